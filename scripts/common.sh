@@ -1,0 +1,15 @@
+# Shared settings of the build scripts (sourced, not run).
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+JOBS="${JOBS:-$(nproc)}"
+export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/korvanta-ccache}"
+export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-5G}"
+LAUNCHER=()
+if command -v ccache >/dev/null 2>&1; then
+  LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+
+# configure DIR [cmake args...]
+configure() {
+  local dir="$1"; shift
+  cmake -S "$ROOT" -B "$ROOT/$dir" -G Ninja "${LAUNCHER[@]}" "$@" >/dev/null
+}

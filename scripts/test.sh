@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the normal build, then the
+# same tests under AddressSanitizer and UndefinedBehaviorSanitizer, then a short smoke of each
+# fuzz target. Exits non-zero on any failure.
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+cd "$ROOT"
+"$ROOT/scripts/install-deps.sh"
+
+export QT_QPA_PLATFORM=offscreen
+export QT_LOGGING_RULES="*.debug=false"
+FUZZ_SECONDS="${FUZZ_SECONDS:-8}"
+passed=0
+failed=0
+LOGDIR="$(mktemp -d)"
+trap 'rm -rf "$LOGDIR"' EXIT
+
+count_ctest() {  # adds a ctest log's totals to passed/failed
+  local line total nfail
+  line=$(grep -E 'tests passed, [0-9]+ tests failed out of [0-9]+' "$1" | tail -n 1 || true)
+  total=$(sed -E 's/.*out of ([0-9]+).*/\1/' <<<"$line")
+  nfail=$(sed -E 's/.* ([0-9]+) tests failed.*/\1/' <<<"$line")
+  [ -n "$total" ] || total=0
+  [ -n "$nfail" ] || nfail=0
+  passed=$((passed + total - nfail))
+  failed=$((failed + nfail))
+}
+
+run_ctest() {  # run_ctest BUILD_DIR NAME
+  local dir="$1" name="$2" rc=0
+  echo "== $name: running tests"
+  (cd "$dir" && ctest --output-on-failure -j "$JOBS" --timeout 600) 2>&1 | tee "$LOGDIR/$name.log" || rc=$?
+  count_ctest "$LOGDIR/$name.log"
+  if [ "$rc" -ne 0 ] && ! grep -q 'tests failed out of' "$LOGDIR/$name.log"; then
+    failed=$((failed + 1))
+  fi
+  return "$rc"
+}
+
+status=0
+
+echo "== build (RelWithDebInfo)"
+configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j "$JOBS"
+run_ctest build/ main || status=1
+
+echo "== build with AddressSanitizer and UndefinedBehaviorSanitizer"
+configure build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
+  -DKORVANTA_SANITIZE=ON -DKORVANTA_BENCH=OFF
+cmake --build build-asan -j "$JOBS"
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export LSAN_OPTIONS="suppressions=$ROOT/scripts/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+run_ctest build-asan/ asan || status=1
+
+echo "== fuzz smoke (${FUZZ_SECONDS}s each)"
+configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DKORVANTA_FUZZ=ON
+cmake --build build-fuzz --target fuzzers -j "$JOBS"
+for f in build-fuzz/fuzz/fuzz_*; do
+  [ -x "$f" ] || continue
+  name=$(basename "$f")
+  name=${name#fuzz_}
+  work=$(mktemp -d -p "$LOGDIR")
+  [ -d "fuzz/corpus/$name" ] && cp -r "fuzz/corpus/$name/." "$work/"
+  if "$f" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=2048 -print_final_stats=0 \
+       -artifact_prefix="$LOGDIR/$name-" "$work" >"$LOGDIR/fuzz-$name.log" 2>&1; then
+    echo "fuzz $name: ok ($(grep -Eo 'DONE +cov: [0-9]+' "$LOGDIR/fuzz-$name.log" | tail -n1))"
+    passed=$((passed + 1))
+  else
+    echo "fuzz $name: FAILED"; tail -n 40 "$LOGDIR/fuzz-$name.log"
+    failed=$((failed + 1)); status=1
+  fi
+done
+
+echo "summary: $passed passed, $failed failed"
+exit "$status"
