@@ -23,7 +23,7 @@ double CDataConversion::BloodPressure(Call& c, double pressure)
         s.m_BloodPressureArmed = false;
         if (ActiveSensorCount() == 1) SendStop(c.logger);
         CDataBranch* branch = s.m_pLastRunBranch;
-        if (branch && branch->GetSize() > 0 && m_BloodPressureEvaluator) m_BloodPressureEvaluator(branch);
+        if (branch && branch->GetNumSamples() > 0 && m_BloodPressureEvaluator) m_BloodPressureEvaluator(branch);
     }
     return pressure;
 }
@@ -128,10 +128,11 @@ double CDataConversion::RmsVoltage(Call& c)
     if (c.sample == 0) s.m_TrueRms->Clear();
     if (!(c.period > 0.0)) return 0.0;
     const double n = static_cast<double>(0.3f) / c.period;
+    // A window longer than the capacity (periods under 1 µs) is cut to the capacity.
     const int window = n >= s_TrueRmsCapacity ? s_TrueRmsCapacity : static_cast<int>(n);
     double sum = 0.0;
     if (!s.m_TrueRms->Feed(v, window, s_TrueRmsCapacity, sum)) return 0.0;
-    return std::sqrt(sum / (window < s_TrueRmsCapacity ? window : s_TrueRmsCapacity));
+    return std::sqrt(sum / window);
 }
 
 double CDataConversion::SoundLevel(Call& c, double offset)

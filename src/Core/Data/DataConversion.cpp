@@ -104,7 +104,8 @@ double CDataConversion::ConvertDataSample(ILogger* logger, int channel, int posi
     int zero = 0;
     double value = ConvertDefaultSample(logger, channel, position, index, raw, sample, flag, measurement,
                                         lastMeasurement, plainReading, zero);
-    if (value == s_NoSample) return value;
+    // No value, or a value the formula itself declared missing: nothing to calibrate or zero.
+    if (value == s_NoSample || value == s_Missing || std::isnan(value)) return std::isnan(value) ? s_Missing : value;
     value = ApplyCalibration(index, measurement, channel, value, raw, zero);
     value = ApplyClamp(index, measurement, value);
     // An impossible reading (a thermistor read past its end, a zero denominator) is stored as

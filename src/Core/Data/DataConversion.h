@@ -60,6 +60,7 @@ public:
     int GetZero(ILogger* logger, short channel, int index);
     double GetTrueVal(double raw, int zero, int index);
 
+    const CSensorInfo* GetSensorInfo() const { return m_pSensorInfo; }
     double GetRawFullScale() const { return m_RawFullScale; }
     double GetCurrentMotionValue() const { return m_CurrentMotionValue; }
     CDataBranch* GetLastRunBranch(int channel) const;
