@@ -9,6 +9,7 @@
 #include <atomic>
 
 class CLogicManager;
+class CSensorInfo;
 class CSetupInfo;
 class QDataStream;
 
@@ -27,6 +28,9 @@ public:
     CSetupInfo* GetSetupInfo() const { return m_pSetupInfo; }
     void SetLogicManager(CLogicManager* logic) { m_pLogicManager = logic; }
     CLogicManager* GetLogicManager() const { return m_pLogicManager; }
+    // The sensor catalogue that names new branches (the logic manager's).
+    void SetSensorCatalogue(const CSensorInfo* catalogue) { m_pCatalogue = catalogue; }
+    const CSensorInfo* GetSensorCatalogue() const { return m_pCatalogue; }
 
     // Creation.
     CDataFolder* CreateDataFolder();
@@ -88,4 +92,5 @@ private:
     std::atomic<int> m_NextKey{0};
     CSetupInfo* m_pSetupInfo = nullptr;
     CLogicManager* m_pLogicManager = nullptr;
+    const CSensorInfo* m_pCatalogue = nullptr;
 };

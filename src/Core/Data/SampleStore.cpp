@@ -86,7 +86,7 @@ int CSampleStore::copy(int first, int count, double* out) const
 
 void CSampleStore::clear()
 {
-    m_Blocks.clear();
+    std::vector<std::unique_ptr<double[]>>().swap(m_Blocks);
     m_Size = 0;
     m_Capacity = 0;
 }

@@ -12,6 +12,7 @@ CLogicManager::CLogicManager(QObject* parent, ILogicContext* context)
     m_TimingKeepAliveTimer.setInterval(1000);
     p_LogicManager = this;
     m_DataManager.SetLogicManager(this);
+    m_DataManager.SetSensorCatalogue(&m_SensorInfo);
     m_DataManager.SetSetupInfo(GetSetupInfo());
 }
 

@@ -3,6 +3,7 @@
 // knows the loggers, and turns the users' requests into logger commands. Reached through the
 // global pointer p_LogicManager.
 #include "Core/Data/DataManager.h"
+#include "Core/Data/SensorInfo.h"
 #include "Core/Logic/CommandParameters.h"
 
 #include <QObject>
@@ -62,6 +63,8 @@ public:
     void ExecuteHalvorenCmd(short id);
 
     CDataManager m_DataManager;
+    // The sensor catalogue; filled by LoadSensorInfo() once at start-up.
+    CSensorInfo m_SensorInfo;
     // The timing-run keep-alive (1000 ms); a stop command always stops it.
     QTimer m_TimingKeepAliveTimer;
     ILogger* m_pDetectedLogger = nullptr;
