@@ -4,6 +4,10 @@
 
 #include <QCoreApplication>
 #include <QHash>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <QTranslator>
 #include <QtTest>
 
@@ -23,7 +27,7 @@ class TestTranslator : public QTranslator
 {
 public:
     bool echo = false;
-    QHash<QString, QString> answers;  // "context|source|comment" -> translation
+    QHash<QString, QString> answers; // "context|source|comment" -> translation
     mutable QVector<Key> calls;
 
     bool isEmpty() const override { return false; }
@@ -56,15 +60,18 @@ public:
 QString textsOf(const CSensorParametersInfo& s)
 {
     QStringList t{s.m_Name};
-    for (const QString& n : s.m_RangeNames) t << n;
-    for (const CSensorMeasuremntInfo& m : s.m_Measurements) t << m.m_Name << m.m_Unit << m.m_RangeText << m.m_Comment;
+    for (const QString& n : s.m_RangeNames)
+        t << n;
+    for (const CSensorMeasuremntInfo& m : s.m_Measurements)
+        t << m.m_Name << m.m_Unit << m.m_RangeText << m.m_Comment;
     return t.join(QChar(0x1f));
 }
 
 QStringList allTexts(const CSensorInfo& info)
 {
     QStringList out;
-    for (const CSensorParametersInfo& s : info.m_Sensors) out << textsOf(s);
+    for (const CSensorParametersInfo& s : info.m_Sensors)
+        out << textsOf(s);
     return out;
 }
 
@@ -97,7 +104,9 @@ private slots:
         CSensorInfo info;
         info.LoadSensorInfo();
         const auto s = [&](int k) -> const CSensorParametersInfo& { return info.m_Sensors[k]; };
-        const auto m = [&](int k, int j) -> const CSensorMeasuremntInfo& { return info.m_Sensors[k].m_Measurements[j]; };
+        const auto m = [&](int k, int j) -> const CSensorMeasuremntInfo& {
+            return info.m_Sensors[k].m_Measurements[j];
+        };
 
         QCOMPARE(s(0).m_Name, QStringLiteral("CSensorInfo|Empty|Sensors List"));
         QCOMPARE(m(0, 0).m_Unit, QStringLiteral("CSensorInfo||Sensors List"));
@@ -155,6 +164,50 @@ private slots:
         QCOMPARE(info.getISEName(4999), QStringLiteral("CSensorInfo|ISE Amplifier|ISE sensor"));
     }
 
+    // Every key the loading looks up is one that lupdate extracts from the sources, so the
+    // translation files can carry it.
+    void lupdateExtractsEveryLoadedKey()
+    {
+        const QString sources = qEnvironmentVariable("KORVANTA_SOURCE_DIR");
+        QString lupdate = QStandardPaths::findExecutable(QStringLiteral("lupdate"));
+        if (lupdate.isEmpty()) lupdate = QStandardPaths::findExecutable(QStringLiteral("lupdate"), {"/usr/lib/qt5/bin"});
+        if (sources.isEmpty() || lupdate.isEmpty()) QSKIP("needs lupdate and the source tree");
+        QTemporaryDir dir;
+        const QString ts = dir.filePath(QStringLiteral("catalogue.ts"));
+        QProcess p;
+        p.start(lupdate, {"-silent", sources + "/src/Core/Data", "-ts", ts});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 0);
+        QFile file(ts);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QSet<QString> extracted;
+        QXmlStreamReader xml(&file);
+        QString context, source, comment;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (!xml.isStartElement()) continue;
+            if (xml.name() == QLatin1String("name")) context = xml.readElementText();
+            else if (xml.name() == QLatin1String("message")) source.clear(), comment.clear();
+            else if (xml.name() == QLatin1String("source")) source = xml.readElementText();
+            else if (xml.name() == QLatin1String("comment")) comment = xml.readElementText();
+            else if (xml.name() == QLatin1String("translation")) extracted.insert(context + '|' + source + '|' + comment);
+        }
+        QVERIFY(!xml.hasError());
+
+        auto* t = new TestTranslator;
+        install(t);
+        CSensorInfo info;
+        info.LoadSensorInfo();
+        QStringList missing;
+        for (const Key& k : qAsConst(t->calls)) {
+            const QString key = k.context + '|' + k.source + '|' + k.comment;
+            if (!k.source.isEmpty() && !extracted.contains(key)) missing << key;
+        }
+        missing.removeDuplicates();
+        QVERIFY2(missing.isEmpty(), qPrintable(missing.join(", ")));
+        QVERIFY(t->calls.size() > 700);
+    }
+
     void electrodesAreFilledBetween131And132()
     {
         auto* t = new TestTranslator;
@@ -187,7 +240,9 @@ private slots:
         install(t);
         CSensorInfo info;
         info.LoadSensorInfo();
-        const auto m = [&](int k, int j) -> const CSensorMeasuremntInfo& { return info.m_Sensors[k].m_Measurements[j]; };
+        const auto m = [&](int k, int j) -> const CSensorMeasuremntInfo& {
+            return info.m_Sensors[k].m_Measurements[j];
+        };
         QCOMPARE(m(34, 0).m_Name, QStringLiteral("Windgeschwindigkeit"));
         QCOMPARE(m(34, 1).m_Name, QStringLiteral("Wind speed"));
         QCOMPARE(m(34, 2).m_Name, QStringLiteral("Wind speed"));
@@ -206,7 +261,7 @@ private slots:
         const QStringList before = allTexts(info);
         info.FixStringTranslation();
         QCOMPARE(allTexts(info), before);
-        QCOMPARE(info.m_Sensors[65].m_Measurements[0].m_Unit.size(), 4);  // "²" stays one character
+        QCOMPARE(info.m_Sensors[65].m_Measurements[0].m_Unit.size(), 4); // "²" stays one character
         info.FixStringTranslation();
         QCOMPARE(allTexts(info), before);
     }
@@ -225,9 +280,13 @@ private slots:
         const QString untouched = textsOf(info.m_Sensors[112]);
         info.FixStringTranslation();
 
-        const auto m = [&](int k, int j) -> const CSensorMeasuremntInfo& { return info.m_Sensors[k].m_Measurements[j]; };
-        for (int k : {65, 66, 67, 68, 69, 70, 77, 78}) QCOMPARE(m(k, 0).m_Unit, QStringLiteral("W/m2"));
-        for (int k : {5, 6, 44}) QCOMPARE(m(k, 1).m_Unit, QStringLiteral("W/m2"));
+        const auto m = [&](int k, int j) -> const CSensorMeasuremntInfo& {
+            return info.m_Sensors[k].m_Measurements[j];
+        };
+        for (int k : {65, 66, 67, 68, 69, 70, 77, 78})
+            QCOMPARE(m(k, 0).m_Unit, QStringLiteral("W/m2"));
+        for (int k : {5, 6, 44})
+            QCOMPARE(m(k, 1).m_Unit, QStringLiteral("W/m2"));
         QCOMPARE(m(66, 0).m_RangeText, QStringLiteral("0 - 10 W/m2"));
         QCOMPARE(m(65, 0).m_RangeText, QStringLiteral("0 - 200[W/m²]"));
         QCOMPARE(info.m_Sensors[77].m_RangeNames[0], QStringLiteral("UVA 10"));
