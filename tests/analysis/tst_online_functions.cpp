@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Core/Data/DataBranch.h"
+#include "Core/Logic/LogicManager.h"
 #include "analysis/OnlineFunctions.h"
 
 namespace {
@@ -385,6 +386,33 @@ private slots:
         QCOMPARE(r.m_ExtremePosition, qint64(-1000));
         QVERIFY(!r.m_bMatched);
         QCOMPARE(r.m_ScanPosition, qint64(-1));
+    }
+
+    void logicManagerHoldsTheTable()
+    {
+        CLogicManager manager;
+        QCOMPARE(manager.m_NumOnLineFunctions, short(0));
+        for (const OnLineFunctionInfo& r : manager.m_OnLineFunctions) {
+            QCOMPARE(r.m_FunctionId, short(-1));
+            QCOMPARE(r.m_G1Channel, -1);
+            QCOMPARE(r.m_G1CatalogueValue, static_cast<unsigned char>(255));
+            QVERIFY(r.m_pG1Branch == nullptr);
+        }
+        CCalculateOnLineFunctions& calc = manager.m_CalculateOnLineFunctions;
+        QVERIFY(calc.AddOnLineFunction(1, -1, 0, -1, 0, 0, 0, 0, "sq", "", 0, 22, 2.0, 0, 0, 1,
+                                       -1, false, false));
+        QCOMPARE(manager.m_NumOnLineFunctions, short(1));
+        Source s(0.1, [](int i) { return double(i); });
+        CDataBranch out;
+        {
+            QMutexLocker lock(calc.TableMutex());
+            manager.m_OnLineFunctions[0].m_pG1Branch = s.branch.get();
+            manager.m_OnLineFunctions[0].m_pOutBranch = &out;
+            CCalculateOnLineFunctions::ResetRunProgress(manager.m_OnLineFunctions[0]);
+        }
+        s.Feed(3);
+        manager.CalculateOnLineFunctions();
+        QCOMPARE(out.GetYSnapshot(), (QVector<double>{2, 8}));
     }
 
     void unknownIdsComputeNothing()
