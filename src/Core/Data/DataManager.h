@@ -13,8 +13,7 @@
 #include <atomic>
 
 class CLogicManager;
-class CCalculateOnLineFunctions;
-struct OnLineFunctionInfo;
+class CSensorInfo;
 class CSetupInfo;
 class QDataStream;
 
@@ -33,6 +32,9 @@ public:
     CSetupInfo* GetSetupInfo() const { return m_pSetupInfo; }
     void SetLogicManager(CLogicManager* logic) { m_pLogicManager = logic; }
     CLogicManager* GetLogicManager() const { return m_pLogicManager; }
+    // The sensor catalogue that names new branches (the logic manager's).
+    void SetSensorCatalogue(const CSensorInfo* catalogue) { m_pCatalogue = catalogue; }
+    const CSensorInfo* GetSensorCatalogue() const { return m_pCatalogue; }
 
     // Creation.
     CDataFolder* CreateDataFolder();
@@ -98,8 +100,6 @@ public:
     void ConvertAndStoreLastOnlineSamples(ILogger* logger, int count, unsigned char* positions);
     CDataConversion* GetDataConversion() { return &m_DataConversion; }
     const ExperimentInterval& GetRunInterval() const { return m_RunInterval; }
-    // The online-function table and its calculator (owned by the logic manager).
-    void SetOnlineFunctions(CCalculateOnLineFunctions* calculator, OnLineFunctionInfo* table, short* count);
 
     // Timing results (DataManager_timing.cpp).
     double CalculateTimingValue(unsigned char method, double a, double b, double c, double d, double e,
@@ -124,11 +124,10 @@ private:
     void BindOnlineFunctions(int folderKey, const int keyTable[NumKeyChannels][NumKeyMeasurements], double interval);
     void RunOnlineFunctions();
     void StoreManualSample(ILogger* logger);
-    const CSensorInfo* Catalogue() const;
+    const CSensorInfo* Catalogue() const { return m_pCatalogue; }
+    // Points the conversion at the catalogue, calibration, setup and this store.
+    void WireConversion();
 
-    CCalculateOnLineFunctions* m_pOnlineCalculator = nullptr;
-    OnLineFunctionInfo* m_pOnlineTable = nullptr;
-    short* m_pOnlineCount = nullptr;
     // Run counters for a logger that brings no protocol state of its own.
     CLoggerProtocolState m_FallbackRunState;
     int takeKey();
@@ -143,4 +142,5 @@ private:
     std::atomic<int> m_NextKey{0};
     CSetupInfo* m_pSetupInfo = nullptr;
     CLogicManager* m_pLogicManager = nullptr;
+    const CSensorInfo* m_pCatalogue = nullptr;
 };

@@ -2,6 +2,7 @@
 #include "Core/Data/DataManager.h"
 
 #include "Core/Data/Globals.h"
+#include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
 
 int CDataManager::CreateDataBranch(int sensorIndex, double interval, int channel, int measurement,
@@ -25,4 +26,20 @@ int CDataManager::CreateDataBranch(int sensorIndex, double interval, int channel
 int CDataManager::setupRateCode() const
 {
     return m_pSetupInfo ? m_pSetupInfo->m_RateCode : 0;
+}
+
+void CDataManager::nameFromCatalogue(CDataBranch* branch, int sensorIndex, int channel,
+                                     int measurement) const
+{
+    // Special codes and -1 name nothing here; their creators set name and unit.
+    if (!m_pCatalogue || !CSensorInfo::IsValidIndex(sensorIndex))
+        return;
+    const CSensorMeasuremntInfo* info = m_pCatalogue->GetMeasurementInfo(sensorIndex, measurement);
+    if (!info)
+        return;
+    branch->m_UnitPrefix = info->m_UnitPrefix;
+    branch->m_Unit = GetUnitPrefix(info->m_UnitPrefix) + info->m_Unit;
+    branch->m_Name = info->m_Name;
+    if (CSensorInfo::IsISEIndex(sensorIndex) && m_pSetupInfo)
+        branch->m_Name = m_pCatalogue->getISEName(m_pSetupInfo->GetISEId(channel));
 }

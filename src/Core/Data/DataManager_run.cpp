@@ -23,25 +23,26 @@ const int s_ManualXIndex = 20484;
 const int s_ListRoom = 256;
 }  // namespace
 
-const CSensorInfo* CDataManager::Catalogue() const { return m_DataConversion.GetSensorInfo(); }
+void CDataManager::WireConversion()
+{
+    m_DataConversion.SetSensorInfo(m_pCatalogue);
+    m_DataConversion.SetSetupInfo(m_pSetupInfo);
+    m_DataConversion.SetDataManager(this);
+    if (m_pLogicManager) {
+        m_DataConversion.SetLogicManager(m_pLogicManager);
+        m_DataConversion.SetCalibration(&m_pLogicManager->m_SensorsCalibration);
+    }
+}
 
 CLoggerProtocolState* CDataManager::RunState(ILogger* logger)
 {
     return (logger && logger->m_pProtocolState) ? logger->m_pProtocolState : &m_FallbackRunState;
 }
 
-void CDataManager::SetOnlineFunctions(CCalculateOnLineFunctions* calculator, OnLineFunctionInfo* table, short* count)
-{
-    m_pOnlineCalculator = calculator;
-    m_pOnlineTable = table;
-    m_pOnlineCount = count;
-}
-
 double CDataManager::ConvertDataSample(ILogger* logger, int channel, int position, int index, double raw, long sample,
                                        short& flag, short measurement, bool lastMeasurement, bool plainReading)
 {
-    m_DataConversion.SetSetupInfo(m_pSetupInfo);
-    m_DataConversion.SetDataManager(this);
+    WireConversion();
     return m_DataConversion.ConvertDataSample(logger, channel, position, index, raw, sample, flag, measurement,
                                               lastMeasurement, plainReading);
 }
@@ -84,8 +85,7 @@ int CDataManager::GetNumberOfInputViewsEntries(ILogger* logger)
 void CDataManager::CreateDataEntries(ILogger* logger, unsigned char mode)
 {
     if (!logger) return;
-    m_DataConversion.SetSetupInfo(m_pSetupInfo);
-    m_DataConversion.SetDataManager(this);
+    WireConversion();
     int keyTable[NumKeyChannels][NumKeyMeasurements];
     for (auto& row : keyTable) std::fill(std::begin(row), std::end(row), -1);
     m_RunMode = mode;
@@ -163,12 +163,12 @@ void CDataManager::CreateDataEntries(ILogger* logger, unsigned char mode)
 void CDataManager::BindOnlineFunctions(int folderKey, const int keyTable[NumKeyChannels][NumKeyMeasurements],
                                        double interval)
 {
-    if (!m_pOnlineTable || !m_pOnlineCount || !m_pOnlineCalculator) return;
-    QMutexLocker lock(m_pOnlineCalculator->TableMutex());
-    const int count = std::min<int>(std::max<int>(*m_pOnlineCount, 0), MaxOnLineFunctions);
+    if (!m_pLogicManager) return;
+    QMutexLocker lock(m_pLogicManager->m_CalculateOnLineFunctions.TableMutex());
+    const int count = std::min<int>(std::max<int>(m_pLogicManager->m_NumOnLineFunctions, 0), MaxOnLineFunctions);
     const CSensorInfo* catalogue = Catalogue();
     for (int f = 0; f < count; ++f) {
-        OnLineFunctionInfo& e = m_pOnlineTable[f];
+        OnLineFunctionInfo& e = m_pLogicManager->m_OnLineFunctions[f];
         const int key = CreateDataBranch(-1, interval, -1, -1, folderKey);
         CDataBranch* out = GetDataBranch(key);
         if (CDataFolder* folder = GetDataFolder(folderKey)) folder->AddBranchKey(key);

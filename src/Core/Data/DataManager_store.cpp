@@ -60,8 +60,7 @@ bool CDataManager::ConvertAndStoreBlock(ILogger* logger, const double* samples, 
     }
     const int first = GetBranchPostion(folder->GetBranchKey(0));
     if (first < 0) return false;
-    m_DataConversion.SetSetupInfo(m_pSetupInfo);
-    m_DataConversion.SetDataManager(this);
+    WireConversion();
     // Packet positions index 32-entry tables; a longer packet has nowhere to go.
     count = std::min(count, int(NumPacketPositions));
 
@@ -166,6 +165,7 @@ bool CDataManager::ConvertAndStoreBlock(ILogger* logger, const double* samples, 
 
 void CDataManager::RunOnlineFunctions()
 {
+    if (m_pLogicManager) m_pLogicManager->CalculateOnLineFunctions();
 }
 
 void CDataManager::StoreManualSample(ILogger* logger)

@@ -3,7 +3,11 @@
 // knows the loggers, and turns the users' requests into logger commands. Reached through the
 // global pointer p_LogicManager.
 #include "Core/Data/DataManager.h"
+#include "Core/Data/SensorInfo.h"
+#include "Core/Data/SensorsCalibration.h"
+#include "Core/Data/Settings.h"
 #include "Core/Logic/CommandParameters.h"
+#include "analysis/OnlineFunctions.h"
 
 #include <QObject>
 #include <QString>
@@ -61,7 +65,21 @@ public:
     // Has the detected logger carry out a command without parameter bytes.
     void ExecuteHalvorenCmd(short id);
 
+    // Runs the registered online functions over the samples stored since the last call; the
+    // data store calls it after each stored block, on the storing thread.
+    void CalculateOnLineFunctions();
+
     CDataManager m_DataManager;
+    // Functions computed while recording: the calculator, its table and the number of records.
+    // Register, clear and bind through the calculator, which holds the table's lock.
+    CCalculateOnLineFunctions m_CalculateOnLineFunctions;
+    OnLineFunctionInfo m_OnLineFunctions[MaxOnLineFunctions];
+    short m_NumOnLineFunctions = 0;
+    // The sensor catalogue; filled by LoadSensorInfo() once at start-up.
+    CSensorInfo m_SensorInfo;
+    // User calibration per catalogue index (memory only) and the per-channel settings file.
+    CSensorsCalibration m_SensorsCalibration{&m_SensorInfo};
+    CSettings m_Settings;
     // The timing-run keep-alive (1000 ms); a stop command always stops it.
     QTimer m_TimingKeepAliveTimer;
     ILogger* m_pDetectedLogger = nullptr;
