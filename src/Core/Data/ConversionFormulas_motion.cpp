@@ -73,14 +73,11 @@ double CDataConversion::Motion(Call& c)
     if (c.plain) return d;
 
     const bool first = FirstCallOfSample(s.m_SampleCounter, c.sample);
-    double stepResult = 0.0;
-    if (first) {
-        stepResult = CalcOnlyDistance(c, d);
-        if (stepResult != s_NoSample) AdvanceMotion(s, d, c.period);
-    }
+    if (first && CalcOnlyDistance(c, d) != s_NoSample) AdvanceMotion(s, d, c.period);
     double result;
     if (m_CurrentMotionValue == s_NoSample) {
-        result = first ? stepResult : 0.0;
+        // No distance this sample: its velocity and acceleration have no value either.
+        result = s_NoSample;
     } else {
         switch (c.m) {
         case 0: result = s.m_Position; break;
