@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <charconv>
 
 CFormulaParser* CFormulaParser::m_Instance = nullptr;
 
@@ -47,6 +48,51 @@ int findStart(const QList<T*>& list, int position)
                                [](const T* item, int pos) { return item->start < pos; });
     return (it != list.cend() && (*it)->start == position) ? int(it - list.cbegin()) : -1;
 }
+
+// Locale-independent conversion of a number's characters ("." as the decimal point); a text
+// of several points or beyond the double range fails. Short ASCII numbers, all that the
+// evaluator writes back, take a fast path without allocation.
+bool convertNumber(const QChar* text, int length, double& value)
+{
+    char buffer[128];
+    bool ascii = length > 0 && length < int(sizeof(buffer));
+    for (int i = 0; ascii && i < length; ++i) {
+        const ushort u = text[i].unicode();
+        ascii = u < 0x80;
+        buffer[i] = char(u);
+    }
+    if (!ascii) {
+        bool ok = false;
+        value = QString(text, length).toDouble(&ok);
+        return ok;
+    }
+    const auto result = std::from_chars(buffer, buffer + length, value, std::chars_format::fixed);
+    return result.ec == std::errc() && result.ptr == buffer + length;
+}
+
+// Records of a rescan reuse those of the previous scan of the same list.
+template <typename T>
+class RecordPool
+{
+public:
+    explicit RecordPool(QList<T*>* list)
+    {
+        if (list)
+            m_Free.swap(*list);
+    }
+    ~RecordPool() { qDeleteAll(m_Free); }
+    T* take()
+    {
+        if (m_Free.isEmpty())
+            return new T;
+        T* record = m_Free.takeLast();
+        *record = T();
+        return record;
+    }
+
+private:
+    QList<T*> m_Free;
+};
 
 } // namespace
 
@@ -218,8 +264,8 @@ int CFormulaParser::parseFormulaObjectsIntoLists(QString* formula, QList<int>* o
         open->clear();
     if (close)
         close->clear();
-    clearOwned(operands);
-    clearOwned(operations);
+    RecordPool<Opperand> operandPool(operands);
+    RecordPool<Operation> operationPool(operations);
     if (counter)
         counter->reset();
     if (!formula)
@@ -256,14 +302,12 @@ int CFormulaParser::parseFormulaObjectsIntoLists(QString* formula, QList<int>* o
             int q = p + 1;
             while (q < text.size() && (text.at(q).isDigit() || text.at(q) == QLatin1Char('.')))
                 ++q;
-            auto* operand = new Opperand;
-            operand->text = text.mid(p, q - p);
-            bool ok = false;
-            operand->value = operand->text.toDouble(&ok);
-            if (!ok) {
-                delete operand;
+            double value = 0.0;
+            if (!convertNumber(text.constData() + p, q - p, value))
                 return ErrInvalidOperand;
-            }
+            Opperand* operand = operandPool.take();
+            operand->text = text.mid(p, q - p);
+            operand->value = value;
             operand->start = p;
             operand->end = q - 1;
             operands->append(operand);
@@ -275,7 +319,7 @@ int CFormulaParser::parseFormulaObjectsIntoLists(QString* formula, QList<int>* o
             const QString name = text.mid(p, q - p);
             if (functionIndex(name) < 0)
                 return ErrUnknownFunction;
-            auto* operation = new Operation;
+            Operation* operation = operationPool.take();
             operation->start = p;
             operation->end = q - 1;
             operation->text = name;
@@ -292,10 +336,10 @@ int CFormulaParser::parseFormulaObjectsIntoLists(QString* formula, QList<int>* o
                     return rc;
                 continue; // p already stands on the character after the pair
             }
-            auto* operation = new Operation;
+            Operation* operation = operationPool.take();
             operation->start = p;
             operation->end = p;
-            operation->text = QString(c);
+            operation->text = m_pOperators.at(id);
             operations->append(operation);
             if (counter)
                 counter->increment(id);

@@ -21,6 +21,7 @@ private slots:
     void simpleExpression();
     void internalNegative();
     void nullErrorPointer();
+    void longAndForeignNumbers();
 };
 
 namespace {
@@ -277,6 +278,20 @@ void TestFormulaEval::nullErrorPointer()
     CFormulaParser parser;
     QCOMPARE(parser.calc(QStringLiteral("1+1"), nullptr), 2.0);
     QCOMPARE(parser.calc(QStringLiteral("1/0"), nullptr), 0.0);
+}
+
+void TestFormulaEval::longAndForeignNumbers()
+{
+    CFormulaParser parser;
+    int error = 1;
+    const QString longOne = QStringLiteral("1.") + QString(300, QLatin1Char('0'));
+    QCOMPARE(parser.calc(longOne + QStringLiteral("+1"), &error), 2.0);
+    QCOMPARE(error, 0);
+    // A decimal digit of another script is a digit to the scanner but converts to no number.
+    QCOMPARE(parser.calc(QString::fromUtf8("\u0663+1"), &error), 0.0);
+    QCOMPARE(error, -1);
+    QCOMPARE(parser.calc(QStringLiteral("7."), &error), 7.0);
+    QCOMPARE(error, 0);
 }
 
 QTEST_GUILESS_MAIN(TestFormulaEval)
