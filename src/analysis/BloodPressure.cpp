@@ -1,16 +1,15 @@
 #include "analysis/BloodPressure.h"
 
 #include <QCoreApplication>
-#include <cmath>
-
-#include "analysis/Smoothing.h"
 #include <atomic>
+#include <cmath>
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Logic/Diagnostics.h"
 #include "Core/Logic/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
 #include "analysis/Functions.h"
+#include "analysis/Smoothing.h"
 
 namespace {
 
