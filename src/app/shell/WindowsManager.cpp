@@ -80,7 +80,7 @@ void CWindowsManager::connectHub()
     connect(hub, &CKorvantaSignals::LoggerBootLoaderProgUpdate, this, &CWindowsManager::LoggerBootLoaderProgUpdate);
     connect(hub, &CKorvantaSignals::LoggerBootLoaderFinshed, this, &CWindowsManager::LoggerBootLoaderFinshed);
     connect(m_pLoggerProtectionTimer, &QTimer::timeout, this, &CWindowsManager::OnRun);
-    QObject* frame = parentWidget();
+    QObject* frame = dynamic_cast<QObject*>(m_pFrame);
     if (frame && frame->metaObject()->indexOfSlot("showModelessMessage(QString,QString,bool)") >= 0)
         connect(hub, SIGNAL(GuiModallessMsg(QString,QString,bool)), frame,
                 SLOT(showModelessMessage(QString,QString,bool)));
