@@ -59,12 +59,13 @@ public:
         setup().m_LoggerStatusList = {status};
     }
 
+    // Before the logic manager, which asks for the setup record while it is built.
+    CSetupWindow* m_pController = nullptr;
     CKorvantaSignals m_Hub;
     CFakeLogger m_Logger;
     CLogicManager m_Logic;
     CLogicManagerQueries m_Queries;
     CMemorySetupSettings m_Settings;
-    CSetupWindow* m_pController = nullptr;
     bool m_bDetected = false;
     int m_RunMode = 0;
     int m_RunButtonEnabled = -1;
