@@ -1,6 +1,7 @@
 // Per-sensor formulas on worked raw values. Constants are those of the catalogue; each
 // expected value was worked out by hand (calculator) from the formula of the sensor type.
 #include <QtTest>
+#include <cmath>
 #include <memory>
 
 #include "Core/Data/ConversionFormulas.h"
@@ -239,6 +240,32 @@ private slots:
         m_logger.m_ZeroConst = std::nan("");
         m_conv->ConvertDefaultSample(&m_logger, 0, 0, 62, 2100, 1, flag, 0, true, false, zero);
         QCOMPARE(zero, 0);
+    }
+
+    void setupPairsAndBounds()
+    {
+        // Force 98 with the pair of its channel: a x (0.00595... x (r - b) - z x g).
+        const float g = m_info->m_Sensors[98].m_Gain;
+        const int z = m_info->m_Sensors[98].m_Zero;
+        m_setup.m_CalibrationPairs[1].m_A = 2.0f;
+        m_setup.m_CalibrationPairs[1].m_B = 10.0f;
+        const double expected = 2.0 * (double(g) * 2990.0 - double(float(z) * g));
+        QVERIFY(qAbs(F(98, 3000, 1, 1, false, 1) - expected) < 1e-3);
+        // Channel 12 has no pair in the setup: the identity pair (1, 0) is used.
+        const double plain = double(g) * 3000.0 - double(float(z) * g);
+        QVERIFY(qAbs(F(98, 3000, 1, 1, false, 12) - plain) < 1e-3);
+        // CO2 at a position the warm-up table does not have reports nothing.
+        short flag = 0;
+        int zero = 0;
+        QCOMPARE(m_conv->ConvertDefaultSample(&m_logger, 0, 40, 104, 2500, 1, flag, 0, true, false, zero), 0.0);
+    }
+
+    void platinumCannotHang()
+    {
+        QVERIFY(std::isnan(ConversionFormulas::Platinum(std::nan(""))));
+        // Through the pipeline the reading becomes a gap.
+        short flag = 0;
+        QCOMPARE(m_conv->ConvertDataSample(&m_logger, 0, 0, 18, std::nan(""), 1, flag, 0, true, false), s_Missing);
     }
 
     void channelOutsideStateGivesZero()
