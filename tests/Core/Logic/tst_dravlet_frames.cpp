@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "Core/Data/SensorInfo.h"
 #include "Core/Logic/DravletCodec.h"
 
 namespace {
@@ -303,6 +304,27 @@ private slots:
         QCOMPARE(s.zeroConst[0], 3000);
     }
 
+    void realCatalogueView()
+    {
+        CSensorInfo catalogue;
+        catalogue.LoadSensorInfo();
+        CDravletSensorTypes types;
+        types.Load(catalogue);
+        // Entry 1: analogue, window 86..104 -> word 0x1000 | 95.
+        QCOMPARE(int(types.SetupWord(1)), 0x1000 | 95);
+        QCOMPARE(types.IndexOfId(95), 1);
+        QVERIFY(types.IndexOfId(104) != 1); // upper bound excluded
+        // Entry 2 owns 151..178; its middle identifies it.
+        QCOMPARE(types.IndexOfId((151 + 179) / 2), 2);
+        QCOMPARE(types.Type(1).defaultZero, 2048);
+        QVERIFY(types.Type(1).zeroAllowed);
+        QCOMPARE(int(types.Type(25).interfaceWord), 0x4000);
+        QCOMPARE(types.Type(0).idHigh, 0);
+        QCOMPARE(types.IndexOfId(0xFFF), 0);
+        QCOMPARE(&types.Type(149), &types.Type(0));
+        QCOMPARE(&types.Type(-1), &types.Type(0));
+    }
+
     void statusWithoutSensorsAndShortPackets()
     {
         CDravletSensorTypes types = handTypes();
@@ -328,5 +350,6 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDravletFrames)
+// The catalogue draws its icons, which needs a GUI application.
+QTEST_MAIN(TestDravletFrames)
 #include "tst_dravlet_frames.moc"
