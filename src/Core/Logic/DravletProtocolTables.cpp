@@ -96,3 +96,29 @@ void CDravletProtocolTables::UpdateRateInfo(uint8_t timerCount, uint8_t timerRel
     }
     m_CurrentRateInfo = *findByRateCode(10);
 }
+
+ExperimentInterval CDravletProtocolTables::GetLoggertExperimentInterval(int rate, int channels) const
+{
+    ExperimentInterval e;
+    if (rate == 15) {
+        if (channels >= 1 && channels <= s_MaxChannels) {
+            const double perSecond = MaxRate(channels);
+            e.m_PeriodSec = 1.0 / perSecond;
+            e.m_PeriodDisplay = 1000.0 / perSecond;
+        } else {
+            e.m_PeriodSec = 1.0;
+            e.m_PeriodDisplay = 1000.0;
+        }
+        e.m_UnitCode = 0;
+        return e;
+    }
+    if (rate == 12) {
+        e.m_PeriodSec = 0.001;
+        e.m_PeriodDisplay = 1.0;
+        e.m_UnitCode = 0;
+        return e;
+    }
+    const short r = (rate >= -32768 && rate <= 32767) ? short(rate) : short(0);
+    const short c = (channels >= -32768 && channels <= 32767) ? short(channels) : short(0);
+    return GlobalExperimentInterval(r, c);
+}

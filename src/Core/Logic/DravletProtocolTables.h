@@ -3,6 +3,9 @@
 // each rate, and the translations between the program's rate codes and the interface's own.
 #include <cstdint>
 
+#include "Core/Logic/ExperimentInterval.h"
+#include "Core/Logic/GlobalTable.h"
+
 // One rate record, as the interface's setup frame carries it. The meaning of the timer bytes
 // and the rate word inside the device is not ours to know; they are sent as listed.
 struct DravletRateInfo
@@ -26,7 +29,7 @@ struct DravletRateInfo
     }
 };
 
-class CDravletProtocolTables
+class CDravletProtocolTables : public CGlobalTable
 {
 public:
     static constexpr int s_NumOfRateRecords = 20;
@@ -49,6 +52,10 @@ public:
     // The current record becomes the first one whose timer bytes and ticks match what a status
     // reported; the rate-10 record when none does.
     void UpdateRateInfo(uint8_t timerCount, uint8_t timerReload, uint16_t ticks);
+
+    // The interval of one sample at a program rate code with this many active channels: the
+    // fastest rates depend on the channels, the rest come from the shared table.
+    ExperimentInterval GetLoggertExperimentInterval(int rate, int channels) const;
 
     static const DravletRateInfo& RateRecord(int position);
 
