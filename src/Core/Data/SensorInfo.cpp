@@ -113,9 +113,9 @@ CSensorParametersInfo::CSensorParametersInfo()
     : m_ClassCode(0), m_FastestRateCode(0), m_SlowestRateCode(0), m_NumOfMeasurements(0), m_ExtraSamplesA(0),
       m_ExtraSamplesB(0), m_IdWindowLow(0), m_IdWindowHigh(0), m_IdWindow2Low(0), m_IdWindow2High(0),
       m_DataKind(0), m_InputOption(0), m_InputFlag(false), m_UseLoggerCalibration(false), m_SensorId(0),
-      m_Gain(0), m_Zero(0), m_CalibrationKind(0), m_ZeroAllowed(false), m_NumOfRanges(0), m_NumOfSiblings(0),
-      m_SiblingIds{0, 0, 0, 0}, m_RangeIds{0, 0, 0, 0}, m_TriggerAllowed(true), m_IseFlag(false),
-      m_HiddenSensor(false), m_FilterCutoff(-1), m_AltId(-1)
+      m_Gain(0), m_Zero(0), m_CalibrationKind(0), m_ZeroAllowed(false), m_NumOfRanges(0),
+      m_NumOfSiblings(0), m_SiblingIds{0, 0, 0, 0}, m_RangeIds{0, 0, 0, 0}, m_TriggerAllowed(true),
+      m_IseFlag(false), m_HiddenSensor(false), m_FilterCutoff(-1), m_AltId(-1)
 {
 }
 
@@ -130,7 +130,8 @@ const CSensorMeasuremntInfo* CSensorParametersInfo::GetMeasurement(int slot) con
 }
 
 ISEInfo::ISEInfo()
-    : m_MinConcentration(0), m_MaxConcentration(0), m_MvPerCount(0), m_MvAtZeroCount(0), m_Slope(0), m_Offset(0)
+    : m_MinConcentration(0), m_MaxConcentration(0), m_MvPerCount(0), m_MvAtZeroCount(0), m_Slope(0),
+      m_Offset(0)
 {
 }
 
@@ -153,7 +154,8 @@ const CSensorMeasuremntInfo* CSensorInfo::GetMeasurementInfo(int index, int slot
 
 void CSensorInfo::LoadSensorInfo()
 {
-    for (CSensorParametersInfo& sensor : m_Sensors) sensor.m_Measurements[0].m_DefaultActive = true;
+    for (CSensorParametersInfo& sensor : m_Sensors)
+        sensor.m_Measurements[0].m_DefaultActive = true;
 
     const SensorTableBlock blocks[] = {block0to37(), block38to84(), block85to126(), block127to148()};
     for (const SensorTableBlock& block : blocks) {

@@ -14,15 +14,15 @@ public:
 
     QString m_Name;
     QString m_Unit;
-    short m_UnitPrefix;  // 0 none, 1 "k", 2 "m", 3 micro (-1 on a few slots nobody counts)
+    short m_UnitPrefix; // 0 none, 1 "k", 2 "m", 3 micro (-1 on a few slots nobody counts)
     QString m_RangeText;
     QString m_Comment;
-    double m_Min;  // in the unit as the prefix scales it
+    double m_Min; // in the unit as the prefix scales it
     double m_Max;
     bool m_ClampToMax;
     bool m_ClampToMin;
-    short m_FastestRateCode;  // 999: no limit of its own
-    short m_SlowestRateCode;  // 999: no limit of its own
+    short m_FastestRateCode; // 999: no limit of its own
+    short m_SlowestRateCode; // 999: no limit of its own
     bool m_DefaultActive;
 };
 
@@ -62,7 +62,7 @@ public:
     float m_Gain;
     int m_Zero;
     QPixmap m_Icon;
-    int m_CalibrationKind;  // 0 none, 1 one point, 2 two points, 3 factor, 4 wheel radius
+    int m_CalibrationKind; // 0 none, 1 one point, 2 two points, 3 factor, 4 wheel radius
     bool m_ZeroAllowed;
     int m_NumOfRanges;
     int m_NumOfSiblings;
@@ -72,8 +72,8 @@ public:
     bool m_TriggerAllowed;
     bool m_IseFlag;
     bool m_HiddenSensor;
-    double m_FilterCutoff;  // Hz; negative: no filter
-    int m_AltId;            // secondary (negative) id; -1 none
+    double m_FilterCutoff; // Hz; negative: no filter
+    int m_AltId;           // secondary (negative) id; -1 none
 };
 
 // One ion-selective electrode (ISE id 5000 + record number).
@@ -83,12 +83,12 @@ public:
     ISEInfo();
 
     QString m_Name;
-    double m_MinConcentration;  // ppm
-    double m_MaxConcentration;  // ppm
+    double m_MinConcentration; // ppm
+    double m_MaxConcentration; // ppm
     double m_MvPerCount;
     double m_MvAtZeroCount;
-    double m_Slope;   // mV per decade of concentration
-    double m_Offset;  // mV at 1 ppm
+    double m_Slope;  // mV per decade of concentration
+    double m_Offset; // mV at 1 ppm
 };
 
 class CSensorInfo

@@ -7,13 +7,19 @@
 
 namespace {
 
-enum class RetranslateField { Unit, RangeText, Comment, RangeName };
+enum class RetranslateField
+{
+    Unit,
+    RangeText,
+    Comment,
+    RangeName
+};
 
 struct RetranslateStep
 {
     short index;
     RetranslateField field;
-    short slot;  // measurement slot, or range-name position
+    short slot; // measurement slot, or range-name position
     const char* source;
     const char* comment;
 };

@@ -5,6 +5,7 @@ namespace SensorTables {
 
 namespace {
 
+// clang-format off
 // index, name, id, class, fastest/slowest rate, measurements, data kind, input option, input flag,
 // logger calibration, id windows, gain, zero, calibration, zero allowed, icon,
 // [trigger allowed, filter cut-off, secondary id, ISE flag, hidden, range family]
@@ -115,11 +116,14 @@ const SensorSlotRow kMeasurements[] = {
     {37, 0, QT_TRANSLATE_NOOP3("CSensorInfo", "Colorimeter", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "%", "Sensors List"), 0, QT_TRANSLATE_NOOP3("CSensorInfo", "0 - 100%", "Sensors List"), 20, 90},
 };
 
+// clang-format on
+
 } // namespace
 
 SensorTableBlock block0to37()
 {
-    return {kEntries, int(sizeof(kEntries) / sizeof(kEntries[0])), kMeasurements, int(sizeof(kMeasurements) / sizeof(kMeasurements[0]))};
+    return {kEntries, int(sizeof(kEntries) / sizeof(kEntries[0])), kMeasurements,
+            int(sizeof(kMeasurements) / sizeof(kMeasurements[0]))};
 }
 
 } // namespace SensorTables

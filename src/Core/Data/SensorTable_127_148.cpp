@@ -5,6 +5,7 @@ namespace SensorTables {
 
 namespace {
 
+// clang-format off
 const SensorVariantRow kFamily130 = {2, {1792, 1793, 0, 0}, 1, {1792, 0, 0, 0}, {QT_TRANSLATE_NOOP3("CSensorInfo", "ISE0", ""), QT_TRANSLATE_NOOP3("CSensorInfo", "ISE1", ""), {}, {}}};
 const SensorVariantRow kFamily132 = {2, {1536, 1537, 0, 0}, 1, {1536, 0, 0, 0}, {QT_TRANSLATE_NOOP3("CSensorInfo", "±250nC", ""), QT_TRANSLATE_NOOP3("CSensorInfo", "±25nC", ""), {}, {}}};
 const SensorVariantRow kFamily134 = {0, {0, 0, 0, 0}, 2, {768, 928, 0, 0}, {{}, {}, {}, {}}};
@@ -81,11 +82,14 @@ const SensorSlotRow kMeasurements[] = {
     {148, 0, G(QT_TRANSLATE_NOOP3("QObject", "Wind direction", "Sensors List")), G(QT_TRANSLATE_NOOP3("QObject", "deg", "Sensors List")), 0, G(QT_TRANSLATE_NOOP3("QObject", "Direction 0 - 360°", "Sensors List")), 0, 360},
 };
 
+// clang-format on
+
 } // namespace
 
 SensorTableBlock block127to148()
 {
-    return {kEntries, int(sizeof(kEntries) / sizeof(kEntries[0])), kMeasurements, int(sizeof(kMeasurements) / sizeof(kMeasurements[0]))};
+    return {kEntries, int(sizeof(kEntries) / sizeof(kEntries[0])), kMeasurements,
+            int(sizeof(kMeasurements) / sizeof(kMeasurements[0]))};
 }
 
 } // namespace SensorTables

@@ -5,6 +5,7 @@ namespace SensorTables {
 
 namespace {
 
+// clang-format off
 const SensorVariantRow kFamily74 = {3, {4, 5, 6, 0}, 0, {0, 0, 0, 0}, {QT_TRANSLATE_NOOP3("CSensorInfo", "0-150klx", "Light Sensor range"), QT_TRANSLATE_NOOP3("CSensorInfo", "0-6000lx", "Light Sensor range"), QT_TRANSLATE_NOOP3("CSensorInfo", "0-600lx", "Light Sensor range"), {}}};
 const SensorVariantRow kFamily77 = {2, {7, 8, 0, 0}, 0, {0, 0, 0, 0}, {QT_TRANSLATE_NOOP3("CSensorInfo", "0 - 10[W/m²]", "UVA Sensor range"), QT_TRANSLATE_NOOP3("CSensorInfo", "0 - 200[W/m²]", "UVA Sensor range"), {}, {}}};
 const SensorVariantRow kFamily83 = {2, {60, 59, 0, 0}, 0, {0, 0, 0, 0}, {QT_TRANSLATE_NOOP3("CSensorInfo", "65-110dB", "Sound range"), QT_TRANSLATE_NOOP3("CSensorInfo", "45-80dB", "Sound range"), {}, {}}};
@@ -140,11 +141,14 @@ const SensorSlotRow kMeasurements[] = {
     {84, 0, QT_TRANSLATE_NOOP3("CSensorInfo", "Light-600", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "lx", "Sensors List"), 0, QT_TRANSLATE_NOOP3("CSensorInfo", "0-600lx", "Sensors List"), 0, 600},
 };
 
+// clang-format on
+
 } // namespace
 
 SensorTableBlock block38to84()
 {
-    return {kEntries, int(sizeof(kEntries) / sizeof(kEntries[0])), kMeasurements, int(sizeof(kMeasurements) / sizeof(kMeasurements[0]))};
+    return {kEntries, int(sizeof(kEntries) / sizeof(kEntries[0])), kMeasurements,
+            int(sizeof(kMeasurements) / sizeof(kMeasurements[0]))};
 }
 
 } // namespace SensorTables

@@ -5,6 +5,7 @@ namespace SensorTables {
 
 namespace {
 
+// clang-format off
 const SensorVariantRow kFamily85 = {3, {63, 64, 65, 0}, 0, {0, 0, 0, 0}, {QT_TRANSLATE_NOOP3("CSensorInfo", "0-150klx", "Light Sensor range"), QT_TRANSLATE_NOOP3("CSensorInfo", "0-6000lx", "Light Sensor range"), QT_TRANSLATE_NOOP3("CSensorInfo", "0-600lx", "Light Sensor range"), {}}};
 const SensorVariantRow kFamily89 = {2, {58, 15, 0, 0}, 0, {0, 0, 0, 0}, {QT_TRANSLATE_NOOP3("CSensorInfo", "Normal", "Microphone"), QT_TRANSLATE_NOOP3("CSensorInfo", "Sensitive", "Microphone"), {}, {}}};
 const SensorVariantRow kFamily98 = {2, {51, 47, 0, 0}, 0, {0, 0, 0, 0}, {QT_TRANSLATE_NOOP3("CSensorInfo", "± 50N", "force range"), QT_TRANSLATE_NOOP3("CSensorInfo", "± 10N", "force range"), {}, {}}};
@@ -134,11 +135,14 @@ const SensorSlotRow kMeasurements[] = {
     {126, 1, QT_TRANSLATE_NOOP3("CSensorInfo", "Heart rate", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "V", "Sensors List"), -1, QT_TRANSLATE_NOOP3("CSensorInfo", "0 - 5V", "Sensors List"), 0, 5},
 };
 
+// clang-format on
+
 } // namespace
 
 SensorTableBlock block85to126()
 {
-    return {kEntries, int(sizeof(kEntries) / sizeof(kEntries[0])), kMeasurements, int(sizeof(kMeasurements) / sizeof(kMeasurements[0]))};
+    return {kEntries, int(sizeof(kEntries) / sizeof(kEntries[0])), kMeasurements,
+            int(sizeof(kMeasurements) / sizeof(kMeasurements[0]))};
 }
 
 } // namespace SensorTables

@@ -17,7 +17,8 @@ QImage imageOf(const QPixmap& pixmap)
 
 QImage resourceImage(const char* name)
 {
-    return QImage(QStringLiteral(":/images/Sensors/") + QLatin1String(name)).convertToFormat(QImage::Format_ARGB32);
+    return QImage(QStringLiteral(":/images/Sensors/") + QLatin1String(name))
+        .convertToFormat(QImage::Format_ARGB32);
 }
 
 } // namespace
@@ -29,7 +30,10 @@ class TestCatalogue : public QObject
     std::unique_ptr<CSensorInfo> m_info;
 
     const CSensorParametersInfo& s(int k) const { return m_info->m_Sensors[k]; }
-    const CSensorMeasuremntInfo& m(int k, int slot) const { return m_info->m_Sensors[k].m_Measurements[slot]; }
+    const CSensorMeasuremntInfo& m(int k, int slot) const
+    {
+        return m_info->m_Sensors[k].m_Measurements[slot];
+    }
 
 private slots:
     void initTestCase()
@@ -143,7 +147,8 @@ private slots:
         for (int k = 0; k <= 69; ++k)
             if (k != 47) QCOMPARE(int(s(k).m_SensorId), 180 + k);
         QMap<int, QList<int>> byId;
-        for (int k = 0; k < CSensorInfo::s_NumOfSensors; ++k) byId[s(k).m_SensorId] << k;
+        for (int k = 0; k < CSensorInfo::s_NumOfSensors; ++k)
+            byId[s(k).m_SensorId] << k;
         QMap<int, QList<int>> duplicates;
         for (auto it = byId.cbegin(); it != byId.cend(); ++it)
             if (it.value().size() > 1) duplicates.insert(it.key(), it.value());
@@ -181,7 +186,8 @@ private slots:
         for (int k = 71; k < CSensorInfo::s_NumOfSensors; ++k)
             QVERIFY(s(k).m_DataKind < 4096);
         QVERIFY(CSensorInfo::IsISEIndex(130) && CSensorInfo::IsISEIndex(131));
-        QVERIFY(!CSensorInfo::IsISEIndex(129) && !CSensorInfo::IsISEIndex(132) && !CSensorInfo::IsISEIndex(-130));
+        QVERIFY(!CSensorInfo::IsISEIndex(129) && !CSensorInfo::IsISEIndex(132) &&
+                !CSensorInfo::IsISEIndex(-130));
         QVERIFY(s(130).m_IseFlag && s(131).m_IseFlag && !s(132).m_IseFlag);
     }
 
@@ -319,8 +325,10 @@ private slots:
         QCOMPARE(m_info->GetIndexbyID(1792), 130);
         QCOMPARE(m_info->GetIndexbyID(1793), 131);
         QCOMPARE(m_info->GetIndexbyID(1200), 141);
-        const int ids106[] = {16, 17, 40, 75, 45, 76, 30, 78, 77, 28, 26, 25, 58, 48, 52, 53, 79, 256, 257, 258, 84};
-        for (int i = 0; i < 21; ++i) QCOMPARE(m_info->GetIndexbyID(ids106[i]), 106 + i);
+        const int ids106[] = {16, 17, 40, 75, 45, 76, 30,  78,  77,  28, 26,
+                              25, 58, 48, 52, 53, 79, 256, 257, 258, 84};
+        for (int i = 0; i < 21; ++i)
+            QCOMPARE(m_info->GetIndexbyID(ids106[i]), 106 + i);
         // Values that do not fit a 16-bit id never match a wrapped one.
         QCOMPARE(m_info->GetIndexbyID(65536 + 180), -1);
         QCOMPARE(m_info->GetIndexbyID(-65536 + 38), -1);
@@ -406,7 +414,7 @@ private slots:
 
     void electrodeTable()
     {
-        const char* names[] = {"Ammonium", "Bromide",  "Calcium",   "Chloride", "Fluoride",
+        const char* names[] = {"Ammonium", "Bromide", "Calcium",   "Chloride", "Fluoride",
                                "Lead",     "Nitrate", "Potassium", "Sodium"};
         for (int k = 0; k < 9; ++k) {
             QCOMPARE(m_info->getISEName(5000 + k), QString::fromLatin1(names[k]));
