@@ -222,7 +222,9 @@ void CDravletDeviceModel::onFrame(const QByteArray& frame, ISimOutput& out)
         out.send(reply(0x01));
         break;
     case 0x02:
-        m_running = false;
+        // A device slow to stop keeps sending its overrun packets after the count.
+        if (!(m_running && !unlimited(m_numberOfSamples) && m_sampleIndex >= m_numberOfSamples && m_overrunLeft > 0))
+            m_running = false;
         m_timingRun = false;
         out.send(reply(0x02));
         break;

@@ -47,7 +47,7 @@ public:
     void setPacketIntervalMs(int ms) { m_packetIntervalMs = ms; }
     // Raw zero readings reported in the status, per channel.
     void setZeroReading(int channel, quint16 raw);
-    // Packets still streamed after the run's number of samples was reached.
+    // Packets still streamed after the run's number of samples was reached, stop or not.
     void setOverrunPackets(int count) { m_overrun = count; }
     // Timing events sent, one per tick, during a timing run: t1..t4 clock counts.
     void queueTimingEvent(quint32 t1, quint32 t2, quint32 t3 = 0, quint32 t4 = 0);
