@@ -40,6 +40,18 @@ public:
     int PreviousEventValue() override { return previous; }
     void SetPreviousEventValue(int v) override { previous = v; }
     void SetLastTimingRun() override {}
+    void LoggerStartDetection() override {}
+    QString LastPort() override { return QString(); }
+    bool LastPortKnown() override { return false; }
+    void SetLastPort(const QString&) override {}
+    void SetLastPortKnown(bool) override {}
+    void SaveSettings() override {}
+    void UpdateSensorsInfo() override {}
+    void SendSetupCmd(bool) override {}
+    void SendRunCmd(bool) override {}
+    void SendTimingRunCmd(bool) override {}
+    void SendManualSampleCmd(bool) override {}
+    int RunMode() override { return 0; }
     void LoggerEndDetection(bool) override {}
     void LoggerStatusArrived(int) override {}
     void LoggerExperimentEnd() override {}

@@ -4,6 +4,7 @@
 // (the real objects); tests give the handler a scripted host and watch what it is asked to do.
 #include "Core/Logic/DravletCodec.h"
 
+#include <QString>
 #include <QtGlobal>
 
 // The parts of the current setup the interface's frames and triggers are made from.
@@ -61,6 +62,22 @@ public:
     virtual int PreviousEventValue() = 0;
     virtual void SetPreviousEventValue(int value) = 0;
     virtual void SetLastTimingRun() = 0;
+
+    // ---- manager: detection, settings and the commands sent before a run
+    virtual void LoggerStartDetection() = 0;
+    // The port the interface was last found on, and whether it is known to be there.
+    virtual QString LastPort() = 0;
+    virtual bool LastPortKnown() = 0;
+    virtual void SetLastPort(const QString& port) = 0;
+    virtual void SetLastPortKnown(bool known) = 0;
+    virtual void SaveSettings() = 0;
+    virtual void UpdateSensorsInfo() = 0;
+    virtual void SendSetupCmd(bool startNow) = 0;
+    virtual void SendRunCmd(bool startNow) = 0;
+    virtual void SendTimingRunCmd(bool startNow) = 0;
+    virtual void SendManualSampleCmd(bool startNow) = 0;
+    // 0 normal sampling, 1 timing run.
+    virtual int RunMode() = 0;
 
     // ---- signal hub
     virtual void LoggerEndDetection(bool found) = 0;

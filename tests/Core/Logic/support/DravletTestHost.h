@@ -3,6 +3,9 @@
 // asks of the data store, the logic manager and the hub, and answers from a setup it is given.
 #include "Core/Logic/DravletHost.h"
 #include "Core/Logic/DravletProtocolHandler.h"
+#include "Core/Logic/ILogger.h"
+
+#include <atomic>
 
 #include <QByteArray>
 #include <QList>
@@ -54,6 +57,43 @@ public:
     int PreviousEventValue() override { return m_previous; }
     void SetPreviousEventValue(int v) override { m_previous = v; }
     void SetLastTimingRun() override { log(QStringLiteral("timing-run")); }
+    void LoggerStartDetection() override { log(QStringLiteral("start-detection")); }
+    QString LastPort() override { QMutexLocker l(&m_lock); return m_lastPort; }
+    bool LastPortKnown() override { return m_lastPortKnown; }
+    void SetLastPort(const QString& port) override { QMutexLocker l(&m_lock); m_lastPort = port; }
+    void SetLastPortKnown(bool known) override { m_lastPortKnown = known; }
+    void SaveSettings() override { log(QStringLiteral("save-settings")); }
+    void UpdateSensorsInfo() override { log(QStringLiteral("update-sensors")); }
+    // The logic manager's command operations, as far as the tests need them.
+    void SendSetupCmd(bool start) override
+    {
+        log(QStringLiteral("setup-cmd"));
+        if (!m_pLogger) return;
+        CommandParametersStruct c(CmdSetup);
+        c.SetWord(ParSetupRateCode, quint16(m_setupLoggerRate));
+        c.SetWord(ParSetupSamples, quint16(m_setupSamples));
+        c.SetWord(ParSetupTriggerLevel, 0xFFFF);
+        c.SetWord(ParSetupTriggerChannel, 0xFFFF);
+        m_pLogger->SendCmd(c, start);
+    }
+    void SendRunCmd(bool start) override
+    {
+        log(QStringLiteral("run-cmd"));
+        if (m_pLogger) m_pLogger->SendCmd(CommandParametersStruct(CmdRun), start);
+    }
+    void SendTimingRunCmd(bool start) override
+    {
+        log(QStringLiteral("timing-cmd"));
+        if (!m_pLogger) return;
+        if (m_pLogger->m_pProtocolState) m_pLogger->m_pProtocolState->m_TimingEventCounter = -1;
+        m_pLogger->SendCmd(CommandParametersStruct(CmdTimingRun), start);
+    }
+    void SendManualSampleCmd(bool start) override
+    {
+        log(QStringLiteral("manual-cmd"));
+        if (m_pLogger) m_pLogger->SendCmd(CommandParametersStruct(CmdManualSample), start);
+    }
+    int RunMode() override { return m_runMode; }
     void LoggerEndDetection(bool found) override { log(QStringLiteral("end-detection %1").arg(found)); }
     void LoggerStatusArrived(int source) override { log(QStringLiteral("status %1").arg(source)); }
     void LoggerExperimentEnd() override { log(QStringLiteral("end")); }
@@ -68,6 +108,12 @@ public:
     void setSetup(const DravletSetupView& s) { QMutexLocker l(&m_lock); m_setup = s; }
 
     DravletSetupView m_setup;
+    ILogger* m_pLogger = nullptr;
+    int m_setupLoggerRate = 6;
+    int m_setupSamples = 89;
+    int m_runMode = 0;
+    QString m_lastPort;
+    std::atomic<bool> m_lastPortKnown{false};
     QList<QVector<double>> m_rows;
     QVector<int> m_positions;
     QList<QVector<double>> m_timingArgs;
@@ -75,9 +121,9 @@ public:
     QList<QPair<double, double>> m_timingStored;
     QVector<int> m_zeros;
     bool m_hasTimingBranch = true;
-    bool m_relay = false;
-    int m_previous = -1;
-    int m_entries = 0;
+    std::atomic<bool> m_relay{false};
+    std::atomic<int> m_previous{-1};
+    std::atomic<int> m_entries{0};
     int m_newData = 0;
 
 private:
