@@ -1,5 +1,6 @@
 #include "simulator/ModelFactory.h"
 
+#include "simulator/DravletDevice.h"
 #include "simulator/EchoDeviceModel.h"
 
 #include <functional>
@@ -17,6 +18,7 @@ const std::vector<std::pair<QString, Factory>>& models()
 {
     static const std::vector<std::pair<QString, Factory>> s_models = {
         {QStringLiteral("echo"), [] { return std::unique_ptr<IDeviceModel>(new CEchoDeviceModel()); }},
+        {QStringLiteral("dravlet"), [] { return std::unique_ptr<IDeviceModel>(new CDravletDeviceModel()); }},
     };
     return s_models;
 }

@@ -106,7 +106,13 @@ public:
     double ConvertDataSample(ILogger* logger, int channel, int position, int index, double raw, long sample,
                              short& flag, short measurement, bool lastMeasurement, bool plainReading);
     void ConvertAndStoreLastOnlineSamples(ILogger* logger, int count, unsigned char* positions);
-    CDataConversion* GetDataConversion() { return &m_DataConversion; }
+    // The conversion, pointed at the current catalogue, calibration and setup (the protocol
+    // handlers call its InitBeforRun through this).
+    CDataConversion* GetDataConversion()
+    {
+        WireConversion();
+        return &m_DataConversion;
+    }
     const ExperimentInterval& GetRunInterval() const { return m_RunInterval; }
 
     // Timing results (DataManager_timing.cpp).

@@ -16,6 +16,7 @@ using ConversionMarkers::s_RepeatLast;
 namespace {
 const int s_ManualXIndex = 20484;
 const int s_ListRoom = 256;
+const int s_MaxTargets = CDataManager::NumPacketPositions * CDataManager::NumKeyMeasurements;
 
 // What one packet position contributes: its sensor and the measurements converted for it.
 struct PositionPlan
@@ -28,13 +29,54 @@ struct PositionPlan
     int firstTarget = 0;  // index of its first measurement among the run's stored branches
 };
 
-// Values waiting for one branch; appended as one block at the end of the call.
-struct Target
+// Reused between packets of the storing thread so a packet costs no allocation.
+struct Scratch
 {
-    CDataBranch* branch = nullptr;
     std::vector<double> x;
     std::vector<double> y;
+    std::vector<double> work;
 };
+
+Scratch& LocalScratch()
+{
+    thread_local Scratch scratch;
+    return scratch;
+}
+
+// The sensors of the packet's positions, from the setup or (downloads) the logger's own list.
+// Returns the number of branches the packet stores into.
+int BuildPlans(const CSetupInfo* setup, const CSensorInfo* catalogue, const unsigned char* positions, int count,
+               const unsigned char* loggerSensors, int loggerSensorCount, bool loggerList, PositionPlan* plans)
+{
+    int targetCount = 0;
+    for (int i = 0; i < count; ++i) {
+        PositionPlan& plan = plans[i];
+        plan = PositionPlan();
+        plan.position = positions ? positions[i] : i;
+        plan.firstTarget = targetCount;
+        if (loggerList) {
+            if (plan.position >= loggerSensorCount) continue;
+            plan.index = loggerSensors[plan.position];
+            plan.store = true;
+            plan.count = 1;
+        } else {
+            const CSesnorProperties* sensor = setup->GetSelectedSensor(plan.position);
+            const CSensorParametersInfo* record = (sensor && catalogue) ? catalogue->GetSensorInfo(sensor->m_SensorIndex) : nullptr;
+            if (!record) continue;
+            plan.index = sensor->m_SensorIndex;
+            plan.store = !record->m_HiddenSensor;
+            const int measurements = std::min<int>(record->m_NumOfMeasurements, CDataManager::NumKeyMeasurements);
+            for (int j = 0; j < measurements; ++j) {
+                const CMeasurementSetup* ms = sensor->GetMeasurement(j);
+                if (ms && ms->m_bActive) plan.measurements[plan.count++] = j;
+            }
+        }
+        // The run's branches follow each other in this order; every active measurement of a
+        // stored sensor owns one, whether or not this packet has a value for it.
+        if (plan.store) targetCount += plan.count;
+    }
+    return targetCount;
+}
 }  // namespace
 
 bool CDataManager::ConvertAndStore(ILogger* logger, double* samples, int count, unsigned char* positions, bool live,
@@ -78,87 +120,67 @@ bool CDataManager::ConvertAndStoreBlock(ILogger* logger, const double* samples, 
         st->m_bFirstPacketDone = true;
     }
 
-    const CSensorInfo* catalogue = Catalogue();
-    std::vector<PositionPlan> plans(static_cast<size_t>(count));
-    int targetCount = 0;
-    for (int i = 0; i < count; ++i) {
-        PositionPlan& plan = plans[i];
-        plan.position = positions ? positions[i] : i;
-        plan.firstTarget = targetCount;
-        if (loggerList) {
-            if (plan.position >= loggerSensorCount) continue;
-            plan.index = loggerSensors[plan.position];
-            plan.store = true;
-            plan.count = 1;
-            plan.measurements[0] = 0;
-        } else {
-            const CSesnorProperties* sensor = m_pSetupInfo->GetSelectedSensor(plan.position);
-            const CSensorParametersInfo* record = (sensor && catalogue) ? catalogue->GetSensorInfo(sensor->m_SensorIndex) : nullptr;
-            if (!record) continue;
-            plan.index = sensor->m_SensorIndex;
-            plan.store = !record->m_HiddenSensor;
-            const int measurements = std::min<int>(record->m_NumOfMeasurements, NumKeyMeasurements);
-            for (int j = 0; j < measurements; ++j) {
-                const CMeasurementSetup* setup = sensor->GetMeasurement(j);
-                if (setup && setup->m_bActive) plan.measurements[plan.count++] = j;
-            }
-        }
-        if (plan.store) targetCount += plan.count;
-    }
-
+    PositionPlan plans[NumPacketPositions];
+    const int targetCount = BuildPlans(m_pSetupInfo, Catalogue(), positions, count, loggerSensors, loggerSensorCount,
+                                       loggerList, plans);
     // Each stored measurement owns the branch at its place in the run; a branch that turns
     // out to belong to another sensor, measurement or run is left alone.
-    std::vector<Target> targets(static_cast<size_t>(targetCount));
-    for (const PositionPlan& plan : plans) {
+    CDataBranch* targets[s_MaxTargets] = {};
+    int pending[s_MaxTargets] = {};
+    for (int i = 0; i < count; ++i) {
+        const PositionPlan& plan = plans[i];
         if (!plan.store) continue;
         for (int a = 0; a < plan.count; ++a) {
             CDataBranch* branch = GetDataBranchByIndex(first + plan.firstTarget + a);
             if (branch && branch->m_OwnerKey == folder->m_Key && branch->m_SensorIndex == plan.index &&
                 branch->m_Measurement == plan.measurements[a])
-                targets[plan.firstTarget + a].branch = branch;
+                targets[plan.firstTarget + a] = branch;
         }
     }
 
-    const bool manual = m_pSetupInfo->m_bManualX && m_pSetupInfo->m_RateCode == 0;
-    std::vector<std::vector<double>> work(static_cast<size_t>(count));
-    for (auto& w : work) w.reserve(static_cast<size_t>(rows));
-    for (Target& t : targets) {
-        t.x.reserve(static_cast<size_t>(rows));
-        t.y.reserve(static_cast<size_t>(rows));
+    Scratch& scratch = LocalScratch();
+    const size_t needed = static_cast<size_t>(targetCount) * rows;
+    if (scratch.x.size() < needed) {
+        scratch.x.resize(needed);
+        scratch.y.resize(needed);
     }
+    if (scratch.work.size() < static_cast<size_t>(count) * rows) scratch.work.resize(static_cast<size_t>(count) * rows);
+    const bool manual = m_pSetupInfo->m_bManualX && m_pSetupInfo->m_RateCode == 0;
     for (int r = 0; r < rows; ++r) {
         const double* row = samples + static_cast<size_t>(r) * count;
         for (int i = 0; i < count; ++i) {
             const PositionPlan& plan = plans[i];
             const double v = row[i];
-            work[i].push_back(v);
+            scratch.work[static_cast<size_t>(i) * rows + r] = v;
             const qint64 c = st->m_SampleCounter[i];
             for (int a = 0; a < plan.count; ++a) {
                 short flag = 0;
                 const double y = m_DataConversion.ConvertDataSample(logger, i, plan.position, plan.index, v, static_cast<long>(c),
                                                                     flag, static_cast<short>(plan.measurements[a]),
                                                                     a + 1 == plan.count, false);
-                if (!plan.store || y == s_NoSample) continue;
-                Target& t = targets[plan.firstTarget + a];
-                if (!t.branch) continue;
+                const int t = plan.firstTarget + a;
+                if (!plan.store || y == s_NoSample || !targets[t]) continue;
+                const size_t base = static_cast<size_t>(t) * rows;
                 double value = y;
                 if (y == s_RepeatLast) {
-                    if (!t.y.empty()) value = t.y.back();
+                    if (pending[t] > 0) value = scratch.y[base + pending[t] - 1];
                     else {
-                        const int n = t.branch->GetYSize();
-                        value = n > 0 ? t.branch->GetYSample(n - 1) : 0.0;
+                        const int n = targets[t]->GetYSize();
+                        value = n > 0 ? targets[t]->GetYSample(n - 1) : 0.0;
                     }
                 }
-                t.x.push_back(static_cast<double>(c + flag));
-                t.y.push_back(value);
+                scratch.x[base + pending[t]] = static_cast<double>(c + flag);
+                scratch.y[base + pending[t]] = value;
+                ++pending[t];
             }
             st->m_SampleCounter[i] = c + 1;
         }
         if (manual) StoreManualSample(logger);
     }
-    for (int i = 0; i < count; ++i) m_WorkLists[i].AddRange(work[i].data(), static_cast<int>(work[i].size()));
-    for (Target& t : targets)
-        if (t.branch && !t.x.empty()) t.branch->AppendSamples(t.x.data(), t.y.data(), static_cast<int>(t.x.size()));
+    for (int i = 0; i < count; ++i) m_WorkLists[i].AddRange(&scratch.work[static_cast<size_t>(i) * rows], rows);
+    for (int t = 0; t < targetCount; ++t)
+        if (targets[t] && pending[t] > 0)
+            targets[t]->AppendSamples(&scratch.x[static_cast<size_t>(t) * rows], &scratch.y[static_cast<size_t>(t) * rows], pending[t]);
     RunOnlineFunctions();
     return false;
 }

@@ -1,6 +1,7 @@
 // Per-sensor formulas on worked raw values. Constants are those of the catalogue; each
 // expected value was worked out by hand (calculator) from the formula of the sensor type.
 #include <QtTest>
+#include <cmath>
 #include <memory>
 
 #include "Core/Data/ConversionFormulas.h"
@@ -239,6 +240,44 @@ private slots:
         m_logger.m_ZeroConst = std::nan("");
         m_conv->ConvertDefaultSample(&m_logger, 0, 0, 62, 2100, 1, flag, 0, true, false, zero);
         QCOMPARE(zero, 0);
+    }
+
+    void setupPairsAndBounds()
+    {
+        // Force 98 with the pair of its channel: a x (0.00595... x (r - b) - z x g).
+        const float g = m_info->m_Sensors[98].m_Gain;
+        const int z = m_info->m_Sensors[98].m_Zero;
+        m_setup.m_CalibrationPairs[1].m_A = 2.0f;
+        m_setup.m_CalibrationPairs[1].m_B = 10.0f;
+        const double expected = 2.0 * (double(g) * 2990.0 - double(float(z) * g));
+        QVERIFY(qAbs(F(98, 3000, 1, 1, false, 1) - expected) < 1e-3);
+        // Channel 12 has no pair in the setup: the identity pair (1, 0) is used.
+        const double plain = double(g) * 3000.0 - double(float(z) * g);
+        QVERIFY(qAbs(F(98, 3000, 1, 1, false, 12) - plain) < 1e-3);
+        // CO2 at a position the warm-up table does not have reports nothing.
+        short flag = 0;
+        int zero = 0;
+        QCOMPARE(m_conv->ConvertDefaultSample(&m_logger, 0, 40, 104, 2500, 1, flag, 0, true, false, zero), 0.0);
+    }
+
+    void platinumCannotHang()
+    {
+        QVERIFY(std::isnan(ConversionFormulas::Platinum(std::nan(""))));
+        // Through the pipeline the reading becomes a gap.
+        short flag = 0;
+        QCOMPARE(m_conv->ConvertDataSample(&m_logger, 0, 0, 18, std::nan(""), 1, flag, 0, true, false), s_Missing);
+    }
+
+    void syringeVolumeUsesCalibrationFactor()
+    {
+        // Index 49: gain 0.0025, zero 124 -> raw 1124 is 2.5; m3 x 10.19784; m4 the volume
+        // term with the calibration factor (1.0 by default, 0.02 after the user's choice).
+        QCOMPARE(m_info->m_Sensors[49].m_Zero, 124);
+        QVERIFY(qAbs(F(49, 1124, 1, 3) - 25.4946) < 1e-4);
+        QVERIFY(qAbs(F(49, 1124, 1, 4) - 0.0200234120) < 1e-8);
+        m_cal->GetRecord(49)->factor = 0.02;
+        QVERIFY(qAbs(F(49, 1124, 1, 4) - 8.0093648e-06) < 1e-11);
+        QVERIFY(qAbs(F(49, 1124, 1, 4, true) - 2.5) < 1e-6);
     }
 
     void channelOutsideStateGivesZero()

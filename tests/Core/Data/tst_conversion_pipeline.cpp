@@ -105,6 +105,29 @@ private slots:
         QCOMPARE(C(33, 6, 2, 0), 10.0);               // measurement 0 keeps the count
     }
 
+    void electrodeCalibrationAppliedOnce()
+    {
+        // A two-point ammonium calibration: 10 ppm at raw 2000, 100 ppm at raw 2400.
+        m_setup->m_ISEId[0] = 5000;
+        CalibrationValues v;
+        v.type = 2;
+        v.real1 = 1.0;
+        v.measured1 = 10.0;
+        v.raw1 = 2000;
+        v.real2 = 2.0;
+        v.measured2 = 100.0;
+        v.raw2 = 2400;
+        v.iseId = 5000;
+        m_cal->setCalibrationValues(v, 130);
+        // The fit lives in the concentration formula (slope k1 x 400 mV per decade); the
+        // generic two-point rescale must not be applied on top of it.
+        const double k1 = 0.147923372;
+        const double slope = k1 * 400;
+        const double offset = k1 * 2000 - slope;
+        const double expected = std::pow(10.0, (k1 * 2200 - 302.873 - offset) / slope);
+        QVERIFY(qAbs(C(130, 2200) - expected) < 1e-9 * expected);
+    }
+
     void clampThenZero()
     {
         CMeasurementSetup* setup = AddSensor(1, 1);

@@ -255,6 +255,33 @@ private slots:
         QCOMPARE(RunBranch(0)->GetNumSamples(), 2);
     }
 
+    void bloodPressureWatchStopsAndEvaluates()
+    {
+        AddSensor(61, {0}, 1);  // cuff pressure: 82 x raw / 1000 mmHg
+        dm().CreateDataEntries(&m_logger, 0);
+        // The next run's conversion knows the last run's cuff series.
+        CDataConversion* conv = dm().GetDataConversion();
+        conv->InitBeforRun(&m_logger);
+        QCOMPARE(conv->GetLastRunBranch(0), RunBranch(0));
+        CDataBranch* evaluated = nullptr;
+        conv->SetBloodPressureEvaluator([&](CDataBranch* b) { evaluated = b; });
+        double samples[1] = {2500};  // 205 mmHg arms the watch
+        dm().ConvertAndStore(&m_logger, samples, 1, nullptr, true, false);
+        QVERIFY(qAbs(RunBranch(0)->GetYSample(0) - 205.0) < 1e-3);
+        samples[0] = 1000;           // 82 mmHg: still deflating
+        dm().ConvertAndStore(&m_logger, samples, 1, nullptr, true, false);
+        QCOMPARE(m_logger.m_Commands, 0);
+        samples[0] = 500;            // 41 mmHg: done
+        dm().ConvertAndStore(&m_logger, samples, 1, nullptr, true, false);
+        QCOMPARE(m_logger.m_Commands, 1);  // the only active sensor: the run is stopped
+        QCOMPARE(evaluated, RunBranch(0));
+        // Disarmed: a further low value neither stops nor evaluates again.
+        evaluated = nullptr;
+        dm().ConvertAndStore(&m_logger, samples, 1, nullptr, true, false);
+        QCOMPARE(m_logger.m_Commands, 1);
+        QVERIFY(!evaluated);
+    }
+
     void packetWithoutRun()
     {
         AddSensor(1, {0}, 1);
