@@ -18,6 +18,7 @@ private slots:
     void statusUnchangedKeepsList();
     void statusOneChannelFewer();
     void statusUnknownIndexIsEmpty();
+    void measurementCountBounded();
     void statusWhileHiddenChangesNothing();
     void manualDetectionStatusKeepsRows();
     void detectionModeSwitch();
@@ -191,6 +192,22 @@ void TestSetupController::statusUnknownIndexIsEmpty()
     QCOMPARE(list.at(0)->m_SensorIndex, 0);
     QCOMPARE(list.at(1)->m_SensorIndex, 0);
     QCOMPARE(list.at(2)->m_SensorIndex, 148);
+    // A status without any logger record reads as no channels.
+    host.setup().m_LoggerStatusList.clear();
+    c.updateSetupWindow(1);
+    QVERIFY(host.setup().m_SelectedSensorList.isEmpty());
+}
+
+void TestSetupController::measurementCountBounded()
+{
+    // A catalogue record claiming more measurements than it has slots gives only the slots.
+    CFakeSetupHost host;
+    host.m_Logic.m_SensorInfo.m_Sensors[1].m_NumOfMeasurements = 50;
+    host.m_pController->addSensor2ActiveSensorList(1, 0, 0);
+    QCOMPARE(host.setup().m_SelectedSensorList.at(0)->GetNumMeasurements(), CSensorParametersInfo::s_MaxMeasurements);
+    host.m_Logic.m_SensorInfo.m_Sensors[1].m_NumOfMeasurements = -4;
+    host.m_pController->addSensor2ActiveSensorList(1, 1, 0);
+    QCOMPARE(host.setup().m_SelectedSensorList.at(1)->GetNumMeasurements(), 0);
 }
 
 void TestSetupController::statusWhileHiddenChangesNothing()
