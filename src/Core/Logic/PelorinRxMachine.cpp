@@ -36,6 +36,39 @@ short StateOfOpcode(unsigned char op)
 
 }  // namespace
 
+void CPelorinArraySource::Append(const QByteArray& bytes) { Append(reinterpret_cast<const unsigned char*>(bytes.constData()), bytes.size()); }
+
+void CPelorinArraySource::Append(const unsigned char* data, int n)
+{
+    if (!data || n < 1)
+        return;
+    // Drop what was consumed once it dominates, so a long stream does not grow without end.
+    if (m_Pos > 65536 && m_Pos > m_Data.size() / 2) {
+        m_Data.remove(0, m_Pos);
+        m_Pos = 0;
+    }
+    m_Data.append(reinterpret_cast<const char*>(data), n);
+}
+
+const unsigned char* CPelorinArraySource::Take(int count)
+{
+    static const unsigned char s_Empty = 0;
+    if (count < 0 || count > Available())
+        return nullptr;
+    if (count == 0)
+        return &s_Empty;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(m_Data.constData()) + m_Pos;
+    m_Pos += count;
+    return p;
+}
+
+void CPelorinArraySource::Clear()
+{
+    m_Data.clear();
+    m_Pos = 0;
+    m_Expected = 1;
+}
+
 void CPelorinRxMachine::Reset(IRxSource* source)
 {
     m_State = Sync0;

@@ -2,7 +2,7 @@
 // The receive state machine of the Pelorin link: cuts device frames ("=" 0xB7, length, opcode,
 // payload) out of a byte source one state at a time and hands each to a sink. It owns no bytes
 // and no threads, so it runs the same over the receive ring, a test script or a fuzz input.
-#include <QtGlobal>
+#include <QByteArray>
 
 namespace Pelorin {
 
@@ -54,6 +54,24 @@ public:
     virtual void OnBadFrame(const char* why) { Q_UNUSED(why); }
     // Diagnostics of a failed read, named as the states are.
     virtual void OnReadFailed(const char* what) { Q_UNUSED(what); }
+};
+
+// A byte source over a plain growing array (scripts, recorded streams, fuzz inputs).
+class CPelorinArraySource : public IRxSource
+{
+public:
+    void Append(const QByteArray& bytes);
+    void Append(const unsigned char* data, int n);
+    qint64 Available() const override { return m_Data.size() - m_Pos; }
+    const unsigned char* Take(int count) override;
+    void SetExpected(qint64 count) override { m_Expected = count; }
+    qint64 expected() const { return m_Expected; }
+    void Clear();
+
+private:
+    QByteArray m_Data;
+    int m_Pos = 0;
+    qint64 m_Expected = 1;
 };
 
 class CPelorinRxMachine
