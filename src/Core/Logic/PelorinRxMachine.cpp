@@ -78,6 +78,14 @@ void CPelorinRxMachine::Reset(IRxSource* source)
         source->SetExpected(1);
 }
 
+const unsigned char* CPelorinRxMachine::Take(IRxSource& source, int count)
+{
+    const unsigned char* p = source.Take(count);
+    if (p)
+        m_Consumed += count;
+    return p;
+}
+
 void CPelorinRxMachine::Next(IRxSource& source, short state, qint64 expected)
 {
     m_State = state;
@@ -93,7 +101,7 @@ void CPelorinRxMachine::CommonEnding(IRxSource& source, IRxSink& sink)
 
 bool CPelorinRxMachine::Hunt(IRxSource& source, IRxSink&)
 {
-    const unsigned char* b = source.Take(1);
+    const unsigned char* b = Take(source, 1);
     if (!b)
         return false;
     if (m_State == Sync0)
@@ -107,7 +115,7 @@ bool CPelorinRxMachine::Hunt(IRxSource& source, IRxSink&)
 
 bool CPelorinRxMachine::FrameHeadStep(IRxSource& source, IRxSink& sink)
 {
-    const unsigned char* b = source.Take(2);
+    const unsigned char* b = Take(source, 2);
     if (!b)
         return false;
     const int length = b[0];
@@ -151,7 +159,7 @@ bool CPelorinRxMachine::FrameHeadStep(IRxSource& source, IRxSink& sink)
 
 bool CPelorinRxMachine::DataHeaderStep(IRxSource& source, IRxSink& sink)
 {
-    const unsigned char* h = source.Take(kDataHeaderSize);
+    const unsigned char* h = Take(source, kDataHeaderSize);
     if (!h) {
         sink.OnReadFailed("PELORIN_STATE_STREAMING_DATA_PACKET_HEADER FAILD TO READ");
         Next(source, Sync0, 1);
@@ -192,7 +200,7 @@ bool CPelorinRxMachine::PayloadStep(IRxSource& source, IRxSink& sink)
     default: break;
     }
     const int n = int(m_Expected);
-    const unsigned char* p = source.Take(n);
+    const unsigned char* p = Take(source, n);
     if (!p) {
         switch (m_State) {
         case StatusReply: sink.OnReadFailed("PELORIN_STATE_RESPOND_TO_STATUS FAILED"); break;
@@ -247,14 +255,14 @@ int CPelorinRxMachine::Run(IRxSource& source, IRxSink& sink, int maxSteps)
 {
     int done = 0;
     while (done < maxSteps) {
-        if (m_Expected != 0 && source.Available() < m_Expected)
+        if (m_Expected != 0 && !source.HasExpected())
             break;
-        const qint64 before = source.Available();
+        const qint64 before = m_Consumed;
         const short stateBefore = m_State;
         if (!Step(source, sink))
             break;
         // A step that consumed nothing and stayed in its state would repeat for ever.
-        if (source.Available() == before && m_State == stateBefore)
+        if (m_Consumed == before && m_State == stateBefore)
             break;
         ++done;
     }

@@ -11,7 +11,8 @@ class IRxSource
 {
 public:
     virtual ~IRxSource() = default;
-    virtual qint64 Available() const = 0;
+    // True when at least the count last given to SetExpected is waiting.
+    virtual bool HasExpected() const = 0;
     // count bytes, contiguous, or null (nothing consumed) when fewer are waiting. A count of 0
     // gives a valid empty block.
     virtual const unsigned char* Take(int count) = 0;
@@ -62,7 +63,8 @@ class CPelorinArraySource : public IRxSource
 public:
     void Append(const QByteArray& bytes);
     void Append(const unsigned char* data, int n);
-    qint64 Available() const override { return m_Data.size() - m_Pos; }
+    qint64 Available() const { return m_Data.size() - m_Pos; }
+    bool HasExpected() const override { return Available() >= m_Expected; }
     const unsigned char* Take(int count) override;
     void SetExpected(qint64 count) override { m_Expected = count; }
     qint64 expected() const { return m_Expected; }
@@ -121,6 +123,7 @@ public:
     void ForceState(short s) { m_State = s; }
 
 private:
+    const unsigned char* Take(IRxSource& source, int count);
     void Next(IRxSource& source, short state, qint64 expected);
     bool Hunt(IRxSource& source, IRxSink& sink);
     bool FrameHeadStep(IRxSource& source, IRxSink& sink);
@@ -131,6 +134,7 @@ private:
     short m_State = Sync0;
     qint64 m_Expected = 1;
     int m_DataRows = 0;
+    qint64 m_Consumed = 0;
 };
 
 }  // namespace Pelorin
