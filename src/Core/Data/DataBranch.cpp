@@ -1,0 +1,166 @@
+#include "Core/Data/DataBranch.h"
+
+#include "Core/Data/Globals.h"
+
+#include <QDataStream>
+#include <algorithm>
+
+CDataBranch::CDataBranch() = default;
+
+bool CDataBranch::AddSample(double x, double y)
+{
+    QMutexLocker lockX(&m_XMutex);
+    QMutexLocker lockY(&m_YMutex);
+    // Room in both lists first, so a failure never leaves an X value without its Y.
+    if (!m_X.ensureRoom(1) || !m_Y.ensureRoom(1))
+        return false;
+    m_X.append(x);
+    m_Y.append(y);
+    return true;
+}
+
+double CDataBranch::GetXSample(int index) const
+{
+    QMutexLocker lock(&m_XMutex);
+    return (index >= 0 && index < m_X.size()) ? m_X.at(index) : MissingValue;
+}
+
+double CDataBranch::GetYSample(int index) const
+{
+    QMutexLocker lock(&m_YMutex);
+    return (index >= 0 && index < m_Y.size()) ? m_Y.at(index) : MissingValue;
+}
+
+bool CDataBranch::SetXSample(int index, double x)
+{
+    QMutexLocker lock(&m_XMutex);
+    if (index < 0 || index >= m_X.size())
+        return false;
+    m_X.set(index, x);
+    return true;
+}
+
+bool CDataBranch::SetYSample(int index, double y)
+{
+    QMutexLocker lock(&m_YMutex);
+    if (index < 0 || index >= m_Y.size())
+        return false;
+    m_Y.set(index, y);
+    return true;
+}
+
+bool CDataBranch::AddXSample(double x)
+{
+    QMutexLocker lock(&m_XMutex);
+    return m_X.append(x);
+}
+
+bool CDataBranch::AddYSample(double y)
+{
+    QMutexLocker lock(&m_YMutex);
+    return m_Y.append(y);
+}
+
+int CDataBranch::GetXSize() const
+{
+    QMutexLocker lock(&m_XMutex);
+    return m_X.size();
+}
+
+int CDataBranch::GetYSize() const
+{
+    QMutexLocker lock(&m_YMutex);
+    return m_Y.size();
+}
+
+int CDataBranch::GetNumSamples() const
+{
+    return std::min(GetXSize(), GetYSize());
+}
+
+int CDataBranch::GetLastXSample() const
+{
+    double last;
+    {
+        QMutexLocker lock(&m_XMutex);
+        if (m_X.isEmpty())
+            return -1;
+        last = m_X.at(m_X.size() - 1);
+    }
+    int result;
+    SafeDoubleToInt(last, result, -1);
+    return result;
+}
+
+void CDataBranch::ClearSamples()
+{
+    QMutexLocker lockX(&m_XMutex);
+    QMutexLocker lockY(&m_YMutex);
+    m_X.clear();
+    m_Y.clear();
+}
+
+int CDataBranch::AppendSamples(const double* x, const double* y, int count)
+{
+    if (!x || !y || count <= 0)
+        return 0;
+    QMutexLocker lockX(&m_XMutex);
+    QMutexLocker lockY(&m_YMutex);
+    if (!m_X.ensureRoom(count) || !m_Y.ensureRoom(count))
+        return 0;
+    m_X.append(x, count);
+    m_Y.append(y, count);
+    return count;
+}
+
+int CDataBranch::CopyRange(int first, int count, QVector<double>& x, QVector<double>& y) const
+{
+    qint64 start = first;
+    qint64 wanted = count;
+    if (start < 0) {
+        wanted += start;
+        start = 0;
+    }
+    int n = 0;
+    {
+        QMutexLocker lock(&m_XMutex);
+        const qint64 avail = qMax<qint64>(0, qMin<qint64>(wanted, qint64(m_X.size()) - start));
+        x.resize(int(avail));
+        n = m_X.copy(int(start), int(avail), x.data());
+    }
+    {
+        QMutexLocker lock(&m_YMutex);
+        y.resize(n);
+        n = m_Y.copy(int(start), n, y.data());
+    }
+    x.resize(n);
+    y.resize(n);
+    return n;
+}
+
+QVector<double> CDataBranch::GetXSnapshot() const
+{
+    QMutexLocker lock(&m_XMutex);
+    QVector<double> out(m_X.size());
+    m_X.copy(0, out.size(), out.data());
+    return out;
+}
+
+QVector<double> CDataBranch::GetYSnapshot() const
+{
+    QMutexLocker lock(&m_YMutex);
+    QVector<double> out(m_Y.size());
+    m_Y.copy(0, out.size(), out.data());
+    return out;
+}
+
+size_t CDataBranch::SampleBytesReserved() const
+{
+    size_t bytes;
+    {
+        QMutexLocker lock(&m_XMutex);
+        bytes = m_X.bytesReserved();
+    }
+    QMutexLocker lock(&m_YMutex);
+    return bytes + m_Y.bytesReserved();
+}

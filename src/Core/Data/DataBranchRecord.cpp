@@ -1,0 +1,226 @@
+// The branch's workspace record: tags 800 to 824 closed by 13.
+#include "Core/Data/DataBranch.h"
+
+#include "Core/Data/Globals.h"
+#include "Core/Data/RecordIO.h"
+
+#include <QDataStream>
+#include <algorithm>
+
+namespace {
+
+enum BranchTag : qint16 {
+    TagName = 800,
+    TagInterval = 801,
+    TagSensorIndex = 802,
+    TagUnit = 804,
+    TagX = 806,
+    TagY = 807,
+    TagKey = 809,
+    TagParentKey = 815,
+    TagDerivedKey = 816,
+    TagOwnerKey = 817,
+    TagChildKey = 818,
+    TagFunctionText = 819,
+    TagUnitPrefix = 820,
+    TagInterval2 = 821,
+    TagManualTimes = 822,
+    TagMarkedPositions = 823,
+    TagRelatedKey = 824
+};
+
+constexpr int ReadChunk = 4096;
+
+void writeKeyList(QDataStream& out, qint16 tag, const CSafeArray<int>& keys)
+{
+    const QVector<int> all = keys.Snapshot();
+    for (int key : all)
+        out << tag << qint32(key);
+}
+
+} // namespace
+
+int CDataBranch::SaveToFile(QDataStream* stream)
+{
+    if (!stream)
+        return RecordWriteFailed;
+    QDataStream& out = *stream;
+    RecordIO::PrepareStream(out);
+    out << qint16(TagName) << m_Name;
+    out << qint16(TagInterval) << m_Interval;
+    out << qint16(TagSensorIndex) << qint32(m_SensorIndex);
+    out << qint16(TagUnit) << m_Unit;
+    out << qint16(TagUnitPrefix) << qint16(m_UnitPrefix);
+    {
+        // Count and values from one state of the list: the lock is held across both.
+        QMutexLocker lock(&m_XMutex);
+        out << qint16(TagX);
+        RecordIO::WriteArrayHeader(out, m_X.size());
+        RecordIO::WriteDoubles(out, m_X);
+    }
+    {
+        QMutexLocker lock(&m_YMutex);
+        out << qint16(TagY);
+        RecordIO::WriteArrayHeader(out, m_Y.size());
+        RecordIO::WriteDoubles(out, m_Y);
+    }
+    out << qint16(TagKey) << qint32(m_Key);
+    out << qint16(TagParentKey) << qint32(m_ParentKey);
+    writeKeyList(out, TagDerivedKey, m_DerivedKeys);
+    out << qint16(TagOwnerKey) << qint32(m_OwnerKey);
+    writeKeyList(out, TagChildKey, m_ChildKeys);
+    out << qint16(TagFunctionText) << m_FunctionText;
+    out << qint16(TagInterval2) << m_Interval;
+    if (m_SensorIndex == SensorIndexManualX) {
+        const QVector<double> times = m_ManualTimes.Snapshot();
+        out << qint16(TagManualTimes);
+        RecordIO::WriteArrayHeader(out, times.size());
+        RecordIO::WriteDoubles(out, times.constData(), times.size());
+    }
+    if (!m_MarkedPositions.isEmpty()) {
+        out << qint16(TagMarkedPositions);
+        RecordIO::WriteArrayHeader(out, m_MarkedPositions.size());
+        for (int position : qAsConst(m_MarkedPositions))
+            out << qint32(position);
+        out << qint16(TagRelatedKey) << qint32(m_RelatedKey);
+    }
+    out << qint16(RecordIO::TagBranchEnd);
+    return out.status() == QDataStream::Ok ? RecordOk : RecordWriteFailed;
+}
+
+// Reads an array of doubles into the X or Y store (under its lock) or the manual times. The
+// count comes from the file: values are read in chunks and only what the stream really holds
+// is stored, so a corrupt count ends in RecordTruncated instead of a huge allocation.
+int CDataBranch::readArray(QDataStream& in, CSampleStore* store, CSafeArray<double>* list,
+                           QMutex* lock)
+{
+    qint32 count = 0;
+    const int header = RecordIO::ReadArrayHeader(in, count);
+    if (header != RecordOk)
+        return header;
+    double chunk[ReadChunk];
+    for (qint32 done = 0; done < count;) {
+        const int want = int(std::min<qint32>(ReadChunk, count - done));
+        const int got = RecordIO::ReadDoubles(in, chunk, want);
+        if (store) {
+            QMutexLocker locker(lock);
+            if (!store->ensureRoom(got))
+                return RecordCorrupt;
+            store->append(chunk, got);
+        } else {
+            list->AddRange(chunk, got);
+        }
+        if (got < want)
+            return RecordTruncated;
+        done += got;
+    }
+    return RecordOk;
+}
+
+int CDataBranch::readIntArray(QDataStream& in)
+{
+    qint32 count = 0;
+    const int header = RecordIO::ReadArrayHeader(in, count);
+    if (header != RecordOk)
+        return header;
+    for (qint32 i = 0; i < count; ++i) {
+        qint32 value = 0;
+        in >> value;
+        if (in.status() != QDataStream::Ok)
+            return RecordTruncated;
+        m_MarkedPositions.append(value);
+    }
+    return RecordOk;
+}
+
+int CDataBranch::LoadFromFile(QDataStream* stream, int keyOffset, int* largestKeySeen)
+{
+    m_Color = GetNextGlobalColor();
+    if (!stream)
+        return RecordTruncated;
+    QDataStream& in = *stream;
+    RecordIO::PrepareStream(in);
+    auto noteKey = [largestKeySeen](int key) {
+        if (largestKeySeen && key > *largestKeySeen)
+            *largestKeySeen = key;
+    };
+    // A key field: RecordTruncated when the stream ended, RecordCorrupt when the value cannot
+    // be a key.
+    auto readKey = [&](bool noneAllowed, int& key) {
+        if (!RecordIO::ReadKey(in, keyOffset, noneAllowed, key))
+            return in.status() != QDataStream::Ok ? int(RecordTruncated) : int(RecordCorrupt);
+        noteKey(key);
+        return int(RecordOk);
+    };
+    for (;;) {
+        qint16 tag = 0;
+        if (!RecordIO::ReadTag(in, tag))
+            return RecordTruncated;
+        int result = RecordOk;
+        int key = -1;
+        switch (tag) {
+        case RecordIO::TagBranchEnd:
+            return RecordOk;
+        case TagName: in >> m_Name; break;
+        case TagUnit: in >> m_Unit; break;
+        case TagFunctionText: in >> m_FunctionText; break;
+        case TagInterval:
+        case TagInterval2: in >> m_Interval; break;
+        case TagSensorIndex: {
+            qint32 v = 0;
+            in >> v;
+            m_SensorIndex = v;
+            break;
+        }
+        case TagUnitPrefix: {
+            qint16 v = 0;
+            in >> v;
+            m_UnitPrefix = v;
+            break;
+        }
+        case TagKey:
+            result = readKey(false, key);
+            if (result == RecordOk)
+                m_Key = key;
+            break;
+        case TagParentKey:
+            result = readKey(true, key);
+            if (result == RecordOk)
+                m_ParentKey = key;
+            break;
+        case TagOwnerKey:
+            result = readKey(true, key);
+            if (result == RecordOk)
+                m_OwnerKey = key;
+            break;
+        case TagDerivedKey:
+        case TagChildKey:
+            result = readKey(false, key);
+            if (result == RecordOk)
+                (tag == TagDerivedKey ? m_DerivedKeys : m_ChildKeys).Add(key);
+            break;
+        case TagX: result = readArray(in, &m_X, nullptr, &m_XMutex); break;
+        case TagY: result = readArray(in, &m_Y, nullptr, &m_YMutex); break;
+        case TagManualTimes: result = readArray(in, nullptr, &m_ManualTimes, nullptr); break;
+        case TagMarkedPositions: result = readIntArray(in); break;
+        case TagRelatedKey: {
+            // Stored as it was: the related key is not shifted by the offset.
+            qint32 v = 0;
+            in >> v;
+            if (in.status() == QDataStream::Ok) {
+                m_RelatedKey = v;
+                if (v >= 0 && v <= MaxDataKey)
+                    noteKey(v);
+            }
+            break;
+        }
+        default:
+            // Unknown and unhandled tags carry no value of their own.
+            break;
+        }
+        if (result != RecordOk)
+            return result;
+        if (in.status() != QDataStream::Ok)
+            return RecordTruncated;
+    }
+}

@@ -1,0 +1,251 @@
+#include "Core/Data/DataManager.h"
+
+#include "Core/Data/Globals.h"
+#include "Core/Logic/Diagnostics.h"
+
+#include <QCoreApplication>
+#include <QPair>
+#include <QSet>
+#include <QVector>
+
+CDataManager::CDataManager(CSetupInfo* setup) : m_pSetupInfo(setup) {}
+
+CDataManager::~CDataManager()
+{
+    // The workspace is normally emptied before; release whatever is left.
+    for (CDataBranch* branch : m_Branches.TakeAll())
+        delete branch;
+    for (CDataFolder* folder : m_Folders.TakeAll())
+        delete folder;
+}
+
+int CDataManager::takeKey()
+{
+    return m_NextKey.fetch_add(1);
+}
+
+void CDataManager::keepKeysAbove(int largestKeySeen)
+{
+    if (largestKeySeen < 0)
+        return;
+    const int wanted = largestKeySeen + 1;   // keys are bounded by MaxDataKey, no overflow
+    int current = m_NextKey.load();
+    while (current < wanted && !m_NextKey.compare_exchange_weak(current, wanted)) {
+    }
+}
+
+bool CDataManager::keyInUse(int key, const void* except) const
+{
+    if (m_Branches.FindIndex([&](CDataBranch* b) { return b != except && b->m_Key == key; }) >= 0)
+        return true;
+    return m_Folders.FindIndex([&](CDataFolder* f) { return f != except && f->m_Key == key; }) >= 0;
+}
+
+CDataFolder* CDataManager::CreateDataFolder()
+{
+    auto* folder = new CDataFolder;
+    folder->m_Key = takeKey();
+    m_Folders.Add(folder);
+    const int count = m_Folders.GetSize();
+    folder->m_Name = QCoreApplication::translate("QObject", "Run", "Expriement Folder Name")
+        + QStringLiteral(" %1").arg(count);
+    return folder;
+}
+
+void CDataManager::AddChildBranch(int childKey, int parentKey)
+{
+    if (CDataBranch* parent = GetDataBranch(parentKey))
+        parent->m_ChildKeys.Add(childKey);
+}
+
+CDataBranch* CDataManager::GetDataBranch(int key) const
+{
+    return m_Branches.FindFirst([key](CDataBranch* b) { return b->m_Key == key; });
+}
+
+CDataFolder* CDataManager::GetDataFolder(int key) const
+{
+    return m_Folders.FindFirst([key](CDataFolder* f) { return f->m_Key == key; });
+}
+
+CDataFolder* CDataManager::GetDataFolderByIndex(int index) const
+{
+    return m_Folders.GetAt(index);
+}
+
+CDataBranch* CDataManager::GetDataBranchByIndex(int index) const
+{
+    return m_Branches.GetAt(index);
+}
+
+CDataFolder* CDataManager::GetLastDataFolder() const
+{
+    return m_Folders.Last();
+}
+
+CDataFolder* CDataManager::GetDataFolderByBranch(int key) const
+{
+    // The folder list lock is not held while a folder's own list is searched.
+    const QVector<CDataFolder*> folders = m_Folders.Snapshot();
+    for (CDataFolder* folder : folders)
+        if (folder->m_BranchKeys.Contains(key))
+            return folder;
+    return nullptr;
+}
+
+CDataBranch* CDataManager::GetLastFolderDataBranch(int code) const
+{
+    CDataFolder* folder = GetLastDataFolder();
+    if (!folder)
+        return nullptr;
+    const QVector<int> keys = folder->GetBranchKeys();
+    for (int key : keys) {
+        CDataBranch* branch = GetDataBranch(key);
+        if (branch && branch->m_SensorIndex == code)
+            return branch;
+    }
+    return nullptr;
+}
+
+CDataBranch* CDataManager::GetXManualBranch() const
+{
+    return GetLastFolderDataBranch(SensorIndexManualX);
+}
+
+int CDataManager::GetBranchPostion(int key) const
+{
+    return m_Branches.FindIndex([key](CDataBranch* b) { return b->m_Key == key; });
+}
+
+void CDataManager::GetAllBranchChildren(CDataBranch* branch, QList<int>& out) const
+{
+    if (!branch)
+        return;
+    // Depth first, each child before its own descendants. Walked with an explicit stack and a
+    // visited set: keys come from files, and a cycle or a very long chain of child keys must
+    // neither loop for ever nor exhaust the call stack.
+    QSet<int> seen;
+    seen.insert(branch->m_Key);
+    QVector<QPair<QVector<int>, int>> stack;
+    stack.append(qMakePair(branch->m_ChildKeys.Snapshot(), 0));
+    while (!stack.isEmpty()) {
+        const int pos = stack.last().second;
+        if (pos >= stack.last().first.size()) {
+            stack.removeLast();
+            continue;
+        }
+        const int key = stack.last().first.at(pos);
+        stack.last().second = pos + 1;
+        if (seen.contains(key))
+            continue;
+        seen.insert(key);
+        out.append(key);
+        if (CDataBranch* child = GetDataBranch(key))
+            stack.append(qMakePair(child->m_ChildKeys.Snapshot(), 0));
+    }
+}
+
+void CDataManager::GetAllFolderAssociatedKeys(int folderKey, QList<int>& out) const
+{
+    CDataFolder* folder = GetDataFolder(folderKey);
+    if (!folder)
+        return;
+    const QVector<int> keys = folder->GetBranchKeys();
+    for (int key : keys) {
+        out.append(key);
+        GetAllBranchChildren(GetDataBranch(key), out);
+    }
+}
+
+int CDataManager::GetLargestXIndexOnFolder(CDataFolder* folder) const
+{
+    if (!folder)
+        return -1;
+    const QVector<int> keys = folder->GetBranchKeys();
+    if (keys.isEmpty())
+        return -1;
+    int largest = -1;
+    for (int key : keys)
+        if (CDataBranch* branch = GetDataBranch(key))
+            largest = qMax(largest, branch->GetLastXSample());
+    return largest;
+}
+
+void CDataManager::RemoveBranchFromFolderList(int folderKey, int key)
+{
+    if (folderKey < 0 || key < 0)
+        return;
+    if (CDataFolder* folder = GetDataFolder(folderKey))
+        folder->m_BranchKeys.RemoveValue(key);
+}
+
+void CDataManager::RemoveBranchFromBranchList(int branchKey, int key)
+{
+    if (branchKey < 0 || key < 0)
+        return;
+    if (CDataBranch* branch = GetDataBranch(branchKey)) {
+        branch->m_ChildKeys.RemoveValue(key);
+        branch->m_DerivedKeys.RemoveValue(key);
+    }
+}
+
+void CDataManager::RemoveBranchFromDataList(int key)
+{
+    const int index = GetBranchPostion(key);
+    if (index >= 0)
+        m_Branches.RemoveAt(index);
+}
+
+void CDataManager::DeleteDataBranch(int key)
+{
+    CDataBranch* branch = GetDataBranch(key);
+    if (!branch)
+        return;
+    QList<int> keys;
+    GetAllBranchChildren(branch, keys);
+    keys.append(key);
+    for (int k : qAsConst(keys)) {
+        CDataBranch* victim = GetDataBranch(k);
+        if (!victim)
+            continue;
+        const int owner = victim->m_OwnerKey;
+        if (k >= 0 && owner >= 0) {
+            RemoveBranchFromFolderList(owner, k);
+            RemoveBranchFromBranchList(owner, k);
+        }
+        const int parent = victim->m_ParentKey;
+        if (k >= 0 && parent >= 0)
+            RemoveBranchFromBranchList(parent, k);
+        m_Branches.RemoveValue(victim);
+        delete victim;
+    }
+}
+
+void CDataManager::DeleteDataFolder(int key)
+{
+    CDataFolder* folder = GetDataFolder(key);
+    if (!folder)
+        return;
+    while (!folder->m_BranchKeys.IsEmpty()) {
+        const int first = folder->m_BranchKeys.First();
+        if (GetDataBranch(first))
+            DeleteDataBranch(first);
+        // A branch whose owner key names another folder (a damaged file) does not take its
+        // key out of this folder; remove it here or the loop would never end.
+        folder->m_BranchKeys.RemoveValue(first);
+    }
+    m_Folders.RemoveValue(folder);
+    delete folder;
+}
+
+void CDataManager::ClearAllData()
+{
+    while (CDataFolder* folder = m_Folders.First())
+        DeleteDataFolder(folder->m_Key);
+    // Branches that no folder lists (their folder failed to load, or a damaged file) would
+    // otherwise survive and later share a key with a new branch once the counter restarts.
+    for (CDataBranch* branch : m_Branches.TakeAll())
+        delete branch;
+    m_TimingSampleCount = 0;
+    m_NextKey = 0;
+}

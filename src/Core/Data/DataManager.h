@@ -1,0 +1,96 @@
+#pragma once
+// Owner of every data folder (run) and data branch (series) of the workspace. Folders and
+// branches draw their keys from one counter; the rest of the program keeps keys, not pointers.
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataFolder.h"
+#include "Core/Data/SafeArray.h"
+
+#include <QList>
+#include <atomic>
+
+class CLogicManager;
+class CSensorInfo;
+class CSetupInfo;
+class QDataStream;
+
+class CDataManager
+{
+public:
+    static constexpr int NumPacketPositions = 32;
+    static constexpr int NumAverageMeasurements = 6;
+
+    explicit CDataManager(CSetupInfo* setup = nullptr);
+    ~CDataManager();
+    CDataManager(const CDataManager&) = delete;
+    CDataManager& operator=(const CDataManager&) = delete;
+
+    void SetSetupInfo(CSetupInfo* setup) { m_pSetupInfo = setup; }
+    CSetupInfo* GetSetupInfo() const { return m_pSetupInfo; }
+    void SetLogicManager(CLogicManager* logic) { m_pLogicManager = logic; }
+    CLogicManager* GetLogicManager() const { return m_pLogicManager; }
+    // The sensor catalogue that names new branches (the logic manager's).
+    void SetSensorCatalogue(const CSensorInfo* catalogue) { m_pCatalogue = catalogue; }
+    const CSensorInfo* GetSensorCatalogue() const { return m_pCatalogue; }
+
+    // Creation.
+    CDataFolder* CreateDataFolder();
+    int CreateDataBranch(int sensorIndex, double interval, int channel, int measurement,
+                         int ownerKey);
+    void AddChildBranch(int childKey, int parentKey);
+
+    // Lookup.
+    CDataBranch* GetDataBranch(int key) const;
+    CDataFolder* GetDataFolder(int key) const;
+    CDataFolder* GetDataFolderByIndex(int index) const;
+    CDataBranch* GetDataBranchByIndex(int index) const;
+    CDataFolder* GetLastDataFolder() const;
+    CDataFolder* GetDataFolderByBranch(int key) const;
+    CDataBranch* GetLastFolderDataBranch(int code) const;
+    CDataBranch* GetXManualBranch() const;
+    int GetBranchPostion(int key) const;
+    int GetNumDataBranches() const { return m_Branches.GetSize(); }
+    int GetNumDataFolders() const { return m_Folders.GetSize(); }
+    void GetAllBranchChildren(CDataBranch* branch, QList<int>& out) const;
+    void GetAllFolderAssociatedKeys(int folderKey, QList<int>& out) const;
+    int GetLargestXIndexOnFolder(CDataFolder* folder) const;
+
+    // Removal.
+    void RemoveBranchFromFolderList(int folderKey, int key);
+    void RemoveBranchFromBranchList(int branchKey, int key);
+    void RemoveBranchFromDataList(int key);
+    void DeleteDataBranch(int key);
+    void DeleteDataFolder(int key);
+    void ClearAllData();
+
+    // Workspace records.
+    int SaveAllBranchesAndFoldersToFile(QDataStream* stream);
+    int LoadFolderFromFile(QDataStream* stream);
+    int LoadBranchFromFile(QDataStream* stream);
+
+    // The key the next folder or branch will get.
+    int GetNextKey() const { return m_NextKey.load(); }
+
+    // Run-time storage of the current run (filled while a run records).
+    CSafeArray<double> m_WorkLists[NumPacketPositions];
+    CSafeArray<double> m_AverageLists[NumPacketPositions][NumAverageMeasurements];
+    qint64 m_AverageCounters[NumPacketPositions][NumAverageMeasurements] = {};
+    qint64 m_AverageXCounters[NumPacketPositions][NumAverageMeasurements] = {};
+    short m_InputViewCount = 0;
+    short m_TimingSampleCount = 0;
+    unsigned char m_RunMode = 0;
+
+private:
+    int takeKey();
+    int setupRateCode() const;
+    // Name, unit and prefix of a new branch from the catalogue measurement it records.
+    void nameFromCatalogue(CDataBranch* branch, int sensorIndex, int channel, int measurement) const;
+    void keepKeysAbove(int largestKeySeen);
+    bool keyInUse(int key, const void* except) const;
+
+    CSafeArray<CDataBranch*> m_Branches;
+    CSafeArray<CDataFolder*> m_Folders;
+    std::atomic<int> m_NextKey{0};
+    CSetupInfo* m_pSetupInfo = nullptr;
+    CLogicManager* m_pLogicManager = nullptr;
+    const CSensorInfo* m_pCatalogue = nullptr;
+};

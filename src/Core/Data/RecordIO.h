@@ -1,0 +1,36 @@
+#pragma once
+// Low-level pieces of the tagged workspace records shared by folders and branches.
+#include <QDataStream>
+#include <QtGlobal>
+
+class CSampleStore;
+
+namespace RecordIO {
+
+enum : qint16 {
+    TagFolder = 10,
+    TagFolderEnd = 11,
+    TagBranch = 12,
+    TagBranchEnd = 13,
+    ArrayStart = 1000,
+    ArrayCount = 1001
+};
+
+// The record format fixes these, whatever the stream was opened with.
+void PrepareStream(QDataStream& stream);
+// False when the stream is at its end or fails before a whole tag is read.
+bool ReadTag(QDataStream& in, qint16& tag);
+inline void WriteTag(QDataStream& out, qint16 tag) { out << tag; }
+// Array framing: marker 1000, count, marker 1001. Returns 0 or a negative RecordResult.
+int ReadArrayHeader(QDataStream& in, qint32& count);
+void WriteArrayHeader(QDataStream& out, qint32 count);
+// Writes count big-endian doubles taken from store (unlocked; the caller holds its lock).
+void WriteDoubles(QDataStream& out, const CSampleStore& store);
+void WriteDoubles(QDataStream& out, const double* values, int count);
+// Reads up to max big-endian doubles into buffer; returns how many whole values were read.
+int ReadDoubles(QDataStream& in, double* buffer, int max);
+// Reads a key and adds offset in a wide type; false when the result is not a valid key
+// (noneAllowed accepts -1 as "no key").
+bool ReadKey(QDataStream& in, int offset, bool noneAllowed, int& key);
+
+} // namespace RecordIO
