@@ -14,9 +14,16 @@ CDataManager::~CDataManager()
 {
     // The workspace is normally emptied before; release whatever is left.
     for (CDataBranch* branch : m_Branches.TakeAll())
-        delete branch;
+        destroyBranch(branch);
     for (CDataFolder* folder : m_Folders.TakeAll())
         delete folder;
+}
+
+void CDataManager::destroyBranch(CDataBranch* branch)
+{
+    if (m_BranchDeleted)
+        m_BranchDeleted(branch);
+    delete branch;
 }
 
 int CDataManager::takeKey()
@@ -217,7 +224,7 @@ void CDataManager::DeleteDataBranch(int key)
         if (k >= 0 && parent >= 0)
             RemoveBranchFromBranchList(parent, k);
         m_Branches.RemoveValue(victim);
-        delete victim;
+        destroyBranch(victim);
     }
 }
 
@@ -245,7 +252,7 @@ void CDataManager::ClearAllData()
     // Branches that no folder lists (their folder failed to load, or a damaged file) would
     // otherwise survive and later share a key with a new branch once the counter restarts.
     for (CDataBranch* branch : m_Branches.TakeAll())
-        delete branch;
+        destroyBranch(branch);
     m_TimingSampleCount = 0;
     m_NextKey = 0;
 }

@@ -7,6 +7,7 @@
 
 #include <QList>
 #include <atomic>
+#include <functional>
 
 class CLogicManager;
 class CSensorInfo;
@@ -31,6 +32,13 @@ public:
     // The sensor catalogue that names new branches (the logic manager's).
     void SetSensorCatalogue(const CSensorInfo* catalogue) { m_pCatalogue = catalogue; }
     const CSensorInfo* GetSensorCatalogue() const { return m_pCatalogue; }
+
+    // Called with every branch just before it is destroyed (delete, clear, destruction), so
+    // holders of branch pointers (the online functions) can let go of it in time.
+    void SetBranchDeletedCallback(std::function<void(const CDataBranch*)> callback)
+    {
+        m_BranchDeleted = std::move(callback);
+    }
 
     // Creation.
     CDataFolder* CreateDataFolder();
@@ -86,6 +94,7 @@ private:
     void nameFromCatalogue(CDataBranch* branch, int sensorIndex, int channel, int measurement) const;
     void keepKeysAbove(int largestKeySeen);
     bool keyInUse(int key, const void* except) const;
+    void destroyBranch(CDataBranch* branch);
 
     CSafeArray<CDataBranch*> m_Branches;
     CSafeArray<CDataFolder*> m_Folders;
@@ -93,4 +102,5 @@ private:
     CSetupInfo* m_pSetupInfo = nullptr;
     CLogicManager* m_pLogicManager = nullptr;
     const CSensorInfo* m_pCatalogue = nullptr;
+    std::function<void(const CDataBranch*)> m_BranchDeleted;
 };

@@ -2,17 +2,35 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
+#include <cstdlib>
+#include <sys/mman.h>
+
+void CSampleStore::FreeBlock::operator()(double* p) const
+{
+    std::free(p);
+}
+
+CSampleStore::Block CSampleStore::allocate(int values)
+{
+    const size_t bytes = size_t(values) * sizeof(double);
+    if (values < BlockSize)
+        return Block(static_cast<double*>(std::malloc(bytes)));
+    void* p = nullptr;
+    if (posix_memalign(&p, bytes, bytes) != 0)
+        return Block();
+#ifdef MADV_HUGEPAGE
+    madvise(p, bytes, MADV_HUGEPAGE);   // a hint; without huge pages nothing changes
+#endif
+    return Block(static_cast<double*>(p));
+}
 
 bool CSampleStore::grow()
 {
     if (m_Capacity >= MaxSize)
         return false;
-    // The first block starts small and doubles up to a full block, so short series (analysis
-    // results, manual X values) do not pay for a whole block.
     if (m_Blocks.size() <= 1 && m_Capacity < BlockSize) {
         const int newCap = m_Capacity == 0 ? 64 : std::min(m_Capacity * 2, int(BlockSize));
-        std::unique_ptr<double[]> block(new (std::nothrow) double[size_t(newCap)]);
+        Block block = allocate(newCap);
         if (!block)
             return false;
         if (m_Size > 0)
@@ -28,7 +46,7 @@ bool CSampleStore::grow()
         m_Capacity = newCap;
         return true;
     }
-    std::unique_ptr<double[]> block(new (std::nothrow) double[BlockSize]);
+    Block block = allocate(BlockSize);
     if (!block)
         return false;
     try {
@@ -51,7 +69,7 @@ int CSampleStore::append(const double* values, int count)
         const int offset = m_Size & BlockMask;
         const int room = std::min(m_Capacity - m_Size, BlockSize - offset);
         const int n = std::min(room, count - done);
-        std::memcpy(&m_Blocks[size_t(m_Size >> BlockShift)][offset], values + done,
+        std::memcpy(m_Blocks[size_t(m_Size >> BlockShift)].get() + offset, values + done,
                     size_t(n) * sizeof(double));
         m_Size += n;
         done += n;
@@ -77,7 +95,7 @@ int CSampleStore::copy(int first, int count, double* out) const
         const int index = first + done;
         const int offset = index & BlockMask;
         const int n = std::min(BlockSize - offset, count - done);
-        std::memcpy(out + done, &m_Blocks[size_t(index >> BlockShift)][offset],
+        std::memcpy(out + done, m_Blocks[size_t(index >> BlockShift)].get() + offset,
                     size_t(n) * sizeof(double));
         done += n;
     }
@@ -86,7 +104,7 @@ int CSampleStore::copy(int first, int count, double* out) const
 
 void CSampleStore::clear()
 {
-    std::vector<std::unique_ptr<double[]>>().swap(m_Blocks);
+    std::vector<Block>().swap(m_Blocks);
     m_Size = 0;
     m_Capacity = 0;
 }
@@ -94,5 +112,5 @@ void CSampleStore::clear()
 size_t CSampleStore::bytesReserved() const
 {
     return size_t(m_Capacity) * sizeof(double)
-        + m_Blocks.capacity() * sizeof(std::unique_ptr<double[]>);
+        + m_Blocks.capacity() * sizeof(Block);
 }

@@ -14,12 +14,18 @@ CLogicManager::CLogicManager(QObject* parent, ILogicContext* context)
     m_DataManager.SetLogicManager(this);
     m_DataManager.SetSensorCatalogue(&m_SensorInfo);
     m_DataManager.SetSetupInfo(GetSetupInfo());
+    m_CalculateOnLineFunctions.SetTable(m_OnLineFunctions, &m_NumOnLineFunctions);
 }
 
 CLogicManager::~CLogicManager()
 {
     if (p_LogicManager == this)
         p_LogicManager = nullptr;
+}
+
+void CLogicManager::CalculateOnLineFunctions()
+{
+    m_CalculateOnLineFunctions.CalculateOnLineFunctions();
 }
 
 void CLogicManager::SetContext(ILogicContext* context)

@@ -5,6 +5,7 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Logic/CommandParameters.h"
+#include "analysis/OnlineFunctions.h"
 
 #include <QObject>
 #include <QString>
@@ -62,7 +63,16 @@ public:
     // Has the detected logger carry out a command without parameter bytes.
     void ExecuteHalvorenCmd(short id);
 
+    // Runs the registered online functions over the samples stored since the last call; the
+    // data store calls it after each stored block, on the storing thread.
+    void CalculateOnLineFunctions();
+
     CDataManager m_DataManager;
+    // Functions computed while recording: the calculator, its table and the number of records.
+    // Register, clear and bind through the calculator, which holds the table's lock.
+    CCalculateOnLineFunctions m_CalculateOnLineFunctions;
+    OnLineFunctionInfo m_OnLineFunctions[MaxOnLineFunctions];
+    short m_NumOnLineFunctions = 0;
     // The sensor catalogue; filled by LoadSensorInfo() once at start-up.
     CSensorInfo m_SensorInfo;
     // The timing-run keep-alive (1000 ms); a stop command always stops it.

@@ -189,6 +189,25 @@ private slots:
         QCOMPARE(dm.GetDataFolder(t.folder)->GetNumberBranches(), 0);
     }
 
+    void everyDestroyedBranchIsAnnounced()
+    {
+        QList<const CDataBranch*> gone;
+        {
+            CDataManager dm;
+            dm.SetBranchDeletedCallback([&gone](const CDataBranch* b) { gone << b; });
+            const Tree t = makeTree(dm);
+            CDataBranch* d = dm.GetDataBranch(t.d);
+            dm.DeleteDataBranch(t.b);
+            QCOMPARE(gone.size(), 2);
+            QCOMPARE(gone.first(), d);   // descendants before the branch itself
+            dm.CreateDataBranch(-1, 1.0, 0, 0, -1);
+            dm.ClearAllData();
+            QCOMPARE(gone.size(), 5);
+            dm.CreateDataBranch(-1, 1.0, 0, 0, -1);
+        }
+        QCOMPARE(gone.size(), 6);   // the destructor releases the last one
+    }
+
     void cyclicChildKeysEndTheWalk()
     {
         CDataManager dm;

@@ -1,0 +1,207 @@
+// Range analyses and online functions: Fourier spectrum against a bare cv::dft, statistics and
+// moving average on a million samples, and the cost the online functions add to each stored
+// block of a run.
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <opencv2/core.hpp>
+#include <random>
+
+#include "Core/Data/DataBranch.h"
+#include "analysis/FourierSpectrum.h"
+#include "analysis/MovingAverage.h"
+#include "analysis/OnlineFunctions.h"
+#include "analysis/Statistics.h"
+
+namespace {
+
+QVector<double> Noise(int n)
+{
+    std::mt19937 gen(3);
+    std::normal_distribution<double> d(1.0, 2.0);
+    QVector<double> v(n);
+    for (double& x : v)
+        x = d(gen);
+    return v;
+}
+
+void BM_FourierSpectrum(benchmark::State& state)
+{
+    const QVector<double> y = Noise(static_cast<int>(state.range(0)));
+    QVector<double> mag;
+    for (auto _ : state) {
+        FourierMagnitudes(y.constData(), y.size(), mag);
+        benchmark::DoNotOptimize(mag.data());
+    }
+    state.counters["samples/s"] =
+        benchmark::Counter(static_cast<double>(y.size()) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+void BM_PlainDft(benchmark::State& state)
+{
+    const QVector<double> y = Noise(static_cast<int>(state.range(0)));
+    cv::Mat input(1, y.size(), CV_64F, const_cast<double*>(y.constData()));
+    cv::Mat out;
+    for (auto _ : state) {
+        cv::dft(input, out, cv::DFT_COMPLEX_OUTPUT);
+        benchmark::DoNotOptimize(out.data);
+    }
+    state.counters["samples/s"] =
+        benchmark::Counter(static_cast<double>(y.size()) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+// A length with a large prime factor (1,000,003 is prime) goes the chirp route.
+void BM_FourierSpectrumPrimeLength(benchmark::State& state)
+{
+    const QVector<double> y = Noise(1000003);
+    QVector<double> mag;
+    for (auto _ : state) {
+        FourierMagnitudes(y.constData(), y.size(), mag);
+        benchmark::DoNotOptimize(mag.data());
+    }
+}
+
+void BM_Statistics(benchmark::State& state)
+{
+    const QVector<double> y = Noise(1000000);
+    for (auto _ : state) {
+        CStatisticsInfo info = ComputeStatistics(y, 1000.0, 0.001);
+        benchmark::DoNotOptimize(info.m_median);
+    }
+}
+
+void BM_MovingAverage(benchmark::State& state)
+{
+    const QVector<double> y = Noise(1000000);
+    QVector<double> out;
+    for (auto _ : state) {
+        MovingAverageOfRange(y, 0, y.size(), 0, y.size() - 1, state.range(0), out);
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+
+// One stored block of a run: AppendSamples on the source branches, with or without a pass of
+// the online functions after it. Branches are refilled after 200,000 samples so the runs stay
+// at a realistic length.
+struct Run
+{
+    static const int kSources = 2;
+    CDataBranch sources[kSources];
+    OnLineFunctionInfo table[MaxOnLineFunctions];
+    short count = 0;
+    CCalculateOnLineFunctions calc;
+    CDataBranch outputs[MaxOnLineFunctions];
+    QVector<double> x, y;
+    int block = 0;
+    int next = 0;
+    Run(int blockSize, const std::vector<short>& ids) : block(blockSize)
+    {
+        // The samples are made beforehand so the timing holds only the storing (and computing).
+        for (int i = 0; i < 200000 + block; ++i) {
+            x.append(i);
+            y.append(std::sin(i * 0.05) + 0.001 * (i % 7));
+        }
+        calc.SetTable(table, &count);
+        for (CDataBranch& s : sources)
+            s.m_Interval = 0.001;
+        for (short id : ids) {
+            const int i = count;
+            calc.AddOnLineFunction(1, 1, 0, 1, 0, 0, 0, 0, "f", "", 0, id, 10, 1, 0, 1, 2, false,
+                                   false);
+            table[i].m_pG1Branch = &sources[i % kSources];
+            table[i].m_pG2Branch = &sources[(i + 1) % kSources];
+            table[i].m_pOutBranch = &outputs[i];
+            CCalculateOnLineFunctions::ResetRunProgress(table[i]);
+        }
+    }
+    void StoreBlock()
+    {
+        for (CDataBranch& s : sources)
+            s.AppendSamples(x.constData() + next, y.constData() + next, block);
+        next += block;
+        if (count > 0)
+            calc.CalculateOnLineFunctions();
+    }
+    void Restart()
+    {
+        for (CDataBranch& s : sources)
+            s.ClearSamples();
+        for (CDataBranch& o : outputs)
+            o.ClearSamples();
+        for (int i = 0; i < count; ++i)
+            CCalculateOnLineFunctions::ResetRunProgress(table[i]);
+        next = 0;
+    }
+};
+
+void StoreBlocks(benchmark::State& state, const std::vector<short>& ids)
+{
+    Run run(static_cast<int>(state.range(0)), ids);
+    for (auto _ : state) {
+        if (run.next >= 200000) {
+            state.PauseTiming();
+            run.Restart();
+            state.ResumeTiming();
+        }
+        run.StoreBlock();
+    }
+    state.counters["blocks/s"] = benchmark::Counter(state.iterations(), benchmark::Counter::kIsRate);
+}
+
+// For comparison: the block stored sample by sample with AddSample (two locks per sample).
+void BM_StoreBlockPerSample(benchmark::State& state)
+{
+    Run run(static_cast<int>(state.range(0)), {});
+    for (auto _ : state) {
+        if (run.next >= 200000) {
+            state.PauseTiming();
+            run.Restart();
+            state.ResumeTiming();
+        }
+        for (CDataBranch& s : run.sources)
+            for (int i = 0; i < run.block; ++i)
+                s.AddSample(run.x[run.next + i], run.y[run.next + i]);
+        run.next += run.block;
+    }
+}
+
+// Two sources stored, nothing computed: the reference cost of storing a block.
+void BM_StoreBlock(benchmark::State& state) { StoreBlocks(state, {}); }
+// The same plus one online function of the id given as second argument.
+void BM_StoreBlockWithOneFunction(benchmark::State& state)
+{
+    StoreBlocks(state, {static_cast<short>(state.range(1))});
+}
+// The same plus eight functions of every kind.
+void BM_StoreBlockWithEightFunctions(benchmark::State& state)
+{
+    StoreBlocks(state, {21, 6, 13, 1, 9, 12, 15, 0});
+}
+
+} // namespace
+
+BENCHMARK(BM_FourierSpectrum)->Arg(65536)->Arg(1048576)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PlainDft)->Arg(65536)->Arg(1048576)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FourierSpectrumPrimeLength)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Statistics)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MovingAverage)->Arg(3)->Arg(101)->Arg(10001)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_StoreBlockPerSample)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StoreBlock)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+// Ids: 15 linear, 21 sine, 6 derivative, 13 integral, 1 sum of two sources, 9 upper envelope,
+// 12 frequency.
+BENCHMARK(BM_StoreBlockWithOneFunction)
+    ->ArgsProduct({{10, 100, 1000}, {15, 21, 6, 13, 1, 9, 12}})
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_StoreBlockWithEightFunctions)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+int main(int argc, char** argv)
+{
+    // The runs are restarted every 200,000 samples; without this, glibc hands the freed sample
+    // blocks back to the system and the next run pays page faults that depend on the order of
+    // frees rather than on the code measured.
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    mallopt(M_MMAP_THRESHOLD, 1 << 30);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,141 @@
+// Data branch storage: samples appended one by one and in blocks, a range copied out, and the
+// memory held per stored sample, with a plain memcpy of the same bytes measured in the same run
+// for comparison.
+#include "Core/Data/DataBranch.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QFile>
+#include <QVector>
+#include <chrono>
+#include <cstring>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr int SamplesPerRun = 1 << 20;
+
+std::vector<double> ramp(int n, double scale)
+{
+    std::vector<double> v(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        v[size_t(i)] = i * scale;
+    return v;
+}
+
+// Resident memory of this process in bytes.
+long long residentBytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const QList<QByteArray> fields = statm.readAll().split(' ');
+    return fields.size() > 1 ? fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) : -1;
+}
+
+void BM_AppendPerSample(benchmark::State& state)
+{
+    for (auto _ : state) {
+        CDataBranch branch;
+        for (int i = 0; i < SamplesPerRun; ++i)
+            branch.AddSample(double(i), i * 0.5);
+        benchmark::DoNotOptimize(branch.GetNumSamples());
+    }
+    state.counters["samples/s"] = benchmark::Counter(double(state.iterations()) * SamplesPerRun,
+                                                     benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_AppendPerSample)->Unit(benchmark::kMillisecond);
+
+// Appends the same 2^20 pairs in blocks of state.range(0) and copies the same bytes (X and Y)
+// with memcpy into a buffer of the same size; the ratio is append time over memcpy time.
+void BM_AppendBlock(benchmark::State& state)
+{
+    const int block = int(state.range(0));
+    const std::vector<double> x = ramp(SamplesPerRun, 1.0);
+    const std::vector<double> y = ramp(SamplesPerRun, 0.5);
+    std::vector<double> dx(x.size()), dy(y.size());
+    double appendSeconds = 0.0;
+    double memcpySeconds = 0.0;
+    using Clock = std::chrono::steady_clock;
+    for (auto _ : state) {
+        CDataBranch branch;
+        auto t0 = Clock::now();
+        for (int done = 0; done < SamplesPerRun; done += block)
+            branch.AppendSamples(x.data() + done, y.data() + done, std::min(block, SamplesPerRun - done));
+        auto t1 = Clock::now();
+        for (int done = 0; done < SamplesPerRun; done += block) {
+            const int n = std::min(block, SamplesPerRun - done);
+            std::memcpy(dx.data() + done, x.data() + done, size_t(n) * sizeof(double));
+            std::memcpy(dy.data() + done, y.data() + done, size_t(n) * sizeof(double));
+        }
+        auto t2 = Clock::now();
+        benchmark::DoNotOptimize(dx.data());
+        benchmark::DoNotOptimize(dy.data());
+        benchmark::DoNotOptimize(branch.GetNumSamples());
+        appendSeconds += std::chrono::duration<double>(t1 - t0).count();
+        memcpySeconds += std::chrono::duration<double>(t2 - t1).count();
+    }
+    const double samples = double(state.iterations()) * SamplesPerRun;
+    state.counters["append samples/s"] = samples / appendSeconds;
+    state.counters["memcpy samples/s"] = samples / memcpySeconds;
+    state.counters["append/memcpy time"] = appendSeconds / memcpySeconds;
+}
+BENCHMARK(BM_AppendBlock)->Arg(64)->Arg(1024)->Arg(SamplesPerRun)->Unit(benchmark::kMillisecond);
+
+// Copies 2^20 pairs out of a branch of 10 million, against memcpy of the same bytes.
+void BM_CopyRange(benchmark::State& state)
+{
+    constexpr int Stored = 10000000;
+    CDataBranch branch;
+    const std::vector<double> x = ramp(Stored, 1.0);
+    const std::vector<double> y = ramp(Stored, 0.25);
+    branch.AppendSamples(x.data(), y.data(), Stored);
+    QVector<double> cx, cy;
+    std::vector<double> mx(static_cast<size_t>(SamplesPerRun)), my(static_cast<size_t>(SamplesPerRun));
+    double copySeconds = 0.0;
+    double memcpySeconds = 0.0;
+    using Clock = std::chrono::steady_clock;
+    int first = 0;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        branch.CopyRange(first, SamplesPerRun, cx, cy);
+        auto t1 = Clock::now();
+        std::memcpy(mx.data(), x.data() + first, size_t(SamplesPerRun) * sizeof(double));
+        std::memcpy(my.data(), y.data() + first, size_t(SamplesPerRun) * sizeof(double));
+        auto t2 = Clock::now();
+        benchmark::DoNotOptimize(cx.data());
+        benchmark::DoNotOptimize(mx.data());
+        benchmark::DoNotOptimize(my.data());
+        copySeconds += std::chrono::duration<double>(t1 - t0).count();
+        memcpySeconds += std::chrono::duration<double>(t2 - t1).count();
+        first = (first + 3 * SamplesPerRun + 12345) % (Stored - SamplesPerRun);
+    }
+    const double samples = double(state.iterations()) * SamplesPerRun;
+    state.counters["copied samples/s"] = samples / copySeconds;
+    state.counters["memcpy samples/s"] = samples / memcpySeconds;
+    state.counters["copy/memcpy time"] = copySeconds / memcpySeconds;
+}
+BENCHMARK(BM_CopyRange)->Unit(benchmark::kMillisecond);
+
+// Memory held per stored pair after 10 million samples appended one by one: the branch's own
+// accounting of its lists, and the growth of the process's resident memory.
+void BM_MemoryPerSample(benchmark::State& state)
+{
+    constexpr int Stored = 10000000;
+    for (auto _ : state) {
+        const long long before = residentBytes();
+        auto* branch = new CDataBranch;
+        for (int i = 0; i < Stored; ++i)
+            branch->AddSample(double(i), i * 0.5);
+        const long long after = residentBytes();
+        state.counters["bytes/sample (held)"] = double(branch->SampleBytesReserved()) / Stored;
+        state.counters["bytes/sample (resident)"] = double(after - before) / Stored;
+        delete branch;
+    }
+}
+BENCHMARK(BM_MemoryPerSample)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,13 @@
+#pragma once
+// Amplitude spectrum of a real series: for bin m, |sum_r y[r] * exp(-2*pi*i*m*r/N)| / N, the
+// value of the direct sum, computed by a fast transform.
+#include <QVector>
+
+// Number of bins from frequency 0 up to half of N: (N - 1) / 2 + 1, 0 for N < 1.
+int FourierBinCount(int count);
+
+// Fills magnitudes with FourierBinCount(count) values. Lengths whose factors OpenCV's transform
+// handles well go to it directly; a length with a large prime factor goes through a chirp
+// transform of a convenient padded length, so no length takes quadratic time. False (nothing
+// written) for count < 1 or when the transform fails.
+bool FourierMagnitudes(const double* values, int count, QVector<double>& magnitudes);

@@ -1,0 +1,107 @@
+#include "analysis/OnlineFunctions.h"
+
+#include <QMutexLocker>
+
+#include "analysis/OnlineFunctionsCompute.h"
+
+CCalculateOnLineFunctions::CCalculateOnLineFunctions(QObject* parent) : QObject(parent) {}
+
+void CCalculateOnLineFunctions::SetTable(OnLineFunctionInfo* table, short* count)
+{
+    QMutexLocker lock(&m_TableMutex);
+    m_pTable = table;
+    m_pCount = count;
+}
+
+bool CCalculateOnLineFunctions::AddOnLineFunction(
+    int g1SensorIndex, int g2SensorIndex, int g1Channel, int g2Channel, int g1CatalogueValue,
+    int g2CatalogueValue, int g1Measurement, int g2Measurement, QString name, QString unit,
+    short unitPrefix, short functionId, double a, double b, double c, int g1Key, int g2Key,
+    bool g1AsTime, bool g2AsTime)
+{
+    QMutexLocker lock(&m_TableMutex);
+    if (!m_pTable || !m_pCount)
+        return false;
+    // A count written from outside may be anything; anything out of range counts as full.
+    const short count = *m_pCount;
+    if (count < 0 || count >= MaxOnLineFunctions)
+        return false;
+    OnLineFunctionInfo& r = m_pTable[count];
+    r.m_G1SensorIndex = g1SensorIndex;
+    r.m_G2SensorIndex = g2SensorIndex;
+    r.m_G1Channel = g1Channel;
+    r.m_G2Channel = g2Channel;
+    r.m_G1CatalogueValue = static_cast<unsigned char>(g1CatalogueValue & 0xFF);
+    r.m_G2CatalogueValue = static_cast<unsigned char>(g2CatalogueValue & 0xFF);
+    r.m_G1Measurement = g1Measurement;
+    r.m_G2Measurement = g2Measurement;
+    r.m_Name = name;
+    r.m_Unit = unit;
+    r.m_UnitPrefix = unitPrefix;
+    r.m_FunctionId = functionId;
+    r.m_A = a;
+    r.m_B = b;
+    r.m_C = c;
+    r.m_G1Key = g1Key;
+    r.m_G2Key = g2Key;
+    r.m_bG1AsTime = g1AsTime;
+    r.m_bG2AsTime = g2AsTime;
+    r.m_pG1Branch = nullptr;
+    r.m_pG2Branch = nullptr;
+    r.m_pOutBranch = nullptr;
+    *m_pCount = count + 1;
+    return true;
+}
+
+void CCalculateOnLineFunctions::ClearOnLineFunctions()
+{
+    QMutexLocker lock(&m_TableMutex);
+    if (m_pCount)
+        *m_pCount = 0;
+}
+
+short CCalculateOnLineFunctions::GetNumOnLineFunctions()
+{
+    QMutexLocker lock(&m_TableMutex);
+    return m_pCount ? *m_pCount : 0;
+}
+
+void CCalculateOnLineFunctions::CalculateOnLineFunctions()
+{
+    QMutexLocker lock(&m_TableMutex);
+    if (!m_pTable || !m_pCount)
+        return;
+    const int count = qBound(0, static_cast<int>(*m_pCount), static_cast<int>(MaxOnLineFunctions));
+    // A record whose source this run does not record is skipped on its own; the records after
+    // it are still computed.
+    for (int i = 0; i < count; ++i)
+        ComputeOnLineRecord(m_pTable[i]);
+}
+
+void CCalculateOnLineFunctions::BranchDeleted(const CDataBranch* branch)
+{
+    if (!branch)
+        return;
+    QMutexLocker lock(&m_TableMutex);
+    if (!m_pTable)
+        return;
+    for (int i = 0; i < MaxOnLineFunctions; ++i) {
+        OnLineFunctionInfo& r = m_pTable[i];
+        if (r.m_pG1Branch == branch)
+            r.m_pG1Branch = nullptr;
+        if (r.m_pG2Branch == branch)
+            r.m_pG2Branch = nullptr;
+        if (r.m_pOutBranch == branch)
+            r.m_pOutBranch = nullptr;
+    }
+}
+
+void CCalculateOnLineFunctions::ResetRunProgress(OnLineFunctionInfo& record)
+{
+    record.m_G1Position = 0;
+    record.m_G2Position = 0;
+    // A new run starts without the previous run's extreme and alignment.
+    record.m_ExtremePosition = -1000;
+    record.m_bMatched = false;
+    record.m_ScanPosition = -1;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Descriptive statistics of a range of a data branch.
+#include <QVector>
+
+struct CStatisticsInfo
+{
+    double m_sum = 0.0;
+    double m_average = 0.0;
+    double m_median = 0.0;
+    double m_min = 0.0;
+    double m_max = 0.0;
+    double m_stdev = 0.0;
+    double m_area = 0.0;
+    int m_samples = 0;
+    double m_rate = 0.0;
+};
+
+// The statistics of values (the stored Y values of the range, in order). Every value but the
+// area is scaled by multiplier; the area is the right-end rectangle sum of the stored values
+// times secondsPerSample. An empty list gives the all-zero record.
+CStatisticsInfo ComputeStatistics(const QVector<double>& values, double multiplier,
+                                  double secondsPerSample);

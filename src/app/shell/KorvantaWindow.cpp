@@ -1,0 +1,137 @@
+#include "app/shell/KorvantaWindow.h"
+
+#include "app/shell/ChildWindowHost.h"
+#include "Core/Logic/KorvantaSignals.h"
+
+#include <QDataStream>
+#include <QIcon>
+#include <QMenu>
+#include <QMoveEvent>
+#include <QResizeEvent>
+
+#include <algorithm>
+
+CKorvantaWindow::CKorvantaWindow(QWidget* parent, Qt::WindowFlags flags)
+    : QMdiSubWindow(parent, flags), m_pHost(dynamic_cast<IChildWindowHost*>(parent))
+{
+}
+
+void CKorvantaWindow::initWindow()
+{
+    // The menu object stays (the title bar's button opens it) but offers nothing.
+    if (QMenu* menu = systemMenu())
+        menu->clear();
+    setWindowIcon(QIcon(QStringLiteral(":/images/transperentIcon.png")));
+}
+
+int CKorvantaWindow::GetTitleBarHeight()
+{
+    return 22;
+}
+
+int CKorvantaWindow::saveToFile(QDataStream* stream)
+{
+    if (!stream)
+        return -2;
+    QDataStream& s = *stream;
+    const QRect g = geometry();
+    s << qint16(TagStart);
+    s << qint16(TagTitle) << windowTitle();
+    s << qint16(TagX) << qint32(g.x());
+    s << qint16(TagY) << qint32(g.y());
+    s << qint16(TagWidth) << qint32(g.width());
+    s << qint16(TagHeight) << qint32(g.height());
+    s << qint16(TagEnd);
+    return s.status() == QDataStream::Ok ? 0 : -2;
+}
+
+int CKorvantaWindow::loadFromFile(QDataStream* stream)
+{
+    if (!stream)
+        return -4;
+    QDataStream& s = *stream;
+    qint32 v[4] = {0, 0, 0, 0}; // x, y, width, height
+    for (;;) {
+        if (s.atEnd())
+            return -4;
+        qint16 tag = 0;
+        s >> tag;
+        if (s.status() != QDataStream::Ok)
+            return -4;
+        if (tag == TagTitle) {
+            QString title;
+            s >> title;
+            if (s.status() != QDataStream::Ok)
+                return -4;
+            setWindowTitle(title);
+        } else if (tag >= TagX && tag <= TagHeight) {
+            qint32 value = 0;
+            s >> value;
+            if (s.status() != QDataStream::Ok)
+                return -4;
+            v[tag - TagX] = value;
+        } else if (tag == TagEnd) {
+            // A damaged or hand-made file must not give an invisible, zero-sized or absurdly
+            // far window: bring every field into a range the area can show.
+            const int x = std::clamp<qint32>(v[0], -s_MaxWindowExtent, s_MaxWindowExtent);
+            const int y = std::clamp<qint32>(v[1], -s_MaxWindowExtent, s_MaxWindowExtent);
+            const int w = std::clamp<qint32>(v[2], s_MinWindowSize, s_MaxWindowExtent);
+            const int h = std::clamp<qint32>(v[3], s_MinWindowSize, s_MaxWindowExtent);
+            setGeometry(x, y, w, h);
+            return 0;
+        }
+        // Any other tag carries no value here: read on with the next tag.
+    }
+}
+
+void CKorvantaWindow::notifyHasNewDataToSave()
+{
+    if (m_pHost && m_pHost->GetSignals())
+        m_pHost->GetSignals()->SignalHasNewDataToSave();
+}
+
+int CKorvantaWindow::SnapSize(int requested, int current)
+{
+    // Snapping only ever rounds down, and must not take a small window down to nothing: a
+    // size under two grid steps is left as the user made it.
+    if (requested < s_MinWindowSize)
+        return requested;
+    int snapped = int(float(requested) / float(s_GridStep) + 0.5f) * s_GridStep;
+    if (snapped > current)
+        snapped -= s_GridStep;
+    return std::max(snapped, s_MinWindowSize);
+}
+
+int CKorvantaWindow::SnapPosition(int coordinate)
+{
+    // Rounds towards minus infinity, so a negative coordinate stays negative.
+    const int r = coordinate % s_GridStep;
+    return r < 0 ? coordinate - r - s_GridStep : coordinate - r;
+}
+
+bool CKorvantaWindow::alignOn() const
+{
+    return m_pHost && m_pHost->AlignToGrid();
+}
+
+void CKorvantaWindow::resizeEvent(QResizeEvent* event)
+{
+    if (alignOn()) {
+        const int w = SnapSize(event->size().width(), width());
+        const int h = SnapSize(event->size().height(), height());
+        if (w != width() || h != height())
+            resize(w, h);
+    }
+    QMdiSubWindow::resizeEvent(event);
+}
+
+void CKorvantaWindow::moveEvent(QMoveEvent* event)
+{
+    if (alignOn()) {
+        const int x = SnapPosition(event->pos().x());
+        const int y = SnapPosition(event->pos().y());
+        if (x >= 0 && y >= 0 && (x != event->pos().x() || y != event->pos().y()))
+            move(x, y);
+    }
+    QMdiSubWindow::moveEvent(event);
+}

@@ -1,0 +1,45 @@
+#include "app/shell/Prompter.h"
+
+#include <QCoreApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include <cmath>
+
+void CWidgetPrompter::information(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox::information(parent, title, text);
+}
+
+void CWidgetPrompter::warning(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox::warning(parent, title, text, QMessageBox::Ok);
+}
+
+bool CWidgetPrompter::askManualXValue(QWidget* parent, const QString& name, double* value)
+{
+    const QString label = QCoreApplication::translate("CManualXValueDialog", "Enter next") + " " + name + " "
+                          + QCoreApplication::translate("CManualXValueDialog", "value");
+    bool ok = false;
+    const double v = QInputDialog::getDouble(parent, QString(), label, value ? *value : 0.0, -1e12, 1e12, 6, &ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    if (value)
+        *value = v;
+    return true;
+}
+
+namespace {
+IPrompter* s_pPrompter = nullptr;
+}
+
+IPrompter* ShellPrompter()
+{
+    static CWidgetPrompter boxes;
+    return s_pPrompter ? s_pPrompter : &boxes;
+}
+
+void SetShellPrompter(IPrompter* prompter)
+{
+    s_pPrompter = prompter;
+}

@@ -1,0 +1,133 @@
+// Language selection: the settings file, the stored index (also out of range), the single
+// notice on a change and the actions of the menu.
+#include "app/shell/MultiLanguage.h"
+#include "support/FakePrompter.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QtTest>
+
+class TestShellLanguage : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init()
+    {
+        MultiLanguage probe;
+        QFile::remove(probe.m_SettingsPath);
+    }
+    void tables();
+    void noFileGivesEnglish();
+    void changeShowsOneNotice();
+    void outOfRangeSelection();
+    void storedIndexOutOfRange_data();
+    void storedIndexOutOfRange();
+
+private:
+    static int stored(const MultiLanguage& l)
+    {
+        QSettings s(l.m_SettingsPath, QSettings::IniFormat);
+        return s.value("Language/Selected", -1).toInt();
+    }
+};
+
+void TestShellLanguage::tables()
+{
+    MultiLanguage l;
+    QCOMPARE(l.m_LanguageNames.size(), 9);
+    QCOMPARE(l.m_LanguageCodes.join(","), QString("en,ru,de,lt,fr,cs,sk,pl,ja"));
+    QCOMPARE(l.m_LanguageNames.at(2), QString("Deutsch"));
+    QCOMPARE(l.m_LanguageNames.at(8), QString("Japanese"));
+    QVERIFY(l.m_SettingsPath.endsWith("//KorvantaLangSettings.ini"));
+}
+
+void TestShellLanguage::noFileGivesEnglish()
+{
+    CFakePrompter prompter;
+    MultiLanguage l;
+    l.LoadSelectedLanguage();
+    QCOMPARE(l.m_SelectedIndex, 0);
+    QCOMPARE(l.SelectedCode(), QString("en"));
+    QVERIFY(!QFile::exists(l.m_SettingsPath));
+    l.init();
+    QCOMPARE(l.m_pActionGroup->actions().size(), 9);
+    QVERIFY(l.m_pActionGroup->isExclusive());
+    QVERIFY(l.m_pActionGroup->actions().at(0)->isChecked());
+    QCOMPARE(stored(l), 0);
+    QVERIFY(prompter.m_Infos.isEmpty());
+}
+
+void TestShellLanguage::changeShowsOneNotice()
+{
+    CFakePrompter prompter;
+    {
+        QSettings s(MultiLanguage().m_SettingsPath, QSettings::IniFormat);
+        s.setValue("Language/Selected", 1);
+    }
+    MultiLanguage l;
+    l.LoadSelectedLanguage();
+    QCOMPARE(l.SelectedCode(), QString("ru"));
+    l.init();
+    QVERIFY(l.m_pActionGroup->actions().at(1)->isChecked());
+    QVERIFY(prompter.m_Infos.isEmpty());
+    // The user picks Polish in the menu.
+    l.m_pActionGroup->actions().at(7)->trigger();
+    QCOMPARE(prompter.m_Infos, QStringList("Pavix|Changes will take effect after restarting Pavix."));
+    QCOMPARE(l.m_SelectedIndex, 7);
+    QCOMPARE(stored(l), 7);
+    // Picking the checked entry again says nothing.
+    l.m_pActionGroup->actions().at(7)->trigger();
+    QCOMPARE(prompter.m_Infos.size(), 1);
+    // A restart reads the new choice.
+    MultiLanguage next;
+    next.LoadSelectedLanguage();
+    QCOMPARE(next.SelectedCode(), QString("pl"));
+}
+
+void TestShellLanguage::outOfRangeSelection()
+{
+    CFakePrompter prompter;
+    MultiLanguage l;
+    l.LoadSelectedLanguage();
+    l.SelectLanguage(4);
+    QCOMPARE(prompter.m_Infos.size(), 1);
+    l.SelectLanguage(9);
+    QCOMPARE(prompter.m_Infos.size(), 2);
+    QCOMPARE(l.m_SelectedIndex, 4);
+    QCOMPARE(stored(l), 4);
+    l.SelectLanguage(-1);
+    QCOMPARE(l.m_SelectedIndex, 4);
+}
+
+void TestShellLanguage::storedIndexOutOfRange_data()
+{
+    QTest::addColumn<QVariant>("value");
+    QTest::newRow("nine") << QVariant(9);
+    QTest::newRow("huge") << QVariant(123456);
+    QTest::newRow("negative") << QVariant(-3);
+    QTest::newRow("text") << QVariant("Deutsch");
+}
+
+void TestShellLanguage::storedIndexOutOfRange()
+{
+    QFETCH(QVariant, value);
+    CFakePrompter prompter;
+    {
+        QSettings s(MultiLanguage().m_SettingsPath, QSettings::IniFormat);
+        s.setValue("Language/Selected", value);
+    }
+    MultiLanguage l;
+    l.LoadSelectedLanguage();
+    QCOMPARE(l.m_SelectedIndex, 0);
+    QCOMPARE(l.SelectedCode(), QString("en"));
+    l.init();
+    QVERIFY(l.m_pActionGroup->actions().at(0)->isChecked());
+    QCOMPARE(stored(l), 0);
+}
+
+QTEST_MAIN(TestShellLanguage)
+#include "tst_shell_language.moc"
