@@ -84,6 +84,7 @@ protected:
     virtual void StampDataReception() {}
     virtual void StampStatusReception() {}
     void OnReceiveRingCleared() override { m_bResync = true; }
+    bool LinkIsBluetooth() const override { return m_bBluetooth; }
 
 private:
     // Receive-machine events.
@@ -134,4 +135,5 @@ private:
     int m_PlanChannels = 0;
     std::vector<int> m_SelectedIndex;
     double m_Row[Pelorin::kMaxChannels] = {};
+    std::vector<double> m_Block;
 };

@@ -109,17 +109,28 @@ void CPelorinProtocolHandler::ConvertLoggerDataSample(const unsigned char* data,
                 m_pHost->WriteCalibrationPair(t, m_Logger.channels[t].gain, m_Logger.channels[t].offset);
         }
     }
-    unsigned char* positions = download ? nullptr : m_Logger.positions;
+    if (isSnapshot) {
+        // One row was asked for.
+        if (rows > 0)
+            DecodeRow(m_Plan, channels, data, m_Row);
+        return;
+    }
+    // The rows are decoded into one block and stored together; a value of a kind without bytes
+    // keeps the previous row's value.
+    if (m_Block.size() < size_t(rows) * size_t(channels))
+        m_Block.resize(size_t(rows) * size_t(channels));
     int at = 0;
     for (int r = 0; r < rows; ++r) {
         at += DecodeRow(m_Plan, channels, data + at, m_Row);
-        if (isSnapshot)
-            break;  // one row was asked for
-        if (m_pHost) {
-            m_pHost->ConvertAndStore(m_pLogger, m_Row, channels, positions, download);
-            if (!download)
-                Announce(PelorinEvent::NewDataArrived);
-        }
+        std::copy(m_Row, m_Row + channels, m_Block.begin() + r * channels);
+    }
+    if (!m_pHost || rows < 1)
+        return;
+    m_pHost->ConvertAndStoreRows(m_pLogger, m_Block.data(), rows, channels, download ? nullptr : m_Logger.positions,
+                                 download);
+    if (!download) {
+        for (int r = 0; r < rows; ++r)
+            Announce(PelorinEvent::NewDataArrived);
     }
 }
 

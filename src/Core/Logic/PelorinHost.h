@@ -36,11 +36,12 @@ public:
     virtual void WriteCalibrationPair(int position, float gain, float offset) = 0;
     virtual void WriteSnapshot(const QList<int>& values) = 0;
     virtual void WriteDownloadedSamples(int samples) = 0;
-    virtual bool IsConnectedViaBlueThooth() = 0;
 
     virtual void CreateDataEntries(ILogger* logger, unsigned char kind) = 0;
-    virtual void ConvertAndStore(ILogger* logger, double* row, int count, unsigned char* positions,
-                                 bool download) = 0;
+    // rows rows of count raw values each (row-major), converted and stored in row order; positions
+    // is null for a download, whose sensors are the logger's own list.
+    virtual void ConvertAndStoreRows(ILogger* logger, const double* rows, int rowCount, int count,
+                                     const unsigned char* positions, bool download) = 0;
     virtual double CalculatePelorinTimingValue(int gate, qint64 time, bool unblock, ILogger* logger,
                                                bool& valid) = 0;
     // Whether the last data folder has a first branch to take timing results.

@@ -147,7 +147,7 @@ void CPelorinProtocol::RunReq()
     r.rateWord = LoggerRateWord(s.rateCode, active);
     const double period = GetLoggertExperimentInterval(short(s.rateCode), short(active)).m_PeriodSec;
     // Faster than a Bluetooth link carries: the logger records the run and we fetch it afterwards.
-    r.offline = m_pHost && m_pHost->IsConnectedViaBlueThooth() && period > 0.0 && double(active) / period > 10000.0;
+    r.offline = LinkIsBluetooth() && period > 0.0 && double(active) / period > 10000.0;
     m_Logger.offline = r.offline;
     r.numberOfSamples = s.numberOfSamples;
     r.triggerType = s.triggerType;

@@ -101,6 +101,8 @@ public:
     QByteArray m_LogBuffer;
 
 protected:
+    // Whether the link is a Bluetooth serial port (the manager knows).
+    virtual bool LinkIsBluetooth() const { return false; }
     // The stop request empties the receive ring; the handler then hunts for a frame head anew.
     virtual void OnReceiveRingCleared() {}
     // Every frame goes out here (a test may capture them).

@@ -115,8 +115,8 @@ private slots:
         h.host.calls.clear();
         // Rows of 2 + 4 bytes: a 12-bit value and a signed 32-bit count.
         h.Feed(Packet(1, 2, Hex("F123 00000007 0456 FFFFFFFE")));
-        QCOMPARE(h.host.calls, QStringList({"store [433 7] at [0 1]", "signal NewDataArrived 0",
-                                            "store [1662 -2] at [0 1]", "signal NewDataArrived 0"}));
+        QCOMPARE(h.host.calls, QStringList({"store [433 7] at [0 1]", "store [1662 -2] at [0 1]",
+                                            "signal NewDataArrived 0", "signal NewDataArrived 0"}));
         // The first channel's record takes the logger's gain 1.5 and offset -3.
         QCOMPARE(h.host.pairs[0][0], 1.5f);
         QCOMPARE(h.host.pairs[0][1], -3.0f);

@@ -16,7 +16,14 @@ void CPelorinScriptHost::WriteCalibrationPair(int position, float gain, float of
     }
 }
 
-void CPelorinScriptHost::ConvertAndStore(ILogger*, double* row, int count, unsigned char* positions, bool download)
+void CPelorinScriptHost::ConvertAndStoreRows(ILogger*, const double* rows, int rowCount, int count,
+                                             const unsigned char* positions, bool download)
+{
+    for (int r = 0; r < rowCount; ++r)
+        ConvertAndStoreRow(rows + r * count, count, positions, download);
+}
+
+void CPelorinScriptHost::ConvertAndStoreRow(const double* row, int count, const unsigned char* positions, bool download)
 {
     QStringList values;
     for (int i = 0; i < count; ++i)

@@ -12,7 +12,6 @@ class CPelorinScriptHost : public IPelorinHost
 public:
     Pelorin::SetupView setup;
     bool hasSetup = true;
-    bool bluetooth = false;
     bool timingBranch = true;
     // Results the timing computation hands back, in order (valid when not negative).
     QList<double> timingResults;
@@ -27,9 +26,9 @@ public:
     void WriteCalibrationPair(int position, float gain, float offset) override;
     void WriteSnapshot(const QList<int>& values) override { snapshot = values; }
     void WriteDownloadedSamples(int samples) override { calls << QStringLiteral("downloaded %1").arg(samples); }
-    bool IsConnectedViaBlueThooth() override { return bluetooth; }
     void CreateDataEntries(ILogger*, unsigned char kind) override { calls << QStringLiteral("entries %1").arg(kind); }
-    void ConvertAndStore(ILogger*, double* row, int count, unsigned char* positions, bool download) override;
+    void ConvertAndStoreRows(ILogger*, const double* rows, int rowCount, int count, const unsigned char* positions,
+                             bool download) override;
     double CalculatePelorinTimingValue(int gate, qint64 time, bool unblock, ILogger*, bool& valid) override;
     bool HasTimingBranch() override { return timingBranch; }
     bool AppendTimingResult(double x, double y) override;
@@ -44,6 +43,7 @@ public:
     void StopSetupTimers() override { calls << QStringLiteral("stop setup timers"); }
     void Announce(PelorinEvent event, int arg) override;
 
+    void ConvertAndStoreRow(const double* row, int count, const unsigned char* positions, bool download);
     // Only the calls that start with prefix.
     QStringList Calls(const QString& prefix) const;
 
