@@ -151,7 +151,7 @@ void CPelorinProtocolHandler::OnStatus(const unsigned char* p, int n)
 {
     StatusRes(p, n);
     if (m_pHost)
-        m_pHost->UpdateSetupInfoFromCore(m_pLogger);
+        m_pHost->UpdateSetupInfoFromCore(m_pLogger, m_Logger);
     Announce(PelorinEvent::StatusArrived, 1);
     if (m_bBluetooth && !m_bDownload) {
         Log("KeepAliveStatusRecStamp");

@@ -50,7 +50,8 @@ public:
     virtual bool AppendTimingResult(double x, double y) = 0;
     virtual void InitBeforeRun(ILogger* logger) = 0;
 
-    virtual void UpdateSetupInfoFromCore(ILogger* logger) = 0;
+    // Copies the logger's state (and its channel table) into the first logger status of the setup.
+    virtual void UpdateSetupInfoFromCore(ILogger* logger, const Pelorin::LoggerRecord& record) = 0;
     // The logger answered its hello: the detected type becomes 70 and, outside the boot-loader,
     // the conversion loads the logger's tables.
     virtual void LoggerIdentified(ILogger* logger, bool bootLoader) = 0;

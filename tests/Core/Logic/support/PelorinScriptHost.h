@@ -33,7 +33,7 @@ public:
     bool HasTimingBranch() override { return timingBranch; }
     bool AppendTimingResult(double x, double y) override;
     void InitBeforeRun(ILogger*) override { calls << QStringLiteral("init"); }
-    void UpdateSetupInfoFromCore(ILogger*) override { calls << QStringLiteral("status to setup"); }
+    void UpdateSetupInfoFromCore(ILogger*, const Pelorin::LoggerRecord&) override { calls << QStringLiteral("status to setup"); }
     void LoggerIdentified(ILogger*, bool boot) override { calls << QStringLiteral("identified %1").arg(boot); }
     void CountRun(bool timing) override { calls << QStringLiteral("count run %1").arg(timing); }
     void ClearControlRelay() override {}
