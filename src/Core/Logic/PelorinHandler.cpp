@@ -74,6 +74,7 @@ void CPelorinProtocolHandler::SendCommandHandler(CommandParametersStruct& cmd, u
     case CmdStatus: StatusReq(); break;
     case CmdRun:
         PreRunReqHandler();
+        m_bRunRequested = true;
         RunReq();
         break;
     case CmdManualSample: RunReq(); break;

@@ -71,6 +71,8 @@ public:
     std::atomic<bool> m_bSnapShot{false};
     std::atomic<bool> m_bDownload{false};
     std::atomic<bool> m_bKeepWaitingAfterUpdate{false};
+    // A run request went out and its run has not started yet.
+    std::atomic<bool> m_bRunRequested{false};
     std::atomic<int> m_ExperimentType{0};
     std::atomic<int> m_RateCode{0};
     std::atomic<short> m_DetectionState{0};

@@ -31,6 +31,12 @@ void CPelorinProtocolHandler::RunAckHandler()
     Log("RunAckHandler");
     SetupView s;
     ReadSetup(s);
+    // A run already streaming (its first packets came before this acknowledgement, or this is
+    // the answer to a resent request) keeps its packet count.
+    if (s.rateCode != 0 && m_bRunning && m_Logger.packetCounter > 0 && !m_bSnapShot) {
+        Log("RunAckHandler repeated acknowledgement");
+        return;
+    }
     m_RateCode = s.rateCode;
     if (s.rateCode != 0)
         m_Logger.packetCounter = 0;
@@ -52,6 +58,7 @@ void CPelorinProtocolHandler::ExperimentStartedHandler(int kind)
     m_bRunning = true;
     if (m_pHost)
         m_pHost->ClearControlRelay();
+    m_bRunRequested = false;
     if (kind != 4)
         CreateDataEntry(0, kind);
     PreRunResetVaribles();
@@ -81,9 +88,11 @@ int CPelorinProtocolHandler::DataRowBytes(int& channels)
 void CPelorinProtocolHandler::DataPacketHeaderHandler(const unsigned char* header)
 {
     if (!m_bSnapShot) {
-        if (m_Logger.packetCounter == 0 && !m_bDownload && SetupTriggered())
+        // A triggered run starts here; so does a requested run whose acknowledgement got lost.
+        if (m_Logger.packetCounter == 0 && !m_bDownload && (SetupTriggered() || (m_bRunRequested && !m_bRunning)))
             ExperimentStartedHandler(1);
-        ++m_Logger.packetCounter;
+        if (m_bRunning || m_bDownload)
+            ++m_Logger.packetCounter;
     }
     m_Logger.packetNumber = ReadU32(header);
     m_Logger.samplesPerPacket = ReadU16(header + 4);
@@ -91,10 +100,15 @@ void CPelorinProtocolHandler::DataPacketHeaderHandler(const unsigned char* heade
 
 void CPelorinProtocolHandler::OnDataBlock(const unsigned char* data, int rows)
 {
-    if (m_PlanMode == PacketMode::Snapshot)
+    if (m_PlanMode == PacketMode::Snapshot) {
         SnapShotHandler(data, rows);
-    else
+    } else if (!m_bRunning && m_PlanMode == PacketMode::Live) {
+        // Packets still in flight after a stop belong to no run: storing them would extend the
+        // finished one.
+        Log("DataPacketHandler packet outside a run dropped");
+    } else {
         DataPacketHandler(data, rows);
+    }
 }
 
 void CPelorinProtocolHandler::ConvertLoggerDataSample(const unsigned char* data, int rows, bool isSnapshot)
@@ -157,6 +171,7 @@ void CPelorinProtocolHandler::ExperimentEndedHandler()
         StopKeepAliveTimer();
     m_Logger.packetCounter = 0;
     m_bRunning = false;
+    m_bRunRequested = false;
     Announce(PelorinEvent::ExperimentEnd);
 }
 

@@ -247,6 +247,36 @@ private slots:
         h.Feed(Hex("3DB7 01 02"));
         QCOMPARE(h.host.calls, QStringList({"signal ExperimentEnd 0"}));
     }
+    void lostRunAcknowledgementLosesNoData()
+    {
+        CCapturingHandler h;
+        TwoSensorSetup(h.host, 10, 4);
+        h.Feed(Hex(kTwoSensorStatus));
+        h.Command(CmdRun);
+        h.host.calls.clear();
+        // The acknowledgement is lost; the first packet starts the run.
+        h.Feed(Packet(1, 2, Hex("0001 00000001 0002 00000002")));
+        QCOMPARE(h.host.Calls("entries"), QStringList({"entries 1"}));
+        QCOMPARE(h.host.Calls("store").size(), 2);
+        // The answer to the resent request neither restarts the run nor its packet count.
+        h.Feed(Hex("3DB7 01 01"));
+        QCOMPARE(h.host.Calls("entries").size(), 1);
+        QCOMPARE(h.m_Logger.packetCounter, 1);
+        h.Feed(Packet(2, 2, Hex("0003 00000003 0004 00000004")));
+        QCOMPARE(h.host.Calls("signal ExperimentEnd").size(), 1);
+    }
+    void packetsAfterTheEndOfARunAreDropped()
+    {
+        CCapturingHandler h;
+        TwoSensorSetup(h.host, 10, 100);
+        h.Feed(Hex(kTwoSensorStatus));
+        h.Command(CmdRun);
+        h.Feed(Hex("3DB7 01 01") + Packet(1, 1, Hex("0001 00000001")) + Hex("3DB7 01 02"));
+        h.host.calls.clear();
+        h.Feed(Packet(2, 1, Hex("0002 00000002")));
+        QVERIFY(h.host.calls.isEmpty());
+        QCOMPARE(h.m_Logger.packetCounter, 0);
+    }
     void storedRunEndedFetchesTheRun()
     {
         CCapturingHandler h;
