@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Core/Data/DataBranch.h"
+#include "Core/Data/DataManager.h"
 #include "Core/Logic/LogicManager.h"
 #include "analysis/OnlineFunctions.h"
 
@@ -413,6 +414,33 @@ private slots:
         s.Feed(3);
         manager.CalculateOnLineFunctions();
         QCOMPARE(out.GetYSnapshot(), (QVector<double>{2, 8}));
+    }
+
+    void deletingAStoredBranchDetachesTheRecord()
+    {
+        CLogicManager manager;
+        CDataManager& data = manager.m_DataManager;
+        const int sourceKey = data.CreateDataBranch(-1, 0.1, -1, -1, -1);
+        const int outKey = data.CreateDataBranch(-1, 0.1, -1, -1, -1);
+        CDataBranch* source = data.GetDataBranch(sourceKey);
+        QVERIFY(source && data.GetDataBranch(outKey));
+        manager.m_CalculateOnLineFunctions.AddOnLineFunction(1, -1, 0, -1, 0, 0, 0, 0, "l", "", 0,
+                                                             15, 0, 1, 0, sourceKey, -1, false,
+                                                             false);
+        OnLineFunctionInfo& r = manager.m_OnLineFunctions[0];
+        r.m_pG1Branch = source;
+        r.m_pOutBranch = data.GetDataBranch(outKey);
+        CCalculateOnLineFunctions::ResetRunProgress(r);
+        const double x[] = {0, 1, 2}, y[] = {5, 6, 7};
+        source->AppendSamples(x, y, 3);
+        manager.CalculateOnLineFunctions();
+        QCOMPARE(data.GetDataBranch(outKey)->GetNumSamples(), 2);
+        data.DeleteDataBranch(outKey);
+        QVERIFY(r.m_pOutBranch == nullptr);
+        QVERIFY(r.m_pG1Branch == source);
+        data.DeleteDataBranch(sourceKey);
+        QVERIFY(r.m_pG1Branch == nullptr);
+        manager.CalculateOnLineFunctions(); // nothing left to read or write
     }
 
     void unknownIdsComputeNothing()

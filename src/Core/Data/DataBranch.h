@@ -101,6 +101,7 @@ public:
     int m_RelatedKey = -1;
 
 private:
+    int readField(QDataStream& in, qint16 tag, int keyOffset, int* largestKeySeen);
     int readArray(QDataStream& in, CSampleStore* store, CSafeArray<double>* list, QMutex* lock);
     int readIntArray(QDataStream& in);
 

@@ -133,15 +133,11 @@ int CDataBranch::readIntArray(QDataStream& in)
     return RecordOk;
 }
 
-int CDataBranch::LoadFromFile(QDataStream* stream, int keyOffset, int* largestKeySeen)
+// One field of the record after its tag: RecordOk, or the failure that ends the record.
+int CDataBranch::readField(QDataStream& in, qint16 tag, int keyOffset, int* largestKeySeen)
 {
-    m_Color = GetNextGlobalColor();
-    if (!stream)
-        return RecordTruncated;
-    QDataStream& in = *stream;
-    RecordIO::PrepareStream(in);
     auto noteKey = [largestKeySeen](int key) {
-        if (largestKeySeen && key > *largestKeySeen)
+        if (largestKeySeen && key >= 0 && key <= MaxDataKey && key > *largestKeySeen)
             *largestKeySeen = key;
     };
     // A key field: RecordTruncated when the stream ended, RecordCorrupt when the value cannot
@@ -152,75 +148,73 @@ int CDataBranch::LoadFromFile(QDataStream* stream, int keyOffset, int* largestKe
         noteKey(key);
         return int(RecordOk);
     };
+    int key = -1;
+    int result = RecordOk;
+    qint32 i32 = 0;
+    qint16 i16 = 0;
+    switch (tag) {
+    case TagName: in >> m_Name; break;
+    case TagUnit: in >> m_Unit; break;
+    case TagFunctionText: in >> m_FunctionText; break;
+    case TagInterval:
+    case TagInterval2: in >> m_Interval; break;
+    case TagSensorIndex:
+        in >> i32;
+        m_SensorIndex = i32;
+        break;
+    case TagUnitPrefix:
+        in >> i16;
+        m_UnitPrefix = i16;
+        break;
+    case TagKey:
+    case TagParentKey:
+    case TagOwnerKey:
+        result = readKey(tag != TagKey, key);
+        if (result == RecordOk)
+            (tag == TagKey ? m_Key : tag == TagParentKey ? m_ParentKey : m_OwnerKey) = key;
+        break;
+    case TagDerivedKey:
+    case TagChildKey:
+        result = readKey(false, key);
+        if (result == RecordOk)
+            (tag == TagDerivedKey ? m_DerivedKeys : m_ChildKeys).Add(key);
+        break;
+    case TagX: result = readArray(in, &m_X, nullptr, &m_XMutex); break;
+    case TagY: result = readArray(in, &m_Y, nullptr, &m_YMutex); break;
+    case TagManualTimes: result = readArray(in, nullptr, &m_ManualTimes, nullptr); break;
+    case TagMarkedPositions: result = readIntArray(in); break;
+    case TagRelatedKey:
+        // Stored as it was: the related key is not shifted by the offset.
+        in >> i32;
+        if (in.status() == QDataStream::Ok) {
+            m_RelatedKey = i32;
+            noteKey(i32);
+        }
+        break;
+    default:
+        // Unknown and unhandled tags carry no value of their own.
+        break;
+    }
+    if (result == RecordOk && in.status() != QDataStream::Ok)
+        result = RecordTruncated;
+    return result;
+}
+
+int CDataBranch::LoadFromFile(QDataStream* stream, int keyOffset, int* largestKeySeen)
+{
+    m_Color = GetNextGlobalColor();
+    if (!stream)
+        return RecordTruncated;
+    QDataStream& in = *stream;
+    RecordIO::PrepareStream(in);
     for (;;) {
         qint16 tag = 0;
         if (!RecordIO::ReadTag(in, tag))
             return RecordTruncated;
-        int result = RecordOk;
-        int key = -1;
-        switch (tag) {
-        case RecordIO::TagBranchEnd:
+        if (tag == RecordIO::TagBranchEnd)
             return RecordOk;
-        case TagName: in >> m_Name; break;
-        case TagUnit: in >> m_Unit; break;
-        case TagFunctionText: in >> m_FunctionText; break;
-        case TagInterval:
-        case TagInterval2: in >> m_Interval; break;
-        case TagSensorIndex: {
-            qint32 v = 0;
-            in >> v;
-            m_SensorIndex = v;
-            break;
-        }
-        case TagUnitPrefix: {
-            qint16 v = 0;
-            in >> v;
-            m_UnitPrefix = v;
-            break;
-        }
-        case TagKey:
-            result = readKey(false, key);
-            if (result == RecordOk)
-                m_Key = key;
-            break;
-        case TagParentKey:
-            result = readKey(true, key);
-            if (result == RecordOk)
-                m_ParentKey = key;
-            break;
-        case TagOwnerKey:
-            result = readKey(true, key);
-            if (result == RecordOk)
-                m_OwnerKey = key;
-            break;
-        case TagDerivedKey:
-        case TagChildKey:
-            result = readKey(false, key);
-            if (result == RecordOk)
-                (tag == TagDerivedKey ? m_DerivedKeys : m_ChildKeys).Add(key);
-            break;
-        case TagX: result = readArray(in, &m_X, nullptr, &m_XMutex); break;
-        case TagY: result = readArray(in, &m_Y, nullptr, &m_YMutex); break;
-        case TagManualTimes: result = readArray(in, nullptr, &m_ManualTimes, nullptr); break;
-        case TagMarkedPositions: result = readIntArray(in); break;
-        case TagRelatedKey: {
-            // Stored as it was: the related key is not shifted by the offset.
-            qint32 v = 0;
-            in >> v;
-            if (in.status() == QDataStream::Ok) {
-                m_RelatedKey = v;
-                if (v >= 0 && v <= MaxDataKey)
-                    noteKey(v);
-            }
-            break;
-        }
-        default:
-            // Unknown and unhandled tags carry no value of their own.
-            break;
-        }
+        const int result = readField(in, tag, keyOffset, largestKeySeen);
         if (result != RecordOk)
             return result;
-        if (in.status() != QDataStream::Ok)
-            return RecordTruncated;
     }
 }

@@ -15,10 +15,16 @@ CLogicManager::CLogicManager(QObject* parent, ILogicContext* context)
     m_DataManager.SetSensorCatalogue(&m_SensorInfo);
     m_DataManager.SetSetupInfo(GetSetupInfo());
     m_CalculateOnLineFunctions.SetTable(m_OnLineFunctions, &m_NumOnLineFunctions);
+    // A branch deleted while a run records must be let go by the online functions before it
+    // is freed; the data manager waits for a running pass through the calculator's lock.
+    m_DataManager.SetBranchDeletedCallback(
+        [this](const CDataBranch* branch) { m_CalculateOnLineFunctions.BranchDeleted(branch); });
 }
 
 CLogicManager::~CLogicManager()
 {
+    // The calculator goes before the data manager, which still destroys its branches.
+    m_DataManager.SetBranchDeletedCallback(nullptr);
     if (p_LogicManager == this)
         p_LogicManager = nullptr;
 }

@@ -1,0 +1,30 @@
+#pragma once
+// Helpers shared by the derivation families of CFunctions (not part of its interface).
+#include <QString>
+#include <QVector>
+
+class CDataBranch;
+
+namespace AnalysisSupport {
+
+// One normalised sample range of a branch, copied once under each list's lock. start and end
+// are the normalised indices; x and y hold samples start..end (fewer only when the branch's
+// X list is shorter than its Y list).
+struct BranchRange
+{
+    long start = 0;
+    long end = -1;
+    QVector<double> x;
+    QVector<double> y;
+    int count() const { return x.size(); }
+};
+
+// Normalises (start, end) against the number of Y values of the branch and copies the range.
+void ReadRange(const CDataBranch* branch, long start, long end, BranchRange& range);
+
+// A failure the user must see: a critical box with this title and text (message sink).
+void ShowCritical(const QString& title, const QString& text);
+// The common failure of every derivation: "Too few samples." with an empty title.
+void ShowTooFewSamples();
+
+} // namespace AnalysisSupport

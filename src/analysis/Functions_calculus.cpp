@@ -1,0 +1,115 @@
+// Derivative by forward differences (against time or the graph's X-axis branch) and the
+// running integral over time.
+#include "analysis/Functions.h"
+
+#include "Core/Data/DataBranch.h"
+#include "analysis/FunctionsSupport.h"
+
+using namespace AnalysisSupport;
+
+namespace {
+
+// Indices j after which the values stop rising: a fall that follows a rise (or a flat part).
+QList<int> findMidPoints(const QVector<double>& y)
+{
+    QList<int> points;
+    bool rising = false;
+    for (int j = 0; j + 1 < y.size(); ++j) {
+        if (y.at(j + 1) >= y.at(j))
+            rising = true;
+        if (rising && y.at(j + 1) < y.at(j)) {
+            rising = false;
+            points.append(j);
+        }
+    }
+    return points;
+}
+
+} // namespace
+
+CDataBranch* CFunctions::FunctionDerivative(CDataBranch* g1, bool g1AsTime, long start,
+                                            long end, QString name, CDataBranch* xAxis)
+{
+    if (!g1)
+        return nullptr;
+    BranchRange range;
+    ReadRange(g1, start, end, range);
+    const double interval = g1->m_Interval;
+
+    // X source: the X-axis branch's values where the graph plots against one, else G1's X.
+    // Pairs beyond the end of a shorter X-axis branch have no X and give no point.
+    QVector<double> xs = range.x;
+    if (xAxis) {
+        QVector<double> axisX;
+        xs.clear();
+        if (range.count() > 0)
+            xAxis->CopyRange(int(range.start), range.count(), axisX, xs);
+    }
+    const int pairs = qMin(range.count(), xs.size());
+    QVector<double> ys;
+    if (g1AsTime) {
+        ys.resize(pairs);
+        for (int i = 0; i < pairs; ++i)
+            ys[i] = xs.at(i) * interval;
+    } else {
+        ys = range.y;
+    }
+
+    QVector<double> outX;
+    QVector<double> outY;
+    outX.reserve(pairs);
+    outY.reserve(pairs);
+    for (int i = 0; i + 1 < pairs; ++i) {
+        const double dx = (xs.at(i + 1) - xs.at(i)) * interval;
+        if (dx == 0.0)
+            continue; // equal X values (or no sample interval): no slope to give
+        outX.append(double(range.start + i + 1));
+        outY.append((ys.at(i + 1) - ys.at(i)) / dx);
+    }
+    if (outX.size() < 2) {
+        ShowTooFewSamples();
+        return nullptr;
+    }
+
+    const QString unit = QStringLiteral("%1/%2").arg(g1->m_Unit, tr("s"));
+    if (name.isEmpty())
+        name = QStringLiteral("%1(%2) / %3").arg(tr("d"), g1->m_Name, xAxis ? tr("dx") : tr("dt"));
+    CDataBranch* result = AddFunctionBranch(g1->m_Key, outX, outY, name, name, interval, unit,
+                                            g1AsTime ? short(0) : g1->m_UnitPrefix,
+                                            FunctionResultIndex);
+    // The graph marks where a manually sampled or X-axis derivative stops rising.
+    if (result && (xAxis || g1->m_RateCode == 0)) {
+        const QList<int> points = findMidPoints(outY);
+        if (!points.isEmpty()) {
+            result->m_MarkedPositions = points;
+            result->m_RelatedKey = g1->m_Key;
+        }
+    }
+    return result;
+}
+
+CDataBranch* CFunctions::FunctionIntegral(CDataBranch* g1, bool g1AsTime, long start, long end,
+                                          double A, double B)
+{
+    if (!g1)
+        return nullptr;
+    BranchRange range;
+    ReadRange(g1, start, end, range);
+    // The first point needs a sample at the start of the range; a single one gives no area.
+    if (range.count() < 2) {
+        ShowTooFewSamples();
+        return nullptr;
+    }
+    const double interval = g1->m_Interval;
+    const int n = range.count();
+    QVector<double> outY(n);
+    outY[0] = A;
+    for (int i = 1; i < n; ++i) {
+        const double operand = g1AsTime ? range.x.at(i) * interval : range.y.at(i);
+        outY[i] = outY.at(i - 1) + (range.x.at(i) - range.x.at(i - 1)) * (operand * interval) * B;
+    }
+    const QString name = QStringLiteral("%1(%2)").arg(tr("Integral"), g1->m_Name);
+    const QString unit = g1->m_Unit + QLatin1Char('*') + tr("s");
+    return AddFunctionBranch(g1->m_Key, range.x, outY, name, name, interval, unit,
+                             g1AsTime ? short(0) : g1->m_UnitPrefix, FunctionResultIndex);
+}
