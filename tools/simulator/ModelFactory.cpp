@@ -1,6 +1,7 @@
 #include "simulator/ModelFactory.h"
 
 #include "simulator/EchoDeviceModel.h"
+#include "simulator/PelorinDevice.h"
 
 #include <functional>
 #include <utility>
@@ -17,6 +18,7 @@ const std::vector<std::pair<QString, Factory>>& models()
 {
     static const std::vector<std::pair<QString, Factory>> s_models = {
         {QStringLiteral("echo"), [] { return std::unique_ptr<IDeviceModel>(new CEchoDeviceModel()); }},
+        {QStringLiteral("pelorin"), [] { return std::unique_ptr<IDeviceModel>(new CPelorinDevice()); }},
     };
     return s_models;
 }
