@@ -54,7 +54,7 @@ void CPelorinProtocolHandler::ResetReceiveState()
     SetExpected(1);
 }
 
-bool CPelorinProtocolHandler::HasExpected() const { return SomethingInCycliceBufferFunction(); }
+bool CPelorinProtocolHandler::HasExpected() const { return AvailableBytes() >= ExpectedLength(); }
 
 const unsigned char* CPelorinProtocolHandler::Take(int count)
 {
