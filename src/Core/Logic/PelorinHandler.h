@@ -84,6 +84,7 @@ protected:
     // The keep-alive watchdog of Bluetooth links belongs to the manager.
     virtual void StopKeepAliveTimer() {}
     virtual void StampDataReception() {}
+    virtual void ClearDataReceptionStamp() {}
     virtual void StampStatusReception() {}
     void OnReceiveRingCleared() override { m_bResync = true; }
     bool LinkIsBluetooth() const override { return m_bBluetooth; }

@@ -29,6 +29,7 @@ bool CPelorinProtocolHandler::SetupTriggered()
 void CPelorinProtocolHandler::RunAckHandler()
 {
     Log("RunAckHandler");
+    ClearDataReceptionStamp();
     SetupView s;
     ReadSetup(s);
     // A run already streaming (its first packets came before this acknowledgement, or this is
