@@ -90,8 +90,15 @@ void CPelorinProtocolHandler::DataPacketHeaderHandler(const unsigned char* heade
 {
     if (!m_bSnapShot) {
         // A triggered run starts here; so does a requested run whose acknowledgement got lost.
-        if (m_Logger.packetCounter == 0 && !m_bDownload && (SetupTriggered() || (m_bRunRequested && !m_bRunning)))
-            ExperimentStartedHandler(1);
+        if (m_Logger.packetCounter == 0 && !m_bDownload) {
+            const bool lostAck = m_bRunRequested && !m_bRunning;
+            if (lostAck || SetupTriggered())
+                ExperimentStartedHandler(1);
+            // Data of a requested run answer the request as well as its acknowledgement would:
+            // the sender must not send it again and start a second run.
+            if (lostAck)
+                SignalCmdRecivedEvent();
+        }
         if (m_bRunning || m_bDownload)
             ++m_Logger.packetCounter;
     }

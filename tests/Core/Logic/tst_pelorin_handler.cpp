@@ -254,9 +254,11 @@ private slots:
         h.Feed(Hex(kTwoSensorStatus));
         h.Command(CmdRun);
         h.host.calls.clear();
-        // The acknowledgement is lost; the first packet starts the run.
+        h.ResetCmdRecivedEvent();
+        // The acknowledgement is lost; the first packet starts the run and answers the request.
         h.Feed(Packet(1, 2, Hex("0001 00000001 0002 00000002")));
         QCOMPARE(h.host.Calls("entries"), QStringList({"entries 1"}));
+        QCOMPARE(h.CmdRecivedEventTokens(), 1);
         QCOMPARE(h.host.Calls("store").size(), 2);
         // The answer to the resent request neither restarts the run nor its packet count.
         h.Feed(Hex("3DB7 01 01"));
