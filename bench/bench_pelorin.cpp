@@ -1,11 +1,18 @@
 // A recorded stream of Pelorin data packets (a four-sensor run at 25000 samples per second and
 // sensor) pushed through the receive ring, the receive machine and the row decoding, and, in the
 // second benchmark, through conversion and storage in the data store as well.
+#include "Core/Data/DataFolder.h"
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Logic/LogicContext.h"
+#include "Core/Logic/LogicManager.h"
+#include "Core/Logic/PelorinCoreHost.h"
 #include "Core/Logic/PelorinHandler.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QByteArray>
+#include <QGuiApplication>
 
 using namespace Pelorin;
 
@@ -136,6 +143,118 @@ void BM_PelorinDecode(benchmark::State& state)
     state.counters["samples"] = double(host.samples);
 }
 BENCHMARK(BM_PelorinDecode)->Unit(benchmark::kMillisecond);
+
+// ---- full pipeline: conversion and storage in the data store
+class CBenchContext : public ILogicContext
+{
+public:
+    CKorvantaSignals m_Hub{nullptr};
+    CSetupInfo m_Setup{nullptr};
+    CKorvantaSignals* GetSignals() override { return &m_Hub; }
+    CSetupInfo* GetSetupInfo() override { return &m_Setup; }
+    int GetCurrentRunMode() override { return 0; }
+};
+
+class CBenchLogger : public CBenchHandler, public ILogger
+{
+public:
+    CBenchLogger() { SetLogger(this); }
+    void StartDetection() override {}
+    void ExecuteHalvorenCmd(short) override {}
+    void SendCmd(CommandParametersStruct, bool) override {}
+    void SendStatusReq() override {}
+    void SendStopReq() override {}
+    bool IsComInitilazied() override { return true; }
+    bool IsConnected() override { return true; }
+    bool IsRunning() override { return m_bRunning; }
+    bool IsFirmwareBusy() override { return false; }
+    bool IsAutoDetectMode() override { return true; }
+    int GetNumberOfSensors() override { return m_Logger.channelCount; }
+    int GetLoggerSensorList(unsigned char* l) override { return LoggerSensorList(l); }
+    int GetActiveSensorListIndex(unsigned char* l) override { return ActiveSensorListIndex(l); }
+    int GetNumberOfSamples() override { return m_Logger.numberOfSamples; }
+    int GetSampleRateCode() override { return int(m_Logger.RateWord()); }
+    int GetNumberOfSamples(unsigned char) override { return 0; }
+    int GetNumberOfSamplesCode(int) override { return 3; }
+    int GetLoggerRateCode(int r, int s) override { return CPelorinProtocolTables::GetLoggerRateCode(r, s); }
+    int GetUiRateCode(int w) override { return CPelorinProtocolTables::GetUiRateCode(w); }
+    int GetMaxRate(short s) override { return MaxRate(s); }
+    ExperimentInterval GetExperimentInterval(short r, short s) override { return GetLoggertExperimentInterval(r, s); }
+    double GetZeroConst(int, int) override { return 0.0; }
+    const char* GetName() override { return nullptr; }
+    double GetType() override { return 70.0; }
+    int GetPortNumber() override { return 0; }
+    void GetVersion(int& a, int& b, int& c, int& d, int& e, int& f) override { Version(a, b, c, d, e, f); }
+    void Exit() override {}
+    int GetExpirmentType() override { return m_ExperimentType; }
+};
+
+// Four voltage sensors (catalogue 87, id 11, analogue, logger calibration) as the setup selects
+// them; the recording reports the same ids.
+QByteArray FullRecording()
+{
+    QByteArray stream = Recording();
+    // Same stream, with the status reply naming catalogue ids 11 (voltage) on all four channels.
+    const QByteArray ids = QByteArray::fromHex("0B");
+    for (int i = 0; i < 4; ++i)
+        stream[15 + 4 + 6 * i + 2] = ids[0];
+    return stream;
+}
+
+void GuiApplication()
+{
+    // The catalogue loads its icons, which needs a GUI application (no display is used).
+    static int argc = 1;
+    static char name[] = "bench_pelorin";
+    static char* argv[] = {name, nullptr};
+    static bool offscreen = qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(argc, argv);
+    (void)offscreen;
+}
+
+void BM_PelorinConvertAndStore(benchmark::State& state)
+{
+    GuiApplication();
+    const QByteArray stream = FullRecording();
+    CBenchContext context;
+    CLogicManager logic(nullptr, &context);
+    logic.m_SensorInfo.LoadSensorInfo();
+    QList<CSesnorProperties*> sensors;
+    for (int c = 0; c < kChannels; ++c) {
+        auto* s = new CSesnorProperties;
+        s->m_Channel = c;
+        s->m_SensorIndex = 87;
+        auto* m = new CMeasurementSetup;
+        m->m_bActive = true;
+        s->m_MeasurementList << m;
+        sensors << s;
+    }
+    context.m_Setup.m_SelectedSensorList = sensors;
+    context.m_Setup.m_RateCode = 14;
+    context.m_Setup.m_NumberOfSamples = kRowsPerPacket * kPackets;
+    CPelorinCoreHost host(&logic);
+    qint64 total = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        logic.m_DataManager.ClearAllData();
+        CBenchLogger h;
+        h.SetHost(&host);
+        CommandParametersStruct run(CmdRun);
+        unsigned char unused = 0;
+        h.SendCommandHandler(run, unused);
+        state.ResumeTiming();
+        Push(h, stream);
+        const CDataFolder* folder = logic.m_DataManager.GetLastDataFolder();
+        const qint64 stored = folder && folder->GetNumberBranches() > 0
+                                  ? qint64(logic.m_DataManager.GetDataBranch(folder->GetBranchKey(0))->GetXSize()) * kChannels
+                                  : 0;
+        total += stored;
+        state.counters["samples"] = double(stored);
+    }
+    state.counters["samples/s"] = benchmark::Counter(double(total), benchmark::Counter::kIsRate);
+    qDeleteAll(sensors);
+}
+BENCHMARK(BM_PelorinConvertAndStore)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
