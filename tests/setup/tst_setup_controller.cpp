@@ -2,6 +2,8 @@
 // from status replies (automatic and manual detection), the edits and the connection.
 #include "support/SetupRig.h"
 
+#include "Core/Data/SensorsCalibration.h"
+
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -25,6 +27,7 @@ private slots:
     void iseRangeRequest();
     void sensorChanged();
     void connectionAndEnabling();
+    void calibrationGoesToRowSensor();
 };
 
 void TestSetupController::queueKeepsOneOutstanding()
@@ -477,6 +480,26 @@ void TestSetupController::connectionAndEnabling()
     QVERIFY(!c.isStatusPollRunning());
     QVERIFY(!c.controlsEnabled());
     QCOMPARE(host.setup().m_NumberOfSamples, -1);
+}
+
+void TestSetupController::calibrationGoesToRowSensor()
+{
+    CFakeSetupHost host;
+    host.plugLogger(70.0);
+    CSetupWindow& c = *host.m_pController;
+    host.setStatus({1, 13});
+    c.updateSetupWindow(1);
+    CalibrationValues v;
+    v.type = 1;
+    v.real1 = 7.0;
+    v.measured1 = 6.5;
+    c.calibrationChanged(v, 1);
+    const SensorCalibrationInfo stored = host.m_Logic.m_SensorsCalibration.GetCalibration(13);
+    QCOMPARE(stored.type, 1);
+    QCOMPARE(stored.real1, 7.0);
+    QCOMPARE(host.m_Logic.m_SensorsCalibration.GetCalibration(1).type, 0);
+    c.calibrationChanged(v, 5); // no such row: nothing stored anywhere
+    QCOMPARE(host.m_Logic.m_SensorsCalibration.GetCalibration(0).type, 0);
 }
 
 QTEST_MAIN(TestSetupController)

@@ -61,11 +61,12 @@ double CDataConversion::Ise(Call& c)
     const ISEInfo electrode = m_pSensorInfo->getISEInfo(IseId(c.position));
     double slope = electrode.m_Slope;
     double offset = electrode.m_Offset;
-    const SensorCalibrationInfo cal = m_pCalibration ? m_pCalibration->GetCalibration(c.index) : SensorCalibrationInfo();
+    // Only the numeric fields are read: the dialog may rewrite the record's date meanwhile.
+    const SensorCalibrationInfo* cal = m_pCalibration ? m_pCalibration->GetRecord(c.index) : nullptr;
     // A calibration replaces the electrode's line only when its fit produced one.
-    if (cal.real1 != -1.0 && cal.slope != 0.0 && std::isfinite(cal.slope)) {
-        slope = cal.slope;
-        offset = cal.offset;
+    if (cal && cal->real1 != -1.0 && cal->slope != 0.0 && std::isfinite(cal->slope)) {
+        slope = cal->slope;
+        offset = cal->offset;
     }
     if (slope == 0.0 || !std::isfinite(slope)) return s_Missing;
     return std::pow(10.0, (electrode.m_MvPerCount * c.raw + electrode.m_MvAtZeroCount - offset) / slope);

@@ -268,6 +268,18 @@ private slots:
         QCOMPARE(m_conv->ConvertDataSample(&m_logger, 0, 0, 18, std::nan(""), 1, flag, 0, true, false), s_Missing);
     }
 
+    void syringeVolumeUsesCalibrationFactor()
+    {
+        // Index 49: gain 0.0025, zero 124 -> raw 1124 is 2.5; m3 x 10.19784; m4 the volume
+        // term with the calibration factor (1.0 by default, 0.02 after the user's choice).
+        QCOMPARE(m_info->m_Sensors[49].m_Zero, 124);
+        QVERIFY(qAbs(F(49, 1124, 1, 3) - 25.4946) < 1e-4);
+        QVERIFY(qAbs(F(49, 1124, 1, 4) - 0.0200234120) < 1e-8);
+        m_cal->GetRecord(49)->factor = 0.02;
+        QVERIFY(qAbs(F(49, 1124, 1, 4) - 8.0093648e-06) < 1e-11);
+        QVERIFY(qAbs(F(49, 1124, 1, 4, true) - 2.5) < 1e-6);
+    }
+
     void channelOutsideStateGivesZero()
     {
         QCOMPARE(F(1, 3048, 1, 0, false, 32), 0.0);
