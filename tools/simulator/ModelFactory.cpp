@@ -2,6 +2,7 @@
 
 #include "simulator/DravletDevice.h"
 #include "simulator/EchoDeviceModel.h"
+#include "simulator/PelorinDevice.h"
 
 #include <functional>
 #include <utility>
@@ -19,6 +20,7 @@ const std::vector<std::pair<QString, Factory>>& models()
     static const std::vector<std::pair<QString, Factory>> s_models = {
         {QStringLiteral("echo"), [] { return std::unique_ptr<IDeviceModel>(new CEchoDeviceModel()); }},
         {QStringLiteral("dravlet"), [] { return std::unique_ptr<IDeviceModel>(new CDravletDeviceModel()); }},
+        {QStringLiteral("pelorin"), [] { return std::unique_ptr<IDeviceModel>(new CPelorinDevice()); }},
     };
     return s_models;
 }

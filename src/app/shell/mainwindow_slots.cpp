@@ -7,6 +7,7 @@
 #include "Core/Logic/LogicManager.h"
 #include "platform/KeepAwake.h"
 #include "setup/LogicQueries.h"
+#include "setup/SetupSettings.h"
 #include "setup/SetupWindow.h"
 
 #include <QCloseEvent>
@@ -110,6 +111,8 @@ void MainWindow::shutDown()
     m_WindowsManager.SetLogicQueries(nullptr);
     m_WindowsManager.SetLogicManagerObject(nullptr);
     m_pLogicQueries.reset();
+    m_WindowsManager.SetSetupSettings(nullptr);
+    m_pSetupSettings.reset();
     delete m_pLogicManager;
     m_pLogicManager = nullptr;
 }
