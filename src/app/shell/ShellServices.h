@@ -19,7 +19,8 @@ public:
     virtual void ExitLogicManager() = 0;
     virtual void SetFirmwareFileName(const QString& path) = 0;
     virtual void SendDownloadCmd() = 0;
-    // Whether the program can start a firmware update or a download at all.
+    // Whether the logic layer can search for loggers and update firmware at all.
+    virtual bool CanDetect() = 0;
     virtual bool CanUpdateFirmware() = 0;
 };
 
