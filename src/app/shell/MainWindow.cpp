@@ -52,7 +52,7 @@ MainWindow::MainWindow(QWidget* parent)
     // hub and the setup record through this window.
     m_pLogicManager = new CLogicManager(nullptr, this);
     m_pLogicQueries.reset(new CLogicManagerQueries(m_pLogicManager));
-    m_pSetupSettings.reset(new CMemorySetupSettings);
+    m_pSetupSettings.reset(new CFileSetupSettings(&m_pLogicManager->m_Settings));
     m_pOwnKeepAwake.reset(new CLinuxKeepAwake);
     m_pKeepAwake = m_pOwnKeepAwake.get();
     m_WindowsManager.SetLogicQueries(m_pLogicQueries.get());
@@ -76,9 +76,13 @@ MainWindow::~MainWindow()
 {
     // Exit deletes the logic manager; a window closed any other way (tests) does it here,
     // while the hub and the setup record it points at still exist.
+    m_WindowsManager.SetLogicQueries(nullptr);
+    m_WindowsManager.SetSetupSettings(nullptr);
+    m_WindowsManager.SetLogicManagerObject(nullptr);
+    m_pSetupSettings.reset();
+    m_pLogicQueries.reset();
     delete m_pLogicManager;
     m_pLogicManager = nullptr;
-    m_WindowsManager.SetLogicQueries(nullptr);
     if (p_MainWindow == this)
         p_MainWindow = nullptr;
 }

@@ -200,6 +200,7 @@ protected:
 private:
     CustomRunButton* runButton() const;
     IPrompter* prompter() const;
+    void startFromIdle();
     void requestRun();
     void startWatchdog(int ms);
     void failedToStart();

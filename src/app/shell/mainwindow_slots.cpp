@@ -9,6 +9,7 @@
 #include "Core/Logic/LogicManager.h"
 #include "platform/KeepAwake.h"
 #include "setup/LogicQueries.h"
+#include "setup/SetupSettings.h"
 #include "setup/SetupWindow.h"
 
 #include <QCloseEvent>
@@ -148,6 +149,8 @@ void MainWindow::shutDown()
     m_pShellLogic = nullptr;
     m_pOwnShellLogic.reset();
     m_pLogicQueries.reset();
+    m_WindowsManager.SetSetupSettings(nullptr);
+    m_pSetupSettings.reset();
     delete m_pLogicManager;
     m_pLogicManager = nullptr;
 }
