@@ -1,7 +1,9 @@
 #include "app/shell/MainWindow.h"
 
 #include "app/shell/CustomRunButton.h"
+#include "app/shell/HistoryWindow.h"
 #include "app/shell/Prompter.h"
+#include "app/shell/ShellLogic.h"
 #include "Core/Logic/LogicManager.h"
 #include "platform/KeepAwake.h"
 #include "setup/LogicQueries.h"
@@ -56,6 +58,12 @@ MainWindow::MainWindow(QWidget* parent)
     m_WindowsManager.SetLogicQueries(m_pLogicQueries.get());
     m_WindowsManager.SetLogicManagerObject(m_pLogicManager);
     m_WindowsManager.SetSetupSettings(m_pSetupSettings.get());
+    m_pOwnShellLogic.reset(new CLogicManagerShell(m_pLogicManager, m_pLogicQueries.get()));
+    SetShellLogic(m_pOwnShellLogic.get());
+    m_WindowsManager.SetLanguages(&m_Languages);
+    m_WindowsManager.SetApplicationTitle(m_TitleText);
+    if (CHistoryWindow* history = m_WindowsManager.GetHistoryWindow())
+        history->SetDataManager(&m_pLogicManager->m_DataManager);
 
     setWindowState(Qt::WindowMaximized);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -77,6 +85,12 @@ MainWindow::~MainWindow()
     m_pLogicManager = nullptr;
     if (p_MainWindow == this)
         p_MainWindow = nullptr;
+}
+
+void MainWindow::SetShellLogic(IShellLogic* logic)
+{
+    m_pShellLogic = logic;
+    m_WindowsManager.SetShellLogic(logic);
 }
 
 CKorvantaSignals* MainWindow::GetSignals()
