@@ -125,7 +125,7 @@ QModelIndex CHistoryWindow::insertChildAt(const QModelIndex& parent, int parentK
 }
 
 void CHistoryWindow::placeBranchEditor(const QModelIndex& index, const QModelIndex& parent, int parentKey,
-                                       const CDataBranch* branch, bool loaded)
+                                       const CDataBranch* branch, bool loaded, const QString* runName)
 {
     auto* editor = new DataBranchEditor(branch->m_Key, parentKey, parent, m_pModel->getItem(index), this);
     editor->init();
@@ -135,8 +135,12 @@ void CHistoryWindow::placeBranchEditor(const QModelIndex& index, const QModelInd
     if (!branch->m_Unit.isEmpty())
         caption += QStringLiteral(" (") + branch->m_Unit + QStringLiteral(")");
     editor->setCaption(caption);
-    const CDataFolder* run = m_pDataManager->GetDataFolder(FindRunKey(parentKey));
-    editor->setFolderName(run ? run->m_Name : QString());
+    if (runName) {
+        editor->setFolderName(*runName);
+    } else {
+        const CDataFolder* run = m_pDataManager->GetDataFolder(FindRunKey(parentKey));
+        editor->setFolderName(run ? run->m_Name : QString());
+    }
     editor->setPixmap(GetSensorIcon(branch->m_SensorIndex, branch->m_IconVariant,
                                     m_pDataManager->GetSensorCatalogue()));
     m_pUi->treeView->setIndexWidget(index, editor);
@@ -188,6 +192,11 @@ void CHistoryWindow::Restore(bool loaded)
     HistoryTreeItem* root = m_pModel->getItem(QModelIndex());
     QVector<RebuiltRow> rows;
     QSet<int> seen;
+    // One pass over the branch list instead of a search of it for every row.
+    QHash<int, CDataBranch*> branches;
+    for (int i = 0; i < m_pDataManager->GetNumDataBranches(); ++i)
+        if (CDataBranch* branch = m_pDataManager->GetDataBranchByIndex(i))
+            branches.insert(branch->m_Key, branch);
     m_pModel->beginRebuild();
     for (int i = 0; i < m_pDataManager->GetNumDataFolders(); ++i) {
         CDataFolder* folder = m_pDataManager->GetDataFolderByIndex(i);
@@ -196,29 +205,30 @@ void CHistoryWindow::Restore(bool loaded)
         root->insertChildren(root->childCount(), 1);
         HistoryTreeItem* folderItem = root->child(root->childCount() - 1);
         folderItem->setData(folder->m_Key);
-        rows.append({folderItem, root, folder->m_Key, -1});
+        rows.append({folderItem, root, folder->m_Key, -1, folder, nullptr});
         for (int j = 0; j < folder->GetNumberBranches(); ++j) {
             const int key = folder->GetBranchKey(j);
             if (key >= 0)
-                collectBranch(folderItem, folder->m_Key, key, seen, rows);
+                collectBranch(folderItem, folder->m_Key, key, folder, branches, seen, rows);
         }
     }
     m_pModel->endRebuild();
     // The widgets go over the rows once the views know the whole tree.
     for (const RebuiltRow& row : rows) {
         const QModelIndex index = m_pModel->indexOf(row.item);
-        if (row.parentItem == root) {
-            placeFolderEditor(index, m_pDataManager->GetDataFolder(row.key), loaded);
+        if (!row.branch) {
+            placeFolderEditor(index, row.folder, loaded);
             continue;
         }
         const QModelIndex parent = m_pModel->indexOf(row.parentItem);
-        placeBranchEditor(index, parent, row.parentKey, m_pDataManager->GetDataBranch(row.key), loaded);
+        placeBranchEditor(index, parent, row.parentKey, row.branch, loaded, &row.folder->m_Name);
         m_LastIndex = index;
     }
 }
 
-void CHistoryWindow::collectBranch(HistoryTreeItem* parentItem, int parentKey, int branchKey, QSet<int>& seen,
-                                   QVector<RebuiltRow>& rows)
+void CHistoryWindow::collectBranch(HistoryTreeItem* parentItem, int parentKey, int branchKey,
+                                   const CDataFolder* folder, const QHash<int, CDataBranch*>& branches,
+                                   QSet<int>& seen, QVector<RebuiltRow>& rows)
 {
     // Depth first without recursion: a derived chain from a file may be long. A series shows
     // once; a damaged file may list it twice or make it its own descendant.
@@ -231,14 +241,14 @@ void CHistoryWindow::collectBranch(HistoryTreeItem* parentItem, int parentKey, i
     QVector<Pending> stack{{parentItem, parentKey, branchKey}};
     while (!stack.isEmpty()) {
         const Pending next = stack.takeLast();
-        CDataBranch* branch = seen.contains(next.key) ? nullptr : m_pDataManager->GetDataBranch(next.key);
+        CDataBranch* branch = seen.contains(next.key) ? nullptr : branches.value(next.key, nullptr);
         if (!branch)
             continue;
         seen.insert(next.key);
         next.parentItem->insertChildren(0, 1);
         HistoryTreeItem* item = next.parentItem->child(0);
         item->setData(next.key);
-        rows.append({item, next.parentItem, next.key, next.parentKey});
+        rows.append({item, next.parentItem, next.key, next.parentKey, folder, branch});
         // Pushed last to first, so the children are taken in list order.
         const QVector<int> children = branch->m_ChildKeys.Snapshot();
         for (int i = children.size() - 1; i >= 0; --i)
