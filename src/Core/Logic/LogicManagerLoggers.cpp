@@ -1,0 +1,165 @@
+// The logic manager's dealings with the two logger managers and the device-detection manager.
+#include "Core/Logic/DeviceDetectionManager.h"
+#include "Core/Logic/Diagnostics.h"
+#include "Core/Logic/ILogger.h"
+#include "Core/Logic/LogicManager.h"
+#include "Core/Logic/PelorinManager.h"
+
+#if __has_include("Core/Logic/DravletManager.h")
+#include "Core/Logic/DravletManager.h"
+#define KV_HAVE_DRAVLET 1
+#else
+#define KV_HAVE_DRAVLET 0
+#endif
+
+void CLogicManager::createLoggerManagers()
+{
+    if (m_pPelorinManager || m_pDravletManager)
+        return;
+    m_pPelorinManager = new CPelorinManager(this);
+#if KV_HAVE_DRAVLET
+    m_pDravletManager = new CDravletManager(this);
+#endif
+    m_pLoggers[0] = m_pPelorinManager->Logger();
+#if KV_HAVE_DRAVLET
+    m_pLoggers[1] = m_pDravletManager;
+#endif
+    m_pLoggers[2] = nullptr;
+    m_pLoggers[3] = nullptr;
+    m_pDeviceDetectionManager = new CDeviceDetectionManager(this, nullptr, m_pPortEnumerator);
+    IPortEnumerator* ports = m_pDeviceDetectionManager->Enumerator();
+    CDeviceDetectionManager* detection = m_pDeviceDetectionManager;
+    m_pPelorinManager->SetPortEnumerator(ports);
+    // The watchdog's lost link and the logger's shutdown go down the unplug path.
+    m_pPelorinManager->SetPortRemovalHandler([detection](const SerialPortInfo& info) { detection->DeviceUnPluged(info); });
+}
+
+void CLogicManager::deleteLoggerManagers()
+{
+    if (m_pPelorinManager)
+        m_pPelorinManager->SetPortRemovalHandler(nullptr);
+    delete m_pDeviceDetectionManager;
+    m_pDeviceDetectionManager = nullptr;
+    for (ILogger*& logger : m_pLoggers)
+        logger = nullptr;
+    m_pDetectedLogger = nullptr;
+    delete m_pPelorinManager;
+    m_pPelorinManager = nullptr;
+#if KV_HAVE_DRAVLET
+    delete m_pDravletManager;
+#endif
+    m_pDravletManager = nullptr;
+}
+
+bool CLogicManager::pelorinSearchPorts()
+{
+    if (!m_pPelorinManager || !m_pPelorinManager->DeviceDetectionComSearchList())
+        return false;
+    m_pDetectedLogger = m_pPelorinManager->Logger();
+    return true;
+}
+
+bool CLogicManager::dravletSearchPorts()
+{
+#if KV_HAVE_DRAVLET
+    if (m_pDravletManager && m_pDravletManager->DeviceDetectionComSearchList()) {
+        m_pDetectedLogger = static_cast<ILogger*>(m_pDravletManager);
+        return true;
+    }
+#endif
+    return false;
+}
+
+bool CLogicManager::pelorinOnBluetooth() const
+{
+    return m_pPelorinManager && m_pPelorinManager->IsBluetoothLink();
+}
+
+void CLogicManager::pelorinStopWatchdog()
+{
+    if (m_pPelorinManager)
+        m_pPelorinManager->StopKeepAliveTimer();
+}
+
+void CLogicManager::pelorinRequestExit()
+{
+    if (m_pPelorinManager)
+        m_pPelorinManager->RequestExit();
+}
+
+bool CLogicManager::pelorinDetectionInProgress() const
+{
+    return m_pPelorinManager && m_pPelorinManager->detectionInProgress();
+}
+
+qint64 CLogicManager::dravletMsSinceLastRun() const
+{
+#if KV_HAVE_DRAVLET
+    if (m_pDravletManager)
+        return m_pDravletManager->MsSinceLastRun();
+#endif
+    return 0;
+}
+
+void CLogicManager::dravletSendSetup()
+{
+#if KV_HAVE_DRAVLET
+    if (m_pDravletManager)
+        m_pDravletManager->SendSetupFromCore();
+#endif
+}
+
+void CLogicManager::CloseDravletLogger()
+{
+#if KV_HAVE_DRAVLET
+    if (m_pDravletManager)
+        m_pDravletManager->CloseLogger(true);
+#endif
+}
+
+void CLogicManager::showDisconnectMessage()
+{
+    if (m_pDeviceDetectionManager)
+        m_pDeviceDetectionManager->btDisconnectMessage();
+}
+
+void CLogicManager::SetTables(ILogger* logger)
+{
+    if (logger)
+        m_DataManager.GetDataConversion()->SetTables(logger, this);
+}
+
+void CLogicManager::UpdateSenosrsInfo(ILogger*)
+{
+    m_SensorsCalibration.LoadSensorsCalibrationInfo();
+    m_SensorInfo.m_SensorCount = CSensorInfo::s_NumOfSensors;
+    m_SensorsCalibration.SetNumOfRecords(CSensorInfo::s_NumOfSensors);
+}
+
+float CLogicManager::ConvertDataSample(int channel, int position, int index, int raw, int sample)
+{
+    ILogger* logger = m_pDetectedLogger;
+    if (!logger)
+        return 0.0f;
+    short flag = 0;
+    const double value = m_DataManager.ConvertDataSample(logger, channel, position, index, raw, sample, flag, 0,
+                                                         true, false);
+    return float(value);
+}
+
+QString CLogicManager::GetConnectedPortName()
+{
+    for (int i = 0; i < NumLoggerSlots; ++i) {
+        ILogger* logger = m_pLoggers[i];
+        if (!logger || !logger->IsConnected())
+            continue;
+        if (m_pPelorinManager && logger == m_pPelorinManager->Logger())
+            return m_pPelorinManager->CurrentPortName();
+#if KV_HAVE_DRAVLET
+        if (m_pDravletManager && logger == static_cast<ILogger*>(m_pDravletManager))
+            return m_pDravletManager->portName();
+#endif
+        return QString();
+    }
+    return QString();
+}
