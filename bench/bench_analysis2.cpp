@@ -8,6 +8,8 @@
 #include <random>
 
 #include "Core/Data/DataBranch.h"
+#include "Core/Data/DataManager.h"
+#include "analysis/Functions.h"
 #include "analysis/FourierSpectrum.h"
 #include "analysis/MovingAverage.h"
 #include "analysis/OnlineFunctions.h"
@@ -48,6 +50,68 @@ void BM_PlainDft(benchmark::State& state)
     }
     state.counters["samples/s"] =
         benchmark::Counter(static_cast<double>(y.size()) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+// The whole analysis function: one copy of the range, the transform, and the two result
+// branches (frequency axis of N samples, spectrum of N/2), which are deleted between rounds.
+void BM_FunctionFourier(benchmark::State& state)
+{
+    CDataManager manager;
+    CFunctions::SetDataManager(&manager);
+    const QVector<double> y = Noise(static_cast<int>(state.range(0)));
+    QVector<double> x(y.size());
+    for (int i = 0; i < x.size(); ++i)
+        x[i] = i;
+    CDataBranch* source = manager.GetDataBranch(manager.CreateDataBranch(-1, 0.001, 0, 0, -1));
+    source->AppendSamples(x.constData(), y.constData(), y.size());
+    CFunctions functions;
+    for (auto _ : state) {
+        CDataBranch* axis = nullptr;
+        CDataBranch* spectrum = functions.FunctionFourier(source, 0, -1, "S", "", &axis);
+        state.PauseTiming();
+        if (spectrum)
+            manager.DeleteDataBranch(spectrum->m_Key);
+        if (axis)
+            manager.DeleteDataBranch(axis->m_Key);
+        state.ResumeTiming();
+    }
+    CFunctions::SetDataManager(nullptr);
+}
+
+// Statistics and moving average as the dialogs run them: through a stored branch.
+void BM_FunctionStatistics(benchmark::State& state)
+{
+    CDataManager manager;
+    CFunctions::SetDataManager(&manager);
+    const QVector<double> y = Noise(1000000);
+    QVector<double> x(y.size(), 0.0);
+    CDataBranch* source = manager.GetDataBranch(manager.CreateDataBranch(-1, 0.001, 0, 0, -1));
+    source->AppendSamples(x.constData(), y.constData(), y.size());
+    CFunctions functions;
+    for (auto _ : state) {
+        CStatisticsInfo info = functions.StartStatistics(source->m_Key, 0, -1).result();
+        benchmark::DoNotOptimize(info.m_median);
+    }
+    CFunctions::SetDataManager(nullptr);
+}
+
+void BM_CalculateArraysAverage(benchmark::State& state)
+{
+    CDataManager manager;
+    CFunctions::SetDataManager(&manager);
+    const QVector<double> y = Noise(1000000);
+    QVector<double> x(y.size(), 0.0);
+    CDataBranch* source = manager.GetDataBranch(manager.CreateDataBranch(-1, 0.001, 0, 0, -1));
+    source->AppendSamples(x.constData(), y.constData(), y.size());
+    CFunctions functions;
+    for (auto _ : state) {
+        CDataBranch* avg = functions.CalculateArraysAverage(source, state.range(0), 0, -1, "a");
+        state.PauseTiming();
+        if (avg)
+            manager.DeleteDataBranch(avg->m_Key);
+        state.ResumeTiming();
+    }
+    CFunctions::SetDataManager(nullptr);
 }
 
 // A length with a large prime factor (1,000,003 is prime) goes the chirp route.
@@ -182,9 +246,12 @@ void BM_StoreBlockWithEightFunctions(benchmark::State& state)
 
 BENCHMARK(BM_FourierSpectrum)->Arg(65536)->Arg(1048576)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainDft)->Arg(65536)->Arg(1048576)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FunctionFourier)->Arg(65536)->Arg(1048576)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FourierSpectrumPrimeLength)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Statistics)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FunctionStatistics)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MovingAverage)->Arg(3)->Arg(101)->Arg(10001)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CalculateArraysAverage)->Arg(3)->Arg(101)->Arg(10001)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StoreBlockPerSample)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_StoreBlock)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
 // Ids: 15 linear, 21 sine, 6 derivative, 13 integral, 1 sum of two sources, 9 upper envelope,

@@ -31,6 +31,12 @@ function(korvanta_component name)
   endif()
   add_library(${name} STATIC ${_src})
   target_link_libraries(${name} PUBLIC kv_common ${KC_LIBS})
+  # Ninja re-runs moc only for the headers it saw last time; naming the headers as inputs makes
+  # a header that arrives later (a pull, a merge) trigger a new scan.
+  file(GLOB _headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  if(_headers)
+    set_property(TARGET ${name} APPEND PROPERTY AUTOGEN_TARGET_DEPENDS ${_headers})
+  endif()
 endfunction()
 
 # One QtTest executable per tst_NAME.cpp; the CTest name is NAME.

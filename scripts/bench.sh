@@ -7,7 +7,7 @@ configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$ROOT/build" -j "$JOBS"
 export QT_QPA_PLATFORM=offscreen
 for b in "$ROOT"/build/bench/bench_*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue
   echo "== $(basename "$b")"
   "$b" "$@"
 done

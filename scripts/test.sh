@@ -65,7 +65,7 @@ echo "== fuzz smoke (${FUZZ_SECONDS}s each)"
 configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DKORVANTA_FUZZ=ON
 cmake --build build-fuzz --target fuzzers -j "$JOBS"
 for f in build-fuzz/fuzz/fuzz_*; do
-  [ -x "$f" ] || continue
+  [ -f "$f" ] && [ -x "$f" ] || continue
   name=$(basename "$f")
   name=${name#fuzz_}
   work=$(mktemp -d -p "$LOGDIR")

@@ -1,8 +1,14 @@
 #include "analysis/BloodPressure.h"
 
 #include <QCoreApplication>
+#include <atomic>
 #include <cmath>
 
+#include "Core/Data/DataBranch.h"
+#include "Core/Logic/Diagnostics.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Logic/LogicManager.h"
+#include "analysis/Functions.h"
 #include "analysis/Smoothing.h"
 
 namespace {
@@ -176,4 +182,40 @@ QString BloodPressureFailureText()
 QString BloodPressureTitle()
 {
     return QCoreApplication::translate("CFunctions", "Blood Pressure");
+}
+
+// ---- CFunctions ------------------------------------------------------------------------
+
+namespace {
+std::atomic<CKorvantaSignals*> s_pSignalHub{nullptr};
+}
+
+void CFunctions::SetSignalHub(CKorvantaSignals* hub)
+{
+    s_pSignalHub = hub;
+}
+
+CKorvantaSignals* CFunctions::GetSignalHub()
+{
+    if (CKorvantaSignals* hub = s_pSignalHub.load())
+        return hub;
+    return p_LogicManager ? p_LogicManager->GetSignals() : nullptr;
+}
+
+void CFunctions::FunctionBloodPressure(CDataBranch* branch)
+{
+    if (!branch)
+        return;
+    // One copy of the whole branch under its locks: during a run the branch may still grow,
+    // and the evaluation works on what was stored when it began.
+    QVector<double> xs, ys;
+    branch->CopyRange(0, branch->GetNumSamples(), xs, ys);
+    CBloodPressureResult result;
+    const QString text = EvaluateBloodPressure(xs, ys, branch->m_Interval, result)
+                             ? BloodPressureResultText(result)
+                             : BloodPressureFailureText();
+    if (CKorvantaSignals* hub = GetSignalHub())
+        hub->SignalGuiModallessMsg(BloodPressureTitle(), text, true);
+    else
+        MyOutputDebugString(QStringLiteral("CFunctions: blood pressure: ") + text, DiagGui);
 }

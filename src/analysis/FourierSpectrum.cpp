@@ -3,6 +3,11 @@
 #include <cmath>
 #include <opencv2/core.hpp>
 
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/Globals.h"
+#include "Core/Logic/Diagnostics.h"
+#include "analysis/Functions.h"
+
 namespace {
 
 // OpenCV's mixed-radix transform costs about N * p per prime factor p of N; above this factor
@@ -109,4 +114,50 @@ bool FourierMagnitudes(const double* values, int count, QVector<double>& magnitu
     if (ok)
         magnitudes = result;
     return ok;
+}
+
+// ---- CFunctions ------------------------------------------------------------------------
+
+CDataBranch* CFunctions::FunctionFourier(CDataBranch* branch, long start, long end, QString name,
+                                         QString, CDataBranch** frequencyBranch)
+{
+    if (frequencyBranch)
+        *frequencyBranch = nullptr;
+    if (!branch)
+        return nullptr;
+    long lo = start, hi = end;
+    ValidateStartEndIndexes(lo, hi, branch->GetYSize());
+    const long count = hi - lo + 1;
+    const double dt = branch->m_Interval;
+    // Everything is checked before anything is created, so a refused range leaves no branch.
+    if (count < 3 || count > (1 << 29))
+        return nullptr;
+    if (!(dt > 0.0) || !std::isfinite(1.0 / dt)) {
+        MyOutputDebugString("CFunctions: Fourier spectrum of a branch without sample interval",
+                            DiagGui);
+        return nullptr;
+    }
+    QVector<double> xs, ys, positions, unused;
+    if (branch->CopyRange(static_cast<int>(lo), static_cast<int>(count), xs, ys) != count)
+        return nullptr;
+    // Both results carry the X values of the source's first positions, whatever the range.
+    branch->CopyRange(0, static_cast<int>(count), positions, unused);
+    QVector<double> magnitudes;
+    if (!FourierMagnitudes(ys.constData(), static_cast<int>(count), magnitudes))
+        return nullptr;
+    const double step = 1.0 / (dt * count);
+    QVector<double> frequencies(static_cast<int>(count));
+    for (int i = 0; i < frequencies.size(); ++i)
+        frequencies[i] = step * i;
+    const QString frequencyName =
+        QString("%1(0 - %2%3) %4 %5")
+            .arg(tr("Frequency"), Double2String(1.0 / (dt + dt), 3, false, false), tr("Hz"),
+                 tr("for"), name);
+    CDataBranch* axis = AddFunctionBranch(branch->m_Key, positions, frequencies, frequencyName,
+                                          frequencyName, dt, branch->m_Unit, 0,
+                                          FunctionResultIndex);
+    if (frequencyBranch)
+        *frequencyBranch = axis;
+    return AddFunctionBranch(branch->m_Key, positions.mid(0, magnitudes.size()), magnitudes,
+                             name, name, dt, branch->m_Unit, 0, FunctionResultIndex);
 }

@@ -6,6 +6,9 @@
 // the new branch (or null) and is responsible for the history entry and the announcement.
 // Failures a user must see go to the message sink (IMessageSink.h); nothing here blocks.
 #include "Core/Data/SafeArray.h"
+#include "analysis/Statistics.h"
+
+#include <QFuture>
 
 #include <QCoreApplication>
 #include <QString>
@@ -13,6 +16,7 @@
 
 class CDataBranch;
 class CDataManager;
+class CKorvantaSignals;
 class CSensorInfo;
 class CWindowsManager;
 class IMessageSink;
@@ -183,6 +187,42 @@ public:
                                               short coefficientCount);
     // Evaluates a cuff-pressure branch and shows the result as text; makes no branch.
     void FunctionBloodPressure(CDataBranch* branch);
+
+    // ---- Range evaluations: smoothing, spectrum, photogate timing, statistics, averages ----
+    // The hub through which results reach the user (the blood-pressure message) and the
+    // statistics stop the logger keep-alive. Without one set, the logic manager's is used.
+    static void SetSignalHub(CKorvantaSignals* hub);
+    static CKorvantaSignals* GetSignalHub();
+    // Centred moving average of width 2*(width/2)+1 as a new list of the same length, owned by
+    // the caller. A list too short for one full window away from both edges (fewer than
+    // 2*(width/2)+3 values), or a negative width, comes back as an unchanged copy.
+    CSafeArray<double>* SmoothGraphWithMovingAvarage(CSafeArray<double>* values, int width);
+    // Amplitude spectrum of the range as two new branches: the frequency axis (handed out
+    // through frequencyBranch) and the spectrum (returned). Null, and nothing created, for a
+    // range of fewer than three samples or a branch without a usable sample interval. unit is
+    // not used: both take the source's unit.
+    CDataBranch* FunctionFourier(CDataBranch* branch, long start, long end, QString name,
+                                 QString unit, CDataBranch** frequencyBranch);
+    // Photogate pulse evaluation (method codes 0, 1, 2, 10, 11, 12, 20, 21; lengths in cm):
+    // the result lines, or the "Please verify ..." message.
+    QString FunctionTiming(CDataBranch* gate1, CDataBranch* gate2, long start, long end,
+                           unsigned char methodId, double flagLength, double gateDistance);
+    // Statistics of the branch with that key over start..end (end -1: whole branch). Copies
+    // the range first and computes on the copy.
+    CStatisticsInfo FunctionStatistics(int key, long start, long end);
+    // The same as a concurrent task for the statistics dialog's future watcher: the range is
+    // copied here, on the calling thread, so the worker never touches a branch the user may
+    // delete meanwhile.
+    QFuture<CStatisticsInfo> StartStatistics(int key, long start, long end);
+    // Moving average of the range as a new branch under the source; null after "Too few
+    // samples." when fewer than two samples result. The range is clipped to the branch.
+    CDataBranch* CalculateArraysAverage(CDataBranch* branch, long width, int start, int end,
+                                        QString name);
+    // Mean of the window of the given width around one index of a list.
+    double FunctionAverage(CSafeArray<double>* values, long index, long width);
+    // Rewrites coef[1..order+1] of p(u) into the coefficients of p(t + shift) in powers of t.
+    void FixCoef(double* coef, short order, double shift);
+    int Binom(int n, int k);
 
 private:
     CWindowsManager* m_pOwner = nullptr;

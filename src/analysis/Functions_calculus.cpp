@@ -55,17 +55,24 @@ CDataBranch* CFunctions::FunctionDerivative(CDataBranch* g1, bool g1AsTime, long
         ys = range.y;
     }
 
-    QVector<double> outX;
-    QVector<double> outY;
-    outX.reserve(pairs);
-    outY.reserve(pairs);
+    // Written through raw pointers: this loop runs over whole recordings.
+    QVector<double> outX(qMax(pairs - 1, 0));
+    QVector<double> outY(qMax(pairs - 1, 0));
+    const double* xIn = xs.constData();
+    const double* yIn = ys.constData();
+    double* xOut = outX.data();
+    double* yOut = outY.data();
+    int points = 0;
     for (int i = 0; i + 1 < pairs; ++i) {
-        const double dx = (xs.at(i + 1) - xs.at(i)) * interval;
+        const double dx = (xIn[i + 1] - xIn[i]) * interval;
         if (dx == 0.0)
             continue; // equal X values (or no sample interval): no slope to give
-        outX.append(double(range.start + i + 1));
-        outY.append((ys.at(i + 1) - ys.at(i)) / dx);
+        xOut[points] = double(range.start + i + 1);
+        yOut[points] = (yIn[i + 1] - yIn[i]) / dx;
+        ++points;
     }
+    outX.resize(points);
+    outY.resize(points);
     if (outX.size() < 2) {
         ShowTooFewSamples();
         return nullptr;
@@ -103,10 +110,13 @@ CDataBranch* CFunctions::FunctionIntegral(CDataBranch* g1, bool g1AsTime, long s
     const double interval = g1->m_Interval;
     const int n = range.count();
     QVector<double> outY(n);
-    outY[0] = A;
+    const double* x = range.x.constData();
+    const double* y = range.y.constData();
+    double* out = outY.data();
+    out[0] = A;
     for (int i = 1; i < n; ++i) {
-        const double operand = g1AsTime ? range.x.at(i) * interval : range.y.at(i);
-        outY[i] = outY.at(i - 1) + (range.x.at(i) - range.x.at(i - 1)) * (operand * interval) * B;
+        const double operand = g1AsTime ? x[i] * interval : y[i];
+        out[i] = out[i - 1] + (x[i] - x[i - 1]) * (operand * interval) * B;
     }
     const QString name = QStringLiteral("%1(%2)").arg(tr("Integral"), g1->m_Name);
     const QString unit = g1->m_Unit + QLatin1Char('*') + tr("s");

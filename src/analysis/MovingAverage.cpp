@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include "Core/Data/DataBranch.h"
+#include "analysis/Functions.h"
+#include "analysis/FunctionsSupport.h"
+
 namespace {
 
 qint64 SamplesBefore(qint64 i, qint64 width)
@@ -48,4 +52,66 @@ bool MovingAverageOfRange(const QVector<double>& slice, qint64 offset, qint64 li
     }
     out = result;
     return true;
+}
+
+// ---- CFunctions ------------------------------------------------------------------------
+
+double CFunctions::FunctionAverage(CSafeArray<double>* values, long index, long width)
+{
+    if (!values)
+        return 0.0;
+    const long n = values->GetSize();
+    double sum = 0.0;
+    long count = 0;
+    if (index > 0 && width >= 3) {
+        const long left = std::min((width - 1) / 2, index);
+        for (long k = 1; k <= left; ++k)
+            sum += values->GetAt(static_cast<int>(index - k));
+        count = left;
+    }
+    if (index >= 0 && index < n) {
+        const long right = std::min(width / 2 + 1, n - index);
+        for (long k = 0; k < right; ++k)
+            sum += values->GetAt(static_cast<int>(index + k));
+        count += right;
+    }
+    return count > 0 ? sum / count : 0.0;
+}
+
+CDataBranch* CFunctions::CalculateArraysAverage(CDataBranch* branch, long width, int start,
+                                                int end, QString name)
+{
+    if (!branch)
+        return nullptr;
+    const qint64 n = branch->GetNumSamples();
+    qint64 first = start, last = end;
+    if (last < 0) {
+        first = 0;
+        last = n - 1;
+    }
+    // The range comes from outside: put it in order and clip it to the branch.
+    if (last < first)
+        std::swap(first, last);
+    first = std::max<qint64>(first, 0);
+    last = std::min<qint64>(last, n - 1);
+    qint64 w = std::min<qint64>(width, n / 2);
+    if (w <= 0)
+        w = 1;
+    QVector<double> xs, averages;
+    if (first <= last) {
+        qint64 lo = 0, hi = 0;
+        MovingAverageSpan(first, last, w, n, lo, hi);
+        QVector<double> spanX, spanY;
+        branch->CopyRange(static_cast<int>(lo), static_cast<int>(hi - lo + 1), spanX, spanY);
+        if (MovingAverageOfRange(spanY, lo, n, first, last, w, averages))
+            xs = spanX.mid(static_cast<int>(first - lo), averages.size());
+    }
+    if (name.isEmpty())
+        name = QString("%1(%2)").arg(tr("Avg"), branch->m_Name);
+    if (xs.size() <= 1) {
+        AnalysisSupport::ShowTooFewSamples();
+        return nullptr;
+    }
+    return AddFunctionBranch(branch->m_Key, xs, averages, name, name, branch->m_Interval,
+                             branch->m_Unit, branch->m_UnitPrefix, FunctionResultIndex);
 }

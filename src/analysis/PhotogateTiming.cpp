@@ -4,6 +4,8 @@
 #include <cmath>
 
 #include "Core/Data/Globals.h"
+#include "Core/Data/DataBranch.h"
+#include "analysis/Functions.h"
 
 namespace {
 
@@ -186,4 +188,29 @@ QString EvaluatePhotogateTiming(const QVector<double>& gate1, const QVector<doub
     default: return PhotogateTimingMessage();
     }
     return line.values == 0 ? PhotogateTimingMessage() : line.text;
+}
+
+// ---- CFunctions ------------------------------------------------------------------------
+
+QString CFunctions::FunctionTiming(CDataBranch* gate1, CDataBranch* gate2, long start, long end,
+                                   unsigned char methodId, double flagLength,
+                                   double gateDistance)
+{
+    const bool twoGates = (methodId >= 10 && methodId <= 19) || methodId == 21;
+    if (!gate1)
+        return PhotogateTimingMessage();
+    if (twoGates && (!gate2 || gate2->GetXSize() != gate1->GetXSize()))
+        return PhotogateTimingMessage();
+    ValidateStartEndIndexes(start, end, gate1->GetYSize());
+    if (end < start)
+        return PhotogateTimingMessage();
+    const int count = static_cast<int>(end - start + 1);
+    QVector<double> x1, y1, x2, y2;
+    gate1->CopyRange(static_cast<int>(start), count, x1, y1);
+    if (gate2)
+        gate2->CopyRange(static_cast<int>(start), count, x2, y2);
+    if (y1.isEmpty())
+        return PhotogateTimingMessage();
+    return EvaluatePhotogateTiming(y1, gate2 ? &y2 : nullptr, 0, y1.size() - 1, methodId,
+                                   flagLength, gateDistance, gate1->m_Interval);
 }

@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/Globals.h"
+#include "analysis/Functions.h"
+#include "analysis/FunctionsSupport.h"
+
 namespace {
 
 struct CurveWork
@@ -112,4 +117,83 @@ PolyFitStatus PolynomialFit(const QVector<double>& xs, const QVector<double>& ys
     result.m_RI = DeterminationIndex(ys.mid(0, ndat), fitted);
     result.m_Fitted = fitted;
     return PolyFitOk;
+}
+
+// ---- CFunctions ------------------------------------------------------------------------
+
+namespace {
+
+// Highest power first; each term carries its sign, a zero coefficient leaves no term.
+QString PolynomialFormula(const QVector<double>& coefficients)
+{
+    QString text;
+    for (int j = 0; j < coefficients.size(); ++j) {
+        const double c = coefficients[j];
+        if (c == 0.0)
+            continue;
+        const QString number = Double2String(c, 2, true, false);
+        QString term;
+        if (j == 0)
+            term = number;
+        else if (j == 1)
+            term = number + "X";
+        else
+            term = QString("%1X^%2").arg(number).arg(j);
+        text.prepend(term);
+    }
+    return text;
+}
+
+void ShowInvalidValues()
+{
+    AnalysisSupport::ShowCritical(QString(), CFunctions::tr("Invalid values"));
+}
+
+} // namespace
+
+void CFunctions::FixCoef(double* coef, short order, double shift)
+{
+    if (coef)
+        PolyFixCoef(coef, order, shift);
+}
+
+int CFunctions::Binom(int n, int k)
+{
+    return PolyBinom(n, k);
+}
+
+CDataBranch* CFunctions::FunctionPolynomialRegression(CDataBranch* branch, long start, long end,
+                                                      short coefficientCount)
+{
+    if (!branch) {
+        ShowInvalidValues();
+        return nullptr;
+    }
+    ValidateStartEndIndexes(start, end, branch->GetYSize());
+    // A single sample (0..0) and an empty branch (0..-1) have nothing to fit.
+    if ((start == 0 && end == 0) || end < start) {
+        ShowInvalidValues();
+        return nullptr;
+    }
+    QVector<double> xs, ys;
+    branch->CopyRange(static_cast<int>(start), static_cast<int>(end - start + 1), xs, ys);
+    CPolyFitResult fit;
+    const PolyFitStatus status = PolynomialFit(xs, ys, branch->m_Interval, coefficientCount, fit);
+    if (status == PolyFitTooFew) {
+        AnalysisSupport::ShowTooFewSamples();
+        return nullptr;
+    }
+    if (status != PolyFitOk) {
+        ShowInvalidValues();
+        return nullptr;
+    }
+    const QString name =
+        tr("Polynomial-Curve(%1)(%2)").arg(branch->m_Name, QString::number(coefficientCount));
+    const QString description =
+        QString("%1 %2 ,  %3 %4")
+            .arg(tr("f(x) ="), PolynomialFormula(fit.m_Coefficients), tr("RI ="),
+                 Double2String(fit.m_RI, 3, false, false));
+    return AddFunctionBranch(branch->m_Key, xs.mid(0, fit.m_Fitted.size()), fit.m_Fitted, name,
+                             description, branch->m_Interval, branch->m_Unit,
+                             branch->m_UnitPrefix, CurveFitResultIndex);
 }

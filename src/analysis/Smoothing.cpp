@@ -1,4 +1,5 @@
 #include "analysis/Smoothing.h"
+#include "analysis/Functions.h"
 
 bool SmoothMovingAverageValues(const QVector<double>& values, int width, QVector<double>& out)
 {
@@ -27,4 +28,20 @@ bool SmoothMovingAverageValues(const QVector<double>& values, int width, QVector
     }
     out = y;
     return true;
+}
+
+// ---- CFunctions ------------------------------------------------------------------------
+
+CSafeArray<double>* CFunctions::SmoothGraphWithMovingAvarage(CSafeArray<double>* values,
+                                                              int width)
+{
+    auto* result = new CSafeArray<double>;
+    if (!values)
+        return result;
+    const QVector<double> input = values->Snapshot();
+    QVector<double> smoothed;
+    if (!SmoothMovingAverageValues(input, width, smoothed))
+        smoothed = input;
+    result->AddRange(smoothed.constData(), smoothed.size());
+    return result;
 }

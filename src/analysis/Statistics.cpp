@@ -2,6 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <QtConcurrent>
+
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+#include "Core/Data/SensorInfo.h"
+#include "Core/Logic/Diagnostics.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "analysis/Functions.h"
 
 namespace {
 
@@ -68,4 +77,74 @@ CStatisticsInfo ComputeStatistics(const QVector<double>& values, double multipli
     info.m_stdev = std::sqrt(squares / count);
     info.m_median = Median(scaled);
     return info;
+}
+
+// ---- CFunctions ------------------------------------------------------------------------
+
+namespace {
+
+// What a statistics task needs of its branch, taken on the calling thread.
+struct StatisticsInput
+{
+    QVector<double> values;
+    double multiplier = 1.0;
+    double interval = 0.0;
+    bool found = false;
+};
+
+// The stored values are shown in the unit prefix of the sensor type's first measurement;
+// results of functions and anything that is not a catalogue index stay as stored.
+double StatisticsMultiplier(const CDataBranch* branch)
+{
+    const int index = branch->m_SensorIndex;
+    if (index < 0 || index > 148)
+        return 1.0;
+    const CSensorInfo* catalogue = CFunctions::GetSensorCatalogue();
+    const CSensorMeasuremntInfo* first = catalogue ? catalogue->GetMeasurementInfo(index, 0) : nullptr;
+    if (!first)
+        return 1.0;
+    // Only the four prefix codes scale; a code outside them (some slots carry -1) must not
+    // turn into GetMultiplier's quarter factor.
+    const short code = first->m_UnitPrefix;
+    return (code >= 0 && code <= 3) ? GetMultiplier(0, code) : 1.0;
+}
+
+StatisticsInput CopyStatisticsInput(int key, long start, long end)
+{
+    StatisticsInput input;
+    CDataManager* manager = CFunctions::GetDataManager();
+    const CDataBranch* branch = manager ? manager->GetDataBranch(key) : nullptr;
+    if (!branch || branch->GetYSize() == 0)
+        return input;
+    MyOutputDebugString("Start calculate statistics", DiagGui);
+    if (CKorvantaSignals* hub = CFunctions::GetSignalHub())
+        hub->SignalUserStopKeepAliveTimer();
+    CFunctions::ValidateStartEndIndexes(start, end, branch->GetYSize());
+    QVector<double> xs;
+    if (end >= start)
+        branch->CopyRange(static_cast<int>(start), static_cast<int>(end - start + 1), xs,
+                          input.values);
+    input.multiplier = StatisticsMultiplier(branch);
+    input.interval = branch->m_Interval;
+    input.found = true;
+    return input;
+}
+
+CStatisticsInfo StatisticsOf(const StatisticsInput& input)
+{
+    return input.found ? ComputeStatistics(input.values, input.multiplier, input.interval)
+                       : CStatisticsInfo();
+}
+
+} // namespace
+
+CStatisticsInfo CFunctions::FunctionStatistics(int key, long start, long end)
+{
+    return StatisticsOf(CopyStatisticsInput(key, start, end));
+}
+
+QFuture<CStatisticsInfo> CFunctions::StartStatistics(int key, long start, long end)
+{
+    const StatisticsInput input = CopyStatisticsInput(key, start, end);
+    return QtConcurrent::run([input]() { return StatisticsOf(input); });
 }

@@ -1,0 +1,267 @@
+// Linear, power and exponential curve fits: fitted values, equation and quality texts, the
+// failures and their messages.
+#include "support/AnalysisFixture.h"
+
+#include "Core/Data/Globals.h"
+#include "Core/Data/SensorInfo.h"
+
+#include <QtTest>
+#include <cmath>
+
+using AnalysisTest::Fixture;
+
+class TestAnalysisFits : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void linearExactLine();
+    void linearSlopeOnly();
+    void linearWithoutSpreadInTime();
+    void linearAllZero();
+    void powerOverLaterSamples();
+    void powerLeavesSampleZeroOut();
+    void powerQualityPairsTheRightSamples();
+    void powerRejectsZero();
+    void powerInDisplayedUnit();
+    void exponentialExact();
+    void exponentialSkipsLeadingAndTrailingZeros();
+    void exponentialGap();
+    void exponentialNoPositive();
+    void everyFitNeedsTwoSamples();
+};
+
+void TestAnalysisFits::linearExactLine()
+{
+    Fixture f;
+    // y = 3t + 1 with t = X x 0.5.
+    CDataBranch* g1 = f.branch({1, 2.5, 4, 5.5, 7}, 0.5, QStringLiteral("Pos"), QStringLiteral("m"),
+                               2);
+    CDataBranch* fit = f.functions.QuickFunctions(CFunctions::IdLinearRegression, g1->m_Key, false,
+                                                  0, -1, -1, false, -1, 1, 1, 0, QString(),
+                                                  QString());
+    QVERIFY(fit);
+    QCOMPARE(fit->m_Name, QStringLiteral("Linear(Pos)"));
+    QCOMPARE(fit->m_FunctionText, QStringLiteral("f(x) = 3X+1 ,  RI = 1"));
+    QCOMPARE(f.xs(fit), (QVector<double>{0, 1, 2, 3, 4}));
+    const QVector<double> fitted = f.ys(fit);
+    const QVector<double> source = f.ys(g1);
+    for (int i = 0; i < source.size(); ++i)
+        QCOMPARE(fitted.at(i), source.at(i));
+    QCOMPARE(fit->m_SensorIndex, 20481);
+    QCOMPARE(fit->m_ParentKey, g1->m_Key);
+    QCOMPARE(g1->m_DerivedKeys.Snapshot(), QVector<int>{fit->m_Key});
+    QCOMPARE(fit->m_Unit, QStringLiteral("m"));
+    QCOMPARE(fit->m_UnitPrefix, short(2));
+    QCOMPARE(fit->m_Interval, 0.5);
+}
+
+void TestAnalysisFits::linearSlopeOnly()
+{
+    Fixture f;
+    CDataBranch* g1 = f.branch({0, 2.5, 5, 7.5}, 0.5); // y = 5t
+    CDataBranch* fit = f.functions.FunctionLinearRegression(g1, 0, -1);
+    QCOMPARE(fit->m_FunctionText, QStringLiteral("f(x) = 5X ,  RI = 1"));
+    // Negative slope with an intercept: the intercept keeps its sign.
+    CDataBranch* falling = f.functions.FunctionLinearRegression(f.branch({4, 3, 2}, 1.0), 0, -1);
+    QCOMPARE(falling->m_FunctionText, QStringLiteral("f(x) = -1X+4 ,  RI = 1"));
+}
+
+void TestAnalysisFits::linearWithoutSpreadInTime()
+{
+    Fixture f;
+    // All samples at one X: no slope, the intercept is the average of Y.
+    CDataBranch* g1 = f.branch({1, 2, 6}, 1.0, QStringLiteral("G1"), QStringLiteral("m"), 0,
+                               {5, 5, 5});
+    CDataBranch* fit = f.functions.FunctionLinearRegression(g1, 0, -1);
+    QCOMPARE(f.ys(fit), (QVector<double>{3, 3, 3}));
+    QVERIFY(fit->m_FunctionText.startsWith(QStringLiteral("f(x) = 3 ,  RI = ")));
+    // Seconds per sample 0 has the same effect.
+    CDataBranch* still = f.branch({1, 2, 6}, 0.0);
+    QCOMPARE(f.ys(f.functions.FunctionLinearRegression(still, 0, -1)),
+             (QVector<double>{3, 3, 3}));
+}
+
+void TestAnalysisFits::linearAllZero()
+{
+    Fixture f;
+    CDataBranch* fit = f.functions.FunctionLinearRegression(f.branch({0, 0, 0}), 0, -1);
+    QVERIFY(fit->m_FunctionText.startsWith(QStringLiteral("f(x) = 0,  ,  RI = ")));
+}
+
+void TestAnalysisFits::powerOverLaterSamples()
+{
+    Fixture f;
+    QVector<double> y;
+    for (int n = 0; n <= 12; ++n)
+        y.append(3.0 * n * n);
+    CDataBranch* g1 = f.branch(y, 0.1, QStringLiteral("Dist"), QStringLiteral("m"), 0, {}, 6,
+                               20480);
+    CDataBranch* fit = f.functions.QuickFunctions(CFunctions::IdPowerRegression, g1->m_Key, false,
+                                                  1, 10, -1, false, -1, 1, 1, 0, QString(),
+                                                  QString());
+    QVERIFY(fit);
+    QCOMPARE(fit->m_FunctionText, QStringLiteral("f(x) = 3X^(2) ,  RI = 1"));
+    QCOMPARE(fit->m_Name, QStringLiteral("Power-Curve(Dist)"));
+    QCOMPARE(f.xs(fit).size(), 10);
+    QCOMPARE(f.xs(fit).first(), 1.0);
+    QCOMPARE(f.ys(fit).last(), 300.0);
+    QCOMPARE(fit->m_SensorIndex, 20481);
+}
+
+void TestAnalysisFits::powerLeavesSampleZeroOut()
+{
+    Fixture f;
+    QVector<double> y;
+    for (int n = 0; n <= 10; ++n)
+        y.append(2.0 * std::pow(n, 1.5));
+    CDataBranch* g1 = f.branch(y);
+    CDataBranch* fit = f.functions.FunctionPowerRegression(g1, 0, -1);
+    QVERIFY(fit);
+    QVERIFY(f.sink.messages.isEmpty());
+    QCOMPARE(f.xs(fit).first(), 1.0);
+    QCOMPARE(f.xs(fit).size(), 10);
+    QCOMPARE(fit->m_FunctionText, QStringLiteral("f(x) = 2X^(1.5) ,  RI = 1"));
+}
+
+void TestAnalysisFits::powerQualityPairsTheRightSamples()
+{
+    Fixture f;
+    // Not an exact power law: RI below 1, computed from each fitted value and its own sample.
+    const QVector<double> y{0, 1, 5, 8, 17, 24};
+    CDataBranch* g1 = f.branch(y);
+    CDataBranch* fit = f.functions.FunctionPowerRegression(g1, 0, -1);
+    QVERIFY(fit);
+    const QVector<double> fitted = f.ys(fit);
+    QCOMPARE(fitted.size(), 5);
+    double ym = 0, fm = 0;
+    for (int i = 0; i < 5; ++i) {
+        ym += y.at(i + 1) / 5;
+        fm += fitted.at(i) / 5;
+    }
+    double syf = 0, syy = 0, sff = 0;
+    for (int i = 0; i < 5; ++i) {
+        syf += (y.at(i + 1) - ym) * (fitted.at(i) - fm);
+        syy += (y.at(i + 1) - ym) * (y.at(i + 1) - ym);
+        sff += (fitted.at(i) - fm) * (fitted.at(i) - fm);
+    }
+    const double ri = syf * syf / (syy * sff);
+    QVERIFY(ri > 0.5 && ri < 0.9995);
+    QVERIFY2(fit->m_FunctionText.endsWith(QStringLiteral("RI = ")
+                                          + Double2String(ri, 3, false, false)),
+             qPrintable(fit->m_FunctionText));
+}
+
+void TestAnalysisFits::powerRejectsZero()
+{
+    Fixture f;
+    CDataBranch* g1 = f.branch({0, 1, 4, 0, 16, 25});
+    const int before = f.branchCount();
+    QVERIFY(!f.functions.FunctionPowerRegression(g1, 0, -1));
+    QCOMPARE(f.sink.lastTitle(), QStringLiteral("Power Curve"));
+    QCOMPARE(f.sink.lastText(), QStringLiteral("The data must be greater and not equal to zero"));
+    QVERIFY(!f.functions.FunctionPowerRegression(f.branch({0, 1, -4, 9}), 0, -1));
+    QCOMPARE(f.sink.messages.size(), 2);
+    QCOMPARE(f.branchCount(), before + 1);
+}
+
+void TestAnalysisFits::powerInDisplayedUnit()
+{
+    Fixture f;
+    CSensorInfo catalogue;
+    catalogue.LoadSensorInfo();
+    f.manager.SetSensorCatalogue(&catalogue);
+    int index = -1;
+    for (int i = 1; i < CSensorInfo::s_NumOfSensors && index < 0; ++i) {
+        const CSensorMeasuremntInfo* m0 = catalogue.GetMeasurementInfo(i, 0);
+        if (m0 && m0->m_UnitPrefix == 2)
+            index = i;
+    }
+    QVERIFY2(index > 0, "the catalogue has a sensor measured in milli-units");
+    // Stored 0.003 n^2 is 3 n^2 in the displayed unit: the equation shows a = 3, the fitted
+    // values stay in the stored unit.
+    QVector<double> y;
+    for (int n = 0; n <= 6; ++n)
+        y.append(0.003 * n * n);
+    CDataBranch* g1 = f.branch(y, 1.0, QStringLiteral("G1"), QStringLiteral("mV"), 2, {}, 6,
+                               index);
+    CDataBranch* fit = f.functions.FunctionPowerRegression(g1, 0, -1);
+    QVERIFY(fit);
+    QCOMPARE(fit->m_FunctionText, QStringLiteral("f(x) = 3X^(2) ,  RI = 1"));
+    QCOMPARE(f.ys(fit).last(), 0.108);
+    f.manager.SetSensorCatalogue(nullptr);
+}
+
+void TestAnalysisFits::exponentialExact()
+{
+    Fixture f;
+    QVector<double> y;
+    for (int k = 0; k < 6; ++k)
+        y.append(5 * std::exp(0.5 * k * 0.5));
+    CDataBranch* g1 = f.branch(y, 0.5, QStringLiteral("Temp"), QStringLiteral("C"), 0);
+    CDataBranch* fit = f.functions.QuickFunctions(CFunctions::IdExponentialRegression, g1->m_Key,
+                                                  false, 0, -1, -1, false, -1, 1, 1, 0, QString(),
+                                                  QString());
+    QVERIFY(fit);
+    QCOMPARE(fit->m_FunctionText, QStringLiteral("f(x) = 5e^(0.5X) ,  RI = 1"));
+    QCOMPARE(fit->m_Name, QStringLiteral("Exponential-Curve(Temp)"));
+    QCOMPARE(f.ys(fit).last(), y.last());
+    QCOMPARE(fit->m_SensorIndex, 20481);
+}
+
+void TestAnalysisFits::exponentialSkipsLeadingAndTrailingZeros()
+{
+    Fixture f;
+    QVector<double> y{0, 0};
+    for (int k = 2; k < 7; ++k)
+        y.append(5 * std::exp(0.5 * k));
+    y.append(0);
+    y.append(-1);
+    CDataBranch* g1 = f.branch(y);
+    CDataBranch* fit = f.functions.FunctionExponentialRegression(g1, 0, -1);
+    QVERIFY(fit);
+    QVERIFY(f.sink.messages.isEmpty());
+    QVERIFY2(fit->m_FunctionText.startsWith(QStringLiteral("f(x) = 5e^(0.5X) ,  RI = ")),
+             qPrintable(fit->m_FunctionText));
+    // The fitted curve covers every sample of the range, skipped ones included.
+    QCOMPARE(f.xs(fit).size(), y.size());
+    QCOMPARE(f.ys(fit).first(), 5.0);
+}
+
+void TestAnalysisFits::exponentialGap()
+{
+    Fixture f;
+    CDataBranch* g1 = f.branch({1, 2, 0, 4});
+    QVERIFY(!f.functions.FunctionExponentialRegression(g1, 0, -1));
+    QCOMPARE(f.sink.lastTitle(), QString());
+    QCOMPARE(f.sink.lastText(), QStringLiteral("Exponential curve fit defined between (0 , Inf) "));
+}
+
+void TestAnalysisFits::exponentialNoPositive()
+{
+    Fixture f;
+    QVERIFY(!f.functions.FunctionExponentialRegression(f.branch({0, 0, 0}), 0, -1));
+    QCOMPARE(f.sink.lastText(), QStringLiteral("Values must be greater than 0"));
+    QVERIFY(!f.functions.FunctionExponentialRegression(f.branch({-1, qQNaN(), -3}), 0, -1));
+    QCOMPARE(f.sink.lastText(), QStringLiteral("Values must be greater than 0"));
+}
+
+void TestAnalysisFits::everyFitNeedsTwoSamples()
+{
+    Fixture f;
+    CDataBranch* g1 = f.branch({1, 2, 3, 4, 5});
+    const int before = f.branchCount();
+    QVERIFY(!f.functions.FunctionLinearRegression(g1, 3, 3));
+    QVERIFY(!f.functions.FunctionPowerRegression(g1, 3, 3));
+    QVERIFY(!f.functions.FunctionExponentialRegression(g1, 3, 3));
+    QCOMPARE(f.sink.messages.size(), 3);
+    for (const auto& message : f.sink.messages) {
+        QCOMPARE(message.title, QString());
+        QCOMPARE(message.text, QStringLiteral("Too few samples."));
+    }
+    QCOMPARE(f.branchCount(), before);
+}
+
+// The catalogue loads its sensor icons, which needs a GUI application (offscreen).
+QTEST_MAIN(TestAnalysisFits)
+#include "tst_analysis_fits.moc"

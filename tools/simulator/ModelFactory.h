@@ -1,0 +1,14 @@
+#pragma once
+// The device models korvanta-sim can run, by name.
+#include "simulator/DeviceModel.h"
+
+#include <QStringList>
+#include <memory>
+
+namespace kvsim {
+
+// Null for an unknown name.
+std::unique_ptr<IDeviceModel> createDeviceModel(const QString& name);
+QStringList deviceModelNames();
+
+} // namespace kvsim

@@ -1,0 +1,161 @@
+// korvanta-sim: runs one simulated logger on a pseudo-terminal.
+//
+// The first line on standard output is the device path to open; the second is a
+// KORVANTA_EXTRA_PORTS entry that points the application at it. Host frames are logged to
+// standard error. While it runs, lines on standard input change the knobs:
+//   split on|off [gapMs], delay MS, drop N, dup N, garbage HEX [N], silent on|off,
+//   unplug, replug, inject HEX, quit
+#include "simulator/LoggerSimulator.h"
+#include "simulator/ModelFactory.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <poll.h>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+std::atomic<bool> s_quit{false};
+
+void onSignal(int)
+{
+    s_quit = true;
+}
+
+QString hex(const QByteArray& bytes)
+{
+    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+}
+
+void printPort(const kvsim::CLoggerSimulator& sim)
+{
+    const QString path = sim.portName();
+    const kvsim::IDeviceModel* model = sim.model();
+    std::printf("%s\n", qPrintable(path));
+    std::printf("KORVANTA_EXTRA_PORTS=%s:%04x:%04x\n", qPrintable(path), unsigned(model->vendorId()),
+                unsigned(model->productId()));
+    std::fflush(stdout);
+}
+
+bool isOn(const QString& word)
+{
+    return word == QLatin1String("on") || word == QLatin1String("1") || word == QLatin1String("true");
+}
+
+// Returns false when the program should end.
+bool runCommand(kvsim::CLoggerSimulator& sim, const QString& line)
+{
+    const QStringList words = line.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.isEmpty()) return true;
+    const QString cmd = words.at(0).toLower();
+    const QString arg1 = words.value(1);
+    const QString arg2 = words.value(2);
+    if (cmd == QLatin1String("quit") || cmd == QLatin1String("exit")) return false;
+    if (cmd == QLatin1String("split")) {
+        sim.setSplitWrites(isOn(arg1), arg2.toInt());
+    } else if (cmd == QLatin1String("delay")) {
+        sim.setReplyDelay(arg1.toInt());
+    } else if (cmd == QLatin1String("drop")) {
+        sim.dropReplies(arg1.toInt());
+    } else if (cmd == QLatin1String("dup")) {
+        sim.duplicateReplies(arg1.toInt());
+    } else if (cmd == QLatin1String("garbage")) {
+        sim.setGarbagePrefix(QByteArray::fromHex(arg1.toLatin1()), arg2.isEmpty() ? 1 : arg2.toInt());
+    } else if (cmd == QLatin1String("silent")) {
+        sim.setSilent(isOn(arg1));
+    } else if (cmd == QLatin1String("unplug")) {
+        sim.unplug();
+    } else if (cmd == QLatin1String("replug")) {
+        if (sim.replug()) printPort(sim);
+        else std::fprintf(stderr, "replug failed: %s\n", qPrintable(sim.errorString()));
+    } else if (cmd == QLatin1String("inject")) {
+        sim.inject(QByteArray::fromHex(words.mid(1).join(QString()).toLatin1()));
+    } else {
+        std::fprintf(stderr, "unknown command: %s\n", qPrintable(cmd));
+    }
+    return true;
+}
+
+// Reads whole lines from standard input without blocking; false at end of input.
+bool pollStdin(kvsim::CLoggerSimulator& sim, std::string& pending, bool& stdinOpen)
+{
+    if (!stdinOpen) return true;
+    struct pollfd pfd = {STDIN_FILENO, POLLIN, 0};
+    if (::poll(&pfd, 1, 0) <= 0) return true;
+    char buffer[256];
+    const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+    if (n <= 0) {
+        stdinOpen = false; // detached from a terminal: keep running until a signal
+        return true;
+    }
+    pending.append(buffer, size_t(n));
+    for (size_t eol = pending.find('\n'); eol != std::string::npos; eol = pending.find('\n')) {
+        const QString line = QString::fromStdString(pending.substr(0, eol));
+        pending.erase(0, eol + 1);
+        if (!runCommand(sim, line)) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("korvanta-sim"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Simulated Korvanta logger on a pseudo-terminal."));
+    parser.addHelpOption();
+    const QCommandLineOption modelOpt(QStringLiteral("model"),
+                                      QStringLiteral("Device model (%1).").arg(kvsim::deviceModelNames().join(QStringLiteral(", "))),
+                                      QStringLiteral("name"), QStringLiteral("echo"));
+    const QCommandLineOption splitOpt(QStringLiteral("split"), QStringLiteral("Write replies one byte at a time."));
+    const QCommandLineOption delayOpt(QStringLiteral("delay"), QStringLiteral("Delay every reply by ms."), QStringLiteral("ms"));
+    const QCommandLineOption garbageOpt(QStringLiteral("garbage"), QStringLiteral("Hex bytes written before every reply."),
+                                        QStringLiteral("hex"));
+    const QCommandLineOption silentOpt(QStringLiteral("silent"), QStringLiteral("Read host frames but never answer."));
+    const QCommandLineOption quietOpt(QStringLiteral("quiet"), QStringLiteral("Do not log host frames."));
+    parser.addOptions({modelOpt, splitOpt, delayOpt, garbageOpt, silentOpt, quietOpt});
+    parser.process(app);
+
+    auto model = kvsim::createDeviceModel(parser.value(modelOpt));
+    if (!model) {
+        std::fprintf(stderr, "unknown model '%s'; known: %s\n", qPrintable(parser.value(modelOpt)),
+                     qPrintable(kvsim::deviceModelNames().join(QStringLiteral(", "))));
+        return 2;
+    }
+    kvsim::CLoggerSimulator sim(std::move(model));
+    sim.setSplitWrites(parser.isSet(splitOpt));
+    sim.setReplyDelay(parser.value(delayOpt).toInt());
+    if (parser.isSet(garbageOpt)) sim.setGarbagePrefix(QByteArray::fromHex(parser.value(garbageOpt).toLatin1()), -1);
+    sim.setSilent(parser.isSet(silentOpt));
+    if (!sim.start()) {
+        std::fprintf(stderr, "cannot start: %s\n", qPrintable(sim.errorString()));
+        return 1;
+    }
+    printPort(sim);
+
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+    std::signal(SIGPIPE, SIG_IGN);
+    const bool quiet = parser.isSet(quietOpt);
+    std::string pending;
+    bool stdinOpen = true;
+    int logged = 0;
+    while (!s_quit.load()) {
+        if (!pollStdin(sim, pending, stdinOpen)) break;
+        if (!quiet) {
+            const QList<QByteArray> frames = sim.frames();
+            for (; logged < frames.size(); ++logged)
+                std::fprintf(stderr, "HOST> %s\n", qPrintable(hex(frames.at(logged))));
+        }
+        ::usleep(20000);
+    }
+    sim.stop();
+    return 0;
+}
