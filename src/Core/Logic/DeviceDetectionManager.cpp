@@ -23,14 +23,18 @@ CDeviceDetectionManager::CDeviceDetectionManager(CLogicManager* logic, QObject* 
     : QObject(parent), m_pLogic(logic)
 {
     if (!enumerator) {
-        m_OwnEnumerator = CreatePlatformPortEnumerator();
+        m_OwnEnumerator = std::make_unique<CSerialPortEnumerator>();
         enumerator = m_OwnEnumerator.get();
     }
     m_pEnumerator = enumerator;
     if (m_pEnumerator) {
-        connect(m_pEnumerator, &IPortEnumerator::deviceDiscovered, this, &CDeviceDetectionManager::DevicePluged);
-        connect(m_pEnumerator, &IPortEnumerator::deviceRemoved, this, &CDeviceDetectionManager::DeviceUnPluged);
-        m_pEnumerator->setUpNotifications();
+        // Queued: removals are also reported from the logger threads, and the plug handling
+        // waits in local event loops.
+        connect(m_pEnumerator, &IPortEnumerator::deviceDiscovered, this, &CDeviceDetectionManager::DevicePluged,
+                Qt::QueuedConnection);
+        connect(m_pEnumerator, &IPortEnumerator::deviceRemoved, this, &CDeviceDetectionManager::DeviceUnPluged,
+                Qt::QueuedConnection);
+        m_pEnumerator->setUpNotifications(true);
     }
     connect(&m_ConnectionTimer, &QTimer::timeout, this, &CDeviceDetectionManager::ConnectionTimeOut);
     if (logic && logic->GetSignals())
@@ -42,23 +46,25 @@ CDeviceDetectionManager::CDeviceDetectionManager(CLogicManager* logic, QObject* 
 
 CDeviceDetectionManager::~CDeviceDetectionManager() = default;
 
-bool CDeviceDetectionManager::IsDravletDevice(const SerialPortInfo& info)
+bool CDeviceDetectionManager::IsDravletDevice(const CPortInfo& info)
 {
     return info.vendorID == 0x1F0C && info.productID == 0x1000;
 }
 
-bool CDeviceDetectionManager::IsPelorinUsbDevice(const SerialPortInfo& info)
+bool CDeviceDetectionManager::IsPelorinUsbDevice(const CPortInfo& info)
 {
     return info.vendorID == 0x0483 && info.productID == 0x5740;
 }
 
-bool CDeviceDetectionManager::IsPelorinOnUnplug(const SerialPortInfo& info)
+bool CDeviceDetectionManager::IsPelorinOnUnplug(const CPortInfo& info)
 {
+    // A Bluetooth serial link counts as well: on Linux that is how the Pelorin logger's
+    // Bluetooth port shows itself.
     return IsPelorinUsbDevice(info) || info.enumName == QLatin1String("BTHENUM") ||
-           info.enumName.contains(QLatin1String("Pelorin"));
+           info.enumName.contains(QLatin1String("Pelorin")) || info.bluetooth;
 }
 
-bool CDeviceDetectionManager::IsPelorinOnPlug(const SerialPortInfo& info)
+bool CDeviceDetectionManager::IsPelorinOnPlug(const CPortInfo& info)
 {
     return IsPelorinOnUnplug(info) || info.friendName.contains(QLatin1String("bt port"), Qt::CaseInsensitive);
 }
@@ -97,7 +103,7 @@ void CDeviceDetectionManager::btDisconnectMessage()
 
 // ---- plug
 
-void CDeviceDetectionManager::DevicePluged(const SerialPortInfo& info)
+void CDeviceDetectionManager::DevicePluged(const CPortInfo& info)
 {
     Log("<<    DevicePluged    >>");
     qCritical().noquote() << QStringLiteral("Device Pluged: %1@pid:%2vid:%3")
@@ -118,7 +124,7 @@ void CDeviceDetectionManager::DevicePluged(const SerialPortInfo& info)
     pelorinPlugged(info);
 }
 
-void CDeviceDetectionManager::pelorinPlugged(const SerialPortInfo& info)
+void CDeviceDetectionManager::pelorinPlugged(const CPortInfo& info)
 {
     CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
     if (!pelorin)
@@ -142,7 +148,7 @@ void CDeviceDetectionManager::pelorinPlugged(const SerialPortInfo& info)
     m_pLogic->StartLoggersDetection();
 }
 
-void CDeviceDetectionManager::bootLoaderPlugged(const SerialPortInfo& info)
+void CDeviceDetectionManager::bootLoaderPlugged(const CPortInfo& info)
 {
     CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
     wait(2000);
@@ -166,7 +172,7 @@ void CDeviceDetectionManager::bootLoaderPlugged(const SerialPortInfo& info)
 
 // ---- unplug
 
-void CDeviceDetectionManager::DeviceUnPluged(const SerialPortInfo& info)
+void CDeviceDetectionManager::DeviceUnPluged(const CPortInfo& info)
 {
     Log("<<    DeviceUnPluged    >>");
     qCritical().noquote() << QStringLiteral("Device UnPluged@: %1pid:%2vid:%3")
@@ -193,7 +199,7 @@ void CDeviceDetectionManager::dravletUnplugged()
     announceDisconnection(wasRunning);
 }
 
-void CDeviceDetectionManager::pelorinUnplugged(const SerialPortInfo& info)
+void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info)
 {
     CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
     if (!pelorin)

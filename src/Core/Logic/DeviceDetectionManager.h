@@ -33,22 +33,22 @@ public:
     // The pauses of the boot-loader reconnection (tests shorten them).
     void SetPlugWaitScale(double scale) { m_WaitScale = scale; }
 
-    static bool IsDravletDevice(const SerialPortInfo& info);
-    static bool IsPelorinUsbDevice(const SerialPortInfo& info);
-    static bool IsPelorinOnPlug(const SerialPortInfo& info);
-    static bool IsPelorinOnUnplug(const SerialPortInfo& info);
+    static bool IsDravletDevice(const CPortInfo& info);
+    static bool IsPelorinUsbDevice(const CPortInfo& info);
+    static bool IsPelorinOnPlug(const CPortInfo& info);
+    static bool IsPelorinOnUnplug(const CPortInfo& info);
 
 public slots:
-    void DevicePluged(const SerialPortInfo& info);
-    void DeviceUnPluged(const SerialPortInfo& info);
+    void DevicePluged(const CPortInfo& info);
+    void DeviceUnPluged(const CPortInfo& info);
     void ConnectionTimeOut();
     void LoggerEndDetection(bool isDetected);
 
 private:
-    void pelorinPlugged(const SerialPortInfo& info);
-    void bootLoaderPlugged(const SerialPortInfo& info);
+    void pelorinPlugged(const CPortInfo& info);
+    void bootLoaderPlugged(const CPortInfo& info);
     void dravletUnplugged();
-    void pelorinUnplugged(const SerialPortInfo& info);
+    void pelorinUnplugged(const CPortInfo& info);
     void announceDisconnection(bool wasRunning);
     void wait(int ms);
 

@@ -28,16 +28,14 @@ void CLogicManager::createLoggerManagers()
     m_pLoggers[3] = nullptr;
     m_pDeviceDetectionManager = new CDeviceDetectionManager(this, nullptr, m_pPortEnumerator);
     IPortEnumerator* ports = m_pDeviceDetectionManager->Enumerator();
-    CDeviceDetectionManager* detection = m_pDeviceDetectionManager;
+    // The search looks at these ports, and a lost link is reported through them.
     m_pPelorinManager->SetPortEnumerator(ports);
-    // The watchdog's lost link and the logger's shutdown go down the unplug path.
-    m_pPelorinManager->SetPortRemovalHandler([detection](const SerialPortInfo& info) { detection->DeviceUnPluged(info); });
 }
 
 void CLogicManager::deleteLoggerManagers()
 {
     if (m_pPelorinManager)
-        m_pPelorinManager->SetPortRemovalHandler(nullptr);
+        m_pPelorinManager->SetPortEnumerator(nullptr);
     delete m_pDeviceDetectionManager;
     m_pDeviceDetectionManager = nullptr;
     for (ILogger*& logger : m_pLoggers)

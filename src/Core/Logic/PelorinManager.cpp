@@ -22,7 +22,7 @@ constexpr int kLastResortJoinMs = 10000;
 CThreadWorker* NewWorker(void (*proc)(void*), void* self, bool runOnce)
 {
     auto* worker = new CThreadWorker();
-    worker->m_bRunOnce = runOnce;
+    worker->SetRunOnce(runOnce);
     worker->InitProc(proc, self);
     return worker;
 }
@@ -145,13 +145,11 @@ void CPelorinManager::AddSafeCommand(const CommandParametersStruct& cmd, bool bS
     Log("AddSafeCommand");
     if (!m_bConnected)
         return;
-    {
-        QMutexLocker lock(&m_CommandQueue.m_Lock);
-        // A stop goes before everything still waiting.
-        if (cmd.CommandId() == CmdStop)
-            m_CommandQueue.m_Queue.clear();
-        m_CommandQueue.m_Queue.append(cmd);
-    }
+    // A stop goes before everything still waiting.
+    if (cmd.CommandId() == CmdStop)
+        m_CommandQueue.clearAndAppend(cmd);
+    else
+        m_CommandQueue.append(cmd);
     if (bStartNow)
         StartTxEvent();
 }
@@ -166,8 +164,7 @@ void CPelorinManager::StartTxEvent()
 
 int CPelorinManager::QueuedCommands()
 {
-    QMutexLocker lock(&m_CommandQueue.m_Lock);
-    return m_CommandQueue.m_Queue.size();
+    return m_CommandQueue.count();
 }
 
 bool CPelorinManager::CommandExpectsAck(unsigned char id) const
@@ -209,12 +206,8 @@ void CPelorinManager::PelorinTx()
 {
     Log("PelorinTx");
     while (!m_bExit) {
-        {
-            QMutexLocker lock(&m_CommandQueue.m_Lock);
-            if (m_CommandQueue.m_Queue.isEmpty())
-                return;
-            m_CurrentCommand = m_CommandQueue.m_Queue.takeFirst();
-        }
+        if (!m_CommandQueue.takeFront(m_CurrentCommand))
+            return;
         ResetCmdRecivedEvent();
         unsigned char unused = 0;
         SendCommandHandler(m_CurrentCommand, unused);
@@ -319,14 +312,14 @@ void CPelorinManager::CloseLogger(bool bUnplugged)
     }
     // The reader must not read a port being closed; it tests the flag before each read.
     m_bPortOpen = false;
-    m_RxWorker->StopWork();
+    if (m_RxWorker)
+        m_RxWorker->StopWork();
     ClosePort();
     m_bConnected = false;
     m_bRunning = false;
     ResetReceiveState();
     ClearCyclicCBuffer();
-    QMutexLocker lock(&m_CommandQueue.m_Lock);
-    m_CommandQueue.m_Queue.clear();
+    m_CommandQueue.ClearPacketQueue();
 }
 
 void CPelorinManager::RequestExit()

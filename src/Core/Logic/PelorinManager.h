@@ -99,8 +99,8 @@ public:
     QString CurrentPortName() const { return portName(); }
     // The ports the search looks at; the device-detection manager hands its enumerator in.
     void SetPortEnumerator(IPortEnumerator* enumerator) { m_pEnumerator = enumerator; }
-    // The unplug path of the watchdog and of the logger's shutdown frame.
-    void SetPortRemovalHandler(std::function<void(const SerialPortInfo&)> handler);
+    // The unplug path of the watchdog and of the logger's shutdown frame: the loss is reported
+    // as a removal through the port enumerator.
     void ReportPortRemoval(const QString& name, quint16 vendor, quint16 product);
 
     // ---- keep-alive watchdog (Bluetooth links)
@@ -174,9 +174,8 @@ private:
     CSafeQueue<CommandParametersStruct> m_CommandQueue;
     CommandParametersStruct m_CurrentCommand;
 
-    IPortEnumerator* m_pEnumerator = nullptr;
-    std::function<void(const SerialPortInfo&)> m_RemovalHandler;
-    QList<SerialPortInfo> m_CandidatePorts;
+    std::atomic<IPortEnumerator*> m_pEnumerator{nullptr};
+    QList<CPortInfo> m_CandidatePorts;
     QString m_CandidateName;
     mutable QMutex m_PortNameLock;
     QString m_RememberedPort;

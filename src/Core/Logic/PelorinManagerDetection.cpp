@@ -19,9 +19,9 @@ constexpr quint16 kPelorinVendor = 0x0483;
 constexpr quint16 kPelorinProduct = 0x5740;
 constexpr int kBaud = 115200;
 
-bool IsBluetoothPort(const SerialPortInfo& p)
+bool IsBluetoothPort(const CPortInfo& p)
 {
-    return p.enumName == QLatin1String("BTHENUM") || p.portName.contains(QLatin1String("Pelorin")) ||
+    return p.bluetooth || p.enumName == QLatin1String("BTHENUM") || p.portName.contains(QLatin1String("Pelorin")) ||
            p.portName.contains(QLatin1String("rfcomm"), Qt::CaseInsensitive) ||
            p.enumName.contains(QLatin1String("95C7A0A0-3094-11D7-A202-00508B9D7D5A"), Qt::CaseInsensitive) ||
            p.enumName.contains(QLatin1String("BLUETOOTH"), Qt::CaseInsensitive) ||
@@ -54,23 +54,15 @@ QString CPelorinManager::RememberedPort() const
     return m_RememberedPort;
 }
 
-void CPelorinManager::SetPortRemovalHandler(std::function<void(const SerialPortInfo&)> handler)
-{
-    m_RemovalHandler = std::move(handler);
-}
-
 void CPelorinManager::ReportPortRemoval(const QString& name, quint16 vendor, quint16 product)
 {
-    SerialPortInfo info;
+    CPortInfo info;
     info.portName = name;
     info.vendorID = vendor;
     info.productID = product;
-    CLogicManager* logic = m_pLogic;
-    auto handler = m_RemovalHandler;
-    if (!handler)
-        return;
-    // The unplug handling belongs to the interface thread, whoever notices the loss.
-    OnInterfaceThread(logic, [handler, info] { handler(info); });
+    // The enumerator's removal reaches the unplug handling on the interface thread.
+    if (IPortEnumerator* ports = m_pEnumerator)
+        ports->reportRemoval(info);
 }
 
 void CPelorinManager::StartDeviceDetection()
@@ -99,9 +91,10 @@ void CPelorinManager::DeviceDetection()
 
 bool CPelorinManager::PortPresent(const QString& name) const
 {
-    if (!m_pEnumerator)
+    IPortEnumerator* ports = m_pEnumerator;
+    if (!ports)
         return false;
-    for (const SerialPortInfo& p : m_pEnumerator->getPorts())
+    for (const CPortInfo& p : ports->getPorts())
         if (p.portName == name)
             return true;
     return false;
@@ -110,12 +103,13 @@ bool CPelorinManager::PortPresent(const QString& name) const
 bool CPelorinManager::DeviceDetectionComSearchList()
 {
     Log("DeviceDetectionComSearchList");
-    const QList<SerialPortInfo> ports = m_pEnumerator ? m_pEnumerator->getPorts() : QList<SerialPortInfo>();
+    IPortEnumerator* enumerator = m_pEnumerator;
+    const QList<CPortInfo> ports = enumerator ? enumerator->getPorts() : QList<CPortInfo>();
     const QString remembered = RememberedPort();
-    QList<SerialPortInfo> candidates;
+    QList<CPortInfo> candidates;
     bool found = false;
     // Only the first USB logger is considered.
-    for (const SerialPortInfo& p : ports) {
+    for (const CPortInfo& p : ports) {
         if (p.vendorID != kPelorinVendor || p.productID != kPelorinProduct)
             continue;
         if (!(m_bRememberedPortValid && p.portName == remembered))
@@ -124,7 +118,7 @@ bool CPelorinManager::DeviceDetectionComSearchList()
         break;
     }
     if (!found) {
-        for (const SerialPortInfo& p : ports) {
+        for (const CPortInfo& p : ports) {
             if (!IsBluetoothPort(p))
                 continue;
             candidates.append(p);
