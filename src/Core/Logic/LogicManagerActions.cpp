@@ -6,6 +6,8 @@
 #include "Core/Logic/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
 
+#include <QThread>
+
 namespace {
 void Log(const char* text) { MyOutputDebugString(text, DiagLogic); }
 } // namespace
@@ -69,7 +71,7 @@ void CLogicManager::UserDetectionModeChanged()
     CSetupInfo* setup = GetSetupInfo();
     if (!logger || !setup)
         return;
-    CommandParametersStruct cmd(CmdSetAutoDetect);
+    CommandParametersStruct cmd(CmdSetInputMode);
     cmd.SetByte(ParFlag, setup->m_bAutoDetect ? 1 : 0);
     logger->SendCmd(cmd, true);
 }
@@ -168,7 +170,7 @@ void CLogicManager::GetTriggeringLevels(int position, int index, QList<TriggerLe
         TriggerLevel candidate = previous;
         float tested = 0.0f;
         if (convertRaw) {
-            candidate.m_Level = float(m_DataManager.ConvertBySensorType(logger, position, position, index, raw));
+            candidate.m_Level = float(m_DataManager.GetDataConversion()->ConvertBySensorType(logger, position, position, index, raw));
             candidate.m_Code = raw;
             tested = candidate.m_Level;
         } else if (kind == 3 || kind == 16384) {

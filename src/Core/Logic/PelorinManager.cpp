@@ -8,6 +8,7 @@
 #include <QThread>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 
 namespace {
@@ -54,6 +55,8 @@ CPelorinManager::~CPelorinManager()
 }
 
 // ---- logger interface
+
+void CPelorinManager::StartDetection() { StartDeviceDetection(); }
 
 void CPelorinManager::ExecuteHalvorenCmd(short id)
 {
@@ -251,9 +254,54 @@ void CPelorinManager::PelorinRx()
     const int n = Read(buffer, kChunk);
     if (n <= 0)
         return;
-    WriteCycliceBuffer(n, buffer);
-    NoteArrival(n);
+    if (m_bObserveStores) {
+        QMutexLocker lock(&m_ArrivalLock);
+        NoteArrival(WriteCycliceBuffer(n, buffer));
+    } else {
+        WriteCycliceBuffer(n, buffer);
+    }
     WakeProcessor();
+}
+
+qint64 CPelorinManager::NowNs()
+{
+    using namespace std::chrono;
+    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void CPelorinManager::NoteArrival(int bytes)
+{
+    m_BytesWritten += bytes;
+    m_Arrivals.push_back({m_BytesWritten, NowNs()});
+}
+
+void CPelorinManager::SetStoreObserver(std::function<void(qint64 arrivalNs, int rows)> observer)
+{
+    {
+        QMutexLocker lock(&m_ArrivalLock);
+        m_StoreObserver = std::move(observer);
+        m_Arrivals.clear();
+        m_BytesWritten = AvailableBytes();
+        m_bObserveStores = bool(m_StoreObserver);
+    }
+    if (!m_bObserveStores) {
+        m_Host.SetStoreObserver(nullptr);
+        return;
+    }
+    m_Host.SetStoreObserver([this](int rows) { OnRowsStored(rows); });
+}
+
+void CPelorinManager::OnRowsStored(int rows)
+{
+    QMutexLocker lock(&m_ArrivalLock);
+    // The packet just stored ended at the last byte taken from the ring; it arrived with the
+    // read that brought that byte.
+    const qint64 consumed = m_BytesWritten - AvailableBytes();
+    while (!m_Arrivals.empty() && m_Arrivals.front().endByte < consumed)
+        m_Arrivals.pop_front();
+    const qint64 arrival = m_Arrivals.empty() ? NowNs() : m_Arrivals.front().ns;
+    if (m_StoreObserver)
+        m_StoreObserver(arrival, rows);
 }
 
 void CPelorinManager::WakeProcessor()

@@ -20,6 +20,7 @@
 #include <QWaitCondition>
 
 #include <atomic>
+#include <deque>
 #include <functional>
 
 class CLogicManager;
@@ -122,7 +123,8 @@ public:
     // Announces the firmware file's size to the boot-loader, which then asks for the blocks.
     void StartFirmwareTransfer();
 
-    // Test and benchmark access: when each row was stored, measured from its packet's arrival.
+    // Benchmarks measure the storage delay: after each stored block the observer gets the
+    // time (steady clock, ns) at which the block's last byte was read from the port.
     void SetStoreObserver(std::function<void(qint64 arrivalNs, int rows)> observer);
 
     std::atomic<int> m_DetectionTries{0};
@@ -153,6 +155,8 @@ private:
     bool CommandExpectsAck(unsigned char id) const;
     bool PortPresent(const QString& name) const;
     void NoteArrival(int bytes);
+    void OnRowsStored(int rows);
+    static qint64 NowNs();
     void SendNextFirmwareBlock();
 
     CLogicManager* m_pLogic = nullptr;
@@ -189,5 +193,17 @@ private:
     int m_KeepAliveTickMs = 1000;
 
     QFile m_FirmwareFile;
+
+    // Storage-delay measurement (only while an observer is set).
+    struct Arrival
+    {
+        qint64 endByte;
+        qint64 ns;
+    };
+    std::atomic<bool> m_bObserveStores{false};
+    QMutex m_ArrivalLock;
+    std::deque<Arrival> m_Arrivals;
+    qint64 m_BytesWritten = 0;
+    std::function<void(qint64, int)> m_StoreObserver;
     bool m_bExited = false;
 };
