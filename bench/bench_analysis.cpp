@@ -36,6 +36,8 @@ struct Source
         }
         branch->AppendSamples(x.constData(), y.constData(), s_Samples);
         branch->m_Name = QStringLiteral("Signal");
+        // A run recorded at 1000 samples per second (rate code 12), as a million samples are.
+        branch->m_RateCode = 12;
         branch->m_Unit = QStringLiteral("V");
     }
 };

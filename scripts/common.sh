@@ -15,4 +15,8 @@ fi
 configure() {
   local dir="$1"; shift
   cmake -S "$ROOT" -B "$ROOT/$dir" -G Ninja "${LAUNCHER[@]}" "$@" >/dev/null
+  # Ninja's automoc step only notices headers it already knew as moc inputs, so a header that
+  # gained Q_OBJECT in a pull would be missed. Let every target rescan; moc itself only reruns
+  # for headers that changed.
+  find "$ROOT/$dir" -path '*_autogen/timestamp' -delete 2>/dev/null || true
 }

@@ -94,6 +94,49 @@ private:
     QList<T*> m_Free;
 };
 
+using Opperand = CFormulaParser::Opperand;
+using Operation = CFormulaParser::Operation;
+
+// A number from p on: digits and points. p is left on its last character.
+int scanNumber(const QString& text, int& p, RecordPool<Opperand>& pool,
+               QList<Opperand*>* operands)
+{
+    int q = p + 1;
+    while (q < text.size() && (text.at(q).isDigit() || text.at(q) == QLatin1Char('.')))
+        ++q;
+    double value = 0.0;
+    if (!convertNumber(text.constData() + p, q - p, value))
+        return CFormulaParser::ErrInvalidOperand;
+    Opperand* operand = pool.take();
+    operand->text = text.mid(p, q - p);
+    operand->value = value;
+    operand->start = p;
+    operand->end = q - 1;
+    operands->append(operand);
+    p = q - 1;
+    return 0;
+}
+
+// A function name from p on: letters. p is left on its last character.
+int scanName(const CFormulaParser& parser, const QString& text, int& p,
+             RecordPool<Operation>& pool, QList<Operation*>* operations)
+{
+    int q = p + 1;
+    while (q < text.size() && text.at(q).isLetter())
+        ++q;
+    const QString name = text.mid(p, q - p);
+    if (parser.functionIndex(name) < 0)
+        return CFormulaParser::ErrUnknownFunction;
+    Operation* operation = pool.take();
+    operation->start = p;
+    operation->end = q - 1;
+    operation->text = name;
+    operation->isFunction = true;
+    operations->append(operation);
+    p = q - 1;
+    return 0;
+}
+
 } // namespace
 
 QString FormulaNumberText(double value)
@@ -219,8 +262,8 @@ int CFormulaParser::operatorIndex(QChar c) const
 
 // Folds a sign c that directly follows the sign operation just scanned (prev). The text is
 // edited in place; p is left on the character that now follows the folded pair. prev becomes
-// the sign that survives the fold (none when both were deleted at the start), so that a third
-// sign folds with what is really in the text: 5-+-3 is 5+3 and ---5 is -5.
+// the sign that survives the fold (none when both were deleted), so that a third sign folds
+// with what is really in the text: 5-+-3 is 5+3 and ---5 is -5.
 int CFormulaParser::foldSigns(QString* text, int& p, QChar c, QList<Operation*>* operations,
                               OperatorTypeCounter* counter, QChar& prev)
 {
@@ -234,13 +277,17 @@ int CFormulaParser::foldSigns(QString* text, int& p, QChar c, QList<Operation*>*
         prev = before;
         return 0;
     }
-    if (before == QLatin1Char('-') && previous->start == 0) {
-        text->remove(0, 2); // "--" at the start cancels out
+    // "--" at the start of the text or of a bracket cancels out; folded into "+" it would
+    // stand where no "+" may (the check rejects "+5" and "(+5)").
+    const int pairStart = previous->start;
+    const bool leading = pairStart == 0 || text->at(pairStart - 1) == QLatin1Char('(');
+    if (before == QLatin1Char('-') && leading) {
+        text->remove(pairStart, 2);
         delete operations->takeLast();
         if (counter)
             counter->decrement(OpMinus);
-        p = 0;
-        prev = QChar();
+        p = pairStart;
+        prev = pairStart == 0 ? QChar() : QLatin1Char('(');
         return 0;
     }
     const bool wasMinus = before == QLatin1Char('-');
@@ -299,33 +346,13 @@ int CFormulaParser::parseFormulaObjectsIntoLists(QString* formula, QList<int>* o
                 return ErrMissingOpperand;
             operands->last()->isNegative = true;
         } else if (c.isDigit()) {
-            int q = p + 1;
-            while (q < text.size() && (text.at(q).isDigit() || text.at(q) == QLatin1Char('.')))
-                ++q;
-            double value = 0.0;
-            if (!convertNumber(text.constData() + p, q - p, value))
-                return ErrInvalidOperand;
-            Opperand* operand = operandPool.take();
-            operand->text = text.mid(p, q - p);
-            operand->value = value;
-            operand->start = p;
-            operand->end = q - 1;
-            operands->append(operand);
-            p = q - 1;
+            const int rc = scanNumber(text, p, operandPool, operands);
+            if (rc != 0)
+                return rc;
         } else if (c.isLetter()) {
-            int q = p + 1;
-            while (q < text.size() && text.at(q).isLetter())
-                ++q;
-            const QString name = text.mid(p, q - p);
-            if (functionIndex(name) < 0)
-                return ErrUnknownFunction;
-            Operation* operation = operationPool.take();
-            operation->start = p;
-            operation->end = q - 1;
-            operation->text = name;
-            operation->isFunction = true;
-            operations->append(operation);
-            p = q - 1;
+            const int rc = scanName(*this, text, p, operationPool, operations);
+            if (rc != 0)
+                return rc;
         } else {
             const int id = operatorIndex(c);
             if (id < 0)

@@ -39,6 +39,60 @@ double exactFactorial(int n)
     return double(product);
 }
 
+// The functions with a domain of their own. Returns false for any other id. On a domain error
+// *error is set and the result is 0.0.
+bool calcCheckedFunction(int functionId, double x, double& result, int* error)
+{
+    result = 0.0;
+    switch (functionId) {
+    case CFormulaParser::FnSqrt:
+        if (x < 0)
+            *error = CFormulaParser::ErrSqrtInvalidOperand;
+        else
+            result = std::sqrt(x);
+        return true;
+    case CFormulaParser::FnFact:
+        // The operand must be a whole number that fits the 32-bit integer the function takes;
+        // beyond 20! the exact result no longer fits a 64-bit integer.
+        if (std::isnan(x) || x < 0 || x >= 2147483648.0 || double(int(x)) != x)
+            *error = CFormulaParser::ErrFactorialInvalidOperand;
+        else if (x > 20)
+            *error = CFormulaParser::ErrOverflow;
+        else
+            result = exactFactorial(int(x));
+        return true;
+    case CFormulaParser::FnLn:
+        if (x < 0)
+            *error = CFormulaParser::ErrLnInvalidOperand;
+        else
+            result = std::log(x);
+        return true;
+    case CFormulaParser::FnLog:
+        if (x < 0)
+            *error = CFormulaParser::ErrLogInvalidOperand;
+        else
+            result = std::log10(x);
+        return true;
+    case CFormulaParser::FnInt:
+        // Truncation goes through a 32-bit integer: a value outside its range cannot pass.
+        if (std::isnan(x))
+            *error = CFormulaParser::ErrNaN;
+        else if (!(x > -2147483649.0 && x < 2147483648.0))
+            *error = CFormulaParser::ErrOverflow;
+        else
+            result = double(int(x));
+        return true;
+    case CFormulaParser::FnInverse:
+        if (x == 0)
+            *error = CFormulaParser::ErrInverseInvalidOperand;
+        else
+            result = 1.0 / x;
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 double CFormulaParser::calcFunctionByType(int functionId, double x, int* error)
@@ -50,81 +104,31 @@ double CFormulaParser::calcFunctionByType(int functionId, double x, int* error)
     const double angleIn = m_bRadians ? 1.0 : s_DegToRad;
     const double angleOut = m_bRadians ? 1.0 : s_RadToDeg;
     double result = 0.0;
-    switch (functionId) {
-    case FnAbs: result = std::fabs(x); break;
-    case FnSqrt:
-        if (x < 0) {
-            *error = ErrSqrtInvalidOperand;
+    if (calcCheckedFunction(functionId, x, result, error)) {
+        if (*error != 0)
+            return 0.0;
+    } else {
+        switch (functionId) {
+        case FnAbs: result = std::fabs(x); break;
+        case FnExp: result = std::exp(x); break;
+        case FnSin: result = std::sin(x * angleIn); break;
+        case FnCos: result = std::cos(x * angleIn); break;
+        case FnTan: result = std::tan(x * angleIn); break;
+        case FnArcSin: result = std::asin(x) * angleOut; break;
+        case FnArcCos: result = std::acos(x) * angleOut; break;
+        case FnArcTan: result = std::atan(x) * angleOut; break;
+        case FnRad: result = x * s_RadToDeg; break;
+        case FnDeg: result = x * s_DegToRad; break;
+        case FnSinh: result = std::sinh(x); break;
+        case FnCosh: result = std::cosh(x); break;
+        case FnTanh: result = std::tanh(x); break;
+        case FnArcSinh: result = std::asinh(x); break;
+        case FnArcCosh: result = std::acosh(x); break;
+        case FnArcTanh: result = std::atanh(x); break;
+        default:
+            *error = ErrUnknownFunction;
             return 0.0;
         }
-        result = std::sqrt(x);
-        break;
-    case FnFact: {
-        // The operand must be a whole number that fits the 32-bit integer the function takes;
-        // beyond 20! the exact result no longer fits a 64-bit integer.
-        if (std::isnan(x) || x < 0 || x >= 2147483648.0 || double(int(x)) != x) {
-            *error = ErrFactorialInvalidOperand;
-            return 0.0;
-        }
-        const int n = int(x);
-        if (n > 20) {
-            *error = ErrOverflow;
-            return 0.0;
-        }
-        result = exactFactorial(n);
-        break;
-    }
-    case FnLn:
-        if (x < 0) {
-            *error = ErrLnInvalidOperand;
-            return 0.0;
-        }
-        result = std::log(x);
-        break;
-    case FnLog:
-        if (x < 0) {
-            *error = ErrLogInvalidOperand;
-            return 0.0;
-        }
-        result = std::log10(x);
-        break;
-    case FnExp: result = std::exp(x); break;
-    case FnSin: result = std::sin(x * angleIn); break;
-    case FnCos: result = std::cos(x * angleIn); break;
-    case FnTan: result = std::tan(x * angleIn); break;
-    case FnArcSin: result = std::asin(x) * angleOut; break;
-    case FnArcCos: result = std::acos(x) * angleOut; break;
-    case FnArcTan: result = std::atan(x) * angleOut; break;
-    case FnRad: result = x * s_RadToDeg; break;
-    case FnDeg: result = x * s_DegToRad; break;
-    case FnSinh: result = std::sinh(x); break;
-    case FnCosh: result = std::cosh(x); break;
-    case FnTanh: result = std::tanh(x); break;
-    case FnArcSinh: result = std::asinh(x); break;
-    case FnArcCosh: result = std::acosh(x); break;
-    case FnArcTanh: result = std::atanh(x); break;
-    case FnInt:
-        // Truncation goes through a 32-bit integer: a value outside its range cannot pass.
-        if (std::isnan(x)) {
-            *error = ErrNaN;
-            return 0.0;
-        }
-        if (!(x > -2147483649.0 && x < 2147483648.0)) {
-            *error = ErrOverflow;
-            return 0.0;
-        }
-        result = double(int(x));
-        break;
-    case FnInverse:
-        if (x == 0) {
-            *error = ErrInverseInvalidOperand;
-            return 0.0;
-        }
-        result = 1.0 / x;
-        break;
-    default:
-        *error = ErrUnknownFunction;
-        return 0.0;
     }
     *error = errorOfResult(result);
     return *error ? 0.0 : result;

@@ -1,13 +1,19 @@
+#include "app/shell/MainWindow.h"
 #include "Core/Data/SensorInfo.h"
+#include "Core/Logic/LogicManager.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QSharedMemory>
 #include <QTextStream>
+#include <QTranslator>
 
 #include <memory>
 
 namespace {
 
-// Until the main window exists the program loads the sensor catalogue and says what it holds.
+// Says what the loaded catalogue holds, once the main window has filled it.
 void reportCatalogue(const CSensorInfo& info, QTextStream& out)
 {
     int hidden = 0, measurements = 0, active = 0;
@@ -29,17 +35,76 @@ void reportCatalogue(const CSensorInfo& info, QTextStream& out)
         << " ion-selective electrodes\n";
 }
 
+// Reports the time from the start of main to the first time the main window is on screen.
+class CFirstShowProbe : public QObject
+{
+public:
+    CFirstShowProbe(QElapsedTimer* clock, QTextStream* out) : m_pClock(clock), m_pOut(out) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        // The first paint of the window is the moment the user sees it.
+        if (!m_bDone && event->type() == QEvent::Paint) {
+            m_bDone = true;
+            *m_pOut << "Main window shown after " << m_pClock->elapsed() << " ms\n";
+            m_pOut->flush();
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+
+private:
+    QElapsedTimer* m_pClock;
+    QTextStream* m_pOut;
+    bool m_bDone = false;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    QElapsedTimer clock;
+    clock.start();
     QApplication app(argc, argv);
-    QApplication::setApplicationVersion(QStringLiteral("4.00.000"));
     QTextStream out(stdout);
+
+    // A second running copy is not refused; the segment only marks that one runs.
+    QSharedMemory shared;
+    shared.setKey(QStringLiteral("Brondel_KV4"));
+    shared.attach(QSharedMemory::ReadWrite);
+    const QString appDir = QCoreApplication::applicationDirPath() + QStringLiteral("//");
+
+    std::unique_ptr<MainWindow> window(new MainWindow(nullptr));
+    window->languages()->LoadSelectedLanguage();
+    const QString code = window->languages()->SelectedCode();
+    std::unique_ptr<QTranslator> qtTranslator(new QTranslator);
+    qtTranslator->load(appDir + QStringLiteral("qt_") + code);
+    QApplication::installTranslator(qtTranslator.get());
+    std::unique_ptr<QTranslator> appTranslator(new QTranslator);
+    appTranslator->load(appDir + QStringLiteral("korvanta_") + code);
+    QApplication::installTranslator(appTranslator.get());
+
+    QApplication::setApplicationVersion(QStringLiteral("4.00.000"));
+    QApplication::setOrganizationName(QStringLiteral("Brondel"));
+    QApplication::setOrganizationDomain(QStringLiteral("brondel.example"));
+    for (Qt::UIEffect effect : {Qt::UI_AnimateMenu, Qt::UI_FadeMenu, Qt::UI_AnimateCombo, Qt::UI_AnimateTooltip,
+                                Qt::UI_FadeTooltip})
+        QApplication::setEffectEnabled(effect, true);
+    // Application sleep is a macOS setting; Linux has nothing to switch off.
+
+    window->setWindowTitle(window->applicationTitle());
+    window->init();
     out << "Korvanta " << QApplication::applicationVersion() << "\n";
-    std::unique_ptr<CSensorInfo> catalogue(new CSensorInfo);
-    catalogue->LoadSensorInfo();
-    reportCatalogue(*catalogue, out);
+    if (window->logicManager())
+        reportCatalogue(window->logicManager()->m_SensorInfo, out);
     out.flush();
-    return 0;
+
+    CFirstShowProbe probe(&clock, &out);
+    window->installEventFilter(&probe);
+    window->show();
+    const int rc = app.exec();
+
+    appTranslator.reset();
+    qtTranslator.reset();
+    window.reset();
+    return rc;
 }

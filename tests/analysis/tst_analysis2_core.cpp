@@ -222,6 +222,25 @@ private slots:
         }
     }
 
+    void fourierOfLongPrimeLengthSine()
+    {
+        // 65,537 is prime: the chirp route. A sine on bin 100 stays a single bin.
+        const int n = 65537;
+        QVector<double> y(n);
+        for (int i = 0; i < n; ++i)
+            y[i] = 2.0 * std::sin(2.0 * M_PI * ((100LL * i) % n) / n) + 0.5;
+        QVector<double> mag;
+        QVERIFY(FourierMagnitudes(y.constData(), n, mag));
+        QCOMPARE(mag.size(), 32769);
+        QVERIFY(std::fabs(mag[0] - 0.5) < 1e-9);
+        QVERIFY(std::fabs(mag[100] - 1.0) < 1e-9);
+        double rest = 0.0;
+        for (int m = 1; m < mag.size(); ++m)
+            if (m != 100)
+                rest = std::max(rest, mag[m]);
+        QVERIFY2(rest < 1e-9, qPrintable(QString::number(rest)));
+    }
+
     void fourierRefusesNothing()
     {
         QVector<double> mag{1};

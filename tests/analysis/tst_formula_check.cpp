@@ -89,6 +89,8 @@ void TestFormulaCheck::signFolding_data()
     QTest::newRow("four leading minus") << "----5" << "5";
     QTest::newRow("sign after star stays") << "5*-3" << "5*-3";
     QTest::newRow("inside bracket") << "(5--3)" << "(5+3)";
+    QTest::newRow("after open bracket") << "2*(--3)" << "2*(3)";
+    QTest::newRow("three after open bracket") << "(---3)" << "(-3)";
 }
 
 void TestFormulaCheck::signFolding()

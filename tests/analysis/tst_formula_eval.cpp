@@ -74,6 +74,10 @@ void TestFormulaEval::values_data()
     addValue("5-+-3", 8);
     addValue("5---3", 2);
     addValue("---5", -5);
+    // A doubled minus right after "(" cancels out as it does at the start.
+    addValue("(--5)", 5);
+    addValue("2*(--3)", 6);
+    addValue("2*(---3)", -6);
     // A fold at the start of a rewritten text used to leave a stale operator count behind
     // and the evaluation never ended.
     addValue("-2*(0-3)", 6);

@@ -1,5 +1,7 @@
 // Online functions fed block by block, as a run stores its samples.
 #include <QtTest>
+#include <atomic>
+#include <thread>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -371,6 +373,55 @@ private slots:
         s.Feed(4);
         t.calc.CalculateOnLineFunctions();
         QCOMPARE(t.Out(1)->GetNumSamples(), 3);
+    }
+
+    void tableChangesWhileALoggerThreadComputes()
+    {
+        Source s(0.1, [](int i) { return double(i % 50); });
+        Table t;
+        std::vector<std::unique_ptr<CDataBranch>> outputs;
+        std::atomic<bool> done{false};
+        std::atomic<int> passes{0};
+        auto refill = [&] {
+            t.calc.ClearOnLineFunctions();
+            for (int k = 0; k < 3; ++k) {
+                outputs.emplace_back(new CDataBranch);
+                t.calc.AddOnLineFunction(1, -1, 0, -1, 0, 0, 0, 0, "l", "", 0, 15, 1.0, 2.0, 0, 1,
+                                         -1, false, false);
+                QMutexLocker lock(t.calc.TableMutex());
+                OnLineFunctionInfo& r = t.records[t.count - 1];
+                r.m_pG1Branch = s.branch.get();
+                r.m_pOutBranch = outputs.back().get();
+                CCalculateOnLineFunctions::ResetRunProgress(r);
+            }
+        };
+        refill();
+        std::thread logger([&] {
+            for (int block = 0; block < 400; ++block) {
+                s.Feed(25);
+                t.calc.CalculateOnLineFunctions();
+                ++passes;
+            }
+            done = true;
+        });
+        // The interface thread empties and refills the table meanwhile.
+        while (passes == 0)
+            std::this_thread::yield();
+        while (!done)
+            refill();
+        logger.join();
+        int points = 0;
+        for (const auto& out : outputs) {
+            const QVector<double> x = out->GetXSnapshot(), y = out->GetYSnapshot();
+            QCOMPARE(x.size(), y.size());
+            for (int i = 0; i < x.size(); ++i) {
+                if (i > 0)
+                    QCOMPARE(x[i], x[i - 1] + 1.0); // no sample twice, none skipped
+                QCOMPARE(y[i], 1.0 + 2.0 * (static_cast<int>(x[i]) % 50));
+            }
+            points += x.size();
+        }
+        QVERIFY(points > 0);
     }
 
     void runStartForgetsThePreviousRun()

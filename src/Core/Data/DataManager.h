@@ -4,6 +4,10 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SafeArray.h"
+#include "Core/Data/DataConversion.h"
+#include "Core/Data/TimingData.h"
+#include "Core/Logic/ExperimentInterval.h"
+#include "Core/Logic/ILogger.h"
 
 #include <QList>
 #include <atomic>
@@ -87,7 +91,59 @@ public:
     short m_TimingSampleCount = 0;
     unsigned char m_RunMode = 0;
 
+    // Run entries and sample storage (DataManager_run.cpp).
+    void CreateDataEntries(ILogger* logger, unsigned char mode);
+    void InitAverageRelatedArrays();
+    int GetNumberOfInputViewsEntries(ILogger* logger);
+    // One row of raw values, one per packet position. Always false (the protocol handlers
+    // ignore the result); failures are diagnostics.
+    bool ConvertAndStore(ILogger* logger, double* samples, int count, unsigned char* positions, bool live,
+                         bool loggerList);
+    // rows rows of count values each (row-major), stored per branch as one block.
+    bool ConvertAndStoreBlock(ILogger* logger, const double* samples, int rows, int count,
+                              const unsigned char* positions, bool live, bool loggerList);
+    void StoreDataSample(ILogger* logger, double y, int branchPosition, int position, int flag);
+    double ConvertDataSample(ILogger* logger, int channel, int position, int index, double raw, long sample,
+                             short& flag, short measurement, bool lastMeasurement, bool plainReading);
+    void ConvertAndStoreLastOnlineSamples(ILogger* logger, int count, unsigned char* positions);
+    // The conversion, pointed at the current catalogue, calibration and setup (the protocol
+    // handlers call its InitBeforRun through this).
+    CDataConversion* GetDataConversion()
+    {
+        WireConversion();
+        return &m_DataConversion;
+    }
+    const ExperimentInterval& GetRunInterval() const { return m_RunInterval; }
+
+    // Timing results (DataManager_timing.cpp).
+    double CalculateTimingValue(unsigned char method, double a, double b, double c, double d, double e,
+                                ILogger* logger);
+    double CalculatePelorinTimingValue(int gate, long time, bool unblock, ILogger* logger, bool& valid);
+
+    static constexpr int NumKeyChannels = 32;
+    static constexpr int NumKeyMeasurements = 8;
+    static constexpr int MaxInputViews = NumPacketPositions * NumKeyMeasurements;
+    CDataConversion m_DataConversion;
+    // The (list position, measurement) pairs of the active measurements of the run.
+    short m_InputViewPositions[MaxInputViews] = {};
+    short m_InputViewMeasurements[MaxInputViews] = {};
+    ExperimentInterval m_RunInterval;
+    CTimingState m_TimingState;
+
 private:
+    int PelorinTimingMethod() const;
+    double PelorinOneGate(int method, bool& valid);
+    double PelorinTwoGates(int method, bool& valid);
+    CLoggerProtocolState* RunState(ILogger* logger);
+    void BindOnlineFunctions(int folderKey, const int keyTable[NumKeyChannels][NumKeyMeasurements], double interval);
+    void RunOnlineFunctions();
+    void StoreManualSample(ILogger* logger);
+    const CSensorInfo* Catalogue() const { return m_pCatalogue; }
+    // Points the conversion at the catalogue, calibration, setup and this store.
+    void WireConversion();
+
+    // Run counters for a logger that brings no protocol state of its own.
+    CLoggerProtocolState m_FallbackRunState;
     int takeKey();
     int setupRateCode() const;
     // Name, unit and prefix of a new branch from the catalogue measurement it records.

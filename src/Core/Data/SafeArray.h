@@ -3,6 +3,7 @@
 // and the interface thread may share it. A caller that iterates re-reads the size each time
 // or takes a Snapshot().
 #include <QMutex>
+#include <algorithm>
 #include <QMutexLocker>
 #include <QVector>
 
@@ -25,7 +26,10 @@ public:
         if (!values || count <= 0)
             return;
         QMutexLocker lock(&m_Mutex);
-        m_List.reserve(m_List.size() + count);
+        // Grow geometrically: reserving exactly size + count on every call would copy the
+        // whole list each time a packet arrives.
+        if (m_List.capacity() < m_List.size() + count)
+            m_List.reserve(std::max(m_List.size() + count, 2 * m_List.size()));
         for (int i = 0; i < count; ++i)
             m_List.append(values[i]);
     }

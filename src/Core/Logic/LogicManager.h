@@ -4,6 +4,8 @@
 // global pointer p_LogicManager.
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SensorInfo.h"
+#include "Core/Data/SensorsCalibration.h"
+#include "Core/Data/Settings.h"
 #include "Core/Logic/CommandParameters.h"
 #include "Core/Logic/ExperimentInterval.h"
 #include "Core/Logic/LoggerStatus.h"
@@ -147,6 +149,9 @@ public:
     short m_NumOnLineFunctions = 0;
     // The sensor catalogue; filled by LoadSensorInfo() once at start-up.
     CSensorInfo m_SensorInfo;
+    // User calibration per catalogue index (memory only) and the per-channel settings file.
+    CSensorsCalibration m_SensorsCalibration{&m_SensorInfo};
+    CSettings m_Settings;
     QString m_NotesText;
     // The timing-run keep-alive (1000 ms); a stop command always stops it.
     QTimer m_TimingKeepAliveTimer;

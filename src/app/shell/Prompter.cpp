@@ -16,6 +16,12 @@ void CWidgetPrompter::warning(QWidget* parent, const QString& title, const QStri
     QMessageBox::warning(parent, title, text, QMessageBox::Ok);
 }
 
+bool CWidgetPrompter::question(QWidget* parent, const QString& title, const QString& text)
+{
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+           == QMessageBox::Yes;
+}
+
 bool CWidgetPrompter::askManualXValue(QWidget* parent, const QString& name, double* value)
 {
     const QString label = QCoreApplication::translate("CManualXValueDialog", "Enter next") + " " + name + " "

@@ -11,6 +11,8 @@ public:
     virtual ~IPrompter() = default;
     virtual void information(QWidget* parent, const QString& title, const QString& text) = 0;
     virtual void warning(QWidget* parent, const QString& title, const QString& text) = 0;
+    // A Yes/No question (Yes the default); true for Yes.
+    virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
     // Asks for the next manual X value of a run; false when the user cancels.
     virtual bool askManualXValue(QWidget* parent, const QString& name, double* value) = 0;
 };
@@ -21,6 +23,7 @@ class CWidgetPrompter : public IPrompter
 public:
     void information(QWidget* parent, const QString& title, const QString& text) override;
     void warning(QWidget* parent, const QString& title, const QString& text) override;
+    bool question(QWidget* parent, const QString& title, const QString& text) override;
     bool askManualXValue(QWidget* parent, const QString& name, double* value) override;
 };
 

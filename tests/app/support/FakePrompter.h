@@ -18,6 +18,11 @@ public:
     {
         m_Warnings << title + "|" + text;
     }
+    bool question(QWidget*, const QString& title, const QString& text) override
+    {
+        m_Questions << title + "|" + text;
+        return m_bAnswerYes;
+    }
     bool askManualXValue(QWidget*, const QString& name, double* value) override
     {
         m_XQuestions << name;
@@ -31,6 +36,8 @@ public:
     QStringList m_Infos;
     QStringList m_Warnings;
     QStringList m_XQuestions;
+    QStringList m_Questions;
+    bool m_bAnswerYes = true;
     bool m_bAcceptX = true;
     double m_XAnswer = 0.0;
 };

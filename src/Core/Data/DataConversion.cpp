@@ -1,0 +1,196 @@
+#include "Core/Data/DataConversion.h"
+
+#include <cmath>
+
+#include "Core/Data/ConversionFormulas.h"
+#include "Core/Data/SensorInfo.h"
+#include "Core/Data/SensorsCalibration.h"
+#include "Core/Logic/Diagnostics.h"
+#include "Core/Logic/ILogger.h"
+
+using ConversionMarkers::s_Missing;
+using ConversionMarkers::s_NoSample;
+
+void CDataConversion::ChannelState::Reset()
+{
+    m_HeartRate.Reset();
+    m_Rotary.Reset();
+    m_CounterTotal = 0.0;
+    m_LastCountedSample = 0;
+    m_BloodPressureArmed = false;
+    m_pLastRunBranch = nullptr;
+    m_Position = m_Velocity = m_Acceleration = 0.0;
+    m_PreviousPosition = m_PreviousVelocity = 0.0;
+    m_SampleCounter = 0;
+    m_AccumulatedDistance = 0.0;
+    m_AveragingWindow = 1;
+    for (double& h : m_History) h = 0.0;
+    m_RawConductivity = m_RawSalinity = m_RawOxygen = 0.0;
+    m_TempConductivity = m_TempSalinity = m_TempOxygen = 0.0;
+    m_CO2Ready = false;
+}
+
+CDataConversion::CDataConversion() { ResetVar(); }
+
+CDataConversion::~CDataConversion() = default;
+
+void CDataConversion::ResetVar()
+{
+    for (ChannelState& s : m_Channels) s.Reset();
+    m_CurrentMotionValue = 0.0;
+    MyOutputDebugString("Reset Variable", DiagDataManager);
+}
+
+void CDataConversion::InitBeforRun(ILogger* logger)
+{
+    unsigned char positions[s_MaxChannels] = {};
+    int count = 0;
+    if (logger) count = logger->GetActiveSensorListIndex(positions);
+    if (count < 0) count = 0;
+    if (count > s_MaxChannels) count = s_MaxChannels;
+    ResetVar();
+    for (int ch = 0; ch < count; ++ch) m_Channels[ch].m_pLastRunBranch = FetchLastRunBranch(positions[ch]);
+}
+
+CDataBranch* CDataConversion::GetLastRunBranch(int channel) const
+{
+    return ValidChannel(channel) ? m_Channels[channel].m_pLastRunBranch : nullptr;
+}
+
+void CDataConversion::SetTables(ILogger* logger, CLogicManager* logic)
+{
+    if (logic) m_pLogicManager = logic;
+    if (logger) m_RawFullScale = 4096.0;
+}
+
+int CDataConversion::GetZero(ILogger* logger, short channel, int index)
+{
+    if (!logger) {
+        const CSensorParametersInfo* r = Record(index);
+        return r ? r->m_Zero : 0;
+    }
+    const double z = logger->GetZeroConst(channel, index);
+    // The constant comes from the logger; a wild value must not reach an int conversion.
+    if (!std::isfinite(z) || z >= 2147483647.0 || z <= -2147483648.0) return 0;
+    return static_cast<int>(z);
+}
+
+double CDataConversion::GetTrueVal(double raw, int zero, int index)
+{
+    const CSensorParametersInfo* r = Record(index);
+    return r ? ConversionFormulas::Linear(r->m_Gain, raw, zero) : 0.0;
+}
+
+double CDataConversion::ConvertBySensorType(ILogger* logger, int channel, int position, int index, double raw)
+{
+    short flag = 0;
+    return ConvertDataSample(logger, channel, position, index, raw, 1, flag, 0, false, false);
+}
+
+double CDataConversion::ConvertDataSample(ILogger* logger, int channel, int position, int index, double raw,
+                                          long sample, short& flag, short measurement, bool lastMeasurement,
+                                          bool plainReading)
+{
+    flag = 0;
+    const CSensorParametersInfo* record = Record(index);
+    if (!record || index < 1 || !ValidChannel(channel)) return 0.0;
+    ChannelState& s = m_Channels[channel];
+    if (sample == 0) {
+        const double fs = m_SamplePeriod > 0.0 ? 1.0 / m_SamplePeriod : 0.0;
+        s.m_Filter.initButterWorthFilter(record->m_FilterCutoff, fs);
+    }
+    if (s.m_Filter.IsEnabled() && std::isfinite(raw)) raw = s.m_Filter.filter(raw);
+
+    int zero = 0;
+    double value = ConvertDefaultSample(logger, channel, position, index, raw, sample, flag, measurement,
+                                        lastMeasurement, plainReading, zero);
+    // No value, or a value the formula itself declared missing: nothing to calibrate or zero.
+    if (value == s_NoSample || value == s_Missing || std::isnan(value)) return std::isnan(value) ? s_Missing : value;
+    value = ApplyCalibration(index, measurement, channel, value, raw, zero);
+    value = ApplyClamp(index, measurement, value);
+    // An impossible reading (a thermistor read past its end, a zero denominator) is stored as
+    // a gap rather than as NaN or infinity, which no graph or file could use.
+    if (!std::isfinite(value)) return s_Missing;
+    return ApplyZero(position, index, measurement, value);
+}
+
+double CDataConversion::ApplyCalibration(int index, int measurement, int channel, double value, double raw,
+                                         int zero) const
+{
+    const SensorCalibrationInfo* cal = m_pCalibration ? m_pCalibration->GetRecord(index) : nullptr;
+    if (!cal) return value;
+    switch (cal->type) {
+    case 1:
+        return value + cal->offset;
+    case 2: {
+        // The electrode inputs apply their fit inside the concentration formula.
+        if (CSensorInfo::IsISEIndex(index)) return value;
+        const CSensorParametersInfo* record = Record(index);
+        const float gain = record ? record->m_Gain : 0.0f;
+        const double catalogueLine = static_cast<double>(gain) * raw + static_cast<double>(static_cast<float>(-zero) * gain);
+        const double calibratedLine = cal->slope * raw + cal->offset;
+        // At the zero count the catalogue line is 0: the ratio has no value there, and the
+        // calibrated line itself is the reading the user asked for.
+        if (catalogueLine == 0.0 || !std::isfinite(catalogueLine)) return calibratedLine;
+        return value * calibratedLine / catalogueLine;
+    }
+    case 3:
+        if (measurement == 1 && ValidChannel(channel)) return cal->factor * m_Channels[channel].m_CounterTotal;
+        return value;
+    default:
+        return value;
+    }
+}
+
+double CDataConversion::ApplyClamp(int index, int measurement, double value) const
+{
+    const CSensorParametersInfo* record = Record(index);
+    if (!record || measurement < 0 || measurement >= CSensorParametersInfo::s_MaxMeasurements) return value;
+    const CSensorMeasuremntInfo& m = record->m_Measurements[measurement];
+    if (m.m_ClampToMax && value > m.m_Max) value = m.m_Max;
+    if (m.m_ClampToMin && value < m.m_Min) value = m.m_Min;
+    return value;
+}
+
+double CDataConversion::ApplyZero(int position, int index, int measurement, double value) const
+{
+    const CSensorParametersInfo* record = Record(index);
+    if (!record || !record->m_ZeroAllowed) return value;
+    double zero = 0.0;
+    if (ZeroOf(position, index, measurement, zero)) value -= zero;
+    return value;
+}
+
+const CSensorParametersInfo* CDataConversion::Record(int index) const
+{
+    return m_pSensorInfo ? m_pSensorInfo->GetSensorInfo(index) : nullptr;
+}
+
+double CDataConversion::ConvertDefaultSample(ILogger* logger, int channel, int position, int index, double raw,
+                                             long sample, short& flag, short measurement, bool lastMeasurement,
+                                             bool plainReading, int& zero)
+{
+    flag = 0;
+    const CSensorParametersInfo* record = Record(index);
+    if (!record || index < 1 || index > 148 || !ValidChannel(channel)) return 0.0;
+    Call c{};
+    c.logger = logger;
+    c.channel = channel;
+    c.position = position;
+    c.index = index;
+    c.raw = raw;
+    c.sample = sample;
+    c.flag = &flag;
+    c.m = measurement;
+    c.last = lastMeasurement;
+    c.plain = plainReading;
+    c.gain = record->m_Gain;
+    c.zero = (logger && logger->IsAutoDetectMode()) ? GetZero(logger, static_cast<short>(channel), index) : record->m_Zero;
+    c.period = m_SamplePeriod;
+    ReadVersion(logger, c.version);
+    c.loggerType = logger ? logger->GetType() : 0.0;
+    c.linear = ConversionFormulas::Linear(c.gain, raw, c.zero);
+    const double value = Dispatch(c);
+    zero = c.zero;
+    return value;
+}

@@ -1,0 +1,206 @@
+// A run's entries and the storage of its converted samples. Runs on the logger's packet thread.
+#include <QCoreApplication>
+#include <QTime>
+#include <algorithm>
+#include <vector>
+
+#include "Core/Data/DataManager.h"
+#include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/Diagnostics.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Logic/LogicManager.h"
+#include "analysis/OnlineFunctions.h"
+
+using ConversionMarkers::s_NoSample;
+using ConversionMarkers::s_RepeatLast;
+
+namespace {
+const int s_OnlineFunctionIndex = 20480;
+const int s_TimingResultIndex = 20483;
+const int s_ManualXIndex = 20484;
+// Room for whatever a logger writes into a sensor list (one byte per entry, at most 255).
+const int s_ListRoom = 256;
+}  // namespace
+
+void CDataManager::WireConversion()
+{
+    m_DataConversion.SetSensorInfo(m_pCatalogue);
+    m_DataConversion.SetSetupInfo(m_pSetupInfo);
+    m_DataConversion.SetDataManager(this);
+    if (m_pLogicManager) {
+        m_DataConversion.SetLogicManager(m_pLogicManager);
+        m_DataConversion.SetCalibration(&m_pLogicManager->m_SensorsCalibration);
+    }
+}
+
+CLoggerProtocolState* CDataManager::RunState(ILogger* logger)
+{
+    return (logger && logger->m_pProtocolState) ? logger->m_pProtocolState : &m_FallbackRunState;
+}
+
+double CDataManager::ConvertDataSample(ILogger* logger, int channel, int position, int index, double raw, long sample,
+                                       short& flag, short measurement, bool lastMeasurement, bool plainReading)
+{
+    WireConversion();
+    return m_DataConversion.ConvertDataSample(logger, channel, position, index, raw, sample, flag, measurement,
+                                              lastMeasurement, plainReading);
+}
+
+void CDataManager::InitAverageRelatedArrays()
+{
+    for (int p = 0; p < 8; ++p) {
+        for (int m = 0; m < NumAverageMeasurements; ++m) {
+            m_AverageCounters[p][m] = 0;
+            m_AverageLists[p][m].Clear();
+        }
+        m_WorkLists[p].Clear();
+    }
+}
+
+int CDataManager::GetNumberOfInputViewsEntries(ILogger* logger)
+{
+    if (!logger) return 0;
+    unsigned char positions[s_ListRoom] = {};
+    const int n = std::min(std::max(logger->GetActiveSensorListIndex(positions), 0), int(NumPacketPositions));
+    const CSensorInfo* catalogue = Catalogue();
+    int count = 0;
+    for (int k = 0; k < n; ++k) {
+        const CSesnorProperties* sensor = m_pSetupInfo ? m_pSetupInfo->GetSelectedSensor(positions[k]) : nullptr;
+        const CSensorParametersInfo* record = (sensor && catalogue) ? catalogue->GetSensorInfo(sensor->m_SensorIndex) : nullptr;
+        if (!record) continue;
+        const int measurements = std::min<int>(record->m_NumOfMeasurements, NumKeyMeasurements);
+        for (int j = 0; j < measurements && count < MaxInputViews; ++j) {
+            const CMeasurementSetup* setup = sensor->GetMeasurement(j);
+            if (!setup || !setup->m_bActive) continue;
+            m_InputViewPositions[count] = static_cast<short>(k);
+            m_InputViewMeasurements[count] = static_cast<short>(j);
+            ++count;
+        }
+    }
+    m_InputViewCount = static_cast<short>(count);
+    return count;
+}
+
+void CDataManager::CreateDataEntries(ILogger* logger, unsigned char mode)
+{
+    if (!logger) return;
+    WireConversion();
+    int keyTable[NumKeyChannels][NumKeyMeasurements];
+    for (auto& row : keyTable) std::fill(std::begin(row), std::end(row), -1);
+    m_RunMode = mode;
+
+    GetNumberOfInputViewsEntries(logger);
+    unsigned char list[s_ListRoom] = {};
+    int n = (mode == 2) ? logger->GetLoggerSensorList(list) : logger->GetActiveSensorListIndex(list);
+    n = std::min(std::max(n, 0), int(NumPacketPositions));
+    if (mode == 2) m_InputViewCount = static_cast<short>(n);
+
+    InitAverageRelatedArrays();
+    CDataFolder* folder = CreateDataFolder();
+    const int rate = m_pSetupInfo ? m_pSetupInfo->m_RateCode : 0;
+    if (mode == 3) {
+        m_RunInterval = ExperimentInterval{1.0, 1.0, 0};
+    } else if (mode == 2) {
+        m_RunInterval = logger->GetExperimentInterval(static_cast<short>(logger->GetUiRateCode(logger->GetSampleRateCode())),
+                                                      static_cast<short>(n));
+    } else {
+        m_RunInterval = logger->GetExperimentInterval(static_cast<short>(rate), static_cast<short>(n));
+    }
+    const double interval = m_RunInterval.m_PeriodSec;
+    m_DataConversion.SetSamplePeriod(interval);
+
+    if (mode == 3) {
+        const int key = CreateDataBranch(s_TimingResultIndex, interval, 0, 0, folder->m_Key);
+        if (CDataBranch* branch = GetDataBranch(key)) {
+            static const char* const s_Names[3][2] = {{"Time", "s"}, {"Velocity", "m/s"}, {"Acceleration", "m/s\u00b2"}};
+            const int kind = m_pSetupInfo ? m_pSetupInfo->m_TimingMeasurement : -1;
+            if (kind >= 0 && kind < 3) {
+                branch->m_Name = QCoreApplication::translate("CDataManager", s_Names[kind][0]);
+                branch->m_Unit = QCoreApplication::translate("CDataManager", s_Names[kind][1]);
+            }
+            branch->m_Interval = 1.0;
+            branch->m_RateCode = 0;
+        }
+        folder->AddBranchKey(key);
+    } else {
+        const CSensorInfo* catalogue = Catalogue();
+        for (int p = 0; p < n; ++p) {
+            if (mode == 2) {
+                folder->AddBranchKey(CreateDataBranch(list[p], interval, p, 0, folder->m_Key));
+                continue;
+            }
+            const CSesnorProperties* sensor = m_pSetupInfo ? m_pSetupInfo->GetSelectedSensor(list[p]) : nullptr;
+            const CSensorParametersInfo* record = (sensor && catalogue) ? catalogue->GetSensorInfo(sensor->m_SensorIndex) : nullptr;
+            if (!record || record->m_HiddenSensor) continue;
+            const int measurements = std::min<int>(record->m_NumOfMeasurements, NumKeyMeasurements);
+            for (int j = 0; j < measurements; ++j) {
+                const CMeasurementSetup* setup = sensor->GetMeasurement(j);
+                if (!setup || !setup->m_bActive) continue;
+                const int key = CreateDataBranch(sensor->m_SensorIndex, interval, sensor->m_Channel, j, folder->m_Key);
+                folder->AddBranchKey(key);
+                if (sensor->m_Channel >= 0 && sensor->m_Channel < NumKeyChannels) keyTable[sensor->m_Channel][j] = key;
+            }
+        }
+    }
+    if (mode == 2) return;
+
+    BindOnlineFunctions(folder->m_Key, keyTable, interval);
+    if (m_pSetupInfo && m_pSetupInfo->m_bManualX && m_pSetupInfo->m_RateCode == 0) {
+        const int key = CreateDataBranch(-1, interval, -1, -1, folder->m_Key);
+        if (CDataBranch* branch = GetDataBranch(key)) {
+            branch->m_SensorIndex = s_ManualXIndex;
+            branch->m_Name = m_pSetupInfo->m_ManualXName;
+            branch->m_Unit = m_pSetupInfo->m_ManualXUnit;
+            branch->m_UnitPrefix = 0;
+        }
+        folder->AddBranchKey(key);
+    }
+    CKorvantaSignals* hub = m_pLogicManager ? m_pLogicManager->GetSignals() : nullptr;
+    if (hub) hub->SignalLoggerStartedRun();
+}
+
+void CDataManager::BindOnlineFunctions(int folderKey, const int keyTable[NumKeyChannels][NumKeyMeasurements],
+                                       double interval)
+{
+    if (!m_pLogicManager) return;
+    QMutexLocker lock(m_pLogicManager->m_CalculateOnLineFunctions.TableMutex());
+    const int count = std::min<int>(std::max<int>(m_pLogicManager->m_NumOnLineFunctions, 0), MaxOnLineFunctions);
+    const CSensorInfo* catalogue = Catalogue();
+    for (int f = 0; f < count; ++f) {
+        OnLineFunctionInfo& e = m_pLogicManager->m_OnLineFunctions[f];
+        const int key = CreateDataBranch(-1, interval, -1, -1, folderKey);
+        CDataBranch* out = GetDataBranch(key);
+        if (CDataFolder* folder = GetDataFolder(folderKey)) folder->AddBranchKey(key);
+        if (!out) continue;
+        out->m_Name = e.m_Name;
+        out->m_Unit = e.m_Unit;
+        out->m_UnitPrefix = e.m_UnitPrefix;
+        CCalculateOnLineFunctions::ResetRunProgress(e);
+        for (int s = 0; s < 2; ++s) {
+            const int channel = s == 0 ? e.m_G1Channel : e.m_G2Channel;
+            const int measurement = s == 0 ? e.m_G1Measurement : e.m_G2Measurement;
+            if (channel == -1) continue;
+            // The table is filled by the user interface; a source outside the key table has
+            // no branch in this run.
+            const bool inTable = channel >= 0 && channel < NumKeyChannels && measurement >= 0 && measurement < NumKeyMeasurements;
+            const int sourceKey = inTable ? keyTable[channel][measurement] : -1;
+            CDataBranch* source = sourceKey >= 0 ? GetDataBranch(sourceKey) : nullptr;
+            const CSesnorProperties* sensor = m_pSetupInfo ? m_pSetupInfo->GetSelectedSensor(channel) : nullptr;
+            const CSensorParametersInfo* record = (sensor && catalogue) ? catalogue->GetSensorInfo(sensor->m_SensorIndex) : nullptr;
+            const unsigned char kind = record ? static_cast<unsigned char>(record->m_DataKind & 0xFF) : 255;
+            if (s == 0) {
+                e.m_G1Key = sourceKey;
+                e.m_pG1Branch = source;
+                e.m_G1CatalogueValue = kind;
+            } else {
+                e.m_G2Key = sourceKey;
+                e.m_pG2Branch = source;
+                e.m_G2CatalogueValue = kind;
+            }
+            out->m_Measurement = measurement;
+        }
+        e.m_pOutBranch = out;
+        out->m_SensorIndex = s_OnlineFunctionIndex;
+    }
+}

@@ -1,0 +1,264 @@
+// Conversion and storage of the raw values of each data packet.
+#include <QTime>
+#include <algorithm>
+#include <vector>
+
+#include "Core/Data/DataManager.h"
+#include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/Diagnostics.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Logic/LogicManager.h"
+
+using ConversionMarkers::s_NoSample;
+using ConversionMarkers::s_RepeatLast;
+
+namespace {
+const int s_ManualXIndex = 20484;
+const int s_ListRoom = 256;
+const int s_MaxTargets = CDataManager::NumPacketPositions * CDataManager::NumKeyMeasurements;
+
+// What one packet position contributes: its sensor and the measurements converted for it.
+struct PositionPlan
+{
+    int position = 0;
+    int index = 0;
+    bool store = false;
+    int count = 0;
+    int measurements[CDataManager::NumKeyMeasurements] = {};
+    int firstTarget = 0;  // index of its first measurement among the run's stored branches
+};
+
+// Reused between packets of the storing thread so a packet costs no allocation.
+struct Scratch
+{
+    std::vector<double> x;
+    std::vector<double> y;
+    std::vector<double> work;
+};
+
+Scratch& LocalScratch()
+{
+    thread_local Scratch scratch;
+    return scratch;
+}
+
+// The sensors of the packet's positions, from the setup or (downloads) the logger's own list.
+// Returns the number of branches the packet stores into.
+int BuildPlans(const CSetupInfo* setup, const CSensorInfo* catalogue, const unsigned char* positions, int count,
+               const unsigned char* loggerSensors, int loggerSensorCount, bool loggerList, PositionPlan* plans)
+{
+    int targetCount = 0;
+    for (int i = 0; i < count; ++i) {
+        PositionPlan& plan = plans[i];
+        plan = PositionPlan();
+        plan.position = positions ? positions[i] : i;
+        plan.firstTarget = targetCount;
+        if (loggerList) {
+            if (plan.position >= loggerSensorCount) continue;
+            plan.index = loggerSensors[plan.position];
+            plan.store = true;
+            plan.count = 1;
+        } else {
+            const CSesnorProperties* sensor = setup->GetSelectedSensor(plan.position);
+            const CSensorParametersInfo* record = (sensor && catalogue) ? catalogue->GetSensorInfo(sensor->m_SensorIndex) : nullptr;
+            if (!record) continue;
+            plan.index = sensor->m_SensorIndex;
+            plan.store = !record->m_HiddenSensor;
+            const int measurements = std::min<int>(record->m_NumOfMeasurements, CDataManager::NumKeyMeasurements);
+            for (int j = 0; j < measurements; ++j) {
+                const CMeasurementSetup* ms = sensor->GetMeasurement(j);
+                if (ms && ms->m_bActive) plan.measurements[plan.count++] = j;
+            }
+        }
+        // The run's branches follow each other in this order; every active measurement of a
+        // stored sensor owns one, whether or not this packet has a value for it.
+        if (plan.store) targetCount += plan.count;
+    }
+    return targetCount;
+}
+}  // namespace
+
+bool CDataManager::ConvertAndStore(ILogger* logger, double* samples, int count, unsigned char* positions, bool live,
+                                   bool loggerList)
+{
+    return ConvertAndStoreBlock(logger, samples, 1, count, positions, live, loggerList);
+}
+
+bool CDataManager::ConvertAndStoreBlock(ILogger* logger, const double* samples, int rows, int count,
+                                        const unsigned char* positions, bool live, bool loggerList)
+{
+    Q_UNUSED(live);
+    if (!logger || !samples || rows <= 0 || count <= 0) return false;
+    if (!m_pSetupInfo || m_pSetupInfo->GetActiveSensorsCount() == 0) return false;
+    CDataFolder* folder = GetLastDataFolder();
+    if (!folder) {
+        MyOutputDebugString("ConvertAndStore Error No Folders", DiagDataManager);
+        return false;
+    }
+    if (folder->GetNumberBranches() == 0) {
+        MyOutputDebugString("ConvertAndStore Error No Branches", DiagDataManager);
+        return false;
+    }
+    const int first = GetBranchPostion(folder->GetBranchKey(0));
+    if (first < 0) return false;
+    WireConversion();
+    // Packet positions index 32-entry tables; a longer packet has nowhere to go.
+    count = std::min(count, int(NumPacketPositions));
+
+    unsigned char loggerSensors[s_ListRoom] = {};
+    int loggerSensorCount = 0;
+    if (loggerList) loggerSensorCount = std::min(std::max(logger->GetLoggerSensorList(loggerSensors), 0), s_ListRoom);
+
+    CLoggerProtocolState* st = RunState(logger);
+    if (!st->m_bFirstPacketDone) {
+        for (int i = 0; i < count; ++i) {
+            st->m_SampleCounter[i] = 0;
+            m_WorkLists[i].Clear();
+        }
+        st->m_ManualSampleCounter = 0;
+        st->m_bFirstPacketDone = true;
+    }
+
+    PositionPlan plans[NumPacketPositions];
+    const int targetCount = BuildPlans(m_pSetupInfo, Catalogue(), positions, count, loggerSensors, loggerSensorCount,
+                                       loggerList, plans);
+    // Each stored measurement owns the branch at its place in the run; a branch that turns
+    // out to belong to another sensor, measurement or run is left alone.
+    CDataBranch* targets[s_MaxTargets] = {};
+    int pending[s_MaxTargets] = {};
+    for (int i = 0; i < count; ++i) {
+        const PositionPlan& plan = plans[i];
+        if (!plan.store) continue;
+        for (int a = 0; a < plan.count; ++a) {
+            CDataBranch* branch = GetDataBranchByIndex(first + plan.firstTarget + a);
+            if (branch && branch->m_OwnerKey == folder->m_Key && branch->m_SensorIndex == plan.index &&
+                branch->m_Measurement == plan.measurements[a])
+                targets[plan.firstTarget + a] = branch;
+        }
+    }
+
+    Scratch& scratch = LocalScratch();
+    const size_t needed = static_cast<size_t>(targetCount) * rows;
+    if (scratch.x.size() < needed) {
+        scratch.x.resize(needed);
+        scratch.y.resize(needed);
+    }
+    if (scratch.work.size() < static_cast<size_t>(count) * rows) scratch.work.resize(static_cast<size_t>(count) * rows);
+    const bool manual = m_pSetupInfo->m_bManualX && m_pSetupInfo->m_RateCode == 0;
+    for (int r = 0; r < rows; ++r) {
+        const double* row = samples + static_cast<size_t>(r) * count;
+        for (int i = 0; i < count; ++i) {
+            const PositionPlan& plan = plans[i];
+            const double v = row[i];
+            scratch.work[static_cast<size_t>(i) * rows + r] = v;
+            const qint64 c = st->m_SampleCounter[i];
+            for (int a = 0; a < plan.count; ++a) {
+                short flag = 0;
+                const double y = m_DataConversion.ConvertDataSample(logger, i, plan.position, plan.index, v, static_cast<long>(c),
+                                                                    flag, static_cast<short>(plan.measurements[a]),
+                                                                    a + 1 == plan.count, false);
+                const int t = plan.firstTarget + a;
+                if (!plan.store || y == s_NoSample || !targets[t]) continue;
+                const size_t base = static_cast<size_t>(t) * rows;
+                double value = y;
+                if (y == s_RepeatLast) {
+                    if (pending[t] > 0) value = scratch.y[base + pending[t] - 1];
+                    else {
+                        const int n = targets[t]->GetYSize();
+                        value = n > 0 ? targets[t]->GetYSample(n - 1) : 0.0;
+                    }
+                }
+                scratch.x[base + pending[t]] = static_cast<double>(c + flag);
+                scratch.y[base + pending[t]] = value;
+                ++pending[t];
+            }
+            st->m_SampleCounter[i] = c + 1;
+        }
+        if (manual) StoreManualSample(logger);
+    }
+    for (int i = 0; i < count; ++i) m_WorkLists[i].AddRange(&scratch.work[static_cast<size_t>(i) * rows], rows);
+    for (int t = 0; t < targetCount; ++t)
+        if (targets[t] && pending[t] > 0)
+            targets[t]->AppendSamples(&scratch.x[static_cast<size_t>(t) * rows], &scratch.y[static_cast<size_t>(t) * rows], pending[t]);
+    RunOnlineFunctions();
+    return false;
+}
+
+void CDataManager::RunOnlineFunctions()
+{
+    if (m_pLogicManager) m_pLogicManager->CalculateOnLineFunctions();
+}
+
+void CDataManager::StoreManualSample(ILogger* logger)
+{
+    CDataBranch* branch = GetLastFolderDataBranch(s_ManualXIndex);
+    if (!branch) return;
+    CLoggerProtocolState* st = RunState(logger);
+    const QTime now = QTime::currentTime();
+    if (st->m_ManualSampleCounter == 0) {
+        branch->m_ManualStartTime = now;
+        branch->AddManualTime(0.0);
+    } else {
+        int ms = branch->m_ManualStartTime.isValid() ? branch->m_ManualStartTime.msecsTo(now) : 0;
+        // A run that goes past midnight keeps counting forward.
+        if (ms < 0) ms += 24 * 60 * 60 * 1000;
+        branch->AddManualTime(ms / 1000.0);
+    }
+    branch->AddSample(static_cast<double>(st->m_ManualSampleCounter), m_pSetupInfo->m_ManualXValue);
+    ++st->m_ManualSampleCounter;
+    CKorvantaSignals* hub = m_pLogicManager ? m_pLogicManager->GetSignals() : nullptr;
+    if (hub) hub->SingalUserAskXValue();
+}
+
+void CDataManager::StoreDataSample(ILogger* logger, double y, int branchPosition, int position, int flag)
+{
+    if (!logger || GetNumDataBranches() == 0 || position < 0 || position >= NumPacketPositions) return;
+    CDataBranch* branch = GetDataBranchByIndex(branchPosition);
+    if (!branch) return;
+    const double x = static_cast<double>(RunState(logger)->m_SampleCounter[position] + flag);
+    if (y == s_RepeatLast) {
+        const int n = branch->GetYSize();
+        branch->AddSample(x, n > 0 ? branch->GetYSample(n - 1) : 0.0);
+        return;
+    }
+    branch->AddSample(x, y);
+}
+
+void CDataManager::ConvertAndStoreLastOnlineSamples(ILogger* logger, int count, unsigned char* positions)
+{
+    if (!logger || !m_pSetupInfo) return;
+    count = std::min(std::max(count, 0), int(NumPacketPositions));
+    CLoggerProtocolState* st = RunState(logger);
+    CDataFolder* folder = GetLastDataFolder();
+    const QVector<int> keys = folder ? folder->GetBranchKeys() : QVector<int>();
+    for (int i = 0; i < count; ++i) {
+        const int p = positions ? positions[i] : i;
+        const CSesnorProperties* sensor = m_pSetupInfo->GetSelectedSensor(p);
+        if (!sensor || sensor->m_SensorIndex != 25) continue;
+        for (int j = 0; j < NumAverageMeasurements && j < sensor->GetNumMeasurements(); ++j) {
+            const CMeasurementSetup* setup = sensor->GetMeasurement(j);
+            if (!setup || !setup->m_bActive) continue;
+            st->m_MeasurementCounter[i][j] = st->m_SampleCounter[i];
+            CDataBranch* branch = nullptr;
+            for (int key : keys) {
+                CDataBranch* b = GetDataBranch(key);
+                if (b && b->m_SensorIndex == 25 && b->m_Channel == sensor->m_Channel && b->m_Measurement == j) {
+                    branch = b;
+                    break;
+                }
+            }
+            // Only what the averaging list still holds is converted: a counter that never
+            // catches up cannot hold the end of the run.
+            const int length = m_AverageLists[i][j].GetSize();
+            while (m_AverageCounters[i][j] < length) {
+                short flag = 0;
+                const double y = ConvertDataSample(logger, i, p, 25, 0.0, static_cast<long>(st->m_SampleCounter[i]), flag,
+                                                   static_cast<short>(j), false, false);
+                if (y != s_NoSample && branch) branch->AddSample(static_cast<double>(m_AverageXCounters[i][j]), y);
+                ++m_AverageCounters[i][j];
+                ++m_AverageXCounters[i][j];
+            }
+        }
+    }
+}

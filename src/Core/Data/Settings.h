@@ -1,0 +1,53 @@
+#pragma once
+// Per-channel memory of the last sensor seen and the measurements the user wants recorded,
+// kept in "KV4Settings.ini" in the user's configuration folder.
+#include <QColor>
+#include <QString>
+
+struct CMeasurementSettings
+{
+    bool m_Active = false;
+    QColor m_Color;   // not stored
+    QString m_Text1;  // not stored
+    QString m_Text2;  // not stored
+};
+
+struct CChannelSettings
+{
+    int m_SensorInfoIndex = 0;
+    CMeasurementSettings m_Measurements[20];
+};
+
+class CSettings
+{
+public:
+    static constexpr int s_NumOfChannels = 14;
+    static constexpr int s_NumOfMeasurements = 20;
+
+    // Builds the path and loads the file (a missing or unreadable file gives the defaults).
+    CSettings();
+
+    void Initialize();
+    void LoadSettings();
+    // Rewrites the whole file; false when it could not be written (the old file then stays).
+    bool SaveSettings();
+
+    void SetMeasurementActive(int channel, int measurement, bool active);
+    bool IsMeasurementActive(int channel, int measurement) const;
+    void SetSensorInfoIndex(int channel, int index);
+    int GetSensorInfoIndex(int channel) const;
+
+    void RestoreChannelDefaults(int channel);
+    void RestoreDefaults();
+    void ClearChannels();
+    void Createm_DefaultColorArray() {}
+    void SetGraphPropertyDefaults(bool, short) {}
+
+    const QString& GetFilePath() const { return m_FilePath; }
+
+    CChannelSettings m_Channels[s_NumOfChannels];
+
+private:
+    static bool ValidChannel(int channel) { return channel >= 0 && channel < s_NumOfChannels; }
+    QString m_FilePath;
+};

@@ -1,0 +1,86 @@
+#include "Core/Logic/CyclicBuffer.h"
+
+#include "Core/Logic/Diagnostics.h"
+
+#include <QMutexLocker>
+#include <cstring>
+
+CCyclicBuffer::CCyclicBuffer() : m_storage(new unsigned char[size_t(kRingSize) + size_t(kReadOutSize)]) {}
+
+CCyclicBuffer::~CCyclicBuffer() = default;
+
+qint64 CCyclicBuffer::availableLocked() const
+{
+    const qint64 diff = m_writeIndex - m_readIndex;
+    return diff >= 0 ? diff : diff + kRingSize;
+}
+
+qint64 CCyclicBuffer::AvailableBytes() const
+{
+    QMutexLocker lock(&m_lock);
+    return availableLocked();
+}
+
+int CCyclicBuffer::WriteCycliceBuffer(int count, const unsigned char* data)
+{
+    if (count < 1 || !data) return 0;
+    qint64 dropped = 0;
+    int stored = 0;
+    {
+        QMutexLocker lock(&m_lock);
+        const qint64 space = kCapacity - availableLocked();
+        stored = int(qMin<qint64>(count, space));
+        dropped = count - stored;
+        unsigned char* ring = m_storage.get();
+        const qint64 first = qMin<qint64>(stored, kRingSize - m_writeIndex);
+        std::memcpy(ring + m_writeIndex, data, size_t(first));
+        std::memcpy(ring, data + first, size_t(stored - first));
+        m_writeIndex = (m_writeIndex + stored) % kRingSize;
+        if (dropped > 0) m_droppedBytes.fetch_add(dropped);
+    }
+    if (dropped > 0) MyOutputDebugString(QStringLiteral("ring full: %1 bytes dropped").arg(dropped), DiagCyclic);
+    return stored;
+}
+
+bool CCyclicBuffer::SomethingInCycliceBufferFunction()
+{
+    QMutexLocker lock(&m_lock);
+    return availableLocked() >= m_expectedLength.load();
+}
+
+const unsigned char* CCyclicBuffer::ReadCycliceBuffer(int count, long& sum)
+{
+    sum = 0;
+    if (count < 0 || count > kMaxRead) return nullptr;
+    QMutexLocker lock(&m_lock);
+    unsigned char* out = m_storage.get() + kRingSize;
+    if (count == 0) return out;
+    if (availableLocked() < count) return nullptr;
+    const unsigned char* ring = m_storage.get();
+    const qint64 first = qMin<qint64>(count, kRingSize - m_readIndex);
+    std::memcpy(out, ring + m_readIndex, size_t(first));
+    std::memcpy(out + first, ring, size_t(count - first));
+    m_readIndex = (m_readIndex + count) % kRingSize;
+    unsigned long total = 0;
+    for (int i = 0; i < count; ++i) total += out[i];
+    sum = long(total);
+    return out;
+}
+
+bool CCyclicBuffer::MoveSerialBufferIndex(int count)
+{
+    if (count < 0) return false;
+    QMutexLocker lock(&m_lock);
+    if (availableLocked() < count) return false;
+    m_readIndex = (m_readIndex + count) % kRingSize;
+    return true;
+}
+
+void CCyclicBuffer::ClearCyclicCBuffer()
+{
+    QMutexLocker lock(&m_lock);
+    m_readIndex = 0;
+    m_writeIndex = 0;
+    m_expectedLength.store(1);
+    m_droppedBytes.store(0);
+}

@@ -1,0 +1,184 @@
+#include "app/shell/MainWindow.h"
+
+#include "app/shell/CustomRunButton.h"
+#include "app/shell/Prompter.h"
+#include "Core/Logic/LogicManager.h"
+#include "platform/KeepAwake.h"
+#include "setup/LogicQueries.h"
+#include "setup/SetupSettings.h"
+#include "setup/SetupWindow.h"
+
+#include <QBoxLayout>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimer>
+#include <QToolBar>
+
+MainWindow* p_MainWindow = nullptr;
+
+MainWindow::MainWindow(QWidget* parent)
+    : QAbstractScrollArea(parent), m_Languages(nullptr), m_WindowsManager(this), m_MenuBar(this)
+{
+    m_TitleText = tr("Pavix");
+    p_MainWindow = this;
+    m_WindowsManager.SetFrame(this);
+
+    m_pMainLayout = new QVBoxLayout(this);
+    m_pInnerWidget = new QWidget(this);
+    m_pInnerLayout = new QVBoxLayout(m_pInnerWidget);
+    m_pHeaderWidget = new QWidget(m_pInnerWidget);
+    m_pHeaderLayout = new QHBoxLayout(m_pHeaderWidget);
+
+    m_pBasicToolBar = new QToolBar(tr("Basic Tools"), this);
+    m_pWorkSpaceToolBar = new QToolBar(tr("Work Space"), this);
+    m_pAnalysisToolBar = new QToolBar(tr("Analysis"), this);
+    m_pRunButton = new CustomRunButton(this);
+    m_pRunButton->setObjectName(QStringLiteral("m_pRunButton"));
+    m_pTabWidget = new QTabWidget(this);
+    m_pExitAction = new QAction(tr("Exit"), this);
+
+    m_pUpdateTimer = new QTimer(this);
+    m_pModelessMsgBox = new QMessageBox(this);
+    m_pKeepAwakeTimer = new QTimer(this);
+    m_pModelessMsgBox->setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint);
+    m_pModelessMsgBox->setModal(false);
+
+    // The window manager and p_MainWindow exist before the logic manager, which reaches the
+    // hub and the setup record through this window.
+    m_pLogicManager = new CLogicManager(nullptr, this);
+    m_pLogicQueries.reset(new CLogicManagerQueries(m_pLogicManager));
+    m_pSetupSettings.reset(new CMemorySetupSettings);
+    m_pOwnKeepAwake.reset(new CLinuxKeepAwake);
+    m_pKeepAwake = m_pOwnKeepAwake.get();
+    m_WindowsManager.SetLogicQueries(m_pLogicQueries.get());
+    m_WindowsManager.SetLogicManagerObject(m_pLogicManager);
+    m_WindowsManager.SetSetupSettings(m_pSetupSettings.get());
+
+    setWindowState(Qt::WindowMaximized);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_RunMode = 0;
+    setMinimumSize(500, 500);
+}
+
+MainWindow::~MainWindow()
+{
+    // Exit deletes the logic manager; a window closed any other way (tests) does it here,
+    // while the hub and the setup record it points at still exist.
+    delete m_pLogicManager;
+    m_pLogicManager = nullptr;
+    m_WindowsManager.SetLogicQueries(nullptr);
+    if (p_MainWindow == this)
+        p_MainWindow = nullptr;
+}
+
+CKorvantaSignals* MainWindow::GetSignals()
+{
+    return m_WindowsManager.GetSignals();
+}
+
+CSetupInfo* MainWindow::GetSetupInfo()
+{
+    return m_WindowsManager.GetSetupWindow() ? m_WindowsManager.GetSetupWindow()->getSetupInfo() : nullptr;
+}
+
+void MainWindow::init()
+{
+    m_pLogicManager->m_SensorInfo.LoadSensorInfo();
+    initButtons();
+    initLayouts();
+    m_WindowsManager.init();
+    m_Languages.init();
+    CreateActions();
+    AddWidgetsToLayouts();
+    initMenus();
+    initTabs();
+    // Logger detection starts here once the logic manager owns the logger managers.
+}
+
+void MainWindow::initButtons()
+{
+    m_pRunButton->init();
+    m_pRunButton->AddManualButton();
+    m_pRunButton->ShowManualButton(false);
+
+    m_pExperimentModeButton = new QPushButton(this);
+    m_pExperimentModeButton->setStyleSheet(QStringLiteral(
+        "QPushButton  {                           background-image: url(://images/RunModes/settings_normal.png);"
+        "                           border: 0px;                           background-repeat: none;"
+        "                   }                   QPushButton:pressed {"
+        "                            background-image: url(://images/RunModes/settings_press.png);"
+        "                            background-repeat: none;                   }"
+        "                   QPushButton:hover {"
+        "                           background-image: url(://images/RunModes/settings_rollover.png);"
+        "                            background-repeat: none;                    }"
+        "                   QPushButton:disabled   {"
+        "                           background-image: url(://images/RunModes/settings_disable.png);"
+        "                            background-repeat: none;                   }"));
+    m_pExperimentModeButton->setToolTip(tr("Experiment Mode"));
+    m_pExperimentModeButton->setFixedSize(32, 32);
+    m_pExperimentModeButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+}
+
+void MainWindow::initLayouts()
+{
+    m_pMainLayout->setContentsMargins(0, 0, 0, 0);
+    m_pInnerLayout->setMenuBar(&m_MenuBar);
+    m_pInnerLayout->setSpacing(0);
+    m_pInnerLayout->setContentsMargins(0, 0, 0, 0);
+    m_pInnerWidget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_pHeaderWidget->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    m_pHeaderWidget->setStyleSheet(QStringLiteral(
+        "background-color: qlineargradient(spread:pad, x1:0.99435, y1:0.534, x2:1, y2:0, stop:0 rgba(246, 246, "
+        "246, 255), stop:0.363636 rgba(195, 195, 195, 255));"));
+    m_pHeaderLayout->setContentsMargins(0, 0, 0, 0);
+}
+
+void MainWindow::AddWidgetsToLayouts()
+{
+    m_pMainLayout->addWidget(m_pInnerWidget);
+    m_pInnerLayout->insertWidget(0, m_pHeaderWidget);
+    m_pInnerLayout->insertWidget(1, &m_WindowsManager);
+    m_pHeaderLayout->insertWidget(0, m_pRunButton);
+    m_pHeaderLayout->insertSpacing(1, 5);
+    m_pHeaderLayout->insertWidget(2, m_pExperimentModeButton);
+    m_pHeaderLayout->insertWidget(3, m_pTabWidget);
+}
+
+void MainWindow::initTabs()
+{
+    initToolBars();
+    const QString barStyle = QStringLiteral(
+        "QToolBar {background-color: qlineargradient(spread:pad, x1:0.99435, y1:0.534, x2:1, y2:0, "
+        "stop:0.505682 rgba(246, 246, 246, 255), stop:1 rgba(215, 215, 215, 255));}");
+    for (QToolBar* bar : {m_pBasicToolBar, m_pWorkSpaceToolBar, m_pAnalysisToolBar})
+        bar->setStyleSheet(barStyle);
+    m_pTabWidget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    m_pTabWidget->setDocumentMode(true);
+    m_pTabWidget->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { height: 20px; width: 150px; background-color: rgb(141,141,141); color: white}QTabBar "
+        "{background-color: rgb(190,190,190)}QTabBar::tab:selected {background-color: rgb(238,238,238); color: "
+        "black} "));
+    m_pTabWidget->addTab(m_pBasicToolBar, tr("Basic Tools"));
+    m_pTabWidget->addTab(m_pWorkSpaceToolBar, tr("Work Space"));
+    m_pTabWidget->addTab(m_pAnalysisToolBar, tr("Analysis"));
+}
+
+void MainWindow::initToolBars()
+{
+    const QList<QPair<QToolBar*, QList<MultiAction*>*>> bars = {{m_pBasicToolBar, &m_BasicToolsList},
+                                                                 {m_pWorkSpaceToolBar, &m_WorkSpaceList},
+                                                                 {m_pAnalysisToolBar, &m_AnalysisList}};
+    for (const auto& bar : bars) {
+        for (MultiAction* action : *bar.second) {
+            bar.first->addAction(action);
+            if (QWidget* button = bar.first->widgetForAction(action)) {
+                action->setAssociatedWidget(button);
+                button->installEventFilter(action);
+            }
+        }
+    }
+}

@@ -1,0 +1,124 @@
+#pragma once
+// The program's one top-level window: menu bar, a header strip with the Run button, the
+// experiment-mode button and the ribbon, and the window manager's document area below. It
+// creates the logic manager and is what the core reaches the windows through.
+#include "app/shell/MultiAction.h"
+#include "app/shell/MultiLanguage.h"
+#include "app/shell/ShellFrame.h"
+#include "app/shell/WindowsManager.h"
+#include "Core/Logic/LogicContext.h"
+
+#include <QAbstractScrollArea>
+#include <QList>
+#include <QMenuBar>
+#include <memory>
+
+class CLogicManager;
+class CLogicManagerQueries;
+class CustomRunButton;
+class IKeepAwake;
+class ISetupSettings;
+class QHBoxLayout;
+class QMessageBox;
+class QPushButton;
+class QTabWidget;
+class QTimer;
+class QToolBar;
+class QVBoxLayout;
+struct RibbonActionSpec;
+
+class MainWindow : public QAbstractScrollArea, public ILogicContext, public IShellFrame
+{
+    Q_OBJECT
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    void init();
+
+    // ILogicContext
+    CKorvantaSignals* GetSignals() override;
+    CSetupInfo* GetSetupInfo() override;
+    int GetCurrentRunMode() override { return m_RunMode; }
+    // IShellFrame
+    CustomRunButton* GetRunButton() override { return m_pRunButton; }
+    int GetCurrentRunMode() const override { return m_RunMode; }
+    void HideModallesMsgBox() override;
+
+    void SetCurrentRunMode(int mode);
+    // Replaces the keep-awake service (tests count its calls).
+    void SetKeepAwake(IKeepAwake* keepAwake) { m_pKeepAwake = keepAwake; }
+
+    CWindowsManager* windowsManager() { return &m_WindowsManager; }
+    MultiLanguage* languages() { return &m_Languages; }
+    CLogicManager* logicManager() const { return m_pLogicManager; }
+    QPushButton* experimentModeButton() const { return m_pExperimentModeButton; }
+    QTabWidget* tabs() const { return m_pTabWidget; }
+    QMessageBox* modelessMessageBox() const { return m_pModelessMsgBox; }
+    const QString& applicationTitle() const { return m_TitleText; }
+    QTimer* updateTimer() const { return m_pUpdateTimer; }
+    QTimer* keepAwakeTimer() const { return m_pKeepAwakeTimer; }
+    // The first action of the ribbon or the menus that carries the key; null when none.
+    MultiAction* findAction(MultiActionKeyType key) const;
+
+public slots:
+    void showModelessMessage(QString title, QString text, bool withBtn = true);
+
+private slots:
+    void onExit(QCloseEvent* event = nullptr);
+    void updateActions();
+    void OnPreventSleepTimer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void initButtons();
+    void initLayouts();
+    void CreateActions();
+    void AddWidgetsToLayouts();
+    void initMenus();
+    void initTabs();
+    void initToolBars();
+    MultiAction* makeRibbonAction(const RibbonActionSpec& spec);
+    MultiAction* makeMenuAction(const char* text, MultiActionKeyType key, QList<MultiAction*>& list);
+    bool runAllowed() const;
+    void shutDown();
+
+    CLogicManager* m_pLogicManager = nullptr;
+    MultiLanguage m_Languages;
+    CWindowsManager m_WindowsManager;
+    CustomRunButton* m_pRunButton = nullptr;
+    QString m_TitleText;
+    QPushButton* m_pExperimentModeButton = nullptr;
+    int m_RunMode = 0;
+    QMessageBox* m_pModelessMsgBox = nullptr;
+    QVBoxLayout* m_pMainLayout = nullptr;
+    QWidget* m_pInnerWidget = nullptr;
+    QVBoxLayout* m_pInnerLayout = nullptr;
+    QWidget* m_pHeaderWidget = nullptr;
+    QHBoxLayout* m_pHeaderLayout = nullptr;
+    QMenuBar m_MenuBar;
+    QTabWidget* m_pTabWidget = nullptr;
+    QToolBar* m_pBasicToolBar = nullptr;
+    QToolBar* m_pWorkSpaceToolBar = nullptr;
+    QToolBar* m_pAnalysisToolBar = nullptr;
+    QTimer* m_pUpdateTimer = nullptr;
+    QTimer* m_pKeepAwakeTimer = nullptr;
+    QAction* m_pExitAction = nullptr;
+    MultiAction* m_pHelpAction = nullptr;
+    QList<MultiAction*> m_BasicToolsList;
+    QList<MultiAction*> m_WorkSpaceList;
+    QList<MultiAction*> m_AnalysisList;
+    QList<MultiAction*> m_FileMenuList;
+    QList<MultiAction*> m_EditMenuList;
+    QList<MultiAction*> m_LoggerMenuList;
+    QList<MultiAction*> m_OnlineServiceList;
+    std::unique_ptr<CLogicManagerQueries> m_pLogicQueries;
+    std::unique_ptr<ISetupSettings> m_pSetupSettings;
+    std::unique_ptr<IKeepAwake> m_pOwnKeepAwake;
+    IKeepAwake* m_pKeepAwake = nullptr;
+    bool m_bShutDown = false;
+};
+
+extern MainWindow* p_MainWindow;

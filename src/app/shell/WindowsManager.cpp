@@ -1,0 +1,291 @@
+#include "app/shell/WindowsManager.h"
+
+#include "app/shell/CustomRunButton.h"
+#include "app/shell/KorvantaWindow.h"
+#include "app/shell/Prompter.h"
+#include "app/shell/ShellFrame.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "setup/SetupWindow.h"
+
+#include <QEventLoop>
+#include <QMdiSubWindow>
+#include <QProgressDialog>
+#include <QTimer>
+#include <QVariant>
+
+#include <algorithm>
+
+namespace {
+const char* const s_KindProperty = "korvantaWindowKind";
+}
+
+CWindowsManager::CWindowsManager(QWidget* parent) : QMdiArea(parent)
+{
+    m_pSetupWindow = new CSetupWindow(this);
+    m_pSignals = new CKorvantaSignals(nullptr);
+    m_pLoggerProtectionTimer = new QTimer(this);
+    m_pLoggerProtectionTimer->setObjectName(QStringLiteral("m_pLoggerProtectionTimer"));
+    connect(m_pSignals, &CKorvantaSignals::HasNewDataToSave, this, &CWindowsManager::onHasNewDataToSave);
+}
+
+CWindowsManager::~CWindowsManager()
+{
+    // The setup controller and the child windows go with the area; they may still hear the
+    // hub while they go, so it is deleted last.
+    delete m_pSetupWindow;
+    m_pSetupWindow = nullptr;
+    delete m_pSignals;
+    m_pSignals = nullptr;
+}
+
+void CWindowsManager::init()
+{
+    // Graph, history and the other data windows join the area as their own parts arrive.
+    setBackground(QBrush(QColor(96, 96, 96, 255)));
+    if (m_pSetupWindow->m_bSetupShown) {
+        m_pSetupWindow->initWindow();
+        m_pSetupWindow->show();
+    } else {
+        m_pSetupWindow->hide();
+    }
+    m_pSetupWindow->disableSetup(false);
+    m_bLoggerDetected = false;
+    if (CustomRunButton* b = runButton())
+        b->setEnabled(false);
+    connectHub();
+
+    m_pProgressDialog = new QProgressDialog(this);
+    m_pProgressDialog->setLabelText(tr("Downloading...", "Download"));
+    m_pProgressDialog->setCancelButton(nullptr);
+    m_pProgressDialog->setRange(0, 0);
+    m_pProgressDialog->setFixedHeight(100);
+    m_pProgressDialog->setFixedWidth(600);
+    m_pProgressDialog->setModal(false);
+    m_pProgressDialog->setWindowModality(Qt::WindowModal);
+    // A progress dialog shows itself after its minimum duration unless told otherwise.
+    m_pProgressDialog->reset();
+    m_pProgressDialog->hide();
+
+    QTimer::singleShot(20, this, &CWindowsManager::InitWindowsArrangement);
+}
+
+void CWindowsManager::connectHub()
+{
+    CKorvantaSignals* hub = m_pSignals;
+    connect(hub, &CKorvantaSignals::LoggerEndDtetection, this, &CWindowsManager::loggerDetected);
+    connect(hub, &CKorvantaSignals::LoggerDisconnected, this, &CWindowsManager::loggerDisconnected);
+    connect(hub, &CKorvantaSignals::LoggerExperimentEnd, this, &CWindowsManager::loggerFinishedRunning);
+    connect(hub, &CKorvantaSignals::LoggerStartedRun, this, &CWindowsManager::loggerStartedRunning);
+    connect(hub, &CKorvantaSignals::LoggerEnteredBootLoaderMode, this, &CWindowsManager::LoggerEnteredBootLoaderMode);
+    connect(hub, &CKorvantaSignals::LoggerBootLoaderProgUpdate, this, &CWindowsManager::LoggerBootLoaderProgUpdate);
+    connect(hub, &CKorvantaSignals::LoggerBootLoaderFinshed, this, &CWindowsManager::LoggerBootLoaderFinshed);
+    connect(m_pLoggerProtectionTimer, &QTimer::timeout, this, &CWindowsManager::OnRun);
+    QObject* frame = dynamic_cast<QObject*>(m_pFrame);
+    if (frame && frame->metaObject()->indexOfSlot("showModelessMessage(QString,QString,bool)") >= 0)
+        connect(hub, SIGNAL(GuiModallessMsg(QString,QString,bool)), frame,
+                SLOT(showModelessMessage(QString,QString,bool)));
+    connect(hub, &CKorvantaSignals::LoggerDownloadStarted, this, &CWindowsManager::LoggerDownloadStarted);
+    connect(hub, &CKorvantaSignals::LoggerDownloadFinshed, this, &CWindowsManager::LoggerDownloadFinshed);
+    connect(hub, &CKorvantaSignals::UserStartedRun, this, &CWindowsManager::userStartedRun);
+    m_bHasDataToSave = false;
+    connect(hub, &CKorvantaSignals::VideoAnalysisStart, this, &CWindowsManager::VideoTrackingOn);
+    connect(hub, &CKorvantaSignals::VideoAnalysisStop, this, &CWindowsManager::VideoTrackingOff);
+    connect(hub, &CKorvantaSignals::UserAskXvalue, this, &CWindowsManager::OnUserAskXvalue);
+    connect(hub, &CKorvantaSignals::LoggerStatusArrived, this, &CWindowsManager::OnLoggerStatusArrived);
+}
+
+int CWindowsManager::GetCurrentRunMode() const
+{
+    return m_pFrame ? m_pFrame->GetCurrentRunMode() : 0;
+}
+
+CustomRunButton* CWindowsManager::runButton() const
+{
+    return m_pFrame ? m_pFrame->GetRunButton() : nullptr;
+}
+
+IPrompter* CWindowsManager::prompter() const
+{
+    return m_pPrompter ? m_pPrompter : ShellPrompter();
+}
+
+void CWindowsManager::SetRunButtonEnabled(bool enabled)
+{
+    if (CustomRunButton* b = runButton())
+        b->setEnabled(enabled);
+}
+
+void CWindowsManager::ShowRunManualButton(bool show)
+{
+    if (CustomRunButton* b = runButton())
+        b->ShowManualButton(show);
+}
+
+void CWindowsManager::resizeEvent(QResizeEvent* event)
+{
+    QMdiArea::resizeEvent(event);
+}
+
+void CWindowsManager::WaitHere(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(std::max(ms, 0), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// ---- window records ----
+
+void CWindowsManager::AddChildWindow(CKorvantaWindow* window, WindowKind kind)
+{
+    if (!window || kind < 0 || kind >= NumWindowKinds)
+        return;
+    window->setProperty(s_KindProperty, int(kind));
+    addSubWindow(window);
+    m_pLastMade[kind] = window;
+    if (kind == GraphKind)
+        m_pCurrent[kind] = window;
+}
+
+CKorvantaWindow* CWindowsManager::GetLastMade(WindowKind kind) const
+{
+    return (kind >= 0 && kind < NumWindowKinds) ? m_pLastMade[kind].data() : nullptr;
+}
+
+CKorvantaWindow* CWindowsManager::GetCurrent(WindowKind kind) const
+{
+    return (kind >= 0 && kind < NumWindowKinds) ? m_pCurrent[kind].data() : nullptr;
+}
+
+CKorvantaWindow* CWindowsManager::GetLastOfKind(WindowKind kind, const CKorvantaWindow* except) const
+{
+    const QList<QMdiSubWindow*> windows = subWindowList(QMdiArea::CreationOrder);
+    for (int i = windows.size() - 1; i >= 0; --i) {
+        auto* w = qobject_cast<CKorvantaWindow*>(windows.at(i));
+        if (w && w != except && w->property(s_KindProperty).isValid()
+            && w->property(s_KindProperty).toInt() == int(kind))
+            return w;
+    }
+    return nullptr;
+}
+
+void CWindowsManager::SetLastActive(WindowKind kind, CKorvantaWindow* closing)
+{
+    if (kind >= 0 && kind < NumWindowKinds)
+        m_pCurrent[kind] = GetLastOfKind(kind, closing);
+}
+
+// ---- arrangement ----
+
+CWindowsManager::Arrangement CWindowsManager::InitialArrangement(int w, int h)
+{
+    Arrangement a;
+    const double third = h / 3.0;
+    const int twoThirds = int(third + third);
+    a.setup = QRect(0, 0, s_SideWidth, twoThirds);
+    a.history = QRect(0, twoThirds, s_SideWidth, int(third));
+    // A narrow area must not give the graph a negative width.
+    a.graph = QRect(s_SideWidth, 0, std::max(w - s_SideWidth, CKorvantaWindow::s_MinWindowSize), h);
+    return a;
+}
+
+CWindowsManager::Arrangement CWindowsManager::UpdatedArrangement(int w, int h, bool setupVisible,
+                                                                 bool historyVisible, QRect graph)
+{
+    Arrangement a;
+    const int t = h / 3;
+    if (!setupVisible && historyVisible) {
+        a.history = QRect(0, 0, s_SideWidth, h);
+    } else if (setupVisible && historyVisible) {
+        a.setup = QRect(0, 0, s_SideWidth, 2 * t);
+        a.history = QRect(0, 2 * t, s_SideWidth, t);
+    } else if (setupVisible) {
+        a.setup = QRect(0, 0, s_SideWidth, h);
+    }
+    if (graph.isNull())
+        return a;
+    if (!setupVisible && !historyVisible)
+        a.graph = QRect(0, 0, w, h);
+    else if (graph.x() >= s_SideWidth)
+        a.graph = graph;
+    else
+        a.graph = QRect(s_SideWidth, graph.y(), std::max(graph.width() - s_SideWidth, CKorvantaWindow::s_MinWindowSize),
+                        graph.height());
+    return a;
+}
+
+void CWindowsManager::InitWindowsArrangement()
+{
+    const Arrangement a = InitialArrangement(width(), height());
+    if (QWidget* setup = m_pSetupWindow->currentWindow()) {
+        setup->resize(a.setup.size());
+        setup->move(a.setup.topLeft());
+    }
+    m_pSetupWindow->displaySetupWindow(0);
+    if (CKorvantaWindow* graph = GetCurrent(GraphKind)) {
+        graph->move(a.graph.topLeft());
+        graph->resize(a.graph.size());
+    }
+}
+
+void CWindowsManager::UpdateWindowsArrangement()
+{
+    QWidget* setup = m_pSetupWindow->currentWindow();
+    const bool setupVisible = setup && setup->isVisible();
+    CKorvantaWindow* graph = GetCurrent(GraphKind);
+    const Arrangement a = UpdatedArrangement(width(), height(), setupVisible, false,
+                                             graph ? graph->geometry() : QRect());
+    if (setup && setupVisible)
+        setup->setGeometry(a.setup);
+    if (graph && !a.graph.isNull())
+        graph->setGeometry(a.graph);
+}
+
+void CWindowsManager::ShowSetupWindow(bool show)
+{
+    m_pSetupWindow->m_bSetupShown = show;
+    if (show) {
+        m_pSetupWindow->initWindow();
+        m_pSetupWindow->show();
+    } else {
+        m_pSetupWindow->hide();
+    }
+}
+
+void CWindowsManager::onOpenSetupWindow(bool toggled)
+{
+    ShowSetupWindow(toggled);
+    UpdateWindowsArrangement();
+}
+
+// ---- downloads and firmware ----
+
+void CWindowsManager::LoggerEnteredBootLoaderMode()
+{
+    m_pSetupWindow->stopTimers(true);
+}
+
+void CWindowsManager::LoggerBootLoaderProgUpdate(int percentage, QString text)
+{
+    if (!m_pProgressDialog)
+        return;
+    m_pProgressDialog->setRange(0, 100);
+    m_pProgressDialog->setLabelText(text);
+    m_pProgressDialog->setValue(std::clamp(percentage, 0, 100));
+    m_pProgressDialog->show();
+    if (percentage >= 100)
+        m_pProgressDialog->hide();
+}
+
+void CWindowsManager::LoggerDownloadStarted()
+{
+    m_pSetupWindow->stopTimers(true);
+    if (m_pProgressDialog)
+        m_pProgressDialog->show();
+}
+
+void CWindowsManager::LoggerDownloadFinshed(bool)
+{
+    if (m_pProgressDialog)
+        m_pProgressDialog->hide();
+    m_pSetupWindow->stopTimers(false);
+}

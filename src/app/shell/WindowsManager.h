@@ -1,0 +1,159 @@
+#pragma once
+// The multiple-document area of the main window: hosts every child window, keeps the record of
+// the current window of each kind the commands act on, lays out the setup and history windows
+// beside the graph, owns the signal hub, and runs the run-control state machine.
+#include "app/shell/ChildWindowHost.h"
+#include "setup/SetupHost.h"
+
+#include <QMdiArea>
+#include <QPointer>
+#include <QRect>
+
+class CKorvantaSignals;
+class CKorvantaWindow;
+class CSetupWindow;
+class CustomRunButton;
+class ILogicQueries;
+class IPrompter;
+class IShellFrame;
+class ISetupSettings;
+class QProgressDialog;
+class QTimer;
+
+class CWindowsManager : public QMdiArea, public IChildWindowHost, public ISetupHost
+{
+    Q_OBJECT
+public:
+    // The kinds of child window whose last-made and current window are recorded.
+    enum WindowKind { GraphKind = 0, TableKind, MetersKind, CalculatorKind, NotesKind, VideoKind, NumWindowKinds };
+
+    static constexpr int s_SideWidth = 380;
+    static constexpr int s_StartWatchdogMs = 7000;
+    static constexpr int s_FinishingMs = 500;
+
+    explicit CWindowsManager(QWidget* parent);
+    ~CWindowsManager() override;
+
+    // The pieces the main window hands over before init (the logic layer and the frame may be
+    // fakes in tests).
+    void SetFrame(IShellFrame* frame) { m_pFrame = frame; }
+    void SetLogicQueries(ILogicQueries* logic) { m_pLogic = logic; }
+    void SetLogicManagerObject(QObject* logic) { m_pLogicObject = logic; }
+    void SetSetupSettings(ISetupSettings* settings) { m_pSettings = settings; }
+    void SetPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
+    // The start watchdog's interval; tests shorten it.
+    void SetStartWatchdogInterval(int ms) { m_StartWatchdogMs = ms; }
+
+    void init();
+
+    // IChildWindowHost
+    bool AlignToGrid() const override { return m_bAlignToGrid; }
+    CKorvantaSignals* GetSignals() const override { return m_pSignals; }
+    // ISetupHost
+    ILogicQueries* GetLogicQueries() const override { return m_pLogic; }
+    ISetupSettings* GetSetupSettings() const override { return m_pSettings; }
+    QObject* GetLogicManagerObject() const override { return m_pLogicObject; }
+    bool IsLoggerDetected() const override { return m_bLoggerDetected; }
+    int GetCurrentRunMode() const override;
+    void SetRunButtonEnabled(bool enabled) override;
+    void ShowRunManualButton(bool show) override;
+
+    CSetupWindow* GetSetupWindow() const { return m_pSetupWindow; }
+    QTimer* protectionTimer() const { return m_pLoggerProtectionTimer; }
+    QProgressDialog* progressDialog() const { return m_pProgressDialog; }
+    bool hasDataToSave() const { return m_bHasDataToSave; }
+    bool isRunInProgress() const { return m_bRunInProgress; }
+    bool isConnectedViaBluetooth() const { return m_bConnectedViaBluetooth; }
+    bool isVideoTracking() const { return m_bVideoTracking; }
+    double connectedLoggerType() const { return m_ConnectedLoggerType; }
+
+    // Window records. A window of a kind is added as a sub-window and remembered; the records
+    // are guarded, so a closed and deleted window reads as none.
+    void AddChildWindow(CKorvantaWindow* window, WindowKind kind);
+    CKorvantaWindow* GetLastMade(WindowKind kind) const;
+    CKorvantaWindow* GetCurrent(WindowKind kind) const;
+    CKorvantaWindow* GetLastOfKind(WindowKind kind, const CKorvantaWindow* except = nullptr) const;
+    // Called by a window of that kind when it closes.
+    void SetLastActive(WindowKind kind, CKorvantaWindow* closing);
+
+    // The arrangement of the setup, history and graph windows for an area of w x h.
+    struct Arrangement
+    {
+        QRect setup;
+        QRect history;
+        QRect graph;
+    };
+    static Arrangement InitialArrangement(int w, int h);
+    // graph is the current graph window's geometry (ignored when null).
+    static Arrangement UpdatedArrangement(int w, int h, bool setupVisible, bool historyVisible, QRect graph);
+
+    void WaitHere(int ms);
+
+signals:
+    void runBtns_play();
+    void runBtns_delayPlay(int);
+    void runBtns_stop();
+
+public slots:
+    // Run control.
+    void OnRun();
+    void OnManual();
+    void TriggerDelayTimout();
+    void loggerStartedRunning();
+    void loggerFinishedRunning();
+    void loggerDetected(bool detected);
+    void loggerDisconnected();
+    void userStartedRun();
+    void OnUserAskXvalue();
+
+    void InitWindowsArrangement();
+    void UpdateWindowsArrangement();
+    void ShowSetupWindow(bool show);
+    void onOpenSetupWindow(bool toggled);
+    void onAlign2Grid(bool toggled) { m_bAlignToGrid = toggled; }
+    void VideoTrackingOn(int) { m_bVideoTracking = true; }
+    void VideoTrackingOff() { m_bVideoTracking = false; }
+    void onHasNewDataToSave() { m_bHasDataToSave = true; }
+    void LoggerEnteredBootLoaderMode();
+    void LoggerBootLoaderProgUpdate(int percentage, QString text);
+    void LoggerBootLoaderFinshed(int) {}
+    void LoggerDownloadStarted();
+    void LoggerDownloadFinshed(bool);
+    void OnLoggerStatusArrived(int) {}
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    CustomRunButton* runButton() const;
+    IPrompter* prompter() const;
+    void requestRun();
+    void startWatchdog(int ms);
+    void failedToStart();
+    void cancelUnconfirmedStart();
+    void stopSent();
+    void connectHub();
+
+    CSetupWindow* m_pSetupWindow = nullptr;
+    QPointer<CKorvantaWindow> m_pLastMade[NumWindowKinds];
+    QPointer<CKorvantaWindow> m_pCurrent[NumWindowKinds];
+    IShellFrame* m_pFrame = nullptr;
+    CKorvantaSignals* m_pSignals = nullptr;
+    QProgressDialog* m_pProgressDialog = nullptr;
+    bool m_bAlignToGrid = true;
+    bool m_bLoggerDetected = false;
+    bool m_bRunInProgress = false;
+    bool m_bConnectedViaBluetooth = false;
+    bool m_bVideoTracking = false;
+    double m_ConnectedLoggerType = 0.0;
+    bool m_bHasDataToSave = false;
+    // Set while a requested start has not been confirmed and a press of the Run button is to
+    // cancel it (after a trigger delay, or once the watchdog gave up on an event-timing start).
+    bool m_bPressCancelsStart = false;
+    QTimer* m_pLoggerProtectionTimer = nullptr;
+    int m_StartWatchdogMs = s_StartWatchdogMs;
+    ILogicQueries* m_pLogic = nullptr;
+    QObject* m_pLogicObject = nullptr;
+    ISetupSettings* m_pSettings = nullptr;
+    IPrompter* m_pPrompter = nullptr;
+};

@@ -1,0 +1,274 @@
+// Run control: the state machine that turns presses of the Run button and the loggers' reports
+// into the start, the stop and the end of a run. The state lives in the Run button.
+#include "app/shell/WindowsManager.h"
+
+#include "app/shell/CustomRunButton.h"
+#include "app/shell/Prompter.h"
+#include "app/shell/ShellFrame.h"
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "setup/LogicQueries.h"
+#include "setup/SetupWindow.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+void CWindowsManager::startWatchdog(int ms)
+{
+    m_pLoggerProtectionTimer->setSingleShot(true);
+    m_pLoggerProtectionTimer->start(std::max(ms, 0));
+}
+
+void CWindowsManager::stopSent()
+{
+    if (m_pLogic)
+        m_pLogic->SendStopCmd();
+}
+
+void CWindowsManager::requestRun()
+{
+    CustomRunButton* b = runButton();
+    CSetupInfo* setup = m_pSetupWindow->getSetupInfo();
+    if (m_pLogic && !m_pLogic->IsLoggerAllowToRun())
+        return;
+    if (setup->xManualRunEnabled() && setup->m_bManualX && setup->m_RateCode == 0) {
+        double value = setup->m_ManualXValue;
+        if (!prompter()->askManualXValue(nullptr, setup->m_ManualXName, &value))
+            return;
+        setup->m_ManualXValue = value;
+    }
+    m_pSetupWindow->disableSetup(true);
+    m_pSetupWindow->stopTimers(true);
+    // The state and the watchdog are in place before the hub hears of the start, so a start
+    // report that follows at once finds the machine waiting for it.
+    b->setDisabled(true);
+    b->RunControlState = RunControl::StartSent;
+    m_bPressCancelsStart = false;
+    startWatchdog(m_StartWatchdogMs);
+    m_pSignals->SignalUserStartedRun();
+}
+
+void CWindowsManager::failedToStart()
+{
+    CustomRunButton* b = runButton();
+    m_pSetupWindow->enableSetup();
+    b->setDisabled(false);
+    b->Stop();
+    emit runBtns_stop();
+    b->RunControlState = RunControl::Idle;
+    m_bPressCancelsStart = false;
+    m_pSetupWindow->stopTimers(false);
+    m_pSignals->SignalLoggerDisconnected();
+    prompter()->warning(this, tr("Logger"), tr("Logger failed to start running. Please reconnect the logger."));
+}
+
+void CWindowsManager::cancelUnconfirmedStart()
+{
+    // The logger was asked to run but never said it did: tell it to stop in case it did, and
+    // give the user the idle button back.
+    CustomRunButton* b = runButton();
+    m_pLoggerProtectionTimer->stop();
+    m_bPressCancelsStart = false;
+    stopSent();
+    m_pSetupWindow->enableSetup();
+    b->setDisabled(false);
+    b->Stop();
+    emit runBtns_stop();
+    b->RunControlState = RunControl::Idle;
+    m_pSetupWindow->stopTimers(false);
+}
+
+void CWindowsManager::OnRun()
+{
+    CustomRunButton* b = runButton();
+    if (!b)
+        return;
+    const bool byWatchdog = sender() == m_pLoggerProtectionTimer;
+    CSetupInfo* setup = m_pSetupWindow->getSetupInfo();
+    switch (b->RunControlState) {
+    case RunControl::Idle:
+        if (byWatchdog)
+            return; // a stale expiry never starts a run
+        if (setup->m_TriggerType == 5) {
+            b->RunControlState = RunControl::WaitingTrigger;
+            b->DelayPlay(0);
+            emit runBtns_delayPlay(0);
+            m_pSetupWindow->disableSetup(true);
+            m_pSignals->SignalUserStopKeepAliveTimer();
+            m_pSetupWindow->triggerDelayTimer()->start(std::max(setup->m_TriggerLevel, 0));
+        } else if (setup->m_TriggerType == 1 || setup->m_TriggerType == 2) {
+            b->RunControlState = RunControl::WaitingTrigger;
+            b->DelayPlay(0);
+            emit runBtns_delayPlay(0);
+            m_pSetupWindow->disableSetup(true);
+            m_pSetupWindow->stopTimers(true);
+            m_pSignals->SignalUserStartedRun();
+        } else {
+            requestRun();
+        }
+        return;
+    case RunControl::StartSent:
+        if (!byWatchdog) {
+            if (m_bPressCancelsStart)
+                cancelUnconfirmedStart();
+            return;
+        }
+        if (GetCurrentRunMode() == 1) {
+            // An event-timing logger may wait long for its first gate: no failure, but the
+            // button comes back so a press can give up the start.
+            m_bPressCancelsStart = true;
+            b->setDisabled(false);
+            return;
+        }
+        failedToStart();
+        return;
+    case RunControl::StopSent:
+        if (!byWatchdog)
+            stopSent();
+        return;
+    case RunControl::LoggerStarted:
+        m_pLoggerProtectionTimer->stop();
+        m_bPressCancelsStart = false;
+        b->setDisabled(false);
+        b->Play();
+        emit runBtns_play();
+        b->RunControlState = RunControl::Running;
+        return;
+    case RunControl::Running:
+        if (byWatchdog)
+            return;
+        stopSent();
+        b->RunControlState = RunControl::StopSent;
+        return;
+    case RunControl::LoggerEnded:
+        b->setDisabled(true);
+        b->RunControlState = RunControl::Finishing;
+        startWatchdog(s_FinishingMs);
+        return;
+    case RunControl::Finishing:
+        m_pSetupWindow->enableSetup();
+        b->setDisabled(false);
+        b->Stop();
+        emit runBtns_stop();
+        b->RunControlState = RunControl::Idle;
+        m_pSetupWindow->stopTimers(false);
+        return;
+    case RunControl::WaitingTrigger:
+        if (byWatchdog)
+            return;
+        b->RunControlState = RunControl::StopSent;
+        if (setup->m_TriggerType == 5)
+            m_pSetupWindow->triggerDelayTimer()->stop();
+        stopSent();
+        return;
+    default:
+        return;
+    }
+}
+
+void CWindowsManager::OnManual()
+{
+    CustomRunButton* b = runButton();
+    if (!b)
+        return;
+    if (!b->isPlaying())
+        OnRun();
+    else if (m_pLogic)
+        m_pLogic->SendManualSampleCmd();
+}
+
+void CWindowsManager::TriggerDelayTimout()
+{
+    CustomRunButton* b = runButton();
+    // Only a delay still being waited for starts the run; detection or disconnection ended it.
+    if (!b || b->RunControlState != RunControl::WaitingTrigger)
+        return;
+    b->Play();
+    emit runBtns_play();
+    b->RunControlState = RunControl::StartSent;
+    // Unlike the original start path the button stays live here: a press gives the start up,
+    // and the watchdog catches a logger that never reports its start.
+    m_bPressCancelsStart = true;
+    startWatchdog(m_StartWatchdogMs);
+    m_pSignals->SignalUserStartedRun();
+}
+
+void CWindowsManager::loggerStartedRunning()
+{
+    CustomRunButton* b = runButton();
+    if (!b)
+        return;
+    b->RunControlState = RunControl::LoggerStarted;
+    OnRun();
+}
+
+void CWindowsManager::loggerFinishedRunning()
+{
+    m_bRunInProgress = false;
+    CustomRunButton* b = runButton();
+    if (b && m_pLogic && m_pLogic->IsLoggerConnected()) {
+        b->RunControlState = RunControl::LoggerEnded;
+        OnRun();
+    }
+}
+
+void CWindowsManager::loggerDetected(bool detected)
+{
+    m_bLoggerDetected = detected;
+    // Whatever was under way is over: no watchdog or delay may act on the new state.
+    m_pLoggerProtectionTimer->stop();
+    m_pSetupWindow->triggerDelayTimer()->stop();
+    m_bPressCancelsStart = false;
+    if (CustomRunButton* b = runButton()) {
+        b->RunControlState = RunControl::Idle;
+        b->Stop();
+    }
+    m_pSetupWindow->loggerConnected(detected);
+    if (!detected) {
+        m_ConnectedLoggerType = 0.0;
+        m_bConnectedViaBluetooth = false;
+        m_pSignals->SignalGuiModallessMsg(QString(), tr("Logger has not been detected"), true);
+        return;
+    }
+    m_ConnectedLoggerType = m_pLogic ? m_pLogic->GetConnectedLoggerType() : 0.0;
+    m_bConnectedViaBluetooth = m_pLogic && m_pLogic->IsConnectedViaBlueThooth();
+    if (m_pFrame)
+        m_pFrame->HideModallesMsgBox();
+}
+
+void CWindowsManager::loggerDisconnected()
+{
+    m_bLoggerDetected = false;
+    m_bRunInProgress = false;
+    m_bConnectedViaBluetooth = false;
+    m_ConnectedLoggerType = 0.0;
+    m_pLoggerProtectionTimer->stop();
+    m_pSetupWindow->triggerDelayTimer()->stop();
+    m_bPressCancelsStart = false;
+    if (CustomRunButton* b = runButton()) {
+        b->RunControlState = RunControl::Idle;
+        b->Stop();
+        b->setEnabled(false);
+    }
+    m_pSetupWindow->loggerConnected(false);
+    if (m_pLogic)
+        m_pLogic->ClearOnlineFunctions();
+}
+
+void CWindowsManager::userStartedRun()
+{
+    if (m_pFrame)
+        m_pFrame->HideModallesMsgBox();
+    m_bRunInProgress = true;
+}
+
+void CWindowsManager::OnUserAskXvalue()
+{
+    CSetupInfo* setup = m_pSetupWindow->getSetupInfo();
+    double value = setup->m_ManualXValue;
+    if (prompter()->askManualXValue(nullptr, setup->m_ManualXName, &value))
+        setup->m_ManualXValue = value;
+    else
+        stopSent();
+}

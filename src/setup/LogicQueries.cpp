@@ -1,0 +1,90 @@
+#include "setup/LogicQueries.h"
+
+#include "Core/Logic/ILogger.h"
+#include "Core/Logic/LogicManager.h"
+
+CSensorInfo* CLogicManagerQueries::GetSensorCatalogue()
+{
+    return m_pManager ? &m_pManager->m_SensorInfo : nullptr;
+}
+
+ILogger* CLogicManagerQueries::GetActiveLogger()
+{
+    if (!m_pManager || !m_pManager->m_pLoggers[0])
+        return nullptr;
+    for (ILogger* logger : m_pManager->m_pLoggers)
+        if (logger && logger->IsConnected())
+            return logger;
+    return nullptr;
+}
+
+ILogger* CLogicManagerQueries::GetCurrentLogger()
+{
+    return m_pManager ? m_pManager->m_pDetectedLogger : nullptr;
+}
+
+bool CLogicManagerQueries::IsLoggerConnected()
+{
+    if (!m_pManager)
+        return false;
+    for (ILogger* logger : m_pManager->m_pLoggers)
+        if (logger && logger->IsConnected())
+            return true;
+    return false;
+}
+
+double CLogicManagerQueries::GetConnectedLoggerType()
+{
+    if (!m_pManager)
+        return 0.0;
+    for (ILogger* logger : m_pManager->m_pLoggers)
+        if (logger && logger->IsConnected())
+            return logger->GetType();
+    return 0.0;
+}
+
+double CLogicManagerQueries::GetDetectedLoggerType()
+{
+    ILogger* logger = GetCurrentLogger();
+    return logger ? logger->GetType() : 0.0;
+}
+
+bool CLogicManagerQueries::IsConnectedViaBlueThooth()
+{
+    // The Bluetooth link is known only to the Pelorin manager, which reports it through the
+    // logic manager once that exists; a USB link is the safe answer meanwhile.
+    return false;
+}
+
+bool CLogicManagerQueries::IsLoggerAllowToRun()
+{
+    return true;
+}
+
+ExperimentInterval CLogicManagerQueries::GetExperimentInterval(short rate, short activeSensors, short loggerType)
+{
+    if (!m_pManager)
+        return ExperimentInterval();
+    for (ILogger* logger : m_pManager->m_pLoggers)
+        if (logger && short(logger->GetType()) == loggerType)
+            return logger->GetExperimentInterval(rate, activeSensors);
+    return ExperimentInterval();
+}
+
+void CLogicManagerQueries::ClearOnlineFunctions()
+{
+    if (m_pManager)
+        m_pManager->m_NumOnLineFunctions = 0;
+}
+
+void CLogicManagerQueries::SendStopCmd()
+{
+    if (m_pManager)
+        m_pManager->SendStopCmd(m_pManager->m_pDetectedLogger, true);
+}
+
+void CLogicManagerQueries::SendManualSampleCmd()
+{
+    if (m_pManager)
+        m_pManager->SendManualSampleCmd(m_pManager->m_pDetectedLogger, true);
+}

@@ -1,0 +1,52 @@
+#pragma once
+// The questions the setup and the shell ask of the logic layer, and the few commands they send
+// through it. The real implementation answers from the logic manager; tests use it over fake
+// loggers or replace it.
+#include "Core/Logic/ExperimentInterval.h"
+
+class CSensorInfo;
+class ILogger;
+class CLogicManager;
+
+class ILogicQueries
+{
+public:
+    virtual ~ILogicQueries() = default;
+    virtual CSensorInfo* GetSensorCatalogue() = 0;
+    // The first slot whose logger reports a connection; null when none.
+    virtual ILogger* GetActiveLogger() = 0;
+    // The logger that stop, manual-sample and download commands go to.
+    virtual ILogger* GetCurrentLogger() = 0;
+    virtual bool IsLoggerConnected() = 0;
+    virtual double GetConnectedLoggerType() = 0;
+    virtual double GetDetectedLoggerType() = 0;
+    virtual bool IsConnectedViaBlueThooth() = 0;
+    virtual bool IsLoggerAllowToRun() = 0;
+    virtual ExperimentInterval GetExperimentInterval(short rate, short activeSensors, short loggerType) = 0;
+    virtual void ClearOnlineFunctions() = 0;
+    virtual void SendStopCmd() = 0;
+    virtual void SendManualSampleCmd() = 0;
+};
+
+// Answers from the logic manager's logger slots.
+class CLogicManagerQueries : public ILogicQueries
+{
+public:
+    explicit CLogicManagerQueries(CLogicManager* manager) : m_pManager(manager) {}
+
+    CSensorInfo* GetSensorCatalogue() override;
+    ILogger* GetActiveLogger() override;
+    ILogger* GetCurrentLogger() override;
+    bool IsLoggerConnected() override;
+    double GetConnectedLoggerType() override;
+    double GetDetectedLoggerType() override;
+    bool IsConnectedViaBlueThooth() override;
+    bool IsLoggerAllowToRun() override;
+    ExperimentInterval GetExperimentInterval(short rate, short activeSensors, short loggerType) override;
+    void ClearOnlineFunctions() override;
+    void SendStopCmd() override;
+    void SendManualSampleCmd() override;
+
+private:
+    CLogicManager* m_pManager;
+};

@@ -1,0 +1,21 @@
+#pragma once
+// What the setup controller needs of the window manager that owns it.
+class CKorvantaSignals;
+class ILogicQueries;
+class ISetupSettings;
+class QObject;
+
+class ISetupHost
+{
+public:
+    virtual ~ISetupHost() = default;
+    virtual CKorvantaSignals* GetSignals() const = 0;
+    virtual ILogicQueries* GetLogicQueries() const = 0;
+    virtual ISetupSettings* GetSetupSettings() const = 0;
+    // The object whose slots take the setup's logger requests; null when there is none.
+    virtual QObject* GetLogicManagerObject() const = 0;
+    virtual bool IsLoggerDetected() const = 0;
+    virtual int GetCurrentRunMode() const = 0;
+    virtual void SetRunButtonEnabled(bool enabled) = 0;
+    virtual void ShowRunManualButton(bool show) = 0;
+};

@@ -1,0 +1,362 @@
+#include "setup/SetupWindow.h"
+
+#include "Core/Data/Globals.h"
+#include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/Diagnostics.h"
+#include "Core/Logic/ILogger.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "setup/LogicQueries.h"
+#include "setup/SetupHost.h"
+#include "setup/SetupSettings.h"
+
+#include <QTimer>
+#include <QWidget>
+
+#include <algorithm>
+
+CSetupWindow::CSetupWindow(QWidget* parent)
+    : QObject(parent), m_pHost(dynamic_cast<ISetupHost*>(parent)), m_pWindowsManager(parent)
+{
+    m_pSetupInfo = new CSetupInfo(this);
+    m_pTriggerDelayTimer = new QTimer(this);
+    m_pTriggerDelayTimer->setSingleShot(true);
+    m_pStatusTimer = new QTimer(this);
+    m_pStatusTimer->setInterval(s_StatusPollMs);
+    // The full and summary windows join here when they exist; until then the controller
+    // works on the record alone.
+}
+
+CSetupWindow::~CSetupWindow()
+{
+    clearSensorList();
+}
+
+void CSetupWindow::show()
+{
+    displaySetupWindow(m_SetupWindowType);
+}
+
+void CSetupWindow::hide()
+{
+    if (m_pFullSetupWindow)
+        m_pFullSetupWindow->hide();
+    if (m_pMinimalSetupWindow)
+        m_pMinimalSetupWindow->hide();
+}
+
+void CSetupWindow::displaySetupWindow(SetupWindowType type)
+{
+    m_SetupWindowType = type;
+    QWidget* shown = type == 1 ? m_pFullSetupWindow : m_pMinimalSetupWindow;
+    QWidget* hidden = type == 1 ? m_pMinimalSetupWindow : m_pFullSetupWindow;
+    if (hidden)
+        hidden->hide();
+    if (shown) {
+        shown->show();
+        if (shown->isMinimized()) {
+            shown->setWindowState(shown->windowState() & ~Qt::WindowMinimized);
+            shown->activateWindow();
+        }
+    }
+}
+
+QWidget* CSetupWindow::currentWindow() const
+{
+    return m_SetupWindowType == 1 ? m_pFullSetupWindow : m_pMinimalSetupWindow;
+}
+
+bool CSetupWindow::isStatusPollRunning() const
+{
+    return m_pStatusTimer->isActive();
+}
+
+bool CSetupWindow::hasActiveLogger() const
+{
+    return m_pHost && m_pHost->GetLogicQueries() && m_pHost->GetLogicQueries()->GetActiveLogger();
+}
+
+double CSetupWindow::detectedLoggerType() const
+{
+    ILogicQueries* logic = m_pHost ? m_pHost->GetLogicQueries() : nullptr;
+    return logic ? logic->GetDetectedLoggerType() : 0.0;
+}
+
+const CSensorInfo* CSetupWindow::catalogue() const
+{
+    if (m_pSensorCatalogue)
+        return m_pSensorCatalogue;
+    ILogicQueries* logic = m_pHost ? m_pHost->GetLogicQueries() : nullptr;
+    return logic ? logic->GetSensorCatalogue() : nullptr;
+}
+
+void CSetupWindow::stopTimers(bool stop)
+{
+    if (stop)
+        m_pStatusTimer->stop();
+    else if (hasActiveLogger() && !m_pStatusTimer->isActive())
+        m_pStatusTimer->start();
+}
+
+void CSetupWindow::initWindow()
+{
+    if (m_bInitialized)
+        return;
+    m_bInitialized = 1;
+    m_pSensorCatalogue = catalogue();
+    createSensorList();
+    if (QObject* logic = m_pHost ? m_pHost->GetLogicManagerObject() : nullptr) {
+        // The logic manager takes the setup's requests when it offers the slots for them.
+        const auto link = [&](const char* signal, const char* slot, const char* slotName) {
+            if (logic->metaObject()->indexOfSlot(slotName) >= 0)
+                connect(this, signal, logic, slot);
+        };
+        link(SIGNAL(setupChanged(int)), SLOT(UserSetupModified(int)), "UserSetupModified(int)");
+        link(SIGNAL(statusRequest(int)), SLOT(UserStatusRequest(int)), "UserStatusRequest(int)");
+        link(SIGNAL(requestSnapshot()), SLOT(UserSnapshotRequest()), "UserSnapshotRequest()");
+        link(SIGNAL(requestSetRange()), SLOT(UserSetSensorRange()), "UserSetSensorRange()");
+    }
+    if (CKorvantaSignals* hub = m_pHost ? m_pHost->GetSignals() : nullptr) {
+        connect(hub, &CKorvantaSignals::LoggerStatusArrived, this, &CSetupWindow::updateSetupWindow);
+        connect(hub, &CKorvantaSignals::LoggerSetRangeFinished, this, &CSetupWindow::setRangeFinished);
+    }
+    connect(m_pStatusTimer, &QTimer::timeout, this, &CSetupWindow::setupTimout);
+    if (m_pWindowsManager && m_pWindowsManager->metaObject()->indexOfSlot("TriggerDelayTimout()") >= 0)
+        connect(m_pTriggerDelayTimer, SIGNAL(timeout()), m_pWindowsManager, SLOT(TriggerDelayTimout()));
+}
+
+// ---- status poll and request queue ----
+
+void CSetupWindow::setupTimout()
+{
+    if (m_pSetupInfo->m_bAutoDetect && !m_bSetupDisabled && m_pHost && m_pHost->IsLoggerDetected())
+        SendQueuedRequest(StatusRequest);
+}
+
+void CSetupWindow::SendQueuedRequest(RequestType kind)
+{
+    m_RequestQueue.append(kind);
+    if (m_bRequestPending == 1) {
+        // A reply that never came is given up once three requests wait behind it.
+        if (m_RequestQueue.size() >= s_QueueDropLength) {
+            m_RequestQueue.clear();
+            m_bRequestPending = 0;
+        }
+        return;
+    }
+    const int next = m_RequestQueue.takeFirst();
+    m_bRequestPending = 1;
+    switch (next) {
+    case StatusRequest:
+        emit statusRequest(1);
+        break;
+    case SnapshotRequest:
+        emit requestSnapshot();
+        break;
+    default:
+        emit requestSetRange();
+        break;
+    }
+}
+
+void CSetupWindow::ApproveSendingRequest()
+{
+    m_bRequestPending = 0;
+}
+
+void CSetupWindow::setRangeFinished()
+{
+    m_bRequestPending = 0;
+}
+
+// ---- connection, enabling ----
+
+void CSetupWindow::loggerConnected(bool on)
+{
+    m_bNewConnection = on;
+    m_RequestQueue.clear();
+    if (on) {
+        const double type = detectedLoggerType();
+        createRateList(type);
+        createDurationList(type);
+        if (hasActiveLogger() && !m_pStatusTimer->isActive())
+            m_pStatusTimer->start();
+        enableSetup();
+        return;
+    }
+    m_bNewConnection = false;
+    clearSensorList();
+    m_pSetupInfo->Reset();
+    m_RequestQueue.clear();
+    refreshWindows();
+    disableSetup(false);
+    m_pStatusTimer->stop();
+}
+
+void CSetupWindow::disableSetup(bool loggerRunning)
+{
+    if (loggerRunning)
+        m_pStatusTimer->stop();
+    else if (hasActiveLogger() && !m_pStatusTimer->isActive())
+        m_pStatusTimer->start();
+    m_bSetupDisabled = loggerRunning;
+    m_bControlsEnabled = false;
+}
+
+void CSetupWindow::enableSetup()
+{
+    if (!hasActiveLogger()) {
+        disableSetup(false);
+        return;
+    }
+    if (m_bSetupDisabled) {
+        if (detectedLoggerType() == 70.0)
+            m_pSetupInfo->m_bAutoDetect = true; // the Pelorin logger always detects by itself
+        m_bSetupDisabled = false;
+    } else {
+        m_pSetupInfo->m_TriggerType = 0;
+    }
+    m_bControlsEnabled = true;
+}
+
+// ---- the selected-sensor list ----
+
+void CSetupWindow::clearSensorList()
+{
+    // The record lists the sensors; this controller owns them.
+    qDeleteAll(m_pSetupInfo->m_SelectedSensorList);
+    m_pSetupInfo->m_SelectedSensorList.clear();
+}
+
+int CSetupWindow::statusChannelCount() const
+{
+    const QList<CCurrentLoggerStatus>& l = m_pSetupInfo->m_LoggerStatusList;
+    return l.isEmpty() ? 0 : l.first().m_SensorList.size();
+}
+
+int CSetupWindow::statusChannelIndex(int position) const
+{
+    if (position < 0 || position >= statusChannelCount())
+        return 0;
+    const int index = m_pSetupInfo->m_LoggerStatusList.first().m_SensorList.at(position).m_SensorIndex;
+    // A logger may report a code the catalogue does not know: that channel reads as empty.
+    return CSensorInfo::IsValidIndex(index) ? index : 0;
+}
+
+int CSetupWindow::statusChannelPort(int position) const
+{
+    if (position < 0 || position >= statusChannelCount())
+        return -1;
+    return m_pSetupInfo->m_LoggerStatusList.first().m_SensorList.at(position).m_Port;
+}
+
+CSesnorProperties* CSetupWindow::makeSensor(int catalogueIndex, int position, int port)
+{
+    CSesnorProperties* sensor = new CSesnorProperties;
+    const CSensorInfo* info = catalogue();
+    const CSensorParametersInfo* type = info ? info->GetSensorInfo(catalogueIndex) : nullptr;
+    sensor->m_SensorIndex = type ? catalogueIndex : 0;
+    sensor->m_Name = type ? type->m_Name : QString();
+    sensor->m_Channel = position;
+    sensor->m_Port = port;
+    sensor->m_bPlaceholder = type && type->m_DataKind == 153;
+    return sensor;
+}
+
+void CSetupWindow::fillMeasurements(CSesnorProperties* sensor, bool fromSettings, const QList<QColor>& colours,
+                                    const QList<int>& styles)
+{
+    qDeleteAll(sensor->m_MeasurementList);
+    sensor->m_MeasurementList.clear();
+    const CSensorInfo* info = catalogue();
+    const CSensorParametersInfo* type = info ? info->GetSensorInfo(sensor->m_SensorIndex) : nullptr;
+    if (!type)
+        return;
+    const bool placeholder = type->m_DataKind == 153;
+    // The record's count is trusted only as far as the measurement slots go.
+    const int count = std::clamp<int>(type->m_NumOfMeasurements, 0, CSensorParametersInfo::s_MaxMeasurements);
+    ISetupSettings* settings = m_pHost ? m_pHost->GetSetupSettings() : nullptr;
+    for (int m = 0; m < count; ++m) {
+        const CSensorMeasuremntInfo* mi = type->GetMeasurement(m);
+        if (!mi)
+            break;
+        CMeasurementSetup* ms = new CMeasurementSetup;
+        ms->m_Name = mi->m_Name;
+        ms->m_Unit = GetUnitPrefix(mi->m_UnitPrefix) + mi->m_Unit;
+        ms->m_Min = mi->m_Min;
+        ms->m_Max = mi->m_Max;
+        if (placeholder)
+            ms->m_bActive = false;
+        else if (fromSettings)
+            ms->m_bActive = settings && settings->IsMeasurementActive(sensor->m_Channel, m);
+        else
+            ms->m_bActive = mi->m_DefaultActive;
+        ms->m_Color = m < colours.size() ? colours.at(m) : GetNextGlobalColor();
+        ms->m_PlotStyle = m < styles.size() ? styles.at(m) : 0;
+        sensor->m_MeasurementList.append(ms);
+    }
+}
+
+void CSetupWindow::addSensor2ActiveSensorList(int catalogueIndex, int position, int port)
+{
+    QList<CSesnorProperties*>& list = m_pSetupInfo->m_SelectedSensorList;
+    if (position < 0)
+        return;
+    // The list holds the sensor of position i at index i: gaps are filled with empty
+    // channels and a position already present is replaced, never appended a second time.
+    while (list.size() < position) {
+        CSesnorProperties* empty = makeSensor(0, list.size(), -1);
+        fillMeasurements(empty, true, {}, {});
+        list.append(empty);
+    }
+    CSesnorProperties* sensor = makeSensor(catalogueIndex, position, port);
+    fillMeasurements(sensor, true, {}, {});
+    if (position < list.size()) {
+        delete list.at(position);
+        list[position] = sensor;
+    } else {
+        list.append(sensor);
+    }
+}
+
+void CSetupWindow::updateSensorInActiveSensorList(int catalogueIndex, int position)
+{
+    CSesnorProperties* sensor = m_pSetupInfo->GetSelectedSensor(position);
+    const CSensorInfo* info = catalogue();
+    const CSensorParametersInfo* type = info ? info->GetSensorInfo(catalogueIndex) : nullptr;
+    if (!sensor || !type)
+        return;
+    // The row keeps the colours and plot styles it shows.
+    QList<QColor> colours;
+    QList<int> styles;
+    for (const CMeasurementSetup* m : sensor->m_MeasurementList) {
+        colours << (m ? m->m_Color : QColor());
+        styles << (m ? m->m_PlotStyle : 0);
+    }
+    sensor->m_SensorIndex = catalogueIndex;
+    sensor->m_Name = type->m_Name;
+    sensor->m_Channel = position;
+    fillMeasurements(sensor, false, colours, styles);
+}
+
+void CSetupWindow::UpdateSettingsFile(int catalogueIndex, int channel, int measurement, bool active)
+{
+    ISetupSettings* settings = m_pHost ? m_pHost->GetSetupSettings() : nullptr;
+    if (!settings)
+        return;
+    settings->SetMeasurementActive(channel, measurement, active);
+    settings->SetSensorInfoIndex(channel, catalogueIndex);
+    if (!settings->SaveSettings())
+        MyOutputDebugString("UpdateSettingsFile: the settings file could not be written", DiagGui);
+}
+
+bool CSetupWindow::GetSettingsMeasurmentActive(int channel, int measurement) const
+{
+    ISetupSettings* settings = m_pHost ? m_pHost->GetSetupSettings() : nullptr;
+    return settings && settings->IsMeasurementActive(channel, measurement);
+}
+
+void CSetupWindow::refreshWindows()
+{
+    // The summary and full windows redraw their rows here once they exist.
+}

@@ -1,0 +1,215 @@
+// The slots that take the user's edits of the setup and write them into the setup record.
+#include "setup/SetupWindow.h"
+
+#include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "setup/LogicQueries.h"
+#include "setup/SetupHost.h"
+
+#include <QTimer>
+
+namespace {
+CMeasurementSetup* measurementAt(CSetupInfo* setup, int tableIndex, int measurementIndex)
+{
+    CSesnorProperties* sensor = setup->GetSelectedSensor(tableIndex);
+    return sensor ? sensor->GetMeasurement(measurementIndex) : nullptr;
+}
+} // namespace
+
+int CSetupWindow::currentRate() const
+{
+    // What the rate choice shows: the last rate the user picked, -1 before any.
+    return m_LastChosenRate;
+}
+
+void CSetupWindow::refreshDuration()
+{
+    QString text;
+    if (durationText(&text))
+        m_DurationText = text;
+}
+
+void CSetupWindow::activeMeasurementsChanged()
+{
+    CKorvantaSignals* hub = m_pHost ? m_pHost->GetSignals() : nullptr;
+    if (hub)
+        emit hub->sensorListHasChanged();
+    createRateList(detectedLoggerType());
+    if (m_pHost)
+        m_pHost->SetRunButtonEnabled(m_pSetupInfo->GetActiveMeasurementCount() > 0);
+    if (ILogicQueries* logic = m_pHost ? m_pHost->GetLogicQueries() : nullptr)
+        logic->ClearOnlineFunctions();
+    emit updateXAxis();
+}
+
+void CSetupWindow::XAxisChanged(int ComboIndex)
+{
+    if (ComboIndex < 0 || ComboIndex >= m_XAxisList.size())
+        return;
+    const XAxisInfo& x = m_XAxisList.at(ComboIndex);
+    m_pSetupInfo->m_XAxisChannel = x.m_Channel;
+    m_pSetupInfo->m_XAxisMeasurement = x.m_Measurement;
+    m_pSetupInfo->m_bXAxisDefault = x.m_bDefault;
+}
+
+void CSetupWindow::samplingTypeChanged(int comboIndex)
+{
+    if (comboIndex == 1) {
+        if (m_pHost)
+            m_pHost->ShowRunManualButton(false);
+        if (currentRate() < 0)
+            return;
+        m_pSetupInfo->m_RateCode = currentRate();
+    } else {
+        if (m_pHost && m_pHost->GetCurrentRunMode() != 1)
+            m_pHost->ShowRunManualButton(true);
+        m_pSetupInfo->m_RateCode = 0;
+    }
+    emit updateXAxis();
+    refreshDuration();
+}
+
+void CSetupWindow::rateChanged(int comboIndex)
+{
+    // An index the list does not have leaves the rate as it was.
+    if (comboIndex < 0 || comboIndex >= m_UiRateCodes.size())
+        return;
+    m_pSetupInfo->m_RateCode = m_UiRateCodes.at(comboIndex);
+    m_LastChosenRate = m_pSetupInfo->m_RateCode;
+    refreshDuration();
+}
+
+void CSetupWindow::durationChanged(int comboIndex)
+{
+    m_pSetupInfo->m_NumberOfSamples =
+        (comboIndex >= 0 && comboIndex < m_SampleCounts.size()) ? m_SampleCounts.at(comboIndex) : 0;
+    refreshDuration();
+}
+
+void CSetupWindow::triggerChanged(bool triggerActive, int SourceChannel, int triggerLevelIndex, int triggerValue,
+                                  int triggerType)
+{
+    if (triggerActive) {
+        m_pSetupInfo->m_TriggerChannel = SourceChannel;
+        m_pSetupInfo->m_TriggerLevel = triggerLevelIndex;
+        m_pSetupInfo->m_TriggerValue = triggerValue;
+        m_pSetupInfo->m_TriggerType = triggerType;
+    } else {
+        m_pSetupInfo->m_TriggerType = 0;
+        m_pSetupInfo->m_TriggerChannel = -1;
+        m_pSetupInfo->m_TriggerLevel = -1;
+        m_pSetupInfo->m_TriggerValue = 0;
+    }
+    refreshWindows();
+}
+
+void CSetupWindow::sensorChanged(int SensorID, int SourceChannel)
+{
+    ILogicQueries* logic = m_pHost ? m_pHost->GetLogicQueries() : nullptr;
+    if (logic)
+        logic->ClearOnlineFunctions();
+    CKorvantaSignals* hub = m_pHost ? m_pHost->GetSignals() : nullptr;
+    if (SensorID <= 4999 && CSensorInfo::IsValidIndex(SensorID) && m_pSetupInfo->GetSelectedSensor(SourceChannel)) {
+        updateSensorInActiveSensorList(SensorID, SourceChannel);
+        refreshWindows();
+        createRateList(detectedLoggerType());
+        if (hub)
+            emit hub->sensorListHasChanged();
+        emit updateXAxis();
+    }
+    const CSesnorProperties* sensor = m_pSetupInfo->GetSelectedSensor(SourceChannel);
+    if (detectedLoggerType() == 70.0 && sensor && sensor->m_bPlaceholder) {
+        const int port = statusChannelPort(SourceChannel);
+        m_pSetupInfo->m_WriteIdChannel = static_cast<unsigned char>(port & 0xff);
+        m_pSetupInfo->m_WriteIdValue = static_cast<short>(SensorID);
+        if (hub)
+            hub->SignalUserWriteSensorId();
+    }
+}
+
+void CSetupWindow::rangeChanged(int RangeIndex, int SourceChannel)
+{
+    m_pSetupInfo->m_RangeValue = static_cast<unsigned char>(RangeIndex);
+    m_pSetupInfo->m_RangeChannel = static_cast<unsigned char>(SourceChannel);
+    SendQueuedRequest(SetRangeRequest);
+    emit updateXAxis();
+}
+
+void CSetupWindow::measurementChanged(QList<bool> measurements, int tableIndex)
+{
+    CSesnorProperties* sensor = m_pSetupInfo->GetSelectedSensor(tableIndex);
+    if (!sensor)
+        return;
+    // Entries past the sensor's own measurements have nothing to switch.
+    const int count = std::min(measurements.size(), sensor->GetNumMeasurements());
+    for (int k = 0; k < count; ++k) {
+        sensor->m_MeasurementList.at(k)->m_bActive = measurements.at(k);
+        UpdateSettingsFile(sensor->m_SensorIndex, sensor->m_Channel, k, measurements.at(k));
+    }
+    activeMeasurementsChanged();
+    refreshWindows();
+}
+
+void CSetupWindow::OnSetupSummaryChanged()
+{
+    activeMeasurementsChanged();
+}
+
+void CSetupWindow::UseCalibrationChanged(bool, int)
+{
+    // The calibration table keeps no per-use flag.
+}
+
+void CSetupWindow::colorChanged(QColor color, int tableIndex, int measurementIndex)
+{
+    if (CMeasurementSetup* m = measurementAt(m_pSetupInfo, tableIndex, measurementIndex)) {
+        m->m_Color = color;
+        refreshWindows();
+    }
+}
+
+void CSetupWindow::plotStyleChanged(int plotStyle, int tableIndex, int measurementIndex)
+{
+    if (CMeasurementSetup* m = measurementAt(m_pSetupInfo, tableIndex, measurementIndex))
+        m->m_PlotStyle = plotStyle;
+}
+
+void CSetupWindow::scaleTypeChanged(int type, int tableIndex, int measurementIndex)
+{
+    if (CMeasurementSetup* m = measurementAt(m_pSetupInfo, tableIndex, measurementIndex))
+        m->m_ScaleType = type;
+}
+
+void CSetupWindow::scaleChanged(double min, double max, int tableIndex, int measurementIndex)
+{
+    if (CMeasurementSetup* m = measurementAt(m_pSetupInfo, tableIndex, measurementIndex)) {
+        m->m_Max = max;
+        m->m_Min = min;
+    }
+}
+
+void CSetupWindow::zeroChanged(bool zeroEnabled, double zeroLevel, int tableIndex, int measurementIndex)
+{
+    if (CMeasurementSetup* m = measurementAt(m_pSetupInfo, tableIndex, measurementIndex)) {
+        m->m_bZero = zeroEnabled;
+        m->m_ZeroLevel = zeroLevel;
+        refreshWindows();
+    }
+}
+
+void CSetupWindow::subSensorChanged(int selection, int sourceChannel)
+{
+    const CSesnorProperties* sensor = m_pSetupInfo->GetSelectedSensor(sourceChannel);
+    if (!sensor || !CSensorInfo::IsISEIndex(sensor->m_SensorIndex) || sourceChannel >= CSetupInfo::NumISEChannels)
+        return;
+    if (selection == m_pSetupInfo->m_ISEId[sourceChannel])
+        return;
+    m_pSetupInfo->m_ISEId[sourceChannel] = selection;
+    m_pSetupInfo->m_RangeValue = (selection == 5002 || selection == 5005) ? 1 : 0;
+    m_pSetupInfo->m_RangeChannel = static_cast<unsigned char>(sourceChannel);
+    SendQueuedRequest(SetRangeRequest);
+    refreshWindows();
+    if (CKorvantaSignals* hub = m_pHost ? m_pHost->GetSignals() : nullptr)
+        emit hub->sensorListHasChanged();
+}

@@ -1,0 +1,130 @@
+// The logger's status replies and the detection mode: how the selected-sensor list follows
+// what the logger reports.
+#include "setup/SetupWindow.h"
+
+#include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/Diagnostics.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "setup/LogicQueries.h"
+#include "setup/SetupHost.h"
+#include "setup/SetupSettings.h"
+
+#include <QTimer>
+
+#include <algorithm>
+
+bool CSetupWindow::statusMatchesList(int selected, int channels) const
+{
+    if (selected < 1 || channels < selected)
+        return false;
+    for (int i = 0; i < selected; ++i) {
+        const CSesnorProperties* s = m_pSetupInfo->m_SelectedSensorList.at(i);
+        if (!s || (statusChannelIndex(i) != s->m_SensorIndex && !s->m_bPlaceholder))
+            return false;
+    }
+    return true;
+}
+
+void CSetupWindow::updateSettingsFromStatus(int selected, int channels)
+{
+    ISetupSettings* settings = m_pHost ? m_pHost->GetSetupSettings() : nullptr;
+    const CSensorInfo* info = catalogue();
+    if (!settings)
+        return;
+    bool changed = false;
+    for (int ch = 0; ch < channels; ++ch) {
+        const int index = statusChannelIndex(ch);
+        if (settings->GetSensorInfoIndex(ch) == index)
+            continue;
+        const CSensorParametersInfo* type = info ? info->GetSensorInfo(index) : nullptr;
+        const int count =
+            type ? std::clamp<int>(type->m_NumOfMeasurements, 0, CSensorParametersInfo::s_MaxMeasurements) : 0;
+        for (int m = 0; m < count; ++m) {
+            const CSensorMeasuremntInfo* mi = type->GetMeasurement(m);
+            settings->SetMeasurementActive(ch, m, mi && mi->m_DefaultActive);
+        }
+        settings->SetSensorInfoIndex(ch, index);
+        changed = true;
+    }
+    if (channels < selected) {
+        for (int ch = channels; ch < selected; ++ch)
+            settings->RestoreChannelDefaults(ch);
+        changed = true;
+    }
+    if (changed && !settings->SaveSettings())
+        MyOutputDebugString("updateSetupWindow: the settings file could not be written", DiagGui);
+}
+
+void CSetupWindow::updateSetupWindow(int command)
+{
+    if (command != 1 || !hasActiveLogger())
+        return;
+    const int selected = m_pSetupInfo->m_SelectedSensorList.size();
+    const int channels = statusChannelCount();
+    m_bRequestPending = 0;
+
+    // The Dravlet interface is asked for snapshots only while a calibration reads them live;
+    // that comes with the full setup window.
+    if (m_SetupWindowType == 1 && m_bSetupShown && m_pHost && m_pHost->IsLoggerDetected()
+        && detectedLoggerType() != 12.0)
+        SendQueuedRequest(SnapshotRequest);
+
+    if (m_bNewConnection) {
+        m_pSetupInfo->m_bAutoDetect = m_pSetupInfo->m_LoggerStatusList.isEmpty()
+                                          ? m_pSetupInfo->m_bAutoDetect
+                                          : m_pSetupInfo->m_LoggerStatusList.first().m_bAutoDetect;
+        m_bNewConnection = false;
+    }
+
+    if (!m_pSetupInfo->m_bAutoDetect) {
+        // Manual detection: the user's rows stay; only missing positions up to eight are
+        // added, from what the logger reports for them.
+        for (int pos = selected; pos < s_ManualDetectionRows; ++pos)
+            addSensor2ActiveSensorList(statusChannelIndex(pos), pos, -1);
+        refreshWindows();
+        return;
+    }
+
+    if (!m_bSetupShown)
+        return;
+    const bool unchanged = statusMatchesList(selected, channels);
+    updateSettingsFromStatus(selected, channels);
+    if (channels == 0 && selected == 0)
+        return;
+    if (unchanged && selected == channels)
+        return;
+
+    if (selected != channels)
+        std::fill(std::begin(m_pSetupInfo->m_ISEId), std::end(m_pSetupInfo->m_ISEId), 0);
+    MyOutputDebugString("m_SelectedSensorList cleared", DiagGui);
+    clearSensorList();
+    for (int ch = 0; ch < channels; ++ch)
+        addSensor2ActiveSensorList(statusChannelIndex(ch), ch, statusChannelPort(ch));
+    if (ILogicQueries* logic = m_pHost ? m_pHost->GetLogicQueries() : nullptr)
+        logic->ClearOnlineFunctions();
+    refreshWindows();
+}
+
+void CSetupWindow::detectionTypeChanged(int comboIndex)
+{
+    CKorvantaSignals* hub = m_pHost ? m_pHost->GetSignals() : nullptr;
+    if (comboIndex == 1) {
+        if (!m_pSetupInfo->m_bAutoDetect)
+            return;
+        m_pSetupInfo->m_bAutoDetect = false;
+        m_bNewConnection = false;
+        for (int pos = m_pSetupInfo->m_SelectedSensorList.size(); pos < s_ManualDetectionRows; ++pos)
+            addSensor2ActiveSensorList(0, pos, -1);
+        refreshWindows();
+        if (hub)
+            emit hub->UserDetectionModeChanged();
+        return;
+    }
+    if (m_pSetupInfo->m_bAutoDetect)
+        return;
+    m_pSetupInfo->m_bAutoDetect = true;
+    updateSetupWindow(1);
+    if (hub)
+        emit hub->UserDetectionModeChanged();
+}

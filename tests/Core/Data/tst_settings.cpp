@@ -1,0 +1,108 @@
+// The per-channel settings file in a temporary configuration folder.
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include "Core/Data/Settings.h"
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+
+    void init()
+    {
+        QFile::remove(CSettings().GetFilePath());
+    }
+
+    void cleanupTestCase() { QFile::remove(CSettings().GetFilePath()); }
+
+    void missingFileGivesDefaults()
+    {
+        CSettings s;
+        QVERIFY(s.GetFilePath().endsWith("/KV4Settings.ini"));
+        QVERIFY(s.GetFilePath().startsWith(QStandardPaths::writableLocation(QStandardPaths::ConfigLocation)));
+        for (int c = 0; c < CSettings::s_NumOfChannels; ++c) {
+            QCOMPARE(s.GetSensorInfoIndex(c), 0);
+            QVERIFY(s.IsMeasurementActive(c, 0));
+            for (int m = 1; m < CSettings::s_NumOfMeasurements; ++m) QVERIFY(!s.IsMeasurementActive(c, m));
+        }
+    }
+
+    void roundTripEveryFlag()
+    {
+        {
+            CSettings s;
+            for (int c = 0; c < 14; ++c) {
+                s.SetSensorInfoIndex(c, 10 + c);
+                for (int m = 0; m < 20; ++m) s.SetMeasurementActive(c, m, (c * 7 + m * 3) % 5 == 0);
+            }
+            QVERIFY(s.SaveSettings());
+        }
+        CSettings back;
+        for (int c = 0; c < 14; ++c) {
+            QCOMPARE(back.GetSensorInfoIndex(c), 10 + c);
+            for (int m = 0; m < 20; ++m) QCOMPARE(back.IsMeasurementActive(c, m), (c * 7 + m * 3) % 5 == 0);
+        }
+        QSettings raw(back.GetFilePath(), QSettings::IniFormat);
+        QCOMPARE(raw.value("Version").toDouble(), 1.0);
+        QCOMPARE(raw.value("channel3/SensorInfoIndex").toInt(), 13);
+        QVERIFY(raw.contains("channel13/Measurement19Active"));
+        // Nothing beyond the 14 channels and 20 measurements is written.
+        QVERIFY(!raw.contains("channel14/SensorInfoIndex"));
+        QVERIFY(!raw.contains("channel0/Measurement20Active"));
+    }
+
+    void missingGroupKeepsDefaults()
+    {
+        {
+            QSettings raw(CSettings().GetFilePath(), QSettings::IniFormat);
+            raw.setValue("Version", 1.0);
+            raw.setValue("channel4/SensorInfoIndex", 25);
+            raw.setValue("channel4/Measurement0Active", false);
+            raw.setValue("channel4/Measurement2Active", true);
+            // A foreign file naming an index the catalogue does not have.
+            raw.setValue("channel6/SensorInfoIndex", 4000);
+            raw.setValue("channel7/SensorInfoIndex", "rubbish");
+        }
+        CSettings s;
+        QCOMPARE(s.GetSensorInfoIndex(4), 25);
+        QVERIFY(!s.IsMeasurementActive(4, 0));
+        QVERIFY(s.IsMeasurementActive(4, 2));
+        QCOMPARE(s.GetSensorInfoIndex(5), 0);
+        QVERIFY(s.IsMeasurementActive(5, 0));
+        QVERIFY(!s.IsMeasurementActive(5, 1));
+        QCOMPARE(s.GetSensorInfoIndex(6), 0);
+        QCOMPARE(s.GetSensorInfoIndex(7), 0);
+    }
+
+    void settersAndResets()
+    {
+        CSettings s;
+        s.SetMeasurementActive(14, 0, false);  // ignored: no such channel
+        s.SetMeasurementActive(0, 20, true);   // ignored: no such measurement
+        QVERIFY(!s.IsMeasurementActive(0, 20));
+        QVERIFY(!s.IsMeasurementActive(-1, 0));
+        s.SetSensorInfoIndex(2, 48);
+        s.SetMeasurementActive(2, 5, true);
+        s.ClearChannels();
+        QCOMPARE(s.GetSensorInfoIndex(2), 0);
+        QVERIFY(!s.IsMeasurementActive(2, 0));
+        s.SetMeasurementActive(3, 4, true);
+        s.RestoreChannelDefaults(3);
+        QVERIFY(s.IsMeasurementActive(3, 0));
+        QVERIFY(!s.IsMeasurementActive(3, 4));
+        s.RestoreDefaults();
+        QVERIFY(s.IsMeasurementActive(2, 0));
+        // Loading resets first: flags set in memory but not saved are gone.
+        s.SetMeasurementActive(1, 9, true);
+        s.LoadSettings();
+        QVERIFY(!s.IsMeasurementActive(1, 9));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSettings)
+#include "tst_settings.moc"

@@ -1,0 +1,232 @@
+// CCyclicBuffer, the receive ring: availability against the expected length, reads across
+// the wrap point with their byte sums, overflow that keeps the unread bytes, and one writer
+// with one consumer on two threads.
+#include "Core/Logic/CyclicBuffer.h"
+
+#include <QtTest>
+
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::vector<unsigned char> pattern(int count, int seed)
+{
+    std::vector<unsigned char> out(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i) out[size_t(i)] = static_cast<unsigned char>((i * 7 + seed) & 0xFF);
+    return out;
+}
+
+// Moves both indices forward by `count` bytes so a test can work near the wrap point.
+void advance(CCyclicBuffer& ring, qint64 count)
+{
+    const auto filler = pattern(CCyclicBuffer::kMaxRead, 0);
+    while (count > 0) {
+        const int n = int(qMin<qint64>(count, CCyclicBuffer::kMaxRead));
+        QCOMPARE(ring.WriteCycliceBuffer(n, filler.data()), n);
+        QVERIFY(ring.MoveSerialBufferIndex(n));
+        count -= n;
+    }
+}
+
+} // namespace
+
+class TestRing : public QObject
+{
+    Q_OBJECT
+private slots:
+    void availabilityFollowsTheExpectedLength()
+    {
+        auto ring = std::make_unique<CCyclicBuffer>();
+        QCOMPARE(ring->ExpectedLength(), qint64(1));
+        QVERIFY(!ring->SomethingInCycliceBufferFunction());
+        const unsigned char one = 0x3D;
+        QCOMPARE(ring->WriteCycliceBuffer(1, &one), 1);
+        QVERIFY(ring->SomethingInCycliceBufferFunction());
+
+        ring->ClearCyclicCBuffer();
+        ring->SetExpectedLength(29);
+        const auto bytes = pattern(29, 1);
+        ring->WriteCycliceBuffer(28, bytes.data());
+        QVERIFY(!ring->SomethingInCycliceBufferFunction());
+        ring->WriteCycliceBuffer(1, bytes.data() + 28);
+        QVERIFY(ring->SomethingInCycliceBufferFunction());
+        QCOMPARE(ring->AvailableBytes(), qint64(29));
+    }
+
+    void zeroLengthStepsNeverStall()
+    {
+        auto ring = std::make_unique<CCyclicBuffer>();
+        ring->SetExpectedLength(0);
+        QVERIFY2(ring->SomethingInCycliceBufferFunction(), "an empty ring must satisfy a zero-length step");
+        long sum = 99;
+        const unsigned char* block = ring->ReadCycliceBuffer(0, sum);
+        QVERIFY2(block != nullptr, "a read of zero bytes must succeed");
+        QCOMPARE(sum, 0L);
+        const auto bytes = pattern(5, 3);
+        ring->WriteCycliceBuffer(5, bytes.data());
+        QVERIFY(ring->ReadCycliceBuffer(0, sum) != nullptr);
+        QCOMPARE(ring->AvailableBytes(), qint64(5)); // nothing consumed
+    }
+
+    void readStraddlingTheWrapComesOutInOrder()
+    {
+        auto ring = std::make_unique<CCyclicBuffer>();
+        advance(*ring, CCyclicBuffer::kRingSize - 100);
+        const auto bytes = pattern(300, 11);
+        QCOMPARE(ring->WriteCycliceBuffer(300, bytes.data()), 300);
+        long expectedSum = 0;
+        for (unsigned char b : bytes) expectedSum += b;
+        long sum = 0;
+        const unsigned char* block = ring->ReadCycliceBuffer(300, sum);
+        QVERIFY(block);
+        QVERIFY(std::equal(bytes.begin(), bytes.end(), block));
+        QCOMPARE(sum, expectedSum);
+        QCOMPARE(ring->AvailableBytes(), qint64(0));
+    }
+
+    void sumIsOfUnsignedByteValues()
+    {
+        auto ring = std::make_unique<CCyclicBuffer>();
+        const unsigned char bytes[] = {0xFF, 0x80, 0x01, 0x00};
+        ring->WriteCycliceBuffer(4, bytes);
+        long sum = 0;
+        QVERIFY(ring->ReadCycliceBuffer(4, sum));
+        QCOMPARE(sum, 255L + 128L + 1L);
+    }
+
+    void shortOrOversizedReadsConsumeNothing()
+    {
+        auto ring = std::make_unique<CCyclicBuffer>();
+        const auto bytes = pattern(10, 5);
+        ring->WriteCycliceBuffer(10, bytes.data());
+        long sum = 7;
+        QVERIFY(!ring->ReadCycliceBuffer(11, sum));
+        QCOMPARE(sum, 0L);
+        QVERIFY(!ring->ReadCycliceBuffer(-1, sum));
+        QVERIFY(!ring->ReadCycliceBuffer(CCyclicBuffer::kMaxRead + 1, sum));
+        QCOMPARE(ring->AvailableBytes(), qint64(10));
+        QVERIFY(!ring->MoveSerialBufferIndex(11));
+        QVERIFY(!ring->MoveSerialBufferIndex(-3));
+        QCOMPARE(ring->AvailableBytes(), qint64(10));
+        QVERIFY(ring->MoveSerialBufferIndex(4));
+        const unsigned char* block = ring->ReadCycliceBuffer(6, sum);
+        QVERIFY(block);
+        QVERIFY(std::equal(bytes.begin() + 4, bytes.end(), block));
+        QCOMPARE(ring->WriteCycliceBuffer(0, bytes.data()), 0);
+        QCOMPARE(ring->WriteCycliceBuffer(-5, bytes.data()), 0);
+        QCOMPARE(ring->WriteCycliceBuffer(5, nullptr), 0);
+        QCOMPARE(ring->AvailableBytes(), qint64(0));
+    }
+
+    void largestReadFits()
+    {
+        auto ring = std::make_unique<CCyclicBuffer>();
+        advance(*ring, CCyclicBuffer::kRingSize - 1000);
+        const auto bytes = pattern(CCyclicBuffer::kMaxRead, 9);
+        QCOMPARE(ring->WriteCycliceBuffer(CCyclicBuffer::kMaxRead, bytes.data()), CCyclicBuffer::kMaxRead);
+        long sum = 0;
+        const unsigned char* block = ring->ReadCycliceBuffer(CCyclicBuffer::kMaxRead, sum);
+        QVERIFY(block);
+        QVERIFY(std::equal(bytes.begin(), bytes.end(), block));
+    }
+
+    void fullRingKeepsUnreadBytesAndCountsDrops()
+    {
+        auto ring = std::make_unique<CCyclicBuffer>();
+        advance(*ring, 12345); // start off zero so the fill wraps
+        qint64 stored = 0;
+        int seed = 0;
+        while (stored < CCyclicBuffer::kCapacity) {
+            const int n = int(qMin<qint64>(100000, CCyclicBuffer::kCapacity - stored));
+            const auto chunk = pattern(n, seed++);
+            QCOMPARE(ring->WriteCycliceBuffer(n, chunk.data()), n);
+            stored += n;
+        }
+        QCOMPARE(ring->AvailableBytes(), CCyclicBuffer::kCapacity);
+        QCOMPARE(ring->DroppedBytes(), qint64(0));
+        const auto extra = pattern(10, 200);
+        QCOMPARE(ring->WriteCycliceBuffer(10, extra.data()), 0);
+        QCOMPARE(ring->DroppedBytes(), qint64(10));
+        // The first unread bytes are still the first ones written.
+        long sum = 0;
+        const auto first = pattern(100000, 0);
+        const unsigned char* block = ring->ReadCycliceBuffer(8, sum);
+        QVERIFY(block);
+        QVERIFY(std::equal(first.begin(), first.begin() + 8, block));
+        // Room for 8 now: of 12 new bytes 8 are kept, 4 dropped.
+        const auto more = pattern(12, 77);
+        QCOMPARE(ring->WriteCycliceBuffer(12, more.data()), 8);
+        QCOMPARE(ring->DroppedBytes(), qint64(14));
+        QVERIFY(ring->MoveSerialBufferIndex(int(CCyclicBuffer::kCapacity - 8))); // the rest of the first fill
+        block = ring->ReadCycliceBuffer(8, sum);
+        QVERIFY(block);
+        QVERIFY(std::equal(more.begin(), more.begin() + 8, block));
+        QCOMPARE(ring->AvailableBytes(), qint64(0));
+    }
+
+    void clearEmptiesAndResets()
+    {
+        auto ring = std::make_unique<CCyclicBuffer>();
+        const auto bytes = pattern(50, 2);
+        ring->WriteCycliceBuffer(50, bytes.data());
+        ring->SetExpectedLength(29);
+        ring->ClearCyclicCBuffer();
+        QVERIFY(!ring->SomethingInCycliceBufferFunction());
+        QCOMPARE(ring->ExpectedLength(), qint64(1));
+        QCOMPARE(ring->AvailableBytes(), qint64(0));
+        long sum = 0;
+        QVERIFY(!ring->ReadCycliceBuffer(1, sum));
+    }
+
+    void oneWriterOneConsumerAcrossThreads()
+    {
+        auto ring = std::make_unique<CCyclicBuffer>();
+        constexpr qint64 kTotal = 5 * 1024 * 1024; // wraps the ring more than twice
+        std::atomic<bool> writerDone{false};
+        std::thread writer([&] {
+            unsigned char chunk[8192];
+            qint64 sent = 0;
+            int size = 1;
+            while (sent < kTotal) {
+                const int n = int(qMin<qint64>(size, kTotal - sent));
+                for (int i = 0; i < n; ++i) chunk[i] = static_cast<unsigned char>((sent + i) % 251);
+                const int stored = ring->WriteCycliceBuffer(n, chunk);
+                sent += stored;
+                if (stored < n) std::this_thread::yield(); // full: the rest is resent
+                size = (size + 97) % 8192 + 1;
+            }
+            writerDone = true;
+        });
+        qint64 received = 0;
+        bool inOrder = true;
+        int want = 1;
+        while (received < kTotal && inOrder) {
+            const int n = int(qMin<qint64>(want, kTotal - received));
+            ring->SetExpectedLength(n);
+            if (!ring->SomethingInCycliceBufferFunction()) {
+                std::this_thread::yield();
+                continue;
+            }
+            long sum = 0;
+            const unsigned char* block = ring->ReadCycliceBuffer(n, sum);
+            if (!block) {
+                inOrder = false;
+                break;
+            }
+            for (int i = 0; i < n; ++i)
+                if (block[i] != static_cast<unsigned char>((received + i) % 251)) inOrder = false;
+            received += n;
+            want = want % 5000 + 61;
+        }
+        writer.join();
+        QVERIFY(inOrder);
+        QCOMPARE(received, kTotal);
+        QVERIFY(writerDone.load());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestRing)
+#include "tst_ring.moc"

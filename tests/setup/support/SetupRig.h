@@ -1,0 +1,73 @@
+#pragma once
+// The setup controller on a test bench: a host standing in for the window manager, a real
+// logic manager with one fake logger and in-memory settings.
+#include "../../app/support/FakeLogger.h"
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Logic/LogicContext.h"
+#include "Core/Logic/LogicManager.h"
+#include "setup/LogicQueries.h"
+#include "setup/SetupHost.h"
+#include "setup/SetupSettings.h"
+#include "setup/SetupWindow.h"
+
+#include <QWidget>
+
+class CFakeSetupHost : public QWidget, public ISetupHost, public ILogicContext
+{
+public:
+    CFakeSetupHost() : m_Logic(nullptr, this), m_Queries(&m_Logic)
+    {
+        m_Logic.m_SensorInfo.LoadSensorInfo();
+        m_pController = new CSetupWindow(this);
+        m_Logic.SetContext(this);
+    }
+    ~CFakeSetupHost() override
+    {
+        m_Logic.m_pLoggers[0] = nullptr;
+        m_Logic.m_pDetectedLogger = nullptr;
+        delete m_pController;
+    }
+    void plugLogger(double type)
+    {
+        m_Logger.m_Type = type;
+        m_Logic.m_pLoggers[0] = &m_Logger;
+        m_Logic.m_pDetectedLogger = &m_Logger;
+        m_bDetected = true;
+    }
+
+    CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Hub); }
+    ILogicQueries* GetLogicQueries() const override { return const_cast<CLogicManagerQueries*>(&m_Queries); }
+    ISetupSettings* GetSetupSettings() const override { return const_cast<CMemorySetupSettings*>(&m_Settings); }
+    QObject* GetLogicManagerObject() const override { return nullptr; }
+    bool IsLoggerDetected() const override { return m_bDetected; }
+    int GetCurrentRunMode() const override { return m_RunMode; }
+    void SetRunButtonEnabled(bool enabled) override { m_RunButtonEnabled = enabled ? 1 : 0; }
+    void ShowRunManualButton(bool show) override { m_ManualShown = show ? 1 : 0; }
+    CKorvantaSignals* GetSignals() override { return &m_Hub; }
+    CSetupInfo* GetSetupInfo() override { return m_pController ? m_pController->getSetupInfo() : nullptr; }
+    int GetCurrentRunMode() override { return m_RunMode; }
+
+    CSetupInfo& setup() { return *m_pController->getSetupInfo(); }
+    // Sets the status the logger reported: one catalogue index (and port) per channel.
+    void setStatus(const QList<int>& indices, bool autoDetect = true)
+    {
+        CCurrentLoggerStatus status;
+        for (int i = 0; i < indices.size(); ++i)
+            status.m_SensorList.append(CLoggerChannel(10 + i, indices.at(i)));
+        status.m_bAutoDetect = autoDetect;
+        setup().m_LoggerStatusList = {status};
+    }
+
+    // Before the logic manager, which asks for the setup record while it is built.
+    CSetupWindow* m_pController = nullptr;
+    CKorvantaSignals m_Hub;
+    CFakeLogger m_Logger;
+    CLogicManager m_Logic;
+    CLogicManagerQueries m_Queries;
+    CMemorySetupSettings m_Settings;
+    bool m_bDetected = false;
+    int m_RunMode = 0;
+    int m_RunButtonEnabled = -1;
+    int m_ManualShown = -1;
+};
