@@ -17,6 +17,7 @@
 #include <QList>
 #include <QMutex>
 #include <QString>
+#include <QStringList>
 #include <QWaitCondition>
 
 #include <atomic>
@@ -93,6 +94,11 @@ public:
     bool StartRxEvent();
     void PoolDeviceDetection();
     bool IsBluetoothLink() const { return m_bBluetooth; }
+    // Whether the detection poller still works through its states.
+    bool IsDetectionPolling() const { return m_DtWorker && m_DtWorker->IsWorking(); }
+    short DetectionState() const { return m_DetectionState; }
+    // The ports the last search found worth trying, in order.
+    QStringList CandidatePortNames() const;
     // The port a detection tries first (the one the last detection found).
     void SetRememberedPort(const QString& name, bool valid);
     QString RememberedPort() const;

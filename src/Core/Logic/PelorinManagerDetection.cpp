@@ -89,6 +89,15 @@ void CPelorinManager::DeviceDetection()
         SearchDeviceComPorts();
 }
 
+QStringList CPelorinManager::CandidatePortNames() const
+{
+    QMutexLocker lock(&m_PortNameLock);
+    QStringList names;
+    for (const CPortInfo& p : m_CandidatePorts)
+        names << p.portName;
+    return names;
+}
+
 bool CPelorinManager::PortPresent(const QString& name) const
 {
     IPortEnumerator* ports = m_pEnumerator;

@@ -14,18 +14,6 @@ using kvsim::CPelorinDevice;
 const QString kNewData = QStringLiteral("NewData");
 const QString kEnd = QStringLiteral("ExperimentEnd");
 
-// Two plain sensors: temperature (sensor id 2) on channel 1 and humidity (id 3) on channel 2.
-void TwoSensors(CPelorinDevice& d)
-{
-    CPelorinDevice::Sensor a;
-    a.channel = 1;
-    a.idLow = 2;
-    CPelorinDevice::Sensor b;
-    b.channel = 2;
-    b.idLow = 3;
-    d.setSensors({a, b});
-}
-
 int HostFrames(const kvsim::CLoggerSimulator& sim, unsigned char opcode)
 {
     int n = 0;
@@ -60,7 +48,7 @@ private:
     {
         rig = std::make_unique<CPelorinRig>();
         QVERIFY(rig->Start());
-        QVERIFY(rig->OnDevice(TwoSensors));
+        QVERIFY(rig->OnDevice(CPelorinRig::TwoSensors));
         QVERIFY(rig->PlugAndDetect());
         QVERIFY(rig->RequestStatus());
         rig->SelectReportedSensors(0);

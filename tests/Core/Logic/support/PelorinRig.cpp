@@ -29,9 +29,10 @@ CHubRecorder::CHubRecorder(CKorvantaSignals* hub)
     }, q);
 }
 
-CPelorinRig::CPelorinRig()
+CPelorinRig::CPelorinRig(std::unique_ptr<kvsim::CPelorinDevice> device)
 {
-    auto device = std::make_unique<kvsim::CPelorinDevice>();
+    if (!device)
+        device = std::make_unique<kvsim::CPelorinDevice>();
     m_pDevice = device.get();
     m_Sim = std::make_unique<kvsim::CLoggerSimulator>(std::move(device));
 }
@@ -56,13 +57,37 @@ bool CPelorinRig::Start()
     return m_pLogic->GetPelorinManager() != nullptr;
 }
 
+CPortInfo CPelorinRig::DevicePort() const
+{
+    CPortInfo port = CTestPortEnumerator::makePort(m_Sim->portName(), kVendor, kProduct);
+    if (m_bBluetoothPort) {
+        port.vendorID = port.productID = 0;
+        port.bluetooth = true;
+        port.enumName = QStringLiteral("bluetooth");
+    }
+    return port;
+}
+
+bool CPelorinRig::Replug()
+{
+    const QString old = m_Sim->portName();
+    m_Sim->unplug();
+    m_Ports.unplug(old);
+    if (!m_Sim->replug())
+        return false;
+    m_Ports.plug(DevicePort());
+    return true;
+}
+
 bool CPelorinRig::PlugAndDetect(int timeoutMs)
 {
-    m_Ports.plug(CTestPortEnumerator::makePort(m_Sim->portName(), kVendor, kProduct));
+    m_Ports.plug(DevicePort());
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < timeoutMs) {
-        if (m_pLogic->IsLoggerConnected() && m_Recorder->m_Detections.contains(true))
+        // Connected, announced, and the detection poller done with its last state.
+        if (m_pLogic->IsLoggerConnected() && m_Recorder->m_Detections.contains(true) &&
+            !Pelorin()->IsDetectionPolling())
             return true;
         QTest::qWait(10);
     }
@@ -111,4 +136,15 @@ bool CPelorinRig::OnDevice(const std::function<void(kvsim::CPelorinDevice&)>& fn
 {
     kvsim::CPelorinDevice* device = m_pDevice;
     return m_Sim->invoke([device, fn] { fn(*device); });
+}
+
+void CPelorinRig::TwoSensors(kvsim::CPelorinDevice& device)
+{
+    kvsim::CPelorinDevice::Sensor a;
+    a.channel = 1;
+    a.idLow = 2;
+    kvsim::CPelorinDevice::Sensor b;
+    b.channel = 2;
+    b.idLow = 3;
+    device.setSensors({a, b});
 }
