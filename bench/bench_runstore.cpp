@@ -13,6 +13,8 @@
 #include "Core/Logic/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
+#include "analysis/Functions.h"
+#include "analysis/OnlineFunctions.h"
 
 namespace {
 
@@ -59,6 +61,19 @@ struct Rig
         ctx.m_Setup.m_SelectedSensorList.append(sensor.get());
         logger.m_Active.push_back(static_cast<unsigned char>(sensor->m_Channel));
         sensors.push_back(std::move(sensor));
+    }
+
+    // Registers `count` online functions on the voltage channel (linear and derivative in turn),
+    // or clears the table for count 0.
+    void SetOnlineFunctions(int count)
+    {
+        CCalculateOnLineFunctions& calc = logic->m_CalculateOnLineFunctions;
+        calc.ClearOnLineFunctions();
+        for (int i = 0; i < count; ++i) {
+            const short id = (i % 2 == 0) ? CFunctions::IdLinear : CFunctions::IdDerivative;
+            calc.AddOnLineFunction(1, -1, 0, -1, 0, 255, 0, 0, QStringLiteral("f%1").arg(i),
+                                   QStringLiteral("V"), 0, id, 2.0, 1.0, 0.0, -1, -1, false, false);
+        }
     }
 
     void NewRun()
@@ -118,6 +133,37 @@ void BM_ConvertAndStore(benchmark::State& state)
                                                      benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ConvertAndStore)->Arg(1)->Arg(16)->Arg(256)->Unit(benchmark::kMillisecond);
+
+// The same storage with online functions registered: (rows per packet, functions). Compare each
+// against BM_ConvertAndStore with the same packet size for the share the functions add.
+void BM_ConvertAndStoreWithOnline(benchmark::State& state)
+{
+    Rig& rig = TheRig();
+    const int block = int(state.range(0));
+    rig.SetOnlineFunctions(int(state.range(1)));
+    std::vector<double> raw = Rows();
+    unsigned char positions[2] = {0, 1};
+    for (auto _ : state) {
+        state.PauseTiming();
+        rig.NewRun();
+        state.ResumeTiming();
+        CDataManager& dm = rig.logic->m_DataManager;
+        for (int r = 0; r < RowsPerRun; r += block) {
+            if (block == 1)
+                dm.ConvertAndStore(&rig.logger, &raw[size_t(r) * 2], 2, positions, true, false);
+            else
+                dm.ConvertAndStoreBlock(&rig.logger, &raw[size_t(r) * 2], block, 2, positions, true, false);
+        }
+    }
+    const CDataBranch* out = rig.logic->m_OnLineFunctions[0].m_pOutBranch;
+    if (!out || out->GetNumSamples() < RowsPerRun - 2) state.SkipWithError("online results missing");
+    rig.SetOnlineFunctions(0);
+    state.counters["samples/s"] = benchmark::Counter(double(state.iterations()) * RowsPerRun * MeasurementsPerRow,
+                                                     benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_ConvertAndStoreWithOnline)
+    ->Args({1, 1})->Args({16, 1})->Args({256, 1})->Args({16, 4})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -8,6 +8,11 @@ CSensorInfo* CLogicManagerQueries::GetSensorCatalogue()
     return m_pManager ? &m_pManager->m_SensorInfo : nullptr;
 }
 
+CSensorsCalibration* CLogicManagerQueries::GetCalibration()
+{
+    return m_pManager ? &m_pManager->m_SensorsCalibration : nullptr;
+}
+
 ILogger* CLogicManagerQueries::GetActiveLogger()
 {
     if (!m_pManager || !m_pManager->m_pLoggers[0])

@@ -5,6 +5,7 @@
 #include "Core/Logic/ExperimentInterval.h"
 
 class CSensorInfo;
+class CSensorsCalibration;
 class ILogger;
 class CLogicManager;
 
@@ -13,6 +14,7 @@ class ILogicQueries
 public:
     virtual ~ILogicQueries() = default;
     virtual CSensorInfo* GetSensorCatalogue() = 0;
+    virtual CSensorsCalibration* GetCalibration() = 0;
     // The first slot whose logger reports a connection; null when none.
     virtual ILogger* GetActiveLogger() = 0;
     // The logger that stop, manual-sample and download commands go to.
@@ -35,6 +37,7 @@ public:
     explicit CLogicManagerQueries(CLogicManager* manager) : m_pManager(manager) {}
 
     CSensorInfo* GetSensorCatalogue() override;
+    CSensorsCalibration* GetCalibration() override;
     ILogger* GetActiveLogger() override;
     ILogger* GetCurrentLogger() override;
     bool IsLoggerConnected() override;

@@ -59,3 +59,21 @@ private:
     int m_Index[s_NumOfChannels] = {};
     bool m_Active[s_NumOfChannels][s_NumOfMeasurements] = {};
 };
+
+class CSettings;
+
+// The settings file the logic manager keeps ("KV4Settings.ini").
+class CFileSetupSettings : public ISetupSettings
+{
+public:
+    explicit CFileSetupSettings(CSettings* settings) : m_pSettings(settings) {}
+    bool IsMeasurementActive(int channel, int measurement) const override;
+    void SetMeasurementActive(int channel, int measurement, bool active) override;
+    int GetSensorInfoIndex(int channel) const override;
+    void SetSensorInfoIndex(int channel, int index) override;
+    void RestoreChannelDefaults(int channel) override;
+    bool SaveSettings() override;
+
+private:
+    CSettings* m_pSettings;
+};

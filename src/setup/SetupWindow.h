@@ -3,6 +3,8 @@
 // selected sensors in step with what the connected logger reports, polls the logger's status,
 // passes the setup's logger requests on with at most one outstanding, and builds the sensor,
 // rate and sample-count lists the setup windows offer.
+#include "Core/Data/SensorsCalibration.h"
+
 #include <QColor>
 #include <QList>
 #include <QObject>
@@ -10,6 +12,7 @@
 #include <QStringList>
 
 class CSetupInfo;
+
 class CSensorInfo;
 class CSesnorProperties;
 class ISetupHost;
@@ -104,6 +107,7 @@ public slots:
     void sensorChanged(int SensorID, int SourceChannel);
     void rangeChanged(int RangeIndex, int SourceChannel);
     void measurementChanged(QList<bool> measurements, int tableIndex);
+    void calibrationChanged(CalibrationValues calibrationValues, int tableIndex);
     void UseCalibrationChanged(bool use, int tableIndex);
     void colorChanged(QColor color, int tableIndex, int measurementIndex);
     void plotStyleChanged(int plotStyle, int tableIndex, int measurementIndex);

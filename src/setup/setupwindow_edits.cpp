@@ -2,6 +2,7 @@
 #include "setup/SetupWindow.h"
 
 #include "Core/Data/SensorInfo.h"
+#include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/KorvantaSignals.h"
 #include "setup/LogicQueries.h"
@@ -154,6 +155,17 @@ void CSetupWindow::measurementChanged(QList<bool> measurements, int tableIndex)
 void CSetupWindow::OnSetupSummaryChanged()
 {
     activeMeasurementsChanged();
+}
+
+void CSetupWindow::calibrationChanged(CalibrationValues calibrationValues, int tableIndex)
+{
+    const CSesnorProperties* sensor = m_pSetupInfo->GetSelectedSensor(tableIndex);
+    ILogicQueries* logic = m_pHost ? m_pHost->GetLogicQueries() : nullptr;
+    CSensorsCalibration* calibration = logic ? logic->GetCalibration() : nullptr;
+    if (!sensor || !calibration)
+        return;
+    calibration->setCalibrationValues(calibrationValues, sensor->m_SensorIndex);
+    refreshWindows();
 }
 
 void CSetupWindow::UseCalibrationChanged(bool, int)

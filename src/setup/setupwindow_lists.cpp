@@ -116,13 +116,13 @@ QString CSetupWindow::FormatDuration(double totalSeconds)
 {
     const auto word = [](const char* w) { return QCoreApplication::translate("CFullSetupWindow", w); };
     // The total is taken in single precision, so a total a hair below a unit reads as the unit.
-    const float t = float(totalSeconds);
-    if (!std::isfinite(t) || t < 0.0f)
+    if (!std::isfinite(totalSeconds) || totalSeconds < 0.0)
         return QString();
+    // No logger runs for 30 million years; the bound keeps every count below in range.
+    const float t = float(std::min(totalSeconds, 1e15));
     if (t < 60.0f)
         return QString("%1 ").arg(double(t)) + word("seconds");
-    // Below 2^31 seconds (68 years) the counts fit; longer runs are not offered by any logger.
-    const qint64 whole = qint64(std::min(std::trunc(t), 2147483647.0f));
+    const qint64 whole = qint64(std::trunc(t));
     QList<QPair<qint64, QString>> parts;
     const qint64 s = whole % 60;
     if (t < 3600.0f) {

@@ -2,6 +2,8 @@
 // from status replies (automatic and manual detection), the edits and the connection.
 #include "support/SetupRig.h"
 
+#include "Core/Data/SensorsCalibration.h"
+
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -16,6 +18,7 @@ private slots:
     void statusUnchangedKeepsList();
     void statusOneChannelFewer();
     void statusUnknownIndexIsEmpty();
+    void measurementCountBounded();
     void statusWhileHiddenChangesNothing();
     void manualDetectionStatusKeepsRows();
     void detectionModeSwitch();
@@ -25,6 +28,7 @@ private slots:
     void iseRangeRequest();
     void sensorChanged();
     void connectionAndEnabling();
+    void calibrationGoesToRowSensor();
 };
 
 void TestSetupController::queueKeepsOneOutstanding()
@@ -188,6 +192,22 @@ void TestSetupController::statusUnknownIndexIsEmpty()
     QCOMPARE(list.at(0)->m_SensorIndex, 0);
     QCOMPARE(list.at(1)->m_SensorIndex, 0);
     QCOMPARE(list.at(2)->m_SensorIndex, 148);
+    // A status without any logger record reads as no channels.
+    host.setup().m_LoggerStatusList.clear();
+    c.updateSetupWindow(1);
+    QVERIFY(host.setup().m_SelectedSensorList.isEmpty());
+}
+
+void TestSetupController::measurementCountBounded()
+{
+    // A catalogue record claiming more measurements than it has slots gives only the slots.
+    CFakeSetupHost host;
+    host.m_Logic.m_SensorInfo.m_Sensors[1].m_NumOfMeasurements = 50;
+    host.m_pController->addSensor2ActiveSensorList(1, 0, 0);
+    QCOMPARE(host.setup().m_SelectedSensorList.at(0)->GetNumMeasurements(), CSensorParametersInfo::s_MaxMeasurements);
+    host.m_Logic.m_SensorInfo.m_Sensors[1].m_NumOfMeasurements = -4;
+    host.m_pController->addSensor2ActiveSensorList(1, 1, 0);
+    QCOMPARE(host.setup().m_SelectedSensorList.at(1)->GetNumMeasurements(), 0);
 }
 
 void TestSetupController::statusWhileHiddenChangesNothing()
@@ -477,6 +497,26 @@ void TestSetupController::connectionAndEnabling()
     QVERIFY(!c.isStatusPollRunning());
     QVERIFY(!c.controlsEnabled());
     QCOMPARE(host.setup().m_NumberOfSamples, -1);
+}
+
+void TestSetupController::calibrationGoesToRowSensor()
+{
+    CFakeSetupHost host;
+    host.plugLogger(70.0);
+    CSetupWindow& c = *host.m_pController;
+    host.setStatus({1, 13});
+    c.updateSetupWindow(1);
+    CalibrationValues v;
+    v.type = 1;
+    v.real1 = 7.0;
+    v.measured1 = 6.5;
+    c.calibrationChanged(v, 1);
+    const SensorCalibrationInfo stored = host.m_Logic.m_SensorsCalibration.GetCalibration(13);
+    QCOMPARE(stored.type, 1);
+    QCOMPARE(stored.real1, 7.0);
+    QCOMPARE(host.m_Logic.m_SensorsCalibration.GetCalibration(1).type, 0);
+    c.calibrationChanged(v, 5); // no such row: nothing stored anywhere
+    QCOMPARE(host.m_Logic.m_SensorsCalibration.GetCalibration(0).type, 0);
 }
 
 QTEST_MAIN(TestSetupController)

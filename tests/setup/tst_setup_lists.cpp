@@ -2,6 +2,7 @@
 // logger), numbers of samples, and the run-duration text.
 #include "support/SetupRig.h"
 
+#include <QRegularExpression>
 #include <QtTest>
 
 class TestSetupLists : public QObject
@@ -15,6 +16,7 @@ private slots:
     void sampleCounts();
     void durationTable_data();
     void durationTable();
+    void durationOutOfRange();
     void durationFromSetup();
 
 private:
@@ -161,6 +163,15 @@ void TestSetupLists::durationTable()
     QFETCH(double, seconds);
     QFETCH(QString, text);
     QCOMPARE(CSetupWindow::FormatDuration(seconds), text);
+}
+
+void TestSetupLists::durationOutOfRange()
+{
+    // Totals no run reaches are bounded, not converted past the integer range.
+    const QString huge = CSetupWindow::FormatDuration(1e300);
+    QVERIFY2(QRegularExpression("^\\d{11} days( \\d+ (hours|minutes|seconds))*$").match(huge).hasMatch(),
+             qPrintable(huge));
+    QCOMPARE(CSetupWindow::FormatDuration(qInf()), QString());
 }
 
 void TestSetupLists::durationFromSetup()

@@ -152,11 +152,11 @@ private slots:
     {
         Rig rig;
         QVERIFY(rig.up());
-        rig.sim->setSplitWrites(true, 10);
+        rig.sim->setSplitWrites(true, 20);
         QVERIFY(rig.port.SendToMulti(kHostFrame));
         int reads = 0;
         QCOMPARE(readAtLeast(rig.port, kEcho.size(), 3000, &reads), kEcho);
-        QVERIFY2(reads > 1, "a reply written byte by byte 10 ms apart came in one read");
+        QVERIFY2(reads > 1, "a reply written byte by byte 20 ms apart came in one read");
     }
 
     void dropDuplicateAndGarbageKnobs()

@@ -25,6 +25,8 @@ private:
 
 namespace {
 
+constexpr size_t kMaxPendingWrites = 100000;
+
 qint64 monotonicNs()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -340,6 +342,11 @@ void CLoggerSimulator::queueReply(const QByteArray& frame)
     if (frame.isEmpty()) return;
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_plugged || m_silent) return;
+    // A host that stopped reading must not make the simulator grow without bound.
+    if (m_outgoing.size() > kMaxPendingWrites) {
+        ++m_repliesDropped;
+        return;
+    }
     if (m_dropCount > 0) {
         --m_dropCount;
         ++m_repliesDropped;

@@ -87,7 +87,7 @@ public:
     // Host bytes that could not start a frame, in arrival order.
     QByteArray garbage() const;
     int repliesWritten() const;   // whole replies put on the wire (a duplicate counts twice)
-    int repliesDropped() const;
+    int repliesDropped() const;  // by dropReplies(), or because the host stopped reading
     qint64 bytesToHost() const;
     void clearLog();
 

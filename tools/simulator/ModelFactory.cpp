@@ -1,6 +1,8 @@
 #include "simulator/ModelFactory.h"
 
+#include "simulator/DravletDevice.h"
 #include "simulator/EchoDeviceModel.h"
+#include "simulator/PelorinDevice.h"
 
 #include <functional>
 #include <utility>
@@ -17,6 +19,8 @@ const std::vector<std::pair<QString, Factory>>& models()
 {
     static const std::vector<std::pair<QString, Factory>> s_models = {
         {QStringLiteral("echo"), [] { return std::unique_ptr<IDeviceModel>(new CEchoDeviceModel()); }},
+        {QStringLiteral("dravlet"), [] { return std::unique_ptr<IDeviceModel>(new CDravletDeviceModel()); }},
+        {QStringLiteral("pelorin"), [] { return std::unique_ptr<IDeviceModel>(new CPelorinDevice()); }},
     };
     return s_models;
 }

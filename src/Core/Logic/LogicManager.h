@@ -21,6 +21,7 @@
 #include <atomic>
 
 class CDeviceDetectionManager;
+class CDravletCoreHost;
 class CDravletManager;
 class CKorvantaSignals;
 class CPelorinManager;
@@ -210,6 +211,8 @@ private:
     CKorvantaSignals* m_pConnectedHub = nullptr;
 
     IPortEnumerator* m_pPortEnumerator = nullptr;
+    IPortEnumerator* m_pOwnPortEnumerator = nullptr;
+    CDravletCoreHost* m_pDravletHost = nullptr;
     CDeviceDetectionManager* m_pDeviceDetectionManager = nullptr;
     CPelorinManager* m_pPelorinManager = nullptr;
     CDravletManager* m_pDravletManager = nullptr;

@@ -3,27 +3,26 @@
 #include "Core/Logic/Diagnostics.h"
 #include "Core/Logic/ILogger.h"
 #include "Core/Logic/LogicManager.h"
-#include "Core/Logic/PelorinManager.h"
-
-#if __has_include("Core/Logic/DravletManager.h")
+#include "Core/Logic/DravletCoreHost.h"
 #include "Core/Logic/DravletManager.h"
-#define KV_HAVE_DRAVLET 1
-#else
-#define KV_HAVE_DRAVLET 0
-#endif
+#include "Core/Logic/PelorinManager.h"
+#include "platform/PortEnumerator.h"
 
 void CLogicManager::createLoggerManagers()
 {
     if (m_pPelorinManager || m_pDravletManager)
         return;
+    // One list of serial devices serves both searches and the plug notifications.
+    if (!m_pPortEnumerator) {
+        m_pOwnPortEnumerator = new CSerialPortEnumerator();
+        m_pPortEnumerator = m_pOwnPortEnumerator;
+    }
     m_pPelorinManager = new CPelorinManager(this);
-#if KV_HAVE_DRAVLET
-    m_pDravletManager = new CDravletManager(this);
-#endif
+    m_pDravletHost = new CDravletCoreHost(this);
+    m_pDravletManager = new CDravletManager(m_pDravletHost, m_pPortEnumerator);
+    m_pDravletHost->SetLogger(m_pDravletManager);
     m_pLoggers[0] = m_pPelorinManager->Logger();
-#if KV_HAVE_DRAVLET
     m_pLoggers[1] = m_pDravletManager;
-#endif
     m_pLoggers[2] = nullptr;
     m_pLoggers[3] = nullptr;
     m_pDeviceDetectionManager = new CDeviceDetectionManager(this, nullptr, m_pPortEnumerator);
@@ -43,10 +42,14 @@ void CLogicManager::deleteLoggerManagers()
     m_pDetectedLogger = nullptr;
     delete m_pPelorinManager;
     m_pPelorinManager = nullptr;
-#if KV_HAVE_DRAVLET
     delete m_pDravletManager;
-#endif
     m_pDravletManager = nullptr;
+    delete m_pDravletHost;
+    m_pDravletHost = nullptr;
+    if (m_pPortEnumerator == m_pOwnPortEnumerator)
+        m_pPortEnumerator = nullptr;
+    delete m_pOwnPortEnumerator;
+    m_pOwnPortEnumerator = nullptr;
 }
 
 bool CLogicManager::pelorinSearchPorts()
@@ -59,12 +62,10 @@ bool CLogicManager::pelorinSearchPorts()
 
 bool CLogicManager::dravletSearchPorts()
 {
-#if KV_HAVE_DRAVLET
     if (m_pDravletManager && m_pDravletManager->DeviceDetectionComSearchList()) {
         m_pDetectedLogger = static_cast<ILogger*>(m_pDravletManager);
         return true;
     }
-#endif
     return false;
 }
 
@@ -92,27 +93,19 @@ bool CLogicManager::pelorinDetectionInProgress() const
 
 qint64 CLogicManager::dravletMsSinceLastRun() const
 {
-#if KV_HAVE_DRAVLET
-    if (m_pDravletManager)
-        return m_pDravletManager->MsSinceLastRun();
-#endif
-    return 0;
+    return m_pDravletManager ? m_pDravletManager->MsSinceStop() : -1;
 }
 
 void CLogicManager::dravletSendSetup()
 {
-#if KV_HAVE_DRAVLET
     if (m_pDravletManager)
-        m_pDravletManager->SendSetupFromCore();
-#endif
+        m_pDravletManager->SendCmdEx(CmdSetup, 250);
 }
 
 void CLogicManager::CloseDravletLogger()
 {
-#if KV_HAVE_DRAVLET
     if (m_pDravletManager)
         m_pDravletManager->CloseLogger(true);
-#endif
 }
 
 void CLogicManager::showDisconnectMessage()
@@ -153,10 +146,8 @@ QString CLogicManager::GetConnectedPortName()
             continue;
         if (m_pPelorinManager && logger == m_pPelorinManager->Logger())
             return m_pPelorinManager->CurrentPortName();
-#if KV_HAVE_DRAVLET
         if (m_pDravletManager && logger == static_cast<ILogger*>(m_pDravletManager))
             return m_pDravletManager->portName();
-#endif
         return QString();
     }
     return QString();

@@ -6,7 +6,7 @@
 // acknowledgement waits and resends, finds the logger among the serial ports and transfers
 // firmware to its boot-loader.
 #include "Core/Logic/ILogger.h"
-#include "Core/Logic/PelorinCoreHost.h"
+#include "Core/Logic/PelorinManagerHost.h"
 #include "Core/Logic/PelorinHandler.h"
 #include "Core/Logic/SafeQueue.h"
 #include "Core/Logic/ThreadWorker.h"
@@ -166,7 +166,7 @@ private:
     void SendNextFirmwareBlock();
 
     CLogicManager* m_pLogic = nullptr;
-    CPelorinCoreHost m_Host;
+    CPelorinManagerHost m_Host;
 
     QMutex m_TxLock;
     QWaitCondition m_TxCond;

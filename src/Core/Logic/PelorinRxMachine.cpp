@@ -128,9 +128,14 @@ bool CPelorinRxMachine::FrameHeadStep(IRxSource& source, IRxSink& sink)
     }
     const short next = StateOfOpcode(op);
     if (next == 0) {
-        // Unknown opcode (also the head bytes of a following frame read as a pair): the next two
-        // bytes are read as a new length and opcode.
-        Next(source, FrameHead, 2);
+        if (length == kDeviceHead0 && op == kDeviceHead1) {
+            // The head of a following frame read as a pair: its length and opcode come next.
+            Next(source, FrameHead, 2);
+        } else {
+            // An opcode nobody knows: hunt for the next frame head, which also skips whatever
+            // payload the frame had and keeps byte pairs from drifting out of step.
+            Next(source, Sync0, 1);
+        }
         return true;
     }
     if (length == 0) {

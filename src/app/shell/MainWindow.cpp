@@ -1,7 +1,9 @@
 #include "app/shell/MainWindow.h"
 
 #include "app/shell/CustomRunButton.h"
+#include "app/shell/HistoryWindow.h"
 #include "app/shell/Prompter.h"
+#include "app/shell/ShellLogic.h"
 #include "Core/Logic/LogicManager.h"
 #include "platform/KeepAwake.h"
 #include "setup/LogicQueries.h"
@@ -50,12 +52,18 @@ MainWindow::MainWindow(QWidget* parent)
     // hub and the setup record through this window.
     m_pLogicManager = new CLogicManager(nullptr, this);
     m_pLogicQueries.reset(new CLogicManagerQueries(m_pLogicManager));
-    m_pSetupSettings.reset(new CMemorySetupSettings);
+    m_pSetupSettings.reset(new CFileSetupSettings(&m_pLogicManager->m_Settings));
     m_pOwnKeepAwake.reset(new CLinuxKeepAwake);
     m_pKeepAwake = m_pOwnKeepAwake.get();
     m_WindowsManager.SetLogicQueries(m_pLogicQueries.get());
     m_WindowsManager.SetLogicManagerObject(m_pLogicManager);
     m_WindowsManager.SetSetupSettings(m_pSetupSettings.get());
+    m_pOwnShellLogic.reset(new CLogicManagerShell(m_pLogicManager, m_pLogicQueries.get()));
+    SetShellLogic(m_pOwnShellLogic.get());
+    m_WindowsManager.SetLanguages(&m_Languages);
+    m_WindowsManager.SetApplicationTitle(m_TitleText);
+    if (CHistoryWindow* history = m_WindowsManager.GetHistoryWindow())
+        history->SetDataManager(&m_pLogicManager->m_DataManager);
 
     setWindowState(Qt::WindowMaximized);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -68,11 +76,21 @@ MainWindow::~MainWindow()
 {
     // Exit deletes the logic manager; a window closed any other way (tests) does it here,
     // while the hub and the setup record it points at still exist.
+    m_WindowsManager.SetLogicQueries(nullptr);
+    m_WindowsManager.SetSetupSettings(nullptr);
+    m_WindowsManager.SetLogicManagerObject(nullptr);
+    m_pSetupSettings.reset();
+    m_pLogicQueries.reset();
     delete m_pLogicManager;
     m_pLogicManager = nullptr;
-    m_WindowsManager.SetLogicQueries(nullptr);
     if (p_MainWindow == this)
         p_MainWindow = nullptr;
+}
+
+void MainWindow::SetShellLogic(IShellLogic* logic)
+{
+    m_pShellLogic = logic;
+    m_WindowsManager.SetShellLogic(logic);
 }
 
 CKorvantaSignals* MainWindow::GetSignals()

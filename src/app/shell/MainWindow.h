@@ -9,6 +9,7 @@
 #include "Core/Logic/LogicContext.h"
 
 #include <QAbstractScrollArea>
+#include <QHash>
 #include <QList>
 #include <QMenuBar>
 #include <memory>
@@ -17,6 +18,7 @@ class CLogicManager;
 class CLogicManagerQueries;
 class CustomRunButton;
 class IKeepAwake;
+class IShellLogic;
 class ISetupSettings;
 class QHBoxLayout;
 class QMessageBox;
@@ -44,8 +46,43 @@ public:
     CustomRunButton* GetRunButton() override { return m_pRunButton; }
     int GetCurrentRunMode() const override { return m_RunMode; }
     void HideModallesMsgBox() override;
+    int exit_hasDataToSave() override;
+    void SetWindowTitleText(const QString& title) override { setWindowTitle(title); }
 
-    void SetCurrentRunMode(int mode);
+    void SetCurrentRunMode(int mode) override;
+    int exit_loggerIsRunning();
+    void SetCheckedMenuItem(bool checked, MultiActionKeyType key);
+    // Replaces the logger services (tests script detection and shut-down).
+    void SetShellLogic(IShellLogic* logic);
+
+    // What the action states are computed from, gathered once per tick.
+    struct ActionInputs
+    {
+        bool runButtonAllowed = false;
+        bool runInProgress = false;
+        bool videoTracking = false;
+        bool loggerDetected = false;
+        double loggerType = 0.0;
+        bool bluetooth = false;
+        bool controlHeld = false;
+        bool historyEmpty = true;
+        bool hasDataToSave = false;
+        bool hasGraph = false;
+        bool graphFunctions = false;
+        int videoWindows = 0;
+        bool uploadPresent = false;
+        bool loggedIn = false;
+        bool uploading = false;
+    };
+    // The enabled state each rule gives, by key (keys without a rule are absent).
+    static QHash<int, bool> ComputeActionStates(const ActionInputs& in);
+    ActionInputs currentActionInputs() const;
+    // Whether the command behind a key exists in this program at present.
+    bool commandAvailable(MultiActionKeyType key) const;
+    // Every action of the menus and the ribbon that carries the key.
+    QList<MultiAction*> actionsWithKey(MultiActionKeyType key) const;
+    QMenuBar* menuBar() { return &m_MenuBar; }
+    QAction* exitAction() const { return m_pExitAction; }
     // Replaces the keep-awake service (tests count its calls).
     void SetKeepAwake(IKeepAwake* keepAwake) { m_pKeepAwake = keepAwake; }
 
@@ -63,10 +100,10 @@ public:
 
 public slots:
     void showModelessMessage(QString title, QString text, bool withBtn = true);
-
-private slots:
     void onExit(QCloseEvent* event = nullptr);
     void updateActions();
+
+private slots:
     void OnPreventSleepTimer();
 
 protected:
@@ -80,6 +117,16 @@ private:
     void initMenus();
     void initTabs();
     void initToolBars();
+    void initBasicActionsList();
+    void initFileMenuActionList();
+    void initEditMenuActionList();
+    void initLoggerMenuActionList();
+    void initHelpMenuActionList();
+    void initWorkSpaceActionsList();
+    void initAnalysisActionsList();
+    void initOpenMenuActionList();
+    void initTerravoxMenuActionList();
+    void applyActionStates(const QHash<int, bool>& states);
     MultiAction* makeRibbonAction(const RibbonActionSpec& spec);
     MultiAction* makeMenuAction(const char* text, MultiActionKeyType key, QList<MultiAction*>& list);
     bool runAllowed() const;
@@ -114,6 +161,10 @@ private:
     QList<MultiAction*> m_EditMenuList;
     QList<MultiAction*> m_LoggerMenuList;
     QList<MultiAction*> m_OnlineServiceList;
+    QList<MultiAction*> m_OpenMenuList;
+    MultiAction* m_pAboutAction = nullptr;
+    std::unique_ptr<IShellLogic> m_pOwnShellLogic;
+    IShellLogic* m_pShellLogic = nullptr;
     std::unique_ptr<CLogicManagerQueries> m_pLogicQueries;
     std::unique_ptr<ISetupSettings> m_pSetupSettings;
     std::unique_ptr<IKeepAwake> m_pOwnKeepAwake;

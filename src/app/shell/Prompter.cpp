@@ -1,6 +1,8 @@
 #include "app/shell/Prompter.h"
 
 #include <QCoreApplication>
+#include <QDialog>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -33,6 +35,38 @@ bool CWidgetPrompter::askManualXValue(QWidget* parent, const QString& name, doub
     if (value)
         *value = v;
     return true;
+}
+
+int CWidgetPrompter::askSaveChanges(QWidget* parent, const QString& title, const QString& text)
+{
+    const int answer = QMessageBox::question(parent, title, text,
+                                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                             QMessageBox::Yes);
+    if (answer == QMessageBox::Yes)
+        return SaveYes;
+    return answer == QMessageBox::No ? SaveNo : SaveCancel;
+}
+
+bool CWidgetPrompter::confirm(QWidget* parent, const QString& title, const QString& text)
+{
+    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+           == QMessageBox::Yes;
+}
+
+void CWidgetPrompter::critical(QWidget* parent, const QString& title, const QString& text)
+{
+    QMessageBox::critical(parent, title, text, QMessageBox::Ok);
+}
+
+QString CWidgetPrompter::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                         const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+int IPrompter::runDialog(QDialog* dialog)
+{
+    return dialog ? dialog->exec() : 0;
 }
 
 namespace {

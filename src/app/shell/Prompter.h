@@ -3,6 +3,7 @@
 // them instead of leaving a box open. The real one shows message boxes and dialogs.
 #include <QString>
 
+class QDialog;
 class QWidget;
 
 class IPrompter
@@ -15,6 +16,21 @@ public:
     virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
     // Asks for the next manual X value of a run; false when the user cancels.
     virtual bool askManualXValue(QWidget* parent, const QString& name, double* value) = 0;
+
+    // The questions and choosers below have answers that lose nothing when a prompter does
+    // not know them (a test fake that predates them): Cancel, No, no file.
+    enum SaveAnswer { SaveYes = 0, SaveNo = 1, SaveCancel = 2 };
+    // "Do you want to save your changes?": Yes, No and Cancel, Yes the default.
+    virtual int askSaveChanges(QWidget*, const QString&, const QString&) { return SaveCancel; }
+    // A Yes/No question whose default is No (deleting data).
+    virtual bool confirm(QWidget*, const QString&, const QString&) { return false; }
+    virtual void critical(QWidget* parent, const QString& title, const QString& text)
+    {
+        warning(parent, title, text);
+    }
+    virtual QString getOpenFileName(QWidget*, const QString&, const QString&, const QString&) { return QString(); }
+    // Runs a dialog modally; the real prompter execs it, a test one may answer for it.
+    virtual int runDialog(QDialog* dialog);
 };
 
 // The message-box implementation.
@@ -25,6 +41,11 @@ public:
     void warning(QWidget* parent, const QString& title, const QString& text) override;
     bool question(QWidget* parent, const QString& title, const QString& text) override;
     bool askManualXValue(QWidget* parent, const QString& name, double* value) override;
+    int askSaveChanges(QWidget* parent, const QString& title, const QString& text) override;
+    bool confirm(QWidget* parent, const QString& title, const QString& text) override;
+    void critical(QWidget* parent, const QString& title, const QString& text) override;
+    QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
+                            const QString& filter) override;
 };
 
 // The prompter the shell uses unless one is given: the message boxes, or what a test set.

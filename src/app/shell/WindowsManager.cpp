@@ -1,9 +1,11 @@
 #include "app/shell/WindowsManager.h"
 
 #include "app/shell/CustomRunButton.h"
+#include "app/shell/HistoryWindow.h"
 #include "app/shell/KorvantaWindow.h"
 #include "app/shell/Prompter.h"
 #include "app/shell/ShellFrame.h"
+#include "app/shell/ShellServices.h"
 #include "Core/Logic/KorvantaSignals.h"
 #include "setup/SetupWindow.h"
 
@@ -21,6 +23,8 @@ const char* const s_KindProperty = "korvantaWindowKind";
 
 CWindowsManager::CWindowsManager(QWidget* parent) : QMdiArea(parent)
 {
+    m_pHistoryWindow = new CHistoryWindow(this, Qt::SubWindow);
+    addSubWindow(m_pHistoryWindow);
     m_pSetupWindow = new CSetupWindow(this);
     m_pSignals = new CKorvantaSignals(nullptr);
     m_pLoggerProtectionTimer = new QTimer(this);
@@ -47,6 +51,12 @@ void CWindowsManager::init()
         m_pSetupWindow->show();
     } else {
         m_pSetupWindow->hide();
+    }
+    if (m_pHistoryWindow->m_bHistoryShown) {
+        m_pHistoryWindow->initWindow();
+        m_pHistoryWindow->show();
+    } else {
+        m_pHistoryWindow->hide();
     }
     m_pSetupWindow->disableSetup(false);
     m_bLoggerDetected = false;
@@ -92,6 +102,7 @@ void CWindowsManager::connectHub()
     connect(hub, &CKorvantaSignals::VideoAnalysisStop, this, &CWindowsManager::VideoTrackingOff);
     connect(hub, &CKorvantaSignals::UserAskXvalue, this, &CWindowsManager::OnUserAskXvalue);
     connect(hub, &CKorvantaSignals::LoggerStatusArrived, this, &CWindowsManager::OnLoggerStatusArrived);
+    connectShellEvents();
 }
 
 int CWindowsManager::GetCurrentRunMode() const
@@ -272,20 +283,28 @@ void CWindowsManager::LoggerBootLoaderProgUpdate(int percentage, QString text)
     m_pProgressDialog->setLabelText(text);
     m_pProgressDialog->setValue(std::clamp(percentage, 0, 100));
     m_pProgressDialog->show();
-    if (percentage >= 100)
-        m_pProgressDialog->hide();
+    if (percentage >= 100) {
+        WaitHere(100);
+        if (m_pSignals)
+            m_pSignals->SignalGuiModallessMsg(tr("Firmware update"), tr("Update successful."), true);
+        hideProgress();
+    }
 }
 
 void CWindowsManager::LoggerDownloadStarted()
 {
     m_pSetupWindow->stopTimers(true);
-    if (m_pProgressDialog)
+    if (m_pProgressDialog) {
+        m_pProgressDialog->setRange(0, 0);
+        m_pProgressDialog->setLabelText(tr("Downloading...", "Download"));
         m_pProgressDialog->show();
+    }
 }
 
 void CWindowsManager::LoggerDownloadFinshed(bool)
 {
-    if (m_pProgressDialog)
-        m_pProgressDialog->hide();
+    if (!m_bLoggerDetected && m_pShellLogic)
+        m_pShellLogic->StartLoggersDetection();
+    hideProgress();
     m_pSetupWindow->stopTimers(false);
 }

@@ -9,8 +9,13 @@
 #include <QPointer>
 #include <QRect>
 
+class CHistoryWindow;
 class CKorvantaSignals;
 class CKorvantaWindow;
+class IShellLogic;
+class IUploadService;
+class IWorkspaceFiles;
+class MultiLanguage;
 class CSetupWindow;
 class CustomRunButton;
 class ILogicQueries;
@@ -59,6 +64,31 @@ public:
     void ShowRunManualButton(bool show) override;
 
     CSetupWindow* GetSetupWindow() const { return m_pSetupWindow; }
+    CHistoryWindow* GetHistoryWindow() const { return m_pHistoryWindow; }
+
+    // Logger, workspace, upload and language services of the commands (null: unavailable).
+    void SetShellLogic(IShellLogic* logic) { m_pShellLogic = logic; }
+    IShellLogic* GetShellLogic() const { return m_pShellLogic; }
+    void SetWorkspaceFiles(IWorkspaceFiles* files) { m_pWorkspaceFiles = files; }
+    IWorkspaceFiles* GetWorkspaceFiles() const { return m_pWorkspaceFiles; }
+    void SetUploadService(IUploadService* upload) { m_pUpload = upload; }
+    IUploadService* GetUploadService() const { return m_pUpload; }
+    void SetLanguages(MultiLanguage* languages) { m_pLanguages = languages; }
+    // The application title the window title is made from (the main window's).
+    void SetApplicationTitle(const QString& title) { m_AppTitle = title; }
+
+    // Commands (windowsmanager_commands.cpp).
+    QString getKV4FolderPath();
+    // The help page for a language under appDir, English when that language has none.
+    static QString HelpFilePath(const QString& appDir, const QString& code);
+    // The version a firmware file's name carries ("logger_ver1.25.bin" gives "1.25").
+    static QString FirmwareVersionText(const QString& path);
+    // Channels able to run event timing in the first logger status (forDialog: the count the
+    // sampling-mode button uses, otherwise the one a status report uses).
+    int TimingCapableChannels(bool forDialog) const;
+    int videoWindowsCount() const { return m_VideoWindowsOpen; }
+    void SetVideoWindowsCount(int count) { m_VideoWindowsOpen = count; }
+    bool isExperimentModeDialogOpen() const { return m_bExperimentModeDialogOpen; }
     QTimer* protectionTimer() const { return m_pLoggerProtectionTimer; }
     QProgressDialog* progressDialog() const { return m_pProgressDialog; }
     bool hasDataToSave() const { return m_bHasDataToSave; }
@@ -116,10 +146,53 @@ public slots:
     void onHasNewDataToSave() { m_bHasDataToSave = true; }
     void LoggerEnteredBootLoaderMode();
     void LoggerBootLoaderProgUpdate(int percentage, QString text);
-    void LoggerBootLoaderFinshed(int) {}
+    void LoggerBootLoaderFinshed(int result);
     void LoggerDownloadStarted();
     void LoggerDownloadFinshed(bool);
-    void OnLoggerStatusArrived(int) {}
+    void OnLoggerStatusArrived(int source);
+
+    // Logger commands and events (windowsmanager_events.cpp).
+    void FirmwareUpdateFailed();
+    void onLoggerConnect();
+    void onDownload();
+    void OnExperimentModeButton();
+    void AcceptExperimentMode(bool acceptted);
+
+    // Workspace, help, firmware and window commands (windowsmanager_commands.cpp).
+    void OnNew();
+    void OnOpen();
+    int OnSave();
+    void OnSaveAs();
+    void onNoMoredataToSave();
+    void clearWorkSpace();
+    void CleanWorkspace();
+    void ShowHelp();
+    void onFirmWareUpdate();
+    void ShowHistoryWindow(bool show);
+    void onOpenHisoryWindow(bool toggled);
+    void onUndo() {}
+    void onRedo() {}
+    void onCut() {}
+    void onCopy() {}
+    void onPaste() {}
+    void onAbout();
+    void onOpenRecent() {}
+    void onOpenSamples() {}
+    void onHome() {}
+    void OnPrint() {}
+    void onManualCurveFitFunc() {}
+
+    // Analysis and upload commands (windowsmanager_analysis.cpp).
+    void onStatisticsFunc();
+    void onSlopeFunc();
+    void onAreaFunc();
+    void onAveragingFunc();
+    void onLinearCurveFitFunc();
+    void onQuadraticCurveFitFunc();
+    void onDerivativeMathFunc();
+    void onIntegralMathFunc();
+    void onStopUpload2Terravox();
+    void onOnlineUpload2Terravox();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -127,12 +200,23 @@ protected:
 private:
     CustomRunButton* runButton() const;
     IPrompter* prompter() const;
+    void startFromIdle();
     void requestRun();
     void startWatchdog(int ms);
     void failedToStart();
     void cancelUnconfirmedStart();
     void stopSent();
     void connectHub();
+    void connectShellEvents();
+    void hideProgress();
+    // The clearing steps of New and Open, and the fresh start of New.
+    void clearForNewWorkspace();
+    void freshStart();
+    // Asks about unsaved changes before New or Open; false when the command is to stop.
+    bool settleUnsavedChanges();
+    // Reads the current graph's cursors; false (and all -1) without a graph.
+    int cursorInfo(int* cursor1, int* cursor2, int* xAxisKey) const;
+    void quickFunction(int id);
 
     CSetupWindow* m_pSetupWindow = nullptr;
     QPointer<CKorvantaWindow> m_pLastMade[NumWindowKinds];
@@ -156,4 +240,12 @@ private:
     QObject* m_pLogicObject = nullptr;
     ISetupSettings* m_pSettings = nullptr;
     IPrompter* m_pPrompter = nullptr;
+    CHistoryWindow* m_pHistoryWindow = nullptr;
+    IShellLogic* m_pShellLogic = nullptr;
+    IWorkspaceFiles* m_pWorkspaceFiles = nullptr;
+    IUploadService* m_pUpload = nullptr;
+    MultiLanguage* m_pLanguages = nullptr;
+    QString m_AppTitle;
+    int m_VideoWindowsOpen = 0;
+    bool m_bExperimentModeDialogOpen = false;
 };

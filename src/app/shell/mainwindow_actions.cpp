@@ -1,5 +1,5 @@
-// The main window's commands: the Run button's wiring, the ribbon's and the menus' actions.
-// Commands whose windows or logger functions are not part of the program yet stay disabled.
+// The main window's commands: the Run button's wiring, the ribbon's and the menus' actions with
+// their keys, texts, pictures and shortcuts, and the menus themselves.
 #include "app/shell/MainWindow.h"
 
 #include "app/shell/CustomRunButton.h"
@@ -11,14 +11,6 @@
 #include <QPushButton>
 #include <QTimer>
 
-namespace {
-// Keys of the commands that work today; every other command waits for its part.
-bool available(MultiActionKeyType key)
-{
-    return key == 27; // Align to Grid
-}
-} // namespace
-
 MultiAction* MainWindow::makeRibbonAction(const RibbonActionSpec& spec)
 {
     const QIcon normal{QString::fromLatin1(spec.normal)};
@@ -28,7 +20,7 @@ MultiAction* MainWindow::makeRibbonAction(const RibbonActionSpec& spec)
     action->setNormalIcon(normal);
     action->setDisabledIcon(QIcon(QString::fromLatin1(spec.disabled)));
     action->setKey(spec.key);
-    action->setEnabled(available(spec.key));
+    action->setEnabled(commandAvailable(spec.key));
     return action;
 }
 
@@ -36,7 +28,7 @@ MultiAction* MainWindow::makeMenuAction(const char* text, MultiActionKeyType key
 {
     MultiAction* action = new MultiAction(QCoreApplication::translate("MainWindow", text), this);
     action->setKey(key);
-    action->setEnabled(available(key));
+    action->setEnabled(commandAvailable(key));
     list.append(action);
     return action;
 }
@@ -49,55 +41,152 @@ void MainWindow::CreateActions()
     m_pExitAction->setShortcut(QKeySequence::Quit);
     connect(m_pExitAction, &QAction::triggered, this, [this]() { onExit(nullptr); });
 
+    initBasicActionsList();
+    initFileMenuActionList();
+    initEditMenuActionList();
+    initLoggerMenuActionList();
+    initHelpMenuActionList();
+    initWorkSpaceActionsList();
+    initAnalysisActionsList();
+    initOpenMenuActionList();
+    initTerravoxMenuActionList();
+
+    connect(m_pUpdateTimer, &QTimer::timeout, this, &MainWindow::updateActions);
+    m_pUpdateTimer->start(500);
+    connect(m_pKeepAwakeTimer, &QTimer::timeout, this, &MainWindow::OnPreventSleepTimer);
+    m_pKeepAwakeTimer->start(30000);
+    connect(m_pExperimentModeButton, &QPushButton::released, &m_WindowsManager,
+            &CWindowsManager::OnExperimentModeButton);
+}
+
+void MainWindow::initBasicActionsList()
+{
+    CWindowsManager* wm = &m_WindowsManager;
     for (const RibbonActionSpec& spec : s_BasicToolsSpecs)
         m_BasicToolsList.append(makeRibbonAction(spec));
-    makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&New"), 7, m_FileMenuList)->setShortcut(QKeySequence::New);
-    makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Save"), 8, m_FileMenuList)->setShortcut(QKeySequence::Save);
-    makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Save As"), 9, m_FileMenuList)->setShortcut(QKeySequence::SaveAs);
-    const char* const edits[] = {QT_TRANSLATE_NOOP("MainWindow", "Undo"), QT_TRANSLATE_NOOP("MainWindow", "Redo"),
+    // New and Save also sit in the File menu, which keeps their shortcuts: one key sequence on
+    // two actions of one window is ambiguous and would trigger neither.
+    connect(m_BasicToolsList.at(0), &QAction::triggered, wm, &CWindowsManager::OnNew);
+    connect(m_BasicToolsList.at(1), &QAction::triggered, wm, &CWindowsManager::OnOpen);
+    m_BasicToolsList.at(1)->setShortcut(QKeySequence::Open);
+    connect(m_BasicToolsList.at(2), &QAction::triggered, wm, [wm]() { wm->OnSave(); });
+}
+
+void MainWindow::initFileMenuActionList()
+{
+    CWindowsManager* wm = &m_WindowsManager;
+    MultiAction* fileNew = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&New"), 7, m_FileMenuList);
+    fileNew->setShortcut(QKeySequence::New);
+    connect(fileNew, &QAction::triggered, wm, &CWindowsManager::OnNew);
+    MultiAction* save = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Save"), 8, m_FileMenuList);
+    save->setShortcut(QKeySequence::Save);
+    connect(save, &QAction::triggered, wm, [wm]() { wm->OnSave(); });
+    MultiAction* saveAs = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Save As"), 9, m_FileMenuList);
+    saveAs->setShortcut(QKeySequence::SaveAs);
+    connect(saveAs, &QAction::triggered, wm, &CWindowsManager::OnSaveAs);
+}
+
+void MainWindow::initEditMenuActionList()
+{
+    const char* const texts[] = {QT_TRANSLATE_NOOP("MainWindow", "Undo"), QT_TRANSLATE_NOOP("MainWindow", "Redo"),
                                  QT_TRANSLATE_NOOP("MainWindow", "Cut"), QT_TRANSLATE_NOOP("MainWindow", "Copy"),
                                  QT_TRANSLATE_NOOP("MainWindow", "Paste")};
-    const QKeySequence::StandardKey editKeys[] = {QKeySequence::Undo, QKeySequence::Redo, QKeySequence::Cut,
-                                                  QKeySequence::Copy, QKeySequence::Paste};
-    for (int i = 0; i < 5; ++i)
-        makeMenuAction(edits[i], 11 + i, m_EditMenuList)->setShortcut(editKeys[i]);
-    makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Download"), 16, m_LoggerMenuList);
-    makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Connect"), 17, m_LoggerMenuList);
-    makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Firmware update"), 18, m_LoggerMenuList);
+    const QKeySequence::StandardKey keys[] = {QKeySequence::Undo, QKeySequence::Redo, QKeySequence::Cut,
+                                              QKeySequence::Copy, QKeySequence::Paste};
+    void (CWindowsManager::*const handlers[])() = {&CWindowsManager::onUndo, &CWindowsManager::onRedo,
+                                                &CWindowsManager::onCut, &CWindowsManager::onCopy,
+                                                &CWindowsManager::onPaste};
+    for (int i = 0; i < 5; ++i) {
+        MultiAction* action = makeMenuAction(texts[i], 11 + i, m_EditMenuList);
+        action->setShortcut(keys[i]);
+        connect(action, &QAction::triggered, &m_WindowsManager, handlers[i]);
+    }
+}
+
+void MainWindow::initLoggerMenuActionList()
+{
+    CWindowsManager* wm = &m_WindowsManager;
+    connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Download"), 16, m_LoggerMenuList), &QAction::triggered,
+            wm, &CWindowsManager::onDownload);
+    connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Connect"), 17, m_LoggerMenuList), &QAction::triggered,
+            wm, &CWindowsManager::onLoggerConnect);
+    connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Firmware update"), 18, m_LoggerMenuList),
+            &QAction::triggered, wm, &CWindowsManager::onFirmWareUpdate);
+}
+
+void MainWindow::initHelpMenuActionList()
+{
     QList<MultiAction*> help;
     m_pHelpAction = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Help"), 50, help);
+    connect(m_pHelpAction, &QAction::triggered, &m_WindowsManager, &CWindowsManager::ShowHelp);
+}
 
+void MainWindow::initWorkSpaceActionsList()
+{
     for (const RibbonActionSpec& spec : s_WorkSpaceSpecs) {
         MultiAction* action = makeRibbonAction(spec);
         if (spec.key == 19 || spec.key == 20 || spec.key == 27)
             action->setCheckable(true);
         m_WorkSpaceList.append(action);
     }
-    if (MultiAction* setup = findAction(20))
+    // Only the user's clicks reach the window slots; the ticks that tick these entries to
+    // match the windows do not.
+    if (MultiAction* history = findAction(19)) {
+        history->setChecked(true);
+        connect(history, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onOpenHisoryWindow);
+    }
+    if (MultiAction* setup = findAction(20)) {
+        setup->setChecked(true);
         connect(setup, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onOpenSetupWindow);
+    }
     if (MultiAction* align = findAction(27)) {
         align->setChecked(m_WindowsManager.AlignToGrid());
         connect(align, &QAction::toggled, &m_WindowsManager, &CWindowsManager::onAlign2Grid);
     }
+}
+
+void MainWindow::initAnalysisActionsList()
+{
     for (const RibbonActionSpec& spec : s_AnalysisSpecs) {
         MultiAction* action = makeRibbonAction(spec);
         if (spec.key == 36 || spec.key == 37)
             action->setCheckable(true);
         m_AnalysisList.append(action);
     }
+    CWindowsManager* wm = &m_WindowsManager;
+    // Curve fit, math functions and the photogate wizard open dialogs of their own, which
+    // come with the graph; these are the commands that work on the cursors alone.
+    connect(findAction(32), &QAction::triggered, wm, &CWindowsManager::onStatisticsFunc);
+    connect(findAction(36), &QAction::triggered, wm, &CWindowsManager::onSlopeFunc);
+    connect(findAction(37), &QAction::triggered, wm, &CWindowsManager::onAreaFunc);
+    connect(findAction(38), &QAction::triggered, wm, &CWindowsManager::onAveragingFunc);
+}
+
+void MainWindow::initOpenMenuActionList()
+{
+    const char* const texts[] = {QT_TRANSLATE_NOOP("MainWindow", "Open file"), QT_TRANSLATE_NOOP("MainWindow", "Samples")};
+    for (int i = 0; i < 2; ++i) {
+        MultiAction* action = new MultiAction(QCoreApplication::translate("MainWindow", texts[i]), this);
+        action->setKey(i + 1);
+        action->setEnabled(commandAvailable(i + 1));
+        connect(action, &QAction::triggered, &m_WindowsManager, &CWindowsManager::OnOpen);
+        m_OpenMenuList.append(action);
+    }
+}
+
+void MainWindow::initTerravoxMenuActionList()
+{
     makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Login to Terravox"), 51, m_OnlineServiceList)->setCheckable(true);
     makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Upload to Terravox"), 52, m_OnlineServiceList);
-    makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Stop uploading to Terravox"), 53, m_OnlineServiceList);
+    connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Stop uploading to Terravox"), 53, m_OnlineServiceList),
+            &QAction::triggered, &m_WindowsManager, &CWindowsManager::onStopUpload2Terravox);
     MultiAction* separator = new MultiAction(this);
     separator->setSeparator(true);
     m_OnlineServiceList.append(separator);
-    makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Online Upload to Terravox"), 54, m_OnlineServiceList)
-        ->setCheckable(true);
-
-    connect(m_pUpdateTimer, &QTimer::timeout, this, &MainWindow::updateActions);
-    m_pUpdateTimer->start(500);
-    connect(m_pKeepAwakeTimer, &QTimer::timeout, this, &MainWindow::OnPreventSleepTimer);
-    m_pKeepAwakeTimer->start(30000);
+    MultiAction* live = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Online Upload to Terravox"), 54,
+                                       m_OnlineServiceList);
+    live->setCheckable(true);
+    connect(live, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onOnlineUpload2Terravox);
 }
 
 void MainWindow::initMenus()
@@ -113,17 +202,16 @@ void MainWindow::initMenus()
     for (MultiAction* action : m_FileMenuList) {
         file->addAction(action);
         if (action->getKey() == 7) {
-            // Opening a workspace comes with the workspace files.
             QMenu* open = file->addMenu(tr("Open"));
-            open->setEnabled(false);
+            open->addActions(QList<QAction*>(m_OpenMenuList.begin(), m_OpenMenuList.end()));
         }
     }
     QMenu* language = file->addMenu(tr("Language"));
     language->addActions(m_Languages.m_pActionGroup->actions());
-    MultiAction* about = new MultiAction(tr("About"), this);
-    about->setKey(6);
-    about->setEnabled(false);
-    file->addAction(about);
+    m_pAboutAction = new MultiAction(tr("About"), this);
+    m_pAboutAction->setKey(6);
+    connect(m_pAboutAction, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onAbout);
+    file->addAction(m_pAboutAction);
     file->addSeparator();
     file->addAction(m_pExitAction);
     edit->addActions(QList<QAction*>(m_EditMenuList.begin(), m_EditMenuList.end()));
@@ -134,14 +222,29 @@ void MainWindow::initMenus()
     m_pExitAction->setText(tr("Exit"));
 }
 
-MultiAction* MainWindow::findAction(MultiActionKeyType key) const
+QList<MultiAction*> MainWindow::actionsWithKey(MultiActionKeyType key) const
 {
+    QList<MultiAction*> found;
     for (const QList<MultiAction*>* list : {&m_BasicToolsList, &m_WorkSpaceList, &m_AnalysisList, &m_FileMenuList,
-                                             &m_EditMenuList, &m_LoggerMenuList, &m_OnlineServiceList})
+                                             &m_EditMenuList, &m_LoggerMenuList, &m_OpenMenuList, &m_OnlineServiceList})
         for (MultiAction* action : *list)
             if (action->getKey() == key && !action->isSeparator())
-                return action;
-    if (m_pHelpAction && m_pHelpAction->getKey() == key)
-        return m_pHelpAction;
-    return nullptr;
+                found << action;
+    for (MultiAction* single : {m_pHelpAction, m_pAboutAction})
+        if (single && single->getKey() == key)
+            found << single;
+    return found;
+}
+
+MultiAction* MainWindow::findAction(MultiActionKeyType key) const
+{
+    const QList<MultiAction*> found = actionsWithKey(key);
+    return found.isEmpty() ? nullptr : found.first();
+}
+
+void MainWindow::SetCheckedMenuItem(bool checked, MultiActionKeyType key)
+{
+    for (MultiAction* action : m_OnlineServiceList)
+        if (action->getKey() == key && !action->isSeparator())
+            action->setChecked(checked);
 }

@@ -2,24 +2,35 @@
 #include "app/shell/MainWindow.h"
 
 #include "app/shell/CustomRunButton.h"
+#include "app/shell/HistoryWindow.h"
 #include "app/shell/Prompter.h"
+#include "app/shell/ShellServices.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicManager.h"
 #include "platform/KeepAwake.h"
 #include "setup/LogicQueries.h"
+#include "setup/SetupSettings.h"
 #include "setup/SetupWindow.h"
 
 #include <QCloseEvent>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QThread>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
 void MainWindow::showModelessMessage(QString title, QString text, bool withBtn)
 {
-    m_pModelessMsgBox->setWindowTitle(title.isEmpty() ? QStringLiteral("Pavix") : title);
-    m_pModelessMsgBox->setText(text);
+    // The same notice again (a logger repeating itself) leaves the box as it is.
+    if (m_pModelessMsgBox->isVisible() && m_pModelessMsgBox->text() == text)
+        return;
+    if (m_pModelessMsgBox->isVisible())
+        m_pModelessMsgBox->hide();
     m_pModelessMsgBox->setStandardButtons(withBtn ? QMessageBox::Ok : QMessageBox::NoButton);
+    m_pModelessMsgBox->setWindowTitle(title.isEmpty() ? m_TitleText : title);
+    m_pModelessMsgBox->setText(text);
+    m_pModelessMsgBox->setModal(false);
     m_pModelessMsgBox->show();
 }
 
@@ -49,20 +60,6 @@ bool MainWindow::runAllowed() const
            && m_WindowsManager.IsLoggerDetected() && !m_WindowsManager.isVideoTracking();
 }
 
-void MainWindow::updateActions()
-{
-    // The Run button stays live during a run (it stops it), except while a start or an end
-    // is being confirmed.
-    const bool run = runAllowed();
-    if (m_pRunButton->isEnabled() != run) {
-        // A start that may be given up by a press keeps its button, whatever the rule says.
-        const bool keep = m_pRunButton->RunControlState == RunControl::StartSent && m_pRunButton->isPlaying();
-        if (!keep)
-            m_pRunButton->setEnabled(run);
-    }
-    m_pExperimentModeButton->setEnabled(run);
-}
-
 void MainWindow::OnPreventSleepTimer()
 {
     ILogicQueries* logic = m_WindowsManager.GetLogicQueries();
@@ -75,27 +72,64 @@ void MainWindow::closeEvent(QCloseEvent* event)
     onExit(event);
 }
 
+int MainWindow::exit_loggerIsRunning()
+{
+    const bool stop = ShellPrompter()->question(nullptr, QString(), tr("Logger is running, do you want to stop?"));
+    if (stop && m_pRunButton->isPlaying())
+        m_WindowsManager.OnRun();
+    return stop ? QMessageBox::Yes : QMessageBox::No;
+}
+
+int MainWindow::exit_hasDataToSave()
+{
+    return ShellPrompter()->askSaveChanges(this, m_TitleText, tr("Do you want to save your changes?"));
+}
+
 void MainWindow::onExit(QCloseEvent* event)
 {
+    const auto stayOpen = [event]() {
+        if (event)
+            event->ignore();
+    };
     if (m_bShutDown) {
         if (event)
             event->accept();
         return;
     }
     if (m_WindowsManager.isVideoTracking()) {
-        ShellPrompter()->information(this, m_TitleText, tr("Video tracking is in progress."));
-        if (event)
-            event->ignore();
-        return;
+        ShellPrompter()->information(this, QString(), tr("Video tracking is in progress."));
+        return stayOpen();
     }
     if (m_pRunButton->isPlaying()) {
-        if (ShellPrompter()->question(nullptr, QString(), tr("Logger is running, do you want to stop?"))
-            && m_pRunButton->isPlaying())
-            m_WindowsManager.OnRun();
-        if (event)
-            event->ignore();
-        return;
+        exit_loggerIsRunning();
+        return stayOpen();
     }
+    // The unsaved-data question comes before the wait for a detection: the deferred quit
+    // asks nothing, and would otherwise drop the changes.
+    if (m_WindowsManager.hasDataToSave()) {
+        const int answer = exit_hasDataToSave();
+        if (answer == IPrompter::SaveCancel)
+            return stayOpen();
+        if (answer == IPrompter::SaveYes) {
+            const int result = m_WindowsManager.OnSave();
+            // A save that failed or was cancelled keeps the program open: leaving would lose
+            // the very data the user asked to keep.
+            if (result != 0) {
+                if (result != -1)
+                    ShellPrompter()->warning(nullptr, QString(), tr("Save failed"));
+                return stayOpen();
+            }
+        }
+    }
+    if (m_pShellLogic && m_pShellLogic->IsDetectionInProgress()) {
+        if (!QApplication::overrideCursor())
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_pShellLogic->DetectExitLogicManager();
+        return stayOpen();
+    }
+    if (m_pShellLogic)
+        m_pShellLogic->ExitLogicManager();
+    QThread::msleep(200);
     shutDown();
     if (event)
         event->accept();
@@ -109,7 +143,14 @@ void MainWindow::shutDown()
     m_pKeepAwakeTimer->stop();
     m_WindowsManager.SetLogicQueries(nullptr);
     m_WindowsManager.SetLogicManagerObject(nullptr);
+    m_WindowsManager.SetShellLogic(nullptr);
+    if (CHistoryWindow* history = m_WindowsManager.GetHistoryWindow())
+        history->SetDataManager(nullptr);
+    m_pShellLogic = nullptr;
+    m_pOwnShellLogic.reset();
     m_pLogicQueries.reset();
+    m_WindowsManager.SetSetupSettings(nullptr);
+    m_pSetupSettings.reset();
     delete m_pLogicManager;
     m_pLogicManager = nullptr;
 }

@@ -79,6 +79,31 @@ void CWindowsManager::cancelUnconfirmedStart()
     m_pSetupWindow->stopTimers(false);
 }
 
+void CWindowsManager::startFromIdle()
+{
+    CustomRunButton* b = runButton();
+    CSetupInfo* setup = m_pSetupWindow->getSetupInfo();
+    if (setup->m_TriggerType == 5) {
+        // The run is requested only when the delay has passed.
+        b->RunControlState = RunControl::WaitingTrigger;
+        b->DelayPlay(0);
+        emit runBtns_delayPlay(0);
+        m_pSetupWindow->disableSetup(true);
+        m_pSignals->SignalUserStopKeepAliveTimer();
+        m_pSetupWindow->triggerDelayTimer()->start(std::max(setup->m_TriggerLevel, 0));
+    } else if (setup->m_TriggerType == 1 || setup->m_TriggerType == 2) {
+        // The logger itself waits for the level.
+        b->RunControlState = RunControl::WaitingTrigger;
+        b->DelayPlay(0);
+        emit runBtns_delayPlay(0);
+        m_pSetupWindow->disableSetup(true);
+        m_pSetupWindow->stopTimers(true);
+        m_pSignals->SignalUserStartedRun();
+    } else {
+        requestRun();
+    }
+}
+
 void CWindowsManager::OnRun()
 {
     CustomRunButton* b = runButton();
@@ -88,25 +113,8 @@ void CWindowsManager::OnRun()
     CSetupInfo* setup = m_pSetupWindow->getSetupInfo();
     switch (b->RunControlState) {
     case RunControl::Idle:
-        if (byWatchdog)
-            return; // a stale expiry never starts a run
-        if (setup->m_TriggerType == 5) {
-            b->RunControlState = RunControl::WaitingTrigger;
-            b->DelayPlay(0);
-            emit runBtns_delayPlay(0);
-            m_pSetupWindow->disableSetup(true);
-            m_pSignals->SignalUserStopKeepAliveTimer();
-            m_pSetupWindow->triggerDelayTimer()->start(std::max(setup->m_TriggerLevel, 0));
-        } else if (setup->m_TriggerType == 1 || setup->m_TriggerType == 2) {
-            b->RunControlState = RunControl::WaitingTrigger;
-            b->DelayPlay(0);
-            emit runBtns_delayPlay(0);
-            m_pSetupWindow->disableSetup(true);
-            m_pSetupWindow->stopTimers(true);
-            m_pSignals->SignalUserStartedRun();
-        } else {
-            requestRun();
-        }
+        if (!byWatchdog) // a stale expiry never starts a run
+            startFromIdle();
         return;
     case RunControl::StartSent:
         if (!byWatchdog) {

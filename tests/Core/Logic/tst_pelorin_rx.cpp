@@ -105,13 +105,18 @@ private slots:
     {
         Rig r;
         QCOMPARE(r.Feed(Hex("3D B7 01 03 3D B7 01 01")), QStringList({"run", "ack"}));
-        // An ignored opcode with a payload length expects the next two header bytes, not a stale
-        // payload count.
+        // An ignored opcode with a payload length leaves no stale payload count: the machine hunts
+        // for the next head, skipping the unknown frame's payload.
         Rig r2;
         r2.Feed(Hex("3D B7 09 03"));
-        QCOMPARE(int(r2.machine.state()), int(CPelorinRxMachine::FrameHead));
-        QCOMPARE(r2.machine.expected(), qint64(2));
-        QCOMPARE(r2.Feed(Hex("3D B7 01 01")), QStringList({"run", "ack"}));
+        QCOMPARE(int(r2.machine.state()), int(CPelorinRxMachine::Sync0));
+        QCOMPARE(r2.machine.expected(), qint64(1));
+        QCOMPARE(r2.Feed(Hex("01 02 03 3D B7 01 01")), QStringList({"run", "ack"}));
+        // An odd number of stray bytes after a head does not shift the following frames.
+        Rig r3;
+        QCOMPARE(r3.Feed(Hex("3D B7 01 03 01 3D B7 01 01")), QStringList({"run", "ack"}));
+        Rig r4;
+        QCOMPARE(r4.Feed(Hex("3D B7 00 FF 3D 3D B7 01 01")), QStringList({"run", "ack"}));
     }
     void strayHeadPairResynchronises()
     {

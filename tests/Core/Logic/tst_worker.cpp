@@ -159,6 +159,21 @@ private slots:
         QVERIFY(!worker.IsWorking());
     }
 
+    void workersMadeAndDestroyedAtOnceDoNotHang()
+    {
+        // Exit can reach a thread before its event loop has started; it must still end.
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < 50; ++i) {
+            CThreadWorker worker;
+            QVERIFY(worker.Shutdown(2000));
+        }
+        for (int i = 0; i < 50; ++i) {
+            auto worker = std::make_unique<CThreadWorker>();
+        } // the destructor alone shuts down
+        QVERIFY(timer.elapsed() < 20000);
+    }
+
     void workerWithoutProcedureStaysIdle()
     {
         CThreadWorker worker;

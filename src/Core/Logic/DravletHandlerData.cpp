@@ -1,0 +1,235 @@
+// Data packets, triggers, the control relay, snapshots and timing values of the Dravlet
+// protocol handler.
+#include "Core/Logic/Diagnostics.h"
+#include "Core/Logic/DravletProtocolHandler.h"
+
+#include <climits>
+#include <cmath>
+
+namespace {
+
+bool limitedRun(int samples) { return samples != DravletFrames::s_NoSampleLimit && samples != 0; }
+
+// A decoded value as an integer, for values the interface keeps as whole numbers.
+bool truncatedInt(double v, int lo, int hi, int& out)
+{
+    if (!std::isfinite(v)) return false;
+    const double t = std::trunc(v);
+    if (t < lo || t > hi) return false;
+    out = int(t);
+    return true;
+}
+
+} // namespace
+
+void CDravletProtocolHandler::EndRunNow()
+{
+    m_bRunning = false;
+    ExperimentEndHandler();
+    if (m_pHost) m_pHost->LoggerExperimentEnd();
+}
+
+void CDravletProtocolHandler::DataPacketStep()
+{
+    m_WaitForTrigger = false;
+    const unsigned char* packet = ReadRing(DravletFrames::s_DataPacketLength);
+    if (!packet) {
+        // The ring was cleared under us (the link closed): the run is over.
+        EndRunNow();
+        m_bSnapshotPending = false;
+    } else if (m_bSnapshotPending) {
+        SnapShotDataPackHandler(packet);
+        ToIdle();
+        return;
+    } else {
+        DataPacketHandle(packet);
+    }
+
+    const int samples = m_State.numberOfSamples;
+    if (!m_WaitForTrigger && limitedRun(samples) && m_pHost && m_pHost->SamplesStored() >= samples) {
+        m_bRunning = false;
+        if (m_bRunStart) {
+            m_StopCounter = 0;
+            EndRunNow();
+            m_bRunStart = false;
+        }
+        // The interface may keep streaming for a moment; one stop request per further packet.
+        ++m_StopCounter;
+        if (m_StopCounter <= s_MaxStopRequests) StopReq(2);
+    }
+    ToIdle();
+}
+
+void CDravletProtocolHandler::StartLiveRun()
+{
+    if (m_pHost) m_pHost->SetRelayOn(false);
+    m_bRunning = true;
+    m_ExperimentKind = 1;
+    RefreshActiveSensors();
+    if (m_pHost) m_pHost->CreateRunEntries(1);
+    m_ProtocolState.ClearRunArea();
+    if (m_pHost) m_pHost->InitBeforeRun();
+    m_ProtocolState.m_TimingEventCounter = 0;
+}
+
+void CDravletProtocolHandler::DataPacketHandle(const unsigned char* packet)
+{
+    if (m_ProtocolState.m_TimingEventCounter < 0) {
+        const int mode = m_State.triggerMode;
+        if ((mode == 1 || mode == 2 || mode == 3) && m_State.triggerChannel < DravletInterfaceState::s_Channels) {
+            ConvertLoggerDataSample(packet, true, false);
+            if (TriggerHandler()) {
+                m_WaitForTrigger = true;
+                return;
+            }
+        }
+        StartLiveRun();
+    }
+    ConvertLoggerDataSample(packet, false, true);
+}
+
+void CDravletProtocolHandler::ConvertLoggerDataSample(const unsigned char* packet, bool decodeOnly, bool store)
+{
+    const int perPacket = DravletData::SamplesPerPacket(m_State.loggerRateCode, m_CurrentRateInfo);
+    const int samples = m_State.numberOfSamples;
+    const qint64 counter = m_ProtocolState.m_TimingEventCounter;
+    int position = 1;
+    bool stored = false;
+    for (int k = 0; k < perPacket; ++k) {
+        if (samples != 0 && samples <= counter + k) break;
+        // Once the run has its samples nothing more is stored; the packet step asks the
+        // interface to stop.
+        if (!decodeOnly && limitedRun(samples) && m_pHost && m_pHost->SamplesStored() >= samples) break;
+        if (!DravletData::DecodeSample(packet, DravletFrames::s_DataPacketLength, position, m_State, m_Types,
+                                       m_RunValues))
+            break;
+        ControlRelay();
+        if (store && !decodeOnly && m_pHost) {
+            // Rows hold one value per active position, in position order.
+            double row[DravletSetupView::s_Channels] = {};
+            for (int i = 0; i < m_ActiveCount; ++i) row[i] = m_RunValues[m_ActivePositions[i] % DravletData::s_MaxValues];
+            m_pHost->ConvertAndStore(row, m_ActiveCount, m_ActivePositions);
+            stored = true;
+        }
+    }
+    if (stored && m_pHost) m_pHost->LoggerNewDataArrived();
+}
+
+void CDravletProtocolHandler::ControlRelay()
+{
+    if (!m_pHost || m_State.triggerMode != 4 || m_State.triggerChannel < 0 || m_State.triggerChannel >= 4) return;
+    const double v = m_RunValues[m_State.triggerChannel];
+    const double level = m_State.triggerLevel;
+    if (m_pHost->RelayOn() && level > v) {
+        TurnOffControlRelayReq();
+        m_pHost->SetRelayOn(false);
+    } else if (!m_pHost->RelayOn() && v > level) {
+        TurnOnControlRelayReq();
+        m_pHost->SetRelayOn(true);
+    }
+}
+
+bool CDravletProtocolHandler::TriggerHandler()
+{
+    if (m_pHost) {
+        const DravletSetupView setup = m_pHost->ReadSetup();
+        m_TriggerChannel = setup.triggerChannel;
+        m_TriggerLevel = setup.triggerLevel;
+    }
+    // A trigger on a channel the packet does not carry cannot fire; the run starts at once.
+    if (m_TriggerChannel < 0 || m_TriggerChannel >= DravletInterfaceState::s_Channels) return false;
+    const double v = m_RunValues[m_TriggerChannel];
+    const double level = m_TriggerLevel;
+    switch (m_State.triggerMode) {
+    case 1: return !(v > level);
+    case 2: return !(v < level);
+    case 3: {
+        const int p = m_pHost ? m_pHost->PreviousEventValue() : -1;
+        if (p >= 0 && ((p <= level && level < v) || (p >= level && level > v)) && m_State.numberOfSamples == 0) {
+            StopReq(3);
+            ShowDravletEventRecording();
+        }
+        int next = 0;
+        if (v != level && m_pHost && truncatedInt(v, -32768, 32767, next)) m_pHost->SetPreviousEventValue(next);
+        return true;
+    }
+    default: return false;
+    }
+}
+
+void CDravletProtocolHandler::ShowDravletEventRecording()
+{
+    MyOutputDebugString("Event recording: trigger level crossed", DiagDravletHan);
+}
+
+void CDravletProtocolHandler::SnapShotDataPackHandler(const unsigned char* packet)
+{
+    m_bSnapshotPending = false;
+    int position = 1;
+    if (!DravletData::DecodeSample(packet, DravletFrames::s_DataPacketLength, position, m_State, m_Types, m_RunValues))
+        return;
+    int zeros[DravletInterfaceState::s_Channels] = {};
+    int indices[DravletInterfaceState::s_Channels] = {};
+    int count = m_State.sensorCount;
+    if (count < 0) count = 0;
+    if (count > DravletInterfaceState::s_Channels) count = DravletInterfaceState::s_Channels;
+    for (int ch = 0; ch < count; ++ch) {
+        int zero = m_State.zeroConst[ch];
+        // A value that is no integer keeps the channel's previous zero.
+        if (truncatedInt(m_RunValues[ch], INT_MIN, INT_MAX, zero)) m_State.zeroConst[ch] = zero;
+        zeros[ch] = m_State.zeroConst[ch];
+        indices[ch] = m_State.channelIndex[ch];
+    }
+    if (m_pHost) {
+        m_pHost->StoreSnapshotZeros(zeros, indices, count);
+        m_pHost->LoggerSnapShotArrived();
+    }
+}
+
+void CDravletProtocolHandler::TimingValueStep()
+{
+    const unsigned char* p = ReadRing(m_TimingLength);
+    if (p && m_pHost && m_pHost->HasTimingBranch()) {
+        const uint32_t t1 = DravletData::ReadU32(p);
+        const uint32_t t2 = DravletData::ReadU32(p + 4);
+        double b = 0.0, c = 0.0;
+        if (m_TimingLength == 16) {
+            const uint32_t t3 = DravletData::ReadU32(p + 8);
+            const uint32_t t4 = DravletData::ReadU32(p + 12);
+            b = DravletData::CountDifferenceSeconds(t3, t1);
+            c = DravletData::CountDifferenceSeconds(t4, t3);
+        }
+        const double a = DravletData::CountDifferenceSeconds(t2, t1);
+        const double result = m_pHost->CalculateTimingValue(static_cast<unsigned char>(m_State.timingMethod), a, b, c,
+                                                            DravletData::CountsToSeconds(t1),
+                                                            DravletData::CountsToSeconds(t2));
+        // A division by a zero time gives no usable result; it is not stored.
+        if (std::isfinite(result) && result >= -1000.0) {
+            if (m_pHost->AppendTimingResult(double(m_TimingCounter), result)) ++m_TimingCounter;
+        }
+    }
+    ToIdle();
+    if (m_pHost) m_pHost->LoggerNewDataArrived();
+}
+
+void CDravletProtocolHandler::CreateTimingData()
+{
+    if (m_ProtocolState.m_TimingEventCounter >= 0) return;
+    m_ProtocolState.m_TimingEventCounter = 0;
+    m_TimingCounter = 0;
+    m_bRunning = true;
+    CreateDataEntry(0, 3);
+    m_ProtocolState.ClearRunArea();
+    if (m_pHost) {
+        m_pHost->InitBeforeRun();
+        m_pHost->CalculateTimingValue(255, 0, 0, 0, 0, 0);
+        m_pHost->SetLastTimingRun();
+    }
+}
+
+void CDravletProtocolHandler::CreateDataEntry(int /*channel*/, int kind)
+{
+    m_ExperimentKind = kind;
+    RefreshActiveSensors();
+    if (m_pHost) m_pHost->CreateRunEntries(kind);
+}

@@ -1,0 +1,113 @@
+#pragma once
+// CDravletProtocolHandler: turns the bytes of the receive ring into events (acknowledgements,
+// handshake, status, data packets, timing values), maps a command record to its frame, and
+// owns the acknowledgement event the command sender waits on.
+#include "Core/Logic/DravletProtocol.h"
+
+#include <QMutex>
+#include <QSemaphore>
+#include <QElapsedTimer>
+
+#include <atomic>
+
+class CDravletProtocolHandler : public CDravletProtocol
+{
+public:
+    static constexpr quint16 s_IdleState = 15;
+    static constexpr int s_MaxStopRequests = 9;
+
+    enum DetectionState : short {
+        DetectSearch = 1,
+        DetectWaitHandshake = 3,
+        DetectFound = 4,
+        DetectNotFound = 5,
+        DetectBootLoader = 6
+    };
+
+    CDravletProtocolHandler();
+    ~CDravletProtocolHandler() override;
+
+    // One step of the receive machine; the packet processor calls it while the ring holds the
+    // expected length. `current` is the record the sender is working on.
+    void DataReceivedHandler(CommandParametersStruct& current);
+    void SendCommandHandler(CommandParametersStruct& command, unsigned char& reply);
+
+    // ---- acknowledgement event (at most one permit is ever held)
+    void SignalCmdRecivedEvent();
+    void ResetCmdRecivedEvent();
+    bool WaitforCmdRecivedEvent(int ms);
+
+    // ---- steps
+    void StopAckHandler(const CommandParametersStruct& current);
+    void RunAckHandler(const CommandParametersStruct& current);
+    void SnapShotAckHandler(const CommandParametersStruct& current);
+    void ManualSampleShotAckHandler();
+    void HandShakeHandler();
+    void BootLoaderHandShake();
+    void StatusResHandler(unsigned char commandId, const unsigned char* packet);
+    void ExperimentEndHandler();
+
+    void CreateTimingData() override;
+    void CreateDataEntry(int channel, int kind);
+
+    // Refreshes the active positions that stored rows are made of from the setup.
+    void RefreshActiveSensors();
+
+    quint16 ReceiveState() const { return m_ReceiveState; }
+    // Milliseconds since the last run ended; -1 before any run has ended.
+    qint64 MsSinceStop() const { return m_StopTime.isValid() ? m_StopTime.elapsed() : -1; }
+    qint64 PacketCounter() const { return m_ProtocolState.m_TimingEventCounter; }
+    int StopCounter() const { return m_StopCounter; }
+    qint64 TimingCounter() const { return m_TimingCounter; }
+
+    std::atomic<bool> m_bCmdAcknowledged{false};
+    std::atomic<bool> m_bPortOpen{false};
+    std::atomic<bool> m_bConnected{false};
+    std::atomic<bool> m_bBootLoaderMode{false};
+    std::atomic<bool> m_bRunning{false};
+    std::atomic<bool> m_bRunStart{false};
+    std::atomic<bool> m_bSnapshotPending{false};
+    std::atomic<bool> m_bFirmwareBusy{false};
+    std::atomic<bool> m_bStatusAnswered{false};
+    std::atomic<short> m_DetectionState{DetectSearch};
+    std::atomic<double> m_LoggerType{0.0};
+    std::atomic<int> m_ExperimentKind{1};
+    unsigned char m_LastOpcode = 0;
+
+protected:
+    // ---- data packets and timing values (DravletHandlerData.cpp)
+    void DataPacketStep();
+    void DataPacketHandle(const unsigned char* packet);
+    void ConvertLoggerDataSample(const unsigned char* packet, bool decodeOnly, bool store);
+    bool TriggerHandler();
+    void SnapShotDataPackHandler(const unsigned char* packet);
+    void TimingValueStep();
+    void ShowDravletEventRecording();
+    void StartLiveRun();
+    void EndRunNow();
+    void ControlRelay();
+
+    void ToIdle();
+    void Dispatch(unsigned char opcode, CommandParametersStruct& current);
+    void FirmwareEchoStep(CommandParametersStruct& current);
+    void Acknowledge();
+
+    const unsigned char* ReadRing(int count);
+
+    quint16 m_ReceiveState = s_IdleState;
+    QElapsedTimer m_StopTime;
+    QElapsedTimer m_RunStartTime;
+    QSemaphore m_CmdEvent;
+    QMutex m_CmdEventLock;
+
+    int m_StopCounter = 0;
+    qint64 m_TimingCounter = 0;
+    int m_TimingLength = 8;
+    bool m_WaitForTrigger = false;
+    int m_TriggerChannel = -1;
+    int m_TriggerLevel = -1;
+    double m_RunValues[DravletData::s_MaxValues] = {};
+
+    unsigned char m_ActivePositions[DravletSetupView::s_Channels] = {};
+    int m_ActiveCount = 0;
+};

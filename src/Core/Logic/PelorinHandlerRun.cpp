@@ -1,0 +1,283 @@
+// Runs of the Pelorin logger: start on acknowledgement or first packet, data packets decoded row
+// by row into the data store, downloads of stored runs, snapshots and photogate events.
+#include "Core/Logic/PelorinHandler.h"
+
+#include "Core/Logic/Diagnostics.h"
+
+#include <QList>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Pelorin;
+
+namespace {
+
+void Log(const char* text) { MyOutputDebugString(text, DiagPelorinHan); }
+
+// Photogate numbers index the data store's table of 14 gates.
+constexpr int kTimingGates = 14;
+
+} // namespace
+
+bool CPelorinProtocolHandler::SetupTriggered()
+{
+    SetupView s;
+    return ReadSetup(s) && (s.triggerType == 1 || s.triggerType == 2);
+}
+
+void CPelorinProtocolHandler::RunAckHandler()
+{
+    Log("RunAckHandler");
+    ClearDataReceptionStamp();
+    SetupView s;
+    ReadSetup(s);
+    // A run already streaming (its first packets came before this acknowledgement, or this is
+    // the answer to a resent request) keeps its packet count.
+    if (s.rateCode != 0 && m_bRunning && m_Logger.packetCounter > 0 && !m_bSnapShot) {
+        Log("RunAckHandler repeated acknowledgement");
+        return;
+    }
+    m_RateCode = s.rateCode;
+    if (s.rateCode != 0)
+        m_Logger.packetCounter = 0;
+    if (m_bSnapShot)
+        return;
+    // A triggered run starts with its first data packet.
+    if (s.rateCode != 0 && (s.triggerType == 1 || s.triggerType == 2))
+        return;
+    // A further manual sample of a run already started.
+    if (s.rateCode == 0 && m_Logger.packetCounter != 0)
+        return;
+    ExperimentStartedHandler(1);
+}
+
+void CPelorinProtocolHandler::ExperimentStartedHandler(int kind)
+{
+    if (m_bBluetooth)
+        StopKeepAliveTimer();
+    m_bRunning = true;
+    if (m_pHost)
+        m_pHost->ClearControlRelay();
+    m_bRunRequested = false;
+    if (kind != 4)
+        CreateDataEntry(0, kind);
+    PreRunResetVaribles();
+}
+
+void CPelorinProtocolHandler::CreateDataEntry(int, int kind)
+{
+    m_ExperimentType = kind;
+    if (m_pHost) {
+        m_pHost->CreateDataEntries(m_pLogger, static_cast<unsigned char>(kind));
+        m_pHost->CountRun(false);
+    }
+    Log("CreateDataEntry LEFT");
+}
+
+int CPelorinProtocolHandler::DataRowBytes(int& channels)
+{
+    m_PlanMode = m_bSnapShot ? PacketMode::Snapshot : m_bDownload ? PacketMode::Download : PacketMode::Live;
+    m_SelectedIndex.clear();
+    if (m_pHost && m_PlanMode != PacketMode::Download)
+        m_pHost->SelectedIndexes(m_SelectedIndex);
+    const int bytes = BuildDecodePlan(m_Logger, Catalog(), m_SelectedIndex, m_PlanMode, m_Plan, channels);
+    m_PlanChannels = std::clamp(channels, 0, kMaxChannels);
+    return bytes;
+}
+
+void CPelorinProtocolHandler::DataPacketHeaderHandler(const unsigned char* header)
+{
+    if (!m_bSnapShot) {
+        // A triggered run starts here; so does a requested run whose acknowledgement got lost.
+        if (m_Logger.packetCounter == 0 && !m_bDownload) {
+            const bool lostAck = m_bRunRequested && !m_bRunning;
+            if (lostAck || SetupTriggered())
+                ExperimentStartedHandler(1);
+            // Data of a requested run answer the request as well as its acknowledgement would:
+            // the sender must not send it again and start a second run.
+            if (lostAck)
+                SignalCmdRecivedEvent();
+        }
+        if (m_bRunning || m_bDownload)
+            ++m_Logger.packetCounter;
+    }
+    m_Logger.packetNumber = ReadU32(header);
+    m_Logger.samplesPerPacket = ReadU16(header + 4);
+}
+
+void CPelorinProtocolHandler::OnDataBlock(const unsigned char* data, int rows)
+{
+    if (m_PlanMode == PacketMode::Snapshot) {
+        SnapShotHandler(data, rows);
+    } else if (!m_bRunning && m_PlanMode == PacketMode::Live) {
+        // Packets still in flight after a stop belong to no run: storing them would extend the
+        // finished one.
+        Log("DataPacketHandler packet outside a run dropped");
+    } else {
+        DataPacketHandler(data, rows);
+    }
+}
+
+void CPelorinProtocolHandler::ConvertLoggerDataSample(const unsigned char* data, int rows, bool isSnapshot)
+{
+    const int channels = m_PlanChannels;
+    const bool download = m_PlanMode == PacketMode::Download;
+    // The logger's gain and offset of each position, for the conversion formulas.
+    if (m_pHost) {
+        for (int ch = 0; ch < channels; ++ch) {
+            const int t = TableIndexOf(m_Logger, m_PlanMode, ch);
+            if (t >= 0 && t < kMaxPositions && t < m_Logger.channelCount)
+                m_pHost->WriteCalibrationPair(t, m_Logger.channels[t].gain, m_Logger.channels[t].offset);
+        }
+    }
+    if (isSnapshot) {
+        // One row was asked for.
+        if (rows > 0)
+            DecodeRow(m_Plan, channels, data, m_Row);
+        return;
+    }
+    // The rows are decoded into one block and stored together; a value of a kind without bytes
+    // keeps the previous row's value.
+    if (m_Block.size() < size_t(rows) * size_t(channels))
+        m_Block.resize(size_t(rows) * size_t(channels));
+    int at = 0;
+    for (int r = 0; r < rows; ++r) {
+        at += DecodeRow(m_Plan, channels, data + at, m_Row);
+        std::copy(m_Row, m_Row + channels, m_Block.begin() + r * channels);
+    }
+    if (!m_pHost || rows < 1)
+        return;
+    m_pHost->ConvertAndStoreRows(m_pLogger, m_Block.data(), rows, channels, download ? nullptr : m_Logger.positions,
+                                 download);
+    if (!download) {
+        for (int r = 0; r < rows; ++r)
+            Announce(PelorinEvent::NewDataArrived);
+    }
+}
+
+void CPelorinProtocolHandler::DataPacketHandler(const unsigned char* data, int rows)
+{
+    const bool download = m_bDownload;
+    ConvertLoggerDataSample(data, rows, false);
+    if (m_bBluetooth && !download && m_RateCode != 0)
+        StampDataReception();
+    if (m_Logger.packetCounter != m_Logger.packetsExpected)
+        return;
+    if (!download) {
+        Log("ExperimentEndedHandler");
+        ExperimentEndedHandler();
+    } else {
+        DownloadFinshed();
+    }
+    m_bDownload = false;
+}
+
+void CPelorinProtocolHandler::ExperimentEndedHandler()
+{
+    if (m_bBluetooth)
+        StopKeepAliveTimer();
+    m_Logger.packetCounter = 0;
+    m_bRunning = false;
+    m_bRunRequested = false;
+    Announce(PelorinEvent::ExperimentEnd);
+}
+
+void CPelorinProtocolHandler::DownloadFinshed()
+{
+    Log("DownloadFinshed");
+    // The download is over: the logger no longer counts as running.
+    m_bRunning = false;
+    Announce(PelorinEvent::DownloadFinished, m_Logger.offline ? 1 : 0);
+}
+
+void CPelorinProtocolHandler::StopAckHandler()
+{
+    Log("StopAckHandler");
+    Log("ExperimentEndedHandler");
+    ExperimentEndedHandler();
+}
+
+void CPelorinProtocolHandler::SnapShotHandler(const unsigned char* data, int rows)
+{
+    Log("SnapShotHandler");
+    QList<int> values;
+    if (rows > 0) {
+        ConvertLoggerDataSample(data, rows, true);
+        for (int ch = 0; ch < m_PlanChannels; ++ch) {
+            const double v = m_Row[ch];
+            values << (std::isfinite(v) ? int(std::clamp(v, -2147483648.0, 2147483647.0)) : 0);
+        }
+    }
+    if (m_pHost)
+        m_pHost->WriteSnapshot(values);
+    Announce(PelorinEvent::SnapShotArrived);
+    m_bSnapShot = false;
+}
+
+void CPelorinProtocolHandler::DownloadAckHandler()
+{
+    Log("DownloadAckHandler");
+    if (m_Logger.storedSamples <= 0)
+        return;
+    m_bDownload = true;
+    if (!m_Logger.offline) {
+        ExperimentStartedHandler(2);
+    } else {
+        // Recorded offline: its data folder exists already.
+        if (m_bBluetooth)
+            StopKeepAliveTimer();
+        m_bRunning = true;
+        if (m_pHost)
+            m_pHost->ClearControlRelay();
+        PreRunResetVaribles();
+    }
+    Announce(PelorinEvent::DownloadStarted);
+}
+
+void CPelorinProtocolHandler::CreateTimingData()
+{
+    if (m_Logger.packetCounter >= 0)
+        return;
+    m_Logger.packetCounter = 0;
+    m_bRunning = true;
+    m_ExperimentType = 3;
+    if (m_pHost) {
+        m_pHost->CreateDataEntries(m_pLogger, 3);
+        m_pHost->CountRun(true);
+    }
+    Log("CreateDataEntry LEFT");
+    PreRunResetVaribles();
+    // Results are numbered from 0 in every timing run.
+    m_ProtocolState.m_TimingEventCounter = 0;
+    if (m_pHost) {
+        bool valid = false;
+        m_pHost->CalculatePelorinTimingValue(-1, 0, false, m_pLogger, valid);
+    }
+}
+
+void CPelorinProtocolHandler::HandleTimingData(const unsigned char* event, int n)
+{
+    if (!event || n < 7) {
+        Log("HandleTimingData short event");
+        return;
+    }
+    const int gate = event[0] & 0x3F;
+    if (gate >= kTimingGates) {
+        Log("HandleTimingData gate out of range");
+        return;
+    }
+    const qint64 ticks = (qint64(event[2]) << 32) | qint64(ReadU32(event + 3));
+    if (m_pHost && m_pHost->HasTimingBranch()) {
+        bool valid = false;
+        const double y = m_pHost->CalculatePelorinTimingValue(gate, ticks, event[1] != 0, m_pLogger, valid);
+        // A result that is not a number (two edges at the same time) is no result.
+        if (valid && std::isfinite(y)) {
+            if (m_ProtocolState.m_TimingEventCounter < 0)
+                m_ProtocolState.m_TimingEventCounter = 0;
+            if (m_pHost->AppendTimingResult(double(m_ProtocolState.m_TimingEventCounter), y))
+                ++m_ProtocolState.m_TimingEventCounter;
+        }
+    }
+    Announce(PelorinEvent::NewDataArrived);
+}

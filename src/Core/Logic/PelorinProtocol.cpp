@@ -1,0 +1,343 @@
+#include "Core/Logic/PelorinProtocol.h"
+
+#include "Core/Logic/Diagnostics.h"
+
+#include <QDateTime>
+
+#include <algorithm>
+#include <cmath>
+
+using namespace Pelorin;
+
+namespace {
+
+void Log(const char* text) { MyOutputDebugString(text, DiagPelorinPro); }
+
+// Stands in for the catalogue when no host is set: every record empty.
+class CEmptyCatalog : public ICatalogView
+{
+public:
+    bool TypeAt(int, SensorTypeView&) const override { return false; }
+};
+
+} // namespace
+
+ExperimentInterval CPelorinProtocolTables::GetLoggertExperimentInterval(short rate, short samples) const
+{
+    ExperimentInterval e;
+    double period = 0.0;
+    if (rate >= 10000 || rate == 14 || rate == 15)
+        period = 1.0 / (100000.0 / std::max<short>(samples, 1));
+    else if (rate == 12)
+        period = 0.001;
+    else if (rate == 13)
+        period = 0.0001;
+    else
+        return GlobalExperimentInterval(rate, samples);
+    e.m_PeriodSec = period;
+    e.m_PeriodDisplay = period * 1000.0;
+    e.m_UnitCode = 0;
+    return e;
+}
+
+CPelorinProtocol::CPelorinProtocol() = default;
+CPelorinProtocol::~CPelorinProtocol() = default;
+
+void CPelorinProtocol::ResetLoggerInfo()
+{
+    m_Logger.Reset();
+    m_BootCrc = 0;
+    m_BootBlockCounter = 0;
+    m_BootFileSize = 0;
+    m_BootBlockTotal = 0;
+    m_BootEchoedBlock = 0;
+    m_bBootSuccess = false;
+}
+
+const ICatalogView& CPelorinProtocol::Catalog()
+{
+    static const CEmptyCatalog s_Empty;
+    return m_pHost ? m_pHost->Catalog() : static_cast<const ICatalogView&>(s_Empty);
+}
+
+bool CPelorinProtocol::ReadSetup(SetupView& out) { return m_pHost && m_pHost->ReadSetup(out); }
+
+void CPelorinProtocol::WriteFrame(const QByteArray& frame) { SendToMulti(frame); }
+
+void CPelorinProtocol::WriteFixed(const unsigned char* frame)
+{
+    WriteFrame(QByteArray(reinterpret_cast<const char*>(frame), kFixedRequestSize));
+}
+
+void CPelorinProtocol::GoodbyeReq()
+{
+    Log("GoodByeReq");
+    WriteFixed(PelorinGoodByeString);
+}
+
+void CPelorinProtocol::StopReq(int)
+{
+    Log("StopReq");
+    ClearCyclicCBuffer();
+    OnReceiveRingCleared();
+    WriteFixed(PelorinStopString);
+}
+
+void CPelorinProtocol::StatusReq() { WriteFixed(PelorinStatusString); }
+void CPelorinProtocol::OpenUartBridgeReq() { WriteFixed(PelorinOpenUartBridgeString); }
+void CPelorinProtocol::CloseUartBridgeReq() { WriteFixed(PelorinCloseUartBridgeString); }
+void CPelorinProtocol::SendUartBridgeDataReq() { WriteFixed(PelorinSendUartBridgeDataString); }
+void CPelorinProtocol::ReadUartBridgeDataReq() { WriteFixed(PelorinReadUartBridgeDataString); }
+
+void CPelorinProtocol::SendLogReq()
+{
+    Log("SendLogReq");
+    WriteFixed(PelorinSendLogString);
+}
+
+void CPelorinProtocol::DownloadDataReq()
+{
+    Log("DownloadDataReq");
+    WriteFixed(PelorinDownloadDataString);
+}
+
+void CPelorinProtocol::KeepAliveReq() { WriteFixed(PelorinKeepAliveString); }
+void CPelorinProtocol::EnterBootloaderModeReq() { WriteFixed(PelorinEnterBootloaderModeString); }
+
+void CPelorinProtocol::ShutdownReq()
+{
+    Log("ShutdownReq");
+    WriteFixed(PelorinShutdownString);
+}
+
+void CPelorinProtocol::HelloReq()
+{
+    MyOutputDebugString(QStringLiteral("HelloReq to port:%1").arg(portName()), DiagPelorinPro);
+    WriteFrame(BuildHelloReq(QDateTime::currentDateTime()));
+}
+
+void CPelorinProtocol::CalcPacketSize()
+{
+    Log("CalcPacketSize");
+    SetupView s;
+    ReadSetup(s);
+    const int active = int(s.RunPositions().size());
+    m_Logger.samplesPerPacket = quint16(PacketSize(s.rateCode, active));
+    m_Logger.packetsExpected = PacketsExpected(s.numberOfSamples, m_Logger.samplesPerPacket);
+    MyOutputDebugString(QStringLiteral("PacketSize %1 NumberOfSample %2 RateCode  %3")
+                            .arg(m_Logger.samplesPerPacket)
+                            .arg(s.numberOfSamples)
+                            .arg(s.rateCode),
+                        DiagPelorinPro);
+}
+
+void CPelorinProtocol::RunReq()
+{
+    Log("RunReq");
+    SetupView s;
+    if (!ReadSetup(s))
+        return;
+    const std::vector<unsigned char> positions = s.RunPositions();
+    m_Logger.positionCount = int(positions.size());
+    std::copy(positions.begin(), positions.end(), m_Logger.positions);
+    const int active = m_Logger.positionCount;
+    CalcPacketSize();
+
+    RunRequest r;
+    r.rateWord = LoggerRateWord(s.rateCode, active);
+    const double period = GetLoggertExperimentInterval(short(s.rateCode), short(active)).m_PeriodSec;
+    // Faster than a Bluetooth link carries: the logger records the run and we fetch it afterwards.
+    r.offline = LinkIsBluetooth() && period > 0.0 && double(active) / period > 10000.0;
+    m_Logger.offline = r.offline;
+    r.numberOfSamples = s.numberOfSamples;
+    r.triggerType = s.triggerType;
+    r.triggerSensor = TriggerSensorByte(s, Catalog());
+    r.triggerLevel = s.triggerLevel;
+    r.packetSize = m_Logger.samplesPerPacket;
+    r.entries = RunEntries(s, Catalog(), positions);
+    WriteFrame(BuildRunReq(r));
+}
+
+void CPelorinProtocol::SnapShotReq()
+{
+    Log("SnapShotReq");
+    SetupView s;
+    if (!ReadSetup(s))
+        return;
+    WriteFrame(BuildSnapShotReq(SnapshotEntries(s, Catalog())));
+}
+
+void CPelorinProtocol::SetCalibrationReq()
+{
+    Log("SetCalibrationReq");
+    SetupView s;
+    if (!ReadSetup(s))
+        return;
+    WriteFrame(BuildSetCalibrationReq(s.calibration));
+}
+
+void CPelorinProtocol::SetSensorRangeReq()
+{
+    Log("SetSensorRangeReq");
+    SetupView s;
+    if (!ReadSetup(s))
+        return;
+    WriteFrame(BuildSetSensorRangeReq(s, Catalog()));
+}
+
+void CPelorinProtocol::WriteSensorIdReq()
+{
+    Log("WriteSensorIdReq");
+    SetupView s;
+    if (!ReadSetup(s))
+        return;
+    WriteFrame(BuildWriteSensorIdReq(s));
+}
+
+void CPelorinProtocol::TimingByTriggerAfterReq()
+{
+    Log("TimingByTriggerAfterReq");
+    SetupView s;
+    if (!ReadSetup(s))
+        return;
+    int gates = 0;
+    unsigned char where[2] = {0, 0};
+    const QByteArray frame = BuildTimingRunReq(s, Catalog(), gates, where);
+    m_Logger.positionCount = gates;
+    std::fill(std::begin(m_Logger.positions), std::end(m_Logger.positions), 0);
+    std::copy(where, where + gates, m_Logger.positions);
+    // The timing run starts with its first event.
+    m_Logger.packetCounter = -1;
+    WriteFrame(frame);
+}
+
+void CPelorinProtocol::OpenDigitalOutReq()
+{
+    Log("OpenDigitalOutReq");
+    WriteFrame(BuildOpenDigitalOutReq());
+}
+
+void CPelorinProtocol::RenameReq()
+{
+    Log("RenameReq");
+    WriteFrame(BuildRenameReq());
+}
+
+void CPelorinProtocol::EnterBootloaderInfoModeReq(quint32 fileSize)
+{
+    Log("EnterBootloaderInfoModeReq");
+    m_BootFileSize = fileSize;
+    m_BootBlockTotal = (fileSize + kBootBlockSize - 1) / kBootBlockSize;
+    m_BootBlockCounter = 0;
+    m_BootCrc = 0;
+    WriteFrame(BuildBootloaderInfoReq(fileSize));
+}
+
+void CPelorinProtocol::SendBootloaderDataPacketReq(const char* data, int n)
+{
+    Log("BootloaderDataPacketReq");
+    n = data ? std::clamp(n, 0, kBootBlockSize) : 0;
+    const QByteArray frame = BuildBootloaderDataPacketReq(m_BootBlockCounter, reinterpret_cast<const unsigned char*>(data), n);
+    CalcBootloaderCRC(data, n);
+    WriteFrame(frame);
+}
+
+void CPelorinProtocol::LeaveBootloaderModeReq()
+{
+    Log("LeaveBootloaderModeReq");
+    WriteFrame(BuildLeaveBootloaderReq(m_BootCrc));
+}
+
+quint16 CPelorinProtocol::CalcBootloaderCRC(const char* data, int n)
+{
+    Log("CalcBootloaderCRC");
+    m_BootCrc = Crc16Update(m_BootCrc, reinterpret_cast<const unsigned char*>(data), data ? n : 0);
+    return m_BootCrc;
+}
+
+void CPelorinProtocol::HelloRes(const unsigned char* data, int n)
+{
+    Log("HelloRes");
+    if (!ParseHelloRes(data, n, m_Logger))
+        Log("HelloRes short reply");
+}
+
+void CPelorinProtocol::StatusRes(const unsigned char* data, int n)
+{
+    Log("StatusRes");
+    if (!ParseStatusRes(data, n, m_Logger.version[5] == 16, Catalog(), m_Logger))
+        Log("StatusRes channel count does not match the reply");
+}
+
+void CPelorinProtocol::DownloadDataRes(const unsigned char* data, int n)
+{
+    Log("DownloadDataRes");
+    if (!ParseDownloadDataRes(data, n, Catalog(), m_Logger))
+        Log("DownloadDataRes channel count does not match the reply");
+    if (m_pHost)
+        m_pHost->WriteDownloadedSamples(m_Logger.numberOfSamples);
+}
+
+void CPelorinProtocol::KeepAliveRes(const unsigned char* data, int n)
+{
+    Log("KeepAliveRes");
+    ParseKeepAliveRes(data, n, m_Logger);
+    if (m_pHost)
+        m_pHost->KeepAliveReplied();
+}
+
+void CPelorinProtocol::BootLoaderInfoPacketRes(const unsigned char* data, int n)
+{
+    Log("BootLoaderInfoPacketRes");
+    if (data && n >= 2)
+        m_BootEchoedBlock = ReadU16(data);
+}
+
+void CPelorinProtocol::LeaveBootloaderRes(const unsigned char* data, int n)
+{
+    const unsigned char result = (data && n >= 1) ? data[0] : 0;
+    m_bBootSuccess = result == 1;
+    Log(result == 1 ? "LeaveBootloaderRes  SUCCESS" : "LeaveBootloaderRes  FAILED");
+}
+
+void CPelorinProtocol::SendLogRes(const unsigned char* data, int n)
+{
+    // The first byte gives the log's length; only the bytes that arrived are copied.
+    if (!data || n < 1)
+        return;
+    m_LogBuffer = QByteArray(reinterpret_cast<const char*>(data) + 1, std::min<int>(data[0], n - 1));
+}
+
+int CPelorinProtocol::ConvertFwSensoreIdToSensorInfoPostion(int id) { return IndexBySensorId(Catalog(), id); }
+
+int CPelorinProtocol::LoggerSensorList(unsigned char* out) const
+{
+    if (!out)
+        return 0;
+    std::fill(out, out + kMaxPositions, 0);
+    const int n = std::clamp(m_Logger.channelCount, 0, kMaxChannels);
+    for (int i = 0; i < n; ++i)
+        out[i] = static_cast<unsigned char>(m_Logger.channels[i].catalogIndex);
+    return n;
+}
+
+int CPelorinProtocol::ActiveSensorListIndex(unsigned char* out) const
+{
+    if (!out)
+        return 0;
+    std::fill(out, out + kMaxPositions, 0);
+    const int n = std::clamp(m_Logger.positionCount, 0, kMaxPositions);
+    std::copy(m_Logger.positions, m_Logger.positions + n, out);
+    return n;
+}
+
+void CPelorinProtocol::Version(int& v1, int& v2, int& v3, int& v4, int& v5, int& v6) const
+{
+    const unsigned char* v = m_Logger.version;
+    v1 = v[0];
+    v2 = v[1];
+    v3 = v[4];
+    v4 = v[5];
+    v5 = v[2];
+    v6 = v[3];
+}

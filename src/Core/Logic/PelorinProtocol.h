@@ -1,0 +1,115 @@
+#pragma once
+// The Pelorin logger's protocol layer: the serial port, the model's rate tables and the receive
+// ring as bases, the logger record, and every request and reply of the wire format. The frames
+// themselves are built and parsed by the plain functions of PelorinFrames.h and PelorinReplies.h;
+// this class feeds them from the setup record and the catalogue and writes the result.
+#include "Core/Logic/CyclicBuffer.h"
+#include "Core/Logic/ExperimentInterval.h"
+#include "Core/Logic/GlobalTable.h"
+#include "Core/Logic/PelorinFrames.h"
+#include "Core/Logic/PelorinHost.h"
+#include "Core/Logic/PelorinReplies.h"
+#include "platform/SerialPort.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <atomic>
+
+class CPelorinProtocolTables : public CGlobalTable
+{
+public:
+    int GetLoggerRateCode(int rate, int sensors) const { return int(Pelorin::LoggerRateWord(rate, sensors)); }
+    int GetUiRateCode(int word) const { return Pelorin::UiRateCode(quint32(word)); }
+    int MaxRate(int sensors) const { return Pelorin::MaxRate(sensors); }
+    // Rates above 100 per second divide the logger's 100 kHz among the sensors; the others are
+    // the shared table's.
+    ExperimentInterval GetLoggertExperimentInterval(short rate, short samples) const;
+};
+
+class CPelorinProtocol : public CSerialPort, public CPelorinProtocolTables, public CCyclicBuffer
+{
+public:
+    CPelorinProtocol();
+    ~CPelorinProtocol() override;
+    CPelorinProtocol(const CPelorinProtocol&) = delete;
+    CPelorinProtocol& operator=(const CPelorinProtocol&) = delete;
+
+    // Where the setup, the catalogue, the data store and the hub are reached. Without a host the
+    // requests that need the setup send nothing and the replies are parsed against an empty
+    // catalogue.
+    void SetHost(IPelorinHost* host) { m_pHost = host; }
+    IPelorinHost* Host() const { return m_pHost; }
+
+    // Clears the logger record (the start of every detection).
+    void ResetLoggerInfo();
+
+    // Fixed requests.
+    void GoodbyeReq();
+    void StopReq(int = 0);
+    void StatusReq();
+    void OpenUartBridgeReq();
+    void CloseUartBridgeReq();
+    void SendUartBridgeDataReq();
+    void ReadUartBridgeDataReq();
+    void SendLogReq();
+    void DownloadDataReq();
+    void KeepAliveReq();
+    void EnterBootloaderModeReq();
+    void ShutdownReq();
+
+    // Built requests.
+    void HelloReq();
+    void RunReq();
+    void SnapShotReq();
+    void SetCalibrationReq();
+    void SetSensorRangeReq();
+    void WriteSensorIdReq();
+    void TimingByTriggerAfterReq();
+    void OpenDigitalOutReq();
+    void RenameReq();
+    void EnterBootloaderInfoModeReq(quint32 fileSize);
+    void SendBootloaderDataPacketReq(const char* data, int n);
+    void LeaveBootloaderModeReq();
+
+    // Reply parsers, each handed the payload after the opcode and its length.
+    void HelloRes(const unsigned char* data, int n);
+    void StatusRes(const unsigned char* data, int n);
+    void DownloadDataRes(const unsigned char* data, int n);
+    void KeepAliveRes(const unsigned char* data, int n);
+    void BootLoaderInfoPacketRes(const unsigned char* data, int n);
+    void LeaveBootloaderRes(const unsigned char* data, int n);
+    void SendLogRes(const unsigned char* data, int n);
+
+    int ConvertFwSensoreIdToSensorInfoPostion(int id);
+    void CalcPacketSize();
+    quint16 CalcBootloaderCRC(const char* data, int n);
+
+    // What the logger queries of the logger interface read.
+    int LoggerSensorList(unsigned char* out) const;
+    int ActiveSensorListIndex(unsigned char* out) const;
+    void Version(int& v1, int& v2, int& v3, int& v4, int& v5, int& v6) const;
+
+    Pelorin::LoggerRecord m_Logger;
+    // Firmware transfer state.
+    quint16 m_BootCrc = 0;
+    quint16 m_BootBlockCounter = 0;
+    quint32 m_BootFileSize = 0;
+    quint32 m_BootBlockTotal = 0;
+    quint16 m_BootEchoedBlock = 0;
+    bool m_bBootSuccess = false;
+    QByteArray m_LogBuffer;
+
+protected:
+    // Whether the link is a Bluetooth serial port (the manager knows).
+    virtual bool LinkIsBluetooth() const { return false; }
+    // The stop request empties the receive ring; the handler then hunts for a frame head anew.
+    virtual void OnReceiveRingCleared() {}
+    // Every frame goes out here (a test may capture them).
+    virtual void WriteFrame(const QByteArray& frame);
+    void WriteFixed(const unsigned char* frame);
+    const Pelorin::ICatalogView& Catalog();
+    bool ReadSetup(Pelorin::SetupView& out);
+
+    IPelorinHost* m_pHost = nullptr;
+};

@@ -1,0 +1,80 @@
+#pragma once
+// The row widgets of the history tree: one per run and one per series, drawn over the rows of
+// the tree model. Each shows its picture and caption and deletes its data and its own row.
+#include <QPersistentModelIndex>
+#include <QWidget>
+
+class CHistoryWindow;
+class HistoryTreeItem;
+class QLabel;
+class QToolButton;
+
+class CHistoryRowWidget : public QWidget
+{
+    Q_OBJECT
+public:
+    CHistoryRowWidget(int key, const QModelIndex& parentIndex, HistoryTreeItem* item, QWidget* owner);
+
+    void init();
+    int key() const { return m_Key; }
+    HistoryTreeItem* item() const { return m_pItem; }
+    QString caption() const { return m_Caption; }
+    QToolButton* deleteButton() const { return m_pDeleteButton; }
+
+public slots:
+    void disableDelete();
+    void enableDelete();
+    virtual void onDelete() = 0;
+
+protected:
+    // Asks the user, then removes this row from the tree; false when the user said No.
+    bool confirmDelete();
+    void removeOwnRow();
+    void dataChanged();
+
+    int m_Key;
+    QPersistentModelIndex m_ParentIndex;
+    HistoryTreeItem* m_pItem;
+    CHistoryWindow* m_pOwner;
+    QString m_Caption;
+    QLabel* m_pIcon;
+    QLabel* m_pLabel;
+    QToolButton* m_pDeleteButton;
+};
+
+class DataFolderEditor : public CHistoryRowWidget
+{
+    Q_OBJECT
+public:
+    DataFolderEditor(int key, const QModelIndex& parentIndex, HistoryTreeItem* item, QWidget* owner);
+    void setCaption(const QString& caption);
+    void setIcon(QString path);
+
+public slots:
+    void onDelete() override;
+};
+
+class DataBranchEditor : public CHistoryRowWidget
+{
+    Q_OBJECT
+public:
+    DataBranchEditor(int branchKey, int parentKey, const QModelIndex& parentIndex, HistoryTreeItem* item,
+                     QWidget* owner);
+    void setCaption(const QString& caption);
+    void setFolderName(const QString& name) { m_FolderName = name; }
+    QString folderName() const { return m_FolderName; }
+    void setPixmap(const QPixmap& pixmap);
+    int parentKey() const { return m_ParentKey; }
+
+public slots:
+    void onDelete() override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void showElided();
+
+    int m_ParentKey;
+    QString m_FolderName;
+};

@@ -1,0 +1,65 @@
+#pragma once
+// The item model of the history tree: one top-level row per run, one row per series below it,
+// a derived series below its source series. A row holds only the key of its folder or branch;
+// the row widgets placed over the rows draw everything the user sees.
+#include <QAbstractItemModel>
+#include <QList>
+#include <QVariant>
+
+class HistoryTreeItem
+{
+public:
+    HistoryTreeItem(const QVariant& data, HistoryTreeItem* parent);
+    ~HistoryTreeItem();
+    HistoryTreeItem(const HistoryTreeItem&) = delete;
+    HistoryTreeItem& operator=(const HistoryTreeItem&) = delete;
+
+    HistoryTreeItem* child(int row) const;
+    int childCount() const { return m_Children.size(); }
+    int columnCount() const { return 1; }
+    QVariant data() const { return m_Data; }
+    HistoryTreeItem* parentItem() const { return m_pParent; }
+    int childNumber() const;
+    bool insertChildren(int position, int count);
+    bool removeChildren(int position, int count);
+    bool setData(const QVariant& value);
+
+private:
+    QVariant m_Data;
+    QList<HistoryTreeItem*> m_Children;
+    HistoryTreeItem* m_pParent;
+};
+
+class CHistoryTreeModel : public QAbstractItemModel
+{
+    Q_OBJECT
+public:
+    explicit CHistoryTreeModel(QObject* parent = nullptr);
+    ~CHistoryTreeModel() override;
+
+    HistoryTreeItem* getItem(const QModelIndex& index) const;
+
+    QModelIndex index(int row, int column, const QModelIndex& parent = QModelIndex()) const override;
+    QModelIndex parent(const QModelIndex& index) const override;
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+    bool insertRows(int position, int rows, const QModelIndex& parent = QModelIndex()) override;
+    bool removeRows(int position, int rows, const QModelIndex& parent = QModelIndex()) override;
+    bool insertColumns(int position, int columns, const QModelIndex& parent = QModelIndex()) override;
+    Qt::DropActions supportedDropActions() const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+
+    // The first row, in tree order (depth first, top to bottom), whose key equals key; invalid
+    // when none.
+    QModelIndex findKey(int key) const;
+
+private:
+    QModelIndex findKeyBelow(const QModelIndex& parent, int key) const;
+
+    HistoryTreeItem* m_pRootItem;
+};

@@ -1,0 +1,248 @@
+#include "app/shell/HistoryWindow.h"
+
+#include "app/shell/ChildWindowHost.h"
+#include "app/shell/HistoryRows.h"
+#include "app/shell/HistoryTreeModel.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "ui_HistoryWindow.h"
+
+#include <QCloseEvent>
+#include <QTimer>
+#include <QTreeView>
+
+CHistoryWindow::CHistoryWindow(QWidget* parent, Qt::WindowFlags flags)
+    : CKorvantaWindow(parent, flags), m_pUi(new Ui::CHistoryWindow), m_pManager(parent)
+{
+    auto* container = new QWidget;
+    m_pUi->setupUi(container);
+    setWidget(container);
+    m_pModel = new CHistoryTreeModel(this);
+    m_pUi->treeView->setModel(m_pModel);
+    m_bHistoryShown = true;
+}
+
+CHistoryWindow::~CHistoryWindow() = default;
+
+CKorvantaSignals* CHistoryWindow::signalHub() const
+{
+    return m_pHost ? m_pHost->GetSignals() : nullptr;
+}
+
+QTreeView* CHistoryWindow::treeView() const
+{
+    return m_pUi->treeView;
+}
+
+void CHistoryWindow::initWindow()
+{
+    // A second call would connect the hub again and every run would appear twice.
+    if (m_bInitialized)
+        return;
+    m_bInitialized = true;
+    CKorvantaWindow::initWindow();
+    setWindowTitle(tr("History"));
+    setGeometry(0, 0, 370, 300);
+    if (CKorvantaSignals* hub = signalHub()) {
+        connect(hub, &CKorvantaSignals::LoggerStartedRun, this, &CHistoryWindow::newFolder);
+        connect(hub, &CKorvantaSignals::LoggerDownloadFinshed, this, &CHistoryWindow::OnDownloadFinshed);
+    }
+}
+
+bool CHistoryWindow::isEmpty() const
+{
+    return m_pModel->rowCount() == 0;
+}
+
+QModelIndex CHistoryWindow::insertFolder(int key, bool loaded)
+{
+    const QModelIndex root;
+    const int row = m_pModel->rowCount(root);
+    m_pUi->treeView->collapseAll();
+    // A row for a folder that does not exist would stay in the tree with no widget over it.
+    CDataFolder* folder = m_pDataManager ? m_pDataManager->GetDataFolder(key) : nullptr;
+    if (!folder || !m_pModel->insertRows(row, 1, root))
+        return QModelIndex();
+    const QModelIndex index = m_pModel->index(row, 0, root);
+    auto* editor = new DataFolderEditor(key, root, m_pModel->getItem(index), this);
+    editor->init();
+    if (!loaded)
+        editor->disableDelete();
+    editor->setCaption(folder->m_Name);
+    editor->setIcon(folder->GetIconName());
+    m_pUi->treeView->setIndexWidget(index, editor);
+    m_pModel->setData(index, key, Qt::EditRole);
+    return index;
+}
+
+QModelIndex CHistoryWindow::insertChild(int parentKey, int childKey, bool loaded)
+{
+    m_pUi->treeView->collapseAll();
+    const QModelIndex parent = m_pModel->findKey(parentKey);
+    if (!parent.isValid())
+        return QModelIndex();
+    return insertChildAt(parent, parentKey, childKey, loaded, true);
+}
+
+int CHistoryWindow::FindRunKey(int key) const
+{
+    if (!m_pDataManager)
+        return -1;
+    // Owner keys come from files; a chain that returns to a key already seen would otherwise
+    // be followed for ever.
+    QSet<int> seen;
+    while (!m_pDataManager->GetDataFolder(key)) {
+        if (seen.contains(key))
+            return -1;
+        seen.insert(key);
+        CDataBranch* branch = m_pDataManager->GetDataBranch(key);
+        if (!branch)
+            return -1;
+        key = branch->m_OwnerKey;
+    }
+    return key;
+}
+
+QModelIndex CHistoryWindow::insertChildAt(const QModelIndex& parent, int parentKey, int childKey, bool loaded,
+                                          bool interactive)
+{
+    CDataBranch* branch = m_pDataManager ? m_pDataManager->GetDataBranch(childKey) : nullptr;
+    if (!branch || !m_pModel->insertRows(0, 1, parent))
+        return QModelIndex();
+    const QModelIndex index = m_pModel->index(0, 0, parent);
+    auto* editor = new DataBranchEditor(childKey, parentKey, parent, m_pModel->getItem(index), this);
+    editor->init();
+    if (!loaded)
+        editor->disableDelete();
+    QString caption = branch->m_Name;
+    if (!branch->m_Unit.isEmpty())
+        caption += QStringLiteral(" (") + branch->m_Unit + QStringLiteral(")");
+    editor->setCaption(caption);
+    const CDataFolder* run = m_pDataManager->GetDataFolder(FindRunKey(parentKey));
+    editor->setFolderName(run ? run->m_Name : QString());
+    editor->setPixmap(GetSensorIcon(branch->m_SensorIndex, branch->m_IconVariant,
+                                    m_pDataManager->GetSensorCatalogue()));
+    m_pUi->treeView->setIndexWidget(index, editor);
+    m_pModel->setData(index, childKey, Qt::EditRole);
+    notifyHasNewDataToSave();
+    if (interactive)
+        m_pUi->treeView->expand(parent);
+    return index;
+}
+
+void CHistoryWindow::newFolder()
+{
+    CDataFolder* folder = m_pDataManager ? m_pDataManager->GetLastDataFolder() : nullptr;
+    if (!folder)
+        return;
+    const int folderKey = folder->m_Key;
+    const QModelIndex folderIndex = insertFolder(folderKey, false);
+    if (!folderIndex.isValid())
+        return;
+    m_LastIndex = folderIndex;
+    // One key per locking: the logger thread may still be adding to the folder's list.
+    for (int i = 0; i < folder->GetNumberBranches(); ++i) {
+        const int key = folder->GetBranchKey(i);
+        if (key < 0)
+            break;
+        const QModelIndex index = insertChild(folderKey, key, false);
+        if (index.isValid())
+            m_LastIndex = index;
+    }
+    notifyHasNewDataToSave();
+}
+
+void CHistoryWindow::removeAllRows()
+{
+    const int rows = m_pModel->rowCount();
+    if (rows > 0)
+        m_pModel->removeRows(0, rows, QModelIndex());
+    m_LastIndex = QPersistentModelIndex();
+}
+
+void CHistoryWindow::Clean()
+{
+    removeAllRows();
+}
+
+void CHistoryWindow::Restore(bool loaded)
+{
+    removeAllRows();
+    if (!m_pDataManager)
+        return;
+    m_pUi->treeView->collapseAll();
+    QSet<int> seen;
+    for (int i = 0; i < m_pDataManager->GetNumDataFolders(); ++i) {
+        CDataFolder* folder = m_pDataManager->GetDataFolderByIndex(i);
+        if (!folder)
+            continue;
+        const int folderKey = folder->m_Key;
+        const QModelIndex folderIndex = insertFolder(folderKey, loaded);
+        if (!folderIndex.isValid())
+            continue;
+        for (int j = 0; j < folder->GetNumberBranches(); ++j) {
+            const int key = folder->GetBranchKey(j);
+            if (key >= 0)
+                restoreBranch(folderIndex, folderKey, key, loaded, seen);
+        }
+    }
+}
+
+void CHistoryWindow::restoreBranch(const QModelIndex& parent, int parentKey, int branchKey, bool loaded,
+                                   QSet<int>& seen)
+{
+    // A series shows once; a damaged file may list it twice or make it its own descendant.
+    if (seen.contains(branchKey))
+        return;
+    seen.insert(branchKey);
+    const QModelIndex index = insertChildAt(parent, parentKey, branchKey, loaded, false);
+    if (!index.isValid())
+        return;
+    m_LastIndex = index;
+    CDataBranch* branch = m_pDataManager->GetDataBranch(branchKey);
+    if (!branch)
+        return;
+    const QPersistentModelIndex keep(index);
+    for (int i = 0; i < branch->m_ChildKeys.GetSize(); ++i) {
+        const int child = branch->m_ChildKeys.GetAt(i);
+        restoreBranch(keep, branchKey, child, loaded, seen);
+    }
+}
+
+void CHistoryWindow::ExpandLastBranch()
+{
+    m_pUi->treeView->collapseAll();
+    if (!m_LastIndex.isValid())
+        return;
+    const QModelIndex parent = m_LastIndex.parent();
+    if (parent.isValid())
+        m_pUi->treeView->expand(parent);
+}
+
+void CHistoryWindow::OnDownloadFinshed(bool offlineRun)
+{
+    if (!offlineRun)
+        newFolder();
+    m_bOfflineRun = offlineRun;
+    QTimer::singleShot(200, this, &CHistoryWindow::EnableLastFolderDelete);
+}
+
+void CHistoryWindow::EnableLastFolderDelete()
+{
+    if (!m_bOfflineRun)
+        Restore(true);
+    m_pUi->treeView->scrollToBottom();
+}
+
+void CHistoryWindow::closeEvent(QCloseEvent* event)
+{
+    m_bHistoryShown = false;
+    if (m_pManager)
+        QTimer::singleShot(10, m_pManager, [manager = QPointer<QObject>(m_pManager)]() {
+            if (manager)
+                QMetaObject::invokeMethod(manager, "UpdateWindowsArrangement");
+        });
+    event->ignore();
+    hide();
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The logger, workspace and upload services the window manager's commands reach. The main
+// window hands in the real ones; tests hand in scripted ones. A missing service disables the
+// commands that need it (the main window's action states ask the Has... questions).
+#include <QString>
+
+class CWindowsManager;
+
+class IShellLogic
+{
+public:
+    virtual ~IShellLogic() = default;
+    virtual void StartLoggersDetection() = 0;
+    // True while a Pelorin detection is under way (exit then waits for it).
+    virtual bool IsDetectionInProgress() = 0;
+    // Quits the application once the detection has ended, without further questions.
+    virtual void DetectExitLogicManager() = 0;
+    // Closes every logger and stops the worker threads.
+    virtual void ExitLogicManager() = 0;
+    virtual void SetFirmwareFileName(const QString& path) = 0;
+    virtual void SendDownloadCmd() = 0;
+    // Whether the logic layer can search for loggers and update firmware at all.
+    virtual bool CanDetect() = 0;
+    virtual bool CanUpdateFirmware() = 0;
+};
+
+// Writing and reading workspace files (codes: 0 done, -1 the user cancelled, others failures).
+class IWorkspaceFiles
+{
+public:
+    virtual ~IWorkspaceFiles() = default;
+    // An empty path asks the user for one.
+    virtual int saveWorkspaceToFile(CWindowsManager* manager, const QString& path) = 0;
+    virtual int loadWorkspaceFromFile(CWindowsManager* manager) = 0;
+    virtual QString savePath() const = 0;
+    virtual void setSavePath(const QString& path) = 0;
+    virtual QString loadPath() const = 0;
+    virtual void setLoadPath(const QString& path) = 0;
+};
+
+// The online service's upload object as the commands and the action states see it.
+class IUploadService
+{
+public:
+    virtual ~IUploadService() = default;
+    virtual bool IsLoggedIn() = 0;
+    virtual bool IsUploading() = 0;
+    virtual bool IsLiveUpload() = 0;
+    virtual void SetLiveUpload(bool on) = 0;
+    virtual void StopUploading() = 0;
+};

@@ -1,0 +1,232 @@
+// The window manager's workspace, help, firmware-update and window commands.
+#include "app/shell/WindowsManager.h"
+
+#include "app/shell/AboutDialog.h"
+#include "app/shell/HistoryWindow.h"
+#include "app/shell/KorvantaWindow.h"
+#include "app/shell/MultiLanguage.h"
+#include "app/shell/Prompter.h"
+#include "app/shell/ShellFrame.h"
+#include "app/shell/ShellServices.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "setup/LogicQueries.h"
+#include "setup/SetupWindow.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiSubWindow>
+#include <QProgressDialog>
+#include <QStandardPaths>
+#include <QUrl>
+
+namespace {
+const char* const s_kv4Folder = "Korvanta";
+}
+
+QString CWindowsManager::getKV4FolderPath()
+{
+    const QStringList documents = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty())
+        return QString();
+    QDir dir(documents.first());
+    if (!dir.cd(QString::fromLatin1(s_kv4Folder))) {
+        dir.mkpath(QString::fromLatin1(s_kv4Folder));
+        dir.cd(QString::fromLatin1(s_kv4Folder));
+    }
+    return dir.path();
+}
+
+QString CWindowsManager::HelpFilePath(const QString& appDir, const QString& code)
+{
+    const auto page = [&appDir](const QString& language) {
+        return appDir + "/" + "Help" + "/" + language + "/" + "index.html";
+    };
+    const QString file = page(code);
+    return QFileInfo::exists(file) ? file : page(QStringLiteral("en"));
+}
+
+void CWindowsManager::ShowHelp()
+{
+    const QString code = m_pLanguages ? m_pLanguages->SelectedCode() : QStringLiteral("en");
+    QDesktopServices::openUrl(QUrl::fromLocalFile(HelpFilePath(QCoreApplication::applicationDirPath(), code)));
+}
+
+QString CWindowsManager::FirmwareVersionText(const QString& path)
+{
+    // The version is read from the file's own name: a folder such as "/home/oliver/..." must
+    // not be taken for it.
+    const QString name = QFileInfo(path).fileName();
+    const int at = name.indexOf(QStringLiteral("ver"));
+    if (at < 0)
+        return QString();
+    return name.mid(at + 3, 4);
+}
+
+void CWindowsManager::onFirmWareUpdate()
+{
+    if (!m_pShellLogic || (m_pLogic && m_pLogic->IsConnectedViaBlueThooth()))
+        return;
+    const QStringList documents = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation);
+    const QString start = documents.isEmpty() ? QDir::homePath() : getKV4FolderPath();
+    const QString file = prompter()->getOpenFileName(this, tr("Select firmware file", "For firmware update"), start,
+                                                     tr("Firmware Files") + " (*.bin)");
+    if (file.isEmpty())
+        return;
+    QString version = FirmwareVersionText(file);
+    if (version.isEmpty())
+        version = QFileInfo(file).completeBaseName();
+    m_pShellLogic->SetFirmwareFileName(file);
+    m_pSetupWindow->stopTimers(true);
+    if (m_pProgressDialog) {
+        m_pProgressDialog->setRange(0, 100);
+        m_pProgressDialog->setValue(0);
+        m_pProgressDialog->setLabelText(
+            tr("Updating firmware to version %1, please do not turn off or disconnect your logger").arg(version));
+        m_pProgressDialog->setModal(false);
+        m_pProgressDialog->show();
+    }
+    m_pSignals->SignalUserFirmwareUpdate();
+}
+
+// ---- workspace ----
+
+void CWindowsManager::onNoMoredataToSave()
+{
+    const QString path = m_pWorkspaceFiles ? m_pWorkspaceFiles->savePath() : QString();
+    if (m_pFrame)
+        m_pFrame->SetWindowTitleText(m_AppTitle + "-" + QFileInfo(path).baseName());
+    m_bHasDataToSave = false;
+}
+
+int CWindowsManager::OnSave()
+{
+    // Without the workspace files nothing can be written: a failure, never a silent success.
+    if (!m_pWorkspaceFiles)
+        return -2;
+    const int result = m_pWorkspaceFiles->saveWorkspaceToFile(this, m_pWorkspaceFiles->savePath());
+    if (result == 0) {
+        m_pWorkspaceFiles->setLoadPath(m_pWorkspaceFiles->savePath());
+        onNoMoredataToSave();
+    }
+    return result;
+}
+
+void CWindowsManager::OnSaveAs()
+{
+    if (!m_pWorkspaceFiles)
+        return;
+    if (m_pWorkspaceFiles->saveWorkspaceToFile(this, QString()) == 0) {
+        m_pWorkspaceFiles->setLoadPath(m_pWorkspaceFiles->savePath());
+        onNoMoredataToSave();
+    }
+}
+
+void CWindowsManager::clearWorkSpace()
+{
+    const QList<QMdiSubWindow*> windows = subWindowList(QMdiArea::CreationOrder);
+    for (QMdiSubWindow* window : windows) {
+        // The setup and history windows live as long as the program.
+        if (window == m_pHistoryWindow || window == m_pSetupWindow->currentWindow()
+            || window->inherits("CMinimalSetupWindow") || window->inherits("CFullSetupWindow")
+            || window->inherits("CHistoryWindow"))
+            continue;
+        removeSubWindow(window);
+        delete window;
+    }
+    if (CDataManager* data = m_pHistoryWindow->dataManager())
+        data->ClearAllData();
+    for (int kind = 0; kind < NumWindowKinds; ++kind)
+        m_pCurrent[kind] = nullptr;
+}
+
+void CWindowsManager::clearForNewWorkspace()
+{
+    clearWorkSpace();
+    if (CDataManager* data = m_pHistoryWindow->dataManager())
+        data->ClearAllData();
+    m_pHistoryWindow->Clean();
+}
+
+void CWindowsManager::CleanWorkspace()
+{
+    clearForNewWorkspace();
+}
+
+void CWindowsManager::freshStart()
+{
+    if (m_pFrame)
+        m_pFrame->SetWindowTitleText(m_AppTitle);
+    if (m_pWorkspaceFiles)
+        m_pWorkspaceFiles->setSavePath(QString());
+    m_bHasDataToSave = false;
+    InitWindowsArrangement();
+}
+
+bool CWindowsManager::settleUnsavedChanges()
+{
+    if (!m_bHasDataToSave)
+        return true;
+    const int answer = m_pFrame ? m_pFrame->exit_hasDataToSave() : IPrompter::SaveCancel;
+    if (answer == IPrompter::SaveNo)
+        return true;
+    if (answer != IPrompter::SaveYes)
+        return false;
+    const int result = OnSave();
+    if (result == 0)
+        return true;
+    if (result != -1)
+        prompter()->warning(this, QStringLiteral("Pavix"), tr("Save failed"));
+    return false;
+}
+
+void CWindowsManager::OnNew()
+{
+    if (!settleUnsavedChanges())
+        return;
+    clearForNewWorkspace();
+    freshStart();
+}
+
+void CWindowsManager::OnOpen()
+{
+    if (!m_pWorkspaceFiles)
+        return;
+    const bool asked = m_bHasDataToSave;
+    if (!settleUnsavedChanges())
+        return;
+    if (asked)
+        clearForNewWorkspace();
+    if (m_pWorkspaceFiles->loadWorkspaceFromFile(this) != 0)
+        return;
+    m_pWorkspaceFiles->setSavePath(m_pWorkspaceFiles->loadPath());
+    m_pHistoryWindow->Restore(true);
+    onNoMoredataToSave();
+}
+
+// ---- windows ----
+
+void CWindowsManager::ShowHistoryWindow(bool show)
+{
+    m_pHistoryWindow->m_bHistoryShown = show;
+    if (show) {
+        m_pHistoryWindow->initWindow();
+        m_pHistoryWindow->show();
+    } else {
+        m_pHistoryWindow->hide();
+    }
+}
+
+void CWindowsManager::onOpenHisoryWindow(bool toggled)
+{
+    ShowHistoryWindow(toggled);
+    UpdateWindowsArrangement();
+}
+
+void CWindowsManager::onAbout()
+{
+    aboutDialog dialog(this, m_pSetupWindow->getSetupInfo());
+    prompter()->runDialog(&dialog);
+}

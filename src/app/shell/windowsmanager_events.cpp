@@ -1,0 +1,113 @@
+// The window manager's answers to logger reports other than run control: downloads and
+// firmware updates in the shared progress dialog, the boot-loader, the logger status that
+// keeps the sampling mode consistent, and the logger commands Connect and Download.
+#include "app/shell/WindowsManager.h"
+
+#include "app/shell/ShellFrame.h"
+#include "app/shell/ShellServices.h"
+#include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "setup/LogicQueries.h"
+#include "setup/SetupWindow.h"
+
+#include <QProgressDialog>
+
+namespace {
+const int s_TimingCatalogueIndex = 2;
+const int s_PhotogateSensorId = 76;
+const int s_DualSensorId = 74;
+} // namespace
+
+void CWindowsManager::connectShellEvents()
+{
+    // A logger that goes away ends whatever download or update the dialog was showing.
+    connect(m_pSignals, &CKorvantaSignals::LoggerDisconnected, this, &CWindowsManager::hideProgress);
+}
+
+void CWindowsManager::hideProgress()
+{
+    if (!m_pProgressDialog)
+        return;
+    // A progress dialog that was given a value shows itself after its minimum duration unless
+    // it is reset; hiding alone would let it come back.
+    m_pProgressDialog->reset();
+    m_pProgressDialog->hide();
+}
+
+void CWindowsManager::LoggerBootLoaderFinshed(int)
+{
+    // The update is over whatever its result; a failed one sends no 100 percent step, and the
+    // dialog would otherwise stay on screen for good.
+    hideProgress();
+}
+
+void CWindowsManager::FirmwareUpdateFailed()
+{
+    hideProgress();
+}
+
+void CWindowsManager::onLoggerConnect()
+{
+    if (m_pLogic && m_pLogic->IsLoggerConnected())
+        return;
+    if (m_pShellLogic)
+        m_pShellLogic->StartLoggersDetection();
+}
+
+void CWindowsManager::onDownload()
+{
+    if (m_pShellLogic)
+        m_pShellLogic->SendDownloadCmd();
+}
+
+int CWindowsManager::TimingCapableChannels(bool forDialog) const
+{
+    const CSetupInfo* setup = m_pSetupWindow ? m_pSetupWindow->getSetupInfo() : nullptr;
+    // No logger has reported yet: nothing can time.
+    if (!setup || setup->m_LoggerStatusList.isEmpty())
+        return 0;
+    const CCurrentLoggerStatus& status = setup->m_LoggerStatusList.first();
+    const CSensorInfo* catalogue = m_pLogic ? m_pLogic->GetSensorCatalogue() : nullptr;
+    const bool dravlet = m_ConnectedLoggerType == 12.0;
+    const bool pelorin = m_ConnectedLoggerType == 70.0;
+    int count = 0;
+    for (int i = 0; i < status.m_SensorList.size(); ++i) {
+        const int index = status.m_SensorList.at(i).m_SensorIndex;
+        if (dravlet) {
+            count += index == s_TimingCatalogueIndex ? 1 : 0;
+            continue;
+        }
+        if (!forDialog && !pelorin)
+            continue;
+        const int id = (catalogue && CSensorInfo::IsValidIndex(index)) ? catalogue->m_Sensors[index].m_SensorId : -1;
+        const CSesnorProperties* selected = i < setup->m_SelectedSensorList.size() ? setup->m_SelectedSensorList.at(i)
+                                                                                     : nullptr;
+        if (!forDialog && !(selected && selected->IsActive()))
+            continue;
+        if (id == s_PhotogateSensorId
+            || (id == s_DualSensorId && selected && selected->m_SensorIndex == s_TimingCatalogueIndex))
+            ++count;
+    }
+    return count;
+}
+
+void CWindowsManager::OnLoggerStatusArrived(int)
+{
+    const int count = TimingCapableChannels(false);
+    // Event timing without a channel able to time falls back to automatic sampling.
+    if (count == 0 && GetCurrentRunMode() == 1 && m_pFrame)
+        m_pFrame->SetCurrentRunMode(0);
+}
+
+void CWindowsManager::OnExperimentModeButton()
+{
+    // The sampling-mode dialog belongs to the setup dialogs; until it exists the button only
+    // works out what the dialog would be offered.
+    TimingCapableChannels(true);
+}
+
+void CWindowsManager::AcceptExperimentMode(bool)
+{
+    m_bExperimentModeDialogOpen = false;
+}

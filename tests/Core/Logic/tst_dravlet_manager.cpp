@@ -1,0 +1,268 @@
+// The Dravlet manager end to end against the simulated interface on a pseudo-terminal:
+// detection, the status re-send, setup and run, stop, snapshot, missing acknowledgements and
+// an unplugged cable in the middle of a run.
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+#include "Core/Data/SensorInfo.h"
+#include "Core/Logic/DravletManager.h"
+#include "platform/TestPortEnumerator.h"
+#include "simulator/DravletDevice.h"
+#include "simulator/LoggerSimulator.h"
+#include "support/DravletTestHost.h"
+
+using kvsim::CDravletDeviceModel;
+using kvsim::CLoggerSimulator;
+
+namespace {
+
+bool waitFor(const std::function<bool()>& done, int ms)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        if (done()) return true;
+        QThread::msleep(5);
+    }
+    return done();
+}
+
+QByteArray hex(const char* t) { return QByteArray::fromHex(t); }
+
+} // namespace
+
+class TestDravletManager : public QObject
+{
+    Q_OBJECT
+
+    CSensorInfo m_catalogue;
+    std::unique_ptr<CLoggerSimulator> m_sim;
+    CDravletDeviceModel* m_device = nullptr;
+    std::unique_ptr<CTestPortEnumerator> m_ports;
+    std::unique_ptr<CDravletTestHost> m_host;
+    std::unique_ptr<CDravletManager> m_m;
+
+    int framesOf(const QByteArray& f) const { return m_sim->frames().count(f); }
+    int framesWithOpcode(unsigned char op) const
+    {
+        int n = 0;
+        for (const QByteArray& f : m_sim->frames()) n += (f.size() > 2 && quint8(f[2]) == op) ? 1 : 0;
+        return n;
+    }
+    bool detect()
+    {
+        m_m->StartDetection();
+        return waitFor([&] { return m_m->IsConnected() && m_host->count("update-sensors") == 1; }, 4000);
+    }
+
+private slots:
+    void initTestCase() { m_catalogue.LoadSensorInfo(); }
+
+    void init()
+    {
+        auto model = std::make_unique<CDravletDeviceModel>();
+        m_device = model.get();
+        m_sim = std::make_unique<CLoggerSimulator>(std::move(model));
+        QVERIFY(m_sim->start());
+        QVERIFY(m_sim->invoke([this] {
+            CDravletDeviceModel::Sensor s;
+            s.id = 95;
+            s.base = 100;
+            s.step = 1;
+            m_device->setSensors({s});
+            m_device->setPacketIntervalMs(10);
+        }));
+        m_ports = std::make_unique<CTestPortEnumerator>();
+        m_ports->setPorts({CTestPortEnumerator::makePort(QStringLiteral("/dev/decoy"), 0x0483, 0x5740),
+                           CTestPortEnumerator::makePort(m_sim->portName(), 0x1F0C, 0x1000)});
+        m_host = std::make_unique<CDravletTestHost>();
+        DravletSetupView s;
+        s.numChannels = 1;
+        s.channels[0] = {1, true};
+        s.activeCount = 1;
+        m_host->setSetup(s);
+        m_m = std::make_unique<CDravletManager>(m_host.get(), m_ports.get());
+        m_host->m_pLogger = m_m.get();
+        m_m->SensorTypes().Load(m_catalogue);
+        m_m->m_StopDelayMs = 0;
+    }
+
+    void cleanup()
+    {
+        m_m->Exit();
+        m_m.reset();
+        m_sim.reset();
+    }
+
+    void detectionFindsTheInterface()
+    {
+        QCOMPARE(m_m->GetType(), 0.0);
+        QVERIFY(detect());
+        QCOMPARE(m_host->count("start-detection"), 1);
+        QCOMPARE(m_host->count("end-detection 1"), 1);
+        QCOMPARE(m_m->GetType(), 12.0);
+        QCOMPARE(m_host->LastPort(), m_sim->portName());
+        QVERIFY(m_host->LastPortKnown());
+        QCOMPARE(m_sim->frames().first(), hex("bc9e08"));
+        int v[6];
+        m_m->GetVersion(v[0], v[1], v[2], v[3], v[4], v[5]);
+        QCOMPARE(QVector<int>(v, v + 6), (QVector<int>{2, 5, 1, 3, 1, 0}));
+        QVERIFY(m_m->GetName() == nullptr);
+    }
+
+    void silentInterfaceIsAskedThreeTimesThenGivenUp()
+    {
+        m_sim->setSilent(true);
+        m_m->StartDetection();
+        QVERIFY(waitFor([&] { return m_host->count("end-detection 0") == 1; }, 9000));
+        QCOMPARE(framesOf(hex("bc9e08")), 3);
+        QVERIFY(!m_m->IsConnected());
+        QVERIFY(!m_host->LastPortKnown());
+    }
+
+    void noPortMeansNotFound()
+    {
+        m_ports->setPorts({});
+        m_m->StartDetection();
+        QVERIFY(waitFor([&] { return m_host->count("end-detection 0") == 1; }, 3000));
+        QCOMPARE(m_sim->frameCount(), 0);
+    }
+
+    void commandWhileNotConnectedIsDropped()
+    {
+        m_m->SendCmd(CommandParametersStruct(CmdRun), true);
+        QCOMPARE(m_m->QueuedCommands(), 0);
+        QThread::msleep(300);
+        QCOMPARE(m_sim->frameCount(), 0);
+    }
+
+    void setupAndRunEndToEnd()
+    {
+        QVERIFY(detect());
+        m_host->m_setupLoggerRate = 6;
+        m_host->m_setupSamples = 5;
+        m_sim->clearLog();
+        m_m->ExecuteHalvorenCmd(CmdRun);
+        QVERIFY(waitFor([&] { return m_host->count("end") >= 1; }, 6000));
+        QCOMPARE(m_host->rows().size(), 5);
+        QCOMPARE(m_host->rows().at(4).at(0), 104.0);
+        QCOMPARE(m_host->m_entries.load(), 1);
+        // Status first (until answered), then setup 1 and 2, each acknowledged, then Run.
+        QStringList order;
+        for (const QByteArray& f : m_sim->frames()) order << QString::number(quint8(f[2]), 16);
+        order.removeDuplicates();
+        QCOMPARE(order.mid(0, 4), (QStringList{"4", "6", "7", "1"}));
+        QCOMPARE(framesWithOpcode(0x06), 1);
+        QCOMPARE(framesWithOpcode(0x07), 1);
+        QCOMPARE(framesWithOpcode(0x01), 1);
+        QCOMPARE(m_m->GetNumberOfSamples(), 5);
+        QVERIFY(waitFor([&] { return !m_m->IsRunning(); }, 2000));
+    }
+
+    void stopEndsAStreamingRun()
+    {
+        QVERIFY(detect());
+        m_host->m_setupSamples = 89;
+        m_m->ExecuteHalvorenCmd(CmdRun);
+        QVERIFY(waitFor([&] { return m_host->rows().size() >= 5; }, 5000));
+        QVERIFY(m_m->IsRunning());
+        m_m->SendCmd(CommandParametersStruct(CmdStop), true);
+        QVERIFY(waitFor([&] { return !m_m->IsRunning(); }, 3000));
+        bool running = true;
+        QVERIFY(m_sim->invoke([&] { running = m_device->isRunning(); }));
+        QVERIFY(!running);
+        QCOMPARE(framesOf(hex("bc9e0200")), 1);
+    }
+
+    void missingAcknowledgementsAreResentThreeTimes()
+    {
+        QVERIFY(detect());
+        m_sim->setSilent(true);
+        m_sim->clearLog();
+        QElapsedTimer t;
+        t.start();
+        m_m->SendCmd(CommandParametersStruct(CmdRun), true);
+        QVERIFY(waitFor([&] { return framesOf(hex("bc9e0100")) == 4; }, 3000));
+        // Three waits of 300 ms separate the four frames.
+        QVERIFY(t.elapsed() >= 850);
+        m_m->SendCmd(CommandParametersStruct(CmdStop), true);
+        QThread::msleep(1500);
+        QCOMPARE(framesOf(hex("bc9e0100")), 4);
+        QCOMPARE(framesOf(hex("bc9e0200")), 1);
+    }
+
+    void statusResendGivesUpAfterNine()
+    {
+        QVERIFY(detect());
+        m_sim->setSilent(true);
+        m_sim->clearLog();
+        m_m->ExecuteHalvorenCmd(CmdSetup);
+        QThread::msleep(3500);
+        QCOMPARE(framesOf(hex("bc9e0400")), 9);
+        QCOMPARE(m_host->count("setup-cmd"), 0);
+    }
+
+    void snapshotThroughTheQueue()
+    {
+        QVERIFY(detect());
+        m_host->m_pLogger->SendCmd(CommandParametersStruct(CmdStatus), true);
+        QVERIFY(waitFor([&] { return m_m->GetNumberOfSensors() == 1; }, 3000));
+        m_m->SendCmd(CommandParametersStruct(CmdSnapshot), true);
+        QVERIFY(waitFor([&] { return m_host->count("snapshot") == 1; }, 3000));
+        QCOMPARE(m_host->m_zeros, QVector<int>{100});
+        QCOMPARE(m_m->GetZeroConst(0, 0), 100.0);
+        QCOMPARE(m_m->GetZeroConst(9, 0), 0.0);
+        unsigned char list[ILogger::MaxSensorList] = {};
+        QCOMPARE(m_m->GetLoggerSensorList(list), 1);
+        QCOMPARE(int(list[0]), 1);
+    }
+
+    void unplugMidRunLosesNothingReceived()
+    {
+        QVERIFY(detect());
+        m_host->m_setupSamples = 89;
+        m_m->ExecuteHalvorenCmd(CmdRun);
+        QVERIFY(waitFor([&] { return m_host->rows().size() >= 20; }, 5000));
+        int sent = 0;
+        m_sim->unplug();
+        QVERIFY(m_sim->invoke([&] { sent = m_device->samplesSent(); }));
+        // What the device-detection manager does when the port goes away.
+        m_m->CloseLogger(true);
+        QCOMPARE(m_host->rows().size(), sent);
+        for (int i = 0; i < sent; ++i) QCOMPARE(m_host->rows().at(i).at(0), double(100 + i));
+        QVERIFY(!m_m->IsRunning());
+        QVERIFY(!m_m->IsConnected());
+        QVERIFY(!m_m->IsComInitilazied());
+        QCOMPARE(m_host->count("end"), 1);
+    }
+
+    void portNumbers()
+    {
+        QCOMPARE(CDravletManager::PortNumberOf(QStringLiteral("com12")), 12);
+        QCOMPARE(CDravletManager::PortNumberOf(QStringLiteral("/dev/pts/5")), 0);
+        QCOMPARE(CDravletManager::PortNumberOf(QString()), 0);
+        QCOMPARE(CDravletManager::PortNumberOf(QStringLiteral("comcom3")), 3);
+    }
+
+    void tablesThroughTheInterface()
+    {
+        ILogger* l = m_m.get();
+        QCOMPARE(l->GetLoggerRateCode(15, 2), 10);
+        QCOMPARE(l->GetUiRateCode(10), 15);
+        QCOMPARE(l->GetMaxRate(2), 5000);
+        QCOMPARE(l->GetNumberOfSamples(static_cast<unsigned char>(16)), 89);
+        QCOMPARE(l->GetNumberOfSamplesCode(300), 3);
+        const ExperimentInterval e = l->GetExperimentInterval(15, 4);
+        QCOMPARE(e.m_PeriodSec, 1.0 / 2500);
+        QCOMPARE(e.m_PeriodDisplay, 0.4);
+        QCOMPARE(int(e.m_UnitCode), 0);
+        QCOMPARE(l->GetExperimentInterval(12, 1).m_PeriodSec, 0.001);
+        QCOMPARE(l->GetExperimentInterval(15, 9).m_PeriodSec, 1.0);
+        QCOMPARE(l->GetExperimentInterval(6, 1).m_UnitCode, short(1));
+    }
+};
+
+QTEST_MAIN(TestDravletManager)
+#include "tst_dravlet_manager.moc"

@@ -1,0 +1,153 @@
+// korvanta on a real X server: it starts, its main window appears and is drawn (the screenshot
+// is checked not to be blank), and it exits cleanly when the window is closed.
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+// The top-level window whose name is the given title, searched depth first; 0 when none.
+Window findWindow(Display* d, Window w, const char* title)
+{
+    char* name = nullptr;
+    if (XFetchName(d, w, &name) && name) {
+        const bool match = qstrcmp(name, title) == 0;
+        XFree(name);
+        if (match) {
+            XWindowAttributes a;
+            if (XGetWindowAttributes(d, w, &a) && a.map_state == IsViewable)
+                return w;
+        }
+    }
+    Window root = 0, parent = 0, *children = nullptr;
+    unsigned int n = 0;
+    if (!XQueryTree(d, w, &root, &parent, &children, &n))
+        return 0;
+    Window found = 0;
+    for (unsigned int i = 0; i < n && !found; ++i)
+        found = findWindow(d, children[i], title);
+    if (children)
+        XFree(children);
+    return found;
+}
+
+QImage grab(Display* d, Window w)
+{
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(d, w, &a) || a.width <= 0 || a.height <= 0)
+        return QImage();
+    XImage* xi = XGetImage(d, w, 0, 0, unsigned(a.width), unsigned(a.height), AllPlanes, ZPixmap);
+    if (!xi)
+        return QImage();
+    QImage img(a.width, a.height, QImage::Format_RGB32);
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) {
+            const unsigned long p = XGetPixel(xi, x, y);
+            img.setPixel(x, y, qRgb(int((p & xi->red_mask) >> 16), int((p & xi->green_mask) >> 8),
+                                    int(p & xi->blue_mask)));
+        }
+    XDestroyImage(xi);
+    return img;
+}
+
+} // namespace
+
+class TestShellXvfbStart : public QObject
+{
+    Q_OBJECT
+private slots:
+    void startsShowsAndExits();
+};
+
+void TestShellXvfbStart::startsShowsAndExits()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X server (scripts/test.sh runs it under Xvfb)");
+    Display* display = XOpenDisplay(nullptr);
+    QVERIFY2(display, "cannot open the X display");
+    const std::unique_ptr<Display, int (*)(Display*)> closer(display, XCloseDisplay);
+
+    QTemporaryDir home;
+    QProcess korvanta;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("XDG_CONFIG_HOME", home.path());
+    // The program draws no OpenGL; without the GLX integration the Mesa library's own
+    // process-lifetime allocations stay out of the leak check.
+    env.insert("QT_XCB_GL_INTEGRATION", "none");
+    korvanta.setProcessEnvironment(env);
+    // Its diagnostics and any sanitizer report go straight to the test's log.
+    korvanta.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    korvanta.start(KORVANTA_BIN, QStringList());
+    QVERIFY2(korvanta.waitForStarted(10000), qPrintable(korvanta.errorString()));
+
+    QByteArray out;
+    QRegularExpression shown("Main window shown after (\\d+) ms");
+    QElapsedTimer clock;
+    clock.start();
+    while (!shown.match(QString::fromUtf8(out)).hasMatch() && clock.elapsed() < 30000) {
+        korvanta.waitForReadyRead(200);
+        out += korvanta.readAllStandardOutput();
+        QVERIFY2(korvanta.state() == QProcess::Running, out.constData());
+    }
+    const auto m = shown.match(QString::fromUtf8(out));
+    QVERIFY2(m.hasMatch(), out.constData());
+    QVERIFY(out.contains("Sensor catalogue: 149 sensor types"));
+    qInfo("korvanta: main window shown after %s ms", qPrintable(m.captured(1)));
+
+    Window window = 0;
+    for (int i = 0; i < 100 && !window; ++i) {
+        window = findWindow(display, DefaultRootWindow(display), "Pavix");
+        if (!window)
+            QTest::qWait(100);
+    }
+    QVERIFY2(window, "the main window did not appear");
+    QTest::qWait(500); // let it finish its first paint at the final size
+
+    const QImage shot = grab(display, window);
+    QVERIFY(!shot.isNull());
+    shot.save(QDir(SCREENSHOT_DIR).filePath("korvanta-main-window.png"));
+    QVERIFY2(shot.width() >= 500 && shot.height() >= 500,
+             qPrintable(QString("%1x%2").arg(shot.width()).arg(shot.height())));
+    QSet<QRgb> colours;
+    int areaGrey = 0, samples = 0;
+    for (int y = 0; y < shot.height(); y += 3)
+        for (int x = 0; x < shot.width(); x += 3) {
+            const QRgb c = shot.pixel(x, y);
+            colours.insert(c);
+            ++samples;
+            if (c == qRgb(96, 96, 96))
+                ++areaGrey;
+        }
+    // Not blank: a drawn window has menus, tabs and icons in many colours, and the document
+    // area below them in its grey.
+    QVERIFY2(colours.size() >= 16, qPrintable(QString::number(colours.size())));
+    QVERIFY2(areaGrey > samples / 4, qPrintable(QString("%1 of %2").arg(areaGrey).arg(samples)));
+
+    // Close it as a window manager would.
+    XEvent ev = {};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = window;
+    ev.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = long(XInternAtom(display, "WM_DELETE_WINDOW", False));
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(display, window, False, NoEventMask, &ev);
+    XFlush(display);
+    QVERIFY2(korvanta.waitForFinished(15000), "korvanta did not exit");
+    QCOMPARE(korvanta.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(korvanta.exitCode(), 0);
+}
+
+QTEST_GUILESS_MAIN(TestShellXvfbStart)
+#include "tst_shell_xvfb_start.moc"

@@ -1,0 +1,122 @@
+#pragma once
+// A stand-in for the Dravlet USB sensor interface: answers the detect request with its
+// handshake (or the boot-loader's), reports its status with the setup it was given, streams
+// data packets from Run until Stop or until the run's number of samples, answers snapshots and
+// manual samples with one packet of current readings, sends timing events during a timing run,
+// keeps the auto-detect flag and the control relay. Resent requests are answered again without
+// disturbing a run in progress.
+#include "simulator/DeviceModel.h"
+
+#include <QByteArray>
+#include <QVector>
+
+namespace kvsim {
+
+class CDravletDeviceModel : public IDeviceModel
+{
+public:
+    // One plugged sensor: the 12-bit id it reports and how its readings travel
+    // (0x1000 two bytes, 0x2000/0x3000/0x4000 four bytes, anything else none).
+    struct Sensor
+    {
+        int id = 0xFFF;
+        quint16 kind = 0x1000;
+        // Raw reading of sample n: base + step * n (12-bit values are masked to 12 bits).
+        qint64 base = 0;
+        qint64 step = 0;
+    };
+
+    static constexpr int kChannels = 8;
+
+    CDravletDeviceModel();
+
+    QString name() const override { return QStringLiteral("dravlet"); }
+    quint16 vendorId() const override { return 0x1F0C; }
+    quint16 productId() const override { return 0x1000; }
+    int frameLength(const unsigned char* data, int size) const override;
+    void onFrame(const QByteArray& frame, ISimOutput& out) override;
+    int tickIntervalMs() const override;
+    void onTick(ISimOutput& out) override;
+    void onReplug() override;
+
+    // ---- configuration (call through CLoggerSimulator::invoke while running)
+    void setSensors(const QVector<Sensor>& sensors);
+    void setBootLoader(bool on) { m_bootLoader = on; }
+    void setCalibration(qint16 c1, qint16 c2) { m_c1 = c1; m_c2 = c2; }
+    void setVersions(int fwMajor, int fwMinor, int hwMajor, int hwMinor);
+    void setPacketIntervalMs(int ms) { m_packetIntervalMs = ms; }
+    // Raw zero readings reported in the status, per channel.
+    void setZeroReading(int channel, quint16 raw);
+    // Packets still streamed after the run's number of samples was reached, stop or not.
+    void setOverrunPackets(int count) { m_overrun = count; }
+    // Timing events sent, one per tick, during a timing run: t1..t4 clock counts.
+    void queueTimingEvent(quint32 t1, quint32 t2, quint32 t3 = 0, quint32 t4 = 0);
+
+    // ---- what the host made of it
+    bool isRunning() const { return m_running; }
+    bool isTimingRun() const { return m_timingRun; }
+    bool relayOn() const { return m_relayOn; }
+    int relayChannelBits() const { return m_relayBits; }
+    bool autoDetect() const { return m_autoDetect; }
+    bool inBootLoader() const { return m_bootLoaderRequested; }
+    int samplesSent() const { return m_sampleIndex; }
+    int packetsSent() const { return m_packets; }
+    int runsStarted() const { return m_runs; }
+    int numberOfSamples() const { return m_numberOfSamples; }
+    int loggerRateCode() const { return m_loggerRate; }
+    int timingMethod() const { return m_timingMethod; }
+    int numberOfGates() const { return m_gates; }
+    int opcodeCount(unsigned char opcode) const { return m_opcodeCount[opcode]; }
+    QByteArray lastSetup1() const { return m_setup1; }
+    QByteArray lastSetup2() const { return m_setup2; }
+
+    // The 61 status bytes the device would report now.
+    QByteArray statusPayload() const;
+    QByteArray handshakePayload() const;
+    // One 29-byte data packet of the samples from `firstSample` on.
+    QByteArray dataPacket(int firstSample, int samples) const;
+
+    static int hostFrameLength(unsigned char opcode);
+
+private:
+    static QByteArray reply(unsigned char opcode, const QByteArray& payload = QByteArray());
+    void applySetup1(const QByteArray& f);
+    void applySetup2(const QByteArray& f);
+    void startRun();
+    int samplesPerPacket() const;
+    qint64 rawReading(int channel, int sample) const;
+
+    QVector<Sensor> m_sensors;
+    quint16 m_zeroReading[kChannels] = {};
+    bool m_bootLoader = false;
+    bool m_bootLoaderRequested = false;
+    qint16 m_c1 = 4095, m_c2 = 2047; // identity calibration
+    int m_fwMajor = 2, m_fwMinor = 5, m_hwMajor = 1, m_hwMinor = 3;
+    int m_packetIntervalMs = 20;
+
+    bool m_autoDetect = true;
+    quint8 m_timerCount = 255, m_timerReload = 245;
+    quint16 m_ticks = 4;
+    int m_perPacketSetting = 0;
+    int m_numberOfSamples = 89;
+    int m_loggerRate = 6;
+    int m_timingMethod = 0, m_gates = 1;
+    quint8 m_timingParam[2] = {};
+    quint16 m_triggerLevel = 0;
+    quint8 m_triggerByte = 0;
+    QByteArray m_setup1, m_setup2;
+
+    bool m_running = false;
+    bool m_timingRun = false;
+    int m_runs = 0;
+    int m_sampleIndex = 0;
+    int m_packets = 0;
+    int m_overrun = 0;
+    int m_overrunLeft = 0;
+    bool m_relayOn = false;
+    int m_relayBits = 0;
+    QVector<QVector<quint32>> m_timingEvents;
+    int m_opcodeCount[256] = {};
+};
+
+} // namespace kvsim

@@ -1,0 +1,141 @@
+#pragma once
+// A simulated Pelorin logger for the simulator harness. It answers the host's requests with the
+// logger's frames ("=" 0xB7, length, opcode, payload, numbers big-endian), streams data packets
+// at the requested rate and count, records runs offline and serves them for download, sends
+// snapshots and photogate events, runs the boot-loader with its CRC-16 check, and can announce
+// its shutdown. It is written from the wire format alone and shares no code with the program.
+#include "simulator/DeviceModel.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QVector>
+
+namespace kvsim {
+
+class CPelorinDevice : public IDeviceModel
+{
+public:
+    // One plug as the status reply reports it. A plain sensor has idHigh 0 and one value; a
+    // multi-range or multi-sensor plug (idHigh not 0) has one value per entry of valueWidths.
+    struct Sensor
+    {
+        unsigned char channel = 0;
+        unsigned char idHigh = 0;
+        unsigned char idLow = 0;
+        unsigned char range = 0;
+        unsigned char gain = 0x80;  // 1.00
+        unsigned char offset = 0;
+        QVector<int> valueWidths = {2};  // bytes per value (2 or 4)
+    };
+
+    // The run the logger holds in memory (recorded offline or preset by a test).
+    struct StoredRun
+    {
+        quint32 rateWord = 10;
+        qint32 samples = 0;
+        // Per downloaded channel: id high, id low, gain byte, offset byte.
+        QList<QByteArray> channels;
+        QVector<int> widths;  // bytes per value of each channel
+    };
+
+    CPelorinDevice();
+
+    QString name() const override { return QStringLiteral("pelorin"); }
+    quint16 vendorId() const override { return 0x0483; }
+    quint16 productId() const override { return 0x5740; }
+    int frameLength(const unsigned char* data, int size) const override;
+    void onFrame(const QByteArray& frame, ISimOutput& out) override;
+    int tickIntervalMs() const override { return 2; }
+    void onTick(ISimOutput& out) override;
+    void onReplug() override;
+
+    // ---- set-up by tests (on the simulator thread, through CLoggerSimulator::invoke)
+    void setSensors(const QList<Sensor>& sensors) { m_Sensors = sensors; }
+    void setVersion(const QByteArray& six) { m_Version = six.left(6); }
+    void setStoredRun(const StoredRun& run) { m_Stored = run; }
+    // A level-triggered run starts streaming this long after its acknowledgement.
+    void setTriggerDelayMs(int ms) { m_TriggerDelayMs = ms; }
+    // Photogate events of a timing run: one edge every intervalMs on the first gate.
+    void setTimingEventIntervalMs(int ms) { m_EventIntervalMs = ms; }
+    // Queues the unsolicited shutdown frame.
+    void announceShutdown() { m_Unsolicited.append(Frame(0x14, {})); }
+
+    // ---- what the device saw
+    bool isRunning() const { return m_Running; }
+    bool inBootLoader() const { return m_BootLoader; }
+    int runsStarted() const { return m_RunsStarted; }
+    int packetsSent() const { return m_PacketsSent; }
+    qint64 samplesSent() const { return m_SamplesSent; }
+    QByteArray lastRunRequest() const { return m_LastRun; }
+    QByteArray lastSensorIdWrite() const { return m_LastIdWrite; }
+    QByteArray lastCalibration() const { return m_LastCalibration; }
+    int bootBlocks() const { return m_BootBlocksOk; }
+    bool bootCrcMatched() const { return m_BootCrcOk; }
+    quint16 bootCrc() const { return m_BootCrc; }
+    const StoredRun& storedRun() const { return m_Stored; }
+
+    // The value a channel sends for a sample (tests recompute it).
+    static quint32 SampleValue(int valueIndex, qint64 sample, int width);
+    static quint16 Crc16(quint16 crc, const unsigned char* data, int n);
+
+private:
+    static QByteArray Frame(unsigned char opcode, const QByteArray& payload, int lengthExtra = 0);
+    static QByteArray DataPacket(quint32 number, const QByteArray& rows, int count);
+    void HandleRun(const QByteArray& f, ISimOutput& out);
+    void HandleStatus(ISimOutput& out);
+    void HandleSnapshot(ISimOutput& out);
+    void HandleDownload(ISimOutput& out);
+    void HandleTiming(ISimOutput& out);
+    void HandleBoot(unsigned char op, const QByteArray& f, ISimOutput& out);
+    void StreamDue(ISimOutput& out, qint64 nowMs);
+    void EmitTiming(ISimOutput& out, qint64 nowMs);
+    QByteArray Row(qint64 sample) const;
+    void FinishOfflineRun(ISimOutput& out);
+    QVector<int> RunWidths(const QByteArray& request) const;
+    int WidthOfChannel(unsigned char channel, int variant) const;
+
+    QList<Sensor> m_Sensors;
+    QByteArray m_Version;
+    StoredRun m_Stored;
+    QList<QByteArray> m_Unsolicited;
+
+    // Current run.
+    bool m_Running = false;
+    bool m_Offline = false;
+    bool m_Timing = false;
+    QByteArray m_LastRun;
+    QVector<int> m_RunWidths;
+    double m_RatePerMs = 0;
+    qint64 m_RunSamples = 0;
+    qint64 m_SamplesDone = 0;
+    int m_PacketSize = 1;
+    quint32 m_PacketNumber = 0;
+    qint64 m_StartMs = -1;
+    bool m_StartPending = false;
+    qint64 m_AckMs = 0;
+    int m_TriggerDelayMs = 150;
+    QByteArray m_OfflineRows;
+
+    // Timing run.
+    int m_EventIntervalMs = 20;
+    qint64 m_NextEventMs = 0;
+    int m_EventCount = 0;
+    unsigned char m_GateChannel = 0;
+
+    // Boot-loader.
+    bool m_BootLoader = false;
+    quint32 m_BootSize = 0;
+    quint32 m_BootReceived = 0;
+    quint16 m_BootExpectBlock = 0;
+    quint16 m_BootCrc = 0;
+    int m_BootBlocksOk = 0;
+    bool m_BootCrcOk = false;
+
+    int m_RunsStarted = 0;
+    int m_PacketsSent = 0;
+    qint64 m_SamplesSent = 0;
+    QByteArray m_LastIdWrite;
+    QByteArray m_LastCalibration;
+};
+
+} // namespace kvsim

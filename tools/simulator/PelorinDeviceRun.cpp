@@ -1,0 +1,267 @@
+// Runs of the simulated Pelorin logger: streaming, offline recording, download, snapshot, photogate
+// events and the boot-loader.
+#include "simulator/PelorinDevice.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace kvsim {
+
+namespace {
+
+quint32 U32(const QByteArray& f, int at)
+{
+    return (quint32(quint8(f[at])) << 24) | (quint32(quint8(f[at + 1])) << 16) | (quint32(quint8(f[at + 2])) << 8)
+         | quint8(f[at + 3]);
+}
+
+quint16 U16(const QByteArray& f, int at) { return quint16((quint8(f[at]) << 8) | quint8(f[at + 1])); }
+
+void Put(QByteArray& a, quint32 v, int bytes)
+{
+    for (int i = bytes - 1; i >= 0; --i)
+        a.append(char((v >> (8 * i)) & 0xFF));
+}
+
+double PerSecond(quint32 word)
+{
+    const double count = word & 0xFFFFFF;
+    switch (word >> 24) {
+    case 1: return count / 60.0;
+    case 2: return count / 3600.0;
+    default: return count;
+    }
+}
+
+} // namespace
+
+QByteArray CPelorinDevice::Row(qint64 sample) const
+{
+    QByteArray row;
+    for (int v = 0; v < m_RunWidths.size(); ++v)
+        Put(row, SampleValue(v, sample, m_RunWidths[v]), m_RunWidths[v]);
+    return row;
+}
+
+void CPelorinDevice::HandleRun(const QByteArray& f, ISimOutput& out)
+{
+    if (f.size() < 19 || f.size() < 19 + 2 * quint8(f[18]))
+        return;
+    const quint32 word = U32(f, 4);
+    out.send(Frame(0x01, {}));
+    if (word == 0) {
+        // Manual sampling: every request is one sample.
+        if (!m_Running) {
+            m_Running = true;
+            m_SamplesDone = 0;
+            m_PacketNumber = 0;
+            m_RunWidths = RunWidths(f);
+            m_LastRun = f;
+            ++m_RunsStarted;
+        }
+        out.send(DataPacket(++m_PacketNumber, Row(m_SamplesDone), 1));
+        ++m_SamplesDone;
+        ++m_PacketsSent;
+        ++m_SamplesSent;
+        return;
+    }
+    // A request resent because its acknowledgement got lost must not start the run again.
+    if (m_Running || m_StartPending)
+        return;
+    m_LastRun = f;
+    m_RunWidths = RunWidths(f);
+    m_RatePerMs = PerSecond(word) / 1000.0;
+    m_Offline = quint8(f[8]) != 0;
+    m_RunSamples = (U32(f, 8) & 0xFFFFFF);
+    m_PacketSize = std::max<int>(1, U16(f, 16));
+    m_SamplesDone = 0;
+    m_PacketNumber = 0;
+    m_OfflineRows.clear();
+    m_AckMs = out.elapsedMs();
+    m_StartPending = true;
+    m_Running = true;
+    ++m_RunsStarted;
+    if (quint8(f[12]) == 0)
+        StreamDue(out, m_AckMs);
+}
+
+void CPelorinDevice::StreamDue(ISimOutput& out, qint64 nowMs)
+{
+    if (!m_Running || m_Timing || m_LastRun.size() < 8 || U32(m_LastRun, 4) == 0)
+        return;
+    if (m_StartPending) {
+        const int delay = quint8(m_LastRun[12]) != 0 ? m_TriggerDelayMs : 0;
+        if (nowMs < m_AckMs + delay)
+            return;
+        m_StartPending = false;
+        m_StartMs = nowMs;
+    }
+    const qint64 due = std::min<qint64>(m_RunSamples, 1 + qint64(std::floor(double(nowMs - m_StartMs) * m_RatePerMs)));
+    while (m_SamplesDone < m_RunSamples && (due - m_SamplesDone >= m_PacketSize || due == m_RunSamples)) {
+        const int count = int(std::min<qint64>(m_PacketSize, m_RunSamples - m_SamplesDone));
+        QByteArray rows;
+        for (int i = 0; i < count; ++i)
+            rows += Row(m_SamplesDone + i);
+        m_SamplesDone += count;
+        if (m_Offline) {
+            m_OfflineRows += rows;
+        } else {
+            out.send(DataPacket(++m_PacketNumber, rows, count));
+            ++m_PacketsSent;
+            m_SamplesSent += count;
+        }
+    }
+    if (m_SamplesDone >= m_RunSamples) {
+        m_Running = false;
+        if (m_Offline)
+            FinishOfflineRun(out);
+    }
+}
+
+void CPelorinDevice::FinishOfflineRun(ISimOutput& out)
+{
+    StoredRun run;
+    run.rateWord = U32(m_LastRun, 4);
+    run.samples = qint32(m_SamplesDone);
+    const int n = quint8(m_LastRun[18]);
+    for (int i = 0; i < n; ++i) {
+        const unsigned char channel = quint8(m_LastRun[19 + 2 * i]);
+        for (const Sensor& s : m_Sensors) {
+            if (s.channel != channel)
+                continue;
+            QByteArray e;
+            e.append(char(s.idHigh));
+            e.append(char(s.idLow));
+            e.append(char(s.gain));
+            e.append(char(s.offset));
+            run.channels << e;
+            run.widths << WidthOfChannel(channel, 0);
+            break;
+        }
+    }
+    m_Stored = run;
+    out.send(Frame(0x16, {}));
+}
+
+void CPelorinDevice::HandleDownload(ISimOutput& out)
+{
+    QByteArray p;
+    const qint32 s = m_Stored.channels.isEmpty() ? 0 : m_Stored.samples;
+    Put(p, 0, 4);
+    Put(p, quint32(s), 4);
+    Put(p, m_Stored.rateWord, 4);
+    Put(p, quint32(s), 4);
+    p.append(char(s > 0 ? m_Stored.channels.size() : 0));
+    if (s > 0)
+        for (const QByteArray& e : m_Stored.channels)
+            p.append(e);
+    // The download reply's length byte counts one byte more than opcode and payload.
+    out.send(Frame(0x12, p, 1));
+    quint32 number = 0;
+    for (qint64 done = 0; done < s;) {
+        const int count = int(std::min<qint64>(100, s - done));
+        QByteArray rows;
+        for (int i = 0; i < count; ++i)
+            for (int c = 0; c < m_Stored.widths.size(); ++c)
+                Put(rows, SampleValue(c, done + i, m_Stored.widths[c]), m_Stored.widths[c]);
+        out.send(DataPacket(++number, rows, count));
+        done += count;
+        ++m_PacketsSent;
+    }
+}
+
+void CPelorinDevice::HandleSnapshot(ISimOutput& out)
+{
+    out.send(Frame(0x07, {}));
+    QByteArray row;
+    int v = 0;
+    for (const Sensor& s : m_Sensors)
+        for (int w : s.valueWidths)
+            Put(row, SampleValue(v++, 0, w), w);
+    out.send(DataPacket(0, row, 1));
+}
+
+void CPelorinDevice::HandleTiming(ISimOutput& out)
+{
+    out.send(Frame(0x0C, {}));
+    m_Timing = true;
+    m_Running = true;
+    m_EventCount = 0;
+    m_NextEventMs = out.elapsedMs() + m_EventIntervalMs;
+    ++m_RunsStarted;
+}
+
+void CPelorinDevice::EmitTiming(ISimOutput& out, qint64 nowMs)
+{
+    if (!m_Timing || nowMs < m_NextEventMs)
+        return;
+    m_NextEventMs = nowMs + m_EventIntervalMs;
+    // Alternate block and unblock edges, 30 ms apart in the logger's microsecond clock.
+    QByteArray p;
+    p.append(char(m_GateChannel & 0x3F));
+    p.append(char(m_EventCount % 2));
+    const quint64 ticks = 1000000ull + quint64(m_EventCount) * 30000ull;
+    p.append(char((ticks >> 32) & 0xFF));
+    Put(p, quint32(ticks & 0xFFFFFFFFu), 4);
+    ++m_EventCount;
+    out.send(Frame(0x0D, p));
+}
+
+void CPelorinDevice::HandleBoot(unsigned char op, const QByteArray& f, ISimOutput& out)
+{
+    switch (op) {
+    case 0xF0:
+        m_BootLoader = true;
+        m_Running = false;
+        m_Timing = false;
+        out.send(Frame(0xF0, {}));
+        break;
+    case 0xF2:
+        if (f.size() < 10)
+            return;
+        m_BootSize = U32(f, 6);
+        m_BootReceived = 0;
+        m_BootExpectBlock = 0;
+        m_BootCrc = 0;
+        m_BootBlocksOk = 0;
+        m_BootCrcOk = false;
+        out.send(Frame(0xF2, {}));
+        break;
+    case 0xF3: {
+        if (f.size() < 8)
+            return;
+        const quint16 block = U16(f, 4);
+        const int n = U16(f, 6);
+        if (block == m_BootExpectBlock && n == f.size() - 8 && m_BootReceived + quint32(n) <= m_BootSize) {
+            m_BootCrc = Crc16(m_BootCrc, reinterpret_cast<const unsigned char*>(f.constData()) + 8, n);
+            m_BootReceived += quint32(n);
+            ++m_BootExpectBlock;
+            ++m_BootBlocksOk;
+        }
+        QByteArray p;
+        Put(p, block, 2);
+        out.send(Frame(0xF3, p));
+        break;
+    }
+    case 0xF4: {
+        if (f.size() < 6)
+            return;
+        m_BootCrcOk = U16(f, 4) == m_BootCrc && m_BootReceived == m_BootSize;
+        m_BootLoader = false;
+        out.send(Frame(0xF4, QByteArray(1, char(m_BootCrcOk ? 1 : 0))));
+        break;
+    }
+    default: break;
+    }
+}
+
+void CPelorinDevice::onTick(ISimOutput& out)
+{
+    while (!m_Unsolicited.isEmpty())
+        out.send(m_Unsolicited.takeFirst());
+    const qint64 now = out.elapsedMs();
+    StreamDue(out, now);
+    EmitTiming(out, now);
+}
+
+} // namespace kvsim
