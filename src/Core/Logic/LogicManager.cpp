@@ -48,7 +48,10 @@ CLogicManager::CLogicManager(QObject* parent, ILogicContext* context)
 CLogicManager::~CLogicManager()
 {
     // Loggers first: their threads store into the data manager and call back into this object.
-    ExitLogicManager();
+    // Only the managers made here are closed here; a logger someone else put in a slot is
+    // theirs to close.
+    if (m_pPelorinManager || m_pDravletManager)
+        ExitLogicManager();
     deleteLoggerManagers();
     // The calculator goes before the data manager, which still destroys its branches.
     m_DataManager.SetBranchDeletedCallback(nullptr);
