@@ -57,6 +57,9 @@ void CDravletProtocolHandler::SendCommandHandler(CommandParametersStruct& comman
     case CmdStatus: StatusReq(); break;
     case CmdRun:
         m_bRunStart = true;
+        // Packets that arrive before the acknowledgement (when it was lost) start this run,
+        // not the end of the last one.
+        if (!m_bRunning) m_ProtocolState.m_TimingEventCounter = -1;
         RunReq();
         break;
     case CmdStop:
@@ -249,11 +252,16 @@ void CDravletProtocolHandler::FirmwareEchoStep(CommandParametersStruct& current)
 
 void CDravletProtocolHandler::RunAckHandler(const CommandParametersStruct& current)
 {
-    m_ProtocolState.m_TimingEventCounter = -1;
-    m_RunStartTime.start();
-    m_StopCounter = 0;
-    m_ProtocolState.ClearRunArea();
-    if (m_pHost) m_pHost->InitBeforeRun();
+    // The acknowledgement of a re-sent Run may come after the run's first packets: the run
+    // then goes on in its folder instead of starting a second one.
+    const bool streaming = m_bRunning && m_ProtocolState.m_TimingEventCounter >= 0;
+    if (!streaming) {
+        m_ProtocolState.m_TimingEventCounter = -1;
+        m_RunStartTime.start();
+        m_StopCounter = 0;
+        m_ProtocolState.ClearRunArea();
+        if (m_pHost) m_pHost->InitBeforeRun();
+    }
     if (current.CommandId() == CmdRun) Acknowledge();
 }
 
