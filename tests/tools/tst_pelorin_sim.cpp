@@ -186,6 +186,12 @@ struct Rig
         driver.HelloReq();
         return driver.PumpUntil([this] { return bool(driver.m_bConnected); }, 2000);
     }
+    // One sensor of catalogue index `index` at position 0.
+    void SelectOne(int index)
+    {
+        owned << Sensor(0, index, {true});
+        context.m_Setup.m_SelectedSensorList = owned;
+    }
     void SelectSensors()
     {
         owned << Sensor(0, 72, {true, false}) << Sensor(1, 87, {true});
@@ -317,6 +323,61 @@ private slots:
         QCOMPARE(ended.count(), 1);
         QVERIFY(!r.driver.m_bRunning);
         QVERIFY(!r.Ask([&] { return r.device->isRunning(); }));
+    }
+    void timingRunStoresGateTimes()
+    {
+        Rig r;
+        // A photogate (id 0x4C) on channel 3.
+        CPelorinDevice::Sensor gate;
+        gate.channel = 3;
+        gate.idLow = 0x4C;
+        QVERIFY(r.sim->invoke([&] {
+            r.device->setSensors({gate});
+            r.device->setTimingEventIntervalMs(15);
+        }));
+        QVERIFY(r.Connect());
+        QVERIFY(r.driver.Command(CmdStatus));
+        r.SelectOne(111);
+        r.context.m_Setup.m_TimingMeasurement = 0;  // time at one gate
+        r.context.m_Setup.m_TimingApproach = 0;
+        QSignalSpy started(&r.context.m_Hub, &CKorvantaSignals::LoggerStartedRun);
+        r.driver.m_ProtocolState.m_TimingEventCounter = -1;
+        QVERIFY(r.driver.Command(CmdTimingRun));
+        QCOMPARE(started.count(), 1);
+        QCOMPARE(r.driver.GetExpirmentType(), 3);
+        const CDataFolder* folder = r.logic.m_DataManager.GetLastDataFolder();
+        QVERIFY(folder);
+        CDataBranch* branch = r.logic.m_DataManager.GetDataBranch(folder->GetBranchKey(0));
+        QVERIFY(branch);
+        QVERIFY(r.driver.PumpUntil([&] { return branch->GetXSize() >= 3; }, 3000));
+        QVERIFY(r.driver.Command(CmdStop));
+        // Each block and unblock pair 30 ms apart in the logger's clock is one time of 0.03 s.
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(branch->GetXSample(i), double(i));
+            QVERIFY(qAbs(branch->GetYSample(i) - 0.03) < 1e-9);
+        }
+    }
+    void offlineRunIsFetchedWhenTheLoggerEndsIt()
+    {
+        Rig r;
+        QVERIFY(r.Connect());
+        QVERIFY(r.driver.Command(CmdStatus));
+        r.SelectSensors();
+        // Too fast for a Bluetooth link: the logger records and announces the end itself.
+        r.driver.m_bBluetooth = true;
+        r.context.m_Setup.m_RateCode = 14;
+        r.context.m_Setup.m_NumberOfSamples = 300;
+        QSignalSpy ended(&r.context.m_Hub, &CKorvantaSignals::LoggerExperimentEnd);
+        QSignalSpy finished(&r.context.m_Hub, &CKorvantaSignals::LoggerDownloadFinshed);
+        QVERIFY(r.driver.Command(CmdRun, 1800));
+        QCOMPARE(r.Ask([&] { return r.device->lastRunRequest(); }).at(8), char(1));
+        QVERIFY(r.driver.PumpUntil([&] { return finished.count() > 0; }, 8000));
+        QCOMPARE(ended.count(), 1);
+        QCOMPARE(finished.first().first().toBool(), true);
+        QCOMPARE(r.logic.m_DataManager.GetNumDataFolders(), 1);
+        const CDataFolder* folder = r.logic.m_DataManager.GetLastDataFolder();
+        QCOMPARE(r.logic.m_DataManager.GetDataBranch(folder->GetBranchKey(0))->GetXSize(), 300);
+        QVERIFY(!r.driver.m_bRunning);
     }
     void storedRunIsDownloaded()
     {

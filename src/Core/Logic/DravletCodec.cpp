@@ -19,9 +19,10 @@ void CDravletSensorTypes::SetType(int index, const DravletSensorType& type)
 uint16_t CDravletSensorTypes::SetupWord(int index) const
 {
     const DravletSensorType& t = Type(index);
-    // Integer mean truncated toward zero, as the interface expects it.
+    // Integer mean truncated toward zero, as the interface expects it. It must stay within the
+    // low twelve bits so that it never changes the kind in the top four.
     const int middle = (t.idLow + t.idHigh) / 2;
-    return static_cast<uint16_t>(t.interfaceWord | (middle & 0xFFFF));
+    return static_cast<uint16_t>(t.interfaceWord | (middle & 0x0FFF));
 }
 
 int CDravletSensorTypes::IndexOfId(int id) const

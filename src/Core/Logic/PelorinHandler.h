@@ -26,7 +26,9 @@ public:
     // One step of the receive machine; false when the state's bytes are not there yet.
     bool DataReceivedHandler();
     // Steps while the ring holds what the machine expects, and stops as soon as a step makes no
-    // progress; returns the number of steps taken.
+    // progress; returns the number of steps taken. The packet processor calls it at every wake-up
+    // (it tests the ring itself), so a resynchronisation asked for by another thread is applied
+    // even when the machine's last expected count is not met.
     int ProcessReceivedData(int maxSteps = 1 << 20);
     // Back to hunting for a frame head (a closed link, a lost one); takes effect at the next step.
     void ResetReceiveState();

@@ -201,6 +201,9 @@ private slots:
         QCOMPARE(f.mid(4, 4), hex("106e0fff"));
         QCOMPARE(int(r.b[2]), 8);
         QCOMPARE(DravletFrames::Setup1(r.b, false, nullptr, 3, types, tables).size(), 31);
+        // A window beyond twelve bits must not turn an analogue word into another kind.
+        types.SetType(9, {0x1000, 5000, 5002, false, 0});
+        QCOMPARE(int(types.SetupWord(9)), 0x1000 | (5001 & 0x0FFF));
     }
 
     void setup2Frames()

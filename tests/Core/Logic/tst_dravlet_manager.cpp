@@ -193,6 +193,40 @@ private slots:
         QCOMPARE(framesOf(hex("bc9e0200")), 1);
     }
 
+    void lostRunAcknowledgementKeepsOneRun()
+    {
+        QVERIFY(detect());
+        m_host->m_pLogger->SendCmd(CommandParametersStruct(CmdStatus), true);
+        QVERIFY(waitFor([&] { return m_m->GetNumberOfSensors() == 1; }, 3000));
+        // A finished run first, so the packet counter is no longer at its not-started value.
+        m_host->m_setupSamples = 3;
+        m_m->ExecuteHalvorenCmd(CmdRun);
+        QVERIFY(waitFor([&] { return m_host->count("end") >= 1 && !m_m->IsRunning(); }, 5000));
+        QCOMPARE(m_host->m_entries.load(), 1);
+        QThread::msleep(300);
+        m_sim->clearLog();
+        // The next Run's acknowledgement is lost; the device streams anyway and the resent Run
+        // is acknowledged late.
+        QVERIFY(m_sim->invoke([this] { m_device->setPacketIntervalMs(40); }));
+        m_host->m_setupSamples = 89;
+        m_host->SendSetupCmd(true);
+        QVERIFY(waitFor([&] { return m_m->GetNumberOfSamples() == 89; }, 3000));
+        QThread::msleep(300);
+        const int rowsBefore = m_host->rows().size();
+        m_sim->dropReplies(1);
+        m_m->SendCmd(CommandParametersStruct(CmdRun), true);
+        QVERIFY(waitFor([&] { return m_host->rows().size() >= rowsBefore + 15; }, 5000));
+        QCOMPARE(framesOf(hex("bc9e0100")), 2);
+        int runs = 0;
+        QVERIFY(m_sim->invoke([&] { runs = m_device->runsStarted(); }));
+        QCOMPARE(runs, 2);
+        // One new folder for the run, and its samples in order from its first packet.
+        QCOMPARE(m_host->m_entries.load(), 2);
+        QCOMPARE(m_host->m_entryRows.last(), rowsBefore);
+        const auto rows = m_host->rows();
+        for (int i = rowsBefore; i < rows.size(); ++i) QCOMPARE(rows.at(i).at(0), double(100 + i - rowsBefore));
+    }
+
     void statusResendGivesUpAfterNine()
     {
         QVERIFY(detect());

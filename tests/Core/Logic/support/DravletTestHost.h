@@ -17,7 +17,13 @@ class CDravletTestHost : public IDravletHost
 {
 public:
     DravletSetupView ReadSetup() override { QMutexLocker l(&m_lock); return m_setup; }
-    void CreateRunEntries(int kind) override { log(QStringLiteral("entries %1").arg(kind)); ++m_entries; }
+    void CreateRunEntries(int kind) override
+    {
+        log(QStringLiteral("entries %1").arg(kind));
+        QMutexLocker l(&m_lock);
+        m_entryRows << m_rows.size(); // rows stored before this run's folder was made
+        ++m_entries;
+    }
     void InitBeforeRun() override { log(QStringLiteral("init")); }
     void ConvertAndStore(const double* row, int count, const unsigned char* positions) override
     {
@@ -116,6 +122,7 @@ public:
     std::atomic<bool> m_lastPortKnown{false};
     QList<QVector<double>> m_rows;
     QVector<int> m_positions;
+    QVector<int> m_entryRows;
     QList<QVector<double>> m_timingArgs;
     QList<double> m_timingResults;
     QList<QPair<double, double>> m_timingStored;

@@ -1,0 +1,79 @@
+#pragma once
+// The Dravlet handler's view of the running program: the logic manager with its data store,
+// settings and command operations, the current setup record and the signal hub.
+//
+// The state the logic manager is to keep for the interface (run counter, relay state, last
+// event value, last timing run, last port) is kept here until the logic manager holds it.
+#include "Core/Logic/DravletHost.h"
+
+#include <atomic>
+
+#include <QMutex>
+
+class CLogicManager;
+class CSetupInfo;
+class CKorvantaSignals;
+class ILogger;
+
+class CDravletCoreHost : public IDravletHost
+{
+public:
+    explicit CDravletCoreHost(CLogicManager* logic);
+    // The interface's own logger object, handed to the data store as the producer.
+    void SetLogger(ILogger* logger) { m_pLogger = logger; }
+
+    DravletSetupView ReadSetup() override;
+    void CreateRunEntries(int kind) override;
+    void InitBeforeRun() override;
+    void ConvertAndStore(const double* row, int count, const unsigned char* positions) override;
+    void ConvertAndStoreLastOnlineSamples(int count, const unsigned char* positions) override;
+    qint64 SamplesStored() override;
+    double CalculateTimingValue(unsigned char method, double a, double b, double c, double d, double e) override;
+    bool HasTimingBranch() override;
+    bool AppendTimingResult(double x, double y) override;
+
+    void LoggerIdentified(bool setTables) override;
+    void UpdateSetupInfoFromCore() override {}
+    void RequestFirmwareUpload() override;
+    void StoreSnapshotZeros(const int* zeros, const int* catalogueIndex, int count) override;
+    bool RelayOn() override { return m_RelayOn; }
+    void SetRelayOn(bool on) override { m_RelayOn = on; }
+    int PreviousEventValue() override { return m_PreviousEvent; }
+    void SetPreviousEventValue(int value) override { m_PreviousEvent = value; }
+    void SetLastTimingRun() override { m_LastTimingRun = m_RunCounter.load(); }
+
+    void LoggerStartDetection() override;
+    QString LastPort() override;
+    bool LastPortKnown() override { return m_LastPortKnown; }
+    void SetLastPort(const QString& port) override;
+    void SetLastPortKnown(bool known) override { m_LastPortKnown = known; }
+    void SaveSettings() override;
+    void UpdateSensorsInfo() override {}
+    void SendSetupCmd(bool startNow) override;
+    void SendRunCmd(bool startNow) override;
+    void SendTimingRunCmd(bool startNow) override;
+    void SendManualSampleCmd(bool startNow) override;
+    int RunMode() override;
+
+    void LoggerEndDetection(bool found) override;
+    void LoggerStatusArrived(int source) override;
+    void LoggerExperimentEnd() override;
+    void LoggerNewDataArrived() override;
+    void LoggerSnapShotArrived() override;
+
+    int RunCounter() const { return m_RunCounter; }
+
+private:
+    CSetupInfo* setup() const;
+    CKorvantaSignals* hubOf() const;
+
+    CLogicManager* m_pLogic;
+    ILogger* m_pLogger = nullptr;
+    std::atomic<int> m_RunCounter{0};
+    std::atomic<int> m_LastTimingRun{0};
+    std::atomic<bool> m_RelayOn{false};
+    std::atomic<int> m_PreviousEvent{-1};
+    std::atomic<bool> m_LastPortKnown{false};
+    QMutex m_PortLock;
+    QString m_LastPort;
+};
