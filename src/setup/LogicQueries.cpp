@@ -25,7 +25,7 @@ ILogger* CLogicManagerQueries::GetActiveLogger()
 
 ILogger* CLogicManagerQueries::GetCurrentLogger()
 {
-    return m_pManager ? m_pManager->m_pDetectedLogger : nullptr;
+    return m_pManager ? m_pManager->m_pDetectedLogger.load() : nullptr;
 }
 
 bool CLogicManagerQueries::IsLoggerConnected()

@@ -235,6 +235,6 @@ void CLogicManager::SendUpdateUserDefinedSensorsCmd(ILogger* logger, bool bStart
 void CLogicManager::ExecuteHalvorenCmd(short id)
 {
     MyOutputDebugString("ExecuteHalvorenCmd", DiagLogic);
-    if (m_pDetectedLogger)
-        m_pDetectedLogger->ExecuteHalvorenCmd(id);
+    if (ILogger* logger = m_pDetectedLogger)
+        logger->ExecuteHalvorenCmd(id);
 }

@@ -1,7 +1,10 @@
 #pragma once
 // What the logic layer needs of the windows above it, without reaching into them: the signal
 // hub (created by the window manager), the current setup record (owned by the setup
-// controller) and the main window's run mode. The application implements it; tests use fakes.
+// controller), the main window's run mode and a few requests to the shell. The application
+// implements it; tests use fakes.
+#include <QCoreApplication>
+
 class CKorvantaSignals;
 class CSetupInfo;
 
@@ -13,4 +16,12 @@ public:
     virtual CSetupInfo* GetSetupInfo() = 0;
     // 0 normal sampling, 1 timing run.
     virtual int GetCurrentRunMode() = 0;
+
+    // Ends the application (the exit that waited for a logger detection to finish).
+    virtual void QuitApplication() { QCoreApplication::exit(0); }
+    // Whether the window manager holds a detected logger (asked when a reconnection after a
+    // firmware update times out).
+    virtual bool IsLoggerDetected() { return false; }
+    // Stops the setup controller's polling timers (a logger announced its shutdown).
+    virtual void StopSetupTimers() {}
 };

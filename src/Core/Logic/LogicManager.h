@@ -7,22 +7,36 @@
 #include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/Settings.h"
 #include "Core/Logic/CommandParameters.h"
+#include "Core/Logic/ExperimentInterval.h"
+#include "Core/Logic/LoggerStatus.h"
 #include "analysis/OnlineFunctions.h"
 
+#include <QFutureWatcher>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <QVector>
 
+#include <atomic>
+
+class CDeviceDetectionManager;
+class CDravletCoreHost;
+class CDravletManager;
 class CKorvantaSignals;
+class CPelorinManager;
 class CSetupInfo;
 class ILogger;
 class ILogicContext;
+class IPortEnumerator;
 
 class CLogicManager : public QObject
 {
     Q_OBJECT
 public:
     static constexpr int NumLoggerSlots = 4;
+    // The keep-alive run is declared lost when the logger has not answered for this long.
+    static constexpr qint64 KeepAliveWindowMs = 3000;
 
     explicit CLogicManager(QObject* parent = nullptr, ILogicContext* context = nullptr);
     ~CLogicManager() override;
@@ -33,6 +47,69 @@ public:
     CKorvantaSignals* GetSignals() const;
     CSetupInfo* GetSetupInfo() const;
     int GetCurrentRunMode() const;
+
+    // Creates the logger managers (once) and the device-detection manager.
+    void InitLogicManager();
+    // Raises LoggerStartDetection and, unless one is under way, starts the port enumeration
+    // as a concurrent task.
+    void StartLoggersDetection();
+    // Runs on a pool thread: Dravlet ports first, then Pelorin ports.
+    void StartLoggerEnumeration();
+    bool IsEnumerationRunning() const { return m_EnumerationWatcher.isRunning(); }
+
+    // Queries over the logger slots.
+    ILogger* GetActiveLogger();
+    bool IsLoggerConnected();
+    int GetNumConnLoggers();
+    bool IsLoggerRunning();
+    bool IsLoggerOnFirmwareUpdate();
+    int GetConnectedPort();
+    // The device path of the first connected logger (port numbers do not exist on every
+    // platform; the unplug handling compares names).
+    QString GetConnectedPortName();
+    double GetConnectedLoggerType();
+    bool IsConnectedViaBlueThooth();
+    bool IsLoggerAllowToRun();
+    ILogger* GetLoggerByType(int type);
+    ExperimentInterval GetExperimentInterval(short rate, short samples, short type);
+    float ConvertDataSample(int channel, int position, int index, int raw, int sample);
+
+    // Services for the protocol handlers and the data store.
+    void SetTables(ILogger* logger);
+    void UpdateSenosrsInfo(ILogger* logger);
+    // Copies the logger's state into the first logger status of the setup. channelStatus,
+    // when given, holds the per-channel status values (one per reported sensor). Safe to call
+    // from a logger thread: the setup record is written on the interface thread.
+    void UpdateSetupInfoFromCore(ILogger* logger, const QList<int>* channelStatus = nullptr);
+    void ExperimentEnded(ILogger* logger);
+    void CalculateOnLineFunctions();
+    void UpdateSetupInfoToCore();
+    void WaitHere(int ms);
+    void GetTriggeringLevels(int position, int index, QList<TriggerLevel>* levels);
+    void SortSensorsNames();
+    const QVector<int>& GetSortedSensorIndexes() const { return m_SortedSensorIndexes; }
+
+    // The logger answered a keep-alive request (any thread): the link is alive.
+    void KeepAliveReplied();
+    bool IsKeepAliveRunning() const { return m_TimingKeepAliveTimer.isActive(); }
+
+    // The firmware file the next update sends (chosen by the user).
+    void SetFirmwareFileName(const QString& path) { m_FirmwareFileName = path; }
+    QString GetFirmwareFileName() const { return m_FirmwareFileName; }
+
+    // Shut-down: every logger closed and its threads ended. True when everything stopped.
+    bool ExitLogicManager();
+    void DetectExitLogicManager();
+
+    // Closes the Dravlet interface's link (its device was pulled out).
+    void CloseDravletLogger();
+    // The serial devices the detection watches; call before InitLogicManager (null: the
+    // platform's own).
+    void SetPortEnumerator(IPortEnumerator* enumerator) { m_pPortEnumerator = enumerator; }
+
+    CPelorinManager* GetPelorinManager() const { return m_pPelorinManager; }
+    CDravletManager* GetDravletManager() const { return m_pDravletManager; }
+    CDeviceDetectionManager* GetDeviceDetectionManager() const { return m_pDeviceDetectionManager; }
 
     // Command operations: each builds one command record for the given logger and hands it to
     // ILogger::SendCmd with bStartNow. A null logger sends nothing.
@@ -65,10 +142,6 @@ public:
     // Has the detected logger carry out a command without parameter bytes.
     void ExecuteHalvorenCmd(short id);
 
-    // Runs the registered online functions over the samples stored since the last call; the
-    // data store calls it after each stored block, on the storing thread.
-    void CalculateOnLineFunctions();
-
     CDataManager m_DataManager;
     // Functions computed while recording: the calculator, its table and the number of records.
     // Register, clear and bind through the calculator, which holds the table's lock.
@@ -80,16 +153,69 @@ public:
     // User calibration per catalogue index (memory only) and the per-channel settings file.
     CSensorsCalibration m_SensorsCalibration{&m_SensorInfo};
     CSettings m_Settings;
+    QString m_NotesText;
     // The timing-run keep-alive (1000 ms); a stop command always stops it.
     QTimer m_TimingKeepAliveTimer;
-    ILogger* m_pDetectedLogger = nullptr;
-    double m_DetectedLoggerType = 0.0;
+    QTimer m_ExitTimer;
+    // Written by the enumeration task on a pool thread, read everywhere.
+    std::atomic<ILogger*> m_pDetectedLogger{nullptr};
+    std::atomic<double> m_DetectedLoggerType{0.0};
     ILogger* m_pLoggers[NumLoggerSlots] = {nullptr, nullptr, nullptr, nullptr};
+    // Runs started since the program started, and the number of the last timing run.
+    std::atomic<int> m_RunCounter{0};
+    std::atomic<int> m_TimingRunNumber{0};
+    // The relay state kept for the Dravlet interface; a Pelorin run start clears it.
+    std::atomic<bool> m_bControlRelay{false};
+
+public slots:
+    void UserStartedRun();
+    void UserDetectionModeChanged();
+    void UserFirmwareUpdate();
+    void UserSetSensorRange();
+    void UserStopKeepAliveTimer();
+    void UserWriteSensorId();
+    void UserSetupModified(int SourceChannel);
+    void UserStatusRequest(int senderID);
+    void UserSnapshotRequest();
+    void LoggerEnumerationFinished();
+    void timingRunSendKeepAlive();
+    void DoExitLogicManager();
 
 private:
     void stopKeepAliveTimer();
+    void startKeepAlive();
+    void connectHub();
+    void applyLoggerStatus(const CCurrentLoggerStatus& status);
+    static qint64 monotonicMs();
+    // The parts that know the logger managers' own operations.
+    void createLoggerManagers();
+    void deleteLoggerManagers();
+    bool pelorinSearchPorts();
+    bool pelorinOnBluetooth() const;
+    void pelorinStopWatchdog();
+    void pelorinRequestExit();
+    bool pelorinDetectionInProgress() const;
+    bool dravletSearchPorts();
+    qint64 dravletMsSinceLastRun() const;
+    void dravletSendSetup();
+    void showDisconnectMessage();
 
     ILogicContext* m_pContext = nullptr;
+    QFutureWatcher<void> m_EnumerationWatcher;
+    std::atomic<bool> m_bEnumerationCancelled{false};
+    std::atomic<bool> m_bExited{false};
+    // When the keep-alive run last heard from its logger (monotonic ms).
+    std::atomic<qint64> m_KeepAliveStampMs{0};
+    QString m_FirmwareFileName;
+    QVector<int> m_SortedSensorIndexes;
+    CKorvantaSignals* m_pConnectedHub = nullptr;
+
+    IPortEnumerator* m_pPortEnumerator = nullptr;
+    IPortEnumerator* m_pOwnPortEnumerator = nullptr;
+    CDravletCoreHost* m_pDravletHost = nullptr;
+    CDeviceDetectionManager* m_pDeviceDetectionManager = nullptr;
+    CPelorinManager* m_pPelorinManager = nullptr;
+    CDravletManager* m_pDravletManager = nullptr;
 };
 
 extern CLogicManager* p_LogicManager;

@@ -296,7 +296,7 @@ void CPelorinProtocol::BootLoaderInfoPacketRes(const unsigned char* data, int n)
 void CPelorinProtocol::LeaveBootloaderRes(const unsigned char* data, int n)
 {
     const unsigned char result = (data && n >= 1) ? data[0] : 0;
-    m_bBootSuccess = result != 0;
+    m_bBootSuccess = result == 1;
     Log(result == 1 ? "LeaveBootloaderRes  SUCCESS" : "LeaveBootloaderRes  FAILED");
 }
 

@@ -1,0 +1,271 @@
+#include "Core/Logic/DeviceDetectionManager.h"
+
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/Diagnostics.h"
+#include "Core/Logic/ILogger.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Logic/LogicContext.h"
+#include "Core/Logic/LogicManager.h"
+#include "Core/Logic/PelorinManager.h"
+
+#include <QDebug>
+#include <QRegularExpression>
+
+namespace {
+
+void Log(const char* text) { MyOutputDebugString(text, DiagLogic); }
+
+QString FwText(const char* text) { return QCoreApplication::translate("CDeviceDetectionManager", text, "FW update"); }
+
+} // namespace
+
+CDeviceDetectionManager::CDeviceDetectionManager(CLogicManager* logic, QObject* parent, IPortEnumerator* enumerator)
+    : QObject(parent), m_pLogic(logic)
+{
+    if (!enumerator) {
+        m_OwnEnumerator = std::make_unique<CSerialPortEnumerator>();
+        enumerator = m_OwnEnumerator.get();
+    }
+    m_pEnumerator = enumerator;
+    if (m_pEnumerator) {
+        // Queued: removals are also reported from the logger threads, and the plug handling
+        // waits in local event loops.
+        connect(m_pEnumerator, &IPortEnumerator::deviceDiscovered, this, &CDeviceDetectionManager::DevicePluged,
+                Qt::QueuedConnection);
+        connect(m_pEnumerator, &IPortEnumerator::deviceRemoved, this, &CDeviceDetectionManager::DeviceUnPluged,
+                Qt::QueuedConnection);
+        m_pEnumerator->setUpNotifications(true);
+    }
+    connect(&m_ConnectionTimer, &QTimer::timeout, this, &CDeviceDetectionManager::ConnectionTimeOut);
+    if (logic && logic->GetSignals())
+        connect(logic->GetSignals(), &CKorvantaSignals::LoggerEndDtetection, this,
+                &CDeviceDetectionManager::LoggerEndDetection);
+    m_ConnectionTimer.setInterval(ConnectionTimeoutMs);
+    m_bDetected = false;
+}
+
+CDeviceDetectionManager::~CDeviceDetectionManager() = default;
+
+bool CDeviceDetectionManager::IsDravletDevice(const CPortInfo& info)
+{
+    return info.vendorID == 0x1F0C && info.productID == 0x1000;
+}
+
+bool CDeviceDetectionManager::IsPelorinUsbDevice(const CPortInfo& info)
+{
+    return info.vendorID == 0x0483 && info.productID == 0x5740;
+}
+
+bool CDeviceDetectionManager::IsPelorinOnUnplug(const CPortInfo& info)
+{
+    // A Bluetooth serial link counts as well: on Linux that is how the Pelorin logger's
+    // Bluetooth port shows itself.
+    return IsPelorinUsbDevice(info) || info.enumName == QLatin1String("BTHENUM") ||
+           info.enumName.contains(QLatin1String("Pelorin")) || info.bluetooth;
+}
+
+bool CDeviceDetectionManager::IsPelorinOnPlug(const CPortInfo& info)
+{
+    return IsPelorinOnUnplug(info) || info.friendName.contains(QLatin1String("bt port"), Qt::CaseInsensitive);
+}
+
+int CDeviceDetectionManager::GetPortNumer(QString name)
+{
+    if (name.isEmpty())
+        return 0;
+    name.remove(QStringLiteral("com"), Qt::CaseInsensitive);
+    bool ok = false;
+    const int number = name.toInt(&ok, 10);
+    return ok ? number : 0;
+}
+
+void CDeviceDetectionManager::wait(int ms)
+{
+    if (m_pLogic)
+        m_pLogic->WaitHere(int(ms * m_WaitScale));
+}
+
+void CDeviceDetectionManager::FwProgTick(int percent, QString text)
+{
+    if (m_pLogic && m_pLogic->GetPelorinManager())
+        m_pLogic->GetPelorinManager()->FwProgTick(percent, text);
+}
+
+void CDeviceDetectionManager::btDisconnectMessage()
+{
+    if (CKorvantaSignals* hub = m_pLogic ? m_pLogic->GetSignals() : nullptr)
+        hub->SignalGuiModallessMsg(QString(),
+                                   tr("Logger is disconnected. Please make sure that it is in range and turned on. "
+                                      "The experiment data is stored in the Logger memory and you can later use "
+                                      "Download to retrieve the data."),
+                                   true);
+}
+
+// ---- plug
+
+void CDeviceDetectionManager::DevicePluged(const CPortInfo& info)
+{
+    Log("<<    DevicePluged    >>");
+    qCritical().noquote() << QStringLiteral("Device Pluged: %1@pid:%2vid:%3")
+                                 .arg(info.portName).arg(info.productID).arg(info.vendorID);
+    if (!m_pLogic || m_pLogic->IsLoggerConnected())
+        return;
+    if (IsDravletDevice(info)) {
+        if (ILogger* dravlet = m_pLogic->GetLoggerByType(12)) {
+            m_pLogic->m_pDetectedLogger = dravlet;
+            dravlet->StartDetection();
+        }
+        return;
+    }
+    qCritical().noquote() << QStringLiteral("Device Pluged2: %1@pid:%2vid:%3")
+                                 .arg(info.portName).arg(info.productID).arg(info.vendorID);
+    if (!IsPelorinOnPlug(info) || m_bDetected)
+        return;
+    pelorinPlugged(info);
+}
+
+void CDeviceDetectionManager::pelorinPlugged(const CPortInfo& info)
+{
+    CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
+    if (!pelorin)
+        return;
+    m_pLogic->m_pDetectedLogger = pelorin->Logger();
+    const bool busy = m_pLogic->IsLoggerOnFirmwareUpdate();
+    const bool written = pelorin->IsFirmwareWritten();
+    if (!busy && !written) {
+        m_pLogic->StartLoggersDetection();
+        return;
+    }
+    if (busy && !written) {
+        bootLoaderPlugged(info);
+        return;
+    }
+    Log("<< Detection After Firmware burned                           >>");
+    pelorin->CheckDeviceOnComPort(info.portName.isEmpty() ? pelorin->CurrentPortName() : info.portName);
+    FwProgTick(90, FwText("Trying to connect...        "));
+    wait(2300);
+    m_ConnectionTimer.start();
+    m_pLogic->StartLoggersDetection();
+}
+
+void CDeviceDetectionManager::bootLoaderPlugged(const CPortInfo& info)
+{
+    CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
+    wait(2000);
+    // The boot-loader may come back under another device name.
+    if (!info.portName.isEmpty())
+        pelorin->setPortName(info.portName);
+    pelorin->StartRxEvent();
+    wait(2000);
+    if (!pelorin->IsComInitilazied() || pelorin->IsBootLoaderFlag()) {
+        Log("<< BootLoaderMode Com Open FAILED >>");
+        return;
+    }
+    pelorin->HelloReq();
+    wait(300);
+    Log("<< BootLoaderMode Com Open Successfuly >>");
+    FwProgTick(22, FwText("Connected                   "));
+    pelorin->StartFirmwareTransfer();
+    FwProgTick(24, FwText("Starting update             "));
+    wait(300);
+}
+
+// ---- unplug
+
+void CDeviceDetectionManager::DeviceUnPluged(const CPortInfo& info)
+{
+    Log("<<    DeviceUnPluged    >>");
+    qCritical().noquote() << QStringLiteral("Device UnPluged@: %1pid:%2vid:%3")
+                                 .arg(info.portName).arg(info.productID).arg(info.vendorID);
+    if (!m_pLogic)
+        return;
+    if (IsDravletDevice(info)) {
+        dravletUnplugged();
+        return;
+    }
+    if (IsPelorinOnUnplug(info))
+        pelorinUnplugged(info);
+}
+
+void CDeviceDetectionManager::dravletUnplugged()
+{
+    if (m_pLogic->IsLoggerConnected()) {
+        const double type = m_pLogic->GetConnectedLoggerType();
+        if (type != 12.0 && type != 0.0)
+            return;
+    }
+    const bool wasRunning = m_pLogic->IsLoggerRunning();
+    m_pLogic->CloseDravletLogger();
+    announceDisconnection(wasRunning);
+}
+
+void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info)
+{
+    CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
+    if (!pelorin)
+        return;
+    const bool wasRunning = m_pLogic->IsLoggerRunning();
+    const bool connected = m_pLogic->IsLoggerConnected();
+    const bool busy = m_pLogic->IsLoggerOnFirmwareUpdate();
+    const QString connectedPort = m_pLogic->GetConnectedPortName();
+    m_bDetected = false;
+    if (busy && !connected)
+        return;
+    // Port numbers mean nothing on every platform: the names tell whether the device that
+    // left is the connected logger. The watchdog's and the shutdown frame's reports name no
+    // device and always concern it.
+    const bool namedDevice = !info.portName.isEmpty() && info.portName != CPelorinManager::s_TimerDisconnectionName;
+    if (connected && namedDevice && info.portName != connectedPort)
+        return;
+    pelorin->CloseLogger(true);
+    announceDisconnection(wasRunning);
+    if (info.portName == CPelorinManager::s_TimerDisconnectionName)
+        btDisconnectMessage();
+}
+
+void CDeviceDetectionManager::announceDisconnection(bool wasRunning)
+{
+    CKorvantaSignals* hub = m_pLogic->GetSignals();
+    if (wasRunning && hub)
+        hub->SignalLoggerExperimentEnd();
+    if (CSetupInfo* setup = m_pLogic->GetSetupInfo())
+        if (!setup->m_LoggerStatusList.isEmpty())
+            setup->m_LoggerStatusList.first().m_SensorList.clear();
+    if (hub)
+        hub->SignalLoggerDisconnected();
+}
+
+// ---- after a firmware update
+
+void CDeviceDetectionManager::LoggerEndDetection(bool isDetected)
+{
+    if (!isDetected || !m_pLogic)
+        return;
+    CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
+    if (pelorin && pelorin->IsFirmwareWritten()) {
+        FwProgTick(100, FwText("Update successful."));
+        m_ConnectionTimer.stop();
+        if (CKorvantaSignals* hub = m_pLogic->GetSignals())
+            hub->SignalGuiModallessMsg(tr("Firmware update"), tr("Update successful."), true);
+        pelorin->ClearFirmwareFlags();
+    }
+    m_bDetected = true;
+}
+
+void CDeviceDetectionManager::ConnectionTimeOut()
+{
+    if (!m_pLogic)
+        return;
+    ILogicContext* context = m_pLogic->GetContext();
+    if (!(context && context->IsLoggerDetected())) {
+        if (CKorvantaSignals* hub = m_pLogic->GetSignals())
+            hub->SignalGuiModallessMsg(tr("Firmware update."),
+                                       tr("There was a problem with the upgrade. Reset by pressing the power button "
+                                          "until the LED turns red. Then release and try upgrading again."),
+                                       true);
+    }
+    // Once is enough: a reconnection that never came is reported once.
+    m_ConnectionTimer.stop();
+    if (CPelorinManager* pelorin = m_pLogic->GetPelorinManager())
+        pelorin->ClearFirmwareFlags();
+}

@@ -1,0 +1,61 @@
+#pragma once
+// Keeps the logic manager's view of the loggers in step with the serial devices coming and
+// going: a logger plugged in starts detection, a logger pulled out is closed and announced as
+// disconnected (ending a run in progress), and around a Pelorin firmware update the logger that
+// restarted in its boot-loader is reopened and, once the new firmware runs, reconnected.
+#include "platform/PortEnumerator.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+
+class CLogicManager;
+
+class CDeviceDetectionManager : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int ConnectionTimeoutMs = 75000;
+
+    // enumerator: the serial-device list and its notifications; null for the platform's own.
+    CDeviceDetectionManager(CLogicManager* logic, QObject* parent = nullptr, IPortEnumerator* enumerator = nullptr);
+    ~CDeviceDetectionManager() override;
+
+    IPortEnumerator* Enumerator() const { return m_pEnumerator; }
+    bool IsDetected() const { return m_bDetected; }
+    bool IsConnectionTimerActive() const { return m_ConnectionTimer.isActive(); }
+
+    void FwProgTick(int percent, QString text);
+    void btDisconnectMessage();
+    static int GetPortNumer(QString name);
+    // The pauses of the boot-loader reconnection (tests shorten them).
+    void SetPlugWaitScale(double scale) { m_WaitScale = scale; }
+
+    static bool IsDravletDevice(const CPortInfo& info);
+    static bool IsPelorinUsbDevice(const CPortInfo& info);
+    static bool IsPelorinOnPlug(const CPortInfo& info);
+    static bool IsPelorinOnUnplug(const CPortInfo& info);
+
+public slots:
+    void DevicePluged(const CPortInfo& info);
+    void DeviceUnPluged(const CPortInfo& info);
+    void ConnectionTimeOut();
+    void LoggerEndDetection(bool isDetected);
+
+private:
+    void pelorinPlugged(const CPortInfo& info);
+    void bootLoaderPlugged(const CPortInfo& info);
+    void dravletUnplugged();
+    void pelorinUnplugged(const CPortInfo& info);
+    void announceDisconnection(bool wasRunning);
+    void wait(int ms);
+
+    QTimer m_ConnectionTimer;
+    CLogicManager* m_pLogic;
+    std::unique_ptr<IPortEnumerator> m_OwnEnumerator;
+    IPortEnumerator* m_pEnumerator = nullptr;
+    bool m_bDetected = false;
+    double m_WaitScale = 1.0;
+};

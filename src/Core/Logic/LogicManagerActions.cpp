@@ -1,0 +1,187 @@
+// The users' requests to the detected logger and the keep-alive of runs whose link may be lost
+// without notice.
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/Diagnostics.h"
+#include "Core/Logic/ILogger.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Logic/LogicManager.h"
+
+#include <QThread>
+
+namespace {
+void Log(const char* text) { MyOutputDebugString(text, DiagLogic); }
+} // namespace
+
+void CLogicManager::UserStartedRun()
+{
+    Log("UserStartedRun");
+    ILogger* logger = m_pDetectedLogger;
+    const int mode = GetCurrentRunMode();
+    if (mode == 1) {
+        Log("ExecuteHalvorenCmd");
+        if (!logger)
+            return;
+        if (logger->GetType() == 12.0) {
+            logger->ExecuteHalvorenCmd(CmdRun);
+            return;
+        }
+        logger->ExecuteHalvorenCmd(CmdTimingRun);
+        startKeepAlive();
+    } else if (mode == 0) {
+        Log("ExecuteHalvorenCmd");
+        if (!logger)
+            return;
+        logger->ExecuteHalvorenCmd(CmdRun);
+        CSetupInfo* setup = GetSetupInfo();
+        if (setup && setup->m_RateCode == 0 && logger->GetType() == 70.0 && pelorinOnBluetooth())
+            startKeepAlive();
+    }
+}
+
+void CLogicManager::startKeepAlive()
+{
+    m_KeepAliveStampMs = monotonicMs();
+    m_TimingKeepAliveTimer.start(1000);
+}
+
+void CLogicManager::KeepAliveReplied()
+{
+    m_KeepAliveStampMs = monotonicMs();
+}
+
+void CLogicManager::timingRunSendKeepAlive()
+{
+    // Measured from the logger's last keep-alive answer (or the run's start before the first
+    // one), so a link that keeps answering stays connected however long the run lasts.
+    const qint64 silentMs = monotonicMs() - m_KeepAliveStampMs.load();
+    if (silentMs <= KeepAliveWindowMs) {
+        SendKeepAliveCmd(m_pDetectedLogger, true);
+        return;
+    }
+    if (CKorvantaSignals* hub = GetSignals())
+        emit hub->LoggerDisconnected();
+    m_TimingKeepAliveTimer.stop();
+    showDisconnectMessage();
+}
+
+void CLogicManager::UserDetectionModeChanged()
+{
+    Log("Cmd SendSetAutoDetectCmd");
+    ILogger* logger = m_pDetectedLogger;
+    CSetupInfo* setup = GetSetupInfo();
+    if (!logger || !setup)
+        return;
+    CommandParametersStruct cmd(CmdSetInputMode);
+    cmd.SetByte(ParFlag, setup->m_bAutoDetect ? 1 : 0);
+    logger->SendCmd(cmd, true);
+}
+
+void CLogicManager::UserFirmwareUpdate()
+{
+    Log("Cmd SendHalvorenUploadFirmwareCmd");
+    ILogger* logger = m_pDetectedLogger;
+    if (!logger || !logger->IsConnected())
+        return;
+    CommandParametersStruct cmd(CmdUploadFirmware);
+    cmd.SetWord(ParFirmwareBlock, 0);
+    cmd.SetByte(ParFirmwareFirst, 1);
+    logger->SendCmd(cmd, true);
+}
+
+void CLogicManager::UserSetSensorRange()
+{
+    if (ILogger* logger = m_pDetectedLogger)
+        logger->SendCmd(CommandParametersStruct(CmdSetSensorRange), true);
+}
+
+void CLogicManager::UserSnapshotRequest()
+{
+    Log("Cmd SnapshotCmd");
+    if (ILogger* logger = m_pDetectedLogger)
+        logger->SendCmd(CommandParametersStruct(CmdSnapshot), true);
+}
+
+void CLogicManager::UserWriteSensorId()
+{
+    ILogger* logger = m_pDetectedLogger;
+    if (logger && logger->GetType() == 70.0)
+        SendWriteSensorId(logger, true);
+}
+
+void CLogicManager::UserStopKeepAliveTimer()
+{
+    ILogger* logger = m_pDetectedLogger;
+    if (logger && logger->GetType() == 70.0)
+        pelorinStopWatchdog();
+}
+
+void CLogicManager::UserStatusRequest(int)
+{
+    ILogger* logger = m_pDetectedLogger;
+    if (!logger)
+        return;
+    const double type = logger->GetType();
+    if (type == 70.0) {
+        Log("Cmd StatusCmd");
+        logger->SendCmd(CommandParametersStruct(CmdStatus), true);
+    } else if (type == 12.0 && !logger->IsRunning() && IsLoggerAllowToRun()) {
+        Log("Cmd StatusCmd");
+        logger->SendCmd(CommandParametersStruct(CmdStatus), true);
+    }
+}
+
+void CLogicManager::stopKeepAliveTimer()
+{
+    // A stop may come from a logger's packet thread; the timer belongs to this object's thread.
+    if (QThread::currentThread() == m_TimingKeepAliveTimer.thread())
+        m_TimingKeepAliveTimer.stop();
+    else
+        QMetaObject::invokeMethod(&m_TimingKeepAliveTimer, "stop", Qt::QueuedConnection);
+}
+
+// ---- trigger levels
+
+void CLogicManager::GetTriggeringLevels(int position, int index, QList<TriggerLevel>* levels)
+{
+    if (!levels)
+        return;
+    const CSensorParametersInfo* record = m_SensorInfo.GetSensorInfo(index);
+    if (!record)
+        return;
+    const CSensorMeasuremntInfo* range = record->GetMeasurement(0);
+    const float minimum = range ? float(range->m_Min) : 0.0f;
+    const float maximum = range ? float(range->m_Max) : 0.0f;
+    const unsigned short kind = record->m_DataKind;
+    ILogger* logger = m_pDetectedLogger;
+    const double type = logger ? logger->GetType() : 0.0;
+    bool placeholder = false;
+    CSetupInfo* setup = GetSetupInfo();
+    if (setup && position >= 0 && position < setup->m_SelectedSensorList.size() &&
+        setup->m_SelectedSensorList.at(position))
+        placeholder = setup->m_SelectedSensorList.at(position)->m_bPlaceholder;
+    // Levels that need the logger's conversion are offered only once a logger is there.
+    const bool convertRaw = logger && ((kind == 4096 && (type == 12.0 || (type == 70.0 && placeholder))) ||
+                                       ((kind == 0 || kind == 4) && type == 70.0));
+    const float step = (maximum - minimum) * 0.015625f;
+
+    TriggerLevel previous;
+    for (int i = 0; i <= 64; ++i) {
+        const int raw = i == 64 ? 0 : 4095 - 64 * i;
+        TriggerLevel candidate = previous;
+        float tested = 0.0f;
+        if (convertRaw) {
+            candidate.m_Level = float(m_DataManager.GetDataConversion()->ConvertBySensorType(logger, position, position, index, raw));
+            candidate.m_Code = raw;
+            tested = candidate.m_Level;
+        } else if (kind == 3 || kind == 16384) {
+            candidate.m_Level = maximum - float(i) * step;
+            const double code = kind == 3 ? double(candidate.m_Level) * 1000.0 : double(candidate.m_Level);
+            candidate.m_Code = int(code);
+            tested = candidate.m_Level;
+        }
+        const bool inRange = tested >= minimum && tested <= maximum;
+        if (inRange && (i == 0 || candidate.m_Level != previous.m_Level))
+            levels->append(candidate);
+        previous = candidate;
+    }
+}

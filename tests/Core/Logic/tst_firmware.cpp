@@ -1,0 +1,202 @@
+// Firmware update of the Pelorin logger against the simulated boot-loader: the boot-loader is
+// entered, the logger comes back as a new device, the file goes over in 1024-byte blocks and
+// the boot-loader checks the CRC-16 over the whole file.
+#include "support/PelorinRig.h"
+
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+using kvsim::CPelorinDevice;
+using kvsim::ISimOutput;
+
+// A boot-loader that can answer the end of the transfer with a result code of its choice and
+// acknowledge every block twice (a repeated reply on the link).
+class CScriptedBootDevice : public CPelorinDevice
+{
+public:
+    void onFrame(const QByteArray& frame, ISimOutput& out) override
+    {
+        const unsigned char op = frame.size() >= 4 ? quint8(frame[3]) : 0;
+        if (op == 0xF4 && m_ResultOverride >= 0) {
+            CPelorinDevice::onFrame(frame, *static_cast<ISimOutput*>(&m_Swallow));
+            out.send(QByteArray::fromHex("3DB702F4") + QByteArray(1, char(m_ResultOverride)));
+            return;
+        }
+        CPelorinDevice::onFrame(frame, out);
+        if (op == 0xF3 && m_bDoubleAcks)
+            CPelorinDevice::onFrame(frame, out);
+    }
+
+    int m_ResultOverride = -1;
+    bool m_bDoubleAcks = false;
+
+private:
+    struct Swallow : ISimOutput
+    {
+        void send(const QByteArray&) override {}
+        qint64 elapsedMs() const override { return 0; }
+    } m_Swallow;
+};
+
+QByteArray RandomImage(int size)
+{
+    QByteArray image(size, '\0');
+    QRandomGenerator rng(0x5eed + quint32(size));
+    for (char& c : image)
+        c = char(rng.bounded(256));
+    return image;
+}
+
+quint16 Crc16(const QByteArray& data)
+{
+    quint16 crc = 0;
+    for (char ch : data) {
+        const quint8 byte = quint8(ch);
+        for (int bit = 7; bit >= 0; --bit) {
+            const bool dataBit = (byte >> bit) & 1;
+            const bool top = crc & 0x8000;
+            crc = quint16(crc << 1);
+            if (top != dataBit)
+                crc ^= 0x8005;
+        }
+    }
+    return crc;
+}
+
+} // namespace
+
+class TestFirmware : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<CPelorinRig> rig;
+    CScriptedBootDevice* device = nullptr;
+    QTemporaryDir dir;
+
+    void startWithImage(const QByteArray& image)
+    {
+        auto d = std::make_unique<CScriptedBootDevice>();
+        device = d.get();
+        rig = std::make_unique<CPelorinRig>(std::move(d));
+        QVERIFY(rig->Start());
+        // The pauses around the boot-loader's reconnection are the hardware's; the simulator
+        // needs none of them.
+        rig->m_pLogic->GetDeviceDetectionManager()->SetPlugWaitScale(0.02);
+        QVERIFY(rig->PlugAndDetect());
+        const QString path = dir.filePath(QStringLiteral("firmware-%1.bin").arg(image.size()));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(image), qint64(image.size()));
+        file.close();
+        rig->m_pLogic->SetFirmwareFileName(path);
+    }
+
+    // Enter the boot-loader, come back as a new device and transfer; true when a result came.
+    bool runUpdate()
+    {
+        emit rig->Hub().UserFirmwareUpdate();
+        if (!QTest::qWaitFor([&] { return rig->m_Recorder->Count(QStringLiteral("EnteredBootLoader")) >= 1; }, 3000))
+            return false;
+        if (!rig->Logger()->IsFirmwareBusy())
+            return false;
+        if (!rig->Replug())
+            return false;
+        return QTest::qWaitFor([&] { return !rig->m_Recorder->m_BootResults.isEmpty(); }, 8000);
+    }
+
+private slots:
+    void cleanup()
+    {
+        rig.reset();
+        device = nullptr;
+    }
+
+    void crcOfTheBootLoader()
+    {
+        QCOMPARE(Crc16("123456789"), quint16(0xFEE8));
+        QCOMPARE(Crc16("abc"), quint16(0xCADB));
+        CPelorinRig probe;
+        QVERIFY(probe.Start());
+        QCOMPARE(probe.Pelorin()->CalcBootloaderCRC("abc", 3), quint16(0xCADB));
+    }
+
+    void randomImageIsTransferredAndVerified()
+    {
+        const QByteArray image = RandomImage(5000);   // four whole blocks and one of 904 bytes
+        startWithImage(image);
+        QVERIFY(runUpdate());
+        QCOMPARE(rig->m_Recorder->m_BootResults, QList<int>{1});
+        QTRY_VERIFY(device->bootCrcMatched());
+        QCOMPARE(device->bootBlocks(), 5);
+        QCOMPARE(device->bootCrc(), Crc16(image));
+        QVERIFY(!rig->Logger()->IsFirmwareBusy());
+        QVERIFY(rig->Pelorin()->IsFirmwareWritten());
+        // Progress: boot-loader entered, connected, starting, updating, then the blocks.
+        const QList<int> progress = rig->m_Recorder->m_Progress;
+        QVERIFY(progress.size() >= 7);
+        QCOMPARE(progress.mid(0, 4), (QList<int>{4, 22, 24, 26}));
+        QCOMPARE(progress.mid(4), (QList<int>{30, 42, 54, 66}));
+
+        // The logger restarts with the new firmware and is found again.
+        QSignalSpy messages(&rig->Hub(), &CKorvantaSignals::GuiModallessMsg);
+        QVERIFY(rig->Replug());
+        QTRY_VERIFY_WITH_TIMEOUT(rig->m_pLogic->IsLoggerConnected(), 8000);
+        QTRY_VERIFY(rig->m_Recorder->m_Progress.contains(100));
+        QVERIFY(rig->m_Recorder->m_Progress.contains(90));
+        QVERIFY(!rig->Pelorin()->IsFirmwareWritten());
+        QVERIFY(!rig->m_pLogic->GetDeviceDetectionManager()->IsConnectionTimerActive());
+        bool announced = false;
+        for (const QList<QVariant>& m : messages)
+            announced = announced || m.at(1).toString() == QStringLiteral("Update successful.");
+        QVERIFY(announced);
+    }
+
+    void repeatedBlockAcknowledgementsSkipNothing()
+    {
+        const QByteArray image = RandomImage(3 * 1024 + 1);
+        startWithImage(image);
+        device->m_bDoubleAcks = true;
+        QVERIFY(runUpdate());
+        QCOMPARE(rig->m_Recorder->m_BootResults, QList<int>{1});
+        QCOMPARE(device->bootBlocks(), 4);
+        QVERIFY(device->bootCrcMatched());
+    }
+
+    void failedUpdateIsReportedAsFailed()
+    {
+        // Only 1 means success; any other result byte is a failure.
+        startWithImage(RandomImage(2048));
+        device->m_ResultOverride = 2;
+        QVERIFY(runUpdate());
+        QCOMPARE(rig->m_Recorder->m_BootResults, QList<int>{0});
+        QVERIFY(!rig->Logger()->IsFirmwareBusy());
+    }
+
+    void bootLoaderRefusalIsReportedAsFailed()
+    {
+        // The boot-loader's own refusal (result 0, as after a CRC mismatch).
+        const QByteArray image = RandomImage(2048);
+        startWithImage(image);
+        device->m_ResultOverride = 0;
+        QVERIFY(runUpdate());
+        QCOMPARE(rig->m_Recorder->m_BootResults, QList<int>{0});
+    }
+
+    void updateNeedsAConnectedLogger()
+    {
+        auto d = std::make_unique<CScriptedBootDevice>();
+        device = d.get();
+        rig = std::make_unique<CPelorinRig>(std::move(d));
+        QVERIFY(rig->Start());
+        emit rig->Hub().UserFirmwareUpdate();
+        QTest::qWait(300);
+        QCOMPARE(rig->m_Sim->frameCount(), 0);
+        QVERIFY(!rig->Logger()->IsFirmwareBusy());
+    }
+};
+
+QTEST_MAIN(TestFirmware)
+#include "tst_firmware.moc"
