@@ -29,9 +29,19 @@ void CDravletProtocolHandler::EndRunNow()
     if (m_pHost) m_pHost->LoggerExperimentEnd();
 }
 
+void CDravletProtocolHandler::TakeView()
+{
+    QMutexLocker lock(&m_StateLock);
+    m_View = m_State;
+    m_ViewRate = m_CurrentRateInfo;
+    m_ViewActiveCount = m_ActiveCount;
+    for (int i = 0; i < DravletSetupView::s_Channels; ++i) m_ViewActive[i] = m_ActivePositions[i];
+}
+
 void CDravletProtocolHandler::DataPacketStep()
 {
     m_WaitForTrigger = false;
+    TakeView();
     const unsigned char* packet = ReadRing(DravletFrames::s_DataPacketLength);
     if (!packet) {
         // The ring was cleared under us (the link closed): the run is over.
@@ -45,7 +55,7 @@ void CDravletProtocolHandler::DataPacketStep()
         DataPacketHandle(packet);
     }
 
-    const int samples = m_State.numberOfSamples;
+    const int samples = m_View.numberOfSamples;
     if (!m_WaitForTrigger && limitedRun(samples) && m_pHost && m_pHost->SamplesStored() >= samples) {
         m_bRunning = false;
         if (m_bRunStart) {
@@ -66,6 +76,7 @@ void CDravletProtocolHandler::StartLiveRun()
     m_bRunning = true;
     m_ExperimentKind = 1;
     RefreshActiveSensors();
+    TakeView();
     if (m_pHost) m_pHost->CreateRunEntries(1);
     m_ProtocolState.ClearRunArea();
     if (m_pHost) m_pHost->InitBeforeRun();
@@ -75,8 +86,8 @@ void CDravletProtocolHandler::StartLiveRun()
 void CDravletProtocolHandler::DataPacketHandle(const unsigned char* packet)
 {
     if (m_ProtocolState.m_TimingEventCounter < 0) {
-        const int mode = m_State.triggerMode;
-        if ((mode == 1 || mode == 2 || mode == 3) && m_State.triggerChannel < DravletInterfaceState::s_Channels) {
+        const int mode = m_View.triggerMode;
+        if ((mode == 1 || mode == 2 || mode == 3) && m_View.triggerChannel < DravletInterfaceState::s_Channels) {
             ConvertLoggerDataSample(packet, true, false);
             if (TriggerHandler()) {
                 m_WaitForTrigger = true;
@@ -90,8 +101,8 @@ void CDravletProtocolHandler::DataPacketHandle(const unsigned char* packet)
 
 void CDravletProtocolHandler::ConvertLoggerDataSample(const unsigned char* packet, bool decodeOnly, bool store)
 {
-    const int perPacket = DravletData::SamplesPerPacket(m_State.loggerRateCode, m_CurrentRateInfo);
-    const int samples = m_State.numberOfSamples;
+    const int perPacket = DravletData::SamplesPerPacket(m_View.loggerRateCode, m_ViewRate);
+    const int samples = m_View.numberOfSamples;
     const qint64 counter = m_ProtocolState.m_TimingEventCounter;
     int position = 1;
     bool stored = false;
@@ -100,15 +111,15 @@ void CDravletProtocolHandler::ConvertLoggerDataSample(const unsigned char* packe
         // Once the run has its samples nothing more is stored; the packet step asks the
         // interface to stop.
         if (!decodeOnly && limitedRun(samples) && m_pHost && m_pHost->SamplesStored() >= samples) break;
-        if (!DravletData::DecodeSample(packet, DravletFrames::s_DataPacketLength, position, m_State, m_Types,
+        if (!DravletData::DecodeSample(packet, DravletFrames::s_DataPacketLength, position, m_View, m_Types,
                                        m_RunValues))
             break;
         ControlRelay();
         if (store && !decodeOnly && m_pHost) {
             // Rows hold one value per active position, in position order.
             double row[DravletSetupView::s_Channels] = {};
-            for (int i = 0; i < m_ActiveCount; ++i) row[i] = m_RunValues[m_ActivePositions[i] % DravletData::s_MaxValues];
-            m_pHost->ConvertAndStore(row, m_ActiveCount, m_ActivePositions);
+            for (int i = 0; i < m_ViewActiveCount; ++i) row[i] = m_RunValues[m_ViewActive[i] % DravletData::s_MaxValues];
+            m_pHost->ConvertAndStore(row, m_ViewActiveCount, m_ViewActive);
             stored = true;
         }
     }
@@ -117,9 +128,9 @@ void CDravletProtocolHandler::ConvertLoggerDataSample(const unsigned char* packe
 
 void CDravletProtocolHandler::ControlRelay()
 {
-    if (!m_pHost || m_State.triggerMode != 4 || m_State.triggerChannel < 0 || m_State.triggerChannel >= 4) return;
-    const double v = m_RunValues[m_State.triggerChannel];
-    const double level = m_State.triggerLevel;
+    if (!m_pHost || m_View.triggerMode != 4 || m_View.triggerChannel < 0 || m_View.triggerChannel >= 4) return;
+    const double v = m_RunValues[m_View.triggerChannel];
+    const double level = m_View.triggerLevel;
     if (m_pHost->RelayOn() && level > v) {
         TurnOffControlRelayReq();
         m_pHost->SetRelayOn(false);
@@ -140,12 +151,12 @@ bool CDravletProtocolHandler::TriggerHandler()
     if (m_TriggerChannel < 0 || m_TriggerChannel >= DravletInterfaceState::s_Channels) return false;
     const double v = m_RunValues[m_TriggerChannel];
     const double level = m_TriggerLevel;
-    switch (m_State.triggerMode) {
+    switch (m_View.triggerMode) {
     case 1: return !(v > level);
     case 2: return !(v < level);
     case 3: {
         const int p = m_pHost ? m_pHost->PreviousEventValue() : -1;
-        if (p >= 0 && ((p <= level && level < v) || (p >= level && level > v)) && m_State.numberOfSamples == 0) {
+        if (p >= 0 && ((p <= level && level < v) || (p >= level && level > v)) && m_View.numberOfSamples == 0) {
             StopReq(3);
             ShowDravletEventRecording();
         }
@@ -165,20 +176,25 @@ void CDravletProtocolHandler::ShowDravletEventRecording()
 void CDravletProtocolHandler::SnapShotDataPackHandler(const unsigned char* packet)
 {
     m_bSnapshotPending = false;
+    TakeView();
     int position = 1;
-    if (!DravletData::DecodeSample(packet, DravletFrames::s_DataPacketLength, position, m_State, m_Types, m_RunValues))
+    if (!DravletData::DecodeSample(packet, DravletFrames::s_DataPacketLength, position, m_View, m_Types, m_RunValues))
         return;
     int zeros[DravletInterfaceState::s_Channels] = {};
     int indices[DravletInterfaceState::s_Channels] = {};
-    int count = m_State.sensorCount;
+    int count = m_View.sensorCount;
     if (count < 0) count = 0;
     if (count > DravletInterfaceState::s_Channels) count = DravletInterfaceState::s_Channels;
     for (int ch = 0; ch < count; ++ch) {
-        int zero = m_State.zeroConst[ch];
+        int zero = m_View.zeroConst[ch];
         // A value that is no integer keeps the channel's previous zero.
-        if (truncatedInt(m_RunValues[ch], INT_MIN, INT_MAX, zero)) m_State.zeroConst[ch] = zero;
-        zeros[ch] = m_State.zeroConst[ch];
-        indices[ch] = m_State.channelIndex[ch];
+        if (truncatedInt(m_RunValues[ch], INT_MIN, INT_MAX, zero)) m_View.zeroConst[ch] = zero;
+        zeros[ch] = m_View.zeroConst[ch];
+        indices[ch] = m_View.channelIndex[ch];
+    }
+    {
+        QMutexLocker lock(&m_StateLock);
+        for (int ch = 0; ch < count; ++ch) m_State.zeroConst[ch] = zeros[ch];
     }
     if (m_pHost) {
         m_pHost->StoreSnapshotZeros(zeros, indices, count);
@@ -188,6 +204,7 @@ void CDravletProtocolHandler::SnapShotDataPackHandler(const unsigned char* packe
 
 void CDravletProtocolHandler::TimingValueStep()
 {
+    TakeView();
     const unsigned char* p = ReadRing(m_TimingLength);
     if (p && m_pHost && m_pHost->HasTimingBranch()) {
         const uint32_t t1 = DravletData::ReadU32(p);
@@ -200,7 +217,7 @@ void CDravletProtocolHandler::TimingValueStep()
             c = DravletData::CountDifferenceSeconds(t4, t3);
         }
         const double a = DravletData::CountDifferenceSeconds(t2, t1);
-        const double result = m_pHost->CalculateTimingValue(static_cast<unsigned char>(m_State.timingMethod), a, b, c,
+        const double result = m_pHost->CalculateTimingValue(static_cast<unsigned char>(m_View.timingMethod), a, b, c,
                                                             DravletData::CountsToSeconds(t1),
                                                             DravletData::CountsToSeconds(t2));
         // A division by a zero time gives no usable result; it is not stored.

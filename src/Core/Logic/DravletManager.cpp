@@ -155,7 +155,7 @@ void CDravletManager::ExecuteDravletCmd(short id)
     if (m_bPortOpen && m_bConnected && m_bBootLoaderMode) return;
     if (!m_bRunning) {
         SendCmdEx(static_cast<unsigned char>(id), s_StatusResendMs);
-    } else if (m_State.loggerRateCode == 0) {
+    } else if (StateSnapshot().loggerRateCode == 0) {
         // A manual-sampling run takes one sample per Run press.
         if (m_pHost) m_pHost->SendManualSampleCmd(true);
     }

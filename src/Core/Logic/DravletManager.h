@@ -43,12 +43,12 @@ public:
     bool IsConnected() override { return m_bConnected; }
     bool IsRunning() override { return m_bRunning; }
     bool IsFirmwareBusy() override { return m_bFirmwareBusy; }
-    bool IsAutoDetectMode() override { return m_State.autoDetect; }
+    bool IsAutoDetectMode() override { return IsAutoDetectFlag(); }
     int GetNumberOfSensors() override;
     int GetLoggerSensorList(unsigned char* list) override;
     int GetActiveSensorListIndex(unsigned char* list) override;
-    int GetNumberOfSamples() override { return m_State.numberOfSamples; }
-    int GetSampleRateCode() override { return m_State.loggerRateCode; }
+    int GetNumberOfSamples() override { return StateSnapshot().numberOfSamples; }
+    int GetSampleRateCode() override { return StateSnapshot().loggerRateCode; }
     int GetNumberOfSamples(unsigned char code) override;
     int GetNumberOfSamplesCode(int samples) override { return CGlobalTable::GetNumberOfSamplesCode(samples); }
     int GetLoggerRateCode(int rateCode, int sensors) override { return CDravletProtocolTables::GetLoggerRateCode(rateCode, sensors); }

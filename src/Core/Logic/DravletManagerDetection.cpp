@@ -110,20 +110,22 @@ void CDravletManager::PoolDeviceDetection()
 
 int CDravletManager::GetNumberOfSensors()
 {
-    const int n = m_State.sensorCount;
+    const int n = StateSnapshot().sensorCount;
     return n < 0 ? 0 : (n > DravletInterfaceState::s_Channels ? DravletInterfaceState::s_Channels : n);
 }
 
 int CDravletManager::GetLoggerSensorList(unsigned char* list)
 {
+    const DravletInterfaceState state = StateSnapshot();
     const int n = GetNumberOfSensors();
     if (!list) return n;
-    for (int ch = 0; ch < n; ++ch) list[ch] = static_cast<unsigned char>(m_State.channelIndex[ch]);
+    for (int ch = 0; ch < n; ++ch) list[ch] = static_cast<unsigned char>(state.channelIndex[ch]);
     return n;
 }
 
 int CDravletManager::GetActiveSensorListIndex(unsigned char* list)
 {
+    QMutexLocker lock(&m_StateLock);
     if (list)
         for (int i = 0; i < m_ActiveCount; ++i) list[i] = m_ActivePositions[i];
     return m_ActiveCount;
@@ -142,7 +144,7 @@ ExperimentInterval CDravletManager::GetExperimentInterval(short rateCode, short 
 double CDravletManager::GetZeroConst(int channel, int /*measurement*/)
 {
     if (channel < 0 || channel >= DravletInterfaceState::s_Channels) return 0.0;
-    return m_State.zeroConst[channel];
+    return StateSnapshot().zeroConst[channel];
 }
 
 int CDravletManager::PortNumberOf(const QString& name)
@@ -159,10 +161,11 @@ int CDravletManager::GetPortNumber() { return PortNumberOf(portName()); }
 
 void CDravletManager::GetVersion(int& v1, int& v2, int& v3, int& v4, int& v5, int& v6)
 {
-    v1 = m_State.firmwareMajor;
-    v2 = m_State.firmwareMinor;
-    v3 = m_State.hardwareMajor;
-    v4 = m_State.hardwareMinor;
+    const DravletInterfaceState state = StateSnapshot();
+    v1 = state.firmwareMajor;
+    v2 = state.firmwareMinor;
+    v3 = state.hardwareMajor;
+    v4 = state.hardwareMinor;
     v5 = 1;
     v6 = 0;
 }

@@ -8,6 +8,12 @@ CDravletProtocol::CDravletProtocol() = default;
 
 CDravletProtocol::~CDravletProtocol() = default;
 
+DravletInterfaceState CDravletProtocol::StateSnapshot() const
+{
+    QMutexLocker lock(&m_StateLock);
+    return m_State;
+}
+
 bool CDravletProtocol::WriteFrame(const unsigned char* data, int size)
 {
     return SendToMulti(data, size);
@@ -71,19 +77,19 @@ void CDravletProtocol::AutoDetectReq(bool on)
 void CDravletProtocol::TimingRunReq()
 {
     MyOutputDebugString("TimingRunReq", DiagDravletPro);
-    WriteFrame(DravletFrames::TimingRun(m_State.numberOfGates));
+    WriteFrame(DravletFrames::TimingRun(StateSnapshot().numberOfGates));
 }
 
 void CDravletProtocol::TurnOnControlRelayReq()
 {
     MyOutputDebugString("TurnOnControlRelayReq", DiagDravletPro);
-    WriteFrame(DravletFrames::TurnOnControlRelay(m_State.triggerChannel));
+    WriteFrame(DravletFrames::TurnOnControlRelay(StateSnapshot().triggerChannel));
 }
 
 void CDravletProtocol::TurnOffControlRelayReq()
 {
     MyOutputDebugString("TurnOffControlRelayReq", DiagDravletPro);
-    WriteFrame(DravletFrames::TurnOffControlRelay(m_State.triggerChannel));
+    WriteFrame(DravletFrames::TurnOffControlRelay(StateSnapshot().triggerChannel));
 }
 
 void CDravletProtocol::Setup1Req(CommandParametersStruct command)
@@ -91,8 +97,13 @@ void CDravletProtocol::Setup1Req(CommandParametersStruct command)
     MyOutputDebugString("Setup1Req", DiagDravletPro);
     DravletSetupView setup;
     if (m_pHost) setup = m_pHost->ReadSetup();
-    WriteFrame(DravletFrames::Setup1(command.m_Data, m_State.autoDetect, setup.channels, setup.numChannels,
-                                     m_Types, *this));
+    QByteArray frame;
+    {
+        QMutexLocker lock(&m_StateLock);
+        frame = DravletFrames::Setup1(command.m_Data, m_State.autoDetect, setup.channels, setup.numChannels, m_Types,
+                                      *this);
+    }
+    WriteFrame(frame);
 }
 
 void CDravletProtocol::Setup2Req(CommandParametersStruct command)
@@ -103,17 +114,25 @@ void CDravletProtocol::Setup2Req(CommandParametersStruct command)
     int method = 0, gates = 1;
     const QByteArray frame = DravletFrames::Setup2(command.m_Data, setup.timingRow, setup.timingColumn,
                                                    setup.timingParameter1, setup.timingParameter2, method, gates);
-    m_State.timingMethod = method;
-    m_State.numberOfGates = gates;
-    m_State.timingParameter[0] = static_cast<unsigned char>(frame[5]);
-    m_State.timingParameter[1] = static_cast<unsigned char>(frame[6]);
+    {
+        QMutexLocker lock(&m_StateLock);
+        m_State.timingMethod = method;
+        m_State.numberOfGates = gates;
+        m_State.timingParameter[0] = static_cast<unsigned char>(frame[5]);
+        m_State.timingParameter[1] = static_cast<unsigned char>(frame[6]);
+    }
     WriteFrame(frame);
 }
 
 bool CDravletProtocol::HandShakeRes(const unsigned char* packet, int length)
 {
-    if (!DravletReplies::ParseHandshake(packet, length, m_State)) return false;
-    if (!m_State.calibrated)
+    bool calibrated = false;
+    {
+        QMutexLocker lock(&m_StateLock);
+        if (!DravletReplies::ParseHandshake(packet, length, m_State)) return false;
+        calibrated = m_State.calibrated;
+    }
+    if (!calibrated)
         MyOutputDebugString("Handshake reference counts are equal: readings used uncalibrated", DiagDravletPro);
     m_ProtocolState.m_TimingEventCounter = -1;
     return true;
@@ -121,5 +140,6 @@ bool CDravletProtocol::HandShakeRes(const unsigned char* packet, int length)
 
 bool CDravletProtocol::StatusRes(const unsigned char* packet, int length)
 {
+    QMutexLocker lock(&m_StateLock);
     return DravletReplies::ParseStatus(packet, length, m_Types, *this, m_State);
 }

@@ -10,6 +10,8 @@
 #include "Core/Logic/ILogger.h"
 #include "platform/SerialPort.h"
 
+#include <QMutex>
+
 #include <atomic>
 
 class CDravletProtocol : public CSerialPort, public CDravletProtocolTables, public CCyclicBuffer
@@ -24,8 +26,9 @@ public:
     void SetHost(IDravletHost* host) { m_pHost = host; }
     IDravletHost* Host() const { return m_pHost; }
     CDravletSensorTypes& SensorTypes() { return m_Types; }
-    const DravletInterfaceState& InterfaceState() const { return m_State; }
-    bool IsAutoDetectFlag() const { return m_State.autoDetect; }
+    // A copy of the interface's state, safe from any thread.
+    DravletInterfaceState StateSnapshot() const;
+    bool IsAutoDetectFlag() const { return StateSnapshot().autoDetect; }
     // The record the logger interface exposes to the logic manager and the data store.
     CLoggerProtocolState* ProtocolState() { return &m_ProtocolState; }
 
@@ -62,6 +65,10 @@ protected:
 
     IDravletHost* m_pHost = nullptr;
     CDravletSensorTypes m_Types;
+    // The packet processor, the command sender and the caller's thread all touch the state,
+    // the current rate record and the active positions: each access takes this lock, never
+    // across a call out of the object.
+    mutable QMutex m_StateLock;
     DravletInterfaceState m_State;
     // The packet counter lives in the logger interface's state record, so that the logic
     // manager can mark a timing run as not started.

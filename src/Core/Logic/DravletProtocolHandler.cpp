@@ -189,6 +189,7 @@ void CDravletProtocolHandler::Dispatch(unsigned char opcode, CommandParametersSt
         break;
     case 0x0A:
         if (id == CmdSetInputMode) {
+            QMutexLocker lock(&m_StateLock);
             m_State.autoDetect = current.GetByte(ParFlag) != 0;
             Acknowledge();
         }
@@ -199,7 +200,7 @@ void CDravletProtocolHandler::Dispatch(unsigned char opcode, CommandParametersSt
         if (id == CmdTimingRun) Acknowledge();
         break;
     case 0x11:
-        m_TimingLength = m_State.numberOfGates == 2 ? 16 : 8;
+        m_TimingLength = StateSnapshot().numberOfGates == 2 ? 16 : 8;
         m_ReceiveState = StateTiming;
         SetExpectedLength(m_TimingLength);
         break;
@@ -316,7 +317,7 @@ void CDravletProtocolHandler::StatusResHandler(unsigned char commandId, const un
     if (!m_bStatusAnswered) {
         // The first answer only tells the status re-send worker that the interface is there.
         m_bStatusAnswered = true;
-        if (!m_State.autoDetect) return;
+        if (!StateSnapshot().autoDetect) return;
     }
     if (commandId == CmdRun || commandId == CmdDravletSetup1) {
         if (m_pHost) m_pHost->LoggerStatusArrived(0);
@@ -337,7 +338,14 @@ void CDravletProtocolHandler::StatusResHandler(unsigned char commandId, const un
 void CDravletProtocolHandler::ExperimentEndHandler()
 {
     m_StopTime.start();
-    if (m_pHost) m_pHost->ConvertAndStoreLastOnlineSamples(m_ActiveCount, m_ActivePositions);
+    unsigned char positions[DravletSetupView::s_Channels] = {};
+    int count = 0;
+    {
+        QMutexLocker lock(&m_StateLock);
+        count = m_ActiveCount;
+        for (int i = 0; i < count; ++i) positions[i] = m_ActivePositions[i];
+    }
+    if (m_pHost) m_pHost->ConvertAndStoreLastOnlineSamples(count, positions);
 }
 
 void CDravletProtocolHandler::RefreshActiveSensors()
@@ -347,6 +355,7 @@ void CDravletProtocolHandler::RefreshActiveSensors()
     int n = setup.activeCount;
     if (n < 0) n = 0;
     if (n > DravletSetupView::s_Channels) n = DravletSetupView::s_Channels;
+    QMutexLocker lock(&m_StateLock);
     for (int i = 0; i < DravletSetupView::s_Channels; ++i)
         m_ActivePositions[i] = i < n ? setup.activePositions[i] : 0;
     m_ActiveCount = n;

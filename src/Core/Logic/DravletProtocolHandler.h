@@ -108,6 +108,14 @@ protected:
     int m_TriggerLevel = -1;
     double m_RunValues[DravletData::s_MaxValues] = {};
 
+    // Under m_StateLock.
     unsigned char m_ActivePositions[DravletSetupView::s_Channels] = {};
     int m_ActiveCount = 0;
+
+    // The packet processor's copy of the state for the step it is working.
+    void TakeView();
+    DravletInterfaceState m_View;
+    DravletRateInfo m_ViewRate;
+    unsigned char m_ViewActive[DravletSetupView::s_Channels] = {};
+    int m_ViewActiveCount = 0;
 };

@@ -7,29 +7,58 @@
 #include "Core/Logic/KorvantaSignals.h"
 
 #include <QFontMetrics>
-#include <QHBoxLayout>
-#include <QLabel>
+#include <QPainter>
 #include <QPixmap>
 #include <QToolButton>
+
+#include <algorithm>
+
+namespace {
+const int s_PictureSize = 24;
+const int s_Margin = 2;
+} // namespace
 
 CHistoryRowWidget::CHistoryRowWidget(int key, const QModelIndex& parentIndex, HistoryTreeItem* item, QWidget* owner)
     : QWidget(nullptr), m_Key(key), m_ParentIndex(parentIndex), m_pItem(item),
       m_pOwner(qobject_cast<CHistoryWindow*>(owner))
 {
-    auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(2, 1, 2, 1);
-    m_pIcon = new QLabel(this);
-    m_pIcon->setFixedSize(24, 24);
-    m_pIcon->setScaledContents(true);
-    m_pLabel = new QLabel(this);
-    m_pLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_pDeleteButton = new QToolButton(this);
     m_pDeleteButton->setText(QStringLiteral("\u00d7"));
     m_pDeleteButton->setToolTip(tr("Delete"));
     m_pDeleteButton->setAutoRaise(true);
-    layout->addWidget(m_pIcon);
-    layout->addWidget(m_pLabel, 1);
-    layout->addWidget(m_pDeleteButton);
+}
+
+QSize CHistoryRowWidget::sizeHint() const
+{
+    return QSize(200, s_PictureSize + 2 * s_Margin);
+}
+
+void CHistoryRowWidget::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const int side = std::max(0, height() - 2 * s_Margin);
+    m_pDeleteButton->setGeometry(width() - side - s_Margin, s_Margin, side, side);
+}
+
+void CHistoryRowWidget::setPicture(const QPixmap& pixmap)
+{
+    m_Picture = pixmap;
+    update();
+}
+
+void CHistoryRowWidget::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    const int top = (height() - s_PictureSize) / 2;
+    if (!m_Picture.isNull())
+        painter.drawPixmap(QRect(s_Margin, top, s_PictureSize, s_PictureSize), m_Picture);
+    const int left = s_Margin * 2 + s_PictureSize;
+    const int right = m_pDeleteButton->x() - s_Margin;
+    if (right <= left)
+        return;
+    const QRect text(left, 0, right - left, height());
+    painter.drawText(text, Qt::AlignVCenter | Qt::AlignLeft,
+                     fontMetrics().elidedText(m_Caption, Qt::ElideRight, text.width()));
 }
 
 void CHistoryRowWidget::init()
@@ -85,12 +114,12 @@ DataFolderEditor::DataFolderEditor(int key, const QModelIndex& parentIndex, Hist
 void DataFolderEditor::setCaption(const QString& caption)
 {
     m_Caption = caption;
-    m_pLabel->setText(caption);
+    update();
 }
 
 void DataFolderEditor::setIcon(QString path)
 {
-    m_pIcon->setPixmap(QPixmap(path));
+    setPicture(QPixmap(path));
 }
 
 void DataFolderEditor::onDelete()
@@ -121,24 +150,12 @@ void DataBranchEditor::setCaption(const QString& caption)
 {
     m_Caption = caption;
     setToolTip(caption);
-    showElided();
+    update();
 }
 
 void DataBranchEditor::setPixmap(const QPixmap& pixmap)
 {
-    m_pIcon->setPixmap(pixmap);
-}
-
-void DataBranchEditor::resizeEvent(QResizeEvent* event)
-{
-    CHistoryRowWidget::resizeEvent(event);
-    showElided();
-}
-
-void DataBranchEditor::showElided()
-{
-    const int width = m_pLabel->width();
-    m_pLabel->setText(width > 0 ? m_pLabel->fontMetrics().elidedText(m_Caption, Qt::ElideRight, width) : m_Caption);
+    setPicture(pixmap);
 }
 
 void DataBranchEditor::onDelete()

@@ -2,11 +2,11 @@
 // The row widgets of the history tree: one per run and one per series, drawn over the rows of
 // the tree model. Each shows its picture and caption and deletes its data and its own row.
 #include <QPersistentModelIndex>
+#include <QPixmap>
 #include <QWidget>
 
 class CHistoryWindow;
 class HistoryTreeItem;
-class QLabel;
 class QToolButton;
 
 class CHistoryRowWidget : public QWidget
@@ -20,6 +20,7 @@ public:
     HistoryTreeItem* item() const { return m_pItem; }
     QString caption() const { return m_Caption; }
     QToolButton* deleteButton() const { return m_pDeleteButton; }
+    QSize sizeHint() const override;
 
 public slots:
     void disableDelete();
@@ -29,6 +30,12 @@ public slots:
 protected:
     // Asks the user, then removes this row from the tree; false when the user said No.
     bool confirmDelete();
+    // The row draws its picture and caption itself and places its one child, the delete
+    // button, by hand: a layout and labels would post layout requests for every row, and a
+    // tree of thousands of rows would pay for each of them on every later post.
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void setPicture(const QPixmap& pixmap);
     void removeOwnRow();
     void dataChanged();
 
@@ -37,8 +44,7 @@ protected:
     HistoryTreeItem* m_pItem;
     CHistoryWindow* m_pOwner;
     QString m_Caption;
-    QLabel* m_pIcon;
-    QLabel* m_pLabel;
+    QPixmap m_Picture;
     QToolButton* m_pDeleteButton;
 };
 
@@ -69,12 +75,7 @@ public:
 public slots:
     void onDelete() override;
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
 private:
-    void showElided();
-
     int m_ParentKey;
     QString m_FolderName;
 };

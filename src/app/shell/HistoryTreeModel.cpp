@@ -205,3 +205,11 @@ QModelIndex CHistoryTreeModel::findKeyBelow(const QModelIndex& parent, int key) 
     }
     return QModelIndex();
 }
+
+QModelIndex CHistoryTreeModel::indexOf(HistoryTreeItem* item) const
+{
+    if (!item || item == m_pRootItem)
+        return QModelIndex();
+    const int row = item->childNumber();
+    return row < 0 ? QModelIndex() : createIndex(row, 0, item);
+}

@@ -54,6 +54,13 @@ public:
     QStringList mimeTypes() const override;
     QMimeData* mimeData(const QModelIndexList& indexes) const override;
 
+    // A rebuild of the whole tree: the rows are made directly on the items between these two
+    // calls, and the views hear one reset instead of one insertion per row (each insertion
+    // costs the views a walk over every persistent index).
+    void beginRebuild() { beginResetModel(); }
+    void endRebuild() { endResetModel(); }
+    QModelIndex indexOf(HistoryTreeItem* item) const;
+
     // The first row, in tree order (depth first, top to bottom), whose key equals key; invalid
     // when none.
     QModelIndex findKey(int key) const;

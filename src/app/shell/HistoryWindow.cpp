@@ -2,6 +2,8 @@
 
 #include "app/shell/ChildWindowHost.h"
 #include "app/shell/HistoryRows.h"
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataFolder.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
@@ -65,15 +67,20 @@ QModelIndex CHistoryWindow::insertFolder(int key, bool loaded)
     if (!folder || !m_pModel->insertRows(row, 1, root))
         return QModelIndex();
     const QModelIndex index = m_pModel->index(row, 0, root);
-    auto* editor = new DataFolderEditor(key, root, m_pModel->getItem(index), this);
+    placeFolderEditor(index, folder, loaded);
+    return index;
+}
+
+void CHistoryWindow::placeFolderEditor(const QModelIndex& index, const CDataFolder* folder, bool loaded)
+{
+    auto* editor = new DataFolderEditor(folder->m_Key, QModelIndex(), m_pModel->getItem(index), this);
     editor->init();
     if (!loaded)
         editor->disableDelete();
     editor->setCaption(folder->m_Name);
     editor->setIcon(folder->GetIconName());
     m_pUi->treeView->setIndexWidget(index, editor);
-    m_pModel->setData(index, key, Qt::EditRole);
-    return index;
+    m_pModel->setData(index, folder->m_Key, Qt::EditRole);
 }
 
 QModelIndex CHistoryWindow::insertChild(int parentKey, int childKey, bool loaded)
@@ -111,7 +118,16 @@ QModelIndex CHistoryWindow::insertChildAt(const QModelIndex& parent, int parentK
     if (!branch || !m_pModel->insertRows(0, 1, parent))
         return QModelIndex();
     const QModelIndex index = m_pModel->index(0, 0, parent);
-    auto* editor = new DataBranchEditor(childKey, parentKey, parent, m_pModel->getItem(index), this);
+    placeBranchEditor(index, parent, parentKey, branch, loaded);
+    if (interactive)
+        m_pUi->treeView->expand(parent);
+    return index;
+}
+
+void CHistoryWindow::placeBranchEditor(const QModelIndex& index, const QModelIndex& parent, int parentKey,
+                                       const CDataBranch* branch, bool loaded, const QString* runName)
+{
+    auto* editor = new DataBranchEditor(branch->m_Key, parentKey, parent, m_pModel->getItem(index), this);
     editor->init();
     if (!loaded)
         editor->disableDelete();
@@ -119,16 +135,17 @@ QModelIndex CHistoryWindow::insertChildAt(const QModelIndex& parent, int parentK
     if (!branch->m_Unit.isEmpty())
         caption += QStringLiteral(" (") + branch->m_Unit + QStringLiteral(")");
     editor->setCaption(caption);
-    const CDataFolder* run = m_pDataManager->GetDataFolder(FindRunKey(parentKey));
-    editor->setFolderName(run ? run->m_Name : QString());
+    if (runName) {
+        editor->setFolderName(*runName);
+    } else {
+        const CDataFolder* run = m_pDataManager->GetDataFolder(FindRunKey(parentKey));
+        editor->setFolderName(run ? run->m_Name : QString());
+    }
     editor->setPixmap(GetSensorIcon(branch->m_SensorIndex, branch->m_IconVariant,
                                     m_pDataManager->GetSensorCatalogue()));
     m_pUi->treeView->setIndexWidget(index, editor);
-    m_pModel->setData(index, childKey, Qt::EditRole);
+    m_pModel->setData(index, branch->m_Key, Qt::EditRole);
     notifyHasNewDataToSave();
-    if (interactive)
-        m_pUi->treeView->expand(parent);
-    return index;
 }
 
 void CHistoryWindow::newFolder()
@@ -172,41 +189,70 @@ void CHistoryWindow::Restore(bool loaded)
     if (!m_pDataManager)
         return;
     m_pUi->treeView->collapseAll();
+    HistoryTreeItem* root = m_pModel->getItem(QModelIndex());
+    QVector<RebuiltRow> rows;
     QSet<int> seen;
+    // One pass over the branch list instead of a search of it for every row.
+    QHash<int, CDataBranch*> branches;
+    for (int i = 0; i < m_pDataManager->GetNumDataBranches(); ++i)
+        if (CDataBranch* branch = m_pDataManager->GetDataBranchByIndex(i))
+            branches.insert(branch->m_Key, branch);
+    m_pModel->beginRebuild();
     for (int i = 0; i < m_pDataManager->GetNumDataFolders(); ++i) {
         CDataFolder* folder = m_pDataManager->GetDataFolderByIndex(i);
         if (!folder)
             continue;
-        const int folderKey = folder->m_Key;
-        const QModelIndex folderIndex = insertFolder(folderKey, loaded);
-        if (!folderIndex.isValid())
-            continue;
+        root->insertChildren(root->childCount(), 1);
+        HistoryTreeItem* folderItem = root->child(root->childCount() - 1);
+        folderItem->setData(folder->m_Key);
+        rows.append({folderItem, root, folder->m_Key, -1, folder, nullptr});
         for (int j = 0; j < folder->GetNumberBranches(); ++j) {
             const int key = folder->GetBranchKey(j);
             if (key >= 0)
-                restoreBranch(folderIndex, folderKey, key, loaded, seen);
+                collectBranch(folderItem, folder->m_Key, key, folder, branches, seen, rows);
         }
+    }
+    m_pModel->endRebuild();
+    // The widgets go over the rows once the views know the whole tree.
+    for (const RebuiltRow& row : rows) {
+        const QModelIndex index = m_pModel->indexOf(row.item);
+        if (!row.branch) {
+            placeFolderEditor(index, row.folder, loaded);
+            continue;
+        }
+        const QModelIndex parent = m_pModel->indexOf(row.parentItem);
+        placeBranchEditor(index, parent, row.parentKey, row.branch, loaded, &row.folder->m_Name);
+        m_LastIndex = index;
     }
 }
 
-void CHistoryWindow::restoreBranch(const QModelIndex& parent, int parentKey, int branchKey, bool loaded,
-                                   QSet<int>& seen)
+void CHistoryWindow::collectBranch(HistoryTreeItem* parentItem, int parentKey, int branchKey,
+                                   const CDataFolder* folder, const QHash<int, CDataBranch*>& branches,
+                                   QSet<int>& seen, QVector<RebuiltRow>& rows)
 {
-    // A series shows once; a damaged file may list it twice or make it its own descendant.
-    if (seen.contains(branchKey))
-        return;
-    seen.insert(branchKey);
-    const QModelIndex index = insertChildAt(parent, parentKey, branchKey, loaded, false);
-    if (!index.isValid())
-        return;
-    m_LastIndex = index;
-    CDataBranch* branch = m_pDataManager->GetDataBranch(branchKey);
-    if (!branch)
-        return;
-    const QPersistentModelIndex keep(index);
-    for (int i = 0; i < branch->m_ChildKeys.GetSize(); ++i) {
-        const int child = branch->m_ChildKeys.GetAt(i);
-        restoreBranch(keep, branchKey, child, loaded, seen);
+    // Depth first without recursion: a derived chain from a file may be long. A series shows
+    // once; a damaged file may list it twice or make it its own descendant.
+    struct Pending
+    {
+        HistoryTreeItem* parentItem;
+        int parentKey;
+        int key;
+    };
+    QVector<Pending> stack{{parentItem, parentKey, branchKey}};
+    while (!stack.isEmpty()) {
+        const Pending next = stack.takeLast();
+        CDataBranch* branch = seen.contains(next.key) ? nullptr : branches.value(next.key, nullptr);
+        if (!branch)
+            continue;
+        seen.insert(next.key);
+        next.parentItem->insertChildren(0, 1);
+        HistoryTreeItem* item = next.parentItem->child(0);
+        item->setData(next.key);
+        rows.append({item, next.parentItem, next.key, next.parentKey, folder, branch});
+        // Pushed last to first, so the children are taken in list order.
+        const QVector<int> children = branch->m_ChildKeys.Snapshot();
+        for (int i = children.size() - 1; i >= 0; --i)
+            stack.append({item, next.key, children.at(i)});
     }
 }
 

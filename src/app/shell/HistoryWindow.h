@@ -6,10 +6,15 @@
 
 #include <QModelIndex>
 #include <QPointer>
+#include <QHash>
 #include <QSet>
+#include <QVector>
 #include <memory>
 
+class CDataBranch;
+class CDataFolder;
 class CDataManager;
+class HistoryTreeItem;
 class CHistoryTreeModel;
 class CKorvantaSignals;
 class QTreeView;
@@ -61,7 +66,23 @@ private:
     // Inserts the row of a series under a row already found; interactive inserts collapse the
     // tree first and expand the parent afterwards, a rebuild does that once for all rows.
     QModelIndex insertChildAt(const QModelIndex& parent, int parentKey, int childKey, bool loaded, bool interactive);
-    void restoreBranch(const QModelIndex& parent, int parentKey, int branchKey, bool loaded, QSet<int>& seen);
+    // The row widgets of a folder row and of a series row already in the model.
+    void placeFolderEditor(const QModelIndex& index, const CDataFolder* folder, bool loaded);
+    // runName: the run's name when the caller knows it (otherwise looked up by the owner chain).
+    void placeBranchEditor(const QModelIndex& index, const QModelIndex& parent, int parentKey, const CDataBranch* branch,
+                           bool loaded, const QString* runName = nullptr);
+    struct RebuiltRow
+    {
+        HistoryTreeItem* item;
+        HistoryTreeItem* parentItem;
+        int key;
+        int parentKey;
+        const CDataFolder* folder;   // the run the row belongs to
+        const CDataBranch* branch;   // null for a run's own row
+    };
+    // Adds a series and the series derived from it below parentItem, depth first.
+    void collectBranch(HistoryTreeItem* parentItem, int parentKey, int branchKey, const CDataFolder* folder,
+                       const QHash<int, CDataBranch*>& branches, QSet<int>& seen, QVector<RebuiltRow>& rows);
     void removeAllRows();
 
     std::unique_ptr<Ui::CHistoryWindow> m_pUi;

@@ -1,0 +1,76 @@
+// Rebuilding the history tree from the data store (what opening a workspace does): runs of 16
+// series each, 200 and 400 runs, with the time per row to compare the two sizes.
+#include "app/shell/ChildWindowHost.h"
+#include "app/shell/HistoryTreeModel.h"
+#include "app/shell/HistoryWindow.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Logic/KorvantaSignals.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QWidget>
+
+namespace {
+
+constexpr int SeriesPerRun = 16;
+
+class CBenchHost : public QWidget, public IChildWindowHost
+{
+public:
+    bool AlignToGrid() const override { return false; }
+    CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Hub); }
+    CKorvantaSignals m_Hub;
+};
+
+void fill(CDataManager& data, int runs)
+{
+    for (int r = 0; r < runs; ++r) {
+        CDataFolder* folder = data.CreateDataFolder();
+        for (int s = 0; s < SeriesPerRun; ++s) {
+            const int key = data.CreateDataBranch(1 + s % 40, 0.01, s % 8, s / 8, folder->m_Key);
+            data.GetDataBranch(key)->m_Unit = QStringLiteral("m/s");
+            folder->AddBranchKey(key);
+        }
+    }
+}
+
+void BM_HistoryRestore(benchmark::State& state)
+{
+    const int runs = int(state.range(0));
+    CDataManager data;
+    fill(data, runs);
+    CBenchHost host;
+    CHistoryWindow window(&host, Qt::SubWindow);
+    window.SetDataManager(&data);
+    window.initWindow();
+    for (auto _ : state) {
+        state.PauseTiming();
+        window.Clean();
+        // The row widgets of the removed rows go at the next event loop turn.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        state.ResumeTiming();
+        window.Restore(true);
+    }
+    const int rows = runs * (SeriesPerRun + 1);
+    if (window.model()->rowCount() != runs)
+        state.SkipWithError("tree incomplete");
+    state.counters["rows"] = rows;
+    state.counters["us/row"] = benchmark::Counter(double(rows) * 1e-6, benchmark::Counter::kIsIterationInvariantRate
+                                                                          | benchmark::Counter::kInvert);
+    state.counters["rows/s"] = benchmark::Counter(double(rows), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_HistoryRestore)->Arg(200)->Arg(400)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,333 @@
+// The main window's menus and ribbon: order, keys, texts, shortcuts (none ambiguous), the
+// online-service check mark, and the enabled states the 500 ms rules give in the states that
+// matter.
+#include "app/shell/CustomRunButton.h"
+#include "app/shell/HistoryWindow.h"
+#include "Core/Logic/LogicManager.h"
+#include <QPushButton>
+#include "app/shell/MainWindow.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "support/ScriptedPrompter.h"
+#include "support/ScriptedServices.h"
+
+#include <QMenu>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTabWidget>
+#include <QToolBar>
+#include <QtTest>
+
+namespace {
+QStringList entries(const QMenu* menu)
+{
+    QStringList out;
+    for (QAction* a : menu->actions())
+        out << (a->isSeparator() ? QStringLiteral("-") : a->menu() ? a->text() + ">" : a->text());
+    return out;
+}
+
+QMenu* submenu(const QMenu* menu, const QString& text)
+{
+    for (QAction* a : menu->actions())
+        if (a->menu() && a->text() == text)
+            return a->menu();
+    return nullptr;
+}
+
+QList<int> keys(const QToolBar* bar)
+{
+    QList<int> out;
+    for (QAction* a : bar->actions())
+        out << qobject_cast<MultiAction*>(a)->getKey();
+    return out;
+}
+
+using Inputs = MainWindow::ActionInputs;
+} // namespace
+
+class TestMenus : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void menuOrder();
+    void ribbonOrderAndCheckables();
+    void keysTagTheirActions();
+    void shortcutsAreUnambiguous();
+    void shortcutFiresOnce();
+    void checkedMenuItem();
+    void statesWithoutLogger();
+    void statesWhileRunning();
+    void statesWithDravletAndBluetooth();
+    void statesHistoryAndVideoWindows();
+    void statesOnlineService();
+    void ticksFollowWindowsAndServices();
+};
+
+void TestMenus::menuOrder()
+{
+    CScriptedPrompter prompter;
+    MainWindow window;
+    window.init();
+    QStringList top;
+    for (QAction* a : window.menuBar()->actions())
+        top << a->text();
+    QCOMPARE(top, QStringList({"File", "Edit", "Logger", "Help"}));
+    const QList<QAction*> bar = window.menuBar()->actions();
+    QMenu* file = bar.at(0)->menu();
+    QCOMPARE(entries(file), QStringList({"&New", "Open>", "&Save", "&Save As", "Language>", "About", "-", "Exit"}));
+    QCOMPARE(entries(submenu(file, "Open")), QStringList({"Open file", "Samples"}));
+    QCOMPARE(submenu(file, "Language")->actions().size(), 9);
+    QCOMPARE(entries(bar.at(1)->menu()), QStringList({"Undo", "Redo", "Cut", "Copy", "Paste"}));
+    QMenu* logger = bar.at(2)->menu();
+    QCOMPARE(entries(logger), QStringList({"Download", "Connect", "Firmware update", "Terravox>"}));
+    QCOMPARE(entries(submenu(logger, "Terravox")),
+             QStringList({"Login to Terravox", "Upload to Terravox", "Stop uploading to Terravox", "-",
+                          "Online Upload to Terravox"}));
+    QCOMPARE(entries(bar.at(3)->menu()), QStringList({"Help"}));
+    // No print command anywhere.
+    for (QAction* a : window.findChildren<QAction*>())
+        QVERIFY(!a->text().contains("Print"));
+}
+
+void TestMenus::ribbonOrderAndCheckables()
+{
+    CScriptedPrompter prompter;
+    MainWindow window;
+    window.init();
+    QTabWidget* tabs = window.tabs();
+    QCOMPARE(tabs->tabText(0), QString("Basic Tools"));
+    QCOMPARE(tabs->tabText(1), QString("Work Space"));
+    QCOMPARE(tabs->tabText(2), QString("Analysis"));
+    QCOMPARE(keys(qobject_cast<QToolBar*>(tabs->widget(0))), QList<int>({7, 1, 8}));
+    QCOMPARE(keys(qobject_cast<QToolBar*>(tabs->widget(1))), QList<int>({19, 20, 22, 21, 23, 24, 25, 26, 27}));
+    QCOMPARE(keys(qobject_cast<QToolBar*>(tabs->widget(2))), QList<int>({28, 32, 33, 36, 37, 38, 39}));
+    for (int key : {19, 20, 27, 36, 37, 51, 54})
+        QVERIFY2(window.findAction(key)->isCheckable(), qPrintable(QString::number(key)));
+    for (int key : {7, 1, 8, 21, 22, 28, 32, 52, 53})
+        QVERIFY2(!window.findAction(key)->isCheckable(), qPrintable(QString::number(key)));
+    // Toggling Align to Grid reaches the window manager both ways.
+    MultiAction* align = window.findAction(27);
+    align->setChecked(false);
+    QVERIFY(!window.windowsManager()->AlignToGrid());
+    align->setChecked(true);
+    QVERIFY(window.windowsManager()->AlignToGrid());
+}
+
+void TestMenus::keysTagTheirActions()
+{
+    CScriptedPrompter prompter;
+    MainWindow window;
+    window.init();
+    QStringList openTexts;
+    for (MultiAction* a : window.actionsWithKey(1))
+        openTexts << a->text();
+    QCOMPARE(openTexts, QStringList({"&Open...", "Open file"}));
+    QCOMPARE(window.actionsWithKey(7).size(), 2);
+    QCOMPARE(window.actionsWithKey(8).size(), 2);
+    QCOMPARE(window.findAction(2)->text(), QString("Samples"));
+    QCOMPARE(window.findAction(6)->text(), QString("About"));
+    QCOMPARE(window.findAction(26)->text(), QString("notes"));
+    QCOMPARE(window.findAction(50)->text(), QString("Help"));
+    QCOMPARE(window.findAction(54)->text(), QString("Online Upload to Terravox"));
+    QVERIFY(!window.findAction(0));
+    QVERIFY(!window.findAction(3));
+    // Ribbon pictures: the normal one is shown, menu entries carry none.
+    QVERIFY(!window.findAction(22)->icon().isNull());
+    QVERIFY(window.findAction(16)->icon().isNull());
+}
+
+void TestMenus::shortcutsAreUnambiguous()
+{
+    CScriptedPrompter prompter;
+    MainWindow window;
+    window.init();
+    QHash<QString, QStringList> owners;
+    for (QAction* a : window.findChildren<QAction*>())
+        if (!a->shortcut().isEmpty())
+            owners[a->shortcut().toString()] << a->text();
+    for (auto it = owners.constBegin(); it != owners.constEnd(); ++it)
+        QVERIFY2(it.value().size() == 1, qPrintable(it.key() + ": " + it.value().join(", ")));
+    const auto shortcutOf = [&window](int key, const QString& text) {
+        for (MultiAction* a : window.actionsWithKey(key))
+            if (a->text() == text)
+                return a->shortcut();
+        return QKeySequence();
+    };
+    // The menu entries keep New and Save; the ribbon's Open keeps Open.
+    QCOMPARE(window.actionsWithKey(7).at(1)->shortcut(), QKeySequence(QKeySequence::New));
+    QVERIFY(window.actionsWithKey(7).at(0)->shortcut().isEmpty());
+    QCOMPARE(window.actionsWithKey(8).at(1)->shortcut(), QKeySequence(QKeySequence::Save));
+    QCOMPARE(shortcutOf(1, "&Open..."), QKeySequence(QKeySequence::Open));
+    QCOMPARE(shortcutOf(9, "&Save As"), QKeySequence(QKeySequence::SaveAs));
+    QCOMPARE(shortcutOf(11, "Undo"), QKeySequence(QKeySequence::Undo));
+    QCOMPARE(shortcutOf(15, "Paste"), QKeySequence(QKeySequence::Paste));
+    QCOMPARE(window.exitAction()->shortcut(), QKeySequence(QKeySequence::Quit));
+    QVERIFY(shortcutOf(16, "Download").isEmpty());
+}
+
+void TestMenus::shortcutFiresOnce()
+{
+    CScriptedPrompter prompter;
+    MainWindow window;
+    window.init();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    MultiAction* menuNew = window.actionsWithKey(7).at(1);
+    MultiAction* ribbonNew = window.actionsWithKey(7).at(0);
+    QSignalSpy menuSpy(menuNew, &QAction::triggered);
+    QSignalSpy ribbonSpy(ribbonNew, &QAction::triggered);
+    QTest::keySequence(&window, QKeySequence(QKeySequence::New));
+    QCOMPARE(menuSpy.count() + ribbonSpy.count(), 1);
+}
+
+void TestMenus::checkedMenuItem()
+{
+    CScriptedPrompter prompter;
+    MainWindow window;
+    window.init();
+    window.SetCheckedMenuItem(true, 51);
+    QVERIFY(window.findAction(51)->isChecked());
+    QVERIFY(!window.findAction(54)->isChecked());
+    window.SetCheckedMenuItem(true, 4242);
+    QVERIFY(!window.findAction(54)->isChecked());
+    window.SetCheckedMenuItem(false, 51);
+    QVERIFY(!window.findAction(51)->isChecked());
+}
+
+void TestMenus::statesWithoutLogger()
+{
+    Inputs in;
+    in.historyEmpty = false;
+    const QHash<int, bool> s = MainWindow::ComputeActionStates(in);
+    QVERIFY(!s[16]);
+    QVERIFY(s[17]);
+    QVERIFY(!s[18]); // neither a logger nor the Control key
+    in.controlHeld = true;
+    QVERIFY(MainWindow::ComputeActionStates(in)[18]);
+    in.loggerDetected = true;
+    in.loggerType = 70.0;
+    in.controlHeld = false;
+    const QHash<int, bool> d = MainWindow::ComputeActionStates(in);
+    QVERIFY(d[16] && !d[17] && d[18]);
+    // Rules that do not apply leave keys out, so those actions keep their state.
+    QVERIFY(!s.contains(19) && !s.contains(27) && !s.contains(50) && !s.contains(51));
+}
+
+void TestMenus::statesWhileRunning()
+{
+    Inputs in;
+    in.loggerDetected = true;
+    in.loggerType = 70.0;
+    in.historyEmpty = false;
+    in.hasDataToSave = true;
+    in.hasGraph = true;
+    in.graphFunctions = true;
+    in.uploadPresent = true;
+    in.loggedIn = true;
+    const QHash<int, bool> idle = MainWindow::ComputeActionStates(in);
+    for (int key : {1, 2, 7, 8, 9, 11, 12, 13, 14, 15, 16, 18, 28, 32, 33, 36, 37, 38, 39, 51, 52, 54})
+        QVERIFY2(idle[key], qPrintable(QString::number(key)));
+    for (bool tracking : {false, true}) {
+        Inputs busy = in;
+        busy.runInProgress = !tracking;
+        busy.videoTracking = tracking;
+        const QHash<int, bool> s = MainWindow::ComputeActionStates(busy);
+        for (int key : {1, 2, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 28, 32, 33, 36, 37, 38, 39, 51, 52, 54})
+            QVERIFY2(!s[key], qPrintable(QString::number(key)));
+        QVERIFY(!s[53]);
+        busy.uploading = true;
+        QVERIFY(MainWindow::ComputeActionStates(busy)[53]); // stopping stays possible
+    }
+}
+
+void TestMenus::statesWithDravletAndBluetooth()
+{
+    Inputs in;
+    in.loggerDetected = true;
+    in.loggerType = 12.0;
+    QVERIFY(!MainWindow::ComputeActionStates(in)[16]);
+    in.loggerType = 70.0;
+    in.bluetooth = true;
+    in.controlHeld = true;
+    const QHash<int, bool> s = MainWindow::ComputeActionStates(in);
+    QVERIFY(s[16]);
+    QVERIFY(!s[18]);
+}
+
+void TestMenus::statesHistoryAndVideoWindows()
+{
+    Inputs in;
+    QHash<int, bool> s = MainWindow::ComputeActionStates(in);
+    QVERIFY(!s[7] && !s[9] && !s[8]);
+    in.hasDataToSave = true;
+    s = MainWindow::ComputeActionStates(in);
+    QVERIFY(!s[7] && !s[9] && s[8]);
+    in.historyEmpty = false;
+    in.hasDataToSave = false;
+    s = MainWindow::ComputeActionStates(in);
+    QVERIFY(s[7] && s[9] && !s[8]);
+    in.videoWindows = 3;
+    QVERIFY(MainWindow::ComputeActionStates(in)[24]);
+    in.videoWindows = 4;
+    QVERIFY(!MainWindow::ComputeActionStates(in)[24]);
+    // A timing-results graph offers no analysis.
+    in.hasGraph = true;
+    QVERIFY(!MainWindow::ComputeActionStates(in)[33]);
+}
+
+void TestMenus::statesOnlineService()
+{
+    Inputs in;
+    in.uploadPresent = true;
+    QHash<int, bool> s = MainWindow::ComputeActionStates(in);
+    QVERIFY(s[51] && !s[52] && !s[53] && !s[54]);
+    in.loggedIn = true;
+    in.uploading = true;
+    s = MainWindow::ComputeActionStates(in);
+    QVERIFY(!s[52] && s[53] && s[54]);
+}
+
+void TestMenus::ticksFollowWindowsAndServices()
+{
+    CScriptedPrompter prompter;
+    MainWindow window;
+    CScriptedLogic logic;
+    window.SetShellLogic(&logic);
+    window.init();
+    // Before the first tick every available command is offered.
+    QVERIFY(window.findAction(7)->isEnabled());
+    window.updateActions();
+    QVERIFY(!window.findAction(7)->isEnabled()); // empty history
+    QVERIFY(window.findAction(17)->isEnabled()); // Connect, no logger
+    QVERIFY(!window.findAction(16)->isEnabled());
+    // Commands whose windows and services are not in the program stay off whatever the rule.
+    for (int key : {1, 2, 8, 9, 11, 21, 22, 24, 26, 28, 33, 39, 51, 52, 53, 54})
+        QVERIFY2(!window.findAction(key)->isEnabled(), qPrintable(QString::number(key)));
+    for (int key : {6, 19, 20, 27, 50})
+        QVERIFY2(window.findAction(key)->isEnabled(), qPrintable(QString::number(key)));
+    QVERIFY(!window.GetRunButton()->isEnabled());
+    QVERIFY(!window.experimentModeButton()->isEnabled());
+    // A run in the history enables New.
+    CDataManager& data = window.logicManager()->m_DataManager;
+    CDataFolder* run = data.CreateDataFolder();
+    window.windowsManager()->GetHistoryWindow()->insertFolder(run->m_Key, true);
+    window.updateActions();
+    QVERIFY(window.findAction(7)->isEnabled());
+    QVERIFY(window.actionsWithKey(7).at(1)->isEnabled());
+    // Closing the history unchecks its entry at the next tick, without calling its slot.
+    window.windowsManager()->GetHistoryWindow()->close();
+    window.updateActions();
+    QVERIFY(!window.findAction(19)->isChecked());
+    window.findAction(19)->trigger();
+    QVERIFY(window.windowsManager()->GetHistoryWindow()->m_bHistoryShown);
+    window.updateActions();
+    QVERIFY(window.findAction(19)->isChecked());
+    // Connect and Download reach the logger services.
+    window.findAction(17)->trigger();
+    QCOMPARE(logic.m_Log, QStringList{"detect"});
+}
+
+QTEST_MAIN(TestMenus)
+#include "tst_menus.moc"
