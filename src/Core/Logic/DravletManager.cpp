@@ -1,6 +1,8 @@
 #include "Core/Logic/DravletManager.h"
 
 #include "Core/Logic/Diagnostics.h"
+#include "Core/Logic/DravletCoreHost.h"
+#include "Core/Logic/LogicManager.h"
 
 #include <QThread>
 
@@ -19,6 +21,15 @@ CDravletManager::CDravletManager(IDravletHost* host, IPortEnumerator* enumerator
     m_Processor.InitProc(&CDravletManager::ProcessorProc, this);
     m_Poller.InitProc(&CDravletManager::PollerProc, this);
     m_StatusResend.InitProc(&CDravletManager::StatusResendProc, this);
+}
+
+CDravletManager::CDravletManager(CLogicManager* logic, IPortEnumerator* enumerator)
+    : CDravletManager(static_cast<IDravletHost*>(nullptr), enumerator)
+{
+    m_pOwnHost = std::make_unique<CDravletCoreHost>(logic);
+    m_pOwnHost->SetLogger(this);
+    SetHost(m_pOwnHost.get());
+    if (logic) m_Types.Load(logic->m_SensorInfo);
 }
 
 CDravletManager::~CDravletManager()

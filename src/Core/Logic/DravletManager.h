@@ -17,6 +17,9 @@
 #include <atomic>
 #include <memory>
 
+class CDravletCoreHost;
+class CLogicManager;
+
 class CDravletManager : public CDravletProtocolHandler, public ILogger
 {
 public:
@@ -31,6 +34,9 @@ public:
 
     // The enumerator is not owned; null uses an own CSerialPortEnumerator.
     explicit CDravletManager(IDravletHost* host, IPortEnumerator* enumerator = nullptr);
+    // The manager as the logic manager keeps it: talking to the logic manager, its data store
+    // and catalogue (which must be loaded already) through a host of its own.
+    explicit CDravletManager(CLogicManager* logic, IPortEnumerator* enumerator = nullptr);
     ~CDravletManager() override;
 
     // ---- ILogger
@@ -102,6 +108,7 @@ private:
     void sendOne(const CommandParametersStruct& record);
     void drainReceived();
 
+    std::unique_ptr<CDravletCoreHost> m_pOwnHost;
     IPortEnumerator* m_pEnumerator = nullptr;
     std::unique_ptr<IPortEnumerator> m_pOwnEnumerator;
 

@@ -233,7 +233,8 @@ private slots:
         m_sim->setSilent(true);
         m_sim->clearLog();
         m_m->ExecuteHalvorenCmd(CmdSetup);
-        QThread::msleep(3500);
+        QVERIFY(waitFor([&] { return framesOf(hex("bc9e0400")) >= 9; }, 8000));
+        QThread::msleep(800); // a tenth request would have come by now
         QCOMPARE(framesOf(hex("bc9e0400")), 9);
         QCOMPARE(m_host->count("setup-cmd"), 0);
     }
@@ -259,9 +260,13 @@ private slots:
         m_host->m_setupSamples = 89;
         m_m->ExecuteHalvorenCmd(CmdRun);
         QVERIFY(waitFor([&] { return m_host->rows().size() >= 20; }, 5000));
+        // The device goes quiet for a moment first, so that every packet it counts has been
+        // written to the wire rather than still queued in the simulator when the cable goes.
         int sent = 0;
-        m_sim->unplug();
+        QVERIFY(m_sim->invoke([&] { m_device->setPacketIntervalMs(100000); }));
+        QThread::msleep(150);
         QVERIFY(m_sim->invoke([&] { sent = m_device->samplesSent(); }));
+        m_sim->unplug();
         // What the device-detection manager does when the port goes away.
         m_m->CloseLogger(true);
         QCOMPARE(m_host->rows().size(), sent);

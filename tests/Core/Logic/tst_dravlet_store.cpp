@@ -154,6 +154,21 @@ private slots:
         QVERIFY(waitFor([&] { return !m_m->IsRunning(); }, 2000));
     }
 
+    void managerAsTheLogicManagerKeepsIt()
+    {
+        CDravletManager own(m_logic.get(), m_ports.get());
+        own.m_StopDelayMs = 0;
+        m_logic->m_pLoggers[1] = &own;
+        QCOMPARE(own.GetType(), 0.0);
+        QCOMPARE(int(own.SensorTypes().SetupWord(1)), 0x1000 | 95);
+        own.StartDetection();
+        QVERIFY(waitFor([&] { return own.IsConnected(); }, 4000));
+        QCOMPARE(m_logic->m_pDetectedLogger, static_cast<ILogger*>(&own));
+        QCOMPARE(m_logic->m_DetectedLoggerType, 12.0);
+        own.Exit();
+        m_logic->m_pLoggers[1] = m_m.get();
+    }
+
     void timingRunResults()
     {
         m_ctx->setup.m_TimingMeasurement = 1; // velocity
