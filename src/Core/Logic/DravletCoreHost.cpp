@@ -94,11 +94,18 @@ bool CDravletCoreHost::AppendTimingResult(double x, double y)
     return branch && branch->AddSample(x, y);
 }
 
-void CDravletCoreHost::LoggerIdentified(bool /*setTables*/)
+void CDravletCoreHost::LoggerIdentified(bool setTables)
 {
     if (!m_pLogic) return;
     m_pLogic->m_DetectedLoggerType = 12.0;
     m_pLogic->m_pDetectedLogger = m_pLogger;
+    if (setTables) m_pLogic->SetTables(m_pLogger);
+}
+
+void CDravletCoreHost::UpdateSetupInfoFromCore()
+{
+    // The logic manager copies the interface's state into the setup's first logger status.
+    if (m_pLogic) m_pLogic->UpdateSetupInfoFromCore(m_pLogger);
 }
 
 void CDravletCoreHost::RequestFirmwareUpload()

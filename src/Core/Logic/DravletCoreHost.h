@@ -33,7 +33,7 @@ public:
     bool AppendTimingResult(double x, double y) override;
 
     void LoggerIdentified(bool setTables) override;
-    void UpdateSetupInfoFromCore() override {}
+    void UpdateSetupInfoFromCore() override;
     void RequestFirmwareUpload() override;
     void StoreSnapshotZeros(const int* zeros, const int* catalogueIndex, int count) override;
     bool RelayOn() override { return m_RelayOn; }

@@ -1,24 +1,38 @@
 #include "app/shell/ShellLogic.h"
 
 #include "Core/Logic/LogicManager.h"
+#include "Core/Logic/PelorinManager.h"
 #include "setup/LogicQueries.h"
 
 void CLogicManagerShell::StartLoggersDetection()
 {
-    // The logger managers and their detection join the logic manager separately; until then
-    // there is nothing to start.
+    if (m_pManager)
+        m_pManager->StartLoggersDetection();
 }
 
 bool CLogicManagerShell::IsDetectionInProgress()
 {
-    return false;
+    const CPelorinManager* pelorin = m_pManager ? m_pManager->GetPelorinManager() : nullptr;
+    return pelorin && pelorin->detectionInProgress();
 }
 
-void CLogicManagerShell::DetectExitLogicManager() {}
+void CLogicManagerShell::DetectExitLogicManager()
+{
+    if (m_pManager)
+        m_pManager->DetectExitLogicManager();
+}
 
-void CLogicManagerShell::ExitLogicManager() {}
+void CLogicManagerShell::ExitLogicManager()
+{
+    if (m_pManager)
+        m_pManager->ExitLogicManager();
+}
 
-void CLogicManagerShell::SetFirmwareFileName(const QString&) {}
+void CLogicManagerShell::SetFirmwareFileName(const QString& path)
+{
+    if (m_pManager)
+        m_pManager->SetFirmwareFileName(path);
+}
 
 void CLogicManagerShell::SendDownloadCmd()
 {
@@ -28,10 +42,10 @@ void CLogicManagerShell::SendDownloadCmd()
 
 bool CLogicManagerShell::CanDetect()
 {
-    return false;
+    return m_pManager != nullptr;
 }
 
 bool CLogicManagerShell::CanUpdateFirmware()
 {
-    return false;
+    return m_pManager != nullptr;
 }
