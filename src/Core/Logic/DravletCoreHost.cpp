@@ -39,7 +39,7 @@ void CDravletCoreHost::CreateRunEntries(int kind)
     if (!m_pLogic) return;
     m_pLogic->m_DataManager.GetNumberOfInputViewsEntries(m_pLogger);
     m_pLogic->m_DataManager.CreateDataEntries(m_pLogger, static_cast<unsigned char>(kind));
-    ++m_RunCounter;
+    ++m_pLogic->m_RunCounter;
 }
 
 void CDravletCoreHost::InitBeforeRun()
@@ -122,6 +122,27 @@ void CDravletCoreHost::StoreSnapshotZeros(const int* zeros, const int* /*catalog
         for (int i = 0; i < count; ++i) list.append(zeros[i]);
     }
     SaveSettings();
+}
+
+bool CDravletCoreHost::RelayOn() { return m_pLogic && m_pLogic->m_bControlRelay; }
+
+void CDravletCoreHost::SetRelayOn(bool on)
+{
+    if (m_pLogic) m_pLogic->m_bControlRelay = on;
+}
+
+void CDravletCoreHost::SetLastTimingRun()
+{
+    if (m_pLogic) m_pLogic->m_TimingRunNumber = m_pLogic->m_RunCounter.load();
+}
+
+int CDravletCoreHost::RunCounter() const { return m_pLogic ? m_pLogic->m_RunCounter.load() : 0; }
+
+const CSensorInfo* CDravletCoreHost::Catalogue() { return m_pLogic ? &m_pLogic->m_SensorInfo : nullptr; }
+
+void CDravletCoreHost::UpdateSensorsInfo()
+{
+    if (m_pLogic) m_pLogic->UpdateSenosrsInfo(m_pLogger);
 }
 
 void CDravletCoreHost::LoggerStartDetection()
