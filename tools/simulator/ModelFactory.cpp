@@ -19,7 +19,17 @@ const std::vector<std::pair<QString, Factory>>& models()
 {
     static const std::vector<std::pair<QString, Factory>> s_models = {
         {QStringLiteral("echo"), [] { return std::unique_ptr<IDeviceModel>(new CEchoDeviceModel()); }},
-        {QStringLiteral("dravlet"), [] { return std::unique_ptr<IDeviceModel>(new CDravletDeviceModel()); }},
+        {QStringLiteral("dravlet"),
+         [] {
+             // One voltage sensor (catalogue entry 1) slowly rising, so the program has something to show.
+             auto* model = new CDravletDeviceModel();
+             CDravletDeviceModel::Sensor voltage;
+             voltage.id = 95;
+             voltage.base = 2048;
+             voltage.step = 1;
+             model->setSensors({voltage});
+             return std::unique_ptr<IDeviceModel>(model);
+         }},
         {QStringLiteral("pelorin"), [] { return std::unique_ptr<IDeviceModel>(new CPelorinDevice()); }},
     };
     return s_models;

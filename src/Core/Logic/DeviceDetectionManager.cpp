@@ -108,7 +108,7 @@ void CDeviceDetectionManager::DevicePluged(const CPortInfo& info)
     Log("<<    DevicePluged    >>");
     qCritical().noquote() << QStringLiteral("Device Pluged: %1@pid:%2vid:%3")
                                  .arg(info.portName).arg(info.productID).arg(info.vendorID);
-    if (!m_pLogic || m_pLogic->IsLoggerConnected())
+    if (!m_pLogic || m_pLogic->IsShutDown() || m_pLogic->IsLoggerConnected())
         return;
     if (IsDravletDevice(info)) {
         if (ILogger* dravlet = m_pLogic->GetLoggerByType(12)) {
@@ -177,7 +177,7 @@ void CDeviceDetectionManager::DeviceUnPluged(const CPortInfo& info)
     Log("<<    DeviceUnPluged    >>");
     qCritical().noquote() << QStringLiteral("Device UnPluged@: %1pid:%2vid:%3")
                                  .arg(info.portName).arg(info.productID).arg(info.vendorID);
-    if (!m_pLogic)
+    if (!m_pLogic || m_pLogic->IsShutDown())
         return;
     if (IsDravletDevice(info)) {
         dravletUnplugged();

@@ -39,7 +39,7 @@ void CDravletCoreHost::CreateRunEntries(int kind)
     if (!m_pLogic) return;
     m_pLogic->m_DataManager.GetNumberOfInputViewsEntries(m_pLogger);
     m_pLogic->m_DataManager.CreateDataEntries(m_pLogger, static_cast<unsigned char>(kind));
-    ++m_RunCounter;
+    ++m_pLogic->m_RunCounter;
 }
 
 void CDravletCoreHost::InitBeforeRun()
@@ -94,11 +94,18 @@ bool CDravletCoreHost::AppendTimingResult(double x, double y)
     return branch && branch->AddSample(x, y);
 }
 
-void CDravletCoreHost::LoggerIdentified(bool /*setTables*/)
+void CDravletCoreHost::LoggerIdentified(bool setTables)
 {
     if (!m_pLogic) return;
     m_pLogic->m_DetectedLoggerType = 12.0;
     m_pLogic->m_pDetectedLogger = m_pLogger;
+    if (setTables) m_pLogic->SetTables(m_pLogger);
+}
+
+void CDravletCoreHost::UpdateSetupInfoFromCore()
+{
+    // The logic manager copies the interface's state into the setup's first logger status.
+    if (m_pLogic) m_pLogic->UpdateSetupInfoFromCore(m_pLogger);
 }
 
 void CDravletCoreHost::RequestFirmwareUpload()
@@ -115,6 +122,27 @@ void CDravletCoreHost::StoreSnapshotZeros(const int* zeros, const int* /*catalog
         for (int i = 0; i < count; ++i) list.append(zeros[i]);
     }
     SaveSettings();
+}
+
+bool CDravletCoreHost::RelayOn() { return m_pLogic && m_pLogic->m_bControlRelay; }
+
+void CDravletCoreHost::SetRelayOn(bool on)
+{
+    if (m_pLogic) m_pLogic->m_bControlRelay = on;
+}
+
+void CDravletCoreHost::SetLastTimingRun()
+{
+    if (m_pLogic) m_pLogic->m_TimingRunNumber = m_pLogic->m_RunCounter.load();
+}
+
+int CDravletCoreHost::RunCounter() const { return m_pLogic ? m_pLogic->m_RunCounter.load() : 0; }
+
+const CSensorInfo* CDravletCoreHost::Catalogue() { return m_pLogic ? &m_pLogic->m_SensorInfo : nullptr; }
+
+void CDravletCoreHost::UpdateSensorsInfo()
+{
+    if (m_pLogic) m_pLogic->UpdateSenosrsInfo(m_pLogger);
 }
 
 void CDravletCoreHost::LoggerStartDetection()

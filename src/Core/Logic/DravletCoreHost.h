@@ -2,8 +2,8 @@
 // The Dravlet handler's view of the running program: the logic manager with its data store,
 // settings and command operations, the current setup record and the signal hub.
 //
-// The state the logic manager is to keep for the interface (run counter, relay state, last
-// event value, last timing run, last port) is kept here until the logic manager holds it.
+// The last event value of event recording and the last port are kept here: the settings file
+// has no place for the port.
 #include "Core/Logic/DravletHost.h"
 
 #include <atomic>
@@ -33,14 +33,15 @@ public:
     bool AppendTimingResult(double x, double y) override;
 
     void LoggerIdentified(bool setTables) override;
-    void UpdateSetupInfoFromCore() override {}
+    void UpdateSetupInfoFromCore() override;
     void RequestFirmwareUpload() override;
     void StoreSnapshotZeros(const int* zeros, const int* catalogueIndex, int count) override;
-    bool RelayOn() override { return m_RelayOn; }
-    void SetRelayOn(bool on) override { m_RelayOn = on; }
+    bool RelayOn() override;
+    void SetRelayOn(bool on) override;
     int PreviousEventValue() override { return m_PreviousEvent; }
     void SetPreviousEventValue(int value) override { m_PreviousEvent = value; }
-    void SetLastTimingRun() override { m_LastTimingRun = m_RunCounter.load(); }
+    void SetLastTimingRun() override;
+    const CSensorInfo* Catalogue() override;
 
     void LoggerStartDetection() override;
     QString LastPort() override;
@@ -48,7 +49,7 @@ public:
     void SetLastPort(const QString& port) override;
     void SetLastPortKnown(bool known) override { m_LastPortKnown = known; }
     void SaveSettings() override;
-    void UpdateSensorsInfo() override {}
+    void UpdateSensorsInfo() override;
     void SendSetupCmd(bool startNow) override;
     void SendRunCmd(bool startNow) override;
     void SendTimingRunCmd(bool startNow) override;
@@ -61,7 +62,7 @@ public:
     void LoggerNewDataArrived() override;
     void LoggerSnapShotArrived() override;
 
-    int RunCounter() const { return m_RunCounter; }
+    int RunCounter() const;
 
 private:
     CSetupInfo* setup() const;
@@ -69,9 +70,6 @@ private:
 
     CLogicManager* m_pLogic;
     ILogger* m_pLogger = nullptr;
-    std::atomic<int> m_RunCounter{0};
-    std::atomic<int> m_LastTimingRun{0};
-    std::atomic<bool> m_RelayOn{false};
     std::atomic<int> m_PreviousEvent{-1};
     std::atomic<bool> m_LastPortKnown{false};
     QMutex m_PortLock;

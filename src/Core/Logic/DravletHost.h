@@ -25,10 +25,16 @@ struct DravletSetupView
     int activeCount = 0;
 };
 
+class CSensorInfo;
+
 class IDravletHost
 {
 public:
     virtual ~IDravletHost() = default;
+
+    // The sensor catalogue the interface's types are read from when detection starts; null
+    // keeps the types the manager was given.
+    virtual const CSensorInfo* Catalogue() { return nullptr; }
 
     virtual DravletSetupView ReadSetup() = 0;
 

@@ -11,6 +11,11 @@
 void CDravletManager::StartDetection()
 {
     MyOutputDebugString("StartDetection", DiagDravletMan);
+    // The catalogue is filled after the managers are made; read the types from it now.
+    if (const CSensorInfo* catalogue = m_pHost ? m_pHost->Catalogue() : nullptr) {
+        QMutexLocker lock(&m_StateLock);
+        m_Types.Load(*catalogue);
+    }
     if (m_pHost) m_pHost->LoggerStartDetection();
     StartDeviceDetection();
 }

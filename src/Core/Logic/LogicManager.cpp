@@ -114,6 +114,8 @@ void CLogicManager::InitLogicManager()
 void CLogicManager::StartLoggersDetection()
 {
     Log("StartLoggersDetection");
+    if (m_bExited)
+        return;
     CKorvantaSignals* hub = GetSignals();
     if (hub)
         hub->SignalLoggerStartDetection();

@@ -99,6 +99,7 @@ public:
 
     // Shut-down: every logger closed and its threads ended. True when everything stopped.
     bool ExitLogicManager();
+    bool IsShutDown() const { return m_bExited; }
     void DetectExitLogicManager();
 
     // Closes the Dravlet interface's link (its device was pulled out).

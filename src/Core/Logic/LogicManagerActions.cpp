@@ -8,6 +8,9 @@
 
 #include <QThread>
 
+#include <climits>
+#include <cmath>
+
 namespace {
 void Log(const char* text) { MyOutputDebugString(text, DiagLogic); }
 } // namespace
@@ -176,6 +179,11 @@ void CLogicManager::GetTriggeringLevels(int position, int index, QList<TriggerLe
         } else if (kind == 3 || kind == 16384) {
             candidate.m_Level = maximum - float(i) * step;
             const double code = kind == 3 ? double(candidate.m_Level) * 1000.0 : double(candidate.m_Level);
+            // A range too wide for an integer code offers no level there.
+            if (!std::isfinite(code) || code < double(INT_MIN) || code > double(INT_MAX)) {
+                previous = candidate;
+                continue;
+            }
             candidate.m_Code = int(code);
             tested = candidate.m_Level;
         }

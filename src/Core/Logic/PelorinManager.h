@@ -132,6 +132,7 @@ public:
     // Benchmarks measure the storage delay: after each stored block the observer gets the
     // time (steady clock, ns) at which the block's last byte was read from the port.
     void SetStoreObserver(std::function<void(qint64 arrivalNs, int rows)> observer);
+    static qint64 NowNs();
 
     std::atomic<int> m_DetectionTries{0};
     std::atomic<bool> m_bExit{false};
@@ -162,7 +163,6 @@ private:
     bool PortPresent(const QString& name) const;
     void NoteArrival(int bytes);
     void OnRowsStored(int rows);
-    static qint64 NowNs();
     void SendNextFirmwareBlock();
 
     CLogicManager* m_pLogic = nullptr;

@@ -67,6 +67,9 @@ void CPelorinManager::ReportPortRemoval(const QString& name, quint16 vendor, qui
 
 void CPelorinManager::StartDeviceDetection()
 {
+    // After the shutdown the workers are gone; a late plug event finds nothing to start.
+    if (m_bExit || !m_DtWorker)
+        return;
     if (m_pLogic && m_pLogic->GetSignals())
         m_pLogic->GetSignals()->SignalLoggerStartDetection();
     m_bBluetooth = false;
@@ -160,10 +163,12 @@ void CPelorinManager::SearchDeviceComPorts()
 
 void CPelorinManager::CheckDeviceOnComPort(const QString& name)
 {
-    if (m_pLogic && m_pLogic->GetSignals())
-        m_pLogic->GetSignals()->SignalGuiModallessMsg(QCoreApplication::translate("CPelorinManager", "Pavix"),
-                                                      QCoreApplication::translate("CPelorinManager", "Trying to connect..."),
-                                                      false);
+    CLogicManager* logic = m_pLogic;
+    OnInterfaceThread(logic, [logic] {
+        if (CKorvantaSignals* hub = logic->GetSignals())
+            hub->SignalGuiModallessMsg(QCoreApplication::translate("CPelorinManager", "Pavix"),
+                                       QCoreApplication::translate("CPelorinManager", "Trying to connect..."), false);
+    });
     Log("CheckDeviceOnComPort");
     CloseLogger(false);
     m_DetectionTries = 0;
@@ -178,6 +183,8 @@ void CPelorinManager::CheckDeviceOnComPort(const QString& name)
 bool CPelorinManager::StartRxEvent()
 {
     Log("StartRxEvent");
+    if (m_bExit || !m_RxWorker)
+        return false;
     m_bOpenFinished = false;
     bool open = OpenPort(kBaud);
     for (int attempt = 0; !open && attempt < OpenRetries && !m_bOpenRetryAbort; ++attempt) {
@@ -261,7 +268,7 @@ void CPelorinManager::PoolDeviceDetection()
 void CPelorinManager::StampDataReception()
 {
     m_KeepAliveDataTimeStamp = m_Clock.elapsed();
-    if (!m_KeepAliveWorker->IsWorking())
+    if (m_KeepAliveWorker && !m_bExit && !m_KeepAliveWorker->IsWorking())
         StartKeepAliveTimer();
 }
 
@@ -311,7 +318,7 @@ void CPelorinManager::KeepAliveTimerFun()
         return;
     Log("KeepAliveTimerFun UNIT>>Dissconnected!!!!!!!");
     m_KeepAliveCountWarn = 0;
-    m_KeepAliveWorker->StopWork();
+    StopKeepAliveTimer();
     ResetReceiveState();
     ReportPortRemoval(s_TimerDisconnectionName, kPelorinVendor, kPelorinProduct);
 }

@@ -114,7 +114,8 @@ void MainWindow::init()
     AddWidgetsToLayouts();
     initMenus();
     initTabs();
-    // Logger detection starts here once the logic manager owns the logger managers.
+    m_pLogicManager->InitLogicManager();
+    m_pLogicManager->StartLoggersDetection();
 }
 
 void MainWindow::initButtons()

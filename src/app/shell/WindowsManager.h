@@ -30,7 +30,8 @@ class CWindowsManager : public QMdiArea, public IChildWindowHost, public ISetupH
     Q_OBJECT
 public:
     // The kinds of child window whose last-made and current window are recorded.
-    enum WindowKind { GraphKind = 0, TableKind, MetersKind, CalculatorKind, NotesKind, VideoKind, NumWindowKinds };
+    // A fixed underlying type: kinds arrive as plain integers (window records, properties).
+    enum WindowKind : int { GraphKind = 0, TableKind, MetersKind, CalculatorKind, NotesKind, VideoKind, NumWindowKinds };
 
     static constexpr int s_SideWidth = 380;
     static constexpr int s_StartWatchdogMs = 7000;

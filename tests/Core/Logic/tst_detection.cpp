@@ -139,6 +139,20 @@ private slots:
         QVERIFY(!rig->m_pLogic->IsLoggerConnected());
     }
 
+    void devicesArrivingAfterTheShutDownAreIgnored()
+    {
+        rig = std::make_unique<CPelorinRig>();
+        QVERIFY(rig->Start());
+        QVERIFY(rig->m_pLogic->ExitLogicManager());
+        QVERIFY(rig->m_pLogic->IsShutDown());
+        rig->m_Ports.plug(rig->DevicePort());
+        rig->m_pLogic->StartLoggersDetection();
+        QTest::qWait(300);
+        QCOMPARE(rig->m_Sim->frameCount(), 0);
+        QVERIFY(rig->m_Recorder->m_Events.isEmpty());
+        QVERIFY(!rig->m_pLogic->IsLoggerConnected());
+    }
+
     void silentBluetoothLinkIsTreatedAsUnplugged()
     {
         rig = std::make_unique<CPelorinRig>();

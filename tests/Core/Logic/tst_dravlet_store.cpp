@@ -105,7 +105,9 @@ private slots:
         m_host = std::make_unique<CDravletCoreHost>(m_logic.get());
         m_m = std::make_unique<CDravletManager>(m_host.get(), m_ports.get());
         m_host->SetLogger(m_m.get());
-        m_m->SensorTypes().Load(m_logic->m_SensorInfo);
+        // No types given: the manager reads them from the logic manager's catalogue when
+        // detection starts.
+        QCOMPARE(int(m_m->SensorTypes().SetupWord(1)), 0);
         m_m->m_StopDelayMs = 0;
         m_logic->m_pLoggers[1] = m_m.get();
     }

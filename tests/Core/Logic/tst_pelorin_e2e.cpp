@@ -235,9 +235,14 @@ private slots:
         rig->m_Context.m_RunMode = 1;
         QSignalSpy lost(&rig->Hub(), &CKorvantaSignals::LoggerDisconnected);
         rig->m_Sim->clearLog();
+        QElapsedTimer clock;
+        clock.start();
         emit rig->Hub().UserStartedRun();
         QVERIFY(rig->m_pLogic->IsKeepAliveRunning());
         QTRY_VERIFY_WITH_TIMEOUT(HostFrames(*rig->m_Sim, 0x15) >= 4, 6000);
+        // One keep-alive a second, each written once: its answer carries no acknowledgement,
+        // so waiting for one would only resend it and hold up the commands behind it.
+        QVERIFY2(clock.elapsed() >= 3500, qPrintable(QString::number(clock.elapsed())));
         QCOMPARE(lost.count(), 0);
         QVERIFY(rig->m_pLogic->IsKeepAliveRunning());
         QCOMPARE(HostFrames(*rig->m_Sim, 0x0C), 1);
