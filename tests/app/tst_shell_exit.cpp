@@ -66,6 +66,7 @@ private slots:
     void firmwareCommandAndProgress();
     void downloadProgress();
     void samplingModeFallsBack();
+    void historyArrangedAndToggled();
 };
 
 void TestShellExit::exitWithoutQuestions()
@@ -367,6 +368,25 @@ void TestShellExit::samplingModeFallsBack()
     QCOMPARE(r.window.GetCurrentRunMode(), 0);
     r.window.logicManager()->m_pLoggers[0] = nullptr;
     r.window.logicManager()->m_pDetectedLogger = nullptr;
+}
+
+void TestShellExit::historyArrangedAndToggled()
+{
+    Rig r;
+    CWindowsManager* wm = r.window.windowsManager();
+    wm->resize(900, 600);
+    wm->onAlign2Grid(false);
+    wm->InitWindowsArrangement();
+    CHistoryWindow* history = wm->GetHistoryWindow();
+    QCOMPARE(history->geometry(), QRect(0, 400, 380, 200));
+    wm->onOpenHisoryWindow(false);
+    QVERIFY(!history->m_bHistoryShown);
+    QVERIFY(history->isHidden());
+    wm->onOpenHisoryWindow(true);
+    QVERIFY(!history->isHidden());
+    const bool setupVisible = wm->GetSetupWindow()->currentWindow()
+                              && wm->GetSetupWindow()->currentWindow()->isVisible();
+    QCOMPARE(history->geometry(), setupVisible ? QRect(0, 400, 380, 200) : QRect(0, 0, 380, 600));
 }
 
 QTEST_MAIN(TestShellExit)

@@ -232,6 +232,11 @@ void CWindowsManager::InitWindowsArrangement()
         setup->move(a.setup.topLeft());
     }
     m_pSetupWindow->displaySetupWindow(0);
+    m_pHistoryWindow->resize(a.history.size());
+    m_pHistoryWindow->move(a.history.topLeft());
+    // A history the user closed stays closed; its entry in the ribbon follows the flag.
+    if (m_pHistoryWindow->m_bHistoryShown)
+        m_pHistoryWindow->show();
     if (CKorvantaWindow* graph = GetCurrent(GraphKind)) {
         graph->move(a.graph.topLeft());
         graph->resize(a.graph.size());
@@ -243,10 +248,13 @@ void CWindowsManager::UpdateWindowsArrangement()
     QWidget* setup = m_pSetupWindow->currentWindow();
     const bool setupVisible = setup && setup->isVisible();
     CKorvantaWindow* graph = GetCurrent(GraphKind);
-    const Arrangement a = UpdatedArrangement(width(), height(), setupVisible, false,
+    const bool historyVisible = !m_pHistoryWindow->isHidden();
+    const Arrangement a = UpdatedArrangement(width(), height(), setupVisible, historyVisible,
                                              graph ? graph->geometry() : QRect());
     if (setup && setupVisible)
         setup->setGeometry(a.setup);
+    if (historyVisible)
+        m_pHistoryWindow->setGeometry(a.history);
     if (graph && !a.graph.isNull())
         graph->setGeometry(a.graph);
 }

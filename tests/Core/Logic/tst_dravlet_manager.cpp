@@ -112,6 +112,30 @@ private slots:
         QVERIFY(m_m->GetName() == nullptr);
     }
 
+    void knownPortIsTriedFirst()
+    {
+        QVERIFY(detect());
+        m_m->CloseLogger(false);
+        // The port is no longer listed, but it is the known last port: it is opened directly.
+        m_ports->setPorts({});
+        m_m->StartDetection();
+        QVERIFY(waitFor([&] { return m_m->IsConnected() && m_host->count("update-sensors") == 2; }, 4000));
+        QCOMPARE(m_host->count("end-detection 1"), 2);
+    }
+
+    void bootLoaderIsConnectedButTakesNoCommands()
+    {
+        QVERIFY(m_sim->invoke([this] { m_device->setBootLoader(true); }));
+        m_m->StartDetection();
+        QVERIFY(waitFor([&] { return m_m->IsConnected() && m_host->count("update-sensors") == 1; }, 4000));
+        QCOMPARE(m_host->count("firmware"), 1);
+        QCOMPARE(int(m_m->DetectionState()), int(CDravletProtocolHandler::DetectBootLoader));
+        m_sim->clearLog();
+        m_m->ExecuteHalvorenCmd(CmdRun);
+        QThread::msleep(600);
+        QCOMPARE(m_sim->frameCount(), 0);
+    }
+
     void silentInterfaceIsAskedThreeTimesThenGivenUp()
     {
         m_sim->setSilent(true);

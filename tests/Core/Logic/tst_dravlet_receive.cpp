@@ -276,6 +276,19 @@ private slots:
         QVERIFY(r.h.m_bRunning);
     }
 
+    void zeroSamplesMeansNoLimit()
+    {
+        // Zero already lets every sample through the per-sample check; the end-of-run check
+        // must agree instead of ending the run on its first packet.
+        Rig r;
+        r.connect(status({110}, 6, 0));
+        r.startRun();
+        for (int i = 0; i < 20; ++i) r.feed(frame(0x09, analogPacket({i})));
+        QCOMPARE(r.host.rows().size(), 20);
+        QCOMPARE(r.h.sentCount(hex("bc9e0200")), 0);
+        QCOMPARE(r.host.count("end"), 0);
+    }
+
     void fastestRateCarriesSevenSamplesOfTwoChannels()
     {
         Rig r;
