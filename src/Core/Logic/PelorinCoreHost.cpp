@@ -190,10 +190,8 @@ void CPelorinCoreHost::ReportPortRemoval(const QString& portName, quint16 vendor
                         DiagPelorinHan);
 }
 
-void CPelorinCoreHost::Announce(PelorinEvent event, int arg)
+void RaisePelorinEvent(CKorvantaSignals* hub, PelorinEvent event, int arg)
 {
-    CLogicManager* logic = Logic();
-    CKorvantaSignals* hub = logic ? logic->GetSignals() : nullptr;
     if (!hub)
         return;
     switch (event) {
@@ -208,4 +206,10 @@ void CPelorinCoreHost::Announce(PelorinEvent event, int arg)
     case PelorinEvent::EndDetection: hub->SignalLoggerEndDtetection(arg != 0); break;
     case PelorinEvent::EnteredBootLoader: hub->SignalLoggerEnteredBootLoaderMode(); break;
     }
+}
+
+void CPelorinCoreHost::Announce(PelorinEvent event, int arg)
+{
+    CLogicManager* logic = Logic();
+    RaisePelorinEvent(logic ? logic->GetSignals() : nullptr, event, arg);
 }

@@ -6,6 +6,10 @@
 #include "Core/Logic/PelorinHost.h"
 
 class CLogicManager;
+class CKorvantaSignals;
+
+// Raises the hub signal of a Pelorin event (nothing without a hub).
+void RaisePelorinEvent(CKorvantaSignals* hub, PelorinEvent event, int arg);
 
 class CPelorinCoreHost : public IPelorinHost
 {

@@ -24,21 +24,6 @@ void OnInterfaceThread(CLogicManager* logic, Fn fn)
         QMetaObject::invokeMethod(logic, std::move(fn), Qt::QueuedConnection);
 }
 
-void Raise(CKorvantaSignals* hub, PelorinEvent event, int arg)
-{
-    switch (event) {
-    case PelorinEvent::StatusArrived: hub->SignalLoggerStatusArrived(arg); break;
-    case PelorinEvent::NewDataArrived: hub->SignalLoggerNewDataArrived(); break;
-    case PelorinEvent::ExperimentEnd: hub->SignalLoggerExperimentEnd(); break;
-    case PelorinEvent::SnapShotArrived: hub->SingnalLoggerSnapShotArrived(); break;
-    case PelorinEvent::DownloadStarted: hub->SignalLoggerDownloadStarted(); break;
-    case PelorinEvent::DownloadFinished: hub->SignalLoggerDownloadFinshed(arg != 0); break;
-    case PelorinEvent::ShutDown: hub->SignalLoggerShutDown(); break;
-    case PelorinEvent::SetRangeFinished: hub->SignalLoggerSetRangeFinished(); break;
-    case PelorinEvent::EndDetection: hub->SignalLoggerEndDtetection(arg != 0); break;
-    case PelorinEvent::EnteredBootLoader: hub->SignalLoggerEnteredBootLoaderMode(); break;
-    }
-}
 
 } // namespace
 
@@ -136,7 +121,7 @@ void CPelorinManagerHost::Announce(PelorinEvent event, int arg)
     if (!logic || !logic->GetSignals())
         return;
     if (QThread::currentThread() == logic->thread()) {
-        Raise(logic->GetSignals(), event, arg);
+        RaisePelorinEvent(logic->GetSignals(), event, arg);
         return;
     }
     // The new-data events of a block share one hand-over.
@@ -159,7 +144,7 @@ void CPelorinManagerHost::Announce(PelorinEvent event, int arg)
         logic,
         [logic, event, arg] {
             if (CKorvantaSignals* hub = logic->GetSignals())
-                Raise(hub, event, arg);
+                RaisePelorinEvent(hub, event, arg);
         },
         Qt::QueuedConnection);
 }

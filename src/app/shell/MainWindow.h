@@ -27,7 +27,7 @@ class QTabWidget;
 class QTimer;
 class QToolBar;
 class QVBoxLayout;
-struct RibbonActionSpec;
+struct RibbonActionEntry;
 
 class MainWindow : public QAbstractScrollArea, public ILogicContext, public IShellFrame
 {
@@ -127,7 +127,7 @@ private:
     void initOpenMenuActionList();
     void initTerravoxMenuActionList();
     void applyActionStates(const QHash<int, bool>& states);
-    MultiAction* makeRibbonAction(const RibbonActionSpec& spec);
+    MultiAction* makeRibbonAction(const RibbonActionEntry& entry);
     MultiAction* makeMenuAction(const char* text, MultiActionKeyType key, QList<MultiAction*>& list);
     bool runAllowed() const;
     void shutDown();

@@ -1,7 +1,7 @@
 // The ribbon's actions: key, text and the four pictures (normal, pressed, hover, disabled).
 #pragma once
 
-struct RibbonActionSpec
+struct RibbonActionEntry
 {
     int key;
     const char* text;
@@ -11,7 +11,7 @@ struct RibbonActionSpec
     const char* disabled;
 };
 
-static const RibbonActionSpec s_BasicToolsSpecs[] = {
+static const RibbonActionEntry s_BasicToolsEntries[] = {
     {7, QT_TRANSLATE_NOOP("MainWindow", "&New"), ":/images/BasicFunctionsBar/New_Normal.png",
      ":/images/BasicFunctionsBar/New_Press.png",
      ":/images/BasicFunctionsBar/New_Rollover.png",
@@ -26,7 +26,7 @@ static const RibbonActionSpec s_BasicToolsSpecs[] = {
      ":/images/BasicFunctionsBar/Save_Disabled.png"},
 };
 
-static const RibbonActionSpec s_WorkSpaceSpecs[] = {
+static const RibbonActionEntry s_WorkSpaceEntries[] = {
     {19, QT_TRANSLATE_NOOP("MainWindow", "History Window"), ":/images/WorkingSpaceBar/History_Normal.png",
      ":/images/WorkingSpaceBar/History_Press.png",
      ":/images/WorkingSpaceBar/History_Rollover.png",
@@ -65,7 +65,7 @@ static const RibbonActionSpec s_WorkSpaceSpecs[] = {
      ":/images/WorkingSpaceBar/Align_Disabled.png"},
 };
 
-static const RibbonActionSpec s_AnalysisSpecs[] = {
+static const RibbonActionEntry s_AnalysisEntries[] = {
     {28, QT_TRANSLATE_NOOP("MainWindow", "Curve fit"), ":/images/AnalysisBar/Curve-fit_Normal.png",
      ":/images/AnalysisBar/Curve-fit_press.png",
      ":/images/AnalysisBar/Curve-fit_hover.png",

@@ -11,16 +11,16 @@
 #include <QPushButton>
 #include <QTimer>
 
-MultiAction* MainWindow::makeRibbonAction(const RibbonActionSpec& spec)
+MultiAction* MainWindow::makeRibbonAction(const RibbonActionEntry& entry)
 {
-    const QIcon normal{QString::fromLatin1(spec.normal)};
-    MultiAction* action = new MultiAction(normal, QCoreApplication::translate("MainWindow", spec.text), this);
-    action->setPressedIcon(QIcon(QString::fromLatin1(spec.pressed)));
-    action->setHoverIcon(QIcon(QString::fromLatin1(spec.hover)));
+    const QIcon normal{QString::fromLatin1(entry.normal)};
+    MultiAction* action = new MultiAction(normal, QCoreApplication::translate("MainWindow", entry.text), this);
+    action->setPressedIcon(QIcon(QString::fromLatin1(entry.pressed)));
+    action->setHoverIcon(QIcon(QString::fromLatin1(entry.hover)));
     action->setNormalIcon(normal);
-    action->setDisabledIcon(QIcon(QString::fromLatin1(spec.disabled)));
-    action->setKey(spec.key);
-    action->setEnabled(commandAvailable(spec.key));
+    action->setDisabledIcon(QIcon(QString::fromLatin1(entry.disabled)));
+    action->setKey(entry.key);
+    action->setEnabled(commandAvailable(entry.key));
     return action;
 }
 
@@ -62,8 +62,8 @@ void MainWindow::CreateActions()
 void MainWindow::initBasicActionsList()
 {
     CWindowsManager* wm = &m_WindowsManager;
-    for (const RibbonActionSpec& spec : s_BasicToolsSpecs)
-        m_BasicToolsList.append(makeRibbonAction(spec));
+    for (const RibbonActionEntry& entry : s_BasicToolsEntries)
+        m_BasicToolsList.append(makeRibbonAction(entry));
     // New and Save also sit in the File menu, which keeps their shortcuts: one key sequence on
     // two actions of one window is ambiguous and would trigger neither.
     connect(m_BasicToolsList.at(0), &QAction::triggered, wm, &CWindowsManager::OnNew);
@@ -123,9 +123,9 @@ void MainWindow::initHelpMenuActionList()
 
 void MainWindow::initWorkSpaceActionsList()
 {
-    for (const RibbonActionSpec& spec : s_WorkSpaceSpecs) {
-        MultiAction* action = makeRibbonAction(spec);
-        if (spec.key == 19 || spec.key == 20 || spec.key == 27)
+    for (const RibbonActionEntry& entry : s_WorkSpaceEntries) {
+        MultiAction* action = makeRibbonAction(entry);
+        if (entry.key == 19 || entry.key == 20 || entry.key == 27)
             action->setCheckable(true);
         m_WorkSpaceList.append(action);
     }
@@ -147,9 +147,9 @@ void MainWindow::initWorkSpaceActionsList()
 
 void MainWindow::initAnalysisActionsList()
 {
-    for (const RibbonActionSpec& spec : s_AnalysisSpecs) {
-        MultiAction* action = makeRibbonAction(spec);
-        if (spec.key == 36 || spec.key == 37)
+    for (const RibbonActionEntry& entry : s_AnalysisEntries) {
+        MultiAction* action = makeRibbonAction(entry);
+        if (entry.key == 36 || entry.key == 37)
             action->setCheckable(true);
         m_AnalysisList.append(action);
     }
