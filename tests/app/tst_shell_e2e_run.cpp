@@ -128,6 +128,7 @@ private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void runFromTheButtonToItsEnd();
     void secondPressStopsTheRun();
+    void unplugMidRunReturnsToIdle();
 };
 
 void TestShellEndToEndRun::startDetected(CAppBench& bench)
@@ -258,6 +259,36 @@ void TestShellEndToEndRun::secondPressStopsTheRun()
     QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 2000);
     QCOMPARE(bench.logic()->m_DataManager.GetNumDataFolders(), 2);
     QCOMPARE(bench.runBranches(1).first()->GetNumSamples(), 20);
+}
+
+void TestShellEndToEndRun::unplugMidRunReturnsToIdle()
+{
+    CAppBench bench;
+    startDetected(bench);
+    if (QTest::currentTestFailed())
+        return;
+    CKorvantaSignals* hub = bench.window->windowsManager()->GetSignals();
+    QSignalSpy lost(hub, &CKorvantaSignals::LoggerDisconnected);
+    QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 5000));
+    bench.pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.newData->count() >= 20, 4000);
+
+    // The cable is pulled: the run ends where it was, the button goes idle and waits for a
+    // logger, and what arrived before stays stored.
+    bench.sim->unplug();
+    QTRY_VERIFY_WITH_TIMEOUT(lost.count() >= 1, 5000);
+    QTRY_COMPARE(bench.state(), int(RunControl::Idle));
+    QVERIFY(!bench.button()->isPlaying());
+    QVERIFY(!bench.window->windowsManager()->IsLoggerDetected());
+    QVERIFY(!bench.window->windowsManager()->isRunInProgress());
+    QTRY_VERIFY(!bench.button()->isEnabled());
+    QVERIFY(!bench.logic()->IsLoggerConnected());
+    const QList<CDataBranch*> branches = bench.runBranches(0);
+    QVERIFY(!branches.isEmpty());
+    QVERIFY(branches.first()->GetNumSamples() >= 20);
+    QCOMPARE(branches.first()->GetNumSamples(), bench.newData->count());
+    QVERIFY2(bench.prompter.m_Log.isEmpty(), qPrintable(bench.prompter.m_Log.join('\n')));
 }
 
 QTEST_MAIN(TestShellEndToEndRun)
