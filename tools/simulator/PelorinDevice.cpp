@@ -20,9 +20,11 @@ void Put(QByteArray& a, quint32 v, int bytes)
 
 CPelorinDevice::CPelorinDevice() : m_Version(QByteArray::fromHex("010902030405"))
 {
+    // A temperature sensor (sensor id 2) on the first channel: an id the program's catalogue
+    // knows, so a run from the plain simulator records a real measurement.
     Sensor s;
     s.channel = 1;
-    s.idLow = 0x48;
+    s.idLow = 2;
     m_Sensors << s;
 }
 

@@ -13,8 +13,10 @@
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -65,6 +67,11 @@ MainWindow::MainWindow(QWidget* parent)
     if (CHistoryWindow* history = m_WindowsManager.GetHistoryWindow())
         history->SetDataManager(&m_pLogicManager->m_DataManager);
 
+    // Maximising is a request to the window manager; without one (a bare X server, a kiosk
+    // session) it is ignored and the window would open at its small default size. The normal
+    // geometry therefore covers the screen's free area as well.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(screen->availableGeometry());
     setWindowState(Qt::WindowMaximized);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);

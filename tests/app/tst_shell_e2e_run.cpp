@@ -1,0 +1,264 @@
+// The road of one run through the real application: the main window built and initialised as
+// start-up does it, the simulated Pelorin logger on a pseudo-terminal named in
+// KORVANTA_EXTRA_PORTS, detection, the Run button pressed, the run received into the data store
+// and the history, its end, and the return of the Run button to idle; and a run stopped by a
+// second press.
+#include "app/shell/CustomRunButton.h"
+#include "app/shell/HistoryWindow.h"
+#include "app/shell/MainWindow.h"
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataFolder.h"
+#include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/ILogger.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Logic/LogicManager.h"
+#include "setup/SetupWindow.h"
+#include "simulator/LoggerSimulator.h"
+#include "simulator/PelorinDevice.h"
+#include "support/ScriptedPrompter.h"
+
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+const int kRate100PerSecond = 10;
+
+// Host frames of the simulator log with the given opcode.
+int HostFrames(const kvsim::CLoggerSimulator& sim, unsigned char opcode)
+{
+    int n = 0;
+    for (const QByteArray& f : sim.frames())
+        if (f.size() >= 4 && quint8(f[3]) == opcode)
+            ++n;
+    return n;
+}
+
+// The simulated logger, its port in the environment, and the main window as main() builds it.
+struct CAppBench
+{
+    CScriptedPrompter prompter;
+    std::unique_ptr<kvsim::CLoggerSimulator> sim;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QSignalSpy> detections;
+    std::unique_ptr<QSignalSpy> started;
+    std::unique_ptr<QSignalSpy> ended;
+    std::unique_ptr<QSignalSpy> newData;
+
+    bool start()
+    {
+        sim = std::make_unique<kvsim::CLoggerSimulator>(std::make_unique<kvsim::CPelorinDevice>());
+        if (!sim->start())
+            return false;
+        // The real enumerator reads the extra ports when the logic manager creates it in init().
+        qputenv("KORVANTA_EXTRA_PORTS", QStringLiteral("%1:0483:5740").arg(sim->portName()).toLocal8Bit());
+        window = std::make_unique<MainWindow>(nullptr);
+        CKorvantaSignals* hub = window->windowsManager()->GetSignals();
+        detections = std::make_unique<QSignalSpy>(hub, &CKorvantaSignals::LoggerEndDtetection);
+        started = std::make_unique<QSignalSpy>(hub, &CKorvantaSignals::LoggerStartedRun);
+        ended = std::make_unique<QSignalSpy>(hub, &CKorvantaSignals::LoggerExperimentEnd);
+        newData = std::make_unique<QSignalSpy>(hub, &CKorvantaSignals::LoggerNewDataArrived);
+        window->setWindowTitle(window->applicationTitle());
+        window->init();
+        window->show();
+        return true;
+    }
+
+    ~CAppBench()
+    {
+        newData.reset();
+        ended.reset();
+        started.reset();
+        detections.reset();
+        window.reset();
+        sim.reset();
+        qunsetenv("KORVANTA_EXTRA_PORTS");
+    }
+
+    CustomRunButton* button() const { return window->GetRunButton(); }
+    int state() const { return button()->RunControlState; }
+    CSetupWindow* setup() const { return window->windowsManager()->GetSetupWindow(); }
+    CLogicManager* logic() const { return window->logicManager(); }
+    kvsim::CPelorinDevice* device() const { return static_cast<kvsim::CPelorinDevice*>(sim->model()); }
+
+    // What the user does in the setup: a rate and a number of samples from the offered lists.
+    bool chooseRateAndSamples(int rateCode, int samples)
+    {
+        const int rate = setup()->m_UiRateCodes.indexOf(rateCode);
+        const int count = setup()->m_SampleCounts.indexOf(samples);
+        if (rate < 0 || count < 0)
+            return false;
+        setup()->rateChanged(rate);
+        setup()->durationChanged(count);
+        return true;
+    }
+
+    void pressRun() { QTest::mouseClick(button(), Qt::LeftButton, Qt::NoModifier, button()->rect().center()); }
+
+    // The branches of the run folder at `index`, in folder order.
+    QList<CDataBranch*> runBranches(int index) const
+    {
+        QList<CDataBranch*> out;
+        CDataFolder* folder = logic()->m_DataManager.GetDataFolderByIndex(index);
+        for (int i = 0; folder && i < folder->GetNumberBranches(); ++i)
+            if (CDataBranch* b = logic()->m_DataManager.GetDataBranch(folder->GetBranchKey(i)))
+                out << b;
+        return out;
+    }
+};
+
+} // namespace
+
+class TestShellEndToEndRun : public QObject
+{
+    Q_OBJECT
+private:
+    // Starts the application against the simulator and waits until the Run button may be
+    // pressed: the logger detected, its status read into the setup, the 500 ms rules applied.
+    void startDetected(CAppBench& bench);
+    void checkRunBranches(const CAppBench& bench, int samples);
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void runFromTheButtonToItsEnd();
+    void secondPressStopsTheRun();
+};
+
+void TestShellEndToEndRun::startDetected(CAppBench& bench)
+{
+    QVERIFY(bench.start());
+    // The button waits for a logger.
+    QVERIFY(!bench.button()->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(bench.detections->count(), 1, 8000);
+    QCOMPARE(bench.detections->at(0).at(0).toBool(), true);
+    QVERIFY(bench.window->windowsManager()->IsLoggerDetected());
+    QCOMPARE(bench.window->windowsManager()->connectedLoggerType(), 70.0);
+    QCOMPARE(bench.logic()->GetConnectedPortName(), bench.sim->portName());
+    // The setup's status poll fills the selected sensors from what the logger reports.
+    CSetupInfo* setup = bench.setup()->getSetupInfo();
+    QTRY_VERIFY_WITH_TIMEOUT(setup->GetActiveMeasurementCount() > 0, 4000);
+    QCOMPARE(setup->m_SelectedSensorList.size(), 1);
+    QCOMPARE(setup->m_SelectedSensorList.first()->m_SensorIndex, 72);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 2000);
+    QCOMPARE(bench.state(), int(RunControl::Idle));
+    // The "Trying to connect..." notice went away with the detection.
+    QVERIFY(!bench.window->modelessMessageBox()->isVisible());
+}
+
+void TestShellEndToEndRun::checkRunBranches(const CAppBench& bench, int samples)
+{
+    const QList<CDataBranch*> branches = bench.runBranches(0);
+    const CSetupInfo* setup = bench.setup()->getSetupInfo();
+    QCOMPARE(branches.size(), setup->GetActiveMeasurementCount());
+    const CSensorParametersInfo* type = bench.logic()->m_SensorInfo.GetSensorInfo(72);
+    QVERIFY(type);
+    for (CDataBranch* b : branches) {
+        QCOMPARE(b->GetNumSamples(), samples);
+        const CSensorMeasuremntInfo* m = type->GetMeasurement(b->m_Measurement);
+        QVERIFY(m);
+        for (int i = 0; i < samples; ++i) {
+            // A run branch's X is the sample number; Y is a converted reading inside the
+            // range the catalogue gives for the measurement.
+            QCOMPARE(b->GetXSample(i), double(i));
+            const double y = b->GetYSample(i);
+            QVERIFY2(std::isfinite(y) && y >= m->m_Min && y <= m->m_Max,
+                     qPrintable(QStringLiteral("sample %1 = %2 outside %3..%4").arg(i).arg(y).arg(m->m_Min).arg(m->m_Max)));
+        }
+        // The simulator's raw readings count up from 0. Raw 0 means no thermistor current: the
+        // bottom of the range. From raw 7 on the thermistor reads far above 50 C (raw 20 is
+        // about 296 C): the top of the range.
+        QCOMPARE(b->GetYSample(0), m->m_Min);
+        QCOMPARE(b->GetYSample(samples - 1), m->m_Max);
+    }
+}
+
+void TestShellEndToEndRun::runFromTheButtonToItsEnd()
+{
+    CAppBench bench;
+    startDetected(bench);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 50));
+    QSignalSpy played(bench.window->windowsManager(), &CWindowsManager::runBtns_play);
+    QSignalSpy stopped(bench.window->windowsManager(), &CWindowsManager::runBtns_stop);
+
+    bench.pressRun();
+    // The start is on its way and the button is held until the logger confirms it.
+    QCOMPARE(bench.state(), int(RunControl::StartSent));
+    QVERIFY(!bench.button()->isEnabled());
+    QVERIFY(bench.window->windowsManager()->isRunInProgress());
+
+    QTRY_COMPARE_WITH_TIMEOUT(bench.started->count(), 1, 4000);
+    QTRY_COMPARE(played.count(), 1);
+    QVERIFY(bench.button()->isPlaying());
+    QCOMPARE(bench.sim->invoke([&] {}), true);
+    QCOMPARE(bench.device()->runsStarted(), 1);
+
+    QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 1, 5000);
+    QCOMPARE(bench.newData->count(), 50);
+    QCOMPARE(bench.logic()->m_DataManager.GetNumDataFolders(), 1);
+    checkRunBranches(bench, 50);
+    // The history shows the run.
+    QVERIFY(!bench.window->windowsManager()->GetHistoryWindow()->isEmpty());
+
+    // The end holds the button for half a second, then gives the idle button back.
+    QTRY_COMPARE(bench.state(), int(RunControl::Finishing));
+    QVERIFY(!bench.button()->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 2000);
+    QCOMPARE(stopped.count(), 1);
+    QVERIFY(!bench.button()->isPlaying());
+    QTRY_VERIFY(bench.button()->isEnabled());
+    QVERIFY(!bench.window->windowsManager()->isRunInProgress());
+    QVERIFY(bench.prompter.m_Log.isEmpty());
+    // No stop was needed.
+    QCOMPARE(HostFrames(*bench.sim, 0x02), 0);
+}
+
+void TestShellEndToEndRun::secondPressStopsTheRun()
+{
+    CAppBench bench;
+    startDetected(bench);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 5000));
+    bench.pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.newData->count() >= 20, 4000);
+    QVERIFY(bench.button()->isEnabled());
+
+    bench.pressRun();
+    QCOMPARE(bench.state(), int(RunControl::StopSent));
+    QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 1, 4000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 2000);
+    QVERIFY(!bench.button()->isPlaying());
+    QVERIFY(!bench.window->windowsManager()->isRunInProgress());
+
+    // Everything the logger sent before it stopped is kept, and nothing comes after the end.
+    const QList<CDataBranch*> branches = bench.runBranches(0);
+    QVERIFY(!branches.isEmpty());
+    const int stored = branches.first()->GetNumSamples();
+    QVERIFY2(stored >= 20 && stored < 5000, qPrintable(QString::number(stored)));
+    QCOMPARE(stored, bench.newData->count());
+    checkRunBranches(bench, stored);
+    QTest::qWait(100);
+    QCOMPARE(branches.first()->GetNumSamples(), stored);
+    QVERIFY(bench.prompter.m_Log.isEmpty());
+
+    // The idle button starts the next run.
+    QTRY_VERIFY(bench.button()->isEnabled());
+    QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 20));
+    bench.pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 2000);
+    QCOMPARE(bench.logic()->m_DataManager.GetNumDataFolders(), 2);
+    QCOMPARE(bench.runBranches(1).first()->GetNumSamples(), 20);
+}
+
+QTEST_MAIN(TestShellEndToEndRun)
+#include "tst_shell_e2e_run.moc"
