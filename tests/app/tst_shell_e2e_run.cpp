@@ -138,6 +138,7 @@ private slots:
     void secondPressStopsTheRun();
     void unplugMidRunReturnsToIdle();
     void dravletRunFromTheButtonToItsEnd();
+    void closingDuringARunStopsItFirst();
 };
 
 void TestShellEndToEndRun::startDetected(CAppBench& bench)
@@ -329,6 +330,39 @@ void TestShellEndToEndRun::dravletRunFromTheButtonToItsEnd()
     }
     QVERIFY(bench.prompter.m_Log.isEmpty());
     QTRY_VERIFY(bench.button()->isEnabled());
+}
+
+void TestShellEndToEndRun::closingDuringARunStopsItFirst()
+{
+    CAppBench bench;
+    startDetected(bench);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 5000));
+    bench.pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.newData->count() >= 10, 4000);
+
+    // Closing the window while the logger runs asks, stops the run on Yes and stays open.
+    bench.prompter.m_bYes = true;
+    QVERIFY(!bench.window->close());
+    QCOMPARE(bench.prompter.m_Log, QStringList{"ask||Logger is running, do you want to stop?"});
+    QCOMPARE(bench.state(), int(RunControl::StopSent));
+    QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 1, 4000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 2000);
+    QVERIFY(bench.window->isVisible());
+    QVERIFY(bench.logic());
+
+    // Closed again with the run kept unsaved: the program shuts its loggers down and closes.
+    bench.prompter.m_SaveAnswer = IPrompter::SaveNo;
+    QVERIFY(bench.window->close());
+    QCOMPARE(bench.prompter.m_Log.last(), QStringLiteral("save?|Pavix|Do you want to save your changes?"));
+    QVERIFY(!bench.window->isVisible());
+    QVERIFY(!bench.logic());
+    int frames = bench.sim->frameCount();
+    QTest::qWait(300);
+    // Nothing talks to the logger any more.
+    QCOMPARE(bench.sim->frameCount(), frames);
 }
 
 QTEST_MAIN(TestShellEndToEndRun)
