@@ -1,8 +1,8 @@
 // The road of one run through the real application: the main window built and initialised as
 // start-up does it, the simulated Pelorin logger on a pseudo-terminal named in
 // KORVANTA_EXTRA_PORTS, detection, the Run button pressed, the run received into the data store
-// and the history, its end, and the return of the Run button to idle; and a run stopped by a
-// second press.
+// and the history, its end, and the return of the Run button to idle; a run stopped by a second
+// press, a logger unplugged mid-run, and the same road with the Dravlet interface.
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
@@ -15,6 +15,7 @@
 #include "Core/Logic/LogicManager.h"
 #include "setup/SetupWindow.h"
 #include "simulator/LoggerSimulator.h"
+#include "simulator/ModelFactory.h"
 #include "simulator/PelorinDevice.h"
 #include "support/ScriptedPrompter.h"
 
@@ -51,13 +52,20 @@ struct CAppBench
     std::unique_ptr<QSignalSpy> ended;
     std::unique_ptr<QSignalSpy> newData;
 
-    bool start()
+    // model: the simulated device as korvanta-sim names it.
+    bool start(const QString& modelName = QStringLiteral("pelorin"))
     {
-        sim = std::make_unique<kvsim::CLoggerSimulator>(std::make_unique<kvsim::CPelorinDevice>());
+        std::unique_ptr<kvsim::IDeviceModel> model = kvsim::createDeviceModel(modelName);
+        if (!model)
+            return false;
+        const quint16 vendor = model->vendorId(), product = model->productId();
+        sim = std::make_unique<kvsim::CLoggerSimulator>(std::move(model));
         if (!sim->start())
             return false;
         // The real enumerator reads the extra ports when the logic manager creates it in init().
-        qputenv("KORVANTA_EXTRA_PORTS", QStringLiteral("%1:0483:5740").arg(sim->portName()).toLocal8Bit());
+        qputenv("KORVANTA_EXTRA_PORTS",
+                QStringLiteral("%1:%2:%3").arg(sim->portName()).arg(vendor, 4, 16, QLatin1Char('0'))
+                    .arg(product, 4, 16, QLatin1Char('0')).toLocal8Bit());
         window = std::make_unique<MainWindow>(nullptr);
         CKorvantaSignals* hub = window->windowsManager()->GetSignals();
         detections = std::make_unique<QSignalSpy>(hub, &CKorvantaSignals::LoggerEndDtetection);
@@ -85,7 +93,7 @@ struct CAppBench
     int state() const { return button()->RunControlState; }
     CSetupWindow* setup() const { return window->windowsManager()->GetSetupWindow(); }
     CLogicManager* logic() const { return window->logicManager(); }
-    kvsim::CPelorinDevice* device() const { return static_cast<kvsim::CPelorinDevice*>(sim->model()); }
+    kvsim::CPelorinDevice* device() const { return dynamic_cast<kvsim::CPelorinDevice*>(sim->model()); }
 
     // What the user does in the setup: a rate and a number of samples from the offered lists.
     bool chooseRateAndSamples(int rateCode, int samples)
@@ -128,6 +136,8 @@ private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void runFromTheButtonToItsEnd();
     void secondPressStopsTheRun();
+    void unplugMidRunReturnsToIdle();
+    void dravletRunFromTheButtonToItsEnd();
 };
 
 void TestShellEndToEndRun::startDetected(CAppBench& bench)
@@ -197,8 +207,9 @@ void TestShellEndToEndRun::runFromTheButtonToItsEnd()
     QTRY_COMPARE_WITH_TIMEOUT(bench.started->count(), 1, 4000);
     QTRY_COMPARE(played.count(), 1);
     QVERIFY(bench.button()->isPlaying());
-    QCOMPARE(bench.sim->invoke([&] {}), true);
-    QCOMPARE(bench.device()->runsStarted(), 1);
+    int runs = 0;
+    QVERIFY(bench.sim->invoke([&] { runs = bench.device()->runsStarted(); }));
+    QCOMPARE(runs, 1);
 
     QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 1, 5000);
     QCOMPARE(bench.newData->count(), 50);
@@ -258,6 +269,66 @@ void TestShellEndToEndRun::secondPressStopsTheRun()
     QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 2000);
     QCOMPARE(bench.logic()->m_DataManager.GetNumDataFolders(), 2);
     QCOMPARE(bench.runBranches(1).first()->GetNumSamples(), 20);
+}
+
+void TestShellEndToEndRun::unplugMidRunReturnsToIdle()
+{
+    CAppBench bench;
+    startDetected(bench);
+    if (QTest::currentTestFailed())
+        return;
+    CKorvantaSignals* hub = bench.window->windowsManager()->GetSignals();
+    QSignalSpy lost(hub, &CKorvantaSignals::LoggerDisconnected);
+    QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 5000));
+    bench.pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.newData->count() >= 20, 4000);
+
+    // The cable is pulled: the run ends where it was, the button goes idle and waits for a
+    // logger, and what arrived before stays stored.
+    bench.sim->unplug();
+    QTRY_VERIFY_WITH_TIMEOUT(lost.count() >= 1, 5000);
+    QTRY_COMPARE(bench.state(), int(RunControl::Idle));
+    QVERIFY(!bench.button()->isPlaying());
+    QVERIFY(!bench.window->windowsManager()->IsLoggerDetected());
+    QVERIFY(!bench.window->windowsManager()->isRunInProgress());
+    QTRY_VERIFY(!bench.button()->isEnabled());
+    QVERIFY(!bench.logic()->IsLoggerConnected());
+    const QList<CDataBranch*> branches = bench.runBranches(0);
+    QVERIFY(!branches.isEmpty());
+    QVERIFY(branches.first()->GetNumSamples() >= 20);
+    QCOMPARE(branches.first()->GetNumSamples(), bench.newData->count());
+    QVERIFY2(bench.prompter.m_Log.isEmpty(), qPrintable(bench.prompter.m_Log.join('\n')));
+}
+
+void TestShellEndToEndRun::dravletRunFromTheButtonToItsEnd()
+{
+    // The sensor interface: the status is asked first, then the setup and the run are sent.
+    CAppBench bench;
+    QVERIFY(bench.start(QStringLiteral("dravlet")));
+    QTRY_COMPARE_WITH_TIMEOUT(bench.detections->count(), 1, 8000);
+    QCOMPARE(bench.detections->at(0).at(0).toBool(), true);
+    QCOMPARE(bench.window->windowsManager()->connectedLoggerType(), 12.0);
+    CSetupInfo* setup = bench.setup()->getSetupInfo();
+    QTRY_VERIFY_WITH_TIMEOUT(setup->GetActiveMeasurementCount() > 0, 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 2000);
+    QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 50));
+
+    bench.pressRun();
+    QCOMPARE(bench.state(), int(RunControl::StartSent));
+    QTRY_COMPARE_WITH_TIMEOUT(bench.started->count(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 2000);
+    QCOMPARE(bench.logic()->m_DataManager.GetNumDataFolders(), 1);
+    const QList<CDataBranch*> branches = bench.runBranches(0);
+    QCOMPARE(branches.size(), setup->GetActiveMeasurementCount());
+    for (CDataBranch* b : branches) {
+        QCOMPARE(b->GetNumSamples(), 50);
+        for (int i = 0; i < 50; ++i)
+            QVERIFY(std::isfinite(b->GetYSample(i)));
+    }
+    QVERIFY(bench.prompter.m_Log.isEmpty());
+    QTRY_VERIFY(bench.button()->isEnabled());
 }
 
 QTEST_MAIN(TestShellEndToEndRun)
