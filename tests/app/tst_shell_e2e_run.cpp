@@ -2,7 +2,8 @@
 // start-up does it, the simulated Pelorin logger on a pseudo-terminal named in
 // KORVANTA_EXTRA_PORTS, detection, the Run button pressed, the run received into the data store
 // and the history, its end, and the return of the Run button to idle; a run stopped by a second
-// press, a logger unplugged mid-run, and the same road with the Dravlet interface.
+// press, a logger unplugged mid-run and plugged in again, the window closed during a run, and
+// the same road with the Dravlet interface.
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
@@ -14,6 +15,7 @@
 #include "Core/Logic/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
 #include "setup/SetupWindow.h"
+#include "platform/TestPortEnumerator.h"
 #include "simulator/LoggerSimulator.h"
 #include "simulator/ModelFactory.h"
 #include "simulator/PelorinDevice.h"
@@ -46,27 +48,40 @@ struct CAppBench
 {
     CScriptedPrompter prompter;
     std::unique_ptr<kvsim::CLoggerSimulator> sim;
+    std::unique_ptr<CTestPortEnumerator> ports;
     std::unique_ptr<MainWindow> window;
+    quint16 vendor = 0;
+    quint16 product = 0;
     std::unique_ptr<QSignalSpy> detections;
     std::unique_ptr<QSignalSpy> started;
     std::unique_ptr<QSignalSpy> ended;
     std::unique_ptr<QSignalSpy> newData;
 
-    // model: the simulated device as korvanta-sim names it.
-    bool start(const QString& modelName = QStringLiteral("pelorin"))
+    // model: the simulated device as korvanta-sim names it. testPorts: the serial devices come
+    // from a test enumerator (so the cable can be plugged in again under a new name) instead
+    // of the real enumerator with the device in KORVANTA_EXTRA_PORTS.
+    bool start(const QString& modelName = QStringLiteral("pelorin"), bool testPorts = false)
     {
         std::unique_ptr<kvsim::IDeviceModel> model = kvsim::createDeviceModel(modelName);
         if (!model)
             return false;
-        const quint16 vendor = model->vendorId(), product = model->productId();
+        vendor = model->vendorId();
+        product = model->productId();
         sim = std::make_unique<kvsim::CLoggerSimulator>(std::move(model));
         if (!sim->start())
             return false;
-        // The real enumerator reads the extra ports when the logic manager creates it in init().
-        qputenv("KORVANTA_EXTRA_PORTS",
-                QStringLiteral("%1:%2:%3").arg(sim->portName()).arg(vendor, 4, 16, QLatin1Char('0'))
-                    .arg(product, 4, 16, QLatin1Char('0')).toLocal8Bit());
+        if (testPorts) {
+            ports = std::make_unique<CTestPortEnumerator>();
+            ports->setPorts({CTestPortEnumerator::makePort(sim->portName(), vendor, product)});
+        } else {
+            // The real enumerator reads the extra ports when the logic manager creates it in init().
+            qputenv("KORVANTA_EXTRA_PORTS",
+                    QStringLiteral("%1:%2:%3").arg(sim->portName()).arg(vendor, 4, 16, QLatin1Char('0'))
+                        .arg(product, 4, 16, QLatin1Char('0')).toLocal8Bit());
+        }
         window = std::make_unique<MainWindow>(nullptr);
+        if (ports)
+            window->logicManager()->SetPortEnumerator(ports.get());
         CKorvantaSignals* hub = window->windowsManager()->GetSignals();
         detections = std::make_unique<QSignalSpy>(hub, &CKorvantaSignals::LoggerEndDtetection);
         started = std::make_unique<QSignalSpy>(hub, &CKorvantaSignals::LoggerStartedRun);
@@ -85,8 +100,25 @@ struct CAppBench
         started.reset();
         detections.reset();
         window.reset();
+        ports.reset();
         sim.reset();
         qunsetenv("KORVANTA_EXTRA_PORTS");
+    }
+
+    // The cable pulled out: the device and its path go away.
+    bool pullCable()
+    {
+        const QString old = sim->portName();
+        sim->unplug();
+        return ports && ports->unplug(old);
+    }
+    // Plugged in again: the simulator's new pair arrives as a new device.
+    bool plugIn()
+    {
+        if (!ports || !sim->replug())
+            return false;
+        ports->plug(CTestPortEnumerator::makePort(sim->portName(), vendor, product));
+        return true;
     }
 
     CustomRunButton* button() const { return window->GetRunButton(); }
@@ -129,20 +161,20 @@ class TestShellEndToEndRun : public QObject
 private:
     // Starts the application against the simulator and waits until the Run button may be
     // pressed: the logger detected, its status read into the setup, the 500 ms rules applied.
-    void startDetected(CAppBench& bench);
+    void startDetected(CAppBench& bench, bool testPorts = false);
     void checkRunBranches(const CAppBench& bench, int samples);
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void runFromTheButtonToItsEnd();
-    void secondPressStopsTheRun();
-    void unplugMidRunReturnsToIdle();
+    void stopByASecondPressOrByClosingTheWindow();
+    void unplugMidRunThenPlugInAgain();
     void dravletRunFromTheButtonToItsEnd();
 };
 
-void TestShellEndToEndRun::startDetected(CAppBench& bench)
+void TestShellEndToEndRun::startDetected(CAppBench& bench, bool testPorts)
 {
-    QVERIFY(bench.start());
+    QVERIFY(bench.start(QStringLiteral("pelorin"), testPorts));
     // The button waits for a logger.
     QVERIFY(!bench.button()->isEnabled());
     QTRY_COMPARE_WITH_TIMEOUT(bench.detections->count(), 1, 8000);
@@ -231,7 +263,7 @@ void TestShellEndToEndRun::runFromTheButtonToItsEnd()
     QCOMPARE(HostFrames(*bench.sim, 0x02), 0);
 }
 
-void TestShellEndToEndRun::secondPressStopsTheRun()
+void TestShellEndToEndRun::stopByASecondPressOrByClosingTheWindow()
 {
     CAppBench bench;
     startDetected(bench);
@@ -261,20 +293,37 @@ void TestShellEndToEndRun::secondPressStopsTheRun()
     QCOMPARE(branches.first()->GetNumSamples(), stored);
     QVERIFY(bench.prompter.m_Log.isEmpty());
 
-    // The idle button starts the next run.
+    // The next run is stopped by closing the window: the program asks, stops the run on Yes
+    // and stays open.
     QTRY_VERIFY(bench.button()->isEnabled());
-    QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 20));
     bench.pressRun();
-    QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.newData->count() >= stored + 10, 4000);
+    bench.prompter.m_bYes = true;
+    QVERIFY(!bench.window->close());
+    QCOMPARE(bench.prompter.m_Log, QStringList{"ask||Logger is running, do you want to stop?"});
+    QCOMPARE(bench.state(), int(RunControl::StopSent));
+    QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 2, 4000);
     QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 2000);
+    QVERIFY(bench.window->isVisible());
     QCOMPARE(bench.logic()->m_DataManager.GetNumDataFolders(), 2);
-    QCOMPARE(bench.runBranches(1).first()->GetNumSamples(), 20);
+
+    // Closed again, the runs left unsaved: the loggers are shut down and the window closes.
+    bench.prompter.m_SaveAnswer = IPrompter::SaveNo;
+    QVERIFY(bench.window->close());
+    QCOMPARE(bench.prompter.m_Log.last(), QStringLiteral("save?|Pavix|Do you want to save your changes?"));
+    QVERIFY(!bench.window->isVisible());
+    QVERIFY(!bench.logic());
+    const int frames = bench.sim->frameCount();
+    QTest::qWait(300);
+    // Nothing talks to the logger any more.
+    QCOMPARE(bench.sim->frameCount(), frames);
 }
 
-void TestShellEndToEndRun::unplugMidRunReturnsToIdle()
+void TestShellEndToEndRun::unplugMidRunThenPlugInAgain()
 {
     CAppBench bench;
-    startDetected(bench);
+    startDetected(bench, true);
     if (QTest::currentTestFailed())
         return;
     CKorvantaSignals* hub = bench.window->windowsManager()->GetSignals();
@@ -286,7 +335,7 @@ void TestShellEndToEndRun::unplugMidRunReturnsToIdle()
 
     // The cable is pulled: the run ends where it was, the button goes idle and waits for a
     // logger, and what arrived before stays stored.
-    bench.sim->unplug();
+    QVERIFY(bench.pullCable());
     QTRY_VERIFY_WITH_TIMEOUT(lost.count() >= 1, 5000);
     QTRY_COMPARE(bench.state(), int(RunControl::Idle));
     QVERIFY(!bench.button()->isPlaying());
@@ -296,9 +345,24 @@ void TestShellEndToEndRun::unplugMidRunReturnsToIdle()
     QVERIFY(!bench.logic()->IsLoggerConnected());
     const QList<CDataBranch*> branches = bench.runBranches(0);
     QVERIFY(!branches.isEmpty());
-    QVERIFY(branches.first()->GetNumSamples() >= 20);
-    QCOMPARE(branches.first()->GetNumSamples(), bench.newData->count());
+    const int stored = branches.first()->GetNumSamples();
+    QVERIFY(stored >= 20);
+    QCOMPARE(stored, bench.newData->count());
     QVERIFY2(bench.prompter.m_Log.isEmpty(), qPrintable(bench.prompter.m_Log.join('\n')));
+
+    // Plugged in again under a new name: found by itself, and the next run works.
+    QVERIFY(bench.plugIn());
+    QTRY_COMPARE_WITH_TIMEOUT(bench.detections->count(), 2, 8000);
+    QCOMPARE(bench.detections->at(1).at(0).toBool(), true);
+    QCOMPARE(bench.logic()->GetConnectedPortName(), bench.sim->portName());
+    QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 4000);
+    QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 20));
+    bench.pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 2, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 2000);
+    QCOMPARE(bench.logic()->m_DataManager.GetNumDataFolders(), 2);
+    QCOMPARE(bench.runBranches(0).first()->GetNumSamples(), stored);
+    QCOMPARE(bench.runBranches(1).first()->GetNumSamples(), 20);
 }
 
 void TestShellEndToEndRun::dravletRunFromTheButtonToItsEnd()
