@@ -50,9 +50,12 @@ void CDravletManager::StatusResendProc(void* self) { static_cast<CDravletManager
 void CDravletManager::readOnce()
 {
     unsigned char buffer[s_ReadChunk];
-    const int n = Read(buffer, s_ReadChunk);
-    if (n < 1) return;
-    WriteCycliceBuffer(n, buffer);
+    {
+        QMutexLocker readLock(&m_ReadLock);
+        const int n = Read(buffer, s_ReadChunk);
+        if (n < 1) return;
+        WriteCycliceBuffer(n, buffer);
+    }
     StartRxEvent();
 }
 
@@ -226,13 +229,16 @@ void CDravletManager::CloseLogger(bool quiet)
 {
     if (!quiet && m_bConnected) GoodbyeReq();
     // Bytes that already arrived are read before the port goes, so nothing received is lost.
-    unsigned char buffer[s_ReadChunk];
-    for (int i = 0; i < 64 && isOpen(); ++i) {
-        const int n = Read(buffer, s_ReadChunk);
-        if (n < 1) break;
-        WriteCycliceBuffer(n, buffer);
+    {
+        QMutexLocker readLock(&m_ReadLock);
+        unsigned char buffer[s_ReadChunk];
+        for (int i = 0; i < 64 && isOpen(); ++i) {
+            const int n = Read(buffer, s_ReadChunk);
+            if (n < 1) break;
+            WriteCycliceBuffer(n, buffer);
+        }
+        ClosePort();
     }
-    ClosePort();
     QMutexLocker lock(&m_CurrentLock);
     drainReceived();
     m_Current = CommandParametersStruct();

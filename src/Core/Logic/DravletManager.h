@@ -119,6 +119,9 @@ private:
     CThreadWorker m_StatusResend;
     CWakeEvent m_SenderWake;
     CWakeEvent m_ProcessorWake;
+    // Held by the reader across a read and its copy into the ring, and by the close across its
+    // last reads and the port's closing, so no chunk in flight lands after the ring was cleared.
+    QMutex m_ReadLock;
     // Held while the receive machine works a step and while the sender changes the record the
     // machine compares acknowledgements with.
     QMutex m_CurrentLock;

@@ -247,18 +247,21 @@ void CPelorinManager::KeepAliveThreadProc(void* self) { static_cast<CPelorinMana
 
 void CPelorinManager::PelorinRx()
 {
-    if (!m_bPortOpen || m_bExit)
-        return;
     static constexpr int kChunk = 8192;
     unsigned char buffer[kChunk];
-    const int n = Read(buffer, kChunk);
-    if (n <= 0)
-        return;
-    if (m_bObserveStores) {
-        QMutexLocker lock(&m_ArrivalLock);
-        NoteArrival(WriteCycliceBuffer(n, buffer));
-    } else {
-        WriteCycliceBuffer(n, buffer);
+    {
+        QMutexLocker readLock(&m_ReadLock);
+        if (!m_bPortOpen || m_bExit)
+            return;
+        const int n = Read(buffer, kChunk);
+        if (n <= 0)
+            return;
+        if (m_bObserveStores) {
+            QMutexLocker lock(&m_ArrivalLock);
+            NoteArrival(WriteCycliceBuffer(n, buffer));
+        } else {
+            WriteCycliceBuffer(n, buffer);
+        }
     }
     WakeProcessor();
 }
@@ -324,6 +327,7 @@ void CPelorinManager::ProcessLoop()
         }
         // Steps while the ring holds what the machine expects; bytes that arrive meanwhile
         // set the pending flag again, so nothing waits unseen.
+        QMutexLocker lock(&m_ProcessDataLock);
         ProcessReceivedData();
     }
 }
@@ -358,16 +362,47 @@ void CPelorinManager::CloseLogger(bool bUnplugged)
     } else {
         QThread::msleep(50);
     }
-    // The reader must not read a port being closed; it tests the flag before each read.
+    // The reader must not read a port being closed; it tests the flag before each read, and a
+    // read already under way finishes its copy into the ring before the port goes.
     m_bPortOpen = false;
     if (m_RxWorker)
         m_RxWorker->StopWork();
-    ClosePort();
+    {
+        QMutexLocker readLock(&m_ReadLock);
+        ClosePort();
+    }
+    // Whatever arrived before the link went is still decoded and stored, so an unplug ends
+    // the run with every sample received.
+    LetProcessorFinishReceived();
+    QMutexLocker lock(&m_ProcessDataLock);
     m_bConnected = false;
     m_bRunning = false;
     ResetReceiveState();
     ClearCyclicCBuffer();
     m_CommandQueue.ClearPacketQueue();
+}
+
+void CPelorinManager::LetProcessorFinishReceived()
+{
+    // The packet processor does the decoding on its own thread; wait (bounded) until the ring
+    // stops shrinking. A half frame left at the end never completes and is dropped afterwards.
+    if (!m_ProcWorker || m_bExit)
+        return;
+    using namespace std::chrono;
+    const auto deadline = steady_clock::now() + milliseconds(500);
+    qint64 left = AvailableBytes();
+    auto lastProgress = steady_clock::now();
+    while (left > 0 && steady_clock::now() < deadline) {
+        WakeProcessor();
+        QThread::msleep(5);
+        const qint64 now = AvailableBytes();
+        if (now < left) {
+            left = now;
+            lastProgress = steady_clock::now();
+        } else if (steady_clock::now() - lastProgress > milliseconds(50)) {
+            break;
+        }
+    }
 }
 
 void CPelorinManager::RequestExit()

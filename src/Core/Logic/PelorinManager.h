@@ -164,6 +164,7 @@ private:
     void NoteArrival(int bytes);
     void OnRowsStored(int rows);
     void SendNextFirmwareBlock();
+    void LetProcessorFinishReceived();
 
     CLogicManager* m_pLogic = nullptr;
     CPelorinManagerHost m_Host;
@@ -174,6 +175,11 @@ private:
     QMutex m_ProcLock;
     QWaitCondition m_ProcCond;
     bool m_bProcPending = false;
+    // Held by the reader across a read and its copy into the ring, so closing the port never
+    // leaves a chunk in flight that lands after the ring was cleared.
+    QMutex m_ReadLock;
+    // Held around each pass of the receive machine; closing resets the machine under it.
+    QMutex m_ProcessDataLock;
 
     CThreadWorker* m_RxWorker = nullptr;
     CThreadWorker* m_TxWorker = nullptr;
