@@ -1,6 +1,7 @@
 // A recorded stream of Pelorin data packets (a four-sensor run at 25000 samples per second and
 // sensor) pushed through the receive ring, the receive machine and the row decoding, and, in the
 // second benchmark, through conversion and storage in the data store as well.
+#include "../tests/common/PlainLogicContext.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/KorvantaSignals.h"
@@ -145,15 +146,7 @@ void BM_PelorinDecode(benchmark::State& state)
 BENCHMARK(BM_PelorinDecode)->Unit(benchmark::kMillisecond);
 
 // ---- full pipeline: conversion and storage in the data store
-class CBenchContext : public ILogicContext
-{
-public:
-    CKorvantaSignals m_Hub{nullptr};
-    CSetupInfo m_Setup{nullptr};
-    CKorvantaSignals* GetSignals() override { return &m_Hub; }
-    CSetupInfo* GetSetupInfo() override { return &m_Setup; }
-    int GetCurrentRunMode() override { return 0; }
-};
+using CBenchContext = CPlainLogicContext;
 
 class CBenchLogger : public CBenchHandler, public ILogger
 {

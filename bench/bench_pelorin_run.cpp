@@ -4,6 +4,7 @@
 // and the data store converts and stores. Reported: samples stored per second, samples lost,
 // and the delay from a packet's arrival at the port to its storage (median, 95th percentile,
 // maximum).
+#include "../tests/common/PlainLogicContext.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SetupInfo.h"
@@ -29,15 +30,7 @@ namespace {
 constexpr int kRateCode = 14;           // 100000 per second with one sensor
 constexpr int kSamples = 1000000;       // 10 s at that rate
 
-class CBenchContext : public ILogicContext
-{
-public:
-    CKorvantaSignals m_Hub{nullptr};
-    CSetupInfo m_Setup{nullptr};
-    CKorvantaSignals* GetSignals() override { return &m_Hub; }
-    CSetupInfo* GetSetupInfo() override { return &m_Setup; }
-    int GetCurrentRunMode() override { return 0; }
-};
+using CBenchContext = CPlainLogicContext;
 
 void GuiApplication()
 {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <vector>
 
+#include "../tests/common/PlainLogicContext.h"
 #include "../tests/Core/Data/support/FakeRunLogger.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SetupInfo.h"
@@ -21,15 +22,7 @@ namespace {
 constexpr int RowsPerRun = 1 << 18;
 constexpr int MeasurementsPerRow = 4;
 
-class Context : public ILogicContext
-{
-public:
-    CKorvantaSignals m_Hub{nullptr};
-    CSetupInfo m_Setup{nullptr};
-    CKorvantaSignals* GetSignals() override { return &m_Hub; }
-    CSetupInfo* GetSetupInfo() override { return &m_Setup; }
-    int GetCurrentRunMode() override { return 0; }
-};
+using Context = CPlainLogicContext;
 
 struct Rig
 {

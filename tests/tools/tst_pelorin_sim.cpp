@@ -1,6 +1,7 @@
 // The Pelorin stack end to end against the simulated logger over a pseudo-terminal: the real
 // serial port, receive ring, protocol handler, catalogue, data store, conversion and hub, driven
 // by a small single-threaded driver in place of the manager's worker threads.
+#include "../common/PlainLogicContext.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SetupInfo.h"
@@ -22,15 +23,7 @@ using kvsim::CPelorinDevice;
 
 namespace {
 
-class CContext : public ILogicContext
-{
-public:
-    CKorvantaSignals m_Hub{nullptr};
-    CSetupInfo m_Setup{nullptr};
-    CKorvantaSignals* GetSignals() override { return &m_Hub; }
-    CSetupInfo* GetSetupInfo() override { return &m_Setup; }
-    int GetCurrentRunMode() override { return 0; }
-};
+using CContext = CPlainLogicContext;
 
 // The logger interface over the handler, and the reader, processor and sender of the manager
 // folded into one thread: read what came, run the receive machine, send with resends.

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "../../common/PlainLogicContext.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/KorvantaSignals.h"
@@ -17,15 +18,7 @@ using ConversionMarkers::s_NoSample;
 using ConversionMarkers::s_RepeatLast;
 
 namespace {
-class Context : public ILogicContext
-{
-public:
-    CKorvantaSignals m_Hub{nullptr};
-    CSetupInfo m_Setup{nullptr};
-    CKorvantaSignals* GetSignals() override { return &m_Hub; }
-    CSetupInfo* GetSetupInfo() override { return &m_Setup; }
-    int GetCurrentRunMode() override { return 0; }
-};
+using Context = CPlainLogicContext;
 }  // namespace
 
 class TestRunStore : public QObject
