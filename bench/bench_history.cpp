@@ -1,6 +1,6 @@
 // Rebuilding the history tree from the data store (what opening a workspace does): runs of 16
 // series each, 200 and 400 runs, with the time per row to compare the two sizes.
-#include "app/shell/ChildWindowHost.h"
+#include "app/base/ChildWindowHost.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
 #include "Core/Data/DataManager.h"

@@ -1,7 +1,7 @@
 // The child-window base: the window record byte for byte, reading it back (and every way a
 // record can be cut short or damaged), grid snapping, and the MultiAction icon switching.
-#include "app/shell/ChildWindowHost.h"
-#include "app/shell/KorvantaWindow.h"
+#include "app/base/ChildWindowHost.h"
+#include "app/base/KorvantaWindow.h"
 #include "app/shell/MultiAction.h"
 #include "Core/Logic/KorvantaSignals.h"
 

@@ -1,5 +1,5 @@
 # Fails when a source of a headless core folder includes a QtWidgets header or links the module.
-set(_core_dirs src/Core src/platform src/analysis)
+set(_core_dirs src/Core src/platform src/analysis src/upload src/workspace src/video/tracking)
 set(_widget_headers "QtWidgets|QWidget|QDialog|QMessageBox|QApplication|QMainWindow|QAction|QMenu|QLabel|QPushButton|QLineEdit|QComboBox|QAbstractButton|QMdiArea|QGraphicsView|QFileDialog|QProgressDialog|QTreeView|QTableView|QLayout|QBoxLayout|QGridLayout|QStyle|QScrollArea|QToolBar|QToolButton|QSpinBox|QCheckBox|QFrame")
 set(_bad "")
 foreach(_d ${_core_dirs})

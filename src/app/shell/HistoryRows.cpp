@@ -2,7 +2,7 @@
 
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
-#include "app/shell/Prompter.h"
+#include "app/base/Prompter.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Logic/KorvantaSignals.h"
 

@@ -2,7 +2,7 @@
 // The "History" child window: every run with its series as a tree the user sees, drags and
 // deletes from. It is rebuilt from the data manager when the workspace changes as a whole and
 // grows row by row when a run starts and when analysis adds a series.
-#include "app/shell/KorvantaWindow.h"
+#include "app/base/KorvantaWindow.h"
 
 #include <QModelIndex>
 #include <QPointer>

@@ -2,7 +2,7 @@
 
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryWindow.h"
-#include "app/shell/Prompter.h"
+#include "app/base/Prompter.h"
 #include "app/shell/ShellLogic.h"
 #include "Core/Logic/LogicManager.h"
 #include "platform/KeepAwake.h"

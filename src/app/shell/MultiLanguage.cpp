@@ -1,6 +1,6 @@
 #include "app/shell/MultiLanguage.h"
 
-#include "app/shell/Prompter.h"
+#include "app/base/Prompter.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -2,7 +2,7 @@
 // The multiple-document area of the main window: hosts every child window, keeps the record of
 // the current window of each kind the commands act on, lays out the setup and history windows
 // beside the graph, owns the signal hub, and runs the run-control state machine.
-#include "app/shell/ChildWindowHost.h"
+#include "app/base/ChildWindowHost.h"
 #include "setup/SetupHost.h"
 
 #include <QMdiArea>

@@ -2,7 +2,7 @@
 // its two cursors; with no graph window every command finds no plot selected.
 #include "app/shell/WindowsManager.h"
 
-#include "app/shell/Prompter.h"
+#include "app/base/Prompter.h"
 #include "app/shell/ShellServices.h"
 
 #include <QAction>

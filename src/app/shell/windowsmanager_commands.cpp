@@ -3,9 +3,9 @@
 
 #include "app/shell/AboutDialog.h"
 #include "app/shell/HistoryWindow.h"
-#include "app/shell/KorvantaWindow.h"
+#include "app/base/KorvantaWindow.h"
 #include "app/shell/MultiLanguage.h"
-#include "app/shell/Prompter.h"
+#include "app/base/Prompter.h"
 #include "app/shell/ShellFrame.h"
 #include "app/shell/ShellServices.h"
 #include "Core/Data/DataManager.h"

@@ -3,7 +3,7 @@
 #include "app/shell/WindowsManager.h"
 
 #include "app/shell/CustomRunButton.h"
-#include "app/shell/Prompter.h"
+#include "app/base/Prompter.h"
 #include "app/shell/ShellFrame.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/KorvantaSignals.h"

@@ -29,6 +29,7 @@ public:
         warning(parent, title, text);
     }
     virtual QString getOpenFileName(QWidget*, const QString&, const QString&, const QString&) { return QString(); }
+    virtual QString getSaveFileName(QWidget*, const QString&, const QString&, const QString&) { return QString(); }
     // Runs a dialog modally; the real prompter execs it, a test one may answer for it.
     virtual int runDialog(QDialog* dialog);
 };
@@ -45,6 +46,8 @@ public:
     bool confirm(QWidget* parent, const QString& title, const QString& text) override;
     void critical(QWidget* parent, const QString& title, const QString& text) override;
     QString getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
+                            const QString& filter) override;
+    QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
                             const QString& filter) override;
 };
 

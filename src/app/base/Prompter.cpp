@@ -1,4 +1,4 @@
-#include "app/shell/Prompter.h"
+#include "app/base/Prompter.h"
 
 #include <QCoreApplication>
 #include <QDialog>
@@ -62,6 +62,12 @@ QString CWidgetPrompter::getOpenFileName(QWidget* parent, const QString& caption
                                          const QString& filter)
 {
     return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+}
+
+QString CWidgetPrompter::getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
+                                         const QString& filter)
+{
+    return QFileDialog::getSaveFileName(parent, caption, dir, filter);
 }
 
 int IPrompter::runDialog(QDialog* dialog)

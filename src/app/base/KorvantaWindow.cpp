@@ -1,6 +1,6 @@
-#include "app/shell/KorvantaWindow.h"
+#include "app/base/KorvantaWindow.h"
 
-#include "app/shell/ChildWindowHost.h"
+#include "app/base/ChildWindowHost.h"
 #include "Core/Logic/KorvantaSignals.h"
 
 #include <QDataStream>
