@@ -1,7 +1,11 @@
 #pragma once
-// What a child window needs of the area that hosts it: whether windows snap to the grid and
-// the signal hub. The window manager implements it; tests host windows in a small fake.
+// What a child window needs of the area that hosts it: whether windows snap to the grid, the
+// signal hub, the data store and the prompter. The window manager implements it; tests host
+// windows in a small fake. Window kinds add what they need below as defaulted virtuals, so a
+// fake only answers what its test uses.
+class CDataManager;
 class CKorvantaSignals;
+class IPrompter;
 
 class IChildWindowHost
 {
@@ -9,4 +13,7 @@ public:
     virtual ~IChildWindowHost() = default;
     virtual bool AlignToGrid() const = 0;
     virtual CKorvantaSignals* GetSignals() const = 0;
+    virtual CDataManager* GetDataManager() const { return nullptr; }
+    // The prompter every question of a child window goes through (the shell's by default).
+    virtual IPrompter* GetPrompter() const;
 };

@@ -1,6 +1,7 @@
 #include "app/base/KorvantaWindow.h"
 
 #include "app/base/ChildWindowHost.h"
+#include "app/base/Prompter.h"
 #include "Core/Logic/KorvantaSignals.h"
 
 #include <QDataStream>
@@ -134,4 +135,9 @@ void CKorvantaWindow::moveEvent(QMoveEvent* event)
             move(x, y);
     }
     QMdiSubWindow::moveEvent(event);
+}
+
+IPrompter* IChildWindowHost::GetPrompter() const
+{
+    return ShellPrompter();
 }

@@ -120,6 +120,16 @@ IPrompter* CWindowsManager::prompter() const
     return m_pPrompter ? m_pPrompter : ShellPrompter();
 }
 
+IPrompter* CWindowsManager::GetPrompter() const
+{
+    return prompter();
+}
+
+CDataManager* CWindowsManager::GetDataManager() const
+{
+    return m_pHistoryWindow ? m_pHistoryWindow->dataManager() : nullptr;
+}
+
 void CWindowsManager::SetRunButtonEnabled(bool enabled)
 {
     if (CustomRunButton* b = runButton())

@@ -55,6 +55,8 @@ public:
     // IChildWindowHost
     bool AlignToGrid() const override { return m_bAlignToGrid; }
     CKorvantaSignals* GetSignals() const override { return m_pSignals; }
+    CDataManager* GetDataManager() const override;
+    IPrompter* GetPrompter() const override;
     // ISetupHost
     ILogicQueries* GetLogicQueries() const override { return m_pLogic; }
     ISetupSettings* GetSetupSettings() const override { return m_pSettings; }
