@@ -34,6 +34,9 @@ class CTableView : public QTableView
 public:
     using QTableView::QTableView;
     void setCellDelegate(CTableDelegate* delegate);
+    // Brings the scroll ranges up to the model now rather than at the next layout, so a jump
+    // to the newest rows is not cut at the old end.
+    void refreshGeometry() { updateGeometries(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -138,6 +138,7 @@ int CTableWindow::visibleRowCount() const
 
 void CTableWindow::trackNewestRows()
 {
+    m_pDataView->refreshGeometry();
     m_pDataView->verticalScrollBar()->setValue(m_pDelegate->getMaxSizeDataColumn() - visibleRowCount());
 }
 
@@ -242,6 +243,7 @@ void CTableWindow::OnVideoPlaybackSample(int sample)
     m_pDelegate->setRowLimit(sample);
     m_pDataView->viewport()->update();
     if (m_pTrackData->isChecked()) {
+        m_pDataView->refreshGeometry();
         const int visible = visibleRowCount();
         m_pDataView->verticalScrollBar()->setValue(std::max(visible, sample - visible + 1));
     }
