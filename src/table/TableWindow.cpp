@@ -254,7 +254,8 @@ void CTableWindow::InitToolBar()
         m_pToolBar->addAction(action);
         m_ToolBarActions.append(action);
     }
-    m_pToolBarLayout->addWidget(m_pToolBar);
+    m_pToolBarLayout->addWidget(m_pToolBar, 0, Qt::AlignLeft | Qt::AlignVCenter);
+    m_pToolBarLayout->addStretch(1);
     m_pToggleToolBar->setText(QString());
     m_pToggleToolBar->setIcon(QIcon(QStringLiteral(":/images/GraphToolbar/Closing-toolbar.png")));
     m_pToggleToolBar->setFlat(true);
