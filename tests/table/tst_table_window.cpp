@@ -7,6 +7,8 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QToolBar>
@@ -41,6 +43,9 @@ private slots:
     void removingAColumnAsksFirst();
     void fontForAllColumnsWidensThemAndMarksTheWorkspace();
     void timeTitleFollowsTheRate();
+    void videoAnalysisRunShowsOnlyTrackBranches();
+    void videoPlaybackLimitsTheRowsShown();
+    void dropBeyondTheFirstFiftyColumnsShowsThem();
 };
 
 void TestTableWindow::runStartShapesTheModels_data()
@@ -246,6 +251,60 @@ void TestTableWindow::timeTitleFollowsTheRate()
     host.addRun({1}, 0);
     host.m_Hub.SignalLoggerStartedRun();
     QCOMPARE(table->bodyDelegate()->timeColumn()->m_Name, QString("Time"));
+}
+
+void TestTableWindow::videoAnalysisRunShowsOnlyTrackBranches()
+{
+    CTableHost host;
+    CTableWindow* table = host.newTable();
+    CDataFolder* run = host.addRun({20482, 1, 20482}, 5);
+    host.m_Hub.SignalVideoAnalysisStart(run->m_Key);
+    QVERIFY(table->isRunning());
+    QCOMPARE(table->dataColumnCount(), 2);
+    QCOMPARE(table->bodyDelegate()->dataColumn(1)->m_Key, run->GetBranchKey(2));
+    host.m_Hub.SignalVideoAnalysisStop();
+    QVERIFY(!table->isRunning());
+}
+
+void TestTableWindow::videoPlaybackLimitsTheRowsShown()
+{
+    CTableHost host;
+    CDataFolder* other = host.addRun({1}, 30);
+    CDataFolder* video = host.addRun({1, 2}, 30);
+    CTableWindow* table = host.newTable();
+    table->addColumnByKey(other->GetBranchKey(0), nullptr);
+    table->addColumnByKey(video->GetBranchKey(0), nullptr);
+    host.m_Hub.SignalVideoPlaybackStart(video->m_Key);
+    // The last active table switches to the playing run's folder.
+    QCOMPARE(table->dataColumnCount(), 2);
+    QCOMPARE(table->bodyDelegate()->dataColumn(0)->m_Key, video->GetBranchKey(0));
+    host.m_Hub.SignalVideoPlaybackSample(4);
+    QCOMPARE(table->bodyDelegate()->cellText(4, 2), QString("104"));
+    QCOMPARE(table->bodyDelegate()->cellText(5, 2), QString());
+    QCOMPARE(table->bodyDelegate()->cellText(5, 0), QString());
+    host.m_Hub.SignalVideoPlaybackStop();
+    QCOMPARE(table->bodyDelegate()->cellText(5, 2), QString("105"));
+}
+
+void TestTableWindow::dropBeyondTheFirstFiftyColumnsShowsThem()
+{
+    CTableHost host;
+    QList<int> sensors;
+    for (int i = 0; i < 55; ++i)
+        sensors << 1;
+    CDataFolder* run = host.addRun(sensors, 4);
+    CTableWindow* table = host.newTable();
+    QStringList parts{run->m_Name};
+    for (int key : run->GetBranchKeys())
+        parts << QString::number(key);
+    QMimeData mime;
+    mime.setText(parts.join(','));
+    QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    static_cast<QObject*>(table)->event(&drop);
+    QCOMPARE(table->dataColumnCount(), 55);
+    QCOMPARE(table->bodyModel()->columnCount(), 57);
+    QCOMPARE(table->headerModel()->columnCount(), 57);
+    QCOMPARE(table->bodyModel()->rowCount(), 4);
 }
 
 QTEST_MAIN(TestTableWindow)
