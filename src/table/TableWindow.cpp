@@ -87,7 +87,12 @@ CTableWindow::CTableWindow(QWidget* parent, Qt::WindowFlags flags) : CKorvantaWi
     connect(m_pRedrawTimer, &QTimer::timeout, this, &CTableWindow::RefreshNewData);
 }
 
-CTableWindow::~CTableWindow() = default;
+CTableWindow::~CTableWindow()
+{
+    // The sub-window's own destructor reports a last state change; this part of the object is
+    // gone by then.
+    disconnect(this, &QMdiSubWindow::windowStateChanged, this, &CTableWindow::onTableWindowStateChanged);
+}
 
 void CTableWindow::buildForm()
 {

@@ -9,6 +9,7 @@
 #include <QTableView>
 #include <functional>
 
+class CDataFolder;
 class CDataManager;
 class CKorvantaSignals;
 class CTableColumn;
@@ -146,6 +147,9 @@ private:
     IPrompter* prompter() const;
     // Shapes both models for a new run or download of n branches with the given sample count.
     void prepareModels(int branches, int samples);
+    // The common start of a run and of a video-analysis run: tool bar off, tracking on, the
+    // models shaped for the run's folder, when there is one.
+    void beginRunning(const CDataFolder* folder);
     // Grows both models to the data columns and the rows with data; never shrinks them.
     void growModels();
     void afterColumnsChanged();

@@ -80,21 +80,29 @@ void CTableWindow::setTimeTitleFromFolder(bool manualX, int rateCode)
     m_pDelegate->timeColumn()->m_Unit.clear();
 }
 
+void CTableWindow::beginRunning(const CDataFolder* folder)
+{
+    m_pToolBar->setEnabled(false);
+    m_pTrackData->setChecked(true);
+    m_bRunning = true;
+    m_bNewData = false;
+    if (folder) {
+        int samples = 0;
+        setupSamples(&samples);
+        prepareModels(folder->GetNumberBranches(), samples);
+    }
+}
+
 void CTableWindow::StartRunning()
 {
     if (!isLastActiveTable())
         return;
-    m_pToolBar->setEnabled(false);
-    m_pTrackData->setChecked(true);
-    m_bRunning = true;
     CDataManager* data = dataManager();
     CDataFolder* folder = data ? data->GetLastDataFolder() : nullptr;
+    beginRunning(folder);
     if (folder) {
         const CSetupInfo* setup = data->GetSetupInfo();
         const bool manualX = data->GetXManualBranch() != nullptr;
-        int samples = 0;
-        setupSamples(&samples);
-        prepareModels(folder->GetNumberBranches(), samples);
         for (int i = 0; i < folder->GetNumberBranches(); ++i) {
             const int key = folder->GetBranchKey(i);
             const CDataBranch* branch = data->GetDataBranch(key);
@@ -106,7 +114,6 @@ void CTableWindow::StartRunning()
         }
     }
     afterColumnsChanged();
-    m_bNewData = false;
     m_pRedrawTimer->start();
 }
 
@@ -189,15 +196,10 @@ void CTableWindow::StartVideoAnalysisRun(int folderKey)
 {
     if (!isLastActiveTable())
         return;
-    m_pToolBar->setEnabled(false);
-    m_pTrackData->setChecked(true);
-    m_bRunning = true;
     CDataManager* data = dataManager();
     CDataFolder* folder = data ? data->GetDataFolder(folderKey) : nullptr;
+    beginRunning(folder);
     if (folder) {
-        int samples = 0;
-        setupSamples(&samples);
-        prepareModels(folder->GetNumberBranches(), samples);
         for (int key : folder->GetBranchKeys()) {
             const CDataBranch* branch = data->GetDataBranch(key);
             if (branch && branch->m_SensorIndex == SensorIndexVideoTrack) {

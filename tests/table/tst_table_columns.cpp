@@ -46,6 +46,27 @@ QByteArray handRecord(const QList<Field>& fields, bool end = true)
     return bytes;
 }
 
+// Writes a table's record and reads it into a new table of the same host, as the workspace
+// loader does (it has read the window record's start tag before calling the table).
+// cut: bytes taken off the end first. Returns the reader's result.
+int copyTable(CTableHost& host, CTableWindow* table, CTableWindow** copy, int cut = 0)
+{
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        if (table->saveToFile(&out) != 0)
+            return -100;
+    }
+    bytes.chop(cut);
+    *copy = host.newTable(false);
+    QDataStream in(bytes);
+    qint16 start = 0;
+    in >> start;
+    if (start != 1113)
+        return -101;
+    return (*copy)->loadFromFile(&in);
+}
+
 int readColumn(const QByteArray& bytes, CTableColumn& column, int shift = 0)
 {
     QDataStream in(bytes);
@@ -187,17 +208,8 @@ void TestTableColumns::windowRecordRoundTripKeepsColumnsInOrder()
     big.setPointSize(18);
     table->bodyDelegate()->dataColumn(1)->setColumnFont(big);
     table->bodyDelegate()->dataColumn(2)->m_Color = QColor(200, 10, 10);
-    QByteArray bytes;
-    {
-        QDataStream out(&bytes, QIODevice::WriteOnly);
-        QCOMPARE(table->saveToFile(&out), 0);
-    }
-    CTableWindow* copy = host.newTable(false);
-    QDataStream in(bytes);
-    qint16 first = 0;
-    in >> first;   // the window record's own start tag, as the loader meets it
-    QCOMPARE(first, qint16(1113));
-    QCOMPARE(copy->loadFromFile(&in), 0);
+    CTableWindow* copy = nullptr;
+    QCOMPARE(copyTable(host, table, &copy), 0);
     QCOMPARE(copy->dataColumnCount(), 3);
     for (int d = 0; d < 3; ++d)
         QCOMPARE(copy->bodyDelegate()->dataColumn(d)->m_Key, keys.at(d));
@@ -216,16 +228,8 @@ void TestTableColumns::windowRecordOfManyColumnsShowsThemAll()
     CDataFolder* run = host.addRun(sensors, 5);
     CTableWindow* table = host.newTable();
     table->insertAllFolderBranches(run->m_Key);
-    QByteArray bytes;
-    {
-        QDataStream out(&bytes, QIODevice::WriteOnly);
-        QCOMPARE(table->saveToFile(&out), 0);
-    }
-    CTableWindow* copy = host.newTable(false);
-    QDataStream in(bytes);
-    qint16 start = 0;
-    in >> start;
-    QCOMPARE(copy->loadFromFile(&in), 0);
+    CTableWindow* copy = nullptr;
+    QCOMPARE(copyTable(host, table, &copy), 0);
     QCOMPARE(copy->dataColumnCount(), 60);
     // Every data column lies inside the models, also those past the first 48.
     QCOMPARE(copy->bodyModel()->columnCount(), 62);
@@ -239,17 +243,8 @@ void TestTableColumns::cutWindowRecordKeepsColumnsReadSoFar()
     CTableWindow* table = host.newTable();
     table->addColumnByKey(1, nullptr);
     table->addColumnByKey(2, nullptr);
-    QByteArray bytes;
-    {
-        QDataStream out(&bytes, QIODevice::WriteOnly);
-        table->saveToFile(&out);
-    }
-    bytes.chop(2);   // no 1108
-    CTableWindow* copy = host.newTable(false);
-    QDataStream in(bytes);
-    qint16 start = 0;
-    in >> start;
-    QCOMPARE(copy->loadFromFile(&in), -4);
+    CTableWindow* copy = nullptr;
+    QCOMPARE(copyTable(host, table, &copy, 2), -4);   // 1108 cut off
     QCOMPARE(copy->dataColumnCount(), 2);
 }
 
