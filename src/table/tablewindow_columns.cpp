@@ -53,16 +53,17 @@ void CTableWindow::clearTable(bool repaint)
 
 void CTableWindow::removeColumnFromTable(int viewColumn)
 {
-    if (viewColumn < 2 || !m_pDelegate)
+    const CTableColumn* column = (viewColumn >= 2 && m_pDelegate) ? m_pDelegate->dataColumn(viewColumn - 2) : nullptr;
+    if (!column)
         return;
+    const int key = column->m_Key;
     if (!prompter()->question(this, QStringLiteral("Pavix"), tr("Remove column?")))
         return;
-    // The question ran an event loop: the column may have gone meanwhile.
-    QList<CTableColumn*>& list = m_pDelegate->columns();
-    const int d = viewColumn - 2;
-    if (d >= list.size())
+    // The question ran an event loop: the column may have gone or moved meanwhile.
+    const int d = m_pDelegate->getColumnIndexByKey(key);
+    if (d < 0)
         return;
-    delete list.takeAt(d);
+    delete m_pDelegate->columns().takeAt(d);
     repaintViews();
     notifyHasNewDataToSave();
 }
@@ -91,13 +92,16 @@ void CTableWindow::onTableHeaderPressed(const QModelIndex& index)
     drag->setMimeData(mime);
     if (!column->m_Icon.isNull())
         drag->setPixmap(column->m_Icon);
+    const int key = column->m_Key;
     drag->exec(Qt::MoveAction);
     QObject* target = drag->target();
     bool here = false;
     for (QObject* o = target; o && !here; o = o->parent())
         here = o == this;
-    if (!here)
-        removeColumnFromTable(c);
+    // The drag ran an event loop: find the column again by its key.
+    const int d = m_pDelegate->getColumnIndexByKey(key);
+    if (!here && d >= 0)
+        removeColumnFromTable(d + 2);
 }
 
 bool CTableWindow::dropAcceptable(const QString& text) const

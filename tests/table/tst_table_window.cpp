@@ -209,6 +209,13 @@ void TestTableWindow::removingAColumnAsksFirst()
     table->removeColumnFromTable(2);
     QCOMPARE(table->dataColumnCount(), 1);
     QCOMPARE(table->bodyDelegate()->dataColumn(0)->m_Key, 2);
+    // A column that goes while the question is open is not replaced by its neighbour.
+    table->addColumnByKey(1, nullptr);
+    host.m_Prompter.m_OnQuestion = [&]() { table->removeColumnByKey(2); };
+    table->removeColumnFromTable(2);
+    host.m_Prompter.m_OnQuestion = nullptr;
+    QCOMPARE(table->dataColumnCount(), 1);
+    QCOMPARE(table->bodyDelegate()->dataColumn(0)->m_Key, 1);
     table->removeColumnFromTable(1);   // the time column is not removable
     table->removeColumnFromTable(7);   // nor a column that is not there
     QCOMPARE(table->dataColumnCount(), 1);

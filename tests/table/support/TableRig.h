@@ -14,6 +14,7 @@
 #include <QMdiArea>
 #include <QPointer>
 #include <QStringList>
+#include <functional>
 
 class CTablePrompter : public IPrompter
 {
@@ -25,6 +26,9 @@ public:
     bool question(QWidget*, const QString&, const QString& text) override
     {
         m_Said << text;
+        // What may happen while a real question box is open.
+        if (m_OnQuestion)
+            m_OnQuestion();
         return m_bYes;
     }
     bool confirm(QWidget*, const QString&, const QString& text) override
@@ -35,6 +39,7 @@ public:
     bool askManualXValue(QWidget*, const QString&, double*) override { return false; }
     QStringList m_Said;
     bool m_bYes = true;
+    std::function<void()> m_OnQuestion;
 };
 
 class CTableHost : public QMdiArea, public IChildWindowHost
