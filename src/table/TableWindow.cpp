@@ -379,13 +379,21 @@ void CTableWindow::onTableDataContextMenuRequested(const QPoint& point)
 
 void CTableWindow::onTableContextMenuRequested(const QModelIndex& index)
 {
-    const int c = index.column();
+    int c = index.column();
     if (!index.isValid() || c >= dataColumnCount() + 2)
         return;
     QMenu menu(this);
     QAction* font = menu.addAction(tr("Change Column Font"));
     QAction* remove = c >= 2 ? menu.addAction(tr("Remove Column")) : nullptr;
+    const int key = c >= 2 ? m_pDelegate->dataColumn(c - 2)->m_Key : -1;
     QAction* chosen = menu.exec(QCursor::pos());
+    // The menu ran an event loop (a run may have started): find a data column again by key.
+    if (c >= 2) {
+        const int d = m_pDelegate->getColumnIndexByKey(key);
+        if (d < 0)
+            return;
+        c = d + 2;
+    }
     if (chosen && chosen == remove) {
         removeColumnFromTable(c);
     } else if (chosen && chosen == font) {
