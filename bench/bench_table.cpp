@@ -19,6 +19,7 @@
 #include <QMdiArea>
 #include <QScrollBar>
 
+#include <thread>
 #include <vector>
 
 namespace {
@@ -138,6 +139,43 @@ void BM_TableLiveRunSecond(benchmark::State& state)
     state.counters["columns"] = table->dataColumnCount();
 }
 BENCHMARK(BM_TableLiveRunSecond)->Arg(0)->Arg(5000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+// The same second with the announcements raised on another thread, as the logger's processor
+// raises them: the interface thread's time is the events it handles and the redraws.
+void BM_TableLiveRunSecondFromLoggerThread(benchmark::State& state)
+{
+    constexpr int RowsPerSecond = 100000;
+    constexpr int Redraws = 1000 / CTableWindow::s_RedrawMs;
+    constexpr int RowsPerRedraw = RowsPerSecond / Redraws;
+    CBenchHost host;
+    host.m_Setup.m_NumberOfSamples = 100;
+    CTableWindow* table = makeTable(host);
+    CDataFolder* run = makeRun(host, 0);
+    host.m_Hub.SignalLoggerStartedRun();
+    QCoreApplication::processEvents();
+    const QVector<int> keys = run->GetBranchKeys();
+    int stored = 0;
+    for (auto _ : state) {
+        for (int r = 0; r < Redraws; ++r) {
+            state.PauseTiming();
+            appendRows(host.m_Data, keys, stored, RowsPerRedraw);
+            stored += RowsPerRedraw;
+            std::thread logger([&host]() {
+                for (int i = 0; i < RowsPerRedraw; ++i)
+                    host.m_Hub.SignalLoggerNewDataArrived();
+            });
+            logger.join();
+            state.ResumeTiming();
+            // The announcements that reached the interface thread, the redraw, and the paint
+            // it asks for, as the event loop runs them.
+            QCoreApplication::processEvents();
+            table->RefreshNewData();
+            QCoreApplication::processEvents();
+        }
+    }
+    state.counters["rows_at_end"] = stored;
+}
+BENCHMARK(BM_TableLiveRunSecondFromLoggerThread)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 } // namespace
 

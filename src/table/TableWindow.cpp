@@ -216,7 +216,12 @@ void CTableWindow::connectHub()
         return;
     connect(hub, &CKorvantaSignals::LoggerStartedRun, this, &CTableWindow::StartRunning);
     connect(hub, &CKorvantaSignals::LoggerExperimentEnd, this, &CTableWindow::EndRunning);
-    connect(hub, &CKorvantaSignals::LoggerNewDataArrived, this, &CTableWindow::UpdateNewData);
+    // Announced for every stored row, up to 100,000 times a second, from the logger's thread:
+    // a queued slot call per row would cost an event each. The announcement only sets a flag
+    // that the redraw timer reads, which is safe on any thread.
+    std::shared_ptr<std::atomic<bool>> flag = m_pNewData;
+    connect(hub, &CKorvantaSignals::LoggerNewDataArrived, this, [flag]() { flag->store(true); },
+            Qt::DirectConnection);
     connect(hub, &CKorvantaSignals::LoggerDownloadFinshed, this, &CTableWindow::LoggerDownloadNewData);
     connect(hub, &CKorvantaSignals::VideoPlaybackStart, this, &CTableWindow::onVideoPlaybackStart);
     connect(hub, &CKorvantaSignals::VideoPlaybackSample, this, &CTableWindow::onVideoPlaybackSample);

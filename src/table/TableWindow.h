@@ -7,7 +7,9 @@
 
 #include <QColor>
 #include <QTableView>
+#include <atomic>
 #include <functional>
+#include <memory>
 
 class CDataFolder;
 class CDataManager;
@@ -96,7 +98,7 @@ public:
     QCheckBox* trackCheckBox() const { return m_pTrackData; }
     QToolBar* toolBar() const { return m_pToolBar; }
     int dataColumnCount() const;
-    bool hasPendingData() const { return m_bNewData; }
+    bool hasPendingData() const { return m_pNewData->load(); }
 
 public slots:
     void StartRunning();
@@ -179,6 +181,8 @@ private:
     QPushButton* m_pToggleToolBar = nullptr;
     QCheckBox* m_pTrackData = nullptr;
     QTimer* m_pRedrawTimer = nullptr;
-    bool m_bNewData = false;
+    // Set for every stored row, possibly on a logger thread (see connectHub); shared with the
+    // connection so a late announcement never writes into a table that is gone.
+    std::shared_ptr<std::atomic<bool>> m_pNewData = std::make_shared<std::atomic<bool>>(false);
     bool m_bInitialized = false;
 };

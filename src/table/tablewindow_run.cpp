@@ -85,7 +85,7 @@ void CTableWindow::beginRunning(const CDataFolder* folder)
     m_pToolBar->setEnabled(false);
     m_pTrackData->setChecked(true);
     m_bRunning = true;
-    m_bNewData = false;
+    m_pNewData->store(false);
     if (folder) {
         int samples = 0;
         setupSamples(&samples);
@@ -121,14 +121,13 @@ void CTableWindow::UpdateNewData()
 {
     // Called for every stored row: only note it; the redraw timer does the work.
     if (m_bRunning)
-        m_bNewData = true;
+        m_pNewData->store(true);
 }
 
 void CTableWindow::RefreshNewData()
 {
-    if (!m_bNewData)
+    if (!m_pNewData->exchange(false))
         return;
-    m_bNewData = false;
     growModels();
     m_pDataView->viewport()->update();
     if (m_pTrackData->isChecked())
@@ -152,7 +151,8 @@ void CTableWindow::trackNewestRows()
 void CTableWindow::EndRunning()
 {
     // The last samples may have come after the last redraw.
-    m_bNewData = m_bRunning;
+    if (m_bRunning)
+        m_pNewData->store(true);
     RefreshNewData();
     m_pRedrawTimer->stop();
     m_pToolBar->setEnabled(true);
