@@ -89,14 +89,18 @@ int CWorkspaceSaver::saveWorkspaceToFile(IWorkspaceHost* host, QString path)
     QDataStream out(&file);
     RecordIO::PrepareStream(out);
     const int result = writeWorkspace(host, out);
+    // A full disk shows in the stream's status or at the final flush; either way the previous
+    // file stays where it was, and the name the user chose is kept for the next try.
+    if (out.status() != QDataStream::Ok) {
+        file.cancelWriting();
+        return WorkspaceWriteFailed;
+    }
     if (result != WorkspaceOk) {
         file.cancelWriting();
         m_CurrentPath.clear();
         return result;
     }
-    // A full disk shows only in the stream's status or at the final flush; either way the
-    // previous file stays where it was.
-    if (out.status() != QDataStream::Ok || !file.commit()) {
+    if (!file.commit()) {
         MyOutputDebugString("writing " + path + " failed: " + file.errorString(), DiagDataManager);
         file.cancelWriting();
         return WorkspaceWriteFailed;
