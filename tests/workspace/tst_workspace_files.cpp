@@ -64,7 +64,7 @@ void fillWorkspace(CDataManager& dm, int samples = 3)
         branch->m_Name = QString("Series %1").arg(b);
         branch->m_Unit = "°C";
         for (int i = 0; b == 0 && i < samples; ++i)
-            branch->AddSample(i * 0.5, i * i + 0.25);
+            branch->AddSample(i * 0.5, double(i) * i + 0.25);
     }
 }
 
