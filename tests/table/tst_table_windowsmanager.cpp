@@ -3,6 +3,7 @@
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/WindowsManager.h"
 #include "support/TableRig.h"
+#include "table/TableDelegate.h"
 
 #include <QtTest>
 
@@ -11,6 +12,7 @@ class TestTableWindowsManager : public QObject
     Q_OBJECT
 private slots:
     void tablesComeOnCommandAndTheRecordFollowsActivation();
+    void aTableRecordInAWorkspaceMakesATable();
 };
 
 void TestTableWindowsManager::tablesComeOnCommandAndTheRecordFollowsActivation()
@@ -36,6 +38,39 @@ void TestTableWindowsManager::tablesComeOnCommandAndTheRecordFollowsActivation()
     QCOMPARE(manager.GetLastActiveTable(), second);
     QVERIFY(second->close());
     QVERIFY(!manager.GetLastActiveTable());
+}
+
+void TestTableWindowsManager::aTableRecordInAWorkspaceMakesATable()
+{
+    CTablePrompter prompter;
+    CDataManager data;
+    CWindowsManager manager(nullptr);
+    manager.GetHistoryWindow()->SetDataManager(&data);
+    CDataFolder* run = data.CreateDataFolder();
+    for (int i = 0; i < 3; ++i) {
+        const int key = data.CreateDataBranch(1, 0.1, i, 0, run->m_Key);
+        run->AddBranchKey(key);
+        data.GetDataBranch(key)->AddSample(0, i);
+    }
+    auto* table = qobject_cast<CTableWindow*>(manager.ShowTableWindow());
+    table->insertAllFolderBranches(run->m_Key);
+    // What the saver writes for the table: its tag, then the table's record.
+    const QVector<IWorkspaceHost::SavedWindow> saved = manager.WindowsToSave();
+    QCOMPARE(saved.size(), 1);
+    QCOMPARE(saved.first().tag, quint16(1107));
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        QCOMPARE(saved.first().save(&out), 0);
+    }
+    QDataStream in(bytes);
+    bool handled = false;
+    QCOMPARE(manager.LoadWindowRecord(1107, &in, &handled), 0);
+    QVERIFY(handled);
+    auto* copy = qobject_cast<CTableWindow*>(manager.GetLastActiveTable());
+    QVERIFY(copy && copy != table);
+    QCOMPARE(copy->dataColumnCount(), 3);
+    QCOMPARE(copy->bodyDelegate()->dataColumn(2)->m_Key, run->GetBranchKey(2));
 }
 
 QTEST_MAIN(TestTableWindowsManager)

@@ -88,6 +88,8 @@ int CWindowsManager::LoadWindowRecord(quint16 tag, QDataStream* stream, bool* ha
 CKorvantaWindow* CWindowsManager::windowForRecord(quint16 tag)
 {
     switch (tag) {
+    case TagTableWindow:
+        return ShowTableWindow();
     default:
         return nullptr;
     }
