@@ -403,8 +403,16 @@ void CTableWindow::onTableContextMenuRequested(const QModelIndex& index)
         removeColumnFromTable(c);
     } else if (chosen && chosen == font) {
         QFont picked;
-        if (chooseFont(this, m_pDelegate->getColumnFont(c), &picked))
-            applyColumnFont(c, picked);
+        if (!chooseFont(this, m_pDelegate->getColumnFont(c), &picked))
+            return;
+        // So did the font dialog.
+        if (c >= 2) {
+            const int d = m_pDelegate->getColumnIndexByKey(key);
+            if (d < 0)
+                return;
+            c = d + 2;
+        }
+        applyColumnFont(c, picked);
     }
 }
 
