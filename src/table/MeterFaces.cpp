@@ -113,6 +113,19 @@ QPoint CMeterFace::drawBackground(QPainter* painter, const QSize& viewSize) cons
     return origin;
 }
 
+QString CMeterFace::backgroundKey(const QSize& viewSize) const
+{
+    const qint64 image = m_pBackground ? m_pBackground->cacheKey() : 0;
+    return QStringLiteral("%1x%2 %3").arg(viewSize.width()).arg(viewSize.height()).arg(image);
+}
+
+namespace {
+QString Number(double v)
+{
+    return QString::number(v, 'g', 17);
+}
+} // namespace
+
 // Analog face.
 
 const QColor CAnalogMeter::s_NeedleColor(255, 164, 8);
@@ -130,11 +143,20 @@ void CAnalogMeter::setScaleRadius(double radius)
 
 void CAnalogMeter::drawMeter(QPainter* painter, const QSize& viewSize)
 {
+    const QString key = backgroundKey(viewSize) + QLatin1Char(' ') + Number(m_Min) + QLatin1Char(' ') + Number(m_Max)
+        + QStringLiteral(" %1 %2 %3 %4").arg(m_ScaleX).arg(m_ScaleY).arg(Number(m_ScaleRadius)).arg(m_SensorIcon.cacheKey());
+    if (m_Layer.key != key || m_Layer.pixmap.size() != viewSize) {
+        m_Layer.pixmap = QPixmap(viewSize);
+        QPainter layer(&m_Layer.pixmap);
+        layer.setRenderHint(QPainter::Antialiasing, true);
+        drawBackground(&layer, viewSize);
+        if (!m_SensorIcon.isNull())
+            layer.drawPixmap(10, 10, m_SensorIcon);
+        DrawScale(&layer);
+        m_Layer.key = key;
+    }
+    painter->drawPixmap(0, 0, m_Layer.pixmap);
     painter->setRenderHint(QPainter::Antialiasing, true);
-    drawBackground(painter, viewSize);
-    if (!m_SensorIcon.isNull())
-        painter->drawPixmap(10, 10, m_SensorIcon);
-    DrawScale(painter);
     drawNeedle(painter, m_NeedleX, m_NeedleY, m_NeedleLength, m_NeedleAngle);
 }
 
@@ -244,7 +266,13 @@ void CDigitalMeter::drawMeter(QPainter* painter, const QSize& viewSize)
     painter->setRenderHint(QPainter::Antialiasing, false);
     drawBackground(painter, viewSize);
     const QString text = valueText();
-    const int size = getPointSizeForTextToFit(text, m_Font, m_TextRect.width());
+    if (text != m_FitText || m_TextRect.width() != m_FitWidth || m_Font.pointSize() != m_FitFrom) {
+        m_FitText = text;
+        m_FitWidth = m_TextRect.width();
+        m_FitFrom = m_Font.pointSize();
+        m_FitSize = getPointSizeForTextToFit(text, m_Font, m_TextRect.width());
+    }
+    const int size = m_FitSize;
     if (size != m_Font.pointSize())
         m_Font.setPointSize(size);
     painter->save();
@@ -278,7 +306,24 @@ void CBarMeter::drawMeter(QPainter* painter, const QSize& viewSize)
         painter->fillRect(strip, QBrush(s_Texture));
     painter->fillRect(strip, m_OverlayColor);
     const QRect bar(QPoint(m_Left, m_Top), QPoint(strip.right(), Pixel(m_Top + m_BarHeight)));
-    DrawScale(painter, bar, m_ScaleColor);
+    const QString key = QStringLiteral("%1x%2 %3 %4 %5 %6 %7 %8")
+                            .arg(viewSize.width())
+                            .arg(viewSize.height())
+                            .arg(Number(m_Min), Number(m_Max))
+                            .arg(bar.left())
+                            .arg(bar.top())
+                            .arg(bar.right())
+                            .arg(bar.bottom())
+        + QStringLiteral(" %1").arg(m_Font.pointSize());
+    if (m_ScaleLayer.key != key || m_ScaleLayer.pixmap.size() != viewSize) {
+        m_ScaleLayer.pixmap = QPixmap(viewSize);
+        m_ScaleLayer.pixmap.fill(Qt::transparent);
+        QPainter layer(&m_ScaleLayer.pixmap);
+        layer.setRenderHint(QPainter::Antialiasing, true);
+        DrawScale(&layer, bar, m_ScaleColor);
+        m_ScaleLayer.key = key;
+    }
+    painter->drawPixmap(0, 0, m_ScaleLayer.pixmap);
 }
 
 void CBarMeter::DrawScale(QPainter* painter, QRect bar, QColor scaleColour)

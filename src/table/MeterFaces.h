@@ -56,6 +56,16 @@ protected:
     // Fills the view and draws the background centred; returns the background's top-left.
     QPoint drawBackground(QPainter* painter, const QSize& viewSize) const;
 
+    // The parts of a face that change only with its range, size or geometry (background, scale
+    // and labels) are drawn once into a layer and reused while its key stays the same, so a
+    // live reading costs a blit and the needle or bar.
+    struct Layer
+    {
+        QPixmap pixmap;
+        QString key;
+    };
+    QString backgroundKey(const QSize& viewSize) const;
+
     QColor m_FillColor{255, 255, 255};
     const QPixmap* m_pBackground = nullptr;
 };
@@ -103,6 +113,7 @@ private:
     int m_NeedleLength = 150;
     double m_NeedleAngle = 0.0;
     QPixmap m_SensorIcon;
+    Layer m_Layer;
 };
 
 class CColorMeter : public CMeterFace
@@ -161,6 +172,11 @@ private:
     QFont m_Font;
     double m_Value = 0.0;
     QRect m_TextRect;
+    // The last fitting: its text, width and starting size, and the size it gave.
+    QString m_FitText;
+    int m_FitWidth = -1;
+    int m_FitFrom = -1;
+    int m_FitSize = -1;
 };
 
 class CBarMeter : public CMeterFace
@@ -206,4 +222,5 @@ private:
     double m_Level = 0.0;
     double m_Min = 0.0;
     double m_Max = 0.0;
+    Layer m_ScaleLayer;
 };

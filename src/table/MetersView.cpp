@@ -49,6 +49,8 @@ double SpanMaximum(double minimum, double maximum)
 
 CMetersView::CMetersView(QWidget* parent) : QWidget(parent)
 {
+    // Every face fills the whole view: nothing beneath it needs painting first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     for (int i = 0; i < 12; ++i)
         m_Images[i] = QPixmap(QString::fromLatin1(s_ImagePaths[i]));
     m_pAnalog = new CAnalogMeter(this);
@@ -146,8 +148,7 @@ void CMetersView::onWindowResized()
     setBackGroundImageSize(m_MeterType, SizeFor(width(), height()));
     if (m_MeterType == Bar)
         UpdateNewData();
-    else
-        update();
+    update();
 }
 
 void CMetersView::setRanges(double minimum, double maximum, bool withColor)
@@ -243,26 +244,36 @@ void CMetersView::UpdateNewData()
     const double v = branch->GetYSample(count - 1);
     if (!IsReading(v))
         return;
-    AutoScaleIfNeeded(v);
+    // A reading that moves nothing on the face costs no repaint.
+    bool changed = AutoScaleIfNeeded(v);
     auto fraction = [v](double lo, double hi) { return hi > lo ? (v - lo) / (hi - lo) : 0.0; };
     switch (m_MeterType) {
-    case Analog:
-        m_pAnalog->setNeedleAngle(fraction(m_pAnalog->minimum(), m_pAnalog->maximum()) * 180.0);
+    case Analog: {
+        const double angle = fraction(m_pAnalog->minimum(), m_pAnalog->maximum()) * 180.0;
+        changed |= angle != m_pAnalog->needleAngle();
+        m_pAnalog->setNeedleAngle(angle);
         break;
-    case Bar:
-        m_pBar->setLevel(fraction(m_pBar->minimum(), m_pBar->maximum()) * m_pBar->barHeight());
+    }
+    case Bar: {
+        const double level = fraction(m_pBar->minimum(), m_pBar->maximum()) * m_pBar->barHeight();
+        changed |= level != m_pBar->level();
+        m_pBar->setLevel(level);
         break;
+    }
     case Color: {
         // The level feeds a colour channel of 0 to 255; the colour range can lag the analog one.
         const double level = std::max(0.0, std::min(255.0, fraction(m_pColor->minimum(), m_pColor->maximum()) * 255.0));
+        changed |= int(level) != m_pColor->level();
         m_pColor->setLevel(int(level));
         break;
     }
     case Digital:
+        changed |= v != m_pDigital->value();
         m_pDigital->setValue(v);
         break;
     }
-    update();
+    if (changed)
+        update();
 }
 
 void CMetersView::paintEvent(QPaintEvent*)

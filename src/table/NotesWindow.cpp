@@ -127,7 +127,10 @@ void cnoteswindow::setToChosenTextAttributes()
     edit->setFocus();
     edit->setTextBackgroundColor(m_BackgroundColor.isValid() ? m_BackgroundColor : QColor(Qt::transparent));
     edit->setTextColor(m_TextColor.isValid() ? m_TextColor : QColor(Qt::black));
-    edit->setAlignment(Qt::Alignment(m_Alignment));
+    // An alignment already in place is not set again: setting it is an edit of its own, which
+    // would stand between the user's last edit and Undo.
+    if (edit->alignment() != Qt::Alignment(m_Alignment))
+        edit->setAlignment(Qt::Alignment(m_Alignment));
     m_bApplying = false;
 }
 
