@@ -106,6 +106,13 @@ private slots:
             window->grab().save(shots + QStringLiteral("/meters_run.png"));
             if (QScreen* screen = QGuiApplication::primaryScreen())
                 screen->grabWindow(0).save(shots + QStringLiteral("/meters_run_screen.png"));
+            // The two other faces, with the window enlarged to the medium backgrounds.
+            analog->setCurrentMeterType(CMetersView::Bar);
+            digital->setCurrentMeterType(CMetersView::Color);
+            analog->setGeometry(0, 0, 460, 560);
+            digital->setGeometry(460, 0, 460, 560);
+            QTest::qWait(300);
+            window->grab().save(shots + QStringLiteral("/meters_bar_colour.png"));
         }
         window.reset();
         qunsetenv("KORVANTA_EXTRA_PORTS");
