@@ -47,6 +47,12 @@ public:
         resize(900, 700);
         connect(&m_Hub, &CKorvantaSignals::HasNewDataToSave, this, [this]() { ++m_SaveNotices; });
     }
+    ~CMeterRig() override
+    {
+        // The setup record lists its selected sensors without owning them.
+        qDeleteAll(m_Setup.m_SelectedSensorList);
+        m_Setup.m_SelectedSensorList.clear();
+    }
     bool AlignToGrid() const override { return false; }
     CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Hub); }
     CDataManager* GetDataManager() const override { return const_cast<CDataManager*>(&m_Data); }
