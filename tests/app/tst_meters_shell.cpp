@@ -1,6 +1,10 @@
 // The shell's meters, calculator and notes commands: each opens one more window of its kind,
 // the notes text of an older file opens a window only when there is text, and the edit commands
 // reach the active notes editor and nothing else.
+#include "app/shell/MainWindow.h"
+#include "app/shell/ShellServices.h"
+#include "support/ScriptedPrompter.h"
+#include "support/ScriptedServices.h"
 #include "support/ShellRig.h"
 #include "table/Calculator.h"
 #include "table/MetersWindow.h"
@@ -9,7 +13,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QtTest>
 
@@ -86,6 +92,36 @@ private slots:
         rig.manager.setActiveSubWindow(rig.manager.GetLastMade(CWindowsManager::CalculatorKind));
         rig.manager.onUndo();
         QCOMPARE(edit->toPlainText(), QStringLiteral("copied"));
+    }
+
+    void notesAreKeptInTheWorkspaceFile()
+    {
+        CScriptedPrompter prompter;
+        CScriptedLogic logic;
+        MainWindow window;
+        window.SetShellLogic(&logic);
+        window.init();
+        CWindowsManager* wm = window.windowsManager();
+        cnoteswindow* notes = wm->ShowNotesWindow();
+        notes->findChild<QTextEdit*>()->setPlainText(QStringLiteral("g = 9.81 m/s2"));
+        notes->findChild<QPushButton*>(QStringLiteral("btn_italic"))->setChecked(true);
+        wm->ShowMetersWindow(); // keeps no record
+        QTemporaryDir dir;
+        prompter.m_SaveFile = dir.filePath(QStringLiteral("notes"));
+        wm->OnSaveAs();
+        const QString path = dir.filePath(QStringLiteral("notes.kvb"));
+        QVERIFY(QFileInfo::exists(path));
+
+        wm->OnNew();
+        QVERIFY(!wm->GetLastMade(CWindowsManager::NotesKind));
+        prompter.m_File = path;
+        wm->OnOpen();
+        auto* loaded = qobject_cast<cnoteswindow*>(wm->GetLastMade(CWindowsManager::NotesKind));
+        QVERIFY(loaded);
+        QCOMPARE(loaded->findChild<QTextEdit*>()->toPlainText(), QStringLiteral("g = 9.81 m/s2"));
+        QVERIFY(loaded->findChild<QPushButton*>(QStringLiteral("btn_italic"))->isChecked());
+        QCOMPARE(loaded->chosenBackgroundColor().alpha(), 0);
+        QVERIFY(!wm->GetLastMade(CWindowsManager::MetersKind));
     }
 };
 
