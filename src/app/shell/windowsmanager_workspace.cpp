@@ -4,6 +4,7 @@
 
 #include "app/base/KorvantaWindow.h"
 #include "app/base/Prompter.h"
+#include "table/NotesWindow.h"
 #include "workspace/WorkspaceFormat.h"
 #include "workspace/WorkspaceVideo.h"
 
@@ -90,6 +91,8 @@ CKorvantaWindow* CWindowsManager::windowForRecord(quint16 tag)
     switch (tag) {
     case TagTableWindow:
         return ShowTableWindow();
+    case TagNotesWindow:
+        return ShowNotesWindow();
     default:
         return nullptr;
     }
@@ -102,5 +105,6 @@ void CWindowsManager::ShowGraphOfBranches(const QVector<int>& keys)
 
 void CWindowsManager::ShowNotesWithText(const QString& text)
 {
-    Q_UNUSED(text);
+    QString notes = text;
+    ShowNotesWindowWithText(notes);
 }
