@@ -93,3 +93,9 @@ void CLogicManagerQueries::SendManualSampleCmd()
     if (m_pManager)
         m_pManager->SendManualSampleCmd(m_pManager->m_pDetectedLogger, true);
 }
+
+void CLogicManagerQueries::GetTriggeringLevels(int channel, int sensorIndex, QList<TriggerLevel>* levels)
+{
+    if (m_pManager)
+        m_pManager->GetTriggeringLevels(channel, sensorIndex, levels);
+}

@@ -2,7 +2,10 @@
 // The questions the setup and the shell ask of the logic layer, and the few commands they send
 // through it. The real implementation answers from the logic manager; tests use it over fake
 // loggers or replace it.
+#include "Core/Logic/CommandParameters.h"
 #include "Core/Logic/ExperimentInterval.h"
+
+#include <QList>
 
 class CSensorInfo;
 class CSensorsCalibration;
@@ -28,6 +31,8 @@ public:
     virtual void ClearOnlineFunctions() = 0;
     virtual void SendStopCmd() = 0;
     virtual void SendManualSampleCmd() = 0;
+    // The trigger thresholds offered for a sensor on a setup channel, appended to the list.
+    virtual void GetTriggeringLevels(int, int, QList<TriggerLevel>*) {}
 };
 
 // Answers from the logic manager's logger slots.
@@ -49,6 +54,7 @@ public:
     void ClearOnlineFunctions() override;
     void SendStopCmd() override;
     void SendManualSampleCmd() override;
+    void GetTriggeringLevels(int channel, int sensorIndex, QList<TriggerLevel>* levels) override;
 
 private:
     CLogicManager* m_pManager;

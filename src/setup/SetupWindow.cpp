@@ -71,6 +71,34 @@ bool CSetupWindow::isStatusPollRunning() const
     return m_pStatusTimer->isActive();
 }
 
+CKorvantaSignals* CSetupWindow::signalHub() const
+{
+    return m_pHost ? m_pHost->GetSignals() : nullptr;
+}
+
+ILogicQueries* CSetupWindow::logicQueries() const
+{
+    return m_pHost ? m_pHost->GetLogicQueries() : nullptr;
+}
+
+CSensorsCalibration* CSetupWindow::calibrationTable() const
+{
+    ILogicQueries* logic = logicQueries();
+    return logic ? logic->GetCalibration() : nullptr;
+}
+
+int CSetupWindow::getSensorIdAtSourceChannel(int channel) const
+{
+    const CSesnorProperties* sensor = m_pSetupInfo->GetSelectedSensor(channel);
+    return sensor ? sensor->m_SensorIndex : 0;
+}
+
+void CSetupWindow::WaitHere(int ms)
+{
+    if (m_pHost)
+        m_pHost->WaitWhileHandlingEvents(ms);
+}
+
 bool CSetupWindow::hasActiveLogger() const
 {
     return m_pHost && m_pHost->GetLogicQueries() && m_pHost->GetLogicQueries()->GetActiveLogger();

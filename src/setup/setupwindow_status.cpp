@@ -64,10 +64,9 @@ void CSetupWindow::updateSetupWindow(int command)
     const int channels = statusChannelCount();
     m_bRequestPending = 0;
 
-    // The Dravlet interface is asked for snapshots only while a calibration reads them live;
-    // that comes with the full setup window.
+    // The Dravlet interface is asked for snapshots only while a calibration reads them live.
     if (m_SetupWindowType == 1 && m_bSetupShown && m_pHost && m_pHost->IsLoggerDetected()
-        && detectedLoggerType() != 12.0)
+        && (detectedLoggerType() != 12.0 || m_bCalibrationSnapshot))
         SendQueuedRequest(SnapshotRequest);
 
     if (m_bNewConnection) {
