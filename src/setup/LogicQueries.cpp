@@ -99,3 +99,8 @@ void CLogicManagerQueries::GetTriggeringLevels(int channel, int sensorIndex, QLi
     if (m_pManager)
         m_pManager->GetTriggeringLevels(channel, sensorIndex, levels);
 }
+
+float CLogicManagerQueries::ConvertDataSample(int channel, int position, int index, int measurement, int raw)
+{
+    return m_pManager ? m_pManager->ConvertDataSample(channel, position, index, measurement, raw) : 0.0f;
+}

@@ -33,6 +33,8 @@ public:
     virtual void SendManualSampleCmd() = 0;
     // The trigger thresholds offered for a sensor on a setup channel, appended to the list.
     virtual void GetTriggeringLevels(int, int, QList<TriggerLevel>*) {}
+    // One raw reading of a channel in the unit of a measurement of its sensor.
+    virtual float ConvertDataSample(int, int, int, int, int) { return 0.0f; }
 };
 
 // Answers from the logic manager's logger slots.
@@ -55,6 +57,7 @@ public:
     void SendStopCmd() override;
     void SendManualSampleCmd() override;
     void GetTriggeringLevels(int channel, int sensorIndex, QList<TriggerLevel>* levels) override;
+    float ConvertDataSample(int channel, int position, int index, int measurement, int raw) override;
 
 private:
     CLogicManager* m_pManager;

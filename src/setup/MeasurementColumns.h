@@ -76,6 +76,7 @@ public:
     void UnsupportShowReading();
     void setDisabled(bool disabled);
     bool hasReading() const { return m_bHasReading; }
+    int measurementIndex() const { return m_MeasurementIndex; }
     QPushButton* setButton() const;
     QLabel* readingLabel() const;
 

@@ -23,6 +23,7 @@ public:
     void setAuto(int sensorIndex);
     void setManual(int sensorIndex);
     int currentSensor() const { return m_CurrentSensor; }
+    int channel() const { return m_Channel; }
 
     QComboBox* mainCombo() const { return m_pMainCombo; }
     QComboBox* subCombo() const { return m_pSubCombo; }

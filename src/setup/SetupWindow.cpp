@@ -6,10 +6,13 @@
 #include "Core/Logic/Diagnostics.h"
 #include "Core/Logic/ILogger.h"
 #include "Core/Logic/KorvantaSignals.h"
+#include "setup/FullSetupWindow.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupHost.h"
 #include "setup/SetupSettings.h"
 
+#include <QComboBox>
+#include <QMdiArea>
 #include <QTimer>
 #include <QWidget>
 
@@ -23,12 +26,19 @@ CSetupWindow::CSetupWindow(QWidget* parent)
     m_pTriggerDelayTimer->setSingleShot(true);
     m_pStatusTimer = new QTimer(this);
     m_pStatusTimer->setInterval(s_StatusPollMs);
-    // The full and summary windows join here when they exist; until then the controller
-    // works on the record alone.
+    // The setup windows live in the window area; a host that has none keeps the record alone.
+    if (auto* area = qobject_cast<QMdiArea*>(parent)) {
+        m_pFull = new CFullSetupWindow(area, Qt::SubWindow);
+        m_pFull->setSetupWindow(this);
+        area->addSubWindow(m_pFull);
+        m_pFull->hide();
+        m_pFullSetupWindow = m_pFull;
+    }
 }
 
 CSetupWindow::~CSetupWindow()
 {
+    delete m_pFull.data();
     clearSensorList();
 }
 
@@ -89,8 +99,16 @@ CSensorsCalibration* CSetupWindow::calibrationTable() const
 
 int CSetupWindow::getSensorIdAtSourceChannel(int channel) const
 {
+    if (m_pFull && m_pFull->findTableRow(channel) >= 0)
+        return m_pFull->getSensorIdAtSourceChannel(channel);
     const CSesnorProperties* sensor = m_pSetupInfo->GetSelectedSensor(channel);
     return sensor ? sensor->m_SensorIndex : 0;
+}
+
+float CSetupWindow::convertReading(int channel, int sensorIndex, int measurement, int raw) const
+{
+    ILogicQueries* logic = logicQueries();
+    return logic ? logic->ConvertDataSample(channel, channel, sensorIndex, measurement, raw) : 0.0f;
 }
 
 void CSetupWindow::WaitHere(int ms)
@@ -133,6 +151,12 @@ void CSetupWindow::initWindow()
     m_bInitialized = 1;
     m_pSensorCatalogue = catalogue();
     createSensorList();
+    if (m_pFull) {
+        m_pFull->initWindow();
+        connect(this, &CSetupWindow::updateXAxis, m_pFull.data(), &CFullSetupWindow::updateXAxisCombo);
+        if (CKorvantaSignals* hub = m_pHost ? m_pHost->GetSignals() : nullptr)
+            connect(hub, &CKorvantaSignals::LoggerSnapShotArrived, m_pFull.data(), &CFullSetupWindow::snapshotHasArrived);
+    }
     if (QObject* logic = m_pHost ? m_pHost->GetLogicManagerObject() : nullptr) {
         // The logic manager takes the setup's requests when it offers the slots for them.
         const auto link = [&](const char* signal, const char* slot, const char* slotName) {
@@ -210,12 +234,16 @@ void CSetupWindow::loggerConnected(bool on)
         if (hasActiveLogger() && !m_pStatusTimer->isActive())
             m_pStatusTimer->start();
         enableSetup();
+        if (m_pFull)
+            m_pFull->initDetectionType();
         return;
     }
     m_bNewConnection = false;
     clearSensorList();
     m_pSetupInfo->Reset();
     m_RequestQueue.clear();
+    if (m_pFull)
+        m_pFull->removeAllRows();
     refreshWindows();
     disableSetup(false);
     m_pStatusTimer->stop();
@@ -229,6 +257,8 @@ void CSetupWindow::disableSetup(bool loggerRunning)
         m_pStatusTimer->start();
     m_bSetupDisabled = loggerRunning;
     m_bControlsEnabled = false;
+    if (m_pFull)
+        m_pFull->setRunControlsEnabled(false);
 }
 
 void CSetupWindow::enableSetup()
@@ -238,13 +268,19 @@ void CSetupWindow::enableSetup()
         return;
     }
     if (m_bSetupDisabled) {
+        if (m_pFull)
+            m_pFull->setRateEnabled(true);
         if (detectedLoggerType() == 70.0)
             m_pSetupInfo->m_bAutoDetect = true; // the Pelorin logger always detects by itself
+        if (m_pFull)
+            m_pFull->form()->DetectionModeCombo->setEnabled(detectedLoggerType() != 70.0);
         m_bSetupDisabled = false;
     } else {
         m_pSetupInfo->m_TriggerType = 0;
     }
     m_bControlsEnabled = true;
+    if (m_pFull)
+        m_pFull->setRunControlsEnabled(true);
 }
 
 // ---- the selected-sensor list ----
@@ -361,6 +397,13 @@ void CSetupWindow::updateSensorInActiveSensorList(int catalogueIndex, int positi
         colours << (m ? m->m_Color : QColor());
         styles << (m ? m->m_PlotStyle : 0);
     }
+    // What the full window shows for the row wins: the user sees those.
+    if (m_pFull && m_pFull->findTableRow(position) >= 0) {
+        if (!colours.isEmpty())
+            colours[0] = m_pFull->getColorAtSourceChannel(position);
+        if (!styles.isEmpty())
+            styles[0] = m_pFull->getPlotTypeAtSourceChannel(position);
+    }
     sensor->m_SensorIndex = catalogueIndex;
     sensor->m_Name = type->m_Name;
     sensor->m_Channel = position;
@@ -387,4 +430,9 @@ bool CSetupWindow::GetSettingsMeasurmentActive(int channel, int measurement) con
 void CSetupWindow::refreshWindows()
 {
     // The summary and full windows redraw their rows here once they exist.
+}
+
+CFullSetupWindow* CSetupWindow::fullSetupWindow() const
+{
+    return m_pFull.data();
 }

@@ -8,10 +8,12 @@
 #include <QColor>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 class CSetupInfo;
+class CFullSetupWindow;
 class CKorvantaSignals;
 class ILogicQueries;
 
@@ -91,6 +93,9 @@ public:
     bool calibrationSnapshot() const { return m_bCalibrationSnapshot; }
     void setCalibrationSnapshot(bool on) { m_bCalibrationSnapshot = on; }
     void WaitHere(int ms);
+    // A live reading of a channel, in the unit of the measurement shown.
+    float convertReading(int channel, int sensorIndex, int measurement, int raw) const;
+    CFullSetupWindow* fullSetupWindow() const;
 
     bool m_bSetupShown = true;
     QStringList m_SensorNames;
@@ -169,4 +174,5 @@ private:
     int m_LastChosenRate = -1;
     QString m_DurationText;
     bool m_bCalibrationSnapshot = false;
+    QPointer<CFullSetupWindow> m_pFull;
 };

@@ -11,6 +11,7 @@
 #include "setup/SetupSettings.h"
 #include "setup/SetupWindow.h"
 
+#include <QMdiArea>
 #include <QWidget>
 
 // The logic manager's answers, with the trigger thresholds scripted when a test sets them.
@@ -37,16 +38,18 @@ public:
     QList<TriggerLevel> m_Levels;
 };
 
-class CFakeSetupHost : public QWidget, public ISetupHost, public ILogicContext
+// On a plain widget the controller keeps the record alone; on a window area it makes its
+// setup windows there.
+template <class Base> class CFakeSetupHostOn : public Base, public ISetupHost, public ILogicContext
 {
 public:
-    CFakeSetupHost() : m_Logic(nullptr, this), m_Queries(&m_Logic)
+    CFakeSetupHostOn() : m_Logic(nullptr, this), m_Queries(&m_Logic)
     {
         m_Logic.m_SensorInfo.LoadSensorInfo();
         m_pController = new CSetupWindow(this);
         m_Logic.SetContext(this);
     }
-    ~CFakeSetupHost() override
+    ~CFakeSetupHostOn() override
     {
         m_Logic.m_pLoggers[0] = nullptr;
         m_Logic.m_pDetectedLogger = nullptr;
@@ -97,3 +100,6 @@ public:
     int m_ManualShown = -1;
     QList<int> m_Waits;
 };
+
+using CFakeSetupHost = CFakeSetupHostOn<QWidget>;
+using CFakeAreaSetupHost = CFakeSetupHostOn<QMdiArea>;
