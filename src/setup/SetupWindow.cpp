@@ -8,10 +8,12 @@
 #include "Core/Logic/KorvantaSignals.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/LogicQueries.h"
+#include "setup/SetupSummary.h"
 #include "setup/SetupHost.h"
 #include "setup/SetupSettings.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QMdiArea>
 #include <QTimer>
 #include <QWidget>
@@ -33,12 +35,18 @@ CSetupWindow::CSetupWindow(QWidget* parent)
         area->addSubWindow(m_pFull);
         m_pFull->hide();
         m_pFullSetupWindow = m_pFull;
+        m_pMinimal = new CMinimalSetupWindow(area, Qt::SubWindow);
+        m_pMinimal->setSetupWindow(this);
+        area->addSubWindow(m_pMinimal);
+        m_pMinimal->hide();
+        m_pMinimalSetupWindow = m_pMinimal;
     }
 }
 
 CSetupWindow::~CSetupWindow()
 {
     delete m_pFull.data();
+    delete m_pMinimal.data();
     clearSensorList();
 }
 
@@ -156,6 +164,17 @@ void CSetupWindow::initWindow()
         connect(this, &CSetupWindow::updateXAxis, m_pFull.data(), &CFullSetupWindow::updateXAxisCombo);
         if (CKorvantaSignals* hub = m_pHost ? m_pHost->GetSignals() : nullptr)
             connect(hub, &CKorvantaSignals::LoggerSnapShotArrived, m_pFull.data(), &CFullSetupWindow::snapshotHasArrived);
+    }
+    if (m_pMinimal) {
+        m_pMinimal->initWindow();
+        if (m_pFull) {
+            QComboBox* rates = m_pFull->form()->RateComboBox;
+            QLabel* label = m_pMinimal->rateLabel();
+            connect(rates, QOverload<int>::of(&QComboBox::currentIndexChanged), label,
+                    [rates, label](int index) { label->setText(rates->itemText(index)); });
+            m_pMinimal->rateLabel()->setText(m_pFull->form()->RateComboBox->currentText());
+            m_pMinimal->durationLabel()->setText(m_pFull->form()->DurationLabel->text());
+        }
     }
     if (QObject* logic = m_pHost ? m_pHost->GetLogicManagerObject() : nullptr) {
         // The logic manager takes the setup's requests when it offers the slots for them.
@@ -429,10 +448,16 @@ bool CSetupWindow::GetSettingsMeasurmentActive(int channel, int measurement) con
 
 void CSetupWindow::refreshWindows()
 {
-    // The summary and full windows redraw their rows here once they exist.
+    if (m_pMinimal)
+        m_pMinimal->updateMinimalSetupWindow();
 }
 
 CFullSetupWindow* CSetupWindow::fullSetupWindow() const
 {
     return m_pFull.data();
+}
+
+CMinimalSetupWindow* CSetupWindow::summaryWindow() const
+{
+    return m_pMinimal.data();
 }

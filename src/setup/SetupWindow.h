@@ -14,6 +14,7 @@
 
 class CSetupInfo;
 class CFullSetupWindow;
+class CMinimalSetupWindow;
 class CKorvantaSignals;
 class ILogicQueries;
 
@@ -96,6 +97,7 @@ public:
     // A live reading of a channel, in the unit of the measurement shown.
     float convertReading(int channel, int sensorIndex, int measurement, int raw) const;
     CFullSetupWindow* fullSetupWindow() const;
+    CMinimalSetupWindow* summaryWindow() const;
 
     bool m_bSetupShown = true;
     QStringList m_SensorNames;
@@ -175,4 +177,5 @@ private:
     QString m_DurationText;
     bool m_bCalibrationSnapshot = false;
     QPointer<CFullSetupWindow> m_pFull;
+    QPointer<CMinimalSetupWindow> m_pMinimal;
 };

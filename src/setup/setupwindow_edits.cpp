@@ -2,6 +2,7 @@
 #include "setup/SetupWindow.h"
 
 #include "setup/FullSetupWindow.h"
+#include "setup/SetupSummary.h"
 
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
@@ -10,6 +11,7 @@
 #include "setup/LogicQueries.h"
 #include "setup/SetupHost.h"
 
+#include <QLabel>
 #include <QTimer>
 
 namespace {
@@ -33,6 +35,8 @@ void CSetupWindow::refreshDuration()
         m_DurationText = text;
     if (m_pFull)
         m_pFull->updateDurationLabel();
+    if (m_pMinimal)
+        m_pMinimal->durationLabel()->setText(m_DurationText);
 }
 
 void CSetupWindow::activeMeasurementsChanged()
