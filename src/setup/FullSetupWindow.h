@@ -155,6 +155,7 @@ private:
     void buildRowColumns(int channel, bool autoChoice);
     void addMeasurementEntries(int channel, int sensorIndex, bool fromSettings);
     void fixCursor();
+    template <class T> T* activateCell(int channel, int column, int sensorIndex, int m);
 
     Ui_CFullSetupWindow* ui;
     QWidget* m_pCentralWidget = nullptr;

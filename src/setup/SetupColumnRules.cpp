@@ -230,6 +230,21 @@ CalibrationRefusal BuildCalibration(int kind, const CalibrationEntries& entries,
     return CalibrationAccepted;
 }
 
+CalibrationValues CalibrationValuesOf(const SensorCalibrationInfo& record)
+{
+    CalibrationValues values;
+    values.type = record.type;
+    values.real1 = record.real1;
+    values.measured1 = record.measured1;
+    values.raw1 = record.raw1;
+    values.real2 = record.real2;
+    values.measured2 = record.measured2;
+    values.raw2 = record.raw2;
+    values.dateTime = record.dateTime;
+    values.iseId = record.iseId;
+    return values;
+}
+
 double RadiusMm(int item)
 {
     return item >= 0 && item < s_NumOfRadii ? kRadiiMm[item] : 0.0;

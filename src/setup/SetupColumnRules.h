@@ -112,6 +112,9 @@ struct CalibrationEntries
 CalibrationRefusal BuildCalibration(int kind, const CalibrationEntries& entries, const QLocale& locale,
                                     CalibrationValues* values);
 
+// The part of a calibration table record that the calibration dialog works on.
+CalibrationValues CalibrationValuesOf(const SensorCalibrationInfo& record);
+
 // The wheel radii offered for a rotary sensor, in mm, in list order.
 constexpr int s_NumOfRadii = 3;
 double RadiusMm(int item);

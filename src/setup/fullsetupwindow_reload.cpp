@@ -9,6 +9,7 @@
 #include "setup/LogicQueries.h"
 #include "setup/MeasurementColumns.h"
 #include "setup/SensorColumns.h"
+#include "setup/SetupColumnRules.h"
 #include "setup/SetupColumns.h"
 #include "setup/SetupHost.h"
 #include "setup/SetupWindow.h"
@@ -82,53 +83,45 @@ const CMeasurementSetup* measurementOf(const CSetupInfo* info, int channel, int 
 }
 } // namespace
 
+// The colour, plot and scale cells show one measurement of the row's sensor; without a sensor
+// they show nothing and take no edit. Null when there is nothing more to load.
+template <class T> T* CFullSetupWindow::activateCell(int channel, int column, int sensorIndex, int m)
+{
+    T* widget = cell<T>(channel, column);
+    if (!widget)
+        return nullptr;
+    const bool has = sensorIndex != 0;
+    setCellColour(channel, column, has ? m_ActiveColor : parityColour(channel));
+    widget->setDisabled(!has);
+    if (!has)
+        return nullptr;
+    widget->setMeasurementIndex(m);
+    return widget;
+}
+
 void CFullSetupWindow::updateColorColumn(int channel, int sensorIndex, int m)
 {
-    auto* colour = cell<FullSetupColorSelection>(channel, ColorColumn);
+    auto* colour = activateCell<FullSetupColorSelection>(channel, ColorColumn, sensorIndex, m);
     if (!colour)
         return;
-    if (sensorIndex == 0) {
-        setCellColour(channel, ColorColumn, parityColour(channel));
-        colour->setDisabled(true);
-        return;
-    }
-    setCellColour(channel, ColorColumn, m_ActiveColor);
-    colour->setDisabled(false);
-    colour->setMeasurementIndex(m);
     if (const CMeasurementSetup* ms = measurementOf(setup(), channel, m))
         colour->setColor(ms->m_Color);
 }
 
 void CFullSetupWindow::updatePlotColumn(int channel, int sensorIndex, int m)
 {
-    auto* plot = cell<FullSetupPenStyleColumn>(channel, PlotColumn);
+    auto* plot = activateCell<FullSetupPenStyleColumn>(channel, PlotColumn, sensorIndex, m);
     if (!plot)
         return;
-    if (sensorIndex == 0) {
-        setCellColour(channel, PlotColumn, parityColour(channel));
-        plot->setDisabled(true);
-        return;
-    }
-    setCellColour(channel, PlotColumn, m_ActiveColor);
-    plot->setDisabled(false);
-    plot->setMeasurementIndex(m);
     if (const CMeasurementSetup* ms = measurementOf(setup(), channel, m))
         plot->setPlotStyle(ms->m_PlotStyle);
 }
 
 void CFullSetupWindow::updateScaleColumn(int channel, int sensorIndex, int m)
 {
-    auto* scale = cell<FullSetupSensorScaleColumn>(channel, ScaleColumn);
+    auto* scale = activateCell<FullSetupSensorScaleColumn>(channel, ScaleColumn, sensorIndex, m);
     if (!scale)
         return;
-    if (sensorIndex == 0) {
-        setCellColour(channel, ScaleColumn, parityColour(channel));
-        scale->setDisabled(true);
-        return;
-    }
-    setCellColour(channel, ScaleColumn, m_ActiveColor);
-    scale->setDisabled(false);
-    scale->setMeasurementIndex(m);
     if (const CMeasurementSetup* ms = measurementOf(setup(), channel, m)) {
         scale->setScaleType(ms->m_ScaleType);
         scale->setScale(ms->m_Min, ms->m_Max);
@@ -168,17 +161,7 @@ void CFullSetupWindow::updateCalibrateColumn(int channel, int sensorIndex)
         return;
     CSensorsCalibration* table = m_pSetupWindow ? m_pSetupWindow->calibrationTable() : nullptr;
     const SensorCalibrationInfo stored = table ? table->GetCalibration(sensorIndex) : SensorCalibrationInfo();
-    CalibrationValues values;
-    values.type = stored.type;
-    values.real1 = stored.real1;
-    values.measured1 = stored.measured1;
-    values.raw1 = stored.raw1;
-    values.real2 = stored.real2;
-    values.measured2 = stored.measured2;
-    values.raw2 = stored.raw2;
-    values.dateTime = stored.dateTime;
-    values.iseId = stored.iseId;
-    calibrate->setCalibrationValues(values);
+    calibrate->setCalibrationValues(SetupColumnRules::CalibrationValuesOf(stored));
     const CSensorParametersInfo* r = record(sensorIndex);
     const bool usable = sensorIndex != 0 && r && r->m_CalibrationKind != 0;
     if (usable)

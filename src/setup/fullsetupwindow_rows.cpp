@@ -8,6 +8,7 @@
 #include "setup/LogicQueries.h"
 #include "setup/MeasurementColumns.h"
 #include "setup/SensorColumns.h"
+#include "setup/SetupColumnRules.h"
 #include "setup/SetupColumns.h"
 #include "setup/SetupWindow.h"
 #include "setup/TriggerCalibrateColumns.h"
@@ -587,17 +588,7 @@ void CFullSetupWindow::setCalibrateColumn(int channel)
     const int s = rowSensor(channel);
     CSensorsCalibration* table = m_pSetupWindow ? m_pSetupWindow->calibrationTable() : nullptr;
     const SensorCalibrationInfo stored = table ? table->GetCalibration(s) : SensorCalibrationInfo();
-    CalibrationValues values;
-    values.type = stored.type;
-    values.real1 = stored.real1;
-    values.measured1 = stored.measured1;
-    values.raw1 = stored.raw1;
-    values.real2 = stored.real2;
-    values.measured2 = stored.measured2;
-    values.raw2 = stored.raw2;
-    values.dateTime = stored.dateTime;
-    values.iseId = stored.iseId;
-    calibrate->setCalibrationValues(values);
+    calibrate->setCalibrationValues(SetupColumnRules::CalibrationValuesOf(stored));
     calibrate->init();
     const CSensorParametersInfo* r = record(s);
     const int ise = CSensorInfo::IsISEIndex(s) && setup() ? setup()->GetISEId(channel) : 0;
