@@ -4,6 +4,7 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SafeArray.h"
+#include "Core/Data/SafeSampleList.h"
 #include "Core/Data/DataConversion.h"
 #include "Core/Data/TimingData.h"
 #include "Core/Logic/ExperimentInterval.h"
@@ -21,6 +22,8 @@ class QDataStream;
 class CDataManager
 {
 public:
+    // Room for whatever a logger writes into a sensor list (one byte per entry, at most 255).
+    static constexpr int SensorListRoom = 256;
     static constexpr int NumPacketPositions = 32;
     static constexpr int NumAverageMeasurements = 6;
 
@@ -83,7 +86,7 @@ public:
     int GetNextKey() const { return m_NextKey.load(); }
 
     // Run-time storage of the current run (filled while a run records).
-    CSafeArray<double> m_WorkLists[NumPacketPositions];
+    CSafeSampleList m_WorkLists[NumPacketPositions];
     CSafeArray<double> m_AverageLists[NumPacketPositions][NumAverageMeasurements];
     qint64 m_AverageCounters[NumPacketPositions][NumAverageMeasurements] = {};
     qint64 m_AverageXCounters[NumPacketPositions][NumAverageMeasurements] = {};

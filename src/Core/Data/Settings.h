@@ -26,11 +26,15 @@ public:
 
     // Builds the path and loads the file (a missing or unreadable file gives the defaults).
     CSettings();
+    // The same with the file at filePath (tests and the fuzz harness use their own files).
+    explicit CSettings(const QString& filePath);
 
     void Initialize();
     void LoadSettings();
     // Rewrites the whole file; false when it could not be written (the old file then stays).
     bool SaveSettings();
+    // The file's whole text as SaveSettings writes it, in the toolkit's INI layout.
+    QByteArray SettingsText() const;
 
     void SetMeasurementActive(int channel, int measurement, bool active);
     bool IsMeasurementActive(int channel, int measurement) const;
