@@ -10,7 +10,9 @@
 #include "Core/Logic/ExperimentInterval.h"
 #include "Core/Logic/ILogger.h"
 
+#include <QHash>
 #include <QList>
+#include <QMutex>
 #include <atomic>
 #include <functional>
 
@@ -157,6 +159,16 @@ private:
 
     CSafeArray<CDataBranch*> m_Branches;
     CSafeArray<CDataFolder*> m_Folders;
+    // Listed branches by key, so a lookup costs the same with 30,000 branches as with 30. Only
+    // listed branches are in it (addBranch, unlistBranch, clearBranchIndex keep it so); a key
+    // changed after listing is found by a scan of the list and indexed anew.
+    void addBranch(CDataBranch* branch);
+    void unlistBranch(CDataBranch* branch);
+    void clearBranchIndex();
+    void indexBranchLocked(CDataBranch* branch) const;
+    mutable QMutex m_BranchIndexMutex;
+    mutable QHash<int, CDataBranch*> m_BranchByKey;
+    mutable QHash<const CDataBranch*, int> m_IndexedKeyOf;  // the key each is indexed under
     std::atomic<int> m_NextKey{0};
     CSetupInfo* m_pSetupInfo = nullptr;
     CLogicManager* m_pLogicManager = nullptr;
