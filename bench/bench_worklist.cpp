@@ -15,17 +15,15 @@
 #include "Core/Data/SampleStore.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicManager.h"
+#include "support/BenchProcess.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QFile>
-#include <QGuiApplication>
 
 #include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -40,29 +38,10 @@ double ThreadCpuMs()
     return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) * 1e-6;
 }
 
-long long ResidentBytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) : -1;
-}
-
-void GuiApplication()
-{
-    // The catalogue loads its icons, which needs a GUI application (no display is used).
-    static int argc = 1;
-    static char name[] = "bench_worklist";
-    static char* argv[] = {name, nullptr};
-    static bool offscreen = qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(argc, argv);
-    (void)offscreen;
-}
 
 void BM_LongRunPackets(benchmark::State& state)
 {
-    GuiApplication();
+    EnsureOffscreenGuiApplication();
     const long long total = state.range(0) * kMillion;
     for (auto _ : state) {
         CPlainLogicContext context;

@@ -1,6 +1,9 @@
 #pragma once
 // Per-channel memory of the last sensor seen and the measurements the user wants recorded,
-// kept in "KV4Settings.ini" in the user's configuration folder.
+// kept in "KV4Settings.ini" in the user's configuration folder. The file holds a version and
+// the fourteen channel groups only; the logger port a manager remembers during detection has
+// no key in it, so it lasts until the program ends and detection searches afresh at the next
+// start. (A key of our own would make files other versions of the program do not expect.)
 #include <QColor>
 #include <QString>
 
