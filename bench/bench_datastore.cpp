@@ -2,6 +2,7 @@
 // memory held per stored sample, with a plain memcpy of the same bytes measured in the same run
 // for comparison.
 #include "Core/Data/DataBranch.h"
+#include "support/BenchProcess.h"
 
 #include <benchmark/benchmark.h>
 
@@ -24,15 +25,6 @@ std::vector<double> ramp(int n, double scale)
     return v;
 }
 
-// Resident memory of this process in bytes.
-long long residentBytes()
-{
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly))
-        return -1;
-    const QList<QByteArray> fields = statm.readAll().split(' ');
-    return fields.size() > 1 ? fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) : -1;
-}
 
 void BM_AppendPerSample(benchmark::State& state)
 {
@@ -124,11 +116,11 @@ void BM_MemoryPerSample(benchmark::State& state)
 {
     constexpr int Stored = 10000000;
     for (auto _ : state) {
-        const long long before = residentBytes();
+        const long long before = ResidentBytes();
         auto* branch = new CDataBranch;
         for (int i = 0; i < Stored; ++i)
             branch->AddSample(double(i), i * 0.5);
-        const long long after = residentBytes();
+        const long long after = ResidentBytes();
         state.counters["bytes/sample (held)"] = double(branch->SampleBytesReserved()) / Stored;
         state.counters["bytes/sample (resident)"] = double(after - before) / Stored;
         delete branch;

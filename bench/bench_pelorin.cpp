@@ -10,6 +10,8 @@
 #include "Core/Logic/PelorinCoreHost.h"
 #include "Core/Logic/PelorinHandler.h"
 
+#include "support/BenchProcess.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QByteArray>
@@ -194,20 +196,10 @@ QByteArray FullRecording()
     return stream;
 }
 
-void GuiApplication()
-{
-    // The catalogue loads its icons, which needs a GUI application (no display is used).
-    static int argc = 1;
-    static char name[] = "bench_pelorin";
-    static char* argv[] = {name, nullptr};
-    static bool offscreen = qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(argc, argv);
-    (void)offscreen;
-}
 
 void BM_PelorinConvertAndStore(benchmark::State& state)
 {
-    GuiApplication();
+    EnsureOffscreenGuiApplication();
     const QByteArray stream = FullRecording();
     CBenchContext context;
     CLogicManager logic(nullptr, &context);

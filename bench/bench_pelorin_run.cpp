@@ -16,6 +16,8 @@
 #include "simulator/LoggerSimulator.h"
 #include "simulator/PelorinDevice.h"
 
+#include "support/BenchProcess.h"
+
 #include <benchmark/benchmark.h>
 
 #include <QElapsedTimer>
@@ -32,16 +34,6 @@ constexpr int kSamples = 1000000;       // 10 s at that rate
 
 using CBenchContext = CPlainLogicContext;
 
-void GuiApplication()
-{
-    // The catalogue loads its icons, which needs a GUI application (no display is used).
-    static int argc = 1;
-    static char name[] = "bench_pelorin_run";
-    static char* argv[] = {name, nullptr};
-    static bool offscreen = qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(argc, argv);
-    (void)offscreen;
-}
 
 bool WaitFor(const std::function<bool()>& done, int timeoutMs)
 {
@@ -67,7 +59,7 @@ double Percentile(std::vector<double> v, double p)
 
 void BM_PelorinLiveRun(benchmark::State& state)
 {
-    GuiApplication();
+    EnsureOffscreenGuiApplication();
     for (auto _ : state) {
         auto device = std::make_unique<kvsim::CPelorinDevice>();
         kvsim::CPelorinDevice* model = device.get();

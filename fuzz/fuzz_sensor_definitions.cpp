@@ -1,9 +1,11 @@
-// Feeds arbitrary bytes to the reader of "Defined Sensors.ds" through the real file path, then
-// saves what was accepted, which recomputes the conversion parameters from the read points.
+// Arbitrary bytes as the content of "Defined Sensors.ds": the reader either refuses them or
+// fills the table; an accepted table is written back, which recomputes the conversion
+// parameters from the read points, and what was written reads back the same.
+// The table object is built once (its construction writes the defaults into a temporary
+// folder); each input only reads and writes bytes in memory.
 #include "Core/Data/SensorDefinitions.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdint>
@@ -11,49 +13,42 @@
 
 namespace {
 
-QTemporaryDir* dir = nullptr;
-CSensorsDefinition* definitions = nullptr;
-
-void release()
+CSensorsDefinition& Table()
 {
-    delete definitions; // saves into the temporary folder, which goes next
-    delete dir;
-}
-
-CSensorsDefinition* table()
-{
-    if (!definitions) {
-        dir = new QTemporaryDir;
-        if (!dir->isValid() || !QDir::setCurrent(dir->path())) std::abort();
-        definitions = new CSensorsDefinition; // starts from the defaults and writes them
-        std::atexit(release);
-    }
-    return definitions;
+    static QTemporaryDir* dir = [] {
+        auto* d = new QTemporaryDir;
+        if (!d->isValid() || !QDir::setCurrent(d->path()))
+            std::abort();
+        return d;
+    }();
+    static CSensorsDefinition* table = new CSensorsDefinition;
+    (void)dir;
+    return *table;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size > 64 * 1024) return 0;
-    CSensorsDefinition* d = table();
-    {
-        QFile f(d->GetFileName());
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) std::abort();
-        f.write(reinterpret_cast<const char*>(data), qint64(size));
+    if (size > 64 * 1024)
+        return 0;
+    CSensorsDefinition& d = Table();
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), int(size));
+    const bool accepted = d.LoadFromBytes(bytes);
+    const short count = d.GetTotalNewDefinedSensors();
+    if (count < 0 || count > CSensorsDefinition::s_MaxDefined)
+        std::abort();
+    if (!accepted || count == 0)
+        return 0;
+    const QByteArray written = d.SaveToBytes();
+    if (written.isEmpty())
+        std::abort();
+    for (short i = 0; i < count; ++i) {
+        const DefinedSensorsInfoStruct* e = d.GetDefinedSensorsInfo(i);
+        if (!e || e->m_Divider < 1 || e->m_Divider > 255 || e->m_Multiplier < 1 || e->m_Multiplier > 255)
+            std::abort();
     }
-    const bool accepted = d->Load();
-    const short count = d->GetTotalNewDefinedSensors();
-    if (count < 0 || count > CSensorsDefinition::s_MaxDefined) std::abort();
-    if (accepted && count > 0) {
-        if (!d->Save()) std::abort();
-        for (short i = 0; i < count; ++i) {
-            const DefinedSensorsInfoStruct* e = d->GetDefinedSensorsInfo(i);
-            if (!e || e->m_Divider < 1 || e->m_Divider > 255 || e->m_Multiplier < 1 || e->m_Multiplier > 255)
-                std::abort();
-        }
-        // What was saved reads back cleanly.
-        if (!d->Load() || d->GetTotalNewDefinedSensors() != count) std::abort();
-    }
+    if (!d.LoadFromBytes(written) || d.GetTotalNewDefinedSensors() != count || d.SaveToBytes() != written)
+        std::abort();
     return 0;
 }

@@ -168,21 +168,17 @@ void Integral(OnLineFunctionInfo& r, CDataBranch* output, OutputBlock& out)
 {
     const CDataBranch* g = r.m_pG1Branch;
     const qint64 n = SourceSize(g);
-    if (n < 1)
+    // Like every online function, the integral has no point for sample 0: its first point is
+    // the step to sample 1.
+    if (n < 2)
         return;
     qint64 pos = std::max<qint64>(r.m_G1Position, 0);
     const int stored = output->GetNumSamples();
     SourceWindow w(LocalScratch().ax, LocalScratch().ay);
-    w.Load(g, stored == 0 ? 0 : pos, n);
-    double previous = 0.0;
-    if (stored == 0) {
-        // The constant is the integral's value at the first sample, added once.
-        previous = r.m_A;
-        out.Add(w.X(0), previous);
-        pos = 0;
-    } else {
-        previous = output->GetYSample(stored - 1);
-    }
+    w.Load(g, pos, n);
+    // The constant is the integral's value at the start, so it enters the sum once, with the
+    // first step.
+    double previous = stored == 0 ? r.m_A : output->GetYSample(stored - 1);
     const double dt = g->m_Interval;
     while (pos + 1 < n) {
         const qint64 i = ++pos;

@@ -165,10 +165,9 @@ int CFunctions::Binom(int n, int k)
 CDataBranch* CFunctions::FunctionPolynomialRegression(CDataBranch* branch, long start, long end,
                                                       short coefficientCount)
 {
-    if (!branch) {
-        ShowInvalidValues();
+    // No source is no user error: nothing to fit and nothing to say, as for every derivation.
+    if (!branch)
         return nullptr;
-    }
     ValidateStartEndIndexes(start, end, branch->GetYSize());
     // A single sample (0..0) and an empty branch (0..-1) have nothing to fit.
     if ((start == 0 && end == 0) || end < start) {

@@ -298,8 +298,11 @@ private slots:
         QCOMPARE(f.sink.lastTitle(), QString());
         QVERIFY(!f.functions.FunctionPolynomialRegression(f.branch({}), 0, -1, 2));
         QVERIFY(!f.functions.FunctionPolynomialRegression(f.branch({1, 4, 2}), 0, -1, 4));
+        QCOMPARE(f.sink.messages.size(), 3);
+        // A missing source gives nothing and says nothing, called directly or by its id (28).
         QVERIFY(!f.functions.FunctionPolynomialRegression(nullptr, 0, -1, 2));
-        QCOMPARE(f.sink.messages.size(), 4);
+        QVERIFY(!f.functions.QuickFunctions(28, 987654, false, 0, -1, -1, false, -1, 1, 1, 0, QString(), QString()));
+        QCOMPARE(f.sink.messages.size(), 3);
         for (const auto& m : f.sink.messages)
             QCOMPARE(m.text, QString("Invalid values"));
         QCOMPARE(f.branchCount(), before + 3); // the three sources only

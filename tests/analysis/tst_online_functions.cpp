@@ -188,7 +188,8 @@ private slots:
 
     void integralAddsItsConstantOnce()
     {
-        // A constant 3 every 0.5 s from 10: 10, 11.5, 13, 14.5, 16, whatever the block sizes.
+        // A constant 3 every 0.5 s from 10: 11.5, 13, 14.5, 16 at samples 1 to 4, whatever the
+        // block sizes; sample 0 has no point, as with every online function.
         for (int first : {1, 2, 5}) {
             Source s(0.5, [](int) { return 3.0; });
             Table t;
@@ -197,15 +198,22 @@ private slots:
             t.calc.CalculateOnLineFunctions();
             s.Feed(5 - first);
             t.calc.CalculateOnLineFunctions();
-            QCOMPARE(Xs(t.Out(0)), Seq(0, 4));
-            QCOMPARE(Ys(t.Out(0)), (QVector<double>{10, 11.5, 13, 14.5, 16}));
+            QCOMPARE(Xs(t.Out(0)), Seq(1, 4));
+            QCOMPARE(Ys(t.Out(0)), (QVector<double>{11.5, 13, 14.5, 16}));
         }
         Source s(0.5, [](int) { return 3.0; });
         Table t;
         t.Add(13, s.branch.get(), nullptr, 0.0, 2.0);
         s.Feed(3);
         t.calc.CalculateOnLineFunctions();
-        QCOMPARE(Ys(t.Out(0)), (QVector<double>{0, 3, 6}));
+        QCOMPARE(Ys(t.Out(0)), (QVector<double>{3, 6}));
+        // A single sample gives nothing yet; the first point waits for sample 1.
+        Source one(0.5, [](int) { return 3.0; });
+        Table single;
+        single.Add(13, one.branch.get(), nullptr, 10.0, 1.0);
+        one.Feed(1);
+        single.calc.CalculateOnLineFunctions();
+        QCOMPARE(Xs(single.Out(0)), QVector<double>());
     }
 
     void twoSourcesKeepPace()

@@ -4,6 +4,7 @@
 #include "Core/Logic/Diagnostics.h"
 
 #include <QCoreApplication>
+#include <QMutexLocker>
 #include <QPair>
 #include <QSet>
 #include <QVector>
@@ -13,6 +14,7 @@ CDataManager::CDataManager(CSetupInfo* setup) : m_pSetupInfo(setup) {}
 CDataManager::~CDataManager()
 {
     // The workspace is normally emptied before; release whatever is left.
+    clearBranchIndex();
     for (CDataBranch* branch : m_Branches.TakeAll())
         destroyBranch(branch);
     for (CDataFolder* folder : m_Folders.TakeAll())
@@ -67,7 +69,59 @@ void CDataManager::AddChildBranch(int childKey, int parentKey)
 
 CDataBranch* CDataManager::GetDataBranch(int key) const
 {
-    return m_Branches.FindFirst([key](CDataBranch* b) { return b->m_Key == key; });
+    QMutexLocker lock(&m_BranchIndexMutex);
+    CDataBranch* branch = m_BranchByKey.value(key, nullptr);
+    if (branch && branch->m_Key == key)
+        return branch;
+    // Not indexed under this key, or its key was changed since (keys are public fields): the
+    // list decides, and the index learns the answer.
+    branch = m_Branches.FindFirst([key](CDataBranch* b) { return b->m_Key == key; });
+    if (branch)
+        indexBranchLocked(branch);
+    return branch;
+}
+
+void CDataManager::indexBranchLocked(CDataBranch* branch) const
+{
+    const auto old = m_IndexedKeyOf.constFind(branch);
+    if (old != m_IndexedKeyOf.constEnd() && m_BranchByKey.value(old.value()) == branch)
+        m_BranchByKey.remove(old.value());
+    if (CDataBranch* other = m_BranchByKey.value(branch->m_Key, nullptr))
+        m_IndexedKeyOf.remove(other);
+    m_BranchByKey.insert(branch->m_Key, branch);
+    m_IndexedKeyOf.insert(branch, branch->m_Key);
+}
+
+void CDataManager::addBranch(CDataBranch* branch)
+{
+    {
+        QMutexLocker lock(&m_BranchIndexMutex);
+        // Keys are unique among listed branches (new ones come from the counter, loaded ones
+        // are refused when taken); should two ever meet, the first listed keeps the key.
+        if (!m_BranchByKey.contains(branch->m_Key))
+            indexBranchLocked(branch);
+    }
+    m_Branches.Add(branch);
+}
+
+void CDataManager::unlistBranch(CDataBranch* branch)
+{
+    QMutexLocker lock(&m_BranchIndexMutex);
+    m_Branches.RemoveValue(branch);
+    // Whatever key it was indexed under, the index must not keep a branch about to go.
+    const auto it = m_IndexedKeyOf.constFind(branch);
+    if (it != m_IndexedKeyOf.constEnd()) {
+        if (m_BranchByKey.value(it.value()) == branch)
+            m_BranchByKey.remove(it.value());
+        m_IndexedKeyOf.remove(branch);
+    }
+}
+
+void CDataManager::clearBranchIndex()
+{
+    QMutexLocker lock(&m_BranchIndexMutex);
+    m_BranchByKey.clear();
+    m_IndexedKeyOf.clear();
 }
 
 CDataFolder* CDataManager::GetDataFolder(int key) const
@@ -198,9 +252,8 @@ void CDataManager::RemoveBranchFromBranchList(int branchKey, int key)
 
 void CDataManager::RemoveBranchFromDataList(int key)
 {
-    const int index = GetBranchPostion(key);
-    if (index >= 0)
-        m_Branches.RemoveAt(index);
+    if (CDataBranch* branch = GetDataBranch(key))
+        unlistBranch(branch);
 }
 
 void CDataManager::DeleteDataBranch(int key)
@@ -223,7 +276,7 @@ void CDataManager::DeleteDataBranch(int key)
         const int parent = victim->m_ParentKey;
         if (k >= 0 && parent >= 0)
             RemoveBranchFromBranchList(parent, k);
-        m_Branches.RemoveValue(victim);
+        unlistBranch(victim);
         destroyBranch(victim);
     }
 }
@@ -251,6 +304,7 @@ void CDataManager::ClearAllData()
         DeleteDataFolder(folder->m_Key);
     // Branches that no folder lists (their folder failed to load, or a damaged file) would
     // otherwise survive and later share a key with a new branch once the counter restarts.
+    clearBranchIndex();
     for (CDataBranch* branch : m_Branches.TakeAll())
         destroyBranch(branch);
     m_TimingSampleCount = 0;

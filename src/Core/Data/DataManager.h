@@ -4,12 +4,15 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SafeArray.h"
+#include "Core/Data/SafeSampleList.h"
 #include "Core/Data/DataConversion.h"
 #include "Core/Data/TimingData.h"
 #include "Core/Logic/ExperimentInterval.h"
 #include "Core/Logic/ILogger.h"
 
+#include <QHash>
 #include <QList>
+#include <QMutex>
 #include <atomic>
 #include <functional>
 
@@ -21,6 +24,8 @@ class QDataStream;
 class CDataManager
 {
 public:
+    // Room for whatever a logger writes into a sensor list (one byte per entry, at most 255).
+    static constexpr int SensorListRoom = 256;
     static constexpr int NumPacketPositions = 32;
     static constexpr int NumAverageMeasurements = 6;
 
@@ -83,7 +88,7 @@ public:
     int GetNextKey() const { return m_NextKey.load(); }
 
     // Run-time storage of the current run (filled while a run records).
-    CSafeArray<double> m_WorkLists[NumPacketPositions];
+    CSafeSampleList m_WorkLists[NumPacketPositions];
     CSafeArray<double> m_AverageLists[NumPacketPositions][NumAverageMeasurements];
     qint64 m_AverageCounters[NumPacketPositions][NumAverageMeasurements] = {};
     qint64 m_AverageXCounters[NumPacketPositions][NumAverageMeasurements] = {};
@@ -154,6 +159,16 @@ private:
 
     CSafeArray<CDataBranch*> m_Branches;
     CSafeArray<CDataFolder*> m_Folders;
+    // Listed branches by key, so a lookup costs the same with 30,000 branches as with 30. Only
+    // listed branches are in it (addBranch, unlistBranch, clearBranchIndex keep it so); a key
+    // changed after listing is found by a scan of the list and indexed anew.
+    void addBranch(CDataBranch* branch);
+    void unlistBranch(CDataBranch* branch);
+    void clearBranchIndex();
+    void indexBranchLocked(CDataBranch* branch) const;
+    mutable QMutex m_BranchIndexMutex;
+    mutable QHash<int, CDataBranch*> m_BranchByKey;
+    mutable QHash<const CDataBranch*, int> m_IndexedKeyOf;  // the key each is indexed under
     std::atomic<int> m_NextKey{0};
     CSetupInfo* m_pSetupInfo = nullptr;
     CLogicManager* m_pLogicManager = nullptr;

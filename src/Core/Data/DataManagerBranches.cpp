@@ -19,7 +19,7 @@ int CDataManager::CreateDataBranch(int sensorIndex, double interval, int channel
     branch->m_Color = GetNextGlobalColor();
     branch->m_Key = takeKey();
     const int key = branch->m_Key;
-    m_Branches.Add(branch);
+    addBranch(branch);
     return key;
 }
 

@@ -59,6 +59,6 @@ int CDataManager::LoadBranchFromFile(QDataStream* stream)
         delete branch;
         return result;
     }
-    m_Branches.Add(branch);
+    addBranch(branch);
     return RecordOk;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/Diagnostics.h"
@@ -15,13 +16,6 @@
 using ConversionMarkers::s_NoSample;
 using ConversionMarkers::s_RepeatLast;
 
-namespace {
-const int s_OnlineFunctionIndex = 20480;
-const int s_TimingResultIndex = 20483;
-const int s_ManualXIndex = 20484;
-// Room for whatever a logger writes into a sensor list (one byte per entry, at most 255).
-const int s_ListRoom = 256;
-}  // namespace
 
 void CDataManager::WireConversion()
 {
@@ -61,7 +55,7 @@ void CDataManager::InitAverageRelatedArrays()
 int CDataManager::GetNumberOfInputViewsEntries(ILogger* logger)
 {
     if (!logger) return 0;
-    unsigned char positions[s_ListRoom] = {};
+    unsigned char positions[SensorListRoom] = {};
     const int n = std::min(std::max(logger->GetActiveSensorListIndex(positions), 0), int(NumPacketPositions));
     const CSensorInfo* catalogue = Catalogue();
     int count = 0;
@@ -91,7 +85,7 @@ void CDataManager::CreateDataEntries(ILogger* logger, unsigned char mode)
     m_RunMode = mode;
 
     GetNumberOfInputViewsEntries(logger);
-    unsigned char list[s_ListRoom] = {};
+    unsigned char list[SensorListRoom] = {};
     int n = (mode == 2) ? logger->GetLoggerSensorList(list) : logger->GetActiveSensorListIndex(list);
     n = std::min(std::max(n, 0), int(NumPacketPositions));
     if (mode == 2) m_InputViewCount = static_cast<short>(n);
@@ -111,7 +105,7 @@ void CDataManager::CreateDataEntries(ILogger* logger, unsigned char mode)
     m_DataConversion.SetSamplePeriod(interval);
 
     if (mode == 3) {
-        const int key = CreateDataBranch(s_TimingResultIndex, interval, 0, 0, folder->m_Key);
+        const int key = CreateDataBranch(SensorIndexTimingResult, interval, 0, 0, folder->m_Key);
         if (CDataBranch* branch = GetDataBranch(key)) {
             static const char* const s_Names[3][2] = {{"Time", "s"}, {"Velocity", "m/s"}, {"Acceleration", "m/s\u00b2"}};
             const int kind = m_pSetupInfo ? m_pSetupInfo->m_TimingMeasurement : -1;
@@ -149,7 +143,7 @@ void CDataManager::CreateDataEntries(ILogger* logger, unsigned char mode)
     if (m_pSetupInfo && m_pSetupInfo->m_bManualX && m_pSetupInfo->m_RateCode == 0) {
         const int key = CreateDataBranch(-1, interval, -1, -1, folder->m_Key);
         if (CDataBranch* branch = GetDataBranch(key)) {
-            branch->m_SensorIndex = s_ManualXIndex;
+            branch->m_SensorIndex = SensorIndexManualX;
             branch->m_Name = m_pSetupInfo->m_ManualXName;
             branch->m_Unit = m_pSetupInfo->m_ManualXUnit;
             branch->m_UnitPrefix = 0;
@@ -201,6 +195,6 @@ void CDataManager::BindOnlineFunctions(int folderKey, const int keyTable[NumKeyC
             out->m_Measurement = measurement;
         }
         e.m_pOutBranch = out;
-        out->m_SensorIndex = s_OnlineFunctionIndex;
+        out->m_SensorIndex = SensorIndexOnlineFunction;
     }
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/Diagnostics.h"
@@ -14,8 +15,6 @@ using ConversionMarkers::s_NoSample;
 using ConversionMarkers::s_RepeatLast;
 
 namespace {
-const int s_ManualXIndex = 20484;
-const int s_ListRoom = 256;
 const int s_MaxTargets = CDataManager::NumPacketPositions * CDataManager::NumKeyMeasurements;
 
 // What one packet position contributes: its sensor and the measurements converted for it.
@@ -106,9 +105,9 @@ bool CDataManager::ConvertAndStoreBlock(ILogger* logger, const double* samples, 
     // Packet positions index 32-entry tables; a longer packet has nowhere to go.
     count = std::min(count, int(NumPacketPositions));
 
-    unsigned char loggerSensors[s_ListRoom] = {};
+    unsigned char loggerSensors[SensorListRoom] = {};
     int loggerSensorCount = 0;
-    if (loggerList) loggerSensorCount = std::min(std::max(logger->GetLoggerSensorList(loggerSensors), 0), s_ListRoom);
+    if (loggerList) loggerSensorCount = std::min(std::max(logger->GetLoggerSensorList(loggerSensors), 0), SensorListRoom);
 
     CLoggerProtocolState* st = RunState(logger);
     if (!st->m_bFirstPacketDone) {
@@ -192,7 +191,7 @@ void CDataManager::RunOnlineFunctions()
 
 void CDataManager::StoreManualSample(ILogger* logger)
 {
-    CDataBranch* branch = GetLastFolderDataBranch(s_ManualXIndex);
+    CDataBranch* branch = GetLastFolderDataBranch(SensorIndexManualX);
     if (!branch) return;
     CLoggerProtocolState* st = RunState(logger);
     const QTime now = QTime::currentTime();

@@ -1,12 +1,13 @@
 #include "Core/Data/SensorDefinitions.h"
 
+#include "Core/Data/CheckedSaveFile.h"
 #include "Core/Logic/Diagnostics.h"
 
 #include <QDataStream>
 #include <QFile>
 #include <QMutexLocker>
-#include <QSaveFile>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -67,7 +68,8 @@ CSensorsDefinition::CSensorsDefinition() : m_TotalDefined(0), m_Storing(false)
 
 CSensorsDefinition::~CSensorsDefinition()
 {
-    Save();
+    if (MaySaveOnExit())
+        Save();
 }
 
 void CSensorsDefinition::Initialize()
@@ -81,14 +83,25 @@ bool CSensorsDefinition::Load()
 {
     if (!QFile::exists(m_FileName)) {
         RestoreDefaults();
-        return Save();
+        m_bChanged = false;
+        m_bReadCleanly = Save();
+        return m_bReadCleanly;
     }
-    QMutexLocker lock(&m_Mutex);
     QFile file(m_FileName);
-    if (!file.open(QIODevice::ReadOnly)) return false;
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_bReadCleanly = false;
+        return false;
+    }
     // Read with a cap so that a huge or endless file costs nothing.
     const QByteArray bytes = file.read(s_MaxFileSize + 1);
     file.close();
+    return LoadFromBytes(bytes);
+}
+
+bool CSensorsDefinition::LoadFromBytes(const QByteArray& bytes)
+{
+    QMutexLocker lock(&m_Mutex);
+    m_bReadCleanly = false;
     if (bytes.size() > s_MaxFileSize) {
         refuse("larger than any table of ten entries");
         return false;
@@ -96,22 +109,39 @@ bool CSensorsDefinition::Load()
     QDataStream in(bytes);
     prepareStream(in);
     m_Storing = false;
-    return Serialize(in);
+    const bool ok = Serialize(in);
+    // An older layout gives the defaults in memory but keeps the file: what it holds was
+    // not read, so it must not be replaced behind the user's back.
+    m_bReadCleanly = ok && !m_bOlderLayout;
+    if (ok)
+        m_bChanged = false;
+    return ok;
+}
+
+QByteArray CSensorsDefinition::SaveToBytes()
+{
+    QMutexLocker lock(&m_Mutex);
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    prepareStream(out);
+    m_Storing = true;
+    if (!Serialize(out))
+        return QByteArray();
+    return bytes;
 }
 
 bool CSensorsDefinition::Save()
 {
-    QMutexLocker lock(&m_Mutex);
-    QSaveFile file(m_FileName);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    QDataStream out(&file);
-    prepareStream(out);
-    m_Storing = true;
-    if (!Serialize(out)) {
-        file.cancelWriting();
-        return false;
+    const QByteArray bytes = SaveToBytes();
+    QString why = QStringLiteral("the table could not be encoded");
+    if (!bytes.isEmpty() && CheckedSave::WriteWholeFile(m_FileName, bytes, &why)) {
+        m_bReadCleanly = true;
+        m_bChanged = false;
+        return true;
     }
-    return file.commit();
+    MyOutputDebugString(QStringLiteral("Defined sensors file could not be written, the old one is kept: ") + why,
+                        DiagDataManager);
+    return false;
 }
 
 bool CSensorsDefinition::Serialize(QDataStream& stream)
@@ -137,6 +167,7 @@ void CSensorsDefinition::WriteBody(QDataStream& stream)
 
 bool CSensorsDefinition::ReadBody(QDataStream& stream)
 {
+    m_bOlderLayout = false;
     QString header;
     stream >> header;
     if (stream.status() != QDataStream::Ok ||
@@ -158,6 +189,7 @@ bool CSensorsDefinition::ReadBody(QDataStream& stream)
     if (double(version) < 1.2) {
         // Files of the first versions hold entries of another layout: start again from the defaults.
         RestoreDefaults();
+        m_bOlderLayout = true;
         return true;
     }
 
@@ -214,6 +246,7 @@ bool CSensorsDefinition::AddNewSensor(QString name)
 {
     if (m_TotalDefined >= s_MaxDefined || m_TotalDefined < 0) return false;
     DefinedSensorsInfoStruct& e = m_DefinedSensors[m_TotalDefined];
+    m_bChanged = true;
     e.m_Name = name;
     e.m_Unit.clear();
     e.m_Voltage1 = e.m_Voltage2 = e.m_Value1 = e.m_Value2 = 0;
@@ -226,6 +259,7 @@ void CSensorsDefinition::SetSensorInfo(short index, QString& name, QString& unit
 {
     if (index < 0 || index >= m_TotalDefined) return;
     DefinedSensorsInfoStruct& e = m_DefinedSensors[index];
+    m_bChanged = true;
     e.m_Name = name;
     e.m_Unit = unit;
     e.m_Voltage1 = voltage1;
@@ -305,17 +339,38 @@ bool CSensorsDefinition::CalculateQuaselSensorsParameters(short index)
 
 void CSensorsDefinition::FindClosestMulDiv(double target, int& multiplier, int& divider)
 {
+    // The answer is the first pair, in the order multiplier then divider, of the smallest
+    // error over all 255 x 255 fractions. For each divider only the multipliers next to
+    // target x divider can be closest; fractions lie at least 1/65025 apart, far above the
+    // rounding of the error, so looking at those two per divider finds the same pair. Outside
+    // that range (targets the fractions cannot approach) the rounding may tie many pairs, and
+    // every pair is looked at.
     int bestM = 1, bestD = 1;
     double bestError = std::fabs(target - 1.0);
-    for (int m = 1; m <= 255; ++m) {
-        for (int d = 1; d <= 255; ++d) {
-            const double error = std::fabs(target - double(m) / double(d));
-            if (error < bestError) {
-                bestError = error;
-                bestM = m;
-                bestD = d;
-            }
+    auto consider = [&](int m, int d) {
+        const double error = std::fabs(target - double(m) / double(d));
+        if (error < bestError || (error == bestError && (m < bestM || (m == bestM && d < bestD)))) {
+            bestError = error;
+            bestM = m;
+            bestD = d;
         }
+    };
+    if (target >= 1.0 / 255.0 && target <= 255.0) {
+        for (int d = 1; d <= 255; ++d) {
+            const int below = int(std::floor(target * d));
+            consider(std::clamp(below, 1, 255), d);
+            consider(std::clamp(below + 1, 1, 255), d);
+        }
+    } else {
+        for (int m = 1; m <= 255; ++m)
+            for (int d = 1; d <= 255; ++d) {
+                const double error = std::fabs(target - double(m) / double(d));
+                if (error < bestError) {
+                    bestError = error;
+                    bestM = m;
+                    bestD = d;
+                }
+            }
     }
     multiplier = bestM;
     divider = bestD;

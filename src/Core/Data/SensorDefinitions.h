@@ -2,6 +2,7 @@
 // A small persistent table of up to ten user-defined analog sensors, kept in the file
 // "Defined Sensors.ds" in the working directory. Each entry turns two calibration points into
 // the integer conversion parameters (fraction, decimal scale, offset) the Quasel logger uses.
+#include <QByteArray>
 #include <QMutex>
 #include <QString>
 
@@ -35,8 +36,16 @@ public:
     // Reads the file (true on a clean read); a missing file is created with the defaults.
     // A damaged or foreign file leaves the table as it was.
     bool Load();
-    // Writes the file through a temporary file, so a failed write keeps the previous one.
+    // Writes the file through a temporary file whose every write is checked, so a failed
+    // write (full disk, read-only folder) returns false and keeps the previous file.
     bool Save();
+    // The reading and writing of Load and Save on bytes in memory (Load's size cap included).
+    bool LoadFromBytes(const QByteArray& bytes);
+    QByteArray SaveToBytes();
+    // True when the table may be written over the file: it was read cleanly, started from the
+    // defaults for a missing file, or was changed here. A refused file is never overwritten on
+    // destruction.
+    bool MaySaveOnExit() const { return m_bReadCleanly || m_bChanged; }
     // Reads or writes the file body depending on the direction set by Load and Save. Reading
     // fills a scratch table and replaces the current one only when the whole body was read.
     bool Serialize(QDataStream& stream);
@@ -66,6 +75,9 @@ private:
     short m_TotalDefined;
     DefinedSensorsInfoStruct m_DefinedSensors[s_MaxDefined];
     bool m_Storing;
+    bool m_bReadCleanly = false;
+    bool m_bChanged = false;
+    bool m_bOlderLayout = false;  // the last read met a file of the first versions
     QMutex m_Mutex;
 
     CSensorsDefinition(const CSensorsDefinition&) = delete;

@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStringList>
 #include <QStandardPaths>
 
+#include "Core/Data/CheckedSaveFile.h"
 #include "Core/Logic/Diagnostics.h"
 
 namespace {
@@ -16,11 +18,35 @@ QString ActiveKey(int measurement)
 {
     return QStringLiteral("Measurement") + QString::number(measurement) + QStringLiteral("Active");
 }
+// The key names, built once: loading looks up 294 keys.
+const QStringList& GroupNames()
+{
+    static const QStringList names = [] {
+        QStringList n;
+        for (int c = 0; c < CSettings::s_NumOfChannels; ++c) n << GroupName(c);
+        return n;
+    }();
+    return names;
+}
+const QStringList& ActiveKeys()
+{
+    static const QStringList keys = [] {
+        QStringList k;
+        for (int m = 0; m < CSettings::s_NumOfMeasurements; ++m) k << ActiveKey(m);
+        return k;
+    }();
+    return keys;
+}
 }  // namespace
 
 CSettings::CSettings()
 {
     Initialize();
+    LoadSettings();
+}
+
+CSettings::CSettings(const QString& filePath) : m_FilePath(filePath)
+{
     LoadSettings();
 }
 
@@ -60,35 +86,40 @@ void CSettings::LoadSettings()
     }
     file.value(QStringLiteral("Version"), 0.0).toDouble();
     for (int c = 0; c < s_NumOfChannels; ++c) {
-        file.beginGroup(GroupName(c));
+        file.beginGroup(GroupNames().at(c));
         bool ok = false;
         const int index = file.value(QStringLiteral("SensorInfoIndex"), 0).toInt(&ok);
         // A hand-edited or foreign file must not smuggle in an index the catalogue lacks.
         m_Channels[c].m_SensorInfoIndex = (ok && index >= 0 && index <= s_LastCatalogueIndex) ? index : 0;
         for (int m = 0; m < s_NumOfMeasurements; ++m)
-            m_Channels[c].m_Measurements[m].m_Active = file.value(ActiveKey(m), m == 0).toBool();
+            m_Channels[c].m_Measurements[m].m_Active = file.value(ActiveKeys().at(m), m == 0).toBool();
         file.endGroup();
     }
+}
+
+QByteArray CSettings::SettingsText() const
+{
+    // Written by hand rather than through QSettings, whose failed write on a full disk still
+    // replaces the file; QSettings reads this back as it reads its own files.
+    QByteArray text;
+    text.reserve(14 * 520);
+    text += "[General]\nVersion=1\n";
+    for (int c = 0; c < s_NumOfChannels; ++c) {
+        text += "\n[" + GroupNames().at(c).toLatin1() + "]\n";
+        for (int m = 0; m < s_NumOfMeasurements; ++m)
+            text += ActiveKeys().at(m).toLatin1() + (m_Channels[c].m_Measurements[m].m_Active ? "=true\n" : "=false\n");
+        text += "SensorInfoIndex=" + QByteArray::number(m_Channels[c].m_SensorInfoIndex) + "\n";
+    }
+    return text;
 }
 
 bool CSettings::SaveSettings()
 {
     QDir().mkpath(QFileInfo(m_FilePath).absolutePath());
-    {
-        QSettings file(m_FilePath, QSettings::IniFormat);
-        file.clear();
-        file.setValue(QStringLiteral("Version"), 1.0);
-        for (int c = 0; c < s_NumOfChannels; ++c) {
-            file.beginGroup(GroupName(c));
-            file.setValue(QStringLiteral("SensorInfoIndex"), m_Channels[c].m_SensorInfoIndex);
-            for (int m = 0; m < s_NumOfMeasurements; ++m)
-                file.setValue(ActiveKey(m), m_Channels[c].m_Measurements[m].m_Active);
-            file.endGroup();
-        }
-        file.sync();
-        if (file.status() == QSettings::NoError) return true;
-    }
-    MyOutputDebugString(QStringLiteral("Settings file could not be written"), DiagLogic);
+    QString why;
+    if (CheckedSave::WriteWholeFile(m_FilePath, SettingsText(), &why))
+        return true;
+    MyOutputDebugString(QStringLiteral("Settings file could not be written, the old one is kept: ") + why, DiagLogic);
     return false;
 }
 

@@ -1,6 +1,9 @@
 #pragma once
 // Per-channel memory of the last sensor seen and the measurements the user wants recorded,
-// kept in "KV4Settings.ini" in the user's configuration folder.
+// kept in "KV4Settings.ini" in the user's configuration folder. The file holds a version and
+// the fourteen channel groups only; the logger port a manager remembers during detection has
+// no key in it, so it lasts until the program ends and detection searches afresh at the next
+// start. (A key of our own would make files other versions of the program do not expect.)
 #include <QColor>
 #include <QString>
 
@@ -26,11 +29,15 @@ public:
 
     // Builds the path and loads the file (a missing or unreadable file gives the defaults).
     CSettings();
+    // The same with the file at filePath (tests and the fuzz harness use their own files).
+    explicit CSettings(const QString& filePath);
 
     void Initialize();
     void LoadSettings();
     // Rewrites the whole file; false when it could not be written (the old file then stays).
     bool SaveSettings();
+    // The file's whole text as SaveSettings writes it, in the toolkit's INI layout.
+    QByteArray SettingsText() const;
 
     void SetMeasurementActive(int channel, int measurement, bool active);
     bool IsMeasurementActive(int channel, int measurement) const;

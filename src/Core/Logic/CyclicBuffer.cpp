@@ -59,7 +59,7 @@ int CCyclicBuffer::WriteCycliceBuffer(int count, const unsigned char* data)
     int stored = 0;
     {
         QMutexLocker lock(&m_lock);
-        const qint64 space = kCapacity - availableLocked();
+        const qint64 space = kCapacity - availableLocked() - m_heldBytes;
         stored = int(qMin<qint64>(count, space));
         dropped = count - stored;
         unsigned char* ring = m_storage.get();
@@ -84,16 +84,24 @@ const unsigned char* CCyclicBuffer::ReadCycliceBuffer(int count, long& sum)
     sum = 0;
     if (count < 0 || count > kMaxRead) return nullptr;
     QMutexLocker lock(&m_lock);
+    // The previous block is no longer the caller's: its bytes may be written again.
+    m_heldBytes = 0;
     unsigned char* out = m_storage.get() + kRingSize;
     if (count == 0) return out;
     if (availableLocked() < count) return nullptr;
-    const unsigned char* ring = m_storage.get();
+    unsigned char* ring = m_storage.get();
     const qint64 first = qMin<qint64>(count, kRingSize - m_readIndex);
-    std::memcpy(out, ring + m_readIndex, size_t(first));
-    if (count > first) std::memcpy(out + first, ring, size_t(count - first));
+    const unsigned char* block = out;
+    if (first == count) {
+        block = ring + m_readIndex;
+        m_heldBytes = count;
+    } else {
+        std::memcpy(out, ring + m_readIndex, size_t(first));
+        std::memcpy(out + first, ring, size_t(count - first));
+    }
     m_readIndex = (m_readIndex + count) & kIndexMask;
-    sum = long(byteSum(out, count));
-    return out;
+    sum = long(byteSum(block, count));
+    return block;
 }
 
 bool CCyclicBuffer::MoveSerialBufferIndex(int count)
@@ -110,6 +118,7 @@ void CCyclicBuffer::ClearCyclicCBuffer()
     QMutexLocker lock(&m_lock);
     m_readIndex = 0;
     m_writeIndex = 0;
+    m_heldBytes = 0;
     m_expectedLength.store(1);
     m_droppedBytes.store(0);
 }

@@ -4,6 +4,9 @@
 // The reader thread writes whatever the serial port delivered; the packet processor asks
 // whether the next step of its receive machine has the bytes it needs (the expected length)
 // and takes them as one contiguous block, even across the wrap, with the sum of their values.
+// A block that lies in one piece in the ring is handed out where it lies, without a copy; its
+// bytes stay reserved (the writer does not reuse them) until the next read or clear. Only a
+// block that wraps is copied into the read-out area.
 //
 // When the ring is full the unread bytes are kept and the newest bytes are dropped and
 // counted: a receive machine can resynchronise after a gap, but not after its unread bytes
@@ -60,5 +63,6 @@ private:
     std::unique_ptr<unsigned char[]> m_storage; // ring followed by the read-out area, one allocation
     qint64 m_readIndex = 0;
     qint64 m_writeIndex = 0;
+    qint64 m_heldBytes = 0;  // the last block handed out in place, just behind the read index
     std::atomic<qint64> m_droppedBytes{0};
 };

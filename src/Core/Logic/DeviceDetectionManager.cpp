@@ -1,4 +1,5 @@
 #include "Core/Logic/DeviceDetectionManager.h"
+#include "Core/Logic/PortNumber.h"
 
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/Diagnostics.h"
@@ -71,12 +72,7 @@ bool CDeviceDetectionManager::IsPelorinOnPlug(const CPortInfo& info)
 
 int CDeviceDetectionManager::GetPortNumer(QString name)
 {
-    if (name.isEmpty())
-        return 0;
-    name.remove(QStringLiteral("com"), Qt::CaseInsensitive);
-    bool ok = false;
-    const int number = name.toInt(&ok, 10);
-    return ok ? number : 0;
+    return PortNumberOfName(name);
 }
 
 void CDeviceDetectionManager::wait(int ms)

@@ -2,6 +2,7 @@
 // logger queries.
 #include "Core/Logic/Diagnostics.h"
 #include "Core/Logic/DravletManager.h"
+#include "Core/Logic/PortNumber.h"
 
 #include <QThread>
 
@@ -152,15 +153,7 @@ double CDravletManager::GetZeroConst(int channel, int /*measurement*/)
     return StateSnapshot().zeroConst[channel];
 }
 
-int CDravletManager::PortNumberOf(const QString& name)
-{
-    QString digits = name;
-    digits.remove(QStringLiteral("com"));
-    if (digits.isEmpty()) return 0;
-    bool ok = false;
-    const int n = digits.toInt(&ok, 10);
-    return ok ? n : 0;
-}
+int CDravletManager::PortNumberOf(const QString& name) { return PortNumberOfName(name); }
 
 int CDravletManager::GetPortNumber() { return PortNumberOf(portName()); }
 

@@ -1,5 +1,6 @@
 // The Pelorin manager: logger interface, command queue and the link's worker threads.
 #include "Core/Logic/PelorinManager.h"
+#include "Core/Logic/PortNumber.h"
 
 #include "Core/Data/SensorInfo.h"
 #include "Core/Logic/Diagnostics.h"
@@ -123,11 +124,7 @@ double CPelorinManager::GetZeroConst(int, int index)
 
 int CPelorinManager::GetPortNumber()
 {
-    QString name = portName();
-    name.remove(QStringLiteral("com"), Qt::CaseInsensitive);
-    bool ok = false;
-    const int number = name.toInt(&ok, 10);
-    return ok ? number : 0;
+    return PortNumberOfName(portName());
 }
 
 void CPelorinManager::GetVersion(int& v1, int& v2, int& v3, int& v4, int& v5, int& v6)

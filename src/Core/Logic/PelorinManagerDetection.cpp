@@ -3,6 +3,7 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/Diagnostics.h"
 #include "Core/Logic/KorvantaSignals.h"
+#include "Core/Logic/InterfaceThread.h"
 #include "Core/Logic/LogicManager.h"
 #include "Core/Logic/PelorinManager.h"
 
@@ -28,16 +29,6 @@ bool IsBluetoothPort(const CPortInfo& p)
            p.friendName.contains(QLatin1String("bt port"), Qt::CaseInsensitive);
 }
 
-// Runs fn on the logic manager's thread (the interface thread), at once when already there.
-template <typename Fn>
-void OnInterfaceThread(CLogicManager* logic, Fn fn)
-{
-    if (!logic)
-        return;
-    QMetaObject::invokeMethod(logic, std::move(fn),
-                              QThread::currentThread() == logic->thread() ? Qt::DirectConnection
-                                                                          : Qt::QueuedConnection);
-}
 
 } // namespace
 

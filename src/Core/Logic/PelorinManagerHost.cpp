@@ -3,29 +3,13 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
+#include "Core/Logic/InterfaceThread.h"
 #include "Core/Logic/LogicManager.h"
 #include "Core/Logic/PelorinManager.h"
 
 #include <QThread>
 
 #include <algorithm>
-
-namespace {
-
-// Runs fn on the logic manager's (the interface) thread: at once when already there.
-template <typename Fn>
-void OnInterfaceThread(CLogicManager* logic, Fn fn)
-{
-    if (!logic)
-        return;
-    if (QThread::currentThread() == logic->thread())
-        fn();
-    else
-        QMetaObject::invokeMethod(logic, std::move(fn), Qt::QueuedConnection);
-}
-
-
-} // namespace
 
 CPelorinManagerHost::CPelorinManagerHost(CLogicManager* logic, CPelorinManager* manager)
     : CPelorinCoreHost(logic), m_pLogicManager(logic), m_pManager(manager)

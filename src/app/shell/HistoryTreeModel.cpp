@@ -3,11 +3,38 @@
 #include <QMimeData>
 #include <QStringList>
 
-HistoryTreeItem::HistoryTreeItem(const QVariant& data, HistoryTreeItem* parent) : m_Data(data), m_pParent(parent) {}
+HistoryTreeItem::HistoryTreeItem(const QVariant& data, HistoryTreeItem* parent)
+    : m_Data(data), m_pParent(parent), m_pRegistry(parent ? parent->m_pRegistry : new HistoryKeyRegistry),
+      m_bOwnsRegistry(!parent)
+{
+    registerKey();
+}
 
 HistoryTreeItem::~HistoryTreeItem()
 {
     qDeleteAll(m_Children);
+    unregisterKey();
+    if (m_bOwnsRegistry)
+        delete m_pRegistry;
+}
+
+void HistoryTreeItem::registerKey()
+{
+    // The root holds no key of a run or series.
+    if (m_pParent && m_Data.type() == QVariant::Int)
+        m_pRegistry->items.insert(m_Data.toInt(), this);
+}
+
+void HistoryTreeItem::unregisterKey()
+{
+    if (m_pParent && m_Data.type() == QVariant::Int)
+        m_pRegistry->items.remove(m_Data.toInt(), this);
+}
+
+void HistoryTreeItem::renumberFrom(int position)
+{
+    for (int i = position; i < m_Children.size(); ++i)
+        m_Children.at(i)->m_Row = i;
 }
 
 HistoryTreeItem* HistoryTreeItem::child(int row) const
@@ -21,7 +48,7 @@ int HistoryTreeItem::childNumber() const
 {
     if (!m_pParent)
         return 0;
-    return m_pParent->m_Children.indexOf(const_cast<HistoryTreeItem*>(this));
+    return m_Row;
 }
 
 bool HistoryTreeItem::insertChildren(int position, int count)
@@ -30,6 +57,8 @@ bool HistoryTreeItem::insertChildren(int position, int count)
         return false;
     for (int i = 0; i < count; ++i)
         m_Children.insert(position, new HistoryTreeItem(QVariant(true), this));
+    if (count > 0)
+        renumberFrom(position);
     return true;
 }
 
@@ -39,12 +68,16 @@ bool HistoryTreeItem::removeChildren(int position, int count)
         return false;
     for (int i = 0; i < count; ++i)
         delete m_Children.takeAt(position);
+    if (count > 0)
+        renumberFrom(position);
     return true;
 }
 
 bool HistoryTreeItem::setData(const QVariant& value)
 {
+    unregisterKey();
     m_Data = value;
+    registerKey();
     return true;
 }
 
@@ -187,6 +220,12 @@ QMimeData* CHistoryTreeModel::mimeData(const QModelIndexList&) const
 
 QModelIndex CHistoryTreeModel::findKey(int key) const
 {
+    const QList<HistoryTreeItem*> items = m_pRootItem->itemsWithKey(key);
+    if (items.isEmpty())
+        return QModelIndex();
+    if (items.size() == 1)
+        return indexOf(items.first());
+    // Several rows with one key (a damaged file): the first in tree order.
     return findKeyBelow(QModelIndex(), key);
 }
 

@@ -4,7 +4,17 @@
 // the row widgets placed over the rows draw everything the user sees.
 #include <QAbstractItemModel>
 #include <QList>
+#include <QMultiHash>
 #include <QVariant>
+
+class HistoryTreeItem;
+
+// Which items of one tree hold which key, so a row is found without walking the tree. Owned
+// by the tree's root item and shared by every item below it.
+struct HistoryKeyRegistry
+{
+    QMultiHash<int, HistoryTreeItem*> items;
+};
 
 class HistoryTreeItem
 {
@@ -23,11 +33,20 @@ public:
     bool insertChildren(int position, int count);
     bool removeChildren(int position, int count);
     bool setData(const QVariant& value);
+    // The items of this tree whose key is key (a fresh row's boolean is no key).
+    QList<HistoryTreeItem*> itemsWithKey(int key) const { return m_pRegistry->items.values(key); }
 
 private:
+    void renumberFrom(int position);
+    void registerKey();
+    void unregisterKey();
+
     QVariant m_Data;
     QList<HistoryTreeItem*> m_Children;
     HistoryTreeItem* m_pParent;
+    int m_Row = 0;  // place among the parent's children, kept up to date by the parent
+    HistoryKeyRegistry* m_pRegistry;
+    bool m_bOwnsRegistry;
 };
 
 class CHistoryTreeModel : public QAbstractItemModel
@@ -62,7 +81,7 @@ public:
     QModelIndex indexOf(HistoryTreeItem* item) const;
 
     // The first row, in tree order (depth first, top to bottom), whose key equals key; invalid
-    // when none.
+    // when none. A key held by one row only (the usual case) is found without a walk.
     QModelIndex findKey(int key) const;
 
 private:

@@ -61,7 +61,7 @@ QModelIndex CHistoryWindow::insertFolder(int key, bool loaded)
 {
     const QModelIndex root;
     const int row = m_pModel->rowCount(root);
-    m_pUi->treeView->collapseAll();
+    collapseTree();
     // A row for a folder that does not exist would stay in the tree with no widget over it.
     CDataFolder* folder = m_pDataManager ? m_pDataManager->GetDataFolder(key) : nullptr;
     if (!folder || !m_pModel->insertRows(row, 1, root))
@@ -85,7 +85,7 @@ void CHistoryWindow::placeFolderEditor(const QModelIndex& index, const CDataFold
 
 QModelIndex CHistoryWindow::insertChild(int parentKey, int childKey, bool loaded)
 {
-    m_pUi->treeView->collapseAll();
+    collapseTree();
     const QModelIndex parent = m_pModel->findKey(parentKey);
     if (!parent.isValid())
         return QModelIndex();
@@ -159,13 +159,25 @@ void CHistoryWindow::newFolder()
         return;
     m_LastIndex = folderIndex;
     // One key per locking: the logger thread may still be adding to the folder's list.
+    QVector<const CDataBranch*> series;
     for (int i = 0; i < folder->GetNumberBranches(); ++i) {
         const int key = folder->GetBranchKey(i);
         if (key < 0)
             break;
-        const QModelIndex index = insertChild(folderKey, key, false);
-        if (index.isValid())
+        if (const CDataBranch* branch = m_pDataManager->GetDataBranch(key))
+            series.append(branch);
+    }
+    // Each series goes in above the ones before it, so the rows show them last to first. All
+    // rows go in at once: one insertion into the new, empty run row costs the views nothing
+    // for the rows already in the tree, where one insertion per series would.
+    const int count = series.size();
+    if (count > 0 && m_pModel->insertRows(0, count, folderIndex)) {
+        for (int i = 0; i < count; ++i) {
+            const QModelIndex index = m_pModel->index(count - 1 - i, 0, folderIndex);
+            placeBranchEditor(index, folderIndex, folderKey, series.at(i), false, &folder->m_Name);
             m_LastIndex = index;
+        }
+        m_pUi->treeView->expand(folderIndex);
     }
     notifyHasNewDataToSave();
 }
@@ -188,7 +200,7 @@ void CHistoryWindow::Restore(bool loaded)
     removeAllRows();
     if (!m_pDataManager)
         return;
-    m_pUi->treeView->collapseAll();
+    collapseTree();
     HistoryTreeItem* root = m_pModel->getItem(QModelIndex());
     QVector<RebuiltRow> rows;
     QSet<int> seen;
@@ -256,9 +268,19 @@ void CHistoryWindow::collectBranch(HistoryTreeItem* parentItem, int parentKey, i
     }
 }
 
+void CHistoryWindow::collapseTree()
+{
+    // The view tracks its expanded rows: collapsing only those leaves what collapseAll()
+    // leaves without laying out and placing every row again. Not animated, as collapseAll().
+    const bool animated = m_pUi->treeView->isAnimated();
+    m_pUi->treeView->setAnimated(false);
+    m_pUi->treeView->collapseEverything();
+    m_pUi->treeView->setAnimated(animated);
+}
+
 void CHistoryWindow::ExpandLastBranch()
 {
-    m_pUi->treeView->collapseAll();
+    collapseTree();
     if (!m_LastIndex.isValid())
         return;
     const QModelIndex parent = m_LastIndex.parent();

@@ -63,6 +63,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Collapses every row of the tree.
+    void collapseTree();
     // Inserts the row of a series under a row already found; interactive inserts collapse the
     // tree first and expand the parent afterwards, a rebuild does that once for all rows.
     QModelIndex insertChildAt(const QModelIndex& parent, int parentKey, int childKey, bool loaded, bool interactive);

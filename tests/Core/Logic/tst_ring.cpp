@@ -156,15 +156,45 @@ private slots:
         const unsigned char* block = ring->ReadCycliceBuffer(8, sum);
         QVERIFY(block);
         QVERIFY(std::equal(first.begin(), first.begin() + 8, block));
-        // Room for 8 now: of 12 new bytes 8 are kept, 4 dropped.
+        // The block lies in one piece, so it was handed out in place: its 8 bytes stay the
+        // reader's until the next read, and a write finds no room yet.
         const auto more = pattern(12, 77);
+        QCOMPARE(ring->WriteCycliceBuffer(12, more.data()), 0);
+        QVERIFY(std::equal(first.begin(), first.begin() + 8, block));
+        QCOMPARE(ring->DroppedBytes(), qint64(22));
+        // The next read (of nothing) gives them back: of 12 new bytes 8 are kept, 4 dropped.
+        QVERIFY(ring->ReadCycliceBuffer(0, sum));
         QCOMPARE(ring->WriteCycliceBuffer(12, more.data()), 8);
-        QCOMPARE(ring->DroppedBytes(), qint64(14));
+        QCOMPARE(ring->DroppedBytes(), qint64(26));
         QVERIFY(ring->MoveSerialBufferIndex(int(CCyclicBuffer::kCapacity - 8))); // the rest of the first fill
         block = ring->ReadCycliceBuffer(8, sum);
         QVERIFY(block);
         QVERIFY(std::equal(more.begin(), more.begin() + 8, block));
         QCOMPARE(ring->AvailableBytes(), qint64(0));
+    }
+
+    void contiguousBlocksAreHandedOutInPlace()
+    {
+        auto ring = std::make_unique<CCyclicBuffer>();
+        const auto bytes = pattern(300, 9);
+        ring->WriteCycliceBuffer(300, bytes.data());
+        long sum = 0;
+        const unsigned char* a = ring->ReadCycliceBuffer(100, sum);
+        const unsigned char* b = ring->ReadCycliceBuffer(100, sum);
+        // Two blocks in one piece come from consecutive places of the ring itself.
+        QVERIFY(a && b);
+        QCOMPARE(b, a + 100);
+        QVERIFY(std::equal(bytes.begin() + 100, bytes.begin() + 200, b));
+        // A block across the wrap still comes out whole and in order.
+        auto wrapped = std::make_unique<CCyclicBuffer>();
+        advance(*wrapped, CCyclicBuffer::kRingSize - 50);
+        wrapped->WriteCycliceBuffer(300, bytes.data());
+        const unsigned char* c = wrapped->ReadCycliceBuffer(120, sum);
+        QVERIFY(c);
+        QVERIFY(std::equal(bytes.begin(), bytes.begin() + 120, c));
+        long expected = 0;
+        for (int i = 0; i < 120; ++i) expected += bytes[size_t(i)];
+        QCOMPARE(sum, expected);
     }
 
     void clearEmptiesAndResets()

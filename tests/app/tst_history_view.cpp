@@ -1,0 +1,130 @@
+// The history tree view with many rows: only the rows on screen show their row widgets, rows
+// that scroll into view get theirs at once, and collapsing the tree closes every expanded row.
+#include "app/base/ChildWindowHost.h"
+#include "app/shell/HistoryTreeModel.h"
+#include "app/shell/HistoryTreeView.h"
+#include "app/shell/HistoryWindow.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Logic/KorvantaSignals.h"
+
+#include <QScrollBar>
+#include <QtTest>
+
+namespace {
+
+class CViewHost : public QWidget, public IChildWindowHost
+{
+public:
+    bool AlignToGrid() const override { return false; }
+    CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Hub); }
+    CKorvantaSignals m_Hub;
+};
+
+// Lets the view finish its deferred layout and place its row widgets.
+void Settle()
+{
+    for (int i = 0; i < 4; ++i) {
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        QTest::qWait(1);
+    }
+}
+
+} // namespace
+
+class TestHistoryView : public QObject
+{
+    Q_OBJECT
+private:
+    struct Rig
+    {
+        explicit Rig(int runs) : window(&host, Qt::SubWindow)
+        {
+            for (int r = 0; r < runs; ++r) {
+                CDataFolder* folder = data.CreateDataFolder();
+                for (int s = 0; s < 3; ++s) {
+                    const int key = data.CreateDataBranch(1, 0.1, s, 0, folder->m_Key);
+                    folder->AddBranchKey(key);
+                }
+            }
+            window.SetDataManager(&data);
+            window.initWindow();
+            window.Restore(true);
+            host.resize(400, 300);
+            window.setGeometry(0, 0, 370, 300);
+            host.show();
+            window.show();
+            Settle();
+        }
+        CHistoryTreeView* view() { return static_cast<CHistoryTreeView*>(window.treeView()); }
+        QWidget* rowWidget(int row) { return view()->indexWidget(window.model()->index(row, 0)); }
+        CViewHost host;
+        CDataManager data;
+        CHistoryWindow window;
+    };
+
+private slots:
+    void onlyRowsOnScreenShowTheirWidgets()
+    {
+        Rig r(80);
+        QVERIFY(r.rowWidget(0));
+        QVERIFY(r.rowWidget(0)->isVisible());
+        QVERIFY(r.rowWidget(0)->geometry().intersects(r.view()->viewport()->rect()));
+        // Eighty runs do not fit in 300 pixels: the last run's row is off screen.
+        QVERIFY(!r.rowWidget(79)->isVisible());
+        // Series rows inside collapsed runs show nothing.
+        const QModelIndex series = r.window.model()->index(0, 0, r.window.model()->index(0, 0));
+        QVERIFY(!r.view()->indexWidget(series)->isVisible());
+    }
+
+    void scrolledRowsGetTheirWidgets()
+    {
+        Rig r(80);
+        r.view()->verticalScrollBar()->setValue(r.view()->verticalScrollBar()->maximum());
+        Settle();
+        QVERIFY(r.rowWidget(79)->isVisible());
+        QVERIFY(r.rowWidget(79)->geometry().intersects(r.view()->viewport()->rect()));
+        QVERIFY(!r.rowWidget(0)->isVisible());
+    }
+
+    void expandedRunShowsItsSeriesAndCollapsesAgain()
+    {
+        Rig r(5);
+        const QModelIndex run = r.window.model()->index(1, 0);
+        r.view()->expand(run);
+        r.view()->expand(r.window.model()->index(3, 0));
+        Settle();
+        QCOMPARE(r.view()->expandedCount(), 2);
+        QVERIFY(r.view()->indexWidget(r.window.model()->index(0, 0, run))->isVisible());
+        r.view()->collapseEverything();
+        Settle();
+        QCOMPARE(r.view()->expandedCount(), 0);
+        QVERIFY(!r.view()->isExpanded(run));
+        QVERIFY(!r.view()->isExpanded(r.window.model()->index(3, 0)));
+        QVERIFY(!r.view()->indexWidget(r.window.model()->index(0, 0, run))->isVisible());
+    }
+
+    void addedRunIsExpandedAloneWithItsSeriesLastToFirst()
+    {
+        Rig r(30);
+        r.view()->expand(r.window.model()->index(2, 0));
+        CDataFolder* folder = r.data.CreateDataFolder();
+        QVector<int> keys;
+        for (int s = 0; s < 4; ++s) {
+            keys << r.data.CreateDataBranch(1, 0.1, s, 0, folder->m_Key);
+            folder->AddBranchKey(keys.last());
+        }
+        r.window.newFolder();
+        Settle();
+        const QModelIndex run = r.window.model()->index(30, 0);
+        QVERIFY(r.view()->isExpanded(run));
+        QVERIFY(!r.view()->isExpanded(r.window.model()->index(2, 0)));
+        QCOMPARE(r.window.model()->rowCount(run), 4);
+        for (int row = 0; row < 4; ++row)
+            QCOMPARE(r.window.model()->data(r.window.model()->index(row, 0, run), Qt::EditRole).toInt(), keys.at(3 - row));
+        QCOMPARE(QModelIndex(r.window.lastRecordedRow()), r.window.model()->index(0, 0, run));
+    }
+};
+
+QTEST_MAIN(TestHistoryView)
+#include "tst_history_view.moc"
