@@ -76,7 +76,10 @@ bool CSettings::SaveSettings()
     QDir().mkpath(QFileInfo(m_FilePath).absolutePath());
     {
         QSettings file(m_FilePath, QSettings::IniFormat);
-        file.clear();
+        // Only this class's own entries are rewritten: the file holds other settings too
+        // (the online service's host).
+        file.remove(QStringLiteral("Version"));
+        for (int c = 0; c < s_NumOfChannels; ++c) file.remove(GroupName(c));
         file.setValue(QStringLiteral("Version"), 1.0);
         for (int c = 0; c < s_NumOfChannels; ++c) {
             file.beginGroup(GroupName(c));

@@ -4,6 +4,8 @@
 #include "app/shell/HistoryWindow.h"
 #include "app/base/Prompter.h"
 #include "app/shell/ShellLogic.h"
+#include "app/shell/UploadService.h"
+#include "upload/XMLRPC.h"
 #include "Core/Logic/LogicManager.h"
 #include "platform/KeepAwake.h"
 #include "setup/LogicQueries.h"
@@ -82,7 +84,9 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow()
 {
     // Exit deletes the logic manager; a window closed any other way (tests) does it here,
-    // while the hub and the setup record it points at still exist.
+    // while the hub and the setup record it points at still exist. The upload worker reads
+    // the data store, so it ends first.
+    exitUpload();
     m_WindowsManager.SetLogicQueries(nullptr);
     m_WindowsManager.SetSetupSettings(nullptr);
     m_WindowsManager.SetLogicManagerObject(nullptr);
@@ -122,6 +126,7 @@ void MainWindow::init()
     initMenus();
     initTabs();
     m_pLogicManager->InitLogicManager();
+    initUpload();
     m_pLogicManager->StartLoggersDetection();
 }
 

@@ -146,6 +146,7 @@ void CWindowsManager::OnRun()
     case RunControl::Running:
         if (byWatchdog)
             return;
+        uploadRunStopped();
         stopSent();
         b->RunControlState = RunControl::StopSent;
         return;
@@ -207,6 +208,7 @@ void CWindowsManager::loggerStartedRunning()
     CustomRunButton* b = runButton();
     if (!b)
         return;
+    uploadRunStarted();
     b->RunControlState = RunControl::LoggerStarted;
     OnRun();
 }
@@ -219,6 +221,7 @@ void CWindowsManager::loggerFinishedRunning()
         b->RunControlState = RunControl::LoggerEnded;
         OnRun();
     }
+    uploadRunFinished();
 }
 
 void CWindowsManager::loggerDetected(bool detected)

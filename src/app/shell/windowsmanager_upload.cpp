@@ -1,0 +1,51 @@
+// The window manager's share of the online upload: the login dialog, the upload of the current
+// graph's series, and the live upload that follows the run control.
+#include "app/shell/WindowsManager.h"
+
+#include "app/base/KorvantaWindow.h"
+#include "app/base/Prompter.h"
+#include "app/shell/ShellServices.h"
+#include "Core/Data/DataManager.h"
+
+void CWindowsManager::onEnableTerravox()
+{
+    if (m_pUpload)
+        m_pUpload->RunLoginDialog(this);
+}
+
+void CWindowsManager::onUpload2Terravox()
+{
+    QList<int> keys;
+    if (CKorvantaWindow* graph = GetCurrent(GraphKind))
+        graph->GetPlotKeys(&keys);
+    if (keys.isEmpty()) {
+        prompter()->information(this, tr("Error"), tr("No plots"));
+        return;
+    }
+    if (m_pUpload)
+        m_pUpload->StartUploadOffLineExp(&keys);
+}
+
+void CWindowsManager::uploadRunStarted()
+{
+    CDataManager* data = GetDataManager();
+    const CDataFolder* run = data ? data->GetLastDataFolder() : nullptr;
+    if (!m_pUpload || !run)
+        return;
+    QList<int> keys;
+    for (int key : run->GetBranchKeys())
+        keys.append(key);
+    m_pUpload->StartUploadOnLineExp(keys);
+}
+
+void CWindowsManager::uploadRunFinished()
+{
+    if (m_pUpload)
+        m_pUpload->FinishUploadOnLineExp();
+}
+
+void CWindowsManager::uploadRunStopped()
+{
+    if (m_pUpload)
+        m_pUpload->StopUploading();
+}
