@@ -1,5 +1,6 @@
 #include "upload/XMLRPC.h"
 
+#include "upload/MaiaObject.h"
 #include "upload/UploadEndpoint.h"
 
 #include "Core/Data/DataManager.h"
@@ -322,7 +323,9 @@ void XMLRPC::FaultReponse(int error, const QString& message, QNetworkReply* netR
         m_pLoginReply = nullptr;
     else
         m_Queue.ReplyArrived(false);
-    if (netReply && netReply->error() != QNetworkReply::NoError) {
+    // An answer refused for its size is a transport fault too, whether or not the network
+    // layer had finished reading it.
+    if ((netReply && netReply->error() != QNetworkReply::NoError) || error == MaiaObject::FaultTransport) {
         emit ValidationReplied(false, true);
         return;
     }

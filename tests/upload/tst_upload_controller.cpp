@@ -175,7 +175,8 @@ void TestUploadController::loginEndsOnAnyRefusal()
     QCOMPARE(replied.size(), 1); // one reply ends the wait, nothing follows
     QCOMPARE(replied.first(), QVariantList({false, network}));
     QVERIFY(!rig.controller->m_bLoggedIn);
-    QVERIFY2(rig.controller->LastFaultText().startsWith(faultText), qPrintable(rig.controller->LastFaultText()));
+    QVERIFY2(faultText.isEmpty() || rig.controller->LastFaultText().startsWith(faultText),
+             qPrintable(rig.controller->LastFaultText()));
 }
 
 void TestUploadController::loginWithNoServiceIsANetworkError()

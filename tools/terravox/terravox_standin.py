@@ -15,6 +15,7 @@ knob to the Nth call of that method, counted from 1):
   --drop METHOD[:N]         close the connection without answering
   --garbage METHOD[:N]      answer 200 with a body that is not XML
   --huge METHOD[:N]         answer 200 with a body of several megabytes
+  --status METHOD[:N]=CODE  answer with that HTTP status (and a fault document as its body)
 
 Every call is appended as one JSON line to --log (the password is never written: only whether
 it matched). On start it prints "KORVANTA_TERRAVOX_URL=http://127.0.0.1:PORT" and flushes.
@@ -151,6 +152,10 @@ class Handler(SimpleXMLRPCRequestHandler):
             _, method = xmlrpc.client.loads(body)
         except Exception:
             method = None
+        self.server.service.log({"http": {"agent": self.headers.get("User-Agent", ""),
+                                          "type": self.headers.get("Content-Type", ""),
+                                          "path": self.path,
+                                          "body_start": body[:38].decode("utf-8", "replace")}})
         knobs = self.server.knobs
         actions = knobs.matching(method, knobs.count(method)) if method else []
         for kind, value in actions:
@@ -172,13 +177,16 @@ class Handler(SimpleXMLRPCRequestHandler):
             if kind == "fault":
                 return self.reply(xmlrpc.client.dumps(xmlrpc.client.Fault(int(value), "stand-in fault %s" % value),
                                                       methodresponse=True).encode())
+            if kind == "status":
+                return self.reply(xmlrpc.client.dumps(xmlrpc.client.Fault(3, "with an error status"),
+                                                      methodresponse=True).encode(), int(value))
             if kind == "code":
                 self.server.dispatcher._marshaled_dispatch(body)  # the service still records it
                 return self.reply(xmlrpc.client.dumps((int(value),), methodresponse=True).encode())
         self.reply(self.server.dispatcher._marshaled_dispatch(body))
 
-    def reply(self, data):
-        self.send_response(200)
+    def reply(self, data, status=200):
+        self.send_response(status)
         self.send_header("Content-Type", "text/xml")
         self.send_header("Content-Length", str(len(data)))
         self.end_headers()
@@ -192,7 +200,7 @@ def main():
     parser.add_argument("--user", action="append", default=[],
                         help="LOGIN:PASSWORD:DISPLAY NAME (default teacher:secret:Ada Teacher)")
     parser.add_argument("--log", help="JSON-lines file every call is appended to")
-    for kind in ("fault", "code", "delay"):
+    for kind in ("fault", "code", "delay", "status"):
         parser.add_argument("--" + kind, action="append", default=[])
     for kind in ("drop", "garbage", "huge"):
         parser.add_argument("--" + kind, action="append", default=[])
@@ -203,7 +211,7 @@ def main():
         login, password, name = spec.split(":", 2)
         users[login] = (password, name)
     knobs = Knobs()
-    for kind in ("fault", "code", "delay"):
+    for kind in ("fault", "code", "delay", "status"):
         for spec in getattr(args, kind):
             knobs.add(kind, spec, True)
     for kind in ("drop", "garbage", "huge"):
@@ -211,10 +219,12 @@ def main():
             knobs.add(kind, spec, False)
 
     dispatcher = SimpleXMLRPCDispatcher(allow_none=False, encoding="utf-8")
-    dispatcher.register_instance(Service(users, args.log))
+    service = Service(users, args.log)
+    dispatcher.register_instance(service)
     server = ThreadingHTTPServer(("127.0.0.1", args.port), Handler)
     server.daemon_threads = True
     server.dispatcher = dispatcher
+    server.service = service
     server.knobs = knobs
     print("KORVANTA_TERRAVOX_URL=http://127.0.0.1:%d" % server.server_address[1], flush=True)
     try:

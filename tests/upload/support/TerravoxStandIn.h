@@ -64,15 +64,27 @@ public:
     QUrl url() const { return m_Url; }
 
     // Every call the service saw, in order.
-    QList<QJsonObject> calls() const
+    QList<QJsonObject> calls() const { return entries(QStringLiteral("method")); }
+    // The HTTP side of every request: agent, type, path, body_start.
+    QList<QJsonObject> requests() const
+    {
+        QList<QJsonObject> out;
+        for (const QJsonObject& e : entries(QStringLiteral("http")))
+            out << e.value(QStringLiteral("http")).toObject();
+        return out;
+    }
+    QList<QJsonObject> entries(const QString& key) const
     {
         QList<QJsonObject> out;
         QFile file(m_LogPath);
         if (!file.open(QIODevice::ReadOnly))
             return out;
         for (const QByteArray& line : file.readAll().split('\n'))
-            if (!line.trimmed().isEmpty())
-                out << QJsonDocument::fromJson(line).object();
+            if (!line.trimmed().isEmpty()) {
+                const QJsonObject entry = QJsonDocument::fromJson(line).object();
+                if (entry.contains(key))
+                    out << entry;
+            }
         return out;
     }
     QStringList methods() const
