@@ -169,7 +169,6 @@ double StoringCpu(bool upload, int seconds, qint64* sent)
     if (sent)
         *sent = parts;
     controller.Exit();
-    QCoreApplication::removePostedEvents(&controller);
     return cpuMs / seconds;
 }
 

@@ -78,6 +78,20 @@ void CDataQueue::Add2Queue(XMLPacket* packet)
     m_pOwner->WakeWorker();
 }
 
+void CDataQueue::FinishStreaming(XMLPacket* end)
+{
+    if (!end)
+        return;
+    // Unlike an end queued on its own, this one leaves the streaming flag alone: cutting the
+    // stream here would drop the rows stored since the last part.
+    m_bRunEnded = true;
+    {
+        QMutexLocker lock(&m_ListLock);
+        m_Pending.append(end);
+    }
+    m_pOwner->WakeWorker();
+}
+
 bool CDataQueue::isHalted() const
 {
     return !m_bActive && !m_bAwaitingReply && (m_bStreaming || PendingCount() > 0);
@@ -159,6 +173,7 @@ void CDataQueue::ProcessData_XMLRPC()
             m_bStreaming = false;
             m_NextSample = 0;
             m_TotalSamples = start->numberOfSamples;
+            m_bRunEnded = false;
             m_bAwaitingReply = true;
             m_bActive = false;
             emit StartExperiement(start);
@@ -242,6 +257,8 @@ void CDataQueue::gather(XMLDataPacket* packet)
         }
         if (!m_bStreaming || m_pOwner->IsExiting())
             break;
+        // Read before the count: once the run has ended, the count read after it is final.
+        const bool ended = m_bRunEnded;
         const int available = firstBranchCount(packet);
         if (available < 0) {
             // The first branch is gone: nothing decides the rows any more.
@@ -249,6 +266,10 @@ void CDataQueue::gather(XMLDataPacket* packet)
             break;
         }
         if (available <= m_NextSample) {
+            if (ended) {
+                m_bStreaming = false;
+                break;
+            }
             waitForSamples();
             continue;
         }

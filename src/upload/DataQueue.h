@@ -33,6 +33,9 @@ public:
     // User-interface thread.
     void Add2Queue(XMLPacket* packet);
     void StopUploading();
+    // The recorded run has ended: its live upload sends every row the run stored, then the
+    // end packet (which the queue takes over).
+    void FinishStreaming(XMLPacket* end);
     // Worker thread.
     void ProcessData_XMLRPC();
 
@@ -72,6 +75,8 @@ private:
     std::atomic<bool> m_bActive{false};
     std::atomic<bool> m_bStreaming{false};
     std::atomic<bool> m_bAwaitingReply{false};
+    // Set when the run being sent has ended: no more samples will come.
+    std::atomic<bool> m_bRunEnded{false};
     XMLRPC* m_pOwner;
     // Worker thread only.
     qint64 m_TotalSamples = 0;

@@ -9,6 +9,7 @@
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QMutexLocker>
 #include <QNetworkReply>
@@ -26,6 +27,10 @@ XMLRPC::XMLRPC(QObject* parent)
 XMLRPC::~XMLRPC()
 {
     stopWorker();
+    m_Worker.Shutdown(ExitWaitMs);
+    // Packets the worker handed over are still on their way in posted calls; delivered now,
+    // the exiting slots release them without calling the service.
+    QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
 }
 
 CDataManager* XMLRPC::GetDataManager() const
@@ -162,7 +167,7 @@ void XMLRPC::StartUploadOnLineExp(QList<int>& keys)
 void XMLRPC::FinishUploadOnLineExp()
 {
     if (m_bLoggedIn && m_bOnlineUpload)
-        Process(new XMLPacket(XMLPacket::End));
+        m_Queue.FinishStreaming(new XMLPacket(XMLPacket::End));
 }
 
 void XMLRPC::StopUploading()
@@ -225,6 +230,8 @@ void XMLRPC::makeCall(const QString& method, const QList<QVariant>& args, const 
 
 void XMLRPC::onValidateUser()
 {
+    if (IsExiting())
+        return;
     makeCall(QStringLiteral("ValidateUser"), {m_LoginName, m_Password},
              SLOT(ValidationResponse(QVariant&, QNetworkReply*)));
 }
@@ -233,6 +240,10 @@ void XMLRPC::onStart(XMLStartPacket* startPacket)
 {
     if (!startPacket)
         return;
+    if (IsExiting()) {
+        delete startPacket;
+        return;
+    }
     const QString rate = FixRateCode(startPacket->rateIndex);
     QVariantList sensors;
     bool supported = !rate.isEmpty();
@@ -259,6 +270,10 @@ void XMLRPC::onSendReading(XMLDataPacket* DataPacket)
 {
     if (!DataPacket)
         return;
+    if (IsExiting()) {
+        delete DataPacket;
+        return;
+    }
     QVariantList sets;
     if (DataPacket->valueLists)
         for (const QStringList& texts : *DataPacket->valueLists)
@@ -272,6 +287,8 @@ void XMLRPC::onSendReading(XMLDataPacket* DataPacket)
 void XMLRPC::onEnd(XMLPacket* Done)
 {
     delete Done;
+    if (IsExiting())
+        return;
     makeCall(QStringLiteral("StopExperiment"), {m_ExperimentId}, SLOT(EndExpResponse(QVariant&, QNetworkReply*)));
 }
 

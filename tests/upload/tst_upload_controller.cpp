@@ -369,8 +369,9 @@ void TestUploadController::nothingQueuedWhileLoggedOutOrLiveOff()
 
 void TestUploadController::liveRunIsSentWhileItRecords()
 {
+    // A slow service, so the run ends while a part waits for its reply.
     CTerravoxStandIn service;
-    QVERIFY(service.start());
+    QVERIFY(service.start({"--delay", "SendReading=0.3"}));
     CUploadRig rig;
     QVERIFY(rig.login());
     rig.controller->m_bOnlineUpload = true;
@@ -385,7 +386,7 @@ void TestUploadController::liveRunIsSentWhileItRecords()
         setup.m_SelectedSensorList << sensor;
     }
     setup.m_RateCode = 12;
-    setup.m_NumberOfSamples = 6000;
+    setup.m_NumberOfSamples = 10000; // the run is stopped after 6000
     QList<int> keys{rig.branch(72, 0), rig.branch(73, 0)};
     rig.controller->StartUploadOnLineExp(keys);
     // A storing thread appends blocks of rows while the upload runs, as a logger does.
@@ -407,6 +408,15 @@ void TestUploadController::liveRunIsSentWhileItRecords()
     });
     QTRY_VERIFY_WITH_TIMEOUT(done.load(), 20000);
     logger.join();
+    // The run's last rows are stored while a part is with the service, and the run ends then:
+    // every row it stored still goes out, then the end.
+    QTRY_VERIFY_WITH_TIMEOUT(rig.controller->Queue()->IsAwaitingReply(), 5000);
+    for (int key : keys) {
+        QVector<double> x(100);
+        for (int j = 0; j < 100; ++j)
+            x[j] = 6000 + j;
+        rig.data.GetDataBranch(key)->AppendSamples(x.constData(), x.constData(), 100);
+    }
     rig.controller->FinishUploadOnLineExp();
     QVERIFY(waitForMethod(service, "StopExperiment", 20000));
     const QJsonObject start = service.callsOf("StartExperiment").first();
@@ -422,10 +432,10 @@ void TestUploadController::liveRunIsSentWhileItRecords()
         if (!sets.at(1).isEmpty())
             all += sets.at(1).split(',');
     }
-    QCOMPARE(all.size(), 6000);
+    QCOMPARE(all.size(), 6100);
     for (int i = 0; i < all.size(); i += 997)
         QCOMPARE(all.at(i), QString::number(i));
-    QCOMPARE(service.callsOf("StopExperiment").first().value("total_rows").toInt(), 6000);
+    QCOMPARE(service.callsOf("StopExperiment").first().value("total_rows").toInt(), 6100);
 }
 
 void TestUploadController::slowServiceStillGetsEveryRowInOrder()

@@ -226,7 +226,6 @@ private:
     // The live upload's share of the run control (windowsmanager_upload.cpp).
     void uploadRunStarted();
     void uploadRunFinished();
-    void uploadRunStopped();
 
     CSetupWindow* m_pSetupWindow = nullptr;
     QPointer<CKorvantaWindow> m_pLastMade[NumWindowKinds];

@@ -146,7 +146,6 @@ void CWindowsManager::OnRun()
     case RunControl::Running:
         if (byWatchdog)
             return;
-        uploadRunStopped();
         stopSent();
         b->RunControlState = RunControl::StopSent;
         return;

@@ -38,14 +38,10 @@ void CWindowsManager::uploadRunStarted()
     m_pUpload->StartUploadOnLineExp(keys);
 }
 
+// A run the user stops ends like any other: the live upload is not cut at the press, so the
+// rows stored until the logger's end still reach the service before the run is closed there.
 void CWindowsManager::uploadRunFinished()
 {
     if (m_pUpload)
         m_pUpload->FinishUploadOnLineExp();
-}
-
-void CWindowsManager::uploadRunStopped()
-{
-    if (m_pUpload)
-        m_pUpload->StopUploading();
 }
