@@ -3,6 +3,7 @@
 // decoded value can be walked to its end.
 #include "upload/MaiaObject.h"
 
+#include <QNetworkReply>
 #include <QVariant>
 
 #include <cstddef>

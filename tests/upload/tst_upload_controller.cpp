@@ -16,6 +16,7 @@
 #include <atomic>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -377,8 +378,10 @@ void TestUploadController::liveRunIsSentWhileItRecords()
     rig.controller->m_bOnlineUpload = true;
     // The setup: two sensors with one measurement each, 6000 samples at rate index 12.
     CSetupInfo& setup = rig.context.m_Setup;
+    std::vector<std::unique_ptr<CSesnorProperties>> sensors; // the setup's list does not own them
     for (int s = 0; s < 2; ++s) {
-        auto* sensor = new CSesnorProperties;
+        sensors.push_back(std::make_unique<CSesnorProperties>());
+        CSesnorProperties* sensor = sensors.back().get();
         sensor->m_SensorIndex = 72 + s;
         auto* m = new CMeasurementSetup;
         m->m_bActive = true;

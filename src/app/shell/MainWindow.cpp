@@ -121,12 +121,14 @@ void MainWindow::init()
     initLayouts();
     m_WindowsManager.init();
     m_Languages.init();
+    // Made before the actions so their first states know the service, and before the action
+    // timer starts.
+    initUpload();
     CreateActions();
     AddWidgetsToLayouts();
     initMenus();
     initTabs();
     m_pLogicManager->InitLogicManager();
-    initUpload();
     m_pLogicManager->StartLoggersDetection();
 }
 
