@@ -219,13 +219,12 @@ int CDataQueue::firstBranchCount(const XMLDataPacket* packet) const
 int CDataQueue::appendRows(XMLDataPacket* packet, int count)
 {
     CDataManager* data = m_pOwner->GetDataManager();
-    QVector<double> x;
     QVector<double> y;
     const int sensors = std::min<int>(packet->sensorCount, packet->valueLists->size());
     for (int s = 0; s < sensors; ++s) {
         // One locked copy per branch and block: the storing thread is held up once, not per row.
         const CDataBranch* branch = (data && s < packet->keys.size()) ? data->GetDataBranch(packet->keys.at(s)) : nullptr;
-        const int got = branch ? branch->CopyRange(int(m_NextSample), count, x, y) : 0;
+        const int got = branch ? branch->CopyYRange(int(m_NextSample), count, y) : 0;
         QStringList& texts = (*packet->valueLists)[s];
         texts.reserve(texts.size() + count);
         for (int i = 0; i < count; ++i)

@@ -282,13 +282,18 @@ void TestUploadController::shortAndMissingBranchesSendGaps()
     const int shorter = rig.branch(4, 2, 20.0);
     const int gone = rig.branch(5, 4);
     const int nameless = 987654;
-    QList<int> keys{first, nameless, shorter, gone};
+    // Y values without their X (the repeat-last-value storage fills Y alone for a while).
+    const int yOnly = rig.branch(6, 0);
+    for (int i = 0; i < 4; ++i)
+        rig.data.GetDataBranch(yOnly)->AddYSample(30 + i);
+    QList<int> keys{first, nameless, shorter, gone, yOnly};
     rig.data.DeleteDataBranch(gone);
     rig.controller->StartUploadOffLineExp(&keys);
     QVERIFY(waitForMethod(service, "StopExperiment"));
     // Series that no longer exist are left out; a shorter one is sent with gaps.
-    QCOMPARE(service.callsOf("StartExperiment").first().value("sensors").toArray(), QJsonArray({3, 4}));
-    QCOMPARE(setsOf(service.callsOf("SendReading").first()), QStringList({"10,11,12,13", "20,21,-9999999,-9999999"}));
+    QCOMPARE(service.callsOf("StartExperiment").first().value("sensors").toArray(), QJsonArray({3, 4, 6}));
+    QCOMPARE(setsOf(service.callsOf("SendReading").first()),
+             QStringList({"10,11,12,13", "20,21,-9999999,-9999999", "30,31,32,33"}));
     QCOMPARE(service.callsOf("StopExperiment").first().value("total_rows").toInt(), 4);
 }
 
