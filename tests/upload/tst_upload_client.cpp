@@ -68,7 +68,7 @@ private slots:
 void TestUploadClient::answersReachTheirOwnCallsInAnyOrder()
 {
     CTerravoxStandIn service;
-    QVERIFY(service.start({"--delay", "ValidateUser:1=0.8"}));
+    QVERIFY(service.start({"--delay", "ValidateUser:1=3"}));
     MaiaXmlRpcClient client(service.url());
     CReceiver slow, quick;
     QNetworkReply* slowReply = callOn(client, slow, "ValidateUser", {QString("teacher"), QString("secret")});
