@@ -138,6 +138,18 @@ int CDataBranch::CopyRange(int first, int count, QVector<double>& x, QVector<dou
     return n;
 }
 
+int CDataBranch::CopyYRange(int first, int count, QVector<double>& y) const
+{
+    const qint64 start = qMax(0, first);
+    const qint64 wanted = qint64(count) - (start - first);
+    QMutexLocker lock(&m_YMutex);
+    const qint64 avail = qMax<qint64>(0, qMin<qint64>(wanted, qint64(m_Y.size()) - start));
+    y.resize(int(avail));
+    const int n = m_Y.copy(int(start), int(avail), y.data());
+    y.resize(n);
+    return n;
+}
+
 QVector<double> CDataBranch::GetXSnapshot() const
 {
     QMutexLocker lock(&m_XMutex);

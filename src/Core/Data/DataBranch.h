@@ -62,6 +62,8 @@ public:
     // Copies pairs [first, first + count), clamped to the stored range, under one lock per
     // list; x and y are resized to the number copied, which is returned.
     int CopyRange(int first, int count, QVector<double>& x, QVector<double>& y) const;
+    // The same for the Y values alone (a branch may hold more Y than X values).
+    int CopyYRange(int first, int count, QVector<double>& y) const;
     QVector<double> GetXSnapshot() const;
     QVector<double> GetYSnapshot() const;
     // Bytes held by the sample lists (for memory accounting).

@@ -1,6 +1,7 @@
 #include "Core/Data/Settings.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStringList>
@@ -113,11 +114,46 @@ QByteArray CSettings::SettingsText() const
     return text;
 }
 
+QByteArray CSettings::WithForeignEntries(const QByteArray& own, const QByteArray& previous)
+{
+    const QStringList ours = GroupNames();
+    QByteArray general;
+    QByteArray sections;
+    QByteArray section = "General";
+    for (const QByteArray& raw : previous.split('\n')) {
+        const QByteArray line = raw.trimmed();
+        if (line.startsWith('[') && line.endsWith(']')) {
+            section = line.mid(1, line.size() - 2);
+            if (section != "General" && !ours.contains(QString::fromLatin1(section)))
+                sections += '\n' + line + '\n';
+            continue;
+        }
+        if (line.isEmpty())
+            continue;
+        if (section == "General") {
+            if (!line.startsWith("Version="))
+                general += line + '\n';
+        } else if (!ours.contains(QString::fromLatin1(section))) {
+            sections += line + '\n';
+        }
+    }
+    QByteArray text = own;
+    const int version = text.indexOf("Version=");
+    text.insert(version < 0 ? 0 : text.indexOf('\n', version) + 1, general);
+    return text + sections;
+}
+
 bool CSettings::SaveSettings()
 {
     QDir().mkpath(QFileInfo(m_FilePath).absolutePath());
+    // The file holds other settings too (the online service's host): their lines are kept as
+    // they stand, only this class's own entries are written anew.
+    QByteArray text = SettingsText();
+    QFile old(m_FilePath);
+    if (old.open(QIODevice::ReadOnly))
+        text = WithForeignEntries(text, old.readAll());
     QString why;
-    if (CheckedSave::WriteWholeFile(m_FilePath, SettingsText(), &why))
+    if (CheckedSave::WriteWholeFile(m_FilePath, text, &why))
         return true;
     MyOutputDebugString(QStringLiteral("Settings file could not be written, the old one is kept: ") + why, DiagLogic);
     return false;

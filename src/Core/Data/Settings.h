@@ -38,6 +38,8 @@ public:
     bool SaveSettings();
     // The file's whole text as SaveSettings writes it, in the toolkit's INI layout.
     QByteArray SettingsText() const;
+    // own with the entries of the previous file that belong to other parts of the program.
+    static QByteArray WithForeignEntries(const QByteArray& own, const QByteArray& previous);
 
     void SetMeasurementActive(int channel, int measurement, bool active);
     bool IsMeasurementActive(int channel, int measurement) const;

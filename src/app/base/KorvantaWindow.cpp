@@ -141,3 +141,9 @@ IPrompter* IChildWindowHost::GetPrompter() const
 {
     return ShellPrompter();
 }
+
+void CKorvantaWindow::GetPlotKeys(QList<int>* keys)
+{
+    if (keys)
+        keys->clear();
+}

@@ -2,6 +2,7 @@
 // The base of every child window in the document area: the common icon and empty system menu,
 // snapping to a 20-pixel grid, the unsaved-changes notice and the window record (title and
 // geometry) that every stored window record begins with.
+#include <QList>
 #include <QMdiSubWindow>
 
 class QDataStream;
@@ -33,6 +34,9 @@ public:
     virtual int GetTitleBarHeight();
     virtual int saveToFile(QDataStream* stream);
     virtual int loadFromFile(QDataStream* stream);
+    // The data-branch key of each plot the window shows, in plot order (the upload of the
+    // current graph reads them); empties the list. Windows without plots leave it empty.
+    virtual void GetPlotKeys(QList<int>* keys);
 
     void notifyHasNewDataToSave();
 

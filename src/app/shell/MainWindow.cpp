@@ -6,6 +6,8 @@
 #include "app/shell/HistoryWindow.h"
 #include "app/base/Prompter.h"
 #include "app/shell/ShellLogic.h"
+#include "app/shell/UploadService.h"
+#include "upload/XMLRPC.h"
 #include "Core/Logic/LogicManager.h"
 #include "platform/KeepAwake.h"
 #include "setup/LogicQueries.h"
@@ -86,7 +88,9 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow()
 {
     // Exit deletes the logic manager; a window closed any other way (tests) does it here,
-    // while the hub and the setup record it points at still exist.
+    // while the hub and the setup record it points at still exist. The upload worker reads
+    // the data store, so it ends first.
+    exitUpload();
     m_WindowsManager.SetWorkspaceFiles(nullptr);
     m_WindowsManager.SetLogicQueries(nullptr);
     m_WindowsManager.SetSetupSettings(nullptr);
@@ -122,6 +126,9 @@ void MainWindow::init()
     initLayouts();
     m_WindowsManager.init();
     m_Languages.init();
+    // Made before the actions so their first states know the service, and before the action
+    // timer starts.
+    initUpload();
     CreateActions();
     AddWidgetsToLayouts();
     initMenus();

@@ -19,6 +19,8 @@ class CLogicManagerQueries;
 class CustomRunButton;
 class IKeepAwake;
 class IShellLogic;
+class IUploadService;
+class XMLRPC;
 class ISetupSettings;
 class QHBoxLayout;
 class QMessageBox;
@@ -89,6 +91,7 @@ public:
     CWindowsManager* windowsManager() { return &m_WindowsManager; }
     MultiLanguage* languages() { return &m_Languages; }
     CLogicManager* logicManager() const { return m_pLogicManager; }
+    XMLRPC* uploadController() const { return m_pUploadController.get(); }
     QPushButton* experimentModeButton() const { return m_pExperimentModeButton; }
     QTabWidget* tabs() const { return m_pTabWidget; }
     QMessageBox* modelessMessageBox() const { return m_pModelessMsgBox; }
@@ -131,6 +134,9 @@ private:
     MultiAction* makeMenuAction(const char* text, MultiActionKeyType key, QList<MultiAction*>& list);
     bool runAllowed() const;
     void shutDown();
+    // The online-service upload controller (mainwindow_upload.cpp).
+    void initUpload();
+    void exitUpload();
 
     CLogicManager* m_pLogicManager = nullptr;
     MultiLanguage m_Languages;
@@ -171,6 +177,8 @@ private:
     std::unique_ptr<IKeepAwake> m_pOwnKeepAwake;
     IKeepAwake* m_pKeepAwake = nullptr;
     bool m_bShutDown = false;
+    std::unique_ptr<XMLRPC> m_pUploadController;
+    std::unique_ptr<IUploadService> m_pOwnUpload;
 };
 
 extern MainWindow* p_MainWindow;

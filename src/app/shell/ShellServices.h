@@ -2,7 +2,10 @@
 // The logger, workspace and upload services the window manager's commands reach. The main
 // window hands in the real ones; tests hand in scripted ones. A missing service disables the
 // commands that need it (the main window's action states ask the Has... questions).
+#include <QList>
 #include <QString>
+
+class QWidget;
 
 class CWindowsManager;
 
@@ -48,4 +51,10 @@ public:
     virtual bool IsLiveUpload() = 0;
     virtual void SetLiveUpload(bool on) = 0;
     virtual void StopUploading() = 0;
+    // The upload share of the commands and the run control (a fake answers what its test uses).
+    virtual void StartUploadOffLineExp(QList<int>*) {}
+    virtual void StartUploadOnLineExp(QList<int>&) {}
+    virtual void FinishUploadOnLineExp() {}
+    // Runs the login dialog modally over parent.
+    virtual void RunLoginDialog(QWidget*) {}
 };

@@ -222,6 +222,9 @@ public slots:
     void onIntegralMathFunc();
     void onStopUpload2Terravox();
     void onOnlineUpload2Terravox();
+    // Login and the upload of the current graph's series (windowsmanager_upload.cpp).
+    void onEnableTerravox();
+    void onUpload2Terravox();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -250,6 +253,9 @@ private:
     // Reads the current graph's cursors; false (and all -1) without a graph.
     int cursorInfo(int* cursor1, int* cursor2, int* xAxisKey) const;
     void quickFunction(int id);
+    // The live upload's share of the run control (windowsmanager_upload.cpp).
+    void uploadRunStarted();
+    void uploadRunFinished();
     cnoteswindow* activeNotesWindow() const;
 
     CSetupWindow* m_pSetupWindow = nullptr;

@@ -181,8 +181,11 @@ void MainWindow::initOpenMenuActionList()
 
 void MainWindow::initTerravoxMenuActionList()
 {
-    makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Login to Terravox"), 51, m_OnlineServiceList)->setCheckable(true);
-    makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Upload to Terravox"), 52, m_OnlineServiceList);
+    MultiAction* login = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Login to Terravox"), 51, m_OnlineServiceList);
+    login->setCheckable(true);
+    connect(login, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onEnableTerravox);
+    connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Upload to Terravox"), 52, m_OnlineServiceList),
+            &QAction::triggered, &m_WindowsManager, &CWindowsManager::onUpload2Terravox);
     connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Stop uploading to Terravox"), 53, m_OnlineServiceList),
             &QAction::triggered, &m_WindowsManager, &CWindowsManager::onStopUpload2Terravox);
     MultiAction* separator = new MultiAction(this);

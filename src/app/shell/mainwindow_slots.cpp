@@ -139,6 +139,7 @@ void MainWindow::onExit(QCloseEvent* event)
 void MainWindow::shutDown()
 {
     m_bShutDown = true;
+    exitUpload();
     m_pUpdateTimer->stop();
     m_pKeepAwakeTimer->stop();
     m_WindowsManager.SetLogicQueries(nullptr);

@@ -207,6 +207,7 @@ void CWindowsManager::loggerStartedRunning()
     CustomRunButton* b = runButton();
     if (!b)
         return;
+    uploadRunStarted();
     b->RunControlState = RunControl::LoggerStarted;
     OnRun();
 }
@@ -219,6 +220,7 @@ void CWindowsManager::loggerFinishedRunning()
         b->RunControlState = RunControl::LoggerEnded;
         OnRun();
     }
+    uploadRunFinished();
 }
 
 void CWindowsManager::loggerDetected(bool detected)

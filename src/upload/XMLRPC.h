@@ -1,0 +1,120 @@
+#pragma once
+// The upload controller: the one object through which the program talks to the online service.
+// It keeps the login state, turns the upload commands into packets for its queue, makes the
+// service's four calls through the XML-RPC client on the user-interface thread, and lets its
+// worker thread go on when a reply allows it.
+#include "upload/DataQueue.h"
+#include "upload/MaiaXmlRpcClient.h"
+#include "upload/XMLPackets.h"
+
+#include "Core/Logic/ThreadWorker.h"
+
+#include <QImage>
+#include <QMutex>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <QWaitCondition>
+
+#include <atomic>
+
+class CDataManager;
+class ILogicContext;
+class QNetworkReply;
+
+class XMLRPC : public QObject
+{
+    Q_OBJECT
+public:
+    // How long Exit waits for the worker thread.
+    static constexpr int ExitWaitMs = 1000;
+    // Texts that come from the service are shown, never trusted to be short.
+    static constexpr int MaxDisplayNameLength = 200;
+
+    explicit XMLRPC(QObject* parent = nullptr);
+    ~XMLRPC() override;
+
+    // Where the hub, the setup and the data come from (by default the logic manager's).
+    void SetContext(ILogicContext* context) { m_pContext = context; }
+    void SetDataManager(CDataManager* data) { m_pDataManager = data; }
+    CDataManager* GetDataManager() const;
+
+    void Process(XMLPacket* packet);
+    void StartUploadOffLineExp(QList<int>* keys);
+    void StartUploadOnLineExp(QList<int>& keys);
+    void FinishUploadOnLineExp();
+    void StopUploading();
+    bool IsUploading() const { return m_Queue.IsStreaming(); }
+    // Logout.
+    void DisableTerravox();
+    // Ends the worker thread; false when it did not finish within ExitWaitMs.
+    bool Exit();
+
+    // The worker thread's procedure (the controller is its argument).
+    static void XmlRpcProc(void* controller);
+    // Wakes the worker; a wake given while it is busy is kept for its next wait.
+    void WakeWorker();
+    void RequestExit() { m_bExit.store(true); }
+    bool IsExiting() const { return m_bExit.load(); }
+
+    // The service's codes; "" and -1 for what it does not know.
+    static QString RateCode(qint64 rateIndex);
+    static int SensorCode(int sensorIndex);
+    // The same, telling the user when the code is unsupported.
+    QString FixRateCode(qint64 rateIndex);
+    int FixSensorCode(qint16 sensorIndex);
+
+    CDataQueue* Queue() { return &m_Queue; }
+    MaiaXmlRpcClient* Client() { return &m_Client; }
+    QString ExperimentId() const { return m_ExperimentId; }
+    // The last fault the service or the network gave (the login dialog shows its text).
+    int LastFaultCode() const { return m_LastFaultCode; }
+    QString LastFaultText() const { return m_LastFaultText; }
+
+    // Read and written directly by the login dialog and the shell (user-interface thread).
+    QString m_LoginName;
+    QString m_Password;
+    QString m_DisplayName;
+    QString m_PictureAddress;
+    QImage m_Picture;
+    std::atomic<bool> m_bLoggedIn{false};
+    std::atomic<bool> m_bOnlineUpload{false};
+
+signals:
+    void ValidationReplied(bool suceeded, bool NetworkError);
+
+public slots:
+    void onValidateUser();
+    void onSendReading(XMLDataPacket* DataPacket);
+    void onStart(XMLStartPacket* startPacket);
+    void onEnd(XMLPacket* Done);
+    void ValidationResponse(QVariant& retVal, QNetworkReply* netReply);
+    void StartExpResponse(QVariant& retVal, QNetworkReply* netReply);
+    void EndExpResponse(QVariant& retVal, QNetworkReply* netReply);
+    void ExpDataReponse(QVariant& retVal, QNetworkReply* netReply);
+    void FaultReponse(int error, const QString& message, QNetworkReply* netReply);
+
+private:
+    void makeCall(const QString& method, const QList<QVariant>& args, const char* replySlot);
+    void showMessage(const QString& text);
+    ILogicContext* context() const;
+    // The keys of the list that name a branch, at most limit of them; empty (after a message)
+    // when more than the service takes would remain.
+    QList<int> uploadableKeys(const QList<int>& keys, int limit);
+    void stopWorker();
+
+    QMutex m_Mutex;
+    QWaitCondition m_WaitCondition;
+    bool m_bWakePending = false; // guarded by m_Mutex
+    CThreadWorker m_Worker;
+    std::atomic<bool> m_bExit{false};
+    CDataQueue m_Queue;
+    QString m_ExperimentId;
+    MaiaXmlRpcClient m_Client;
+    ILogicContext* m_pContext = nullptr;
+    CDataManager* m_pDataManager = nullptr;
+    // The call of the login in progress (compared, never used).
+    QNetworkReply* m_pLoginReply = nullptr;
+    int m_LastFaultCode = 0;
+    QString m_LastFaultText;
+};
