@@ -4,6 +4,7 @@
 // windows in a small fake. Window kinds add what they need below as defaulted virtuals, so a
 // fake only answers what its test uses.
 class CDataManager;
+class CKorvantaWindow;
 class CKorvantaSignals;
 class IPrompter;
 
@@ -16,4 +17,12 @@ public:
     virtual CDataManager* GetDataManager() const { return nullptr; }
     // The prompter every question of a child window goes through (the shell's by default).
     virtual IPrompter* GetPrompter() const;
+
+    // Video analysis: the video window that last became active (the role a closing one hands
+    // on), and the history tree that shows a tracking run's new folder.
+    virtual CKorvantaWindow* GetActiveVideoWindow() const { return nullptr; }
+    virtual void SetActiveVideoWindow(CKorvantaWindow*) {}
+    virtual void SetLastVideoWindowActive(CKorvantaWindow*) {}
+    virtual void HistoryNewFolder() {}
+    virtual void HistoryRestore(bool) {}
 };
