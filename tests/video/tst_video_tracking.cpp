@@ -36,6 +36,8 @@ private slots:
     void playbackArithmeticRefusesZeros();
     void matchFindsMovingSquare();
     void matchRefusesBadTemplates();
+    void largeFrameMatchIsExact_data();
+    void largeFrameMatchIsExact();
     void sixteenBitImagesConvert();
     void probeReadsGeneratedVideo();
     void probeRefusesUnreadableAndEmpty();
@@ -273,6 +275,39 @@ void TestVideoTracking::matchFindsMovingSquare()
         QVERIFY2(TrackTemplateMatch(v.frameImage(i), tmpl, &loc, &error), qPrintable(error));
         QCOMPARE(loc, v.cornerAt(i) - QPoint(3, 3));
     }
+}
+
+void TestVideoTracking::largeFrameMatchIsExact_data()
+{
+    QTest::addColumn<QPoint>("corner");
+    QTest::newRow("odd position") << QPoint(333, 217);
+    QTest::newRow("near left top") << QPoint(1, 2);
+    QTest::newRow("at right bottom") << QPoint(1280 - 40, 720 - 40);
+}
+
+void TestVideoTracking::largeFrameMatchIsExact()
+{
+    // A 1280x720 frame with the 40x40 object and, elsewhere, a square of another colour.
+    QFETCH(QPoint, corner);
+    QImage frame(1280, 720, QImage::Format_RGB32);
+    frame.fill(QColor(230, 225, 220));
+    QImage object(48, 48, QImage::Format_RGB32);
+    object.fill(QColor(230, 225, 220));
+    for (int y = 4; y < 44; ++y)
+        for (int x = 4; x < 44; ++x)
+            object.setPixel(x, y, qRgb(200, 60 + x, 30 + y));
+    // The object in the frame: the template's middle, with the background around it.
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) {
+            frame.setPixel(corner.x() + x, corner.y() + y, object.pixel(x + 4, y + 4));
+            frame.setPixel((corner.x() + 600) % 1200 + x, (corner.y() + 300) % 660 + y, qRgb(60, 60, 200));
+        }
+    QPoint loc;
+    QString error;
+    QVERIFY2(TrackTemplateMatch(frame, object, &loc, &error), qPrintable(error));
+    // The template's best place may stick out of the frame at the edges; inside, it is exact.
+    const QPoint expected(qBound(0, corner.x() - 4, 1280 - 48), qBound(0, corner.y() - 4, 720 - 48));
+    QCOMPARE(loc, expected);
 }
 
 void TestVideoTracking::matchRefusesBadTemplates()

@@ -3,6 +3,8 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
+
 cv::Mat qimage_to_mat_cpy(const QImage& image, int type)
 {
     if (image.isNull() || type != CV_8UC4)
@@ -22,6 +24,29 @@ cv::Mat qimage_to_mat_cpy(const QImage& image, int type)
     return result;
 }
 
+namespace {
+
+// Frames up to this many pixels are searched at full resolution in one pass.
+constexpr int s_DirectSearchPixels = 640 * 480;
+// The reduced object keeps at least this many pixels on its shorter side.
+constexpr int s_MinReducedSide = 12;
+constexpr int s_MaxReduction = 4;
+
+cv::Point bestMatch(const cv::Mat& frame, const cv::Mat& objectTemplate)
+{
+    cv::Mat result;
+    cv::matchTemplate(frame, objectTemplate, result, cv::TM_SQDIFF);
+    cv::normalize(result, result, 0.0, 1.0, cv::NORM_MINMAX, -1);
+    double minValue = 0.0;
+    double maxValue = 0.0;
+    cv::Point minLocation;
+    cv::Point maxLocation;
+    cv::minMaxLoc(result, &minValue, &maxValue, &minLocation, &maxLocation);
+    return minLocation;
+}
+
+} // namespace
+
 bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPoint* location, QString* error)
 {
     if (frame.empty() || objectTemplate.empty()) {
@@ -35,16 +60,28 @@ bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPo
         return false;
     }
     try {
-        cv::Mat result;
-        cv::matchTemplate(frame, objectTemplate, result, cv::TM_SQDIFF);
-        double minValue = 0.0;
-        double maxValue = 0.0;
-        cv::Point minLocation;
-        cv::Point maxLocation;
-        cv::normalize(result, result, 0.0, 1.0, cv::NORM_MINMAX, -1);
-        cv::minMaxLoc(result, &minValue, &maxValue, &minLocation, &maxLocation);
+        const int reduction = std::min(s_MaxReduction, std::min(objectTemplate.cols, objectTemplate.rows) / s_MinReducedSide);
+        cv::Point best;
+        if (frame.cols * frame.rows <= s_DirectSearchPixels || reduction < 2) {
+            best = bestMatch(frame, objectTemplate);
+        } else {
+            // A large frame is searched whole, coarse to fine, to keep up with the video: first
+            // over a reduced copy of frame and object, then at full resolution around the
+            // reduced match, within the reduction's uncertainty.
+            const double f = 1.0 / reduction;
+            cv::Mat smallFrame;
+            cv::Mat smallObject;
+            cv::resize(frame, smallFrame, cv::Size(), f, f, cv::INTER_AREA);
+            cv::resize(objectTemplate, smallObject, cv::Size(), f, f, cv::INTER_AREA);
+            const cv::Point coarse = bestMatch(smallFrame, smallObject) * reduction;
+            const int margin = 2 * reduction;
+            const cv::Rect area = cv::Rect(coarse.x - margin, coarse.y - margin, objectTemplate.cols + 2 * margin,
+                                           objectTemplate.rows + 2 * margin)
+                                  & cv::Rect(0, 0, frame.cols, frame.rows);
+            best = bestMatch(frame(area), objectTemplate) + area.tl();
+        }
         if (location)
-            *location = QPoint(minLocation.x, minLocation.y);
+            *location = QPoint(best.x, best.y);
         return true;
     } catch (const cv::Exception& e) {
         if (error)
