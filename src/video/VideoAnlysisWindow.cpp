@@ -9,6 +9,7 @@
 #include "video/tracking/VideoRules.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QPainter>
 #include <QPointer>
@@ -31,15 +32,18 @@ QString image(const char* file)
 }
 
 // Runs made by earlier sessions are counted as their folders are read back, so a new run
-// gets the next number.
-const bool s_RunCounterHooked = [] {
+// gets the next number. Installed once the application object exists: a static initialiser
+// could run before the data store's own and be overwritten by it.
+void installRunCounter()
+{
     CDataFolder::s_TrackingRunLoaded = [] { ++CVideoAnlysisWindow::trackingRunCounter; };
-    return true;
-}();
+}
 
 const char* const s_WideBarStyle = "border-style: none; border:none; margin: 0px;  spacing: 0px";
 
 } // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(installRunCounter)
 
 void CVideoImageLabel::mousePressEvent(QMouseEvent* event) { event->ignore(); }
 void CVideoImageLabel::mouseReleaseEvent(QMouseEvent* event) { event->ignore(); }
@@ -47,7 +51,6 @@ void CVideoImageLabel::mouseMoveEvent(QMouseEvent* event) { event->ignore(); }
 
 CVideoAnlysisWindow::CVideoAnlysisWindow(QWidget* parent, Qt::WindowFlags flags) : CKorvantaWindow(parent, flags)
 {
-    Q_UNUSED(s_RunCounterHooked);
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_LayoutUsesWidgetRect);
     setWindowTitle(tr("Video"));

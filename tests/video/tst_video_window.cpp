@@ -38,6 +38,8 @@ private slots:
     void linkedRunGetsSamples();
     void dragTextWithoutVideoRefused();
     void waitEndsWhenWindowCloses();
+    void zeroDurationReportedAndHarmless();
+    void loadedAnalysisRunsAreCounted();
     void closeRefusedWhileTracking();
 
 private:
@@ -564,6 +566,45 @@ void TestVideoWindow::closeRefusedWhileTracking()
     w->close();
     QTRY_VERIFY(guard.isNull());
     QCOMPARE(m_pHost->m_Handovers, 1);
+}
+
+void TestVideoWindow::zeroDurationReportedAndHarmless()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    // A player that never learnt the video's length: the check reports the load as failed,
+    // and seeking and stepping divide by nothing.
+    w->videoDuration = 0;
+    w->onCheckVideoAvailable();
+    QCOMPARE(m_pHost->m_Prompter.m_Criticals.size(), 1);
+    QVERIFY(m_pHost->m_Prompter.m_Criticals.first().startsWith(QStringLiteral("Video Analysis|Loading video file failed (")));
+    w->slider()->setValue(120);
+    w->OnSliderChanged();
+    QCOMPARE(w->surface()->frameCounter, qint64(0));
+    w->frameCount = 0;
+    w->OnNextFrame();
+    w->OnPlayerframeArrived(m_Video.frameImage(3), 0);
+    QCOMPARE(w->timeText()->text(), QStringLiteral("00:00:00"));
+}
+
+void TestVideoWindow::loadedAnalysisRunsAreCounted()
+{
+    // A tracking run read back from a workspace counts, so the next run is numbered after it.
+    CDataFolder saved;
+    saved.m_Name = QStringLiteral("Video Analysis 1");
+    saved.m_bVideoAnalysis = true;
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        QCOMPARE(saved.SaveToFile(&out), 0);
+    }
+    const int before = CVideoAnlysisWindow::trackingRunCounter;
+    QDataStream in(bytes);
+    QCOMPARE(m_pHost->m_Data.LoadFolderFromFile(&in), 0);
+    QCOMPARE(CVideoAnlysisWindow::trackingRunCounter, before + 1);
+    CVideoAnlysisWindow* w = makeWindow();
+    w->InitTrackingData();
+    QCOMPARE(m_pHost->m_Data.GetLastDataFolder()->m_Name, QStringLiteral("Video Analysis %1").arg(before + 2));
 }
 
 QTEST_MAIN(TestVideoWindow)
