@@ -60,6 +60,9 @@ CVideoAnlysisWindow::CVideoAnlysisWindow(QWidget* parent, Qt::WindowFlags flags)
 
 CVideoAnlysisWindow::~CVideoAnlysisWindow()
 {
+    // The sub-window base still reports state changes while it is taken down, when this part
+    // of the object is gone already.
+    disconnect(this, &QMdiSubWindow::windowStateChanged, this, nullptr);
     if (mediaPlayer)
         --currentVideoWindowsCounter;
     // The player goes before the surface it draws into.

@@ -4,6 +4,18 @@
 #include <QWidget>
 #include <QVideoSurfaceFormat>
 
+namespace {
+// The image text that carries the frame's time stamp to the window.
+const char* const s_StartTimeKey = "KorvantaFrameStart";
+}
+
+qint64 CVideoSurface_Player::FrameStartTime(const QImage& image)
+{
+    bool ok = false;
+    const qint64 t = image.text(QString::fromLatin1(s_StartTimeKey)).toLongLong(&ok);
+    return ok ? t : -1;
+}
+
 CVideoSurface_Player::CVideoSurface_Player(QWidget* parent) : QAbstractVideoSurface(parent) {}
 
 QList<QVideoFrame::PixelFormat> CVideoSurface_Player::supportedPixelFormats(QAbstractVideoBuffer::HandleType handleType) const
@@ -58,10 +70,12 @@ bool CVideoSurface_Player::present(const QVideoFrame& frame)
     if (!mapped.map(QAbstractVideoBuffer::ReadOnly))
         return true;
     const bool bottomToTop = surfaceFormat().scanLineDirection() == QVideoSurfaceFormat::BottomToTop;
-    const QImage image = FrameToImage(mapped.bits(), mapped.width(), mapped.height(), mapped.bytesPerLine(),
-                                      mapped.mappedBytes(), mapped.pixelFormat(), bottomToTop);
+    QImage image = FrameToImage(mapped.bits(), mapped.width(), mapped.height(), mapped.bytesPerLine(),
+                                mapped.mappedBytes(), mapped.pixelFormat(), bottomToTop);
     mapped.unmap();
-    if (!image.isNull())
-        emit frameArived(image, frameCounter);
+    if (image.isNull())
+        return true;
+    image.setText(QString::fromLatin1(s_StartTimeKey), QString::number(frame.startTime()));
+    emit frameArived(image, frameCounter);
     return true;
 }

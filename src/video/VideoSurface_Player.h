@@ -22,6 +22,10 @@ public:
     static QImage FrameToImage(const uchar* bits, int width, int height, int bytesPerLine, int mappedBytes,
                                QVideoFrame::PixelFormat format, bool bottomToTop);
 
+    // The start time in microseconds of the frame an image was made from (the player's time
+    // stamp), or -1 when the player gave none.
+    static qint64 FrameStartTime(const QImage& image);
+
     // Frames counted by the window for stepping and seeking.
     qint64 frameCounter = 0;
 

@@ -37,8 +37,9 @@ void CVideoAnlysisWindow::OnOpenVideo()
     }
     const QString filter = tr("Video Files") + QStringLiteral(" (") + QStringLiteral("*.mpg *.mp4 *.avi *.wmv *.mov")
                            + QStringLiteral(")");
+    QPointer<CVideoAnlysisWindow> self(this);
     const QString path = prompter()->getOpenFileName(this, tr("Open Video File"), start, filter);
-    if (path.isEmpty())
+    if (!self || path.isEmpty())
         return;
     for (QChar c : {QChar('#'), QChar('%'), QChar('^'), QChar(0x60)}) {
         if (path.contains(c)) {
@@ -123,10 +124,17 @@ void CVideoAnlysisWindow::ClearOpenedFile()
 void CVideoAnlysisWindow::OnPlayerframeArrived(QImage image, qint64)
 {
     // Between the first frame after a load and the stop 100 ms later the muted player runs
-    // on; its frames are not shown, so the window stands on the first picture. Answering each
-    // with another rewind, as the first one is, would keep the player busy forever.
-    if (playState == Loaded && m_bFirstFrameShown)
+    // on. Answering each of its frames with another rewind, as the first one is, would keep
+    // the player busy forever; only the video's own first frame is still shown, since the
+    // first one delivered may be a later one when the player dropped the first as late.
+    if (playState == Loaded && m_bFirstFrameShown) {
+        const qint64 start = CVideoSurface_Player::FrameStartTime(image);
+        if (start >= 0 && frameRate > 0.0 && start < 0.5e6 / frameRate) {
+            frameImage = image.copy();
+            updateVideoDisplay();
+        }
         return;
+    }
     if (isTracking && trackingMode == 0) {
         frameImage = TrackTemplateMatch(image, objectTemplate);
         if (!isTracking)

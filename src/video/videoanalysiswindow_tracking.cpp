@@ -14,6 +14,7 @@
 #include "video/tracking/VideoRules.h"
 
 #include <QPainter>
+#include <QTimer>
 
 namespace {
 
@@ -106,8 +107,12 @@ QImage CVideoAnlysisWindow::TrackTemplateMatch(QImage& frame, QImage& tmpl)
     if (!::TrackTemplateMatch(frame, tmpl, &location, &error)) {
         // An object that cannot be searched for (cut at the picture's edge, or from another
         // video) ends the run with a message instead of failing on every frame.
+        // The box waits for the next turn of the event loop: shown from inside the frame
+        // handler, its own loop would hand this window further frames half-way through this one.
         stopTracking();
-        prompter()->critical(this, tr("Video Analysis"), tr("Tracking stopped: %1").arg(error));
+        QTimer::singleShot(0, this, [this, error] {
+            prompter()->critical(this, tr("Video Analysis"), tr("Tracking stopped: %1").arg(error));
+        });
         return frame.copy();
     }
     lastTrackedPoint = location;

@@ -28,7 +28,16 @@ bool CVideoAnalysisPlayer::GetVideoInfo(const QString& file, qint64* frameCount,
     const std::string path = file.toUtf8().toStdString();
     try {
         m_pCapture->release();
-        if (!m_pCapture->open(path))
+        // Only the readers of files are asked: left to choose, the capture also probes for
+        // cameras (gphoto2 over USB), which is slow and never answers for a file.
+        bool opened = false;
+        for (int api : {int(cv::CAP_FFMPEG), int(cv::CAP_OPENCV_MJPEG)}) {
+            if (m_pCapture->open(path, api)) {
+                opened = true;
+                break;
+            }
+        }
+        if (!opened)
             return false;
         const double rate = m_pCapture->get(cv::CAP_PROP_FPS);
         const double count = m_pCapture->get(cv::CAP_PROP_FRAME_COUNT);

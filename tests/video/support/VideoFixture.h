@@ -44,10 +44,17 @@ struct SquareVideo
         return img;
     }
 
-    bool write(const QString& path) const
+    // MJPG in AVI by OpenCV's own writer; with h264 set, H.264 in MP4 through FFmpeg (false
+    // when that encoder is not there).
+    bool write(const QString& path, bool h264 = false) const
     {
-        cv::VideoWriter writer(path.toStdString(), cv::CAP_OPENCV_MJPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'),
-                               fps, cv::Size(size.width(), size.height()));
+        cv::VideoWriter writer;
+        if (h264)
+            writer.open(path.toStdString(), cv::CAP_FFMPEG, cv::VideoWriter::fourcc('a', 'v', 'c', '1'), fps,
+                        cv::Size(size.width(), size.height()));
+        else
+            writer.open(path.toStdString(), cv::CAP_OPENCV_MJPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), fps,
+                        cv::Size(size.width(), size.height()));
         if (!writer.isOpened())
             return false;
         for (int i = 0; i < frames; ++i)
