@@ -328,9 +328,19 @@ void CVideoAnlysisWindow::OnStartActiveStream()
 
 void CVideoAnlysisWindow::OnStopPlayback()
 {
+    const bool afterLoad = playState == Loaded;
     if (mediaPlayer)
         mediaPlayer->stop();
     playState = Stopped;
+    if (afterLoad && mediaPlayer) {
+        // The player may have run on past the first frame before the rewind took: fetch the
+        // first frame as a step would, so the picture is the position the window stands on.
+        isStepping = true;
+        ++playerSurface->generation;
+        mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(0, frameCount, videoDuration));
+        mediaPlayer->play();
+        mediaPlayer->pause();
+    }
     WaitHere(1000);
 }
 

@@ -5,15 +5,15 @@
 #include <QVideoSurfaceFormat>
 
 namespace {
-// The image text that carries the frame's time stamp to the window.
-const char* const s_StartTimeKey = "KorvantaFrameStart";
+// The image text that carries the generation to the window.
+const char* const s_GenerationKey = "KorvantaGeneration";
 }
 
-qint64 CVideoSurface_Player::FrameStartTime(const QImage& image)
+qint64 CVideoSurface_Player::FrameGeneration(const QImage& image)
 {
     bool ok = false;
-    const qint64 t = image.text(QString::fromLatin1(s_StartTimeKey)).toLongLong(&ok);
-    return ok ? t : -1;
+    const qint64 g = image.text(QString::fromLatin1(s_GenerationKey)).toLongLong(&ok);
+    return ok ? g : -1;
 }
 
 CVideoSurface_Player::CVideoSurface_Player(QWidget* parent) : QAbstractVideoSurface(parent) {}
@@ -75,7 +75,7 @@ bool CVideoSurface_Player::present(const QVideoFrame& frame)
     mapped.unmap();
     if (image.isNull())
         return true;
-    image.setText(QString::fromLatin1(s_StartTimeKey), QString::number(frame.startTime()));
+    image.setText(QString::fromLatin1(s_GenerationKey), QString::number(generation));
     emit frameArived(image, frameCounter);
     return true;
 }

@@ -22,9 +22,11 @@ public:
     static QImage FrameToImage(const uchar* bits, int width, int height, int bytesPerLine, int mappedBytes,
                                QVideoFrame::PixelFormat format, bool bottomToTop);
 
-    // The start time in microseconds of the frame an image was made from (the player's time
-    // stamp), or -1 when the player gave none.
-    static qint64 FrameStartTime(const QImage& image);
+    // The request generation an image was made in (-1 for an image not made here). The window
+    // raises the generation with every stop, step, seek and start it asks of the player, so a
+    // frame made before such a request can be told from the ones it brings.
+    static qint64 FrameGeneration(const QImage& image);
+    qint64 generation = 0;
 
     // Frames counted by the window for stepping and seeking.
     qint64 frameCounter = 0;

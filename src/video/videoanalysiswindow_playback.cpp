@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QUrl>
 
+
 void CVideoAnlysisWindow::OnOpenVideo()
 {
     QString start = QDir::homePath();
@@ -93,6 +94,7 @@ void CVideoAnlysisWindow::commonLoad(const QString& file, qint64 frames, double 
     frameCount = frames;
     playState = Loaded;
     m_bFirstFrameShown = false;
+    ++playerSurface->generation;
     mediaPlayer->setVolume(0);
     mediaPlayer->play();
     selectionRect = QRect();
@@ -124,17 +126,16 @@ void CVideoAnlysisWindow::ClearOpenedFile()
 void CVideoAnlysisWindow::OnPlayerframeArrived(QImage image, qint64)
 {
     // Between the first frame after a load and the stop 100 ms later the muted player runs
-    // on. Answering each of its frames with another rewind, as the first one is, would keep
-    // the player busy forever; only the video's own first frame is still shown, since the
-    // first one delivered may be a later one when the player dropped the first as late.
-    if (playState == Loaded && m_bFirstFrameShown) {
-        const qint64 start = CVideoSurface_Player::FrameStartTime(image);
-        if (start >= 0 && frameRate > 0.0 && start < 0.5e6 / frameRate) {
-            frameImage = image.copy();
-            updateVideoDisplay();
-        }
+    // on; answering each of its frames with another rewind, as the first one is, would keep
+    // the player busy forever. The stop fetches the first frame again.
+    if (playState == Loaded && m_bFirstFrameShown)
         return;
-    }
+    // Frames reach this handler queued, so one the player made before it was stopped, stepped
+    // or sent elsewhere can arrive after that; it would show a picture the window no longer
+    // stands on.
+    const qint64 generation = CVideoSurface_Player::FrameGeneration(image);
+    if (generation >= 0 && generation != playerSurface->generation)
+        return;
     if (isTracking && trackingMode == 0) {
         frameImage = TrackTemplateMatch(image, objectTemplate);
         if (!isTracking)
@@ -213,6 +214,7 @@ void CVideoAnlysisWindow::OnPlayVideo()
             h->SignalVideoPlaybackStart(linkedFolderKey);
     }
     videoPosition = 0;
+    ++playerSurface->generation;
     mediaPlayer->setPosition(0);
     mediaPlayer->play();
     playState = Playing;
@@ -238,6 +240,7 @@ void CVideoAnlysisWindow::OnNextFrame()
         mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(t, frameCount, videoDuration));
         playerSurface->frameCounter = t;
     }
+    ++playerSurface->generation;
     mediaPlayer->play();
     mediaPlayer->pause();
 }
@@ -251,6 +254,7 @@ void CVideoAnlysisWindow::OnPrevFrame()
         return;
     mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(t, frameCount, videoDuration));
     playerSurface->frameCounter = t;
+    ++playerSurface->generation;
     mediaPlayer->play();
     mediaPlayer->pause();
 }
@@ -271,10 +275,12 @@ void CVideoAnlysisWindow::OnSliderChanged()
         // Stopped: stand on the target frame as a step does; playing on for a frame period
         // first would show a frame or two past it.
         mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(target, frameCount, videoDuration));
+        ++playerSurface->generation;
         mediaPlayer->play();
         mediaPlayer->pause();
         return;
     }
+    ++playerSurface->generation;
     mediaPlayer->setPosition(qint64(f * videoDuration));
     mediaPlayer->play();
     if (!WaitHere(VideoPlayback::FramePeriodMs(frameRate)))

@@ -56,6 +56,7 @@ void CVideoAnlysisWindow::OnStartTrack()
     if (!mediaPlayer || !mediaPlayer->isVideoAvailable())
         return;
     isTracking = true;
+    ++playerSurface->generation;
     mediaPlayer->setPosition(0);
     playerSurface->frameCounter = 0;
     lastTrackedPoint = QPoint(-1000, -1000);
@@ -135,6 +136,7 @@ void CVideoAnlysisWindow::AddManualTrackingPoint(QPoint point)
     if (c <= n) {
         const qint64 next = playerSurface->frameCounter + 1;
         if (next < n) {
+            ++playerSurface->generation;
             mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(next, n, videoDuration));
             playerSurface->frameCounter = next;
         }
