@@ -100,17 +100,16 @@ bool TestVideoWindow::loadAndSettle(CVideoAnlysisWindow* w, const QString& path)
     if (!w->LoadVideoFile(path))
         return false;
     w->SetVideoFile(path);
-    // The first frame arrives, the player is stopped 100 ms later and a second later the
-    // stop's wait is over.
     QElapsedTimer t;
     t.start();
-    while (!(!w->frameImage.isNull() && w->playState == CVideoAnlysisWindow::Stopped
+    // Settled once the stop has fetched the first frame again.
+    while (!(!w->frameImage.isNull() && w->playState == CVideoAnlysisWindow::Stopped && !w->isStepping
              && w->player()->isVideoAvailable() && w->videoDuration > 0)) {
         if (t.elapsed() > 10000)
             return false;
         QTest::qWait(20);
     }
-    QTest::qWait(1200);
+    QTest::qWait(150);
     return true;
 }
 
