@@ -178,6 +178,10 @@ void TestMenus::shortcutFiresOnce()
     MultiAction* ribbonNew = window.actionsWithKey(7).at(0);
     QSignalSpy menuSpy(menuNew, &QAction::triggered);
     QSignalSpy ribbonSpy(ribbonNew, &QAction::triggered);
+    // The state timer disables New while the history is empty; on a slow machine it may have
+    // ticked already. This test is about the shortcut's ambiguity, not the enable rule.
+    menuNew->setEnabled(true);
+    ribbonNew->setEnabled(true);
     QTest::keySequence(&window, QKeySequence(QKeySequence::New));
     QCOMPARE(menuSpy.count() + ribbonSpy.count(), 1);
 }
@@ -303,9 +307,10 @@ void TestMenus::ticksFollowWindowsAndServices()
     QVERIFY(window.findAction(17)->isEnabled()); // Connect, no logger
     QVERIFY(!window.findAction(16)->isEnabled());
     // Commands whose windows and services are not in the program stay off whatever the rule.
-    for (int key : {1, 2, 8, 9, 11, 21, 22, 24, 26, 28, 33, 39, 51, 52, 53, 54})
+    for (int key : {8, 9, 11, 21, 22, 24, 26, 28, 33, 39, 51, 52, 53, 54})
         QVERIFY2(!window.findAction(key)->isEnabled(), qPrintable(QString::number(key)));
-    for (int key : {6, 19, 20, 27, 50})
+    // Opening a workspace file needs nothing but the workspace files.
+    for (int key : {1, 2, 6, 19, 20, 27, 50})
         QVERIFY2(window.findAction(key)->isEnabled(), qPrintable(QString::number(key)));
     QVERIFY(!window.GetRunButton()->isEnabled());
     QVERIFY(!window.experimentModeButton()->isEnabled());
