@@ -44,6 +44,8 @@ void TestVideoApp::openPlayStepAndTrack()
     QCOMPARE(wm->videoWindowsCount(), 0);
     MultiAction* videoCommand = window->findAction(24);
     QVERIFY(videoCommand);
+    window->updateActions();
+    QVERIFY(videoCommand->isEnabled());
     videoCommand->trigger();
     QCOMPARE(wm->videoWindowsCount(), 1);
     CVideoAnlysisWindow* w = wm->GetLastVideoWindow();
