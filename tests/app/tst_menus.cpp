@@ -308,11 +308,11 @@ void TestMenus::ticksFollowWindowsAndServices()
     QVERIFY(!window.findAction(16)->isEnabled());
     // Commands whose windows and services are not in the program stay off whatever the rule.
     // The online service is there: login is offered, the rest waits for it.
-    for (int key : {8, 9, 22, 24, 28, 33, 39, 52, 53, 54})
+    for (int key : {8, 9, 22, 28, 33, 39, 52, 53, 54})
         QVERIFY2(!window.findAction(key)->isEnabled(), qPrintable(QString::number(key)));
-    // Opening a workspace file needs nothing but the workspace files; the tables, meters,
+    // Opening a workspace file needs nothing but the workspace files; the tables, meters, video,
     // calculator and notes windows and the notes' edit commands are in the program.
-    for (int key : {1, 2, 6, 11, 15, 19, 20, 21, 23, 25, 26, 27, 50, 51})
+    for (int key : {1, 2, 6, 11, 15, 19, 20, 21, 23, 24, 25, 26, 27, 50, 51})
         QVERIFY2(window.findAction(key)->isEnabled(), qPrintable(QString::number(key)));
     QVERIFY(!window.GetRunButton()->isEnabled());
     QVERIFY(!window.experimentModeButton()->isEnabled());

@@ -2,7 +2,7 @@
 // record can be cut short or damaged), grid snapping, and the MultiAction icon switching.
 #include "app/base/ChildWindowHost.h"
 #include "app/base/KorvantaWindow.h"
-#include "app/shell/MultiAction.h"
+#include "app/base/MultiAction.h"
 #include "Core/Logic/KorvantaSignals.h"
 
 #include <QBuffer>

@@ -23,4 +23,12 @@ public:
     virtual void SetLastActiveTable(CKorvantaWindow* table) { (void)table; }
     virtual CKorvantaWindow* GetLastActiveTable() const { return nullptr; }
     virtual void SetLastTableActive(CKorvantaWindow* closing) { (void)closing; }
+
+    // Video analysis: the video window that last became active (the role a closing one hands
+    // on), and the history tree that shows a tracking run's new folder.
+    virtual CKorvantaWindow* GetActiveVideoWindow() const { return nullptr; }
+    virtual void SetActiveVideoWindow(CKorvantaWindow*) {}
+    virtual void SetLastVideoWindowActive(CKorvantaWindow*) {}
+    virtual void HistoryNewFolder() {}
+    virtual void HistoryRestore(bool) {}
 };

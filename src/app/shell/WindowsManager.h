@@ -18,6 +18,7 @@ class IUploadService;
 class IWorkspaceFiles;
 class MultiLanguage;
 class CSetupWindow;
+class CVideoAnlysisWindow;
 class cnoteswindow;
 class CustomRunButton;
 class ILogicQueries;
@@ -101,7 +102,7 @@ public:
     // Channels able to run event timing in the first logger status (forDialog: the count the
     // sampling-mode button uses, otherwise the one a status report uses).
     int TimingCapableChannels(bool forDialog) const;
-    int videoWindowsCount() const { return m_VideoWindowsOpen; }
+    int videoWindowsCount() const;
     void SetVideoWindowsCount(int count) { m_VideoWindowsOpen = count; }
     bool isExperimentModeDialogOpen() const { return m_bExperimentModeDialogOpen; }
     QTimer* protectionTimer() const { return m_pLoggerProtectionTimer; }
@@ -138,6 +139,18 @@ public:
     static Arrangement UpdatedArrangement(int w, int h, bool setupVisible, bool historyVisible, QRect graph);
 
     void WaitHere(int ms);
+
+    // Video analysis (windowsmanager_video.cpp).
+    CVideoAnlysisWindow* ShowVideoWindow(bool fileFollows);
+    // Shows path for the run folderKey, in a new window unless one already shows it.
+    void OpenVideoWindow(const QString& path, int folderKey);
+    CVideoAnlysisWindow* GetLastVideoWindow() const;
+    CKorvantaWindow* GetActiveVideoWindow() const override { return GetCurrent(VideoKind); }
+    void SetActiveVideoWindow(CKorvantaWindow* window) override;
+    void SetLastVideoWindowActive(CKorvantaWindow* closing) override { SetLastActive(VideoKind, closing); }
+    void HistoryNewFolder() override;
+    void HistoryRestore(bool allowDelete) override;
+    bool isVideoRecordArmed() const { return m_bVideoRecordArmed; }
 
 signals:
     void runBtns_play();
@@ -210,6 +223,11 @@ public slots:
     void OnPrint() {}
     void onManualCurveFitFunc() {}
     void onOpenTableWindow();
+    void onOpenVideoWindow() { ShowVideoWindow(false); }
+    void OnVideoRecord() {}
+    void OnVideoLock() {}
+    void OnVideoRecordButton();
+    void OnVideoRecordButtonTimer();
 
     // Analysis and upload commands (windowsmanager_analysis.cpp).
     void onStatisticsFunc();
@@ -288,4 +306,5 @@ private:
     QString m_AppTitle;
     int m_VideoWindowsOpen = 0;
     bool m_bExperimentModeDialogOpen = false;
+    bool m_bVideoRecordArmed = true;
 };

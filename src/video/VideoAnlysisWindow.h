@@ -1,0 +1,208 @@
+#pragma once
+// The video-analysis window: opens a video file, plays and steps it with the graphs and tables
+// of a linked run following, carries a turnable axis system drawn on the picture, and tracks
+// a selected object (by template matching or by clicks) into X and Y position series of a new
+// run. The geometry, button rules and tracking maths live in video/tracking; this class wires
+// them to the player, the mouse and the screen.
+#include "app/base/KorvantaWindow.h"
+#include "video/tracking/TrackingRun.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QMediaPlayer>
+#include <QPointF>
+#include <QRect>
+
+class CDataManager;
+class CKorvantaSignals;
+class CVideoSurface_Player;
+class IPrompter;
+class MultiAction;
+class QSlider;
+class QTimer;
+class QToolBar;
+
+// The label that shows the picture; it leaves every press, release and move to the window.
+class CVideoImageLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit CVideoImageLabel(QWidget* parent) : QLabel(parent) {}
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+};
+
+class CVideoAnlysisWindow : public CKorvantaWindow
+{
+    Q_OBJECT
+public:
+    // Tool-bar command keys.
+    enum ActionKey { KeyOpen = 55, KeyPlay = 56, KeyShowAxes = 59, KeySetObject = 61, KeyStartTracking = 62,
+                     KeyPreviousFrame = 63, KeyNextFrame = 64, KeyTrackingMode = 65 };
+    enum PlayState { Playing = 0, Stopped = 1, Loaded = 3 };
+    enum DragState { DragNone = 0, DragOrigin = 1, DragAngle = 2, DragSelect = 3 };
+    static constexpr int s_ButtonIntervalMs = 300;
+    static constexpr int s_AvailabilityCheckMs = 3000;
+    static constexpr int s_MaxWindows = 4;
+
+    CVideoAnlysisWindow(QWidget* parent, Qt::WindowFlags flags);
+    ~CVideoAnlysisWindow() override;
+
+    void initWindow() override;
+    void InitToolBar();
+    void StartActiveStreamTimer();
+    // Waits while events keep flowing. False when the window was closed meanwhile: the caller
+    // must then return at once without touching any member.
+    bool WaitHere(int ms);
+
+    // View (videoanalysiswindow_view.cpp).
+    QPoint VideoViewPointToView(const QPoint& labelPoint) const;
+    QPoint PointToVideoView(const QPoint& framePoint) const;
+    void updateVideoDisplay();
+    void DrawAxis(QImage* view);
+    void DrawObjectSelection(QImage* view);
+    void AdjustCursor(const QPoint& windowPoint);
+    // The rectangle in window points where presses act on the picture.
+    QRect videoArea() const;
+
+    // Playback (videoanalysiswindow_playback.cpp).
+    bool LoadVideoFile(QString videoFile);
+    void ClearOpenedFile();
+    void SetLinkedFolderKey(int key) { linkedFolderKey = key; }
+    int LinkedFolderKey() const { return linkedFolderKey; }
+    QString VideoFile() const { return videoFile; }
+    void SetVideoFile(const QString& file) { videoFile = file; }
+    // The folder key of the first entry of a drag text that can be linked, or -1.
+    int LinkableFolderOfDragText(const QString& text) const;
+    // What a drop does: links the first run of the drag text that can be linked and loads its
+    // video; false when none can.
+    bool LinkRunFromDragText(const QString& text);
+
+    // Tracking (videoanalysiswindow_tracking.cpp).
+    void InitTrackingData();
+    void AddTrackingData();
+    QImage TrackTemplateMatch(QImage& frame, QImage& objectTemplate);
+    void AddManualTrackingPoint(QPoint point);
+    QPointF PointToAxisPoint(QPointF point) const;
+    void DrawTracking(QImage* view);
+    void DrawTrackingTrail(QImage* view);
+    const CTrackingRun& TrackingRun() const { return m_Run; }
+
+    QMediaPlayer* player() const { return mediaPlayer; }
+    CVideoSurface_Player* surface() const { return playerSurface; }
+    QLabel* label() const { return videoLabel; }
+    QSlider* slider() const { return positionSlider; }
+    QLabel* timeText() const { return timeLabel; }
+    MultiAction* action(int key) const;
+
+    // Numbers every window since the start of the program (never reused), the windows now
+    // open, and the tracking runs made or loaded.
+    static int videoWindowsCounter;
+    static int currentVideoWindowsCounter;
+    static int trackingRunCounter;
+
+    // State shared by the view, playback and tracking (and the window's stored record).
+    int serialNumber = 0;
+    int playState = Stopped;
+    int axisMode = 0;
+    int dragState = DragNone;
+    QPoint axisOrigin = QPoint(30, 400);
+    double axisAngle = 0.0;
+    bool showAxes = true;
+    int trackingMode = 0;
+    bool isTracking = false;
+    bool templateSet = false;
+    bool runInProgress = false;
+    QImage frameImage;
+    QImage objectTemplate;
+    QPoint pressPoint;
+    QPoint lastPoint;
+    QRect selectionRect;
+
+    // Playback members.
+    QString videoFile;
+    qint64 videoDuration = 0;
+    qint64 videoPosition = 0;
+    double frameRate = 0.0;
+    qint64 frameCount = 0;
+    int linkedFolderKey = -1;
+    int currentVideoFrame = 0;
+    bool isStepping = false;
+    bool sliderMoved = false;
+
+    // Tracking members.
+    QPoint lastTrackedPoint = QPoint(-1000, -1000);
+    QPointF axisPoint;
+
+public slots:
+    void UpdateButtons();
+    void OnTrackModeChanged();
+    void OnToggleAxis();
+    void OnSetObject();
+    void onVideoWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
+    void OnStartActiveStream();
+    void OnStopPlayback();
+
+    void OnOpenVideo();
+    void LoadVideoFileSlot();
+    void OnPlayVideo();
+    void OnPrevFrame();
+    void OnNextFrame();
+    void OnSliderChanged();
+    void OnPlayerframeArrived(QImage image, qint64 frameIndex);
+    void mediaPlayerPositionChanged(qint64 position) { videoPosition = position; }
+    void mediaPlayerDurationChanged(qint64 duration) { videoDuration = duration; }
+    void onMediaPlayerStateChanged(QMediaPlayer::State state);
+    void onSeekableChanged(bool) {}
+    void onVideoAvailableChanged(bool) {}
+    void onCheckVideoAvailable();
+    void StartRunning() { runInProgress = true; }
+    void EndRunning() { runInProgress = false; }
+
+    void OnStartTrack();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    CKorvantaSignals* hub() const;
+    CDataManager* dataManager() const;
+    IPrompter* prompter() const;
+    MultiAction* addAction(QToolBar* bar, const QString& text, int key, const QString& normal, const QString& pressed,
+                           const QString& hover, const QString& disabled, bool checkable);
+    void setTrackIcons(const QString& normal, const QString& disabled);
+    // The steps every successful load shares.
+    void commonLoad(const QString& file, qint64 frames, double fps);
+    void firstFrameAfterLoad(const QImage& image);
+    void fitWindowToMovie(const QImage& image);
+    // The selection just released, in frame pixels, and the template cut from it.
+    void takeSelection();
+    void stopTracking();
+
+    CVideoImageLabel* videoLabel = nullptr;
+    QMediaPlayer* mediaPlayer = nullptr;
+    CVideoSurface_Player* playerSurface = nullptr;
+    QToolBar* playbackToolBar = nullptr;
+    QToolBar* axisToolBar = nullptr;
+    QToolBar* nextFrameToolBar = nullptr;
+    QToolBar* trackingToolBar = nullptr;
+    QSlider* positionSlider = nullptr;
+    QLabel* trackObjectLabel = nullptr;
+    QLabel* timeLabel = nullptr;
+    QTimer* buttonTimer = nullptr;
+    QTimer* availabilityTimer = nullptr;
+    QList<MultiAction*> m_Actions;
+    CTrackingRun m_Run;
+    bool m_bFirstFrameShown = false;
+};

@@ -1,0 +1,49 @@
+#include "video/tracking/TrackingRun.h"
+
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+
+bool CTrackingRun::Init(CDataManager* data, const QString& folderName, const QString& xName, const QString& yName)
+{
+    m_FolderKey = -1;
+    m_XBranchKey = -1;
+    m_YBranchKey = -1;
+    m_Trail.clear();
+    m_SampleCounter = 0.0;
+    if (!data)
+        return false;
+    CDataFolder* folder = data->CreateDataFolder();
+    if (!folder)
+        return false;
+    m_FolderKey = folder->m_Key;
+    folder->m_Name = folderName;
+    if (m_FolderKey < 0)
+        return false;
+    m_XBranchKey = data->CreateDataBranch(SensorIndexVideoTrack, 1.0, 0, 0, m_FolderKey);
+    m_YBranchKey = data->CreateDataBranch(SensorIndexVideoTrack, 1.0, 0, 0, m_FolderKey);
+    folder->AddBranchKey(m_XBranchKey);
+    folder->AddBranchKey(m_YBranchKey);
+    if (!HasBranches())
+        return false;
+    if (CDataBranch* x = data->GetDataBranch(m_XBranchKey))
+        x->m_Name = xName;
+    if (CDataBranch* y = data->GetDataBranch(m_YBranchKey))
+        y->m_Name = yName;
+    folder->m_bVideoAnalysis = true;
+    return true;
+}
+
+void CTrackingRun::Record(CDataManager* data, const QPointF& axisPoint, const QPoint& trailPoint)
+{
+    if (data && HasBranches()) {
+        CDataBranch* x = data->GetDataBranch(m_XBranchKey);
+        CDataBranch* y = data->GetDataBranch(m_YBranchKey);
+        // A branch deleted from the history during the run takes no more samples.
+        if (x)
+            x->AddSample(m_SampleCounter, axisPoint.x());
+        if (y)
+            y->AddSample(m_SampleCounter, axisPoint.y());
+        m_SampleCounter += 1.0;
+    }
+    m_Trail.append(trailPoint);
+}

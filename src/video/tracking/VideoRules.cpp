@@ -1,0 +1,105 @@
+#include "video/tracking/VideoRules.h"
+
+#include <QTime>
+
+#include <cmath>
+
+VideoButtonStates VideoButtonRules(const VideoButtonInputs& in)
+{
+    const bool a = in.available;
+    const bool p = in.playing;
+    const bool k = in.tracking;
+    VideoButtonStates s;
+    s.playEnabled = a && !k;
+    s.applyPlayChecked = a;
+    s.playChecked = p;
+    s.stepEnabled = a && !k;
+    s.sliderEnabled = a;
+    s.axesChecked = in.showAxes;
+    if (a)
+        s.modeEnabled = !k && !p;
+    else
+        s.modeEnabled = p ? false : in.modeEnabledBefore;
+    s.modeChecked = in.trackingMode == 0;
+    s.setObjectEnabled = a && !k && in.trackingMode == 0 && !p;
+    s.setObjectChecked = in.axisMode == 3;
+    s.trackEnabled = a && (in.templateSet || in.trackingMode == 1) && !in.runInProgress && !p;
+    s.applyTrackChecked = a;
+    s.trackChecked = k;
+    return s;
+}
+
+namespace VideoPlayback {
+namespace {
+
+qint64 toInt64(double v)
+{
+    if (!std::isfinite(v) || v < -9.0e18 || v > 9.0e18)
+        return 0;
+    return qint64(v);
+}
+
+int toInt(double v)
+{
+    if (!std::isfinite(v) || v < -2.0e9 || v > 2.0e9)
+        return 0;
+    return int(v);
+}
+
+} // namespace
+
+int FrameAtPosition(qint64 positionMs, double fps)
+{
+    if (!(fps > 0.0))
+        return 0;
+    // Positions come in whole milliseconds, cut from a frame's exact start time (frame 1 of a
+    // 30 fps video starts at 33.3 ms and is reported at 33); one millisecond of slack keeps
+    // such a position on its own frame instead of the one before.
+    return toInt((positionMs + 1) / 1000.0 * fps);
+}
+
+qint64 PositionOfFrame(qint64 t, qint64 frameCount, qint64 durationMs)
+{
+    if (frameCount <= 0)
+        return 0;
+    // The middle of the frame: a position cut to whole milliseconds at the frame's start can
+    // fall just before it (frame 2 of a 15 fps video starts at 133.3 ms) and show the frame
+    // before.
+    return toInt64(durationMs * ((double(t) + 0.5) / double(frameCount)));
+}
+
+int SliderValue(qint64 positionMs, qint64 durationMs)
+{
+    if (durationMs <= 0)
+        return 0;
+    return toInt(double(positionMs) / double(durationMs) * double(s_SliderRange));
+}
+
+qint64 SliderTargetFrame(int sliderValue, qint64 frameCount)
+{
+    return toInt64(frameCount * (sliderValue / double(s_SliderRange)));
+}
+
+int FramePeriodMs(double fps)
+{
+    if (!(fps > 0.0))
+        return 0;
+    return toInt(1.0 / fps * 1000.0);
+}
+
+QString TimeText(qint64 durationMs, int frame, qint64 frameCount)
+{
+    const qint64 ms = frameCount > 0 ? toInt64(durationMs * (double(frame) / double(frameCount))) : 0;
+    // QTime wraps at a day; a video that long shows the time of day it would reach.
+    const int wrapped = int(qBound<qint64>(0, ms, 86400000 - 1));
+    return QTime(0, 0, 0).addMSecs(wrapped).toString(QStringLiteral("hh:mm:ss"));
+}
+
+int FittedWidth(int height, int left, int top, int right, int bottom, int imageWidth, int imageHeight)
+{
+    if (imageWidth < 1 || imageHeight < 1)
+        return left + right;
+    return toInt(left + (height - 80 - top - bottom) * (double(imageWidth) / double(imageHeight)) + right);
+}
+
+} // namespace VideoPlayback

@@ -1,0 +1,62 @@
+#pragma once
+// The rules of the video-analysis window that need no window: which tool-bar commands are
+// open in which state, and the frame, position and time arithmetic of playback. Every division
+// by a frame count, rate or duration is guarded, so a file that reports none gives zeros
+// instead of a crash.
+#include <QString>
+#include <QtGlobal>
+
+struct VideoButtonInputs
+{
+    bool available = false;   // the player has a picture
+    bool playing = false;     // play state 0
+    bool tracking = false;
+    bool templateSet = false;
+    bool runInProgress = false;
+    bool showAxes = true;
+    int trackingMode = 0;     // 0 automatic, 1 manual
+    int axisMode = 0;         // 3 select object
+    bool modeEnabledBefore = true;   // the Tracking Mode command's current state
+};
+
+struct VideoButtonStates
+{
+    bool playEnabled = false;
+    bool applyPlayChecked = false;   // the check marks of Play and Start Tracking follow the
+    bool playChecked = false;        // state only while there is a picture
+    bool stepEnabled = false;
+    bool sliderEnabled = false;
+    bool axesChecked = false;
+    bool modeEnabled = false;
+    bool modeChecked = false;
+    bool setObjectEnabled = false;
+    bool setObjectChecked = false;
+    bool trackEnabled = false;
+    bool applyTrackChecked = false;
+    bool trackChecked = false;
+};
+
+VideoButtonStates VideoButtonRules(const VideoButtonInputs& in);
+
+namespace VideoPlayback {
+
+// Slider steps over the whole video.
+constexpr int s_SliderRange = 200;
+
+// The frame shown at a player position.
+int FrameAtPosition(qint64 positionMs, double fps);
+// The player position inside frame t of frameCount over a video of durationMs.
+qint64 PositionOfFrame(qint64 t, qint64 frameCount, qint64 durationMs);
+// The slider value of a position.
+int SliderValue(qint64 positionMs, qint64 durationMs);
+// The frame a slider value seeks to.
+qint64 SliderTargetFrame(int sliderValue, qint64 frameCount);
+// One frame period in milliseconds (what a seek waits for its frame).
+int FramePeriodMs(double fps);
+// The time text under the slider for a frame: "hh:mm:ss".
+QString TimeText(qint64 durationMs, int frame, qint64 frameCount);
+// The window width that shows a picture at its aspect ratio at the window's height: the
+// picture area is the height less the tool bars (80) and the vertical margins.
+int FittedWidth(int height, int left, int top, int right, int bottom, int imageWidth, int imageHeight);
+
+} // namespace VideoPlayback

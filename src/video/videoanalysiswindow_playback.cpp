@@ -1,0 +1,348 @@
+// Loading a video, playing, stepping and seeking it, and keeping a linked run in step.
+#include "video/VideoAnlysisWindow.h"
+
+#include "app/base/ChildWindowHost.h"
+#include "app/base/Prompter.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "video/VideoSurface_Player.h"
+#include "video/tracking/VideoProbe.h"
+#include "video/tracking/VideoRules.h"
+
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QPointer>
+#include <QSlider>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QUrl>
+
+
+void CVideoAnlysisWindow::OnOpenVideo()
+{
+    QString start = QDir::homePath();
+    const QStringList docs = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation);
+    if (!docs.isEmpty()) {
+        QDir dir(docs.first());
+        const QString videos = QStringLiteral("Korvanta/Videos");
+        if (!dir.cd(videos)) {
+            dir.mkdir(videos);
+            dir = QDir(docs.first());
+            if (!dir.cd(videos))
+                dir = QDir(docs.first());
+        }
+        start = dir.absolutePath();
+    }
+    const QString filter = tr("Video Files") + QStringLiteral(" (") + QStringLiteral("*.mpg *.mp4 *.avi *.wmv *.mov")
+                           + QStringLiteral(")");
+    QPointer<CVideoAnlysisWindow> self(this);
+    const QString path = prompter()->getOpenFileName(this, tr("Open Video File"), start, filter);
+    if (!self || path.isEmpty())
+        return;
+    for (QChar c : {QChar('#'), QChar('%'), QChar('^'), QChar(0x60)}) {
+        if (path.contains(c)) {
+            prompter()->information(this, QStringLiteral("Video"),
+                                    tr("The name of the file you are trying to open includes illegal characters. "
+                                       "Please rename file and try again."));
+            return;
+        }
+    }
+    qint64 frames = 0;
+    double fps = 0.0;
+    CVideoAnalysisPlayer probe;
+    if (!probe.GetVideoInfo(path, &frames, &fps)) {
+        // The window keeps the video it had: a file that cannot be read never becomes its video.
+        prompter()->critical(this, tr("Video"), tr("Loading video file failed..."));
+        return;
+    }
+    videoFile = path;
+    commonLoad(path, frames, fps);
+    notifyHasNewDataToSave();
+}
+
+bool CVideoAnlysisWindow::LoadVideoFile(QString file)
+{
+    if (file.isEmpty() || !QFileInfo(file).isFile()) {
+        prompter()->critical(this, tr("Video"), tr("Video file not found."));
+        return false;
+    }
+    qint64 frames = 0;
+    double fps = 0.0;
+    CVideoAnalysisPlayer probe;
+    if (!probe.GetVideoInfo(file, &frames, &fps))
+        return false;
+    commonLoad(file, frames, fps);
+    return true;
+}
+
+void CVideoAnlysisWindow::LoadVideoFileSlot()
+{
+    LoadVideoFile(videoFile);
+}
+
+void CVideoAnlysisWindow::commonLoad(const QString& file, qint64 frames, double fps)
+{
+    if (!mediaPlayer)
+        return;
+    mediaPlayer->setMedia(QUrl::fromLocalFile(file));
+    videoDuration = mediaPlayer->duration();
+    videoPosition = 0;
+    frameRate = fps;
+    frameCount = frames;
+    playState = Loaded;
+    m_bFirstFrameShown = false;
+    ++playerSurface->generation;
+    mediaPlayer->setVolume(0);
+    mediaPlayer->play();
+    selectionRect = QRect();
+    templateSet = false;
+    m_Run.m_Trail.clear();
+    availabilityTimer->start(s_AvailabilityCheckMs);
+}
+
+void CVideoAnlysisWindow::onCheckVideoAvailable()
+{
+    availabilityTimer->stop();
+    if (!mediaPlayer)
+        return;
+    // A picture whose player never learnt a duration cannot be stepped or sought; it fails
+    // like a file without a picture.
+    if (!mediaPlayer->isVideoAvailable() || videoDuration <= 0)
+        prompter()->critical(this, tr("Video Analysis"),
+                             tr("Loading video file failed (") + QString::number(int(mediaPlayer->error()))
+                                 + QStringLiteral(")."));
+}
+
+void CVideoAnlysisWindow::ClearOpenedFile()
+{
+    videoFile.clear();
+    if (mediaPlayer)
+        mediaPlayer->setMedia(QMediaContent(QUrl()));
+}
+
+void CVideoAnlysisWindow::OnPlayerframeArrived(QImage image, qint64)
+{
+    // Between the first frame after a load and the stop 100 ms later the muted player runs
+    // on; answering each of its frames with another rewind, as the first one is, would keep
+    // the player busy forever. The stop fetches the first frame again.
+    if (playState == Loaded && m_bFirstFrameShown)
+        return;
+    // Frames reach this handler queued, so one the player made before it was stopped, stepped
+    // or sent elsewhere can arrive after that; it would show a picture the window no longer
+    // stands on.
+    const qint64 generation = CVideoSurface_Player::FrameGeneration(image);
+    if (generation >= 0 && generation != playerSurface->generation)
+        return;
+    if (isTracking && trackingMode == 0) {
+        frameImage = TrackTemplateMatch(image, objectTemplate);
+        if (!isTracking)
+            return;   // the search failed and ended the run
+        AddTrackingData();
+    } else {
+        frameImage = image.copy();
+    }
+    updateVideoDisplay();
+    const qint64 p = mediaPlayer->position();
+    if (playState == Loaded) {
+        m_bFirstFrameShown = true;
+        firstFrameAfterLoad(image);
+        return;
+    }
+    const int frame = VideoPlayback::FrameAtPosition(p, frameRate);
+    if (linkedFolderKey >= 0) {
+        currentVideoFrame = frame;
+        CDataManager* data = dataManager();
+        if (CDataFolder* folder = data ? data->GetDataFolder(linkedFolderKey) : nullptr) {
+            const int sample = folder->GetSampleFromVideoFrame(currentVideoFrame);
+            if (CKorvantaSignals* h = hub())
+                h->SignalVideoPlaybackSample(sample);
+        }
+    }
+    if (playState == Playing || isTracking)
+        ++playerSurface->frameCounter;
+    const qint64 q = qMax<qint64>(mediaPlayer->position(), 0);
+    videoPosition = q;
+    if (!sliderMoved && (playState == Playing || isTracking))
+        positionSlider->setValue(VideoPlayback::SliderValue(q, videoDuration));
+    if (videoDuration > 0 && videoPosition >= videoDuration)
+        mediaPlayer->stop();
+    isStepping = false;
+    sliderMoved = false;
+    timeLabel->setText(VideoPlayback::TimeText(videoDuration, frame, frameCount));
+}
+
+void CVideoAnlysisWindow::firstFrameAfterLoad(const QImage& image)
+{
+    QTimer::singleShot(100, this, &CVideoAnlysisWindow::OnStopPlayback);
+    mediaPlayer->setVolume(50);
+    videoPosition = 0;
+    mediaPlayer->setPosition(0);
+    playerSurface->frameCounter = 0;
+    fitWindowToMovie(image);
+    axisOrigin = QPoint(30, int(image.height() * 0.8));
+    axisAngle = 0.0;
+    updateVideoDisplay();
+}
+
+void CVideoAnlysisWindow::fitWindowToMovie(const QImage& image)
+{
+    const QMargins m = contentsMargins();
+    const int h = height();
+    resize(VideoPlayback::FittedWidth(h, m.left(), m.top(), m.right(), m.bottom(), image.width(), image.height()), h);
+}
+
+void CVideoAnlysisWindow::OnPlayVideo()
+{
+    if (playState == Playing) {
+        mediaPlayer->stop();
+        playState = Stopped;
+        if (CKorvantaSignals* h = hub())
+            h->SignalVideoPlaybackStop();
+        return;
+    }
+    if (!mediaPlayer->isVideoAvailable())
+        return;
+    currentVideoFrame = 0;
+    if (linkedFolderKey >= 0) {
+        CDataManager* data = dataManager();
+        if (CDataFolder* folder = data ? data->GetDataFolder(linkedFolderKey) : nullptr)
+            folder->InitVideoPlayback();
+        if (CKorvantaSignals* h = hub())
+            h->SignalVideoPlaybackStart(linkedFolderKey);
+    }
+    videoPosition = 0;
+    ++playerSurface->generation;
+    mediaPlayer->setPosition(0);
+    mediaPlayer->play();
+    playState = Playing;
+    playerSurface->frameCounter = 0;
+}
+
+void CVideoAnlysisWindow::onMediaPlayerStateChanged(QMediaPlayer::State state)
+{
+    if (isStepping || state != QMediaPlayer::StoppedState)
+        return;
+    playState = Stopped;
+    if (isTracking)
+        OnStartTrack();
+    if (CKorvantaSignals* h = hub())
+        h->SignalVideoPlaybackStop();
+}
+
+void CVideoAnlysisWindow::OnNextFrame()
+{
+    isStepping = true;
+    const qint64 t = playerSurface->frameCounter + 1;
+    if (t < frameCount) {
+        mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(t, frameCount, videoDuration));
+        playerSurface->frameCounter = t;
+    }
+    ++playerSurface->generation;
+    mediaPlayer->play();
+    mediaPlayer->pause();
+}
+
+void CVideoAnlysisWindow::OnPrevFrame()
+{
+    isStepping = true;
+    // The counter stands one ahead of the frame shown, so two back is the previous picture.
+    const qint64 t = playerSurface->frameCounter - 2;
+    if (t < 0)
+        return;
+    mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(t, frameCount, videoDuration));
+    playerSurface->frameCounter = t;
+    ++playerSurface->generation;
+    mediaPlayer->play();
+    mediaPlayer->pause();
+}
+
+void CVideoAnlysisWindow::OnSliderChanged()
+{
+    const int v = positionSlider->value();
+    if (videoDuration <= 0)
+        return;
+    const double f = v / double(VideoPlayback::s_SliderRange);
+    isStepping = true;
+    const qint64 target = VideoPlayback::SliderTargetFrame(v, frameCount);
+    if (target == playerSurface->frameCounter)
+        return;
+    playerSurface->frameCounter = target;
+    sliderMoved = true;
+    if (playState != Playing) {
+        // Stopped: stand on the target frame as a step does; playing on for a frame period
+        // first would show a frame or two past it.
+        mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(target, frameCount, videoDuration));
+        ++playerSurface->generation;
+        mediaPlayer->play();
+        mediaPlayer->pause();
+        return;
+    }
+    ++playerSurface->generation;
+    mediaPlayer->setPosition(qint64(f * videoDuration));
+    mediaPlayer->play();
+    if (!WaitHere(VideoPlayback::FramePeriodMs(frameRate)))
+        return;
+    if (linkedFolderKey >= 0) {
+        CDataManager* data = dataManager();
+        if (CDataFolder* folder = data ? data->GetDataFolder(linkedFolderKey) : nullptr)
+            folder->InitVideoPlayback();
+        currentVideoFrame = int(target);
+    }
+}
+
+int CVideoAnlysisWindow::LinkableFolderOfDragText(const QString& text) const
+{
+    const QStringList parts = text.split(QLatin1Char(','));
+    CDataManager* data = dataManager();
+    if (!data || parts.size() < 2)
+        return -1;
+    for (int i = 1; i < parts.size(); ++i) {
+        bool ok = false;
+        const int key = parts.at(i).toInt(&ok);
+        if (!ok)
+            continue;
+        const CDataBranch* branch = data->GetDataBranch(key);
+        if (!branch)
+            continue;
+        const CDataFolder* folder = data->GetDataFolder(branch->m_OwnerKey);
+        if (folder && !folder->m_VideoFile.isEmpty() && folder->GetNumVideoFrames() > 0)
+            return folder->m_Key;
+    }
+    return -1;
+}
+
+void CVideoAnlysisWindow::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!event->mimeData()->hasFormat(QStringLiteral("text/plain")))
+        return;
+    if (LinkableFolderOfDragText(event->mimeData()->text()) >= 0)
+        event->acceptProposedAction();
+}
+
+void CVideoAnlysisWindow::dropEvent(QDropEvent* event)
+{
+    if (LinkableFolderOfDragText(event->mimeData()->text()) < 0)
+        return;
+    event->acceptProposedAction();
+    LinkRunFromDragText(event->mimeData()->text());
+}
+
+bool CVideoAnlysisWindow::LinkRunFromDragText(const QString& text)
+{
+    const int key = LinkableFolderOfDragText(text);
+    CDataManager* data = dataManager();
+    const CDataFolder* folder = (key >= 0 && data) ? data->GetDataFolder(key) : nullptr;
+    if (!folder)
+        return false;
+    const QString file = folder->m_VideoFile;
+    linkedFolderKey = key;
+    // The load may show a box; the window is not to be touched if it went meanwhile.
+    QPointer<CVideoAnlysisWindow> self(this);
+    const bool loaded = LoadVideoFile(file);
+    if (self && loaded)
+        videoFile = file;
+    return true;
+}

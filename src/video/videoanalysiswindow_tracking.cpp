@@ -1,0 +1,196 @@
+// Tracking an object into a run: starting and stopping, the search in each frame, the manual
+// clicks, and the marker and trail drawn over the picture.
+#include "video/VideoAnlysisWindow.h"
+
+#include "app/base/ChildWindowHost.h"
+#include "app/base/MultiAction.h"
+#include "app/base/Prompter.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "video/VideoSurface_Player.h"
+#include "video/tracking/TemplateTracker.h"
+#include "video/tracking/VideoAxis.h"
+#include "video/tracking/VideoRules.h"
+
+#include <QPainter>
+#include <QTimer>
+
+namespace {
+
+QPen trackPen()
+{
+    QPen pen(QColor(0, 220, 0, 255));
+    pen.setWidth(2);
+    return pen;
+}
+
+QFont labelFont()
+{
+    QFont font(QStringLiteral("Helvetica"), 9);
+    font.setWeight(75);
+    return font;
+}
+
+} // namespace
+
+void CVideoAnlysisWindow::setTrackIcons(const QString& normal, const QString& disabled)
+{
+    MultiAction* track = action(KeyStartTracking);
+    if (!track)
+        return;
+    track->setPressedIcon(QIcon(normal));
+    track->setHoverIcon(QIcon(normal));
+    track->setNormalIcon(QIcon(normal));
+    track->setDisabledIcon(QIcon(disabled));
+    track->RefreshNormal();
+}
+
+void CVideoAnlysisWindow::OnStartTrack()
+{
+    axisMode = 0;
+    if (isTracking) {
+        stopTracking();
+        return;
+    }
+    if (!mediaPlayer || !mediaPlayer->isVideoAvailable())
+        return;
+    isTracking = true;
+    ++playerSurface->generation;
+    mediaPlayer->setPosition(0);
+    playerSurface->frameCounter = 0;
+    lastTrackedPoint = QPoint(-1000, -1000);
+    const QString pause = QStringLiteral("://images/Video/TrackPause_Normal.png");
+    setTrackIcons(pause, pause);
+    mediaPlayer->play();
+    if (trackingMode == 1)
+        mediaPlayer->pause();
+    InitTrackingData();
+    if (CKorvantaSignals* h = hub())
+        h->SignalVideoAnalysisStart(m_Run.m_FolderKey);
+}
+
+void CVideoAnlysisWindow::stopTracking()
+{
+    isTracking = false;
+    if (mediaPlayer)
+        mediaPlayer->stop();
+    if (CKorvantaSignals* h = hub())
+        h->SignalVideoAnalysisStop();
+    setTrackIcons(QStringLiteral("://images/Video/Tracking_Normal.png"),
+                  QStringLiteral("://images/Video/Tracking_Disable.png"));
+}
+
+void CVideoAnlysisWindow::InitTrackingData()
+{
+    ++trackingRunCounter;
+    const QString name = tr("Video Analysis ") + Double2String(trackingRunCounter, 0, false, false);
+    if (m_Run.Init(dataManager(), name, tr("X Position"), tr("Y Position")) && m_pHost) {
+        m_pHost->HistoryNewFolder();
+        m_pHost->HistoryRestore(false);
+    }
+}
+
+void CVideoAnlysisWindow::AddTrackingData()
+{
+    QPoint centre = lastTrackedPoint;
+    if (trackingMode == 0)
+        centre += QPoint(selectionRect.width() / 2, selectionRect.height() / 2);
+    m_Run.Record(dataManager(), axisPoint, centre);
+    if (CKorvantaSignals* h = hub())
+        h->SignalLoggerNewDataArrived();
+}
+
+QImage CVideoAnlysisWindow::TrackTemplateMatch(QImage& frame, QImage& tmpl)
+{
+    QPoint location;
+    QString error;
+    if (!::TrackTemplateMatch(frame, tmpl, &location, &error)) {
+        // An object that cannot be searched for (cut at the picture's edge, or from another
+        // video) ends the run with a message instead of failing on every frame.
+        // The box waits for the next turn of the event loop: shown from inside the frame
+        // handler, its own loop would hand this window further frames half-way through this one.
+        stopTracking();
+        QTimer::singleShot(0, this, [this, error] {
+            prompter()->critical(this, tr("Video Analysis"), tr("Tracking stopped: %1").arg(error));
+        });
+        return frame.copy();
+    }
+    lastTrackedPoint = location;
+    const QPointF centre(location.x() + selectionRect.width() / 2, location.y() + selectionRect.height() / 2);
+    axisPoint = PointToAxisPoint(centre);
+    return frame.copy(0, 0, frame.width(), frame.height());
+}
+
+void CVideoAnlysisWindow::AddManualTrackingPoint(QPoint point)
+{
+    lastTrackedPoint = point;
+    axisPoint = PointToAxisPoint(QPointF(point));
+    AddTrackingData();
+    const qint64 c = playerSurface->frameCounter;
+    const qint64 n = frameCount;
+    if (c == 0) {
+        mediaPlayer->play();
+        mediaPlayer->pause();
+    }
+    if (c <= n) {
+        const qint64 next = playerSurface->frameCounter + 1;
+        if (next < n) {
+            ++playerSurface->generation;
+            mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(next, n, videoDuration));
+            playerSurface->frameCounter = next;
+        }
+    }
+    if (c == n) {
+        isTracking = false;
+        mediaPlayer->stop();
+        if (CKorvantaSignals* h = hub())
+            h->SignalVideoAnalysisStop();
+    }
+}
+
+QPointF CVideoAnlysisWindow::PointToAxisPoint(QPointF point) const
+{
+    return VideoAxis::PointToAxisPoint(point, axisOrigin, axisAngle);
+}
+
+void CVideoAnlysisWindow::DrawTracking(QImage* view)
+{
+    if (!view)
+        return;
+    QPainter painter(view);
+    painter.setPen(trackPen());
+    painter.setBrush(Qt::NoBrush);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    const int w = selectionRect.width();
+    const int h = selectionRect.height();
+    const QPoint nearCorner = PointToVideoView(lastTrackedPoint);
+    const QPoint farCorner = PointToVideoView(lastTrackedPoint + QPoint(w, h));
+    QPoint centre = lastTrackedPoint;
+    if (trackingMode == 0) {
+        painter.drawRect(QRect(nearCorner, farCorner - QPoint(1, 1)));
+        centre += QPoint(w / 2, h / 2);
+    }
+    const QPoint c = PointToVideoView(centre);
+    painter.drawLine(c.x() - 5, c.y(), c.x() + 5, c.y());
+    painter.drawLine(c.x(), c.y() - 5, c.x(), c.y() + 5);
+    painter.setFont(labelFont());
+    const QString text = QStringLiteral("(") + Double2String(axisPoint.x(), 0, false, false) + QStringLiteral(",")
+                         + Double2String(axisPoint.y(), 0, false, false) + QStringLiteral(")");
+    const QPoint at = trackingMode == 1 ? QPoint(c.x() + 5, c.y() + 13) : QPoint(farCorner.x(), farCorner.y() + 13);
+    painter.drawText(at, text);
+}
+
+void CVideoAnlysisWindow::DrawTrackingTrail(QImage* view)
+{
+    if (!view || m_Run.m_Trail.isEmpty())
+        return;
+    QPainter painter(view);
+    painter.setPen(trackPen());
+    painter.setBrush(Qt::NoBrush);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    for (const QPoint& p : m_Run.m_Trail) {
+        const QPoint v = PointToVideoView(p);
+        painter.drawEllipse(QRect(QPoint(v.x() - 1, v.y() - 1), QPoint(v.x(), v.y())));
+    }
+}

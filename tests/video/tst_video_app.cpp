@@ -1,0 +1,122 @@
+// The video analysis through the real main window: the ribbon's video command opens a window,
+// its Open command loads a generated video, Next Frame and Play run it, and an object selected
+// with the mouse is tracked into a run that the history shows.
+#include "app/base/MultiAction.h"
+#include "app/shell/HistoryTreeModel.h"
+#include "app/shell/HistoryWindow.h"
+#include "app/shell/MainWindow.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "support/VideoFixture.h"
+#include "support/VideoHost.h"
+#include "video/VideoAnlysisWindow.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+#include <memory>
+
+class TestVideoApp : public QObject
+{
+    Q_OBJECT
+private slots:
+    void openPlayStepAndTrack();
+};
+
+void TestVideoApp::openPlayStepAndTrack()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir dir;
+    SquareVideo v;
+    v.frames = 24;
+    v.fps = 12.0;
+    const QString path = dir.filePath(QStringLiteral("cart.avi"));
+    QVERIFY(v.write(path));
+    CVideoTestPrompter prompter;
+    prompter.m_OpenAnswer = path;
+    SetShellPrompter(&prompter);
+
+    auto window = std::make_unique<MainWindow>(nullptr);
+    window->init();
+    window->show();
+    CWindowsManager* wm = window->windowsManager();
+    QCOMPARE(wm->videoWindowsCount(), 0);
+    MultiAction* videoCommand = window->findAction(24);
+    QVERIFY(videoCommand);
+    window->updateActions();
+    QVERIFY(videoCommand->isEnabled());
+    videoCommand->trigger();
+    QCOMPARE(wm->videoWindowsCount(), 1);
+    CVideoAnlysisWindow* w = wm->GetLastVideoWindow();
+    QVERIFY(w);
+    // The active-stream check of a window opened without a file passes first.
+    QTest::qWait(1200);
+
+    w->action(CVideoAnlysisWindow::KeyOpen)->trigger();
+    QCOMPARE(w->VideoFile(), path);
+    QTRY_VERIFY_WITH_TIMEOUT(w->playState == CVideoAnlysisWindow::Stopped && w->videoDuration > 0
+                                 && !w->frameImage.isNull(), 10000);
+    QTest::qWait(1200);
+    QCOMPARE(w->frameCount, qint64(24));
+
+    w->action(CVideoAnlysisWindow::KeyNextFrame)->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(SquareFrameIndex(w->frameImage, v), 1, 5000);
+
+    QSignalSpy stops(wm->GetSignals(), &CKorvantaSignals::VideoPlaybackStop);
+    w->UpdateButtons();
+    w->action(CVideoAnlysisWindow::KeyPlay)->trigger();
+    QCOMPARE(w->playState, int(CVideoAnlysisWindow::Playing));
+    QTRY_VERIFY_WITH_TIMEOUT(stops.count() >= 1, 10000);
+    QCOMPARE(w->playState, int(CVideoAnlysisWindow::Stopped));
+    QVERIFY(SquareFrameIndex(w->frameImage, v) >= 20);
+
+    // Select the object of the first frame by dragging over it.
+    w->OnSetObject();
+    const QSize label = w->label()->size();
+    auto toWindow = [&](const QPoint& p) {
+        return w->label()->pos()
+               + QPoint(int(std::ceil(p.x() * double(label.width()) / w->frameImage.width())),
+                        int(std::ceil(p.y() * double(label.height()) / w->frameImage.height())));
+    };
+    const QPoint from = toWindow(v.cornerAt(SquareFrameIndex(w->frameImage, v)) - QPoint(3, 3));
+    const QPoint to = toWindow(v.cornerAt(SquareFrameIndex(w->frameImage, v)) + QPoint(22, 22));
+    QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
+    QMouseEvent move(QEvent::MouseMove, to, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+    QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to);
+    QVERIFY(w->templateSet);
+
+    w->UpdateButtons();
+    QVERIFY(w->action(CVideoAnlysisWindow::KeyStartTracking)->isEnabled());
+    w->action(CVideoAnlysisWindow::KeyStartTracking)->trigger();
+    QVERIFY(w->isTracking);
+    QVERIFY(wm->isVideoTracking());
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 15000);
+    QVERIFY(!wm->isVideoTracking());
+
+    CDataManager* data = wm->GetDataManager();
+    CDataFolder* run = data->GetLastDataFolder();
+    QVERIFY(run);
+    QVERIFY(run->m_Name.startsWith(QStringLiteral("Video Analysis ")));
+    QCOMPARE(run->GetNumberBranches(), 2);
+    CDataBranch* x = data->GetDataBranch(run->GetBranchKey(0));
+    QVERIFY(x && x->GetNumSamples() >= 8);
+    // The history lists the run.
+    CHistoryTreeModel* model = wm->GetHistoryWindow()->model();
+    int listed = 0;
+    for (int r = 0; r < model->rowCount(); ++r) {
+        const QModelIndex row = model->index(r, 0);
+        if (row.data().toInt() == run->m_Key) {
+            ++listed;
+            QCOMPARE(model->rowCount(row), 2);
+        }
+    }
+    QCOMPARE(listed, 1);
+
+    SetShellPrompter(nullptr);
+    window.reset();
+}
+
+QTEST_MAIN(TestVideoApp)
+#include "tst_video_app.moc"

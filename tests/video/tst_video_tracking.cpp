@@ -1,0 +1,443 @@
+// The geometry, button rules, playback arithmetic and tracking of the video analysis, without
+// a window.
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+#include "support/VideoFixture.h"
+#include "video/tracking/TemplateTracker.h"
+#include "video/tracking/TrackingRun.h"
+#include "video/tracking/VideoAxis.h"
+#include "video/tracking/VideoProbe.h"
+#include "video/tracking/VideoRules.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+class TestVideoTracking : public QObject
+{
+    Q_OBJECT
+private slots:
+    void axisPoint_data();
+    void axisPoint();
+    void mappings();
+    void originBoxEdges_data();
+    void originBoxEdges();
+    void axisBandEdges_data();
+    void axisBandEdges();
+    void angleDrag_data();
+    void angleDrag();
+    void angleDragOnOriginIsIgnored();
+    void selectionClamp_data();
+    void selectionClamp();
+    void buttonRules_data();
+    void buttonRules();
+    void playbackArithmetic();
+    void playbackArithmeticRefusesZeros();
+    void matchFindsMovingSquare();
+    void matchRefusesBadTemplates();
+    void largeFrameMatchIsExact_data();
+    void largeFrameMatchIsExact();
+    void sixteenBitImagesConvert();
+    void probeReadsGeneratedVideo();
+    void probeRefusesUnreadableAndEmpty();
+    void probeRefusesZeroRateOrCount_data();
+    void probeRefusesZeroRateOrCount();
+    void trackingRunMakesFolderAndBranches();
+};
+
+void TestVideoTracking::axisPoint_data()
+{
+    QTest::addColumn<QPoint>("origin");
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<QPointF>("point");
+    QTest::addColumn<QPointF>("expected");
+    QTest::addColumn<double>("tolerance");
+    QTest::newRow("right of origin") << QPoint(30, 100) << 0.0 << QPointF(130, 100) << QPointF(100, 0) << 1e-9;
+    QTest::newRow("up and right") << QPoint(30, 100) << 0.0 << QPointF(130, 0) << QPointF(100, 100) << 1e-9;
+    QTest::newRow("origin") << QPoint(30, 100) << 0.0 << QPointF(30, 100) << QPointF(0, 0) << 1e-9;
+    // Left of the origin the rounded pi shows: Y = 100 sin(pi - 3.14159).
+    QTest::newRow("left of origin") << QPoint(30, 100) << 0.0 << QPointF(-70, 100) << QPointF(-100, 0.000265)
+                                    << 1e-6;
+    QTest::newRow("below origin") << QPoint(30, 100) << 0.0 << QPointF(30, 150) << QPointF(0, -50) << 1e-3;
+    QTest::newRow("above origin") << QPoint(30, 100) << 0.0 << QPointF(30, 50) << QPointF(0, 50) << 1e-3;
+    QTest::newRow("turned 90") << QPoint(30, 100) << 90.0 << QPointF(30, 90) << QPointF(10, 0) << 1e-3;
+    // Turned 30 degrees: a point on the turned X axis at distance 100.
+    QTest::newRow("turned 30 on axis") << QPoint(0, 0) << 30.0
+                                       << QPointF(100 * std::cos(M_PI / 6), -100 * std::sin(M_PI / 6))
+                                       << QPointF(100, 0) << 1e-3;
+}
+
+void TestVideoTracking::axisPoint()
+{
+    QFETCH(QPoint, origin);
+    QFETCH(double, angle);
+    QFETCH(QPointF, point);
+    QFETCH(QPointF, expected);
+    QFETCH(double, tolerance);
+    const QPointF r = VideoAxis::PointToAxisPoint(point, origin, angle);
+    QVERIFY2(std::abs(r.x() - expected.x()) <= tolerance && std::abs(r.y() - expected.y()) <= std::max(tolerance, std::abs(expected.y()) * 0.005),
+             qPrintable(QString("%1,%2").arg(r.x(), 0, 'g', 9).arg(r.y(), 0, 'g', 9)));
+}
+
+void TestVideoTracking::mappings()
+{
+    // A 640x480 frame in a 320x240 label: halves, truncated.
+    QCOMPARE(VideoAxis::VideoViewPointToView(QPoint(101, 51), QSize(640, 480), QSize(320, 240)), QPoint(202, 102));
+    QCOMPARE(VideoAxis::PointToVideoView(QPoint(203, 103), QSize(640, 480), QSize(320, 240)), QPoint(101, 51));
+    // Odd ratios truncate toward zero, also for negative points.
+    QCOMPARE(VideoAxis::VideoViewPointToView(QPoint(-1, 10), QSize(100, 100), QSize(300, 300)), QPoint(0, 3));
+    // Without a frame, or with an empty label, points stay as they are.
+    QCOMPARE(VideoAxis::VideoViewPointToView(QPoint(7, 9), QSize(), QSize(300, 300)), QPoint(7, 9));
+    QCOMPARE(VideoAxis::VideoViewPointToView(QPoint(7, 9), QSize(100, 100), QSize(0, 0)), QPoint(7, 9));
+    QCOMPARE(VideoAxis::PointToVideoView(QPoint(7, 9), QSize(0, 10), QSize(300, 300)), QPoint(7, 9));
+}
+
+void TestVideoTracking::originBoxEdges_data()
+{
+    QTest::addColumn<QPoint>("p");
+    QTest::addColumn<bool>("inside");
+    QTest::newRow("5 both ways") << QPoint(105, 205) << true;
+    QTest::newRow("-5 both ways") << QPoint(95, 195) << true;
+    QTest::newRow("6 right") << QPoint(106, 200) << false;
+    QTest::newRow("6 up") << QPoint(100, 194) << false;
+}
+
+void TestVideoTracking::originBoxEdges()
+{
+    QFETCH(QPoint, p);
+    QFETCH(bool, inside);
+    QCOMPARE(VideoAxis::InOriginBox(p, QPoint(100, 200)), inside);
+}
+
+void TestVideoTracking::axisBandEdges_data()
+{
+    QTest::addColumn<double>("angle");
+    QTest::addColumn<QPoint>("p");
+    QTest::addColumn<bool>("inside");
+    QTest::newRow("4 above") << 0.0 << QPoint(300, 196) << true;
+    QTest::newRow("4 below") << 0.0 << QPoint(300, 204) << true;
+    QTest::newRow("5 above") << 0.0 << QPoint(300, 195) << false;
+    QTest::newRow("5 below") << 0.0 << QPoint(300, 205) << false;
+    QTest::newRow("left of origin") << 0.0 << QPoint(10, 202) << true;
+    // 45 degrees: 100 to the right the line is 100 higher.
+    QTest::newRow("45 on line") << 45.0 << QPoint(200, 100) << true;
+    QTest::newRow("45 off line") << 45.0 << QPoint(200, 200) << false;
+    // A stored angle of 90 degrees has an infinitely steep line: nothing but finite tests.
+    QTest::newRow("90 degrees") << 90.0 << QPoint(300, 200) << false;
+}
+
+void TestVideoTracking::axisBandEdges()
+{
+    QFETCH(double, angle);
+    QFETCH(QPoint, p);
+    QFETCH(bool, inside);
+    QCOMPARE(VideoAxis::InAxisLineBand(p, QPoint(100, 200), angle), inside);
+}
+
+void TestVideoTracking::angleDrag_data()
+{
+    QTest::addColumn<QPoint>("q");
+    QTest::addColumn<double>("expected");
+    QTest::newRow("upper right 45") << QPoint(110, 190) << 45.0;
+    QTest::newRow("right flat") << QPoint(150, 200) << 0.0;
+    QTest::newRow("lower right -30") << QPoint(100 + 173, 200 + 100) << -30.0;
+    QTest::newRow("steep up clamps 80") << QPoint(101, 100) << 80.0;
+    QTest::newRow("steep down clamps -45") << QPoint(101, 300) << -45.0;
+    QTest::newRow("straight above") << QPoint(100, 150) << -45.0;
+    QTest::newRow("straight below") << QPoint(100, 250) << 80.0;
+    // Left of the origin the line through it follows: upper left is a negative slope.
+    QTest::newRow("upper left") << QPoint(90, 190) << -45.0;
+    QTest::newRow("lower left") << QPoint(80, 210) << 26.565;
+}
+
+void TestVideoTracking::angleDrag()
+{
+    QFETCH(QPoint, q);
+    QFETCH(double, expected);
+    double angle = 1234.0;
+    QVERIFY(VideoAxis::AngleFromDrag(q, QPoint(100, 200), &angle));
+    QVERIFY2(std::abs(angle - expected) < 0.05, qPrintable(QString::number(angle)));
+}
+
+void TestVideoTracking::angleDragOnOriginIsIgnored()
+{
+    double angle = 12.5;
+    QVERIFY(!VideoAxis::AngleFromDrag(QPoint(100, 200), QPoint(100, 200), &angle));
+    QCOMPARE(angle, 12.5);
+    QVERIFY(!std::isnan(angle));
+}
+
+void TestVideoTracking::selectionClamp_data()
+{
+    QTest::addColumn<QRect>("selection");
+    QTest::addColumn<QRect>("expected");
+    const QSize frame(320, 240);
+    Q_UNUSED(frame);
+    QTest::newRow("inside") << QRect(10, 10, 20, 20) << QRect(10, 10, 20, 20);
+    QTest::newRow("past right edge") << QRect(310, 10, 30, 20) << QRect(310, 10, 10, 20);
+    QTest::newRow("past top-left") << QRect(QPoint(-5, -8), QPoint(9, 9)) << QRect(QPoint(0, 0), QPoint(9, 9));
+    QTest::newRow("bigger than frame") << QRect(-10, -10, 400, 300) << QRect(0, 0, 320, 240);
+    QTest::newRow("wholly outside") << QRect(400, 10, 20, 20) << QRect();
+    QTest::newRow("null") << QRect() << QRect();
+}
+
+void TestVideoTracking::selectionClamp()
+{
+    QFETCH(QRect, selection);
+    QFETCH(QRect, expected);
+    QCOMPARE(VideoAxis::ClampSelection(selection, QSize(320, 240)), expected);
+}
+
+void TestVideoTracking::buttonRules_data()
+{
+    // Inputs: available, playing, tracking, templateSet, runInProgress, trackingMode.
+    QTest::addColumn<QVector<int>>("in");
+    // Enabled: play, step, slider, mode, setObject, track.
+    QTest::addColumn<QVector<int>>("enabled");
+    QTest::newRow("nothing loaded") << QVector<int>{0, 0, 0, 0, 0, 0} << QVector<int>{0, 0, 0, 1, 0, 0};
+    QTest::newRow("loaded, no object") << QVector<int>{1, 0, 0, 0, 0, 0} << QVector<int>{1, 1, 1, 1, 1, 0};
+    QTest::newRow("loaded, object") << QVector<int>{1, 0, 0, 1, 0, 0} << QVector<int>{1, 1, 1, 1, 1, 1};
+    QTest::newRow("playing") << QVector<int>{1, 1, 0, 1, 0, 0} << QVector<int>{1, 1, 1, 0, 0, 0};
+    QTest::newRow("tracking") << QVector<int>{1, 0, 1, 1, 0, 0} << QVector<int>{0, 0, 1, 0, 0, 1};
+    QTest::newRow("manual without object") << QVector<int>{1, 0, 0, 0, 0, 1} << QVector<int>{1, 1, 1, 1, 0, 1};
+    QTest::newRow("logger run") << QVector<int>{1, 0, 0, 1, 1, 0} << QVector<int>{1, 1, 1, 1, 1, 0};
+    QTest::newRow("no picture, playing") << QVector<int>{0, 1, 0, 0, 0, 0} << QVector<int>{0, 0, 0, 0, 0, 0};
+}
+
+void TestVideoTracking::buttonRules()
+{
+    QFETCH(QVector<int>, in);
+    QFETCH(QVector<int>, enabled);
+    VideoButtonInputs i;
+    i.available = in[0];
+    i.playing = in[1];
+    i.tracking = in[2];
+    i.templateSet = in[3];
+    i.runInProgress = in[4];
+    i.trackingMode = in[5];
+    i.modeEnabledBefore = true;
+    const VideoButtonStates s = VideoButtonRules(i);
+    const QVector<int> got{s.playEnabled, s.stepEnabled, s.sliderEnabled, s.modeEnabled, s.setObjectEnabled,
+                           s.trackEnabled};
+    QCOMPARE(got, enabled);
+    // Check marks follow the state only while there is a picture.
+    QCOMPARE(s.applyPlayChecked, bool(in[0]));
+    QCOMPARE(s.playChecked, bool(in[1]));
+    QCOMPARE(s.trackChecked, bool(in[2]));
+    QCOMPARE(s.modeChecked, in[5] == 0);
+}
+
+void TestVideoTracking::playbackArithmetic()
+{
+    using namespace VideoPlayback;
+    // 30 fps: frame 1 starts at 33.3 ms and is reported at 33.
+    QCOMPARE(FrameAtPosition(0, 30.0), 0);
+    QCOMPARE(FrameAtPosition(33, 30.0), 1);
+    QCOMPARE(FrameAtPosition(50, 30.0), 1);
+    QCOMPARE(FrameAtPosition(66, 30.0), 2);
+    QCOMPARE(FrameAtPosition(1000, 25.0), 25);
+    QCOMPARE(PositionOfFrame(1, 100, 4000), qint64(60));
+    QCOMPARE(PositionOfFrame(99, 100, 4000), qint64(3980));
+    // Frame 2 of a 15 fps video starts at 133.3 ms: the position lands inside it.
+    QCOMPARE(FrameAtPosition(PositionOfFrame(2, 30, 2000), 15.0), 2);
+    QCOMPARE(SliderValue(2000, 4000), 100);
+    QCOMPARE(SliderTargetFrame(100, 30), qint64(15));
+    QCOMPARE(FramePeriodMs(25.0), 40);
+    QCOMPARE(TimeText(60000, 45, 90), QStringLiteral("00:00:30"));
+    QCOMPARE(TimeText(7200000, 30, 30), QStringLiteral("02:00:00"));
+    // 480 high less 80 of tool bars: 400 rows of picture, a 4:3 picture 533 wide (+ margins).
+    QCOMPARE(FittedWidth(480, 2, 0, 3, 0, 640, 480), 2 + 533 + 3);
+}
+
+void TestVideoTracking::playbackArithmeticRefusesZeros()
+{
+    using namespace VideoPlayback;
+    QCOMPARE(FrameAtPosition(5000, 0.0), 0);
+    QCOMPARE(FrameAtPosition(5000, std::nan("")), 0);
+    QCOMPARE(PositionOfFrame(3, 0, 4000), qint64(0));
+    QCOMPARE(SliderValue(100, 0), 0);
+    QCOMPARE(FramePeriodMs(0.0), 0);
+    QCOMPARE(TimeText(4000, 3, 0), QStringLiteral("00:00:00"));
+    QCOMPARE(FittedWidth(480, 1, 0, 1, 0, 0, 0), 2);
+}
+
+void TestVideoTracking::matchFindsMovingSquare()
+{
+    SquareVideo v;
+    v.size = QSize(320, 240);
+    v.side = 20;
+    const QImage first = v.frameImage(0);
+    const QImage tmpl = first.copy(QRect(v.cornerAt(0), QSize(v.side, v.side)).adjusted(-3, -3, 3, 3));
+    for (int i : {0, 3, 11, 25}) {
+        QPoint loc(-1, -1);
+        QString error;
+        QVERIFY2(TrackTemplateMatch(v.frameImage(i), tmpl, &loc, &error), qPrintable(error));
+        QCOMPARE(loc, v.cornerAt(i) - QPoint(3, 3));
+    }
+}
+
+void TestVideoTracking::largeFrameMatchIsExact_data()
+{
+    QTest::addColumn<QPoint>("corner");
+    QTest::newRow("odd position") << QPoint(333, 217);
+    QTest::newRow("near left top") << QPoint(1, 2);
+    QTest::newRow("at right bottom") << QPoint(1280 - 40, 720 - 40);
+}
+
+void TestVideoTracking::largeFrameMatchIsExact()
+{
+    // A 1280x720 frame with the 40x40 object and, elsewhere, a square of another colour.
+    QFETCH(QPoint, corner);
+    QImage frame(1280, 720, QImage::Format_RGB32);
+    frame.fill(QColor(230, 225, 220));
+    QImage object(48, 48, QImage::Format_RGB32);
+    object.fill(QColor(230, 225, 220));
+    for (int y = 4; y < 44; ++y)
+        for (int x = 4; x < 44; ++x)
+            object.setPixel(x, y, qRgb(200, 60 + x, 30 + y));
+    // The object in the frame: the template's middle, with the background around it.
+    for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 40; ++x) {
+            frame.setPixel(corner.x() + x, corner.y() + y, object.pixel(x + 4, y + 4));
+            frame.setPixel((corner.x() + 600) % 1200 + x, (corner.y() + 300) % 660 + y, qRgb(60, 60, 200));
+        }
+    QPoint loc;
+    QString error;
+    QVERIFY2(TrackTemplateMatch(frame, object, &loc, &error), qPrintable(error));
+    // The template's best place may stick out of the frame at the edges; inside, it is exact.
+    const QPoint expected(qBound(0, corner.x() - 4, 1280 - 48), qBound(0, corner.y() - 4, 720 - 48));
+    QCOMPARE(loc, expected);
+}
+
+void TestVideoTracking::matchRefusesBadTemplates()
+{
+    const QImage frame = SquareVideo().frameImage(0);
+    QPoint loc(7, 7);
+    QString error;
+    QVERIFY(!TrackTemplateMatch(frame, QImage(), &loc, &error));
+    QVERIFY(!error.isEmpty());
+    error.clear();
+    QVERIFY(!TrackTemplateMatch(frame, QImage(400, 10, QImage::Format_RGB32), &loc, &error));
+    QVERIFY(!error.isEmpty());
+    QVERIFY(!TrackTemplateMatch(QImage(), QImage(4, 4, QImage::Format_RGB32), &loc, &error));
+    QCOMPARE(loc, QPoint(7, 7));
+}
+
+void TestVideoTracking::sixteenBitImagesConvert()
+{
+    // A 16-bit image holds half the bytes a 32-bit one of its size would; it must be widened,
+    // not read past its buffer.
+    QImage rgb16(33, 17, QImage::Format_RGB16);
+    rgb16.fill(QColor(255, 0, 0));
+    const cv::Mat m = qimage_to_mat_cpy(rgb16, CV_8UC4);
+    QCOMPARE(m.rows, 17);
+    QCOMPARE(m.cols, 33);
+    QCOMPARE(m.channels(), 3);
+    const cv::Vec3b px = m.at<cv::Vec3b>(16, 32);
+    QCOMPARE(int(px[0]), 255);   // red first
+    QCOMPARE(int(px[2]), 0);
+    QVERIFY(qimage_to_mat_cpy(rgb16, CV_8UC3).empty());
+    QVERIFY(qimage_to_mat_cpy(QImage(), CV_8UC4).empty());
+}
+
+void TestVideoTracking::probeReadsGeneratedVideo()
+{
+    QTemporaryDir dir;
+    SquareVideo v;
+    v.fps = 25.0;
+    v.frames = 40;
+    const QString path = dir.filePath(QStringLiteral("square clip.avi"));
+    QVERIFY(v.write(path));
+    CVideoAnalysisPlayer probe;
+    qint64 frames = -1;
+    double fps = -1.0;
+    QVERIFY(probe.GetVideoInfo(path, &frames, &fps));
+    QCOMPARE(frames, qint64(40));
+    QCOMPARE(fps, 25.0);
+}
+
+void TestVideoTracking::probeRefusesUnreadableAndEmpty()
+{
+    QTemporaryDir dir;
+    const QString empty = dir.filePath(QStringLiteral("empty.avi"));
+    QFile(empty).open(QIODevice::WriteOnly);
+    const QString junk = dir.filePath(QStringLiteral("junk.mp4"));
+    {
+        QFile f(junk);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(4096, '\x5a'));
+    }
+    CVideoAnalysisPlayer probe;
+    qint64 frames = 77;
+    double fps = 7.0;
+    QVERIFY(!probe.GetVideoInfo(empty, &frames, &fps));
+    QVERIFY(!probe.GetVideoInfo(junk, &frames, &fps));
+    QVERIFY(!probe.GetVideoInfo(dir.filePath(QStringLiteral("missing.avi")), &frames, &fps));
+    QVERIFY(!probe.GetVideoInfo(QString(), &frames, &fps));
+    QCOMPARE(frames, qint64(77));
+    QCOMPARE(fps, 7.0);
+}
+
+void TestVideoTracking::probeRefusesZeroRateOrCount_data()
+{
+    QTest::addColumn<double>("count");
+    QTest::addColumn<double>("fps");
+    QTest::addColumn<bool>("usable");
+    QTest::newRow("ordinary") << 300.0 << 30.0 << true;
+    QTest::newRow("no frames") << 0.0 << 30.0 << false;
+    QTest::newRow("stream count") << -1.0 << 30.0 << false;
+    QTest::newRow("no rate") << 300.0 << 0.0 << false;
+    QTest::newRow("nan rate") << 300.0 << std::nan("") << false;
+    QTest::newRow("infinite count") << HUGE_VAL << 30.0 << false;
+    QTest::newRow("absurd rate") << 300.0 << 1e9 << false;
+}
+
+void TestVideoTracking::probeRefusesZeroRateOrCount()
+{
+    QFETCH(double, count);
+    QFETCH(double, fps);
+    QFETCH(bool, usable);
+    QCOMPARE(CVideoAnalysisPlayer::UsableVideoInfo(count, fps), usable);
+}
+
+void TestVideoTracking::trackingRunMakesFolderAndBranches()
+{
+    CDataManager data;
+    CTrackingRun run;
+    QVERIFY(run.Init(&data, QStringLiteral("Video Analysis 1"), QStringLiteral("X Position"), QStringLiteral("Y Position")));
+    CDataFolder* folder = data.GetDataFolder(run.m_FolderKey);
+    QVERIFY(folder);
+    QCOMPARE(folder->m_Name, QStringLiteral("Video Analysis 1"));
+    QVERIFY(folder->m_bVideoAnalysis);
+    QCOMPARE(folder->GetBranchKeys(), (QVector<int>{run.m_XBranchKey, run.m_YBranchKey}));
+    CDataBranch* x = data.GetDataBranch(run.m_XBranchKey);
+    CDataBranch* y = data.GetDataBranch(run.m_YBranchKey);
+    QVERIFY(x && y);
+    QCOMPARE(x->m_Name, QStringLiteral("X Position"));
+    QCOMPARE(y->m_Name, QStringLiteral("Y Position"));
+    QCOMPARE(x->m_SensorIndex, int(SensorIndexVideoTrack));
+    QVERIFY(x->m_Unit.isEmpty());
+    run.Record(&data, QPointF(10.5, -3), QPoint(1, 2));
+    run.Record(&data, QPointF(11.5, -4), QPoint(3, 4));
+    QCOMPARE(x->GetNumSamples(), 2);
+    QCOMPARE(x->GetXSample(1), 1.0);
+    QCOMPARE(x->GetYSample(1), 11.5);
+    QCOMPARE(y->GetYSample(0), -3.0);
+    QCOMPARE(run.m_Trail, (QVector<QPoint>{QPoint(1, 2), QPoint(3, 4)}));
+    // A second run starts a fresh trail and counter in a new folder.
+    const int firstFolder = run.m_FolderKey;
+    QVERIFY(run.Init(&data, QStringLiteral("Video Analysis 2"), QStringLiteral("X"), QStringLiteral("Y")));
+    QVERIFY(run.m_FolderKey != firstFolder);
+    QVERIFY(run.m_Trail.isEmpty());
+    QCOMPARE(run.m_SampleCounter, 0.0);
+    // Without a data store only the trail grows.
+    CTrackingRun bare;
+    QVERIFY(!bare.Init(nullptr, QString(), QString(), QString()));
+    bare.Record(nullptr, QPointF(1, 1), QPoint(5, 5));
+    QCOMPARE(bare.m_Trail.size(), 1);
+    QCOMPARE(bare.m_SampleCounter, 0.0);
+}
+
+QTEST_GUILESS_MAIN(TestVideoTracking)
+#include "tst_video_tracking.moc"

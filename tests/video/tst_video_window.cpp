@@ -1,0 +1,624 @@
+// The video-analysis window offscreen with the real media player: loading generated videos,
+// stepping and seeking, the mouse on the picture, tracking into runs and a linked run.
+#include "app/base/MultiAction.h"
+#include "support/VideoFixture.h"
+#include "support/VideoHost.h"
+#include "video/VideoAnlysisWindow.h"
+#include "video/VideoSurface_Player.h"
+
+#include <QElapsedTimer>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cmath>
+
+class TestVideoWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void beforeLoadOnlyOpenAxesAndModeAreOpen();
+    void loadShowsFirstFrameAndStops();
+    void h264Mp4Loads();
+    void steppingLandsOnFrames();
+    void sliderSeeksToFrame();
+    void failedOpenKeepsPreviousVideo();
+    void illegalCharactersRefused();
+    void missingFileRefused();
+    void sixteenBitFramesWidened();
+    void originAndAngleDrag();
+    void angleDragOntoOriginKeepsAngle();
+    void selectionPastEdgeIsClamped();
+    void automaticTrackingFollowsSquare();
+    void oversizedObjectStopsTrackingCleanly();
+    void manualTrackingRecordsClicksAndSteps();
+    void linkedRunGetsSamples();
+    void dragTextWithoutVideoRefused();
+    void waitEndsWhenWindowCloses();
+    void zeroDurationReportedAndHarmless();
+    void loadedAnalysisRunsAreCounted();
+    void closeRefusedWhileTracking();
+
+private:
+    CVideoAnlysisWindow* makeWindow();
+    bool loadAndSettle(CVideoAnlysisWindow* w, const QString& path);
+    // Waits for a frame with the square at the expected step.
+    bool waitForFrame(CVideoAnlysisWindow* w, int expected);
+    QPoint windowPointOfFrame(CVideoAnlysisWindow* w, const QPoint& framePoint);
+    void dragOnWindow(CVideoAnlysisWindow* w, const QPoint& from, const QPoint& to);
+
+    QTemporaryDir m_Dir;
+    SquareVideo m_Video;
+    QString m_Path;
+    CVideoHost* m_pHost = nullptr;
+};
+
+void TestVideoWindow::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    m_Video.size = QSize(320, 240);
+    m_Video.fps = 15.0;
+    m_Video.frames = 30;
+    m_Video.side = 20;
+    m_Video.start = QPoint(40, 100);
+    m_Video.step = QPoint(5, 0);
+    m_Path = m_Dir.filePath(QStringLiteral("square.avi"));
+    QVERIFY(m_Video.write(m_Path));
+}
+
+void TestVideoWindow::init()
+{
+    m_pHost = new CVideoHost;
+    m_pHost->show();
+}
+
+void TestVideoWindow::cleanup()
+{
+    for (QMdiSubWindow* w : m_pHost->subWindowList()) {
+        if (auto* v = qobject_cast<CVideoAnlysisWindow*>(w))
+            v->isTracking = false;
+    }
+    delete m_pHost;
+    m_pHost = nullptr;
+}
+
+CVideoAnlysisWindow* TestVideoWindow::makeWindow()
+{
+    auto* w = new CVideoAnlysisWindow(m_pHost, Qt::SubWindow);
+    w->initWindow();
+    m_pHost->addSubWindow(w);
+    w->show();
+    return w;
+}
+
+bool TestVideoWindow::loadAndSettle(CVideoAnlysisWindow* w, const QString& path)
+{
+    if (!w->LoadVideoFile(path))
+        return false;
+    w->SetVideoFile(path);
+    QElapsedTimer t;
+    t.start();
+    // Settled once the stop has fetched the first frame again.
+    while (!(!w->frameImage.isNull() && w->playState == CVideoAnlysisWindow::Stopped && !w->isStepping
+             && w->player()->isVideoAvailable() && w->videoDuration > 0)) {
+        if (t.elapsed() > 10000)
+            return false;
+        QTest::qWait(20);
+    }
+    QTest::qWait(150);
+    return true;
+}
+
+bool TestVideoWindow::waitForFrame(CVideoAnlysisWindow* w, int expected)
+{
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 5000) {
+        if (SquareFrameIndex(w->frameImage, m_Video) == expected)
+            return true;
+        QTest::qWait(10);
+    }
+    qWarning("frame shown: %d, expected %d", SquareFrameIndex(w->frameImage, m_Video), expected);
+    return false;
+}
+
+QPoint TestVideoWindow::windowPointOfFrame(CVideoAnlysisWindow* w, const QPoint& framePoint)
+{
+    // The inverse of the window's mapping, rounded up so it maps back onto the same pixel.
+    const QSize label = w->label()->size();
+    const QSize frame = w->frameImage.size();
+    const int x = int(std::ceil(framePoint.x() * double(label.width()) / frame.width()));
+    const int y = int(std::ceil(framePoint.y() * double(label.height()) / frame.height()));
+    return w->label()->pos() + QPoint(x, y);
+}
+
+void TestVideoWindow::dragOnWindow(CVideoAnlysisWindow* w, const QPoint& from, const QPoint& to)
+{
+    QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
+    QMouseEvent move(QEvent::MouseMove, to, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+    QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to);
+}
+
+void TestVideoWindow::beforeLoadOnlyOpenAxesAndModeAreOpen()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    w->UpdateButtons();
+    QVERIFY(w->action(CVideoAnlysisWindow::KeyOpen)->isEnabled());
+    QVERIFY(w->action(CVideoAnlysisWindow::KeyShowAxes)->isEnabled());
+    QVERIFY(w->action(CVideoAnlysisWindow::KeyTrackingMode)->isEnabled());
+    for (int key : {CVideoAnlysisWindow::KeyPlay, CVideoAnlysisWindow::KeyPreviousFrame,
+                    CVideoAnlysisWindow::KeyNextFrame, CVideoAnlysisWindow::KeySetObject,
+                    CVideoAnlysisWindow::KeyStartTracking})
+        QVERIFY2(!w->action(key)->isEnabled(), qPrintable(QString::number(key)));
+    QVERIFY(!w->slider()->isEnabled());
+    // Unchecking the mode switches to manual tracking.
+    w->action(CVideoAnlysisWindow::KeyTrackingMode)->trigger();
+    QCOMPARE(w->trackingMode, 1);
+}
+
+void TestVideoWindow::loadShowsFirstFrameAndStops()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QSignalSpy stops(&m_pHost->m_Signals, &CKorvantaSignals::VideoPlaybackStop);
+    QVERIFY(loadAndSettle(w, m_Path));
+    QCOMPARE(w->frameCount, qint64(30));
+    QCOMPARE(w->frameRate, 15.0);
+    QCOMPARE(w->frameImage.size(), QSize(320, 240));
+    QCOMPARE(SquareFrameIndex(w->frameImage, m_Video), 0);
+    QCOMPARE(w->axisOrigin, QPoint(30, 192));
+    QCOMPARE(w->player()->volume(), 50);
+    QVERIFY(stops.count() >= 1);
+    // The window takes the picture's shape at its height: 4:3 over the picture area.
+    const QMargins m = w->contentsMargins();
+    const int expected = int(m.left() + (w->height() - 80 - m.top() - m.bottom()) * (320.0 / 240.0) + m.right());
+    QVERIFY2(std::abs(w->width() - expected) <= 1, qPrintable(QString("%1 vs %2").arg(w->width()).arg(expected)));
+    w->UpdateButtons();
+    QVERIFY(w->action(CVideoAnlysisWindow::KeyPlay)->isEnabled());
+    QVERIFY(w->action(CVideoAnlysisWindow::KeySetObject)->isEnabled());
+    QVERIFY(!w->action(CVideoAnlysisWindow::KeyStartTracking)->isEnabled());
+}
+
+void TestVideoWindow::h264Mp4Loads()
+{
+    const QString mp4 = m_Dir.filePath(QStringLiteral("square.mp4"));
+    if (!m_Video.write(mp4, true))
+        QSKIP("no H.264 encoder to make the test video");
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, mp4));
+    QCOMPARE(w->frameCount, qint64(30));
+    QCOMPARE(SquareFrameIndex(w->frameImage, m_Video), 0);
+    w->OnNextFrame();
+    QVERIFY(waitForFrame(w, 1));
+}
+
+void TestVideoWindow::steppingLandsOnFrames()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    for (int i = 1; i <= 4; ++i) {
+        w->OnNextFrame();
+        QVERIFY(waitForFrame(w, i));
+        QCOMPARE(w->surface()->frameCounter, qint64(i));
+        QTest::qWait(50);
+    }
+    // Back goes two counts from the counter.
+    w->OnPrevFrame();
+    QVERIFY(waitForFrame(w, 2));
+    QCOMPARE(w->surface()->frameCounter, qint64(2));
+    QVERIFY(!w->isStepping);
+    // At the last frame a step forward stays.
+    w->surface()->frameCounter = 29;
+    w->OnNextFrame();
+    QTest::qWait(200);
+    QCOMPARE(w->surface()->frameCounter, qint64(29));
+}
+
+void TestVideoWindow::sliderSeeksToFrame()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    w->slider()->setValue(100);
+    w->OnSliderChanged();
+    QCOMPARE(w->surface()->frameCounter, qint64(15));
+    QVERIFY(waitForFrame(w, 15));
+    // The value of the frame already shown does nothing.
+    w->OnSliderChanged();
+    QCOMPARE(w->surface()->frameCounter, qint64(15));
+}
+
+void TestVideoWindow::failedOpenKeepsPreviousVideo()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    const QString bad = m_Dir.filePath(QStringLiteral("broken.avi"));
+    {
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("not a video at all");
+    }
+    m_pHost->m_Prompter.m_OpenAnswer = bad;
+    w->OnOpenVideo();
+    QCOMPARE(m_pHost->m_Prompter.m_Criticals.size(), 1);
+    QVERIFY(m_pHost->m_Prompter.m_Criticals.first().endsWith(QStringLiteral("|Loading video file failed...")));
+    QCOMPARE(w->VideoFile(), m_Path);
+    QCOMPARE(w->frameCount, qint64(30));
+    // The file chooser was offered the video filter.
+    QVERIFY(m_pHost->m_Prompter.m_LastFilter.endsWith(QStringLiteral("(*.mpg *.mp4 *.avi *.wmv *.mov)")));
+    // Cancelling changes nothing and says nothing.
+    m_pHost->m_Prompter.m_OpenAnswer.clear();
+    w->OnOpenVideo();
+    QCOMPARE(m_pHost->m_Prompter.m_Criticals.size(), 1);
+}
+
+void TestVideoWindow::illegalCharactersRefused()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    for (const char* name : {"a%b/clip.avi", "clip#1.avi", "up^.avi", "back`tick.avi"}) {
+        m_pHost->m_Prompter.m_OpenAnswer = m_Dir.filePath(QString::fromLatin1(name));
+        w->OnOpenVideo();
+    }
+    QCOMPARE(m_pHost->m_Prompter.m_Infos.size(), 4);
+    QVERIFY(m_pHost->m_Prompter.m_Infos.first().contains(QStringLiteral("illegal characters")));
+    QVERIFY(m_pHost->m_Prompter.m_Criticals.isEmpty());
+    QVERIFY(w->VideoFile().isEmpty());
+}
+
+void TestVideoWindow::missingFileRefused()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(!w->LoadVideoFile(m_Dir.filePath(QStringLiteral("gone.avi"))));
+    QCOMPARE(m_pHost->m_Prompter.m_Criticals, QStringList{QStringLiteral("Video|Video file not found.")});
+    QCOMPARE(w->playState, int(CVideoAnlysisWindow::Stopped));
+}
+
+void TestVideoWindow::sixteenBitFramesWidened()
+{
+    // A 3x2 RGB565 frame with a padded line of 8 bytes: pure red, green and blue pixels.
+    const quint16 red = 0xF800, green = 0x07E0, blue = 0x001F;
+    quint16 buf[8] = {red, green, blue, 0xFFFF, blue, green, red, 0xFFFF};
+    const QImage img = CVideoSurface_Player::FrameToImage(reinterpret_cast<const uchar*>(buf), 3, 2, 8, sizeof buf,
+                                                          QVideoFrame::Format_RGB565, false);
+    QCOMPARE(img.format(), QImage::Format_ARGB32);
+    QCOMPARE(img.size(), QSize(3, 2));
+    QCOMPARE(img.pixel(0, 0), qRgb(255, 0, 0));
+    QCOMPARE(img.pixel(1, 0), qRgb(0, 255, 0));
+    QCOMPARE(img.pixel(2, 1), qRgb(255, 0, 0));
+    // Turned upright when the frame runs bottom to top.
+    const QImage turned = CVideoSurface_Player::FrameToImage(reinterpret_cast<const uchar*>(buf), 3, 2, 8, sizeof buf,
+                                                             QVideoFrame::Format_RGB565, true);
+    QCOMPARE(turned.pixel(0, 0), qRgb(255, 0, 0));
+    QCOMPARE(turned.pixel(2, 0), qRgb(0, 0, 255));
+    // A buffer shorter than its lines claim, or lines shorter than the width, give nothing.
+    QVERIFY(CVideoSurface_Player::FrameToImage(reinterpret_cast<const uchar*>(buf), 3, 2, 8, 12,
+                                               QVideoFrame::Format_RGB565, false).isNull());
+    QVERIFY(CVideoSurface_Player::FrameToImage(reinterpret_cast<const uchar*>(buf), 3, 2, 4, sizeof buf,
+                                               QVideoFrame::Format_RGB32, false).isNull());
+    QVERIFY(CVideoSurface_Player::FrameToImage(reinterpret_cast<const uchar*>(buf), 3, 2, 8, sizeof buf,
+                                               QVideoFrame::Format_YUV420P, false).isNull());
+}
+
+void TestVideoWindow::originAndAngleDrag()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    QCOMPARE(w->axisOrigin, QPoint(30, 192));
+    // Drag the origin by its box to (60, 150).
+    dragOnWindow(w, windowPointOfFrame(w, QPoint(30, 192)), windowPointOfFrame(w, QPoint(60, 150)));
+    QVERIFY2((w->axisOrigin - QPoint(60, 150)).manhattanLength() <= 2,
+             qPrintable(QString("%1,%2").arg(w->axisOrigin.x()).arg(w->axisOrigin.y())));
+    const QPoint o = w->axisOrigin;
+    // Grab the axis 100 to the right and pull it up by 100: 45 degrees.
+    dragOnWindow(w, windowPointOfFrame(w, o + QPoint(100, 0)), windowPointOfFrame(w, o + QPoint(100, -100)));
+    QVERIFY2(std::abs(w->axisAngle - 45.0) < 2.0, qPrintable(QString::number(w->axisAngle)));
+    QCOMPARE(w->dragState, int(CVideoAnlysisWindow::DragNone));
+}
+
+void TestVideoWindow::angleDragOntoOriginKeepsAngle()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    w->axisAngle = 10.0;
+    const QPoint o = w->axisOrigin;
+    // Grab the line left of the origin, then land exactly on the origin.
+    const QPoint grab = windowPointOfFrame(w, QPoint(o.x() + 100, o.y() - int(std::tan(10.0 * M_PI / 180) * 100)));
+    QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, grab);
+    QCOMPARE(w->dragState, int(CVideoAnlysisWindow::DragAngle));
+    const QMargins m = w->contentsMargins();
+    // The angle drag maps through the margins: choose the window point that maps onto the origin.
+    QPoint onOrigin;
+    for (int dx = -3; dx <= 3 && onOrigin.isNull(); ++dx)
+        for (int dy = -3; dy <= 3 && onOrigin.isNull(); ++dy) {
+            const QPoint cand = windowPointOfFrame(w, o) + QPoint(dx, dy);
+            if (w->VideoViewPointToView(cand - QPoint(m.left(), m.top())) == o)
+                onOrigin = cand;
+        }
+    QVERIFY(!onOrigin.isNull());
+    QMouseEvent move(QEvent::MouseMove, onOrigin, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+    QVERIFY(!std::isnan(w->axisAngle));
+    QCOMPARE(w->axisAngle, 10.0);
+    QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, onOrigin);
+}
+
+void TestVideoWindow::selectionPastEdgeIsClamped()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    w->OnSetObject();
+    QCOMPARE(w->axisMode, 3);
+    // From (300, 50) to beyond the picture's right edge: the object keeps the part inside.
+    const QPoint from = windowPointOfFrame(w, QPoint(300, 50));
+    QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
+    const QPoint right(w->label()->pos().x() + w->label()->width() - 1, from.y() + 30);
+    QMouseEvent move(QEvent::MouseMove, right, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+    QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, right);
+    QVERIFY(w->templateSet);
+    QVERIFY(w->selectionRect.right() <= 319);
+    QVERIFY(w->selectionRect.left() >= 299 && w->selectionRect.left() <= 301);
+    QCOMPARE(w->objectTemplate.size(), w->selectionRect.size());
+    QVERIFY(QRect(0, 0, 320, 240).contains(w->selectionRect));
+    // Still selecting after the release; Set Object leaves it.
+    QCOMPARE(w->axisMode, 3);
+    w->OnSetObject();
+    QCOMPARE(w->axisMode, 0);
+}
+
+void TestVideoWindow::automaticTrackingFollowsSquare()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    w->OnSetObject();
+    // A box around the square of frame 0 with 4 pixels to spare.
+    const QPoint c = m_Video.cornerAt(0);
+    dragOnWindow(w, windowPointOfFrame(w, c - QPoint(4, 4)), windowPointOfFrame(w, c + QPoint(22, 22)));
+    QVERIFY(w->templateSet);
+    const QRect sel = w->selectionRect;
+    QVERIFY(sel.width() >= 20 && sel.height() >= 20);
+    QSignalSpy starts(&m_pHost->m_Signals, &CKorvantaSignals::VideoAnalysisStart);
+    QSignalSpy stops(&m_pHost->m_Signals, &CKorvantaSignals::VideoAnalysisStop);
+    QSignalSpy data(&m_pHost->m_Signals, &CKorvantaSignals::LoggerNewDataArrived);
+    const int runBefore = CVideoAnlysisWindow::trackingRunCounter;
+    w->UpdateButtons();
+    QVERIFY(w->action(CVideoAnlysisWindow::KeyStartTracking)->isEnabled());
+    w->OnStartTrack();
+    QVERIFY(w->isTracking);
+    QCOMPARE(w->axisMode, 0);
+    QCOMPARE(starts.count(), 1);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 20000);
+    QCOMPARE(stops.count(), 1);
+    QCOMPARE(CVideoAnlysisWindow::trackingRunCounter, runBefore + 1);
+
+    const CTrackingRun& run = w->TrackingRun();
+    CDataFolder* folder = m_pHost->m_Data.GetDataFolder(run.m_FolderKey);
+    QVERIFY(folder);
+    QCOMPARE(folder->m_Name, QStringLiteral("Video Analysis %1").arg(runBefore + 1));
+    QCOMPARE(starts.first().first().toInt(), run.m_FolderKey);
+    CDataBranch* x = m_pHost->m_Data.GetDataBranch(run.m_XBranchKey);
+    CDataBranch* y = m_pHost->m_Data.GetDataBranch(run.m_YBranchKey);
+    QVERIFY(x && y);
+    const int n = x->GetNumSamples();
+    QVERIFY2(n >= 10, qPrintable(QString::number(n)));
+    QCOMPARE(data.count(), n);
+    QCOMPARE(run.m_Trail.size(), n);
+    QCOMPARE(m_pHost->m_NewFolders, 1);
+    // Every point lies on the square's path: its centre, in axis units from the origin, is
+    // (50 + 5 i - ox, oy - 110) for some frame i.
+    const QPoint o = w->axisOrigin;
+    const QPoint matchOffset = sel.topLeft() - c;
+    for (int k = 0; k < n; ++k) {
+        QCOMPARE(x->GetXSample(k), double(k));
+        const double ax = x->GetYSample(k);
+        const double ay = y->GetYSample(k);
+        // The recorded centre is the match corner plus half the selection.
+        const double pathY = o.y() - (c.y() + matchOffset.y() + sel.height() / 2);
+        QVERIFY2(std::abs(ay - pathY) <= 1.0, qPrintable(QString("sample %1: y %2 vs %3").arg(k).arg(ay).arg(pathY)));
+        const double firstX = c.x() + matchOffset.x() + sel.width() / 2 - o.x();
+        const double steps = (ax - firstX) / m_Video.step.x();
+        QVERIFY2(std::abs(steps - std::round(steps)) * m_Video.step.x() <= 1.0 && steps > -0.5 && steps < 29.5,
+                 qPrintable(QString("sample %1: x %2, first %3, selection %4,%5 %6x%7")
+                                .arg(k).arg(ax).arg(firstX).arg(sel.x()).arg(sel.y()).arg(sel.width()).arg(sel.height())));
+    }
+    // The run went from the start to the end of the video.
+    QVERIFY(x->GetYSample(0) < x->GetYSample(n - 1));
+    QVERIFY(x->GetYSample(n - 1) - x->GetYSample(0) >= 5.0 * 20);
+    // The trail stays after the run.
+    QVERIFY(!run.m_Trail.isEmpty());
+}
+
+void TestVideoWindow::oversizedObjectStopsTrackingCleanly()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    // An object bigger than the frame (cut from another video) cannot be searched for.
+    w->objectTemplate = QImage(400, 300, QImage::Format_RGB32);
+    w->objectTemplate.fill(Qt::gray);
+    w->selectionRect = QRect(0, 0, 400, 300);
+    w->templateSet = true;
+    QSignalSpy stops(&m_pHost->m_Signals, &CKorvantaSignals::VideoAnalysisStop);
+    w->OnStartTrack();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 10000);
+    QCOMPARE(stops.count(), 1);
+    QTRY_COMPARE(m_pHost->m_Prompter.m_Criticals.size(), 1);
+    QVERIFY(m_pHost->m_Prompter.m_Criticals.first().contains(QStringLiteral("Tracking stopped")));
+    CDataBranch* x = m_pHost->m_Data.GetDataBranch(w->TrackingRun().m_XBranchKey);
+    QVERIFY(x);
+    QCOMPARE(x->GetNumSamples(), 0);
+}
+
+void TestVideoWindow::manualTrackingRecordsClicksAndSteps()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    w->action(CVideoAnlysisWindow::KeyTrackingMode)->trigger();
+    QCOMPARE(w->trackingMode, 1);
+    w->axisOrigin = QPoint(0, 240);
+    w->OnStartTrack();
+    QVERIFY(w->isTracking);
+    QTest::qWait(300);
+    const QMargins m = w->contentsMargins();
+    for (int i = 0; i < 3; ++i) {
+        // The click goes through the margins to frame pixels.
+        const QPoint frameTarget = m_Video.centreAt(i);
+        QPoint click;
+        for (int dx = -3; dx <= 3 && click.isNull(); ++dx)
+            for (int dy = -3; dy <= 3 && click.isNull(); ++dy) {
+                const QPoint cand = windowPointOfFrame(w, frameTarget) + QPoint(dx, dy);
+                if (w->VideoViewPointToView(cand - QPoint(m.left(), m.top())) == frameTarget)
+                    click = cand;
+            }
+        QVERIFY(!click.isNull());
+        QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, click);
+        QTest::qWait(150);
+    }
+    const CTrackingRun& run = w->TrackingRun();
+    CDataBranch* x = m_pHost->m_Data.GetDataBranch(run.m_XBranchKey);
+    CDataBranch* y = m_pHost->m_Data.GetDataBranch(run.m_YBranchKey);
+    QVERIFY(x && y);
+    QCOMPARE(x->GetNumSamples(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(x->GetYSample(i), double(m_Video.centreAt(i).x()));
+        QVERIFY(std::abs(y->GetYSample(i) - (240 - m_Video.centreAt(i).y())) < 1e-3);
+    }
+    QCOMPARE(run.m_Trail.first(), m_Video.centreAt(0));
+    QVERIFY(w->isTracking);
+    // The track command ends the run.
+    w->OnStartTrack();
+    QVERIFY(!w->isTracking);
+}
+
+void TestVideoWindow::linkedRunGetsSamples()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    CDataFolder* folder = m_pHost->m_Data.CreateDataFolder();
+    const int branch = m_pHost->m_Data.CreateDataBranch(-1, 0.1, 0, 0, folder->m_Key);
+    folder->AddBranchKey(branch);
+    folder->m_VideoFile = m_Path;
+    for (int f = 0; f < 30; ++f)
+        folder->AddVideoFrameAndSampleIndex(f, 10 * f);
+    // Dropping the run's data-tree entry links it and loads its video.
+    QVERIFY(w->LinkRunFromDragText(QStringLiteral("Run 1,xx,%1").arg(branch)));
+    QCOMPARE(w->LinkedFolderKey(), folder->m_Key);
+    QCOMPARE(w->VideoFile(), m_Path);
+    QTRY_VERIFY_WITH_TIMEOUT(w->playState == CVideoAnlysisWindow::Stopped && w->videoDuration > 0, 10000);
+    QTest::qWait(1200);
+
+    QSignalSpy samples(&m_pHost->m_Signals, &CKorvantaSignals::VideoPlaybackSample);
+    for (int i = 1; i <= 3; ++i) {
+        w->OnNextFrame();
+        QVERIFY(waitForFrame(w, i));
+        QTRY_VERIFY(!samples.isEmpty());
+        QCOMPARE(samples.last().first().toInt(), 10 * i);
+        QTest::qWait(50);
+    }
+
+    // Played through: start with the folder key, samples of the pairs in order, stop at the end.
+    QSignalSpy starts(&m_pHost->m_Signals, &CKorvantaSignals::VideoPlaybackStart);
+    QSignalSpy stops(&m_pHost->m_Signals, &CKorvantaSignals::VideoPlaybackStop);
+    samples.clear();
+    w->OnPlayVideo();
+    QCOMPARE(starts.count(), 1);
+    QCOMPARE(starts.first().first().toInt(), folder->m_Key);
+    QTRY_VERIFY_WITH_TIMEOUT(stops.count() >= 1, 15000);
+    QCOMPARE(w->playState, int(CVideoAnlysisWindow::Stopped));
+    QVERIFY(samples.count() >= 10);
+    int previous = -1;
+    for (const QList<QVariant>& s : samples) {
+        const int v = s.first().toInt();
+        QCOMPARE(v % 10, 0);
+        QVERIFY(v >= previous);
+        previous = v;
+    }
+    QVERIFY(previous >= 100);
+}
+
+void TestVideoWindow::dragTextWithoutVideoRefused()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    CDataFolder* plain = m_pHost->m_Data.CreateDataFolder();
+    const int branch = m_pHost->m_Data.CreateDataBranch(-1, 0.1, 0, 0, plain->m_Key);
+    plain->AddBranchKey(branch);
+    QCOMPARE(w->LinkableFolderOfDragText(QStringLiteral("Run 1,%1").arg(branch)), -1);
+    plain->m_VideoFile = m_Path;   // a video but no frame pairs
+    QCOMPARE(w->LinkableFolderOfDragText(QStringLiteral("Run 1,%1").arg(branch)), -1);
+    plain->AddVideoFrameAndSampleIndex(0, 0);
+    QCOMPARE(w->LinkableFolderOfDragText(QStringLiteral("Run 1,%1").arg(branch)), plain->m_Key);
+    QCOMPARE(w->LinkableFolderOfDragText(QStringLiteral("Run 1")), -1);
+    QCOMPARE(w->LinkableFolderOfDragText(QStringLiteral("Run 1,,99999,-3")), -1);
+}
+
+void TestVideoWindow::waitEndsWhenWindowCloses()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QPointer<CVideoAnlysisWindow> guard(w);
+    QTimer::singleShot(50, w, [w] { w->close(); });
+    QElapsedTimer t;
+    t.start();
+    const bool alive = w->WaitHere(3000);
+    QVERIFY(!alive);
+    QVERIFY(guard.isNull());
+    QVERIFY(t.elapsed() < 2000);
+}
+
+void TestVideoWindow::closeRefusedWhileTracking()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QPointer<CVideoAnlysisWindow> guard(w);
+    w->isTracking = true;
+    w->close();
+    QTest::qWait(20);
+    QVERIFY(!guard.isNull());
+    QVERIFY(w->isVisible());
+    w->isTracking = false;
+    m_pHost->SetActiveVideoWindow(w);
+    w->close();
+    QTRY_VERIFY(guard.isNull());
+    QCOMPARE(m_pHost->m_Handovers, 1);
+}
+
+void TestVideoWindow::zeroDurationReportedAndHarmless()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    // A player that never learnt the video's length: the check reports the load as failed,
+    // and seeking and stepping divide by nothing.
+    w->videoDuration = 0;
+    w->onCheckVideoAvailable();
+    QCOMPARE(m_pHost->m_Prompter.m_Criticals.size(), 1);
+    QVERIFY(m_pHost->m_Prompter.m_Criticals.first().startsWith(QStringLiteral("Video Analysis|Loading video file failed (")));
+    w->slider()->setValue(120);
+    w->OnSliderChanged();
+    QCOMPARE(w->surface()->frameCounter, qint64(0));
+    w->frameCount = 0;
+    w->OnNextFrame();
+    w->OnPlayerframeArrived(m_Video.frameImage(3), 0);
+    QCOMPARE(w->timeText()->text(), QStringLiteral("00:00:00"));
+}
+
+void TestVideoWindow::loadedAnalysisRunsAreCounted()
+{
+    // A tracking run read back from a workspace counts, so the next run is numbered after it.
+    CDataFolder saved;
+    saved.m_Name = QStringLiteral("Video Analysis 1");
+    saved.m_bVideoAnalysis = true;
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        QCOMPARE(saved.SaveToFile(&out), 0);
+    }
+    const int before = CVideoAnlysisWindow::trackingRunCounter;
+    QDataStream in(bytes);
+    QCOMPARE(m_pHost->m_Data.LoadFolderFromFile(&in), 0);
+    QCOMPARE(CVideoAnlysisWindow::trackingRunCounter, before + 1);
+    CVideoAnlysisWindow* w = makeWindow();
+    w->InitTrackingData();
+    QCOMPARE(m_pHost->m_Data.GetLastDataFolder()->m_Name, QStringLiteral("Video Analysis %1").arg(before + 2));
+}
+
+QTEST_MAIN(TestVideoWindow)
+#include "tst_video_window.moc"

@@ -1,0 +1,90 @@
+// The video window on a real X server: a generated video loaded, the axis drawn, an object
+// tracked to the end; the screen is saved and checked for the picture, the axis and the trail.
+#include "../support/VideoFixture.h"
+#include "../support/VideoHost.h"
+#include "video/VideoAnlysisWindow.h"
+
+#include <QScreen>
+
+#include <functional>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class TestVideoXvfbScreenshot : public QObject
+{
+    Q_OBJECT
+private slots:
+    void trackedVideoOnScreen();
+};
+
+namespace {
+
+int countPixels(const QImage& img, const QRect& area, const std::function<bool(QRgb)>& test)
+{
+    int n = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            if (test(img.pixel(x, y)))
+                ++n;
+    return n;
+}
+
+} // namespace
+
+void TestVideoXvfbScreenshot::trackedVideoOnScreen()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir dir;
+    SquareVideo v;
+    v.size = QSize(480, 360);
+    v.frames = 40;
+    v.fps = 20.0;
+    v.side = 30;
+    v.start = QPoint(60, 200);
+    v.step = QPoint(6, -3);
+    const QString path = dir.filePath(QStringLiteral("throw.avi"));
+    QVERIFY(v.write(path));
+
+    CVideoHost host;
+    host.resize(900, 700);
+    host.show();
+    auto* w = new CVideoAnlysisWindow(&host, Qt::SubWindow);
+    w->initWindow();
+    host.addSubWindow(w);
+    w->show();
+    w->resize(640, 520);
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    QVERIFY(w->LoadVideoFile(path));
+    QTRY_VERIFY_WITH_TIMEOUT(w->playState == CVideoAnlysisWindow::Stopped && w->videoDuration > 0, 10000);
+    QTest::qWait(1200);
+
+    // The object: the square of the first frame with a margin, as the user would drag it.
+    w->selectionRect = QRect(v.cornerAt(0) - QPoint(4, 4), QSize(v.side + 8, v.side + 8));
+    w->objectTemplate = w->frameImage.copy(w->selectionRect);
+    w->templateSet = true;
+    w->axisOrigin = QPoint(40, 300);
+    w->axisAngle = 12.5;
+    w->OnStartTrack();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 20000);
+    w->updateVideoDisplay();
+    QTest::qWait(300);
+
+    const QImage shot = host.screen()->grabWindow(0).toImage();
+    QVERIFY(!shot.isNull());
+    QVERIFY(shot.save(QStringLiteral(SCREENSHOT_DIR "/video_window.png")));
+    const QRect label(w->label()->mapToGlobal(QPoint(0, 0)), w->label()->size());
+    const QRect area = label.intersected(shot.rect());
+    QVERIFY(!area.isEmpty());
+    // The light background of the video fills most of the picture.
+    const int light = countPixels(shot, area, [](QRgb p) { return qGray(p) > 200; });
+    QVERIFY2(light > area.width() * area.height() / 2, qPrintable(QString::number(light)));
+    // The axis is yellow and the trail green.
+    const int yellow = countPixels(shot, area, [](QRgb p) { return qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) < 80; });
+    const int green = countPixels(shot, area, [](QRgb p) { return qGreen(p) > 150 && qRed(p) < 80 && qBlue(p) < 80; });
+    QVERIFY2(yellow > 50, qPrintable(QString::number(yellow)));
+    QVERIFY2(green > 20, qPrintable(QString::number(green)));
+    delete w;
+}
+
+QTEST_MAIN(TestVideoXvfbScreenshot)
+#include "tst_video_xvfb_screenshot.moc"
