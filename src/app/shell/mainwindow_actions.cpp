@@ -139,6 +139,8 @@ void MainWindow::initWorkSpaceActionsList()
         setup->setChecked(true);
         connect(setup, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onOpenSetupWindow);
     }
+    if (MultiAction* graph = findAction(22))
+        connect(graph, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onOpenGraphWindow);
     if (MultiAction* align = findAction(27)) {
         align->setChecked(m_WindowsManager.AlignToGrid());
         connect(align, &QAction::toggled, &m_WindowsManager, &CWindowsManager::onAlign2Grid);

@@ -74,7 +74,7 @@ bool MainWindow::commandAvailable(MultiActionKeyType key) const
         return m_pShellLogic && m_pShellLogic->CanDetect();
     case 18:
         return m_pShellLogic && m_pShellLogic->CanUpdateFirmware();
-    case 21: case 22: case 23: case 24: case 25: case 26:
+    case 21: case 23: case 24: case 25: case 26:
         // The data windows come with their own parts.
         return false;
     case 28: case 33: case 39:

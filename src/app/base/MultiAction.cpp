@@ -1,4 +1,4 @@
-#include "app/shell/MultiAction.h"
+#include "app/base/MultiAction.h"
 
 #include <QEvent>
 #include <QWidget>
