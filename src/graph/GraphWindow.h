@@ -10,6 +10,7 @@
 #include "graph/PlotStrokes.h"
 
 #include <QList>
+#include <QImage>
 #include <QPixmap>
 #include <QPoint>
 #include <QRect>
@@ -221,4 +222,23 @@ private:
 
     // The strokes of the last curve drawn, kept to reuse their storage.
     CPlotStrokes m_Strokes;
+
+public:
+    // An XY curve cannot be reduced to pixel columns; its settled samples are drawn once
+    // into an image of the plot area, which later paints show and extend while the axes,
+    // the plot and the area stay as they were.
+    struct CXYLayer
+    {
+        int m_Key = -1;
+        int m_XKey = -1;
+        CCurveFrame m_Frame;
+        QColor m_Color;
+        long long m_From = 0;
+        long long m_To = 0;
+        QImage m_Image;
+        CXYProgress m_Progress;
+        bool m_bRescaleX = false;
+        bool m_bRescaleY = false;
+    };
+    QList<CXYLayer> m_XYLayers;
 };

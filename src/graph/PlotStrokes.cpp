@@ -62,8 +62,11 @@ void CColumnStepper::note(int px, int py)
 void CColumnStepper::point(int px, int py)
 {
     const QPoint p(px, py);
-    if (m_Frame.m_Style != 3)
-        m_pOut->m_Lines.append(QLine(m_Prev, p));
+    if (m_Frame.m_Style != 3) {
+        if (m_pOut->m_Path.isEmpty())
+            m_pOut->m_Path.append(m_Prev);
+        m_pOut->m_Path.append(p);
+    }
     if (m_Frame.m_Style == 2 || m_Frame.m_Style == 3)
         m_pOut->m_Dots.append(p);
     m_Prev = p;
@@ -83,10 +86,10 @@ void CColumnStepper::add(int px, int py, bool last)
             m_bActive = true;
             return;
         }
-        m_pOut->m_Lines.append(QLine(px, m_Low, px, m_High));
+        m_pOut->m_Columns.append(QLine(px, m_Low, px, m_High));
         m_bActive = false;
     } else if (m_bActive) {
-        m_pOut->m_Lines.append(QLine(px, m_Low, px, m_High));
+        m_pOut->m_Columns.append(QLine(px, m_Low, px, m_High));
         m_bActive = false;
     }
     point(px, py);
@@ -172,8 +175,17 @@ void StrokeTimeCurve(const CDataBranch& branch, long long from, long long to, co
     }
 }
 
+int SettledXYSamples(const CDataBranch& branch, const CDataBranch& xBranch)
+{
+    const int n = std::min(branch.GetXSize(), branch.GetYSize());
+    const double k = branch.GetXSample(0);
+    const int xb = xBranch.GetYSize();
+    const double lead = (std::isfinite(k) && k > 0.0) ? std::ceil(k) : 0.0;
+    return int(std::clamp<double>(std::min<double>(n, double(xb) - lead), 0.0, n));
+}
+
 void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
-                   const CCurveFrame& frame, CPlotStrokes& out)
+                   const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress)
 {
     const Span sp = CurveSpan(branch, from, to);
     if (sp.empty() || !FrameUsable(frame))
@@ -200,11 +212,18 @@ void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long l
         solid.m_Style = 0;
     CColumnStepper step(solid, &out);
     QPoint prev(px(xBranch.GetYSample(firstIdx)), py(FirstY(branch, sp.s)));
+    bool seen = false, drawn = false;
+    int start = sp.s;
+    if (progress && progress->m_Next > sp.s) {
+        start = progress->m_Next;
+        prev = progress->m_Prev;
+        seen = progress->m_bSeen;
+        drawn = progress->m_bDrawn;
+    }
     step.start(prev);
     const double lastX = xBranch.GetYSample(xbCount - 1);
-    bool seen = false, drawn = false;
     QVector<double> xs, ys, ax, ay;
-    for (int i0 = sp.s; i0 < sp.n; i0 += CopyChunk) {
+    for (int i0 = start; i0 < sp.n; i0 += CopyChunk) {
         const int want = std::min(CopyChunk, sp.n - i0);
         const int got = branch.CopyRange(i0, want, xs, ys);
         // The X values this chunk pairs with, copied in one go.
@@ -229,7 +248,8 @@ void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long l
                 continue;
             if (!seen) {
                 seen = true;
-                if (ny < 4)
+                // A caller that continues a chain asks this on every paint itself.
+                if (ny < 4 && !progress)
                     out.m_bRescaleY = true;
             }
             const QPoint p(px(x), py(y));
@@ -243,6 +263,12 @@ void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long l
         }
         if (got < want)
             break;
+    }
+    if (progress) {
+        progress->m_Next = std::max(start, sp.n);
+        progress->m_Prev = prev;
+        progress->m_bSeen = seen;
+        progress->m_bDrawn = drawn;
     }
 }
 

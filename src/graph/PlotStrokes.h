@@ -12,18 +12,24 @@
 
 class CDataBranch;
 
+// The segments joining the points of a curve form one chain (each starts where the one before
+// ended), kept as its points; the vertical strokes of the pixel columns are kept apart, so
+// the window can stroke the chain in one call and fill the strokes as rectangles.
 struct CPlotStrokes
 {
-    QVector<QLine> m_Lines;
+    QVector<QPoint> m_Path;      // the chain: segment k runs from point k to point k + 1
+    QVector<QLine> m_Columns;    // vertical strokes, top and bottom row of each
     QVector<QPoint> m_Dots;
     bool m_bRescaleX = false;
     bool m_bRescaleY = false;
     void clear()
     {
-        m_Lines.clear();
+        m_Path.clear();
+        m_Columns.clear();
         m_Dots.clear();
         m_bRescaleX = m_bRescaleY = false;
     }
+    int segments() const { return m_Path.size() > 1 ? m_Path.size() - 1 : 0; }
 };
 
 // What one curve is drawn against.
@@ -68,10 +74,22 @@ void StrokeTimeCurve(const CDataBranch& branch, long long from, long long to, co
 void StrokeTimeCurveBySample(const CDataBranch& branch, long long from, long long to,
                              const CCurveFrame& frame, CPlotStrokes& out);
 
+// Where the strokes of an XY curve stopped, so that later samples continue the same chain.
+struct CXYProgress
+{
+    int m_Next = -1;   // first sample not stroked yet; -1: none stroked
+    QPoint m_Prev;
+    bool m_bSeen = false;
+    bool m_bDrawn = false;
+};
 // An XY curve: X from the Y values of xBranch, paired by the plotted branch's first X value.
-// Consecutive samples on the same pixel add nothing to the picture and are left out.
+// Consecutive samples on the same pixel add nothing to the picture and are left out. With
+// progress, the strokes start where it stopped and it records where they end.
 void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
-                   const CCurveFrame& frame, CPlotStrokes& out);
+                   const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress = nullptr);
+// The samples of an XY curve whose X value can no longer change: those paired with an X sample
+// that exists (a sample past the X branch's end takes its last value, which moves on).
+int SettledXYSamples(const CDataBranch& branch, const CDataBranch& xBranch);
 
 // The bars of a timing-results graph: one rectangle per valid sample, with its value.
 struct CBarStroke

@@ -282,6 +282,7 @@ void CGraphWindow::StartRunning()
     m_GraphType = TimeGraph;
     m_Cursor2Plot = m_Cursor1Plot = -1;
     m_Plots.clear();
+    m_XYLayers.clear();
     m_bTimingRun = false;
     for (QComboBox* c : {m_pLeftScaleCombo, m_pRightScaleCombo, m_pXScaleCombo}) {
         c->hide();
@@ -448,6 +449,7 @@ void CGraphWindow::DataDeleted(int key)
         }
     }
     if (removed) {
+        m_XYLayers.clear();
         detachCursors();
         // The X-axis plot index names a position in the list, which a removal shifts or
         // empties: follow the X-axis plot to its new position, or go back to the time axis

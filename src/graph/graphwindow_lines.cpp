@@ -58,8 +58,28 @@ void CGraphWindow::drawPlotStrokes(QPainter* painter, const CGraphPlot& plot, co
     QPen pen(plot.m_Color, 2, dashed ? Qt::DashLine : Qt::SolidLine);
     painter->setPen(pen);
     painter->setBrush(Qt::NoBrush);
-    if (!strokes.m_Lines.isEmpty())
-        painter->drawLines(strokes.m_Lines);
+    if (dashed) {
+        // Each segment starts its own dash pattern, as separate lines do.
+        QVector<QLine> lines;
+        lines.reserve(strokes.segments() + strokes.m_Columns.size());
+        for (int i = 1; i < strokes.m_Path.size(); ++i)
+            lines.append(QLine(strokes.m_Path.at(i - 1), strokes.m_Path.at(i)));
+        lines += strokes.m_Columns;
+        painter->drawLines(lines);
+    } else {
+        // A solid vertical stroke two pixels wide on a whole column, square-capped, covers
+        // exactly this rectangle: filled, it costs no outline to rasterise.
+        for (const QLine& c : strokes.m_Columns)
+            painter->fillRect(QRect(c.x1() - 1, std::min(c.y1(), c.y2()) - 1, 2, std::abs(c.y2() - c.y1()) + 2),
+                              plot.m_Color);
+        if (strokes.m_Path.size() > 1) {
+            QVector<QLine> lines;
+            lines.reserve(strokes.segments());
+            for (int i = 1; i < strokes.m_Path.size(); ++i)
+                lines.append(QLine(strokes.m_Path.at(i - 1), strokes.m_Path.at(i)));
+            painter->drawLines(lines);
+        }
+    }
     if (strokes.m_Dots.isEmpty())
         return;
     painter->setPen(QPen(plot.m_Color, 1, Qt::SolidLine));
@@ -109,11 +129,50 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
                                                                         : nullptr;
     if (!branch || !xBranch)
         return;
+    const CCurveFrame frame = Frame(m_GraphRect, m_XMin, m_XMax, plot, isLive(), 0.7);
+    while (m_XYLayers.size() <= plotIndex)
+        m_XYLayers.append(CXYLayer());
+    CXYLayer& layer = m_XYLayers[plotIndex];
+    const int settled = int(std::min<long long>(SettledXYSamples(*branch, *xBranch), to >= 0 ? to : LLONG_MAX));
+    const bool same = layer.m_Key == plot.m_Key && layer.m_XKey == m_XPlot.m_Key && layer.m_Color == plot.m_Color
+        && layer.m_Frame.m_Rect == frame.m_Rect && layer.m_Frame.m_XMin == frame.m_XMin
+        && layer.m_Frame.m_XMax == frame.m_XMax && layer.m_Frame.m_YMin == frame.m_YMin
+        && layer.m_Frame.m_YMax == frame.m_YMax && layer.m_Frame.m_Style == frame.m_Style
+        && layer.m_Frame.m_bLive == frame.m_bLive && layer.m_From == from && layer.m_To == to
+        && layer.m_Progress.m_Next <= settled && !layer.m_Image.isNull();
+    if (!same) {
+        layer = CXYLayer();
+        layer.m_Key = plot.m_Key;
+        layer.m_XKey = m_XPlot.m_Key;
+        layer.m_Color = plot.m_Color;
+        layer.m_Frame = frame;
+        layer.m_From = from;
+        layer.m_To = to;
+        layer.m_Image = QImage(m_GraphRect.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
+        layer.m_Image.fill(Qt::transparent);
+    }
+    if (settled > layer.m_Progress.m_Next) {
+        m_Strokes.clear();
+        StrokeXYCurve(*branch, *xBranch, from, settled, frame, m_Strokes, &layer.m_Progress);
+        layer.m_bRescaleX = layer.m_bRescaleX || m_Strokes.m_bRescaleX;
+        layer.m_bRescaleY = layer.m_bRescaleY || m_Strokes.m_bRescaleY;
+        QPainter lp(&layer.m_Image);
+        lp.setRenderHint(QPainter::Antialiasing, true);
+        lp.translate(-m_GraphRect.topLeft());
+        drawPlotStrokes(&lp, plot, m_Strokes, false);
+    }
+    painter->drawImage(m_GraphRect.topLeft(), layer.m_Image);
+    // The samples whose X value may still move are drawn afresh on every paint.
+    CXYProgress tail = layer.m_Progress;
     m_Strokes.clear();
-    StrokeXYCurve(*branch, *xBranch, from, to, Frame(m_GraphRect, m_XMin, m_XMax, plot, isLive(), 0.7), m_Strokes);
-    m_bRescaleX = m_bRescaleX || m_Strokes.m_bRescaleX;
-    m_bRescaleY = m_bRescaleY || m_Strokes.m_bRescaleY;
+    StrokeXYCurve(*branch, *xBranch, from, to, frame, m_Strokes, &tail);
     drawPlotStrokes(painter, plot, m_Strokes, false);
+    m_bRescaleX = m_bRescaleX || layer.m_bRescaleX || m_Strokes.m_bRescaleX;
+    m_bRescaleY = m_bRescaleY || layer.m_bRescaleY || m_Strokes.m_bRescaleY;
+    // A branch of fewer than four samples asks for a Y autoscale on every paint.
+    const int ny = branch->GetYSize();
+    if (ny < 4 && branch->FirstValidY(0, ny) >= 0)
+        m_bRescaleY = true;
     DrawMidPoints(painter, plotIndex, branch);
 }
 

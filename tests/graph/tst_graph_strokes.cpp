@@ -26,20 +26,15 @@ CCurveFrame FrameOf(QRect rect, float xMin, float xMax, float yMin, float yMax, 
     return f;
 }
 
-// Both routes over the same branch; their strokes compared as sets (their order differs
-// only where the strokes lie on top of each other in the same colour).
+// Both routes over the same branch give the same chain, strokes, dots and requests.
 void ExpectSameStrokes(const CDataBranch& b, long long from, long long to, const CCurveFrame& f)
 {
     CPlotStrokes fast, slow;
     StrokeTimeCurve(b, from, to, f, fast);
     StrokeTimeCurveBySample(b, from, to, f, slow);
-    auto key = [](const QLine& l) { return QString::asprintf("%d,%d,%d,%d", l.x1(), l.y1(), l.x2(), l.y2()); };
-    QStringList a, c;
-    for (const QLine& l : fast.m_Lines) a << key(l);
-    for (const QLine& l : slow.m_Lines) c << key(l);
-    a.sort();
-    c.sort();
-    QCOMPARE(a, c);
+    QCOMPARE(fast.m_Path, slow.m_Path);
+    QCOMPARE(fast.m_Columns, slow.m_Columns);
+    QVERIFY(!slow.m_Columns.isEmpty() || slow.m_Path.size() < 50);
     QCOMPARE(fast.m_Dots.size(), slow.m_Dots.size());
     QCOMPARE(fast.m_bRescaleX, slow.m_bRescaleX);
     QCOMPARE(fast.m_bRescaleY, slow.m_bRescaleY);
@@ -169,8 +164,11 @@ private slots:
         CGraphTestHost::fill(b, 200, [](int i) { return double(i % 7); });
         CPlotStrokes out;
         StrokeTimeCurve(*b, 0, -1, FrameOf(QRect(QPoint(0, 0), QPoint(50, 100)), 0.0f, 200.0f, 0.0f, 7.0f), out);
-        QVERIFY2(out.m_Lines.size() <= 2 * 51, qPrintable(QString::number(out.m_Lines.size())));
-        QVERIFY(out.m_Lines.size() >= 50);
+        QVERIFY2(out.segments() <= 51, qPrintable(QString::number(out.segments())));
+        QVERIFY2(out.m_Columns.size() <= 51, qPrintable(QString::number(out.m_Columns.size())));
+        QVERIFY(out.segments() >= 49);
+        for (const QLine& c : out.m_Columns)
+            QCOMPARE(c.x1(), c.x2());
         QVERIFY(out.m_Dots.isEmpty());
     }
 
@@ -196,12 +194,40 @@ private slots:
         CGraphTestHost::fill(y, 100000, [](int i) { return std::sin(i * 6.2832 / 100000); });
         CPlotStrokes out;
         StrokeXYCurve(*y, *x, 0, -1, FrameOf(QRect(0, 0, 400, 400), -1.1f, 1.1f, -1.1f, 1.1f, 1), out);
-        QVERIFY(out.m_Lines.size() > 500);
-        QVERIFY(out.m_Lines.size() < 5000);
-        for (int i = 1; i < out.m_Lines.size(); ++i)
-            QCOMPARE(out.m_Lines.at(i).p1(), out.m_Lines.at(i - 1).p2());   // one joined polyline
+        QVERIFY(out.segments() > 500);
+        QVERIFY(out.segments() < 5000);
+        // After the first segment (from the first point to its own sample), no point lies on
+        // its predecessor's pixel.
+        for (int i = 2; i < out.m_Path.size(); ++i)
+            QVERIFY(out.m_Path.at(i) != out.m_Path.at(i - 1));
+        QVERIFY(out.m_Columns.isEmpty());
         // The first point sits on the circle's right at mid-height.
-        QCOMPARE(out.m_Lines.first().p1(), QPoint(380, 200));
+        QCOMPARE(out.m_Path.first(), QPoint(380, 200));
+    }
+
+    void xyChainContinuesWhereItStopped()
+    {
+        // Stroked in two goes, the chain is the one stroked in one go.
+        CGraphTestHost host;
+        CDataFolder* run = host.addRun();
+        CDataBranch* x = host.addBranch(run);
+        CDataBranch* y = host.addBranch(run);
+        CGraphTestHost::fill(x, 3000, [](int i) { return std::cos(i * 0.01) * (1 + i % 5); });
+        CGraphTestHost::fill(y, 3000, [](int i) { return i % 97 == 0 ? MissingValue : std::sin(i * 0.013); });
+        const CCurveFrame f = FrameOf(QRect(0, 0, 500, 300), -6.0f, 6.0f, -1.2f, 1.2f, 2);
+        CPlotStrokes whole, first, rest;
+        StrokeXYCurve(*y, *x, 0, -1, f, whole);
+        CXYProgress progress;
+        StrokeXYCurve(*y, *x, 0, 1234, f, first, &progress);
+        QCOMPARE(progress.m_Next, 1234);
+        StrokeXYCurve(*y, *x, 0, -1, f, rest, &progress);
+        QVector<QPoint> joined = first.m_Path;
+        joined += rest.m_Path.mid(1);   // the second chain starts at the first one's end
+        QCOMPARE(joined, whole.m_Path);
+        QCOMPARE(first.m_Dots.size() + rest.m_Dots.size(), whole.m_Dots.size());
+        // Only samples paired with an existing X sample are settled.
+        y->AddSample(3000, 0.5);
+        QCOMPARE(SettledXYSamples(*y, *x), 3000);
     }
 
     void barsCoverTheRightHalfOfTheirSlot()
