@@ -13,6 +13,13 @@
 
 QFont CGraphWindow::ScaleFont()
 {
+    // Helvetica is rarely installed on Linux; the free metric-compatible faces stand in.
+    static const bool substituted = [] {
+        QFont::insertSubstitutions(QStringLiteral("Helvetica"),
+                                   {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+        return true;
+    }();
+    Q_UNUSED(substituted);
     QFont f(QStringLiteral("Helvetica"), 10);
     f.setWeight(QFont::Normal);
     f.setItalic(false);
