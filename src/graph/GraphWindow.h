@@ -212,6 +212,9 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // The data store; asked of the host while none is known yet (a window made before the
+    // store was handed to the host).
+    CDataManager* dataStore() const;
     bool isLastActiveGraph() const;
     bool isLive() const { return m_bRunning || m_bVideoPlayback || m_bVideoAnalysisRun; }
     void fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, const QString& runName) const;

@@ -87,6 +87,13 @@ void CGraphWindow::initWindow()
 
 // ---- plot bookkeeping ----
 
+CDataManager* CGraphWindow::dataStore() const
+{
+    if (m_pDataManager)
+        return m_pDataManager;
+    return m_pHost ? m_pHost->GetDataManager() : nullptr;
+}
+
 CGraphPlot CGraphWindow::GetPlot(int index) const
 {
     return (index >= 0 && index < m_Plots.size()) ? m_Plots.at(index) : CGraphPlot();
@@ -100,10 +107,11 @@ void CGraphWindow::UpdatePlot(const CGraphPlot& plot, int plotIndex)
 
 CDataBranch* CGraphWindow::GetDataBranch(int index) const
 {
-    if (index < 0 || index >= m_Plots.size() || !m_pDataManager)
+    CDataManager* data = dataStore();
+    if (index < 0 || index >= m_Plots.size() || !data)
         return nullptr;
     const int key = m_Plots.at(index).m_Key;
-    return key == -1 ? nullptr : m_pDataManager->GetDataBranch(key);
+    return key == -1 ? nullptr : data->GetDataBranch(key);
 }
 
 int CGraphWindow::GetNumVisiblePlots() const
@@ -400,7 +408,9 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
 {
     if (!isLastActiveGraph())
         return;
-    CDataBranch* branch = m_pDataManager ? m_pDataManager->GetDataBranch(datKey) : nullptr;
+    if (!m_pDataManager)
+        m_pDataManager = dataStore();
+    CDataBranch* branch = dataStore() ? dataStore()->GetDataBranch(datKey) : nullptr;
     if (!branch)
         return;
     CGraphPlot plot;

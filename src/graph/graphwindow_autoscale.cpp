@@ -60,7 +60,7 @@ void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
         if (m_GraphType == XYGraph && m_XPlot.m_Key != -1) {
             if (!m_XPlot.m_bAutoScale)
                 return;
-            const CDataBranch* xb = m_pDataManager ? m_pDataManager->GetDataBranch(m_XPlot.m_Key) : nullptr;
+            const CDataBranch* xb = dataStore() ? dataStore()->GetDataBranch(m_XPlot.m_Key) : nullptr;
             if (!xb)
                 return;
             FindMinMaxValues(xb, true, 0, xb->GetYSize(), lo, hi,
@@ -103,7 +103,7 @@ void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
     if (m_GraphType == XYGraph) {
         if (m_XPlot.m_Key == -1)
             return;
-        const CDataBranch* xb = m_pDataManager ? m_pDataManager->GetDataBranch(m_XPlot.m_Key) : nullptr;
+        const CDataBranch* xb = dataStore() ? dataStore()->GetDataBranch(m_XPlot.m_Key) : nullptr;
         if (!xb)
             return;
         double lo, hi;

@@ -125,7 +125,7 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
     const CGraphPlot plot = GetPlot(plotIndex);
     const CDataBranch* branch = GetDataBranch(plotIndex);
     // Without its X-axis branch an XY curve has nothing to stand on; it is left out.
-    const CDataBranch* xBranch = (m_pDataManager && m_XPlot.m_Key != -1) ? m_pDataManager->GetDataBranch(m_XPlot.m_Key)
+    const CDataBranch* xBranch = (dataStore() && m_XPlot.m_Key != -1) ? dataStore()->GetDataBranch(m_XPlot.m_Key)
                                                                         : nullptr;
     if (!branch || !xBranch)
         return;
@@ -178,12 +178,13 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
 
 void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBranch* branch)
 {
-    if (!branch || branch->m_MarkedPositions.isEmpty() || !m_pDataManager)
+    CDataManager* data = dataStore();
+    if (!branch || branch->m_MarkedPositions.isEmpty() || !data)
         return;
-    const CDataBranch* parent = m_pDataManager->GetDataBranch(branch->m_RelatedKey);
+    const CDataBranch* parent = data->GetDataBranch(branch->m_RelatedKey);
     if (!parent)
         return;
-    const CDataBranch* xBranch = m_XPlot.m_Key != -1 ? m_pDataManager->GetDataBranch(m_XPlot.m_Key) : nullptr;
+    const CDataBranch* xBranch = m_XPlot.m_Key != -1 ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
     int parentPlot = -1;
     for (int i = 0; i < m_Plots.size(); ++i)
         if (m_Plots.at(i).m_Key == parent->m_Key)

@@ -51,7 +51,7 @@ int CGraphWindow::DrawYScale(QPainter* painter, QRect& rect, bool left, int plot
         if (plotIndex >= m_Plots.size())
             return 0;
         plot = m_Plots.at(plotIndex);
-        branch = (m_pDataManager && plot.m_Key != -1) ? m_pDataManager->GetDataBranch(plot.m_Key) : nullptr;
+        branch = (dataStore() && plot.m_Key != -1) ? dataStore()->GetDataBranch(plot.m_Key) : nullptr;
         if (!branch)
             return 0;
     }
@@ -186,7 +186,7 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
         QPixmap icon;
         if (m_XPlot.m_Key == -1) {
             icon = QPixmap(QStringLiteral(":/images/Setup/watch-Icon.png"));
-        } else if (const CDataBranch* xb = m_pDataManager ? m_pDataManager->GetDataBranch(m_XPlot.m_Key) : nullptr) {
+        } else if (const CDataBranch* xb = dataStore() ? dataStore()->GetDataBranch(m_XPlot.m_Key) : nullptr) {
             icon = XAxisIcon(xb->m_SensorIndex, m_pHost ? m_pHost->GetSensorCatalogue() : nullptr);
         }
         if (!icon.isNull())
