@@ -67,6 +67,24 @@ void SpreadEqualEnds(TickPlan& p)
     p.hi = std::max(0.9 * v, 1.1 * v);
 }
 
+// Doubles the step until the rounded ends hold at most limit steps; the test looks one
+// doubling ahead while the ends keep the step before it. A limit below 2 could never be met
+// by a range across zero (its rounded ends lie a step either side), so it counts as 2, and
+// the doubling is bounded as well.
+bool Thin(double min, double max, int limit, TickPlan& p)
+{
+    const double n = std::max(limit, 2);
+    for (int k = 0; k < MaxThinning && (p.hi - p.lo) / p.step > n; ++k) {
+        p.lo = GetRoundVal(float(min), float(p.step));
+        p.hi = GetRoundVal(float(max), float(p.step));
+        p.step *= 2.0;
+        if (!std::isfinite(p.step))
+            return false;
+    }
+    p.ok = std::isfinite(p.lo) && std::isfinite(p.hi);
+    return p.ok;
+}
+
 } // namespace
 
 TickPlan PlanYTicks(double min, double max, int limit)
@@ -78,17 +96,7 @@ TickPlan PlanYTicks(double min, double max, int limit)
     p.lo = GetRoundVal(float(min), float(p.step));
     p.hi = GetRoundVal(float(max), float(p.step));
     SpreadEqualEnds(p);
-    // The test looks one doubling ahead while the ends keep the step before it.
-    const double n = std::max(limit, 2);
-    for (int k = 0; k < MaxThinning && (p.hi - p.lo) / p.step > n; ++k) {
-        p.lo = GetRoundVal(float(min), float(p.step));
-        p.hi = GetRoundVal(float(max), float(p.step));
-        p.step *= 2.0;
-        if (!std::isfinite(p.step))
-            return TickPlan{};
-    }
-    p.ok = std::isfinite(p.lo) && std::isfinite(p.hi);
-    return p;
+    return Thin(min, max, limit, p) ? p : TickPlan{};
 }
 
 TickPlan PlanXTicks(double min, double max, double labelSpan, int limit)
@@ -101,16 +109,7 @@ TickPlan PlanXTicks(double min, double max, double labelSpan, int limit)
     p.lo = GetRoundVal(float(min), span);
     p.hi = GetRoundVal(float(max), span);
     SpreadEqualEnds(p);
-    const double n = std::max(limit, 2);
-    for (int k = 0; k < MaxThinning && (p.hi - p.lo) / p.step > n; ++k) {
-        p.lo = GetRoundVal(float(min), float(p.step));
-        p.hi = GetRoundVal(float(max), float(p.step));
-        p.step *= 2.0;
-        if (!std::isfinite(p.step))
-            return TickPlan{};
-    }
-    p.ok = std::isfinite(p.lo) && std::isfinite(p.hi);
-    return p;
+    return Thin(min, max, limit, p) ? p : TickPlan{};
 }
 
 int LabelDecimals(int start, double step, double multiplier)

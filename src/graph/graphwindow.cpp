@@ -56,7 +56,8 @@ void CGraphWindow::initWindow()
         connect(hub, &CKorvantaSignals::dataKeyIsDeleted, this, &CGraphWindow::DataDeleted);
         connect(hub, &CKorvantaSignals::newFunctionData, this, &CGraphWindow::NewFunctionData);
     }
-    connect(this, &QObject::destroyed, this, &CGraphWindow::windowDeleted);
+    // windowDeleted is not tied to destroyed(): that signal comes from the QObject part of a
+    // window whose graph part is already gone, and the slot has nothing to do.
     connect(this, &QMdiSubWindow::windowStateChanged, this, &CGraphWindow::onGraphWindowStateChanged);
     m_pRedrawTimer = new QTimer(this);
     m_pToolBarTimer = new QTimer(this);

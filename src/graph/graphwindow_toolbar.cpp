@@ -20,24 +20,83 @@ struct ActionEntry
     const char* text;
     int key;
     bool checkable;
-    const char* image;
+    const char* images[4];   // normal, hover, pressed, disabled
 };
+enum ImageState { ImageNormal = 0, ImageHover, ImagePressed, ImageDisabled };
 
+// The hover image of Move Annotation is stored under a shortened name; Print shows the table
+// window's print images.
 const ActionEntry s_Actions[CGraphWindow::NumToolActions] = {
-    {QT_TRANSLATE_NOOP("CGraphWindow", "Zoom"), 40, true, "Zoom-to-selection"},
-    {QT_TRANSLATE_NOOP("CGraphWindow", "Pan"), 41, true, "Pan"},
-    {QT_TRANSLATE_NOOP("CGraphWindow", "Autoscale"), 42, false, "Autoscale"},
-    {QT_TRANSLATE_NOOP("CGraphWindow", "Cursor"), 43, true, "First-cursor"},
-    {QT_TRANSLATE_NOOP("CGraphWindow", "Second Cursor"), 44, true, "Second-cursor"},
-    {QT_TRANSLATE_NOOP("CGraphWindow", "Add Annotation"), 45, false, "Add-annotation"},
-    {QT_TRANSLATE_NOOP("CGraphWindow", "Move Annotation"), 46, true, "Move-annotation"},
-    {QT_TRANSLATE_NOOP("CGraphWindow", "Properties"), 47, false, "Properties"},
-    {QT_TRANSLATE_NOOP("CGraphWindow", "Copy Graph"), 48, false, "Split-graph"},
-    {QT_TRANSLATE_NOOP("CGraphWindow", "Export"), 49, false, "Export-to-Excel"},
-    {QT_TRANSLATE_NOOP("CGraphWindow", "Predict"), 49, true, "Predict"},
-    {QT_TRANSLATE_NOOP("CGraphWindow", "Add Prediction"), 49, false, "Add-Prediction"},
-    {QT_TRANSLATE_NOOP("CGraphWindow", "Erase Prediction"), 49, true, "Erase-prediction"},
-    {QT_TRANSLATE_NOOP("CGraphWindow", "Print"), 49, false, nullptr},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Zoom"), 40, true,
+     {":/images/GraphToolbar/Graph_Normal/Zoom-to-selection_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Zoom-to-selection_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Zoom-to-selection_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Zoom-to-selection_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Pan"), 41, true,
+     {":/images/GraphToolbar/Graph_Normal/Pan_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Pan_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Pan_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Pan_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Autoscale"), 42, false,
+     {":/images/GraphToolbar/Graph_Normal/Autoscale_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Autoscale_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Autoscale_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Autoscale_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Cursor"), 43, true,
+     {":/images/GraphToolbar/Graph_Normal/First-cursor_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/First-cursor_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/First-cursor_press.png",
+      ":/images/GraphToolbar/Graph_Disable/First-cursor_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Second Cursor"), 44, true,
+     {":/images/GraphToolbar/Graph_Normal/Second-cursor_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Second-cursor_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Second-cursor_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Second-cursor_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Add Annotation"), 45, false,
+     {":/images/GraphToolbar/Graph_Normal/Add-annotation_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Add-annotation_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Add-annotation_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Add-annotation_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Move Annotation"), 46, true,
+     {":/images/GraphToolbar/Graph_Normal/Move-annotation_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Move-annotatio_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Move-annotation_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Move-annotation_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Properties"), 47, false,
+     {":/images/GraphToolbar/Graph_Normal/Properties_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Properties_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Properties_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Properties_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Copy Graph"), 48, false,
+     {":/images/GraphToolbar/Graph_Normal/Split-graph_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Split-graph_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Split-graph_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Split-graph_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Export"), 49, false,
+     {":/images/GraphToolbar/Graph_Normal/Export-to-Excel_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Export-to-Excel_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Export-to-Excel_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Export-to-Excel_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Predict"), 49, true,
+     {":/images/GraphToolbar/Graph_Normal/Predict_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Predict_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Predict_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Predict_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Add Prediction"), 49, false,
+     {":/images/GraphToolbar/Graph_Normal/Add-Prediction_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Add-Prediction_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Add-Prediction_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Add-Prediction_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Erase Prediction"), 49, true,
+     {":/images/GraphToolbar/Graph_Normal/Erase-prediction_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Erase-prediction_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Erase-prediction_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Erase-prediction_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Print"), 49, false,
+     {":/images/table/Print_normal.png",
+      ":/images/table/Print_Rollover.png",
+      ":/images/table/Print_press.png",
+      ":/images/table/Print_disable.png"}},
 };
 
 // The commands this window carries out so far; the others keep their actions disabled.
@@ -46,23 +105,9 @@ bool CommandAvailable(int action)
     return action == CGraphWindow::ActAutoscale;
 }
 
-QString ImagePath(int action, const char* state)
+QIcon Image(int action, ImageState state)
 {
-    const ActionEntry& e = s_Actions[action];
-    if (!e.image)
-        return QStringLiteral(":/images/table/Print_%1.png").arg(QLatin1String(state));
-    const QString base = QLatin1String(e.image);
-    const QString s = QLatin1String(state);
-    if (s == QLatin1String("normal"))
-        return QStringLiteral(":/images/GraphToolbar/Graph_Normal/%1_normal.png").arg(base);
-    if (s == QLatin1String("Rollover")) {
-        // The hover image of this one is stored under a shortened name.
-        const QString name = action == CGraphWindow::ActMoveAnnotation ? QStringLiteral("Move-annotatio") : base;
-        return QStringLiteral(":/images/GraphToolbar/Graph_ Rollover/%1_Rollover.png").arg(name);
-    }
-    if (s == QLatin1String("press"))
-        return QStringLiteral(":/images/GraphToolbar/Graph_Press/%1_press.png").arg(base);
-    return QStringLiteral(":/images/GraphToolbar/Graph_Disable/%1_disable.png").arg(base);
+    return QIcon(QString::fromLatin1(s_Actions[action].images[state]));
 }
 
 QPalette ToolBarPalette(const QPalette& base)
@@ -100,12 +145,12 @@ void CGraphWindow::InitToolBar()
 
     QList<MultiAction*> made;
     for (int i = 0; i < NumToolActions; ++i) {
-        auto* a = new MultiAction(QIcon(ImagePath(i, "disable")), tr(s_Actions[i].text), this);
+        auto* a = new MultiAction(Image(i, ImageDisabled), tr(s_Actions[i].text), this);
         a->setKey(s_Actions[i].key);
-        a->setPressedIcon(QIcon(ImagePath(i, "press")));
-        a->setHoverIcon(QIcon(ImagePath(i, "Rollover")));
-        a->setNormalIcon(QIcon(ImagePath(i, "normal")));
-        a->setDisabledIcon(QIcon(ImagePath(i, "disable")));
+        a->setPressedIcon(Image(i, ImagePressed));
+        a->setHoverIcon(Image(i, ImageHover));
+        a->setNormalIcon(Image(i, ImageNormal));
+        a->setDisabledIcon(Image(i, ImageDisabled));
         a->setCheckable(s_Actions[i].checkable);
         made.append(a);
     }
