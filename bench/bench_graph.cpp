@@ -97,6 +97,9 @@ void BM_ReduceOnePlot(benchmark::State& state)
         benchmark::DoNotOptimize(out.m_Path.data());
     }
     state.counters["columns"] = double(out.m_Columns.size());
+    QVector<QLine> visible;
+    VisibleSegments(out, visible);
+    state.counters["segments drawn"] = double(visible.size());
 }
 BENCHMARK(BM_ReduceOnePlot)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
 

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 
 class CDataBranch;
@@ -223,6 +224,7 @@ private:
     double secondsPerSample() const;
     void drawPlotStrokes(QPainter* painter, const CGraphPlot& plot, const CPlotStrokes& strokes, bool dashed);
 
+    QPointer<CKorvantaSignals> m_pHub;
     // The strokes of the last curve drawn, kept to reuse their storage.
     CPlotStrokes m_Strokes;
 

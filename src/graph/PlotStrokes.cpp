@@ -4,6 +4,10 @@
 #include "Core/Data/SampleStore.h"
 #include "graph/GraphRules.h"
 
+#include <QHash>
+#include <QPainter>
+#include <QPair>
+
 #include <algorithm>
 #include <cmath>
 #include <climits>
@@ -175,6 +179,43 @@ void StrokeTimeCurve(const CDataBranch& branch, long long from, long long to, co
     }
 }
 
+void VisibleSegments(const CPlotStrokes& strokes, QVector<QLine>& out)
+{
+    out.clear();
+    const QVector<QPoint>& path = strokes.m_Path;
+    if (path.size() < 2)
+        return;
+    // The filled rows of each column: a stroke at column c fills pixel columns c - 1 and c,
+    // rows lo - 1 to hi. Per column the longest stroke is kept.
+    QHash<int, QPair<int, int>> filled;
+    for (const QLine& c : strokes.m_Columns) {
+        const int lo = std::min(c.y1(), c.y2()) - 1, hi = std::max(c.y1(), c.y2());
+        auto it = filled.find(c.x1());
+        if (it == filled.end())
+            filled.insert(c.x1(), qMakePair(lo, hi));
+        else if (hi - lo > it->second - it->first)
+            *it = qMakePair(lo, hi);
+    }
+    auto covers = [&](int column, int top, int bottom) {
+        auto it = filled.constFind(column);
+        return it != filled.constEnd() && it->first <= top && it->second >= bottom;
+    };
+    out.reserve(path.size() - 1);
+    for (int i = 1; i < path.size(); ++i) {
+        const QPoint a = path.at(i - 1), b = path.at(i);
+        // A stroke two pixels wide with square caps reaches at most 1.5 pixels beyond the
+        // segment's box: pixel columns x - 2 to x + 2 and rows top - 2 to bottom + 1 for a
+        // segment from column x to x + 1, filled by the strokes at x - 1, x + 1 and x + 2.
+        if (b.x() == a.x() + 1) {
+            const int top = std::min(a.y(), b.y()) - 2, bottom = std::max(a.y(), b.y()) + 1;
+            const int x = a.x();
+            if (covers(x - 1, top, bottom) && covers(x + 1, top, bottom) && covers(x + 2, top, bottom))
+                continue;
+        }
+        out.append(QLine(a, b));
+    }
+}
+
 int SettledXYSamples(const CDataBranch& branch, const CDataBranch& xBranch)
 {
     const int n = std::min(branch.GetXSize(), branch.GetYSize());
@@ -309,4 +350,40 @@ void StrokeBars(const CDataBranch& branch, long long from, long long to, const C
         if (got < want)
             break;
     }
+}
+
+void PaintStrokes(QPainter* painter, const QColor& colour, const CPlotStrokes& strokes, bool dashed)
+{
+    QPen pen(colour, 2, dashed ? Qt::DashLine : Qt::SolidLine);
+    painter->setPen(pen);
+    painter->setBrush(Qt::NoBrush);
+    if (dashed) {
+        // Each segment starts its own dash pattern, as separate lines do.
+        QVector<QLine> lines;
+        lines.reserve(strokes.segments() + strokes.m_Columns.size());
+        for (int i = 1; i < strokes.m_Path.size(); ++i)
+            lines.append(QLine(strokes.m_Path.at(i - 1), strokes.m_Path.at(i)));
+        lines += strokes.m_Columns;
+        painter->drawLines(lines);
+    } else {
+        // A solid vertical stroke two pixels wide on a whole column, square-capped, covers
+        // exactly this rectangle: filled, it costs no outline to rasterise.
+        // Whole-pixel rectangles need no smoothing; without it they take the fast fill.
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        for (const QLine& c : strokes.m_Columns)
+            painter->fillRect(QRect(c.x1() - 1, std::min(c.y1(), c.y2()) - 1, 2, std::abs(c.y2() - c.y1()) + 2),
+                              colour);
+        painter->setRenderHint(QPainter::Antialiasing, true);
+        QVector<QLine> lines;
+        VisibleSegments(strokes, lines);
+        if (!lines.isEmpty())
+            painter->drawLines(lines);
+    }
+    if (strokes.m_Dots.isEmpty())
+        return;
+    painter->setPen(QPen(colour, 1, Qt::SolidLine));
+    painter->setBrush(QBrush(colour, Qt::SolidPattern));
+    for (const QPoint& p : strokes.m_Dots)
+        painter->drawEllipse(QRect(QPoint(p.x() - 3, p.y() - 3), QPoint(p.x() + 2, p.y() + 2)));
+    painter->setBrush(Qt::NoBrush);
 }

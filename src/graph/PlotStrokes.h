@@ -11,6 +11,8 @@
 #include <QVector>
 
 class CDataBranch;
+class QColor;
+class QPainter;
 
 // The segments joining the points of a curve form one chain (each starts where the one before
 // ended), kept as its points; the vertical strokes of the pixel columns are kept apart, so
@@ -87,6 +89,15 @@ struct CXYProgress
 // progress, the strokes start where it stopped and it records where they end.
 void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
                    const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress = nullptr);
+// The segments of a time curve's chain that show anything once its column strokes are filled
+// (solid strokes only). A segment between neighbouring columns whose every touched pixel lies
+// inside the filled strokes beside it changes no pixel; dense curves have mostly such.
+void VisibleSegments(const CPlotStrokes& strokes, QVector<QLine>& out);
+
+// Paints a curve's strokes in its colour: pen two pixels wide (dashed for a dashed time
+// curve), dots of six pixels; the painter's antialiasing stays on for what it smooths.
+void PaintStrokes(QPainter* painter, const QColor& colour, const CPlotStrokes& strokes, bool dashed);
+
 // The samples of an XY curve whose X value can no longer change: those paired with an X sample
 // that exists (a sample past the X branch's end takes its last value, which moves on).
 int SettledXYSamples(const CDataBranch& branch, const CDataBranch& xBranch);

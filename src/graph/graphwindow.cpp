@@ -29,7 +29,16 @@ CGraphWindow::CGraphWindow(QWidget* parent, Qt::WindowFlags flags) : CKorvantaWi
     initWindow();
 }
 
-CGraphWindow::~CGraphWindow() = default;
+CGraphWindow::~CGraphWindow()
+{
+    // The sub-window base still changes its state while it goes; by then this is no graph
+    // window any more, so nothing may reach its slots.
+    disconnect(this, nullptr, this, nullptr);
+    // The host may be going too (windows go with their area): its hub is reached through the
+    // guarded pointer kept when the window was wired, never through the host.
+    if (m_pHub)
+        disconnect(m_pHub.data(), nullptr, this, nullptr);
+}
 
 void CGraphWindow::initWindow()
 {
@@ -47,7 +56,8 @@ void CGraphWindow::initWindow()
     m_MouseMode = 0;
     m_bZooming = m_bPanning = false;
 
-    if (CKorvantaSignals* hub = m_pHost ? m_pHost->GetSignals() : nullptr) {
+    m_pHub = m_pHost ? m_pHost->GetSignals() : nullptr;
+    if (CKorvantaSignals* hub = m_pHub.data()) {
         connect(hub, &CKorvantaSignals::LoggerStartedRun, this, &CGraphWindow::StartRunning);
         connect(hub, &CKorvantaSignals::LoggerExperimentEnd, this, &CGraphWindow::EndRunning);
         // Arrives once per stored row: the slot only serves pending autoscales; drawing waits

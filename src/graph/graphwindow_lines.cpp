@@ -55,38 +55,7 @@ void CGraphWindow::DrawLines(QPainter* painter, long from, long to)
 
 void CGraphWindow::drawPlotStrokes(QPainter* painter, const CGraphPlot& plot, const CPlotStrokes& strokes, bool dashed)
 {
-    QPen pen(plot.m_Color, 2, dashed ? Qt::DashLine : Qt::SolidLine);
-    painter->setPen(pen);
-    painter->setBrush(Qt::NoBrush);
-    if (dashed) {
-        // Each segment starts its own dash pattern, as separate lines do.
-        QVector<QLine> lines;
-        lines.reserve(strokes.segments() + strokes.m_Columns.size());
-        for (int i = 1; i < strokes.m_Path.size(); ++i)
-            lines.append(QLine(strokes.m_Path.at(i - 1), strokes.m_Path.at(i)));
-        lines += strokes.m_Columns;
-        painter->drawLines(lines);
-    } else {
-        // A solid vertical stroke two pixels wide on a whole column, square-capped, covers
-        // exactly this rectangle: filled, it costs no outline to rasterise.
-        for (const QLine& c : strokes.m_Columns)
-            painter->fillRect(QRect(c.x1() - 1, std::min(c.y1(), c.y2()) - 1, 2, std::abs(c.y2() - c.y1()) + 2),
-                              plot.m_Color);
-        if (strokes.m_Path.size() > 1) {
-            QVector<QLine> lines;
-            lines.reserve(strokes.segments());
-            for (int i = 1; i < strokes.m_Path.size(); ++i)
-                lines.append(QLine(strokes.m_Path.at(i - 1), strokes.m_Path.at(i)));
-            painter->drawLines(lines);
-        }
-    }
-    if (strokes.m_Dots.isEmpty())
-        return;
-    painter->setPen(QPen(plot.m_Color, 1, Qt::SolidLine));
-    painter->setBrush(QBrush(plot.m_Color, Qt::SolidPattern));
-    for (const QPoint& p : strokes.m_Dots)
-        painter->drawEllipse(QRect(QPoint(p.x() - 3, p.y() - 3), QPoint(p.x() + 2, p.y() + 2)));
-    painter->setBrush(Qt::NoBrush);
+    PaintStrokes(painter, plot.m_Color, strokes, dashed);
 }
 
 void CGraphWindow::DrawPlotLine_optimized(QPainter* painter, int plotIndex, long from, long to)

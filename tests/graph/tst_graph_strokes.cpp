@@ -5,6 +5,8 @@
 #include "Core/Data/SampleStore.h"
 #include "graph/PlotStrokes.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -228,6 +230,59 @@ private slots:
         // Only samples paired with an existing X sample are settled.
         y->AddSample(3000, 0.5);
         QCOMPARE(SettledXYSamples(*y, *x), 3000);
+    }
+
+    void paintedStrokesAreTheLinesTheyStandFor_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<double>("noise");
+        QTest::newRow("dense and noisy") << 200000 << 0.3;
+        QTest::newRow("dense and smooth") << 200000 << 0.0;
+        QTest::newRow("sparse") << 300 << 0.2;
+    }
+    void paintedStrokesAreTheLinesTheyStandFor()
+    {
+        // Filled columns and the segments left after dropping the covered ones must paint what
+        // every stroke drawn as a smoothed line two pixels wide paints.
+        QFETCH(int, count);
+        QFETCH(double, noise);
+        CGraphTestHost host;
+        CDataBranch* b = host.addBranch(host.addRun());
+        QRandomGenerator rng(5);
+        CGraphTestHost::fill(b, count, [&](int i) { return std::sin(i * 12.0 / count) + noise * rng.generateDouble(); });
+        CPlotStrokes strokes;
+        const QRect area(QPoint(20, 20), QPoint(619, 419));
+        StrokeTimeCurve(*b, 0, -1, FrameOf(area, 0.0f, float(count), -1.5f, 1.5f), strokes);
+        QVERIFY(!strokes.m_Columns.isEmpty() || count < 1000);
+        const QColor colour(0, 169, 163);
+        QImage mine(640, 440, QImage::Format_ARGB32_Premultiplied), lines(mine.size(), mine.format());
+        mine.fill(Qt::white);
+        lines.fill(Qt::white);
+        {
+            QPainter p(&mine);
+            p.setRenderHint(QPainter::Antialiasing, true);
+            PaintStrokes(&p, colour, strokes, false);
+        }
+        {
+            QPainter p(&lines);
+            p.setRenderHint(QPainter::Antialiasing, true);
+            p.setPen(QPen(colour, 2));
+            for (int i = 1; i < strokes.m_Path.size(); ++i)
+                p.drawLine(strokes.m_Path.at(i - 1), strokes.m_Path.at(i));
+            for (const QLine& c : strokes.m_Columns)
+                p.drawLine(c);
+        }
+        int differ = 0, worst = 0;
+        for (int y = 0; y < mine.height(); ++y)
+            for (int x = 0; x < mine.width(); ++x) {
+                const QColor a = mine.pixelColor(x, y), c = lines.pixelColor(x, y);
+                const int d = std::max({std::abs(a.red() - c.red()), std::abs(a.green() - c.green()),
+                                        std::abs(a.blue() - c.blue())});
+                worst = std::max(worst, d);
+                differ += d > 2 ? 1 : 0;
+            }
+        // Blending a colour over itself may round by a level; nothing more may differ.
+        QVERIFY2(differ == 0, qPrintable(QStringLiteral("%1 pixels, worst %2").arg(differ).arg(worst)));
     }
 
     void barsCoverTheRightHalfOfTheirSlot()
