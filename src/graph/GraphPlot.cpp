@@ -25,6 +25,19 @@ double ClampFinite(double v, double fallback, double limit)
     return std::isfinite(v) ? std::clamp(v, -limit, limit) : fallback;
 }
 
+// Reads 16-bit tags until the end of the stream, a failed read, or a tag for which field
+// answers false (the record's end). Tags field does not know it passes over, reading nothing.
+template <typename Field>
+void ReadTagged(QDataStream& in, Field field)
+{
+    while (!in.atEnd() && in.status() == QDataStream::Ok) {
+        qint16 tag = 0;
+        in >> tag;
+        if (in.status() != QDataStream::Ok || !field(tag))
+            return;
+    }
+}
+
 } // namespace
 
 void CGraphTextAnnotation::saveToFile(QDataStream* stream) const
@@ -42,11 +55,7 @@ void CGraphTextAnnotation::loadFromFile(QDataStream* stream)
     QDataStream& in = *stream;
     // Tags are read 16 bits at a time: the upper half of a 32-bit tag reads as 0 and is
     // passed over like any tag this reader does not know.
-    while (!in.atEnd() && in.status() == QDataStream::Ok) {
-        qint16 tag = 0;
-        in >> tag;
-        if (in.status() != QDataStream::Ok)
-            return;
+    ReadTagged(in, [&](qint16 tag) {
         switch (tag) {
         case TagText: in >> m_Text; break;
         case TagSample: {
@@ -67,10 +76,11 @@ void CGraphTextAnnotation::loadFromFile(QDataStream* stream)
             m_Length = ClampFinite(v, 60.0, 10000.0);
             break;
         }
-        case TagEnd: return;
+        case TagEnd: return false;
         default: break;
         }
-    }
+        return true;
+    });
 }
 
 void CGraphPlot::init()
@@ -134,13 +144,9 @@ void CGraphPlot::saveToFile(QDataStream* stream) const
 void CGraphPlot::loadFromFile(QDataStream* stream)
 {
     QDataStream& in = *stream;
-    while (!in.atEnd() && in.status() == QDataStream::Ok) {
-        qint16 tag = 0;
-        in >> tag;
-        if (in.status() != QDataStream::Ok)
-            return;
+    ReadTagged(in, [&](qint16 tag) {
         switch (tag) {
-        case TagEnd: return;
+        case TagEnd: return false;
         case TagName: in >> m_Name; break;
         case TagUnit: in >> m_Unit; break;
         case TagKey: {
@@ -186,5 +192,6 @@ void CGraphPlot::loadFromFile(QDataStream* stream)
         }
         default: break;
         }
-    }
+        return true;
+    });
 }
