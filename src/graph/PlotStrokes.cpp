@@ -369,10 +369,16 @@ void PaintStrokes(QPainter* painter, const QColor& colour, const CPlotStrokes& s
         // A solid vertical stroke two pixels wide on a whole column, square-capped, covers
         // exactly this rectangle: filled, it costs no outline to rasterise.
         // Whole-pixel rectangles need no smoothing; without it they take the fast fill.
-        painter->setRenderHint(QPainter::Antialiasing, false);
+        QVector<QRect> rects;
+        rects.reserve(strokes.m_Columns.size());
         for (const QLine& c : strokes.m_Columns)
-            painter->fillRect(QRect(c.x1() - 1, std::min(c.y1(), c.y2()) - 1, 2, std::abs(c.y2() - c.y1()) + 2),
-                              colour);
+            rects.append(QRect(c.x1() - 1, std::min(c.y1(), c.y2()) - 1, 2, std::abs(c.y2() - c.y1()) + 2));
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(QBrush(colour, Qt::SolidPattern));
+        painter->drawRects(rects);
+        painter->setBrush(Qt::NoBrush);
+        painter->setPen(pen);
         painter->setRenderHint(QPainter::Antialiasing, true);
         QVector<QLine> lines;
         VisibleSegments(strokes, lines);

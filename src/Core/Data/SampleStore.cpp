@@ -164,17 +164,30 @@ void CSampleStore::rebuildSummary(int index)
 
 bool CSampleStore::scanMinMax(int first, int last, float& lo, float& hi) const
 {
-    bool found = false;
-    for (int i = first; i < last; ++i) {
-        const double v = at(i);
-        if (isGap(v))
-            continue;
-        const float f = float(v);
-        lo = std::min(lo, f);
-        hi = std::max(hi, f);
-        found = true;
+    // Block by block over plain pointers, without branches the compiler cannot turn into
+    // vector minimum and maximum: a gap becomes a value neither extreme takes, and a NaN loses
+    // every comparison.
+    const float inf = std::numeric_limits<float>::infinity();
+    float l = inf, h = -inf;
+    for (int i = first; i < last;) {
+        const int offset = i & BlockMask;
+        const int n = std::min(last - i, BlockSize - offset);
+        const double* p = m_Blocks[size_t(i >> BlockShift)].get() + offset;
+        for (int k = 0; k < n; ++k) {
+            const float f = float(p[k]);
+            const bool gap = f == GapValue;
+            const float a = gap ? inf : f;
+            const float b = gap ? -inf : f;
+            l = a < l ? a : l;
+            h = b > h ? b : h;
+        }
+        i += n;
     }
-    return found;
+    if (!(l <= h))
+        return false;
+    lo = std::min(lo, l);
+    hi = std::max(hi, h);
+    return true;
 }
 
 bool CSampleStore::minMax(int first, int last, float& lo, float& hi) const
