@@ -4,6 +4,7 @@
 // beside the graph, owns the signal hub, and runs the run-control state machine.
 #include "app/base/ChildWindowHost.h"
 #include "setup/SetupHost.h"
+#include "workspace/WorkspaceHost.h"
 
 #include <QMdiArea>
 #include <QPointer>
@@ -17,6 +18,7 @@ class IUploadService;
 class IWorkspaceFiles;
 class MultiLanguage;
 class CSetupWindow;
+class cnoteswindow;
 class CustomRunButton;
 class ILogicQueries;
 class IPrompter;
@@ -25,7 +27,7 @@ class ISetupSettings;
 class QProgressDialog;
 class QTimer;
 
-class CWindowsManager : public QMdiArea, public IChildWindowHost, public ISetupHost
+class CWindowsManager : public QMdiArea, public IChildWindowHost, public ISetupHost, public IWorkspaceHost
 {
     Q_OBJECT
 public:
@@ -57,6 +59,16 @@ public:
     CKorvantaSignals* GetSignals() const override { return m_pSignals; }
     CDataManager* GetDataManager() const override;
     IPrompter* GetPrompter() const override;
+    // IWorkspaceHost (windowsmanager_workspace.cpp)
+    QString WorkspaceFolder() override { return getKV4FolderPath(); }
+    QString ChooseSaveFile(const QString& title, const QString& start, const QString& filter) override;
+    QString ChooseOpenFile(const QString& title, const QString& start, const QString& filter) override;
+    void Warn(const QString& title, const QString& text) override;
+    void ClearForLoad() override;
+    QVector<SavedWindow> WindowsToSave() override;
+    int LoadWindowRecord(quint16 tag, QDataStream* stream, bool* handled) override;
+    void ShowGraphOfBranches(const QVector<int>& keys) override;
+    void ShowNotesWithText(const QString& text) override;
     // ISetupHost
     ILogicQueries* GetLogicQueries() const override { return m_pLogic; }
     ISetupSettings* GetSetupSettings() const override { return m_pSettings; }
@@ -176,6 +188,8 @@ public slots:
     // Workspace, help, firmware and window commands (windowsmanager_commands.cpp).
     void OnNew();
     void OnOpen();
+    // The Save command: a failure is reported to the user.
+    void OnSaveCommand();
     int OnSave();
     void OnSaveAs();
     void onNoMoredataToSave();
@@ -185,11 +199,17 @@ public slots:
     void onFirmWareUpdate();
     void ShowHistoryWindow(bool show);
     void onOpenHisoryWindow(bool toggled);
-    void onUndo() {}
-    void onRedo() {}
-    void onCut() {}
-    void onCopy() {}
-    void onPaste() {}
+    // Meters, calculator and notes windows, and the edit commands of the notes editor
+    // (windowsmanager_meters.cpp).
+    void ShowMetersWindow();
+    void ShowCalcWindow();
+    cnoteswindow* ShowNotesWindow();
+    void ShowNotesWindowWithText(QString& text);
+    void onUndo();
+    void onRedo();
+    void onCut();
+    void onCopy();
+    void onPaste();
     void onAbout();
     void onOpenGraphWindow();
     void onOpenRecent() {}
@@ -216,6 +236,8 @@ protected:
 private:
     CustomRunButton* runButton() const;
     IPrompter* prompter() const;
+    // Makes the window a workspace record's begin tag stands for (null: none of that kind).
+    CKorvantaWindow* windowForRecord(quint16 tag);
     void startFromIdle();
     void requestRun();
     void startWatchdog(int ms);
@@ -230,9 +252,12 @@ private:
     void freshStart();
     // Asks about unsaved changes before New or Open; false when the command is to stop.
     bool settleUnsavedChanges();
+    int saveWorkspace(const QString& path);
+    void reportSaveFailure(int result);
     // Reads the current graph's cursors; false (and all -1) without a graph.
     int cursorInfo(int* cursor1, int* cursor2, int* xAxisKey) const;
     void quickFunction(int id);
+    cnoteswindow* activeNotesWindow() const;
 
     CSetupWindow* m_pSetupWindow = nullptr;
     QPointer<CKorvantaWindow> m_pLastMade[NumWindowKinds];

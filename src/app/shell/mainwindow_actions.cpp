@@ -69,7 +69,7 @@ void MainWindow::initBasicActionsList()
     connect(m_BasicToolsList.at(0), &QAction::triggered, wm, &CWindowsManager::OnNew);
     connect(m_BasicToolsList.at(1), &QAction::triggered, wm, &CWindowsManager::OnOpen);
     m_BasicToolsList.at(1)->setShortcut(QKeySequence::Open);
-    connect(m_BasicToolsList.at(2), &QAction::triggered, wm, [wm]() { wm->OnSave(); });
+    connect(m_BasicToolsList.at(2), &QAction::triggered, wm, &CWindowsManager::OnSaveCommand);
 }
 
 void MainWindow::initFileMenuActionList()
@@ -80,7 +80,7 @@ void MainWindow::initFileMenuActionList()
     connect(fileNew, &QAction::triggered, wm, &CWindowsManager::OnNew);
     MultiAction* save = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Save"), 8, m_FileMenuList);
     save->setShortcut(QKeySequence::Save);
-    connect(save, &QAction::triggered, wm, [wm]() { wm->OnSave(); });
+    connect(save, &QAction::triggered, wm, &CWindowsManager::OnSaveCommand);
     MultiAction* saveAs = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Save As"), 9, m_FileMenuList);
     saveAs->setShortcut(QKeySequence::SaveAs);
     connect(saveAs, &QAction::triggered, wm, &CWindowsManager::OnSaveAs);
@@ -141,6 +141,9 @@ void MainWindow::initWorkSpaceActionsList()
     }
     if (MultiAction* graph = findAction(22))
         connect(graph, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onOpenGraphWindow);
+    connect(findAction(23), &QAction::triggered, &m_WindowsManager, &CWindowsManager::ShowMetersWindow);
+    connect(findAction(25), &QAction::triggered, &m_WindowsManager, &CWindowsManager::ShowCalcWindow);
+    connect(findAction(26), &QAction::triggered, &m_WindowsManager, [this]() { m_WindowsManager.ShowNotesWindow(); });
     if (MultiAction* align = findAction(27)) {
         align->setChecked(m_WindowsManager.AlignToGrid());
         connect(align, &QAction::toggled, &m_WindowsManager, &CWindowsManager::onAlign2Grid);
