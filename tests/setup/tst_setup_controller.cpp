@@ -29,6 +29,7 @@ private slots:
     void sensorChanged();
     void connectionAndEnabling();
     void calibrationGoesToRowSensor();
+    void dravletSnapshotsOnlyWhileCalibrating();
 };
 
 void TestSetupController::queueKeepsOneOutstanding()
@@ -517,6 +518,25 @@ void TestSetupController::calibrationGoesToRowSensor()
     QCOMPARE(host.m_Logic.m_SensorsCalibration.GetCalibration(1).type, 0);
     c.calibrationChanged(v, 5); // no such row: nothing stored anywhere
     QCOMPARE(host.m_Logic.m_SensorsCalibration.GetCalibration(0).type, 0);
+}
+
+void TestSetupController::dravletSnapshotsOnlyWhileCalibrating()
+{
+    for (const double type : {12.0, 70.0}) {
+        CFakeSetupHost host;
+        host.plugLogger(type);
+        CSetupWindow& c = *host.m_pController;
+        c.initWindow();
+        c.displaySetupWindow(1);
+        host.setStatus({1});
+        QSignalSpy snapshot(&c, &CSetupWindow::requestSnapshot);
+        c.updateSetupWindow(1);
+        c.ApproveSendingRequest();
+        QCOMPARE(snapshot.count(), type == 12.0 ? 0 : 1);
+        c.setCalibrationSnapshot(true);
+        c.updateSetupWindow(1);
+        QCOMPARE(snapshot.count(), type == 12.0 ? 1 : 2);
+    }
 }
 
 QTEST_MAIN(TestSetupController)
