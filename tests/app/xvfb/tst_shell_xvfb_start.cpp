@@ -139,9 +139,10 @@ void TestShellXvfbStart::startsShowsAndExits()
                 ++plotWhite;
         }
     // Not blank: a drawn window has menus, tabs and icons in many colours, and the document
-    // area below them in its grey, mostly covered by the start-up graph's white plot area.
+    // area below them in its grey, mostly covered by the setup, history and start-up graph
+    // windows (the graph's white plot area the largest).
     QVERIFY2(colours.size() >= 16, qPrintable(QString::number(colours.size())));
-    QVERIFY2(areaGrey > samples / 20, qPrintable(QString("%1 of %2").arg(areaGrey).arg(samples)));
+    QVERIFY2(areaGrey > samples / 100, qPrintable(QString("%1 of %2").arg(areaGrey).arg(samples)));
     QVERIFY2(plotWhite > samples / 4, qPrintable(QString("%1 of %2").arg(plotWhite).arg(samples)));
 
     // Close it as a window manager would.
