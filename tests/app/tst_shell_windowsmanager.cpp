@@ -110,6 +110,9 @@ void TestShellWindowsManager::graphPlacedAfterInit()
 void TestShellWindowsManager::recordsAreGuarded()
 {
     CShellRig rig;
+    // The graph window made at start-up is the current one until it goes.
+    QVERIFY(rig.manager.GetCurrent(CWindowsManager::GraphKind));
+    delete rig.manager.GetCurrent(CWindowsManager::GraphKind);
     auto* table = new CKorvantaWindow(&rig.manager, Qt::SubWindow);
     rig.manager.AddChildWindow(table, CWindowsManager::TableKind);
     QCOMPARE(rig.manager.GetLastMade(CWindowsManager::TableKind), table);
@@ -130,6 +133,7 @@ void TestShellWindowsManager::recordsAreGuarded()
 void TestShellWindowsManager::lastActiveOnClose()
 {
     CShellRig rig;
+    delete rig.manager.GetCurrent(CWindowsManager::GraphKind);
     auto* first = new CKorvantaWindow(&rig.manager, Qt::SubWindow);
     auto* second = new CKorvantaWindow(&rig.manager, Qt::SubWindow);
     auto* notes = new CKorvantaWindow(&rig.manager, Qt::SubWindow);
@@ -207,12 +211,14 @@ void TestShellWindowsManager::mainWindowLayout()
             QCOMPARE(m->associatedWidget(), bar->widgetForAction(a));
         }
     }
-    // Only what works is offered: aligning to the grid; the rest waits for its windows.
+    // Only what works is offered: aligning to the grid and a new graph; the rest waits for
+    // its windows.
     MultiAction* align = window.findAction(27);
     QVERIFY(align && align->isEnabled() && align->isChecked());
     align->setChecked(false);
     QVERIFY(!window.windowsManager()->AlignToGrid());
-    QVERIFY(window.findAction(22) && !window.findAction(22)->isEnabled());
+    QVERIFY(window.findAction(22) && window.findAction(22)->isEnabled());
+    QVERIFY(window.findAction(21) && !window.findAction(21)->isEnabled());
     // New works on the data; with an empty history the first tick disables it.
     window.updateActions();
     QVERIFY(window.findAction(7) && !window.findAction(7)->isEnabled());

@@ -176,3 +176,33 @@ size_t CDataBranch::SampleBytesReserved() const
     QMutexLocker lock(&m_YMutex);
     return bytes + m_Y.bytesReserved();
 }
+
+bool CDataBranch::IsXNonDecreasing() const
+{
+    QMutexLocker lock(&m_XMutex);
+    return m_X.isNonDecreasing();
+}
+
+bool CDataBranch::GetXMinMax(int first, int last, float& lo, float& hi) const
+{
+    QMutexLocker lock(&m_XMutex);
+    return m_X.minMax(first, last, lo, hi);
+}
+
+bool CDataBranch::GetYMinMax(int first, int last, float& lo, float& hi) const
+{
+    QMutexLocker lock(&m_YMutex);
+    return m_Y.minMax(first, last, lo, hi);
+}
+
+int CDataBranch::FirstValidY(int first, int last) const
+{
+    QMutexLocker lock(&m_YMutex);
+    return m_Y.firstValid(first, last);
+}
+
+int CDataBranch::LastValidY(int first, int last) const
+{
+    QMutexLocker lock(&m_YMutex);
+    return m_Y.lastValid(first, last);
+}

@@ -69,6 +69,28 @@ public:
     // Bytes held by the sample lists (for memory accounting).
     size_t SampleBytesReserved() const;
 
+    // Queries for drawing long series from the lists' summaries, each under one lock of the
+    // list it reads. Gaps (the missing value) and NaN are left out of the extremes.
+    bool IsXNonDecreasing() const;
+    bool GetXMinMax(int first, int last, float& lo, float& hi) const;
+    bool GetYMinMax(int first, int last, float& lo, float& hi) const;
+    int FirstValidY(int first, int last) const;
+    int LastValidY(int first, int last) const;
+    // The first index of [first, last) whose X value makes pred true (pred false before it,
+    // true from it on); pred must not take locks.
+    template <typename Pred>
+    int PartitionX(int first, int last, Pred pred) const
+    {
+        QMutexLocker lock(&m_XMutex);
+        return m_X.partitionPoint(first, last, pred);
+    }
+    template <typename Pred>
+    int PartitionXNear(int first, int last, int hint, Pred pred) const
+    {
+        QMutexLocker lock(&m_XMutex);
+        return m_X.partitionPointNear(first, last, hint, pred);
+    }
+
     // Manual-X branches: seconds from the first manual sample to each one.
     void AddManualTime(double seconds) { m_ManualTimes.Add(seconds); }
     double GetManualTime(int index) const { return m_ManualTimes.GetAt(index); }

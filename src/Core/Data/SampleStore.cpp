@@ -71,6 +71,8 @@ int CSampleStore::append(const double* values, int count)
         const int n = std::min(room, count - done);
         std::memcpy(m_Blocks[size_t(m_Size >> BlockShift)].get() + offset, values + done,
                     size_t(n) * sizeof(double));
+        for (int k = 0; k < n; ++k)
+            noteAppended(m_Size + k, values[done + k]);
         m_Size += n;
         done += n;
     }
@@ -107,6 +109,159 @@ void CSampleStore::clear()
     std::vector<Block>().swap(m_Blocks);
     m_Size = 0;
     m_Capacity = 0;
+    std::vector<float>().swap(m_Min1);
+    std::vector<float>().swap(m_Max1);
+    std::vector<float>().swap(m_Min2);
+    std::vector<float>().swap(m_Max2);
+    m_bNonDecreasing = true;
+    m_bSummaryLost = false;
+}
+
+void CSampleStore::set(int i, double v)
+{
+    m_Blocks[size_t(i >> BlockShift)].get()[i & BlockMask] = v;
+    // An edited value may break the order; it is not restored when a later edit mends it.
+    if (std::isnan(v) || (i > 0 && v < at(i - 1)) || (i + 1 < m_Size && at(i + 1) < v))
+        m_bNonDecreasing = false;
+    rebuildSummary(i);
+}
+
+void CSampleStore::pushSummary(std::vector<float>& lo, std::vector<float>& hi)
+{
+    try {
+        lo.push_back(std::numeric_limits<float>::infinity());
+        hi.push_back(-std::numeric_limits<float>::infinity());
+    } catch (...) {
+        if (hi.size() < lo.size())
+            lo.pop_back();
+    }
+}
+
+void CSampleStore::rebuildSummary(int index)
+{
+    const size_t c = size_t(index >> SummaryShift);
+    if (c < m_Min1.size()) {
+        const int first = int(c) << SummaryShift;
+        float lo = std::numeric_limits<float>::infinity(), hi = -lo;
+        scanMinMax(first, std::min(first + SummarySize, m_Size), lo, hi);
+        m_Min1[c] = lo;
+        m_Max1[c] = hi;
+    }
+    const size_t c2 = size_t(index >> SummaryShift2);
+    if (c2 < m_Min2.size()) {
+        // Built from the finer summary, which is now current.
+        float lo = std::numeric_limits<float>::infinity(), hi = -lo;
+        const size_t from = c2 << (SummaryShift2 - SummaryShift);
+        const size_t to = std::min(m_Min1.size(), from + (size_t(1) << (SummaryShift2 - SummaryShift)));
+        for (size_t k = from; k < to; ++k) {
+            lo = std::min(lo, m_Min1[k]);
+            hi = std::max(hi, m_Max1[k]);
+        }
+        m_Min2[c2] = lo;
+        m_Max2[c2] = hi;
+    }
+}
+
+bool CSampleStore::scanMinMax(int first, int last, float& lo, float& hi) const
+{
+    // Block by block over plain pointers, without branches the compiler cannot turn into
+    // vector minimum and maximum: a gap becomes a value neither extreme takes, and a NaN loses
+    // every comparison.
+    const float inf = std::numeric_limits<float>::infinity();
+    float l = inf, h = -inf;
+    for (int i = first; i < last;) {
+        const int offset = i & BlockMask;
+        const int n = std::min(last - i, BlockSize - offset);
+        const double* p = m_Blocks[size_t(i >> BlockShift)].get() + offset;
+        for (int k = 0; k < n; ++k) {
+            const float f = float(p[k]);
+            const bool gap = f == GapValue;
+            const float a = gap ? inf : f;
+            const float b = gap ? -inf : f;
+            l = a < l ? a : l;
+            h = b > h ? b : h;
+        }
+        i += n;
+    }
+    if (!(l <= h))
+        return false;
+    lo = std::min(lo, l);
+    hi = std::max(hi, h);
+    return true;
+}
+
+bool CSampleStore::minMax(int first, int last, float& lo, float& hi) const
+{
+    first = std::max(first, 0);
+    last = std::min(last, m_Size);
+    if (first >= last)
+        return false;
+    if (m_bSummaryLost || last - first < 2 * SummarySize)
+        return scanMinMax(first, last, lo, hi);
+    float l = std::numeric_limits<float>::infinity(), h = -l;
+    int i = first;
+    // Head up to a summary boundary, then the coarse runs, the fine runs and the tail.
+    const int headEnd = std::min(last, (first + SummarySize - 1) & ~(SummarySize - 1));
+    scanMinMax(i, headEnd, l, h);
+    i = headEnd;
+    while (i + SummarySize <= last && (i & (SummarySize2 - 1)) != 0) {
+        l = std::min(l, m_Min1[size_t(i >> SummaryShift)]);
+        h = std::max(h, m_Max1[size_t(i >> SummaryShift)]);
+        i += SummarySize;
+    }
+    while (i + SummarySize2 <= last) {
+        l = std::min(l, m_Min2[size_t(i >> SummaryShift2)]);
+        h = std::max(h, m_Max2[size_t(i >> SummaryShift2)]);
+        i += SummarySize2;
+    }
+    while (i + SummarySize <= last) {
+        l = std::min(l, m_Min1[size_t(i >> SummaryShift)]);
+        h = std::max(h, m_Max1[size_t(i >> SummaryShift)]);
+        i += SummarySize;
+    }
+    scanMinMax(i, last, l, h);
+    if (!(l <= h))
+        return false;
+    lo = std::min(lo, l);
+    hi = std::max(hi, h);
+    return true;
+}
+
+int CSampleStore::firstValid(int first, int last) const
+{
+    first = std::max(first, 0);
+    last = std::min(last, m_Size);
+    int i = first;
+    while (i < last) {
+        // Whole runs of gaps are passed over by their summary.
+        if (!m_bSummaryLost && (i & (SummarySize - 1)) == 0 && i + SummarySize <= last
+            && !(m_Min1[size_t(i >> SummaryShift)] <= m_Max1[size_t(i >> SummaryShift)])) {
+            i += SummarySize;
+            continue;
+        }
+        if (!isGap(at(i)))
+            return i;
+        ++i;
+    }
+    return -1;
+}
+
+int CSampleStore::lastValid(int first, int last) const
+{
+    first = std::max(first, 0);
+    last = std::min(last, m_Size);
+    int i = last - 1;
+    while (i >= first) {
+        if (!m_bSummaryLost && ((i + 1) & (SummarySize - 1)) == 0 && i + 1 - SummarySize >= first
+            && !(m_Min1[size_t(i >> SummaryShift)] <= m_Max1[size_t(i >> SummaryShift)])) {
+            i -= SummarySize;
+            continue;
+        }
+        if (!isGap(at(i)))
+            return i;
+        --i;
+    }
+    return -1;
 }
 
 size_t CSampleStore::bytesReserved() const

@@ -5,8 +5,15 @@
 // stay small; full blocks are 2 MiB, aligned so the kernel can back each with one huge page
 // (one page fault per block instead of 512 while a run records). Not locked: the owning
 // branch holds the lock.
+//
+// A summary is kept as values arrive: the smallest and largest value of every run of
+// SummarySize values and of every run of SummarySize2 values (gaps and NaN left out), and
+// whether the values never decrease. With it a drawing asks for the extremes of a pixel
+// column, or finds where a column starts, without reading every value of a long run.
 #include <climits>
 #include <cstddef>
+#include <cmath>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -23,11 +30,19 @@ public:
     CSampleStore(const CSampleStore&) = delete;
     CSampleStore& operator=(const CSampleStore&) = delete;
 
+    static constexpr int SummaryShift = 5;
+    static constexpr int SummarySize = 1 << SummaryShift;
+    static constexpr int SummaryShift2 = 10;
+    static constexpr int SummarySize2 = 1 << SummaryShift2;
+    // The gap marker of the data store, compared in single precision as the drawing does.
+    static constexpr float GapValue = -9999999.0f;
+    static bool isGap(double v) { return std::isnan(v) || float(v) == GapValue; }
+
     int size() const { return m_Size; }
     bool isEmpty() const { return m_Size == 0; }
     // Unchecked: 0 <= i < size().
     double at(int i) const { return m_Blocks[size_t(i >> BlockShift)].get()[i & BlockMask]; }
-    void set(int i, double v) { m_Blocks[size_t(i >> BlockShift)].get()[i & BlockMask] = v; }
+    void set(int i, double v);
 
     // False when the value could not be stored (memory exhausted or MaxSize reached).
     bool append(double v)
@@ -36,6 +51,7 @@ public:
             return false;
         m_Blocks[size_t(m_Size >> BlockShift)].get()[m_Size & BlockMask] = v;
         ++m_Size;
+        noteAppended(m_Size - 1, v);
         return true;
     }
     // Makes room for n more values without storing them; false when that is impossible.
@@ -57,6 +73,63 @@ public:
     // Bytes held for values (allocated capacity), for memory accounting.
     size_t bytesReserved() const;
 
+    // Smallest and largest value of [first, last) in single precision, gaps left out; false
+    // (lo and hi untouched) when the range holds no value. Clamped to the stored range.
+    bool minMax(int first, int last, float& lo, float& hi) const;
+    // Index of the first (or last) value of [first, last) that is not a gap; -1 when none.
+    int firstValid(int first, int last) const;
+    int lastValid(int first, int last) const;
+    // True while no value is smaller than the one before it (and none is NaN).
+    bool isNonDecreasing() const { return m_bNonDecreasing; }
+    // The first index of [first, last) at which pred turns true, for a pred that is false up to
+    // some point and true from there on (as a monotone test on non-decreasing values is).
+    template <typename Pred>
+    int partitionPoint(int first, int last, Pred pred) const
+    {
+        first = first < 0 ? 0 : first;
+        last = last > m_Size ? m_Size : last;
+        while (first < last) {
+            const int mid = first + (last - first) / 2;
+            if (pred(at(mid)))
+                last = mid;
+            else
+                first = mid + 1;
+        }
+        return first;
+    }
+    // The same, searched outwards from hint (where the caller expects the answer), so a
+    // guess that is nearly right costs a few reads instead of a whole binary search.
+    template <typename Pred>
+    int partitionPointNear(int first, int last, int hint, Pred pred) const
+    {
+        first = first < 0 ? 0 : first;
+        last = last > m_Size ? m_Size : last;
+        if (first >= last)
+            return first;
+        int h = hint < first ? first : (hint >= last ? last - 1 : hint);
+        int lo, hi;
+        if (pred(at(h))) {
+            int upper = h, step = 1, probe = h - 1;
+            while (probe >= first && pred(at(probe))) {
+                upper = probe;
+                step *= 2;
+                probe = upper - step;
+            }
+            lo = probe + 1 < first ? first : probe + 1;
+            hi = upper;
+        } else {
+            int lower = h, step = 1, probe = h + 1;
+            while (probe < last && !pred(at(probe))) {
+                lower = probe;
+                step *= 2;
+                probe = lower + step;
+            }
+            lo = lower + 1;
+            hi = probe < last ? probe : last;
+        }
+        return partitionPoint(lo, hi, pred);
+    }
+
 private:
     struct FreeBlock
     {
@@ -65,8 +138,42 @@ private:
     using Block = std::unique_ptr<double, FreeBlock>;
     static Block allocate(int values);
     bool grow();
+    void noteAppended(int index, double v)
+    {
+        const size_t c = size_t(index >> SummaryShift);
+        const size_t c2 = size_t(index >> SummaryShift2);
+        if (c == m_Min1.size())
+            pushSummary(m_Min1, m_Max1);
+        if (c2 == m_Min2.size())
+            pushSummary(m_Min2, m_Max2);
+        if (c >= m_Min1.size() || c2 >= m_Min2.size())
+            m_bSummaryLost = true;
+        if (index > 0 && !(v >= at(index - 1)))
+            m_bNonDecreasing = false;
+        else if (std::isnan(v))
+            m_bNonDecreasing = false;
+        if (isGap(v))
+            return;
+        const float f = float(v);
+        if (c < m_Min1.size()) {
+            if (f < m_Min1[c]) m_Min1[c] = f;
+            if (f > m_Max1[c]) m_Max1[c] = f;
+        }
+        if (c2 < m_Min2.size()) {
+            if (f < m_Min2[c2]) m_Min2[c2] = f;
+            if (f > m_Max2[c2]) m_Max2[c2] = f;
+        }
+    }
+    void pushSummary(std::vector<float>& lo, std::vector<float>& hi);
+    void rebuildSummary(int index);
+    bool scanMinMax(int first, int last, float& lo, float& hi) const;
 
     std::vector<Block> m_Blocks;
     int m_Size = 0;
     int m_Capacity = 0;
+    // Per run of SummarySize (and SummarySize2) values; +inf/-inf for a run of gaps only.
+    std::vector<float> m_Min1, m_Max1, m_Min2, m_Max2;
+    bool m_bNonDecreasing = true;
+    // Memory ran out while the summary grew: the queries then read every value.
+    bool m_bSummaryLost = false;
 };

@@ -3,9 +3,13 @@
 // signal hub, the data store and the prompter. The window manager implements it; tests host
 // windows in a small fake. Window kinds add what they need below as defaulted virtuals, so a
 // fake only answers what its test uses.
+#include "Core/Logic/ExperimentInterval.h"
+
 class CDataManager;
 class CKorvantaSignals;
 class CKorvantaWindow;
+class CSensorInfo;
+class CSetupInfo;
 class IPrompter;
 
 class IChildWindowHost
@@ -31,4 +35,14 @@ public:
     virtual void SetLastVideoWindowActive(CKorvantaWindow*) {}
     virtual void HistoryNewFolder() {}
     virtual void HistoryRestore(bool) {}
+
+    // Graph windows: the graph that takes new runs and analysis results (the last activated
+    // one), the current setup, the sensor catalogue and the interval record of a rate code.
+    virtual CKorvantaWindow* GetLastActiveGraph() const { return nullptr; }
+    virtual void SetLastActiveGraph(CKorvantaWindow*) {}
+    // A graph window is closing: another one (or none) takes its place.
+    virtual void GraphWindowClosing(CKorvantaWindow*) {}
+    virtual CSetupInfo* GetSetupInfo() const { return nullptr; }
+    virtual CSensorInfo* GetSensorCatalogue() const { return nullptr; }
+    virtual ExperimentInterval GetExperimentInterval(short, short, short) const { return ExperimentInterval{}; }
 };

@@ -44,7 +44,7 @@ CWindowsManager::~CWindowsManager()
 
 void CWindowsManager::init()
 {
-    // Graph, history and the other data windows join the area as their own parts arrive.
+    ShowGraphWindow();
     setBackground(QBrush(QColor(96, 96, 96, 255)));
     if (m_pSetupWindow->m_bSetupShown) {
         m_pSetupWindow->initWindow();

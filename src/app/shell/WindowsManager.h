@@ -78,6 +78,18 @@ public:
     int GetCurrentRunMode() const override;
     void SetRunButtonEnabled(bool enabled) override;
     void ShowRunManualButton(bool show) override;
+    // IChildWindowHost, graph windows (windowsmanager_graph.cpp)
+    CKorvantaWindow* GetLastActiveGraph() const override;
+    void SetLastActiveGraph(CKorvantaWindow* graph) override;
+    void GraphWindowClosing(CKorvantaWindow* graph) override { SetLastGraphActive(graph); }
+    CSetupInfo* GetSetupInfo() const override;
+    CSensorInfo* GetSensorCatalogue() const override;
+    ExperimentInterval GetExperimentInterval(short rate, short samples, short loggerType) const override;
+
+    // Graph windows (windowsmanager_graph.cpp).
+    CKorvantaWindow* ShowGraphWindow();
+    CKorvantaWindow* GetLastGraphWindow() const;
+    void SetLastGraphActive(CKorvantaWindow* closing);
 
     CSetupWindow* GetSetupWindow() const { return m_pSetupWindow; }
     CHistoryWindow* GetHistoryWindow() const { return m_pHistoryWindow; }
@@ -217,6 +229,7 @@ public slots:
     void onCopy();
     void onPaste();
     void onAbout();
+    void onOpenGraphWindow();
     void onOpenRecent() {}
     void onOpenSamples() {}
     void onHome() {}

@@ -141,6 +141,8 @@ void MainWindow::initWorkSpaceActionsList()
     }
     if (MultiAction* table = findAction(21))
         connect(table, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onOpenTableWindow);
+    if (MultiAction* graph = findAction(22))
+        connect(graph, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onOpenGraphWindow);
     connect(findAction(23), &QAction::triggered, &m_WindowsManager, &CWindowsManager::ShowMetersWindow);
     connect(findAction(25), &QAction::triggered, &m_WindowsManager, &CWindowsManager::ShowCalcWindow);
     connect(findAction(26), &QAction::triggered, &m_WindowsManager, [this]() { m_WindowsManager.ShowNotesWindow(); });

@@ -71,11 +71,8 @@ bool MainWindow::commandAvailable(MultiActionKeyType key) const
         return m_pShellLogic && m_pShellLogic->CanDetect();
     case 18:
         return m_pShellLogic && m_pShellLogic->CanUpdateFirmware();
-    case 21: case 23: case 24: case 25: case 26:
+    case 21: case 22: case 23: case 24: case 25: case 26:
         return true;
-    case 22:
-        // The data windows come with their own parts.
-        return false;
     case 28: case 33: case 39:
         // Curve fit, math functions and the photogate wizard are dialogs still to come.
         return false;

@@ -166,10 +166,12 @@ void CWindowsManager::clearForNewWorkspace()
 void CWindowsManager::CleanWorkspace()
 {
     clearForNewWorkspace();
+    ShowGraphWindow();
 }
 
 void CWindowsManager::freshStart()
 {
+    ShowGraphWindow();
     if (m_pFrame)
         m_pFrame->SetWindowTitleText(m_AppTitle);
     if (m_pWorkspaceFiles)

@@ -91,6 +91,8 @@ CKorvantaWindow* CWindowsManager::windowForRecord(quint16 tag)
     switch (tag) {
     case TagTableWindow:
         return ShowTableWindow();
+    case TagGraphWindow:
+        return ShowGraphWindow();
     case TagNotesWindow:
         return ShowNotesWindow();
     default:

@@ -1,0 +1,164 @@
+// A full paint of a graph window into an image: a 1600 x 1000 graph with 16 plots of
+// recorded samples, one plot at run lengths from 100 k to 10 M samples (the cost of a paint
+// must not follow the run), an XY graph, and the redraw of a live run at the fastest rate
+// (5000 new rows per 50 ms tick), whose time per tick is the CPU share the redraw takes.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <memory>
+
+#include "../tests/common/GraphTestHost.h"
+#include "graph/GraphWindow.h"
+
+#include <cmath>
+
+namespace {
+
+struct Rig
+{
+    CGraphTestHost host;
+    CGraphWindow* graph = nullptr;
+    QImage image;
+
+    // The picture is the same at every run length: the waves' periods follow it.
+    Rig(int plots, long long samples, bool xy = false)
+    {
+        graph = new CGraphWindow(&host);
+        host.SetLastActiveGraph(graph);
+        graph->resize(1600, 1000);
+        image = QImage(graph->size(), QImage::Format_ARGB32_Premultiplied);
+        CDataFolder* run = host.addRun();
+        for (int p = 0; p < plots + (xy ? 1 : 0); ++p) {
+            CDataBranch* b = host.addBranch(run, SensorIndexOnlineFunction, 0.00001);
+            b->m_Color = colorsTable[p % colorTableSize];
+            append(b, 0, samples, p, samples);
+        }
+        emit host.m_Hub.LoggerStartedRun();
+        emit host.m_Hub.LoggerExperimentEnd();
+        if (xy)
+            graph->OnXScaleComboChanged(plots + 1);
+        graph->AutoScaleAllAxis(false);
+    }
+    // Noisy waves, one block of rows at a time as a logger download stores them.
+    static void append(CDataBranch* b, long long first, long long count, int phase, long long length = 1000000)
+    {
+        const int block = 1 << 16;
+        QVector<double> x(block), y(block);
+        for (long long done = 0; done < count;) {
+            const int n = int(std::min<long long>(block, count - done));
+            for (int i = 0; i < n; ++i) {
+                const long long s = first + done + i;
+                x[i] = double(s);
+                y[i] = std::sin(double(s) * 18.85 / double(length) + phase) + ((s * 2654435761u) % 1000) * 1e-4;
+            }
+            b->AppendSamples(x.constData(), y.constData(), n);
+            done += n;
+        }
+    }
+    void paint()
+    {
+        graph->m_RepaintMode = 0;
+        graph->render(&image);
+    }
+};
+
+void BM_PaintSixteenPlots(benchmark::State& state)
+{
+    Rig rig(16, state.range(0));
+    for (auto _ : state)
+        rig.paint();
+    state.counters["samples"] = double(state.range(0)) * 16;
+}
+BENCHMARK(BM_PaintSixteenPlots)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+void BM_PaintOnePlot(benchmark::State& state)
+{
+    Rig rig(1, state.range(0));
+    for (auto _ : state)
+        rig.paint();
+}
+BENCHMARK(BM_PaintOnePlot)->Arg(0)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+// The reduction of one curve alone, without drawing: what a paint reads of the store.
+void BM_ReduceOnePlot(benchmark::State& state)
+{
+    Rig rig(1, state.range(0));
+    CCurveFrame f;
+    f.m_Rect = QRect(QPoint(50, 66), QPoint(1590, 870));
+    f.m_XMax = float(state.range(0));
+    f.m_YMin = -1.5f;
+    f.m_YMax = 1.5f;
+    CPlotStrokes out;
+    for (auto _ : state) {
+        out.clear();
+        StrokeTimeCurve(*rig.graph->GetDataBranch(0), 0, -1, f, out);
+        benchmark::DoNotOptimize(out.m_Path.data());
+    }
+    state.counters["columns"] = double(out.m_Columns.size());
+    QVector<QLine> visible;
+    VisibleSegments(out, visible);
+    state.counters["segments drawn"] = double(visible.size());
+}
+BENCHMARK(BM_ReduceOnePlot)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+// An XY curve is stroked once into an image of the plot area; later paints show it and
+// stroke only new samples. The first paint reads and strokes every sample.
+void BM_PaintXY(benchmark::State& state)
+{
+    Rig rig(1, state.range(0), true);
+    rig.paint();
+    for (auto _ : state)
+        rig.paint();
+}
+BENCHMARK(BM_PaintXY)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+void BM_PaintXYFirst(benchmark::State& state)
+{
+    Rig rig(1, state.range(0), true);
+    for (auto _ : state) {
+        rig.graph->m_XYLayers.clear();
+        rig.paint();
+    }
+}
+BENCHMARK(BM_PaintXYFirst)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
+// A live run of 8 measurements at 100 000 rows a second: each tick stores 5000 rows per
+// branch (outside the timing, as the logger thread would), serves the pending autoscales and
+// repaints. The time per tick over 50 ms is the share of one core the redraw takes.
+void BM_LiveRedrawTick(benchmark::State& state)
+{
+    Rig rig(0, 0);
+    CDataFolder* run = rig.host.addRun(QStringLiteral("Run2"));
+    for (int p = 0; p < 8; ++p)
+        rig.host.addBranch(run, SensorIndexOnlineFunction, 0.00001);
+    emit rig.host.m_Hub.LoggerStartedRun();
+    const long long preload = state.range(0);
+    for (int p = 0; p < 8; ++p)
+        Rig::append(rig.graph->GetDataBranch(p), 0, preload, p);
+    long long next = preload;
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int p = 0; p < 8; ++p)
+            Rig::append(rig.graph->GetDataBranch(p), next, 5000, p);
+        next += 5000;
+        state.ResumeTiming();
+        rig.graph->UpdateNewData();
+        rig.graph->m_RepaintMode = 3;
+        rig.graph->render(&rig.image);
+    }
+    emit rig.host.m_Hub.LoggerExperimentEnd();
+}
+BENCHMARK(BM_LiveRedrawTick)->Arg(0)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(100);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}

@@ -1,0 +1,197 @@
+#include "graph/GraphPlot.h"
+
+#include <QDataStream>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Colour parts and styles come from files; anything outside their ranges is brought inside.
+int ClampColorPart(qint32 v)
+{
+    return std::clamp<qint32>(v, 0, 255);
+}
+
+float ClampRange(double v, float fallback)
+{
+    if (!std::isfinite(v))
+        return fallback;
+    return float(std::clamp<double>(v, -CGraphPlot::MaxRange, CGraphPlot::MaxRange));
+}
+
+double ClampFinite(double v, double fallback, double limit)
+{
+    return std::isfinite(v) ? std::clamp(v, -limit, limit) : fallback;
+}
+
+// Reads 16-bit tags until the end of the stream, a failed read, or a tag for which field
+// answers false (the record's end). Tags field does not know it passes over, reading nothing.
+template <typename Field>
+void ReadTagged(QDataStream& in, Field field)
+{
+    while (!in.atEnd() && in.status() == QDataStream::Ok) {
+        qint16 tag = 0;
+        in >> tag;
+        if (in.status() != QDataStream::Ok || !field(tag))
+            return;
+    }
+}
+
+} // namespace
+
+void CGraphTextAnnotation::saveToFile(QDataStream* stream) const
+{
+    QDataStream& out = *stream;
+    out << qint32(TagText) << m_Text;
+    out << qint32(TagSample) << qint32(m_Sample);
+    out << qint32(TagAngle) << m_Angle;
+    out << qint32(TagLength) << m_Length;
+    out << qint32(TagEnd);
+}
+
+void CGraphTextAnnotation::loadFromFile(QDataStream* stream)
+{
+    QDataStream& in = *stream;
+    // Tags are read 16 bits at a time: the upper half of a 32-bit tag reads as 0 and is
+    // passed over like any tag this reader does not know.
+    ReadTagged(in, [&](qint16 tag) {
+        switch (tag) {
+        case TagText: in >> m_Text; break;
+        case TagSample: {
+            qint32 v = 0;
+            in >> v;
+            m_Sample = std::max<qint32>(v, 0);
+            break;
+        }
+        case TagAngle: {
+            double v = 0;
+            in >> v;
+            m_Angle = ClampFinite(v, 45.0, 1.0e6);
+            break;
+        }
+        case TagLength: {
+            double v = 0;
+            in >> v;
+            m_Length = ClampFinite(v, 60.0, 10000.0);
+            break;
+        }
+        case TagEnd: return false;
+        default: break;
+        }
+        return true;
+    });
+}
+
+void CGraphPlot::init()
+{
+    m_Key = -1;
+    m_Name.clear();
+    m_Unit.clear();
+    m_bAutoScale = true;
+    m_Min = 0.0f;
+    m_Max = 10.0f;
+    m_bLogScale = false;
+    m_UnitPrefix = 0;
+    m_DataUnitPrefix = 0;
+    m_Decimals = 2;
+    m_bScientific = false;
+    m_Color = QColor(Qt::gray);
+    m_Style = StyleLine;
+    m_PenWidth = 0;
+    m_bVisible = true;
+    m_TextColor = QColor(0, 0, 0, 255);
+    m_Reserved = 0;
+    m_bSelected = false;
+    m_RateCode = 7;
+}
+
+CGraphTextAnnotation CGraphPlot::GetAnnoation(int index) const
+{
+    if (index < 0 || index >= m_Annotations.size()) {
+        CGraphTextAnnotation none;
+        none.m_Text.clear();
+        return none;
+    }
+    return m_Annotations.at(index);
+}
+
+void CGraphPlot::RemoveAnnotation(int index)
+{
+    if (index >= 0 && index < m_Annotations.size())
+        m_Annotations.removeAt(index);
+}
+
+void CGraphPlot::saveToFile(QDataStream* stream) const
+{
+    QDataStream& out = *stream;
+    out << qint16(TagStart);
+    out << qint16(TagName) << m_Name;
+    out << qint16(TagUnit) << m_Unit;
+    out << qint16(TagKey) << qint32(m_Key);
+    out << qint16(TagAutoScale) << m_bAutoScale;
+    out << qint16(TagMin) << m_Min;
+    out << qint16(TagMax) << m_Max;
+    out << qint16(TagColor) << qint32(m_Color.red()) << qint32(m_Color.green()) << qint32(m_Color.blue());
+    out << qint16(TagStyle) << qint32(m_Style);
+    for (const CGraphTextAnnotation& a : m_Annotations) {
+        out << qint32(TagAnnotation);
+        a.saveToFile(stream);
+    }
+    out << qint16(TagEnd);
+}
+
+void CGraphPlot::loadFromFile(QDataStream* stream)
+{
+    QDataStream& in = *stream;
+    ReadTagged(in, [&](qint16 tag) {
+        switch (tag) {
+        case TagEnd: return false;
+        case TagName: in >> m_Name; break;
+        case TagUnit: in >> m_Unit; break;
+        case TagKey: {
+            qint32 v = -1;
+            in >> v;
+            m_Key = v < -1 ? -1 : v;
+            break;
+        }
+        case TagAutoScale: in >> m_bAutoScale; break;
+        case TagMin: {
+            // Read at the stream's precision as a double, so a value beyond float is seen.
+            double v = 0;
+            in >> v;
+            m_Min = ClampRange(v, 0.0f);
+            break;
+        }
+        case TagMax: {
+            double v = 0;
+            in >> v;
+            m_Max = ClampRange(v, 10.0f);
+            break;
+        }
+        case TagColor: {
+            qint32 r = 0, g = 0, b = 0;
+            in >> r >> g >> b;
+            if (in.status() == QDataStream::Ok)
+                m_Color = QColor(ClampColorPart(r), ClampColorPart(g), ClampColorPart(b), 255);
+            break;
+        }
+        case TagStyle: {
+            qint32 v = 0;
+            in >> v;
+            m_Style = (v >= StyleLine && v <= StyleDots) ? v : StyleLine;
+            break;
+        }
+        case TagAnnotation: {
+            CGraphTextAnnotation a;
+            a.m_Text.clear();
+            a.loadFromFile(stream);
+            if (in.status() == QDataStream::Ok || !a.m_Text.isEmpty())
+                m_Annotations.append(a);
+            break;
+        }
+        default: break;
+        }
+        return true;
+    });
+}

@@ -1,0 +1,60 @@
+#pragma once
+// The arithmetic of the graph that needs no window: the pixel transforms, the tick steps of
+// the scales, the label decimals, the autoscale margins and the time labels. The window
+// calls these; the tests check them on worked cases.
+#include <QRect>
+#include <QString>
+
+namespace GraphRules {
+
+// Pixel rows and columns are kept inside this bound before they are used.
+constexpr int PixelLimit = 32000;
+// A scale never walks more ticks than this, whatever its range and step.
+constexpr int MaxTicks = 4000;
+// The thinning of a scale's step ends after this many doublings.
+constexpr int MaxThinning = 200;
+
+// Value to pixel, single precision, truncated towards zero and clamped; an empty or
+// non-finite range puts every value on the rectangle's left (bottom) edge.
+int ToPixelX(float x, float min, float max, const QRect& rect);
+int ToPixelY(float y, float min, float max, const QRect& rect);
+
+// The first step of a scale for a range: 10 to the power floor(lg) + (frac(lg) > 0.5) - 1.
+// 0 for a range that is not a positive finite number.
+double FirstStep(double range);
+
+struct TickPlan
+{
+    double lo = 0.0;
+    double hi = 0.0;
+    double step = 0.0;
+    bool ok = false;   // false: no ticks at all (empty or non-finite range)
+};
+
+// Rounded ends and thinned step of a Y scale over [min, max] (ordered, not both 0) for at
+// most limit label rows.
+TickPlan PlanYTicks(double min, double max, int limit);
+// The same for the X scale, whose ends are first rounded to the label span.
+TickPlan PlanXTicks(double min, double max, double labelSpan, int limit);
+
+// The fewest decimals that show a step of step x multiplier, starting from start.
+int LabelDecimals(int start, double step, double multiplier);
+
+// Y range of an autoscale from the extremes of the data (already scaled to display units);
+// found false for a branch without samples.
+struct Range
+{
+    float min = 0.0f;
+    float max = 0.0f;
+};
+Range YAutoscale(bool empty, float lo, float hi, bool barGraph);
+
+// The scrolling X range of a time or bar graph while a run is drawn. lastPos is the newest
+// sample position (already raised for bar graphs), span the window of samples, xMin the
+// current minimum. Returns false when the range stays as it is.
+bool ScrollXRange(long long lastPos, long long span, bool timingRun, float xMin, Range& out, bool& autoOn);
+
+// Time label of a sample position: seconds with at most five decimals.
+QString TimeLabel(double position, double secondsPerSample);
+
+} // namespace GraphRules

@@ -1,0 +1,249 @@
+#pragma once
+// The graph child window: draws data branches against time (or sample number), against
+// another branch (an XY graph) or as bars of timing results; follows a live run from its
+// start to its end, takes a plot for every new analysis result and drops the plots of
+// deleted branches. Split over several files by concern: graphwindow.cpp (state and run
+// cycle), graphwindow_autoscale.cpp, graphwindow_paint.cpp (layout and legend),
+// graphwindow_scales.cpp, graphwindow_lines.cpp and graphwindow_toolbar.cpp.
+#include "app/base/KorvantaWindow.h"
+#include "graph/GraphPlot.h"
+#include "graph/PlotStrokes.h"
+
+#include <QList>
+#include <QImage>
+#include <QPixmap>
+#include <QPoint>
+#include <QPointer>
+#include <QRect>
+
+class CDataBranch;
+class CDataManager;
+class CKorvantaSignals;
+class MultiAction;
+class QComboBox;
+class QPainter;
+class QPushButton;
+class QTimer;
+class QToolBar;
+struct ExperimentInterval;
+
+class CGraphWindow : public CKorvantaWindow
+{
+    Q_OBJECT
+public:
+    enum GraphType { TimeGraph = 1, XYGraph = 2, BarGraph = 3 };
+    // Tool-bar positions (also the index into m_ToolBarActions).
+    enum ToolAction {
+        ActZoom = 0, ActPan, ActAutoscale, ActCursor, ActCursor2, ActAddAnnotation, ActMoveAnnotation,
+        ActProperties, ActCopyGraph, ActExport, ActPredict, ActAddPredict, ActErasePredict, ActPrint,
+        NumToolActions
+    };
+    static constexpr int s_RedrawMs = 50;
+    static constexpr int s_ToolBarMs = 500;
+    static constexpr int s_BottomBand = 40;
+    static constexpr int s_MinScaleWidth = 44;
+
+    CGraphWindow(QWidget* parent, Qt::WindowFlags flags = Qt::SubWindow);
+    ~CGraphWindow() override;
+
+    void initWindow() override;
+
+    // Plot bookkeeping: plots are handed out as copies and taken back whole.
+    CGraphPlot GetPlot(int index) const;
+    void UpdatePlot(const CGraphPlot& plot, int plotIndex);
+    CDataBranch* GetDataBranch(int index) const;
+    int GetNumPlots() const { return m_Plots.size(); }
+    int GetNumVisiblePlots() const;
+    int PlotIndexToVisiblePlotIndex(int index) const;
+    short GetCommonRate() const;
+    CDataBranch* GetLongestVisibleSensorBranch() const;
+    void SetXPlot(CGraphPlot* plot, bool timeAxis, int index);
+    void RepaintGraph(int mode);
+
+    // Axes.
+    void AutoScaleAllAxis(bool scrolling);
+    void AutoScaleYAxis(short plot, long first, long last, bool unused, bool force);
+    void AutoScaleXAxis(bool scrolling, short unused = 0);
+    void SetAxisMinMax(short axis, float min, float max, bool autoscale);
+    void FindMinMaxValues(const CDataBranch* branch, bool yValues, long from, long to, float& min, float& max,
+                          float multiplier) const;
+    int RealXToPtX(float x, float min, float max, const QRect& rect) const;
+    int RealYToPtY(float y, float min, float max, const QRect& rect) const;
+
+    // Tool bar and scale combo boxes.
+    void InitToolBar();
+    void InitScaleCombos();
+    void BuildScaleCombos();
+    void ResizeScaleCombos();
+    void RepositionScaleCombos();
+    // The enabled, image and checked states of the tool-bar actions for a window state; the
+    // window applies them (commands still to come stay disabled).
+    struct ToolState
+    {
+        bool enabled[NumToolActions];     // the action's enabled flag
+        bool image[NumToolActions];       // its normal (true) or disabled image
+        bool checked[NumToolActions];
+    };
+    struct ToolInput
+    {
+        bool running = false;
+        int plots = 0;
+        int graphType = TimeGraph;
+        int mouseMode = 0;
+        bool cursor1 = false;
+        bool cursor2 = false;
+        bool annotations = false;
+        bool predictMode = false;
+        bool predictCurves = false;
+    };
+    static ToolState ComputeToolStates(const ToolInput& in);
+
+    // Painting pieces, public for printing and copying later.
+    void DrawGraphWindow(QPainter* painter);
+    void DrawGraph(QPainter* painter, QRect& area);
+    void DrawYScales(QPainter* painter, QRect& area);
+    void DrawLegend(QPainter* painter);
+    int DrawYScale(QPainter* painter, QRect& rect, bool left, int plotIndex, bool measureOnly);
+    void DrawYOneTick(QPainter* painter, short y, float value, bool left, short decimals, bool scientific,
+                      QRect* rect);
+    int GetRightMargin(QPainter* painter);
+    void DrawXScale(QPainter* painter, QRect& rect);
+    void DrawXOneTick(QPainter* painter, short x, float value, short* spacing, QRect* plotRect);
+    QString GetValueString(double value) const;
+    void DrawLineGraph(QPainter* painter, QRect& area);
+    void DrawLines(QPainter* painter, long from, long to);
+    void DrawPlotLine(QPainter* painter, int plotIndex, long from, long to);
+    void DrawPlotLine_optimized(QPainter* painter, int plotIndex, long from, long to);
+    void DrawMidPoints(QPainter* painter, int plotIndex, const CDataBranch* branch);
+    void SaveGraph();
+    QRect GetPlotRemoveButonRect(int plotIndex);
+    void DrawPlotRemoveButon(QPainter* painter);
+
+    // The title of a plot in the legend and the combo boxes: name(prefix unit).
+    static QString PlotTitle(const CGraphPlot& plot);
+    // The font of the scales and titles.
+    static QFont ScaleFont();
+
+    // State the other graph commands and the tests read.
+    int m_RepaintMode = 0;
+    bool m_bRepaintBeyondToolBar = true;
+    int m_GraphType = TimeGraph;
+    CDataManager* m_pDataManager = nullptr;
+    bool m_bShowGrid = true;
+    QRect m_GraphRect;
+    int m_LeftScalePlot = 0;
+    int m_RightScalePlot = 1;
+    int m_XPlotIndex = -1;
+    qint64 m_LastShownSample = -1;
+    float m_XMin = 0.0f;
+    float m_XMax = 10.0f;
+    CGraphPlot m_XPlot;
+    QList<CGraphPlot> m_Plots;
+    bool m_bRescaleY = false;
+    bool m_bRescaleX = false;
+    bool m_bRunning = false;
+    bool m_bTimingRun = false;
+    bool m_bVideoAnalysisRun = false;
+    bool m_bUpdatingPlots = false;
+    QTimer* m_pRedrawTimer = nullptr;
+    QTimer* m_pToolBarTimer = nullptr;
+    QList<int> m_ScaleComboPlots;
+    QToolBar* m_pToolBar = nullptr;
+    QList<MultiAction*> m_ToolBarActions;
+    QPushButton* m_pToolBarToggle = nullptr;
+    QComboBox* m_pLeftScaleCombo = nullptr;
+    QComboBox* m_pRightScaleCombo = nullptr;
+    QComboBox* m_pXScaleCombo = nullptr;
+    int m_MouseMode = 0;
+    QPoint m_LastMousePoint;
+    QPoint m_PressPoint;
+    QRect m_ZoomRect;
+    QRect m_PrevZoomRect;
+    bool m_bZooming = false;
+    bool m_bPanning = false;
+    QPixmap m_GraphPixmap;
+    int m_DragScale = -2;
+    int m_DragScalePlot = -1;
+    float m_DragStartXMax = 0.0f;
+    QList<CBarData> m_BarDataList;
+    int m_Cursor1Plot = -1;
+    int m_Cursor2Plot = -1;
+    QPoint m_Cursor1Point;
+    QPoint m_Cursor2Point;
+    float m_Cursor1X = 0.0f, m_Cursor1Y = 0.0f, m_Cursor2X = 0.0f, m_Cursor2Y = 0.0f;
+    short m_DragCursor = 0;
+    int m_Cursor1Sample = -1;
+    int m_Cursor2Sample = -1;
+    int m_CursorSampleDelta = 0;
+    bool m_bSlopeMode = false;
+    bool m_bAreaMode = false;
+    bool m_bDrawCursors = true;
+    QPoint m_DragStartPoint;
+    bool m_bShowAnnotations = true;
+    int m_SelAnnotation = -1;
+    int m_SelAnnotationPlot = -1;
+    bool m_bDraggingAnnotation = false;
+    bool m_bPredictMode = false;
+    bool m_bPredictAdding = false;
+    bool m_bPredictErasing = false;
+    QList<CPredictPlot> m_PredictPlots;
+    int m_VideoFolderKey = -1;
+    bool m_bVideoPlayback = false;
+
+public slots:
+    void StartRunning();
+    void EndRunning();
+    void UpdateNewData();
+    void UpdateTimer();
+    void UpdateButtons();
+    void windowDeleted(QObject* win);
+    void OnGraphToggle();
+    void OnAutoscale();
+    void OnLeftScaleComboChanged(int index);
+    void OnRightScaleComboChanged(int index);
+    void OnXScaleComboChanged(int index);
+    void DataDeleted(int key);
+    void NewFunctionData(int datKey, int sourceKey1, int sourceKey2);
+    void onGraphWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // The data store; asked of the host while none is known yet (a window made before the
+    // store was handed to the host).
+    CDataManager* dataStore() const;
+    bool isLastActiveGraph() const;
+    bool isLive() const { return m_bRunning || m_bVideoPlayback || m_bVideoAnalysisRun; }
+    void fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, const QString& runName) const;
+    void chooseFirstVisibleScales();
+    void detachCursors();
+    double secondsPerSample() const;
+    void drawPlotStrokes(QPainter* painter, const CGraphPlot& plot, const CPlotStrokes& strokes, bool dashed);
+
+    QPointer<CKorvantaSignals> m_pHub;
+    // The strokes of the last curve drawn, kept to reuse their storage.
+    CPlotStrokes m_Strokes;
+
+public:
+    // An XY curve cannot be reduced to pixel columns; its settled samples are drawn once
+    // into an image of the plot area, which later paints show and extend while the axes,
+    // the plot and the area stay as they were.
+    struct CXYLayer
+    {
+        int m_Key = -1;
+        int m_XKey = -1;
+        CCurveFrame m_Frame;
+        QColor m_Color;
+        long long m_From = 0;
+        long long m_To = 0;
+        QImage m_Image;
+        CXYProgress m_Progress;
+        bool m_bRescaleX = false;
+        bool m_bRescaleY = false;
+    };
+    QList<CXYLayer> m_XYLayers;
+};

@@ -1,0 +1,112 @@
+#pragma once
+// Turns a data branch into the strokes of its curve: the lines and dots one paint draws, and
+// the autoscale requests the points raise. A time curve is reduced to pixel columns: the
+// samples that fall into one column become one vertical stroke, so the cost of a curve
+// follows the width of the plot area, not the length of the run. The reduction reads the
+// branch's summaries (extremes per run of samples) under short locks and draws nothing; the
+// window paints the strokes afterwards with no lock held.
+#include <QLine>
+#include <QPoint>
+#include <QRect>
+#include <QVector>
+
+class CDataBranch;
+class QColor;
+class QPainter;
+
+// The segments joining the points of a curve form one chain (each starts where the one before
+// ended), kept as its points; the vertical strokes of the pixel columns are kept apart, so
+// the window can stroke the chain in one call and fill the strokes as rectangles.
+struct CPlotStrokes
+{
+    QVector<QPoint> m_Path;      // the chain: segment k runs from point k to point k + 1
+    QVector<QLine> m_Columns;    // vertical strokes, top and bottom row of each
+    QVector<QPoint> m_Dots;
+    bool m_bRescaleX = false;
+    bool m_bRescaleY = false;
+    void clear()
+    {
+        m_Path.clear();
+        m_Columns.clear();
+        m_Dots.clear();
+        m_bRescaleX = m_bRescaleY = false;
+    }
+    int segments() const { return m_Path.size() > 1 ? m_Path.size() - 1 : 0; }
+};
+
+// What one curve is drawn against.
+struct CCurveFrame
+{
+    QRect m_Rect;         // the plot area
+    float m_XMin = 0.0f, m_XMax = 10.0f;
+    float m_YMin = 0.0f, m_YMax = 10.0f;
+    int m_Style = 0;      // 0 line, 1 dashed, 2 line with dots, 3 dots
+    bool m_bLive = false; // a run or playback is drawn: points outside raise autoscale requests
+    double m_XThreshold = 0.7;   // share of the width past which the X axis is to scroll
+};
+
+// The pixel-column stepping of a time curve, one sample after the other: a sample in the
+// column of the previous point widens that column's extent; the first sample of a new column
+// closes the old column with one vertical stroke (drawn at the new column) and is joined to
+// the previous point.
+class CColumnStepper
+{
+public:
+    CColumnStepper(const CCurveFrame& frame, CPlotStrokes* out) : m_Frame(frame), m_pOut(out) {}
+    void start(QPoint first) { m_Prev = first; }
+    void add(int px, int py, bool last);
+    // Raises the autoscale requests a drawn point calls for.
+    void note(int px, int py);
+    // Joins the point to the previous one (and dots it, by style).
+    void point(int px, int py);
+
+private:
+    const CCurveFrame& m_Frame;
+    CPlotStrokes* m_pOut;
+    QPoint m_Prev;
+    bool m_bActive = false;
+    int m_Low = 0, m_High = 0;
+};
+
+// Samples [from, to) of a time curve (to -1 or past the end: all). Reads the branch's
+// summaries when its X values never decrease, otherwise a bulk copy of every sample.
+void StrokeTimeCurve(const CDataBranch& branch, long long from, long long to, const CCurveFrame& frame,
+                     CPlotStrokes& out);
+// The same sample by sample over a bulk copy; the reference the reduction must match.
+void StrokeTimeCurveBySample(const CDataBranch& branch, long long from, long long to,
+                             const CCurveFrame& frame, CPlotStrokes& out);
+
+// Where the strokes of an XY curve stopped, so that later samples continue the same chain.
+struct CXYProgress
+{
+    int m_Next = -1;   // first sample not stroked yet; -1: none stroked
+    QPoint m_Prev;
+    bool m_bSeen = false;
+    bool m_bDrawn = false;
+};
+// An XY curve: X from the Y values of xBranch, paired by the plotted branch's first X value.
+// Consecutive samples on the same pixel add nothing to the picture and are left out. With
+// progress, the strokes start where it stopped and it records where they end.
+void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
+                   const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress = nullptr);
+// The segments of a time curve's chain that show anything once its column strokes are filled
+// (solid strokes only). A segment between neighbouring columns whose every touched pixel lies
+// inside the filled strokes beside it changes no pixel; dense curves have mostly such.
+void VisibleSegments(const CPlotStrokes& strokes, QVector<QLine>& out);
+
+// Paints a curve's strokes in its colour: pen two pixels wide (dashed for a dashed time
+// curve), dots of six pixels; the painter's antialiasing stays on for what it smooths.
+void PaintStrokes(QPainter* painter, const QColor& colour, const CPlotStrokes& strokes, bool dashed);
+
+// The samples of an XY curve whose X value can no longer change: those paired with an X sample
+// that exists (a sample past the X branch's end takes its last value, which moves on).
+int SettledXYSamples(const CDataBranch& branch, const CDataBranch& xBranch);
+
+// The bars of a timing-results graph: one rectangle per valid sample, with its value.
+struct CBarStroke
+{
+    QRect m_Rect;
+    double m_Value;
+};
+void StrokeBars(const CDataBranch& branch, long long from, long long to, const CCurveFrame& frame,
+                QVector<CBarStroke>& bars, bool& rescaleX, bool& rescaleY);

@@ -1,0 +1,502 @@
+// The graph window's state: construction, the plot list and its queries, the run cycle
+// (start, live redraw, end), new analysis branches, deleted branches and the X-axis plot.
+#include "graph/GraphWindow.h"
+
+#include "app/base/ChildWindowHost.h"
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataFolder.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+#include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/Diagnostics.h"
+#include "Core/Logic/KorvantaSignals.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QTimer>
+
+namespace {
+constexpr int s_GraphModule = 44;
+}
+
+CGraphWindow::CGraphWindow(QWidget* parent, Qt::WindowFlags flags) : CKorvantaWindow(parent, flags)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setAttribute(Qt::WA_LayoutUsesWidgetRect);
+    setWindowTitle(tr("Graph"));
+    setAcceptDrops(true);
+    initWindow();
+}
+
+CGraphWindow::~CGraphWindow()
+{
+    // The sub-window base still changes its state while it goes; by then this is no graph
+    // window any more, so nothing may reach its slots.
+    disconnect(this, nullptr, this, nullptr);
+    // The host may be going too (windows go with their area): its hub is reached through the
+    // guarded pointer kept when the window was wired, never through the host.
+    if (m_pHub)
+        disconnect(m_pHub.data(), nullptr, this, nullptr);
+}
+
+void CGraphWindow::initWindow()
+{
+    CKorvantaWindow::initWindow();
+    m_GraphType = TimeGraph;
+    m_pDataManager = nullptr;
+    m_XMin = 0.0f;
+    m_XMax = 10.0f;
+    m_bShowGrid = true;
+    m_LeftScalePlot = 0;
+    m_RightScalePlot = 1;
+    m_bRescaleY = m_bRescaleX = m_bRunning = m_bTimingRun = false;
+    m_LastShownSample = -1;
+    m_bVideoAnalysisRun = m_bPredictMode = false;
+    m_MouseMode = 0;
+    m_bZooming = m_bPanning = false;
+
+    m_pHub = m_pHost ? m_pHost->GetSignals() : nullptr;
+    if (CKorvantaSignals* hub = m_pHub.data()) {
+        connect(hub, &CKorvantaSignals::LoggerStartedRun, this, &CGraphWindow::StartRunning);
+        connect(hub, &CKorvantaSignals::LoggerExperimentEnd, this, &CGraphWindow::EndRunning);
+        // Arrives once per stored row: the slot only serves pending autoscales; drawing waits
+        // for the redraw timer.
+        connect(hub, &CKorvantaSignals::LoggerNewDataArrived, this, &CGraphWindow::UpdateNewData);
+        connect(hub, &CKorvantaSignals::dataKeyIsDeleted, this, &CGraphWindow::DataDeleted);
+        connect(hub, &CKorvantaSignals::newFunctionData, this, &CGraphWindow::NewFunctionData);
+    }
+    // windowDeleted is not tied to destroyed(): that signal comes from the QObject part of a
+    // window whose graph part is already gone, and the slot has nothing to do.
+    connect(this, &QMdiSubWindow::windowStateChanged, this, &CGraphWindow::onGraphWindowStateChanged);
+    m_pRedrawTimer = new QTimer(this);
+    m_pToolBarTimer = new QTimer(this);
+    connect(m_pRedrawTimer, &QTimer::timeout, this, &CGraphWindow::UpdateTimer);
+    connect(m_pToolBarTimer, &QTimer::timeout, this, &CGraphWindow::UpdateButtons);
+    m_pToolBarTimer->start(s_ToolBarMs);
+
+    InitToolBar();
+    InitScaleCombos();
+    resize(600, 500);
+    setMinimumSize(500, 300);
+
+    m_Cursor1Plot = m_Cursor2Plot = m_Cursor1Sample = m_Cursor2Sample = -1;
+    m_CursorSampleDelta = 0;
+    m_bSlopeMode = m_bAreaMode = false;
+    m_bDrawCursors = true;
+    m_DragCursor = 0;
+    m_pDataManager = m_pHost ? m_pHost->GetDataManager() : nullptr;
+    m_bShowAnnotations = true;
+    m_bDraggingAnnotation = false;
+    m_DragScale = -2;
+    m_bPredictMode = m_bPredictAdding = m_bPredictErasing = m_bUpdatingPlots = false;
+    m_VideoFolderKey = -1;
+    m_bVideoPlayback = false;
+    m_RepaintMode = 0;
+    UpdateButtons();
+}
+
+// ---- plot bookkeeping ----
+
+CDataManager* CGraphWindow::dataStore() const
+{
+    if (m_pDataManager)
+        return m_pDataManager;
+    return m_pHost ? m_pHost->GetDataManager() : nullptr;
+}
+
+CGraphPlot CGraphWindow::GetPlot(int index) const
+{
+    return (index >= 0 && index < m_Plots.size()) ? m_Plots.at(index) : CGraphPlot();
+}
+
+void CGraphWindow::UpdatePlot(const CGraphPlot& plot, int plotIndex)
+{
+    if (plotIndex >= 0 && plotIndex < m_Plots.size())
+        m_Plots[plotIndex] = plot;
+}
+
+CDataBranch* CGraphWindow::GetDataBranch(int index) const
+{
+    CDataManager* data = dataStore();
+    if (index < 0 || index >= m_Plots.size() || !data)
+        return nullptr;
+    const int key = m_Plots.at(index).m_Key;
+    return key == -1 ? nullptr : data->GetDataBranch(key);
+}
+
+int CGraphWindow::GetNumVisiblePlots() const
+{
+    int n = 0;
+    for (const CGraphPlot& p : m_Plots)
+        n += p.m_bVisible ? 1 : 0;
+    return n;
+}
+
+int CGraphWindow::PlotIndexToVisiblePlotIndex(int index) const
+{
+    if (m_Plots.isEmpty() || index < 0)
+        return -1;
+    const int last = std::min(index, m_Plots.size() - 1);
+    int n = 0;
+    for (int i = 0; i <= last; ++i)
+        n += m_Plots.at(i).m_bVisible ? 1 : 0;
+    return n - 1;
+}
+
+short CGraphWindow::GetCommonRate() const
+{
+    return m_Plots.isEmpty() ? short(6) : short(m_Plots.first().m_RateCode);
+}
+
+CDataBranch* CGraphWindow::GetLongestVisibleSensorBranch() const
+{
+    CDataBranch* best = nullptr;
+    int bestCount = -1;
+    for (int i = m_Plots.size() - 1; i >= 0; --i) {
+        const CGraphPlot& p = m_Plots.at(i);
+        if (!p.m_bVisible || p.m_Key == -1)
+            continue;
+        CDataBranch* b = GetDataBranch(i);
+        if (!b)
+            continue;
+        const int count = b->GetXSize();
+        if (count > bestCount) {
+            best = b;
+            bestCount = count;
+        }
+    }
+    return best;
+}
+
+void CGraphWindow::chooseFirstVisibleScales()
+{
+    m_LeftScalePlot = m_RightScalePlot = -1;
+    for (int i = 0; i < m_Plots.size(); ++i) {
+        if (!m_Plots.at(i).m_bVisible)
+            continue;
+        if (m_LeftScalePlot == -1) {
+            m_LeftScalePlot = i;
+        } else {
+            m_RightScalePlot = i;
+            break;
+        }
+    }
+}
+
+void CGraphWindow::SetXPlot(CGraphPlot* plot, bool timeAxis, int index)
+{
+    if (m_XPlot.m_Key != -1) {
+        for (int i = 0; i < m_Plots.size(); ++i) {
+            if (m_Plots.at(i).m_Key != m_XPlot.m_Key)
+                continue;
+            CGraphPlot p = GetPlot(i);
+            p.m_bVisible = true;
+            UpdatePlot(p, i);
+        }
+        m_XPlot.init();
+    }
+    if (plot && !timeAxis) {
+        m_XPlot.m_Key = plot->m_Key;
+        m_XPlot.m_Min = plot->m_Min;
+        m_XPlot.m_Max = plot->m_Max;
+        m_XPlot.m_Name = plot->m_Name;
+        m_XPlot.m_Unit = plot->m_Unit;
+        m_XPlot.m_bAutoScale = plot->m_bAutoScale;
+        m_XPlot.m_Color = plot->m_Color;
+        plot->m_bVisible = false;
+        UpdatePlot(*plot, index);
+    }
+    BuildScaleCombos();
+    chooseFirstVisibleScales();
+    ResizeScaleCombos();
+}
+
+void CGraphWindow::RepaintGraph(int mode)
+{
+    m_RepaintMode = mode;
+    repaint();
+}
+
+bool CGraphWindow::isLastActiveGraph() const
+{
+    return m_pHost && m_pHost->GetLastActiveGraph() == this;
+}
+
+void CGraphWindow::windowDeleted(QObject*)
+{
+}
+
+void CGraphWindow::onGraphWindowStateChanged(Qt::WindowStates, Qt::WindowStates newState)
+{
+    if (newState == Qt::WindowActive && m_pHost)
+        m_pHost->SetLastActiveGraph(this);
+}
+
+void CGraphWindow::changeEvent(QEvent* event)
+{
+    CKorvantaWindow::changeEvent(event);
+}
+
+void CGraphWindow::closeEvent(QCloseEvent* event)
+{
+    m_pRedrawTimer->stop();
+    if (m_pHost)
+        m_pHost->GraphWindowClosing(this);
+    CKorvantaWindow::closeEvent(event);
+}
+
+// ---- the run cycle ----
+
+void CGraphWindow::fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, const QString& runName) const
+{
+    const int index = branch.m_SensorIndex;
+    if (index == SensorIndexTimingResult) {
+        plot.m_Name = branch.m_Name;
+        plot.m_Unit = branch.m_Unit;
+        plot.m_Min = 0.0f;
+        plot.m_Max = 1.0f;
+        plot.m_Color = branch.m_Color;
+        return;
+    }
+    if (index >= SensorIndexOnlineFunction || index < 0) {
+        // Results, video tracks, manual X values and fitted curves start with an empty range
+        // that the first autoscale replaces.
+        plot.m_Name = branch.m_Name;
+        plot.m_Unit = branch.m_Unit;
+        plot.m_Min = 1.0f;
+        plot.m_Max = -1.0f;
+        plot.m_Color = branch.m_Color;
+        return;
+    }
+    const CSensorInfo* catalogue = m_pHost ? m_pHost->GetSensorCatalogue() : nullptr;
+    const CSensorMeasuremntInfo* m = catalogue ? catalogue->GetMeasurementInfo(index, branch.m_Measurement) : nullptr;
+    const QString name = (index == 130 || index == 131 || !m) ? branch.m_Name : m->m_Name;
+    plot.m_Name = runName + QStringLiteral("-") + name;
+    plot.m_Unit = m ? m->m_Unit : branch.m_Unit;
+    const short prefix = m ? std::max<short>(m->m_UnitPrefix, 0) : branch.m_UnitPrefix;
+    plot.m_UnitPrefix = prefix;
+    plot.m_DataUnitPrefix = prefix;
+    CSetupInfo* setup = m_pHost ? m_pHost->GetSetupInfo() : nullptr;
+    CMeasurementSetup* ms = setup ? setup->Measurement(branch.m_Channel, index, branch.m_Measurement) : nullptr;
+    if (!ms) {
+        // No setup record for the branch (the setup changed since): the plot keeps its
+        // defaults, coloured like its branch.
+        plot.m_Color = branch.m_Color;
+        return;
+    }
+    plot.m_Min = float(ms->m_Min);
+    plot.m_Max = float(ms->m_Max);
+    plot.m_Color = ms->m_Color;
+    plot.m_bAutoScale = ms->m_ScaleType == 0;
+    plot.m_Style = (ms->m_PlotStyle >= 0 && ms->m_PlotStyle <= 3) ? ms->m_PlotStyle : 0;
+}
+
+void CGraphWindow::StartRunning()
+{
+    if (!isLastActiveGraph())
+        return;
+    m_bRunning = true;
+    m_pDataManager = m_pHost->GetDataManager();
+    m_GraphType = TimeGraph;
+    m_Cursor2Plot = m_Cursor1Plot = -1;
+    m_Plots.clear();
+    m_XYLayers.clear();
+    m_bTimingRun = false;
+    for (QComboBox* c : {m_pLeftScaleCombo, m_pRightScaleCombo, m_pXScaleCombo}) {
+        c->hide();
+        c->clear();
+    }
+    m_XPlot.init();
+    m_MouseMode = 0;
+    m_XPlotIndex = -1;
+
+    CDataFolder* folder = (m_pDataManager && m_pDataManager->GetNumDataFolders() > 0)
+                              ? m_pDataManager->GetLastDataFolder() : nullptr;
+    if (folder) {
+        const QString runName = folder->m_Name;
+        CSetupInfo* setup = m_pHost->GetSetupInfo();
+        const QVector<int> keys = folder->GetBranchKeys();
+        for (int key : keys) {
+            CDataBranch* branch = m_pDataManager->GetDataBranch(key);
+            if (!branch)
+                continue;   // a key that names no branch any more is passed over
+            CGraphPlot plot;
+            plot.m_Key = key;
+            fillRunPlot(plot, *branch, runName);
+            if (setup) {
+                if (setup->m_bManualX && setup->m_RateCode == 0) {
+                    if (branch->m_SensorIndex == SensorIndexManualX)
+                        m_XPlotIndex = m_Plots.size();
+                } else if (!setup->m_bXAxisDefault && branch->m_Channel == setup->m_XAxisChannel
+                           && branch->m_Measurement == setup->m_XAxisMeasurement) {
+                    m_XPlotIndex = m_Plots.size();
+                }
+            }
+            plot.m_RateCode = branch->m_RateCode;
+            if (branch->m_SensorIndex == SensorIndexTimingResult) {
+                m_GraphType = BarGraph;
+                m_bTimingRun = true;
+            }
+            m_Plots.append(plot);
+        }
+        if (m_XPlotIndex != -1) {
+            CGraphPlot x = GetPlot(m_XPlotIndex);
+            SetXPlot(&x, false, m_XPlotIndex);
+        }
+        notifyHasNewDataToSave();
+    }
+    const int xIndex = m_XPlotIndex;
+    BuildScaleCombos();
+    m_bRescaleY = true;
+    m_bRescaleX = false;
+    const ExperimentInterval interval = m_pHost->GetExperimentInterval(GetCommonRate(), 1, 12);
+    m_XMin = 0.0f;
+    // A rate the tables do not know gives no period; ten samples' worth is no answer then.
+    if (m_bTimingRun && interval.m_PeriodSec > 0.0 && interval.m_PeriodSec < 60.0)
+        m_XMax = float(10.0 / interval.m_PeriodSec);
+    else
+        m_XMax = 10.0f;
+    chooseFirstVisibleScales();
+    m_XPlotIndex = xIndex;
+    if (m_XPlotIndex >= 0 && m_GraphType != BarGraph) {
+        const CGraphPlot x = GetPlot(m_XPlotIndex);
+        m_XPlot.m_Key = x.m_Key;
+        m_XPlot.m_Min = x.m_Min;
+        m_XPlot.m_Max = x.m_Max;
+        m_XPlot.m_Color = x.m_Color;
+        m_GraphType = XYGraph;
+    }
+    m_RepaintMode = 0;
+    repaint();
+    m_pRedrawTimer->start(s_RedrawMs);
+    UpdateButtons();
+    ResizeScaleCombos();
+}
+
+void CGraphWindow::UpdateTimer()
+{
+    m_RepaintMode = 3;
+    repaint();
+    RepositionScaleCombos();
+}
+
+void CGraphWindow::UpdateNewData()
+{
+    if (!isLive())
+        return;
+    if (m_bRescaleY) {
+        for (int i = 0; i < m_Plots.size(); ++i)
+            if (m_Plots.at(i).m_bAutoScale)
+                AutoScaleYAxis(short(i), 0, 0, false, false);
+        update();
+        m_bRescaleY = false;
+    }
+    if (m_bRescaleX) {
+        if (m_XPlot.m_bAutoScale)
+            AutoScaleXAxis(true);
+        MyOutputDebugString("graph update x", s_GraphModule);
+        update();
+        m_bRescaleX = false;
+    }
+}
+
+void CGraphWindow::EndRunning()
+{
+    if (m_bRunning) {
+        m_bRunning = false;
+        if (m_GraphType != BarGraph)
+            AutoScaleAllAxis(false);
+        update();
+        m_pRedrawTimer->stop();
+    }
+    UpdateButtons();
+}
+
+// ---- branches made and deleted elsewhere ----
+
+void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
+{
+    if (!isLastActiveGraph())
+        return;
+    if (!m_pDataManager)
+        m_pDataManager = dataStore();
+    CDataBranch* branch = dataStore() ? dataStore()->GetDataBranch(datKey) : nullptr;
+    if (!branch)
+        return;
+    CGraphPlot plot;
+    plot.m_Key = datKey;
+    plot.m_Color = colorsTable[m_Plots.size() % colorTableSize];
+    plot.m_Name = branch->m_Name;
+    if (branch->m_SensorIndex == SensorIndexDerivedFunction) {
+        for (const CGraphPlot& p : m_Plots) {
+            if (p.m_Key == sourceKey1) {
+                plot.m_Min = p.m_Min;
+                plot.m_Max = p.m_Max;
+            }
+        }
+    }
+    m_Plots.append(plot);
+    AutoScaleYAxis(short(m_Plots.size() - 1), 0, 0, false, false);
+    BuildScaleCombos();
+    m_RightScalePlot = m_Plots.size() - 1;
+    ResizeScaleCombos();
+    m_RepaintMode = 0;
+    repaint();
+    notifyHasNewDataToSave();
+}
+
+void CGraphWindow::detachCursors()
+{
+    // Cursors and their read-outs arrive with the cursor commands; until then detaching is
+    // forgetting which plot they were on.
+    m_Cursor1Plot = -1;
+    m_Cursor1Sample = -1;
+    if (m_GraphType != BarGraph) {
+        m_Cursor2Plot = -1;
+        m_CursorSampleDelta = 0;
+        m_Cursor2Sample = -1;
+    }
+}
+
+void CGraphWindow::DataDeleted(int key)
+{
+    m_bUpdatingPlots = true;
+    bool removed = false;
+    for (int i = m_Plots.size() - 1; i >= 0; --i) {
+        if (m_Plots.at(i).m_Key == key) {
+            m_Plots.removeAt(i);
+            removed = true;
+        }
+    }
+    if (removed) {
+        m_XYLayers.clear();
+        detachCursors();
+        // The X-axis plot index names a position in the list, which a removal shifts or
+        // empties: follow the X-axis plot to its new position, or go back to the time axis
+        // when it went with the branch.
+        if (m_XPlotIndex >= 0) {
+            int found = -1;
+            for (int i = 0; i < m_Plots.size(); ++i)
+                if (m_Plots.at(i).m_Key == m_XPlot.m_Key)
+                    found = i;
+            m_XPlotIndex = found;
+            if (found == -1) {
+                m_XPlot.init();
+                if (m_GraphType == XYGraph)
+                    m_GraphType = TimeGraph;
+            }
+        }
+        BuildScaleCombos();
+        ResizeScaleCombos();
+    }
+    m_bUpdatingPlots = false;
+}
+
+void CGraphWindow::OnAutoscale()
+{
+    AutoScaleAllAxis(isLive());
+    m_RepaintMode = 0;
+    repaint();
+    UpdateButtons();
+}

@@ -1,0 +1,180 @@
+// Axis ranges from the data: each plot's Y range, the X range after a run or on command, the
+// scrolling X range while a run is drawn, and explicit limits.
+#include "graph/GraphWindow.h"
+#include "graph/GraphRules.h"
+
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+
+#include <algorithm>
+#include <cmath>
+
+void CGraphWindow::FindMinMaxValues(const CDataBranch* branch, bool yValues, long from, long to, float& min,
+                                    float& max, float multiplier) const
+{
+    if (branch) {
+        const int count = yValues ? branch->GetYSize() : branch->GetXSize();
+        const int last = int(std::min<long>(to, count));
+        if (yValues)
+            branch->GetYMinMax(int(from), last, min, max);
+        else
+            branch->GetXMinMax(int(from), last, min, max);
+    }
+    min *= multiplier;
+    max *= multiplier;
+}
+
+void CGraphWindow::AutoScaleAllAxis(bool scrolling)
+{
+    for (int i = 0; i < m_Plots.size(); ++i)
+        if (m_Plots.at(i).m_bAutoScale && m_Plots.at(i).m_bVisible)
+            AutoScaleYAxis(short(i), 0, 0, false, false);
+    if (m_XPlot.m_bAutoScale && !m_Plots.isEmpty())
+        AutoScaleXAxis(scrolling);
+}
+
+void CGraphWindow::AutoScaleYAxis(short plot, long first, long last, bool, bool force)
+{
+    CGraphPlot p = GetPlot(plot);
+    const CDataBranch* branch = GetDataBranch(plot);
+    if (!branch || (!p.m_bAutoScale && !force))
+        return;
+    const float f = float(GetMultiplier(short(p.m_DataUnitPrefix), short(p.m_UnitPrefix)));
+    const int count = branch->GetYSize();
+    float lo = 9999999.0f, hi = -9999999.0f;
+    FindMinMaxValues(branch, true, first, last == 0 ? count : last, lo, hi, f);
+    const GraphRules::Range r = GraphRules::YAutoscale(count == 0, lo, hi, m_GraphType == BarGraph);
+    SetAxisMinMax(plot, r.min, r.max, true);
+    p.m_Min = r.min;
+    p.m_Max = r.max;
+    UpdatePlot(p, plot);
+}
+
+void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
+{
+    if (!scrolling) {
+        if (m_GraphType == BarGraph || m_Plots.isEmpty())
+            return;
+        float lo = 9999999.0f, hi = -9999999.0f;
+        if (m_GraphType == XYGraph && m_XPlot.m_Key != -1) {
+            if (!m_XPlot.m_bAutoScale)
+                return;
+            const CDataBranch* xb = dataStore() ? dataStore()->GetDataBranch(m_XPlot.m_Key) : nullptr;
+            if (!xb)
+                return;
+            FindMinMaxValues(xb, true, 0, xb->GetYSize(), lo, hi,
+                             float(GetMultiplier(0, short(m_XPlot.m_DataUnitPrefix))));
+        } else {
+            const CDataBranch* b = GetLongestVisibleSensorBranch();
+            if (!b || b->GetXSize() < 2) {
+                SetAxisMinMax(-1, 0.0f, 10.0f, true);
+                return;
+            }
+            FindMinMaxValues(b, false, 0, b->GetXSize(), lo, hi, 1.0f);
+        }
+        if (lo == hi) {
+            lo *= 0.9f;
+            hi *= 1.1f;
+        }
+        // A single value of 0 (or none at all) would leave an axis without length.
+        if (!(hi > lo) && !(lo > hi)) {
+            lo = 0.0f;
+            hi = 10.0f;
+        }
+        SetAxisMinMax(-1, lo, hi, true);
+        return;
+    }
+
+    const CDataBranch* longest = GetLongestVisibleSensorBranch();
+    if (m_Plots.isEmpty()) {
+        SetAxisMinMax(-1, 0.0f, 11.0f, true);
+        return;
+    }
+    long long span = 10;
+    if (m_bTimingRun) {
+        span = 11;
+    } else if (GetCommonRate() <= 0) {
+        const CDataBranch* first = GetDataBranch(0);
+        const double sps = first ? first->m_Interval : 1.0;
+        const double s = (sps > 0.0 && std::isfinite(sps)) ? 10.0 / sps : 10.0;
+        span = (s >= 1.0 && s < 1.0e9) ? (long long)s : 10;
+    }
+    if (m_GraphType == XYGraph) {
+        if (m_XPlot.m_Key == -1)
+            return;
+        const CDataBranch* xb = dataStore() ? dataStore()->GetDataBranch(m_XPlot.m_Key) : nullptr;
+        if (!xb)
+            return;
+        double lo, hi;
+        if (xb->GetYSize() < 2) {
+            lo = m_XPlot.m_Min;
+            hi = double(m_XPlot.m_Max) + 1.0;
+        } else {
+            float flo = 9999999.0f, fhi = -9999999.0f;
+            FindMinMaxValues(xb, true, 0, xb->GetYSize(), flo, fhi,
+                             float(GetMultiplier(0, short(m_XPlot.m_DataUnitPrefix))));
+            lo = flo;
+            hi = fhi;
+        }
+        if (lo == hi) {
+            hi = hi + 0.2 * hi;
+            lo = lo - 0.2 * lo;
+        }
+        if (lo == hi)   // both 0: keep an axis with a length
+            hi = lo + 1.0;
+        SetAxisMinMax(-1, float(lo), float(hi), true);
+        return;
+    }
+    long long lastPos = 0;
+    if (longest) {
+        const int count = longest->GetXSize();
+        if (count == 1) {
+            lastPos = 11;
+        } else if (m_bVideoPlayback || m_bVideoAnalysisRun) {
+            lastPos = std::max<long long>(m_LastShownSample, span);
+        } else if (count > 1) {
+            int last = 0;
+            SafeDoubleToInt(longest->GetXSample(count - 1), last, 0);
+            lastPos = last;
+        }
+    }
+    if (m_GraphType == BarGraph)
+        lastPos += 2;
+    GraphRules::Range r{m_XMin, m_XMax};
+    bool autoOn = m_XPlot.m_bAutoScale;
+    if (GraphRules::ScrollXRange(lastPos, span, m_bTimingRun, m_XMin, r, autoOn)) {
+        m_XPlot.m_bAutoScale = autoOn;
+        m_XMin = std::min(r.min, r.max);
+        m_XMax = std::max(r.min, r.max);
+    }
+}
+
+void CGraphWindow::SetAxisMinMax(short axis, float min, float max, bool autoscale)
+{
+    if (axis == -1) {
+        m_XPlot.m_bAutoScale = autoscale;
+        m_XMin = std::min(min, max);
+        m_XMax = std::max(min, max);
+        return;
+    }
+    if (axis < 0 || axis >= m_Plots.size())
+        return;
+    CGraphPlot p = GetPlot(axis);
+    if (p.m_Key == -1 || !(max > min))
+        return;
+    p.m_bAutoScale = autoscale;
+    p.m_Min = min;
+    p.m_Max = max;
+    UpdatePlot(p, axis);
+}
+
+int CGraphWindow::RealXToPtX(float x, float min, float max, const QRect& rect) const
+{
+    return GraphRules::ToPixelX(x, min, max, rect);
+}
+
+int CGraphWindow::RealYToPtY(float y, float min, float max, const QRect& rect) const
+{
+    return GraphRules::ToPixelY(y, min, max, rect);
+}

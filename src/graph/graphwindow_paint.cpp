@@ -1,0 +1,158 @@
+// The graph's paint handler: repaint modes over the saved image, the layout of title strip,
+// plot area, scale bands and bottom band, the drawing order, the two scale titles and the
+// remove button at the first point of the plot under cursor 1.
+#include "graph/GraphWindow.h"
+
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/Globals.h"
+#include "graph/GraphRules.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QToolBar>
+
+QFont CGraphWindow::ScaleFont()
+{
+    // Helvetica is rarely installed on Linux; the free metric-compatible faces stand in.
+    static const bool substituted = [] {
+        QFont::insertSubstitutions(QStringLiteral("Helvetica"),
+                                   {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+        return true;
+    }();
+    Q_UNUSED(substituted);
+    QFont f(QStringLiteral("Helvetica"), 10);
+    f.setWeight(QFont::Normal);
+    f.setItalic(false);
+    return f;
+}
+
+void CGraphWindow::paintEvent(QPaintEvent* event)
+{
+    QRect bar(0, 0, m_pToolBar->width(), m_pToolBar->height());
+    bar.translate(m_pToolBar->pos());
+    m_bRepaintBeyondToolBar = !bar.contains(event->rect());
+    CKorvantaWindow::paintEvent(event);
+    if (windowState() & Qt::WindowMinimized)
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    switch (m_RepaintMode) {
+    case 1:
+        m_bDrawCursors = false;
+        DrawGraphWindow(&painter);
+        m_bDrawCursors = true;
+        break;
+    case 4:
+        // The cursors over the saved image arrive with the cursor commands.
+        painter.drawPixmap(0, 0, m_GraphPixmap);
+        break;
+    case 5:
+        painter.drawPixmap(0, 0, m_GraphPixmap);
+        painter.fillRect(m_ZoomRect, QBrush(QColor(128, 128, 164, 128)));
+        break;
+    default:
+        DrawGraphWindow(&painter);
+        break;
+    }
+    painter.end();
+    m_RepaintMode = 0;
+}
+
+void CGraphWindow::DrawGraphWindow(QPainter* painter)
+{
+    const QMargins m = contentsMargins();
+    const int w = width(), h = height();
+    const int title = GetTitleBarHeight();
+    const QRect band(QPoint(m.left(), h - m.bottom() - (s_BottomBand - 1)), QPoint(w - m.right() - 1, h - m.bottom()));
+    painter->fillRect(band, toolbarBackColor);
+    QRect graphArea(QPoint(m.left(), title), QPoint(w - m.right() - 1, h - m.bottom() - s_BottomBand));
+    QRect plot(QPoint(m.left() + 1, title + 44), QPoint(w - m.right() - 2, h - m.bottom() - 90));
+    int leftWidth = s_MinScaleWidth;
+    if (!m_bUpdatingPlots && m_LeftScalePlot >= 0 && !m_Plots.isEmpty())
+        leftWidth = std::max(s_MinScaleWidth, DrawYScale(painter, plot, true, m_LeftScalePlot, true));
+    plot.setLeft(plot.left() + leftWidth);
+    plot.setRight(plot.right() - GetRightMargin(painter));
+    if (m_GraphType == XYGraph) {
+        plot.setLeft(plot.left() + 4);
+        plot.setRight(plot.right() - 4);
+    }
+    m_GraphRect = plot;
+    painter->fillRect(QRect(QPoint(m_GraphRect.left(), title), QPoint(m_GraphRect.right(), m_GraphRect.top())),
+                      topBarColor);
+    DrawGraph(painter, graphArea);
+}
+
+void CGraphWindow::DrawGraph(QPainter* painter, QRect& area)
+{
+    painter->fillRect(m_GraphRect, QColor(255, 255, 255, 255));
+    DrawYScales(painter, area);
+    DrawXScale(painter, area);
+    DrawLegend(painter);
+    if (m_GraphType == TimeGraph || m_GraphType == XYGraph || m_GraphType == BarGraph)
+        DrawLineGraph(painter, area);
+}
+
+void CGraphWindow::DrawYScales(QPainter* painter, QRect& area)
+{
+    if (m_Plots.isEmpty()) {
+        QRect band(QPoint(area.left(), area.top()), QPoint(area.left() + s_MinScaleWidth, area.bottom()));
+        DrawYScale(painter, band, true, -1, false);
+        return;
+    }
+    int w = s_MinScaleWidth;
+    if (!m_bUpdatingPlots && m_LeftScalePlot >= 0)
+        w = std::max(s_MinScaleWidth, DrawYScale(painter, area, true, m_LeftScalePlot, true));
+    QRect band(QPoint(area.left(), area.top()), QPoint(area.left() + w, area.bottom()));
+    DrawYScale(painter, band, true, m_LeftScalePlot, false);
+    if (m_Plots.size() >= 2) {
+        QRect right(QPoint(area.right() - GetRightMargin(painter), area.top()), QPoint(area.right(), area.bottom()));
+        DrawYScale(painter, right, false, m_RightScalePlot, false);
+    }
+}
+
+void CGraphWindow::DrawLegend(QPainter* painter)
+{
+    const int count = GetNumVisiblePlots();
+    painter->setFont(ScaleFont());
+    painter->setPen(Qt::black);
+    if (count == 0)
+        return;
+    const QString left = PlotTitle(GetPlot(m_LeftScalePlot));
+    painter->drawText(QPoint(m_GraphRect.left() + 20, m_GraphRect.top() - 14), left);
+    if (count >= 2) {
+        const QString right = PlotTitle(GetPlot(m_RightScalePlot));
+        painter->drawText(QPoint(m_GraphRect.right() - 20 - StringWidth(painter, right), m_GraphRect.top() - 14),
+                          right);
+    }
+}
+
+void CGraphWindow::SaveGraph()
+{
+    m_RepaintMode = 1;
+    m_GraphPixmap = grab();
+    m_RepaintMode = 0;
+}
+
+QRect CGraphWindow::GetPlotRemoveButonRect(int plotIndex)
+{
+    const CGraphPlot p = GetPlot(plotIndex);
+    const CDataBranch* b = GetDataBranch(plotIndex);
+    if (!b || b->GetNumSamples() == 0)
+        return QRect();
+    const int px = GraphRules::ToPixelX(float(b->GetXSample(0)), m_XMin, m_XMax, m_GraphRect);
+    const int py = GraphRules::ToPixelY(float(b->GetYSample(0)), p.m_Min, p.m_Max, m_GraphRect);
+    return QRect(QPoint(px + 3, py - 16), QPoint(px + 16, py - 3));
+}
+
+void CGraphWindow::DrawPlotRemoveButon(QPainter* painter)
+{
+    const CGraphPlot p = GetPlot(m_Cursor1Plot);
+    const QRect r = GetPlotRemoveButonRect(m_Cursor1Plot);
+    if (r.isNull())
+        return;
+    painter->setBrush(QBrush(p.m_Color, Qt::SolidPattern));
+    painter->drawEllipse(r);
+    painter->setPen(QPen(Qt::white, 2));
+    painter->drawLine(r.left() + 4, r.top() + 4, r.right() - 4, r.bottom() - 4);
+    painter->drawLine(r.right() - 4, r.top() + 4, r.left() + 4, r.bottom() - 4);
+}

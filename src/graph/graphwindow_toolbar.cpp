@@ -1,0 +1,389 @@
+// The graph's tool bar along its bottom edge, the button that opens and closes it, the
+// enabled and checked states of its actions, and the three scale combo boxes at the corners
+// of the plot area.
+#include "graph/GraphWindow.h"
+
+#include "app/base/MultiAction.h"
+#include "Core/Data/Globals.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+struct ActionEntry
+{
+    const char* text;
+    int key;
+    bool checkable;
+    const char* images[4];   // normal, hover, pressed, disabled
+};
+enum ImageState { ImageNormal = 0, ImageHover, ImagePressed, ImageDisabled };
+
+// The hover image of Move Annotation is stored under a shortened name; Print shows the table
+// window's print images.
+const ActionEntry s_Actions[CGraphWindow::NumToolActions] = {
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Zoom"), 40, true,
+     {":/images/GraphToolbar/Graph_Normal/Zoom-to-selection_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Zoom-to-selection_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Zoom-to-selection_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Zoom-to-selection_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Pan"), 41, true,
+     {":/images/GraphToolbar/Graph_Normal/Pan_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Pan_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Pan_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Pan_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Autoscale"), 42, false,
+     {":/images/GraphToolbar/Graph_Normal/Autoscale_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Autoscale_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Autoscale_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Autoscale_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Cursor"), 43, true,
+     {":/images/GraphToolbar/Graph_Normal/First-cursor_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/First-cursor_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/First-cursor_press.png",
+      ":/images/GraphToolbar/Graph_Disable/First-cursor_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Second Cursor"), 44, true,
+     {":/images/GraphToolbar/Graph_Normal/Second-cursor_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Second-cursor_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Second-cursor_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Second-cursor_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Add Annotation"), 45, false,
+     {":/images/GraphToolbar/Graph_Normal/Add-annotation_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Add-annotation_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Add-annotation_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Add-annotation_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Move Annotation"), 46, true,
+     {":/images/GraphToolbar/Graph_Normal/Move-annotation_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Move-annotatio_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Move-annotation_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Move-annotation_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Properties"), 47, false,
+     {":/images/GraphToolbar/Graph_Normal/Properties_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Properties_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Properties_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Properties_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Copy Graph"), 48, false,
+     {":/images/GraphToolbar/Graph_Normal/Split-graph_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Split-graph_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Split-graph_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Split-graph_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Export"), 49, false,
+     {":/images/GraphToolbar/Graph_Normal/Export-to-Excel_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Export-to-Excel_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Export-to-Excel_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Export-to-Excel_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Predict"), 49, true,
+     {":/images/GraphToolbar/Graph_Normal/Predict_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Predict_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Predict_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Predict_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Add Prediction"), 49, false,
+     {":/images/GraphToolbar/Graph_Normal/Add-Prediction_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Add-Prediction_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Add-Prediction_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Add-Prediction_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Erase Prediction"), 49, true,
+     {":/images/GraphToolbar/Graph_Normal/Erase-prediction_normal.png",
+      ":/images/GraphToolbar/Graph_ Rollover/Erase-prediction_Rollover.png",
+      ":/images/GraphToolbar/Graph_Press/Erase-prediction_press.png",
+      ":/images/GraphToolbar/Graph_Disable/Erase-prediction_disable.png"}},
+    {QT_TRANSLATE_NOOP("CGraphWindow", "Print"), 49, false,
+     {":/images/table/Print_normal.png",
+      ":/images/table/Print_Rollover.png",
+      ":/images/table/Print_press.png",
+      ":/images/table/Print_disable.png"}},
+};
+
+// The commands this window carries out so far; the others keep their actions disabled.
+bool CommandAvailable(int action)
+{
+    return action == CGraphWindow::ActAutoscale;
+}
+
+QIcon Image(int action, ImageState state)
+{
+    return QIcon(QString::fromLatin1(s_Actions[action].images[state]));
+}
+
+QPalette ToolBarPalette(const QPalette& base)
+{
+    QPalette p = base;
+    for (QPalette::ColorRole role : {QPalette::Button, QPalette::Light, QPalette::Midlight, QPalette::Dark,
+                                     QPalette::Mid, QPalette::Shadow, QPalette::Window})
+        p.setBrush(role, QBrush(toolbarBackColor, Qt::SolidPattern));
+    return p;
+}
+
+QString ComboStyle(const char* dropBackground)
+{
+    return QStringLiteral(
+               "QComboBox { border: none; width: 100px; }"
+               "QComboBox::down-arrow { image: url(:/images/GraphToolbar/down_arrow.png); width: 12px; height: 12px;"
+               " border: none; background: transparent; }"
+               "QComboBox::down-arrow:on { top: 1px; left: 1px; }"
+               "QComboBox::drop-down { border: none; width: 20px; background: %1; }")
+        .arg(QLatin1String(dropBackground));
+}
+
+} // namespace
+
+void CGraphWindow::InitToolBar()
+{
+    m_pToolBar = new QToolBar(this);
+    m_pToolBar->setPalette(ToolBarPalette(m_pToolBar->palette()));
+    m_pToolBar->setAutoFillBackground(true);
+    m_pToolBar->setMovable(false);
+    m_pToolBar->resize(200, 26);
+    m_pToolBar->setWindowOpacity(0.0);
+    m_pToolBar->setStyleSheet(QStringLiteral("QToolBar { border:none;}"));
+    m_pToolBar->setIconSize(QSize(24, 24));
+
+    QList<MultiAction*> made;
+    for (int i = 0; i < NumToolActions; ++i) {
+        auto* a = new MultiAction(Image(i, ImageDisabled), tr(s_Actions[i].text), this);
+        a->setKey(s_Actions[i].key);
+        a->setPressedIcon(Image(i, ImagePressed));
+        a->setHoverIcon(Image(i, ImageHover));
+        a->setNormalIcon(Image(i, ImageNormal));
+        a->setDisabledIcon(Image(i, ImageDisabled));
+        a->setCheckable(s_Actions[i].checkable);
+        made.append(a);
+    }
+    connect(made.at(ActAutoscale), &QAction::triggered, this, &CGraphWindow::OnAutoscale);
+    m_ToolBarActions = made;
+    for (MultiAction* a : m_ToolBarActions) {
+        m_pToolBar->addAction(a);
+        if (QWidget* button = m_pToolBar->widgetForAction(a)) {
+            a->setAssociatedWidget(button);
+            button->installEventFilter(a);
+        }
+    }
+
+    m_pToolBarToggle = new QPushButton(QIcon(QStringLiteral(":/images/GraphToolbar/Closing-toolbar.png")),
+                                       tr(""), this);
+    m_pToolBarToggle->setFlat(true);
+    m_pToolBarToggle->setCheckable(true);
+    m_pToolBarToggle->setAutoFillBackground(true);
+    m_pToolBarToggle->setPalette(m_pToolBar->palette());
+    connect(m_pToolBarToggle, &QPushButton::clicked, this, &CGraphWindow::OnGraphToggle);
+}
+
+void CGraphWindow::OnGraphToggle()
+{
+    if (m_pToolBar->isVisible()) {
+        m_pToolBar->hide();
+        m_pToolBarToggle->setIcon(QIcon(QStringLiteral(":/images/GraphToolbar/Opening-toolbar.png")));
+    } else {
+        m_pToolBar->show();
+        m_pToolBarToggle->setIcon(QIcon(QStringLiteral(":/images/GraphToolbar/Closing-toolbar.png")));
+    }
+}
+
+CGraphWindow::ToolState CGraphWindow::ComputeToolStates(const ToolInput& in)
+{
+    ToolState st;
+    const bool notBar = in.graphType != BarGraph;
+    const bool base = !in.running && in.plots > 0;
+    for (int i = 0; i < NumToolActions; ++i) {
+        st.enabled[i] = st.image[i] = base;
+        st.checked[i] = false;
+    }
+    auto enable = [&](int a, bool on) { st.enabled[a] = st.image[a] = on; };
+    st.checked[ActZoom] = in.mouseMode == 1;
+    st.enabled[ActZoom] = notBar;
+    st.checked[ActPan] = in.mouseMode == 4;
+    st.enabled[ActAutoscale] = notBar;
+    st.checked[ActCursor] = in.cursor1;
+    enable(ActCursor, in.plots > 0 && notBar);
+    st.checked[ActCursor2] = in.cursor2;
+    enable(ActCursor2, in.cursor1 && notBar);
+    enable(ActAddAnnotation, in.cursor1);
+    enable(ActMoveAnnotation, in.annotations);
+    st.checked[ActMoveAnnotation] = in.mouseMode == 10;
+    enable(ActPredict, notBar);
+    st.checked[ActPredict] = in.mouseMode == 8;
+    enable(ActAddPredict, in.predictMode && in.predictCurves && notBar);
+    enable(ActErasePredict, in.predictMode && notBar);
+    st.checked[ActErasePredict] = in.mouseMode == 9;
+    return st;
+}
+
+void CGraphWindow::UpdateButtons()
+{
+    if (m_ToolBarActions.size() != NumToolActions)
+        return;
+    ToolInput in;
+    in.running = m_bRunning;
+    in.plots = m_Plots.size();
+    in.graphType = m_GraphType;
+    in.mouseMode = m_MouseMode;
+    in.cursor1 = m_Cursor1Plot != -1;
+    in.cursor2 = m_Cursor2Plot != -1;
+    for (const CGraphPlot& p : m_Plots)
+        in.annotations = in.annotations || p.GetNumAnnotations() > 0;
+    in.predictMode = m_bPredictMode;
+    in.predictCurves = !m_PredictPlots.isEmpty();
+    const ToolState st = ComputeToolStates(in);
+    for (int i = 0; i < NumToolActions; ++i) {
+        MultiAction* a = m_ToolBarActions.at(i);
+        const bool available = CommandAvailable(i);
+        a->SetEnabledWithIcon(st.image[i] && available);
+        a->setEnabled(st.enabled[i] && available);
+        if (a->isCheckable())
+            a->setChecked(st.checked[i]);
+    }
+}
+
+// ---- scale combo boxes ----
+
+void CGraphWindow::InitScaleCombos()
+{
+    m_pLeftScaleCombo = new QComboBox(this);
+    m_pRightScaleCombo = new QComboBox(this);
+    m_pXScaleCombo = new QComboBox(this);
+    m_pLeftScaleCombo->setStyleSheet(ComboStyle("rgb(232,232,232)"));
+    m_pRightScaleCombo->setStyleSheet(ComboStyle("rgb(232,232,232)"));
+    m_pXScaleCombo->setStyleSheet(ComboStyle("rgb(128,128,128)"));
+    for (QComboBox* c : {m_pLeftScaleCombo, m_pRightScaleCombo, m_pXScaleCombo}) {
+        c->view()->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Ignored);
+        c->hide();
+    }
+    repaint();
+}
+
+QString CGraphWindow::PlotTitle(const CGraphPlot& plot)
+{
+    if (plot.m_Unit.isEmpty())
+        return plot.m_Name;
+    return plot.m_Name + QStringLiteral("(") + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit
+        + QStringLiteral(")");
+}
+
+void CGraphWindow::BuildScaleCombos()
+{
+    disconnect(m_pLeftScaleCombo, QOverload<int>::of(&QComboBox::activated), this, nullptr);
+    disconnect(m_pRightScaleCombo, QOverload<int>::of(&QComboBox::activated), this, nullptr);
+    disconnect(m_pXScaleCombo, QOverload<int>::of(&QComboBox::activated), this, nullptr);
+    const int xIndex = m_XPlotIndex;
+    m_pLeftScaleCombo->clear();
+    m_pRightScaleCombo->clear();
+    m_pXScaleCombo->clear();
+    m_ScaleComboPlots.clear();
+    m_pXScaleCombo->addItem(GetCommonRate() == 0 ? tr("Samples") : tr("Time"));
+    for (int i = 0; i < m_Plots.size(); ++i) {
+        const CGraphPlot& p = m_Plots.at(i);
+        const QString title = PlotTitle(p);
+        if (p.m_bVisible) {
+            m_pLeftScaleCombo->addItem(title);
+            m_pRightScaleCombo->addItem(title);
+            m_ScaleComboPlots.append(i);
+        }
+        if (m_Plots.size() >= 2)
+            m_pXScaleCombo->addItem(title);
+    }
+    m_LeftScalePlot = 0;
+    m_RightScalePlot = 1;
+    m_XPlotIndex = xIndex;
+    m_pXScaleCombo->setEnabled(m_GraphType != BarGraph);
+    connect(m_pLeftScaleCombo, QOverload<int>::of(&QComboBox::activated), this,
+            &CGraphWindow::OnLeftScaleComboChanged);
+    connect(m_pRightScaleCombo, QOverload<int>::of(&QComboBox::activated), this,
+            &CGraphWindow::OnRightScaleComboChanged);
+    connect(m_pXScaleCombo, QOverload<int>::of(&QComboBox::activated), this,
+            &CGraphWindow::OnXScaleComboChanged);
+}
+
+void CGraphWindow::ResizeScaleCombos()
+{
+    m_pLeftScaleCombo->hide();
+    m_pRightScaleCombo->hide();
+    m_pXScaleCombo->hide();
+    const int visible = GetNumVisiblePlots();
+    if (visible == 0)
+        return;
+    const QRect& r = m_GraphRect;
+    m_pLeftScaleCombo->resize(20, 20);
+    m_pLeftScaleCombo->move(r.left(), r.top() - 28);
+    m_pLeftScaleCombo->show();
+    m_pLeftScaleCombo->setCurrentIndex(PlotIndexToVisiblePlotIndex(m_LeftScalePlot));
+    if (visible >= 2) {
+        m_pRightScaleCombo->resize(20, 20);
+        m_pRightScaleCombo->move(r.right() - 20, r.top() - 28);
+        m_pRightScaleCombo->show();
+        m_pRightScaleCombo->setCurrentIndex(PlotIndexToVisiblePlotIndex(m_RightScalePlot));
+    }
+    m_pXScaleCombo->resize(20, 20);
+    m_pXScaleCombo->move(r.left(), r.bottom() + 22);
+    m_pXScaleCombo->setCurrentIndex(m_XPlotIndex + 1);
+    m_pXScaleCombo->show();
+}
+
+void CGraphWindow::RepositionScaleCombos()
+{
+    if (m_Plots.isEmpty())
+        return;
+    const QRect& r = m_GraphRect;
+    m_pLeftScaleCombo->move(r.left(), r.top() - 28);
+    if (m_Plots.size() >= 2)
+        m_pRightScaleCombo->move(r.right() - 20, r.top() - 28);
+    m_pXScaleCombo->move(r.left(), r.bottom() + 22);
+}
+
+void CGraphWindow::OnLeftScaleComboChanged(int index)
+{
+    if (index < 0 || index >= m_ScaleComboPlots.size())
+        return;
+    m_LeftScalePlot = m_ScaleComboPlots.at(index);
+    update();
+    notifyHasNewDataToSave();
+}
+
+void CGraphWindow::OnRightScaleComboChanged(int index)
+{
+    if (index < 0 || index >= m_ScaleComboPlots.size())
+        return;
+    m_RightScalePlot = m_ScaleComboPlots.at(index);
+    update();
+    notifyHasNewDataToSave();
+}
+
+void CGraphWindow::OnXScaleComboChanged(int index)
+{
+    if (m_GraphType == BarGraph || index < 0 || index > m_Plots.size())
+        return;
+    if (index == 0) {
+        SetXPlot(nullptr, true, 0);
+        m_GraphType = TimeGraph;
+    } else {
+        CGraphPlot p = GetPlot(index - 1);
+        SetXPlot(&p, false, index - 1);
+        m_GraphType = XYGraph;
+        m_XPlot.m_bAutoScale = true;
+        m_XMin = std::min(p.m_Min, p.m_Max);
+        m_XMax = std::max(p.m_Min, p.m_Max);
+    }
+    m_XPlotIndex = index - 1;
+    AutoScaleAllAxis(isLive());
+    m_Cursor1Plot = -1;
+    m_Cursor1Sample = -1;
+    update();
+}
+
+void CGraphWindow::resizeEvent(QResizeEvent* event)
+{
+    CKorvantaWindow::resizeEvent(event);
+    if (windowState() & Qt::WindowMinimized)
+        return;
+    const QMargins m = contentsMargins();
+    const int w = width(), h = height();
+    m_pToolBar->move(m.left() + 40, h - 41);
+    m_pToolBar->resize(w - m.left() - m.right(), 40);
+    m_pToolBarToggle->move(m.left(), h - 40);
+    m_pToolBarToggle->resize(40, 40 - m.bottom());
+    ResizeScaleCombos();
+}

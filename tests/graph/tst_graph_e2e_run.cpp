@@ -1,0 +1,86 @@
+// A run from the Run button of the real main window against the simulated Pelorin logger
+// appears in the start-up graph: a plot per recorded series, repainted by the redraw timer
+// while the run records, its axes following the data, the curve drawn in the plot area.
+#include "support/LiveRun.h"
+#include "Core/Data/DataBranch.h"
+
+#include <QImage>
+#include <QStandardPaths>
+#include <QTimer>
+
+namespace {
+
+// Counts the paints a widget receives.
+class CPaintCounter : public QObject
+{
+public:
+    int m_Paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() == QEvent::Paint)
+            ++m_Paints;
+        return false;
+    }
+};
+
+} // namespace
+
+class TestGraphEndToEndRun : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void runAppearsInTheGraph();
+};
+
+void TestGraphEndToEndRun::runAppearsInTheGraph()
+{
+    CLiveRun run;
+    QVERIFY(run.start());
+    CWindowsManager* wm = run.manager();
+    // The start-up graph is the one a run goes to.
+    CGraphWindow* graph = run.graph();
+    QVERIFY(graph);
+    QCOMPARE(wm->GetLastActiveGraph(), graph);
+    QCOMPARE(wm->GetLastGraphWindow(), graph);
+    CPaintCounter paints;
+    graph->installEventFilter(&paints);
+    // 100 samples a second for 200 samples: two seconds of recording.
+    QVERIFY(run.detectAndChoose(10, 200));
+
+    run.pressRun();
+    QTRY_VERIFY_WITH_TIMEOUT(graph->m_bRunning, 4000);
+    const int measurements = run.setup()->getSetupInfo()->GetActiveMeasurementCount();
+    QCOMPARE(graph->GetNumPlots(), measurements);
+    QVERIFY(graph->m_pRedrawTimer->isActive());
+    QVERIFY(graph->GetPlot(0).m_Name.startsWith(QStringLiteral("Run")));
+    // While it records the graph keeps painting, and its X axis follows the newest sample.
+    const int before = paints.m_Paints;
+    QTRY_VERIFY_WITH_TIMEOUT(graph->GetDataBranch(0) && graph->GetDataBranch(0)->GetNumSamples() > 60, 3000);
+    QVERIFY2(paints.m_Paints >= before + 3, qPrintable(QString::number(paints.m_Paints - before)));
+    QVERIFY(graph->m_XMax > 10.0f);
+
+    QTRY_COMPARE_WITH_TIMEOUT(run.ended->count(), 1, 8000);
+    QVERIFY(!graph->m_bRunning);
+    QVERIFY(!graph->m_pRedrawTimer->isActive());
+    const CDataBranch* branch = graph->GetDataBranch(0);
+    QVERIFY(branch);
+    QCOMPARE(branch->GetNumSamples(), 200);
+    // After the end the X axis fits the run exactly.
+    QCOMPARE(graph->m_XMin, 0.0f);
+    QCOMPARE(graph->m_XMax, 199.0f);
+
+    // The curve is drawn in the plot area in its plot's colour.
+    graph->m_RepaintMode = 0;
+    const QImage img = graph->grab().toImage();
+    const QColor colour = graph->GetPlot(0).m_Color;
+    int hits = 0;
+    const QRect r = graph->m_GraphRect;
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); x += 2)
+            hits += img.pixelColor(x, y) == colour ? 1 : 0;
+    QVERIFY2(hits > r.width() / 4, qPrintable(QString::number(hits)));
+}
+
+QTEST_MAIN(TestGraphEndToEndRun)
+#include "tst_graph_e2e_run.moc"

@@ -1,0 +1,176 @@
+// The graph's arithmetic on hand-computed cases: transforms, first steps, tick plans (and
+// their guards), label decimals, the Y autoscale margins, the scrolling X range, time labels.
+#include "graph/GraphRules.h"
+
+#include <QtTest>
+
+#include <limits>
+
+using namespace GraphRules;
+
+class TestGraphRules : public QObject
+{
+    Q_OBJECT
+private slots:
+    void transforms()
+    {
+        const QRect r(QPoint(100, 50), QPoint(500, 450));   // 400 wide, 400 high
+        QCOMPARE(ToPixelX(0.0f, 0.0f, 10.0f, r), 100);
+        QCOMPARE(ToPixelX(10.0f, 0.0f, 10.0f, r), 500);
+        QCOMPARE(ToPixelX(2.5f, 0.0f, 10.0f, r), 200);
+        QCOMPARE(ToPixelY(0.0f, 0.0f, 10.0f, r), 450);
+        QCOMPARE(ToPixelY(10.0f, 0.0f, 10.0f, r), 50);
+        // The product is truncated before it is taken from the bottom.
+        QCOMPARE(ToPixelY(0.01f, 0.0f, 10.0f, r), 450);
+        QCOMPARE(ToPixelY(-0.01f, 0.0f, 10.0f, r), 450);
+        QCOMPARE(ToPixelX(1.0e12f, 0.0f, 10.0f, r), PixelLimit);
+        QCOMPARE(ToPixelY(-1.0e12f, 0.0f, 10.0f, r), PixelLimit);
+        // An axis without length puts everything on the edge instead of dividing by zero.
+        QCOMPARE(ToPixelX(3.0f, 4.0f, 4.0f, r), 100);
+        QCOMPARE(ToPixelY(std::numeric_limits<float>::quiet_NaN(), 0.0f, 1.0f, r), 450);
+    }
+
+    void firstStep_data()
+    {
+        QTest::addColumn<double>("range");
+        QTest::addColumn<double>("step");
+        QTest::newRow("10") << 10.0 << 1.0;
+        QTest::newRow("5") << 5.0 << 1.0;
+        QTest::newRow("3") << 3.0 << 0.1;
+        QTest::newRow("1") << 1.0 << 0.1;
+        QTest::newRow("0.5") << 0.5 << 0.01;
+        QTest::newRow("0.2") << 0.2 << 0.01;
+        QTest::newRow("0.05") << 0.05 << 0.001;
+        QTest::newRow("zero") << 0.0 << 0.0;
+        QTest::newRow("negative") << -4.0 << 0.0;
+        QTest::newRow("infinite") << std::numeric_limits<double>::infinity() << 0.0;
+    }
+    void firstStep()
+    {
+        QFETCH(double, range);
+        QFETCH(double, step);
+        QVERIFY(qFuzzyCompare(1.0 + FirstStep(range), 1.0 + step));
+    }
+
+    void yTicksOfTheDefaultScale()
+    {
+        // 0 to 10 with room for 11 rows: steps of 1, the upper end rounded away to 11.
+        const TickPlan p = PlanYTicks(0.0, 10.0, 11);
+        QVERIFY(p.ok);
+        QCOMPARE(p.step, 1.0);
+        QCOMPARE(p.lo, 0.0);
+        QCOMPARE(p.hi, 11.0);
+        // Room for 5 rows: the step doubles until the rounded ends fit, the ends keeping the
+        // step before the last doubling.
+        const TickPlan q = PlanYTicks(0.0, 10.0, 5);
+        QCOMPARE(q.step, 4.0);
+        QCOMPARE(q.lo, 0.0);
+        QCOMPARE(q.hi, 12.0);
+    }
+
+    void yTicksEndWithoutHeight()
+    {
+        // No plot area yet (a limit of 0 or less) and a range across zero: the thinning must
+        // end rather than spin.
+        const TickPlan p = PlanYTicks(-5.0, 5.0, 0);
+        QVERIFY(p.ok);
+        QVERIFY((p.hi - p.lo) / p.step <= 2.0 + 1e-9);
+        const TickPlan n = PlanYTicks(-5.0, 5.0, -7);
+        QVERIFY(n.ok);
+        // A range of no length (log of zero) gives no ticks at all.
+        QVERIFY(!PlanYTicks(4.0, 4.0, 10).ok);
+    }
+
+    void equalEndsSpreadByTenPercent()
+    {
+        // Ends that round to the same value are spread to 0.9 and 1.1 of it, negative too.
+        const TickPlan p = PlanXTicks(3.25, 3.75, 100.0, 5000);
+        QVERIFY(p.ok);
+        QCOMPARE(p.lo, 0.9 * 100.0);
+        QCOMPARE(p.hi, 1.1 * 100.0);
+        const TickPlan n = PlanXTicks(-3.75, -3.25, 100.0, 5000);
+        QCOMPARE(n.lo, -1.1 * 100.0);
+        QCOMPARE(n.hi, -0.9 * 100.0);
+    }
+
+    void xTicksAtHalfSecondSamples()
+    {
+        // 0 to 100 samples, label span 10, room for 11 labels: ticks every 10 samples.
+        const TickPlan p = PlanXTicks(0.0, 100.0, 10.0, 11);
+        QVERIFY(p.ok);
+        QCOMPARE(p.step, 10.0);
+        QCOMPARE(p.lo, 0.0);
+        QCOMPARE(p.hi, 110.0);
+        QCOMPARE(TimeLabel(10.0, 0.5), QStringLiteral("5"));
+        QCOMPARE(TimeLabel(25.0, 0.1), QStringLiteral("2.5"));
+        QCOMPARE(TimeLabel(30.0, 0.1), QStringLiteral("3"));
+    }
+
+    void labelDecimals()
+    {
+        QCOMPARE(LabelDecimals(0, 1.0, 1.0), 0);
+        QCOMPARE(LabelDecimals(0, 0.1, 1.0), 1);
+        QCOMPARE(LabelDecimals(0, 0.01, 1.0), 2);
+        QCOMPARE(LabelDecimals(2, 1.0, 1.0), 2);      // never below the start
+        QCOMPARE(LabelDecimals(0, 1e-9, 1.0), 6);     // capped at six
+        QCOMPARE(LabelDecimals(8, 1e-9, 1.0), 8);     // a start above six stays
+        QCOMPARE(LabelDecimals(0, 0.001, 1000.0), 0); // the display multiplier counts
+    }
+
+    void yAutoscale_data()
+    {
+        QTest::addColumn<bool>("empty");
+        QTest::addColumn<float>("lo");
+        QTest::addColumn<float>("hi");
+        QTest::addColumn<bool>("bar");
+        QTest::addColumn<float>("wantMin");
+        QTest::addColumn<float>("wantMax");
+        QTest::newRow("all zero") << false << 0.0f << 0.0f << false << -1.3f << 1.3f;
+        QTest::newRow("no samples") << true << 0.0f << 0.0f << false << -1.3f << 1.3f;
+        QTest::newRow("all 5") << false << 5.0f << 5.0f << false << 3.5f << 6.5f;
+        QTest::newRow("-2 to 4") << false << -2.0f << 4.0f << false << -2.6f << 5.2f;
+        QTest::newRow("all -5") << false << -5.0f << -5.0f << false << -6.5f << -3.5f;
+        QTest::newRow("bar from 0") << false << -2.0f << 4.0f << true << 0.0f << 5.2f;
+    }
+    void yAutoscale()
+    {
+        QFETCH(bool, empty);
+        QFETCH(float, lo);
+        QFETCH(float, hi);
+        QFETCH(bool, bar);
+        QFETCH(float, wantMin);
+        QFETCH(float, wantMax);
+        const Range r = YAutoscale(empty, lo, hi, bar);
+        QVERIFY2(qFuzzyCompare(r.min + 10.0f, wantMin + 10.0f), qPrintable(QString::number(r.min)));
+        QVERIFY2(qFuzzyCompare(r.max + 10.0f, wantMax + 10.0f), qPrintable(QString::number(r.max)));
+    }
+
+    void scrollingXRange()
+    {
+        Range r{0.0f, 10.0f};
+        bool autoOn = false;
+        // Newest X 7.9 truncated to 7, rate above 0: 0 to 49.
+        QVERIFY(ScrollXRange(7, 10, false, 0.0f, r, autoOn));
+        QCOMPARE(r.min, 0.0f);
+        QCOMPARE(r.max, 49.0f);
+        // A bar graph's last bar at 20 (22 with the two added), span 11: 10 to 21.
+        QVERIFY(ScrollXRange(22, 11, true, 0.0f, r, autoOn));
+        QCOMPARE(r.min, 10.0f);
+        QCOMPARE(r.max, 21.0f);
+        QVERIFY(autoOn);
+        // Last bar at 5: 0 to 11.
+        QVERIFY(ScrollXRange(7, 11, true, 0.0f, r, autoOn));
+        QCOMPARE(r.max, 11.0f);
+        // No sample past the start: the axis keeps a length instead of 0 to 0.
+        QVERIFY(ScrollXRange(0, 10, false, 0.0f, r, autoOn));
+        QCOMPARE(r.min, 0.0f);
+        QCOMPARE(r.max, 10.0f);
+        // Scrolled ahead of the data: the range stays.
+        r = Range{500.0f, 900.0f};
+        QVERIFY(!ScrollXRange(300, 10, false, 500.0f, r, autoOn));
+        QCOMPARE(r.min, 500.0f);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestGraphRules)
+#include "tst_graph_rules.moc"

@@ -1,0 +1,305 @@
+// Curves reduced to pixel columns must be the curves drawn sample by sample: the same lines,
+// dots and autoscale requests, over gaps, steps, upside-down ranges and live runs; and the
+// store's summaries they stand on must stay right as values arrive and are edited.
+#include "../common/GraphTestHost.h"
+#include "Core/Data/SampleStore.h"
+#include "graph/PlotStrokes.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+CCurveFrame FrameOf(QRect rect, float xMin, float xMax, float yMin, float yMax, int style = 0, bool live = false)
+{
+    CCurveFrame f;
+    f.m_Rect = rect;
+    f.m_XMin = xMin;
+    f.m_XMax = xMax;
+    f.m_YMin = yMin;
+    f.m_YMax = yMax;
+    f.m_Style = style;
+    f.m_bLive = live;
+    return f;
+}
+
+// Both routes over the same branch give the same chain, strokes, dots and requests.
+void ExpectSameStrokes(const CDataBranch& b, long long from, long long to, const CCurveFrame& f)
+{
+    CPlotStrokes fast, slow;
+    StrokeTimeCurve(b, from, to, f, fast);
+    StrokeTimeCurveBySample(b, from, to, f, slow);
+    QCOMPARE(fast.m_Path, slow.m_Path);
+    QCOMPARE(fast.m_Columns, slow.m_Columns);
+    QVERIFY(!slow.m_Columns.isEmpty() || slow.m_Path.size() < 50);
+    QCOMPARE(fast.m_Dots.size(), slow.m_Dots.size());
+    QCOMPARE(fast.m_bRescaleX, slow.m_bRescaleX);
+    QCOMPARE(fast.m_bRescaleY, slow.m_bRescaleY);
+}
+
+} // namespace
+
+class TestGraphStrokes : public QObject
+{
+    Q_OBJECT
+private slots:
+    void summaryFollowsAppendsAndEdits()
+    {
+        CSampleStore s;
+        QVector<double> v(5000);
+        for (int i = 0; i < v.size(); ++i)
+            v[i] = std::sin(i * 0.01) * 100.0;
+        v[1234] = 777.0;
+        v[4000] = -9999999.0;   // a gap is no minimum
+        s.append(v.constData(), 3000);
+        for (int i = 3000; i < v.size(); ++i)
+            s.append(v[i]);
+        auto brute = [&](int a, int b, float& lo, float& hi) {
+            lo = std::numeric_limits<float>::infinity();
+            hi = -lo;
+            for (int i = a; i < b; ++i)
+                if (v[i] != -9999999.0) {
+                    lo = std::min(lo, float(v[i]));
+                    hi = std::max(hi, float(v[i]));
+                }
+        };
+        const int cases[][2] = {{0, 5000}, {1, 4999}, {1000, 1300}, {31, 33}, {2000, 4096}, {4000, 4001}, {1023, 2049}};
+        for (const auto& c : cases) {
+            float lo = std::numeric_limits<float>::infinity(), hi = -lo, wlo, whi;
+            const bool found = s.minMax(c[0], c[1], lo, hi);
+            brute(c[0], c[1], wlo, whi);
+            QCOMPARE(found, wlo <= whi);
+            if (found) {
+                QCOMPARE(lo, wlo);
+                QCOMPARE(hi, whi);
+            }
+        }
+        // An edit lowers the maximum again: the summary is rebuilt, not only widened.
+        s.set(1234, 1.0);
+        v[1234] = 1.0;
+        float lo = 1e30f, hi = -1e30f, wlo, whi;
+        QVERIFY(s.minMax(0, 5000, lo, hi));
+        brute(0, 5000, wlo, whi);
+        QCOMPARE(hi, whi);
+        QCOMPARE(s.firstValid(4000, 4001), -1);
+        QCOMPARE(s.firstValid(4000, 4002), 4001);
+        QCOMPARE(s.lastValid(3990, 4001), 3999);
+        QVERIFY(s.isNonDecreasing() == false);
+    }
+
+    void orderAndSearch()
+    {
+        CSampleStore s;
+        for (int i = 0; i < 100000; ++i)
+            s.append(i * 0.5);
+        QVERIFY(s.isNonDecreasing());
+        auto atLeast = [](double limit) { return [limit](double x) { return x >= limit; }; };
+        QCOMPARE(s.partitionPoint(0, s.size(), atLeast(100.0)), 200);
+        for (int hint : {0, 150, 199, 200, 201, 5000, 99999})
+            QCOMPARE(s.partitionPointNear(0, s.size(), hint, atLeast(100.0)), 200);
+        QCOMPARE(s.partitionPointNear(0, s.size(), 10, atLeast(1e9)), s.size());
+        s.append(1.0);   // a step back
+        QVERIFY(!s.isNonDecreasing());
+        s.clear();
+        QVERIFY(s.isNonDecreasing());
+        float lo = 0, hi = 0;
+        QVERIFY(!s.minMax(0, 10, lo, hi));
+    }
+
+    void reductionMatchesSampleBySample_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<int>("style");
+        QTest::addColumn<bool>("live");
+        QTest::addColumn<bool>("gaps");
+        QTest::addColumn<float>("yMin");
+        QTest::addColumn<float>("yMax");
+        QTest::addColumn<float>("xMax");
+        QTest::newRow("dense line") << 50000 << 0 << false << false << -1.5f << 1.5f << 50000.0f;
+        QTest::newRow("dense dots") << 20000 << 3 << false << false << -1.5f << 1.5f << 20000.0f;
+        QTest::newRow("line with dots, gaps") << 30000 << 2 << false << true << -1.5f << 1.5f << 30000.0f;
+        QTest::newRow("sparse, live, leaves the area") << 300 << 0 << true << false << -0.5f << 0.5f << 350.0f;
+        QTest::newRow("upside-down range") << 10000 << 1 << false << true << 1.5f << -1.5f << 10000.0f;
+        QTest::newRow("zoomed into the middle") << 40000 << 0 << true << true << -1.2f << 1.2f << 25000.0f;
+        QTest::newRow("three samples") << 3 << 0 << false << false << -1.5f << 1.5f << 10.0f;
+    }
+    void reductionMatchesSampleBySample()
+    {
+        QFETCH(int, count);
+        QFETCH(int, style);
+        QFETCH(bool, live);
+        QFETCH(bool, gaps);
+        QFETCH(float, yMin);
+        QFETCH(float, yMax);
+        QFETCH(float, xMax);
+        CGraphTestHost host;
+        CDataBranch* b = host.addBranch(host.addRun());
+        QRandomGenerator rng(17);
+        CGraphTestHost::fill(b, count, [&](int i) {
+            if (gaps && rng.bounded(50) == 0)
+                return MissingValue;
+            return std::sin(i * 0.003) + (rng.bounded(1000) - 500) / 2000.0;
+        });
+        const CCurveFrame f = FrameOf(QRect(QPoint(60, 66), QPoint(1500, 860)), 0.0f, xMax, yMin, yMax, style, live);
+        ExpectSameStrokes(*b, 0, -1, f);
+        ExpectSameStrokes(*b, 17, count / 2, f);
+    }
+
+    void firstAndLastSamplesMissing()
+    {
+        CGraphTestHost host;
+        CDataBranch* b = host.addBranch(host.addRun());
+        CGraphTestHost::fill(b, 2000, [](int i) { return (i < 2 || i == 1999) ? MissingValue : std::cos(i * 0.01); });
+        ExpectSameStrokes(*b, 0, -1, FrameOf(QRect(0, 0, 300, 200), 0.0f, 2000.0f, -1.0f, 1.0f));
+    }
+
+    void columnsBoundTheStrokes()
+    {
+        // 200 samples in 50 columns: at most one stroke and one segment per column.
+        CGraphTestHost host;
+        CDataBranch* b = host.addBranch(host.addRun());
+        CGraphTestHost::fill(b, 200, [](int i) { return double(i % 7); });
+        CPlotStrokes out;
+        StrokeTimeCurve(*b, 0, -1, FrameOf(QRect(QPoint(0, 0), QPoint(50, 100)), 0.0f, 200.0f, 0.0f, 7.0f), out);
+        QVERIFY2(out.segments() <= 51, qPrintable(QString::number(out.segments())));
+        QVERIFY2(out.m_Columns.size() <= 51, qPrintable(QString::number(out.m_Columns.size())));
+        QVERIFY(out.segments() >= 49);
+        for (const QLine& c : out.m_Columns)
+            QCOMPARE(c.x1(), c.x2());
+        QVERIFY(out.m_Dots.isEmpty());
+    }
+
+    void fewSamplesAskForAYAutoscale()
+    {
+        CGraphTestHost host;
+        CDataBranch* b = host.addBranch(host.addRun());
+        CGraphTestHost::fill(b, 3, [](int) { return 1.0; });
+        CPlotStrokes out;
+        StrokeTimeCurve(*b, 0, -1, FrameOf(QRect(0, 0, 100, 100), 0.0f, 10.0f, 0.0f, 2.0f), out);
+        QVERIFY(out.m_bRescaleY);
+        QVERIFY(!out.m_bRescaleX);   // not live: the X axis is left alone
+    }
+
+    void xyCurveSkipsRepeatedPixels()
+    {
+        CGraphTestHost host;
+        CDataFolder* run = host.addRun();
+        CDataBranch* x = host.addBranch(run);
+        CDataBranch* y = host.addBranch(run);
+        // 100000 samples slowly walking a circle: far fewer distinct pixels than samples.
+        CGraphTestHost::fill(x, 100000, [](int i) { return std::cos(i * 6.2832 / 100000); });
+        CGraphTestHost::fill(y, 100000, [](int i) { return std::sin(i * 6.2832 / 100000); });
+        CPlotStrokes out;
+        StrokeXYCurve(*y, *x, 0, -1, FrameOf(QRect(0, 0, 400, 400), -1.1f, 1.1f, -1.1f, 1.1f, 1), out);
+        QVERIFY(out.segments() > 500);
+        QVERIFY(out.segments() < 5000);
+        // After the first segment (from the first point to its own sample), no point lies on
+        // its predecessor's pixel.
+        for (int i = 2; i < out.m_Path.size(); ++i)
+            QVERIFY(out.m_Path.at(i) != out.m_Path.at(i - 1));
+        QVERIFY(out.m_Columns.isEmpty());
+        // The first point sits on the circle's right at mid-height.
+        QCOMPARE(out.m_Path.first(), QPoint(380, 200));
+    }
+
+    void xyChainContinuesWhereItStopped()
+    {
+        // Stroked in two goes, the chain is the one stroked in one go.
+        CGraphTestHost host;
+        CDataFolder* run = host.addRun();
+        CDataBranch* x = host.addBranch(run);
+        CDataBranch* y = host.addBranch(run);
+        CGraphTestHost::fill(x, 3000, [](int i) { return std::cos(i * 0.01) * (1 + i % 5); });
+        CGraphTestHost::fill(y, 3000, [](int i) { return i % 97 == 0 ? MissingValue : std::sin(i * 0.013); });
+        const CCurveFrame f = FrameOf(QRect(0, 0, 500, 300), -6.0f, 6.0f, -1.2f, 1.2f, 2);
+        CPlotStrokes whole, first, rest;
+        StrokeXYCurve(*y, *x, 0, -1, f, whole);
+        CXYProgress progress;
+        StrokeXYCurve(*y, *x, 0, 1234, f, first, &progress);
+        QCOMPARE(progress.m_Next, 1234);
+        StrokeXYCurve(*y, *x, 0, -1, f, rest, &progress);
+        QVector<QPoint> joined = first.m_Path;
+        joined += rest.m_Path.mid(1);   // the second chain starts at the first one's end
+        QCOMPARE(joined, whole.m_Path);
+        QCOMPARE(first.m_Dots.size() + rest.m_Dots.size(), whole.m_Dots.size());
+        // Only samples paired with an existing X sample are settled.
+        y->AddSample(3000, 0.5);
+        QCOMPARE(SettledXYSamples(*y, *x), 3000);
+    }
+
+    void paintedStrokesAreTheLinesTheyStandFor_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::addColumn<double>("noise");
+        QTest::newRow("dense and noisy") << 200000 << 0.3;
+        QTest::newRow("dense and smooth") << 200000 << 0.0;
+        QTest::newRow("sparse") << 300 << 0.2;
+    }
+    void paintedStrokesAreTheLinesTheyStandFor()
+    {
+        // Filled columns and the segments left after dropping the covered ones must paint what
+        // every stroke drawn as a smoothed line two pixels wide paints.
+        QFETCH(int, count);
+        QFETCH(double, noise);
+        CGraphTestHost host;
+        CDataBranch* b = host.addBranch(host.addRun());
+        QRandomGenerator rng(5);
+        CGraphTestHost::fill(b, count, [&](int i) { return std::sin(i * 12.0 / count) + noise * rng.generateDouble(); });
+        CPlotStrokes strokes;
+        const QRect area(QPoint(20, 20), QPoint(619, 419));
+        StrokeTimeCurve(*b, 0, -1, FrameOf(area, 0.0f, float(count), -1.5f, 1.5f), strokes);
+        QVERIFY(!strokes.m_Columns.isEmpty() || count < 1000);
+        const QColor colour(0, 169, 163);
+        QImage mine(640, 440, QImage::Format_ARGB32_Premultiplied), lines(mine.size(), mine.format());
+        mine.fill(Qt::white);
+        lines.fill(Qt::white);
+        {
+            QPainter p(&mine);
+            p.setRenderHint(QPainter::Antialiasing, true);
+            PaintStrokes(&p, colour, strokes, false);
+        }
+        {
+            QPainter p(&lines);
+            p.setRenderHint(QPainter::Antialiasing, true);
+            p.setPen(QPen(colour, 2));
+            for (int i = 1; i < strokes.m_Path.size(); ++i)
+                p.drawLine(strokes.m_Path.at(i - 1), strokes.m_Path.at(i));
+            for (const QLine& c : strokes.m_Columns)
+                p.drawLine(c);
+        }
+        int differ = 0, worst = 0;
+        for (int y = 0; y < mine.height(); ++y)
+            for (int x = 0; x < mine.width(); ++x) {
+                const QColor a = mine.pixelColor(x, y), c = lines.pixelColor(x, y);
+                const int d = std::max({std::abs(a.red() - c.red()), std::abs(a.green() - c.green()),
+                                        std::abs(a.blue() - c.blue())});
+                worst = std::max(worst, d);
+                differ += d > 2 ? 1 : 0;
+            }
+        // Blending a colour over itself may round by a level; nothing more may differ.
+        QVERIFY2(differ == 0, qPrintable(QStringLiteral("%1 pixels, worst %2").arg(differ).arg(worst)));
+    }
+
+    void barsCoverTheRightHalfOfTheirSlot()
+    {
+        CGraphTestHost host;
+        CDataBranch* b = host.addBranch(host.addRun(), SensorIndexTimingResult);
+        CGraphTestHost::fill(b, 4, [](int i) { return i == 2 ? MissingValue : 1.0 + i; });
+        QVector<CBarStroke> bars;
+        bool rx = false, ry = false;
+        const QRect r(QPoint(0, 0), QPoint(100, 100));
+        StrokeBars(*b, 0, -1, FrameOf(r, 0.0f, 10.0f, 0.0f, 10.0f, 0, true), bars, rx, ry);
+        QCOMPARE(bars.size(), 3);
+        QCOMPARE(bars.at(0).m_Rect, QRect(QPoint(5, 90), QPoint(10, 101)));
+        QCOMPARE(bars.at(2).m_Value, 4.0);
+        QVERIFY(!rx);
+    }
+};
+
+QTEST_MAIN(TestGraphStrokes)
+#include "tst_graph_strokes.moc"

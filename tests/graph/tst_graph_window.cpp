@@ -1,0 +1,461 @@
+// The graph window through its hub: construction, the run cycle (start, autoscale requests
+// served by new data, end), timing and manual-X runs, new and deleted branches, the scale
+// choice, the tool-bar states, and what a paint puts where the layout rules say.
+#include "../common/GraphTestHost.h"
+#include "app/base/MultiAction.h"
+#include "graph/GraphWindow.h"
+
+#include <QComboBox>
+#include <QImage>
+#include <QPainter>
+#include <QPaintEvent>
+#include <QSignalSpy>
+#include <QTimer>
+#include <QToolBar>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+struct CRig
+{
+    CGraphTestHost host;
+    CGraphWindow* graph = nullptr;
+
+    CRig()
+    {
+        host.resize(1000, 800);
+        graph = new CGraphWindow(&host);
+        graph->resize(800, 600);
+        host.SetLastActiveGraph(graph);
+        // Shown (off screen), so the window gets its resize and lays out its tool bar.
+        host.show();
+    }
+    // A run of the given branches as the logger's start makes it.
+    CDataFolder* startRun(const QList<int>& sensorIndexes, int n = 0, int rateCode = 10)
+    {
+        CDataFolder* run = host.addRun(QStringLiteral("Run%1").arg(host.m_Data.GetNumDataFolders() + 1));
+        for (int idx : sensorIndexes) {
+            CDataBranch* b = host.addBranch(run, idx, 0.1, QStringLiteral("B%1").arg(run->GetNumberBranches()), rateCode);
+            b->m_Color = QColor(200, 0, 0);
+            CGraphTestHost::fill(b, n, [](int i) { return 1.0 + (i % 10) * 0.1; });
+        }
+        emit host.m_Hub.LoggerStartedRun();
+        return run;
+    }
+    QImage paint()
+    {
+        graph->m_RepaintMode = 0;
+        const QImage img = graph->grab().toImage();
+        // For a look at what a test drew: KORVANTA_GRAPH_SHOTS names a folder.
+        const QString dir = qEnvironmentVariable("KORVANTA_GRAPH_SHOTS");
+        if (!dir.isEmpty())
+            img.save(dir + QStringLiteral("/%1.png").arg(QString::fromLatin1(QTest::currentTestFunction())));
+        return img;
+    }
+};
+
+} // namespace
+
+class TestGraphWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void construction()
+    {
+        CRig rig;
+        CGraphWindow* g = rig.graph;
+        QCOMPARE(g->windowTitle(), QStringLiteral("Graph"));
+        QCOMPARE(g->m_ToolBarActions.size(), int(CGraphWindow::NumToolActions));
+        QCOMPARE(g->m_ToolBarActions.at(CGraphWindow::ActPrint)->getKey(), 49);
+        QVERIFY(g->m_ToolBarActions.at(CGraphWindow::ActZoom)->isCheckable());
+        QVERIFY(!g->m_ToolBarActions.at(CGraphWindow::ActAutoscale)->isCheckable());
+        QVERIFY(g->m_pToolBarTimer->isActive());
+        QCOMPARE(g->m_pToolBarTimer->interval(), 500);
+        QVERIFY(!g->m_pRedrawTimer->isActive());
+        QCOMPARE(g->minimumSize(), QSize(500, 300));
+        QCOMPARE(g->GetCommonRate(), short(6));
+        QCOMPARE(g->GetPlot(0).m_Key, -1);
+        QVERIFY(!g->m_pLeftScaleCombo->isVisible());
+    }
+
+    void everyToolBarImageLoads()
+    {
+        CRig rig;
+        const QStringList states = {QStringLiteral("normal"), QStringLiteral("Rollover"), QStringLiteral("press"),
+                                    QStringLiteral("disable")};
+        // The images are reached through the actions' icons, which hold the paths' pixmaps.
+        for (MultiAction* a : rig.graph->m_ToolBarActions)
+            QVERIFY2(!a->icon().pixmap(24, 24).isNull(), qPrintable(a->text()));
+        for (const char* path : {":/images/GraphToolbar/Graph_ Rollover/Move-annotatio_Rollover.png",
+                                 ":/images/GraphToolbar/Graph_Press/Predict_press.png",
+                                 ":/images/GraphToolbar/Closing-toolbar.png", ":/images/GraphToolbar/Opening-toolbar.png",
+                                 ":/images/GraphToolbar/down_arrow.png", ":/images/table/Print_disable.png"})
+            QVERIFY2(!QImage(QString::fromLatin1(path)).isNull(), path);
+        QCOMPARE(states.size(), 4);
+    }
+
+    void runCycleThroughTheHub()
+    {
+        CRig rig;
+        CGraphWindow* g = rig.graph;
+        rig.startRun({SensorIndexOnlineFunction, SensorIndexOnlineFunction});
+        QVERIFY(g->m_bRunning);
+        QCOMPARE(g->GetNumPlots(), 2);
+        QVERIFY(g->m_pRedrawTimer->isActive());
+        QCOMPARE(g->m_pRedrawTimer->interval(), 50);
+        QCOMPARE(g->m_LeftScalePlot, 0);
+        QCOMPARE(g->m_RightScalePlot, 1);
+        QCOMPARE(g->GetPlot(0).m_Name, QStringLiteral("B0"));
+        QCOMPARE(g->GetPlot(0).m_Min, 1.0f);    // an empty range the first autoscale replaces
+        QCOMPARE(g->GetPlot(0).m_Max, -1.0f);
+        QCOMPARE(g->GetCommonRate(), short(10));
+        QVERIFY(g->m_bRescaleY);
+        QCOMPARE(g->m_XMax, 10.0f);
+        // Samples arrive; the next paint finds them far right of 70 % and asks for a new X range.
+        CDataBranch* b = g->GetDataBranch(0);
+        CGraphTestHost::fill(b, 40, [](int i) { return 2.0 + i % 3; });
+        CGraphTestHost::fill(g->GetDataBranch(1), 40, [](int) { return -4.0; });
+        rig.paint();
+        QVERIFY(g->m_bRescaleX);
+        emit rig.host.m_Hub.LoggerNewDataArrived();
+        QVERIFY(!g->m_bRescaleX);
+        QVERIFY(!g->m_bRescaleY);
+        QCOMPARE(g->m_XMin, 0.0f);
+        QCOMPARE(g->m_XMax, 7.0f * 39.0f);
+        QVERIFY(qFuzzyCompare(g->GetPlot(0).m_Min, 1.4f));
+        QVERIFY(qFuzzyCompare(g->GetPlot(0).m_Max, 5.2f));
+        QVERIFY(qFuzzyCompare(g->GetPlot(1).m_Min, -5.2f));
+        // The end: the timer stops and the X axis fits the data exactly.
+        emit rig.host.m_Hub.LoggerExperimentEnd();
+        QVERIFY(!g->m_bRunning);
+        QVERIFY(!g->m_pRedrawTimer->isActive());
+        QCOMPARE(g->m_XMin, 0.0f);
+        QCOMPARE(g->m_XMax, 39.0f);
+        // New data after the end serve nothing.
+        g->m_bRescaleY = true;
+        emit rig.host.m_Hub.LoggerNewDataArrived();
+        QVERIFY(g->m_bRescaleY);
+    }
+
+    void anotherGraphKeepsItsPlots()
+    {
+        CRig rig;
+        auto* other = new CGraphWindow(&rig.host);
+        rig.startRun({SensorIndexOnlineFunction});
+        QCOMPARE(rig.graph->GetNumPlots(), 1);
+        QCOMPARE(other->GetNumPlots(), 0);
+        QVERIFY(!other->m_pRedrawTimer->isActive());
+        QVERIFY(!other->m_bRunning);
+    }
+
+    void runWithoutFolderGivesAnEmptyTimeGraph()
+    {
+        CRig rig;
+        emit rig.host.m_Hub.LoggerStartedRun();
+        QCOMPARE(rig.graph->GetNumPlots(), 0);
+        QVERIFY(rig.graph->m_pRedrawTimer->isActive());
+        QCOMPARE(rig.graph->m_XMax, 10.0f);
+        // A live paint of an empty graph, then new data: the X axis keeps its length.
+        rig.paint();
+        rig.graph->m_bRescaleX = true;
+        emit rig.host.m_Hub.LoggerNewDataArrived();
+        QVERIFY(rig.graph->m_XMax > rig.graph->m_XMin);
+    }
+
+    void timingRunIsABarGraph()
+    {
+        CRig rig;
+        rig.host.m_Interval.m_PeriodSec = 0.5;
+        rig.startRun({SensorIndexTimingResult});
+        CGraphWindow* g = rig.graph;
+        QCOMPARE(g->m_GraphType, int(CGraphWindow::BarGraph));
+        QVERIFY(g->m_bTimingRun);
+        QCOMPARE(g->m_XMax, 20.0f);
+        QCOMPARE(g->GetPlot(0).m_Max, 1.0f);
+        QVERIFY(!g->m_pXScaleCombo->isEnabled());
+        // A rate the tables do not know: ten samples' worth has no value, the axis is 0 to 10.
+        rig.host.m_Interval.m_PeriodSec = 0.0;
+        rig.startRun({SensorIndexTimingResult});
+        QCOMPARE(g->m_XMax, 10.0f);
+    }
+
+    void manualXRunIsAnXYGraph()
+    {
+        CRig rig;
+        rig.host.m_Setup.m_bManualX = true;
+        rig.host.m_Setup.m_RateCode = 0;
+        rig.startRun({SensorIndexOnlineFunction, SensorIndexManualX}, 5, 0);
+        CGraphWindow* g = rig.graph;
+        QCOMPARE(g->m_GraphType, int(CGraphWindow::XYGraph));
+        QCOMPARE(g->m_XPlotIndex, 1);
+        QVERIFY(!g->GetPlot(1).m_bVisible);
+        QCOMPARE(g->m_XPlot.m_Key, g->GetPlot(1).m_Key);
+        QCOMPARE(g->GetNumVisiblePlots(), 1);
+        QCOMPARE(g->m_pXScaleCombo->itemText(0), QStringLiteral("Samples"));
+        QCOMPARE(g->m_pLeftScaleCombo->count(), 1);
+        QCOMPARE(g->m_RightScalePlot, -1);
+    }
+
+    void deletingTheXAxisBranchReturnsToTime()
+    {
+        CRig rig;
+        rig.host.m_Setup.m_bManualX = true;
+        rig.host.m_Setup.m_RateCode = 0;
+        rig.startRun({SensorIndexManualX, SensorIndexOnlineFunction}, 5, 0);
+        CGraphWindow* g = rig.graph;
+        QCOMPARE(g->m_XPlotIndex, 0);
+        const int xKey = g->m_XPlot.m_Key;
+        rig.host.m_Data.DeleteDataBranch(xKey);
+        emit rig.host.m_Hub.dataKeyIsDeleted(xKey);
+        QCOMPARE(g->GetNumPlots(), 1);
+        QCOMPARE(g->m_XPlotIndex, -1);
+        QCOMPARE(g->m_XPlot.m_Key, -1);
+        QCOMPARE(g->m_GraphType, int(CGraphWindow::TimeGraph));
+        rig.paint();   // must not read the plot that is gone
+    }
+
+    void deletingAPlotBeforeTheXAxisFollowsIt()
+    {
+        CRig rig;
+        rig.host.m_Setup.m_bManualX = true;
+        rig.host.m_Setup.m_RateCode = 0;
+        rig.startRun({SensorIndexOnlineFunction, SensorIndexManualX}, 5, 0);
+        CGraphWindow* g = rig.graph;
+        const int first = g->GetPlot(0).m_Key;
+        emit rig.host.m_Hub.dataKeyIsDeleted(first);
+        QCOMPARE(g->m_XPlotIndex, 0);
+        QCOMPARE(g->GetPlot(0).m_Key, g->m_XPlot.m_Key);
+    }
+
+    void branchShownTwiceIsDeletedOnce()
+    {
+        CRig rig;
+        rig.startRun({SensorIndexOnlineFunction, SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 5);
+        CGraphWindow* g = rig.graph;
+        CGraphPlot copy = g->GetPlot(1);
+        g->m_Plots.append(copy);
+        g->m_Cursor1Plot = 1;
+        g->m_Cursor2Plot = 2;
+        g->m_LeftScalePlot = 2;
+        emit rig.host.m_Hub.dataKeyIsDeleted(copy.m_Key);
+        QCOMPARE(g->GetNumPlots(), 2);
+        QCOMPARE(g->m_Cursor1Plot, -1);
+        QCOMPARE(g->m_Cursor2Plot, -1);
+        QCOMPARE(g->m_LeftScalePlot, 0);
+        QCOMPARE(g->m_RightScalePlot, 1);
+    }
+
+    void newAnalysisBranchTakesThePalette()
+    {
+        CRig rig;
+        CDataFolder* run = rig.host.addRun();
+        CDataBranch* b = rig.host.addBranch(run, SensorIndexOnlineFunction, 0.1, QStringLiteral("d/dt"));
+        CGraphTestHost::fill(b, 10, [](int i) { return double(i); });
+        emit rig.host.m_Hub.newFunctionData(b->m_Key, -1, -1);
+        CGraphWindow* g = rig.graph;
+        QCOMPARE(g->GetNumPlots(), 1);
+        QCOMPARE(g->GetPlot(0).m_Color, colorsTable[0]);
+        QCOMPARE(g->GetPlot(0).m_Name, QStringLiteral("d/dt"));
+        QCOMPARE(g->m_RightScalePlot, 0);
+        QVERIFY(qFuzzyCompare(g->GetPlot(0).m_Max, 9.0f * 1.3f));
+        // A window that is not the last activated graph takes nothing.
+        rig.host.SetLastActiveGraph(nullptr);
+        emit rig.host.m_Hub.newFunctionData(b->m_Key, -1, -1);
+        QCOMPARE(g->GetNumPlots(), 1);
+    }
+
+    void visiblePlotPositions()
+    {
+        CRig rig;
+        CGraphWindow* g = rig.graph;
+        QCOMPARE(g->PlotIndexToVisiblePlotIndex(0), -1);
+        for (bool v : {true, false, true}) {
+            CGraphPlot p;
+            p.m_bVisible = v;
+            g->m_Plots.append(p);
+        }
+        QCOMPARE(g->PlotIndexToVisiblePlotIndex(0), 0);
+        QCOMPARE(g->PlotIndexToVisiblePlotIndex(1), 0);
+        QCOMPARE(g->PlotIndexToVisiblePlotIndex(2), 1);
+        QCOMPARE(g->PlotIndexToVisiblePlotIndex(7), 1);
+        QCOMPARE(g->PlotIndexToVisiblePlotIndex(-1), -1);
+        QCOMPARE(g->GetNumVisiblePlots(), 2);
+    }
+
+    void axisLimits()
+    {
+        CRig rig;
+        rig.startRun({SensorIndexOnlineFunction}, 5);
+        CGraphWindow* g = rig.graph;
+        g->SetAxisMinMax(-1, 8.0f, 2.0f, false);
+        QCOMPARE(g->m_XMin, 2.0f);
+        QCOMPARE(g->m_XMax, 8.0f);
+        QVERIFY(!g->m_XPlot.m_bAutoScale);
+        const CGraphPlot before = g->GetPlot(0);
+        g->SetAxisMinMax(0, 2.0f, 2.0f, true);
+        QCOMPARE(g->GetPlot(0).m_Min, before.m_Min);
+        QCOMPARE(g->GetPlot(0).m_Max, before.m_Max);
+        // Not scrolling, one sample: 0 to 10; all X values equal to 4: 3.6 to 4.4.
+        emit rig.host.m_Hub.LoggerExperimentEnd();
+        CDataBranch* b = g->GetDataBranch(0);
+        b->ClearSamples();
+        b->AddSample(4.0, 1.0);
+        g->AutoScaleXAxis(false);
+        QCOMPARE(g->m_XMax, 10.0f);
+        b->AddSample(4.0, 2.0);
+        g->AutoScaleXAxis(false);
+        QVERIFY(qFuzzyCompare(g->m_XMin, 3.6f));
+        QVERIFY(qFuzzyCompare(g->m_XMax, 4.4f));
+        // Scrolling with no plots: 0 to 11.
+        g->m_Plots.clear();
+        g->AutoScaleXAxis(true);
+        QCOMPARE(g->m_XMax, 11.0f);
+    }
+
+    void toolStates()
+    {
+        CGraphWindow::ToolInput in;
+        CGraphWindow::ToolState s = CGraphWindow::ComputeToolStates(in);
+        // Empty time graph: Zoom and Autoscale usable but shown disabled; Predict enabled.
+        QVERIFY(s.enabled[CGraphWindow::ActZoom] && !s.image[CGraphWindow::ActZoom]);
+        QVERIFY(s.enabled[CGraphWindow::ActAutoscale] && !s.image[CGraphWindow::ActAutoscale]);
+        QVERIFY(s.enabled[CGraphWindow::ActPredict] && s.image[CGraphWindow::ActPredict]);
+        QVERIFY(!s.enabled[CGraphWindow::ActCursor] && !s.enabled[CGraphWindow::ActPrint]);
+        in.plots = 2;
+        in.graphType = CGraphWindow::BarGraph;
+        s = CGraphWindow::ComputeToolStates(in);
+        for (int a : {CGraphWindow::ActZoom, CGraphWindow::ActAutoscale, CGraphWindow::ActCursor,
+                      CGraphWindow::ActCursor2, CGraphWindow::ActPredict, CGraphWindow::ActErasePredict})
+            QVERIFY2(!s.enabled[a], qPrintable(QString::number(a)));
+        QVERIFY(s.enabled[CGraphWindow::ActPrint]);
+        in.graphType = CGraphWindow::TimeGraph;
+        in.cursor1 = true;
+        in.mouseMode = 4;
+        s = CGraphWindow::ComputeToolStates(in);
+        QVERIFY(s.enabled[CGraphWindow::ActCursor2] && s.checked[CGraphWindow::ActPan] && s.checked[CGraphWindow::ActCursor]);
+        in.running = true;
+        s = CGraphWindow::ComputeToolStates(in);
+        QVERIFY(!s.image[CGraphWindow::ActProperties] && !s.enabled[CGraphWindow::ActProperties]);
+    }
+
+    void comboTitlesAndPlacement()
+    {
+        CRig rig;
+        CGraphWindow* g = rig.graph;
+        rig.startRun({SensorIndexOnlineFunction}, 3);
+        CGraphPlot p = g->GetPlot(0);
+        p.m_Unit = QStringLiteral("V");
+        p.m_UnitPrefix = 2;
+        g->UpdatePlot(p, 0);
+        g->BuildScaleCombos();
+        QCOMPARE(g->m_pLeftScaleCombo->itemText(0), QStringLiteral("B0(mV)"));
+        QCOMPARE(g->m_pXScaleCombo->count(), 1);   // one plot: Time only
+        rig.paint();
+        g->ResizeScaleCombos();
+        QVERIFY(!g->m_pLeftScaleCombo->isHidden());
+        QVERIFY(g->m_pRightScaleCombo->isHidden());
+        QCOMPARE(g->m_pLeftScaleCombo->pos(), QPoint(g->m_GraphRect.left(), g->m_GraphRect.top() - 28));
+        QCOMPARE(g->m_pXScaleCombo->pos(), QPoint(g->m_GraphRect.left(), g->m_GraphRect.bottom() + 22));
+    }
+
+    void xComboMakesAPlotTheXAxis()
+    {
+        CRig rig;
+        CGraphWindow* g = rig.graph;
+        rig.startRun({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 20);
+        emit rig.host.m_Hub.LoggerExperimentEnd();
+        g->OnXScaleComboChanged(2);
+        QCOMPARE(g->m_GraphType, int(CGraphWindow::XYGraph));
+        QCOMPARE(g->m_XPlotIndex, 1);
+        QVERIFY(!g->GetPlot(1).m_bVisible);
+        g->OnXScaleComboChanged(0);
+        QCOMPARE(g->m_GraphType, int(CGraphWindow::TimeGraph));
+        QCOMPARE(g->m_XPlotIndex, -1);
+        QVERIFY(g->GetPlot(1).m_bVisible);
+    }
+
+    void emptyGraphLayout()
+    {
+        CRig rig;
+        CGraphWindow* g = rig.graph;
+        const QImage img = rig.paint();
+        const QMargins m = g->contentsMargins();
+        const QRect r = g->m_GraphRect;
+        QCOMPARE(r.top(), 66);
+        QCOMPARE(r.bottom(), g->height() - m.bottom() - 90);
+        QCOMPARE(r.left(), m.left() + 1 + 44);
+        QCOMPARE(r.right(), g->width() - m.right() - 2);
+        // White plot area, the grey title strip above it, the bottom band, the X band.
+        QCOMPARE(img.pixelColor(r.left() + 1, r.top() + 1), QColor(Qt::white));
+        QCOMPARE(img.pixelColor(r.right() - 1, r.bottom() - 3), QColor(Qt::white));
+        QCOMPARE(img.pixelColor(r.center().x(), 40), QColor(232, 232, 232));
+        QCOMPARE(img.pixelColor(r.center().x(), r.bottom() + 30), QColor(128, 128, 128));
+        QCOMPARE(img.pixelColor(g->width() - m.right() - 5, g->height() - m.bottom() - 20), QColor(192, 192, 192));
+        // The default scale: a grey band; the X range became 0 to 10.
+        QCOMPARE(img.pixelColor(m.left() + 10, r.center().y()), QColor(Qt::gray));
+        QCOMPARE(g->m_XMax, 10.0f);
+    }
+
+    void curveAndGridWhereTheRulesPlaceThem()
+    {
+        CRig rig;
+        CGraphWindow* g = rig.graph;
+        rig.startRun({SensorIndexOnlineFunction}, 0);
+        emit rig.host.m_Hub.LoggerExperimentEnd();
+        CDataBranch* b = g->GetDataBranch(0);
+        CGraphTestHost::fill(b, 1001, [](int) { return 3.0; });
+        g->SetAxisMinMax(-1, 0.0f, 1000.0f, false);
+        g->SetAxisMinMax(0, 0.0f, 10.0f, false);
+        g->m_bRescaleY = false;
+        QImage img = rig.paint();
+        const QRect r = g->m_GraphRect;
+        const int row = r.bottom() - int(0.3f * float(r.bottom() - r.top()));
+        const int col = r.left() + (r.right() - r.left()) / 3;
+        QCOMPARE(img.pixelColor(col, row), QColor(200, 0, 0));
+        QVERIFY(img.pixelColor(col, row - 6) != QColor(200, 0, 0));
+        // A numbered tick of the left scale carries an orange grid line across the plot area.
+        const int tick = r.bottom() - int(0.8f * float(r.bottom() - r.top()));
+        QCOMPARE(img.pixelColor(col + 3, tick), QColor(233, 211, 135));
+        // The scale band is the plot's colour.
+        QCOMPARE(img.pixelColor(r.left() - 30, r.top() + 60), QColor(200, 0, 0));
+        QVERIFY(!g->m_bRescaleY);   // not live: no requests
+    }
+
+    void toolBarOnlyRepaintDrawsNoCurve()
+    {
+        CRig rig;
+        CGraphWindow* g = rig.graph;
+        rig.startRun({SensorIndexOnlineFunction}, 3);
+        g->m_bRescaleY = false;
+        QImage img(g->size(), QImage::Format_ARGB32);
+        const QRect inside(g->m_pToolBar->pos() + QPoint(2, 2), QSize(10, 10));
+        g->render(&img, inside.topLeft(), QRegion(inside));
+        QVERIFY(!g->m_bRepaintBeyondToolBar);
+        QVERIFY(!g->m_bRescaleY);   // no curve was drawn, so three samples asked for nothing
+        rig.paint();
+        QVERIFY(g->m_bRepaintBeyondToolBar);
+        QVERIFY(g->m_bRescaleY);
+    }
+
+    void firstPaintWithoutPlotAreaEnds()
+    {
+        // A paint before any layout: the tick limit from a null plot area must not hang.
+        CRig rig;
+        CGraphWindow* g = rig.graph;
+        rig.startRun({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 10);
+        g->m_GraphRect = QRect();
+        QImage img(10, 10, QImage::Format_ARGB32);
+        QPainter p(&img);
+        QRect band(0, 0, 44, 300);
+        QCOMPARE(g->DrawYScale(&p, band, true, 0, true), 0);
+        // A huge X range with a tiny span: the walk is counted, not accumulated.
+        g->SetAxisMinMax(-1, 1.0e9f, 1.0e9f + 200.0f, false);
+        rig.paint();
+        QVERIFY(g->m_GraphRect.isValid());
+    }
+};
+
+QTEST_MAIN(TestGraphWindow)
+#include "tst_graph_window.moc"
