@@ -47,6 +47,11 @@ public:
     ~CGraphWindow() override;
 
     void initWindow() override;
+    // Workspace record (graphwindow_record.cpp).
+    int saveToFile(QDataStream* stream) override;
+    int loadFromFile(QDataStream* stream) override;
+    // Adds a plot for every key that names a stored branch.
+    void AddPlotsFromKeyArray(const QList<int>& keys);
 
     // Plot bookkeeping: plots are handed out as copies and taken back whole.
     CGraphPlot GetPlot(int index) const;
@@ -220,6 +225,8 @@ private:
     bool isLive() const { return m_bRunning || m_bVideoPlayback || m_bVideoAnalysisRun; }
     void fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, const QString& runName) const;
     void chooseFirstVisibleScales();
+    // Scales, combo boxes and picture after the plot list changed as a whole.
+    void finishPlotsChange();
     void detachCursors();
     double secondsPerSample() const;
     void drawPlotStrokes(QPainter* painter, const CGraphPlot& plot, const CPlotStrokes& strokes, bool dashed);

@@ -4,6 +4,7 @@
 
 #include "app/base/KorvantaWindow.h"
 #include "app/base/Prompter.h"
+#include "graph/GraphWindow.h"
 #include "table/NotesWindow.h"
 #include "workspace/WorkspaceFormat.h"
 #include "workspace/WorkspaceVideo.h"
@@ -102,7 +103,8 @@ CKorvantaWindow* CWindowsManager::windowForRecord(quint16 tag)
 
 void CWindowsManager::ShowGraphOfBranches(const QVector<int>& keys)
 {
-    Q_UNUSED(keys);
+    if (auto* graph = qobject_cast<CGraphWindow*>(ShowGraphWindow()))
+        graph->AddPlotsFromKeyArray(keys.toList());
 }
 
 void CWindowsManager::ShowNotesWithText(const QString& text)

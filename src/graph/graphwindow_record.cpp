@@ -1,0 +1,130 @@
+// The graph window's workspace record: the window, its plots with their annotations, the X-axis
+// branch and the scale plots; and a graph built from a list of branch keys.
+#include "graph/GraphWindow.h"
+
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataFolder.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+
+#include <QDataStream>
+
+namespace {
+enum GraphRecordTag : qint16 { TagWindowBase = 1113, TagXKey = 1450, TagLeftScale = 1451, TagRightScale = 1452, TagGraphEnd = 1106 };
+}
+
+int CGraphWindow::saveToFile(QDataStream* stream)
+{
+    if (!stream)
+        return -2;
+    const int base = CKorvantaWindow::saveToFile(stream);
+    if (base != 0)
+        return base;
+    QDataStream& out = *stream;
+    for (const CGraphPlot& plot : m_Plots)
+        plot.saveToFile(stream);
+    const int xKey = m_GraphType == XYGraph ? m_XPlot.m_Key : -1;
+    out << qint16(TagXKey) << qint32(xKey);
+    out << qint16(TagLeftScale) << qint32(m_LeftScalePlot);
+    out << qint16(TagRightScale) << qint32(m_RightScalePlot);
+    out << qint16(TagGraphEnd);
+    return out.status() == QDataStream::Ok ? 0 : -2;
+}
+
+int CGraphWindow::loadFromFile(QDataStream* stream)
+{
+    if (!stream)
+        return -4;
+    QDataStream& in = *stream;
+    m_GraphType = TimeGraph;
+    m_Plots.clear();
+    m_XPlotIndex = -1;
+    m_XPlot.init();
+    CDataManager* data = dataStore();
+    qint32 xKey = -1;
+    for (;;) {
+        if (in.atEnd())
+            return -4;
+        quint16 tag = 0;
+        in >> tag;
+        if (in.status() != QDataStream::Ok)
+            return -4;
+        if (tag == TagGraphEnd)
+            break;
+        qint32 value = 0;
+        switch (tag) {
+        case TagWindowBase: {
+            const int result = CKorvantaWindow::loadFromFile(stream);
+            if (result != 0)
+                return result;
+            break;
+        }
+        case CGraphPlot::TagStart: {
+            CGraphPlot plot;
+            plot.loadFromFile(stream);
+            // A plot whose branch is gone is kept: it draws nothing until removed.
+            const CDataBranch* branch = data ? data->GetDataBranch(plot.m_Key) : nullptr;
+            if (branch && branch->m_SensorIndex == SensorIndexTimingResult)
+                m_GraphType = BarGraph;
+            m_Plots.append(plot);
+            break;
+        }
+        case TagXKey:
+            in >> xKey;
+            break;
+        case TagLeftScale:
+        case TagRightScale:
+            // The scale plots are chosen afresh below from the plots read.
+            in >> value;
+            break;
+        default:
+            break;
+        }
+    }
+    if (xKey != -1) {
+        m_GraphType = XYGraph;
+        int index = -1;
+        for (int i = 0; i < m_Plots.size(); ++i)
+            if (m_Plots.at(i).m_Key == xKey)
+                index = i;
+        if (index >= 0) {
+            CGraphPlot plot = m_Plots.at(index);
+            m_XPlotIndex = index;
+            SetXPlot(&plot, false, index);
+        } else {
+            // The X-axis branch is not among the plots: an empty X plot of that key.
+            m_XPlot.m_Key = xKey;
+        }
+    }
+    finishPlotsChange();
+    return 0;
+}
+
+void CGraphWindow::AddPlotsFromKeyArray(const QList<int>& keys)
+{
+    CDataManager* data = dataStore();
+    if (!data)
+        return;
+    for (int key : keys) {
+        // Keys come from files and drops: each is looked up, an unknown one is skipped.
+        const CDataBranch* branch = data->GetDataBranch(key);
+        if (!branch)
+            continue;
+        const CDataFolder* folder = data->GetDataFolderByBranch(key);
+        CGraphPlot plot;
+        plot.m_Key = key;
+        fillRunPlot(plot, *branch, folder ? folder->m_Name : QString());
+        m_Plots.append(plot);
+    }
+    finishPlotsChange();
+    notifyHasNewDataToSave();
+}
+
+void CGraphWindow::finishPlotsChange()
+{
+    AutoScaleAllAxis(false);
+    BuildScaleCombos();
+    chooseFirstVisibleScales();
+    ResizeScaleCombos();
+    RepaintGraph(0);
+}
