@@ -121,6 +121,7 @@ void CDeviceDetectionManager::DevicePluged(const CPortInfo& info)
                                  .arg(info.portName).arg(info.productID).arg(info.vendorID);
     if (!IsPelorinOnPlug(info) || m_bDetected)
         return;
+    m_LostPelorinPort.clear();
     pelorinPlugged(info);
 }
 
@@ -194,9 +195,10 @@ void CDeviceDetectionManager::dravletUnplugged()
         if (type != 12.0 && type != 0.0)
             return;
     }
-    const bool wasRunning = m_pLogic->IsLoggerRunning();
+    // Closing the interface ends a run under way itself (with every sample received), so
+    // the end is not announced a second time here.
     m_pLogic->CloseDravletLogger();
-    announceDisconnection(wasRunning);
+    announceDisconnection(false);
 }
 
 void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info)
@@ -217,6 +219,11 @@ void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info)
     const bool namedDevice = !info.portName.isEmpty() && info.portName != CPelorinManager::s_TimerDisconnectionName;
     if (connected && namedDevice && info.portName != connectedPort)
         return;
+    // The reader notices a dead port before the port poll does; the poll's later report of the
+    // same port is no second unplug.
+    if (!connected && !busy && namedDevice && info.portName == m_LostPelorinPort)
+        return;
+    m_LostPelorinPort = connected ? connectedPort : QString();
     pelorin->CloseLogger(true);
     announceDisconnection(wasRunning);
     if (info.portName == CPelorinManager::s_TimerDisconnectionName)

@@ -73,8 +73,13 @@ void CPelorinProtocolHandler::SendCommandHandler(CommandParametersStruct& cmd, u
     switch (cmd.CommandId()) {
     case CmdStatus: StatusReq(); break;
     case CmdRun:
-        PreRunReqHandler();
-        m_bRunRequested = true;
+        // A resend repeats the request of the same run: a run it may already have started
+        // keeps its counters.
+        if (!m_bResending) {
+            PreRunReqHandler();
+            m_bRunRequested = true;
+            m_bRunAnswered = false;
+        }
         RunReq();
         break;
     case CmdManualSample: RunReq(); break;

@@ -75,6 +75,11 @@ public:
     std::atomic<bool> m_bKeepWaitingAfterUpdate{false};
     // A run request went out and its run has not started yet.
     std::atomic<bool> m_bRunRequested{false};
+    // The current Run request has had its run: further acknowledgements of it (a late one, the
+    // answer to a resend) start nothing.
+    std::atomic<bool> m_bRunAnswered{false};
+    // The sender is writing a command again because its acknowledgement did not come.
+    std::atomic<bool> m_bResending{false};
     std::atomic<int> m_ExperimentType{0};
     std::atomic<int> m_RateCode{0};
     std::atomic<short> m_DetectionState{0};
@@ -139,6 +144,10 @@ private:
     Pelorin::DecodeChannel m_Plan[Pelorin::kMaxChannels];
     int m_PlanChannels = 0;
     std::vector<int> m_SelectedIndex;
+    // Packet numbers of the run or download under way: the last one taken, and whether the
+    // packet being received repeats one already stored.
+    quint32 m_LastPacketNumber = 0;
+    bool m_bRepeatedPacket = false;
     double m_Row[Pelorin::kMaxChannels] = {};
     std::vector<double> m_Block;
 };

@@ -32,9 +32,9 @@ void CPelorinProtocolHandler::RunAckHandler()
     ClearDataReceptionStamp();
     SetupView s;
     ReadSetup(s);
-    // A run already streaming (its first packets came before this acknowledgement, or this is
-    // the answer to a resent request) keeps its packet count.
-    if (s.rateCode != 0 && m_bRunning && m_Logger.packetCounter > 0 && !m_bSnapShot) {
+    // One Run request is one run: an acknowledgement that comes after its run started (late,
+    // repeated, or the answer to a resend) changes nothing.
+    if (!m_bSnapShot && (m_bRunAnswered || (s.rateCode != 0 && m_bRunning && m_Logger.packetCounter > 0))) {
         Log("RunAckHandler repeated acknowledgement");
         return;
     }
@@ -54,12 +54,14 @@ void CPelorinProtocolHandler::RunAckHandler()
 
 void CPelorinProtocolHandler::ExperimentStartedHandler(int kind)
 {
-    if (m_bBluetooth)
-        StopKeepAliveTimer();
+    StopKeepAliveTimer();
     m_bRunning = true;
     if (m_pHost)
         m_pHost->ClearControlRelay();
     m_bRunRequested = false;
+    if (kind == 1)
+        m_bRunAnswered = true;
+    m_LastPacketNumber = 0;
     if (kind != 4)
         CreateDataEntry(0, kind);
     PreRunResetVaribles();
@@ -99,10 +101,18 @@ void CPelorinProtocolHandler::DataPacketHeaderHandler(const unsigned char* heade
             if (lostAck)
                 SignalCmdRecivedEvent();
         }
-        if (m_bRunning || m_bDownload)
-            ++m_Logger.packetCounter;
     }
-    m_Logger.packetNumber = ReadU32(header);
+    const quint32 number = ReadU32(header);
+    // Packets are numbered from 1 in each run and download: a number already taken is a packet
+    // the link delivered twice, and a skipped number a lost one (the run goes on without it).
+    m_bRepeatedPacket = !m_bSnapShot && m_LastPacketNumber > 0 && number <= m_LastPacketNumber;
+    if (m_bRepeatedPacket) {
+        Log("DataPacketHeaderHandler repeated packet dropped");
+    } else if (!m_bSnapShot && (m_bRunning || m_bDownload)) {
+        ++m_Logger.packetCounter;
+        m_LastPacketNumber = number;
+    }
+    m_Logger.packetNumber = number;
     m_Logger.samplesPerPacket = ReadU16(header + 4);
 }
 
@@ -110,6 +120,8 @@ void CPelorinProtocolHandler::OnDataBlock(const unsigned char* data, int rows)
 {
     if (m_PlanMode == PacketMode::Snapshot) {
         SnapShotHandler(data, rows);
+    } else if (m_bRepeatedPacket) {
+        m_bRepeatedPacket = false;
     } else if (!m_bRunning && m_PlanMode == PacketMode::Live) {
         // Packets still in flight after a stop belong to no run: storing them would extend the
         // finished one.
@@ -160,9 +172,14 @@ void CPelorinProtocolHandler::DataPacketHandler(const unsigned char* data, int r
 {
     const bool download = m_bDownload;
     ConvertLoggerDataSample(data, rows, false);
-    if (m_bBluetooth && !download && m_RateCode != 0)
+    // Every live run is watched, over any link: a logger that falls silent (or whose last
+    // packet was lost) would otherwise leave the run running for good.
+    if (!download && m_RateCode != 0 && m_bRunning)
         StampDataReception();
-    if (m_Logger.packetCounter != m_Logger.packetsExpected)
+    // The last packet ends the run even when one before it was lost on the way.
+    const bool last = m_Logger.packetCounter == m_Logger.packetsExpected
+                   || (m_Logger.packetsExpected > 0 && m_Logger.packetNumber >= quint32(m_Logger.packetsExpected));
+    if (!last)
         return;
     if (!download) {
         Log("ExperimentEndedHandler");
@@ -175,8 +192,7 @@ void CPelorinProtocolHandler::DataPacketHandler(const unsigned char* data, int r
 
 void CPelorinProtocolHandler::ExperimentEndedHandler()
 {
-    if (m_bBluetooth)
-        StopKeepAliveTimer();
+    StopKeepAliveTimer();
     m_Logger.packetCounter = 0;
     m_bRunning = false;
     m_bRunRequested = false;
@@ -221,6 +237,7 @@ void CPelorinProtocolHandler::DownloadAckHandler()
     if (m_Logger.storedSamples <= 0)
         return;
     m_bDownload = true;
+    m_LastPacketNumber = 0;
     if (!m_Logger.offline) {
         ExperimentStartedHandler(2);
     } else {

@@ -222,15 +222,21 @@ void CPelorinManager::PelorinTx()
         }
         if (CommandExpectsAck(id)) {
             const int timeout = id == CmdRun ? RunAckTimeoutMs : AckTimeoutMs;
+            // Each write but the last is followed by an acknowledgement wait: once the last
+            // permitted write is out, the next command only keeps its usual 100 ms distance.
             for (int resend = 0;; ++resend) {
                 if (WaitForAck(timeout)) {
                     Log("<< << CMD ACK  >>  >>");
                     break;
                 }
-                if (m_bExit || resend == MaxResends)
+                if (m_bExit)
                     break;
                 Log("<< << ***CMD RESEND*** >>  >>");
+                m_bResending = true;
                 SendCommandHandler(m_CurrentCommand, unused);
+                m_bResending = false;
+                if (resend + 1 == MaxResends)
+                    break;
             }
         }
         SleepUnlessExit(100);
@@ -251,10 +257,15 @@ void CPelorinManager::PelorinRx()
     unsigned char buffer[kChunk];
     {
         QMutexLocker readLock(&m_ReadLock);
-        if (!m_bPortOpen || m_bExit)
+        if (!m_bPortOpen || m_bExit || m_bLinkLost)
             return;
         const int n = Read(buffer, kChunk);
-        if (n <= 0)
+        if (n < 0) {
+            readLock.unlock();
+            LinkLost();
+            return;
+        }
+        if (n == 0)
             return;
         if (m_bObserveStores) {
             QMutexLocker lock(&m_ArrivalLock);

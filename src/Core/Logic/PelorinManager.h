@@ -113,6 +113,7 @@ public:
     // ---- keep-alive watchdog (Bluetooth links)
     void StopKeepAliveTimer() override;
     void StartKeepAliveTimer();
+    void LinkLost();
     void KeepAliveTimerFun();
     bool IsKeepAliveWatchdogRunning() const { return m_KeepAliveWorker && m_KeepAliveWorker->IsWorking(); }
     int KeepAliveTickMs() const { return m_KeepAliveTickMs; }
@@ -139,6 +140,8 @@ public:
     std::atomic<bool> m_bOpenRetryAbort{false};
     std::atomic<bool> m_bOpenFinished{true};
     std::atomic<bool> m_bPortOpen{false};
+    // A read of the open port failed; cleared when the port opens again.
+    std::atomic<bool> m_bLinkLost{false};
     std::atomic<bool> m_bTransferUnderWay{false};
 
 protected:

@@ -208,6 +208,7 @@ private:
     void startWatchdog(int ms);
     void failedToStart();
     void cancelUnconfirmedStart();
+    void stopUnconfirmed();
     void stopSent();
     void connectHub();
     void connectShellEvents();

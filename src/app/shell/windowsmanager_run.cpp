@@ -79,6 +79,23 @@ void CWindowsManager::cancelUnconfirmedStart()
     m_pSetupWindow->stopTimers(false);
 }
 
+void CWindowsManager::stopUnconfirmed()
+{
+    // The logger never confirmed the stop: the user gets the idle button back, with what was
+    // received kept, rather than a button that no press can change.
+    CustomRunButton* b = runButton();
+    m_pLoggerProtectionTimer->stop();
+    m_bRunInProgress = false;
+    m_pSetupWindow->enableSetup();
+    b->setDisabled(false);
+    b->Stop();
+    emit runBtns_stop();
+    b->RunControlState = RunControl::Idle;
+    m_pSetupWindow->stopTimers(false);
+    prompter()->warning(this, tr("Logger"),
+                        tr("The logger did not confirm the end of the run. The data received so far are kept."));
+}
+
 void CWindowsManager::startFromIdle()
 {
     CustomRunButton* b = runButton();
@@ -134,6 +151,8 @@ void CWindowsManager::OnRun()
     case RunControl::StopSent:
         if (!byWatchdog)
             stopSent();
+        else
+            stopUnconfirmed();
         return;
     case RunControl::LoggerStarted:
         m_pLoggerProtectionTimer->stop();
@@ -148,6 +167,7 @@ void CWindowsManager::OnRun()
             return;
         stopSent();
         b->RunControlState = RunControl::StopSent;
+        startWatchdog(m_StartWatchdogMs);
         return;
     case RunControl::LoggerEnded:
         b->setDisabled(true);
@@ -169,6 +189,7 @@ void CWindowsManager::OnRun()
         if (setup->m_TriggerType == 5)
             m_pSetupWindow->triggerDelayTimer()->stop();
         stopSent();
+        startWatchdog(m_StartWatchdogMs);
         return;
     default:
         return;
