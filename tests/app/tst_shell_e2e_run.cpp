@@ -170,6 +170,7 @@ private slots:
     void stopByASecondPressOrByClosingTheWindow();
     void unplugMidRunThenPlugInAgain();
     void dravletRunFromTheButtonToItsEnd();
+    void unansweredStopGivesTheButtonBack();
 };
 
 void TestShellEndToEndRun::startDetected(CAppBench& bench, bool testPorts)
@@ -318,6 +319,33 @@ void TestShellEndToEndRun::stopByASecondPressOrByClosingTheWindow()
     QTest::qWait(300);
     // Nothing talks to the logger any more.
     QCOMPARE(bench.sim->frameCount(), frames);
+}
+
+void TestShellEndToEndRun::unansweredStopGivesTheButtonBack()
+{
+    CAppBench bench;
+    startDetected(bench);
+    if (QTest::currentTestFailed())
+        return;
+    bench.window->windowsManager()->SetStartWatchdogInterval(1000);
+    QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 5000));
+    bench.pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.newData->count() >= 20, 4000);
+    // The logger hears the stop but never answers it.
+    bench.sim->setSilent(true);
+    bench.pressRun();
+    QCOMPARE(bench.state(), int(RunControl::StopSent));
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 3000);
+    QVERIFY(bench.button()->isEnabled());
+    QVERIFY(!bench.button()->isPlaying());
+    QVERIFY(!bench.window->windowsManager()->isRunInProgress());
+    QCOMPARE(bench.prompter.m_Log.size(), 1);
+    QVERIFY(bench.prompter.m_Log.first().startsWith(QStringLiteral("warn|Logger|The logger did not confirm")));
+    // What arrived before the stop is kept.
+    const QList<CDataBranch*> branches = bench.runBranches(0);
+    QVERIFY(!branches.isEmpty());
+    QVERIFY(branches.first()->GetNumSamples() >= 20);
 }
 
 void TestShellEndToEndRun::unplugMidRunThenPlugInAgain()

@@ -1,0 +1,189 @@
+// The Pelorin logger under link faults, end to end against the simulated logger: lost and
+// repeated replies, a logger that falls silent, a port that dies while still listed.
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataFolder.h"
+#include "support/PelorinRig.h"
+
+#include <QElapsedTimer>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+const QString kNewData = QStringLiteral("NewData");
+const QString kEnd = QStringLiteral("ExperimentEnd");
+const QString kLost = QStringLiteral("Disconnected");
+
+QList<QVector<double>> RunValues(CLogicManager& logic, int folder)
+{
+    QList<QVector<double>> out;
+    CDataFolder* f = logic.m_DataManager.GetDataFolderByIndex(folder);
+    for (int i = 0; f && i < f->GetNumberBranches(); ++i) {
+        CDataBranch* b = logic.m_DataManager.GetDataBranch(f->GetBranchKey(i));
+        QVector<double> ys;
+        for (int s = 0; b && s < b->GetNumSamples(); ++s)
+            ys << b->GetYSample(s);
+        out << ys;
+    }
+    return out;
+}
+
+// Waits until the simulator has logged `count` host frames; the time it took, or -1.
+qint64 FrameSeenAfter(const kvsim::CLoggerSimulator& sim, int count, const QElapsedTimer& clock, int timeoutMs)
+{
+    while (clock.elapsed() < timeoutMs) {
+        if (sim.frameCount() >= count)
+            return clock.elapsed();
+        QTest::qWait(5);
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestPelorinFaults : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<CPelorinRig> rig;
+
+    void startConnected()
+    {
+        rig = std::make_unique<CPelorinRig>();
+        QVERIFY(rig->Start());
+        QVERIFY(rig->OnDevice(CPelorinRig::TwoSensors));
+        QVERIFY(rig->PlugAndDetect());
+        QVERIFY(rig->RequestStatus());
+        rig->SelectReportedSensors(0);
+    }
+
+    void runToEnd(int rateCode, int samples, int ends)
+    {
+        rig->Setup().m_RateCode = rateCode;
+        rig->Setup().m_NumberOfSamples = samples;
+        emit rig->Hub().UserStartedRun();
+        QTRY_COMPARE_WITH_TIMEOUT(rig->m_Recorder->Count(kEnd), ends, 8000);
+    }
+
+private slots:
+    void cleanup() { rig.reset(); }
+
+    void nextCommandLeavesSoonAfterTheLastResend()
+    {
+        startConnected();
+        rig->Setup().m_RateCode = 10;
+        rig->Setup().m_NumberOfSamples = 100;
+        rig->m_Sim->setSilent(true);
+        rig->m_Sim->clearLog();
+        QElapsedTimer clock;
+        clock.start();
+        emit rig->Hub().UserStartedRun();
+        rig->m_pLogic->SendStatusReqCmd(rig->Logger(), true);
+        // Four writes of the unanswered Run, 1800 ms apart; then the status 100 ms later, not
+        // after a fifth wait.
+        const qint64 lastRun = FrameSeenAfter(*rig->m_Sim, 4, clock, 9000);
+        QVERIFY(lastRun > 0);
+        const qint64 status = FrameSeenAfter(*rig->m_Sim, 5, clock, 12000);
+        QVERIFY(status > 0);
+        const QList<QByteArray> frames = rig->m_Sim->frames();
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(quint8(frames[i][3]), quint8(0x01));
+        QCOMPARE(quint8(frames[4][3]), quint8(0x04));
+        QVERIFY2(status - lastRun < 1000, qPrintable(QString::number(status - lastRun)));
+    }
+
+    void repeatedRunAcknowledgementStartsOneRun()
+    {
+        startConnected();
+        // The acknowledgement comes twice, both before the first data packet.
+        rig->m_Sim->duplicateReplies(1);
+        runToEnd(12, 100, 1);
+        QTest::qWait(300);
+        QCOMPARE(rig->m_Recorder->Count(QStringLiteral("StartedRun")), 1);
+        QCOMPARE(rig->m_pLogic->m_DataManager.GetNumDataFolders(), 1);
+        QCOMPARE(rig->m_Recorder->Count(kNewData), 100);
+    }
+
+    void repeatedDataPacketIsStoredOnce_data()
+    {
+        QTest::addColumn<int>("rateCode");
+        QTest::addColumn<int>("samples");
+        QTest::newRow("one sample a packet") << 10 << 60;
+        QTest::newRow("many samples a packet") << 13 << 3000;
+    }
+
+    void repeatedDataPacketIsStoredOnce()
+    {
+        QFETCH(int, rateCode);
+        QFETCH(int, samples);
+        startConnected();
+        runToEnd(rateCode, samples, 1);
+        const QList<QVector<double>> clean = RunValues(*rig->m_pLogic, 0);
+        QCOMPARE(clean.size(), 2);
+        QCOMPARE(clean[0].size(), samples);
+
+        // The same run again, with one data packet in its middle delivered twice.
+        rig->Setup().m_NumberOfSamples = samples;
+        emit rig->Hub().UserStartedRun();
+        QTRY_VERIFY_WITH_TIMEOUT(rig->m_Recorder->Count(kNewData) >= samples + samples / 3, 8000);
+        rig->m_Sim->duplicateReplies(1);
+        QTRY_COMPARE_WITH_TIMEOUT(rig->m_Recorder->Count(kEnd), 2, 8000);
+        QTest::qWait(300);
+        QCOMPARE(rig->m_Recorder->Count(kEnd), 2);
+        QCOMPARE(rig->m_pLogic->m_DataManager.GetNumDataFolders(), 2);
+        QCOMPARE(RunValues(*rig->m_pLogic, 1), clean);
+    }
+
+    void silentLoggerEndsTheRunKeepingItsSamples()
+    {
+        startConnected();
+        rig->Setup().m_RateCode = 10;  // 100 per second
+        rig->Setup().m_NumberOfSamples = 5000;
+        emit rig->Hub().UserStartedRun();
+        QTRY_VERIFY_WITH_TIMEOUT(rig->m_Recorder->Count(kNewData) >= 30, 5000);
+        rig->m_Sim->setSilent(true);
+        QTRY_COMPARE_WITH_TIMEOUT(rig->m_Recorder->Count(kEnd), 1, 8000);
+        QTRY_COMPARE_WITH_TIMEOUT(rig->m_Recorder->Count(kLost), 1, 3000);
+        QVERIFY(!rig->m_pLogic->IsLoggerRunning());
+        const QList<QVector<double>> values = RunValues(*rig->m_pLogic, 0);
+        QCOMPARE(values.size(), 2);
+        QCOMPARE(values[0].size(), rig->m_Recorder->Count(kNewData));
+        QVERIFY(values[0].size() >= 30);
+    }
+
+    void slowRunIsNotCutShort()
+    {
+        startConnected();
+        rig->Setup().m_RateCode = 6;  // one sample every second
+        rig->Setup().m_NumberOfSamples = 4;
+        emit rig->Hub().UserStartedRun();
+        QTRY_COMPARE_WITH_TIMEOUT(rig->m_Recorder->Count(kEnd), 1, 9000);
+        QCOMPARE(rig->m_Recorder->Count(kLost), 0);
+        QCOMPARE(rig->m_Recorder->Count(kNewData), 4);
+        QVERIFY(rig->m_pLogic->IsLoggerConnected());
+    }
+
+    void deadPortStillListedIsAnUnplug()
+    {
+        startConnected();
+        rig->Setup().m_RateCode = 10;
+        rig->Setup().m_NumberOfSamples = 5000;
+        emit rig->Hub().UserStartedRun();
+        QTRY_VERIFY_WITH_TIMEOUT(rig->m_Recorder->Count(kNewData) >= 20, 5000);
+        // The cable is gone but the enumerator still lists the port: the failing read tells.
+        rig->m_Sim->unplug();
+        QTRY_COMPARE_WITH_TIMEOUT(rig->m_Recorder->Count(kLost), 1, 2500);
+        QCOMPARE(rig->m_Recorder->Count(kEnd), 1);
+        QVERIFY(!rig->m_pLogic->IsLoggerConnected());
+        const QList<QVector<double>> values = RunValues(*rig->m_pLogic, 0);
+        QCOMPARE(values[0].size(), rig->m_Recorder->Count(kNewData));
+        // The port poll's later report of the same port is no second unplug.
+        rig->m_Ports.unplug(rig->DevicePort().portName);
+        QTest::qWait(300);
+        QCOMPARE(rig->m_Recorder->Count(kLost), 1);
+        QCOMPARE(rig->m_Recorder->Count(kEnd), 1);
+    }
+};
+
+QTEST_MAIN(TestPelorinFaults)
+#include "tst_pelorin_faults.moc"

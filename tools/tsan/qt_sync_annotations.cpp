@@ -1,0 +1,201 @@
+// Preloaded into the ThreadSanitizer test runs (LD_PRELOAD). Debian's Qt is not built with
+// ThreadSanitizer, so the sanitizer cannot see that QMutex, QSemaphore, QWaitCondition,
+// QThread::wait and QFuture order memory between threads: it would report correctly locked
+// data as races. Each wrapper below calls the real Qt function (found with dlsym(RTLD_NEXT))
+// and tells the sanitizer about the ordering with __tsan_acquire / __tsan_release on the
+// synchronisation object's address.
+//
+// Only calls that reach Qt through the dynamic linker are seen, which is every call our code
+// makes; Qt's calls into itself stay invisible and are covered by the suppression file.
+#include <QDeadlineTimer>
+#include <QFutureInterfaceBase>
+#include <QMutex>
+#include <QSemaphore>
+#include <QThread>
+#include <QWaitCondition>
+
+#include <dlfcn.h>
+#include <cstdio>
+#include <cstdlib>
+
+extern "C" {
+void __tsan_acquire(void* addr);
+void __tsan_release(void* addr);
+}
+
+namespace {
+
+// The next definition of a symbol after this library, i.e. Qt's own.
+template <typename Fn>
+Fn Real(const char* mangled)
+{
+    void* p = dlsym(RTLD_NEXT, mangled);
+    if (!p) {
+        std::fprintf(stderr, "qt_sync_annotations: %s not found\n", mangled);
+        std::abort();
+    }
+    Fn fn;
+    static_assert(sizeof(fn) == sizeof(p), "function and object pointers differ in size");
+    __builtin_memcpy(&fn, &p, sizeof(p));
+    return fn;
+}
+
+// Member functions are called as free functions taking `this` first (Itanium ABI).
+#define KV_REAL(var, type, mangled) static const auto var = Real<type>(mangled)
+
+} // namespace
+
+// ---- QMutex
+
+void QMutex::lock() noexcept
+{
+    KV_REAL(real, void (*)(QMutex*), "_ZN6QMutex4lockEv");
+    real(this);
+    __tsan_acquire(this);
+}
+
+bool QMutex::tryLock(int timeout) noexcept
+{
+    KV_REAL(real, bool (*)(QMutex*, int), "_ZN6QMutex7tryLockEi");
+    const bool locked = real(this, timeout);
+    if (locked)
+        __tsan_acquire(this);
+    return locked;
+}
+
+void QMutex::unlock() noexcept
+{
+    KV_REAL(real, void (*)(QMutex*), "_ZN6QMutex6unlockEv");
+    __tsan_release(this);
+    real(this);
+}
+
+// ---- QWaitCondition: the mutex is given up during the wait and taken again after it; a wake
+// orders what the waker did before it with what the woken thread does after.
+
+bool QWaitCondition::wait(QMutex* mutex, QDeadlineTimer deadline)
+{
+    KV_REAL(real, bool (*)(QWaitCondition*, QMutex*, QDeadlineTimer), "_ZN14QWaitCondition4waitEP6QMutex14QDeadlineTimer");
+    __tsan_release(mutex);
+    const bool woken = real(this, mutex, deadline);
+    __tsan_acquire(mutex);
+    __tsan_acquire(this);
+    return woken;
+}
+
+bool QWaitCondition::wait(QMutex* mutex, unsigned long time)
+{
+    KV_REAL(real, bool (*)(QWaitCondition*, QMutex*, unsigned long), "_ZN14QWaitCondition4waitEP6QMutexm");
+    __tsan_release(mutex);
+    const bool woken = real(this, mutex, time);
+    __tsan_acquire(mutex);
+    __tsan_acquire(this);
+    return woken;
+}
+
+void QWaitCondition::wakeOne()
+{
+    KV_REAL(real, void (*)(QWaitCondition*), "_ZN14QWaitCondition7wakeOneEv");
+    __tsan_release(this);
+    real(this);
+}
+
+void QWaitCondition::wakeAll()
+{
+    KV_REAL(real, void (*)(QWaitCondition*), "_ZN14QWaitCondition7wakeAllEv");
+    __tsan_release(this);
+    real(this);
+}
+
+// ---- QSemaphore
+
+void QSemaphore::acquire(int n)
+{
+    KV_REAL(real, void (*)(QSemaphore*, int), "_ZN10QSemaphore7acquireEi");
+    real(this, n);
+    __tsan_acquire(this);
+}
+
+bool QSemaphore::tryAcquire(int n)
+{
+    KV_REAL(real, bool (*)(QSemaphore*, int), "_ZN10QSemaphore10tryAcquireEi");
+    const bool got = real(this, n);
+    if (got)
+        __tsan_acquire(this);
+    return got;
+}
+
+bool QSemaphore::tryAcquire(int n, int timeout)
+{
+    KV_REAL(real, bool (*)(QSemaphore*, int, int), "_ZN10QSemaphore10tryAcquireEii");
+    const bool got = real(this, n, timeout);
+    if (got)
+        __tsan_acquire(this);
+    return got;
+}
+
+void QSemaphore::release(int n)
+{
+    KV_REAL(real, void (*)(QSemaphore*, int), "_ZN10QSemaphore7releaseEi");
+    __tsan_release(this);
+    real(this, n);
+}
+
+// ---- QThread: what a thread did before it finished is ordered before a successful wait()
+// for it. Qt announces the end with finished(), emitted on the thread itself before any waiter
+// is let go; a direct connection made at start() releases there.
+
+void QThread::start(QThread::Priority priority)
+{
+    KV_REAL(real, void (*)(QThread*, QThread::Priority), "_ZN7QThread5startENS_8PriorityE");
+    QObject::connect(this, &QThread::finished, this, [this] { __tsan_release(this); }, Qt::DirectConnection);
+    real(this, priority);
+}
+
+bool QThread::wait(QDeadlineTimer deadline)
+{
+    KV_REAL(real, bool (*)(QThread*, QDeadlineTimer), "_ZN7QThread4waitE14QDeadlineTimer");
+    const bool done = real(this, deadline);
+    if (done)
+        __tsan_acquire(this);
+    return done;
+}
+
+bool QThread::wait(unsigned long time)
+{
+    KV_REAL(real, bool (*)(QThread*, unsigned long), "_ZN7QThread4waitEm");
+    const bool done = real(this, time);
+    if (done)
+        __tsan_acquire(this);
+    return done;
+}
+
+// ---- QFuture: a task's results and finish are ordered before the waits that see them.
+
+void QFutureInterfaceBase::reportFinished()
+{
+    KV_REAL(real, void (*)(QFutureInterfaceBase*), "_ZN20QFutureInterfaceBase14reportFinishedEv");
+    __tsan_release(d);
+    real(this);
+}
+
+void QFutureInterfaceBase::reportResultsReady(int beginIndex, int endIndex)
+{
+    KV_REAL(real, void (*)(QFutureInterfaceBase*, int, int), "_ZN20QFutureInterfaceBase18reportResultsReadyEii");
+    __tsan_release(d);
+    real(this, beginIndex, endIndex);
+}
+
+void QFutureInterfaceBase::waitForFinished()
+{
+    KV_REAL(real, void (*)(QFutureInterfaceBase*), "_ZN20QFutureInterfaceBase15waitForFinishedEv");
+    real(this);
+    __tsan_acquire(d);
+}
+
+void QFutureInterfaceBase::waitForResult(int resultIndex)
+{
+    KV_REAL(real, void (*)(QFutureInterfaceBase*, int), "_ZN20QFutureInterfaceBase13waitForResultEi");
+    real(this, resultIndex);
+    __tsan_acquire(d);
+}
