@@ -264,7 +264,11 @@ void CDravletProtocolHandler::RunAckHandler(const CommandParametersStruct& curre
         m_ProtocolState.ClearRunArea();
         if (m_pHost) m_pHost->InitBeforeRun();
     }
-    if (current.CommandId() == CmdRun) Acknowledge();
+    if (current.CommandId() == CmdRun) {
+        // The acknowledged Run is the run the coming packets belong to.
+        m_bRunStart = true;
+        Acknowledge();
+    }
 }
 
 void CDravletProtocolHandler::StopAckHandler(const CommandParametersStruct& current)
