@@ -178,6 +178,10 @@ void TestMenus::shortcutFiresOnce()
     MultiAction* ribbonNew = window.actionsWithKey(7).at(0);
     QSignalSpy menuSpy(menuNew, &QAction::triggered);
     QSignalSpy ribbonSpy(ribbonNew, &QAction::triggered);
+    // The state timer disables New while the history is empty; on a slow machine it may have
+    // ticked already. This test is about the shortcut's ambiguity, not the enable rule.
+    menuNew->setEnabled(true);
+    ribbonNew->setEnabled(true);
     QTest::keySequence(&window, QKeySequence(QKeySequence::New));
     QCOMPARE(menuSpy.count() + ribbonSpy.count(), 1);
 }
