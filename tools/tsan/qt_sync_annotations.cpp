@@ -18,9 +18,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+// Weak: the preload is inherited by programs the sanitizer starts (its symbolizer), which
+// carry no sanitizer runtime; there the wrappers only pass the calls on.
 extern "C" {
-void __tsan_acquire(void* addr);
-void __tsan_release(void* addr);
+void __tsan_acquire(void* addr) __attribute__((weak));
+void __tsan_release(void* addr) __attribute__((weak));
 }
 
 namespace {
@@ -44,6 +46,9 @@ Fn Real(const char* mangled)
 #define KV_REAL(var, type, mangled) static const auto var = Real<type>(mangled)
 
 } // namespace
+
+#define __tsan_acquire(a) (::__tsan_acquire ? ::__tsan_acquire(a) : void())
+#define __tsan_release(a) (::__tsan_release ? ::__tsan_release(a) : void())
 
 // ---- QMutex
 
