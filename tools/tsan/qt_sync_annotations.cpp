@@ -204,3 +204,96 @@ void QFutureInterfaceBase::waitForResult(int resultIndex)
     real(this, resultIndex);
     __tsan_acquire(d);
 }
+
+// ---- Queued calls and posted events: what the poster did before posting is ordered before
+// the receiver's handling. Qt keeps its event queues under its own locks, which the sanitizer
+// cannot see; one gate stands for them (coarser than Qt's per-thread queues, never finer).
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QRunnable>
+#include <QThreadPool>
+
+namespace {
+char s_EventGate;
+char s_EventDoneGate;
+char s_PoolGate;
+} // namespace
+
+bool QMetaObject::invokeMethodImpl(QObject* object, QtPrivate::QSlotObjectBase* slot, Qt::ConnectionType type, void* ret)
+{
+    KV_REAL(real, bool (*)(QObject*, QtPrivate::QSlotObjectBase*, Qt::ConnectionType, void*),
+            "_ZN11QMetaObject16invokeMethodImplEP7QObjectPN9QtPrivate15QSlotObjectBaseEN2Qt14ConnectionTypeEPv");
+    __tsan_release(&s_EventGate);
+    // A queued call only posts here. The call object is reference counted by Qt, out of the
+    // sanitizer's sight, so the poster may be the one that frees it after the receiver ran: the
+    // poster keeps a reference of its own through the post and drops it only once it has
+    // acquired what finished handlers released.
+    const bool queued = slot
+                     && (type == Qt::QueuedConnection
+                         || (type == Qt::AutoConnection && object && object->thread() != QThread::currentThread()));
+    if (!queued)
+        return real(object, slot, type, ret);
+    slot->ref();
+    const bool posted = real(object, slot, type, ret);
+    __tsan_acquire(&s_EventDoneGate);
+    slot->destroyIfLastRef();
+    return posted;
+}
+
+void QMetaObject::activate(QObject* sender, const QMetaObject* meta, int localIndex, void** argv)
+{
+    KV_REAL(real, void (*)(QObject*, const QMetaObject*, int, void**), "_ZN11QMetaObject8activateEP7QObjectPKS_iPPv");
+    __tsan_release(&s_EventGate);
+    real(sender, meta, localIndex, argv);
+}
+
+void QMetaObject::activate(QObject* sender, int signalOffset, int localIndex, void** argv)
+{
+    KV_REAL(real, void (*)(QObject*, int, int, void**), "_ZN11QMetaObject8activateEP7QObjectiiPPv");
+    __tsan_release(&s_EventGate);
+    real(sender, signalOffset, localIndex, argv);
+}
+
+void QCoreApplication::postEvent(QObject* receiver, QEvent* event, int priority)
+{
+    KV_REAL(real, void (*)(QObject*, QEvent*, int), "_ZN16QCoreApplication9postEventEP7QObjectP6QEventi");
+    __tsan_release(&s_EventGate);
+    real(receiver, event, priority);
+}
+
+bool QObject::event(QEvent* e)
+{
+    KV_REAL(real, bool (*)(QObject*, QEvent*), "_ZN7QObject5eventEP6QEvent");
+    const bool call = e && e->type() == QEvent::MetaCall;
+    if (call)
+        __tsan_acquire(&s_EventGate);
+    const bool handled = real(this, e);
+    if (call)
+        __tsan_release(&s_EventDoneGate);
+    return handled;
+}
+
+// ---- The thread pool: a task handed to start() is ordered before its run (a concurrent task
+// asks isCanceled() first thing).
+
+void QThreadPool::start(QRunnable* runnable, int priority)
+{
+    KV_REAL(real, void (*)(QThreadPool*, QRunnable*, int), "_ZN11QThreadPool5startEP9QRunnablei");
+    __tsan_release(&s_PoolGate);
+    real(this, runnable, priority);
+}
+
+bool QThreadPool::tryStart(QRunnable* runnable)
+{
+    KV_REAL(real, bool (*)(QThreadPool*, QRunnable*), "_ZN11QThreadPool8tryStartEP9QRunnable");
+    __tsan_release(&s_PoolGate);
+    return real(this, runnable);
+}
+
+bool QFutureInterfaceBase::isCanceled() const
+{
+    KV_REAL(real, bool (*)(const QFutureInterfaceBase*), "_ZNK20QFutureInterfaceBase10isCanceledEv");
+    __tsan_acquire(&s_PoolGate);
+    return real(this);
+}

@@ -113,6 +113,27 @@ int Future()
     return (r == 5 && g_Counter == 11) ? 0 : 1;
 }
 
+int Queued()
+{
+    // A value written on a worker thread, then handed to the main thread by a queued call.
+    long seen = 0;
+    // A class of ours, as every receiver in the program is.
+    struct Receiver : QObject {
+    } receiver;
+    QThread* t = QThread::create([&] {
+        g_Counter = 13;
+        QMetaObject::invokeMethod(&receiver, [&] {
+            seen = g_Counter;
+            QCoreApplication::quit();
+        }, Qt::QueuedConnection);
+    });
+    t->start();
+    QCoreApplication::exec();
+    t->wait();
+    delete t;
+    return seen == 13 ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -121,10 +142,10 @@ int main(int argc, char** argv)
     const char* which = argc > 1 ? argv[1] : "";
     struct Case { const char* name; int (*run)(); };
     const Case cases[] = {{"mutex", Mutex}, {"race", Race}, {"semaphore", Semaphore},
-                          {"waitcondition", WaitCondition}, {"threadwait", ThreadWait}, {"future", Future}};
+                          {"waitcondition", WaitCondition}, {"threadwait", ThreadWait}, {"future", Future}, {"queued", Queued}};
     for (const Case& c : cases)
         if (std::strcmp(which, c.name) == 0)
             return c.run();
-    std::fprintf(stderr, "usage: tsan_probe mutex|race|semaphore|waitcondition|threadwait|future\n");
+    std::fprintf(stderr, "usage: tsan_probe mutex|race|semaphore|waitcondition|threadwait|future|queued\n");
     return 2;
 }

@@ -119,6 +119,7 @@ private:
     void OnBootFinished(const unsigned char* p, int n) override;
     int DataRowBytes(int& channels) override;
     void OnDataHeader(const unsigned char* header) override { DataPacketHeaderHandler(header); }
+    bool AcceptDataHeader(const unsigned char* header, int lengthByte) override;
     void OnDataBlock(const unsigned char* data, int rows) override;
     void OnAcknowledge() override { SignalCmdRecivedEvent(); }
     void OnBadFrame(const char* why) override;

@@ -88,6 +88,24 @@ int CPelorinProtocolHandler::DataRowBytes(int& channels)
     return bytes;
 }
 
+bool CPelorinProtocolHandler::AcceptDataHeader(const unsigned char* header, int lengthByte)
+{
+    // The length byte of a data packet covers its opcode and header, not its rows.
+    if (lengthByte != 1 + Pelorin::CPelorinRxMachine::kDataHeaderSize)
+        return false;
+    const qint64 number = ReadU32(header);
+    const int rows = ReadU16(header + 4);
+    // A snapshot asks for one row.
+    if (m_bSnapShot)
+        return rows <= 1;
+    const int packetSize = m_bDownload ? kDownloadPacketRows : int(m_Logger.runPacketSize);
+    if (packetSize > 0 && rows > packetSize)
+        return false;
+    // Numbers run from 1 to the packets the run (or the download) has.
+    const qint64 expected = m_Logger.packetsExpected;
+    return expected <= 0 || number <= expected;
+}
+
 void CPelorinProtocolHandler::DataPacketHeaderHandler(const unsigned char* header)
 {
     if (!m_bSnapShot) {

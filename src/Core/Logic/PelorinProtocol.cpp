@@ -123,6 +123,7 @@ void CPelorinProtocol::CalcPacketSize()
     ReadSetup(s);
     const int active = int(s.RunPositions().size());
     m_Logger.samplesPerPacket = quint16(PacketSize(s.rateCode, active));
+    m_Logger.runPacketSize = m_Logger.samplesPerPacket;
     m_Logger.packetsExpected = PacketsExpected(s.numberOfSamples, m_Logger.samplesPerPacket);
     MyOutputDebugString(QStringLiteral("PacketSize %1 NumberOfSample %2 RateCode  %3")
                             .arg(m_Logger.samplesPerPacket)

@@ -134,6 +134,22 @@ private slots:
         QCOMPARE(RunValues(*rig->m_pLogic, 1), clean);
     }
 
+    void garbageWithAFrameHeadIsDropped()
+    {
+        startConnected();
+        runToEnd(13, 3000, 1);
+        const QList<QVector<double>> clean = RunValues(*rig->m_pLogic, 0);
+        // Before one packet in the middle of the next run: a frame head with a header that
+        // promises 32767 rows and runs into the real packet.
+        rig->Setup().m_NumberOfSamples = 3000;
+        emit rig->Hub().UserStartedRun();
+        QTRY_VERIFY_WITH_TIMEOUT(rig->m_Recorder->Count(kNewData) >= 3000 + 1000, 8000);
+        rig->m_Sim->setGarbagePrefix(QByteArray::fromHex("3db70709ffff"), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(rig->m_Recorder->Count(kEnd), 2, 8000);
+        QCOMPARE(RunValues(*rig->m_pLogic, 1), clean);
+        QCOMPARE(rig->m_Recorder->Count(kLost), 0);
+    }
+
     void silentLoggerEndsTheRunKeepingItsSamples()
     {
         startConnected();
