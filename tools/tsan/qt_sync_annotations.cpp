@@ -42,6 +42,10 @@ Fn Real(const char* mangled)
     return fn;
 }
 
+// Finished futures, for the watchers that see them (the watcher keeps its own copy of the
+// future, out of reach here).
+char s_FinishGate;
+
 // Member functions are called as free functions taking `this` first (Itanium ABI).
 #define KV_REAL(var, type, mangled) static const auto var = Real<type>(mangled)
 
@@ -181,6 +185,7 @@ void QFutureInterfaceBase::reportFinished()
 {
     KV_REAL(real, void (*)(QFutureInterfaceBase*), "_ZN20QFutureInterfaceBase14reportFinishedEv");
     __tsan_release(d);
+    __tsan_release(&s_FinishGate);
     real(this);
 }
 
@@ -246,6 +251,8 @@ void QMetaObject::activate(QObject* sender, const QMetaObject* meta, int localIn
     KV_REAL(real, void (*)(QObject*, const QMetaObject*, int, void**), "_ZN11QMetaObject8activateEP7QObjectPKS_iPPv");
     __tsan_release(&s_EventGate);
     real(sender, meta, localIndex, argv);
+    // Queued arguments are copied inside: released again once they are.
+    __tsan_release(&s_EventGate);
 }
 
 void QMetaObject::activate(QObject* sender, int signalOffset, int localIndex, void** argv)
@@ -253,6 +260,7 @@ void QMetaObject::activate(QObject* sender, int signalOffset, int localIndex, vo
     KV_REAL(real, void (*)(QObject*, int, int, void**), "_ZN11QMetaObject8activateEP7QObjectiiPPv");
     __tsan_release(&s_EventGate);
     real(sender, signalOffset, localIndex, argv);
+    __tsan_release(&s_EventGate);
 }
 
 void QCoreApplication::postEvent(QObject* receiver, QEvent* event, int priority)
@@ -260,6 +268,7 @@ void QCoreApplication::postEvent(QObject* receiver, QEvent* event, int priority)
     KV_REAL(real, void (*)(QObject*, QEvent*, int), "_ZN16QCoreApplication9postEventEP7QObjectP6QEventi");
     __tsan_release(&s_EventGate);
     real(receiver, event, priority);
+    __tsan_release(&s_EventGate);
 }
 
 bool QObject::event(QEvent* e)
@@ -296,4 +305,22 @@ bool QFutureInterfaceBase::isCanceled() const
     KV_REAL(real, bool (*)(const QFutureInterfaceBase*), "_ZNK20QFutureInterfaceBase10isCanceledEv");
     __tsan_acquire(&s_PoolGate);
     return real(this);
+}
+
+// ---- Future watchers: the watcher's wait and its finished notification see the task's end.
+
+#include <QFutureWatcherBase>
+
+void QFutureWatcherBase::waitForFinished()
+{
+    KV_REAL(real, void (*)(QFutureWatcherBase*), "_ZN18QFutureWatcherBase15waitForFinishedEv");
+    real(this);
+    __tsan_acquire(&s_FinishGate);
+}
+
+bool QFutureWatcherBase::event(QEvent* e)
+{
+    KV_REAL(real, bool (*)(QFutureWatcherBase*, QEvent*), "_ZN18QFutureWatcherBase5eventEP6QEvent");
+    __tsan_acquire(&s_FinishGate);
+    return real(this, e);
 }

@@ -144,6 +144,15 @@ private:
     Pelorin::PacketMode m_PlanMode = Pelorin::PacketMode::Live;
     Pelorin::DecodeChannel m_Plan[Pelorin::kMaxChannels];
     int m_PlanChannels = 0;
+    unsigned char m_PlanPositions[Pelorin::kMaxPositions] = {};
+    struct CalibrationPair
+    {
+        int position;
+        float gain;
+        float offset;
+    };
+    CalibrationPair m_PlanPair[Pelorin::kMaxChannels] = {};
+    int m_PlanPairs = 0;
     std::vector<int> m_SelectedIndex;
     // Packet numbers of the run or download under way: the last one taken, and whether the
     // packet being received repeats one already stored.

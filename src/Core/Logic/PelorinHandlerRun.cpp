@@ -32,22 +32,30 @@ void CPelorinProtocolHandler::RunAckHandler()
     ClearDataReceptionStamp();
     SetupView s;
     ReadSetup(s);
+    qint32 counter = 0;
+    {
+        QMutexLocker lock(&m_RecordLock);
+        counter = m_Logger.packetCounter;
+    }
     // One Run request is one run: an acknowledgement that comes after its run started (late,
     // repeated, or the answer to a resend) changes nothing.
-    if (!m_bSnapShot && (m_bRunAnswered || (s.rateCode != 0 && m_bRunning && m_Logger.packetCounter > 0))) {
+    if (!m_bSnapShot && (m_bRunAnswered || (s.rateCode != 0 && m_bRunning && counter > 0))) {
         Log("RunAckHandler repeated acknowledgement");
         return;
     }
     m_RateCode = s.rateCode;
-    if (s.rateCode != 0)
+    if (s.rateCode != 0) {
+        QMutexLocker lock(&m_RecordLock);
         m_Logger.packetCounter = 0;
+        counter = 0;
+    }
     if (m_bSnapShot)
         return;
     // A triggered run starts with its first data packet.
     if (s.rateCode != 0 && (s.triggerType == 1 || s.triggerType == 2))
         return;
     // A further manual sample of a run already started.
-    if (s.rateCode == 0 && m_Logger.packetCounter != 0)
+    if (s.rateCode == 0 && counter != 0)
         return;
     ExperimentStartedHandler(1);
 }
@@ -83,8 +91,21 @@ int CPelorinProtocolHandler::DataRowBytes(int& channels)
     m_SelectedIndex.clear();
     if (m_pHost && m_PlanMode != PacketMode::Download)
         m_pHost->SelectedIndexes(m_SelectedIndex);
-    const int bytes = BuildDecodePlan(m_Logger, Catalog(), m_SelectedIndex, m_PlanMode, m_Plan, channels);
-    m_PlanChannels = std::clamp(channels, 0, kMaxChannels);
+    const ICatalogView& catalog = Catalog();
+    int bytes = 0;
+    {
+        // The plan and the calibration pairs of this packet are taken from one consistent view.
+        QMutexLocker lock(&m_RecordLock);
+        bytes = BuildDecodePlan(m_Logger, catalog, m_SelectedIndex, m_PlanMode, m_Plan, channels);
+        m_PlanChannels = std::clamp(channels, 0, kMaxChannels);
+        std::copy(std::begin(m_Logger.positions), std::end(m_Logger.positions), std::begin(m_PlanPositions));
+        m_PlanPairs = 0;
+        for (int ch = 0; ch < m_PlanChannels; ++ch) {
+            const int t = TableIndexOf(m_Logger, m_PlanMode, ch);
+            if (t >= 0 && t < kMaxPositions && t < m_Logger.channelCount)
+                m_PlanPair[m_PlanPairs++] = {t, m_Logger.channels[t].gain, m_Logger.channels[t].offset};
+        }
+    }
     return bytes;
 }
 
@@ -98,6 +119,7 @@ bool CPelorinProtocolHandler::AcceptDataHeader(const unsigned char* header, int 
     // A snapshot asks for one row.
     if (m_bSnapShot)
         return rows <= 1;
+    QMutexLocker lock(&m_RecordLock);
     const int packetSize = m_bDownload ? kDownloadPacketRows : int(m_Logger.runPacketSize);
     if (packetSize > 0 && rows > packetSize)
         return false;
@@ -110,7 +132,7 @@ void CPelorinProtocolHandler::DataPacketHeaderHandler(const unsigned char* heade
 {
     if (!m_bSnapShot) {
         // A triggered run starts here; so does a requested run whose acknowledgement got lost.
-        if (m_Logger.packetCounter == 0 && !m_bDownload) {
+        if (RecordCopy().packetCounter == 0 && !m_bDownload) {
             const bool lostAck = m_bRunRequested && !m_bRunning;
             if (lostAck || SetupTriggered())
                 ExperimentStartedHandler(1);
@@ -127,9 +149,11 @@ void CPelorinProtocolHandler::DataPacketHeaderHandler(const unsigned char* heade
     if (m_bRepeatedPacket) {
         Log("DataPacketHeaderHandler repeated packet dropped");
     } else if (!m_bSnapShot && (m_bRunning || m_bDownload)) {
+        QMutexLocker lock(&m_RecordLock);
         ++m_Logger.packetCounter;
         m_LastPacketNumber = number;
     }
+    QMutexLocker lock(&m_RecordLock);
     m_Logger.packetNumber = number;
     m_Logger.samplesPerPacket = ReadU16(header + 4);
 }
@@ -155,11 +179,8 @@ void CPelorinProtocolHandler::ConvertLoggerDataSample(const unsigned char* data,
     const bool download = m_PlanMode == PacketMode::Download;
     // The logger's gain and offset of each position, for the conversion formulas.
     if (m_pHost) {
-        for (int ch = 0; ch < channels; ++ch) {
-            const int t = TableIndexOf(m_Logger, m_PlanMode, ch);
-            if (t >= 0 && t < kMaxPositions && t < m_Logger.channelCount)
-                m_pHost->WriteCalibrationPair(t, m_Logger.channels[t].gain, m_Logger.channels[t].offset);
-        }
+        for (int i = 0; i < m_PlanPairs; ++i)
+            m_pHost->WriteCalibrationPair(m_PlanPair[i].position, m_PlanPair[i].gain, m_PlanPair[i].offset);
     }
     if (isSnapshot) {
         // One row was asked for.
@@ -178,7 +199,7 @@ void CPelorinProtocolHandler::ConvertLoggerDataSample(const unsigned char* data,
     }
     if (!m_pHost || rows < 1)
         return;
-    m_pHost->ConvertAndStoreRows(m_pLogger, m_Block.data(), rows, channels, download ? nullptr : m_Logger.positions,
+    m_pHost->ConvertAndStoreRows(m_pLogger, m_Block.data(), rows, channels, download ? nullptr : m_PlanPositions,
                                  download);
     if (!download) {
         for (int r = 0; r < rows; ++r)
@@ -195,8 +216,9 @@ void CPelorinProtocolHandler::DataPacketHandler(const unsigned char* data, int r
     if (!download && m_RateCode != 0 && m_bRunning)
         StampDataReception();
     // The last packet ends the run even when one before it was lost on the way.
-    const bool last = m_Logger.packetCounter == m_Logger.packetsExpected
-                   || (m_Logger.packetsExpected > 0 && m_Logger.packetNumber >= quint32(m_Logger.packetsExpected));
+    const Pelorin::LoggerRecord r = RecordCopy();
+    const bool last = r.packetCounter == r.packetsExpected
+                   || (r.packetsExpected > 0 && r.packetNumber >= quint32(r.packetsExpected));
     if (!last)
         return;
     if (!download) {
@@ -211,7 +233,10 @@ void CPelorinProtocolHandler::DataPacketHandler(const unsigned char* data, int r
 void CPelorinProtocolHandler::ExperimentEndedHandler()
 {
     StopKeepAliveTimer();
-    m_Logger.packetCounter = 0;
+    {
+        QMutexLocker lock(&m_RecordLock);
+        m_Logger.packetCounter = 0;
+    }
     m_bRunning = false;
     m_bRunRequested = false;
     Announce(PelorinEvent::ExperimentEnd);
@@ -222,7 +247,7 @@ void CPelorinProtocolHandler::DownloadFinshed()
     Log("DownloadFinshed");
     // The download is over: the logger no longer counts as running.
     m_bRunning = false;
-    Announce(PelorinEvent::DownloadFinished, m_Logger.offline ? 1 : 0);
+    Announce(PelorinEvent::DownloadFinished, RecordCopy().offline ? 1 : 0);
 }
 
 void CPelorinProtocolHandler::StopAckHandler()
@@ -252,11 +277,12 @@ void CPelorinProtocolHandler::SnapShotHandler(const unsigned char* data, int row
 void CPelorinProtocolHandler::DownloadAckHandler()
 {
     Log("DownloadAckHandler");
-    if (m_Logger.storedSamples <= 0)
+    const Pelorin::LoggerRecord r = RecordCopy();
+    if (r.storedSamples <= 0)
         return;
     m_bDownload = true;
     m_LastPacketNumber = 0;
-    if (!m_Logger.offline) {
+    if (!r.offline) {
         ExperimentStartedHandler(2);
     } else {
         // Recorded offline: its data folder exists already.
@@ -272,9 +298,12 @@ void CPelorinProtocolHandler::DownloadAckHandler()
 
 void CPelorinProtocolHandler::CreateTimingData()
 {
-    if (m_Logger.packetCounter >= 0)
-        return;
-    m_Logger.packetCounter = 0;
+    {
+        QMutexLocker lock(&m_RecordLock);
+        if (m_Logger.packetCounter >= 0)
+            return;
+        m_Logger.packetCounter = 0;
+    }
     m_bRunning = true;
     m_ExperimentType = 3;
     if (m_pHost) {

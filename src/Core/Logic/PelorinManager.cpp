@@ -74,7 +74,7 @@ void CPelorinManager::SendStatusReq() { StatusReq(); }
 
 void CPelorinManager::SendStopReq() { StopReq(); }
 
-int CPelorinManager::GetNumberOfSensors() { return m_Logger.channelCount; }
+int CPelorinManager::GetNumberOfSensors() { return RecordCopy().channelCount; }
 
 int CPelorinManager::GetLoggerSensorList(unsigned char* list)
 {
@@ -92,9 +92,9 @@ int CPelorinManager::GetActiveSensorListIndex(unsigned char* list)
     return ActiveSensorListIndex(list);
 }
 
-int CPelorinManager::GetNumberOfSamples() { return m_Logger.numberOfSamples; }
+int CPelorinManager::GetNumberOfSamples() { return RecordCopy().numberOfSamples; }
 
-int CPelorinManager::GetSampleRateCode() { return int(m_Logger.RateWord()); }
+int CPelorinManager::GetSampleRateCode() { return int(RecordCopy().RateWord()); }
 
 int CPelorinManager::GetNumberOfSamples(unsigned char code) { return int(CGlobalTable::GetNumberOfSamples(code)); }
 
@@ -148,6 +148,8 @@ void CPelorinManager::AddSafeCommand(const CommandParametersStruct& cmd, bool bS
     Log("AddSafeCommand");
     if (!m_bConnected)
         return;
+    // The command is carried out with the setup as it is now.
+    m_Host.RefreshSetup();
     // A stop goes before everything still waiting.
     if (cmd.CommandId() == CmdStop)
         m_CommandQueue.clearAndAppend(cmd);

@@ -306,7 +306,7 @@ void CPelorinManager::StartKeepAliveTimer()
         const double period = setup ? GetExperimentInterval(short(setup->m_RateCode), 1).m_PeriodSec : 0.0;
         // A USB link is watched only for silence within a run, where packets, not samples,
         // are what arrives: several samples a packet stretch the silence a run allows.
-        const double packet = m_bBluetooth ? period : period * std::max(1, int(m_Logger.samplesPerPacket));
+        const double packet = m_bBluetooth ? period : period * std::max(1, int(RecordCopy().runPacketSize));
         tick = 500;
         // Slow runs get a tick of a quarter of (one period plus a second).
         if (std::isfinite(packet) && packet >= 1.0 && packet < 1.0e6)
