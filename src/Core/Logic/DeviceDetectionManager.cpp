@@ -9,6 +9,7 @@
 #include "Core/Logic/PelorinManager.h"
 
 #include <QDebug>
+#include <QPointer>
 #include <QRegularExpression>
 
 namespace {
@@ -224,10 +225,16 @@ void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info)
     if (!connected && !busy && namedDevice && info.portName == m_LostPelorinPort)
         return;
     m_LostPelorinPort = connected ? connectedPort : QString();
-    pelorin->CloseLogger(true);
-    announceDisconnection(wasRunning);
-    if (info.portName == CPelorinManager::s_TimerDisconnectionName)
-        btDisconnectMessage();
+    // The run ends, and the loss is told, once everything received before it is stored.
+    const bool timer = info.portName == CPelorinManager::s_TimerDisconnectionName;
+    QPointer<CDeviceDetectionManager> self(this);
+    pelorin->CloseLogger(true, [self, wasRunning, timer] {
+        if (!self)
+            return;
+        self->announceDisconnection(wasRunning);
+        if (timer)
+            self->btDisconnectMessage();
+    });
 }
 
 void CDeviceDetectionManager::announceDisconnection(bool wasRunning)

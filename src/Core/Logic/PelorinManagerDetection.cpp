@@ -197,6 +197,8 @@ bool CPelorinManager::StartRxEvent()
     if (m_bExit || !m_RxWorker)
         return false;
     m_bOpenFinished = false;
+    // The bytes of a new opening must not meet the backlog of the last one.
+    WaitForClose(2000);
     bool open = OpenPort(kBaud);
     for (int attempt = 0; !open && attempt < OpenRetries && !m_bOpenRetryAbort; ++attempt) {
         m_Host.WaitHere(1000);
@@ -280,7 +282,8 @@ void CPelorinManager::PoolDeviceDetection()
 void CPelorinManager::StampDataReception()
 {
     m_KeepAliveDataTimeStamp = m_Clock.elapsed();
-    if (m_KeepAliveWorker && !m_bExit && !m_KeepAliveWorker->IsWorking())
+    // A closed link is not watched: the packets still stored after a close are its backlog.
+    if (m_KeepAliveWorker && !m_bExit && m_bPortOpen && !m_KeepAliveWorker->IsWorking())
         StartKeepAliveTimer();
 }
 

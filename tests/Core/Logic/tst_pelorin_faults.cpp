@@ -167,6 +167,34 @@ private slots:
         QVERIFY(values[0].size() >= 30);
     }
 
+    void closeLeavesTheBacklogToTheProcessor()
+    {
+        startConnected();
+        rig->Setup().m_RateCode = 10;  // 100 per second, a packet each
+        rig->Setup().m_NumberOfSamples = 5000;
+        // Storage slower than the logger: a backlog builds up in the receive ring.
+        rig->Pelorin()->SetStoreObserver([](qint64, int) { QThread::msleep(25); });
+        emit rig->Hub().UserStartedRun();
+        QTRY_VERIFY_WITH_TIMEOUT(rig->m_Recorder->Count(kNewData) >= 20, 5000);
+        QTest::qWait(800);
+        rig->m_Sim->setSilent(true);
+        QTest::qWait(100);  // the reader has taken everything the logger sent
+        qint64 sent = 0;
+        QVERIFY(rig->m_Sim->invoke([&] { sent = rig->m_pDevice->samplesSent(); }));
+        bool done = false;
+        rig->Pelorin()->CloseLogger(true, [&done] { done = true; });
+        // The caller is not held up by the backlog ...
+        QVERIFY(rig->Pelorin()->IsClosing());
+        QVERIFY(!done);
+        QVERIFY(!rig->Logger()->IsConnected());
+        // ... and nothing of it is lost.
+        QTRY_VERIFY_WITH_TIMEOUT(done, 10000);
+        rig->Pelorin()->SetStoreObserver(nullptr);
+        QVERIFY(!rig->Logger()->IsRunning());
+        const QList<QVector<double>> values = RunValues(*rig->m_pLogic, 0);
+        QCOMPARE(qint64(values[0].size()), sent);
+    }
+
     void slowRunIsNotCutShort()
     {
         startConnected();
