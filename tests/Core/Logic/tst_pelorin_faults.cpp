@@ -104,18 +104,11 @@ private slots:
         QCOMPARE(rig->m_Recorder->Count(kNewData), 100);
     }
 
-    void repeatedDataPacketIsStoredOnce_data()
-    {
-        QTest::addColumn<int>("rateCode");
-        QTest::addColumn<int>("samples");
-        QTest::newRow("one sample a packet") << 10 << 60;
-        QTest::newRow("many samples a packet") << 13 << 3000;
-    }
-
     void repeatedDataPacketIsStoredOnce()
     {
-        QFETCH(int, rateCode);
-        QFETCH(int, samples);
+        // Packets of many samples, whose readings still differ from one sample to the next.
+        const int rateCode = 13;
+        const int samples = 3000;
         startConnected();
         runToEnd(rateCode, samples, 1);
         const QList<QVector<double>> clean = RunValues(*rig->m_pLogic, 0);
