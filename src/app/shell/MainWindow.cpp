@@ -1,5 +1,7 @@
 #include "app/shell/MainWindow.h"
 
+#include "app/shell/ShellWorkspaceFiles.h"
+
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/base/Prompter.h"
@@ -62,6 +64,8 @@ MainWindow::MainWindow(QWidget* parent)
     m_WindowsManager.SetSetupSettings(m_pSetupSettings.get());
     m_pOwnShellLogic.reset(new CLogicManagerShell(m_pLogicManager, m_pLogicQueries.get()));
     SetShellLogic(m_pOwnShellLogic.get());
+    m_pOwnWorkspaceFiles.reset(new CShellWorkspaceFiles);
+    m_WindowsManager.SetWorkspaceFiles(m_pOwnWorkspaceFiles.get());
     m_WindowsManager.SetLanguages(&m_Languages);
     m_WindowsManager.SetApplicationTitle(m_TitleText);
     if (CHistoryWindow* history = m_WindowsManager.GetHistoryWindow())
@@ -83,6 +87,7 @@ MainWindow::~MainWindow()
 {
     // Exit deletes the logic manager; a window closed any other way (tests) does it here,
     // while the hub and the setup record it points at still exist.
+    m_WindowsManager.SetWorkspaceFiles(nullptr);
     m_WindowsManager.SetLogicQueries(nullptr);
     m_WindowsManager.SetSetupSettings(nullptr);
     m_WindowsManager.SetLogicManagerObject(nullptr);

@@ -164,6 +164,7 @@ private:
     QList<MultiAction*> m_OpenMenuList;
     MultiAction* m_pAboutAction = nullptr;
     std::unique_ptr<IShellLogic> m_pOwnShellLogic;
+    std::unique_ptr<IWorkspaceFiles> m_pOwnWorkspaceFiles;
     IShellLogic* m_pShellLogic = nullptr;
     std::unique_ptr<CLogicManagerQueries> m_pLogicQueries;
     std::unique_ptr<ISetupSettings> m_pSetupSettings;

@@ -4,6 +4,7 @@
 // beside the graph, owns the signal hub, and runs the run-control state machine.
 #include "app/base/ChildWindowHost.h"
 #include "setup/SetupHost.h"
+#include "workspace/WorkspaceHost.h"
 
 #include <QMdiArea>
 #include <QPointer>
@@ -25,7 +26,7 @@ class ISetupSettings;
 class QProgressDialog;
 class QTimer;
 
-class CWindowsManager : public QMdiArea, public IChildWindowHost, public ISetupHost
+class CWindowsManager : public QMdiArea, public IChildWindowHost, public ISetupHost, public IWorkspaceHost
 {
     Q_OBJECT
 public:
@@ -57,6 +58,16 @@ public:
     CKorvantaSignals* GetSignals() const override { return m_pSignals; }
     CDataManager* GetDataManager() const override;
     IPrompter* GetPrompter() const override;
+    // IWorkspaceHost (windowsmanager_workspace.cpp)
+    QString WorkspaceFolder() override { return getKV4FolderPath(); }
+    QString ChooseSaveFile(const QString& title, const QString& start, const QString& filter) override;
+    QString ChooseOpenFile(const QString& title, const QString& start, const QString& filter) override;
+    void Warn(const QString& title, const QString& text) override;
+    void ClearForLoad() override;
+    QVector<SavedWindow> WindowsToSave() override;
+    int LoadWindowRecord(quint16 tag, QDataStream* stream, bool* handled) override;
+    void ShowGraphOfBranches(const QVector<int>& keys) override;
+    void ShowNotesWithText(const QString& text) override;
     // ISetupHost
     ILogicQueries* GetLogicQueries() const override { return m_pLogic; }
     ISetupSettings* GetSetupSettings() const override { return m_pSettings; }
@@ -164,6 +175,8 @@ public slots:
     // Workspace, help, firmware and window commands (windowsmanager_commands.cpp).
     void OnNew();
     void OnOpen();
+    // The Save command: a failure is reported to the user.
+    void OnSaveCommand();
     int OnSave();
     void OnSaveAs();
     void onNoMoredataToSave();
@@ -203,6 +216,8 @@ protected:
 private:
     CustomRunButton* runButton() const;
     IPrompter* prompter() const;
+    // Makes the window a workspace record's begin tag stands for (null: none of that kind).
+    CKorvantaWindow* windowForRecord(quint16 tag);
     void startFromIdle();
     void requestRun();
     void startWatchdog(int ms);
@@ -218,6 +233,8 @@ private:
     void freshStart();
     // Asks about unsaved changes before New or Open; false when the command is to stop.
     bool settleUnsavedChanges();
+    int saveWorkspace(const QString& path);
+    void reportSaveFailure(int result);
     // Reads the current graph's cursors; false (and all -1) without a graph.
     int cursorInfo(int* cursor1, int* cursor2, int* xAxisKey) const;
     void quickFunction(int id);

@@ -69,7 +69,7 @@ void MainWindow::initBasicActionsList()
     connect(m_BasicToolsList.at(0), &QAction::triggered, wm, &CWindowsManager::OnNew);
     connect(m_BasicToolsList.at(1), &QAction::triggered, wm, &CWindowsManager::OnOpen);
     m_BasicToolsList.at(1)->setShortcut(QKeySequence::Open);
-    connect(m_BasicToolsList.at(2), &QAction::triggered, wm, [wm]() { wm->OnSave(); });
+    connect(m_BasicToolsList.at(2), &QAction::triggered, wm, &CWindowsManager::OnSaveCommand);
 }
 
 void MainWindow::initFileMenuActionList()
@@ -80,7 +80,7 @@ void MainWindow::initFileMenuActionList()
     connect(fileNew, &QAction::triggered, wm, &CWindowsManager::OnNew);
     MultiAction* save = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Save"), 8, m_FileMenuList);
     save->setShortcut(QKeySequence::Save);
-    connect(save, &QAction::triggered, wm, [wm]() { wm->OnSave(); });
+    connect(save, &QAction::triggered, wm, &CWindowsManager::OnSaveCommand);
     MultiAction* saveAs = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Save As"), 9, m_FileMenuList);
     saveAs->setShortcut(QKeySequence::SaveAs);
     connect(saveAs, &QAction::triggered, wm, &CWindowsManager::OnSaveAs);

@@ -106,22 +106,35 @@ int CWindowsManager::OnSave()
     // Without the workspace files nothing can be written: a failure, never a silent success.
     if (!m_pWorkspaceFiles)
         return -2;
-    const int result = m_pWorkspaceFiles->saveWorkspaceToFile(this, m_pWorkspaceFiles->savePath());
+    return saveWorkspace(m_pWorkspaceFiles->savePath());
+}
+
+void CWindowsManager::OnSaveCommand()
+{
+    reportSaveFailure(OnSave());
+}
+
+void CWindowsManager::OnSaveAs()
+{
+    if (m_pWorkspaceFiles)
+        reportSaveFailure(saveWorkspace(QString()));
+}
+
+void CWindowsManager::reportSaveFailure(int result)
+{
+    // The previous file, if any, is untouched; the user must know this one was not written.
+    if (result != 0 && result != -1)
+        prompter()->warning(this, QStringLiteral("Pavix"), tr("Save failed"));
+}
+
+int CWindowsManager::saveWorkspace(const QString& path)
+{
+    const int result = m_pWorkspaceFiles->saveWorkspaceToFile(this, path);
     if (result == 0) {
         m_pWorkspaceFiles->setLoadPath(m_pWorkspaceFiles->savePath());
         onNoMoredataToSave();
     }
     return result;
-}
-
-void CWindowsManager::OnSaveAs()
-{
-    if (!m_pWorkspaceFiles)
-        return;
-    if (m_pWorkspaceFiles->saveWorkspaceToFile(this, QString()) == 0) {
-        m_pWorkspaceFiles->setLoadPath(m_pWorkspaceFiles->savePath());
-        onNoMoredataToSave();
-    }
 }
 
 void CWindowsManager::clearWorkSpace()
@@ -175,11 +188,8 @@ bool CWindowsManager::settleUnsavedChanges()
     if (answer != IPrompter::SaveYes)
         return false;
     const int result = OnSave();
-    if (result == 0)
-        return true;
-    if (result != -1)
-        prompter()->warning(this, QStringLiteral("Pavix"), tr("Save failed"));
-    return false;
+    reportSaveFailure(result);
+    return result == 0;
 }
 
 void CWindowsManager::OnNew()
@@ -199,8 +209,16 @@ void CWindowsManager::OnOpen()
         return;
     if (asked)
         clearForNewWorkspace();
-    if (m_pWorkspaceFiles->loadWorkspaceFromFile(this) != 0)
+    const int result = m_pWorkspaceFiles->loadWorkspaceFromFile(this);
+    if (result != 0) {
+        if (result != -1 && result != -2)
+            m_pHistoryWindow->Restore(true);
+        if (result != -1)
+            prompter()->warning(this, QStringLiteral("Pavix"), tr("The file could not be read completely."));
+        if (m_pWorkspaceFiles->savePath().isEmpty())
+            onNoMoredataToSave();
         return;
+    }
     m_pWorkspaceFiles->setSavePath(m_pWorkspaceFiles->loadPath());
     m_pHistoryWindow->Restore(true);
     onNoMoredataToSave();

@@ -36,6 +36,12 @@ public:
         m_LastDir = dir;
         return m_File;
     }
+    QString getSaveFileName(QWidget*, const QString& caption, const QString& dir, const QString& filter) override
+    {
+        m_Log << "savefile|" + caption + "|" + filter;
+        m_LastDir = dir;
+        return m_SaveFile;
+    }
     int runDialog(QDialog* dialog) override
     {
         m_Log << "dialog|" + (dialog ? QString::fromLatin1(dialog->metaObject()->className()) : QString());
@@ -50,6 +56,7 @@ public:
     bool m_bConfirm = true;
     int m_SaveAnswer = SaveCancel;
     QString m_File;
+    QString m_SaveFile;
     QString m_LastDir;
     int m_DialogResult = 0;
     QDialog* m_pLastDialog = nullptr;
