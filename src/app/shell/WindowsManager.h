@@ -223,6 +223,7 @@ private:
     void startWatchdog(int ms);
     void failedToStart();
     void cancelUnconfirmedStart();
+    void giveBackIdleButton();
     void stopUnconfirmed();
     void stopSent();
     void connectHub();

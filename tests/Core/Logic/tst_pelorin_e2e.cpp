@@ -55,11 +55,7 @@ private:
     void startConnected()
     {
         rig = std::make_unique<CPelorinRig>();
-        QVERIFY(rig->Start());
-        QVERIFY(rig->OnDevice(CPelorinRig::TwoSensors));
-        QVERIFY(rig->PlugAndDetect());
-        QVERIFY(rig->RequestStatus());
-        rig->SelectReportedSensors(0);
+        QVERIFY(rig->StartConnectedWithTwoSensors());
     }
 
     // Checks a finished run: every row of the logger stored in order in each branch (a run

@@ -50,11 +50,7 @@ private:
     void startConnected()
     {
         rig = std::make_unique<CPelorinRig>();
-        QVERIFY(rig->Start());
-        QVERIFY(rig->OnDevice(CPelorinRig::TwoSensors));
-        QVERIFY(rig->PlugAndDetect());
-        QVERIFY(rig->RequestStatus());
-        rig->SelectReportedSensors(0);
+        QVERIFY(rig->StartConnectedWithTwoSensors());
     }
 
     void runToEnd(int rateCode, int samples, int ends)
