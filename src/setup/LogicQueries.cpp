@@ -94,3 +94,14 @@ void CLogicManagerQueries::SendManualSampleCmd()
     if (m_pManager)
         m_pManager->SendManualSampleCmd(m_pManager->m_pDetectedLogger, true);
 }
+
+void CLogicManagerQueries::GetTriggeringLevels(int channel, int sensorIndex, QList<TriggerLevel>* levels)
+{
+    if (m_pManager)
+        m_pManager->GetTriggeringLevels(channel, sensorIndex, levels);
+}
+
+float CLogicManagerQueries::ConvertDataSample(int channel, int position, int index, int measurement, int raw)
+{
+    return m_pManager ? m_pManager->ConvertDataSample(channel, position, index, measurement, raw) : 0.0f;
+}

@@ -2,7 +2,10 @@
 // The questions the setup and the shell ask of the logic layer, and the few commands they send
 // through it. The real implementation answers from the logic manager; tests use it over fake
 // loggers or replace it.
+#include "Core/Logic/CommandParameters.h"
 #include "Core/Logic/ExperimentInterval.h"
+
+#include <QList>
 
 class CSensorInfo;
 class CSensorsCalibration;
@@ -28,6 +31,10 @@ public:
     virtual void ClearOnlineFunctions() = 0;
     virtual void SendStopCmd() = 0;
     virtual void SendManualSampleCmd() = 0;
+    // The trigger thresholds offered for a sensor on a setup channel, appended to the list.
+    virtual void GetTriggeringLevels(int, int, QList<TriggerLevel>*) {}
+    // One raw reading of a channel in the unit of a measurement of its sensor.
+    virtual float ConvertDataSample(int, int, int, int, int) { return 0.0f; }
 };
 
 // Answers from the logic manager's logger slots.
@@ -49,6 +56,8 @@ public:
     void ClearOnlineFunctions() override;
     void SendStopCmd() override;
     void SendManualSampleCmd() override;
+    void GetTriggeringLevels(int channel, int sensorIndex, QList<TriggerLevel>* levels) override;
+    float ConvertDataSample(int channel, int position, int index, int measurement, int raw) override;
 
 private:
     CLogicManager* m_pManager;

@@ -18,4 +18,7 @@ public:
     virtual int GetCurrentRunMode() const = 0;
     virtual void SetRunButtonEnabled(bool enabled) = 0;
     virtual void ShowRunManualButton(bool show) = 0;
+    // Blocks the caller for ms milliseconds while events keep being handled (a local event
+    // loop), so a logger's late replies still arrive.
+    virtual void WaitWhileHandlingEvents(int ms);
 };

@@ -6,10 +6,15 @@
 #include "Core/Logic/Diagnostics.h"
 #include "Core/Logic/ILogger.h"
 #include "Core/Logic/KorvantaSignals.h"
+#include "setup/FullSetupWindow.h"
 #include "setup/LogicQueries.h"
+#include "setup/SetupSummary.h"
 #include "setup/SetupHost.h"
 #include "setup/SetupSettings.h"
 
+#include <QComboBox>
+#include <QLabel>
+#include <QMdiArea>
 #include <QTimer>
 #include <QWidget>
 
@@ -23,12 +28,25 @@ CSetupWindow::CSetupWindow(QWidget* parent)
     m_pTriggerDelayTimer->setSingleShot(true);
     m_pStatusTimer = new QTimer(this);
     m_pStatusTimer->setInterval(s_StatusPollMs);
-    // The full and summary windows join here when they exist; until then the controller
-    // works on the record alone.
+    // The setup windows live in the window area; a host that has none keeps the record alone.
+    if (auto* area = qobject_cast<QMdiArea*>(parent)) {
+        m_pFull = new CFullSetupWindow(area, Qt::SubWindow);
+        m_pFull->setSetupWindow(this);
+        area->addSubWindow(m_pFull);
+        m_pFull->hide();
+        m_pFullSetupWindow = m_pFull;
+        m_pMinimal = new CMinimalSetupWindow(area, Qt::SubWindow);
+        m_pMinimal->setSetupWindow(this);
+        area->addSubWindow(m_pMinimal);
+        m_pMinimal->hide();
+        m_pMinimalSetupWindow = m_pMinimal;
+    }
 }
 
 CSetupWindow::~CSetupWindow()
 {
+    delete m_pFull.data();
+    delete m_pMinimal.data();
     clearSensorList();
 }
 
@@ -71,6 +89,42 @@ bool CSetupWindow::isStatusPollRunning() const
     return m_pStatusTimer->isActive();
 }
 
+CKorvantaSignals* CSetupWindow::signalHub() const
+{
+    return m_pHost ? m_pHost->GetSignals() : nullptr;
+}
+
+ILogicQueries* CSetupWindow::logicQueries() const
+{
+    return m_pHost ? m_pHost->GetLogicQueries() : nullptr;
+}
+
+CSensorsCalibration* CSetupWindow::calibrationTable() const
+{
+    ILogicQueries* logic = logicQueries();
+    return logic ? logic->GetCalibration() : nullptr;
+}
+
+int CSetupWindow::getSensorIdAtSourceChannel(int channel) const
+{
+    if (m_pFull && m_pFull->findTableRow(channel) >= 0)
+        return m_pFull->getSensorIdAtSourceChannel(channel);
+    const CSesnorProperties* sensor = m_pSetupInfo->GetSelectedSensor(channel);
+    return sensor ? sensor->m_SensorIndex : 0;
+}
+
+float CSetupWindow::convertReading(int channel, int sensorIndex, int measurement, int raw) const
+{
+    ILogicQueries* logic = logicQueries();
+    return logic ? logic->ConvertDataSample(channel, channel, sensorIndex, measurement, raw) : 0.0f;
+}
+
+void CSetupWindow::WaitHere(int ms)
+{
+    if (m_pHost)
+        m_pHost->WaitWhileHandlingEvents(ms);
+}
+
 bool CSetupWindow::hasActiveLogger() const
 {
     return m_pHost && m_pHost->GetLogicQueries() && m_pHost->GetLogicQueries()->GetActiveLogger();
@@ -105,6 +159,23 @@ void CSetupWindow::initWindow()
     m_bInitialized = 1;
     m_pSensorCatalogue = catalogue();
     createSensorList();
+    if (m_pFull) {
+        m_pFull->initWindow();
+        connect(this, &CSetupWindow::updateXAxis, m_pFull.data(), &CFullSetupWindow::updateXAxisCombo);
+        if (CKorvantaSignals* hub = m_pHost ? m_pHost->GetSignals() : nullptr)
+            connect(hub, &CKorvantaSignals::LoggerSnapShotArrived, m_pFull.data(), &CFullSetupWindow::snapshotHasArrived);
+    }
+    if (m_pMinimal) {
+        m_pMinimal->initWindow();
+        if (m_pFull) {
+            QComboBox* rates = m_pFull->form()->RateComboBox;
+            QLabel* label = m_pMinimal->rateLabel();
+            connect(rates, QOverload<int>::of(&QComboBox::currentIndexChanged), label,
+                    [rates, label](int index) { label->setText(rates->itemText(index)); });
+            m_pMinimal->rateLabel()->setText(m_pFull->form()->RateComboBox->currentText());
+            m_pMinimal->durationLabel()->setText(m_pFull->form()->DurationLabel->text());
+        }
+    }
     if (QObject* logic = m_pHost ? m_pHost->GetLogicManagerObject() : nullptr) {
         // The logic manager takes the setup's requests when it offers the slots for them.
         const auto link = [&](const char* signal, const char* slot, const char* slotName) {
@@ -182,12 +253,16 @@ void CSetupWindow::loggerConnected(bool on)
         if (hasActiveLogger() && !m_pStatusTimer->isActive())
             m_pStatusTimer->start();
         enableSetup();
+        if (m_pFull)
+            m_pFull->initDetectionType();
         return;
     }
     m_bNewConnection = false;
     clearSensorList();
     m_pSetupInfo->Reset();
     m_RequestQueue.clear();
+    if (m_pFull)
+        m_pFull->removeAllRows();
     refreshWindows();
     disableSetup(false);
     m_pStatusTimer->stop();
@@ -201,6 +276,8 @@ void CSetupWindow::disableSetup(bool loggerRunning)
         m_pStatusTimer->start();
     m_bSetupDisabled = loggerRunning;
     m_bControlsEnabled = false;
+    if (m_pFull)
+        m_pFull->setRunControlsEnabled(false);
 }
 
 void CSetupWindow::enableSetup()
@@ -210,13 +287,19 @@ void CSetupWindow::enableSetup()
         return;
     }
     if (m_bSetupDisabled) {
+        if (m_pFull)
+            m_pFull->setRateEnabled(true);
         if (detectedLoggerType() == 70.0)
             m_pSetupInfo->m_bAutoDetect = true; // the Pelorin logger always detects by itself
+        if (m_pFull)
+            m_pFull->form()->DetectionModeCombo->setEnabled(detectedLoggerType() != 70.0);
         m_bSetupDisabled = false;
     } else {
         m_pSetupInfo->m_TriggerType = 0;
     }
     m_bControlsEnabled = true;
+    if (m_pFull)
+        m_pFull->setRunControlsEnabled(true);
 }
 
 // ---- the selected-sensor list ----
@@ -333,6 +416,13 @@ void CSetupWindow::updateSensorInActiveSensorList(int catalogueIndex, int positi
         colours << (m ? m->m_Color : QColor());
         styles << (m ? m->m_PlotStyle : 0);
     }
+    // What the full window shows for the row wins: the user sees those.
+    if (m_pFull && m_pFull->findTableRow(position) >= 0) {
+        if (!colours.isEmpty())
+            colours[0] = m_pFull->getColorAtSourceChannel(position);
+        if (!styles.isEmpty())
+            styles[0] = m_pFull->getPlotTypeAtSourceChannel(position);
+    }
     sensor->m_SensorIndex = catalogueIndex;
     sensor->m_Name = type->m_Name;
     sensor->m_Channel = position;
@@ -358,5 +448,16 @@ bool CSetupWindow::GetSettingsMeasurmentActive(int channel, int measurement) con
 
 void CSetupWindow::refreshWindows()
 {
-    // The summary and full windows redraw their rows here once they exist.
+    if (m_pMinimal)
+        m_pMinimal->updateMinimalSetupWindow();
+}
+
+CFullSetupWindow* CSetupWindow::fullSetupWindow() const
+{
+    return m_pFull.data();
+}
+
+CMinimalSetupWindow* CSetupWindow::summaryWindow() const
+{
+    return m_pMinimal.data();
 }

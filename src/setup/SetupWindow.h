@@ -8,10 +8,15 @@
 #include <QColor>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
 class CSetupInfo;
+class CFullSetupWindow;
+class CMinimalSetupWindow;
+class CKorvantaSignals;
+class ILogicQueries;
 
 class CSensorInfo;
 class CSesnorProperties;
@@ -75,6 +80,24 @@ public:
     int requestPending() const { return m_bRequestPending; }
     SetupWindowType setupWindowType() const { return m_SetupWindowType; }
     const QString& currentDurationText() const { return m_DurationText; }
+
+    // What the setup columns and their dialogs reach through the controller.
+    CKorvantaSignals* signalHub() const;
+    ILogicQueries* logicQueries() const;
+    const CSensorInfo* sensorCatalogue() const { return catalogue(); }
+    CSensorsCalibration* calibrationTable() const;
+    double loggerType() const { return detectedLoggerType(); }
+    // The catalogue index of the sensor on a row; 0 when the row has none.
+    int getSensorIdAtSourceChannel(int channel) const;
+    // Set while a calibration reads the Dravlet interface's readings live: only then is it
+    // asked for snapshots.
+    bool calibrationSnapshot() const { return m_bCalibrationSnapshot; }
+    void setCalibrationSnapshot(bool on) { m_bCalibrationSnapshot = on; }
+    void WaitHere(int ms);
+    // A live reading of a channel, in the unit of the measurement shown.
+    float convertReading(int channel, int sensorIndex, int measurement, int raw) const;
+    CFullSetupWindow* fullSetupWindow() const;
+    CMinimalSetupWindow* summaryWindow() const;
 
     bool m_bSetupShown = true;
     QStringList m_SensorNames;
@@ -152,4 +175,7 @@ private:
     bool m_bControlsEnabled = false;
     int m_LastChosenRate = -1;
     QString m_DurationText;
+    bool m_bCalibrationSnapshot = false;
+    QPointer<CFullSetupWindow> m_pFull;
+    QPointer<CMinimalSetupWindow> m_pMinimal;
 };

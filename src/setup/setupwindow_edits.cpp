@@ -1,6 +1,9 @@
 // The slots that take the user's edits of the setup and write them into the setup record.
 #include "setup/SetupWindow.h"
 
+#include "setup/FullSetupWindow.h"
+#include "setup/SetupSummary.h"
+
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/SetupInfo.h"
@@ -8,6 +11,7 @@
 #include "setup/LogicQueries.h"
 #include "setup/SetupHost.h"
 
+#include <QLabel>
 #include <QTimer>
 
 namespace {
@@ -21,7 +25,7 @@ CMeasurementSetup* measurementAt(CSetupInfo* setup, int tableIndex, int measurem
 int CSetupWindow::currentRate() const
 {
     // What the rate choice shows: the last rate the user picked, -1 before any.
-    return m_LastChosenRate;
+    return m_pFull ? m_pFull->getCurrentRate() : m_LastChosenRate;
 }
 
 void CSetupWindow::refreshDuration()
@@ -29,6 +33,10 @@ void CSetupWindow::refreshDuration()
     QString text;
     if (durationText(&text))
         m_DurationText = text;
+    if (m_pFull)
+        m_pFull->updateDurationLabel();
+    if (m_pMinimal)
+        m_pMinimal->durationLabel()->setText(m_DurationText);
 }
 
 void CSetupWindow::activeMeasurementsChanged()
@@ -39,6 +47,8 @@ void CSetupWindow::activeMeasurementsChanged()
     createRateList(detectedLoggerType());
     if (m_pHost)
         m_pHost->SetRunButtonEnabled(m_pSetupInfo->GetActiveMeasurementCount() > 0);
+    if (m_pFull)
+        m_pFull->initRateAndDuration();
     if (ILogicQueries* logic = m_pHost ? m_pHost->GetLogicQueries() : nullptr)
         logic->ClearOnlineFunctions();
     emit updateXAxis();
@@ -62,12 +72,22 @@ void CSetupWindow::samplingTypeChanged(int comboIndex)
         if (currentRate() < 0)
             return;
         m_pSetupInfo->m_RateCode = currentRate();
+        if (m_pFull) {
+            m_pFull->setRateEnabled(true);
+            m_pFull->setManualValuesEnabled(false);
+        }
     } else {
         if (m_pHost && m_pHost->GetCurrentRunMode() != 1)
             m_pHost->ShowRunManualButton(true);
         m_pSetupInfo->m_RateCode = 0;
+        if (m_pFull) {
+            m_pFull->setRateEnabled(false);
+            m_pFull->setManualValuesEnabled(true);
+        }
     }
     emit updateXAxis();
+    if (m_pFull)
+        m_pFull->updateManualX(comboIndex == 0);
     refreshDuration();
 }
 
@@ -114,7 +134,11 @@ void CSetupWindow::sensorChanged(int SensorID, int SourceChannel)
     if (SensorID <= 4999 && CSensorInfo::IsValidIndex(SensorID) && m_pSetupInfo->GetSelectedSensor(SourceChannel)) {
         updateSensorInActiveSensorList(SensorID, SourceChannel);
         refreshWindows();
+        if (m_pFull)
+            m_pFull->updateFullSetupWindow(SensorID, SourceChannel);
         createRateList(detectedLoggerType());
+        if (m_pFull)
+            m_pFull->initRateAndDuration();
         if (hub)
             emit hub->sensorListHasChanged();
         emit updateXAxis();
@@ -222,6 +246,14 @@ void CSetupWindow::subSensorChanged(int selection, int sourceChannel)
     m_pSetupInfo->m_RangeChannel = static_cast<unsigned char>(sourceChannel);
     SendQueuedRequest(SetRangeRequest);
     refreshWindows();
+    if (m_pFull) {
+        m_pFull->setMeasurementColumn(sourceChannel);
+        m_pFull->setRangeColumn(sourceChannel);
+        m_pFull->setColorColumn(sourceChannel);
+        m_pFull->setScaleColumn(sourceChannel);
+        m_pFull->setPlotColumn(sourceChannel);
+        m_pFull->setCalibrateColumn(sourceChannel);
+    }
     if (CKorvantaSignals* hub = m_pHost ? m_pHost->GetSignals() : nullptr)
         emit hub->sensorListHasChanged();
 }

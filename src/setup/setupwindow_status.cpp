@@ -2,6 +2,8 @@
 // what the logger reports.
 #include "setup/SetupWindow.h"
 
+#include "setup/FullSetupWindow.h"
+
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/Diagnostics.h"
@@ -64,10 +66,9 @@ void CSetupWindow::updateSetupWindow(int command)
     const int channels = statusChannelCount();
     m_bRequestPending = 0;
 
-    // The Dravlet interface is asked for snapshots only while a calibration reads them live;
-    // that comes with the full setup window.
+    // The Dravlet interface is asked for snapshots only while a calibration reads them live.
     if (m_SetupWindowType == 1 && m_bSetupShown && m_pHost && m_pHost->IsLoggerDetected()
-        && detectedLoggerType() != 12.0)
+        && (detectedLoggerType() != 12.0 || m_bCalibrationSnapshot))
         SendQueuedRequest(SnapshotRequest);
 
     if (m_bNewConnection) {
@@ -82,6 +83,10 @@ void CSetupWindow::updateSetupWindow(int command)
         // added, from what the logger reports for them.
         for (int pos = selected; pos < s_ManualDetectionRows; ++pos)
             addSensor2ActiveSensorList(statusChannelIndex(pos), pos, -1);
+        if (m_pFull) {
+            m_pFull->autoDetect();
+            m_pFull->manualDetect();
+        }
         refreshWindows();
         return;
     }
@@ -103,6 +108,8 @@ void CSetupWindow::updateSetupWindow(int command)
         addSensor2ActiveSensorList(statusChannelIndex(ch), ch, statusChannelPort(ch));
     if (ILogicQueries* logic = m_pHost ? m_pHost->GetLogicQueries() : nullptr)
         logic->ClearOnlineFunctions();
+    if (m_pFull)
+        m_pFull->autoDetect();
     refreshWindows();
 }
 
@@ -116,6 +123,8 @@ void CSetupWindow::detectionTypeChanged(int comboIndex)
         m_bNewConnection = false;
         for (int pos = m_pSetupInfo->m_SelectedSensorList.size(); pos < s_ManualDetectionRows; ++pos)
             addSensor2ActiveSensorList(0, pos, -1);
+        if (m_pFull)
+            m_pFull->manualDetect();
         refreshWindows();
         if (hub)
             emit hub->UserDetectionModeChanged();

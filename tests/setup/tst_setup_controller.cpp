@@ -31,6 +31,7 @@ private slots:
     void connectionAndEnabling();
     void calibrationGoesToRowSensor();
     void clearingOnlineFunctionsWaitsForTheTable();
+    void dravletSnapshotsOnlyWhileCalibrating();
 };
 
 void TestSetupController::queueKeepsOneOutstanding()
@@ -534,6 +535,25 @@ void TestSetupController::clearingOnlineFunctionsWaitsForTheTable()
     bind.unlock();
     clear.waitForFinished();
     QCOMPARE(int(host.m_Logic.m_CalculateOnLineFunctions.GetNumOnLineFunctions()), 0);
+}
+
+void TestSetupController::dravletSnapshotsOnlyWhileCalibrating()
+{
+    for (const double type : {12.0, 70.0}) {
+        CFakeSetupHost host;
+        host.plugLogger(type);
+        CSetupWindow& c = *host.m_pController;
+        c.initWindow();
+        c.displaySetupWindow(1);
+        host.setStatus({1});
+        QSignalSpy snapshot(&c, &CSetupWindow::requestSnapshot);
+        c.updateSetupWindow(1);
+        c.ApproveSendingRequest();
+        QCOMPARE(snapshot.count(), type == 12.0 ? 0 : 1);
+        c.setCalibrationSnapshot(true);
+        c.updateSetupWindow(1);
+        QCOMPARE(snapshot.count(), type == 12.0 ? 1 : 2);
+    }
 }
 
 QTEST_MAIN(TestSetupController)

@@ -72,7 +72,7 @@ public:
     bool IsLoggerAllowToRun();
     ILogger* GetLoggerByType(int type);
     ExperimentInterval GetExperimentInterval(short rate, short samples, short type);
-    float ConvertDataSample(int channel, int position, int index, int raw, int sample);
+    float ConvertDataSample(int channel, int position, int index, int measurement, int raw);
 
     // Services for the protocol handlers and the data store.
     void SetTables(ILogger* logger);

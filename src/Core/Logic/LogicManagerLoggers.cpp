@@ -127,14 +127,16 @@ void CLogicManager::UpdateSenosrsInfo(ILogger*)
     m_SensorsCalibration.SetNumOfRecords(CSensorInfo::s_NumOfSensors);
 }
 
-float CLogicManager::ConvertDataSample(int channel, int position, int index, int raw, int sample)
+// A live reading: the measurement's value of one raw reading, as a run would store it but
+// without counting as a sample of a run.
+float CLogicManager::ConvertDataSample(int channel, int position, int index, int measurement, int raw)
 {
     ILogger* logger = m_pDetectedLogger;
-    if (!logger)
+    if (!logger || measurement < 0 || measurement >= CSensorParametersInfo::s_MaxMeasurements)
         return 0.0f;
     short flag = 0;
-    const double value = m_DataManager.ConvertDataSample(logger, channel, position, index, raw, sample, flag, 0,
-                                                         true, false);
+    const double value = m_DataManager.ConvertDataSample(logger, channel, position, index, raw, 0, flag,
+                                                         static_cast<short>(measurement), false, true);
     return float(value);
 }
 

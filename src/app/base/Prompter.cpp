@@ -1,5 +1,6 @@
 #include "app/base/Prompter.h"
 
+#include <QColorDialog>
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFileDialog>
@@ -88,4 +89,9 @@ IPrompter* ShellPrompter()
 void SetShellPrompter(IPrompter* prompter)
 {
     s_pPrompter = prompter;
+}
+
+QColor CWidgetPrompter::getColor(QWidget* parent, const QColor& initial)
+{
+    return QColorDialog::getColor(initial, parent, QString(), QColorDialog::ColorDialogOptions());
 }

@@ -1,6 +1,7 @@
 #pragma once
 // Every modal question or notice of the shell goes through this interface, so tests answer
 // them instead of leaving a box open. The real one shows message boxes and dialogs.
+#include <QColor>
 #include <QString>
 
 class QDialog;
@@ -32,6 +33,8 @@ public:
     virtual QString getSaveFileName(QWidget*, const QString&, const QString&, const QString&) { return QString(); }
     // Runs a dialog modally; the real prompter execs it, a test one may answer for it.
     virtual int runDialog(QDialog* dialog);
+    // The standard colour chooser; an invalid colour when the user cancels.
+    virtual QColor getColor(QWidget*, const QColor&) { return QColor(); }
 };
 
 // The message-box implementation.
@@ -49,6 +52,7 @@ public:
                             const QString& filter) override;
     QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
                             const QString& filter) override;
+    QColor getColor(QWidget* parent, const QColor& initial) override;
 };
 
 // The prompter the shell uses unless one is given: the message boxes, or what a test set.

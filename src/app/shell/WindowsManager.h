@@ -18,6 +18,7 @@ class IUploadService;
 class IWorkspaceFiles;
 class MultiLanguage;
 class CSetupWindow;
+class cnoteswindow;
 class CustomRunButton;
 class ILogicQueries;
 class IPrompter;
@@ -186,11 +187,17 @@ public slots:
     void onFirmWareUpdate();
     void ShowHistoryWindow(bool show);
     void onOpenHisoryWindow(bool toggled);
-    void onUndo() {}
-    void onRedo() {}
-    void onCut() {}
-    void onCopy() {}
-    void onPaste() {}
+    // Meters, calculator and notes windows, and the edit commands of the notes editor
+    // (windowsmanager_meters.cpp).
+    void ShowMetersWindow();
+    void ShowCalcWindow();
+    cnoteswindow* ShowNotesWindow();
+    void ShowNotesWindowWithText(QString& text);
+    void onUndo();
+    void onRedo();
+    void onCut();
+    void onCopy();
+    void onPaste();
     void onAbout();
     void onOpenRecent() {}
     void onOpenSamples() {}
@@ -239,6 +246,7 @@ private:
     // Reads the current graph's cursors; false (and all -1) without a graph.
     int cursorInfo(int* cursor1, int* cursor2, int* xAxisKey) const;
     void quickFunction(int id);
+    cnoteswindow* activeNotesWindow() const;
 
     CSetupWindow* m_pSetupWindow = nullptr;
     QPointer<CKorvantaWindow> m_pLastMade[NumWindowKinds];

@@ -139,6 +139,9 @@ void MainWindow::initWorkSpaceActionsList()
         setup->setChecked(true);
         connect(setup, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onOpenSetupWindow);
     }
+    connect(findAction(23), &QAction::triggered, &m_WindowsManager, &CWindowsManager::ShowMetersWindow);
+    connect(findAction(25), &QAction::triggered, &m_WindowsManager, &CWindowsManager::ShowCalcWindow);
+    connect(findAction(26), &QAction::triggered, &m_WindowsManager, [this]() { m_WindowsManager.ShowNotesWindow(); });
     if (MultiAction* align = findAction(27)) {
         align->setChecked(m_WindowsManager.AlignToGrid());
         connect(align, &QAction::toggled, &m_WindowsManager, &CWindowsManager::onAlign2Grid);

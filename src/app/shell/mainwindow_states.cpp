@@ -65,16 +65,15 @@ bool MainWindow::commandAvailable(MultiActionKeyType key) const
     switch (key) {
     case 1: case 2: case 8: case 9:
         return wm.GetWorkspaceFiles() != nullptr;
-    case 11: case 12: case 13: case 14: case 15:
-        // The edit commands act on a notes window, which the program does not have yet.
-        return false;
     case 16:
         return m_pShellLogic != nullptr;
     case 17:
         return m_pShellLogic && m_pShellLogic->CanDetect();
     case 18:
         return m_pShellLogic && m_pShellLogic->CanUpdateFirmware();
-    case 21: case 22: case 23: case 24: case 25: case 26:
+    case 23: case 25: case 26:
+        return true;
+    case 21: case 22: case 24:
         // The data windows come with their own parts.
         return false;
     case 28: case 33: case 39:

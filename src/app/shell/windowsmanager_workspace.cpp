@@ -4,6 +4,7 @@
 
 #include "app/base/KorvantaWindow.h"
 #include "app/base/Prompter.h"
+#include "table/NotesWindow.h"
 #include "workspace/WorkspaceFormat.h"
 #include "workspace/WorkspaceVideo.h"
 
@@ -88,6 +89,8 @@ int CWindowsManager::LoadWindowRecord(quint16 tag, QDataStream* stream, bool* ha
 CKorvantaWindow* CWindowsManager::windowForRecord(quint16 tag)
 {
     switch (tag) {
+    case TagNotesWindow:
+        return ShowNotesWindow();
     default:
         return nullptr;
     }
@@ -100,5 +103,6 @@ void CWindowsManager::ShowGraphOfBranches(const QVector<int>& keys)
 
 void CWindowsManager::ShowNotesWithText(const QString& text)
 {
-    Q_UNUSED(text);
+    QString notes = text;
+    ShowNotesWindowWithText(notes);
 }

@@ -11,18 +11,45 @@
 #include "setup/SetupSettings.h"
 #include "setup/SetupWindow.h"
 
+#include <QMdiArea>
 #include <QWidget>
 
-class CFakeSetupHost : public QWidget, public ISetupHost, public ILogicContext
+// The logic manager's answers, with the trigger thresholds scripted when a test sets them.
+class CRigQueries : public CLogicManagerQueries
 {
 public:
-    CFakeSetupHost() : m_Logic(nullptr, this), m_Queries(&m_Logic)
+    using CLogicManagerQueries::CLogicManagerQueries;
+    void GetTriggeringLevels(int channel, int sensorIndex, QList<TriggerLevel>* levels) override
+    {
+        if (m_bScripted && levels)
+            levels->append(m_Levels);
+        else
+            CLogicManagerQueries::GetTriggeringLevels(channel, sensorIndex, levels);
+    }
+    // Level k in the unit 0.5 k, with the code 4095 - 64 k.
+    void scriptLevels(int count)
+    {
+        m_bScripted = true;
+        m_Levels.clear();
+        for (int k = 0; k < count; ++k)
+            m_Levels.append(TriggerLevel{4095 - 64 * k, 0.5f * float(k)});
+    }
+    bool m_bScripted = false;
+    QList<TriggerLevel> m_Levels;
+};
+
+// On a plain widget the controller keeps the record alone; on a window area it makes its
+// setup windows there.
+template <class Base> class CFakeSetupHostOn : public Base, public ISetupHost, public ILogicContext
+{
+public:
+    CFakeSetupHostOn() : m_Logic(nullptr, this), m_Queries(&m_Logic)
     {
         m_Logic.m_SensorInfo.LoadSensorInfo();
         m_pController = new CSetupWindow(this);
         m_Logic.SetContext(this);
     }
-    ~CFakeSetupHost() override
+    ~CFakeSetupHostOn() override
     {
         m_Logic.m_pLoggers[0] = nullptr;
         m_Logic.m_pDetectedLogger = nullptr;
@@ -37,13 +64,14 @@ public:
     }
 
     CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Hub); }
-    ILogicQueries* GetLogicQueries() const override { return const_cast<CLogicManagerQueries*>(&m_Queries); }
+    ILogicQueries* GetLogicQueries() const override { return const_cast<CRigQueries*>(&m_Queries); }
     ISetupSettings* GetSetupSettings() const override { return const_cast<CMemorySetupSettings*>(&m_Settings); }
     QObject* GetLogicManagerObject() const override { return nullptr; }
     bool IsLoggerDetected() const override { return m_bDetected; }
     int GetCurrentRunMode() const override { return m_RunMode; }
     void SetRunButtonEnabled(bool enabled) override { m_RunButtonEnabled = enabled ? 1 : 0; }
     void ShowRunManualButton(bool show) override { m_ManualShown = show ? 1 : 0; }
+    void WaitWhileHandlingEvents(int ms) override { m_Waits << ms; }
     CKorvantaSignals* GetSignals() override { return &m_Hub; }
     CSetupInfo* GetSetupInfo() override { return m_pController ? m_pController->getSetupInfo() : nullptr; }
     int GetCurrentRunMode() override { return m_RunMode; }
@@ -64,10 +92,14 @@ public:
     CKorvantaSignals m_Hub;
     CFakeLogger m_Logger;
     CLogicManager m_Logic;
-    CLogicManagerQueries m_Queries;
+    CRigQueries m_Queries;
     CMemorySetupSettings m_Settings;
     bool m_bDetected = false;
     int m_RunMode = 0;
     int m_RunButtonEnabled = -1;
     int m_ManualShown = -1;
+    QList<int> m_Waits;
 };
+
+using CFakeSetupHost = CFakeSetupHostOn<QWidget>;
+using CFakeAreaSetupHost = CFakeSetupHostOn<QMdiArea>;

@@ -1,0 +1,272 @@
+#include "setup/SetupColumnRules.h"
+
+#include "Core/Data/Globals.h"
+#include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cfloat>
+#include <cstdint>
+#include <cmath>
+
+namespace SetupColumnRules {
+
+namespace {
+constexpr int kLastLegacySensor = 70;
+constexpr int kHeartRateA = 79;
+constexpr int kHeartRateB = 93;
+constexpr double kPelorinType = 70.0;
+const double kRadiiMm[s_NumOfRadii] = {5.0, 15.0, 25.0};
+
+bool droppedWithPelorin(int index)
+{
+    return index == 21 || index == 23 || index == 48 || index == 61;
+}
+} // namespace
+
+SensorNameMap BuildSensorNameMap(const QStringList& names, double loggerType, bool keep)
+{
+    SensorNameMap map;
+    if (names.size() > 1) {
+        map.m_Names.append(names.at(1));
+        map.m_Indices.append(1);
+    }
+    const bool pelorin = loggerType == kPelorinType;
+    const int last = std::min(kLastLegacySensor, int(names.size()) - 1);
+    for (int i = 2; i <= last; ++i) {
+        if (pelorin && (i == 25 || (!keep && droppedWithPelorin(i))))
+            continue;
+        const QString upper = names.at(i).toUpper();
+        int p = 0;
+        while (p < map.m_Names.size() && map.m_Names.at(p).toUpper() < upper)
+            ++p;
+        map.m_Names.insert(p, names.at(i));
+        map.m_Indices.insert(p, i);
+    }
+    if (!names.isEmpty()) {
+        map.m_Names.prepend(names.at(0));
+        map.m_Indices.prepend(0);
+    }
+    return map;
+}
+
+RangeDisplay BuildRangeDisplay(const CSensorInfo* catalogue, int sensorIndex, int iseId)
+{
+    RangeDisplay display;
+    const CSensorParametersInfo* record = catalogue ? catalogue->GetSensorInfo(sensorIndex) : nullptr;
+    if (!record)
+        return display;
+    const int count = std::clamp(record->m_NumOfRanges, 0, CSensorParametersInfo::s_MaxVariants);
+    if (count < 2) {
+        const CSensorMeasuremntInfo* first = record->GetMeasurement(0);
+        display.m_Label = first ? first->m_RangeText : QString();
+        return display;
+    }
+    if (CSensorInfo::IsISEIndex(sensorIndex)) {
+        // An id outside the electrode table reads as "no electrode chosen".
+        const ISEInfo ise = catalogue->getISEInfo(iseId <= CSensorInfo::s_LastISEId ? iseId : 0);
+        display.m_Label = Double2String(ise.m_MinConcentration, 3, false, false) + " - "
+                          + Double2String(ise.m_MaxConcentration, 3, false, false);
+        return display;
+    }
+    display.m_bCombo = true;
+    for (int k = 0; k < count; ++k) {
+        display.m_Items.append(record->m_RangeNames[k]);
+        if (record->m_RangeIds[k] == int(record->m_SensorId)) {
+            display.m_Selected = k;
+            display.m_ToolTip = record->m_RangeNames[k];
+        }
+    }
+    return display;
+}
+
+QString ZeroReadingUnit(const CSetupInfo* setup, int channel, int measurement)
+{
+    const CSesnorProperties* sensor = setup ? setup->GetSelectedSensor(channel) : nullptr;
+    if (!sensor)
+        return QString();
+    if (sensor->m_SensorIndex == kHeartRateA || sensor->m_SensorIndex == kHeartRateB)
+        return QCoreApplication::translate("FullSetupSetZeroColumn", "V");
+    const CMeasurementSetup* m = sensor->GetMeasurement(measurement);
+    return m ? m->m_Unit : QString();
+}
+
+QString ZeroReadingText(double value, const QString& unit)
+{
+    QString text = QString("%1").arg(value, 0, 'f', 3);
+    if (!unit.isEmpty())
+        text += " (" + unit + ")";
+    return text;
+}
+
+TriggerReport TriggerOnSelection(bool allowed, int kind, int levelIndex, int delayMs,
+                                 const QList<TriggerLevel>& levels)
+{
+    if (!allowed)
+        return TriggerCleared();
+    TriggerReport report;
+    if (kind == TriggerDelay) {
+        report.m_bActive = true;
+        report.m_LevelIndex = delayMs;
+        report.m_Value = -1;
+        report.m_Type = TriggerDelay;
+    } else if (kind != TriggerNone) {
+        if (levelIndex < 0 || levelIndex >= levels.size())
+            return TriggerCleared();
+        report.m_bActive = true;
+        report.m_LevelIndex = levelIndex;
+        report.m_Value = levels.at(levelIndex).m_Code;
+        report.m_Type = kind;
+    } else {
+        report.m_LevelIndex = 0;
+        report.m_Value = 0;
+    }
+    return report;
+}
+
+TriggerReport TriggerCleared()
+{
+    return TriggerReport();
+}
+
+int ConvertToMillisecond(const QString& text, int unitIndex)
+{
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok, 10);
+    if (!ok)
+        return 0;
+    if (unitIndex == 0)
+        return value;
+    if (unitIndex == 1) {
+        // The entry holds at most five digits, but a value from elsewhere must not overflow.
+        const long long ms = static_cast<long long>(value) * 1000;
+        return ms > INT32_MAX || ms < INT32_MIN ? 0 : int(ms);
+    }
+    return 0;
+}
+
+QString TriggerLevelText(float level)
+{
+    return QString("%1").arg(double(level), 0, 'f', 3);
+}
+
+bool ParseNumber(const QLocale& locale, const QString& text, double* value)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return false;
+    QLocale strict = locale;
+    // "1.500" must not read as fifteen hundred where the point groups thousands.
+    strict.setNumberOptions(strict.numberOptions() | QLocale::RejectGroupSeparator);
+    bool ok = false;
+    double v = strict.toDouble(t, &ok);
+    if (!ok)
+        v = QLocale::c().toDouble(t, &ok);
+    if (!ok || !std::isfinite(v))
+        return false;
+    if (value)
+        *value = v;
+    return true;
+}
+
+QString FormatNumber(const QLocale& locale, double value, char format, int precision)
+{
+    QLocale plain = locale;
+    plain.setNumberOptions(plain.numberOptions() | QLocale::OmitGroupSeparator);
+    return plain.toString(value, format, precision);
+}
+
+double CalibrationValidatorBottom(double rangeMinimum)
+{
+    return std::isfinite(rangeMinimum) && rangeMinimum < -DBL_MIN ? rangeMinimum : -DBL_MIN;
+}
+
+bool RealValueInRange(double value, double minimum, double maximum)
+{
+    return value >= minimum && value <= maximum;
+}
+
+QString OutOfRangeText(double minimum, double maximum)
+{
+    const auto tr = [](const char* s) { return QCoreApplication::translate("CalibrationDialog", s); };
+    return tr("The value is out of range") + "\r\n" + tr("Sensor Range is:") + "\r\n"
+           + QString("%1 ").arg(minimum, 0, 'g') + tr("to") + QString(" %1").arg(maximum, 0, 'g');
+}
+
+bool CalibrateEnabledAfterLock(int kind, int point, bool checked, bool otherLocked, bool* changes)
+{
+    if (changes)
+        *changes = true;
+    if (point == 2)
+        return checked && otherLocked;
+    if (kind == 1)
+        return checked;
+    if (kind == 2)
+        return checked && otherLocked;
+    if (changes)
+        *changes = false;
+    return false;
+}
+
+CalibrationRefusal BuildCalibration(int kind, const CalibrationEntries& entries, const QLocale& locale,
+                                    CalibrationValues* values)
+{
+    CalibrationValues v = values ? *values : CalibrationValues();
+    v.type = kind;
+    if (kind == 1 || kind == 2) {
+        if (!ParseNumber(locale, entries.m_Real1, &v.real1) || !ParseNumber(locale, entries.m_Measured1, &v.measured1))
+            return CalibrationMissingValue;
+    }
+    if (kind == 2) {
+        if (!ParseNumber(locale, entries.m_Real2, &v.real2) || !ParseNumber(locale, entries.m_Measured2, &v.measured2))
+            return CalibrationMissingValue;
+        if (v.measured1 == v.measured2)
+            return CalibrationEqualReadings;
+    }
+    if (values)
+        *values = v;
+    return CalibrationAccepted;
+}
+
+CalibrationValues CalibrationValuesOf(const SensorCalibrationInfo& record)
+{
+    CalibrationValues values;
+    values.type = record.type;
+    values.real1 = record.real1;
+    values.measured1 = record.measured1;
+    values.raw1 = record.raw1;
+    values.real2 = record.real2;
+    values.measured2 = record.measured2;
+    values.raw2 = record.raw2;
+    values.dateTime = record.dateTime;
+    values.iseId = record.iseId;
+    return values;
+}
+
+double RadiusMm(int item)
+{
+    return item >= 0 && item < s_NumOfRadii ? kRadiiMm[item] : 0.0;
+}
+
+int RadiusItemForMetres(double metres)
+{
+    const double mm = metres * 1000.0;
+    for (int k = 0; k < s_NumOfRadii; ++k)
+        if (std::fabs(mm - kRadiiMm[k]) < 0.1)
+            return k;
+    return -1;
+}
+
+bool ParseDropVolume(const QLocale& locale, const QString& text, double* volume)
+{
+    double v = 0.0;
+    if (!ParseNumber(locale, text, &v) || !(v > 0.0))
+        return false;
+    if (volume)
+        *volume = v;
+    return true;
+}
+
+} // namespace SetupColumnRules

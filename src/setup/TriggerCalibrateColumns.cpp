@@ -1,0 +1,271 @@
+#include "setup/TriggerCalibrateColumns.h"
+
+#include "Core/Data/SensorInfo.h"
+#include "app/base/Prompter.h"
+#include "setup/CalibrationDialog.h"
+#include "setup/DropCounterCalibration.h"
+#include "setup/SetupColumnRules.h"
+#include "setup/SetupWindow.h"
+#include "setup/TriggerDialog.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace {
+bool isDropCounter(int index)
+{
+    return index == 33 || index == 109;
+}
+} // namespace
+
+void Ui_FullSetupTriggerColumn::setupUi(QWidget* form)
+{
+    if (form->objectName().isEmpty())
+        form->setObjectName(QStringLiteral("FullSetupTriggerColumn"));
+    horizontalLayout_2 = new QHBoxLayout(form);
+    horizontalLayout_2->setObjectName(QStringLiteral("horizontalLayout_2"));
+    horizontalLayout_2->setSpacing(0);
+    horizontalLayout_2->setContentsMargins(0, 0, 0, 0);
+    verticalLayout = new QVBoxLayout();
+    verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
+    horizontalLayout = new QHBoxLayout();
+    horizontalLayout->setObjectName(QStringLiteral("horizontalLayout"));
+    horizontalLayout->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    TriggerRadioButton = new QRadioButton(form);
+    TriggerRadioButton->setObjectName(QStringLiteral("TriggerRadioButton"));
+    TriggerRadioButton->setLayoutDirection(Qt::RightToLeft);
+    TriggerRadioButton->setAutoFillBackground(false);
+    TriggerRadioButton->setStyleSheet(QStringLiteral("QRadioButton :: indicator    {position: center;}"));
+    horizontalLayout->addWidget(TriggerRadioButton);
+    horizontalLayout->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    verticalLayout->addLayout(horizontalLayout);
+    SetButton = new QPushButton(form);
+    SetButton->setObjectName(QStringLiteral("SetButton"));
+    SetButton->setCursor(Qt::PointingHandCursor);
+    verticalLayout->addWidget(SetButton);
+    horizontalLayout_2->addLayout(verticalLayout);
+    retranslateUi(form);
+}
+
+void Ui_FullSetupTriggerColumn::retranslateUi(QWidget*)
+{
+    SetButton->setText(QCoreApplication::translate("FullSetupTriggerColumn", "Set"));
+}
+
+FullSetupTriggerColumn::FullSetupTriggerColumn(int channel, int sensorIndex, CSetupWindow* setup, QWidget* parent)
+    : QWidget(parent), m_Channel(channel), m_pSetupWindow(setup), m_SensorIndex(sensorIndex),
+      m_pTriggerDialog(nullptr), ui(new Ui_FullSetupTriggerColumn)
+{
+    ui->setupUi(this);
+    m_pTriggerDialog = new TriggerDialog(this, channel, sensorIndex, setup);
+    ui->verticalLayout->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    ui->SetButton->hide();
+    connect(ui->TriggerRadioButton, &QRadioButton::toggled, this, &FullSetupTriggerColumn::TriggerToggled);
+    connect(ui->TriggerRadioButton, &QRadioButton::clicked, this, &FullSetupTriggerColumn::TriggerClicked);
+    QMetaObject::connectSlotsByName(this);
+}
+
+FullSetupTriggerColumn::~FullSetupTriggerColumn()
+{
+    delete ui;
+}
+
+void FullSetupTriggerColumn::init()
+{
+    m_pTriggerDialog->init();
+}
+
+QRadioButton* FullSetupTriggerColumn::getTriggerRadioButton() const
+{
+    return ui->TriggerRadioButton;
+}
+
+QPushButton* FullSetupTriggerColumn::setButton() const
+{
+    return ui->SetButton;
+}
+
+void FullSetupTriggerColumn::setDisabled(bool disabled)
+{
+    ui->TriggerRadioButton->setDisabled(disabled);
+}
+
+void FullSetupTriggerColumn::TriggerToggled(bool checked)
+{
+    ui->SetButton->setVisible(checked);
+}
+
+void FullSetupTriggerColumn::uncheckRadioButton()
+{
+    // An exclusive group does not let its checked button be unchecked.
+    QButtonGroup* group = ui->TriggerRadioButton->group();
+    if (group)
+        group->setExclusive(false);
+    ui->TriggerRadioButton->setChecked(false);
+    if (group)
+        group->setExclusive(true);
+}
+
+void FullSetupTriggerColumn::TriggerClicked(bool)
+{
+    using namespace SetupColumnRules;
+    TriggerReport report;
+    if (m_bSelected) {
+        m_bSelected = false;
+        uncheckRadioButton();
+        report = TriggerCleared();
+    } else {
+        m_bSelected = true;
+        const CSensorInfo* catalogue = m_pSetupWindow ? m_pSetupWindow->sensorCatalogue() : nullptr;
+        const CSensorParametersInfo* record = catalogue ? catalogue->GetSensorInfo(m_SensorIndex) : nullptr;
+        report = TriggerOnSelection(record && record->m_TriggerAllowed, m_pTriggerDialog->triggerType(),
+                                    m_pTriggerDialog->levelIndex(), m_pTriggerDialog->delayMs(),
+                                    m_pTriggerDialog->triggerLevels());
+    }
+    emit sensorTriggerModified(report.m_bActive, m_Channel, report.m_LevelIndex, report.m_Value, report.m_Type);
+}
+
+void FullSetupTriggerColumn::on_SetButton_released()
+{
+    ShellPrompter()->runDialog(m_pTriggerDialog);
+}
+
+// A new sensor on the row starts without a trigger: a selection made for the sensor before
+// is dropped (and reported, so the setup forgets it) rather than carried over to this one.
+void FullSetupTriggerColumn::updateTriggerList(int sensorIndex)
+{
+    m_SensorIndex = sensorIndex;
+    m_pTriggerDialog->updateTriggerValues(m_Channel, sensorIndex);
+    ui->SetButton->hide();
+    if (m_bSelected)
+        TriggerClicked(false);
+    else if (ui->TriggerRadioButton->isChecked())
+        uncheckRadioButton();
+}
+
+// ---- calibration
+
+void Ui_FullSetupCalibrateColumn::setupUi(QWidget* form)
+{
+    if (form->objectName().isEmpty())
+        form->setObjectName(QStringLiteral("FullSetupCalibrateColumn"));
+    verticalLayout_3 = new QVBoxLayout(form);
+    verticalLayout_3->setObjectName(QStringLiteral("verticalLayout_3"));
+    verticalLayout_3->setSpacing(0);
+    verticalLayout_3->setContentsMargins(0, 0, 0, 0);
+    verticalLayout_2 = new QVBoxLayout();
+    verticalLayout_2->setObjectName(QStringLiteral("verticalLayout_2"));
+    verticalLayout_2->setSpacing(0);
+    horizontalLayout_2 = new QHBoxLayout();
+    horizontalLayout_2->setObjectName(QStringLiteral("horizontalLayout_2"));
+    horizontalLayout_2->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    useCheckBox = new QCheckBox(form);
+    useCheckBox->setObjectName(QStringLiteral("useCheckBox"));
+    useCheckBox->setCheckable(true);
+    useCheckBox->setEnabled(false);
+    useCheckBox->setFocusPolicy(Qt::NoFocus);
+    horizontalLayout_2->addWidget(useCheckBox);
+    horizontalLayout_2->addItem(new QSpacerItem(0, 0, QSizePolicy::Expanding, QSizePolicy::Minimum));
+    verticalLayout_2->addLayout(horizontalLayout_2);
+    setButton = new QPushButton(form);
+    setButton->setObjectName(QStringLiteral("setButton"));
+    setButton->setCursor(Qt::PointingHandCursor);
+    verticalLayout_2->addWidget(setButton);
+    verticalLayout_3->addLayout(verticalLayout_2);
+    retranslateUi(form);
+}
+
+void Ui_FullSetupCalibrateColumn::retranslateUi(QWidget*)
+{
+    setButton->setText(QCoreApplication::translate("FullSetupCalibrateColumn", "Set"));
+}
+
+FullSetupCalibrateColumn::FullSetupCalibrateColumn(int channel, CSetupWindow* setup, QWidget* parent)
+    : QWidget(parent), m_Channel(channel), m_pSetupWindow(setup), ui(new Ui_FullSetupCalibrateColumn)
+{
+    ui->setupUi(this);
+    ui->verticalLayout_2->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    const int sensor = setup ? setup->getSensorIdAtSourceChannel(channel) : 0;
+    m_pCalibrationDialog = new CalibrationDialog(this, sensor);
+    m_pCalibrationDialog->setSetupWindow(setup);
+    m_pDropCounter = new DropCounterCalibration(this);
+    m_pDropCounter->setSetupWindow(setup);
+    QMetaObject::connectSlotsByName(this);
+}
+
+FullSetupCalibrateColumn::~FullSetupCalibrateColumn()
+{
+    delete m_pCalibrationDialog;
+    delete m_pDropCounter;
+    delete ui;
+}
+
+QCheckBox* FullSetupCalibrateColumn::useCheckBox() const
+{
+    return ui->useCheckBox;
+}
+
+QPushButton* FullSetupCalibrateColumn::setButton() const
+{
+    return ui->setButton;
+}
+
+void FullSetupCalibrateColumn::init()
+{
+    connect(m_pCalibrationDialog, &CalibrationDialog::calibrationModified, this, &FullSetupCalibrateColumn::setCalibration);
+    connect(m_pCalibrationDialog, &CalibrationDialog::CalibrationIsOn, ui->useCheckBox, &QCheckBox::setChecked);
+    connect(m_pDropCounter, &DropCounterCalibration::CalibrationIsOn, ui->useCheckBox, &QCheckBox::setChecked);
+    connect(ui->useCheckBox, &QCheckBox::toggled, this, &FullSetupCalibrateColumn::UseChecked);
+    m_pCalibrationDialog->setSourceChannel(m_Channel);
+}
+
+void FullSetupCalibrateColumn::setCalibrationValues(const CalibrationValues& values)
+{
+    m_pCalibrationDialog->setCalibrationValues(values);
+}
+
+void FullSetupCalibrateColumn::setSensorID(int sensorIndex, int iseId)
+{
+    m_SensorIndex = sensorIndex;
+    m_IseId = iseId;
+    CSensorsCalibration* table = m_pSetupWindow ? m_pSetupWindow->calibrationTable() : nullptr;
+    const int type = table ? table->GetCalibration(sensorIndex).type : 0;
+    ui->useCheckBox->setChecked(type == 1 || type == 2);
+}
+
+void FullSetupCalibrateColumn::setReading(double reading, int raw)
+{
+    m_pCalibrationDialog->setReading(reading, raw);
+}
+
+void FullSetupCalibrateColumn::setDisabled(bool disabled)
+{
+    ui->setButton->setDisabled(disabled);
+}
+
+void FullSetupCalibrateColumn::setCalibration(const CalibrationValues& values)
+{
+    emit calibrationChanged(values, m_Channel);
+}
+
+void FullSetupCalibrateColumn::UseChecked(bool use)
+{
+    emit UseCalibrationChanged(use, m_Channel);
+}
+
+void FullSetupCalibrateColumn::on_setButton_clicked()
+{
+    emit UseCalibrationChanged(false, m_Channel);
+    if (isDropCounter(m_SensorIndex)) {
+        m_pDropCounter->setSensorID(m_SensorIndex);
+        ShellPrompter()->runDialog(m_pDropCounter);
+    } else {
+        m_pCalibrationDialog->setSensorID(m_SensorIndex, m_IseId);
+        ShellPrompter()->runDialog(m_pCalibrationDialog);
+    }
+}

@@ -1,0 +1,75 @@
+#pragma once
+// The "Triggering" dialog of a trigger row: start sampling when the channel's reading is above
+// or below a level, or delay the sampling by a time after the Run button.
+#include "Core/Logic/CommandParameters.h"
+
+#include <QDialog>
+#include <QList>
+
+class CSetupWindow;
+class FullSetupTriggerColumn;
+class QComboBox;
+class QGridLayout;
+class QHBoxLayout;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+class Ui_TriggerDialog
+{
+public:
+    QGridLayout* gridLayout = nullptr;
+    QRadioButton* DelayRadioButton = nullptr;
+    QLineEdit* DelaySamplingEdit = nullptr;
+    QComboBox* DelayUnitCombo = nullptr;
+    QRadioButton* TriggerLevelRadioButton = nullptr;
+    QComboBox* TriggerTypeCombo = nullptr;
+    QComboBox* TriggerLevelCombo = nullptr;
+    QHBoxLayout* horizontalLayout = nullptr;
+    QPushButton* OkButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+    void setupUi(QDialog* dialog);
+    void retranslateUi(QDialog* dialog);
+};
+
+class TriggerDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    TriggerDialog(QWidget* parent, int channel, int sensorIndex, CSetupWindow* setupWindow);
+    ~TriggerDialog() override;
+
+    void init();
+    void updateTriggerValues(int channel, int sensorIndex);
+    int ConvertToMillisecond(int unitIndex) const;
+
+    int triggerType() const { return m_TriggerType; }
+    int levelIndex() const { return m_LevelIndex; }
+    int delayMs() const { return m_DelayMs; }
+    const QList<TriggerLevel>& triggerLevels() const { return m_TriggerLevels; }
+    Ui_TriggerDialog* form() const { return ui; }
+
+public slots:
+    void onTimeDelayRadioButton(bool checked);
+    void onTriggerRadioButton(bool checked);
+    void onOk();
+    void onCancel();
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void reportTrigger(bool active, int levelIndex, int value, int type);
+
+    Ui_TriggerDialog* ui;
+    int m_Channel;
+    int m_SensorIndex;
+    int m_TriggerType = 0;
+    int m_LevelIndex = 0;
+    int m_DelayMs = 0;
+    QList<TriggerLevel> m_TriggerLevels;
+    CSetupWindow* m_pSetupWindow;
+    FullSetupTriggerColumn* m_pColumn;
+    bool m_bInitialised = false;
+};

@@ -1,0 +1,171 @@
+// The full setup window's controls of the run as a whole: sampling, rate, number of samples,
+// duration, X axis and manual X values.
+#include "setup/FullSetupWindow.h"
+
+#include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
+#include "setup/SetupWindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QTableWidget>
+
+void CFullSetupWindow::initSamplingType()
+{
+    ui->SamplingTypeCombo->addItem(tr("Manual"));
+    ui->SamplingTypeCombo->addItem(tr("Auto"));
+    if (m_pSetupWindow)
+        connect(ui->SamplingTypeCombo, QOverload<int>::of(&QComboBox::activated), m_pSetupWindow,
+                &CSetupWindow::samplingTypeChanged);
+}
+
+void CFullSetupWindow::initRateAndDuration()
+{
+    QComboBox* rate = ui->RateComboBox;
+    QComboBox* samples = ui->DurationComboBox;
+    rate->setEnabled(true);
+    samples->setEnabled(true);
+    rate->clear();
+    samples->clear();
+    if (!m_pSetupWindow || m_pSetupWindow->m_UiRateCodes.isEmpty())
+        return;
+    rate->addItems(m_pSetupWindow->m_RateNames);
+    samples->addItems(m_pSetupWindow->m_SampleCountNames);
+
+    const CSetupInfo* info = setup();
+    int r = info ? info->m_RateCode : 0;
+    int n = info ? info->m_NumberOfSamples : 0;
+    if (!s_bRateChosenOnce) {
+        s_bRateChosenOnce = true;
+        const CCurrentLoggerStatus status =
+            info && !info->m_LoggerStatusList.isEmpty() ? info->m_LoggerStatusList.first() : CCurrentLoggerStatus();
+        r = status.m_RateCode;
+        n = status.m_NumberOfSamples;
+    }
+    const QList<int>& codes = m_pSetupWindow->m_UiRateCodes;
+    if (r == 0) {
+        ui->SamplingTypeCombo->setCurrentIndex(0);
+        emit ui->SamplingTypeCombo->activated(0);
+    } else {
+        ui->SamplingTypeCombo->setCurrentIndex(1);
+        if (!codes.contains(r))
+            r = codes.first();
+        const int item = r == 15 ? rate->count() - 1 : codes.indexOf(r);
+        rate->setCurrentIndex(item);
+        emit rate->activated(item);
+        emit ui->SamplingTypeCombo->activated(1);
+    }
+    const int found = m_pSetupWindow->m_SampleCounts.indexOf(n);
+    const int item = found >= 0 ? found : std::min(4, samples->count() - 1);
+    samples->setCurrentIndex(item);
+    emit samples->activated(item);
+}
+
+int CFullSetupWindow::getCurrentRate() const
+{
+    if (!m_pSetupWindow || ui->RateComboBox->count() == 0 || m_pSetupWindow->m_UiRateCodes.isEmpty())
+        return -1;
+    const int item = ui->RateComboBox->currentIndex();
+    return item >= 0 && item < m_pSetupWindow->m_UiRateCodes.size() ? m_pSetupWindow->m_UiRateCodes.at(item) : -1;
+}
+
+void CFullSetupWindow::updateDurationLabel()
+{
+    QString text;
+    if (m_pSetupWindow && m_pSetupWindow->durationText(&text))
+        ui->DurationLabel->setText(text);
+}
+
+void CFullSetupWindow::setRunControlsEnabled(bool enabled)
+{
+    for (QWidget* w : {static_cast<QWidget*>(ui->XAxisTypeCombo), static_cast<QWidget*>(ui->SamplingTypeCombo),
+                       static_cast<QWidget*>(ui->SensorsTable), static_cast<QWidget*>(ui->DurationComboBox)})
+        w->setEnabled(enabled);
+    if (!enabled) {
+        ui->DetectionModeCombo->setEnabled(false);
+        ui->RateComboBox->setEnabled(false);
+    }
+}
+
+void CFullSetupWindow::setRateEnabled(bool enabled)
+{
+    ui->RateComboBox->setEnabled(enabled);
+}
+
+void CFullSetupWindow::setManualValuesEnabled(bool enabled)
+{
+    ui->manualValuesCheckbox->setEnabled(enabled);
+}
+
+void CFullSetupWindow::updateXAxisCombo()
+{
+    QComboBox* combo = ui->XAxisTypeCombo;
+    combo->clear();
+    CSetupInfo* info = setup();
+    if (!m_pSetupWindow || !info)
+        return;
+    QList<XAxisInfo>& list = m_pSetupWindow->m_XAxisList;
+    list.clear();
+    info->m_XAxisChannel = -1;
+    info->m_XAxisMeasurement = -1;
+    info->m_bXAxisDefault = true;
+    combo->addItem(info->m_RateCode == 0 ? tr("Sample") : tr("Time"));
+    list.append(XAxisInfo());
+    const CSensorInfo* catalogue = m_pSetupWindow->sensorCatalogue();
+    for (int k = 0; k < info->m_SelectedSensorList.size(); ++k) {
+        const CSesnorProperties* sensor = info->m_SelectedSensorList.at(k);
+        if (!sensor || sensor->m_SensorIndex == 0)
+            continue;
+        for (int m = 0; m < sensor->m_MeasurementList.size(); ++m) {
+            const CMeasurementSetup* ms = sensor->m_MeasurementList.at(m);
+            const CSensorMeasuremntInfo* mi = catalogue ? catalogue->GetMeasurementInfo(sensor->m_SensorIndex, m) : nullptr;
+            if (!ms || !ms->m_bActive || !mi)
+                continue;
+            list.append(XAxisInfo{k, m, false});
+            combo->addItem(mi->m_Name + " (" + mi->m_Unit + ")");
+        }
+    }
+    // One measurement against itself is no choice: only the default axis is offered.
+    if (combo->count() == 2)
+        combo->removeItem(1);
+}
+
+void CFullSetupWindow::updateManualX(bool manualMode)
+{
+    const bool on = manualMode && ui->manualValuesCheckbox->isChecked();
+    ui->manualValuesCheckbox->setEnabled(manualMode);
+    for (QWidget* w : {static_cast<QWidget*>(ui->xaxisTitleLineEdit), static_cast<QWidget*>(ui->xAxisUnitLineEdit),
+                       static_cast<QWidget*>(ui->xAxisTitleLabel), static_cast<QWidget*>(ui->xAxisUnitLabel)})
+        w->setEnabled(on);
+}
+
+void CFullSetupWindow::on_manualValuesCheckbox_clicked()
+{
+    const bool c = ui->manualValuesCheckbox->isChecked();
+    for (QWidget* w : {static_cast<QWidget*>(ui->xaxisTitleLineEdit), static_cast<QWidget*>(ui->xAxisUnitLineEdit),
+                       static_cast<QWidget*>(ui->xAxisTitleLabel), static_cast<QWidget*>(ui->xAxisUnitLabel)})
+        w->setEnabled(c);
+    if (CSetupInfo* info = setup())
+        info->m_bManualX = c;
+}
+
+void CFullSetupWindow::on_manualTitleEditted(const QString& newText)
+{
+    if (CSetupInfo* info = setup())
+        info->m_ManualXName = newText;
+}
+
+void CFullSetupWindow::on_manualUnitEditted(const QString& newText)
+{
+    if (CSetupInfo* info = setup())
+        info->m_ManualXUnit = newText;
+}
+
+void CFullSetupWindow::on_MinimalSetupButton_pressed()
+{
+    if (m_pSetupWindow)
+        m_pSetupWindow->displaySetupWindow(0);
+}

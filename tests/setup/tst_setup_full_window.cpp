@@ -1,0 +1,257 @@
+// The full setup window on a window area: its rows follow the logger's status, the run controls
+// reach the setup record, a new sensor reloads its row, and snapshot readings reach the cells.
+#include "support/SetupPrompter.h"
+#include "support/SetupRig.h"
+
+#include "Core/Data/SensorInfo.h"
+#include "setup/FullSetupWindow.h"
+#include "setup/MeasurementColumns.h"
+#include "setup/SensorColumns.h"
+#include "setup/SetupColumns.h"
+#include "setup/TriggerCalibrateColumns.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QtTest>
+
+namespace {
+struct FullBench
+{
+    explicit FullBench(double type, const QList<int>& status)
+    {
+        host.plugLogger(type);
+        c().initWindow();
+        c().loggerConnected(true);
+        host.setStatus(status);
+        c().displaySetupWindow(1);
+        c().updateSetupWindow(1);
+    }
+    CSetupWindow& c() { return *host.m_pController; }
+    CFullSetupWindow& w() { return *host.m_pController->fullSetupWindow(); }
+    QTableWidget* t() { return w().table(); }
+    int find(const std::function<bool(int, const CSensorParametersInfo&)>& test)
+    {
+        for (int i = 1; i < CSensorInfo::s_NumOfSensors; ++i)
+            if (test(i, host.m_Logic.m_SensorInfo.m_Sensors[i]))
+                return i;
+        return -1;
+    }
+    QColor background(int channel, int column)
+    {
+        return t()->item(w().findTableRow(channel), column)->background().color();
+    }
+
+    CSetupPrompter prompter;
+    CFakeAreaSetupHost host;
+};
+
+int measurementsOf(const CSensorParametersInfo& s)
+{
+    return s.m_NumOfMeasurements;
+}
+} // namespace
+
+class TestSetupFullWindow : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init() { CFullSetupWindow::s_bRateChosenOnce = false; }
+    void rowsFollowStatus();
+    void manualDetectionPadsToEight();
+    void runControlsReachRecord();
+    void newSensorReloadsRow();
+    void snapshotReachesCells();
+    void channelWithoutRowChangesNothing();
+    void dravletShowsNoReading();
+    void drawsOnScreen();
+};
+
+void TestSetupFullWindow::rowsFollowStatus()
+{
+    CFakeSetupHost probe;
+    const CSensorInfo& cat = probe.m_Logic.m_SensorInfo;
+    int hidden = -1, two = -1, three = -1, one = -1;
+    for (int i = 1; i < CSensorInfo::s_NumOfSensors; ++i) {
+        const CSensorParametersInfo& s = cat.m_Sensors[i];
+        if (s.m_HiddenSensor && hidden < 0)
+            hidden = i;
+        else if (!s.m_HiddenSensor && s.m_DataKind != 153 && !CSensorInfo::IsISEIndex(i)) {
+            if (measurementsOf(s) == 1 && one < 0)
+                one = i;
+            if (measurementsOf(s) == 2 && two < 0)
+                two = i;
+            if (measurementsOf(s) == 3 && three < 0)
+                three = i;
+        }
+    }
+    QVERIFY(hidden > 0 && one > 0 && two > 0 && three > 0);
+    FullBench b(70.0, {one, two, hidden, three});
+    QCOMPARE(b.t()->rowCount(), 3);
+    QCOMPARE(b.w().findTableRow(0), 0);
+    QCOMPARE(b.w().findTableRow(1), 1);
+    QCOMPARE(b.w().findTableRow(2), -1);
+    QCOMPARE(b.w().findTableRow(3), 2);
+    QCOMPARE(b.t()->rowHeight(0), 70);
+    QCOMPARE(b.t()->rowHeight(1), 74);
+    QCOMPARE(b.t()->rowHeight(2), 111);
+    QCOMPARE(b.background(0, CFullSetupWindow::PortColumn), QColor(255, 255, 255));
+    QCOMPARE(b.background(1, CFullSetupWindow::PortColumn), QColor(227, 227, 227));
+    for (int column : {CFullSetupWindow::ColorColumn, CFullSetupWindow::PlotColumn, CFullSetupWindow::ScaleColumn,
+                       CFullSetupWindow::ZeroColumn})
+        QCOMPARE(b.background(1, column), QColor(179, 203, 227));
+    auto* name = b.w().cell<FullSetupSensorNameColumn>(3, CFullSetupWindow::NameColumn);
+    QVERIFY(name);
+    QCOMPARE(name->currentSensor(), three);
+    QCOMPARE(b.w().cell<FullSetupMeasurementsColumn>(3, CFullSetupWindow::MeasurementColumn)->table()->rowCount(), 6);
+    // The Pelorin logger detects its sensors itself.
+    QVERIFY(!b.w().form()->DetectionModeCombo->isEnabled());
+}
+
+void TestSetupFullWindow::manualDetectionPadsToEight()
+{
+    FullBench b(12.0, {1, 8});
+    QCOMPARE(b.t()->rowCount(), 2);
+    QVERIFY(b.w().form()->DetectionModeCombo->isEnabled());
+    emit b.w().form()->DetectionModeCombo->activated(1);
+    QCOMPARE(b.t()->rowCount(), 8);
+    QCOMPARE(b.host.setup().m_SelectedSensorList.size(), 8);
+    for (int k = 0; k < 8; ++k) {
+        auto* name = b.w().cell<FullSetupSensorNameColumn>(k, CFullSetupWindow::NameColumn);
+        QVERIFY(name);
+        QVERIFY(!name->mainCombo()->isHidden());
+    }
+    QCOMPARE(b.w().cell<FullSetupSensorNameColumn>(1, CFullSetupWindow::NameColumn)->currentSensor(), 8);
+    QCOMPARE(b.w().form()->DetectionModeCombo->currentIndex(), 1);
+}
+
+void TestSetupFullWindow::runControlsReachRecord()
+{
+    FullBench b(12.0, {1});
+    Ui_CFullSetupWindow* f = b.w().form();
+    QVERIFY(f->RateComboBox->count() > 1);
+    QCOMPARE(f->RateComboBox->count(), b.c().m_UiRateCodes.size());
+    QCOMPARE(f->DurationComboBox->count(), b.c().m_SampleCounts.size());
+
+    emit f->SamplingTypeCombo->activated(1);
+    f->RateComboBox->setCurrentIndex(2);
+    emit f->RateComboBox->activated(2);
+    QCOMPARE(b.host.setup().m_RateCode, b.c().m_UiRateCodes.at(2));
+    f->DurationComboBox->setCurrentIndex(1);
+    emit f->DurationComboBox->activated(1);
+    QCOMPARE(b.host.setup().m_NumberOfSamples, b.c().m_SampleCounts.at(1));
+    QVERIFY(!f->DurationLabel->text().isEmpty());
+    QCOMPARE(f->DurationLabel->text(), b.c().currentDurationText());
+    QVERIFY(f->RateComboBox->isEnabled());
+    QVERIFY(!f->manualValuesCheckbox->isEnabled());
+    QCOMPARE(f->XAxisTypeCombo->itemText(0), QString("Time"));
+
+    // Manual sampling: no rate, sample numbers on the X axis, manual X values offered.
+    f->SamplingTypeCombo->setCurrentIndex(0);
+    emit f->SamplingTypeCombo->activated(0);
+    QCOMPARE(b.host.setup().m_RateCode, 0);
+    QVERIFY(!f->RateComboBox->isEnabled());
+    QCOMPARE(f->XAxisTypeCombo->itemText(0), QString("Sample"));
+    QVERIFY(f->manualValuesCheckbox->isEnabled());
+    QVERIFY(!f->xaxisTitleLineEdit->isEnabled());
+    f->manualValuesCheckbox->click();
+    QVERIFY(b.host.setup().m_bManualX);
+    QVERIFY(f->xaxisTitleLineEdit->isEnabled());
+    f->xaxisTitleLineEdit->clear();
+    QTest::keyClicks(f->xaxisTitleLineEdit, "Mass");
+    QTest::keyClicks(f->xAxisUnitLineEdit, "g");
+    QCOMPARE(b.host.setup().m_ManualXName, QString("Mass"));
+    QCOMPARE(b.host.setup().m_ManualXUnit, QString("g"));
+
+    // A run holds the controls.
+    b.c().disableSetup(true);
+    QVERIFY(!f->SensorsTable->isEnabled());
+    QVERIFY(!f->RateComboBox->isEnabled());
+    b.c().enableSetup();
+    QVERIFY(f->SensorsTable->isEnabled());
+}
+
+void TestSetupFullWindow::newSensorReloadsRow()
+{
+    FullBench b(12.0, {1});
+    emit b.w().form()->DetectionModeCombo->activated(1);
+    auto* name = b.w().cell<FullSetupSensorNameColumn>(2, CFullSetupWindow::NameColumn);
+    const int pos = name->sensorMap().m_Indices.indexOf(8);
+    QVERIFY(pos > 0);
+    emit name->mainCombo()->activated(pos);
+    QCOMPARE(b.host.setup().m_SelectedSensorList.at(2)->m_SensorIndex, 8);
+    QCOMPARE(b.w().getSensorIdAtSourceChannel(2), 8);
+    const int measurements = b.host.m_Logic.m_SensorInfo.m_Sensors[8].m_NumOfMeasurements;
+    QCOMPARE(b.w().cell<FullSetupMeasurementsColumn>(2, CFullSetupWindow::MeasurementColumn)->table()->rowCount(),
+             2 * measurements);
+    QVERIFY(b.w().cell<FullSetupColorSelection>(2, CFullSetupWindow::ColorColumn)->button()->isEnabled());
+    QCOMPARE(b.background(2, CFullSetupWindow::ColorColumn), QColor(179, 203, 227));
+
+    // The second measurement's button shows it in the colour, plot, scale and reading cells.
+    auto* m = b.w().cell<FullSetupMeasurementsColumn>(2, CFullSetupWindow::MeasurementColumn);
+    m->setButtonGroup()->button(1)->click();
+    QCOMPARE(b.w().cell<FullSetupColorSelection>(2, CFullSetupWindow::ColorColumn)->measurementIndex(), 1);
+    QCOMPARE(b.w().cell<FullSetupSetZeroColumn>(2, CFullSetupWindow::ZeroColumn)->measurementIndex(), 1);
+}
+
+void TestSetupFullWindow::snapshotReachesCells()
+{
+    FullBench b(70.0, {8, 1});
+    auto* zero = b.w().cell<FullSetupSetZeroColumn>(0, CFullSetupWindow::ZeroColumn);
+    QVERIFY(zero);
+    b.host.setup().m_LoggerStatusList.first().m_SnapshotList = {2328, 2048, 100, 200};
+    b.c().SendQueuedRequest(CSetupWindow::SnapshotRequest);
+    QCOMPARE(b.c().requestPending(), 1);
+    emit b.host.m_Hub.LoggerSnapShotArrived();
+    QCOMPARE(b.c().requestPending(), 0);
+    // (2328 - 2048) x 108 / 28000 = 1.08 g
+    QCOMPARE(zero->readingLabel()->text(), QString("1.080 (g)"));
+    QVERIFY(zero->hasReading());
+    auto* m = b.w().cell<FullSetupMeasurementsColumn>(0, CFullSetupWindow::MeasurementColumn);
+    m->setButtonGroup()->button(1)->click();
+    emit b.host.m_Hub.LoggerSnapShotArrived();
+    QVERIFY2(zero->readingLabel()->text().startsWith("10.595"), qPrintable(zero->readingLabel()->text()));
+}
+
+void TestSetupFullWindow::channelWithoutRowChangesNothing()
+{
+    FullBench b(70.0, {1, 8});
+    b.w().updateFullSetupWindow(15, 5);
+    b.w().highlightMeasurementInfo(5, 1);
+    QCOMPARE(b.w().getSensorIdAtSourceChannel(1), 8);
+    QCOMPARE(b.w().getSensorIdAtSourceChannel(5), 0);
+    QCOMPARE(b.w().cell<FullSetupSensorNameColumn>(1, CFullSetupWindow::NameColumn)->currentSensor(), 8);
+    QVERIFY(!b.w().cell<FullSetupSetZeroColumn>(5, CFullSetupWindow::ZeroColumn));
+    // A setup from a damaged settings file names a sensor past the catalogue: nothing to show.
+    b.w().updateFullSetupWindow(400, 1);
+    b.w().updateMeasurementColumn(1, -3);
+    QCOMPARE(b.w().cell<FullSetupMeasurementsColumn>(1, CFullSetupWindow::MeasurementColumn)->table()->rowCount(), 0);
+}
+
+void TestSetupFullWindow::dravletShowsNoReading()
+{
+    FullBench b(12.0, {1, 8});
+    for (int k = 0; k < 2; ++k)
+        QCOMPARE(b.w().cell<FullSetupSetZeroColumn>(k, CFullSetupWindow::ZeroColumn)->readingLabel()->text(),
+                 QString("N/A"));
+}
+
+void TestSetupFullWindow::drawsOnScreen()
+{
+    FullBench b(70.0, {8, 1, 15});
+    b.host.resize(1300, 700);
+    const QImage image = b.w().grab().toImage();
+    QVERIFY(!image.isNull());
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 7)
+        for (int x = 0; x < image.width(); x += 7)
+            colours.insert(image.pixel(x, y));
+    QVERIFY(colours.size() > 4);
+}
+
+QTEST_MAIN(TestSetupFullWindow)
+#include "tst_setup_full_window.moc"
