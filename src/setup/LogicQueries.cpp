@@ -78,8 +78,9 @@ ExperimentInterval CLogicManagerQueries::GetExperimentInterval(short rate, short
 
 void CLogicManagerQueries::ClearOnlineFunctions()
 {
+    // Under the table's lock: a run start on the logic thread may be binding the table.
     if (m_pManager)
-        m_pManager->m_NumOnLineFunctions = 0;
+        m_pManager->m_CalculateOnLineFunctions.ClearOnLineFunctions();
 }
 
 void CLogicManagerQueries::SendStopCmd()

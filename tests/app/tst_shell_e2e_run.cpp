@@ -20,6 +20,7 @@
 #include "simulator/ModelFactory.h"
 #include "simulator/PelorinDevice.h"
 #include "support/ScriptedPrompter.h"
+#include "../common/QueuedSpy.h"
 
 #include <QMessageBox>
 #include <QSignalSpy>
@@ -52,10 +53,11 @@ struct CAppBench
     std::unique_ptr<MainWindow> window;
     quint16 vendor = 0;
     quint16 product = 0;
-    std::unique_ptr<QSignalSpy> detections;
-    std::unique_ptr<QSignalSpy> started;
-    std::unique_ptr<QSignalSpy> ended;
-    std::unique_ptr<QSignalSpy> newData;
+    // The hub's logger signals come from the loggers' threads as well.
+    std::unique_ptr<CQueuedSpy> detections;
+    std::unique_ptr<CQueuedSpy> started;
+    std::unique_ptr<CQueuedSpy> ended;
+    std::unique_ptr<CQueuedSpy> newData;
 
     // model: the simulated device as korvanta-sim names it. testPorts: the serial devices come
     // from a test enumerator (so the cable can be plugged in again under a new name) instead
@@ -83,10 +85,10 @@ struct CAppBench
         if (ports)
             window->logicManager()->SetPortEnumerator(ports.get());
         CKorvantaSignals* hub = window->windowsManager()->GetSignals();
-        detections = std::make_unique<QSignalSpy>(hub, &CKorvantaSignals::LoggerEndDtetection);
-        started = std::make_unique<QSignalSpy>(hub, &CKorvantaSignals::LoggerStartedRun);
-        ended = std::make_unique<QSignalSpy>(hub, &CKorvantaSignals::LoggerExperimentEnd);
-        newData = std::make_unique<QSignalSpy>(hub, &CKorvantaSignals::LoggerNewDataArrived);
+        detections = std::make_unique<CQueuedSpy>(hub, &CKorvantaSignals::LoggerEndDtetection);
+        started = std::make_unique<CQueuedSpy>(hub, &CKorvantaSignals::LoggerStartedRun);
+        ended = std::make_unique<CQueuedSpy>(hub, &CKorvantaSignals::LoggerExperimentEnd);
+        newData = std::make_unique<CQueuedSpy>(hub, &CKorvantaSignals::LoggerNewDataArrived);
         window->setWindowTitle(window->applicationTitle());
         window->init();
         window->show();
@@ -170,6 +172,8 @@ private slots:
     void stopByASecondPressOrByClosingTheWindow();
     void unplugMidRunThenPlugInAgain();
     void dravletRunFromTheButtonToItsEnd();
+    void unansweredStopGivesTheButtonBack();
+    void dravletUnpluggedMidRunEndsTheRunOnce();
 };
 
 void TestShellEndToEndRun::startDetected(CAppBench& bench, bool testPorts)
@@ -322,6 +326,34 @@ void TestShellEndToEndRun::stopByASecondPressOrByClosingTheWindow()
     QCOMPARE(bench.sim->frameCount(), frames);
 }
 
+void TestShellEndToEndRun::unansweredStopGivesTheButtonBack()
+{
+    CAppBench bench;
+    startDetected(bench);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 5000));
+    bench.pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.newData->count() >= 20, 4000);
+    // Shorter than the silence the logic allows a running logger, so the watchdog acts first.
+    bench.window->windowsManager()->SetStartWatchdogInterval(1000);
+    // The logger hears the stop but never answers it.
+    bench.sim->setSilent(true);
+    bench.pressRun();
+    QCOMPARE(bench.state(), int(RunControl::StopSent));
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 3000);
+    QVERIFY(bench.button()->isEnabled());
+    QVERIFY(!bench.button()->isPlaying());
+    QVERIFY(!bench.window->windowsManager()->isRunInProgress());
+    QCOMPARE(bench.prompter.m_Log.size(), 1);
+    QVERIFY(bench.prompter.m_Log.first().startsWith(QStringLiteral("warn|Logger|The logger did not confirm")));
+    // What arrived before the stop is kept.
+    const QList<CDataBranch*> branches = bench.runBranches(0);
+    QVERIFY(!branches.isEmpty());
+    QVERIFY(branches.first()->GetNumSamples() >= 20);
+}
+
 void TestShellEndToEndRun::unplugMidRunThenPlugInAgain()
 {
     CAppBench bench;
@@ -397,6 +429,30 @@ void TestShellEndToEndRun::dravletRunFromTheButtonToItsEnd()
     }
     QVERIFY(bench.prompter.m_Log.isEmpty());
     QTRY_VERIFY(bench.button()->isEnabled());
+}
+
+void TestShellEndToEndRun::dravletUnpluggedMidRunEndsTheRunOnce()
+{
+    CAppBench bench;
+    QVERIFY(bench.start(QStringLiteral("dravlet"), true));
+    QTRY_COMPARE_WITH_TIMEOUT(bench.detections->count(), 1, 8000);
+    CSetupInfo* setup = bench.setup()->getSetupInfo();
+    QTRY_VERIFY_WITH_TIMEOUT(setup->GetActiveMeasurementCount() > 0, 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 2000);
+    QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 5000));
+    CQueuedSpy lost(bench.window->windowsManager()->GetSignals(), &CKorvantaSignals::LoggerDisconnected);
+    bench.pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.newData->count() >= 10, 4000);
+    QVERIFY(bench.pullCable());
+    QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 4000);
+    QTest::qWait(300);
+    QCOMPARE(bench.ended->count(), 1);
+    QCOMPARE(lost.count(), 1);
+    QCOMPARE(bench.state(), int(RunControl::Idle));
+    const QList<CDataBranch*> branches = bench.runBranches(0);
+    QVERIFY(!branches.isEmpty());
+    QVERIFY(branches.first()->GetNumSamples() >= 10);
 }
 
 QTEST_MAIN(TestShellEndToEndRun)

@@ -5,6 +5,7 @@
 #include "Core/Data/SensorsCalibration.h"
 
 #include <QSignalSpy>
+#include <QtConcurrent>
 #include <QtTest>
 
 class TestSetupController : public QObject
@@ -29,6 +30,7 @@ private slots:
     void sensorChanged();
     void connectionAndEnabling();
     void calibrationGoesToRowSensor();
+    void clearingOnlineFunctionsWaitsForTheTable();
     void dravletSnapshotsOnlyWhileCalibrating();
 };
 
@@ -518,6 +520,21 @@ void TestSetupController::calibrationGoesToRowSensor()
     QCOMPARE(host.m_Logic.m_SensorsCalibration.GetCalibration(1).type, 0);
     c.calibrationChanged(v, 5); // no such row: nothing stored anywhere
     QCOMPARE(host.m_Logic.m_SensorsCalibration.GetCalibration(0).type, 0);
+}
+
+void TestSetupController::clearingOnlineFunctionsWaitsForTheTable()
+{
+    CFakeSetupHost host;
+    host.m_Logic.m_NumOnLineFunctions = 2;
+    // The logic thread binds the table of a starting run: a clear from the interface waits.
+    QMutexLocker bind(host.m_Logic.m_CalculateOnLineFunctions.TableMutex());
+    QFuture<void> clear = QtConcurrent::run([&host] { host.GetLogicQueries()->ClearOnlineFunctions(); });
+    QTest::qWait(100);
+    QVERIFY(!clear.isFinished());
+    QCOMPARE(int(host.m_Logic.m_NumOnLineFunctions), 2);
+    bind.unlock();
+    clear.waitForFinished();
+    QCOMPARE(int(host.m_Logic.m_CalculateOnLineFunctions.GetNumOnLineFunctions()), 0);
 }
 
 void TestSetupController::dravletSnapshotsOnlyWhileCalibrating()

@@ -61,8 +61,9 @@ double CDataConversion::Ise(Call& c)
     const ISEInfo electrode = m_pSensorInfo->getISEInfo(IseId(c.position));
     double slope = electrode.m_Slope;
     double offset = electrode.m_Offset;
-    // Only the numeric fields are read: the dialog may rewrite the record's date meanwhile.
-    const SensorCalibrationInfo* cal = m_pCalibration ? m_pCalibration->GetRecord(c.index) : nullptr;
+    // A copy: the calibration dialog may rewrite the record meanwhile.
+    const SensorCalibrationInfo record = m_pCalibration ? m_pCalibration->GetCalibration(c.index) : SensorCalibrationInfo();
+    const SensorCalibrationInfo* cal = m_pCalibration ? &record : nullptr;
     // A calibration replaces the electrode's line only when its fit produced one.
     if (cal && cal->real1 != -1.0 && cal->slope != 0.0 && std::isfinite(cal->slope)) {
         slope = cal->slope;

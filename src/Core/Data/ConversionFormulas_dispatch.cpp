@@ -151,8 +151,7 @@ double CDataConversion::DispatchSpecial(Call& c, bool& handled)
         case 2: return p * 0.009869;
         case 3: return p * 10.19784;
         case 4: {
-            const SensorCalibrationInfo* cal = m_pCalibration ? m_pCalibration->GetRecord(49) : nullptr;
-            const double f = cal ? cal->factor : 0.0;
+            const double f = m_pCalibration ? m_pCalibration->GetCalibration(49).factor : 0.0;
             return p * 10.19784 * 3.14159265358979323846 * f * f / 4000.0;
         }
         default: return p;

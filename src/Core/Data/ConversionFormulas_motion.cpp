@@ -187,7 +187,7 @@ double CDataConversion::Rotary(Call& c)
 {
     if (DiagnosticsEnabled(DiagDataManager))
         MyOutputDebugString(QStringLiteral("raw rotary ") + QString::number(c.raw), DiagDataManager);
-    const SensorCalibrationInfo* cal = m_pCalibration ? m_pCalibration->GetRecord(c.index) : nullptr;
+    const double factor = m_pCalibration ? m_pCalibration->GetCalibration(c.index).factor : 0.0;
     return SignalProcessing::CalcRotary(m_Channels[c.channel].m_Rotary, c.m, c.raw, c.gain, c.zero, c.sample,
-                                        c.period, cal ? cal->factor : 0.0, m_RawFullScale);
+                                        c.period, factor, m_RawFullScale);
 }

@@ -117,8 +117,10 @@ double CDataConversion::ConvertDataSample(ILogger* logger, int channel, int posi
 double CDataConversion::ApplyCalibration(int index, int measurement, int channel, double value, double raw,
                                          int zero) const
 {
-    const SensorCalibrationInfo* cal = m_pCalibration ? m_pCalibration->GetRecord(index) : nullptr;
-    if (!cal) return value;
+    if (!m_pCalibration || index < 0 || index >= CSensorsCalibration::s_NumOfRecords) return value;
+    // A copy: the interface thread may change the record meanwhile.
+    const SensorCalibrationInfo record = m_pCalibration->GetCalibration(index);
+    const SensorCalibrationInfo* cal = &record;
     switch (cal->type) {
     case 1:
         return value + cal->offset;

@@ -53,12 +53,14 @@ const SensorCalibrationInfo* CSensorsCalibration::GetRecord(int index) const
 
 SensorCalibrationInfo CSensorsCalibration::GetCalibration(int index) const
 {
+    QMutexLocker lock(&m_Lock);
     const SensorCalibrationInfo* r = GetRecord(index);
     return r ? *r : SensorCalibrationInfo();
 }
 
 void CSensorsCalibration::setCalibrationValues(const CalibrationValues& values, int index)
 {
+    QMutexLocker lock(&m_Lock);
     SensorCalibrationInfo* r = GetRecord(index);
     if (!r) return;
     r->type = values.type;
@@ -86,6 +88,7 @@ void CSensorsCalibration::setCalibrationValues(const CalibrationValues& values, 
 
 void CSensorsCalibration::setISECalibration(int index, int electrodeId)
 {
+    QMutexLocker lock(&m_Lock);
     SensorCalibrationInfo* r = GetRecord(index);
     if (!r || !m_pSensorInfo) return;
     const double k1 = m_pSensorInfo->getISEInfo(electrodeId).m_MvPerCount;
@@ -104,6 +107,7 @@ void CSensorsCalibration::setISECalibration(int index, int electrodeId)
 
 void CSensorsCalibration::RestoreSensorDefault(int index)
 {
+    QMutexLocker lock(&m_Lock);
     SensorCalibrationInfo* r = GetRecord(index);
     if (!r || !m_pSensorInfo) return;
     const CSensorParametersInfo* info = m_pSensorInfo->GetSensorInfo(index);
@@ -114,6 +118,7 @@ void CSensorsCalibration::RestoreSensorDefault(int index)
 
 void CSensorsCalibration::RestoreDefaults()
 {
+    QMutexLocker lock(&m_Lock);
     for (int i = 0; i < s_NumOfRecords; ++i) {
         ClearPoints(m_Records[i]);
         m_Records[i].factor = DefaultFactor(i, i == 49 ? 1.0 : 0.0);

@@ -1,4 +1,5 @@
 #pragma once
+#include <QRecursiveMutex>
 // User calibration per catalogue index. Lives in memory only and is put back to its defaults
 // whenever a logger's detection refreshes the sensor information.
 #include <QDateTime>
@@ -79,4 +80,7 @@ private:
     QString m_FilePath;
     int m_NumOfRecords;
     SensorCalibrationInfo m_Records[s_NumOfRecords];
+    // The records change on the interface thread (calibration dialog, sensor updates) while a
+    // logger thread converts with them: the changes and GetCalibration's copy go under it.
+    mutable QRecursiveMutex m_Lock;
 };

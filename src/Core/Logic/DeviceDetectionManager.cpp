@@ -10,6 +10,7 @@
 #include "Core/Logic/PelorinManager.h"
 
 #include <QDebug>
+#include <QPointer>
 #include <QRegularExpression>
 
 namespace {
@@ -117,6 +118,7 @@ void CDeviceDetectionManager::DevicePluged(const CPortInfo& info)
                                  .arg(info.portName).arg(info.productID).arg(info.vendorID);
     if (!IsPelorinOnPlug(info) || m_bDetected)
         return;
+    m_LostPelorinPort.clear();
     pelorinPlugged(info);
 }
 
@@ -190,9 +192,10 @@ void CDeviceDetectionManager::dravletUnplugged()
         if (type != 12.0 && type != 0.0)
             return;
     }
-    const bool wasRunning = m_pLogic->IsLoggerRunning();
+    // Closing the interface ends a run under way itself (with every sample received), so
+    // the end is not announced a second time here.
     m_pLogic->CloseDravletLogger();
-    announceDisconnection(wasRunning);
+    announceDisconnection(false);
 }
 
 void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info)
@@ -213,10 +216,21 @@ void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info)
     const bool namedDevice = !info.portName.isEmpty() && info.portName != CPelorinManager::s_TimerDisconnectionName;
     if (connected && namedDevice && info.portName != connectedPort)
         return;
-    pelorin->CloseLogger(true);
-    announceDisconnection(wasRunning);
-    if (info.portName == CPelorinManager::s_TimerDisconnectionName)
-        btDisconnectMessage();
+    // The reader notices a dead port before the port poll does; the poll's later report of the
+    // same port is no second unplug.
+    if (!connected && !busy && namedDevice && info.portName == m_LostPelorinPort)
+        return;
+    m_LostPelorinPort = connected ? connectedPort : QString();
+    // The run ends, and the loss is told, once everything received before it is stored.
+    const bool timer = info.portName == CPelorinManager::s_TimerDisconnectionName;
+    QPointer<CDeviceDetectionManager> self(this);
+    pelorin->CloseLogger(true, [self, wasRunning, timer] {
+        if (!self)
+            return;
+        self->announceDisconnection(wasRunning);
+        if (timer)
+            self->btDisconnectMessage();
+    });
 }
 
 void CDeviceDetectionManager::announceDisconnection(bool wasRunning)

@@ -57,5 +57,7 @@ private:
     std::unique_ptr<IPortEnumerator> m_OwnEnumerator;
     IPortEnumerator* m_pEnumerator = nullptr;
     bool m_bDetected = false;
+    // The Pelorin port last handled as unplugged while connected.
+    QString m_LostPelorinPort;
     double m_WaitScale = 1.0;
 };

@@ -6,6 +6,8 @@
 #include "Core/Logic/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
 
+#include <QThread>
+
 CDravletCoreHost::CDravletCoreHost(CLogicManager* logic) : m_pLogic(logic) {}
 
 CSetupInfo* CDravletCoreHost::setup() const { return m_pLogic ? m_pLogic->GetSetupInfo() : nullptr; }
@@ -115,13 +117,23 @@ void CDravletCoreHost::RequestFirmwareUpload()
 
 void CDravletCoreHost::StoreSnapshotZeros(const int* zeros, const int* /*catalogueIndex*/, int count)
 {
-    CSetupInfo* s = setup();
-    if (s && !s->m_LoggerStatusList.isEmpty()) {
-        QList<int>& list = s->m_LoggerStatusList.first().m_SnapshotList;
-        list.clear();
-        for (int i = 0; i < count; ++i) list.append(zeros[i]);
-    }
-    SaveSettings();
+    QList<int> values;
+    for (int i = 0; i < count; ++i) values.append(zeros[i]);
+    CLogicManager* logic = m_pLogic;
+    if (!logic) return;
+    onInterfaceThread([logic, values] {
+        CSetupInfo* s = logic->GetSetupInfo();
+        if (s && !s->m_LoggerStatusList.isEmpty()) s->m_LoggerStatusList.first().m_SnapshotList = values;
+        logic->m_Settings.SaveSettings();
+    });
+}
+
+void CDravletCoreHost::onInterfaceThread(std::function<void()> fn)
+{
+    if (m_pLogic && QThread::currentThread() != m_pLogic->thread())
+        QMetaObject::invokeMethod(m_pLogic, std::move(fn), Qt::QueuedConnection);
+    else
+        fn();
 }
 
 bool CDravletCoreHost::RelayOn() { return m_pLogic && m_pLogic->m_bControlRelay; }
@@ -142,7 +154,10 @@ const CSensorInfo* CDravletCoreHost::Catalogue() { return m_pLogic ? &m_pLogic->
 
 void CDravletCoreHost::UpdateSensorsInfo()
 {
-    if (m_pLogic) m_pLogic->UpdateSenosrsInfo(m_pLogger);
+    // The calibration records it restores are read by every conversion.
+    CLogicManager* logic = m_pLogic;
+    ILogger* logger = m_pLogger;
+    if (logic) onInterfaceThread([logic, logger] { logic->UpdateSenosrsInfo(logger); });
 }
 
 void CDravletCoreHost::LoggerStartDetection()
@@ -164,7 +179,8 @@ void CDravletCoreHost::SetLastPort(const QString& port)
 
 void CDravletCoreHost::SaveSettings()
 {
-    if (m_pLogic) m_pLogic->m_Settings.SaveSettings();
+    CLogicManager* logic = m_pLogic;
+    if (logic) onInterfaceThread([logic] { logic->m_Settings.SaveSettings(); });
 }
 
 void CDravletCoreHost::SendSetupCmd(bool startNow)

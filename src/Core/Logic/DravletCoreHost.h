@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 // The Dravlet handler's view of the running program: the logic manager with its data store,
 // settings and command operations, the current setup record and the signal hub.
 //
@@ -66,6 +67,9 @@ public:
 
 private:
     CSetupInfo* setup() const;
+    // The setup record and the settings belong to the interface thread, where the setup window
+    // changes them too: the logger threads hand their changes over.
+    void onInterfaceThread(std::function<void()> fn);
     CKorvantaSignals* hubOf() const;
 
     CLogicManager* m_pLogic;

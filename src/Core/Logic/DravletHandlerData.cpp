@@ -3,6 +3,7 @@
 #include "Core/Logic/Diagnostics.h"
 #include "Core/Logic/DravletProtocolHandler.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -24,6 +25,7 @@ bool truncatedInt(double v, int lo, int hi, int& out)
 
 void CDravletProtocolHandler::EndRunNow()
 {
+    m_SilenceLimitMs = 0;
     m_bRunning = false;
     ExperimentEndHandler();
     if (m_pHost) m_pHost->LoggerExperimentEnd();
@@ -83,8 +85,33 @@ void CDravletProtocolHandler::StartLiveRun()
     m_ProtocolState.m_TimingEventCounter = 0;
 }
 
+bool CDravletProtocolHandler::AcceptDataPacket(const unsigned char* packet)
+{
+    const int sequence = packet[0];
+    if (m_ProtocolState.m_TimingEventCounter < 0) {
+        // Before a run's first data only a requested run takes packets: bytes that merely look
+        // like a packet would otherwise start a run of made-up values.
+        if (!m_bRunStart) {
+            MyOutputDebugString("Data packet outside a requested run dropped", DiagDravletHan);
+            return false;
+        }
+    } else if (m_LastSequence >= 0) {
+        // The first byte counts the packets (modulo 256): one not ahead of the last is a packet
+        // the link delivered again. A gap (a lost packet) is accepted; the run goes on.
+        const int ahead = (sequence - m_LastSequence) & 0xFF;
+        if (ahead == 0 || ahead > 128) {
+            MyOutputDebugString("Repeated data packet dropped", DiagDravletHan);
+            return false;
+        }
+    }
+    m_LastSequence = sequence;
+    return true;
+}
+
 void CDravletProtocolHandler::DataPacketHandle(const unsigned char* packet)
 {
+    if (!AcceptDataPacket(packet))
+        return;
     if (m_ProtocolState.m_TimingEventCounter < 0) {
         const int mode = m_View.triggerMode;
         if ((mode == 1 || mode == 2 || mode == 3) && m_View.triggerChannel < DravletInterfaceState::s_Channels) {
@@ -97,6 +124,27 @@ void CDravletProtocolHandler::DataPacketHandle(const unsigned char* packet)
         StartLiveRun();
     }
     ConvertLoggerDataSample(packet, false, true);
+    NoteDataArrival();
+}
+
+void CDravletProtocolHandler::NoteDataArrival()
+{
+    // How long the interface may stay silent before the run is given up: a few packet periods
+    // of this run and a margin, so that a slow run is never cut short.
+    const int perPacket = std::max(1, DravletData::SamplesPerPacket(m_View.loggerRateCode, m_ViewRate));
+    double packetSec = GetLoggertExperimentInterval(GetUiRateCode(m_View.loggerRateCode), m_ViewActiveCount).m_PeriodSec
+                     * perPacket;
+    if (!std::isfinite(packetSec) || packetSec < 0.0)
+        packetSec = 0.0;
+    packetSec = std::min(packetSec, 1.0e6);
+    m_LastDataMs = m_DataClock.elapsed();
+    m_SilenceLimitMs = std::max<qint64>(s_MinSilenceMs, qint64(3000.0 * packetSec) + 2000);
+}
+
+bool CDravletProtocolHandler::RunFellSilent() const
+{
+    const qint64 limit = m_SilenceLimitMs;
+    return limit > 0 && m_bRunning && m_DataClock.elapsed() - m_LastDataMs > limit;
 }
 
 void CDravletProtocolHandler::ConvertLoggerDataSample(const unsigned char* packet, bool decodeOnly, bool store)

@@ -53,10 +53,25 @@ void CDravletManager::readOnce()
     {
         QMutexLocker readLock(&m_ReadLock);
         const int n = Read(buffer, s_ReadChunk);
-        if (n < 1) return;
+        if (n < 1) {
+            if (RunFellSilent()) reportSilentRun();
+            return;
+        }
         WriteCycliceBuffer(n, buffer);
     }
     StartRxEvent();
+}
+
+void CDravletManager::reportSilentRun()
+{
+    // Handled as an unplug: the run ends with every sample received and the user is told.
+    m_SilenceLimitMs = 0;
+    MyOutputDebugString("Dravlet silent during a run: handled as unplugged", DiagDravletMan);
+    CPortInfo info;
+    info.portName = portName();
+    info.vendorID = s_VendorId;
+    info.productID = s_ProductId;
+    if (m_pEnumerator) m_pEnumerator->reportRemoval(info);
 }
 
 void CDravletManager::StartRxEvent()

@@ -16,7 +16,7 @@ enum ReceiveState : quint16 {
 };
 } // namespace
 
-CDravletProtocolHandler::CDravletProtocolHandler() = default;
+CDravletProtocolHandler::CDravletProtocolHandler() { m_DataClock.start(); }
 
 CDravletProtocolHandler::~CDravletProtocolHandler() = default;
 
@@ -257,13 +257,18 @@ void CDravletProtocolHandler::RunAckHandler(const CommandParametersStruct& curre
     // then goes on in its folder instead of starting a second one.
     const bool streaming = m_bRunning && m_ProtocolState.m_TimingEventCounter >= 0;
     if (!streaming) {
+        m_SilenceLimitMs = 0;
         m_ProtocolState.m_TimingEventCounter = -1;
         m_RunStartTime.start();
         m_StopCounter = 0;
         m_ProtocolState.ClearRunArea();
         if (m_pHost) m_pHost->InitBeforeRun();
     }
-    if (current.CommandId() == CmdRun) Acknowledge();
+    if (current.CommandId() == CmdRun) {
+        // The acknowledged Run is the run the coming packets belong to.
+        m_bRunStart = true;
+        Acknowledge();
+    }
 }
 
 void CDravletProtocolHandler::StopAckHandler(const CommandParametersStruct& current)

@@ -54,6 +54,9 @@ public:
     void RefreshActiveSensors();
 
     quint16 ReceiveState() const { return m_ReceiveState; }
+    // A streaming run whose data stopped for well beyond what its rate allows.
+    bool RunFellSilent() const;
+    static constexpr qint64 s_MinSilenceMs = 4000;
     // Milliseconds since the last run ended; -1 before any run has ended.
     qint64 MsSinceStop() const { return m_StopTime.isValid() ? m_StopTime.elapsed() : -1; }
     qint64 PacketCounter() const { return m_ProtocolState.m_TimingEventCounter; }
@@ -78,6 +81,8 @@ protected:
     // ---- data packets and timing values (DravletHandlerData.cpp)
     void DataPacketStep();
     void DataPacketHandle(const unsigned char* packet);
+    bool AcceptDataPacket(const unsigned char* packet);
+    void NoteDataArrival();
     void ConvertLoggerDataSample(const unsigned char* packet, bool decodeOnly, bool store);
     bool TriggerHandler();
     void SnapShotDataPackHandler(const unsigned char* packet);
@@ -104,6 +109,13 @@ protected:
     qint64 m_TimingCounter = 0;
     int m_TimingLength = 8;
     bool m_WaitForTrigger = false;
+    // When the last data packet of the run was taken and the silence allowed after it (0: the
+    // run is not being watched). Written by the packet processor, read by the reader.
+    QElapsedTimer m_DataClock;
+    std::atomic<qint64> m_LastDataMs{0};
+    std::atomic<qint64> m_SilenceLimitMs{0};
+    // Sequence byte of the last data packet taken; -1 before the first.
+    int m_LastSequence = -1;
     int m_TriggerChannel = -1;
     int m_TriggerLevel = -1;
     double m_RunValues[DravletData::s_MaxValues] = {};

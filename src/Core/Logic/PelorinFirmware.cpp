@@ -120,5 +120,6 @@ void CPelorinManager::ClearFirmwareFlags()
 {
     m_bKeepWaitingAfterUpdate = false;
     m_bTransferUnderWay = false;
+    QMutexLocker lock(&m_RecordLock);
     m_Logger.bootLoader = false;
 }

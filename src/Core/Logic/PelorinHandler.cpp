@@ -73,8 +73,13 @@ void CPelorinProtocolHandler::SendCommandHandler(CommandParametersStruct& cmd, u
     switch (cmd.CommandId()) {
     case CmdStatus: StatusReq(); break;
     case CmdRun:
-        PreRunReqHandler();
-        m_bRunRequested = true;
+        // A resend repeats the request of the same run: a run it may already have started
+        // keeps its counters.
+        if (!m_bResending) {
+            PreRunReqHandler();
+            m_bRunRequested = true;
+            m_bRunAnswered = false;
+        }
         RunReq();
         break;
     case CmdManualSample: RunReq(); break;
@@ -120,6 +125,7 @@ void CPelorinProtocolHandler::PreRunReqHandler()
     m_bSnapShot = false;
     if (m_bBluetooth)
         StopKeepAliveTimer();
+    QMutexLocker lock(&m_RecordLock);
     m_Logger.packetCounter = 0;
 }
 
@@ -137,7 +143,7 @@ void CPelorinProtocolHandler::OnHello(const unsigned char* p, int n)
     HelloRes(p, n);
     m_LoggerType = 70.0;
     m_bConnected = true;
-    const bool boot = m_Logger.bootLoader;
+    const bool boot = RecordCopy().bootLoader;
     if (m_pHost)
         m_pHost->LoggerIdentified(m_pLogger, boot);
     if (!boot) {
@@ -152,7 +158,7 @@ void CPelorinProtocolHandler::OnStatus(const unsigned char* p, int n)
 {
     StatusRes(p, n);
     if (m_pHost)
-        m_pHost->UpdateSetupInfoFromCore(m_pLogger, m_Logger);
+        m_pHost->UpdateSetupInfoFromCore(m_pLogger, RecordCopy());
     Announce(PelorinEvent::StatusArrived, 1);
     if (m_bBluetooth && !m_bDownload) {
         Log("KeepAliveStatusRecStamp");

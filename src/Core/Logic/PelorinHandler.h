@@ -75,6 +75,11 @@ public:
     std::atomic<bool> m_bKeepWaitingAfterUpdate{false};
     // A run request went out and its run has not started yet.
     std::atomic<bool> m_bRunRequested{false};
+    // The current Run request has had its run: further acknowledgements of it (a late one, the
+    // answer to a resend) start nothing.
+    std::atomic<bool> m_bRunAnswered{false};
+    // The sender is writing a command again because its acknowledgement did not come.
+    std::atomic<bool> m_bResending{false};
     std::atomic<int> m_ExperimentType{0};
     std::atomic<int> m_RateCode{0};
     std::atomic<short> m_DetectionState{0};
@@ -114,6 +119,7 @@ private:
     void OnBootFinished(const unsigned char* p, int n) override;
     int DataRowBytes(int& channels) override;
     void OnDataHeader(const unsigned char* header) override { DataPacketHeaderHandler(header); }
+    bool AcceptDataHeader(const unsigned char* header, int lengthByte) override;
     void OnDataBlock(const unsigned char* data, int rows) override;
     void OnAcknowledge() override { SignalCmdRecivedEvent(); }
     void OnBadFrame(const char* why) override;
@@ -138,7 +144,20 @@ private:
     Pelorin::PacketMode m_PlanMode = Pelorin::PacketMode::Live;
     Pelorin::DecodeChannel m_Plan[Pelorin::kMaxChannels];
     int m_PlanChannels = 0;
+    unsigned char m_PlanPositions[Pelorin::kMaxPositions] = {};
+    struct CalibrationPair
+    {
+        int position;
+        float gain;
+        float offset;
+    };
+    CalibrationPair m_PlanPair[Pelorin::kMaxChannels] = {};
+    int m_PlanPairs = 0;
     std::vector<int> m_SelectedIndex;
+    // Packet numbers of the run or download under way: the last one taken, and whether the
+    // packet being received repeats one already stored.
+    quint32 m_LastPacketNumber = 0;
+    bool m_bRepeatedPacket = false;
     double m_Row[Pelorin::kMaxChannels] = {};
     std::vector<double> m_Block;
 };

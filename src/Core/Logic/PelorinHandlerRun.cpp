@@ -32,34 +32,44 @@ void CPelorinProtocolHandler::RunAckHandler()
     ClearDataReceptionStamp();
     SetupView s;
     ReadSetup(s);
-    // A run already streaming (its first packets came before this acknowledgement, or this is
-    // the answer to a resent request) keeps its packet count.
-    if (s.rateCode != 0 && m_bRunning && m_Logger.packetCounter > 0 && !m_bSnapShot) {
+    qint32 counter = 0;
+    {
+        QMutexLocker lock(&m_RecordLock);
+        counter = m_Logger.packetCounter;
+    }
+    // One Run request is one run: an acknowledgement that comes after its run started (late,
+    // repeated, or the answer to a resend) changes nothing.
+    if (!m_bSnapShot && (m_bRunAnswered || (s.rateCode != 0 && m_bRunning && counter > 0))) {
         Log("RunAckHandler repeated acknowledgement");
         return;
     }
     m_RateCode = s.rateCode;
-    if (s.rateCode != 0)
+    if (s.rateCode != 0) {
+        QMutexLocker lock(&m_RecordLock);
         m_Logger.packetCounter = 0;
+        counter = 0;
+    }
     if (m_bSnapShot)
         return;
     // A triggered run starts with its first data packet.
     if (s.rateCode != 0 && (s.triggerType == 1 || s.triggerType == 2))
         return;
     // A further manual sample of a run already started.
-    if (s.rateCode == 0 && m_Logger.packetCounter != 0)
+    if (s.rateCode == 0 && counter != 0)
         return;
     ExperimentStartedHandler(1);
 }
 
 void CPelorinProtocolHandler::ExperimentStartedHandler(int kind)
 {
-    if (m_bBluetooth)
-        StopKeepAliveTimer();
+    StopKeepAliveTimer();
     m_bRunning = true;
     if (m_pHost)
         m_pHost->ClearControlRelay();
     m_bRunRequested = false;
+    if (kind == 1)
+        m_bRunAnswered = true;
+    m_LastPacketNumber = 0;
     if (kind != 4)
         CreateDataEntry(0, kind);
     PreRunResetVaribles();
@@ -81,16 +91,48 @@ int CPelorinProtocolHandler::DataRowBytes(int& channels)
     m_SelectedIndex.clear();
     if (m_pHost && m_PlanMode != PacketMode::Download)
         m_pHost->SelectedIndexes(m_SelectedIndex);
-    const int bytes = BuildDecodePlan(m_Logger, Catalog(), m_SelectedIndex, m_PlanMode, m_Plan, channels);
-    m_PlanChannels = std::clamp(channels, 0, kMaxChannels);
+    const ICatalogView& catalog = Catalog();
+    int bytes = 0;
+    {
+        // The plan and the calibration pairs of this packet are taken from one consistent view.
+        QMutexLocker lock(&m_RecordLock);
+        bytes = BuildDecodePlan(m_Logger, catalog, m_SelectedIndex, m_PlanMode, m_Plan, channels);
+        m_PlanChannels = std::clamp(channels, 0, kMaxChannels);
+        std::copy(std::begin(m_Logger.positions), std::end(m_Logger.positions), std::begin(m_PlanPositions));
+        m_PlanPairs = 0;
+        for (int ch = 0; ch < m_PlanChannels; ++ch) {
+            const int t = TableIndexOf(m_Logger, m_PlanMode, ch);
+            if (t >= 0 && t < kMaxPositions && t < m_Logger.channelCount)
+                m_PlanPair[m_PlanPairs++] = {t, m_Logger.channels[t].gain, m_Logger.channels[t].offset};
+        }
+    }
     return bytes;
+}
+
+bool CPelorinProtocolHandler::AcceptDataHeader(const unsigned char* header, int lengthByte)
+{
+    // The length byte of a data packet covers its opcode and header, not its rows.
+    if (lengthByte != 1 + Pelorin::CPelorinRxMachine::kDataHeaderSize)
+        return false;
+    const qint64 number = ReadU32(header);
+    const int rows = ReadU16(header + 4);
+    // A snapshot asks for one row.
+    if (m_bSnapShot)
+        return rows <= 1;
+    QMutexLocker lock(&m_RecordLock);
+    const int packetSize = m_bDownload ? kDownloadPacketRows : int(m_Logger.runPacketSize);
+    if (packetSize > 0 && rows > packetSize)
+        return false;
+    // Numbers run from 1 to the packets the run (or the download) has.
+    const qint64 expected = m_Logger.packetsExpected;
+    return expected <= 0 || number <= expected;
 }
 
 void CPelorinProtocolHandler::DataPacketHeaderHandler(const unsigned char* header)
 {
     if (!m_bSnapShot) {
         // A triggered run starts here; so does a requested run whose acknowledgement got lost.
-        if (m_Logger.packetCounter == 0 && !m_bDownload) {
+        if (RecordCopy().packetCounter == 0 && !m_bDownload) {
             const bool lostAck = m_bRunRequested && !m_bRunning;
             if (lostAck || SetupTriggered())
                 ExperimentStartedHandler(1);
@@ -99,10 +141,20 @@ void CPelorinProtocolHandler::DataPacketHeaderHandler(const unsigned char* heade
             if (lostAck)
                 SignalCmdRecivedEvent();
         }
-        if (m_bRunning || m_bDownload)
-            ++m_Logger.packetCounter;
     }
-    m_Logger.packetNumber = ReadU32(header);
+    const quint32 number = ReadU32(header);
+    // Packets are numbered from 1 in each run and download: a number already taken is a packet
+    // the link delivered twice, and a skipped number a lost one (the run goes on without it).
+    m_bRepeatedPacket = !m_bSnapShot && m_LastPacketNumber > 0 && number <= m_LastPacketNumber;
+    if (m_bRepeatedPacket) {
+        Log("DataPacketHeaderHandler repeated packet dropped");
+    } else if (!m_bSnapShot && (m_bRunning || m_bDownload)) {
+        QMutexLocker lock(&m_RecordLock);
+        ++m_Logger.packetCounter;
+        m_LastPacketNumber = number;
+    }
+    QMutexLocker lock(&m_RecordLock);
+    m_Logger.packetNumber = number;
     m_Logger.samplesPerPacket = ReadU16(header + 4);
 }
 
@@ -110,6 +162,8 @@ void CPelorinProtocolHandler::OnDataBlock(const unsigned char* data, int rows)
 {
     if (m_PlanMode == PacketMode::Snapshot) {
         SnapShotHandler(data, rows);
+    } else if (m_bRepeatedPacket) {
+        m_bRepeatedPacket = false;
     } else if (!m_bRunning && m_PlanMode == PacketMode::Live) {
         // Packets still in flight after a stop belong to no run: storing them would extend the
         // finished one.
@@ -125,11 +179,8 @@ void CPelorinProtocolHandler::ConvertLoggerDataSample(const unsigned char* data,
     const bool download = m_PlanMode == PacketMode::Download;
     // The logger's gain and offset of each position, for the conversion formulas.
     if (m_pHost) {
-        for (int ch = 0; ch < channels; ++ch) {
-            const int t = TableIndexOf(m_Logger, m_PlanMode, ch);
-            if (t >= 0 && t < kMaxPositions && t < m_Logger.channelCount)
-                m_pHost->WriteCalibrationPair(t, m_Logger.channels[t].gain, m_Logger.channels[t].offset);
-        }
+        for (int i = 0; i < m_PlanPairs; ++i)
+            m_pHost->WriteCalibrationPair(m_PlanPair[i].position, m_PlanPair[i].gain, m_PlanPair[i].offset);
     }
     if (isSnapshot) {
         // One row was asked for.
@@ -148,7 +199,7 @@ void CPelorinProtocolHandler::ConvertLoggerDataSample(const unsigned char* data,
     }
     if (!m_pHost || rows < 1)
         return;
-    m_pHost->ConvertAndStoreRows(m_pLogger, m_Block.data(), rows, channels, download ? nullptr : m_Logger.positions,
+    m_pHost->ConvertAndStoreRows(m_pLogger, m_Block.data(), rows, channels, download ? nullptr : m_PlanPositions,
                                  download);
     if (!download) {
         for (int r = 0; r < rows; ++r)
@@ -160,9 +211,15 @@ void CPelorinProtocolHandler::DataPacketHandler(const unsigned char* data, int r
 {
     const bool download = m_bDownload;
     ConvertLoggerDataSample(data, rows, false);
-    if (m_bBluetooth && !download && m_RateCode != 0)
+    // Every live run is watched, over any link: a logger that falls silent (or whose last
+    // packet was lost) would otherwise leave the run running for good.
+    if (!download && m_RateCode != 0 && m_bRunning)
         StampDataReception();
-    if (m_Logger.packetCounter != m_Logger.packetsExpected)
+    // The last packet ends the run even when one before it was lost on the way.
+    const Pelorin::LoggerRecord r = RecordCopy();
+    const bool last = r.packetCounter == r.packetsExpected
+                   || (r.packetsExpected > 0 && r.packetNumber >= quint32(r.packetsExpected));
+    if (!last)
         return;
     if (!download) {
         Log("ExperimentEndedHandler");
@@ -175,9 +232,11 @@ void CPelorinProtocolHandler::DataPacketHandler(const unsigned char* data, int r
 
 void CPelorinProtocolHandler::ExperimentEndedHandler()
 {
-    if (m_bBluetooth)
-        StopKeepAliveTimer();
-    m_Logger.packetCounter = 0;
+    StopKeepAliveTimer();
+    {
+        QMutexLocker lock(&m_RecordLock);
+        m_Logger.packetCounter = 0;
+    }
     m_bRunning = false;
     m_bRunRequested = false;
     Announce(PelorinEvent::ExperimentEnd);
@@ -188,7 +247,7 @@ void CPelorinProtocolHandler::DownloadFinshed()
     Log("DownloadFinshed");
     // The download is over: the logger no longer counts as running.
     m_bRunning = false;
-    Announce(PelorinEvent::DownloadFinished, m_Logger.offline ? 1 : 0);
+    Announce(PelorinEvent::DownloadFinished, RecordCopy().offline ? 1 : 0);
 }
 
 void CPelorinProtocolHandler::StopAckHandler()
@@ -218,10 +277,12 @@ void CPelorinProtocolHandler::SnapShotHandler(const unsigned char* data, int row
 void CPelorinProtocolHandler::DownloadAckHandler()
 {
     Log("DownloadAckHandler");
-    if (m_Logger.storedSamples <= 0)
+    const Pelorin::LoggerRecord r = RecordCopy();
+    if (r.storedSamples <= 0)
         return;
     m_bDownload = true;
-    if (!m_Logger.offline) {
+    m_LastPacketNumber = 0;
+    if (!r.offline) {
         ExperimentStartedHandler(2);
     } else {
         // Recorded offline: its data folder exists already.
@@ -237,9 +298,12 @@ void CPelorinProtocolHandler::DownloadAckHandler()
 
 void CPelorinProtocolHandler::CreateTimingData()
 {
-    if (m_Logger.packetCounter >= 0)
-        return;
-    m_Logger.packetCounter = 0;
+    {
+        QMutexLocker lock(&m_RecordLock);
+        if (m_Logger.packetCounter >= 0)
+            return;
+        m_Logger.packetCounter = 0;
+    }
     m_bRunning = true;
     m_ExperimentType = 3;
     if (m_pHost) {

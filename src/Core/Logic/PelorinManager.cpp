@@ -75,7 +75,7 @@ void CPelorinManager::SendStatusReq() { StatusReq(); }
 
 void CPelorinManager::SendStopReq() { StopReq(); }
 
-int CPelorinManager::GetNumberOfSensors() { return m_Logger.channelCount; }
+int CPelorinManager::GetNumberOfSensors() { return RecordCopy().channelCount; }
 
 int CPelorinManager::GetLoggerSensorList(unsigned char* list)
 {
@@ -93,9 +93,9 @@ int CPelorinManager::GetActiveSensorListIndex(unsigned char* list)
     return ActiveSensorListIndex(list);
 }
 
-int CPelorinManager::GetNumberOfSamples() { return m_Logger.numberOfSamples; }
+int CPelorinManager::GetNumberOfSamples() { return RecordCopy().numberOfSamples; }
 
-int CPelorinManager::GetSampleRateCode() { return int(m_Logger.RateWord()); }
+int CPelorinManager::GetSampleRateCode() { return int(RecordCopy().RateWord()); }
 
 int CPelorinManager::GetNumberOfSamples(unsigned char code) { return int(CGlobalTable::GetNumberOfSamples(code)); }
 
@@ -135,6 +135,8 @@ void CPelorinManager::GetVersion(int& v1, int& v2, int& v3, int& v4, int& v5, in
 void CPelorinManager::Exit()
 {
     CloseLogger(false);
+    // Leaving the program: what was received is stored before the threads end.
+    WaitForClose(2000);
     ExitManager();
 }
 
@@ -145,6 +147,8 @@ void CPelorinManager::AddSafeCommand(const CommandParametersStruct& cmd, bool bS
     Log("AddSafeCommand");
     if (!m_bConnected)
         return;
+    // The command is carried out with the setup as it is now.
+    m_Host.RefreshSetup();
     // A stop goes before everything still waiting.
     if (cmd.CommandId() == CmdStop)
         m_CommandQueue.clearAndAppend(cmd);
@@ -219,15 +223,21 @@ void CPelorinManager::PelorinTx()
         }
         if (CommandExpectsAck(id)) {
             const int timeout = id == CmdRun ? RunAckTimeoutMs : AckTimeoutMs;
+            // Each write but the last is followed by an acknowledgement wait: once the last
+            // permitted write is out, the next command only keeps its usual 100 ms distance.
             for (int resend = 0;; ++resend) {
                 if (WaitForAck(timeout)) {
                     Log("<< << CMD ACK  >>  >>");
                     break;
                 }
-                if (m_bExit || resend == MaxResends)
+                if (m_bExit)
                     break;
                 Log("<< << ***CMD RESEND*** >>  >>");
+                m_bResending = true;
                 SendCommandHandler(m_CurrentCommand, unused);
+                m_bResending = false;
+                if (resend + 1 == MaxResends)
+                    break;
             }
         }
         SleepUnlessExit(100);
@@ -248,10 +258,15 @@ void CPelorinManager::PelorinRx()
     unsigned char buffer[kChunk];
     {
         QMutexLocker readLock(&m_ReadLock);
-        if (!m_bPortOpen || m_bExit)
+        if (!m_bPortOpen || m_bExit || m_bLinkLost)
             return;
         const int n = Read(buffer, kChunk);
-        if (n <= 0)
+        if (n < 0) {
+            readLock.unlock();
+            LinkLost();
+            return;
+        }
+        if (n == 0)
             return;
         if (m_bObserveStores) {
             QMutexLocker lock(&m_ArrivalLock);
@@ -324,8 +339,17 @@ void CPelorinManager::ProcessLoop()
         }
         // Steps while the ring holds what the machine expects; bytes that arrive meanwhile
         // set the pending flag again, so nothing waits unseen.
-        QMutexLocker lock(&m_ProcessDataLock);
-        ProcessReceivedData();
+        std::vector<std::function<void()>> finished;
+        {
+            QMutexLocker lock(&m_ProcessDataLock);
+            ProcessReceivedData();
+            if (m_bClosing) {
+                // The close came after the last read: one more pass takes what that read brought.
+                ProcessReceivedData();
+                finished = FinishClose();
+            }
+        }
+        RunCloseDone(std::move(finished));
     }
 }
 
@@ -347,11 +371,10 @@ void CPelorinManager::TxLoop()
 
 // ---- closing
 
-void CPelorinManager::CloseLogger(bool bUnplugged)
+void CPelorinManager::CloseLogger(bool bUnplugged, std::function<void()> done)
 {
     Log("CloseLogger");
-    if (m_bBluetooth)
-        StopKeepAliveTimer();
+    StopKeepAliveTimer();
     if (!bUnplugged) {
         if (m_bConnected && !m_bFirmwareBusy)
             GoodbyeReq();
@@ -368,38 +391,65 @@ void CPelorinManager::CloseLogger(bool bUnplugged)
         QMutexLocker readLock(&m_ReadLock);
         ClosePort();
     }
-    // Whatever arrived before the link went is still decoded and stored, so an unplug ends
-    // the run with every sample received.
-    LetProcessorFinishReceived();
-    QMutexLocker lock(&m_ProcessDataLock);
     m_bConnected = false;
+    m_CommandQueue.ClearPacketQueue();
+    // Whatever arrived before the link went is still decoded and stored, so an unplug ends the
+    // run with every sample received. The packet processor does that on its own thread: a
+    // long backlog must not hold up the window.
+    {
+        QMutexLocker lock(&m_CloseLock);
+        if (done)
+            m_CloseDone.push_back(std::move(done));
+        m_bClosing = true;
+    }
+    if (!m_ProcWorker || m_bExit) {
+        std::vector<std::function<void()>> finished;
+        {
+            QMutexLocker lock(&m_ProcessDataLock);
+            finished = FinishClose();
+        }
+        RunCloseDone(std::move(finished));
+        return;
+    }
+    WakeProcessor();
+}
+
+std::vector<std::function<void()>> CPelorinManager::FinishClose()
+{
+    // Under the processing lock, after the last complete frame was handled. A half frame left
+    // at the end never completes and is dropped with the ring.
+    std::vector<std::function<void()>> done;
+    QMutexLocker lock(&m_CloseLock);
+    if (!m_bClosing)
+        return done;
     m_bRunning = false;
     ResetReceiveState();
     ClearCyclicCBuffer();
-    m_CommandQueue.ClearPacketQueue();
+    done.swap(m_CloseDone);
+    m_bClosing = false;
+    return done;
 }
 
-void CPelorinManager::LetProcessorFinishReceived()
+void CPelorinManager::RunCloseDone(std::vector<std::function<void()>> done)
 {
-    // The packet processor does the decoding on its own thread; wait (bounded) until the ring
-    // stops shrinking. A half frame left at the end never completes and is dropped afterwards.
-    if (!m_ProcWorker || m_bExit)
-        return;
-    using namespace std::chrono;
-    const auto deadline = steady_clock::now() + milliseconds(500);
-    qint64 left = AvailableBytes();
-    auto lastProgress = steady_clock::now();
-    while (left > 0 && steady_clock::now() < deadline) {
-        WakeProcessor();
-        QThread::msleep(5);
-        const qint64 now = AvailableBytes();
-        if (now < left) {
-            left = now;
-            lastProgress = steady_clock::now();
-        } else if (steady_clock::now() - lastProgress > milliseconds(50)) {
-            break;
-        }
+    // The completions belong to the interface thread, in the order the closes were asked for.
+    for (std::function<void()>& fn : done) {
+        if (m_pLogic && QThread::currentThread() != m_pLogic->thread())
+            QMetaObject::invokeMethod(m_pLogic, std::move(fn), Qt::QueuedConnection);
+        else
+            fn();
     }
+}
+
+bool CPelorinManager::WaitForClose(int timeoutMs)
+{
+    QElapsedTimer t;
+    t.start();
+    while (m_bClosing && !m_bExit && t.elapsed() < timeoutMs) {
+        WakeProcessor();
+        QThread::msleep(2);
+    }
+    return !m_bClosing;
 }
 
 void CPelorinManager::RequestExit()

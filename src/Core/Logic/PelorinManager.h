@@ -21,6 +21,7 @@
 #include <QWaitCondition>
 
 #include <atomic>
+#include <vector>
 #include <deque>
 #include <functional>
 
@@ -77,8 +78,13 @@ public:
     void AddSafeCommand(const CommandParametersStruct& cmd, bool bStartNow);
     void StartTxEvent();
     int QueuedCommands();
-    // Closes the link: bUnplugged for the unplug path (the device is gone already).
-    void CloseLogger(bool bUnplugged);
+    // Closes the link: bUnplugged for the unplug path (the device is gone already). The port
+    // is closed at once; what was received before is still decoded and stored by the packet
+    // processor, off the caller's thread, and `done` runs on the interface thread once it is.
+    void CloseLogger(bool bUnplugged, std::function<void()> done = {});
+    // Waits (bounded) until a close has stored everything received before it.
+    bool WaitForClose(int timeoutMs);
+    bool IsClosing() const { return m_bClosing; }
     void ExitManager();
     // Asks every retry and wait to give up (the application is closing).
     void RequestExit();
@@ -113,6 +119,7 @@ public:
     // ---- keep-alive watchdog (Bluetooth links)
     void StopKeepAliveTimer() override;
     void StartKeepAliveTimer();
+    void LinkLost();
     void KeepAliveTimerFun();
     bool IsKeepAliveWatchdogRunning() const { return m_KeepAliveWorker && m_KeepAliveWorker->IsWorking(); }
     int KeepAliveTickMs() const { return m_KeepAliveTickMs; }
@@ -139,6 +146,8 @@ public:
     std::atomic<bool> m_bOpenRetryAbort{false};
     std::atomic<bool> m_bOpenFinished{true};
     std::atomic<bool> m_bPortOpen{false};
+    // A read of the open port failed; cleared when the port opens again.
+    std::atomic<bool> m_bLinkLost{false};
     std::atomic<bool> m_bTransferUnderWay{false};
 
 protected:
@@ -164,7 +173,8 @@ private:
     void NoteArrival(int bytes);
     void OnRowsStored(int rows);
     void SendNextFirmwareBlock();
-    void LetProcessorFinishReceived();
+    std::vector<std::function<void()>> FinishClose();
+    void RunCloseDone(std::vector<std::function<void()>> done);
 
     CLogicManager* m_pLogic = nullptr;
     CPelorinManagerHost m_Host;
@@ -180,6 +190,10 @@ private:
     QMutex m_ReadLock;
     // Held around each pass of the receive machine; closing resets the machine under it.
     QMutex m_ProcessDataLock;
+    // A close waits for the processor to store what was received; the callers' completions.
+    std::atomic<bool> m_bClosing{false};
+    QMutex m_CloseLock;
+    std::vector<std::function<void()>> m_CloseDone;
 
     CThreadWorker* m_RxWorker = nullptr;
     CThreadWorker* m_TxWorker = nullptr;

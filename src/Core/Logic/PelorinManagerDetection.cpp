@@ -56,6 +56,17 @@ void CPelorinManager::ReportPortRemoval(const QString& name, quint16 vendor, qui
         ports->reportRemoval(info);
 }
 
+void CPelorinManager::LinkLost()
+{
+    // A read that fails or finds the line hung up means the logger is gone even while the
+    // enumerator still lists its port: handled as an unplug, once per opening.
+    if (!m_bPortOpen || m_bExit || m_bLinkLost.exchange(true))
+        return;
+    Log("PelorinRx read failed: link lost");
+    if (m_bConnected)
+        ReportPortRemoval(portName(), kPelorinVendor, kPelorinProduct);
+}
+
 void CPelorinManager::StartDeviceDetection()
 {
     // After the shutdown the workers are gone; a late plug event finds nothing to start.
@@ -177,6 +188,8 @@ bool CPelorinManager::StartRxEvent()
     if (m_bExit || !m_RxWorker)
         return false;
     m_bOpenFinished = false;
+    // The bytes of a new opening must not meet the backlog of the last one.
+    WaitForClose(2000);
     bool open = OpenPort(kBaud);
     for (int attempt = 0; !open && attempt < OpenRetries && !m_bOpenRetryAbort; ++attempt) {
         m_Host.WaitHere(1000);
@@ -185,6 +198,7 @@ bool CPelorinManager::StartRxEvent()
         open = OpenPort(kBaud);
     }
     m_bOpenFinished = true;
+    m_bLinkLost = false;
     m_bPortOpen = open;
     if (open) {
         m_RxWorker->StartWork(10);
@@ -259,7 +273,8 @@ void CPelorinManager::PoolDeviceDetection()
 void CPelorinManager::StampDataReception()
 {
     m_KeepAliveDataTimeStamp = m_Clock.elapsed();
-    if (m_KeepAliveWorker && !m_bExit && !m_KeepAliveWorker->IsWorking())
+    // A closed link is not watched: the packets still stored after a close are its backlog.
+    if (m_KeepAliveWorker && !m_bExit && m_bPortOpen && !m_KeepAliveWorker->IsWorking())
         StartKeepAliveTimer();
 }
 
@@ -283,10 +298,13 @@ void CPelorinManager::StartKeepAliveTimer()
     if (m_bRunning) {
         const CSetupInfo* setup = m_pLogic ? m_pLogic->GetSetupInfo() : nullptr;
         const double period = setup ? GetExperimentInterval(short(setup->m_RateCode), 1).m_PeriodSec : 0.0;
+        // A USB link is watched only for silence within a run, where packets, not samples,
+        // are what arrives: several samples a packet stretch the silence a run allows.
+        const double packet = m_bBluetooth ? period : period * std::max(1, int(RecordCopy().runPacketSize));
         tick = 500;
         // Slow runs get a tick of a quarter of (one period plus a second).
-        if (std::isfinite(period) && period >= 1.0 && period < 1.0e6)
-            tick = int((period * 1000.0 + 1000.0) * 0.25);
+        if (std::isfinite(packet) && packet >= 1.0 && packet < 1.0e6)
+            tick = int((packet * 1000.0 + 1000.0) * 0.25);
     }
     m_KeepAliveTickMs = tick;
     MyOutputDebugString(QStringLiteral("StartKeepAliveTimer with TimeSlice: %1").arg(tick), DiagPelorinMan);
@@ -297,6 +315,11 @@ void CPelorinManager::StartKeepAliveTimer()
 void CPelorinManager::KeepAliveTimerFun()
 {
     Log("KeepAliveTimerFun");
+    if (!m_bBluetooth && !m_bRunning) {
+        // Outside a run a USB link is watched by the port poll alone.
+        StopKeepAliveTimer();
+        return;
+    }
     const qint64 stamp = m_KeepAliveDataTimeStamp;
     if (stamp == m_KeepAliveTimeOldStamp) {
         ++m_KeepAliveCountWarn;

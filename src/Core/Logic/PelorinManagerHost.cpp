@@ -16,6 +16,64 @@ CPelorinManagerHost::CPelorinManagerHost(CLogicManager* logic, CPelorinManager* 
 {
 }
 
+bool CPelorinManagerHost::ReadSetup(Pelorin::SetupView& out)
+{
+    const bool here = !m_pLogicManager || QThread::currentThread() == m_pLogicManager->thread();
+    if (here) {
+        const bool ok = CPelorinCoreHost::ReadSetup(out);
+        QMutexLocker lock(&m_SetupLock);
+        m_Setup = out;
+        m_bSetupTaken = ok;
+        return ok;
+    }
+    QMutexLocker lock(&m_SetupLock);
+    if (!m_bSetupTaken) {
+        lock.unlock();
+        // No command was given yet from the interface thread (a test driving a thread alone).
+        return CPelorinCoreHost::ReadSetup(out);
+    }
+    out = m_Setup;
+    return true;
+}
+
+void CPelorinManagerHost::SelectedIndexes(std::vector<int>& out)
+{
+    Pelorin::SetupView s;
+    if (ReadSetup(s))
+        out = s.selectedIndex;
+    else
+        out.clear();
+}
+
+void CPelorinManagerHost::RefreshSetup()
+{
+    if (m_pLogicManager && QThread::currentThread() != m_pLogicManager->thread())
+        return;
+    Pelorin::SetupView s;
+    ReadSetup(s);
+}
+
+void CPelorinManagerHost::WriteCalibrationPair(int position, float gain, float offset)
+{
+    CLogicManager* logic = m_pLogicManager;
+    if (!logic || QThread::currentThread() == logic->thread() || position < 0 || position >= Pelorin::kMaxPositions) {
+        CPelorinCoreHost::WriteCalibrationPair(position, gain, offset);
+        return;
+    }
+    // Every packet brings the pairs again; only a change goes over.
+    Pair& sent = m_SentPairs[position];
+    if (sent.known && sent.gain == gain && sent.offset == offset)
+        return;
+    sent = {true, gain, offset};
+    OnInterfaceThread(logic, [logic, position, gain, offset] {
+        CSetupInfo* s = logic->GetSetupInfo();
+        if (!s || position >= CSetupInfo::NumISEChannels)
+            return;
+        s->m_CalibrationPairs[position].m_A = gain;
+        s->m_CalibrationPairs[position].m_B = offset;
+    });
+}
+
 void CPelorinManagerHost::WriteSnapshot(const QList<int>& values)
 {
     // The setup windows read these lists; they change on the interface thread only.

@@ -6,6 +6,8 @@
 // down the unplug path; waits on the logger threads give way to the program's exit.
 #include "Core/Logic/PelorinCoreHost.h"
 
+#include <QMutex>
+
 #include <atomic>
 #include <functional>
 
@@ -16,6 +18,12 @@ class CPelorinManagerHost : public CPelorinCoreHost
 public:
     CPelorinManagerHost(CLogicManager* logic, CPelorinManager* manager);
 
+    // The setup record belongs to the interface thread: the command sender and the packet
+    // processor read the copy taken there when the last command was given.
+    bool ReadSetup(Pelorin::SetupView& out) override;
+    void SelectedIndexes(std::vector<int>& out) override;
+    void RefreshSetup();
+    void WriteCalibrationPair(int position, float gain, float offset) override;
     void WriteSnapshot(const QList<int>& values) override;
     void ConvertAndStoreRows(ILogger* logger, const double* rows, int rowCount, int count,
                              const unsigned char* positions, bool download) override;
@@ -36,4 +44,15 @@ private:
     CPelorinManager* m_pManager;
     std::function<void(int rows)> m_StoreObserver;
     std::atomic<int> m_PendingNewData{0};
+    QMutex m_SetupLock;
+    Pelorin::SetupView m_Setup;
+    bool m_bSetupTaken = false;
+    // The pairs last handed to the interface thread (packet processor only).
+    struct Pair
+    {
+        bool known = false;
+        float gain = 0.0f;
+        float offset = 0.0f;
+    };
+    Pair m_SentPairs[Pelorin::kMaxPositions];
 };

@@ -45,7 +45,10 @@ CPelorinProtocol::~CPelorinProtocol() = default;
 
 void CPelorinProtocol::ResetLoggerInfo()
 {
-    m_Logger.Reset();
+    {
+        QMutexLocker lock(&m_RecordLock);
+        m_Logger.Reset();
+    }
     m_BootCrc = 0;
     m_BootBlockCounter = 0;
     m_BootFileSize = 0;
@@ -122,10 +125,15 @@ void CPelorinProtocol::CalcPacketSize()
     SetupView s;
     ReadSetup(s);
     const int active = int(s.RunPositions().size());
-    m_Logger.samplesPerPacket = quint16(PacketSize(s.rateCode, active));
-    m_Logger.packetsExpected = PacketsExpected(s.numberOfSamples, m_Logger.samplesPerPacket);
+    const quint16 size = quint16(PacketSize(s.rateCode, active));
+    {
+        QMutexLocker lock(&m_RecordLock);
+        m_Logger.samplesPerPacket = size;
+        m_Logger.runPacketSize = size;
+        m_Logger.packetsExpected = PacketsExpected(s.numberOfSamples, size);
+    }
     MyOutputDebugString(QStringLiteral("PacketSize %1 NumberOfSample %2 RateCode  %3")
-                            .arg(m_Logger.samplesPerPacket)
+                            .arg(size)
                             .arg(s.numberOfSamples)
                             .arg(s.rateCode),
                         DiagPelorinPro);
@@ -138,9 +146,12 @@ void CPelorinProtocol::RunReq()
     if (!ReadSetup(s))
         return;
     const std::vector<unsigned char> positions = s.RunPositions();
-    m_Logger.positionCount = int(positions.size());
-    std::copy(positions.begin(), positions.end(), m_Logger.positions);
-    const int active = m_Logger.positionCount;
+    const int active = std::min(int(positions.size()), int(kMaxPositions));
+    {
+        QMutexLocker lock(&m_RecordLock);
+        m_Logger.positionCount = active;
+        std::copy(positions.begin(), positions.begin() + active, m_Logger.positions);
+    }
     CalcPacketSize();
 
     RunRequest r;
@@ -148,12 +159,15 @@ void CPelorinProtocol::RunReq()
     const double period = GetLoggertExperimentInterval(short(s.rateCode), short(active)).m_PeriodSec;
     // Faster than a Bluetooth link carries: the logger records the run and we fetch it afterwards.
     r.offline = LinkIsBluetooth() && period > 0.0 && double(active) / period > 10000.0;
-    m_Logger.offline = r.offline;
     r.numberOfSamples = s.numberOfSamples;
     r.triggerType = s.triggerType;
     r.triggerSensor = TriggerSensorByte(s, Catalog());
     r.triggerLevel = s.triggerLevel;
-    r.packetSize = m_Logger.samplesPerPacket;
+    {
+        QMutexLocker lock(&m_RecordLock);
+        m_Logger.offline = r.offline;
+        r.packetSize = m_Logger.samplesPerPacket;
+    }
     r.entries = RunEntries(s, Catalog(), positions);
     WriteFrame(BuildRunReq(r));
 }
@@ -203,11 +217,14 @@ void CPelorinProtocol::TimingByTriggerAfterReq()
     int gates = 0;
     unsigned char where[2] = {0, 0};
     const QByteArray frame = BuildTimingRunReq(s, Catalog(), gates, where);
-    m_Logger.positionCount = gates;
-    std::fill(std::begin(m_Logger.positions), std::end(m_Logger.positions), 0);
-    std::copy(where, where + gates, m_Logger.positions);
-    // The timing run starts with its first event.
-    m_Logger.packetCounter = -1;
+    {
+        QMutexLocker lock(&m_RecordLock);
+        m_Logger.positionCount = gates;
+        std::fill(std::begin(m_Logger.positions), std::end(m_Logger.positions), 0);
+        std::copy(where, where + std::clamp(gates, 0, 2), m_Logger.positions);
+        // The timing run starts with its first event.
+        m_Logger.packetCounter = -1;
+    }
     WriteFrame(frame);
 }
 
@@ -258,6 +275,7 @@ quint16 CPelorinProtocol::CalcBootloaderCRC(const char* data, int n)
 void CPelorinProtocol::HelloRes(const unsigned char* data, int n)
 {
     Log("HelloRes");
+    QMutexLocker lock(&m_RecordLock);
     if (!ParseHelloRes(data, n, m_Logger))
         Log("HelloRes short reply");
 }
@@ -265,23 +283,34 @@ void CPelorinProtocol::HelloRes(const unsigned char* data, int n)
 void CPelorinProtocol::StatusRes(const unsigned char* data, int n)
 {
     Log("StatusRes");
-    if (!ParseStatusRes(data, n, m_Logger.version[5] == 16, Catalog(), m_Logger))
+    const ICatalogView& catalog = Catalog();
+    QMutexLocker lock(&m_RecordLock);
+    if (!ParseStatusRes(data, n, m_Logger.version[5] == 16, catalog, m_Logger))
         Log("StatusRes channel count does not match the reply");
 }
 
 void CPelorinProtocol::DownloadDataRes(const unsigned char* data, int n)
 {
     Log("DownloadDataRes");
-    if (!ParseDownloadDataRes(data, n, Catalog(), m_Logger))
-        Log("DownloadDataRes channel count does not match the reply");
+    const ICatalogView& catalog = Catalog();
+    qint32 samples = 0;
+    {
+        QMutexLocker lock(&m_RecordLock);
+        if (!ParseDownloadDataRes(data, n, catalog, m_Logger))
+            Log("DownloadDataRes channel count does not match the reply");
+        samples = m_Logger.numberOfSamples;
+    }
     if (m_pHost)
-        m_pHost->WriteDownloadedSamples(m_Logger.numberOfSamples);
+        m_pHost->WriteDownloadedSamples(samples);
 }
 
 void CPelorinProtocol::KeepAliveRes(const unsigned char* data, int n)
 {
     Log("KeepAliveRes");
-    ParseKeepAliveRes(data, n, m_Logger);
+    {
+        QMutexLocker lock(&m_RecordLock);
+        ParseKeepAliveRes(data, n, m_Logger);
+    }
     if (m_pHost)
         m_pHost->KeepAliveReplied();
 }
@@ -315,6 +344,7 @@ int CPelorinProtocol::LoggerSensorList(unsigned char* out) const
     if (!out)
         return 0;
     std::fill(out, out + kMaxPositions, 0);
+    QMutexLocker lock(&m_RecordLock);
     const int n = std::clamp(m_Logger.channelCount, 0, kMaxChannels);
     for (int i = 0; i < n; ++i)
         out[i] = static_cast<unsigned char>(m_Logger.channels[i].catalogIndex);
@@ -326,6 +356,7 @@ int CPelorinProtocol::ActiveSensorListIndex(unsigned char* out) const
     if (!out)
         return 0;
     std::fill(out, out + kMaxPositions, 0);
+    QMutexLocker lock(&m_RecordLock);
     const int n = std::clamp(m_Logger.positionCount, 0, kMaxPositions);
     std::copy(m_Logger.positions, m_Logger.positions + n, out);
     return n;
@@ -333,6 +364,7 @@ int CPelorinProtocol::ActiveSensorListIndex(unsigned char* out) const
 
 void CPelorinProtocol::Version(int& v1, int& v2, int& v3, int& v4, int& v5, int& v6) const
 {
+    QMutexLocker lock(&m_RecordLock);
     const unsigned char* v = m_Logger.version;
     v1 = v[0];
     v2 = v[1];

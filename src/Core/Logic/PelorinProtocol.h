@@ -12,6 +12,7 @@
 #include "platform/SerialPort.h"
 
 #include <QByteArray>
+#include <QMutex>
 #include <QString>
 
 #include <atomic>
@@ -90,7 +91,17 @@ public:
     int ActiveSensorListIndex(unsigned char* out) const;
     void Version(int& v1, int& v2, int& v3, int& v4, int& v5, int& v6) const;
 
+    // The logger record is filled by the packet processor (replies), by the command sender (the
+    // run request's positions and packet counts) and read by the interface thread (the logger
+    // interface): every access from more than one thread goes under this lock, which is only
+    // ever held for the copy, never across a call out.
     Pelorin::LoggerRecord m_Logger;
+    mutable QMutex m_RecordLock;
+    Pelorin::LoggerRecord RecordCopy() const
+    {
+        QMutexLocker lock(&m_RecordLock);
+        return m_Logger;
+    }
     // Firmware transfer state.
     quint16 m_BootCrc = 0;
     quint16 m_BootBlockCounter = 0;

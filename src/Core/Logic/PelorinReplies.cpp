@@ -127,7 +127,7 @@ bool ParseDownloadDataRes(const unsigned char* p, int n, const ICatalogView& cat
     r.rateUnit = p[8];
     r.rateCount = ReadU24(p + 9);
     r.numberOfSamples = qint32(ReadU32(p + 12));
-    r.packetsExpected = PacketsExpected(r.storedSamples, 100);
+    r.packetsExpected = PacketsExpected(r.storedSamples, kDownloadPacketRows);
     // The channel count indexes the fixed table: no more than it holds, and no more entries than
     // the bytes received carry.
     const int m = std::min({int(p[16]), (n - 17) / 4, kMaxChannels});

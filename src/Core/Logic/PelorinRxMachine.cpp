@@ -3,6 +3,8 @@
 #include "Core/Logic/PelorinFrames.h"
 #include "Core/Logic/PelorinTypes.h"
 
+#include <algorithm>
+
 namespace Pelorin {
 
 namespace {
@@ -74,13 +76,36 @@ void CPelorinRxMachine::Reset(IRxSource* source)
     m_State = Sync0;
     m_Expected = 1;
     m_DataRows = 0;
+    m_FrameLength = 0;
+    m_Replay.clear();
+    m_ReplayAt = 0;
     if (source)
         source->SetExpected(1);
 }
 
 const unsigned char* CPelorinRxMachine::Take(IRxSource& source, int count)
 {
-    const unsigned char* p = source.Take(count);
+    if (m_ReplayAt > 0 && ReplayLeft() <= 0) {
+        m_Replay.clear();
+        m_ReplayAt = 0;
+    }
+    const int replay = ReplayLeft();
+    const unsigned char* p = nullptr;
+    if (replay <= 0 || count == 0) {
+        p = source.Take(count);
+    } else if (replay >= count) {
+        p = reinterpret_cast<const unsigned char*>(m_Replay.constData()) + m_ReplayAt;
+        m_ReplayAt += count;
+    } else {
+        const unsigned char* rest = source.Take(count - replay);
+        if (!rest)
+            return nullptr;
+        m_Joined = m_Replay.mid(m_ReplayAt);
+        m_Joined.append(reinterpret_cast<const char*>(rest), count - replay);
+        m_Replay.clear();
+        m_ReplayAt = 0;
+        p = reinterpret_cast<const unsigned char*>(m_Joined.constData());
+    }
     if (p)
         m_Consumed += count;
     return p;
@@ -90,7 +115,29 @@ void CPelorinRxMachine::Next(IRxSource& source, short state, qint64 expected)
 {
     m_State = state;
     m_Expected = expected;
-    source.SetExpected(expected);
+    // Given-back bytes count towards what the source must still deliver.
+    source.SetExpected(expected > 0 ? std::max<qint64>(expected - ReplayLeft(), 0) : expected);
+}
+
+void CPelorinRxMachine::Record(const unsigned char* p, int n)
+{
+    for (int i = 0; i < n && m_FrameLength < int(sizeof(m_Frame)); ++i)
+        m_Frame[m_FrameLength++] = p[i];
+}
+
+void CPelorinRxMachine::Refuse(IRxSource& source, IRxSink& sink, const char* why)
+{
+    sink.OnBadFrame(why);
+    // Everything after the refused frame's first byte is hunted through again: the real frame
+    // that garbage with a frame head ran into starts somewhere in there.
+    if (m_FrameLength > 1) {
+        QByteArray back(reinterpret_cast<const char*>(m_Frame + 1), m_FrameLength - 1);
+        back.append(m_Replay.mid(m_ReplayAt));
+        m_Replay = back;
+        m_ReplayAt = 0;
+    }
+    m_FrameLength = 0;
+    Next(source, Sync0, 1);
 }
 
 void CPelorinRxMachine::CommonEnding(IRxSource& source, IRxSink& sink)
@@ -104,12 +151,16 @@ bool CPelorinRxMachine::Hunt(IRxSource& source, IRxSink&)
     const unsigned char* b = Take(source, 1);
     if (!b)
         return false;
-    if (m_State == Sync0)
+    if (m_State == Sync0) {
         Next(source, *b == kDeviceHead0 ? Sync1 : Sync0, 1);
-    else if (*b == kDeviceHead1)
+    } else if (*b == kDeviceHead1) {
+        m_FrameLength = 0;
+        const unsigned char head[2] = {kDeviceHead0, kDeviceHead1};
+        Record(head, 2);
         Next(source, FrameHead, 2);
-    else
+    } else {
         Next(source, Sync1, 1);  // keeps waiting for 0xB7
+    }
     return true;
 }
 
@@ -120,6 +171,8 @@ bool CPelorinRxMachine::FrameHeadStep(IRxSource& source, IRxSink& sink)
         return false;
     const int length = b[0];
     const unsigned char op = b[1];
+    Record(b, 2);
+    m_LengthByte = length;
     if (op == OpStoredRunEnded) {
         // The logger finished a run it recorded by itself; the frame is complete.
         Next(source, FrameHead, 2);
@@ -130,6 +183,7 @@ bool CPelorinRxMachine::FrameHeadStep(IRxSource& source, IRxSink& sink)
     if (next == 0) {
         if (length == kDeviceHead0 && op == kDeviceHead1) {
             // The head of a following frame read as a pair: its length and opcode come next.
+            m_FrameLength = 2;
             Next(source, FrameHead, 2);
         } else {
             // An opcode nobody knows: hunt for the next frame head, which also skips whatever
@@ -140,8 +194,7 @@ bool CPelorinRxMachine::FrameHeadStep(IRxSource& source, IRxSink& sink)
     }
     if (length == 0) {
         // A length of 0 covers not even the opcode.
-        sink.OnBadFrame("length byte 0");
-        Next(source, Sync0, 1);
+        Refuse(source, sink, "length byte 0");
         return true;
     }
     qint64 payload = length - 1;
@@ -154,8 +207,7 @@ bool CPelorinRxMachine::FrameHeadStep(IRxSource& source, IRxSink& sink)
     else if (op == OpData)
         payload = kDataHeaderSize;
     if (payload < 0) {
-        sink.OnBadFrame("length byte too small");
-        Next(source, Sync0, 1);
+        Refuse(source, sink, "length byte too small");
         return true;
     }
     Next(source, next, payload);
@@ -170,6 +222,7 @@ bool CPelorinRxMachine::DataHeaderStep(IRxSource& source, IRxSink& sink)
         Next(source, Sync0, 1);
         return false;
     }
+    Record(h, kDataHeaderSize);
     const int rows = ReadU16(h + 4);
     int channels = 0;
     const int rowBytes = sink.DataRowBytes(channels);
@@ -178,10 +231,14 @@ bool CPelorinRxMachine::DataHeaderStep(IRxSource& source, IRxSink& sink)
     // packet instead of waiting for (or reading) a block that never ends.
     if (channels < 0 || channels > kMaxChannels || rowBytes < 0 || (rows > 0 && rowBytes == 0)
         || bytes > kMaxDataBlock) {
-        sink.OnBadFrame("data packet size");
-        Next(source, Sync0, 1);
+        Refuse(source, sink, "data packet size");
         return true;
     }
+    if (!sink.AcceptDataHeader(h, m_LengthByte)) {
+        Refuse(source, sink, "data packet header");
+        return true;
+    }
+    m_FrameLength = 0;
     sink.OnDataHeader(h);
     m_DataRows = rows;
     Next(source, DataRows, bytes);
@@ -260,7 +317,7 @@ int CPelorinRxMachine::Run(IRxSource& source, IRxSink& sink, int maxSteps)
 {
     int done = 0;
     while (done < maxSteps) {
-        if (m_Expected != 0 && !source.HasExpected())
+        if (m_Expected != 0 && ReplayLeft() < m_Expected && !source.HasExpected())
             break;
         const qint64 before = m_Consumed;
         const short stateBefore = m_State;

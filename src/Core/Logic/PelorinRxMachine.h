@@ -47,6 +47,15 @@ public:
     // Data packets: the bytes of one row for the coming packet and the channel count behind them
     // (asked before the header is accepted), then the header, then the rows.
     virtual int DataRowBytes(int& channels) = 0;
+    // Whether a data header (and the frame's length byte) can belong to the packet expected
+    // now; a header refused here is dropped and the machine hunts again from the byte after
+    // its frame head, so a real frame hidden in it is still found.
+    virtual bool AcceptDataHeader(const unsigned char* header, int lengthByte)
+    {
+        Q_UNUSED(header);
+        Q_UNUSED(lengthByte);
+        return true;
+    }
     virtual void OnDataHeader(const unsigned char* header) { Q_UNUSED(header); }
     virtual void OnDataBlock(const unsigned char*, int rows) { Q_UNUSED(rows); }
     // A reply that ends a command the sender may be waiting on.
@@ -124,6 +133,9 @@ public:
 
 private:
     const unsigned char* Take(IRxSource& source, int count);
+    int ReplayLeft() const { return m_Replay.size() - m_ReplayAt; }
+    void Record(const unsigned char* p, int n);
+    void Refuse(IRxSource& source, IRxSink& sink, const char* why);
     void Next(IRxSource& source, short state, qint64 expected);
     bool Hunt(IRxSource& source, IRxSink& sink);
     bool FrameHeadStep(IRxSource& source, IRxSink& sink);
@@ -134,7 +146,16 @@ private:
     short m_State = Sync0;
     qint64 m_Expected = 1;
     int m_DataRows = 0;
+    int m_LengthByte = 0;
     qint64 m_Consumed = 0;
+    // The bytes of the frame being read, from its head up to its data header: given back to
+    // the hunt when the frame is refused.
+    unsigned char m_Frame[4 + kDataHeaderSize] = {};
+    int m_FrameLength = 0;
+    // Bytes given back, read before the source; and a block that spans both.
+    QByteArray m_Replay;
+    int m_ReplayAt = 0;
+    QByteArray m_Joined;
 };
 
 }  // namespace Pelorin

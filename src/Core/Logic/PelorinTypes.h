@@ -19,6 +19,8 @@ constexpr int kMaxVariants = 8;
 constexpr int kFirstLoggerIndex = 71;
 constexpr int kLastLoggerIndex = 148;
 constexpr int kCatalogueSize = 149;
+// A stored run is downloaded in packets of this many rows.
+constexpr int kDownloadPacketRows = 100;
 
 // Data kinds of the catalogue that the protocol looks at.
 enum DataKind : unsigned short {
@@ -128,6 +130,8 @@ struct LoggerRecord
     qint32 storedSamples = 0;
     quint32 packetNumber = 0;
     quint16 samplesPerPacket = 0;
+    // Samples per packet the last run request asked for (the headers carry their own counts).
+    quint16 runPacketSize = 0;
     qint32 packetCounter = 0;
     qint32 packetsExpected = 0;
     ChannelEntry channels[kMaxChannels];

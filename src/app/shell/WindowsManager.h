@@ -270,6 +270,8 @@ private:
     void startWatchdog(int ms);
     void failedToStart();
     void cancelUnconfirmedStart();
+    void giveBackIdleButton();
+    void stopUnconfirmed();
     void stopSent();
     void connectHub();
     void connectShellEvents();

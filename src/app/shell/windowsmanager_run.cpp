@@ -49,7 +49,7 @@ void CWindowsManager::requestRun()
     m_pSignals->SignalUserStartedRun();
 }
 
-void CWindowsManager::failedToStart()
+void CWindowsManager::giveBackIdleButton()
 {
     CustomRunButton* b = runButton();
     m_pSetupWindow->enableSetup();
@@ -57,8 +57,13 @@ void CWindowsManager::failedToStart()
     b->Stop();
     emit runBtns_stop();
     b->RunControlState = RunControl::Idle;
-    m_bPressCancelsStart = false;
     m_pSetupWindow->stopTimers(false);
+}
+
+void CWindowsManager::failedToStart()
+{
+    m_bPressCancelsStart = false;
+    giveBackIdleButton();
     m_pSignals->SignalLoggerDisconnected();
     prompter()->warning(this, tr("Logger"), tr("Logger failed to start running. Please reconnect the logger."));
 }
@@ -67,16 +72,21 @@ void CWindowsManager::cancelUnconfirmedStart()
 {
     // The logger was asked to run but never said it did: tell it to stop in case it did, and
     // give the user the idle button back.
-    CustomRunButton* b = runButton();
     m_pLoggerProtectionTimer->stop();
     m_bPressCancelsStart = false;
     stopSent();
-    m_pSetupWindow->enableSetup();
-    b->setDisabled(false);
-    b->Stop();
-    emit runBtns_stop();
-    b->RunControlState = RunControl::Idle;
-    m_pSetupWindow->stopTimers(false);
+    giveBackIdleButton();
+}
+
+void CWindowsManager::stopUnconfirmed()
+{
+    // The logger never confirmed the stop: the user gets the idle button back, with what was
+    // received kept, rather than a button that no press can change.
+    m_pLoggerProtectionTimer->stop();
+    m_bRunInProgress = false;
+    giveBackIdleButton();
+    prompter()->warning(this, tr("Logger"),
+                        tr("The logger did not confirm the end of the run. The data received so far are kept."));
 }
 
 void CWindowsManager::startFromIdle()
@@ -134,6 +144,8 @@ void CWindowsManager::OnRun()
     case RunControl::StopSent:
         if (!byWatchdog)
             stopSent();
+        else
+            stopUnconfirmed();
         return;
     case RunControl::LoggerStarted:
         m_pLoggerProtectionTimer->stop();
@@ -148,6 +160,7 @@ void CWindowsManager::OnRun()
             return;
         stopSent();
         b->RunControlState = RunControl::StopSent;
+        startWatchdog(m_StartWatchdogMs);
         return;
     case RunControl::LoggerEnded:
         b->setDisabled(true);
@@ -155,12 +168,7 @@ void CWindowsManager::OnRun()
         startWatchdog(s_FinishingMs);
         return;
     case RunControl::Finishing:
-        m_pSetupWindow->enableSetup();
-        b->setDisabled(false);
-        b->Stop();
-        emit runBtns_stop();
-        b->RunControlState = RunControl::Idle;
-        m_pSetupWindow->stopTimers(false);
+        giveBackIdleButton();
         return;
     case RunControl::WaitingTrigger:
         if (byWatchdog)
@@ -169,6 +177,7 @@ void CWindowsManager::OnRun()
         if (setup->m_TriggerType == 5)
             m_pSetupWindow->triggerDelayTimer()->stop();
         stopSent();
+        startWatchdog(m_StartWatchdogMs);
         return;
     default:
         return;

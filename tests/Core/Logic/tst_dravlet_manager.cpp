@@ -3,6 +3,7 @@
 // an unplugged cable in the middle of a run.
 #include <QtTest>
 
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -299,6 +300,63 @@ private slots:
         QVERIFY(!m_m->IsConnected());
         QVERIFY(!m_m->IsComInitilazied());
         QCOMPARE(m_host->count("end"), 1);
+    }
+
+    void repeatedDataPacketIsStoredOnce()
+    {
+        QVERIFY(detect());
+        m_host->m_setupSamples = 30;
+        m_m->ExecuteHalvorenCmd(CmdRun);
+        QVERIFY(waitFor([&] { return m_host->rows().size() >= 5; }, 5000));
+        m_sim->duplicateReplies(1);
+        QVERIFY(waitFor([&] { return m_host->count("end") >= 1; }, 6000));
+        QThread::msleep(100);
+        const QList<QVector<double>> rows = m_host->rows();
+        QCOMPARE(rows.size(), 30);
+        for (int i = 0; i < rows.size(); ++i) QCOMPARE(rows.at(i).at(0), double(100 + i));
+        QCOMPARE(m_host->count("end"), 1);
+    }
+
+    void packetOutsideARequestedRunIsDropped()
+    {
+        QVERIFY(detect());
+        // Bytes that look like a data packet, though no run was asked for.
+        QByteArray fake = hex("3db709");
+        fake.append(QByteArray(29, '\x01'));
+        m_sim->inject(fake);
+        QThread::msleep(300);
+        QCOMPARE(m_host->rows().size(), 0);
+        QCOMPARE(m_host->m_entries.load(), 0);
+        QVERIFY(!m_m->IsRunning());
+        // A real run afterwards is whole.
+        m_host->m_setupSamples = 5;
+        m_m->ExecuteHalvorenCmd(CmdRun);
+        QVERIFY(waitFor([&] { return m_host->count("end") >= 1; }, 6000));
+        QCOMPARE(m_host->rows().size(), 5);
+        QCOMPARE(m_host->rows().at(0).at(0), 100.0);
+    }
+
+    void silentInterfaceEndsTheRunAsAnUnplug()
+    {
+        QVERIFY(detect());
+        std::atomic<int> removed{0};
+        // Counted where it is raised (the reader thread), read here through the atomic.
+        connect(m_ports.get(), &IPortEnumerator::deviceRemoved, this, [&] { ++removed; }, Qt::DirectConnection);
+        m_host->m_setupSamples = 89;
+        m_m->ExecuteHalvorenCmd(CmdRun);
+        QVERIFY(waitFor([&] { return m_host->rows().size() >= 5; }, 5000));
+        QThread::msleep(1000);
+        QCOMPARE(removed.load(), 0);
+        m_sim->setSilent(true);
+        QVERIFY(waitFor([&] { return removed.load() == 1; }, 8000));
+        // The unplug handling closes the interface; the run ends with what arrived.
+        const int stored = m_host->rows().size();
+        m_m->CloseLogger(true);
+        QCOMPARE(m_host->rows().size(), stored);
+        QCOMPARE(m_host->count("end"), 1);
+        QThread::msleep(200);
+        QCOMPARE(removed.load(), 1);
+        disconnect(m_ports.get(), nullptr, this, nullptr);
     }
 
     void portNumbers()

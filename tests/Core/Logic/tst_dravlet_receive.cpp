@@ -101,7 +101,15 @@ struct Rig
         h.SensorTypes() = handTypes();
         host.setSetup(setupOf(1));
     }
-    void feed(const QByteArray& b) { h.feed(b, current); }
+    // Data packets get the interface's packet numbers (first byte, modulo 256) in the order
+    // they are fed.
+    void feed(QByteArray b)
+    {
+        for (int at = b.indexOf("\x3d\xb7\x09"); at >= 0 && at + 3 < b.size(); at = b.indexOf("\x3d\xb7\x09", at + 32))
+            b[at + 3] = char(m_Sequence++);
+        h.feed(b, current);
+    }
+    unsigned char m_Sequence = 0;
     void as(unsigned char id) { current = CommandParametersStruct(id); }
     // The sender's part of a run start: the Run frame goes out, then its acknowledgement.
     void startRun()

@@ -74,6 +74,15 @@ class TestFirmware : public QObject
 private:
     std::unique_ptr<CPelorinRig> rig;
     CScriptedBootDevice* device = nullptr;
+
+    // Reads the simulated device's state on the simulator's own thread.
+    template <typename Fn>
+    auto onDevice(Fn read) -> decltype(read())
+    {
+        decltype(read()) value{};
+        rig->m_Sim->invoke([&] { value = read(); });
+        return value;
+    }
     QTemporaryDir dir;
 
     void startWithImage(const QByteArray& image)
@@ -129,9 +138,9 @@ private slots:
         startWithImage(image);
         QVERIFY(runUpdate());
         QCOMPARE(rig->m_Recorder->m_BootResults, QList<int>{1});
-        QTRY_VERIFY(device->bootCrcMatched());
-        QCOMPARE(device->bootBlocks(), 5);
-        QCOMPARE(device->bootCrc(), Crc16(image));
+        QTRY_VERIFY(onDevice([this] { return device->bootCrcMatched(); }));
+        QCOMPARE(onDevice([this] { return device->bootBlocks(); }), 5);
+        QCOMPARE(onDevice([this] { return device->bootCrc(); }), Crc16(image));
         QVERIFY(!rig->Logger()->IsFirmwareBusy());
         QVERIFY(rig->Pelorin()->IsFirmwareWritten());
         // Progress: boot-loader entered, connected, starting, updating, then the blocks.
@@ -158,18 +167,18 @@ private slots:
     {
         const QByteArray image = RandomImage(3 * 1024 + 1);
         startWithImage(image);
-        device->m_bDoubleAcks = true;
+        QVERIFY(rig->m_Sim->invoke([this] { device->m_bDoubleAcks = true; }));
         QVERIFY(runUpdate());
         QCOMPARE(rig->m_Recorder->m_BootResults, QList<int>{1});
-        QCOMPARE(device->bootBlocks(), 4);
-        QVERIFY(device->bootCrcMatched());
+        QCOMPARE(onDevice([this] { return device->bootBlocks(); }), 4);
+        QVERIFY(onDevice([this] { return device->bootCrcMatched(); }));
     }
 
     void failedUpdateIsReportedAsFailed()
     {
         // Only 1 means success; any other result byte is a failure.
         startWithImage(RandomImage(2048));
-        device->m_ResultOverride = 2;
+        QVERIFY(rig->m_Sim->invoke([this] { device->m_ResultOverride = 2; }));
         QVERIFY(runUpdate());
         QCOMPARE(rig->m_Recorder->m_BootResults, QList<int>{0});
         QVERIFY(!rig->Logger()->IsFirmwareBusy());
@@ -180,7 +189,7 @@ private slots:
         // The boot-loader's own refusal (result 0, as after a CRC mismatch).
         const QByteArray image = RandomImage(2048);
         startWithImage(image);
-        device->m_ResultOverride = 0;
+        QVERIFY(rig->m_Sim->invoke([this] { device->m_ResultOverride = 0; }));
         QVERIFY(runUpdate());
         QCOMPARE(rig->m_Recorder->m_BootResults, QList<int>{0});
     }

@@ -23,6 +23,14 @@ int HostFrames(const kvsim::CLoggerSimulator& sim, unsigned char opcode)
     return n;
 }
 
+// Whether the simulated logger is running, read on the simulator's own thread.
+bool DeviceRunning(CPelorinRig& rig)
+{
+    bool running = true;
+    rig.OnDevice([&](kvsim::CPelorinDevice& d) { running = d.isRunning(); });
+    return running;
+}
+
 // Samples stored in the branches of the run folder at index `folder`.
 QList<CDataBranch*> RunBranches(CLogicManager& logic, int folder)
 {
@@ -47,11 +55,7 @@ private:
     void startConnected()
     {
         rig = std::make_unique<CPelorinRig>();
-        QVERIFY(rig->Start());
-        QVERIFY(rig->OnDevice(CPelorinRig::TwoSensors));
-        QVERIFY(rig->PlugAndDetect());
-        QVERIFY(rig->RequestStatus());
-        rig->SelectReportedSensors(0);
+        QVERIFY(rig->StartConnectedWithTwoSensors());
     }
 
     // Checks a finished run: every row of the logger stored in order in each branch (a run
@@ -122,7 +126,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(rig->m_Recorder->Count(kNewData) >= 30, 5000);
         rig->m_pLogic->SendStopCmd(rig->m_pLogic->GetActiveLogger(), true);
         QTRY_COMPARE_WITH_TIMEOUT(rig->m_Recorder->Count(kEnd), 1, 3000);
-        QTRY_VERIFY(!rig->m_pDevice->isRunning());
+        QTRY_VERIFY(!DeviceRunning(*rig));
         QVERIFY(!rig->Logger()->IsRunning());
         const QList<CDataBranch*> branches = RunBranches(*rig->m_pLogic, 0);
         QCOMPARE(branches.size(), 2);
@@ -248,7 +252,7 @@ private slots:
         QCOMPARE(HostFrames(*rig->m_Sim, 0x0C), 1);
         rig->m_pLogic->SendStopCmd(rig->Logger(), true);
         QVERIFY(!rig->m_pLogic->IsKeepAliveRunning());
-        QTRY_VERIFY(!rig->m_pDevice->isRunning());
+        QTRY_VERIFY(!DeviceRunning(*rig));
     }
 
     void silentLoggerEndsTheTimingRun()

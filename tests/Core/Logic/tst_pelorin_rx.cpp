@@ -53,6 +53,12 @@ public:
     {
         Add("rows", p, rows * rowBytes);
     }
+    // Headers of more rows than this are refused (-1: every header is taken).
+    int maxRows = -1;
+    bool AcceptDataHeader(const unsigned char* h, int lengthByte) override
+    {
+        return maxRows < 0 || (lengthByte == 7 && ((h[4] << 8) | h[5]) <= maxRows);
+    }
     void OnAcknowledge() override { Add("ack"); }
     void OnBadFrame(const char*) override { Add("bad"); }
 };
@@ -217,6 +223,34 @@ private slots:
         QCOMPARE(r.machine.Run(r.source, r.sink), 0);
         QVERIFY(!r.machine.Step(r.source, r.sink));
         QVERIFY(r.sink.events.isEmpty());
+    }
+    void refusedHeaderIsHuntedThroughAgain_data()
+    {
+        QTest::addColumn<QByteArray>("garbage");
+        // A head whose header runs into the real packet's head.
+        QTest::newRow("header over the next head") << Hex("3D B7 07 09 FF FF");
+        // A plausible-looking head with a wrong length byte.
+        QTest::newRow("length byte") << Hex("3D B7 08 09");
+        // A length byte of 0 just before the real head.
+        QTest::newRow("length 0") << Hex("3D B7 00 09");
+    }
+    void refusedHeaderIsHuntedThroughAgain()
+    {
+        QFETCH(QByteArray, garbage);
+        Rig r;
+        r.sink.maxRows = 2;
+        const QByteArray packet = Hex("3D B7 07 09 00 00 00 01 00 01 0A 0B 0C 0D");
+        // Whole, and one byte at a time.
+        const QStringList events = r.Feed(garbage + packet);
+        QCOMPARE(events.mid(events.size() - 2), QStringList({"header:000000010001", "rows:0a0b0c0d"}));
+        QCOMPARE(events.count(QStringLiteral("header:000000010001")), 1);
+        Rig bytewise;
+        bytewise.sink.maxRows = 2;
+        const QByteArray all = garbage + packet + Hex("3D B7 01 01");
+        for (char c : all)
+            bytewise.Feed(QByteArray(1, c));
+        QCOMPARE(bytewise.sink.events.mid(bytewise.sink.events.size() - 4),
+                 QStringList({"header:000000010001", "rows:0a0b0c0d", "run", "ack"}));
     }
     void resetGoesBackToHunting()
     {

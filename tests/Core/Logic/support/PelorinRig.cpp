@@ -148,3 +148,11 @@ void CPelorinRig::TwoSensors(kvsim::CPelorinDevice& device)
     b.idLow = 3;
     device.setSensors({a, b});
 }
+
+bool CPelorinRig::StartConnectedWithTwoSensors()
+{
+    if (!Start() || !OnDevice(CPelorinRig::TwoSensors) || !PlugAndDetect() || !RequestStatus())
+        return false;
+    SelectReportedSensors(0);
+    return true;
+}

@@ -52,6 +52,9 @@ public:
     void SelectReportedSensors(int activeMeasurement = 0);
     // Temperature (sensor id 2) on channel 1 and humidity (id 3) on channel 2.
     static void TwoSensors(kvsim::CPelorinDevice& device);
+    // Started with TwoSensors, detected, its status read and one sensor selected per reported
+    // channel: the rig most run tests begin with.
+    bool StartConnectedWithTwoSensors();
     // Runs fn on the simulator thread.
     bool OnDevice(const std::function<void(kvsim::CPelorinDevice&)>& fn);
 

@@ -1,0 +1,326 @@
+// Preloaded into the ThreadSanitizer test runs (LD_PRELOAD). Debian's Qt is not built with
+// ThreadSanitizer, so the sanitizer cannot see that QMutex, QSemaphore, QWaitCondition,
+// QThread::wait and QFuture order memory between threads: it would report correctly locked
+// data as races. Each wrapper below calls the real Qt function (found with dlsym(RTLD_NEXT))
+// and tells the sanitizer about the ordering with __tsan_acquire / __tsan_release on the
+// synchronisation object's address.
+//
+// Only calls that reach Qt through the dynamic linker are seen, which is every call our code
+// makes; Qt's calls into itself stay invisible and are covered by the suppression file.
+#include <QDeadlineTimer>
+#include <QFutureInterfaceBase>
+#include <QMutex>
+#include <QSemaphore>
+#include <QThread>
+#include <QWaitCondition>
+
+#include <dlfcn.h>
+#include <cstdio>
+#include <cstdlib>
+
+// Weak: the preload is inherited by programs the sanitizer starts (its symbolizer), which
+// carry no sanitizer runtime; there the wrappers only pass the calls on.
+extern "C" {
+void __tsan_acquire(void* addr) __attribute__((weak));
+void __tsan_release(void* addr) __attribute__((weak));
+}
+
+namespace {
+
+// The next definition of a symbol after this library, i.e. Qt's own.
+template <typename Fn>
+Fn Real(const char* mangled)
+{
+    void* p = dlsym(RTLD_NEXT, mangled);
+    if (!p) {
+        std::fprintf(stderr, "qt_sync_annotations: %s not found\n", mangled);
+        std::abort();
+    }
+    Fn fn;
+    static_assert(sizeof(fn) == sizeof(p), "function and object pointers differ in size");
+    __builtin_memcpy(&fn, &p, sizeof(p));
+    return fn;
+}
+
+// Finished futures, for the watchers that see them (the watcher keeps its own copy of the
+// future, out of reach here).
+char s_FinishGate;
+
+// Member functions are called as free functions taking `this` first (Itanium ABI).
+#define KV_REAL(var, type, mangled) static const auto var = Real<type>(mangled)
+
+} // namespace
+
+#define __tsan_acquire(a) (::__tsan_acquire ? ::__tsan_acquire(a) : void())
+#define __tsan_release(a) (::__tsan_release ? ::__tsan_release(a) : void())
+
+// ---- QMutex
+
+void QMutex::lock() noexcept
+{
+    KV_REAL(real, void (*)(QMutex*), "_ZN6QMutex4lockEv");
+    real(this);
+    __tsan_acquire(this);
+}
+
+bool QMutex::tryLock(int timeout) noexcept
+{
+    KV_REAL(real, bool (*)(QMutex*, int), "_ZN6QMutex7tryLockEi");
+    const bool locked = real(this, timeout);
+    if (locked)
+        __tsan_acquire(this);
+    return locked;
+}
+
+void QMutex::unlock() noexcept
+{
+    KV_REAL(real, void (*)(QMutex*), "_ZN6QMutex6unlockEv");
+    __tsan_release(this);
+    real(this);
+}
+
+// ---- QWaitCondition: the mutex is given up during the wait and taken again after it; a wake
+// orders what the waker did before it with what the woken thread does after.
+
+bool QWaitCondition::wait(QMutex* mutex, QDeadlineTimer deadline)
+{
+    KV_REAL(real, bool (*)(QWaitCondition*, QMutex*, QDeadlineTimer), "_ZN14QWaitCondition4waitEP6QMutex14QDeadlineTimer");
+    __tsan_release(mutex);
+    const bool woken = real(this, mutex, deadline);
+    __tsan_acquire(mutex);
+    __tsan_acquire(this);
+    return woken;
+}
+
+bool QWaitCondition::wait(QMutex* mutex, unsigned long time)
+{
+    KV_REAL(real, bool (*)(QWaitCondition*, QMutex*, unsigned long), "_ZN14QWaitCondition4waitEP6QMutexm");
+    __tsan_release(mutex);
+    const bool woken = real(this, mutex, time);
+    __tsan_acquire(mutex);
+    __tsan_acquire(this);
+    return woken;
+}
+
+void QWaitCondition::wakeOne()
+{
+    KV_REAL(real, void (*)(QWaitCondition*), "_ZN14QWaitCondition7wakeOneEv");
+    __tsan_release(this);
+    real(this);
+}
+
+void QWaitCondition::wakeAll()
+{
+    KV_REAL(real, void (*)(QWaitCondition*), "_ZN14QWaitCondition7wakeAllEv");
+    __tsan_release(this);
+    real(this);
+}
+
+// ---- QSemaphore
+
+void QSemaphore::acquire(int n)
+{
+    KV_REAL(real, void (*)(QSemaphore*, int), "_ZN10QSemaphore7acquireEi");
+    real(this, n);
+    __tsan_acquire(this);
+}
+
+bool QSemaphore::tryAcquire(int n)
+{
+    KV_REAL(real, bool (*)(QSemaphore*, int), "_ZN10QSemaphore10tryAcquireEi");
+    const bool got = real(this, n);
+    if (got)
+        __tsan_acquire(this);
+    return got;
+}
+
+bool QSemaphore::tryAcquire(int n, int timeout)
+{
+    KV_REAL(real, bool (*)(QSemaphore*, int, int), "_ZN10QSemaphore10tryAcquireEii");
+    const bool got = real(this, n, timeout);
+    if (got)
+        __tsan_acquire(this);
+    return got;
+}
+
+void QSemaphore::release(int n)
+{
+    KV_REAL(real, void (*)(QSemaphore*, int), "_ZN10QSemaphore7releaseEi");
+    __tsan_release(this);
+    real(this, n);
+}
+
+// ---- QThread: what a thread did before it finished is ordered before a successful wait()
+// for it. Qt announces the end with finished(), emitted on the thread itself before any waiter
+// is let go; a direct connection made at start() releases there.
+
+void QThread::start(QThread::Priority priority)
+{
+    KV_REAL(real, void (*)(QThread*, QThread::Priority), "_ZN7QThread5startENS_8PriorityE");
+    QObject::connect(this, &QThread::finished, this, [this] { __tsan_release(this); }, Qt::DirectConnection);
+    real(this, priority);
+}
+
+bool QThread::wait(QDeadlineTimer deadline)
+{
+    KV_REAL(real, bool (*)(QThread*, QDeadlineTimer), "_ZN7QThread4waitE14QDeadlineTimer");
+    const bool done = real(this, deadline);
+    if (done)
+        __tsan_acquire(this);
+    return done;
+}
+
+bool QThread::wait(unsigned long time)
+{
+    KV_REAL(real, bool (*)(QThread*, unsigned long), "_ZN7QThread4waitEm");
+    const bool done = real(this, time);
+    if (done)
+        __tsan_acquire(this);
+    return done;
+}
+
+// ---- QFuture: a task's results and finish are ordered before the waits that see them.
+
+void QFutureInterfaceBase::reportFinished()
+{
+    KV_REAL(real, void (*)(QFutureInterfaceBase*), "_ZN20QFutureInterfaceBase14reportFinishedEv");
+    __tsan_release(d);
+    __tsan_release(&s_FinishGate);
+    real(this);
+}
+
+void QFutureInterfaceBase::reportResultsReady(int beginIndex, int endIndex)
+{
+    KV_REAL(real, void (*)(QFutureInterfaceBase*, int, int), "_ZN20QFutureInterfaceBase18reportResultsReadyEii");
+    __tsan_release(d);
+    real(this, beginIndex, endIndex);
+}
+
+void QFutureInterfaceBase::waitForFinished()
+{
+    KV_REAL(real, void (*)(QFutureInterfaceBase*), "_ZN20QFutureInterfaceBase15waitForFinishedEv");
+    real(this);
+    __tsan_acquire(d);
+}
+
+void QFutureInterfaceBase::waitForResult(int resultIndex)
+{
+    KV_REAL(real, void (*)(QFutureInterfaceBase*, int), "_ZN20QFutureInterfaceBase13waitForResultEi");
+    real(this, resultIndex);
+    __tsan_acquire(d);
+}
+
+// ---- Queued calls and posted events: what the poster did before posting is ordered before
+// the receiver's handling. Qt keeps its event queues under its own locks, which the sanitizer
+// cannot see; one gate stands for them (coarser than Qt's per-thread queues, never finer).
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QRunnable>
+#include <QThreadPool>
+
+namespace {
+char s_EventGate;
+char s_EventDoneGate;
+char s_PoolGate;
+} // namespace
+
+bool QMetaObject::invokeMethodImpl(QObject* object, QtPrivate::QSlotObjectBase* slot, Qt::ConnectionType type, void* ret)
+{
+    KV_REAL(real, bool (*)(QObject*, QtPrivate::QSlotObjectBase*, Qt::ConnectionType, void*),
+            "_ZN11QMetaObject16invokeMethodImplEP7QObjectPN9QtPrivate15QSlotObjectBaseEN2Qt14ConnectionTypeEPv");
+    __tsan_release(&s_EventGate);
+    // A queued call only posts here. The call object is reference counted by Qt, out of the
+    // sanitizer's sight, so the poster may be the one that frees it after the receiver ran: the
+    // poster keeps a reference of its own through the post and drops it only once it has
+    // acquired what finished handlers released.
+    const bool queued = slot
+                     && (type == Qt::QueuedConnection
+                         || (type == Qt::AutoConnection && object && object->thread() != QThread::currentThread()));
+    if (!queued)
+        return real(object, slot, type, ret);
+    slot->ref();
+    const bool posted = real(object, slot, type, ret);
+    __tsan_acquire(&s_EventDoneGate);
+    slot->destroyIfLastRef();
+    return posted;
+}
+
+void QMetaObject::activate(QObject* sender, const QMetaObject* meta, int localIndex, void** argv)
+{
+    KV_REAL(real, void (*)(QObject*, const QMetaObject*, int, void**), "_ZN11QMetaObject8activateEP7QObjectPKS_iPPv");
+    __tsan_release(&s_EventGate);
+    real(sender, meta, localIndex, argv);
+    // Queued arguments are copied inside: released again once they are.
+    __tsan_release(&s_EventGate);
+}
+
+void QMetaObject::activate(QObject* sender, int signalOffset, int localIndex, void** argv)
+{
+    KV_REAL(real, void (*)(QObject*, int, int, void**), "_ZN11QMetaObject8activateEP7QObjectiiPPv");
+    __tsan_release(&s_EventGate);
+    real(sender, signalOffset, localIndex, argv);
+    __tsan_release(&s_EventGate);
+}
+
+void QCoreApplication::postEvent(QObject* receiver, QEvent* event, int priority)
+{
+    KV_REAL(real, void (*)(QObject*, QEvent*, int), "_ZN16QCoreApplication9postEventEP7QObjectP6QEventi");
+    __tsan_release(&s_EventGate);
+    real(receiver, event, priority);
+    __tsan_release(&s_EventGate);
+}
+
+bool QObject::event(QEvent* e)
+{
+    KV_REAL(real, bool (*)(QObject*, QEvent*), "_ZN7QObject5eventEP6QEvent");
+    const bool call = e && e->type() == QEvent::MetaCall;
+    if (call)
+        __tsan_acquire(&s_EventGate);
+    const bool handled = real(this, e);
+    if (call)
+        __tsan_release(&s_EventDoneGate);
+    return handled;
+}
+
+// ---- The thread pool: a task handed to start() is ordered before its run (a concurrent task
+// asks isCanceled() first thing).
+
+void QThreadPool::start(QRunnable* runnable, int priority)
+{
+    KV_REAL(real, void (*)(QThreadPool*, QRunnable*, int), "_ZN11QThreadPool5startEP9QRunnablei");
+    __tsan_release(&s_PoolGate);
+    real(this, runnable, priority);
+}
+
+bool QThreadPool::tryStart(QRunnable* runnable)
+{
+    KV_REAL(real, bool (*)(QThreadPool*, QRunnable*), "_ZN11QThreadPool8tryStartEP9QRunnable");
+    __tsan_release(&s_PoolGate);
+    return real(this, runnable);
+}
+
+bool QFutureInterfaceBase::isCanceled() const
+{
+    KV_REAL(real, bool (*)(const QFutureInterfaceBase*), "_ZNK20QFutureInterfaceBase10isCanceledEv");
+    __tsan_acquire(&s_PoolGate);
+    return real(this);
+}
+
+// ---- Future watchers: the watcher's wait and its finished notification see the task's end.
+
+#include <QFutureWatcherBase>
+
+void QFutureWatcherBase::waitForFinished()
+{
+    KV_REAL(real, void (*)(QFutureWatcherBase*), "_ZN18QFutureWatcherBase15waitForFinishedEv");
+    real(this);
+    __tsan_acquire(&s_FinishGate);
+}
+
+bool QFutureWatcherBase::event(QEvent* e)
+{
+    KV_REAL(real, bool (*)(QFutureWatcherBase*, QEvent*), "_ZN18QFutureWatcherBase5eventEP6QEvent");
+    __tsan_acquire(&s_FinishGate);
+    return real(this, e);
+}
