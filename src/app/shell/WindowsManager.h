@@ -27,6 +27,8 @@ class ISetupSettings;
 class QProgressDialog;
 class QTimer;
 
+class CExperimentModeDialog;
+
 class CWindowsManager : public QMdiArea, public IChildWindowHost, public ISetupHost, public IWorkspaceHost
 {
     Q_OBJECT
@@ -104,6 +106,7 @@ public:
     int videoWindowsCount() const { return m_VideoWindowsOpen; }
     void SetVideoWindowsCount(int count) { m_VideoWindowsOpen = count; }
     bool isExperimentModeDialogOpen() const { return m_bExperimentModeDialogOpen; }
+    CExperimentModeDialog* experimentModeDialog() const;
     QTimer* protectionTimer() const { return m_pLoggerProtectionTimer; }
     QProgressDialog* progressDialog() const { return m_pProgressDialog; }
     bool hasDataToSave() const { return m_bHasDataToSave; }
@@ -276,4 +279,7 @@ private:
     QString m_AppTitle;
     int m_VideoWindowsOpen = 0;
     bool m_bExperimentModeDialogOpen = false;
+    QPointer<CExperimentModeDialog> m_pExperimentModeDialog;
+    // The next X value of a manual-X run into the setup record; false when the user cancels.
+    bool askManualXValue();
 };
