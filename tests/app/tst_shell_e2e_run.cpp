@@ -14,6 +14,7 @@
 #include "Core/Logic/ILogger.h"
 #include "Core/Logic/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
+#include "setup/FullSetupWindow.h"
 #include "setup/SetupWindow.h"
 #include "platform/TestPortEnumerator.h"
 #include "simulator/LoggerSimulator.h"
@@ -21,6 +22,7 @@
 #include "simulator/PelorinDevice.h"
 #include "support/ScriptedPrompter.h"
 
+#include <QComboBox>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -170,6 +172,8 @@ private slots:
     void stopByASecondPressOrByClosingTheWindow();
     void unplugMidRunThenPlugInAgain();
     void dravletRunFromTheButtonToItsEnd();
+    void fullSetupControlsChooseTheRun_data();
+    void fullSetupControlsChooseTheRun();
 };
 
 void TestShellEndToEndRun::startDetected(CAppBench& bench, bool testPorts)
@@ -395,6 +399,58 @@ void TestShellEndToEndRun::dravletRunFromTheButtonToItsEnd()
     }
     QVERIFY(bench.prompter.m_Log.isEmpty());
     QTRY_VERIFY(bench.button()->isEnabled());
+}
+
+void TestShellEndToEndRun::fullSetupControlsChooseTheRun_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("samples");
+    QTest::newRow("pelorin") << "pelorin" << 20;
+    QTest::newRow("dravlet") << "dravlet" << 10;
+}
+
+// The user opens the full setup window, picks a rate and a number of samples in its boxes and
+// presses Run: the stored run has that many samples at that period.
+void TestShellEndToEndRun::fullSetupControlsChooseTheRun()
+{
+    QFETCH(QString, model);
+    QFETCH(int, samples);
+    CAppBench bench;
+    QVERIFY(bench.start(model));
+    QTRY_COMPARE_WITH_TIMEOUT(bench.detections->count(), 1, 8000);
+    CSetupInfo* setup = bench.setup()->getSetupInfo();
+    QTRY_VERIFY_WITH_TIMEOUT(setup->GetActiveMeasurementCount() > 0, 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 2000);
+
+    bench.setup()->displaySetupWindow(1);
+    CFullSetupWindow* full = bench.setup()->fullSetupWindow();
+    QVERIFY(full);
+    QTRY_VERIFY(full->isVisible());
+    Ui_CFullSetupWindow* f = full->form();
+    const int rate = bench.setup()->m_UiRateCodes.indexOf(kRate100PerSecond);
+    const int count = bench.setup()->m_SampleCounts.indexOf(samples);
+    QVERIFY(rate >= 0 && count >= 0);
+    f->SamplingTypeCombo->setCurrentIndex(1);
+    emit f->SamplingTypeCombo->activated(1);
+    f->RateComboBox->setCurrentIndex(rate);
+    emit f->RateComboBox->activated(rate);
+    f->DurationComboBox->setCurrentIndex(count);
+    emit f->DurationComboBox->activated(count);
+    QCOMPARE(setup->m_RateCode, kRate100PerSecond);
+    QCOMPARE(setup->m_NumberOfSamples, samples);
+
+    bench.pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.started->count(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 2000);
+    const QList<CDataBranch*> branches = bench.runBranches(0);
+    QVERIFY(!branches.isEmpty());
+    for (CDataBranch* b : branches) {
+        QCOMPARE(b->GetNumSamples(), samples);
+        QCOMPARE(b->m_RateCode, kRate100PerSecond);
+        QVERIFY(std::abs(b->m_Interval - 0.01) < 1e-9);
+    }
+    QVERIFY(bench.prompter.m_Log.isEmpty());
 }
 
 QTEST_MAIN(TestShellEndToEndRun)
