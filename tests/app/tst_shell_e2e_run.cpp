@@ -22,7 +22,10 @@
 #include "simulator/PelorinDevice.h"
 #include "support/ScriptedPrompter.h"
 
+#include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -174,6 +177,8 @@ private slots:
     void dravletRunFromTheButtonToItsEnd();
     void fullSetupControlsChooseTheRun_data();
     void fullSetupControlsChooseTheRun();
+    void manualXRunTakesTheTypedValues_data();
+    void manualXRunTakesTheTypedValues();
 };
 
 void TestShellEndToEndRun::startDetected(CAppBench& bench, bool testPorts)
@@ -451,6 +456,70 @@ void TestShellEndToEndRun::fullSetupControlsChooseTheRun()
         QVERIFY(std::abs(b->m_Interval - 0.01) < 1e-9);
     }
     QVERIFY(bench.prompter.m_Log.isEmpty());
+}
+
+void TestShellEndToEndRun::manualXRunTakesTheTypedValues_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::newRow("pelorin") << "pelorin";
+}
+
+// Manual sampling with typed X values: the first before the run starts, one after every sample;
+// each sample keeps the value typed before it.
+void TestShellEndToEndRun::manualXRunTakesTheTypedValues()
+{
+    QFETCH(QString, model);
+    CAppBench bench;
+    QVERIFY(bench.start(model));
+    QTRY_COMPARE_WITH_TIMEOUT(bench.detections->count(), 1, 8000);
+    CSetupInfo* setup = bench.setup()->getSetupInfo();
+    QTRY_VERIFY_WITH_TIMEOUT(setup->GetActiveMeasurementCount() > 0, 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 2000);
+
+    bench.setup()->displaySetupWindow(1);
+    CFullSetupWindow* full = bench.setup()->fullSetupWindow();
+    QVERIFY(full);
+    Ui_CFullSetupWindow* f = full->form();
+    f->SamplingTypeCombo->setCurrentIndex(0);
+    emit f->SamplingTypeCombo->activated(0);
+    QCOMPARE(setup->m_RateCode, 0);
+    QVERIFY(f->manualValuesCheckbox->isEnabled());
+    QTest::mouseClick(f->manualValuesCheckbox, Qt::LeftButton);
+    QVERIFY(setup->m_bManualX);
+    QTest::keyClicks(f->xaxisTitleLineEdit, "Volume");
+    QTest::keyClicks(f->xAxisUnitLineEdit, "ml");
+    QCOMPARE(setup->m_ManualXName, QString("Volume"));
+
+    // The user types 10, 20, 30, ... into each dialog asked.
+    QStringList labels;
+    int typed = 0;
+    bench.prompter.m_DialogResult = QDialog::Accepted;
+    bench.prompter.m_DialogHook = [&](QDialog* dialog) {
+        auto* label = dialog->findChild<QLabel*>("nextvalueLabel");
+        auto* edit = dialog->findChild<QLineEdit*>("valueLineEdit");
+        QVERIFY(label && edit);
+        labels << label->text();
+        QTest::keyClicks(edit, QString::number(10 * ++typed));
+    };
+    bench.pressRun();
+    QCOMPARE(typed, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.started->count(), 1, 5000);
+    QTRY_VERIFY(bench.button()->isPlaying());
+    for (int sample = 1; sample <= 3; ++sample) {
+        bench.window->windowsManager()->OnManual();
+        QTRY_COMPARE_WITH_TIMEOUT(typed, sample + 1, 3000);
+    }
+    bench.pressRun(); // stop
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 5000);
+    QCOMPARE(labels.first(), QString("Enter next Volume value"));
+
+    CDataBranch* xBranch = nullptr;
+    for (CDataBranch* b : bench.runBranches(0))
+        if (b->GetNumSamples() == 3 && b->GetYSample(0) == 10.0)
+            xBranch = b;
+    QVERIFY2(xBranch, "no branch holds the typed X values");
+    QCOMPARE(xBranch->GetYSample(1), 20.0);
+    QCOMPARE(xBranch->GetYSample(2), 30.0);
 }
 
 QTEST_MAIN(TestShellEndToEndRun)
