@@ -168,6 +168,9 @@ private:
     // pressed: the logger detected, its status read into the setup, the 500 ms rules applied.
     void startDetected(CAppBench& bench, bool testPorts = false);
     void checkRunBranches(const CAppBench& bench, int samples);
+    // Starts against the simulated model, waits until Run may be pressed and opens the full
+    // setup window; its form, or null after a failed check.
+    Ui_CFullSetupWindow* openFullSetup(CAppBench& bench, const QString& model);
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
@@ -406,6 +409,22 @@ void TestShellEndToEndRun::dravletRunFromTheButtonToItsEnd()
     QTRY_VERIFY(bench.button()->isEnabled());
 }
 
+Ui_CFullSetupWindow* TestShellEndToEndRun::openFullSetup(CAppBench& bench, const QString& model)
+{
+    if (!bench.start(model))
+        return nullptr;
+    QTest::qWaitFor([&] { return bench.detections->count() == 1; }, 8000);
+    CSetupInfo* setup = bench.setup()->getSetupInfo();
+    QTest::qWaitFor([&] { return setup->GetActiveMeasurementCount() > 0 && bench.button()->isEnabled(); }, 6000);
+    if (!bench.button()->isEnabled())
+        return nullptr;
+    bench.setup()->displaySetupWindow(1);
+    CFullSetupWindow* full = bench.setup()->fullSetupWindow();
+    if (!full || !QTest::qWaitFor([&] { return full->isVisible(); }, 2000))
+        return nullptr;
+    return full->form();
+}
+
 void TestShellEndToEndRun::fullSetupControlsChooseTheRun_data()
 {
     QTest::addColumn<QString>("model");
@@ -421,17 +440,9 @@ void TestShellEndToEndRun::fullSetupControlsChooseTheRun()
     QFETCH(QString, model);
     QFETCH(int, samples);
     CAppBench bench;
-    QVERIFY(bench.start(model));
-    QTRY_COMPARE_WITH_TIMEOUT(bench.detections->count(), 1, 8000);
+    Ui_CFullSetupWindow* f = openFullSetup(bench, model);
+    QVERIFY2(f, "no logger detected, or the full setup window did not open");
     CSetupInfo* setup = bench.setup()->getSetupInfo();
-    QTRY_VERIFY_WITH_TIMEOUT(setup->GetActiveMeasurementCount() > 0, 4000);
-    QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 2000);
-
-    bench.setup()->displaySetupWindow(1);
-    CFullSetupWindow* full = bench.setup()->fullSetupWindow();
-    QVERIFY(full);
-    QTRY_VERIFY(full->isVisible());
-    Ui_CFullSetupWindow* f = full->form();
     const int rate = bench.setup()->m_UiRateCodes.indexOf(kRate100PerSecond);
     const int count = bench.setup()->m_SampleCounts.indexOf(samples);
     QVERIFY(rate >= 0 && count >= 0);
@@ -470,16 +481,9 @@ void TestShellEndToEndRun::manualXRunTakesTheTypedValues()
 {
     QFETCH(QString, model);
     CAppBench bench;
-    QVERIFY(bench.start(model));
-    QTRY_COMPARE_WITH_TIMEOUT(bench.detections->count(), 1, 8000);
+    Ui_CFullSetupWindow* f = openFullSetup(bench, model);
+    QVERIFY2(f, "no logger detected, or the full setup window did not open");
     CSetupInfo* setup = bench.setup()->getSetupInfo();
-    QTRY_VERIFY_WITH_TIMEOUT(setup->GetActiveMeasurementCount() > 0, 4000);
-    QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 2000);
-
-    bench.setup()->displaySetupWindow(1);
-    CFullSetupWindow* full = bench.setup()->fullSetupWindow();
-    QVERIFY(full);
-    Ui_CFullSetupWindow* f = full->form();
     f->SamplingTypeCombo->setCurrentIndex(0);
     emit f->SamplingTypeCombo->activated(0);
     QCOMPARE(setup->m_RateCode, 0);
