@@ -307,11 +307,11 @@ void TestMenus::ticksFollowWindowsAndServices()
     QVERIFY(window.findAction(17)->isEnabled()); // Connect, no logger
     QVERIFY(!window.findAction(16)->isEnabled());
     // Commands whose windows and services are not in the program stay off whatever the rule.
-    for (int key : {8, 9, 21, 22, 24, 28, 33, 39, 51, 52, 53, 54})
+    for (int key : {8, 9, 22, 24, 28, 33, 39, 51, 52, 53, 54})
         QVERIFY2(!window.findAction(key)->isEnabled(), qPrintable(QString::number(key)));
-    // Opening a workspace file needs nothing but the workspace files; the meters, calculator
-    // and notes windows and the notes' edit commands are in the program.
-    for (int key : {1, 2, 6, 11, 15, 19, 20, 23, 25, 26, 27, 50})
+    // Opening a workspace file needs nothing but the workspace files; the tables, meters,
+    // calculator and notes windows and the notes' edit commands are in the program.
+    for (int key : {1, 2, 6, 11, 15, 19, 20, 21, 23, 25, 26, 27, 50})
         QVERIFY2(window.findAction(key)->isEnabled(), qPrintable(QString::number(key)));
     QVERIFY(!window.GetRunButton()->isEnabled());
     QVERIFY(!window.experimentModeButton()->isEnabled());

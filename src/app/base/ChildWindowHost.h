@@ -5,6 +5,7 @@
 // fake only answers what its test uses.
 class CDataManager;
 class CKorvantaSignals;
+class CKorvantaWindow;
 class IPrompter;
 
 class IChildWindowHost
@@ -16,4 +17,10 @@ public:
     virtual CDataManager* GetDataManager() const { return nullptr; }
     // The prompter every question of a child window goes through (the shell's by default).
     virtual IPrompter* GetPrompter() const;
+
+    // Table window: the table that follows runs and downloads is the one that last became the
+    // active window; a closing one hands the record to the last other table, or none.
+    virtual void SetLastActiveTable(CKorvantaWindow* table) { (void)table; }
+    virtual CKorvantaWindow* GetLastActiveTable() const { return nullptr; }
+    virtual void SetLastTableActive(CKorvantaWindow* closing) { (void)closing; }
 };

@@ -5,8 +5,13 @@
 #include "app/base/Prompter.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Logic/KorvantaSignals.h"
+#include "table/TableDragText.h"
 
+#include <QDrag>
 #include <QFontMetrics>
+#include <QIcon>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QToolButton>
@@ -23,7 +28,13 @@ CHistoryRowWidget::CHistoryRowWidget(int key, const QModelIndex& parentIndex, Hi
       m_pOwner(qobject_cast<CHistoryWindow*>(owner))
 {
     m_pDeleteButton = new QToolButton(this);
-    m_pDeleteButton->setText(QStringLiteral("\u00d7"));
+    QIcon icon(QStringLiteral(":/images/History/delet_normal.png"));
+    icon.addFile(QStringLiteral(":/images/History/delet_disable.png"), QSize(), QIcon::Disabled);
+    icon.addFile(QStringLiteral(":/images/History/delet_press.png"), QSize(), QIcon::Active);
+    icon.addFile(QStringLiteral(":/images/History/delet_rollover.png"), QSize(), QIcon::Selected);
+    m_pDeleteButton->setIcon(icon);
+    m_pDeleteButton->setIconSize(QSize(s_PictureSize, s_PictureSize));
+    m_pDeleteButton->setFocusPolicy(Qt::NoFocus);
     m_pDeleteButton->setToolTip(tr("Delete"));
     m_pDeleteButton->setAutoRaise(true);
 }
@@ -38,6 +49,55 @@ void CHistoryRowWidget::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     const int side = std::max(0, height() - 2 * s_Margin);
     m_pDeleteButton->setGeometry(width() - side - s_Margin, s_Margin, side, side);
+}
+
+QRect CHistoryRowWidget::pictureRect() const
+{
+    return QRect(s_Margin, (height() - s_PictureSize) / 2, s_PictureSize, s_PictureSize);
+}
+
+bool CHistoryRowWidget::startsDragAt(const QPoint& position, Qt::MouseButton button) const
+{
+    // Edges included, as the picture is small.
+    const QRect r = pictureRect();
+    return button == Qt::LeftButton && position.x() >= r.left() && position.x() <= r.right() + 1
+           && position.y() >= r.top() && position.y() <= r.bottom() + 1;
+}
+
+void CHistoryRowWidget::mousePressEvent(QMouseEvent* event)
+{
+    if (!startsDragAt(event->pos(), event->button())) {
+        QWidget::mousePressEvent(event);
+        return;
+    }
+    // The drag starts on the press itself; nothing in the tree changes after the drop.
+    auto* drag = new QDrag(this);
+    auto* mime = new QMimeData;
+    mime->setText(dragText());
+    drag->setMimeData(mime);
+    const QPixmap pixmap = dragPixmap();
+    if (!pixmap.isNull())
+        drag->setPixmap(pixmap);
+    drag->exec(Qt::MoveAction);
+}
+
+bool CHistoryRowWidget::deleteEnabled() const
+{
+    return m_pDeleteButton->isEnabled();
+}
+
+void CHistoryRowWidget::deleteBranch(int key)
+{
+    CDataManager* data = m_pOwner ? m_pOwner->dataManager() : nullptr;
+    if (!data)
+        return;
+    CKorvantaSignals* hub = m_pOwner->signalHub();
+    // Each window lets go of a series before its data are freed.
+    for (int victim : BranchDeletionOrder(data, key)) {
+        if (hub)
+            emit hub->dataKeyIsDeleted(victim);
+        data->DeleteDataBranch(victim);
+    }
 }
 
 void CHistoryRowWidget::setPicture(const QPixmap& pixmap)
@@ -122,20 +182,42 @@ void DataFolderEditor::setIcon(QString path)
     setPicture(QPixmap(path));
 }
 
+QPixmap DataFolderEditor::dragPixmap() const
+{
+    CDataManager* data = m_pOwner ? m_pOwner->dataManager() : nullptr;
+    const CDataFolder* folder = data ? data->GetDataFolder(m_Key) : nullptr;
+    return folder ? QPixmap(folder->GetIconName()) : m_Picture;
+}
+
+QString DataFolderEditor::dragText() const
+{
+    CDataManager* data = m_pOwner ? m_pOwner->dataManager() : nullptr;
+    return BuildBranchDragText(m_Caption, FolderDragKeys(data, m_Key));
+}
+
+QString DataBranchEditor::dragText() const
+{
+    CDataManager* data = m_pOwner ? m_pOwner->dataManager() : nullptr;
+    return BuildBranchDragText(m_FolderName, BranchDragKeys(data, m_Key));
+}
+
 void DataFolderEditor::onDelete()
 {
     if (!m_pOwner || !confirmDelete())
         return;
     CDataManager* data = m_pOwner->dataManager();
-    CKorvantaSignals* hub = m_pOwner->signalHub();
-    if (data) {
-        QList<int> keys;
-        data->GetAllFolderAssociatedKeys(m_Key, keys);
-        data->DeleteDataFolder(m_Key);
-        if (hub)
-            for (int key : keys)
-                emit hub->dataKeyIsDeleted(key);
+    CDataFolder* folder = data ? data->GetDataFolder(m_Key) : nullptr;
+    while (folder && folder->GetNumberBranches() > 0) {
+        const int before = folder->GetNumberBranches();
+        const int key = folder->GetBranchKey(0);
+        deleteBranch(key);
+        // A key that names no branch (or one filed under another run) stays in the list
+        // after the deletion; take it out, or this loop would never end.
+        if (folder->GetNumberBranches() >= before)
+            folder->m_BranchKeys.RemoveValue(key);
     }
+    if (folder)
+        data->DeleteDataFolder(m_Key);
     removeOwnRow();
     dataChanged();
 }
@@ -162,18 +244,7 @@ void DataBranchEditor::onDelete()
 {
     if (!m_pOwner || !confirmDelete())
         return;
-    CDataManager* data = m_pOwner->dataManager();
-    CKorvantaSignals* hub = m_pOwner->signalHub();
-    if (data) {
-        QList<int> keys;
-        if (CDataBranch* branch = data->GetDataBranch(m_Key))
-            data->GetAllBranchChildren(branch, keys);
-        keys.prepend(m_Key);
-        data->DeleteDataBranch(m_Key);
-        if (hub)
-            for (int key : keys)
-                emit hub->dataKeyIsDeleted(key);
-    }
+    deleteBranch(m_Key);
     removeOwnRow();
     dataChanged();
 }

@@ -20,7 +20,14 @@ public:
     HistoryTreeItem* item() const { return m_pItem; }
     QString caption() const { return m_Caption; }
     QToolButton* deleteButton() const { return m_pDeleteButton; }
+    bool deleteEnabled() const;
     QSize sizeHint() const override;
+
+    // Where the row's picture lies; a left press on it starts a drag of the row's data.
+    QRect pictureRect() const;
+    bool startsDragAt(const QPoint& position, Qt::MouseButton button) const;
+    // The drag text of the row's data: the run's name, then the keys of the series.
+    virtual QString dragText() const = 0;
 
 public slots:
     void disableDelete();
@@ -38,6 +45,11 @@ protected:
     void setPicture(const QPixmap& pixmap);
     void removeOwnRow();
     void dataChanged();
+    void mousePressEvent(QMouseEvent* event) override;
+    virtual QPixmap dragPixmap() const { return m_Picture; }
+    // Announces every key of the branch and its derived branches on the hub, each just before
+    // its data go, derived branches before their source.
+    void deleteBranch(int key);
 
     int m_Key;
     QPersistentModelIndex m_ParentIndex;
@@ -55,9 +67,13 @@ public:
     DataFolderEditor(int key, const QModelIndex& parentIndex, HistoryTreeItem* item, QWidget* owner);
     void setCaption(const QString& caption);
     void setIcon(QString path);
+    QString dragText() const override;
 
 public slots:
     void onDelete() override;
+
+protected:
+    QPixmap dragPixmap() const override;
 };
 
 class DataBranchEditor : public CHistoryRowWidget
@@ -71,6 +87,7 @@ public:
     QString folderName() const { return m_FolderName; }
     void setPixmap(const QPixmap& pixmap);
     int parentKey() const { return m_ParentKey; }
+    QString dragText() const override;
 
 public slots:
     void onDelete() override;

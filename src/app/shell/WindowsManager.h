@@ -123,6 +123,11 @@ public:
     CKorvantaWindow* GetLastOfKind(WindowKind kind, const CKorvantaWindow* except = nullptr) const;
     // Called by a window of that kind when it closes.
     void SetLastActive(WindowKind kind, CKorvantaWindow* closing);
+    // Tables (windowsmanager_table.cpp).
+    void SetLastActiveTable(CKorvantaWindow* table) override;
+    CKorvantaWindow* GetLastActiveTable() const override;
+    void SetLastTableActive(CKorvantaWindow* closing) override;
+    CKorvantaWindow* ShowTableWindow();
 
     // The arrangement of the setup, history and graph windows for an area of w x h.
     struct Arrangement
@@ -207,6 +212,7 @@ public slots:
     void onHome() {}
     void OnPrint() {}
     void onManualCurveFitFunc() {}
+    void onOpenTableWindow();
 
     // Analysis and upload commands (windowsmanager_analysis.cpp).
     void onStatisticsFunc();

@@ -139,6 +139,8 @@ void MainWindow::initWorkSpaceActionsList()
         setup->setChecked(true);
         connect(setup, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onOpenSetupWindow);
     }
+    if (MultiAction* table = findAction(21))
+        connect(table, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onOpenTableWindow);
     connect(findAction(23), &QAction::triggered, &m_WindowsManager, &CWindowsManager::ShowMetersWindow);
     connect(findAction(25), &QAction::triggered, &m_WindowsManager, &CWindowsManager::ShowCalcWindow);
     connect(findAction(26), &QAction::triggered, &m_WindowsManager, [this]() { m_WindowsManager.ShowNotesWindow(); });

@@ -71,9 +71,9 @@ bool MainWindow::commandAvailable(MultiActionKeyType key) const
         return m_pShellLogic && m_pShellLogic->CanDetect();
     case 18:
         return m_pShellLogic && m_pShellLogic->CanUpdateFirmware();
-    case 23: case 25: case 26:
+    case 21: case 23: case 25: case 26:
         return true;
-    case 21: case 22: case 24:
+    case 22: case 24:
         // The data windows come with their own parts.
         return false;
     case 28: case 33: case 39:

@@ -89,6 +89,8 @@ int CWindowsManager::LoadWindowRecord(quint16 tag, QDataStream* stream, bool* ha
 CKorvantaWindow* CWindowsManager::windowForRecord(quint16 tag)
 {
     switch (tag) {
+    case TagTableWindow:
+        return ShowTableWindow();
     case TagNotesWindow:
         return ShowNotesWindow();
     default:

@@ -1,0 +1,116 @@
+// A table in the real application against the simulated Pelorin logger: opened from its
+// ribbon command, it follows a run started with the Run button and fills live while the run
+// records; afterwards a series dragged from the history tree goes into a second table.
+#include "app/shell/CustomRunButton.h"
+#include "app/shell/HistoryRows.h"
+#include "app/shell/HistoryTreeModel.h"
+#include "app/shell/HistoryWindow.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/WindowsManager.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Logic/LogicManager.h"
+#include "setup/SetupWindow.h"
+#include "simulator/LoggerSimulator.h"
+#include "simulator/ModelFactory.h"
+#include "support/TableRig.h"
+#include "table/TableDelegate.h"
+#include "table/TableModel.h"
+#include "table/TableWindow.h"
+
+#include <QDropEvent>
+#include <QMimeData>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTreeView>
+#include <QtTest>
+
+#include <memory>
+
+class TestTableEndToEndRun : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void runFromTheButtonFillsTheTableLive();
+};
+
+void TestTableEndToEndRun::runFromTheButtonFillsTheTableLive()
+{
+    CTablePrompter prompter;
+    std::unique_ptr<kvsim::IDeviceModel> model = kvsim::createDeviceModel(QStringLiteral("pelorin"));
+    QVERIFY(model);
+    const quint16 vendor = model->vendorId();
+    const quint16 product = model->productId();
+    kvsim::CLoggerSimulator sim(std::move(model));
+    QVERIFY(sim.start());
+    qputenv("KORVANTA_EXTRA_PORTS", QStringLiteral("%1:%2:%3")
+                                        .arg(sim.portName())
+                                        .arg(vendor, 4, 16, QLatin1Char('0'))
+                                        .arg(product, 4, 16, QLatin1Char('0'))
+                                        .toLocal8Bit());
+    auto window = std::make_unique<MainWindow>(nullptr);
+    CWindowsManager* wm = window->windowsManager();
+    CKorvantaSignals* hub = wm->GetSignals();
+    QSignalSpy detections(hub, &CKorvantaSignals::LoggerEndDtetection);
+    QSignalSpy ended(hub, &CKorvantaSignals::LoggerExperimentEnd);
+    window->init();
+    window->resize(1400, 900);
+    window->show();
+    QTRY_COMPARE_WITH_TIMEOUT(detections.count(), 1, 8000);
+    CSetupWindow* setup = wm->GetSetupWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(setup->getSetupInfo()->GetActiveMeasurementCount() > 0, 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(window->GetRunButton()->isEnabled(), 2000);
+    setup->rateChanged(setup->m_UiRateCodes.indexOf(10));   // 100 samples a second
+    setup->durationChanged(setup->m_SampleCounts.indexOf(200));
+
+    // The user opens a table from the ribbon.
+    MultiAction* tableCommand = window->findAction(21);
+    QVERIFY(tableCommand && tableCommand->isEnabled());
+    tableCommand->trigger();
+    auto* table = qobject_cast<CTableWindow*>(wm->GetLastActiveTable());
+    QVERIFY(table);
+    QSignalSpy resets(table->bodyModel(), &QAbstractItemModel::modelReset);
+
+    QTest::mouseClick(window->GetRunButton(), Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(table->isRunning(), 4000);
+    const int resetsAtStart = resets.count();
+    const int branches = setup->getSetupInfo()->GetActiveMeasurementCount();
+    QCOMPARE(table->dataColumnCount(), branches);
+    // Live: rows with data appear while the run still records.
+    QTRY_VERIFY_WITH_TIMEOUT(table->bodyDelegate()->getMaxSizeDataColumn() > 20, 4000);
+    QVERIFY(table->isRunning());
+    QVERIFY(table->bodyDelegate()->getMaxSizeDataColumn() < 200);
+    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 6000);
+    QVERIFY(!table->isRunning());
+    QCOMPARE(resets.count(), resetsAtStart);
+    QCOMPARE(table->bodyDelegate()->getMaxSizeDataColumn(), 200);
+    CDataManager* data = wm->GetDataManager();
+    CDataBranch* first = data->GetDataBranch(table->bodyDelegate()->dataColumn(0)->m_Key);
+    QVERIFY(first);
+    QCOMPARE(table->bodyDelegate()->getDataText(199, 0), QString::number(first->GetYSample(199), 'g', 6));
+    QCOMPARE(table->bodyDelegate()->getIndexColumnTextByRow(199), QString("200"));
+
+    // A second table takes one series dragged from the history tree.
+    wm->ShowTableWindow();
+    auto* second = qobject_cast<CTableWindow*>(wm->GetLastActiveTable());
+    QVERIFY(second && second != table);
+    CHistoryWindow* history = wm->GetHistoryWindow();
+    const QModelIndex row = history->model()->findKey(first->m_Key);
+    auto* branchRow = qobject_cast<DataBranchEditor*>(history->treeView()->indexWidget(row));
+    QVERIFY(branchRow);
+    QMimeData mime;
+    mime.setText(branchRow->dragText());
+    QDropEvent drop(QPointF(10, 10), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    static_cast<QObject*>(second)->event(&drop);
+    QCOMPARE(second->dataColumnCount(), 1);
+    QCOMPARE(second->bodyDelegate()->dataColumn(0)->m_Key, first->m_Key);
+    QCOMPARE(second->bodyModel()->rowCount(), 200);
+
+    window.reset();
+    qunsetenv("KORVANTA_EXTRA_PORTS");
+}
+
+QTEST_MAIN(TestTableEndToEndRun)
+#include "tst_table_e2e_run.moc"

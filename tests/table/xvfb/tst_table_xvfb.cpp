@@ -1,0 +1,60 @@
+// A table of two filled columns on a real X server: the screenshot is saved and checked to
+// show the cell grey, the header's title colours and the borders, not a blank window.
+#include "support/TableRig.h"
+#include "table/TableDelegate.h"
+#include "table/TableModel.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QSet>
+#include <QtTest>
+
+class TestTableXvfb : public QObject
+{
+    Q_OBJECT
+private slots:
+    void filledTableIsDrawn();
+};
+
+void TestTableXvfb::filledTableIsDrawn()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        QSKIP("needs an X server (run under Xvfb)");
+    CTableHost host;
+    CDataFolder* run = host.addRun({1, 2}, 400, 0.1);
+    CTableWindow* table = host.newTable();
+    const QColor red(220, 60, 60);
+    const QColor blue(60, 90, 220);
+    table->addColumnByKey(run->GetBranchKey(0), &red);
+    table->addColumnByKey(run->GetBranchKey(1), &blue);
+    table->bodyModel()->setRowCount(400);
+    host.resize(700, 600);
+    table->setGeometry(0, 0, 600, 550);
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    QTest::qWait(200);
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(host.winId()).toImage();
+    QDir().mkpath(SCREENSHOT_DIR);
+    shot.save(QDir(SCREENSHOT_DIR).filePath("table.png"));
+    QVERIFY(!shot.isNull());
+    QSet<QRgb> colours;
+    int cellGrey = 0;
+    bool sawRed = false;
+    bool sawBlue = false;
+    for (int y = 0; y < shot.height(); y += 2)
+        for (int x = 0; x < shot.width(); x += 2) {
+            const QRgb p = shot.pixel(x, y) & 0xffffff;
+            colours.insert(p);
+            cellGrey += QColor(p) == QColor(238, 238, 238);
+            sawRed = sawRed || QColor(p) == red;
+            sawBlue = sawBlue || QColor(p) == blue;
+        }
+    QVERIFY2(colours.size() > 20, qPrintable(QString::number(colours.size())));
+    QVERIFY(cellGrey > 1000);
+    QVERIFY(sawRed);
+    QVERIFY(sawBlue);
+}
+
+QTEST_MAIN(TestTableXvfb)
+#include "tst_table_xvfb.moc"
