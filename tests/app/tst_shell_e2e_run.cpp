@@ -14,6 +14,7 @@
 #include "Core/Logic/ILogger.h"
 #include "Core/Logic/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
+#include "setup/FullSetupWindow.h"
 #include "setup/SetupWindow.h"
 #include "platform/TestPortEnumerator.h"
 #include "simulator/LoggerSimulator.h"
@@ -22,6 +23,10 @@
 #include "support/ScriptedPrompter.h"
 #include "../common/QueuedSpy.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -165,6 +170,9 @@ private:
     // pressed: the logger detected, its status read into the setup, the 500 ms rules applied.
     void startDetected(CAppBench& bench, bool testPorts = false);
     void checkRunBranches(const CAppBench& bench, int samples);
+    // Starts against the simulated model, waits until Run may be pressed and opens the full
+    // setup window; its form, or null after a failed check.
+    Ui_CFullSetupWindow* openFullSetup(CAppBench& bench, const QString& model);
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
@@ -174,6 +182,10 @@ private slots:
     void dravletRunFromTheButtonToItsEnd();
     void unansweredStopGivesTheButtonBack();
     void dravletUnpluggedMidRunEndsTheRunOnce();
+    void fullSetupControlsChooseTheRun_data();
+    void fullSetupControlsChooseTheRun();
+    void manualXRunTakesTheTypedValues_data();
+    void manualXRunTakesTheTypedValues();
 };
 
 void TestShellEndToEndRun::startDetected(CAppBench& bench, bool testPorts)
@@ -453,6 +465,121 @@ void TestShellEndToEndRun::dravletUnpluggedMidRunEndsTheRunOnce()
     const QList<CDataBranch*> branches = bench.runBranches(0);
     QVERIFY(!branches.isEmpty());
     QVERIFY(branches.first()->GetNumSamples() >= 10);
+Ui_CFullSetupWindow* TestShellEndToEndRun::openFullSetup(CAppBench& bench, const QString& model)
+{
+    if (!bench.start(model))
+        return nullptr;
+    QTest::qWaitFor([&] { return bench.detections->count() == 1; }, 8000);
+    CSetupInfo* setup = bench.setup()->getSetupInfo();
+    QTest::qWaitFor([&] { return setup->GetActiveMeasurementCount() > 0 && bench.button()->isEnabled(); }, 6000);
+    if (!bench.button()->isEnabled())
+        return nullptr;
+    bench.setup()->displaySetupWindow(1);
+    CFullSetupWindow* full = bench.setup()->fullSetupWindow();
+    if (!full || !QTest::qWaitFor([&] { return full->isVisible(); }, 2000))
+        return nullptr;
+    return full->form();
+}
+
+void TestShellEndToEndRun::fullSetupControlsChooseTheRun_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("samples");
+    QTest::newRow("pelorin") << "pelorin" << 20;
+    QTest::newRow("dravlet") << "dravlet" << 10;
+}
+
+// The user opens the full setup window, picks a rate and a number of samples in its boxes and
+// presses Run: the stored run has that many samples at that period.
+void TestShellEndToEndRun::fullSetupControlsChooseTheRun()
+{
+    QFETCH(QString, model);
+    QFETCH(int, samples);
+    CAppBench bench;
+    Ui_CFullSetupWindow* f = openFullSetup(bench, model);
+    QVERIFY2(f, "no logger detected, or the full setup window did not open");
+    CSetupInfo* setup = bench.setup()->getSetupInfo();
+    const int rate = bench.setup()->m_UiRateCodes.indexOf(kRate100PerSecond);
+    const int count = bench.setup()->m_SampleCounts.indexOf(samples);
+    QVERIFY(rate >= 0 && count >= 0);
+    f->SamplingTypeCombo->setCurrentIndex(1);
+    emit f->SamplingTypeCombo->activated(1);
+    f->RateComboBox->setCurrentIndex(rate);
+    emit f->RateComboBox->activated(rate);
+    f->DurationComboBox->setCurrentIndex(count);
+    emit f->DurationComboBox->activated(count);
+    QCOMPARE(setup->m_RateCode, kRate100PerSecond);
+    QCOMPARE(setup->m_NumberOfSamples, samples);
+
+    bench.pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.started->count(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 1, 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 2000);
+    const QList<CDataBranch*> branches = bench.runBranches(0);
+    QVERIFY(!branches.isEmpty());
+    for (CDataBranch* b : branches) {
+        QCOMPARE(b->GetNumSamples(), samples);
+        QCOMPARE(b->m_RateCode, kRate100PerSecond);
+        QVERIFY(std::abs(b->m_Interval - 0.01) < 1e-9);
+    }
+    QVERIFY(bench.prompter.m_Log.isEmpty());
+}
+
+void TestShellEndToEndRun::manualXRunTakesTheTypedValues_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::newRow("pelorin") << "pelorin";
+}
+
+// Manual sampling with typed X values: the first before the run starts, one after every sample;
+// each sample keeps the value typed before it.
+void TestShellEndToEndRun::manualXRunTakesTheTypedValues()
+{
+    QFETCH(QString, model);
+    CAppBench bench;
+    Ui_CFullSetupWindow* f = openFullSetup(bench, model);
+    QVERIFY2(f, "no logger detected, or the full setup window did not open");
+    CSetupInfo* setup = bench.setup()->getSetupInfo();
+    f->SamplingTypeCombo->setCurrentIndex(0);
+    emit f->SamplingTypeCombo->activated(0);
+    QCOMPARE(setup->m_RateCode, 0);
+    QVERIFY(f->manualValuesCheckbox->isEnabled());
+    QTest::mouseClick(f->manualValuesCheckbox, Qt::LeftButton);
+    QVERIFY(setup->m_bManualX);
+    QTest::keyClicks(f->xaxisTitleLineEdit, "Volume");
+    QTest::keyClicks(f->xAxisUnitLineEdit, "ml");
+    QCOMPARE(setup->m_ManualXName, QString("Volume"));
+
+    // The user types 10, 20, 30, ... into each dialog asked.
+    QStringList labels;
+    int typed = 0;
+    bench.prompter.m_DialogResult = QDialog::Accepted;
+    bench.prompter.m_DialogHook = [&](QDialog* dialog) {
+        auto* label = dialog->findChild<QLabel*>("nextvalueLabel");
+        auto* edit = dialog->findChild<QLineEdit*>("valueLineEdit");
+        QVERIFY(label && edit);
+        labels << label->text();
+        QTest::keyClicks(edit, QString::number(10 * ++typed));
+    };
+    bench.pressRun();
+    QCOMPARE(typed, 1);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.started->count(), 1, 5000);
+    QTRY_VERIFY(bench.button()->isPlaying());
+    for (int sample = 1; sample <= 3; ++sample) {
+        bench.window->windowsManager()->OnManual();
+        QTRY_COMPARE_WITH_TIMEOUT(typed, sample + 1, 3000);
+    }
+    bench.pressRun(); // stop
+    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 5000);
+    QCOMPARE(labels.first(), QString("Enter next Volume value"));
+
+    CDataBranch* xBranch = nullptr;
+    for (CDataBranch* b : bench.runBranches(0))
+        if (b->GetNumSamples() == 3 && b->GetYSample(0) == 10.0)
+            xBranch = b;
+    QVERIFY2(xBranch, "no branch holds the typed X values");
+    QCOMPARE(xBranch->GetYSample(1), 20.0);
+    QCOMPARE(xBranch->GetYSample(2), 30.0);
 }
 
 QTEST_MAIN(TestShellEndToEndRun)

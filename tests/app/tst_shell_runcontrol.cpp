@@ -323,7 +323,7 @@ void TestShellRunControl::manualXValue()
     QSignalSpy started(&rig.hub(), &CKorvantaSignals::UserStartedRun);
     rig.prompter.m_bAcceptX = false;
     rig.manager.OnRun();
-    QCOMPARE(rig.prompter.m_XQuestions, QStringList("Volume"));
+    QCOMPARE(rig.prompter.m_XQuestions, QStringList("Enter next Volume value"));
     QCOMPARE(rig.state(), 0);
     QCOMPARE(started.count(), 0);
     QVERIFY(rig.controller().isStatusPollRunning());

@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QMessageBox>
 
 #include <cmath>
@@ -23,19 +22,6 @@ bool CWidgetPrompter::question(QWidget* parent, const QString& title, const QStr
 {
     return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
            == QMessageBox::Yes;
-}
-
-bool CWidgetPrompter::askManualXValue(QWidget* parent, const QString& name, double* value)
-{
-    const QString label = QCoreApplication::translate("CManualXValueDialog", "Enter next") + " " + name + " "
-                          + QCoreApplication::translate("CManualXValueDialog", "value");
-    bool ok = false;
-    const double v = QInputDialog::getDouble(parent, QString(), label, value ? *value : 0.0, -1e12, 1e12, 6, &ok);
-    if (!ok || !std::isfinite(v))
-        return false;
-    if (value)
-        *value = v;
-    return true;
 }
 
 int CWidgetPrompter::askSaveChanges(QWidget* parent, const QString& title, const QString& text)

@@ -15,8 +15,6 @@ public:
     virtual void warning(QWidget* parent, const QString& title, const QString& text) = 0;
     // A Yes/No question (Yes the default); true for Yes.
     virtual bool question(QWidget* parent, const QString& title, const QString& text) = 0;
-    // Asks for the next manual X value of a run; false when the user cancels.
-    virtual bool askManualXValue(QWidget* parent, const QString& name, double* value) = 0;
 
     // The questions and choosers below have answers that lose nothing when a prompter does
     // not know them (a test fake that predates them): Cancel, No, no file.
@@ -44,7 +42,6 @@ public:
     void information(QWidget* parent, const QString& title, const QString& text) override;
     void warning(QWidget* parent, const QString& title, const QString& text) override;
     bool question(QWidget* parent, const QString& title, const QString& text) override;
-    bool askManualXValue(QWidget* parent, const QString& name, double* value) override;
     int askSaveChanges(QWidget* parent, const QString& title, const QString& text) override;
     bool confirm(QWidget* parent, const QString& title, const QString& text) override;
     void critical(QWidget* parent, const QString& title, const QString& text) override;

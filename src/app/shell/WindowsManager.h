@@ -28,6 +28,8 @@ class ISetupSettings;
 class QProgressDialog;
 class QTimer;
 
+class CExperimentModeDialog;
+
 class CWindowsManager : public QMdiArea, public IChildWindowHost, public ISetupHost, public IWorkspaceHost
 {
     Q_OBJECT
@@ -117,6 +119,7 @@ public:
     int videoWindowsCount() const;
     void SetVideoWindowsCount(int count) { m_VideoWindowsOpen = count; }
     bool isExperimentModeDialogOpen() const { return m_bExperimentModeDialogOpen; }
+    CExperimentModeDialog* experimentModeDialog() const;
     QTimer* protectionTimer() const { return m_pLoggerProtectionTimer; }
     QProgressDialog* progressDialog() const { return m_pProgressDialog; }
     bool hasDataToSave() const { return m_bHasDataToSave; }
@@ -322,4 +325,7 @@ private:
     int m_VideoWindowsOpen = 0;
     bool m_bExperimentModeDialogOpen = false;
     bool m_bVideoRecordArmed = true;
+    QPointer<CExperimentModeDialog> m_pExperimentModeDialog;
+    // The next X value of a manual-X run into the setup record; false when the user cancels.
+    bool askManualXValue();
 };

@@ -8,6 +8,7 @@
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/KorvantaSignals.h"
+#include "setup/ExperimentModeDialog.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupWindow.h"
 
@@ -95,19 +96,9 @@ int CWindowsManager::TimingCapableChannels(bool forDialog) const
 void CWindowsManager::OnLoggerStatusArrived(int)
 {
     const int count = TimingCapableChannels(false);
+    if (m_pExperimentModeDialog && m_pExperimentModeDialog->isActiveWindow())
+        m_pExperimentModeDialog->UpdateStatus(count);
     // Event timing without a channel able to time falls back to automatic sampling.
     if (count == 0 && GetCurrentRunMode() == 1 && m_pFrame)
         m_pFrame->SetCurrentRunMode(0);
-}
-
-void CWindowsManager::OnExperimentModeButton()
-{
-    // The sampling-mode dialog belongs to the setup dialogs; until it exists the button only
-    // works out what the dialog would be offered.
-    TimingCapableChannels(true);
-}
-
-void CWindowsManager::AcceptExperimentMode(bool)
-{
-    m_bExperimentModeDialogOpen = false;
 }

@@ -33,10 +33,8 @@ void CWindowsManager::requestRun()
     if (m_pLogic && !m_pLogic->IsLoggerAllowToRun())
         return;
     if (setup->xManualRunEnabled() && setup->m_bManualX && setup->m_RateCode == 0) {
-        double value = setup->m_ManualXValue;
-        if (!prompter()->askManualXValue(nullptr, setup->m_ManualXName, &value))
+        if (!askManualXValue())
             return;
-        setup->m_ManualXValue = value;
     }
     m_pSetupWindow->disableSetup(true);
     m_pSetupWindow->stopTimers(true);
@@ -284,10 +282,6 @@ void CWindowsManager::userStartedRun()
 
 void CWindowsManager::OnUserAskXvalue()
 {
-    CSetupInfo* setup = m_pSetupWindow->getSetupInfo();
-    double value = setup->m_ManualXValue;
-    if (prompter()->askManualXValue(nullptr, setup->m_ManualXName, &value))
-        setup->m_ManualXValue = value;
-    else
+    if (!askManualXValue())
         stopSent();
 }

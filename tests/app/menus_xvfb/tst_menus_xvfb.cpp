@@ -24,7 +24,6 @@ public:
     void information(QWidget*, const QString&, const QString&) override {}
     void warning(QWidget*, const QString&, const QString&) override {}
     bool question(QWidget*, const QString&, const QString&) override { return false; }
-    bool askManualXValue(QWidget*, const QString&, double*) override { return false; }
 };
 
 // Counts the distinct grey levels of an area (a drawn menu has many, a blank area one).

@@ -2,6 +2,9 @@
 // Answers the shell's questions in tests and records what was asked.
 #include "app/base/Prompter.h"
 
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QStringList>
 
 class CFakePrompter : public IPrompter
@@ -23,14 +26,18 @@ public:
         m_Questions << title + "|" + text;
         return m_bAnswerYes;
     }
-    bool askManualXValue(QWidget*, const QString& name, double* value) override
+    // The manual X value dialog: its question is recorded and the answer typed into it.
+    int runDialog(QDialog* dialog) override
     {
-        m_XQuestions << name;
+        QLabel* label = dialog ? dialog->findChild<QLabel*>("nextvalueLabel") : nullptr;
+        QLineEdit* edit = dialog ? dialog->findChild<QLineEdit*>("valueLineEdit") : nullptr;
+        if (!label || !edit)
+            return QDialog::Rejected;
+        m_XQuestions << label->text();
         if (!m_bAcceptX)
-            return false;
-        if (value)
-            *value = m_XAnswer;
-        return true;
+            return QDialog::Rejected;
+        edit->setText(m_XText.isNull() ? QString::number(m_XAnswer) : m_XText);
+        return QDialog::Accepted;
     }
 
     QStringList m_Infos;
@@ -40,4 +47,6 @@ public:
     bool m_bAnswerYes = true;
     bool m_bAcceptX = true;
     double m_XAnswer = 0.0;
+    // Typed instead of m_XAnswer when set.
+    QString m_XText;
 };

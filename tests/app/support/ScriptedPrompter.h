@@ -19,7 +19,6 @@ public:
         m_Log << "ask|" + title + "|" + text;
         return m_bYes;
     }
-    bool askManualXValue(QWidget*, const QString&, double*) override { return false; }
     int askSaveChanges(QWidget*, const QString& title, const QString& text) override
     {
         m_Log << "save?|" + title + "|" + text;

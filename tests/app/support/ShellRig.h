@@ -26,6 +26,7 @@ public:
     }
     CustomRunButton* GetRunButton() override { return &m_Button; }
     int GetCurrentRunMode() const override { return m_RunMode; }
+    void SetCurrentRunMode(int mode) override { m_RunMode = mode; }
     void HideModallesMsgBox() override { ++m_Hides; }
     CKorvantaSignals* GetSignals() override { return m_pManager ? m_pManager->GetSignals() : nullptr; }
     CSetupInfo* GetSetupInfo() override

@@ -20,7 +20,6 @@ public:
     void information(QWidget*, const QString&, const QString&) override {}
     void warning(QWidget*, const QString&, const QString&) override {}
     bool question(QWidget*, const QString&, const QString&) override { return false; }
-    bool askManualXValue(QWidget*, const QString&, double*) override { return false; }
     int runDialog(QDialog* dialog) override
     {
         ++m_Dialogs;

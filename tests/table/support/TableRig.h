@@ -36,7 +36,6 @@ public:
         m_Said << text;
         return m_bYes;
     }
-    bool askManualXValue(QWidget*, const QString&, double*) override { return false; }
     QStringList m_Said;
     bool m_bYes = true;
     std::function<void()> m_OnQuestion;

@@ -1,0 +1,370 @@
+#include "setup/ExperimentModeDialog.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+
+#include <cmath>
+#include <QVBoxLayout>
+
+#include "app/base/Prompter.h"
+
+namespace {
+const char* const s_WizardPicture = ":/images/TimingWizard/timming-wizard2.png";
+
+QIcon modeIcon(const char* off, const char* on)
+{
+    QIcon icon;
+    icon.addFile(QString::fromLatin1(off), QSize(), QIcon::Normal, QIcon::Off);
+    icon.addFile(QString::fromLatin1(on), QSize(), QIcon::Normal, QIcon::On);
+    return icon;
+}
+
+QPushButton* modeButton(QWidget* parent, const char* name, const QIcon& icon)
+{
+    auto* button = new QPushButton(parent);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setCheckable(true);
+    button->setFlat(true);
+    button->setIcon(icon);
+    button->setIconSize(QSize(64, 64));
+    button->setFixedSize(72, 72);
+    return button;
+}
+} // namespace
+
+void Ui_CExperimentModeDialog::setupUi(QDialog* dialog)
+{
+    if (dialog->objectName().isEmpty())
+        dialog->setObjectName(QStringLiteral("CExperimentModeDialog"));
+    dialog->resize(520, 460);
+    auto* layout = new QVBoxLayout(dialog);
+
+    auto* modes = new QGridLayout();
+    normalRunButton = modeButton(dialog, "normalRunButton",
+                                 modeIcon(":/images/RunModes/Auto_disable.png", ":/images/RunModes/Auto_play.png"));
+    timingRunButton = modeButton(dialog, "timingRunButton",
+                                 modeIcon(":/images/RunModes/Event_disable.png", ":/images/RunModes/Event_play.png"));
+    mormalSamplingLabel = new QLabel(dialog);
+    mormalSamplingLabel->setObjectName(QStringLiteral("mormalSamplingLabel"));
+    timingSamplingLabel = new QLabel(dialog);
+    timingSamplingLabel->setObjectName(QStringLiteral("timingSamplingLabel"));
+    modes->addWidget(normalRunButton, 0, 0, Qt::AlignHCenter);
+    modes->addWidget(timingRunButton, 0, 1, Qt::AlignHCenter);
+    modes->addWidget(mormalSamplingLabel, 1, 0, Qt::AlignHCenter);
+    modes->addWidget(timingSamplingLabel, 1, 1, Qt::AlignHCenter);
+    layout->addLayout(modes);
+
+    modesTab = new QTabWidget(dialog);
+    modesTab->setObjectName(QStringLiteral("modesTab"));
+    tab = new QWidget();
+    tab->setObjectName(QStringLiteral("tab"));
+    modesTab->addTab(tab, QString());
+    tab_2 = new QWidget();
+    tab_2->setObjectName(QStringLiteral("tab_2"));
+    auto* timing = new QGridLayout(tab_2);
+    photogatesLabel = new QLabel(tab_2);
+    photogatesLabel->setObjectName(QStringLiteral("photogatesLabel"));
+    measurementComboBox = new QComboBox(tab_2);
+    measurementComboBox->setObjectName(QStringLiteral("measurementComboBox"));
+    methodComboBox = new QComboBox(tab_2);
+    methodComboBox->setObjectName(QStringLiteral("methodComboBox"));
+    timingImage = new QLabel(tab_2);
+    timingImage->setObjectName(QStringLiteral("timingImage"));
+    timingImage->setAlignment(Qt::AlignCenter);
+    timingImage->setMinimumSize(240, 140);
+    timingImage->setPixmap(QPixmap(QString::fromLatin1(s_WizardPicture)));
+    parameterLabel = new QLabel(tab_2);
+    parameterLabel->setObjectName(QStringLiteral("parameterLabel"));
+    timingParameterEdit = new QLineEdit(tab_2);
+    timingParameterEdit->setObjectName(QStringLiteral("timingParameterEdit"));
+    unitLabel = new QLabel(tab_2);
+    unitLabel->setObjectName(QStringLiteral("unitLabel"));
+    timing->addWidget(photogatesLabel, 0, 0, 1, 3);
+    timing->addWidget(measurementComboBox, 1, 0, 1, 3);
+    timing->addWidget(methodComboBox, 2, 0, 1, 3);
+    timing->addWidget(timingImage, 3, 0, 1, 3);
+    timing->addWidget(parameterLabel, 4, 0);
+    timing->addWidget(timingParameterEdit, 4, 1);
+    timing->addWidget(unitLabel, 4, 2);
+    modesTab->addTab(tab_2, QString());
+    layout->addWidget(modesTab, 1);
+
+    auto* buttons = new QHBoxLayout();
+    buttons->addStretch(1);
+    okButton = new QPushButton(dialog);
+    okButton->setObjectName(QStringLiteral("okButton"));
+    cancelButton = new QPushButton(dialog);
+    cancelButton->setObjectName(QStringLiteral("cancelButton"));
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+    layout->addLayout(buttons);
+
+    retranslateUi(dialog);
+    QMetaObject::connectSlotsByName(dialog);
+}
+
+void Ui_CExperimentModeDialog::retranslateUi(QDialog* dialog)
+{
+    dialog->setWindowTitle(QCoreApplication::translate("CExperimentModeDialog", "Sampling Mode"));
+    mormalSamplingLabel->setText(QCoreApplication::translate("CExperimentModeDialog", "Auto Sampling"));
+    timingSamplingLabel->setText(QCoreApplication::translate("CExperimentModeDialog", "Event Based Time Measuring"));
+    okButton->setText(QCoreApplication::translate("CExperimentModeDialog", "Done"));
+    cancelButton->setText(QCoreApplication::translate("CExperimentModeDialog", "Cancel"));
+}
+
+CExperimentModeDialog::CExperimentModeDialog(QWidget* parent) : QDialog(parent), ui(new Ui_CExperimentModeDialog)
+{
+    ui->setupUi(this);
+}
+
+CExperimentModeDialog::~CExperimentModeDialog()
+{
+    delete ui;
+}
+
+QString CExperimentModeDialog::TimingPicture(int measurement, int method)
+{
+    static const char* const pictures[3][3] = {
+        {":/images/TimingWizard/online/cart1.png", "://images/TimingWizard/online/cart2.png",
+         ":/images/TimingWizard/online/pendulum.png"},
+        {":/images/TimingWizard/online/cart1.png", ":/images/TimingWizard/online/cart2.png",
+         "://images/TimingWizard/online/2carts.png"},
+        {":/images/TimingWizard/online/cart1.png", "://images/TimingWizard/online/cart2.png", ""},
+    };
+    if (measurement < 0 || measurement > 2 || method < 0 || method > 2)
+        return QString();
+    return QString::fromLatin1(pictures[measurement][method]);
+}
+
+void CExperimentModeDialog::Init(int runMode)
+{
+    m_RunMode = runMode;
+    ui->normalRunButton->setStyleSheet(QStringLiteral("QPushButton:flat {   border: none; }}"));
+    ui->timingRunButton->setStyleSheet(QStringLiteral("QPushButton:flat {   border: none; }}"));
+    ui->parameterLabel->hide();
+    ui->unitLabel->hide();
+    ui->timingParameterEdit->hide();
+    // The pages are chosen by the mode buttons, never by the user: the tab bar stays hidden.
+    ui->modesTab->tabBar()->hide();
+    UpdateModeButtons();
+    UpdateControls();
+}
+
+void CExperimentModeDialog::UpdateModeButtons()
+{
+    if (m_RunMode == 0) {
+        ui->normalRunButton->setChecked(true);
+        ui->timingRunButton->setChecked(false);
+        ui->modesTab->setCurrentIndex(0);
+        ui->okButton->setEnabled(true);
+    } else if (m_RunMode == 1) {
+        ui->normalRunButton->setChecked(false);
+        ui->timingRunButton->setChecked(true);
+        ui->modesTab->setCurrentIndex(1);
+        ui->okButton->setEnabled(measurement >= 0 && method >= 0);
+    }
+}
+
+void CExperimentModeDialog::UpdateStatus(int newStatus)
+{
+    status = newStatus;
+    ui->timingRunButton->setEnabled(status >= 1);
+    if (m_RunMode == 1 && status == 0) {
+        m_RunMode = 0;
+        UpdateModeButtons();
+    }
+}
+
+void CExperimentModeDialog::UpdateControls()
+{
+    // Filling the boxes must not read back as the user's choice.
+    disconnect(ui->measurementComboBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+               &CExperimentModeDialog::OnMeasurementComboBoxIndexChanged);
+    disconnect(ui->methodComboBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+               &CExperimentModeDialog::OnMethodComboBoxIndexChanged);
+
+    ui->measurementComboBox->clear();
+    if (measurement == -1)
+        ui->measurementComboBox->addItem(tr("Measurement"));
+    ui->measurementComboBox->addItem(tr("Time"));
+    ui->measurementComboBox->addItem(tr("Velocity"));
+    ui->measurementComboBox->addItem(tr("Acceleration"));
+
+    ui->methodComboBox->clear();
+    int rows = 0;
+    auto addMethod = [&](const QString& text, int code) {
+        ui->methodComboBox->addItem(text);
+        if (rows < 4)
+            m_MethodIds[rows] = code;
+        ++rows;
+    };
+    if (method == -1)
+        addMethod(tr("Method"), -1);
+    addMethod(tr("At one gate"), 0);
+    if (status >= 2)
+        addMethod(tr("Between gates"), 1);
+    addMethod(tr("Pendulum (one gate)"), 2);
+    for (int i = rows; i < 4; ++i)
+        m_MethodIds[i] = -1;
+    ui->methodComboBox->setEnabled(measurement != -1);
+
+    if (measurement >= 0 && measurement < ui->measurementComboBox->count())
+        ui->measurementComboBox->setCurrentIndex(measurement);
+    if (method >= 0) {
+        for (int i = 0; i < rows; ++i) {
+            if (m_MethodIds[i] == method) {
+                ui->methodComboBox->setCurrentIndex(i);
+                break;
+            }
+        }
+    }
+    ui->timingImage->hide();
+    UpdateTimingParameterControls();
+
+    connect(ui->measurementComboBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &CExperimentModeDialog::OnMeasurementComboBoxIndexChanged);
+    connect(ui->methodComboBox, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            &CExperimentModeDialog::OnMethodComboBoxIndexChanged);
+}
+
+void CExperimentModeDialog::afterComboChange()
+{
+    UpdateControls();
+    UpdateTimingParameterControls();
+    ui->okButton->setEnabled(measurement >= 0 && method >= 0);
+}
+
+void CExperimentModeDialog::OnMeasurementComboBoxIndexChanged(int index)
+{
+    if (index < 0)
+        return;
+    measurement = measurement == -1 ? index - 1 : index;
+    method = -1;
+    afterComboChange();
+}
+
+void CExperimentModeDialog::OnMethodComboBoxIndexChanged(int index)
+{
+    if (index < 0 || index > 3)
+        return;
+    method = m_MethodIds[index];
+    afterComboChange();
+}
+
+void CExperimentModeDialog::UpdateTimingParameterControls()
+{
+    if (measurement < 0 || method < 0) {
+        ui->timingImage->setPixmap(QPixmap(QString::fromLatin1(s_WizardPicture)));
+        ui->timingImage->hide();
+        ui->parameterLabel->hide();
+        ui->unitLabel->hide();
+        ui->timingParameterEdit->hide();
+        return;
+    }
+    const QString picture = TimingPicture(measurement, method);
+    if (picture.isEmpty())
+        ui->timingImage->clear();
+    else
+        ui->timingImage->setPixmap(QPixmap(picture));
+    ui->timingImage->show();
+
+    const auto number = [](float v) { return QString::number(double(v), 'g', 6); };
+    if (measurement == 0) {
+        ui->parameterLabel->hide();
+        ui->unitLabel->hide();
+        ui->timingParameterEdit->hide();
+        return;
+    }
+    if (method == 0) {
+        ui->parameterLabel->setText(tr("Width"));
+        if (measurement == 1)
+            ui->timingParameterEdit->setText(number(width));
+    } else if (method == 1) {
+        ui->parameterLabel->setText(tr("Distance"));
+        if (measurement == 1)
+            ui->timingParameterEdit->setText(number(distance));
+    }
+    if (measurement == 2)
+        ui->timingParameterEdit->setText(number(width));
+    ui->unitLabel->setText(tr("cm"));
+    ui->parameterLabel->show();
+    ui->unitLabel->show();
+    ui->timingParameterEdit->show();
+}
+
+void CExperimentModeDialog::on_timingParameterEdit_textEdited(const QString& arg1)
+{
+    if (measurement != 1 && measurement != 2)
+        return;
+    bool ok = false;
+    float value = arg1.trimmed().toFloat(&ok);
+    if (!ok || !std::isfinite(value))
+        value = 0.0f;
+    if (method == 1)
+        distance = value;
+    else
+        width = value;
+}
+
+void CExperimentModeDialog::on_normalRunButton_clicked()
+{
+    m_RunMode = 0;
+    UpdateModeButtons();
+}
+
+void CExperimentModeDialog::on_timingRunButton_clicked()
+{
+    m_RunMode = 1;
+    UpdateModeButtons();
+    UpdateControls();
+}
+
+void CExperimentModeDialog::on_okButton_clicked()
+{
+    if (width < 0.0f || distance < 0.0f) {
+        ShellPrompter()->critical(this, QString(), tr("Paramter cannot be negative."));
+        return;
+    }
+    emit runModeAccepted(m_RunMode);
+    // One gate cannot time between gates: the pendulum arrangement is what it can do.
+    if (status == 1 && method == 1)
+        method = 2;
+    finish(true);
+    accept();
+}
+
+void CExperimentModeDialog::on_cancelButton_clicked()
+{
+    reject();
+}
+
+void CExperimentModeDialog::reject()
+{
+    finish(false);
+    QDialog::reject();
+}
+
+void CExperimentModeDialog::closeEvent(QCloseEvent* event)
+{
+    finish(false);
+    QDialog::closeEvent(event);
+}
+
+void CExperimentModeDialog::finish(bool accepted)
+{
+    if (m_bFinished)
+        return;
+    m_bFinished = true;
+    emit experimentModeClosed(accepted);
+}

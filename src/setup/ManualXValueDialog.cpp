@@ -1,0 +1,67 @@
+#include "setup/ManualXValueDialog.h"
+
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QDoubleValidator>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <cmath>
+
+void Ui_CManualXValueDialog::setupUi(QDialog* dialog)
+{
+    if (dialog->objectName().isEmpty())
+        dialog->setObjectName(QStringLiteral("CManualXValueDialog"));
+    dialog->resize(364, 202);
+    nextvalueLabel = new QLabel(dialog);
+    nextvalueLabel->setObjectName(QStringLiteral("nextvalueLabel"));
+    nextvalueLabel->setGeometry(QRect(30, 30, 311, 31));
+    valueLineEdit = new QLineEdit(dialog);
+    valueLineEdit->setObjectName(QStringLiteral("valueLineEdit"));
+    valueLineEdit->setGeometry(QRect(30, 80, 301, 31));
+    buttonBox = new QDialogButtonBox(dialog);
+    buttonBox->setObjectName(QStringLiteral("buttonBox"));
+    buttonBox->setGeometry(QRect(20, 150, 321, 32));
+    buttonBox->setOrientation(Qt::Horizontal);
+    buttonBox->setStandardButtons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    retranslateUi(dialog);
+    QObject::connect(buttonBox, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    QObject::connect(buttonBox, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+}
+
+void Ui_CManualXValueDialog::retranslateUi(QDialog* dialog)
+{
+    dialog->setWindowTitle(QString());
+    nextvalueLabel->setText(QCoreApplication::translate("CManualXValueDialog", "Enter Next"));
+}
+
+CManualXValueDialog::CManualXValueDialog(QWidget* parent) : QDialog(parent), ui(new Ui_CManualXValueDialog)
+{
+    ui->setupUi(this);
+    ui->valueLineEdit->setValidator(new QDoubleValidator(ui->valueLineEdit));
+}
+
+CManualXValueDialog::~CManualXValueDialog()
+{
+    delete ui;
+}
+
+void CManualXValueDialog::setValueTitle(const QString& title)
+{
+    ui->nextvalueLabel->setText(tr("Enter next", "part of string 'Enter next value'") + QLatin1Char(' ') + title
+                                + QLatin1Char(' ') + tr("value", "part of string 'Enter next value'"));
+    ui->valueLineEdit->setFocus();
+}
+
+double CManualXValueDialog::getValue() const
+{
+    // The validator follows the user's locale, so a comma typed as the decimal point is read
+    // as one rather than turning the value into 0.
+    const QString text = ui->valueLineEdit->text().trimmed();
+    bool ok = false;
+    double value = QLocale().toDouble(text, &ok);
+    if (!ok)
+        value = QLocale::c().toDouble(text, &ok);
+    // An infinite or undefined X value would poison every derived column of the run.
+    return ok && std::isfinite(value) ? value : 0.0;
+}

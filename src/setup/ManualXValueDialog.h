@@ -1,0 +1,36 @@
+#pragma once
+// Asks for the next X value of a run whose X axis the user types in (a volume poured, a
+// distance moved): once before the run starts and once for every sample the logger takes.
+#include <QDialog>
+
+class QDialogButtonBox;
+class QLabel;
+class QLineEdit;
+
+class Ui_CManualXValueDialog
+{
+public:
+    QLabel* nextvalueLabel = nullptr;
+    QLineEdit* valueLineEdit = nullptr;
+    QDialogButtonBox* buttonBox = nullptr;
+    void setupUi(QDialog* dialog);
+    void retranslateUi(QDialog* dialog);
+};
+
+class CManualXValueDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CManualXValueDialog(QWidget* parent = nullptr);
+    ~CManualXValueDialog() override;
+
+    // The label names the X quantity: "Enter next Distance value".
+    void setValueTitle(const QString& title);
+    // The typed value; 0 when the edit holds no number.
+    double getValue() const;
+
+    Ui_CManualXValueDialog* form() const { return ui; }
+
+private:
+    Ui_CManualXValueDialog* ui;
+};
