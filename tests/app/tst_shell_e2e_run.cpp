@@ -465,6 +465,8 @@ void TestShellEndToEndRun::dravletUnpluggedMidRunEndsTheRunOnce()
     const QList<CDataBranch*> branches = bench.runBranches(0);
     QVERIFY(!branches.isEmpty());
     QVERIFY(branches.first()->GetNumSamples() >= 10);
+}
+
 Ui_CFullSetupWindow* TestShellEndToEndRun::openFullSetup(CAppBench& bench, const QString& model)
 {
     if (!bench.start(model))

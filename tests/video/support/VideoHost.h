@@ -16,7 +16,6 @@ public:
     void information(QWidget*, const QString& title, const QString& text) override { m_Infos << title + "|" + text; }
     void warning(QWidget*, const QString& title, const QString& text) override { m_Criticals << title + "|" + text; }
     bool question(QWidget*, const QString&, const QString&) override { return true; }
-    bool askManualXValue(QWidget*, const QString&, double*) override { return false; }
     void critical(QWidget*, const QString& title, const QString& text) override { m_Criticals << title + "|" + text; }
     QString getOpenFileName(QWidget*, const QString&, const QString& dir, const QString& filter) override
     {
