@@ -52,6 +52,8 @@ public:
     int loadFromFile(QDataStream* stream) override;
     // Adds a plot for every key that names a stored branch.
     void AddPlotsFromKeyArray(const QList<int>& keys);
+    // The branch keys of the plots (what an upload of this graph sends).
+    void GetPlotKeys(QList<int>* keys) override;
 
     // Plot bookkeeping: plots are handed out as copies and taken back whole.
     CGraphPlot GetPlot(int index) const;

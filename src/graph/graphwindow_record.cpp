@@ -128,3 +128,13 @@ void CGraphWindow::finishPlotsChange()
     ResizeScaleCombos();
     RepaintGraph(0);
 }
+
+void CGraphWindow::GetPlotKeys(QList<int>* keys)
+{
+    if (!keys)
+        return;
+    keys->clear();
+    for (const CGraphPlot& plot : m_Plots)
+        if (plot.m_Key != -1)
+            keys->append(plot.m_Key);
+}

@@ -9,6 +9,9 @@
 #include "support/ScriptedPrompter.h"
 #include "support/ScriptedServices.h"
 #include "app/shell/ShellServices.h"
+#include "graph/GraphWindow.h"
+
+#include <QMdiSubWindow>
 
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -44,6 +47,7 @@ class TestShellWorkspace : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void saveAsThenOpen();
+    void windowsComeBack();
     void failedOpenForgetsPath();
     void failedSaveIsReported();
 };
@@ -68,6 +72,44 @@ void TestShellWorkspace::saveAsThenOpen()
     QCOMPARE(r.data().GetDataBranchByIndex(0)->GetYSample(0), 21.5);
     QVERIFY(!r.window.windowsManager()->GetHistoryWindow()->isEmpty());
     QCOMPARE(r.files()->savePath(), path);
+}
+
+namespace {
+QStringList windowKinds(CWindowsManager* wm)
+{
+    QStringList kinds;
+    for (QMdiSubWindow* w : wm->subWindowList(QMdiArea::CreationOrder))
+        for (const char* kind : {"CGraphWindow", "CTableWindow", "cnoteswindow"})
+            if (w->inherits(kind))
+                kinds << kind;
+    return kinds;
+}
+} // namespace
+
+void TestShellWorkspace::windowsComeBack()
+{
+    Rig r;
+    CWindowsManager* wm = r.window.windowsManager();
+    auto* graph = qobject_cast<CGraphWindow*>(wm->GetLastGraphWindow());
+    QVERIFY(graph);
+    const int key = r.data().GetDataBranchByIndex(0)->m_Key;
+    graph->AddPlotsFromKeyArray({key, 9999});
+    wm->ShowTableWindow();
+    wm->ShowNotesWindow();
+    const QStringList before = windowKinds(wm);
+    r.prompter.m_SaveFile = r.dir.filePath("windows.kvb");
+    wm->OnSaveAs();
+    QVERIFY(QFileInfo::exists(r.prompter.m_SaveFile));
+
+    r.prompter.m_File = r.prompter.m_SaveFile;
+    wm->OnNew();
+    wm->OnOpen();
+    QCOMPARE(windowKinds(wm), before);
+    auto* again = qobject_cast<CGraphWindow*>(wm->GetLastGraphWindow());
+    QVERIFY(again);
+    // The unknown key was never a plot; the run's branch is plotted again.
+    QCOMPARE(again->GetNumPlots(), 1);
+    QCOMPARE(again->GetPlot(0).m_Key, key);
 }
 
 void TestShellWorkspace::failedOpenForgetsPath()
