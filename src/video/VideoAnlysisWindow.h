@@ -52,6 +52,9 @@ public:
     ~CVideoAnlysisWindow() override;
 
     void initWindow() override;
+    // Workspace record (videoanalysiswindow_record.cpp).
+    int saveToFile(QDataStream* stream) override;
+    int loadFromFile(QDataStream* stream) override;
     void InitToolBar();
     void StartActiveStreamTimer();
     // Waits while events keep flowing. False when the window was closed meanwhile: the caller
@@ -204,5 +207,7 @@ private:
     QTimer* availabilityTimer = nullptr;
     QList<MultiAction*> m_Actions;
     CTrackingRun m_Run;
+    // Reads the stored trail up to its end tag; -4 when the stream ends first.
+    int readTrail(QDataStream& in);
     bool m_bFirstFrameShown = false;
 };

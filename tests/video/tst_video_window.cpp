@@ -5,6 +5,12 @@
 #include "support/VideoHost.h"
 #include "video/VideoAnlysisWindow.h"
 #include "video/VideoSurface_Player.h"
+#include "Core/Data/DataFolder.h"
+#include "workspace/WorkspaceLoader.h"
+#include "workspace/WorkspaceSaver.h"
+#include "workspace/WorkspaceVideo.h"
+
+#include <QDataStream>
 
 #include <QElapsedTimer>
 #include <QSlider>
@@ -42,6 +48,7 @@ private slots:
     void zeroDurationReportedAndHarmless();
     void loadedAnalysisRunsAreCounted();
     void closeRefusedWhileTracking();
+    void workspaceRecordKeepsCopyAxisAndTrail();
 
 private:
     CVideoAnlysisWindow* makeWindow();
@@ -618,6 +625,54 @@ void TestVideoWindow::loadedAnalysisRunsAreCounted()
     CVideoAnlysisWindow* w = makeWindow();
     w->InitTrackingData();
     QCOMPARE(m_pHost->m_Data.GetLastDataFolder()->m_Name, QStringLiteral("Video Analysis %1").arg(before + 2));
+}
+
+void TestVideoWindow::workspaceRecordKeepsCopyAxisAndTrail()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    w->axisOrigin = QPoint(12, 34);
+    w->axisAngle = 30.0;
+    CDataFolder* run = m_pHost->m_Data.CreateDataFolder();
+    w->SetLinkedFolderKey(run->m_Key);
+    QTemporaryDir workspace;
+    CWorkspaceSaver::getInstance()->m_CurrentPath = workspace.filePath("lab.kvb");
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        QCOMPARE(w->saveToFile(&out), 0);
+    }
+    // The video is copied beside the workspace file, and the run names the copy.
+    const QString name = VideoCopyName(workspace.filePath("lab.kvb"), m_Path, w->serialNumber);
+    QVERIFY(QFileInfo::exists(workspace.filePath(name)));
+    QCOMPARE(run->m_VideoFile, name);
+
+    CWorkspaceLoader::getInstance()->m_LastPath = workspace.filePath("lab.kvb");
+    CVideoAnlysisWindow* back = makeWindow();
+    QDataStream in(bytes);
+    QCOMPARE(back->loadFromFile(&in), 0);
+    QCOMPARE(back->videoFile, workspace.filePath(name));
+    QCOMPARE(back->axisOrigin, QPoint(12, 34));
+    QCOMPARE(back->axisAngle, 30.0);
+    QCOMPARE(back->LinkedFolderKey(), run->m_Key);
+    QCOMPARE(run->m_VideoFile, workspace.filePath(name));
+
+    // A stored trail whose count disagrees with its points, and a name that tries to leave the
+    // workspace folder.
+    QByteArray record;
+    {
+        QDataStream out(&record, QIODevice::WriteOnly);
+        out << qint16(1701) << QString("../../elsewhere/x.avi") << qint16(1702) << qint16(1703) << qint16(7)
+            << qint16(1704) << qint16(1) << qint16(2) << qint16(1704) << qint16(3) << qint16(4) << qint16(1705)
+            << qint16(1112);
+    }
+    CVideoAnlysisWindow* hand = makeWindow();
+    QDataStream handIn(record);
+    QCOMPARE(hand->loadFromFile(&handIn), 0);
+    QCOMPARE(hand->TrackingRun().m_Trail, QVector<QPoint>({QPoint(1, 2), QPoint(3, 4)}));
+    QCOMPARE(hand->videoFile, workspace.filePath("x.avi"));
+    QDataStream cut(record.left(record.size() - 6));
+    QCOMPARE(makeWindow()->loadFromFile(&cut), -4);
 }
 
 QTEST_MAIN(TestVideoWindow)

@@ -5,6 +5,7 @@
 #include "app/base/KorvantaWindow.h"
 #include "app/base/Prompter.h"
 #include "graph/GraphWindow.h"
+#include "video/VideoAnlysisWindow.h"
 #include "table/NotesWindow.h"
 #include "workspace/WorkspaceFormat.h"
 #include "workspace/WorkspaceVideo.h"
@@ -94,6 +95,9 @@ CKorvantaWindow* CWindowsManager::windowForRecord(quint16 tag)
         return ShowTableWindow();
     case TagGraphWindow:
         return ShowGraphWindow();
+    case TagVideoWindow:
+        // Null past the fourth window: the record is then read past with a warning.
+        return ShowVideoWindow(true);
     case TagNotesWindow:
         return ShowNotesWindow();
     default:
