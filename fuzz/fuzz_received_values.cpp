@@ -42,7 +42,7 @@ struct Fixture
         logic->m_SensorInfo.LoadSensorInfo();
     }
 
-    void NewRun(const uint8_t* spec, int sensorCount)
+    void NewRun(const uint8_t* layout, int sensorCount)
     {
         logic->m_DataManager.ClearAllData();
         context.m_Setup.m_SelectedSensorList.clear();
@@ -53,16 +53,16 @@ struct Fixture
         logger.m_pProtocolState = &logger.m_State;
         for (int s = 0; s < sensorCount; ++s) {
             auto sensor = std::make_unique<CSesnorProperties>();
-            sensor->m_SensorIndex = spec[2 * s] % 149;
+            sensor->m_SensorIndex = layout[2 * s] % 149;
             sensor->m_Channel = s;
             for (int j = 0; j < 8; ++j) {
                 auto* ms = new CMeasurementSetup;
-                ms->m_bActive = (spec[2 * s + 1] >> j) & 1;
+                ms->m_bActive = (layout[2 * s + 1] >> j) & 1;
                 sensor->m_MeasurementList.append(ms);
             }
             context.m_Setup.m_SelectedSensorList.append(sensor.get());
             logger.m_Active.push_back(static_cast<unsigned char>(s));
-            logger.m_SensorList.push_back(static_cast<unsigned char>(spec[2 * s] % 149));
+            logger.m_SensorList.push_back(static_cast<unsigned char>(layout[2 * s] % 149));
             sensors.push_back(std::move(sensor));
         }
     }
