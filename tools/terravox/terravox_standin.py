@@ -48,15 +48,15 @@ class Knobs:
         self.counts = {}
         self.lock = threading.Lock()
 
-    def add(self, kind, spec, with_value):
+    def add(self, kind, rule, with_value):
         value = None
         if with_value:
-            spec, value = spec.split("=", 1)
+            rule, value = rule.split("=", 1)
         nth = None
-        if ":" in spec:
-            spec, n = spec.split(":", 1)
+        if ":" in rule:
+            rule, n = rule.split(":", 1)
             nth = int(n)
-        self.rules.append((kind, spec, nth, value))
+        self.rules.append((kind, rule, nth, value))
 
     def count(self, method):
         with self.lock:
@@ -207,16 +207,16 @@ def main():
     args = parser.parse_args()
 
     users = {}
-    for spec in args.user or ["teacher:secret:Ada Teacher"]:
-        login, password, name = spec.split(":", 2)
+    for entry in args.user or ["teacher:secret:Ada Teacher"]:
+        login, password, name = entry.split(":", 2)
         users[login] = (password, name)
     knobs = Knobs()
     for kind in ("fault", "code", "delay", "status"):
-        for spec in getattr(args, kind):
-            knobs.add(kind, spec, True)
+        for entry in getattr(args, kind):
+            knobs.add(kind, entry, True)
     for kind in ("drop", "garbage", "huge"):
-        for spec in getattr(args, kind):
-            knobs.add(kind, spec, False)
+        for entry in getattr(args, kind):
+            knobs.add(kind, entry, False)
 
     dispatcher = SimpleXMLRPCDispatcher(allow_none=False, encoding="utf-8")
     service = Service(users, args.log)
