@@ -23,6 +23,8 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include "../common/SimulatedLogger.h"
+
 #include <QtTest>
 
 #include <memory>
@@ -35,17 +37,8 @@ private slots:
 
     void liveRunOnAnalogAndDigitalMeters()
     {
-        std::unique_ptr<kvsim::IDeviceModel> model = kvsim::createDeviceModel(QStringLiteral("pelorin"));
-        QVERIFY(model);
-        const quint16 vendor = model->vendorId();
-        const quint16 product = model->productId();
-        kvsim::CLoggerSimulator sim(std::move(model));
-        QVERIFY(sim.start());
-        qputenv("KORVANTA_EXTRA_PORTS", QStringLiteral("%1:%2:%3")
-                                            .arg(sim.portName())
-                                            .arg(vendor, 4, 16, QLatin1Char('0'))
-                                            .arg(product, 4, 16, QLatin1Char('0'))
-                                            .toLocal8Bit());
+        std::unique_ptr<kvsim::CLoggerSimulator> sim = StartSimulatedLogger(QStringLiteral("pelorin"));
+        QVERIFY(sim);
         CScriptedPrompter prompter;
         auto window = std::make_unique<MainWindow>(nullptr);
         CKorvantaSignals* hub = window->windowsManager()->GetSignals();

@@ -1,0 +1,27 @@
+#pragma once
+// Starts a simulated logger on a pseudo-terminal and names it in KORVANTA_EXTRA_PORTS, so the
+// real port enumerator of a main window made afterwards finds it like a plugged-in one.
+#include "simulator/LoggerSimulator.h"
+#include "simulator/ModelFactory.h"
+
+#include <QLatin1Char>
+#include <QString>
+#include <memory>
+
+inline std::unique_ptr<kvsim::CLoggerSimulator> StartSimulatedLogger(const QString& modelName)
+{
+    std::unique_ptr<kvsim::IDeviceModel> model = kvsim::createDeviceModel(modelName);
+    if (!model)
+        return nullptr;
+    const quint16 vendor = model->vendorId();
+    const quint16 product = model->productId();
+    auto sim = std::make_unique<kvsim::CLoggerSimulator>(std::move(model));
+    if (!sim->start())
+        return nullptr;
+    qputenv("KORVANTA_EXTRA_PORTS", QStringLiteral("%1:%2:%3")
+                                        .arg(sim->portName())
+                                        .arg(vendor, 4, 16, QLatin1Char('0'))
+                                        .arg(product, 4, 16, QLatin1Char('0'))
+                                        .toLocal8Bit());
+    return sim;
+}
