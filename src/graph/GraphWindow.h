@@ -16,6 +16,8 @@
 #include <QPointer>
 #include <QRect>
 
+#include <vector>
+
 class CDataBranch;
 class CDataManager;
 class CKorvantaSignals;
@@ -255,4 +257,32 @@ public:
         bool m_bRescaleY = false;
     };
     QList<CXYLayer> m_XYLayers;
+
+    // Paint caches
+    // While a run streams in, each redraw tick extends the curves instead of drawing them
+    // again: the strokes of every curve continue from their last pixel column, and the plot
+    // area is kept as an image (m_PlotLayer) of which only the columns right of the oldest
+    // changed column are drawn again, over the plot area without curves (m_PlotBackground).
+    // Any other paint draws everything and drops these (stored values may have been edited).
+    struct CCurveCache
+    {
+        int m_Key = -1;
+        const CDataBranch* m_pBranch = nullptr;
+        CCurveFrame m_Frame;
+        long m_From = 0, m_To = -1;
+        CPlotStrokes m_Strokes;
+        CTimeProgress m_Progress;
+    };
+    std::vector<CCurveCache> m_CurveCaches;
+    QImage m_PlotBackground;
+    QImage m_PlotLayer;
+    QVector<double> m_LayerSignature;
+    int m_LayerRedrawLeft = -1;   // left edge of the columns the last tick drew again
+
+private:
+    void drawTimeCurves(QPainter* painter, long from, long to);
+    bool drawLiveLayer(QPainter* painter, long from, long to);
+    void dropPaintCaches();
+    QVector<double> layerSignature() const;
+    QRect graphArea();
 };
