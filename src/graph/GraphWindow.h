@@ -9,6 +9,7 @@
 #include "graph/GraphPlot.h"
 #include "graph/PlotStrokes.h"
 
+#include <QHash>
 #include <QList>
 #include <QImage>
 #include <QPixmap>
@@ -278,6 +279,9 @@ public:
     QImage m_PlotLayer;
     QVector<double> m_LayerSignature;
     int m_LayerRedrawLeft = -1;   // left edge of the columns the last tick drew again
+    // The widths the scales measured, by what their labels are made of: a paint measures each
+    // scale several times and the labels rarely change from one paint to the next.
+    QHash<QString, int> m_ScaleWidths;
 
 private:
     void drawTimeCurves(QPainter* painter, long from, long to);

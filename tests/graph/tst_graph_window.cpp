@@ -508,6 +508,34 @@ private slots:
         QCOMPARE(differ, 0);
     }
 
+    void measuredScaleFollowsItsLabels()
+    {
+        // A scale measured again after its labels changed is measured afresh, not remembered.
+        CRig rig;
+        CGraphWindow* g = rig.graph;
+        rig.startRun({SensorIndexOnlineFunction}, 10);
+        g->SetAxisMinMax(0, 0.0f, 1000.0f, false);
+        rig.paint();
+        QImage img(10, 10, QImage::Format_ARGB32);
+        QPainter p(&img);
+        QRect band(0, 0, 44, 300);
+        const int plain = g->DrawYScale(&p, band, true, 0, true);
+        CGraphPlot plot = g->GetPlot(0);
+        plot.m_bScientific = true;   // +1E+03 is wider than +1000
+        g->UpdatePlot(plot, 0);
+        const int scientific = g->DrawYScale(&p, band, true, 0, true);
+        QVERIFY(plain > 9);
+        QVERIFY(scientific > plain);
+        plot.m_bScientific = false;
+        g->UpdatePlot(plot, 0);
+        g->SetAxisMinMax(0, 0.0f, 1000000.0f, false);
+        QVERIFY(g->DrawYScale(&p, band, true, 0, true) > plain);
+        plot.m_Min = 0.0f;
+        plot.m_Max = 1000.0f;
+        g->UpdatePlot(plot, 0);
+        QCOMPARE(g->DrawYScale(&p, band, true, 0, true), plain);
+    }
+
     void firstPaintWithoutPlotAreaEnds()
     {
         // A paint before any layout: the tick limit from a null plot area must not hang.
