@@ -231,17 +231,18 @@ void StrokeTimeCurve(const CDataBranch& branch, long long from, long long to, co
 void StrokeTimeCurves(QVector<CCurveJob>& jobs, int threads)
 {
     std::atomic<int> next{0};
-    auto work = [&jobs, &next] {
-        for (int i = next++; i < jobs.size(); i = next++) {
-            CCurveJob& job = jobs[i];
+    // Detached here, on one thread: the workers then touch only their own jobs.
+    CCurveJob* all = jobs.data();
+    const int count = jobs.size();
+    auto work = [all, count, &next] {
+        for (int i = next++; i < count; i = next++) {
+            CCurveJob& job = all[i];
             job.m_Strokes.clear();
             if (job.m_pBranch)
                 StrokeTimeCurve(*job.m_pBranch, job.m_From, job.m_To, job.m_Frame, job.m_Strokes);
         }
     };
-    // Detaching is done here, on one thread: the workers then touch only their own jobs.
-    jobs.detach();
-    const int helpers = std::clamp(std::min(threads, int(jobs.size())) - 1, 0, 15);
+    const int helpers = std::clamp(std::min(threads, count) - 1, 0, 15);
     std::vector<std::thread> pool;
     pool.reserve(size_t(helpers));
     for (int t = 0; t < helpers; ++t)

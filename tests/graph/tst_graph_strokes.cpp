@@ -283,6 +283,34 @@ private slots:
             QVERIFY(carried.m_Path.at(i).x() <= progress.m_Column);
     }
 
+    void curvesReducedSideBySideMatchOneByOne()
+    {
+        // More curves than threads, one without a branch: each job gets its own curve's strokes.
+        CGraphTestHost host;
+        CDataFolder* run = host.addRun();
+        QVector<CCurveJob> jobs;
+        for (int p = 0; p < 7; ++p) {
+            CDataBranch* b = host.addBranch(run);
+            CGraphTestHost::fill(b, 20000 + p * 3000, [p](int i) { return std::sin(i * 0.001 * (p + 1)); });
+            CCurveJob job;
+            job.m_pBranch = p == 4 ? nullptr : b;
+            job.m_Frame = FrameOf(QRect(0, 0, 300, 200), 0.0f, 40000.0f, -1.0f + 0.1f * p, 1.0f, p % 4, true);
+            job.m_Strokes.m_Path.append(QPoint(1, 1));   // left over from an earlier paint
+            jobs.append(job);
+        }
+        StrokeTimeCurves(jobs, 3);
+        for (int p = 0; p < jobs.size(); ++p) {
+            CPlotStrokes one;
+            if (jobs.at(p).m_pBranch)
+                StrokeTimeCurve(*jobs.at(p).m_pBranch, 0, -1, jobs.at(p).m_Frame, one);
+            QCOMPARE(jobs.at(p).m_Strokes.m_Path, one.m_Path);
+            QCOMPARE(jobs.at(p).m_Strokes.m_Columns, one.m_Columns);
+            QCOMPARE(jobs.at(p).m_Strokes.m_Dots, one.m_Dots);
+        }
+        QVERIFY(jobs.at(4).m_Strokes.m_Path.isEmpty());
+        QVERIFY(!jobs.at(6).m_Strokes.m_Columns.isEmpty());
+    }
+
     void carriedStrokesRestartForOtherData()
     {
         // A mark from more samples than the branch holds (a branch cleared and filled again)
