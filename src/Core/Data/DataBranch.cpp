@@ -177,6 +177,17 @@ size_t CDataBranch::SampleBytesReserved() const
     return bytes + m_Y.bytesReserved();
 }
 
+size_t CDataBranch::SampleBytesInUse() const
+{
+    size_t bytes;
+    {
+        QMutexLocker lock(&m_XMutex);
+        bytes = m_X.bytesInUse();
+    }
+    QMutexLocker lock(&m_YMutex);
+    return bytes + m_Y.bytesInUse();
+}
+
 bool CDataBranch::IsXNonDecreasing() const
 {
     QMutexLocker lock(&m_XMutex);

@@ -68,6 +68,8 @@ public:
     QVector<double> GetYSnapshot() const;
     // Bytes held by the sample lists (for memory accounting).
     size_t SampleBytesReserved() const;
+    // What the X and Y values occupy in memory, summaries included.
+    size_t SampleBytesInUse() const;
 
     // Queries for drawing long series from the lists' summaries, each under one lock of the
     // list it reads. Gaps (the missing value) and NaN are left out of the extremes.
