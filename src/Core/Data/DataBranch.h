@@ -129,6 +129,8 @@ public:
 private:
     int readField(QDataStream& in, qint16 tag, int keyOffset, int* largestKeySeen);
     int readArray(QDataStream& in, CSampleStore* store, CSafeArray<double>* list, QMutex* lock);
+    // Sums a byte count of the X and Y stores, each under its own lock.
+    size_t sampleBytes(size_t (CSampleStore::*count)() const) const;
     int readIntArray(QDataStream& in);
 
     CSampleStore m_X;
