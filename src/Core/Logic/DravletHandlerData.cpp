@@ -92,15 +92,24 @@ bool CDravletProtocolHandler::AcceptDataPacket(const unsigned char* packet)
         // Before a run's first data only a requested run takes packets: bytes that merely look
         // like a packet would otherwise start a run of made-up values.
         if (!m_bRunStart) {
-            MyOutputDebugString("Data packet outside a requested run dropped", DiagDravletHan);
+            MyOutputDebugString("Data packet outside a requested run refused", DiagDravletHan);
+            GiveBack(packet, DravletFrames::s_DataPacketLength);
             return false;
         }
     } else if (m_LastSequence >= 0) {
         // The first byte counts the packets (modulo 256): one not ahead of the last is a packet
         // the link delivered again. A gap (a lost packet) is accepted; the run goes on.
         const int ahead = (sequence - m_LastSequence) & 0xFF;
-        if (ahead == 0 || ahead > 128) {
+        if (ahead == 0) {
+            // The packet just taken, delivered twice: nothing in it is new.
             MyOutputDebugString("Repeated data packet dropped", DiagDravletHan);
+            return false;
+        }
+        if (ahead > 128) {
+            // An older packet again, or garbage that only looks like a packet: whatever real
+            // frame the garbage ran into is hunted for in its bytes.
+            MyOutputDebugString("Data packet behind the run refused", DiagDravletHan);
+            GiveBack(packet, DravletFrames::s_DataPacketLength);
             return false;
         }
     }

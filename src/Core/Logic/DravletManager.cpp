@@ -259,7 +259,7 @@ void CDravletManager::CloseLogger(bool quiet)
     m_Current = CommandParametersStruct();
     m_bPortOpen = false;
     m_bConnected = false;
-    ToIdle();
+    ResetReceive();
     ClearCyclicCBuffer();
     m_Queue.ClearPacketQueue();
     if (m_bRunning) {

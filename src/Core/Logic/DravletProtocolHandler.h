@@ -93,13 +93,29 @@ protected:
     void ControlRelay();
 
     void ToIdle();
+    // Back to hunting with nothing given back (the link closed: its bytes are gone).
+    void ResetReceive();
+    // The next step needs `count` bytes: what was given back counts towards them.
+    void Expect(qint64 count);
+    // A frame that cannot be right is refused: its bytes after the frame head are hunted
+    // through again, since a real frame that garbage with a frame head ran into starts there.
+    void GiveBack(const unsigned char* bytes, int count);
+    // Skips `count` bytes (given-back ones first) when that many are there; else nothing.
+    void SkipReceived(int count);
+    int GivenBackLeft() const { return m_Replay.size() - m_ReplayAt; }
     void Dispatch(unsigned char opcode, CommandParametersStruct& current);
     void FirmwareEchoStep(CommandParametersStruct& current);
     void Acknowledge();
 
+    // `count` bytes, given-back ones first, then the ring's; null (nothing taken) when fewer
+    // are there. Valid until the next read.
     const unsigned char* ReadRing(int count);
 
     quint16 m_ReceiveState = s_IdleState;
+    // Given-back bytes (packet-processor thread only): read from m_ReplayAt on.
+    QByteArray m_Replay;
+    int m_ReplayAt = 0;
+    QByteArray m_Joined;
     QElapsedTimer m_StopTime;
     QElapsedTimer m_RunStartTime;
     QSemaphore m_CmdEvent;

@@ -221,6 +221,17 @@ private slots:
         QCOMPARE(m_pHost->m_entries, 1);
     }
 
+    void replyBehindAGarbageHeadIsStillFound()
+    {
+        QVERIFY(detect());
+        // A data-packet head with no run asked for swallows the first 26 bytes of the reply.
+        m_sim->setGarbagePrefix(QByteArray::fromHex("3db709"), 2);
+        QVERIFY(status());
+        QCOMPARE(m_pHost->count("status 1"), 1);
+        QVERIFY(m_pHost->rows().isEmpty());
+        QCOMPARE(m_pHost->m_entries.load(), 0);
+    }
+
     void stopMidRun()
     {
         QVERIFY(detect());
