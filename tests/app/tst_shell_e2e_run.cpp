@@ -531,6 +531,7 @@ void TestShellEndToEndRun::manualXRunTakesTheTypedValues_data()
 {
     QTest::addColumn<QString>("model");
     QTest::newRow("pelorin") << "pelorin";
+    QTest::newRow("dravlet") << "dravlet";
 }
 
 // Manual sampling with typed X values: the first before the run starts, one after every sample;

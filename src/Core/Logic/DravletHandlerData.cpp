@@ -117,10 +117,24 @@ bool CDravletProtocolHandler::AcceptDataPacket(const unsigned char* packet)
     return true;
 }
 
+bool CDravletProtocolHandler::TakeOwedManualSample()
+{
+    int owed = m_ManualSamplesOwed.load();
+    while (owed > 0) {
+        if (m_ManualSamplesOwed.compare_exchange_weak(owed, owed - 1)) return true;
+    }
+    // Outside a manual-sampling run every packet is taken.
+    return owed < 0;
+}
+
 void CDravletProtocolHandler::DataPacketHandle(const unsigned char* packet)
 {
     if (!AcceptDataPacket(packet))
         return;
+    if (!TakeOwedManualSample()) {
+        MyOutputDebugString("Manual sample nobody asked for dropped", DiagDravletHan);
+        return;
+    }
     if (m_ProtocolState.m_TimingEventCounter < 0) {
         const int mode = m_View.triggerMode;
         if ((mode == 1 || mode == 2 || mode == 3) && m_View.triggerChannel < DravletInterfaceState::s_Channels) {

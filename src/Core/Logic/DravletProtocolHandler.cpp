@@ -58,6 +58,8 @@ void CDravletProtocolHandler::SendCommandHandler(CommandParametersStruct& comman
     switch (command.CommandId()) {
     case CmdStatus: StatusReq(); break;
     case CmdRun:
+        // In manual sampling the run starts with one sample.
+        if (!m_bResending) m_ManualSamplesOwed = StateSnapshot().loggerRateCode == 0 ? 1 : -1;
         m_bRunStart = true;
         // Packets that arrive before the acknowledgement (when it was lost) start this run,
         // not the end of the last one.
@@ -70,11 +72,16 @@ void CDravletProtocolHandler::SendCommandHandler(CommandParametersStruct& comman
         if (m_pHost) m_pHost->LoggerExperimentEnd();
         break;
     case CmdTimingRun:
+        m_ManualSamplesOwed = -1;
         m_bRunStart = true;
         CreateTimingData();
         TimingRunReq();
         break;
     case CmdManualSample:
+        if (!m_bResending && m_ManualSamplesOwed >= 0) ++m_ManualSamplesOwed;
+        m_bRunStart = true;
+        SnapshotReq();
+        break;
     case CmdSnapshot:
         m_bRunStart = true;
         SnapshotReq();

@@ -72,6 +72,12 @@ public:
     std::atomic<bool> m_bSnapshotPending{false};
     std::atomic<bool> m_bFirmwareBusy{false};
     std::atomic<bool> m_bStatusAnswered{false};
+    // The sender is writing its command again because the acknowledgement did not come.
+    std::atomic<bool> m_bResending{false};
+    // Samples of a manual-sampling run asked for and not yet received; -1 outside such a run.
+    // A request written again after a late acknowledgement is answered twice by the interface,
+    // but the user asked for one sample.
+    std::atomic<int> m_ManualSamplesOwed{-1};
     std::atomic<short> m_DetectionState{DetectSearch};
     std::atomic<double> m_LoggerType{0.0};
     std::atomic<int> m_ExperimentKind{1};
@@ -82,6 +88,8 @@ protected:
     void DataPacketStep();
     void DataPacketHandle(const unsigned char* packet);
     bool AcceptDataPacket(const unsigned char* packet);
+    // True when a packet of a manual-sampling run answers a request still owed one.
+    bool TakeOwedManualSample();
     void NoteDataArrival();
     void ConvertLoggerDataSample(const unsigned char* packet, bool decodeOnly, bool store);
     bool TriggerHandler();
