@@ -252,7 +252,6 @@ void CDravletProtocolHandler::SnapShotDataPackHandler(const unsigned char* packe
     if (!DravletData::DecodeSample(packet, DravletFrames::s_DataPacketLength, position, m_View, m_Types, m_RunValues))
         return;
     int zeros[DravletInterfaceState::s_Channels] = {};
-    int indices[DravletInterfaceState::s_Channels] = {};
     int count = m_View.sensorCount;
     if (count < 0) count = 0;
     if (count > DravletInterfaceState::s_Channels) count = DravletInterfaceState::s_Channels;
@@ -261,14 +260,13 @@ void CDravletProtocolHandler::SnapShotDataPackHandler(const unsigned char* packe
         // A value that is no integer keeps the channel's previous zero.
         if (truncatedInt(m_RunValues[ch], INT_MIN, INT_MAX, zero)) m_View.zeroConst[ch] = zero;
         zeros[ch] = m_View.zeroConst[ch];
-        indices[ch] = m_View.channelIndex[ch];
     }
     {
         QMutexLocker lock(&m_StateLock);
         for (int ch = 0; ch < count; ++ch) m_State.zeroConst[ch] = zeros[ch];
     }
     if (m_pHost) {
-        m_pHost->StoreSnapshotZeros(zeros, indices, count);
+        m_pHost->StoreSnapshotZeros(zeros, count);
         m_pHost->LoggerSnapShotArrived();
     }
 }
