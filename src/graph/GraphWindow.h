@@ -6,6 +6,7 @@
 // cycle), graphwindow_autoscale.cpp, graphwindow_paint.cpp (layout and legend),
 // graphwindow_scales.cpp, graphwindow_lines.cpp and graphwindow_toolbar.cpp.
 #include "app/base/KorvantaWindow.h"
+#include "graph/GraphCsv.h"
 #include "graph/GraphPlot.h"
 #include "graph/PlotStrokes.h"
 
@@ -19,6 +20,9 @@
 class CDataBranch;
 class CDataManager;
 class CKorvantaSignals;
+class IPrompter;
+class QDate;
+class QPrinter;
 class MultiAction;
 class QComboBox;
 class QPainter;
@@ -255,4 +259,54 @@ public:
         bool m_bRescaleY = false;
     };
     QList<CXYLayer> m_XYLayers;
+
+    // Commands, export, prediction curves and reactions
+public:
+    // Export (graphwindow_csv.cpp): the file name offered on a date, and the columns of the
+    // plots as they are now.
+    static QString DefaultCsvName(const QDate& date);
+    QList<CCsvColumn> CsvColumns() const;
+    // Copy and print (graphwindow_print.cpp): the part of the window they show.
+    QRect PictureRect();
+    QPixmap GraphPicture();
+    // Prediction curves (graphwindow_predictioncurves.cpp).
+    void TogglePredictMode();
+    void AddPredictPlot();
+    void AddPredictPoint(double x, double y, bool add = true);
+    void DrawPredictPlots(QPainter* painter);
+    void DrawPredict1Plot(QPainter* painter, int index);
+    // What the main window and the window manager ask (graphwindow_commands.cpp).
+    void EnableSlopeMode(bool on);
+    void EnableAreaMode(bool on);
+    bool EnableFunctions() const;
+    bool XAxisFuntionsAreLegal() const;
+    // Whether this window carries out the tool-bar command at that position.
+    static bool CommandCarriedOut(int action);
+    // A plot of a branch as a download or a tracking run makes it.
+    static CGraphPlot PlotFromBranch(const CDataBranch& branch);
+
+public slots:
+    void OnProperties();
+    void OnCopyGraph();
+    void OnExportGraph();
+    void OnPrint();
+    void on_print(QPrinter* printer);
+    void OnPredict();
+    void OnAddPredict();
+    void OnErasePredict();
+    void LoggerDownloadNewData(bool offlineRun);
+    void StartVideoAnalysisRun(int folderKey);
+    void StopVideoAnalysisRun();
+    void OnVideoPlaybackStart(int folderKey);
+    void OnVideoPlaybackSample(int sample);
+    void OnVideoPlaybackStop();
+
+private:
+    IPrompter* graphPrompter() const;
+    QString ChooseCsvFile();
+    void ConnectCommands();
+    void ConnectReactions(CKorvantaSignals* hub);
+    void resetForNewPlots();
+    void appendFolderPlots(int folderKey);
+    void prepareAxesForNewRun();
 };

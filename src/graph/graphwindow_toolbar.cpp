@@ -102,7 +102,7 @@ const ActionEntry s_Actions[CGraphWindow::NumToolActions] = {
 // The commands this window carries out so far; the others keep their actions disabled.
 bool CommandAvailable(int action)
 {
-    return action == CGraphWindow::ActAutoscale;
+    return CGraphWindow::CommandCarriedOut(action);
 }
 
 QIcon Image(int action, ImageState state)
@@ -156,6 +156,7 @@ void CGraphWindow::InitToolBar()
     }
     connect(made.at(ActAutoscale), &QAction::triggered, this, &CGraphWindow::OnAutoscale);
     m_ToolBarActions = made;
+    ConnectCommands();
     for (MultiAction* a : m_ToolBarActions) {
         m_pToolBar->addAction(a);
         if (QWidget* button = m_pToolBar->widgetForAction(a)) {

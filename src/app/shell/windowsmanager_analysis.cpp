@@ -4,6 +4,7 @@
 
 #include "app/base/Prompter.h"
 #include "app/shell/ShellServices.h"
+#include "graph/GraphWindow.h"
 
 #include <QAction>
 
@@ -12,8 +13,13 @@ int CWindowsManager::cursorInfo(int* cursor1, int* cursor2, int* xAxisKey) const
     *cursor1 = -1;
     *cursor2 = -1;
     *xAxisKey = -1;
-    // The graph window reports its cursors once it exists; without one, nothing is selected.
-    return -1;
+    const auto* graph = qobject_cast<const CGraphWindow*>(GetLastActiveGraph());
+    if (!graph || graph->m_Cursor1Plot < 0 || graph->m_Cursor1Plot >= graph->GetNumPlots())
+        return -1;
+    *cursor1 = graph->m_Cursor1Sample;
+    *cursor2 = graph->m_Cursor2Plot == -1 ? -1 : graph->m_Cursor2Sample;
+    *xAxisKey = graph->m_GraphType == CGraphWindow::XYGraph ? graph->m_XPlot.m_Key : -1;
+    return graph->GetPlot(graph->m_Cursor1Plot).m_Key;
 }
 
 void CWindowsManager::onStatisticsFunc()
@@ -27,8 +33,11 @@ void CWindowsManager::onSlopeFunc()
 {
     int c1, c2, x;
     cursorInfo(&c1, &c2, &x);
-    if (c1 != -1)
+    if (c1 != -1) {
+        if (auto* graph = qobject_cast<CGraphWindow*>(GetLastActiveGraph()))
+            graph->EnableSlopeMode(!graph->m_bSlopeMode);
         return;
+    }
     prompter()->information(this, tr("Error"), tr("Please select plot."));
     // The ribbon button latched on the press; the graph shows no slope, so neither may it.
     if (auto* action = qobject_cast<QAction*>(sender()))
@@ -39,8 +48,11 @@ void CWindowsManager::onAreaFunc()
 {
     int c1, c2, x;
     const int plot = cursorInfo(&c1, &c2, &x);
-    if (plot != -1 && c2 != -1)
+    if (plot != -1 && c2 != -1) {
+        if (auto* graph = qobject_cast<CGraphWindow*>(GetLastActiveGraph()))
+            graph->EnableAreaMode(!graph->m_bAreaMode);
         return;
+    }
     prompter()->information(this, tr("Error"), tr("Please place two cursors on a plot."));
     if (auto* action = qobject_cast<QAction*>(sender()))
         action->setChecked(false);
