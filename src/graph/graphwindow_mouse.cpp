@@ -683,7 +683,9 @@ void CGraphWindow::DoDragAnnotation(QPoint p)
 
 void CGraphWindow::ShowDataTooltip(QPoint p)
 {
-    for (const CBarData& bar : qAsConst(m_BarDataList)) {
+    // Showing a tip can repaint the window, which rebuilds the list: walk a copy.
+    const QList<CBarData> bars = m_BarDataList;
+    for (const CBarData& bar : bars) {
         if (!bar.m_Rect.contains(p))
             continue;
         const QPoint at = mapToGlobal(QPoint(bar.m_Rect.left(), bar.m_Rect.top() - 40));
