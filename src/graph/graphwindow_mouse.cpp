@@ -240,6 +240,7 @@ void CGraphWindow::mousePress(QPoint p, bool doubleClick)
         if (Inside(m_GraphRect, p) && m_Cursor1Plot == -1 && !m_Plots.isEmpty()) {
             SelectCursorPlot(-1, false, &p);
             RepaintGraph(0);
+            UpdateButtons();
         }
         m_DragCursor = 0;
         auto onHandle = [&p](const QPoint& c) { return QRect(c.x() - 5, c.y() - 5, 10, 10).contains(p); };
