@@ -160,6 +160,8 @@ void BM_CursorDragMove(benchmark::State& state)
     Rig rig(16, state.range(0));
     rig.paint();
     CGraphWindow* g = rig.graph;
+    // Arg 1: with the area between the cursors shaded and summed.
+    g->m_bAreaMode = state.range(1) != 0;
     g->SelectCursorPlot(-1, true, nullptr);
     g->SelectCursor2Plot(nullptr, false);
     rig.paint();
@@ -176,7 +178,7 @@ void BM_CursorDragMove(benchmark::State& state)
     }
     state.counters["samples"] = double(state.range(0)) * 16;
 }
-BENCHMARK(BM_CursorDragMove)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CursorDragMove)->Args({100000, 0})->Args({1000000, 0})->Args({1000000, 1})->Unit(benchmark::kMillisecond);
 
 // The nearest-plot search alone over 16 plots, at changing mouse columns.
 void BM_NearestPlot(benchmark::State& state)

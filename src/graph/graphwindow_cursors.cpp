@@ -282,23 +282,31 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
         const long span = end - start;
         const int columns = std::max(1, m_GraphRect.width());
         const long stride = span > 4L * columns ? span / (2L * columns) : 1;
-        QVector<double> xs, ys;
-        const int n = branch->CopyRange(int(start), int(span + 1), xs, ys);
-        auto pt = [&](int k) {
-            return QPoint(GraphRules::ToPixelX(float(xs.at(k)), m_XMin, m_XMax, m_GraphRect),
-                          GraphRules::ToPixelY(float(ys.at(k)), plot.m_Min, plot.m_Max, m_GraphRect));
+        auto pt = [&](long k) {
+            return QPoint(GraphRules::ToPixelX(float(branch->GetXSample(int(k))), m_XMin, m_XMax, m_GraphRect),
+                          GraphRules::ToPixelY(float(branch->GetYSample(int(k))), plot.m_Min, plot.m_Max,
+                                               m_GraphRect));
         };
-        for (long k = 0; k + 1 < n; k += stride) {
-            const int next = int(std::min<long>(k + stride, n - 1));
-            const QPoint a = pt(int(k)), b = pt(next);
+        QPoint a = pt(start);
+        for (long k = start; k < end; k += stride) {
+            const QPoint b = pt(std::min(k + stride, end));
             QPolygon quad;
             quad << a << QPoint(a.x(), y0) << QPoint(b.x(), y0) << b;
             painter->drawPolygon(quad, Qt::OddEvenFill);
+            a = b;
         }
+        // Right-endpoint sum: the first sample of the range does not count, the last does.
         float area = 0.0f;
         const float dt = float(branch->m_Interval);
-        for (int j = 1; j < n; ++j)
-            area = float(double(area) + ys.at(j) * double(dt));
+        QVector<double> ys;
+        for (long first = start + 1; first <= end;) {
+            const int n = branch->CopyYRange(int(first), int(std::min<long>(65536, end - first + 1)), ys);
+            if (n <= 0)
+                break;
+            for (int j = 0; j < n; ++j)
+                area = float(double(area) + ys.at(j) * double(dt));
+            first += n;
+        }
         m_AreaText = tr("Area = ") + Double2String(area, 3, false, false) + QStringLiteral(" (")
             + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit + QStringLiteral("*") + tr("s")
             + QStringLiteral(")");
