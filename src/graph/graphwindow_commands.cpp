@@ -26,19 +26,7 @@ void CGraphWindow::ConnectCommands()
 
 bool CGraphWindow::CommandCarriedOut(int action)
 {
-    switch (action) {
-    case ActAutoscale:
-    case ActProperties:
-    case ActCopyGraph:
-    case ActExport:
-    case ActPredict:
-    case ActAddPredict:
-    case ActErasePredict:
-    case ActPrint:
-        return true;
-    default:
-        return false;
-    }
+    return action >= 0 && action < NumToolActions;
 }
 
 void CGraphWindow::OnProperties()

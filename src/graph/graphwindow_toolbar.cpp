@@ -155,6 +155,12 @@ void CGraphWindow::InitToolBar()
         made.append(a);
     }
     connect(made.at(ActAutoscale), &QAction::triggered, this, &CGraphWindow::OnAutoscale);
+    connect(made.at(ActZoom), &QAction::triggered, this, &CGraphWindow::OnZoom);
+    connect(made.at(ActPan), &QAction::triggered, this, &CGraphWindow::OnPan);
+    connect(made.at(ActCursor), &QAction::triggered, this, &CGraphWindow::OnCursor);
+    connect(made.at(ActCursor2), &QAction::triggered, this, &CGraphWindow::OnCursor2);
+    connect(made.at(ActAddAnnotation), &QAction::triggered, this, &CGraphWindow::OnAddAnnotation);
+    connect(made.at(ActMoveAnnotation), &QAction::triggered, this, &CGraphWindow::OnMoveAnnotation);
     m_ToolBarActions = made;
     ConnectCommands();
     for (MultiAction* a : m_ToolBarActions) {

@@ -13,13 +13,8 @@ int CWindowsManager::cursorInfo(int* cursor1, int* cursor2, int* xAxisKey) const
     *cursor1 = -1;
     *cursor2 = -1;
     *xAxisKey = -1;
-    const auto* graph = qobject_cast<const CGraphWindow*>(GetLastActiveGraph());
-    if (!graph || graph->m_Cursor1Plot < 0 || graph->m_Cursor1Plot >= graph->GetNumPlots())
-        return -1;
-    *cursor1 = graph->m_Cursor1Sample;
-    *cursor2 = graph->m_Cursor2Plot == -1 ? -1 : graph->m_Cursor2Sample;
-    *xAxisKey = graph->m_GraphType == CGraphWindow::XYGraph ? graph->m_XPlot.m_Key : -1;
-    return graph->GetPlot(graph->m_Cursor1Plot).m_Key;
+    auto* graph = qobject_cast<CGraphWindow*>(GetLastActiveGraph());
+    return graph ? graph->GetCursorsInfo(*cursor1, *cursor2, *xAxisKey) : -1;
 }
 
 void CWindowsManager::onStatisticsFunc()
