@@ -500,6 +500,26 @@ private slots:
         QCOMPARE(rig.graph->m_XMax, 299.0f);
     }
 
+    void playbackStartOpensOnTenSecondsWhenScrolling()
+    {
+        CRig rig;
+        CDataFolder* f = rig.run({SensorIndexOnlineFunction}, 300);
+        rig.graph->AddPlotsFromKeyArray(rig.keys(f));
+        rig.graph->m_bTimingRun = true;
+        rig.host.m_Interval.m_PeriodSec = 0.1;
+        emit rig.host.m_Hub.VideoPlaybackStart(f->m_Key);
+        QCOMPARE(rig.graph->m_XMin, 0.0f);
+        QCOMPARE(rig.graph->m_XMax, 100.0f);
+        QVERIFY(rig.graph->m_bRescaleY);
+        // A rate without a period: no division by it, the axis is 0 to 10.
+        rig.host.m_Interval.m_PeriodSec = 0.0;
+        emit rig.host.m_Hub.VideoPlaybackStart(f->m_Key);
+        QCOMPARE(rig.graph->m_XMax, 10.0f);
+        rig.host.m_Interval.m_PeriodSec = 90.0;
+        emit rig.host.m_Hub.VideoPlaybackStart(f->m_Key);
+        QCOMPARE(rig.graph->m_XMax, 10.0f);
+    }
+
     void recordRoundTripChoosesScalesAfresh()
     {
         CRig rig;
