@@ -126,15 +126,9 @@ void CGraphWindow::StartVideoAnalysisRun(int folderKey)
 
 void CGraphWindow::StopVideoAnalysisRun()
 {
-    if (m_bRunning) {
-        m_bRunning = false;
-        m_bVideoAnalysisRun = false;
-        if (m_GraphType != BarGraph)
-            AutoScaleAllAxis(false);
-        update();
-        m_pRedrawTimer->stop();
-    }
-    UpdateButtons();
+    // A tracking run ends as a logger run does.
+    m_bVideoAnalysisRun = false;
+    EndRunning();
 }
 
 void CGraphWindow::OnVideoPlaybackStart(int folderKey)

@@ -6,7 +6,7 @@
 #include "app/base/MultiAction.h"
 #include "graph/GraphProperties.h"
 #include "graph/GraphWindow.h"
-#include "support/GraphServices.h"
+#include "support/GraphRig.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -21,20 +21,8 @@
 
 namespace {
 
-struct CRig
+struct CRig : CGraphRig
 {
-    CGraphServicesScope services;
-    CGraphTestHost host;
-    CGraphWindow* graph = nullptr;
-
-    CRig()
-    {
-        host.resize(1000, 800);
-        graph = new CGraphWindow(&host);
-        graph->resize(700, 500);
-        host.SetLastActiveGraph(graph);
-        host.show();
-    }
     CDataFolder* run(const QList<int>& sensorIndexes, int n, const QString& name = QStringLiteral("Run1"))
     {
         CDataFolder* f = host.addRun(name);

@@ -5,7 +5,7 @@
 #include "../common/GraphTestHost.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphWindow.h"
-#include "support/GraphServices.h"
+#include "support/GraphRig.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -62,21 +62,10 @@ QString Csv(const QList<CCsvColumn>& columns, const QLocale& locale = QLocale::c
     return GraphCsv::Build(columns, locale, QStringLiteral("Time"), QStringLiteral("Samples"));
 }
 
-struct CRig
+struct CRig : CGraphRig
 {
-    CGraphServicesScope services;
-    CGraphTestHost host;
-    CGraphWindow* graph = nullptr;
     QTemporaryDir dir;
 
-    CRig()
-    {
-        host.resize(1000, 800);
-        graph = new CGraphWindow(&host);
-        graph->resize(700, 500);
-        host.SetLastActiveGraph(graph);
-        host.show();
-    }
     // A run of two branches of n and m samples at 1 s per sample, plotted.
     void plotRun(int n, int m)
     {
