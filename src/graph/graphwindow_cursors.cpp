@@ -58,6 +58,17 @@ void DrawCross(QPainter* painter, const QPoint& p, const QRect& area)
     painter->drawRoundedRect(QRect(p.x() - 5, p.y() - 5, 10, 10), 2.0, 2.0, Qt::AbsoluteSize);
 }
 
+// Stored values times this are the values in the unit the plot is shown in.
+float DisplayMultiplier(const CGraphPlot& plot)
+{
+    return float(GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix)));
+}
+
+QPoint CursorPixel(float x, float y, float xMin, float xMax, const CGraphPlot& plot, const QRect& area)
+{
+    return QPoint(GraphRules::ToPixelX(x, xMin, xMax, area), GraphRules::ToPixelY(y, plot.m_Min, plot.m_Max, area));
+}
+
 bool InCursorArea(const QPoint& p, const QRect& area)
 {
     return p.x() >= area.left() && p.x() <= area.right() + 1 && p.y() >= area.top() && p.y() <= area.bottom() + 1;
@@ -214,9 +225,8 @@ void CGraphWindow::DrawCursor(QPainter* painter)
         return;
     const CGraphPlot plot = GetPlot(m_Cursor1Plot);
     CDataBranch* branch = GetDataBranch(m_Cursor1Plot);
-    const float m = float(GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix)));
-    m_Cursor1Point = QPoint(GraphRules::ToPixelX(m_Cursor1X, m_XMin, m_XMax, m_GraphRect),
-                            GraphRules::ToPixelY(m_Cursor1Y, plot.m_Min, plot.m_Max, m_GraphRect));
+    const float m = DisplayMultiplier(plot);
+    m_Cursor1Point = CursorPixel(m_Cursor1X, m_Cursor1Y, m_XMin, m_XMax, plot, m_GraphRect);
     if (!branch || !InCursorArea(m_Cursor1Point, m_GraphRect))
         return;
     const int x = m_Cursor1Point.x(), y = m_Cursor1Point.y();
@@ -260,9 +270,8 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
         return;
     const CGraphPlot plot = GetPlot(m_Cursor2Plot);
     CDataBranch* branch = GetDataBranch(m_Cursor2Plot);
-    const float m = float(GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix)));
-    m_Cursor2Point = QPoint(GraphRules::ToPixelX(m_Cursor2X, m_XMin, m_XMax, m_GraphRect),
-                            GraphRules::ToPixelY(m_Cursor2Y, plot.m_Min, plot.m_Max, m_GraphRect));
+    const float m = DisplayMultiplier(plot);
+    m_Cursor2Point = CursorPixel(m_Cursor2X, m_Cursor2Y, m_XMin, m_XMax, plot, m_GraphRect);
     m_AreaText.clear();
     if (!branch || !InCursorArea(m_Cursor2Point, m_GraphRect))
         return;

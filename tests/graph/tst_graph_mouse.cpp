@@ -291,6 +291,30 @@ private slots:
         QCOMPARE(g->m_Cursor2Sample, -1);
     }
 
+    void removingAPlotBeforeTheXAxis()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        CDataBranch* xb = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1, QStringLiteral("X"));
+        CGraphTestHost::fill(xb, 101, [](int i) { return double(i); });
+        g->AddPlotsFromKeyArray({xb->m_Key});
+        CGraphPlot x = g->GetPlot(2);
+        g->SetXPlot(&x, false, 2);
+        g->m_GraphType = CGraphWindow::XYGraph;
+        g->m_XPlotIndex = 2;
+        rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
+        g->OnCursor();
+        QCOMPARE(g->m_Cursor1Plot, 0);
+        rig.paint();
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, g->GetPlotRemoveButonRect(0).center());
+        QCOMPARE(g->m_Plots.size(), 2);
+        // The X axis is still the same branch, now one place earlier in the list.
+        QCOMPARE(g->m_XPlotIndex, 1);
+        QCOMPARE(g->GetXAxisKey(), xb->m_Key);
+        QCOMPARE(g->m_pXScaleCombo->currentIndex(), 2);
+        QCOMPARE(g->m_LeftScalePlot, 0);
+    }
+
     void annotations()
     {
         CCursorRig rig;
