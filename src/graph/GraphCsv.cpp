@@ -2,6 +2,7 @@
 
 #include "Core/Data/Globals.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
 
@@ -126,6 +127,11 @@ QString Build(const QList<CCsvColumn>& columns, const QLocale& locale, const QSt
 bool WriteFile(const QString& path, const QList<CCsvColumn>& columns, const QLocale& locale,
                const QString& timeHeader, const QString& samplesHeader)
 {
+    // A save file is renamed into place when it is done: whatever is not a plain file (a
+    // folder, a device) must not be replaced by it.
+    const QFileInfo existing(path);
+    if (existing.exists() && !existing.isFile())
+        return false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;

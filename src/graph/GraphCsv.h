@@ -28,7 +28,7 @@ namespace GraphCsv {
 QString Separator(const QLocale& locale);
 
 // How a column's samples find their rows: by the whole part of their X value (the sample
-// number of a recorded run), or, when those do not rise strictly from 0 within reach, one
+// number of a recorded run), or, when those are not whole numbers from 0 up that rise strictly within reach, one
 // sample per row in stored order, so no sample is ever left out.
 struct CRowPlan
 {
@@ -46,8 +46,8 @@ QString Build(const QList<CCsvColumn>& columns, const QLocale& locale, const QSt
               const QString& samplesHeader);
 
 // Writes the file in the locale's text encoding through a QSaveFile, so a failed write
-// leaves no half file and an existing file as it was; false when it cannot be opened,
-// written or committed.
+// leaves no half file and an existing file as it was; false when the path names something
+// other than a plain file or the file cannot be opened, written or committed.
 bool WriteFile(const QString& path, const QList<CCsvColumn>& columns, const QLocale& locale,
                const QString& timeHeader, const QString& samplesHeader);
 

@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace {
 
 CCsvColumn Column(const QString& name, const QString& unit, QVector<double> y, double dt = 0.5, int prefix = 0,
@@ -193,6 +195,11 @@ private slots:
         QVERIFY(!GraphCsv::WriteFile(dir.filePath(QStringLiteral("taken.csv")), MixedColumns(), QLocale::c(),
                                      QStringLiteral("Time"), QStringLiteral("Samples")));
         QVERIFY(QFileInfo(dir.filePath(QStringLiteral("taken.csv"))).isDir());
+        // Nor is a special file (here a pipe) replaced by the file.
+        const QString pipe = dir.filePath(QStringLiteral("pipe.csv"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QVERIFY(!GraphCsv::WriteFile(pipe, MixedColumns(), QLocale::c(), QStringLiteral("Time"), QStringLiteral("Samples")));
+        QVERIFY(!QFileInfo(pipe).isFile() && QFileInfo::exists(pipe));
     }
 
     void exportCommandWritesOpensAndOffersTheDocumentsName()
