@@ -4,6 +4,7 @@
 #include "support/CursorRig.h"
 
 #include "Core/Data/Globals.h"
+#include "graph/AnnotationTextDialog.h"
 
 #include <QComboBox>
 #include <QMimeData>
@@ -386,6 +387,26 @@ private slots:
         QCOMPARE(g->m_Plots[0].GetNumAnnotations(), 0);
         g->OnMoveAnnotation();
         QCOMPARE(g->m_MouseMode, 0);
+    }
+
+    void annotationDialog()
+    {
+        CAddAnnotationDialog accepted(nullptr);
+        QCOMPARE(accepted.windowTitle(), QStringLiteral("Annotation"));
+        accepted.SetEditText(QStringLiteral("first line\nsecond line"));
+        accepted.accept();
+        QCOMPARE(accepted.result(), int(QDialog::Accepted));
+        QCOMPARE(accepted.text, QStringLiteral("first line\nsecond line"));
+        // Formatting pasted into the box comes back as its plain text.
+        CAddAnnotationDialog formatted(nullptr);
+        formatted.m_pEdit->setHtml(QStringLiteral("<b>bold</b> and <i>slanted</i>"));
+        formatted.accept();
+        QCOMPARE(formatted.text, QStringLiteral("bold and slanted"));
+        CAddAnnotationDialog cancelled(nullptr);
+        cancelled.SetEditText(QStringLiteral("kept out"));
+        cancelled.reject();
+        QCOMPARE(cancelled.result(), int(QDialog::Rejected));
+        QVERIFY(cancelled.text.isEmpty());
     }
 
     void annotationDraggedOntoItsPoint()
