@@ -5,6 +5,7 @@
 
 #include "Core/Data/Globals.h"
 #include "graph/AnnotationTextDialog.h"
+#include "table/TableDragText.h"
 
 #include <QComboBox>
 #include <QMimeData>
@@ -505,6 +506,13 @@ private slots:
         CGraphTestHost::fill(timing, 5, [](int i) { return 0.5 + i; });
         Drop(bars.graph, QStringLiteral("Run1,%1").arg(timing->m_Key), bars.graph->m_GraphRect.center());
         QCOMPARE(bars.graph->m_GraphType, int(CGraphWindow::BarGraph));
+        // The text the data tree and the table write for a drag.
+        CCursorRig tree;
+        tree.graph->m_Plots.clear();
+        Drop(tree.graph, BuildBranchDragText(QStringLiteral("Run1"), {tree.ramp->m_Key, tree.flat->m_Key}),
+             tree.graph->m_GraphRect.center());
+        QCOMPARE(tree.graph->m_Plots.size(), 2);
+        QCOMPARE(tree.graph->m_pLeftScaleCombo->itemText(0), QStringLiteral("Run1-Ramp"));
     }
 
     void predictionPoints()
