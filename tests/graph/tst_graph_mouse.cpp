@@ -4,6 +4,8 @@
 #include "support/CursorRig.h"
 
 #include "Core/Data/Globals.h"
+#include "graph/AnnotationTextDialog.h"
+#include "table/TableDragText.h"
 
 #include <QComboBox>
 #include <QMimeData>
@@ -388,6 +390,26 @@ private slots:
         QCOMPARE(g->m_MouseMode, 0);
     }
 
+    void annotationDialog()
+    {
+        CAddAnnotationDialog accepted(nullptr);
+        QCOMPARE(accepted.windowTitle(), QStringLiteral("Annotation"));
+        accepted.SetEditText(QStringLiteral("first line\nsecond line"));
+        accepted.accept();
+        QCOMPARE(accepted.result(), int(QDialog::Accepted));
+        QCOMPARE(accepted.text, QStringLiteral("first line\nsecond line"));
+        // Formatting pasted into the box comes back as its plain text.
+        CAddAnnotationDialog formatted(nullptr);
+        formatted.m_pEdit->setHtml(QStringLiteral("<b>bold</b> and <i>slanted</i>"));
+        formatted.accept();
+        QCOMPARE(formatted.text, QStringLiteral("bold and slanted"));
+        CAddAnnotationDialog cancelled(nullptr);
+        cancelled.SetEditText(QStringLiteral("kept out"));
+        cancelled.reject();
+        QCOMPARE(cancelled.result(), int(QDialog::Rejected));
+        QVERIFY(cancelled.text.isEmpty());
+    }
+
     void annotationDraggedOntoItsPoint()
     {
         CCursorRig rig;
@@ -484,6 +506,13 @@ private slots:
         CGraphTestHost::fill(timing, 5, [](int i) { return 0.5 + i; });
         Drop(bars.graph, QStringLiteral("Run1,%1").arg(timing->m_Key), bars.graph->m_GraphRect.center());
         QCOMPARE(bars.graph->m_GraphType, int(CGraphWindow::BarGraph));
+        // The text the data tree and the table write for a drag.
+        CCursorRig tree;
+        tree.graph->m_Plots.clear();
+        Drop(tree.graph, BuildBranchDragText(QStringLiteral("Run1"), {tree.ramp->m_Key, tree.flat->m_Key}),
+             tree.graph->m_GraphRect.center());
+        QCOMPARE(tree.graph->m_Plots.size(), 2);
+        QCOMPARE(tree.graph->m_pLeftScaleCombo->itemText(0), QStringLiteral("Run1-Ramp"));
     }
 
     void predictionPoints()
