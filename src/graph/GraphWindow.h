@@ -6,6 +6,7 @@
 // cycle), graphwindow_autoscale.cpp, graphwindow_paint.cpp (layout and legend),
 // graphwindow_scales.cpp, graphwindow_lines.cpp and graphwindow_toolbar.cpp.
 #include "app/base/KorvantaWindow.h"
+#include "graph/GraphCsv.h"
 #include "graph/GraphPlot.h"
 #include "graph/PlotStrokes.h"
 
@@ -22,6 +23,9 @@
 class CDataBranch;
 class CDataManager;
 class CKorvantaSignals;
+class IPrompter;
+class QDate;
+class QPrinter;
 class MultiAction;
 class QComboBox;
 class QPainter;
@@ -289,4 +293,130 @@ private:
     void dropPaintCaches();
     QVector<double> layerSignature() const;
     QRect graphArea();
+
+    // Commands, export, prediction curves and reactions
+public:
+    // Export (graphwindow_csv.cpp): the file name offered on a date, and the columns of the
+    // plots as they are now.
+    static QString DefaultCsvName(const QDate& date);
+    QList<CCsvColumn> CsvColumns() const;
+    // Copy and print (graphwindow_print.cpp): the part of the window they show.
+    QRect PictureRect();
+    QPixmap GraphPicture();
+    // Prediction curves (graphwindow_predictioncurves.cpp).
+    void TogglePredictMode();
+    void AddPredictPlot();
+    void AddPredictPoint(double x, double y, bool add = true);
+    void DrawPredictPlots(QPainter* painter);
+    void DrawPredict1Plot(QPainter* painter, int index);
+    // What the main window and the window manager ask (graphwindow_commands.cpp).
+    void EnableSlopeMode(bool on);
+    void EnableAreaMode(bool on);
+    bool EnableFunctions() const;
+    bool XAxisFuntionsAreLegal() const;
+    // Whether this window carries out the tool-bar command at that position.
+    static bool CommandCarriedOut(int action);
+    // A plot of a branch as a download or a tracking run makes it.
+    static CGraphPlot PlotFromBranch(const CDataBranch& branch);
+
+public slots:
+    void OnProperties();
+    void OnCopyGraph();
+    void OnExportGraph();
+    void OnPrint();
+    void on_print(QPrinter* printer);
+    void OnPredict();
+    void OnAddPredict();
+    void OnErasePredict();
+    void LoggerDownloadNewData(bool offlineRun);
+    void StartVideoAnalysisRun(int folderKey);
+    void StopVideoAnalysisRun();
+    void OnVideoPlaybackStart(int folderKey);
+    void OnVideoPlaybackSample(int sample);
+    void OnVideoPlaybackStop();
+
+private:
+    IPrompter* graphPrompter() const;
+    QString ChooseCsvFile();
+    void ConnectCommands();
+    void ConnectReactions(CKorvantaSignals* hub);
+    void resetForNewPlots();
+    void appendFolderPlots(int folderKey);
+    void prepareAxesForNewRun();
+
+    // Cursors, annotations, mouse modes and drops
+public:
+    // Searches behind the cursors (graphwindow_search.cpp). The time searches use the sample
+    // order of the X list (binary search) whenever that list is known to be non-decreasing.
+    float FindNearestY(CDataBranch* branch, float value, int& index);
+    float FindMatchingY(CDataBranch* branch, float x, float tolerance, int& index, int start);
+    float FindMatchingTimeY(CDataBranch* branch, float x, int& index, int start);
+    CGraphPlot FindNearestPlot(QPoint* point, int& plotIndex);
+    CGraphPlot FindNearestXYPlot(QPoint* point, int& plotIndex, int& sample);
+    // What the analysis commands read: cursor 1's plot key (-1 without cursor 1), the two
+    // cursor samples and the X-axis key.
+    int GetCursorsInfo(int& cursor1Sample, int& cursor2Sample, int& xAxisKey);
+    int GetXAxisKey() const;
+    // The X value under a pixel column of the plot area.
+    float ColumnToX(int column) const;
+
+    // Cursors (graphwindow_cursors.cpp).
+    void SelectCursorPlot(int plotIndex, bool switchOn, QPoint* point);
+    void SelectCursor2Plot(QPoint* point, bool unused);
+    void DrawCursor(QPainter* painter);
+    void DrawCursor2(QPainter* painter);
+    float CalculateSlope(long sample, int plotIndex);
+    // The read-out texts of the two cursors as the last paint showed them (also for tests).
+    QString m_Cursor1Text;
+    QString m_Cursor2Text;
+    QString m_AreaText;
+
+    // Annotations (graphwindow_annotations.cpp).
+    void DrawAnnotations(QPainter* painter);
+    void Draw1Annotation(QPainter* painter, int annotationIndex, int plotIndex, bool selected);
+    int PtInAnnotation(QPoint point, int& annotationIndex);
+
+    // Mouse (graphwindow_mouse.cpp).
+    int CheckMouseInScale(QPoint point);
+    void mousePress(QPoint point, bool doubleClick);
+    void DoZoom();
+    void DoDragPan(QPoint point);
+    void DoDragScale(QPoint point);
+    void DoDragScaleFactor(int plotIndex, float xRatio, float yRatio);
+    void DoDragCursor(QPoint point);
+    void DoDragAnnotation(QPoint point);
+    void ShowDataTooltip(QPoint point);
+
+    // Prediction points by mouse (graphwindow_predictionpoints.cpp).
+    void DoAddPredictPoint(QPoint point, bool flag);
+    void DoErasePredictPoint(QPoint point);
+
+public slots:
+    void OnZoom();
+    void OnPan();
+    void OnCursor();
+    void OnCursor2();
+    void OnAddAnnotation();
+    void OnMoveAnnotation();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // The graph's yes/no questions and its annotation-text dialog go through the host's prompter.
+    bool confirm(const QString& text);
+    bool askAnnotationText(const QString& initial, QString& text);
+    void recordDragStartMaxima();
+    // Appends a point to the last prediction curve (made first when there is none); a negative
+    // x adds no point.
+    void appendPredictPoint(double x, double y);
+    // Dropped text: the keys to plot, each looked up; unknown ones are left out.
+    QList<int> droppedKeys(const QString& text) const;
 };

@@ -33,6 +33,7 @@ CCurveFrame Frame(const QRect& rect, float xMin, float xMax, const CGraphPlot& p
 void CGraphWindow::DrawLineGraph(QPainter* painter, QRect&)
 {
     DrawLines(painter, 0, long(m_LastShownSample));
+    DrawPredictPlots(painter);
 }
 
 void CGraphWindow::DrawLines(QPainter* painter, long from, long to)

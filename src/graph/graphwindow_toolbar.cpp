@@ -102,7 +102,7 @@ const ActionEntry s_Actions[CGraphWindow::NumToolActions] = {
 // The commands this window carries out so far; the others keep their actions disabled.
 bool CommandAvailable(int action)
 {
-    return action == CGraphWindow::ActAutoscale;
+    return CGraphWindow::CommandCarriedOut(action);
 }
 
 QIcon Image(int action, ImageState state)
@@ -155,7 +155,14 @@ void CGraphWindow::InitToolBar()
         made.append(a);
     }
     connect(made.at(ActAutoscale), &QAction::triggered, this, &CGraphWindow::OnAutoscale);
+    connect(made.at(ActZoom), &QAction::triggered, this, &CGraphWindow::OnZoom);
+    connect(made.at(ActPan), &QAction::triggered, this, &CGraphWindow::OnPan);
+    connect(made.at(ActCursor), &QAction::triggered, this, &CGraphWindow::OnCursor);
+    connect(made.at(ActCursor2), &QAction::triggered, this, &CGraphWindow::OnCursor2);
+    connect(made.at(ActAddAnnotation), &QAction::triggered, this, &CGraphWindow::OnAddAnnotation);
+    connect(made.at(ActMoveAnnotation), &QAction::triggered, this, &CGraphWindow::OnMoveAnnotation);
     m_ToolBarActions = made;
+    ConnectCommands();
     for (MultiAction* a : m_ToolBarActions) {
         m_pToolBar->addAction(a);
         if (QWidget* button = m_pToolBar->widgetForAction(a)) {

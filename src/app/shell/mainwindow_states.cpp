@@ -5,6 +5,7 @@
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/ShellServices.h"
+#include "graph/GraphWindow.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupWindow.h"
 
@@ -49,7 +50,8 @@ MainWindow::ActionInputs MainWindow::currentActionInputs() const
     in.historyEmpty = !wm.GetHistoryWindow() || wm.GetHistoryWindow()->isEmpty();
     in.hasDataToSave = wm.hasDataToSave();
     in.hasGraph = wm.GetCurrent(CWindowsManager::GraphKind) != nullptr;
-    in.graphFunctions = false;
+    const auto* graph = qobject_cast<const CGraphWindow*>(wm.GetCurrent(CWindowsManager::GraphKind));
+    in.graphFunctions = graph && graph->EnableFunctions();
     in.videoWindows = wm.videoWindowsCount();
     if (IUploadService* upload = wm.GetUploadService()) {
         in.uploadPresent = true;

@@ -4,6 +4,7 @@
 
 #include "app/base/Prompter.h"
 #include "app/shell/ShellServices.h"
+#include "graph/GraphWindow.h"
 
 #include <QAction>
 
@@ -12,8 +13,8 @@ int CWindowsManager::cursorInfo(int* cursor1, int* cursor2, int* xAxisKey) const
     *cursor1 = -1;
     *cursor2 = -1;
     *xAxisKey = -1;
-    // The graph window reports its cursors once it exists; without one, nothing is selected.
-    return -1;
+    auto* graph = qobject_cast<CGraphWindow*>(GetLastActiveGraph());
+    return graph ? graph->GetCursorsInfo(*cursor1, *cursor2, *xAxisKey) : -1;
 }
 
 void CWindowsManager::onStatisticsFunc()
@@ -27,8 +28,11 @@ void CWindowsManager::onSlopeFunc()
 {
     int c1, c2, x;
     cursorInfo(&c1, &c2, &x);
-    if (c1 != -1)
+    if (c1 != -1) {
+        if (auto* graph = qobject_cast<CGraphWindow*>(GetLastActiveGraph()))
+            graph->EnableSlopeMode(!graph->m_bSlopeMode);
         return;
+    }
     prompter()->information(this, tr("Error"), tr("Please select plot."));
     // The ribbon button latched on the press; the graph shows no slope, so neither may it.
     if (auto* action = qobject_cast<QAction*>(sender()))
@@ -39,8 +43,11 @@ void CWindowsManager::onAreaFunc()
 {
     int c1, c2, x;
     const int plot = cursorInfo(&c1, &c2, &x);
-    if (plot != -1 && c2 != -1)
+    if (plot != -1 && c2 != -1) {
+        if (auto* graph = qobject_cast<CGraphWindow*>(GetLastActiveGraph()))
+            graph->EnableAreaMode(!graph->m_bAreaMode);
         return;
+    }
     prompter()->information(this, tr("Error"), tr("Please place two cursors on a plot."));
     if (auto* action = qobject_cast<QAction*>(sender()))
         action->setChecked(false);
