@@ -414,9 +414,6 @@ private:
     bool confirm(const QString& text);
     bool askAnnotationText(const QString& initial, QString& text);
     void recordDragStartMaxima();
-    // Appends a point to the last prediction curve (made first when there is none); a negative
-    // x adds no point.
-    void appendPredictPoint(double x, double y);
     // Dropped text: the keys to plot, each looked up; unknown ones are left out.
     QList<int> droppedKeys(const QString& text) const;
 };

@@ -7,16 +7,10 @@
 
 #include <cmath>
 
-void CGraphWindow::appendPredictPoint(double x, double y)
-{
-    AddPredictPoint(x, y, true);
-}
-
 void CGraphWindow::DoAddPredictPoint(QPoint p, bool flag)
 {
-    Q_UNUSED(flag);
     if (m_PredictPlots.isEmpty())
-        appendPredictPoint(-1.0, 0.0);   // only makes the first curve
+        AddPredictPlot();
     const CPredictPlot& c = m_PredictPlots.last();
     const float L = float(m_GraphRect.left()), T = float(m_GraphRect.top());
     const float R = float(m_GraphRect.right()), B = float(m_GraphRect.bottom());
@@ -24,7 +18,7 @@ void CGraphWindow::DoAddPredictPoint(QPoint p, bool flag)
         return;
     const float x = m_XMin + (m_XMax - m_XMin) * (float(p.x()) - L) / (R - L);
     const float y = c.m_Plot.m_Min + (c.m_Plot.m_Max - c.m_Plot.m_Min) * (B - float(p.y())) / (B - T);
-    appendPredictPoint(x, y);
+    AddPredictPoint(x, y, !flag);
     RepaintGraph(1);
 }
 
