@@ -49,7 +49,7 @@ MainWindow::ActionInputs MainWindow::currentActionInputs() const
     in.historyEmpty = !wm.GetHistoryWindow() || wm.GetHistoryWindow()->isEmpty();
     in.hasDataToSave = wm.hasDataToSave();
     in.hasGraph = wm.GetCurrent(CWindowsManager::GraphKind) != nullptr;
-    in.graphFunctions = false;
+    in.graphFunctions = wm.CurrentGraphOffersFunctions();
     in.videoWindows = wm.videoWindowsCount();
     if (IUploadService* upload = wm.GetUploadService()) {
         in.uploadPresent = true;
@@ -73,9 +73,6 @@ bool MainWindow::commandAvailable(MultiActionKeyType key) const
         return m_pShellLogic && m_pShellLogic->CanUpdateFirmware();
     case 21: case 22: case 23: case 24: case 25: case 26:
         return true;
-    case 28: case 33: case 39:
-        // Curve fit, math functions and the photogate wizard are dialogs still to come.
-        return false;
     case 51: case 52: case 53: case 54:
         return wm.GetUploadService() != nullptr;
     default:

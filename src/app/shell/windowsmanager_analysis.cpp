@@ -2,33 +2,224 @@
 // its two cursors; with no graph window every command finds no plot selected.
 #include "app/shell/WindowsManager.h"
 
+#include "analysis/dialogs/AverageDialog.h"
+#include "analysis/dialogs/CurveFitDialog.h"
+#include "analysis/dialogs/FunctionsDialog.h"
+#include "analysis/dialogs/StatisticsDialog.h"
+#include "analysis/dialogs/TimingWizard.h"
 #include "app/base/Prompter.h"
+#include "app/shell/EngineMessages.h"
+#include "app/shell/HistoryWindow.h"
 #include "app/shell/ShellServices.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Logic/LogicManager.h"
+#include "graph/GraphWindow.h"
 
 #include <QAction>
+
+namespace {
+
+// Runs a dialog of the window manager modally through the prompter (tests answer for it) and
+// destroys it afterwards.
+template <typename Dialog>
+void RunAndDestroy(IPrompter* prompter, Dialog* dialog)
+{
+    prompter->runDialog(dialog);
+    delete dialog;
+}
+
+// What the commands read of a graph window and the read-outs they switch.
+int GraphCursors(CGraphWindow* graph, int& cursor1, int& cursor2, int& xAxisKey)
+{
+    if (graph->m_Cursor1Plot < 0 || graph->m_Cursor1Plot >= graph->m_Plots.size())
+        return -1;
+    cursor1 = graph->m_Cursor1Sample;
+    cursor2 = graph->m_Cursor2Plot >= 0 ? graph->m_Cursor2Sample : -1;
+    xAxisKey = graph->m_XPlot.m_Key;
+    return graph->m_Plots.at(graph->m_Cursor1Plot).m_Key;
+}
+
+int GraphXAxisKey(CGraphWindow* graph)
+{
+    return graph->m_XPlot.m_Key;
+}
+
+bool GraphOffersFunctions(CGraphWindow* graph)
+{
+    return graph->m_GraphType != CGraphWindow::BarGraph;
+}
+
+bool GraphXAxisAllowsFunctions(CGraphWindow* graph)
+{
+    if (graph->m_XPlotIndex < 0)
+        return true;
+    const CDataBranch* x = graph->GetDataBranch(graph->m_XPlotIndex);
+    const QVector<double> values = x ? x->GetYSnapshot() : QVector<double>();
+    for (int i = 1; i < values.size(); ++i)
+        if (!(values.at(i - 1) < values.at(i)))
+            return false;
+    return true;
+}
+
+void GraphToggleSlope(CGraphWindow* graph)
+{
+    graph->m_bSlopeMode = !graph->m_bSlopeMode;
+    graph->RepaintGraph(0);
+}
+
+void GraphToggleArea(CGraphWindow* graph)
+{
+    graph->m_bAreaMode = !graph->m_bAreaMode;
+    graph->RepaintGraph(0);
+}
+
+} // namespace
+
+void CWindowsManager::installAnalysisServices()
+{
+    m_pEngineMessages = new CEngineMessages([this]() { return prompter(); }, this);
+    CFunctions::SetMessageSink(m_pEngineMessages);
+    CFunctions::SetSignalHub(m_pSignals);
+}
+
+void CWindowsManager::removeAnalysisServices()
+{
+    if (CFunctions::GetMessageSink() == m_pEngineMessages)
+        CFunctions::SetMessageSink(nullptr);
+    if (CFunctions::GetSignalHub() == m_pSignals)
+        CFunctions::SetSignalHub(nullptr);
+}
+
+void CWindowsManager::InstallBloodPressureEvaluator(CDataManager* data)
+{
+    if (!data)
+        return;
+    // Called on the thread that stores the samples: only the key crosses over, and the
+    // branch is looked up again where it is evaluated (the user may delete it meanwhile).
+    QPointer<CWindowsManager> self(this);
+    data->GetDataConversion()->SetBloodPressureEvaluator([self](CDataBranch* branch) {
+        if (!branch || !self)
+            return;
+        const int key = branch->m_Key;
+        QMetaObject::invokeMethod(self.data(), [self, key]() {
+            if (self)
+                self->EvaluateBloodPressure(key);
+        }, Qt::QueuedConnection);
+    });
+}
+
+void CWindowsManager::EvaluateBloodPressure(int branchKey)
+{
+    CDataManager* data = GetDataManager();
+    if (CDataBranch* branch = data ? data->GetDataBranch(branchKey) : nullptr)
+        m_Functions.FunctionBloodPressure(branch);
+}
 
 int CWindowsManager::cursorInfo(int* cursor1, int* cursor2, int* xAxisKey) const
 {
     *cursor1 = -1;
     *cursor2 = -1;
     *xAxisKey = -1;
-    // The graph window reports its cursors once it exists; without one, nothing is selected.
-    return -1;
+    auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
+    if (!graph)
+        return -1;
+    return GraphCursors(graph, *cursor1, *cursor2, *xAxisKey);
+}
+
+int CWindowsManager::CurrentGraphCursors(int& cursor1, int& cursor2, int& xAxisKey)
+{
+    auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
+    return graph ? GraphCursors(graph, cursor1, cursor2, xAxisKey) : -1;
+}
+
+int CWindowsManager::CurrentGraphXAxisKey()
+{
+    auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
+    return graph ? GraphXAxisKey(graph) : -1;
+}
+
+QList<int> CWindowsManager::CurrentGraphPlotKeys()
+{
+    QList<int> keys;
+    if (CKorvantaWindow* graph = GetCurrent(GraphKind))
+        graph->GetPlotKeys(&keys);
+    return keys;
+}
+
+bool CWindowsManager::CurrentGraphOffersFunctions() const
+{
+    auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
+    return graph && GraphOffersFunctions(graph);
+}
+
+void CWindowsManager::HistoryInsertChild(int parentKey, int childKey, bool deleteEnabled)
+{
+    if (m_pHistoryWindow)
+        m_pHistoryWindow->insertChild(parentKey, childKey, deleteEnabled);
+}
+
+void CWindowsManager::HistoryExpandLastBranch()
+{
+    if (m_pHistoryWindow)
+        m_pHistoryWindow->ExpandLastBranch();
+}
+
+CCalculateOnLineFunctions* CWindowsManager::OnlineFunctions()
+{
+    CDataManager* data = GetDataManager();
+    CLogicManager* logic = data ? data->GetLogicManager() : nullptr;
+    return logic ? &logic->m_CalculateOnLineFunctions : nullptr;
+}
+
+void CWindowsManager::onMathFunc()
+{
+    auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
+    if (!graph || !GraphXAxisAllowsFunctions(graph)) {
+        prompter()->critical(this, QString(), QStringLiteral("Sorry, but Pavix cannot display any functions on the collected data"));
+        return;
+    }
+    auto* dialog = new FunctionsDialog(this, this);
+    dialog->init();
+    RunAndDestroy(prompter(), dialog);
+}
+
+void CWindowsManager::onCurveFitFunc()
+{
+    auto* dialog = new CurveFitDialog(this, this);
+    dialog->init();
+    RunAndDestroy(prompter(), dialog);
+}
+
+void CWindowsManager::onPhotogateFunc()
+{
+    auto* wizard = new TimingWizard(this, this);
+    wizard->init();
+    RunAndDestroy(prompter(), wizard);
 }
 
 void CWindowsManager::onStatisticsFunc()
 {
     int c1, c2, x;
-    if (cursorInfo(&c1, &c2, &x) == -1)
+    const int key = cursorInfo(&c1, &c2, &x);
+    if (key == -1) {
         prompter()->information(this, tr("Error"), tr("Please select plot."));
+        return;
+    }
+    auto* dialog = new StatisticsDialog(this, this);
+    dialog->init(key, c1, c2);
+    RunAndDestroy(prompter(), dialog);
 }
 
 void CWindowsManager::onSlopeFunc()
 {
     int c1, c2, x;
     cursorInfo(&c1, &c2, &x);
-    if (c1 != -1)
+    auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
+    if (c1 != -1 && graph) {
+        GraphToggleSlope(graph);
         return;
+    }
     prompter()->information(this, tr("Error"), tr("Please select plot."));
     // The ribbon button latched on the press; the graph shows no slope, so neither may it.
     if (auto* action = qobject_cast<QAction*>(sender()))
@@ -39,8 +230,11 @@ void CWindowsManager::onAreaFunc()
 {
     int c1, c2, x;
     const int plot = cursorInfo(&c1, &c2, &x);
-    if (plot != -1 && c2 != -1)
+    auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
+    if (plot != -1 && c2 != -1 && graph) {
+        GraphToggleArea(graph);
         return;
+    }
     prompter()->information(this, tr("Error"), tr("Please place two cursors on a plot."));
     if (auto* action = qobject_cast<QAction*>(sender()))
         action->setChecked(false);
@@ -49,16 +243,32 @@ void CWindowsManager::onAreaFunc()
 void CWindowsManager::onAveragingFunc()
 {
     int c1, c2, x;
-    cursorInfo(&c1, &c2, &x);
-    if (c1 == -1)
+    const int key = cursorInfo(&c1, &c2, &x);
+    if (c1 == -1) {
         prompter()->information(this, tr("Error"), tr("Please select plot."));
+        return;
+    }
+    auto* dialog = new AverageDialog(this, this);
+    dialog->init(key, c1, c2);
+    RunAndDestroy(prompter(), dialog);
 }
 
-void CWindowsManager::quickFunction(int)
+void CWindowsManager::quickFunction(int id)
 {
     int c1, c2, x;
-    if (cursorInfo(&c1, &c2, &x) == -1)
+    const int key = cursorInfo(&c1, &c2, &x);
+    if (key == -1) {
         prompter()->information(this, tr("Error"), tr("Please select plot."));
+        return;
+    }
+    CDataBranch* made = m_Functions.QuickFunctions(short(id), key, false, c1, c2, x, x != 0, 0, 1.0, 1.0, 0.0,
+                                                   QString(), QString());
+    if (!made)
+        return;
+    HistoryInsertChild(key, made->m_Key, false);
+    if (id == CFunctions::IdLinearRegression)
+        HistoryExpandLastBranch();
+    emit m_pSignals->newFunctionData(made->m_Key, key, x);
 }
 
 void CWindowsManager::onLinearCurveFitFunc()

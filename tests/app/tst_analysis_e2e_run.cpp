@@ -1,0 +1,222 @@
+// The analysis commands of the ribbon on a run recorded from the simulated logger through the
+// real application: a linear fit between the cursors becomes a series of the history and a
+// plot of the graph; the engine's failures reach the user as boxes; the commands without a
+// graph; a cuff-pressure run hands itself to the blood-pressure evaluation when the cuff is
+// let down.
+#include "analysis/dialogs/CurveFitDialog.h"
+#include "analysis/dialogs/AverageDialog.h"
+#include "analysis/dialogs/TimingWizard.h"
+#include "app/shell/CustomRunButton.h"
+#include "app/shell/HistoryTreeModel.h"
+#include "app/shell/HistoryWindow.h"
+#include "app/shell/MainWindow.h"
+#include "app/shell/MultiAction.h"
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataFolder.h"
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Logic/LogicManager.h"
+#include "graph/GraphWindow.h"
+#include "setup/SetupWindow.h"
+#include "simulator/LoggerSimulator.h"
+#include "simulator/PelorinDevice.h"
+#include "support/ScriptedPrompter.h"
+#include "../common/SimulatedLogger.h"
+
+#include <QAbstractButton>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+// The scripted prompter, with the result box of the timing wizard recorded as well.
+class CAnalysisPrompter : public CScriptedPrompter
+{
+public:
+    bool retryOrClose(QWidget*, const QString& title, const QString& text) override
+    {
+        m_Log << "result|" + title + "|" + text;
+        return false;
+    }
+};
+
+struct CAnalysisBench
+{
+    CAnalysisPrompter prompter;
+    std::unique_ptr<kvsim::CLoggerSimulator> sim;
+    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<QSignalSpy> ended;
+
+    // The application against the simulator, detected and ready to run; sensors replace the
+    // simulator's own plug when given.
+    bool start(const QList<kvsim::CPelorinDevice::Sensor>& sensors = {})
+    {
+        sim = StartSimulatedLogger(QStringLiteral("pelorin"));
+        if (!sim)
+            return false;
+        if (!sensors.isEmpty())
+            sim->invoke([&] { static_cast<kvsim::CPelorinDevice*>(sim->model())->setSensors(sensors); });
+        window = std::make_unique<MainWindow>(nullptr);
+        CKorvantaSignals* hub = window->windowsManager()->GetSignals();
+        QSignalSpy detected(hub, &CKorvantaSignals::LoggerEndDtetection);
+        ended = std::make_unique<QSignalSpy>(hub, &CKorvantaSignals::LoggerExperimentEnd);
+        window->init();
+        window->resize(1500, 950);
+        window->show();
+        if (!QTest::qWaitFor([&] { return detected.count() == 1; }, 8000))
+            return false;
+        CSetupInfo* setup = wm()->GetSetupWindow()->getSetupInfo();
+        return QTest::qWaitFor([&] { return setup->GetActiveMeasurementCount() > 0 && window->GetRunButton()->isEnabled(); },
+                               6000);
+    }
+    ~CAnalysisBench()
+    {
+        ended.reset();
+        window.reset();
+        sim.reset();
+        qunsetenv("KORVANTA_EXTRA_PORTS");
+    }
+    CWindowsManager* wm() const { return window->windowsManager(); }
+    CDataManager& data() const { return window->logicManager()->m_DataManager; }
+    CGraphWindow* graph() const { return qobject_cast<CGraphWindow*>(wm()->GetCurrent(CWindowsManager::GraphKind)); }
+
+    // A run of `samples` samples at rate code `rate`, from the Run button to its end.
+    bool record(int rate, int samples)
+    {
+        CSetupWindow* setup = wm()->GetSetupWindow();
+        const int r = setup->m_UiRateCodes.indexOf(rate);
+        const int n = setup->m_SampleCounts.indexOf(samples);
+        if (r < 0 || n < 0)
+            return false;
+        setup->rateChanged(r);
+        setup->durationChanged(n);
+        const int before = ended->count();
+        CustomRunButton* run = window->GetRunButton();
+        QTest::mouseClick(run, Qt::LeftButton, Qt::NoModifier, run->rect().center());
+        return QTest::qWaitFor([&] { return ended->count() > before; }, 10000)
+               && QTest::qWaitFor([&] { return window->GetRunButton()->isEnabled(); }, 3000);
+    }
+
+    // Places the graph's cursors on a plot as the user does with the mouse.
+    static void placeCursors(CGraphWindow* graph, int plot, int first, int second)
+    {
+        graph->m_Cursor1Plot = plot;
+        graph->m_Cursor1Sample = first;
+        graph->m_Cursor2Plot = plot;
+        graph->m_Cursor2Sample = second;
+    }
+};
+
+} // namespace
+
+class TestAnalysisEndToEndRun : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void linearFitOfARecordedRunIsPlotted();
+    void engineFailureIsShown();
+    void commandsWithoutAGraph();
+};
+
+void TestAnalysisEndToEndRun::linearFitOfARecordedRunIsPlotted()
+{
+    CAnalysisBench bench;
+    QVERIFY(bench.start());
+    QVERIFY(bench.record(10, 50));
+    CGraphWindow* graph = bench.graph();
+    QVERIFY(graph);
+    QTRY_VERIFY(graph->GetNumPlots() > 0);
+    const int plots = graph->GetNumPlots();
+    const int source = graph->GetPlot(0).m_Key;
+    CDataBranch* sourceBranch = bench.data().GetDataBranch(source);
+    QVERIFY(sourceBranch && sourceBranch->GetNumSamples() == 50);
+    CAnalysisBench::placeCursors(graph, 0, 10, 40);
+
+    // The ribbon offers the analysis commands on a time graph.
+    bench.window->updateActions();
+    MultiAction* fit = bench.window->findAction(28);
+    QVERIFY(fit && fit->isEnabled());
+    for (int key : {32, 33, 38, 39})
+        QVERIFY2(bench.window->findAction(key)->isEnabled(), qPrintable(QString::number(key)));
+
+    bench.prompter.m_DialogHook = [](QDialog* dialog) {
+        auto* curve = qobject_cast<CurveFitDialog*>(dialog);
+        QVERIFY(curve);
+        curve->form()->okButton->click();
+    };
+    fit->trigger();
+    QCOMPARE(bench.prompter.m_Log, QStringList{"dialog|CurveFitDialog"});
+
+    // One new series under the source, shown by the graph as its newest plot.
+    QTRY_COMPARE(graph->GetNumPlots(), plots + 1);
+    const int made = graph->GetPlot(plots).m_Key;
+    CDataBranch* line = bench.data().GetDataBranch(made);
+    QVERIFY(line);
+    QCOMPARE(line->m_Name, QStringLiteral("Linear(%1)").arg(sourceBranch->m_Name));
+    QCOMPARE(line->m_ParentKey, source);
+    QCOMPARE(line->m_Unit, sourceBranch->m_Unit);
+    for (int i = 0; i < line->GetNumSamples(); ++i) {
+        const double x = line->GetXSample(i);
+        QVERIFY2(x >= 10 && x <= 40, qPrintable(QString::number(x)));
+    }
+    QVERIFY(bench.wm()->GetHistoryWindow()->model()->findKey(made).isValid());
+}
+
+void TestAnalysisEndToEndRun::engineFailureIsShown()
+{
+    CAnalysisBench bench;
+    QVERIFY(bench.start());
+    QVERIFY(bench.record(10, 20));
+    CGraphWindow* graph = bench.graph();
+    QTRY_VERIFY(graph->GetNumPlots() > 0);
+    // Both cursors on one sample: one averaged point is too few.
+    CAnalysisBench::placeCursors(graph, 0, 7, 7);
+    bench.prompter.m_DialogHook = [](QDialog* dialog) {
+        auto* average = qobject_cast<AverageDialog*>(dialog);
+        QVERIFY(average);
+        average->form()->OKButton->click();
+    };
+    const int branches = bench.data().GetNumDataBranches();
+    bench.window->findAction(38)->trigger();
+    QCOMPARE(bench.prompter.m_Log, (QStringList{"dialog|AverageDialog", "crit||Too few samples."}));
+    QCOMPARE(bench.data().GetNumDataBranches(), branches);
+}
+
+void TestAnalysisEndToEndRun::commandsWithoutAGraph()
+{
+    CAnalysisBench bench;
+    QVERIFY(bench.start());
+    QVERIFY(bench.record(10, 20));
+    QVERIFY(bench.graph());
+    // A graph without a cursor: no plot selected.
+    bench.wm()->onStatisticsFunc();
+    QCOMPARE(bench.prompter.m_Log, QStringList{"info|Error|Please select plot."});
+    bench.prompter.m_Log.clear();
+
+    QVERIFY(bench.graph()->close());
+    QTRY_VERIFY(!bench.graph());
+    bench.wm()->onMathFunc();
+    bench.wm()->onAveragingFunc();
+    QCOMPARE(bench.prompter.m_Log, (QStringList{"crit||Sorry, but Pavix cannot display any functions on the collected data",
+                                                "info|Error|Please select plot."}));
+    bench.prompter.m_Log.clear();
+    // The wizard opens and answers that there is nothing to evaluate.
+    bench.prompter.m_DialogHook = [](QDialog* dialog) {
+        auto* wizard = qobject_cast<TimingWizard*>(dialog);
+        QVERIFY(wizard);
+        wizard->show();
+        wizard->button(QWizard::NextButton)->click();
+        wizard->button(QWizard::FinishButton)->click();
+    };
+    bench.wm()->onPhotogateFunc();
+    QCOMPARE(bench.prompter.m_Log, (QStringList{"dialog|TimingWizard", "result|Pavix|No suitable plot !"}));
+}
+
+QTEST_MAIN(TestAnalysisEndToEndRun)
+#include "tst_analysis_e2e_run.moc"
