@@ -255,4 +255,80 @@ public:
         bool m_bRescaleY = false;
     };
     QList<CXYLayer> m_XYLayers;
+
+    // Cursors, annotations, mouse modes and drops
+public:
+    // Searches behind the cursors (graphwindow_search.cpp). The time searches use the sample
+    // order of the X list (binary search) whenever that list is known to be non-decreasing.
+    float FindNearestY(CDataBranch* branch, float value, int& index);
+    float FindMatchingY(CDataBranch* branch, float x, float tolerance, int& index, int start);
+    float FindMatchingTimeY(CDataBranch* branch, float x, int& index, int start);
+    CGraphPlot FindNearestPlot(QPoint* point, int& plotIndex);
+    CGraphPlot FindNearestXYPlot(QPoint* point, int& plotIndex, int& sample);
+    // What the analysis commands read: cursor 1's plot key (-1 without cursor 1), the two
+    // cursor samples and the X-axis key.
+    int GetCursorsInfo(int& cursor1Sample, int& cursor2Sample, int& xAxisKey);
+    int GetXAxisKey() const;
+    // The X value under a pixel column of the plot area.
+    float ColumnToX(int column) const;
+
+    // Cursors (graphwindow_cursors.cpp).
+    void SelectCursorPlot(int plotIndex, bool switchOn, QPoint* point);
+    void SelectCursor2Plot(QPoint* point, bool unused);
+    void DrawCursor(QPainter* painter);
+    void DrawCursor2(QPainter* painter);
+    float CalculateSlope(long sample, int plotIndex);
+    // The read-out texts of the two cursors as the last paint showed them (also for tests).
+    QString m_Cursor1Text;
+    QString m_Cursor2Text;
+    QString m_AreaText;
+
+    // Annotations (graphwindow_annotations.cpp).
+    void DrawAnnotations(QPainter* painter);
+    void Draw1Annotation(QPainter* painter, int annotationIndex, int plotIndex, bool selected);
+    int PtInAnnotation(QPoint point, int& annotationIndex);
+
+    // Mouse (graphwindow_mouse.cpp).
+    int CheckMouseInScale(QPoint point);
+    void mousePress(QPoint point, bool doubleClick);
+    void DoZoom();
+    void DoDragPan(QPoint point);
+    void DoDragScale(QPoint point);
+    void DoDragScaleFactor(int plotIndex, float xRatio, float yRatio);
+    void DoDragCursor(QPoint point);
+    void DoDragAnnotation(QPoint point);
+    void ShowDataTooltip(QPoint point);
+
+    // Prediction points by mouse (graphwindow_predictionpoints.cpp).
+    void DoAddPredictPoint(QPoint point, bool flag);
+    void DoErasePredictPoint(QPoint point);
+
+public slots:
+    void OnZoom();
+    void OnPan();
+    void OnCursor();
+    void OnCursor2();
+    void OnAddAnnotation();
+    void OnMoveAnnotation();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // The graph's yes/no questions and its annotation-text dialog go through the host's prompter.
+    bool confirm(const QString& text);
+    bool askAnnotationText(const QString& initial, QString& text);
+    void recordDragStartMaxima();
+    // Appends a point to the last prediction curve (made first when there is none); a negative
+    // x adds no point.
+    void appendPredictPoint(double x, double y);
+    // Dropped text: the keys to plot, each looked up; unknown ones are left out.
+    QList<int> droppedKeys(const QString& text) const;
 };

@@ -43,8 +43,10 @@ void CGraphWindow::paintEvent(QPaintEvent* event)
         m_bDrawCursors = true;
         break;
     case 4:
-        // The cursors over the saved image arrive with the cursor commands.
+        // A cursor drag: only the cursors are drawn, over the image of the graph saved at the press.
         painter.drawPixmap(0, 0, m_GraphPixmap);
+        DrawCursor(&painter);
+        DrawCursor2(&painter);
         break;
     case 5:
         painter.drawPixmap(0, 0, m_GraphPixmap);
@@ -90,6 +92,13 @@ void CGraphWindow::DrawGraph(QPainter* painter, QRect& area)
     DrawLegend(painter);
     if (m_GraphType == TimeGraph || m_GraphType == XYGraph || m_GraphType == BarGraph)
         DrawLineGraph(painter, area);
+    if (m_GraphType == TimeGraph || m_GraphType == XYGraph) {
+        if (m_bDrawCursors) {
+            DrawCursor(painter);
+            DrawCursor2(painter);
+        }
+        DrawAnnotations(painter);
+    }
 }
 
 void CGraphWindow::DrawYScales(QPainter* painter, QRect& area)

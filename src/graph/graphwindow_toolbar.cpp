@@ -102,7 +102,18 @@ const ActionEntry s_Actions[CGraphWindow::NumToolActions] = {
 // The commands this window carries out so far; the others keep their actions disabled.
 bool CommandAvailable(int action)
 {
-    return action == CGraphWindow::ActAutoscale;
+    switch (action) {
+    case CGraphWindow::ActAutoscale:
+    case CGraphWindow::ActZoom:
+    case CGraphWindow::ActPan:
+    case CGraphWindow::ActCursor:
+    case CGraphWindow::ActCursor2:
+    case CGraphWindow::ActAddAnnotation:
+    case CGraphWindow::ActMoveAnnotation:
+        return true;
+    default:
+        return false;
+    }
 }
 
 QIcon Image(int action, ImageState state)
@@ -155,6 +166,12 @@ void CGraphWindow::InitToolBar()
         made.append(a);
     }
     connect(made.at(ActAutoscale), &QAction::triggered, this, &CGraphWindow::OnAutoscale);
+    connect(made.at(ActZoom), &QAction::triggered, this, &CGraphWindow::OnZoom);
+    connect(made.at(ActPan), &QAction::triggered, this, &CGraphWindow::OnPan);
+    connect(made.at(ActCursor), &QAction::triggered, this, &CGraphWindow::OnCursor);
+    connect(made.at(ActCursor2), &QAction::triggered, this, &CGraphWindow::OnCursor2);
+    connect(made.at(ActAddAnnotation), &QAction::triggered, this, &CGraphWindow::OnAddAnnotation);
+    connect(made.at(ActMoveAnnotation), &QAction::triggered, this, &CGraphWindow::OnMoveAnnotation);
     m_ToolBarActions = made;
     for (MultiAction* a : m_ToolBarActions) {
         m_pToolBar->addAction(a);

@@ -5,6 +5,8 @@
 // fake only answers what its test uses.
 #include "Core/Logic/ExperimentInterval.h"
 
+#include <QString>
+
 class CDataManager;
 class CKorvantaSignals;
 class CKorvantaWindow;
@@ -45,4 +47,8 @@ public:
     virtual CSetupInfo* GetSetupInfo() const { return nullptr; }
     virtual CSensorInfo* GetSensorCatalogue() const { return nullptr; }
     virtual ExperimentInterval GetExperimentInterval(short, short, short) const { return ExperimentInterval{}; }
+
+    // Graph windows, drops: a run recorded with a video dropped on a graph asks for the video
+    // window of that run (its file and the run folder's key).
+    virtual void RequestVideoWindow(const QString& path, int folderKey) { (void)path; (void)folderKey; }
 };

@@ -91,6 +91,7 @@ public:
     CSetupInfo* GetSetupInfo() const override;
     CSensorInfo* GetSensorCatalogue() const override;
     ExperimentInterval GetExperimentInterval(short rate, short samples, short loggerType) const override;
+    void RequestVideoWindow(const QString& path, int folderKey) override { OpenVideoWindow(path, folderKey); }
 
     // Graph windows (windowsmanager_graph.cpp).
     CKorvantaWindow* ShowGraphWindow();

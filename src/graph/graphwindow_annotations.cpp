@@ -1,0 +1,106 @@
+// Text annotations on the graph: a line from a sample's point to a yellow box with the text,
+// the box remembered where it was drawn so the mouse can find it again.
+#include "graph/GraphWindow.h"
+
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+#include "graph/GraphRules.h"
+
+#include <QPainter>
+
+#include <cmath>
+
+namespace {
+int Trunc(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return int(std::clamp(v, -1.0e9, 1.0e9));
+}
+} // namespace
+
+void CGraphWindow::DrawAnnotations(QPainter* painter)
+{
+    if (!m_bShowAnnotations || m_Plots.isEmpty())
+        return;
+    for (int p = 0; p < m_Plots.size(); ++p) {
+        if (!m_Plots.at(p).m_bVisible)
+            continue;
+        for (int a = 0; a < m_Plots.at(p).GetNumAnnotations(); ++a)
+            Draw1Annotation(painter, a, p, a == m_SelAnnotation && p == m_SelAnnotationPlot);
+    }
+}
+
+void CGraphWindow::Draw1Annotation(QPainter* painter, int annotationIndex, int plotIndex, bool)
+{
+    CGraphPlot plot = GetPlot(plotIndex);
+    if (plot.m_Key == -1 || annotationIndex < 0 || annotationIndex >= plot.GetNumAnnotations())
+        return;
+    CDataManager* data = dataStore();
+    const CDataBranch* branch = data ? data->GetDataBranch(plot.m_Key) : nullptr;
+    // A plot whose branch is gone has no point to attach the text to.
+    if (!branch)
+        return;
+    CGraphTextAnnotation note = plot.GetAnnoation(annotationIndex);
+    const int a = note.m_Sample;
+    const float y = float(branch->GetYSample(a));
+    float x;
+    if (m_XPlot.m_Key == -1) {
+        x = float(branch->GetXSample(a));
+    } else {
+        const CDataBranch* xBranch = data->GetDataBranch(m_XPlot.m_Key);
+        x = xBranch ? float(xBranch->GetYSample(a)) : float(MissingValue);
+    }
+    const int px = GraphRules::ToPixelX(x, m_XMin, m_XMax, m_GraphRect);
+    const int py = GraphRules::ToPixelY(y, plot.m_Min, plot.m_Max, m_GraphRect);
+    const double angle = std::isfinite(note.m_Angle) ? note.m_Angle : 0.0;
+    const double distance = std::isfinite(note.m_Length) ? std::clamp(note.m_Length, -32000.0, 32000.0) : 0.0;
+
+    const int r = Trunc(distance - 3);
+    const int len = r * std::cos(angle) < 0 ? r - 10 : r;
+    painter->setPen(QPen(Qt::black, 1));
+    painter->drawLine(px, py, Trunc(px + len * std::sin(angle)), Trunc(py - len * std::cos(angle)));
+
+    painter->setFont(ScaleFont());
+    const int ex = Trunc(px + distance * std::sin(angle));
+    const int ey = Trunc(py - distance * std::cos(angle));
+    const int w = StringWidth(painter, note.m_Text) + 10;
+    const int h = w / 2;
+    const QRect textRect(QPoint(ex - h, ey - 12), QPoint(ex + h, ey));
+    const QRect box = painter->boundingRect(textRect, Qt::AlignCenter, note.m_Text).adjusted(-2, -2, 2, 2);
+    painter->setBrush(QBrush(Qt::yellow, Qt::SolidPattern));
+    painter->setPen(QPen(Qt::lightGray));
+    painter->drawRoundedRect(box, 1, 1, Qt::AbsoluteSize);
+    painter->setPen(Qt::black);
+    painter->drawText(box, Qt::AlignCenter, note.m_Text);
+
+    note.m_TextRect = box;
+    plot.m_Annotations[annotationIndex] = note;
+    UpdatePlot(plot, plotIndex);
+
+    if (m_MouseMode == 10) {
+        painter->setBrush(QBrush(Qt::black, Qt::SolidPattern));
+        painter->drawEllipse(QRect(box.topLeft(), QPoint(box.left() + 13, box.top() + 13)));
+        painter->setPen(QPen(Qt::white, 2));
+        painter->drawLine(box.left() + 4, box.top() + 4, box.left() + 9, box.top() + 9);
+        painter->drawLine(box.left() + 9, box.top() + 4, box.left() + 4, box.top() + 9);
+    }
+}
+
+int CGraphWindow::PtInAnnotation(QPoint point, int& annotationIndex)
+{
+    for (int p = 0; p < m_Plots.size(); ++p) {
+        const CGraphPlot& plot = m_Plots.at(p);
+        if (!plot.m_bVisible)
+            continue;
+        for (int a = 0; a < plot.m_Annotations.size(); ++a) {
+            if (plot.m_Annotations.at(a).m_TextRect.contains(point)) {
+                annotationIndex = a;
+                return p;
+            }
+        }
+    }
+    annotationIndex = -1;
+    return -1;
+}

@@ -1,0 +1,330 @@
+// The two cursors: attaching them to plots and samples, drawing cursor 1 with its read-out and
+// slope, cursor 2 with the differences to cursor 1 and the shaded area between them.
+#include "graph/GraphWindow.h"
+
+#include "analysis/Functions.h"
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+#include "graph/GraphRules.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygon>
+
+#include <cmath>
+
+namespace {
+
+int Trunc(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return int(std::clamp(v, -1.0e9, 1.0e9));
+}
+
+int ClampSample(long long sample, int count)
+{
+    if (count <= 0)
+        return 0;
+    return int(std::clamp<long long>(sample, 0, count - 1));
+}
+
+// The read-out box beside a cursor: 8 right and 16 up, moved left of the cursor when it would
+// pass the plot area's right edge.
+void DrawReadout(QPainter* painter, const QPoint& at, const QRect& area, const QColor& color, const QString& text)
+{
+    const int w = StringWidth(painter, text);
+    QRect box(QPoint(at.x() + 8, at.y() - 16), QPoint(at.x() + 14 + w, at.y() - 3));
+    if (box.right() > area.right())
+        box.translate(-(box.right() - box.left() + 15), 0);
+    QColor c = color;
+    c.setAlpha(200);
+    painter->setBrush(QBrush(c, Qt::SolidPattern));
+    painter->setPen(c);
+    painter->drawRoundedRect(box, 10, 20, Qt::RelativeSize);
+    painter->setPen(Qt::white);
+    painter->drawText(box, Qt::AlignCenter, text);
+}
+
+void DrawCross(QPainter* painter, const QPoint& p, const QRect& area)
+{
+    painter->setPen(QPen(Qt::black, 1));
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    painter->drawLine(area.left(), p.y(), area.right(), p.y());
+    painter->drawLine(p.x(), area.top(), p.x(), area.bottom());
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setBrush(QBrush(Qt::black, Qt::NoBrush));
+    painter->drawRoundedRect(QRect(p.x() - 5, p.y() - 5, 10, 10), 2.0, 2.0, Qt::AbsoluteSize);
+}
+
+bool InCursorArea(const QPoint& p, const QRect& area)
+{
+    return p.x() >= area.left() && p.x() <= area.right() + 1 && p.y() >= area.top() && p.y() <= area.bottom() + 1;
+}
+
+} // namespace
+
+// ---- attaching ----
+
+void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
+{
+    if (m_GraphType == BarGraph)
+        return;
+    if (!switchOn && !point) {
+        m_Cursor1Plot = -1;
+        m_CursorSampleDelta = 0;
+        return;
+    }
+    CDataManager* data = dataStore();
+    if (switchOn) {
+        m_Cursor1Plot = m_LeftScalePlot;
+        if (m_Cursor1Plot == -1)
+            return;
+        CDataBranch* branch = GetDataBranch(m_Cursor1Plot);
+        const int count = branch ? branch->GetNumSamples() : 0;
+        if (count == 0) {
+            // Nothing to stand on: the cursor stays off.
+            m_Cursor1Plot = -1;
+            return;
+        }
+        if (m_GraphType == XYGraph) {
+            CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+            int idx = 0;
+            const float value = FindNearestY(xBranch, (m_XMax + m_XMin) * 0.5f, idx);
+            idx = ClampSample(idx, count);
+            m_Cursor1X = xBranch ? float(xBranch->GetYSample(idx)) : value;
+            m_Cursor1Y = float(branch->GetYSample(idx));
+            m_Cursor1Sample = idx;
+            return;
+        }
+        const float last = float(branch->GetLastXSample());
+        const float hi = std::min(last, m_XMax);
+        const int x = Trunc((hi - m_XMin) * 0.5 + m_XMin + 1.0);
+        // The middle of the visible data is an X value; it becomes a sample of the branch.
+        const int idx = ClampSample(x - Trunc(branch->GetXSample(0)), count);
+        m_Cursor1Sample = idx;
+        m_Cursor1X = float(branch->GetXSample(idx));
+        m_Cursor1Y = float(branch->GetYSample(idx));
+        return;
+    }
+
+    int n = -1, s = -1;
+    const CGraphPlot plot = m_GraphType == XYGraph ? FindNearestXYPlot(point, n, s) : FindNearestPlot(point, n);
+    if (plot.m_Key == -1)
+        return;
+    CDataBranch* branch = GetDataBranch(n);
+    const int count = branch ? branch->GetNumSamples() : 0;
+    if (count == 0)
+        return;
+    m_Cursor1Plot = n;
+    if (m_GraphType == XYGraph) {
+        CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+        s = ClampSample(s, count);
+        m_Cursor1Sample = s;
+        m_Cursor1X = xBranch ? float(xBranch->GetYSample(s)) : 0.0f;
+        m_Cursor1Y = float(branch->GetYSample(s));
+        return;
+    }
+    float x = ColumnToX(point->x());
+    const int last = branch->GetLastXSample();
+    if (x > float(last))
+        x = float(last);
+    const int start = Trunc(x) - 2 > 0 ? Trunc(x) - 2 : 1;
+    int sample = -1;
+    float y = FindMatchingTimeY(branch, x, sample, start);
+    if (sample < 0) {
+        // No sample from the hint on reaches x (X values out of order): the nearer end.
+        sample = x < float(branch->GetXSample(0)) ? 0 : count - 1;
+        y = float(branch->GetYSample(sample));
+    }
+    sample = ClampSample(sample, count);
+    m_Cursor1Sample = sample;
+    m_Cursor1X = float(branch->GetXSample(sample));
+    m_Cursor1Y = y;
+}
+
+void CGraphWindow::SelectCursor2Plot(QPoint*, bool)
+{
+    if (m_GraphType == BarGraph)
+        return;
+    auto off = [this] {
+        m_Cursor2Plot = -1;
+        m_CursorSampleDelta = 0;
+        m_Cursor2Sample = -1;
+    };
+    if (m_Cursor1Plot == -1) {
+        off();
+        return;
+    }
+    CDataBranch* branch = GetDataBranch(m_Cursor1Plot);
+    const int count = branch ? branch->GetNumSamples() : 0;
+    if (count == 0) {
+        off();
+        return;
+    }
+    m_Cursor2Plot = m_Cursor1Plot;
+    if (m_GraphType == XYGraph) {
+        CDataManager* data = dataStore();
+        CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+        const int xCount = xBranch ? xBranch->GetXSize() : 0;
+        int s = m_Cursor1Sample + (m_Cursor1Sample < xCount - 1 ? 1 : 0);
+        s = ClampSample(s, count);
+        m_Cursor2Sample = s;
+        m_Cursor2X = xBranch ? float(xBranch->GetYSample(s)) : 0.0f;
+        m_Cursor2Y = float(branch->GetYSample(s));
+    } else {
+        const double first = branch->GetXSample(0);
+        const float hi = std::min(float(branch->GetXSample(count - 1)), m_XMax);
+        const float lo = std::max(float(first), m_XMin);
+        const int loI = std::max(Trunc(lo), m_Cursor1Sample);
+        long long idx;
+        if (m_Cursor2Sample < 0 || Trunc(hi) <= m_Cursor2Sample || m_CursorSampleDelta == 0)
+            idx = Trunc((loI + Trunc(hi)) / 2 - first);
+        else
+            idx = (long long)m_Cursor1Sample + m_CursorSampleDelta;
+        // A kept distance may reach past the end of a shorter branch: the cursor stops at its end.
+        m_Cursor2Sample = ClampSample(idx, count);
+        m_Cursor2X = float(branch->GetXSample(m_Cursor2Sample));
+        m_Cursor2Y = float(branch->GetYSample(m_Cursor2Sample));
+    }
+    m_CursorSampleDelta = m_Cursor2Sample - m_Cursor1Sample;
+}
+
+// ---- drawing ----
+
+float CGraphWindow::CalculateSlope(long sample, int plotIndex)
+{
+    CDataBranch* branch = GetDataBranch(plotIndex);
+    if (!branch)
+        return float(MissingValue);
+    const int count = branch->GetYSize();
+    if (sample < 1 || sample + 1 >= count)
+        return float(MissingValue);
+    const int i = int(sample);
+    const float dt = float(branch->m_Interval * (branch->GetXSample(i + 1) - branch->GetXSample(i - 1)));
+    if (dt == 0.0f || !std::isfinite(dt))
+        return float(MissingValue);
+    return float((branch->GetYSample(i + 1) - branch->GetYSample(i - 1)) / dt);
+}
+
+void CGraphWindow::DrawCursor(QPainter* painter)
+{
+    if (m_Cursor1Plot == -1)
+        return;
+    const CGraphPlot plot = GetPlot(m_Cursor1Plot);
+    CDataBranch* branch = GetDataBranch(m_Cursor1Plot);
+    const float m = float(GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix)));
+    m_Cursor1Point = QPoint(GraphRules::ToPixelX(m_Cursor1X, m_XMin, m_XMax, m_GraphRect),
+                            GraphRules::ToPixelY(m_Cursor1Y, plot.m_Min, plot.m_Max, m_GraphRect));
+    if (!branch || !InCursorArea(m_Cursor1Point, m_GraphRect))
+        return;
+    const int x = m_Cursor1Point.x(), y = m_Cursor1Point.y();
+    DrawCross(painter, m_Cursor1Point, m_GraphRect);
+
+    QString slopeText;
+    const int i = m_Cursor1Sample;
+    if (m_bSlopeMode && i > 0 && i < branch->GetXSize() - 1 && m_GraphType != XYGraph) {
+        const float x0 = float(branch->GetXSample(i - 1)), x2 = float(branch->GetXSample(i + 1));
+        const float y0 = float(branch->GetYSample(i - 1)), y2 = float(branch->GetYSample(i + 1));
+        const double yPerPixel = double(plot.m_Max - plot.m_Min) / double(m_GraphRect.bottom() - m_GraphRect.top());
+        const double xPerPixel = double(m_XMax - m_XMin) / double(m_GraphRect.right() - m_GraphRect.left());
+        const double dy = (double(y2) * m - double(y0) * m) / yPerPixel;
+        const double dx = double(x2 - x0) / xPerPixel;
+        // A flat range or two neighbours at one X give no direction to draw.
+        if (std::isfinite(dy) && std::isfinite(dx) && dx != 0.0) {
+            const double angle = std::atan(dy / dx);
+            painter->setPen(QPen(plot.m_Color, 3));
+            painter->drawLine(Trunc(x - 70 * std::cos(angle)), Trunc(y + 70 * std::sin(angle)),
+                              Trunc(x + 70 * std::cos(angle)), Trunc(y - 70 * std::sin(angle)));
+        }
+        slopeText = tr(" Slope = ") + Double2String(CalculateSlope(i, m_Cursor1Plot), 2, false, false);
+    }
+    painter->setFont(ScaleFont());
+    QString text;
+    if (m_GraphType == XYGraph)
+        text = QStringLiteral("x=") + Double2String(m_Cursor1X, 2, false, false) + GetPlot(m_XPlotIndex).m_Unit;
+    else
+        text = QStringLiteral("x=") + Double2String(double(m_Cursor1X) * branch->m_Interval, 2, false, false) + tr("s");
+    text += QStringLiteral("  y=") + Double2String(double(m * m_Cursor1Y), 2, false, false)
+        + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit + slopeText + QStringLiteral(" ")
+        + branch->m_FunctionText;
+    m_Cursor1Text = text;
+    DrawReadout(painter, m_Cursor1Point, m_GraphRect, plot.m_Color, text);
+    DrawPlotRemoveButon(painter);
+}
+
+void CGraphWindow::DrawCursor2(QPainter* painter)
+{
+    if (m_Cursor2Plot == -1)
+        return;
+    const CGraphPlot plot = GetPlot(m_Cursor2Plot);
+    CDataBranch* branch = GetDataBranch(m_Cursor2Plot);
+    const float m = float(GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix)));
+    m_Cursor2Point = QPoint(GraphRules::ToPixelX(m_Cursor2X, m_XMin, m_XMax, m_GraphRect),
+                            GraphRules::ToPixelY(m_Cursor2Y, plot.m_Min, plot.m_Max, m_GraphRect));
+    m_AreaText.clear();
+    if (!branch || !InCursorArea(m_Cursor2Point, m_GraphRect))
+        return;
+    DrawCross(painter, m_Cursor2Point, m_GraphRect);
+
+    if (m_GraphType == TimeGraph && m_bAreaMode) {
+        long start = m_Cursor1Sample, end = m_Cursor2Sample;
+        CFunctions::ValidateStartEndIndexes(start, end, branch->GetYSize());
+        int y0 = GraphRules::ToPixelY(0.0f, plot.m_Min, plot.m_Max, m_GraphRect);
+        y0 = std::clamp(y0, m_GraphRect.top(), m_GraphRect.bottom());
+        QColor fill = plot.m_Color;
+        fill.setAlpha(80);
+        painter->setBrush(QBrush(fill, Qt::SolidPattern));
+        painter->setPen(QPen(QColor(0, 0, 0, 0)));
+        // On a long range many samples share a pixel column: one quadrilateral per column
+        // pair keeps a paint short whatever the range.
+        const long span = end - start;
+        const int columns = std::max(1, m_GraphRect.width());
+        const long stride = span > 4L * columns ? span / (2L * columns) : 1;
+        QVector<double> xs, ys;
+        const int n = branch->CopyRange(int(start), int(span + 1), xs, ys);
+        auto pt = [&](int k) {
+            return QPoint(GraphRules::ToPixelX(float(xs.at(k)), m_XMin, m_XMax, m_GraphRect),
+                          GraphRules::ToPixelY(float(ys.at(k)), plot.m_Min, plot.m_Max, m_GraphRect));
+        };
+        for (long k = 0; k + 1 < n; k += stride) {
+            const int next = int(std::min<long>(k + stride, n - 1));
+            const QPoint a = pt(int(k)), b = pt(next);
+            QPolygon quad;
+            quad << a << QPoint(a.x(), y0) << QPoint(b.x(), y0) << b;
+            painter->drawPolygon(quad, Qt::OddEvenFill);
+        }
+        float area = 0.0f;
+        const float dt = float(branch->m_Interval);
+        for (int j = 1; j < n; ++j)
+            area = float(double(area) + ys.at(j) * double(dt));
+        m_AreaText = tr("Area = ") + Double2String(area, 3, false, false) + QStringLiteral(" (")
+            + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit + QStringLiteral("*") + tr("s")
+            + QStringLiteral(")");
+    }
+
+    painter->setFont(ScaleFont());
+    const double interval = branch->m_Interval;
+    QString text;
+    if (m_GraphType == XYGraph)
+        text = QStringLiteral("x=") + Double2String(m_Cursor2X, 2, false, false) + GetPlot(m_XPlotIndex).m_Unit;
+    else
+        text = QStringLiteral("x=") + Double2String(double(m_Cursor2X) * interval, 2, false, false) + tr("s");
+    const QString unit = GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit;
+    text += QStringLiteral("  y=") + Double2String(double(m_Cursor2Y * m), 2, false, false) + unit + tr(" dx=")
+        + Double2String(m_CursorSampleDelta * interval, 2, false, false) + tr(" dy=")
+        + Double2String(double(m * (m_Cursor1Y - m_Cursor2Y)), 2, false, false) + unit;
+    m_Cursor2Text = text;
+    DrawReadout(painter, m_Cursor2Point, m_GraphRect, plot.m_Color, text);
+    if (!m_AreaText.isEmpty()) {
+        QColor c = plot.m_Color;
+        c.setAlpha(200);
+        painter->setPen(c);
+        QFont bold = ScaleFont();
+        bold.setWeight(QFont::Bold);
+        painter->setFont(bold);
+        painter->drawText(QRect(QPoint(m_GraphRect.left() + 2, m_GraphRect.bottom() - 12), m_GraphRect.bottomRight()),
+                          Qt::AlignLeft, m_AreaText);
+    }
+}

@@ -1,0 +1,694 @@
+// The graph's mouse work: what a press, a move, a release and a double click do by mouse mode
+// and by where the mouse is; the rubber-band zoom, the pan, the stretching of the scales, the
+// cursor and annotation drags, the bar tooltip and the tool-bar actions that switch modes.
+#include "graph/GraphWindow.h"
+
+#include "app/base/ChildWindowHost.h"
+#include "app/base/Prompter.h"
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+#include "graph/AnnotationTextDialog.h"
+#include "graph/GraphRules.h"
+
+#include <QMouseEvent>
+#include <QSet>
+#include <QToolTip>
+
+#include <cmath>
+
+namespace {
+
+enum Zone { ZoneNone = -2, ZoneX = -1, ZoneLeft = 1, ZoneRight = 2 };
+// The narrowest Y span a scale drag leaves.
+constexpr double s_MinSpan = 0.001;
+
+bool Inside(const QRect& r, const QPoint& p)
+{
+    return p.x() >= r.left() && p.x() <= r.right() && p.y() >= r.top() && p.y() <= r.bottom();
+}
+
+int Trunc(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return int(std::clamp(v, -1.0e9, 1.0e9));
+}
+
+} // namespace
+
+// ---- questions ----
+
+bool CGraphWindow::confirm(const QString& text)
+{
+    IPrompter* prompter = m_pHost ? m_pHost->GetPrompter() : ShellPrompter();
+    return prompter && prompter->question(nullptr, QStringLiteral("Pavix"), text);
+}
+
+bool CGraphWindow::askAnnotationText(const QString& initial, QString& text)
+{
+    CAddAnnotationDialog dialog(this);
+    if (!initial.isNull())
+        dialog.SetEditText(initial);
+    IPrompter* prompter = m_pHost ? m_pHost->GetPrompter() : ShellPrompter();
+    const int result = prompter ? prompter->runDialog(&dialog) : dialog.exec();
+    if (result != QDialog::Accepted)
+        return false;
+    text = dialog.text;
+    return true;
+}
+
+// ---- tool-bar actions that switch what the mouse does ----
+
+void CGraphWindow::OnZoom()
+{
+    m_MouseMode = m_MouseMode == 1 ? 0 : 1;
+    UpdateButtons();
+}
+
+void CGraphWindow::OnPan()
+{
+    m_MouseMode = m_MouseMode == 4 ? 0 : 4;
+    UpdateButtons();
+}
+
+void CGraphWindow::OnMoveAnnotation()
+{
+    m_MouseMode = m_MouseMode == 10 ? 0 : 10;
+    UpdateButtons();
+    RepaintGraph(0);
+}
+
+void CGraphWindow::OnCursor()
+{
+    if (m_Cursor1Plot != -1) {
+        SelectCursorPlot(-1, false, nullptr);
+        if (m_GraphType != BarGraph) {
+            m_Cursor2Plot = -1;
+            m_Cursor2Sample = -1;
+            m_CursorSampleDelta = 0;
+        }
+    } else {
+        SelectCursorPlot(-1, true, nullptr);
+    }
+    UpdateButtons();
+    RepaintGraph(0);
+}
+
+void CGraphWindow::OnCursor2()
+{
+    if (m_Cursor2Plot == -1) {
+        SelectCursor2Plot(nullptr, false);
+    } else if (m_GraphType != BarGraph) {
+        m_Cursor2Plot = -1;
+        m_CursorSampleDelta = 0;
+        m_Cursor2Sample = -1;
+    }
+    RepaintGraph(0);
+    UpdateButtons();
+}
+
+void CGraphWindow::OnAddAnnotation()
+{
+    if (m_Cursor1Plot < 0 || m_Cursor1Plot >= m_Plots.size())
+        return;
+    QString text;
+    if (!askAnnotationText(QString(), text) || text.isEmpty())
+        return;
+    CGraphPlot plot = GetPlot(m_Cursor1Plot);
+    CGraphTextAnnotation note;
+    note.m_Sample = m_Cursor1Sample;
+    note.m_Text = text;
+    note.m_Angle = 45.0;
+    note.m_Length = 60.0;
+    plot.AddAnnotation(note);
+    UpdatePlot(plot, m_Cursor1Plot);
+    notifyHasNewDataToSave();
+    UpdateButtons();
+    RepaintGraph(0);
+}
+
+// ---- zones ----
+
+int CGraphWindow::CheckMouseInScale(QPoint p)
+{
+    const QMargins m = contentsMargins();
+    const QRect& g = m_GraphRect;
+    if (Inside(QRect(QPoint(g.left(), g.bottom()), QPoint(g.right(), height() - 72)), p))
+        return ZoneX;
+    if (Inside(QRect(QPoint(m.left(), g.top()), QPoint(g.left(), g.bottom())), p))
+        return ZoneLeft;
+    if (Inside(QRect(QPoint(g.right(), g.top()), QPoint(width() - 1 - m.right(), g.bottom())), p))
+        return GetNumVisiblePlots() > 1 ? ZoneRight : ZoneNone;
+    return ZoneNone;
+}
+
+// ---- events ----
+
+void CGraphWindow::mousePressEvent(QMouseEvent* event)
+{
+    CKorvantaWindow::mousePressEvent(event);
+    mousePress(event->localPos().toPoint(), false);
+}
+
+void CGraphWindow::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    mousePress(event->localPos().toPoint(), true);
+}
+
+void CGraphWindow::recordDragStartMaxima()
+{
+    if (m_DragScalePlot < 0 || m_DragScalePlot >= m_Plots.size())
+        return;
+    m_Plots[m_DragScalePlot].m_DragStartMax = m_Plots.at(m_DragScalePlot).m_Max;
+    const CDataBranch* branch = GetDataBranch(m_DragScalePlot);
+    if (!branch)
+        return;
+    for (CGraphPlot& p : m_Plots)
+        if (p.m_Key == branch->m_OwnerKey)
+            p.m_DragStartMax = p.m_Max;
+    const int n = branch->m_DerivedKeys.GetSize();
+    for (int k = 0; k < n; ++k) {
+        const int key = branch->m_DerivedKeys.GetAt(k);
+        for (CGraphPlot& p : m_Plots)
+            if (p.m_Key == key)
+                p.m_DragStartMax = p.m_Max;
+    }
+}
+
+void CGraphWindow::mousePress(QPoint p, bool doubleClick)
+{
+    repaint();
+    SaveGraph();
+    if (m_bPredictMode) {
+        if (m_MouseMode == 8 && Inside(m_GraphRect, p))
+            DoAddPredictPoint(p, false);
+        if (m_MouseMode == 9 && Inside(m_GraphRect, p))
+            DoErasePredictPoint(p);
+    }
+    if (m_bRunning)
+        return;
+    if (!m_Plots.isEmpty()) {
+        switch (CheckMouseInScale(p)) {
+        case ZoneRight:
+        case ZoneLeft:
+            m_DragScale = CheckMouseInScale(p);
+            m_DragScalePlot = m_DragScale == ZoneRight ? m_RightScalePlot : m_LeftScalePlot;
+            m_DragStartPoint = p;
+            recordDragStartMaxima();
+            return;
+        case ZoneX:
+            if (m_GraphType == BarGraph)
+                return;
+            if (m_XPlot.m_Key == -1)
+                m_DragStartXMax = m_XMax;
+            m_DragScale = ZoneX;
+            m_DragStartPoint = p;
+            return;
+        default:
+            break;
+        }
+    }
+    if (m_Cursor1Plot != -1) {
+        if (doubleClick && m_Cursor2Plot == -1) {
+            SelectCursor2Plot(nullptr, false);
+            RepaintGraph(0);
+            UpdateButtons();
+            RepaintGraph(0);
+        }
+        const QRect button = GetPlotRemoveButonRect(m_Cursor1Plot);
+        if (!button.isNull() && Inside(button, p)
+            && confirm(tr("Are you sure you want to remove this plot?"))) {
+            const int index = m_Cursor1Plot;
+            if (m_GraphType != BarGraph) {
+                m_Cursor2Plot = -1;
+                m_CursorSampleDelta = 0;
+                m_Cursor2Sample = -1;
+            }
+            SelectCursorPlot(-1, false, nullptr);
+            if (index >= 0 && index < m_Plots.size())
+                m_Plots.removeAt(index);
+            m_XYLayers.clear();
+            BuildScaleCombos();
+            ResizeScaleCombos();
+            RepaintGraph(0);
+            return;
+        }
+    }
+    switch (m_MouseMode) {
+    case 0: {
+        if (Inside(m_GraphRect, p) && m_Cursor1Plot == -1 && !m_Plots.isEmpty()) {
+            SelectCursorPlot(-1, false, &p);
+            RepaintGraph(0);
+        }
+        m_DragCursor = 0;
+        auto onHandle = [&p](const QPoint& c) { return QRect(c.x() - 5, c.y() - 5, 10, 10).contains(p); };
+        if (m_Cursor1Plot != -1 && onHandle(m_Cursor1Point)) {
+            m_DragCursor = 1;
+            m_DragStartPoint = p;
+            SaveGraph();
+        }
+        if (m_Cursor2Plot != -1 && onHandle(m_Cursor2Point)) {
+            m_DragCursor = 2;
+            m_DragStartPoint = p;
+            SaveGraph();
+        }
+        break;
+    }
+    case 1:
+        if (Inside(m_GraphRect, p)) {
+            m_ZoomRect = QRect(p, p);
+            m_PressPoint = p;
+            m_LastMousePoint = p;
+            m_bZooming = true;
+        }
+        break;
+    case 4:
+        if (Inside(m_GraphRect, p)) {
+            m_bPanning = true;
+            m_PressPoint = p;
+            m_LastMousePoint = p;
+        }
+        break;
+    case 10: {
+        int index = -1;
+        m_SelAnnotationPlot = PtInAnnotation(p, index);
+        m_SelAnnotation = index;
+        if (m_SelAnnotationPlot == -1) {
+            m_DragStartPoint = p;
+            m_LastMousePoint = p;
+            break;
+        }
+        CGraphPlot plot = GetPlot(m_SelAnnotationPlot);
+        CGraphTextAnnotation note = plot.GetAnnoation(index);
+        if (doubleClick) {
+            QString text;
+            if (askAnnotationText(note.m_Text, text)) {
+                note.m_Text = text;
+                plot.m_Annotations[index] = note;
+                UpdatePlot(plot, m_SelAnnotationPlot);
+            }
+            m_SelAnnotationPlot = -1;
+            m_bDraggingAnnotation = false;
+            RepaintGraph(0);
+            break;
+        }
+        const QRect& box = note.m_TextRect;
+        if (Inside(QRect(box.topLeft(), QPoint(box.left() + 13, box.top() + 13)), p)) {
+            if (confirm(tr("Are you sure you want to remove this annotation?"))) {
+                plot.RemoveAnnotation(index);
+                UpdatePlot(plot, m_SelAnnotationPlot);
+                m_SelAnnotationPlot = -1;
+                UpdateButtons();
+                RepaintGraph(0);
+            }
+            m_bDraggingAnnotation = false;
+            break;
+        }
+        note.m_StartAngle = note.m_Angle;
+        note.m_StartLength = note.m_Length;
+        plot.m_Annotations[index] = note;
+        UpdatePlot(plot, m_SelAnnotationPlot);
+        m_bDraggingAnnotation = true;
+        m_DragStartPoint = p;
+        m_LastMousePoint = p;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CGraphWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    event->accept();
+    CKorvantaWindow::mouseMoveEvent(event);
+    const QPoint p = event->localPos().toPoint();
+    const QMargins m = contentsMargins();
+    if (p.x() < m.left() || p.x() > width() - 1 - m.right() || p.y() < m.top() || p.y() > height() - m.bottom())
+        return;
+    if (m_GraphType == BarGraph)
+        ShowDataTooltip(p);
+    if (m_bRunning)
+        return;
+    const int n = m_Plots.size();
+    switch (CheckMouseInScale(p)) {
+    case ZoneRight:
+        if (n < 2)
+            return;
+        setCursor(Qt::SizeVerCursor);
+        if (m_DragScale == ZoneRight)
+            DoDragScale(p);
+        return;
+    case ZoneLeft:
+        if (n < 1)
+            return;
+        setCursor(Qt::SizeVerCursor);
+        if (m_DragScale == ZoneLeft)
+            DoDragScale(p);
+        return;
+    case ZoneX:
+        if (n < 1 || m_GraphType == BarGraph)
+            return;
+        setCursor(Qt::SizeHorCursor);
+        if (m_DragScale == ZoneX)
+            DoDragScale(p);
+        return;
+    default:
+        break;
+    }
+    setCursor(Qt::ArrowCursor);
+    switch (m_MouseMode) {
+    case 0:
+        if (m_DragCursor != 0)
+            DoDragCursor(p);
+        break;
+    case 1:
+        if (m_bZooming) {
+            m_PrevZoomRect = m_ZoomRect;
+            const QRect& g = m_GraphRect;
+            m_ZoomRect = QRect(QPoint(std::max(std::min(m_PressPoint.x(), p.x()), g.left()),
+                                      std::max(std::min(m_PressPoint.y(), p.y()), g.top())),
+                               QPoint(std::min(std::max(m_PressPoint.x(), p.x()), g.right()),
+                                      std::min(std::max(m_PressPoint.y(), p.y()), g.bottom())));
+            m_RepaintMode = 5;
+            repaint();
+            m_LastMousePoint = p;
+        }
+        break;
+    case 4:
+        DoDragPan(p);
+        if (Inside(m_GraphRect, p))
+            setCursor(Qt::OpenHandCursor);
+        break;
+    case 10: {
+        int index = -1;
+        if (PtInAnnotation(p, index) != -1)
+            setCursor(Qt::OpenHandCursor);
+        if (m_SelAnnotationPlot != -1 && m_bDraggingAnnotation)
+            DoDragAnnotation(p);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void CGraphWindow::mouseReleaseEvent(QMouseEvent* event)
+{
+    CKorvantaWindow::mouseReleaseEvent(event);
+    m_DragCursor = 0;
+    m_RepaintMode = 0;
+    m_DragScale = ZoneNone;
+    switch (m_MouseMode) {
+    case 0:
+        m_bDrawCursors = true;
+        RepaintGraph(0);
+        break;
+    case 1:
+        m_bZooming = false;
+        DoZoom();
+        RepaintGraph(0);
+        notifyHasNewDataToSave();
+        break;
+    case 4:
+        m_bPanning = false;
+        break;
+    case 10:
+        m_bDraggingAnnotation = false;
+        notifyHasNewDataToSave();
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- zoom, pan and scales ----
+
+void CGraphWindow::DoZoom()
+{
+    const int x1 = m_ZoomRect.left(), y1 = m_ZoomRect.top(), x2 = m_ZoomRect.right(), y2 = m_ZoomRect.bottom();
+    const float L = float(m_GraphRect.left()), T = float(m_GraphRect.top());
+    const float R = float(m_GraphRect.right()), B = float(m_GraphRect.bottom());
+    if (x1 <= x2 && y1 <= y2 && R > L && B > T) {
+        const float a = m_XMin + (float(x1) - L) / (R - L) * (m_XMax - m_XMin);
+        const float b = m_XMin + (float(x2) - L) / (R - L) * (m_XMax - m_XMin);
+        if (b - 1.0f >= a) {
+            m_XMin = std::min(a, b);
+            m_XMax = std::max(a, b);
+        }
+        for (int i = 0; i < m_Plots.size(); ++i) {
+            const CGraphPlot p = m_Plots.at(i);
+            if (!p.m_bVisible)
+                continue;
+            const float top = p.m_Min + (B - float(y1)) / (B - T) * (p.m_Max - p.m_Min);
+            const float bottom = p.m_Min + (B - float(y2)) / (B - T) * (p.m_Max - p.m_Min);
+            if (double(top) - 0.0001 > double(bottom))
+                SetAxisMinMax(short(i), bottom, top, p.m_bAutoScale);
+        }
+    }
+    m_ZoomRect = QRect(QPoint(0, 0), QPoint(0, 0));
+    m_bZooming = false;
+    RepaintGraph(0);
+}
+
+void CGraphWindow::DoDragPan(QPoint p)
+{
+    if (p == m_LastMousePoint || !m_bPanning)
+        return;
+    const float L = float(m_GraphRect.left()), T = float(m_GraphRect.top());
+    const float R = float(m_GraphRect.right()), B = float(m_GraphRect.bottom());
+    if (R <= L || B <= T)
+        return;
+    const float xPrev = m_XMin + (float(m_LastMousePoint.x()) - L) / (R - L) * (m_XMax - m_XMin);
+    const float xNow = m_XMin + (float(p.x()) - L) / (R - L) * (m_XMax - m_XMin);
+    const float d = xNow - xPrev;
+    m_XMin -= d;
+    m_XMax -= d;
+    if (m_GraphType == BarGraph) {
+        const CDataBranch* branch = GetDataBranch(0);
+        if (branch) {
+            const float n = float(branch->GetXSize());
+            const float span = m_XMax - m_XMin;
+            if (m_XMin < 0.0f) {
+                m_XMin = 0.0f;
+                m_XMax = span;
+            }
+            if (m_XMax > n) {
+                m_XMax = n;
+                m_XMin = n - span;
+            }
+        }
+        RepaintGraph(0);
+        m_LastMousePoint = p;
+        return;
+    }
+    for (int i = 0; i < m_Plots.size(); ++i) {
+        CGraphPlot plot = GetPlot(i);
+        const float dy = ((B - float(p.y())) - (B - float(m_LastMousePoint.y()))) / (B - T) * (plot.m_Max - plot.m_Min);
+        plot.m_Min -= dy;
+        plot.m_Max -= dy;
+        UpdatePlot(plot, i);
+    }
+    RepaintGraph(0);
+    m_LastMousePoint = p;
+}
+
+void CGraphWindow::DoDragScale(QPoint p)
+{
+    const QPoint a = m_DragStartPoint;
+    const float bx = a.x() - m_GraphRect.left() > 0 ? float(a.x() - m_GraphRect.left()) : 1.0f;
+    const float by = a.y() - m_GraphRect.top() > 0 ? float(a.y() - m_GraphRect.top()) : 1.0f;
+    const float rx = float(p.x() - m_GraphRect.left()) / bx;
+    const float ry = float(p.y() - m_GraphRect.top()) / by;
+    if (m_DragScale == ZoneX) {
+        // The mouse on (or left of) the plot area's left edge would stretch the axis without end.
+        if (rx == 1.0f || rx <= 0.0f)
+            return;
+        m_DragStartPoint = p;
+        const float m = m_DragStartXMax / rx;
+        if (m > m_XMin && std::isfinite(m)) {
+            m_XMax = m;
+            m_DragStartXMax = m;
+        } else {
+            m_DragStartXMax = m_XMax;
+        }
+        RepaintGraph(0);
+        return;
+    }
+    if ((m_DragScale != ZoneLeft && m_DragScale != ZoneRight) || ry == 1.0f)
+        return;
+    if (m_DragScalePlot < 0 || m_DragScalePlot >= m_Plots.size())
+        return;
+    CGraphPlot plot = GetPlot(m_DragScalePlot);
+    const CDataBranch* branch = GetDataBranch(m_DragScalePlot);
+    if (!branch)
+        return;
+    if (branch->m_ParentKey >= 0) {
+        for (int j = 0; j < m_Plots.size(); ++j)
+            if (m_Plots.at(j).m_Key == branch->m_OwnerKey)
+                DoDragScaleFactor(j, rx, ry);
+        return;
+    }
+    double top = double(plot.m_Min) + double(plot.m_DragStartMax - plot.m_Min) * double(ry);
+    if (top - double(plot.m_Min) < s_MinSpan)
+        top = double(plot.m_Min) + s_MinSpan;
+    plot.m_Max = float(top);
+    UpdatePlot(plot, m_DragScalePlot);
+    SetAxisMinMax(short(m_DragScalePlot), plot.m_Min, float(top), plot.m_bAutoScale);
+    const int n = branch->m_DerivedKeys.GetSize();
+    for (int k = 0; k < n; ++k) {
+        const int key = branch->m_DerivedKeys.GetAt(k);
+        for (int j = 0; j < m_Plots.size(); ++j)
+            if (m_Plots.at(j).m_Key == key)
+                DoDragScaleFactor(j, rx, ry);
+    }
+    for (CPredictPlot& curve : m_PredictPlots)
+        if (!curve.m_X.isEmpty())
+            curve.m_Plot.m_Max = curve.m_Plot.m_DragStartMax * ry;
+    RepaintGraph(0);
+}
+
+void CGraphWindow::DoDragScaleFactor(int plotIndex, float xRatio, float yRatio)
+{
+    // Fitted curves name each other in their key lists; a list that leads back to a plot
+    // already stretched in this step must not send the stretch round again.
+    QSet<int> visited;
+    QList<int> pending{plotIndex};
+    while (!pending.isEmpty()) {
+        const int j = pending.takeFirst();
+        if (j < 0 || j >= m_Plots.size() || yRatio == 1.0f || visited.contains(j))
+            continue;
+        visited.insert(j);
+        CGraphPlot q = GetPlot(j);
+        double top = double(q.m_Min) + double(q.m_DragStartMax - q.m_Min) * double(yRatio);
+        if (top - double(q.m_Min) < s_MinSpan)
+            top = double(q.m_Min) + s_MinSpan;
+        q.m_Max = float(top);
+        UpdatePlot(q, j);
+        SetAxisMinMax(short(j), q.m_Min, float(top), false);
+        const CDataBranch* branch = GetDataBranch(j);
+        const int n = branch ? branch->m_DerivedKeys.GetSize() : 0;
+        for (int k = 0; k < n; ++k) {
+            const int key = branch->m_DerivedKeys.GetAt(k);
+            for (int i = 0; i < m_Plots.size(); ++i)
+                if (m_Plots.at(i).m_Key == key)
+                    pending.append(i);
+        }
+    }
+    Q_UNUSED(xRatio);
+    RepaintGraph(0);
+}
+
+// ---- cursor and annotation drags ----
+
+void CGraphWindow::DoDragCursor(QPoint p)
+{
+    const int k = m_DragCursor;
+    if (k != 1 && k != 2)
+        return;
+    int n = -1, s = -1;
+    if (m_GraphType == XYGraph)
+        FindNearestXYPlot(&p, n, s);
+    else
+        FindNearestPlot(&p, n);
+    if (k == 1 && n != -1 && n != m_Cursor1Plot) {
+        SelectCursorPlot(-1, false, &p);
+        if (m_Cursor2Plot != -1)
+            SelectCursor2Plot(nullptr, false);
+    }
+    const float prevY = k == 1 ? m_Cursor1Y : m_Cursor2Y;
+    CDataBranch* branch = GetDataBranch(m_Cursor1Plot);
+    if (!branch)
+        return;
+    const int count = branch->GetXSize();
+    float x = 0.0f, y = 0.0f;
+    int sample = k == 1 ? m_Cursor1Sample : m_Cursor2Sample;
+    int start = 0;
+    if (m_GraphType == XYGraph) {
+        CDataManager* data = dataStore();
+        const CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+        if (s < 0 || !xBranch)
+            return;
+        sample = s;
+        const int j = std::max(0, s - Trunc(branch->GetXSample(0)));
+        y = float(branch->GetYSample(j));
+        x = float(xBranch->GetYSample(s));
+    } else {
+        x = ColumnToX(p.x());
+        start = x - 3.0f > 0.0f ? Trunc(x - 3.0f) : 0;
+        const double rel = double(x) - branch->GetXSample(0);
+        // Left of the first sample or beyond the last: the cursor stays where it was.
+        if (count == 0 || rel > double(count) || rel < 0.0)
+            return;
+        y = FindMatchingTimeY(branch, x, sample, start);
+    }
+    if (y == float(MissingValue)) {
+        y = prevY;
+        x = 0.0f;
+    }
+    if (m_GraphType != XYGraph) {
+        int s2 = sample;
+        const int start2 = x - 3.0f > 0.0f ? Trunc(x - 3.0f) : 0;
+        const float y2 = FindMatchingTimeY(branch, x, s2, start2);
+        Q_UNUSED(y2);
+        x = float(s2 + branch->GetXSample(0));
+    }
+    // Whatever the search gave, the stored sample stays one of the branch's.
+    sample = std::clamp(sample, 0, std::max(0, count - 1));
+    if (k == 1) {
+        m_Cursor1X = x;
+        m_Cursor1Y = y;
+        m_Cursor1Sample = sample;
+    } else {
+        m_Cursor2X = x;
+        m_Cursor2Y = y;
+        m_Cursor2Sample = sample;
+    }
+    m_bDrawCursors = false;
+    if (m_Cursor2Plot != -1)
+        m_CursorSampleDelta = m_Cursor2Sample - m_Cursor1Sample;
+    m_RepaintMode = 4;
+    repaint();
+}
+
+void CGraphWindow::DoDragAnnotation(QPoint p)
+{
+    if (p == m_LastMousePoint)
+        return;
+    const int dx = p.x() - m_DragStartPoint.x();
+    const int dy = p.y() - m_DragStartPoint.y();
+    m_LastMousePoint = p;
+    CGraphPlot plot = GetPlot(m_SelAnnotationPlot);
+    if (m_SelAnnotation < 0 || m_SelAnnotation >= plot.GetNumAnnotations())
+        return;
+    CGraphTextAnnotation note = plot.GetAnnoation(m_SelAnnotation);
+    const CDataBranch* branch = GetDataBranch(m_SelAnnotationPlot);
+    if (!branch)
+        return;
+    const float x = float(branch->GetXSample(note.m_Sample));
+    const float y = float(branch->GetYSample(note.m_Sample));
+    const int px = GraphRules::ToPixelX(x, m_XMin, m_XMax, m_GraphRect);
+    const int py = GraphRules::ToPixelY(y, plot.m_Min, plot.m_Max, m_GraphRect);
+    const int lx = Trunc(px + std::sin(note.m_StartAngle) * note.m_StartLength);
+    const int ly = Trunc(py - std::cos(note.m_StartAngle) * note.m_StartLength);
+    const int ox = dx - px + lx;
+    const int oy = dy - py + ly;
+    note.m_Angle = std::atan2(double(oy), double(ox)) + 1.5707963267948966;
+    note.m_Length = std::sqrt(double(ox) * ox + double(oy) * oy);
+    plot.m_Annotations[m_SelAnnotation] = note;
+    UpdatePlot(plot, m_SelAnnotationPlot);
+    RepaintGraph(0);
+}
+
+void CGraphWindow::ShowDataTooltip(QPoint p)
+{
+    // Showing a tip can repaint the window, which rebuilds the list: walk a copy.
+    const QList<CBarData> bars = m_BarDataList;
+    for (const CBarData& bar : bars) {
+        if (!bar.m_Rect.contains(p))
+            continue;
+        const QPoint at = mapToGlobal(QPoint(bar.m_Rect.left(), bar.m_Rect.top() - 40));
+        QToolTip::showText(at, Double2String(bar.m_Value, 3, false, false), this, bar.m_Rect);
+    }
+}

@@ -1,0 +1,88 @@
+// Prediction points by mouse: a press in the plot area adds a point to the current prediction
+// curve; in erase mode a press on a point removes the curve that owns it.
+#include "graph/GraphWindow.h"
+
+#include "Core/Data/Globals.h"
+#include "graph/GraphRules.h"
+
+#include <cmath>
+
+namespace {
+// A press far right of the data must not fill millions of gap points.
+constexpr int s_MaxPredictFill = 100000;
+} // namespace
+
+void CGraphWindow::appendPredictPoint(double x, double y)
+{
+    if (m_PredictPlots.isEmpty()) {
+        CPredictPlot curve;
+        curve.m_Plot.m_bAutoScale = false;
+        curve.m_Plot.m_Color = colorsTable[m_PredictPlots.size() % colorTableSize];
+        if (!m_Plots.isEmpty()) {
+            curve.m_Plot.m_Min = m_Plots.first().m_Min;
+            curve.m_Plot.m_Max = m_Plots.first().m_Max;
+        } else {
+            curve.m_Plot.m_Min = 0.0f;
+            curve.m_Plot.m_Max = 10.0f;
+        }
+        m_PredictPlots.append(curve);
+    }
+    if (!(x >= 0.0) || !std::isfinite(y))
+        return;
+    CPredictPlot& c = m_PredictPlots.last();
+    // Whole X positions skipped since the last point get gap points, which are not drawn.
+    const long long xi = (long long)std::min(x, 1.0e12);
+    const long long n = c.m_X.size();
+    if (xi > n - 1 && xi - n < s_MaxPredictFill) {
+        for (long long k = n; k <= xi; ++k) {
+            c.m_X.append(float(k - 1));
+            c.m_Y.append(float(MissingValue));
+        }
+    }
+    c.m_X.append(float(x));
+    c.m_Y.append(float(y));
+}
+
+void CGraphWindow::DoAddPredictPoint(QPoint p, bool flag)
+{
+    Q_UNUSED(flag);
+    if (m_PredictPlots.isEmpty())
+        appendPredictPoint(-1.0, 0.0);   // only makes the first curve
+    const CPredictPlot& c = m_PredictPlots.last();
+    const float L = float(m_GraphRect.left()), T = float(m_GraphRect.top());
+    const float R = float(m_GraphRect.right()), B = float(m_GraphRect.bottom());
+    if (R <= L || B <= T)
+        return;
+    const float x = m_XMin + (m_XMax - m_XMin) * (float(p.x()) - L) / (R - L);
+    const float y = c.m_Plot.m_Min + (c.m_Plot.m_Max - c.m_Plot.m_Min) * (B - float(p.y())) / (B - T);
+    appendPredictPoint(x, y);
+    RepaintGraph(1);
+}
+
+void CGraphWindow::DoErasePredictPoint(QPoint p)
+{
+    if (m_PredictPlots.isEmpty())
+        return;
+    int bx = 99999999, by = 99999999, best = -1;
+    // Counted in int: a long sketch holds more points than a 16-bit count reaches.
+    for (int c = 0; c < m_PredictPlots.size(); ++c) {
+        const CPredictPlot& curve = m_PredictPlots.at(c);
+        const int n = std::min(curve.m_X.size(), curve.m_Y.size());
+        for (int k = 0; k < n; ++k) {
+            if (curve.m_Y.at(k) == float(MissingValue))
+                continue;
+            const int px = GraphRules::ToPixelX(curve.m_X.at(k), m_XMin, m_XMax, m_GraphRect);
+            const int py = GraphRules::ToPixelY(curve.m_Y.at(k), curve.m_Plot.m_Min, curve.m_Plot.m_Max, m_GraphRect);
+            const int dx = std::abs(px - p.x()), dy = std::abs(py - p.y());
+            if (dx < bx && dx <= 4 && dy < 5 && dy < by) {
+                bx = dx;
+                by = dy;
+                best = c;
+            }
+        }
+    }
+    if (best == -1)
+        return;
+    m_PredictPlots.removeAt(best);
+    RepaintGraph(1);
+}

@@ -1,0 +1,217 @@
+// The searches behind the cursors: the plot nearest a mouse point, the sample of a branch at
+// an X position, the sample whose value is nearest a given value; and the read-only queries
+// through which the analysis commands learn the cursor range and the X axis.
+#include "graph/GraphWindow.h"
+
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+#include "graph/GraphRules.h"
+
+#include <QVector>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr float s_NoValue = 9999999.0f;
+constexpr int s_Chunk = 4096;
+
+// A value used as a sample position, cut toward zero and kept inside the int range.
+int TruncIndex(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    if (v >= 1.0e9)
+        return 1000000000;
+    if (v <= -1.0e9)
+        return -1000000000;
+    return int(v);
+}
+
+} // namespace
+
+float CGraphWindow::ColumnToX(int column) const
+{
+    const int w = m_GraphRect.right() - m_GraphRect.left();
+    if (w == 0)
+        return m_XMin;
+    return m_XMin + (m_XMax - m_XMin) * (float(column - m_GraphRect.left()) / float(w));
+}
+
+float CGraphWindow::FindNearestY(CDataBranch* branch, float value, int& index)
+{
+    float best = s_NoValue;
+    int bestIndex = 0;
+    if (branch) {
+        QVector<double> chunk;
+        for (int first = 0;;) {
+            const int n = branch->CopyYRange(first, s_Chunk, chunk);
+            if (n <= 0)
+                break;
+            for (int k = 0; k < n; ++k) {
+                const float y = float(chunk.at(k));
+                if (std::fabs(value - y) < std::fabs(value - best)) {
+                    best = y;
+                    bestIndex = first + k;
+                }
+            }
+            first += n;
+        }
+    }
+    index = bestIndex;
+    return best;
+}
+
+float CGraphWindow::FindMatchingY(CDataBranch* branch, float x, float tolerance, int& index, int start)
+{
+    const int count = branch ? branch->GetXSize() : 0;
+    if (count == 0) {
+        index = 0;
+        return 0.0f;
+    }
+    int i = start < 0 ? 0 : start;
+    if (i >= count)
+        return float(MissingValue);
+    const double dt = branch->m_Interval;
+    const double target = dt * double(x);
+    const double tol = double(tolerance);
+    auto matches = [&](double xv) { return std::fabs(double(float(xv)) * dt - target) <= tol; };
+    if (dt > 0.0 && branch->IsXNonDecreasing()) {
+        // On ordered samples the matching ones form one stretch: its first is the first
+        // sample not left of the band.
+        const int j = branch->PartitionXNear(i, count, i,
+                                             [&](double xv) { return double(float(xv)) * dt - target >= -tol; });
+        if (j < count && matches(branch->GetXSample(j))) {
+            index = j + 1;
+            return float(branch->GetYSample(j));
+        }
+        return float(MissingValue);
+    }
+    for (; i < branch->GetXSize(); ++i) {
+        if (matches(branch->GetXSample(i))) {
+            index = i + 1;
+            return float(branch->GetYSample(i));
+        }
+    }
+    return float(MissingValue);
+}
+
+float CGraphWindow::FindMatchingTimeY(CDataBranch* branch, float x, int& index, int start)
+{
+    const int count = branch ? branch->GetXSize() : 0;
+    if (count == 0) {
+        index = 0;
+        return 0.0f;
+    }
+    const int first = std::max(0, TruncIndex(double(start) - branch->GetXSample(0)));
+    // Beyond the samples there is nothing to read: no sample, index unchanged.
+    if (first >= count)
+        return float(MissingValue);
+    int i = count;
+    if (branch->IsXNonDecreasing()) {
+        i = branch->PartitionXNear(first, count, first, [x](double xv) { return float(xv) >= x; });
+    } else {
+        for (int k = first; k < branch->GetXSize(); ++k) {
+            if (float(branch->GetXSample(k)) >= x) {
+                i = k;
+                break;
+            }
+        }
+    }
+    if (i >= branch->GetXSize())
+        return float(MissingValue);
+    const float xi = float(branch->GetXSample(i));
+    const float prev = i == 0 ? float(MissingValue) : float(branch->GetXSample(i - 1));
+    const int pick = std::fabs(double(x) - double(xi)) > std::fabs(double(x) - double(prev)) ? i - 1 : i;
+    index = pick;
+    return float(branch->GetYSample(pick));
+}
+
+CGraphPlot CGraphWindow::FindNearestPlot(QPoint* point, int& plotIndex)
+{
+    CGraphPlot result;
+    if (!point)
+        return result;
+    const float x = ColumnToX(point->x());
+    float tolerance = std::fabs(ColumnToX(point->x() + 1) - x);
+    const int hint = (m_GraphType == TimeGraph || m_GraphType == BarGraph) ? std::max(TruncIndex(x) - 2, 1) : 1;
+    double best = 9999999.0;
+    for (int i = 0; i < m_Plots.size(); ++i) {
+        const CGraphPlot& plot = m_Plots.at(i);
+        if (!plot.m_bVisible)
+            continue;
+        CDataBranch* branch = GetDataBranch(i);
+        if (!branch)
+            continue;
+        if (m_GraphType == TimeGraph)
+            tolerance = float(branch->m_Interval);
+        const int start = TruncIndex(double(hint) - branch->GetXSample(0));
+        int index = 0;
+        const float y = FindMatchingY(branch, x, tolerance, index, start);
+        const double d = std::abs(GraphRules::ToPixelY(y, plot.m_Min, plot.m_Max, m_GraphRect) - point->y());
+        if (d < best) {
+            best = d;
+            result = plot;
+            plotIndex = i;
+        }
+    }
+    return result;
+}
+
+CGraphPlot CGraphWindow::FindNearestXYPlot(QPoint* point, int& plotIndex, int& sample)
+{
+    CGraphPlot result;
+    CDataManager* data = dataStore();
+    CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+    if (!point || !xBranch)
+        return result;
+    int bestPlot = -1, bestSample = -1;
+    double best = std::numeric_limits<double>::infinity();
+    QVector<double> xs, ys;
+    for (int i = 0; i < m_Plots.size(); ++i) {
+        const CGraphPlot& plot = m_Plots.at(i);
+        if (!plot.m_bVisible)
+            continue;
+        CDataBranch* branch = GetDataBranch(i);
+        if (!branch)
+            continue;
+        // Only samples that both branches hold have a point.
+        for (int first = 0;;) {
+            const int n = std::min(branch->CopyYRange(first, s_Chunk, ys), xBranch->CopyYRange(first, s_Chunk, xs));
+            if (n <= 0)
+                break;
+            for (int k = 0; k < n; ++k) {
+                const double px = GraphRules::ToPixelX(float(xs.at(k)), m_XMin, m_XMax, m_GraphRect);
+                const double py = GraphRules::ToPixelY(float(ys.at(k)), plot.m_Min, plot.m_Max, m_GraphRect);
+                const double d2 = (py - point->y()) * (py - point->y()) + (px - point->x()) * (px - point->x());
+                if (d2 < best) {
+                    best = d2;
+                    result = plot;
+                    bestPlot = i;
+                    bestSample = first + k;
+                }
+            }
+            first += n;
+        }
+    }
+    plotIndex = bestPlot;
+    sample = bestSample;
+    return result;
+}
+
+int CGraphWindow::GetXAxisKey() const
+{
+    return m_XPlot.m_Key;
+}
+
+int CGraphWindow::GetCursorsInfo(int& cursor1Sample, int& cursor2Sample, int& xAxisKey)
+{
+    if (m_Cursor1Plot < 0 || m_Cursor1Plot >= m_Plots.size())
+        return -1;
+    cursor1Sample = m_Cursor1Sample;
+    cursor2Sample = m_Cursor2Plot == -1 ? -1 : m_Cursor2Sample;
+    xAxisKey = GetXAxisKey();
+    return m_Plots.at(m_Cursor1Plot).m_Key;
+}

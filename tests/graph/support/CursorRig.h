@@ -1,0 +1,98 @@
+#pragma once
+// A graph window over known data for the cursor, mouse and drop tests: two plots on one run
+// (a ramp y = i / 2 and a constant 40, 101 samples at 0.1 s), fixed axes 0..100 and 0..50,
+// painted once so the plot area is laid out; and a prompter that answers the graph's
+// questions and its annotation dialog.
+#include "../../common/GraphTestHost.h"
+#include "app/base/Prompter.h"
+#include "graph/GraphRules.h"
+#include "graph/GraphWindow.h"
+
+#include <QDialog>
+#include <QStringList>
+#include <QTextEdit>
+
+class CGraphTestPrompter : public IPrompter
+{
+public:
+    CGraphTestPrompter() { SetShellPrompter(this); }
+    ~CGraphTestPrompter() override { SetShellPrompter(nullptr); }
+    void information(QWidget*, const QString&, const QString&) override {}
+    void warning(QWidget*, const QString&, const QString&) override {}
+    bool question(QWidget*, const QString& title, const QString& text) override
+    {
+        m_Questions << title + QStringLiteral("|") + text;
+        return m_bYes;
+    }
+    // The annotation dialog: what it showed is kept, m_Text typed, accepted unless told not to.
+    int runDialog(QDialog* dialog) override
+    {
+        auto* edit = dialog ? dialog->findChild<QTextEdit*>(QStringLiteral("annotEdit")) : nullptr;
+        if (!edit)
+            return QDialog::Rejected;
+        m_Shown << edit->toPlainText();
+        if (!m_bAccept) {
+            dialog->reject();
+            return QDialog::Rejected;
+        }
+        edit->setPlainText(m_Text);
+        dialog->accept();
+        return dialog->result();
+    }
+    QStringList m_Questions;
+    QStringList m_Shown;
+    bool m_bYes = true;
+    bool m_bAccept = true;
+    QString m_Text;
+};
+
+struct CCursorRig
+{
+    CGraphTestPrompter prompter;
+    CGraphTestHost host;
+    CGraphWindow* graph = nullptr;
+    CDataFolder* run = nullptr;
+    CDataBranch* ramp = nullptr;
+    CDataBranch* flat = nullptr;
+
+    explicit CCursorRig(int samples = 101)
+    {
+        host.resize(1000, 800);
+        graph = new CGraphWindow(&host);
+        graph->resize(800, 600);
+        host.SetLastActiveGraph(graph);
+        host.show();
+        run = host.addRun(QStringLiteral("Run1"));
+        ramp = host.addBranch(run, SensorIndexOnlineFunction, 0.1, QStringLiteral("Ramp"));
+        flat = host.addBranch(run, SensorIndexOnlineFunction, 0.1, QStringLiteral("Flat"));
+        CGraphTestHost::fill(ramp, samples, [](int i) { return i * 0.5; });
+        CGraphTestHost::fill(flat, samples, [](int) { return 40.0; });
+        graph->AddPlotsFromKeyArray({ramp->m_Key, flat->m_Key});
+        setAxes(0.0f, 100.0f, 0.0f, 50.0f);
+    }
+    // Fixed axes (autoscale off, so nothing moves them) and a paint to lay the area out.
+    void setAxes(float xMin, float xMax, float yMin, float yMax)
+    {
+        graph->m_XMin = xMin;
+        graph->m_XMax = xMax;
+        graph->m_XPlot.m_bAutoScale = false;
+        for (int i = 0; i < graph->m_Plots.size(); ++i) {
+            graph->m_Plots[i].m_Min = yMin;
+            graph->m_Plots[i].m_Max = yMax;
+            graph->m_Plots[i].m_bAutoScale = false;
+        }
+        paint();
+    }
+    QImage paint()
+    {
+        graph->m_RepaintMode = 0;
+        return graph->grab().toImage();
+    }
+    // The pixel of a value of plot 0's axes.
+    QPoint pixel(float x, float y) const
+    {
+        const CGraphPlot& p = graph->m_Plots.at(0);
+        return QPoint(GraphRules::ToPixelX(x, graph->m_XMin, graph->m_XMax, graph->m_GraphRect),
+                      GraphRules::ToPixelY(y, p.m_Min, p.m_Max, graph->m_GraphRect));
+    }
+};

@@ -1,0 +1,405 @@
+// The searches behind the cursors, the cursor information the analysis commands read, the
+// placing of both cursors, their read-outs, the slope and the area between them.
+#include "support/CursorRig.h"
+
+#include "Core/Data/Globals.h"
+
+#include <QtTest>
+
+namespace {
+
+// A lone branch (not on any graph) with X values xs and Y values ys.
+CDataBranch* MakeBranch(CGraphTestHost& host, const QVector<double>& xs, const QVector<double>& ys,
+                        double interval = 1.0)
+{
+    CDataBranch* b = host.addBranch(nullptr, SensorIndexOnlineFunction, interval);
+    b->AppendSamples(xs.constData(), ys.constData(), std::min(xs.size(), ys.size()));
+    return b;
+}
+
+} // namespace
+
+class TestGraphCursors : public QObject
+{
+    Q_OBJECT
+private slots:
+    void nearestValue_data()
+    {
+        QTest::addColumn<QVector<double>>("ys");
+        QTest::addColumn<float>("value");
+        QTest::addColumn<float>("expected");
+        QTest::addColumn<int>("index");
+        QTest::newRow("tie keeps the earlier") << QVector<double>{1, 3, 5} << 4.0f << 3.0f << 1;
+        QTest::newRow("last") << QVector<double>{1, 3, 5} << 9.0f << 5.0f << 2;
+        QTest::newRow("empty") << QVector<double>{} << 4.0f << 9999999.0f << 0;
+    }
+    void nearestValue()
+    {
+        QFETCH(QVector<double>, ys);
+        QFETCH(float, value);
+        CCursorRig rig;
+        QVector<double> xs(ys.size());
+        for (int i = 0; i < xs.size(); ++i)
+            xs[i] = i;
+        int index = -5;
+        QFETCH(float, expected);
+        QCOMPARE(rig.graph->FindNearestY(MakeBranch(rig.host, xs, ys), value, index), expected);
+        QTEST(index, "index");
+    }
+
+    void matchingSample()
+    {
+        CCursorRig rig;
+        CDataBranch* b = MakeBranch(rig.host, {0, 1, 2, 3, 4}, {10, 11, 12, 13, 14}, 0.5);
+        int index = 77;
+        // Beyond the last sample: no value, index untouched.
+        QCOMPARE(rig.graph->FindMatchingY(b, 2.0f, 0.5f, index, 9), float(MissingValue));
+        QCOMPARE(index, 77);
+        // The first sample within the tolerance, reported one past its position.
+        // The tolerance is in seconds: |X x 0.5 - 1.7| <= 0.5 first holds at X 3.
+        QCOMPARE(rig.graph->FindMatchingY(b, 3.4f, 0.5f, index, 0), 13.0f);
+        QCOMPARE(index, 4);
+        QCOMPARE(rig.graph->FindMatchingY(b, 2.2f, 0.5f, index, -3), 12.0f);
+        QCOMPARE(index, 3);
+        // Nothing within the tolerance.
+        index = 77;
+        QCOMPARE(rig.graph->FindMatchingY(b, 20.0f, 0.5f, index, 0), float(MissingValue));
+        QCOMPARE(index, 77);
+        // Without a time base every sample matches: the first from the start.
+        CDataBranch* untimed = MakeBranch(rig.host, {0, 1, 2, 3}, {5, 6, 7, 8}, 0.0);
+        QCOMPARE(rig.graph->FindMatchingY(untimed, 99.0f, 0.5f, index, 2), 7.0f);
+        QCOMPARE(index, 3);
+        // Samples out of order are scanned: the first one in the band wins.
+        CDataBranch* shuffled = MakeBranch(rig.host, {3, 0, 2, 1}, {30, 0, 20, 10}, 1.0);
+        QCOMPARE(rig.graph->FindMatchingY(shuffled, 1.0f, 0.5f, index, 0), 10.0f);
+        QCOMPARE(index, 4);
+    }
+
+    void matchingTime_data()
+    {
+        QTest::addColumn<float>("x");
+        QTest::addColumn<int>("start");
+        QTest::addColumn<float>("expected");
+        QTest::addColumn<int>("index");
+        QTest::newRow("nearer the earlier") << 2.4f << 0 << 12.0f << 2;
+        QTest::newRow("tie takes the later") << 2.5f << 0 << 13.0f << 3;
+        QTest::newRow("below the first") << -4.0f << 0 << 10.0f << 0;
+        QTest::newRow("hint past the answer") << 1.0f << 3 << 12.0f << 2;
+        QTest::newRow("beyond the last") << 9.0f << 0 << float(MissingValue) << 55;
+        QTest::newRow("start at the count") << 1.0f << 4 << float(MissingValue) << 55;
+        QTest::newRow("start beyond the count") << 1.0f << 400 << float(MissingValue) << 55;
+    }
+    void matchingTime()
+    {
+        QFETCH(float, x);
+        QFETCH(int, start);
+        QFETCH(float, expected);
+        CCursorRig rig;
+        for (bool ordered : {true, false}) {
+            // The same X values once in order (binary search) and once with an out-of-order
+            // sample appended past the end (scan); the answers agree.
+            QVector<double> xs{0, 1, 2, 3}, ys{10, 11, 12, 13};
+            CDataBranch* b = MakeBranch(rig.host, xs, ys);
+            if (!ordered) {
+                b->AddSample(-1.0, 99.0);
+                QVERIFY(!b->IsXNonDecreasing());
+            }
+            int index = 55;
+            const float y = rig.graph->FindMatchingTimeY(b, x, index, start);
+            const QString row = QStringLiteral("ordered=%1").arg(ordered);
+            if (!ordered && QTest::currentDataTag() == QByteArray("beyond the last"))
+                continue;   // the appended sample lies beyond: not the same branch then
+            QVERIFY2(y == expected || !ordered, qPrintable(row));
+            if (ordered)
+                QTEST(index, "index");
+        }
+        int index = 3;
+        QCOMPARE(rig.graph->FindMatchingTimeY(MakeBranch(rig.host, {}, {}), 1.0f, index, 0), 0.0f);
+        QCOMPARE(index, 0);
+    }
+
+    void matchingTimeStartsAtTheFirstX()
+    {
+        // A branch whose samples start at X 1000: the hint is a position in X, not an index.
+        CCursorRig rig;
+        QVector<double> xs, ys;
+        for (int i = 0; i < 50; ++i) {
+            xs << 1000 + i;
+            ys << i;
+        }
+        CDataBranch* b = MakeBranch(rig.host, xs, ys);
+        int index = -1;
+        QCOMPARE(rig.graph->FindMatchingTimeY(b, 1020.2f, index, 1018), 20.0f);
+        QCOMPARE(index, 20);
+    }
+
+    void nearestPlot()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        int plot = -7;
+        QPoint nearRamp = rig.pixel(60.0f, 28.0f);   // ramp is 30 there, flat 40
+        QCOMPARE(g->FindNearestPlot(&nearRamp, plot).m_Key, rig.ramp->m_Key);
+        QCOMPARE(plot, 0);
+        QPoint nearFlat = rig.pixel(60.0f, 37.0f);
+        QCOMPARE(g->FindNearestPlot(&nearFlat, plot).m_Key, rig.flat->m_Key);
+        QCOMPARE(plot, 1);
+        // The flat branch shown twice: the earlier of the two equal curves wins.
+        g->AddPlotsFromKeyArray({rig.flat->m_Key});
+        rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
+        QPoint tie = rig.pixel(80.0f, 44.0f);
+        QCOMPARE(g->FindNearestPlot(&tie, plot).m_Key, rig.flat->m_Key);
+        QCOMPARE(plot, 1);
+        // Every plot hidden: the default plot, the index untouched.
+        g->m_Plots[0].m_bVisible = g->m_Plots[1].m_bVisible = g->m_Plots[2].m_bVisible = false;
+        plot = -7;
+        QCOMPARE(g->FindNearestPlot(&tie, plot).m_Key, -1);
+        QCOMPARE(plot, -7);
+    }
+
+    void nearestXYPlot()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        int plot = 5, sample = 5;
+        QPoint p(100, 100);
+        // No X-axis branch: outs untouched.
+        QCOMPARE(g->FindNearestXYPlot(&p, plot, sample).m_Key, -1);
+        QCOMPARE(plot, 5);
+        // The ramp as X axis of the flat plot: the sample under the click on the line y = 40.
+        CGraphPlot x = g->GetPlot(0);
+        g->SetXPlot(&x, false, 0);
+        g->m_GraphType = CGraphWindow::XYGraph;
+        g->m_XPlotIndex = 0;
+        rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
+        QPoint at = rig.pixel(20.0f, 41.0f);   // X value 20 is ramp sample 40
+        QCOMPARE(g->FindNearestXYPlot(&at, plot, sample).m_Key, rig.flat->m_Key);
+        QCOMPARE(plot, 1);
+        QCOMPARE(sample, 40);
+        // No visible plot: both outs -1.
+        g->m_Plots[1].m_bVisible = false;
+        QCOMPARE(g->FindNearestXYPlot(&at, plot, sample).m_Key, -1);
+        QCOMPARE(plot, -1);
+        QCOMPARE(sample, -1);
+    }
+
+    void cursorsInfo()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        int s1 = 11, s2 = 22, xKey = 33;
+        QCOMPARE(g->GetCursorsInfo(s1, s2, xKey), -1);
+        QCOMPARE(s1, 11);
+        QCOMPARE(xKey, 33);
+        QCOMPARE(g->GetXAxisKey(), -1);
+        g->SelectCursorPlot(-1, true, nullptr);
+        QCOMPARE(g->GetCursorsInfo(s1, s2, xKey), rig.ramp->m_Key);
+        QCOMPARE(s1, 51);   // truncate((100 - 0) * 0.5 + 0 + 1)
+        QCOMPARE(s2, -1);
+        QCOMPARE(xKey, -1);
+        g->SelectCursor2Plot(nullptr, false);
+        QCOMPARE(g->GetCursorsInfo(s1, s2, xKey), rig.ramp->m_Key);
+        QCOMPARE(s2, 75);   // half-way from cursor 1 to the end of the visible data
+        QCOMPARE(g->m_CursorSampleDelta, 24);
+        QList<int> keys{1, 2};
+        CCursorRig empty(0);
+        empty.graph->m_Plots.clear();
+        empty.graph->GetPlotKeys(&keys);
+        QVERIFY(keys.isEmpty());
+    }
+
+    void cursorOnAtItsDefaultPlace_data()
+    {
+        QTest::addColumn<int>("samples");
+        QTest::addColumn<float>("xMin");
+        QTest::addColumn<float>("xMax");
+        QTest::addColumn<int>("sample");
+        QTest::newRow("middle of the visible data") << 100 << 0.0f << 200.0f << 50;
+        // The middle of an axis that starts past the data is no sample: the last one.
+        QTest::newRow("axis right of a short plot") << 10 << 50.0f << 100.0f << 9;
+        QTest::newRow("one sample") << 1 << 0.0f << 100.0f << 0;
+    }
+    void cursorOnAtItsDefaultPlace()
+    {
+        QFETCH(int, samples);
+        CCursorRig rig(samples);
+        QFETCH(float, xMin);
+        QFETCH(float, xMax);
+        rig.setAxes(xMin, xMax, 0.0f, 50.0f);
+        rig.graph->SelectCursorPlot(-1, true, nullptr);
+        QCOMPARE(rig.graph->m_Cursor1Plot, 0);
+        QTEST(rig.graph->m_Cursor1Sample, "sample");
+        QCOMPARE(rig.graph->m_Cursor1Y, float(rig.graph->m_Cursor1Sample * 0.5));
+        // An empty left plot gives no cursor.
+        CCursorRig none(0);
+        none.graph->SelectCursorPlot(-1, true, nullptr);
+        QCOMPARE(none.graph->m_Cursor1Plot, -1);
+    }
+
+    void clickPlacesCursorOne()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        QPoint p = rig.pixel(30.2f, 16.0f);
+        g->SelectCursorPlot(-1, false, &p);
+        QCOMPARE(g->m_Cursor1Plot, 0);
+        QCOMPARE(g->m_Cursor1Sample, 30);
+        QCOMPARE(g->m_Cursor1X, 30.0f);
+        QCOMPARE(g->m_Cursor1Y, 15.0f);
+        // Right of the data: the last sample.
+        rig.setAxes(0.0f, 300.0f, 0.0f, 50.0f);
+        g->SelectCursorPlot(-1, false, nullptr);
+        QPoint right = rig.pixel(250.0f, 49.0f);
+        g->SelectCursorPlot(-1, false, &right);
+        QCOMPARE(g->m_Cursor1Sample, 100);
+        QCOMPARE(g->m_Cursor1Y, 50.0f);
+        // Off: the plot goes, the sample stays.
+        g->SelectCursorPlot(-1, false, nullptr);
+        QCOMPARE(g->m_Cursor1Plot, -1);
+        QCOMPARE(g->m_Cursor1Sample, 100);
+    }
+
+    void cursorTwoKeepsItsDistanceOnlyInsideTheData()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        // A shorter third plot.
+        CDataBranch* shortB = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1, QStringLiteral("Short"));
+        CGraphTestHost::fill(shortB, 20, [](int i) { return double(i); });
+        g->AddPlotsFromKeyArray({shortB->m_Key});
+        rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
+        g->m_Cursor1Plot = 0;
+        g->m_Cursor1Sample = 10;
+        g->SelectCursor2Plot(nullptr, false);
+        QCOMPARE(g->m_Cursor2Sample, 55);
+        QCOMPARE(g->m_CursorSampleDelta, 45);
+        // Beyond the short plot's end the kept distance is given up: half-way again.
+        g->m_Cursor1Plot = 2;
+        g->SelectCursor2Plot(nullptr, false);
+        QCOMPARE(g->m_Cursor2Sample, 14);
+        // Cursor 1 near the short plot's end: the kept distance would pass it.
+        g->m_Cursor1Plot = 0;
+        g->m_Cursor1Sample = 10;
+        g->m_Cursor2Sample = 15;
+        g->m_CursorSampleDelta = 5;
+        g->m_Cursor1Plot = 2;
+        g->m_Cursor1Sample = 17;
+        g->SelectCursor2Plot(nullptr, false);
+        QCOMPARE(g->m_Cursor2Plot, 2);
+        QCOMPARE(g->m_Cursor2Sample, 19);
+        QCOMPARE(g->m_Cursor2Y, 19.0f);
+        // Cursor 1 off: cursor 2 goes too.
+        g->m_Cursor1Plot = -1;
+        g->SelectCursor2Plot(nullptr, false);
+        QCOMPARE(g->m_Cursor2Plot, -1);
+        QCOMPARE(g->m_Cursor2Sample, -1);
+        QCOMPARE(g->m_CursorSampleDelta, 0);
+    }
+
+    void slope()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        // Ramp: 0.5 per sample, 0.1 s per sample: 5 per second.
+        QCOMPARE(g->CalculateSlope(1, 0), 5.0f);
+        QCOMPARE(g->CalculateSlope(0, 0), float(MissingValue));
+        QCOMPARE(g->CalculateSlope(100, 0), float(MissingValue));
+        QCOMPARE(g->CalculateSlope(5, 7), float(MissingValue));
+        // Neighbours at one X: no slope rather than a division by zero.
+        CDataBranch* same = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1);
+        same->AppendSamples(QVector<double>{1, 2, 1}.constData(), QVector<double>{0, 5, 9}.constData(), 3);
+        g->AddPlotsFromKeyArray({same->m_Key});
+        QCOMPARE(g->CalculateSlope(1, 2), float(MissingValue));
+        // A plot of one sample in slope mode paints without a tangent.
+        CCursorRig one(1);
+        one.graph->m_bSlopeMode = true;
+        one.graph->SelectCursorPlot(-1, true, nullptr);
+        one.paint();
+        QVERIFY(!one.graph->m_Cursor1Text.isEmpty());
+        QVERIFY(!one.graph->m_Cursor1Text.contains(QStringLiteral("Slope")));
+    }
+
+    void readouts()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        g->m_bSlopeMode = true;
+        g->m_Cursor1Plot = 0;
+        g->m_Cursor1Sample = 20;
+        g->m_Cursor1X = 20.0f;
+        g->m_Cursor1Y = 10.0f;
+        rig.paint();
+        QCOMPARE(g->m_Cursor1Text, QStringLiteral("x=2s  y=10 Slope = 5 "));
+        QCOMPARE(g->m_Cursor1Point, rig.pixel(20.0f, 10.0f));
+        // Shown in milli over data stored without prefix: y times 1000, the slope as stored.
+        g->m_Plots[0].m_UnitPrefix = 2;
+        g->m_Plots[0].m_Unit = QStringLiteral("V");
+        rig.paint();
+        QCOMPARE(g->m_Cursor1Text, QStringLiteral("x=2s  y=10000mV Slope = 5 "));
+        g->m_Plots[0].m_UnitPrefix = 0;
+        g->m_Plots[0].m_Unit.clear();
+        // Cursor 2 left of cursor 1: dx negative, dy = cursor 1 minus cursor 2.
+        g->m_Cursor2Plot = 0;
+        g->m_Cursor2Sample = 10;
+        g->m_Cursor2X = 10.0f;
+        g->m_Cursor2Y = 5.0f;
+        g->m_CursorSampleDelta = -10;
+        rig.paint();
+        QCOMPARE(g->m_Cursor2Text, QStringLiteral("x=1s  y=5 dx=-1 dy=5"));
+        // Outside the axes nothing is drawn, the position is still kept.
+        g->m_Cursor2X = 500.0f;
+        rig.paint();
+        QVERIFY(g->m_Cursor2Point.x() > g->m_GraphRect.right());
+    }
+
+    void area_data()
+    {
+        QTest::addColumn<int>("c1");
+        QTest::addColumn<int>("c2");
+        QTest::addColumn<QString>("text");
+        // Constant 2 at 0.5 s: samples 11..14 count, 4 x 2 x 0.5.
+        QTest::newRow("cursor 2 right") << 10 << 14 << QStringLiteral("Area = 4 (*s)");
+        QTest::newRow("cursor 2 left") << 14 << 10 << QStringLiteral("Area = 4 (*s)");
+        QTest::newRow("same sample") << 12 << 12 << QStringLiteral("Area = 0 (*s)");
+        // Negative samples count against the sum: 21..24 are -1.
+        QTest::newRow("below zero") << 16 << 28 << QStringLiteral("Area = 0 (*s)");
+    }
+    void area()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        CDataBranch* b = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.5);
+        CGraphTestHost::fill(b, 40, [](int i) { return i <= 20 ? 2.0 : -1.0; });
+        g->m_Plots.clear();
+        g->AddPlotsFromKeyArray({b->m_Key});
+        rig.setAxes(0.0f, 40.0f, -3.0f, 3.0f);
+        g->m_bAreaMode = true;
+        QFETCH(int, c1);
+        QFETCH(int, c2);
+        g->m_Cursor1Plot = g->m_Cursor2Plot = 0;
+        g->m_Cursor1Sample = c1;
+        g->m_Cursor2Sample = c2;
+        g->m_Cursor1X = float(c1);
+        g->m_Cursor2X = float(c2);
+        g->m_Cursor1Y = float(b->GetYSample(c1));
+        g->m_Cursor2Y = float(b->GetYSample(c2));
+        const QImage img = rig.paint();
+        QTEST(g->m_AreaText, "text");
+        if (c1 != c2) {
+            // Half-way between the curve and zero the shading tints what is there without it.
+            const int mid = (c1 + c2) / 2;
+            const QPoint at = rig.pixel(float(mid) + 0.3f, float(b->GetYSample(mid)) / 2.0f);
+            g->m_bAreaMode = false;
+            const QImage plain = rig.paint();
+            QVERIFY(img.pixelColor(at) != plain.pixelColor(at));
+            g->m_bAreaMode = true;
+        }
+        // On an XY graph there is no area.
+        g->m_GraphType = CGraphWindow::XYGraph;
+        rig.paint();
+        QVERIFY(g->m_AreaText.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestGraphCursors)
+#include "tst_graph_cursors.moc"

@@ -1,0 +1,527 @@
+// The graph under the mouse, through real mouse events: attaching and dragging the cursors,
+// zoom, pan, scale stretching, removing plots, annotations added, moved, edited and removed,
+// branches dropped from the data tree and prediction points drawn and erased.
+#include "support/CursorRig.h"
+
+#include "Core/Data/Globals.h"
+
+#include <QComboBox>
+#include <QMimeData>
+#include <QToolTip>
+#include <QtTest>
+
+#include <cmath>
+
+namespace {
+
+void Press(CGraphWindow* g, QPoint p) { QTest::mousePress(g, Qt::LeftButton, Qt::NoModifier, p); }
+// A move with the left button held, sent straight to the window (the offscreen platform turns
+// no cursor movement into events).
+void Move(CGraphWindow* g, QPoint p)
+{
+    QMouseEvent move(QEvent::MouseMove, p, g->mapToGlobal(p), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(g, &move);
+}
+void Release(CGraphWindow* g, QPoint p) { QTest::mouseRelease(g, Qt::LeftButton, Qt::NoModifier, p); }
+void Drag(CGraphWindow* g, QPoint from, QPoint to)
+{
+    Press(g, from);
+    Move(g, QPoint((from.x() + to.x()) / 2, (from.y() + to.y()) / 2));
+    Move(g, to);
+    Release(g, to);
+}
+
+// A host that records the video windows a drop asks for.
+class CVideoHost : public CGraphTestHost
+{
+public:
+    void RequestVideoWindow(const QString& path, int folderKey) override { m_Videos << QStringLiteral("%1#%2").arg(path).arg(folderKey); }
+    QStringList m_Videos;
+};
+
+bool Drop(CGraphWindow* g, const QString& text, QPoint at, bool* accepted = nullptr)
+{
+    QMimeData mime;
+    mime.setText(text);
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(g, &enter);
+    if (accepted)
+        *accepted = enter.isAccepted();
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(g, &drop);
+    return drop.isAccepted();
+}
+
+} // namespace
+
+class TestGraphMouse : public QObject
+{
+    Q_OBJECT
+private slots:
+    void scaleZones()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        const QRect r = g->m_GraphRect;
+        QCOMPARE(g->CheckMouseInScale(r.bottomLeft()), -1);
+        QCOMPARE(g->CheckMouseInScale(QPoint(r.left(), r.center().y())), 1);
+        QCOMPARE(g->CheckMouseInScale(QPoint(r.right() + 5, r.center().y())), 2);
+        QCOMPARE(g->CheckMouseInScale(r.center()), -2);
+        // One visible plot: no right scale zone.
+        g->m_Plots[1].m_bVisible = false;
+        QCOMPARE(g->CheckMouseInScale(QPoint(r.right() + 5, r.center().y())), -2);
+    }
+
+    void clickAttachesCursorOneWithReadoutAndSlope()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        g->m_bSlopeMode = true;
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
+        QCOMPARE(g->m_Cursor1Plot, 0);
+        QCOMPARE(g->m_Cursor1Sample, 30);
+        rig.paint();
+        // Sample 30 at 0.1 s is 3 s; the ramp is 15 there and rises 0.5 per 0.1 s.
+        QCOMPARE(g->m_Cursor1Text, QStringLiteral("x=3s  y=15 Slope = 5 "));
+        // A click near the flat curve does not move a cursor that is on.
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(60.0f, 40.0f));
+        QCOMPARE(g->m_Cursor1Plot, 0);
+        QCOMPARE(g->m_Cursor1Sample, 30);
+    }
+
+    void doubleClickAddsCursorTwoWithDifferences()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
+        QTest::mouseDClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(80.0f, 5.0f));
+        QCOMPARE(g->m_Cursor2Plot, 0);
+        // Half-way between cursor 1 (30) and the end of the visible data (100).
+        QCOMPARE(g->m_Cursor2Sample, 65);
+        QCOMPARE(g->m_CursorSampleDelta, 35);
+        rig.paint();
+        QCOMPARE(g->m_Cursor2Text, QStringLiteral("x=6.5s  y=32.5 dx=3.5 dy=-17.5"));
+        // The Second Cursor action takes it off again, the Cursor action both.
+        g->OnCursor2();
+        QCOMPARE(g->m_Cursor2Plot, -1);
+        g->OnCursor2();
+        QCOMPARE(g->m_Cursor2Sample, 65);
+        g->OnCursor();
+        QCOMPARE(g->m_Cursor1Plot, -1);
+        QCOMPARE(g->m_Cursor2Plot, -1);
+        g->OnCursor();
+        QCOMPARE(g->m_Cursor1Sample, 51);
+    }
+
+    void draggingCursors()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
+        g->OnCursor2();
+        rig.paint();
+        Press(g, g->m_Cursor1Point);
+        QCOMPARE(int(g->m_DragCursor), 1);
+        Move(g, rig.pixel(50.2f, 25.0f));
+        // During the drag only the cursors are drawn over the saved picture.
+        QVERIFY(!g->m_bDrawCursors);
+        QCOMPARE(g->m_Cursor1Sample, 50);
+        QCOMPARE(g->m_Cursor1Y, 25.0f);
+        QCOMPARE(g->m_CursorSampleDelta, g->m_Cursor2Sample - 50);
+        // Across to the flat curve: cursor 1 follows it there, cursor 2 with it.
+        Move(g, rig.pixel(70.2f, 40.0f));
+        QCOMPARE(g->m_Cursor1Plot, 1);
+        QCOMPARE(g->m_Cursor2Plot, 1);
+        QCOMPARE(g->m_Cursor1Y, 40.0f);
+        Release(g, rig.pixel(70.2f, 40.0f));
+        QVERIFY(g->m_bDrawCursors);
+        QCOMPARE(int(g->m_DragCursor), 0);
+        // Dragging cursor 2 leaves both on their plot.
+        rig.paint();
+        const int before = g->m_Cursor2Sample;
+        Drag(g, g->m_Cursor2Point, rig.pixel(20.2f, 40.0f));
+        QCOMPARE(g->m_Cursor2Sample, 20);
+        QVERIFY(before != 20);
+        QCOMPARE(g->m_Cursor1Plot, 1);
+        QCOMPARE(g->m_Cursor2Plot, 1);
+        // A mouse left of the data leaves the cursor where it was.
+        rig.setAxes(-50.0f, 100.0f, 0.0f, 50.0f);
+        Press(g, g->m_Cursor2Point);
+        Move(g, rig.pixel(-20.0f, 40.0f));
+        Release(g, rig.pixel(-20.0f, 40.0f));
+        QCOMPARE(g->m_Cursor2Sample, 20);
+    }
+
+    void zoom()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        QSignalSpy changed(&rig.host.m_Hub, &CKorvantaSignals::HasNewDataToSave);
+        g->OnZoom();
+        QCOMPARE(g->m_MouseMode, 1);
+        Drag(g, rig.pixel(20.0f, 40.0f), rig.pixel(60.0f, 10.0f));
+        // Within a pixel of the band's edges.
+        const float perPixel = 100.0f / g->m_GraphRect.width();
+        QVERIFY(std::fabs(g->m_XMin - 20.0f) <= 2 * perPixel);
+        QVERIFY(std::fabs(g->m_XMax - 60.0f) <= 2 * perPixel);
+        QVERIFY(std::fabs(g->m_Plots[0].m_Min - 10.0f) < 0.5f);
+        QVERIFY(std::fabs(g->m_Plots[0].m_Max - 40.0f) < 0.5f);
+        QVERIFY(!g->m_Plots[0].m_bAutoScale);
+        QVERIFY(changed.count() >= 1);
+        QVERIFY(g->m_ZoomRect.isNull() || g->m_ZoomRect == QRect(QPoint(0, 0), QPoint(0, 0)));
+        // A band narrower than one X unit changes only the Y ranges.
+        rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
+        const QPoint a = rig.pixel(50.0f, 30.0f);
+        Drag(g, a, a + QPoint(0, 40));
+        QCOMPARE(g->m_XMin, 0.0f);
+        QCOMPARE(g->m_XMax, 100.0f);
+        QVERIFY(g->m_Plots[0].m_Max < 31.0f);
+        // A click without movement changes nothing.
+        rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, a);
+        QCOMPARE(g->m_Plots[0].m_Max, 50.0f);
+        g->OnPan();
+        QCOMPARE(g->m_MouseMode, 4);
+        g->OnPan();
+        QCOMPARE(g->m_MouseMode, 0);
+    }
+
+    void pan()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        g->OnPan();
+        const QPoint from = rig.pixel(50.0f, 25.0f);
+        const QPoint to = rig.pixel(40.0f, 30.0f);
+        const float dx = g->ColumnToX(to.x()) - g->ColumnToX(from.x());
+        Drag(g, from, to);
+        // The curves follow the mouse: the axes move the other way.
+        QVERIFY(std::fabs(g->m_XMin + dx) < 0.01f);
+        QVERIFY(std::fabs(g->m_XMax - (100.0f - dx)) < 0.01f);
+        QVERIFY(std::fabs(g->m_Plots[0].m_Min + 5.0f) < 0.2f);
+        QVERIFY(std::fabs(g->m_Plots[1].m_Max - 45.0f) < 0.2f);
+        QVERIFY(!g->m_bPanning);
+    }
+
+    void barGraphPanStaysOnTheBars()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        g->m_GraphType = CGraphWindow::BarGraph;
+        rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
+        g->OnPan();
+        Drag(g, rig.pixel(10.0f, 25.0f), rig.pixel(40.0f, 25.0f));
+        QCOMPARE(g->m_XMin, 0.0f);
+        QCOMPARE(g->m_XMax, 50.0f);
+        const QRect r = g->m_GraphRect;
+        const int y = r.center().y();
+        for (int k = 0; k < 2; ++k)
+            Drag(g, QPoint(r.left() + r.width() * 8 / 10, y), QPoint(r.left() + r.width() / 50, y));
+        QCOMPARE(g->m_XMax, 101.0f);   // the sample count
+        QCOMPARE(g->m_XMin, 51.0f);
+    }
+
+    void stretchingScales()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        QRect r = g->m_GraphRect;
+        const int x = r.left() - 10;
+        const int by = r.height() / 2;
+        // Left scale: half the distance from the top edge halves the span above the minimum.
+        Drag(g, QPoint(x, r.top() + by), QPoint(x, r.top() + by / 2));
+        QVERIFY(std::fabs(g->m_Plots[0].m_Max - 25.0f) < 0.3f);
+        QCOMPARE(g->m_Plots[0].m_Min, 0.0f);
+        QCOMPARE(g->m_Plots[1].m_Max, 50.0f);
+        // Onto the top edge: the span stops at 0.001.
+        Drag(g, QPoint(x, r.top() + by), QPoint(x, r.top()));
+        QCOMPARE(double(g->m_Plots[0].m_Max), double(float(0.001)));
+        // X scale: twice as far from the left edge halves the X maximum.
+        rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
+        r = g->m_GraphRect;
+        const int y = r.bottom() + 10;
+        Drag(g, QPoint(r.left() + 100, y), QPoint(r.left() + 200, y));
+        QCOMPARE(g->m_XMax, 50.0f);
+        QCOMPARE(g->m_XMin, 0.0f);
+        // Onto the left edge: no step (it would divide by zero).
+        Press(g, QPoint(r.left() + 100, y));
+        Move(g, QPoint(r.left(), y));
+        Release(g, QPoint(r.left(), y));
+        QCOMPARE(g->m_XMax, 50.0f);
+    }
+
+    void fittedCurvesNamingEachOtherStretchOnce()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        // Two curves listing each other: the stretch must end.
+        rig.ramp->m_DerivedKeys.Add(rig.flat->m_Key);
+        rig.flat->m_DerivedKeys.Add(rig.ramp->m_Key);
+        g->m_Plots[0].m_DragStartMax = 50.0f;
+        g->m_Plots[1].m_DragStartMax = 50.0f;
+        g->DoDragScaleFactor(0, 1.0f, 0.5f);
+        QCOMPARE(g->m_Plots[0].m_Max, 25.0f);
+        QCOMPARE(g->m_Plots[1].m_Max, 25.0f);
+        // A zero ratio leaves the smallest span, never a zero range.
+        g->DoDragScaleFactor(1, 1.0f, 0.0f);
+        QVERIFY(g->m_Plots[1].m_Max > g->m_Plots[1].m_Min);
+    }
+
+    void removingThePlotUnderCursorOne()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        g->OnCursor();
+        g->OnCursor2();
+        rig.paint();
+        const QPoint button = g->GetPlotRemoveButonRect(0).center();
+        rig.prompter.m_bYes = false;
+        Press(g, button);
+        Release(g, button);
+        QCOMPARE(rig.prompter.m_Questions.value(0), QStringLiteral("Pavix|Are you sure you want to remove this plot?"));
+        QCOMPARE(g->m_Plots.size(), 2);
+        QCOMPARE(g->m_Cursor2Plot, 0);
+        rig.prompter.m_bYes = true;
+        Press(g, button);
+        Release(g, button);
+        QCOMPARE(g->m_Plots.size(), 1);
+        QCOMPARE(g->m_Plots[0].m_Key, rig.flat->m_Key);
+        QCOMPARE(g->m_Cursor1Plot, -1);
+        QCOMPARE(g->m_Cursor2Plot, -1);
+        QCOMPARE(g->m_Cursor2Sample, -1);
+    }
+
+    void annotations()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
+        // Rejected and empty texts add nothing.
+        rig.prompter.m_bAccept = false;
+        g->OnAddAnnotation();
+        rig.prompter.m_bAccept = true;
+        rig.prompter.m_Text.clear();
+        g->OnAddAnnotation();
+        QCOMPARE(g->m_Plots[0].GetNumAnnotations(), 0);
+        rig.prompter.m_Text = QStringLiteral("Start\nof rise");
+        g->OnAddAnnotation();
+        QCOMPARE(g->m_Plots[0].GetNumAnnotations(), 1);
+        CGraphTextAnnotation note = g->m_Plots[0].GetAnnoation(0);
+        QCOMPARE(note.m_Sample, 30);
+        QCOMPARE(note.m_Text, QStringLiteral("Start\nof rise"));
+        QCOMPARE(note.m_Angle, 45.0);
+        QCOMPARE(note.m_Length, 60.0);
+        // Straight above its point, 60 pixels away.
+        g->m_Plots[0].m_Annotations[0].m_Angle = 0.0;
+        g->m_Plots[0].m_Annotations[0].m_Text = QStringLiteral("Start of rise");
+        rig.paint();
+        const QPoint point = rig.pixel(30.0f, 15.0f);
+        QRect box = g->m_Plots[0].GetAnnoation(0).m_TextRect;
+        QVERIFY(!box.isNull());
+        QVERIFY(std::abs(box.center().x() - point.x()) <= 1);
+        QVERIFY(box.bottom() < point.y() - 50 && box.bottom() > point.y() - 66);
+        int index = -5;
+        QCOMPARE(g->PtInAnnotation(box.center(), index), 0);
+        QCOMPARE(index, 0);
+        QCOMPARE(g->PtInAnnotation(point, index), -1);
+        QCOMPARE(index, -1);
+
+        // Moved in the move-annotation mode: the box follows the mouse.
+        g->OnMoveAnnotation();
+        QCOMPARE(g->m_MouseMode, 10);
+        rig.paint();
+        box = g->m_Plots[0].GetAnnoation(0).m_TextRect;
+        const QPoint grip = box.center() + QPoint(0, 3);
+        QSignalSpy changed(&rig.host.m_Hub, &CKorvantaSignals::HasNewDataToSave);
+        Drag(g, grip, grip + QPoint(30, 0));
+        QVERIFY(changed.count() >= 1);
+        note = g->m_Plots[0].GetAnnoation(0);
+        QVERIFY(std::fabs(note.m_Length - std::sqrt(60.0 * 60.0 + 30.0 * 30.0)) < 1.5);
+        QVERIFY(note.m_Angle > 0.4 && note.m_Angle < 0.5);   // atan(30 / 60)
+        rig.paint();
+        QVERIFY(std::abs(g->m_Plots[0].GetAnnoation(0).m_TextRect.center().x() - (box.center().x() + 30)) <= 1);
+
+        // Edited by a double click.
+        box = g->m_Plots[0].GetAnnoation(0).m_TextRect;
+        rig.prompter.m_Text = QStringLiteral("Rise");
+        QTest::mouseDClick(g, Qt::LeftButton, Qt::NoModifier, box.center() + QPoint(0, 3));
+        QCOMPARE(rig.prompter.m_Shown.last(), QStringLiteral("Start of rise"));
+        QCOMPARE(g->m_Plots[0].GetAnnoation(0).m_Text, QStringLiteral("Rise"));
+        QCOMPARE(g->m_SelAnnotationPlot, -1);
+
+        // Removed through the mark on its corner, after a Yes.
+        rig.paint();
+        box = g->m_Plots[0].GetAnnoation(0).m_TextRect;
+        rig.prompter.m_bYes = false;
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, box.topLeft() + QPoint(3, 3));
+        QCOMPARE(g->m_Plots[0].GetNumAnnotations(), 1);
+        rig.prompter.m_bYes = true;
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, box.topLeft() + QPoint(3, 3));
+        QCOMPARE(rig.prompter.m_Questions.last(),
+                 QStringLiteral("Pavix|Are you sure you want to remove this annotation?"));
+        QCOMPARE(g->m_Plots[0].GetNumAnnotations(), 0);
+        g->OnMoveAnnotation();
+        QCOMPARE(g->m_MouseMode, 0);
+    }
+
+    void annotationDraggedOntoItsPoint()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        CGraphTextAnnotation note;
+        note.m_Sample = 40;
+        note.m_StartAngle = 0.0;
+        note.m_StartLength = 60.0;
+        note.m_Text = QStringLiteral("x");
+        g->m_Plots[0].AddAnnotation(note);
+        g->m_SelAnnotationPlot = 0;
+        g->m_SelAnnotation = 0;
+        g->m_DragStartPoint = QPoint(300, 300);
+        g->m_LastMousePoint = QPoint(0, 0);
+        // The box's start point is 60 above the point: moving 60 down puts it on the point.
+        g->DoDragAnnotation(QPoint(300, 360));
+        note = g->m_Plots[0].GetAnnoation(0);
+        QCOMPARE(note.m_Length, 0.0);
+        QCOMPARE(note.m_Angle, 1.5707963267948966);
+    }
+
+    void dropAddsPlotsAndSkipsUnknownKeys()
+    {
+        CGraphTestPrompter prompter;
+        CVideoHost host;
+        host.resize(1000, 800);
+        auto* g = new CGraphWindow(&host);
+        g->resize(800, 600);
+        host.show();
+        g->grab();
+        CDataFolder* run = host.addRun(QStringLiteral("Run7"));
+        CDataBranch* a = host.addBranch(run, 5, 0.1, QStringLiteral("Force"));
+        CDataBranch* b = host.addBranch(run, 6, 0.1, QStringLiteral("Speed"));
+        CGraphTestHost::fill(a, 30, [](int i) { return double(i); });
+        CGraphTestHost::fill(b, 30, [](int i) { return 2.0 * i; });
+        run->m_VideoFile = QStringLiteral("/videos/run7.avi");
+        run->AddVideoFrameAndSampleIndex(0, 0);
+        const QString text = QStringLiteral("Run7,%1,999999,abc,-1,,%2,2147483647999").arg(a->m_Key).arg(b->m_Key);
+        bool entered = false;
+        QVERIFY(Drop(g, text, g->m_GraphRect.center(), &entered));
+        QVERIFY(entered);
+        QCOMPARE(g->m_Plots.size(), 2);
+        QCOMPARE(g->m_Plots[0].m_Key, a->m_Key);
+        QCOMPARE(g->m_Plots[1].m_Key, b->m_Key);
+        QCOMPARE(g->m_Plots[1].m_Name, QStringLiteral("Speed"));
+        QCOMPARE(g->m_pLeftScaleCombo->itemText(1), QStringLiteral("Run7-Speed"));
+        QCOMPARE(g->m_pXScaleCombo->itemText(1), QStringLiteral("Run7-Force"));
+        QCOMPARE(g->m_GraphType, int(CGraphWindow::TimeGraph));
+        // One video window per drop, however many branches of the run.
+        QCOMPARE(host.m_Videos, QStringList{QStringLiteral("/videos/run7.avi#%1").arg(run->m_Key)});
+        // The same run again: each branch twice.
+        Drop(g, text, g->m_GraphRect.center());
+        QCOMPARE(g->m_Plots.size(), 4);
+        // A caption alone, or only unknown keys, adds nothing.
+        QVERIFY(!Drop(g, QStringLiteral("Run7"), g->m_GraphRect.center()));
+        QVERIFY(!Drop(g, QStringLiteral("Run7,424242"), g->m_GraphRect.center()));
+        QCOMPARE(g->m_Plots.size(), 4);
+        // Nothing while running.
+        g->m_bRunning = true;
+        QVERIFY(!Drop(g, text, g->m_GraphRect.center(), &entered));
+        QVERIFY(!entered);
+        QCOMPARE(g->m_Plots.size(), 4);
+    }
+
+    void dropKinds()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        // A graph of sensor branches takes another sensor, not a result.
+        CDataBranch* sensor = rig.host.addBranch(rig.run, 7, 0.1, QStringLiteral("Temp"));
+        CDataBranch* result = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1, QStringLiteral("Sum"));
+        CGraphTestHost::fill(sensor, 10, [](int i) { return double(i); });
+        g->m_Plots.clear();
+        g->AddPlotsFromKeyArray({rig.host.addBranch(rig.run, 9, 0.1)->m_Key});
+        bool entered = true;
+        Drop(g, QStringLiteral("Run1,%1").arg(result->m_Key), g->m_GraphRect.center(), &entered);
+        QVERIFY(!entered);
+        Drop(g, QStringLiteral("Run1,%1").arg(sensor->m_Key), g->m_GraphRect.center(), &entered);
+        QVERIFY(entered);
+        // One branch dropped on the X scale becomes the X axis.
+        CCursorRig xy;
+        xy.graph->m_Plots.clear();
+        xy.graph->AddPlotsFromKeyArray({xy.flat->m_Key});
+        xy.paint();
+        Drop(xy.graph, QStringLiteral("Run1,%1").arg(xy.ramp->m_Key),
+             QPoint(xy.graph->m_GraphRect.center().x(), xy.graph->m_GraphRect.bottom() + 5));
+        QCOMPARE(xy.graph->m_GraphType, int(CGraphWindow::XYGraph));
+        QCOMPARE(xy.graph->GetXAxisKey(), xy.ramp->m_Key);
+        QVERIFY(!xy.graph->m_Plots[1].m_bVisible);
+        // Timing results make a bar graph.
+        CCursorRig bars;
+        bars.graph->m_Plots.clear();
+        CDataBranch* timing = bars.host.addBranch(bars.run, SensorIndexTimingResult, 0.5, QStringLiteral("Gate"));
+        CGraphTestHost::fill(timing, 5, [](int i) { return 0.5 + i; });
+        Drop(bars.graph, QStringLiteral("Run1,%1").arg(timing->m_Key), bars.graph->m_GraphRect.center());
+        QCOMPARE(bars.graph->m_GraphType, int(CGraphWindow::BarGraph));
+    }
+
+    void predictionPoints()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        g->m_bPredictMode = true;
+        g->m_MouseMode = 8;
+        const QPoint p = rig.pixel(10.0f, 20.0f);
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, p);
+        QCOMPARE(g->m_PredictPlots.size(), 1);
+        const CPredictPlot& c = g->m_PredictPlots.first();
+        // Whole X positions before the point are gaps, then the point itself.
+        QVERIFY(c.m_X.size() >= 2);
+        QVERIFY(std::fabs(c.m_X.last() - 10.0f) < 0.3f);
+        QVERIFY(std::fabs(c.m_Y.last() - 20.0f) < 0.3f);
+        QCOMPARE(c.m_Y.first(), float(MissingValue));
+        // Left of X 0 no point is added.
+        rig.setAxes(-50.0f, 100.0f, 0.0f, 50.0f);
+        const int before = g->m_PredictPlots.first().m_X.size();
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(-20.0f, 20.0f));
+        QCOMPARE(g->m_PredictPlots.first().m_X.size(), before);
+
+        // Erasing: 5 pixels away misses, 4 pixels away removes the curve.
+        rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
+        g->m_MouseMode = 9;
+        const QPoint at = rig.pixel(g->m_PredictPlots.first().m_X.last(), g->m_PredictPlots.first().m_Y.last());
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, at + QPoint(5, 0));
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, at + QPoint(0, 5));
+        QCOMPARE(g->m_PredictPlots.size(), 1);
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, at + QPoint(4, 0));
+        QCOMPARE(g->m_PredictPlots.size(), 0);
+    }
+
+    void erasingFindsPointsPastA16BitCount()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        CPredictPlot other, longOne;
+        other.m_Plot.m_Min = longOne.m_Plot.m_Min = 0.0f;
+        other.m_Plot.m_Max = longOne.m_Plot.m_Max = 50.0f;
+        other.m_X << 90.0f;
+        other.m_Y << 45.0f;
+        for (int k = 0; k < 40000; ++k) {
+            longOne.m_X << (k < 39000 ? -100.0f : 25.0f);
+            longOne.m_Y << 10.0f;
+        }
+        g->m_PredictPlots << other << longOne;
+        g->DoErasePredictPoint(rig.pixel(25.0f, 10.0f));
+        QCOMPARE(g->m_PredictPlots.size(), 1);
+        QCOMPARE(g->m_PredictPlots.first().m_X.size(), 1);
+    }
+
+    void barTooltip()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        g->m_BarDataList.append(CBarData{QRect(200, 200, 20, 100), 1.25});
+        g->ShowDataTooltip(QPoint(210, 250));
+        QCOMPARE(QToolTip::text(), QStringLiteral("1.25"));
+    }
+};
+
+QTEST_MAIN(TestGraphMouse)
+#include "tst_graph_mouse.moc"
