@@ -102,7 +102,7 @@ struct CAnalysisBench
                && QTest::qWaitFor([&] { return window->GetRunButton()->isEnabled(); }, 3000);
     }
 
-    // Places the graph's cursors on a plot as the user does with the mouse.
+    // Places both cursors on one sample of a plot, which the tool bar does not do by itself.
     static void placeCursors(CGraphWindow* graph, int plot, int first, int second)
     {
         graph->m_Cursor1Plot = plot;
@@ -122,6 +122,7 @@ private slots:
     void linearFitOfARecordedRunIsPlotted();
     void engineFailureIsShown();
     void commandsWithoutAGraph();
+    void cuffLetDownIsEvaluated();
 };
 
 void TestAnalysisEndToEndRun::linearFitOfARecordedRunIsPlotted()
@@ -136,7 +137,14 @@ void TestAnalysisEndToEndRun::linearFitOfARecordedRunIsPlotted()
     const int source = graph->GetPlot(0).m_Key;
     CDataBranch* sourceBranch = bench.data().GetDataBranch(source);
     QVERIFY(sourceBranch && sourceBranch->GetNumSamples() == 50);
-    CAnalysisBench::placeCursors(graph, 0, 10, 40);
+    // The cursors as the tool bar places them: cursor 1 in the middle of the data, cursor 2
+    // between it and the end.
+    graph->OnCursor();
+    graph->OnCursor2();
+    int first = -1, second = -1, xAxis = -1;
+    QCOMPARE(graph->GetCursorsInfo(first, second, xAxis), source);
+    QVERIFY2(second - first >= 5, qPrintable(QStringLiteral("%1..%2").arg(first).arg(second)));
+    QCOMPARE(xAxis, -1);
 
     // The ribbon offers the analysis commands on a time graph.
     bench.window->updateActions();
@@ -163,7 +171,7 @@ void TestAnalysisEndToEndRun::linearFitOfARecordedRunIsPlotted()
     QCOMPARE(line->m_Unit, sourceBranch->m_Unit);
     for (int i = 0; i < line->GetNumSamples(); ++i) {
         const double x = line->GetXSample(i);
-        QVERIFY2(x >= 10 && x <= 40, qPrintable(QString::number(x)));
+        QVERIFY2(x >= first && x <= second, qPrintable(QString::number(x)));
     }
     QVERIFY(bench.wm()->GetHistoryWindow()->model()->findKey(made).isValid());
 }
@@ -216,6 +224,31 @@ void TestAnalysisEndToEndRun::commandsWithoutAGraph()
     };
     bench.wm()->onPhotogateFunc();
     QCOMPARE(bench.prompter.m_Log, (QStringList{"dialog|TimingWizard", "result|Pavix|No suitable plot !"}));
+}
+
+void TestAnalysisEndToEndRun::cuffLetDownIsEvaluated()
+{
+    // The logger's blood-pressure sensor (id 69). The simulator's readings climb to 4095
+    // counts (about 360 mmHg, the cuff pumped up) and wrap to 0 at sample 4096 (the cuff let
+    // down): the conversion stops the run and the evaluation reports on the run.
+    kvsim::CPelorinDevice::Sensor cuff;
+    cuff.channel = 1;
+    cuff.idLow = 69;
+    CAnalysisBench bench;
+    QVERIFY(bench.start({cuff}));
+    QCOMPARE(bench.wm()->GetSetupWindow()->getSetupInfo()->m_SelectedSensorList.first()->m_SensorIndex, 94);
+    QVERIFY(bench.record(11, 5000));
+    CDataFolder* run = bench.data().GetLastDataFolder();
+    QVERIFY(run);
+    CDataBranch* pressure = bench.data().GetDataBranch(run->GetBranchKey(0));
+    QVERIFY(pressure);
+    // Stopped at the let-down, before the 5000 samples asked for.
+    QVERIFY2(pressure->GetNumSamples() > 4096 && pressure->GetNumSamples() < 5000,
+             qPrintable(QString::number(pressure->GetNumSamples())));
+    QMessageBox* box = bench.window->modelessMessageBox();
+    QTRY_VERIFY_WITH_TIMEOUT(box->isVisible() && box->windowTitle() == QStringLiteral("Blood Pressure"), 3000);
+    // A saw-tooth is no pulse record: the evaluation says so rather than inventing figures.
+    QCOMPARE(box->text(), QStringLiteral("Improper blood pressure measurement."));
 }
 
 QTEST_MAIN(TestAnalysisEndToEndRun)

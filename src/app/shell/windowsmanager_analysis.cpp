@@ -30,21 +30,6 @@ void RunAndDestroy(IPrompter* prompter, Dialog* dialog)
 }
 
 // What the commands read of a graph window and the read-outs they switch.
-int GraphCursors(CGraphWindow* graph, int& cursor1, int& cursor2, int& xAxisKey)
-{
-    if (graph->m_Cursor1Plot < 0 || graph->m_Cursor1Plot >= graph->m_Plots.size())
-        return -1;
-    cursor1 = graph->m_Cursor1Sample;
-    cursor2 = graph->m_Cursor2Plot >= 0 ? graph->m_Cursor2Sample : -1;
-    xAxisKey = graph->m_XPlot.m_Key;
-    return graph->m_Plots.at(graph->m_Cursor1Plot).m_Key;
-}
-
-int GraphXAxisKey(CGraphWindow* graph)
-{
-    return graph->m_XPlot.m_Key;
-}
-
 bool GraphOffersFunctions(CGraphWindow* graph)
 {
     return graph->m_GraphType != CGraphWindow::BarGraph;
@@ -124,19 +109,19 @@ int CWindowsManager::cursorInfo(int* cursor1, int* cursor2, int* xAxisKey) const
     auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
     if (!graph)
         return -1;
-    return GraphCursors(graph, *cursor1, *cursor2, *xAxisKey);
+    return graph->GetCursorsInfo(*cursor1, *cursor2, *xAxisKey);
 }
 
 int CWindowsManager::CurrentGraphCursors(int& cursor1, int& cursor2, int& xAxisKey)
 {
     auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
-    return graph ? GraphCursors(graph, cursor1, cursor2, xAxisKey) : -1;
+    return graph ? graph->GetCursorsInfo(cursor1, cursor2, xAxisKey) : -1;
 }
 
 int CWindowsManager::CurrentGraphXAxisKey()
 {
     auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
-    return graph ? GraphXAxisKey(graph) : -1;
+    return graph ? graph->GetXAxisKey() : -1;
 }
 
 QList<int> CWindowsManager::CurrentGraphPlotKeys()
