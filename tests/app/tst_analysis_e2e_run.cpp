@@ -5,6 +5,8 @@
 // let down.
 #include "analysis/dialogs/CurveFitDialog.h"
 #include "analysis/dialogs/AverageDialog.h"
+#include "analysis/dialogs/FunctionsDialog.h"
+#include "analysis/dialogs/StatisticsDialog.h"
 #include "analysis/dialogs/TimingWizard.h"
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryTreeModel.h"
@@ -25,7 +27,11 @@
 
 #include <QAbstractButton>
 #include <QMessageBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QComboBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QtTest>
@@ -102,6 +108,19 @@ struct CAnalysisBench
                && QTest::qWaitFor([&] { return window->GetRunButton()->isEnabled(); }, 3000);
     }
 
+    // With KORVANTA_SCREENSHOT_DIR set, the screen is saved there under the given name.
+    static void shoot(QWidget* shown, const QString& name)
+    {
+        const QString dir = qEnvironmentVariable("KORVANTA_SCREENSHOT_DIR");
+        if (dir.isEmpty())
+            return;
+        if (shown)
+            shown->show();
+        QTest::qWait(400);
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            screen->grabWindow(0).save(dir + QLatin1Char('/') + name + QStringLiteral(".png"));
+    }
+
     // Places both cursors on one sample of a plot, which the tool bar does not do by itself.
     static void placeCursors(CGraphWindow* graph, int plot, int first, int second)
     {
@@ -123,6 +142,7 @@ private slots:
     void engineFailureIsShown();
     void commandsWithoutAGraph();
     void cuffLetDownIsEvaluated();
+    void onlineFunctionIsComputedDuringTheNextRun();
 };
 
 void TestAnalysisEndToEndRun::linearFitOfARecordedRunIsPlotted()
@@ -153,13 +173,31 @@ void TestAnalysisEndToEndRun::linearFitOfARecordedRunIsPlotted()
     for (int key : {32, 33, 38, 39})
         QVERIFY2(bench.window->findAction(key)->isEnabled(), qPrintable(QString::number(key)));
 
+    // The statistics of the cursor range, and the math functions offered on the run.
+    bench.prompter.m_DialogHook = [&](QDialog* dialog) {
+        auto* stats = qobject_cast<StatisticsDialog*>(dialog);
+        QVERIFY(stats);
+        QTRY_VERIFY(!stats->form()->resultGrid->isHidden());
+        QCOMPARE(stats->form()->samplesLabel->text(), QString::number(second - first + 1));
+        CAnalysisBench::shoot(stats, QStringLiteral("analysis_statistics"));
+    };
+    bench.window->findAction(32)->trigger();
+    bench.prompter.m_DialogHook = [&](QDialog* dialog) {
+        auto* functions = qobject_cast<FunctionsDialog*>(dialog);
+        QVERIFY(functions);
+        QCOMPARE(functions->form()->FunctionNameEdit->text(), QStringLiteral("abs(%1)").arg(sourceBranch->m_Name));
+        QCOMPARE(functions->form()->G1_Combo->currentText(), QStringLiteral("%1: %2").arg(bench.data().GetLastDataFolder()->m_Name, sourceBranch->m_Name));
+        CAnalysisBench::shoot(functions, QStringLiteral("analysis_functions"));
+    };
+    bench.window->findAction(33)->trigger();
     bench.prompter.m_DialogHook = [](QDialog* dialog) {
         auto* curve = qobject_cast<CurveFitDialog*>(dialog);
         QVERIFY(curve);
+        CAnalysisBench::shoot(curve, QStringLiteral("analysis_curvefit"));
         curve->form()->okButton->click();
     };
     fit->trigger();
-    QCOMPARE(bench.prompter.m_Log, QStringList{"dialog|CurveFitDialog"});
+    QCOMPARE(bench.prompter.m_Log, (QStringList{"dialog|StatisticsDialog", "dialog|FunctionsDialog", "dialog|CurveFitDialog"}));
 
     // One new series under the source, shown by the graph as its newest plot.
     QTRY_COMPARE(graph->GetNumPlots(), plots + 1);
@@ -174,6 +212,7 @@ void TestAnalysisEndToEndRun::linearFitOfARecordedRunIsPlotted()
         QVERIFY2(x >= first && x <= second, qPrintable(QString::number(x)));
     }
     QVERIFY(bench.wm()->GetHistoryWindow()->model()->findKey(made).isValid());
+    CAnalysisBench::shoot(nullptr, QStringLiteral("analysis_fit_plotted"));
 }
 
 void TestAnalysisEndToEndRun::engineFailureIsShown()
@@ -249,6 +288,49 @@ void TestAnalysisEndToEndRun::cuffLetDownIsEvaluated()
     QTRY_VERIFY_WITH_TIMEOUT(box->isVisible() && box->windowTitle() == QStringLiteral("Blood Pressure"), 3000);
     // A saw-tooth is no pulse record: the evaluation says so rather than inventing figures.
     QCOMPARE(box->text(), QStringLiteral("Improper blood pressure measurement."));
+}
+
+void TestAnalysisEndToEndRun::onlineFunctionIsComputedDuringTheNextRun()
+{
+    CAnalysisBench bench;
+    QVERIFY(bench.start());
+    // No run yet: the Math Function dialog offers the setup's live input; Linear of it with
+    // A = 2 and B = 1 is registered for the next run.
+    bench.prompter.m_DialogHook = [](QDialog* dialog) {
+        auto* functions = qobject_cast<FunctionsDialog*>(dialog);
+        QVERIFY(functions);
+        Ui_FunctionsDialog* f = functions->form();
+        f->FunctionCombo->setCurrentIndex(15);
+        emit f->FunctionCombo->activated(15);
+        QCOMPARE(f->G1_Combo->count(), 2);
+        f->G1_Combo->setCurrentIndex(1);
+        f->A_Edit->setText(QStringLiteral("2"));
+        f->OkButton->click();
+    };
+    bench.window->findAction(33)->trigger();
+    QCOMPARE(bench.window->logicManager()->m_NumOnLineFunctions, short(1));
+    QVERIFY(bench.record(10, 20));
+
+    CDataFolder* run = bench.data().GetLastDataFolder();
+    QVERIFY(run);
+    CDataBranch* source = nullptr;
+    CDataBranch* function = nullptr;
+    for (int i = 0; i < run->GetNumberBranches(); ++i) {
+        CDataBranch* b = bench.data().GetDataBranch(run->GetBranchKey(i));
+        if (b && b->m_SensorIndex == CFunctions::FunctionResultIndex)
+            function = b;
+        else if (b && !source)
+            source = b;
+    }
+    QVERIFY(source && function);
+    QCOMPARE(function->m_Name, QStringLiteral("2 * %1 + 1").arg(source->m_Name));
+    // Computed while recording: the engine's online functions start at the run's second
+    // sample, and its online linear is A + B x value.
+    QTRY_COMPARE(function->GetNumSamples(), source->GetNumSamples() - 1);
+    for (int i = 0; i < function->GetNumSamples(); ++i) {
+        QCOMPARE(function->GetXSample(i), source->GetXSample(i + 1));
+        QCOMPARE(function->GetYSample(i), 2.0 + source->GetYSample(i + 1));
+    }
 }
 
 QTEST_MAIN(TestAnalysisEndToEndRun)
