@@ -227,6 +227,7 @@ void TestAnalysisEndToEndRun::engineFailureIsShown()
     bench.prompter.m_DialogHook = [](QDialog* dialog) {
         auto* average = qobject_cast<AverageDialog*>(dialog);
         QVERIFY(average);
+        CAnalysisBench::shoot(average, QStringLiteral("analysis_average"));
         average->form()->OKButton->click();
     };
     const int branches = bench.data().GetNumDataBranches();
@@ -259,6 +260,7 @@ void TestAnalysisEndToEndRun::commandsWithoutAGraph()
         QVERIFY(wizard);
         wizard->show();
         wizard->button(QWizard::NextButton)->click();
+        CAnalysisBench::shoot(wizard, QStringLiteral("analysis_wizard"));
         wizard->button(QWizard::FinishButton)->click();
     };
     bench.wm()->onPhotogateFunc();
