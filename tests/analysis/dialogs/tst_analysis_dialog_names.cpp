@@ -135,27 +135,6 @@ void TestAnalysisDialogNames::unknownIdWritesNothing()
     QCOMPARE(unit, QString("()²"));
 }
 
-namespace {
-
-QComboBox* Combo(FunctionsDialog& d, const char* name)
-{
-    return d.findChild<QComboBox*>(QLatin1String(name));
-}
-
-QLineEdit* Edit(FunctionsDialog& d, const char* name)
-{
-    return d.findChild<QLineEdit*>(QLatin1String(name));
-}
-
-// Chooses a function as the user does: the row, then the activation.
-void ChooseFunction(FunctionsDialog& d, int id)
-{
-    QComboBox* combo = Combo(d, "FunctionCombo");
-    combo->setCurrentIndex(id);
-    emit combo->activated(id);
-}
-
-} // namespace
 
 void TestAnalysisDialogNames::dialogProposesForTheChosenRows()
 {

@@ -13,23 +13,6 @@
 
 namespace {
 
-QComboBox* Combo(FunctionsDialog& d, const char* name)
-{
-    return d.findChild<QComboBox*>(QLatin1String(name));
-}
-
-QLineEdit* Edit(FunctionsDialog& d, const char* name)
-{
-    return d.findChild<QLineEdit*>(QLatin1String(name));
-}
-
-void ChooseFunction(FunctionsDialog& d, int id)
-{
-    QComboBox* combo = Combo(d, "FunctionCombo");
-    combo->setCurrentIndex(id);
-    emit combo->activated(id);
-}
-
 void PressOk(FunctionsDialog& d)
 {
     d.findChild<QPushButton*>("OkButton")->click();

@@ -7,36 +7,30 @@
 #include "analysis/IMessageSink.h"
 #include "analysis/OnlineFunctions.h"
 #include "analysis/dialogs/AnalysisHost.h"
-#include "app/base/Prompter.h"
+#include "../../../app/support/ScriptedPrompter.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/KorvantaSignals.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QStringList>
 #include <QVector>
 #include <QWidget>
 
-class CRecordingPrompter : public IPrompter, public IMessageSink
+// The shell's scripted prompter, with the timing wizard's result box and the engine's messages
+// in the same log.
+class CRecordingPrompter : public CScriptedPrompter, public IMessageSink
 {
 public:
-    void information(QWidget*, const QString& title, const QString& text) override { m_Log << "info|" + title + "|" + text; }
-    void warning(QWidget*, const QString& title, const QString& text) override { m_Log << "warn|" + title + "|" + text; }
-    void critical(QWidget*, const QString& title, const QString& text) override { m_Log << "crit|" + title + "|" + text; }
-    bool question(QWidget*, const QString& title, const QString& text) override
-    {
-        m_Log << "ask|" + title + "|" + text;
-        return true;
-    }
     bool retryOrClose(QWidget*, const QString& title, const QString& text) override
     {
         m_Log << "result|" + title + "|" + text;
         return m_bRetry;
     }
-    // The engine's messages land in the same log.
     void criticalMessage(const QString& title, const QString& text) override { m_Log << "engine|" + title + "|" + text; }
 
-    QStringList m_Log;
     bool m_bRetry = false;
 };
 
@@ -156,3 +150,23 @@ public:
     QStringList m_History;
     int m_Expanded = 0;
 };
+
+// What a test does in the Math Function dialog: find a control, choose a function as the user
+// does (the row, then the activation).
+template <typename Dialog>
+QComboBox* Combo(Dialog& d, const char* name)
+{
+    return d.template findChild<QComboBox*>(QLatin1String(name));
+}
+template <typename Dialog>
+QLineEdit* Edit(Dialog& d, const char* name)
+{
+    return d.template findChild<QLineEdit*>(QLatin1String(name));
+}
+template <typename Dialog>
+void ChooseFunction(Dialog& d, int id)
+{
+    QComboBox* combo = Combo(d, "FunctionCombo");
+    combo->setCurrentIndex(id);
+    emit combo->activated(id);
+}
