@@ -118,8 +118,12 @@ void TestTimingWizard::methodTexts_data()
     // (4..7 and 12..15); the gates open 2 ms apart.
     QTest::newRow("time one gate") << 0 << 0 << "3" << "t = 0.004 s,  0.004 s,  0.002 s";
     QTest::newRow("velocity one gate") << 1 << 1 << "3" << "v = 7.5 m/s,  7.5 m/s,  15 m/s";
+    // Two pulses of equal length: no change of speed.
+    QTest::newRow("acceleration one gate") << 2 << 2 << "3" << "a = 0 m/s²";
     QTest::newRow("time between gates") << 0 << 10 << "" << "t = 0.002 s,  0.002 s";
     QTest::newRow("velocity between gates") << 1 << 11 << "20" << "v = 100 m/s,  100 m/s";
+    // 7.5 m/s at gate 1, 10 m/s at gate 2, their pulse middles 1.5 ms apart.
+    QTest::newRow("acceleration between gates") << 2 << 12 << "3" << "a = 1666.667 m/s²,  1666.667 m/s²";
     // A swing is three passes through the gate: rising edges 2 and 18.
     QTest::newRow("pendulum without length") << 0 << 20 << "" << "t = 0.016 s";
     QTest::newRow("collision") << 1 << 21 << "3" << "v1 = 7.5 m/s,  7.5 m/s,  15 m/s\nv2 = 10 m/s,  10 m/s";
