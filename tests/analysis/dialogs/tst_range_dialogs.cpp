@@ -196,8 +196,9 @@ void TestRangeDialogs::statisticsAfterTheDialogClosed()
     QCOMPARE(d.form()->averageLabel->text(), QString("TextLabel"));
     QVERIFY(d.form()->resultGrid->isHidden());
     // The series it read can go at once.
-    host.m_Data.DeleteDataBranch(s->m_Key);
-    QVERIFY(!host.m_Data.GetDataBranch(s->m_Key));
+    const int key = s->m_Key;
+    host.m_Data.DeleteDataBranch(key);
+    QVERIFY(!host.m_Data.GetDataBranch(key));
 }
 
 void TestRangeDialogs::statisticsAfterTheDialogIsDestroyed()
