@@ -152,6 +152,49 @@ void BM_LiveRedrawTick(benchmark::State& state)
 }
 BENCHMARK(BM_LiveRedrawTick)->Arg(0)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(100);
 
+// One mouse move of a cursor drag over 16 plots: the nearest-plot search at the mouse, the
+// cursor moved to its sample and the paint of the cursors over the graph image saved at the
+// press. It has to fit in one 60 Hz frame (16.7 ms) whatever the run length.
+void BM_CursorDragMove(benchmark::State& state)
+{
+    Rig rig(16, state.range(0));
+    rig.paint();
+    CGraphWindow* g = rig.graph;
+    // Arg 1: with the area between the cursors shaded and summed.
+    g->m_bAreaMode = state.range(1) != 0;
+    g->SelectCursorPlot(-1, true, nullptr);
+    g->SelectCursor2Plot(nullptr, false);
+    rig.paint();
+    g->SaveGraph();
+    g->m_DragCursor = 1;
+    const QRect r = g->m_GraphRect;
+    int step = 0;
+    for (auto _ : state) {
+        const QPoint p(r.left() + 10 + (step * 37) % (r.width() - 20), r.center().y());
+        ++step;
+        g->DoDragCursor(p);
+        g->m_RepaintMode = 4;
+        g->render(&rig.image);
+    }
+    state.counters["samples"] = double(state.range(0)) * 16;
+}
+BENCHMARK(BM_CursorDragMove)->Args({100000, 0})->Args({1000000, 0})->Args({1000000, 1})->Unit(benchmark::kMillisecond);
+
+// The nearest-plot search alone over 16 plots, at changing mouse columns.
+void BM_NearestPlot(benchmark::State& state)
+{
+    Rig rig(16, state.range(0));
+    rig.paint();
+    const QRect r = rig.graph->m_GraphRect;
+    int step = 0, plot = -1;
+    for (auto _ : state) {
+        QPoint p(r.left() + (step * 53) % r.width(), r.top() + (step * 29) % r.height());
+        ++step;
+        benchmark::DoNotOptimize(rig.graph->FindNearestPlot(&p, plot).m_Key);
+    }
+}
+BENCHMARK(BM_NearestPlot)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 int main(int argc, char** argv)

@@ -58,6 +58,17 @@ void DrawCross(QPainter* painter, const QPoint& p, const QRect& area)
     painter->drawRoundedRect(QRect(p.x() - 5, p.y() - 5, 10, 10), 2.0, 2.0, Qt::AbsoluteSize);
 }
 
+// Stored values times this are the values in the unit the plot is shown in.
+float DisplayMultiplier(const CGraphPlot& plot)
+{
+    return float(GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix)));
+}
+
+QPoint CursorPixel(float x, float y, float xMin, float xMax, const CGraphPlot& plot, const QRect& area)
+{
+    return QPoint(GraphRules::ToPixelX(x, xMin, xMax, area), GraphRules::ToPixelY(y, plot.m_Min, plot.m_Max, area));
+}
+
 bool InCursorArea(const QPoint& p, const QRect& area)
 {
     return p.x() >= area.left() && p.x() <= area.right() + 1 && p.y() >= area.top() && p.y() <= area.bottom() + 1;
@@ -214,9 +225,8 @@ void CGraphWindow::DrawCursor(QPainter* painter)
         return;
     const CGraphPlot plot = GetPlot(m_Cursor1Plot);
     CDataBranch* branch = GetDataBranch(m_Cursor1Plot);
-    const float m = float(GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix)));
-    m_Cursor1Point = QPoint(GraphRules::ToPixelX(m_Cursor1X, m_XMin, m_XMax, m_GraphRect),
-                            GraphRules::ToPixelY(m_Cursor1Y, plot.m_Min, plot.m_Max, m_GraphRect));
+    const float m = DisplayMultiplier(plot);
+    m_Cursor1Point = CursorPixel(m_Cursor1X, m_Cursor1Y, m_XMin, m_XMax, plot, m_GraphRect);
     if (!branch || !InCursorArea(m_Cursor1Point, m_GraphRect))
         return;
     const int x = m_Cursor1Point.x(), y = m_Cursor1Point.y();
@@ -260,9 +270,8 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
         return;
     const CGraphPlot plot = GetPlot(m_Cursor2Plot);
     CDataBranch* branch = GetDataBranch(m_Cursor2Plot);
-    const float m = float(GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix)));
-    m_Cursor2Point = QPoint(GraphRules::ToPixelX(m_Cursor2X, m_XMin, m_XMax, m_GraphRect),
-                            GraphRules::ToPixelY(m_Cursor2Y, plot.m_Min, plot.m_Max, m_GraphRect));
+    const float m = DisplayMultiplier(plot);
+    m_Cursor2Point = CursorPixel(m_Cursor2X, m_Cursor2Y, m_XMin, m_XMax, plot, m_GraphRect);
     m_AreaText.clear();
     if (!branch || !InCursorArea(m_Cursor2Point, m_GraphRect))
         return;
@@ -282,23 +291,31 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
         const long span = end - start;
         const int columns = std::max(1, m_GraphRect.width());
         const long stride = span > 4L * columns ? span / (2L * columns) : 1;
-        QVector<double> xs, ys;
-        const int n = branch->CopyRange(int(start), int(span + 1), xs, ys);
-        auto pt = [&](int k) {
-            return QPoint(GraphRules::ToPixelX(float(xs.at(k)), m_XMin, m_XMax, m_GraphRect),
-                          GraphRules::ToPixelY(float(ys.at(k)), plot.m_Min, plot.m_Max, m_GraphRect));
+        auto pt = [&](long k) {
+            return QPoint(GraphRules::ToPixelX(float(branch->GetXSample(int(k))), m_XMin, m_XMax, m_GraphRect),
+                          GraphRules::ToPixelY(float(branch->GetYSample(int(k))), plot.m_Min, plot.m_Max,
+                                               m_GraphRect));
         };
-        for (long k = 0; k + 1 < n; k += stride) {
-            const int next = int(std::min<long>(k + stride, n - 1));
-            const QPoint a = pt(int(k)), b = pt(next);
+        QPoint a = pt(start);
+        for (long k = start; k < end; k += stride) {
+            const QPoint b = pt(std::min(k + stride, end));
             QPolygon quad;
             quad << a << QPoint(a.x(), y0) << QPoint(b.x(), y0) << b;
             painter->drawPolygon(quad, Qt::OddEvenFill);
+            a = b;
         }
+        // Right-endpoint sum: the first sample of the range does not count, the last does.
         float area = 0.0f;
         const float dt = float(branch->m_Interval);
-        for (int j = 1; j < n; ++j)
-            area = float(double(area) + ys.at(j) * double(dt));
+        QVector<double> ys;
+        for (long first = start + 1; first <= end;) {
+            const int n = branch->CopyYRange(int(first), int(std::min<long>(65536, end - first + 1)), ys);
+            if (n <= 0)
+                break;
+            for (int j = 0; j < n; ++j)
+                area = float(double(area) + ys.at(j) * double(dt));
+            first += n;
+        }
         m_AreaText = tr("Area = ") + Double2String(area, 3, false, false) + QStringLiteral(" (")
             + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit + QStringLiteral("*") + tr("s")
             + QStringLiteral(")");

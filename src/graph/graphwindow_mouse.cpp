@@ -229,8 +229,19 @@ void CGraphWindow::mousePress(QPoint p, bool doubleClick)
             if (index >= 0 && index < m_Plots.size())
                 m_Plots.removeAt(index);
             m_XYLayers.clear();
+            m_SelAnnotationPlot = -1;
+            // The X-axis plot keeps its place in the list only by key: a removal before it
+            // shifts it.
+            if (m_XPlotIndex >= 0) {
+                m_XPlotIndex = -1;
+                for (int i = 0; i < m_Plots.size(); ++i)
+                    if (m_Plots.at(i).m_Key == m_XPlot.m_Key)
+                        m_XPlotIndex = i;
+            }
             BuildScaleCombos();
+            chooseFirstVisibleScales();
             ResizeScaleCombos();
+            UpdateButtons();
             RepaintGraph(0);
             return;
         }
@@ -240,6 +251,7 @@ void CGraphWindow::mousePress(QPoint p, bool doubleClick)
         if (Inside(m_GraphRect, p) && m_Cursor1Plot == -1 && !m_Plots.isEmpty()) {
             SelectCursorPlot(-1, false, &p);
             RepaintGraph(0);
+            UpdateButtons();
         }
         m_DragCursor = 0;
         auto onHandle = [&p](const QPoint& c) { return QRect(c.x() - 5, c.y() - 5, 10, 10).contains(p); };

@@ -176,6 +176,13 @@ private slots:
         QCOMPARE(g->FindNearestXYPlot(&at, plot, sample).m_Key, rig.flat->m_Key);
         QCOMPARE(plot, 1);
         QCOMPARE(sample, 40);
+        // Plot samples past the end of the X-axis branch have no point and are never chosen.
+        CDataBranch* shortX = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1);
+        CGraphTestHost::fill(shortX, 10, [](int i) { return double(i); });
+        g->m_XPlot.m_Key = shortX->m_Key;
+        QPoint farRight = rig.pixel(50.0f, 40.0f);
+        g->FindNearestXYPlot(&farRight, plot, sample);
+        QCOMPARE(sample, 9);
         // No visible plot: both outs -1.
         g->m_Plots[1].m_bVisible = false;
         QCOMPARE(g->FindNearestXYPlot(&at, plot, sample).m_Key, -1);

@@ -4,6 +4,8 @@
 #include "support/CursorRig.h"
 
 #include "Core/Data/Globals.h"
+#include "graph/AnnotationTextDialog.h"
+#include "table/TableDragText.h"
 
 #include <QComboBox>
 #include <QMimeData>
@@ -291,6 +293,30 @@ private slots:
         QCOMPARE(g->m_Cursor2Sample, -1);
     }
 
+    void removingAPlotBeforeTheXAxis()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        CDataBranch* xb = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1, QStringLiteral("X"));
+        CGraphTestHost::fill(xb, 101, [](int i) { return double(i); });
+        g->AddPlotsFromKeyArray({xb->m_Key});
+        CGraphPlot x = g->GetPlot(2);
+        g->SetXPlot(&x, false, 2);
+        g->m_GraphType = CGraphWindow::XYGraph;
+        g->m_XPlotIndex = 2;
+        rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
+        g->OnCursor();
+        QCOMPARE(g->m_Cursor1Plot, 0);
+        rig.paint();
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, g->GetPlotRemoveButonRect(0).center());
+        QCOMPARE(g->m_Plots.size(), 2);
+        // The X axis is still the same branch, now one place earlier in the list.
+        QCOMPARE(g->m_XPlotIndex, 1);
+        QCOMPARE(g->GetXAxisKey(), xb->m_Key);
+        QCOMPARE(g->m_pXScaleCombo->currentIndex(), 2);
+        QCOMPARE(g->m_LeftScalePlot, 0);
+    }
+
     void annotations()
     {
         CCursorRig rig;
@@ -362,6 +388,26 @@ private slots:
         QCOMPARE(g->m_Plots[0].GetNumAnnotations(), 0);
         g->OnMoveAnnotation();
         QCOMPARE(g->m_MouseMode, 0);
+    }
+
+    void annotationDialog()
+    {
+        CAddAnnotationDialog accepted(nullptr);
+        QCOMPARE(accepted.windowTitle(), QStringLiteral("Annotation"));
+        accepted.SetEditText(QStringLiteral("first line\nsecond line"));
+        accepted.accept();
+        QCOMPARE(accepted.result(), int(QDialog::Accepted));
+        QCOMPARE(accepted.text, QStringLiteral("first line\nsecond line"));
+        // Formatting pasted into the box comes back as its plain text.
+        CAddAnnotationDialog formatted(nullptr);
+        formatted.m_pEdit->setHtml(QStringLiteral("<b>bold</b> and <i>slanted</i>"));
+        formatted.accept();
+        QCOMPARE(formatted.text, QStringLiteral("bold and slanted"));
+        CAddAnnotationDialog cancelled(nullptr);
+        cancelled.SetEditText(QStringLiteral("kept out"));
+        cancelled.reject();
+        QCOMPARE(cancelled.result(), int(QDialog::Rejected));
+        QVERIFY(cancelled.text.isEmpty());
     }
 
     void annotationDraggedOntoItsPoint()
@@ -460,6 +506,13 @@ private slots:
         CGraphTestHost::fill(timing, 5, [](int i) { return 0.5 + i; });
         Drop(bars.graph, QStringLiteral("Run1,%1").arg(timing->m_Key), bars.graph->m_GraphRect.center());
         QCOMPARE(bars.graph->m_GraphType, int(CGraphWindow::BarGraph));
+        // The text the data tree and the table write for a drag.
+        CCursorRig tree;
+        tree.graph->m_Plots.clear();
+        Drop(tree.graph, BuildBranchDragText(QStringLiteral("Run1"), {tree.ramp->m_Key, tree.flat->m_Key}),
+             tree.graph->m_GraphRect.center());
+        QCOMPARE(tree.graph->m_Plots.size(), 2);
+        QCOMPARE(tree.graph->m_pLeftScaleCombo->itemText(0), QStringLiteral("Run1-Ramp"));
     }
 
     void predictionPoints()

@@ -1,0 +1,65 @@
+// Both cursors and an annotation on a real X server: placed with the mouse on a graph of known
+// data, the screen is grabbed and shows the cursor lines, the read-out boxes and the yellow
+// annotation box where the window says it drew them.
+#include "../support/CursorRig.h"
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPixmap>
+#include <QScreen>
+#include <QtTest>
+
+class TestGraphXvfbCursors : public QObject
+{
+    Q_OBJECT
+private slots:
+    void cursorsAndAnnotationOnScreen();
+};
+
+void TestGraphXvfbCursors::cursorsAndAnnotationOnScreen()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X server (scripts/test.sh runs it under Xvfb)");
+    CCursorRig rig;
+    CGraphWindow* g = rig.graph;
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.host));
+    rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
+    g->m_bSlopeMode = true;
+    QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
+    QTest::mouseDClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(80.0f, 5.0f));
+    rig.prompter.m_Text = QStringLiteral("Start of rise");
+    g->OnAddAnnotation();
+    QCOMPARE(g->m_Cursor1Plot, 0);
+    QCOMPARE(g->m_Cursor2Plot, 0);
+    g->RepaintGraph(0);
+    QTest::qWait(100);
+
+    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    shot.save(QDir(SCREENSHOT_DIR).filePath("korvanta-graph-cursors.png"));
+    auto onScreen = [&](QPoint p) { return g->mapToGlobal(p); };
+    // The vertical lines of both cursors run through the plot area in black.
+    for (const QPoint& c : {g->m_Cursor1Point, g->m_Cursor2Point}) {
+        int black = 0;
+        for (int y = g->m_GraphRect.top() + 2; y < g->m_GraphRect.bottom() - 2; y += 4)
+            black += shot.pixelColor(onScreen(QPoint(c.x(), y))) == QColor(Qt::black) ? 1 : 0;
+        QVERIFY2(black > g->m_GraphRect.height() / 8, qPrintable(QString::number(black)));
+    }
+    // The annotation box, yellow where the window stored it.
+    const QRect box = g->m_Plots[0].GetAnnoation(0).m_TextRect;
+    QVERIFY(!box.isNull());
+    int yellow = 0;
+    for (int y = box.top() + 1; y < box.bottom(); ++y)
+        for (int x = box.left() + 1; x < box.right(); ++x)
+            yellow += shot.pixelColor(onScreen(QPoint(x, y))) == QColor(Qt::yellow) ? 1 : 0;
+    QVERIFY2(yellow > box.width() * box.height() / 3, qPrintable(QString::number(yellow)));
+    // The read-out of cursor 1 lies in the plot's colour right of the cursor.
+    const QColor plotColor = g->m_Plots[0].m_Color;
+    const QColor readout = shot.pixelColor(onScreen(g->m_Cursor1Point + QPoint(9, -9)));
+    QVERIFY2(std::abs(readout.red() - plotColor.red()) < 60 && std::abs(readout.blue() - plotColor.blue()) < 60,
+             qPrintable(readout.name()));
+    QVERIFY(g->m_Cursor1Text.contains(QStringLiteral("Slope = 5")));
+}
+
+QTEST_MAIN(TestGraphXvfbCursors)
+#include "tst_graph_xvfb_cursors.moc"
