@@ -34,6 +34,7 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
@@ -137,12 +138,22 @@ class TestAnalysisEndToEndRun : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        // A home of its own: the runs save the channel settings, which other tests running
+        // at the same time read from the shared test configuration folder.
+        QVERIFY(m_Home.isValid());
+        qputenv("HOME", m_Home.path().toLocal8Bit());
+        QStandardPaths::setTestModeEnabled(true);
+    }
     void linearFitOfARecordedRunIsPlotted();
     void engineFailureIsShown();
     void commandsWithoutAGraph();
     void cuffLetDownIsEvaluated();
     void onlineFunctionIsComputedDuringTheNextRun();
+
+private:
+    QTemporaryDir m_Home;
 };
 
 void TestAnalysisEndToEndRun::linearFitOfARecordedRunIsPlotted()
