@@ -110,7 +110,9 @@ void BM_LongRunPackets(benchmark::State& state)
         state.counters["no-new-block worst ms (last 1M)"] = plainLast;
         state.counters["wall worst ms (first 1M)"] = wallFirst;
         state.counters["wall worst ms (last 1M)"] = wallLast;
+        const double inUse = double(branch->SampleBytesInUse() + dm.m_WorkLists[0].BytesInUse());
         state.counters["bytes/sample (held)"] = held / double(total);
+        state.counters["bytes/sample (in use)"] = inUse / double(total);
         state.counters["bytes/sample (resident)"] = double(after - before) / double(total);
         context.m_Setup.m_SelectedSensorList.clear();
     }

@@ -31,7 +31,7 @@ public:
     void LoggerIdentified(bool) override {}
     void UpdateSetupInfoFromCore() override {}
     void RequestFirmwareUpload() override {}
-    void StoreSnapshotZeros(const int* zeros, const int*, int count) override
+    void StoreSnapshotZeros(const int* zeros, int count) override
     {
         for (int i = 0; i < count; ++i) sink += zeros[i];
     }

@@ -6,9 +6,11 @@
 // cycle), graphwindow_autoscale.cpp, graphwindow_paint.cpp (layout and legend),
 // graphwindow_scales.cpp, graphwindow_lines.cpp and graphwindow_toolbar.cpp.
 #include "app/base/KorvantaWindow.h"
+#include "graph/GraphCsv.h"
 #include "graph/GraphPlot.h"
 #include "graph/PlotStrokes.h"
 
+#include <QHash>
 #include <QList>
 #include <QImage>
 #include <QPixmap>
@@ -16,9 +18,14 @@
 #include <QPointer>
 #include <QRect>
 
+#include <vector>
+
 class CDataBranch;
 class CDataManager;
 class CKorvantaSignals;
+class IPrompter;
+class QDate;
+class QPrinter;
 class MultiAction;
 class QComboBox;
 class QPainter;
@@ -255,6 +262,87 @@ public:
         bool m_bRescaleY = false;
     };
     QList<CXYLayer> m_XYLayers;
+
+    // Paint caches
+    // While a run streams in, each redraw tick extends the curves instead of drawing them
+    // again: the strokes of every curve continue from their last pixel column, and the plot
+    // area is kept as an image (m_PlotLayer) of which only the columns right of the oldest
+    // changed column are drawn again, over the plot area without curves (m_PlotBackground).
+    // Any other paint draws everything and drops these (stored values may have been edited).
+    struct CCurveCache
+    {
+        int m_Key = -1;
+        const CDataBranch* m_pBranch = nullptr;
+        CCurveFrame m_Frame;
+        long m_From = 0, m_To = -1;
+        CPlotStrokes m_Strokes;
+        CTimeProgress m_Progress;
+    };
+    std::vector<CCurveCache> m_CurveCaches;
+    QImage m_PlotBackground;
+    QImage m_PlotLayer;
+    QVector<double> m_LayerSignature;
+    int m_LayerRedrawLeft = -1;   // left edge of the columns the last tick drew again
+    // The widths the scales measured, by what their labels are made of: a paint measures each
+    // scale several times and the labels rarely change from one paint to the next.
+    QHash<QString, int> m_ScaleWidths;
+
+private:
+    void drawTimeCurves(QPainter* painter, long from, long to);
+    bool drawLiveLayer(QPainter* painter, long from, long to);
+    void dropPaintCaches();
+    QVector<double> layerSignature() const;
+    QRect graphArea();
+
+    // Commands, export, prediction curves and reactions
+public:
+    // Export (graphwindow_csv.cpp): the file name offered on a date, and the columns of the
+    // plots as they are now.
+    static QString DefaultCsvName(const QDate& date);
+    QList<CCsvColumn> CsvColumns() const;
+    // Copy and print (graphwindow_print.cpp): the part of the window they show.
+    QRect PictureRect();
+    QPixmap GraphPicture();
+    // Prediction curves (graphwindow_predictioncurves.cpp).
+    void TogglePredictMode();
+    void AddPredictPlot();
+    void AddPredictPoint(double x, double y, bool add = true);
+    void DrawPredictPlots(QPainter* painter);
+    void DrawPredict1Plot(QPainter* painter, int index);
+    // What the main window and the window manager ask (graphwindow_commands.cpp).
+    void EnableSlopeMode(bool on);
+    void EnableAreaMode(bool on);
+    bool EnableFunctions() const;
+    bool XAxisFuntionsAreLegal() const;
+    // Whether this window carries out the tool-bar command at that position.
+    static bool CommandCarriedOut(int action);
+    // A plot of a branch as a download or a tracking run makes it.
+    static CGraphPlot PlotFromBranch(const CDataBranch& branch);
+
+public slots:
+    void OnProperties();
+    void OnCopyGraph();
+    void OnExportGraph();
+    void OnPrint();
+    void on_print(QPrinter* printer);
+    void OnPredict();
+    void OnAddPredict();
+    void OnErasePredict();
+    void LoggerDownloadNewData(bool offlineRun);
+    void StartVideoAnalysisRun(int folderKey);
+    void StopVideoAnalysisRun();
+    void OnVideoPlaybackStart(int folderKey);
+    void OnVideoPlaybackSample(int sample);
+    void OnVideoPlaybackStop();
+
+private:
+    IPrompter* graphPrompter() const;
+    QString ChooseCsvFile();
+    void ConnectCommands();
+    void ConnectReactions(CKorvantaSignals* hub);
+    void resetForNewPlots();
+    void appendFolderPlots(int folderKey);
+    void prepareAxesForNewRun();
 
     // Cursors, annotations, mouse modes and drops
 public:

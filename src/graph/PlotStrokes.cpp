@@ -9,6 +9,8 @@
 #include <QPair>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <cmath>
 #include <climits>
 #include <limits>
@@ -132,17 +134,30 @@ void StrokeTimeCurveBySample(const CDataBranch& branch, long long from, long lon
 }
 
 void StrokeTimeCurve(const CDataBranch& branch, long long from, long long to, const CCurveFrame& frame,
-                     CPlotStrokes& out)
+                     CPlotStrokes& out, CTimeProgress* progress)
 {
+    CTimeProgress resume;
+    if (progress) {
+        resume = *progress;
+        progress->m_bValid = false;
+    }
     if (!branch.IsXNonDecreasing()) {
+        out.clear();
         StrokeTimeCurveBySample(branch, from, to, frame, out);
         return;
     }
     const Span sp = CurveSpan(branch, from, to);
+    const int ny = branch.GetYSize();
+    // Strokes made from more samples than the branch now holds belong to other data.
+    if (resume.m_bValid && (resume.m_XCount > sp.n || resume.m_YCount > ny || resume.m_Start < sp.s
+                            || resume.m_Path > out.m_Path.size() || resume.m_Columns > out.m_Columns.size()
+                            || resume.m_Dots > out.m_Dots.size()))
+        resume.m_bValid = false;
+    if (!resume.m_bValid)
+        out.clear();
     if (sp.empty() || !FrameUsable(frame))
         return;
     const QRect& r = frame.m_Rect;
-    const int ny = branch.GetYSize();
     const int yEnd = std::min(sp.n, ny);
     auto px = [&](double x) { return GraphRules::ToPixelX(float(x), frame.m_XMin, frame.m_XMax, r); };
     auto py = [&](double y) { return GraphRules::ToPixelY(float(y), frame.m_YMin, frame.m_YMax, r); };
@@ -151,11 +166,35 @@ void StrokeTimeCurve(const CDataBranch& branch, long long from, long long to, co
     const int lastIndex = sp.n - 1;
     bool seen = false;
     int groupSize = 1;
+    int i = sp.s;
+    if (resume.m_bValid) {
+        out.m_Path.resize(resume.m_Path);
+        out.m_Columns.resize(resume.m_Columns);
+        out.m_Dots.resize(resume.m_Dots);
+        out.m_bRescaleX = resume.m_bRescaleX;
+        out.m_bRescaleY = resume.m_bRescaleY;
+        seen = resume.m_bSeen;
+        step.restore(resume.m_State);
+        i = resume.m_Start;
+    }
+    CTimeProgress mark;
     // One pass per pixel column: where the column ends, its first and last valid sample and
     // the extremes between them. The stepper sees the column's first sample, its extremes
     // and its last sample, which is all the column's strokes depend on.
-    for (int i = sp.s; i < yEnd;) {
+    while (i < yEnd) {
         const int column = px(branch.GetXSample(i));
+        if (progress) {
+            mark.m_Start = i;
+            mark.m_Column = column;
+            mark.m_State = step.state();
+            mark.m_Path = out.m_Path.size();
+            mark.m_Columns = out.m_Columns.size();
+            mark.m_Dots = out.m_Dots.size();
+            mark.m_bRescaleX = out.m_bRescaleX;
+            mark.m_bRescaleY = out.m_bRescaleY;
+            mark.m_bSeen = seen;
+            mark.m_bValid = true;
+        }
         const int end = branch.PartitionXNear(i + 1, yEnd, i + groupSize,
                                               [&](double x) { return px(x) > column; });
         groupSize = std::max(1, end - i);
@@ -177,6 +216,47 @@ void StrokeTimeCurve(const CDataBranch& branch, long long from, long long to, co
         }
         i = end;
     }
+    if (progress && mark.m_bValid && ny >= 4) {
+        mark.m_XCount = sp.n;
+        mark.m_YCount = ny;
+        *progress = mark;
+    } else if (progress && resume.m_bValid && ny >= 4) {
+        // No column was visited this time (no new sample with a Y value): the old mark holds.
+        resume.m_XCount = sp.n;
+        resume.m_YCount = ny;
+        *progress = resume;
+    }
+}
+
+void StrokeTimeCurves(QVector<CCurveJob>& jobs, int threads)
+{
+    std::atomic<int> next{0};
+    // Detached here, on one thread: the workers then touch only their own jobs.
+    CCurveJob* all = jobs.data();
+    const int count = jobs.size();
+    auto work = [all, count, &next] {
+        for (int i = next++; i < count; i = next++) {
+            CCurveJob& job = all[i];
+            job.m_Strokes.clear();
+            if (job.m_pBranch)
+                StrokeTimeCurve(*job.m_pBranch, job.m_From, job.m_To, job.m_Frame, job.m_Strokes);
+        }
+    };
+    const int helpers = std::clamp(std::min(threads, count) - 1, 0, 15);
+    std::vector<std::thread> pool;
+    pool.reserve(size_t(helpers));
+    for (int t = 0; t < helpers; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool)
+        t.join();
+}
+
+int CurveThreads()
+{
+    // A few cores shorten a paint of many long curves; more add thread starts for little.
+    const unsigned n = std::thread::hardware_concurrency();
+    return int(std::clamp(n, 1u, 4u));
 }
 
 void VisibleSegments(const CPlotStrokes& strokes, QVector<QLine>& out)

@@ -53,6 +53,21 @@ class CColumnStepper
 {
 public:
     CColumnStepper(const CCurveFrame& frame, CPlotStrokes* out) : m_Frame(frame), m_pOut(out) {}
+    // What the stepping carries from one column to the next.
+    struct State
+    {
+        QPoint prev;
+        bool active = false;
+        int low = 0, high = 0;
+    };
+    State state() const { return State{m_Prev, m_bActive, m_Low, m_High}; }
+    void restore(const State& s)
+    {
+        m_Prev = s.prev;
+        m_bActive = s.active;
+        m_Low = s.low;
+        m_High = s.high;
+    }
     void start(QPoint first) { m_Prev = first; }
     void add(int px, int py, bool last);
     // Raises the autoscale requests a drawn point calls for.
@@ -68,10 +83,46 @@ private:
     int m_Low = 0, m_High = 0;
 };
 
+// Where the reduction of a time curve reached: the start of its last pixel column, the only
+// one that later samples of a growing run can still change, with everything the strokes
+// before it depend on. A reduction given it again, with the same branch, span start and
+// frame, drops what that column produced and goes on from there.
+struct CTimeProgress
+{
+    bool m_bValid = false;
+    int m_Start = 0;        // first sample of the last column
+    int m_Column = 0;       // its pixel column: nothing left of it changes
+    int m_XCount = 0;       // X and Y counts the strokes were made from
+    int m_YCount = 0;
+    CColumnStepper::State m_State;
+    int m_Path = 0, m_Columns = 0, m_Dots = 0;   // the strokes' sizes before the column
+    bool m_bRescaleX = false, m_bRescaleY = false, m_bSeen = false;
+};
+
 // Samples [from, to) of a time curve (to -1 or past the end: all). Reads the branch's
-// summaries when its X values never decrease, otherwise a bulk copy of every sample.
+// summaries when its X values never decrease, otherwise a bulk copy of every sample. With
+// progress, out must hold the strokes that progress describes; they are brought up to date
+// (progress is left invalid where the curve cannot be continued: X values out of order or a
+// branch of fewer than 4 samples, which raises a request on every paint).
 void StrokeTimeCurve(const CDataBranch& branch, long long from, long long to, const CCurveFrame& frame,
-                     CPlotStrokes& out);
+                     CPlotStrokes& out, CTimeProgress* progress = nullptr);
+// One time curve of a graph to reduce: its branch, samples [from, to), frame and strokes.
+struct CCurveJob
+{
+    const CDataBranch* m_pBranch = nullptr;
+    long long m_From = 0;
+    long long m_To = -1;
+    CCurveFrame m_Frame;
+    CPlotStrokes m_Strokes;
+};
+// Reduces every job's curve as StrokeTimeCurve does, spread over up to `threads` threads (the
+// caller's among them). The reduction only reads the branches under their short locks and
+// draws nothing, so the curves of a graph need not wait for each other; the caller must keep
+// the branches alive until it returns.
+void StrokeTimeCurves(QVector<CCurveJob>& jobs, int threads);
+// Threads worth using for the curves of one paint on this machine.
+int CurveThreads();
+
 // The same sample by sample over a bulk copy; the reference the reduction must match.
 void StrokeTimeCurveBySample(const CDataBranch& branch, long long from, long long to,
                              const CCurveFrame& frame, CPlotStrokes& out);

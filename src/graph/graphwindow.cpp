@@ -12,6 +12,7 @@
 #include "Core/Logic/Diagnostics.h"
 #include "Core/Logic/KorvantaSignals.h"
 
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QTimer>
@@ -65,6 +66,7 @@ void CGraphWindow::initWindow()
         connect(hub, &CKorvantaSignals::LoggerNewDataArrived, this, &CGraphWindow::UpdateNewData);
         connect(hub, &CKorvantaSignals::dataKeyIsDeleted, this, &CGraphWindow::DataDeleted);
         connect(hub, &CKorvantaSignals::newFunctionData, this, &CGraphWindow::NewFunctionData);
+        ConnectReactions(hub);
     }
     // windowDeleted is not tied to destroyed(): that signal comes from the QObject part of a
     // window whose graph part is already gone, and the slot has nothing to do.
@@ -240,6 +242,11 @@ void CGraphWindow::changeEvent(QEvent* event)
 
 void CGraphWindow::closeEvent(QCloseEvent* event)
 {
+    // A run or a tracking run drawn live keeps its graph.
+    if (m_bRunning) {
+        event->ignore();
+        return;
+    }
     m_pRedrawTimer->stop();
     if (m_pHost)
         m_pHost->GraphWindowClosing(this);

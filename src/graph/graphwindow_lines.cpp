@@ -33,6 +33,7 @@ CCurveFrame Frame(const QRect& rect, float xMin, float xMax, const CGraphPlot& p
 void CGraphWindow::DrawLineGraph(QPainter* painter, QRect&)
 {
     DrawLines(painter, 0, long(m_LastShownSample));
+    DrawPredictPlots(painter);
 }
 
 void CGraphWindow::DrawLines(QPainter* painter, long from, long to)
@@ -40,6 +41,13 @@ void CGraphWindow::DrawLines(QPainter* painter, long from, long to)
     if (!m_bRepaintBeyondToolBar || m_bUpdatingPlots)
         return;
     painter->setClipRect(m_GraphRect);
+    if (m_GraphType == TimeGraph) {
+        if (!drawLiveLayer(painter, from, to))
+            drawTimeCurves(painter, from, to);
+        painter->setClipping(false);
+        return;
+    }
+    dropPaintCaches();
     for (int i = 0; i < m_Plots.size(); ++i) {
         if (!m_Plots.at(i).m_bVisible)
             continue;
@@ -51,6 +59,192 @@ void CGraphWindow::DrawLines(QPainter* painter, long from, long to)
             break;
     }
     painter->setClipping(false);
+}
+
+// The curves of a time graph: all reduced first (side by side), then painted in plot order
+// exactly as DrawPlotLine_optimized paints one.
+void CGraphWindow::drawTimeCurves(QPainter* painter, long from, long to)
+{
+    dropPaintCaches();
+    QVector<CCurveJob> jobs;
+    QVector<int> plotOf;
+    for (int i = 0; i < m_Plots.size(); ++i) {
+        const CGraphPlot& plot = m_Plots.at(i);
+        const CDataBranch* branch = plot.m_bVisible ? GetDataBranch(i) : nullptr;
+        if (!branch)
+            continue;
+        CCurveJob job;
+        job.m_pBranch = branch;
+        job.m_From = from;
+        job.m_To = to;
+        job.m_Frame = Frame(m_GraphRect, m_XMin, m_XMax, plot, isLive(), 0.7);
+        jobs.append(job);
+        plotOf.append(i);
+    }
+    if (jobs.isEmpty())
+        return;
+    m_BarDataList.clear();
+    StrokeTimeCurves(jobs, CurveThreads());
+    for (int j = 0; j < jobs.size(); ++j) {
+        const CGraphPlot& plot = m_Plots.at(plotOf.at(j));
+        const CPlotStrokes& strokes = jobs.at(j).m_Strokes;
+        m_bRescaleX = m_bRescaleX || strokes.m_bRescaleX;
+        m_bRescaleY = m_bRescaleY || strokes.m_bRescaleY;
+        drawPlotStrokes(painter, plot, strokes, plot.m_Style == CGraphPlot::StyleDashed);
+        DrawMidPoints(painter, plotOf.at(j), jobs.at(j).m_pBranch);
+    }
+}
+
+void CGraphWindow::dropPaintCaches()
+{
+    m_CurveCaches.clear();
+    m_PlotBackground = QImage();
+    m_PlotLayer = QImage();
+    m_LayerSignature.clear();
+    m_LayerRedrawLeft = -1;
+}
+
+QVector<double> CGraphWindow::layerSignature() const
+{
+    // Everything the plot area without curves, and the frames of the curves, are drawn from.
+    const QRect& g = m_GraphRect;
+    QVector<double> s{double(g.left()), double(g.top()), double(g.right()), double(g.bottom()), m_XMin, m_XMax,
+                      double(m_bShowGrid), double(m_LeftScalePlot), double(m_RightScalePlot),
+                      double(m_GraphType), double(m_XPlot.m_Key), secondsPerSample(), double(m_Plots.size())};
+    for (const CGraphPlot& p : m_Plots)
+        s << double(p.m_Key) << double(p.m_bVisible) << p.m_Min << p.m_Max << double(p.m_Color.rgba())
+          << double(p.m_Style) << double(p.m_Decimals) << double(p.m_UnitPrefix) << double(p.m_bScientific);
+    return s;
+}
+
+namespace {
+
+bool SameFrame(const CCurveFrame& a, const CCurveFrame& b)
+{
+    return a.m_Rect == b.m_Rect && a.m_XMin == b.m_XMin && a.m_XMax == b.m_XMax && a.m_YMin == b.m_YMin
+        && a.m_YMax == b.m_YMax && a.m_Style == b.m_Style && a.m_bLive == b.m_bLive
+        && a.m_XThreshold == b.m_XThreshold;
+}
+
+// The strokes of a time curve that reach pixel column left or beyond; the chain is kept from
+// the segment that enters them. The chain's columns never decrease along a time curve.
+CPlotStrokes StrokesFrom(const CPlotStrokes& all, int left)
+{
+    CPlotStrokes part;
+    const QVector<QPoint>& path = all.m_Path;
+    int k = path.size();
+    while (k > 0 && path.at(k - 1).x() >= left)
+        --k;
+    if (k < path.size())
+        part.m_Path = path.mid(std::max(0, k - 1));
+    for (const QLine& c : all.m_Columns)
+        if (c.x1() >= left)
+            part.m_Columns.append(c);
+    for (const QPoint& d : all.m_Dots)
+        if (d.x() >= left - 2)
+            part.m_Dots.append(d);
+    return part;
+}
+
+} // namespace
+
+bool CGraphWindow::drawLiveLayer(QPainter* painter, long from, long to)
+{
+    const QRect g = m_GraphRect;
+    bool usable = m_RepaintMode == 3 && isLive() && !m_Plots.isEmpty() && g.width() > 4 && g.height() > 4;
+    for (int i = 0; usable && i < m_Plots.size(); ++i) {
+        const CDataBranch* b = m_Plots.at(i).m_bVisible ? GetDataBranch(i) : nullptr;
+        // Mid-point marks carry text and follow another branch, and the painter runs a dash
+        // pattern on from one line to the next, so part of a dashed curve cannot be drawn
+        // again alone: such graphs are drawn whole.
+        if (b && (!b->m_MarkedPositions.isEmpty() || !b->IsXNonDecreasing()
+                  || m_Plots.at(i).m_Style == CGraphPlot::StyleDashed))
+            usable = false;
+    }
+    if (!usable) {
+        dropPaintCaches();
+        return false;
+    }
+    const QVector<double> signature = layerSignature();
+    bool whole = signature != m_LayerSignature || m_PlotLayer.size() != g.size();
+    m_CurveCaches.resize(size_t(m_Plots.size()));
+    int changed = INT_MAX;
+    m_BarDataList.clear();
+    for (int i = 0; i < m_Plots.size(); ++i) {
+        const CGraphPlot& plot = m_Plots.at(i);
+        const CDataBranch* b = plot.m_bVisible ? GetDataBranch(i) : nullptr;
+        CCurveCache& cache = m_CurveCaches[size_t(i)];
+        if (!b) {
+            cache = CCurveCache();
+            continue;
+        }
+        const CCurveFrame frame = Frame(g, m_XMin, m_XMax, plot, true, 0.7);
+        const bool same = !whole && cache.m_Key == plot.m_Key && cache.m_pBranch == b && cache.m_From == from
+            && cache.m_To == to && SameFrame(cache.m_Frame, frame) && cache.m_Progress.m_bValid;
+        if (!same) {
+            cache = CCurveCache();
+            cache.m_Key = plot.m_Key;
+            cache.m_pBranch = b;
+            cache.m_Frame = frame;
+            cache.m_From = from;
+            cache.m_To = to;
+            whole = true;
+        }
+        const int column = cache.m_Progress.m_Column;
+        StrokeTimeCurve(*b, from, to, frame, cache.m_Strokes, &cache.m_Progress);
+        // A curve that could not go on from its mark was made afresh.
+        if (same && !cache.m_Progress.m_bValid)
+            whole = true;
+        changed = std::min(changed, column);
+        m_bRescaleX = m_bRescaleX || cache.m_Strokes.m_bRescaleX;
+        m_bRescaleY = m_bRescaleY || cache.m_Strokes.m_bRescaleY;
+    }
+    if (whole) {
+        m_PlotBackground = QImage(g.size(), QImage::Format_ARGB32_Premultiplied);
+        QPainter bp(&m_PlotBackground);
+        bp.setRenderHint(QPainter::Antialiasing, true);
+        bp.translate(-g.topLeft());
+        bp.setClipRect(g);
+        bp.fillRect(g, QColor(255, 255, 255, 255));
+        // The scales draw the grid across the plot area; their bands and labels fall outside.
+        QRect area = graphArea();
+        DrawYScales(&bp, area);
+        DrawXScale(&bp, area);
+        bp.end();
+        m_PlotLayer = m_PlotBackground;
+        m_LayerSignature = signature;
+        m_LayerRedrawLeft = g.left();
+    } else {
+        // What changed reaches a few pixels left of the oldest changed column (smoothing, caps,
+        // dots). The strip from well left of it is drawn again, everything left of that
+        // stands; the strokes drawn into it start further left still, so that a segment is
+        // left out as hidden under the filled columns beside it exactly as in a whole paint.
+        m_LayerRedrawLeft = std::max(g.left(), changed == INT_MAX ? g.right() + 1 : changed - 16);
+    }
+    if (m_LayerRedrawLeft <= g.right()) {
+        const QRect region(QPoint(m_LayerRedrawLeft, g.top()), g.bottomRight());
+        QPainter lp(&m_PlotLayer);
+        lp.translate(-g.topLeft());
+        lp.setClipRect(region);
+        lp.setCompositionMode(QPainter::CompositionMode_Source);
+        lp.drawImage(region.topLeft(), m_PlotBackground, region.translated(-g.topLeft()));
+        lp.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        lp.setRenderHint(QPainter::Antialiasing, true);
+        lp.setFont(painter->font());
+        for (int i = 0; i < int(m_CurveCaches.size()); ++i) {
+            const CCurveCache& cache = m_CurveCaches[size_t(i)];
+            if (!cache.m_pBranch)
+                continue;
+            const CGraphPlot& plot = m_Plots.at(i);
+            const bool dashed = plot.m_Style == CGraphPlot::StyleDashed;
+            if (whole)
+                drawPlotStrokes(&lp, plot, cache.m_Strokes, dashed);
+            else
+                drawPlotStrokes(&lp, plot, StrokesFrom(cache.m_Strokes, m_LayerRedrawLeft - 16), dashed);
+        }
+    }
+    painter->drawImage(g.topLeft(), m_PlotLayer);
+    return true;
 }
 
 void CGraphWindow::drawPlotStrokes(QPainter* painter, const CGraphPlot& plot, const CPlotStrokes& strokes, bool dashed)

@@ -67,7 +67,7 @@ void CGraphWindow::DrawGraphWindow(QPainter* painter)
     const int title = GetTitleBarHeight();
     const QRect band(QPoint(m.left(), h - m.bottom() - (s_BottomBand - 1)), QPoint(w - m.right() - 1, h - m.bottom()));
     painter->fillRect(band, toolbarBackColor);
-    QRect graphArea(QPoint(m.left(), title), QPoint(w - m.right() - 1, h - m.bottom() - s_BottomBand));
+    QRect area = graphArea();
     QRect plot(QPoint(m.left() + 1, title + 44), QPoint(w - m.right() - 2, h - m.bottom() - 90));
     int leftWidth = s_MinScaleWidth;
     if (!m_bUpdatingPlots && m_LeftScalePlot >= 0 && !m_Plots.isEmpty())
@@ -81,7 +81,14 @@ void CGraphWindow::DrawGraphWindow(QPainter* painter)
     m_GraphRect = plot;
     painter->fillRect(QRect(QPoint(m_GraphRect.left(), title), QPoint(m_GraphRect.right(), m_GraphRect.top())),
                       topBarColor);
-    DrawGraph(painter, graphArea);
+    DrawGraph(painter, area);
+}
+
+QRect CGraphWindow::graphArea()
+{
+    const QMargins m = contentsMargins();
+    return QRect(QPoint(m.left(), GetTitleBarHeight()),
+                 QPoint(width() - m.right() - 1, height() - m.bottom() - s_BottomBand));
 }
 
 void CGraphWindow::DrawGraph(QPainter* painter, QRect& area)

@@ -7,40 +7,9 @@
 
 #include <cmath>
 
-namespace {
-// A press far right of the data must not fill millions of gap points.
-constexpr int s_MaxPredictFill = 100000;
-} // namespace
-
 void CGraphWindow::appendPredictPoint(double x, double y)
 {
-    if (m_PredictPlots.isEmpty()) {
-        CPredictPlot curve;
-        curve.m_Plot.m_bAutoScale = false;
-        curve.m_Plot.m_Color = colorsTable[m_PredictPlots.size() % colorTableSize];
-        if (!m_Plots.isEmpty()) {
-            curve.m_Plot.m_Min = m_Plots.first().m_Min;
-            curve.m_Plot.m_Max = m_Plots.first().m_Max;
-        } else {
-            curve.m_Plot.m_Min = 0.0f;
-            curve.m_Plot.m_Max = 10.0f;
-        }
-        m_PredictPlots.append(curve);
-    }
-    if (!(x >= 0.0) || !std::isfinite(y))
-        return;
-    CPredictPlot& c = m_PredictPlots.last();
-    // Whole X positions skipped since the last point get gap points, which are not drawn.
-    const long long xi = (long long)std::min(x, 1.0e12);
-    const long long n = c.m_X.size();
-    if (xi > n - 1 && xi - n < s_MaxPredictFill) {
-        for (long long k = n; k <= xi; ++k) {
-            c.m_X.append(float(k - 1));
-            c.m_Y.append(float(MissingValue));
-        }
-    }
-    c.m_X.append(float(x));
-    c.m_Y.append(float(y));
+    AddPredictPoint(x, y, true);
 }
 
 void CGraphWindow::DoAddPredictPoint(QPoint p, bool flag)

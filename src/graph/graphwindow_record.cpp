@@ -6,6 +6,8 @@
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
+#include "Core/Data/SensorInfo.h"
+#include "app/base/ChildWindowHost.h"
 
 #include <QDataStream>
 
@@ -37,7 +39,9 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
         return -4;
     QDataStream& in = *stream;
     m_GraphType = TimeGraph;
+    m_Cursor1Plot = m_Cursor2Plot = -1;
     m_Plots.clear();
+    m_XYLayers.clear();
     m_XPlotIndex = -1;
     m_XPlot.init();
     CDataManager* data = dataStore();
@@ -82,6 +86,7 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
         }
     }
     if (xKey != -1) {
+        const int withoutXAxis = m_GraphType;
         m_GraphType = XYGraph;
         int index = -1;
         for (int i = 0; i < m_Plots.size(); ++i)
@@ -92,8 +97,9 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
             m_XPlotIndex = index;
             SetXPlot(&plot, false, index);
         } else {
-            // The X-axis branch is not among the plots: an empty X plot of that key.
-            m_XPlot.m_Key = xKey;
+            // The X-axis branch is none of the plots read (a damaged record): an XY graph
+            // would have no X values to place its samples by, so it shows them against time.
+            m_GraphType = withoutXAxis;
         }
     }
     finishPlotsChange();
@@ -105,19 +111,33 @@ void CGraphWindow::AddPlotsFromKeyArray(const QList<int>& keys)
     CDataManager* data = dataStore();
     if (!data)
         return;
+    const CSensorInfo* catalogue = m_pHost ? m_pHost->GetSensorCatalogue() : nullptr;
+    bool added = false;
     for (int key : keys) {
-        // Keys come from files and drops: each is looked up, an unknown one is skipped.
-        const CDataBranch* branch = data->GetDataBranch(key);
+        // Keys come from older files: each is looked up, one that names no branch is skipped.
+        const CDataBranch* branch = key == -1 ? nullptr : data->GetDataBranch(key);
         if (!branch)
             continue;
-        const CDataFolder* folder = data->GetDataFolderByBranch(key);
-        CGraphPlot plot;
-        plot.m_Key = key;
-        fillRunPlot(plot, *branch, folder ? folder->m_Name : QString());
+        CGraphPlot plot = PlotFromBranch(*branch);
+        const CSensorMeasuremntInfo* m =
+            catalogue ? catalogue->GetMeasurementInfo(branch->m_SensorIndex, branch->m_Measurement) : nullptr;
+        const int prefix = m ? m->m_UnitPrefix : branch->m_UnitPrefix;
+        plot.m_UnitPrefix = plot.m_DataUnitPrefix = (prefix >= 0 && prefix <= 3) ? prefix : 0;
         m_Plots.append(plot);
+        added = true;
     }
-    finishPlotsChange();
-    notifyHasNewDataToSave();
+    if (added)
+        notifyHasNewDataToSave();
+    if (keys.isEmpty())
+        return;
+    // The combo boxes are rebuilt whole so their entries and the plot positions behind them
+    // stay in step.
+    BuildScaleCombos();
+    prepareAxesForNewRun();
+    chooseFirstVisibleScales();
+    AutoScaleAllAxis(false);
+    RepaintGraph(0);
+    ResizeScaleCombos();
 }
 
 void CGraphWindow::finishPlotsChange()

@@ -79,6 +79,19 @@ int CGraphWindow::DrawYScale(QPainter* painter, QRect& rect, bool left, int plot
     if (!plan.ok || !(range > 0.0))
         return 0;
     const double m = hasPlot ? GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix)) : 1.0;
+    // The measured width follows from the range, the plot area's height, the labels' form and
+    // the font alone.
+    QString memoKey;
+    if (measureOnly) {
+        memoKey = QString::asprintf("%.17g %.17g %d %d %d %.17g %d %d %d", mn, mx, g.top(), g.bottom(), m_GraphType,
+                                    m, hasPlot ? plot.m_Decimals : 0, int(plot.m_bScientific), limit)
+            + painter->font().key();
+        const auto it = m_ScaleWidths.constFind(memoKey);
+        if (it != m_ScaleWidths.constEnd())
+            return *it;
+        if (m_ScaleWidths.size() > 64)
+            m_ScaleWidths.clear();
+    }
     const int d = GraphRules::LabelDecimals(hasPlot ? plot.m_Decimals : 0, plan.step, m);
     const double t0 = (m_GraphType == BarGraph && !m_Plots.isEmpty()) ? 0.0 : plan.lo;
     const double e = plan.hi >= 0 ? plan.hi - t0 : t0 - plan.hi;
@@ -134,7 +147,11 @@ int CGraphWindow::DrawYScale(QPainter* painter, QRect& rect, bool left, int plot
             }
         }
     }
-    return (measureOnly && numbered) ? widest + 9 : 0;
+    if (!measureOnly)
+        return 0;
+    const int width = numbered ? widest + 9 : 0;
+    m_ScaleWidths.insert(memoKey, width);
+    return width;
 }
 
 void CGraphWindow::DrawYOneTick(QPainter* painter, short y, float value, bool left, short decimals, bool scientific,

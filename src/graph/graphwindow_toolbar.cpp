@@ -102,18 +102,7 @@ const ActionEntry s_Actions[CGraphWindow::NumToolActions] = {
 // The commands this window carries out so far; the others keep their actions disabled.
 bool CommandAvailable(int action)
 {
-    switch (action) {
-    case CGraphWindow::ActAutoscale:
-    case CGraphWindow::ActZoom:
-    case CGraphWindow::ActPan:
-    case CGraphWindow::ActCursor:
-    case CGraphWindow::ActCursor2:
-    case CGraphWindow::ActAddAnnotation:
-    case CGraphWindow::ActMoveAnnotation:
-        return true;
-    default:
-        return false;
-    }
+    return CGraphWindow::CommandCarriedOut(action);
 }
 
 QIcon Image(int action, ImageState state)
@@ -173,6 +162,7 @@ void CGraphWindow::InitToolBar()
     connect(made.at(ActAddAnnotation), &QAction::triggered, this, &CGraphWindow::OnAddAnnotation);
     connect(made.at(ActMoveAnnotation), &QAction::triggered, this, &CGraphWindow::OnMoveAnnotation);
     m_ToolBarActions = made;
+    ConnectCommands();
     for (MultiAction* a : m_ToolBarActions) {
         m_pToolBar->addAction(a);
         if (QWidget* button = m_pToolBar->widgetForAction(a)) {

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include "app/shell/MainWindow.h"
 #include "Core/Logic/KorvantaSignals.h"
+#include "graph/GraphWindow.h"
 #include "support/ScriptedPrompter.h"
 #include "support/ScriptedServices.h"
 
@@ -72,6 +73,7 @@ private slots:
     void statesHistoryAndVideoWindows();
     void statesOnlineService();
     void ticksFollowWindowsAndServices();
+    void analysisFollowsTheCurrentGraph();
 };
 
 void TestMenus::menuOrder()
@@ -349,6 +351,26 @@ void TestMenus::ticksFollowWindowsAndServices()
     // Connect and Download reach the logger services.
     window.findAction(17)->trigger();
     QCOMPARE(logic.m_Log, QStringList{"detect"});
+}
+
+void TestMenus::analysisFollowsTheCurrentGraph()
+{
+    CScriptedPrompter prompter;
+    MainWindow window;
+    window.init();
+    auto* graph = qobject_cast<CGraphWindow*>(window.windowsManager()->GetCurrent(CWindowsManager::GraphKind));
+    QVERIFY(graph);
+    window.updateActions();
+    for (int key : {32, 36, 37, 38})
+        QVERIFY2(window.findAction(key)->isEnabled(), qPrintable(QString::number(key)));
+    // Timing results offer no analysis.
+    graph->m_GraphType = CGraphWindow::BarGraph;
+    window.updateActions();
+    for (int key : {32, 36, 37, 38})
+        QVERIFY2(!window.findAction(key)->isEnabled(), qPrintable(QString::number(key)));
+    graph->m_GraphType = CGraphWindow::XYGraph;
+    window.updateActions();
+    QVERIFY(window.findAction(36)->isEnabled());
 }
 
 QTEST_MAIN(TestMenus)

@@ -92,6 +92,60 @@ private slots:
         QVERIFY(qobject_cast<CGraphWindow*>(rig.manager.GetCurrent(CWindowsManager::GraphKind)));
         QCOMPARE(rig.manager.GetLastActiveGraph(), rig.manager.GetCurrent(CWindowsManager::GraphKind));
     }
+
+    void downloadLandsInTheLastActiveGraph()
+    {
+        CShellRig rig;
+        rig.manager.GetHistoryWindow()->SetDataManager(&rig.logic.m_DataManager);
+        auto* first = qobject_cast<CGraphWindow*>(rig.manager.GetCurrent(CWindowsManager::GraphKind));
+        auto* second = qobject_cast<CGraphWindow*>(rig.manager.ShowGraphWindow());
+        emit first->windowStateChanged(Qt::WindowNoState, Qt::WindowActive);
+        CDataManager* data = rig.manager.GetDataManager();
+        for (int run = 0; run < 3; ++run) {
+            CDataFolder* f = data->CreateDataFolder();
+            for (int b = 0; b <= run; ++b)
+                f->AddBranchKey(data->CreateDataBranch(SensorIndexOnlineFunction, 0.01, -1, -1, f->m_Key));
+        }
+        // Raised on the logger's thread, the signal arrives queued.
+        QMetaObject::invokeMethod(&rig.hub(), "LoggerDownloadFinshed", Qt::QueuedConnection, Q_ARG(bool, true));
+        QTRY_COMPARE(first->GetNumPlots(), 3);
+        QList<int> keys;
+        first->GetPlotKeys(&keys);
+        QCOMPARE(keys, data->GetLastDataFolder()->GetBranchKeys().toList());
+        QCOMPARE(second->GetNumPlots(), 0);
+    }
+
+    void slopeAndAreaReadOutsFollowTheCursors()
+    {
+        CShellRig rig;
+        rig.manager.GetHistoryWindow()->SetDataManager(&rig.logic.m_DataManager);
+        auto* graph = qobject_cast<CGraphWindow*>(rig.manager.GetCurrent(CWindowsManager::GraphKind));
+        CDataManager* data = rig.manager.GetDataManager();
+        CDataFolder* f = data->CreateDataFolder();
+        const int key = data->CreateDataBranch(SensorIndexOnlineFunction, 0.01, -1, -1, f->m_Key);
+        f->AddBranchKey(key);
+        graph->AddPlotsFromKeyArray({key});
+        // No cursor: refused with the message, the read-outs stay off.
+        rig.manager.onSlopeFunc();
+        rig.manager.onAreaFunc();
+        QCOMPARE(rig.prompter.m_Infos, (QStringList{QStringLiteral("Error|Please select plot."),
+                                                    QStringLiteral("Error|Please place two cursors on a plot.")}));
+        QVERIFY(!graph->m_bSlopeMode && !graph->m_bAreaMode);
+        // Cursor 1 on the plot: the slope toggles; the area still needs the second cursor.
+        graph->m_Cursor1Plot = 0;
+        graph->m_Cursor1Sample = 3;
+        rig.manager.onSlopeFunc();
+        QVERIFY(graph->m_bSlopeMode);
+        rig.manager.onAreaFunc();
+        QVERIFY(!graph->m_bAreaMode);
+        graph->m_Cursor2Plot = 0;
+        graph->m_Cursor2Sample = 8;
+        rig.manager.onAreaFunc();
+        QVERIFY(graph->m_bAreaMode);
+        rig.manager.onSlopeFunc();
+        QVERIFY(!graph->m_bSlopeMode);
+        QCOMPARE(rig.prompter.m_Infos.size(), 3);
+    }
 };
 
 QTEST_MAIN(TestShellGraphs)

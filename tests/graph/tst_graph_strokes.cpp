@@ -232,6 +232,112 @@ private slots:
         QCOMPARE(SettledXYSamples(*y, *x), 3000);
     }
 
+    void growingCurveContinuesFromItsLastColumn_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("gapEvery");
+        QTest::addColumn<int>("perColumn");
+        QTest::newRow("line, dense") << 0 << 0 << 40;
+        QTest::newRow("dots and gaps, dense") << 2 << 7 << 40;
+        QTest::newRow("dashed, sparse") << 1 << 0 << 0;
+        QTest::newRow("gaps, sparse") << 0 << 3 << 0;
+    }
+    void growingCurveContinuesFromItsLastColumn()
+    {
+        // A run stored in uneven bursts (some within one pixel column, some ending on a gap):
+        // strokes carried from burst to burst are the strokes made afresh from all samples,
+        // requests included.
+        QFETCH(int, style);
+        QFETCH(int, gapEvery);
+        QFETCH(int, perColumn);
+        CGraphTestHost host;
+        CDataBranch* b = host.addBranch(host.addRun());
+        const int total = perColumn > 0 ? 300 * perColumn : 250;
+        const CCurveFrame f = FrameOf(QRect(QPoint(10, 10), QPoint(309, 209)), 0.0f, float(total), -1.0f, 1.0f,
+                                      style, true);
+        QRandomGenerator rng(11);
+        CPlotStrokes carried;
+        CTimeProgress progress;
+        int stored = 0, resumed = 0;
+        while (stored < total) {
+            const int burst = std::min(total - stored, 1 + int(rng.bounded(3 * std::max(perColumn, 1))));
+            CGraphTestHost::fill(b, burst, [&](int i) {
+                // A few values leave the range, so requests come and go with the samples.
+                return (gapEvery && i % gapEvery == 0) ? MissingValue : std::sin(i * 0.02) * 1.1 + rng.generateDouble() * 0.1;
+            }, stored);
+            stored += burst;
+            resumed += progress.m_bValid ? 1 : 0;
+            StrokeTimeCurve(*b, 0, -1, f, carried, &progress);
+            CPlotStrokes fresh;
+            StrokeTimeCurve(*b, 0, -1, f, fresh);
+            QCOMPARE(carried.m_Path, fresh.m_Path);
+            QCOMPARE(carried.m_Columns, fresh.m_Columns);
+            QCOMPARE(carried.m_Dots, fresh.m_Dots);
+            QCOMPARE(carried.m_bRescaleX, fresh.m_bRescaleX);
+            QCOMPARE(carried.m_bRescaleY, fresh.m_bRescaleY);
+        }
+        QVERIFY(resumed > 10);
+        // The mark is the last column's start: everything stroked before it lies left of it.
+        QVERIFY(progress.m_bValid);
+        for (int i = 0; i < progress.m_Path; ++i)
+            QVERIFY(carried.m_Path.at(i).x() <= progress.m_Column);
+    }
+
+    void curvesReducedSideBySideMatchOneByOne()
+    {
+        // More curves than threads, one without a branch: each job gets its own curve's strokes.
+        CGraphTestHost host;
+        CDataFolder* run = host.addRun();
+        QVector<CCurveJob> jobs;
+        for (int p = 0; p < 7; ++p) {
+            CDataBranch* b = host.addBranch(run);
+            CGraphTestHost::fill(b, 20000 + p * 3000, [p](int i) { return std::sin(i * 0.001 * (p + 1)); });
+            CCurveJob job;
+            job.m_pBranch = p == 4 ? nullptr : b;
+            job.m_Frame = FrameOf(QRect(0, 0, 300, 200), 0.0f, 40000.0f, -1.0f + 0.1f * p, 1.0f, p % 4, true);
+            job.m_Strokes.m_Path.append(QPoint(1, 1));   // left over from an earlier paint
+            jobs.append(job);
+        }
+        StrokeTimeCurves(jobs, 3);
+        for (int p = 0; p < jobs.size(); ++p) {
+            CPlotStrokes one;
+            if (jobs.at(p).m_pBranch)
+                StrokeTimeCurve(*jobs.at(p).m_pBranch, 0, -1, jobs.at(p).m_Frame, one);
+            QCOMPARE(jobs.at(p).m_Strokes.m_Path, one.m_Path);
+            QCOMPARE(jobs.at(p).m_Strokes.m_Columns, one.m_Columns);
+            QCOMPARE(jobs.at(p).m_Strokes.m_Dots, one.m_Dots);
+        }
+        QVERIFY(jobs.at(4).m_Strokes.m_Path.isEmpty());
+        QVERIFY(!jobs.at(6).m_Strokes.m_Columns.isEmpty());
+    }
+
+    void carriedStrokesRestartForOtherData()
+    {
+        // A mark from more samples than the branch holds (a branch cleared and filled again)
+        // is not continued: the strokes are made afresh.
+        CGraphTestHost host;
+        CDataBranch* b = host.addBranch(host.addRun());
+        CGraphTestHost::fill(b, 500, [](int i) { return std::sin(i * 0.05); });
+        const CCurveFrame f = FrameOf(QRect(0, 0, 200, 100), 0.0f, 500.0f, -1.0f, 1.0f);
+        CPlotStrokes carried;
+        CTimeProgress progress;
+        StrokeTimeCurve(*b, 0, -1, f, carried, &progress);
+        QVERIFY(progress.m_bValid);
+        b->ClearSamples();
+        CGraphTestHost::fill(b, 100, [](int i) { return std::cos(i * 0.05); });
+        StrokeTimeCurve(*b, 0, -1, f, carried, &progress);
+        CPlotStrokes fresh;
+        StrokeTimeCurve(*b, 0, -1, f, fresh);
+        QCOMPARE(carried.m_Path, fresh.m_Path);
+        QCOMPARE(carried.m_Columns, fresh.m_Columns);
+        // Three samples ask for a Y autoscale on every paint: no mark is kept for them.
+        b->ClearSamples();
+        CGraphTestHost::fill(b, 3, [](int) { return 0.5; });
+        StrokeTimeCurve(*b, 0, -1, f, carried, &progress);
+        QVERIFY(!progress.m_bValid);
+        QVERIFY(carried.m_bRescaleY);
+    }
+
     void paintedStrokesAreTheLinesTheyStandFor_data()
     {
         QTest::addColumn<int>("count");

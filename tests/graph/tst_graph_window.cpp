@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QPaintEvent>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolBar>
@@ -437,6 +438,102 @@ private slots:
         rig.paint();
         QVERIFY(g->m_bRepaintBeyondToolBar);
         QVERIFY(g->m_bRescaleY);
+    }
+
+    void liveTicksExtendThePictureOfAFullPaint_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<bool>("grid");
+        QTest::newRow("lines over the grid") << 0 << true;
+        QTest::newRow("dots, no grid") << 2 << false;
+        QTest::newRow("dashed") << 1 << true;
+    }
+    void liveTicksExtendThePictureOfAFullPaint()
+    {
+        // Redraw ticks of a live run draw only the columns the new samples reach; what they
+        // show must be what a full paint of the same data shows.
+        QFETCH(int, style);
+        QFETCH(bool, grid);
+        CRig rig;
+        CGraphWindow* g = rig.graph;
+        rig.startRun({SensorIndexOnlineFunction, SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 0);
+        g->m_bShowGrid = grid;
+        const QColor colours[] = {QColor(200, 0, 0), QColor(0, 120, 0), QColor(0, 0, 220)};
+        for (int p = 0; p < 3; ++p) {
+            CGraphPlot plot = g->GetPlot(p);
+            plot.m_Color = colours[p];
+            plot.m_Style = style;
+            g->UpdatePlot(plot, p);
+            g->SetAxisMinMax(short(p), -1.5f, 1.5f, false);
+        }
+        g->SetAxisMinMax(-1, 0.0f, 20000.0f, false);
+        QImage ticks(g->size(), QImage::Format_ARGB32_Premultiplied), whole(ticks.size(), ticks.format());
+        QRandomGenerator rng(3);
+        int stored = 0;
+        for (int tick = 0; tick < 12; ++tick) {
+            const int burst = 200 + int(rng.bounded(900));
+            for (int p = 0; p < 3; ++p)
+                CGraphTestHost::fill(g->GetDataBranch(p), burst, [&](int i) {
+                    return i % 53 == 0 ? MissingValue : std::sin(i * 0.003 + p) + rng.generateDouble() * 0.2;
+                }, stored);
+            stored += burst;
+            g->m_bRescaleX = g->m_bRescaleY = false;
+            g->m_RepaintMode = 3;
+            g->render(&ticks);
+            // After the first tick only a strip at the curves' ends is drawn again: it starts
+            // a few pixels left of where the samples before this burst ended.
+            const QRect& r = g->m_GraphRect;
+            const int reached = r.left() + int(float(stored - burst) / 20000.0f * float(r.right() - r.left()));
+            if (tick > 0 && style == CGraphPlot::StyleDashed)
+                QCOMPARE(g->m_LayerRedrawLeft, -1);   // dashes run on from line to line: drawn whole
+            else if (tick > 0)
+                QVERIFY2(std::abs(g->m_LayerRedrawLeft - reached) < 20,
+                         qPrintable(QStringLiteral("%1 %2").arg(g->m_LayerRedrawLeft).arg(reached)));
+        }
+        QCOMPARE(g->m_PlotLayer.isNull(), style == CGraphPlot::StyleDashed);
+        g->m_RepaintMode = 0;
+        g->render(&whole);
+        QVERIFY(g->m_PlotLayer.isNull());   // a full paint keeps no picture to extend
+        const QRect r = g->m_GraphRect;
+        int differ = 0, coloured = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const QColor a = ticks.pixelColor(x, y), b = whole.pixelColor(x, y);
+                const int d = std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                                        std::abs(a.blue() - b.blue())});
+                differ += d > 2 ? 1 : 0;
+                coloured += b == colours[2] ? 1 : 0;
+            }
+        QVERIFY(coloured > 1000);   // the last curve is there to compare
+        QCOMPARE(differ, 0);
+    }
+
+    void measuredScaleFollowsItsLabels()
+    {
+        // A scale measured again after its labels changed is measured afresh, not remembered.
+        CRig rig;
+        CGraphWindow* g = rig.graph;
+        rig.startRun({SensorIndexOnlineFunction}, 10);
+        g->SetAxisMinMax(0, 0.0f, 1000.0f, false);
+        rig.paint();
+        QImage img(10, 10, QImage::Format_ARGB32);
+        QPainter p(&img);
+        QRect band(0, 0, 44, 300);
+        const int plain = g->DrawYScale(&p, band, true, 0, true);
+        CGraphPlot plot = g->GetPlot(0);
+        plot.m_bScientific = true;   // +1E+03 is wider than +1000
+        g->UpdatePlot(plot, 0);
+        const int scientific = g->DrawYScale(&p, band, true, 0, true);
+        QVERIFY(plain > 9);
+        QVERIFY(scientific > plain);
+        plot.m_bScientific = false;
+        g->UpdatePlot(plot, 0);
+        g->SetAxisMinMax(0, 0.0f, 1000000.0f, false);
+        QVERIFY(g->DrawYScale(&p, band, true, 0, true) > plain);
+        plot.m_Min = 0.0f;
+        plot.m_Max = 1000.0f;
+        g->UpdatePlot(plot, 0);
+        QCOMPARE(g->DrawYScale(&p, band, true, 0, true), plain);
     }
 
     void firstPaintWithoutPlotAreaEnds()

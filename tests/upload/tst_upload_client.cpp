@@ -79,6 +79,9 @@ void TestUploadClient::answersReachTheirOwnCallsInAnyOrder()
     MaiaXmlRpcClient client(service.url());
     CReceiver slow, quick;
     QNetworkReply* slowReply = callOn(client, slow, "ValidateUser", {QString("teacher"), QString("secret")});
+    // The stand-in delays the first call it receives: send the second only once the first has
+    // arrived, or a loaded machine may deliver them the other way round.
+    QTRY_COMPARE_WITH_TIMEOUT(service.requests().size(), 1, 10000);
     QNetworkReply* quickReply = callOn(client, quick, "ValidateUser", {QString("teacher"), QString("wrong")});
     QCOMPARE(client.callsInFlight(), 2);
     QTRY_COMPARE_WITH_TIMEOUT(quick.answers, 1, 10000);

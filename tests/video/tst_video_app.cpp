@@ -1,12 +1,13 @@
 // The video analysis through the real main window: the ribbon's video command opens a window,
 // its Open command loads a generated video, Next Frame and Play run it, and an object selected
-// with the mouse is tracked into a run that the history shows.
+// with the mouse is tracked into a run that the history shows and the current graph draws.
 #include "app/base/MultiAction.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Logic/KorvantaSignals.h"
+#include "graph/GraphWindow.h"
 #include "support/VideoFixture.h"
 #include "support/VideoHost.h"
 #include "video/VideoAnlysisWindow.h"
@@ -89,11 +90,19 @@ void TestVideoApp::openPlayStepAndTrack()
 
     w->UpdateButtons();
     QVERIFY(w->action(CVideoAnlysisWindow::KeyStartTracking)->isEnabled());
+    // The graph that takes new runs draws the tracking run while it is made.
+    auto* graph = qobject_cast<CGraphWindow*>(wm->GetLastActiveGraph());
+    if (!graph)
+        graph = qobject_cast<CGraphWindow*>(wm->ShowGraphWindow());
+    QVERIFY(graph);
     w->action(CVideoAnlysisWindow::KeyStartTracking)->trigger();
     QVERIFY(w->isTracking);
     QVERIFY(wm->isVideoTracking());
+    QVERIFY(graph->m_bRunning);
+    QCOMPARE(graph->GetNumPlots(), 2);
     QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 15000);
     QVERIFY(!wm->isVideoTracking());
+    QVERIFY(!graph->m_bRunning);
 
     CDataManager* data = wm->GetDataManager();
     CDataFolder* run = data->GetLastDataFolder();
@@ -102,6 +111,12 @@ void TestVideoApp::openPlayStepAndTrack()
     QCOMPARE(run->GetNumberBranches(), 2);
     CDataBranch* x = data->GetDataBranch(run->GetBranchKey(0));
     QVERIFY(x && x->GetNumSamples() >= 8);
+    QList<int> plotted;
+    graph->GetPlotKeys(&plotted);
+    QCOMPARE(plotted, (QList<int>{run->GetBranchKey(0), run->GetBranchKey(1)}));
+    QCOMPARE(graph->GetDataBranch(0), x);
+    // Autoscaled to the track when it ended: the X axis spans the tracked samples.
+    QCOMPARE(graph->m_XMax, float(x->GetLastXSample()));
     // The history lists the run.
     CHistoryTreeModel* model = wm->GetHistoryWindow()->model();
     int listed = 0;

@@ -188,14 +188,22 @@ void CDravletDeviceModel::applySetup2(const QByteArray& f)
     m_triggerByte = quint8(f[9]);
 }
 
-void CDravletDeviceModel::startRun()
+bool CDravletDeviceModel::startRun()
 {
     // A resent Run while streaming is acknowledged again but does not restart the run.
-    if (m_running) return;
+    if (m_running) return false;
     m_running = true;
     m_sampleIndex = 0;
     m_overrunLeft = m_overrun;
     ++m_runs;
+    return true;
+}
+
+void CDravletDeviceModel::sendNextSample(ISimOutput& out)
+{
+    out.send(reply(0x09, dataPacket(m_sampleIndex, 1)));
+    ++m_sampleIndex;
+    ++m_packets;
 }
 
 void CDravletDeviceModel::onFrame(const QByteArray& frame, ISimOutput& out)
@@ -217,10 +225,13 @@ void CDravletDeviceModel::onFrame(const QByteArray& frame, ISimOutput& out)
         applySetup2(frame);
         out.send(reply(0x07, statusPayload()));
         break;
-    case 0x01:
-        startRun();
+    case 0x01: {
+        const bool started = startRun();
         out.send(reply(0x01));
+        // Manual sampling: the run starts with one sample; every further one is asked for.
+        if (started && manualSampling()) sendNextSample(out);
         break;
+    }
     case 0x02:
         // A device slow to stop keeps sending its overrun packets after the count.
         if (!(m_running && !unlimited(m_numberOfSamples) && m_sampleIndex >= m_numberOfSamples && m_overrunLeft > 0))
@@ -230,7 +241,8 @@ void CDravletDeviceModel::onFrame(const QByteArray& frame, ISimOutput& out)
         break;
     case 0x03:
         out.send(reply(0x03, QByteArray(29, '\0')));
-        out.send(reply(0x09, dataPacket(m_sampleIndex, 1)));
+        if (m_running && manualSampling()) sendNextSample(out); // the next sample of the run
+        else out.send(reply(0x09, dataPacket(m_sampleIndex, 1))); // current readings
         break;
     case 0x0A:
         m_autoDetect = frame.size() > 3 && frame[3] != 0;
@@ -256,7 +268,8 @@ void CDravletDeviceModel::onFrame(const QByteArray& frame, ISimOutput& out)
 
 int CDravletDeviceModel::tickIntervalMs() const
 {
-    return (m_running || (m_timingRun && !m_timingEvents.isEmpty())) ? m_packetIntervalMs : 0;
+    const bool streaming = m_running && !manualSampling();
+    return (streaming || (m_timingRun && !m_timingEvents.isEmpty())) ? m_packetIntervalMs : 0;
 }
 
 void CDravletDeviceModel::onTick(ISimOutput& out)
@@ -267,7 +280,7 @@ void CDravletDeviceModel::onTick(ISimOutput& out)
         for (int i = 0; i < p.size() / 4; ++i) put32(p, 4 * i, e[i]);
         out.send(reply(0x11, p));
     }
-    if (!m_running) return;
+    if (!m_running || manualSampling()) return;
     int n = samplesPerPacket();
     const bool limited = !unlimited(m_numberOfSamples);
     if (limited && m_sampleIndex >= m_numberOfSamples) {

@@ -1,8 +1,10 @@
 #pragma once
 // A stand-in for the Dravlet USB sensor interface: answers the detect request with its
 // handshake (or the boot-loader's), reports its status with the setup it was given, streams
-// data packets from Run until Stop or until the run's number of samples, answers snapshots and
-// manual samples with one packet of current readings, sends timing events during a timing run,
+// data packets from Run until Stop or until the run's number of samples, answers snapshots with
+// one packet of current readings; in manual sampling (logger rate code 0) a run sends one
+// sample when it starts and one per sample request, nothing by itself; sends timing events
+// during a timing run,
 // keeps the auto-detect flag and the control relay. Resent requests are answered again without
 // disturbing a run in progress.
 #include "simulator/DeviceModel.h"
@@ -82,7 +84,10 @@ private:
     static QByteArray reply(unsigned char opcode, const QByteArray& payload = QByteArray());
     void applySetup1(const QByteArray& f);
     void applySetup2(const QByteArray& f);
-    void startRun();
+    // False when a run was streaming already (a resent Run).
+    bool startRun();
+    bool manualSampling() const { return m_loggerRate == 0; }
+    void sendNextSample(ISimOutput& out);
     int samplesPerPacket() const;
     qint64 rawReading(int channel, int sample) const;
 

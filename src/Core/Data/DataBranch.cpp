@@ -166,15 +166,25 @@ QVector<double> CDataBranch::GetYSnapshot() const
     return out;
 }
 
-size_t CDataBranch::SampleBytesReserved() const
+size_t CDataBranch::sampleBytes(size_t (CSampleStore::*count)() const) const
 {
     size_t bytes;
     {
         QMutexLocker lock(&m_XMutex);
-        bytes = m_X.bytesReserved();
+        bytes = (m_X.*count)();
     }
     QMutexLocker lock(&m_YMutex);
-    return bytes + m_Y.bytesReserved();
+    return bytes + (m_Y.*count)();
+}
+
+size_t CDataBranch::SampleBytesReserved() const
+{
+    return sampleBytes(&CSampleStore::bytesReserved);
+}
+
+size_t CDataBranch::SampleBytesInUse() const
+{
+    return sampleBytes(&CSampleStore::bytesInUse);
 }
 
 bool CDataBranch::IsXNonDecreasing() const

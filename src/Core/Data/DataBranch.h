@@ -68,6 +68,8 @@ public:
     QVector<double> GetYSnapshot() const;
     // Bytes held by the sample lists (for memory accounting).
     size_t SampleBytesReserved() const;
+    // What the X and Y values occupy in memory, summaries included.
+    size_t SampleBytesInUse() const;
 
     // Queries for drawing long series from the lists' summaries, each under one lock of the
     // list it reads. Gaps (the missing value) and NaN are left out of the extremes.
@@ -127,6 +129,8 @@ public:
 private:
     int readField(QDataStream& in, qint16 tag, int keyOffset, int* largestKeySeen);
     int readArray(QDataStream& in, CSampleStore* store, CSafeArray<double>* list, QMutex* lock);
+    // Sums a byte count of the X and Y stores, each under its own lock.
+    size_t sampleBytes(size_t (CSampleStore::*count)() const) const;
     int readIntArray(QDataStream& in);
 
     CSampleStore m_X;

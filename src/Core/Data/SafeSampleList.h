@@ -46,8 +46,15 @@ public:
         QMutexLocker lock(&m_Mutex);
         return m_Store.bytesReserved();
     }
+    // Bytes the values occupy in memory (see CSampleStore::bytesInUse).
+    size_t BytesInUse() const
+    {
+        QMutexLocker lock(&m_Mutex);
+        return m_Store.bytesInUse();
+    }
 
 private:
     mutable QMutex m_Mutex;
-    CSampleStore m_Store;
+    // Never drawn, so without the drawing summary.
+    CSampleStore m_Store{CSampleStore::WithoutSummary};
 };

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <cstdlib>
-#include <sys/mman.h>
 
 void CSampleStore::FreeBlock::operator()(double* p) const
 {
@@ -15,12 +14,10 @@ CSampleStore::Block CSampleStore::allocate(int values)
     const size_t bytes = size_t(values) * sizeof(double);
     if (values < BlockSize)
         return Block(static_cast<double*>(std::malloc(bytes)));
+    // Page-aligned, so that the pages a block occupies are exactly those its values touch.
     void* p = nullptr;
-    if (posix_memalign(&p, bytes, bytes) != 0)
+    if (posix_memalign(&p, PageBytes, bytes) != 0)
         return Block();
-#ifdef MADV_HUGEPAGE
-    madvise(p, bytes, MADV_HUGEPAGE);   // a hint; without huge pages nothing changes
-#endif
     return Block(static_cast<double*>(p));
 }
 
@@ -114,7 +111,7 @@ void CSampleStore::clear()
     std::vector<float>().swap(m_Min2);
     std::vector<float>().swap(m_Max2);
     m_bNonDecreasing = true;
-    m_bSummaryLost = false;
+    m_bSummaryLost = !m_bKeepSummary;
 }
 
 void CSampleStore::set(int i, double v)
@@ -268,4 +265,18 @@ size_t CSampleStore::bytesReserved() const
 {
     return size_t(m_Capacity) * sizeof(double)
         + m_Blocks.capacity() * sizeof(Block);
+}
+
+size_t CSampleStore::bytesInUse() const
+{
+    size_t bytes = 0;
+    if (m_Capacity < BlockSize) {
+        bytes = size_t(m_Capacity) * sizeof(double);  // the growing first block, all copied into
+    } else {
+        const size_t full = size_t(m_Size >> BlockShift);
+        const size_t tail = size_t(m_Size & BlockMask) * sizeof(double);
+        bytes = full * BlockSize * sizeof(double) + (tail + PageBytes - 1) / PageBytes * PageBytes;
+    }
+    const size_t summary = m_Min1.capacity() + m_Max1.capacity() + m_Min2.capacity() + m_Max2.capacity();
+    return bytes + summary * sizeof(float) + m_Blocks.capacity() * sizeof(Block);
 }

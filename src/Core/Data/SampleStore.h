@@ -2,14 +2,18 @@
 // Compact storage of one list of doubles, kept in fixed blocks so that a long run never
 // reallocates (and copies) its whole history while a reader waits on the list's lock, and the
 // memory stays close to 8 bytes a value. The first block grows by doubling, so short series
-// stay small; full blocks are 2 MiB, aligned so the kernel can back each with one huge page
-// (one page fault per block instead of 512 while a run records). Not locked: the owning
-// branch holds the lock.
+// stay small; full blocks are 2 MiB of ordinary pages. Huge pages are not asked for: the first
+// touch of a huge page clears 2 MiB at once and, with memory short, waits for the kernel to
+// compact memory, so the packet that opened a block took tens of times longer than the others;
+// ordinary pages spread that cost evenly over the packets that fill the block. Not locked: the
+// owning branch holds the lock.
 //
-// A summary is kept as values arrive: the smallest and largest value of every run of
-// SummarySize values and of every run of SummarySize2 values (gaps and NaN left out), and
-// whether the values never decrease. With it a drawing asks for the extremes of a pixel
-// column, or finds where a column starts, without reading every value of a long run.
+// A summary is kept as values arrive (unless the store is built without one): the smallest and
+// largest value of every run of SummarySize values and of every run of SummarySize2 values
+// (gaps and NaN left out), and whether the values never decrease. With it a drawing asks for
+// the extremes of a pixel column, or finds where a column starts, without reading every value
+// of a long run. A list that is never drawn goes without, which saves a quarter of a byte a
+// value; its queries then read the values.
 #include <climits>
 #include <cstddef>
 #include <cmath>
@@ -23,10 +27,12 @@ public:
     static constexpr int BlockShift = 18;
     static constexpr int BlockSize = 1 << BlockShift;
     static constexpr int BlockMask = BlockSize - 1;
+    static constexpr size_t PageBytes = 4096;
     // Upper bound on the number of values (8 GiB of doubles); appends beyond it are refused.
     static constexpr int MaxSize = 1 << 30;
 
-    CSampleStore() = default;
+    enum Summary { WithSummary, WithoutSummary };
+    explicit CSampleStore(Summary summary = WithSummary) : m_bSummaryLost(summary == WithoutSummary) {}
     CSampleStore(const CSampleStore&) = delete;
     CSampleStore& operator=(const CSampleStore&) = delete;
 
@@ -72,6 +78,9 @@ public:
     void clear();
     // Bytes held for values (allocated capacity), for memory accounting.
     size_t bytesReserved() const;
+    // Bytes the values occupy in memory: the part of each block up to the last page written
+    // (the rest of a block is address space the kernel has not backed yet) plus the summary.
+    size_t bytesInUse() const;
 
     // Smallest and largest value of [first, last) in single precision, gaps left out; false
     // (lo and hi untouched) when the range holds no value. Clamped to the stored range.
@@ -140,6 +149,13 @@ private:
     bool grow();
     void noteAppended(int index, double v)
     {
+        if (!m_bKeepSummary) {
+            if (index > 0 && !(v >= at(index - 1)))
+                m_bNonDecreasing = false;
+            else if (std::isnan(v))
+                m_bNonDecreasing = false;
+            return;
+        }
         const size_t c = size_t(index >> SummaryShift);
         const size_t c2 = size_t(index >> SummaryShift2);
         if (c == m_Min1.size())
@@ -174,6 +190,8 @@ private:
     // Per run of SummarySize (and SummarySize2) values; +inf/-inf for a run of gaps only.
     std::vector<float> m_Min1, m_Max1, m_Min2, m_Max2;
     bool m_bNonDecreasing = true;
-    // Memory ran out while the summary grew: the queries then read every value.
+    // Memory ran out while the summary grew, or the store keeps none: the queries then read
+    // every value.
     bool m_bSummaryLost = false;
+    const bool m_bKeepSummary = !m_bSummaryLost;
 };

@@ -92,15 +92,24 @@ bool CDravletProtocolHandler::AcceptDataPacket(const unsigned char* packet)
         // Before a run's first data only a requested run takes packets: bytes that merely look
         // like a packet would otherwise start a run of made-up values.
         if (!m_bRunStart) {
-            MyOutputDebugString("Data packet outside a requested run dropped", DiagDravletHan);
+            MyOutputDebugString("Data packet outside a requested run refused", DiagDravletHan);
+            GiveBack(packet, DravletFrames::s_DataPacketLength);
             return false;
         }
     } else if (m_LastSequence >= 0) {
         // The first byte counts the packets (modulo 256): one not ahead of the last is a packet
         // the link delivered again. A gap (a lost packet) is accepted; the run goes on.
         const int ahead = (sequence - m_LastSequence) & 0xFF;
-        if (ahead == 0 || ahead > 128) {
+        if (ahead == 0) {
+            // The packet just taken, delivered twice: nothing in it is new.
             MyOutputDebugString("Repeated data packet dropped", DiagDravletHan);
+            return false;
+        }
+        if (ahead > 128) {
+            // An older packet again, or garbage that only looks like a packet: whatever real
+            // frame the garbage ran into is hunted for in its bytes.
+            MyOutputDebugString("Data packet behind the run refused", DiagDravletHan);
+            GiveBack(packet, DravletFrames::s_DataPacketLength);
             return false;
         }
     }
@@ -108,10 +117,24 @@ bool CDravletProtocolHandler::AcceptDataPacket(const unsigned char* packet)
     return true;
 }
 
+bool CDravletProtocolHandler::TakeOwedManualSample()
+{
+    int owed = m_ManualSamplesOwed.load();
+    while (owed > 0) {
+        if (m_ManualSamplesOwed.compare_exchange_weak(owed, owed - 1)) return true;
+    }
+    // Outside a manual-sampling run every packet is taken.
+    return owed < 0;
+}
+
 void CDravletProtocolHandler::DataPacketHandle(const unsigned char* packet)
 {
     if (!AcceptDataPacket(packet))
         return;
+    if (!TakeOwedManualSample()) {
+        MyOutputDebugString("Manual sample nobody asked for dropped", DiagDravletHan);
+        return;
+    }
     if (m_ProtocolState.m_TimingEventCounter < 0) {
         const int mode = m_View.triggerMode;
         if ((mode == 1 || mode == 2 || mode == 3) && m_View.triggerChannel < DravletInterfaceState::s_Channels) {
@@ -229,7 +252,6 @@ void CDravletProtocolHandler::SnapShotDataPackHandler(const unsigned char* packe
     if (!DravletData::DecodeSample(packet, DravletFrames::s_DataPacketLength, position, m_View, m_Types, m_RunValues))
         return;
     int zeros[DravletInterfaceState::s_Channels] = {};
-    int indices[DravletInterfaceState::s_Channels] = {};
     int count = m_View.sensorCount;
     if (count < 0) count = 0;
     if (count > DravletInterfaceState::s_Channels) count = DravletInterfaceState::s_Channels;
@@ -238,14 +260,13 @@ void CDravletProtocolHandler::SnapShotDataPackHandler(const unsigned char* packe
         // A value that is no integer keeps the channel's previous zero.
         if (truncatedInt(m_RunValues[ch], INT_MIN, INT_MAX, zero)) m_View.zeroConst[ch] = zero;
         zeros[ch] = m_View.zeroConst[ch];
-        indices[ch] = m_View.channelIndex[ch];
     }
     {
         QMutexLocker lock(&m_StateLock);
         for (int ch = 0; ch < count; ++ch) m_State.zeroConst[ch] = zeros[ch];
     }
     if (m_pHost) {
-        m_pHost->StoreSnapshotZeros(zeros, indices, count);
+        m_pHost->StoreSnapshotZeros(zeros, count);
         m_pHost->LoggerSnapShotArrived();
     }
 }

@@ -165,7 +165,9 @@ void CDravletManager::sendOne(const CommandParametersStruct& record)
         if (WaitforCmdRecivedEvent(waitMs) || m_bExit) return;
         if (id == CmdStop) return; // a stop is never repeated by the sender
         QMutexLocker lock(&m_CurrentLock);
+        m_bResending = true;
         SendCommandHandler(m_Current, reply);
+        m_bResending = false;
     }
     MyOutputDebugString("Logger Stcuk Not Responding !!!!!!!!!!!!", DiagDravletMan);
 }
@@ -259,7 +261,7 @@ void CDravletManager::CloseLogger(bool quiet)
     m_Current = CommandParametersStruct();
     m_bPortOpen = false;
     m_bConnected = false;
-    ToIdle();
+    ResetReceive();
     ClearCyclicCBuffer();
     m_Queue.ClearPacketQueue();
     if (m_bRunning) {

@@ -2,6 +2,8 @@
 
 #include "Core/Logic/Diagnostics.h"
 
+#include <algorithm>
+
 namespace {
 enum ReceiveState : quint16 {
     StateHunt = 15,
@@ -56,6 +58,8 @@ void CDravletProtocolHandler::SendCommandHandler(CommandParametersStruct& comman
     switch (command.CommandId()) {
     case CmdStatus: StatusReq(); break;
     case CmdRun:
+        // In manual sampling the run starts with one sample.
+        if (!m_bResending) m_ManualSamplesOwed = StateSnapshot().loggerRateCode == 0 ? 1 : -1;
         m_bRunStart = true;
         // Packets that arrive before the acknowledgement (when it was lost) start this run,
         // not the end of the last one.
@@ -68,11 +72,16 @@ void CDravletProtocolHandler::SendCommandHandler(CommandParametersStruct& comman
         if (m_pHost) m_pHost->LoggerExperimentEnd();
         break;
     case CmdTimingRun:
+        m_ManualSamplesOwed = -1;
         m_bRunStart = true;
         CreateTimingData();
         TimingRunReq();
         break;
     case CmdManualSample:
+        if (!m_bResending && m_ManualSamplesOwed >= 0) ++m_ManualSamplesOwed;
+        m_bRunStart = true;
+        SnapshotReq();
+        break;
     case CmdSnapshot:
         m_bRunStart = true;
         SnapshotReq();
@@ -95,13 +104,62 @@ void CDravletProtocolHandler::SendCommandHandler(CommandParametersStruct& comman
 const unsigned char* CDravletProtocolHandler::ReadRing(int count)
 {
     long sum = 0;
-    return ReadCycliceBuffer(count, sum);
+    if (m_ReplayAt >= m_Replay.size() && !m_Replay.isEmpty()) {
+        m_Replay.clear();
+        m_ReplayAt = 0;
+    }
+    const int left = GivenBackLeft();
+    if (left == 0 || count < 0) return ReadCycliceBuffer(count, sum);
+    if (count <= left) {
+        const auto* p = reinterpret_cast<const unsigned char*>(m_Replay.constData()) + m_ReplayAt;
+        m_ReplayAt += count;
+        return p;
+    }
+    const unsigned char* rest = ReadCycliceBuffer(count - left, sum);
+    if (!rest) return nullptr;
+    m_Joined = m_Replay.mid(m_ReplayAt);
+    m_Joined.append(reinterpret_cast<const char*>(rest), count - left);
+    m_Replay.clear();
+    m_ReplayAt = 0;
+    return reinterpret_cast<const unsigned char*>(m_Joined.constData());
+}
+
+void CDravletProtocolHandler::Expect(qint64 count)
+{
+    SetExpectedLength(std::max<qint64>(count - GivenBackLeft(), 0));
+}
+
+void CDravletProtocolHandler::GiveBack(const unsigned char* bytes, int count)
+{
+    if (!bytes || count < 1) return;
+    // The bytes may lie in the given-back store itself: copied before it is rebuilt.
+    QByteArray back(reinterpret_cast<const char*>(bytes), count);
+    back.append(m_Replay.mid(m_ReplayAt));
+    m_Replay = back;
+    m_ReplayAt = 0;
+}
+
+void CDravletProtocolHandler::SkipReceived(int count)
+{
+    const int left = GivenBackLeft();
+    if (left + AvailableBytes() < count) return;
+    const int fromStore = std::min(left, count);
+    m_ReplayAt += fromStore;
+    if (count > fromStore) MoveSerialBufferIndex(count - fromStore);
 }
 
 void CDravletProtocolHandler::ToIdle()
 {
     m_ReceiveState = StateHunt;
-    SetExpectedLength(1);
+    Expect(1);
+}
+
+void CDravletProtocolHandler::ResetReceive()
+{
+    m_Replay.clear();
+    m_ReplayAt = 0;
+    m_Joined.clear();
+    ToIdle();
 }
 
 void CDravletProtocolHandler::DataReceivedHandler(CommandParametersStruct& current)
@@ -110,7 +168,7 @@ void CDravletProtocolHandler::DataReceivedHandler(CommandParametersStruct& curre
     case StateHunt: {
         const unsigned char* b = ReadRing(1);
         if (b && *b == DravletFrames::s_ReplySync0) m_ReceiveState = StateSync;
-        SetExpectedLength(1);
+        Expect(1);
         break;
     }
     case StateSync: {
@@ -118,7 +176,7 @@ void CDravletProtocolHandler::DataReceivedHandler(CommandParametersStruct& curre
         if (!b) break;
         if (*b == DravletFrames::s_ReplySync1) m_ReceiveState = StateOpcode;
         else if (*b != DravletFrames::s_ReplySync0) m_ReceiveState = StateHunt;
-        SetExpectedLength(1);
+        Expect(1);
         break;
     }
     case StateOpcode: {
@@ -145,7 +203,7 @@ void CDravletProtocolHandler::DataReceivedHandler(CommandParametersStruct& curre
         const unsigned char* b = ReadRing(1);
         if (b && *b == 0) {
             m_ReceiveState = StateHandshake;
-            SetExpectedLength(DravletFrames::s_HandshakeLength);
+            Expect(DravletFrames::s_HandshakeLength);
         } else {
             if (b) BootLoaderHandShake();
             ToIdle();
@@ -171,21 +229,21 @@ void CDravletProtocolHandler::Dispatch(unsigned char opcode, CommandParametersSt
         break;
     case 0x04:
         m_ReceiveState = StateStatus;
-        SetExpectedLength(DravletFrames::s_StatusLength);
+        Expect(DravletFrames::s_StatusLength);
         break;
     case 0x06:
     case 0x07:
         if ((opcode == 0x06 && id == CmdDravletSetup1) || (opcode == 0x07 && id == CmdDravletSetup2)) Acknowledge();
         m_ReceiveState = StateStatus;
-        SetExpectedLength(DravletFrames::s_StatusLength);
+        Expect(DravletFrames::s_StatusLength);
         break;
     case 0x08:
         m_ReceiveState = StateHandshakeKind;
-        SetExpectedLength(1);
+        Expect(1);
         break;
     case 0x09:
         m_ReceiveState = StateData;
-        SetExpectedLength(DravletFrames::s_DataPacketLength);
+        Expect(DravletFrames::s_DataPacketLength);
         break;
     case 0x0A:
         if (id == CmdSetInputMode) {
@@ -202,7 +260,7 @@ void CDravletProtocolHandler::Dispatch(unsigned char opcode, CommandParametersSt
     case 0x11:
         m_TimingLength = StateSnapshot().numberOfGates == 2 ? 16 : 8;
         m_ReceiveState = StateTiming;
-        SetExpectedLength(m_TimingLength);
+        Expect(m_TimingLength);
         break;
     case 0xF1:
         if (current.GetByte(ParFirmwareFirst) == 1) {
@@ -222,7 +280,7 @@ void CDravletProtocolHandler::Dispatch(unsigned char opcode, CommandParametersSt
         break;
     case 0xF3:
         m_ReceiveState = StateFirmwareEcho;
-        SetExpectedLength(4);
+        Expect(4);
         break;
     case 0xF4:
         if (current.GetByte(ParFirmwareFirst) == 0) Acknowledge();
@@ -283,13 +341,13 @@ void CDravletProtocolHandler::SnapShotAckHandler(const CommandParametersStruct& 
 {
     if (current.CommandId() == CmdSnapshot) m_bSnapshotPending = true;
     // What the interface sends behind this acknowledgement is not used.
-    MoveSerialBufferIndex(DravletFrames::s_SnapshotSkipLength);
+    SkipReceived(DravletFrames::s_SnapshotSkipLength);
     Acknowledge();
 }
 
 void CDravletProtocolHandler::ManualSampleShotAckHandler()
 {
-    MoveSerialBufferIndex(DravletFrames::s_SnapshotSkipLength);
+    SkipReceived(DravletFrames::s_SnapshotSkipLength);
     Acknowledge();
     Acknowledge();
 }

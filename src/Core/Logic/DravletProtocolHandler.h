@@ -72,6 +72,12 @@ public:
     std::atomic<bool> m_bSnapshotPending{false};
     std::atomic<bool> m_bFirmwareBusy{false};
     std::atomic<bool> m_bStatusAnswered{false};
+    // The sender is writing its command again because the acknowledgement did not come.
+    std::atomic<bool> m_bResending{false};
+    // Samples of a manual-sampling run asked for and not yet received; -1 outside such a run.
+    // A request written again after a late acknowledgement is answered twice by the interface,
+    // but the user asked for one sample.
+    std::atomic<int> m_ManualSamplesOwed{-1};
     std::atomic<short> m_DetectionState{DetectSearch};
     std::atomic<double> m_LoggerType{0.0};
     std::atomic<int> m_ExperimentKind{1};
@@ -82,6 +88,8 @@ protected:
     void DataPacketStep();
     void DataPacketHandle(const unsigned char* packet);
     bool AcceptDataPacket(const unsigned char* packet);
+    // True when a packet of a manual-sampling run answers a request still owed one.
+    bool TakeOwedManualSample();
     void NoteDataArrival();
     void ConvertLoggerDataSample(const unsigned char* packet, bool decodeOnly, bool store);
     bool TriggerHandler();
@@ -93,13 +101,29 @@ protected:
     void ControlRelay();
 
     void ToIdle();
+    // Back to hunting with nothing given back (the link closed: its bytes are gone).
+    void ResetReceive();
+    // The next step needs `count` bytes: what was given back counts towards them.
+    void Expect(qint64 count);
+    // A frame that cannot be right is refused: its bytes after the frame head are hunted
+    // through again, since a real frame that garbage with a frame head ran into starts there.
+    void GiveBack(const unsigned char* bytes, int count);
+    // Skips `count` bytes (given-back ones first) when that many are there; else nothing.
+    void SkipReceived(int count);
+    int GivenBackLeft() const { return m_Replay.size() - m_ReplayAt; }
     void Dispatch(unsigned char opcode, CommandParametersStruct& current);
     void FirmwareEchoStep(CommandParametersStruct& current);
     void Acknowledge();
 
+    // `count` bytes, given-back ones first, then the ring's; null (nothing taken) when fewer
+    // are there. Valid until the next read.
     const unsigned char* ReadRing(int count);
 
     quint16 m_ReceiveState = s_IdleState;
+    // Given-back bytes (packet-processor thread only): read from m_ReplayAt on.
+    QByteArray m_Replay;
+    int m_ReplayAt = 0;
+    QByteArray m_Joined;
     QElapsedTimer m_StopTime;
     QElapsedTimer m_RunStartTime;
     QSemaphore m_CmdEvent;

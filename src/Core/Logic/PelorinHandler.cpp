@@ -79,10 +79,17 @@ void CPelorinProtocolHandler::SendCommandHandler(CommandParametersStruct& cmd, u
             PreRunReqHandler();
             m_bRunRequested = true;
             m_bRunAnswered = false;
+            // In manual sampling the Run itself brings the first sample.
+            Pelorin::SetupView s;
+            m_ManualSamplesOwed = (ReadSetup(s) && s.rateCode == 0) ? 1 : -1;
         }
         RunReq();
         break;
-    case CmdManualSample: RunReq(); break;
+    case CmdManualSample:
+        if (!m_bResending && m_ManualSamplesOwed >= 0)
+            ++m_ManualSamplesOwed;
+        RunReq();
+        break;
     case CmdDownload:
         PreRunReqHandler();
         DownloadDataReq();
@@ -123,6 +130,7 @@ bool CPelorinProtocolHandler::WaitforCmdRecivedEvent(int ms) { return m_CmdEvent
 void CPelorinProtocolHandler::PreRunReqHandler()
 {
     m_bSnapShot = false;
+    m_ManualSamplesOwed = -1;
     if (m_bBluetooth)
         StopKeepAliveTimer();
     QMutexLocker lock(&m_RecordLock);

@@ -80,6 +80,10 @@ public:
     std::atomic<bool> m_bRunAnswered{false};
     // The sender is writing a command again because its acknowledgement did not come.
     std::atomic<bool> m_bResending{false};
+    // Samples of a manual-sampling run asked for and not yet received; -1 outside such a run.
+    // A request written again after a late acknowledgement is answered twice by the logger,
+    // but the user asked for one sample.
+    std::atomic<int> m_ManualSamplesOwed{-1};
     std::atomic<int> m_ExperimentType{0};
     std::atomic<int> m_RateCode{0};
     std::atomic<short> m_DetectionState{0};
@@ -97,6 +101,8 @@ protected:
     bool LinkIsBluetooth() const override { return m_bBluetooth; }
 
 private:
+    // True when a live packet of a manual-sampling run answers a request still owed one.
+    bool TakeOwedManualSample();
     // Receive-machine events.
     void OnHello(const unsigned char* p, int n) override;
     void OnStatus(const unsigned char* p, int n) override;

@@ -168,9 +168,22 @@ void CPelorinProtocolHandler::OnDataBlock(const unsigned char* data, int rows)
         // Packets still in flight after a stop belong to no run: storing them would extend the
         // finished one.
         Log("DataPacketHandler packet outside a run dropped");
+    } else if (m_PlanMode == PacketMode::Live && !TakeOwedManualSample()) {
+        Log("DataPacketHandler manual sample nobody asked for dropped");
     } else {
         DataPacketHandler(data, rows);
     }
+}
+
+bool CPelorinProtocolHandler::TakeOwedManualSample()
+{
+    int owed = m_ManualSamplesOwed.load();
+    while (owed > 0) {
+        if (m_ManualSamplesOwed.compare_exchange_weak(owed, owed - 1))
+            return true;
+    }
+    // Outside a manual-sampling run every packet is taken.
+    return owed < 0;
 }
 
 void CPelorinProtocolHandler::ConvertLoggerDataSample(const unsigned char* data, int rows, bool isSnapshot)

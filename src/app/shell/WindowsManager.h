@@ -175,8 +175,6 @@ public:
     // The analysis engine and what the analysis dialogs ask of the window manager
     // (windowsmanager_analysis.cpp).
     CFunctions* GetFunctions() { return &m_Functions; }
-    // Whether the current graph offers the analysis commands (not a bar graph of timing results).
-    bool CurrentGraphOffersFunctions() const;
     CFunctions* AnalysisEngine() override { return &m_Functions; }
     CDataManager* AnalysisData() override { return GetDataManager(); }
     CSetupInfo* AnalysisSetup() override { return GetSetupInfo(); }

@@ -5,6 +5,7 @@
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/ShellServices.h"
+#include "graph/GraphWindow.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupWindow.h"
 
@@ -49,7 +50,8 @@ MainWindow::ActionInputs MainWindow::currentActionInputs() const
     in.historyEmpty = !wm.GetHistoryWindow() || wm.GetHistoryWindow()->isEmpty();
     in.hasDataToSave = wm.hasDataToSave();
     in.hasGraph = wm.GetCurrent(CWindowsManager::GraphKind) != nullptr;
-    in.graphFunctions = wm.CurrentGraphOffersFunctions();
+    const auto* graph = qobject_cast<const CGraphWindow*>(wm.GetCurrent(CWindowsManager::GraphKind));
+    in.graphFunctions = graph && graph->EnableFunctions();
     in.videoWindows = wm.videoWindowsCount();
     if (IUploadService* upload = wm.GetUploadService()) {
         in.uploadPresent = true;
@@ -73,6 +75,9 @@ bool MainWindow::commandAvailable(MultiActionKeyType key) const
         return m_pShellLogic && m_pShellLogic->CanUpdateFirmware();
     case 21: case 22: case 23: case 24: case 25: case 26:
         return true;
+    case 28: case 33: case 39:
+        // Curve fit, math functions and the photogate wizard are dialogs still to come.
+        return false;
     case 51: case 52: case 53: case 54:
         return wm.GetUploadService() != nullptr;
     default:

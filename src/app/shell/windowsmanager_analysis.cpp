@@ -29,36 +29,6 @@ void RunAndDestroy(IPrompter* prompter, Dialog* dialog)
     delete dialog;
 }
 
-// What the commands read of a graph window and the read-outs they switch.
-bool GraphOffersFunctions(CGraphWindow* graph)
-{
-    return graph->m_GraphType != CGraphWindow::BarGraph;
-}
-
-bool GraphXAxisAllowsFunctions(CGraphWindow* graph)
-{
-    if (graph->m_XPlotIndex < 0)
-        return true;
-    const CDataBranch* x = graph->GetDataBranch(graph->m_XPlotIndex);
-    const QVector<double> values = x ? x->GetYSnapshot() : QVector<double>();
-    for (int i = 1; i < values.size(); ++i)
-        if (!(values.at(i - 1) < values.at(i)))
-            return false;
-    return true;
-}
-
-void GraphToggleSlope(CGraphWindow* graph)
-{
-    graph->m_bSlopeMode = !graph->m_bSlopeMode;
-    graph->RepaintGraph(0);
-}
-
-void GraphToggleArea(CGraphWindow* graph)
-{
-    graph->m_bAreaMode = !graph->m_bAreaMode;
-    graph->RepaintGraph(0);
-}
-
 } // namespace
 
 void CWindowsManager::installAnalysisServices()
@@ -132,12 +102,6 @@ QList<int> CWindowsManager::CurrentGraphPlotKeys()
     return keys;
 }
 
-bool CWindowsManager::CurrentGraphOffersFunctions() const
-{
-    auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
-    return graph && GraphOffersFunctions(graph);
-}
-
 void CWindowsManager::HistoryInsertChild(int parentKey, int childKey, bool deleteEnabled)
 {
     if (m_pHistoryWindow)
@@ -160,7 +124,7 @@ CCalculateOnLineFunctions* CWindowsManager::OnlineFunctions()
 void CWindowsManager::onMathFunc()
 {
     auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
-    if (!graph || !GraphXAxisAllowsFunctions(graph)) {
+    if (!graph || !graph->XAxisFuntionsAreLegal()) {
         prompter()->critical(this, QString(), QStringLiteral("Sorry, but Pavix cannot display any functions on the collected data"));
         return;
     }
@@ -202,7 +166,7 @@ void CWindowsManager::onSlopeFunc()
     cursorInfo(&c1, &c2, &x);
     auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
     if (c1 != -1 && graph) {
-        GraphToggleSlope(graph);
+        graph->EnableSlopeMode(!graph->m_bSlopeMode);
         return;
     }
     prompter()->information(this, tr("Error"), tr("Please select plot."));
@@ -217,7 +181,7 @@ void CWindowsManager::onAreaFunc()
     const int plot = cursorInfo(&c1, &c2, &x);
     auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
     if (plot != -1 && c2 != -1 && graph) {
-        GraphToggleArea(graph);
+        graph->EnableAreaMode(!graph->m_bAreaMode);
         return;
     }
     prompter()->information(this, tr("Error"), tr("Please place two cursors on a plot."));

@@ -3,6 +3,7 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SafeArray.h"
+#include "Core/Data/SafeSampleList.h"
 #include "Core/Data/SampleStore.h"
 
 #include <QThread>
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 class TestDatastoreSamples : public QObject
 {
@@ -119,6 +121,70 @@ private slots:
         store.clear();
         QCOMPARE(store.size(), 0);
         QCOMPARE(store.bytesReserved(), size_t(0));
+    }
+
+    void storeWithoutSummaryAnswersTheSame()
+    {
+        // Values with gaps, a NaN and a fall: the store without summary reads them all and
+        // must give what the summarised one gives.
+        CSampleStore kept;
+        CSampleStore bare(CSampleStore::WithoutSummary);
+        const int n = 5000;
+        for (int i = 0; i < n; ++i) {
+            double v = std::sin(i * 0.01) * 100.0;
+            if (i % 97 == 0)
+                v = double(CSampleStore::GapValue);
+            if (i == 3001)
+                v = std::numeric_limits<double>::quiet_NaN();
+            QVERIFY(kept.append(v));
+            QVERIFY(bare.append(v));
+        }
+        struct Range { int first, last; };
+        for (const Range r : {Range{0, n}, Range{10, 2000}, Range{97, 98}, Range{3000, 3100}, Range{-5, 40}}) {
+            float lo1 = 0, hi1 = 0, lo2 = 0, hi2 = 0;
+            QCOMPARE(bare.minMax(r.first, r.last, lo2, hi2), kept.minMax(r.first, r.last, lo1, hi1));
+            QCOMPARE(lo2, lo1);
+            QCOMPARE(hi2, hi1);
+            QCOMPARE(bare.firstValid(r.first, r.last), kept.firstValid(r.first, r.last));
+            QCOMPARE(bare.lastValid(r.first, r.last), kept.lastValid(r.first, r.last));
+        }
+        QVERIFY(!bare.isNonDecreasing());
+        bare.set(5, 1e6);
+        float lo = 0, hi = 0;
+        QVERIFY(bare.minMax(0, 10, lo, hi));
+        QCOMPARE(hi, 1e6f);
+        // The summary is a quarter of a byte a value; without it only the values remain.
+        QVERIFY(bare.bytesInUse() + size_t(n) / 8 <= kept.bytesInUse());
+        bare.clear();
+        for (int i = 0; i < 10; ++i)
+            QVERIFY(bare.append(double(i)));
+        QVERIFY(bare.isNonDecreasing());
+        // The extremes are merged into what lo and hi hold.
+        lo = std::numeric_limits<float>::infinity();
+        hi = -lo;
+        QVERIFY(bare.minMax(0, 10, lo, hi));
+        QCOMPARE(lo, 0.0f);
+        QCOMPARE(hi, 9.0f);
+    }
+
+    void memoryInUseCountsWrittenPagesOnly()
+    {
+        CSampleStore store(CSampleStore::WithoutSummary);
+        const int n = 2 * CSampleStore::BlockSize + 1;
+        for (int i = 0; i < n; ++i)
+            QVERIFY(store.append(double(i)));
+        // Three blocks are held, but the third holds one value on one page.
+        QCOMPARE(store.bytesReserved() / (size_t(CSampleStore::BlockSize) * 8), size_t(3));
+        const size_t values = size_t(2 * CSampleStore::BlockSize) * 8 + CSampleStore::PageBytes;
+        QVERIFY(store.bytesInUse() >= values);
+        QVERIFY(store.bytesInUse() <= values + 256);
+        // The work list of the data store keeps no summary either.
+        CSafeSampleList list;
+        std::vector<double> block(100000, 1.5);
+        QCOMPARE(list.AddRange(block.data(), int(block.size())), 100000);
+        QVERIFY(list.BytesInUse() <= block.size() * 8 * 2);  // the doubling first block
+        QVERIFY(list.BytesInUse() >= block.size() * 8);
+        QCOMPARE(list.GetAt(99999), 1.5);
     }
 
     void safeArrayOperations()

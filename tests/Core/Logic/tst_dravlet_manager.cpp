@@ -279,6 +279,32 @@ private slots:
         QCOMPARE(int(list[0]), 1);
     }
 
+    // A manual sample request written again because its acknowledgement came late is answered
+    // twice by the interface; the user asked for one sample.
+    void lateAcknowledgedManualSampleIsStoredOnce()
+    {
+        QVERIFY(detect());
+        m_host->m_setupLoggerRate = 0;
+        m_m->ExecuteHalvorenCmd(CmdRun);
+        QVERIFY(waitFor([&] { return m_host->rows().size() == 1 && m_m->IsRunning(); }, 5000));
+        QCOMPARE(m_m->GetSampleRateCode(), 0);
+        QThread::msleep(300);
+        m_sim->clearLog();
+        m_sim->setReplyDelay(400);
+        // The Manual button during the run.
+        m_host->SendManualSampleCmd(true);
+        QVERIFY(waitFor([&] { return m_host->rows().size() >= 2; }, 3000));
+        QThread::msleep(1500);
+        QVERIFY2(framesWithOpcode(0x03) >= 2, "the request was not written again");
+        QCOMPARE(m_host->rows().size(), 2);
+        m_sim->setReplyDelay(0);
+        m_host->SendManualSampleCmd(true);
+        QVERIFY(waitFor([&] { return m_host->rows().size() == 3; }, 3000));
+        QThread::msleep(300);
+        QCOMPARE(m_host->rows().size(), 3);
+        QCOMPARE(m_host->count("manual-cmd"), 2);
+    }
+
     void unplugMidRunLosesNothingReceived()
     {
         QVERIFY(detect());

@@ -9,6 +9,8 @@
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
+#include "Core/Data/SafeSampleList.h"
+#include "Core/Data/Settings.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/DravletCoreHost.h"
 #include "Core/Logic/DravletManager.h"
@@ -154,6 +156,39 @@ private slots:
         QCOMPARE(m_m->GetZeroConst(0, 0), 2047.0);
         QCOMPARE(m_host->RunCounter(), 1);
         QVERIFY(waitFor([&] { return !m_m->IsRunning(); }, 2000));
+    }
+
+    // A snapshot's zeros become the channel's zero constant and the status record's zero list;
+    // neither the run's recorded readings nor the user's choice of measurements change.
+    void snapshotZerosLeaveRunAndSettingsAlone()
+    {
+        m_m->StartDetection();
+        QVERIFY(waitFor([&] { return m_m->IsConnected() && m_detected == 1; }, 4000));
+        m_m->ExecuteHalvorenCmd(CmdRun);
+        QVERIFY(waitFor([&] { return m_ended >= 1 && !m_m->IsRunning(); }, 8000));
+        CSafeSampleList& raw = m_logic->m_DataManager.m_WorkLists[0];
+        QCOMPARE(raw.GetSize(), 10);
+        QVector<double> before;
+        for (int i = 0; i < raw.GetSize(); ++i) before << raw.GetAt(i);
+        // Channel 0 holds catalogue entry 1; its measurement 1 is off.
+        CSettings& settings = m_logic->m_Settings;
+        for (int m = 0; m < CSettings::s_NumOfMeasurements; ++m) settings.SetMeasurementActive(0, m, m == 0);
+
+        std::atomic<int> snapshots{0};
+        QObject::connect(&m_ctx->hub, &CKorvantaSignals::LoggerSnapShotArrived, &m_ctx->hub, [&] { ++snapshots; }, Qt::DirectConnection);
+        m_m->SendCmd(CommandParametersStruct(CmdSnapshot), true);
+        CSetupInfo& setup = m_ctx->setup;
+        QVERIFY(waitFor([&] { return snapshots == 1 && !setup.m_LoggerStatusList.first().m_SnapshotList.isEmpty(); }, 3000));
+
+        // The interface reads sample 10 of its ramp now: raw 2110, identity calibration.
+        QCOMPARE(setup.m_LoggerStatusList.first().m_SnapshotList, QList<int>{2110});
+        QCOMPARE(m_m->GetZeroConst(0, 1), 2110.0);
+        QCOMPARE(raw.GetSize(), 10);
+        for (int i = 0; i < raw.GetSize(); ++i) QCOMPARE(raw.GetAt(i), before.at(i));
+        for (int m = 0; m < CSettings::s_NumOfMeasurements; ++m) QCOMPARE(settings.IsMeasurementActive(0, m), m == 0);
+        // What was saved reads back the same.
+        CSettings reread(settings.GetFilePath());
+        for (int m = 0; m < CSettings::s_NumOfMeasurements; ++m) QCOMPARE(reread.IsMeasurementActive(0, m), m == 0);
     }
 
     void managerAsTheLogicManagerKeepsIt()

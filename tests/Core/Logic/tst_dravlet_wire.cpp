@@ -221,6 +221,46 @@ private slots:
         QCOMPARE(m_pHost->m_entries, 1);
     }
 
+    // Manual sampling: the run starts with one sample, and each request brings exactly one.
+    void manualSamplingGivesOneSamplePerRequest()
+    {
+        QVERIFY(detect());
+        QVERIFY(status());
+        QVERIFY(setup(0, 89));
+        m_h->RefreshActiveSensors();
+        m_h->send(CmdRun);
+        QVERIFY(m_h->pumpUntil([&] { return m_pHost->rows().size() == 1; }, 3000));
+        QVERIFY(m_h->m_bRunning);
+        // Nothing more arrives unasked.
+        m_h->pumpUntil([] { return false; }, 400);
+        QCOMPARE(m_pHost->rows().size(), 1);
+        for (int n = 2; n <= 3; ++n) {
+            m_h->send(CmdManualSample);
+            QVERIFY(m_h->pumpUntil([&] { return m_pHost->rows().size() == n; }, 3000));
+            QVERIFY(m_h->WaitforCmdRecivedEvent(0));
+        }
+        m_h->pumpUntil([] { return false; }, 300);
+        const auto rows = m_pHost->rows();
+        QCOMPARE(rows.size(), 3);
+        // Raw 100 + 10n: each request took the next sample.
+        for (int n = 0; n < 3; ++n) QCOMPARE(rows.at(n).at(0), std::trunc((100 + 10 * n) * 1.024 + 1023.0));
+        int sent = 0;
+        invoke([&](CDravletDeviceModel& d) { sent = d.samplesSent(); });
+        QCOMPARE(sent, 3);
+        QCOMPARE(m_pHost->m_entries.load(), 1);
+    }
+
+    void replyBehindAGarbageHeadIsStillFound()
+    {
+        QVERIFY(detect());
+        // A data-packet head with no run asked for swallows the first 26 bytes of the reply.
+        m_sim->setGarbagePrefix(QByteArray::fromHex("3db709"), 2);
+        QVERIFY(status());
+        QCOMPARE(m_pHost->count("status 1"), 1);
+        QVERIFY(m_pHost->rows().isEmpty());
+        QCOMPARE(m_pHost->m_entries.load(), 0);
+    }
+
     void stopMidRun()
     {
         QVERIFY(detect());

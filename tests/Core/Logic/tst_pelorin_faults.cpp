@@ -139,6 +139,51 @@ private slots:
         QCOMPARE(rig->m_Recorder->Count(kLost), 0);
     }
 
+    // A manual sample request written again because its acknowledgement came late or not at
+    // all is answered by the logger twice; the user asked for one sample.
+    void manualSampleAnsweredTwiceIsStoredOnce_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("late acknowledgement") << "late";
+        QTest::newRow("acknowledgement lost") << "lost";
+        QTest::newRow("replies repeated") << "repeated";
+    }
+    void manualSampleAnsweredTwiceIsStoredOnce()
+    {
+        QFETCH(QString, fault);
+        startConnected();
+        rig->Setup().m_RateCode = 0;
+        emit rig->Hub().UserStartedRun();
+        QTRY_COMPARE_WITH_TIMEOUT(rig->m_Recorder->Count(kNewData), 1, 5000);
+        QTest::qWait(300);
+
+        rig->m_Sim->clearLog();
+        if (fault == "late")
+            rig->m_Sim->setReplyDelay(int(CPelorinManager::AckTimeoutMs) + 150);
+        else if (fault == "lost")
+            rig->m_Sim->dropReplies(1);
+        else
+            rig->m_Sim->duplicateReplies(2);
+        rig->m_pLogic->SendManualSampleCmd(rig->Logger(), true);
+        QTRY_VERIFY_WITH_TIMEOUT(rig->m_Recorder->Count(kNewData) >= 2, 5000);
+        // Long enough for the answer to every resend to have arrived.
+        QTest::qWait(1500);
+        QCOMPARE(rig->m_Recorder->Count(kNewData), 2);
+        if (fault != "repeated")
+            QVERIFY2(rig->m_Sim->frameCount() >= 2, "the request was not written again");
+
+        // The next request on a sound link gives its one sample.
+        rig->m_Sim->setReplyDelay(0);
+        rig->m_pLogic->SendManualSampleCmd(rig->Logger(), true);
+        QTRY_COMPARE_WITH_TIMEOUT(rig->m_Recorder->Count(kNewData), 3, 5000);
+        QTest::qWait(500);
+        QCOMPARE(rig->m_Recorder->Count(kNewData), 3);
+        const QList<QVector<double>> values = RunValues(*rig->m_pLogic, 0);
+        QCOMPARE(values.size(), 2);
+        QCOMPARE(values[0].size(), 3);
+        QCOMPARE(rig->m_pLogic->m_DataManager.GetNumDataFolders(), 1);
+    }
+
     void silentLoggerEndsTheRunKeepingItsSamples()
     {
         startConnected();

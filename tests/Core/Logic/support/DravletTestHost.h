@@ -52,7 +52,7 @@ public:
     void LoggerIdentified(bool tables) override { log(tables ? QStringLiteral("identified") : QStringLiteral("identified-boot")); }
     void UpdateSetupInfoFromCore() override { log(QStringLiteral("update-setup")); }
     void RequestFirmwareUpload() override { log(QStringLiteral("firmware")); }
-    void StoreSnapshotZeros(const int* zeros, const int*, int count) override
+    void StoreSnapshotZeros(const int* zeros, int count) override
     {
         QMutexLocker l(&m_lock);
         m_zeros.clear();

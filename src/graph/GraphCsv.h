@@ -1,0 +1,54 @@
+#pragma once
+// The CSV form of a graph: one header line, then one row per sample number with the first
+// cell the time (or the sample number) and one cell per plot. Pure text building, so tests
+// compare whole files without a window.
+#include <QList>
+#include <QLocale>
+#include <QString>
+#include <QVector>
+
+class QTextStream;
+
+struct CCsvColumn
+{
+    QString m_Name;
+    QString m_Unit;
+    int m_UnitPrefix = 0;
+    bool m_bScientific = false;
+    // false: the plot's branch is gone; the column keeps its header and empty cells.
+    bool m_bHasBranch = false;
+    double m_SecondsPerSample = 0.0;
+    QVector<double> m_X;
+    QVector<double> m_Y;
+};
+
+namespace GraphCsv {
+
+// "," when the locale writes "." as its decimal point, ";" otherwise.
+QString Separator(const QLocale& locale);
+
+// How a column's samples find their rows: by the whole part of their X value (the sample
+// number of a recorded run), or, when those are not whole numbers from 0 up that rise strictly within reach, one
+// sample per row in stored order, so no sample is ever left out.
+struct CRowPlan
+{
+    bool m_bByX = true;
+    int m_Samples = 0;   // samples written (the shorter of the X and Y lists)
+    long long m_Rows = 0;   // rows the column needs
+};
+CRowPlan PlanRows(const CCsvColumn& column);
+
+// The whole file, lines ended by CR LF; the first header cell is timeHeader when the first
+// column with a branch has a time base, samplesHeader otherwise.
+void Write(QTextStream& out, const QList<CCsvColumn>& columns, const QLocale& locale, const QString& timeHeader,
+           const QString& samplesHeader);
+QString Build(const QList<CCsvColumn>& columns, const QLocale& locale, const QString& timeHeader,
+              const QString& samplesHeader);
+
+// Writes the file in the locale's text encoding through a QSaveFile, so a failed write
+// leaves no half file and an existing file as it was; false when the path names something
+// other than a plain file or the file cannot be opened, written or committed.
+bool WriteFile(const QString& path, const QList<CCsvColumn>& columns, const QLocale& locale,
+               const QString& timeHeader, const QString& samplesHeader);
+
+} // namespace GraphCsv

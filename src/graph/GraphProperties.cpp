@@ -1,0 +1,139 @@
+#include "graph/GraphProperties.h"
+
+#include "app/base/Prompter.h"
+#include "Core/Data/Globals.h"
+#include "graph/GraphWindow.h"
+#include "ui_GraphProperties.h"
+
+CGraphProperties::CGraphProperties(QWidget* parent) : QDialog(parent), ui(new Ui::CGraphProperties)
+{
+    // The slots follow the form's object names and are connected by name here.
+    ui->setupUi(this);
+}
+
+CGraphProperties::~CGraphProperties()
+{
+    delete ui;
+}
+
+void CGraphProperties::Init(CGraphWindow* graph)
+{
+    m_pGraph = graph;
+    m_CurrentIndex = 0;
+    m_bFilling = true;
+    m_Plots.clear();
+    ui->plotsComboBox->clear();
+    const int count = graph ? graph->GetNumPlots() : 0;
+    for (int i = 0; i < count; ++i) {
+        const CGraphPlot plot = graph->GetPlot(i);
+        m_Plots.append(plot);
+        QString text = plot.m_Name;
+        if (!plot.m_Unit.isEmpty())
+            text += QStringLiteral(" (") + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit + QLatin1Char(')');
+        ui->plotsComboBox->addItem(text);
+    }
+    m_bFilling = false;
+    ui->unitComboBox->clear();
+    ui->unitComboBox->addItems({tr("none"), tr("k"), tr("m"), tr("micro")});
+    ui->plotStyleComboBox->clear();
+    for (const char* icon : {":/images/line_styles_line.png", ":/images/line_styles_dashed-line.png",
+                             ":/images/line_styles_line-dots.png", ":/images/line_styles_dots.png"})
+        ui->plotStyleComboBox->addItem(QIcon(QString::fromLatin1(icon)), QString());
+    ui->plotStyleComboBox->setIconSize(QSize(50, 20));
+    ui->plotsComboBox->setCurrentIndex(0);
+    SetFields(0);
+}
+
+void CGraphProperties::SetFields(int index)
+{
+    // A graph without plots leaves the controls empty and nothing to edit.
+    const bool any = index >= 0 && index < m_Plots.size();
+    for (QWidget* w : {static_cast<QWidget*>(ui->autoScaleCheckBox), static_cast<QWidget*>(ui->colorButton),
+                       static_cast<QWidget*>(ui->unitComboBox), static_cast<QWidget*>(ui->plotStyleComboBox)})
+        w->setEnabled(any);
+    if (!any) {
+        ui->minEdit->clear();
+        ui->maxEdit->clear();
+        ui->minEdit->setEnabled(false);
+        ui->maxEdit->setEnabled(false);
+        return;
+    }
+    const CGraphPlot& plot = m_Plots.at(index);
+    ui->autoScaleCheckBox->setChecked(plot.m_bAutoScale);
+    ui->minEdit->setText(Double2String(plot.m_Min, 3, false, false));
+    ui->maxEdit->setText(Double2String(plot.m_Max, 3, false, false));
+    ui->minEdit->setEnabled(!plot.m_bAutoScale);
+    ui->maxEdit->setEnabled(!plot.m_bAutoScale);
+    m_Color = plot.m_Color;
+    showColor();
+    m_UnitPrefix = plot.m_UnitPrefix;
+    if (plot.m_UnitPrefix >= 0 && plot.m_UnitPrefix <= 3)
+        ui->unitComboBox->setCurrentIndex(plot.m_UnitPrefix);
+    if (plot.m_Style >= 0 && plot.m_Style < ui->plotStyleComboBox->count())
+        ui->plotStyleComboBox->setCurrentIndex(plot.m_Style);
+}
+
+void CGraphProperties::showColor()
+{
+    ui->colorButton->setStyleSheet(QStringLiteral("background-color: %1").arg(m_Color.name()));
+}
+
+void CGraphProperties::storeFields()
+{
+    if (m_CurrentIndex < 0 || m_CurrentIndex >= m_Plots.size())
+        return;
+    CGraphPlot& plot = m_Plots[m_CurrentIndex];
+    plot.m_bAutoScale = ui->autoScaleCheckBox->isChecked();
+    // Not a number gives 0; a number beyond the float range is kept inside it.
+    bool ok = false;
+    const double mn = ui->minEdit->text().toDouble(&ok);
+    plot.m_Min = ok ? float(qBound(-double(CGraphPlot::MaxRange), mn, double(CGraphPlot::MaxRange))) : 0.0f;
+    const double mx = ui->maxEdit->text().toDouble(&ok);
+    plot.m_Max = ok ? float(qBound(-double(CGraphPlot::MaxRange), mx, double(CGraphPlot::MaxRange))) : 0.0f;
+    plot.m_Color = m_Color;
+    plot.m_UnitPrefix = m_UnitPrefix;
+    plot.m_Style = qMax(0, ui->plotStyleComboBox->currentIndex());
+}
+
+void CGraphProperties::on_plotsComboBox_currentIndexChanged(int index)
+{
+    if (m_bFilling || m_Plots.isEmpty() || index < 0 || index >= m_Plots.size())
+        return;
+    storeFields();
+    SetFields(index);
+    m_CurrentIndex = index;
+}
+
+void CGraphProperties::on_autoScaleCheckBox_clicked(bool checked)
+{
+    ui->minEdit->setEnabled(!checked);
+    ui->maxEdit->setEnabled(!checked);
+}
+
+void CGraphProperties::on_colorButton_clicked()
+{
+    IPrompter* prompter = m_pPrompter ? m_pPrompter : ShellPrompter();
+    const QColor chosen = prompter->getColor(nullptr, m_Color);
+    if (!chosen.isValid())
+        return;
+    m_Color = chosen;
+    showColor();
+}
+
+void CGraphProperties::on_unitComboBox_currentIndexChanged(int index)
+{
+    if (index >= 0 && index <= 3)
+        m_UnitPrefix = index;
+}
+
+void CGraphProperties::on_buttonBox_accepted()
+{
+    storeFields();
+    if (!m_pGraph)
+        return;
+    // The graph's plot count is taken again: only plots both sides know are written back.
+    const int count = qMin(m_pGraph->GetNumPlots(), m_Plots.size());
+    for (int i = 0; i < count; ++i)
+        m_pGraph->UpdatePlot(m_Plots.at(i), i);
+    m_pGraph->RepaintGraph(0);
+}

@@ -1,0 +1,88 @@
+// The graph's Export command: every sample of every plot into a CSV file in the Documents
+// folder, written whole or not at all, then opened in the desktop's spreadsheet.
+#include "graph/GraphWindow.h"
+
+#include "app/base/ChildWindowHost.h"
+#include "app/base/PlatformServices.h"
+#include "app/base/Prompter.h"
+#include "Core/Data/DataBranch.h"
+#include "graph/GraphCsv.h"
+#include "workspace/WorkspaceFormat.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QStandardPaths>
+
+namespace {
+const char* const s_CsvFolder = "Korvanta";
+const char* const s_CsvSuffix = "CSV";
+}
+
+IPrompter* CGraphWindow::graphPrompter() const
+{
+    IPrompter* p = m_pHost ? m_pHost->GetPrompter() : nullptr;
+    return p ? p : ShellPrompter();
+}
+
+QString CGraphWindow::DefaultCsvName(const QDate& date)
+{
+    return QString::fromLatin1(s_dataFilePrefix) + QLatin1Char(' ') + date.toString(QStringLiteral("yyyy-MM-dd"))
+        + QLatin1Char('.') + QString::fromLatin1(s_CsvSuffix);
+}
+
+QList<CCsvColumn> CGraphWindow::CsvColumns() const
+{
+    QList<CCsvColumn> columns;
+    for (int i = 0; i < m_Plots.size(); ++i) {
+        const CGraphPlot& plot = m_Plots.at(i);
+        CCsvColumn c;
+        c.m_Name = plot.m_Name;
+        c.m_Unit = plot.m_Unit;
+        c.m_UnitPrefix = plot.m_UnitPrefix;
+        c.m_bScientific = plot.m_bScientific;
+        if (const CDataBranch* b = GetDataBranch(i)) {
+            c.m_bHasBranch = true;
+            c.m_SecondsPerSample = b->m_Interval;
+            // One lock per list; samples that arrive after this are not written.
+            c.m_X = b->GetXSnapshot();
+            c.m_Y = b->GetYSnapshot();
+        }
+        columns.append(c);
+    }
+    return columns;
+}
+
+QString CGraphWindow::ChooseCsvFile()
+{
+    IPrompter* prompter = graphPrompter();
+    const QString suffix = QStringLiteral(" (*.") + QString::fromLatin1(s_CsvSuffix) + QLatin1Char(')');
+    const QString caption = QCoreApplication::translate("QTranslator", "Save CSV File");
+    const QStringList documents = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty())
+        return prompter->getSaveFileName(this, caption, QDir::homePath(),
+                                         QCoreApplication::translate("QTranslator", "CSV Files") + suffix);
+    QDir dir(documents.first());
+    const QString folder = QString::fromLatin1(s_CsvFolder);
+    if (!dir.exists(folder))
+        dir.mkpath(folder);
+    dir.cd(folder);
+    return prompter->getSaveFileName(this, caption, dir.filePath(DefaultCsvName(QDate::currentDate())),
+                                     QCoreApplication::translate("QTranslator", "Pavix Files") + suffix);
+}
+
+void CGraphWindow::OnExportGraph()
+{
+    const QString path = ChooseCsvFile();
+    if (path.isEmpty())
+        return;
+    const QLocale locale;
+    if (!GraphCsv::WriteFile(path, CsvColumns(), locale, tr("Time"), tr("Samples"))) {
+        graphPrompter()->warning(nullptr, QString(), tr("Saving file failed."));
+        return;
+    }
+    if (m_Plots.isEmpty())
+        return;
+    if (!WindowPlatformServices()->openLocalFile(path))
+        graphPrompter()->warning(nullptr, QString(), tr("Cannot launch spreadsheet."));
+}

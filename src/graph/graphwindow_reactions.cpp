@@ -1,0 +1,165 @@
+// What the graph does on downloads of stored runs, video-analysis runs and video playback:
+// the last activated graph takes a downloaded run and a tracking run; every graph follows a
+// playback of a run it shows up to the sample of the current frame.
+#include "graph/GraphWindow.h"
+
+#include "app/base/ChildWindowHost.h"
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataFolder.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Logic/KorvantaSignals.h"
+
+#include <QComboBox>
+#include <QTimer>
+
+void CGraphWindow::ConnectReactions(CKorvantaSignals* hub)
+{
+    if (!hub)
+        return;
+    connect(hub, &CKorvantaSignals::LoggerDownloadFinshed, this, &CGraphWindow::LoggerDownloadNewData);
+    connect(hub, &CKorvantaSignals::VideoAnalysisStart, this, &CGraphWindow::StartVideoAnalysisRun);
+    connect(hub, &CKorvantaSignals::VideoAnalysisStop, this, &CGraphWindow::StopVideoAnalysisRun);
+    connect(hub, &CKorvantaSignals::VideoPlaybackStart, this, &CGraphWindow::OnVideoPlaybackStart);
+    connect(hub, &CKorvantaSignals::VideoPlaybackSample, this, &CGraphWindow::OnVideoPlaybackSample);
+    connect(hub, &CKorvantaSignals::VideoPlaybackStop, this, &CGraphWindow::OnVideoPlaybackStop);
+}
+
+void CGraphWindow::resetForNewPlots()
+{
+    if (m_pHost && m_pHost->GetDataManager())
+        m_pDataManager = m_pHost->GetDataManager();
+    for (QComboBox* c : {m_pLeftScaleCombo, m_pRightScaleCombo, m_pXScaleCombo}) {
+        c->hide();
+        c->clear();
+    }
+    m_ScaleComboPlots.clear();
+    m_XPlot.init();
+    m_GraphType = TimeGraph;
+    m_Cursor1Plot = m_Cursor2Plot = -1;
+    m_Cursor1Sample = m_Cursor2Sample = -1;
+    m_CursorSampleDelta = 0;
+    m_Plots.clear();
+    m_XYLayers.clear();
+    m_MouseMode = 0;
+    m_XPlotIndex = -1;
+}
+
+CGraphPlot CGraphWindow::PlotFromBranch(const CDataBranch& branch)
+{
+    CGraphPlot plot;
+    plot.m_Key = branch.m_Key;
+    plot.m_Name = branch.m_Name;
+    plot.m_Unit = branch.m_Unit;
+    plot.m_Color = branch.m_Color.isValid() ? branch.m_Color : plot.m_Color;
+    plot.m_RateCode = branch.m_RateCode;
+    // An empty range that the autoscale after the plots are made replaces.
+    plot.m_Min = 1.0f;
+    plot.m_Max = -1.0f;
+    return plot;
+}
+
+void CGraphWindow::appendFolderPlots(int folderKey)
+{
+    CDataManager* data = dataStore();
+    const CDataFolder* folder = data ? data->GetDataFolder(folderKey) : nullptr;
+    if (!folder)
+        return;
+    for (int key : folder->GetBranchKeys())
+        if (const CDataBranch* branch = data->GetDataBranch(key))
+            m_Plots.append(PlotFromBranch(*branch));
+}
+
+void CGraphWindow::prepareAxesForNewRun()
+{
+    m_bRescaleY = true;
+    m_bRescaleX = false;
+    m_LeftScalePlot = 0;
+    m_RightScalePlot = 1;
+    m_XPlotIndex = -1;
+    m_XMin = 0.0f;
+    m_XMax = 10.0f;
+    // A scrolling graph opens on ten seconds' worth of samples (a rate the tables do not know
+    // gives no period, and no such window).
+    const ExperimentInterval interval =
+        m_pHost ? m_pHost->GetExperimentInterval(GetCommonRate(), 1, 12) : ExperimentInterval{};
+    if (m_bTimingRun && interval.m_PeriodSec > 0.0 && interval.m_PeriodSec < 60.0)
+        m_XMax = float(10.0 / interval.m_PeriodSec);
+}
+
+void CGraphWindow::LoggerDownloadNewData(bool offlineRun)
+{
+    Q_UNUSED(offlineRun);
+    if (!isLastActiveGraph())
+        return;
+    resetForNewPlots();
+    CDataManager* data = dataStore();
+    if (!data || data->GetNumDataFolders() == 0)
+        return;
+    if (const CDataFolder* last = data->GetLastDataFolder())
+        appendFolderPlots(last->m_Key);
+    RepaintGraph(0);
+    AutoScaleAllAxis(false);
+    BuildScaleCombos();
+    chooseFirstVisibleScales();
+    ResizeScaleCombos();
+    notifyHasNewDataToSave();
+    UpdateButtons();
+}
+
+void CGraphWindow::StartVideoAnalysisRun(int folderKey)
+{
+    if (!isLastActiveGraph())
+        return;
+    m_bRunning = true;
+    m_bVideoAnalysisRun = true;
+    resetForNewPlots();
+    m_bTimingRun = false;
+    appendFolderPlots(folderKey);
+    notifyHasNewDataToSave();
+    BuildScaleCombos();
+    prepareAxesForNewRun();
+    RepaintGraph(0);
+    m_pRedrawTimer->start(s_RedrawMs);
+    UpdateButtons();
+    ResizeScaleCombos();
+}
+
+void CGraphWindow::StopVideoAnalysisRun()
+{
+    // A tracking run ends as a logger run does.
+    m_bVideoAnalysisRun = false;
+    EndRunning();
+}
+
+void CGraphWindow::OnVideoPlaybackStart(int folderKey)
+{
+    CDataManager* data = dataStore();
+    if (!data)
+        return;
+    for (int i = 0; i < m_Plots.size(); ++i) {
+        const CDataFolder* folder = m_Plots.at(i).m_Key == -1 ? nullptr : data->GetDataFolderByBranch(m_Plots.at(i).m_Key);
+        if (!folder || folder->m_Key != folderKey)
+            continue;
+        m_VideoFolderKey = folderKey;
+        m_bVideoPlayback = true;
+        prepareAxesForNewRun();
+        return;
+    }
+}
+
+void CGraphWindow::OnVideoPlaybackSample(int sample)
+{
+    if (!m_bVideoPlayback)
+        return;
+    m_LastShownSample = sample < 0 ? 0 : sample;
+    UpdateNewData();
+    RepaintGraph(0);
+}
+
+void CGraphWindow::OnVideoPlaybackStop()
+{
+    m_LastShownSample = -1;
+    m_bVideoPlayback = false;
+    AutoScaleAllAxis(false);
+    RepaintGraph(0);
+}

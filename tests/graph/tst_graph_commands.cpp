@@ -1,0 +1,640 @@
+// The graph's own tool-bar commands and what other windows ask of it: each command's enable
+// rule on the real tool bar, prediction curves, the properties dialog, the questions about
+// functions and the X axis, the refused close during a run, the reactions to downloads,
+// tracking runs and playback, and the window record with its plots.
+#include "../common/GraphTestHost.h"
+#include "app/base/MultiAction.h"
+#include "graph/GraphProperties.h"
+#include "graph/GraphWindow.h"
+#include "support/GraphRig.h"
+
+#include <QBuffer>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDataStream>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+struct CRig : CGraphRig
+{
+    CDataFolder* run(const QList<int>& sensorIndexes, int n, const QString& name = QStringLiteral("Run1"))
+    {
+        CDataFolder* f = host.addRun(name);
+        for (int idx : sensorIndexes) {
+            CDataBranch* b = host.addBranch(f, idx, 0.1, QStringLiteral("B%1").arg(f->GetNumberBranches()));
+            CGraphTestHost::fill(b, n, [](int i) { return 1.0 + i; });
+        }
+        return f;
+    }
+    QList<int> keys(const CDataFolder* f) const { return f->GetBranchKeys().toList(); }
+    bool enabled(int action) const { return graph->m_ToolBarActions.at(action)->isEnabled(); }
+};
+
+// The dialog's controls, found by their object names as the form names them.
+struct CForm
+{
+    QComboBox* plotsComboBox;
+    QCheckBox* autoScaleCheckBox;
+    QPushButton* colorButton;
+    QComboBox* unitComboBox;
+    QComboBox* plotStyleComboBox;
+    QLineEdit* maxEdit;
+    QLineEdit* minEdit;
+    QDialogButtonBox* buttonBox;
+    explicit CForm(QDialog* d)
+        : plotsComboBox(d->findChild<QComboBox*>(QStringLiteral("plotsComboBox"))),
+          autoScaleCheckBox(d->findChild<QCheckBox*>(QStringLiteral("autoScaleCheckBox"))),
+          colorButton(d->findChild<QPushButton*>(QStringLiteral("colorButton"))),
+          unitComboBox(d->findChild<QComboBox*>(QStringLiteral("unitComboBox"))),
+          plotStyleComboBox(d->findChild<QComboBox*>(QStringLiteral("plotStyleComboBox"))),
+          maxEdit(d->findChild<QLineEdit*>(QStringLiteral("maxEdit"))),
+          minEdit(d->findChild<QLineEdit*>(QStringLiteral("minEdit"))),
+          buttonBox(d->findChild<QDialogButtonBox*>(QStringLiteral("buttonBox")))
+    {
+    }
+};
+
+QByteArray Saved(CGraphWindow* g)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << qint16(1105);
+    g->saveToFile(&out);
+    return bytes;
+}
+
+// The records of the round trips seed the record fuzzer: with KORVANTA_GRAPH_SEEDS naming a
+// folder, each is written there without its window tag.
+void Seed(const char* name, const QByteArray& bytes)
+{
+    const QString dir = qEnvironmentVariable("KORVANTA_GRAPH_SEEDS");
+    if (dir.isEmpty())
+        return;
+    QFile f(dir + QLatin1Char('/') + QLatin1String(name));
+    if (f.open(QIODevice::WriteOnly))
+        f.write(bytes.mid(2));
+}
+
+int Load(CGraphWindow* g, const QByteArray& bytes)
+{
+    QDataStream in(bytes);
+    qint16 tag = 0;
+    in >> tag;
+    return g->loadFromFile(&in);
+}
+
+} // namespace
+
+class TestGraphCommands : public QObject
+{
+    Q_OBJECT
+private slots:
+    void commandsEnabledByTheirRules()
+    {
+        CRig rig;
+        rig.graph->UpdateButtons();
+        for (int a : {CGraphWindow::ActProperties, CGraphWindow::ActCopyGraph, CGraphWindow::ActExport,
+                      CGraphWindow::ActPrint, CGraphWindow::ActAddPredict, CGraphWindow::ActErasePredict})
+            QVERIFY2(!rig.enabled(a), qPrintable(QString::number(a)));
+        QVERIFY(rig.enabled(CGraphWindow::ActPredict));   // a prediction may come before any data
+        rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction}, 5)));
+        rig.graph->UpdateButtons();
+        for (int a : {CGraphWindow::ActProperties, CGraphWindow::ActCopyGraph, CGraphWindow::ActExport,
+                      CGraphWindow::ActPrint, CGraphWindow::ActPredict})
+            QVERIFY2(rig.enabled(a), qPrintable(QString::number(a)));
+        QVERIFY(!rig.enabled(CGraphWindow::ActAddPredict));
+        QVERIFY(!rig.enabled(CGraphWindow::ActErasePredict));
+        // Predict mode offers the other two prediction commands.
+        rig.graph->m_ToolBarActions.at(CGraphWindow::ActPredict)->trigger();
+        QVERIFY(rig.graph->m_bPredictMode);
+        QVERIFY(rig.enabled(CGraphWindow::ActAddPredict) && rig.enabled(CGraphWindow::ActErasePredict));
+        QVERIFY(rig.graph->m_ToolBarActions.at(CGraphWindow::ActPredict)->isChecked());
+        rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->trigger();
+        QCOMPARE(rig.graph->m_MouseMode, 9);
+        QVERIFY(rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->isChecked());
+        rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->trigger();
+        QCOMPARE(rig.graph->m_MouseMode, 0);
+        // During a run the export, copy, print and properties commands wait.
+        rig.graph->m_bRunning = true;
+        rig.graph->UpdateButtons();
+        for (int a : {CGraphWindow::ActProperties, CGraphWindow::ActCopyGraph, CGraphWindow::ActExport,
+                      CGraphWindow::ActPrint})
+            QVERIFY2(!rig.enabled(a), qPrintable(QString::number(a)));
+        QVERIFY(rig.enabled(CGraphWindow::ActPredict));
+        rig.graph->m_bRunning = false;
+        // A bar graph has no prediction.
+        rig.graph->m_GraphType = CGraphWindow::BarGraph;
+        rig.graph->UpdateButtons();
+        QVERIFY(!rig.enabled(CGraphWindow::ActPredict));
+        QVERIFY(rig.enabled(CGraphWindow::ActExport));
+    }
+
+    void predictModeHoldsTheDrawLimitAndStartsACurve()
+    {
+        CRig rig;
+        rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction}, 120)));
+        CGraphPlot first = rig.graph->GetPlot(0);
+        first.m_Min = -2.0f;
+        first.m_Max = 8.0f;
+        rig.graph->UpdatePlot(first, 0);
+        rig.graph->OnPredict();
+        QVERIFY(rig.graph->m_bPredictMode);
+        QCOMPARE(rig.graph->m_MouseMode, 8);
+        QCOMPARE(rig.graph->m_LastShownSample, qint64(120));
+        QCOMPARE(rig.graph->m_PredictPlots.size(), 1);
+        QCOMPARE(rig.graph->m_PredictPlots.at(0).m_Plot.m_Min, -2.0f);
+        QCOMPARE(rig.graph->m_PredictPlots.at(0).m_Plot.m_Max, 8.0f);
+        QVERIFY(!rig.graph->m_PredictPlots.at(0).m_Plot.m_bAutoScale);
+        // More samples arrive; the limit stays until predict mode ends, the curve stays after.
+        CGraphTestHost::fill(rig.graph->GetDataBranch(0), 10, [](int) { return 1.0; }, 120);
+        QCOMPARE(rig.graph->m_LastShownSample, qint64(120));
+        rig.graph->OnPredict();
+        QVERIFY(!rig.graph->m_bPredictMode);
+        QCOMPARE(rig.graph->m_MouseMode, 0);
+        QCOMPARE(rig.graph->m_LastShownSample, qint64(-1));
+        QCOMPARE(rig.graph->m_RepaintMode, 2);
+        QCOMPARE(rig.graph->m_PredictPlots.size(), 1);
+    }
+
+    void predictModeWithoutPlots()
+    {
+        CRig rig;
+        rig.graph->m_LastShownSample = 40;
+        rig.graph->TogglePredictMode();
+        QCOMPARE(rig.graph->m_LastShownSample, qint64(-1));
+        QCOMPARE(rig.graph->m_PredictPlots.size(), 1);
+        QCOMPARE(rig.graph->m_PredictPlots.at(0).m_Plot.m_Min, 0.0f);
+        QCOMPARE(rig.graph->m_PredictPlots.at(0).m_Plot.m_Max, 10.0f);
+    }
+
+    void predictionPointsAndFillers()
+    {
+        CRig rig;
+        CGraphWindow* g = rig.graph;
+        g->AddPredictPoint(3.4, 2.0);
+        QCOMPARE(g->m_PredictPlots.size(), 1);
+        const float m = float(MissingValue);
+        QCOMPARE(g->m_PredictPlots.at(0).m_X, (QVector<float>{-1, 0, 1, 2, 3.4f}));
+        QCOMPARE(g->m_PredictPlots.at(0).m_Y, (QVector<float>{m, m, m, m, 2.0f}));
+        g->AddPredictPoint(5.2, 3.0);
+        QCOMPARE(g->m_PredictPlots.at(0).m_X.mid(5), (QVector<float>{4, 5.2f}));
+        QCOMPARE(g->m_PredictPlots.at(0).m_Y.mid(5), (QVector<float>{m, 3.0f}));
+        g->AddPredictPoint(3.9, 1.0);
+        QCOMPARE(g->m_PredictPlots.at(0).m_X.size(), 8);
+        QCOMPARE(g->m_PredictPlots.at(0).m_X.last(), 3.9f);
+        g->AddPredictPoint(-0.5, 1.0);
+        g->AddPredictPoint(qQNaN(), 1.0);
+        g->AddPredictPoint(1.0e12, 1.0);
+        QCOMPARE(g->m_PredictPlots.at(0).m_X.size(), 8);
+    }
+
+    void fillersPastTheSixteenBitRangeEnd()
+    {
+        CRig rig;
+        rig.graph->AddPredictPoint(40000.5, 1.0);
+        const CPredictPlot& c = rig.graph->m_PredictPlots.at(0);
+        QCOMPARE(c.m_X.size(), 40002);
+        QCOMPARE(c.m_X.at(40000), 39999.0f);
+        QCOMPARE(c.m_X.last(), 40000.5f);
+    }
+
+    void newCurvesTakeConsecutivePaletteColours()
+    {
+        CRig rig;
+        InitGlobalColors();
+        rig.graph->m_ToolBarActions.at(CGraphWindow::ActAddPredict)->setEnabled(true);
+        rig.graph->OnAddPredict();
+        rig.graph->OnAddPredict();
+        QCOMPARE(rig.graph->m_PredictPlots.size(), 2);
+        QCOMPARE(rig.graph->m_PredictPlots.at(0).m_Plot.m_Color, colorsTable[0]);
+        QCOMPARE(rig.graph->m_PredictPlots.at(1).m_Plot.m_Color, colorsTable[1]);
+        rig.graph->AddPredictPoint(1.0, 1.0);
+        QVERIFY(rig.graph->m_PredictPlots.at(0).m_X.isEmpty());
+        QCOMPARE(rig.graph->m_PredictPlots.at(1).m_X.size(), 3);
+    }
+
+    void curveIsDrawnWhereItsPointsLie()
+    {
+        CRig rig;
+        CGraphWindow* g = rig.graph;
+        g->m_GraphRect = QRect(0, 0, 101, 101);
+        g->m_XMin = 0.0f;
+        g->m_XMax = 10.0f;
+        g->AddPredictPoint(2.0, 2.0);
+        g->AddPredictPoint(8.0, 2.0);
+        g->m_PredictPlots[0].m_Plot.m_Color = QColor(0, 0, 255);
+        QImage image(101, 101, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        g->DrawPredict1Plot(&painter, 0);
+        g->DrawPredict1Plot(&painter, 5);   // no such curve: nothing
+        painter.end();
+        // A horizontal line at Y 2 of 0..10 on a 100-pixel area: row 80, columns 20 to 80.
+        QCOMPARE(image.pixelColor(50, 80), QColor(0, 0, 255));
+        QCOMPARE(image.pixelColor(50, 50), QColor(Qt::white));
+        QCOMPARE(image.pixelColor(10, 80), QColor(Qt::white));   // the fillers are not drawn
+    }
+
+    void xAxisFunctionsNeedRisingXValues_data()
+    {
+        QTest::addColumn<QVector<double>>("x");
+        QTest::addColumn<bool>("legal");
+        QTest::newRow("equal pair") << QVector<double>{1, 2, 2, 3} << false;
+        QTest::newRow("rising") << QVector<double>{1, 2, 3} << true;
+        QTest::newRow("single") << QVector<double>{1} << true;
+        QTest::newRow("falling end") << QVector<double>{1, 2, 3, 0} << false;
+    }
+    void xAxisFunctionsNeedRisingXValues()
+    {
+        QFETCH(QVector<double>, x);
+        QFETCH(bool, legal);
+        CRig rig;
+        CDataFolder* f = rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 0);
+        CDataBranch* xb = rig.host.m_Data.GetDataBranch(f->GetBranchKey(1));
+        for (int i = 0; i < x.size(); ++i)
+            xb->AddSample(i, x.at(i));
+        rig.graph->AddPlotsFromKeyArray(rig.keys(f));
+        QVERIFY(rig.graph->XAxisFuntionsAreLegal());   // time axis
+        rig.graph->OnXScaleComboChanged(2);
+        QCOMPARE(rig.graph->m_XPlotIndex, 1);
+        QCOMPARE(rig.graph->XAxisFuntionsAreLegal(), legal);
+    }
+
+    void functionsApplyExceptToBarGraphs()
+    {
+        CRig rig;
+        QVERIFY(rig.graph->EnableFunctions());
+        rig.graph->m_GraphType = CGraphWindow::XYGraph;
+        QVERIFY(rig.graph->EnableFunctions());
+        rig.graph->m_GraphType = CGraphWindow::BarGraph;
+        QVERIFY(!rig.graph->EnableFunctions());
+    }
+
+    void slopeAndAreaReadOutsSwitch()
+    {
+        CRig rig;
+        rig.graph->EnableSlopeMode(true);
+        QVERIFY(rig.graph->m_bSlopeMode);
+        rig.graph->EnableAreaMode(true);
+        rig.graph->EnableSlopeMode(false);
+        QVERIFY(!rig.graph->m_bSlopeMode && rig.graph->m_bAreaMode);
+        QCOMPARE(rig.graph->m_RepaintMode, 0);
+    }
+
+    void closingDuringARunIsRefused()
+    {
+        CRig rig;
+        rig.graph->m_bRunning = true;
+        QVERIFY(!rig.graph->close());
+        QVERIFY(rig.graph->isVisible());
+        rig.graph->m_bRunning = false;
+        QPointer<CGraphWindow> g = rig.graph;
+        QVERIFY(g->close());
+    }
+
+    void propertiesListAndSwitchPlots()
+    {
+        CRig rig;
+        CDataFolder* f = rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 3);
+        rig.graph->AddPlotsFromKeyArray(rig.keys(f));
+        CGraphPlot a = rig.graph->GetPlot(0);
+        a.m_Name = QStringLiteral("Voltage");
+        a.m_Unit = QStringLiteral("V");
+        a.m_UnitPrefix = 2;
+        a.m_bAutoScale = false;
+        a.m_Min = 0.0f;
+        a.m_Max = 10.0f;
+        rig.graph->UpdatePlot(a, 0);
+        CGraphPlot b = rig.graph->GetPlot(1);
+        b.m_Name = QStringLiteral("Count");
+        b.m_Unit.clear();
+        rig.graph->UpdatePlot(b, 1);
+
+        CGraphProperties dialog;
+        dialog.Init(rig.graph);
+        CForm form(&dialog);
+        CForm* ui = &form;
+        QCOMPARE(ui->plotsComboBox->itemText(0), QStringLiteral("Voltage (mV)"));
+        QCOMPARE(ui->plotsComboBox->itemText(1), QStringLiteral("Count"));
+        QCOMPARE(ui->unitComboBox->count(), 4);
+        QCOMPARE(ui->plotStyleComboBox->count(), 4);
+        QCOMPARE(ui->minEdit->text(), QStringLiteral("0"));
+        QCOMPARE(ui->maxEdit->text(), QStringLiteral("10"));
+        QVERIFY(ui->minEdit->isEnabled());
+        QCOMPARE(ui->unitComboBox->currentIndex(), 2);
+        // "k" keeps the typed range and takes the new prefix.
+        ui->unitComboBox->setCurrentIndex(1);
+        QCOMPARE(ui->maxEdit->text(), QStringLiteral("10"));
+        ui->maxEdit->setText(QStringLiteral("12.5"));
+        // To plot B and back: A's unconfirmed edits are kept.
+        ui->plotsComboBox->setCurrentIndex(1);
+        QCOMPARE(dialog.CurrentIndex(), 1);
+        ui->plotsComboBox->setCurrentIndex(0);
+        QCOMPARE(ui->maxEdit->text(), QStringLiteral("12.5"));
+        QCOMPARE(dialog.Plots().at(0).m_UnitPrefix, 1);
+        // Nothing reaches the graph without OK.
+        QCOMPARE(rig.graph->GetPlot(0).m_Max, 10.0f);
+        QCOMPARE(rig.graph->GetPlot(0).m_UnitPrefix, 2);
+        // Auto scale disables the range edits and keeps their texts.
+        ui->autoScaleCheckBox->click();
+        QVERIFY(!ui->minEdit->isEnabled() && !ui->maxEdit->isEnabled());
+        ui->autoScaleCheckBox->click();
+        QVERIFY(ui->minEdit->isEnabled());
+        QCOMPARE(ui->maxEdit->text(), QStringLiteral("12.5"));
+    }
+
+    void propertiesOkWritesEveryPlotBack()
+    {
+        CRig rig;
+        rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 3)));
+        const CGraphPlot untouched = rig.graph->GetPlot(1);
+        CGraphProperties dialog;
+        rig.services.prompter.m_ColorAnswer = QColor(10, 20, 30);
+        dialog.SetPrompter(&rig.services.prompter);
+        dialog.Init(rig.graph);
+        CForm form(&dialog);
+        CForm* ui = &form;
+        ui->autoScaleCheckBox->setChecked(false);
+        ui->minEdit->setText(QStringLiteral("not a number"));
+        ui->maxEdit->setText(QStringLiteral("1e300"));
+        ui->plotStyleComboBox->setCurrentIndex(3);
+        ui->colorButton->click();
+        QCOMPARE(ui->colorButton->styleSheet(), QStringLiteral("background-color: #0a141e"));
+        // A cancelled colour chooser keeps the colour chosen.
+        rig.services.prompter.m_ColorAnswer = QColor();
+        ui->colorButton->click();
+        QCOMPARE(ui->colorButton->styleSheet(), QStringLiteral("background-color: #0a141e"));
+        ui->buttonBox->button(QDialogButtonBox::Ok)->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        const CGraphPlot p = rig.graph->GetPlot(0);
+        QVERIFY(!p.m_bAutoScale);
+        QCOMPARE(p.m_Min, 0.0f);
+        QCOMPARE(p.m_Max, CGraphPlot::MaxRange);
+        QCOMPARE(p.m_Style, 3);
+        QCOMPARE(p.m_Color, QColor(10, 20, 30));
+        QCOMPARE(rig.graph->GetPlot(1).m_Color, untouched.m_Color);
+        QCOMPARE(rig.graph->GetPlot(1).m_Min, untouched.m_Min);
+    }
+
+    void propertiesCommandThroughThePrompter()
+    {
+        CRig rig;
+        // No plots: nothing to edit, no dialog.
+        rig.graph->OnProperties();
+        QCOMPARE(rig.services.prompter.m_Dialogs, 0);
+        CGraphProperties empty;
+        empty.Init(rig.graph);
+        QVERIFY(empty.Plots().isEmpty());
+        QVERIFY(!CForm(&empty).autoScaleCheckBox->isEnabled());
+        empty.on_buttonBox_accepted();
+
+        rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction}, 3)));
+        QSignalSpy unsaved(&rig.host.m_Hub, &CKorvantaSignals::HasNewDataToSave);
+        rig.services.prompter.m_OnDialog = [](QDialog* d) {
+            auto* p = qobject_cast<CGraphProperties*>(d);
+            CForm(p).plotStyleComboBox->setCurrentIndex(1);
+            CForm(p).buttonBox->button(QDialogButtonBox::Cancel)->click();
+            return p->result();
+        };
+        rig.graph->OnProperties();
+        QCOMPARE(rig.graph->GetPlot(0).m_Style, 0);
+        QCOMPARE(unsaved.count(), 0);
+        rig.services.prompter.m_OnDialog = [](QDialog* d) {
+            auto* p = qobject_cast<CGraphProperties*>(d);
+            CForm(p).plotStyleComboBox->setCurrentIndex(2);
+            CForm(p).buttonBox->button(QDialogButtonBox::Ok)->click();
+            return p->result();
+        };
+        rig.graph->m_ToolBarActions.at(CGraphWindow::ActProperties)->trigger();
+        QCOMPARE(rig.graph->GetPlot(0).m_Style, 2);
+        QVERIFY(unsaved.count() >= 1);
+    }
+
+    void downloadLandsInTheLastActiveGraphOnly()
+    {
+        CRig rig;
+        auto* other = new CGraphWindow(&rig.host);
+        rig.host.SetLastActiveGraph(rig.graph);
+        other->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction}, 4, QStringLiteral("Old"))));
+        rig.graph->m_Cursor1Plot = 0;
+        rig.run({SensorIndexOnlineFunction}, 5, QStringLiteral("Dl1"));
+        CDataFolder* last = rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 5, QStringLiteral("Dl2"));
+        emit rig.host.m_Hub.LoggerDownloadFinshed(true);
+        QCOMPARE(rig.graph->GetNumPlots(), 2);
+        QCOMPARE(rig.graph->GetPlot(0).m_Key, last->GetBranchKey(0));
+        QCOMPARE(rig.graph->GetPlot(1).m_Key, last->GetBranchKey(1));
+        QCOMPARE(rig.graph->m_Cursor1Plot, -1);
+        QCOMPARE(rig.graph->m_GraphType, int(CGraphWindow::TimeGraph));
+        QCOMPARE(rig.graph->GetPlot(0).m_Min, 1.0f * 0.7f);   // autoscaled from 1..5
+        QCOMPARE(other->GetNumPlots(), 1);
+    }
+
+    void downloadWithAnEmptyStoreEmptiesTheGraph()
+    {
+        CRig rig;
+        rig.graph->m_Plots.append(CGraphPlot());
+        emit rig.host.m_Hub.LoggerDownloadFinshed(false);
+        QCOMPARE(rig.graph->GetNumPlots(), 0);
+    }
+
+    void trackingRunIsDrawnLive()
+    {
+        CRig rig;
+        CDataFolder* track = rig.run({SensorIndexVideoTrack, SensorIndexVideoTrack}, 0, QStringLiteral("Video"));
+        emit rig.host.m_Hub.VideoAnalysisStart(track->m_Key);
+        QVERIFY(rig.graph->m_bRunning);
+        QVERIFY(rig.graph->m_pRedrawTimer->isActive());
+        QCOMPARE(rig.graph->GetNumPlots(), 2);
+        QCOMPARE(rig.graph->GetPlot(1).m_Name, QStringLiteral("B1"));
+        QCOMPARE(rig.graph->m_XMax, 10.0f);
+        QVERIFY(!rig.graph->close());   // a live graph stays
+        CGraphTestHost::fill(rig.graph->GetDataBranch(0), 6, [](int i) { return 2.0 * i; });
+        emit rig.host.m_Hub.VideoAnalysisStop();
+        QVERIFY(!rig.graph->m_bRunning);
+        QVERIFY(!rig.graph->m_pRedrawTimer->isActive());
+        QCOMPARE(rig.graph->m_XMax, 5.0f);
+        // Another tracking run while a different graph is the last active one: not taken.
+        CGraphTestHost other;
+        rig.host.SetLastActiveGraph(nullptr);
+        emit rig.host.m_Hub.VideoAnalysisStart(rig.run({SensorIndexVideoTrack}, 0)->m_Key);
+        QCOMPARE(rig.graph->GetNumPlots(), 2);
+        QVERIFY(!rig.graph->m_bRunning);
+    }
+
+    void playbackOfItsOwnRunMovesTheDrawLimit()
+    {
+        CRig rig;
+        CDataFolder* shown = rig.run({SensorIndexOnlineFunction}, 300);
+        CDataFolder* notShown = rig.run({SensorIndexOnlineFunction}, 300);
+        rig.graph->AddPlotsFromKeyArray(rig.keys(shown));
+        emit rig.host.m_Hub.VideoPlaybackStart(notShown->m_Key);
+        QVERIFY(!rig.graph->m_bVideoPlayback);
+        emit rig.host.m_Hub.VideoPlaybackSample(250);
+        QCOMPARE(rig.graph->m_LastShownSample, qint64(-1));
+        emit rig.host.m_Hub.VideoPlaybackStart(shown->m_Key);
+        QVERIFY(rig.graph->m_bVideoPlayback);
+        QCOMPARE(rig.graph->m_VideoFolderKey, shown->m_Key);
+        emit rig.host.m_Hub.VideoPlaybackSample(250);
+        QCOMPARE(rig.graph->m_LastShownSample, qint64(250));
+        emit rig.host.m_Hub.VideoPlaybackStop();
+        QVERIFY(!rig.graph->m_bVideoPlayback);
+        QCOMPARE(rig.graph->m_LastShownSample, qint64(-1));
+        QCOMPARE(rig.graph->m_XMax, 299.0f);
+    }
+
+    void playbackStartOpensOnTenSecondsWhenScrolling()
+    {
+        CRig rig;
+        CDataFolder* f = rig.run({SensorIndexOnlineFunction}, 300);
+        rig.graph->AddPlotsFromKeyArray(rig.keys(f));
+        rig.graph->m_bTimingRun = true;
+        rig.host.m_Interval.m_PeriodSec = 0.1;
+        emit rig.host.m_Hub.VideoPlaybackStart(f->m_Key);
+        QCOMPARE(rig.graph->m_XMin, 0.0f);
+        QCOMPARE(rig.graph->m_XMax, 100.0f);
+        QVERIFY(rig.graph->m_bRescaleY);
+        // A rate without a period: no division by it, the axis is 0 to 10.
+        rig.host.m_Interval.m_PeriodSec = 0.0;
+        emit rig.host.m_Hub.VideoPlaybackStart(f->m_Key);
+        QCOMPARE(rig.graph->m_XMax, 10.0f);
+        rig.host.m_Interval.m_PeriodSec = 90.0;
+        emit rig.host.m_Hub.VideoPlaybackStart(f->m_Key);
+        QCOMPARE(rig.graph->m_XMax, 10.0f);
+    }
+
+    void recordRoundTripChoosesScalesAfresh()
+    {
+        CRig rig;
+        CDataFolder* f = rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 4);
+        rig.graph->AddPlotsFromKeyArray(rig.keys(f));
+        CGraphPlot hidden = rig.graph->GetPlot(1);
+        hidden.m_bVisible = false;
+        CGraphTextAnnotation note;
+        note.m_Text = QStringLiteral("peak");
+        note.m_Sample = 2;
+        hidden.AddAnnotation(note);
+        rig.graph->UpdatePlot(hidden, 1);
+        rig.graph->m_LeftScalePlot = 2;
+        rig.graph->m_RightScalePlot = 0;
+        const QByteArray bytes = Saved(rig.graph);
+        Seed("time_graph", bytes);
+
+        auto* again = new CGraphWindow(&rig.host);
+        QCOMPARE(Load(again, bytes), 0);
+        QCOMPARE(again->GetNumPlots(), 3);
+        QList<int> keys;
+        again->GetPlotKeys(&keys);
+        QCOMPARE(keys, rig.keys(f));
+        QCOMPARE(again->GetPlot(1).GetNumAnnotations(), 1);
+        QCOMPARE(again->GetPlot(1).GetAnnoation(0).m_Text, QStringLiteral("peak"));
+        // The hidden flag is not stored: all three load visible, scales 0 and 1.
+        QCOMPARE(again->m_LeftScalePlot, 0);
+        QCOMPARE(again->m_RightScalePlot, 1);
+        QCOMPARE(again->m_GraphType, int(CGraphWindow::TimeGraph));
+        // Written again it gives the same bytes as the first graph with the scales chosen alike.
+        rig.graph->m_LeftScalePlot = 0;
+        rig.graph->m_RightScalePlot = 1;
+        QCOMPARE(Saved(again), Saved(rig.graph));
+        QVERIFY(Saved(again) != bytes);
+    }
+
+    void recordWithXAxisKeyLoadsAsXYGraph()
+    {
+        CRig rig;
+        CDataFolder* f = rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 4);
+        rig.graph->AddPlotsFromKeyArray(rig.keys(f));
+        rig.graph->OnXScaleComboChanged(2);
+        const QByteArray bytes = Saved(rig.graph);
+        Seed("xy_graph", bytes);
+        auto* again = new CGraphWindow(&rig.host);
+        QCOMPARE(Load(again, bytes), 0);
+        QCOMPARE(again->m_GraphType, int(CGraphWindow::XYGraph));
+        QCOMPARE(again->m_XPlotIndex, 1);
+        QCOMPARE(again->m_XPlot.m_Key, f->GetBranchKey(1));
+        // Plot 1 is the X axis: the scales are plots 0 and 2.
+        QCOMPARE(again->m_LeftScalePlot, 0);
+        QCOMPARE(again->m_RightScalePlot, 2);
+    }
+
+    void recordOfTimingResultsLoadsAsBars()
+    {
+        CRig rig;
+        rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexTimingResult}, 4)));
+        auto* again = new CGraphWindow(&rig.host);
+        Seed("bar_graph", Saved(rig.graph));
+        QCOMPARE(Load(again, Saved(rig.graph)), 0);
+        QCOMPARE(again->m_GraphType, int(CGraphWindow::BarGraph));
+    }
+
+    void damagedRecords()
+    {
+        CRig rig;
+        CDataFolder* f = rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 4);
+        rig.graph->AddPlotsFromKeyArray(rig.keys(f));
+        const QByteArray bytes = Saved(rig.graph);
+        auto* again = new CGraphWindow(&rig.host);
+        // Cut after the window part: -4, the plots read so far stay.
+        const int windowEnd = bytes.indexOf(QByteArray::fromHex("045a")) + 2;   // tag 1114
+        QVERIFY(windowEnd > 2);
+        QCOMPARE(Load(again, bytes.left(windowEnd)), -4);
+        QCOMPARE(Load(again, bytes.left(bytes.size() - 2)), -4);
+        QCOMPARE(again->GetNumPlots(), 2);
+        // An X-axis key that names none of the plots: the graph stays a time graph.
+        QByteArray record;
+        QDataStream out(&record, QIODevice::WriteOnly);
+        out << qint16(1105);
+        CGraphPlot p;
+        p.m_Key = f->GetBranchKey(0);
+        p.saveToFile(&out);
+        out << qint16(1450) << qint32(987654) << qint16(1451) << qint32(-77) << qint16(1452) << qint32(1 << 30)
+            << qint16(1106);
+        Seed("unknown_x_key", record);
+        QCOMPARE(Load(again, record), 0);
+        QCOMPARE(again->m_GraphType, int(CGraphWindow::TimeGraph));
+        QCOMPARE(again->m_XPlotIndex, -1);
+        QCOMPARE(again->m_LeftScalePlot, 0);
+        QCOMPARE(again->m_RightScalePlot, -1);
+        again->repaint();
+    }
+
+    void plotsFromKeys()
+    {
+        CRig rig;
+        rig.host.m_Interval.m_PeriodSec = 0.1;
+        CDataFolder* f = rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 4);
+        CDataBranch* b = rig.host.m_Data.GetDataBranch(f->GetBranchKey(1));
+        b->m_Unit = QStringLiteral("V");
+        b->m_UnitPrefix = 2;
+        b->m_RateCode = 9;
+        b->m_Color = QColor(1, 2, 3);
+        QSignalSpy unsaved(&rig.host.m_Hub, &CKorvantaSignals::HasNewDataToSave);
+        rig.graph->AddPlotsFromKeyArray({-1, f->GetBranchKey(0), 9999, f->GetBranchKey(1)});
+        QCOMPARE(rig.graph->GetNumPlots(), 2);
+        const CGraphPlot p = rig.graph->GetPlot(1);
+        QCOMPARE(p.m_Name, QStringLiteral("B1"));
+        QCOMPARE(p.m_Unit, QStringLiteral("V"));
+        QCOMPARE(p.m_UnitPrefix, 2);
+        QCOMPARE(p.m_DataUnitPrefix, 2);
+        QCOMPARE(p.m_RateCode, 9);
+        QCOMPARE(p.m_Color, QColor(1, 2, 3));
+        QCOMPARE(rig.graph->m_pLeftScaleCombo->count(), 2);
+        QCOMPARE(rig.graph->m_pXScaleCombo->count(), 3);
+        QCOMPARE(rig.graph->m_LeftScalePlot, 0);
+        QCOMPARE(rig.graph->m_RightScalePlot, 1);
+        QVERIFY(unsaved.count() >= 1);
+        // Autoscaled from the empty starting range to the data 1..4.
+        QVERIFY(rig.graph->GetPlot(0).m_Min < rig.graph->GetPlot(0).m_Max);
+        // Nothing known: nothing added.
+        rig.graph->AddPlotsFromKeyArray({-1, 5555});
+        QCOMPARE(rig.graph->GetNumPlots(), 2);
+    }
+};
+
+QTEST_MAIN(TestGraphCommands)
+#include "tst_graph_commands.moc"

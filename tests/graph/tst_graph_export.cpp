@@ -1,0 +1,303 @@
+// The graph's CSV export compared byte for byte with files worked out by hand for both
+// decimal separators, the row layout of uneven and damaged series, the export command with
+// its file chooser, failures and the spreadsheet, and the graph as a copied and printed
+// picture.
+#include "../common/GraphTestHost.h"
+#include "graph/GraphCsv.h"
+#include "graph/GraphWindow.h"
+#include "support/GraphRig.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+CCsvColumn Column(const QString& name, const QString& unit, QVector<double> y, double dt = 0.5, int prefix = 0,
+                  bool scientific = false)
+{
+    CCsvColumn c;
+    c.m_Name = name;
+    c.m_Unit = unit;
+    c.m_UnitPrefix = prefix;
+    c.m_bScientific = scientific;
+    c.m_bHasBranch = true;
+    c.m_SecondsPerSample = dt;
+    for (int i = 0; i < y.size(); ++i)
+        c.m_X.append(i);
+    c.m_Y = y;
+    return c;
+}
+
+// Five, three and two samples; a name holding the separator, a unit prefix, a missing value
+// and a plot shown in scientific form.
+QList<CCsvColumn> MixedColumns()
+{
+    return {Column(QStringLiteral("A,B"), QStringLiteral("V"), {20.5, 20.6, 20.7, MissingValue, 12.345}),
+            Column(QStringLiteral("T2"), QStringLiteral("V"), {21, 21.1, 21.2}, 0.5, 2),
+            Column(QStringLiteral("S"), QString(), {12.345, 2}, 0.5, 0, true)};
+}
+
+QByteArray Golden(const char* name)
+{
+    QFile f(qEnvironmentVariable("KORVANTA_SOURCE_DIR") + QStringLiteral("/tests/graph/golden/") + QLatin1String(name));
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("missing golden file");
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString Csv(const QList<CCsvColumn>& columns, const QLocale& locale = QLocale::c())
+{
+    return GraphCsv::Build(columns, locale, QStringLiteral("Time"), QStringLiteral("Samples"));
+}
+
+struct CRig : CGraphRig
+{
+    QTemporaryDir dir;
+
+    // A run of two branches of n and m samples at 1 s per sample, plotted.
+    void plotRun(int n, int m)
+    {
+        CDataFolder* run = host.addRun();
+        CDataBranch* a = host.addBranch(run, SensorIndexOnlineFunction, 1.0, QStringLiteral("T1"));
+        CDataBranch* b = host.addBranch(run, SensorIndexOnlineFunction, 1.0, QStringLiteral("T2"));
+        a->m_Unit = b->m_Unit = QStringLiteral("V");
+        CGraphTestHost::fill(a, n, [](int i) { return 20.5 + 0.1 * i; });
+        CGraphTestHost::fill(b, m, [](int i) { return 21.0 + 0.1 * i; });
+        graph->AddPlotsFromKeyArray({a->m_Key, b->m_Key});
+    }
+};
+
+} // namespace
+
+class TestGraphExport : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+    }
+    void cleanup()
+    {
+        QLocale::setDefault(QLocale::c());
+    }
+
+    void goldenFilesForBothDecimalSeparators()
+    {
+        QTemporaryDir dir;
+        const QString point = dir.filePath(QStringLiteral("point.csv"));
+        const QString comma = dir.filePath(QStringLiteral("comma.csv"));
+        QVERIFY(GraphCsv::WriteFile(point, MixedColumns(), QLocale::c(), QStringLiteral("Time"), QStringLiteral("Samples")));
+        QVERIFY(GraphCsv::WriteFile(comma, MixedColumns(), QLocale(QLocale::German), QStringLiteral("Time"),
+                                    QStringLiteral("Samples")));
+        QCOMPARE(ReadAll(point), Golden("export_point.csv"));
+        QCOMPARE(ReadAll(comma), Golden("export_comma.csv"));
+    }
+
+    void separatorFollowsTheDecimalPoint()
+    {
+        QCOMPARE(GraphCsv::Separator(QLocale::c()), QStringLiteral(","));
+        QCOMPARE(GraphCsv::Separator(QLocale(QLocale::German)), QStringLiteral(";"));
+        QCOMPARE(GraphCsv::Separator(QLocale(QLocale::French)), QStringLiteral(";"));
+    }
+
+    void workedRowsOfOneRun()
+    {
+        const QList<CCsvColumn> run = {Column(QStringLiteral("T1"), QStringLiteral("V"), {20.5, 20.6, 20.7}, 1.0),
+                                       Column(QStringLiteral("T2"), QStringLiteral("V"), {21, 21.1, 21.2}, 1.0)};
+        QCOMPARE(Csv(run), QStringLiteral("Time,T1(V),T2(V)\r\n0,20.5,21\r\n1,20.6,21.1\r\n2,20.7,21.2\r\n"));
+        const QList<CCsvColumn> german = {Column(QStringLiteral("X"), QStringLiteral("s"), {1.23456}, 0.5)};
+        QCOMPARE(Csv(german, QLocale(QLocale::German)), QStringLiteral("Time;X(s)\r\n0;1,23456\r\n"));
+    }
+
+    void withoutTimeBaseTheFirstColumnCountsSamples()
+    {
+        const QList<CCsvColumn> c = {Column(QStringLiteral("N"), QStringLiteral("m"), {5, 6, 7}, 0.0)};
+        QCOMPARE(Csv(c), QStringLiteral("Samples,N(m)\r\n0,5\r\n1,6\r\n2,7\r\n"));
+    }
+
+    void laterSamplesOfAnOffsetSeriesAreWritten()
+    {
+        // A series over a cursor range starts at sample 2: its rows lie beyond the count of
+        // the longest series, and every one of its samples is written.
+        CCsvColumn late = Column(QStringLiteral("D"), QString(), {7, 8}, 0.0);
+        late.m_X = {2, 3};
+        const QList<CCsvColumn> c = {Column(QStringLiteral("N"), QString(), {1, 2}, 0.0), late};
+        QCOMPARE(Csv(c), QStringLiteral("Samples,N(),D()\r\n0,1,\r\n1,2,\r\n2,,7\r\n3,,8\r\n"));
+    }
+
+    void gapsInSampleNumbersLeaveEmptyCells()
+    {
+        CCsvColumn gap = Column(QStringLiteral("G"), QString(), {1, 2, 3}, 0.0);
+        gap.m_X = {0, 2, 3};
+        QCOMPARE(Csv({gap}), QStringLiteral("Samples,G()\r\n0,1\r\n1,\r\n2,2\r\n3,3\r\n"));
+    }
+
+    void unorderedOrDamagedSampleNumbersGoRowByRow_data()
+    {
+        QTest::addColumn<QVector<double>>("x");
+        QTest::newRow("repeated whole parts") << QVector<double>{0, 0.5, 1, 1.5};
+        QTest::newRow("falling") << QVector<double>{3, 2, 1, 0};
+        QTest::newRow("negative") << QVector<double>{-1, 0, 1, 2};
+        QTest::newRow("not a number") << QVector<double>{0, qQNaN(), 2, 3};
+        QTest::newRow("far jump") << QVector<double>{0, 1, 2, 5.0e9};
+    }
+    void unorderedOrDamagedSampleNumbersGoRowByRow()
+    {
+        QFETCH(QVector<double>, x);
+        CCsvColumn c = Column(QStringLiteral("V"), QString(), {4, 5, 6, 7}, 0.0);
+        c.m_X = x;
+        QCOMPARE(Csv({c}), QStringLiteral("Samples,V()\r\n0,4\r\n1,5\r\n2,6\r\n3,7\r\n"));
+    }
+
+    void missingAndEmptyBranchesKeepTheirColumn()
+    {
+        CCsvColumn gone;
+        gone.m_Name = QStringLiteral("Gone");
+        gone.m_Unit = QStringLiteral("V");
+        CCsvColumn empty = Column(QStringLiteral("E"), QString(), {}, 0.0);
+        const QList<CCsvColumn> c = {gone, Column(QStringLiteral("N"), QString(), {1, 2}, 0.0), empty};
+        QCOMPARE(Csv(c), QStringLiteral("Samples,Gone(V),N(),E()\r\n0,,1,\r\n1,,2,\r\n"));
+        // The first column with a branch gives the time base.
+        CCsvColumn timed = Column(QStringLiteral("T"), QString(), {1}, 2.0);
+        QCOMPARE(Csv({gone, timed}), QStringLiteral("Time,Gone(V),T()\r\n0,,1\r\n"));
+    }
+
+    void yListShorterThanXListStopsAtTheLastPair()
+    {
+        CCsvColumn c = Column(QStringLiteral("V"), QString(), {1, 2}, 0.0);
+        c.m_X = {0, 1, 2, 3};
+        QCOMPARE(Csv({c}), QStringLiteral("Samples,V()\r\n0,1\r\n1,2\r\n"));
+    }
+
+    void failedWriteKeepsTheOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("sub/none.csv"));
+        QVERIFY(!GraphCsv::WriteFile(path, MixedColumns(), QLocale::c(), QStringLiteral("Time"), QStringLiteral("Samples")));
+        QVERIFY(!QFile::exists(path));
+        // A folder in the file's place: refused, the folder left as it was.
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("taken.csv")));
+        QVERIFY(!GraphCsv::WriteFile(dir.filePath(QStringLiteral("taken.csv")), MixedColumns(), QLocale::c(),
+                                     QStringLiteral("Time"), QStringLiteral("Samples")));
+        QVERIFY(QFileInfo(dir.filePath(QStringLiteral("taken.csv"))).isDir());
+        // Nor is a special file (here a pipe) replaced by the file.
+        const QString pipe = dir.filePath(QStringLiteral("pipe.csv"));
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QVERIFY(!GraphCsv::WriteFile(pipe, MixedColumns(), QLocale::c(), QStringLiteral("Time"), QStringLiteral("Samples")));
+        QVERIFY(!QFileInfo(pipe).isFile() && QFileInfo::exists(pipe));
+    }
+
+    void exportCommandWritesOpensAndOffersTheDocumentsName()
+    {
+        CRig rig;
+        rig.plotRun(5, 3);
+        const QString path = rig.dir.filePath(QStringLiteral("graph.CSV"));
+        rig.services.prompter.m_SaveAnswer = path;
+        rig.graph->OnExportGraph();
+        QCOMPARE(rig.services.prompter.m_SaveCaption, QStringLiteral("Save CSV File"));
+        QCOMPARE(rig.services.prompter.m_SaveFilter, QStringLiteral("Pavix Files (*.CSV)"));
+        const QString documents = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).value(0);
+        QCOMPARE(rig.services.prompter.m_SaveDir,
+                 documents + QStringLiteral("/Korvanta/korvanta data ")
+                     + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".CSV"));
+        QCOMPARE(ReadAll(path), QByteArray("Time,T1(V),T2(V)\r\n0,20.5,21\r\n1,20.6,21.1\r\n2,20.7,21.2\r\n"
+                                           "3,20.8,\r\n4,20.9,\r\n"));
+        QCOMPARE(rig.services.platform.m_Opened, QStringList{path});
+        QVERIFY(rig.services.prompter.m_Notices.isEmpty());
+    }
+
+    void exportInACommaLocale()
+    {
+        QLocale::setDefault(QLocale(QLocale::German));
+        CRig rig;
+        rig.plotRun(2, 2);
+        rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("de.CSV"));
+        rig.graph->OnExportGraph();
+        QCOMPARE(ReadAll(rig.services.prompter.m_SaveAnswer),
+                 QByteArray("Time;T1(V);T2(V)\r\n0;20,5;21\r\n1;20,6;21,1\r\n"));
+    }
+
+    void exportFailuresAreReported()
+    {
+        CRig rig;
+        rig.plotRun(2, 2);
+        // Cancelled: nothing written, nothing said.
+        rig.graph->OnExportGraph();
+        QVERIFY(rig.services.prompter.m_Notices.isEmpty());
+        QVERIFY(rig.services.platform.m_Opened.isEmpty());
+        // A folder that does not exist: the failure is reported and nothing is opened.
+        rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("no/such.CSV"));
+        rig.graph->OnExportGraph();
+        QCOMPARE(rig.services.prompter.m_Notices, QStringList{QStringLiteral("Saving file failed.")});
+        QVERIFY(rig.services.platform.m_Opened.isEmpty());
+        // Written, but no spreadsheet: said so, and the file stays.
+        rig.services.prompter.m_Notices.clear();
+        rig.services.platform.m_bAnswer = false;
+        rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("ok.CSV"));
+        rig.graph->OnExportGraph();
+        QCOMPARE(rig.services.prompter.m_Notices, QStringList{QStringLiteral("Cannot launch spreadsheet.")});
+        QVERIFY(!ReadAll(rig.services.prompter.m_SaveAnswer).isEmpty());
+    }
+
+    void graphWithoutPlotsWritesAnEmptyFileAndOpensNothing()
+    {
+        CRig rig;
+        rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("empty.CSV"));
+        rig.graph->OnExportGraph();
+        QVERIFY(QFile::exists(rig.services.prompter.m_SaveAnswer));
+        QCOMPARE(ReadAll(rig.services.prompter.m_SaveAnswer), QByteArray());
+        QVERIFY(rig.services.platform.m_Opened.isEmpty());
+    }
+
+    void copyPutsTheGraphWithoutTitleAndToolBarOnTheClipboard()
+    {
+        CRig rig;
+        rig.plotRun(10, 10);
+        QApplication::clipboard()->clear();
+        rig.graph->OnCopyGraph();
+        const QImage image = QApplication::clipboard()->image();
+        const QRect r = rig.graph->PictureRect();
+        QCOMPARE(r.top(), rig.graph->GetTitleBarHeight());
+        QCOMPARE(r.bottom(), rig.graph->height() - 42);
+        QCOMPARE(image.size(), r.size());
+        // The plot area's background is in the picture, moved up by the title bar.
+        const QPoint inside = rig.graph->m_GraphRect.center() - r.topLeft();
+        QVERIFY(image.rect().contains(inside));
+    }
+
+    void printsOnePdfPage()
+    {
+        CRig rig;
+        rig.plotRun(10, 10);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = rig.dir.filePath(QStringLiteral("graph.pdf"));
+        printer.setOutputFileName(pdf);
+        rig.graph->on_print(&printer);
+        const QByteArray bytes = ReadAll(pdf);
+        QVERIFY(bytes.startsWith("%PDF"));
+        QCOMPARE(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), 1);
+        // The print command asks through the print dialog; a cancelled one prints nothing.
+        rig.services.prompter.m_OnDialog = [](QDialog*) { return int(QDialog::Rejected); };
+        rig.graph->OnPrint();
+        QCOMPARE(rig.services.prompter.m_Dialogs, 1);
+    }
+};
+
+QTEST_MAIN(TestGraphExport)
+#include "tst_graph_export.moc"
