@@ -81,3 +81,9 @@ QColor CWidgetPrompter::getColor(QWidget* parent, const QColor& initial)
 {
     return QColorDialog::getColor(initial, parent, QString(), QColorDialog::ColorDialogOptions());
 }
+
+bool CWidgetPrompter::retryOrClose(QWidget* parent, const QString& title, const QString& text)
+{
+    return QMessageBox::information(parent, title, text, QMessageBox::Retry | QMessageBox::Close, QMessageBox::Close)
+           == QMessageBox::Retry;
+}

@@ -33,6 +33,8 @@ public:
     virtual int runDialog(QDialog* dialog);
     // The standard colour chooser; an invalid colour when the user cancels.
     virtual QColor getColor(QWidget*, const QColor&) { return QColor(); }
+    // A result shown with Retry and Close (Close the default); true for Retry.
+    virtual bool retryOrClose(QWidget*, const QString&, const QString&) { return false; }
 };
 
 // The message-box implementation.
@@ -50,6 +52,7 @@ public:
     QString getSaveFileName(QWidget* parent, const QString& caption, const QString& dir,
                             const QString& filter) override;
     QColor getColor(QWidget* parent, const QColor& initial) override;
+    bool retryOrClose(QWidget* parent, const QString& title, const QString& text) override;
 };
 
 // The prompter the shell uses unless one is given: the message boxes, or what a test set.

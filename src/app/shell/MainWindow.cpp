@@ -72,6 +72,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_WindowsManager.SetApplicationTitle(m_TitleText);
     if (CHistoryWindow* history = m_WindowsManager.GetHistoryWindow())
         history->SetDataManager(&m_pLogicManager->m_DataManager);
+    m_WindowsManager.InstallBloodPressureEvaluator(&m_pLogicManager->m_DataManager);
 
     // Maximising is a request to the window manager; without one (a bare X server, a kiosk
     // session) it is ignored and the window would open at its small default size. The normal

@@ -30,12 +30,14 @@ CWindowsManager::CWindowsManager(QWidget* parent) : QMdiArea(parent)
     m_pLoggerProtectionTimer = new QTimer(this);
     m_pLoggerProtectionTimer->setObjectName(QStringLiteral("m_pLoggerProtectionTimer"));
     connect(m_pSignals, &CKorvantaSignals::HasNewDataToSave, this, &CWindowsManager::onHasNewDataToSave);
+    installAnalysisServices();
 }
 
 CWindowsManager::~CWindowsManager()
 {
     // The setup controller and the child windows go with the area; they may still hear the
     // hub while they go, so it is deleted last.
+    removeAnalysisServices();
     delete m_pSetupWindow;
     m_pSetupWindow = nullptr;
     delete m_pSignals;

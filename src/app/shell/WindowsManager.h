@@ -2,6 +2,8 @@
 // The multiple-document area of the main window: hosts every child window, keeps the record of
 // the current window of each kind the commands act on, lays out the setup and history windows
 // beside the graph, owns the signal hub, and runs the run-control state machine.
+#include "analysis/Functions.h"
+#include "analysis/dialogs/AnalysisHost.h"
 #include "app/base/ChildWindowHost.h"
 #include "setup/SetupHost.h"
 #include "workspace/WorkspaceHost.h"
@@ -29,8 +31,10 @@ class QProgressDialog;
 class QTimer;
 
 class CExperimentModeDialog;
+class CEngineMessages;
 
-class CWindowsManager : public QMdiArea, public IChildWindowHost, public ISetupHost, public IWorkspaceHost
+class CWindowsManager : public QMdiArea, public IChildWindowHost, public ISetupHost, public IWorkspaceHost,
+                        public IAnalysisHost
 {
     Q_OBJECT
 public:
@@ -168,6 +172,28 @@ public:
     void HistoryRestore(bool allowDelete) override;
     bool isVideoRecordArmed() const { return m_bVideoRecordArmed; }
 
+    // The analysis engine and what the analysis dialogs ask of the window manager
+    // (windowsmanager_analysis.cpp).
+    CFunctions* GetFunctions() { return &m_Functions; }
+    CFunctions* AnalysisEngine() override { return &m_Functions; }
+    CDataManager* AnalysisData() override { return GetDataManager(); }
+    CSetupInfo* AnalysisSetup() override { return GetSetupInfo(); }
+    const CSensorInfo* AnalysisCatalogue() override { return GetSensorCatalogue(); }
+    CKorvantaSignals* AnalysisHub() override { return m_pSignals; }
+    IPrompter* AnalysisPrompter() override { return prompter(); }
+    CCalculateOnLineFunctions* OnlineFunctions() override;
+    bool HasCurrentGraph() override { return GetCurrent(GraphKind) != nullptr; }
+    int CurrentGraphCursors(int& cursor1, int& cursor2, int& xAxisKey) override;
+    int CurrentGraphXAxisKey() override;
+    QList<int> CurrentGraphPlotKeys() override;
+    void HistoryInsertChild(int parentKey, int childKey, bool deleteEnabled) override;
+    void HistoryExpandLastBranch() override;
+    QString MessageTitle() override { return m_AppTitle.isEmpty() ? tr("Pavix") : m_AppTitle; }
+    // Hands every cuff-pressure run that the conversion sees deflated to the engine's blood-
+    // pressure evaluation, on the user-interface thread.
+    void InstallBloodPressureEvaluator(CDataManager* data);
+    void EvaluateBloodPressure(int branchKey);
+
 signals:
     void runBtns_play();
     void runBtns_delayPlay(int);
@@ -247,6 +273,9 @@ public slots:
     void OnVideoRecordButtonTimer();
 
     // Analysis and upload commands (windowsmanager_analysis.cpp).
+    void onMathFunc();
+    void onCurveFitFunc();
+    void onPhotogateFunc();
     void onStatisticsFunc();
     void onSlopeFunc();
     void onAreaFunc();
@@ -327,6 +356,11 @@ private:
     bool m_bExperimentModeDialogOpen = false;
     bool m_bVideoRecordArmed = true;
     QPointer<CExperimentModeDialog> m_pExperimentModeDialog;
+    CFunctions m_Functions{this};
+    // The engine's messages shown to the user; made and installed by the constructor.
+    CEngineMessages* m_pEngineMessages = nullptr;
+    void installAnalysisServices();
+    void removeAnalysisServices();
     // The next X value of a manual-X run into the setup record; false when the user cancels.
     bool askManualXValue();
 };

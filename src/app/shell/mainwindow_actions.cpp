@@ -163,8 +163,9 @@ void MainWindow::initAnalysisActionsList()
         m_AnalysisList.append(action);
     }
     CWindowsManager* wm = &m_WindowsManager;
-    // Curve fit, math functions and the photogate wizard open dialogs of their own, which
-    // come with the graph; these are the commands that work on the cursors alone.
+    connect(findAction(28), &QAction::triggered, wm, &CWindowsManager::onCurveFitFunc);
+    connect(findAction(33), &QAction::triggered, wm, &CWindowsManager::onMathFunc);
+    connect(findAction(39), &QAction::triggered, wm, &CWindowsManager::onPhotogateFunc);
     connect(findAction(32), &QAction::triggered, wm, &CWindowsManager::onStatisticsFunc);
     connect(findAction(36), &QAction::triggered, wm, &CWindowsManager::onSlopeFunc);
     connect(findAction(37), &QAction::triggered, wm, &CWindowsManager::onAreaFunc);

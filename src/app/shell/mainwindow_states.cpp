@@ -75,9 +75,6 @@ bool MainWindow::commandAvailable(MultiActionKeyType key) const
         return m_pShellLogic && m_pShellLogic->CanUpdateFirmware();
     case 21: case 22: case 23: case 24: case 25: case 26:
         return true;
-    case 28: case 33: case 39:
-        // Curve fit, math functions and the photogate wizard are dialogs still to come.
-        return false;
     case 51: case 52: case 53: case 54:
         return wm.GetUploadService() != nullptr;
     default:

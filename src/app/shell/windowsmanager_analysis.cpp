@@ -2,35 +2,171 @@
 // its two cursors; with no graph window every command finds no plot selected.
 #include "app/shell/WindowsManager.h"
 
+#include "analysis/dialogs/AverageDialog.h"
+#include "analysis/dialogs/CurveFitDialog.h"
+#include "analysis/dialogs/FunctionsDialog.h"
+#include "analysis/dialogs/StatisticsDialog.h"
+#include "analysis/dialogs/TimingWizard.h"
 #include "app/base/Prompter.h"
+#include "app/shell/EngineMessages.h"
+#include "app/shell/HistoryWindow.h"
 #include "app/shell/ShellServices.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Logic/LogicManager.h"
 #include "graph/GraphWindow.h"
 
 #include <QAction>
+
+namespace {
+
+// Runs a dialog of the window manager modally through the prompter (tests answer for it) and
+// destroys it afterwards.
+template <typename Dialog>
+void RunAndDestroy(IPrompter* prompter, Dialog* dialog)
+{
+    prompter->runDialog(dialog);
+    delete dialog;
+}
+
+} // namespace
+
+void CWindowsManager::installAnalysisServices()
+{
+    m_pEngineMessages = new CEngineMessages([this]() { return prompter(); }, this);
+    CFunctions::SetMessageSink(m_pEngineMessages);
+    CFunctions::SetSignalHub(m_pSignals);
+}
+
+void CWindowsManager::removeAnalysisServices()
+{
+    if (CFunctions::GetMessageSink() == m_pEngineMessages)
+        CFunctions::SetMessageSink(nullptr);
+    if (CFunctions::GetSignalHub() == m_pSignals)
+        CFunctions::SetSignalHub(nullptr);
+}
+
+void CWindowsManager::InstallBloodPressureEvaluator(CDataManager* data)
+{
+    if (!data)
+        return;
+    // Called on the thread that stores the samples: only the key crosses over, and the
+    // branch is looked up again where it is evaluated (the user may delete it meanwhile).
+    QPointer<CWindowsManager> self(this);
+    data->GetDataConversion()->SetBloodPressureEvaluator([self](CDataBranch* branch) {
+        if (!branch || !self)
+            return;
+        const int key = branch->m_Key;
+        QMetaObject::invokeMethod(self.data(), [self, key]() {
+            if (self)
+                self->EvaluateBloodPressure(key);
+        }, Qt::QueuedConnection);
+    });
+}
+
+void CWindowsManager::EvaluateBloodPressure(int branchKey)
+{
+    CDataManager* data = GetDataManager();
+    if (CDataBranch* branch = data ? data->GetDataBranch(branchKey) : nullptr)
+        m_Functions.FunctionBloodPressure(branch);
+}
 
 int CWindowsManager::cursorInfo(int* cursor1, int* cursor2, int* xAxisKey) const
 {
     *cursor1 = -1;
     *cursor2 = -1;
     *xAxisKey = -1;
-    auto* graph = qobject_cast<CGraphWindow*>(GetLastActiveGraph());
-    return graph ? graph->GetCursorsInfo(*cursor1, *cursor2, *xAxisKey) : -1;
+    auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
+    if (!graph)
+        return -1;
+    return graph->GetCursorsInfo(*cursor1, *cursor2, *xAxisKey);
+}
+
+int CWindowsManager::CurrentGraphCursors(int& cursor1, int& cursor2, int& xAxisKey)
+{
+    auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
+    return graph ? graph->GetCursorsInfo(cursor1, cursor2, xAxisKey) : -1;
+}
+
+int CWindowsManager::CurrentGraphXAxisKey()
+{
+    auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
+    return graph ? graph->GetXAxisKey() : -1;
+}
+
+QList<int> CWindowsManager::CurrentGraphPlotKeys()
+{
+    QList<int> keys;
+    if (CKorvantaWindow* graph = GetCurrent(GraphKind))
+        graph->GetPlotKeys(&keys);
+    return keys;
+}
+
+void CWindowsManager::HistoryInsertChild(int parentKey, int childKey, bool deleteEnabled)
+{
+    if (m_pHistoryWindow)
+        m_pHistoryWindow->insertChild(parentKey, childKey, deleteEnabled);
+}
+
+void CWindowsManager::HistoryExpandLastBranch()
+{
+    if (m_pHistoryWindow)
+        m_pHistoryWindow->ExpandLastBranch();
+}
+
+CCalculateOnLineFunctions* CWindowsManager::OnlineFunctions()
+{
+    CDataManager* data = GetDataManager();
+    CLogicManager* logic = data ? data->GetLogicManager() : nullptr;
+    return logic ? &logic->m_CalculateOnLineFunctions : nullptr;
+}
+
+void CWindowsManager::onMathFunc()
+{
+    auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
+    if (!graph || !graph->XAxisFuntionsAreLegal()) {
+        prompter()->critical(this, QString(), QStringLiteral("Sorry, but Pavix cannot display any functions on the collected data"));
+        return;
+    }
+    auto* dialog = new FunctionsDialog(this, this);
+    dialog->init();
+    RunAndDestroy(prompter(), dialog);
+}
+
+void CWindowsManager::onCurveFitFunc()
+{
+    auto* dialog = new CurveFitDialog(this, this);
+    dialog->init();
+    RunAndDestroy(prompter(), dialog);
+}
+
+void CWindowsManager::onPhotogateFunc()
+{
+    auto* wizard = new TimingWizard(this, this);
+    wizard->init();
+    RunAndDestroy(prompter(), wizard);
 }
 
 void CWindowsManager::onStatisticsFunc()
 {
     int c1, c2, x;
-    if (cursorInfo(&c1, &c2, &x) == -1)
+    const int key = cursorInfo(&c1, &c2, &x);
+    if (key == -1) {
         prompter()->information(this, tr("Error"), tr("Please select plot."));
+        return;
+    }
+    auto* dialog = new StatisticsDialog(this, this);
+    dialog->init(key, c1, c2);
+    RunAndDestroy(prompter(), dialog);
 }
 
 void CWindowsManager::onSlopeFunc()
 {
     int c1, c2, x;
     cursorInfo(&c1, &c2, &x);
-    if (c1 != -1) {
-        if (auto* graph = qobject_cast<CGraphWindow*>(GetLastActiveGraph()))
-            graph->EnableSlopeMode(!graph->m_bSlopeMode);
+    auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
+    if (c1 != -1 && graph) {
+        graph->EnableSlopeMode(!graph->m_bSlopeMode);
         return;
     }
     prompter()->information(this, tr("Error"), tr("Please select plot."));
@@ -43,9 +179,9 @@ void CWindowsManager::onAreaFunc()
 {
     int c1, c2, x;
     const int plot = cursorInfo(&c1, &c2, &x);
-    if (plot != -1 && c2 != -1) {
-        if (auto* graph = qobject_cast<CGraphWindow*>(GetLastActiveGraph()))
-            graph->EnableAreaMode(!graph->m_bAreaMode);
+    auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
+    if (plot != -1 && c2 != -1 && graph) {
+        graph->EnableAreaMode(!graph->m_bAreaMode);
         return;
     }
     prompter()->information(this, tr("Error"), tr("Please place two cursors on a plot."));
@@ -56,16 +192,32 @@ void CWindowsManager::onAreaFunc()
 void CWindowsManager::onAveragingFunc()
 {
     int c1, c2, x;
-    cursorInfo(&c1, &c2, &x);
-    if (c1 == -1)
+    const int key = cursorInfo(&c1, &c2, &x);
+    if (c1 == -1) {
         prompter()->information(this, tr("Error"), tr("Please select plot."));
+        return;
+    }
+    auto* dialog = new AverageDialog(this, this);
+    dialog->init(key, c1, c2);
+    RunAndDestroy(prompter(), dialog);
 }
 
-void CWindowsManager::quickFunction(int)
+void CWindowsManager::quickFunction(int id)
 {
     int c1, c2, x;
-    if (cursorInfo(&c1, &c2, &x) == -1)
+    const int key = cursorInfo(&c1, &c2, &x);
+    if (key == -1) {
         prompter()->information(this, tr("Error"), tr("Please select plot."));
+        return;
+    }
+    CDataBranch* made = m_Functions.QuickFunctions(short(id), key, false, c1, c2, x, x != 0, 0, 1.0, 1.0, 0.0,
+                                                   QString(), QString());
+    if (!made)
+        return;
+    HistoryInsertChild(key, made->m_Key, false);
+    if (id == CFunctions::IdLinearRegression)
+        HistoryExpandLastBranch();
+    emit m_pSignals->newFunctionData(made->m_Key, key, x);
 }
 
 void CWindowsManager::onLinearCurveFitFunc()

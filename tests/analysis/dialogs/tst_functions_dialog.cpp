@@ -1,0 +1,249 @@
+// The Math Function dialog's OK: a function of recorded series computed over the cursor range,
+// announced to the history and the graphs; a function of live inputs registered for the next
+// runs, refused past ten; a recorded series never paired with a live input; bad coefficients;
+// Reset.
+#include "analysis/dialogs/FunctionsDialog.h"
+#include "support/AnalysisHostFake.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+namespace {
+
+void PressOk(FunctionsDialog& d)
+{
+    d.findChild<QPushButton*>("OkButton")->click();
+}
+
+} // namespace
+
+class TestFunctionsDialog : public QObject
+{
+    Q_OBJECT
+private slots:
+    void linearOfTheCursorRangeBecomesAChildBranch();
+    void twoRecordedSeriesAreAdded();
+    void liveInputRegistersAnOnlineFunction();
+    void eleventhOnlineFunctionIsRefused();
+    void recordedAndLiveInputAreNotPaired();
+    void invalidCoefficientKeepsTheDialogOpen();
+    void resetForgetsOnlineFunctions();
+    void noSourcesDisableOk();
+    void fourierAddsTwoBranches();
+};
+
+void TestFunctionsDialog::linearOfTheCursorRangeBecomesAChildBranch()
+{
+    CAnalysisHostFake host;
+    CDataFolder* run = host.run();
+    CDataBranch* t = host.series(run, "Temperature", "°C", {10, 11, 12, 13, 14, 15, 16, 17});
+    // The cursors stand the other way round: the engine takes the range 2..5 either way.
+    host.cursors(t->m_Key, 5, 2);
+    QSignalSpy announced(&host.m_Hub, &CKorvantaSignals::newFunctionData);
+    FunctionsDialog d(&host, &host);
+    d.init();
+    QCOMPARE(d.startIndex(), 5);
+    QCOMPARE(d.endIndex(), 2);
+    ChooseFunction(d, 15);
+    Combo(d, "G1_Combo")->setCurrentIndex(1);  // Temperature values (the time row comes first)
+    Edit(d, "A_Edit")->setText("2");
+    Edit(d, "B_Edit")->setText("-3");
+    QCOMPARE(Edit(d, "FunctionNameEdit")->text(), QString("2 * Temperature - 3"));
+    const int before = host.m_Data.GetNumDataBranches();
+    PressOk(d);
+    QCOMPARE(d.result(), 0);
+    QCOMPARE(host.m_Data.GetNumDataBranches(), before + 1);
+    QCOMPARE(announced.count(), 1);
+    const int made = announced.at(0).at(0).toInt();
+    QCOMPARE(announced.at(0).at(1).toInt(), t->m_Key);
+    QCOMPARE(host.m_History, QStringList{QStringLiteral("%1>%2").arg(t->m_Key).arg(made)});
+    CDataBranch* b = host.m_Data.GetDataBranch(made);
+    QVERIFY(b);
+    QCOMPARE(b->m_Name, QString("2 * Temperature - 3"));
+    QCOMPARE(b->m_Unit, QString());
+    QCOMPARE(b->GetNumSamples(), 4);
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(b->GetXSample(i), double(2 + i));
+        QCOMPARE(b->GetYSample(i), 2.0 * (12 + i) - 3.0);
+    }
+    QVERIFY(host.m_Prompter.m_Log.isEmpty());
+}
+
+void TestFunctionsDialog::twoRecordedSeriesAreAdded()
+{
+    CAnalysisHostFake host;
+    CDataFolder* run = host.run();
+    CDataBranch* a = host.series(run, "A", "V", {1, 2, 3, 4});
+    CDataBranch* b = host.series(run, "B", "V", {10, 20, 30, 40});
+    host.cursors(a->m_Key, 0, 3, b->m_Key);
+    QSignalSpy announced(&host.m_Hub, &CKorvantaSignals::newFunctionData);
+    FunctionsDialog d(&host, &host);
+    d.init();
+    // G1 on the cursor's plot, G2 on the X-axis branch.
+    QCOMPARE(d.sources().at(Combo(d, "G1_Combo")->currentIndex()).key, a->m_Key);
+    QCOMPARE(d.sources().at(Combo(d, "G2_Combo")->currentIndex()).key, b->m_Key);
+    ChooseFunction(d, 1);
+    // The function change put both lists back on their first row.
+    QCOMPARE(Combo(d, "G1_Combo")->currentIndex(), 0);
+    Combo(d, "G1_Combo")->setCurrentIndex(1);
+    Combo(d, "G2_Combo")->setCurrentIndex(3);
+    PressOk(d);
+    QCOMPARE(announced.count(), 1);
+    QCOMPARE(announced.at(0).at(2).toInt(), b->m_Key);
+    CDataBranch* sum = host.m_Data.GetDataBranch(announced.at(0).at(0).toInt());
+    QVERIFY(sum);
+    QCOMPARE(sum->m_Name, QString("Add(A + B)"));
+    QCOMPARE(sum->GetYSnapshot(), (QVector<double>{11, 22, 33, 44}));
+}
+
+void TestFunctionsDialog::liveInputRegistersAnOnlineFunction()
+{
+    CAnalysisHostFake host;
+    host.sensor(1, "Voltage", 0, {{"Voltage", true}, {"Unused", false}});
+    FunctionsDialog d(&host, &host);
+    d.init();
+    ChooseFunction(d, 22);   // Square: with time rows
+    QCOMPARE(Combo(d, "G1_Combo")->count(), 2);
+    Combo(d, "G1_Combo")->setCurrentIndex(1);
+    Edit(d, "A_Edit")->setText("3");
+    PressOk(d);
+    QCOMPARE(host.m_OnlineCount, short(1));
+    const OnLineFunctionInfo& f = host.m_Table[0];
+    QCOMPARE(f.m_FunctionId, short(22));
+    QCOMPARE(f.m_G1SensorIndex, 1);
+    QCOMPARE(f.m_G1Channel, 0);
+    QCOMPARE(f.m_G1Measurement, 0);
+    QCOMPARE(f.m_G2Channel, -1);
+    QCOMPARE(f.m_A, 3.0);
+    QCOMPARE(f.m_B, 1.0);
+    QCOMPARE(f.m_C, 0.0);
+    QCOMPARE(f.m_Name, QString("3 * (Voltage)²"));
+    QCOMPARE(f.m_Unit, QString("(V)²"));
+    QVERIFY(!f.m_bG1AsTime);
+    QCOMPARE(host.m_Data.GetNumDataBranches(), 0);
+}
+
+void TestFunctionsDialog::eleventhOnlineFunctionIsRefused()
+{
+    CAnalysisHostFake host;
+    host.sensor(1, "Voltage", 0, {{"Voltage", true}});
+    for (int i = 0; i < 10; ++i) {
+        FunctionsDialog d(&host, &host);
+        d.init();
+        PressOk(d);
+        QCOMPARE(host.m_OnlineCount, short(i + 1));
+    }
+    FunctionsDialog d(&host, &host);
+    d.init();
+    d.show();
+    PressOk(d);
+    QCOMPARE(host.m_OnlineCount, short(10));
+    QCOMPARE(host.m_Prompter.m_Log,
+             QStringList{"crit|Online function|You are already displaying the maximum allowable amount of 10 online functions!"});
+    QVERIFY(d.isVisible());
+}
+
+void TestFunctionsDialog::recordedAndLiveInputAreNotPaired()
+{
+    CAnalysisHostFake host;
+    CDataBranch* t = host.series(host.run(), "Temperature", "°C", {1, 2, 3});
+    host.sensor(1, "Voltage", 0, {{"Voltage", true}});
+    host.cursors(t->m_Key, 0, 2);
+    FunctionsDialog d(&host, &host);
+    d.init();
+    d.show();
+    ChooseFunction(d, 24);
+    Combo(d, "G1_Combo")->setCurrentIndex(1);  // recorded
+    Combo(d, "G2_Combo")->setCurrentIndex(3);  // live
+    const int branches = host.m_Data.GetNumDataBranches();
+    PressOk(d);
+    QCOMPARE(host.m_Prompter.m_Log.size(), 1);
+    QVERIFY(host.m_Prompter.m_Log.first().startsWith("crit|Math Function|A recorded series cannot be combined"));
+    QCOMPARE(host.m_OnlineCount, short(0));
+    QCOMPARE(host.m_Data.GetNumDataBranches(), branches);
+    QVERIFY(d.isVisible());
+    // A function of one source is decided by G1 alone: a recorded G1 computes at once even
+    // with G2 on the live row.
+    ChooseFunction(d, 5);
+    Combo(d, "G1_Combo")->setCurrentIndex(0);
+    Combo(d, "G2_Combo")->setCurrentIndex(1);
+    PressOk(d);
+    QCOMPARE(host.m_Data.GetNumDataBranches(), branches + 1);
+    QCOMPARE(host.m_OnlineCount, short(0));
+}
+
+void TestFunctionsDialog::invalidCoefficientKeepsTheDialogOpen()
+{
+    CAnalysisHostFake host;
+    CDataBranch* t = host.series(host.run(), "Temperature", "°C", {1, 2, 3});
+    host.cursors(t->m_Key, 0, 2);
+    FunctionsDialog d(&host, &host);
+    d.init();
+    d.show();
+    ChooseFunction(d, 21);
+    Combo(d, "G1_Combo")->setCurrentIndex(1);
+    Edit(d, "C_Edit")->setText("abc");
+    PressOk(d);
+    QCOMPARE(host.m_Prompter.m_Log, QStringList{"warn|Invalid input|Valid input '0'-'9', '.' ,'-'"});
+    // Reset to 1, not to its default 0.
+    QCOMPARE(Edit(d, "C_Edit")->text(), QString("1"));
+    QVERIFY(d.isVisible());
+    QCOMPARE(host.m_Data.GetNumDataBranches(), 1);
+    // A disabled field with no number does not block OK.
+    ChooseFunction(d, 5);
+    Edit(d, "A_Edit")->setText("x");
+    PressOk(d);
+    QCOMPARE(host.m_Data.GetNumDataBranches(), 2);
+}
+
+void TestFunctionsDialog::resetForgetsOnlineFunctions()
+{
+    CAnalysisHostFake host;
+    host.sensor(1, "Voltage", 0, {{"Voltage", true}});
+    host.m_OnlineCount = 4;
+    FunctionsDialog d(&host, &host);
+    d.init();
+    ChooseFunction(d, 13);
+    Edit(d, "B_Edit")->setText("7");
+    d.findChild<QPushButton*>("resetButton")->click();
+    QCOMPARE(host.m_OnlineCount, short(0));
+    QCOMPARE(Combo(d, "FunctionCombo")->currentIndex(), 0);
+    QCOMPARE(Edit(d, "A_Edit")->text(), QString("1"));
+    QCOMPARE(Edit(d, "B_Edit")->text(), QString("1"));
+    QCOMPARE(Edit(d, "C_Edit")->text(), QString("0"));
+}
+
+void TestFunctionsDialog::noSourcesDisableOk()
+{
+    CAnalysisHostFake host;
+    host.m_bGraph = false;
+    FunctionsDialog d(&host, &host);
+    d.init();
+    QCOMPARE(Combo(d, "G1_Combo")->count(), 0);
+    QVERIFY(!d.findChild<QPushButton*>("OkButton")->isEnabled());
+}
+
+void TestFunctionsDialog::fourierAddsTwoBranches()
+{
+    CAnalysisHostFake host;
+    QVector<double> y;
+    for (int i = 0; i < 64; ++i)
+        y << std::sin(2 * M_PI * i / 8.0);
+    CDataBranch* s = host.series(host.run(), "Signal", "V", y, 0.01);
+    QSignalSpy announced(&host.m_Hub, &CKorvantaSignals::newFunctionData);
+    FunctionsDialog d(&host, &host);
+    d.init();
+    ChooseFunction(d, 11);
+    QCOMPARE(Edit(d, "FunctionNameEdit")->text(), QString("FFT Signal"));
+    PressOk(d);
+    QCOMPARE(announced.count(), 2);
+    QCOMPARE(host.m_History.size(), 2);
+    for (const QList<QVariant>& call : announced)
+        QCOMPARE(call.at(1).toInt(), s->m_Key);
+}
+
+QTEST_MAIN(TestFunctionsDialog)
+#include "tst_functions_dialog.moc"
