@@ -10,6 +10,7 @@
 
 #include <QNetworkReply>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -60,7 +61,14 @@ class TestUploadClient : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        // A home of our own: other test programs running at the same time write the same
+        // settings file in the shared test configuration folder.
+        QVERIFY(m_Home.isValid());
+        qputenv("HOME", m_Home.path().toLocal8Bit());
+        QStandardPaths::setTestModeEnabled(true);
+    }
     void answersReachTheirOwnCallsInAnyOrder();
     void requestCarriesItsHeaders();
     void transportErrorsBecomeFaults_data();
@@ -70,6 +78,9 @@ private slots:
     void invalidUrlKeepsTheOldOne();
     void endpointFromSettingsAndVariable();
     void channelSettingsKeepTheHost();
+
+private:
+    QTemporaryDir m_Home;
 };
 
 void TestUploadClient::answersReachTheirOwnCallsInAnyOrder()
