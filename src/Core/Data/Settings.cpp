@@ -3,7 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
+#include <QHash>
+#include <QVariant>
 #include <QStringList>
 #include <QStandardPaths>
 
@@ -38,6 +39,35 @@ const QStringList& ActiveKeys()
     }();
     return keys;
 }
+
+// The settings file read as plain text: every value stays the string the file holds. The
+// toolkit's own INI reader decodes "@Variant(...)" values through its binary stream, so a
+// damaged or foreign file could make it build arbitrary objects (pictures among them); this
+// program never writes such values and reads only numbers and true/false.
+void ReadPlainIni(QIODevice& device, QHash<QString, QString>& map)
+{
+    QString section;
+    while (!device.atEnd()) {
+        const QString line = QString::fromUtf8(device.readLine()).trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
+            continue;
+        if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
+            section = line.mid(1, line.size() - 2).trimmed();
+            if (section.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0)
+                section.clear();
+            continue;
+        }
+        const int eq = line.indexOf(QLatin1Char('='));
+        if (eq <= 0)
+            continue;
+        const QString key = line.left(eq).trimmed();
+        QString value = line.mid(eq + 1).trimmed();
+        if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
+            value = value.mid(1, value.size() - 2);
+        map.insert(section.isEmpty() ? key : section + QLatin1Char('/') + key, value);
+    }
+}
+
 }  // namespace
 
 CSettings::CSettings()
@@ -80,21 +110,25 @@ void CSettings::ClearChannels()
 void CSettings::LoadSettings()
 {
     RestoreDefaults();
-    QSettings file(m_FilePath, QSettings::IniFormat);
-    if (file.status() != QSettings::NoError) {
+    QFile file(m_FilePath);
+    if (!file.exists())
+        return;
+    if (!file.open(QIODevice::ReadOnly)) {
         MyOutputDebugString(QStringLiteral("Settings file unreadable, defaults used"), DiagLogic);
         return;
     }
-    file.value(QStringLiteral("Version"), 0.0).toDouble();
+    QHash<QString, QString> entries;
+    ReadPlainIni(file, entries);
     for (int c = 0; c < s_NumOfChannels; ++c) {
-        file.beginGroup(GroupNames().at(c));
+        const QString group = GroupNames().at(c) + QLatin1Char('/');
         bool ok = false;
-        const int index = file.value(QStringLiteral("SensorInfoIndex"), 0).toInt(&ok);
+        const int index = entries.value(group + QStringLiteral("SensorInfoIndex"), QStringLiteral("0")).toInt(&ok);
         // A hand-edited or foreign file must not smuggle in an index the catalogue lacks.
         m_Channels[c].m_SensorInfoIndex = (ok && index >= 0 && index <= s_LastCatalogueIndex) ? index : 0;
-        for (int m = 0; m < s_NumOfMeasurements; ++m)
-            m_Channels[c].m_Measurements[m].m_Active = file.value(ActiveKeys().at(m), m == 0).toBool();
-        file.endGroup();
+        for (int m = 0; m < s_NumOfMeasurements; ++m) {
+            const auto found = entries.constFind(group + ActiveKeys().at(m));
+            m_Channels[c].m_Measurements[m].m_Active = found == entries.constEnd() ? m == 0 : QVariant(found.value()).toBool();
+        }
     }
 }
 

@@ -79,6 +79,24 @@ private slots:
         QCOMPARE(s.GetSensorInfoIndex(7), 0);
     }
 
+    void encodedValuesAreNotDecoded()
+    {
+        // A value in the toolkit's binary encoding (here a picture, type 0x44) is never decoded:
+        // it reads as what it is, text that is no number.
+        QFile f(CSettings().GetFilePath());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[channel1]\nSensorInfoIndex=@Variant(\\0\\0\\0\\x44\\0\\0\\0\\0)\n"
+                "Measurement0Active=false\nMeasurement1Active=@Variant(\\0\\0\\0\\x1\\x1)\n"
+                "[channel2]\nSensorInfoIndex=\"12\"\nMeasurement3Active=1\n");
+        f.close();
+        CSettings s;
+        QCOMPARE(s.GetSensorInfoIndex(1), 0);
+        QVERIFY(!s.IsMeasurementActive(1, 0));
+        QVERIFY(s.IsMeasurementActive(1, 1)); // any text other than false/0 is "on", as before
+        QCOMPARE(s.GetSensorInfoIndex(2), 12);
+        QVERIFY(s.IsMeasurementActive(2, 3));
+    }
+
     void settersAndResets()
     {
         CSettings s;
