@@ -3,6 +3,7 @@
 // plot of the graph; the engine's failures reach the user as boxes; the commands without a
 // graph; a cuff-pressure run hands itself to the blood-pressure evaluation when the cuff is
 // let down.
+#include "../common/PrivateHome.h"
 #include "analysis/dialogs/CurveFitDialog.h"
 #include "analysis/dialogs/AverageDialog.h"
 #include "analysis/dialogs/FunctionsDialog.h"
@@ -138,14 +139,7 @@ class TestAnalysisEndToEndRun : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        // A home of its own: the runs save the channel settings, which other tests running
-        // at the same time read from the shared test configuration folder.
-        QVERIFY(m_Home.isValid());
-        qputenv("HOME", m_Home.path().toLocal8Bit());
-        QStandardPaths::setTestModeEnabled(true);
-    }
+    void initTestCase() { QVERIFY(UsePrivateHome(m_Home)); }
     void linearFitOfARecordedRunIsPlotted();
     void engineFailureIsShown();
     void commandsWithoutAGraph();

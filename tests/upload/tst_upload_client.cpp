@@ -2,6 +2,7 @@
 // call whatever the order, faults and transport errors reach the fault slot, the request
 // carries its headers, and a client destroyed with a call in flight calls nobody. Also where
 // the service is reached: the settings file's host, the variable that overrides it.
+#include "../common/PrivateHome.h"
 #include "support/TerravoxStandIn.h"
 
 #include "Core/Data/Settings.h"
@@ -61,14 +62,7 @@ class TestUploadClient : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
-    {
-        // A home of our own: other test programs running at the same time write the same
-        // settings file in the shared test configuration folder.
-        QVERIFY(m_Home.isValid());
-        qputenv("HOME", m_Home.path().toLocal8Bit());
-        QStandardPaths::setTestModeEnabled(true);
-    }
+    void initTestCase() { QVERIFY(UsePrivateHome(m_Home)); }
     void answersReachTheirOwnCallsInAnyOrder();
     void requestCarriesItsHeaders();
     void transportErrorsBecomeFaults_data();
