@@ -18,6 +18,9 @@
 namespace {
 
 constexpr int CopyChunk = 1 << 16;
+// Pixel columns of a time curve worked out under one lock of the branch: short enough that a
+// logger thread appending meanwhile hardly waits.
+constexpr int ColumnsPerLock = 64;
 
 bool Gap(double v)
 {
@@ -181,40 +184,58 @@ void StrokeTimeCurve(const CDataBranch& branch, long long from, long long to, co
     // One pass per pixel column: where the column ends, its first and last valid sample and
     // the extremes between them. The stepper sees the column's first sample, its extremes
     // and its last sample, which is all the column's strokes depend on.
-    while (i < yEnd) {
-        const int column = px(branch.GetXSample(i));
-        if (progress) {
-            mark.m_Start = i;
-            mark.m_Column = column;
-            mark.m_State = step.state();
-            mark.m_Path = out.m_Path.size();
-            mark.m_Columns = out.m_Columns.size();
-            mark.m_Dots = out.m_Dots.size();
-            mark.m_bRescaleX = out.m_bRescaleX;
-            mark.m_bRescaleY = out.m_bRescaleY;
-            mark.m_bSeen = seen;
-            mark.m_bValid = true;
-        }
-        const int end = branch.PartitionXNear(i + 1, yEnd, i + groupSize,
-                                              [&](double x) { return px(x) > column; });
-        groupSize = std::max(1, end - i);
-        const int f = branch.FirstValidY(i, end);
-        if (f >= 0) {
-            if (!seen) {
-                seen = true;
-                if (ny < 4)
-                    out.m_bRescaleY = true;
+    bool shrunk = false;
+    while (i < yEnd && !shrunk) {
+        branch.ReadLocked([&](const CSampleStore& xs, const CSampleStore& ys) {
+            if (xs.size() < yEnd || ys.size() < yEnd) {
+                shrunk = true;   // cleared meanwhile: what is left is drawn by the next paint
+                return;
             }
-            step.add(column, py(branch.GetYSample(f)), f == lastIndex);
-            float lo = std::numeric_limits<float>::infinity(), hi = -lo;
-            if (f + 1 < end && branch.GetYMinMax(f + 1, end, lo, hi)) {
-                const int l = branch.LastValidY(f + 1, end);
-                step.add(column, py(lo), false);
-                step.add(column, py(hi), false);
-                step.add(column, py(branch.GetYSample(l)), l == lastIndex);
+            for (int n = 0; n < ColumnsPerLock && i < yEnd; ++n) {
+                const int column = px(xs.at(i));
+                if (progress) {
+                    mark.m_Start = i;
+                    mark.m_Column = column;
+                    mark.m_State = step.state();
+                    mark.m_Path = out.m_Path.size();
+                    mark.m_Columns = out.m_Columns.size();
+                    mark.m_Dots = out.m_Dots.size();
+                    mark.m_bRescaleX = out.m_bRescaleX;
+                    mark.m_bRescaleY = out.m_bRescaleY;
+                    mark.m_bSeen = seen;
+                    mark.m_bValid = true;
+                }
+                const int end = xs.partitionPointNear(i + 1, yEnd, i + groupSize,
+                                                      [&](double x) { return px(x) > column; });
+                groupSize = std::max(1, end - i);
+                // Where the next columns likely end, loaded while this one is worked out: the X
+                // values the search reads and the Y values the extremes are scanned from (those
+                // after the last summarised run).
+                for (int ahead = 1; ahead <= 3; ++ahead) {
+                    const int e = end + ahead * groupSize;
+                    xs.prefetch(e);
+                    for (int k = e - CSampleStore::SummarySize; k <= e; k += 8)
+                        ys.prefetch(k);
+                }
+                const int f = ys.firstValid(i, end);
+                if (f >= 0) {
+                    if (!seen) {
+                        seen = true;
+                        if (ny < 4)
+                            out.m_bRescaleY = true;
+                    }
+                    step.add(column, py(ys.at(f)), f == lastIndex);
+                    float lo = std::numeric_limits<float>::infinity(), hi = -lo;
+                    if (f + 1 < end && ys.minMax(f + 1, end, lo, hi)) {
+                        const int l = ys.lastValid(f + 1, end);
+                        step.add(column, py(lo), false);
+                        step.add(column, py(hi), false);
+                        step.add(column, py(ys.at(l)), l == lastIndex);
+                    }
+                }
+                i = end;
             }
-        }
-        i = end;
+        });
     }
     if (progress && mark.m_bValid && ny >= 4) {
         mark.m_XCount = sp.n;
