@@ -21,6 +21,8 @@ constexpr int CopyChunk = 1 << 16;
 // Pixel columns of a time curve worked out under one lock of the branch: short enough that a
 // logger thread appending meanwhile hardly waits.
 constexpr int ColumnsPerLock = 64;
+// How many columns ahead the samples are asked for: far enough for them to arrive in time.
+constexpr int PrefetchColumns = 4;
 
 bool Gap(double v)
 {
@@ -209,12 +211,12 @@ void StrokeTimeCurve(const CDataBranch& branch, long long from, long long to, co
                                                       [&](double x) { return px(x) > column; });
                 groupSize = std::max(1, end - i);
                 // Where the next columns likely end, loaded while this one is worked out: the X
-                // values the search reads and the Y values the extremes are scanned from (those
-                // after the last summarised run).
-                for (int ahead = 1; ahead <= 3; ++ahead) {
-                    const int e = end + ahead * groupSize;
+                // values the search reads and the Y values the extremes are scanned from (the
+                // run of the summary each end falls in, read from both sides).
+                {
+                    const int e = end + PrefetchColumns * groupSize;
                     xs.prefetch(e);
-                    for (int k = e - CSampleStore::SummarySize; k <= e; k += 8)
+                    for (int k = e - CSampleStore::SummarySize; k <= e + CSampleStore::SummarySize; k += 8)
                         ys.prefetch(k);
                 }
                 const int f = ys.firstValid(i, end);

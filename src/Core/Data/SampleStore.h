@@ -52,8 +52,15 @@ public:
     // other work meanwhile; nothing outside the stored range.
     void prefetch(int i) const
     {
-        if (i >= 0 && i < m_Size)
-            __builtin_prefetch(m_Blocks[size_t(i >> BlockShift)].get() + (i & BlockMask));
+        if (i < 0 || i >= m_Size)
+            return;
+        const double* p = m_Blocks[size_t(i >> BlockShift)].get() + (i & BlockMask);
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+        // GCC drops __builtin_prefetch of an address it had to load first.
+        asm volatile("prefetcht0 %0" : : "m"(*p));
+#else
+        __builtin_prefetch(p);
+#endif
     }
     void set(int i, double v);
 
