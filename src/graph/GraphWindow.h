@@ -290,6 +290,7 @@ public:
     // they are stroked on the window's painter one by one, which tests compare against.
     bool m_bPaintInStrips = true;
     int m_StripPaints = 0;   // full paints that went that way
+    QImage m_StripLayer;     // their image, kept: a fresh one costs its pages every paint
 
 private:
     void drawTimeCurves(QPainter* painter, long from, long to);

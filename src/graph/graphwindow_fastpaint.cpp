@@ -12,10 +12,18 @@
 #include <QPaintEngine>
 #include <QPainter>
 
+namespace {
+
+// Below this many curves the drawing of the plot area a second time and the copies of the
+// strips cost more than painting in strips saves.
+constexpr int MinStripCurves = 4;
+
+} // namespace
+
 bool CGraphWindow::paintTimeLayer(QPainter* painter, QVector<CCurveJob>& jobs, const QVector<int>& plotOf)
 {
     const QRect g = m_GraphRect;
-    if (!m_bPaintInStrips || jobs.isEmpty() || g.width() < 1 || g.height() < 1 || !painter->paintEngine()
+    if (!m_bPaintInStrips || jobs.size() < MinStripCurves || g.width() < 1 || g.height() < 1 || !painter->paintEngine()
         || painter->paintEngine()->type() != QPaintEngine::Raster
         || painter->deviceTransform().type() > QTransform::TxTranslate)
         return false;
@@ -26,9 +34,11 @@ bool CGraphWindow::paintTimeLayer(QPainter* painter, QVector<CCurveJob>& jobs, c
     const int threads = CurveThreads();
     // An image of the whole window of which only the plot area is drawn: each pixel keeps its
     // place, so the curves' smoothing comes out as on the window.
-    QImage layer(size(), QImage::Format_ARGB32_Premultiplied);
-    if (layer.isNull())
+    if (m_StripLayer.size() != size())
+        m_StripLayer = QImage(size(), QImage::Format_ARGB32_Premultiplied);
+    if (m_StripLayer.isNull())
         return false;
+    QImage& layer = m_StripLayer;
     QVector<CCurveInk> inks(jobs.size());
     // The plot area without curves is drawn on this thread while the others reduce the curves.
     ParallelFor(

@@ -283,28 +283,43 @@ private slots:
         QVERIFY(alpha < 255 || coloured > 200);
     }
 
-    void dashedCurvesAreStrokedOnTheWindow()
+    void fewOrDashedCurvesAreStrokedOnTheWindow()
     {
-        // Dashes run on from one line to the next: such a graph takes the stroke-by-stroke route.
+        // Dashes run on from one line to the next, and a few curves are stroked sooner than
+        // the plot area is drawn twice: such graphs take the stroke-by-stroke route.
         CGraphTestHost host;
         CGraphWindow* g = new CGraphWindow(&host);
         g->resize(600, 400);
         host.SetLastActiveGraph(g);
         CDataFolder* run = host.addRun();
-        CDataBranch* b = host.addBranch(run, SensorIndexOnlineFunction, 0.01);
-        CGraphTestHost::fill(b, 5000, [](int i) { return std::sin(i * 0.01); });
+        for (int p = 0; p < 6; ++p)
+            CGraphTestHost::fill(host.addBranch(run, SensorIndexOnlineFunction, 0.01), 5000,
+                                 [p](int i) { return std::sin(i * 0.01 + p); });
         emit host.m_Hub.LoggerStartedRun();
         emit host.m_Hub.LoggerExperimentEnd();
         QImage img(g->size(), QImage::Format_ARGB32_Premultiplied);
-        g->m_RepaintMode = 0;
-        g->render(&img);
+        auto paint = [&] {
+            g->m_RepaintMode = 0;
+            g->render(&img);
+        };
+        paint();
         QCOMPARE(g->m_StripPaints, 1);
-        CGraphPlot plot = g->GetPlot(0);
+        CGraphPlot plot = g->GetPlot(2);
         plot.m_Style = CGraphPlot::StyleDashed;
-        g->UpdatePlot(plot, 0);
-        g->m_RepaintMode = 0;
-        g->render(&img);
+        g->UpdatePlot(plot, 2);
+        paint();
         QCOMPARE(g->m_StripPaints, 1);
+        plot.m_Style = CGraphPlot::StyleLine;
+        g->UpdatePlot(plot, 2);
+        paint();
+        QCOMPARE(g->m_StripPaints, 2);
+        for (int p = 0; p < 3; ++p) {
+            CGraphPlot hidden = g->GetPlot(p);
+            hidden.m_bVisible = false;
+            g->UpdatePlot(hidden, p);
+        }
+        paint();
+        QCOMPARE(g->m_StripPaints, 2);
     }
 };
 
