@@ -13,10 +13,6 @@
 
 namespace {
 
-// The painter may stroke the lines of one call as groups of this many, carrying state (a dash
-// pattern, a shared outline) from one line of a group to the next. A strip hands it whole
-// groups as the one call over all lines would have formed them.
-constexpr int LinesPerGroup = 16;
 // How far beyond its end points a segment's stroke (two pixels wide, square caps, smoothed) and
 // a dot's outline can reach, with a pixel to spare.
 constexpr int LineReach = 4;
@@ -24,7 +20,7 @@ constexpr int DotReach = 6;
 // Strips narrower than this cost more in painter set-up than they share out.
 constexpr int MinStripWidth = 48;
 // A strip this wide over a plot area of common height fits the processor's second-level cache.
-constexpr int CachedStripWidth = 192;
+constexpr int CachedStripWidth = 128;
 
 bool Is32Bit(QImage::Format f)
 {
@@ -87,18 +83,11 @@ void PaintInStrip(QPainter& p, const CPixels& strip, QPoint stripOrigin, const C
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(ink.m_Color, 2, Qt::SolidLine));
     p.setRenderHint(QPainter::Antialiasing, true);
-    const QVector<QLine>& lines = ink.m_Visible;
-    for (int g = 0; g < lines.size(); g += LinesPerGroup) {
-        const int n = std::min(LinesPerGroup, lines.size() - g);
-        int lo = INT_MAX, hi = INT_MIN;
-        for (int k = g; k < g + n; ++k) {
-            const QLine& l = lines.at(k);
-            lo = std::min({lo, l.x1(), l.x2()});
-            hi = std::max({hi, l.x1(), l.x2()});
-        }
-        if (hi >= left - LineReach && lo <= right + LineReach)
-            p.drawLines(lines.constData() + g, n);
-    }
+    // With a solid pen of whole-pixel lines the painter smooths each line on its own, so a
+    // strip takes just the lines that reach it.
+    for (const QLine& l : ink.m_Visible)
+        if (std::max(l.x1(), l.x2()) >= left - LineReach && std::min(l.x1(), l.x2()) <= right + LineReach)
+            p.drawLine(l);
     if (strokes.m_Dots.isEmpty())
         return;
     p.setPen(QPen(ink.m_Color, 1, Qt::SolidLine));
@@ -152,7 +141,7 @@ void PaintCurvesInStrips(QImage& image, QPoint origin, const QRect& area, const 
     const int workers = std::clamp(std::min(threads, w / MinStripWidth), 1, 16);
     // Each worker paints a few strips one after the other, narrow enough that the part of the
     // image a strip's curves sweep over again and again stays in the processor's cache.
-    const int strips = workers * std::clamp(w / (workers * CachedStripWidth), 1, 4);
+    const int strips = workers * std::clamp(w / (workers * CachedStripWidth), 1, 6);
     // The smoothing of a line depends on where it lies in its device and on the device's edges
     // (a line is cut at them before it is smoothed). So each worker paints in an image of the
     // whole size, with the same clip, of which only its strips' columns are kept: their pixels
@@ -191,9 +180,12 @@ void PaintCurvesInStrips(QImage& image, QPoint origin, const QRect& area, const 
         for (int y = clip.top(); y <= clip.bottom(); ++y)
             memcpy(bits + y * bpl + qsizetype(x0) * 4, own + y * ownBpl + qsizetype(x0) * 4, rowBytes);
     };
+    // Strips are handed out as workers come free: one held up by other work on the machine
+    // leaves more to the rest.
+    std::atomic<int> next{0};
     ParallelFor(workers, workers, [&](int worker) {
         QImage& img = scratch[size_t(worker)];
-        for (int s = worker; s < strips; s += workers)
+        for (int s = next++; s < strips; s = next++)
             paintStrip(img, s);
     });
 }
