@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <climits>
 #include <thread>
 #include <vector>
 

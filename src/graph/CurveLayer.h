@@ -4,7 +4,7 @@
 // strips it takes, so each pixel sees the same operations in the same order as one painter
 // stroking the curves one after the other would give it. Column strokes of an opaque colour are
 // written straight into the pixels: they are whole-pixel rectangles, and filling them through
-// a painter cost more than the rest of a dense curve.
+// a painter took a third of the time a dense curve's painting took.
 #include "graph/PlotStrokes.h"
 
 #include <QColor>

@@ -2,6 +2,7 @@
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/SampleStore.h"
+#include "graph/CurveLayer.h"
 #include "graph/GraphRules.h"
 
 #include <QHash>
@@ -9,7 +10,6 @@
 #include <QPair>
 
 #include <algorithm>
-#include <atomic>
 #include <thread>
 #include <cmath>
 #include <climits>
@@ -253,26 +253,14 @@ void StrokeTimeCurve(const CDataBranch& branch, long long from, long long to, co
 
 void StrokeTimeCurves(QVector<CCurveJob>& jobs, int threads)
 {
-    std::atomic<int> next{0};
     // Detached here, on one thread: the workers then touch only their own jobs.
     CCurveJob* all = jobs.data();
-    const int count = jobs.size();
-    auto work = [all, count, &next] {
-        for (int i = next++; i < count; i = next++) {
-            CCurveJob& job = all[i];
-            job.m_Strokes.clear();
-            if (job.m_pBranch)
-                StrokeTimeCurve(*job.m_pBranch, job.m_From, job.m_To, job.m_Frame, job.m_Strokes);
-        }
-    };
-    const int helpers = std::clamp(std::min(threads, count) - 1, 0, 15);
-    std::vector<std::thread> pool;
-    pool.reserve(size_t(helpers));
-    for (int t = 0; t < helpers; ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& t : pool)
-        t.join();
+    ParallelFor(jobs.size(), threads, [all](int i) {
+        CCurveJob& job = all[i];
+        job.m_Strokes.clear();
+        if (job.m_pBranch)
+            StrokeTimeCurve(*job.m_pBranch, job.m_From, job.m_To, job.m_Frame, job.m_Strokes);
+    });
 }
 
 int CurveThreads()
