@@ -277,10 +277,26 @@ void VisibleSegments(const CPlotStrokes& strokes, QVector<QLine>& out)
     if (path.size() < 2)
         return;
     // The filled rows of each column: a stroke at column c fills pixel columns c - 1 and c,
-    // rows lo - 1 to hi. Per column the longest stroke is kept.
+    // rows lo - 1 to hi. Per column the longest stroke is kept, in a table over the columns
+    // the strokes span (a time curve's columns are near each other).
+    int first = INT_MAX, last = INT_MIN;
+    for (const QLine& c : strokes.m_Columns) {
+        first = std::min(first, c.x1());
+        last = std::max(last, c.x1());
+    }
+    const bool table = first <= last && (long long)last - first < 4 * (long long)strokes.m_Columns.size() + 64;
+    QVector<QPair<int, int>> spans;   // lo > hi: no stroke
     QHash<int, QPair<int, int>> filled;
+    if (table)
+        spans.fill(qMakePair(1, 0), last - first + 1);
     for (const QLine& c : strokes.m_Columns) {
         const int lo = std::min(c.y1(), c.y2()) - 1, hi = std::max(c.y1(), c.y2());
+        if (table) {
+            QPair<int, int>& s = spans[c.x1() - first];
+            if (s.first > s.second || hi - lo > s.second - s.first)
+                s = qMakePair(lo, hi);
+            continue;
+        }
         auto it = filled.find(c.x1());
         if (it == filled.end())
             filled.insert(c.x1(), qMakePair(lo, hi));
@@ -288,6 +304,12 @@ void VisibleSegments(const CPlotStrokes& strokes, QVector<QLine>& out)
             *it = qMakePair(lo, hi);
     }
     auto covers = [&](int column, int top, int bottom) {
+        if (table) {
+            if (column < first || column > last)
+                return false;
+            const QPair<int, int>& s = spans.at(column - first);
+            return s.first <= s.second && s.first <= top && s.second >= bottom;
+        }
         auto it = filled.constFind(column);
         return it != filled.constEnd() && it->first <= top && it->second >= bottom;
     };
