@@ -91,6 +91,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             QDataStream in(empty);
             if (g.loadFromFile(&in) != 0)
                 std::abort();
+            // What the window posted for later is delivered, as the program's event loop
+            // would: left in the queue it would pile up from input to input.
+            QCoreApplication::sendPostedEvents();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         }
     } reset{g};
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), int(size));
