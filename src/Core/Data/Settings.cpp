@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QVariant>
 #include <QStringList>
 #include <QStandardPaths>
 
@@ -95,6 +94,21 @@ void Keep(ChannelEntries& entries, const QStringRef& group, const QStringRef& na
         entries.active[c][entry] = value;
 }
 
+// A flag's text as the toolkit's conversion to bool reads it: on unless empty, "0" or "false"
+// in any case (compared here without building a string per flag).
+bool IsOn(const QStringRef& value)
+{
+    if (value.isEmpty() || value == QLatin1String("0"))
+        return false;
+    const char* off = "false";
+    if (value.size() != 5)
+        return true;
+    for (int i = 0; i < 5; ++i)
+        if (value.at(i).toLower() != QLatin1Char(off[i]))
+            return true;
+    return false;
+}
+
 void ReadPlainIni(const QString& text, ChannelEntries& entries)
 {
     // Pieces of the one decoded text rather than strings of their own: a file of many lines
@@ -183,7 +197,10 @@ void CSettings::LoadSettings()
 
 void CSettings::LoadFromDevice(QIODevice& device)
 {
-    const QString text = QString::fromUtf8(device.readAll());
+    // Decoded with its size: the conversion of a whole byte array would stop at a zero byte
+    // and drop the rest of the file.
+    const QByteArray bytes = device.readAll();
+    const QString text = QString::fromUtf8(bytes.constData(), bytes.size());
     ChannelEntries entries;
     ReadPlainIni(text, entries);
     for (int c = 0; c < s_NumOfChannels; ++c) {
@@ -193,7 +210,7 @@ void CSettings::LoadFromDevice(QIODevice& device)
         m_Channels[c].m_SensorInfoIndex = (ok && value >= 0 && value <= s_LastCatalogueIndex) ? value : 0;
         for (int m = 0; m < s_NumOfMeasurements; ++m) {
             const QStringRef& found = entries.active[c][m];
-            m_Channels[c].m_Measurements[m].m_Active = found.isNull() ? m == 0 : QVariant(found.toString()).toBool();
+            m_Channels[c].m_Measurements[m].m_Active = found.isNull() ? m == 0 : IsOn(found);
         }
     }
 }
@@ -232,26 +249,40 @@ QByteArray CSettings::SettingsText() const
 
 QByteArray CSettings::WithForeignEntries(const QByteArray& own, const QByteArray& previous)
 {
-    const QStringList ours = GroupNames();
+    // The old file's lines are classed as the reader classes them (sections trimmed, "General"
+    // in any case, "channelC/name" entries outside a section): a line kept from it must never
+    // name one of this class's entries, or it would override the value written now.
     QByteArray general;
     QByteArray sections;
-    QByteArray section = "General";
+    enum { InGeneral, InOurs, InForeign } where = InGeneral;
     for (const QByteArray& raw : previous.split('\n')) {
+        const QString text = QString::fromUtf8(raw.constData(), raw.size()).trimmed();
+        if (text.isEmpty())
+            continue;
         const QByteArray line = raw.trimmed();
-        if (line.startsWith('[') && line.endsWith(']')) {
-            section = line.mid(1, line.size() - 2);
-            if (section != "General" && !ours.contains(QString::fromLatin1(section)))
+        if (text.startsWith(QLatin1Char('[')) && text.endsWith(QLatin1Char(']'))) {
+            const QStringRef name = text.midRef(1, text.size() - 2).trimmed();
+            if (name.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0) {
+                where = InGeneral;
+            } else if (ChannelOf(name) >= 0) {
+                where = InOurs;
+            } else {
+                where = InForeign;
                 sections += '\n' + line + '\n';
+            }
             continue;
         }
-        if (line.isEmpty())
-            continue;
-        if (section == "General") {
-            if (!line.startsWith("Version="))
-                general += line + '\n';
-        } else if (!ours.contains(QString::fromLatin1(section))) {
+        if (where == InForeign)
             sections += line + '\n';
-        }
+        if (where != InGeneral)
+            continue;
+        const int eq = text.indexOf(QLatin1Char('='));
+        const QStringRef key = text.leftRef(eq > 0 ? eq : 0).trimmed();
+        const int slash = key.indexOf(QLatin1Char('/'));
+        const bool ours = key == QLatin1String("Version")
+            || (slash >= 0 && ChannelOf(key.left(slash)) >= 0 && EntryOf(key.mid(slash + 1)) >= 0);
+        if (!ours)
+            general += line + '\n';
     }
     QByteArray text = own;
     const int version = text.indexOf("Version=");

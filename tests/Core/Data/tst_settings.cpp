@@ -117,6 +117,11 @@ private slots:
         QTest::newRow("comments") << QByteArray("[channel3]\n;SensorInfoIndex=7\n#Measurement5Active=true") << 0 << false;
         QTest::newRow("no channel 14") << QByteArray("[channel14]\nSensorInfoIndex=7\n[channel3]\nMeasurement5Active=") << 0 << false;
         QTest::newRow("no key") << QByteArray("[channel3]\n=7\nSensorInfoIndex") << 0 << false;
+        QTest::newRow("false in capitals") << QByteArray("[channel3]\nMeasurement5Active=FALSE") << 0 << false;
+        QTest::newRow("zero") << QByteArray("[channel3]\nMeasurement5Active=0") << 0 << false;
+        QTest::newRow("any other text") << QByteArray("[channel3]\nMeasurement5Active=no") << 0 << true;
+        QTest::newRow("a zero byte ends nothing but its line's entry")
+            << QByteArray("[channel3]\nMeasurement5Active=\0\nSensorInfoIndex=7\0x\nSensorInfoIndex=6", 69) << 6 << true;
     }
 
     void textReadsEntryByEntry()
@@ -134,6 +139,40 @@ private slots:
         QCOMPARE(s.IsMeasurementActive(3, 5), active5);
         QVERIFY(s.IsMeasurementActive(3, 0));  // not in any of the texts: its default
         QCOMPARE(s.GetSensorInfoIndex(2), 0);
+    }
+
+    void ownEntriesWinOverTheOldFile_data()
+    {
+        QTest::addColumn<QByteArray>("previous");
+        QTest::addColumn<QByteArray>("kept");  // a foreign line that must stay
+        QTest::newRow("general in another case")
+            << QByteArray("[general]\nchannel3/SensorInfoIndex=7\nhost=a\n") << QByteArray("host=a");
+        QTest::newRow("our section with spaces")
+            << QByteArray("[ channel3 ]\nSensorInfoIndex=7\n[Upload]\nhost=a\n") << QByteArray("host=a");
+        QTest::newRow("full name under General")
+            << QByteArray("channel3/SensorInfoIndex=7\nchannel3/Measurement5Active=true\nhost=a\n")
+            << QByteArray("host=a");
+        QTest::newRow("zero bytes") << QByteArray("[channel2]\nSensorInfoIndex=1\n[General]\ne\0\n[channel3]\0\nhost=a", 60)
+                                    << QByteArray("host=a");
+        QTest::newRow("after a foreign section")
+            << QByteArray("[Upload]\nhost=a\n[General]\nchannel3/SensorInfoIndex = 7\n") << QByteArray("host=a");
+    }
+
+    void ownEntriesWinOverTheOldFile()
+    {
+        QFETCH(QByteArray, previous);
+        QFETCH(QByteArray, kept);
+        CSettings s(QStringLiteral("/nonexistent/settings.ini"));
+        s.SetSensorInfoIndex(3, 2);
+        const QByteArray text = CSettings::WithForeignEntries(s.SettingsText(), previous);
+        QVERIFY(text.contains(kept));
+        QByteArray copy = text;
+        QBuffer device(&copy);
+        QVERIFY(device.open(QIODevice::ReadOnly));
+        CSettings back(QStringLiteral("/nonexistent/settings.ini"));
+        back.LoadFromDevice(device);
+        QCOMPARE(back.GetSensorInfoIndex(3), 2);
+        QVERIFY(!back.IsMeasurementActive(3, 5));
     }
 
     void settersAndResets()
