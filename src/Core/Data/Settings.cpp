@@ -250,8 +250,9 @@ QByteArray CSettings::SettingsText() const
 QByteArray CSettings::WithForeignEntries(const QByteArray& own, const QByteArray& previous)
 {
     // The old file's lines are classed as the reader classes them (sections trimmed, "General"
-    // in any case, "channelC/name" entries outside a section): a line kept from it must never
-    // name one of this class's entries, or it would override the value written now.
+    // in any case or no name at all, "channelC/name" entries outside a section): a line kept
+    // from it must never name one of this class's entries, or it would override the value
+    // written now.
     QByteArray general;
     QByteArray sections;
     enum { InGeneral, InOurs, InForeign } where = InGeneral;
@@ -262,7 +263,8 @@ QByteArray CSettings::WithForeignEntries(const QByteArray& own, const QByteArray
         const QByteArray line = raw.trimmed();
         if (text.startsWith(QLatin1Char('[')) && text.endsWith(QLatin1Char(']'))) {
             const QStringRef name = text.midRef(1, text.size() - 2).trimmed();
-            if (name.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0) {
+            // "[]" opens no section either: its entries are full names.
+            if (name.isEmpty() || name.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0) {
                 where = InGeneral;
             } else if (ChannelOf(name) >= 0) {
                 where = InOurs;

@@ -154,6 +154,7 @@ private slots:
             << QByteArray("host=a");
         QTest::newRow("zero bytes") << QByteArray("[channel2]\nSensorInfoIndex=1\n[General]\ne\0\n[channel3]\0\nhost=a", 60)
                                     << QByteArray("host=a");
+        QTest::newRow("section without a name") << QByteArray("[]\nchannel3/SensorInfoIndex=7\nhost=a") << QByteArray("host=a");
         QTest::newRow("after a foreign section")
             << QByteArray("[Upload]\nhost=a\n[General]\nchannel3/SensorInfoIndex = 7\n") << QByteArray("host=a");
     }
