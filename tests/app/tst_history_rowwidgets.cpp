@@ -74,6 +74,23 @@ private:
             }
             return folder;
         }
+        // A series derived from series seriesIndex of run runIndex, then the tree rebuilt.
+        int addDerived(int runIndex, int seriesIndex)
+        {
+            const int source = data.GetDataFolderByIndex(runIndex)->GetBranchKey(seriesIndex);
+            const int derived = data.CreateDataBranch(20481, 0.1, -1, -1, source);
+            data.GetDataBranch(derived)->m_Name = QStringLiteral("Derivative");
+            data.AddChildBranch(derived, source);
+            window.Restore(true);
+            return derived;
+        }
+        void show(int height)
+        {
+            host.resize(400, height);
+            window.setGeometry(0, 0, 370, height);
+            host.show();
+            window.show();
+        }
         QTreeView* view() { return window.treeView(); }
         QModelIndex run(int row) { return window.model()->index(row, 0); }
         QModelIndex series(int runRow, int row) { return window.model()->index(row, 0, run(runRow)); }
@@ -114,6 +131,11 @@ void TestHistoryRowWidgets::closedRunsHaveOnlyTheirOwnRowWidgets()
 {
     Rig r(4);
     QCOMPARE(r.liveRowWidgets(), 4);
+    // The rows share one delete picture, with its disabled state.
+    const QIcon icon = qobject_cast<CHistoryRowWidget*>(r.view()->indexWidget(r.run(0)))->deleteButton()->icon();
+    QVERIFY(!icon.pixmap(24, QIcon::Disabled).isNull());
+    QCOMPARE(qobject_cast<CHistoryRowWidget*>(r.view()->indexWidget(r.run(3)))->deleteButton()->icon().cacheKey(),
+             icon.cacheKey());
     for (int run = 0; run < 4; ++run) {
         QVERIFY(qobject_cast<DataFolderEditor*>(r.view()->indexWidget(r.run(run))));
         for (int s = 0; s < 3; ++s)
@@ -153,10 +175,7 @@ void TestHistoryRowWidgets::derivedRowsComeBackWithTheirRun()
     Rig r(1);
     CDataFolder* run = r.data.GetDataFolderByIndex(0);
     const int source = run->GetBranchKey(0);
-    const int derived = r.data.CreateDataBranch(20481, 0.1, -1, -1, source);
-    r.data.GetDataBranch(derived)->m_Name = QStringLiteral("Derivative");
-    r.data.AddChildBranch(derived, source);
-    r.window.Restore(true);
+    const int derived = r.addDerived(0, 0);
     const QModelIndex sourceRow = r.window.model()->findKey(source);
     const QModelIndex derivedRow = r.window.model()->findKey(derived);
     QCOMPARE(derivedRow.parent(), sourceRow);
@@ -284,11 +303,8 @@ void TestHistoryRowWidgets::deletingAClosedRunDeletesAllItsSeries()
 void TestHistoryRowWidgets::deletingASeriesTakesItsClosedDerivedRows()
 {
     Rig r(1);
-    CDataFolder* run = r.data.GetDataFolderByIndex(0);
-    const int source = run->GetBranchKey(1);
-    const int derived = r.data.CreateDataBranch(20481, 0.1, -1, -1, source);
-    r.data.AddChildBranch(derived, source);
-    r.window.Restore(true);
+    const int source = r.data.GetDataFolderByIndex(0)->GetBranchKey(1);
+    const int derived = r.addDerived(0, 1);
     r.view()->expand(r.run(0));
     const QModelIndex sourceRow = r.window.model()->findKey(source);
     QVERIFY(!r.view()->isExpanded(sourceRow));
@@ -304,11 +320,8 @@ void TestHistoryRowWidgets::deletingASeriesTakesItsClosedDerivedRows()
 void TestHistoryRowWidgets::removedOpenRowsLeaveNoWidgetsBehind()
 {
     Rig r(3);
-    CDataFolder* first = r.data.GetDataFolderByIndex(0);
-    const int source = first->GetBranchKey(0);
-    const int derived = r.data.CreateDataBranch(20481, 0.1, -1, -1, source);
-    r.data.AddChildBranch(derived, source);
-    r.window.Restore(true);
+    const int source = r.data.GetDataFolderByIndex(0)->GetBranchKey(0);
+    r.addDerived(0, 0);
     r.view()->expand(r.window.model()->findKey(source));
     r.view()->expand(r.run(0));
     r.view()->expand(r.run(2));
@@ -342,10 +355,7 @@ void TestHistoryRowWidgets::rowRebuiltDuringTheQuestionIsLeftAlone()
 void TestHistoryRowWidgets::rowsOpenedWithoutSignalGetWidgetsOnScreen()
 {
     Rig r(2);
-    r.host.resize(400, 400);
-    r.window.setGeometry(0, 0, 370, 400);
-    r.host.show();
-    r.window.show();
+    r.show(400);
     // Opening everything at once announces no single row; the rows that come on screen still
     // get their widgets when the view places them.
     r.view()->expandAll();
@@ -353,14 +363,10 @@ void TestHistoryRowWidgets::rowsOpenedWithoutSignalGetWidgetsOnScreen()
     QCOMPARE(r.seriesRow(r.series(0, 0))->caption(), QStringLiteral("S3 (m)"));
 }
 
-
 void TestHistoryRowWidgets::rowsOffScreenTakeTheLockWhenTheyShow()
 {
     Rig r(60);
-    r.host.resize(400, 300);
-    r.window.setGeometry(0, 0, 370, 300);
-    r.host.show();
-    r.window.show();
+    r.show(300);
     auto* last = qobject_cast<CHistoryRowWidget*>(r.view()->indexWidget(r.run(59)));
     QVERIFY(last);
     // Sixty runs do not fit in 300 pixels: the last run's row is placed off screen.

@@ -23,16 +23,21 @@ const int s_PictureSize = 24;
 const int s_Margin = 2;
 } // namespace
 
+QIcon HistoryDeleteIcon()
+{
+    QIcon icon(QStringLiteral(":/images/History/delet_normal.png"));
+    icon.addFile(QStringLiteral(":/images/History/delet_disable.png"), QSize(), QIcon::Disabled);
+    icon.addFile(QStringLiteral(":/images/History/delet_press.png"), QSize(), QIcon::Active);
+    icon.addFile(QStringLiteral(":/images/History/delet_rollover.png"), QSize(), QIcon::Selected);
+    return icon;
+}
+
 CHistoryRowWidget::CHistoryRowWidget(int key, const QModelIndex& index, QWidget* owner)
     : QWidget(nullptr), m_Key(key), m_Row(index),
       m_pOwner(qobject_cast<CHistoryWindow*>(owner))
 {
     m_pDeleteButton = new QToolButton(this);
-    QIcon icon(QStringLiteral(":/images/History/delet_normal.png"));
-    icon.addFile(QStringLiteral(":/images/History/delet_disable.png"), QSize(), QIcon::Disabled);
-    icon.addFile(QStringLiteral(":/images/History/delet_press.png"), QSize(), QIcon::Active);
-    icon.addFile(QStringLiteral(":/images/History/delet_rollover.png"), QSize(), QIcon::Selected);
-    m_pDeleteButton->setIcon(icon);
+    m_pDeleteButton->setIcon(m_pOwner ? m_pOwner->deleteIcon() : HistoryDeleteIcon());
     m_pDeleteButton->setIconSize(QSize(s_PictureSize, s_PictureSize));
     m_pDeleteButton->setFocusPolicy(Qt::NoFocus);
     m_pDeleteButton->setToolTip(tr("Delete"));
@@ -80,7 +85,6 @@ void CHistoryRowWidget::mousePressEvent(QMouseEvent* event)
         drag->setPixmap(pixmap);
     drag->exec(Qt::MoveAction);
 }
-
 
 void CHistoryRowWidget::deleteBranch(int key)
 {

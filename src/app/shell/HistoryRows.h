@@ -7,7 +7,11 @@
 #include <QWidget>
 
 class CHistoryWindow;
+class QIcon;
 class QToolButton;
+
+// The delete button's picture in its four states, read from the resources.
+QIcon HistoryDeleteIcon();
 
 class CHistoryRowWidget : public QWidget
 {
@@ -18,7 +22,6 @@ public:
 
     void init();
     int key() const { return m_Key; }
-    QModelIndex row() const { return m_Row; }
     QString caption() const { return m_Caption; }
     QToolButton* deleteButton() const
     {

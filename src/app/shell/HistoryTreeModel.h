@@ -20,9 +20,9 @@ struct HistoryKeyRegistry
 // row widget exists only while its row shows, and the tree may be far larger than that.
 struct HistoryRowInfo
 {
-    int runKey = -1;       // the run whose name the row shows; -1 for none
+    int runKey = -1;         // the run whose name the row shows; -1 for none
     bool deletable = false;  // the delete button's state when the row was added...
-    int lockStamp = 0;     // ...unless the run lock changed after this count of changes
+    int lockStamp = 0;       // ...unless the run lock changed after this count of changes
 };
 
 class HistoryTreeItem

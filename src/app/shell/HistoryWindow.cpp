@@ -36,6 +36,13 @@ CKorvantaSignals* CHistoryWindow::signalHub() const
     return m_pHost ? m_pHost->GetSignals() : nullptr;
 }
 
+const QIcon& CHistoryWindow::deleteIcon() const
+{
+    if (m_DeleteIcon.isNull())
+        m_DeleteIcon = HistoryDeleteIcon();
+    return m_DeleteIcon;
+}
+
 QTreeView* CHistoryWindow::treeView() const
 {
     return m_pUi->treeView;

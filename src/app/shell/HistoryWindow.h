@@ -9,6 +9,7 @@
 #include <QModelIndex>
 #include <QPointer>
 #include <QHash>
+#include <QIcon>
 #include <QSet>
 #include <QVector>
 #include <memory>
@@ -41,6 +42,8 @@ public:
     CDataManager* dataManager() const { return m_pDataManager; }
     CKorvantaSignals* signalHub() const;
     CHistoryTreeModel* model() const { return m_pModel; }
+    // Shared by every row: each row made its own, reading four pictures from the resources.
+    const QIcon& deleteIcon() const;
     QTreeView* treeView() const;
 
     QModelIndex insertFolder(int key, bool loaded);
@@ -111,6 +114,7 @@ private:
     CDataManager* m_pDataManager = nullptr;
     bool m_bInitialized = false;
     bool m_bOfflineRun = false;
+    mutable QIcon m_DeleteIcon;
     int m_LockChanges = 0;
     bool m_bDeleteAllowed = true;
 };
