@@ -121,6 +121,12 @@ private:
     // Reads run [i, i + size), whose points all fall on one pixel, only up to its first point
     // when that is found at once; false when the run has to be read whole.
     bool probe(int i, int size, int shift);
+    void moveTo(QPoint p)
+    {
+        m_Prev = p;
+        m_bDrawn = true;
+        m_bKnown = m_PX.inner(p.x(), m_Known[0], m_Known[1]) && m_PY.inner(p.y(), m_Known[2], m_Known[3]);
+    }
     void take(double x, double y)
     {
         if (Gap(y) || Gap(x))
@@ -130,14 +136,15 @@ private:
             if (m_bRequestShort)
                 m_Out.m_bRescaleY = true;
         }
-        const QPoint p(m_PX(float(x)), m_PY(float(y)));
+        const float fx = float(x), fy = float(y);
+        if (known(fx, fx, fy, fy))
+            return;   // on the pixel drawn last
+        const QPoint p(m_PX(fx), m_PY(fy));
         if (m_bDrawn && p == m_Prev)
             return;
         m_Step.note(p.x(), p.y());
         m_Step.point(p.x(), p.y());
-        m_Prev = p;
-        m_bDrawn = true;
-        m_bKnown = m_PX.inner(p.x(), m_Known[0], m_Known[1]) && m_PY.inner(p.y(), m_Known[2], m_Known[3]);
+        moveTo(p);
     }
     // A run whose extremes lie where values surely fall on the pixel drawn last, found
     // without a division.
@@ -240,8 +247,8 @@ void CXYWalker::runs(int a, int b, int shift, bool coarse)
         for (int q = 0; q < count; ++q) {
             const int i = (r0 + q) * size;
             const int xa = (i + shift) / size - x0, xb = (i + shift + size - 1) / size - x0;
-            const bool known = q < ys && xb < xs;   // else the run stays to be read
-            if (known && passOver(i, size, shift, std::min(xLo[xa], xLo[xb]), std::max(xHi[xa], xHi[xb]), yLo[q], yHi[q]))
+            const bool atHand = q < ys && xb < xs;   // else the run stays to be read
+            if (atHand && passOver(i, size, shift, std::min(xLo[xa], xLo[xb]), std::max(xHi[xa], xHi[xb]), yLo[q], yHi[q]))
                 continue;
             if (coarse)
                 runs(i, i + size, shift, false);
