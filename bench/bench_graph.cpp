@@ -190,10 +190,11 @@ struct XYRig
         f.m_YMax = plot.m_Max;
         return f;
     }
-    int reduce(CPlotStrokes& strokes) const
+    int reduce(CPlotStrokes& strokes, bool bySample = false) const
     {
         strokes.clear();
-        StrokeXYCurve(*graph->GetDataBranch(1), *graph->GetDataBranch(0), 0, -1, frame(), strokes);
+        (bySample ? StrokeXYCurveBySample : StrokeXYCurve)(*graph->GetDataBranch(1), *graph->GetDataBranch(0), 0, -1,
+                                                           frame(), strokes, nullptr);
         return strokes.segments();
     }
 };
@@ -214,18 +215,19 @@ BENCHMARK(BM_PaintXYFull)
     ->ArgsProduct({{0, 1}, {100000, 1000000, 10000000}})
     ->Unit(benchmark::kMillisecond);
 
-// The reduction of the same curves alone, without drawing.
+// The reduction of the same curves alone, without drawing; bySample 1: read sample by sample
+// (the reference, and what every paint did before runs were passed over).
 void BM_ReduceXY(benchmark::State& state)
 {
     XYRig rig(state.range(0) != 0, state.range(1));
     CPlotStrokes strokes;
     for (auto _ : state)
-        benchmark::DoNotOptimize(rig.reduce(strokes));
+        benchmark::DoNotOptimize(rig.reduce(strokes, state.range(2) != 0));
     state.counters["segments"] = double(strokes.segments());
 }
 BENCHMARK(BM_ReduceXY)
-    ->ArgNames({"noisy", "samples"})
-    ->ArgsProduct({{0, 1}, {100000, 1000000, 10000000}})
+    ->ArgNames({"noisy", "samples", "bySample"})
+    ->ArgsProduct({{0, 1}, {100000, 1000000, 10000000}, {0, 1}})
     ->Unit(benchmark::kMillisecond);
 
 // A live run of 8 measurements at 100 000 rows a second: each tick stores 5000 rows per

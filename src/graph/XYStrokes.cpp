@@ -162,6 +162,9 @@ private:
     const bool m_bRequestShort;
     const CAxisMap m_PX, m_PY;
     int m_Pending = 0;   // samples from here on are still to be read
+    int m_Passed = 0;    // runs passed over so far
+    int m_Dense = 0;     // coarse runs in a row none of whose fine runs was passed over
+    int m_ReadWhole = 0; // coarse runs still to be read whole without judging their fine runs
     bool m_bKnown = false;
     double m_Known[4] = {0.0, 0.0, 0.0, 0.0};
     QVector<double> m_Ys, m_Xs;
@@ -188,10 +191,12 @@ bool CXYWalker::passOver(int i, int size, int shift, float xl, float xh, float y
         // No Y value or no X value: no point at all.
         read(m_Pending, i, shift);
         m_Pending = i + size;
+        ++m_Passed;
         return true;
     }
     if (m_Pending == i && known(xl, xh, yl, yh)) {
         m_Pending = i + size;
+        ++m_Passed;
         return true;
     }
     const QPoint p(m_PX(xl), m_PY(yl));
@@ -204,6 +209,7 @@ bool CXYWalker::passOver(int i, int size, int shift, float xl, float xh, float y
     if (!(m_bDrawn && m_Prev == p) && !probe(i, size, shift))
         return false;
     m_Pending = i + size;
+    ++m_Passed;
     return true;
 }
 
@@ -250,8 +256,21 @@ void CXYWalker::runs(int a, int b, int shift, bool coarse)
             const bool atHand = q < ys && xb < xs;   // else the run stays to be read
             if (atHand && passOver(i, size, shift, std::min(xLo[xa], xLo[xb]), std::max(xHi[xa], xHi[xb]), yLo[q], yHi[q]))
                 continue;
-            if (coarse)
-                runs(i, i + size, shift, false);
+            if (!coarse)
+                continue;
+            // Where every sample moves (noise), no fine run is passed over: judging them
+            // costs more than reading them, so after a few such coarse runs the next ones
+            // are read whole, a longer stretch the longer it lasts.
+            if (m_ReadWhole > 0) {
+                --m_ReadWhole;
+                continue;
+            }
+            const int passed = m_Passed;
+            runs(i, i + size, shift, false);
+            if (m_Passed != passed)
+                m_Dense = 0;
+            else if (++m_Dense >= 4)
+                m_ReadWhole = std::min(m_Dense, 64);
         }
     }
     if (coarse)

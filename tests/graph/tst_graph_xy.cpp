@@ -143,6 +143,13 @@ private slots:
             QTest::newRow("noisy Lissajous") << c;
         }
         {
+            CXYCase c;   // noise that stops: runs are read whole for a while, then passed over again
+            c.n = c.xn = 300000;
+            c.xValue = [=](int i) { return std::cos(i * tau / 300000) + (i < 120000 ? Noise(i, 3) * 0.05 : 0.0); };
+            c.yValue = [=](int i) { return std::sin(i * tau / 300000) + (i < 120000 ? Noise(i, 4) * 0.05 : 0.0); };
+            QTest::newRow("noise, then calm") << c;
+        }
+        {
             CXYCase c;   // scattered gaps in both lists, never at the same sample
             c.n = c.xn = 120000;
             c.xValue = [=](int i) { return i % 89 == 5 ? Gap : std::cos(i * tau * 5 / 120000); };
