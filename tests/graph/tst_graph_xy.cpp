@@ -128,112 +128,43 @@ private slots:
     {
         QTest::addColumn<CXYCase>("c");
         const double tau = 6.283185307179586;
-        {
-            CXYCase c;   // many samples per pixel: most runs are passed over
-            c.n = c.xn = 300000;
-            c.xValue = [=](int i) { return std::cos(i * tau * 3 / 300000) * std::exp(-i / 200000.0); };
-            c.yValue = [=](int i) { return std::sin(i * tau * 3 / 300000) * std::exp(-i / 200000.0); };
-            QTest::newRow("smooth spiral") << c;
-        }
-        {
-            CXYCase c;   // every sample on a new pixel, the figure crossing itself
-            c.n = c.xn = 40000;
-            c.xValue = [=](int i) { return std::sin(i * tau * 3 / 40000) + Noise(i, 1) * 0.03; };
-            c.yValue = [=](int i) { return std::sin(i * tau * 2 / 40000) + Noise(i, 2) * 0.03; };
-            QTest::newRow("noisy Lissajous") << c;
-        }
-        {
-            CXYCase c;   // noise that stops: runs are read whole for a while, then passed over again
-            c.n = c.xn = 300000;
-            c.xValue = [=](int i) { return std::cos(i * tau / 300000) + (i < 120000 ? Noise(i, 3) * 0.05 : 0.0); };
-            c.yValue = [=](int i) { return std::sin(i * tau / 300000) + (i < 120000 ? Noise(i, 4) * 0.05 : 0.0); };
-            QTest::newRow("noise, then calm") << c;
-        }
-        {
-            CXYCase c;   // scattered gaps in both lists, never at the same sample
-            c.n = c.xn = 120000;
-            c.xValue = [=](int i) { return i % 89 == 5 ? Gap : std::cos(i * tau * 5 / 120000); };
-            c.yValue = [=](int i) { return i % 97 == 3 ? Gap : std::sin(i * tau * 7 / 120000); };
-            QTest::newRow("Lissajous with gaps") << c;
-        }
-        {
-            CXYCase c;   // whole fine and coarse runs missing, in one list or the other
-            c.n = c.xn = 100000;
-            c.xValue = [=](int i) { return (i >= 40000 && i < 42100) ? Gap : std::cos(i * tau / 100000); };
-            c.yValue = [=](int i) { return (i >= 20000 && i < 23000) || i == 70001 ? Gap : std::sin(i * tau / 100000); };
-            QTest::newRow("long gaps") << c;
-        }
-        {
-            CXYCase c;   // constant stretches longer than a coarse run, jumps between them
-            c.n = c.xn = 90000;
-            c.xValue = [](int i) { return (i / 7000) % 3 * 0.5 - 0.5; };
-            c.yValue = [](int i) { return (i / 5000) % 4 * 0.4 - 0.6; };
-            QTest::newRow("steps") << c;
-        }
-        {
-            CXYCase c;   // slow drift back and forth over a pixel boundary
-            c.n = c.xn = 200000;
-            c.xValue = [=](int i) { return 0.0005 * std::sin(i * 0.001) + i * 1e-6; };
-            c.yValue = [=](int i) { return 0.3 + 0.002 * std::sin(i * 0.0007); };
-            QTest::newRow("creeping across pixel edges") << c;
-        }
-        {
-            CXYCase c;   // first X value 37: sample i pairs with X sample i + 37, off the runs' grid
-            c.n = 100000;
-            c.xn = 100100;
-            c.time = [](int i) { return i + 37.0; };
-            c.xValue = [=](int i) { return std::cos(i * tau * 2 / 100000); };
-            c.yValue = [=](int i) { return i % 500 == 0 ? Gap : std::sin(i * tau * 3 / 100000); };
-            QTest::newRow("pairing shifted by 37") << c;
-        }
-        {
-            CXYCase c;   // first X value -50: the first samples pair with nothing
-            c.n = c.xn = 100000;
-            c.time = [](int i) { return i - 50.0; };
-            c.xValue = [=](int i) { return std::cos(i * tau / 100000); };
-            c.yValue = [=](int i) { return std::sin(i * tau / 100000); };
-            QTest::newRow("pairing shifted back by 50") << c;
-        }
-        {
-            CXYCase c;   // a fractional first X value: the pairing is not a plain shift
-            c.n = c.xn = 50000;
-            c.time = [](int i) { return i + 2.5; };
-            c.xValue = [=](int i) { return std::cos(i * tau / 50000); };
-            c.yValue = [=](int i) { return std::sin(i * tau / 50000); };
-            QTest::newRow("fractional pairing") << c;
-        }
-        {
-            CXYCase c;   // the X list ends first: later samples take its last value
-            c.n = 80000;
-            c.xn = 60000;
-            c.xValue = [=](int i) { return std::cos(i * tau / 80000); };
-            c.yValue = [=](int i) { return std::sin(i * tau * 4 / 80000); };
-            QTest::newRow("short X list") << c;
-        }
-        {
-            CXYCase c;   // upside-down Y range
-            c.n = c.xn = 100000;
-            c.xValue = [=](int i) { return std::cos(i * tau / 100000); };
-            c.yValue = [=](int i) { return std::sin(i * tau / 100000); };
-            c.yMin = 1.2f;
-            c.yMax = -1.2f;
-            QTest::newRow("upside-down") << c;
-        }
-        {
-            CXYCase c;   // far outside the frame: pixels held at the drawing's limit
-            c.n = c.xn = 100000;
-            c.xValue = [=](int i) { return std::cos(i * tau / 100000) * 1.0e5; };
-            c.yValue = [=](int i) { return std::sin(i * tau / 100000) * 1.0e5; };
-            QTest::newRow("beyond the pixel limit") << c;
-        }
-        {
-            CXYCase c;   // a Y range of no height: every point on the bottom row
-            c.n = c.xn = 100000;
-            c.xValue = [=](int i) { return std::cos(i * tau / 100000); };
-            c.yValue = [=](int i) { return std::sin(i * tau / 100000); };
-            c.yMin = c.yMax = 0.5f;
-            QTest::newRow("flat Y range") << c;
-        }
+        auto row = [](const char* name, int n, int xn, Fn x, Fn y, Fn time = Index, float yMin = -1.2f,
+                      float yMax = 1.2f) { QTest::newRow(name) << CXYCase{n, xn, x, y, time, yMin, yMax}; };
+        auto cosine = [=](int turns, int n) { return [=](int i) { return std::cos(i * tau * turns / n); }; };
+        auto sine = [=](int turns, int n) { return [=](int i) { return std::sin(i * tau * turns / n); }; };
+        // Many samples per pixel: most runs are passed over.
+        row("smooth spiral", 300000, 300000, [=](int i) { return std::cos(i * tau * 3 / 300000) * std::exp(-i / 200000.0); },
+            [=](int i) { return std::sin(i * tau * 3 / 300000) * std::exp(-i / 200000.0); });
+        // Every sample on a new pixel, the figure crossing itself.
+        row("noisy Lissajous", 40000, 40000, [=](int i) { return std::sin(i * tau * 3 / 40000) + Noise(i, 1) * 0.03; },
+            [=](int i) { return std::sin(i * tau * 2 / 40000) + Noise(i, 2) * 0.03; });
+        // Runs read whole for a while, then passed over again.
+        row("noise, then calm", 300000, 300000,
+            [=](int i) { return std::cos(i * tau / 300000) + (i < 120000 ? Noise(i, 3) * 0.05 : 0.0); },
+            [=](int i) { return std::sin(i * tau / 300000) + (i < 120000 ? Noise(i, 4) * 0.05 : 0.0); });
+        // Scattered gaps in both lists, never at the same sample; whole fine and coarse runs missing.
+        row("Lissajous with gaps", 120000, 120000, [=](int i) { return i % 89 == 5 ? Gap : std::cos(i * tau * 5 / 120000); },
+            [=](int i) { return i % 97 == 3 ? Gap : std::sin(i * tau * 7 / 120000); });
+        row("long gaps", 100000, 100000, [=](int i) { return (i >= 40000 && i < 42100) ? Gap : std::cos(i * tau / 100000); },
+            [=](int i) { return (i >= 20000 && i < 23000) || i == 70001 ? Gap : std::sin(i * tau / 100000); });
+        // Constant stretches longer than a coarse run; slow drift back and forth over a pixel edge.
+        row("steps", 90000, 90000, [](int i) { return (i / 7000) % 3 * 0.5 - 0.5; },
+            [](int i) { return (i / 5000) % 4 * 0.4 - 0.6; });
+        row("creeping across pixel edges", 200000, 200000, [](int i) { return 0.0005 * std::sin(i * 0.001) + i * 1e-6; },
+            [](int i) { return 0.3 + 0.002 * std::sin(i * 0.0007); });
+        // The first X value pairs sample i with X sample i + 37 (off the runs' grid), i - 50 (the
+        // first samples pair with nothing) or i + 2.5 (not a plain shift).
+        row("pairing shifted by 37", 100000, 100100, cosine(2, 100000),
+            [=](int i) { return i % 500 == 0 ? Gap : std::sin(i * tau * 3 / 100000); }, [](int i) { return i + 37.0; });
+        row("pairing shifted back by 50", 100000, 100000, cosine(1, 100000), sine(1, 100000), [](int i) { return i - 50.0; });
+        row("fractional pairing", 50000, 50000, cosine(1, 50000), sine(1, 50000), [](int i) { return i + 2.5; });
+        // The X list ends first: later samples take its last value.
+        row("short X list", 80000, 60000, cosine(1, 80000), sine(4, 80000));
+        // Odd frames: upside down, far outside (pixels held at the drawing's limit), no height.
+        row("upside-down", 100000, 100000, cosine(1, 100000), sine(1, 100000), Index, 1.2f, -1.2f);
+        row("beyond the pixel limit", 100000, 100000, [=](int i) { return std::cos(i * tau / 100000) * 1.0e5; },
+            [=](int i) { return std::sin(i * tau / 100000) * 1.0e5; });
+        row("flat Y range", 100000, 100000, cosine(1, 100000), sine(1, 100000), Index, 0.5f, 0.5f);
     }
     void strokesMatchTheSampleBySampleStroke()
     {
