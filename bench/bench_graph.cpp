@@ -148,6 +148,112 @@ void BM_PaintXYFirst(benchmark::State& state)
 }
 BENCHMARK(BM_PaintXYFirst)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 
+// The first paint of an XY graph of a damped oscillation, velocity against position: a
+// spiral of eight turns at every run length. Arg 0: smooth; 1: both channels with sensor noise
+// of 2 % of the swing, each its own. An XY curve cannot be reduced to pixel columns; its cost
+// is the pixels it crosses (smooth) or the samples it holds (noisy, where every sample moves).
+struct XYRig
+{
+    CGraphTestHost host;
+    CGraphWindow* graph = nullptr;
+    QImage image;
+
+    XYRig(bool noisy, long long samples)
+    {
+        graph = new CGraphWindow(&host);
+        host.SetLastActiveGraph(graph);
+        graph->resize(1600, 1000);
+        image = QImage(graph->size(), QImage::Format_ARGB32_Premultiplied);
+        CDataFolder* run = host.addRun();
+        CDataBranch* position = host.addBranch(run, SensorIndexOnlineFunction, 0.00001);
+        CDataBranch* velocity = host.addBranch(run, SensorIndexOnlineFunction, 0.00001);
+        const int block = 1 << 16;
+        QVector<double> t(block), p(block), v(block);
+        const double omega = 8 * 2 * M_PI, decay = 0.25;
+        for (long long done = 0; done < samples;) {
+            const int n = int(std::min<long long>(block, samples - done));
+            for (int i = 0; i < n; ++i) {
+                const long long s = done + i;
+                const double u = double(s) / double(samples);
+                const double e = std::exp(-u / decay);
+                t[i] = double(s);
+                p[i] = e * std::cos(omega * u);
+                v[i] = -e * (std::cos(omega * u) / decay + omega * std::sin(omega * u)) / omega;
+                if (noisy) {
+                    p[i] += ((s * 2654435761u) % 1000) * 4e-5 - 0.02;
+                    v[i] += ((s * 40503u + 977u) % 1009) * 4e-5 - 0.02;
+                }
+            }
+            position->AppendSamples(t.constData(), p.constData(), n);
+            velocity->AppendSamples(t.constData(), v.constData(), n);
+            done += n;
+        }
+        emit host.m_Hub.LoggerStartedRun();
+        emit host.m_Hub.LoggerExperimentEnd();
+        graph->OnXScaleComboChanged(1);
+        // Position against itself would add a diagonal: only the spiral is drawn.
+        CGraphPlot x = graph->GetPlot(0);
+        x.m_bVisible = false;
+        graph->UpdatePlot(x, 0);
+        graph->AutoScaleAllAxis(false);
+        graph->m_RepaintMode = 0;
+        graph->render(&image);   // lays the plot area out
+        if (!qEnvironmentVariableIsEmpty("KORVANTA_BENCH_SHOTS")) {
+            image.save(qEnvironmentVariable("KORVANTA_BENCH_SHOTS")
+                       + QStringLiteral("/xy_%1_%2.png").arg(noisy).arg(samples));
+        }
+    }
+    CCurveFrame frame() const
+    {
+        CCurveFrame f;
+        f.m_Rect = graph->m_GraphRect;
+        f.m_XMin = graph->m_XMin;
+        f.m_XMax = graph->m_XMax;
+        const CGraphPlot plot = graph->GetPlot(1);
+        f.m_YMin = plot.m_Min;
+        f.m_YMax = plot.m_Max;
+        return f;
+    }
+    int reduce(CPlotStrokes& strokes, bool bySample = false) const
+    {
+        strokes.clear();
+        (bySample ? StrokeXYCurveBySample : StrokeXYCurve)(*graph->GetDataBranch(1), *graph->GetDataBranch(0), 0, -1,
+                                                           frame(), strokes, nullptr);
+        return strokes.segments();
+    }
+};
+
+void BM_PaintXYFull(benchmark::State& state)
+{
+    XYRig rig(state.range(0) != 0, state.range(1));
+    for (auto _ : state) {
+        rig.graph->m_XYLayers.clear();
+        rig.graph->m_RepaintMode = 0;
+        rig.graph->render(&rig.image);
+    }
+    CPlotStrokes strokes;
+    state.counters["segments"] = double(rig.reduce(strokes));
+}
+BENCHMARK(BM_PaintXYFull)
+    ->ArgNames({"noisy", "samples"})
+    ->ArgsProduct({{0, 1}, {100000, 1000000, 10000000}})
+    ->Unit(benchmark::kMillisecond);
+
+// The reduction of the same curves alone, without drawing; bySample 1: read sample by sample
+// (the reference, and what every paint did before runs were passed over).
+void BM_ReduceXY(benchmark::State& state)
+{
+    XYRig rig(state.range(0) != 0, state.range(1));
+    CPlotStrokes strokes;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(rig.reduce(strokes, state.range(2) != 0));
+    state.counters["segments"] = double(strokes.segments());
+}
+BENCHMARK(BM_ReduceXY)
+    ->ArgNames({"noisy", "samples", "bySample"})
+    ->ArgsProduct({{0, 1}, {100000, 1000000, 10000000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
+
 // A live run of 8 measurements at 100 000 rows a second: each tick stores 5000 rows per
 // branch (outside the timing, as the logger thread would), serves the pending autoscales and
 // repaints. The time per tick over 50 ms is the share of one core the redraw takes.

@@ -338,8 +338,8 @@ int SettledXYSamples(const CDataBranch& branch, const CDataBranch& xBranch)
     return int(std::clamp<double>(std::min<double>(n, double(xb) - lead), 0.0, n));
 }
 
-void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
-                   const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress)
+void StrokeXYCurveBySample(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
+                           const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress)
 {
     const Span sp = CurveSpan(branch, from, to);
     if (sp.empty() || !FrameUsable(frame))
@@ -376,14 +376,15 @@ void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long l
     }
     step.start(prev);
     const double lastX = xBranch.GetYSample(xbCount - 1);
-    QVector<double> xs, ys, ax, ay;
+    QVector<double> ys, ay;
     for (int i0 = start; i0 < sp.n; i0 += CopyChunk) {
         const int want = std::min(CopyChunk, sp.n - i0);
-        const int got = branch.CopyRange(i0, want, xs, ys);
-        // The X values this chunk pairs with, copied in one go.
-        const long long j0 = pair(i0), j1 = pair(i0 + std::max(got, 1) - 1);
-        if (j0 >= 0 && j1 >= j0)
-            xBranch.CopyRange(int(std::min<long long>(j0, INT_MAX)), int(std::min<long long>(j1 - j0 + 1, CopyChunk * 2)), ax, ay);
+        const int got = branch.CopyYRange(i0, want, ys);
+        // The X values this chunk pairs with, copied in one go. A chunk that starts before
+        // the X branch does still pairs its later samples with X values.
+        const long long j0 = std::max(0LL, pair(i0)), j1 = pair(i0 + std::max(got, 1) - 1);
+        if (j1 >= j0)
+            xBranch.CopyYRange(int(std::min<long long>(j0, INT_MAX)), int(std::min<long long>(j1 - j0 + 1, CopyChunk * 2)), ay);
         else
             ay.clear();
         for (int q = 0; q < got; ++q) {
@@ -394,7 +395,7 @@ void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long l
             double x;
             if (i < xbCount) {
                 const long long j = pair(i);
-                x = (j >= j0 && j0 >= 0 && j - j0 < ay.size()) ? ay[int(j - j0)] : double(CSampleStore::GapValue);
+                x = (j >= j0 && j - j0 < ay.size()) ? ay[int(j - j0)] : double(CSampleStore::GapValue);
             } else {
                 x = lastX;
             }

@@ -137,9 +137,14 @@ struct CXYProgress
 };
 // An XY curve: X from the Y values of xBranch, paired by the plotted branch's first X value.
 // Consecutive samples on the same pixel add nothing to the picture and are left out. With
-// progress, the strokes start where it stopped and it records where they end.
+// progress, the strokes start where it stopped and it records where they end. Runs of
+// samples that the store's summaries place on the pixel drawn last are passed over unread
+// (XYStrokes.cpp).
 void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
                    const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress = nullptr);
+// The same sample by sample over a bulk copy; the reference StrokeXYCurve must match.
+void StrokeXYCurveBySample(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
+                           const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress = nullptr);
 // The segments of a time curve's chain that show anything once its column strokes are filled
 // (solid strokes only). A segment between neighbouring columns whose every touched pixel lies
 // inside the filled strokes beside it changes no pixel; dense curves have mostly such.

@@ -205,6 +205,21 @@ bool CDataBranch::GetYMinMax(int first, int last, float& lo, float& hi) const
     return m_Y.minMax(first, last, lo, hi);
 }
 
+int CDataBranch::CopyYRunExtremes(int firstRun, int count, QVector<float>& lo, QVector<float>& hi, bool coarse) const
+{
+    count = std::max(count, 0);
+    lo.resize(count);
+    hi.resize(count);
+    int n = 0;
+    {
+        QMutexLocker lock(&m_YMutex);
+        n = m_Y.runExtremes(firstRun, count, lo.data(), hi.data(), coarse);
+    }
+    lo.resize(n);
+    hi.resize(n);
+    return n;
+}
+
 int CDataBranch::FirstValidY(int first, int last) const
 {
     QMutexLocker lock(&m_YMutex);

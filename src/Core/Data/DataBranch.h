@@ -77,6 +77,11 @@ public:
     bool GetXMinMax(int first, int last, float& lo, float& hi) const;
     bool GetYMinMax(int first, int last, float& lo, float& hi) const;
     int FirstValidY(int first, int last) const;
+    // The extremes of runs of CSampleStore::SummarySize (coarse: SummarySize2) Y values from run
+    // firstRun on, read in one go (CSampleStore::runExtremes); lo and hi are resized to the
+    // number of runs copied.
+    int CopyYRunExtremes(int firstRun, int count, QVector<float>& lo, QVector<float>& hi,
+                         bool coarse = false) const;
     int LastValidY(int first, int last) const;
     // The first index of [first, last) whose X value makes pred true (pred false before it,
     // true from it on); pred must not take locks.

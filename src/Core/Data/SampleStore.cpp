@@ -224,6 +224,30 @@ bool CSampleStore::minMax(int first, int last, float& lo, float& hi) const
     return true;
 }
 
+int CSampleStore::runExtremes(int firstRun, int count, float* lo, float* hi, bool coarse) const
+{
+    const int size = coarse ? SummarySize2 : SummarySize;
+    const int runs = (m_Size + size - 1) / size;
+    if (firstRun < 0 || count <= 0 || firstRun >= runs)
+        return 0;
+    const int n = std::min(count, runs - firstRun);
+    const std::vector<float>& mins = coarse ? m_Min2 : m_Min1;
+    const std::vector<float>& maxs = coarse ? m_Max2 : m_Max1;
+    const float inf = std::numeric_limits<float>::infinity();
+    for (int k = 0; k < n; ++k) {
+        const int r = firstRun + k;
+        if (!m_bSummaryLost) {
+            lo[k] = mins[size_t(r)];
+            hi[k] = maxs[size_t(r)];
+        } else {
+            lo[k] = inf;
+            hi[k] = -inf;
+            scanMinMax(r * size, (r + 1 < runs ? (r + 1) * size : m_Size), lo[k], hi[k]);
+        }
+    }
+    return n;
+}
+
 int CSampleStore::firstValid(int first, int last) const
 {
     first = std::max(first, 0);

@@ -99,6 +99,11 @@ public:
     // Smallest and largest value of [first, last) in single precision, gaps left out; false
     // (lo and hi untouched) when the range holds no value. Clamped to the stored range.
     bool minMax(int first, int last, float& lo, float& hi) const;
+    // The extremes of runs [firstRun, firstRun + count) of SummarySize values (of SummarySize2
+    // values when coarse; run r holds values r * size up to the next run), gaps left out, as
+    // minMax gives them; a run without a value has lo > hi. Returns the number of runs
+    // written: those holding values.
+    int runExtremes(int firstRun, int count, float* lo, float* hi, bool coarse = false) const;
     // Index of the first (or last) value of [first, last) that is not a gap; -1 when none.
     int firstValid(int first, int last) const;
     int lastValid(int first, int last) const;

@@ -1,0 +1,354 @@
+// The strokes of an XY curve without reading every sample of a long run. Consecutive samples
+// on the pixel drawn last add nothing to the curve, and once a run is long, nearly all of
+// them do: a smooth curve crosses a few thousand pixels however many samples it holds. The
+// store keeps the extremes of every run of SummarySize values of both lists; a run whose X
+// and Y extremes both fall on the pixel drawn last is passed over unread. Every other run is
+// read sample by sample exactly as StrokeXYCurveBySample reads it, so the chain, the dots and
+// the autoscale requests are the same.
+#include "graph/PlotStrokes.h"
+
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/SampleStore.h"
+#include "graph/GraphRules.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int ReadChunk = 1 << 16;
+// Run extremes copied at a time: a few pages, read under one lock.
+constexpr int RunChunk = 4096;
+// Below this every integer is a float, so the pairing of sample i with X index
+// float(i) + k is the plain sum of two integers.
+constexpr long long FloatExact = 1LL << 24;
+
+bool Gap(double v)
+{
+    return CSampleStore::isGap(v);
+}
+
+// GraphRules::ToPixelX and ToPixelY with the frame's constants taken once: the same float
+// arithmetic in the same order, so the same pixels, at a fraction of the cost per value.
+struct CAxisMap
+{
+    // From first to last: left to right, or (up) bottom to top with first the top row.
+    CAxisMap(float min, float max, int first, int last, bool up)
+        : m_Min(min), m_Span(max - min), m_Size(float(last - first)), m_First(first), m_Last(last), m_bUp(up),
+          m_bUsable(std::isfinite(m_Span) && m_Span != 0.0f)
+    {
+    }
+    int operator()(float v) const
+    {
+        const int limit = GraphRules::PixelLimit;
+        if (!m_bUsable)
+            return std::clamp(m_bUp ? m_Last : m_First, -limit, limit);
+        if (m_bUp)
+            return std::clamp(m_Last - Truncate((v - m_Min) / m_Span * m_Size), -limit, limit);
+        return Truncate((v - m_Min) / m_Span * m_Size + float(m_First));
+    }
+    // Values that surely fall on pixel p (an inner part of those that do: the float
+    // arithmetic above is off by far less than the margin); false when there is none to give.
+    bool inner(int p, double& lo, double& hi) const
+    {
+        const int limit = GraphRules::PixelLimit;
+        if (!m_bUsable || m_Size == 0.0f || std::abs(p) >= limit - 1)
+            return false;
+        constexpr double Margin = 0.05;
+        // The truncated quantity: the column itself, or the height above the bottom row.
+        const int t = m_bUp ? m_Last - p : p;
+        const double base = m_bUp ? 0.0 : double(m_First);
+        // Truncation goes towards zero: t >= 0 comes from [t, t + 1), t < 0 from (t - 1, t].
+        const double a = (t >= 0 ? t : t - 1) + Margin - base, b = (t >= 0 ? t + 1 : t) - Margin - base;
+        const double u = double(m_Min) + a / double(m_Size) * double(m_Span);
+        const double v = double(m_Min) + b / double(m_Size) * double(m_Span);
+        lo = std::min(u, v);
+        hi = std::max(u, v);
+        return true;
+    }
+    static int Truncate(float v)
+    {
+        if (std::isnan(v))
+            return 0;
+        const float limit = float(GraphRules::PixelLimit);
+        return int(std::clamp(v, -limit, limit));
+    }
+
+    float m_Min, m_Span, m_Size;
+    int m_First, m_Last;
+    bool m_bUp, m_bUsable;
+};
+
+class CXYWalker
+{
+public:
+    CXYWalker(const CDataBranch& branch, const CDataBranch& xBranch, const CCurveFrame& frame, CPlotStrokes& out,
+              bool requestShort)
+        : m_Branch(branch), m_XBranch(xBranch), m_Frame(frame), m_Solid(frame), m_Out(out),
+          m_Step(m_Solid, &out), m_bRequestShort(requestShort),
+          m_PX(frame.m_XMin, frame.m_XMax, frame.m_Rect.left(), frame.m_Rect.right(), false),
+          m_PY(frame.m_YMin, frame.m_YMax, frame.m_Rect.top(), frame.m_Rect.bottom(), true)
+    {
+        if (m_Solid.m_Style == 1)
+            m_Solid.m_Style = 0;
+    }
+
+    void begin(QPoint prev, bool seen, bool drawn)
+    {
+        m_Prev = prev;
+        m_bSeen = seen;
+        m_bDrawn = drawn;
+        m_bKnown = false;
+        m_Step.start(prev);
+    }
+    // Samples [a, b) of the plotted branch whose X index is i + shift, all stored in both.
+    void walk(int a, int b, int shift);
+    // Samples [a, b) in any other case: read by the reference, which continues the chain.
+    void readBySample(long long from, int a, long long to);
+
+    QPoint m_Prev;
+    bool m_bSeen = false;
+    bool m_bDrawn = false;
+
+private:
+    // The runs of [a, b) (of size SummarySize2 when coarse) judged one by one; with coarse,
+    // a run that cannot be passed over is judged again by its fine runs.
+    void runs(int a, int b, int shift, bool coarse);
+    // Whether the run [i, i + size) with these extremes can be passed over unread; the
+    // samples before it are read first when that depends on the pixel drawn last.
+    bool passOver(int i, int size, int shift, float xl, float xh, float yl, float yh);
+    void read(int a, int b, int shift);
+    // Reads run [i, i + size), whose points all fall on one pixel, only up to its first point
+    // when that is found at once; false when the run has to be read whole.
+    bool probe(int i, int size, int shift);
+    void moveTo(QPoint p)
+    {
+        m_Prev = p;
+        m_bDrawn = true;
+        m_bKnown = m_PX.inner(p.x(), m_Known[0], m_Known[1]) && m_PY.inner(p.y(), m_Known[2], m_Known[3]);
+    }
+    void take(double x, double y)
+    {
+        if (Gap(y) || Gap(x))
+            return;
+        if (!m_bSeen) {
+            m_bSeen = true;
+            if (m_bRequestShort)
+                m_Out.m_bRescaleY = true;
+        }
+        const float fx = float(x), fy = float(y);
+        if (known(fx, fx, fy, fy))
+            return;   // on the pixel drawn last
+        const QPoint p(m_PX(fx), m_PY(fy));
+        if (m_bDrawn && p == m_Prev)
+            return;
+        m_Step.note(p.x(), p.y());
+        m_Step.point(p.x(), p.y());
+        moveTo(p);
+    }
+    // A run whose extremes lie where values surely fall on the pixel drawn last, found
+    // without a division.
+    bool known(float xl, float xh, float yl, float yh) const
+    {
+        return m_bKnown && xl >= m_Known[0] && xh <= m_Known[1] && yl >= m_Known[2] && yh <= m_Known[3];
+    }
+
+    const CDataBranch& m_Branch;
+    const CDataBranch& m_XBranch;
+    const CCurveFrame& m_Frame;
+    CCurveFrame m_Solid;
+    CPlotStrokes& m_Out;
+    CColumnStepper m_Step;
+    const bool m_bRequestShort;
+    const CAxisMap m_PX, m_PY;
+    int m_Pending = 0;   // samples from here on are still to be read
+    int m_Passed = 0;    // runs passed over so far
+    int m_Dense = 0;     // coarse runs in a row none of whose fine runs was passed over
+    int m_ReadWhole = 0; // coarse runs still to be read whole without judging their fine runs
+    bool m_bKnown = false;
+    double m_Known[4] = {0.0, 0.0, 0.0, 0.0};
+    QVector<double> m_Ys, m_Xs;
+    QVector<float> m_Runs[2][4];
+};
+
+void CXYWalker::read(int a, int b, int shift)
+{
+    for (int i0 = a; i0 < b; i0 += ReadChunk) {
+        const int want = std::min(ReadChunk, b - i0);
+        const int got = std::min(m_Branch.CopyYRange(i0, want, m_Ys), m_XBranch.CopyYRange(i0 + shift, want, m_Xs));
+        const double* xs = m_Xs.constData();
+        const double* ys = m_Ys.constData();
+        for (int q = 0; q < got; ++q)
+            take(xs[q], ys[q]);
+        if (got < want)
+            return;
+    }
+}
+
+bool CXYWalker::passOver(int i, int size, int shift, float xl, float xh, float yl, float yh)
+{
+    if (!(yl <= yh) || !(xl <= xh)) {
+        // No Y value or no X value: no point at all.
+        read(m_Pending, i, shift);
+        m_Pending = i + size;
+        ++m_Passed;
+        return true;
+    }
+    if (m_Pending == i && known(xl, xh, yl, yh)) {
+        m_Pending = i + size;
+        ++m_Passed;
+        return true;
+    }
+    const QPoint p(m_PX(xl), m_PY(yl));
+    if (m_PX(xh) != p.x() || m_PY(yh) != p.y())
+        return false;
+    // One pixel for the whole run: it adds nothing if that is the pixel drawn last once the
+    // samples before it are in, and nothing but its first point otherwise.
+    read(m_Pending, i, shift);
+    m_Pending = i;
+    if (!(m_bDrawn && m_Prev == p) && !probe(i, size, shift))
+        return false;
+    m_Pending = i + size;
+    ++m_Passed;
+    return true;
+}
+
+bool CXYWalker::probe(int i, int size, int shift)
+{
+    constexpr int Probe = 4;
+    const int n = std::min(Probe, size);
+    const int got = std::min(m_Branch.CopyYRange(i, n, m_Ys), m_XBranch.CopyYRange(i + shift, n, m_Xs));
+    for (int q = 0; q < got; ++q) {
+        if (!Gap(m_Ys.at(q)) && !Gap(m_Xs.at(q))) {
+            take(m_Xs.at(q), m_Ys.at(q));
+            return true;
+        }
+    }
+    return false;
+}
+
+void CXYWalker::runs(int a, int b, int shift, bool coarse)
+{
+    const int size = coarse ? CSampleStore::SummarySize2 : CSampleStore::SummarySize;
+    const int first = (a + size - 1) / size, end = b / size;
+    if (coarse && first >= end) {
+        runs(a, b, shift, false);
+        return;
+    }
+    if (coarse)
+        runs(a, first * size, shift, false);
+    // Kept per level: the fine runs of a coarse run are judged while its level's are in use.
+    QVector<float>& yLo = m_Runs[coarse][0];
+    QVector<float>& yHi = m_Runs[coarse][1];
+    QVector<float>& xLo = m_Runs[coarse][2];
+    QVector<float>& xHi = m_Runs[coarse][3];
+    for (int r0 = first; r0 < end; r0 += RunChunk) {
+        const int count = std::min(RunChunk, end - r0);
+        const int ys = m_Branch.CopyYRunExtremes(r0, count, yLo, yHi, coarse);
+        // The X values of a run straddle two of the X list's runs unless the shift is a
+        // whole number of runs; both are taken, which can only widen the extremes.
+        const int x0 = (r0 * size + shift) / size;
+        const int x1 = ((r0 + count) * size + shift - 1) / size;
+        const int xs = m_XBranch.CopyYRunExtremes(x0, x1 - x0 + 1, xLo, xHi, coarse);
+        for (int q = 0; q < count; ++q) {
+            const int i = (r0 + q) * size;
+            const int xa = (i + shift) / size - x0, xb = (i + shift + size - 1) / size - x0;
+            const bool atHand = q < ys && xb < xs;   // else the run stays to be read
+            if (atHand && passOver(i, size, shift, std::min(xLo[xa], xLo[xb]), std::max(xHi[xa], xHi[xb]), yLo[q], yHi[q]))
+                continue;
+            if (!coarse)
+                continue;
+            // Where every sample moves (noise), no fine run is passed over: judging them
+            // costs more than reading them, so after a few such coarse runs the next ones
+            // are read whole, a longer stretch the longer it lasts.
+            if (m_ReadWhole > 0) {
+                --m_ReadWhole;
+                continue;
+            }
+            const int passed = m_Passed;
+            runs(i, i + size, shift, false);
+            if (m_Passed != passed)
+                m_Dense = 0;
+            else if (++m_Dense >= 4)
+                m_ReadWhole = std::min(m_Dense, 64);
+        }
+    }
+    if (coarse)
+        runs(end * size, b, shift, false);
+}
+
+void CXYWalker::walk(int a, int b, int shift)
+{
+    m_Pending = a;
+    runs(a, b, shift, true);
+    read(m_Pending, b, shift);
+}
+
+void CXYWalker::readBySample(long long from, int a, long long to)
+{
+    CXYProgress at;
+    at.m_Next = a;
+    at.m_Prev = m_Prev;
+    at.m_bSeen = m_bSeen;
+    at.m_bDrawn = m_bDrawn;
+    const bool seen = m_bSeen;
+    StrokeXYCurveBySample(m_Branch, m_XBranch, from, to, m_Frame, m_Out, &at);
+    if (!seen && at.m_bSeen && m_bRequestShort)
+        m_Out.m_bRescaleY = true;
+    begin(at.m_Prev, at.m_bSeen, at.m_bDrawn);
+}
+
+} // namespace
+
+void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
+                   const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress)
+{
+    const int nx = branch.GetXSize();
+    const int n = (to >= 0 && to <= nx) ? int(to) : nx;
+    const int s = from < 0 ? 0 : int(std::min<long long>(from, n));
+    if (s >= n || !std::isfinite(frame.m_XMax - frame.m_XMin) || frame.m_XMax == frame.m_XMin)
+        return;
+    const int ny = branch.GetYSize();
+    const int xbCount = xBranch.GetYSize();
+    const float k = float(branch.GetXSample(0));
+    CXYWalker walker(branch, xBranch, frame, out, ny < 4 && !progress);
+    // The chain starts where the reference starts it.
+    int firstIdx = s;
+    const double x0 = branch.GetXSample(s);
+    if (std::isfinite(x0) && x0 > s && x0 < 2.0e9)
+        firstIdx = int(x0);
+    double y0 = branch.GetYSample(s);
+    if (Gap(y0))
+        y0 = branch.GetYSample(s + 1);
+    walker.begin(QPoint(GraphRules::ToPixelX(float(xBranch.GetYSample(firstIdx)), frame.m_XMin, frame.m_XMax, frame.m_Rect),
+                        GraphRules::ToPixelY(float(y0), frame.m_YMin, frame.m_YMax, frame.m_Rect)),
+                 false, false);
+    int start = s;
+    if (progress && progress->m_Next > s) {
+        start = progress->m_Next;
+        walker.begin(progress->m_Prev, progress->m_bSeen, progress->m_bDrawn);
+    }
+    // The samples paired by plain integer addition with a stored X value; the rest (a
+    // fractional or huge first X value, samples before the X list starts or past its end)
+    // go through the reference.
+    int lo = start, hi = start;
+    if (std::isfinite(k) && k == std::floor(k) && std::fabs(k) < float(FloatExact)) {
+        const long long shift = (long long)k;
+        const long long end = std::min({(long long)std::min(n, ny), (long long)xbCount, xbCount - shift,
+                                        FloatExact, FloatExact - shift});
+        lo = int(std::clamp<long long>(-shift, start, n));
+        hi = int(std::clamp<long long>(end, lo, n));
+        if (lo > start)
+            walker.readBySample(from, start, lo);
+        if (hi > lo)
+            walker.walk(lo, hi, int(shift));
+    }
+    if (hi < n)
+        walker.readBySample(from, hi, to);
+    if (progress) {
+        progress->m_Next = std::max(start, n);
+        progress->m_Prev = walker.m_Prev;
+        progress->m_bSeen = walker.m_bSeen;
+        progress->m_bDrawn = walker.m_bDrawn;
+    }
+}

@@ -1,0 +1,344 @@
+// XY curves stroked from the store's run extremes must be the curves stroked sample by sample:
+// the same chain, dots, requests and progress, over smooth, noisy and stepped curves, gaps,
+// self-crossing figures, shifted pairings and odd frames; and a graph window must paint them
+// as the plain stroke of every sample paints them.
+#include "../common/GraphTestHost.h"
+#include "Core/Data/SampleStore.h"
+#include "graph/GraphWindow.h"
+#include "graph/PlotStrokes.h"
+#include "support/GraphServices.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+
+namespace {
+
+using Fn = std::function<double(int)>;
+
+// n samples with X values x(i) and Y values y(i).
+void FillXY(CDataBranch* b, int n, const Fn& x, const Fn& y)
+{
+    QVector<double> xs(n), ys(n);
+    for (int i = 0; i < n; ++i) {
+        xs[i] = x(i);
+        ys[i] = y(i);
+    }
+    b->AppendSamples(xs.constData(), ys.constData(), n);
+}
+
+double Index(int i)
+{
+    return double(i);
+}
+
+// A noise value in [-1, 1) that depends on the sample and the channel only.
+double Noise(int i, unsigned channel)
+{
+    return double((unsigned(i) * 2654435761u + channel * 40503u) % 2000u) / 1000.0 - 1.0;
+}
+
+struct CXYCase
+{
+    int n = 0;           // samples of the plotted branch
+    int xn = 0;          // samples of the X branch
+    Fn xValue;           // the X branch's values (the curve's horizontal position)
+    Fn yValue;           // the plotted branch's values
+    Fn time = Index;     // the plotted branch's X values (its first one pairs the two)
+    float yMin = -1.2f, yMax = 1.2f;
+};
+
+CCurveFrame FrameFor(const CXYCase& c, int style, bool live)
+{
+    CCurveFrame f;
+    f.m_Rect = QRect(QPoint(40, 30), QPoint(639, 429));
+    f.m_XMin = -1.2f;
+    f.m_XMax = 1.2f;
+    f.m_YMin = c.yMin;
+    f.m_YMax = c.yMax;
+    f.m_Style = style;
+    f.m_bLive = live;
+    return f;
+}
+
+void ExpectSame(const CPlotStrokes& fast, const CPlotStrokes& slow)
+{
+    QCOMPARE(fast.m_Path.size(), slow.m_Path.size());
+    QCOMPARE(fast.m_Path, slow.m_Path);
+    QCOMPARE(fast.m_Dots, slow.m_Dots);
+    QVERIFY(fast.m_Columns.isEmpty());
+    QCOMPARE(fast.m_bRescaleX, slow.m_bRescaleX);
+    QCOMPARE(fast.m_bRescaleY, slow.m_bRescaleY);
+}
+
+const double Gap = MissingValue;
+
+} // namespace
+
+Q_DECLARE_METATYPE(CXYCase)
+
+class TestGraphXY : public QObject
+{
+    Q_OBJECT
+private slots:
+    void runExtremesAreTheRunsMinimaAndMaxima()
+    {
+        // Fine and coarse runs, a run of gaps only, a partial last run; a store without a
+        // summary answers the same from its values.
+        CSampleStore kept, plain(CSampleStore::WithoutSummary);
+        const int n = 5 * CSampleStore::SummarySize2 + 7;
+        for (int i = 0; i < n; ++i) {
+            const bool gap = i >= CSampleStore::SummarySize && i < 2 * CSampleStore::SummarySize;
+            const double v = gap ? Gap : std::sin(i * 0.01) * 10.0 + (i == 3000 ? 50.0 : 0.0);
+            kept.append(v);
+            plain.append(v);
+        }
+        for (bool coarse : {false, true}) {
+            const int size = coarse ? CSampleStore::SummarySize2 : CSampleStore::SummarySize;
+            const int runs = (n + size - 1) / size;
+            QVector<float> lo(runs + 3), hi(runs + 3), plo(runs + 3), phi(runs + 3);
+            QCOMPARE(kept.runExtremes(0, runs + 3, lo.data(), hi.data(), coarse), runs);
+            QCOMPARE(plain.runExtremes(0, runs + 3, plo.data(), phi.data(), coarse), runs);
+            for (int r = 0; r < runs; ++r) {
+                float l = std::numeric_limits<float>::infinity(), h = -l;
+                const bool any = kept.minMax(r * size, (r + 1) * size, l, h);
+                QCOMPARE(lo[r] <= hi[r], any);
+                if (any) {
+                    QCOMPARE(lo[r], l);
+                    QCOMPARE(hi[r], h);
+                }
+                QCOMPARE(plo[r], lo[r]);
+                QCOMPARE(phi[r], hi[r]);
+            }
+            // Asking from the middle, and past the end.
+            QCOMPARE(kept.runExtremes(runs - 2, 10, lo.data(), hi.data(), coarse), 2);
+            QCOMPARE(kept.runExtremes(runs, 10, lo.data(), hi.data(), coarse), 0);
+            QCOMPARE(kept.runExtremes(-1, 10, lo.data(), hi.data(), coarse), 0);
+        }
+        float lo = 0, hi = 0;
+        QVERIFY(kept.runExtremes(1, 1, &lo, &hi) == 1 && !(lo <= hi));   // gaps only
+    }
+
+    void strokesMatchTheSampleBySampleStroke_data()
+    {
+        QTest::addColumn<CXYCase>("c");
+        const double tau = 6.283185307179586;
+        auto row = [](const char* name, int n, int xn, Fn x, Fn y, Fn time = Index, float yMin = -1.2f,
+                      float yMax = 1.2f) { QTest::newRow(name) << CXYCase{n, xn, x, y, time, yMin, yMax}; };
+        auto cosine = [=](int turns, int n) { return [=](int i) { return std::cos(i * tau * turns / n); }; };
+        auto sine = [=](int turns, int n) { return [=](int i) { return std::sin(i * tau * turns / n); }; };
+        // Many samples per pixel: most runs are passed over.
+        row("smooth spiral", 300000, 300000, [=](int i) { return std::cos(i * tau * 3 / 300000) * std::exp(-i / 200000.0); },
+            [=](int i) { return std::sin(i * tau * 3 / 300000) * std::exp(-i / 200000.0); });
+        // Every sample on a new pixel, the figure crossing itself.
+        row("noisy Lissajous", 40000, 40000, [=](int i) { return std::sin(i * tau * 3 / 40000) + Noise(i, 1) * 0.03; },
+            [=](int i) { return std::sin(i * tau * 2 / 40000) + Noise(i, 2) * 0.03; });
+        // Runs read whole for a while, then passed over again.
+        row("noise, then calm", 300000, 300000,
+            [=](int i) { return std::cos(i * tau / 300000) + (i < 120000 ? Noise(i, 3) * 0.05 : 0.0); },
+            [=](int i) { return std::sin(i * tau / 300000) + (i < 120000 ? Noise(i, 4) * 0.05 : 0.0); });
+        // Scattered gaps in both lists, never at the same sample; whole fine and coarse runs missing.
+        row("Lissajous with gaps", 120000, 120000, [=](int i) { return i % 89 == 5 ? Gap : std::cos(i * tau * 5 / 120000); },
+            [=](int i) { return i % 97 == 3 ? Gap : std::sin(i * tau * 7 / 120000); });
+        row("long gaps", 100000, 100000, [=](int i) { return (i >= 40000 && i < 42100) ? Gap : std::cos(i * tau / 100000); },
+            [=](int i) { return (i >= 20000 && i < 23000) || i == 70001 ? Gap : std::sin(i * tau / 100000); });
+        // Constant stretches longer than a coarse run; slow drift back and forth over a pixel edge.
+        row("steps", 90000, 90000, [](int i) { return (i / 7000) % 3 * 0.5 - 0.5; },
+            [](int i) { return (i / 5000) % 4 * 0.4 - 0.6; });
+        row("creeping across pixel edges", 200000, 200000, [](int i) { return 0.0005 * std::sin(i * 0.001) + i * 1e-6; },
+            [](int i) { return 0.3 + 0.002 * std::sin(i * 0.0007); });
+        // The first X value pairs sample i with X sample i + 37 (off the runs' grid), i - 50 (the
+        // first samples pair with nothing) or i + 2.5 (not a plain shift).
+        row("pairing shifted by 37", 100000, 100100, cosine(2, 100000),
+            [=](int i) { return i % 500 == 0 ? Gap : std::sin(i * tau * 3 / 100000); }, [](int i) { return i + 37.0; });
+        row("pairing shifted back by 50", 100000, 100000, cosine(1, 100000), sine(1, 100000), [](int i) { return i - 50.0; });
+        row("fractional pairing", 50000, 50000, cosine(1, 50000), sine(1, 50000), [](int i) { return i + 2.5; });
+        // The X list ends first: later samples take its last value.
+        row("short X list", 80000, 60000, cosine(1, 80000), sine(4, 80000));
+        // Odd frames: upside down, far outside (pixels held at the drawing's limit), no height.
+        row("upside-down", 100000, 100000, cosine(1, 100000), sine(1, 100000), Index, 1.2f, -1.2f);
+        row("beyond the pixel limit", 100000, 100000, [=](int i) { return std::cos(i * tau / 100000) * 1.0e5; },
+            [=](int i) { return std::sin(i * tau / 100000) * 1.0e5; });
+        row("flat Y range", 100000, 100000, cosine(1, 100000), sine(1, 100000), Index, 0.5f, 0.5f);
+    }
+    void strokesMatchTheSampleBySampleStroke()
+    {
+        QFETCH(CXYCase, c);
+        CGraphTestHost host;
+        CDataFolder* run = host.addRun();
+        CDataBranch* x = host.addBranch(run);
+        CDataBranch* y = host.addBranch(run);
+        FillXY(x, c.xn, Index, c.xValue);
+        FillXY(y, c.n, c.time, c.yValue);
+        for (int style = 0; style <= 3; ++style) {
+            const bool live = style % 2 == 1;
+            const CCurveFrame f = FrameFor(c, style, live);
+            CPlotStrokes fast, slow;
+            StrokeXYCurve(*y, *x, 0, -1, f, fast);
+            StrokeXYCurveBySample(*y, *x, 0, -1, f, slow);
+            ExpectSame(fast, slow);
+            // A span that starts and ends off the runs' grid.
+            fast.clear();
+            slow.clear();
+            StrokeXYCurve(*y, *x, 1234, c.n - 777, f, fast);
+            StrokeXYCurveBySample(*y, *x, 1234, c.n - 777, f, slow);
+            ExpectSame(fast, slow);
+            // In two goes, the second going on from where the first stopped.
+            CXYProgress pf, ps;
+            CPlotStrokes fast2, slow2;
+            fast.clear();
+            slow.clear();
+            StrokeXYCurve(*y, *x, 0, c.n / 3 + 5, f, fast, &pf);
+            StrokeXYCurveBySample(*y, *x, 0, c.n / 3 + 5, f, slow, &ps);
+            ExpectSame(fast, slow);
+            StrokeXYCurve(*y, *x, 0, -1, f, fast2, &pf);
+            StrokeXYCurveBySample(*y, *x, 0, -1, f, slow2, &ps);
+            ExpectSame(fast2, slow2);
+            QCOMPARE(pf.m_Next, ps.m_Next);
+            QCOMPARE(pf.m_Prev, ps.m_Prev);
+            QCOMPARE(pf.m_bSeen, ps.m_bSeen);
+            QCOMPARE(pf.m_bDrawn, ps.m_bDrawn);
+        }
+    }
+
+    void shortBranchAsksForAScaleOnce()
+    {
+        // Three samples: the first drawn one asks for a Y autoscale, as sample by sample.
+        CGraphTestHost host;
+        CDataFolder* run = host.addRun();
+        CDataBranch* x = host.addBranch(run);
+        CDataBranch* y = host.addBranch(run);
+        FillXY(x, 3, Index, [](int i) { return i * 0.1; });
+        FillXY(y, 3, Index, [](int i) { return i == 0 ? Gap : 0.5; });
+        CXYCase c;
+        CPlotStrokes fast, slow;
+        StrokeXYCurve(*y, *x, 0, -1, FrameFor(c, 0, false), fast);
+        StrokeXYCurveBySample(*y, *x, 0, -1, FrameFor(c, 0, false), slow);
+        QVERIFY(slow.m_bRescaleY);
+        ExpectSame(fast, slow);
+    }
+
+    void samplesBeforeTheXListStartsStillPairLaterOnes()
+    {
+        // A chunk that starts before the X list does: its samples paired with stored X values
+        // are drawn (they were once dropped with the whole first chunk).
+        CGraphTestHost host;
+        CDataFolder* run = host.addRun();
+        CDataBranch* x = host.addBranch(run);
+        CDataBranch* y = host.addBranch(run);
+        FillXY(x, 1000, Index, [](int i) { return i * 0.002 - 1.0; });
+        FillXY(y, 1000, [](int i) { return i - 10.0; }, [](int) { return 0.0; });
+        CXYCase c;
+        CPlotStrokes slow;
+        StrokeXYCurveBySample(*y, *x, 0, -1, FrameFor(c, 0, false), slow);
+        // Samples 10 onwards pair with X samples 0 onwards: a line across the left part.
+        QVERIFY(slow.m_Path.size() > 300);
+        QCOMPARE(slow.m_Path.at(1).x(), 40 + int((-1.0f + 1.2f) / 2.4f * 599.0f));
+    }
+
+    void windowPaintsWhatThePlainStrokePaints_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<double>("noise");
+        QTest::addColumn<int>("gapEvery");
+        QTest::newRow("line, smooth") << 0 << 0.0 << 0;
+        QTest::newRow("line, noisy") << 0 << 0.05 << 0;
+        QTest::newRow("line, noisy with gaps") << 0 << 0.02 << 41;
+        QTest::newRow("dashed setting, smooth with gaps") << 1 << 0.0 << 97;
+        QTest::newRow("line and dots, noisy") << 2 << 0.05 << 0;
+        QTest::newRow("dots, smooth") << 3 << 0.0 << 0;
+    }
+    void windowPaintsWhatThePlainStrokePaints()
+    {
+        // The window's paint of an XY graph against the curve stroked sample by sample into
+        // an image of its own and laid over the graph painted without it. Pixels may differ
+        // by the antialiasing's rounding (2 levels a channel), none by more.
+        QFETCH(int, style);
+        QFETCH(double, noise);
+        QFETCH(int, gapEvery);
+        CGraphServicesScope services;
+        CGraphTestHost host;
+        CGraphWindow* g = new CGraphWindow(&host);
+        host.SetLastActiveGraph(g);
+        g->resize(800, 600);
+        CDataFolder* run = host.addRun();
+        CDataBranch* xb = host.addBranch(run);
+        CDataBranch* yb = host.addBranch(run);
+        const int n = 150000;
+        const double tau = 6.283185307179586;
+        FillXY(xb, n, Index, [&](int i) { return std::sin(i * tau * 3 / n) + noise * Noise(i, 1); });
+        FillXY(yb, n, Index, [&](int i) {
+            return gapEvery && i % gapEvery == 0 ? Gap : std::sin(i * tau * 2 / n) * std::exp(-i * 1.0 / n) + noise * Noise(i, 2);
+        });
+        emit host.m_Hub.LoggerStartedRun();
+        emit host.m_Hub.LoggerExperimentEnd();
+        g->OnXScaleComboChanged(1);
+        CGraphPlot xp = g->GetPlot(0);
+        xp.m_bVisible = false;
+        g->UpdatePlot(xp, 0);
+        CGraphPlot plot = g->GetPlot(1);
+        plot.m_Style = style;
+        plot.m_Color = QColor(0, 90, 200);
+        g->UpdatePlot(plot, 1);
+        g->SetAxisMinMax(-1, -1.3f, 1.3f, false);
+        g->SetAxisMinMax(1, -1.3f, 1.3f, false);
+        g->m_bRescaleX = g->m_bRescaleY = false;
+        QImage shown(g->size(), QImage::Format_ARGB32_Premultiplied);
+        g->m_RepaintMode = 0;
+        g->render(&shown);
+        const QRect r = g->m_GraphRect;
+        QVERIFY(r.width() > 400);
+
+        // The same graph with the curve in a colour that shows nothing (the layout stays),
+        // and the curve stroked from every sample over it.
+        QImage expected(g->size(), QImage::Format_ARGB32_Premultiplied);
+        CGraphPlot clear = g->GetPlot(1);
+        clear.m_Color = Qt::transparent;
+        g->UpdatePlot(clear, 1);
+        g->m_RepaintMode = 0;
+        g->render(&expected);
+        QCOMPARE(g->m_GraphRect, r);
+        CCurveFrame f;
+        f.m_Rect = r;
+        f.m_XMin = g->m_XMin;
+        f.m_XMax = g->m_XMax;
+        f.m_YMin = g->GetPlot(1).m_Min;
+        f.m_YMax = g->GetPlot(1).m_Max;
+        f.m_Style = style;
+        CPlotStrokes strokes;
+        StrokeXYCurveBySample(*yb, *xb, 0, -1, f, strokes);
+        QImage layer(r.size(), QImage::Format_ARGB32_Premultiplied);
+        layer.fill(Qt::transparent);
+        {
+            QPainter p(&layer);
+            p.setRenderHint(QPainter::Antialiasing, true);
+            p.translate(-r.topLeft());
+            PaintStrokes(&p, plot.m_Color, strokes, false);
+        }
+        {
+            QPainter p(&expected);
+            p.drawImage(r.topLeft(), layer);
+        }
+        int differ = 0, coloured = 0, worst = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const QColor a = shown.pixelColor(x, y), b = expected.pixelColor(x, y);
+                const int d = std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                                        std::abs(a.blue() - b.blue())});
+                worst = std::max(worst, d);
+                differ += d > 2 ? 1 : 0;
+                coloured += b == plot.m_Color ? 1 : 0;
+            }
+        if (differ) { shown.save("/tmp/i19x_shown.png"); expected.save("/tmp/i19x_expected.png"); }
+        QVERIFY2(coloured > 2000, qPrintable(QString::number(coloured)));   // a curve to compare
+        QVERIFY2(differ == 0, qPrintable(QStringLiteral("%1 pixels differ, by up to %2").arg(differ).arg(worst)));
+    }
+};
+
+QTEST_MAIN(TestGraphXY)
+#include "tst_graph_xy.moc"
