@@ -8,6 +8,8 @@
 // for lists that are written on every packet and seldom read. Fixed blocks as in CSampleStore
 // (a full block is never copied again); the first block grows by doubling so a short list stays
 // small. Not locked: the owner holds the lock.
+#include "Core/Data/SampleStore.h"
+
 #include <cstddef>
 #include <cstring>
 #include <memory>
@@ -16,11 +18,12 @@
 class CNarrowSampleStore
 {
 public:
-    static constexpr int BlockShift = 18;
-    static constexpr int BlockSize = 1 << BlockShift;
-    static constexpr int BlockMask = BlockSize - 1;
-    static constexpr size_t PageBytes = 4096;
-    static constexpr int MaxSize = 1 << 30;
+    // The geometry of the series' stores.
+    static constexpr int BlockShift = CSampleStore::BlockShift;
+    static constexpr int BlockSize = CSampleStore::BlockSize;
+    static constexpr int BlockMask = CSampleStore::BlockMask;
+    static constexpr size_t PageBytes = CSampleStore::PageBytes;
+    static constexpr int MaxSize = CSampleStore::MaxSize;
 
     CNarrowSampleStore() = default;
     CNarrowSampleStore(const CNarrowSampleStore&) = delete;

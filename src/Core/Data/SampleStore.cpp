@@ -275,20 +275,29 @@ bool CSampleStore::minMax(int first, int last, float& lo, float& hi) const
         const int headEnd = std::min(last, (first + SummarySize - 1) & ~(SummarySize - 1));
         scanMinMax(i, headEnd, l, h);
         i = headEnd;
-        while (i + SummarySize <= last && (i & (SummarySize2 - 1)) != 0) {
-            l = std::min(l, fine(i).lo);
-            h = std::max(h, fine(i).hi);
-            i += SummarySize;
+        // The fine runs of one coarse run, and the coarse runs of one block, lie side by side:
+        // each stretch is read through one pointer.
+        if (i + SummarySize <= last && (i & (SummarySize2 - 1)) != 0) {
+            for (const Extremes* e = &fine(i); i + SummarySize <= last && (i & (SummarySize2 - 1)) != 0; ++e) {
+                l = std::min(l, e->lo);
+                h = std::max(h, e->hi);
+                i += SummarySize;
+            }
         }
         while (i + SummarySize2 <= last) {
-            l = std::min(l, coarse(i).lo);
-            h = std::max(h, coarse(i).hi);
-            i += SummarySize2;
+            const int blockEnd = (i | BlockMask) + 1;
+            for (const Extremes* e = &coarse(i); i + SummarySize2 <= last && i < blockEnd; ++e) {
+                l = std::min(l, e->lo);
+                h = std::max(h, e->hi);
+                i += SummarySize2;
+            }
         }
-        while (i + SummarySize <= last) {
-            l = std::min(l, fine(i).lo);
-            h = std::max(h, fine(i).hi);
-            i += SummarySize;
+        if (i + SummarySize <= last) {
+            for (const Extremes* e = &fine(i); i + SummarySize <= last; ++e) {
+                l = std::min(l, e->lo);
+                h = std::max(h, e->hi);
+                i += SummarySize;
+            }
         }
         scanMinMax(i, last, l, h);
     }
