@@ -1,8 +1,9 @@
 #pragma once
 // A list of doubles with its own mutex, stored in fixed blocks: appending never copies what is
 // already stored, so a long run's packets take the same short time under the lock at the
-// fifty-millionth sample as at the first, and the list holds close to 8 bytes a value.
-#include "Core/Data/SampleStore.h"
+// fifty-millionth sample as at the first. Values that single precision holds exactly (a
+// logger's raw counts) take 4 bytes each, others 8 (see CNarrowSampleStore).
+#include "Core/Data/NarrowSampleStore.h"
 
 #include <QMutex>
 #include <QMutexLocker>
@@ -46,7 +47,7 @@ public:
         QMutexLocker lock(&m_Mutex);
         return m_Store.bytesReserved();
     }
-    // Bytes the values occupy in memory (see CSampleStore::bytesInUse).
+    // Bytes the values occupy in memory (see CNarrowSampleStore::bytesInUse).
     size_t BytesInUse() const
     {
         QMutexLocker lock(&m_Mutex);
@@ -55,6 +56,6 @@ public:
 
 private:
     mutable QMutex m_Mutex;
-    // Never drawn, so without the drawing summary.
-    CSampleStore m_Store{CSampleStore::WithoutSummary};
+    // Written on every packet, never drawn: compact, and without a drawing summary.
+    CNarrowSampleStore m_Store;
 };

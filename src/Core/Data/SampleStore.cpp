@@ -3,22 +3,45 @@
 #include <algorithm>
 #include <cstring>
 #include <cstdlib>
+#include <new>
 
 void CSampleStore::FreeBlock::operator()(double* p) const
 {
     std::free(p);
 }
 
-CSampleStore::Block CSampleStore::allocate(int values)
+CSampleStore::Values CSampleStore::allocate(int values)
 {
     const size_t bytes = size_t(values) * sizeof(double);
     if (values < BlockSize)
-        return Block(static_cast<double*>(std::malloc(bytes)));
+        return Values(static_cast<double*>(std::malloc(bytes)));
     // Page-aligned, so that the pages a block occupies are exactly those its values touch.
     void* p = nullptr;
     if (posix_memalign(&p, PageBytes, bytes) != 0)
-        return Block();
-    return Block(static_cast<double*>(p));
+        return Values();
+    return Values(static_cast<double*>(p));
+}
+
+CSampleStore::ExtremesList CSampleStore::newExtremes(size_t count)
+{
+    ExtremesList list(new (std::nothrow) Extremes[count]);
+    if (list) {
+        const float inf = std::numeric_limits<float>::infinity();
+        std::fill(list.get(), list.get() + count, Extremes{inf, -inf});
+    }
+    return list;
+}
+
+bool CSampleStore::summarise(Block& block)
+{
+    const int capacity = blockCapacity();
+    ExtremesList fine = newExtremes(fineCount(capacity));
+    ExtremesList coarse = newExtremes(coarseCount(capacity));
+    if (!fine || !coarse)
+        return false;
+    block.fine = std::move(fine);
+    block.coarse = std::move(coarse);
+    return true;
 }
 
 bool CSampleStore::grow()
@@ -27,11 +50,11 @@ bool CSampleStore::grow()
         return false;
     if (m_Blocks.size() <= 1 && m_Capacity < BlockSize) {
         const int newCap = m_Capacity == 0 ? 64 : std::min(m_Capacity * 2, int(BlockSize));
-        Block block = allocate(newCap);
-        if (!block)
+        Values values = allocate(newCap);
+        if (!values)
             return false;
         if (m_Size > 0)
-            std::memcpy(block.get(), m_Blocks[0].get(), size_t(m_Size) * sizeof(double));
+            std::memcpy(values.get(), m_Blocks[0].values.get(), size_t(m_Size) * sizeof(double));
         if (m_Blocks.empty()) {
             try {
                 m_Blocks.emplace_back();
@@ -39,13 +62,30 @@ bool CSampleStore::grow()
                 return false;
             }
         }
-        m_Blocks[0] = std::move(block);
+        Block& first = m_Blocks[0];
+        if (first.fine) {
+            ExtremesList fine = newExtremes(fineCount(newCap));
+            ExtremesList coarse = newExtremes(coarseCount(newCap));
+            if (fine && coarse) {
+                std::copy(first.fine.get(), first.fine.get() + fineCount(m_Capacity), fine.get());
+                std::copy(first.coarse.get(), first.coarse.get() + coarseCount(m_Capacity), coarse.get());
+            } else {
+                m_bSummaryLost = true;
+            }
+            first.fine = std::move(fine);
+            first.coarse = std::move(coarse);
+        }
+        first.values = std::move(values);
         m_Capacity = newCap;
         return true;
     }
-    Block block = allocate(BlockSize);
-    if (!block)
+    Block block;
+    block.values = allocate(BlockSize);
+    if (!block.values)
         return false;
+    // Past the ordered start every block carries its summary.
+    if (m_Ordered < m_Size && !m_bSummaryLost && !summarise(block))
+        m_bSummaryLost = true;
     try {
         m_Blocks.push_back(std::move(block));
     } catch (...) {
@@ -66,7 +106,7 @@ int CSampleStore::append(const double* values, int count)
         const int offset = m_Size & BlockMask;
         const int room = std::min(m_Capacity - m_Size, BlockSize - offset);
         const int n = std::min(room, count - done);
-        std::memcpy(m_Blocks[size_t(m_Size >> BlockShift)].get() + offset, values + done,
+        std::memcpy(m_Blocks[size_t(m_Size >> BlockShift)].values.get() + offset, values + done,
                     size_t(n) * sizeof(double));
         for (int k = 0; k < n; ++k)
             noteAppended(m_Size + k, values[done + k]);
@@ -94,7 +134,7 @@ int CSampleStore::copy(int first, int count, double* out) const
         const int index = first + done;
         const int offset = index & BlockMask;
         const int n = std::min(BlockSize - offset, count - done);
-        std::memcpy(out + done, m_Blocks[size_t(index >> BlockShift)].get() + offset,
+        std::memcpy(out + done, m_Blocks[size_t(index >> BlockShift)].values.get() + offset,
                     size_t(n) * sizeof(double));
         done += n;
     }
@@ -106,57 +146,83 @@ void CSampleStore::clear()
     std::vector<Block>().swap(m_Blocks);
     m_Size = 0;
     m_Capacity = 0;
-    std::vector<float>().swap(m_Min1);
-    std::vector<float>().swap(m_Max1);
-    std::vector<float>().swap(m_Min2);
-    std::vector<float>().swap(m_Max2);
+    m_Ordered = 0;
     m_bNonDecreasing = true;
     m_bSummaryLost = !m_bKeepSummary;
 }
 
 void CSampleStore::set(int i, double v)
 {
-    m_Blocks[size_t(i >> BlockShift)].get()[i & BlockMask] = v;
+    m_Blocks[size_t(i >> BlockShift)].values.get()[i & BlockMask] = v;
     // An edited value may break the order; it is not restored when a later edit mends it.
     if (std::isnan(v) || (i > 0 && v < at(i - 1)) || (i + 1 < m_Size && at(i + 1) < v))
         m_bNonDecreasing = false;
-    rebuildSummary(i);
+    if (i >= m_Ordered) {
+        rebuildSummary(i);
+        return;
+    }
+    const bool fallsBefore = i > 0 && !(v >= at(i - 1));
+    if (!isGap(v) && !fallsBefore && (i + 1 >= m_Ordered || at(i + 1) >= v))
+        return;  // the ordered start still holds
+    const int oldOrdered = m_Ordered;
+    m_Ordered = (isGap(v) || fallsBefore) ? i : i + 1;
+    // The summary already covers the runs from the one that held the old end on.
+    const int to = std::min(m_Size, (oldOrdered + SummarySize2 - 1) & ~(SummarySize2 - 1));
+    startSummary(m_Ordered, to);
 }
 
-void CSampleStore::pushSummary(std::vector<float>& lo, std::vector<float>& hi)
+void CSampleStore::startSummary(int from, int to)
 {
-    try {
-        lo.push_back(std::numeric_limits<float>::infinity());
-        hi.push_back(-std::numeric_limits<float>::infinity());
-    } catch (...) {
-        if (hi.size() < lo.size())
-            lo.pop_back();
+    if (m_bSummaryLost)
+        return;
+    for (size_t b = size_t(from >> BlockShift); b < m_Blocks.size(); ++b) {
+        if (!m_Blocks[b].fine && !summarise(m_Blocks[b])) {
+            m_bSummaryLost = true;
+            return;
+        }
+    }
+    rebuildRange(from & ~(SummarySize2 - 1), to);
+}
+
+void CSampleStore::rebuildRange(int from, int to)
+{
+    // Fine runs from the values, then the coarse runs from the fine ones; from is the start of
+    // a coarse run, so each coarse run rebuilt finds all its fine runs current.
+    const float inf = std::numeric_limits<float>::infinity();
+    for (int i = from; i < to; i += SummarySize) {
+        float lo = inf, hi = -inf;
+        scanMinMax(i, std::min(i + SummarySize, to), lo, hi);
+        fine(i) = Extremes{lo, hi};
+    }
+    for (int i = from; i < to; i += SummarySize2) {
+        float lo = inf, hi = -inf;
+        for (int k = i; k < std::min(i + SummarySize2, to); k += SummarySize) {
+            lo = std::min(lo, fine(k).lo);
+            hi = std::max(hi, fine(k).hi);
+        }
+        coarse(i) = Extremes{lo, hi};
     }
 }
 
 void CSampleStore::rebuildSummary(int index)
 {
-    const size_t c = size_t(index >> SummaryShift);
-    if (c < m_Min1.size()) {
-        const int first = int(c) << SummaryShift;
-        float lo = std::numeric_limits<float>::infinity(), hi = -lo;
-        scanMinMax(first, std::min(first + SummarySize, m_Size), lo, hi);
-        m_Min1[c] = lo;
-        m_Max1[c] = hi;
+    if (m_bSummaryLost)
+        return;
+    // Only the runs that hold index change: its fine run from the values, its coarse run
+    // from the fine ones (current from the run that holds the ordered end on).
+    const int fineFirst = index & ~(SummarySize - 1);
+    const float inf = std::numeric_limits<float>::infinity();
+    float lo = inf, hi = -inf;
+    scanMinMax(fineFirst, std::min(fineFirst + SummarySize, m_Size), lo, hi);
+    fine(index) = Extremes{lo, hi};
+    const int coarseFirst = index & ~(SummarySize2 - 1);
+    lo = inf;
+    hi = -inf;
+    for (int k = coarseFirst; k < std::min(coarseFirst + SummarySize2, m_Size); k += SummarySize) {
+        lo = std::min(lo, fine(k).lo);
+        hi = std::max(hi, fine(k).hi);
     }
-    const size_t c2 = size_t(index >> SummaryShift2);
-    if (c2 < m_Min2.size()) {
-        // Built from the finer summary, which is now current.
-        float lo = std::numeric_limits<float>::infinity(), hi = -lo;
-        const size_t from = c2 << (SummaryShift2 - SummaryShift);
-        const size_t to = std::min(m_Min1.size(), from + (size_t(1) << (SummaryShift2 - SummaryShift)));
-        for (size_t k = from; k < to; ++k) {
-            lo = std::min(lo, m_Min1[k]);
-            hi = std::max(hi, m_Max1[k]);
-        }
-        m_Min2[c2] = lo;
-        m_Max2[c2] = hi;
-    }
+    coarse(index) = Extremes{lo, hi};
 }
 
 bool CSampleStore::scanMinMax(int first, int last, float& lo, float& hi) const
@@ -169,7 +235,7 @@ bool CSampleStore::scanMinMax(int first, int last, float& lo, float& hi) const
     for (int i = first; i < last;) {
         const int offset = i & BlockMask;
         const int n = std::min(last - i, BlockSize - offset);
-        const double* p = m_Blocks[size_t(i >> BlockShift)].get() + offset;
+        const double* p = m_Blocks[size_t(i >> BlockShift)].values.get() + offset;
         for (int k = 0; k < n; ++k) {
             const float f = float(p[k]);
             const bool gap = f == GapValue;
@@ -193,30 +259,48 @@ bool CSampleStore::minMax(int first, int last, float& lo, float& hi) const
     last = std::min(last, m_Size);
     if (first >= last)
         return false;
-    if (m_bSummaryLost || last - first < 2 * SummarySize)
-        return scanMinMax(first, last, lo, hi);
     float l = std::numeric_limits<float>::infinity(), h = -l;
-    int i = first;
-    // Head up to a summary boundary, then the coarse runs, the fine runs and the tail.
-    const int headEnd = std::min(last, (first + SummarySize - 1) & ~(SummarySize - 1));
-    scanMinMax(i, headEnd, l, h);
-    i = headEnd;
-    while (i + SummarySize <= last && (i & (SummarySize2 - 1)) != 0) {
-        l = std::min(l, m_Min1[size_t(i >> SummaryShift)]);
-        h = std::max(h, m_Max1[size_t(i >> SummaryShift)]);
-        i += SummarySize;
+    if (first < m_Ordered) {
+        // Rising without gaps: the ends are the extremes (rounding keeps the order).
+        const int end = std::min(last, m_Ordered);
+        l = float(at(first));
+        h = float(at(end - 1));
+        first = end;
     }
-    while (i + SummarySize2 <= last) {
-        l = std::min(l, m_Min2[size_t(i >> SummaryShift2)]);
-        h = std::max(h, m_Max2[size_t(i >> SummaryShift2)]);
-        i += SummarySize2;
+    if (first < last && (m_bSummaryLost || last - first < 2 * SummarySize)) {
+        scanMinMax(first, last, l, h);
+    } else if (first < last) {
+        int i = first;
+        // Head up to a summary boundary, then the coarse runs, the fine runs and the tail.
+        const int headEnd = std::min(last, (first + SummarySize - 1) & ~(SummarySize - 1));
+        scanMinMax(i, headEnd, l, h);
+        i = headEnd;
+        // The fine runs of one coarse run, and the coarse runs of one block, lie side by side:
+        // each stretch is read through one pointer.
+        if (i + SummarySize <= last && (i & (SummarySize2 - 1)) != 0) {
+            for (const Extremes* e = &fine(i); i + SummarySize <= last && (i & (SummarySize2 - 1)) != 0; ++e) {
+                l = std::min(l, e->lo);
+                h = std::max(h, e->hi);
+                i += SummarySize;
+            }
+        }
+        while (i + SummarySize2 <= last) {
+            const int blockEnd = (i | BlockMask) + 1;
+            for (const Extremes* e = &coarse(i); i + SummarySize2 <= last && i < blockEnd; ++e) {
+                l = std::min(l, e->lo);
+                h = std::max(h, e->hi);
+                i += SummarySize2;
+            }
+        }
+        if (i + SummarySize <= last) {
+            for (const Extremes* e = &fine(i); i + SummarySize <= last; ++e) {
+                l = std::min(l, e->lo);
+                h = std::max(h, e->hi);
+                i += SummarySize;
+            }
+        }
+        scanMinMax(i, last, l, h);
     }
-    while (i + SummarySize <= last) {
-        l = std::min(l, m_Min1[size_t(i >> SummaryShift)]);
-        h = std::max(h, m_Max1[size_t(i >> SummaryShift)]);
-        i += SummarySize;
-    }
-    scanMinMax(i, last, l, h);
     if (!(l <= h))
         return false;
     lo = std::min(lo, l);
@@ -231,18 +315,18 @@ int CSampleStore::runExtremes(int firstRun, int count, float* lo, float* hi, boo
     if (firstRun < 0 || count <= 0 || firstRun >= runs)
         return 0;
     const int n = std::min(count, runs - firstRun);
-    const std::vector<float>& mins = coarse ? m_Min2 : m_Min1;
-    const std::vector<float>& maxs = coarse ? m_Max2 : m_Max1;
     const float inf = std::numeric_limits<float>::infinity();
     for (int k = 0; k < n; ++k) {
-        const int r = firstRun + k;
-        if (!m_bSummaryLost) {
-            lo[k] = mins[size_t(r)];
-            hi[k] = maxs[size_t(r)];
+        const int first = (firstRun + k) * size;
+        if (!m_bSummaryLost && first >= m_Ordered) {
+            const Extremes& e = coarse ? this->coarse(first) : fine(first);
+            lo[k] = e.lo;
+            hi[k] = e.hi;
         } else {
+            // Inside the ordered start (no summary kept there) or without a summary.
             lo[k] = inf;
             hi[k] = -inf;
-            scanMinMax(r * size, (r + 1 < runs ? (r + 1) * size : m_Size), lo[k], hi[k]);
+            minMax(first, std::min(first + size, m_Size), lo[k], hi[k]);
         }
     }
     return n;
@@ -254,9 +338,11 @@ int CSampleStore::firstValid(int first, int last) const
     last = std::min(last, m_Size);
     int i = first;
     while (i < last) {
+        if (i < m_Ordered)
+            return i;  // the ordered start holds no gap
         // Whole runs of gaps are passed over by their summary.
         if (!m_bSummaryLost && (i & (SummarySize - 1)) == 0 && i + SummarySize <= last
-            && !(m_Min1[size_t(i >> SummaryShift)] <= m_Max1[size_t(i >> SummaryShift)])) {
+            && !(fine(i).lo <= fine(i).hi)) {
             i += SummarySize;
             continue;
         }
@@ -273,8 +359,10 @@ int CSampleStore::lastValid(int first, int last) const
     last = std::min(last, m_Size);
     int i = last - 1;
     while (i >= first) {
+        if (i < m_Ordered)
+            return i;
         if (!m_bSummaryLost && ((i + 1) & (SummarySize - 1)) == 0 && i + 1 - SummarySize >= first
-            && !(m_Min1[size_t(i >> SummaryShift)] <= m_Max1[size_t(i >> SummaryShift)])) {
+            && !(fine(i).lo <= fine(i).hi)) {
             i -= SummarySize;
             continue;
         }
@@ -301,6 +389,9 @@ size_t CSampleStore::bytesInUse() const
         const size_t tail = size_t(m_Size & BlockMask) * sizeof(double);
         bytes = full * BlockSize * sizeof(double) + (tail + PageBytes - 1) / PageBytes * PageBytes;
     }
-    const size_t summary = m_Min1.capacity() + m_Max1.capacity() + m_Min2.capacity() + m_Max2.capacity();
-    return bytes + summary * sizeof(float) + m_Blocks.capacity() * sizeof(Block);
+    const size_t perBlock = (fineCount(blockCapacity()) + coarseCount(blockCapacity())) * sizeof(Extremes);
+    for (const Block& b : m_Blocks)
+        if (b.fine)
+            bytes += perBlock;
+    return bytes + m_Blocks.capacity() * sizeof(Block);
 }

@@ -12,8 +12,13 @@
 // largest value of every run of SummarySize values and of every run of SummarySize2 values
 // (gaps and NaN left out), and whether the values never decrease. With it a drawing asks for
 // the extremes of a pixel column, or finds where a column starts, without reading every value
-// of a long run. A list that is never drawn goes without, which saves a quarter of a byte a
-// value; its queries then read the values.
+// of a long run. The summary lives beside each block, so it never grows by copying either.
+// While the values so far rise (or stay level) without a gap, as a run's time axis does, the
+// extremes of a range are its two ends and no summary is kept: it starts at the first value
+// that falls or is a gap, from the values just before it, and an edit that breaks that order
+// further back builds it from there. A list that is never drawn goes without, which saves a
+// quarter of a byte a value; its queries then read the values.
+#include <algorithm>
 #include <climits>
 #include <cstddef>
 #include <cmath>
@@ -47,14 +52,14 @@ public:
     int size() const { return m_Size; }
     bool isEmpty() const { return m_Size == 0; }
     // Unchecked: 0 <= i < size().
-    double at(int i) const { return m_Blocks[size_t(i >> BlockShift)].get()[i & BlockMask]; }
+    double at(int i) const { return m_Blocks[size_t(i >> BlockShift)].values.get()[i & BlockMask]; }
     // Asks the processor to start loading value i, for a reader that will want it soon and has
     // other work meanwhile; nothing outside the stored range.
     void prefetch(int i) const
     {
         if (i < 0 || i >= m_Size)
             return;
-        const double* p = m_Blocks[size_t(i >> BlockShift)].get() + (i & BlockMask);
+        const double* p = m_Blocks[size_t(i >> BlockShift)].values.get() + (i & BlockMask);
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
         // GCC drops __builtin_prefetch of an address it had to load first.
         asm volatile("prefetcht0 %0" : : "m"(*p));
@@ -69,7 +74,7 @@ public:
     {
         if (m_Size == m_Capacity && !grow())
             return false;
-        m_Blocks[size_t(m_Size >> BlockShift)].get()[m_Size & BlockMask] = v;
+        m_Blocks[size_t(m_Size >> BlockShift)].values.get()[m_Size & BlockMask] = v;
         ++m_Size;
         noteAppended(m_Size - 1, v);
         return true;
@@ -163,54 +168,74 @@ private:
     {
         void operator()(double* p) const;
     };
-    using Block = std::unique_ptr<double, FreeBlock>;
-    static Block allocate(int values);
+    struct Extremes
+    {
+        float lo, hi;
+    };
+    using Values = std::unique_ptr<double, FreeBlock>;
+    using ExtremesList = std::unique_ptr<Extremes[]>;
+    struct Block
+    {
+        Values values;
+        // One entry per run of SummarySize (fine) and of SummarySize2 (coarse) values of this
+        // block; none while the block lies inside the ordered start.
+        ExtremesList fine;
+        ExtremesList coarse;
+    };
+    static Values allocate(int values);
+    static ExtremesList newExtremes(size_t count);
+    // Capacity of every block: the growing first one, or a full block.
+    int blockCapacity() const { return m_Capacity < BlockSize ? m_Capacity : BlockSize; }
+    static size_t fineCount(int capacity) { return size_t(capacity) >> SummaryShift; }
+    static size_t coarseCount(int capacity) { return std::max<size_t>(1, size_t(capacity) >> SummaryShift2); }
+    Extremes& fine(int index) const
+    {
+        return m_Blocks[size_t(index >> BlockShift)].fine[size_t((index & BlockMask) >> SummaryShift)];
+    }
+    Extremes& coarse(int index) const
+    {
+        return m_Blocks[size_t(index >> BlockShift)].coarse[size_t((index & BlockMask) >> SummaryShift2)];
+    }
     bool grow();
+    bool summarise(Block& block);
     void noteAppended(int index, double v)
     {
-        if (!m_bKeepSummary) {
-            if (index > 0 && !(v >= at(index - 1)))
-                m_bNonDecreasing = false;
-            else if (std::isnan(v))
-                m_bNonDecreasing = false;
-            return;
+        const bool inOrder = index == 0 || v >= at(index - 1);  // false for NaN
+        if (!inOrder || std::isnan(v))
+            m_bNonDecreasing = false;
+        if (index == m_Ordered) {
+            if (inOrder && !isGap(v)) {
+                ++m_Ordered;
+                return;
+            }
+            startSummary(index, index);
         }
-        const size_t c = size_t(index >> SummaryShift);
-        const size_t c2 = size_t(index >> SummaryShift2);
-        if (c == m_Min1.size())
-            pushSummary(m_Min1, m_Max1);
-        if (c2 == m_Min2.size())
-            pushSummary(m_Min2, m_Max2);
-        if (c >= m_Min1.size() || c2 >= m_Min2.size())
-            m_bSummaryLost = true;
-        if (index > 0 && !(v >= at(index - 1)))
-            m_bNonDecreasing = false;
-        else if (std::isnan(v))
-            m_bNonDecreasing = false;
-        if (isGap(v))
+        if (m_bSummaryLost || isGap(v))
             return;
         const float f = float(v);
-        if (c < m_Min1.size()) {
-            if (f < m_Min1[c]) m_Min1[c] = f;
-            if (f > m_Max1[c]) m_Max1[c] = f;
-        }
-        if (c2 < m_Min2.size()) {
-            if (f < m_Min2[c2]) m_Min2[c2] = f;
-            if (f > m_Max2[c2]) m_Max2[c2] = f;
-        }
+        Extremes& e1 = fine(index);
+        Extremes& e2 = coarse(index);
+        if (f < e1.lo) e1.lo = f;
+        if (f > e1.hi) e1.hi = f;
+        if (f < e2.lo) e2.lo = f;
+        if (f > e2.hi) e2.hi = f;
     }
-    void pushSummary(std::vector<float>& lo, std::vector<float>& hi);
+    // Makes the summary cover [from rounded down to SummarySize2, to): allocates it for the
+    // blocks from there on and builds its entries from the values.
+    void startSummary(int from, int to);
+    void rebuildRange(int from, int to);
     void rebuildSummary(int index);
     bool scanMinMax(int first, int last, float& lo, float& hi) const;
 
     std::vector<Block> m_Blocks;
     int m_Size = 0;
     int m_Capacity = 0;
-    // Per run of SummarySize (and SummarySize2) values; +inf/-inf for a run of gaps only.
-    std::vector<float> m_Min1, m_Max1, m_Min2, m_Max2;
+    // The first m_Ordered values never decrease and hold no gap or NaN; the summary covers
+    // the values from the SummarySize2 run that holds index m_Ordered on.
+    int m_Ordered = 0;
     bool m_bNonDecreasing = true;
     // Memory ran out while the summary grew, or the store keeps none: the queries then read
-    // every value.
+    // every value past the ordered start.
     bool m_bSummaryLost = false;
     const bool m_bKeepSummary = !m_bSummaryLost;
 };
