@@ -99,16 +99,30 @@ public:
     // far as they lie in the image (a stroke leaves the rest untouched).
     bool covered(QPoint a, QPoint b) const
     {
-        // Smoothed, a whole-number point lies on a pixel corner; a pen two pixels wide with
-        // square caps reaches at most 1.42 pixels past the segment's box: pixel columns
-        // left - 2 to right + 1, rows top - 2 to bottom + 1.
-        const QRect box(QPoint(std::min(a.x(), b.x()) - 2, std::min(a.y(), b.y()) - 2),
-                        QPoint(std::max(a.x(), b.x()) + 1, std::max(a.y(), b.y()) + 1));
+        // Smoothed, a whole-number point lies on a pixel corner, and a pen two pixels wide with
+        // square caps covers points at most sqrt(2) from the segment. Every pixel that reaches
+        // within Reach of it is checked, row by row: in row y those beside the part of the
+        // segment within Reach of the row.
+        constexpr double Reach = 1.75;
         const QImage& image = m_Image;   // read without detaching it
-        const QRect r = box.translated(-m_Origin) & image.rect();
-        for (int y = r.top(); y <= r.bottom(); ++y) {
+        const double ax = a.x() - m_Origin.x(), ay = a.y() - m_Origin.y();
+        const double dx = b.x() - a.x(), dy = b.y() - a.y();
+        const int top = std::max(0, int(std::floor(std::min(ay, ay + dy) - Reach)));
+        const int bottom = std::min(image.height() - 1, int(std::floor(std::max(ay, ay + dy) + Reach)));
+        for (int y = top; y <= bottom; ++y) {
+            double t0 = 0.0, t1 = 1.0;
+            if (dy != 0.0) {
+                const double u = (y - Reach - ay) / dy, v = (y + 1 + Reach - ay) / dy;
+                t0 = std::max(0.0, std::min(u, v));
+                t1 = std::min(1.0, std::max(u, v));
+                if (t0 > t1)
+                    continue;
+            }
+            const double x0 = ax + dx * t0, x1 = ax + dx * t1;
+            const int left = std::max(0, int(std::floor(std::min(x0, x1) - Reach)));
+            const int right = std::min(image.width() - 1, int(std::floor(std::max(x0, x1) + Reach)));
             const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
-            for (int x = r.left(); x <= r.right(); ++x)
+            for (int x = left; x <= right; ++x)
                 if (line[x] != m_Pixel)
                     return false;
         }
