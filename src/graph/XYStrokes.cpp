@@ -4,7 +4,8 @@
 // store keeps the extremes of every run of SummarySize values of both lists; a run whose X
 // and Y extremes both fall on the pixel drawn last is passed over unread. Every other run is
 // read sample by sample exactly as StrokeXYCurveBySample reads it, so the chain, the dots and
-// the autoscale requests are the same.
+// the autoscale requests are the same. A noisy run is different: every sample moves, but
+// painted, its strokes soon land on pixels that already hold the curve's colour (CXYCanvas).
 #include "graph/PlotStrokes.h"
 
 #include "Core/Data/DataBranch.h"
@@ -475,8 +476,9 @@ int PaintXYCurve(QImage& image, QPoint origin, const QColor& colour, const CData
     // Only an opaque colour painted over itself is sure to leave a pixel as it is; dots are
     // drawn after all the lines, which batches would interleave.
     const bool plain = frame.m_Style == 0 || frame.m_Style == 1;
-    const bool formatKnown = image.format() == QImage::Format_ARGB32_Premultiplied
-        || image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_RGB32;
+    const bool formatKnown = (image.format() == QImage::Format_ARGB32_Premultiplied
+                              || image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_RGB32)
+        && image.devicePixelRatio() == 1.0;
     if (!plain || colour.alpha() != 255 || !formatKnown) {
         StrokeXY(branch, xBranch, from, to, frame, out, progress, nullptr);
         QPainter p(&image);
@@ -488,7 +490,7 @@ int PaintXYCurve(QImage& image, QPoint origin, const QColor& colour, const CData
         return 0;
     }
     CXYCanvas canvas(image, origin, colour);
-    const int passed = StrokeXY(branch, xBranch, from, to, frame, out, progress, &canvas);
+    const int leftOut = StrokeXY(branch, xBranch, from, to, frame, out, progress, &canvas);
     out.m_Path.clear();
-    return passed;
+    return leftOut;
 }
