@@ -78,6 +78,34 @@ void ExpectSame(const CPlotStrokes& fast, const CPlotStrokes& slow)
 
 const double Gap = MissingValue;
 
+// The X branch and the plotted branch of a case, in a run of their own.
+struct CXYBranches
+{
+    CGraphTestHost host;
+    CDataBranch* x = nullptr;
+    CDataBranch* y = nullptr;
+    explicit CXYBranches(const CXYCase& c)
+    {
+        CDataFolder* run = host.addRun();
+        x = host.addBranch(run);
+        y = host.addBranch(run);
+        FillXY(x, c.xn, Index, c.xValue);
+        FillXY(y, c.n, c.time, c.yValue);
+    }
+};
+
+// Strokes painted alone into an image of the plot area r, as the window's XY layer holds them.
+QImage PaintedAlone(const CPlotStrokes& strokes, const QRect& r, const QColor& colour)
+{
+    QImage image(r.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.translate(-r.topLeft());
+    PaintStrokes(&p, colour, strokes, false);
+    return image;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(CXYCase)
@@ -169,12 +197,9 @@ private slots:
     void strokesMatchTheSampleBySampleStroke()
     {
         QFETCH(CXYCase, c);
-        CGraphTestHost host;
-        CDataFolder* run = host.addRun();
-        CDataBranch* x = host.addBranch(run);
-        CDataBranch* y = host.addBranch(run);
-        FillXY(x, c.xn, Index, c.xValue);
-        FillXY(y, c.n, c.time, c.yValue);
+        const CXYBranches b(c);
+        CDataBranch* x = b.x;
+        CDataBranch* y = b.y;
         for (int style = 0; style <= 3; ++style) {
             const bool live = style % 2 == 1;
             const CCurveFrame f = FrameFor(c, style, live);
@@ -274,31 +299,20 @@ private slots:
         QFETCH(bool, live);
         QFETCH(QColor, colour);
         QFETCH(bool, leaves);
-        CGraphTestHost host;
-        CDataFolder* run = host.addRun();
-        CDataBranch* x = host.addBranch(run);
-        CDataBranch* y = host.addBranch(run);
-        FillXY(x, c.xn, Index, c.xValue);
-        FillXY(y, c.n, c.time, c.yValue);
+        const CXYBranches b(c);
         const CCurveFrame f = FrameFor(c, style, live);
         const QPoint origin = f.m_Rect.topLeft();
+        CPlotStrokes slow;
+        StrokeXYCurveBySample(*b.y, *b.x, 0, -1, f, slow);
+        const QImage expected = PaintedAlone(slow, f.m_Rect, colour);
         auto blank = [&] {
             QImage image(f.m_Rect.size(), QImage::Format_ARGB32_Premultiplied);
             image.fill(Qt::transparent);
             return image;
         };
-        QImage expected = blank();
-        CPlotStrokes slow;
-        StrokeXYCurveBySample(*y, *x, 0, -1, f, slow);
-        {
-            QPainter p(&expected);
-            p.setRenderHint(QPainter::Antialiasing, true);
-            p.translate(-origin);
-            PaintStrokes(&p, colour, slow, false);
-        }
         QImage whole = blank();
         CPlotStrokes fast;
-        const int leftOut = PaintXYCurve(whole, origin, colour, *y, *x, 0, -1, f, fast);
+        const int leftOut = PaintXYCurve(whole, origin, colour, *b.y, *b.x, 0, -1, f, fast);
         QCOMPARE(fast.m_bRescaleX, slow.m_bRescaleX);
         QCOMPARE(fast.m_bRescaleY, slow.m_bRescaleY);
         QVERIFY(fast.m_Path.isEmpty());   // painted, not handed back
@@ -312,9 +326,9 @@ private slots:
         QImage twice = blank();
         CXYProgress progress, reference;
         CPlotStrokes first, second, ignored;
-        PaintXYCurve(twice, origin, colour, *y, *x, 0, c.n / 3 + 5, f, first, &progress);
-        PaintXYCurve(twice, origin, colour, *y, *x, 0, -1, f, second, &progress);
-        StrokeXYCurveBySample(*y, *x, 0, -1, f, ignored, &reference);
+        PaintXYCurve(twice, origin, colour, *b.y, *b.x, 0, c.n / 3 + 5, f, first, &progress);
+        PaintXYCurve(twice, origin, colour, *b.y, *b.x, 0, -1, f, second, &progress);
+        StrokeXYCurveBySample(*b.y, *b.x, 0, -1, f, ignored, &reference);
         QCOMPARE(progress.m_Next, reference.m_Next);
         QCOMPARE(progress.m_Prev, reference.m_Prev);
         QCOMPARE(progress.m_bDrawn, reference.m_bDrawn);
@@ -397,14 +411,7 @@ private slots:
         f.m_Style = style;
         CPlotStrokes strokes;
         StrokeXYCurveBySample(*yb, *xb, 0, -1, f, strokes);
-        QImage layer(r.size(), QImage::Format_ARGB32_Premultiplied);
-        layer.fill(Qt::transparent);
-        {
-            QPainter p(&layer);
-            p.setRenderHint(QPainter::Antialiasing, true);
-            p.translate(-r.topLeft());
-            PaintStrokes(&p, plot.m_Color, strokes, false);
-        }
+        const QImage layer = PaintedAlone(strokes, r, plot.m_Color);
         {
             QPainter p(&expected);
             p.drawImage(r.topLeft(), layer);
