@@ -103,6 +103,30 @@ void BM_ReduceOnePlot(benchmark::State& state)
 }
 BENCHMARK(BM_ReduceOnePlot)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
 
+// The reduction of the 16 curves of the full paint one after the other on one thread: every
+// curve's samples have left the processor's caches by the time it comes round again.
+void BM_ReduceSixteenPlots(benchmark::State& state)
+{
+    Rig rig(16, state.range(0));
+    rig.paint();
+    const QRect r = rig.graph->m_GraphRect;
+    std::vector<CPlotStrokes> out(16);
+    for (auto _ : state) {
+        for (int p = 0; p < 16; ++p) {
+            CCurveFrame f;
+            f.m_Rect = r;
+            f.m_XMin = rig.graph->m_XMin;
+            f.m_XMax = rig.graph->m_XMax;
+            f.m_YMin = rig.graph->GetPlot(p).m_Min;
+            f.m_YMax = rig.graph->GetPlot(p).m_Max;
+            out[size_t(p)].clear();
+            StrokeTimeCurve(*rig.graph->GetDataBranch(p), 0, -1, f, out[size_t(p)]);
+        }
+        benchmark::DoNotOptimize(out.data());
+    }
+}
+BENCHMARK(BM_ReduceSixteenPlots)->Arg(1000000)->Unit(benchmark::kMillisecond);
+
 // An XY curve is stroked once into an image of the plot area; later paints show it and
 // stroke only new samples. The first paint reads and strokes every sample.
 void BM_PaintXY(benchmark::State& state)

@@ -47,17 +47,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         break;
     }
     default: {
-        CDataManager store;
-        CDataFolder* run = store.CreateDataFolder();
-        for (int i = 0; i < 3; ++i)
-            run->AddBranchKey(store.CreateDataBranch(1, 0.1, i, 0, run->m_Key));
-        store.AddChildBranch(3, 1);
+        // The lookups only read the store: one serves every input.
+        static const CDataManager* store = [] {
+            auto* s = new CDataManager;
+            CDataFolder* run = s->CreateDataFolder();
+            for (int i = 0; i < 3; ++i)
+                run->AddBranchKey(s->CreateDataBranch(1, 0.1, i, 0, run->m_Key));
+            s->AddChildBranch(3, 1);
+            return s;
+        }();
+        static const int runKey = store->GetDataFolderByIndex(0)->m_Key;
         const QString text = QString::fromUtf8(bytes);
         for (int key : ParseBranchDragKeys(text)) {
-            BranchDragKeys(&store, key);
-            BranchDeletionOrder(&store, key);
+            BranchDragKeys(store, key);
+            BranchDeletionOrder(store, key);
         }
-        BuildBranchDragText(text, FolderDragKeys(&store, run->m_Key));
+        BuildBranchDragText(text, FolderDragKeys(store, runKey));
         break;
     }
     }

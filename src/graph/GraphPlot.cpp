@@ -1,4 +1,5 @@
 #include "graph/GraphPlot.h"
+#include "Core/Data/RecordIO.h"
 
 #include <QDataStream>
 
@@ -147,8 +148,8 @@ void CGraphPlot::loadFromFile(QDataStream* stream)
     ReadTagged(in, [&](qint16 tag) {
         switch (tag) {
         case TagEnd: return false;
-        case TagName: in >> m_Name; break;
-        case TagUnit: in >> m_Unit; break;
+        case TagName: RecordIO::ReadString(in, m_Name); break;
+        case TagUnit: RecordIO::ReadString(in, m_Unit); break;
         case TagKey: {
             qint32 v = -1;
             in >> v;

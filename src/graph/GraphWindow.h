@@ -287,10 +287,21 @@ public:
     // The widths the scales measured, by what their labels are made of: a paint measures each
     // scale several times and the labels rarely change from one paint to the next.
     QHash<QString, int> m_ScaleWidths;
+    // Full paints of time curves go through an image painted in strips (paintTimeLayer); off,
+    // they are stroked on the window's painter one by one, which tests compare against.
+    bool m_bPaintInStrips = true;
+    int m_StripPaints = 0;   // full paints that went that way
+    QImage m_StripLayer;     // their image, kept: a fresh one costs its pages every paint
 
 private:
     void drawTimeCurves(QPainter* painter, long from, long to);
     bool drawLiveLayer(QPainter* painter, long from, long to);
+    // Reduces and paints the curves of a full paint into an image of the plot area, in strips
+    // side by side; false, with nothing done, where the picture needs the stroke-by-stroke route.
+    bool paintTimeLayer(QPainter* painter, QVector<CCurveJob>& jobs, const QVector<int>& plotOf);
+    // The plot area without curves (white, with the scales' grid) into image, whose top left
+    // pixel shows the window's point topLeft.
+    void paintPlotBackground(QImage& image, QPoint topLeft);
     void dropPaintCaches();
     QVector<double> layerSignature() const;
     QRect graphArea();

@@ -2,6 +2,7 @@
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/SampleStore.h"
+#include "graph/CurveLayer.h"
 #include "graph/GraphRules.h"
 
 #include <QHash>
@@ -9,7 +10,6 @@
 #include <QPair>
 
 #include <algorithm>
-#include <atomic>
 #include <thread>
 #include <cmath>
 #include <climits>
@@ -18,6 +18,11 @@
 namespace {
 
 constexpr int CopyChunk = 1 << 16;
+// Pixel columns of a time curve worked out under one lock of the branch: short enough that a
+// logger thread appending meanwhile hardly waits.
+constexpr int ColumnsPerLock = 64;
+// How many columns ahead the samples are asked for: far enough for them to arrive in time.
+constexpr int PrefetchColumns = 4;
 
 bool Gap(double v)
 {
@@ -181,40 +186,58 @@ void StrokeTimeCurve(const CDataBranch& branch, long long from, long long to, co
     // One pass per pixel column: where the column ends, its first and last valid sample and
     // the extremes between them. The stepper sees the column's first sample, its extremes
     // and its last sample, which is all the column's strokes depend on.
-    while (i < yEnd) {
-        const int column = px(branch.GetXSample(i));
-        if (progress) {
-            mark.m_Start = i;
-            mark.m_Column = column;
-            mark.m_State = step.state();
-            mark.m_Path = out.m_Path.size();
-            mark.m_Columns = out.m_Columns.size();
-            mark.m_Dots = out.m_Dots.size();
-            mark.m_bRescaleX = out.m_bRescaleX;
-            mark.m_bRescaleY = out.m_bRescaleY;
-            mark.m_bSeen = seen;
-            mark.m_bValid = true;
-        }
-        const int end = branch.PartitionXNear(i + 1, yEnd, i + groupSize,
-                                              [&](double x) { return px(x) > column; });
-        groupSize = std::max(1, end - i);
-        const int f = branch.FirstValidY(i, end);
-        if (f >= 0) {
-            if (!seen) {
-                seen = true;
-                if (ny < 4)
-                    out.m_bRescaleY = true;
+    bool shrunk = false;
+    while (i < yEnd && !shrunk) {
+        branch.ReadLocked([&](const CSampleStore& xs, const CSampleStore& ys) {
+            if (xs.size() < yEnd || ys.size() < yEnd) {
+                shrunk = true;   // cleared meanwhile: what is left is drawn by the next paint
+                return;
             }
-            step.add(column, py(branch.GetYSample(f)), f == lastIndex);
-            float lo = std::numeric_limits<float>::infinity(), hi = -lo;
-            if (f + 1 < end && branch.GetYMinMax(f + 1, end, lo, hi)) {
-                const int l = branch.LastValidY(f + 1, end);
-                step.add(column, py(lo), false);
-                step.add(column, py(hi), false);
-                step.add(column, py(branch.GetYSample(l)), l == lastIndex);
+            for (int n = 0; n < ColumnsPerLock && i < yEnd; ++n) {
+                const int column = px(xs.at(i));
+                if (progress) {
+                    mark.m_Start = i;
+                    mark.m_Column = column;
+                    mark.m_State = step.state();
+                    mark.m_Path = out.m_Path.size();
+                    mark.m_Columns = out.m_Columns.size();
+                    mark.m_Dots = out.m_Dots.size();
+                    mark.m_bRescaleX = out.m_bRescaleX;
+                    mark.m_bRescaleY = out.m_bRescaleY;
+                    mark.m_bSeen = seen;
+                    mark.m_bValid = true;
+                }
+                const int end = xs.partitionPointNear(i + 1, yEnd, i + groupSize,
+                                                      [&](double x) { return px(x) > column; });
+                groupSize = std::max(1, end - i);
+                // Where the next columns likely end, loaded while this one is worked out: the X
+                // values the search reads and the Y values the extremes are scanned from (the
+                // run of the summary each end falls in, read from both sides).
+                {
+                    const int e = end + PrefetchColumns * groupSize;
+                    xs.prefetch(e);
+                    for (int k = e - CSampleStore::SummarySize; k <= e + CSampleStore::SummarySize; k += 8)
+                        ys.prefetch(k);
+                }
+                const int f = ys.firstValid(i, end);
+                if (f >= 0) {
+                    if (!seen) {
+                        seen = true;
+                        if (ny < 4)
+                            out.m_bRescaleY = true;
+                    }
+                    step.add(column, py(ys.at(f)), f == lastIndex);
+                    float lo = std::numeric_limits<float>::infinity(), hi = -lo;
+                    if (f + 1 < end && ys.minMax(f + 1, end, lo, hi)) {
+                        const int l = ys.lastValid(f + 1, end);
+                        step.add(column, py(lo), false);
+                        step.add(column, py(hi), false);
+                        step.add(column, py(ys.at(l)), l == lastIndex);
+                    }
+                }
+                i = end;
             }
-        }
-        i = end;
+        });
     }
     if (progress && mark.m_bValid && ny >= 4) {
         mark.m_XCount = sp.n;
@@ -230,26 +253,14 @@ void StrokeTimeCurve(const CDataBranch& branch, long long from, long long to, co
 
 void StrokeTimeCurves(QVector<CCurveJob>& jobs, int threads)
 {
-    std::atomic<int> next{0};
     // Detached here, on one thread: the workers then touch only their own jobs.
     CCurveJob* all = jobs.data();
-    const int count = jobs.size();
-    auto work = [all, count, &next] {
-        for (int i = next++; i < count; i = next++) {
-            CCurveJob& job = all[i];
-            job.m_Strokes.clear();
-            if (job.m_pBranch)
-                StrokeTimeCurve(*job.m_pBranch, job.m_From, job.m_To, job.m_Frame, job.m_Strokes);
-        }
-    };
-    const int helpers = std::clamp(std::min(threads, count) - 1, 0, 15);
-    std::vector<std::thread> pool;
-    pool.reserve(size_t(helpers));
-    for (int t = 0; t < helpers; ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& t : pool)
-        t.join();
+    ParallelFor(jobs.size(), threads, [all](int i) {
+        CCurveJob& job = all[i];
+        job.m_Strokes.clear();
+        if (job.m_pBranch)
+            StrokeTimeCurve(*job.m_pBranch, job.m_From, job.m_To, job.m_Frame, job.m_Strokes);
+    });
 }
 
 int CurveThreads()
@@ -266,10 +277,26 @@ void VisibleSegments(const CPlotStrokes& strokes, QVector<QLine>& out)
     if (path.size() < 2)
         return;
     // The filled rows of each column: a stroke at column c fills pixel columns c - 1 and c,
-    // rows lo - 1 to hi. Per column the longest stroke is kept.
+    // rows lo - 1 to hi. Per column the longest stroke is kept, in a table over the columns
+    // the strokes span (a time curve's columns are near each other).
+    int first = INT_MAX, last = INT_MIN;
+    for (const QLine& c : strokes.m_Columns) {
+        first = std::min(first, c.x1());
+        last = std::max(last, c.x1());
+    }
+    const bool table = first <= last && (long long)last - first < 4 * (long long)strokes.m_Columns.size() + 64;
+    QVector<QPair<int, int>> spans;   // lo > hi: no stroke
     QHash<int, QPair<int, int>> filled;
+    if (table)
+        spans.fill(qMakePair(1, 0), last - first + 1);
     for (const QLine& c : strokes.m_Columns) {
         const int lo = std::min(c.y1(), c.y2()) - 1, hi = std::max(c.y1(), c.y2());
+        if (table) {
+            QPair<int, int>& s = spans[c.x1() - first];
+            if (s.first > s.second || hi - lo > s.second - s.first)
+                s = qMakePair(lo, hi);
+            continue;
+        }
         auto it = filled.find(c.x1());
         if (it == filled.end())
             filled.insert(c.x1(), qMakePair(lo, hi));
@@ -277,6 +304,12 @@ void VisibleSegments(const CPlotStrokes& strokes, QVector<QLine>& out)
             *it = qMakePair(lo, hi);
     }
     auto covers = [&](int column, int top, int bottom) {
+        if (table) {
+            if (column < first || column > last)
+                return false;
+            const QPair<int, int>& s = spans.at(column - first);
+            return s.first <= s.second && s.first <= top && s.second >= bottom;
+        }
         auto it = filled.constFind(column);
         return it != filled.constEnd() && it->first <= top && it->second >= bottom;
     };

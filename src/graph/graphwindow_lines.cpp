@@ -84,6 +84,8 @@ void CGraphWindow::drawTimeCurves(QPainter* painter, long from, long to)
     if (jobs.isEmpty())
         return;
     m_BarDataList.clear();
+    if (paintTimeLayer(painter, jobs, plotOf))
+        return;
     StrokeTimeCurves(jobs, CurveThreads());
     for (int j = 0; j < jobs.size(); ++j) {
         const CGraphPlot& plot = m_Plots.at(plotOf.at(j));
@@ -201,16 +203,7 @@ bool CGraphWindow::drawLiveLayer(QPainter* painter, long from, long to)
     }
     if (whole) {
         m_PlotBackground = QImage(g.size(), QImage::Format_ARGB32_Premultiplied);
-        QPainter bp(&m_PlotBackground);
-        bp.setRenderHint(QPainter::Antialiasing, true);
-        bp.translate(-g.topLeft());
-        bp.setClipRect(g);
-        bp.fillRect(g, QColor(255, 255, 255, 255));
-        // The scales draw the grid across the plot area; their bands and labels fall outside.
-        QRect area = graphArea();
-        DrawYScales(&bp, area);
-        DrawXScale(&bp, area);
-        bp.end();
+        paintPlotBackground(m_PlotBackground, g.topLeft());
         m_PlotLayer = m_PlotBackground;
         m_LayerSignature = signature;
         m_LayerRedrawLeft = g.left();

@@ -1,4 +1,5 @@
 #include "table/NotesRecord.h"
+#include "Core/Data/RecordIO.h"
 
 #include <QDataStream>
 
@@ -36,7 +37,7 @@ int SkipWindowRecord(QDataStream& in)
             return 0;
         if (tag == 1100) {
             QString title;
-            in >> title;
+            RecordIO::ReadString(in, title);
         } else if (tag >= 1101 && tag <= 1104) {
             qint32 v = 0;
             in >> v;
@@ -76,11 +77,11 @@ int ReadNotesRecord(QDataStream& in, CNotesRecord& r, const std::function<int(QD
             return CNotesRecord::Truncated;
         switch (tag) {
         case CNotesRecord::TagHtml:
-            in >> r.html;
+            RecordIO::ReadString(in, r.html);
             r.hasHtml = true;
             break;
         case CNotesRecord::TagFontFamily:
-            in >> r.fontFamily;
+            RecordIO::ReadString(in, r.fontFamily);
             r.hasFontFamily = true;
             break;
         case CNotesRecord::TagFontSize:

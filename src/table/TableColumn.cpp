@@ -1,4 +1,5 @@
 #include "table/TableColumn.h"
+#include "Core/Data/RecordIO.h"
 
 #include <QDataStream>
 
@@ -90,7 +91,7 @@ bool readValue(QDataStream& s, T& value)
 bool readText(QDataStream& s, QString& text)
 {
     QString value;
-    if (!readValue(s, value))
+    if (!RecordIO::ReadString(s, value))
         return false;
     text = value.left(CTableColumn::s_MaxTextLength);
     return true;

@@ -79,10 +79,10 @@ int CWorkspaceLoader::loadWorkspaceFromStream(QDataStream& in)
         switch (tag) {
         case TagTestText:
         case TagComment:
-            in >> text;
+            RecordIO::ReadString(in, text);
             break;
         case TagMagic:
-            in >> text;
+            RecordIO::ReadString(in, text);
             if (text != QLatin1String(s_fileFormat))
                 return WorkspaceNotWorkspace;
             break;

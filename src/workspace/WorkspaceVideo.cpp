@@ -1,4 +1,5 @@
 #include "workspace/WorkspaceVideo.h"
+#include "Core/Data/RecordIO.h"
 
 #include "workspace/WorkspaceFormat.h"
 
@@ -78,7 +79,7 @@ int SkipVideoRecord(QDataStream& in)
         if (in.status() != QDataStream::Ok)
             break;
         switch (tag) {
-        case 1100: case 1701: in >> text; break;
+        case 1100: case 1701: RecordIO::ReadString(in, text); break;
         case 1101: case 1102: case 1103: case 1104: case 1708: in >> i; break;
         case 1706: in >> s >> s; break;
         case 1707: in >> d; break;

@@ -51,8 +51,12 @@ private:
             return folder;
         }
         int keyAt(const QModelIndex& i) { return window.model()->data(i, Qt::EditRole).toInt(); }
+        // A series row has its widget only while it shows: the rows above it are opened first,
+        // innermost first, as the widgets must appear whatever the order.
         DataBranchEditor* branchRow(const QModelIndex& i)
         {
+            for (QModelIndex up = i.parent(); up.isValid(); up = up.parent())
+                window.treeView()->expand(up);
             return qobject_cast<DataBranchEditor*>(window.treeView()->indexWidget(i));
         }
         CScriptedPrompter prompter;

@@ -59,10 +59,15 @@ struct CTree
         window.initWindow();
         window.Restore(true);
     }
+    // A series row has its widget only while it shows: the rows above it are opened first, as
+    // the user opens them to reach it.
     template <typename Row>
     Row* row(int key)
     {
-        return qobject_cast<Row*>(window.treeView()->indexWidget(window.model()->findKey(key)));
+        const QModelIndex index = window.model()->findKey(key);
+        for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+            window.treeView()->expand(up);
+        return qobject_cast<Row*>(window.treeView()->indexWidget(index));
     }
     CHistoryWindow window;
 };

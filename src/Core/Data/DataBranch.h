@@ -97,6 +97,17 @@ public:
         QMutexLocker lock(&m_XMutex);
         return m_X.partitionPointNear(first, last, hint, pred);
     }
+    // Runs fn(x, y) on the two lists with both locks held (X first, as the writers take them),
+    // for a reader that makes many small queries in a row: one lock per query keeps every read
+    // waiting for the one before. fn must be short (the logger threads wait meanwhile) and
+    // must not paint, emit or take other locks.
+    template <typename Fn>
+    void ReadLocked(Fn&& fn) const
+    {
+        QMutexLocker lockX(&m_XMutex);
+        QMutexLocker lockY(&m_YMutex);
+        fn(static_cast<const CSampleStore&>(m_X), static_cast<const CSampleStore&>(m_Y));
+    }
 
     // Manual-X branches: seconds from the first manual sample to each one.
     void AddManualTime(double seconds) { m_ManualTimes.Add(seconds); }

@@ -153,9 +153,9 @@ int CDataBranch::readField(QDataStream& in, qint16 tag, int keyOffset, int* larg
     qint32 i32 = 0;
     qint16 i16 = 0;
     switch (tag) {
-    case TagName: in >> m_Name; break;
-    case TagUnit: in >> m_Unit; break;
-    case TagFunctionText: in >> m_FunctionText; break;
+    case TagName: RecordIO::ReadString(in, m_Name); break;
+    case TagUnit: RecordIO::ReadString(in, m_Unit); break;
+    case TagFunctionText: RecordIO::ReadString(in, m_FunctionText); break;
     case TagInterval:
     case TagInterval2: in >> m_Interval; break;
     case TagSensorIndex:

@@ -151,7 +151,7 @@ int CDataFolder::LoadFromFile(QDataStream* stream, int keyOffset, int* largestKe
         case RecordIO::TagFolderEnd:
             return RecordOk;
         case TagName:
-            in >> m_Name;
+            RecordIO::ReadString(in, m_Name);
             break;
         case TagKey:
         case TagBranchKey:
@@ -177,7 +177,7 @@ int CDataFolder::LoadFromFile(QDataStream* stream, int keyOffset, int* largestKe
             break;
         case TagVideoFile: {
             QString name;
-            in >> name;
+            RecordIO::ReadString(in, name);
             if (in.status() == QDataStream::Ok)
                 m_VideoFile = resolveVideoFile(name);
             break;

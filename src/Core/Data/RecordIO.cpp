@@ -16,6 +16,26 @@ void PrepareStream(QDataStream& stream)
     stream.setFloatingPointPrecision(QDataStream::DoublePrecision);
 }
 
+bool ReadString(QDataStream& in, QString& text)
+{
+    if (in.status() != QDataStream::Ok)
+        return false;
+    QIODevice* device = in.device();
+    char prefix[4];
+    if (device && device->peek(prefix, 4) == 4) {
+        const quint32 stated = in.byteOrder() == QDataStream::BigEndian ? qFromBigEndian<quint32>(prefix)
+                                                                         : qFromLittleEndian<quint32>(prefix);
+        // 0xFFFFFFFF is the null string, which takes no bytes.
+        if (stated != 0xFFFFFFFFu && !device->isSequential() && qint64(stated) > device->bytesAvailable() - 4) {
+            text.clear();
+            in.setStatus(QDataStream::ReadPastEnd);
+            return false;
+        }
+    }
+    in >> text;
+    return in.status() == QDataStream::Ok;
+}
+
 bool ReadTag(QDataStream& in, qint16& tag)
 {
     if (in.status() != QDataStream::Ok || in.atEnd())

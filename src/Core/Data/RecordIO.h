@@ -4,6 +4,7 @@
 #include <QtGlobal>
 
 class CSampleStore;
+class QString;
 
 namespace RecordIO {
 
@@ -32,5 +33,9 @@ int ReadDoubles(QDataStream& in, double* buffer, int max);
 // Reads a key and adds offset in a wide type; false when the result is not a valid key
 // (noneAllowed accepts -1 as "no key").
 bool ReadKey(QDataStream& in, int offset, bool noneAllowed, int& key);
+// Reads a string as `in >> text` does, but one whose stated length is more than the stream
+// still holds fails at once (status ReadPastEnd, text empty): a damaged length would
+// otherwise have the reader set aside up to 2 MB before finding the bytes missing.
+bool ReadString(QDataStream& in, QString& text);
 
 } // namespace RecordIO

@@ -48,6 +48,20 @@ public:
     bool isEmpty() const { return m_Size == 0; }
     // Unchecked: 0 <= i < size().
     double at(int i) const { return m_Blocks[size_t(i >> BlockShift)].get()[i & BlockMask]; }
+    // Asks the processor to start loading value i, for a reader that will want it soon and has
+    // other work meanwhile; nothing outside the stored range.
+    void prefetch(int i) const
+    {
+        if (i < 0 || i >= m_Size)
+            return;
+        const double* p = m_Blocks[size_t(i >> BlockShift)].get() + (i & BlockMask);
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+        // GCC drops __builtin_prefetch of an address it had to load first.
+        asm volatile("prefetcht0 %0" : : "m"(*p));
+#else
+        __builtin_prefetch(p);
+#endif
+    }
     void set(int i, double v);
 
     // False when the value could not be stored (memory exhausted or MaxSize reached).

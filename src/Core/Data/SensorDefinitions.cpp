@@ -1,6 +1,7 @@
 #include "Core/Data/SensorDefinitions.h"
 
 #include "Core/Data/CheckedSaveFile.h"
+#include "Core/Data/RecordIO.h"
 #include "Core/Logic/Diagnostics.h"
 
 #include <QDataStream>
@@ -169,7 +170,7 @@ bool CSensorsDefinition::ReadBody(QDataStream& stream)
 {
     m_bOlderLayout = false;
     QString header;
-    stream >> header;
+    RecordIO::ReadString(stream, header);
     if (stream.status() != QDataStream::Ok ||
         header.left(kHeaderKindLength) != QLatin1String("SensorsDefinitionFile")) {
         refuse("not a sensor definitions file");
@@ -203,7 +204,9 @@ bool CSensorsDefinition::ReadBody(QDataStream& stream)
     for (int i = 0; i < count; ++i) {
         DefinedSensorsInfoStruct& e = scratch[i];
         qint32 multiplier = 0, divider = 0, scale = 0, offset = 0;
-        stream >> e.m_Name >> e.m_Unit >> e.m_Value1 >> e.m_Value2 >> e.m_Voltage1 >> e.m_Voltage2 >>
+        RecordIO::ReadString(stream, e.m_Name);
+        RecordIO::ReadString(stream, e.m_Unit);
+        stream >> e.m_Value1 >> e.m_Value2 >> e.m_Voltage1 >> e.m_Voltage2 >>
             multiplier >> divider >> scale >> offset;
         e.m_Multiplier = multiplier;
         e.m_Divider = divider;

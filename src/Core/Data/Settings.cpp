@@ -3,8 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
-#include <QVariant>
 #include <QStringList>
 #include <QStandardPaths>
 
@@ -39,32 +37,109 @@ const QStringList& ActiveKeys()
     }();
     return keys;
 }
-
 // The settings file read as plain text: every value stays the string the file holds. The
 // toolkit's own INI reader decodes "@Variant(...)" values through its binary stream, so a
 // damaged or foreign file could make it build arbitrary objects (pictures among them); this
 // program never writes such values and reads only numbers and true/false.
-void ReadPlainIni(QIODevice& device, QHash<QString, QString>& map)
+// What a file says of the channels: the last value given for each entry, as written.
+struct ChannelEntries
 {
-    QString section;
-    while (!device.atEnd()) {
-        const QString line = QString::fromUtf8(device.readLine()).trimmed();
+    QStringRef index[CSettings::s_NumOfChannels];
+    QStringRef active[CSettings::s_NumOfChannels][CSettings::s_NumOfMeasurements];
+};
+
+// The number that digits spell in the form QString::number gives (no sign, no leading zero),
+// when it is below limit; -1 for anything else.
+int SmallNumber(const QStringRef& digits, int limit)
+{
+    if (digits.isEmpty() || digits.size() > 2 || (digits.size() == 2 && digits.at(0) == QLatin1Char('0')))
+        return -1;
+    int n = 0;
+    for (const QChar ch : digits) {
+        if (ch < QLatin1Char('0') || ch > QLatin1Char('9'))
+            return -1;
+        n = n * 10 + (ch.unicode() - '0');
+    }
+    return n < limit ? n : -1;
+}
+
+// The channel a group name ("channelC") names, or -1.
+int ChannelOf(const QStringRef& group)
+{
+    const QLatin1String prefix("channel");
+    if (!group.startsWith(prefix))
+        return -1;
+    return SmallNumber(group.mid(prefix.size()), CSettings::s_NumOfChannels);
+}
+
+// Which of the channel entries "channelC/name" names: a measurement's number, kIndexEntry or -1.
+const int kIndexEntry = CSettings::s_NumOfMeasurements;
+int EntryOf(const QStringRef& name)
+{
+    if (name == QLatin1String("SensorInfoIndex"))
+        return kIndexEntry;
+    const QLatin1String prefix("Measurement"), suffix("Active");
+    if (name.size() <= prefix.size() + suffix.size() || !name.startsWith(prefix) || !name.endsWith(suffix))
+        return -1;
+    return SmallNumber(name.mid(prefix.size(), name.size() - prefix.size() - suffix.size()), CSettings::s_NumOfMeasurements);
+}
+
+void Keep(ChannelEntries& entries, const QStringRef& group, const QStringRef& name, const QStringRef& value)
+{
+    const int c = ChannelOf(group);
+    const int entry = c < 0 || name.contains(QLatin1Char('/')) ? -1 : EntryOf(name);
+    if (entry == kIndexEntry)
+        entries.index[c] = value;
+    else if (entry >= 0)
+        entries.active[c][entry] = value;
+}
+
+// A flag's text as the toolkit's conversion to bool reads it: on unless empty, "0" or "false"
+// in any case (compared here without building a string per flag).
+bool IsOn(const QStringRef& value)
+{
+    if (value.isEmpty() || value == QLatin1String("0"))
+        return false;
+    const char* off = "false";
+    if (value.size() != 5)
+        return true;
+    for (int i = 0; i < 5; ++i)
+        if (value.at(i).toLower() != QLatin1Char(off[i]))
+            return true;
+    return false;
+}
+
+void ReadPlainIni(const QString& text, ChannelEntries& entries)
+{
+    // Pieces of the one decoded text rather than strings of their own: a file of many lines
+    // then costs no allocation per line.
+    QStringRef section;
+    for (const QStringRef& raw : text.splitRef(QLatin1Char('\n'))) {
+        const QStringRef line = raw.trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char(';')) || line.startsWith(QLatin1Char('#')))
             continue;
         if (line.startsWith(QLatin1Char('[')) && line.endsWith(QLatin1Char(']'))) {
             section = line.mid(1, line.size() - 2).trimmed();
             if (section.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0)
-                section.clear();
+                section = QStringRef();
             continue;
         }
         const int eq = line.indexOf(QLatin1Char('='));
         if (eq <= 0)
             continue;
-        const QString key = line.left(eq).trimmed();
-        QString value = line.mid(eq + 1).trimmed();
+        const QStringRef key = line.left(eq).trimmed();
+        QStringRef value = line.mid(eq + 1).trimmed();
         if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
             value = value.mid(1, value.size() - 2);
-        map.insert(section.isEmpty() ? key : section + QLatin1Char('/') + key, value);
+        // The entry's full name is "section/key", or the key itself outside a section; a channel
+        // entry's is "channelC/name".
+        if (!section.isEmpty()) {
+            Keep(entries, section, key, value);
+        } else {
+            const int slash = key.indexOf(QLatin1Char('/'));
+            if (slash >= 0)
+                Keep(entries, key.left(slash), key.mid(slash + 1), value);
+        }
     }
 }
 
@@ -117,17 +192,25 @@ void CSettings::LoadSettings()
         MyOutputDebugString(QStringLiteral("Settings file unreadable, defaults used"), DiagLogic);
         return;
     }
-    QHash<QString, QString> entries;
-    ReadPlainIni(file, entries);
+    LoadFromDevice(file);
+}
+
+void CSettings::LoadFromDevice(QIODevice& device)
+{
+    // Decoded with its size: the conversion of a whole byte array would stop at a zero byte
+    // and drop the rest of the file.
+    const QByteArray bytes = device.readAll();
+    const QString text = QString::fromUtf8(bytes.constData(), bytes.size());
+    ChannelEntries entries;
+    ReadPlainIni(text, entries);
     for (int c = 0; c < s_NumOfChannels; ++c) {
-        const QString group = GroupNames().at(c) + QLatin1Char('/');
-        bool ok = false;
-        const int index = entries.value(group + QStringLiteral("SensorInfoIndex"), QStringLiteral("0")).toInt(&ok);
+        bool ok = entries.index[c].isNull();
+        const int value = ok ? 0 : entries.index[c].toInt(&ok);
         // A hand-edited or foreign file must not smuggle in an index the catalogue lacks.
-        m_Channels[c].m_SensorInfoIndex = (ok && index >= 0 && index <= s_LastCatalogueIndex) ? index : 0;
+        m_Channels[c].m_SensorInfoIndex = (ok && value >= 0 && value <= s_LastCatalogueIndex) ? value : 0;
         for (int m = 0; m < s_NumOfMeasurements; ++m) {
-            const auto found = entries.constFind(group + ActiveKeys().at(m));
-            m_Channels[c].m_Measurements[m].m_Active = found == entries.constEnd() ? m == 0 : QVariant(found.value()).toBool();
+            const QStringRef& found = entries.active[c][m];
+            m_Channels[c].m_Measurements[m].m_Active = found.isNull() ? m == 0 : IsOn(found);
         }
     }
 }
@@ -135,41 +218,73 @@ void CSettings::LoadSettings()
 QByteArray CSettings::SettingsText() const
 {
     // Written by hand rather than through QSettings, whose failed write on a full disk still
-    // replaces the file; QSettings reads this back as it reads its own files.
+    // replaces the file; QSettings reads this back as it reads its own files. The names are
+    // encoded once.
+    struct Names
+    {
+        QByteArray group[s_NumOfChannels];
+        QByteArray active[s_NumOfMeasurements];
+    };
+    static const Names* names = [] {
+        static Names n;
+        for (int c = 0; c < s_NumOfChannels; ++c) n.group[c] = "\n[" + GroupNames().at(c).toLatin1() + "]\n";
+        for (int m = 0; m < s_NumOfMeasurements; ++m) n.active[m] = ActiveKeys().at(m).toLatin1();
+        return &n;
+    }();
     QByteArray text;
     text.reserve(14 * 520);
     text += "[General]\nVersion=1\n";
     for (int c = 0; c < s_NumOfChannels; ++c) {
-        text += "\n[" + GroupNames().at(c).toLatin1() + "]\n";
-        for (int m = 0; m < s_NumOfMeasurements; ++m)
-            text += ActiveKeys().at(m).toLatin1() + (m_Channels[c].m_Measurements[m].m_Active ? "=true\n" : "=false\n");
-        text += "SensorInfoIndex=" + QByteArray::number(m_Channels[c].m_SensorInfoIndex) + "\n";
+        text += names->group[c];
+        for (int m = 0; m < s_NumOfMeasurements; ++m) {
+            text += names->active[m];
+            text += m_Channels[c].m_Measurements[m].m_Active ? "=true\n" : "=false\n";
+        }
+        text += "SensorInfoIndex=";
+        text += QByteArray::number(m_Channels[c].m_SensorInfoIndex);
+        text += '\n';
     }
     return text;
 }
 
 QByteArray CSettings::WithForeignEntries(const QByteArray& own, const QByteArray& previous)
 {
-    const QStringList ours = GroupNames();
+    // The old file's lines are classed as the reader classes them (sections trimmed, "General"
+    // in any case or no name at all, "channelC/name" entries outside a section): a line kept
+    // from it must never name one of this class's entries, or it would override the value
+    // written now.
     QByteArray general;
     QByteArray sections;
-    QByteArray section = "General";
+    enum { InGeneral, InOurs, InForeign } where = InGeneral;
     for (const QByteArray& raw : previous.split('\n')) {
+        const QString text = QString::fromUtf8(raw.constData(), raw.size()).trimmed();
+        if (text.isEmpty())
+            continue;
         const QByteArray line = raw.trimmed();
-        if (line.startsWith('[') && line.endsWith(']')) {
-            section = line.mid(1, line.size() - 2);
-            if (section != "General" && !ours.contains(QString::fromLatin1(section)))
+        if (text.startsWith(QLatin1Char('[')) && text.endsWith(QLatin1Char(']'))) {
+            const QStringRef name = text.midRef(1, text.size() - 2).trimmed();
+            // "[]" opens no section either: its entries are full names.
+            if (name.isEmpty() || name.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0) {
+                where = InGeneral;
+            } else if (ChannelOf(name) >= 0) {
+                where = InOurs;
+            } else {
+                where = InForeign;
                 sections += '\n' + line + '\n';
+            }
             continue;
         }
-        if (line.isEmpty())
-            continue;
-        if (section == "General") {
-            if (!line.startsWith("Version="))
-                general += line + '\n';
-        } else if (!ours.contains(QString::fromLatin1(section))) {
+        if (where == InForeign)
             sections += line + '\n';
-        }
+        if (where != InGeneral)
+            continue;
+        const int eq = text.indexOf(QLatin1Char('='));
+        const QStringRef key = text.leftRef(eq > 0 ? eq : 0).trimmed();
+        const int slash = key.indexOf(QLatin1Char('/'));
+        const bool ours = key == QLatin1String("Version")
+            || (slash >= 0 && ChannelOf(key.left(slash)) >= 0 && EntryOf(key.mid(slash + 1)) >= 0);
+        if (!ours)
+            general += line + '\n';
     }
     QByteArray text = own;
     const int version = text.indexOf("Version=");

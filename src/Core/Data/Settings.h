@@ -7,6 +7,8 @@
 #include <QColor>
 #include <QString>
 
+class QIODevice;
+
 struct CMeasurementSettings
 {
     bool m_Active = false;
@@ -34,6 +36,9 @@ public:
 
     void Initialize();
     void LoadSettings();
+    // Every channel's entries from the file's text read from device; an entry the text lacks
+    // or holds out of range gets its default.
+    void LoadFromDevice(QIODevice& device);
     // Rewrites the whole file; false when it could not be written (the old file then stays).
     bool SaveSettings();
     // The file's whole text as SaveSettings writes it, in the toolkit's INI layout.

@@ -1,4 +1,5 @@
 #include "app/base/KorvantaWindow.h"
+#include "Core/Data/RecordIO.h"
 
 #include "app/base/ChildWindowHost.h"
 #include "app/base/Prompter.h"
@@ -61,7 +62,7 @@ int CKorvantaWindow::loadFromFile(QDataStream* stream)
             return -4;
         if (tag == TagTitle) {
             QString title;
-            s >> title;
+            RecordIO::ReadString(s, title);
             if (s.status() != QDataStream::Ok)
                 return -4;
             setWindowTitle(title);

@@ -23,16 +23,21 @@ const int s_PictureSize = 24;
 const int s_Margin = 2;
 } // namespace
 
-CHistoryRowWidget::CHistoryRowWidget(int key, const QModelIndex& parentIndex, HistoryTreeItem* item, QWidget* owner)
-    : QWidget(nullptr), m_Key(key), m_ParentIndex(parentIndex), m_pItem(item),
-      m_pOwner(qobject_cast<CHistoryWindow*>(owner))
+QIcon HistoryDeleteIcon()
 {
-    m_pDeleteButton = new QToolButton(this);
     QIcon icon(QStringLiteral(":/images/History/delet_normal.png"));
     icon.addFile(QStringLiteral(":/images/History/delet_disable.png"), QSize(), QIcon::Disabled);
     icon.addFile(QStringLiteral(":/images/History/delet_press.png"), QSize(), QIcon::Active);
     icon.addFile(QStringLiteral(":/images/History/delet_rollover.png"), QSize(), QIcon::Selected);
-    m_pDeleteButton->setIcon(icon);
+    return icon;
+}
+
+CHistoryRowWidget::CHistoryRowWidget(int key, const QModelIndex& index, QWidget* owner)
+    : QWidget(nullptr), m_Key(key), m_Row(index),
+      m_pOwner(qobject_cast<CHistoryWindow*>(owner))
+{
+    m_pDeleteButton = new QToolButton(this);
+    m_pDeleteButton->setIcon(m_pOwner ? m_pOwner->deleteIcon() : HistoryDeleteIcon());
     m_pDeleteButton->setIconSize(QSize(s_PictureSize, s_PictureSize));
     m_pDeleteButton->setFocusPolicy(Qt::NoFocus);
     m_pDeleteButton->setToolTip(tr("Delete"));
@@ -79,11 +84,6 @@ void CHistoryRowWidget::mousePressEvent(QMouseEvent* event)
     if (!pixmap.isNull())
         drag->setPixmap(pixmap);
     drag->exec(Qt::MoveAction);
-}
-
-bool CHistoryRowWidget::deleteEnabled() const
-{
-    return m_pDeleteButton->isEnabled();
 }
 
 void CHistoryRowWidget::deleteBranch(int key)
@@ -134,12 +134,31 @@ void CHistoryRowWidget::init()
 
 void CHistoryRowWidget::disableDelete()
 {
-    m_pDeleteButton->setEnabled(false);
+    setDeletable(false);
 }
 
 void CHistoryRowWidget::enableDelete()
 {
-    m_pDeleteButton->setEnabled(true);
+    setDeletable(true);
+}
+
+void CHistoryRowWidget::setDeletable(bool deletable)
+{
+    m_bDeletable = deletable;
+    if (isVisible())
+        syncDeleteButton();
+}
+
+void CHistoryRowWidget::syncDeleteButton() const
+{
+    if (m_pDeleteButton->isEnabled() != m_bDeletable)
+        m_pDeleteButton->setEnabled(m_bDeletable);
+}
+
+void CHistoryRowWidget::showEvent(QShowEvent* event)
+{
+    syncDeleteButton();
+    QWidget::showEvent(event);
 }
 
 bool CHistoryRowWidget::confirmDelete()
@@ -152,10 +171,16 @@ void CHistoryRowWidget::removeOwnRow()
     if (!m_pOwner)
         return;
     CHistoryTreeModel* model = m_pOwner->model();
-    // The row may have moved since it was made; its item knows where it is now.
-    const int row = m_pItem ? m_pItem->childNumber() : -1;
-    if (row >= 0)
-        model->removeRows(row, 1, m_ParentIndex);
+    QModelIndex row = m_Row;
+    // The tree was rebuilt while the user was asked: the row of this key in the new tree goes,
+    // if it sits at this widget's level (a run at the top, a series below).
+    if (!row.isValid()) {
+        row = model->findKey(m_Key);
+        const bool runRow = qobject_cast<const DataFolderEditor*>(this) != nullptr;
+        if (!row.isValid() || row.parent().isValid() == runRow)
+            return;
+    }
+    model->removeRows(row.row(), 1, row.parent());
 }
 
 void CHistoryRowWidget::dataChanged()
@@ -166,8 +191,8 @@ void CHistoryRowWidget::dataChanged()
         m_pOwner->signalHub()->SignalHasNewDataToSave();
 }
 
-DataFolderEditor::DataFolderEditor(int key, const QModelIndex& parentIndex, HistoryTreeItem* item, QWidget* owner)
-    : CHistoryRowWidget(key, parentIndex, item, owner)
+DataFolderEditor::DataFolderEditor(int key, const QModelIndex& index, QWidget* owner)
+    : CHistoryRowWidget(key, index, owner)
 {
 }
 
@@ -222,9 +247,8 @@ void DataFolderEditor::onDelete()
     dataChanged();
 }
 
-DataBranchEditor::DataBranchEditor(int branchKey, int parentKey, const QModelIndex& parentIndex,
-                                   HistoryTreeItem* item, QWidget* owner)
-    : CHistoryRowWidget(branchKey, parentIndex, item, owner), m_ParentKey(parentKey)
+DataBranchEditor::DataBranchEditor(int branchKey, int parentKey, const QModelIndex& index, QWidget* owner)
+    : CHistoryRowWidget(branchKey, index, owner), m_ParentKey(parentKey)
 {
 }
 

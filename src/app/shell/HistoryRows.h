@@ -1,26 +1,34 @@
 #pragma once
-// The row widgets of the history tree: one per run and one per series, drawn over the rows of
-// the tree model. Each shows its picture and caption and deletes its data and its own row.
+// The row widgets of the history tree: one per run and one per series row that shows, drawn
+// over the rows of the tree model. Each shows its picture and caption and deletes its data and
+// its own row.
 #include <QPersistentModelIndex>
 #include <QPixmap>
 #include <QWidget>
 
 class CHistoryWindow;
-class HistoryTreeItem;
+class QIcon;
 class QToolButton;
+
+// The delete button's picture in its four states, read from the resources.
+QIcon HistoryDeleteIcon();
 
 class CHistoryRowWidget : public QWidget
 {
     Q_OBJECT
 public:
-    CHistoryRowWidget(int key, const QModelIndex& parentIndex, HistoryTreeItem* item, QWidget* owner);
+    // index: the row the widget is placed over.
+    CHistoryRowWidget(int key, const QModelIndex& index, QWidget* owner);
 
     void init();
     int key() const { return m_Key; }
-    HistoryTreeItem* item() const { return m_pItem; }
     QString caption() const { return m_Caption; }
-    QToolButton* deleteButton() const { return m_pDeleteButton; }
-    bool deleteEnabled() const;
+    QToolButton* deleteButton() const
+    {
+        syncDeleteButton();
+        return m_pDeleteButton;
+    }
+    bool deleteEnabled() const { return m_bDeletable; }
     QSize sizeHint() const override;
 
     // Where the row's picture lies; a left press on it starts a drag of the row's data.
@@ -42,6 +50,7 @@ protected:
     // tree of thousands of rows would pay for each of them on every later post.
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void setPicture(const QPixmap& pixmap);
     void removeOwnRow();
     void dataChanged();
@@ -52,19 +61,27 @@ protected:
     void deleteBranch(int key);
 
     int m_Key;
-    QPersistentModelIndex m_ParentIndex;
-    HistoryTreeItem* m_pItem;
+    // Follows the row as rows above it come and go, and goes invalid with the row, so a widget
+    // that outlives its row (during the question before a delete) removes nothing else.
+    QPersistentModelIndex m_Row;
     CHistoryWindow* m_pOwner;
     QString m_Caption;
     QPixmap m_Picture;
     QToolButton* m_pDeleteButton;
+
+private:
+    // Every start and end of a run locks and unlocks every row, and a long history has
+    // thousands of rows off screen: their buttons take the state when they show or are asked.
+    void setDeletable(bool deletable);
+    void syncDeleteButton() const;
+    bool m_bDeletable = true;
 };
 
 class DataFolderEditor : public CHistoryRowWidget
 {
     Q_OBJECT
 public:
-    DataFolderEditor(int key, const QModelIndex& parentIndex, HistoryTreeItem* item, QWidget* owner);
+    DataFolderEditor(int key, const QModelIndex& index, QWidget* owner);
     void setCaption(const QString& caption);
     void setIcon(QString path);
     QString dragText() const override;
@@ -80,8 +97,7 @@ class DataBranchEditor : public CHistoryRowWidget
 {
     Q_OBJECT
 public:
-    DataBranchEditor(int branchKey, int parentKey, const QModelIndex& parentIndex, HistoryTreeItem* item,
-                     QWidget* owner);
+    DataBranchEditor(int branchKey, int parentKey, const QModelIndex& index, QWidget* owner);
     void setCaption(const QString& caption);
     void setFolderName(const QString& name) { m_FolderName = name; }
     QString folderName() const { return m_FolderName; }

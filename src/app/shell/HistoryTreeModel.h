@@ -16,6 +16,15 @@ struct HistoryKeyRegistry
     QMultiHash<int, HistoryTreeItem*> items;
 };
 
+// What the history window needs to make a row's widget whenever the row comes into view: a
+// row widget exists only while its row shows, and the tree may be far larger than that.
+struct HistoryRowInfo
+{
+    int runKey = -1;         // the run whose name the row shows; -1 for none
+    bool deletable = false;  // the delete button's state when the row was added...
+    int lockStamp = 0;       // ...unless the run lock changed after this count of changes
+};
+
 class HistoryTreeItem
 {
 public:
@@ -35,6 +44,8 @@ public:
     bool setData(const QVariant& value);
     // The items of this tree whose key is key (a fresh row's boolean is no key).
     QList<HistoryTreeItem*> itemsWithKey(int key) const { return m_pRegistry->items.values(key); }
+    HistoryRowInfo& rowInfo() { return m_Info; }
+    const HistoryRowInfo& rowInfo() const { return m_Info; }
 
 private:
     void renumberFrom(int position);
@@ -47,6 +58,7 @@ private:
     int m_Row = 0;  // place among the parent's children, kept up to date by the parent
     HistoryKeyRegistry* m_pRegistry;
     bool m_bOwnsRegistry;
+    HistoryRowInfo m_Info;
 };
 
 class CHistoryTreeModel : public QAbstractItemModel

@@ -10,7 +10,10 @@
 CHistoryTreeView::CHistoryTreeView(QWidget* parent) : QTreeView(parent)
 {
     connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) { m_Expanded.insert(index); });
-    connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) { m_Expanded.remove(index); });
+    connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
+        m_Expanded.remove(index);
+        releaseRowWidgetsBelow(index);
+    });
     viewport()->installEventFilter(this);
 }
 
@@ -50,6 +53,34 @@ QRect CHistoryTreeView::visualRect(const QModelIndex& index) const
     return QTreeView::visualRect(index);
 }
 
+void CHistoryTreeView::releaseRowWidgetsBelow(const QModelIndex& index)
+{
+    QVector<QModelIndex> pending{index};
+    while (!pending.isEmpty()) {
+        const QModelIndex up = pending.takeLast();
+        for (int row = 0; row < model()->rowCount(up); ++row) {
+            const QModelIndex child = model()->index(row, 0, up);
+            if (indexWidget(child))
+                setIndexWidget(child, nullptr);
+            if (isExpanded(child))
+                pending.append(child);
+        }
+    }
+}
+
+void CHistoryTreeView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+{
+    // The toolkit lets go of the widgets of the removed rows themselves and leaves those of
+    // their descendants to a sweep of every widget in updateEditorGeometries(), which this view
+    // replaces; without this they would stay for good.
+    for (int row = start; row <= end; ++row) {
+        const QModelIndex removed = model()->index(row, 0, parent);
+        if (isExpanded(removed))
+            releaseRowWidgetsBelow(removed);
+    }
+    QTreeView::rowsAboutToBeRemoved(parent, start, end);
+}
+
 void CHistoryTreeView::updateEditorGeometries()
 {
     if (m_bPlacingScheduled)
@@ -71,6 +102,8 @@ void CHistoryTreeView::placeRowWidgets()
         option.rect = QTreeView::visualRect(index);
         if (!option.rect.isValid() || option.rect.top() > area.bottom())
             break;
+        if (!indexWidget(index))
+            emit rowWidgetWanted(index);
         if (QWidget* widget = indexWidget(index)) {
             if (QAbstractItemDelegate* delegate = itemDelegate(index))
                 delegate->updateEditorGeometry(widget, option, index);

@@ -1,7 +1,7 @@
 #pragma once
-// The tree view of the history window. Every row carries a row widget, so a long history holds
-// tens of thousands of them; the plain view repositions every one of them (each with a search
-// of the visible rows) whenever its layout changes, which made each added run slower than the
+// The tree view of the history window. Every run's row carries a row widget, so a long history
+// holds thousands of them; the plain view repositions every one of them (each with a search of
+// the visible rows) whenever its layout changes, which made each added run slower than the
 // last. This view places only the row widgets of the rows on screen, hides the ones that left
 // it, and keeps track of the expanded rows so that collapsing the tree touches only those.
 #include <QPersistentModelIndex>
@@ -23,14 +23,23 @@ public:
 
     QRect visualRect(const QModelIndex& index) const override;
 
+signals:
+    // A row on screen has no widget: the window makes its widgets as rows are expanded, and
+    // this catches a row that came into view another way.
+    void rowWidgetWanted(const QModelIndex& index);
+
 protected slots:
     void updateEditorGeometries() override;
+    void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
 
 protected:
     void scrollContentsBy(int dx, int dy) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Lets go of the widgets of every row below index: a row hidden in a collapsed row has
+    // none. Only rows below expanded rows have widgets, so the walk stops at collapsed ones.
+    void releaseRowWidgetsBelow(const QModelIndex& index);
     bool hiddenByCollapsedAncestor(const QModelIndex& index) const;
     // Places the row widgets of the rows on screen and hides the others.
     void placeRowWidgets();

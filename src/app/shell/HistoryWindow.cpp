@@ -5,6 +5,7 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "app/shell/HistoryTreeModel.h"
+#include "app/shell/HistoryTreeView.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Logic/KorvantaSignals.h"
@@ -22,6 +23,9 @@ CHistoryWindow::CHistoryWindow(QWidget* parent, Qt::WindowFlags flags)
     setWidget(container);
     m_pModel = new CHistoryTreeModel(this);
     m_pUi->treeView->setModel(m_pModel);
+    connect(m_pUi->treeView, &QTreeView::expanded, this, &CHistoryWindow::onRowExpanded);
+    connect(m_pUi->treeView, &CHistoryTreeView::rowWidgetWanted, this,
+            [this](const QModelIndex& index) { makeRowWidget(index); });
     m_bHistoryShown = true;
 }
 
@@ -30,6 +34,13 @@ CHistoryWindow::~CHistoryWindow() = default;
 CKorvantaSignals* CHistoryWindow::signalHub() const
 {
     return m_pHost ? m_pHost->GetSignals() : nullptr;
+}
+
+const QIcon& CHistoryWindow::deleteIcon() const
+{
+    if (m_DeleteIcon.isNull())
+        m_DeleteIcon = HistoryDeleteIcon();
+    return m_DeleteIcon;
 }
 
 QTreeView* CHistoryWindow::treeView() const
@@ -47,6 +58,11 @@ void CHistoryWindow::initWindow()
     setWindowTitle(tr("History"));
     setGeometry(0, 0, 370, 300);
     if (CKorvantaSignals* hub = signalHub()) {
+        // Before the slots that add rows: a run added by the same announcement keeps the state
+        // it is added with, as its widgets, made after the announcement began, never hear it.
+        connect(hub, &CKorvantaSignals::LoggerStartedRun, this, &CHistoryWindow::onDeleteLocked);
+        connect(hub, &CKorvantaSignals::LoggerExperimentEnd, this, &CHistoryWindow::onDeleteUnlocked);
+        connect(hub, &CKorvantaSignals::LoggerDownloadFinshed, this, &CHistoryWindow::onDeleteUnlocked);
         connect(hub, &CKorvantaSignals::LoggerStartedRun, this, &CHistoryWindow::newFolder);
         connect(hub, &CKorvantaSignals::LoggerDownloadFinshed, this, &CHistoryWindow::OnDownloadFinshed);
     }
@@ -67,20 +83,96 @@ QModelIndex CHistoryWindow::insertFolder(int key, bool loaded)
     if (!folder || !m_pModel->insertRows(row, 1, root))
         return QModelIndex();
     const QModelIndex index = m_pModel->index(row, 0, root);
-    placeFolderEditor(index, folder, loaded);
+    describeRow(m_pModel->getItem(index), key, key, loaded);
+    m_pModel->setData(index, key, Qt::EditRole);
+    makeRowWidget(index);
     return index;
 }
 
-void CHistoryWindow::placeFolderEditor(const QModelIndex& index, const CDataFolder* folder, bool loaded)
+void CHistoryWindow::describeRow(HistoryTreeItem* item, int key, int runKey, bool loaded)
 {
-    auto* editor = new DataFolderEditor(folder->m_Key, QModelIndex(), m_pModel->getItem(index), this);
+    item->setData(key);
+    HistoryRowInfo& info = item->rowInfo();
+    info.runKey = runKey;
+    info.deletable = loaded;
+    info.lockStamp = m_LockChanges;
+}
+
+bool CHistoryWindow::rowDeletable(const HistoryRowInfo& info) const
+{
+    return info.lockStamp < m_LockChanges ? m_bDeleteAllowed : info.deletable;
+}
+
+void CHistoryWindow::noteDeleteLock(bool deletable)
+{
+    // The widgets that exist hear the hub themselves; this is for those made later.
+    ++m_LockChanges;
+    m_bDeleteAllowed = deletable;
+}
+
+bool CHistoryWindow::rowShows(const QModelIndex& index) const
+{
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
+        if (!m_pUi->treeView->isExpanded(up))
+            return false;
+    return true;
+}
+
+void CHistoryWindow::makeRowWidget(const QModelIndex& index, RunLookup* runs)
+{
+    if (!index.isValid() || !m_pDataManager || m_pUi->treeView->indexWidget(index) || !rowShows(index))
+        return;
+    const HistoryTreeItem* item = m_pModel->getItem(index);
+    // A fresh row holds a boolean until its key is stored: nothing to show yet.
+    if (item->data().type() != QVariant::Int)
+        return;
+    const int key = item->data().toInt();
+    const HistoryRowInfo& info = item->rowInfo();
+    if (!index.parent().isValid()) {
+        if (const CDataFolder* folder = m_pDataManager->GetDataFolder(key))
+            placeFolderEditor(index, folder, rowDeletable(info));
+        return;
+    }
+    const CDataBranch* branch = m_pDataManager->GetDataBranch(key);
+    if (!branch)
+        return;
+    RunLookup single;
+    RunLookup& lookup = runs ? *runs : single;
+    if (lookup.key != info.runKey) {
+        lookup.key = info.runKey;
+        lookup.folder = m_pDataManager->GetDataFolder(info.runKey);
+    }
+    const CDataFolder* run = lookup.folder;
+    const int parentKey = m_pModel->getItem(index.parent())->data().toInt();
+    placeBranchEditor(index, parentKey, branch, rowDeletable(info), run ? run->m_Name : QString());
+}
+
+void CHistoryWindow::onRowExpanded(const QModelIndex& index)
+{
+    // The rows that come into view: the children of the row, and below every child that was
+    // left expanded, its children in turn.
+    QVector<QModelIndex> pending{index};
+    RunLookup runs;
+    while (!pending.isEmpty()) {
+        const QModelIndex parent = pending.takeLast();
+        for (int row = 0; row < m_pModel->rowCount(parent); ++row) {
+            const QModelIndex child = m_pModel->index(row, 0, parent);
+            makeRowWidget(child, &runs);
+            if (m_pUi->treeView->isExpanded(child))
+                pending.append(child);
+        }
+    }
+}
+
+void CHistoryWindow::placeFolderEditor(const QModelIndex& index, const CDataFolder* folder, bool deletable)
+{
+    auto* editor = new DataFolderEditor(folder->m_Key, index, this);
     editor->init();
-    if (!loaded)
+    if (!deletable)
         editor->disableDelete();
     editor->setCaption(folder->m_Name);
     editor->setIcon(folder->GetIconName());
     m_pUi->treeView->setIndexWidget(index, editor);
-    m_pModel->setData(index, folder->m_Key, Qt::EditRole);
 }
 
 QModelIndex CHistoryWindow::insertChild(int parentKey, int childKey, bool loaded)
@@ -118,34 +210,31 @@ QModelIndex CHistoryWindow::insertChildAt(const QModelIndex& parent, int parentK
     if (!branch || !m_pModel->insertRows(0, 1, parent))
         return QModelIndex();
     const QModelIndex index = m_pModel->index(0, 0, parent);
-    placeBranchEditor(index, parent, parentKey, branch, loaded);
+    // The run is found by the owner chain, as a derived series may come from any run.
+    describeRow(m_pModel->getItem(index), childKey, FindRunKey(parentKey), loaded);
+    m_pModel->setData(index, childKey, Qt::EditRole);
     if (interactive)
         m_pUi->treeView->expand(parent);
+    makeRowWidget(index);
+    notifyHasNewDataToSave();
     return index;
 }
 
-void CHistoryWindow::placeBranchEditor(const QModelIndex& index, const QModelIndex& parent, int parentKey,
-                                       const CDataBranch* branch, bool loaded, const QString* runName)
+void CHistoryWindow::placeBranchEditor(const QModelIndex& index, int parentKey, const CDataBranch* branch,
+                                       bool deletable, const QString& runName)
 {
-    auto* editor = new DataBranchEditor(branch->m_Key, parentKey, parent, m_pModel->getItem(index), this);
+    auto* editor = new DataBranchEditor(branch->m_Key, parentKey, index, this);
     editor->init();
-    if (!loaded)
+    if (!deletable)
         editor->disableDelete();
     QString caption = branch->m_Name;
     if (!branch->m_Unit.isEmpty())
         caption += QStringLiteral(" (") + branch->m_Unit + QStringLiteral(")");
     editor->setCaption(caption);
-    if (runName) {
-        editor->setFolderName(*runName);
-    } else {
-        const CDataFolder* run = m_pDataManager->GetDataFolder(FindRunKey(parentKey));
-        editor->setFolderName(run ? run->m_Name : QString());
-    }
+    editor->setFolderName(runName);
     editor->setPixmap(GetSensorIcon(branch->m_SensorIndex, branch->m_IconVariant,
                                     m_pDataManager->GetSensorCatalogue()));
     m_pUi->treeView->setIndexWidget(index, editor);
-    m_pModel->setData(index, branch->m_Key, Qt::EditRole);
-    notifyHasNewDataToSave();
 }
 
 void CHistoryWindow::newFolder()
@@ -174,9 +263,10 @@ void CHistoryWindow::newFolder()
     if (count > 0 && m_pModel->insertRows(0, count, folderIndex)) {
         for (int i = 0; i < count; ++i) {
             const QModelIndex index = m_pModel->index(count - 1 - i, 0, folderIndex);
-            placeBranchEditor(index, folderIndex, folderKey, series.at(i), false, &folder->m_Name);
+            describeRow(m_pModel->getItem(index), series.at(i)->m_Key, folderKey, false);
             m_LastIndex = index;
         }
+        // The series rows get their widgets as the run opens.
         m_pUi->treeView->expand(folderIndex);
     }
     notifyHasNewDataToSave();
@@ -202,7 +292,7 @@ void CHistoryWindow::Restore(bool loaded)
         return;
     collapseTree();
     HistoryTreeItem* root = m_pModel->getItem(QModelIndex());
-    QVector<RebuiltRow> rows;
+    HistoryTreeItem* last = nullptr;
     QSet<int> seen;
     // One pass over the branch list instead of a search of it for every row.
     QHash<int, CDataBranch*> branches;
@@ -216,41 +306,35 @@ void CHistoryWindow::Restore(bool loaded)
             continue;
         root->insertChildren(root->childCount(), 1);
         HistoryTreeItem* folderItem = root->child(root->childCount() - 1);
-        folderItem->setData(folder->m_Key);
-        rows.append({folderItem, root, folder->m_Key, -1, folder, nullptr});
+        describeRow(folderItem, folder->m_Key, folder->m_Key, loaded);
         for (int j = 0; j < folder->GetNumberBranches(); ++j) {
             const int key = folder->GetBranchKey(j);
             if (key >= 0)
-                collectBranch(folderItem, folder->m_Key, key, folder, branches, seen, rows);
+                last = collectBranch(folderItem, folder->m_Key, key, branches, seen, loaded, last);
         }
     }
     m_pModel->endRebuild();
-    // The widgets go over the rows once the views know the whole tree.
-    for (const RebuiltRow& row : rows) {
-        const QModelIndex index = m_pModel->indexOf(row.item);
-        if (!row.branch) {
-            placeFolderEditor(index, row.folder, loaded);
-            continue;
-        }
-        const QModelIndex parent = m_pModel->indexOf(row.parentItem);
-        placeBranchEditor(index, parent, row.parentKey, row.branch, loaded, &row.folder->m_Name);
-        m_LastIndex = index;
-    }
+    m_LastIndex = m_pModel->indexOf(last);
+    // The widgets go over the rows once the views know the whole tree; every run is closed, so
+    // only the runs' own rows show.
+    for (int row = 0; row < m_pModel->rowCount(); ++row)
+        makeRowWidget(m_pModel->index(row, 0));
+    if (last)
+        notifyHasNewDataToSave();
 }
 
-void CHistoryWindow::collectBranch(HistoryTreeItem* parentItem, int parentKey, int branchKey,
-                                   const CDataFolder* folder, const QHash<int, CDataBranch*>& branches,
-                                   QSet<int>& seen, QVector<RebuiltRow>& rows)
+HistoryTreeItem* CHistoryWindow::collectBranch(HistoryTreeItem* parentItem, int runKey, int branchKey,
+                                               const QHash<int, CDataBranch*>& branches, QSet<int>& seen,
+                                               bool loaded, HistoryTreeItem* last)
 {
     // Depth first without recursion: a derived chain from a file may be long. A series shows
     // once; a damaged file may list it twice or make it its own descendant.
     struct Pending
     {
         HistoryTreeItem* parentItem;
-        int parentKey;
         int key;
     };
-    QVector<Pending> stack{{parentItem, parentKey, branchKey}};
+    QVector<Pending> stack{{parentItem, branchKey}};
     while (!stack.isEmpty()) {
         const Pending next = stack.takeLast();
         CDataBranch* branch = seen.contains(next.key) ? nullptr : branches.value(next.key, nullptr);
@@ -259,13 +343,14 @@ void CHistoryWindow::collectBranch(HistoryTreeItem* parentItem, int parentKey, i
         seen.insert(next.key);
         next.parentItem->insertChildren(0, 1);
         HistoryTreeItem* item = next.parentItem->child(0);
-        item->setData(next.key);
-        rows.append({item, next.parentItem, next.key, next.parentKey, folder, branch});
+        describeRow(item, next.key, runKey, loaded);
+        last = item;
         // Pushed last to first, so the children are taken in list order.
         const QVector<int> children = branch->m_ChildKeys.Snapshot();
         for (int i = children.size() - 1; i >= 0; --i)
-            stack.append({item, next.key, children.at(i)});
+            stack.append({item, children.at(i)});
     }
+    return last;
 }
 
 void CHistoryWindow::collapseTree()

@@ -3,6 +3,7 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/Globals.h"
+#include "Core/Data/RecordIO.h"
 
 #include <QBuffer>
 #include <QDataStream>
@@ -345,6 +346,57 @@ private slots:
         // Negative keys are corrupt.
         CDataFolder bad;
         QCOMPARE(loadFolder(hex("02BE 80000000 000B"), bad), int(RecordCorrupt));
+    }
+
+    void stringReaderRefusesALengthBeyondTheRecord_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("left");
+        // Big-endian length in bytes, then UTF-16 code units.
+        QTest::newRow("whole") << hex("00000004 0041 0042 7fff") << true << QString("AB") << 2;
+        QTest::newRow("empty") << hex("00000000 0102") << true << QString("") << 2;
+        QTest::newRow("null") << hex("ffffffff") << true << QString() << 0;
+        QTest::newRow("one byte short") << hex("00000004 0041 00") << false << QString() << 7;
+        QTest::newRow("huge length") << hex("7ffffffe 0041") << false << QString() << 6;
+        QTest::newRow("cut length") << hex("0000") << false << QString("") << 0;  // as the toolkit leaves it
+    }
+
+    void stringReaderRefusesALengthBeyondTheRecord()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, ok);
+        QFETCH(QString, text);
+        QFETCH(int, left);
+        QBuffer device(&bytes);
+        QVERIFY(device.open(QIODevice::ReadOnly));
+        QDataStream in(&device);
+        QString read = QStringLiteral("old");
+        QCOMPARE(RecordIO::ReadString(in, read), ok);
+        QCOMPARE(read, text);
+        QCOMPARE(read.isNull(), text.isNull());
+        QCOMPARE(in.status() == QDataStream::Ok, ok);
+        QCOMPARE(int(device.bytesAvailable()), left);
+    }
+
+    void stringReaderLeavesAFailedStreamAlone()
+    {
+        const QByteArray bytes = hex("00000002 0041");
+        QDataStream in(bytes);
+        in.setStatus(QDataStream::ReadCorruptData);
+        QString read = QStringLiteral("old");
+        QVERIFY(!RecordIO::ReadString(in, read));
+        QCOMPARE(read, QStringLiteral("old"));
+        QCOMPARE(in.status(), QDataStream::ReadCorruptData);
+    }
+
+    void folderNameLongerThanTheRecordIsACutRecord()
+    {
+        // Tag 700 (name) claiming 2 GB of text where two bytes follow.
+        CDataFolder folder;
+        QCOMPARE(loadFolder(hex("02BC 7FFFFFFE 0041"), folder), int(RecordTruncated));
+        QVERIFY(folder.m_Name.isEmpty());
     }
 
     void videoFrameLookupWalksForward()

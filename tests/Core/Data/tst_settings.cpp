@@ -1,4 +1,5 @@
 // The per-channel settings file in a temporary configuration folder.
+#include <QBuffer>
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
@@ -95,6 +96,84 @@ private slots:
         QVERIFY(s.IsMeasurementActive(1, 1)); // any text other than false/0 is "on", as before
         QCOMPARE(s.GetSensorInfoIndex(2), 12);
         QVERIFY(s.IsMeasurementActive(2, 3));
+    }
+
+    void textReadsEntryByEntry_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<int>("index");     // channel 3's sensor index read
+        QTest::addColumn<bool>("active5");  // channel 3's measurement 5 read
+        QTest::newRow("section") << QByteArray("[channel3]\nSensorInfoIndex=7\nMeasurement5Active=true") << 7 << true;
+        QTest::newRow("full name outside a section") << QByteArray("channel3/SensorInfoIndex=7") << 7 << false;
+        QTest::newRow("full name under General, any case")
+            << QByteArray("[general]\nchannel3/SensorInfoIndex=7\nchannel3/Measurement5Active=1") << 7 << true;
+        QTest::newRow("spaces, quotes and CR LF")
+            << QByteArray("  [ channel3 ]\r\n SensorInfoIndex = \"7\" \r\n") << 7 << false;
+        QTest::newRow("the last value counts")
+            << QByteArray("[channel3]\nSensorInfoIndex=7\n[General]\nchannel3/SensorInfoIndex=9") << 9 << false;
+        QTest::newRow("leading zero names another group") << QByteArray("[channel03]\nSensorInfoIndex=7") << 0 << false;
+        QTest::newRow("leading zero names another key") << QByteArray("[channel3]\nMeasurement05Active=true") << 0 << false;
+        QTest::newRow("deeper name") << QByteArray("[channel3]\nsub/SensorInfoIndex=7\n[channel3/x]\nSensorInfoIndex=8") << 0 << false;
+        QTest::newRow("comments") << QByteArray("[channel3]\n;SensorInfoIndex=7\n#Measurement5Active=true") << 0 << false;
+        QTest::newRow("no channel 14") << QByteArray("[channel14]\nSensorInfoIndex=7\n[channel3]\nMeasurement5Active=") << 0 << false;
+        QTest::newRow("no key") << QByteArray("[channel3]\n=7\nSensorInfoIndex") << 0 << false;
+        QTest::newRow("false in capitals") << QByteArray("[channel3]\nMeasurement5Active=FALSE") << 0 << false;
+        QTest::newRow("zero") << QByteArray("[channel3]\nMeasurement5Active=0") << 0 << false;
+        QTest::newRow("any other text") << QByteArray("[channel3]\nMeasurement5Active=no") << 0 << true;
+        QTest::newRow("a zero byte ends nothing but its line's entry")
+            << QByteArray("[channel3]\nMeasurement5Active=\0\nSensorInfoIndex=7\0x\nSensorInfoIndex=6", 69) << 6 << true;
+    }
+
+    void textReadsEntryByEntry()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(int, index);
+        QFETCH(bool, active5);
+        CSettings s(QStringLiteral("/nonexistent/settings.ini"));
+        s.SetSensorInfoIndex(3, 40);  // what a load replaces
+        s.SetMeasurementActive(3, 0, false);
+        QBuffer device(&text);
+        QVERIFY(device.open(QIODevice::ReadOnly));
+        s.LoadFromDevice(device);
+        QCOMPARE(s.GetSensorInfoIndex(3), index);
+        QCOMPARE(s.IsMeasurementActive(3, 5), active5);
+        QVERIFY(s.IsMeasurementActive(3, 0));  // not in any of the texts: its default
+        QCOMPARE(s.GetSensorInfoIndex(2), 0);
+    }
+
+    void ownEntriesWinOverTheOldFile_data()
+    {
+        QTest::addColumn<QByteArray>("previous");
+        QTest::addColumn<QByteArray>("kept");  // a foreign line that must stay
+        QTest::newRow("general in another case")
+            << QByteArray("[general]\nchannel3/SensorInfoIndex=7\nhost=a\n") << QByteArray("host=a");
+        QTest::newRow("our section with spaces")
+            << QByteArray("[ channel3 ]\nSensorInfoIndex=7\n[Upload]\nhost=a\n") << QByteArray("host=a");
+        QTest::newRow("full name under General")
+            << QByteArray("channel3/SensorInfoIndex=7\nchannel3/Measurement5Active=true\nhost=a\n")
+            << QByteArray("host=a");
+        QTest::newRow("zero bytes") << QByteArray("[channel2]\nSensorInfoIndex=1\n[General]\ne\0\n[channel3]\0\nhost=a", 60)
+                                    << QByteArray("host=a");
+        QTest::newRow("section without a name") << QByteArray("[]\nchannel3/SensorInfoIndex=7\nhost=a") << QByteArray("host=a");
+        QTest::newRow("after a foreign section")
+            << QByteArray("[Upload]\nhost=a\n[General]\nchannel3/SensorInfoIndex = 7\n") << QByteArray("host=a");
+    }
+
+    void ownEntriesWinOverTheOldFile()
+    {
+        QFETCH(QByteArray, previous);
+        QFETCH(QByteArray, kept);
+        CSettings s(QStringLiteral("/nonexistent/settings.ini"));
+        s.SetSensorInfoIndex(3, 2);
+        const QByteArray text = CSettings::WithForeignEntries(s.SettingsText(), previous);
+        QVERIFY(text.contains(kept));
+        QByteArray copy = text;
+        QBuffer device(&copy);
+        QVERIFY(device.open(QIODevice::ReadOnly));
+        CSettings back(QStringLiteral("/nonexistent/settings.ini"));
+        back.LoadFromDevice(device);
+        QCOMPARE(back.GetSensorInfoIndex(3), 2);
+        QVERIFY(!back.IsMeasurementActive(3, 5));
     }
 
     void settersAndResets()

@@ -1,0 +1,190 @@
+#include "graph/CurveLayer.h"
+
+#include <QMutex>
+#include <QPainter>
+
+#include <cstring>
+
+#include <algorithm>
+#include <atomic>
+#include <thread>
+#include <vector>
+
+namespace {
+
+// How far beyond its end points a segment's stroke (two pixels wide, square caps, smoothed) and
+// a dot's outline can reach, with a pixel to spare.
+constexpr int LineReach = 4;
+constexpr int DotReach = 6;
+// Strips narrower than this cost more in painter set-up than they share out.
+constexpr int MinStripWidth = 48;
+// A strip this wide over a plot area of common height fits the processor's second-level cache.
+constexpr int CachedStripWidth = 128;
+
+bool Is32Bit(QImage::Format f)
+{
+    return f == QImage::Format_RGB32 || f == QImage::Format_ARGB32 || f == QImage::Format_ARGB32_Premultiplied;
+}
+
+QRect ColumnRect(const QLine& c)
+{
+    return QRect(c.x1() - 1, std::min(c.y1(), c.y2()) - 1, 2, std::abs(c.y2() - c.y1()) + 2);
+}
+
+// The pixels of a 32-bit image or of a strip of one, written while a painter is open on it
+// (the image itself must not be touched then: asking it for its bits could copy it).
+struct CPixels
+{
+    uchar* bits;
+    qsizetype bytesPerLine;
+    long long width, height;
+};
+
+void FillColumns(const CPixels& px, QPoint origin, QRgb value, const QVector<QLine>& columns)
+{
+    for (const QLine& c : columns) {
+        const long long left = (long long)c.x1() - 1 - origin.x();
+        const long long top = (long long)std::min(c.y1(), c.y2()) - 1 - origin.y();
+        const long long bottom = (long long)std::max(c.y1(), c.y2()) - origin.y();
+        const int x0 = int(std::max(left, 0LL)), x1 = int(std::min(left + 1, px.width - 1));
+        const int y0 = int(std::max(top, 0LL)), y1 = int(std::min(bottom, px.height - 1));
+        for (int y = y0; y <= y1; ++y) {
+            QRgb* row = reinterpret_cast<QRgb*>(px.bits + qsizetype(y) * px.bytesPerLine);
+            for (int x = x0; x <= x1; ++x)
+                row[x] = value;
+        }
+    }
+}
+
+// One curve into one strip: the painter is translated so that it draws in the curves'
+// coordinates; left and right are the strip's first and last pixel column in them.
+void PaintInStrip(QPainter& p, const CPixels& strip, QPoint stripOrigin, const CCurveInk& ink)
+{
+    const int left = stripOrigin.x(), right = left + int(strip.width) - 1;
+    const CPlotStrokes& strokes = *ink.m_pStrokes;
+    QVector<QLine> columns;
+    for (const QLine& c : strokes.m_Columns)
+        if (c.x1() >= left && c.x1() - 1 <= right)
+            columns.append(c);
+    if (ink.m_Color.alpha() == 255) {
+        FillColumns(strip, stripOrigin, ink.m_Color.rgba(), columns);
+    } else if (!columns.isEmpty()) {
+        // A see-through colour blends: the painter does that.
+        QVector<QRect> rects;
+        rects.reserve(columns.size());
+        for (const QLine& c : columns)
+            rects.append(ColumnRect(c));
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QBrush(ink.m_Color, Qt::SolidPattern));
+        p.drawRects(rects);
+    }
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(ink.m_Color, 2, Qt::SolidLine));
+    p.setRenderHint(QPainter::Antialiasing, true);
+    // With a solid pen of whole-pixel lines the painter smooths each line on its own, so a
+    // strip takes just the lines that reach it.
+    for (const QLine& l : ink.m_Visible)
+        if (std::max(l.x1(), l.x2()) >= left - LineReach && std::min(l.x1(), l.x2()) <= right + LineReach)
+            p.drawLine(l);
+    if (strokes.m_Dots.isEmpty())
+        return;
+    p.setPen(QPen(ink.m_Color, 1, Qt::SolidLine));
+    p.setBrush(QBrush(ink.m_Color, Qt::SolidPattern));
+    for (const QPoint& d : strokes.m_Dots)
+        if (d.x() >= left - DotReach && d.x() <= right + DotReach)
+            p.drawEllipse(QRect(QPoint(d.x() - 3, d.y() - 3), QPoint(d.x() + 2, d.y() + 2)));
+    p.setBrush(Qt::NoBrush);
+}
+
+} // namespace
+
+void ParallelFor(int count, int threads, const std::function<void(int)>& fn, const std::function<void()>& callerFirst)
+{
+    std::atomic<int> next{0};
+    auto work = [&] {
+        for (int i = next++; i < count; i = next++)
+            fn(i);
+    };
+    const int helpers = std::clamp(std::min(threads, count) - 1, 0, 15);
+    std::vector<std::thread> pool;
+    pool.reserve(size_t(helpers));
+    for (int t = 0; t < helpers; ++t)
+        pool.emplace_back(work);
+    if (callerFirst)
+        callerFirst();
+    work();
+    for (std::thread& t : pool)
+        t.join();
+}
+
+bool FillColumnStrokes(QImage& image, QPoint origin, const QColor& colour, const QVector<QLine>& columns)
+{
+    if (colour.alpha() != 255 || !Is32Bit(image.format()))
+        return false;
+    FillColumns(CPixels{image.bits(), image.bytesPerLine(), image.width(), image.height()}, origin, colour.rgba(),
+                columns);
+    return true;
+}
+
+void PaintCurvesInStrips(QImage& image, QPoint origin, const QRect& area, const QVector<CCurveInk>& curves,
+                         int threads)
+{
+    const QRect clip = area.intersected(image.rect());
+    const int w = clip.width();
+    if (clip.isEmpty() || curves.isEmpty() || !Is32Bit(image.format()))
+        return;
+    uchar* bits = image.bits();   // detached here, on one thread
+    const qsizetype bpl = image.bytesPerLine();
+    const QImage::Format format = image.format();
+    const int workers = std::clamp(std::min(threads, w / MinStripWidth), 1, 16);
+    // Each worker paints a few strips one after the other, narrow enough that the part of the
+    // image a strip's curves sweep over again and again stays in the processor's cache.
+    const int strips = workers * std::clamp(w / (workers * CachedStripWidth), 1, 6);
+    // The smoothing of a line depends on where it lies in its device and on the device's edges
+    // (a line is cut at them before it is smoothed). So each worker paints in an image of the
+    // whole size, with the same clip, of which only its strips' columns are kept: their pixels
+    // then come out as a painter over the whole image makes them. The images are kept from
+    // one paint to the next; only the columns of the strip at hand are ever read.
+    static QMutex scratchMutex;
+    static std::vector<QImage> scratch;
+    QMutexLocker lock(&scratchMutex);
+    scratch.resize(std::max(scratch.size(), size_t(workers)));
+    for (int k = 0; k < workers; ++k) {
+        QImage& img = scratch[size_t(k)];
+        if (img.size() != image.size() || img.format() != format)
+            img = QImage(image.size(), format);
+        if (img.isNull())
+            return;   // no memory for it: the caller's image stays as it was
+        img.bits();   // detached here, on one thread
+    }
+    auto paintStrip = [&](QImage& img, int s) {
+        const int x0 = clip.left() + int((long long)w * s / strips);
+        const int x1 = clip.left() + int((long long)w * (s + 1) / strips);
+        uchar* own = img.bits();
+        const qsizetype ownBpl = img.bytesPerLine();
+        const size_t rowBytes = size_t(x1 - x0) * 4;
+        for (int y = clip.top(); y <= clip.bottom(); ++y)
+            memcpy(own + y * ownBpl + qsizetype(x0) * 4, bits + y * bpl + qsizetype(x0) * 4, rowBytes);
+        {
+            QPainter p(&img);
+            p.setClipRect(clip);
+            p.translate(-origin);
+            const CPixels pixels{own + clip.top() * ownBpl + qsizetype(x0) * 4, ownBpl, x1 - x0, clip.height()};
+            const QPoint stripOrigin(origin.x() + x0, origin.y() + clip.top());
+            for (const CCurveInk& ink : curves)
+                if (ink.m_pStrokes)
+                    PaintInStrip(p, pixels, stripOrigin, ink);
+        }
+        for (int y = clip.top(); y <= clip.bottom(); ++y)
+            memcpy(bits + y * bpl + qsizetype(x0) * 4, own + y * ownBpl + qsizetype(x0) * 4, rowBytes);
+    };
+    // Strips are handed out as workers come free: one held up by other work on the machine
+    // leaves more to the rest.
+    std::atomic<int> next{0};
+    ParallelFor(workers, workers, [&](int worker) {
+        QImage& img = scratch[size_t(worker)];
+        for (int s = next++; s < strips; s = next++)
+            paintStrip(img, s);
+    });
+}
