@@ -233,6 +233,8 @@ void BM_PaintXYFull(benchmark::State& state)
     }
     CPlotStrokes strokes;
     state.counters["segments"] = double(rig.reduce(strokes));
+    // Segments not drawn as they would only have touched pixels holding the colour already.
+    state.counters["left out"] = double(rig.graph->m_XYLayers.value(1).m_LeftOut);
 }
 BENCHMARK(BM_PaintXYFull)
     ->ArgNames({"noisy", "samples"})

@@ -260,6 +260,7 @@ public:
         CXYProgress m_Progress;
         bool m_bRescaleX = false;
         bool m_bRescaleY = false;
+        int m_LeftOut = 0;   // segments not drawn as their pixels held the colour already
     };
     QList<CXYLayer> m_XYLayers;
 

@@ -12,6 +12,7 @@
 
 class CDataBranch;
 class QColor;
+class QImage;
 class QPainter;
 
 // The segments joining the points of a curve form one chain (each starts where the one before
@@ -142,6 +143,15 @@ struct CXYProgress
 // (XYStrokes.cpp).
 void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
                    const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress = nullptr);
+// Strokes an XY curve as StrokeXYCurve does and paints it into image (translated by -origin)
+// as PaintStrokes would, a batch of segments at a time, so that the chain of a long run is
+// never held whole. Where the colour is opaque and the curve a plain line, a segment whose
+// stroke would only touch pixels that already hold the colour is left out: painting an
+// opaque colour over itself changes nothing, so the picture is the same. out receives the
+// autoscale requests (the chain itself is painted and dropped). Returns the segments left out.
+int PaintXYCurve(QImage& image, QPoint origin, const QColor& colour, const CDataBranch& branch,
+                 const CDataBranch& xBranch, long long from, long long to, const CCurveFrame& frame,
+                 CPlotStrokes& out, CXYProgress* progress = nullptr);
 // The same sample by sample over a bulk copy; the reference StrokeXYCurve must match.
 void StrokeXYCurveBySample(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
                            const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress = nullptr);

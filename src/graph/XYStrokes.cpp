@@ -4,12 +4,17 @@
 // store keeps the extremes of every run of SummarySize values of both lists; a run whose X
 // and Y extremes both fall on the pixel drawn last is passed over unread. Every other run is
 // read sample by sample exactly as StrokeXYCurveBySample reads it, so the chain, the dots and
-// the autoscale requests are the same.
+// the autoscale requests are the same. A noisy run is different: every sample moves, but
+// painted, its strokes soon land on pixels that already hold the curve's colour (CXYCanvas).
 #include "graph/PlotStrokes.h"
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/SampleStore.h"
 #include "graph/GraphRules.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QPen>
 
 #include <algorithm>
 #include <cmath>
@@ -79,6 +84,71 @@ struct CAxisMap
     bool m_bUp, m_bUsable;
 };
 
+// An image an XY curve is painted into while it is stroked. Where a noisy curve crosses the
+// same place over and over, its pixels come to hold the curve's opaque colour exactly; a
+// stroke of that colour blends each pixel it touches with the colour itself, which leaves
+// such a pixel as it is whatever the smoothing's coverage, so a segment that touches no
+// other pixel need not be drawn.
+class CXYCanvas
+{
+public:
+    CXYCanvas(QImage& image, QPoint origin, const QColor& colour)
+        : m_Image(image), m_Origin(origin), m_Colour(colour), m_Pixel(qPremultiply(colour.rgba()))
+    {
+    }
+    // Whether every pixel a stroke from corner a to corner b can touch holds the colour, as
+    // far as they lie in the image (a stroke leaves the rest untouched).
+    bool covered(QPoint a, QPoint b) const
+    {
+        // Smoothed, a whole-number point lies on a pixel corner, and a pen two pixels wide with
+        // square caps covers points at most sqrt(2) from the segment. Every pixel that reaches
+        // within Reach of it is checked, row by row: in row y those beside the part of the
+        // segment within Reach of the row.
+        constexpr double Reach = 1.75;
+        const QImage& image = m_Image;   // read without detaching it
+        const double ax = a.x() - m_Origin.x(), ay = a.y() - m_Origin.y();
+        const double dx = b.x() - a.x(), dy = b.y() - a.y();
+        const int top = std::max(0, int(std::floor(std::min(ay, ay + dy) - Reach)));
+        const int bottom = std::min(image.height() - 1, int(std::floor(std::max(ay, ay + dy) + Reach)));
+        for (int y = top; y <= bottom; ++y) {
+            double t0 = 0.0, t1 = 1.0;
+            if (dy != 0.0) {
+                const double u = (y - Reach - ay) / dy, v = (y + 1 + Reach - ay) / dy;
+                t0 = std::max(0.0, std::min(u, v));
+                t1 = std::min(1.0, std::max(u, v));
+                if (t0 > t1)
+                    continue;
+            }
+            const double x0 = ax + dx * t0, x1 = ax + dx * t1;
+            const int left = std::max(0, int(std::floor(std::min(x0, x1) - Reach)));
+            const int right = std::min(image.width() - 1, int(std::floor(std::max(x0, x1) + Reach)));
+            const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = left; x <= right; ++x)
+                if (line[x] != m_Pixel)
+                    return false;
+        }
+        return true;
+    }
+    // Draws as PaintStrokes draws a plain line's segments.
+    void paint(const QVector<QLine>& lines)
+    {
+        if (lines.isEmpty())
+            return;
+        QPainter p(&m_Image);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.translate(-m_Origin);
+        p.setPen(QPen(m_Colour, 2, Qt::SolidLine));
+        p.setBrush(Qt::NoBrush);
+        p.drawLines(lines);
+    }
+
+private:
+    QImage& m_Image;
+    const QPoint m_Origin;
+    const QColor m_Colour;
+    const QRgb m_Pixel;
+};
+
 class CXYWalker
 {
 public:
@@ -105,6 +175,12 @@ public:
     void walk(int a, int b, int shift);
     // Samples [a, b) in any other case: read by the reference, which continues the chain.
     void readBySample(long long from, int a, long long to);
+    // From now on the chain is painted into canvas in batches while it is walked, leaving
+    // out the segments whose strokes would fall on pixels it already holds in full.
+    void paintInto(CXYCanvas* canvas) { m_pCanvas = canvas; }
+    // Paints the chain so far, keeping only its last point.
+    void flush();
+    int m_LeftOut = 0;   // segments left out as already painted
 
     QPoint m_Prev;
     bool m_bSeen = false;
@@ -145,6 +221,8 @@ private:
         m_Step.note(p.x(), p.y());
         m_Step.point(p.x(), p.y());
         moveTo(p);
+        if (m_pCanvas && m_Out.m_Path.size() >= Batch)
+            flush();
     }
     // A run whose extremes lie where values surely fall on the pixel drawn last, found
     // without a division.
@@ -167,6 +245,12 @@ private:
     int m_ReadWhole = 0; // coarse runs still to be read whole without judging their fine runs
     bool m_bKnown = false;
     double m_Known[4] = {0.0, 0.0, 0.0, 0.0};
+    // Points of the chain painted at a time. A batch's segments are checked against the image
+    // as the batches before left it, which holds the colour in fewer pixels than the image
+    // each segment is drawn over in order (once a pixel holds it, later strokes keep it).
+    static constexpr int Batch = 4096;
+    CXYCanvas* m_pCanvas = nullptr;
+    QVector<QLine> m_Lines;
     QVector<double> m_Ys, m_Xs;
     QVector<float> m_Runs[2][4];
 };
@@ -211,6 +295,27 @@ bool CXYWalker::passOver(int i, int size, int shift, float xl, float xh, float y
     m_Pending = i + size;
     ++m_Passed;
     return true;
+}
+
+void CXYWalker::flush()
+{
+    const QVector<QPoint>& path = m_Out.m_Path;
+    if (!m_pCanvas || path.size() < 2)
+        return;
+    m_Lines.clear();
+    m_Lines.reserve(path.size() - 1);
+    for (int k = 0; k + 1 < path.size(); ++k) {
+        const QPoint a = path.at(k), b = path.at(k + 1);
+        if (m_pCanvas->covered(a, b)) {
+            ++m_LeftOut;
+            continue;
+        }
+        m_Lines.append(QLine(a, b));
+    }
+    m_pCanvas->paint(m_Lines);
+    const QPoint last = path.last();
+    m_Out.m_Path.clear();
+    m_Out.m_Path.append(last);
 }
 
 bool CXYWalker::probe(int i, int size, int shift)
@@ -298,20 +403,21 @@ void CXYWalker::readBySample(long long from, int a, long long to)
     begin(at.m_Prev, at.m_bSeen, at.m_bDrawn);
 }
 
-} // namespace
-
-void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
-                   const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress)
+// StrokeXYCurve, painting into canvas when one is given; returns the segments left out as
+// already painted.
+int StrokeXY(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
+             const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress, CXYCanvas* canvas)
 {
     const int nx = branch.GetXSize();
     const int n = (to >= 0 && to <= nx) ? int(to) : nx;
     const int s = from < 0 ? 0 : int(std::min<long long>(from, n));
     if (s >= n || !std::isfinite(frame.m_XMax - frame.m_XMin) || frame.m_XMax == frame.m_XMin)
-        return;
+        return 0;
     const int ny = branch.GetYSize();
     const int xbCount = xBranch.GetYSize();
     const float k = float(branch.GetXSample(0));
     CXYWalker walker(branch, xBranch, frame, out, ny < 4 && !progress);
+    walker.paintInto(canvas);
     // The chain starts where the reference starts it.
     int firstIdx = s;
     const double x0 = branch.GetXSample(s);
@@ -351,4 +457,40 @@ void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long l
         progress->m_bSeen = walker.m_bSeen;
         progress->m_bDrawn = walker.m_bDrawn;
     }
+    walker.flush();
+    return walker.m_LeftOut;
+}
+
+} // namespace
+
+void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
+                   const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress)
+{
+    StrokeXY(branch, xBranch, from, to, frame, out, progress, nullptr);
+}
+
+int PaintXYCurve(QImage& image, QPoint origin, const QColor& colour, const CDataBranch& branch,
+                 const CDataBranch& xBranch, long long from, long long to, const CCurveFrame& frame,
+                 CPlotStrokes& out, CXYProgress* progress)
+{
+    // Only an opaque colour painted over itself is sure to leave a pixel as it is; dots are
+    // drawn after all the lines, which batches would interleave.
+    const bool plain = frame.m_Style == 0 || frame.m_Style == 1;
+    const bool formatKnown = (image.format() == QImage::Format_ARGB32_Premultiplied
+                              || image.format() == QImage::Format_ARGB32 || image.format() == QImage::Format_RGB32)
+        && image.devicePixelRatio() == 1.0;
+    if (!plain || colour.alpha() != 255 || !formatKnown) {
+        StrokeXY(branch, xBranch, from, to, frame, out, progress, nullptr);
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing, true);
+        p.translate(-origin);
+        PaintStrokes(&p, colour, out, false);
+        out.m_Path.clear();
+        out.m_Dots.clear();
+        return 0;
+    }
+    CXYCanvas canvas(image, origin, colour);
+    const int leftOut = StrokeXY(branch, xBranch, from, to, frame, out, progress, &canvas);
+    out.m_Path.clear();
+    return leftOut;
 }

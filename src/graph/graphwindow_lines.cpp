@@ -309,13 +309,10 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
     }
     if (settled > layer.m_Progress.m_Next) {
         m_Strokes.clear();
-        StrokeXYCurve(*branch, *xBranch, from, settled, frame, m_Strokes, &layer.m_Progress);
+        layer.m_LeftOut += PaintXYCurve(layer.m_Image, m_GraphRect.topLeft(), plot.m_Color, *branch, *xBranch,
+                                         from, settled, frame, m_Strokes, &layer.m_Progress);
         layer.m_bRescaleX = layer.m_bRescaleX || m_Strokes.m_bRescaleX;
         layer.m_bRescaleY = layer.m_bRescaleY || m_Strokes.m_bRescaleY;
-        QPainter lp(&layer.m_Image);
-        lp.setRenderHint(QPainter::Antialiasing, true);
-        lp.translate(-m_GraphRect.topLeft());
-        drawPlotStrokes(&lp, plot, m_Strokes, false);
     }
     painter->drawImage(m_GraphRect.topLeft(), layer.m_Image);
     // The samples whose X value may still move are drawn afresh on every paint.

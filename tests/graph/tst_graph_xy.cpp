@@ -78,6 +78,34 @@ void ExpectSame(const CPlotStrokes& fast, const CPlotStrokes& slow)
 
 const double Gap = MissingValue;
 
+// The X branch and the plotted branch of a case, in a run of their own.
+struct CXYBranches
+{
+    CGraphTestHost host;
+    CDataBranch* x = nullptr;
+    CDataBranch* y = nullptr;
+    explicit CXYBranches(const CXYCase& c)
+    {
+        CDataFolder* run = host.addRun();
+        x = host.addBranch(run);
+        y = host.addBranch(run);
+        FillXY(x, c.xn, Index, c.xValue);
+        FillXY(y, c.n, c.time, c.yValue);
+    }
+};
+
+// Strokes painted alone into an image of the plot area r, as the window's XY layer holds them.
+QImage PaintedAlone(const CPlotStrokes& strokes, const QRect& r, const QColor& colour)
+{
+    QImage image(r.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing, true);
+    p.translate(-r.topLeft());
+    PaintStrokes(&p, colour, strokes, false);
+    return image;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(CXYCase)
@@ -169,12 +197,9 @@ private slots:
     void strokesMatchTheSampleBySampleStroke()
     {
         QFETCH(CXYCase, c);
-        CGraphTestHost host;
-        CDataFolder* run = host.addRun();
-        CDataBranch* x = host.addBranch(run);
-        CDataBranch* y = host.addBranch(run);
-        FillXY(x, c.xn, Index, c.xValue);
-        FillXY(y, c.n, c.time, c.yValue);
+        const CXYBranches b(c);
+        CDataBranch* x = b.x;
+        CDataBranch* y = b.y;
         for (int style = 0; style <= 3; ++style) {
             const bool live = style % 2 == 1;
             const CCurveFrame f = FrameFor(c, style, live);
@@ -241,17 +266,87 @@ private slots:
         QCOMPARE(slow.m_Path.at(1).x(), 40 + int((-1.0f + 1.2f) / 2.4f * 599.0f));
     }
 
+    void paintingOverThePaintedCurveLeavesSegmentsOut_data()
+    {
+        QTest::addColumn<CXYCase>("c");
+        QTest::addColumn<int>("style");
+        QTest::addColumn<bool>("live");
+        QTest::addColumn<QColor>("colour");
+        QTest::addColumn<bool>("leaves");   // whether segments are to be left out
+        const double tau = 6.283185307179586;
+        const QColor blue(0, 90, 200);
+        auto row = [](const char* name, int n, Fn x, Fn y, int style, bool live, QColor colour, bool leaves) {
+            QTest::newRow(name) << CXYCase{n, n, x, y, Index, -1.2f, 1.2f} << style << live << colour << leaves;
+        };
+        // A noisy Lissajous figure traced ten times over: later turns fall on painted pixels.
+        auto lissX = [=](int i) { return std::sin(i * tau * 30 / 400000) + Noise(i, 1) * 0.04; };
+        auto lissY = [=](int i) { return std::sin(i * tau * 20 / 400000) + Noise(i, 2) * 0.04; };
+        row("noisy Lissajous, ten times over", 400000, lissX, lissY, 0, false, blue, true);
+        row("the same, live (requests kept)", 400000, lissX, lissY, 1, true, blue, true);
+        // A long noisy run around one slowly moving point: it keeps landing on its own trail.
+        row("long noisy run", 600000, [=](int i) { return 0.3 * std::cos(i * tau / 600000) + Noise(i, 3) * 0.05; },
+            [=](int i) { return i % 61 == 0 ? Gap : 0.3 * std::sin(i * tau / 600000) + Noise(i, 4) * 0.05; }, 0, false,
+            Qt::red, true);
+        // A partly transparent colour changes the pixels it covers again; dots are not a line.
+        row("translucent colour", 200000, lissX, lissY, 0, false, QColor(0, 90, 200, 128), false);
+        row("line and dots", 200000, lissX, lissY, 2, false, blue, false);
+    }
+    void paintingOverThePaintedCurveLeavesSegmentsOut()
+    {
+        // The picture must be the one every sample's strokes paint, in one go and in two.
+        QFETCH(CXYCase, c);
+        QFETCH(int, style);
+        QFETCH(bool, live);
+        QFETCH(QColor, colour);
+        QFETCH(bool, leaves);
+        const CXYBranches b(c);
+        const CCurveFrame f = FrameFor(c, style, live);
+        const QPoint origin = f.m_Rect.topLeft();
+        CPlotStrokes slow;
+        StrokeXYCurveBySample(*b.y, *b.x, 0, -1, f, slow);
+        const QImage expected = PaintedAlone(slow, f.m_Rect, colour);
+        auto blank = [&] {
+            QImage image(f.m_Rect.size(), QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            return image;
+        };
+        QImage whole = blank();
+        CPlotStrokes fast;
+        const int leftOut = PaintXYCurve(whole, origin, colour, *b.y, *b.x, 0, -1, f, fast);
+        QCOMPARE(fast.m_bRescaleX, slow.m_bRescaleX);
+        QCOMPARE(fast.m_bRescaleY, slow.m_bRescaleY);
+        QVERIFY(fast.m_Path.isEmpty());   // painted, not handed back
+        if (leaves)
+            QVERIFY2(leftOut > slow.segments() / 20, qPrintable(QString::number(leftOut)));
+        else
+            QCOMPARE(leftOut, 0);
+        QVERIFY(whole == expected);
+
+        // In two goes, the second going on from where the first stopped.
+        QImage twice = blank();
+        CXYProgress progress, reference;
+        CPlotStrokes first, second, ignored;
+        PaintXYCurve(twice, origin, colour, *b.y, *b.x, 0, c.n / 3 + 5, f, first, &progress);
+        PaintXYCurve(twice, origin, colour, *b.y, *b.x, 0, -1, f, second, &progress);
+        StrokeXYCurveBySample(*b.y, *b.x, 0, -1, f, ignored, &reference);
+        QCOMPARE(progress.m_Next, reference.m_Next);
+        QCOMPARE(progress.m_Prev, reference.m_Prev);
+        QCOMPARE(progress.m_bDrawn, reference.m_bDrawn);
+        QVERIFY(twice == expected);
+    }
+
     void windowPaintsWhatThePlainStrokePaints_data()
     {
         QTest::addColumn<int>("style");
         QTest::addColumn<double>("noise");
         QTest::addColumn<int>("gapEvery");
-        QTest::newRow("line, smooth") << 0 << 0.0 << 0;
-        QTest::newRow("line, noisy") << 0 << 0.05 << 0;
-        QTest::newRow("line, noisy with gaps") << 0 << 0.02 << 41;
-        QTest::newRow("dashed setting, smooth with gaps") << 1 << 0.0 << 97;
-        QTest::newRow("line and dots, noisy") << 2 << 0.05 << 0;
-        QTest::newRow("dots, smooth") << 3 << 0.0 << 0;
+        QTest::addColumn<bool>("leaves");   // whether the noise lets segments be left out
+        QTest::newRow("line, smooth") << 0 << 0.0 << 0 << false;
+        QTest::newRow("line, noisy") << 0 << 0.05 << 0 << true;
+        QTest::newRow("line, noisy with gaps") << 0 << 0.02 << 41 << true;
+        QTest::newRow("dashed setting, smooth with gaps") << 1 << 0.0 << 97 << false;
+        QTest::newRow("line and dots, noisy") << 2 << 0.05 << 0 << false;
+        QTest::newRow("dots, smooth") << 3 << 0.0 << 0 << false;
     }
     void windowPaintsWhatThePlainStrokePaints()
     {
@@ -261,6 +356,7 @@ private slots:
         QFETCH(int, style);
         QFETCH(double, noise);
         QFETCH(int, gapEvery);
+        QFETCH(bool, leaves);
         CGraphServicesScope services;
         CGraphTestHost host;
         CGraphWindow* g = new CGraphWindow(&host);
@@ -293,6 +389,9 @@ private slots:
         g->render(&shown);
         const QRect r = g->m_GraphRect;
         QVERIFY(r.width() > 400);
+        QCOMPARE(g->m_XYLayers.size(), 2);
+        const int leftOut = g->m_XYLayers.at(1).m_LeftOut;
+        QVERIFY2(leaves ? leftOut > 1000 : leftOut == 0, qPrintable(QString::number(leftOut)));
 
         // The same graph with the curve in a colour that shows nothing (the layout stays),
         // and the curve stroked from every sample over it.
@@ -312,14 +411,7 @@ private slots:
         f.m_Style = style;
         CPlotStrokes strokes;
         StrokeXYCurveBySample(*yb, *xb, 0, -1, f, strokes);
-        QImage layer(r.size(), QImage::Format_ARGB32_Premultiplied);
-        layer.fill(Qt::transparent);
-        {
-            QPainter p(&layer);
-            p.setRenderHint(QPainter::Antialiasing, true);
-            p.translate(-r.topLeft());
-            PaintStrokes(&p, plot.m_Color, strokes, false);
-        }
+        const QImage layer = PaintedAlone(strokes, r, plot.m_Color);
         {
             QPainter p(&expected);
             p.drawImage(r.topLeft(), layer);
