@@ -426,7 +426,6 @@ private slots:
                 differ += d > 2 ? 1 : 0;
                 coloured += b == plot.m_Color ? 1 : 0;
             }
-        if (differ) { shown.save("/tmp/i19x_shown.png"); expected.save("/tmp/i19x_expected.png"); }
         QVERIFY2(coloured > 2000, qPrintable(QString::number(coloured)));   // a curve to compare
         QVERIFY2(differ == 0, qPrintable(QStringLiteral("%1 pixels differ, by up to %2").arg(differ).arg(worst)));
     }
