@@ -12,6 +12,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
@@ -263,6 +264,16 @@ public:
         int m_LeftOut = 0;   // segments not drawn as their pixels held the colour already
     };
     QList<CXYLayer> m_XYLayers;
+    // A paint on screen extends the XY layers for about this long, shows what they hold and
+    // asks for another paint to go on: stroking a long noisy run takes seconds, and the window
+    // must answer meanwhile. A picture taken otherwise (grab, print, render) is always whole.
+    int m_XYPaintBudgetMs = 40;
+    // Whether the paint under way goes to the screen, and since when; a picture taken of the
+    // window (copied, printed, kept under a cursor drag) is not.
+    bool m_bPaintingOnScreen = false;
+    bool m_bTakingPicture = false;
+    QElapsedTimer m_PaintClock;
+    bool m_bXYPaintPending = false;
 
     // Paint caches
     // While a run streams in, each redraw tick extends the curves instead of drawing them

@@ -9,6 +9,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QTimer>
 
 #include <climits>
 
@@ -307,14 +308,47 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
         layer.m_Image = QImage(m_GraphRect.size().expandedTo(QSize(1, 1)), QImage::Format_ARGB32_Premultiplied);
         layer.m_Image.fill(Qt::transparent);
     }
-    if (settled > layer.m_Progress.m_Next) {
+    // On screen the layer is extended a stretch at a time until the paint's time is up, each
+    // stretch as long as the rate of the ones before lets it be in the time left.
+    const bool bounded = m_bPaintingOnScreen && m_PaintClock.isValid();
+    const qint64 budget = qint64(std::max(m_XYPaintBudgetMs, 0)) * 1000000;
+    long long stretch = 1 << 14;
+    while (layer.m_Progress.m_Next < settled) {
+        const long long at = std::max<long long>(layer.m_Progress.m_Next, from);
+        // Stretches end on whole runs of the store's coarse summary, which the walk passes over.
+        const long long end = bounded ? std::min<long long>(settled, std::max((at + stretch) / 1024 * 1024, at + 1))
+                                      : settled;
+        const qint64 before = m_PaintClock.nsecsElapsed();
         m_Strokes.clear();
         layer.m_LeftOut += PaintXYCurve(layer.m_Image, m_GraphRect.topLeft(), plot.m_Color, *branch, *xBranch,
-                                         from, settled, frame, m_Strokes, &layer.m_Progress);
+                                         from, end, frame, m_Strokes, &layer.m_Progress);
+        // Without a usable frame nothing is stroked, and nothing will be: that counts as done.
+        layer.m_Progress.m_Next = int(std::max<long long>(layer.m_Progress.m_Next, end));
         layer.m_bRescaleX = layer.m_bRescaleX || m_Strokes.m_bRescaleX;
         layer.m_bRescaleY = layer.m_bRescaleY || m_Strokes.m_bRescaleY;
+        if (!bounded)
+            continue;
+        const qint64 now = m_PaintClock.nsecsElapsed();
+        if (now >= budget)
+            break;
+        const double perSample = double(std::max<qint64>(now - before, 1)) / double(end - at);
+        stretch = std::clamp<long long>((long long)(double(budget - now) / perSample), 1 << 10, 1 << 22);
     }
     painter->drawImage(m_GraphRect.topLeft(), layer.m_Image);
+    if (layer.m_Progress.m_Next < settled) {
+        // The rest on the next paints; the unsettled samples at the end wait for them too.
+        if (!m_bXYPaintPending) {
+            m_bXYPaintPending = true;
+            QTimer::singleShot(0, this, [this] {
+                m_bXYPaintPending = false;
+                update();
+            });
+        }
+        m_bRescaleX = m_bRescaleX || layer.m_bRescaleX;
+        m_bRescaleY = m_bRescaleY || layer.m_bRescaleY;
+        DrawMidPoints(painter, plotIndex, branch);
+        return;
+    }
     // The samples whose X value may still move are drawn afresh on every paint.
     CXYProgress tail = layer.m_Progress;
     m_Strokes.clear();

@@ -34,6 +34,8 @@ void CGraphWindow::paintEvent(QPaintEvent* event)
     CKorvantaWindow::paintEvent(event);
     if (windowState() & Qt::WindowMinimized)
         return;
+    m_bPaintingOnScreen = isVisible() && !m_bTakingPicture;
+    m_PaintClock.start();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, true);
     switch (m_RepaintMode) {
@@ -58,6 +60,7 @@ void CGraphWindow::paintEvent(QPaintEvent* event)
     }
     painter.end();
     m_RepaintMode = 0;
+    m_bPaintingOnScreen = false;
 }
 
 void CGraphWindow::DrawGraphWindow(QPainter* painter)
@@ -145,7 +148,9 @@ void CGraphWindow::DrawLegend(QPainter* painter)
 void CGraphWindow::SaveGraph()
 {
     m_RepaintMode = 1;
+    m_bTakingPicture = true;
     m_GraphPixmap = grab();
+    m_bTakingPicture = false;
     m_RepaintMode = 0;
 }
 

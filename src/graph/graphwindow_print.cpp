@@ -23,7 +23,10 @@ QPixmap CGraphWindow::GraphPicture()
     if (r.width() <= 0 || r.height() <= 0)
         return QPixmap();
     m_RepaintMode = 0;
-    return grab(r);
+    m_bTakingPicture = true;
+    const QPixmap picture = grab(r);
+    m_bTakingPicture = false;
+    return picture;
 }
 
 void CGraphWindow::OnCopyGraph()

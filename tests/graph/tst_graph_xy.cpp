@@ -110,6 +110,38 @@ QImage PaintedAlone(const CPlotStrokes& strokes, const QRect& r, const QColor& c
 
 Q_DECLARE_METATYPE(CXYCase)
 
+// An XY graph of a Lissajous figure of n samples (with noise, and a gap every gapEvery
+// samples when not 0) against fixed axes, in a window of 800 x 600.
+CGraphWindow* XYWindow(CGraphTestHost& host, int n, double noise, int gapEvery, int style, CDataBranch*& xb,
+                       CDataBranch*& yb)
+{
+    CGraphWindow* g = new CGraphWindow(&host);
+    host.SetLastActiveGraph(g);
+    g->resize(800, 600);
+    CDataFolder* run = host.addRun();
+    xb = host.addBranch(run);
+    yb = host.addBranch(run);
+    const double tau = 6.283185307179586;
+    FillXY(xb, n, Index, [&](int i) { return std::sin(i * tau * 3 / n) + noise * Noise(i, 1); });
+    FillXY(yb, n, Index, [&](int i) {
+        return gapEvery && i % gapEvery == 0 ? Gap : std::sin(i * tau * 2 / n) * std::exp(-i * 1.0 / n) + noise * Noise(i, 2);
+    });
+    emit host.m_Hub.LoggerStartedRun();
+    emit host.m_Hub.LoggerExperimentEnd();
+    g->OnXScaleComboChanged(1);
+    CGraphPlot xp = g->GetPlot(0);
+    xp.m_bVisible = false;
+    g->UpdatePlot(xp, 0);
+    CGraphPlot plot = g->GetPlot(1);
+    plot.m_Style = style;
+    plot.m_Color = QColor(0, 90, 200);
+    g->UpdatePlot(plot, 1);
+    g->SetAxisMinMax(-1, -1.3f, 1.3f, false);
+    g->SetAxisMinMax(1, -1.3f, 1.3f, false);
+    g->m_bRescaleX = g->m_bRescaleY = false;
+    return g;
+}
+
 class TestGraphXY : public QObject
 {
     Q_OBJECT
@@ -335,6 +367,46 @@ private slots:
         QVERIFY(twice == expected);
     }
 
+    void aPaintOnScreenStrokesAShareAndTheNextPaintsGoOn()
+    {
+        // A long noisy curve is stroked a stretch per paint on screen, the window shown
+        // meanwhile; the picture it comes to is the one a single paint makes. A picture taken
+        // while it is still being drawn (copy, print) is whole.
+        CGraphServicesScope services;
+        CGraphTestHost host;
+        CDataBranch *xb = nullptr, *yb = nullptr;
+        const int n = 300000;
+        CGraphWindow* whole = XYWindow(host, n, 0.05, 0, 0, xb, yb);
+        QImage image(whole->size(), QImage::Format_ARGB32_Premultiplied);
+        whole->render(&image);
+        QCOMPARE(whole->m_XYLayers.size(), 2);
+        QCOMPARE(whole->m_XYLayers.at(1).m_Progress.m_Next, n);
+        const QImage expected = whole->m_XYLayers.at(1).m_Image;
+
+        for (const bool grabMidway : {false, true}) {
+            CGraphWindow* g = XYWindow(host, n, 0.05, 0, 0, xb, yb);
+            g->m_XYPaintBudgetMs = 0;   // one stretch a paint
+            host.resize(g->size());
+            host.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&host));
+            g->show();
+            g->repaint();
+            QCOMPARE(g->m_XYLayers.size(), 2);
+            const int reached = g->m_XYLayers.at(1).m_Progress.m_Next;
+            QVERIFY2(reached > 0 && reached < n, qPrintable(QString::number(reached)));
+            if (grabMidway) {
+                const QPixmap picture = g->GraphPicture();
+                QVERIFY(!picture.isNull());
+                QCOMPARE(g->m_XYLayers.at(1).m_Progress.m_Next, n);
+            } else {
+                QTRY_COMPARE_WITH_TIMEOUT(g->m_XYLayers.at(1).m_Progress.m_Next, n, 30000);
+            }
+            QVERIFY(g->m_XYLayers.at(1).m_Image == expected);
+            delete g;
+        }
+        delete whole;
+    }
+
     void windowPaintsWhatThePlainStrokePaints_data()
     {
         QTest::addColumn<int>("style");
@@ -359,30 +431,9 @@ private slots:
         QFETCH(bool, leaves);
         CGraphServicesScope services;
         CGraphTestHost host;
-        CGraphWindow* g = new CGraphWindow(&host);
-        host.SetLastActiveGraph(g);
-        g->resize(800, 600);
-        CDataFolder* run = host.addRun();
-        CDataBranch* xb = host.addBranch(run);
-        CDataBranch* yb = host.addBranch(run);
-        const int n = 150000;
-        const double tau = 6.283185307179586;
-        FillXY(xb, n, Index, [&](int i) { return std::sin(i * tau * 3 / n) + noise * Noise(i, 1); });
-        FillXY(yb, n, Index, [&](int i) {
-            return gapEvery && i % gapEvery == 0 ? Gap : std::sin(i * tau * 2 / n) * std::exp(-i * 1.0 / n) + noise * Noise(i, 2);
-        });
-        emit host.m_Hub.LoggerStartedRun();
-        emit host.m_Hub.LoggerExperimentEnd();
-        g->OnXScaleComboChanged(1);
-        CGraphPlot xp = g->GetPlot(0);
-        xp.m_bVisible = false;
-        g->UpdatePlot(xp, 0);
-        CGraphPlot plot = g->GetPlot(1);
-        plot.m_Style = style;
-        plot.m_Color = QColor(0, 90, 200);
-        g->UpdatePlot(plot, 1);
-        g->SetAxisMinMax(-1, -1.3f, 1.3f, false);
-        g->SetAxisMinMax(1, -1.3f, 1.3f, false);
+        CDataBranch *xb = nullptr, *yb = nullptr;
+        CGraphWindow* g = XYWindow(host, 150000, noise, gapEvery, style, xb, yb);
+        const CGraphPlot plot = g->GetPlot(1);
         g->m_bRescaleX = g->m_bRescaleY = false;
         QImage shown(g->size(), QImage::Format_ARGB32_Premultiplied);
         g->m_RepaintMode = 0;
