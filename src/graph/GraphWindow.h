@@ -273,6 +273,7 @@ public:
     bool m_bPaintingOnScreen = false;
     bool m_bTakingPicture = false;
     QElapsedTimer m_PaintClock;
+    int m_XYStretches = 0;   // stretches of XY layers stroked in this paint
     bool m_bXYPaintPending = false;
 
     // Paint caches

@@ -314,6 +314,11 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
     const qint64 budget = qint64(std::max(m_XYPaintBudgetMs, 0)) * 1000000;
     long long stretch = 1 << 14;
     while (layer.m_Progress.m_Next < settled) {
+        // A paint makes one stretch at least, of the first curve not yet whole; the later curves
+        // of a graph of many wait until the time is left for them.
+        if (bounded && m_XYStretches > 0 && m_PaintClock.nsecsElapsed() >= budget)
+            break;
+        ++m_XYStretches;
         const long long at = std::max<long long>(layer.m_Progress.m_Next, from);
         // Stretches end on whole runs of the store's coarse summary, which the walk passes over.
         const long long end = bounded ? std::min<long long>(settled, std::max((at + stretch) / 1024 * 1024, at + 1))
@@ -329,10 +334,9 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
         if (!bounded)
             continue;
         const qint64 now = m_PaintClock.nsecsElapsed();
-        if (now >= budget)
-            break;
-        const double perSample = double(std::max<qint64>(now - before, 1)) / double(end - at);
-        stretch = std::clamp<long long>((long long)(double(budget - now) / perSample), 1 << 10, 1 << 22);
+        const double perSample = double(std::max<qint64>(now - before, 1)) / double(std::max<long long>(end - at, 1));
+        stretch = std::clamp<long long>((long long)(double(std::max<qint64>(budget - now, 0)) / perSample), 1 << 10,
+                                        1 << 22);
     }
     painter->drawImage(m_GraphRect.topLeft(), layer.m_Image);
     if (layer.m_Progress.m_Next < settled) {

@@ -36,6 +36,7 @@ void CGraphWindow::paintEvent(QPaintEvent* event)
         return;
     m_bPaintingOnScreen = isVisible() && !m_bTakingPicture;
     m_PaintClock.start();
+    m_XYStretches = 0;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, true);
     switch (m_RepaintMode) {
