@@ -10,9 +10,9 @@
 #include "graph/GraphPlot.h"
 #include "graph/PlotStrokes.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
-#include <QElapsedTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
