@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -71,12 +72,30 @@ struct CAxisMap
         hi = std::max(u, v);
         return true;
     }
+    // NaN to 0, the rest clamped to the pixel limit: the same as GraphRules, written without
+    // branches so that a loop of them is done several values at a time.
     static int Truncate(float v)
     {
-        if (std::isnan(v))
-            return 0;
         const float limit = float(GraphRules::PixelLimit);
-        return int(std::clamp(v, -limit, limit));
+        v = v == v ? v : 0.0f;
+        return int(std::min(std::max(v, -limit), limit));
+    }
+    // The pixels of n values, as operator() gives them.
+    void toPixels(const double* __restrict values, int* __restrict out, int n) const
+    {
+        const int limit = GraphRules::PixelLimit;
+        // Members copied first: out could otherwise be taken to overlap them.
+        const float min = m_Min, span = m_Span, size = m_Size, first = float(m_First);
+        const int last = m_Last;
+        if (!m_bUsable) {
+            std::fill(out, out + n, (*this)(0.0f));
+        } else if (m_bUp) {
+            for (int q = 0; q < n; ++q)
+                out[q] = std::min(std::max(last - Truncate((float(values[q]) - min) / span * size), -limit), limit);
+        } else {
+            for (int q = 0; q < n; ++q)
+                out[q] = Truncate((float(values[q]) - min) / span * size + first);
+        }
     }
 
     float m_Min, m_Span, m_Size;
@@ -207,15 +226,19 @@ private:
     {
         if (Gap(y) || Gap(x))
             return;
+        const float fx = float(x), fy = float(y);
+        if (m_bSeen && known(fx, fx, fy, fy))
+            return;   // on the pixel drawn last
+        take(QPoint(m_PX(fx), m_PY(fy)));
+    }
+    // The point of a sample that is no gap.
+    void take(QPoint p)
+    {
         if (!m_bSeen) {
             m_bSeen = true;
             if (m_bRequestShort)
                 m_Out.m_bRescaleY = true;
         }
-        const float fx = float(x), fy = float(y);
-        if (known(fx, fx, fy, fy))
-            return;   // on the pixel drawn last
-        const QPoint p(m_PX(fx), m_PY(fy));
         if (m_bDrawn && p == m_Prev)
             return;
         m_Step.note(p.x(), p.y());
@@ -252,6 +275,7 @@ private:
     CXYCanvas* m_pCanvas = nullptr;
     QVector<QLine> m_Lines;
     QVector<double> m_Ys, m_Xs;
+    std::vector<int> m_Pixels;
     QVector<float> m_Runs[2][4];
 };
 
@@ -260,10 +284,20 @@ void CXYWalker::read(int a, int b, int shift)
     for (int i0 = a; i0 < b; i0 += ReadChunk) {
         const int want = std::min(ReadChunk, b - i0);
         const int got = std::min(m_Branch.CopyYRange(i0, want, m_Ys), m_XBranch.CopyYRange(i0 + shift, want, m_Xs));
+        // The pixels of the whole chunk first, then the points that move.
         const double* xs = m_Xs.constData();
         const double* ys = m_Ys.constData();
-        for (int q = 0; q < got; ++q)
-            take(xs[q], ys[q]);
+        m_Pixels.resize(size_t(got) * 2);
+        int* px = m_Pixels.data();
+        int* py = px + got;
+        m_PX.toPixels(xs, px, got);
+        m_PY.toPixels(ys, py, got);
+        for (int q = 0; q < got; ++q) {
+            if (m_bSeen && m_bDrawn && px[q] == m_Prev.x() && py[q] == m_Prev.y())
+                continue;
+            if (!Gap(ys[q]) && !Gap(xs[q]))
+                take(QPoint(px[q], py[q]));
+        }
         if (got < want)
             return;
     }
@@ -355,11 +389,21 @@ void CXYWalker::runs(int a, int b, int shift, bool coarse)
         const int x0 = (r0 * size + shift) / size;
         const int x1 = ((r0 + count) * size + shift - 1) / size;
         const int xs = m_XBranch.CopyYRunExtremes(x0, x1 - x0 + 1, xLo, xHi, coarse);
+        // Read through plain pointers: the lists are not shared, and indexing them as
+        // QVectors asks each time whether they are.
+        const float* yl = yLo.constData();
+        const float* yh = yHi.constData();
+        const float* xl = xLo.constData();
+        const float* xh = xHi.constData();
+        // Run r0 + q takes X run q + lead and, unless the shift is a whole number of runs, the
+        // one after (i + shift >= 0 throughout).
+        const int lead = (r0 * size + shift) / size - x0;
+        const int straddle = (shift % size) != 0 ? 1 : 0;
         for (int q = 0; q < count; ++q) {
             const int i = (r0 + q) * size;
-            const int xa = (i + shift) / size - x0, xb = (i + shift + size - 1) / size - x0;
+            const int xa = q + lead, xb = xa + straddle;
             const bool atHand = q < ys && xb < xs;   // else the run stays to be read
-            if (atHand && passOver(i, size, shift, std::min(xLo[xa], xLo[xb]), std::max(xHi[xa], xHi[xb]), yLo[q], yHi[q]))
+            if (atHand && passOver(i, size, shift, std::min(xl[xa], xl[xb]), std::max(xh[xa], xh[xb]), yl[q], yh[q]))
                 continue;
             if (!coarse)
                 continue;

@@ -149,39 +149,48 @@ private slots:
     void runExtremesAreTheRunsMinimaAndMaxima()
     {
         // Fine and coarse runs, a run of gaps only, a partial last run; a store without a
-        // summary answers the same from its values.
-        CSampleStore kept, plain(CSampleStore::WithoutSummary);
-        const int n = 5 * CSampleStore::SummarySize2 + 7;
-        for (int i = 0; i < n; ++i) {
-            const bool gap = i >= CSampleStore::SummarySize && i < 2 * CSampleStore::SummarySize;
-            const double v = gap ? Gap : std::sin(i * 0.01) * 10.0 + (i == 3000 ? 50.0 : 0.0);
-            kept.append(v);
-            plain.append(v);
-        }
-        for (bool coarse : {false, true}) {
-            const int size = coarse ? CSampleStore::SummarySize2 : CSampleStore::SummarySize;
-            const int runs = (n + size - 1) / size;
-            QVector<float> lo(runs + 3), hi(runs + 3), plo(runs + 3), phi(runs + 3);
-            QCOMPARE(kept.runExtremes(0, runs + 3, lo.data(), hi.data(), coarse), runs);
-            QCOMPARE(plain.runExtremes(0, runs + 3, plo.data(), phi.data(), coarse), runs);
-            for (int r = 0; r < runs; ++r) {
-                float l = std::numeric_limits<float>::infinity(), h = -l;
-                const bool any = kept.minMax(r * size, (r + 1) * size, l, h);
-                QCOMPARE(lo[r] <= hi[r], any);
-                if (any) {
-                    QCOMPARE(lo[r], l);
-                    QCOMPARE(hi[r], h);
-                }
-                QCOMPARE(plo[r], lo[r]);
-                QCOMPARE(phi[r], hi[r]);
+        // summary answers the same from its values. The longer list spans three blocks, so the
+        // runs asked for lie in more than one.
+        for (const int n : {5 * CSampleStore::SummarySize2 + 7, 2 * CSampleStore::BlockSize + 100}) {
+            CSampleStore kept, plain(CSampleStore::WithoutSummary);
+            for (int i = 0; i < n; ++i) {
+                const bool gap = i >= CSampleStore::SummarySize && i < 2 * CSampleStore::SummarySize;
+                const double v = gap ? Gap : std::sin(i * 0.01) * 10.0 + (i == 3000 ? 50.0 : 0.0);
+                kept.append(v);
+                plain.append(v);
             }
-            // Asking from the middle, and past the end.
-            QCOMPARE(kept.runExtremes(runs - 2, 10, lo.data(), hi.data(), coarse), 2);
-            QCOMPARE(kept.runExtremes(runs, 10, lo.data(), hi.data(), coarse), 0);
-            QCOMPARE(kept.runExtremes(-1, 10, lo.data(), hi.data(), coarse), 0);
+            for (bool coarse : {false, true}) {
+                const int size = coarse ? CSampleStore::SummarySize2 : CSampleStore::SummarySize;
+                const int runs = (n + size - 1) / size;
+                QVector<float> lo(runs + 3), hi(runs + 3), plo(runs + 3), phi(runs + 3);
+                QCOMPARE(kept.runExtremes(0, runs + 3, lo.data(), hi.data(), coarse), runs);
+                QCOMPARE(plain.runExtremes(0, runs + 3, plo.data(), phi.data(), coarse), runs);
+                for (int r = 0; r < runs; ++r) {
+                    float l = std::numeric_limits<float>::infinity(), h = -l;
+                    const bool any = kept.minMax(r * size, (r + 1) * size, l, h);
+                    QCOMPARE(lo[r] <= hi[r], any);
+                    if (any) {
+                        QCOMPARE(lo[r], l);
+                        QCOMPARE(hi[r], h);
+                    }
+                    QCOMPARE(plo[r], lo[r]);
+                    QCOMPARE(phi[r], hi[r]);
+                }
+                // Asking from the middle (across a block's end when there is one), and past the end.
+                const int from = std::min(CSampleStore::BlockSize / size, runs) - 2;
+                QVector<float> mlo(5), mhi(5);
+                const int got = kept.runExtremes(from, 5, mlo.data(), mhi.data(), coarse);
+                QCOMPARE(got, std::min(5, runs - from));
+                for (int k = 0; k < got; ++k) {
+                    QCOMPARE(mlo[k], lo[from + k]);
+                    QCOMPARE(mhi[k], hi[from + k]);
+                }
+                QCOMPARE(kept.runExtremes(runs, 10, lo.data(), hi.data(), coarse), 0);
+                QCOMPARE(kept.runExtremes(-1, 10, lo.data(), hi.data(), coarse), 0);
+            }
+            float lo = 0, hi = 0;
+            QVERIFY(kept.runExtremes(1, 1, &lo, &hi) == 1 && !(lo <= hi));   // gaps only
         }
-        float lo = 0, hi = 0;
-        QVERIFY(kept.runExtremes(1, 1, &lo, &hi) == 1 && !(lo <= hi));   // gaps only
     }
 
     void strokesMatchTheSampleBySampleStroke_data()
@@ -225,6 +234,10 @@ private slots:
         row("beyond the pixel limit", 100000, 100000, [=](int i) { return std::cos(i * tau / 100000) * 1.0e5; },
             [=](int i) { return std::sin(i * tau / 100000) * 1.0e5; });
         row("flat Y range", 100000, 100000, cosine(1, 100000), sine(1, 100000), Index, 0.5f, 0.5f);
+        // NaN values, and values too large for single precision (infinite once converted).
+        row("NaN and overflow", 100000, 100000,
+            [=](int i) { return i % 97 == 3 ? std::nan("") : std::cos(i * tau / 100000); },
+            [=](int i) { return i % 101 == 7 ? 1.0e300 : (i % 103 == 11 ? -1.0e300 : std::sin(i * tau / 100000)); });
     }
     void strokesMatchTheSampleBySampleStroke()
     {

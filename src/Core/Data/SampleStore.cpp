@@ -316,6 +316,22 @@ int CSampleStore::runExtremes(int firstRun, int count, float* lo, float* hi, boo
         return 0;
     const int n = std::min(count, runs - firstRun);
     const float inf = std::numeric_limits<float>::infinity();
+    if (!m_bSummaryLost && firstRun * size >= m_Ordered) {
+        // All inside the summary: the runs of one block lie side by side, read through one
+        // pointer a block at a time.
+        const int perBlock = BlockSize / size;
+        for (int k = 0; k < n;) {
+            const int first = (firstRun + k) * size;
+            const Extremes* e = coarse ? &this->coarse(first) : &fine(first);
+            const int stretch = std::min(n - k, perBlock - ((first & BlockMask) / size));
+            for (int j = 0; j < stretch; ++j) {
+                lo[k + j] = e[j].lo;
+                hi[k + j] = e[j].hi;
+            }
+            k += stretch;
+        }
+        return n;
+    }
     for (int k = 0; k < n; ++k) {
         const int first = (firstRun + k) * size;
         if (!m_bSummaryLost && first >= m_Ordered) {
