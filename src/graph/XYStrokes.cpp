@@ -209,6 +209,12 @@ private:
     // The runs of [a, b) (of size SummarySize2 when coarse) judged one by one; with coarse,
     // a run that cannot be passed over is judged again by its fine runs.
     void runs(int a, int b, int shift, bool coarse);
+    // Asks memory for the samples of the fine runs r0 + [0, count) that cross a pixel edge,
+    // which the walk reads next: the reads then overlap instead of each waiting in turn.
+    void prefetchCrossing(int r0, int count, int lead, int straddle, const float* yl, const float* yh,
+                          const float* xl, const float* xh, int shift);
+    std::vector<unsigned char> m_Crossing;
+    std::vector<int> m_Starts;
     // Whether the run [i, i + size) with these extremes can be passed over unread; the
     // samples before it are read first when that depends on the pixel drawn last.
     bool passOver(int i, int size, int shift, float xl, float xh, float yl, float yh);
@@ -399,6 +405,8 @@ void CXYWalker::runs(int a, int b, int shift, bool coarse)
         // one after (i + shift >= 0 throughout).
         const int lead = (r0 * size + shift) / size - x0;
         const int straddle = (shift % size) != 0 ? 1 : 0;
+        if (!coarse)
+            prefetchCrossing(r0, std::min({count, ys, xs - lead - straddle}), lead, straddle, yl, yh, xl, xh, shift);
         for (int q = 0; q < count; ++q) {
             const int i = (r0 + q) * size;
             const int xa = q + lead, xb = xa + straddle;
@@ -424,6 +432,35 @@ void CXYWalker::runs(int a, int b, int shift, bool coarse)
     }
     if (coarse)
         runs(end * size, b, shift, false);
+}
+
+void CXYWalker::prefetchCrossing(int r0, int count, int lead, int straddle, const float* yl, const float* yh,
+                                 const float* xl, const float* xh, int shift)
+{
+    if (!m_PX.m_bUsable || !m_PY.m_bUsable || count <= 0)
+        return;
+    constexpr int Fine = CSampleStore::SummarySize;
+    // Whole pixels apart, roughly (truncated, NaN to the lower bound): a run this misses is
+    // read all the same, only not asked for ahead.
+    const float kx = m_PX.m_Size / m_PX.m_Span, ky = m_PY.m_Size / m_PY.m_Span;
+    const float ymin = m_PY.m_Min, xmin = m_PX.m_Min;
+    const auto cell = [](float v) {
+        constexpr float Far = 1.0e6f;
+        return int(std::min(Far, std::max(-Far, v)));
+    };
+    m_Crossing.resize(size_t(count));
+    unsigned char* crossing = m_Crossing.data();
+    for (int q = 0; q < count; ++q)
+        crossing[q] = (cell((yl[q] - ymin) * ky) != cell((yh[q] - ymin) * ky))
+            | (cell((xl[q + lead] - xmin) * kx) != cell((xh[q + lead + straddle] - xmin) * kx));
+    m_Starts.clear();
+    for (int q = 0; q < count; ++q)
+        if (crossing[q])
+            m_Starts.push_back((r0 + q) * Fine);
+    if (m_Starts.empty())
+        return;
+    m_Branch.PrefetchY(m_Starts.data(), int(m_Starts.size()), 0, Fine);
+    m_XBranch.PrefetchY(m_Starts.data(), int(m_Starts.size()), shift, Fine);
 }
 
 void CXYWalker::walk(int a, int b, int shift)

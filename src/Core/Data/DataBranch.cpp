@@ -150,6 +150,17 @@ int CDataBranch::CopyYRange(int first, int count, QVector<double>& y) const
     return n;
 }
 
+void CDataBranch::PrefetchY(const int* firsts, int n, int offset, int length) const
+{
+    QMutexLocker lock(&m_YMutex);
+    for (int k = 0; k < n; ++k) {
+        const int first = firsts[k] + offset;
+        for (int i = 0; i < length; i += 8)
+            m_Y.prefetch(first + i);
+        m_Y.prefetch(first + length - 1);
+    }
+}
+
 QVector<double> CDataBranch::GetXSnapshot() const
 {
     QMutexLocker lock(&m_XMutex);

@@ -64,6 +64,9 @@ public:
     int CopyRange(int first, int count, QVector<double>& x, QVector<double>& y) const;
     // The same for the Y values alone (a branch may hold more Y than X values).
     int CopyYRange(int first, int count, QVector<double>& y) const;
+    // Asks the processor to start loading Y values [firsts[k] + offset, + length) for each of
+    // the n starts, for a reader that will copy them shortly (CSampleStore::prefetch).
+    void PrefetchY(const int* firsts, int n, int offset, int length) const;
     QVector<double> GetXSnapshot() const;
     QVector<double> GetYSnapshot() const;
     // Bytes held by the sample lists (for memory accounting).
