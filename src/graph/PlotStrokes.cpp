@@ -86,6 +86,13 @@ void CColumnStepper::point(int px, int py)
 void CColumnStepper::add(int px, int py, bool last)
 {
     note(px, py);
+    // The first sample is the point the curve starts from: it stands at the start of the path
+    // already, as the first sample of every other column does. Taken into its column's extent
+    // as well, it left a stroke of its own height at the next column, where no sample is.
+    const bool startAgain = m_bAtStart && !last && QPoint(px, py) == m_Prev;
+    m_bAtStart = false;
+    if (startAgain)
+        return;
     if (px == m_Prev.x()) {
         if (!m_bActive) {
             m_Low = m_High = py;

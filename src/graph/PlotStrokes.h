@@ -59,17 +59,24 @@ public:
     {
         QPoint prev;
         bool active = false;
+        bool atStart = false;
         int low = 0, high = 0;
     };
-    State state() const { return State{m_Prev, m_bActive, m_Low, m_High}; }
+    State state() const { return State{m_Prev, m_bActive, m_bAtStart, m_Low, m_High}; }
     void restore(const State& s)
     {
         m_Prev = s.prev;
         m_bActive = s.active;
+        m_bAtStart = s.atStart;
         m_Low = s.low;
         m_High = s.high;
     }
-    void start(QPoint first) { m_Prev = first; }
+    // The curve's first point, which its first sample then adds again.
+    void start(QPoint first)
+    {
+        m_Prev = first;
+        m_bAtStart = true;
+    }
     void add(int px, int py, bool last);
     // Raises the autoscale requests a drawn point calls for.
     void note(int px, int py);
@@ -81,6 +88,7 @@ private:
     CPlotStrokes* m_pOut;
     QPoint m_Prev;
     bool m_bActive = false;
+    bool m_bAtStart = false;   // nothing added since start
     int m_Low = 0, m_High = 0;
 };
 

@@ -3,6 +3,7 @@
 // store's summaries they stand on must stay right as values arrive and are edited.
 #include "../common/GraphTestHost.h"
 #include "Core/Data/SampleStore.h"
+#include "graph/GraphRules.h"
 #include "graph/PlotStrokes.h"
 
 #include <QImage>
@@ -36,7 +37,9 @@ void ExpectSameStrokes(const CDataBranch& b, long long from, long long to, const
     StrokeTimeCurveBySample(b, from, to, f, slow);
     QCOMPARE(fast.m_Path, slow.m_Path);
     QCOMPARE(fast.m_Columns, slow.m_Columns);
-    QVERIFY(!slow.m_Columns.isEmpty() || slow.m_Path.size() < 50);
+    // A curve of many more samples than chain points has columns of several samples.
+    const long long samples = (to < 0 ? b.GetNumSamples() : to) - from;
+    QVERIFY(!slow.m_Columns.isEmpty() || slow.m_Path.size() < 50 || slow.m_Path.size() > samples / 2);
     QCOMPARE(fast.m_Dots.size(), slow.m_Dots.size());
     QCOMPARE(fast.m_bRescaleX, slow.m_bRescaleX);
     QCOMPARE(fast.m_bRescaleY, slow.m_bRescaleY);
@@ -172,6 +175,31 @@ private slots:
         for (const QLine& c : out.m_Columns)
             QCOMPARE(c.x1(), c.x2());
         QVERIFY(out.m_Dots.isEmpty());
+    }
+
+    void firstSampleIsAPointOfTheChainOnly()
+    {
+        // Samples a column or more apart are joined point to point, the first one included:
+        // no column stroke stands anywhere (one at the second column, at the first sample's
+        // height, showed as a dot where no sample is). A sample alone is still drawn.
+        CGraphTestHost host;
+        CDataBranch* b = host.addBranch(host.addRun());
+        CGraphTestHost::fill(b, 20, [](int i) { return i == 0 ? -30.0 : 50.0; });
+        const CCurveFrame f = FrameOf(QRect(0, 0, 400, 100), 0.0f, 20.0f, -40.0f, 60.0f);
+        CPlotStrokes out;
+        StrokeTimeCurve(*b, 0, -1, f, out);
+        auto pixel = [&](int i) {
+            return QPoint(GraphRules::ToPixelX(float(i), f.m_XMin, f.m_XMax, f.m_Rect),
+                          GraphRules::ToPixelY(i == 0 ? -30.0f : 50.0f, f.m_YMin, f.m_YMax, f.m_Rect));
+        };
+        QVERIFY(out.m_Columns.isEmpty());
+        QCOMPARE(out.m_Path.size(), 20);
+        QCOMPARE(out.m_Path.at(0), pixel(0));
+        QCOMPARE(out.m_Path.at(1), pixel(1));
+        ExpectSameStrokes(*b, 0, -1, f);
+        out.clear();
+        StrokeTimeCurve(*b, 3, 4, f, out);
+        QCOMPARE(out.m_Columns, QVector<QLine>{QLine(pixel(3), pixel(3))});
     }
 
     void fewSamplesAskForAYAutoscale()
