@@ -309,8 +309,12 @@ void BM_LiveRedrawTick(benchmark::State& state)
         next += 5000;
         state.ResumeTiming();
         rig.graph->UpdateNewData();
+        // What the redraw timer repaints, rendered into the one image as into the screen's.
         rig.graph->m_RepaintMode = 3;
-        rig.graph->render(&rig.image);
+        const QRegion region = rig.graph->liveTickRegion();
+        if (!region.isEmpty())
+            rig.graph->render(&rig.image, region.boundingRect().topLeft(), region);
+        rig.graph->m_RepaintMode = 0;
     }
     emit rig.host.m_Hub.LoggerExperimentEnd();
 }

@@ -19,6 +19,7 @@
 #include <QPointer>
 #include <QRect>
 
+#include <climits>
 #include <vector>
 
 class CDataBranch;
@@ -295,7 +296,14 @@ public:
     QImage m_PlotBackground;
     QImage m_PlotLayer;
     QVector<double> m_LayerSignature;
-    int m_LayerRedrawLeft = -1;   // left edge of the columns the last tick drew again
+    int m_LayerRedrawLeft = -1;   // edges of the columns the last tick drew again
+    int m_LayerRedrawRight = -1;
+    int m_LayerReach = INT_MIN;   // the rightmost column the layer's strokes reach
+    bool m_bLayerWhole = false;   // whether the last tick drew the layer afresh
+    // Whether the last paint of the window showed m_PlotLayer over the whole plot area: a
+    // redraw tick then repaints only the columns it drew again (liveTickRegion).
+    bool m_bLiveAreaShown = false;
+    int m_PartialTicks = 0;   // ticks that repainted part of the plot area alone
     // The widths the scales measured, by what their labels are made of: a paint measures each
     // scale several times and the labels rarely change from one paint to the next.
     QHash<QString, int> m_ScaleWidths;
@@ -308,6 +316,17 @@ public:
 private:
     void drawTimeCurves(QPainter* painter, long from, long to);
     bool drawLiveLayer(QPainter* painter, long from, long to);
+    // Extends the curves and the plot-area image of a live run by what arrived; false, with the
+    // caches dropped, where the graph has to be drawn whole.
+    bool updateLiveLayer(long from, long to);
+    // The paint of a tick that repaints only part of the plot area: the image over rect, then
+    // what a full paint draws over the curves.
+    void paintLiveTick(QPainter* painter, const QRect& rect);
+public:
+    // What a redraw tick repaints: the whole window, or the part of the plot area whose
+    // columns changed (extending the curves on the way), or nothing.
+    QRegion liveTickRegion();
+private:
     // Reduces and paints the curves of a full paint into an image of the plot area, in strips
     // side by side; false, with nothing done, where the picture needs the stroke-by-stroke route.
     bool paintTimeLayer(QPainter* painter, QVector<CCurveJob>& jobs, const QVector<int>& plotOf);

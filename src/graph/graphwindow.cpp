@@ -384,7 +384,10 @@ void CGraphWindow::StartRunning()
 void CGraphWindow::UpdateTimer()
 {
     m_RepaintMode = 3;
-    repaint();
+    const QRegion region = liveTickRegion();
+    if (!region.isEmpty())
+        repaint(region);
+    m_RepaintMode = 0;
     RepositionScaleCombos();
 }
 

@@ -105,6 +105,7 @@ void CGraphWindow::dropPaintCaches()
     m_PlotLayer = QImage();
     m_LayerSignature.clear();
     m_LayerRedrawLeft = -1;
+    m_LayerReach = INT_MIN;
 }
 
 QVector<double> CGraphWindow::layerSignature() const
@@ -149,9 +150,22 @@ CPlotStrokes StrokesFrom(const CPlotStrokes& all, int left)
     return part;
 }
 
+// The rightmost pixel column the strokes' points reach; INT_MIN for none.
+int RightmostColumn(const CPlotStrokes& strokes)
+{
+    int right = INT_MIN;
+    for (const QPoint& p : strokes.m_Path)
+        right = std::max(right, p.x());
+    for (const QLine& c : strokes.m_Columns)
+        right = std::max(right, std::max(c.x1(), c.x2()));
+    for (const QPoint& d : strokes.m_Dots)
+        right = std::max(right, d.x());
+    return right;
+}
+
 } // namespace
 
-bool CGraphWindow::drawLiveLayer(QPainter* painter, long from, long to)
+bool CGraphWindow::updateLiveLayer(long from, long to)
 {
     const QRect g = m_GraphRect;
     bool usable = m_RepaintMode == 3 && isLive() && !m_Plots.isEmpty() && g.width() > 4 && g.height() > 4;
@@ -194,11 +208,14 @@ bool CGraphWindow::drawLiveLayer(QPainter* painter, long from, long to)
             whole = true;
         }
         const int column = cache.m_Progress.m_Column;
+        const int xCount = cache.m_Progress.m_XCount, yCount = cache.m_Progress.m_YCount;
         StrokeTimeCurve(*b, from, to, frame, cache.m_Strokes, &cache.m_Progress);
         // A curve that could not go on from its mark was made afresh.
         if (same && !cache.m_Progress.m_bValid)
             whole = true;
-        changed = std::min(changed, column);
+        // One that got no samples since is as it was.
+        if (!same || cache.m_Progress.m_XCount != xCount || cache.m_Progress.m_YCount != yCount)
+            changed = std::min(changed, column);
         m_bRescaleX = m_bRescaleX || cache.m_Strokes.m_bRescaleX;
         m_bRescaleY = m_bRescaleY || cache.m_Strokes.m_bRescaleY;
     }
@@ -208,6 +225,8 @@ bool CGraphWindow::drawLiveLayer(QPainter* painter, long from, long to)
         m_PlotLayer = m_PlotBackground;
         m_LayerSignature = signature;
         m_LayerRedrawLeft = g.left();
+        m_LayerRedrawRight = g.right();
+        m_LayerReach = INT_MIN;
     } else {
         // What changed reaches a few pixels left of the oldest changed column (smoothing, caps,
         // dots). The strip from well left of it is drawn again, everything left of that
@@ -216,7 +235,20 @@ bool CGraphWindow::drawLiveLayer(QPainter* painter, long from, long to)
         m_LayerRedrawLeft = std::max(g.left(), changed == INT_MAX ? g.right() + 1 : changed - 16);
     }
     if (m_LayerRedrawLeft <= g.right()) {
-        const QRect region(QPoint(m_LayerRedrawLeft, g.top()), g.bottomRight());
+        std::vector<CPlotStrokes> parts(m_CurveCaches.size());
+        int reach = m_LayerReach;
+        for (size_t i = 0; i < m_CurveCaches.size(); ++i) {
+            const CCurveCache& cache = m_CurveCaches[i];
+            if (!cache.m_pBranch)
+                continue;
+            parts[i] = whole ? cache.m_Strokes : StrokesFrom(cache.m_Strokes, m_LayerRedrawLeft - 16);
+            reach = std::max(reach, RightmostColumn(parts[i]));
+        }
+        m_LayerReach = reach;
+        // Right of what any stroke reaches, with its pen and smoothing, the plot area stays bare.
+        if (!whole)
+            m_LayerRedrawRight = reach == INT_MIN ? m_LayerRedrawLeft : std::min(g.right(), reach + 4);
+        const QRect region(QPoint(m_LayerRedrawLeft, g.top()), QPoint(m_LayerRedrawRight, g.bottom()));
         QPainter lp(&m_PlotLayer);
         lp.translate(-g.topLeft());
         lp.setClipRect(region);
@@ -224,21 +256,56 @@ bool CGraphWindow::drawLiveLayer(QPainter* painter, long from, long to)
         lp.drawImage(region.topLeft(), m_PlotBackground, region.translated(-g.topLeft()));
         lp.setCompositionMode(QPainter::CompositionMode_SourceOver);
         lp.setRenderHint(QPainter::Antialiasing, true);
-        lp.setFont(painter->font());
-        for (int i = 0; i < int(m_CurveCaches.size()); ++i) {
-            const CCurveCache& cache = m_CurveCaches[size_t(i)];
-            if (!cache.m_pBranch)
+        for (size_t i = 0; i < m_CurveCaches.size(); ++i) {
+            if (!m_CurveCaches[i].m_pBranch)
                 continue;
-            const CGraphPlot& plot = m_Plots.at(i);
-            const bool dashed = plot.m_Style == CGraphPlot::StyleDashed;
-            if (whole)
-                drawPlotStrokes(&lp, plot, cache.m_Strokes, dashed);
-            else
-                drawPlotStrokes(&lp, plot, StrokesFrom(cache.m_Strokes, m_LayerRedrawLeft - 16), dashed);
+            const CGraphPlot& plot = m_Plots.at(int(i));
+            drawPlotStrokes(&lp, plot, parts[i], plot.m_Style == CGraphPlot::StyleDashed);
         }
     }
-    painter->drawImage(g.topLeft(), m_PlotLayer);
+    m_bLayerWhole = whole;
     return true;
+}
+
+bool CGraphWindow::drawLiveLayer(QPainter* painter, long from, long to)
+{
+    if (!updateLiveLayer(from, to))
+        return false;
+    painter->drawImage(m_GraphRect.topLeft(), m_PlotLayer);
+    m_bLiveAreaShown = true;
+    return true;
+}
+
+QRegion CGraphWindow::liveTickRegion()
+{
+    // The rest of the window stands as the last paint left it only if that paint showed this
+    // layer over the whole plot area and nothing the scales are drawn from has changed since.
+    const QRect g = m_GraphRect;
+    if (!m_bLiveAreaShown || m_bUpdatingPlots || m_GraphType != TimeGraph || m_PlotLayer.size() != g.size()
+        || layerSignature() != m_LayerSignature || !updateLiveLayer(0, long(m_LastShownSample)))
+        return QRegion(rect());
+    if (m_bLayerWhole)
+        return QRegion(g);
+    if (m_LayerRedrawLeft > g.right())
+        return QRegion();
+    return QRegion(QRect(QPoint(m_LayerRedrawLeft, g.top()), QPoint(m_LayerRedrawRight, g.bottom())));
+}
+
+void CGraphWindow::paintLiveTick(QPainter* painter, const QRect& rect)
+{
+    const QRect g = m_GraphRect;
+    ++m_PartialTicks;
+    painter->drawImage(rect.topLeft(), m_PlotLayer, rect.translated(-g.topLeft()));
+    // What a full paint draws over the curves, with the painter as the scales leave it.
+    painter->setFont(ScaleFont());
+    painter->setPen(Qt::black);
+    painter->setBrush(Qt::NoBrush);
+    DrawPredictPlots(painter);
+    if (m_bDrawCursors) {
+        DrawCursor(painter);
+        DrawCursor2(painter);
+    }
+    DrawAnnotations(painter);
 }
 
 void CGraphWindow::drawPlotStrokes(QPainter* painter, const CGraphPlot& plot, const CPlotStrokes& strokes, bool dashed)

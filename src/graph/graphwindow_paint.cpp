@@ -28,6 +28,8 @@ QFont CGraphWindow::ScaleFont()
 
 void CGraphWindow::paintEvent(QPaintEvent* event)
 {
+    const bool liveAreaShown = m_bLiveAreaShown;
+    m_bLiveAreaShown = false;
     QRect bar(0, 0, m_pToolBar->width(), m_pToolBar->height());
     bar.translate(m_pToolBar->pos());
     m_bRepaintBeyondToolBar = !bar.contains(event->rect());
@@ -56,7 +58,17 @@ void CGraphWindow::paintEvent(QPaintEvent* event)
         painter.fillRect(m_ZoomRect, QBrush(QColor(128, 128, 164, 128)));
         break;
     default:
+        if (m_RepaintMode == 3 && liveAreaShown && m_GraphRect.contains(event->rect())
+            && m_PlotLayer.size() == m_GraphRect.size()) {
+            paintLiveTick(&painter, event->rect());
+            m_bLiveAreaShown = true;
+            break;
+        }
         DrawGraphWindow(&painter);
+        // A picture of the window, or a paint of part of it, leaves the screen's plot area as
+        // it was.
+        if (m_bTakingPicture || !(QRegion(m_GraphRect) - event->region()).isEmpty())
+            m_bLiveAreaShown = false;
         break;
     }
     painter.end();

@@ -444,9 +444,11 @@ private slots:
     {
         QTest::addColumn<int>("style");
         QTest::addColumn<bool>("grid");
-        QTest::newRow("lines over the grid") << 0 << true;
-        QTest::newRow("dots, no grid") << 2 << false;
-        QTest::newRow("dashed") << 1 << true;
+        QTest::addColumn<bool>("overlays");
+        QTest::newRow("lines over the grid") << 0 << true << false;
+        QTest::newRow("dots, no grid") << 2 << false << false;
+        QTest::newRow("dashed") << 1 << true << false;
+        QTest::newRow("under a cursor and a note") << 0 << true << true;
     }
     void liveTicksExtendThePictureOfAFullPaint()
     {
@@ -454,6 +456,7 @@ private slots:
         // show must be what a full paint of the same data shows.
         QFETCH(int, style);
         QFETCH(bool, grid);
+        QFETCH(bool, overlays);
         CRig rig;
         CGraphWindow* g = rig.graph;
         rig.startRun({SensorIndexOnlineFunction, SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 0);
@@ -467,7 +470,23 @@ private slots:
             g->SetAxisMinMax(short(p), -1.5f, 1.5f, false);
         }
         g->SetAxisMinMax(-1, 0.0f, 20000.0f, false);
+        if (overlays) {
+            // The cursor's lines cross the whole plot area, so every strip a tick draws again
+            // cuts through them.
+            g->m_Cursor1Plot = 0;
+            g->m_Cursor1Sample = 50;
+            g->m_Cursor1X = 50.0f;
+            g->m_Cursor1Y = 0.5f;
+            CGraphPlot plot = g->GetPlot(1);
+            CGraphTextAnnotation note;
+            note.m_Text = QStringLiteral("start");
+            note.m_Sample = 100;
+            plot.AddAnnotation(note);
+            g->UpdatePlot(plot, 1);
+        }
         QImage ticks(g->size(), QImage::Format_ARGB32_Premultiplied), whole(ticks.size(), ticks.format());
+        ticks.fill(Qt::magenta);   // the window leaves its rounded corners unpainted
+        whole.fill(Qt::magenta);
         QRandomGenerator rng(3);
         int stored = 0;
         for (int tick = 0; tick < 12; ++tick) {
@@ -478,26 +497,42 @@ private slots:
                 }, stored);
             stored += burst;
             g->m_bRescaleX = g->m_bRescaleY = false;
+            // As the redraw timer does it, with the window rendered into one image throughout.
             g->m_RepaintMode = 3;
-            g->render(&ticks);
+            const QRegion region = g->liveTickRegion();
+            if (!region.isEmpty())
+                g->render(&ticks, region.boundingRect().topLeft(), region);
+            g->m_RepaintMode = 0;
             // After the first tick only a strip at the curves' ends is drawn again: it starts
             // a few pixels left of where the samples before this burst ended.
             const QRect& r = g->m_GraphRect;
             const int reached = r.left() + int(float(stored - burst) / 20000.0f * float(r.right() - r.left()));
-            if (tick > 0 && style == CGraphPlot::StyleDashed)
+            if (tick > 0 && style == CGraphPlot::StyleDashed) {
                 QCOMPARE(g->m_LayerRedrawLeft, -1);   // dashes run on from line to line: drawn whole
-            else if (tick > 0)
+                QCOMPARE(region, QRegion(g->rect()));
+            } else if (tick > 0) {
                 QVERIFY2(std::abs(g->m_LayerRedrawLeft - reached) < 20,
                          qPrintable(QStringLiteral("%1 %2").arg(g->m_LayerRedrawLeft).arg(reached)));
+                // and ends a few pixels right of where they end now.
+                const int end = r.left() + int(float(stored) / 20000.0f * float(r.right() - r.left()));
+                QVERIFY2(g->m_LayerRedrawRight <= end + 6 && g->m_LayerRedrawRight >= end - 2,
+                         qPrintable(QStringLiteral("%1 %2").arg(g->m_LayerRedrawRight).arg(end)));
+                QCOMPARE(region, QRegion(QRect(QPoint(g->m_LayerRedrawLeft, r.top()),
+                                               QPoint(g->m_LayerRedrawRight, r.bottom()))));
+            }
         }
+        // Nothing new: nothing to repaint.
+        g->m_RepaintMode = 3;
+        QCOMPARE(g->liveTickRegion().isEmpty(), style != CGraphPlot::StyleDashed);
+        g->m_RepaintMode = 0;
         QCOMPARE(g->m_PlotLayer.isNull(), style == CGraphPlot::StyleDashed);
         g->m_RepaintMode = 0;
         g->render(&whole);
         QVERIFY(g->m_PlotLayer.isNull());   // a full paint keeps no picture to extend
-        const QRect r = g->m_GraphRect;
+        // The whole window: what the ticks left outside their strips stands as it should.
         int differ = 0, coloured = 0;
-        for (int y = r.top(); y <= r.bottom(); ++y)
-            for (int x = r.left(); x <= r.right(); ++x) {
+        for (int y = 0; y < whole.height(); ++y)
+            for (int x = 0; x < whole.width(); ++x) {
                 const QColor a = ticks.pixelColor(x, y), b = whole.pixelColor(x, y);
                 const int d = std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
                                         std::abs(a.blue() - b.blue())});

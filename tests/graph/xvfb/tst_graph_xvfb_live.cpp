@@ -10,6 +10,9 @@
 #include <QScreen>
 #include <QStandardPaths>
 
+#include <algorithm>
+#include <cstdlib>
+
 class TestGraphXvfbLive : public QObject
 {
     Q_OBJECT
@@ -53,6 +56,25 @@ void TestGraphXvfbLive::liveGraphOnScreen()
     QVERIFY2(white > samples / 2, qPrintable(QStringLiteral("%1 of %2").arg(white).arg(samples)));
     QVERIFY2(grid > area.width(), qPrintable(QString::number(grid)));
     QVERIFY2(drawn > 20, qPrintable(QString::number(drawn)));
+
+    // Ticks repaint only the strip their samples changed, and the X server keeps the rest of
+    // the window: left of the last strip, where no sample has changed anything since, the
+    // screen shows what a full paint draws.
+    QTRY_VERIFY_WITH_TIMEOUT(graph->m_PartialTicks > 3 && graph->m_bRunning, 3000);
+    const int settled = graph->m_LayerRedrawLeft;
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
+    const QImage full = graph->grab().toImage();
+    const QPoint origin = graph->mapToGlobal(QPoint(0, 0));
+    int differ = 0, compared = 0;
+    for (int y = graph->m_GraphRect.top(); y <= graph->m_GraphRect.bottom(); ++y)
+        for (int x = graph->m_GraphRect.left(); x < settled; ++x) {
+            const QColor a = screen.pixelColor(origin + QPoint(x, y)), b = full.pixelColor(x, y);
+            ++compared;
+            differ += std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                                std::abs(a.blue() - b.blue())}) > 2 ? 1 : 0;
+        }
+    QVERIFY2(compared > 10000, qPrintable(QString::number(compared)));
+    QCOMPARE(differ, 0);
     QTRY_COMPARE_WITH_TIMEOUT(run.ended->count(), 1, 10000);
 }
 
