@@ -473,6 +473,25 @@ void StrokeBars(const CDataBranch& branch, long long from, long long to, const C
     }
 }
 
+void DrawStraightLine(QPainter* painter, int x1, int y1, int x2, int y2)
+{
+    const QPen& pen = painter->pen();
+    const QTransform device = painter->deviceTransform();
+    const bool straight = x1 == x2 || y1 == y2;
+    // A pen of width 0 or 1 is drawn one pixel wide unless it is scaled; a square or round cap
+    // keeps the last pixel, a flat cap leaves it out.
+    const bool plain = pen.style() == Qt::SolidLine && pen.widthF() <= 1.0 && pen.capStyle() != Qt::FlatCap
+        && pen.brush().style() == Qt::SolidPattern && !painter->testRenderHint(QPainter::Antialiasing);
+    const bool wholePixels = device.type() <= QTransform::TxTranslate && device.dx() == std::floor(device.dx())
+        && device.dy() == std::floor(device.dy());
+    if (!straight || !plain || !wholePixels) {
+        painter->drawLine(x1, y1, x2, y2);
+        return;
+    }
+    painter->fillRect(QRect(QPoint(std::min(x1, x2), std::min(y1, y2)), QPoint(std::max(x1, x2), std::max(y1, y2))),
+                      pen.color());
+}
+
 void PaintStrokes(QPainter* painter, const QColor& colour, const CPlotStrokes& strokes, bool dashed)
 {
     QPen pen(colour, 2, dashed ? Qt::DashLine : Qt::SolidLine);

@@ -172,6 +172,12 @@ void VisibleSegments(const CPlotStrokes& strokes, QVector<QLine>& out);
 // curve), dots of six pixels; the painter's antialiasing stays on for what it smooths.
 void PaintStrokes(QPainter* painter, const QColor& colour, const CPlotStrokes& strokes, bool dashed);
 
+// Draws the line from (x1, y1) to (x2, y2) with the painter's pen, as drawLine does. A line
+// along a row or a column in a solid pen one pixel wide, unsmoothed and on whole device
+// pixels, is filled as the rectangle of pixels drawLine sets: the line rasteriser sets them a
+// call each, which makes a full-length grid line cost tens of times more than the fill.
+void DrawStraightLine(QPainter* painter, int x1, int y1, int x2, int y2);
+
 // The samples of an XY curve whose X value can no longer change: those paired with an X sample
 // that exists (a sample past the X branch's end takes its last value, which moves on).
 int SettledXYSamples(const CDataBranch& branch, const CDataBranch& xBranch);

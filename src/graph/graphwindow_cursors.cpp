@@ -7,6 +7,7 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "graph/GraphRules.h"
+#include "graph/PlotStrokes.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -51,8 +52,8 @@ void DrawCross(QPainter* painter, const QPoint& p, const QRect& area)
 {
     painter->setPen(QPen(Qt::black, 1));
     painter->setRenderHint(QPainter::Antialiasing, false);
-    painter->drawLine(area.left(), p.y(), area.right(), p.y());
-    painter->drawLine(p.x(), area.top(), p.x(), area.bottom());
+    DrawStraightLine(painter, area.left(), p.y(), area.right(), p.y());
+    DrawStraightLine(painter, p.x(), area.top(), p.x(), area.bottom());
     painter->setRenderHint(QPainter::Antialiasing, true);
     painter->setBrush(QBrush(Qt::black, Qt::NoBrush));
     painter->drawRoundedRect(QRect(p.x() - 5, p.y() - 5, 10, 10), 2.0, 2.0, Qt::AbsoluteSize);

@@ -9,6 +9,7 @@
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "graph/GraphRules.h"
+#include "graph/PlotStrokes.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -123,7 +124,7 @@ int CGraphWindow::DrawYScale(QPainter* painter, QRect& rect, bool left, int plot
                 if (left && m_bShowGrid) {
                     painter->setRenderHint(QPainter::Antialiasing, false);
                     painter->setPen(gridOrange);
-                    painter->drawLine(g.left(), y, g.right(), y);
+                    DrawStraightLine(painter, g.left(), y, g.right(), y);
                     painter->setRenderHint(QPainter::Antialiasing, true);
                 }
             }
@@ -139,7 +140,7 @@ int CGraphWindow::DrawYScale(QPainter* painter, QRect& rect, bool left, int plot
                 painter->drawLine(rect.right() - 1, r, rect.right() - 3, r);
                 if (m_bShowGrid) {
                     painter->setRenderHint(QPainter::Antialiasing, false);
-                    painter->drawLine(g.left(), r, g.right(), r);
+                    DrawStraightLine(painter, g.left(), r, g.right(), r);
                     painter->setRenderHint(QPainter::Antialiasing, true);
                 }
             } else {
@@ -260,7 +261,7 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
                 if (m_bShowGrid) {
                     painter->setPen(gridBlue);
                     painter->setRenderHint(QPainter::Antialiasing, false);
-                    painter->drawLine(x, g.top(), x, g.bottom());
+                    DrawStraightLine(painter, x, g.top(), x, g.bottom());
                     painter->setRenderHint(QPainter::Antialiasing, true);
                 }
             }
@@ -274,7 +275,7 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
                 if (m_bShowGrid) {
                     painter->setPen(gridBlue);
                     painter->setRenderHint(QPainter::Antialiasing, false);
-                    painter->drawLine(c, g.top(), c, g.bottom());
+                    DrawStraightLine(painter, c, g.top(), c, g.bottom());
                     painter->setRenderHint(QPainter::Antialiasing, true);
                 }
             }

@@ -419,6 +419,56 @@ private slots:
         QVERIFY2(differ == 0, qPrintable(QStringLiteral("%1 pixels, worst %2").arg(differ).arg(worst)));
     }
 
+    void straightLinesSetThePixelsDrawLineSets_data()
+    {
+        QTest::addColumn<QLine>("line");
+        QTest::addColumn<QPen>("pen");
+        QTest::addColumn<QTransform>("transform");
+        QTest::addColumn<bool>("smooth");
+        const QPen grid(QColor(255, 200, 150));
+        const QTransform none;
+        QTest::newRow("row") << QLine(3, 7, 30, 7) << grid << none << false;
+        QTest::newRow("column drawn upwards") << QLine(12, 25, 12, 2) << grid << none << false;
+        QTest::newRow("row drawn leftwards, half out") << QLine(35, 4, -6, 4) << grid << none << false;
+        QTest::newRow("one pixel") << QLine(9, 9, 9, 9) << grid << none << false;
+        QTest::newRow("cosmetic, see-through") << QLine(2, 11, 33, 11) << QPen(QColor(0, 0, 255, 90), 0) << none
+                                               << false;
+        QTest::newRow("moved") << QLine(2, 3, 20, 3) << grid << QTransform::fromTranslate(5, 6) << false;
+        // Drawn as lines: each would differ from a one-pixel fill.
+        QTest::newRow("flat cap") << QLine(3, 7, 30, 7) << QPen(QBrush(Qt::red), 1, Qt::SolidLine, Qt::FlatCap)
+                                  << none << false;
+        QTest::newRow("dashed") << QLine(3, 7, 30, 7) << QPen(Qt::red, 1, Qt::DashLine) << none << false;
+        QTest::newRow("wide") << QLine(3, 7, 30, 7) << QPen(Qt::red, 3) << none << false;
+        QTest::newRow("smoothed") << QLine(3, 7, 30, 7) << grid << none << true;
+        QTest::newRow("half-pixel move") << QLine(3, 7, 30, 7) << grid << QTransform::fromTranslate(0.5, 0.5) << false;
+        QTest::newRow("scaled") << QLine(3, 7, 14, 7) << grid << QTransform::fromScale(2, 2) << false;
+        QTest::newRow("slanted") << QLine(3, 7, 30, 20) << grid << none << false;
+    }
+    void straightLinesSetThePixelsDrawLineSets()
+    {
+        QFETCH(QLine, line);
+        QFETCH(QPen, pen);
+        QFETCH(QTransform, transform);
+        QFETCH(bool, smooth);
+        QImage filled(40, 30, QImage::Format_ARGB32_Premultiplied);
+        filled.fill(Qt::white);
+        QImage drawn = filled.copy();
+        const auto paint = [&](QImage& image, bool straight) {
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing, smooth);
+            p.setTransform(transform);
+            p.setPen(pen);
+            if (straight)
+                DrawStraightLine(&p, line.x1(), line.y1(), line.x2(), line.y2());
+            else
+                p.drawLine(line);
+        };
+        paint(filled, true);
+        paint(drawn, false);
+        QVERIFY(filled != QImage(filled.size(), filled.format()));
+        QCOMPARE(filled, drawn);
+    }
+
     void barsCoverTheRightHalfOfTheirSlot()
     {
         CGraphTestHost host;
