@@ -17,6 +17,7 @@
 #include <QPen>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <vector>
 
@@ -214,11 +215,15 @@ private:
     void prefetchCrossing(int r0, int count, int lead, int straddle, const float* yl, const float* yh,
                           const float* xl, const float* xh, int shift);
     std::vector<unsigned char> m_Crossing;
-    std::vector<int> m_Starts;
+    std::vector<int> m_Starts, m_XStarts;
     // Whether the run [i, i + size) with these extremes can be passed over unread; the
     // samples before it are read first when that depends on the pixel drawn last.
     bool passOver(int i, int size, int shift, float xl, float xh, float yl, float yh);
     void read(int a, int b, int shift);
+    // Reads run [i, i + size) whose X values all fall on column m_RunColumn (or whose Y values
+    // all fall on row m_RunRow) from the other list alone; the list left unread holds no gap
+    // there, so every sample is a point of that column (row).
+    void readAlong(int i, int size, int shift);
     // Reads run [i, i + size), whose points all fall on one pixel, only up to its first point
     // when that is found at once; false when the run has to be read whole.
     bool probe(int i, int size, int shift);
@@ -268,6 +273,15 @@ private:
     CColumnStepper m_Step;
     const bool m_bRequestShort;
     const CAxisMap m_PX, m_PY;
+    // Whether the walked part of each list is free of gaps, so that a run whose values in that
+    // list share one pixel is read from the other list alone.
+    bool m_bXWhole = false;
+    bool m_bYWhole = false;
+    // The pixel all values of the run last judged to cross a pixel edge share in X (in Y), when
+    // that run can be read from the other list alone; NoPixel otherwise.
+    static constexpr int NoPixel = INT_MIN;
+    int m_RunColumn = NoPixel;
+    int m_RunRow = NoPixel;
     int m_Pending = 0;   // samples from here on are still to be read
     int m_Passed = 0;    // runs passed over so far
     int m_Dense = 0;     // coarse runs in a row none of whose fine runs was passed over
@@ -309,8 +323,27 @@ void CXYWalker::read(int a, int b, int shift)
     }
 }
 
+void CXYWalker::readAlong(int i, int size, int shift)
+{
+    const bool column = m_RunColumn != NoPixel;
+    QVector<double>& values = column ? m_Ys : m_Xs;
+    const int got = column ? m_Branch.CopyYRange(i, size, values) : m_XBranch.CopyYRange(i + shift, size, values);
+    m_Pixels.resize(size_t(got));
+    int* pixels = m_Pixels.data();
+    const double* v = values.constData();
+    (column ? m_PY : m_PX).toPixels(v, pixels, got);
+    for (int q = 0; q < got; ++q) {
+        const QPoint p = column ? QPoint(m_RunColumn, pixels[q]) : QPoint(pixels[q], m_RunRow);
+        if (m_bSeen && m_bDrawn && p == m_Prev)
+            continue;
+        if (!Gap(v[q]))
+            take(p);
+    }
+}
+
 bool CXYWalker::passOver(int i, int size, int shift, float xl, float xh, float yl, float yh)
 {
+    m_RunColumn = m_RunRow = NoPixel;
     if (!(yl <= yh) || !(xl <= xh)) {
         // No Y value or no X value: no point at all.
         read(m_Pending, i, shift);
@@ -324,8 +357,14 @@ bool CXYWalker::passOver(int i, int size, int shift, float xl, float xh, float y
         return true;
     }
     const QPoint p(m_PX(xl), m_PY(yl));
-    if (m_PX(xh) != p.x() || m_PY(yh) != p.y())
+    const bool oneColumn = m_PX(xh) == p.x(), oneRow = m_PY(yh) == p.y();
+    if (!oneColumn || !oneRow) {
+        if (oneColumn && m_bXWhole)
+            m_RunColumn = p.x();
+        else if (oneRow && m_bYWhole)
+            m_RunRow = p.y();
         return false;
+    }
     // One pixel for the whole run: it adds nothing if that is the pixel drawn last once the
     // samples before it are in, and nothing but its first point otherwise.
     read(m_Pending, i, shift);
@@ -413,8 +452,16 @@ void CXYWalker::runs(int a, int b, int shift, bool coarse)
             const bool atHand = q < ys && xb < xs;   // else the run stays to be read
             if (atHand && passOver(i, size, shift, std::min(xl[xa], xl[xb]), std::max(xh[xa], xh[xb]), yl[q], yh[q]))
                 continue;
-            if (!coarse)
+            if (!coarse) {
+                // A run that crosses in one direction only is read now, from one list; the
+                // others wait to be read with the runs after them.
+                if (atHand && (m_RunColumn != NoPixel || m_RunRow != NoPixel)) {
+                    read(m_Pending, i, shift);
+                    readAlong(i, size, shift);
+                    m_Pending = i + size;
+                }
                 continue;
+            }
             // Where every sample moves (noise), no fine run is passed over: judging them
             // costs more than reading them, so after a few such coarse runs the next ones
             // are read whole, a longer stretch the longer it lasts.
@@ -448,23 +495,33 @@ void CXYWalker::prefetchCrossing(int r0, int count, int lead, int straddle, cons
         constexpr float Far = 1.0e6f;
         return int(std::min(Far, std::max(-Far, v)));
     };
+    // Bit 0: crosses a row edge; bit 1: a column edge.
     m_Crossing.resize(size_t(count));
     unsigned char* crossing = m_Crossing.data();
     for (int q = 0; q < count; ++q)
         crossing[q] = (cell((yl[q] - ymin) * ky) != cell((yh[q] - ymin) * ky))
-            | (cell((xl[q + lead] - xmin) * kx) != cell((xh[q + lead + straddle] - xmin) * kx));
+            | (cell((xl[q + lead] - xmin) * kx) != cell((xh[q + lead + straddle] - xmin) * kx)) << 1;
+    // A list is read unless the run stays on one pixel of it and it holds no gap.
     m_Starts.clear();
-    for (int q = 0; q < count; ++q)
-        if (crossing[q])
+    m_XStarts.clear();
+    for (int q = 0; q < count; ++q) {
+        if (!crossing[q])
+            continue;
+        if ((crossing[q] & 1) || !m_bYWhole)
             m_Starts.push_back((r0 + q) * Fine);
-    if (m_Starts.empty())
-        return;
-    m_Branch.PrefetchY(m_Starts.data(), int(m_Starts.size()), 0, Fine);
-    m_XBranch.PrefetchY(m_Starts.data(), int(m_Starts.size()), shift, Fine);
+        if ((crossing[q] & 2) || !m_bXWhole)
+            m_XStarts.push_back((r0 + q) * Fine);
+    }
+    if (!m_Starts.empty())
+        m_Branch.PrefetchY(m_Starts.data(), int(m_Starts.size()), 0, Fine);
+    if (!m_XStarts.empty())
+        m_XBranch.PrefetchY(m_XStarts.data(), int(m_XStarts.size()), shift, Fine);
 }
 
 void CXYWalker::walk(int a, int b, int shift)
 {
+    m_bYWhole = !m_Branch.YMayHoldGap(a, b);
+    m_bXWhole = !m_XBranch.YMayHoldGap(a + shift, b + shift);
     m_Pending = a;
     runs(a, b, shift, true);
     read(m_Pending, b, shift);

@@ -161,6 +161,12 @@ void CDataBranch::PrefetchY(const int* firsts, int n, int offset, int length) co
     }
 }
 
+bool CDataBranch::YMayHoldGap(int first, int last) const
+{
+    QMutexLocker lock(&m_YMutex);
+    return m_Y.mayHoldGap(first, last);
+}
+
 QVector<double> CDataBranch::GetXSnapshot() const
 {
     QMutexLocker lock(&m_XMutex);

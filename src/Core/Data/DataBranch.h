@@ -67,6 +67,8 @@ public:
     // Asks the processor to start loading Y values [firsts[k] + offset, + length) for each of
     // the n starts, for a reader that will copy them shortly (CSampleStore::prefetch).
     void PrefetchY(const int* firsts, int n, int offset, int length) const;
+    // False when no Y value of [first, last) is a gap (CSampleStore::mayHoldGap).
+    bool YMayHoldGap(int first, int last) const;
     QVector<double> GetXSnapshot() const;
     QVector<double> GetYSnapshot() const;
     // Bytes held by the sample lists (for memory accounting).

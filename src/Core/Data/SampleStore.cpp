@@ -154,6 +154,8 @@ void CSampleStore::clear()
 void CSampleStore::set(int i, double v)
 {
     m_Blocks[size_t(i >> BlockShift)].values.get()[i & BlockMask] = v;
+    if (isGap(v))
+        m_Blocks[size_t(i >> BlockShift)].gapSeen = true;
     // An edited value may break the order; it is not restored when a later edit mends it.
     if (std::isnan(v) || (i > 0 && v < at(i - 1)) || (i + 1 < m_Size && at(i + 1) < v))
         m_bNonDecreasing = false;
@@ -346,6 +348,18 @@ int CSampleStore::runExtremes(int firstRun, int count, float* lo, float* hi, boo
         }
     }
     return n;
+}
+
+bool CSampleStore::mayHoldGap(int first, int last) const
+{
+    first = std::max(first, 0);
+    last = std::min(last, m_Size);
+    if (first >= last)
+        return false;
+    for (int b = first >> BlockShift; b <= (last - 1) >> BlockShift; ++b)
+        if (m_Blocks[size_t(b)].gapSeen)
+            return true;
+    return false;
 }
 
 int CSampleStore::firstValid(int first, int last) const

@@ -109,6 +109,9 @@ public:
     // minMax gives them; a run without a value has lo > hi. Returns the number of runs
     // written: those holding values.
     int runExtremes(int firstRun, int count, float* lo, float* hi, bool coarse = false) const;
+    // False when no value of [first, last) is a gap or NaN. Kept per block as values arrive, so
+    // true may also mean a gap elsewhere in a block the range touches, or one since replaced.
+    bool mayHoldGap(int first, int last) const;
     // Index of the first (or last) value of [first, last) that is not a gap; -1 when none.
     int firstValid(int first, int last) const;
     int lastValid(int first, int last) const;
@@ -181,6 +184,7 @@ private:
         // block; none while the block lies inside the ordered start.
         ExtremesList fine;
         ExtremesList coarse;
+        bool gapSeen = false;   // a gap or NaN was stored in this block
     };
     static Values allocate(int values);
     static ExtremesList newExtremes(size_t count);
@@ -210,7 +214,12 @@ private:
             }
             startSummary(index, index);
         }
-        if (m_bSummaryLost || isGap(v))
+        // A gap never extends the ordered start, so every gap comes this far.
+        if (isGap(v)) {
+            m_Blocks[size_t(index >> BlockShift)].gapSeen = true;
+            return;
+        }
+        if (m_bSummaryLost)
             return;
         const float f = float(v);
         Extremes& e1 = fine(index);

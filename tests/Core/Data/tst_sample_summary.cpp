@@ -60,9 +60,12 @@ void CheckAgainstScan(const CSampleStore& store, const std::vector<double>& v, i
         const int a = std::max(r.first, 0), b = std::min(r.second, n);
         float wlo = std::numeric_limits<float>::infinity(), whi = -wlo;
         int wfirst = -1, wlast = -1;
+        bool anyGap = false;
         for (int i = a; i < b; ++i) {
-            if (IsGap(v[size_t(i)]))
+            if (IsGap(v[size_t(i)])) {
+                anyGap = true;
                 continue;
+            }
             const float f = float(v[size_t(i)]);
             wlo = std::min(wlo, f);
             whi = std::max(whi, f);
@@ -76,6 +79,8 @@ void CheckAgainstScan(const CSampleStore& store, const std::vector<double>& v, i
             QVERIFY2(lo == wlo && hi == whi, qPrintable(QString("range %1..%2: %3..%4 against %5..%6")
                                                         .arg(r.first).arg(r.second).arg(lo).arg(hi).arg(wlo).arg(whi)));
         }
+        // Never "no gap" where there is one.
+        QVERIFY(!anyGap || store.mayHoldGap(r.first, r.second));
         QCOMPARE(store.firstValid(r.first, r.second), wfirst);
         QCOMPARE(store.lastValid(r.first, r.second), wlast);
     }
@@ -166,6 +171,30 @@ private slots:
         store.set(index / 2, Gap);
         v[size_t(index / 2)] = Gap;
         CheckAgainstScan(store, v, 200);
+    }
+
+    void gapsAreKnownByTheBlockTheyLieIn()
+    {
+        constexpr int B = CSampleStore::BlockSize;
+        CSampleStore store;
+        for (int i = 0; i < 3 * B + 100; ++i)
+            store.append(i * 0.5);
+        const int n = store.size();
+        QVERIFY(!store.mayHoldGap(0, n));
+        store.set(B + 5, Gap);
+        store.set(2 * B + 7, NaN);
+        QVERIFY(store.mayHoldGap(B + 5, B + 6));
+        QVERIFY(store.mayHoldGap(B - 10, B + 1));   // touches the block of the gap
+        QVERIFY(!store.mayHoldGap(0, B));
+        QVERIFY(store.mayHoldGap(2 * B, 2 * B + 1));
+        QVERIFY(!store.mayHoldGap(3 * B, n));
+        QVERIFY(!store.mayHoldGap(n, n + 10));
+        store.append(Gap);
+        QVERIFY(store.mayHoldGap(n - 1, n + 1));
+        store.clear();
+        for (int i = 0; i < 100; ++i)
+            store.append(i);
+        QVERIFY(!store.mayHoldGap(0, 100));
     }
 
     void editsAfterTheOrderedStartKeepTheSummaryExact()
