@@ -61,12 +61,15 @@ struct CAxisMap
         const int limit = GraphRules::PixelLimit;
         if (!m_bUsable || m_Size == 0.0f || std::abs(p) >= limit - 1)
             return false;
-        constexpr double Margin = 0.05;
         // The truncated quantity: the column itself, or the height above the bottom row.
         const int t = m_bUp ? m_Last - p : p;
         const double base = m_bUp ? 0.0 : double(m_First);
+        // Each of the (up to) four single-precision steps is off by at most 2^-24 of its
+        // result, all of which lie within |t| + |base| + size pixels: the margin is four times
+        // their sum, and a thousandth of a pixel more.
+        const double margin = 1.0e-3 + 1.0e-6 * (std::abs(double(t)) + std::abs(base) + std::abs(double(m_Size)));
         // Truncation goes towards zero: t >= 0 comes from [t, t + 1), t < 0 from (t - 1, t].
-        const double a = (t >= 0 ? t : t - 1) + Margin - base, b = (t >= 0 ? t + 1 : t) - Margin - base;
+        const double a = (t >= 0 ? t : t - 1) + margin - base, b = (t >= 0 ? t + 1 : t) - margin - base;
         const double u = double(m_Min) + a / double(m_Size) * double(m_Span);
         const double v = double(m_Min) + b / double(m_Size) * double(m_Span);
         lo = std::min(u, v);

@@ -221,6 +221,18 @@ private slots:
             [](int i) { return (i / 5000) % 4 * 0.4 - 0.6; });
         row("creeping across pixel edges", 200000, 200000, [](int i) { return 0.0005 * std::sin(i * 0.001) + i * 1e-6; },
             [](int i) { return 0.3 + 0.002 * std::sin(i * 0.0007); });
+        // Values within three steps of single precision from pixel edges (599 columns and 399
+        // rows over -1.2 to 1.2), each run of 32 samples on one side of its edge: whether a run
+        // surely lies on the pixel drawn last must be decided exactly there.
+        auto onEdges = [](int pixels, int stride) {
+            return [=](int i) {
+                float v = float(double((i / stride) % pixels) / pixels * 2.4 - 1.2);
+                for (int k = (i / 32) % 7 - 3; k != 0; k += k > 0 ? -1 : 1)
+                    v = std::nextafter(v, k > 0 ? 1.0f : -1.0f);
+                return double(v);
+            };
+        };
+        row("values on pixel edges", 200000, 200000, onEdges(599, 3000), onEdges(399, 2000));
         // The first X value pairs sample i with X sample i + 37 (off the runs' grid), i - 50 (the
         // first samples pair with nothing) or i + 2.5 (not a plain shift).
         row("pairing shifted by 37", 100000, 100100, cosine(2, 100000),
