@@ -5,7 +5,7 @@
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
 #include "Core/Data/DataManager.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 
 #include <benchmark/benchmark.h>
 

@@ -8,7 +8,7 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "Core/Logic/PelorinManager.h"

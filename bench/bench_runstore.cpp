@@ -11,7 +11,7 @@
 #include "../tests/Core/Data/support/FakeRunLogger.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "analysis/Functions.h"

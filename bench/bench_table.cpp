@@ -7,7 +7,7 @@
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "table/TableDelegate.h"
 #include "table/TableModel.h"
 #include "table/TableWindow.h"

@@ -3,7 +3,7 @@
 // the new picture on the screen with the real media player.
 #include "app/base/ChildWindowHost.h"
 #include "Core/Data/DataManager.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "video/VideoAnlysisWindow.h"
 #include "video/VideoSurface_Player.h"
 #include "video/tracking/TemplateTracker.h"

@@ -9,7 +9,7 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "graph/GraphWindow.h"
 
 #include <QApplication>

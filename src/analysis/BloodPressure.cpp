@@ -5,9 +5,8 @@
 #include <cmath>
 
 #include "Core/Data/DataBranch.h"
-#include "Core/Logic/Diagnostics.h"
-#include "Core/Logic/KorvantaSignals.h"
-#include "Core/Logic/LogicManager.h"
+#include "Core/Base/Diagnostics.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "analysis/Functions.h"
 #include "analysis/Smoothing.h"
 
@@ -197,9 +196,7 @@ void CFunctions::SetSignalHub(CKorvantaSignals* hub)
 
 CKorvantaSignals* CFunctions::GetSignalHub()
 {
-    if (CKorvantaSignals* hub = s_pSignalHub.load())
-        return hub;
-    return p_LogicManager ? p_LogicManager->GetSignals() : nullptr;
+    return s_pSignalHub.load();
 }
 
 void CFunctions::FunctionBloodPressure(CDataBranch* branch)

@@ -5,7 +5,7 @@
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/Globals.h"
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 #include "analysis/Functions.h"
 
 namespace {

@@ -4,8 +4,7 @@
 
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
-#include "Core/Logic/Diagnostics.h"
-#include "Core/Logic/LogicManager.h"
+#include "Core/Base/Diagnostics.h"
 #include "analysis/FunctionsSupport.h"
 #include "analysis/IMessageSink.h"
 
@@ -63,18 +62,13 @@ void CFunctions::SetDataManager(CDataManager* manager)
 
 CDataManager* CFunctions::GetDataManager()
 {
-    if (CDataManager* own = s_pDataManager.load())
-        return own;
-    return p_LogicManager ? &p_LogicManager->m_DataManager : nullptr;
+    return s_pDataManager.load();
 }
 
 const CSensorInfo* CFunctions::GetSensorCatalogue()
 {
-    if (CDataManager* manager = GetDataManager()) {
-        if (const CSensorInfo* catalogue = manager->GetSensorCatalogue())
-            return catalogue;
-    }
-    return p_LogicManager ? &p_LogicManager->m_SensorInfo : nullptr;
+    CDataManager* manager = GetDataManager();
+    return manager ? manager->GetSensorCatalogue() : nullptr;
 }
 
 CDataBranch* CFunctions::QuickFunctions(short id, int g1Key, bool g1AsTime, int start, int end,

@@ -1,7 +1,12 @@
 #include "analysis/OnlineFunctions.h"
 
 #include <QMutexLocker>
+#include <algorithm>
 
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+#include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
 #include "analysis/OnlineFunctionsCompute.h"
 
 CCalculateOnLineFunctions::CCalculateOnLineFunctions(QObject* parent) : QObject(parent) {}
@@ -104,4 +109,52 @@ void CCalculateOnLineFunctions::ResetRunProgress(OnLineFunctionInfo& record)
     record.m_ExtremePosition = -1000;
     record.m_bMatched = false;
     record.m_ScanPosition = -1;
+}
+
+void CCalculateOnLineFunctions::BindRun(CDataManager& data, int folderKey,
+                                        const int keyTable[IRunServices::NumKeyChannels][IRunServices::NumKeyMeasurements],
+                                        double interval)
+{
+    if (!m_pTable || !m_pCount) return;
+    QMutexLocker lock(&m_TableMutex);
+    const int count = std::min<int>(std::max<int>(*m_pCount, 0), MaxOnLineFunctions);
+    const CSensorInfo* catalogue = data.GetSensorCatalogue();
+    const CSetupInfo* setup = data.GetSetupInfo();
+    for (int f = 0; f < count; ++f) {
+        OnLineFunctionInfo& e = m_pTable[f];
+        const int key = data.CreateDataBranch(-1, interval, -1, -1, folderKey);
+        CDataBranch* out = data.GetDataBranch(key);
+        if (CDataFolder* folder = data.GetDataFolder(folderKey)) folder->AddBranchKey(key);
+        if (!out) continue;
+        out->m_Name = e.m_Name;
+        out->m_Unit = e.m_Unit;
+        out->m_UnitPrefix = e.m_UnitPrefix;
+        ResetRunProgress(e);
+        for (int s = 0; s < 2; ++s) {
+            const int channel = s == 0 ? e.m_G1Channel : e.m_G2Channel;
+            const int measurement = s == 0 ? e.m_G1Measurement : e.m_G2Measurement;
+            if (channel == -1) continue;
+            // The table is filled by the user interface; a source outside the key table has
+            // no branch in this run.
+            const bool inTable = channel >= 0 && channel < IRunServices::NumKeyChannels && measurement >= 0 &&
+                                 measurement < IRunServices::NumKeyMeasurements;
+            const int sourceKey = inTable ? keyTable[channel][measurement] : -1;
+            CDataBranch* source = sourceKey >= 0 ? data.GetDataBranch(sourceKey) : nullptr;
+            const CSesnorProperties* sensor = setup ? setup->GetSelectedSensor(channel) : nullptr;
+            const CSensorParametersInfo* record = (sensor && catalogue) ? catalogue->GetSensorInfo(sensor->m_SensorIndex) : nullptr;
+            const unsigned char kind = record ? static_cast<unsigned char>(record->m_DataKind & 0xFF) : 255;
+            if (s == 0) {
+                e.m_G1Key = sourceKey;
+                e.m_pG1Branch = source;
+                e.m_G1CatalogueValue = kind;
+            } else {
+                e.m_G2Key = sourceKey;
+                e.m_pG2Branch = source;
+                e.m_G2CatalogueValue = kind;
+            }
+            out->m_Measurement = measurement;
+        }
+        e.m_pOutBranch = out;
+        out->m_SensorIndex = SensorIndexOnlineFunction;
+    }
 }

@@ -8,7 +8,10 @@
 #include <QObject>
 #include <QString>
 
+#include "Core/Data/RunServices.h"
+
 class CDataBranch;
+class CDataManager;
 
 // One registered online function. Channels, measurements and keys of a source are -1 when the
 // function has no such source.
@@ -77,8 +80,12 @@ public:
     // no later pass touches freed memory. Call before the branch is freed.
     void BranchDeleted(const CDataBranch* branch);
 
-    // The run-start binding (the data store) holds this lock while it writes the records'
-    // source and output branches, and calls ResetRunProgress on each record it binds.
+    // A run's folder was created: points every record at the run's source branches
+    // (keyTable[channel][measurement], -1 where none) and gives it an output branch in the
+    // folder, under the table lock.
+    void BindRun(CDataManager& data, int folderKey,
+                 const int keyTable[IRunServices::NumKeyChannels][IRunServices::NumKeyMeasurements],
+                 double interval);
     QMutex* TableMutex() { return &m_TableMutex; }
     static void ResetRunProgress(OnLineFunctionInfo& record);
 

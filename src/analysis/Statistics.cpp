@@ -8,8 +8,8 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
-#include "Core/Logic/Diagnostics.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/Diagnostics.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "analysis/Functions.h"
 
 namespace {

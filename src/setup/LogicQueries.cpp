@@ -1,6 +1,6 @@
 #include "setup/LogicQueries.h"
 
-#include "Core/Logic/ILogger.h"
+#include "Core/Base/ILogger.h"
 #include "Core/Logic/LogicManager.h"
 
 CSensorInfo* CLogicManagerQueries::GetSensorCatalogue()

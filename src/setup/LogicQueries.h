@@ -2,8 +2,8 @@
 // The questions the setup and the shell ask of the logic layer, and the few commands they send
 // through it. The real implementation answers from the logic manager; tests use it over fake
 // loggers or replace it.
-#include "Core/Logic/CommandParameters.h"
-#include "Core/Logic/ExperimentInterval.h"
+#include "Core/Base/CommandParameters.h"
+#include "Core/Base/ExperimentInterval.h"
 
 #include <QList>
 

@@ -2,7 +2,7 @@
 
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "setup/SetupWindow.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,7 @@
 // reading text, the trigger a row reports, typed numbers under the user's locale, the
 // calibration capture and the drop volume.
 #include "Core/Data/SensorsCalibration.h"
-#include "Core/Logic/CommandParameters.h"
+#include "Core/Base/CommandParameters.h"
 
 #include <QList>
 #include <QLocale>

@@ -1,7 +1,7 @@
 #pragma once
 // The "Triggering" dialog of a trigger row: start sampling when the channel's reading is above
 // or below a level, or delay the sampling by a time after the Run button.
-#include "Core/Logic/CommandParameters.h"
+#include "Core/Base/CommandParameters.h"
 
 #include <QDialog>
 #include <QList>

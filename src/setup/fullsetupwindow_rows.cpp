@@ -3,8 +3,8 @@
 
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/ILogger.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/ILogger.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "setup/LogicQueries.h"
 #include "setup/MeasurementColumns.h"
 #include "setup/SensorColumns.h"

@@ -4,7 +4,7 @@
 
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/ILogger.h"
+#include "Core/Base/ILogger.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupHost.h"
 

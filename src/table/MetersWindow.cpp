@@ -5,7 +5,7 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "ui_MetersWindow.h"
 
 #include <QEvent>

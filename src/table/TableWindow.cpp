@@ -4,7 +4,7 @@
 #include "app/base/ChildWindowHost.h"
 #include "app/base/Prompter.h"
 #include "Core/Data/DataManager.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "table/TableDelegate.h"
 #include "table/TableModel.h"
 #include "table/TablePrintDialog.h"

@@ -4,7 +4,7 @@
 #include "app/base/MultiAction.h"
 #include "app/base/Prompter.h"
 #include "Core/Data/DataFolder.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "video/VideoSurface_Player.h"
 #include "video/tracking/VideoRules.h"
 

@@ -7,7 +7,7 @@
 #include "app/base/Prompter.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "video/VideoSurface_Player.h"
 #include "video/tracking/TemplateTracker.h"
 #include "video/tracking/VideoAxis.h"

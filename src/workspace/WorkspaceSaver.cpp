@@ -4,7 +4,7 @@
 #include "workspace/WorkspaceHost.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/RecordIO.h"
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 
 #include <QDataStream>
 #include <QDateTime>

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "Core/Data/SensorInfo.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "support/AnalysisFixture.h"
 
 using AnalysisTest::Fixture;

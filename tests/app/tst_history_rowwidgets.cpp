@@ -7,7 +7,7 @@
 #include "app/shell/HistoryTreeView.h"
 #include "app/shell/HistoryWindow.h"
 #include "Core/Data/DataManager.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QAbstractItemModelTester>

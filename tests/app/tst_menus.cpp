@@ -6,7 +6,7 @@
 #include "Core/Logic/LogicManager.h"
 #include <QPushButton>
 #include "app/shell/MainWindow.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "graph/GraphWindow.h"
 #include "support/ScriptedPrompter.h"
 #include "support/ScriptedServices.h"

@@ -7,7 +7,7 @@
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
 #include "support/FakeLogger.h"
 #include "support/ScriptedPrompter.h"

@@ -6,7 +6,7 @@
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "app/shell/HistoryWindow.h"
 #include "graph/GraphWindow.h"
 

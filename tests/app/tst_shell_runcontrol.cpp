@@ -2,7 +2,7 @@
 // watchdog, the trigger delay and the level trigger, the manual X value and the manual sample.
 #include "support/ShellRig.h"
 
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 
 #include <QProgressDialog>
 #include <QSignalSpy>

@@ -3,7 +3,7 @@
 // logger statuses reach the dialog while it is the active window.
 #include "support/ShellRig.h"
 
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "setup/ExperimentModeDialog.h"
 
 #include <QComboBox>

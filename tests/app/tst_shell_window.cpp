@@ -3,7 +3,7 @@
 #include "app/base/ChildWindowHost.h"
 #include "app/base/KorvantaWindow.h"
 #include "app/base/MultiAction.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 
 #include <QBuffer>
 #include <QDataStream>

@@ -5,7 +5,7 @@
 #include "platform/KeepAwake.h"
 #include "support/ShellRig.h"
 
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 
 #include <QBoxLayout>
 #include <QMessageBox>

@@ -4,7 +4,7 @@
 #include "app/base/KorvantaWindow.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/ShellServices.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "support/ShellRig.h"
 
 #include <QtTest>

@@ -9,7 +9,7 @@
 #include "app/shell/WindowsManager.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
 #include "setup/SetupWindow.h"
 #include "simulator/LoggerSimulator.h"

@@ -6,7 +6,7 @@
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
 #include "Core/Data/DataManager.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "graph/GraphWindow.h"
 #include "support/VideoFixture.h"
 #include "support/VideoHost.h"

@@ -2,7 +2,7 @@
 // opening the video of a run, and the active video window handed on when one closes.
 #include "ShellRig.h"
 #include "app/shell/HistoryWindow.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "support/VideoFixture.h"
 #include "video/VideoAnlysisWindow.h"
 

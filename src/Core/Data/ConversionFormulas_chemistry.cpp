@@ -8,7 +8,7 @@
 #include "Core/Data/DataConversion.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
-#include "Core/Logic/ILogger.h"
+#include "Core/Base/ILogger.h"
 
 using ConversionMarkers::s_Missing;
 

@@ -5,7 +5,7 @@
 #include "Core/Data/DataConversion.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 
 using ConversionMarkers::s_NoSample;
 

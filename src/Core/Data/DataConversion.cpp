@@ -5,8 +5,8 @@
 #include "Core/Data/ConversionFormulas.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
-#include "Core/Logic/Diagnostics.h"
-#include "Core/Logic/ILogger.h"
+#include "Core/Base/Diagnostics.h"
+#include "Core/Base/ILogger.h"
 
 using ConversionMarkers::s_Missing;
 using ConversionMarkers::s_NoSample;
@@ -57,9 +57,9 @@ CDataBranch* CDataConversion::GetLastRunBranch(int channel) const
     return ValidChannel(channel) ? m_Channels[channel].m_pLastRunBranch : nullptr;
 }
 
-void CDataConversion::SetTables(ILogger* logger, CLogicManager* logic)
+void CDataConversion::SetTables(ILogger* logger, IRunServices* services)
 {
-    if (logic) m_pLogicManager = logic;
+    if (services) m_pRunServices = services;
     if (logger) m_RawFullScale = 4096.0;
 }
 

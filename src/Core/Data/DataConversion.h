@@ -13,7 +13,7 @@
 #include "Core/Data/SignalProcessing.h"
 
 class ILogger;
-class CLogicManager;
+class IRunServices;
 class CSensorInfo;
 class CSensorParametersInfo;
 class CSensorsCalibration;
@@ -36,7 +36,7 @@ public:
 
     // What the conversion reads. The logic manager hands over its parts when it builds the
     // data manager; a test hands over its own.
-    void SetLogicManager(CLogicManager* logic) { m_pLogicManager = logic; }
+    void SetRunServices(IRunServices* services) { m_pRunServices = services; }
     void SetSensorInfo(const CSensorInfo* info) { m_pSensorInfo = info; }
     void SetCalibration(const CSensorsCalibration* calibration) { m_pCalibration = calibration; }
     void SetSetupInfo(CSetupInfo* setup) { m_pSetupInfo = setup; }
@@ -56,7 +56,7 @@ public:
 
     void InitBeforRun(ILogger* logger);
     void ResetVar();
-    void SetTables(ILogger* logger, CLogicManager* logic);
+    void SetTables(ILogger* logger, IRunServices* services);
     int GetZero(ILogger* logger, short channel, int index);
     double GetTrueVal(double raw, int zero, int index);
 
@@ -154,7 +154,7 @@ private:
 
     static bool ValidChannel(int channel) { return channel >= 0 && channel < s_MaxChannels; }
 
-    CLogicManager* m_pLogicManager = nullptr;
+    IRunServices* m_pRunServices = nullptr;
     const CSensorInfo* m_pSensorInfo = nullptr;
     const CSensorsCalibration* m_pCalibration = nullptr;
     CSetupInfo* m_pSetupInfo = nullptr;

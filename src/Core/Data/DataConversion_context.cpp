@@ -6,8 +6,8 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/ILogger.h"
-#include "Core/Logic/LogicManager.h"
+#include "Core/Base/ILogger.h"
+#include "Core/Data/RunServices.h"
 
 bool CDataConversion::SetupPair(int entry, float& a, float& b) const
 {
@@ -57,7 +57,7 @@ void CDataConversion::MarkDistanceCounter(ILogger* logger, int channel, long sam
 
 void CDataConversion::SendStop(ILogger* logger)
 {
-    if (m_pLogicManager) m_pLogicManager->SendStopCmd(logger, true);
+    if (m_pRunServices) m_pRunServices->SendStopCmd(logger, true);
 }
 
 CDataBranch* CDataConversion::FetchLastRunBranch(int position) const

@@ -7,8 +7,9 @@
 #include "Core/Data/SafeSampleList.h"
 #include "Core/Data/DataConversion.h"
 #include "Core/Data/TimingData.h"
-#include "Core/Logic/ExperimentInterval.h"
-#include "Core/Logic/ILogger.h"
+#include "Core/Base/ExperimentInterval.h"
+#include "Core/Base/ILogger.h"
+#include "Core/Data/RunServices.h"
 
 #include <QHash>
 #include <QList>
@@ -16,7 +17,6 @@
 #include <atomic>
 #include <functional>
 
-class CLogicManager;
 class CSensorInfo;
 class CSetupInfo;
 class QDataStream;
@@ -36,8 +36,9 @@ public:
 
     void SetSetupInfo(CSetupInfo* setup) { m_pSetupInfo = setup; }
     CSetupInfo* GetSetupInfo() const { return m_pSetupInfo; }
-    void SetLogicManager(CLogicManager* logic) { m_pLogicManager = logic; }
-    CLogicManager* GetLogicManager() const { return m_pLogicManager; }
+    // The run services of the logic manager (null in a store that only holds data).
+    void SetRunServices(IRunServices* services) { m_pRunServices = services; }
+    IRunServices* GetRunServices() const { return m_pRunServices; }
     // The sensor catalogue that names new branches (the logic manager's).
     void SetSensorCatalogue(const CSensorInfo* catalogue) { m_pCatalogue = catalogue; }
     const CSensorInfo* GetSensorCatalogue() const { return m_pCatalogue; }
@@ -125,8 +126,8 @@ public:
                                 ILogger* logger);
     double CalculatePelorinTimingValue(int gate, long time, bool unblock, ILogger* logger, bool& valid);
 
-    static constexpr int NumKeyChannels = 32;
-    static constexpr int NumKeyMeasurements = 8;
+    static constexpr int NumKeyChannels = IRunServices::NumKeyChannels;
+    static constexpr int NumKeyMeasurements = IRunServices::NumKeyMeasurements;
     static constexpr int MaxInputViews = NumPacketPositions * NumKeyMeasurements;
     CDataConversion m_DataConversion;
     // The (list position, measurement) pairs of the active measurements of the run.
@@ -140,7 +141,6 @@ private:
     double PelorinOneGate(int method, bool& valid);
     double PelorinTwoGates(int method, bool& valid);
     CLoggerProtocolState* RunState(ILogger* logger);
-    void BindOnlineFunctions(int folderKey, const int keyTable[NumKeyChannels][NumKeyMeasurements], double interval);
     void RunOnlineFunctions();
     void StoreManualSample(ILogger* logger);
     const CSensorInfo* Catalogue() const { return m_pCatalogue; }
@@ -171,7 +171,7 @@ private:
     mutable QHash<const CDataBranch*, int> m_IndexedKeyOf;  // the key each is indexed under
     std::atomic<int> m_NextKey{0};
     CSetupInfo* m_pSetupInfo = nullptr;
-    CLogicManager* m_pLogicManager = nullptr;
+    IRunServices* m_pRunServices = nullptr;
     const CSensorInfo* m_pCatalogue = nullptr;
     std::function<void(const CDataBranch*)> m_BranchDeleted;
 };

@@ -2,7 +2,7 @@
 #include "Core/Data/DataManager.h"
 
 #include "Core/Data/RecordIO.h"
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 
 #include <QDataStream>
 

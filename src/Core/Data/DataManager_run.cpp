@@ -8,10 +8,8 @@
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/Diagnostics.h"
-#include "Core/Logic/KorvantaSignals.h"
-#include "Core/Logic/LogicManager.h"
-#include "analysis/OnlineFunctions.h"
+#include "Core/Base/Diagnostics.h"
+#include "Core/Base/KorvantaSignals.h"
 
 using ConversionMarkers::s_NoSample;
 using ConversionMarkers::s_RepeatLast;
@@ -22,9 +20,9 @@ void CDataManager::WireConversion()
     m_DataConversion.SetSensorInfo(m_pCatalogue);
     m_DataConversion.SetSetupInfo(m_pSetupInfo);
     m_DataConversion.SetDataManager(this);
-    if (m_pLogicManager) {
-        m_DataConversion.SetLogicManager(m_pLogicManager);
-        m_DataConversion.SetCalibration(&m_pLogicManager->m_SensorsCalibration);
+    if (m_pRunServices) {
+        m_DataConversion.SetRunServices(m_pRunServices);
+        m_DataConversion.SetCalibration(m_pRunServices->GetRunCalibration());
     }
 }
 
@@ -139,7 +137,7 @@ void CDataManager::CreateDataEntries(ILogger* logger, unsigned char mode)
     }
     if (mode == 2) return;
 
-    BindOnlineFunctions(folder->m_Key, keyTable, interval);
+    if (m_pRunServices) m_pRunServices->BindOnlineFunctions(folder->m_Key, keyTable, interval);
     if (m_pSetupInfo && m_pSetupInfo->m_bManualX && m_pSetupInfo->m_RateCode == 0) {
         const int key = CreateDataBranch(-1, interval, -1, -1, folder->m_Key);
         if (CDataBranch* branch = GetDataBranch(key)) {
@@ -150,51 +148,7 @@ void CDataManager::CreateDataEntries(ILogger* logger, unsigned char mode)
         }
         folder->AddBranchKey(key);
     }
-    CKorvantaSignals* hub = m_pLogicManager ? m_pLogicManager->GetSignals() : nullptr;
+    CKorvantaSignals* hub = m_pRunServices ? m_pRunServices->GetSignals() : nullptr;
     if (hub) hub->SignalLoggerStartedRun();
 }
 
-void CDataManager::BindOnlineFunctions(int folderKey, const int keyTable[NumKeyChannels][NumKeyMeasurements],
-                                       double interval)
-{
-    if (!m_pLogicManager) return;
-    QMutexLocker lock(m_pLogicManager->m_CalculateOnLineFunctions.TableMutex());
-    const int count = std::min<int>(std::max<int>(m_pLogicManager->m_NumOnLineFunctions, 0), MaxOnLineFunctions);
-    const CSensorInfo* catalogue = Catalogue();
-    for (int f = 0; f < count; ++f) {
-        OnLineFunctionInfo& e = m_pLogicManager->m_OnLineFunctions[f];
-        const int key = CreateDataBranch(-1, interval, -1, -1, folderKey);
-        CDataBranch* out = GetDataBranch(key);
-        if (CDataFolder* folder = GetDataFolder(folderKey)) folder->AddBranchKey(key);
-        if (!out) continue;
-        out->m_Name = e.m_Name;
-        out->m_Unit = e.m_Unit;
-        out->m_UnitPrefix = e.m_UnitPrefix;
-        CCalculateOnLineFunctions::ResetRunProgress(e);
-        for (int s = 0; s < 2; ++s) {
-            const int channel = s == 0 ? e.m_G1Channel : e.m_G2Channel;
-            const int measurement = s == 0 ? e.m_G1Measurement : e.m_G2Measurement;
-            if (channel == -1) continue;
-            // The table is filled by the user interface; a source outside the key table has
-            // no branch in this run.
-            const bool inTable = channel >= 0 && channel < NumKeyChannels && measurement >= 0 && measurement < NumKeyMeasurements;
-            const int sourceKey = inTable ? keyTable[channel][measurement] : -1;
-            CDataBranch* source = sourceKey >= 0 ? GetDataBranch(sourceKey) : nullptr;
-            const CSesnorProperties* sensor = m_pSetupInfo ? m_pSetupInfo->GetSelectedSensor(channel) : nullptr;
-            const CSensorParametersInfo* record = (sensor && catalogue) ? catalogue->GetSensorInfo(sensor->m_SensorIndex) : nullptr;
-            const unsigned char kind = record ? static_cast<unsigned char>(record->m_DataKind & 0xFF) : 255;
-            if (s == 0) {
-                e.m_G1Key = sourceKey;
-                e.m_pG1Branch = source;
-                e.m_G1CatalogueValue = kind;
-            } else {
-                e.m_G2Key = sourceKey;
-                e.m_pG2Branch = source;
-                e.m_G2CatalogueValue = kind;
-            }
-            out->m_Measurement = measurement;
-        }
-        e.m_pOutBranch = out;
-        out->m_SensorIndex = SensorIndexOnlineFunction;
-    }
-}

@@ -7,9 +7,8 @@
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/Diagnostics.h"
-#include "Core/Logic/KorvantaSignals.h"
-#include "Core/Logic/LogicManager.h"
+#include "Core/Base/Diagnostics.h"
+#include "Core/Base/KorvantaSignals.h"
 
 using ConversionMarkers::s_NoSample;
 using ConversionMarkers::s_RepeatLast;
@@ -186,7 +185,7 @@ bool CDataManager::ConvertAndStoreBlock(ILogger* logger, const double* samples, 
 
 void CDataManager::RunOnlineFunctions()
 {
-    if (m_pLogicManager) m_pLogicManager->CalculateOnLineFunctions();
+    if (m_pRunServices) m_pRunServices->CalculateOnLineFunctions();
 }
 
 void CDataManager::StoreManualSample(ILogger* logger)
@@ -206,7 +205,7 @@ void CDataManager::StoreManualSample(ILogger* logger)
     }
     branch->AddSample(static_cast<double>(st->m_ManualSampleCounter), m_pSetupInfo->m_ManualXValue);
     ++st->m_ManualSampleCounter;
-    CKorvantaSignals* hub = m_pLogicManager ? m_pLogicManager->GetSignals() : nullptr;
+    CKorvantaSignals* hub = m_pRunServices ? m_pRunServices->GetSignals() : nullptr;
     if (hub) hub->SingalUserAskXValue();
 }
 

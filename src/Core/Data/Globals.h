@@ -52,5 +52,4 @@ QColor GetCurrentGlobalColor();
 
 // Icon of a sensor or data branch. The two-argument form uses the logic manager's catalogue.
 QString GetSpecialSensorIconPath(int sensorIndex);
-QPixmap GetSensorIcon(int sensorIndex, int sensorId);
 QPixmap GetSensorIcon(int sensorIndex, int sensorId, const CSensorInfo* catalogue);

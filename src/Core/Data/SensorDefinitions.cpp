@@ -2,7 +2,7 @@
 
 #include "Core/Data/CheckedSaveFile.h"
 #include "Core/Data/RecordIO.h"
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 
 #include <QDataStream>
 #include <QFile>

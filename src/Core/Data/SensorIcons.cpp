@@ -2,7 +2,6 @@
 #include "Core/Data/Globals.h"
 
 #include "Core/Data/SensorInfo.h"
-#include "Core/Logic/LogicManager.h"
 
 QString GetSpecialSensorIconPath(int sensorIndex)
 {
@@ -34,9 +33,4 @@ QPixmap GetSensorIcon(int sensorIndex, int sensorId, const CSensorInfo* catalogu
     if (sensorId != -1)
         return catalogue->GetIconByID(sensorId);
     return catalogue->m_Sensors[sensorIndex].m_Icon;
-}
-
-QPixmap GetSensorIcon(int sensorIndex, int sensorId)
-{
-    return GetSensorIcon(sensorIndex, sensorId, p_LogicManager ? &p_LogicManager->m_SensorInfo : nullptr);
 }

@@ -7,7 +7,7 @@
 #include <QStandardPaths>
 
 #include "Core/Data/CheckedSaveFile.h"
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 
 namespace {
 // Highest catalogue index; an index read from the file beyond it names no sensor.

@@ -1,6 +1,6 @@
 #include "Core/Data/SetupInfo.h"
 
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 // The current experiment setup: the sensors selected on the logger's channels with the setup
 // of each of their measurements, rate, samples, trigger, detection mode, timing and manual-X
 // values and the connected loggers' statuses. The setup controller owns the one record.
-#include "Core/Logic/LoggerStatus.h"
+#include "Core/Base/LoggerStatus.h"
 
 #include <QColor>
 #include <QList>

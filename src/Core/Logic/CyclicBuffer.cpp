@@ -1,6 +1,6 @@
 #include "Core/Logic/CyclicBuffer.h"
 
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 
 #include <QMutexLocker>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "Core/Logic/DravletManager.h"
 
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 #include "Core/Logic/DravletCoreHost.h"
 #include "Core/Logic/LogicManager.h"
 

@@ -1,6 +1,6 @@
 // Finding the Dravlet interface among the serial ports, and the manager's answers to the
 // logger queries.
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 #include "Core/Logic/DravletManager.h"
 #include "Core/Logic/PortNumber.h"
 

@@ -1,6 +1,6 @@
 #include "Core/Logic/DravletProtocol.h"
 
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 
 #include <QThread>
 

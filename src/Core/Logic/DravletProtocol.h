@@ -2,12 +2,12 @@
 // CDravletProtocol: the serial link, the rate tables and the receive ring of the Dravlet USB
 // sensor interface in one object, with every request the program sends to it. The protocol
 // handler and the manager derive from it, so one object holds port, tables, ring and state.
-#include "Core/Logic/CommandParameters.h"
+#include "Core/Base/CommandParameters.h"
 #include "Core/Logic/CyclicBuffer.h"
 #include "Core/Logic/DravletCodec.h"
 #include "Core/Logic/DravletHost.h"
 #include "Core/Logic/DravletProtocolTables.h"
-#include "Core/Logic/ILogger.h"
+#include "Core/Base/ILogger.h"
 #include "platform/SerialPort.h"
 
 #include <QMutex>

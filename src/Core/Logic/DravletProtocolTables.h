@@ -3,7 +3,7 @@
 // each rate, and the translations between the program's rate codes and the interface's own.
 #include <cstdint>
 
-#include "Core/Logic/ExperimentInterval.h"
+#include "Core/Base/ExperimentInterval.h"
 #include "Core/Logic/GlobalTable.h"
 
 // One rate record, as the interface's setup frame carries it. The meaning of the timer bytes

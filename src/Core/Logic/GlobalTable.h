@@ -1,7 +1,7 @@
 #pragma once
 // CGlobalTable: the tables both logger models share: the codes of a run's number of samples
 // and the sampling interval of each rate code. Each model's rate tables derive from it.
-#include "Core/Logic/ExperimentInterval.h"
+#include "Core/Base/ExperimentInterval.h"
 
 #include <QtGlobal>
 

@@ -1,9 +1,9 @@
 #include "Core/Logic/LogicManager.h"
 
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/Diagnostics.h"
-#include "Core/Logic/ILogger.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/Diagnostics.h"
+#include "Core/Base/ILogger.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 
 #include <QCoreApplication>
@@ -32,7 +32,7 @@ CLogicManager::CLogicManager(QObject* parent, ILogicContext* context)
             &CLogicManager::LoggerEnumerationFinished);
     connect(&m_TimingKeepAliveTimer, &QTimer::timeout, this, &CLogicManager::timingRunSendKeepAlive);
     p_LogicManager = this;
-    m_DataManager.SetLogicManager(this);
+    m_DataManager.SetRunServices(this);
     m_DataManager.SetSensorCatalogue(&m_SensorInfo);
     m_DataManager.SetSetupInfo(GetSetupInfo());
     m_CalculateOnLineFunctions.SetTable(m_OnLineFunctions, &m_NumOnLineFunctions);
@@ -102,6 +102,12 @@ int CLogicManager::GetCurrentRunMode() const
 void CLogicManager::CalculateOnLineFunctions()
 {
     m_CalculateOnLineFunctions.CalculateOnLineFunctions();
+}
+
+void CLogicManager::BindOnlineFunctions(int folderKey, const int keyTable[NumKeyChannels][NumKeyMeasurements],
+                                        double interval)
+{
+    m_CalculateOnLineFunctions.BindRun(m_DataManager, folderKey, keyTable, interval);
 }
 
 // ---- detection

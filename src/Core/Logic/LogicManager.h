@@ -3,12 +3,13 @@
 // knows the loggers, and turns the users' requests into logger commands. Reached through the
 // global pointer p_LogicManager.
 #include "Core/Data/DataManager.h"
+#include "Core/Data/RunServices.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/Settings.h"
-#include "Core/Logic/CommandParameters.h"
-#include "Core/Logic/ExperimentInterval.h"
-#include "Core/Logic/LoggerStatus.h"
+#include "Core/Base/CommandParameters.h"
+#include "Core/Base/ExperimentInterval.h"
+#include "Core/Base/LoggerStatus.h"
 #include "analysis/OnlineFunctions.h"
 
 #include <QFutureWatcher>
@@ -30,7 +31,7 @@ class ILogger;
 class ILogicContext;
 class IPortEnumerator;
 
-class CLogicManager : public QObject
+class CLogicManager : public QObject, public IRunServices
 {
     Q_OBJECT
 public:
@@ -44,7 +45,7 @@ public:
     void SetContext(ILogicContext* context);
     ILogicContext* GetContext() const { return m_pContext; }
     // Null when no context (or the context has none yet).
-    CKorvantaSignals* GetSignals() const;
+    CKorvantaSignals* GetSignals() const override;
     CSetupInfo* GetSetupInfo() const;
     int GetCurrentRunMode() const;
 
@@ -82,7 +83,11 @@ public:
     // from a logger thread: the setup record is written on the interface thread.
     void UpdateSetupInfoFromCore(ILogger* logger, const QList<int>* channelStatus = nullptr);
     void ExperimentEnded(ILogger* logger);
-    void CalculateOnLineFunctions();
+    void CalculateOnLineFunctions() override;
+    // The run services the data store calls (see IRunServices).
+    const CSensorsCalibration* GetRunCalibration() const override { return &m_SensorsCalibration; }
+    void BindOnlineFunctions(int folderKey, const int keyTable[NumKeyChannels][NumKeyMeasurements],
+                             double interval) override;
     void UpdateSetupInfoToCore();
     void WaitHere(int ms);
     void GetTriggeringLevels(int position, int index, QList<TriggerLevel>* levels);
@@ -119,7 +124,7 @@ public:
     void SendGetNotesCmd(ILogger* logger, bool bStartNow);
     void SendSetupCmd(ILogger* logger, bool bStartNow);
     void SendDownloadCmd(ILogger* logger, bool bStartNow);
-    void SendStopCmd(ILogger* logger, bool bStartNow);
+    void SendStopCmd(ILogger* logger, bool bStartNow) override;
     void SendClearCmd(ILogger* logger, bool bStartNow);
     void SendGetLastExperimentNumberCmd(ILogger* logger, bool bStartNow);
     void SendSelectiveFetchCmd(ILogger* logger, unsigned char experiment, bool bStartNow);

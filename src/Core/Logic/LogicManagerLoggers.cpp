@@ -1,7 +1,7 @@
 // The logic manager's dealings with the two logger managers and the device-detection manager.
 #include "Core/Logic/DeviceDetectionManager.h"
-#include "Core/Logic/Diagnostics.h"
-#include "Core/Logic/ILogger.h"
+#include "Core/Base/Diagnostics.h"
+#include "Core/Base/ILogger.h"
 #include "Core/Logic/LogicManager.h"
 #include "Core/Logic/DravletCoreHost.h"
 #include "Core/Logic/DravletManager.h"

@@ -3,9 +3,9 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/Diagnostics.h"
-#include "Core/Logic/ILogger.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/Diagnostics.h"
+#include "Core/Base/ILogger.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
 
 #include <QCoreApplication>

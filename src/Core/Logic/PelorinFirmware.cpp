@@ -1,7 +1,7 @@
 // Firmware update of the Pelorin logger: the boot-loader's replies drive the transfer of the
 // file in numbered 1024-byte blocks; progress and the result go to the signal hub.
-#include "Core/Logic/Diagnostics.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/Diagnostics.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
 #include "Core/Logic/PelorinManager.h"
 

@@ -1,6 +1,6 @@
 #include "Core/Logic/PelorinHandler.h"
 
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 
 using namespace Pelorin;
 

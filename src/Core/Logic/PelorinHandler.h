@@ -3,8 +3,8 @@
 // into the logger's events (acknowledgements, status, runs, data packets, downloads, snapshots,
 // timing events), dispatches outgoing commands, and owns the acknowledgement event the command
 // sender waits on.
-#include "Core/Logic/CommandParameters.h"
-#include "Core/Logic/ILogger.h"
+#include "Core/Base/CommandParameters.h"
+#include "Core/Base/ILogger.h"
 #include "Core/Logic/PelorinProtocol.h"
 #include "Core/Logic/PelorinRxMachine.h"
 

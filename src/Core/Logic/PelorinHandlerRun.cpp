@@ -2,7 +2,7 @@
 // by row into the data store, downloads of stored runs, snapshots and photogate events.
 #include "Core/Logic/PelorinHandler.h"
 
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 
 #include <QList>
 

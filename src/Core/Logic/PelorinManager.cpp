@@ -3,7 +3,7 @@
 #include "Core/Logic/PortNumber.h"
 
 #include "Core/Data/SensorInfo.h"
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 #include "Core/Logic/LogicManager.h"
 
 #include <QThread>

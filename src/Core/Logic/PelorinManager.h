@@ -5,7 +5,7 @@
 // Bluetooth links, the keep-alive watchdog), queues commands and sends them one at a time with
 // acknowledgement waits and resends, finds the logger among the serial ports and transfers
 // firmware to its boot-loader.
-#include "Core/Logic/ILogger.h"
+#include "Core/Base/ILogger.h"
 #include "Core/Logic/PelorinManagerHost.h"
 #include "Core/Logic/PelorinHandler.h"
 #include "Core/Logic/SafeQueue.h"

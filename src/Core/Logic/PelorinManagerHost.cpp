@@ -1,7 +1,7 @@
 #include "Core/Logic/PelorinManagerHost.h"
 
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/InterfaceThread.h"
 #include "Core/Logic/LogicManager.h"

@@ -1,6 +1,6 @@
 #include "Core/Logic/PelorinProtocol.h"
 
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 
 #include <QDateTime>
 

@@ -4,7 +4,7 @@
 // themselves are built and parsed by the plain functions of PelorinFrames.h and PelorinReplies.h;
 // this class feeds them from the setup record and the catalogue and writes the result.
 #include "Core/Logic/CyclicBuffer.h"
-#include "Core/Logic/ExperimentInterval.h"
+#include "Core/Base/ExperimentInterval.h"
 #include "Core/Logic/GlobalTable.h"
 #include "Core/Logic/PelorinFrames.h"
 #include "Core/Logic/PelorinHost.h"

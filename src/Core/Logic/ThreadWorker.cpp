@@ -1,6 +1,6 @@
 #include "Core/Logic/ThreadWorker.h"
 
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 
 #include <QEvent>
 

@@ -3,7 +3,7 @@
 #include "analysis/dialogs/AnalysisHost.h"
 #include "analysis/Functions.h"
 #include "Core/Data/DataManager.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>

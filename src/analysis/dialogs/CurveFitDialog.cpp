@@ -4,7 +4,7 @@
 #include "analysis/Functions.h"
 #include "app/base/Prompter.h"
 #include "Core/Data/DataManager.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

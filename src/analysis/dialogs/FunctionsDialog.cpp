@@ -8,7 +8,7 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

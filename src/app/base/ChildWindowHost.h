@@ -3,7 +3,7 @@
 // signal hub, the data store and the prompter. The window manager implements it; tests host
 // windows in a small fake. Window kinds add what they need below as defaulted virtuals, so a
 // fake only answers what its test uses.
-#include "Core/Logic/ExperimentInterval.h"
+#include "Core/Base/ExperimentInterval.h"
 
 #include <QString>
 

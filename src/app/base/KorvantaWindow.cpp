@@ -3,7 +3,7 @@
 
 #include "app/base/ChildWindowHost.h"
 #include "app/base/Prompter.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 
 #include <QDataStream>
 #include <QIcon>

@@ -4,7 +4,7 @@
 #include "app/shell/HistoryWindow.h"
 #include "app/base/Prompter.h"
 #include "Core/Data/DataManager.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "table/TableDragText.h"
 
 #include <QDrag>

@@ -8,7 +8,7 @@
 #include "app/shell/HistoryTreeView.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "ui_HistoryWindow.h"
 
 #include <QCloseEvent>

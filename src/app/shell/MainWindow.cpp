@@ -9,6 +9,7 @@
 #include "app/shell/UploadService.h"
 #include "upload/XMLRPC.h"
 #include "Core/Logic/LogicManager.h"
+#include "analysis/Functions.h"
 #include "platform/KeepAwake.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupSettings.h"
@@ -73,6 +74,7 @@ MainWindow::MainWindow(QWidget* parent)
     if (CHistoryWindow* history = m_WindowsManager.GetHistoryWindow())
         history->SetDataManager(&m_pLogicManager->m_DataManager);
     m_WindowsManager.InstallBloodPressureEvaluator(&m_pLogicManager->m_DataManager);
+    CFunctions::SetDataManager(&m_pLogicManager->m_DataManager);
 
     // Maximising is a request to the window manager; without one (a bare X server, a kiosk
     // session) it is ignored and the window would open at its small default size. The normal
@@ -98,6 +100,8 @@ MainWindow::~MainWindow()
     m_WindowsManager.SetLogicManagerObject(nullptr);
     m_pSetupSettings.reset();
     m_pLogicQueries.reset();
+    if (m_pLogicManager && CFunctions::GetDataManager() == &m_pLogicManager->m_DataManager)
+        CFunctions::SetDataManager(nullptr);
     delete m_pLogicManager;
     m_pLogicManager = nullptr;
     if (p_MainWindow == this)

@@ -6,7 +6,7 @@
 #include "app/base/Prompter.h"
 #include "app/shell/ShellFrame.h"
 #include "app/shell/ShellServices.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "setup/SetupWindow.h"
 
 #include <QEventLoop>

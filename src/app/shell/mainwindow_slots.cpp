@@ -7,6 +7,7 @@
 #include "app/shell/ShellServices.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicManager.h"
+#include "analysis/Functions.h"
 #include "platform/KeepAwake.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupSettings.h"
@@ -147,6 +148,8 @@ void MainWindow::shutDown()
     m_WindowsManager.SetShellLogic(nullptr);
     if (CHistoryWindow* history = m_WindowsManager.GetHistoryWindow())
         history->SetDataManager(nullptr);
+    if (m_pLogicManager && CFunctions::GetDataManager() == &m_pLogicManager->m_DataManager)
+        CFunctions::SetDataManager(nullptr);
     m_pShellLogic = nullptr;
     m_pOwnShellLogic.reset();
     m_pLogicQueries.reset();

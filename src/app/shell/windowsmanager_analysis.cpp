@@ -12,7 +12,7 @@
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/ShellServices.h"
 #include "Core/Data/DataManager.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
 #include "graph/GraphWindow.h"
 
@@ -117,7 +117,7 @@ void CWindowsManager::HistoryExpandLastBranch()
 CCalculateOnLineFunctions* CWindowsManager::OnlineFunctions()
 {
     CDataManager* data = GetDataManager();
-    CLogicManager* logic = data ? data->GetLogicManager() : nullptr;
+    auto* logic = data ? dynamic_cast<CLogicManager*>(data->GetRunServices()) : nullptr;
     return logic ? &logic->m_CalculateOnLineFunctions : nullptr;
 }
 

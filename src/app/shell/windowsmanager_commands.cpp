@@ -9,7 +9,7 @@
 #include "app/shell/ShellFrame.h"
 #include "app/shell/ShellServices.h"
 #include "Core/Data/DataManager.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupWindow.h"
 

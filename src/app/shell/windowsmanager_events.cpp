@@ -7,7 +7,7 @@
 #include "app/shell/ShellServices.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "setup/ExperimentModeDialog.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupWindow.h"

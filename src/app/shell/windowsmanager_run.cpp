@@ -6,7 +6,7 @@
 #include "app/base/Prompter.h"
 #include "app/shell/ShellFrame.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupWindow.h"
 

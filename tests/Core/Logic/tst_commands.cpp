@@ -1,8 +1,8 @@
 // Command records built by the logic manager's command operations, against a recording logger.
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/CommandParameters.h"
-#include "Core/Logic/ILogger.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/CommandParameters.h"
+#include "Core/Base/ILogger.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 
@@ -340,7 +340,7 @@ private slots:
             QCOMPARE(p_LogicManager, &logic);
             QCOMPARE(logic.GetSignals(), &ctx.m_Hub);
             QCOMPARE(logic.m_DataManager.GetSetupInfo(), &ctx.m_Setup);
-            QCOMPARE(logic.m_DataManager.GetLogicManager(), &logic);
+            QCOMPARE(logic.m_DataManager.GetRunServices(), static_cast<IRunServices*>(&logic));
             QCOMPARE(logic.m_DataManager.GetSensorCatalogue(), &logic.m_SensorInfo);
         }
         QVERIFY(!p_LogicManager);

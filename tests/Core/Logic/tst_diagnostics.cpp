@@ -1,4 +1,4 @@
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 
 #include <QtTest>
 

@@ -14,7 +14,7 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/DravletCoreHost.h"
 #include "Core/Logic/DravletManager.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "platform/TestPortEnumerator.h"

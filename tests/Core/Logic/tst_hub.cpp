@@ -1,7 +1,7 @@
 // The signal hub: wrappers raise their signals with the arguments unchanged, and a signal
 // raised on a worker thread reaches interface-thread receivers through the event loop.
-#include "Core/Logic/KorvantaSignals.h"
-#include "Core/Logic/LoggerStatus.h"
+#include "Core/Base/KorvantaSignals.h"
+#include "Core/Base/LoggerStatus.h"
 
 #include <QSignalSpy>
 #include <QThread>

@@ -1,6 +1,6 @@
 // CThreadWorker (start, period, stop, bounded shutdown), CWakeEvent (no lost wake-ups,
 // release at shutdown) and CSafeQueue<CommandParametersStruct> under several producers.
-#include "Core/Logic/CommandParameters.h"
+#include "Core/Base/CommandParameters.h"
 #include "Core/Logic/SafeQueue.h"
 #include "Core/Logic/ThreadWorker.h"
 

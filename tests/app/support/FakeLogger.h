@@ -1,6 +1,6 @@
 #pragma once
 // A logger that records the commands it is given and reports what a test sets.
-#include "Core/Logic/ILogger.h"
+#include "Core/Base/ILogger.h"
 
 #include <QList>
 

@@ -6,7 +6,7 @@
 #include "app/shell/MainWindow.h"
 #include "app/shell/WindowsManager.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "graph/GraphWindow.h"
 #include "setup/SetupWindow.h"
 #include "simulator/LoggerSimulator.h"

@@ -3,7 +3,7 @@
 // logic manager with one fake logger and in-memory settings.
 #include "../../app/support/FakeLogger.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "setup/LogicQueries.h"

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "Core/Logic/ILogger.h"
+#include "Core/Base/ILogger.h"
 
 class CFakeRunLogger : public ILogger
 {

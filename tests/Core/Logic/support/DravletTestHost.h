@@ -3,7 +3,7 @@
 // asks of the data store, the logic manager and the hub, and answers from a setup it is given.
 #include "Core/Logic/DravletHost.h"
 #include "Core/Logic/DravletProtocolHandler.h"
-#include "Core/Logic/ILogger.h"
+#include "Core/Base/ILogger.h"
 
 #include <atomic>
 

@@ -1,9 +1,9 @@
 // The command operations of the logic manager: one command record per request.
-#include "Core/Logic/CommandParameters.h"
+#include "Core/Base/CommandParameters.h"
 
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/Diagnostics.h"
-#include "Core/Logic/ILogger.h"
+#include "Core/Base/Diagnostics.h"
+#include "Core/Base/ILogger.h"
 #include "Core/Logic/LogicManager.h"
 
 namespace {

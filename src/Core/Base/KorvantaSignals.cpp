@@ -1,6 +1,6 @@
-#include "Core/Logic/KorvantaSignals.h"
+#include "Core/Base/KorvantaSignals.h"
 
-#include "Core/Logic/Diagnostics.h"
+#include "Core/Base/Diagnostics.h"
 
 namespace {
 inline void trace(const char* name)

@@ -1,8 +1,8 @@
 #pragma once
 // The one face every connected data logger shows to the rest of the program. The two logger
 // managers implement it beside their protocol-handler base.
-#include "Core/Logic/CommandParameters.h"
-#include "Core/Logic/ExperimentInterval.h"
+#include "Core/Base/CommandParameters.h"
+#include "Core/Base/ExperimentInterval.h"
 
 #include <QtGlobal>
 
