@@ -4,11 +4,11 @@
 // graph; a cuff-pressure run hands itself to the blood-pressure evaluation when the cuff is
 // let down.
 #include "../common/PrivateHome.h"
-#include "analysis/dialogs/CurveFitDialog.h"
-#include "analysis/dialogs/AverageDialog.h"
-#include "analysis/dialogs/FunctionsDialog.h"
-#include "analysis/dialogs/StatisticsDialog.h"
-#include "analysis/dialogs/TimingWizard.h"
+#include "analysis_dialogs/CurveFitDialog.h"
+#include "analysis_dialogs/AverageDialog.h"
+#include "analysis_dialogs/FunctionsDialog.h"
+#include "analysis_dialogs/StatisticsDialog.h"
+#include "analysis_dialogs/TimingWizard.h"
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"

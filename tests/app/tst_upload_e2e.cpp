@@ -14,7 +14,7 @@
 #include "simulator/ModelFactory.h"
 #include "support/ScriptedPrompter.h"
 #include "upload/XMLRPC.h"
-#include "../upload/support/TerravoxStandIn.h"
+#include "../common/TerravoxStandIn.h"
 
 #include <QJsonArray>
 #include <QSignalSpy>

@@ -3,7 +3,7 @@
 // carries its headers, and a client destroyed with a call in flight calls nobody. Also where
 // the service is reached: the settings file's host, the variable that overrides it.
 #include "../common/PrivateHome.h"
-#include "support/TerravoxStandIn.h"
+#include "../common/TerravoxStandIn.h"
 
 #include "Core/Data/Settings.h"
 #include "upload/MaiaXmlRpcClient.h"

@@ -3,7 +3,7 @@
 // calls of bounded size; short, missing and too many series; a live run recorded while it is
 // sent; a slow, a dropped and a stalled service; and the worker's end.
 #include "../common/PlainLogicContext.h"
-#include "support/TerravoxStandIn.h"
+#include "../common/TerravoxStandIn.h"
 
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"

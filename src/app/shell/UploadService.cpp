@@ -1,7 +1,7 @@
 #include "app/shell/UploadService.h"
 
 #include "upload/XMLRPC.h"
-#include "upload/dialogs/TerravoxDialog.h"
+#include "upload_dialogs/TerravoxDialog.h"
 
 bool CUploadService::IsLoggedIn()
 {

@@ -3,7 +3,7 @@
 // the current window of each kind the commands act on, lays out the setup and history windows
 // beside the graph, owns the signal hub, and runs the run-control state machine.
 #include "analysis/Functions.h"
-#include "analysis/dialogs/AnalysisHost.h"
+#include "analysis_dialogs/AnalysisHost.h"
 #include "app/base/ChildWindowHost.h"
 #include "setup/SetupHost.h"
 #include "workspace/WorkspaceHost.h"

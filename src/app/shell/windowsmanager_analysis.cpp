@@ -2,11 +2,11 @@
 // its two cursors; with no graph window every command finds no plot selected.
 #include "app/shell/WindowsManager.h"
 
-#include "analysis/dialogs/AverageDialog.h"
-#include "analysis/dialogs/CurveFitDialog.h"
-#include "analysis/dialogs/FunctionsDialog.h"
-#include "analysis/dialogs/StatisticsDialog.h"
-#include "analysis/dialogs/TimingWizard.h"
+#include "analysis_dialogs/AverageDialog.h"
+#include "analysis_dialogs/CurveFitDialog.h"
+#include "analysis_dialogs/FunctionsDialog.h"
+#include "analysis_dialogs/StatisticsDialog.h"
+#include "analysis_dialogs/TimingWizard.h"
 #include "app/base/Prompter.h"
 #include "app/shell/EngineMessages.h"
 #include "app/shell/HistoryWindow.h"

@@ -1,6 +1,6 @@
 // The timing wizard on a graph with two photogate series: the text of each method, the length
 // rules, Retry and Close, and a wizard opened without a graph.
-#include "analysis/dialogs/TimingWizard.h"
+#include "analysis_dialogs/TimingWizard.h"
 #include "support/AnalysisHostFake.h"
 
 #include <QAbstractButton>

@@ -1,7 +1,7 @@
 // The name and unit the Math Function dialog proposes for each function: the builder alone on
 // a table of hand-worked cases, then the dialog's own refresh on a graph and a setup.
-#include "analysis/dialogs/FunctionNames.h"
-#include "analysis/dialogs/FunctionsDialog.h"
+#include "analysis_dialogs/FunctionNames.h"
+#include "analysis_dialogs/FunctionsDialog.h"
 #include "support/AnalysisHostFake.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "analysis/dialogs/AverageDialog.h"
+#include "analysis_dialogs/AverageDialog.h"
 
-#include "analysis/dialogs/AnalysisHost.h"
+#include "analysis_dialogs/AnalysisHost.h"
 #include "analysis/Functions.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"

@@ -1,4 +1,4 @@
-#include "upload/dialogs/TerravoxDialog.h"
+#include "upload_dialogs/TerravoxDialog.h"
 
 #include "ui_TerravoxDialog.h"
 #include "upload/XMLRPC.h"

@@ -1,7 +1,7 @@
-#include "analysis/dialogs/FunctionsDialog.h"
+#include "analysis_dialogs/FunctionsDialog.h"
 
-#include "analysis/dialogs/AnalysisHost.h"
-#include "analysis/dialogs/FunctionNames.h"
+#include "analysis_dialogs/AnalysisHost.h"
+#include "analysis_dialogs/FunctionNames.h"
 #include "analysis/Functions.h"
 #include "analysis/OnlineFunctions.h"
 #include "app/base/Prompter.h"

@@ -1,4 +1,4 @@
-#include "analysis/dialogs/FunctionNames.h"
+#include "analysis_dialogs/FunctionNames.h"
 
 #include "Core/Data/Globals.h"
 

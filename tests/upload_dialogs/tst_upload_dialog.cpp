@@ -2,11 +2,11 @@
 // that is refused or meets an unknown refusal or a dead network, and the logout; the check mark
 // of the "Login to Terravox" command follows.
 #include "../common/PlainLogicContext.h"
-#include "support/TerravoxStandIn.h"
+#include "../common/TerravoxStandIn.h"
 
 #include "Core/Data/DataManager.h"
 #include "upload/XMLRPC.h"
-#include "upload/dialogs/TerravoxDialog.h"
+#include "upload_dialogs/TerravoxDialog.h"
 
 #include <QLabel>
 #include <QLineEdit>

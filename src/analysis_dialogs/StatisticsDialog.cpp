@@ -1,6 +1,6 @@
-#include "analysis/dialogs/StatisticsDialog.h"
+#include "analysis_dialogs/StatisticsDialog.h"
 
-#include "analysis/dialogs/AnalysisHost.h"
+#include "analysis_dialogs/AnalysisHost.h"
 #include "analysis/Functions.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
-#include "analysis/dialogs/TimingWizard.h"
+#include "analysis_dialogs/TimingWizard.h"
 
-#include "analysis/dialogs/AnalysisHost.h"
+#include "analysis_dialogs/AnalysisHost.h"
 #include "analysis/Functions.h"
 #include "app/base/Prompter.h"
 #include "Core/Data/DataManager.h"

@@ -1,9 +1,9 @@
 // The curve-fit, statistics and averaging dialogs over a cursor range of known data: the new
 // series with its name, unit and values, the history row and the announcement; the statistics
 // shown, and a statistics task that ends after its dialog was closed or destroyed.
-#include "analysis/dialogs/AverageDialog.h"
-#include "analysis/dialogs/CurveFitDialog.h"
-#include "analysis/dialogs/StatisticsDialog.h"
+#include "analysis_dialogs/AverageDialog.h"
+#include "analysis_dialogs/CurveFitDialog.h"
+#include "analysis_dialogs/StatisticsDialog.h"
 #include "support/AnalysisHostFake.h"
 
 #include <QComboBox>

@@ -1,6 +1,6 @@
-#include "analysis/dialogs/CurveFitDialog.h"
+#include "analysis_dialogs/CurveFitDialog.h"
 
-#include "analysis/dialogs/AnalysisHost.h"
+#include "analysis_dialogs/AnalysisHost.h"
 #include "analysis/Functions.h"
 #include "app/base/Prompter.h"
 #include "Core/Data/DataManager.h"

@@ -1,11 +1,11 @@
 // The login dialog on a real X server, against the stand-in service: the login form and, after
 // a login, the logged-in face are drawn (each screenshot checked not to be blank).
 #include "../../common/PlainLogicContext.h"
-#include "../support/TerravoxStandIn.h"
+#include "../../common/TerravoxStandIn.h"
 
 #include "Core/Data/DataManager.h"
 #include "upload/XMLRPC.h"
-#include "upload/dialogs/TerravoxDialog.h"
+#include "upload_dialogs/TerravoxDialog.h"
 
 #include <QDir>
 #include <QLabel>

@@ -2,7 +2,7 @@
 // announced to the history and the graphs; a function of live inputs registered for the next
 // runs, refused past ten; a recorded series never paired with a live input; bad coefficients;
 // Reset.
-#include "analysis/dialogs/FunctionsDialog.h"
+#include "analysis_dialogs/FunctionsDialog.h"
 #include "support/AnalysisHostFake.h"
 
 #include <QComboBox>
