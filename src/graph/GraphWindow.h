@@ -2,9 +2,9 @@
 // The graph child window: draws data branches against time (or sample number), against
 // another branch (an XY graph) or as bars of timing results; follows a live run from its
 // start to its end, takes a plot for every new analysis result and drops the plots of
-// deleted branches. Split over several files by concern: graphwindow.cpp (state and run
-// cycle), graphwindow_autoscale.cpp, graphwindow_paint.cpp (layout and legend),
-// graphwindow_scales.cpp, graphwindow_lines.cpp and graphwindow_toolbar.cpp.
+// deleted branches. Split over several files by concern: GraphWindow.cpp (state and run
+// cycle), GraphWindow_autoscale.cpp, GraphWindow_paint.cpp (layout and legend),
+// GraphWindow_scales.cpp, GraphWindow_lines.cpp and GraphWindow_toolbar.cpp.
 #include "app/base/KorvantaWindow.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphPlot.h"
@@ -56,7 +56,7 @@ public:
     ~CGraphWindow() override;
 
     void initWindow() override;
-    // Workspace record (graphwindow_record.cpp).
+    // Workspace record (GraphWindow_record.cpp).
     int saveToFile(QDataStream* stream) override;
     int loadFromFile(QDataStream* stream) override;
     // Adds a plot for every key that names a stored branch.
@@ -339,20 +339,20 @@ private:
 
     // Commands, export, prediction curves and reactions
 public:
-    // Export (graphwindow_csv.cpp): the file name offered on a date, and the columns of the
+    // Export (GraphWindow_csv.cpp): the file name offered on a date, and the columns of the
     // plots as they are now.
     static QString DefaultCsvName(const QDate& date);
     QList<CCsvColumn> CsvColumns() const;
-    // Copy and print (graphwindow_print.cpp): the part of the window they show.
+    // Copy and print (GraphWindow_print.cpp): the part of the window they show.
     QRect PictureRect();
     QPixmap GraphPicture();
-    // Prediction curves (graphwindow_predictioncurves.cpp).
+    // Prediction curves (GraphWindow_predictioncurves.cpp).
     void TogglePredictMode();
     void AddPredictPlot();
     void AddPredictPoint(double x, double y, bool add = true);
     void DrawPredictPlots(QPainter* painter);
     void DrawPredict1Plot(QPainter* painter, int index);
-    // What the main window and the window manager ask (graphwindow_commands.cpp).
+    // What the main window and the window manager ask (GraphWindow_commands.cpp).
     void EnableSlopeMode(bool on);
     void EnableAreaMode(bool on);
     bool EnableFunctions() const;
@@ -389,7 +389,7 @@ private:
 
     // Cursors, annotations, mouse modes and drops
 public:
-    // Searches behind the cursors (graphwindow_search.cpp). The time searches use the sample
+    // Searches behind the cursors (GraphWindow_search.cpp). The time searches use the sample
     // order of the X list (binary search) whenever that list is known to be non-decreasing.
     float FindNearestY(CDataBranch* branch, float value, int& index);
     float FindMatchingY(CDataBranch* branch, float x, float tolerance, int& index, int start);
@@ -403,7 +403,7 @@ public:
     // The X value under a pixel column of the plot area.
     float ColumnToX(int column) const;
 
-    // Cursors (graphwindow_cursors.cpp).
+    // Cursors (GraphWindow_cursors.cpp).
     void SelectCursorPlot(int plotIndex, bool switchOn, QPoint* point);
     void SelectCursor2Plot(QPoint* point, bool unused);
     void DrawCursor(QPainter* painter);
@@ -414,12 +414,12 @@ public:
     QString m_Cursor2Text;
     QString m_AreaText;
 
-    // Annotations (graphwindow_annotations.cpp).
+    // Annotations (GraphWindow_annotations.cpp).
     void DrawAnnotations(QPainter* painter);
     void Draw1Annotation(QPainter* painter, int annotationIndex, int plotIndex, bool selected);
     int PtInAnnotation(QPoint point, int& annotationIndex);
 
-    // Mouse (graphwindow_mouse.cpp).
+    // Mouse (GraphWindow_mouse.cpp).
     int CheckMouseInScale(QPoint point);
     void mousePress(QPoint point, bool doubleClick);
     void DoZoom();
@@ -430,7 +430,7 @@ public:
     void DoDragAnnotation(QPoint point);
     void ShowDataTooltip(QPoint point);
 
-    // Prediction points by mouse (graphwindow_predictionpoints.cpp).
+    // Prediction points by mouse (GraphWindow_predictionpoints.cpp).
     void DoAddPredictPoint(QPoint point, bool flag);
     void DoErasePredictPoint(QPoint point);
 

@@ -52,7 +52,7 @@ public:
     ~CVideoAnlysisWindow() override;
 
     void initWindow() override;
-    // Workspace record (videoanalysiswindow_record.cpp).
+    // Workspace record (VideoAnlysisWindow_record.cpp).
     int saveToFile(QDataStream* stream) override;
     int loadFromFile(QDataStream* stream) override;
     void InitToolBar();
@@ -61,7 +61,7 @@ public:
     // must then return at once without touching any member.
     bool WaitHere(int ms);
 
-    // View (videoanalysiswindow_view.cpp).
+    // View (VideoAnlysisWindow_view.cpp).
     QPoint VideoViewPointToView(const QPoint& labelPoint) const;
     QPoint PointToVideoView(const QPoint& framePoint) const;
     void updateVideoDisplay();
@@ -71,7 +71,7 @@ public:
     // The rectangle in window points where presses act on the picture.
     QRect videoArea() const;
 
-    // Playback (videoanalysiswindow_playback.cpp).
+    // Playback (VideoAnlysisWindow_playback.cpp).
     bool LoadVideoFile(QString videoFile);
     void ClearOpenedFile();
     void SetLinkedFolderKey(int key) { linkedFolderKey = key; }
@@ -84,7 +84,7 @@ public:
     // video; false when none can.
     bool LinkRunFromDragText(const QString& text);
 
-    // Tracking (videoanalysiswindow_tracking.cpp).
+    // Tracking (VideoAnlysisWindow_tracking.cpp).
     void InitTrackingData();
     void AddTrackingData();
     QImage TrackTemplateMatch(QImage& frame, QImage& objectTemplate);

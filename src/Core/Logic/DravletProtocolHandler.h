@@ -84,7 +84,7 @@ public:
     unsigned char m_LastOpcode = 0;
 
 protected:
-    // ---- data packets and timing values (DravletHandlerData.cpp)
+    // ---- data packets and timing values (DravletProtocolHandler_data.cpp)
     void DataPacketStep();
     void DataPacketHandle(const unsigned char* packet);
     bool AcceptDataPacket(const unsigned char* packet);

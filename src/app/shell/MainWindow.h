@@ -134,7 +134,7 @@ private:
     MultiAction* makeMenuAction(const char* text, MultiActionKeyType key, QList<MultiAction*>& list);
     bool runAllowed() const;
     void shutDown();
-    // The online-service upload controller (mainwindow_upload.cpp).
+    // The online-service upload controller (MainWindow_upload.cpp).
     void initUpload();
     void exitUpload();
 

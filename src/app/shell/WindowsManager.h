@@ -66,7 +66,7 @@ public:
     CKorvantaSignals* GetSignals() const override { return m_pSignals; }
     CDataManager* GetDataManager() const override;
     IPrompter* GetPrompter() const override;
-    // IWorkspaceHost (windowsmanager_workspace.cpp)
+    // IWorkspaceHost (WindowsManager_workspace.cpp)
     QString WorkspaceFolder() override { return getKV4FolderPath(); }
     QString ChooseSaveFile(const QString& title, const QString& start, const QString& filter) override;
     QString ChooseOpenFile(const QString& title, const QString& start, const QString& filter) override;
@@ -84,7 +84,7 @@ public:
     int GetCurrentRunMode() const override;
     void SetRunButtonEnabled(bool enabled) override;
     void ShowRunManualButton(bool show) override;
-    // IChildWindowHost, graph windows (windowsmanager_graph.cpp)
+    // IChildWindowHost, graph windows (WindowsManager_graph.cpp)
     CKorvantaWindow* GetLastActiveGraph() const override;
     void SetLastActiveGraph(CKorvantaWindow* graph) override;
     void GraphWindowClosing(CKorvantaWindow* graph) override { SetLastGraphActive(graph); }
@@ -93,7 +93,7 @@ public:
     ExperimentInterval GetExperimentInterval(short rate, short samples, short loggerType) const override;
     void RequestVideoWindow(const QString& path, int folderKey) override { OpenVideoWindow(path, folderKey); }
 
-    // Graph windows (windowsmanager_graph.cpp).
+    // Graph windows (WindowsManager_graph.cpp).
     CKorvantaWindow* ShowGraphWindow();
     CKorvantaWindow* GetLastGraphWindow() const;
     void SetLastGraphActive(CKorvantaWindow* closing);
@@ -112,7 +112,7 @@ public:
     // The application title the window title is made from (the main window's).
     void SetApplicationTitle(const QString& title) { m_AppTitle = title; }
 
-    // Commands (windowsmanager_commands.cpp).
+    // Commands (WindowsManager_commands.cpp).
     QString getKV4FolderPath();
     // The help page for a language under appDir, English when that language has none.
     static QString HelpFilePath(const QString& appDir, const QString& code);
@@ -141,7 +141,7 @@ public:
     CKorvantaWindow* GetLastOfKind(WindowKind kind, const CKorvantaWindow* except = nullptr) const;
     // Called by a window of that kind when it closes.
     void SetLastActive(WindowKind kind, CKorvantaWindow* closing);
-    // Tables (windowsmanager_table.cpp).
+    // Tables (WindowsManager_table.cpp).
     void SetLastActiveTable(CKorvantaWindow* table) override;
     CKorvantaWindow* GetLastActiveTable() const override;
     void SetLastTableActive(CKorvantaWindow* closing) override;
@@ -160,7 +160,7 @@ public:
 
     void WaitHere(int ms);
 
-    // Video analysis (windowsmanager_video.cpp).
+    // Video analysis (WindowsManager_video.cpp).
     CVideoAnlysisWindow* ShowVideoWindow(bool fileFollows);
     // Shows path for the run folderKey, in a new window unless one already shows it.
     void OpenVideoWindow(const QString& path, int folderKey);
@@ -173,7 +173,7 @@ public:
     bool isVideoRecordArmed() const { return m_bVideoRecordArmed; }
 
     // The analysis engine and what the analysis dialogs ask of the window manager
-    // (windowsmanager_analysis.cpp).
+    // (WindowsManager_analysis.cpp).
     CFunctions* GetFunctions() { return &m_Functions; }
     CFunctions* AnalysisEngine() override { return &m_Functions; }
     CDataManager* AnalysisData() override { return GetDataManager(); }
@@ -226,14 +226,14 @@ public slots:
     void LoggerDownloadFinshed(bool);
     void OnLoggerStatusArrived(int source);
 
-    // Logger commands and events (windowsmanager_events.cpp).
+    // Logger commands and events (WindowsManager_events.cpp).
     void FirmwareUpdateFailed();
     void onLoggerConnect();
     void onDownload();
     void OnExperimentModeButton();
     void AcceptExperimentMode(bool acceptted);
 
-    // Workspace, help, firmware and window commands (windowsmanager_commands.cpp).
+    // Workspace, help, firmware and window commands (WindowsManager_commands.cpp).
     void OnNew();
     void OnOpen();
     // The Save command: a failure is reported to the user.
@@ -248,7 +248,7 @@ public slots:
     void ShowHistoryWindow(bool show);
     void onOpenHisoryWindow(bool toggled);
     // Meters, calculator and notes windows, and the edit commands of the notes editor
-    // (windowsmanager_meters.cpp).
+    // (WindowsManager_meters.cpp).
     void ShowMetersWindow();
     void ShowCalcWindow();
     cnoteswindow* ShowNotesWindow();
@@ -272,7 +272,7 @@ public slots:
     void OnVideoRecordButton();
     void OnVideoRecordButtonTimer();
 
-    // Analysis and upload commands (windowsmanager_analysis.cpp).
+    // Analysis and upload commands (WindowsManager_analysis.cpp).
     void onMathFunc();
     void onCurveFitFunc();
     void onPhotogateFunc();
@@ -286,7 +286,7 @@ public slots:
     void onIntegralMathFunc();
     void onStopUpload2Terravox();
     void onOnlineUpload2Terravox();
-    // Login and the upload of the current graph's series (windowsmanager_upload.cpp).
+    // Login and the upload of the current graph's series (WindowsManager_upload.cpp).
     void onEnableTerravox();
     void onUpload2Terravox();
 
@@ -319,7 +319,7 @@ private:
     // Reads the current graph's cursors; false (and all -1) without a graph.
     int cursorInfo(int* cursor1, int* cursor2, int* xAxisKey) const;
     void quickFunction(int id);
-    // The live upload's share of the run control (windowsmanager_upload.cpp).
+    // The live upload's share of the run control (WindowsManager_upload.cpp).
     void uploadRunStarted();
     void uploadRunFinished();
     cnoteswindow* activeNotesWindow() const;
