@@ -2,9 +2,9 @@
 // sensor) pushed through the receive ring, the receive machine and the row decoding, and, in the
 // second benchmark, through conversion and storage in the data store as well.
 #include "../tests/common/PlainLogicContext.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "Core/Logic/PelorinCoreHost.h"

@@ -5,10 +5,10 @@
 // and the delay from a packet's arrival at the port to its storage (median, 95th percentile,
 // maximum).
 #include "../tests/common/PlainLogicContext.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "Core/Logic/PelorinManager.h"

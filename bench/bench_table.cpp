@@ -3,11 +3,11 @@
 // the fastest logger rate (100,000 rows a second, one hub signal per row, the redraw timer every
 // 40 ms), given as the share of one core it takes.
 #include "app/base/ChildWindowHost.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "table/TableDelegate.h"
 #include "table/TableModel.h"
 #include "table/TableWindow.h"

@@ -4,12 +4,12 @@
 // one store with a run of ordinary, timing-result and tracked branches, and one window serve
 // every input.
 #include "app/base/ChildWindowHost.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "graph/GraphWindow.h"
 
 #include <QApplication>

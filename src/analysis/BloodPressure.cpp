@@ -4,9 +4,9 @@
 #include <atomic>
 #include <cmath>
 
-#include "Core/Data/DataBranch.h"
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/DataBranch.h"
 #include "analysis/Functions.h"
 #include "analysis/Smoothing.h"
 

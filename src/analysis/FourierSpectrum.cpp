@@ -3,9 +3,9 @@
 #include <cmath>
 #include <opencv2/core.hpp>
 
+#include "Core/Base/Diagnostics.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/Globals.h"
-#include "Core/Base/Diagnostics.h"
 #include "analysis/Functions.h"
 
 namespace {

@@ -2,9 +2,9 @@
 // operand, result branch, covariance helpers, messages.
 #include "analysis/Functions.h"
 
+#include "Core/Base/Diagnostics.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
-#include "Core/Base/Diagnostics.h"
 #include "analysis/FunctionsSupport.h"
 #include "analysis/IMessageSink.h"
 

@@ -4,12 +4,12 @@
 #include <cmath>
 #include <QtConcurrent>
 
+#include "Core/Base/Diagnostics.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
-#include "Core/Base/Diagnostics.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "analysis/Functions.h"
 
 namespace {

@@ -1,9 +1,9 @@
 #include "analysis_dialogs/AverageDialog.h"
 
-#include "analysis_dialogs/AnalysisHost.h"
-#include "analysis/Functions.h"
-#include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/DataManager.h"
+#include "analysis/Functions.h"
+#include "analysis_dialogs/AnalysisHost.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>

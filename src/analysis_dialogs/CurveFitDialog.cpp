@@ -1,10 +1,10 @@
 #include "analysis_dialogs/CurveFitDialog.h"
 
-#include "analysis_dialogs/AnalysisHost.h"
 #include "analysis/Functions.h"
+#include "analysis_dialogs/AnalysisHost.h"
 #include "app/base/Prompter.h"
-#include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/DataManager.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

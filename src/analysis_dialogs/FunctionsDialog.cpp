@@ -1,14 +1,14 @@
 #include "analysis_dialogs/FunctionsDialog.h"
 
-#include "analysis_dialogs/AnalysisHost.h"
-#include "analysis_dialogs/FunctionNames.h"
 #include "analysis/Functions.h"
 #include "analysis/OnlineFunctions.h"
+#include "analysis_dialogs/AnalysisHost.h"
+#include "analysis_dialogs/FunctionNames.h"
 #include "app/base/Prompter.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 
 #include <QComboBox>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
 #include "analysis_dialogs/StatisticsDialog.h"
 
-#include "analysis_dialogs/AnalysisHost.h"
 #include "analysis/Functions.h"
+#include "analysis_dialogs/AnalysisHost.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #include "analysis_dialogs/TimingWizard.h"
 
-#include "analysis_dialogs/AnalysisHost.h"
 #include "analysis/Functions.h"
+#include "analysis_dialogs/AnalysisHost.h"
 #include "app/base/Prompter.h"
 #include "Core/Data/DataManager.h"
 

@@ -3,14 +3,14 @@
 #include "graph/GraphWindow.h"
 
 #include "app/base/ChildWindowHost.h"
+#include "Core/Base/Diagnostics.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/Diagnostics.h"
-#include "Core/Base/KorvantaSignals.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

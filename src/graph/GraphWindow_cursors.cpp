@@ -2,10 +2,10 @@
 // slope, cursor 2 with the differences to cursor 1 and the shaded area between them.
 #include "graph/GraphWindow.h"
 
-#include "analysis/Functions.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
+#include "analysis/Functions.h"
 #include "graph/GraphRules.h"
 #include "graph/PlotStrokes.h"
 

@@ -4,10 +4,10 @@
 #include "graph/GraphWindow.h"
 
 #include "app/base/ChildWindowHost.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
-#include "Core/Base/KorvantaSignals.h"
 
 #include <QComboBox>
 #include <QTimer>

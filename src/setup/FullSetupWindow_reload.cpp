@@ -2,10 +2,10 @@
 // setup summary, the read-back queries of the controller and the live readings.
 #include "setup/FullSetupWindow.h"
 
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "setup/LogicQueries.h"
 #include "setup/MeasurementColumns.h"
 #include "setup/SensorColumns.h"

@@ -1,10 +1,10 @@
 // The full setup window: its form and the building of the channel rows.
 #include "setup/FullSetupWindow.h"
 
-#include "Core/Data/SensorInfo.h"
-#include "Core/Data/SetupInfo.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
 #include "setup/LogicQueries.h"
 #include "setup/MeasurementColumns.h"
 #include "setup/SensorColumns.h"

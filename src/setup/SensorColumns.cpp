@@ -1,8 +1,8 @@
 #include "setup/SensorColumns.h"
 
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "setup/SetupWindow.h"
 
 #include <QCoreApplication>

@@ -3,8 +3,8 @@
 // can be checked without a window: the sensor choice of a channel, the range display, the zero
 // reading text, the trigger a row reports, typed numbers under the user's locale, the
 // calibration capture and the drop volume.
-#include "Core/Data/SensorsCalibration.h"
 #include "Core/Base/CommandParameters.h"
+#include "Core/Data/SensorsCalibration.h"
 
 #include <QList>
 #include <QLocale>

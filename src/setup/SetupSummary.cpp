@@ -2,9 +2,9 @@
 // the full setup window.
 #include "setup/SetupSummary.h"
 
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/SetupWindow.h"
 

@@ -4,10 +4,10 @@
 #include "setup/FullSetupWindow.h"
 #include "setup/SetupSummary.h"
 
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupHost.h"
 

@@ -2,9 +2,9 @@
 // how long a run will take.
 #include "setup/SetupWindow.h"
 
+#include "Core/Base/ILogger.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/ILogger.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupHost.h"
 

@@ -4,10 +4,10 @@
 
 #include "setup/FullSetupWindow.h"
 
-#include "Core/Data/SensorInfo.h"
-#include "Core/Data/SetupInfo.h"
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupHost.h"
 #include "setup/SetupSettings.h"

@@ -1,11 +1,11 @@
 #include "table/MetersWindow.h"
 
 #include "app/base/ChildWindowHost.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "ui_MetersWindow.h"
 
 #include <QEvent>

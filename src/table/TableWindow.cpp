@@ -3,8 +3,8 @@
 
 #include "app/base/ChildWindowHost.h"
 #include "app/base/Prompter.h"
-#include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/DataManager.h"
 #include "table/TableDelegate.h"
 #include "table/TableModel.h"
 #include "table/TablePrintDialog.h"

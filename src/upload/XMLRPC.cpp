@@ -3,9 +3,9 @@
 #include "upload/MaiaObject.h"
 #include "upload/UploadEndpoint.h"
 
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 

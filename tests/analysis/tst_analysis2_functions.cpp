@@ -4,8 +4,8 @@
 #include <QtTest>
 #include <cmath>
 
-#include "Core/Data/SensorInfo.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/SensorInfo.h"
 #include "support/AnalysisFixture.h"
 
 using AnalysisTest::Fixture;

@@ -6,8 +6,8 @@
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryTreeView.h"
 #include "app/shell/HistoryWindow.h"
-#include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/DataManager.h"
 #include "support/ScriptedPrompter.h"
 
 #include <QAbstractItemModelTester>

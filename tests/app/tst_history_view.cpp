@@ -4,8 +4,8 @@
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryTreeView.h"
 #include "app/shell/HistoryWindow.h"
-#include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/DataManager.h"
 
 #include <QScrollBar>
 #include <QtTest>

@@ -5,8 +5,8 @@
 #include "app/shell/HistoryWindow.h"
 #include "Core/Logic/LogicManager.h"
 #include <QPushButton>
-#include "app/shell/MainWindow.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "app/shell/MainWindow.h"
 #include "graph/GraphWindow.h"
 #include "support/ScriptedPrompter.h"
 #include "support/ScriptedServices.h"

@@ -3,10 +3,10 @@
 // graph after one closes.
 #include "support/ShellRig.h"
 
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "app/shell/HistoryWindow.h"
 #include "graph/GraphWindow.h"
 

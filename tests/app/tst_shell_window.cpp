@@ -1,9 +1,9 @@
 // The child-window base: the window record byte for byte, reading it back (and every way a
 // record can be cut short or damaged), grid snapping, and the MultiAction icon switching.
+#include "Core/Base/KorvantaSignals.h"
 #include "app/base/ChildWindowHost.h"
 #include "app/base/KorvantaWindow.h"
 #include "app/base/MultiAction.h"
-#include "Core/Base/KorvantaSignals.h"
 
 #include <QBuffer>
 #include <QDataStream>

@@ -1,10 +1,10 @@
 // The shell's share of the online upload: the login command opens the dialog, the upload
 // command sends the current graph's series or says there are none, and the run control
 // starts, ends and stops the live upload. The upload service is a scripted one.
+#include "Core/Base/KorvantaSignals.h"
 #include "app/base/KorvantaWindow.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/ShellServices.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "support/ShellRig.h"
 
 #include <QtTest>

@@ -4,12 +4,12 @@
 // that make runs and fill branches as the logger threads would.
 #include "app/base/ChildWindowHost.h"
 #include "app/base/KorvantaWindow.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 
 #include <QVector>
 #include <QWidget>

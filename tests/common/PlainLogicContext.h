@@ -1,8 +1,8 @@
 #pragma once
 // The plainest logic context for tests and benchmarks that drive the core directly: a hub of its
 // own, a setup record of its own, free-running mode.
-#include "Core/Data/SetupInfo.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicContext.h"
 
 class CPlainLogicContext : public ILogicContext

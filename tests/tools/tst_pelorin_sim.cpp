@@ -2,10 +2,10 @@
 // serial port, receive ring, protocol handler, catalogue, data store, conversion and hub, driven
 // by a small single-threaded driver in place of the manager's worker threads.
 #include "../common/PlainLogicContext.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "Core/Logic/PelorinCoreHost.h"

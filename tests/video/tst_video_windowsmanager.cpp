@@ -1,8 +1,8 @@
 // The window manager's video share on the shell's test rig: at most four video windows,
 // opening the video of a run, and the active video window handed on when one closes.
+#include "Core/Base/KorvantaSignals.h"
 #include "ShellRig.h"
 #include "app/shell/HistoryWindow.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "support/VideoFixture.h"
 #include "video/VideoAnlysisWindow.h"
 

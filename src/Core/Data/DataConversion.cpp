@@ -2,11 +2,11 @@
 
 #include <cmath>
 
+#include "Core/Base/Diagnostics.h"
+#include "Core/Base/ILogger.h"
 #include "Core/Data/ConversionFormulas.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
-#include "Core/Base/Diagnostics.h"
-#include "Core/Base/ILogger.h"
 
 using ConversionMarkers::s_Missing;
 using ConversionMarkers::s_NoSample;

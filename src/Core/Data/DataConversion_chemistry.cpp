@@ -3,12 +3,12 @@
 // compensated chemistry, sound level and true RMS.
 #include <cmath>
 
+#include "Core/Base/ILogger.h"
 #include "Core/Data/ConversionFormulas.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataConversion.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
-#include "Core/Base/ILogger.h"
 
 using ConversionMarkers::s_Missing;
 

@@ -3,11 +3,11 @@
 // position is checked here, so the formulas never reach past a table.
 #include "Core/Data/DataConversion.h"
 
+#include "Core/Base/ILogger.h"
 #include "Core/Data/DataManager.h"
+#include "Core/Data/RunServices.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/ILogger.h"
-#include "Core/Data/RunServices.h"
 
 bool CDataConversion::SetupPair(int entry, float& a, float& b) const
 {

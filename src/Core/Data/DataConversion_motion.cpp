@@ -1,11 +1,11 @@
 // Counting and motion sensors: drop counters and rain gauge, distance, smart pulleys, rotary.
 #include <cmath>
 
+#include "Core/Base/Diagnostics.h"
 #include "Core/Data/ConversionFormulas.h"
 #include "Core/Data/DataConversion.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
-#include "Core/Base/Diagnostics.h"
 
 using ConversionMarkers::s_NoSample;
 

@@ -1,7 +1,7 @@
 #include "Core/Data/DataManager.h"
 
-#include "Core/Data/Globals.h"
 #include "Core/Base/Diagnostics.h"
+#include "Core/Data/Globals.h"
 
 #include <QCoreApplication>
 #include <QMutexLocker>

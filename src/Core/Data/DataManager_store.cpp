@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "Core/Base/Diagnostics.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/Diagnostics.h"
-#include "Core/Base/KorvantaSignals.h"
 
 using ConversionMarkers::s_NoSample;
 using ConversionMarkers::s_RepeatLast;

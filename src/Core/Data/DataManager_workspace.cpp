@@ -1,8 +1,8 @@
 // Writing and reading the folders and branches of a workspace file.
 #include "Core/Data/DataManager.h"
 
-#include "Core/Data/RecordIO.h"
 #include "Core/Base/Diagnostics.h"
+#include "Core/Data/RecordIO.h"
 
 #include <QDataStream>
 

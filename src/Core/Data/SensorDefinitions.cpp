@@ -1,8 +1,8 @@
 #include "Core/Data/SensorDefinitions.h"
 
+#include "Core/Base/Diagnostics.h"
 #include "Core/Data/CheckedSaveFile.h"
 #include "Core/Data/RecordIO.h"
-#include "Core/Base/Diagnostics.h"
 
 #include <QDataStream>
 #include <QFile>

@@ -6,8 +6,8 @@
 #include <QStringList>
 #include <QStandardPaths>
 
-#include "Core/Data/CheckedSaveFile.h"
 #include "Core/Base/Diagnostics.h"
+#include "Core/Data/CheckedSaveFile.h"
 
 namespace {
 // Highest catalogue index; an index read from the file beyond it names no sensor.

@@ -1,10 +1,10 @@
 #include "Core/Logic/DeviceDetectionManager.h"
 #include "Core/Logic/PortNumber.h"
 
-#include "Core/Data/SetupInfo.h"
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "Core/Logic/PelorinManager.h"

@@ -1,9 +1,9 @@
 #include "Core/Logic/DravletCoreHost.h"
 
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
 
 #include <QThread>

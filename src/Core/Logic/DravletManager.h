@@ -4,8 +4,8 @@
 // detection poller, status re-send), queues commands and sends them with acknowledgement
 // waits and re-sends, and asks for the interface's status before a run or setup until it
 // answers.
-#include "Core/Logic/DravletProtocolHandler.h"
 #include "Core/Base/ILogger.h"
+#include "Core/Logic/DravletProtocolHandler.h"
 #include "Core/Logic/SafeQueue.h"
 #include "Core/Logic/ThreadWorker.h"
 #include "platform/PortEnumerator.h"

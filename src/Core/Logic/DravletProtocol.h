@@ -3,11 +3,11 @@
 // sensor interface in one object, with every request the program sends to it. The protocol
 // handler and the manager derive from it, so one object holds port, tables, ring and state.
 #include "Core/Base/CommandParameters.h"
+#include "Core/Base/ILogger.h"
 #include "Core/Logic/CyclicBuffer.h"
 #include "Core/Logic/DravletCodec.h"
 #include "Core/Logic/DravletHost.h"
 #include "Core/Logic/DravletProtocolTables.h"
-#include "Core/Base/ILogger.h"
 #include "platform/SerialPort.h"
 
 #include <QMutex>

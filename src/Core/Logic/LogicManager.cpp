@@ -1,9 +1,9 @@
 #include "Core/Logic/LogicManager.h"
 
-#include "Core/Data/SetupInfo.h"
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicContext.h"
 
 #include <QCoreApplication>

@@ -2,14 +2,14 @@
 // The core object below the windows: it owns the experiment data and the sensor catalogue,
 // knows the loggers, and turns the users' requests into logger commands. Reached through the
 // global pointer p_LogicManager.
+#include "Core/Base/CommandParameters.h"
+#include "Core/Base/ExperimentInterval.h"
+#include "Core/Base/LoggerStatus.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/RunServices.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/Settings.h"
-#include "Core/Base/CommandParameters.h"
-#include "Core/Base/ExperimentInterval.h"
-#include "Core/Base/LoggerStatus.h"
 #include "analysis/OnlineFunctions.h"
 
 #include <QFutureWatcher>

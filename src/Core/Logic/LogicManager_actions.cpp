@@ -1,9 +1,9 @@
 // The users' requests to the detected logger and the keep-alive of runs whose link may be lost
 // without notice.
-#include "Core/Data/SetupInfo.h"
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicManager.h"
 
 #include <QThread>

@@ -1,10 +1,10 @@
 // The command operations of the logic manager: one command record per request.
-#include "Core/Base/CommandParameters.h"
+#include "Core/Logic/LogicManager.h"
 
-#include "Core/Data/SetupInfo.h"
+#include "Core/Base/CommandParameters.h"
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/ILogger.h"
-#include "Core/Logic/LogicManager.h"
+#include "Core/Data/SetupInfo.h"
 
 namespace {
 

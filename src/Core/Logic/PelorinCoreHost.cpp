@@ -1,11 +1,11 @@
 #include "Core/Logic/PelorinCoreHost.h"
 
-#include "Core/Data/DataBranch.h"
-#include "Core/Data/DataFolder.h"
-#include "Core/Data/SetupInfo.h"
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataFolder.h"
+#include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicManager.h"
 
 #include <QCoreApplication>

@@ -2,8 +2,8 @@
 #include "Core/Logic/PelorinManager.h"
 #include "Core/Logic/PortNumber.h"
 
-#include "Core/Data/SensorInfo.h"
 #include "Core/Base/Diagnostics.h"
+#include "Core/Data/SensorInfo.h"
 #include "Core/Logic/LogicManager.h"
 
 #include <QThread>

@@ -1,8 +1,8 @@
 // The Pelorin manager's search for its logger among the serial ports, the detection poller and
 // the keep-alive watchdog of Bluetooth links.
-#include "Core/Data/SetupInfo.h"
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/SetupInfo.h"
 #include "Core/Logic/InterfaceThread.h"
 #include "Core/Logic/LogicManager.h"
 #include "Core/Logic/PelorinManager.h"

@@ -3,8 +3,8 @@
 // ring as bases, the logger record, and every request and reply of the wire format. The frames
 // themselves are built and parsed by the plain functions of PelorinFrames.h and PelorinReplies.h;
 // this class feeds them from the setup record and the catalogue and writes the result.
-#include "Core/Logic/CyclicBuffer.h"
 #include "Core/Base/ExperimentInterval.h"
+#include "Core/Logic/CyclicBuffer.h"
 #include "Core/Logic/GlobalTable.h"
 #include "Core/Logic/PelorinFrames.h"
 #include "Core/Logic/PelorinHost.h"

@@ -1,9 +1,9 @@
 #include "app/base/KorvantaWindow.h"
 #include "Core/Data/RecordIO.h"
 
+#include "Core/Base/KorvantaSignals.h"
 #include "app/base/ChildWindowHost.h"
 #include "app/base/Prompter.h"
-#include "Core/Base/KorvantaSignals.h"
 
 #include <QDataStream>
 #include <QIcon>

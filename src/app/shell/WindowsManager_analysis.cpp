@@ -11,8 +11,8 @@
 #include "app/shell/EngineMessages.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/ShellServices.h"
-#include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/DataManager.h"
 #include "Core/Logic/LogicManager.h"
 #include "graph/GraphWindow.h"
 

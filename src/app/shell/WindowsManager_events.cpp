@@ -5,9 +5,9 @@
 
 #include "app/shell/ShellFrame.h"
 #include "app/shell/ShellServices.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "setup/ExperimentModeDialog.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupWindow.h"

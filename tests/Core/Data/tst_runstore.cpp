@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "../../common/PlainLogicContext.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "analysis/OnlineFunctions.h"

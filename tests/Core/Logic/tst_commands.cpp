@@ -1,8 +1,8 @@
 // Command records built by the logic manager's command operations, against a recording logger.
-#include "Core/Data/SetupInfo.h"
 #include "Core/Base/CommandParameters.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SafeSampleList.h"
@@ -14,7 +15,6 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/DravletCoreHost.h"
 #include "Core/Logic/DravletManager.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "platform/TestPortEnumerator.h"

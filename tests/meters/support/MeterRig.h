@@ -4,10 +4,10 @@
 // chooses.
 #include "app/base/ChildWindowHost.h"
 #include "app/base/Prompter.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 
 #include <QDialog>
 #include <QMdiArea>

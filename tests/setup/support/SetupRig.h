@@ -2,8 +2,8 @@
 // The setup controller on a test bench: a host standing in for the window manager, a real
 // logic manager with one fake logger and in-memory settings.
 #include "../../app/support/FakeLogger.h"
-#include "Core/Data/SetupInfo.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "setup/LogicQueries.h"

@@ -4,11 +4,11 @@
 // record the window manager keeps.
 #include "app/base/ChildWindowHost.h"
 #include "app/base/Prompter.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "table/TableWindow.h"
 
 #include <QMdiArea>

@@ -3,8 +3,8 @@
 // that answers file choosers and records every box.
 #include "app/base/ChildWindowHost.h"
 #include "app/base/Prompter.h"
-#include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/DataManager.h"
 
 #include <QMdiArea>
 #include <QPointer>

@@ -1,9 +1,9 @@
 #pragma once
 // Scripted stand-ins for the logic layer's tests: a logger that records what it is asked, and
 // the context the shell gives the logic manager.
-#include "Core/Data/SetupInfo.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicContext.h"
 
 #include <QList>
