@@ -264,11 +264,11 @@ private slots:
         QImage strips(g->size(), QImage::Format_ARGB32_Premultiplied), stroked(strips.size(), strips.format());
         strips.fill(Qt::black);
         stroked.fill(Qt::black);
-        g->m_RepaintMode = 0;
+        g->m_RepaintMode = CGraphWindow::RepaintFull;
         g->render(&strips);
         QCOMPARE(g->m_StripPaints, 1);
         g->m_bPaintInStrips = false;
-        g->m_RepaintMode = 0;
+        g->m_RepaintMode = CGraphWindow::RepaintFull;
         g->render(&stroked);
         QCOMPARE(g->m_StripPaints, 1);
         const QString diff = Differences(strips, stroked);
@@ -299,7 +299,7 @@ private slots:
         emit host.m_Hub.LoggerExperimentEnd();
         QImage img(g->size(), QImage::Format_ARGB32_Premultiplied);
         auto paint = [&] {
-            g->m_RepaintMode = 0;
+            g->m_RepaintMode = CGraphWindow::RepaintFull;
             g->render(&img);
         };
         paint();
