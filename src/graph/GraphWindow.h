@@ -475,6 +475,13 @@ private:
     bool confirm(const QString& text);
     bool askAnnotationText(const QString& initial, QString& text);
     void recordDragStartMaxima();
+    // The parts of a press: on a scale (true: a scale drag starts, nothing else happens), on
+    // cursor 1's plot (a double click adds cursor 2; true: the plot was removed), and what the
+    // normal and the annotation mode do with it.
+    bool pressOnScale(QPoint p);
+    bool pressOnCursorPlot(QPoint p, bool doubleClick);
+    void pressForCursors(QPoint p);
+    void pressOnAnnotation(QPoint p, bool doubleClick);
     // Dropped text: the keys to plot, each looked up; unknown ones are left out.
     QList<int> droppedKeys(const QString& text) const;
 };

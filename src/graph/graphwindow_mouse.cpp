@@ -188,85 +188,14 @@ void CGraphWindow::mousePress(QPoint p, bool doubleClick)
     }
     if (m_bRunning)
         return;
-    if (!m_Plots.isEmpty()) {
-        switch (CheckMouseInScale(p)) {
-        case ZoneRight:
-        case ZoneLeft:
-            m_DragScale = CheckMouseInScale(p);
-            m_DragScalePlot = m_DragScale == ZoneRight ? m_RightScalePlot : m_LeftScalePlot;
-            m_DragStartPoint = p;
-            recordDragStartMaxima();
-            return;
-        case ZoneX:
-            if (m_GraphType == BarGraph)
-                return;
-            if (m_XPlot.m_Key == -1)
-                m_DragStartXMax = m_XMax;
-            m_DragScale = ZoneX;
-            m_DragStartPoint = p;
-            return;
-        default:
-            break;
-        }
-    }
-    if (m_Cursor1Plot != -1) {
-        if (doubleClick && m_Cursor2Plot == -1) {
-            SelectCursor2Plot(nullptr, false);
-            RepaintGraph(RepaintFull);
-            UpdateButtons();
-            RepaintGraph(RepaintFull);
-        }
-        const QRect button = GetPlotRemoveButonRect(m_Cursor1Plot);
-        if (!button.isNull() && Inside(button, p)
-            && confirm(tr("Are you sure you want to remove this plot?"))) {
-            const int index = m_Cursor1Plot;
-            if (m_GraphType != BarGraph) {
-                m_Cursor2Plot = -1;
-                m_CursorSampleDelta = 0;
-                m_Cursor2Sample = -1;
-            }
-            SelectCursorPlot(-1, false, nullptr);
-            if (index >= 0 && index < m_Plots.size())
-                m_Plots.removeAt(index);
-            m_XYLayers.clear();
-            m_SelAnnotationPlot = -1;
-            // The X-axis plot keeps its place in the list only by key: a removal before it
-            // shifts it.
-            if (m_XPlotIndex >= 0) {
-                m_XPlotIndex = -1;
-                for (int i = 0; i < m_Plots.size(); ++i)
-                    if (m_Plots.at(i).m_Key == m_XPlot.m_Key)
-                        m_XPlotIndex = i;
-            }
-            BuildScaleCombos();
-            chooseFirstVisibleScales();
-            ResizeScaleCombos();
-            UpdateButtons();
-            RepaintGraph(RepaintFull);
-            return;
-        }
-    }
+    if (!m_Plots.isEmpty() && pressOnScale(p))
+        return;
+    if (m_Cursor1Plot != -1 && pressOnCursorPlot(p, doubleClick))
+        return;
     switch (m_MouseMode) {
-    case MouseNormal: {
-        if (Inside(m_GraphRect, p) && m_Cursor1Plot == -1 && !m_Plots.isEmpty()) {
-            SelectCursorPlot(-1, false, &p);
-            RepaintGraph(RepaintFull);
-            UpdateButtons();
-        }
-        m_DragCursor = 0;
-        auto onHandle = [&p](const QPoint& c) { return QRect(c.x() - 5, c.y() - 5, 10, 10).contains(p); };
-        if (m_Cursor1Plot != -1 && onHandle(m_Cursor1Point)) {
-            m_DragCursor = 1;
-            m_DragStartPoint = p;
-            SaveGraph();
-        }
-        if (m_Cursor2Plot != -1 && onHandle(m_Cursor2Point)) {
-            m_DragCursor = 2;
-            m_DragStartPoint = p;
-            SaveGraph();
-        }
+    case MouseNormal:
+        pressForCursors(p);
         break;
-    }
     case MouseZoom:
         if (Inside(m_GraphRect, p)) {
             m_ZoomRect = QRect(p, p);
@@ -282,53 +211,139 @@ void CGraphWindow::mousePress(QPoint p, bool doubleClick)
             m_LastMousePoint = p;
         }
         break;
-    case MouseMoveAnnotation: {
-        int index = -1;
-        m_SelAnnotationPlot = PtInAnnotation(p, index);
-        m_SelAnnotation = index;
-        if (m_SelAnnotationPlot == -1) {
-            m_DragStartPoint = p;
-            m_LastMousePoint = p;
-            break;
-        }
-        CGraphPlot plot = GetPlot(m_SelAnnotationPlot);
-        CGraphTextAnnotation note = plot.GetAnnoation(index);
-        if (doubleClick) {
-            QString text;
-            if (askAnnotationText(note.m_Text, text)) {
-                note.m_Text = text;
-                plot.m_Annotations[index] = note;
-                UpdatePlot(plot, m_SelAnnotationPlot);
-            }
-            m_SelAnnotationPlot = -1;
-            m_bDraggingAnnotation = false;
-            RepaintGraph(RepaintFull);
-            break;
-        }
-        const QRect& box = note.m_TextRect;
-        if (Inside(QRect(box.topLeft(), QPoint(box.left() + 13, box.top() + 13)), p)) {
-            if (confirm(tr("Are you sure you want to remove this annotation?"))) {
-                plot.RemoveAnnotation(index);
-                UpdatePlot(plot, m_SelAnnotationPlot);
-                m_SelAnnotationPlot = -1;
-                UpdateButtons();
-                RepaintGraph(RepaintFull);
-            }
-            m_bDraggingAnnotation = false;
-            break;
-        }
-        note.m_StartAngle = note.m_Angle;
-        note.m_StartLength = note.m_Length;
-        plot.m_Annotations[index] = note;
-        UpdatePlot(plot, m_SelAnnotationPlot);
-        m_bDraggingAnnotation = true;
-        m_DragStartPoint = p;
-        m_LastMousePoint = p;
+    case MouseMoveAnnotation:
+        pressOnAnnotation(p, doubleClick);
         break;
-    }
     default:
         break;
     }
+}
+
+bool CGraphWindow::pressOnScale(QPoint p)
+{
+    switch (CheckMouseInScale(p)) {
+    case ZoneRight:
+    case ZoneLeft:
+        m_DragScale = CheckMouseInScale(p);
+        m_DragScalePlot = m_DragScale == ZoneRight ? m_RightScalePlot : m_LeftScalePlot;
+        m_DragStartPoint = p;
+        recordDragStartMaxima();
+        return true;
+    case ZoneX:
+        if (m_GraphType == BarGraph)
+            return true;
+        if (m_XPlot.m_Key == -1)
+            m_DragStartXMax = m_XMax;
+        m_DragScale = ZoneX;
+        m_DragStartPoint = p;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CGraphWindow::pressOnCursorPlot(QPoint p, bool doubleClick)
+{
+    if (doubleClick && m_Cursor2Plot == -1) {
+        SelectCursor2Plot(nullptr, false);
+        RepaintGraph(RepaintFull);
+        UpdateButtons();
+        RepaintGraph(RepaintFull);
+    }
+    const QRect button = GetPlotRemoveButonRect(m_Cursor1Plot);
+    if (button.isNull() || !Inside(button, p) || !confirm(tr("Are you sure you want to remove this plot?")))
+        return false;
+    const int index = m_Cursor1Plot;
+    if (m_GraphType != BarGraph) {
+        m_Cursor2Plot = -1;
+        m_CursorSampleDelta = 0;
+        m_Cursor2Sample = -1;
+    }
+    SelectCursorPlot(-1, false, nullptr);
+    if (index >= 0 && index < m_Plots.size())
+        m_Plots.removeAt(index);
+    m_XYLayers.clear();
+    m_SelAnnotationPlot = -1;
+    // The X-axis plot keeps its place in the list only by key: a removal before it
+    // shifts it.
+    if (m_XPlotIndex >= 0) {
+        m_XPlotIndex = -1;
+        for (int i = 0; i < m_Plots.size(); ++i)
+            if (m_Plots.at(i).m_Key == m_XPlot.m_Key)
+                m_XPlotIndex = i;
+    }
+    BuildScaleCombos();
+    chooseFirstVisibleScales();
+    ResizeScaleCombos();
+    UpdateButtons();
+    RepaintGraph(RepaintFull);
+    return true;
+}
+
+void CGraphWindow::pressForCursors(QPoint p)
+{
+    if (Inside(m_GraphRect, p) && m_Cursor1Plot == -1 && !m_Plots.isEmpty()) {
+        SelectCursorPlot(-1, false, &p);
+        RepaintGraph(RepaintFull);
+        UpdateButtons();
+    }
+    m_DragCursor = 0;
+    auto onHandle = [&p](const QPoint& c) { return QRect(c.x() - 5, c.y() - 5, 10, 10).contains(p); };
+    if (m_Cursor1Plot != -1 && onHandle(m_Cursor1Point)) {
+        m_DragCursor = 1;
+        m_DragStartPoint = p;
+        SaveGraph();
+    }
+    if (m_Cursor2Plot != -1 && onHandle(m_Cursor2Point)) {
+        m_DragCursor = 2;
+        m_DragStartPoint = p;
+        SaveGraph();
+    }
+}
+
+void CGraphWindow::pressOnAnnotation(QPoint p, bool doubleClick)
+{
+    int index = -1;
+    m_SelAnnotationPlot = PtInAnnotation(p, index);
+    m_SelAnnotation = index;
+    if (m_SelAnnotationPlot == -1) {
+        m_DragStartPoint = p;
+        m_LastMousePoint = p;
+        return;
+    }
+    CGraphPlot plot = GetPlot(m_SelAnnotationPlot);
+    CGraphTextAnnotation note = plot.GetAnnoation(index);
+    if (doubleClick) {
+        QString text;
+        if (askAnnotationText(note.m_Text, text)) {
+            note.m_Text = text;
+            plot.m_Annotations[index] = note;
+            UpdatePlot(plot, m_SelAnnotationPlot);
+        }
+        m_SelAnnotationPlot = -1;
+        m_bDraggingAnnotation = false;
+        RepaintGraph(RepaintFull);
+        return;
+    }
+    const QRect& box = note.m_TextRect;
+    if (Inside(QRect(box.topLeft(), QPoint(box.left() + 13, box.top() + 13)), p)) {
+        if (confirm(tr("Are you sure you want to remove this annotation?"))) {
+            plot.RemoveAnnotation(index);
+            UpdatePlot(plot, m_SelAnnotationPlot);
+            m_SelAnnotationPlot = -1;
+            UpdateButtons();
+            RepaintGraph(RepaintFull);
+        }
+        m_bDraggingAnnotation = false;
+        return;
+    }
+    note.m_StartAngle = note.m_Angle;
+    note.m_StartLength = note.m_Length;
+    plot.m_Annotations[index] = note;
+    UpdatePlot(plot, m_SelAnnotationPlot);
+    m_bDraggingAnnotation = true;
+    m_DragStartPoint = p;
+    m_LastMousePoint = p;
 }
 
 void CGraphWindow::mouseMoveEvent(QMouseEvent* event)
