@@ -11,7 +11,10 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -220,6 +223,29 @@ private slots:
         int calls = 0;
         ParallelFor(0, 4, [&](int) { ++calls; });
         QCOMPARE(calls, 0);
+    }
+
+    // Callers on three threads at once, each job calling again: far more helpers wanted than the
+    // pool has, yet every index runs once, and each caller's own share stays on its thread.
+    void nestedAndParallelCallsRunEveryIndexOnce()
+    {
+        constexpr int Callers = 3, Outer = 8, Inner = 16;
+        std::vector<std::atomic<int>> runs(Callers * Outer * Inner);
+        std::atomic<int> firstOnCaller{0};
+        auto call = [&](int c) {
+            const std::thread::id self = std::this_thread::get_id();
+            ParallelFor(
+                Outer, 16,
+                [&, c](int i) { ParallelFor(Inner, 16, [&, c, i](int j) { ++runs[size_t((c * Outer + i) * Inner + j)]; }); },
+                [&] { firstOnCaller += std::this_thread::get_id() == self ? 1 : 0; });
+        };
+        std::thread second(call, 1), third(call, 2);
+        call(0);
+        second.join();
+        third.join();
+        QCOMPARE(firstOnCaller.load(), Callers);
+        for (const std::atomic<int>& r : runs)
+            QCOMPARE(r.load(), 1);
     }
 
     void fullPaintOfAWindowIsTheStrokedOne_data()
