@@ -160,7 +160,8 @@ private:
 
 } // namespace
 
-void ParallelFor(int count, int threads, const std::function<void(int)>& fn, const std::function<void()>& callerFirst)
+void ParallelFor(int count, int threads, const std::function<void(int)>& fn,
+                 const std::function<void()>& callerFirst) noexcept
 {
     CIndexShare share(count, fn);
     QThreadPool& pool = CurvePool();
