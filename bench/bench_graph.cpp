@@ -60,7 +60,7 @@ struct Rig
     }
     void paint()
     {
-        graph->m_RepaintMode = 0;
+        graph->m_RepaintMode = CGraphWindow::RepaintFull;
         graph->render(&image);
     }
 };
@@ -197,7 +197,7 @@ struct XYRig
         x.m_bVisible = false;
         graph->UpdatePlot(x, 0);
         graph->AutoScaleAllAxis(false);
-        graph->m_RepaintMode = 0;
+        graph->m_RepaintMode = CGraphWindow::RepaintFull;
         graph->render(&image);   // lays the plot area out
         if (!qEnvironmentVariableIsEmpty("KORVANTA_BENCH_SHOTS")) {
             image.save(qEnvironmentVariable("KORVANTA_BENCH_SHOTS")
@@ -229,7 +229,7 @@ void BM_PaintXYFull(benchmark::State& state)
     XYRig rig(state.range(0) != 0, state.range(1));
     for (auto _ : state) {
         rig.graph->m_XYLayers.clear();
-        rig.graph->m_RepaintMode = 0;
+        rig.graph->m_RepaintMode = CGraphWindow::RepaintFull;
         rig.graph->render(&rig.image);
     }
     CPlotStrokes strokes;
@@ -310,11 +310,11 @@ void BM_LiveRedrawTick(benchmark::State& state)
         state.ResumeTiming();
         rig.graph->UpdateNewData();
         // What the redraw timer repaints, rendered into the one image as into the screen's.
-        rig.graph->m_RepaintMode = 3;
+        rig.graph->m_RepaintMode = CGraphWindow::RepaintLiveTick;
         const QRegion region = rig.graph->liveTickRegion();
         if (!region.isEmpty())
             rig.graph->render(&rig.image, region.boundingRect().topLeft(), region);
-        rig.graph->m_RepaintMode = 0;
+        rig.graph->m_RepaintMode = CGraphWindow::RepaintFull;
     }
     emit rig.host.m_Hub.LoggerExperimentEnd();
 }
@@ -341,7 +341,7 @@ void BM_CursorDragMove(benchmark::State& state)
         const QPoint p(r.left() + 10 + (step * 37) % (r.width() - 20), r.center().y());
         ++step;
         g->DoDragCursor(p);
-        g->m_RepaintMode = 4;
+        g->m_RepaintMode = CGraphWindow::RepaintCursorDrag;
         g->render(&rig.image);
     }
     state.counters["samples"] = double(state.range(0)) * 16;

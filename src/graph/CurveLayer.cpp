@@ -2,12 +2,15 @@
 
 #include <QMutex>
 #include <QPainter>
+#include <QRunnable>
+#include <QThreadPool>
 
 #include <cstring>
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
+#include <condition_variable>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -97,25 +100,79 @@ void PaintInStrip(QPainter& p, const CPixels& strip, QPoint stripOrigin, const C
     p.setBrush(Qt::NoBrush);
 }
 
+// The threads that help a paint's thread, started once and kept: starting threads on every
+// paint cost more than a small curve's share. The pool is the graph's own, so that work on the
+// application's global pool (statistics, say) never holds up a paint, nor a paint that work.
+QThreadPool& CurvePool()
+{
+    static QThreadPool pool;
+    static const bool sized = [] {
+        pool.setObjectName(QStringLiteral("graph curves"));
+        pool.setMaxThreadCount(std::max(CurveThreads() - 1, 1));
+        return true;
+    }();
+    Q_UNUSED(sized);
+    return pool;
+}
+
+// The indices of one ParallelFor, handed out to whoever asks next: the caller and the helpers
+// it queued on the pool (this one runnable, queued once per helper). The pool may be busy with
+// other calls' helpers, or with the very call that asked (a nested call), so the caller never
+// waits for a helper to start: it works through the indices itself, takes back the helpers
+// still queued and waits only for those under way, each of which ends with its index.
+class CIndexShare final : public QRunnable
+{
+public:
+    CIndexShare(int count, const std::function<void(int)>& fn) : m_Count(count), m_Fn(fn) { setAutoDelete(false); }
+
+    void expectHelpers(int helpers) { m_Pending = helpers; }
+    void work()
+    {
+        for (int i = m_Next++; i < m_Count; i = m_Next++)
+            m_Fn(i);
+    }
+    void run() override
+    {
+        work();
+        // Notified under the lock: once the caller sees the count reach zero it frees this.
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        if (--m_Pending == 0)
+            m_Done.notify_all();
+    }
+    void waitForHelpers(QThreadPool& pool)
+    {
+        int neverStarted = 0;
+        while (pool.tryTake(this))
+            ++neverStarted;
+        std::unique_lock<std::mutex> lock(m_Mutex);
+        m_Pending -= neverStarted;
+        m_Done.wait(lock, [this] { return m_Pending == 0; });
+    }
+
+private:
+    const int m_Count;
+    const std::function<void(int)>& m_Fn;
+    std::atomic<int> m_Next{0};
+    std::mutex m_Mutex;
+    std::condition_variable m_Done;
+    int m_Pending = 0;   // helpers queued and not yet finished (under m_Mutex once queued)
+};
+
 } // namespace
 
-void ParallelFor(int count, int threads, const std::function<void(int)>& fn, const std::function<void()>& callerFirst)
+void ParallelFor(int count, int threads, const std::function<void(int)>& fn,
+                 const std::function<void()>& callerFirst) noexcept
 {
-    std::atomic<int> next{0};
-    auto work = [&] {
-        for (int i = next++; i < count; i = next++)
-            fn(i);
-    };
-    const int helpers = std::clamp(std::min(threads, count) - 1, 0, 15);
-    std::vector<std::thread> pool;
-    pool.reserve(size_t(helpers));
+    CIndexShare share(count, fn);
+    QThreadPool& pool = CurvePool();
+    const int helpers = std::clamp(std::min(threads, count) - 1, 0, pool.maxThreadCount());
+    share.expectHelpers(helpers);
     for (int t = 0; t < helpers; ++t)
-        pool.emplace_back(work);
+        pool.start(&share);
     if (callerFirst)
         callerFirst();
-    work();
-    for (std::thread& t : pool)
-        t.join();
+    share.work();
+    share.waitForHelpers(pool);
 }
 
 bool FillColumnStrokes(QImage& image, QPoint origin, const QColor& colour, const QVector<QLine>& columns)

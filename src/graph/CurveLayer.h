@@ -23,11 +23,14 @@ struct CCurveInk
     QVector<QLine> m_Visible;
 };
 
-// Runs fn(0) .. fn(count - 1) over up to `threads` threads, the caller's among them; returns
-// when all have run. The caller's thread runs callerFirst (if any) before it joins in: work
-// that must stay on it (or may run beside the rest) overlaps the others' share.
+// Runs fn(0) .. fn(count - 1), each once, over up to `threads` threads: the caller's and the
+// graph's own thread pool's; returns when all have run. The caller's thread runs callerFirst
+// (if any) before it joins in: work that must stay on it (or may run beside the rest) overlaps
+// the others' share. Safe to call from several threads at once and from inside fn: when the
+// pool is busy the caller runs what no helper took. fn and callerFirst must not throw: a throw
+// ends the program, on the caller's thread as on a helper's.
 void ParallelFor(int count, int threads, const std::function<void(int)>& fn,
-                 const std::function<void()>& callerFirst = {});
+                 const std::function<void()>& callerFirst = {}) noexcept;
 
 // Paints the curves, in order, into the part `area` of image (in the image's pixels) as
 // PaintStrokes paints each solid one on a painter of the image translated by -origin, clipped

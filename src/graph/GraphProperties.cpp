@@ -135,5 +135,5 @@ void CGraphProperties::on_buttonBox_accepted()
     const int count = qMin(m_pGraph->GetNumPlots(), m_Plots.size());
     for (int i = 0; i < count; ++i)
         m_pGraph->UpdatePlot(m_Plots.at(i), i);
-    m_pGraph->RepaintGraph(0);
+    m_pGraph->RepaintGraph(CGraphWindow::RepaintFull);
 }

@@ -54,7 +54,7 @@ void CGraphWindow::initWindow()
     m_bRescaleY = m_bRescaleX = m_bRunning = m_bTimingRun = false;
     m_LastShownSample = -1;
     m_bVideoAnalysisRun = m_bPredictMode = false;
-    m_MouseMode = 0;
+    m_MouseMode = MouseNormal;
     m_bZooming = m_bPanning = false;
 
     m_pHub = m_pHost ? m_pHost->GetSignals() : nullptr;
@@ -94,7 +94,7 @@ void CGraphWindow::initWindow()
     m_bPredictMode = m_bPredictAdding = m_bPredictErasing = m_bUpdatingPlots = false;
     m_VideoFolderKey = -1;
     m_bVideoPlayback = false;
-    m_RepaintMode = 0;
+    m_RepaintMode = RepaintFull;
     UpdateButtons();
 }
 
@@ -315,7 +315,7 @@ void CGraphWindow::StartRunning()
         c->clear();
     }
     m_XPlot.init();
-    m_MouseMode = 0;
+    m_MouseMode = MouseNormal;
     m_XPlotIndex = -1;
 
     CDataFolder* folder = (m_pDataManager && m_pDataManager->GetNumDataFolders() > 0)
@@ -374,7 +374,7 @@ void CGraphWindow::StartRunning()
         m_XPlot.m_Color = x.m_Color;
         m_GraphType = XYGraph;
     }
-    m_RepaintMode = 0;
+    m_RepaintMode = RepaintFull;
     repaint();
     m_pRedrawTimer->start(s_RedrawMs);
     UpdateButtons();
@@ -383,11 +383,11 @@ void CGraphWindow::StartRunning()
 
 void CGraphWindow::UpdateTimer()
 {
-    m_RepaintMode = 3;
+    m_RepaintMode = RepaintLiveTick;
     const QRegion region = liveTickRegion();
     if (!region.isEmpty())
         repaint(region);
-    m_RepaintMode = 0;
+    m_RepaintMode = RepaintFull;
     RepositionScaleCombos();
 }
 
@@ -451,7 +451,7 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
     BuildScaleCombos();
     m_RightScalePlot = m_Plots.size() - 1;
     ResizeScaleCombos();
-    m_RepaintMode = 0;
+    m_RepaintMode = RepaintFull;
     repaint();
     notifyHasNewDataToSave();
 }
@@ -506,7 +506,7 @@ void CGraphWindow::DataDeleted(int key)
 void CGraphWindow::OnAutoscale()
 {
     AutoScaleAllAxis(isLive());
-    m_RepaintMode = 0;
+    m_RepaintMode = RepaintFull;
     repaint();
     UpdateButtons();
 }

@@ -41,6 +41,24 @@ class CGraphWindow : public CKorvantaWindow
     Q_OBJECT
 public:
     enum GraphType { TimeGraph = 1, XYGraph = 2, BarGraph = 3 };
+    // What a press and a drag in the plot area do (m_MouseMode); the tool bar switches them.
+    enum MouseMode {
+        MouseNormal = 0,   // attach and drag the cursors
+        MouseZoom = 1,     // rubber-band zoom
+        MousePan = 4,
+        MouseAddPredict = 8,
+        MouseErasePredict = 9,
+        MouseMoveAnnotation = 10
+    };
+    // What the next paint draws (m_RepaintMode); the paint then falls back to RepaintFull.
+    enum RepaintMode {
+        RepaintFull = 0,
+        RepaintWithoutCursors = 1,   // the picture SaveGraph keeps
+        RepaintPredictOff = 2,       // prediction mode just ended: the whole graph
+        RepaintLiveTick = 3,         // the redraw timer: may repaint only the columns that changed
+        RepaintCursorDrag = 4,       // the kept picture with both cursors over it
+        RepaintZoomBand = 5          // the kept picture with the rubber band over it
+    };
     // Tool-bar positions (also the index into m_ToolBarActions).
     enum ToolAction {
         ActZoom = 0, ActPan, ActAutoscale, ActCursor, ActCursor2, ActAddAnnotation, ActMoveAnnotation,
@@ -105,7 +123,7 @@ public:
         bool running = false;
         int plots = 0;
         int graphType = TimeGraph;
-        int mouseMode = 0;
+        int mouseMode = MouseNormal;
         bool cursor1 = false;
         bool cursor2 = false;
         bool annotations = false;
@@ -141,7 +159,7 @@ public:
     static QFont ScaleFont();
 
     // State the other graph commands and the tests read.
-    int m_RepaintMode = 0;
+    int m_RepaintMode = RepaintFull;
     bool m_bRepaintBeyondToolBar = true;
     int m_GraphType = TimeGraph;
     CDataManager* m_pDataManager = nullptr;
@@ -170,7 +188,7 @@ public:
     QComboBox* m_pLeftScaleCombo = nullptr;
     QComboBox* m_pRightScaleCombo = nullptr;
     QComboBox* m_pXScaleCombo = nullptr;
-    int m_MouseMode = 0;
+    int m_MouseMode = MouseNormal;
     QPoint m_LastMousePoint;
     QPoint m_PressPoint;
     QRect m_ZoomRect;
@@ -457,6 +475,13 @@ private:
     bool confirm(const QString& text);
     bool askAnnotationText(const QString& initial, QString& text);
     void recordDragStartMaxima();
+    // The parts of a press: on a scale (true: a scale drag starts, nothing else happens), on
+    // cursor 1's plot (a double click adds cursor 2; true: the plot was removed), and what the
+    // normal and the annotation mode do with it.
+    bool pressOnScale(QPoint p);
+    bool pressOnCursorPlot(QPoint p, bool doubleClick);
+    void pressForCursors(QPoint p);
+    void pressOnAnnotation(QPoint p, bool doubleClick);
     // Dropped text: the keys to plot, each looked up; unknown ones are left out.
     QList<int> droppedKeys(const QString& text) const;
 };

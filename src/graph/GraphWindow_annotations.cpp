@@ -79,7 +79,7 @@ void CGraphWindow::Draw1Annotation(QPainter* painter, int annotationIndex, int p
     plot.m_Annotations[annotationIndex] = note;
     UpdatePlot(plot, plotIndex);
 
-    if (m_MouseMode == 10) {
+    if (m_MouseMode == MouseMoveAnnotation) {
         painter->setBrush(QBrush(Qt::black, Qt::SolidPattern));
         painter->drawEllipse(QRect(box.topLeft(), QPoint(box.left() + 13, box.top() + 13)));
         painter->setPen(QPen(Qt::white, 2));

@@ -46,13 +46,13 @@ void CGraphWindow::OnProperties()
 void CGraphWindow::EnableSlopeMode(bool on)
 {
     m_bSlopeMode = on;
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
 }
 
 void CGraphWindow::EnableAreaMode(bool on)
 {
     m_bAreaMode = on;
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
 }
 
 bool CGraphWindow::EnableFunctions() const

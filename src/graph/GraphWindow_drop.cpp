@@ -141,7 +141,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     else
         m_XMax = 10.0f;
     AutoScaleAllAxis(false);
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
     ResizeScaleCombos();
     if (added.size() == 1 && CheckMouseInScale(p) == -1 && m_GraphType != BarGraph) {
         const int index = added.first();
@@ -152,7 +152,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         m_XPlot.m_bAutoScale = true;
         AutoScaleAllAxis(false);
         ResizeScaleCombos();
-        RepaintGraph(0);
+        RepaintGraph(RepaintFull);
     }
     UpdateButtons();
 }

@@ -168,7 +168,8 @@ int RightmostColumn(const CPlotStrokes& strokes)
 bool CGraphWindow::updateLiveLayer(long from, long to)
 {
     const QRect g = m_GraphRect;
-    bool usable = m_RepaintMode == 3 && isLive() && !m_Plots.isEmpty() && g.width() > 4 && g.height() > 4;
+    bool usable =
+        m_RepaintMode == RepaintLiveTick && isLive() && !m_Plots.isEmpty() && g.width() > 4 && g.height() > 4;
     for (int i = 0; usable && i < m_Plots.size(); ++i) {
         const CDataBranch* b = m_Plots.at(i).m_bVisible ? GetDataBranch(i) : nullptr;
         // Mid-point marks carry text and follow another branch, and the painter runs a dash

@@ -62,21 +62,21 @@ bool CGraphWindow::askAnnotationText(const QString& initial, QString& text)
 
 void CGraphWindow::OnZoom()
 {
-    m_MouseMode = m_MouseMode == 1 ? 0 : 1;
+    m_MouseMode = m_MouseMode == MouseZoom ? MouseNormal : MouseZoom;
     UpdateButtons();
 }
 
 void CGraphWindow::OnPan()
 {
-    m_MouseMode = m_MouseMode == 4 ? 0 : 4;
+    m_MouseMode = m_MouseMode == MousePan ? MouseNormal : MousePan;
     UpdateButtons();
 }
 
 void CGraphWindow::OnMoveAnnotation()
 {
-    m_MouseMode = m_MouseMode == 10 ? 0 : 10;
+    m_MouseMode = m_MouseMode == MouseMoveAnnotation ? MouseNormal : MouseMoveAnnotation;
     UpdateButtons();
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
 }
 
 void CGraphWindow::OnCursor()
@@ -92,7 +92,7 @@ void CGraphWindow::OnCursor()
         SelectCursorPlot(-1, true, nullptr);
     }
     UpdateButtons();
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
 }
 
 void CGraphWindow::OnCursor2()
@@ -104,7 +104,7 @@ void CGraphWindow::OnCursor2()
         m_CursorSampleDelta = 0;
         m_Cursor2Sample = -1;
     }
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
     UpdateButtons();
 }
 
@@ -125,7 +125,7 @@ void CGraphWindow::OnAddAnnotation()
     UpdatePlot(plot, m_Cursor1Plot);
     notifyHasNewDataToSave();
     UpdateButtons();
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
 }
 
 // ---- zones ----
@@ -181,93 +181,22 @@ void CGraphWindow::mousePress(QPoint p, bool doubleClick)
     repaint();
     SaveGraph();
     if (m_bPredictMode) {
-        if (m_MouseMode == 8 && Inside(m_GraphRect, p))
+        if (m_MouseMode == MouseAddPredict && Inside(m_GraphRect, p))
             DoAddPredictPoint(p, false);
-        if (m_MouseMode == 9 && Inside(m_GraphRect, p))
+        if (m_MouseMode == MouseErasePredict && Inside(m_GraphRect, p))
             DoErasePredictPoint(p);
     }
     if (m_bRunning)
         return;
-    if (!m_Plots.isEmpty()) {
-        switch (CheckMouseInScale(p)) {
-        case ZoneRight:
-        case ZoneLeft:
-            m_DragScale = CheckMouseInScale(p);
-            m_DragScalePlot = m_DragScale == ZoneRight ? m_RightScalePlot : m_LeftScalePlot;
-            m_DragStartPoint = p;
-            recordDragStartMaxima();
-            return;
-        case ZoneX:
-            if (m_GraphType == BarGraph)
-                return;
-            if (m_XPlot.m_Key == -1)
-                m_DragStartXMax = m_XMax;
-            m_DragScale = ZoneX;
-            m_DragStartPoint = p;
-            return;
-        default:
-            break;
-        }
-    }
-    if (m_Cursor1Plot != -1) {
-        if (doubleClick && m_Cursor2Plot == -1) {
-            SelectCursor2Plot(nullptr, false);
-            RepaintGraph(0);
-            UpdateButtons();
-            RepaintGraph(0);
-        }
-        const QRect button = GetPlotRemoveButonRect(m_Cursor1Plot);
-        if (!button.isNull() && Inside(button, p)
-            && confirm(tr("Are you sure you want to remove this plot?"))) {
-            const int index = m_Cursor1Plot;
-            if (m_GraphType != BarGraph) {
-                m_Cursor2Plot = -1;
-                m_CursorSampleDelta = 0;
-                m_Cursor2Sample = -1;
-            }
-            SelectCursorPlot(-1, false, nullptr);
-            if (index >= 0 && index < m_Plots.size())
-                m_Plots.removeAt(index);
-            m_XYLayers.clear();
-            m_SelAnnotationPlot = -1;
-            // The X-axis plot keeps its place in the list only by key: a removal before it
-            // shifts it.
-            if (m_XPlotIndex >= 0) {
-                m_XPlotIndex = -1;
-                for (int i = 0; i < m_Plots.size(); ++i)
-                    if (m_Plots.at(i).m_Key == m_XPlot.m_Key)
-                        m_XPlotIndex = i;
-            }
-            BuildScaleCombos();
-            chooseFirstVisibleScales();
-            ResizeScaleCombos();
-            UpdateButtons();
-            RepaintGraph(0);
-            return;
-        }
-    }
+    if (!m_Plots.isEmpty() && pressOnScale(p))
+        return;
+    if (m_Cursor1Plot != -1 && pressOnCursorPlot(p, doubleClick))
+        return;
     switch (m_MouseMode) {
-    case 0: {
-        if (Inside(m_GraphRect, p) && m_Cursor1Plot == -1 && !m_Plots.isEmpty()) {
-            SelectCursorPlot(-1, false, &p);
-            RepaintGraph(0);
-            UpdateButtons();
-        }
-        m_DragCursor = 0;
-        auto onHandle = [&p](const QPoint& c) { return QRect(c.x() - 5, c.y() - 5, 10, 10).contains(p); };
-        if (m_Cursor1Plot != -1 && onHandle(m_Cursor1Point)) {
-            m_DragCursor = 1;
-            m_DragStartPoint = p;
-            SaveGraph();
-        }
-        if (m_Cursor2Plot != -1 && onHandle(m_Cursor2Point)) {
-            m_DragCursor = 2;
-            m_DragStartPoint = p;
-            SaveGraph();
-        }
+    case MouseNormal:
+        pressForCursors(p);
         break;
-    }
-    case 1:
+    case MouseZoom:
         if (Inside(m_GraphRect, p)) {
             m_ZoomRect = QRect(p, p);
             m_PressPoint = p;
@@ -275,60 +204,146 @@ void CGraphWindow::mousePress(QPoint p, bool doubleClick)
             m_bZooming = true;
         }
         break;
-    case 4:
+    case MousePan:
         if (Inside(m_GraphRect, p)) {
             m_bPanning = true;
             m_PressPoint = p;
             m_LastMousePoint = p;
         }
         break;
-    case 10: {
-        int index = -1;
-        m_SelAnnotationPlot = PtInAnnotation(p, index);
-        m_SelAnnotation = index;
-        if (m_SelAnnotationPlot == -1) {
-            m_DragStartPoint = p;
-            m_LastMousePoint = p;
-            break;
-        }
-        CGraphPlot plot = GetPlot(m_SelAnnotationPlot);
-        CGraphTextAnnotation note = plot.GetAnnoation(index);
-        if (doubleClick) {
-            QString text;
-            if (askAnnotationText(note.m_Text, text)) {
-                note.m_Text = text;
-                plot.m_Annotations[index] = note;
-                UpdatePlot(plot, m_SelAnnotationPlot);
-            }
-            m_SelAnnotationPlot = -1;
-            m_bDraggingAnnotation = false;
-            RepaintGraph(0);
-            break;
-        }
-        const QRect& box = note.m_TextRect;
-        if (Inside(QRect(box.topLeft(), QPoint(box.left() + 13, box.top() + 13)), p)) {
-            if (confirm(tr("Are you sure you want to remove this annotation?"))) {
-                plot.RemoveAnnotation(index);
-                UpdatePlot(plot, m_SelAnnotationPlot);
-                m_SelAnnotationPlot = -1;
-                UpdateButtons();
-                RepaintGraph(0);
-            }
-            m_bDraggingAnnotation = false;
-            break;
-        }
-        note.m_StartAngle = note.m_Angle;
-        note.m_StartLength = note.m_Length;
-        plot.m_Annotations[index] = note;
-        UpdatePlot(plot, m_SelAnnotationPlot);
-        m_bDraggingAnnotation = true;
-        m_DragStartPoint = p;
-        m_LastMousePoint = p;
+    case MouseMoveAnnotation:
+        pressOnAnnotation(p, doubleClick);
         break;
-    }
     default:
         break;
     }
+}
+
+bool CGraphWindow::pressOnScale(QPoint p)
+{
+    switch (CheckMouseInScale(p)) {
+    case ZoneRight:
+    case ZoneLeft:
+        m_DragScale = CheckMouseInScale(p);
+        m_DragScalePlot = m_DragScale == ZoneRight ? m_RightScalePlot : m_LeftScalePlot;
+        m_DragStartPoint = p;
+        recordDragStartMaxima();
+        return true;
+    case ZoneX:
+        if (m_GraphType == BarGraph)
+            return true;
+        if (m_XPlot.m_Key == -1)
+            m_DragStartXMax = m_XMax;
+        m_DragScale = ZoneX;
+        m_DragStartPoint = p;
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CGraphWindow::pressOnCursorPlot(QPoint p, bool doubleClick)
+{
+    if (doubleClick && m_Cursor2Plot == -1) {
+        SelectCursor2Plot(nullptr, false);
+        RepaintGraph(RepaintFull);
+        UpdateButtons();
+        RepaintGraph(RepaintFull);
+    }
+    const QRect button = GetPlotRemoveButonRect(m_Cursor1Plot);
+    if (button.isNull() || !Inside(button, p) || !confirm(tr("Are you sure you want to remove this plot?")))
+        return false;
+    const int index = m_Cursor1Plot;
+    if (m_GraphType != BarGraph) {
+        m_Cursor2Plot = -1;
+        m_CursorSampleDelta = 0;
+        m_Cursor2Sample = -1;
+    }
+    SelectCursorPlot(-1, false, nullptr);
+    if (index >= 0 && index < m_Plots.size())
+        m_Plots.removeAt(index);
+    m_XYLayers.clear();
+    m_SelAnnotationPlot = -1;
+    // The X-axis plot keeps its place in the list only by key: a removal before it
+    // shifts it.
+    if (m_XPlotIndex >= 0) {
+        m_XPlotIndex = -1;
+        for (int i = 0; i < m_Plots.size(); ++i)
+            if (m_Plots.at(i).m_Key == m_XPlot.m_Key)
+                m_XPlotIndex = i;
+    }
+    BuildScaleCombos();
+    chooseFirstVisibleScales();
+    ResizeScaleCombos();
+    UpdateButtons();
+    RepaintGraph(RepaintFull);
+    return true;
+}
+
+void CGraphWindow::pressForCursors(QPoint p)
+{
+    if (Inside(m_GraphRect, p) && m_Cursor1Plot == -1 && !m_Plots.isEmpty()) {
+        SelectCursorPlot(-1, false, &p);
+        RepaintGraph(RepaintFull);
+        UpdateButtons();
+    }
+    m_DragCursor = 0;
+    auto onHandle = [&p](const QPoint& c) { return QRect(c.x() - 5, c.y() - 5, 10, 10).contains(p); };
+    if (m_Cursor1Plot != -1 && onHandle(m_Cursor1Point)) {
+        m_DragCursor = 1;
+        m_DragStartPoint = p;
+        SaveGraph();
+    }
+    if (m_Cursor2Plot != -1 && onHandle(m_Cursor2Point)) {
+        m_DragCursor = 2;
+        m_DragStartPoint = p;
+        SaveGraph();
+    }
+}
+
+void CGraphWindow::pressOnAnnotation(QPoint p, bool doubleClick)
+{
+    int index = -1;
+    m_SelAnnotationPlot = PtInAnnotation(p, index);
+    m_SelAnnotation = index;
+    if (m_SelAnnotationPlot == -1) {
+        m_DragStartPoint = p;
+        m_LastMousePoint = p;
+        return;
+    }
+    CGraphPlot plot = GetPlot(m_SelAnnotationPlot);
+    CGraphTextAnnotation note = plot.GetAnnoation(index);
+    if (doubleClick) {
+        QString text;
+        if (askAnnotationText(note.m_Text, text)) {
+            note.m_Text = text;
+            plot.m_Annotations[index] = note;
+            UpdatePlot(plot, m_SelAnnotationPlot);
+        }
+        m_SelAnnotationPlot = -1;
+        m_bDraggingAnnotation = false;
+        RepaintGraph(RepaintFull);
+        return;
+    }
+    const QRect& box = note.m_TextRect;
+    if (Inside(QRect(box.topLeft(), QPoint(box.left() + 13, box.top() + 13)), p)) {
+        if (confirm(tr("Are you sure you want to remove this annotation?"))) {
+            plot.RemoveAnnotation(index);
+            UpdatePlot(plot, m_SelAnnotationPlot);
+            m_SelAnnotationPlot = -1;
+            UpdateButtons();
+            RepaintGraph(RepaintFull);
+        }
+        m_bDraggingAnnotation = false;
+        return;
+    }
+    note.m_StartAngle = note.m_Angle;
+    note.m_StartLength = note.m_Length;
+    plot.m_Annotations[index] = note;
+    UpdatePlot(plot, m_SelAnnotationPlot);
+    m_bDraggingAnnotation = true;
+    m_DragStartPoint = p;
+    m_LastMousePoint = p;
 }
 
 void CGraphWindow::mouseMoveEvent(QMouseEvent* event)
@@ -371,11 +386,11 @@ void CGraphWindow::mouseMoveEvent(QMouseEvent* event)
     }
     setCursor(Qt::ArrowCursor);
     switch (m_MouseMode) {
-    case 0:
+    case MouseNormal:
         if (m_DragCursor != 0)
             DoDragCursor(p);
         break;
-    case 1:
+    case MouseZoom:
         if (m_bZooming) {
             m_PrevZoomRect = m_ZoomRect;
             const QRect& g = m_GraphRect;
@@ -383,17 +398,17 @@ void CGraphWindow::mouseMoveEvent(QMouseEvent* event)
                                       std::max(std::min(m_PressPoint.y(), p.y()), g.top())),
                                QPoint(std::min(std::max(m_PressPoint.x(), p.x()), g.right()),
                                       std::min(std::max(m_PressPoint.y(), p.y()), g.bottom())));
-            m_RepaintMode = 5;
+            m_RepaintMode = RepaintZoomBand;
             repaint();
             m_LastMousePoint = p;
         }
         break;
-    case 4:
+    case MousePan:
         DoDragPan(p);
         if (Inside(m_GraphRect, p))
             setCursor(Qt::OpenHandCursor);
         break;
-    case 10: {
+    case MouseMoveAnnotation: {
         int index = -1;
         if (PtInAnnotation(p, index) != -1)
             setCursor(Qt::OpenHandCursor);
@@ -410,23 +425,23 @@ void CGraphWindow::mouseReleaseEvent(QMouseEvent* event)
 {
     CKorvantaWindow::mouseReleaseEvent(event);
     m_DragCursor = 0;
-    m_RepaintMode = 0;
+    m_RepaintMode = RepaintFull;
     m_DragScale = ZoneNone;
     switch (m_MouseMode) {
-    case 0:
+    case MouseNormal:
         m_bDrawCursors = true;
-        RepaintGraph(0);
+        RepaintGraph(RepaintFull);
         break;
-    case 1:
+    case MouseZoom:
         m_bZooming = false;
         DoZoom();
-        RepaintGraph(0);
+        RepaintGraph(RepaintFull);
         notifyHasNewDataToSave();
         break;
-    case 4:
+    case MousePan:
         m_bPanning = false;
         break;
-    case 10:
+    case MouseMoveAnnotation:
         m_bDraggingAnnotation = false;
         notifyHasNewDataToSave();
         break;
@@ -461,7 +476,7 @@ void CGraphWindow::DoZoom()
     }
     m_ZoomRect = QRect(QPoint(0, 0), QPoint(0, 0));
     m_bZooming = false;
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
 }
 
 void CGraphWindow::DoDragPan(QPoint p)
@@ -491,7 +506,7 @@ void CGraphWindow::DoDragPan(QPoint p)
                 m_XMin = n - span;
             }
         }
-        RepaintGraph(0);
+        RepaintGraph(RepaintFull);
         m_LastMousePoint = p;
         return;
     }
@@ -502,7 +517,7 @@ void CGraphWindow::DoDragPan(QPoint p)
         plot.m_Max -= dy;
         UpdatePlot(plot, i);
     }
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
     m_LastMousePoint = p;
 }
 
@@ -525,7 +540,7 @@ void CGraphWindow::DoDragScale(QPoint p)
         } else {
             m_DragStartXMax = m_XMax;
         }
-        RepaintGraph(0);
+        RepaintGraph(RepaintFull);
         return;
     }
     if ((m_DragScale != ZoneLeft && m_DragScale != ZoneRight) || ry == 1.0f)
@@ -558,7 +573,7 @@ void CGraphWindow::DoDragScale(QPoint p)
     for (CPredictPlot& curve : m_PredictPlots)
         if (!curve.m_X.isEmpty())
             curve.m_Plot.m_Max = curve.m_Plot.m_DragStartMax * ry;
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
 }
 
 void CGraphWindow::DoDragScaleFactor(int plotIndex, float xRatio, float yRatio)
@@ -589,7 +604,7 @@ void CGraphWindow::DoDragScaleFactor(int plotIndex, float xRatio, float yRatio)
         }
     }
     Q_UNUSED(xRatio);
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
 }
 
 // ---- cursor and annotation drags ----
@@ -660,7 +675,7 @@ void CGraphWindow::DoDragCursor(QPoint p)
     m_bDrawCursors = false;
     if (m_Cursor2Plot != -1)
         m_CursorSampleDelta = m_Cursor2Sample - m_Cursor1Sample;
-    m_RepaintMode = 4;
+    m_RepaintMode = RepaintCursorDrag;
     repaint();
 }
 
@@ -690,7 +705,7 @@ void CGraphWindow::DoDragAnnotation(QPoint p)
     note.m_Length = std::sqrt(double(ox) * ox + double(oy) * oy);
     plot.m_Annotations[m_SelAnnotation] = note;
     UpdatePlot(plot, m_SelAnnotationPlot);
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
 }
 
 void CGraphWindow::ShowDataTooltip(QPoint p)

@@ -42,23 +42,23 @@ void CGraphWindow::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing, true);
     switch (m_RepaintMode) {
-    case 1:
+    case RepaintWithoutCursors:
         m_bDrawCursors = false;
         DrawGraphWindow(&painter);
         m_bDrawCursors = true;
         break;
-    case 4:
+    case RepaintCursorDrag:
         // A cursor drag: only the cursors are drawn, over the image of the graph saved at the press.
         painter.drawPixmap(0, 0, m_GraphPixmap);
         DrawCursor(&painter);
         DrawCursor2(&painter);
         break;
-    case 5:
+    case RepaintZoomBand:
         painter.drawPixmap(0, 0, m_GraphPixmap);
         painter.fillRect(m_ZoomRect, QBrush(QColor(128, 128, 164, 128)));
         break;
     default:
-        if (m_RepaintMode == 3 && liveAreaShown && m_GraphRect.contains(event->rect())
+        if (m_RepaintMode == RepaintLiveTick && liveAreaShown && m_GraphRect.contains(event->rect())
             && m_PlotLayer.size() == m_GraphRect.size()) {
             paintLiveTick(&painter, event->rect());
             m_bLiveAreaShown = true;
@@ -72,7 +72,7 @@ void CGraphWindow::paintEvent(QPaintEvent* event)
         break;
     }
     painter.end();
-    m_RepaintMode = 0;
+    m_RepaintMode = RepaintFull;
     m_bPaintingOnScreen = false;
 }
 
@@ -160,11 +160,11 @@ void CGraphWindow::DrawLegend(QPainter* painter)
 
 void CGraphWindow::SaveGraph()
 {
-    m_RepaintMode = 1;
+    m_RepaintMode = RepaintWithoutCursors;
     m_bTakingPicture = true;
     m_GraphPixmap = grab();
     m_bTakingPicture = false;
-    m_RepaintMode = 0;
+    m_RepaintMode = RepaintFull;
 }
 
 QRect CGraphWindow::GetPlotRemoveButonRect(int plotIndex)

@@ -30,7 +30,7 @@ void CGraphWindow::OnAddPredict()
 
 void CGraphWindow::OnErasePredict()
 {
-    m_MouseMode = m_MouseMode == 9 ? 0 : 9;
+    m_MouseMode = m_MouseMode == MouseErasePredict ? MouseNormal : MouseErasePredict;
     UpdateButtons();
 }
 
@@ -38,7 +38,7 @@ void CGraphWindow::TogglePredictMode()
 {
     if (!m_bPredictMode) {
         m_bPredictMode = true;
-        m_MouseMode = 8;
+        m_MouseMode = MouseAddPredict;
         if (m_Plots.isEmpty()) {
             m_LastShownSample = -1;
         } else if (const CDataBranch* b = GetDataBranch(0)) {
@@ -49,9 +49,9 @@ void CGraphWindow::TogglePredictMode()
         return;
     }
     m_bPredictMode = false;
-    m_MouseMode = 0;
+    m_MouseMode = MouseNormal;
     m_LastShownSample = -1;
-    RepaintGraph(2);
+    RepaintGraph(RepaintPredictOff);
 }
 
 void CGraphWindow::AddPredictPlot()

@@ -19,7 +19,7 @@ void CGraphWindow::DoAddPredictPoint(QPoint p, bool flag)
     const float x = m_XMin + (m_XMax - m_XMin) * (float(p.x()) - L) / (R - L);
     const float y = c.m_Plot.m_Min + (c.m_Plot.m_Max - c.m_Plot.m_Min) * (B - float(p.y())) / (B - T);
     AddPredictPoint(x, y, !flag);
-    RepaintGraph(1);
+    RepaintGraph(RepaintWithoutCursors);
 }
 
 void CGraphWindow::DoErasePredictPoint(QPoint p)
@@ -47,5 +47,5 @@ void CGraphWindow::DoErasePredictPoint(QPoint p)
     if (best == -1)
         return;
     m_PredictPlots.removeAt(best);
-    RepaintGraph(1);
+    RepaintGraph(RepaintWithoutCursors);
 }

@@ -22,7 +22,7 @@ QPixmap CGraphWindow::GraphPicture()
     const QRect r = PictureRect();
     if (r.width() <= 0 || r.height() <= 0)
         return QPixmap();
-    m_RepaintMode = 0;
+    m_RepaintMode = RepaintFull;
     m_bTakingPicture = true;
     const QPixmap picture = grab(r);
     m_bTakingPicture = false;

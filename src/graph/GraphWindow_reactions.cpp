@@ -40,7 +40,7 @@ void CGraphWindow::resetForNewPlots()
     m_CursorSampleDelta = 0;
     m_Plots.clear();
     m_XYLayers.clear();
-    m_MouseMode = 0;
+    m_MouseMode = MouseNormal;
     m_XPlotIndex = -1;
 }
 
@@ -97,7 +97,7 @@ void CGraphWindow::LoggerDownloadNewData(bool offlineRun)
         return;
     if (const CDataFolder* last = data->GetLastDataFolder())
         appendFolderPlots(last->m_Key);
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
     AutoScaleAllAxis(false);
     BuildScaleCombos();
     chooseFirstVisibleScales();
@@ -118,7 +118,7 @@ void CGraphWindow::StartVideoAnalysisRun(int folderKey)
     notifyHasNewDataToSave();
     BuildScaleCombos();
     prepareAxesForNewRun();
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
     m_pRedrawTimer->start(s_RedrawMs);
     UpdateButtons();
     ResizeScaleCombos();
@@ -153,7 +153,7 @@ void CGraphWindow::OnVideoPlaybackSample(int sample)
         return;
     m_LastShownSample = sample < 0 ? 0 : sample;
     UpdateNewData();
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
 }
 
 void CGraphWindow::OnVideoPlaybackStop()
@@ -161,5 +161,5 @@ void CGraphWindow::OnVideoPlaybackStop()
     m_LastShownSample = -1;
     m_bVideoPlayback = false;
     AutoScaleAllAxis(false);
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
 }

@@ -136,7 +136,7 @@ void CGraphWindow::AddPlotsFromKeyArray(const QList<int>& keys)
     prepareAxesForNewRun();
     chooseFirstVisibleScales();
     AutoScaleAllAxis(false);
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
     ResizeScaleCombos();
 }
 
@@ -146,7 +146,7 @@ void CGraphWindow::finishPlotsChange()
     BuildScaleCombos();
     chooseFirstVisibleScales();
     ResizeScaleCombos();
-    RepaintGraph(0);
+    RepaintGraph(RepaintFull);
 }
 
 void CGraphWindow::GetPlotKeys(QList<int>* keys)

@@ -201,9 +201,9 @@ CGraphWindow::ToolState CGraphWindow::ComputeToolStates(const ToolInput& in)
         st.checked[i] = false;
     }
     auto enable = [&](int a, bool on) { st.enabled[a] = st.image[a] = on; };
-    st.checked[ActZoom] = in.mouseMode == 1;
+    st.checked[ActZoom] = in.mouseMode == MouseZoom;
     st.enabled[ActZoom] = notBar;
-    st.checked[ActPan] = in.mouseMode == 4;
+    st.checked[ActPan] = in.mouseMode == MousePan;
     st.enabled[ActAutoscale] = notBar;
     st.checked[ActCursor] = in.cursor1;
     enable(ActCursor, in.plots > 0 && notBar);
@@ -211,12 +211,12 @@ CGraphWindow::ToolState CGraphWindow::ComputeToolStates(const ToolInput& in)
     enable(ActCursor2, in.cursor1 && notBar);
     enable(ActAddAnnotation, in.cursor1);
     enable(ActMoveAnnotation, in.annotations);
-    st.checked[ActMoveAnnotation] = in.mouseMode == 10;
+    st.checked[ActMoveAnnotation] = in.mouseMode == MouseMoveAnnotation;
     enable(ActPredict, notBar);
-    st.checked[ActPredict] = in.mouseMode == 8;
+    st.checked[ActPredict] = in.mouseMode == MouseAddPredict;
     enable(ActAddPredict, in.predictMode && in.predictCurves && notBar);
     enable(ActErasePredict, in.predictMode && notBar);
-    st.checked[ActErasePredict] = in.mouseMode == 9;
+    st.checked[ActErasePredict] = in.mouseMode == MouseErasePredict;
     return st;
 }
 

@@ -116,10 +116,10 @@ private slots:
         QVERIFY(rig.enabled(CGraphWindow::ActAddPredict) && rig.enabled(CGraphWindow::ActErasePredict));
         QVERIFY(rig.graph->m_ToolBarActions.at(CGraphWindow::ActPredict)->isChecked());
         rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->trigger();
-        QCOMPARE(rig.graph->m_MouseMode, 9);
+        QCOMPARE(rig.graph->m_MouseMode, int(CGraphWindow::MouseErasePredict));
         QVERIFY(rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->isChecked());
         rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->trigger();
-        QCOMPARE(rig.graph->m_MouseMode, 0);
+        QCOMPARE(rig.graph->m_MouseMode, int(CGraphWindow::MouseNormal));
         // During a run the export, copy, print and properties commands wait.
         rig.graph->m_bRunning = true;
         rig.graph->UpdateButtons();
@@ -145,7 +145,7 @@ private slots:
         rig.graph->UpdatePlot(first, 0);
         rig.graph->OnPredict();
         QVERIFY(rig.graph->m_bPredictMode);
-        QCOMPARE(rig.graph->m_MouseMode, 8);
+        QCOMPARE(rig.graph->m_MouseMode, int(CGraphWindow::MouseAddPredict));
         QCOMPARE(rig.graph->m_LastShownSample, qint64(120));
         QCOMPARE(rig.graph->m_PredictPlots.size(), 1);
         QCOMPARE(rig.graph->m_PredictPlots.at(0).m_Plot.m_Min, -2.0f);
@@ -156,9 +156,9 @@ private slots:
         QCOMPARE(rig.graph->m_LastShownSample, qint64(120));
         rig.graph->OnPredict();
         QVERIFY(!rig.graph->m_bPredictMode);
-        QCOMPARE(rig.graph->m_MouseMode, 0);
+        QCOMPARE(rig.graph->m_MouseMode, int(CGraphWindow::MouseNormal));
         QCOMPARE(rig.graph->m_LastShownSample, qint64(-1));
-        QCOMPARE(rig.graph->m_RepaintMode, 2);
+        QCOMPARE(rig.graph->m_RepaintMode, int(CGraphWindow::RepaintPredictOff));
         QCOMPARE(rig.graph->m_PredictPlots.size(), 1);
     }
 
@@ -284,7 +284,7 @@ private slots:
         rig.graph->EnableAreaMode(true);
         rig.graph->EnableSlopeMode(false);
         QVERIFY(!rig.graph->m_bSlopeMode && rig.graph->m_bAreaMode);
-        QCOMPARE(rig.graph->m_RepaintMode, 0);
+        QCOMPARE(rig.graph->m_RepaintMode, int(CGraphWindow::RepaintFull));
     }
 
     void closingDuringARunIsRefused()

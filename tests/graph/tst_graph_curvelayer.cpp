@@ -11,7 +11,10 @@
 #include <QRandomGenerator>
 #include <QtTest>
 
+#include <atomic>
 #include <cmath>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -222,6 +225,29 @@ private slots:
         QCOMPARE(calls, 0);
     }
 
+    // Callers on three threads at once, each job calling again: far more helpers wanted than the
+    // pool has, yet every index runs once, and each caller's own share stays on its thread.
+    void nestedAndParallelCallsRunEveryIndexOnce()
+    {
+        constexpr int Callers = 3, Outer = 8, Inner = 16;
+        std::vector<std::atomic<int>> runs(Callers * Outer * Inner);
+        std::atomic<int> firstOnCaller{0};
+        auto call = [&](int c) {
+            const std::thread::id self = std::this_thread::get_id();
+            ParallelFor(
+                Outer, 16,
+                [&, c](int i) { ParallelFor(Inner, 16, [&, c, i](int j) { ++runs[size_t((c * Outer + i) * Inner + j)]; }); },
+                [&] { firstOnCaller += std::this_thread::get_id() == self ? 1 : 0; });
+        };
+        std::thread second(call, 1), third(call, 2);
+        call(0);
+        second.join();
+        third.join();
+        QCOMPARE(firstOnCaller.load(), Callers);
+        for (const std::atomic<int>& r : runs)
+            QCOMPARE(r.load(), 1);
+    }
+
     void fullPaintOfAWindowIsTheStrokedOne_data()
     {
         QTest::addColumn<int>("style");
@@ -264,11 +290,11 @@ private slots:
         QImage strips(g->size(), QImage::Format_ARGB32_Premultiplied), stroked(strips.size(), strips.format());
         strips.fill(Qt::black);
         stroked.fill(Qt::black);
-        g->m_RepaintMode = 0;
+        g->m_RepaintMode = CGraphWindow::RepaintFull;
         g->render(&strips);
         QCOMPARE(g->m_StripPaints, 1);
         g->m_bPaintInStrips = false;
-        g->m_RepaintMode = 0;
+        g->m_RepaintMode = CGraphWindow::RepaintFull;
         g->render(&stroked);
         QCOMPARE(g->m_StripPaints, 1);
         const QString diff = Differences(strips, stroked);
@@ -299,7 +325,7 @@ private slots:
         emit host.m_Hub.LoggerExperimentEnd();
         QImage img(g->size(), QImage::Format_ARGB32_Premultiplied);
         auto paint = [&] {
-            g->m_RepaintMode = 0;
+            g->m_RepaintMode = CGraphWindow::RepaintFull;
             g->render(&img);
         };
         paint();

@@ -71,7 +71,7 @@ void TestGraphEndToEndRun::runAppearsInTheGraph()
     QCOMPARE(graph->m_XMax, 199.0f);
 
     // The curve is drawn in the plot area in its plot's colour.
-    graph->m_RepaintMode = 0;
+    graph->m_RepaintMode = CGraphWindow::RepaintFull;
     const QImage img = graph->grab().toImage();
     const QColor colour = graph->GetPlot(0).m_Color;
     int hits = 0;

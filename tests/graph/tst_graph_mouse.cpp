@@ -160,7 +160,7 @@ private slots:
         CGraphWindow* g = rig.graph;
         QSignalSpy changed(&rig.host.m_Hub, &CKorvantaSignals::HasNewDataToSave);
         g->OnZoom();
-        QCOMPARE(g->m_MouseMode, 1);
+        QCOMPARE(g->m_MouseMode, int(CGraphWindow::MouseZoom));
         Drag(g, rig.pixel(20.0f, 40.0f), rig.pixel(60.0f, 10.0f));
         // Within a pixel of the band's edges.
         const float perPixel = 100.0f / g->m_GraphRect.width();
@@ -183,9 +183,9 @@ private slots:
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, a);
         QCOMPARE(g->m_Plots[0].m_Max, 50.0f);
         g->OnPan();
-        QCOMPARE(g->m_MouseMode, 4);
+        QCOMPARE(g->m_MouseMode, int(CGraphWindow::MousePan));
         g->OnPan();
-        QCOMPARE(g->m_MouseMode, 0);
+        QCOMPARE(g->m_MouseMode, int(CGraphWindow::MouseNormal));
     }
 
     void pan()
@@ -354,7 +354,7 @@ private slots:
 
         // Moved in the move-annotation mode: the box follows the mouse.
         g->OnMoveAnnotation();
-        QCOMPARE(g->m_MouseMode, 10);
+        QCOMPARE(g->m_MouseMode, int(CGraphWindow::MouseMoveAnnotation));
         rig.paint();
         box = g->m_Plots[0].GetAnnoation(0).m_TextRect;
         const QPoint grip = box.center() + QPoint(0, 3);
@@ -387,7 +387,7 @@ private slots:
                  QStringLiteral("Pavix|Are you sure you want to remove this annotation?"));
         QCOMPARE(g->m_Plots[0].GetNumAnnotations(), 0);
         g->OnMoveAnnotation();
-        QCOMPARE(g->m_MouseMode, 0);
+        QCOMPARE(g->m_MouseMode, int(CGraphWindow::MouseNormal));
     }
 
     void annotationDialog()
@@ -520,7 +520,7 @@ private slots:
         CCursorRig rig;
         CGraphWindow* g = rig.graph;
         g->m_bPredictMode = true;
-        g->m_MouseMode = 8;
+        g->m_MouseMode = CGraphWindow::MouseAddPredict;
         const QPoint p = rig.pixel(10.0f, 20.0f);
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, p);
         QCOMPARE(g->m_PredictPlots.size(), 1);
@@ -538,7 +538,7 @@ private slots:
 
         // Erasing: 5 pixels away misses, 4 pixels away removes the curve.
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
-        g->m_MouseMode = 9;
+        g->m_MouseMode = CGraphWindow::MouseErasePredict;
         const QPoint at = rig.pixel(g->m_PredictPlots.first().m_X.last(), g->m_PredictPlots.first().m_Y.last());
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, at + QPoint(5, 0));
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, at + QPoint(0, 5));

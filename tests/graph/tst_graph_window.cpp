@@ -47,7 +47,7 @@ struct CRig
     }
     QImage paint()
     {
-        graph->m_RepaintMode = 0;
+        graph->m_RepaintMode = CGraphWindow::RepaintFull;
         const QImage img = graph->grab().toImage();
         // For a look at what a test drew: KORVANTA_GRAPH_SHOTS names a folder.
         const QString dir = qEnvironmentVariable("KORVANTA_GRAPH_SHOTS");
@@ -333,7 +333,7 @@ private slots:
         QVERIFY(s.enabled[CGraphWindow::ActPrint]);
         in.graphType = CGraphWindow::TimeGraph;
         in.cursor1 = true;
-        in.mouseMode = 4;
+        in.mouseMode = CGraphWindow::MousePan;
         s = CGraphWindow::ComputeToolStates(in);
         QVERIFY(s.enabled[CGraphWindow::ActCursor2] && s.checked[CGraphWindow::ActPan] && s.checked[CGraphWindow::ActCursor]);
         in.running = true;
@@ -498,11 +498,11 @@ private slots:
             stored += burst;
             g->m_bRescaleX = g->m_bRescaleY = false;
             // As the redraw timer does it, with the window rendered into one image throughout.
-            g->m_RepaintMode = 3;
+            g->m_RepaintMode = CGraphWindow::RepaintLiveTick;
             const QRegion region = g->liveTickRegion();
             if (!region.isEmpty())
                 g->render(&ticks, region.boundingRect().topLeft(), region);
-            g->m_RepaintMode = 0;
+            g->m_RepaintMode = CGraphWindow::RepaintFull;
             // After the first tick only a strip at the curves' ends is drawn again: it starts
             // a few pixels left of where the samples before this burst ended.
             const QRect& r = g->m_GraphRect;
@@ -522,11 +522,11 @@ private slots:
             }
         }
         // Nothing new: nothing to repaint.
-        g->m_RepaintMode = 3;
+        g->m_RepaintMode = CGraphWindow::RepaintLiveTick;
         QCOMPARE(g->liveTickRegion().isEmpty(), style != CGraphPlot::StyleDashed);
-        g->m_RepaintMode = 0;
+        g->m_RepaintMode = CGraphWindow::RepaintFull;
         QCOMPARE(g->m_PlotLayer.isNull(), style == CGraphPlot::StyleDashed);
-        g->m_RepaintMode = 0;
+        g->m_RepaintMode = CGraphWindow::RepaintFull;
         g->render(&whole);
         QVERIFY(g->m_PlotLayer.isNull());   // a full paint keeps no picture to extend
         // The whole window: what the ticks left outside their strips stands as it should.

@@ -461,7 +461,7 @@ private slots:
         const CGraphPlot plot = g->GetPlot(1);
         g->m_bRescaleX = g->m_bRescaleY = false;
         QImage shown(g->size(), QImage::Format_ARGB32_Premultiplied);
-        g->m_RepaintMode = 0;
+        g->m_RepaintMode = CGraphWindow::RepaintFull;
         g->render(&shown);
         const QRect r = g->m_GraphRect;
         QVERIFY(r.width() > 400);
@@ -475,7 +475,7 @@ private slots:
         CGraphPlot clear = g->GetPlot(1);
         clear.m_Color = Qt::transparent;
         g->UpdatePlot(clear, 1);
-        g->m_RepaintMode = 0;
+        g->m_RepaintMode = CGraphWindow::RepaintFull;
         g->render(&expected);
         QCOMPARE(g->m_GraphRect, r);
         CCurveFrame f;

@@ -85,7 +85,7 @@ struct CCursorRig
     }
     QImage paint()
     {
-        graph->m_RepaintMode = 0;
+        graph->m_RepaintMode = CGraphWindow::RepaintFull;
         return graph->grab().toImage();
     }
     // The pixel of a value of plot 0's axes.

@@ -32,7 +32,7 @@ void TestGraphXvfbCursors::cursorsAndAnnotationOnScreen()
     g->OnAddAnnotation();
     QCOMPARE(g->m_Cursor1Plot, 0);
     QCOMPARE(g->m_Cursor2Plot, 0);
-    g->RepaintGraph(0);
+    g->RepaintGraph(CGraphWindow::RepaintFull);
     QTest::qWait(100);
 
     const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();

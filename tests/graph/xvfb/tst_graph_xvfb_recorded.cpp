@@ -55,23 +55,23 @@ void TestGraphXvfbRecorded::zoomPanCursorsAndAnnotation()
     auto action = [g](int a) { return g->m_ToolBarActions.at(a); };
     for (int a : {CGraphWindow::ActZoom, CGraphWindow::ActPan, CGraphWindow::ActCursor})
         QVERIFY2(action(a)->isEnabled(), qPrintable(action(a)->text()));
-    g->RepaintGraph(0);
+    g->RepaintGraph(CGraphWindow::RepaintFull);
     const QRect r = g->m_GraphRect;
 
     // Zoom to the middle half.
     action(CGraphWindow::ActZoom)->trigger();
-    QCOMPARE(g->m_MouseMode, 1);
+    QCOMPARE(g->m_MouseMode, int(CGraphWindow::MouseZoom));
     const float span = g->m_XMax - g->m_XMin;
     Drag(g, QPoint(r.left() + r.width() / 4, r.top() + 5), QPoint(r.left() + r.width() * 3 / 4, r.bottom() - 5));
     QVERIFY2(g->m_XMax - g->m_XMin < span * 0.6f, qPrintable(QString::number(g->m_XMax - g->m_XMin)));
     // Pan right by a quarter of the width: the axis moves left.
     action(CGraphWindow::ActPan)->trigger();
-    QCOMPARE(g->m_MouseMode, 4);
+    QCOMPARE(g->m_MouseMode, int(CGraphWindow::MousePan));
     const float before = g->m_XMin;
     Drag(g, r.center(), r.center() + QPoint(r.width() / 4, 0));
     QVERIFY(g->m_XMin < before);
     action(CGraphWindow::ActPan)->trigger();
-    QCOMPARE(g->m_MouseMode, 0);
+    QCOMPARE(g->m_MouseMode, int(CGraphWindow::MouseNormal));
 
     // Both cursors from the tool bar, then an annotation at cursor 1.
     action(CGraphWindow::ActCursor)->trigger();
@@ -92,7 +92,7 @@ void TestGraphXvfbRecorded::zoomPanCursorsAndAnnotation()
     QVERIFY(action(CGraphWindow::ActAddAnnotation)->isEnabled());
     action(CGraphWindow::ActAddAnnotation)->trigger();
     QCOMPARE(g->GetPlot(g->m_Cursor1Plot).GetNumAnnotations(), 1);
-    g->RepaintGraph(0);
+    g->RepaintGraph(CGraphWindow::RepaintFull);
     QTest::qWait(100);
     QVERIFY(!g->m_Cursor1Text.isEmpty());
     QVERIFY(g->m_Cursor2Text.contains(QStringLiteral("dx=")));
