@@ -109,6 +109,9 @@ QThreadPool& CurvePool()
     static const bool sized = [] {
         pool.setObjectName(QStringLiteral("graph curves"));
         pool.setMaxThreadCount(std::max(CurveThreads() - 1, 1));
+        // Kept for the program's life: a graph left alone for a while paints without
+        // starting threads again.
+        pool.setExpiryTimeout(-1);
         return true;
     }();
     Q_UNUSED(sized);
