@@ -43,21 +43,59 @@ function(korvanta_component name)
   endif()
 endfunction()
 
-# One QtTest executable per tst_NAME.cpp; the CTest name is NAME.
+# One program per test folder, made of every tst_NAME.cpp there; the CTest test NAME runs
+# `PROGRAM NAME` (tests/common/TestMain.h). The folder's support/ is a library of its own,
+# compiled once. LIBS are what the folder's tests use. Sets TEST_PROGRAM in the caller to the
+# program's target name, for per-folder additions.
 function(korvanta_tests)
   cmake_parse_arguments(KT "" "LABEL" "LIBS" ${ARGN})
+  file(RELATIVE_PATH _rel ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REPLACE "/" "_" _prefix "${_rel}")
+  string(TOLOWER "${_prefix}" _prefix)
+  set(_prog ${_prefix}_tests)
+
   file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
-  file(GLOB _support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp
-       ${CMAKE_CURRENT_SOURCE_DIR}/support/*.h)
+  add_executable(${_prog} ${_tests})
+  target_link_libraries(${_prog} PRIVATE kv_tests_common ${KT_LIBS})
+
+  # Support code with sources or moc input becomes a library; headers alone are included.
+  file(GLOB _support_src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp)
+  file(GLOB _support_h CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.h)
+  set(_moc_input "")
+  foreach(_h ${_support_h})
+    file(STRINGS ${_h} _q REGEX "Q_OBJECT")
+    if(_q)
+      set(_moc_input 1)
+    endif()
+  endforeach()
+  if(_support_src OR _moc_input)
+    add_library(${_prefix}_support STATIC ${_support_src} ${_support_h})
+    target_include_directories(${_prefix}_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/support)
+    # Object libraries (the compiled-in images) go to the program itself: in an archive nothing
+    # would pull them in.
+    foreach(_l ${KT_LIBS})
+      if(TARGET ${_l})
+        get_target_property(_type ${_l} TYPE)
+        if(_type STREQUAL "OBJECT_LIBRARY")
+          continue()
+        endif()
+      endif()
+      target_link_libraries(${_prefix}_support PUBLIC ${_l})
+    endforeach()
+    target_link_libraries(${_prefix}_support PUBLIC kv_tests_common)
+    target_link_libraries(${_prog} PRIVATE ${_prefix}_support)
+  elseif(_support_h)
+    target_sources(${_prog} PRIVATE ${_support_h})
+  endif()
+
   foreach(_t ${_tests})
     get_filename_component(_stem ${_t} NAME_WE)
     string(REGEX REPLACE "^tst_" "" _name ${_stem})
-    add_executable(${_stem} ${_t} ${_support})
-    target_link_libraries(${_stem} PRIVATE kv_common Qt5::Test ${KT_LIBS})
-    add_test(NAME ${_name} COMMAND ${_stem})
+    add_test(NAME ${_name} COMMAND ${_prog} ${_name})
     set_tests_properties(${_name} PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KORVANTA_SOURCE_DIR=${PROJECT_SOURCE_DIR};QT_LOGGING_RULES=*.debug=false"
       TIMEOUT 300
       LABELS "${KT_LABEL}")
   endforeach()
+  set(TEST_PROGRAM ${_prog} PARENT_SCOPE)
 endfunction()

@@ -21,7 +21,7 @@
 #include "simulator/ModelFactory.h"
 #include "simulator/PelorinDevice.h"
 #include "support/ScriptedPrompter.h"
-#include "../common/QueuedSpy.h"
+#include "common/QueuedSpy.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,7 +30,7 @@
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cmath>
 #include <memory>
@@ -591,5 +591,5 @@ void TestShellEndToEndRun::manualXRunTakesTheTypedValues()
     QCOMPARE(xBranch->GetYSample(3), 40.0);
 }
 
-QTEST_MAIN(TestShellEndToEndRun)
+KORVANTA_TEST_MAIN(TestShellEndToEndRun)
 #include "tst_shell_e2e_run.moc"

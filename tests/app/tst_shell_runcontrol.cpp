@@ -6,7 +6,7 @@
 
 #include <QProgressDialog>
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestShellRunControl : public QObject
 {
@@ -391,5 +391,5 @@ void TestShellRunControl::staleWatchdogNeverStartsARun()
     QCOMPARE(rig.logger.count(CmdStop), 0);
 }
 
-QTEST_MAIN(TestShellRunControl)
+KORVANTA_TEST_MAIN(TestShellRunControl)
 #include "tst_shell_runcontrol.moc"

@@ -3,7 +3,7 @@
 #include "support/SetupRig.h"
 
 #include <QRegularExpression>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestSetupLists : public QObject
 {
@@ -199,5 +199,5 @@ void TestSetupLists::durationFromSetup()
     QCOMPARE(text, QString("0 seconds"));
 }
 
-QTEST_MAIN(TestSetupLists)
+KORVANTA_TEST_MAIN(TestSetupLists)
 #include "tst_setup_lists.moc"

@@ -1,7 +1,7 @@
 // The Pelorin stack end to end against the simulated logger over a pseudo-terminal: the real
 // serial port, receive ring, protocol handler, catalogue, data store, conversion and hub, driven
 // by a small single-threaded driver in place of the manager's worker threads.
-#include "../common/PlainLogicContext.h"
+#include "common/PlainLogicContext.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SetupInfo.h"
@@ -16,7 +16,7 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QThread>
-#include <QtTest>
+#include "common/TestMain.h"
 
 using kvsim::CLoggerSimulator;
 using kvsim::CPelorinDevice;
@@ -394,5 +394,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPelorinSim)
+KORVANTA_TEST_MAIN(TestPelorinSim)
 #include "tst_pelorin_sim.moc"

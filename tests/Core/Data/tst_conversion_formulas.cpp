@@ -1,6 +1,6 @@
 // Per-sensor formulas on worked raw values. Constants are those of the catalogue; each
 // expected value was worked out by hand (calculator) from the formula of the sensor type.
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 #include <memory>
 
@@ -287,5 +287,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestConversionFormulas)
+KORVANTA_TEST_MAIN(TestConversionFormulas)
 #include "tst_conversion_formulas.moc"

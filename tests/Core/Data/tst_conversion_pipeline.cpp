@@ -1,7 +1,7 @@
 // The conversion pipeline (filter, formula, calibration, clamp, zero) and the stateful signal
 // processing behind it: low-pass filter, beat detector, wind speed, sound level, true RMS,
 // rotary motion.
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 #include <memory>
 
@@ -321,5 +321,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestConversionPipeline)
+KORVANTA_TEST_MAIN(TestConversionPipeline)
 #include "tst_conversion_pipeline.moc"

@@ -1,6 +1,6 @@
 // Timing results of both logger models: ready differences (Dravlet) and paired gate edges
 // (Pelorin). Width and distance are entered in centimetres.
-#include <QtTest>
+#include "common/TestMain.h"
 #include <memory>
 
 #include "Core/Data/DataManager.h"
@@ -175,5 +175,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTiming)
+KORVANTA_TEST_GUILESS_MAIN(TestTiming)
 #include "tst_timing.moc"

@@ -7,7 +7,7 @@
 #include "Core/Logic/LogicManager.h"
 
 #include <QThread>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -347,5 +347,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCommands)
+KORVANTA_TEST_GUILESS_MAIN(TestCommands)
 #include "tst_commands.moc"

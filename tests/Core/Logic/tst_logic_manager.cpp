@@ -5,7 +5,7 @@
 
 #include <QSignalSpy>
 #include <QtConcurrent/QtConcurrentRun>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -339,5 +339,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLogicManager)
+KORVANTA_TEST_GUILESS_MAIN(TestLogicManager)
 #include "tst_logic_manager.moc"

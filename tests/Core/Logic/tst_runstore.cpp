@@ -1,18 +1,18 @@
 // A run created and filled from packets through a scripted logger: branches, X counters,
 // markers, hidden sensors, downloads, timing runs, manual X and online functions.
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 #include <memory>
 #include <vector>
 
-#include "../../common/PlainLogicContext.h"
+#include "common/PlainLogicContext.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "analysis/OnlineFunctions.h"
-#include "support/FakeRunLogger.h"
+#include "../Data/support/FakeRunLogger.h"
 
 using ConversionMarkers::s_NoSample;
 using ConversionMarkers::s_RepeatLast;
@@ -333,5 +333,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestRunStore)
+KORVANTA_TEST_MAIN(TestRunStore)
 #include "tst_runstore.moc"
