@@ -9,7 +9,7 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
-#include "support/FakeLogger.h"
+#include "common/FakeLogger.h"
 #include "support/ScriptedPrompter.h"
 #include "support/ScriptedServices.h"
 #include "setup/SetupWindow.h"

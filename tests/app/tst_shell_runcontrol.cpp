@@ -89,7 +89,7 @@ void TestShellRunControl::normalRunToTheEnd()
 
     rig.manager.OnRun(); // a second press while the start is unconfirmed does nothing
     QCOMPARE(rig.state(), 1);
-    QCOMPARE(rig.logger.m_Commands.size(), 0);
+    QCOMPARE(rig.logger.SentIds().size(), 0);
 
     rig.hub().SignalLoggerStartedRun();
     QCOMPARE(rig.state(), 4);

@@ -187,14 +187,14 @@ void TestSetupLists::durationFromSetup()
     QVERIFY(c.durationText(&text)); // no logger: empty
     QCOMPARE(text, QString());
     host.plugLogger(70.0);
-    host.m_Logger.m_PeriodSec = 36.0;
+    host.m_Logger.m_Interval.m_PeriodSec = 36.0;
     QVERIFY(c.durationText(&text));
     QCOMPARE(text, QString("1 hours"));
     host.setup().m_RateCode = 0; // manual sampling
     QVERIFY(c.durationText(&text));
     QCOMPARE(text, QString());
     host.setup().m_RateCode = 6;
-    host.m_Logger.m_PeriodSec = qInf(); // a broken interval gives no number, not a crash
+    host.m_Logger.m_Interval.m_PeriodSec = qInf(); // a broken interval gives no number, not a crash
     QVERIFY(c.durationText(&text));
     QCOMPARE(text, QString("0 seconds"));
 }
