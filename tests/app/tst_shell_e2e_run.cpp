@@ -471,10 +471,10 @@ Ui_CFullSetupWindow* TestShellEndToEndRun::openFullSetup(CAppBench& bench, const
 {
     if (!bench.start(model))
         return nullptr;
-    QTest::qWaitFor([&] { return bench.detections->count() == 1; }, 8000);
+    if (!QTest::qWaitFor([&] { return bench.detections->count() == 1; }, 8000))
+        return nullptr;
     CSetupInfo* setup = bench.setup()->getSetupInfo();
-    QTest::qWaitFor([&] { return setup->GetActiveMeasurementCount() > 0 && bench.button()->isEnabled(); }, 6000);
-    if (!bench.button()->isEnabled())
+    if (!QTest::qWaitFor([&] { return setup->GetActiveMeasurementCount() > 0 && bench.button()->isEnabled(); }, 6000))
         return nullptr;
     bench.setup()->displaySetupWindow(1);
     CFullSetupWindow* full = bench.setup()->fullSetupWindow();
