@@ -54,11 +54,18 @@ function(korvanta_test_compile_options target)
   target_compile_options(${target} PRIVATE ${KORVANTA_TEST_COMPILE_OPTIONS})
 endfunction()
 
-# gold links the big test programs in about half the time of the default linker.
-include(CheckCXXSourceCompiles)
-set(CMAKE_REQUIRED_LINK_OPTIONS -fuse-ld=gold)
-check_cxx_source_compiles("int main() { return 0; }" KORVANTA_HAVE_GOLD)
-unset(CMAKE_REQUIRED_LINK_OPTIONS)
+# gold links the big test programs in about half the time of the default linker; not with the
+# sanitizers, whose runtime it warns about at every link.
+set(KORVANTA_TEST_LINK_OPTIONS "")
+if(NOT (KORVANTA_SANITIZE OR KORVANTA_TSAN OR KORVANTA_FUZZ))
+  include(CheckCXXSourceCompiles)
+  set(CMAKE_REQUIRED_LINK_OPTIONS -fuse-ld=gold)
+  check_cxx_source_compiles("int main() { return 0; }" KORVANTA_HAVE_GOLD)
+  unset(CMAKE_REQUIRED_LINK_OPTIONS)
+  if(KORVANTA_HAVE_GOLD)
+    set(KORVANTA_TEST_LINK_OPTIONS -fuse-ld=gold)
+  endif()
+endif()
 
 # The precompiled QtTest headers that fit link libraries LIBS: their content depends on which of
 # Qt GUI, Widgets and Network the test program links (tests/common/CMakeLists.txt makes them).
@@ -107,9 +114,7 @@ function(korvanta_tests)
   add_executable(${_prog} ${_tests})
   target_link_libraries(${_prog} PRIVATE kv_tests_common ${KT_LIBS})
   korvanta_test_compile_options(${_prog})
-  if(KORVANTA_HAVE_GOLD)
-    target_link_options(${_prog} PRIVATE -fuse-ld=gold)
-  endif()
+  target_link_options(${_prog} PRIVATE ${KORVANTA_TEST_LINK_OPTIONS})
   if(_pch)
     target_precompile_headers(${_prog} REUSE_FROM ${_pch})
     # Each test file includes its own moc output, which leaves automoc's file empty: not worth

@@ -18,6 +18,8 @@ class CFakeLogger : public ILogger
 {
 public:
     explicit CFakeLogger(double type = 70.0) : m_Type(type) {}
+    // Tests own their fakes (and subclasses of them) directly.
+    virtual ~CFakeLogger() = default;
 
     // The logger as the data store's tests meet it: a Dravlet interface (type 12) in the middle
     // of a run at rate code 10 (0.1 s a sample), sensors chosen by hand, its run work area in use.
