@@ -43,21 +43,128 @@ function(korvanta_component name)
   endif()
 endfunction()
 
-# One QtTest executable per tst_NAME.cpp; the CTest name is NAME.
+# Compile options of test code (programs, support libraries, precompiled headers alike: a
+# precompiled header is only used with the options it was built with). Tests are built without
+# optimisation and with line tables only, whatever the build type: the code under test comes
+# optimised and with full debug information from its libraries, and a test file would otherwise
+# spend most of its compile time optimising and describing its own checks.
+set(KORVANTA_TEST_COMPILE_OPTIONS "-O0;-g1" CACHE STRING
+    "Compile options of test code (-O0;-g to step through a test with its variables)")
+function(korvanta_test_compile_options target)
+  target_compile_options(${target} PRIVATE ${KORVANTA_TEST_COMPILE_OPTIONS})
+endfunction()
+
+# gold links the big test programs in about half the time of the default linker; not with the
+# sanitizers, whose runtime it warns about at every link.
+set(KORVANTA_TEST_LINK_OPTIONS "")
+if(NOT (KORVANTA_SANITIZE OR KORVANTA_TSAN OR KORVANTA_FUZZ))
+  include(CheckCXXSourceCompiles)
+  set(CMAKE_REQUIRED_LINK_OPTIONS -fuse-ld=gold)
+  check_cxx_source_compiles("int main() { return 0; }" KORVANTA_HAVE_GOLD)
+  unset(CMAKE_REQUIRED_LINK_OPTIONS)
+  if(KORVANTA_HAVE_GOLD)
+    set(KORVANTA_TEST_LINK_OPTIONS -fuse-ld=gold)
+  endif()
+endif()
+
+# The precompiled QtTest headers that fit link libraries LIBS: their content depends on which of
+# Qt GUI, Widgets and Network the test program links (tests/common/CMakeLists.txt makes them).
+function(korvanta_test_pch out)
+  set(_todo ${ARGN})
+  set(_seen "")
+  set(_mods "")
+  while(_todo)
+    list(POP_FRONT _todo _l)
+    if(NOT TARGET ${_l} OR _l IN_LIST _seen)
+      continue()
+    endif()
+    list(APPEND _seen ${_l})
+    if(_l MATCHES "^Qt5::(.+)$")
+      list(APPEND _mods ${CMAKE_MATCH_1})
+    endif()
+    get_target_property(_next ${_l} INTERFACE_LINK_LIBRARIES)
+    if(_next)
+      list(APPEND _todo ${_next})
+    endif()
+  endwhile()
+  set(_pch "")
+  if("Widgets" IN_LIST _mods AND "Network" IN_LIST _mods)
+    set(_pch kv_tests_pch_network)
+  elseif("Widgets" IN_LIST _mods)
+    set(_pch kv_tests_pch_widgets)
+  elseif("Gui" IN_LIST _mods)
+    set(_pch kv_tests_pch_gui)
+  endif()
+  set(${out} ${_pch} PARENT_SCOPE)
+endfunction()
+
+# One program per test folder, made of every tst_NAME.cpp there; the CTest test NAME runs
+# `PROGRAM NAME` (tests/common/TestMain.h). The folder's support/ is a library of its own,
+# compiled once. LIBS are what the folder's tests use. Sets TEST_PROGRAM in the caller to the
+# program's target name, for per-folder additions.
 function(korvanta_tests)
   cmake_parse_arguments(KT "" "LABEL" "LIBS" ${ARGN})
+  file(RELATIVE_PATH _rel ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REPLACE "/" "_" _prefix "${_rel}")
+  string(TOLOWER "${_prefix}" _prefix)
+  set(_prog ${_prefix}_tests)
+  korvanta_test_pch(_pch kv_tests_common ${KT_LIBS})
+
   file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
-  file(GLOB _support CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp
-       ${CMAKE_CURRENT_SOURCE_DIR}/support/*.h)
+  add_executable(${_prog} ${_tests})
+  target_link_libraries(${_prog} PRIVATE kv_tests_common ${KT_LIBS})
+  korvanta_test_compile_options(${_prog})
+  target_link_options(${_prog} PRIVATE ${KORVANTA_TEST_LINK_OPTIONS})
+  if(_pch)
+    target_precompile_headers(${_prog} REUSE_FROM ${_pch})
+    # Each test file includes its own moc output, which leaves automoc's file empty: not worth
+    # loading the precompiled headers for.
+    set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/${_prog}_autogen/mocs_compilation.cpp
+                                PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
+  endif()
+
+  # Support code with sources or moc input becomes a library; headers alone are included.
+  file(GLOB _support_src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.cpp)
+  file(GLOB _support_h CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/support/*.h)
+  set(_moc_input "")
+  foreach(_h ${_support_h})
+    file(STRINGS ${_h} _q REGEX "Q_OBJECT")
+    if(_q)
+      set(_moc_input 1)
+    endif()
+  endforeach()
+  if(_support_src OR _moc_input)
+    add_library(${_prefix}_support STATIC ${_support_src} ${_support_h})
+    target_include_directories(${_prefix}_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/support)
+    # Object libraries (the compiled-in images) go to the program itself: in an archive nothing
+    # would pull them in.
+    foreach(_l ${KT_LIBS})
+      if(TARGET ${_l})
+        get_target_property(_type ${_l} TYPE)
+        if(_type STREQUAL "OBJECT_LIBRARY")
+          continue()
+        endif()
+      endif()
+      target_link_libraries(${_prefix}_support PUBLIC ${_l})
+    endforeach()
+    target_link_libraries(${_prefix}_support PUBLIC kv_tests_common)
+    korvanta_test_compile_options(${_prefix}_support)
+    if(_pch)
+      target_precompile_headers(${_prefix}_support REUSE_FROM ${_pch})
+    endif()
+    target_link_libraries(${_prog} PRIVATE ${_prefix}_support)
+  elseif(_support_h)
+    target_sources(${_prog} PRIVATE ${_support_h})
+  endif()
+
   foreach(_t ${_tests})
     get_filename_component(_stem ${_t} NAME_WE)
     string(REGEX REPLACE "^tst_" "" _name ${_stem})
-    add_executable(${_stem} ${_t} ${_support})
-    target_link_libraries(${_stem} PRIVATE kv_common Qt5::Test ${KT_LIBS})
-    add_test(NAME ${_name} COMMAND ${_stem})
+    add_test(NAME ${_name} COMMAND ${_prog} ${_name})
     set_tests_properties(${_name} PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;KORVANTA_SOURCE_DIR=${PROJECT_SOURCE_DIR};QT_LOGGING_RULES=*.debug=false"
       TIMEOUT 300
       LABELS "${KT_LABEL}")
   endforeach()
+  set(TEST_PROGRAM ${_prog} PARENT_SCOPE)
 endfunction()

@@ -6,6 +6,8 @@ export CCACHE_MAXSIZE="${CCACHE_MAXSIZE:-5G}"
 # Let a fresh clone in another folder reuse what an earlier build compiled.
 export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$ROOT}"
 export CCACHE_NOHASHDIR=1
+# The tests compile against precompiled headers, which ccache caches only with these relaxed.
+export CCACHE_SLOPPINESS="${CCACHE_SLOPPINESS:-pch_defines,time_macros}"
 LAUNCHER=()
 if command -v ccache >/dev/null 2>&1; then
   LAUNCHER=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)

@@ -1,5 +1,5 @@
 // Oscillometric blood-pressure evaluation on synthetic cuff recordings.
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 
 #include "analysis/BloodPressure.h"
@@ -105,5 +105,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAnalysis2BloodPressure)
+KORVANTA_TEST_GUILESS_MAIN(TestAnalysis2BloodPressure)
 #include "tst_analysis2_bloodpressure.moc"

@@ -1,5 +1,5 @@
 // Numeric cores of the range analyses: smoothing, moving average, statistics, Fourier spectrum.
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 #include <random>
 
@@ -256,5 +256,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAnalysis2Core)
+KORVANTA_TEST_GUILESS_MAIN(TestAnalysis2Core)
 #include "tst_analysis2_core.moc"

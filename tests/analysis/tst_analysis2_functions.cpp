@@ -1,7 +1,7 @@
 // The range evaluations as the dialogs and the data store call them: new branches, names,
 // units, messages and hub signals.
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 
 #include "Core/Base/KorvantaSignals.h"
@@ -373,5 +373,5 @@ private slots:
 };
 
 // The sensor catalogue draws its icons, which needs a (offscreen) GUI application.
-QTEST_MAIN(TestAnalysis2Functions)
+KORVANTA_TEST_MAIN(TestAnalysis2Functions)
 #include "tst_analysis2_functions.moc"

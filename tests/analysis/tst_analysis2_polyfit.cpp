@@ -1,5 +1,5 @@
 // Least-squares routines and the polynomial fit core.
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 
 #include "analysis/PolyFit.h"
@@ -150,5 +150,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAnalysis2PolyFit)
+KORVANTA_TEST_GUILESS_MAIN(TestAnalysis2PolyFit)
 #include "tst_analysis2_polyfit.moc"

@@ -1,5 +1,5 @@
 // Photogate timing evaluation on hand-made gate signals.
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include "analysis/PhotogateTiming.h"
 
@@ -111,5 +111,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestAnalysis2Timing)
+KORVANTA_TEST_GUILESS_MAIN(TestAnalysis2Timing)
 #include "tst_analysis2_timing.moc"

@@ -2,7 +2,7 @@
 // zero-divisor rule of the division, empty and missing second branches.
 #include "support/AnalysisFixture.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 using AnalysisTest::Fixture;
 
@@ -189,5 +189,5 @@ void TestAnalysisArithmetic::resultCarriesFirstUnit()
     QCOMPARE(r->m_OwnerKey, g1->m_Key);
 }
 
-QTEST_GUILESS_MAIN(TestAnalysisArithmetic)
+KORVANTA_TEST_GUILESS_MAIN(TestAnalysisArithmetic)
 #include "tst_analysis_arithmetic.moc"

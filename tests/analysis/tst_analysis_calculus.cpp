@@ -1,7 +1,7 @@
 // Derivative (against time and against an X-axis branch, with its mid points) and integral.
 #include "support/AnalysisFixture.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 using AnalysisTest::Fixture;
 
@@ -211,5 +211,5 @@ void TestAnalysisCalculus::integralTooFew()
     QCOMPARE(f.branchCount(), before);
 }
 
-QTEST_GUILESS_MAIN(TestAnalysisCalculus)
+KORVANTA_TEST_GUILESS_MAIN(TestAnalysisCalculus)
 #include "tst_analysis_calculus.moc"

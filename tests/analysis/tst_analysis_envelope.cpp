@@ -2,7 +2,7 @@
 // tops, samples that are not numbers.
 #include "support/AnalysisFixture.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 
 using AnalysisTest::Fixture;
@@ -230,5 +230,5 @@ void TestAnalysisEnvelope::units()
     QCOMPARE(env->m_FunctionText, QStringLiteral("E"));
 }
 
-QTEST_GUILESS_MAIN(TestAnalysisEnvelope)
+KORVANTA_TEST_GUILESS_MAIN(TestAnalysisEnvelope)
 #include "tst_analysis_envelope.moc"

@@ -5,7 +5,7 @@
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 
 using AnalysisTest::Fixture;
@@ -267,5 +267,5 @@ void TestAnalysisFits::everyFitNeedsTwoSamples()
 }
 
 // The catalogue loads its sensor icons, which needs a GUI application (offscreen).
-QTEST_MAIN(TestAnalysisFits)
+KORVANTA_TEST_MAIN(TestAnalysisFits)
 #include "tst_analysis_fits.moc"

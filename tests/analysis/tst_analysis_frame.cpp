@@ -4,7 +4,7 @@
 
 #include "Core/Data/Globals.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 
 using AnalysisTest::Fixture;
@@ -315,5 +315,5 @@ void TestAnalysisFrame::noDataManager()
                                          QString(), 1, QString(), 0, 20480));
 }
 
-QTEST_GUILESS_MAIN(TestAnalysisFrame)
+KORVANTA_TEST_GUILESS_MAIN(TestAnalysisFrame)
 #include "tst_analysis_frame.moc"

@@ -1,7 +1,7 @@
 // Simple point-wise functions: absolute value, arccosine, arcsine, delta Y, kinetic energy.
 #include "support/AnalysisFixture.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 
 using AnalysisTest::Fixture;
@@ -126,5 +126,5 @@ void TestAnalysisPointwise::resultKeepsSourceUnit()
     }
 }
 
-QTEST_GUILESS_MAIN(TestAnalysisPointwise)
+KORVANTA_TEST_GUILESS_MAIN(TestAnalysisPointwise)
 #include "tst_analysis_pointwise.moc"

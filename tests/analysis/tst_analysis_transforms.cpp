@@ -2,7 +2,7 @@
 // rules and their messages, the time operand.
 #include "support/AnalysisFixture.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 
 using AnalysisTest::Fixture;
@@ -198,5 +198,5 @@ void TestAnalysisTransforms::oneSampleRange()
     QCOMPARE(f.sink.lastText(), QStringLiteral("Invalid values."));
 }
 
-QTEST_GUILESS_MAIN(TestAnalysisTransforms)
+KORVANTA_TEST_GUILESS_MAIN(TestAnalysisTransforms)
 #include "tst_analysis_transforms.moc"

@@ -1,7 +1,7 @@
 // Scanner and syntax check of the calculator's formula parser.
 #include "analysis/FormulaParser.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 using Parser = CFormulaParser;
 
@@ -305,5 +305,5 @@ void TestFormulaCheck::instanceIsShared()
     QVERIFY(!first->isRadians());
 }
 
-QTEST_GUILESS_MAIN(TestFormulaCheck)
+KORVANTA_TEST_GUILESS_MAIN(TestFormulaCheck)
 #include "tst_formula_check.moc"

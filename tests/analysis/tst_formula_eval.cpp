@@ -2,7 +2,7 @@
 // every error code an evaluation can raise.
 #include "analysis/FormulaParser.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestFormulaEval : public QObject
 {
@@ -298,5 +298,5 @@ void TestFormulaEval::longAndForeignNumbers()
     QCOMPARE(error, 0);
 }
 
-QTEST_GUILESS_MAIN(TestFormulaEval)
+KORVANTA_TEST_GUILESS_MAIN(TestFormulaEval)
 #include "tst_formula_eval.moc"

@@ -1,5 +1,5 @@
 // Online functions fed block by block, as a run stores its samples.
-#include <QtTest>
+#include "common/TestMain.h"
 #include <atomic>
 #include <thread>
 #include <cmath>
@@ -516,5 +516,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestOnlineFunctions)
+KORVANTA_TEST_GUILESS_MAIN(TestOnlineFunctions)
 #include "tst_online_functions.moc"

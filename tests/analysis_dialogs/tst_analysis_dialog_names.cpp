@@ -6,7 +6,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
-#include <QtTest>
+#include "common/TestMain.h"
 
 using FunctionNames::Compose;
 using FunctionNames::GetString;
@@ -236,5 +236,5 @@ void TestAnalysisDialogNames::disabledCoefficientCountsZero()
     QCOMPARE(Edit(d, "FunctionNameEdit")->text(), QString("Integral(Temperature)"));
 }
 
-QTEST_MAIN(TestAnalysisDialogNames)
+KORVANTA_TEST_MAIN(TestAnalysisDialogNames)
 #include "tst_analysis_dialog_names.moc"

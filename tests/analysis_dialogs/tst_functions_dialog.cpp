@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -245,5 +245,5 @@ void TestFunctionsDialog::fourierAddsTwoBranches()
         QCOMPARE(call.at(1).toInt(), s->m_Key);
 }
 
-QTEST_MAIN(TestFunctionsDialog)
+KORVANTA_TEST_MAIN(TestFunctionsDialog)
 #include "tst_functions_dialog.moc"

@@ -15,7 +15,7 @@
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QThreadPool>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestRangeDialogs : public QObject
 {
@@ -319,5 +319,5 @@ void TestRangeDialogs::averagingPresetsFollowTheLength()
     }
 }
 
-QTEST_MAIN(TestRangeDialogs)
+KORVANTA_TEST_MAIN(TestRangeDialogs)
 #include "tst_range_dialogs.moc"

@@ -7,7 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -223,5 +223,5 @@ void TestTimingWizard::wizardsOwnButtonsDoNotCloseIt()
     QVERIFY(!w.isVisible());
 }
 
-QTEST_MAIN(TestTimingWizard)
+KORVANTA_TEST_MAIN(TestTimingWizard)
 #include "tst_timing_wizard.moc"

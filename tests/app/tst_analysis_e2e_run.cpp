@@ -3,7 +3,7 @@
 // plot of the graph; the engine's failures reach the user as boxes; the commands without a
 // graph; a cuff-pressure run hands itself to the blood-pressure evaluation when the cuff is
 // let down.
-#include "../common/PrivateHome.h"
+#include "common/PrivateHome.h"
 #include "analysis_dialogs/CurveFitDialog.h"
 #include "analysis_dialogs/AverageDialog.h"
 #include "analysis_dialogs/FunctionsDialog.h"
@@ -24,7 +24,7 @@
 #include "simulator/LoggerSimulator.h"
 #include "simulator/PelorinDevice.h"
 #include "support/ScriptedPrompter.h"
-#include "../common/SimulatedLogger.h"
+#include "common/SimulatedLogger.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -36,7 +36,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <memory>
 
@@ -340,5 +340,5 @@ void TestAnalysisEndToEndRun::onlineFunctionIsComputedDuringTheNextRun()
     }
 }
 
-QTEST_MAIN(TestAnalysisEndToEndRun)
+KORVANTA_TEST_MAIN(TestAnalysisEndToEndRun)
 #include "tst_analysis_e2e_run.moc"

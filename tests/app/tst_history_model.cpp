@@ -4,7 +4,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestHistoryModel : public QObject
 {
@@ -173,5 +173,5 @@ void TestHistoryModel::testerOnGrowingTree()
     QCOMPARE(model.data(model.index(1, 0), Qt::EditRole).toInt(), 400);
 }
 
-QTEST_GUILESS_MAIN(TestHistoryModel)
+KORVANTA_TEST_GUILESS_MAIN(TestHistoryModel)
 #include "tst_history_model.moc"

@@ -14,7 +14,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QToolButton>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <functional>
 
@@ -387,5 +387,5 @@ void TestHistoryRowWidgets::rowsOffScreenTakeTheLockWhenTheyShow()
     QVERIFY(first->findChild<QToolButton*>()->isEnabled());
 }
 
-QTEST_MAIN(TestHistoryRowWidgets)
+KORVANTA_TEST_MAIN(TestHistoryRowWidgets)
 #include "tst_history_rowwidgets.moc"

@@ -8,7 +8,7 @@
 #include "Core/Data/DataManager.h"
 
 #include <QScrollBar>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -126,5 +126,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestHistoryView)
+KORVANTA_TEST_MAIN(TestHistoryView)
 #include "tst_history_view.moc"

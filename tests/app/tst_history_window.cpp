@@ -12,7 +12,7 @@
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QTreeView>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class CHistoryHost : public QWidget, public IChildWindowHost
 {
@@ -290,5 +290,5 @@ void TestHistoryWindow::closeHidesAndRearranges()
     QCOMPARE(r.window.saveToFile(&s), 0);
 }
 
-QTEST_MAIN(TestHistoryWindow)
+KORVANTA_TEST_MAIN(TestHistoryWindow)
 #include "tst_history_window.moc"

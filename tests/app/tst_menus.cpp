@@ -17,7 +17,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QToolBar>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 // An action of a child window in the document area (its system menu, its tool bar).
@@ -373,5 +373,5 @@ void TestMenus::analysisFollowsTheCurrentGraph()
     QVERIFY(window.findAction(36)->isEnabled());
 }
 
-QTEST_MAIN(TestMenus)
+KORVANTA_TEST_MAIN(TestMenus)
 #include "tst_menus.moc"

@@ -23,9 +23,9 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include "../common/SimulatedLogger.h"
+#include "common/SimulatedLogger.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <memory>
 
@@ -112,5 +112,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMetersEndToEndRun)
+KORVANTA_TEST_MAIN(TestMetersEndToEndRun)
 #include "tst_meters_e2e_run.moc"

@@ -17,7 +17,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTextEdit>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestMetersShell : public QObject
 {
@@ -125,5 +125,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMetersShell)
+KORVANTA_TEST_MAIN(TestMetersShell)
 #include "tst_meters_shell.moc"

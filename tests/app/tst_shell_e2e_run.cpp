@@ -21,7 +21,7 @@
 #include "simulator/ModelFactory.h"
 #include "simulator/PelorinDevice.h"
 #include "support/ScriptedPrompter.h"
-#include "../common/QueuedSpy.h"
+#include "common/QueuedSpy.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,7 +30,7 @@
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cmath>
 #include <memory>
@@ -471,10 +471,10 @@ Ui_CFullSetupWindow* TestShellEndToEndRun::openFullSetup(CAppBench& bench, const
 {
     if (!bench.start(model))
         return nullptr;
-    QTest::qWaitFor([&] { return bench.detections->count() == 1; }, 8000);
+    if (!QTest::qWaitFor([&] { return bench.detections->count() == 1; }, 8000))
+        return nullptr;
     CSetupInfo* setup = bench.setup()->getSetupInfo();
-    QTest::qWaitFor([&] { return setup->GetActiveMeasurementCount() > 0 && bench.button()->isEnabled(); }, 6000);
-    if (!bench.button()->isEnabled())
+    if (!QTest::qWaitFor([&] { return setup->GetActiveMeasurementCount() > 0 && bench.button()->isEnabled(); }, 6000))
         return nullptr;
     bench.setup()->displaySetupWindow(1);
     CFullSetupWindow* full = bench.setup()->fullSetupWindow();
@@ -591,5 +591,5 @@ void TestShellEndToEndRun::manualXRunTakesTheTypedValues()
     QCOMPARE(xBranch->GetYSample(3), 40.0);
 }
 
-QTEST_MAIN(TestShellEndToEndRun)
+KORVANTA_TEST_MAIN(TestShellEndToEndRun)
 #include "tst_shell_e2e_run.moc"

@@ -9,7 +9,7 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
-#include "support/FakeLogger.h"
+#include "common/FakeLogger.h"
 #include "support/ScriptedPrompter.h"
 #include "support/ScriptedServices.h"
 #include "setup/SetupWindow.h"
@@ -21,7 +21,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 // A main window with scripted logger and workspace services and one run in the data store.
@@ -389,5 +389,5 @@ void TestShellExit::historyArrangedAndToggled()
     QCOMPARE(history->geometry(), setupVisible ? QRect(0, 400, 380, 200) : QRect(0, 0, 380, 600));
 }
 
-QTEST_MAIN(TestShellExit)
+KORVANTA_TEST_MAIN(TestShellExit)
 #include "tst_shell_exit.moc"

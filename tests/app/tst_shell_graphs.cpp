@@ -10,7 +10,7 @@
 #include "app/shell/HistoryWindow.h"
 #include "graph/GraphWindow.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestShellGraphs : public QObject
 {
@@ -148,5 +148,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestShellGraphs)
+KORVANTA_TEST_MAIN(TestShellGraphs)
 #include "tst_shell_graphs.moc"

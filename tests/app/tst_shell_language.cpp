@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestShellLanguage : public QObject
 {
@@ -129,5 +129,5 @@ void TestShellLanguage::storedIndexOutOfRange()
     QCOMPARE(stored(l), 0);
 }
 
-QTEST_MAIN(TestShellLanguage)
+KORVANTA_TEST_MAIN(TestShellLanguage)
 #include "tst_shell_language.moc"

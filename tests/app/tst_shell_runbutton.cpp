@@ -3,7 +3,7 @@
 #include "app/shell/CustomRunButton.h"
 
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestShellRunButton : public QObject
 {
@@ -145,5 +145,5 @@ void TestShellRunButton::disabledRendering()
     QVERIFY2(cd.hsvSaturation() < ce.hsvSaturation(), qPrintable(ce.name() + " " + cd.name()));
 }
 
-QTEST_MAIN(TestShellRunButton)
+KORVANTA_TEST_MAIN(TestShellRunButton)
 #include "tst_shell_runbutton.moc"

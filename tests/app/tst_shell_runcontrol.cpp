@@ -6,7 +6,7 @@
 
 #include <QProgressDialog>
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestShellRunControl : public QObject
 {
@@ -89,7 +89,7 @@ void TestShellRunControl::normalRunToTheEnd()
 
     rig.manager.OnRun(); // a second press while the start is unconfirmed does nothing
     QCOMPARE(rig.state(), 1);
-    QCOMPARE(rig.logger.m_Commands.size(), 0);
+    QCOMPARE(rig.logger.SentIds().size(), 0);
 
     rig.hub().SignalLoggerStartedRun();
     QCOMPARE(rig.state(), 4);
@@ -391,5 +391,5 @@ void TestShellRunControl::staleWatchdogNeverStartsARun()
     QCOMPARE(rig.logger.count(CmdStop), 0);
 }
 
-QTEST_MAIN(TestShellRunControl)
+KORVANTA_TEST_MAIN(TestShellRunControl)
 #include "tst_shell_runcontrol.moc"

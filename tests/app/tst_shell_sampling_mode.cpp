@@ -8,7 +8,7 @@
 
 #include <QComboBox>
 #include <QPushButton>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestShellSamplingMode : public QObject
 {
@@ -110,5 +110,5 @@ void TestShellSamplingMode::secondPressKeepsOneDialog()
     QVERIFY(!rig.manager.isExperimentModeDialogOpen());
 }
 
-QTEST_MAIN(TestShellSamplingMode)
+KORVANTA_TEST_MAIN(TestShellSamplingMode)
 #include "tst_shell_sampling_mode.moc"

@@ -11,7 +11,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -298,5 +298,5 @@ void TestShellWindow::multiActionIcons()
     QVERIFY(plain.icon().isNull());
 }
 
-QTEST_MAIN(TestShellWindow)
+KORVANTA_TEST_MAIN(TestShellWindow)
 #include "tst_shell_window.moc"

@@ -14,7 +14,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QToolBar>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 class CCountingKeepAwake : public IKeepAwake
@@ -296,5 +296,5 @@ void TestShellWindowsManager::exitAsksWhileRunning()
     QVERIFY(!window.logicManager());
 }
 
-QTEST_MAIN(TestShellWindowsManager)
+KORVANTA_TEST_MAIN(TestShellWindowsManager)
 #include "tst_shell_windowsmanager.moc"

@@ -15,7 +15,7 @@
 
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 struct Rig
@@ -156,5 +156,5 @@ void TestShellWorkspace::failedSaveIsReported()
     QCOMPARE(r.prompter.m_Log.last(), QString("warn|Pavix|Save failed"));
 }
 
-QTEST_MAIN(TestShellWorkspace)
+KORVANTA_TEST_MAIN(TestShellWorkspace)
 #include "tst_shell_workspace.moc"

@@ -14,11 +14,11 @@
 #include "simulator/ModelFactory.h"
 #include "support/ScriptedPrompter.h"
 #include "upload/XMLRPC.h"
-#include "../common/TerravoxStandIn.h"
+#include "common/TerravoxStandIn.h"
 
 #include <QJsonArray>
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <memory>
 
@@ -113,5 +113,5 @@ void TestUploadEndToEnd::liveRunReachesTheService()
     QCOMPARE(service.callsOf("StopExperiment").first().value("total_rows").toInt(), Samples);
 }
 
-QTEST_MAIN(TestUploadEndToEnd)
+KORVANTA_TEST_MAIN(TestUploadEndToEnd)
 #include "tst_upload_e2e.moc"

@@ -7,7 +7,7 @@
 #include "app/shell/ShellServices.h"
 #include "support/ShellRig.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -145,5 +145,5 @@ void TestUploadShell::liveSwitchOnlyWhileLoggedIn()
     QVERIFY(!upload.m_bLive);
 }
 
-QTEST_MAIN(TestUploadShell)
+KORVANTA_TEST_MAIN(TestUploadShell)
 #include "tst_upload_shell.moc"

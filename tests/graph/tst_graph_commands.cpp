@@ -2,7 +2,7 @@
 // rule on the real tool bar, prediction curves, the properties dialog, the questions about
 // functions and the X axis, the refused close during a run, the reactions to downloads,
 // tracking runs and playback, and the window record with its plots.
-#include "../common/GraphTestHost.h"
+#include "common/GraphTestHost.h"
 #include "app/base/MultiAction.h"
 #include "graph/GraphProperties.h"
 #include "graph/GraphWindow.h"
@@ -17,7 +17,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -636,5 +636,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGraphCommands)
+KORVANTA_TEST_MAIN(TestGraphCommands)
 #include "tst_graph_commands.moc"

@@ -4,7 +4,7 @@
 
 #include "Core/Data/Globals.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -408,5 +408,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGraphCursors)
+KORVANTA_TEST_MAIN(TestGraphCursors)
 #include "tst_graph_cursors.moc"

@@ -2,14 +2,14 @@
 // written straight into the pixels, must be the very pixels a painter stroking the curves one
 // after the other gives: over every style, opaque and see-through colours, plot areas of many
 // widths, strokes reaching past the edges, and in a whole graph window.
-#include "../common/GraphTestHost.h"
+#include "common/GraphTestHost.h"
 #include "graph/CurveLayer.h"
 #include "graph/GraphWindow.h"
 
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <atomic>
 #include <cmath>
@@ -349,5 +349,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGraphCurveLayer)
+KORVANTA_TEST_MAIN(TestGraphCurveLayer)
 #include "tst_graph_curvelayer.moc"

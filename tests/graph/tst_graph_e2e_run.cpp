@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QStandardPaths>
 #include <QTimer>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -82,5 +83,5 @@ void TestGraphEndToEndRun::runAppearsInTheGraph()
     QVERIFY2(hits > r.width() / 4, qPrintable(QString::number(hits)));
 }
 
-QTEST_MAIN(TestGraphEndToEndRun)
+KORVANTA_TEST_MAIN(TestGraphEndToEndRun)
 #include "tst_graph_e2e_run.moc"

@@ -2,7 +2,7 @@
 // decimal separators, the row layout of uneven and damaged series, the export command with
 // its file chooser, failures and the spreadsheet, and the graph as a copied and printed
 // picture.
-#include "../common/GraphTestHost.h"
+#include "common/GraphTestHost.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphWindow.h"
 #include "support/GraphRig.h"
@@ -16,7 +16,7 @@
 #include <QPrinter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <sys/stat.h>
 
@@ -299,5 +299,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGraphExport)
+KORVANTA_TEST_MAIN(TestGraphExport)
 #include "tst_graph_export.moc"

@@ -10,7 +10,7 @@
 #include <QComboBox>
 #include <QMimeData>
 #include <QToolTip>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cmath>
 
@@ -433,7 +433,7 @@ private slots:
 
     void dropAddsPlotsAndSkipsUnknownKeys()
     {
-        CGraphTestPrompter prompter;
+        CCursorRigPrompter prompter;
         CVideoHost host;
         host.resize(1000, 800);
         auto* g = new CGraphWindow(&host);
@@ -576,5 +576,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGraphMouse)
+KORVANTA_TEST_MAIN(TestGraphMouse)
 #include "tst_graph_mouse.moc"

@@ -4,7 +4,7 @@
 
 #include <QBuffer>
 #include <QDataStream>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <limits>
 
@@ -219,5 +219,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestGraphRecords)
+KORVANTA_TEST_GUILESS_MAIN(TestGraphRecords)
 #include "tst_graph_records.moc"

@@ -2,7 +2,7 @@
 // their guards), label decimals, the Y autoscale margins, the scrolling X range, time labels.
 #include "graph/GraphRules.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <limits>
 
@@ -172,5 +172,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestGraphRules)
+KORVANTA_TEST_GUILESS_MAIN(TestGraphRules)
 #include "tst_graph_rules.moc"

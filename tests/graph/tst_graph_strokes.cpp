@@ -1,7 +1,7 @@
 // Curves reduced to pixel columns must be the curves drawn sample by sample: the same lines,
 // dots and autoscale requests, over gaps, steps, upside-down ranges and live runs; and the
 // store's summaries they stand on must stay right as values arrive and are edited.
-#include "../common/GraphTestHost.h"
+#include "common/GraphTestHost.h"
 #include "Core/Data/SampleStore.h"
 #include "graph/GraphRules.h"
 #include "graph/PlotStrokes.h"
@@ -9,7 +9,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cmath>
 #include <limits>
@@ -485,5 +485,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGraphStrokes)
+KORVANTA_TEST_MAIN(TestGraphStrokes)
 #include "tst_graph_strokes.moc"

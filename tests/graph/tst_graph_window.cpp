@@ -1,7 +1,7 @@
 // The graph window through its hub: construction, the run cycle (start, autoscale requests
 // served by new data, end), timing and manual-X runs, new and deleted branches, the scale
 // choice, the tool-bar states, and what a paint puts where the layout rules say.
-#include "../common/GraphTestHost.h"
+#include "common/GraphTestHost.h"
 #include "app/base/MultiAction.h"
 #include "graph/GraphWindow.h"
 
@@ -13,7 +13,7 @@
 #include <QSignalSpy>
 #include <QTimer>
 #include <QToolBar>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <memory>
 
@@ -589,5 +589,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGraphWindow)
+KORVANTA_TEST_MAIN(TestGraphWindow)
 #include "tst_graph_window.moc"

@@ -2,7 +2,7 @@
 // the same chain, dots, requests and progress, over smooth, noisy and stepped curves, gaps,
 // self-crossing figures, shifted pairings and odd frames; and a graph window must paint them
 // as the plain stroke of every sample paints them.
-#include "../common/GraphTestHost.h"
+#include "common/GraphTestHost.h"
 #include "Core/Data/SampleStore.h"
 #include "graph/GraphWindow.h"
 #include "graph/PlotStrokes.h"
@@ -11,7 +11,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRandomGenerator>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cmath>
 #include <functional>
@@ -507,5 +507,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestGraphXY)
+KORVANTA_TEST_MAIN(TestGraphXY)
 #include "tst_graph_xy.moc"

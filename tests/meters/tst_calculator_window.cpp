@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestCalculatorWindow : public QObject
 {
@@ -197,5 +197,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCalculatorWindow)
+KORVANTA_TEST_MAIN(TestCalculatorWindow)
 #include "tst_calculator_window.moc"

@@ -3,7 +3,7 @@
 #include "table/MeterFaces.h"
 
 #include <QApplication>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cmath>
 #include <limits>
@@ -179,5 +179,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMeterFaces)
+KORVANTA_TEST_MAIN(TestMeterFaces)
 #include "tst_meter_faces.moc"

@@ -8,7 +8,7 @@
 #include "table/MetersView.h"
 
 #include <QApplication>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cmath>
 
@@ -291,5 +291,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMeterView)
+KORVANTA_TEST_MAIN(TestMeterView)
 #include "tst_meter_view.moc"

@@ -10,7 +10,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <atomic>
 #include <thread>
@@ -220,5 +220,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMetersWindow)
+KORVANTA_TEST_MAIN(TestMetersWindow)
 #include "tst_meters_window.moc"

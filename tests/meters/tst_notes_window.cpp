@@ -13,7 +13,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 QByteArray Save(cnoteswindow* window)
@@ -290,5 +290,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestNotesWindow)
+KORVANTA_TEST_MAIN(TestNotesWindow)
 #include "tst_notes_window.moc"

@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -163,5 +163,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPortEnumerator)
+KORVANTA_TEST_GUILESS_MAIN(TestPortEnumerator)
 #include "tst_portenumerator.moc"

@@ -5,7 +5,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryFile>
 #include <QThread>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <atomic>
 #include <cstring>
@@ -271,5 +271,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSerialPort)
+KORVANTA_TEST_GUILESS_MAIN(TestSerialPort)
 #include "tst_serialport.moc"

@@ -6,7 +6,7 @@
 #include <QDBusConnectionInterface>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class CFakeScreenSaver : public QObject
 {
@@ -84,5 +84,5 @@ void TestKeepAwake::tellsTheScreenSaver()
     QCOMPARE(saver.m_Calls, 2);
 }
 
-QTEST_GUILESS_MAIN(TestKeepAwake)
+KORVANTA_TEST_GUILESS_MAIN(TestKeepAwake)
 #include "tst_shell_keepawake.moc"

@@ -21,7 +21,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTableWidget>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestSetupColumns : public QObject
 {
@@ -532,5 +532,5 @@ void TestSetupColumns::calibrateRowOpensDialogThatSuits()
     QCOMPARE(use.last(), (QList<QVariant>{true, 1}));
 }
 
-QTEST_MAIN(TestSetupColumns)
+KORVANTA_TEST_MAIN(TestSetupColumns)
 #include "tst_setup_columns.moc"

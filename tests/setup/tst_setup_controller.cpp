@@ -6,7 +6,7 @@
 
 #include <QSignalSpy>
 #include <QtConcurrent>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestSetupController : public QObject
 {
@@ -556,5 +556,5 @@ void TestSetupController::dravletSnapshotsOnlyWhileCalibrating()
     }
 }
 
-QTEST_MAIN(TestSetupController)
+KORVANTA_TEST_MAIN(TestSetupController)
 #include "tst_setup_controller.moc"

@@ -17,7 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 bool drawsSomething(QWidget* w)
@@ -456,5 +456,5 @@ void TestSetupDialogs::dialogsDraw()
     QVERIFY(drawsSomething(&drop));
 }
 
-QTEST_MAIN(TestSetupDialogs)
+KORVANTA_TEST_MAIN(TestSetupDialogs)
 #include "tst_setup_dialogs.moc"

@@ -17,7 +17,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTableWidget>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 struct FullBench
@@ -253,5 +253,5 @@ void TestSetupFullWindow::drawsOnScreen()
     QVERIFY(colours.size() > 4);
 }
 
-QTEST_MAIN(TestSetupFullWindow)
+KORVANTA_TEST_MAIN(TestSetupFullWindow)
 #include "tst_setup_full_window.moc"

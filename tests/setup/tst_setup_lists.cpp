@@ -3,7 +3,7 @@
 #include "support/SetupRig.h"
 
 #include <QRegularExpression>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestSetupLists : public QObject
 {
@@ -187,17 +187,17 @@ void TestSetupLists::durationFromSetup()
     QVERIFY(c.durationText(&text)); // no logger: empty
     QCOMPARE(text, QString());
     host.plugLogger(70.0);
-    host.m_Logger.m_PeriodSec = 36.0;
+    host.m_Logger.m_Interval.m_PeriodSec = 36.0;
     QVERIFY(c.durationText(&text));
     QCOMPARE(text, QString("1 hours"));
     host.setup().m_RateCode = 0; // manual sampling
     QVERIFY(c.durationText(&text));
     QCOMPARE(text, QString());
     host.setup().m_RateCode = 6;
-    host.m_Logger.m_PeriodSec = qInf(); // a broken interval gives no number, not a crash
+    host.m_Logger.m_Interval.m_PeriodSec = qInf(); // a broken interval gives no number, not a crash
     QVERIFY(c.durationText(&text));
     QCOMPARE(text, QString("0 seconds"));
 }
 
-QTEST_MAIN(TestSetupLists)
+KORVANTA_TEST_MAIN(TestSetupLists)
 #include "tst_setup_lists.moc"

@@ -1,7 +1,7 @@
 // Live readings: one raw reading of a channel converted for the measurement the setup shows.
 #include "support/SetupRig.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestSetupLiveReadings : public QObject
 {
@@ -65,5 +65,5 @@ void TestSetupLiveReadings::noLoggerOrBadMeasurement()
     QCOMPARE(host.m_Logic.ConvertDataSample(0, 0, 400, 0, 2328), 0.0f);
 }
 
-QTEST_MAIN(TestSetupLiveReadings)
+KORVANTA_TEST_MAIN(TestSetupLiveReadings)
 #include "tst_setup_live_readings.moc"

@@ -13,7 +13,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 QStringList items(QComboBox* box)
@@ -274,5 +274,5 @@ void TestSetupModeDialogs::manualXValidatorRefusesLetters()
     QCOMPARE(dialog.getValue(), 42.0);
 }
 
-QTEST_MAIN(TestSetupModeDialogs)
+KORVANTA_TEST_MAIN(TestSetupModeDialogs)
 #include "tst_setup_mode_dialogs.moc"

@@ -7,7 +7,7 @@
 #include "Core/Data/SetupInfo.h"
 #include "setup/SetupColumnRules.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cfloat>
 
@@ -411,5 +411,5 @@ void TestSetupRules::dropVolume()
     QTEST(volume, "volume");
 }
 
-QTEST_MAIN(TestSetupRules)
+KORVANTA_TEST_MAIN(TestSetupRules)
 #include "tst_setup_rules.moc"

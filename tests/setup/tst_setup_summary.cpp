@@ -11,7 +11,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 struct SummaryBench
@@ -183,5 +183,5 @@ void TestSetupSummary::opensFullSetup()
     QCOMPARE(b.host.m_pController->setupWindowType(), 0);
 }
 
-QTEST_MAIN(TestSetupSummary)
+KORVANTA_TEST_MAIN(TestSetupSummary)
 #include "tst_setup_summary.moc"

@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QStandardItemModel>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestTableCells : public QObject
 {
@@ -200,5 +200,5 @@ void TestTableCells::cellsOutsideTheDataAreNotEditable()
     QVERIFY(!table->headerDelegate()->createEditor(parent, QStyleOptionViewItem(), table->headerModel()->index(0, 2)));
 }
 
-QTEST_MAIN(TestTableCells)
+KORVANTA_TEST_MAIN(TestTableCells)
 #include "tst_table_cells.moc"

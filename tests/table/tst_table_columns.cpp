@@ -7,7 +7,7 @@
 
 #include <QBuffer>
 #include <QDataStream>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 QByteArray columnBytes(const CTableColumn& column)
@@ -248,5 +248,5 @@ void TestTableColumns::cutWindowRecordKeepsColumnsReadSoFar()
     QCOMPARE(copy->dataColumnCount(), 2);
 }
 
-QTEST_MAIN(TestTableColumns)
+KORVANTA_TEST_MAIN(TestTableColumns)
 #include "tst_table_columns.moc"

@@ -13,7 +13,7 @@
 #include <QSignalSpy>
 #include <QToolButton>
 #include <QTreeView>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 // Run 1 holding branches 3 and 4 (keys as the store hands them out: the folder is 0), with
@@ -292,5 +292,5 @@ void TestTableDragText::deleteAnsweredNoKeepsEverything()
     QVERIFY(!tree.window.isEmpty());
 }
 
-QTEST_MAIN(TestTableDragText)
+KORVANTA_TEST_MAIN(TestTableDragText)
 #include "tst_table_dragtext.moc"

@@ -24,9 +24,9 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTreeView>
-#include "../common/SimulatedLogger.h"
+#include "common/SimulatedLogger.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <memory>
 
@@ -105,5 +105,5 @@ void TestTableEndToEndRun::runFromTheButtonFillsTheTableLive()
     qunsetenv("KORVANTA_EXTRA_PORTS");
 }
 
-QTEST_MAIN(TestTableEndToEndRun)
+KORVANTA_TEST_MAIN(TestTableEndToEndRun)
 #include "tst_table_e2e_run.moc"

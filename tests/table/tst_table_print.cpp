@@ -12,7 +12,7 @@
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cmath>
 
@@ -161,5 +161,5 @@ void TestTablePrint::fontsAboveThirtySixPointsAreCapped()
     QCOMPARE(CTableWindow::getRestrictedFont(big).pointSize(), 12);
 }
 
-QTEST_MAIN(TestTablePrint)
+KORVANTA_TEST_MAIN(TestTablePrint)
 #include "tst_table_print.moc"

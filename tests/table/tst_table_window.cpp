@@ -12,7 +12,7 @@
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QToolBar>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 // Appends n samples to every branch of the folder, as the store does during a run.
@@ -314,5 +314,5 @@ void TestTableWindow::dropBeyondTheFirstFiftyColumnsShowsThem()
     QCOMPARE(table->bodyModel()->rowCount(), 4);
 }
 
-QTEST_MAIN(TestTableWindow)
+KORVANTA_TEST_MAIN(TestTableWindow)
 #include "tst_table_window.moc"

@@ -5,7 +5,7 @@
 #include "support/TableRig.h"
 #include "table/TableDelegate.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestTableWindowsManager : public QObject
 {
@@ -80,5 +80,5 @@ void TestTableWindowsManager::aTableRecordInAWorkspaceMakesATable()
     QCOMPARE(copy->bodyDelegate()->dataColumn(2)->m_Key, run->GetBranchKey(2));
 }
 
-QTEST_MAIN(TestTableWindowsManager)
+KORVANTA_TEST_MAIN(TestTableWindowsManager)
 #include "tst_table_windowsmanager.moc"

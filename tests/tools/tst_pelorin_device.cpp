@@ -2,7 +2,7 @@
 // the test's hand.
 #include "simulator/PelorinDevice.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 using kvsim::CPelorinDevice;
 
@@ -248,5 +248,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPelorinDevice)
+KORVANTA_TEST_GUILESS_MAIN(TestPelorinDevice)
 #include "tst_pelorin_device.moc"

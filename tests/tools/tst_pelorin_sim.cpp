@@ -1,22 +1,23 @@
 // The Pelorin stack end to end against the simulated logger over a pseudo-terminal: the real
 // serial port, receive ring, protocol handler, catalogue, data store, conversion and hub, driven
 // by a small single-threaded driver in place of the manager's worker threads.
-#include "../common/PlainLogicContext.h"
-#include "Core/Base/KorvantaSignals.h"
+#include "common/PlainLogicContext.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SetupInfo.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "Core/Logic/PelorinCoreHost.h"
 #include "Core/Logic/PelorinHandler.h"
 #include "simulator/LoggerSimulator.h"
 #include "simulator/PelorinDevice.h"
+#include "common/FakeLogger.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QThread>
-#include <QtTest>
+#include "common/TestMain.h"
 
 using kvsim::CLoggerSimulator;
 using kvsim::CPelorinDevice;
@@ -25,44 +26,13 @@ namespace {
 
 using CContext = CPlainLogicContext;
 
-// The logger interface over the handler, and the reader, processor and sender of the manager
-// folded into one thread: read what came, run the receive machine, send with resends.
-class CSimDriver : public CPelorinProtocolHandler, public ILogger
+// The reader, processor and sender of the manager folded into one thread: read what came, run
+// the receive machine, send with resends. The handler reports through the shared fake logger,
+// whose answers it knows itself are taken from it.
+class CSimDriver : public CPelorinProtocolHandler
 {
 public:
-    CSimDriver() { SetLogger(this); }
-
-    void StartDetection() override {}
-    void ExecuteHalvorenCmd(short id) override { Command(static_cast<unsigned char>(id)); }
-    void SendCmd(CommandParametersStruct cmd, bool) override { Command(cmd.CommandId()); }
-    void SendStatusReq() override { StatusReq(); }
-    void SendStopReq() override { StopReq(); }
-    bool IsComInitilazied() override { return isOpen(); }
-    bool IsConnected() override { return m_bConnected; }
-    bool IsRunning() override { return m_bRunning; }
-    bool IsFirmwareBusy() override { return m_bFirmwareBusy; }
-    bool IsAutoDetectMode() override { return true; }
-    int GetNumberOfSensors() override { return m_Logger.channelCount; }
-    int GetLoggerSensorList(unsigned char* list) override { return LoggerSensorList(list); }
-    int GetActiveSensorListIndex(unsigned char* list) override { return ActiveSensorListIndex(list); }
-    int GetNumberOfSamples() override { return m_Logger.numberOfSamples; }
-    int GetSampleRateCode() override { return int(m_Logger.RateWord()); }
-    int GetNumberOfSamples(unsigned char) override { return 0; }
-    int GetNumberOfSamplesCode(int) override { return 3; }
-    int GetLoggerRateCode(int rate, int sensors) override { return CPelorinProtocolTables::GetLoggerRateCode(rate, sensors); }
-    int GetUiRateCode(int word) override { return CPelorinProtocolTables::GetUiRateCode(word); }
-    int GetMaxRate(short sensors) override { return MaxRate(sensors); }
-    ExperimentInterval GetExperimentInterval(short rate, short samples) override
-    {
-        return GetLoggertExperimentInterval(rate, samples);
-    }
-    double GetZeroConst(int, int) override { return 0.0; }
-    const char* GetName() override { return nullptr; }
-    double GetType() override { return m_LoggerType; }
-    int GetPortNumber() override { return 0; }
-    void GetVersion(int& a, int& b, int& c, int& d, int& e, int& f) override { Version(a, b, c, d, e, f); }
-    void Exit() override {}
-    int GetExpirmentType() override { return m_ExperimentType; }
+    CSimDriver() { SetLogger(&m_Face); }
 
     void Pump(int ms)
     {
@@ -114,6 +84,40 @@ public:
     }
 
     int resends = 0;
+
+private:
+    class CFace : public CFakeLogger
+    {
+    public:
+        explicit CFace(CSimDriver& driver) : d(driver) { m_SamplesCode = 3; }
+        void ExecuteHalvorenCmd(short id) override { d.Command(static_cast<unsigned char>(id)); }
+        void SendCmd(CommandParametersStruct cmd, bool) override { d.Command(cmd.CommandId()); }
+        void SendStatusReq() override { d.StatusReq(); }
+        void SendStopReq() override { d.StopReq(); }
+        bool IsComInitilazied() override { return d.isOpen(); }
+        bool IsConnected() override { return d.m_bConnected; }
+        bool IsRunning() override { return d.m_bRunning; }
+        bool IsFirmwareBusy() override { return d.m_bFirmwareBusy; }
+        int GetNumberOfSensors() override { return d.m_Logger.channelCount; }
+        int GetLoggerSensorList(unsigned char* list) override { return d.LoggerSensorList(list); }
+        int GetActiveSensorListIndex(unsigned char* list) override { return d.ActiveSensorListIndex(list); }
+        int GetNumberOfSamples() override { return d.m_Logger.numberOfSamples; }
+        int GetSampleRateCode() override { return int(d.m_Logger.RateWord()); }
+        int GetLoggerRateCode(int rate, int sensors) override { return d.CPelorinProtocolTables::GetLoggerRateCode(rate, sensors); }
+        int GetUiRateCode(int word) override { return d.CPelorinProtocolTables::GetUiRateCode(word); }
+        int GetMaxRate(short sensors) override { return d.MaxRate(sensors); }
+        ExperimentInterval GetExperimentInterval(short rate, short samples) override
+        {
+            return d.GetLoggertExperimentInterval(rate, samples);
+        }
+        double GetType() override { return d.m_LoggerType; }
+        void GetVersion(int& a, int& b, int& c, int& e, int& f, int& g) override { d.Version(a, b, c, e, f, g); }
+        int GetExpirmentType() override { return d.m_ExperimentType; }
+
+    private:
+        CSimDriver& d;
+    };
+    CFace m_Face{*this};
 };
 
 CSesnorProperties* Sensor(int channel, int index, std::initializer_list<bool> active)
@@ -337,7 +341,7 @@ private slots:
         r.driver.m_ProtocolState.m_TimingEventCounter = -1;
         QVERIFY(r.driver.Command(CmdTimingRun));
         QCOMPARE(started.count(), 1);
-        QCOMPARE(r.driver.GetExpirmentType(), 3);
+        QCOMPARE(r.driver.Logger()->GetExpirmentType(), 3);
         const CDataFolder* folder = r.logic.m_DataManager.GetLastDataFolder();
         QVERIFY(folder);
         CDataBranch* branch = r.logic.m_DataManager.GetDataBranch(folder->GetBranchKey(0));
@@ -394,5 +398,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPelorinSim)
+KORVANTA_TEST_MAIN(TestPelorinSim)
 #include "tst_pelorin_sim.moc"

@@ -2,7 +2,7 @@
 #include <QDirIterator>
 #include <QImage>
 #include <QRegularExpression>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestResources : public QObject
 {
@@ -36,5 +36,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestResources)
+KORVANTA_TEST_GUILESS_MAIN(TestResources)
 #include "tst_resources.moc"

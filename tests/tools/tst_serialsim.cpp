@@ -7,7 +7,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <thread>
 
@@ -307,5 +307,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSerialSim)
+KORVANTA_TEST_GUILESS_MAIN(TestSerialSim)
 #include "tst_serialsim.moc"

@@ -2,8 +2,8 @@
 // call whatever the order, faults and transport errors reach the fault slot, the request
 // carries its headers, and a client destroyed with a call in flight calls nobody. Also where
 // the service is reached: the settings file's host, the variable that overrides it.
-#include "../common/PrivateHome.h"
-#include "../common/TerravoxStandIn.h"
+#include "common/PrivateHome.h"
+#include "common/TerravoxStandIn.h"
 
 #include "Core/Data/Settings.h"
 #include "upload/MaiaXmlRpcClient.h"
@@ -12,7 +12,7 @@
 #include <QNetworkReply>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -228,5 +228,5 @@ void TestUploadClient::channelSettingsKeepTheHost()
     QFile::remove(TerravoxSettingsPath());
 }
 
-QTEST_GUILESS_MAIN(TestUploadClient)
+KORVANTA_TEST_GUILESS_MAIN(TestUploadClient)
 #include "tst_upload_client.moc"

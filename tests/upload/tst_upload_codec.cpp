@@ -6,7 +6,7 @@
 #include <QDateTime>
 #include <QPointer>
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -377,5 +377,5 @@ void TestUploadCodec::transportFaultDocument()
     QCOMPARE(out.text, QString("Connection refused"));
 }
 
-QTEST_GUILESS_MAIN(TestUploadCodec)
+KORVANTA_TEST_GUILESS_MAIN(TestUploadCodec)
 #include "tst_upload_codec.moc"

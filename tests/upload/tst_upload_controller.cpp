@@ -2,8 +2,8 @@
 // loopback: logins that succeed, are refused or fail on the network; stored series sent in
 // calls of bounded size; short, missing and too many series; a live run recorded while it is
 // sent; a slow, a dropped and a stalled service; and the worker's end.
-#include "../common/PlainLogicContext.h"
-#include "../common/TerravoxStandIn.h"
+#include "common/PlainLogicContext.h"
+#include "common/TerravoxStandIn.h"
 
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
@@ -11,7 +11,7 @@
 
 #include <QJsonArray>
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <atomic>
 #include <memory>
@@ -549,5 +549,5 @@ void TestUploadController::exitReturnsWhileTheWorkerWaitsForSamples()
     QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
 }
 
-QTEST_MAIN(TestUploadController)
+KORVANTA_TEST_MAIN(TestUploadController)
 #include "tst_upload_controller.moc"

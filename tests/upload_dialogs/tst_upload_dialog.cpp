@@ -1,8 +1,8 @@
 // The login dialog against the stand-in service: its two faces, a login that succeeds, one
 // that is refused or meets an unknown refusal or a dead network, and the logout; the check mark
 // of the "Login to Terravox" command follows.
-#include "../common/PlainLogicContext.h"
-#include "../common/TerravoxStandIn.h"
+#include "common/PlainLogicContext.h"
+#include "common/TerravoxStandIn.h"
 
 #include "Core/Data/DataManager.h"
 #include "upload/XMLRPC.h"
@@ -12,7 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -185,5 +185,5 @@ void TestUploadDialog::okAndCancelChangeNothing()
     QVERIFY(rig.marks.isEmpty());
 }
 
-QTEST_MAIN(TestUploadDialog)
+KORVANTA_TEST_MAIN(TestUploadDialog)
 #include "tst_upload_dialog.moc"

@@ -13,7 +13,7 @@
 #include "video/VideoAnlysisWindow.h"
 
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cmath>
 #include <memory>
@@ -133,5 +133,5 @@ void TestVideoApp::openPlayStepAndTrack()
     window.reset();
 }
 
-QTEST_MAIN(TestVideoApp)
+KORVANTA_TEST_MAIN(TestVideoApp)
 #include "tst_video_app.moc"

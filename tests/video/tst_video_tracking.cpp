@@ -10,7 +10,7 @@
 #include "video/tracking/VideoRules.h"
 
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cmath>
 
@@ -439,5 +439,5 @@ void TestVideoTracking::trackingRunMakesFolderAndBranches()
     QCOMPARE(bare.m_SampleCounter, 0.0);
 }
 
-QTEST_GUILESS_MAIN(TestVideoTracking)
+KORVANTA_TEST_GUILESS_MAIN(TestVideoTracking)
 #include "tst_video_tracking.moc"

@@ -15,7 +15,7 @@
 #include <QElapsedTimer>
 #include <QSlider>
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cmath>
 
@@ -675,5 +675,5 @@ void TestVideoWindow::workspaceRecordKeepsCopyAxisAndTrail()
     QCOMPARE(makeWindow()->loadFromFile(&cut), -4);
 }
 
-QTEST_MAIN(TestVideoWindow)
+KORVANTA_TEST_MAIN(TestVideoWindow)
 #include "tst_video_window.moc"

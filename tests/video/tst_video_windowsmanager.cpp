@@ -7,7 +7,7 @@
 #include "video/VideoAnlysisWindow.h"
 
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestVideoWindowsManager : public QObject
 {
@@ -153,5 +153,5 @@ void TestVideoWindowsManager::trackingRunReachesHistory()
     closeAll(rig);
 }
 
-QTEST_MAIN(TestVideoWindowsManager)
+KORVANTA_TEST_MAIN(TestVideoWindowsManager)
 #include "tst_video_windowsmanager.moc"

@@ -10,7 +10,7 @@
 #include <QDateTime>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 #include <unistd.h>
 
 namespace {
@@ -312,5 +312,5 @@ void TestWorkspaceFiles::skipVideoRecord()
     QCOMPARE(SkipVideoRecord(cut), -4);
 }
 
-QTEST_GUILESS_MAIN(TestWorkspaceFiles)
+KORVANTA_TEST_GUILESS_MAIN(TestWorkspaceFiles)
 #include "tst_workspace_files.moc"

@@ -7,7 +7,7 @@
 
 #include <QTemporaryDir>
 #include <QtEndian>
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cstring>
 
 namespace {
@@ -233,5 +233,5 @@ void TestWorkspacePvx::pathAfterImport()
     QCOMPARE(host.m_Data.GetNumDataFolders(), 1);
 }
 
-QTEST_GUILESS_MAIN(TestWorkspacePvx)
+KORVANTA_TEST_GUILESS_MAIN(TestWorkspacePvx)
 #include "tst_workspace_pvx.moc"

@@ -1,5 +1,5 @@
 // Finding branches by key through the data store's index, and the blocked raw work list.
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <vector>
 
@@ -75,5 +75,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestBranchIndex)
+KORVANTA_TEST_GUILESS_MAIN(TestBranchIndex)
 #include "tst_branch_index.moc"

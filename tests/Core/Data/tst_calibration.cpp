@@ -1,5 +1,5 @@
 // Calibration records: what each type stores and derives, the electrode fit, the defaults.
-#include <QtTest>
+#include "common/TestMain.h"
 #include <memory>
 
 #include "Core/Data/SensorInfo.h"
@@ -156,5 +156,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCalibration)
+KORVANTA_TEST_MAIN(TestCalibration)
 #include "tst_calibration.moc"

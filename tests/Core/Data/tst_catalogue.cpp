@@ -4,7 +4,7 @@
 
 #include <QImage>
 #include <QMap>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <memory>
 
@@ -444,5 +444,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCatalogue)
+KORVANTA_TEST_MAIN(TestCatalogue)
 #include "tst_catalogue.moc"

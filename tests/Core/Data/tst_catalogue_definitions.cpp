@@ -5,7 +5,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cmath>
 #include <limits>
@@ -410,5 +410,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCatalogueDefinitions)
+KORVANTA_TEST_GUILESS_MAIN(TestCatalogueDefinitions)
 #include "tst_catalogue_definitions.moc"

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QTranslator>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <memory>
 
@@ -308,5 +308,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestCatalogueTranslation)
+KORVANTA_TEST_MAIN(TestCatalogueTranslation)
 #include "tst_catalogue_translation.moc"

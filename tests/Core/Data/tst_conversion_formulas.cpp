@@ -1,6 +1,6 @@
 // Per-sensor formulas on worked raw values. Constants are those of the catalogue; each
 // expected value was worked out by hand (calculator) from the formula of the sensor type.
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 #include <memory>
 
@@ -9,7 +9,7 @@
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/SetupInfo.h"
-#include "support/FakeRunLogger.h"
+#include "common/FakeLogger.h"
 
 using ConversionMarkers::s_Missing;
 using ConversionMarkers::s_NoSample;
@@ -23,14 +23,14 @@ private:
     std::unique_ptr<CSensorsCalibration> m_cal;
     std::unique_ptr<CDataConversion> m_conv;
     CSetupInfo m_setup;
-    CFakeRunLogger m_logger;
+    std::unique_ptr<CFakeLogger> m_logger;
 
     // Formula step alone, sample s, measurement m.
     double F(int index, double raw, long s = 1, int m = 0, bool plain = false, int channel = 0, bool last = true)
     {
         short flag = 0;
         int zero = 0;
-        return m_conv->ConvertDefaultSample(&m_logger, channel, channel, index, raw, s, flag, static_cast<short>(m),
+        return m_conv->ConvertDefaultSample(m_logger.get(), channel, channel, index, raw, s, flag, static_cast<short>(m),
                                             last, plain, zero);
     }
 
@@ -45,8 +45,7 @@ private slots:
         m_conv->SetCalibration(m_cal.get());
         m_conv->SetSetupInfo(&m_setup);
         m_conv->SetSamplePeriod(0.1);
-        m_logger = CFakeRunLogger();
-        m_logger.m_pProtocolState = &m_logger.m_State;
+        m_logger = CFakeLogger::Running();
         for (SetupCalibrationPair& pair : m_setup.m_CalibrationPairs) pair = SetupCalibrationPair();
         for (int& id : m_setup.m_ISEId) id = 0;
     }
@@ -137,7 +136,7 @@ private slots:
 
     void counterFamily()
     {
-        m_logger.m_Type = 70.0;
+        m_logger->m_Type = 70.0;
         // Sample 0 restarts the total without counting; then 2, 3, 5 drops arrive.
         QCOMPARE(F(33, 9, 0, 0), 0.0);
         QCOMPARE(F(33, 2, 1, 0), 2.0);
@@ -152,7 +151,7 @@ private slots:
 
     void distanceMotion()
     {
-        m_logger.m_Type = 12.0;  // the Dravlet interface reports metres directly
+        m_logger->m_Type = 12.0;  // the Dravlet interface reports metres directly
         QCOMPARE(F(25, 1.0, 0, 0, false, 0, false), 1.0);
         QCOMPARE(F(25, 1.0, 0, 1, false, 0, true), 10.0);  // (1 - 0) / 0.1
         QCOMPARE(F(25, 1.5, 1, 0, false, 0, false), 1.5);
@@ -164,10 +163,10 @@ private slots:
         // A live reading reports the distance without moving the run's state.
         QCOMPARE(F(25, 2.25, 0, 0, true), 2.25);
         // On the Pelorin logger index 103 reports centimetres before firmware 14.
-        m_logger.m_Type = 70.0;
-        m_logger.m_Version[1] = 13;
+        m_logger->m_Type = 70.0;
+        m_logger->m_Version[1] = 13;
         QCOMPARE(F(103, 250, 0, 0, true), 2.5);
-        m_logger.m_Version[1] = 14;
+        m_logger->m_Version[1] = 14;
         QCOMPARE(F(103, 2500, 0, 0, true), 2.5);
     }
 
@@ -231,14 +230,14 @@ private slots:
 
     void dualAxisUsesLoggerZero()
     {
-        m_logger.m_ZeroConst = 2000.0;
+        m_logger->m_ZeroConst = 2000.0;
         short flag = 0;
         int zero = 0;
-        m_conv->ConvertDefaultSample(&m_logger, 0, 0, 62, 2100, 1, flag, 0, true, false, zero);
+        m_conv->ConvertDefaultSample(m_logger.get(), 0, 0, 62, 2100, 1, flag, 0, true, false, zero);
         QCOMPARE(zero, 2000);
         // A logger reporting NaN as its zero constant gives zero 0, not undefined behaviour.
-        m_logger.m_ZeroConst = std::nan("");
-        m_conv->ConvertDefaultSample(&m_logger, 0, 0, 62, 2100, 1, flag, 0, true, false, zero);
+        m_logger->m_ZeroConst = std::nan("");
+        m_conv->ConvertDefaultSample(m_logger.get(), 0, 0, 62, 2100, 1, flag, 0, true, false, zero);
         QCOMPARE(zero, 0);
     }
 
@@ -257,7 +256,7 @@ private slots:
         // CO2 at a position the warm-up table does not have reports nothing.
         short flag = 0;
         int zero = 0;
-        QCOMPARE(m_conv->ConvertDefaultSample(&m_logger, 0, 40, 104, 2500, 1, flag, 0, true, false, zero), 0.0);
+        QCOMPARE(m_conv->ConvertDefaultSample(m_logger.get(), 0, 40, 104, 2500, 1, flag, 0, true, false, zero), 0.0);
     }
 
     void platinumCannotHang()
@@ -265,7 +264,7 @@ private slots:
         QVERIFY(std::isnan(ConversionFormulas::Platinum(std::nan(""))));
         // Through the pipeline the reading becomes a gap.
         short flag = 0;
-        QCOMPARE(m_conv->ConvertDataSample(&m_logger, 0, 0, 18, std::nan(""), 1, flag, 0, true, false), s_Missing);
+        QCOMPARE(m_conv->ConvertDataSample(m_logger.get(), 0, 0, 18, std::nan(""), 1, flag, 0, true, false), s_Missing);
     }
 
     void syringeVolumeUsesCalibrationFactor()
@@ -287,5 +286,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestConversionFormulas)
+KORVANTA_TEST_MAIN(TestConversionFormulas)
 #include "tst_conversion_formulas.moc"

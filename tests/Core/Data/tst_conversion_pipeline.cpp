@@ -1,7 +1,7 @@
 // The conversion pipeline (filter, formula, calibration, clamp, zero) and the stateful signal
 // processing behind it: low-pass filter, beat detector, wind speed, sound level, true RMS,
 // rotary motion.
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 #include <memory>
 
@@ -10,7 +10,7 @@
 #include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Data/SignalProcessing.h"
-#include "support/FakeRunLogger.h"
+#include "common/FakeLogger.h"
 
 using ConversionMarkers::s_Missing;
 using ConversionMarkers::s_NoSample;
@@ -25,12 +25,12 @@ private:
     std::unique_ptr<CDataConversion> m_conv;
     std::unique_ptr<CSetupInfo> m_setup;
     std::vector<std::unique_ptr<CSesnorProperties>> m_sensors;
-    CFakeRunLogger m_logger;
+    std::unique_ptr<CFakeLogger> m_logger;
 
     double C(int index, double raw, long s = 1, int m = 0, int channel = 0, bool plain = false)
     {
         short flag = 0;
-        return m_conv->ConvertDataSample(&m_logger, channel, channel, index, raw, s, flag, static_cast<short>(m), true, plain);
+        return m_conv->ConvertDataSample(m_logger.get(), channel, channel, index, raw, s, flag, static_cast<short>(m), true, plain);
     }
 
     CMeasurementSetup* AddSensor(int index, int measurements)
@@ -62,8 +62,7 @@ private slots:
         m_conv->SetCalibration(m_cal.get());
         m_conv->SetSetupInfo(m_setup.get());
         m_conv->SetSamplePeriod(0.1);
-        m_logger = CFakeRunLogger();
-        m_logger.m_pProtocolState = &m_logger.m_State;
+        m_logger = CFakeLogger::Running();
     }
 
     void calibrationTypes()
@@ -98,7 +97,7 @@ private slots:
         three.type = 3;
         m_cal->setCalibrationValues(three, 33);
         m_cal->GetRecord(33)->factor = 0.05;
-        m_logger.m_Type = 70.0;
+        m_logger->m_Type = 70.0;
         C(33, 0, 0, 0);
         C(33, 4, 1, 0);
         QVERIFY(qAbs(C(33, 6, 2, 1) - 0.5) < 1e-12);  // 10 drops x 0.05 mL
@@ -147,7 +146,7 @@ private slots:
         QVERIFY(qAbs(C(4, 2148) - 0.0024375) < 1e-8);
         // A position beyond the setup's list skips the zero step.
         short flag = 0;
-        QCOMPARE(m_conv->ConvertDataSample(&m_logger, 0, 5, 1, 6048, 1, flag, 0, true, false), 25.0);
+        QCOMPARE(m_conv->ConvertDataSample(m_logger.get(), 0, 5, 1, 6048, 1, flag, 0, true, false), 25.0);
     }
 
     void markersPassUnchanged()
@@ -184,11 +183,11 @@ private slots:
         const double first = C(72, 2000, 0);
         short flag = 0;
         int zero = 0;
-        const double unfiltered = m_conv->ConvertDefaultSample(&m_logger, 0, 0, 72, 2000, 0, flag, 0, true, false, zero);
+        const double unfiltered = m_conv->ConvertDefaultSample(m_logger.get(), 0, 0, 72, 2000, 0, flag, 0, true, false, zero);
         QCOMPARE(first, unfiltered);
         // A step is smoothed: the next value lies between the two readings' temperatures.
         const double next = C(72, 3000, 1);
-        const double stepped = m_conv->ConvertDefaultSample(&m_logger, 0, 0, 72, 3000, 1, flag, 0, true, false, zero);
+        const double stepped = m_conv->ConvertDefaultSample(m_logger.get(), 0, 0, 72, 3000, 1, flag, 0, true, false, zero);
         QVERIFY(next != stepped);
         QVERIFY((next - first) * (stepped - first) > 0.0);
     }
@@ -255,9 +254,9 @@ private slots:
         m_conv->SetSamplePeriod(0.001);
         for (long s = 0; s <= 125; ++s) QCOMPARE(C(83, 2048, s), 45.0);
         // Not running: 0 (clamped to the range's 45).
-        m_logger.m_Running = false;
+        m_logger->m_bRunning = false;
         QCOMPARE(C(83, 4095, 126), 45.0);
-        m_logger.m_Running = true;
+        m_logger->m_bRunning = true;
         // A tone of ±1 V around the mean after the silent frame: the sum of squares grows by
         // one square (1 V²) per new value; after 125 values 10 log10(1) + 94 - 15 = 79 dB.
         double v = 0;
@@ -321,5 +320,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestConversionPipeline)
+KORVANTA_TEST_MAIN(TestConversionPipeline)
 #include "tst_conversion_pipeline.moc"

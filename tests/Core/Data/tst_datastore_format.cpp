@@ -5,7 +5,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 #include <limits>
 
@@ -232,5 +232,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDatastoreFormat)
+KORVANTA_TEST_MAIN(TestDatastoreFormat)
 #include "tst_datastore_format.moc"

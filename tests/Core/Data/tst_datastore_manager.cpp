@@ -7,7 +7,7 @@
 #include "Core/Data/SetupInfo.h"
 
 #include <QDataStream>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -356,5 +356,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDatastoreManager)
+KORVANTA_TEST_MAIN(TestDatastoreManager)
 #include "tst_datastore_manager.moc"

@@ -7,7 +7,7 @@
 
 #include <QBuffer>
 #include <QDataStream>
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 #include <limits>
 
@@ -449,5 +449,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDatastoreRecords)
+KORVANTA_TEST_MAIN(TestDatastoreRecords)
 #include "tst_datastore_records.moc"

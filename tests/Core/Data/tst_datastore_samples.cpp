@@ -7,7 +7,7 @@
 #include "Core/Data/SampleStore.h"
 
 #include <QThread>
-#include <QtTest>
+#include "common/TestMain.h"
 #include <atomic>
 #include <cmath>
 #include <limits>
@@ -259,5 +259,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDatastoreSamples)
+KORVANTA_TEST_GUILESS_MAIN(TestDatastoreSamples)
 #include "tst_datastore_samples.moc"

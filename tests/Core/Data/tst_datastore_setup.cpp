@@ -2,7 +2,7 @@
 // manual-X check.
 #include "Core/Data/SetupInfo.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cstring>
 
 namespace {
@@ -188,5 +188,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDatastoreSetup)
+KORVANTA_TEST_GUILESS_MAIN(TestDatastoreSetup)
 #include "tst_datastore_setup.moc"

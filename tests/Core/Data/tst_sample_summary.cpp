@@ -4,7 +4,7 @@
 #include "Core/Data/NarrowSampleStore.h"
 #include "Core/Data/SampleStore.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -292,5 +292,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSampleSummary)
+KORVANTA_TEST_GUILESS_MAIN(TestSampleSummary)
 #include "tst_sample_summary.moc"

@@ -5,7 +5,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cerrno>
 #include <cmath>
@@ -311,5 +311,5 @@ void TestSaves::closestFractionMatchesTheFullSearch()
     }
 }
 
-QTEST_GUILESS_MAIN(TestSaves)
+KORVANTA_TEST_GUILESS_MAIN(TestSaves)
 #include "tst_saves.moc"

@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include "Core/Data/Settings.h"
 
@@ -201,5 +201,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestSettings)
+KORVANTA_TEST_GUILESS_MAIN(TestSettings)
 #include "tst_settings.moc"

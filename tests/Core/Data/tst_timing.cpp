@@ -1,11 +1,11 @@
 // Timing results of both logger models: ready differences (Dravlet) and paired gate edges
 // (Pelorin). Width and distance are entered in centimetres.
-#include <QtTest>
+#include "common/TestMain.h"
 #include <memory>
 
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SetupInfo.h"
-#include "support/FakeRunLogger.h"
+#include "common/FakeLogger.h"
 
 class TestTiming : public QObject
 {
@@ -14,7 +14,7 @@ class TestTiming : public QObject
 private:
     std::unique_ptr<CSetupInfo> m_setup;
     std::unique_ptr<CDataManager> m_dm;
-    CFakeRunLogger m_logger;
+    std::unique_ptr<CFakeLogger> m_logger;
 
     // Pelorin method from the setup's kind (0 time, 1 velocity, 2 acceleration) and approach.
     void Method(int kind, int approach)
@@ -22,13 +22,13 @@ private:
         m_setup->m_TimingMeasurement = kind;
         m_setup->m_TimingApproach = approach;
         bool valid = false;
-        m_dm->CalculatePelorinTimingValue(-1, 0, false, &m_logger, valid);
+        m_dm->CalculatePelorinTimingValue(-1, 0, false, m_logger.get(), valid);
     }
 
     double Edge(int gate, long us, bool unblock, bool& valid)
     {
         valid = false;
-        return m_dm->CalculatePelorinTimingValue(gate, us, unblock, &m_logger, valid);
+        return m_dm->CalculatePelorinTimingValue(gate, us, unblock, m_logger.get(), valid);
     }
 
 private slots:
@@ -36,50 +36,50 @@ private slots:
     {
         m_setup.reset(new CSetupInfo);
         m_dm.reset(new CDataManager(m_setup.get()));
-        m_logger = CFakeRunLogger();
+        m_logger = CFakeLogger::Running();
     }
 
     void dravletOneGate()
     {
-        QCOMPARE(m_dm->CalculateTimingValue(0, 0.25, 0, 0, 0, 0, &m_logger), 0.25);
+        QCOMPARE(m_dm->CalculateTimingValue(0, 0.25, 0, 0, 0, 0, m_logger.get()), 0.25);
         // 3 cm in 0.03 s is 1 m/s: the same unit as every other speed.
-        QVERIFY(qAbs(m_dm->CalculateTimingValue(1, 0.03, 0, 0, 0, 0, &m_logger) - 1.0) < 1e-12);
+        QVERIFY(qAbs(m_dm->CalculateTimingValue(1, 0.03, 0, 0, 0, 0, m_logger.get()) - 1.0) < 1e-12);
         // A zero duration has no speed: the "not stored" value, never infinity.
-        QCOMPARE(m_dm->CalculateTimingValue(1, 0.0, 0, 0, 0, 0, &m_logger), -2000.0);
+        QCOMPARE(m_dm->CalculateTimingValue(1, 0.0, 0, 0, 0, 0, m_logger.get()), -2000.0);
         QCOMPARE(m_dm->CalculateTimingValue(1, 0.03, 0, 0, 0, 0, nullptr), 0.0);
-        QCOMPARE(m_dm->CalculateTimingValue(99, 1, 1, 1, 1, 1, &m_logger), 0.0);
+        QCOMPARE(m_dm->CalculateTimingValue(99, 1, 1, 1, 1, 1, m_logger.get()), 0.0);
     }
 
     void dravletAcceleration()
     {
-        m_dm->CalculateTimingValue(255, 0, 0, 0, 0, 0, &m_logger);
+        m_dm->CalculateTimingValue(255, 0, 0, 0, 0, 0, m_logger.get());
         // First passage 1.00-1.03 s (1 m/s): no result yet.
-        QCOMPARE(m_dm->CalculateTimingValue(2, 1.0, 0, 0, 1.0, 1.03, &m_logger), -2000.0);
+        QCOMPARE(m_dm->CalculateTimingValue(2, 1.0, 0, 0, 1.0, 1.03, m_logger.get()), -2000.0);
         // Second passage 2.00-2.015 s (2 m/s); middles 1.015 and 2.0075 -> 1 / 0.9925
-        const double a = m_dm->CalculateTimingValue(2, 2.0, 0, 0, 2.0, 2.015, &m_logger);
+        const double a = m_dm->CalculateTimingValue(2, 2.0, 0, 0, 2.0, 2.015, m_logger.get());
         QVERIFY(qAbs(a - 1.0 / 0.9925) < 1e-9);
         // The same start time again gives nothing and changes nothing.
-        QCOMPARE(m_dm->CalculateTimingValue(2, (2.0 + 2.015) * 0.5, 0, 0, 3.0, 3.03, &m_logger), -2000.0);
+        QCOMPARE(m_dm->CalculateTimingValue(2, (2.0 + 2.015) * 0.5, 0, 0, 3.0, 3.03, m_logger.get()), -2000.0);
         // e - d of 0 takes b as the speed.
-        m_dm->CalculateTimingValue(255, 0, 0, 0, 0, 0, &m_logger);
-        m_dm->CalculateTimingValue(2, 1.0, 1.0, 0, 1.0, 1.0, &m_logger);
-        QVERIFY(qAbs(m_dm->CalculateTimingValue(2, 3.0, 3.0, 0, 3.0, 3.0, &m_logger) - 1.0) < 1e-12);
+        m_dm->CalculateTimingValue(255, 0, 0, 0, 0, 0, m_logger.get());
+        m_dm->CalculateTimingValue(2, 1.0, 1.0, 0, 1.0, 1.0, m_logger.get());
+        QVERIFY(qAbs(m_dm->CalculateTimingValue(2, 3.0, 3.0, 0, 3.0, 3.0, m_logger.get()) - 1.0) < 1e-12);
     }
 
     void dravletBetweenGatesAndPendulum()
     {
-        QCOMPARE(m_dm->CalculateTimingValue(10, 0, 0.4, 0, 0, 0, &m_logger), 0.4);
-        QVERIFY(qAbs(m_dm->CalculateTimingValue(11, 0, 0.4, 0, 0, 0, &m_logger) - 0.5) < 1e-12);  // 20 cm
-        QVERIFY(qAbs(m_dm->CalculateTimingValue(21, 0, 0.2, 0, 0, 0, &m_logger) - 1.0) < 1e-12);
-        QCOMPARE(m_dm->CalculateTimingValue(11, 0, 0.0, 0, 0, 0, &m_logger), -2000.0);
+        QCOMPARE(m_dm->CalculateTimingValue(10, 0, 0.4, 0, 0, 0, m_logger.get()), 0.4);
+        QVERIFY(qAbs(m_dm->CalculateTimingValue(11, 0, 0.4, 0, 0, 0, m_logger.get()) - 0.5) < 1e-12);  // 20 cm
+        QVERIFY(qAbs(m_dm->CalculateTimingValue(21, 0, 0.2, 0, 0, 0, m_logger.get()) - 1.0) < 1e-12);
+        QCOMPARE(m_dm->CalculateTimingValue(11, 0, 0.0, 0, 0, 0, m_logger.get()), -2000.0);
         // Widths 0.03 s then 0.015 s, 0.5 s apart: (2 - 1) / ((1 + 0.015 - 0.03) x 0.5)
-        const double a = m_dm->CalculateTimingValue(12, 0.03, 0.5, 0.015, 0, 0, &m_logger);
+        const double a = m_dm->CalculateTimingValue(12, 0.03, 0.5, 0.015, 0, 0, m_logger.get());
         QVERIFY(qAbs(a - 1.0 / 0.4925) < 1e-9);
-        QCOMPARE(m_dm->CalculateTimingValue(12, 0.0, 0.5, 0.015, 0, 0, &m_logger), -2000.0);
-        m_dm->CalculateTimingValue(255, 0, 0, 0, 0, 0, &m_logger);
-        QCOMPARE(m_dm->CalculateTimingValue(20, 0, 0, 0, 0, 1.0, &m_logger), -1.0);
-        QCOMPARE(m_dm->CalculateTimingValue(20, 0, 0, 0, 0, 1.9, &m_logger), -1.0);
-        QVERIFY(qAbs(m_dm->CalculateTimingValue(20, 0, 0, 0, 0, 3.1, &m_logger) - 2.1) < 1e-12);
+        QCOMPARE(m_dm->CalculateTimingValue(12, 0.0, 0.5, 0.015, 0, 0, m_logger.get()), -2000.0);
+        m_dm->CalculateTimingValue(255, 0, 0, 0, 0, 0, m_logger.get());
+        QCOMPARE(m_dm->CalculateTimingValue(20, 0, 0, 0, 0, 1.0, m_logger.get()), -1.0);
+        QCOMPARE(m_dm->CalculateTimingValue(20, 0, 0, 0, 0, 1.9, m_logger.get()), -1.0);
+        QVERIFY(qAbs(m_dm->CalculateTimingValue(20, 0, 0, 0, 0, 3.1, m_logger.get()) - 2.1) < 1e-12);
     }
 
     void pelorinVelocityAtGate()
@@ -175,5 +175,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestTiming)
+KORVANTA_TEST_GUILESS_MAIN(TestTiming)
 #include "tst_timing.moc"

@@ -1,73 +1,16 @@
-// Command records built by the logic manager's command operations, against a recording logger.
+// Command records built by the logic manager's command operations, against the fake logger that
+// records them.
 #include "Core/Base/CommandParameters.h"
-#include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
+#include "common/FakeLogger.h"
 
 #include <QThread>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
-
-class RecordingLogger : public ILogger
-{
-public:
-    struct Sent
-    {
-        CommandParametersStruct cmd;
-        bool now;
-    };
-    QList<Sent> m_Sent;
-    QList<short> m_Executed;
-    bool m_Connected = true;
-    int m_Version[6] = {0, 0, 0, 0, 0, 0};
-    int m_LastRateArgs[2] = {-1, -1};
-    int m_LastSamplesArg = -1;
-
-    void StartDetection() override {}
-    void ExecuteHalvorenCmd(short id) override { m_Executed << id; }
-    void SendCmd(CommandParametersStruct cmd, bool now) override { m_Sent.append({cmd, now}); }
-    void SendStatusReq() override {}
-    void SendStopReq() override {}
-    bool IsComInitilazied() override { return true; }
-    bool IsConnected() override { return m_Connected; }
-    bool IsRunning() override { return false; }
-    bool IsFirmwareBusy() override { return false; }
-    bool IsAutoDetectMode() override { return true; }
-    int GetNumberOfSensors() override { return 0; }
-    int GetLoggerSensorList(unsigned char*) override { return 0; }
-    int GetActiveSensorListIndex(unsigned char*) override { return 0; }
-    int GetNumberOfSamples() override { return 0; }
-    int GetSampleRateCode() override { return 0; }
-    int GetNumberOfSamples(unsigned char) override { return 0; }
-    int GetNumberOfSamplesCode(int samples) override
-    {
-        m_LastSamplesArg = samples;
-        return 0x0B;
-    }
-    int GetLoggerRateCode(int rate, int sensors) override
-    {
-        m_LastRateArgs[0] = rate;
-        m_LastRateArgs[1] = sensors;
-        return 0x1234;
-    }
-    int GetUiRateCode(int code) override { return code; }
-    int GetMaxRate(short) override { return 15; }
-    ExperimentInterval GetExperimentInterval(short, short) override { return ExperimentInterval(); }
-    double GetZeroConst(int, int) override { return 0.0; }
-    const char* GetName() override { return nullptr; }
-    double GetType() override { return 70.0; }
-    int GetPortNumber() override { return 0; }
-    void GetVersion(int& a, int& b, int& c, int& d, int& e, int& f) override
-    {
-        a = m_Version[0]; b = m_Version[1]; c = m_Version[2];
-        d = m_Version[3]; e = m_Version[4]; f = m_Version[5];
-    }
-    void Exit() override {}
-    int GetExpirmentType() override { return 0; }
-};
 
 class Context : public ILogicContext
 {
@@ -119,7 +62,7 @@ private slots:
     void simpleCommandsCarryTheirIds()
     {
         CLogicManager logic;
-        RecordingLogger logger;
+        CFakeLogger logger;
         logic.SendStatusReqCmd(&logger, true);
         logic.SendRunCmd(&logger, false);
         logic.SendGetNotesCmd(&logger, true);
@@ -136,12 +79,12 @@ private slots:
         logic.SendKeepAliveCmd(&logger, false);
         logic.SendUpdateUserDefinedSensorsCmd(&logger, true);
         QList<int> ids;
-        for (const auto& s : logger.m_Sent)
+        for (const auto& s : logger.SentCommands())
             ids << s.cmd.CommandId();
         QCOMPARE(ids, QList<int>({0, 1, 2, 4, 6, 7, 11, 13, 16, 17, 18, 25, 26, 31}));
-        QCOMPARE(logger.m_Sent.at(1).now, false);
-        QCOMPARE(logger.m_Sent.at(0).now, true);
-        QCOMPARE(logger.m_Sent.last().now, false);
+        QCOMPARE(logger.SentCommands().at(1).now, false);
+        QCOMPARE(logger.SentCommands().at(0).now, true);
+        QCOMPARE(logger.SentCommands().last().now, false);
     }
 
     void nullLoggerSendsNothing()
@@ -157,10 +100,10 @@ private slots:
         logic.SendWriteSensorId(nullptr, true);
         logic.SendUploadFirmwareCmd(nullptr, true);
         logic.ExecuteHalvorenCmd(1);   // no detected logger
-        RecordingLogger logger;
+        CFakeLogger logger;
         logic.m_pDetectedLogger = &logger;
         logic.ExecuteHalvorenCmd(15);
-        QCOMPARE(logger.m_Executed, QList<short>({15}));
+        QCOMPARE(logger.Executed(), QList<short>({15}));
     }
 
     void setupRecordWithoutTrigger()
@@ -170,10 +113,12 @@ private slots:
         ctx.m_Setup.m_RateCode = 9;
         ctx.m_Setup.m_NumberOfSamples = 70000;   // 0x11170: the record carries the low half
         CLogicManager logic(nullptr, &ctx);
-        RecordingLogger logger;
+        CFakeLogger logger;
+        logger.m_LoggerRateCode = 0x1234;
+        logger.m_SamplesCode = 0x0B;
         logic.SendSetupCmd(&logger, true);
-        QCOMPARE(logger.m_Sent.size(), 1);
-        const CommandParametersStruct& c = logger.m_Sent.first().cmd;
+        QCOMPARE(logger.SentCommands().size(), 1);
+        const CommandParametersStruct c = logger.Sent().first();
         QCOMPARE(logger.m_LastRateArgs[0], 9);
         QCOMPARE(logger.m_LastRateArgs[1], 2);
         QCOMPARE(logger.m_LastSamplesArg, 70000);
@@ -203,41 +148,41 @@ private slots:
         ctx.m_Setup.m_TriggerChannel = 1;
         ctx.m_Setup.m_bAutoDetect = false;
         CLogicManager logic(nullptr, &ctx);
-        RecordingLogger logger;
+        CFakeLogger logger;
         logic.SendSetupCmd(&logger, false);
-        const CommandParametersStruct& c = logger.m_Sent.first().cmd;
+        const CommandParametersStruct c = logger.Sent().first();
         QCOMPARE(int(c.GetWord(ParSetupTriggerType)), 2);
         QCOMPARE(int(c.GetWord(ParSetupTriggerLevel)), 12);
         QCOMPARE(int(c.GetWord(ParSetupTriggerChannel)), 1);
         QCOMPARE(int(c.GetByte(ParFlag)), 0);
         QCOMPARE(int(c.GetByte(ParSetupTimingRun)), 1);
-        QCOMPARE(logger.m_Sent.first().now, false);
+        QCOMPARE(logger.SentCommands().first().now, false);
     }
 
     void setupWithoutASetupRecordSendsNothing()
     {
         CLogicManager logic;
-        RecordingLogger logger;
+        CFakeLogger logger;
         logic.SendSetupCmd(&logger, true);
-        QVERIFY(logger.m_Sent.isEmpty());
+        QVERIFY(logger.SentCommands().isEmpty());
     }
 
     void notesAreSentIn35Blocks()
     {
         CLogicManager logic;
-        RecordingLogger logger;
+        CFakeLogger logger;
         logic.SendUpdateNotesCmd(&logger, true);
-        QCOMPARE(logger.m_Sent.size(), 35);
+        QCOMPARE(logger.SentCommands().size(), 35);
         for (int i = 0; i < 35; ++i) {
-            QCOMPARE(int(logger.m_Sent.at(i).cmd.CommandId()), 9);
-            QCOMPARE(int(logger.m_Sent.at(i).cmd.GetByte(ParNotesBlock)), i);
+            QCOMPARE(int(logger.SentCommands().at(i).cmd.CommandId()), 9);
+            QCOMPARE(int(logger.SentCommands().at(i).cmd.GetByte(ParNotesBlock)), i);
         }
     }
 
     void parameterBytes()
     {
         CLogicManager logic;
-        RecordingLogger logger;
+        CFakeLogger logger;
         TimingParametersStruct timing;
         timing.m_Bytes[0] = 12;
         timing.m_Bytes[1] = 0xA1;
@@ -250,7 +195,7 @@ private slots:
         logic.SendLinkSetInputModeCmd(&logger, true, true);
         logic.SendSetAutoDetectCmd(&logger, false, true);
         logic.SendSetAverageWindowCmd(&logger, 33, true);
-        const auto& s = logger.m_Sent;
+        const auto s = logger.SentCommands();
         QCOMPARE(int(s[0].cmd.CommandId()), 14);
         QCOMPARE(QByteArray(reinterpret_cast<const char*>(s[0].cmd.m_Data + 23), 4), QByteArray::fromHex("01A1B2C3"));
         QCOMPARE(int(s[1].cmd.GetByte(23)), 0);
@@ -267,14 +212,14 @@ private slots:
     void firmwareUploadNeedsAConnection()
     {
         CLogicManager logic;
-        RecordingLogger logger;
-        logger.m_Connected = false;
+        CFakeLogger logger;
+        logger.m_bConnected = false;
         logic.SendUploadFirmwareCmd(&logger, true);
-        QVERIFY(logger.m_Sent.isEmpty());
-        logger.m_Connected = true;
+        QVERIFY(logger.SentCommands().isEmpty());
+        logger.m_bConnected = true;
         logic.SendUploadFirmwareCmd(&logger, true);
-        QCOMPARE(logger.m_Sent.size(), 1);
-        const CommandParametersStruct& c = logger.m_Sent.first().cmd;
+        QCOMPARE(logger.SentCommands().size(), 1);
+        const CommandParametersStruct c = logger.Sent().first();
         QCOMPARE(int(c.CommandId()), 21);
         QCOMPARE(int(c.GetWord(42)), 0);
         QCOMPARE(int(c.GetByte(44)), 1);
@@ -286,39 +231,39 @@ private slots:
         const int versions[][2] = {{0, 9}, {1, 7}, {2, 0}, {1, 8}, {2, 9}};
         const bool sends[] = {false, false, false, true, true};
         for (int i = 0; i < 5; ++i) {
-            RecordingLogger logger;
+            CFakeLogger logger;
             logger.m_Version[0] = versions[i][0];
             logger.m_Version[1] = versions[i][1];
             logic.SendWriteSensorId(&logger, true);
-            QCOMPARE(logger.m_Sent.size(), sends[i] ? 1 : 0);
+            QCOMPARE(logger.SentCommands().size(), sends[i] ? 1 : 0);
             if (sends[i])
-                QCOMPARE(int(logger.m_Sent.first().cmd.CommandId()), 27);
+                QCOMPARE(int(logger.SentCommands().first().cmd.CommandId()), 27);
         }
     }
 
     void timingRunResetsTheEventCounter()
     {
         CLogicManager logic;
-        RecordingLogger logger;
+        CFakeLogger logger;
         CLoggerProtocolState state;
         state.m_TimingEventCounter = 41;
         logger.m_pProtocolState = &state;
         logic.SendTimingRunCmd(&logger, true);
         QCOMPARE(state.m_TimingEventCounter, qint64(-1));
-        QCOMPARE(int(logger.m_Sent.first().cmd.CommandId()), 15);
-        RecordingLogger stateless;
+        QCOMPARE(int(logger.SentCommands().first().cmd.CommandId()), 15);
+        CFakeLogger stateless;
         logic.SendTimingRunCmd(&stateless, true);
-        QCOMPARE(stateless.m_Sent.size(), 1);
+        QCOMPARE(stateless.SentCommands().size(), 1);
     }
 
     void stopAlwaysStopsTheKeepAlive()
     {
         CLogicManager logic;
-        RecordingLogger logger;
+        CFakeLogger logger;
         logic.m_TimingKeepAliveTimer.start();
         logic.SendStopCmd(&logger, true);
         QVERIFY(!logic.m_TimingKeepAliveTimer.isActive());
-        QCOMPARE(int(logger.m_Sent.first().cmd.CommandId()), 5);
+        QCOMPARE(int(logger.SentCommands().first().cmd.CommandId()), 5);
         // Without a timing run in progress it stays stopped.
         logic.SendStopCmd(&logger, true);
         QVERIFY(!logic.m_TimingKeepAliveTimer.isActive());
@@ -329,7 +274,7 @@ private slots:
         QVERIFY(worker->wait(5000));
         delete worker;
         QTRY_VERIFY(!logic.m_TimingKeepAliveTimer.isActive());
-        QCOMPARE(logger.m_Sent.size(), 3);
+        QCOMPARE(logger.SentCommands().size(), 3);
     }
 
     void logicManagerPublishesItself()
@@ -347,5 +292,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestCommands)
+KORVANTA_TEST_GUILESS_MAIN(TestCommands)
 #include "tst_commands.moc"

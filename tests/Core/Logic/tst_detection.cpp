@@ -4,7 +4,7 @@
 #include "support/PelorinRig.h"
 
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -186,5 +186,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDetection)
+KORVANTA_TEST_MAIN(TestDetection)
 #include "tst_detection.moc"

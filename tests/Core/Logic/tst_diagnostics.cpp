@@ -1,6 +1,6 @@
 #include "Core/Base/Diagnostics.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestDiagnostics : public QObject
 {
@@ -59,5 +59,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDiagnostics)
+KORVANTA_TEST_GUILESS_MAIN(TestDiagnostics)
 #include "tst_diagnostics.moc"

@@ -1,5 +1,5 @@
 // Decoding of Dravlet data packets of every data kind, the packet boundary and the timing clock.
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include "Core/Logic/DravletCodec.h"
 
@@ -157,5 +157,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDravletDecode)
+KORVANTA_TEST_GUILESS_MAIN(TestDravletDecode)
 #include "tst_dravlet_decode.moc"

@@ -1,6 +1,6 @@
 // Request frames, rate tables and reply parsers of the Dravlet interface, checked byte by byte
 // against setups worked out by hand.
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cmath>
 #include <cstring>
@@ -354,5 +354,5 @@ private slots:
 };
 
 // The catalogue draws its icons, which needs a GUI application.
-QTEST_MAIN(TestDravletFrames)
+KORVANTA_TEST_MAIN(TestDravletFrames)
 #include "tst_dravlet_frames.moc"

@@ -1,7 +1,7 @@
 // The Dravlet manager end to end against the simulated interface on a pseudo-terminal:
 // detection, the status re-send, setup and run, stop, snapshot, missing acknowledgements and
 // an unplugged cable in the middle of a run.
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <atomic>
 #include <functional>
@@ -411,5 +411,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDravletManager)
+KORVANTA_TEST_MAIN(TestDravletManager)
 #include "tst_dravlet_manager.moc"

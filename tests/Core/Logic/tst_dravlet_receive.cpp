@@ -1,7 +1,7 @@
 // The Dravlet receive machine fed scripted byte streams: synchronisation, split and garbled
 // input, acknowledgements, handshake, status, data packets, triggers, relay, snapshots and
 // timing values.
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include "support/DravletTestHost.h"
 
@@ -596,5 +596,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestDravletReceive)
+KORVANTA_TEST_GUILESS_MAIN(TestDravletReceive)
 #include "tst_dravlet_receive.moc"

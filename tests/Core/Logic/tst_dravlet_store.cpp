@@ -1,7 +1,7 @@
 // A Dravlet run through the real logic manager, data store and conversion: detection, the
 // status re-send, setup and run commands built from the setup record, the run's folder and
 // branch, and the converted samples; then a timing run's results.
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <atomic>
 #include <functional>
@@ -235,5 +235,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDravletStore)
+KORVANTA_TEST_MAIN(TestDravletStore)
 #include "tst_dravlet_store.moc"

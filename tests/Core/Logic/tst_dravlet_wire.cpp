@@ -1,7 +1,7 @@
 // The Dravlet protocol handler over a real pseudo-terminal against the simulated interface:
 // detection (normal and boot-loader), status, setup echoed in the status, a run to its count,
 // stop, snapshot, timing events and the relay, also with split and garbled replies.
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <functional>
 #include <memory>
@@ -336,5 +336,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestDravletWire)
+KORVANTA_TEST_MAIN(TestDravletWire)
 #include "tst_dravlet_wire.moc"

@@ -5,7 +5,7 @@
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -207,5 +207,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestFirmware)
+KORVANTA_TEST_MAIN(TestFirmware)
 #include "tst_firmware.moc"

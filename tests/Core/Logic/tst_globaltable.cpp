@@ -1,7 +1,7 @@
 // CGlobalTable: sample-count codes and the interval of every rate code.
 #include "Core/Logic/GlobalTable.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <cmath>
 
@@ -110,5 +110,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestGlobalTable)
+KORVANTA_TEST_GUILESS_MAIN(TestGlobalTable)
 #include "tst_globaltable.moc"

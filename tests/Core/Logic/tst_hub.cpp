@@ -5,7 +5,7 @@
 
 #include <QSignalSpy>
 #include <QThread>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -129,5 +129,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestHub)
+KORVANTA_TEST_GUILESS_MAIN(TestHub)
 #include "tst_hub.moc"

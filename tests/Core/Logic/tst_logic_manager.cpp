@@ -5,7 +5,7 @@
 
 #include <QSignalSpy>
 #include <QtConcurrent/QtConcurrentRun>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -29,6 +29,7 @@ private slots:
         CFakeLogicContext ctx;
         CLogicManager logic(nullptr, &ctx);
         CFakeLogger pelorin(70.0), dravlet(12.0);
+        pelorin.m_bConnected = dravlet.m_bConnected = false;
         QVERIFY(logic.GetActiveLogger() == nullptr);
         logic.m_pLoggers[0] = &pelorin;
         logic.m_pLoggers[1] = &dravlet;
@@ -68,12 +69,15 @@ private slots:
         CFakeLogicContext ctx;
         CLogicManager logic(nullptr, &ctx);
         CFakeLogger pelorin(70.0), dravlet(12.0);
+        pelorin.m_bConnected = dravlet.m_bConnected = false;
+        pelorin.m_Interval.m_PeriodSec = 6.0;
         logic.m_pLoggers[0] = &pelorin;
         logic.m_pLoggers[1] = &dravlet;
         QVERIFY(logic.GetLoggerByType(70) == &pelorin);
         QVERIFY(logic.GetLoggerByType(12) == &dravlet);
         QVERIFY(logic.GetLoggerByType(0) == nullptr);
         QCOMPARE(logic.GetExperimentInterval(6, 10, 70).m_PeriodSec, 6.0);
+        QCOMPARE(pelorin.m_LastIntervalRate, 6);
         const ExperimentInterval none = logic.GetExperimentInterval(6, 10, 3);
         QCOMPARE(none.m_PeriodSec, 0.0);
         QCOMPARE(none.m_PeriodDisplay, 0.0);
@@ -130,6 +134,7 @@ private slots:
         CFakeLogicContext ctx;
         CLogicManager logic(nullptr, &ctx);
         CFakeLogger logger(70.0);
+        logger.m_bConnected = false;
         // No detected logger: nothing goes anywhere.
         emit ctx.m_Hub.UserSetSensorRange();
         emit ctx.m_Hub.UserFirmwareUpdate();
@@ -166,6 +171,7 @@ private slots:
         CFakeLogicContext ctx;
         CLogicManager logic(nullptr, &ctx);
         CFakeLogger dravlet(12.0);
+        dravlet.m_bConnected = false;
         dravlet.m_Version[0] = 2;
         dravlet.m_Version[1] = 9;
         logic.m_pDetectedLogger = &dravlet;
@@ -249,9 +255,11 @@ private slots:
         CFakeLogicContext ctx;
         CLogicManager logic(nullptr, &ctx);
         CFakeLogger logger(70.0);
-        logger.m_Sensors = {3, 71};
+        logger.m_bConnected = false;
+        logger.m_UiRateOffset = 100;
+        logger.m_SensorList = {3, 71};
         logger.m_Samples = 500;
-        logger.m_RateWord = 6;
+        logger.m_RateCode = 6;
         logger.m_Version[0] = 1;
         logger.m_Version[5] = 9;
         const QList<int> status{4, 2};
@@ -266,7 +274,7 @@ private slots:
         QCOMPARE(s.m_Version[5], 9);
 
         // From a logger thread the record changes only once the interface thread runs.
-        logger.m_Sensors = {9};
+        logger.m_SensorList = {9};
         QtConcurrent::run([&] { logic.UpdateSetupInfoFromCore(&logger, nullptr); }).waitForFinished();
         QCOMPARE(ctx.m_Setup.m_LoggerStatusList.first().m_SensorList.size(), 2);
         QTRY_COMPARE(ctx.m_Setup.m_LoggerStatusList.first().m_SensorList,
@@ -289,6 +297,7 @@ private slots:
 
         // A search that finds nothing new restarts detection on the logger found before.
         CFakeLogger logger(70.0);
+        logger.m_bConnected = false;
         logic.m_pDetectedLogger = &logger;
         logic.StartLoggersDetection();
         QTRY_COMPARE(logger.m_Detections.load(), 1);
@@ -300,6 +309,7 @@ private slots:
     {
         CFakeLogicContext ctx;
         CFakeLogger pelorin(70.0), other(12.0);
+        pelorin.m_bConnected = other.m_bConnected = false;
         {
             CLogicManager logic(nullptr, &ctx);
             logic.m_pLoggers[0] = &pelorin;
@@ -339,5 +349,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestLogicManager)
+KORVANTA_TEST_GUILESS_MAIN(TestLogicManager)
 #include "tst_logic_manager.moc"

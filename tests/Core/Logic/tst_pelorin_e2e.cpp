@@ -5,7 +5,7 @@
 #include "support/PelorinRig.h"
 
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -271,5 +271,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPelorinEndToEnd)
+KORVANTA_TEST_MAIN(TestPelorinEndToEnd)
 #include "tst_pelorin_e2e.moc"

@@ -6,7 +6,7 @@
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -263,5 +263,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestPelorinFaults)
+KORVANTA_TEST_MAIN(TestPelorinFaults)
 #include "tst_pelorin_faults.moc"

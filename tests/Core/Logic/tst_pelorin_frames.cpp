@@ -2,7 +2,7 @@
 #include "Core/Logic/PelorinFrames.h"
 #include "support/PelorinTestCatalog.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 using namespace Pelorin;
 using C = CPelorinTestCatalog;
@@ -264,5 +264,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPelorinFrames)
+KORVANTA_TEST_GUILESS_MAIN(TestPelorinFrames)
 #include "tst_pelorin_frames.moc"

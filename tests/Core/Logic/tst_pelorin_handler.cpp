@@ -3,7 +3,7 @@
 #include "Core/Logic/PelorinHandler.h"
 #include "support/PelorinScriptHost.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 using namespace Pelorin;
 using C = CPelorinTestCatalog;
@@ -392,5 +392,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPelorinHandler)
+KORVANTA_TEST_GUILESS_MAIN(TestPelorinHandler)
 #include "tst_pelorin_handler.moc"

@@ -2,7 +2,7 @@
 #include "Core/Logic/PelorinReplies.h"
 #include "support/PelorinTestCatalog.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 using namespace Pelorin;
 using C = CPelorinTestCatalog;
@@ -254,5 +254,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPelorinReplies)
+KORVANTA_TEST_GUILESS_MAIN(TestPelorinReplies)
 #include "tst_pelorin_replies.moc"

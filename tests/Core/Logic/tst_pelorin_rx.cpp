@@ -1,7 +1,7 @@
 // The Pelorin receive state machine fed scripted byte streams.
 #include "Core/Logic/PelorinRxMachine.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 using namespace Pelorin;
 
@@ -262,5 +262,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPelorinRx)
+KORVANTA_TEST_GUILESS_MAIN(TestPelorinRx)
 #include "tst_pelorin_rx.moc"

@@ -1,5 +1,5 @@
 // The number in a serial port's name, shared by both logger stacks and device detection.
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include "Core/Logic/DravletManager.h"
 #include "Core/Logic/PortNumber.h"
@@ -31,5 +31,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestPortNumber)
+KORVANTA_TEST_GUILESS_MAIN(TestPortNumber)
 #include "tst_port_number.moc"

@@ -3,7 +3,7 @@
 // with one consumer on two threads.
 #include "Core/Logic/CyclicBuffer.h"
 
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <atomic>
 #include <memory>
@@ -258,5 +258,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestRing)
+KORVANTA_TEST_GUILESS_MAIN(TestRing)
 #include "tst_ring.moc"

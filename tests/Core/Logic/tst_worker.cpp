@@ -5,7 +5,7 @@
 #include "Core/Logic/ThreadWorker.h"
 
 #include <QElapsedTimer>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <atomic>
 #include <memory>
@@ -284,5 +284,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestWorker)
+KORVANTA_TEST_GUILESS_MAIN(TestWorker)
 #include "tst_worker.moc"

@@ -14,7 +14,7 @@
 #include <QStandardPaths>
 #include <QTabWidget>
 #include <QTreeView>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 // Answers nothing: no box may open during the pictures.
@@ -200,5 +200,5 @@ void TestMenusXvfb::historyRows()
     QVERIFY(greyLevels(image.copy(area.intersected(image.rect()))) >= 6);
 }
 
-QTEST_MAIN(TestMenusXvfb)
+KORVANTA_TEST_MAIN(TestMenusXvfb)
 #include "tst_menus_xvfb.moc"

@@ -7,7 +7,7 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
-#include "FakeLogger.h"
+#include "common/FakeLogger.h"
 #include "FakePrompter.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupSettings.h"

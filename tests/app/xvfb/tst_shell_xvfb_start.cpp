@@ -6,7 +6,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 #include <memory>
 
@@ -160,5 +160,5 @@ void TestShellXvfbStart::startsShowsAndExits()
     QCOMPARE(korvanta.exitCode(), 0);
 }
 
-QTEST_GUILESS_MAIN(TestShellXvfbStart)
+KORVANTA_TEST_GUILESS_MAIN(TestShellXvfbStart)
 #include "tst_shell_xvfb_start.moc"

@@ -3,7 +3,7 @@
 // (a ramp y = i / 2 and a constant 40, 101 samples at 0.1 s), fixed axes 0..100 and 0..50,
 // painted once so the plot area is laid out; and a prompter that answers the graph's
 // questions and its annotation dialog.
-#include "../../common/GraphTestHost.h"
+#include "common/GraphTestHost.h"
 #include "app/base/Prompter.h"
 #include "graph/GraphRules.h"
 #include "graph/GraphWindow.h"
@@ -12,11 +12,11 @@
 #include <QStringList>
 #include <QTextEdit>
 
-class CGraphTestPrompter : public IPrompter
+class CCursorRigPrompter : public IPrompter
 {
 public:
-    CGraphTestPrompter() { SetShellPrompter(this); }
-    ~CGraphTestPrompter() override { SetShellPrompter(nullptr); }
+    CCursorRigPrompter() { SetShellPrompter(this); }
+    ~CCursorRigPrompter() override { SetShellPrompter(nullptr); }
     void information(QWidget*, const QString&, const QString&) override {}
     void warning(QWidget*, const QString&, const QString&) override {}
     bool question(QWidget*, const QString& title, const QString& text) override
@@ -48,7 +48,7 @@ public:
 
 struct CCursorRig
 {
-    CGraphTestPrompter prompter;
+    CCursorRigPrompter prompter;
     CGraphTestHost host;
     CGraphWindow* graph = nullptr;
     CDataFolder* run = nullptr;

@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
+#include "common/TestMain.h"
 
 class TestGraphXvfbCommands : public QObject
 {
@@ -128,5 +129,5 @@ void TestGraphXvfbCommands::commandsAfterARun()
     SetWindowPlatformServices(nullptr);
 }
 
-QTEST_MAIN(TestGraphXvfbCommands)
+KORVANTA_TEST_MAIN(TestGraphXvfbCommands)
 #include "tst_graph_xvfb_commands.moc"

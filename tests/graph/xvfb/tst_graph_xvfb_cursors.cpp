@@ -8,7 +8,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestGraphXvfbCursors : public QObject
 {
@@ -61,5 +61,5 @@ void TestGraphXvfbCursors::cursorsAndAnnotationOnScreen()
     QVERIFY(g->m_Cursor1Text.contains(QStringLiteral("Slope = 5")));
 }
 
-QTEST_MAIN(TestGraphXvfbCursors)
+KORVANTA_TEST_MAIN(TestGraphXvfbCursors)
 #include "tst_graph_xvfb_cursors.moc"

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include "common/TestMain.h"
 
 class TestGraphXvfbLive : public QObject
 {
@@ -92,5 +93,5 @@ void TestGraphXvfbLive::liveGraphOnScreen()
     QTRY_COMPARE_WITH_TIMEOUT(run.ended->count(), 1, 10000);
 }
 
-QTEST_MAIN(TestGraphXvfbLive)
+KORVANTA_TEST_MAIN(TestGraphXvfbLive)
 #include "tst_graph_xvfb_live.moc"

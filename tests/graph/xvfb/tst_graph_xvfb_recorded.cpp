@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTextEdit>
+#include "common/TestMain.h"
 
 class TestGraphXvfbRecorded : public QObject
 {
@@ -105,5 +106,5 @@ void TestGraphXvfbRecorded::zoomPanCursorsAndAnnotation()
     QCOMPARE(c, QColor(Qt::yellow));
 }
 
-QTEST_MAIN(TestGraphXvfbRecorded)
+KORVANTA_TEST_MAIN(TestGraphXvfbRecorded)
 #include "tst_graph_xvfb_recorded.moc"

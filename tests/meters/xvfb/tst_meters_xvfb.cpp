@@ -12,7 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QScreen>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 // How many pixels of a region are near a colour.
@@ -86,5 +86,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestMetersXvfb)
+KORVANTA_TEST_MAIN(TestMetersXvfb)
 #include "tst_meters_xvfb.moc"

@@ -1,7 +1,7 @@
 #pragma once
 // The setup controller on a test bench: a host standing in for the window manager, a real
 // logic manager with one fake logger and in-memory settings.
-#include "../../app/support/FakeLogger.h"
+#include "common/FakeLogger.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicContext.h"

@@ -5,7 +5,7 @@
 
 #include <QDir>
 #include <QScreen>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestSetupFullXvfb : public QObject
 {
@@ -38,5 +38,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSetupFullXvfb)
+KORVANTA_TEST_MAIN(TestSetupFullXvfb)
 #include "tst_setup_full_xvfb.moc"

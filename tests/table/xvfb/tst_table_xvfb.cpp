@@ -8,7 +8,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QSet>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestTableXvfb : public QObject
 {
@@ -56,5 +56,5 @@ void TestTableXvfb::filledTableIsDrawn()
     QVERIFY(sawBlue);
 }
 
-QTEST_MAIN(TestTableXvfb)
+KORVANTA_TEST_MAIN(TestTableXvfb)
 #include "tst_table_xvfb.moc"

@@ -1,7 +1,7 @@
 // The login dialog on a real X server, against the stand-in service: the login form and, after
 // a login, the logged-in face are drawn (each screenshot checked not to be blank).
-#include "../../common/PlainLogicContext.h"
-#include "../../common/TerravoxStandIn.h"
+#include "common/PlainLogicContext.h"
+#include "common/TerravoxStandIn.h"
 
 #include "Core/Data/DataManager.h"
 #include "upload/XMLRPC.h"
@@ -14,7 +14,7 @@
 #include <QScreen>
 #include <QSet>
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 
 namespace {
 
@@ -78,5 +78,5 @@ void TestUploadXvfbDialog::formAndLoggedInFaceAreDrawn()
     controller.Exit();
 }
 
-QTEST_MAIN(TestUploadXvfbDialog)
+KORVANTA_TEST_MAIN(TestUploadXvfbDialog)
 #include "tst_upload_xvfb_dialog.moc"

@@ -8,7 +8,7 @@
 
 #include <functional>
 #include <QTemporaryDir>
-#include <QtTest>
+#include "common/TestMain.h"
 
 class TestVideoXvfbScreenshot : public QObject
 {
@@ -86,5 +86,5 @@ void TestVideoXvfbScreenshot::trackedVideoOnScreen()
     delete w;
 }
 
-QTEST_MAIN(TestVideoXvfbScreenshot)
+KORVANTA_TEST_MAIN(TestVideoXvfbScreenshot)
 #include "tst_video_xvfb_screenshot.moc"

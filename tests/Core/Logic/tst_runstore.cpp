@@ -1,18 +1,18 @@
 // A run created and filled from packets through a scripted logger: branches, X counters,
 // markers, hidden sensors, downloads, timing runs, manual X and online functions.
 #include <QSignalSpy>
-#include <QtTest>
+#include "common/TestMain.h"
 #include <memory>
 #include <vector>
 
-#include "../../common/PlainLogicContext.h"
-#include "Core/Base/KorvantaSignals.h"
+#include "common/PlainLogicContext.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SetupInfo.h"
+#include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "analysis/OnlineFunctions.h"
-#include "support/FakeRunLogger.h"
+#include "common/FakeLogger.h"
 
 using ConversionMarkers::s_NoSample;
 using ConversionMarkers::s_RepeatLast;
@@ -29,7 +29,7 @@ private:
     std::unique_ptr<Context> m_ctx;
     std::unique_ptr<CLogicManager> m_logic;
     std::vector<std::unique_ptr<CSesnorProperties>> m_sensors;
-    CFakeRunLogger m_logger;
+    std::unique_ptr<CFakeLogger> m_logger;
 
     CDataManager& dm() { return m_logic->m_DataManager; }
     CSetupInfo& setup() { return m_ctx->m_Setup; }
@@ -46,7 +46,7 @@ private:
             sensor->m_MeasurementList.append(ms);
         }
         setup().m_SelectedSensorList.append(sensor.get());
-        m_logger.m_Active.push_back(static_cast<unsigned char>(sensor->m_Channel));
+        m_logger->m_Active.push_back(static_cast<unsigned char>(sensor->m_Channel));
         m_sensors.push_back(std::move(sensor));
     }
 
@@ -60,7 +60,7 @@ private:
     {
         double samples[2] = {a, b};
         unsigned char positions[2] = {0, 1};
-        dm().ConvertAndStore(&m_logger, samples, 2, positions, true, false);
+        dm().ConvertAndStore(m_logger.get(), samples, 2, positions, true, false);
     }
 
 private slots:
@@ -70,8 +70,7 @@ private slots:
         m_logic.reset(new CLogicManager(nullptr, m_ctx.get()));
         m_logic->m_SensorInfo.LoadSensorInfo();
         m_sensors.clear();
-        m_logger = CFakeRunLogger();
-        m_logger.m_pProtocolState = &m_logger.m_State;
+        m_logger = CFakeLogger::Running();
         setup().m_RateCode = 10;
     }
 
@@ -86,13 +85,13 @@ private slots:
         AddSensor(1, {0}, 1);          // voltage: one measurement
         AddSensor(23, {0, 1, 2}, 3);   // pressure: three
         QSignalSpy started(&m_ctx->m_Hub, &CKorvantaSignals::LoggerStartedRun);
-        dm().CreateDataEntries(&m_logger, 0);
+        dm().CreateDataEntries(m_logger.get(), 0);
         QCOMPARE(started.count(), 1);
         CDataFolder* folder = dm().GetLastDataFolder();
         QVERIFY(folder);
         QCOMPARE(folder->GetNumberBranches(), 4);
-        QCOMPARE(m_logger.m_LastIntervalRate, 10);
-        QCOMPARE(m_logger.m_LastIntervalSensors, 2);
+        QCOMPARE(m_logger->m_LastIntervalRate, 10);
+        QCOMPARE(m_logger->m_LastIntervalSensors, 2);
         QCOMPARE(dm().m_InputViewCount, short(4));
         QCOMPARE(dm().m_InputViewPositions[3], short(1));
         QCOMPARE(dm().m_InputViewMeasurements[3], short(2));
@@ -117,13 +116,13 @@ private slots:
         QVERIFY(qAbs(RunBranch(1)->GetYSample(0) - 921.22) < 1e-3);
         QVERIFY(qAbs(RunBranch(2)->GetYSample(0) - 921.22 / 1013.25) < 1e-6);
         QVERIFY(qAbs(RunBranch(3)->GetYSample(0) - 92.122) < 1e-4);
-        QCOMPARE(m_logger.m_State.m_SampleCounter[0], qint64(3));
+        QCOMPARE(m_logger->m_State.m_SampleCounter[0], qint64(3));
         QCOMPARE(dm().m_WorkLists[1].GetSize(), 3);
 
         // A block of five rows is stored in one go and continues the X counters.
         const double rows[10] = {2048, 3000, 2148, 3000, 2248, 3000, 2348, 3000, 2448, 3000};
         unsigned char positions[2] = {0, 1};
-        dm().ConvertAndStoreBlock(&m_logger, rows, 5, 2, positions, true, false);
+        dm().ConvertAndStoreBlock(m_logger.get(), rows, 5, 2, positions, true, false);
         QCOMPARE(RunBranch(0)->GetNumSamples(), 8);
         QCOMPARE(RunBranch(3)->GetXSample(7), 7.0);
         QVERIFY(qAbs(RunBranch(0)->GetYSample(4) - 0.01225 * 100) < 1e-5);
@@ -133,31 +132,31 @@ private slots:
     void storeMarkers()
     {
         AddSensor(1, {0}, 1);
-        dm().CreateDataEntries(&m_logger, 0);
+        dm().CreateDataEntries(m_logger.get(), 0);
         const int position = dm().GetBranchPostion(dm().GetLastDataFolder()->GetBranchKey(0));
         // Empty branch: the repeat marker stores X and 0.
-        dm().StoreDataSample(&m_logger, s_RepeatLast, position, 0, 0);
+        dm().StoreDataSample(m_logger.get(), s_RepeatLast, position, 0, 0);
         QCOMPARE(RunBranch(0)->GetNumSamples(), 1);
         QCOMPARE(RunBranch(0)->GetYSample(0), 0.0);
-        dm().StoreDataSample(&m_logger, 4.5, position, 0, 0);
-        m_logger.m_State.m_SampleCounter[0] = 2;
-        dm().StoreDataSample(&m_logger, s_RepeatLast, position, 0, 0);
+        dm().StoreDataSample(m_logger.get(), 4.5, position, 0, 0);
+        m_logger->m_State.m_SampleCounter[0] = 2;
+        dm().StoreDataSample(m_logger.get(), s_RepeatLast, position, 0, 0);
         QCOMPARE(RunBranch(0)->GetXSample(2), 2.0);
         QCOMPARE(RunBranch(0)->GetYSample(2), 4.5);
         // The flag moves X back by one (central differences).
-        dm().StoreDataSample(&m_logger, 1.0, position, 0, -1);
+        dm().StoreDataSample(m_logger.get(), 1.0, position, 0, -1);
         QCOMPARE(RunBranch(0)->GetXSample(3), 1.0);
         // Positions outside the 32 counters are refused.
-        dm().StoreDataSample(&m_logger, 1.0, position, 40, 0);
+        dm().StoreDataSample(m_logger.get(), 1.0, position, 40, 0);
         QCOMPARE(RunBranch(0)->GetNumSamples(), 4);
     }
 
     void noSampleMarkerKeepsBranchesAligned()
     {
-        m_logger.m_Type = 12.0;
+        m_logger->m_Type = 12.0;
         AddSensor(25, {0, 1}, 5);  // distance and velocity
         AddSensor(1, {0}, 1);
-        dm().CreateDataEntries(&m_logger, 0);
+        dm().CreateDataEntries(m_logger.get(), 0);
         QCOMPARE(dm().GetLastDataFolder()->GetNumberBranches(), 3);
         Packet(s_NoSample, 3048);  // no echo this time
         QCOMPARE(RunBranch(0)->GetNumSamples(), 0);
@@ -175,7 +174,7 @@ private slots:
     {
         AddSensor(136, {0}, 1);  // conductivity
         AddSensor(137, {0}, 1);  // its temperature: converted, never stored
-        dm().CreateDataEntries(&m_logger, 0);
+        dm().CreateDataEntries(m_logger.get(), 0);
         QCOMPARE(dm().GetLastDataFolder()->GetNumberBranches(), 1);
         Packet(1000, 1365);
         Packet(1000, 1365);
@@ -188,15 +187,15 @@ private slots:
     void downloadCreatesOneBranchPerLoggerSensor()
     {
         AddSensor(1, {0}, 1);
-        m_logger.m_SensorList = {1, 23};
+        m_logger->m_SensorList = {1, 23};
         QSignalSpy started(&m_ctx->m_Hub, &CKorvantaSignals::LoggerStartedRun);
-        dm().CreateDataEntries(&m_logger, 2);
+        dm().CreateDataEntries(m_logger.get(), 2);
         QCOMPARE(started.count(), 0);
         QCOMPARE(dm().GetLastDataFolder()->GetNumberBranches(), 2);
         QCOMPARE(RunBranch(1)->m_SensorIndex, 23);
         QCOMPARE(RunBranch(1)->m_Measurement, 0);
         double samples[2] = {3048, 3000};
-        dm().ConvertAndStore(&m_logger, samples, 2, nullptr, false, true);
+        dm().ConvertAndStore(m_logger.get(), samples, 2, nullptr, false, true);
         QCOMPARE(RunBranch(0)->GetNumSamples(), 1);
         QVERIFY(qAbs(RunBranch(1)->GetYSample(0) - 921.22) < 1e-3);
     }
@@ -206,7 +205,7 @@ private slots:
         AddSensor(111, {0}, 1);
         setup().m_TimingMeasurement = 1;
         QSignalSpy started(&m_ctx->m_Hub, &CKorvantaSignals::LoggerStartedRun);
-        dm().CreateDataEntries(&m_logger, 3);
+        dm().CreateDataEntries(m_logger.get(), 3);
         QCOMPARE(started.count(), 1);
         QCOMPARE(dm().GetLastDataFolder()->GetNumberBranches(), 1);
         CDataBranch* b = RunBranch(0);
@@ -224,7 +223,7 @@ private slots:
         setup().m_bManualX = true;
         setup().m_ManualXName = "Mass";
         setup().m_ManualXUnit = "g";
-        dm().CreateDataEntries(&m_logger, 0);
+        dm().CreateDataEntries(m_logger.get(), 0);
         CDataBranch* manual = dm().GetXManualBranch();
         QVERIFY(manual);
         QCOMPARE(manual->m_Name, QString("Mass"));
@@ -232,9 +231,9 @@ private slots:
         QSignalSpy ask(&m_ctx->m_Hub, &CKorvantaSignals::UserAskXvalue);
         setup().m_ManualXValue = 5.0;
         double one[1] = {3048};
-        dm().ConvertAndStore(&m_logger, one, 1, nullptr, true, false);
+        dm().ConvertAndStore(m_logger.get(), one, 1, nullptr, true, false);
         setup().m_ManualXValue = 7.5;
-        dm().ConvertAndStore(&m_logger, one, 1, nullptr, true, false);
+        dm().ConvertAndStore(m_logger.get(), one, 1, nullptr, true, false);
         QCOMPARE(ask.count(), 2);
         QCOMPARE(manual->GetNumSamples(), 2);
         QCOMPARE(manual->GetXSample(0), 0.0);
@@ -251,27 +250,27 @@ private slots:
     void bloodPressureWatchStopsAndEvaluates()
     {
         AddSensor(61, {0}, 1);  // cuff pressure: 82 x raw / 1000 mmHg
-        dm().CreateDataEntries(&m_logger, 0);
+        dm().CreateDataEntries(m_logger.get(), 0);
         // The next run's conversion knows the last run's cuff series.
         CDataConversion* conv = dm().GetDataConversion();
-        conv->InitBeforRun(&m_logger);
+        conv->InitBeforRun(m_logger.get());
         QCOMPARE(conv->GetLastRunBranch(0), RunBranch(0));
         CDataBranch* evaluated = nullptr;
         conv->SetBloodPressureEvaluator([&](CDataBranch* b) { evaluated = b; });
         double samples[1] = {2500};  // 205 mmHg arms the watch
-        dm().ConvertAndStore(&m_logger, samples, 1, nullptr, true, false);
+        dm().ConvertAndStore(m_logger.get(), samples, 1, nullptr, true, false);
         QVERIFY(qAbs(RunBranch(0)->GetYSample(0) - 205.0) < 1e-3);
         samples[0] = 1000;           // 82 mmHg: still deflating
-        dm().ConvertAndStore(&m_logger, samples, 1, nullptr, true, false);
-        QCOMPARE(m_logger.m_Commands, 0);
+        dm().ConvertAndStore(m_logger.get(), samples, 1, nullptr, true, false);
+        QCOMPARE(m_logger->Sent().size(), 0);
         samples[0] = 500;            // 41 mmHg: done
-        dm().ConvertAndStore(&m_logger, samples, 1, nullptr, true, false);
-        QCOMPARE(m_logger.m_Commands, 1);  // the only active sensor: the run is stopped
+        dm().ConvertAndStore(m_logger.get(), samples, 1, nullptr, true, false);
+        QCOMPARE(m_logger->Sent().size(), 1);  // the only active sensor: the run is stopped
         QCOMPARE(evaluated, RunBranch(0));
         // Disarmed: a further low value neither stops nor evaluates again.
         evaluated = nullptr;
-        dm().ConvertAndStore(&m_logger, samples, 1, nullptr, true, false);
-        QCOMPARE(m_logger.m_Commands, 1);
+        dm().ConvertAndStore(m_logger.get(), samples, 1, nullptr, true, false);
+        QCOMPARE(m_logger->Sent().size(), 1);
         QVERIFY(!evaluated);
     }
 
@@ -279,12 +278,12 @@ private slots:
     {
         AddSensor(1, {0}, 1);
         double one[1] = {3048};
-        QVERIFY(!dm().ConvertAndStore(&m_logger, one, 1, nullptr, true, false));
+        QVERIFY(!dm().ConvertAndStore(m_logger.get(), one, 1, nullptr, true, false));
         QCOMPARE(dm().GetNumDataBranches(), 0);
         QVERIFY(!dm().ConvertAndStore(nullptr, one, 1, nullptr, true, false));
-        QVERIFY(!dm().ConvertAndStore(&m_logger, nullptr, 1, nullptr, true, false));
+        QVERIFY(!dm().ConvertAndStore(m_logger.get(), nullptr, 1, nullptr, true, false));
         dm().CreateDataFolder();  // a folder without branches
-        QVERIFY(!dm().ConvertAndStore(&m_logger, one, 1, nullptr, true, false));
+        QVERIFY(!dm().ConvertAndStore(m_logger.get(), one, 1, nullptr, true, false));
         dm().CreateDataEntries(nullptr, 0);
         QCOMPARE(dm().GetNumDataFolders(), 1);
     }
@@ -292,10 +291,10 @@ private slots:
     void oversizedPacketIsCut()
     {
         AddSensor(1, {0}, 1);
-        dm().CreateDataEntries(&m_logger, 0);
+        dm().CreateDataEntries(m_logger.get(), 0);
         std::vector<double> many(200, 3048.0);
         std::vector<unsigned char> positions(200, 0);
-        dm().ConvertAndStore(&m_logger, many.data(), 200, positions.data(), true, false);
+        dm().ConvertAndStore(m_logger.get(), many.data(), 200, positions.data(), true, false);
         // Only the first 32 positions are taken; position 0 is the voltage each time.
         QCOMPARE(RunBranch(0)->GetNumSamples(), 1);
     }
@@ -308,7 +307,7 @@ private slots:
                                                                         2.0, 1.0, 0.0, -1, -1, false, false));
         QVERIFY(m_logic->m_CalculateOnLineFunctions.AddOnLineFunction(1, -1, 40, -1, 0, 0, 9, 0, "Stray", "V", 0, 0,
                                                                         2.0, 1.0, 0.0, -1, -1, false, false));
-        dm().CreateDataEntries(&m_logger, 0);
+        dm().CreateDataEntries(m_logger.get(), 0);
         QCOMPARE(dm().GetLastDataFolder()->GetNumberBranches(), 3);
         CDataBranch* out = RunBranch(1);
         QCOMPARE(out->m_SensorIndex, 20480);
@@ -320,18 +319,18 @@ private slots:
         QCOMPARE(m_logic->m_OnLineFunctions[1].m_G1Key, -1);
         QVERIFY(!m_logic->m_OnLineFunctions[1].m_pG1Branch);
         double one[1] = {3048};
-        dm().ConvertAndStore(&m_logger, one, 1, nullptr, true, false);
-        dm().ConvertAndStore(&m_logger, one, 1, nullptr, true, false);
+        dm().ConvertAndStore(m_logger.get(), one, 1, nullptr, true, false);
+        dm().ConvertAndStore(m_logger.get(), one, 1, nullptr, true, false);
         // Computed after each packet (how many of the first samples the calculator takes is
         // its own business): the newest result is there and is 2 x 12.25.
         const int n = out->GetNumSamples();
         QVERIFY(n >= 1);
         QCOMPARE(out->GetXSample(n - 1), 1.0);
         QVERIFY(qAbs(out->GetYSample(n - 1) - 24.5) < 1e-4);
-        dm().ConvertAndStore(&m_logger, one, 1, nullptr, true, false);
+        dm().ConvertAndStore(m_logger.get(), one, 1, nullptr, true, false);
         QCOMPARE(out->GetNumSamples(), n + 1);
     }
 };
 
-QTEST_MAIN(TestRunStore)
+KORVANTA_TEST_MAIN(TestRunStore)
 #include "tst_runstore.moc"
