@@ -52,6 +52,28 @@ private slots:
         QCOMPARE(dm.GetNumDataBranches(), 1);
     }
 
+    void foldersFoundByKeyAfterLoadAndDelete()
+    {
+        CDataManager dm;
+        CDataFolder* made = dm.CreateDataFolder();
+        QByteArray record;
+        {
+            QDataStream out(&record, QIODevice::WriteOnly);
+            CDataFolder saved;
+            saved.m_Key = 40;
+            saved.SaveToFile(&out);
+        }
+        QDataStream in(record);
+        QCOMPARE(dm.LoadFolderFromFile(&in), 0);
+        CDataFolder* loaded = dm.GetDataFolderByIndex(1);
+        QCOMPARE(dm.GetDataFolder(40), loaded);
+        QCOMPARE(dm.GetDataFolder(made->m_Key), made);
+        QVERIFY(!dm.GetDataFolder(1));  // the key the loaded folder was made with is free again
+        dm.DeleteDataFolder(40);
+        QVERIFY(!dm.GetDataFolder(40));
+        QCOMPARE(dm.GetDataFolder(made->m_Key), made);
+    }
+
     void workListKeepsValuesAcrossBlocks()
     {
         CSafeSampleList list;
