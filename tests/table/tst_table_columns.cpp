@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QDataStream>
+#include "common/RecordCuts.h"
 #include "common/TestMain.h"
 
 namespace {
@@ -84,6 +85,7 @@ private slots:
     void valuesFromAFileAreClamped_data();
     void valuesFromAFileAreClamped();
     void unknownTagsAreSkippedAndACutRecordFails();
+    void recordCutAtEveryByteKeepsUnreadFields();
     void keyShiftMovesTheKey();
     void windowRecordRoundTripKeepsColumnsInOrder();
     void windowRecordOfManyColumnsShowsThemAll();
@@ -187,6 +189,36 @@ void TestTableColumns::unknownTagsAreSkippedAndACutRecordFails()
     half.chop(10);
     CTableColumn broken;
     QCOMPARE(readColumn(half, broken), -4);
+}
+
+void TestTableColumns::recordCutAtEveryByteKeepsUnreadFields()
+{
+    CTableColumn whole;
+    whole.m_Color = QColor(10, 20, 30);
+    whole.m_Key = 42;
+    whole.m_Decimals = 3;
+    whole.m_Name = "Temperature";
+    whole.m_FolderName = "Run 3";
+    whole.m_Unit = "C";
+    QFont font("DejaVu Sans");
+    font.setPointSize(14);
+    font.setBold(true);
+    whole.setColumnFont(font);
+    // Starting values none of which a read past the end would give (0, empty, black).
+    RecordCuts::CheckEveryCut(columnBytes(whole), [](QDataStream& in) {
+        CTableColumn c;
+        c.m_Color = QColor(200, 1, 1);
+        c.m_Key = 7;
+        c.m_Decimals = 5;
+        c.m_Name = c.m_FolderName = c.m_Unit = "before";
+        QFont before("Liberation Serif");
+        before.setPointSize(9);
+        c.setColumnFont(before);
+        const bool complete = c.loadFromFile(&in, 0) == 0;
+        const QFont f = c.getColumnFont();
+        return RecordCuts::Outcome{complete, {c.m_Color, c.m_Key, c.m_Decimals, c.m_Name, c.m_FolderName, c.m_Unit,
+                                              f.family(), f.pointSize(), f.bold()}};
+    });
 }
 
 void TestTableColumns::keyShiftMovesTheKey()

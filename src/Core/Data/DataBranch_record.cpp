@@ -153,18 +153,18 @@ int CDataBranch::readField(QDataStream& in, qint16 tag, int keyOffset, int* larg
     qint32 i32 = 0;
     qint16 i16 = 0;
     switch (tag) {
-    case TagName: RecordIO::ReadString(in, m_Name); break;
-    case TagUnit: RecordIO::ReadString(in, m_Unit); break;
-    case TagFunctionText: RecordIO::ReadString(in, m_FunctionText); break;
+    case TagName: RecordIO::ReadField(in, m_Name); break;
+    case TagUnit: RecordIO::ReadField(in, m_Unit); break;
+    case TagFunctionText: RecordIO::ReadField(in, m_FunctionText); break;
     case TagInterval:
-    case TagInterval2: in >> m_Interval; break;
+    case TagInterval2: RecordIO::ReadField(in, m_Interval); break;
     case TagSensorIndex:
-        in >> i32;
-        m_SensorIndex = i32;
+        if (RecordIO::ReadField(in, i32))
+            m_SensorIndex = i32;
         break;
     case TagUnitPrefix:
-        in >> i16;
-        m_UnitPrefix = i16;
+        if (RecordIO::ReadField(in, i16))
+            m_UnitPrefix = i16;
         break;
     case TagKey:
     case TagParentKey:
@@ -185,8 +185,7 @@ int CDataBranch::readField(QDataStream& in, qint16 tag, int keyOffset, int* larg
     case TagMarkedPositions: result = readIntArray(in); break;
     case TagRelatedKey:
         // Stored as it was: the related key is not shifted by the offset.
-        in >> i32;
-        if (in.status() == QDataStream::Ok) {
+        if (RecordIO::ReadField(in, i32)) {
             m_RelatedKey = i32;
             noteKey(i32);
         }
