@@ -140,8 +140,9 @@ int CWorkspaceLoader::loadWorkspaceFromPvxFile_new(QFile& file)
 
 int CWorkspaceLoader::loadPvxData(const QByteArray& data)
 {
+    m_bAborted = false;
     if (data.isEmpty() || readShort(data, 0) != 0)
-        return WorkspaceCancelled;
+        return WorkspaceUnreadable;
     if (readShort(data, 6) != 4) {
         if (m_pHost)
             m_pHost->Warn(QStringLiteral("Pavix"),
@@ -149,8 +150,7 @@ int CWorkspaceLoader::loadPvxData(const QByteArray& data)
                              "most recent version of Pavix and try again"));
         return WorkspaceCancelled;
     }
-    loadPvxFileVersion_TLV(data, 8);
-    return 0;
+    return loadPvxFileVersion_TLV(data, 8);
 }
 
 quint64 CWorkspaceLoader::pvxRecord(const QByteArray& data, quint64 position, PvxState& state)
@@ -239,10 +239,16 @@ int CWorkspaceLoader::loadPvxFileVersion_TLV(const QByteArray& data, unsigned in
     quint64 at = position;
     const quint64 size = quint64(data.size());
     while (at < size) {
+        if (!reportProgress(qint64(at), qint64(size)))
+            return WorkspaceAborted;
         at = pvxRecord(data, at, state);
         if (state.folder)
             lastFolder = state.folder;
     }
+    // A record (its text, its array, its fixed fields) that reaches past the end of the data:
+    // the file was cut, and what it held after that point is lost.
+    if (at > size)
+        return WorkspaceTruncated;
     if (lastFolder && m_pHost) {
         m_pHost->ShowGraphOfBranches(lastFolder->GetBranchKeys());
         m_pHost->ShowNotesWithText(state.notes);

@@ -1,6 +1,8 @@
 // The shell's workspace commands with the real workspace files: Save As writes a file and names
 // the window after it, Open brings the runs back, a failed open never leaves a path that the next
-// Save would overwrite, and a failed save says so.
+// Save would overwrite, and a failed save says so. A damaged file (cut, a broken frame, no
+// workspace at all) says so and leaves a new workspace with nothing made for it; a long load
+// shows its progress and can be cancelled.
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
 #include "Core/Data/DataBranch.h"
@@ -12,6 +14,9 @@
 #include "graph/GraphWindow.h"
 
 #include <QMdiSubWindow>
+#include <QProgressDialog>
+#include <QRandomGenerator>
+#include <QTimer>
 
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -50,6 +55,8 @@ private slots:
     void windowsComeBack();
     void failedOpenForgetsPath();
     void failedSaveIsReported();
+    void damagedFilesOpenAsNothing();
+    void longLoadShowsProgressAndCancelKeepsNothing();
 };
 
 void TestShellWorkspace::saveAsThenOpen()
@@ -154,6 +161,151 @@ void TestShellWorkspace::failedSaveIsReported()
     r.prompter.m_SaveFile = r.dir.filePath("plain/ws.kvb");
     r.window.windowsManager()->OnSaveAs();
     QCOMPARE(r.prompter.m_Log.last(), QString("warn|Pavix|Save failed"));
+}
+
+namespace {
+// The data windows of the area, visible or not (the setup and history windows left out).
+QList<QMdiSubWindow*> dataWindows(CWindowsManager* wm)
+{
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : wm->subWindowList(QMdiArea::CreationOrder))
+        if (!w->inherits("CHistoryWindow") && !w->inherits("CFullSetupWindow") && !w->inherits("CMinimalSetupWindow"))
+            windows << w;
+    return windows;
+}
+
+// A run of n samples drawn in a graph and a table, and a notes window, saved to path.
+QByteArray saveRichWorkspace(Rig& r, const QString& path, int n)
+{
+    CWindowsManager* wm = r.window.windowsManager();
+    CDataFolder* run = r.data().CreateDataFolder();
+    const int key = r.data().CreateDataBranch(-1, 0.5, 0, 0, run->m_Key);
+    run->AddBranchKey(key);
+    for (int i = 0; i < n; ++i)
+        r.data().GetDataBranch(key)->AddSample(i * 0.5, 20.0 + (i % 7));
+    qobject_cast<CGraphWindow*>(wm->GetLastGraphWindow())->AddPlotsFromKeyArray({key});
+    wm->ShowTableWindow();
+    wm->ShowNotesWindow();
+    r.prompter.m_SaveFile = path;
+    wm->OnSaveAs();
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct Damage
+{
+    QString name;
+    QByteArray bytes;
+    const char* suffix;
+};
+
+// Cuts inside the runs and inside each window record, bytes that break a record's frame, and
+// files that are no workspace at all.
+QList<Damage> damagedCopies(const QByteArray& good)
+{
+    auto at = [&good](const char* pattern) { return good.indexOf(QByteArray::fromHex(pattern)); };
+    QList<Damage> list;
+    const int runs = at("000a02bc");        // the first folder record
+    const int windows = at("04510459");     // the graph window and its window record
+    for (int k = 0; k < 12; ++k) {
+        const int cut = runs + 1 + (windows - runs - 1) * k / 12;
+        list << Damage{QString("cut at %1").arg(cut), good.left(cut), "kvb"};
+    }
+    for (const char* record : {"04510459", "04530459", "04550459"})
+        list << Damage{QString("cut in window %1").arg(record), good.left(at(record) + 7), "kvb"};
+    const struct
+    {
+        const char* name;
+        const char* pattern;
+        int offset;
+    } flips[] = {{"magic text", "004b004f0052", 1}, {"array marker", "03e8", 0}, {"branch tag", "000c0320", 0},
+                 {"folder name length", "000a02bc", 4}, {"window title length", "0459044c", 4}};
+    for (const auto& flip : flips) {
+        QByteArray bytes = good;
+        const int i = at(flip.pattern) + flip.offset;
+        bytes[i] = char(bytes.at(i) ^ 0xFF);
+        list << Damage{flip.name, bytes, "kvb"};
+    }
+    QByteArray noise(1 << 20, '\0');
+    QRandomGenerator random(42);
+    random.fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    list << Damage{"empty", {}, "kvb"} << Damage{"empty older file", {}, "pvx"} << Damage{"noise", noise, "kvb"}
+         << Damage{"noise, older file", noise, "pvx"};
+    return list;
+}
+} // namespace
+
+void TestShellWorkspace::damagedFilesOpenAsNothing()
+{
+    Rig r;
+    CWindowsManager* wm = r.window.windowsManager();
+    wm->OnNew();
+    const QString freshTitle = r.window.windowTitle();
+    const QByteArray good = saveRichWorkspace(r, r.dir.filePath("good.kvb"), 2000);
+    QVERIFY(good.size() > 32000);
+    for (const Damage& d : damagedCopies(good)) {
+        const QString path = r.dir.filePath("damaged." + QString(d.suffix));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(d.bytes);
+        f.close();
+        r.files()->setSavePath(r.dir.filePath("good.kvb"));
+        r.prompter.m_File = path;
+        wm->OnOpen();
+        QVERIFY2(r.prompter.m_Log.last() == "warn|Pavix|The file could not be read completely.",
+                 qPrintable(d.name + ": " + r.prompter.m_Log.join(";")));
+        QVERIFY2(r.files()->savePath().isEmpty(), qPrintable(d.name));
+        QCOMPARE(r.window.windowTitle(), freshTitle);
+        QCOMPARE(r.data().GetNumDataFolders() + r.data().GetNumDataBranches(), 0);
+        QVERIFY(wm->GetHistoryWindow()->isEmpty());
+        // Nothing made for the file stays: the area holds the one empty graph of a new workspace.
+        const QList<QMdiSubWindow*> windows = dataWindows(wm);
+        QVERIFY2(windows.size() == 1 && windows[0]->inherits("CGraphWindow") && windows[0]->isVisibleTo(&r.window),
+                 qPrintable(d.name));
+        QCOMPARE(qobject_cast<CGraphWindow*>(windows[0])->GetNumPlots(), 0);
+    }
+}
+
+void TestShellWorkspace::longLoadShowsProgressAndCancelKeepsNothing()
+{
+    Rig r;
+    CWindowsManager* wm = r.window.windowsManager();
+    const QString path = r.dir.filePath("long.kvb");
+    wm->OnNew();
+    saveRichWorkspace(r, path, 400000);
+    wm->SetLoadProgressDelay(0);
+    bool seen = false;
+    bool cancel = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QProgressDialog* p : wm->findChildren<QProgressDialog*>()) {
+            if (p->isVisible() && p->labelText() == "Opening the workspace...") {
+                seen = true;
+                if (cancel)
+                    p->cancel();
+            }
+        }
+    });
+    watch.start(0);
+    r.prompter.m_File = path;
+    wm->OnOpen();
+    QVERIFY(seen);
+    QCOMPARE(r.data().GetDataBranchByIndex(0)->GetNumSamples(), 400000);
+    QCOMPARE(dataWindows(wm).size(), 3);
+    QCOMPARE(r.files()->savePath(), path);
+
+    seen = false;
+    cancel = true;
+    r.prompter.m_Log.clear();
+    wm->OnOpen();
+    QVERIFY(seen);
+    // A failed open without a message: the user asked for it.
+    QVERIFY(!r.prompter.m_Log.join('\n').contains("warn|"));
+    QVERIFY(r.files()->savePath().isEmpty());
+    QCOMPARE(r.data().GetNumDataBranches(), 0);
+    QCOMPARE(dataWindows(wm).size(), 1);
+    for (QProgressDialog* p : wm->findChildren<QProgressDialog*>())
+        QVERIFY(p->labelText() != "Opening the workspace...");
 }
 
 KORVANTA_TEST_MAIN(TestShellWorkspace)

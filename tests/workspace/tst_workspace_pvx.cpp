@@ -66,6 +66,8 @@ private slots:
     void fixedAdvances();
     void arraysAndTexts();
     void notesNeedARun();
+    void recordsPastTheEndAreACutFile_data();
+    void recordsPastTheEndAreACutFile();
     void pathAfterImport();
 };
 
@@ -74,8 +76,8 @@ void TestWorkspacePvx::headerTest_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("result");
     QTest::addColumn<bool>("warned");
-    QTest::newRow("empty") << QByteArray() << -1 << false;
-    QTest::newRow("first word not zero") << QByteArray::fromHex("0100") << -1 << false;
+    QTest::newRow("empty") << QByteArray() << -7 << false;
+    QTest::newRow("first word not zero") << QByteArray::fromHex("0100") << -7 << false;
     QTest::newRow("two zero bytes") << QByteArray(2, '\0') << -1 << true;
     QTest::newRow("version 3") << le16(0) + le32(0) + le16(3) << -1 << true;
     QTest::newRow("version 5") << le16(0) + le32(0) + le16(5) << -1 << true;
@@ -214,6 +216,30 @@ void TestWorkspacePvx::notesNeedARun()
     QVERIFY(host.m_Notes.isNull());
     QVERIFY(host.m_GraphKeys.isEmpty());
     QCOMPARE(host.m_Data.GetNumDataBranches(), 0);
+}
+
+void TestWorkspacePvx::recordsPastTheEndAreACutFile_data()
+{
+    QTest::addColumn<QByteArray>("records");
+    QTest::addColumn<int>("result");
+    const QByteArray run = record(10, 0) + record(8, 0);
+    QTest::newRow("whole") << run + textRecord(800, "Position") << 0;
+    QTest::newRow("text cut") << run + textRecord(800, "Position").left(12) << -4;
+    QTest::newRow("array cut") << run + arrayRecord(806, {1.0, 2.0}).chopped(3) << -4;
+    QTest::newRow("fixed record cut") << run + record(813, 4, le16(9)) << -4;
+    QTest::newRow("notes cut") << run + record(1008, 4 + 5, "Not") << -4;
+}
+
+void TestWorkspacePvx::recordsPastTheEndAreACutFile()
+{
+    QFETCH(QByteArray, records);
+    QFETCH(int, result);
+    CFakeWorkspaceHost host;
+    CWorkspaceLoader loader;
+    loader.SetHost(&host);
+    QCOMPARE(loader.loadPvxData(header + records), result);
+    // No window is opened for a file that turned out cut.
+    QCOMPARE(host.m_GraphKeys.size(), result == 0 ? 1 : 0);
 }
 
 void TestWorkspacePvx::pathAfterImport()

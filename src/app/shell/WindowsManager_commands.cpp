@@ -211,14 +211,11 @@ void CWindowsManager::OnOpen()
         return;
     if (asked)
         clearForNewWorkspace();
+    beginLoad();
     const int result = m_pWorkspaceFiles->loadWorkspaceFromFile(this);
+    endLoad(result == 0);
     if (result != 0) {
-        if (result != -1 && result != -2)
-            m_pHistoryWindow->Restore(true);
-        if (result != -1)
-            prompter()->warning(this, QStringLiteral("Pavix"), tr("The file could not be read completely."));
-        if (m_pWorkspaceFiles->savePath().isEmpty())
-            onNoMoredataToSave();
+        reportFailedOpen(result);
         return;
     }
     m_pWorkspaceFiles->setSavePath(m_pWorkspaceFiles->loadPath());

@@ -10,7 +10,7 @@ CKorvantaWindow* CWindowsManager::ShowGraphWindow()
 {
     auto* graph = new CGraphWindow(this, Qt::SubWindow);
     AddChildWindow(graph, GraphKind);
-    graph->show();
+    showMadeWindow(graph);
     return graph;
 }
 

@@ -27,7 +27,7 @@ cnoteswindow* CWindowsManager::ShowNotesWindow()
     auto* window = new cnoteswindow(this, Qt::WindowFlags());
     AddChildWindow(window, NotesKind);
     window->initWindow();
-    window->show();
+    showMadeWindow(window);
     return window;
 }
 
@@ -39,7 +39,7 @@ void CWindowsManager::ShowNotesWindowWithText(QString& text)
     AddChildWindow(window, NotesKind);
     window->initWindow();
     window->SetText(text);
-    window->show();
+    showMadeWindow(window);
 }
 
 cnoteswindow* CWindowsManager::activeNotesWindow() const
