@@ -134,6 +134,61 @@ private slots:
         QCOMPARE(store.isNonDecreasing(), Shape(shape) == Rising || Shape(shape) == GapsOnly);
     }
 
+    // Random blocks, copied in or written in place, against the same values one by one: the
+    // same values, order flag, gap flags and every fine and coarse run of the summary.
+    void blocksEqualOneByOne_data()
+    {
+        QTest::addColumn<int>("shape");
+        for (Shape s : {Rising, RisingThenFalls, RisingThenGap, Noisy, GapsOnly, FallsAtOnce})
+            QTest::newRow(qPrintable(QString("shape %1").arg(int(s)))) << int(s);
+    }
+    void blocksEqualOneByOne()
+    {
+        QFETCH(int, shape);
+        const int n = CSampleStore::BlockSize + 4321;
+        const std::vector<double> v = MakeValues(Shape(shape), n);
+        CSampleStore single, copied, inPlace;
+        for (double x : v)
+            single.append(x);
+        std::mt19937 random{uint(shape)};
+        std::uniform_int_distribution<int> length(1, 5000);
+        for (int done = 0; done < n;) {
+            const int block = std::min(n - done, random() % 8 ? length(random) : 100000);
+            QCOMPARE(copied.append(v.data() + done, block), block);
+            for (int put = 0; put < block;) {
+                int room = 0;
+                double* space = inPlace.appendSpace(block - put, &room);
+                QVERIFY(space && room > 0);
+                std::memcpy(space, v.data() + done + put, size_t(room) * sizeof(double));
+                inPlace.commitAppend(room);
+                put += room;
+            }
+            done += block;
+        }
+        const int fine = (n + CSampleStore::SummarySize - 1) / CSampleStore::SummarySize;
+        const int coarse = (n + CSampleStore::SummarySize2 - 1) / CSampleStore::SummarySize2;
+        std::vector<float> lo(fine), hi(fine), blo(fine), bhi(fine);
+        std::vector<double> values(n);
+        for (const CSampleStore* bulk : {&copied, &inPlace}) {
+            QCOMPARE(bulk->size(), n);
+            QCOMPARE(bulk->copy(0, n, values.data()), n);
+            for (int i = 0; i < n; ++i)
+                QVERIFY(SameBits(values[size_t(i)], v[size_t(i)]));
+            QCOMPARE(bulk->isNonDecreasing(), single.isNonDecreasing());
+            for (int b = 0; b * CSampleStore::BlockSize < n; ++b) {
+                const int first = b * CSampleStore::BlockSize;
+                QCOMPARE(bulk->mayHoldGap(first, first + 1), single.mayHoldGap(first, first + 1));
+            }
+            for (bool wide : {false, true}) {
+                const int runs = wide ? coarse : fine;
+                QCOMPARE(single.runExtremes(0, runs, lo.data(), hi.data(), wide), runs);
+                QCOMPARE(bulk->runExtremes(0, runs, blo.data(), bhi.data(), wide), runs);
+                for (int r = 0; r < runs; ++r)
+                    QVERIFY2(lo[size_t(r)] == blo[size_t(r)] && hi[size_t(r)] == bhi[size_t(r)], qPrintable(QString("run %1").arg(r)));
+            }
+        }
+    }
+
     void editsBreakingTheOrderAreSummarised_data()
     {
         QTest::addColumn<int>("index");
