@@ -200,10 +200,7 @@ void TestTableColumns::recordCutAtEveryByteKeepsUnreadFields()
     whole.m_Name = "Temperature";
     whole.m_FolderName = "Run 3";
     whole.m_Unit = "C";
-    QFont font("DejaVu Sans");
-    font.setPointSize(14);
-    font.setBold(true);
-    whole.setColumnFont(font);
+    whole.setColumnFont(QFont("DejaVu Sans", 14, QFont::Bold));
     // Starting values none of which a read past the end would give (0, empty, black).
     RecordCuts::CheckEveryCut(columnBytes(whole), [](QDataStream& in) {
         CTableColumn c;
@@ -211,9 +208,7 @@ void TestTableColumns::recordCutAtEveryByteKeepsUnreadFields()
         c.m_Key = 7;
         c.m_Decimals = 5;
         c.m_Name = c.m_FolderName = c.m_Unit = "before";
-        QFont before("Liberation Serif");
-        before.setPointSize(9);
-        c.setColumnFont(before);
+        c.setColumnFont(QFont("Liberation Serif", 9));
         const bool complete = c.loadFromFile(&in, 0) == 0;
         const QFont f = c.getColumnFont();
         return RecordCuts::Outcome{complete, {c.m_Color, c.m_Key, c.m_Decimals, c.m_Name, c.m_FolderName, c.m_Unit,

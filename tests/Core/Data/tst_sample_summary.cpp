@@ -165,25 +165,21 @@ private slots:
             }
             done += block;
         }
-        const int fine = (n + CSampleStore::SummarySize - 1) / CSampleStore::SummarySize;
-        const int coarse = (n + CSampleStore::SummarySize2 - 1) / CSampleStore::SummarySize2;
-        std::vector<float> lo(fine), hi(fine), blo(fine), bhi(fine);
         std::vector<double> values(n);
+        std::vector<float> ext[4];   // lo and hi one by one, then in blocks
+        for (std::vector<float>& e : ext)
+            e.resize(size_t(n / CSampleStore::SummarySize + 1));
         for (const CSampleStore* bulk : {&copied, &inPlace}) {
-            QCOMPARE(bulk->size(), n);
             QCOMPARE(bulk->copy(0, n, values.data()), n);
             QVERIFY(std::memcmp(values.data(), v.data(), v.size() * sizeof(double)) == 0);
             QCOMPARE(bulk->isNonDecreasing(), single.isNonDecreasing());
-            for (int b = 0; b * CSampleStore::BlockSize < n; ++b) {
-                const int first = b * CSampleStore::BlockSize;
+            for (int first = 0; first < n; first += CSampleStore::BlockSize)
                 QCOMPARE(bulk->mayHoldGap(first, first + 1), single.mayHoldGap(first, first + 1));
-            }
             for (bool wide : {false, true}) {
-                const int runs = wide ? coarse : fine;
-                QCOMPARE(single.runExtremes(0, runs, lo.data(), hi.data(), wide), runs);
-                QCOMPARE(bulk->runExtremes(0, runs, blo.data(), bhi.data(), wide), runs);
+                const int runs = single.runExtremes(0, n, ext[0].data(), ext[1].data(), wide);
+                QCOMPARE(bulk->runExtremes(0, n, ext[2].data(), ext[3].data(), wide), runs);
                 for (int r = 0; r < runs; ++r)
-                    QVERIFY2(lo[size_t(r)] == blo[size_t(r)] && hi[size_t(r)] == bhi[size_t(r)], qPrintable(QString("run %1").arg(r)));
+                    QVERIFY(ext[0][size_t(r)] == ext[2][size_t(r)] && ext[1][size_t(r)] == ext[3][size_t(r)]);
             }
         }
     }
