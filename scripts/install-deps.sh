@@ -13,7 +13,7 @@ PACKAGES=(
   libbenchmark-dev
   clang libclang-rt-dev llvm
   xvfb xauth x11-apps imagemagick
-  fonts-liberation2 fonts-dejavu-core
+  fonts-liberation2 fonts-dejavu-core breeze-icon-theme
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
 )
 
