@@ -8,6 +8,8 @@
 #include <QColorDialog>
 #include <QDataStream>
 #include <QFontDatabase>
+
+#include "app/base/Fonts.h"
 #include <QIcon>
 #include <QPainter>
 #include <QPrintDialog>
@@ -60,10 +62,12 @@ void cnoteswindow::initWindow()
     m_pUi->textEdit->setAcceptDrops(false);
     setWindowIcon(QIcon(QStringLiteral(":/images/transperentIcon.png")));
 
-    m_pUi->cb_fontFamilies->addItems(QFontDatabase().families());
-    const int arial = m_pUi->cb_fontFamilies->findText(QStringLiteral("Arial"));
-    if (arial >= 0)
-        m_pUi->cb_fontFamilies->setCurrentIndex(arial);
+    const QStringList families = QFontDatabase().families();
+    m_pUi->cb_fontFamilies->addItems(families);
+    // "Arial" when installed, else its packaged metric twin, never the first family of the list.
+    const int start = m_pUi->cb_fontFamilies->findText(KorvantaFonts::Choose(families, QStringLiteral("Arial")));
+    if (start >= 0)
+        m_pUi->cb_fontFamilies->setCurrentIndex(start);
     for (const char* size : s_Sizes)
         m_pUi->cb_fontSize->addItem(QString::fromLatin1(size));
     m_pUi->cb_fontSize->setCurrentText(QStringLiteral("12"));
