@@ -152,7 +152,11 @@ void FullSetupSensorRangeColumn::showRange()
     const int iseId = setup ? setup->GetISEId(m_Channel) : 0;
     const SetupColumnRules::RangeDisplay display = SetupColumnRules::BuildRangeDisplay(catalogue, m_SensorIndex, iseId);
     if (!display.m_bCombo) {
+        // The column is narrow: a long range wraps at its blanks rather than being cut.
+        m_pLabel->setWordWrap(true);
+        m_pLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
         m_pLabel->setText(display.m_Label);
+        m_pLabel->setToolTip(display.m_Label);
         m_pLabel->show();
         m_pCombo->hide();
         return;

@@ -196,9 +196,13 @@ void MainWindow::initTabs()
     initToolBars();
     const QString barStyle = QStringLiteral(
         "QToolBar {background-color: qlineargradient(spread:pad, x1:0.99435, y1:0.534, x2:1, y2:0, "
-        "stop:0.505682 rgba(246, 246, 246, 255), stop:1 rgba(215, 215, 215, 255));}");
-    for (QToolBar* bar : {m_pBasicToolBar, m_pWorkSpaceToolBar, m_pAnalysisToolBar})
+        "stop:0.505682 rgba(246, 246, 246, 255), stop:1 rgba(215, 215, 215, 255)); padding: 0px; spacing: 2px;}"
+        "QToolBar QToolButton {padding: 1px; margin: 0px;}");
+    // The ribbon's pictures are drawn at 32 pixels; shown at that size they stay sharp.
+    for (QToolBar* bar : {m_pBasicToolBar, m_pWorkSpaceToolBar, m_pAnalysisToolBar}) {
         bar->setStyleSheet(barStyle);
+        bar->setIconSize(QSize(32, 32));
+    }
     m_pTabWidget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_pTabWidget->setDocumentMode(true);
     m_pTabWidget->setStyleSheet(QStringLiteral(
