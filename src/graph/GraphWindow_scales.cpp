@@ -72,8 +72,11 @@ int CGraphWindow::DrawYScale(QPainter* painter, QRect& rect, bool left, int plot
         if (hasPlot) {
             const CSensorInfo* catalogue = m_pHost ? m_pHost->GetSensorCatalogue() : nullptr;
             const QPixmap icon = GetSensorIcon(branch->m_SensorIndex, branch->m_IconVariant, catalogue);
-            if (!icon.isNull())
-                painter->drawPixmap(rect.left() + 2, rect.top() + 4, icon);
+            // The icon stays inside its band, off the plot area and its titles.
+            const int side = std::min({icon.width(), icon.height(), rect.width() - 4});
+            if (!icon.isNull() && side > 0)
+                painter->drawPixmap(rect.left() + 2, rect.top() + 4,
+                                    side == icon.width() ? icon : icon.scaledToWidth(side, Qt::SmoothTransformation));
         }
     }
     const GraphRules::TickPlan plan = GraphRules::PlanYTicks(mn, mx, limit);

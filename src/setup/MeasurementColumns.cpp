@@ -171,11 +171,13 @@ void Ui_FullSetupSetZeroColumn::setupUi(QWidget* form)
     horizontalLayout->setContentsMargins(0, 0, 0, 0);
     verticalLayout = new QVBoxLayout();
     verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
-    verticalLayout->setSpacing(6);
+    verticalLayout->setSpacing(2);
     currentReadingLabel = new QLabel(form);
     currentReadingLabel->setObjectName(QStringLiteral("currentReadingLabel"));
     currentReadingLabel->setAlignment(Qt::AlignCenter);
     currentReadingLabel->setTextInteractionFlags(Qt::NoTextInteraction);
+    // A short row squeezes the column: the reading keeps a whole line of text.
+    currentReadingLabel->setMinimumHeight(currentReadingLabel->fontMetrics().height() + 2);
     verticalLayout->addWidget(currentReadingLabel);
     setButton = new QPushButton(form);
     setButton->setObjectName(QStringLiteral("setButton"));

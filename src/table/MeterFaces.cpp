@@ -268,7 +268,15 @@ const MeterScale::AnalogLayout& CAnalogMeter::layOut(const QSize& viewSize)
                       QSizeF(m_pBackground->size()));
     const QRectF icon = m_SensorIcon.isNull() ? QRectF() : QRectF(QPointF(10, 10), QSizeF(m_SensorIcon.size()));
     m_Layout = MeterScale::LayOutAnalog(face, m_Min, m_Max, m_Font.family(), icon);
-    if (m_Layout.ok) {
+    if (!m_Layout.ok) {
+        // No range yet: the dial of a 0 to 10 scale stands bare, without ticks or labels.
+        m_Layout = MeterScale::LayOutAnalog(face, 0.0, 10.0, m_Font.family(), icon);
+        m_Layout.ticks.clear();
+        m_Layout.labels.clear();
+        m_Layout.labelRects.clear();
+        m_Layout.ok = false;
+    }
+    if (m_Layout.radius > 0.0) {
         m_ScaleX = Pixel(m_Layout.centre.x());
         m_ScaleY = Pixel(m_Layout.centre.y());
         m_NeedleX = m_ScaleX;
@@ -302,7 +310,7 @@ void CAnalogMeter::drawMeter(QPainter* painter, const QSize& viewSize)
 void CAnalogMeter::DrawScale(QPainter* painter)
 {
     const MeterScale::AnalogLayout& l = m_Layout;
-    if (!l.ok)
+    if (!(l.radius > 0.0))
         return;
     painter->save();
     const double r = l.radius;

@@ -68,6 +68,12 @@ void cnoteswindow::initWindow()
     const int start = m_pUi->cb_fontFamilies->findText(KorvantaFonts::Choose(families, QStringLiteral("Arial")));
     if (start >= 0)
         m_pUi->cb_fontFamilies->setCurrentIndex(start);
+    // Wide enough for a family name such as "Liberation Sans"; a longer one shows whole in
+    // the list and in the tool tip.
+    m_pUi->cb_fontFamilies->setMinimumContentsLength(15);
+    m_pUi->cb_fontFamilies->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_pUi->cb_fontFamilies->setToolTip(m_pUi->cb_fontFamilies->currentText());
+    connect(m_pUi->cb_fontFamilies, &QComboBox::currentTextChanged, m_pUi->cb_fontFamilies, &QComboBox::setToolTip);
     for (const char* size : s_Sizes)
         m_pUi->cb_fontSize->addItem(QString::fromLatin1(size));
     m_pUi->cb_fontSize->setCurrentText(QStringLiteral("12"));

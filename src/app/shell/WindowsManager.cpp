@@ -67,6 +67,8 @@ void CWindowsManager::init()
     connectHub();
 
     m_pProgressDialog = new QProgressDialog(this);
+    // Titled with the product's name, not the executable's.
+    m_pProgressDialog->setWindowTitle(window()->windowTitle());
     m_pProgressDialog->setLabelText(tr("Downloading...", "Download"));
     m_pProgressDialog->setCancelButton(nullptr);
     m_pProgressDialog->setRange(0, 0);
