@@ -176,8 +176,11 @@ void Ui_FullSetupSetZeroColumn::setupUi(QWidget* form)
     currentReadingLabel->setObjectName(QStringLiteral("currentReadingLabel"));
     currentReadingLabel->setAlignment(Qt::AlignCenter);
     currentReadingLabel->setTextInteractionFlags(Qt::NoTextInteraction);
-    // A short row squeezes the column: the reading keeps a whole line of text.
+    // A short row squeezes the column: the reading keeps a whole line of text. Disabled, it
+    // stays legible on the blue of the active cells.
     currentReadingLabel->setMinimumHeight(currentReadingLabel->fontMetrics().height() + 2);
+    // (The cell's style sheet wins over a palette, so the colour is a style sheet as well.)
+    currentReadingLabel->setStyleSheet(QStringLiteral("QLabel:disabled { color: rgb(88, 96, 106); }"));
     verticalLayout->addWidget(currentReadingLabel);
     setButton = new QPushButton(form);
     setButton->setObjectName(QStringLiteral("setButton"));

@@ -101,8 +101,8 @@ void FullSetupSensorNameColumn::subSensorsComboModified(int comboIndex)
 // ---- range
 
 namespace {
-// The text width the range column offers (its 80 pixels less the cell's margins).
-const int s_LabelWidth = 72;
+// The text width the range column offers (its 80 pixels less the cell's and layout's margins).
+const int s_LabelWidth = 60;
 } // namespace
 
 void Ui_FullSetupSensorRangeColumn::setupUi(QWidget* form)

@@ -5,8 +5,8 @@
 // Builds the main window as korvanta's main() does, with a simulated Pelorin logger (a
 // temperature and a voltage sensor) on a pseudo-terminal named in KORVANTA_EXTRA_PORTS, and
 // walks through a lesson: a run drawn live, the full setup, a table and a meter following a
-// second run, a straight line fitted between the cursors with its statistics, and the video
-// window. After each step the whole screen is saved as a PNG in OUT_DIR. Run it on an X
+// second run, a straight line fitted between the cursors, the statistics of that range, and
+// the video window. After each step the whole screen is saved as a PNG in OUT_DIR. Run it on an X
 // server of the size wanted (tools/screenshots.sh starts Xvfb); exits 0 when every picture
 // was written.
 #include "app/base/Fonts.h"
@@ -14,6 +14,7 @@
 #include "app/shell/MainWindow.h"
 #include "app/shell/WindowsManager.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/DataBranch.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicManager.h"
 #include "graph/GraphWindow.h"
@@ -24,12 +25,14 @@
 #include "table/MetersWindow.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QMdiSubWindow>
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -165,29 +168,82 @@ private:
         return shot;
     }
 
+    CGraphWindow* graph() const
+    {
+        return qobject_cast<CGraphWindow*>(wm()->GetCurrent(CWindowsManager::GraphKind));
+    }
+
+    // The graph on the left, the meter above the table on the right of the document area.
+    void arrange(QMdiSubWindow* meters, QMdiSubWindow* table)
+    {
+        const QRect area = wm()->viewport()->rect();
+        const int side = std::min(460, area.width() / 3);
+        const int left = area.width() - side;
+        if (CGraphWindow* g = graph())
+            g->setGeometry(g->x(), g->y(), left - g->x(), area.height() - g->y());
+        if (meters)
+            meters->setGeometry(left, 0, side, std::min(side, area.height() / 2));
+        if (table)
+            table->setGeometry(left, meters ? meters->height() : 0, side,
+                               area.height() - (meters ? meters->height() : 0));
+    }
+
     bool tableAndMeters()
     {
         wm()->ShowTableWindow();
+        QMdiSubWindow* table = wm()->GetLastMade(CWindowsManager::TableKind);
         wm()->ShowMetersWindow();
+        QMdiSubWindow* meters = wm()->GetLastMade(CWindowsManager::MetersKind);
+        arrange(meters, table);
         if (!startRun(200))
             return fail("the second run did not start");
-        settle(6000);
+        // The meter follows the rising pressure, the second measurement of its list.
+        settle(1000);
+        if (meters)
+            if (auto* list = meters->findChild<QComboBox*>(QStringLiteral("cb_sensors")))
+                list->setCurrentIndex(1);
+        settle(5000);
         const bool shot = shoot(QStringLiteral("table-and-meters"));
         return waitForRunEnd() && shot;
     }
 
     bool analysis()
     {
-        auto* graph = qobject_cast<CGraphWindow*>(wm()->GetCurrent(CWindowsManager::GraphKind));
-        if (!graph)
+        CGraphWindow* g = graph();
+        if (!g || g->GetNumPlots() < 2)
             return fail("no graph to analyse");
-        if (QMdiSubWindow* sub = graph)
-            sub->raise();
-        graph->setFocus();
-        graph->OnCursor();
-        graph->OnCursor2();
+        wm()->setActiveSubWindow(g);
+        // Both cursors on the rising pressure plot, a third and two thirds along the run.
+        const int samples = 200;
+        g->OnCursor();
+        g->OnCursor2();
+        const CDataBranch* pressure = g->GetDataBranch(1);
+        if (!pressure || pressure->GetNumSamples() < samples)
+            return fail("the pressure run is short");
+        g->m_Cursor1Plot = g->m_Cursor2Plot = 1;
+        g->m_Cursor1Sample = samples / 3;
+        g->m_Cursor2Sample = 2 * samples / 3;
+        g->m_CursorSampleDelta = g->m_Cursor2Sample - g->m_Cursor1Sample;
+        g->m_Cursor1X = float(pressure->GetXSample(g->m_Cursor1Sample));
+        g->m_Cursor1Y = float(pressure->GetYSample(g->m_Cursor1Sample));
+        g->m_Cursor2X = float(pressure->GetXSample(g->m_Cursor2Sample));
+        g->m_Cursor2Y = float(pressure->GetYSample(g->m_Cursor2Sample));
+        const int plots = g->GetNumPlots();
         wm()->onLinearCurveFitFunc();
-        settle(500);
+        // The fitted line on the scale of the plot it was fitted to, as a teacher would set it
+        // in the graph's properties, so the two lie on each other.
+        waitFor([&] { return g->GetNumPlots() > plots; }, 3000);
+        if (g->GetNumPlots() > plots) {
+            g->m_Plots[plots].m_Min = g->m_Plots[1].m_Min;
+            g->m_Plots[plots].m_Max = g->m_Plots[1].m_Max;
+            g->m_Plots[plots].m_bAutoScale = false;
+            g->m_Plots[plots].m_Style = CGraphPlot::StyleDashed;
+            g->m_Plots[plots].m_Color = QColor(0x1d, 0x3f, 0x8c);
+            g->m_RightScalePlot = 1;
+            g->update();
+        }
+        if (!shoot(QStringLiteral("analysis-linear-fit")))
+            return false;
         // The statistics of the cursor range open as a modal box: the picture is taken while it
         // shows, then it is closed.
         bool shot = false;
