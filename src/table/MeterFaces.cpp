@@ -492,10 +492,15 @@ void CBarMeter::DrawScale(QPainter* painter, QRect bar, QColor scaleColour)
 {
     const int left = bar.left();
     const int top = bar.top();
-    const int right = bar.right();
     const int bottom = bar.bottom();
     const int height = bottom - top;
-    const int labelWidth = right - 9 - left;
+    // The labels stand left of the bar, on the face's dark panel, where the strip never
+    // covers them: from a twelfth of the panel in to 5 pixels before the bar.
+    int panelLeft = left - 60;
+    if (parentWidget() && m_pBackground && !m_pBackground->isNull())
+        panelLeft = parentWidget()->width() / 2 - m_pBackground->width() / 2 + m_pBackground->width() / 12;
+    const int labelLeft = std::min(panelLeft, left - 6);
+    const int labelWidth = std::max(1, left - 5 - labelLeft);
     painter->save();
     painter->setPen(scaleColour);
     painter->setFont(m_Font);
@@ -516,15 +521,15 @@ void CBarMeter::DrawScale(QPainter* painter, QRect bar, QColor scaleColour)
                 if (parentWidget())
                     parentWidget()->update();
             }
-            painter->drawLine(right - 9, y, right, y);
-            painter->drawText(QRect(left, y - fontHeight / 2, labelWidth, fontHeight),
-                              Qt::AlignRight | Qt::AlignHCenter, text);
+            painter->drawLine(left, y, left + 9, y);
+            painter->drawText(QRect(labelLeft, y - fontHeight / 2, labelWidth, fontHeight),
+                              Qt::AlignRight | Qt::AlignVCenter, text);
         }
         // The minor tick halfway to the next step, which may lie beyond the last label.
         const qint16 next = yOf(ticks[i] + step);
         const qint16 mid = qint16(y + (next - y) / 2);
         if (top <= mid && mid <= bottom)
-            painter->drawLine(right - 6, mid, right, mid);
+            painter->drawLine(left, mid, left + 6, mid);
     }
     painter->restore();
 }
