@@ -68,12 +68,15 @@ void cnoteswindow::initWindow()
     const int start = m_pUi->cb_fontFamilies->findText(KorvantaFonts::Choose(families, QStringLiteral("Arial")));
     if (start >= 0)
         m_pUi->cb_fontFamilies->setCurrentIndex(start);
-    // Wide enough for a family name such as "Liberation Sans"; a longer one shows whole in
-    // the list and in the tool tip.
-    m_pUi->cb_fontFamilies->setMinimumContentsLength(15);
-    m_pUi->cb_fontFamilies->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_pUi->cb_fontFamilies->setToolTip(m_pUi->cb_fontFamilies->currentText());
-    connect(m_pUi->cb_fontFamilies, &QComboBox::currentTextChanged, m_pUi->cb_fontFamilies, &QComboBox::setToolTip);
+    // The size box shows two digits: it leaves the row's room to the family box, wide enough
+    // for a name such as "Liberation Sans" (a longer one shows whole in the list and in the
+    // tool tip).
+    QComboBox* familyBox = m_pUi->cb_fontFamilies;
+    m_pUi->cb_fontSize->setMaximumWidth(m_pUi->cb_fontSize->fontMetrics().horizontalAdvance(QStringLiteral("00")) + 34);
+    m_pUi->layoutCombos->setSpacing(4);
+    m_pUi->layoutCombos->setContentsMargins(6, 6, 6, 6);
+    familyBox->setToolTip(familyBox->currentText());
+    connect(familyBox, &QComboBox::currentTextChanged, familyBox, &QComboBox::setToolTip);
     for (const char* size : s_Sizes)
         m_pUi->cb_fontSize->addItem(QString::fromLatin1(size));
     m_pUi->cb_fontSize->setCurrentText(QStringLiteral("12"));
