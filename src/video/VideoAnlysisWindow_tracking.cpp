@@ -80,6 +80,8 @@ void CVideoAnlysisWindow::stopTracking()
         h->SignalVideoAnalysisStop();
     setTrackIcons(QStringLiteral("://images/Video/Tracking_Normal.png"),
                   QStringLiteral("://images/Video/Tracking_Disable.png"));
+    // The marker belongs to the run; the trail stays.
+    updateVideoDisplay();
 }
 
 void CVideoAnlysisWindow::trackFrame(QImage& image, int index)

@@ -160,6 +160,11 @@ void TestVideoFollow::track(BallVideo::Path path)
     QVERIFY(w->isTracking);
     QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 60000);
 
+    // After the run the trail stays on the picture, the marker (its box) goes.
+    const QImage view = w->label()->pixmap(Qt::ReturnByValue).toImage();
+    auto green = [&view](const QPoint& p) { return qGreen(view.pixel(p)) > 150 && qRed(view.pixel(p)) < 100; };
+    QVERIFY(green(w->PointToVideoView(v.centreAt(v.frames / 2))));
+    QVERIFY(!green(w->PointToVideoView(w->lastTrackedPoint)));
     const CDataBranch* x = m_pHost->m_Data.GetDataBranch(w->TrackingRun().m_XBranchKey);
     const CDataBranch* y = m_pHost->m_Data.GetDataBranch(w->TrackingRun().m_YBranchKey);
     QVERIFY(x && y);
