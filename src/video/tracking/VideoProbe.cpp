@@ -25,17 +25,17 @@ KorvantaVideoProbeFunction loadReader()
     const QStringList folders = {QCoreApplication::applicationDirPath() + QStringLiteral("/../lib"),
                                  QStringLiteral(KORVANTA_PLUGIN_BUILD_DIR)};
     for (const QString& folder : folders) {
-        // Never unloaded: the codec libraries it brings do not all survive being unloaded.
-        auto* library = new QLibrary(QDir(folder).filePath(QString::fromLatin1(s_VideoProbeLibrary)));
-        if (library->load()) {
-            if (auto f = reinterpret_cast<KorvantaVideoProbeFunction>(library->resolve(s_VideoProbeSymbol))) {
+        // Never unloaded (QLibrary's destructor leaves it loaded): the codec libraries it brings
+        // do not all survive being unloaded.
+        QLibrary library(QDir(folder).filePath(QString::fromLatin1(s_VideoProbeLibrary)));
+        if (library.load()) {
+            if (auto f = reinterpret_cast<KorvantaVideoProbeFunction>(library.resolve(s_VideoProbeSymbol))) {
                 s_ReaderLoaded = true;
                 return f;
             }
         }
-        MyOutputDebugString(QStringLiteral("video reader not loaded from %1: %2").arg(folder, library->errorString()),
+        MyOutputDebugString(QStringLiteral("video reader not loaded from %1: %2").arg(folder, library.errorString()),
                             DiagGui);
-        delete library;
     }
     return nullptr;
 }
