@@ -27,28 +27,25 @@ private:
 
 namespace {
 
-// The screen point where a frame pixel is drawn: the label point that the window maps back
-// onto that pixel.
-QPoint screenPointOf(CVideoAnlysisWindow* w, const QPoint& framePixel)
+// Screen coordinates, as xdotool takes them, of a frame pixel as drawn (the label point that
+// the window maps back onto that pixel) and of a tool-bar button.
+QStringList at(CVideoAnlysisWindow* w, const QPoint& framePixel)
 {
     const QSize label = w->label()->size();
     const QSize frame = w->frameImage.size();
-    const QPoint inLabel(int(std::ceil(framePixel.x() * double(label.width()) / frame.width())),
-                         int(std::ceil(framePixel.y() * double(label.height()) / frame.height())));
-    return w->label()->mapToGlobal(inLabel);
+    const QPoint p = w->label()->mapToGlobal(QPoint(int(std::ceil(framePixel.x() * double(label.width()) / frame.width())),
+                                                    int(std::ceil(framePixel.y() * double(label.height()) / frame.height()))));
+    return {QString::number(p.x()), QString::number(p.y())};
 }
 
-QPoint buttonCentre(CVideoAnlysisWindow* w, int key)
+QStringList button(CVideoAnlysisWindow* w, int key)
 {
     for (QWidget* widget : w->action(key)->associatedWidgets())
-        if (qobject_cast<QToolButton*>(widget))
-            return widget->mapToGlobal(widget->rect().center());
-    return QPoint();
-}
-
-QStringList pointArgs(const QPoint& p)
-{
-    return {QString::number(p.x()), QString::number(p.y())};
+        if (qobject_cast<QToolButton*>(widget)) {
+            const QPoint p = widget->mapToGlobal(widget->rect().center());
+            return {QString::number(p.x()), QString::number(p.y())};
+        }
+    return {};
 }
 
 } // namespace
@@ -94,21 +91,17 @@ void TestVideoXvfbXdotool::selectAndTrackWithRealPointer()
     QTest::qWait(300);
     QCOMPARE(BallVideo::FrameNumber(w->frameImage), 0);
 
-    QVERIFY(xdotool(QStringList{"mousemove"} + pointArgs(buttonCentre(w, CVideoAnlysisWindow::KeySetObject))
-                    + QStringList{"click", "1"}));
+    QVERIFY(xdotool(QStringList{"mousemove"} + button(w, CVideoAnlysisWindow::KeySetObject) + QStringList{"click", "1"}));
     QCOMPARE(w->axisMode, 3);
     const QPoint ball = v.centreAt(0);
-    const int half = v.radius + 5;
-    const QPoint from = screenPointOf(w, ball - QPoint(half, half));
-    const QPoint to = screenPointOf(w, ball + QPoint(half, half));
-    QVERIFY(xdotool(QStringList{"mousemove"} + pointArgs(from) + QStringList{"mousedown", "1", "mousemove"}
-                    + pointArgs((from + to) / 2) + QStringList{"mousemove"} + pointArgs(to)
-                    + QStringList{"mouseup", "1"}));
+    const QPoint half(v.radius + 5, v.radius + 5);
+    QVERIFY(xdotool(QStringList{"mousemove"} + at(w, ball - half) + QStringList{"mousedown", "1", "mousemove"}
+                    + at(w, ball) + QStringList{"mousemove"} + at(w, ball + half) + QStringList{"mouseup", "1"}));
     QTRY_VERIFY(w->templateSet);
 
     const QPoint origin = w->axisOrigin;
     w->UpdateButtons();
-    QVERIFY(xdotool(QStringList{"mousemove"} + pointArgs(buttonCentre(w, CVideoAnlysisWindow::KeyStartTracking))
+    QVERIFY(xdotool(QStringList{"mousemove"} + button(w, CVideoAnlysisWindow::KeyStartTracking)
                     + QStringList{"click", "1"}));
     QVERIFY(w->isTracking);
     QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 60000);
