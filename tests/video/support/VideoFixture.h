@@ -12,6 +12,25 @@
 
 #include <cmath>
 
+// Writes video.frameMat(i) for every frame: MJPG in AVI by OpenCV's own writer, or with h264
+// H.264 in MP4 through FFmpeg (false when that encoder is not there).
+template <class Video>
+bool WriteTestVideo(const Video& video, const QString& path, bool h264)
+{
+    cv::VideoWriter writer;
+    const cv::Size size(video.size.width(), video.size.height());
+    if (h264)
+        writer.open(path.toStdString(), cv::CAP_FFMPEG, cv::VideoWriter::fourcc('a', 'v', 'c', '1'), video.fps, size);
+    else
+        writer.open(path.toStdString(), cv::CAP_OPENCV_MJPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), video.fps, size);
+    if (!writer.isOpened())
+        return false;
+    for (int i = 0; i < video.frames; ++i)
+        writer.write(video.frameMat(i));
+    writer.release();
+    return true;
+}
+
 struct SquareVideo
 {
     QSize size = QSize(320, 240);
@@ -47,24 +66,7 @@ struct SquareVideo
         return img;
     }
 
-    // MJPG in AVI by OpenCV's own writer; with h264 set, H.264 in MP4 through FFmpeg (false
-    // when that encoder is not there).
-    bool write(const QString& path, bool h264 = false) const
-    {
-        cv::VideoWriter writer;
-        if (h264)
-            writer.open(path.toStdString(), cv::CAP_FFMPEG, cv::VideoWriter::fourcc('a', 'v', 'c', '1'), fps,
-                        cv::Size(size.width(), size.height()));
-        else
-            writer.open(path.toStdString(), cv::CAP_OPENCV_MJPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), fps,
-                        cv::Size(size.width(), size.height()));
-        if (!writer.isOpened())
-            return false;
-        for (int i = 0; i < frames; ++i)
-            writer.write(frameMat(i));
-        writer.release();
-        return true;
-    }
+    bool write(const QString& path, bool h264 = false) const { return WriteTestVideo(*this, path, h264); }
 };
 
 // The square's frame number in a decoded picture, from the column of its left edge on the
@@ -123,21 +125,7 @@ struct BallVideo
         return m;
     }
 
-    bool write(const QString& file, bool h264) const
-    {
-        cv::VideoWriter writer;
-        const cv::Size s(size.width(), size.height());
-        if (h264)
-            writer.open(file.toStdString(), cv::CAP_FFMPEG, cv::VideoWriter::fourcc('a', 'v', 'c', '1'), fps, s);
-        else
-            writer.open(file.toStdString(), cv::CAP_OPENCV_MJPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), fps, s);
-        if (!writer.isOpened())
-            return false;
-        for (int i = 0; i < frames; ++i)
-            writer.write(frameMat(i));
-        writer.release();
-        return true;
-    }
+    bool write(const QString& file, bool h264) const { return WriteTestVideo(*this, file, h264); }
 
     // The frame number burned into a decoded picture; -1 for no picture.
     static int FrameNumber(const QImage& image)
