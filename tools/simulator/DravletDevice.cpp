@@ -150,7 +150,7 @@ int CDravletDeviceModel::samplesPerPacket() const
 QByteArray CDravletDeviceModel::dataPacket(int firstSample, int samples) const
 {
     QByteArray p(29, '\0');
-    p[0] = char(m_packets & 0xFF);
+    p[0] = m_firstByteCounts ? char(m_packets & 0xFF) : '\0';
     int at = 1;
     for (int k = 0; k < samples; ++k) {
         for (int ch = 0; ch < m_sensors.size(); ++ch) {

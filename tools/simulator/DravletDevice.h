@@ -51,6 +51,9 @@ public:
     void setZeroReading(int channel, quint16 raw);
     // Packets still streamed after the run's number of samples was reached, stop or not.
     void setOverrunPackets(int count) { m_overrun = count; }
+    // The first byte of a data packet, which the interface gives no meaning: a constant (0) by
+    // default, or the packet count modulo 256.
+    void setFirstByteCounting(bool on) { m_firstByteCounts = on; }
     // Timing events sent, one per tick, during a timing run: t1..t4 clock counts.
     void queueTimingEvent(quint32 t1, quint32 t2, quint32 t3 = 0, quint32 t4 = 0);
 
@@ -98,6 +101,7 @@ private:
     qint16 m_c1 = 4095, m_c2 = 2047; // identity calibration
     int m_fwMajor = 2, m_fwMinor = 5, m_hwMajor = 1, m_hwMinor = 3;
     int m_packetIntervalMs = 20;
+    bool m_firstByteCounts = false;
 
     bool m_autoDetect = true;
     quint8 m_timerCount = 255, m_timerReload = 245;

@@ -138,8 +138,6 @@ protected:
     QElapsedTimer m_DataClock;
     std::atomic<qint64> m_LastDataMs{0};
     std::atomic<qint64> m_SilenceLimitMs{0};
-    // Sequence byte of the last data packet taken; -1 before the first.
-    int m_LastSequence = -1;
     int m_TriggerChannel = -1;
     int m_TriggerLevel = -1;
     double m_RunValues[DravletData::s_MaxValues] = {};
