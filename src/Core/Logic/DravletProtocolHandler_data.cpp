@@ -26,9 +26,18 @@ bool truncatedInt(double v, int lo, int hi, int& out)
 void CDravletProtocolHandler::EndRunNow()
 {
     m_SilenceLimitMs = 0;
+    m_SilenceProbeSinceMs = -1;
     m_bRunning = false;
     ExperimentEndHandler();
     if (m_pHost) m_pHost->LoggerExperimentEnd();
+}
+
+void CDravletProtocolHandler::EndSilentRun()
+{
+    MyOutputDebugString("Run fell silent but the interface answers: the run ends with what it stored",
+                        DiagDravletHan);
+    m_bRunStart = false;
+    EndRunNow();
 }
 
 void CDravletProtocolHandler::TakeView()
@@ -143,7 +152,9 @@ void CDravletProtocolHandler::NoteDataArrival()
         packetSec = 0.0;
     packetSec = std::min(packetSec, 1.0e6);
     m_LastDataMs = m_DataClock.elapsed();
-    m_SilenceLimitMs = std::max<qint64>(s_MinSilenceMs, qint64(3000.0 * packetSec) + 2000);
+    // Data again: a status asked for while the run was quiet does not end it.
+    m_SilenceProbeSinceMs = -1;
+    m_SilenceLimitMs = std::max<qint64>(m_MinSilenceMs, qint64(3000.0 * packetSec) + 2000);
 }
 
 bool CDravletProtocolHandler::RunFellSilent() const
