@@ -57,6 +57,11 @@ public:
     void setTriggerDelayMs(int ms) { m_TriggerDelayMs = ms; }
     // Photogate events of a timing run: one edge every intervalMs on the first gate.
     void setTimingEventIntervalMs(int ms) { m_EventIntervalMs = ms; }
+    // How many of the boot-loader's transfer requests (file size, blocks, end) it answers before
+    // it falls silent; negative: all of them.
+    void setBootTransferReplies(int count) { m_BootRepliesLeft = count; }
+    // The user's reset with the power button: the logger leaves its boot-loader.
+    void restartFirmware() { m_BootLoader = false; }
     // Queues the unsolicited shutdown frame.
     void announceShutdown() { m_Unsolicited.append(Frame(0x14, {})); }
 
@@ -129,6 +134,7 @@ private:
     quint16 m_BootExpectBlock = 0;
     quint16 m_BootCrc = 0;
     int m_BootBlocksOk = 0;
+    int m_BootRepliesLeft = -1;
     bool m_BootCrcOk = false;
 
     int m_RunsStarted = 0;

@@ -209,6 +209,10 @@ void CPelorinDevice::EmitTiming(ISimOutput& out, qint64 nowMs)
 
 void CPelorinDevice::HandleBoot(unsigned char op, const QByteArray& f, ISimOutput& out)
 {
+    if (op != 0xF0 && m_BootRepliesLeft == 0)
+        return;
+    if (op != 0xF0 && m_BootRepliesLeft > 0)
+        --m_BootRepliesLeft;
     switch (op) {
     case 0xF0:
         m_BootLoader = true;
