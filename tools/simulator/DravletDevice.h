@@ -23,9 +23,13 @@ public:
     {
         int id = 0xFFF;
         quint16 kind = 0x1000;
-        // Raw reading of sample n: base + step * n (12-bit values are masked to 12 bits).
+        // Raw reading of sample n in the counting pattern: base + step * n (12-bit values are
+        // masked to 12 bits).
         qint64 base = 0;
         qint64 step = 0;
+        // Where the signal of a 12-bit reading moves otherwise. Readings of four bytes
+        // (times, counts, distances) always count.
+        RawSpan span;
     };
 
     static constexpr int kChannels = 8;
@@ -40,6 +44,7 @@ public:
     int tickIntervalMs() const override;
     void onTick(ISimOutput& out) override;
     void onReplug() override;
+    void setSignal(const SignalSettings& settings) override { m_signal = settings; }
 
     // ---- configuration (call through CLoggerSimulator::invoke while running)
     void setSensors(const QVector<Sensor>& sensors);
@@ -93,8 +98,11 @@ private:
     void sendNextSample(ISimOutput& out);
     int samplesPerPacket() const;
     qint64 rawReading(int channel, int sample) const;
+    // Seconds from one sample to the next at the logger rate code of the setup.
+    double samplePeriodSec() const;
 
     QVector<Sensor> m_sensors;
+    SignalSettings m_signal{SignalShape::Counter};
     quint16 m_zeroReading[kChannels] = {};
     bool m_bootLoader = false;
     bool m_bootLoaderRequested = false;
