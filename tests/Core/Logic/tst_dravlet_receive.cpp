@@ -176,29 +176,6 @@ private slots:
         QCOMPARE(int(r.h.AvailableBytes()), 0);
     }
 
-    // The interface gives the first byte of a data packet no meaning: a run stores every
-    // packet, whatever that byte holds.
-    void everyPacketIsStoredWhateverItsFirstByte_data()
-    {
-        QTest::addColumn<QByteArray>("firstBytes");
-        QTest::newRow("constant") << hex("000000");
-        QTest::newRow("counting") << hex("000102");
-        QTest::newRow("repeated") << hex("050506");
-        QTest::newRow("backwards") << hex("020100");
-    }
-    void everyPacketIsStoredWhateverItsFirstByte()
-    {
-        QFETCH(QByteArray, firstBytes);
-        Rig r;
-        r.connect(status({110}, 6, 3));
-        r.startRun();
-        for (int i = 0; i < firstBytes.size(); ++i)
-            r.feed(frame(0x09, firstBytes.mid(i, 1) + analogPacket({100 + i}).mid(1)));
-        QCOMPARE(r.host.rows().size(), 3);
-        QCOMPARE(r.host.rows().at(2).at(0), 102.0);
-        QCOMPARE(r.host.count("end"), 1);
-    }
-
     void splitDeliveryByteByByte()
     {
         Rig r;

@@ -139,17 +139,14 @@ private slots:
         // Two pH inputs: their readings go through no filter, so a sample converts to the same
         // value wherever it arrives in the run.
         rig = std::make_unique<CPelorinRig>();
-        QVERIFY(rig->Start());
-        QVERIFY(rig->OnDevice([](kvsim::CPelorinDevice& d) {
-            kvsim::CPelorinDevice::Sensor a, b;
-            a.channel = 1;
-            a.idLow = 22;
-            b.channel = 2;
-            b.idLow = 22;
-            d.setSensors({a, b});
-        }));
-        QVERIFY(rig->PlugAndDetect());
-        QVERIFY(rig->RequestStatus());
+        QVERIFY(rig->Start() && rig->OnDevice([](kvsim::CPelorinDevice& d) {
+            kvsim::CPelorinDevice::Sensor ph;
+            ph.idLow = 22;
+            ph.channel = 1;
+            kvsim::CPelorinDevice::Sensor second = ph;
+            second.channel = 2;
+            d.setSensors({ph, second});
+        }) && rig->PlugAndDetect() && rig->RequestStatus());
         rig->SelectReportedSensors(0);
         runToEnd(12, samples, 1);
         const QList<QVector<double>> clean = RunValues(*rig->m_pLogic, 0);
