@@ -1,8 +1,8 @@
 #include "upload/MaiaXmlRpcClient.h"
 
 #include "upload/MaiaObject.h"
+#include "upload/XmlRpcWriter.h"
 
-#include <QDomDocument>
 #include <QNetworkReply>
 
 namespace {
@@ -17,15 +17,8 @@ MaiaFault::MaiaFault(int faultCode, QString faultString, QObject* parent) : QObj
 
 QString MaiaFault::toString() const
 {
-    QDomDocument doc;
-    doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"),
-                                                    QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"")));
-    QDomElement response = doc.createElement(QStringLiteral("methodResponse"));
-    QDomElement fault = doc.createElement(QStringLiteral("fault"));
-    fault.appendChild(MaiaObject::toXml(doc, m_Fault));
-    response.appendChild(fault);
-    doc.appendChild(response);
-    return doc.toString(1);
+    return QString::fromUtf8(CXmlRpcWriter::faultResponse(m_Fault.value(QStringLiteral("faultCode")).toInt(),
+                                                          m_Fault.value(QStringLiteral("faultString")).toString()));
 }
 
 MaiaXmlRpcClient::MaiaXmlRpcClient(QObject* parent) : QObject(parent)
@@ -103,7 +96,7 @@ QNetworkReply* MaiaXmlRpcClient::call(QString method, QList<QVariant> args, QObj
     MaiaObject* call = new MaiaObject(this);
     connect(call, SIGNAL(aresponse(QVariant&, QNetworkReply*)), responseObject, responseSlot);
     connect(call, SIGNAL(fault(int, const QString&, QNetworkReply*)), faultObject, faultSlot);
-    QNetworkReply* reply = m_Manager.post(m_Request, call->prepareCall(method, args).toUtf8());
+    QNetworkReply* reply = m_Manager.post(m_Request, MaiaObject::prepareCallBody(method, args));
     watchSize(reply);
     m_CallMap.insert(reply, call);
     return reply;

@@ -1,5 +1,6 @@
 // The upload controller, its packet queue and worker thread against the stand-in service over
-// loopback: logins that succeed, are refused or fail on the network; stored series sent in
+// loopback: logins that succeed, are refused or fail on the network; text beyond the basic
+// plane both ways; stored series sent in
 // calls of bounded size; short, missing and too many series; a live run recorded while it is
 // sent; a slow, a dropped and a stalled service; and the worker's end.
 #include "common/PlainLogicContext.h"
@@ -38,11 +39,11 @@ struct CUploadRig
     }
     ~CUploadRig() { controller->Exit(); }
 
-    // Logs in as the stand-in's teacher; true when the service accepted.
-    bool login(const QString& password = QStringLiteral("secret"))
+    // Logs in (by default as the stand-in's teacher); true when the service accepted.
+    bool login(const QString& password = QStringLiteral("secret"), const QString& name = QStringLiteral("teacher"))
     {
         QSignalSpy replied(controller.get(), &XMLRPC::ValidationReplied);
-        controller->m_LoginName = QStringLiteral("teacher");
+        controller->m_LoginName = name;
         controller->m_Password = password;
         controller->Process(new XMLPacket(XMLPacket::Login));
         return replied.wait(10000) && replied.first().at(0).toBool();
@@ -101,6 +102,7 @@ private slots:
     void loginEndsOnAnyRefusal();
     void loginWithNoServiceIsANetworkError();
     void logoutKeepsNameAndPassword();
+    void textBeyondTheBasicPlaneBothWays();
     void codeMaps();
     void storedRunGoesOutInBoundedCalls();
     void emptyBranchesSendOneEmptyCall();
@@ -212,6 +214,18 @@ void TestUploadController::logoutKeepsNameAndPassword()
     QVERIFY(rig.controller->m_DisplayName.isEmpty());
     QVERIFY(rig.controller->m_PictureAddress.isEmpty());
     QVERIFY(rig.controller->ExperimentId().isEmpty());
+}
+
+void TestUploadController::textBeyondTheBasicPlaneBothWays()
+{
+    // Python's xmlrpc.client behind the stand-in reads what is sent and writes what is read.
+    CTerravoxStandIn service;
+    QVERIFY(service.start({"--user", "%F0%9D%84%9Eada:p%F0%9F%98%80ss:Ada%20%F0%9D%84%9E%20%F0%9F%98%80"}));
+    CUploadRig rig;
+    const QString login = QString::fromUtf8("\xF0\x9D\x84\x9E" "ada");
+    QVERIFY(rig.login(QString::fromUtf8("p\xF0\x9F\x98\x80ss"), login));
+    QCOMPARE(service.callsOf("ValidateUser").first().value("login").toString(), login);
+    QCOMPARE(rig.controller->m_DisplayName, QString::fromUtf8("Ada \xF0\x9D\x84\x9E \xF0\x9F\x98\x80"));
 }
 
 void TestUploadController::codeMaps()

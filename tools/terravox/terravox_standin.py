@@ -26,6 +26,7 @@ import socket
 import sys
 import threading
 import time
+import urllib.parse
 import xmlrpc.client
 from http.server import ThreadingHTTPServer
 from xmlrpc.server import SimpleXMLRPCDispatcher, SimpleXMLRPCRequestHandler
@@ -198,7 +199,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--port", type=int, default=8080, help="0 picks a free port")
     parser.add_argument("--user", action="append", default=[],
-                        help="LOGIN:PASSWORD:DISPLAY NAME (default teacher:secret:Ada Teacher)")
+                        help="LOGIN:PASSWORD:DISPLAY NAME, each part percent-encoded where it holds "
+                             "':', '%%' or characters beyond ASCII (default teacher:secret:Ada Teacher)")
     parser.add_argument("--log", help="JSON-lines file every call is appended to")
     for kind in ("fault", "code", "delay", "status"):
         parser.add_argument("--" + kind, action="append", default=[])
@@ -208,7 +210,7 @@ def main():
 
     users = {}
     for entry in args.user or ["teacher:secret:Ada Teacher"]:
-        login, password, name = entry.split(":", 2)
+        login, password, name = (urllib.parse.unquote(part) for part in entry.split(":", 2))
         users[login] = (password, name)
     knobs = Knobs()
     for kind in ("fault", "code", "delay", "status"):
