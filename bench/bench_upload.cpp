@@ -195,17 +195,12 @@ void InstantService(XMLRPC& controller, std::atomic<qint64>* rows)
         queue->ReplyArrived(true);
         controller.WakeWorker();
     };
-    QObject::connect(queue, &CDataQueue::StartExperiement, queue, [grant](XMLStartPacket* p) {
-        delete p;
-        grant();
-    }, Qt::DirectConnection);
-    QObject::connect(queue, &CDataQueue::SendReading, queue, [grant, rows](XMLDataPacket* p) {
-        *rows += p->rowCount;
-        delete p;
-        grant();
-    }, Qt::DirectConnection);
-    QObject::connect(queue, &CDataQueue::EndExperiement, queue, [](XMLPacket* p) { delete p; },
+    QObject::connect(queue, &CDataQueue::StartExperiement, queue, [grant](const XMLStartPacket&) { grant(); },
                      Qt::DirectConnection);
+    QObject::connect(queue, &CDataQueue::SendReading, queue, [grant, rows](const XMLDataPacket& p) {
+        *rows += p.rowCount;
+        grant();
+    }, Qt::DirectConnection);
 }
 
 // Starts a live upload of the branch `key` declaring `samples` rows.

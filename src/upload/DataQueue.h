@@ -12,6 +12,7 @@
 #include <QObject>
 
 #include <atomic>
+#include <optional>
 
 class CDataManager;
 class XMLRPC;
@@ -30,7 +31,7 @@ public:
     explicit CDataQueue(XMLRPC* owner, QObject* parent = nullptr);
     ~CDataQueue() override;
 
-    // User-interface thread.
+    // User-interface thread. Add2Queue takes over the packet.
     void Add2Queue(XMLPacket* packet);
     void StopUploading();
     // The recorded run has ended: its live upload sends every row the run stored, then the
@@ -54,20 +55,24 @@ public:
 
 signals:
     void ValidateUser();
-    void StartExperiement(XMLStartPacket* oData);
-    void SendReading(XMLDataPacket* oData);
-    void EndExperiement(XMLPacket* oData);
+    // The packets go out by value: the receiving thread gets its own copy.
+    void StartExperiement(XMLStartPacket oData);
+    void SendReading(XMLDataPacket oData);
+    void EndExperiement(XMLPacket oData);
 
 private:
     // Neither working nor waiting for a reply, with an upload left over: it failed.
     bool isHalted() const;
     XMLPacket* takePending();
     void dropPending();
-    void discardCurrent();
-    void gather(XMLDataPacket* packet);
+    // Drops every pending packet and queues end, when given, in their place.
+    void replacePending(XMLPacket* end);
+    // Queues the end of the upload under way; activate lets the worker take it at once.
+    void closeUpload(bool activate);
+    void gather(XMLDataPacket& packet);
     // Appends up to count rows from next sample on; returns how many were appended.
-    int appendRows(XMLDataPacket* packet, int count);
-    int firstBranchCount(const XMLDataPacket* packet) const;
+    int appendRows(XMLDataPacket& packet, int count);
+    int firstBranchCount(const XMLDataPacket& packet) const;
     void waitForSamples();
 
     QList<XMLPacket*> m_Pending;
@@ -81,5 +86,5 @@ private:
     // Worker thread only.
     qint64 m_TotalSamples = 0;
     qint64 m_NextSample = 0;
-    XMLDataPacket* m_pCurrentDataPacket = nullptr;
+    std::optional<XMLDataPacket> m_CurrentDataPacket;
 };

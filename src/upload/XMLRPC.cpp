@@ -236,26 +236,21 @@ void XMLRPC::onValidateUser()
              SLOT(ValidationResponse(QVariant&, QNetworkReply*)));
 }
 
-void XMLRPC::onStart(XMLStartPacket* startPacket)
+void XMLRPC::onStart(XMLStartPacket startPacket)
 {
-    if (!startPacket)
+    if (IsExiting())
         return;
-    if (IsExiting()) {
-        delete startPacket;
-        return;
-    }
-    const QString rate = FixRateCode(startPacket->rateIndex);
+    const QString rate = FixRateCode(startPacket.rateIndex);
     QVariantList sensors;
     bool supported = !rate.isEmpty();
-    const int count = std::min<int>(startPacket->sensorCount, XMLPacket::MaxSensors);
+    const int count = std::min<int>(startPacket.sensorCount, XMLPacket::MaxSensors);
     for (int i = 0; supported && i < count; ++i) {
-        const int code = FixSensorCode(startPacket->sensorCodes[i]);
+        const int code = FixSensorCode(startPacket.sensorCodes[i]);
         if (code == -1)
             supported = false;
         else
             sensors.append(code);
     }
-    delete startPacket;
     if (!supported) {
         // No call, so no reply will come: the upload stays halted with its packets queued.
         m_Queue.ReplyArrived(false);
@@ -266,27 +261,19 @@ void XMLRPC::onStart(XMLStartPacket* startPacket)
              SLOT(StartExpResponse(QVariant&, QNetworkReply*)));
 }
 
-void XMLRPC::onSendReading(XMLDataPacket* DataPacket)
+void XMLRPC::onSendReading(XMLDataPacket DataPacket)
 {
-    if (!DataPacket)
+    if (IsExiting())
         return;
-    if (IsExiting()) {
-        delete DataPacket;
-        return;
-    }
     QVariantList sets;
-    if (DataPacket->valueLists)
-        for (const QStringList& texts : *DataPacket->valueLists)
-            sets.append(texts.join(QLatin1Char(',')));
-    const int rows = DataPacket->rowCount;
-    delete DataPacket;
-    makeCall(QStringLiteral("SendReading"), {m_ExperimentId, rows, sets},
+    for (const QStringList& texts : qAsConst(DataPacket.valueLists))
+        sets.append(texts.join(QLatin1Char(',')));
+    makeCall(QStringLiteral("SendReading"), {m_ExperimentId, DataPacket.rowCount, sets},
              SLOT(ExpDataReponse(QVariant&, QNetworkReply*)));
 }
 
-void XMLRPC::onEnd(XMLPacket* Done)
+void XMLRPC::onEnd(XMLPacket)
 {
-    delete Done;
     if (IsExiting())
         return;
     makeCall(QStringLiteral("StopExperiment"), {m_ExperimentId}, SLOT(EndExpResponse(QVariant&, QNetworkReply*)));

@@ -85,9 +85,9 @@ signals:
 
 public slots:
     void onValidateUser();
-    void onSendReading(XMLDataPacket* DataPacket);
-    void onStart(XMLStartPacket* startPacket);
-    void onEnd(XMLPacket* Done);
+    void onSendReading(XMLDataPacket DataPacket);
+    void onStart(XMLStartPacket startPacket);
+    void onEnd(XMLPacket Done);
     void ValidationResponse(QVariant& retVal, QNetworkReply* netReply);
     void StartExpResponse(QVariant& retVal, QNetworkReply* netReply);
     void EndExpResponse(QVariant& retVal, QNetworkReply* netReply);

@@ -118,6 +118,8 @@ private slots:
     void untrustedResultCodesHaltTheUpload();
     void stopWhileAReplyIsAwaited();
     void exitReturnsWhileTheWorkerWaitsForSamples();
+    void packetsCrossThreadsByValue();
+    void packetsOfTheWrongTypeAreRefused();
 };
 
 void TestUploadController::initTestCase()
@@ -561,6 +563,30 @@ void TestUploadController::exitReturnsWhileTheWorkerWaitsForSamples()
     clock.start();
     QVERIFY(rig.controller->Exit());
     QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestUploadController::packetsCrossThreadsByValue()
+{
+    // The worker hands every packet to the user-interface thread as a copy of its own, never a
+    // pointer into memory it wrote.
+    for (const QMetaMethod& signal : {QMetaMethod::fromSignal(&CDataQueue::StartExperiement),
+                                      QMetaMethod::fromSignal(&CDataQueue::SendReading),
+                                      QMetaMethod::fromSignal(&CDataQueue::EndExperiement)}) {
+        QCOMPARE(signal.parameterCount(), 1);
+        QVERIFY2(!signal.parameterTypes().first().endsWith('*'), signal.methodSignature().constData());
+    }
+}
+
+void TestUploadController::packetsOfTheWrongTypeAreRefused()
+{
+    // A start or data packet made as a plain packet would be read past its end.
+    CUploadRig rig;
+    rig.controller->m_bLoggedIn = true;
+    rig.controller->Process(new XMLPacket(XMLPacket::Data));
+    rig.controller->Process(new XMLPacket(XMLPacket::Start));
+    QTest::qWait(50);
+    QCOMPARE(rig.controller->Queue()->PendingCount(), 0);
+    QVERIFY(!rig.controller->Queue()->IsActive());
 }
 
 KORVANTA_TEST_MAIN(TestUploadController)
