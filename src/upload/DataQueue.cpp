@@ -60,6 +60,7 @@ void CDataQueue::Add2Queue(XMLPacket* packet)
             dropPending();
             m_bStreaming = false;
         }
+        m_bAbandoned = false;
         m_bActive = true;
         break;
     case XMLPacket::Data:
@@ -86,6 +87,10 @@ void CDataQueue::FinishStreaming(XMLPacket* end)
 {
     if (!end)
         return;
+    if (m_bAbandoned) {
+        delete end;
+        return;
+    }
     // Unlike an end queued on its own, this one leaves the streaming flag alone: cutting the
     // stream here would drop the rows stored since the last part.
     m_bRunEnded = true;
@@ -115,6 +120,17 @@ void CDataQueue::StopUploading()
     // Most of an upload is spent waiting for a reply; a stop given then is kept, and the end
     // goes out once the reply lets the worker go on. A failed upload gets its end at once.
     closeUpload(isHalted());
+}
+
+void CDataQueue::AbandonUpload(bool closeAtService)
+{
+    m_bAbandoned = true;
+    if (closeAtService) {
+        closeUpload(true);
+        return;
+    }
+    m_bStreaming = false;
+    replacePending(nullptr);
 }
 
 void CDataQueue::closeUpload(bool activate)

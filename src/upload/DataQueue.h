@@ -34,6 +34,10 @@ public:
     // User-interface thread. Add2Queue takes over the packet.
     void Add2Queue(XMLPacket* packet);
     void StopUploading();
+    // A call of the upload failed: the rest of it is dropped and, when the experiment was
+    // started at the service, an end goes out to close it there. A run that is still being
+    // recorded goes on; its end no longer reaches the service.
+    void AbandonUpload(bool closeAtService);
     // The recorded run has ended: its live upload sends every row the run stored, then the
     // end packet (which the queue takes over).
     void FinishStreaming(XMLPacket* end);
@@ -82,6 +86,8 @@ private:
     std::atomic<bool> m_bAwaitingReply{false};
     // Set when the run being sent has ended: no more samples will come.
     std::atomic<bool> m_bRunEnded{false};
+    // Set when a failed call ended the upload; the next start clears it.
+    std::atomic<bool> m_bAbandoned{false};
     XMLRPC* m_pOwner;
     // Worker thread only.
     qint64 m_TotalSamples = 0;

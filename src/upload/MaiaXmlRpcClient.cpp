@@ -137,6 +137,11 @@ void MaiaXmlRpcClient::replyFinished(QNetworkReply* reply)
                 body.truncate(zero);
             text = QString::fromUtf8(body);
         }
+    } else if (reply->error() == QNetworkReply::OperationCanceledError) {
+        // Nothing else cancels a call than the transfer time-out: say so in plain words.
+        text = MaiaFault(MaiaObject::FaultTransport,
+                         QStringLiteral("no answer within %1 s").arg(m_Request.transferTimeout() / 1000.0))
+                   .toString();
     } else {
         text = MaiaFault(MaiaObject::FaultTransport, reply->errorString()).toString();
     }

@@ -17,8 +17,9 @@ knob to the Nth call of that method, counted from 1):
   --huge METHOD[:N]         answer 200 with a body of several megabytes
   --status METHOD[:N]=CODE  answer with that HTTP status (and a fault document as its body)
 
-Every call is appended as one JSON line to --log (the password is never written: only whether
-it matched). On start it prints "KORVANTA_TERRAVOX_URL=http://127.0.0.1:PORT" and flushes.
+Every request is appended as one JSON line to --log as it arrives (its method, whatever the
+knobs then do with it), and every call the service handles once more with its arguments (the
+password is never written: only whether it matched). On start it prints "KORVANTA_TERRAVOX_URL=http://127.0.0.1:PORT" and flushes.
 """
 import argparse
 import json
@@ -153,7 +154,8 @@ class Handler(SimpleXMLRPCRequestHandler):
             _, method = xmlrpc.client.loads(body)
         except Exception:
             method = None
-        self.server.service.log({"http": {"agent": self.headers.get("User-Agent", ""),
+        self.server.service.log({"http": {"call": method,
+                                          "agent": self.headers.get("User-Agent", ""),
                                           "type": self.headers.get("Content-Type", ""),
                                           "path": self.path,
                                           "body_start": body[:38].decode("utf-8", "replace")}})
