@@ -140,7 +140,8 @@ void BM_EncodeCallRatios(benchmark::State& state)
         writer = 1e30;
         streamWriter = 1e30;
         for (int turn = 0; turn < 5; ++turn) {
-            writer = std::min(writer, BestMicroseconds([&] { return MaiaObject::prepareCallBody("SendReading", args); }, 3, 200));
+            const auto encode = [&] { return MaiaObject::prepareCallBody("SendReading", args); };
+            writer = std::min(writer, BestMicroseconds(encode, 3, 200));
             streamWriter = std::min(streamWriter, BestMicroseconds([&] { return StreamWriterCall(set); }, 3, 50));
         }
         QProcess script;

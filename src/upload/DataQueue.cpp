@@ -229,7 +229,8 @@ QString CDataQueue::FormatValue(double value)
 int CDataQueue::firstBranchCount(const XMLDataPacket& packet) const
 {
     CDataManager* data = m_pOwner->GetDataManager();
-    const CDataBranch* first = (data && !packet.keys.isEmpty()) ? data->GetDataBranch(packet.keys.first()) : nullptr;
+    const CDataBranch* first =
+        (data && !packet.keys.isEmpty()) ? data->GetDataBranch(packet.keys.first()) : nullptr;
     return first ? first->GetYSize() : -1;
 }
 
@@ -240,7 +241,8 @@ int CDataQueue::appendRows(XMLDataPacket& packet, int count)
     const int sensors = std::min<int>(packet.sensorCount, packet.valueLists.size());
     for (int s = 0; s < sensors; ++s) {
         // One locked copy per branch and block: the storing thread is held up once, not per row.
-        const CDataBranch* branch = (data && s < packet.keys.size()) ? data->GetDataBranch(packet.keys.at(s)) : nullptr;
+        const CDataBranch* branch =
+            (data && s < packet.keys.size()) ? data->GetDataBranch(packet.keys.at(s)) : nullptr;
         const int got = branch ? branch->CopyYRange(int(m_NextSample), count, y) : 0;
         QStringList& texts = packet.valueLists[s];
         texts.reserve(texts.size() + count);

@@ -17,8 +17,9 @@ MaiaFault::MaiaFault(int faultCode, QString faultString, QObject* parent) : QObj
 
 QString MaiaFault::toString() const
 {
-    return QString::fromUtf8(CXmlRpcWriter::faultResponse(m_Fault.value(QStringLiteral("faultCode")).toInt(),
-                                                          m_Fault.value(QStringLiteral("faultString")).toString()));
+    const int code = m_Fault.value(QStringLiteral("faultCode")).toInt();
+    const QString text = m_Fault.value(QStringLiteral("faultString")).toString();
+    return QString::fromUtf8(CXmlRpcWriter::faultResponse(code, text));
 }
 
 MaiaXmlRpcClient::MaiaXmlRpcClient(QObject* parent) : QObject(parent)

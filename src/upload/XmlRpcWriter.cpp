@@ -338,7 +338,8 @@ int CXmlRpcWriter::plainAsciiRun(const ushort* p, int n, char* out)
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
         // 0x20 <= c <= 0x7F: c - 0x20, taken unsigned, does not exceed the span.
         const __m128i over = _mm_subs_epu16(_mm_sub_epi16(v, space), span);
-        const __m128i bad = _mm_or_si128(_mm_cmpeq_epi16(v, lt), _mm_or_si128(_mm_cmpeq_epi16(v, amp), _mm_cmpeq_epi16(v, gt)));
+        const __m128i markup = _mm_or_si128(_mm_cmpeq_epi16(v, amp), _mm_cmpeq_epi16(v, gt));
+        const __m128i bad = _mm_or_si128(_mm_cmpeq_epi16(v, lt), markup);
         const __m128i good = _mm_andnot_si128(bad, _mm_cmpeq_epi16(over, zero));
         if (_mm_movemask_epi8(good) != 0xFFFF)
             break;

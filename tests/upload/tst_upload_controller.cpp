@@ -41,7 +41,8 @@ struct CUploadRig
     ~CUploadRig() { controller->Exit(); }
 
     // Logs in (by default as the stand-in's teacher); true when the service accepted.
-    bool login(const QString& password = QStringLiteral("secret"), const QString& name = QStringLiteral("teacher"))
+    bool login(const QString& password = QStringLiteral("secret"),
+               const QString& name = QStringLiteral("teacher"))
     {
         QSignalSpy replied(controller.get(), &XMLRPC::ValidationReplied);
         controller->m_LoginName = name;
@@ -519,8 +520,8 @@ void TestUploadController::failedCallStopsTheUploadOnce_data()
     const QStringList closed{"ValidateUser", "StartExperiment", "SendReading", "StopExperiment"};
     QTest::newRow("code 9") << QStringList{"--code", "SendReading:1=9"}
                             << "the service refused the call (result code 9)." << closed;
-    QTest::newRow("not xml") << QStringList{"--garbage", "SendReading:1"} << "the service's answer could not be read."
-                             << closed;
+    QTest::newRow("not xml") << QStringList{"--garbage", "SendReading:1"}
+                             << "the service's answer could not be read." << closed;
     QTest::newRow("huge") << QStringList{"--huge", "SendReading:1"}
                           << "the connection to the service failed (response larger than" << closed;
     QTest::newRow("fault") << QStringList{"--fault", "SendReading:1=5"}
@@ -530,8 +531,9 @@ void TestUploadController::failedCallStopsTheUploadOnce_data()
     QTest::newRow("slow") << QStringList{"--delay", "SendReading:1=5"}
                           << "the connection to the service failed (no answer within 0.5 s)." << closed;
     // The end that closes it fails as well: still one message.
-    QTest::newRow("stop fails too") << QStringList{"--status", "SendReading:1=500", "--fault", "StopExperiment=4"}
-                                    << "the connection to the service failed (" << closed;
+    QTest::newRow("stop fails too")
+        << QStringList{"--status", "SendReading:1=500", "--fault", "StopExperiment=4"}
+        << "the connection to the service failed (" << closed;
     // Nothing was started at the service, so there is nothing to close there.
     QTest::newRow("start refused") << QStringList{"--fault", "StartExperiment=7"}
                                    << "the service refused the call (fault 7: stand-in fault 7)."
@@ -557,8 +559,6 @@ void TestUploadController::failedCallStopsTheUploadOnce()
     rig.controller->StartUploadOnLineExp(keys);
     QVERIFY(halted.wait(15000));
     QTRY_COMPARE_WITH_TIMEOUT(service.requestedMethods(), calls, 10000);
-    if (calls.contains("StopExperiment"))
-        QCOMPARE(service.callsOf("StartExperiment").size(), 1);
     // The run goes on to its end: nothing more reaches the service, nothing more is said, and
     // every row stays stored.
     rig.store(keys, 12000, 8000);
@@ -621,14 +621,10 @@ void TestUploadController::exitReturnsWhileTheWorkerWaitsForSamples()
 
 void TestUploadController::packetsCrossThreadsByValue()
 {
-    // The worker hands every packet to the user-interface thread as a copy of its own, never a
-    // pointer into memory it wrote.
-    for (const QMetaMethod& signal : {QMetaMethod::fromSignal(&CDataQueue::StartExperiement),
-                                      QMetaMethod::fromSignal(&CDataQueue::SendReading),
-                                      QMetaMethod::fromSignal(&CDataQueue::EndExperiement)}) {
-        QCOMPARE(signal.parameterCount(), 1);
-        QVERIFY2(!signal.parameterTypes().first().endsWith('*'), signal.methodSignature().constData());
-    }
+    // The worker hands every packet over as a copy of its own, never a pointer it wrote through.
+    for (const char* signal :
+         {"StartExperiement(XMLStartPacket)", "SendReading(XMLDataPacket)", "EndExperiement(XMLPacket)"})
+        QVERIFY2(CDataQueue::staticMetaObject.indexOfSignal(signal) >= 0, signal);
 }
 
 void TestUploadController::packetsOfTheWrongTypeAreRefused()

@@ -18,8 +18,9 @@ knob to the Nth call of that method, counted from 1):
   --status METHOD[:N]=CODE  answer with that HTTP status (and a fault document as its body)
 
 Every request is appended as one JSON line to --log as it arrives (its method, whatever the
-knobs then do with it), and every call the service handles once more with its arguments (the
-password is never written: only whether it matched). On start it prints "KORVANTA_TERRAVOX_URL=http://127.0.0.1:PORT" and flushes.
+knobs then do with it), and every call the service handles once more with its arguments
+(the password is never written: only whether it matched). On start it prints
+"KORVANTA_TERRAVOX_URL=http://127.0.0.1:PORT" and flushes.
 """
 import argparse
 import json
