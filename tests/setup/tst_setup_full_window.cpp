@@ -174,6 +174,8 @@ void TestSetupFullWindow::runControlsReachRecord()
     QVERIFY(!f->RateComboBox->isEnabled());
     b.c().enableSetup();
     QVERIFY(f->SensorsTable->isEnabled());
+    // After the run the sampling is still manual: the rate stays out of reach.
+    QVERIFY(!f->RateComboBox->isEnabled());
 }
 
 void TestSetupFullWindow::newSensorReloadsRow()
