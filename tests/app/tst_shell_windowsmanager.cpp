@@ -38,6 +38,7 @@ private slots:
     void lastActiveOnClose();
     void hubMarksUnsavedData();
     void mainWindowLayout();
+    void ribbonStaysPutWhenManualButtonShows();
     void mainWindowNoticesAndRunRule();
     void keepAwakeOnlyWithLogger();
     void exitAsksWhileRunning();
@@ -225,6 +226,26 @@ void TestShellWindowsManager::mainWindowLayout()
     QVERIFY(window.updateTimer()->isActive());
     QCOMPARE(window.updateTimer()->interval(), 500);
     QCOMPARE(window.keepAwakeTimer()->interval(), 30000);
+}
+
+void TestShellWindowsManager::ribbonStaysPutWhenManualButtonShows()
+{
+    CFakePrompter prompter;
+    MainWindow window;
+    window.init();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const auto places = [&window]() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        return QList<QPoint>{window.experimentModeButton()->mapTo(&window, QPoint()),
+                             window.tabs()->mapTo(&window, QPoint())};
+    };
+    const QList<QPoint> before = places();
+    window.GetRunButton()->ShowManualButton(true);
+    QCOMPARE(window.GetRunButton()->width(), 102);
+    QCOMPARE(places(), before);
+    window.GetRunButton()->ShowManualButton(false);
+    QCOMPARE(places(), before);
 }
 
 void TestShellWindowsManager::mainWindowNoticesAndRunRule()
