@@ -34,6 +34,8 @@ private slots:
     void initialArrangement();
     void updatedArrangement();
     void graphPlacedAfterInit();
+    void newWindowsOpenInsideTheArea_data();
+    void newWindowsOpenInsideTheArea();
     void recordsAreGuarded();
     void lastActiveOnClose();
     void hubMarksUnsavedData();
@@ -106,6 +108,40 @@ void TestShellWindowsManager::graphPlacedAfterInit()
     rig.manager.InitWindowsArrangement();
     QCOMPARE(graph->geometry(), QRect(380, 0, rig.manager.viewport()->width() - 380, rig.manager.viewport()->height()));
     QCOMPARE(rig.manager.background().color(), QColor(96, 96, 96));
+}
+
+void TestShellWindowsManager::newWindowsOpenInsideTheArea_data()
+{
+    // The document areas of 1280 x 800 and 1600 x 1000 screens below the menus and the ribbon.
+    QTest::addColumn<QSize>("area");
+    QTest::newRow("1280x800") << QSize(1280, 680);
+    QTest::newRow("1600x1000") << QSize(1600, 880);
+}
+
+void TestShellWindowsManager::newWindowsOpenInsideTheArea()
+{
+    QFETCH(QSize, area);
+    CShellRig rig;
+    rig.frame.resize(area);
+    rig.manager.setGeometry(QRect(QPoint(), area));
+    rig.frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.frame));
+    CWindowsManager& m = rig.manager;
+    // Twice each: the area's own placement puts the second beside the first.
+    for (int twice = 0; twice < 2; ++twice) {
+        m.ShowGraphWindow();
+        m.ShowTableWindow();
+        m.ShowMetersWindow();
+        m.ShowCalcWindow();
+        m.ShowNotesWindow();
+        m.ShowVideoWindow(true);
+    }
+    QCOMPARE(m.subWindowList().size(), 4 + 12);   // with setup, summary, history and the first graph
+    for (QMdiSubWindow* w : m.subWindowList())
+        if (w->isVisible())
+            QVERIFY2(m.viewport()->rect().contains(w->geometry()), qPrintable(w->windowTitle()));
+    QCOMPARE(CWindowsManager::InsideArea(QRect(900, 500, 500, 400), QSize(1000, 600)), QRect(500, 200, 500, 400));
+    QCOMPARE(CWindowsManager::InsideArea(QRect(-20, 10, 1200, 700), QSize(1000, 600)), QRect(0, 0, 1000, 600));
 }
 
 void TestShellWindowsManager::recordsAreGuarded()

@@ -169,6 +169,24 @@ void CWindowsManager::AddChildWindow(CKorvantaWindow* window, WindowKind kind)
         m_pCurrent[kind] = window;
 }
 
+QRect CWindowsManager::InsideArea(const QRect& window, const QSize& area)
+{
+    QRect r(window.topLeft(), window.size().boundedTo(area));
+    r.moveLeft(std::max(0, std::min(r.left(), area.width() - r.width())));
+    r.moveTop(std::max(0, std::min(r.top(), area.height() - r.height())));
+    return r;
+}
+
+void CWindowsManager::PlaceInsideArea(QMdiSubWindow* window)
+{
+    const QSize area = viewport()->size();
+    if (!window || area.isEmpty())
+        return;
+    const QRect inside = InsideArea(window->geometry(), area);
+    if (inside != window->geometry())
+        window->setGeometry(inside);
+}
+
 CKorvantaWindow* CWindowsManager::GetLastMade(WindowKind kind) const
 {
     return (kind >= 0 && kind < NumWindowKinds) ? m_pLastMade[kind].data() : nullptr;
