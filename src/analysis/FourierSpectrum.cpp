@@ -3,10 +3,10 @@
 #include <cmath>
 #include <opencv2/core.hpp>
 
-#include "Core/Base/Diagnostics.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/Globals.h"
 #include "analysis/Functions.h"
+#include "analysis/FunctionsSupport.h"
 
 namespace {
 
@@ -133,8 +133,9 @@ CDataBranch* CFunctions::FunctionFourier(CDataBranch* branch, long start, long e
     if (count < 3 || count > (1 << 29))
         return nullptr;
     if (!(dt > 0.0) || !std::isfinite(1.0 / dt)) {
-        MyOutputDebugString("CFunctions: Fourier spectrum of a branch without sample interval",
-                            DiagGui);
+        // Frequencies need the time between samples, which manual sampling does not have.
+        AnalysisSupport::ShowCritical(QString(), tr("A Fourier transform needs samples taken at a fixed rate; "
+                                                    "this series was sampled by hand."));
         return nullptr;
     }
     QVector<double> xs, ys, positions, unused;
