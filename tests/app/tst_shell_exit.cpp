@@ -12,6 +12,8 @@
 #include "common/FakeLogger.h"
 #include "support/ScriptedPrompter.h"
 #include "support/ScriptedServices.h"
+#include "setup/FullSetupWindow.h"
+#include "setup/SetupSummary.h"
 #include "setup/SetupWindow.h"
 
 #include <QLabel>
@@ -67,6 +69,7 @@ private slots:
     void downloadProgress();
     void samplingModeFallsBack();
     void historyArrangedAndToggled();
+    void setupComesBackAfterEitherWindowIsClosed();
 };
 
 void TestShellExit::exitWithoutQuestions()
@@ -387,6 +390,29 @@ void TestShellExit::historyArrangedAndToggled()
     const bool setupVisible = wm->GetSetupWindow()->currentWindow()
                               && wm->GetSetupWindow()->currentWindow()->isVisible();
     QCOMPARE(history->geometry(), setupVisible ? QRect(0, 400, 380, 200) : QRect(0, 0, 380, 600));
+}
+
+void TestShellExit::setupComesBackAfterEitherWindowIsClosed()
+{
+    Rig r;
+    r.window.updateTimer()->stop();
+    CSetupWindow* setup = r.window.windowsManager()->GetSetupWindow();
+    MultiAction* command = r.window.findAction(20);
+    QVERIFY(command->isChecked());
+    // Closed before the next state tick: the check mark is still on, and a click takes it off.
+    setup->displaySetupWindow(1);
+    QWidget* full = setup->fullSetupWindow();
+    QVERIFY(full->close());
+    command->trigger();
+    QVERIFY(!full->isHidden());
+    // Closed and ticked: the mark is off, and a click puts it on.
+    setup->displaySetupWindow(0);
+    QWidget* summary = setup->summaryWindow();
+    QVERIFY(summary->close());
+    r.window.updateActions();
+    QVERIFY(!command->isChecked());
+    command->trigger();
+    QVERIFY(!summary->isHidden() && full->isHidden());
 }
 
 KORVANTA_TEST_MAIN(TestShellExit)

@@ -302,6 +302,10 @@ void CWindowsManager::ShowSetupWindow(bool show)
 
 void CWindowsManager::onOpenSetupWindow(bool toggled)
 {
+    // The command's check mark follows a closed window only at the next state tick: a click
+    // before it unticks the mark, yet the user asks for the setup back.
+    if (!toggled && !m_pSetupWindow->m_bSetupShown)
+        toggled = true;
     ShowSetupWindow(toggled);
     UpdateWindowsArrangement();
 }

@@ -241,6 +241,9 @@ void CWindowsManager::ShowHistoryWindow(bool show)
 
 void CWindowsManager::onOpenHisoryWindow(bool toggled)
 {
+    // As for the setup: a click on a mark not yet cleared after a close brings the window back.
+    if (!toggled && !m_pHistoryWindow->m_bHistoryShown)
+        toggled = true;
     ShowHistoryWindow(toggled);
     UpdateWindowsArrangement();
 }
