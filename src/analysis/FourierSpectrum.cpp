@@ -130,7 +130,12 @@ CDataBranch* CFunctions::FunctionFourier(CDataBranch* branch, long start, long e
     const long count = hi - lo + 1;
     const double dt = branch->m_Interval;
     // Everything is checked before anything is created, so a refused range leaves no branch.
-    if (count < 3 || count > (1 << 29))
+    // A refusal says why: a dialog that asked for the spectrum would otherwise just close.
+    if (count < 3) {
+        AnalysisSupport::ShowTooFewSamples();
+        return nullptr;
+    }
+    if (count > (1 << 29))
         return nullptr;
     if (!(dt > 0.0) || !std::isfinite(1.0 / dt)) {
         // Frequencies need the time between samples, which manual sampling does not have.
