@@ -12,6 +12,7 @@
 #include "common/FakeLogger.h"
 #include "support/ScriptedPrompter.h"
 #include "support/ScriptedServices.h"
+#include "common/RecordingPlatform.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/SetupSummary.h"
 #include "setup/SetupWindow.h"
@@ -23,6 +24,8 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include "common/TestMain.h"
 
 namespace {
@@ -64,6 +67,7 @@ private slots:
     void newAndOpenSettleChanges();
     void aboutLabels();
     void helpPathFallsBackToEnglish();
+    void helpOpensTheShippedGuide();
     void firmwareVersionFromFileName();
     void firmwareCommandAndProgress();
     void downloadProgress();
@@ -276,6 +280,35 @@ void TestShellExit::helpPathFallsBackToEnglish()
     page.close();
     QCOMPARE(CWindowsManager::HelpFilePath(dir.path(), "de"), dir.path() + "/Help/de/index.html");
     QCOMPARE(CWindowsManager::HelpFilePath(dir.path(), "fr"), dir.path() + "/Help/en/index.html");
+}
+
+void TestShellExit::helpOpensTheShippedGuide()
+{
+    CRecordingPlatform opened;
+    SetWindowPlatformServices(&opened);
+    {
+        Rig r;
+        r.window.findAction(50)->trigger();
+    }
+    SetWindowPlatformServices(nullptr);
+    QCOMPARE(opened.m_Opened, QStringList{CWindowsManager::HelpFilePath(QCoreApplication::applicationDirPath(), "en")});
+
+    // The build puts the guide beside the program, where the same rule finds it: a page with
+    // text whose every picture loads.
+    const QString page = CWindowsManager::HelpFilePath(QStringLiteral(KORVANTA_BIN_DIR), "en");
+    QVERIFY2(QFileInfo::exists(page), qPrintable(page));
+    QTextBrowser browser;
+    browser.setSource(QUrl::fromLocalFile(page));
+    QVERIFY(browser.toPlainText().contains("Set up the experiment"));
+    int pictures = 0;
+    for (QTextBlock b = browser.document()->begin(); b.isValid(); b = b.next())
+        for (auto f = b.begin(); !f.atEnd(); ++f)
+            if (f.fragment().charFormat().isImageFormat()) {
+                const QString name = f.fragment().charFormat().toImageFormat().name();
+                QVERIFY2(!browser.document()->resource(QTextDocument::ImageResource, QUrl(name)).isNull(), qPrintable(name));
+                ++pictures;
+            }
+    QVERIFY(pictures >= 3);
 }
 
 void TestShellExit::firmwareVersionFromFileName()
