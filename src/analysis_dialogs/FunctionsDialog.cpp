@@ -329,9 +329,10 @@ void FunctionsDialog::addSourceRow(const FunctionSourceInfo& info, const QString
     m_sources.append(info);
     // Where a row comes from: a series already recorded, or a measurement of the setup that
     // the function will follow in the next runs.
-    const QString origin = info.type == SourceStoredTime || info.type == SourceStoredValues
-                               ? tr("A recorded series")
-                               : tr("A measurement of the current setup: the function is computed during the next runs");
+    const bool stored = info.type == SourceStoredTime || info.type == SourceStoredValues;
+    const QString origin =
+        stored ? tr("A recorded series")
+               : tr("A measurement of the current setup: the function is computed during the next runs");
     for (QComboBox* combo : {ui->G1_Combo, ui->G2_Combo}) {
         combo->addItem(text);
         combo->setItemData(combo->count() - 1, origin, Qt::ToolTipRole);

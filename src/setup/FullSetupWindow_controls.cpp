@@ -198,8 +198,8 @@ QList<QWidget*> CFullSetupWindow::tabChain() const
             placed.append({Place(at.y(), 0, at.x(), 0, 0, 0), w});
         }
     }
-    std::stable_sort(placed.begin(), placed.end(),
-                     [](const QPair<Place, QWidget*>& a, const QPair<Place, QWidget*>& b) { return a.first < b.first; });
+    using Placed = QPair<Place, QWidget*>;
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.first < b.first; });
     QList<QWidget*> chain;
     for (const auto& p : placed)
         chain.append(p.second);

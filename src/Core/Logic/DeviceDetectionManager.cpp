@@ -174,7 +174,8 @@ QString CDeviceDetectionManager::DeviceUnplugLine(const CPortInfo& info)
 {
     // The ids as they are written on the device and in the port lists: four hex digits.
     const auto hex = [](quint16 id) { return QStringLiteral("0x%1").arg(id, 4, 16, QLatin1Char('0')); };
-    return QStringLiteral("Device UnPluged@: %1, pid: %2, vid: %3").arg(info.portName, hex(info.productID), hex(info.vendorID));
+    return QStringLiteral("Device UnPluged@: %1, pid: %2, vid: %3")
+        .arg(info.portName, hex(info.productID), hex(info.vendorID));
 }
 
 void CDeviceDetectionManager::DeviceUnPluged(const CPortInfo& info)

@@ -169,20 +169,14 @@ void CWindowsManager::AddChildWindow(CKorvantaWindow* window, WindowKind kind)
         m_pCurrent[kind] = window;
 }
 
-QRect CWindowsManager::InsideArea(const QRect& window, const QSize& area)
-{
-    QRect r(window.topLeft(), window.size().boundedTo(area));
-    r.moveLeft(std::max(0, std::min(r.left(), area.width() - r.width())));
-    r.moveTop(std::max(0, std::min(r.top(), area.height() - r.height())));
-    return r;
-}
-
 void CWindowsManager::PlaceInsideArea(QMdiSubWindow* window)
 {
     const QSize area = viewport()->size();
     if (!window || area.isEmpty())
         return;
-    const QRect inside = InsideArea(window->geometry(), area);
+    QRect inside(window->geometry().topLeft(), window->geometry().size().boundedTo(area));
+    inside.moveLeft(std::max(0, std::min(inside.left(), area.width() - inside.width())));
+    inside.moveTop(std::max(0, std::min(inside.top(), area.height() - inside.height())));
     if (inside != window->geometry())
         window->setGeometry(inside);
 }

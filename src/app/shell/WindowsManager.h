@@ -139,8 +139,6 @@ public:
     // Shrinks a new window to the area and moves it in where it reaches past an edge, so all of
     // it, title bar included, shows; called once it has its first size.
     void PlaceInsideArea(QMdiSubWindow* window);
-    // The same for a geometry alone, in an area of that size.
-    static QRect InsideArea(const QRect& window, const QSize& area);
     CKorvantaWindow* GetLastMade(WindowKind kind) const;
     CKorvantaWindow* GetCurrent(WindowKind kind) const;
     CKorvantaWindow* GetLastOfKind(WindowKind kind, const CKorvantaWindow* except = nullptr) const;
