@@ -33,6 +33,8 @@ void Ui_FullSetupMeasurementsColumn::setupUi(QWidget* form)
     MeasurementTable->setAutoScrollMargin(16);
     MeasurementTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MeasurementTable->setTabKeyNavigation(false);
+    // The table only lays out its rows' controls; Tab goes to those, not to it.
+    MeasurementTable->setFocusPolicy(Qt::NoFocus);
     MeasurementTable->setProperty("showDropIndicator", QVariant(false));
     MeasurementTable->setDragDropOverwriteMode(false);
     MeasurementTable->setSelectionMode(QAbstractItemView::NoSelection);

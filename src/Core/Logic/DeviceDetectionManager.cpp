@@ -172,11 +172,18 @@ void CDeviceDetectionManager::bootLoaderPlugged(const CPortInfo& info)
 
 // ---- unplug
 
+QString CDeviceDetectionManager::DeviceUnplugLine(const CPortInfo& info)
+{
+    // The ids as they are written on the device and in the port lists: four hex digits.
+    const auto hex = [](quint16 id) { return QStringLiteral("0x%1").arg(id, 4, 16, QLatin1Char('0')); };
+    return QStringLiteral("Device UnPluged@: %1, pid: %2, vid: %3")
+        .arg(info.portName, hex(info.productID), hex(info.vendorID));
+}
+
 void CDeviceDetectionManager::DeviceUnPluged(const CPortInfo& info)
 {
     Log("<<    DeviceUnPluged    >>");
-    qCritical().noquote() << QStringLiteral("Device UnPluged@: %1pid:%2vid:%3")
-                                 .arg(info.portName).arg(info.productID).arg(info.vendorID);
+    qCritical().noquote() << DeviceUnplugLine(info);
     if (!m_pLogic || m_pLogic->IsShutDown())
         return;
     if (IsDravletDevice(info)) {

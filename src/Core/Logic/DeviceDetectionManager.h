@@ -49,6 +49,8 @@ public:
     static bool IsPelorinUsbDevice(const CPortInfo& info);
     static bool IsPelorinOnPlug(const CPortInfo& info);
     static bool IsPelorinOnUnplug(const CPortInfo& info);
+    // The diagnostic line an unplugged device writes to the error output.
+    static QString DeviceUnplugLine(const CPortInfo& info);
 
 public slots:
     void DevicePluged(const CPortInfo& info);

@@ -171,6 +171,18 @@ void CWindowsManager::AddChildWindow(CKorvantaWindow* window, WindowKind kind)
         m_pCurrent[kind] = window;
 }
 
+void CWindowsManager::PlaceInsideArea(QMdiSubWindow* window)
+{
+    const QSize area = viewport()->size();
+    if (!window || area.isEmpty())
+        return;
+    QRect inside(window->geometry().topLeft(), window->geometry().size().boundedTo(area));
+    inside.moveLeft(std::max(0, std::min(inside.left(), area.width() - inside.width())));
+    inside.moveTop(std::max(0, std::min(inside.top(), area.height() - inside.height())));
+    if (inside != window->geometry())
+        window->setGeometry(inside);
+}
+
 CKorvantaWindow* CWindowsManager::GetLastMade(WindowKind kind) const
 {
     return (kind >= 0 && kind < NumWindowKinds) ? m_pLastMade[kind].data() : nullptr;
@@ -286,6 +298,10 @@ void CWindowsManager::ShowSetupWindow(bool show)
 
 void CWindowsManager::onOpenSetupWindow(bool toggled)
 {
+    // The command's check mark follows a closed window only at the next state tick: a click
+    // before it unticks the mark, yet the user asks for the setup back.
+    if (!toggled && !m_pSetupWindow->m_bSetupShown)
+        toggled = true;
     ShowSetupWindow(toggled);
     UpdateWindowsArrangement();
 }
