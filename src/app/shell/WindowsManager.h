@@ -142,6 +142,9 @@ public:
     // Window records. A window of a kind is added as a sub-window and remembered; the records
     // are guarded, so a closed and deleted window reads as none.
     void AddChildWindow(CKorvantaWindow* window, WindowKind kind);
+    // Shrinks a new window to the area and moves it in where it reaches past an edge, so all of
+    // it, title bar included, shows; called once it has its first size.
+    void PlaceInsideArea(QMdiSubWindow* window);
     CKorvantaWindow* GetLastMade(WindowKind kind) const;
     CKorvantaWindow* GetCurrent(WindowKind kind) const;
     CKorvantaWindow* GetLastOfKind(WindowKind kind, const CKorvantaWindow* except = nullptr) const;
@@ -322,7 +325,7 @@ private:
     // back and shown only once the whole file was read; a failed open leaves none of them.
     void beginLoad();
     void endLoad(bool loaded);
-    void showMadeWindow(QWidget* window);
+    void showMadeWindow(QMdiSubWindow* window);
     void reportFailedOpen(int result);
     // Asks about unsaved changes before New or Open; false when the command is to stop.
     bool settleUnsavedChanges();
@@ -344,7 +347,7 @@ private:
     QProgressDialog* m_pProgressDialog = nullptr;
     QPointer<QProgressDialog> m_pLoadProgress;
     bool m_bLoadingWorkspace = false;
-    QVector<QPointer<QWidget>> m_HeldBackWindows;
+    QVector<QPointer<QMdiSubWindow>> m_HeldBackWindows;
     QElapsedTimer m_LoadClock;
     QElapsedTimer m_LoadPaintClock;
     int m_LoadProgressDelayMs = 500;

@@ -12,6 +12,7 @@ void CWindowsManager::ShowMetersWindow()
     AddChildWindow(window, MetersKind);
     window->initWindow();
     window->show();
+    PlaceInsideArea(window);
 }
 
 void CWindowsManager::ShowCalcWindow()
@@ -20,6 +21,7 @@ void CWindowsManager::ShowCalcWindow()
     AddChildWindow(window, CalculatorKind);
     window->initWindow();
     window->show();
+    PlaceInsideArea(window);
 }
 
 cnoteswindow* CWindowsManager::ShowNotesWindow()

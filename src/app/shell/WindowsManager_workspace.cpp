@@ -52,25 +52,29 @@ void CWindowsManager::beginLoad()
     m_LoadPaintClock.invalidate();
 }
 
-void CWindowsManager::showMadeWindow(QWidget* window)
+void CWindowsManager::showMadeWindow(QMdiSubWindow* window)
 {
-    if (m_bLoadingWorkspace)
+    if (m_bLoadingWorkspace) {
         m_HeldBackWindows.append(window);
-    else
-        window->show();
+        return;
+    }
+    window->show();
+    PlaceInsideArea(window);
 }
 
 void CWindowsManager::endLoad(bool loaded)
 {
     m_bLoadingWorkspace = false;
     delete m_pLoadProgress.data();
-    const QVector<QPointer<QWidget>> held = m_HeldBackWindows;
+    const QVector<QPointer<QMdiSubWindow>> held = m_HeldBackWindows;
     m_HeldBackWindows.clear();
     if (!loaded)
         return;
-    for (const QPointer<QWidget>& window : held)
-        if (window)
+    for (const QPointer<QMdiSubWindow>& window : held)
+        if (window) {
             window->show();
+            PlaceInsideArea(window);
+        }
 }
 
 void CWindowsManager::reportFailedOpen(int result)
