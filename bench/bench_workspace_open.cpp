@@ -1,5 +1,5 @@
 // Open in the program itself (main window off screen): a workspace file of n runs, and an older
-// file of n folder records, read, windows built and the history tree rebuilt. The counters give
+// file of n folder records or of one folder of n branch records, read, windows built and the history tree rebuilt. The counters give
 // the time per run of the whole command and of the history's rebuild alone (Restore, timed
 // again after the open), so the loader's share is the difference.
 #include "../tests/app/support/ScriptedPrompter.h"
@@ -59,20 +59,23 @@ QString writeRuns(int runs)
     return path;
 }
 
-QString writeOlderFolders(int folders)
+// n folder records, or one folder of n branch records (the graph of the last run shows them all).
+QString writeOlder(int records, bool branches)
 {
-    const QString path = scratch(QStringLiteral("folders%1.pvx").arg(folders));
+    const QString path = scratch(QStringLiteral("older%1%2.pvx").arg(records).arg(branches));
     QByteArray data = QByteArray::fromHex("0000000000000400");
-    char record[6] = {10, 0, 0, 0, 0, 0};
-    for (int i = 0; i < folders; ++i)
-        data.append(record, 6);
+    const char folder[6] = {10, 0, 0, 0, 0, 0}, branch[6] = {8, 0, 0, 0, 0, 0};
+    if (branches)
+        data.append(folder, 6);
+    for (int i = 0; i < records; ++i)
+        data.append(branches ? branch : folder, 6);
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     file.write(data);
     return path;
 }
 
-void open(benchmark::State& state, const QString& path)
+void open(benchmark::State& state, const QString& path, int folders)
 {
     const int records = int(state.range(0));
     CShell shell;
@@ -84,7 +87,7 @@ void open(benchmark::State& state, const QString& path)
         clock.start();
         wm->OnOpen();
         openSeconds += clock.nsecsElapsed() * 1e-9;
-        if (shell.data().GetNumDataFolders() != records)
+        if (shell.data().GetNumDataFolders() != folders)
             state.SkipWithError("open failed");
         clock.restart();
         wm->GetHistoryWindow()->Restore(true);
@@ -97,18 +100,24 @@ void open(benchmark::State& state, const QString& path)
 
 void BM_OpenRuns(benchmark::State& state)
 {
-    open(state, writeRuns(int(state.range(0))));
+    open(state, writeRuns(int(state.range(0))), int(state.range(0)));
 }
 
 void BM_OpenOlderFolders(benchmark::State& state)
 {
-    open(state, writeOlderFolders(int(state.range(0))));
+    open(state, writeOlder(int(state.range(0)), false), int(state.range(0)));
+}
+
+void BM_OpenOlderBranches(benchmark::State& state)
+{
+    open(state, writeOlder(int(state.range(0)), true), 1);
 }
 
 } // namespace
 
 BENCHMARK(BM_OpenRuns)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OpenOlderFolders)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OpenOlderBranches)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {

@@ -61,6 +61,29 @@ QByteArray olderFile(int records, bool branches)
     return data;
 }
 
+// An older file of one run with one series of n X and n Y values (16 bytes a sample).
+QByteArray olderValues(int n)
+{
+    QByteArray data = QByteArray::fromHex("0000000000000400");
+    appendRecord(data, 10, 0);
+    appendRecord(data, 8, 0);
+    for (qint16 tag : {qint16(806), qint16(807)}) {
+        appendRecord(data, tag, quint32(16 + 8 * n));
+        // Marker 1000, four bytes, the count, marker 1001, four bytes, then the values.
+        char frame[16] = {};
+        qToLittleEndian<qint16>(1000, frame);
+        qToLittleEndian<qint32>(n, frame + 6);
+        qToLittleEndian<qint16>(1001, frame + 10);
+        data.append(frame, 16);
+        for (int i = 0; i < n; ++i) {
+            char v[8];
+            qToLittleEndian<double>(i * 0.25, v);
+            data.append(v, 8);
+        }
+    }
+    return data;
+}
+
 void report(benchmark::State& state, double seconds, int records)
 {
     state.counters["records"] = records;
@@ -143,8 +166,32 @@ void BM_LoadOlderBranches(benchmark::State& state)
     loadOlder(state, true);
 }
 
+// Older files of 1 M to 16 M bytes of samples: the time per sample should stay flat.
+void BM_LoadOlderValues(benchmark::State& state)
+{
+    const int n = int(state.range(0));
+    const QByteArray data = olderValues(n);
+    CFakeWorkspaceHost host;
+    CWorkspaceLoader loader;
+    loader.SetHost(&host);
+    double seconds = 0.0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        host.m_Data.ClearAllData();
+        state.ResumeTiming();
+        QElapsedTimer clock;
+        clock.start();
+        if (loader.loadPvxData(data) != 0 || host.m_Data.GetDataBranchByIndex(0)->GetNumSamples() != n)
+            state.SkipWithError("load failed");
+        seconds += clock.nsecsElapsed() * 1e-9;
+    }
+    state.counters["MB"] = data.size() / 1e6;
+    state.counters["ns_per_sample"] = seconds * 1e9 / (double(state.iterations()) * n);
+}
+
 } // namespace
 
+BENCHMARK(BM_LoadOlderValues)->RangeMultiplier(4)->Range(1 << 16, 1 << 20)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadRuns)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ClearRuns)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadOlderFolders)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Unit(benchmark::kMillisecond)->UseRealTime();
