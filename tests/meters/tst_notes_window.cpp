@@ -153,6 +153,14 @@ private slots:
         b.edit()->clear();
         b.edit()->insertPlainText(QStringLiteral("x"));
         QCOMPARE(b.edit()->textBackgroundColor().alpha(), 0);
+        // Files written earlier carry a bare tag 1309 before the alignment (1308, here made
+        // right-aligned, then the end tag): they read the same, the fields after it included.
+        const QByteArray saved = Save(a.window);
+        const QByteArray older = saved.left(saved.size() - 8) + QByteArray::fromHex("051d051c000000020456");
+        Notes c(rig);
+        QCOMPARE(Load(c.window, older), 0);
+        QCOMPARE(c.window->chosenBackgroundColor().alpha(), 0);
+        QCOMPARE(c.combo("cb_textAlignment")->currentIndex(), 2);
     }
 
     void chosenBackgroundComesBack()
