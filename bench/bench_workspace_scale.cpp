@@ -192,7 +192,7 @@ void BM_LoadOlderValues(benchmark::State& state)
 } // namespace
 
 BENCHMARK(BM_LoadOlderValues)->RangeMultiplier(4)->Range(1 << 16, 1 << 20)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_LoadRuns)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_LoadRuns)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Arg(40000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_ClearRuns)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadOlderFolders)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadOlderBranches)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Unit(benchmark::kMillisecond)->UseRealTime();

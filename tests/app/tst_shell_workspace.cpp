@@ -189,8 +189,8 @@ QList<QPair<QString, QByteArray>> damagedCopies(const QByteArray& good)
     auto at = [&good](const char* hex) { return good.indexOf(QByteArray::fromHex(hex)); };
     QList<QPair<QString, QByteArray>> list;
     const int runs = at("000a02bc"), windows = at("04510459");   // the first folder, the graph
-    for (int k = 0; k < 12; ++k)
-        list << qMakePair(QString("cut %1").arg(k), good.left(runs + 1 + (windows - runs - 1) * k / 12));
+    for (int k = 0; k < 17; ++k)
+        list << qMakePair(QString("cut %1").arg(k), good.left(runs + 1 + (windows - runs - 1) * k / 17));
     for (const char* record : {"04510459", "04530459", "04550459"})   // graph, table, notes
         list << qMakePair(QString("cut in %1").arg(record), good.left(at(record) + 7));
     // The magic text, an array marker, a branch's tag, a folder name's and a title's length.
