@@ -164,16 +164,14 @@ void TestShellWorkspace::failedSaveIsReported()
 }
 
 namespace {
-// A run of n samples drawn in a graph and a table, and a notes window, saved to path.
+// The rig's run grown to n samples, drawn in the graph, with a table and a notes window, saved to path.
 QByteArray saveRichWorkspace(Rig& r, const QString& path, int n)
 {
     CWindowsManager* wm = r.window.windowsManager();
-    CDataFolder* run = r.data().CreateDataFolder();
-    const int key = r.data().CreateDataBranch(-1, 0.5, 0, 0, run->m_Key);
-    run->AddBranchKey(key);
-    for (int i = 0; i < n; ++i)
-        r.data().GetDataBranch(key)->AddSample(i * 0.5, 20.0 + (i % 7));
-    qobject_cast<CGraphWindow*>(wm->GetLastGraphWindow())->AddPlotsFromKeyArray({key});
+    CDataBranch* branch = r.data().GetDataBranchByIndex(0);
+    for (int i = 1; i < n; ++i)
+        branch->AddSample(i * 0.5, 20.0 + (i % 7));
+    qobject_cast<CGraphWindow*>(wm->GetLastGraphWindow())->AddPlotsFromKeyArray({branch->m_Key});
     wm->ShowTableWindow();
     wm->ShowNotesWindow();
     r.prompter.m_SaveFile = path;
@@ -214,9 +212,9 @@ void TestShellWorkspace::damagedFilesOpenAsNothing()
 {
     Rig r;
     CWindowsManager* wm = r.window.windowsManager();
+    const QByteArray good = saveRichWorkspace(r, r.dir.filePath("good.kvb"), 2000);
     wm->OnNew();
     const QString freshTitle = r.window.windowTitle();
-    const QByteArray good = saveRichWorkspace(r, r.dir.filePath("good.kvb"), 2000);
     for (const auto& d : damagedCopies(good)) {
         r.prompter.m_File = r.dir.filePath(d.first.endsWith(".pvx") ? "damaged.pvx" : "damaged.kvb");
         QFile f(r.prompter.m_File);
@@ -238,7 +236,6 @@ void TestShellWorkspace::longLoadShowsProgressAndCancelKeepsNothing()
 {
     Rig r;
     CWindowsManager* wm = r.window.windowsManager();
-    wm->OnNew();
     r.prompter.m_File = r.dir.filePath("long.kvb");
     saveRichWorkspace(r, r.prompter.m_File, 400000);
     wm->SetLoadProgressDelay(0);

@@ -84,7 +84,6 @@ private slots:
     void loaderResults_data();
     void loaderResults();
     void loaderCancelAndMissingFileLeaveWorkspace();
-    void hostStopsTheLoad();
     void olderFormatBySuffix_data();
     void olderFormatBySuffix();
     void videoCopies();
@@ -262,25 +261,6 @@ void TestWorkspaceFiles::loaderCancelAndMissingFileLeaveWorkspace()
         QVERIFY(!host.m_Log.contains("clear"));
         QCOMPARE(host.m_Data.GetNumDataFolders(), 1);
         QCOMPARE(host.m_Log.value(0), "open|Load File|" + QDir::homePath() + "|Pavix files  (*.kvb);;Pavix files  (*.pvx)");
-    }
-}
-
-void TestWorkspaceFiles::hostStopsTheLoad()
-{
-    const QString path = m_Dir.filePath("long.kvb");
-    {
-        CFakeWorkspaceHost writer;
-        fillWorkspace(writer.m_Data, 200000);
-        QCOMPARE(CWorkspaceSaver::getInstance()->saveWorkspaceToFile(&writer, path), 0);
-    }
-    // Stopped inside the series' values, and stopped before the first byte.
-    for (int reports : {2, 0}) {
-        CFakeWorkspaceHost host;
-        host.m_OpenAnswer = path;
-        host.m_ProgressLeft = reports;
-        QCOMPARE(CWorkspaceLoader::getInstance()->loadWorkspaceFromFile(&host), int(WorkspaceAborted));
-        QVERIFY(host.m_ProgressSeen > reports);
-        QVERIFY(CWorkspaceLoader::getInstance()->m_LastPath.isEmpty());
     }
 }
 

@@ -22,9 +22,6 @@ public:
     QVector<QPair<quint16, qint32>> m_Loaded;
     QVector<int> m_GraphKeys;
     QString m_Notes;
-    // Progress reports answered with true before the load is stopped (-1: never stopped).
-    int m_ProgressLeft = -1;
-    int m_ProgressSeen = 0;
 
     CDataManager* GetDataManager() const override { return const_cast<CDataManager*>(&m_Data); }
     QString WorkspaceFolder() override { return m_Folder; }
@@ -43,11 +40,6 @@ public:
     {
         m_Log << "clear";
         m_Data.ClearAllData();
-    }
-    bool LoadProgress(qint64, qint64) override
-    {
-        ++m_ProgressSeen;
-        return m_ProgressLeft < 0 || m_ProgressLeft-- > 0;
     }
     QVector<SavedWindow> WindowsToSave() override
     {
