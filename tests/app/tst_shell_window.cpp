@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
-#include "common/RecordCuts.h"
 #include "common/TestMain.h"
 
 namespace {
@@ -62,7 +61,6 @@ private slots:
     void recordRoundTrip();
     void recordDamaged_data();
     void recordDamaged();
-    void recordCutAtEveryByteKeepsUnreadFields();
     void snapArithmetic();
     void snapWindow();
     void noSnapWhenAlignOff();
@@ -164,25 +162,6 @@ void TestShellWindow::recordDamaged()
     QCOMPARE(win.loadFromFile(&in), result);
     QCOMPARE(win.windowTitle(), title);
     QCOMPARE(win.geometry(), geometry);
-}
-
-void TestShellWindow::recordCutAtEveryByteKeepsUnreadFields()
-{
-    CFakeHost host;
-    host.m_bAlign = false;
-    CKorvantaWindow whole(&host, Qt::SubWindow);
-    whole.setWindowTitle("Graph 2");
-    whole.setGeometry(20, 40, 300, 200);
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    QCOMPARE(whole.saveToFile(&out), 0);
-    RecordCuts::CheckEveryCut(bytes.mid(2), [&host](QDataStream& in) {
-        CKorvantaWindow win(&host, Qt::SubWindow);
-        win.setWindowTitle("Old");
-        win.setGeometry(1, 2, 100, 100);
-        const bool complete = win.loadFromFile(&in) == 0;
-        return RecordCuts::Outcome{complete, {win.windowTitle(), win.geometry()}};
-    });
 }
 
 void TestShellWindow::snapArithmetic()
