@@ -14,29 +14,32 @@
 
 namespace {
 
-// A total order even with NaN among the values (NaN last): std::sort needs one, and a stray
-// NaN must not corrupt the sort.
-bool LessWithNaNLast(double a, double b)
+// A sample that holds no reading: the store's missing-value mark, or NaN from a damaged file
+// or a function with no result there. Minimum, maximum and median pass over them, as the
+// curves and scale searches do, so they do not depend on where such a sample sits.
+bool IsMissingSample(double value)
 {
-    if (std::isnan(a))
-        return false;
-    if (std::isnan(b))
-        return true;
-    return a < b;
+    return std::isnan(value) || value == MissingValue;
 }
 
-double Median(QVector<double>& scaled)
+// The mean of two doubles without overflow: the halves are added only where the sum overflows.
+double Midpoint(double a, double b)
 {
-    const int count = scaled.size();
+    const double sum = a + b;
+    return std::isinf(sum) && std::isfinite(a) && std::isfinite(b) ? a / 2.0 + b / 2.0 : sum / 2.0;
+}
+
+double Median(QVector<double>& valid)
+{
+    const int count = valid.size();
     const int half = count / 2;
-    auto middle = scaled.begin() + half;
-    std::nth_element(scaled.begin(), middle, scaled.end(), LessWithNaNLast);
+    auto middle = valid.begin() + half;
+    std::nth_element(valid.begin(), middle, valid.end());
     const double upper = *middle;
     if (count % 2 != 0)
         return upper;
     // The lower middle is the largest of the values before the upper one.
-    const double lower = *std::max_element(scaled.begin(), middle, LessWithNaNLast);
-    return (lower + upper) / 2.0;
+    return Midpoint(*std::max_element(valid.begin(), middle), upper);
 }
 
 } // namespace
@@ -50,32 +53,32 @@ CStatisticsInfo ComputeStatistics(const QVector<double>& values, double multipli
         return info;
     info.m_rate = 1.0 / secondsPerSample;
     info.m_samples = count;
-    QVector<double> scaled(count);
+    // The scaled readings, missing samples left out, for minimum, maximum and median.
+    QVector<double> valid;
+    valid.reserve(count);
     double sum = 0.0;
     double area = 0.0;
-    double smallest = values[0] * multiplier;
-    double largest = smallest;
     for (int i = 0; i < count; ++i) {
         const double x = values[i] * multiplier;
-        scaled[i] = x;
         sum += x;
-        smallest = std::min(smallest, x);
-        largest = std::max(largest, x);
+        if (!IsMissingSample(values[i]))
+            valid.append(x);
         if (i + 1 < count)
             area += values[i + 1] * secondsPerSample;
     }
     info.m_sum = sum;
-    info.m_min = smallest;
-    info.m_max = largest;
+    // A range without a single reading has no minimum, maximum or median: the missing mark.
+    info.m_min = valid.isEmpty() ? MissingValue : *std::min_element(valid.begin(), valid.end());
+    info.m_max = valid.isEmpty() ? MissingValue : *std::max_element(valid.begin(), valid.end());
     info.m_average = sum / count;
     info.m_area = area;
     double squares = 0.0;
     for (int i = 0; i < count; ++i) {
-        const double d = scaled[i] - info.m_average;
+        const double d = values[i] * multiplier - info.m_average;
         squares += d * d;
     }
     info.m_stdev = std::sqrt(squares / count);
-    info.m_median = Median(scaled);
+    info.m_median = valid.isEmpty() ? MissingValue : Median(valid);
     return info;
 }
 
