@@ -1,12 +1,16 @@
 // The history tree view with many rows: the rows on screen are the ones laid out there, rows
-// scroll into view, and collapsing the tree closes every expanded row.
+// scroll into view, collapsing the tree closes every expanded row, and the rows' delete buttons
+// answer the pointer.
 #include "app/base/ChildWindowHost.h"
+#include "app/shell/HistoryRowDelegate.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryTreeView.h"
 #include "app/shell/HistoryWindow.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
+#include "support/ScriptedPrompter.h"
 
+#include <QHoverEvent>
 #include <QScrollBar>
 #include "common/TestMain.h"
 
@@ -64,6 +68,12 @@ private:
             return shows(index) && view()->visualRect(index).intersects(view()->viewport()->rect());
         }
         bool onScreen(int row) { return onScreen(window.model()->index(row, 0)); }
+        QPoint deleteButton(int row)
+        {
+            return HistoryRowLayout::deleteButtonRect(view()->visualRect(window.model()->index(row, 0))).center();
+        }
+        int questions() { return prompter.m_Log.filter(QStringLiteral("confirm|")).size(); }
+        CScriptedPrompter prompter;
         CViewHost host;
         CDataManager data;
         CHistoryWindow window;
@@ -126,6 +136,57 @@ private slots:
         for (int row = 0; row < 4; ++row)
             QCOMPARE(r.window.model()->data(r.window.model()->index(row, 0, run), Qt::EditRole).toInt(), keys.at(3 - row));
         QCOMPARE(QModelIndex(r.window.lastRecordedRow()), r.window.model()->index(0, 0, run));
+    }
+
+    // A press and a release on a run's delete button: asked and deleted only when both land on
+    // a button that may delete, and the user says yes.
+    void deleteButtonDeletesOnReleaseOverIt_data()
+    {
+        QTest::addColumn<bool>("duringRun");
+        QTest::addColumn<bool>("releasedOnIt");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<int>("questions");
+        QTest::newRow("released on it, yes") << false << true << true << 1;
+        QTest::newRow("released on it, no") << false << true << false << 1;
+        QTest::newRow("released beside it") << false << false << true << 0;
+        QTest::newRow("greyed during a run") << true << true << true << 0;
+    }
+
+    void deleteButtonDeletesOnReleaseOverIt()
+    {
+        QFETCH(bool, duringRun);
+        QFETCH(bool, releasedOnIt);
+        QFETCH(bool, answer);
+        QFETCH(int, questions);
+        Rig r(5);
+        if (duringRun)
+            r.window.Restore(false);
+        Settle();
+        r.prompter.m_bConfirm = answer;
+        const int key = r.data.GetDataFolderByIndex(2)->m_Key;
+        const QModelIndex run = r.window.model()->index(2, 0);
+        QTest::mousePress(r.view()->viewport(), Qt::LeftButton, Qt::NoModifier, r.deleteButton(2));
+        QCOMPARE(r.view()->deleteButtonMode(run), duringRun ? QIcon::Disabled : QIcon::Active);
+        const QPoint release = releasedOnIt ? r.deleteButton(2) : r.view()->visualRect(run).center();
+        QTest::mouseRelease(r.view()->viewport(), Qt::LeftButton, Qt::NoModifier, release);
+        QCOMPARE(r.questions(), questions);
+        const bool deleted = questions == 1 && answer;
+        QCOMPARE(r.data.GetDataFolder(key) == nullptr, deleted);
+        QCOMPARE(r.window.model()->rowCount(), deleted ? 4 : 5);
+        // Nothing of the button's press is left behind on the row that takes its place.
+        QCOMPARE(r.view()->deleteButtonMode(r.window.model()->index(2, 0)), duringRun ? QIcon::Disabled : QIcon::Normal);
+    }
+
+    void deleteButtonShowsThePointerOverIt()
+    {
+        Rig r(5);
+        QHoverEvent over(QEvent::HoverMove, r.deleteButton(1), QPoint());
+        QCoreApplication::sendEvent(r.view()->viewport(), &over);
+        QCOMPARE(r.view()->deleteButtonMode(r.window.model()->index(1, 0)), QIcon::Selected);
+        QCOMPARE(r.view()->deleteButtonMode(r.window.model()->index(0, 0)), QIcon::Normal);
+        QHoverEvent away(QEvent::HoverLeave, QPoint(-1, -1), r.deleteButton(1));
+        QCoreApplication::sendEvent(r.view()->viewport(), &away);
+        QCOMPARE(r.view()->deleteButtonMode(r.window.model()->index(1, 0)), QIcon::Normal);
     }
 };
 

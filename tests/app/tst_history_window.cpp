@@ -76,6 +76,7 @@ private slots:
     void deletingLastRunKeepsUnsavedMark();
     void deletingSeriesRemovesDerivedRows();
     void closeHidesAndRearranges();
+    void rowsFollowTheStoreAsRunsComeAndGo();
 };
 
 void TestHistoryWindow::newFolderOrderCaptionsAndLocks()
@@ -287,6 +288,34 @@ void TestHistoryWindow::closeHidesAndRearranges()
     QCOMPARE(r.window.windowTitle(), QStringLiteral("History"));
     QDataStream s;
     QCOMPARE(r.window.saveToFile(&s), 0);
+}
+
+void TestHistoryWindow::rowsFollowTheStoreAsRunsComeAndGo()
+{
+    Rig r;
+    for (int i = 0; i < 4; ++i)
+        r.addRun(1)->m_Name = QStringLiteral("R%1").arg(i);
+    r.window.Restore(true);
+    const auto look = [&r](int row) { return r.window.rowLook(r.window.model()->index(row, 0)); };
+    QCOMPARE(look(3).caption, QStringLiteral("R3"));
+    const auto drop = [&r](int index) {
+        CDataFolder* run = r.data.GetDataFolderByIndex(index);
+        r.data.DeleteDataBranch(run->GetBranchKey(0));
+        r.data.DeleteDataFolder(run->m_Key);
+    };
+    // A run leaves the store: the runs after it move up the store's list, their rows keep
+    // showing them, and the run's own row shows nothing.
+    drop(1);
+    QVERIFY(!look(1).valid);
+    QCOMPARE(look(2).caption, QStringLiteral("R2"));
+    QCOMPARE(look(3).caption, QStringLiteral("R3"));
+    // The last run goes and a new one comes: as many runs as before, and the new one shows.
+    drop(2);
+    r.addRun(1)->m_Name = QStringLiteral("R4");
+    const QModelIndex added = r.window.insertFolder(r.data.GetLastDataFolder()->m_Key, true);
+    QCOMPARE(r.window.rowLook(added).caption, QStringLiteral("R4"));
+    QVERIFY(!look(3).valid);
+    QCOMPARE(r.window.folderRow(r.window.model()->index(2, 0))->caption(), QStringLiteral("R2"));
 }
 
 KORVANTA_TEST_MAIN(TestHistoryWindow)

@@ -24,8 +24,11 @@ public:
     const QIcon& deleteIcon() const;
     // The state the delete button of index is drawn in: disabled, pressed (active), under the
     // pointer (selected) or normal.
-    QIcon::Mode deleteButtonMode(const QModelIndex& index) const { return deleteButtonMode(index, rowLook(index).deletable); }
     QIcon::Mode deleteButtonMode(const QModelIndex& index, bool deletable) const;
+    QIcon::Mode deleteButtonMode(const QModelIndex& index) const
+    {
+        return deleteButtonMode(index, rowLook(index).deletable);
+    }
 
     // What collapseAll() leaves, at the cost of the rows that are expanded (usually one).
     void collapseEverything();

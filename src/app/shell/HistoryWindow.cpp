@@ -136,7 +136,9 @@ const CDataFolder* CHistoryWindow::findFolder(int key) const
             break;
         m_FolderPlaces.clear();
         m_FolderPlaces.reserve(count);
-        for (int i = 0; i < count; ++i)
+        // Backwards, so that of two runs with one key (a damaged file) the first stays, as the
+        // store's own lookup finds it.
+        for (int i = count - 1; i >= 0; --i)
             if (const CDataFolder* folder = m_pDataManager->GetDataFolderByIndex(i))
                 m_FolderPlaces.insert(folder->m_Key, i);
         m_FolderPlacesCount = count;
