@@ -22,27 +22,22 @@ public:
     CKorvantaSignals m_Hub;
 };
 
-// How a pixmap looks drawn into a side x side square over the background.
-QImage Composed(const QPixmap& pixmap, int side, const QColor& background)
+// Whether an area of the shot shows the background with pixmap (if any) drawn over all of it,
+// within two levels per channel.
+bool Shows(const QImage& shot, const QRect& area, const QPixmap& pixmap, const QColor& background)
 {
-    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
-    image.fill(background);
-    QPainter painter(&image);
-    painter.drawPixmap(QRect(0, 0, side, side), pixmap);
-    return image;
-}
-
-// The largest difference of one colour channel between two equally sized pictures.
-int Difference(const QImage& a, const QImage& b)
-{
-    int worst = a.size() == b.size() ? 0 : 255;
-    for (int y = 0; y < a.height() && worst < 255; ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                              std::abs(qBlue(p) - qBlue(q))});
+    QImage expected(area.size(), QImage::Format_ARGB32_Premultiplied);
+    expected.fill(background);
+    QPainter(&expected).drawPixmap(expected.rect(), pixmap);
+    const QImage actual = shot.copy(area);
+    for (int y = 0; y < area.height(); ++y)
+        for (int x = 0; x < area.width(); ++x) {
+            const QRgb p = actual.pixel(x, y), q = expected.pixel(x, y);
+            if (std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                          std::abs(qBlue(p) - qBlue(q))}) > 2)
+                return false;
         }
-    return worst;
+    return true;
 }
 
 } // namespace
@@ -72,7 +67,8 @@ void TestHistoryPicture::rowsShowPictureAndDeleteButtonInPlace()
     for (int r = 0; r < 4; ++r) {
         CDataFolder* folder = data.CreateDataFolder();
         for (int s = 0; s < 3; ++s) {
-            const int key = data.CreateDataBranch(r == 3 ? SensorIndexOnlineFunction : 1 + s, 0.1, s, 0, folder->m_Key);
+            const int sensor = r == 3 ? SensorIndexOnlineFunction : 1 + s;
+            const int key = data.CreateDataBranch(sensor, 0.1, s, 0, folder->m_Key);
             data.GetDataBranch(key)->m_Name = QStringLiteral("Series %1").arg(s);
             folder->AddBranchKey(key);
         }
@@ -97,14 +93,12 @@ void TestHistoryPicture::rowsShowPictureAndDeleteButtonInPlace()
     view->selectionModel()->clearCurrentIndex();
     const QImage shot = view->viewport()->grab().toImage();
     const QColor background = view->viewport()->palette().color(QPalette::Base);
-    const QIcon& deleteIcon = window.deleteIcon();
+    const QPixmap button = window.deleteIcon().pixmap(22, running ? QIcon::Disabled : QIcon::Normal);
     int rows = 0;
     for (QModelIndex index = view->indexAt(QPoint(1, 1)); index.isValid(); index = view->indexBelow(index)) {
         const QRect row = view->visualRect(index);
-        if (row.top() >= shot.height())
-            break;
         if (row.bottom() >= shot.height())
-            continue;
+            break;
         ++rows;
         const int key = window.model()->data(index, Qt::EditRole).toInt();
         QPixmap picture;
@@ -112,26 +106,16 @@ void TestHistoryPicture::rowsShowPictureAndDeleteButtonInPlace()
             picture = QPixmap(folder->GetIconName());
         else if (const CDataBranch* branch = data.GetDataBranch(key))
             picture = GetSensorIcon(branch->m_SensorIndex, branch->m_IconVariant, data.GetSensorCatalogue());
-        const QString where = QStringLiteral("row of key %1").arg(key);
-        const int side = 24;
-        QCOMPARE(row.height(), side + 4);
-        const QRect pictureArea(row.left() + 2, row.top() + 2, side, side);
-        QVERIFY2(Difference(shot.copy(pictureArea), Composed(picture, side, background)) <= 2, qPrintable(where));
-        // The delete button: a square of the picture's size at the right, its picture one pixel
-        // inside the square.
-        const QRect buttonArea(row.right() + 1 - 2 - side + 1, row.top() + 3, side - 2, side - 2);
-        const QPixmap button = deleteIcon.pixmap(side - 2, running ? QIcon::Disabled : QIcon::Normal);
-        QVERIFY2(Difference(shot.copy(buttonArea), Composed(button, side - 2, background)) <= 2, qPrintable(where));
-        // Above and below both, and between picture and caption: background.
-        const QImage plain(row.width(), 2, QImage::Format_ARGB32_Premultiplied);
-        QImage expected = plain;
-        expected.fill(background);
-        QVERIFY2(Difference(shot.copy(row.left(), row.top(), row.width(), 2), expected) <= 2, qPrintable(where));
-        QVERIFY2(Difference(shot.copy(row.left(), row.bottom() - 1, row.width(), 2), expected) <= 2, qPrintable(where));
-        expected = QImage(2, side, QImage::Format_ARGB32_Premultiplied);
-        expected.fill(background);
-        QVERIFY2(Difference(shot.copy(row.left() + 2 + side, row.top() + 2, 2, side), expected) <= 2, qPrintable(where));
-        QVERIFY2(Difference(shot.copy(row.right() - 1, row.top() + 2, 2, side), expected) <= 2, qPrintable(where));
+        const QByteArray where = QByteArray("row of key ") + QByteArray::number(key);
+        QCOMPARE(row.height(), 28);
+        // The 24-pixel picture two pixels in; the delete button a 24-pixel square two pixels
+        // from the right, its picture one pixel inside it; above, below and around: background.
+        QVERIFY2(Shows(shot, QRect(row.left() + 2, row.top() + 2, 24, 24), picture, background), where);
+        QVERIFY2(Shows(shot, QRect(row.right() - 24, row.top() + 3, 22, 22), button, background), where);
+        for (const QRect& plain :
+             {QRect(row.left(), row.top(), row.width(), 2), QRect(row.left(), row.bottom() - 1, row.width(), 2),
+              QRect(row.left() + 26, row.top() + 2, 2, 24), QRect(row.right() - 1, row.top() + 2, 2, 24)})
+            QVERIFY2(Shows(shot, plain, QPixmap(), background), where);
     }
     // Four runs, their twelve series and the derived one (and the run under way) fit in 600 pixels.
     QCOMPARE(rows, running ? 18 : 17);
