@@ -9,8 +9,8 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
-#include "Core/Data/SensorInfo.h"
 #include "analysis/Functions.h"
+#include "analysis/FunctionsSupport.h"
 
 namespace {
 
@@ -53,32 +53,37 @@ CStatisticsInfo ComputeStatistics(const QVector<double>& values, double multipli
         return info;
     info.m_rate = 1.0 / secondsPerSample;
     info.m_samples = count;
-    // The scaled readings, missing samples left out, for minimum, maximum and median.
+    // The scaled readings, missing samples left out: a gap is no reading of value -9999999,
+    // so it counts in no figure but the number of samples.
     QVector<double> valid;
     valid.reserve(count);
     double sum = 0.0;
     double area = 0.0;
     for (int i = 0; i < count; ++i) {
-        const double x = values[i] * multiplier;
-        sum += x;
-        if (!IsMissingSample(values[i]))
-            valid.append(x);
-        if (i + 1 < count)
+        if (!IsMissingSample(values[i])) {
+            valid.append(values[i] * multiplier);
+            sum += valid.last();
+        }
+        if (i + 1 < count && !IsMissingSample(values[i + 1]))
             area += values[i + 1] * secondsPerSample;
     }
     info.m_sum = sum;
-    // A range without a single reading has no minimum, maximum or median: the missing mark.
-    info.m_min = valid.isEmpty() ? MissingValue : *std::min_element(valid.begin(), valid.end());
-    info.m_max = valid.isEmpty() ? MissingValue : *std::max_element(valid.begin(), valid.end());
-    info.m_average = sum / count;
     info.m_area = area;
+    // A range without a single reading has no minimum, maximum, mean or median: the missing mark.
+    if (valid.isEmpty()) {
+        info.m_min = info.m_max = info.m_average = info.m_stdev = info.m_median = MissingValue;
+        return info;
+    }
+    info.m_min = *std::min_element(valid.begin(), valid.end());
+    info.m_max = *std::max_element(valid.begin(), valid.end());
+    info.m_average = sum / valid.size();
     double squares = 0.0;
-    for (int i = 0; i < count; ++i) {
-        const double d = values[i] * multiplier - info.m_average;
+    for (double x : valid) {
+        const double d = x - info.m_average;
         squares += d * d;
     }
-    info.m_stdev = std::sqrt(squares / count);
-    info.m_median = valid.isEmpty() ? MissingValue : Median(valid);
+    info.m_stdev = std::sqrt(squares / valid.size());
+    info.m_median = Median(valid);
     return info;
 }
 
@@ -95,23 +100,6 @@ struct StatisticsInput
     bool found = false;
 };
 
-// The stored values are shown in the unit prefix of the sensor type's first measurement;
-// results of functions and anything that is not a catalogue index stay as stored.
-double StatisticsMultiplier(const CDataBranch* branch)
-{
-    const int index = branch->m_SensorIndex;
-    if (index < 0 || index > 148)
-        return 1.0;
-    const CSensorInfo* catalogue = CFunctions::GetSensorCatalogue();
-    const CSensorMeasuremntInfo* first = catalogue ? catalogue->GetMeasurementInfo(index, 0) : nullptr;
-    if (!first)
-        return 1.0;
-    // Only the four prefix codes scale; a code outside them (some slots carry -1) must not
-    // turn into GetMultiplier's quarter factor.
-    const short code = first->m_UnitPrefix;
-    return (code >= 0 && code <= 3) ? GetMultiplier(0, code) : 1.0;
-}
-
 StatisticsInput CopyStatisticsInput(int key, long start, long end)
 {
     StatisticsInput input;
@@ -127,7 +115,7 @@ StatisticsInput CopyStatisticsInput(int key, long start, long end)
     if (end >= start)
         branch->CopyRange(static_cast<int>(start), static_cast<int>(end - start + 1), xs,
                           input.values);
-    input.multiplier = StatisticsMultiplier(branch);
+    input.multiplier = AnalysisSupport::DisplayMultiplier(branch);
     input.interval = branch->m_Interval;
     input.found = true;
     return input;

@@ -214,6 +214,8 @@ private slots:
         QCOMPARE(s.m_min, 10.0);
         QCOMPARE(s.m_max, 40.0);
         QCOMPARE(s.m_median, 20.0);
+        QCOMPARE(s.m_sum, 70.0);
+        QCOMPARE(s.m_average, 70.0 / 3);
         QCOMPARE(s.m_samples, values.size());
     }
 
@@ -227,6 +229,7 @@ private slots:
         QCOMPARE(none.m_min, -9999999.0);
         QCOMPARE(none.m_max, -9999999.0);
         QCOMPARE(none.m_median, -9999999.0);
+        QCOMPARE(none.m_average, -9999999.0);
     }
 
     void fourierOfPureSineHasOneBin()
