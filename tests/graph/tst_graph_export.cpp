@@ -229,7 +229,8 @@ private slots:
         CDataBranch* source = rig.host.m_Data.GetDataBranch(rig.graph->GetPlot(0).m_Key);
         CDataBranch* fit = rig.host.addBranch(rig.host.m_Data.GetDataFolderByIndex(0), SensorIndexDerivedFunction, 1.0,
                                               QStringLiteral("d(T1) / dt"));
-        fit->m_Unit = QStringLiteral("V/s");
+        // As the engine names the derivative of a series in mV: the unit text holds the prefix.
+        fit->m_Unit = QStringLiteral("mV/s");
         fit->m_UnitPrefix = 2;
         CGraphTestHost::fill(fit, 2, [](int i) { return 0.1 * i; });
         rig.graph->NewFunctionData(fit->m_Key, source->m_Key, -1);
