@@ -2,7 +2,7 @@
 // and through the delete button under the pointer) without a widget per row: a widget per run
 // overflowed the stack while the toolkit painted 40,000 of them. Run offscreen and, as
 // history_large_xvfb, on an X server.
-#include "app/base/ChildWindowHost.h"
+#include "support/HistoryHost.h"
 #include "app/shell/HistoryRowDelegate.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryTreeView.h"
@@ -15,14 +15,6 @@
 #include "common/TestMain.h"
 
 namespace {
-
-class CLargeHost : public QWidget, public IChildWindowHost
-{
-public:
-    bool AlignToGrid() const override { return false; }
-    CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Hub); }
-    CKorvantaSignals m_Hub;
-};
 
 // Distinct colours in the viewport's picture: rows drawn give many, a blank view one.
 int Colours(const QImage& image)
@@ -47,7 +39,7 @@ void TestHistoryLarge::hundredThousandRunsOpenScrollAndDelete()
 {
     const int runs = 100000;
     CScriptedPrompter prompter;
-    CLargeHost host;
+    CHistoryTestHost host;
     CDataManager data;
     // The store is filled directly: reading a file this size is the workspace loader's matter.
     for (int r = 0; r < runs; ++r) {

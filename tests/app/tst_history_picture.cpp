@@ -1,7 +1,7 @@
 // The history rows as the user sees them: every row on screen shows its picture at the left and
 // the delete button at the right, in the places and states the rows have always used; the rest
 // of the row is background, apart from the caption (whose text pixels are not compared).
-#include "app/base/ChildWindowHost.h"
+#include "support/HistoryHost.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
 #include "Core/Base/KorvantaSignals.h"
@@ -13,14 +13,6 @@
 #include "common/TestMain.h"
 
 namespace {
-
-class CPictureHost : public QWidget, public IChildWindowHost
-{
-public:
-    bool AlignToGrid() const override { return false; }
-    CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Hub); }
-    CKorvantaSignals m_Hub;
-};
 
 // Whether an area of the shot shows the background with pixmap (if any) drawn over all of it,
 // within two levels per channel.
@@ -60,7 +52,7 @@ void TestHistoryPicture::rowsShowPictureAndDeleteButtonInPlace_data()
 void TestHistoryPicture::rowsShowPictureAndDeleteButtonInPlace()
 {
     QFETCH(bool, running);
-    CPictureHost host;
+    CHistoryTestHost host;
     CDataManager data;
     CHistoryWindow window(&host, Qt::SubWindow);
     // Runs of three series of different sensors; one series derived from another.

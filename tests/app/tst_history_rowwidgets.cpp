@@ -1,7 +1,7 @@
 // The rows of the history tree follow what shows: a series row shows while every row above it
 // is expanded, and not otherwise; no row has a widget of its own. What the user set or the hub
 // said while a run was closed shows when it opens, and deleting works whatever is open.
-#include "app/base/ChildWindowHost.h"
+#include "support/HistoryHost.h"
 #include "app/shell/HistoryRows.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryTreeView.h"
@@ -18,14 +18,6 @@
 #include <functional>
 
 namespace {
-
-class CRowsHost : public QWidget, public IChildWindowHost
-{
-public:
-    bool AlignToGrid() const override { return false; }
-    CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Hub); }
-    CKorvantaSignals m_Hub;
-};
 
 // Runs something while the delete question is open, as the event loop of a real box would.
 class CHookedPrompter : public CScriptedPrompter
@@ -113,7 +105,7 @@ private:
             return rows;
         }
         CHookedPrompter prompter;
-        CRowsHost host;
+        CHistoryTestHost host;
         CDataManager data;
         CHistoryWindow window;
         QAbstractItemModelTester tester;

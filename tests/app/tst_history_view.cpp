@@ -1,7 +1,7 @@
 // The history tree view with many rows: the rows on screen are the ones laid out there, rows
 // scroll into view, collapsing the tree closes every expanded row, and the rows' delete buttons
 // answer the pointer.
-#include "app/base/ChildWindowHost.h"
+#include "support/HistoryHost.h"
 #include "app/shell/HistoryRowDelegate.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryTreeView.h"
@@ -15,14 +15,6 @@
 #include "common/TestMain.h"
 
 namespace {
-
-class CViewHost : public QWidget, public IChildWindowHost
-{
-public:
-    bool AlignToGrid() const override { return false; }
-    CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Hub); }
-    CKorvantaSignals m_Hub;
-};
 
 // Lets the view finish its deferred layout.
 void Settle()
@@ -74,7 +66,7 @@ private:
         }
         int questions() { return prompter.m_Log.filter(QStringLiteral("confirm|")).size(); }
         CScriptedPrompter prompter;
-        CViewHost host;
+        CHistoryTestHost host;
         CDataManager data;
         CHistoryWindow window;
     };
