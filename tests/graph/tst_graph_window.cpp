@@ -185,32 +185,26 @@ private slots:
     void timingResultsPaintOneBarEach()
     {
         CRig rig;
-        rig.host.m_Interval.m_PeriodSec = 0.5;
         rig.startRun({SensorIndexTimingResult});
-        CGraphWindow* g = rig.graph;
-        const QVector<double> results = {0.5, 1.5, 1.0};
-        CGraphTestHost::fill(g->GetDataBranch(0), results.size(), [&](int i) { return results.at(i); });
+        CGraphTestHost::fill(rig.graph->GetDataBranch(0), 3, [](int i) { return i == 1 ? 1.5 : 0.5 + 0.25 * i; });
         emit rig.host.m_Hub.LoggerNewDataArrived();
         emit rig.host.m_Hub.LoggerExperimentEnd();
         const QImage img = rig.paint();
-        // Bars are runs of plot-area columns holding the plot's colour; a bar's height is the
-        // count of such pixels in its tallest column.
-        const QRect r = g->m_GraphRect;
+        // A bar is a run of plot-area columns holding the plot's colour, as tall as its tallest.
+        const QRect r = rig.graph->m_GraphRect;
         QVector<int> heights;
-        bool inBar = false;
-        for (int x = r.left() + 1; x < r.right(); ++x) {
+        for (int x = r.left() + 1, previous = 0; x < r.right(); ++x) {
             int h = 0;
             for (int y = r.top() + 1; y <= r.bottom(); ++y)
                 h += img.pixelColor(x, y) == QColor(200, 0, 0) ? 1 : 0;
-            if (h > 0 && !inBar)
+            if (h > 0 && previous == 0)
                 heights << 0;
             if (h > 0)
                 heights.last() = std::max(heights.last(), h);
-            inBar = h > 0;
+            previous = h;
         }
-        QCOMPARE(heights.size(), results.size());
-        QVERIFY2(heights.at(0) < heights.at(2) && heights.at(2) < heights.at(1), qPrintable(QStringLiteral("%1 %2 %3")
-                     .arg(heights.at(0)).arg(heights.at(1)).arg(heights.at(2))));
+        QCOMPARE(heights.size(), 3);  // results 0.5, 1.5, 1.0
+        QVERIFY(heights.at(0) < heights.at(2) && heights.at(2) < heights.at(1));
     }
 
     void manualXRunIsAnXYGraph()

@@ -1,5 +1,6 @@
-// The simulated photogates: what each logger model reports for them and the bytes of the
-// timing reports a lesson produces.
+// The timing reports of the simulated photogates, byte for byte. The lesson: a cart at 0.5 m/s
+// with a 2 cm flag blocks the first gate 0.3-0.34 s into the run, the second, 50 cm on,
+// 1.3-1.34 s; the next cart comes at 1.8 s.
 #include "simulator/DravletDevice.h"
 #include "simulator/PelorinDevice.h"
 #include "simulator/PhotogateModels.h"
@@ -7,116 +8,53 @@
 
 #include "common/TestMain.h"
 
-#include <QtTest>
-
 using namespace kvsim;
-
-namespace {
-QByteArray Hex(const char* text) { return QByteArray::fromHex(text); }
-
-PhotogateSettings TwoGateCart()
-{
-    PhotogateSettings s;
-    s.gates = 2;  // cart at 0.5 m/s, flag 2 cm, gates 50 cm apart
-    return s;
-}
-} // namespace
 
 class TestPhotogateSim : public QObject
 {
     Q_OBJECT
 private slots:
-    void pelorinReportsGateEdges()
+    void reports_data()
     {
-        CPelorinDevice d;
-        QVERIFY(ApplyPhotogates(d, TwoGateCart()));
-        CClockOutput out;
-        Feed(d, out, Hex("bc9e0104"));
-        // Two photogates (sensor id 76) on channels 1 and 2.
-        QVERIFY(out.Take().value(0).endsWith(Hex("02" "01004c008000" "02004c008000")));
-        // Timing request naming channels 1 and 2.
-        Feed(d, out, Hex("bc9e0e0c00000000020100080002000800"));
-        QCOMPARE(out.Take(), QList<QByteArray>{Hex("3db7010c")});
-        out.now = 1000;
-        d.onTick(out);
-        // The first gate: blocked 0.3 s into the run, open again 0.04 s later (2 cm at 0.5 m/s).
-        QCOMPARE(out.Take(), (QList<QByteArray>{Hex("3db7080d0100000013d620"), Hex("3db7080d01010000147260")}));
-        out.now = 1500;  // the next cart comes at 1.8 s
-        d.onTick(out);
-        // The second gate 1 s after the first (50 cm).
-        QCOMPARE(out.Take(), (QList<QByteArray>{Hex("3db7080d02000000231860"), Hex("3db7080d0201000023b4a0")}));
+        QTest::addColumn<bool>("pelorin");
+        QTest::addColumn<QString>("lesson");
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QString>("frames");  // the reply, those due at 1.2 s, "|", those due at 1.5 s
+        // Edges with microsecond ticks from 1 s on: gate code (the channel), unblock flag.
+        QTest::newRow("pelorin") << true << "cart" << QByteArray::fromHex("bc9e0e0c00000000020100080002000800")
+                                 << "3db7010c 3db7080d0100000013d620 3db7080d01010000147260 | "
+                                    "3db7080d02000000231860 3db7080d0201000023b4a0";
+        // Passages in 24 MHz counts: t1 t2 of each with one gate, t1 t2 t3 t4 of a cart with two.
+        QTest::newRow("dravlet two gates") << false << "cart" << QByteArray::fromHex("bc9e0c02")
+                                           << "3db70c | 3db711006ddd00007c830001dc130001eab900";
+        // A flag of two bars (0-2 cm, 4-6 cm) accelerating at 0.5 m/s².
+        QTest::newRow("dravlet accelerating") << false << "accel" << QByteArray::fromHex("bc9e0c01")
+                                              << "3db70c 3db711006ddd00007c3adc 3db711008a12d700977295 |";
     }
-
-    void dravletReportsPassages_data()
+    void reports()
     {
-        QTest::addColumn<int>("gates");
-        QTest::addColumn<QList<QByteArray>>("values");
-        // 0.3 s, 0.34 s, 1.3 s and 1.34 s of a 24 MHz clock.
-        QTest::newRow("one gate") << 1 << QList<QByteArray>{Hex("3db711" "006ddd00" "007c8300")};
-        QTest::newRow("two gates") << 2 << QList<QByteArray>{Hex("3db711" "006ddd00" "007c8300" "01dc1300" "01eab900")};
-    }
-    void dravletReportsPassages()
-    {
-        QFETCH(int, gates);
-        QFETCH(QList<QByteArray>, values);
-        CDravletDeviceModel d;
-        QVERIFY(ApplyPhotogates(d, TwoGateCart()));
-        CClockOutput out;
-        Feed(d, out, QByteArray(Hex("bc9e0c")).append(char(gates)));
-        QCOMPARE(out.Take(), QList<QByteArray>{Hex("3db70c")});
-        QVERIFY(d.tickIntervalMs() > 0);
-        out.now = 1200;
-        d.onTick(out);
-        // Two gates pair both passages of a cart; their report waits for the second.
-        QCOMPARE(out.Take(), gates == 1 ? values : QList<QByteArray>{});
-        out.now = 1400;
-        d.onTick(out);
-        QCOMPARE(out.Take(), gates == 1 ? QList<QByteArray>{} : values);
-    }
-
-    void gateLevels_data()
-    {
-        QTest::addColumn<int>("lesson");
-        QTest::addColumn<double>("t");
-        QTest::addColumn<int>("gate");
-        QTest::addColumn<bool>("blocked");
-        const int pendulum = int(PhotogateLessonKind::Pendulum);
-        const int accel = int(PhotogateLessonKind::AcceleratingCart);
-        // Pendulum of 2 s, bob 2 cm at 0.5 m/s: blocked 0.3-0.34 s, again each second.
-        QTest::newRow("pendulum before") << pendulum << 0.29 << 0 << false;
-        QTest::newRow("pendulum first pass") << pendulum << 0.33 << 0 << true;
-        QTest::newRow("pendulum after") << pendulum << 0.35 << 0 << false;
-        QTest::newRow("pendulum half swing later") << pendulum << 1.31 << 0 << true;
-        QTest::newRow("pendulum never the second gate") << pendulum << 1.31 << 1 << false;
-        // Two bars at 0.5 m/s + 0.5 m/s²: the second bar reaches the gate after 4 cm.
-        QTest::newRow("accel gap") << accel << 0.3 + 0.07 << 0 << false;
-        QTest::newRow("accel second bar") << accel << 0.3 + (std::sqrt(0.25 + 0.04) - 0.5) / 0.5 + 0.001 << 0 << true;
-    }
-    void gateLevels()
-    {
-        QFETCH(int, lesson);
-        QFETCH(double, t);
-        QFETCH(int, gate);
-        QFETCH(bool, blocked);
-        PhotogateSettings s;
-        s.gates = lesson == int(PhotogateLessonKind::Pendulum) ? 2 : 1;
-        s.lesson = PhotogateLessonKind(lesson);
-        const CPhotogateLesson l(s);
-        QCOMPARE(l.Blocked(gate, t), blocked);
-        QCOMPARE(l.Raw(gate, t), blocked ? 0x0FFFu : 0u);
-    }
-
-    void knobsAreChecked()
-    {
+        QFETCH(bool, pelorin);
+        QFETCH(QString, lesson);
+        QFETCH(QByteArray, request);
+        QFETCH(QString, frames);
+        std::unique_ptr<IDeviceModel> d;
+        d.reset(pelorin ? static_cast<IDeviceModel*>(new CPelorinDevice) : new CDravletDeviceModel);
         PhotogateSettings s;
         QString error;
-        QVERIFY(PhotogateSettingsFrom("2", "collision", "0.8", "", "", "", "", "", "", s, error));
-        QCOMPARE(s.gates, 2);
-        QCOMPARE(s.speedAfter, 0.4);  // half the speed unless given
-        QVERIFY(!PhotogateSettingsFrom("3", "", "", "", "", "", "", "", "", s, error));
-        QVERIFY(!PhotogateSettingsFrom("1", "swing", "", "", "", "", "", "", "", s, error));
-        QVERIFY(!PhotogateSettingsFrom("1", "", "-1", "", "", "", "", "", "", s, error));
-        QVERIFY(error.contains("--speed"));
+        QVERIFY(PhotogateSettingsFrom(lesson == "cart" ? "2" : "1", lesson, "", "", "", "", "", "", "", s, error));
+        QVERIFY(ApplyPhotogates(*d, s));
+        CClockOutput out;
+        Feed(*d, out, request);
+        QStringList sent;
+        for (qint64 at : {1200, 1500}) {
+            out.now = at;
+            d->onTick(out);
+            for (const QByteArray& f : out.Take())
+                sent << f.toHex();
+            if (at == 1200)
+                sent << "|";
+        }
+        QCOMPARE(sent.join(' '), frames);
     }
 };
 
