@@ -12,7 +12,6 @@
 #include "Core/Logic/LogicManager.h"
 #include "setup/ExperimentModeDialog.h"
 #include "setup/SetupWindow.h"
-#include "simulator/DravletDevice.h"
 #include "simulator/PhotogateModels.h"
 #include "support/ScriptedPrompter.h"
 
@@ -71,9 +70,6 @@ void TestPhotogateEndToEndRun::lessons()
     CScriptedPrompter prompter;
     auto sim = StartSimulatedLogger(model, [](kvsim::IDeviceModel& m) { kvsim::ApplyPhotogates(m, Lesson(false)); });
     QVERIFY(sim);
-    // Samples as fast as the rate asks for, so that a sampled run lasts its real time.
-    if (auto* dravlet = dynamic_cast<kvsim::CDravletDeviceModel*>(sim->model()))
-        sim->invoke([dravlet] { dravlet->setPacketIntervalMs(2); });
     auto window = std::make_unique<MainWindow>(nullptr);
     CWindowsManager* wm = window->windowsManager();
     CDataManager& data = window->logicManager()->m_DataManager;

@@ -291,6 +291,10 @@ void CDravletDeviceModel::onFrame(const QByteArray& frame, ISimOutput& out)
 int CDravletDeviceModel::tickIntervalMs() const
 {
     const bool streaming = m_running && !manualSampling();
+    // Photogate lessons sample fast passages: their packets keep to the run's rate, up to 1000
+    // a second, so a run lasts its real time.
+    if (streaming && m_photogates)
+        return std::clamp(int(samplePeriodSec() * 1000.0 * samplesPerPacket()), 1, m_packetIntervalMs);
     return (streaming || (m_timingRun && (!m_timingEvents.isEmpty() || m_feed))) ? m_packetIntervalMs : 0;
 }
 
