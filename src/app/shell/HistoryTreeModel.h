@@ -7,6 +7,8 @@
 #include <QMultiHash>
 #include <QVariant>
 
+#include <algorithm>
+
 class HistoryTreeItem;
 
 // Which items of one tree hold which key, so a row is found without walking the tree. Owned
@@ -47,14 +49,18 @@ public:
     const HistoryRowInfo& rowInfo() const { return m_Info; }
 
 private:
-    void renumberFrom(int position);
+    // Rows are numbered lazily: inserting many rows at the front of a long list must not
+    // renumber the whole list once per row.
+    void renumberFrom(int position) { m_FirstStaleRow = std::min(m_FirstStaleRow, position); }
+    void renumberStale() const;
     void registerKey();
     void unregisterKey();
 
     QVariant m_Data;
     QList<HistoryTreeItem*> m_Children;
     HistoryTreeItem* m_pParent;
-    int m_Row = 0;  // place among the parent's children, kept up to date by the parent
+    mutable int m_Row = 0;  // place among the parent's children, kept up to date by the parent
+    mutable int m_FirstStaleRow = 0;  // children from this row on have an out-of-date m_Row
     HistoryKeyRegistry* m_pRegistry;
     bool m_bOwnsRegistry;
     HistoryRowInfo m_Info;
