@@ -1,0 +1,614 @@
+#include "graph/XYCoverage.h"
+
+#include "graph/CurveLayer.h"
+
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// The tiles of the image the threads blend, one at a time each: a noisy segment spans one or
+// two, and the densest spot of a curve (where most of a long run may lie) still splits over
+// many.
+constexpr int TileRows = 16;
+constexpr int TileColumns = 32;
+// The parts a crowded tile is shared out in.
+constexpr int PartRows = 8;
+constexpr int PartColumns = 16;
+// Batches of fewer segments are painted on the calling thread alone: sorting them into tiles
+// and waking the pool would cost more than they do.
+constexpr int SerialSegments = 4096;
+// The float sums of a pixel's area are off by far less than this share of a level; a pixel
+// the stroke covers whole must come out at the full level, as the painter's fixed point has it.
+constexpr float LevelSlack = 1.0f / 256.0f;
+// Strokes this close to the image's top or left edge are left to the painter: its coverage there
+// differs from the area by up to 3 levels, against 1 elsewhere.
+constexpr double PainterMargin = 8.0;
+// A part of an edge narrower than this is taken as upright at its middle: the area it leaves
+// changes by a sixteenth of a level at most, and dividing by its width stays well within float.
+constexpr float MinPieceWidth = 1.0f / 512.0f;
+
+// x * a / 255 for each 8-bit channel, rounded to nearest: the painter's blend arithmetic.
+inline uint ByteMul(uint x, uint a)
+{
+    uint rb = (x & 0xff00ffu) * a;
+    rb = ((rb + ((rb >> 8) & 0xff00ffu) + 0x800080u) >> 8) & 0xff00ffu;
+    uint ag = ((x >> 8) & 0xff00ffu) * a;
+    ag = (ag + ((ag >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
+    return ag | rb;
+}
+
+// The outline of one segment's stroke in image pixels.
+struct CStroke
+{
+    enum Kind
+    {
+        Whole,     // along a row or a column (or a dot): columns left..right of rows top..bottom, all covered
+        Slanted,   // the quadrilateral x, y (corners in order around it) over rows top..bottom
+        Cut        // one the image's edge cuts: a to b, left to the painter, over rows top..bottom
+    };
+    Kind kind = Whole;
+    int left = 0, right = -1, top = 0, bottom = -1;
+    float x[4], y[4];
+    // The edges of a slanted one from their upper end: x at y0, how x changes down to y1, and +1
+    // for an edge the outline runs down, -1 up.
+    float x0[4], y0[4], y1[4], slope[4], sign[4];
+    QPoint a, b;
+};
+
+inline double Snapped(double v)
+{
+    // The painter puts a slanted stroke's corners on its 1/64-pixel grid, rounding down.
+    return std::floor(v * 64.0) / 64.0;
+}
+
+// The stroke of the segment a-b (image pixels) as far as it reaches the w x h image; false when
+// it does not. The pen is two pixels wide with square caps: a rectangle one pixel beyond each end
+// and either side; a segment of no length is a square of two pixels.
+bool MakeStroke(QPoint a, QPoint b, int w, int h, CStroke& s)
+{
+    const int dx = b.x() - a.x(), dy = b.y() - a.y();
+    if (dx == 0 || dy == 0) {
+        s.kind = CStroke::Whole;
+        s.left = std::max(std::min(a.x(), b.x()) - 1, 0);
+        s.right = std::min(std::max(a.x(), b.x()), w - 1);
+        s.top = std::max(std::min(a.y(), b.y()) - 1, 0);
+        s.bottom = std::min(std::max(a.y(), b.y()), h - 1);
+        return s.left <= s.right && s.top <= s.bottom;
+    }
+    const double len = std::sqrt(double(dx) * dx + double(dy) * dy);
+    const double ux = dx / len, uy = dy / len;
+    const double cx[4] = {a.x() - ux + uy, b.x() + ux + uy, b.x() + ux - uy, a.x() - ux - uy};
+    const double cy[4] = {a.y() - uy - ux, b.y() + uy - ux, b.y() + uy + ux, a.y() - uy + ux};
+    const double left = std::min({cx[0], cx[1], cx[2], cx[3]}), right = std::max({cx[0], cx[1], cx[2], cx[3]});
+    const double top = std::min({cy[0], cy[1], cy[2], cy[3]}), bottom = std::max({cy[0], cy[1], cy[2], cy[3]});
+    if (right < 0.0 || left > w || bottom < 0.0 || top > h)
+        return false;
+    // Where the image's edge cuts a stroke, the painter first cuts the segment and rounds the
+    // parts before its edge in its own way: such a stroke is left to it, as are those close to
+    // the top and left edges, near which its fixed point rounds differently.
+    const bool cut = left <= PainterMargin || right >= w || top <= PainterMargin || bottom >= h;
+    s.kind = cut ? CStroke::Cut : CStroke::Slanted;
+    s.a = a;
+    s.b = b;
+    float snappedTop = 1e9f, snappedBottom = -1e9f;
+    for (int i = 0; i < 4; ++i) {
+        // Exact in single precision: sixty-fourths of a pixel a few thousand pixels out.
+        s.x[i] = float(cut ? cx[i] : Snapped(cx[i]));
+        s.y[i] = float(cut ? cy[i] : Snapped(cy[i]));
+        snappedTop = std::min(snappedTop, s.y[i]);
+        snappedBottom = std::max(snappedBottom, s.y[i]);
+    }
+    s.top = std::max(int(std::floor(snappedTop)) - (cut ? 1 : 0), 0);
+    s.bottom = std::min(int(std::ceil(snappedBottom)) - (cut ? 0 : 1), h - 1);
+    for (int i = 0; i < 4 && !cut; ++i) {
+        float xa = s.x[i], ya = s.y[i], xb = s.x[(i + 1) & 3], yb = s.y[(i + 1) & 3];
+        s.sign[i] = 1.0f;
+        if (ya > yb) {
+            std::swap(xa, xb);
+            std::swap(ya, yb);
+            s.sign[i] = -1.0f;
+        }
+        s.x0[i] = xa;
+        s.y0[i] = ya;
+        s.y1[i] = yb;
+        s.slope[i] = yb > ya ? (xb - xa) / (yb - ya) : 0.0f;
+    }
+    return s.top <= s.bottom;
+}
+
+// The columns within two pixels of where the outline x, y lies between heights y0 and y1.
+void ColumnsBetween(const float* x, const float* y, float y0, float y1, int w, int& first, int& last)
+{
+    float lo = 1e9f, hi = -1e9f;
+    for (int i = 0; i < 4; ++i) {
+        float xa = x[i], ya = y[i], xb = x[(i + 1) & 3], yb = y[(i + 1) & 3];
+        if (ya > yb) {
+            std::swap(xa, xb);
+            std::swap(ya, yb);
+        }
+        const float from = std::max(ya, y0), to = std::min(yb, y1);
+        if (from > to)
+            continue;
+        const float slope = yb > ya ? (xb - xa) / (yb - ya) : 0.0f;
+        const float u = xa + (from - ya) * slope, v = xa + (to - ya) * slope;
+        lo = std::min({lo, u, v});
+        hi = std::max({hi, u, v});
+    }
+    first = std::max(int(std::floor(lo)) - 2, 0);
+    last = std::min(int(std::floor(hi)) + 2, w - 1);
+}
+
+struct CTarget
+{
+    uchar* bits;
+    qsizetype bytesPerLine;
+    int width, height;
+    const uint* tint;
+    uint colour;
+    // Per pixel, the least coverage that changes it; 0 where none does: it holds the colour,
+    // which painting the colour never takes away. Looking through these tells, faster than the
+    // pixels, where a stroke can change nothing.
+    uchar* need;
+    const quint16* channelNeed;   // per channel (4 x 256), the least coverage that changes a value; 256: none
+
+    uint* row(int y) const { return reinterpret_cast<uint*>(bits + qsizetype(y) * bytesPerLine); }
+    uchar* needOf(int y) const { return need + qsizetype(y) * width; }
+    uchar needOfPixel(uint pixel) const
+    {
+        const uint n = std::min(std::min(channelNeed[pixel & 0xff], channelNeed[256 + ((pixel >> 8) & 0xff)]),
+                                std::min(channelNeed[512 + ((pixel >> 16) & 0xff)], channelNeed[768 + (pixel >> 24)]));
+        return n > 255 ? 0 : uchar(n);
+    }
+};
+
+// Whether nothing changes columns left..right of a row of needs, eight at a time (the needs are
+// followed by eight bytes more than the image has pixels, so that the last eight may be read
+// whole).
+inline bool AllSettled(const uchar* need, int left, int right)
+{
+    for (int x = left; x <= right; x += 8) {
+        quint64 v;
+        std::memcpy(&v, need + x, sizeof v);
+        const int n = std::min(right - x + 1, 8);
+        if (n < 8)
+            v &= (quint64(1) << (8 * n)) - 1;   // little-endian: the first n bytes
+        if (v)
+            return false;
+    }
+    return true;
+}
+
+// Rounded down, for values well within the range of int.
+inline int Floor(float v)
+{
+    const int i = int(v);
+    return i - (float(i) > v ? 1 : 0);
+}
+
+inline void Blend(uint* row, uchar* need, int x, uint level, const CTarget& t)
+{
+    row[x] = t.tint[level] + ByteMul(row[x], 255u - level);
+    need[x] = t.needOfPixel(row[x]);
+}
+
+// A stroke left to the painter, drawn into an image of the target's size that holds nothing but
+// it: its coverage then comes out as the alpha of each pixel.
+class CPainterCoverage
+{
+public:
+    // Blends the part of the stroke within `area` into the target and empties every row of it.
+    void paint(const CStroke& s, const QRect& area, const CTarget& t)
+    {
+        if (m_Alpha.width() != t.width || m_Alpha.height() != t.height) {
+            m_Alpha = QImage(t.width, t.height, QImage::Format_Alpha8);
+            m_Alpha.fill(0);
+        }
+        {
+            QPainter p(&m_Alpha);
+            p.setRenderHint(QPainter::Antialiasing, true);
+            p.setPen(QPen(Qt::black, 2, Qt::SolidLine));
+            p.drawLine(s.a, s.b);
+        }
+        uchar* alpha = m_Alpha.bits();
+        for (int y = s.top; y <= s.bottom; ++y) {
+            // A row a pixel up and down: generous, so that no coverage stays behind.
+            int from = 0, to = -1;
+            ColumnsBetween(s.x, s.y, float(y - 1), float(y + 2), t.width, from, to);
+            uchar* cover = alpha + qsizetype(y) * m_Alpha.bytesPerLine();
+            uint* row = t.row(y);
+            uchar* need = t.needOf(y);
+            const bool blend = y >= area.top() && y <= area.bottom();
+            for (int x = from; x <= to; ++x) {
+                if (!cover[x])
+                    continue;
+                if (blend && x >= area.left() && x <= area.right())
+                    Blend(row, need, x, cover[x], t);
+                cover[x] = 0;
+            }
+        }
+    }
+
+private:
+    QImage m_Alpha;
+};
+
+// The area of the part of a pixel column [0, 1] left of x = z, integrated over z from 0: what
+// an edge running evenly from z = a to z = b leaves of a pixel is (Phi(b) - Phi(a)) / (b - a).
+inline float Phi(float z)
+{
+    const float c = std::min(std::max(z, 0.0f), 1.0f);
+    return 0.5f * c * c + std::max(z - 1.0f, 0.0f);
+}
+
+// Blends columns left..right of row y of a slanted stroke. Each pixel's coverage is the area
+// between the outline's edges within the pixel, taken exactly (edge by edge, the part of the
+// pixel beside it).
+void PaintRow(const CStroke& s, int y, int left, int right, const CTarget& t)
+{
+    float from[4], to[4], weight[4];
+    int pieces = 0;
+    float lo = 1e9f, hi = -1e9f;
+    const float rowTop = float(y), rowBottom = float(y + 1);
+    for (int i = 0; i < 4; ++i) {
+        const float top = std::max(s.y0[i], rowTop), bottom = std::min(s.y1[i], rowBottom);
+        if (!(top < bottom))
+            continue;
+        float a = s.x0[i] + (top - s.y0[i]) * s.slope[i], b = s.x0[i] + (bottom - s.y0[i]) * s.slope[i];
+        if (a > b)
+            std::swap(a, b);
+        lo = std::min(lo, a);
+        hi = std::max(hi, b);
+        if (b - a < MinPieceWidth) {
+            const float middle = 0.5f * (a + b);
+            a = middle - 0.5f * MinPieceWidth;
+            b = middle + 0.5f * MinPieceWidth;
+        }
+        from[pieces] = a;
+        to[pieces] = b;
+        weight[pieces] = s.sign[i] * (bottom - top) / (b - a);
+        ++pieces;
+    }
+    if (pieces == 0)
+        return;
+    uint* row = t.row(y);
+    uchar* need = t.needOf(y);
+    const int first = std::max(int(lo), left), last = std::min(int(hi), right);
+    for (int x = first; x <= last; ++x) {
+        if (!need[x])
+            continue;   // the colour over itself stays as it is
+        const float px = float(x);
+        float cover = 0.0f;
+        for (int k = 0; k < pieces; ++k)
+            cover += weight[k] * (Phi(to[k] - px) - Phi(from[k] - px));
+        Blend(row, need, x, uint(std::min(std::abs(cover), 1.0f) * 255.0f + LevelSlack), t);
+    }
+}
+
+// Blends the part of the stroke within `area` (of the image) into the image.
+void PaintStroke(const CStroke& s, const QRect& area, const CTarget& t)
+{
+    if (s.kind == CStroke::Cut) {
+        thread_local CPainterCoverage painter;
+        painter.paint(s, area, t);
+        return;
+    }
+    const int first = std::max(area.top(), s.top), last = std::min(area.bottom(), s.bottom);
+    if (s.kind == CStroke::Whole) {
+        const int left = std::max(area.left(), s.left), right = std::min(area.right(), s.right);
+        for (int y = first; y <= last && left <= right; ++y) {
+            std::fill(t.row(y) + left, t.row(y) + right + 1, t.colour);
+            std::fill(t.needOf(y) + left, t.needOf(y) + right + 1, uchar(0));
+        }
+        return;
+    }
+    for (int y = first; y <= last; ++y)
+        PaintRow(s, y, area.left(), area.right(), t);
+}
+
+// The pixels of each row that the stroke of a segment can meet: a pixel meets its rectangle
+// unless one of the directions of their sides separates them (a little is added to each reach
+// for the painter's rounding of corners). Along a row the centres that pass lie between bounds
+// that move evenly from row to row.
+struct CReach
+{
+    static constexpr int MaxRows = 64;   // longer strokes are not looked at
+    int top = 0, rows = 0;
+    int first[MaxRows], last[MaxRows];
+    float cx = 0.0f, cy = 0.0f, ux = 1.0f, uy = 0.0f, halfLength = 0.0f;
+
+    // The reach within area; false when it spans more rows than are kept.
+    bool make(QPoint a, QPoint b, const QRect& area)
+    {
+        constexpr float Slack = 1.0f / 32.0f;
+        const float dx = float(b.x() - a.x()), dy = float(b.y() - a.y());
+        const float length = std::sqrt(dx * dx + dy * dy);
+        ux = length > 0.0f ? dx / length : 1.0f;
+        uy = length > 0.0f ? dy / length : 0.0f;
+        cx = 0.5f * float(a.x() + b.x());
+        cy = 0.5f * float(a.y() + b.y());
+        halfLength = 0.5f * length + 1.0f;
+        const float pixel = 0.5f * (std::abs(ux) + std::abs(uy));   // half a pixel's extent along either side
+        const float along = halfLength + pixel + Slack, across = 1.0f + pixel + Slack;
+        const float reachX = std::abs(ux) * halfLength + std::abs(uy) + 0.5f + Slack;
+        const float reachY = std::abs(uy) * halfLength + std::abs(ux) + 0.5f + Slack;
+        top = std::max(area.top(), Floor(cy - reachY));
+        rows = std::min(area.bottom(), Floor(cy + reachY)) - top + 1;
+        if (rows > MaxRows)
+            return false;
+        const int left = std::max(area.left(), Floor(cx - reachX)), right = std::min(area.right(), Floor(cx + reachX));
+        // Per slab, the bounds of x - 0.5 at the first row's centres and their step per row; a
+        // slab along a row or a column bounds the rows only, which the box above does.
+        float lo[2] = {-1e9f, -1e9f}, hi[2] = {1e9f, 1e9f}, step[2] = {0.0f, 0.0f};
+        const float qy = float(top) + 0.5f - cy;
+        if (std::abs(ux) > 1e-6f) {
+            const float u = cx - 0.5f + (-along - qy * uy) / ux, v = cx - 0.5f + (along - qy * uy) / ux;
+            lo[0] = std::min(u, v);
+            hi[0] = std::max(u, v);
+            step[0] = -uy / ux;
+        }
+        if (std::abs(uy) > 1e-6f) {
+            const float u = cx - 0.5f + (qy * ux - across) / uy, v = cx - 0.5f + (qy * ux + across) / uy;
+            lo[1] = std::min(u, v);
+            hi[1] = std::max(u, v);
+            step[1] = ux / uy;
+        }
+        const float low = float(left - 1), high = float(right + 1);
+        for (int r = 0; r < rows; ++r) {
+            const float from = std::max(lo[0] + float(r) * step[0], lo[1] + float(r) * step[1]);
+            const float to = std::min(hi[0] + float(r) * step[0], hi[1] + float(r) * step[1]);
+            first[r] = std::max(left, -Floor(-std::min(std::max(from, low), high)));
+            last[r] = std::min(right, Floor(std::min(std::max(to, low), high)));
+        }
+        return true;
+    }
+    // Whether the stroke covers too little of every pixel of columns l..r of row y that it may
+    // change to change it. A pixel's share of the rectangle is at most its share of the side of
+    // each of the rectangle's edges it lies on, which is less than the edge's distance beyond
+    // its centre plus half its diagonal (a rounding's worth of slack added).
+    bool beyond(int y, int l, int r, const uchar* need) const
+    {
+        constexpr float Reach = 0.70711f + 1.0f / 32.0f;
+        const float qy = float(y) + 0.5f - cy;
+        for (int x = l; x <= r; ++x) {
+            if (!need[x])
+                continue;
+            const float qx = float(x) + 0.5f - cx;
+            const float share = std::min(1.0f + Reach - std::abs(qy * ux - qx * uy),
+                                         halfLength + Reach - std::abs(qx * ux + qy * uy));
+            if (share * 255.0f + 1.0f >= float(need[x]))
+                return false;
+        }
+        return true;
+    }
+    // Whether the stroke can change no pixel of the reach within area: painting the colour over
+    // itself changes nothing, nor does a small share of it over pixels close to it already, and
+    // where a long noisy run crowds, nearly every segment lands on pixels its forerunners filled.
+    bool filled(const QRect& area, const CTarget& t) const
+    {
+        const int from = std::max(area.top(), top), to = std::min(area.bottom(), top + rows - 1);
+        for (int y = from; y <= to; ++y) {
+            const int l = std::max(area.left(), first[y - top]), r = std::min(area.right(), last[y - top]);
+            if (l <= r && !AllSettled(t.needOf(y), l, r) && !beyond(y, l, r, t.needOf(y)))
+                return false;
+        }
+        return true;
+    }
+};
+
+// Whether every pixel of area within the box about the segment a-b that its stroke lies in
+// (rounded out by a pixel) holds the colour: a first look, cheaper than the reach's.
+bool BoxSettled(QPoint a, QPoint b, const QRect& area, const CTarget& t)
+{
+    const int left = std::max(area.left(), std::min(a.x(), b.x()) - 2);
+    const int right = std::min(area.right(), std::max(a.x(), b.x()) + 1);
+    const int top = std::max(area.top(), std::min(a.y(), b.y()) - 2);
+    const int bottom = std::min(area.bottom(), std::max(a.y(), b.y()) + 1);
+    for (int y = top; y <= bottom && left <= right; ++y)
+        if (!AllSettled(t.needOf(y), left, right))
+            return false;
+    return true;
+}
+
+// Whether the stroke of segment a-b can change no pixel of area.
+bool Unchanging(QPoint a, QPoint b, const QRect& area, const CTarget& t, CReach& reach)
+{
+    return BoxSettled(a, b, area, t) || (reach.make(a, b, area) && reach.filled(area, t));
+}
+
+// The tiles the stroke of segment a-b can reach (rows and columns of the grid of tiles); false
+// when it misses the image. Generous by a pixel: a tile it does not reach is only looked at.
+bool TilesOf(QPoint a, QPoint b, int w, int h, QRect& tiles)
+{
+    const int left = std::max(std::min(a.x(), b.x()) - 2, 0), right = std::min(std::max(a.x(), b.x()) + 2, w - 1);
+    const int top = std::max(std::min(a.y(), b.y()) - 2, 0), bottom = std::min(std::max(a.y(), b.y()) + 2, h - 1);
+    tiles = QRect(QPoint(left / TileColumns, top / TileRows), QPoint(right / TileColumns, bottom / TileRows));
+    return left <= right && top <= bottom;
+}
+
+// The target of a painting into image; the needs, kept from one batch to the next, are made
+// the first time.
+CTarget Target(QImage& image, const uint* tint, const quint16* channelNeed, std::vector<uchar>& need)
+{
+    CTarget t{image.bits(), image.bytesPerLine(), image.width(), image.height(), tint, tint[255], nullptr, channelNeed};
+    if (need.empty()) {
+        need.resize(size_t(t.width) * size_t(t.height) + 8);
+        uint last = t.row(0)[0];
+        uchar lastNeed = t.needOfPixel(last);
+        for (int y = 0; y < t.height; ++y) {
+            const uint* row = t.row(y);
+            uchar* rowNeed = need.data() + size_t(y) * size_t(t.width);
+            for (int x = 0; x < t.width; ++x) {
+                if (row[x] != last) {
+                    last = row[x];
+                    lastNeed = t.needOfPixel(last);
+                }
+                rowNeed[x] = lastNeed;
+            }
+        }
+    }
+    t.need = need.data();
+    return t;
+}
+
+} // namespace
+
+bool CXYCoverage::Handles(const QImage& image, const QColor& colour)
+{
+    return colour.alpha() == 255 && image.devicePixelRatio() == 1.0
+        && (image.format() == QImage::Format_ARGB32_Premultiplied || image.format() == QImage::Format_RGB32);
+}
+
+CXYCoverage::CXYCoverage(QImage& image, QPoint origin, const QColor& colour)
+    : m_Image(image), m_Origin(origin), m_Colour(colour)
+{
+}
+
+void CXYCoverage::paint(const QPoint* points, int count, int threads)
+{
+    if (count < 2 || m_Image.isNull())
+        return;
+    if (!m_bReady)
+        makeTables();
+    if (count - 1 < SerialSegments || threads < 2)
+        paintSerial(points, count);
+    else
+        paintInTiles(points, count, threads);
+}
+
+void CXYCoverage::makeTables()
+{
+    m_bReady = true;
+    const uint pixel = qPremultiply(m_Colour.rgba());
+    for (uint a = 0; a < 256; ++a)
+        m_Tint[a] = ByteMul(pixel, a);
+    // A blend at coverage a changes a channel from v to the colour's c by
+    // round(c a / 255) - round(v a / 255) (the painter rounds each product alone).
+    for (int channel = 0; channel < 4; ++channel) {
+        const int c = int((pixel >> (8 * channel)) & 0xff);
+        for (int v = 0; v < 256; ++v) {
+            int a = 1;
+            while (a < 256 && (c * a + 127) / 255 == (v * a + 127) / 255)
+                ++a;
+            m_ChannelNeed[channel * 256 + v] = quint16(a);
+        }
+    }
+}
+
+void CXYCoverage::paintSerial(const QPoint* points, int count)
+{
+    const CTarget t = Target(m_Image, m_Tint, m_ChannelNeed, m_Need);
+    CStroke s;
+    const QRect all(0, 0, t.width, t.height);
+    CReach reach;
+    for (int k = 0; k + 1 < count; ++k) {
+        const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
+        if (Unchanging(a, b, all, t, reach))
+            continue;
+        if (MakeStroke(a, b, t.width, t.height, s))
+            PaintStroke(s, all, t);
+    }
+}
+
+void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
+{
+    const CTarget t = Target(m_Image, m_Tint, m_ChannelNeed, m_Need);
+    const int segments = count - 1;
+    const int columns = (t.width + TileColumns - 1) / TileColumns;
+    const int tiles = columns * ((t.height + TileRows - 1) / TileRows);
+    const auto tileArea = [&](int tile) {
+        return QRect((tile % columns) * TileColumns, (tile / columns) * TileRows, TileColumns, TileRows)
+            .intersected(QRect(0, 0, t.width, t.height));
+    };
+    const QRect all(0, 0, t.width, t.height);
+    const int chunks = threads;
+    m_Found.resize(size_t(chunks));
+    // Each chunk of segments lists, in order, the tiles each segment's stroke can change. A
+    // stroke that lands on pixels of a tile that held the colour before the batch changes
+    // nothing there, whenever it is painted: where a long noisy run crowds, that is nearly
+    // every one, which the tile would otherwise take in turn, on one thread.
+    ParallelFor(chunks, threads, [&](int c) {
+        std::vector<std::pair<int, int>>& found = m_Found[size_t(c)];
+        found.clear();
+        CReach reach;
+        for (int k = int((long long)segments * c / chunks), end = int((long long)segments * (c + 1) / chunks); k < end; ++k) {
+            const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
+            QRect range;
+            if (!TilesOf(a, b, t.width, t.height, range))
+                continue;
+            int known = -1;   // the reach, once made: 1 when it could be
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                for (int column = range.left(); column <= range.right(); ++column) {
+                    const QRect area = tileArea(row * columns + column);
+                    if (BoxSettled(a, b, area, t))
+                        continue;
+                    if (known < 0)
+                        known = reach.make(a, b, all) ? 1 : 0;
+                    if (!known || !reach.filled(area, t))
+                        found.emplace_back(row * columns + column, k);
+                }
+        }
+    });
+    // The tiles' lists hold chunk after chunk, so that each keeps its segments in order.
+    m_Counts.assign(size_t(chunks) * size_t(tiles), 0);
+    ParallelFor(chunks, threads, [&](int c) {
+        int* counts = m_Counts.data() + size_t(c) * size_t(tiles);
+        for (const std::pair<int, int>& f : m_Found[size_t(c)])
+            ++counts[f.first];
+    });
+    m_Starts.assign(size_t(tiles) + 1, 0);
+    int total = 0;
+    for (int tile = 0; tile < tiles; ++tile) {
+        m_Starts[size_t(tile)] = total;
+        for (int c = 0; c < chunks; ++c) {
+            int& n = m_Counts[size_t(c) * size_t(tiles) + size_t(tile)];
+            const int here = n;
+            n = total;   // from now on: where the chunk's next segment of the tile goes
+            total += here;
+        }
+    }
+    m_Starts[size_t(tiles)] = total;
+    m_Entries.resize(size_t(total));
+    ParallelFor(chunks, threads, [&](int c) {
+        int* next = m_Counts.data() + size_t(c) * size_t(tiles);
+        for (const std::pair<int, int>& f : m_Found[size_t(c)])
+            m_Entries[size_t(next[f.first]++)] = f.second;
+    });
+    // The work: a tile with its segments, or a part of one with far more than the others (where
+    // a long run crowds), each part going through all of the tile's segments. The fullest first,
+    // so that none is left to the end for one thread alone; empty tiles not at all.
+    const auto size = [this](int tile) { return m_Starts[size_t(tile) + 1] - m_Starts[size_t(tile)]; };
+    const int crowded = std::max(total / (2 * threads), 1024);
+    m_Work.clear();
+    for (int tile = 0; tile < tiles; ++tile) {
+        if (size(tile) == 0)
+            continue;
+        const QRect area = tileArea(tile);
+        if (size(tile) <= crowded) {
+            m_Work.push_back({area, tile});
+            continue;
+        }
+        for (int y = area.top(); y <= area.bottom(); y += PartRows)
+            for (int x = area.left(); x <= area.right(); x += PartColumns)
+                m_Work.push_back({QRect(x, y, PartColumns, PartRows).intersected(area), tile});
+    }
+    std::stable_sort(m_Work.begin(), m_Work.end(), [&](const CWork& a, const CWork& b) { return size(a.tile) > size(b.tile); });
+    ParallelFor(int(m_Work.size()), threads, [&](int i) {
+        const int tile = m_Work[size_t(i)].tile;
+        const QRect area = m_Work[size_t(i)].area;
+        CStroke s;
+        CReach reach;
+        for (int e = m_Starts[size_t(tile)]; e < m_Starts[size_t(tile) + 1]; ++e) {
+            const int k = m_Entries[size_t(e)];
+            const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
+            // Strokes painted before it in the batch may have filled its pixels in.
+            if (Unchanging(a, b, area, t, reach))
+                continue;
+            if (MakeStroke(a, b, t.width, t.height, s))
+                PaintStroke(s, area, t);
+        }
+    });
+}
