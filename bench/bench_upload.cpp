@@ -1,6 +1,8 @@
 // The online upload's costs.
 //  - Encoding one SendReading call of 10,001 readings (one data set, the largest part an upload
-//    sends) as the codec does it, against writing the same document with QXmlStreamWriter.
+//    sends): the one-pass writer the client uses, the DOM tree it replaced (same bytes), the
+//    same document with QXmlStreamWriter, and the writer against QXmlStreamWriter and Python's
+//    xmlrpc.client.dumps side by side with their ratios.
 //  - Formatting 10,001 readings as the service reads them.
 //  - The live upload beside a run at the logger's fastest rate (100,000 samples a second): a
 //    storing thread appends a block of 1,000 converted samples every 10 ms, as the packet
@@ -8,6 +10,7 @@
 //    service's replies are granted at once, the calls themselves not made). Reported: the
 //    storing thread's processor time per second of run with and without the upload, and the
 //    share the upload adds.
+#include "../tests/common/DomXmlRpcCall.h"
 #include "../tests/common/PlainLogicContext.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
@@ -18,9 +21,14 @@
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
 #include <QThread>
 #include <QXmlStreamWriter>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <ctime>
@@ -42,49 +50,113 @@ void BM_EncodeCallDom(benchmark::State& state)
 {
     const QString set = ReadingsText();
     const QList<QVariant> args{QString("exp-1"), kReadings, QVariantList{set}};
-    MaiaObject codec;
     for (auto _ : state) {
-        const QByteArray body = codec.prepareCall("SendReading", args).toUtf8();
+        const QByteArray body = DomXmlRpcCall("SendReading", args);
         benchmark::DoNotOptimize(body.data());
     }
     state.SetItemsProcessed(state.iterations() * kReadings);
 }
 BENCHMARK(BM_EncodeCallDom)->Unit(benchmark::kMicrosecond);
 
+// What the client sends: the same bytes as the DOM tree gave, written in one pass.
+void BM_EncodeCall(benchmark::State& state)
+{
+    const QString set = ReadingsText();
+    const QList<QVariant> args{QString("exp-1"), kReadings, QVariantList{set}};
+    for (auto _ : state) {
+        const QByteArray body = MaiaObject::prepareCallBody("SendReading", args);
+        benchmark::DoNotOptimize(body.data());
+    }
+    state.SetItemsProcessed(state.iterations() * kReadings);
+    state.SetBytesProcessed(state.iterations() * MaiaObject::prepareCallBody("SendReading", args).size());
+}
+BENCHMARK(BM_EncodeCall)->Unit(benchmark::kMicrosecond);
+
+// The same document written with QXmlStreamWriter: the baseline of a streaming encoder.
+QByteArray StreamWriterCall(const QString& set)
+{
+    QByteArray body;
+    QXmlStreamWriter w(&body);
+    w.setAutoFormatting(true);
+    w.setAutoFormattingIndent(1);
+    w.writeStartDocument();
+    w.writeStartElement("methodCall");
+    w.writeTextElement("methodName", "SendReading");
+    w.writeStartElement("params");
+    w.writeStartElement("param");
+    w.writeStartElement("value");
+    w.writeTextElement("string", "exp-1");
+    w.writeEndElement();
+    w.writeEndElement();
+    w.writeStartElement("param");
+    w.writeStartElement("value");
+    w.writeTextElement("int", QString::number(kReadings));
+    w.writeEndElement();
+    w.writeEndElement();
+    w.writeStartElement("param");
+    w.writeStartElement("value");
+    w.writeStartElement("array");
+    w.writeStartElement("data");
+    w.writeStartElement("value");
+    w.writeTextElement("string", set);
+    w.writeEndDocument();
+    return body;
+}
+
 void BM_EncodeCallStreamWriter(benchmark::State& state)
 {
     const QString set = ReadingsText();
     for (auto _ : state) {
-        QByteArray body;
-        QXmlStreamWriter w(&body);
-        w.setAutoFormatting(true);
-        w.setAutoFormattingIndent(1);
-        w.writeStartDocument();
-        w.writeStartElement("methodCall");
-        w.writeTextElement("methodName", "SendReading");
-        w.writeStartElement("params");
-        w.writeStartElement("param");
-        w.writeStartElement("value");
-        w.writeTextElement("string", "exp-1");
-        w.writeEndElement();
-        w.writeEndElement();
-        w.writeStartElement("param");
-        w.writeStartElement("value");
-        w.writeTextElement("int", QString::number(kReadings));
-        w.writeEndElement();
-        w.writeEndElement();
-        w.writeStartElement("param");
-        w.writeStartElement("value");
-        w.writeStartElement("array");
-        w.writeStartElement("data");
-        w.writeStartElement("value");
-        w.writeTextElement("string", set);
-        w.writeEndDocument();
+        const QByteArray body = StreamWriterCall(set);
         benchmark::DoNotOptimize(body.data());
     }
     state.SetItemsProcessed(state.iterations() * kReadings);
 }
 BENCHMARK(BM_EncodeCallStreamWriter)->Unit(benchmark::kMicrosecond);
+
+// Best time per call of `encode` over `rounds` rounds of `calls` calls, in microseconds.
+template <class Encode>
+double BestMicroseconds(Encode encode, int rounds, int calls)
+{
+    double best = 1e30;
+    for (int r = 0; r < rounds; ++r) {
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < calls; ++i)
+            benchmark::DoNotOptimize(encode().size());
+        best = std::min(best, clock.nsecsElapsed() / 1e3 / calls);
+    }
+    return best;
+}
+
+// The pair side by side in one run, and Python's xmlrpc.client.dumps of the same document
+// (bench/xmlrpc_dumps.py, fed the same readings): best of each, and the ratios.
+void BM_EncodeCallRatios(benchmark::State& state)
+{
+    const QString set = ReadingsText();
+    const QList<QVariant> args{QString("exp-1"), kReadings, QVariantList{set}};
+    double writer = 0.0, streamWriter = 0.0, python = 0.0;
+    for (auto _ : state) {
+        writer = 1e30;
+        streamWriter = 1e30;
+        for (int turn = 0; turn < 5; ++turn) {
+            const auto encode = [&] { return MaiaObject::prepareCallBody("SendReading", args); };
+            writer = std::min(writer, BestMicroseconds(encode, 3, 200));
+            streamWriter = std::min(streamWriter, BestMicroseconds([&] { return StreamWriterCall(set); }, 3, 50));
+        }
+        QProcess script;
+        script.start("python3", {QFileInfo(QString::fromUtf8(__FILE__)).dir().filePath("xmlrpc_dumps.py")});
+        script.write(set.toUtf8());
+        script.closeWriteChannel();
+        python = script.waitForFinished(120000) ? script.readAllStandardOutput().trimmed().toDouble() : 0.0;
+    }
+    state.counters["writer_us"] = writer;
+    state.counters["qxmlstreamwriter_us"] = streamWriter;
+    state.counters["python_dumps_us"] = python;
+    state.counters["writer_vs_streamwriter"] = writer / streamWriter;
+    state.counters["writer_vs_python"] = python > 0 ? writer / python : 0.0;
+}
+BENCHMARK(BM_EncodeCallRatios)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_FormatReadings(benchmark::State& state)
 {
@@ -124,17 +196,12 @@ void InstantService(XMLRPC& controller, std::atomic<qint64>* rows)
         queue->ReplyArrived(true);
         controller.WakeWorker();
     };
-    QObject::connect(queue, &CDataQueue::StartExperiement, queue, [grant](XMLStartPacket* p) {
-        delete p;
-        grant();
-    }, Qt::DirectConnection);
-    QObject::connect(queue, &CDataQueue::SendReading, queue, [grant, rows](XMLDataPacket* p) {
-        *rows += p->rowCount;
-        delete p;
-        grant();
-    }, Qt::DirectConnection);
-    QObject::connect(queue, &CDataQueue::EndExperiement, queue, [](XMLPacket* p) { delete p; },
+    QObject::connect(queue, &CDataQueue::StartExperiement, queue, [grant](const XMLStartPacket&) { grant(); },
                      Qt::DirectConnection);
+    QObject::connect(queue, &CDataQueue::SendReading, queue, [grant, rows](const XMLDataPacket& p) {
+        *rows += p.rowCount;
+        grant();
+    }, Qt::DirectConnection);
 }
 
 // Starts a live upload of the branch `key` declaring `samples` rows.

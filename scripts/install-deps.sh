@@ -12,8 +12,8 @@ PACKAGES=(
   libopencv-dev
   libbenchmark-dev
   clang libclang-rt-dev llvm
-  xvfb xauth x11-apps imagemagick
-  fonts-liberation2 fonts-dejavu-core
+  xvfb xauth x11-apps imagemagick xdotool
+  fonts-liberation2 fonts-dejavu-core breeze-icon-theme
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav
 )
 

@@ -46,6 +46,15 @@ run_ctest() {  # run_ctest BUILD_DIR NAME
   return "$rc"
 }
 
+# What git sees of the source tree; the build folders this script makes are left out.
+tree_state() {
+  git -C "$ROOT" status --porcelain --untracked-files=all -- . ':!build' ':!build-asan' 2>/dev/null
+}
+in_git=0
+git -C "$ROOT" rev-parse --is-inside-work-tree >/dev/null 2>&1 && in_git=1
+tree_before="$(tree_state)"
+[ "$in_git" -eq 0 ] || [ -z "$tree_before" ] || echo "note: the tree has changes before the tests; only new ones count"
+
 status=0
 
 echo "== build (RelWithDebInfo)"
@@ -78,6 +87,21 @@ for f in build-asan/fuzz/fuzz_*; do
     failed=$((failed + 1)); status=1
   fi
 done
+
+# Tests write into temporary folders only: whatever they leave in the tree is a failure.
+if [ "$in_git" -eq 1 ]; then
+  tree_after="$(tree_state)"
+  if [ "$tree_after" = "$tree_before" ]; then
+    echo "tree: clean after the tests"
+    passed=$((passed + 1))
+  else
+    echo "tree: the tests left these in the source tree:"
+    diff <(printf '%s\n' "$tree_before") <(printf '%s\n' "$tree_after") | sed -n 's/^> /  /p'
+    failed=$((failed + 1)); status=1
+  fi
+else
+  echo "tree: not a git checkout, not checked"
+fi
 
 echo "summary: $passed passed, $failed failed"
 exit "$status"

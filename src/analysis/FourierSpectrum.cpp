@@ -3,10 +3,10 @@
 #include <cmath>
 #include <opencv2/core.hpp>
 
-#include "Core/Base/Diagnostics.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/Globals.h"
 #include "analysis/Functions.h"
+#include "analysis/FunctionsSupport.h"
 
 namespace {
 
@@ -130,11 +130,17 @@ CDataBranch* CFunctions::FunctionFourier(CDataBranch* branch, long start, long e
     const long count = hi - lo + 1;
     const double dt = branch->m_Interval;
     // Everything is checked before anything is created, so a refused range leaves no branch.
-    if (count < 3 || count > (1 << 29))
+    // A refusal says why: a dialog that asked for the spectrum would otherwise just close.
+    if (count < 3) {
+        AnalysisSupport::ShowTooFewSamples();
+        return nullptr;
+    }
+    if (count > (1 << 29))
         return nullptr;
     if (!(dt > 0.0) || !std::isfinite(1.0 / dt)) {
-        MyOutputDebugString("CFunctions: Fourier spectrum of a branch without sample interval",
-                            DiagGui);
+        // Frequencies need the time between samples, which manual sampling does not have.
+        AnalysisSupport::ShowCritical(QString(), tr("A Fourier transform needs samples taken at a fixed rate; "
+                                                    "this series was sampled by hand."));
         return nullptr;
     }
     QVector<double> xs, ys, positions, unused;

@@ -38,8 +38,15 @@ void Ui_CurveFitDialog::setupUi(QDialog* dialog)
     grid->addWidget(curveFitCombo, 0, 1);
     grid->addWidget(label_2, 1, 0);
     grid->addWidget(orderCombo, 1, 1);
+    // The two choices stand in the middle of the fixed-size box, with room between them,
+    // rather than at its top over an empty band.
+    grid->setVerticalSpacing(14);
+    grid->setHorizontalSpacing(12);
+    grid->setColumnStretch(1, 1);
+    outer->setContentsMargins(24, 12, 24, 12);
+    outer->addStretch(1);
     outer->addLayout(grid);
-    outer->addStretch();
+    outer->addStretch(1);
     auto* buttons = new QHBoxLayout;
     okButton = new QPushButton(dialog);
     okButton->setObjectName(QStringLiteral("okButton"));

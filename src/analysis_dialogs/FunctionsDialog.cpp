@@ -20,6 +20,7 @@
 #include <QSet>
 
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -326,8 +327,35 @@ void FunctionsDialog::addSourceRow(const FunctionSourceInfo& info, const QString
     // The entry goes in first: adding the first row changes the current row at once, and the
     // name builder reads the entry of that row.
     m_sources.append(info);
-    ui->G1_Combo->addItem(text);
-    ui->G2_Combo->addItem(text);
+    // Where a row comes from: a series already recorded, or a measurement of the setup that
+    // the function will follow in the next runs.
+    const bool stored = info.type == SourceStoredTime || info.type == SourceStoredValues;
+    const QString origin =
+        stored ? tr("A recorded series")
+               : tr("A measurement of the current setup: the function is computed during the next runs");
+    for (QComboBox* combo : {ui->G1_Combo, ui->G2_Combo}) {
+        combo->addItem(text);
+        combo->setItemData(combo->count() - 1, origin, Qt::ToolTipRole);
+    }
+}
+
+void FunctionsDialog::proposeG1()
+{
+    const auto find = [this](const std::function<bool(const FunctionSourceInfo&)>& wanted) {
+        for (int row = 0; row < m_sources.size(); ++row)
+            if (wanted(m_sources.at(row)))
+                return row;
+        return -1;
+    };
+    int row = m_G1Key < 0 ? -1 : find([this](const FunctionSourceInfo& s) {
+        return s.type == SourceStoredValues && s.key == m_G1Key;
+    });
+    if (row < 0)
+        row = find([](const FunctionSourceInfo& s) { return s.type == SourceStoredValues; });
+    if (row < 0)
+        row = find([](const FunctionSourceInfo& s) { return s.type == SourceLiveValues; });
+    if (row >= 0)
+        ui->G1_Combo->setCurrentIndex(row);
 }
 
 void FunctionsDialog::initG1AndG2()
@@ -358,8 +386,10 @@ void FunctionsDialog::initG1AndG2()
     }
     const CSetupInfo* setup = m_pWindowsManager->AnalysisSetup();
     const CSensorInfo* catalogue = m_pWindowsManager->AnalysisCatalogue();
-    if (!setup)
+    if (!setup) {
+        proposeG1();
         return;
+    }
     for (int i = 0; i < setup->m_SelectedSensorList.size(); ++i) {
         const CSesnorProperties* sensor = setup->m_SelectedSensorList.at(i);
         if (!sensor)
@@ -386,6 +416,7 @@ void FunctionsDialog::initG1AndG2()
             addSourceRow(info, QStringLiteral("%1%2").arg(tr("input:")).arg(sensorName));
         }
     }
+    proposeG1();
 }
 
 void FunctionsDialog::G1ComboChanged(int)

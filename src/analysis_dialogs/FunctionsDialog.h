@@ -98,6 +98,9 @@ private:
     void initFunctionList();
     void initG1AndG2();
     void addSourceRow(const FunctionSourceInfo& info, const QString& text);
+    // G1 starts on a measured series, never on a time row: the values of the cursor's plot,
+    // else the first recorded series, else the first measurement of the setup.
+    void proposeG1();
     void updateCoefficients(int comboIndex);
     void updateFunctionNameAndUnit(int comboIndex);
     // The name and unit of one source row; false when the row names nothing.

@@ -1,3 +1,4 @@
+#include "app/base/Fonts.h"
 #include "app/shell/MainWindow.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Logic/LogicManager.h"
@@ -64,7 +65,9 @@ int main(int argc, char** argv)
 {
     QElapsedTimer clock;
     clock.start();
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(argc, argv);
+    KorvantaFonts::Install();
     QTextStream out(stdout);
 
     // A second running copy is not refused; the segment only marks that one runs.

@@ -56,60 +56,60 @@ double FirstStep(double range)
     return (s > 0.0 && std::isfinite(s)) ? s : 0.0;
 }
 
-namespace {
-
-void SpreadEqualEnds(TickPlan& p)
+double RoundStep(double rough)
 {
-    if (p.lo != p.hi)
-        return;
-    const double v = p.lo;
-    p.lo = std::min(0.9 * v, 1.1 * v);
-    p.hi = std::max(0.9 * v, 1.1 * v);
+    if (!(rough > 0.0) || !std::isfinite(rough))
+        return 0.0;
+    const double decade = std::pow(10.0, std::floor(std::log10(rough)));
+    // A hair of tolerance, so a step that is already round is not pushed to the next one.
+    for (double m : {1.0, 2.0, 2.5, 5.0, 10.0})
+        if (m * decade >= rough * (1.0 - 1e-9))
+            return m * decade;
+    return 10.0 * decade;
 }
 
-// Doubles the step until the rounded ends hold at most limit steps; the test looks one
-// doubling ahead while the ends keep the step before it. A limit below 2 could never be met
-// by a range across zero (its rounded ends lie a step either side), so it counts as 2, and
-// the doubling is bounded as well.
-bool Thin(double min, double max, int limit, TickPlan& p)
+namespace {
+
+// The round step after this one: 1, 2, 2.5, 5, 10, ...
+double NextRoundStep(double step)
 {
+    return RoundStep(step * (1.0 + 1e-6));
+}
+
+// The smallest round step, not below rough, whose multiples cover [min, max] in at most limit
+// steps; the ends are the multiples just outside the range. A limit below 2 could never be met
+// by a range across zero (its ends lie a step either side), so it counts as 2.
+TickPlan Plan(double min, double max, double rough, int limit)
+{
+    TickPlan p;
+    const double range = max - min;
+    if (!(range > 0.0) || !std::isfinite(range) || !std::isfinite(min) || !std::isfinite(max))
+        return p;
     const double n = std::max(limit, 2);
-    for (int k = 0; k < MaxThinning && (p.hi - p.lo) / p.step > n; ++k) {
-        p.lo = GetRoundVal(float(min), float(p.step));
-        p.hi = GetRoundVal(float(max), float(p.step));
-        p.step *= 2.0;
-        if (!std::isfinite(p.step))
-            return false;
+    p.step = RoundStep(std::max(rough, range / n));
+    for (int k = 0; k < MaxThinning && p.step > 0.0 && std::isfinite(p.step); ++k) {
+        p.lo = std::floor(min / p.step) * p.step;
+        p.hi = std::ceil(max / p.step) * p.step;
+        if ((p.hi - p.lo) / p.step <= n + 1e-9) {
+            p.ok = std::isfinite(p.lo) && std::isfinite(p.hi);
+            return p;
+        }
+        p.step = NextRoundStep(p.step);
     }
-    p.ok = std::isfinite(p.lo) && std::isfinite(p.hi);
-    return p.ok;
+    return TickPlan{};
 }
 
 } // namespace
 
 TickPlan PlanYTicks(double min, double max, int limit)
 {
-    TickPlan p;
-    p.step = FirstStep(max - min);
-    if (p.step <= 0.0)
-        return p;
-    p.lo = GetRoundVal(float(min), float(p.step));
-    p.hi = GetRoundVal(float(max), float(p.step));
-    SpreadEqualEnds(p);
-    return Thin(min, max, limit, p) ? p : TickPlan{};
+    return Plan(min, max, FirstStep(max - min), limit);
 }
 
 TickPlan PlanXTicks(double min, double max, double labelSpan, int limit)
 {
-    TickPlan p;
-    p.step = FirstStep(max - min);
-    if (p.step <= 0.0)
-        return p;
-    const float span = (labelSpan > 0.0 && std::isfinite(labelSpan)) ? float(labelSpan) : float(p.step);
-    p.lo = GetRoundVal(float(min), span);
-    p.hi = GetRoundVal(float(max), span);
-    SpreadEqualEnds(p);
-    return Thin(min, max, limit, p) ? p : TickPlan{};
+    const double span = (labelSpan > 0.0 && std::isfinite(labelSpan)) ? labelSpan : 0.0;
+    return Plan(min, max, std::max(FirstStep(max - min), span), limit);
 }
 
 int LabelDecimals(int start, double step, double multiplier)

@@ -31,10 +31,15 @@ struct TickPlan
     bool ok = false;   // false: no ticks at all (empty or non-finite range)
 };
 
-// Rounded ends and thinned step of a Y scale over [min, max] (ordered, not both 0) for at
-// most limit label rows.
+// The smallest round step (1, 2, 2.5 or 5 times a power of ten) not below rough; 0 for a
+// rough step that is not a positive finite number.
+double RoundStep(double rough);
+
+// The numbered ticks of a Y scale over [min, max] for at most limit label rows: a round step,
+// never finer than the first step, and the ends at the multiples of the step just outside
+// the range, so every numbered value is a whole multiple of the step.
 TickPlan PlanYTicks(double min, double max, int limit);
-// The same for the X scale, whose ends are first rounded to the label span.
+// The same for the X scale, whose step is also at least the span one label needs.
 TickPlan PlanXTicks(double min, double max, double labelSpan, int limit);
 
 // The fewest decimals that show a step of step x multiplier, starting from start.

@@ -399,6 +399,7 @@ public slots:
     void OnVideoPlaybackStart(int folderKey);
     void OnVideoPlaybackSample(int sample);
     void OnVideoPlaybackStop();
+    void BranchValuesChanged(int key);
 
 private:
     IPrompter* graphPrompter() const;

@@ -13,14 +13,8 @@
 
 QFont CGraphWindow::ScaleFont()
 {
-    // Helvetica is rarely installed on Linux; the free metric-compatible faces stand in.
-    static const bool substituted = [] {
-        QFont::insertSubstitutions(QStringLiteral("Helvetica"),
-                                   {QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-        return true;
-    }();
-    Q_UNUSED(substituted);
-    QFont f(QStringLiteral("Helvetica"), 10);
+    // Helvetica is rarely installed on Linux; its packaged metric twin is named outright.
+    QFont f(QStringLiteral("Liberation Sans"), 10);
     f.setWeight(QFont::Normal);
     f.setItalic(false);
     return f;

@@ -57,7 +57,11 @@ void CGraphWindow::TogglePredictMode()
 void CGraphWindow::AddPredictPlot()
 {
     CPredictPlot curve;
+    // A curve drawn in a grid line's colour disappears into the grid: those palette entries
+    // are passed over (the palette has other colours, so the walk ends).
     curve.m_Plot.m_Color = GetNextGlobalColor();
+    for (int i = 0; i < 12 && (curve.m_Plot.m_Color == gridBlue || curve.m_Plot.m_Color == gridOrange); ++i)
+        curve.m_Plot.m_Color = GetNextGlobalColor();
     curve.m_Plot.m_bAutoScale = false;
     if (!m_Plots.isEmpty()) {
         curve.m_Plot.m_Min = m_Plots.first().m_Min;

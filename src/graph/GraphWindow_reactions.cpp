@@ -22,6 +22,22 @@ void CGraphWindow::ConnectReactions(CKorvantaSignals* hub)
     connect(hub, &CKorvantaSignals::VideoPlaybackStart, this, &CGraphWindow::OnVideoPlaybackStart);
     connect(hub, &CKorvantaSignals::VideoPlaybackSample, this, &CGraphWindow::OnVideoPlaybackSample);
     connect(hub, &CKorvantaSignals::VideoPlaybackStop, this, &CGraphWindow::OnVideoPlaybackStop);
+    connect(hub, &CKorvantaSignals::branchValuesChanged, this, &CGraphWindow::BranchValuesChanged);
+}
+
+void CGraphWindow::BranchValuesChanged(int key)
+{
+    bool shown = m_XPlot.m_Key == key;
+    for (const CGraphPlot& p : m_Plots)
+        shown = shown || p.m_Key == key;
+    if (!shown)
+        return;
+    // An XY curve keeps its settled samples as a picture: the edited one must be drawn anew.
+    for (int i = m_XYLayers.size() - 1; i >= 0; --i)
+        if (m_XYLayers.at(i).m_Key == key || m_XYLayers.at(i).m_XKey == key)
+            m_XYLayers.removeAt(i);
+    m_RepaintMode = RepaintFull;
+    update();
 }
 
 void CGraphWindow::resetForNewPlots()

@@ -72,8 +72,11 @@ int CGraphWindow::DrawYScale(QPainter* painter, QRect& rect, bool left, int plot
         if (hasPlot) {
             const CSensorInfo* catalogue = m_pHost ? m_pHost->GetSensorCatalogue() : nullptr;
             const QPixmap icon = GetSensorIcon(branch->m_SensorIndex, branch->m_IconVariant, catalogue);
-            if (!icon.isNull())
-                painter->drawPixmap(rect.left() + 2, rect.top() + 4, icon);
+            // The icon stays inside its band, off the plot area and its titles.
+            const int side = std::min({icon.width(), icon.height(), rect.width() - 4});
+            if (!icon.isNull() && side > 0)
+                painter->drawPixmap(rect.left() + 2, rect.top() + 4,
+                                    side == icon.width() ? icon : icon.scaledToWidth(side, Qt::SmoothTransformation));
         }
     }
     const GraphRules::TickPlan plan = GraphRules::PlanYTicks(mn, mx, limit);
@@ -163,13 +166,16 @@ void CGraphWindow::DrawYOneTick(QPainter* painter, short y, float value, bool le
     painter->setFont(ScaleFont());
     painter->setPen(Qt::black);
     const QString text = Double2String(ShownValue(value), decimals, false, scientific);
-    const int ascent = QFontMetrics(painter->font()).ascent() / 2;
+    const QFontMetrics fm(painter->font());
+    // The labels at the ends move inside the plot area's height rather than under the X band.
+    const int baseline = std::clamp(y + fm.ascent() / 2, m_GraphRect.top() + fm.ascent(),
+                                    std::max(m_GraphRect.top() + fm.ascent(), m_GraphRect.bottom() - fm.descent()));
     if (left) {
         painter->drawLine(rect->right() - 1, y, rect->right() - 5, y);
-        painter->drawText(QPoint(rect->right() - 6 - StringWidth(painter, text), y + ascent), text);
+        painter->drawText(QPoint(rect->right() - 6 - StringWidth(painter, text), baseline), text);
     } else {
         painter->drawLine(rect->left() + 2, y, rect->left() + 6, y);
-        painter->drawText(QPoint(rect->left() + 9, y + ascent), text);
+        painter->drawText(QPoint(rect->left() + 9, baseline), text);
     }
 }
 
@@ -215,7 +221,9 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
     double span = 1.0;
     if (m_GraphType == TimeGraph || m_GraphType == BarGraph) {
         if (!m_Plots.isEmpty()) {
-            w = StringWidth(painter, GetValueString(0.0)) + 25;
+            // The widest label: the end value with room for the decimals of a 2.5 step.
+            w = std::max(StringWidth(painter, GetValueString(0.0)), StringWidth(painter, GetValueString(m_XMax)))
+                + StringWidth(painter, QStringLiteral(".00")) + 25;
             span = width != 0 ? double(w) / width * (double(m_XMax) - m_XMin) : 0.0;
         } else {
             span = width / 9;
@@ -225,6 +233,14 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
         span = width != 0 ? double(w) / width * (double(m_XMax) - m_XMin) : 0.0;
     }
     const int limit = width / (w + 10) + 1;
+    // A time axis counts sample positions but is labelled in seconds: its ticks are planned
+    // in seconds, so the labels come out round, and placed back at their positions.
+    double unit = 1.0;
+    if (m_GraphType == TimeGraph && !m_Plots.isEmpty()) {
+        const double sps = secondsPerSample() * GetTimeMultiplier(1, 1);
+        if (sps > 0.0 && std::isfinite(sps))
+            unit = sps;
+    }
     GraphRules::TickPlan plan;
     if (m_Plots.isEmpty()) {
         m_XMin = 0.0f;
@@ -234,7 +250,7 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
         plan.step = 1.0;
         plan.ok = true;
     } else {
-        plan = GraphRules::PlanXTicks(m_XMin, m_XMax, span, limit);
+        plan = GraphRules::PlanXTicks(m_XMin * unit, m_XMax * unit, span * unit, limit);
     }
     if (m_GraphType == BarGraph && std::isfinite(m_XMin) && std::isfinite(m_XMax)) {
         plan.lo = std::floor(m_XMin);
@@ -243,18 +259,19 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
         plan.ok = true;
     }
     if (plan.ok && plan.step > 0.0) {
-        const float lo = float(plan.lo), s = float(plan.step), hi = float(plan.hi);
         // Counted, not accumulated: at large positions t + s == t and an added step never ends.
         long long k = 0;
-        const double skip = std::floor((double(m_XMin) - plan.lo) / plan.step) - 1.0;
+        const double skip = std::floor((double(m_XMin) * unit - plan.lo) / plan.step) - 1.0;
         if (skip > 0.0 && skip < 1.0e15)
             k = (long long)skip;
+        const double end = plan.hi + plan.step * 1e-9;
         for (int count = 0; count < GraphRules::MaxTicks; ++count, ++k) {
-            const float t = lo + float(k) * s;
-            if (!(t <= hi))
+            const double shown = plan.lo + double(k) * plan.step;
+            if (!(shown <= end))
                 break;
+            const float t = float(shown / unit);
             const int x = GraphRules::ToPixelX(t, m_XMin, m_XMax, g);
-            const int xNext = GraphRules::ToPixelX(t + s, m_XMin, m_XMax, g);
+            const int xNext = GraphRules::ToPixelX(float((shown + plan.step) / unit), m_XMin, m_XMax, g);
             short spacing = short(std::clamp(xNext - x, -32000, 32000));
             if (g.left() <= x && x < g.right()) {
                 DrawXOneTick(painter, short(x), t, &spacing, &m_GraphRect);
@@ -309,6 +326,9 @@ void CGraphWindow::DrawXOneTick(QPainter* painter, short x, float value, short* 
     }
     const int w = StringWidth(painter, text);
     const int h = QFontMetrics(painter->font()).height();
-    const int left = m_GraphType == BarGraph ? int(x + 3.0 * *spacing / 4.0 - w / 2) : x - w / 2;
+    int left = m_GraphType == BarGraph ? int(x + 3.0 * *spacing / 4.0 - w / 2) : x - w / 2;
+    // A label at either end of the axis stays inside the window's graph area.
+    const QRect area = graphArea();
+    left = std::max(area.left(), std::min(left, area.right() - w));
     painter->drawText(QRect(left, b + 6, w, h), Qt::AlignCenter, text);
 }

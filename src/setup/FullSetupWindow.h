@@ -133,8 +133,13 @@ public slots:
     void on_manualUnitEditted(const QString& newText);
     void on_MinimalSetupButton_pressed();
 
+    // Every control that takes the keyboard by Tab, in the order Tab visits them: the
+    // detection mode, the sensor table row by row and cell by cell, then the controls below it.
+    QList<QWidget*> tabChain() const;
+
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 

@@ -6,12 +6,16 @@
 #include "Core/Data/SetupInfo.h"
 #include "setup/SetupWindow.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QTableWidget>
+
+#include <algorithm>
+#include <tuple>
 
 void CFullSetupWindow::initSamplingType()
 {
@@ -168,4 +172,53 @@ void CFullSetupWindow::on_MinimalSetupButton_pressed()
 {
     if (m_pSetupWindow)
         m_pSetupWindow->displaySetupWindow(0);
+}
+
+QList<QWidget*> CFullSetupWindow::tabChain() const
+{
+    // The rows are rebuilt whenever the sensors change, and their cells come and go in any
+    // order: the chain is worked out from where the controls are, not kept.
+    using Place = std::tuple<int, int, int, int, int, int>;
+    QList<QPair<Place, QWidget*>> placed;
+    QTableWidget* table = ui->SensorsTable;
+    const int tableTop = table->mapTo(this, QPoint(0, 0)).y();
+    for (QWidget* w : findChildren<QWidget*>()) {
+        if ((w->focusPolicy() & Qt::TabFocus) != Qt::TabFocus || !w->isEnabled() || !w->isVisibleTo(this)
+            || w->focusProxy())
+            continue;
+        QWidget* cell = w;
+        while (cell && cell->parentWidget() != table->viewport())
+            cell = cell->parentWidget();
+        const QPoint at = w->mapTo(this, QPoint(0, 0));
+        if (cell) {
+            const QModelIndex index = table->indexAt(cell->pos());
+            const QPoint inCell = w->mapTo(cell, QPoint(0, 0));
+            placed.append({Place(tableTop, 1, index.row(), index.column(), inCell.y(), inCell.x()), w});
+        } else {
+            placed.append({Place(at.y(), 0, at.x(), 0, 0, 0), w});
+        }
+    }
+    using Placed = QPair<Place, QWidget*>;
+    std::stable_sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.first < b.first; });
+    QList<QWidget*> chain;
+    for (const auto& p : placed)
+        chain.append(p.second);
+    return chain;
+}
+
+bool CFullSetupWindow::focusNextPrevChild(bool next)
+{
+    // Tab goes round the window's own controls: the cells of the sensor table are widgets in
+    // a table, which the window's default chain would leave or lose.
+    const QList<QWidget*> chain = tabChain();
+    if (chain.isEmpty())
+        return CKorvantaWindow::focusNextPrevChild(next);
+    QWidget* focus = QApplication::focusWidget();
+    while (focus && !chain.contains(focus) && focus != this)
+        focus = focus->parentWidget();
+    const int at = chain.indexOf(focus);
+    const int n = chain.size();
+    const int to = at < 0 ? (next ? 0 : n - 1) : (at + (next ? 1 : n - 1)) % n;
+    chain.at(to)->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+    return true;
 }

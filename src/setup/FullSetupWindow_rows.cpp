@@ -62,6 +62,9 @@ void Ui_CFullSetupWindow::setupUi(QWidget* form)
     SensorsTable->setColumnCount(CFullSetupWindow::NumColumns);
     SensorsTable->setFrameShape(QFrame::NoFrame);
     SensorsTable->setFocusPolicy(Qt::NoFocus);
+    // Tab belongs to the controls in the cells; the table would take it to move its own
+    // current cell, which nobody sees, and keep the keyboard there.
+    SensorsTable->setTabKeyNavigation(false);
     SensorsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     SensorsTable->setSelectionMode(QAbstractItemView::NoSelection);
     SensorsTable->setDragDropMode(QAbstractItemView::NoDragDrop);

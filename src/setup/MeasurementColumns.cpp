@@ -33,6 +33,8 @@ void Ui_FullSetupMeasurementsColumn::setupUi(QWidget* form)
     MeasurementTable->setAutoScrollMargin(16);
     MeasurementTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MeasurementTable->setTabKeyNavigation(false);
+    // The table only lays out its rows' controls; Tab goes to those, not to it.
+    MeasurementTable->setFocusPolicy(Qt::NoFocus);
     MeasurementTable->setProperty("showDropIndicator", QVariant(false));
     MeasurementTable->setDragDropOverwriteMode(false);
     MeasurementTable->setSelectionMode(QAbstractItemView::NoSelection);
@@ -171,11 +173,16 @@ void Ui_FullSetupSetZeroColumn::setupUi(QWidget* form)
     horizontalLayout->setContentsMargins(0, 0, 0, 0);
     verticalLayout = new QVBoxLayout();
     verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
-    verticalLayout->setSpacing(6);
+    verticalLayout->setSpacing(2);
     currentReadingLabel = new QLabel(form);
     currentReadingLabel->setObjectName(QStringLiteral("currentReadingLabel"));
     currentReadingLabel->setAlignment(Qt::AlignCenter);
     currentReadingLabel->setTextInteractionFlags(Qt::NoTextInteraction);
+    // A short row squeezes the column: the reading keeps a whole line of text. Disabled, it
+    // stays legible on the blue of the active cells.
+    currentReadingLabel->setMinimumHeight(currentReadingLabel->fontMetrics().height() + 2);
+    // (The cell's style sheet wins over a palette, so the colour is a style sheet as well.)
+    currentReadingLabel->setStyleSheet(QStringLiteral("QLabel:disabled { color: rgb(88, 96, 106); }"));
     verticalLayout->addWidget(currentReadingLabel);
     setButton = new QPushButton(form);
     setButton->setObjectName(QStringLiteral("setButton"));

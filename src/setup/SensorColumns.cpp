@@ -100,6 +100,11 @@ void FullSetupSensorNameColumn::subSensorsComboModified(int comboIndex)
 
 // ---- range
 
+namespace {
+// The text width the range column offers (its 80 pixels less the cell's and layout's margins).
+const int s_LabelWidth = 60;
+} // namespace
+
 void Ui_FullSetupSensorRangeColumn::setupUi(QWidget* form)
 {
     if (form->objectName().isEmpty())
@@ -152,7 +157,14 @@ void FullSetupSensorRangeColumn::showRange()
     const int iseId = setup ? setup->GetISEId(m_Channel) : 0;
     const SetupColumnRules::RangeDisplay display = SetupColumnRules::BuildRangeDisplay(catalogue, m_SensorIndex, iseId);
     if (!display.m_bCombo) {
-        m_pLabel->setText(display.m_Label);
+        // The column is narrow: a range too wide for it breaks after its dash rather than
+        // being cut.
+        QString text = display.m_Label;
+        if (m_pLabel->fontMetrics().horizontalAdvance(text) > s_LabelWidth)
+            text.replace(QStringLiteral(" - "), QStringLiteral(" -\n"));
+        m_pLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        m_pLabel->setText(text);
+        m_pLabel->setToolTip(display.m_Label);
         m_pLabel->show();
         m_pCombo->hide();
         return;

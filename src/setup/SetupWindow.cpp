@@ -287,8 +287,9 @@ void CSetupWindow::enableSetup()
         return;
     }
     if (m_bSetupDisabled) {
+        // Manual sampling has no rate: the box stays held after a manual run.
         if (m_pFull)
-            m_pFull->setRateEnabled(true);
+            m_pFull->setRateEnabled(m_pSetupInfo->m_RateCode != 0);
         if (detectedLoggerType() == 70.0)
             m_pSetupInfo->m_bAutoDetect = true; // the Pelorin logger always detects by itself
         if (m_pFull)

@@ -73,6 +73,11 @@ void CCalculator::initWindow()
     m_pUi->rb_degrees->setText(tr("Degrees"));
     m_pUi->rb_radians->setText(tr("Radians"));
     m_pUi->rb_degrees->setChecked(true);
+    // The angle choice shares a row with the keys: without the box's frame and margins its
+    // two labels keep their full height.
+    m_pUi->groupBox->setStyleSheet(QStringLiteral("QGroupBox { border: none; margin: 0px; padding: 0px; }"));
+    if (QLayout* row = m_pUi->groupBox->layout())
+        row->setContentsMargins(4, 0, 4, 0);
     expression->setFocus();
 
     for (const InsertionKey& key : s_Keys) {

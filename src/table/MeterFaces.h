@@ -7,6 +7,8 @@
 #include <QFont>
 #include <QPixmap>
 #include <QRect>
+#include <QRectF>
+#include <QStringList>
 #include <QString>
 #include <QVector>
 #include <QWidget>
@@ -21,19 +23,46 @@ constexpr int s_AnalogStepLimit = 7;
 // ranges whose single-precision width rounds oddly).
 constexpr int s_MaxTicks = 64;
 
-// The tick step for a range: a power of ten near the width, doubled while the range holds more
-// than limit steps. Zero for a range that draws no scale (empty, reversed or not finite).
+// The tick step for a range: the smallest round step (1, 2, 2.5 or 5 times a power of ten),
+// from a tenth of the range's order up, that divides the range into at most limit steps.
+// Zero for a range that draws no scale (empty, reversed or not finite).
 double TickStep(double minimum, double maximum, int limit);
-// The tick values from the minimum up to the maximum. Each value is the minimum plus a whole
-// number of steps, so a step too small to change a large value cannot stall the walk.
+// The tick values: the whole multiples of the step from the minimum up to the maximum. Each
+// value is a whole number of steps, so a step too small to change a large value cannot
+// stall the walk.
 QVector<double> TickValues(double minimum, double maximum, double step);
 // The step limit of the bar scale: as many steps as font heights fit into the bar, five to ten.
 int BarStepLimit(int barHeight, int fontHeight);
-// A label: two decimals; a value within 0.0001 of zero on a wider range shows as plain zero.
-QString LabelText(double value, double width);
+// The decimals that show every multiple of a step exactly (0 to 6).
+int StepDecimals(double step);
+// A label: with the decimals of its step; a value within a millionth of a step of zero shows
+// as plain zero, without a minus sign.
+QString LabelText(double value, double step);
 // The largest point size, from the font's own downwards, at which text fits into width; 1 at
 // the least. Fitting never enlarges.
 int PointSizeToFit(const QString& text, QFont font, int width);
+
+// Where the analog face puts its dial in a face rectangle: the half circle of ticks, the
+// labels outside it (so the needle, which stays inside, never crosses one) and the needle's
+// pivot. The label font, the label count and the radius are chosen from the space: labels
+// never overlap each other, never leave the face and keep clear of the avoid rectangle (the
+// sensor icon).
+struct AnalogLayout
+{
+    QPointF centre;
+    double radius = 0.0;     // outer end of the ticks
+    double needle = 0.0;     // needle length, short of the ticks' outer end
+    double step = 0.0;
+    QFont font;
+    QVector<double> ticks;
+    QStringList labels;
+    QVector<QRectF> labelRects;
+    bool ok = false;         // false: no scale for this range
+};
+AnalogLayout LayOutAnalog(const QRectF& face, double minimum, double maximum, const QString& family,
+                          const QRectF& avoid = QRectF());
+// The angle of a value on the dial in radians: 0 at the minimum (left), pi at the maximum.
+double AnalogAngle(double value, double minimum, double maximum);
 } // namespace MeterScale
 
 // What every face shares: the fill colour, the background image it draws centred on the view,
@@ -93,6 +122,9 @@ public:
     void drawMeter(QPainter* painter, const QSize& viewSize) override;
     void DrawScale(QPainter* painter);
     void drawNeedle(QPainter* painter, int x, int y, double length, double angle);
+    // The dial's layout for a view of that size (the face rectangle is the centred background).
+    const MeterScale::AnalogLayout& layOut(const QSize& viewSize);
+    const MeterScale::AnalogLayout& layout() const { return m_Layout; }
 
     // The needle's tip for a centre, length and angle (0 left, 90 up, 180 right).
     static QPoint NeedleTip(int x, int y, double length, double angle);
@@ -114,6 +146,7 @@ private:
     double m_NeedleAngle = 0.0;
     QPixmap m_SensorIcon;
     Layer m_Layer;
+    MeterScale::AnalogLayout m_Layout;
 };
 
 class CColorMeter : public CMeterFace
@@ -153,6 +186,9 @@ public:
 
     void setValue(double value) { m_Value = value; }
     double value() const { return m_Value; }
+    // The unit shown under the number (empty: none).
+    void setUnit(const QString& unit) { m_Unit = unit; }
+    QString unit() const { return m_Unit; }
     void setTextRect(QRect* rect);
     QRect textRect() const { return m_TextRect; }
     void setFontPointSize(int size) { m_Font.setPointSize(size); }
@@ -171,6 +207,7 @@ private:
     QColor m_TextColor{255, 255, 255};
     QFont m_Font;
     double m_Value = 0.0;
+    QString m_Unit;
     QRect m_TextRect;
     // The last fitting: its text, width and starting size, and the size it gave.
     QString m_FitText;

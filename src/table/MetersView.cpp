@@ -107,6 +107,7 @@ void CMetersView::setBackGroundImageSize(MeterType type, BackgroundSize size)
         const int side = bg->isNull() ? s_ImageSide[size] : bg->width();
         m_pAnalog->setBackgroundImage(bg);
         m_pAnalog->setScaleRadius(double(side / 2) * 0.6);
+        m_pAnalog->layOut(QWidget::size());
         break;
     }
     case Bar:
@@ -162,6 +163,7 @@ void CMetersView::setRanges(double minimum, double maximum, bool withColor)
 
 void CMetersView::setCurrentBranch(CDataBranch* branch)
 {
+    m_pDigital->setUnit(branch ? branch->m_Unit : QString());
     if (!branch) {
         setRanges(0.0, 10.0, false);
         return;
@@ -278,10 +280,7 @@ void CMetersView::UpdateNewData()
 
 void CMetersView::paintEvent(QPaintEvent*)
 {
-    if (m_MeterType == Analog) {
-        m_pAnalog->setScaleCentre(width() / 2, height() / 2);
-        m_pAnalog->setNeedleCentre(width() / 2, height() / 2);
-    }
+    // The analog face places its own dial (and so its needle's pivot) in the space it has.
     currentFace()->drawMeter();
 }
 

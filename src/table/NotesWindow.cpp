@@ -8,6 +8,8 @@
 #include <QColorDialog>
 #include <QDataStream>
 #include <QFontDatabase>
+
+#include "app/base/Fonts.h"
 #include <QIcon>
 #include <QPainter>
 #include <QPrintDialog>
@@ -60,10 +62,21 @@ void cnoteswindow::initWindow()
     m_pUi->textEdit->setAcceptDrops(false);
     setWindowIcon(QIcon(QStringLiteral(":/images/transperentIcon.png")));
 
-    m_pUi->cb_fontFamilies->addItems(QFontDatabase().families());
-    const int arial = m_pUi->cb_fontFamilies->findText(QStringLiteral("Arial"));
-    if (arial >= 0)
-        m_pUi->cb_fontFamilies->setCurrentIndex(arial);
+    const QStringList families = QFontDatabase().families();
+    m_pUi->cb_fontFamilies->addItems(families);
+    // "Arial" when installed, else its packaged metric twin, never the first family of the list.
+    const int start = m_pUi->cb_fontFamilies->findText(KorvantaFonts::Choose(families, QStringLiteral("Arial")));
+    if (start >= 0)
+        m_pUi->cb_fontFamilies->setCurrentIndex(start);
+    // The size box shows two digits: it leaves the row's room to the family box, wide enough
+    // for a name such as "Liberation Sans" (a longer one shows whole in the list and in the
+    // tool tip).
+    QComboBox* familyBox = m_pUi->cb_fontFamilies;
+    m_pUi->cb_fontSize->setMaximumWidth(m_pUi->cb_fontSize->fontMetrics().horizontalAdvance(QStringLiteral("00")) + 34);
+    m_pUi->layoutCombos->setSpacing(4);
+    m_pUi->layoutCombos->setContentsMargins(6, 6, 6, 6);
+    familyBox->setToolTip(familyBox->currentText());
+    connect(familyBox, &QComboBox::currentTextChanged, familyBox, &QComboBox::setToolTip);
     for (const char* size : s_Sizes)
         m_pUi->cb_fontSize->addItem(QString::fromLatin1(size));
     m_pUi->cb_fontSize->setCurrentText(QStringLiteral("12"));

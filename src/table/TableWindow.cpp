@@ -227,6 +227,7 @@ void CTableWindow::connectHub()
     connect(hub, &CKorvantaSignals::VideoPlaybackSample, this, &CTableWindow::onVideoPlaybackSample);
     connect(hub, &CKorvantaSignals::VideoPlaybackStop, this, &CTableWindow::onVideoPlaybackStop);
     connect(hub, &CKorvantaSignals::dataKeyIsDeleted, this, &CTableWindow::removeColumnByKey);
+    connect(hub, &CKorvantaSignals::branchValuesChanged, this, &CTableWindow::onBranchValuesChanged);
     connect(hub, &CKorvantaSignals::VideoAnalysisStart, this, &CTableWindow::StartVideoAnalysisRun);
     connect(hub, &CKorvantaSignals::VideoAnalysisStop, this, &CTableWindow::StopVideoAnalysisRun);
 }
@@ -432,12 +433,20 @@ bool CTableWindow::isLastActiveTable() const
     return m_pHost && m_pHost->GetLastActiveTable() == this;
 }
 
-void CTableWindow::onCellValueChanged(int, int)
+void CTableWindow::onCellValueChanged(int branchKey, int)
 {
     // An edited value is a change of the workspace: without this the edit would be lost on
-    // exit without a question.
+    // exit without a question. Every window that shows the series hears of it.
     m_pDataView->viewport()->update();
     notifyHasNewDataToSave();
+    if (CKorvantaSignals* hub = m_pHost ? m_pHost->GetSignals() : nullptr)
+        emit hub->branchValuesChanged(branchKey);
+}
+
+void CTableWindow::onBranchValuesChanged(int key)
+{
+    if (isKeyExistOnTable(key))
+        m_pDataView->viewport()->update();
 }
 
 void CTableWindow::closeEvent(QCloseEvent* event)

@@ -131,6 +131,7 @@ public slots:
     void onFilePrintPreview();
     void onFilePrinterSetupDialog();
     void onCellValueChanged(int branchKey, int index);
+    void onBranchValuesChanged(int key);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -11,13 +11,14 @@
 
 #include <algorithm>
 #include <charconv>
+#include <memory>
 
 CDataQueue::CDataQueue(XMLRPC* owner, QObject* parent) : QObject(parent), m_pOwner(owner)
 {
     static const bool registered = [] {
-        qRegisterMetaType<XMLPacket*>("XMLPacket*");
-        qRegisterMetaType<XMLStartPacket*>("XMLStartPacket*");
-        qRegisterMetaType<XMLDataPacket*>("XMLDataPacket*");
+        qRegisterMetaType<XMLPacket>("XMLPacket");
+        qRegisterMetaType<XMLStartPacket>("XMLStartPacket");
+        qRegisterMetaType<XMLDataPacket>("XMLDataPacket");
         return true;
     }();
     Q_UNUSED(registered);
@@ -31,7 +32,6 @@ CDataQueue::CDataQueue(XMLRPC* owner, QObject* parent) : QObject(parent), m_pOwn
 CDataQueue::~CDataQueue()
 {
     dropPending();
-    discardCurrent();
 }
 
 int CDataQueue::PendingCount() const
@@ -44,7 +44,11 @@ void CDataQueue::Add2Queue(XMLPacket* packet)
 {
     if (!packet)
         return;
-    switch (packet->kind) {
+    // The worker reads a start or data packet as its own type: one made as a plain packet
+    // with such a kind is refused rather than read past its end.
+    const bool typed = (packet->kind != XMLPacket::Start || dynamic_cast<XMLStartPacket*>(packet))
+                       && (packet->kind != XMLPacket::Data || dynamic_cast<XMLDataPacket*>(packet));
+    switch (typed ? packet->kind : -1) {
     case XMLPacket::Login:
         m_bActive = true;
         m_bStreaming = false;
@@ -56,6 +60,7 @@ void CDataQueue::Add2Queue(XMLPacket* packet)
             dropPending();
             m_bStreaming = false;
         }
+        m_bAbandoned = false;
         m_bActive = true;
         break;
     case XMLPacket::Data:
@@ -82,6 +87,10 @@ void CDataQueue::FinishStreaming(XMLPacket* end)
 {
     if (!end)
         return;
+    if (m_bAbandoned) {
+        delete end;
+        return;
+    }
     // Unlike an end queued on its own, this one leaves the streaming flag alone: cutting the
     // stream here would drop the rows stored since the last part.
     m_bRunEnded = true;
@@ -110,17 +119,39 @@ void CDataQueue::StopUploading()
         return;
     // Most of an upload is spent waiting for a reply; a stop given then is kept, and the end
     // goes out once the reply lets the worker go on. A failed upload gets its end at once.
-    const bool halted = isHalted();
-    m_bStreaming = false;
-    {
-        QMutexLocker lock(&m_ListLock);
-        qDeleteAll(m_Pending);
-        m_Pending.clear();
-        m_Pending.append(new XMLPacket(XMLPacket::End));
+    closeUpload(isHalted());
+}
+
+void CDataQueue::AbandonUpload(bool closeAtService)
+{
+    m_bAbandoned = true;
+    if (closeAtService) {
+        closeUpload(true);
+        return;
     }
-    if (halted)
+    m_bStreaming = false;
+    replacePending(nullptr);
+}
+
+void CDataQueue::closeUpload(bool activate)
+{
+    m_bStreaming = false;
+    replacePending(new XMLPacket(XMLPacket::End));
+    if (activate)
         m_bActive = true;
     m_pOwner->WakeWorker();
+}
+
+void CDataQueue::replacePending(XMLPacket* end)
+{
+    QList<XMLPacket*> dropped;
+    {
+        QMutexLocker lock(&m_ListLock);
+        dropped.swap(m_Pending);
+        if (end)
+            m_Pending.append(end);
+    }
+    qDeleteAll(dropped);
 }
 
 XMLPacket* CDataQueue::takePending()
@@ -131,18 +162,7 @@ XMLPacket* CDataQueue::takePending()
 
 void CDataQueue::dropPending()
 {
-    QList<XMLPacket*> dropped;
-    {
-        QMutexLocker lock(&m_ListLock);
-        dropped.swap(m_Pending);
-    }
-    qDeleteAll(dropped);
-}
-
-void CDataQueue::discardCurrent()
-{
-    delete m_pCurrentDataPacket;
-    m_pCurrentDataPacket = nullptr;
+    replacePending(nullptr);
 }
 
 void CDataQueue::ProcessData_XMLRPC()
@@ -150,14 +170,14 @@ void CDataQueue::ProcessData_XMLRPC()
     for (;;) {
         if (!m_bActive || m_pOwner->IsExiting())
             return;
-        XMLPacket* packet = nullptr;
-        if (m_bStreaming && m_pCurrentDataPacket) {
-            packet = m_pCurrentDataPacket;
-            m_pCurrentDataPacket = nullptr;
+        std::unique_ptr<XMLPacket> packet;
+        if (m_bStreaming && m_CurrentDataPacket) {
+            packet.reset(new XMLDataPacket(std::move(*m_CurrentDataPacket)));
+            m_CurrentDataPacket.reset();
         } else {
             // An end or a stop cleared the streaming flag: the rest of that upload is dropped.
-            discardCurrent();
-            packet = takePending();
+            m_CurrentDataPacket.reset();
+            packet.reset(takePending());
             if (!packet)
                 return;
         }
@@ -166,13 +186,12 @@ void CDataQueue::ProcessData_XMLRPC()
         switch (packet->kind) {
         case XMLPacket::Validate:
             emit ValidateUser();
-            delete packet;
             break;
         case XMLPacket::Start: {
-            auto* start = static_cast<XMLStartPacket*>(packet);
+            const auto& start = static_cast<const XMLStartPacket&>(*packet);
             m_bStreaming = false;
             m_NextSample = 0;
-            m_TotalSamples = start->numberOfSamples;
+            m_TotalSamples = start.numberOfSamples;
             m_bRunEnded = false;
             m_bAwaitingReply = true;
             m_bActive = false;
@@ -180,21 +199,19 @@ void CDataQueue::ProcessData_XMLRPC()
             return;
         }
         case XMLPacket::Data:
-            gather(static_cast<XMLDataPacket*>(packet));
+            gather(static_cast<XMLDataPacket&>(*packet));
             return;
         case XMLPacket::End:
             m_bActive = false;
             m_bStreaming = false;
             dropPending();
-            emit EndExperiement(packet);
+            emit EndExperiement(*packet);
             return;
         case XMLPacket::StopWorker:
             m_bActive = false;
             m_pOwner->RequestExit();
-            delete packet;
             return;
         default:
-            delete packet;
             break;
         }
     }
@@ -209,23 +226,25 @@ QString CDataQueue::FormatValue(double value)
     return QString::fromLatin1(text, int(result.ptr - text));
 }
 
-int CDataQueue::firstBranchCount(const XMLDataPacket* packet) const
+int CDataQueue::firstBranchCount(const XMLDataPacket& packet) const
 {
     CDataManager* data = m_pOwner->GetDataManager();
-    const CDataBranch* first = (data && !packet->keys.isEmpty()) ? data->GetDataBranch(packet->keys.first()) : nullptr;
+    const CDataBranch* first =
+        (data && !packet.keys.isEmpty()) ? data->GetDataBranch(packet.keys.first()) : nullptr;
     return first ? first->GetYSize() : -1;
 }
 
-int CDataQueue::appendRows(XMLDataPacket* packet, int count)
+int CDataQueue::appendRows(XMLDataPacket& packet, int count)
 {
     CDataManager* data = m_pOwner->GetDataManager();
     QVector<double> y;
-    const int sensors = std::min<int>(packet->sensorCount, packet->valueLists->size());
+    const int sensors = std::min<int>(packet.sensorCount, packet.valueLists.size());
     for (int s = 0; s < sensors; ++s) {
         // One locked copy per branch and block: the storing thread is held up once, not per row.
-        const CDataBranch* branch = (data && s < packet->keys.size()) ? data->GetDataBranch(packet->keys.at(s)) : nullptr;
+        const CDataBranch* branch =
+            (data && s < packet.keys.size()) ? data->GetDataBranch(packet.keys.at(s)) : nullptr;
         const int got = branch ? branch->CopyYRange(int(m_NextSample), count, y) : 0;
-        QStringList& texts = (*packet->valueLists)[s];
+        QStringList& texts = packet.valueLists[s];
         texts.reserve(texts.size() + count);
         for (int i = 0; i < count; ++i)
             // A branch shorter than the first, or one deleted meanwhile, has a gap here.
@@ -240,10 +259,10 @@ void CDataQueue::waitForSamples()
     QThread::msleep(PollMs);
 }
 
-void CDataQueue::gather(XMLDataPacket* packet)
+void CDataQueue::gather(XMLDataPacket& packet)
 {
     m_bStreaming = true;
-    packet->CreateDataPacketWithSize(std::max<int>(packet->sensorCount, 0));
+    packet.CreateDataPacketWithSize(std::max<int>(packet.sensorCount, 0));
     QElapsedTimer clock;
     clock.start();
     int rows = 0;
@@ -277,9 +296,9 @@ void CDataQueue::gather(XMLDataPacket* packet)
             count = std::min(count, m_TotalSamples - m_NextSample);
         rows += appendRows(packet, int(count));
     }
-    packet->rowCount = rows;
+    packet.rowCount = rows;
     if (m_bStreaming)
-        m_pCurrentDataPacket = packet->NextPart();
+        m_CurrentDataPacket = packet.NextPart();
     m_bAwaitingReply = true;
     m_bActive = false;
     emit SendReading(packet);

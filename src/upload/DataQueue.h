@@ -12,6 +12,7 @@
 #include <QObject>
 
 #include <atomic>
+#include <optional>
 
 class CDataManager;
 class XMLRPC;
@@ -30,9 +31,13 @@ public:
     explicit CDataQueue(XMLRPC* owner, QObject* parent = nullptr);
     ~CDataQueue() override;
 
-    // User-interface thread.
+    // User-interface thread. Add2Queue takes over the packet.
     void Add2Queue(XMLPacket* packet);
     void StopUploading();
+    // A call of the upload failed: the rest of it is dropped and, when the experiment was
+    // started at the service, an end goes out to close it there. A run that is still being
+    // recorded goes on; its end no longer reaches the service.
+    void AbandonUpload(bool closeAtService);
     // The recorded run has ended: its live upload sends every row the run stored, then the
     // end packet (which the queue takes over).
     void FinishStreaming(XMLPacket* end);
@@ -54,20 +59,24 @@ public:
 
 signals:
     void ValidateUser();
-    void StartExperiement(XMLStartPacket* oData);
-    void SendReading(XMLDataPacket* oData);
-    void EndExperiement(XMLPacket* oData);
+    // The packets go out by value: the receiving thread gets its own copy.
+    void StartExperiement(XMLStartPacket oData);
+    void SendReading(XMLDataPacket oData);
+    void EndExperiement(XMLPacket oData);
 
 private:
     // Neither working nor waiting for a reply, with an upload left over: it failed.
     bool isHalted() const;
     XMLPacket* takePending();
     void dropPending();
-    void discardCurrent();
-    void gather(XMLDataPacket* packet);
+    // Drops every pending packet and queues end, when given, in their place.
+    void replacePending(XMLPacket* end);
+    // Queues the end of the upload under way; activate lets the worker take it at once.
+    void closeUpload(bool activate);
+    void gather(XMLDataPacket& packet);
     // Appends up to count rows from next sample on; returns how many were appended.
-    int appendRows(XMLDataPacket* packet, int count);
-    int firstBranchCount(const XMLDataPacket* packet) const;
+    int appendRows(XMLDataPacket& packet, int count);
+    int firstBranchCount(const XMLDataPacket& packet) const;
     void waitForSamples();
 
     QList<XMLPacket*> m_Pending;
@@ -77,9 +86,11 @@ private:
     std::atomic<bool> m_bAwaitingReply{false};
     // Set when the run being sent has ended: no more samples will come.
     std::atomic<bool> m_bRunEnded{false};
+    // Set when a failed call ended the upload; the next start clears it.
+    std::atomic<bool> m_bAbandoned{false};
     XMLRPC* m_pOwner;
     // Worker thread only.
     qint64 m_TotalSamples = 0;
     qint64 m_NextSample = 0;
-    XMLDataPacket* m_pCurrentDataPacket = nullptr;
+    std::optional<XMLDataPacket> m_CurrentDataPacket;
 };

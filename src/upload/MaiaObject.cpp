@@ -1,18 +1,19 @@
 #include "upload/MaiaObject.h"
 
+#include "upload/XmlRpcWriter.h"
+
 #include <QDateTime>
-#include <QDomImplementation>
 #include <QNetworkReply>
 #include <QPointer>
 #include <QXmlStreamReader>
 
 #include <cstdlib>
 
+// The DOM library's own policy for invalid characters is left at accepting them: the one that
+// drops them also drops every character outside the basic plane, both in the text of nodes
+// made here and in the answers it parses. The encoders remove what XML forbids themselves.
 MaiaObject::MaiaObject(QObject* parent) : QObject(parent)
 {
-    // A user's text may hold characters XML cannot carry; they are dropped rather than
-    // producing a document the service refuses.
-    QDomImplementation::setInvalidDataPolicy(QDomImplementation::DropInvalidChars);
 }
 
 QString MaiaObject::zoneSuffix(int utcHour, int valueHour)
@@ -24,6 +25,12 @@ QString MaiaObject::zoneSuffix(int utcHour, int valueHour)
 QString MaiaObject::formatDouble(double value)
 {
     return QString::number(value, 'g', 6);
+}
+
+QString MaiaObject::dateTimeText(const QDateTime& value)
+{
+    return value.toString(QStringLiteral("yyyy-MM-ddThh:mm:ss"))
+           + zoneSuffix(QDateTime::currentDateTimeUtc().time().hour(), value.time().hour());
 }
 
 QDomElement MaiaObject::toXml(const QVariant& arg)
@@ -52,7 +59,7 @@ QDomElement MaiaObject::toXml(QDomDocument& doc, const QVariant& arg)
         break;
     case QMetaType::QString:
         typeName = QStringLiteral("string");
-        text = arg.toString();
+        text = CXmlRpcWriter::allowedText(arg.toString());
         break;
     case QMetaType::QByteArray:
         typeName = QStringLiteral("base64");
@@ -60,9 +67,7 @@ QDomElement MaiaObject::toXml(QDomDocument& doc, const QVariant& arg)
         break;
     case QMetaType::QDateTime: {
         typeName = QStringLiteral("dateTime.iso8601");
-        const QDateTime value = arg.toDateTime();
-        text = value.toString(QStringLiteral("yyyy-MM-ddThh:mm:ss"))
-               + zoneSuffix(QDateTime::currentDateTimeUtc().time().hour(), value.time().hour());
+        text = dateTimeText(arg.toDateTime());
         break;
     }
     case QMetaType::QVariantMap: {
@@ -72,7 +77,7 @@ QDomElement MaiaObject::toXml(QDomDocument& doc, const QVariant& arg)
         for (auto it = map.constBegin(); it != map.constEnd(); ++it) {
             QDomElement member = doc.createElement(QStringLiteral("member"));
             QDomElement name = doc.createElement(QStringLiteral("name"));
-            name.appendChild(doc.createTextNode(it.key()));
+            name.appendChild(doc.createTextNode(CXmlRpcWriter::allowedText(it.key())));
             member.appendChild(name);
             member.appendChild(toXml(doc, it.value()));
             structElem.appendChild(member);
@@ -168,22 +173,12 @@ QVariant MaiaObject::decodeStruct(const QDomElement& structElem, int depth)
 
 QString MaiaObject::prepareCall(const QString& method, const QList<QVariant>& args)
 {
-    QDomDocument doc;
-    doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"),
-                                                    QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"")));
-    QDomElement call = doc.createElement(QStringLiteral("methodCall"));
-    QDomElement name = doc.createElement(QStringLiteral("methodName"));
-    name.appendChild(doc.createTextNode(method));
-    call.appendChild(name);
-    QDomElement params = doc.createElement(QStringLiteral("params"));
-    for (const QVariant& arg : args) {
-        QDomElement param = doc.createElement(QStringLiteral("param"));
-        param.appendChild(toXml(doc, arg));
-        params.appendChild(param);
-    }
-    call.appendChild(params);
-    doc.appendChild(call);
-    return doc.toString(1);
+    return QString::fromUtf8(prepareCallBody(method, args));
+}
+
+QByteArray MaiaObject::prepareCallBody(const QString& method, const QList<QVariant>& args)
+{
+    return CXmlRpcWriter::methodCall(method, args);
 }
 
 int MaiaObject::tooDeepAt(const QString& text)

@@ -2,6 +2,7 @@
 // The XML-RPC codec of one call: turns variants into "value" elements and back, builds the
 // "methodCall" document, and parses the answer into exactly one of its two signals, after
 // which the object deletes itself.
+#include <QDateTime>
 #include <QDomDocument>
 #include <QDomElement>
 #include <QList>
@@ -27,18 +28,23 @@ public:
 
     explicit MaiaObject(QObject* parent = nullptr);
 
-    // A "value" element, or a null element for a type XML-RPC cannot carry here.
+    // A "value" element, or a null element for a type XML-RPC cannot carry here. Text loses
+    // only the characters XML forbids.
     static QDomElement toXml(const QVariant& arg);
     static QDomElement toXml(QDomDocument& doc, const QVariant& arg);
     // The variant a "value" element holds; invalid when the element is not a "value".
     static QVariant fromXml(const QDomElement& elem);
     QString prepareCall(const QString& method, const QList<QVariant>& args);
+    // The same document as the UTF-8 bytes the client sends.
+    static QByteArray prepareCallBody(const QString& method, const QList<QVariant>& args);
 
     // The zone suffix written after a date-time: the plain difference of the current UTC hour
     // and the value's own hour, with "-" for zero (the service reads it that way).
     static QString zoneSuffix(int utcHour, int valueHour);
     // The general number form with six significant digits ("0.1", "2", "1e-05").
     static QString formatDouble(double value);
+    // A date-time as it is sent: "yyyy-MM-ddThh:mm:ss" and the zone suffix.
+    static QString dateTimeText(const QDateTime& value);
 
 signals:
     void aresponse(QVariant&, QNetworkReply* reply);

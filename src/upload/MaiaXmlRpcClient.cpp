@@ -1,8 +1,8 @@
 #include "upload/MaiaXmlRpcClient.h"
 
 #include "upload/MaiaObject.h"
+#include "upload/XmlRpcWriter.h"
 
-#include <QDomDocument>
 #include <QNetworkReply>
 
 namespace {
@@ -17,15 +17,9 @@ MaiaFault::MaiaFault(int faultCode, QString faultString, QObject* parent) : QObj
 
 QString MaiaFault::toString() const
 {
-    QDomDocument doc;
-    doc.appendChild(doc.createProcessingInstruction(QStringLiteral("xml"),
-                                                    QStringLiteral("version=\"1.0\" encoding=\"UTF-8\"")));
-    QDomElement response = doc.createElement(QStringLiteral("methodResponse"));
-    QDomElement fault = doc.createElement(QStringLiteral("fault"));
-    fault.appendChild(MaiaObject::toXml(doc, m_Fault));
-    response.appendChild(fault);
-    doc.appendChild(response);
-    return doc.toString(1);
+    const int code = m_Fault.value(QStringLiteral("faultCode")).toInt();
+    const QString text = m_Fault.value(QStringLiteral("faultString")).toString();
+    return QString::fromUtf8(CXmlRpcWriter::faultResponse(code, text));
 }
 
 MaiaXmlRpcClient::MaiaXmlRpcClient(QObject* parent) : QObject(parent)
@@ -103,7 +97,7 @@ QNetworkReply* MaiaXmlRpcClient::call(QString method, QList<QVariant> args, QObj
     MaiaObject* call = new MaiaObject(this);
     connect(call, SIGNAL(aresponse(QVariant&, QNetworkReply*)), responseObject, responseSlot);
     connect(call, SIGNAL(fault(int, const QString&, QNetworkReply*)), faultObject, faultSlot);
-    QNetworkReply* reply = m_Manager.post(m_Request, call->prepareCall(method, args).toUtf8());
+    QNetworkReply* reply = m_Manager.post(m_Request, MaiaObject::prepareCallBody(method, args));
     watchSize(reply);
     m_CallMap.insert(reply, call);
     return reply;
@@ -144,6 +138,11 @@ void MaiaXmlRpcClient::replyFinished(QNetworkReply* reply)
                 body.truncate(zero);
             text = QString::fromUtf8(body);
         }
+    } else if (reply->error() == QNetworkReply::OperationCanceledError) {
+        // Nothing else cancels a call than the transfer time-out: say so in plain words.
+        text = MaiaFault(MaiaObject::FaultTransport,
+                         QStringLiteral("no answer within %1 s").arg(m_Request.transferTimeout() / 1000.0))
+                   .toString();
     } else {
         text = MaiaFault(MaiaObject::FaultTransport, reply->errorString()).toString();
     }

@@ -4,8 +4,8 @@
 
 bool XMLDataPacket::CreateDataPacketWithSize(int n)
 {
-    if (!valueLists)
-        valueLists.reset(new QVector<QStringList>(std::max(n, 0)));
+    if (valueLists.isEmpty())
+        valueLists.resize(std::max(n, 0));
     else
         ResetDataPacket();
     return true;
@@ -13,17 +13,15 @@ bool XMLDataPacket::CreateDataPacketWithSize(int n)
 
 void XMLDataPacket::ResetDataPacket()
 {
-    if (!valueLists)
-        return;
-    for (QStringList& list : *valueLists)
+    for (QStringList& list : valueLists)
         list = QStringList();
 }
 
-XMLDataPacket* XMLDataPacket::NextPart() const
+XMLDataPacket XMLDataPacket::NextPart() const
 {
-    auto* next = new XMLDataPacket;
-    next->kind = kind;
-    next->sensorCount = sensorCount;
-    next->keys = keys;
+    XMLDataPacket next;
+    next.kind = kind;
+    next.sensorCount = sensorCount;
+    next.keys = keys;
     return next;
 }

@@ -1,12 +1,11 @@
 #pragma once
-// The records the upload controller hands through its packet queue to its call slots. They
-// are made on the heap and passed by pointer; whoever receives one from a signal releases it.
+// The records the upload controller hands through its packet queue to its call slots. The
+// queue owns the packets it holds; the worker hands each one on by value, so nothing the
+// worker thread wrote is shared with the user-interface thread once the signal is out.
 #include <QList>
 #include <QMetaType>
 #include <QStringList>
 #include <QVector>
-
-#include <memory>
 
 struct XMLPacket
 {
@@ -25,6 +24,8 @@ struct XMLPacket
 
     XMLPacket() = default;
     explicit XMLPacket(int k) : kind(k) {}
+    XMLPacket(const XMLPacket&) = default;
+    XMLPacket& operator=(const XMLPacket&) = default;
     virtual ~XMLPacket() = default;
 
     int kind = 0;
@@ -48,15 +49,15 @@ struct XMLDataPacket : XMLPacket
     bool CreateDataPacketWithSize(int n);
     void ResetDataPacket();
     // The next part of an upload: same sensors and keys, no rows yet.
-    XMLDataPacket* NextPart() const;
+    XMLDataPacket NextPart() const;
 
     qint16 sensorCount = -1;
     int rowCount = -1;
     QList<int> keys;
-    // One list of value texts per sensor, for this packet's rows.
-    std::unique_ptr<QVector<QStringList>> valueLists;
+    // One list of value texts per sensor, for this packet's rows; empty until prepared.
+    QVector<QStringList> valueLists;
 };
 
-Q_DECLARE_METATYPE(XMLPacket*)
-Q_DECLARE_METATYPE(XMLStartPacket*)
-Q_DECLARE_METATYPE(XMLDataPacket*)
+Q_DECLARE_METATYPE(XMLPacket)
+Q_DECLARE_METATYPE(XMLStartPacket)
+Q_DECLARE_METATYPE(XMLDataPacket)

@@ -220,82 +220,77 @@ int XMLRPC::FixSensorCode(qint16 sensorIndex)
     return code;
 }
 
-void XMLRPC::makeCall(const QString& method, const QList<QVariant>& args, const char* replySlot)
+void XMLRPC::makeCall(Call call, const QString& method, const QList<QVariant>& args, const char* replySlot)
 {
     QNetworkReply* reply = m_Client.call(method, args, this, replySlot, this,
                                          SLOT(FaultReponse(int, const QString&, QNetworkReply*)));
-    if (method == QLatin1String("ValidateUser"))
-        m_pLoginReply = reply;
+    m_Calls.insert(reply, call);
+}
+
+XMLRPC::Call XMLRPC::takeCall(QNetworkReply* reply)
+{
+    return m_Calls.take(reply);
 }
 
 void XMLRPC::onValidateUser()
 {
     if (IsExiting())
         return;
-    makeCall(QStringLiteral("ValidateUser"), {m_LoginName, m_Password},
+    makeCall(Call::Login, QStringLiteral("ValidateUser"), {m_LoginName, m_Password},
              SLOT(ValidationResponse(QVariant&, QNetworkReply*)));
 }
 
-void XMLRPC::onStart(XMLStartPacket* startPacket)
+void XMLRPC::onStart(XMLStartPacket startPacket)
 {
-    if (!startPacket)
+    if (IsExiting())
         return;
-    if (IsExiting()) {
-        delete startPacket;
-        return;
-    }
-    const QString rate = FixRateCode(startPacket->rateIndex);
+    // A new upload: its failure is reported afresh, and no identifier of an earlier
+    // experiment may be closed in its name.
+    m_bHaltReported = false;
+    m_ExperimentId.clear();
+    const QString rate = FixRateCode(startPacket.rateIndex);
     QVariantList sensors;
     bool supported = !rate.isEmpty();
-    const int count = std::min<int>(startPacket->sensorCount, XMLPacket::MaxSensors);
+    const int count = std::min<int>(startPacket.sensorCount, XMLPacket::MaxSensors);
     for (int i = 0; supported && i < count; ++i) {
-        const int code = FixSensorCode(startPacket->sensorCodes[i]);
+        const int code = FixSensorCode(startPacket.sensorCodes[i]);
         if (code == -1)
             supported = false;
         else
             sensors.append(code);
     }
-    delete startPacket;
     if (!supported) {
         // No call, so no reply will come: the upload stays halted with its packets queued.
         m_Queue.ReplyArrived(false);
         return;
     }
-    makeCall(QStringLiteral("StartExperiment"),
+    makeCall(Call::Start, QStringLiteral("StartExperiment"),
              {m_LoginName, m_Password, rate, sensors, QDateTime::currentDateTime()},
              SLOT(StartExpResponse(QVariant&, QNetworkReply*)));
 }
 
-void XMLRPC::onSendReading(XMLDataPacket* DataPacket)
+void XMLRPC::onSendReading(XMLDataPacket DataPacket)
 {
-    if (!DataPacket)
+    if (IsExiting())
         return;
-    if (IsExiting()) {
-        delete DataPacket;
-        return;
-    }
     QVariantList sets;
-    if (DataPacket->valueLists)
-        for (const QStringList& texts : *DataPacket->valueLists)
-            sets.append(texts.join(QLatin1Char(',')));
-    const int rows = DataPacket->rowCount;
-    delete DataPacket;
-    makeCall(QStringLiteral("SendReading"), {m_ExperimentId, rows, sets},
+    for (const QStringList& texts : qAsConst(DataPacket.valueLists))
+        sets.append(texts.join(QLatin1Char(',')));
+    makeCall(Call::Reading, QStringLiteral("SendReading"), {m_ExperimentId, DataPacket.rowCount, sets},
              SLOT(ExpDataReponse(QVariant&, QNetworkReply*)));
 }
 
-void XMLRPC::onEnd(XMLPacket* Done)
+void XMLRPC::onEnd(XMLPacket)
 {
-    delete Done;
     if (IsExiting())
         return;
-    makeCall(QStringLiteral("StopExperiment"), {m_ExperimentId}, SLOT(EndExpResponse(QVariant&, QNetworkReply*)));
+    makeCall(Call::Stop, QStringLiteral("StopExperiment"), {m_ExperimentId},
+             SLOT(EndExpResponse(QVariant&, QNetworkReply*)));
 }
 
 void XMLRPC::ValidationResponse(QVariant& retVal, QNetworkReply* netReply)
 {
-    if (netReply == m_pLoginReply)
-        m_pLoginReply = nullptr;
+    takeCall(netReply);
     m_LastFaultCode = 0;
     m_LastFaultText.clear();
     if (retVal.type() != QVariant::Map) {
@@ -309,37 +304,94 @@ void XMLRPC::ValidationResponse(QVariant& retVal, QNetworkReply* netReply)
     emit ValidationReplied(true, false);
 }
 
-void XMLRPC::StartExpResponse(QVariant& retVal, QNetworkReply*)
+void XMLRPC::StartExpResponse(QVariant& retVal, QNetworkReply* netReply)
 {
+    takeCall(netReply);
     m_ExperimentId = retVal.toString();
     m_Queue.ReplyArrived(true);
     WakeWorker();
 }
 
-void XMLRPC::ExpDataReponse(QVariant& retVal, QNetworkReply*)
+// Only a number that reads as 0 is a success; anything else is the service's refusal.
+static bool isResultZero(const QVariant& value, int* code)
 {
-    // Only a number that reads as 0 lets the upload go on; anything else halts it.
     bool ok = false;
-    const int code = retVal.toInt(&ok);
-    const bool accepted = ok && code == 0 && retVal.type() != QVariant::Map && retVal.type() != QVariant::List;
+    *code = value.toInt(&ok);
+    return ok && *code == 0 && value.type() != QVariant::Map && value.type() != QVariant::List;
+}
+
+static QString refusalReason(const QVariant& value, int code)
+{
+    bool ok = false;
+    value.toInt(&ok);
+    if (!ok || value.type() == QVariant::Map || value.type() == QVariant::List)
+        return XMLRPC::tr("the service gave an answer that is not a result code.");
+    return XMLRPC::tr("the service refused the call (result code %1).").arg(code);
+}
+
+void XMLRPC::ExpDataReponse(QVariant& retVal, QNetworkReply* netReply)
+{
+    takeCall(netReply);
+    int code = 0;
+    const bool accepted = isResultZero(retVal, &code);
     m_Queue.ReplyArrived(accepted);
     if (accepted)
         WakeWorker();
+    else
+        uploadCallFailed(Call::Reading, refusalReason(retVal, code));
 }
 
-void XMLRPC::EndExpResponse(QVariant&, QNetworkReply*)
+void XMLRPC::EndExpResponse(QVariant& retVal, QNetworkReply* netReply)
 {
+    takeCall(netReply);
+    int code = 0;
+    if (!isResultZero(retVal, &code))
+        uploadCallFailed(Call::Stop, refusalReason(retVal, code));
+}
+
+QString XMLRPC::faultReason(int error, const QString& message)
+{
+    // The service's own text is shown, never trusted to be short.
+    const QString text = message.left(MaxDisplayNameLength);
+    switch (error) {
+    case MaiaObject::FaultTransport:
+        return tr("the connection to the service failed (%1).").arg(text);
+    case MaiaObject::FaultNotWellFormed:
+    case MaiaObject::FaultNotXmlRpc:
+        return tr("the service's answer could not be read.");
+    default:
+        return tr("the service refused the call (fault %1: %2).").arg(error).arg(text);
+    }
+}
+
+void XMLRPC::uploadCallFailed(Call call, const QString& reason)
+{
+    // The end that closes a failed upload may fail as well: the user has heard of it once.
+    if (m_bHaltReported || IsExiting())
+        return;
+    m_bHaltReported = true;
+    QString message;
+    if (call == Call::Stop) {
+        message = tr("The experiment could not be closed at Terravox: %1").arg(reason);
+    } else {
+        // Rows already sent stay with the service; a started experiment is closed there.
+        m_Queue.AbandonUpload(call == Call::Reading && !m_ExperimentId.isEmpty());
+        message = tr("The upload to Terravox stopped: %1").arg(reason);
+    }
+    emit UploadHalted(message + QLatin1Char('\n') + tr("The recorded data are kept on this computer."));
 }
 
 void XMLRPC::FaultReponse(int error, const QString& message, QNetworkReply* netReply)
 {
     m_LastFaultCode = error;
     m_LastFaultText = message;
-    const bool login = netReply && netReply == m_pLoginReply;
-    if (login)
-        m_pLoginReply = nullptr;
-    else
+    const Call call = takeCall(netReply);
+    const bool login = call == Call::Login;
+    // The answer to an end leaves the queue alone: the next upload's start may be out by then.
+    if (call == Call::Start || call == Call::Reading || call == Call::None)
         m_Queue.ReplyArrived(false);
+    if (call == Call::Start || call == Call::Reading || call == Call::Stop)
+        uploadCallFailed(call, faultReason(error, message));
     // An answer refused for its size is a transport fault too, whether or not the network
     // layer had finished reading it.
     if ((netReply && netReply->error() != QNetworkReply::NoError) || error == MaiaObject::FaultTransport) {

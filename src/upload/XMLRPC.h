@@ -9,6 +9,7 @@
 
 #include "Core/Logic/ThreadWorker.h"
 
+#include <QHash>
 #include <QImage>
 #include <QMutex>
 #include <QObject>
@@ -82,12 +83,16 @@ public:
 
 signals:
     void ValidationReplied(bool suceeded, bool NetworkError);
+    // An upload failed before its end (a call refused, unreadable, failed on the network or
+    // not answered in time): the text tells the user why. Given at most once per upload; the
+    // recorded data stay where they are.
+    void UploadHalted(const QString& message);
 
 public slots:
     void onValidateUser();
-    void onSendReading(XMLDataPacket* DataPacket);
-    void onStart(XMLStartPacket* startPacket);
-    void onEnd(XMLPacket* Done);
+    void onSendReading(XMLDataPacket DataPacket);
+    void onStart(XMLStartPacket startPacket);
+    void onEnd(XMLPacket Done);
     void ValidationResponse(QVariant& retVal, QNetworkReply* netReply);
     void StartExpResponse(QVariant& retVal, QNetworkReply* netReply);
     void EndExpResponse(QVariant& retVal, QNetworkReply* netReply);
@@ -95,7 +100,14 @@ public slots:
     void FaultReponse(int error, const QString& message, QNetworkReply* netReply);
 
 private:
-    void makeCall(const QString& method, const QList<QVariant>& args, const char* replySlot);
+    enum class Call { None, Login, Start, Reading, Stop };
+    void makeCall(Call call, const QString& method, const QList<QVariant>& args, const char* replySlot);
+    // Which call a reply answers (None for a reply this controller did not ask for).
+    Call takeCall(QNetworkReply* reply);
+    // A call of the upload failed for the reason given: the user is told (once per upload),
+    // the rest of the upload is dropped and a started experiment is closed at the service.
+    void uploadCallFailed(Call call, const QString& reason);
+    static QString faultReason(int error, const QString& message);
     void showMessage(const QString& text);
     ILogicContext* context() const;
     // The keys of the list that name a branch, at most limit of them; empty (after a message)
@@ -113,8 +125,10 @@ private:
     MaiaXmlRpcClient m_Client;
     ILogicContext* m_pContext = nullptr;
     CDataManager* m_pDataManager = nullptr;
-    // The call of the login in progress (compared, never used).
-    QNetworkReply* m_pLoginReply = nullptr;
+    // The calls awaiting their answers (compared, never used).
+    QHash<QNetworkReply*, Call> m_Calls;
+    // The current upload has already told the user it failed.
+    bool m_bHaltReported = false;
     int m_LastFaultCode = 0;
     QString m_LastFaultText;
 };

@@ -144,6 +144,9 @@ void CVideoAnlysisWindow::initWindow()
     buttonTimer->start(s_ButtonIntervalMs);
     availabilityTimer = new QTimer(this);
     connect(availabilityTimer, &QTimer::timeout, this, &CVideoAnlysisWindow::onCheckVideoAvailable);
+    m_pFrameWatchdog = new QTimer(this);
+    m_pFrameWatchdog->setSingleShot(true);
+    connect(m_pFrameWatchdog, &QTimer::timeout, this, &CVideoAnlysisWindow::onFrameOverdue);
 
     templateSet = false;
     runInProgress = false;
@@ -332,15 +335,10 @@ void CVideoAnlysisWindow::OnStopPlayback()
     if (mediaPlayer)
         mediaPlayer->stop();
     playState = Stopped;
-    if (afterLoad && mediaPlayer) {
-        // The player may have run on past the first frame before the rewind took: fetch the
-        // first frame as a step would, so the picture is the position the window stands on.
-        isStepping = true;
-        ++playerSurface->generation;
-        mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(0, frameCount, videoDuration));
-        mediaPlayer->play();
-        mediaPlayer->pause();
-    }
+    // The player may have run on past the first frame before the rewind took: fetch the first
+    // frame as a step would, so the picture is the position the window stands on.
+    if (afterLoad)
+        requestFrame(0);
     WaitHere(1000);
 }
 

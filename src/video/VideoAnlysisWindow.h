@@ -47,6 +47,11 @@ public:
     static constexpr int s_ButtonIntervalMs = 300;
     static constexpr int s_AvailabilityCheckMs = 3000;
     static constexpr int s_MaxWindows = 4;
+    // A frame asked of the player is asked again when it has not come within frameWaitMs, up
+    // to this many times in all; then a tracking run ends with a message.
+    static constexpr int s_FrameAttempts = 3;
+    // A selection smaller than this many frame pixels either way takes no object.
+    static constexpr int s_MinObjectSide = 3;
 
     CVideoAnlysisWindow(QWidget* parent, Qt::WindowFlags flags);
     ~CVideoAnlysisWindow() override;
@@ -68,8 +73,10 @@ public:
     void DrawAxis(QImage* view);
     void DrawObjectSelection(QImage* view);
     void AdjustCursor(const QPoint& windowPoint);
-    // The rectangle in window points where presses act on the picture.
+    // The rectangle in window points where presses act on the picture: where it is drawn.
     QRect videoArea() const;
+    // A window point in frame pixels, through the place and scale the picture is drawn at.
+    QPoint WindowPointToFrame(const QPoint& windowPoint) const;
 
     // Playback (VideoAnlysisWindow_playback.cpp).
     bool LoadVideoFile(QString videoFile);
@@ -93,6 +100,8 @@ public:
     void DrawTracking(QImage* view);
     void DrawTrackingTrail(QImage* view);
     const CTrackingRun& TrackingRun() const { return m_Run; }
+    // The frame asked of the player and not yet delivered; -1 when none is awaited.
+    qint64 RequestedFrame() const { return m_RequestedFrame; }
 
     QMediaPlayer* player() const { return mediaPlayer; }
     CVideoSurface_Player* surface() const { return playerSurface; }
@@ -135,6 +144,8 @@ public:
     int currentVideoFrame = 0;
     bool isStepping = false;
     bool sliderMoved = false;
+    // How long a frame asked of the player may take before it is asked again.
+    int frameWaitMs = 3000;
 
     // Tracking members.
     QPoint lastTrackedPoint = QPoint(-1000, -1000);
@@ -189,9 +200,19 @@ private:
     void commonLoad(const QString& file, qint64 frames, double fps);
     void firstFrameAfterLoad(const QImage& image);
     void fitWindowToMovie(const QImage& image);
-    // The selection just released, in frame pixels, and the template cut from it.
-    void takeSelection();
+    // The selection from the press to windowPoint, in frame pixels, and the object cut from it.
+    void takeSelection(const QPoint& windowPoint);
     void stopTracking();
+    // Asks the player for one frame (paused on it); the watchdog asks again when it is late.
+    void requestFrame(qint64 frame);
+    void onFrameOverdue();
+    // The number of the frame a delivered picture shows.
+    int frameIndexOf(const QImage& image) const;
+    // Counter, linked run, slider and time read-out for the frame now shown.
+    void frameShown(int index);
+    // Automatic tracking: records the frame asked for and asks for the next.
+    void trackFrame(QImage& image, int index);
+    void applyDrag(const QPoint& windowPoint);
 
     CVideoImageLabel* videoLabel = nullptr;
     QMediaPlayer* mediaPlayer = nullptr;
@@ -210,4 +231,12 @@ private:
     // Reads the stored trail up to its end tag; -4 when the stream ends first.
     int readTrail(QDataStream& in);
     bool m_bFirstFrameShown = false;
+    // Start time of the first picture after loading: the media's clock at frame 0.
+    qint64 m_FirstFrameStartUs = -1;
+    qint64 m_RequestedFrame = -1;
+    int m_RequestAttempts = 0;
+    QTimer* m_pFrameWatchdog = nullptr;
+    // The selection being dragged, in label points (selectionRect holds the object's, in frame
+    // pixels, until the release takes a new one).
+    QRect m_DragRect;
 };

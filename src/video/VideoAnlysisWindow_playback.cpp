@@ -13,6 +13,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QMdiArea>
 #include <QMimeData>
 #include <QPointer>
 #include <QSlider>
@@ -25,7 +26,8 @@ void CVideoAnlysisWindow::OnOpenVideo()
 {
     QString start = QDir::homePath();
     const QStringList docs = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation);
-    if (!docs.isEmpty()) {
+    // A start folder that does not exist would be offered as the file name ("Documents").
+    if (!docs.isEmpty() && QDir(docs.first()).exists()) {
         QDir dir(docs.first());
         const QString videos = QStringLiteral("Korvanta/Videos");
         if (!dir.cd(videos)) {
@@ -136,22 +138,43 @@ void CVideoAnlysisWindow::OnPlayerframeArrived(QImage image, qint64)
     const qint64 generation = CVideoSurface_Player::FrameGeneration(image);
     if (generation >= 0 && generation != playerSurface->generation)
         return;
-    if (isTracking && trackingMode == 0) {
-        frameImage = TrackTemplateMatch(image, objectTemplate);
-        if (!isTracking)
-            return;   // the search failed and ended the run
-        AddTrackingData();
-    } else {
-        frameImage = image.copy();
-    }
-    updateVideoDisplay();
-    const qint64 p = mediaPlayer->position();
     if (playState == Loaded) {
         m_bFirstFrameShown = true;
+        m_FirstFrameStartUs = CVideoSurface_Player::FrameStartUs(image);
+        frameImage = image.copy();
+        updateVideoDisplay();
         firstFrameAfterLoad(image);
         return;
     }
-    const int frame = VideoPlayback::FrameAtPosition(p, frameRate);
+    const int index = frameIndexOf(image);
+    if (isTracking && trackingMode == 0) {
+        trackFrame(image, index);
+        return;
+    }
+    frameImage = image.copy();
+    updateVideoDisplay();
+    // A picture other than the one asked for (made just before the seek took) is shown, but
+    // the request stands until its own frame comes.
+    if (m_RequestedFrame >= 0 && index >= 0 && index != m_RequestedFrame)
+        return;
+    frameShown(index);
+}
+
+int CVideoAnlysisWindow::frameIndexOf(const QImage& image) const
+{
+    const int byTime = VideoPlayback::FrameIndexOfTime(CVideoSurface_Player::FrameStartUs(image), m_FirstFrameStartUs,
+                                                       frameRate, frameCount);
+    if (byTime >= 0 || !mediaPlayer)
+        return byTime;
+    return VideoPlayback::FrameAtPosition(mediaPlayer->position(), frameRate);
+}
+
+void CVideoAnlysisWindow::frameShown(int index)
+{
+    m_pFrameWatchdog->stop();
+    m_RequestedFrame = -1;
+    const qint64 p = mediaPlayer->position();
+    const int frame = index >= 0 ? index : VideoPlayback::FrameAtPosition(p, frameRate);
     if (linkedFolderKey >= 0) {
         currentVideoFrame = frame;
         CDataManager* data = dataManager();
@@ -161,17 +184,52 @@ void CVideoAnlysisWindow::OnPlayerframeArrived(QImage image, qint64)
                 h->SignalVideoPlaybackSample(sample);
         }
     }
-    if (playState == Playing || isTracking)
-        ++playerSurface->frameCounter;
+    // The counter is the frame on the screen, whether it came by play, step, seek or tracking,
+    // so a step from it is one frame either way.
+    playerSurface->frameCounter = frame;
     const qint64 q = qMax<qint64>(mediaPlayer->position(), 0);
     videoPosition = q;
     if (!sliderMoved && (playState == Playing || isTracking))
         positionSlider->setValue(VideoPlayback::SliderValue(q, videoDuration));
-    if (videoDuration > 0 && videoPosition >= videoDuration)
+    if (playState == Playing && videoDuration > 0 && videoPosition >= videoDuration)
         mediaPlayer->stop();
     isStepping = false;
     sliderMoved = false;
     timeLabel->setText(VideoPlayback::TimeText(videoDuration, frame, frameCount));
+}
+
+void CVideoAnlysisWindow::requestFrame(qint64 frame)
+{
+    if (!mediaPlayer || !playerSurface)
+        return;
+    if (frame != m_RequestedFrame)
+        m_RequestAttempts = 0;
+    isStepping = true;
+    m_RequestedFrame = frame;
+    playerSurface->frameCounter = frame;
+    ++playerSurface->generation;
+    mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(frame, frameCount, videoDuration));
+    mediaPlayer->play();
+    mediaPlayer->pause();
+    m_pFrameWatchdog->start(qMax(frameWaitMs, 1));
+}
+
+void CVideoAnlysisWindow::onFrameOverdue()
+{
+    if (m_RequestedFrame < 0)
+        return;
+    if (++m_RequestAttempts < s_FrameAttempts) {
+        requestFrame(m_RequestedFrame);
+        return;
+    }
+    const qint64 missing = m_RequestedFrame;
+    m_RequestedFrame = -1;
+    isStepping = false;
+    if (!isTracking)
+        return;
+    stopTracking();
+    prompter()->critical(this, tr("Video Analysis"),
+                         tr("Tracking stopped: the video did not deliver frame %1 of %2.").arg(missing + 1).arg(frameCount));
 }
 
 void CVideoAnlysisWindow::firstFrameAfterLoad(const QImage& image)
@@ -181,6 +239,7 @@ void CVideoAnlysisWindow::firstFrameAfterLoad(const QImage& image)
     videoPosition = 0;
     mediaPlayer->setPosition(0);
     playerSurface->frameCounter = 0;
+    timeLabel->setText(VideoPlayback::TimeText(videoDuration, 0, frameCount));
     fitWindowToMovie(image);
     axisOrigin = QPoint(30, int(image.height() * 0.8));
     axisAngle = 0.0;
@@ -189,9 +248,11 @@ void CVideoAnlysisWindow::firstFrameAfterLoad(const QImage& image)
 
 void CVideoAnlysisWindow::fitWindowToMovie(const QImage& image)
 {
-    const QMargins m = contentsMargins();
-    const int h = height();
-    resize(VideoPlayback::FittedWidth(h, m.left(), m.top(), m.right(), m.bottom(), image.width(), image.height()), h);
+    // The picture's shape at the window's height, but never past the document area's edges.
+    QSize area;
+    if (QMdiArea* mdi = mdiArea())
+        area = mdi->viewport()->size();
+    setGeometry(VideoPlayback::FittedGeometry(geometry(), area, contentsMargins(), image.size(), minimumSize()));
 }
 
 void CVideoAnlysisWindow::OnPlayVideo()
@@ -213,6 +274,8 @@ void CVideoAnlysisWindow::OnPlayVideo()
         if (CKorvantaSignals* h = hub())
             h->SignalVideoPlaybackStart(linkedFolderKey);
     }
+    m_pFrameWatchdog->stop();
+    m_RequestedFrame = -1;
     videoPosition = 0;
     ++playerSurface->generation;
     mediaPlayer->setPosition(0);
@@ -234,29 +297,16 @@ void CVideoAnlysisWindow::onMediaPlayerStateChanged(QMediaPlayer::State state)
 
 void CVideoAnlysisWindow::OnNextFrame()
 {
-    isStepping = true;
-    const qint64 t = playerSurface->frameCounter + 1;
-    if (t < frameCount) {
-        mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(t, frameCount, videoDuration));
-        playerSurface->frameCounter = t;
-    }
-    ++playerSurface->generation;
-    mediaPlayer->play();
-    mediaPlayer->pause();
+    // At the last frame the step stays there.
+    requestFrame(qMin(playerSurface->frameCounter + 1, qMax<qint64>(frameCount - 1, 0)));
 }
 
 void CVideoAnlysisWindow::OnPrevFrame()
 {
-    isStepping = true;
-    // The counter stands one ahead of the frame shown, so two back is the previous picture.
-    const qint64 t = playerSurface->frameCounter - 2;
+    const qint64 t = playerSurface->frameCounter - 1;
     if (t < 0)
         return;
-    mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(t, frameCount, videoDuration));
-    playerSurface->frameCounter = t;
-    ++playerSurface->generation;
-    mediaPlayer->play();
-    mediaPlayer->pause();
+    requestFrame(t);
 }
 
 void CVideoAnlysisWindow::OnSliderChanged()
@@ -265,21 +315,18 @@ void CVideoAnlysisWindow::OnSliderChanged()
     if (videoDuration <= 0)
         return;
     const double f = v / double(VideoPlayback::s_SliderRange);
-    isStepping = true;
-    const qint64 target = VideoPlayback::SliderTargetFrame(v, frameCount);
+    const qint64 target = qMin(VideoPlayback::SliderTargetFrame(v, frameCount), qMax<qint64>(frameCount - 1, 0));
     if (target == playerSurface->frameCounter)
         return;
-    playerSurface->frameCounter = target;
     sliderMoved = true;
     if (playState != Playing) {
         // Stopped: stand on the target frame as a step does; playing on for a frame period
         // first would show a frame or two past it.
-        mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(target, frameCount, videoDuration));
-        ++playerSurface->generation;
-        mediaPlayer->play();
-        mediaPlayer->pause();
+        requestFrame(target);
         return;
     }
+    isStepping = true;
+    playerSurface->frameCounter = target;
     ++playerSurface->generation;
     mediaPlayer->setPosition(qint64(f * videoDuration));
     mediaPlayer->play();

@@ -56,16 +56,14 @@ void CVideoAnlysisWindow::OnStartTrack()
     if (!mediaPlayer || !mediaPlayer->isVideoAvailable())
         return;
     isTracking = true;
-    ++playerSurface->generation;
-    mediaPlayer->setPosition(0);
-    playerSurface->frameCounter = 0;
     lastTrackedPoint = QPoint(-1000, -1000);
     const QString pause = QStringLiteral("://images/Video/TrackPause_Normal.png");
     setTrackIcons(pause, pause);
-    mediaPlayer->play();
-    if (trackingMode == 1)
-        mediaPlayer->pause();
     InitTrackingData();
+    // Both modes stand on frame 0 first. The automatic run then goes frame by frame, asking for
+    // the next frame only when the last one is recorded: played in real time, frames that come
+    // while one is searched would be dropped, and a run could record fewer points than frames.
+    requestFrame(0);
     if (CKorvantaSignals* h = hub())
         h->SignalVideoAnalysisStart(m_Run.m_FolderKey);
 }
@@ -73,12 +71,34 @@ void CVideoAnlysisWindow::OnStartTrack()
 void CVideoAnlysisWindow::stopTracking()
 {
     isTracking = false;
+    m_pFrameWatchdog->stop();
+    m_RequestedFrame = -1;
+    isStepping = false;
     if (mediaPlayer)
         mediaPlayer->stop();
     if (CKorvantaSignals* h = hub())
         h->SignalVideoAnalysisStop();
     setTrackIcons(QStringLiteral("://images/Video/Tracking_Normal.png"),
                   QStringLiteral("://images/Video/Tracking_Disable.png"));
+    // The marker belongs to the run; the trail stays.
+    updateVideoDisplay();
+}
+
+void CVideoAnlysisWindow::trackFrame(QImage& image, int index)
+{
+    // Only the frame asked for is recorded: point k of the run is the object in frame k.
+    if (m_RequestedFrame < 0 || index != m_RequestedFrame)
+        return;
+    frameImage = TrackTemplateMatch(image, objectTemplate);
+    if (!isTracking)
+        return;   // the search failed and ended the run
+    AddTrackingData();
+    updateVideoDisplay();
+    frameShown(index);
+    if (index + 1 < frameCount)
+        requestFrame(index + 1);
+    else
+        OnStartTrack();   // the last frame is recorded: the run ends as the track command ends it
 }
 
 void CVideoAnlysisWindow::InitTrackingData()
@@ -124,29 +144,18 @@ QImage CVideoAnlysisWindow::TrackTemplateMatch(QImage& frame, QImage& tmpl)
 
 void CVideoAnlysisWindow::AddManualTrackingPoint(QPoint point)
 {
+    // A click while the next frame is still on its way would be a second point of the frame
+    // before; the frame shown gets one point.
+    if (m_RequestedFrame >= 0)
+        return;
     lastTrackedPoint = point;
     axisPoint = PointToAxisPoint(QPointF(point));
     AddTrackingData();
     const qint64 c = playerSurface->frameCounter;
-    const qint64 n = frameCount;
-    if (c == 0) {
-        mediaPlayer->play();
-        mediaPlayer->pause();
-    }
-    if (c <= n) {
-        const qint64 next = playerSurface->frameCounter + 1;
-        if (next < n) {
-            ++playerSurface->generation;
-            mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(next, n, videoDuration));
-            playerSurface->frameCounter = next;
-        }
-    }
-    if (c == n) {
-        isTracking = false;
-        mediaPlayer->stop();
-        if (CKorvantaSignals* h = hub())
-            h->SignalVideoAnalysisStop();
-    }
+    if (c + 1 < frameCount)
+        requestFrame(c + 1);
+    else
+        OnStartTrack();   // the point of the last frame ends the run
 }
 
 QPointF CVideoAnlysisWindow::PointToAxisPoint(QPointF point) const

@@ -32,8 +32,14 @@ QPoint CVideoAnlysisWindow::PointToVideoView(const QPoint& framePoint) const
 
 QRect CVideoAnlysisWindow::videoArea() const
 {
-    const QMargins m = contentsMargins();
-    return QRect(QPoint(m.left(), m.top()), QPoint(width() - 1 - m.right(), height() - 82));
+    return videoLabel ? videoLabel->geometry() : QRect();
+}
+
+QPoint CVideoAnlysisWindow::WindowPointToFrame(const QPoint& windowPoint) const
+{
+    // Every press, drag and click maps through the label the picture is drawn in; the title
+    // bar and the style's margins may place it anywhere.
+    return VideoViewPointToView(windowPoint - (videoLabel ? videoLabel->pos() : QPoint()));
 }
 
 void CVideoAnlysisWindow::updateVideoDisplay()
@@ -46,7 +52,7 @@ void CVideoAnlysisWindow::updateVideoDisplay()
     if (isTracking)
         DrawTracking(&view);
     DrawTrackingTrail(&view);
-    if (selectionRect.isValid() && dragState == DragSelect)
+    if (m_DragRect.isValid() && dragState == DragSelect)
         DrawObjectSelection(&view);
     if (templateSet && objectTemplate.width() > 0 && objectTemplate.height() > 0) {
         QPainter painter(&view);
@@ -86,12 +92,12 @@ void CVideoAnlysisWindow::DrawObjectSelection(QImage* view)
 {
     if (!view)
         return;
-    const QMargins m = contentsMargins();
+    // The rectangle being dragged is held in points of the label, which is the view.
     QPainter painter(view);
     painter.setPen(QPen(Qt::red, 1));
     painter.setBrush(Qt::NoBrush);
     painter.setRenderHint(QPainter::Antialiasing, true);
-    painter.drawRect(selectionRect.translated(-m.left(), -m.top()));
+    painter.drawRect(m_DragRect);
 }
 
 void CVideoAnlysisWindow::mousePressEvent(QMouseEvent* event)
@@ -101,7 +107,7 @@ void CVideoAnlysisWindow::mousePressEvent(QMouseEvent* event)
     const QPoint pt = rounded(event->localPos());
     if (!videoArea().contains(pt) || !videoLabel)
         return;
-    const QPoint p = VideoViewPointToView(pt - videoLabel->pos());
+    const QPoint p = WindowPointToFrame(pt);
     if (!isTracking) {
         if (VideoAxis::InOriginBox(p, axisOrigin) && axisMode != 3) {
             dragState = DragOrigin;
@@ -110,9 +116,11 @@ void CVideoAnlysisWindow::mousePressEvent(QMouseEvent* event)
         } else if (axisMode == 3) {
             dragState = DragSelect;
             pressPoint = lastPoint = pt;
+            m_DragRect = VideoAxis::SpanRect(pt - videoLabel->pos(), pt - videoLabel->pos());
         } else if (VideoAxis::InAxisLineBand(p, axisOrigin, axisAngle)) {
             dragState = DragAngle;
-            pressPoint = lastPoint = pt;
+            pressPoint = pt;
+            lastPoint = p;
             notifyHasNewDataToSave();
         }
         return;
@@ -120,11 +128,10 @@ void CVideoAnlysisWindow::mousePressEvent(QMouseEvent* event)
     if (axisMode == 3) {
         dragState = DragSelect;
         pressPoint = lastPoint = pt;
+        m_DragRect = VideoAxis::SpanRect(pt - videoLabel->pos(), pt - videoLabel->pos());
     }
-    if (trackingMode == 1) {
-        const QMargins m = contentsMargins();
-        AddManualTrackingPoint(VideoViewPointToView(pt - QPoint(m.left(), m.top())));
-    }
+    if (trackingMode == 1)
+        AddManualTrackingPoint(p);
 }
 
 void CVideoAnlysisWindow::mouseMoveEvent(QMouseEvent* event)
@@ -136,18 +143,22 @@ void CVideoAnlysisWindow::mouseMoveEvent(QMouseEvent* event)
         CKorvantaWindow::mouseMoveEvent(event);
         return;
     }
+    applyDrag(pt);
+}
+
+void CVideoAnlysisWindow::applyDrag(const QPoint& pt)
+{
+    // Moves and the release go through here alike, so a drag whose moves never arrive (a fast
+    // drag, a grab elsewhere) still ends where the button was let go.
     bool changed = false;
     if (dragState == DragSelect) {
         if (pt != lastPoint) {
-            // The far corner runs one movement step ahead of the pointer.
-            const QPoint corner = pt + (pt - lastPoint);
-            selectionRect = VideoAxis::SpanRect(pressPoint, corner);
+            m_DragRect = VideoAxis::SpanRect(pressPoint - videoLabel->pos(), pt - videoLabel->pos());
             lastPoint = pt;
             changed = true;
         }
     } else if (dragState == DragAngle) {
-        const QMargins m = contentsMargins();
-        const QPoint q = VideoViewPointToView(pt - QPoint(m.left(), m.top()));
+        const QPoint q = WindowPointToFrame(pt);
         if (q != lastPoint) {
             // A drag that lands on the origin has no direction and keeps the angle.
             VideoAxis::AngleFromDrag(q, axisOrigin, &axisAngle);
@@ -156,7 +167,7 @@ void CVideoAnlysisWindow::mouseMoveEvent(QMouseEvent* event)
         }
     } else if (dragState == DragOrigin) {
         if (pt != lastPoint) {
-            axisOrigin = VideoViewPointToView(pt - videoLabel->pos());
+            axisOrigin = WindowPointToFrame(pt);
             lastPoint = pt;
             changed = true;
         }
@@ -169,23 +180,33 @@ void CVideoAnlysisWindow::mouseReleaseEvent(QMouseEvent* event)
 {
     CKorvantaWindow::mouseReleaseEvent(event);
     event->accept();
-    if (dragState == DragSelect)
-        takeSelection();
+    const QPoint pt = rounded(event->localPos());
+    if (videoLabel && (dragState == DragOrigin || dragState == DragAngle)) {
+        // The release point is the drag's last point, also outside the picture: limited to it.
+        const QRect area = videoArea();
+        applyDrag(QPoint(qBound(area.left(), pt.x(), area.right()), qBound(area.top(), pt.y(), area.bottom())));
+    }
+    if (dragState == DragSelect && videoLabel)
+        takeSelection(pt);
     dragState = DragNone;
 }
 
-void CVideoAnlysisWindow::takeSelection()
+void CVideoAnlysisWindow::takeSelection(const QPoint& windowPoint)
 {
-    const QMargins m = contentsMargins();
-    const QRect inLabel = selectionRect.translated(-m.left(), -m.top());
-    selectionRect = QRect(VideoViewPointToView(inLabel.topLeft()), VideoViewPointToView(inLabel.bottomRight()));
+    // The object is the rectangle from the press to the release, whatever moves came between.
+    const QRect inLabel = VideoAxis::SpanRect(pressPoint - videoLabel->pos(), windowPoint - videoLabel->pos());
+    m_DragRect = QRect();
     if (frameImage.isNull())
         return;
     // A rectangle dragged past the picture's edge keeps only the part on the picture; one with
-    // nothing on it takes no object.
-    const QRect clamped = VideoAxis::ClampSelection(selectionRect, frameImage.size());
-    if (clamped.isNull())
+    // nothing on it, or too small to be searched for (a click), takes no object and leaves the
+    // object before it in place.
+    const QRect clamped = VideoAxis::ClampSelection(
+        QRect(VideoViewPointToView(inLabel.topLeft()), VideoViewPointToView(inLabel.bottomRight())), frameImage.size());
+    if (clamped.width() < s_MinObjectSide || clamped.height() < s_MinObjectSide) {
+        updateVideoDisplay();
         return;
+    }
     selectionRect = clamped;
     objectTemplate = frameImage.copy(selectionRect);
     templateSet = true;
@@ -198,7 +219,7 @@ void CVideoAnlysisWindow::AdjustCursor(const QPoint& windowPoint)
 {
     if (!videoLabel)
         return;
-    const QPoint p = VideoViewPointToView(windowPoint - videoLabel->pos());
+    const QPoint p = WindowPointToFrame(windowPoint);
     Qt::CursorShape shape = Qt::ArrowCursor;
     if (VideoAxis::InOriginBox(p, axisOrigin) && axisMode != 3 && !isTracking)
         shape = Qt::SizeAllCursor;

@@ -7,13 +7,24 @@
 namespace {
 // The image text that carries the generation to the window.
 const char* const s_GenerationKey = "KorvantaGeneration";
+const char* const s_StartKey = "KorvantaStartUs";
+
+qint64 imageNumber(const QImage& image, const char* key)
+{
+    bool ok = false;
+    const qint64 v = image.text(QString::fromLatin1(key)).toLongLong(&ok);
+    return ok ? v : -1;
+}
 }
 
 qint64 CVideoSurface_Player::FrameGeneration(const QImage& image)
 {
-    bool ok = false;
-    const qint64 g = image.text(QString::fromLatin1(s_GenerationKey)).toLongLong(&ok);
-    return ok ? g : -1;
+    return imageNumber(image, s_GenerationKey);
+}
+
+qint64 CVideoSurface_Player::FrameStartUs(const QImage& image)
+{
+    return imageNumber(image, s_StartKey);
 }
 
 CVideoSurface_Player::CVideoSurface_Player(QWidget* parent) : QAbstractVideoSurface(parent) {}
@@ -76,6 +87,7 @@ bool CVideoSurface_Player::present(const QVideoFrame& frame)
     if (image.isNull())
         return true;
     image.setText(QString::fromLatin1(s_GenerationKey), QString::number(generation));
+    image.setText(QString::fromLatin1(s_StartKey), QString::number(frame.startTime()));
     emit frameArived(image, frameCounter);
     return true;
 }

@@ -26,9 +26,12 @@ public:
     // raises the generation with every stop, step, seek and start it asks of the player, so a
     // frame made before such a request can be told from the ones it brings.
     static qint64 FrameGeneration(const QImage& image);
+    // The start time of the frame an image was made from, in microseconds of the media (-1 when
+    // the back end gave none).
+    static qint64 FrameStartUs(const QImage& image);
     qint64 generation = 0;
 
-    // Frames counted by the window for stepping and seeking.
+    // The frame the window stands on (or has asked the player for), for stepping and seeking.
     qint64 frameCounter = 0;
 
 signals:

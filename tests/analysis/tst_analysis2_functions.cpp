@@ -106,11 +106,17 @@ private slots:
         QVERIFY(!f.functions.FunctionFourier(src, 10, 11, "S", "", &axis));
         QVERIFY(axis == nullptr);
         QVERIFY(!f.functions.FunctionFourier(f.branch({}, 0.01), 0, -1, "S", "", &axis));
-        QVERIFY(!f.functions.FunctionFourier(manual, 0, -1, "S", "", &axis));
+        // Each refusal of a series says why.
+        QCOMPARE(f.sink.messages.size(), 2);
+        QCOMPARE(f.sink.lastText(), QString("Too few samples."));
         QVERIFY(!f.functions.FunctionFourier(nullptr, 0, -1, "S", "", &axis));
+        QCOMPARE(f.sink.messages.size(), 2);
+        // A manually sampled series without a sample interval has no frequencies.
+        QVERIFY(!f.functions.FunctionFourier(manual, 0, -1, "S", "", &axis));
+        QCOMPARE(f.sink.messages.size(), 3);
+        QVERIFY(f.sink.lastText().contains("fixed rate"));
         QCOMPARE(f.branchCount(), before + 1); // only the empty source made above
         QVERIFY(src->m_ChildKeys.Snapshot().isEmpty());
-        QVERIFY(f.sink.messages.isEmpty());
     }
 
     void statisticsOfABranch()

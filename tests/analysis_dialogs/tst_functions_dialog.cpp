@@ -33,6 +33,7 @@ private slots:
     void resetForgetsOnlineFunctions();
     void noSourcesDisableOk();
     void fourierAddsTwoBranches();
+    void withoutCursorG1IsAMeasuredSeries();
 };
 
 void TestFunctionsDialog::linearOfTheCursorRangeBecomesAChildBranch()
@@ -86,9 +87,10 @@ void TestFunctionsDialog::twoRecordedSeriesAreAdded()
     QCOMPARE(d.sources().at(Combo(d, "G1_Combo")->currentIndex()).key, a->m_Key);
     QCOMPARE(d.sources().at(Combo(d, "G2_Combo")->currentIndex()).key, b->m_Key);
     ChooseFunction(d, 1);
-    // The function change put both lists back on their first row.
-    QCOMPARE(Combo(d, "G1_Combo")->currentIndex(), 0);
-    Combo(d, "G1_Combo")->setCurrentIndex(1);
+    // The function change put G2 back on its first row and G1 on the cursor's series again,
+    // not on a time row.
+    QCOMPARE(Combo(d, "G2_Combo")->currentIndex(), 0);
+    QCOMPARE(Combo(d, "G1_Combo")->currentIndex(), 1);
     Combo(d, "G2_Combo")->setCurrentIndex(3);
     PressOk(d);
     QCOMPARE(announced.count(), 1);
@@ -243,6 +245,29 @@ void TestFunctionsDialog::fourierAddsTwoBranches()
     QCOMPARE(host.m_History.size(), 2);
     for (const QList<QVariant>& call : announced)
         QCOMPARE(call.at(1).toInt(), s->m_Key);
+}
+
+void TestFunctionsDialog::withoutCursorG1IsAMeasuredSeries()
+{
+    CAnalysisHostFake host;
+    CDataFolder* run = host.run();
+    host.series(run, "Temperature", "°C", {20, 21, 22, 23});
+    host.sensor(1, "Voltage", 0, {{"Voltage", true}});
+    FunctionsDialog d(&host, &host);
+    d.init();
+    ChooseFunction(d, 6);   // Derivative: time rows come first
+    const FunctionSourceInfo g1 = d.sources().at(Combo(d, "G1_Combo")->currentIndex());
+    QCOMPARE(g1.type, int(SourceStoredValues));
+    // Each row says where it comes from.
+    QVERIFY(!Combo(d, "G1_Combo")->itemData(0, Qt::ToolTipRole).toString().isEmpty());
+    QVERIFY(Combo(d, "G1_Combo")->itemData(3, Qt::ToolTipRole).toString().contains("next runs"));
+    // Without a recorded series the setup's measurement is proposed.
+    CAnalysisHostFake live;
+    live.sensor(1, "Voltage", 0, {{"Voltage", true}});
+    FunctionsDialog e(&live, &live);
+    e.init();
+    ChooseFunction(e, 6);
+    QCOMPARE(e.sources().at(Combo(e, "G1_Combo")->currentIndex()).type, int(SourceLiveValues));
 }
 
 KORVANTA_TEST_MAIN(TestFunctionsDialog)

@@ -282,6 +282,7 @@ void TestAnalysisEndToEndRun::cuffLetDownIsEvaluated()
     cuff.idLow = 69;
     CAnalysisBench bench;
     QVERIFY(bench.start({cuff}));
+    QVERIFY(bench.sim->invoke([&] { bench.sim->model()->setSignal(kvsim::SignalSettings{kvsim::SignalShape::Counter}); }));
     QCOMPARE(bench.wm()->GetSetupWindow()->getSetupInfo()->m_SelectedSensorList.first()->m_SensorIndex, 94);
     QVERIFY(bench.record(11, 5000));
     CDataFolder* run = bench.data().GetLastDataFolder();

@@ -16,6 +16,8 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTabWidget>
+#include <QTimer>
+#include <QTreeView>
 #include <QToolBar>
 #include "common/TestMain.h"
 
@@ -66,6 +68,7 @@ private slots:
     void keysTagTheirActions();
     void shortcutsAreUnambiguous();
     void shortcutFiresOnce();
+    void shortcutsWorkOnEveryTabAndInChildWindows();
     void checkedMenuItem();
     void statesWithoutLogger();
     void statesWhileRunning();
@@ -173,10 +176,13 @@ void TestMenus::shortcutsAreUnambiguous()
     QVERIFY(window.actionsWithKey(7).at(0)->shortcut().isEmpty());
     QCOMPARE(window.actionsWithKey(8).at(1)->shortcut(), QKeySequence(QKeySequence::Save));
     QCOMPARE(shortcutOf(1, "&Open..."), QKeySequence(QKeySequence::Open));
-    QCOMPARE(shortcutOf(9, "&Save As"), QKeySequence(QKeySequence::SaveAs));
+    // Where the desktop gives Save As no key, it takes the one most desktops give it.
+    const QKeySequence saveAs(QKeySequence::SaveAs);
+    QCOMPARE(shortcutOf(9, "&Save As"), saveAs.isEmpty() ? QKeySequence("Ctrl+Shift+S") : saveAs);
     QCOMPARE(shortcutOf(11, "Undo"), QKeySequence(QKeySequence::Undo));
     QCOMPARE(shortcutOf(15, "Paste"), QKeySequence(QKeySequence::Paste));
-    QCOMPARE(window.exitAction()->shortcut(), QKeySequence(QKeySequence::Quit));
+    const QKeySequence quit(QKeySequence::Quit);
+    QCOMPARE(window.exitAction()->shortcut(), quit.isEmpty() ? QKeySequence("Ctrl+Q") : quit);
     QVERIFY(shortcutOf(16, "Download").isEmpty());
 }
 
@@ -198,6 +204,42 @@ void TestMenus::shortcutFiresOnce()
     ribbonNew->setEnabled(true);
     QTest::keySequence(&window, QKeySequence(QKeySequence::New));
     QCOMPARE(menuSpy.count() + ribbonSpy.count(), 1);
+}
+
+void TestMenus::shortcutsWorkOnEveryTabAndInChildWindows()
+{
+    CScriptedPrompter prompter;
+    MainWindow window;
+    window.init();
+    window.updateTimer()->stop();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    // Only whether each key reaches its command counts here, not what the command does.
+    int hits = 0;
+    QList<QKeySequence> keys;
+    for (int key : {1, 7, 8, 9, 11, 12, 13, 14, 15})
+        for (MultiAction* a : window.actionsWithKey(key))
+            if (!a->shortcut().isEmpty()) {
+                a->disconnect();
+                a->setEnabled(true);
+                keys << a->shortcut();
+                connect(a, &QAction::triggered, [&hits] { ++hits; });
+            }
+    QCOMPARE(keys.size(), 9);
+    QWidget* history = window.windowsManager()->GetHistoryWindow()->findChild<QTreeView*>();
+    QWidget* graph = window.windowsManager()->GetCurrent(CWindowsManager::GraphKind);
+    for (int tab = 0; tab < window.tabs()->count(); ++tab) {
+        window.tabs()->setCurrentIndex(tab);
+        for (QWidget* focus : {static_cast<QWidget*>(&window), history, graph}) {
+            focus->setFocus();
+            for (const QKeySequence& key : keys) {
+                const int before = hits;
+                QTest::keySequence(QApplication::focusWidget() ? QApplication::focusWidget() : &window, key);
+                QVERIFY2(hits == before + 1, qPrintable(key.toString()));
+            }
+        }
+    }
 }
 
 void TestMenus::checkedMenuItem()

@@ -69,7 +69,9 @@ struct CAppBench
     // of the real enumerator with the device in KORVANTA_EXTRA_PORTS.
     bool start(const QString& modelName = QStringLiteral("pelorin"), bool testPorts = false)
     {
-        std::unique_ptr<kvsim::IDeviceModel> model = kvsim::createDeviceModel(modelName);
+        // Raw counts that climb by one a sample: the run checks below recompute them.
+        std::unique_ptr<kvsim::IDeviceModel> model =
+            kvsim::createDeviceModel(modelName, kvsim::SignalSettings{kvsim::SignalShape::Counter});
         if (!model)
             return false;
         vendor = model->vendorId();

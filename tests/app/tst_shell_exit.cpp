@@ -12,6 +12,9 @@
 #include "common/FakeLogger.h"
 #include "support/ScriptedPrompter.h"
 #include "support/ScriptedServices.h"
+#include "common/RecordingPlatform.h"
+#include "setup/FullSetupWindow.h"
+#include "setup/SetupSummary.h"
 #include "setup/SetupWindow.h"
 
 #include <QLabel>
@@ -21,6 +24,8 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextBrowser>
 #include "common/TestMain.h"
 
 namespace {
@@ -62,11 +67,13 @@ private slots:
     void newAndOpenSettleChanges();
     void aboutLabels();
     void helpPathFallsBackToEnglish();
+    void helpOpensTheShippedGuide();
     void firmwareVersionFromFileName();
     void firmwareCommandAndProgress();
     void downloadProgress();
     void samplingModeFallsBack();
     void historyArrangedAndToggled();
+    void setupComesBackAfterEitherWindowIsClosed();
 };
 
 void TestShellExit::exitWithoutQuestions()
@@ -275,6 +282,36 @@ void TestShellExit::helpPathFallsBackToEnglish()
     QCOMPARE(CWindowsManager::HelpFilePath(dir.path(), "fr"), dir.path() + "/Help/en/index.html");
 }
 
+void TestShellExit::helpOpensTheShippedGuide()
+{
+    CRecordingPlatform opened;
+    SetWindowPlatformServices(&opened);
+    {
+        Rig r;
+        r.window.findAction(50)->trigger();
+    }
+    SetWindowPlatformServices(nullptr);
+    QCOMPARE(opened.m_Opened, QStringList{CWindowsManager::HelpFilePath(QCoreApplication::applicationDirPath(), "en")});
+
+    // The build puts the guide beside the program, where the same rule finds it: a page with
+    // text whose every picture loads.
+    const QString page = CWindowsManager::HelpFilePath(QStringLiteral(KORVANTA_BIN_DIR), "en");
+    QVERIFY2(QFileInfo::exists(page), qPrintable(page));
+    QTextBrowser browser;
+    browser.setSource(QUrl::fromLocalFile(page));
+    QVERIFY(browser.toPlainText().contains("Set up the experiment"));
+    int pictures = 0;
+    for (QTextBlock b = browser.document()->begin(); b.isValid(); b = b.next())
+        for (auto f = b.begin(); !f.atEnd(); ++f)
+            if (f.fragment().charFormat().isImageFormat()) {
+                const QString name = f.fragment().charFormat().toImageFormat().name();
+                const QVariant image = browser.document()->resource(QTextDocument::ImageResource, QUrl(name));
+                QVERIFY2(!image.isNull(), qPrintable(name));
+                ++pictures;
+            }
+    QVERIFY(pictures >= 3);
+}
+
 void TestShellExit::firmwareVersionFromFileName()
 {
     QCOMPARE(CWindowsManager::FirmwareVersionText("/home/user/fw/logger_ver1.25.bin"), QString("1.25"));
@@ -387,6 +424,29 @@ void TestShellExit::historyArrangedAndToggled()
     const bool setupVisible = wm->GetSetupWindow()->currentWindow()
                               && wm->GetSetupWindow()->currentWindow()->isVisible();
     QCOMPARE(history->geometry(), setupVisible ? QRect(0, 400, 380, 200) : QRect(0, 0, 380, 600));
+}
+
+void TestShellExit::setupComesBackAfterEitherWindowIsClosed()
+{
+    Rig r;
+    r.window.updateTimer()->stop();
+    CSetupWindow* setup = r.window.windowsManager()->GetSetupWindow();
+    MultiAction* command = r.window.findAction(20);
+    QVERIFY(command->isChecked());
+    // Closed before the next state tick: the check mark is still on, and a click takes it off.
+    setup->displaySetupWindow(1);
+    QWidget* full = setup->fullSetupWindow();
+    QVERIFY(full->close());
+    command->trigger();
+    QVERIFY(!full->isHidden());
+    // Closed and ticked: the mark is off, and a click puts it on.
+    setup->displaySetupWindow(0);
+    QWidget* summary = setup->summaryWindow();
+    QVERIFY(summary->close());
+    r.window.updateActions();
+    QVERIFY(!command->isChecked());
+    command->trigger();
+    QVERIFY(!summary->isHidden() && full->isHidden());
 }
 
 KORVANTA_TEST_MAIN(TestShellExit)

@@ -34,10 +34,12 @@ private slots:
     void initialArrangement();
     void updatedArrangement();
     void graphPlacedAfterInit();
+    void newWindowsOpenInsideTheArea();
     void recordsAreGuarded();
     void lastActiveOnClose();
     void hubMarksUnsavedData();
     void mainWindowLayout();
+    void ribbonStaysPutWhenManualButtonShows();
     void mainWindowNoticesAndRunRule();
     void keepAwakeOnlyWithLogger();
     void exitAsksWhileRunning();
@@ -105,6 +107,30 @@ void TestShellWindowsManager::graphPlacedAfterInit()
     rig.manager.InitWindowsArrangement();
     QCOMPARE(graph->geometry(), QRect(380, 0, rig.manager.viewport()->width() - 380, rig.manager.viewport()->height()));
     QCOMPARE(rig.manager.background().color(), QColor(96, 96, 96));
+}
+
+void TestShellWindowsManager::newWindowsOpenInsideTheArea()
+{
+    // The document area of a 1280 x 800 screen below the menus and the ribbon.
+    CShellRig rig;
+    rig.frame.resize(1280, 680);
+    rig.manager.setGeometry(0, 0, 1280, 680);
+    rig.frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.frame));
+    CWindowsManager& m = rig.manager;
+    // Twice each: the area's own placement puts the second beside the first.
+    for (int twice = 0; twice < 2; ++twice) {
+        m.ShowGraphWindow();
+        m.ShowTableWindow();
+        m.ShowMetersWindow();
+        m.ShowCalcWindow();
+        m.ShowNotesWindow();
+        m.ShowVideoWindow(true);
+    }
+    QCOMPARE(m.subWindowList().size(), 4 + 12);   // with setup, summary, history and the first graph
+    for (QMdiSubWindow* w : m.subWindowList())
+        if (w->isVisible())
+            QVERIFY2(m.viewport()->rect().contains(w->geometry()), qPrintable(w->windowTitle()));
 }
 
 void TestShellWindowsManager::recordsAreGuarded()
@@ -225,6 +251,26 @@ void TestShellWindowsManager::mainWindowLayout()
     QVERIFY(window.updateTimer()->isActive());
     QCOMPARE(window.updateTimer()->interval(), 500);
     QCOMPARE(window.keepAwakeTimer()->interval(), 30000);
+}
+
+void TestShellWindowsManager::ribbonStaysPutWhenManualButtonShows()
+{
+    CFakePrompter prompter;
+    MainWindow window;
+    window.init();
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const auto places = [&window]() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        return QList<QPoint>{window.experimentModeButton()->mapTo(&window, QPoint()),
+                             window.tabs()->mapTo(&window, QPoint())};
+    };
+    const QList<QPoint> before = places();
+    window.GetRunButton()->ShowManualButton(true);
+    QCOMPARE(window.GetRunButton()->width(), 102);
+    QCOMPARE(places(), before);
+    window.GetRunButton()->ShowManualButton(false);
+    QCOMPARE(places(), before);
 }
 
 void TestShellWindowsManager::mainWindowNoticesAndRunRule()

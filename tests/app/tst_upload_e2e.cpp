@@ -1,7 +1,7 @@
 // The live upload through the real application: the main window built as start-up does it,
 // the simulated Pelorin logger on a pseudo-terminal, the stand-in service on loopback; the
 // user logs in, switches online upload on and records a run, which reaches the service while
-// it records, every row once and in order.
+// it records, every row once and in order. An upload that fails is told through the prompter.
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/MainWindow.h"
 #include "Core/Data/DataBranch.h"
@@ -28,6 +28,7 @@ class TestUploadEndToEnd : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void liveRunReachesTheService();
+    void haltedUploadIsToldThroughThePrompter();
 };
 
 void TestUploadEndToEnd::liveRunReachesTheService()
@@ -111,6 +112,19 @@ void TestUploadEndToEnd::liveRunReachesTheService()
     for (int i = 0; i < Samples; i += 37)
         QCOMPARE(values.at(i).toDouble(), QString::number(first->GetYSample(i), 'g', 6).toDouble());
     QCOMPARE(service.callsOf("StopExperiment").first().value("total_rows").toInt(), Samples);
+}
+
+void TestUploadEndToEnd::haltedUploadIsToldThroughThePrompter()
+{
+    CScriptedPrompter prompter;
+    MainWindow window(nullptr);
+    window.init();
+    // The controller says it once per upload; the box opens in a turn of its own, not inside
+    // the handling of the failed answer.
+    emit window.uploadController()->UploadHalted("The upload to Terravox stopped: why.");
+    QVERIFY(prompter.m_Log.filter("Terravox").isEmpty());
+    QTRY_COMPARE(prompter.m_Log.filter("Terravox"),
+                 QStringList({"warn|Terravox|The upload to Terravox stopped: why."}));
 }
 
 KORVANTA_TEST_MAIN(TestUploadEndToEnd)

@@ -9,7 +9,7 @@ import re
 import sys
 
 LAYERS = [
-    ["platform", "Core/Base"],
+    ["platform", "Core/Base", "video/probe"],
     ["Core/Data"],
     ["analysis"],
     ["Core/Logic"],

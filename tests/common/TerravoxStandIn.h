@@ -65,7 +65,15 @@ public:
 
     // Every call the service saw, in order.
     QList<QJsonObject> calls() const { return entries(QStringLiteral("method")); }
-    // The HTTP side of every request: agent, type, path, body_start.
+    // The method of every request as it arrived, answered or not.
+    QStringList requestedMethods() const
+    {
+        QStringList out;
+        for (const QJsonObject& r : requests())
+            out << r.value(QStringLiteral("call")).toString();
+        return out;
+    }
+    // The HTTP side of every request: call, agent, type, path, body_start.
     QList<QJsonObject> requests() const
     {
         QList<QJsonObject> out;

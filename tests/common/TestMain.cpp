@@ -1,6 +1,10 @@
 // The main function of every folder's test program: runs the test class its first argument names.
 #include "common/TestRegistration.h"
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <cstdio>
 #include <map>
 #include <string>
@@ -54,5 +58,19 @@ int main(int argc, char** argv)
     for (int i = 2; i < argc; ++i)
         args.push_back(argv[i]);
     args.push_back(nullptr);
+    // A file a test writes by a bare name or under the home folder (settings, the working
+    // folder) lands in a folder of this run's own, which goes when it ends: never in the build
+    // or source tree, nor in the settings of whoever runs the tests. Caches (fonts, media
+    // plugins) stay where they are, shared by every run.
+    QTemporaryDir work;
+    if (work.isValid()) {
+        if (qEnvironmentVariableIsEmpty("XDG_CACHE_HOME"))
+            qputenv("XDG_CACHE_HOME", QFile::encodeName(QDir::homePath() + "/.cache"));
+        const QByteArray home = QFile::encodeName(work.path());
+        qputenv("HOME", home);
+        qputenv("XDG_CONFIG_HOME", home + "/.config");
+        qputenv("XDG_DATA_HOME", home + "/.local/share");
+        QDir::setCurrent(work.path());
+    }
     return test->second(static_cast<int>(args.size()) - 1, args.data());
 }

@@ -217,6 +217,12 @@ private slots:
         rig.graph->AddPredictPoint(1.0, 1.0);
         QVERIFY(rig.graph->m_PredictPlots.at(0).m_X.isEmpty());
         QCOMPARE(rig.graph->m_PredictPlots.at(1).m_X.size(), 3);
+        // From slot 6 on: the grid's blue and orange (slots 7 and 8) are passed over.
+        globalColorIndex = 6;
+        rig.graph->OnAddPredict();
+        rig.graph->OnAddPredict();
+        QCOMPARE(rig.graph->m_PredictPlots.at(2).m_Plot.m_Color, colorsTable[6]);
+        QCOMPARE(rig.graph->m_PredictPlots.at(3).m_Plot.m_Color, colorsTable[9]);
     }
 
     void curveIsDrawnWhereItsPointsLie()

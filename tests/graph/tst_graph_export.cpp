@@ -16,6 +16,7 @@
 #include <QPrinter>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QRegularExpression>
 #include "common/TestMain.h"
 
 #include <sys/stat.h>
@@ -296,6 +297,27 @@ private slots:
         rig.services.prompter.m_OnDialog = [](QDialog*) { return int(QDialog::Rejected); };
         rig.graph->OnPrint();
         QCOMPARE(rig.services.prompter.m_Dialogs, 1);
+    }
+
+    // Two long plots print as one page of vector drawing: no picture in the file wider than an
+    // icon, and the file stays small.
+    void printsTwoLongPlotsAsAVectorPage()
+    {
+        CRig rig;
+        rig.graph->resize(900, 600);
+        rig.plotRun(20000, 20000);
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        const QString pdf = rig.dir.filePath(QStringLiteral("two.pdf"));
+        printer.setOutputFileName(pdf);
+        rig.graph->on_print(&printer);
+        const QByteArray bytes = ReadAll(pdf);
+        QVERIFY(bytes.startsWith("%PDF"));
+        QCOMPARE(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), 1);
+        QVERIFY2(bytes.size() < 300 * 1024, qPrintable(QString::number(bytes.size())));
+        const QRegularExpression width(QStringLiteral("/Width (\\d+)"));
+        for (auto m = width.globalMatch(QString::fromLatin1(bytes)); m.hasNext();)
+            QVERIFY(m.next().captured(1).toInt() <= 128);
     }
 };
 

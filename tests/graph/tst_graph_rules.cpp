@@ -4,6 +4,7 @@
 
 #include "common/TestMain.h"
 
+#include <cmath>
 #include <limits>
 
 using namespace GraphRules;
@@ -54,18 +55,17 @@ private slots:
 
     void yTicksOfTheDefaultScale()
     {
-        // 0 to 10 with room for 11 rows: steps of 1, the upper end rounded away to 11.
+        // 0 to 10 with room for 11 rows: steps of 1, the ends on the range.
         const TickPlan p = PlanYTicks(0.0, 10.0, 11);
         QVERIFY(p.ok);
         QCOMPARE(p.step, 1.0);
         QCOMPARE(p.lo, 0.0);
-        QCOMPARE(p.hi, 11.0);
-        // Room for 5 rows: the step doubles until the rounded ends fit, the ends keeping the
-        // step before the last doubling.
-        const TickPlan q = PlanYTicks(0.0, 10.0, 5);
-        QCOMPARE(q.step, 4.0);
+        QCOMPARE(p.hi, 10.0);
+        // Room for 3 rows: the step grows through the round steps 2 and 2.5 to 5.
+        const TickPlan q = PlanYTicks(0.0, 10.0, 3);
+        QCOMPARE(q.step, 5.0);
         QCOMPARE(q.lo, 0.0);
-        QCOMPARE(q.hi, 12.0);
+        QCOMPARE(q.hi, 10.0);
     }
 
     void yTicksEndWithoutHeight()
@@ -81,16 +81,76 @@ private slots:
         QVERIFY(!PlanYTicks(4.0, 4.0, 10).ok);
     }
 
-    void equalEndsSpreadByTenPercent()
+    void labelSpanWiderThanTheRange()
     {
-        // Ends that round to the same value are spread to 0.9 and 1.1 of it, negative too.
+        // The ends no longer spread around one rounded value: they are the multiples of the
+        // (round) label span either side of the range, negative too.
         const TickPlan p = PlanXTicks(3.25, 3.75, 100.0, 5000);
         QVERIFY(p.ok);
-        QCOMPARE(p.lo, 0.9 * 100.0);
-        QCOMPARE(p.hi, 1.1 * 100.0);
+        QCOMPARE(p.step, 100.0);
+        QCOMPARE(p.lo, 0.0);
+        QCOMPARE(p.hi, 100.0);
         const TickPlan n = PlanXTicks(-3.75, -3.25, 100.0, 5000);
-        QCOMPARE(n.lo, -1.1 * 100.0);
-        QCOMPARE(n.hi, -0.9 * 100.0);
+        QCOMPARE(n.lo, -100.0);
+        QCOMPARE(n.hi, 0.0);
+    }
+
+    void roundSteps_data()
+    {
+        QTest::addColumn<double>("rough");
+        QTest::addColumn<double>("step");
+        QTest::newRow("1") << 1.0 << 1.0;
+        QTest::newRow("1.01") << 1.01 << 2.0;
+        QTest::newRow("2.2") << 2.2 << 2.5;
+        QTest::newRow("3") << 3.0 << 5.0;
+        QTest::newRow("7") << 7.0 << 10.0;
+        QTest::newRow("0.0031") << 0.0031 << 0.005;
+        QTest::newRow("2400") << 2400.0 << 2500.0;
+        QTest::newRow("zero") << 0.0 << 0.0;
+    }
+    void roundSteps()
+    {
+        QFETCH(double, rough);
+        QFETCH(double, step);
+        QVERIFY(qFuzzyCompare(1.0 + RoundStep(rough), 1.0 + step));
+    }
+
+    // Zoomed ranges as a user leaves them: every numbered value is a whole multiple of a step of
+    // 1, 2, 2.5 or 5 times a power of ten, the ticks cover the range and stay within the room.
+    void ticksAreRoundAtEveryZoom_data()
+    {
+        QTest::addColumn<double>("min");
+        QTest::addColumn<double>("max");
+        QTest::addColumn<double>("labelSpan");
+        QTest::addColumn<int>("limit");
+        QTest::newRow("after a zoom") << 0.84968 << 2.449 << 0.0 << 9;
+        QTest::newRow("narrow zoom") << 12.3456 << 12.3711 << 0.0 << 6;
+        QTest::newRow("wide label") << 0.84968 << 2.449 << 0.4 << 20;
+        QTest::newRow("negative") << -0.0372 << 0.0119 << 0.0 << 8;
+        QTest::newRow("large") << 123456.0 << 987654.0 << 0.0 << 12;
+        QTest::newRow("tiny") << 1.0e-6 << 7.3e-6 << 0.0 << 5;
+        QTest::newRow("cramped") << -30.0 << 50.0 << 0.0 << 2;
+    }
+    void ticksAreRoundAtEveryZoom()
+    {
+        QFETCH(double, min);
+        QFETCH(double, max);
+        QFETCH(double, labelSpan);
+        QFETCH(int, limit);
+        const TickPlan p = labelSpan > 0.0 ? PlanXTicks(min, max, labelSpan, limit) : PlanYTicks(min, max, limit);
+        QVERIFY(p.ok);
+        const double decade = std::pow(10.0, std::floor(std::log10(p.step)));
+        const double mantissa = p.step / decade;
+        QVERIFY2(qFuzzyCompare(mantissa, 1.0) || qFuzzyCompare(mantissa, 2.0) || qFuzzyCompare(mantissa, 2.5)
+                     || qFuzzyCompare(mantissa, 5.0),
+                 qPrintable(QString::number(p.step)));
+        QVERIFY(p.step >= labelSpan);
+        QVERIFY(p.lo <= min && p.hi >= max);
+        QVERIFY((p.hi - p.lo) / p.step <= std::max(limit, 2) + 1e-6);
+        for (double t = p.lo; t <= p.hi + p.step / 2; t += p.step) {
+            const double multiple = t / p.step;
+            QVERIFY2(std::fabs(multiple - std::round(multiple)) < 1e-6, qPrintable(QString::number(t, 'g', 17)));
+        }
     }
 
     void xTicksAtHalfSecondSamples()
@@ -100,7 +160,7 @@ private slots:
         QVERIFY(p.ok);
         QCOMPARE(p.step, 10.0);
         QCOMPARE(p.lo, 0.0);
-        QCOMPARE(p.hi, 110.0);
+        QCOMPARE(p.hi, 100.0);
         QCOMPARE(TimeLabel(10.0, 0.5), QStringLiteral("5"));
         QCOMPARE(TimeLabel(25.0, 0.1), QStringLiteral("2.5"));
         QCOMPARE(TimeLabel(30.0, 0.1), QStringLiteral("3"));

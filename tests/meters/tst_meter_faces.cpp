@@ -5,6 +5,7 @@
 #include <QApplication>
 #include "common/TestMain.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -23,7 +24,10 @@ private slots:
         QTest::newRow("tiny below zero") << -0.00001 << 1.0 << 7 << 0.2;
         QTest::newRow("0..10 bar limit 10") << 0.0 << 10.0 << 10 << 1.0;
         QTest::newRow("0..4 analog") << 0.0 << 4.0 << 7 << 1.0;
-        QTest::newRow("width 0.5") << 0.0 << 0.5 << 7 << 0.08;
+        QTest::newRow("width 0.5") << 0.0 << 0.5 << 7 << 0.1;
+        QTest::newRow("width 80, a round 20") << -30.0 << 50.0 << 7 << 20.0;
+        QTest::newRow("width 300, 50 not 80") << 0.0 << 300.0 << 7 << 50.0;
+        QTest::newRow("width 12, 2.5") << 0.0 << 12.0 << 5 << 2.5;
         QTest::newRow("zero width") << 5.0 << 5.0 << 7 << 0.0;
         QTest::newRow("reversed") << 10.0 << 0.0 << 7 << 0.0;
         QTest::newRow("not a number") << std::nan("") << 1.0 << 7 << 0.0;
@@ -87,19 +91,59 @@ private slots:
     void labels_data()
     {
         QTest::addColumn<double>("value");
-        QTest::addColumn<double>("width");
+        QTest::addColumn<double>("step");
         QTest::addColumn<QString>("text");
-        QTest::newRow("two decimals") << 2.0 << 10.0 << "2.00";
-        QTest::newRow("near zero on a wide range") << -0.00001 << 1.00001 << "0.00";
-        QTest::newRow("negative") << -1.5 << 10.0 << "-1.50";
-        QTest::newRow("rounded") << 0.125 << 1.0 << "0.13";
+        QTest::newRow("whole step") << 2.0 << 2.0 << "2";
+        QTest::newRow("near zero") << -0.00001 << 0.2 << "0.0";
+        QTest::newRow("negative") << -1.5 << 0.5 << "-1.5";
+        QTest::newRow("quarter step") << 0.75 << 0.25 << "0.75";
+        QTest::newRow("large") << 2500.0 << 500.0 << "2500";
     }
     void labels()
     {
         QFETCH(double, value);
-        QFETCH(double, width);
+        QFETCH(double, step);
         QFETCH(QString, text);
-        QCOMPARE(MeterScale::LabelText(value, width), text);
+        QCOMPARE(MeterScale::LabelText(value, step), text);
+    }
+
+    // At every face size and over ranges from tiny to huge, negative and lopsided: the labels
+    // stay inside the face and off the sensor icon, never overlap each other, and lie beyond
+    // the needle's reach at every angle; the needle stays inside the ticks.
+    void analogLabelsKeepClear_data()
+    {
+        QTest::addColumn<double>("lo");
+        QTest::addColumn<double>("hi");
+        const double ranges[][2] = {{0, 10},    {-30, 50},      {-10, 10},       {0, 100},     {0, 5000},
+                                    {-1000, 1000}, {0, 0.5},    {-0.00001, 1},   {95, 105},    {0, 1.0e6},
+                                    {-273, 1200}, {0.001, 0.0012}, {-55555.5, 77777.7}, {0, 3},     {1.0e9, 1.0e9 + 100}};
+        for (int side : {200, 400, 600})
+            for (const auto& r : ranges)
+                QTest::addRow("%d: %g..%g", side, r[0], r[1]) << r[0] << r[1];
+    }
+    void analogLabelsKeepClear()
+    {
+        QFETCH(double, lo);
+        QFETCH(double, hi);
+        const int side = QString::fromLatin1(QTest::currentDataTag()).section(':', 0, 0).toInt();
+        const QRectF face(0, 0, side, side);
+        const QRectF icon(10, 10, 48, 48);
+        const MeterScale::AnalogLayout l = MeterScale::LayOutAnalog(face, lo, hi, QStringLiteral("Liberation Sans"), icon);
+        QVERIFY(l.ok);
+        QVERIFY(l.labels.size() >= 2 || hi - lo < l.step * 1.01);
+        QVERIFY(l.needle < l.radius);
+        QVERIFY(l.radius > side * 0.15);
+        for (int i = 0; i < l.labelRects.size(); ++i) {
+            const QRectF& r = l.labelRects[i];
+            QVERIFY(face.contains(r));
+            QVERIFY(!r.intersects(icon));
+            for (int j = i + 1; j < l.labelRects.size(); ++j)
+                QVERIFY2(!r.intersects(l.labelRects[j]), qPrintable(l.labels[i] + " / " + l.labels[j]));
+            // The rectangle's nearest point to the pivot lies beyond the needle's tip.
+            const double nx = std::clamp(l.centre.x(), r.left(), r.right());
+            const double ny = std::clamp(l.centre.y(), r.top(), r.bottom());
+            QVERIFY2(std::hypot(nx - l.centre.x(), ny - l.centre.y()) > l.needle + 2, qPrintable(l.labels[i]));
+        }
     }
 
     void fittingShrinksButNeverEnlarges()

@@ -206,25 +206,32 @@ private slots:
         QFETCH(QSize, size);
         QFETCH(int, expected);
         CMetersView view;
+        view.setCurrentBranch(nullptr); // the range of a meter that follows nothing: 0 to 10
         QCOMPARE(int(view.SizeFor(size.width(), size.height())), expected);
         view.resize(size);
         view.onWindowResized();
-        const int radius[3] = {60, 120, 180};
-        QCOMPARE(view.analogMeter()->scaleRadius(), double(radius[expected]));
+        // The dial is laid out in the chosen face, not across the whole view.
+        const double side = 200.0 * (expected + 1);
+        QVERIFY(view.analogMeter()->layout().ok);
+        QVERIFY(view.analogMeter()->scaleRadius() > 0.2 * side);
+        QVERIFY(view.analogMeter()->scaleRadius() < 0.5 * side);
         QCOMPARE(view.analogMeter()->backgroundImage()->width(), 200 * (expected + 1));
     }
 
     void needleIsDrawnWhereTheReadingPutsIt()
     {
         Fixture f;
-        f.show(CMetersView::Analog, 5.0); // 90 degrees: straight up from the centre
+        f.show(CMetersView::Analog, 5.0); // 90 degrees: straight up from the pivot
         QImage image = Render(f.view);
-        QVERIFY(Near(image.pixel(225, 160), kNeedle));
-        QVERIFY(!Near(image.pixel(185, 200), kNeedle));
+        const MeterScale::AnalogLayout& l = f.view.analogMeter()->layout();
+        QVERIFY(l.ok);
+        const int cx = int(l.centre.x()), cy = int(l.centre.y()), reach = int(l.needle * 0.7);
+        QVERIFY(Near(image.pixel(cx, cy - reach), kNeedle));
+        QVERIFY(!Near(image.pixel(cx - reach, cy), kNeedle));
         f.show(CMetersView::Analog, 0.0); // the minimum: pointing left
         image = Render(f.view);
-        QVERIFY(Near(image.pixel(160, 225), kNeedle));
-        QVERIFY(!Near(image.pixel(225, 160), kNeedle));
+        QVERIFY(Near(image.pixel(cx - reach, cy), kNeedle));
+        QVERIFY(!Near(image.pixel(cx, cy - reach), kNeedle));
     }
 
     void analogScaleTicks()
@@ -232,15 +239,18 @@ private slots:
         Fixture f;
         f.show(CMetersView::Analog, 5.0);
         const QImage image = Render(f.view);
-        // Major ticks run from the scale radius (120) 10 pixels inwards, white on the dark dial:
-        // at 0 left of the centre, at 10 right of it; a minor tick at 1 (18 degrees).
-        QVERIFY(Brightest(image, 225 - 115, 225) > 120);
-        QVERIFY(Brightest(image, 225 + 115, 225) > 120);
+        const MeterScale::AnalogLayout& l = f.view.analogMeter()->layout();
+        QCOMPARE(l.step, 2.0);
+        const double cx = l.centre.x(), cy = l.centre.y(), r = l.radius - 3;
+        // Major ticks run from the scale radius inwards, white on the dark dial: at 0 left of
+        // the pivot, at 10 right of it; a minor tick at 1 (18 degrees).
+        QVERIFY(Brightest(image, int(cx - r), int(cy) - 1) > 120);
+        QVERIFY(Brightest(image, int(cx + r), int(cy) - 1) > 120);
         const double a = 18.0 * M_PI / 180.0;
-        QVERIFY(Brightest(image, int(225 - 118 * std::cos(a)), int(225 - 118 * std::sin(a))) > 90);
-        // Halfway between two minor ticks the dial is bare.
+        QVERIFY(Brightest(image, int(cx - r * std::cos(a)), int(cy - r * std::sin(a))) > 90);
+        // Halfway between a major and a minor tick the dial is bare.
         const double b = 9.0 * M_PI / 180.0;
-        QVERIFY(Brightest(image, int(225 - 118 * std::cos(b)), int(225 - 118 * std::sin(b))) < 90);
+        QVERIFY(Brightest(image, int(cx - r * std::cos(b)), int(cy - r * std::sin(b))) < 90);
     }
 
     void barLevel()

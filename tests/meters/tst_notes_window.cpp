@@ -15,6 +15,8 @@
 #include <QTextEdit>
 #include "common/TestMain.h"
 
+#include <QFontDatabase>
+
 namespace {
 QByteArray Save(cnoteswindow* window)
 {
@@ -194,6 +196,16 @@ private slots:
         QCOMPARE(b.combo("cb_textAlignment")->currentIndex(), 0);
         QCOMPARE(b.window->chosenAlignment(), int(Qt::AlignLeft));
         QCOMPARE(b.window->chosenTextColor(), QColor(255, 0, 128));
+    }
+
+    void startsInAnInstalledSansFamily()
+    {
+        // Without Arial the box offers its packaged metric twin, not the first family listed.
+        CMeterRig rig;
+        Notes b(rig);
+        const QString family = b.combo("cb_fontFamilies")->currentText();
+        QVERIFY2(QStringList({"Arial", "Liberation Sans", "DejaVu Sans"}).contains(family), qPrintable(family));
+        QVERIFY(QFontDatabase().families().contains(family));
     }
 
     void emptiedTextFallsBackToTheChosenFormat()

@@ -69,6 +69,7 @@ private slots:
     void channelWithoutRowChangesNothing();
     void dravletShowsNoReading();
     void drawsOnScreen();
+    void tabVisitsEveryControlAndWraps();
 };
 
 void TestSetupFullWindow::rowsFollowStatus()
@@ -173,6 +174,8 @@ void TestSetupFullWindow::runControlsReachRecord()
     QVERIFY(!f->RateComboBox->isEnabled());
     b.c().enableSetup();
     QVERIFY(f->SensorsTable->isEnabled());
+    // After the run the sampling is still manual: the rate stays out of reach.
+    QVERIFY(!f->RateComboBox->isEnabled());
 }
 
 void TestSetupFullWindow::newSensorReloadsRow()
@@ -251,6 +254,35 @@ void TestSetupFullWindow::drawsOnScreen()
         for (int x = 0; x < image.width(); x += 7)
             colours.insert(image.pixel(x, y));
     QVERIFY(colours.size() > 4);
+}
+
+void TestSetupFullWindow::tabVisitsEveryControlAndWraps()
+{
+    FullBench b(12.0, {1, 8});
+    emit b.w().form()->SamplingTypeCombo->activated(0);
+    b.w().form()->manualValuesCheckbox->click();
+    b.host.resize(1300, 800);
+    b.host.show();
+    QApplication::setActiveWindow(&b.host);
+    QVERIFY(QTest::qWaitForWindowActive(&b.host));
+    QWidget* first = b.w().form()->SamplingTypeCombo;
+    first->setFocus(Qt::TabFocusReason);
+    QList<QWidget*> chain{first};
+    for (int i = 0; i < 100 && (chain.size() == 1 || chain.last() != first); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        chain << QApplication::focusWidget();
+    }
+    QCOMPARE(chain.last(), first);
+    // Every control Tab may stop at was visited (of a group of radio buttons, the one Tab
+    // enters the group by), the cells of both rows among them.
+    QSet<QWidget*> stops;
+    for (QWidget* w : b.w().findChildren<QWidget*>())
+        if ((w->focusPolicy() & Qt::TabFocus) && w->isVisibleTo(&b.w()) && w->isEnabled() && !w->focusProxy())
+            stops.insert(w);
+    QCOMPARE(QSet<QWidget*>(chain.begin(), chain.end()), stops);
+    QVERIFY(stops.size() > 15);
+    QTest::keyClick(first, Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget(), chain.at(chain.size() - 2));
 }
 
 KORVANTA_TEST_MAIN(TestSetupFullWindow)

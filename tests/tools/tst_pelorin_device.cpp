@@ -1,6 +1,7 @@
 // The simulated Pelorin logger on its own: host frames in, logger frames out, with the clock in
 // the test's hand.
 #include "simulator/PelorinDevice.h"
+#include "support/SimDriver.h"
 
 #include "common/TestMain.h"
 
@@ -9,38 +10,6 @@ using kvsim::CPelorinDevice;
 namespace {
 
 QByteArray Hex(const char* text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
-
-class CClockOutput : public kvsim::ISimOutput
-{
-public:
-    QList<QByteArray> sent;
-    qint64 now = 0;
-    void send(const QByteArray& frame) override { sent << frame; }
-    qint64 elapsedMs() const override { return now; }
-    QList<QByteArray> Take()
-    {
-        QList<QByteArray> out = sent;
-        sent.clear();
-        return out;
-    }
-};
-
-// Feeds host bytes through the model's frame cutting, as the harness does.
-void Feed(CPelorinDevice& d, CClockOutput& out, const QByteArray& bytes)
-{
-    QByteArray pending = bytes;
-    while (!pending.isEmpty()) {
-        const int n = d.frameLength(reinterpret_cast<const unsigned char*>(pending.constData()), pending.size());
-        if (n == 0)
-            break;
-        if (n < 0) {
-            pending.remove(0, -n);
-            continue;
-        }
-        d.onFrame(pending.left(n), out);
-        pending.remove(0, n);
-    }
-}
 
 QByteArray RunRequest(const char* rate, const char* samples, const char* packet, const char* trigger = "00 00 0000",
                       const char* offline = "00")

@@ -1,7 +1,12 @@
-// The XML-RPC codec: call documents compared with documents written by hand, every value type
-// both ways, and the answers it turns into a result or a fault, malformed ones included.
+// The XML-RPC codec: call documents compared with documents written by hand and, byte for
+// byte, with the DOM tree the one-pass writer replaced; every value type both ways; text
+// beyond the basic plane kept both ways while what XML forbids is left out; and the answers it
+// turns into a result or a fault, malformed ones included.
+#include "common/DomXmlRpcCall.h"
 #include "upload/MaiaObject.h"
 #include "upload/MaiaXmlRpcClient.h"
+
+#include <QRandomGenerator>
 
 #include <QDateTime>
 #include <QPointer>
@@ -19,6 +24,12 @@ QString header()
 QString callWith(const QString& method, const QString& params)
 {
     return header() + "<methodCall>\n <methodName>" + method + "</methodName>\n" + params + "</methodCall>\n";
+}
+
+// The writer's call document with one argument.
+QByteArray writtenCall(const QVariant& v)
+{
+    return MaiaObject::prepareCallBody("m", {v});
 }
 
 QString valueXml(const QVariant& v)
@@ -73,7 +84,9 @@ private slots:
     void scalarsOnTheWire();
     void structMembersInKeyOrder();
     void unsupportedTypesLeaveEmptyPlaces();
+    void markupIsEscapedAndInvalidCharactersDropped_data();
     void markupIsEscapedAndInvalidCharactersDropped();
+    void writerMatchesTheDomTreeOnAnyText();
     void dateTimeZoneSuffix();
     void decodesEachType_data();
     void decodesEachType();
@@ -148,6 +161,7 @@ void TestUploadCodec::scalarsOnTheWire()
     QFETCH(QVariant, value);
     QFETCH(QString, xml);
     QCOMPARE(valueXml(value), xml);
+    QCOMPARE(writtenCall(value), DomXmlRpcCall("m", {value}));
 }
 
 void TestUploadCodec::structMembersInKeyOrder()
@@ -161,6 +175,7 @@ void TestUploadCodec::structMembersInKeyOrder()
                                     "<member><name>a</name><value><string>x</string></value></member>"
                                     "<member><name>b</name><value><int>1</int></value></member>"
                                     "</struct></value>"));
+    QCOMPARE(writtenCall(map), DomXmlRpcCall("m", {map}));
 }
 
 void TestUploadCodec::unsupportedTypesLeaveEmptyPlaces()
@@ -175,13 +190,63 @@ void TestUploadCodec::unsupportedTypesLeaveEmptyPlaces()
     map["k"] = QVariant(qint64(3));
     QCOMPARE(valueXml(map), QString("<value><struct><member><name>k</name></member></struct></value>"));
     QCOMPARE(valueXml(QVariantList{QVariant(1u), 1}), QString("<value><array><data><value><int>1</int></value></data></array></value>"));
+    for (const QVariant& v :
+         {QVariant(map), QVariant(QVariantList{QVariant(1u), 1}), QVariant(QVariantList{QVariant(1u)})})
+        QCOMPARE(writtenCall(v), DomXmlRpcCall("m", {v}));
+}
+
+void TestUploadCodec::markupIsEscapedAndInvalidCharactersDropped_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("xml");
+    const QString clef = QString::fromUtf8("\xF0\x9D\x84\x9E"); // U+1D11E, a surrogate pair
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80"); // U+1F600
+    QTest::newRow("markup") << "a<b>&c" << "a&lt;b>&amp;c";
+    QTest::newRow("cdata end") << "]]>x]>" << "]]&gt;x]>";
+    QTest::newRow("control") << QString("x") + QChar(0x01) + "y" << "xy";
+    QTest::newRow("white space") << "a\tb\nc\rd" << "a\tb\nc&#xd;d";
+    QTest::newRow("beyond the basic plane") << clef + " ada " + smile << clef + " ada " + smile;
+    QTest::newRow("lone high half") << QString("a") + QChar(0xD834) + "b" << "ab";
+    QTest::newRow("lone low half") << QString("a") + QChar(0xDD1E) + "b" << "ab";
+    QTest::newRow("halves reversed") << QString("a") + QChar(0xDD1E) + QChar(0xD834) << "a";
+    QTest::newRow("non-characters") << QString("a") + QChar(0xFFFE) + QChar(0xFFFF) + QChar(0xFFFD)
+                                    << QString("a") + QChar(0xFFFD);
+    const QString accents = QString::fromUtf8("\xC3\xA9t\xC3\xA9 \xE2\x82\xAC");
+    QTest::newRow("accents") << accents << accents;
 }
 
 void TestUploadCodec::markupIsEscapedAndInvalidCharactersDropped()
 {
-    MaiaObject codec; // sets the policy that drops what XML cannot carry
-    QCOMPARE(valueXml(QString("a<b>&c")), QString("<value><string>a&lt;b>&amp;c</string></value>"));
-    QCOMPARE(valueXml(QString("x") + QChar(0x01) + "y"), QString("<value><string>xy</string></value>"));
+    QFETCH(QString, text);
+    QFETCH(QString, xml);
+    QCOMPARE(valueXml(text), "<value><string>" + xml + "</string></value>");
+    MaiaObject codec;
+    QVERIFY(codec.prepareCall("m", {text}).contains("<string>" + xml + "</string>"));
+    QCOMPARE(writtenCall(text), DomXmlRpcCall("m", {text}));
+}
+
+void TestUploadCodec::writerMatchesTheDomTreeOnAnyText()
+{
+    // Random texts over markup, white space, controls, ASCII, wider characters, pairs and
+    // lone halves, in lists and structs: the writer's bytes are the DOM tree's.
+    const ushort pool[] = {'<', '>', '&', ']', '"', '\'', '\t', '\n', '\r', 0x01, 0x1F, 'a', ',', '7', 0xE9,
+                           0x3B1, 0x20AC, 0xFFFD, 0xFFFE, 0xD834, 0xDD1E, 0xD83D, 0xDE00};
+    QRandomGenerator random(2024);
+    for (int round = 0; round < 300; ++round) {
+        QVariantList items;
+        QVariantMap map;
+        for (int item = 0; item < 4; ++item) {
+            QString text;
+            const int length = random.bounded(40);
+            for (int i = 0; i < length; ++i)
+                text.append(QChar(pool[random.bounded(int(sizeof pool / sizeof pool[0]))]));
+            items << text;
+            map[text] = text;
+        }
+        const QList<QVariant> args{items.first(), items, map};
+        const QString method = items.last().toString();
+        QCOMPARE(MaiaObject::prepareCallBody(method, args), DomXmlRpcCall(method, args));
+    }
 }
 
 void TestUploadCodec::dateTimeZoneSuffix()
@@ -261,6 +326,7 @@ void TestUploadCodec::nestedValuesComeBack()
     QDomDocument doc;
     const QVariant back = MaiaObject::fromXml(MaiaObject::toXml(doc, outer));
     QCOMPARE(back, QVariant(outer));
+    QCOMPARE(writtenCall(outer), DomXmlRpcCall("m", {QVariant(outer)}));
     // A double keeps six significant digits.
     QCOMPARE(MaiaObject::fromXml(MaiaObject::toXml(doc, 1.23456789)).toDouble(), 1.23457);
 }
@@ -273,6 +339,9 @@ void TestUploadCodec::responsesAndFaults_data()
     QTest::addColumn<QString>("textStart");
     QTest::addColumn<QVariant>("value");
     QTest::newRow("int") << response("<int>0</int>") << false << 0 << "" << QVariant(0);
+    const QString astral = QString::fromUtf8("Ada \xF0\x9D\x84\x9E \xF0\x9F\x98\x80");
+    QTest::newRow("beyond the basic plane") << response("<string>" + astral + "</string>") << false << 0 << ""
+                                            << QVariant(astral);
     QTest::newRow("first param only")
         << "<methodResponse><params><param><value><int>1</int></value></param><param><value><int>2</int></value></param></params></methodResponse>"
         << false << 0 << "" << QVariant(1);

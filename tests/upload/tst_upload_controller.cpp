@@ -1,7 +1,8 @@
 // The upload controller, its packet queue and worker thread against the stand-in service over
-// loopback: logins that succeed, are refused or fail on the network; stored series sent in
-// calls of bounded size; short, missing and too many series; a live run recorded while it is
-// sent; a slow, a dropped and a stalled service; and the worker's end.
+// loopback: logins that succeed, are refused or fail on the network; text beyond the basic
+// plane both ways; stored series sent in calls of bounded size; short, missing and too many
+// series; a live run recorded while it is sent; a slow, a dropped and a stalled service; a
+// live upload whose call fails, told once and closed at the service; and the worker's end.
 #include "common/PlainLogicContext.h"
 #include "common/TerravoxStandIn.h"
 
@@ -27,6 +28,7 @@ struct CUploadRig
     CDataManager data;
     std::unique_ptr<XMLRPC> controller;
     QStringList messages;
+    std::vector<std::unique_ptr<CSesnorProperties>> sensors; // the setup's list does not own them
 
     CUploadRig()
     {
@@ -38,11 +40,12 @@ struct CUploadRig
     }
     ~CUploadRig() { controller->Exit(); }
 
-    // Logs in as the stand-in's teacher; true when the service accepted.
-    bool login(const QString& password = QStringLiteral("secret"))
+    // Logs in (by default as the stand-in's teacher); true when the service accepted.
+    bool login(const QString& password = QStringLiteral("secret"),
+               const QString& name = QStringLiteral("teacher"))
     {
         QSignalSpy replied(controller.get(), &XMLRPC::ValidationReplied);
-        controller->m_LoginName = QStringLiteral("teacher");
+        controller->m_LoginName = name;
         controller->m_Password = password;
         controller->Process(new XMLPacket(XMLPacket::Login));
         return replied.wait(10000) && replied.first().at(0).toBool();
@@ -58,6 +61,37 @@ struct CUploadRig
         for (int i = 0; i < samples; ++i)
             b->AddSample(i, base + i);
         return key;
+    }
+
+    // A live run about to start: a setup of `count` sensors (one measurement each) declaring
+    // `samples` rows at rate index 12, and the run's empty branches.
+    QList<int> liveRun(int count, int samples)
+    {
+        CSetupInfo& setup = context.m_Setup;
+        QList<int> keys;
+        for (int s = 0; s < count; ++s) {
+            sensors.push_back(std::make_unique<CSesnorProperties>());
+            CSesnorProperties* sensor = sensors.back().get();
+            sensor->m_SensorIndex = 72 + s;
+            auto* m = new CMeasurementSetup;
+            m->m_bActive = true;
+            sensor->m_MeasurementList << m;
+            setup.m_SelectedSensorList << sensor;
+            keys << branch(72 + s, 0);
+        }
+        setup.m_RateCode = 12;
+        setup.m_NumberOfSamples = samples;
+        return keys;
+    }
+
+    // Stores rows from..from+count-1 (x = y = the row) in every branch, as a logger does.
+    void store(const QList<int>& keys, int from, int count)
+    {
+        QVector<double> x(count);
+        for (int j = 0; j < count; ++j)
+            x[j] = from + j;
+        for (int key : keys)
+            data.GetDataBranch(key)->AppendSamples(x.constData(), x.constData(), count);
     }
 };
 
@@ -101,6 +135,7 @@ private slots:
     void loginEndsOnAnyRefusal();
     void loginWithNoServiceIsANetworkError();
     void logoutKeepsNameAndPassword();
+    void textBeyondTheBasicPlaneBothWays();
     void codeMaps();
     void storedRunGoesOutInBoundedCalls();
     void emptyBranchesSendOneEmptyCall();
@@ -112,10 +147,12 @@ private slots:
     void liveRunIsSentWhileItRecords();
     void slowServiceStillGetsEveryRowInOrder();
     void droppedServiceHaltsTheUploadAndStopClosesIt();
-    void untrustedResultCodesHaltTheUpload_data();
-    void untrustedResultCodesHaltTheUpload();
+    void failedCallStopsTheUploadOnce_data();
+    void failedCallStopsTheUploadOnce();
     void stopWhileAReplyIsAwaited();
     void exitReturnsWhileTheWorkerWaitsForSamples();
+    void packetsCrossThreadsByValue();
+    void packetsOfTheWrongTypeAreRefused();
 };
 
 void TestUploadController::initTestCase()
@@ -212,6 +249,18 @@ void TestUploadController::logoutKeepsNameAndPassword()
     QVERIFY(rig.controller->m_DisplayName.isEmpty());
     QVERIFY(rig.controller->m_PictureAddress.isEmpty());
     QVERIFY(rig.controller->ExperimentId().isEmpty());
+}
+
+void TestUploadController::textBeyondTheBasicPlaneBothWays()
+{
+    // Python's xmlrpc.client behind the stand-in reads what is sent and writes what is read.
+    CTerravoxStandIn service;
+    QVERIFY(service.start({"--user", "%F0%9D%84%9Eada:p%F0%9F%98%80ss:Ada%20%F0%9D%84%9E%20%F0%9F%98%80"}));
+    CUploadRig rig;
+    const QString login = QString::fromUtf8("\xF0\x9D\x84\x9E" "ada");
+    QVERIFY(rig.login(QString::fromUtf8("p\xF0\x9F\x98\x80ss"), login));
+    QCOMPARE(service.callsOf("ValidateUser").first().value("login").toString(), login);
+    QCOMPARE(rig.controller->m_DisplayName, QString::fromUtf8("Ada \xF0\x9D\x84\x9E \xF0\x9F\x98\x80"));
 }
 
 void TestUploadController::codeMaps()
@@ -381,21 +430,8 @@ void TestUploadController::liveRunIsSentWhileItRecords()
     CUploadRig rig;
     QVERIFY(rig.login());
     rig.controller->m_bOnlineUpload = true;
-    // The setup: two sensors with one measurement each, 6000 samples at rate index 12.
-    CSetupInfo& setup = rig.context.m_Setup;
-    std::vector<std::unique_ptr<CSesnorProperties>> sensors; // the setup's list does not own them
-    for (int s = 0; s < 2; ++s) {
-        sensors.push_back(std::make_unique<CSesnorProperties>());
-        CSesnorProperties* sensor = sensors.back().get();
-        sensor->m_SensorIndex = 72 + s;
-        auto* m = new CMeasurementSetup;
-        m->m_bActive = true;
-        sensor->m_MeasurementList << m;
-        setup.m_SelectedSensorList << sensor;
-    }
-    setup.m_RateCode = 12;
-    setup.m_NumberOfSamples = 10000; // the run is stopped after 6000
-    QList<int> keys{rig.branch(72, 0), rig.branch(73, 0)};
+    // Two sensors; the run is stopped after 6000 of its 10000 samples.
+    QList<int> keys = rig.liveRun(2, 10000);
     rig.controller->StartUploadOnLineExp(keys);
     // A storing thread appends blocks of rows while the upload runs, as a logger does.
     std::atomic<bool> done{false};
@@ -419,12 +455,7 @@ void TestUploadController::liveRunIsSentWhileItRecords()
     // The run's last rows are stored while a part is with the service, and the run ends then:
     // every row it stored still goes out, then the end.
     QTRY_VERIFY_WITH_TIMEOUT(rig.controller->Queue()->IsAwaitingReply(), 5000);
-    for (int key : keys) {
-        QVector<double> x(100);
-        for (int j = 0; j < 100; ++j)
-            x[j] = 6000 + j;
-        rig.data.GetDataBranch(key)->AppendSamples(x.constData(), x.constData(), 100);
-    }
+    rig.store(keys, 6000, 100);
     rig.controller->FinishUploadOnLineExp();
     QVERIFY(waitForMethod(service, "StopExperiment", 20000));
     const QJsonObject start = service.callsOf("StartExperiment").first();
@@ -471,41 +502,80 @@ void TestUploadController::droppedServiceHaltsTheUploadAndStopClosesIt()
     QList<int> keys{rig.branch(1, 20)};
     rig.controller->StartUploadOffLineExp(&keys);
     // The transport fault reaches whoever listens for logins; the upload halts, keeping the
-    // program usable.
+    // program usable, and closes the experiment by itself. A stop given then adds nothing.
     QVERIFY(replied.wait(10000));
     QCOMPARE(replied.first(), QVariantList({false, true}));
-    QTest::qWait(200);
-    QVERIFY(!service.methods().contains("StopExperiment"));
-    rig.controller->StopUploading();
     QVERIFY(waitForMethod(service, "StopExperiment"));
     QTRY_VERIFY(!rig.controller->IsUploading());
+    rig.controller->StopUploading();
+    QTest::qWait(200);
+    QCOMPARE(service.callsOf("StopExperiment").size(), 1);
 }
 
-void TestUploadController::untrustedResultCodesHaltTheUpload_data()
+void TestUploadController::failedCallStopsTheUploadOnce_data()
 {
     QTest::addColumn<QStringList>("knobs");
-    QTest::newRow("code 9") << QStringList{"--code", "SendReading:1=9"};
-    QTest::newRow("not xml") << QStringList{"--garbage", "SendReading:1"};
-    QTest::newRow("huge") << QStringList{"--huge", "SendReading:1"};
-    QTest::newRow("fault") << QStringList{"--fault", "SendReading:1=5"};
+    QTest::addColumn<QString>("reason");
+    QTest::addColumn<QStringList>("calls");
+    const QStringList closed{"ValidateUser", "StartExperiment", "SendReading", "StopExperiment"};
+    QTest::newRow("code 9") << QStringList{"--code", "SendReading:1=9"}
+                            << "the service refused the call (result code 9)." << closed;
+    QTest::newRow("not xml") << QStringList{"--garbage", "SendReading:1"}
+                             << "the service's answer could not be read." << closed;
+    QTest::newRow("huge") << QStringList{"--huge", "SendReading:1"}
+                          << "the connection to the service failed (response larger than" << closed;
+    QTest::newRow("fault") << QStringList{"--fault", "SendReading:1=5"}
+                           << "the service refused the call (fault 5: stand-in fault 5)." << closed;
+    QTest::newRow("error status") << QStringList{"--status", "SendReading:1=500"}
+                                  << "the connection to the service failed (" << closed;
+    QTest::newRow("slow") << QStringList{"--delay", "SendReading:1=5"}
+                          << "the connection to the service failed (no answer within 0.5 s)." << closed;
+    // The end that closes it fails as well: still one message.
+    QTest::newRow("stop fails too")
+        << QStringList{"--status", "SendReading:1=500", "--fault", "StopExperiment=4"}
+        << "the connection to the service failed (" << closed;
+    // Nothing was started at the service, so there is nothing to close there.
+    QTest::newRow("start refused") << QStringList{"--fault", "StartExperiment=7"}
+                                   << "the service refused the call (fault 7: stand-in fault 7)."
+                                   << QStringList{"ValidateUser", "StartExperiment"};
 }
 
-void TestUploadController::untrustedResultCodesHaltTheUpload()
+void TestUploadController::failedCallStopsTheUploadOnce()
 {
     QFETCH(QStringList, knobs);
+    QFETCH(QString, reason);
+    QFETCH(QStringList, calls);
     CTerravoxStandIn service;
     QVERIFY(service.start(knobs));
     CUploadRig rig;
+    rig.controller->Client()->setTransferTimeout(500);
     QVERIFY(rig.login());
-    QList<int> keys{rig.branch(1, 25000)};
-    rig.controller->StartUploadOffLineExp(&keys);
-    // Halted: rows left, no call out, and the worker not allowed on.
-    CDataQueue* queue = rig.controller->Queue();
-    QTRY_VERIFY_WITH_TIMEOUT(rig.controller->IsUploading() && !queue->IsAwaitingReply() && !queue->IsActive(), 10000);
-    QTest::qWait(400);
-    // No further rows after a refusal.
-    QVERIFY(service.callsOf("SendReading").size() <= 1);
-    QVERIFY(!service.methods().contains("StopExperiment"));
+    QSignalSpy halted(rig.controller.get(), &XMLRPC::UploadHalted);
+    rig.controller->m_bOnlineUpload = true;
+    // A run half recorded when its upload starts: the first part goes out full at once, and
+    // more rows follow while it is with the service.
+    QList<int> keys = rig.liveRun(2, 20000);
+    rig.store(keys, 0, 12000);
+    rig.controller->StartUploadOnLineExp(keys);
+    QVERIFY(halted.wait(15000));
+    QTRY_COMPARE_WITH_TIMEOUT(service.requestedMethods(), calls, 10000);
+    // The run goes on to its end: nothing more reaches the service, nothing more is said, and
+    // every row stays stored.
+    rig.store(keys, 12000, 8000);
+    rig.controller->FinishUploadOnLineExp();
+    QTest::qWait(300);
+    QCOMPARE(service.requestedMethods(), calls);
+    QCOMPARE(halted.size(), 1);
+    const QString message = halted.first().at(0).toString();
+    QVERIFY2(message.startsWith("The upload to Terravox stopped: " + reason), qPrintable(message));
+    QVERIFY2(message.endsWith("\nThe recorded data are kept on this computer."), qPrintable(message));
+    QVERIFY(!rig.controller->IsUploading());
+    for (int key : keys)
+        QCOMPARE(rig.data.GetDataBranch(key)->GetYSize(), 20000);
+    // A later upload is not held back by the failed one.
+    QList<int> stored{keys.first()};
+    rig.controller->StartUploadOffLineExp(&stored);
+    QTRY_COMPARE_WITH_TIMEOUT(service.requestedMethods().count("StartExperiment"), 2, 10000);
 }
 
 void TestUploadController::stopWhileAReplyIsAwaited()
@@ -547,6 +617,26 @@ void TestUploadController::exitReturnsWhileTheWorkerWaitsForSamples()
     clock.start();
     QVERIFY(rig.controller->Exit());
     QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestUploadController::packetsCrossThreadsByValue()
+{
+    // The worker hands every packet over as a copy of its own, never a pointer it wrote through.
+    for (const char* signal :
+         {"StartExperiement(XMLStartPacket)", "SendReading(XMLDataPacket)", "EndExperiement(XMLPacket)"})
+        QVERIFY2(CDataQueue::staticMetaObject.indexOfSignal(signal) >= 0, signal);
+}
+
+void TestUploadController::packetsOfTheWrongTypeAreRefused()
+{
+    // A start or data packet made as a plain packet would be read past its end.
+    CUploadRig rig;
+    rig.controller->m_bLoggedIn = true;
+    rig.controller->Process(new XMLPacket(XMLPacket::Data));
+    rig.controller->Process(new XMLPacket(XMLPacket::Start));
+    QTest::qWait(50);
+    QCOMPARE(rig.controller->Queue()->PendingCount(), 0);
+    QVERIFY(!rig.controller->Queue()->IsActive());
 }
 
 KORVANTA_TEST_MAIN(TestUploadController)

@@ -34,6 +34,10 @@ private slots:
     void buttonRules();
     void playbackArithmetic();
     void playbackArithmeticRefusesZeros();
+    void frameIndexOfTime_data();
+    void frameIndexOfTime();
+    void fittedGeometry_data();
+    void fittedGeometry();
     void matchFindsMovingSquare();
     void matchRefusesBadTemplates();
     void largeFrameMatchIsExact_data();
@@ -244,8 +248,8 @@ void TestVideoTracking::playbackArithmetic()
     QCOMPARE(SliderValue(2000, 4000), 100);
     QCOMPARE(SliderTargetFrame(100, 30), qint64(15));
     QCOMPARE(FramePeriodMs(25.0), 40);
-    QCOMPARE(TimeText(60000, 45, 90), QStringLiteral("00:00:30"));
-    QCOMPARE(TimeText(7200000, 30, 30), QStringLiteral("02:00:00"));
+    QCOMPARE(TimeText(60000, 45, 90), QStringLiteral("00:00:30.000"));
+    QCOMPARE(TimeText(7200000, 30, 30), QStringLiteral("02:00:00.000"));
     // 480 high less 80 of tool bars: 400 rows of picture, a 4:3 picture 533 wide (+ margins).
     QCOMPARE(FittedWidth(480, 2, 0, 3, 0, 640, 480), 2 + 533 + 3);
 }
@@ -258,8 +262,61 @@ void TestVideoTracking::playbackArithmeticRefusesZeros()
     QCOMPARE(PositionOfFrame(3, 0, 4000), qint64(0));
     QCOMPARE(SliderValue(100, 0), 0);
     QCOMPARE(FramePeriodMs(0.0), 0);
-    QCOMPARE(TimeText(4000, 3, 0), QStringLiteral("00:00:00"));
+    QCOMPARE(TimeText(4000, 3, 0), QStringLiteral("00:00:00.000"));
     QCOMPARE(FittedWidth(480, 1, 0, 1, 0, 0, 0), 2);
+}
+
+void TestVideoTracking::frameIndexOfTime_data()
+{
+    QTest::addColumn<qint64>("startUs");
+    QTest::addColumn<qint64>("firstUs");
+    QTest::addColumn<double>("fps");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("played frame 7 at 25 fps") << qint64(280000) << qint64(0) << 25.0 << 7;
+    // 30 fps frame starts cut to whole microseconds lie just short of their frame.
+    QTest::newRow("played frame 1 at 30 fps") << qint64(33333) << qint64(0) << 30.0 << 1;
+    QTest::newRow("played frame 29 at 30 fps") << qint64(966666) << qint64(0) << 30.0 << 29;
+    // After a seek the picture starts at the seek position, the middle of its frame.
+    QTest::newRow("sought middle of frame 10") << qint64(420000) << qint64(0) << 25.0 << 10;
+    // A container whose clock starts at 80 ms (H.264 with reordered frames).
+    QTest::newRow("clock starting at 80 ms") << qint64(500000) << qint64(80000) << 25.0 << 10;
+    QTest::newRow("past the last frame") << qint64(9000000) << qint64(0) << 25.0 << 99;
+    QTest::newRow("no time") << qint64(-1) << qint64(0) << 25.0 << -1;
+    QTest::newRow("no rate") << qint64(40000) << qint64(0) << 0.0 << -1;
+}
+
+void TestVideoTracking::frameIndexOfTime()
+{
+    QFETCH(qint64, startUs);
+    QFETCH(qint64, firstUs);
+    QFETCH(double, fps);
+    QFETCH(int, expected);
+    QCOMPARE(VideoPlayback::FrameIndexOfTime(startUs, firstUs, fps, 100), expected);
+}
+
+void TestVideoTracking::fittedGeometry_data()
+{
+    // Margins 4, 24, 4, 4; the document area is 1000 x 700.
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QRect>("window");
+    QTest::addColumn<QRect>("expected");
+    // 4:3 at 500 high: picture 392 high, 522 wide, plus 8.
+    QTest::newRow("fits where it is") << QSize(640, 480) << QRect(10, 10, 600, 500) << QRect(10, 10, 530, 500);
+    QTest::newRow("moved left of the right edge") << QSize(640, 480) << QRect(800, 10, 600, 500)
+                                                  << QRect(470, 10, 530, 500);
+    // Taller than the area: 700 high, 797 wide.
+    QTest::newRow("taller than the area") << QSize(640, 480) << QRect(300, 50, 600, 900) << QRect(203, 0, 797, 700);
+    // 3:1 is too wide at any place at 690 high: a picture 992 wide is 330 high.
+    QTest::newRow("too wide at its height") << QSize(900, 300) << QRect(50, 0, 600, 690) << QRect(2, 0, 998, 438);
+}
+
+void TestVideoTracking::fittedGeometry()
+{
+    QFETCH(QSize, picture);
+    QFETCH(QRect, window);
+    QFETCH(QRect, expected);
+    QCOMPARE(VideoPlayback::FittedGeometry(window, QSize(1000, 700), QMargins(4, 24, 4, 4), picture, QSize(500, 300)),
+             expected);
 }
 
 void TestVideoTracking::matchFindsMovingSquare()

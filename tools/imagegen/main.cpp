@@ -1,31 +1,31 @@
 // Draws the program's images at build time.
 //
-//   kv_imagegen SVG_DIR OUT_DIR MANIFEST...
+//   kv_imagegen SVG_DIR THEME_DIR OUT_DIR MANIFEST...
 //
 // Each manifest line names one image and how to draw it:
 //
-//   images/Sensors/Temperature.png  48x48  glyph  "Tmp"  #c04040  [state]
-//   images/RunButton/Run.png        64x64  svg    run.svg          [state]
+//   images/Sensors/Temperature.png  48x48  svg    sensors/temperature.svg          [state]
+//   images/BasicFunctionsBar/Open.png 32x32 theme actions/32/document-open.svg [#rrggbb] [state]
 //
-// "glyph" draws a rounded tile with a short label; "svg" renders a file of SVG_DIR.
-// The optional state (normal, hover, pressed, disabled) derives the variant of an icon
-// from the same drawing. Blank lines and lines starting with '#' are skipped.
-// The PNGs are written under OUT_DIR with the same relative path, and OUT_DIR/images.qrc
+// "svg" renders a drawing of our own from SVG_DIR; "theme" renders an icon of the installed
+// icon theme under THEME_DIR, optionally in another colour. The optional state (normal,
+// hover, pressed, disabled) derives the variant of an icon from the same drawing. Blank lines
+// and lines starting with '#' are skipped. Every picture is written twice under OUT_DIR with
+// its relative path: at its size and at double size (name@2x.png), and OUT_DIR/images.qrc
 // lists them all under the prefix "/".
 #include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-#include <QPainterPath>
 #include <QSaveFile>
 #include <QSet>
 #include <QSvgRenderer>
 #include <QTextStream>
 
+#include <cmath>
 #include <cstdio>
 
 namespace {
@@ -73,35 +73,54 @@ void applyState(QImage& img, const QString& state)
     }
 }
 
-bool drawGlyph(QImage& img, const QString& label, const QColor& fill)
+// Renders SVG text into the whole image.
+bool drawSvgData(QImage& img, const QByteArray& svg)
 {
-    QPainter p(&img);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF r(1, 1, img.width() - 2, img.height() - 2);
-    QPainterPath path;
-    path.addRoundedRect(r, img.width() / 6.0, img.height() / 6.0);
-    p.fillPath(path, fill);
-    p.setPen(QPen(fill.darker(150), 1.5));
-    p.drawPath(path);
-    if (!label.isEmpty()) {
-        QFont f("DejaVu Sans");
-        f.setBold(true);
-        f.setPixelSize(qMax(6, int(img.height() * (label.size() > 2 ? 0.30 : 0.45))));
-        p.setFont(f);
-        p.setPen(qGray(fill.rgb()) > 150 ? Qt::black : Qt::white);
-        p.drawText(r, Qt::AlignCenter, label);
-    }
-    return true;
-}
-
-bool drawSvg(QImage& img, const QString& file)
-{
-    QSvgRenderer r(file);
+    QSvgRenderer r(svg);
     if (!r.isValid()) return false;
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     r.render(&p);
     return true;
+}
+
+bool drawSvg(QImage& img, const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) && drawSvgData(img, f.readAll());
+}
+
+// A theme icon is drawn on a pixel grid of its own size (its folder: 16, 22, 32...). It is
+// scaled by a whole factor and centred on whole pixels, so its one-pixel lines stay sharp; a
+// grid that would fill less than three quarters of the image is scaled to fit instead. The
+// theme's text colour can be swapped for one of ours.
+bool drawTheme(QImage& img, const QString& file, const QString& colour)
+{
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    QByteArray svg = f.readAll();
+    if (!colour.isEmpty()) svg.replace("#232629", colour.toLatin1());
+    QSvgRenderer r(svg);
+    if (!r.isValid()) return false;
+    const QSizeF grid = r.viewBoxF().size();
+    if (grid.isEmpty()) return false;
+    const int side = qMin(img.width(), img.height());
+    const double whole = qMax(1.0, std::floor(side / grid.width()));
+    const double scale = whole * grid.width() >= 0.75 * side ? whole : side / grid.width();
+    const QSizeF drawn = grid * scale;
+    const QRectF target(std::floor((img.width() - drawn.width()) / 2), std::floor((img.height() - drawn.height()) / 2),
+                        drawn.width(), drawn.height());
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    r.render(&p, target);
+    return true;
+}
+
+// The double-density twin of a picture, which QIcon picks on a 2x screen.
+QString twinPath(const QString& path)
+{
+    const int dot = path.lastIndexOf('.');
+    return dot < 0 ? path + "@2x" : path.left(dot) + "@2x" + path.mid(dot);
 }
 
 } // namespace
@@ -110,18 +129,19 @@ int main(int argc, char** argv)
 {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
-    if (args.size() < 3) {
-        std::fprintf(stderr, "usage: kv_imagegen SVG_DIR OUT_DIR MANIFEST...\n");
+    if (args.size() < 4) {
+        std::fprintf(stderr, "usage: kv_imagegen SVG_DIR THEME_DIR OUT_DIR MANIFEST...\n");
         return 2;
     }
     const QDir svgDir(args.at(1));
-    const QDir outDir(args.at(2));
+    const QDir themeDir(args.at(2));
+    const QDir outDir(args.at(3));
     QDir().mkpath(outDir.path());
 
     QStringList files;
     QSet<QString> seen;
     int errors = 0;
-    for (int m = 3; m < args.size(); ++m) {
+    for (int m = 4; m < args.size(); ++m) {
         QFile mf(args.at(m));
         if (!mf.open(QIODevice::ReadOnly | QIODevice::Text)) {
             std::fprintf(stderr, "cannot read %s\n", qPrintable(args.at(m)));
@@ -138,31 +158,34 @@ int main(int argc, char** argv)
                 std::fprintf(stderr, "%s:%d: %s\n", qPrintable(args.at(m)), lineNo, why);
                 ++errors;
             };
-            if (t.size() < 4) { fail("expected: PATH WxH KIND ARGS"); continue; }
+            if (t.size() < 4) { fail("expected: PATH WxH KIND FILE [COLOUR] [STATE]"); continue; }
             const QStringList wh = t.at(1).split('x');
             const int w = wh.value(0).toInt(), h = wh.value(1).toInt();
             if (wh.size() != 2 || w <= 0 || h <= 0 || w > 1024 || h > 1024) { fail("bad size"); continue; }
             if (seen.contains(t.at(0))) { fail("path listed twice"); continue; }
             seen.insert(t.at(0));
 
-            QImage img(w, h, QImage::Format_ARGB32);
-            img.fill(Qt::transparent);
-            QString state;
-            bool ok = false;
-            if (t.at(2) == "glyph" && t.size() >= 5) {
-                ok = drawGlyph(img, t.at(3), QColor(t.at(4)));
+            const bool theme = t.at(2) == "theme";
+            if (!theme && t.at(2) != "svg") { fail("unknown kind (svg or theme)"); continue; }
+            QString colour, state = t.value(4);
+            if (theme && state.startsWith('#')) {
+                colour = state;
                 state = t.value(5);
-            } else if (t.at(2) == "svg") {
-                ok = drawSvg(img, svgDir.filePath(t.at(3)));
-                state = t.value(4);
             }
-            if (!ok) { fail("cannot draw this entry"); continue; }
-            applyState(img, state);
-
-            const QString outPath = outDir.filePath(t.at(0));
-            QDir().mkpath(QFileInfo(outPath).path());
-            if (!img.save(outPath, "PNG")) { fail("cannot write the image"); continue; }
-            files << t.at(0);
+            bool ok = true;
+            for (int scale = 1; scale <= 2 && ok; ++scale) {
+                QImage img(w * scale, h * scale, QImage::Format_ARGB32);
+                img.fill(Qt::transparent);
+                ok = theme ? drawTheme(img, themeDir.filePath(t.at(3)), colour)
+                           : drawSvg(img, svgDir.filePath(t.at(3)));
+                if (!ok) { fail("cannot draw this entry"); break; }
+                applyState(img, state);
+                const QString rel = scale == 1 ? t.at(0) : twinPath(t.at(0));
+                const QString outPath = outDir.filePath(rel);
+                QDir().mkpath(QFileInfo(outPath).path());
+                if (!img.save(outPath, "PNG")) { fail("cannot write the image"); ok = false; break; }
+                files << rel;
+            }
         }
     }
     if (errors) return 1;

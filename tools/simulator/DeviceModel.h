@@ -15,6 +15,8 @@
 // Every call into a model happens on the simulator's own thread, one at a time, so a model
 // needs no locks of its own. A test that wants to change a model's state while the simulator
 // runs does it through CLoggerSimulator::post(), which runs the change on that thread.
+#include "simulator/SignalShape.h"
+
 #include <QByteArray>
 #include <QString>
 #include <functional>
@@ -56,6 +58,10 @@ public:
 
     // Called when the link comes up again after replug(); models reset their link state here.
     virtual void onReplug() {}
+
+    // What the model's sensors read. Models made directly (the protocol tests) send the counting
+    // pattern; the model factory gives them the simulator's settings, a sine by default.
+    virtual void setSignal(const SignalSettings& settings) { (void)settings; }
 };
 
 // The two sync bytes every host frame of both loggers starts with.

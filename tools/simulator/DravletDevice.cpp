@@ -1,5 +1,8 @@
 #include "simulator/DravletDevice.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace kvsim {
 
 namespace {
@@ -132,8 +135,23 @@ QByteArray CDravletDeviceModel::statusPayload() const
 qint64 CDravletDeviceModel::rawReading(int channel, int sample) const
 {
     const Sensor& s = m_sensors[channel];
+    if (m_signal.shape != SignalShape::Counter && s.kind == 0x1000)
+        return std::clamp<qint64>(SignalReading(m_signal, s.span, channel, sample, sample * samplePeriodSec()), 0, 0x0FFF);
     const qint64 v = s.base + s.step * sample;
     return s.kind == 0x1000 ? (v & 0x0FFF) : v;
+}
+
+double CDravletDeviceModel::samplePeriodSec() const
+{
+    // By logger rate code: 1 hour, 1 minute, 10 s, 1 s, 0.1 s, 25, 100, 500 and 1000 samples a
+    // second, the fastest mode, 30 and 10 minutes, 50 a second. A manual sample counts a second.
+    static const double kPeriods[] = {1.0, 3600.0, 60.0, 10.0, 1.0, 0.1, 0.04, 0.01, 0.002, 0.001, 0.0, 1800.0, 600.0, 0.02};
+    static const double kFastest[] = {10000, 5000, 3333, 2500, 2000, 1666, 1428, 1250};
+    if (m_loggerRate == 10) {
+        const int n = std::clamp(int(m_sensors.size()), 1, int(std::size(kFastest)));
+        return 1.0 / kFastest[n - 1];
+    }
+    return (m_loggerRate >= 0 && m_loggerRate < int(std::size(kPeriods))) ? kPeriods[m_loggerRate] : 1.0;
 }
 
 int CDravletDeviceModel::samplesPerPacket() const
@@ -150,7 +168,7 @@ int CDravletDeviceModel::samplesPerPacket() const
 QByteArray CDravletDeviceModel::dataPacket(int firstSample, int samples) const
 {
     QByteArray p(29, '\0');
-    p[0] = char(m_packets & 0xFF);
+    p[0] = m_firstByteCounts ? char(m_packets & 0xFF) : '\0';
     int at = 1;
     for (int k = 0; k < samples; ++k) {
         for (int ch = 0; ch < m_sensors.size(); ++ch) {

@@ -23,9 +23,13 @@ public:
     {
         int id = 0xFFF;
         quint16 kind = 0x1000;
-        // Raw reading of sample n: base + step * n (12-bit values are masked to 12 bits).
+        // Raw reading of sample n in the counting pattern: base + step * n (12-bit values are
+        // masked to 12 bits).
         qint64 base = 0;
         qint64 step = 0;
+        // Where the signal of a 12-bit reading moves otherwise. Readings of four bytes
+        // (times, counts, distances) always count.
+        RawSpan span;
     };
 
     static constexpr int kChannels = 8;
@@ -40,6 +44,7 @@ public:
     int tickIntervalMs() const override;
     void onTick(ISimOutput& out) override;
     void onReplug() override;
+    void setSignal(const SignalSettings& settings) override { m_signal = settings; }
 
     // ---- configuration (call through CLoggerSimulator::invoke while running)
     void setSensors(const QVector<Sensor>& sensors);
@@ -51,6 +56,9 @@ public:
     void setZeroReading(int channel, quint16 raw);
     // Packets still streamed after the run's number of samples was reached, stop or not.
     void setOverrunPackets(int count) { m_overrun = count; }
+    // The first byte of a data packet, which the interface gives no meaning: a constant (0) by
+    // default, or the packet count modulo 256.
+    void setFirstByteCounting(bool on) { m_firstByteCounts = on; }
     // Timing events sent, one per tick, during a timing run: t1..t4 clock counts.
     void queueTimingEvent(quint32 t1, quint32 t2, quint32 t3 = 0, quint32 t4 = 0);
 
@@ -90,14 +98,18 @@ private:
     void sendNextSample(ISimOutput& out);
     int samplesPerPacket() const;
     qint64 rawReading(int channel, int sample) const;
+    // Seconds from one sample to the next at the logger rate code of the setup.
+    double samplePeriodSec() const;
 
     QVector<Sensor> m_sensors;
+    SignalSettings m_signal{SignalShape::Counter};
     quint16 m_zeroReading[kChannels] = {};
     bool m_bootLoader = false;
     bool m_bootLoaderRequested = false;
     qint16 m_c1 = 4095, m_c2 = 2047; // identity calibration
     int m_fwMajor = 2, m_fwMinor = 5, m_hwMajor = 1, m_hwMinor = 3;
     int m_packetIntervalMs = 20;
+    bool m_firstByteCounts = false;
 
     bool m_autoDetect = true;
     quint8 m_timerCount = 255, m_timerReload = 245;

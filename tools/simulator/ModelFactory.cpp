@@ -21,7 +21,7 @@ const std::vector<std::pair<QString, Factory>>& models()
         {QStringLiteral("echo"), [] { return std::unique_ptr<IDeviceModel>(new CEchoDeviceModel()); }},
         {QStringLiteral("dravlet"),
          [] {
-             // One voltage sensor (catalogue entry 1) slowly rising, so the program has something to show.
+             // One voltage sensor (catalogue entry 1, ±25 V).
              auto* model = new CDravletDeviceModel();
              CDravletDeviceModel::Sensor voltage;
              voltage.id = 95;
@@ -37,10 +37,14 @@ const std::vector<std::pair<QString, Factory>>& models()
 
 } // namespace
 
-std::unique_ptr<IDeviceModel> createDeviceModel(const QString& name)
+std::unique_ptr<IDeviceModel> createDeviceModel(const QString& name, const SignalSettings& signal)
 {
-    for (const auto& entry : models())
-        if (entry.first == name) return entry.second();
+    for (const auto& entry : models()) {
+        if (entry.first != name) continue;
+        std::unique_ptr<IDeviceModel> model = entry.second();
+        model->setSignal(signal);
+        return model;
+    }
     return nullptr;
 }
 

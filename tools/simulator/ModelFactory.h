@@ -7,8 +7,8 @@
 
 namespace kvsim {
 
-// Null for an unknown name.
-std::unique_ptr<IDeviceModel> createDeviceModel(const QString& name);
+// Null for an unknown name. The model's sensors read `signal`.
+std::unique_ptr<IDeviceModel> createDeviceModel(const QString& name, const SignalSettings& signal = SignalSettings());
 QStringList deviceModelNames();
 
 } // namespace kvsim

@@ -25,6 +25,8 @@ CPelorinDevice::CPelorinDevice() : m_Version(QByteArray::fromHex("010902030405")
     Sensor s;
     s.channel = 1;
     s.idLow = 2;
+    // The thermistor reads these counts at about 30 and 15 degrees C: a room's temperatures.
+    s.span = {2000, 2650};
     m_Sensors << s;
 }
 
@@ -165,21 +167,28 @@ void CPelorinDevice::HandleStatus(ISimOutput& out)
     out.send(Frame(0x04, p));
 }
 
-int CPelorinDevice::WidthOfChannel(unsigned char channel, int variant) const
+const CPelorinDevice::Sensor* CPelorinDevice::SensorOnChannel(unsigned char channel) const
 {
     for (const Sensor& s : m_Sensors)
         if (s.channel == channel)
-            return variant < s.valueWidths.size() ? s.valueWidths[variant] : 2;
-    return 2;
+            return &s;
+    return nullptr;
 }
 
-QVector<int> CPelorinDevice::RunWidths(const QByteArray& f) const
+int CPelorinDevice::WidthOfChannel(unsigned char channel, int variant) const
+{
+    const Sensor* s = SensorOnChannel(channel);
+    return (s && variant < s->valueWidths.size()) ? s->valueWidths[variant] : 2;
+}
+
+QVector<int> CPelorinDevice::RunWidths(const QByteArray& f, QVector<RawSpan>* spans) const
 {
     QVector<int> widths;
     const int n = quint8(f[18]);
     for (int i = 0; i < n && 20 + 2 * i < f.size(); ++i) {
         const unsigned char channel = quint8(f[19 + 2 * i]);
         const unsigned char config = quint8(f[20 + 2 * i]);
+        const int before = widths.size();
         if (config & 0x04) {
             for (int k = 0; k < 4; ++k)
                 if (config & (0x10 << k))
@@ -187,6 +196,9 @@ QVector<int> CPelorinDevice::RunWidths(const QByteArray& f) const
         } else {
             widths << WidthOfChannel(channel, 0);
         }
+        const Sensor* s = SensorOnChannel(channel);
+        for (int k = before; spans && k < widths.size(); ++k)
+            *spans << (s ? s->span : RawSpan());
     }
     return widths;
 }

@@ -26,6 +26,9 @@ public:
         unsigned char gain = 0x80;  // 1.00
         unsigned char offset = 0;
         QVector<int> valueWidths = {2};  // bytes per value (2 or 4)
+        // Where the signal of its 12-bit values moves (not for the counting pattern). Values of
+        // four bytes always count.
+        RawSpan span;
     };
 
     // The run the logger holds in memory (recorded offline or preset by a test).
@@ -36,6 +39,7 @@ public:
         // Per downloaded channel: id high, id low, gain byte, offset byte.
         QList<QByteArray> channels;
         QVector<int> widths;  // bytes per value of each channel
+        QVector<RawSpan> spans;  // of each channel; the default span when missing
     };
 
     CPelorinDevice();
@@ -48,6 +52,7 @@ public:
     int tickIntervalMs() const override { return 2; }
     void onTick(ISimOutput& out) override;
     void onReplug() override;
+    void setSignal(const SignalSettings& settings) override { m_Signal = settings; }
 
     // ---- set-up by tests (on the simulator thread, through CLoggerSimulator::invoke)
     void setSensors(const QList<Sensor>& sensors) { m_Sensors = sensors; }
@@ -57,6 +62,11 @@ public:
     void setTriggerDelayMs(int ms) { m_TriggerDelayMs = ms; }
     // Photogate events of a timing run: one edge every intervalMs on the first gate.
     void setTimingEventIntervalMs(int ms) { m_EventIntervalMs = ms; }
+    // How many of the boot-loader's transfer requests (file size, blocks, end) it answers before
+    // it falls silent; negative: all of them.
+    void setBootTransferReplies(int count) { m_BootRepliesLeft = count; }
+    // The user's reset with the power button: the logger leaves its boot-loader.
+    void restartFirmware() { m_BootLoader = false; }
     // Queues the unsolicited shutdown frame.
     void announceShutdown() { m_Unsolicited.append(Frame(0x14, {})); }
 
@@ -90,11 +100,16 @@ private:
     void StreamDue(ISimOutput& out, qint64 nowMs);
     void EmitTiming(ISimOutput& out, qint64 nowMs);
     QByteArray Row(qint64 sample) const;
+    // What value valueIndex of a row sends for a sample taken t seconds into the run.
+    quint32 Reading(int valueIndex, qint64 sample, int width, const RawSpan& span, double t) const;
     void FinishOfflineRun(ISimOutput& out);
-    QVector<int> RunWidths(const QByteArray& request) const;
+    // Bytes per value of each value of a run's rows, and the span of each.
+    QVector<int> RunWidths(const QByteArray& request, QVector<RawSpan>* spans = nullptr) const;
     int WidthOfChannel(unsigned char channel, int variant) const;
+    const Sensor* SensorOnChannel(unsigned char channel) const;
 
     QList<Sensor> m_Sensors;
+    SignalSettings m_Signal{SignalShape::Counter};
     QByteArray m_Version;
     StoredRun m_Stored;
     QList<QByteArray> m_Unsolicited;
@@ -105,6 +120,8 @@ private:
     bool m_Timing = false;
     QByteArray m_LastRun;
     QVector<int> m_RunWidths;
+    QVector<RawSpan> m_RunSpans;
+    double m_SecondsPerSample = 1.0;
     double m_RatePerMs = 0;
     qint64 m_RunSamples = 0;
     qint64 m_SamplesDone = 0;
@@ -129,6 +146,7 @@ private:
     quint16 m_BootExpectBlock = 0;
     quint16 m_BootCrc = 0;
     int m_BootBlocksOk = 0;
+    int m_BootRepliesLeft = -1;
     bool m_BootCrcOk = false;
 
     int m_RunsStarted = 0;

@@ -35,11 +35,18 @@ double PerSecond(quint32 word)
 
 } // namespace
 
+quint32 CPelorinDevice::Reading(int valueIndex, qint64 sample, int width, const RawSpan& span, double t) const
+{
+    if (m_Signal.shape == SignalShape::Counter || width != 2)
+        return SampleValue(valueIndex, sample, width);
+    return quint32(std::clamp<qint64>(SignalReading(m_Signal, span, valueIndex, sample, t), 0, 0x0FFF));
+}
+
 QByteArray CPelorinDevice::Row(qint64 sample) const
 {
     QByteArray row;
     for (int v = 0; v < m_RunWidths.size(); ++v)
-        Put(row, SampleValue(v, sample, m_RunWidths[v]), m_RunWidths[v]);
+        Put(row, Reading(v, sample, m_RunWidths[v], m_RunSpans.value(v), sample * m_SecondsPerSample), m_RunWidths[v]);
     return row;
 }
 
@@ -55,7 +62,10 @@ void CPelorinDevice::HandleRun(const QByteArray& f, ISimOutput& out)
             m_Running = true;
             m_SamplesDone = 0;
             m_PacketNumber = 0;
-            m_RunWidths = RunWidths(f);
+            m_RunSpans.clear();
+            m_RunWidths = RunWidths(f, &m_RunSpans);
+            // Manual samples are as far apart as the user takes them: a second apiece.
+            m_SecondsPerSample = 1.0;
             m_LastRun = f;
             ++m_RunsStarted;
         }
@@ -69,8 +79,10 @@ void CPelorinDevice::HandleRun(const QByteArray& f, ISimOutput& out)
     if (m_Running || m_StartPending)
         return;
     m_LastRun = f;
-    m_RunWidths = RunWidths(f);
+    m_RunSpans.clear();
+    m_RunWidths = RunWidths(f, &m_RunSpans);
     m_RatePerMs = PerSecond(word) / 1000.0;
+    m_SecondsPerSample = m_RatePerMs > 0.0 ? 0.001 / m_RatePerMs : 1.0;
     m_Offline = quint8(f[8]) != 0;
     m_RunSamples = (U32(f, 8) & 0xFFFFFF);
     m_PacketSize = std::max<int>(1, U16(f, 16));
@@ -136,6 +148,7 @@ void CPelorinDevice::FinishOfflineRun(ISimOutput& out)
             e.append(char(s.offset));
             run.channels << e;
             run.widths << WidthOfChannel(channel, 0);
+            run.spans << s.span;
             break;
         }
     }
@@ -158,12 +171,15 @@ void CPelorinDevice::HandleDownload(ISimOutput& out)
     // The download reply's length byte counts one byte more than opcode and payload.
     out.send(Frame(0x12, p, 1));
     quint32 number = 0;
+    const double perSecond = PerSecond(m_Stored.rateWord);
+    const double secondsPerSample = perSecond > 0.0 ? 1.0 / perSecond : 1.0;
     for (qint64 done = 0; done < s;) {
         const int count = int(std::min<qint64>(100, s - done));
         QByteArray rows;
         for (int i = 0; i < count; ++i)
             for (int c = 0; c < m_Stored.widths.size(); ++c)
-                Put(rows, SampleValue(c, done + i, m_Stored.widths[c]), m_Stored.widths[c]);
+                Put(rows, Reading(c, done + i, m_Stored.widths[c], m_Stored.spans.value(c), (done + i) * secondsPerSample),
+                    m_Stored.widths[c]);
         out.send(DataPacket(++number, rows, count));
         done += count;
         ++m_PacketsSent;
@@ -177,7 +193,7 @@ void CPelorinDevice::HandleSnapshot(ISimOutput& out)
     int v = 0;
     for (const Sensor& s : m_Sensors)
         for (int w : s.valueWidths)
-            Put(row, SampleValue(v++, 0, w), w);
+            Put(row, Reading(v++, 0, w, s.span, 0.0), w);
     out.send(DataPacket(0, row, 1));
 }
 
@@ -209,6 +225,10 @@ void CPelorinDevice::EmitTiming(ISimOutput& out, qint64 nowMs)
 
 void CPelorinDevice::HandleBoot(unsigned char op, const QByteArray& f, ISimOutput& out)
 {
+    if (op != 0xF0 && m_BootRepliesLeft == 0)
+        return;
+    if (op != 0xF0 && m_BootRepliesLeft > 0)
+        --m_BootRepliesLeft;
     switch (op) {
     case 0xF0:
         m_BootLoader = true;

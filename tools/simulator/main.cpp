@@ -2,7 +2,8 @@
 //
 // The first line on standard output is the device path to open; the second is a
 // KORVANTA_EXTRA_PORTS entry that points the application at it. Host frames are logged to
-// standard error. While it runs, lines on standard input change the knobs:
+// standard error. --signal, --amplitude and --period choose what the sensors read (a slow sine
+// with a little noise by default). While it runs, lines on standard input change the knobs:
 //   split on|off [gapMs], delay MS, drop N, dup N, garbage HEX [N], silent on|off,
 //   unplug, replug, inject HEX, quit
 #include "simulator/LoggerSimulator.h"
@@ -120,10 +121,31 @@ int main(int argc, char** argv)
                                         QStringLiteral("hex"));
     const QCommandLineOption silentOpt(QStringLiteral("silent"), QStringLiteral("Read host frames but never answer."));
     const QCommandLineOption quietOpt(QStringLiteral("quiet"), QStringLiteral("Do not log host frames."));
-    parser.addOptions({modelOpt, splitOpt, delayOpt, garbageOpt, silentOpt, quietOpt});
+    const kvsim::SignalSettings defaults;
+    const QCommandLineOption signalOpt(
+        QStringLiteral("signal"),
+        QStringLiteral("What the sensors read: %1 (default sine, with a little noise; counter: raw counts that climb by one a sample).")
+            .arg(kvsim::SignalShapeNames().join(QStringLiteral(", "))),
+        QStringLiteral("shape"));
+    const QCommandLineOption amplitudeOpt(
+        QStringLiteral("amplitude"),
+        QStringLiteral("Share of each sensor's span the signal sweeps, 0 to 1 (default %1).").arg(defaults.amplitude),
+        QStringLiteral("share"));
+    const QCommandLineOption periodOpt(
+        QStringLiteral("period"),
+        QStringLiteral("Period of the sine, step and ramp in seconds of the run (default %1).").arg(defaults.periodSec),
+        QStringLiteral("seconds"));
+    parser.addOptions({modelOpt, splitOpt, delayOpt, garbageOpt, silentOpt, quietOpt, signalOpt, amplitudeOpt, periodOpt});
     parser.process(app);
 
-    auto model = kvsim::createDeviceModel(parser.value(modelOpt));
+    kvsim::SignalSettings signal;
+    QString error;
+    if (!kvsim::SignalSettingsFrom(parser.value(signalOpt), parser.value(amplitudeOpt), parser.value(periodOpt), signal,
+                                   error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
+    auto model = kvsim::createDeviceModel(parser.value(modelOpt), signal);
     if (!model) {
         std::fprintf(stderr, "unknown model '%s'; known: %s\n", qPrintable(parser.value(modelOpt)),
                      qPrintable(kvsim::deviceModelNames().join(QStringLiteral(", "))));

@@ -17,8 +17,10 @@ knob to the Nth call of that method, counted from 1):
   --huge METHOD[:N]         answer 200 with a body of several megabytes
   --status METHOD[:N]=CODE  answer with that HTTP status (and a fault document as its body)
 
-Every call is appended as one JSON line to --log (the password is never written: only whether
-it matched). On start it prints "KORVANTA_TERRAVOX_URL=http://127.0.0.1:PORT" and flushes.
+Every request is appended as one JSON line to --log as it arrives (its method, whatever the
+knobs then do with it), and every call the service handles once more with its arguments
+(the password is never written: only whether it matched). On start it prints
+"KORVANTA_TERRAVOX_URL=http://127.0.0.1:PORT" and flushes.
 """
 import argparse
 import json
@@ -26,6 +28,7 @@ import socket
 import sys
 import threading
 import time
+import urllib.parse
 import xmlrpc.client
 from http.server import ThreadingHTTPServer
 from xmlrpc.server import SimpleXMLRPCDispatcher, SimpleXMLRPCRequestHandler
@@ -152,7 +155,8 @@ class Handler(SimpleXMLRPCRequestHandler):
             _, method = xmlrpc.client.loads(body)
         except Exception:
             method = None
-        self.server.service.log({"http": {"agent": self.headers.get("User-Agent", ""),
+        self.server.service.log({"http": {"call": method,
+                                          "agent": self.headers.get("User-Agent", ""),
                                           "type": self.headers.get("Content-Type", ""),
                                           "path": self.path,
                                           "body_start": body[:38].decode("utf-8", "replace")}})
@@ -198,7 +202,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--port", type=int, default=8080, help="0 picks a free port")
     parser.add_argument("--user", action="append", default=[],
-                        help="LOGIN:PASSWORD:DISPLAY NAME (default teacher:secret:Ada Teacher)")
+                        help="LOGIN:PASSWORD:DISPLAY NAME, each part percent-encoded where it holds "
+                             "':', '%%' or characters beyond ASCII (default teacher:secret:Ada Teacher)")
     parser.add_argument("--log", help="JSON-lines file every call is appended to")
     for kind in ("fault", "code", "delay", "status"):
         parser.add_argument("--" + kind, action="append", default=[])
@@ -208,7 +213,7 @@ def main():
 
     users = {}
     for entry in args.user or ["teacher:secret:Ada Teacher"]:
-        login, password, name = entry.split(":", 2)
+        login, password, name = (urllib.parse.unquote(part) for part in entry.split(":", 2))
         users[login] = (password, name)
     knobs = Knobs()
     for kind in ("fault", "code", "delay", "status"):

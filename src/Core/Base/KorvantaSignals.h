@@ -77,6 +77,9 @@ signals:
     void UserWriteSensorId();
     void dataKeyIsDeleted(int key);
     void newFunctionData(int functionKey, int parentKey1, int parentKey2);
+    // Stored values of a series were changed by hand (a table edit): every window that shows
+    // it draws it again.
+    void branchValuesChanged(int key);
     void VideoPlaybackStart(int folderKey);
     void VideoPlaybackSample(int sample);
     void VideoPlaybackStop();

@@ -108,6 +108,9 @@ public:
     // rows rows of count values each (row-major), stored per branch as one block.
     bool ConvertAndStoreBlock(ILogger* logger, const double* samples, int rows, int count,
                               const unsigned char* positions, bool live, bool loggerList);
+    // rows rows the logger sent but that never arrived: stored as missing values, so the rows
+    // after them keep their places in the run. False when there is no run to store into.
+    bool StoreMissingRows(ILogger* logger, int rows, int count, const unsigned char* positions, bool loggerList);
     void StoreDataSample(ILogger* logger, double y, int branchPosition, int position, int flag);
     double ConvertDataSample(ILogger* logger, int channel, int position, int index, double raw, long sample,
                              short& flag, short measurement, bool lastMeasurement, bool plainReading);
@@ -141,6 +144,8 @@ private:
     double PelorinOneGate(int method, bool& valid);
     double PelorinTwoGates(int method, bool& valid);
     CLoggerProtocolState* RunState(ILogger* logger);
+    // Zeroes the run's sample counters before its first stored row.
+    void StartRunCounters(CLoggerProtocolState* st, int count);
     void RunOnlineFunctions();
     void StoreManualSample(ILogger* logger);
     const CSensorInfo* Catalogue() const { return m_pCatalogue; }

@@ -75,6 +75,23 @@ int BuildPlans(const CSetupInfo* setup, const CSensorInfo* catalogue, const unsi
     }
     return targetCount;
 }
+
+// Each stored measurement owns the branch at its place in the run; a branch that turns out to
+// belong to another sensor, measurement or run is left alone.
+void FindTargets(const CDataManager& data, const CDataFolder* folder, int first, const PositionPlan* plans, int count,
+                 CDataBranch** targets)
+{
+    for (int i = 0; i < count; ++i) {
+        const PositionPlan& plan = plans[i];
+        if (!plan.store) continue;
+        for (int a = 0; a < plan.count; ++a) {
+            CDataBranch* branch = data.GetDataBranchByIndex(first + plan.firstTarget + a);
+            if (branch && branch->m_OwnerKey == folder->m_Key && branch->m_SensorIndex == plan.index &&
+                branch->m_Measurement == plan.measurements[a])
+                targets[plan.firstTarget + a] = branch;
+        }
+    }
+}
 }  // namespace
 
 bool CDataManager::ConvertAndStore(ILogger* logger, double* samples, int count, unsigned char* positions, bool live,
@@ -109,32 +126,14 @@ bool CDataManager::ConvertAndStoreBlock(ILogger* logger, const double* samples, 
     if (loggerList) loggerSensorCount = std::min(std::max(logger->GetLoggerSensorList(loggerSensors), 0), SensorListRoom);
 
     CLoggerProtocolState* st = RunState(logger);
-    if (!st->m_bFirstPacketDone) {
-        for (int i = 0; i < count; ++i) {
-            st->m_SampleCounter[i] = 0;
-            m_WorkLists[i].Clear();
-        }
-        st->m_ManualSampleCounter = 0;
-        st->m_bFirstPacketDone = true;
-    }
+    StartRunCounters(st, count);
 
     PositionPlan plans[NumPacketPositions];
     const int targetCount = BuildPlans(m_pSetupInfo, Catalogue(), positions, count, loggerSensors, loggerSensorCount,
                                        loggerList, plans);
-    // Each stored measurement owns the branch at its place in the run; a branch that turns
-    // out to belong to another sensor, measurement or run is left alone.
     CDataBranch* targets[s_MaxTargets] = {};
     int pending[s_MaxTargets] = {};
-    for (int i = 0; i < count; ++i) {
-        const PositionPlan& plan = plans[i];
-        if (!plan.store) continue;
-        for (int a = 0; a < plan.count; ++a) {
-            CDataBranch* branch = GetDataBranchByIndex(first + plan.firstTarget + a);
-            if (branch && branch->m_OwnerKey == folder->m_Key && branch->m_SensorIndex == plan.index &&
-                branch->m_Measurement == plan.measurements[a])
-                targets[plan.firstTarget + a] = branch;
-        }
-    }
+    FindTargets(*this, folder, first, plans, count, targets);
 
     Scratch& scratch = LocalScratch();
     const size_t needed = static_cast<size_t>(targetCount) * rows;
@@ -181,6 +180,53 @@ bool CDataManager::ConvertAndStoreBlock(ILogger* logger, const double* samples, 
             targets[t]->AppendSamples(&scratch.x[static_cast<size_t>(t) * rows], &scratch.y[static_cast<size_t>(t) * rows], pending[t]);
     RunOnlineFunctions();
     return false;
+}
+
+void CDataManager::StartRunCounters(CLoggerProtocolState* st, int count)
+{
+    if (st->m_bFirstPacketDone) return;
+    for (int i = 0; i < count; ++i) {
+        st->m_SampleCounter[i] = 0;
+        m_WorkLists[i].Clear();
+    }
+    st->m_ManualSampleCounter = 0;
+    st->m_bFirstPacketDone = true;
+}
+
+bool CDataManager::StoreMissingRows(ILogger* logger, int rows, int count, const unsigned char* positions,
+                                    bool loggerList)
+{
+    if (!logger || rows <= 0 || count <= 0) return false;
+    if (!m_pSetupInfo || m_pSetupInfo->GetActiveSensorsCount() == 0) return false;
+    CDataFolder* folder = GetLastDataFolder();
+    if (!folder || folder->GetNumberBranches() == 0) return false;
+    const int first = GetBranchPostion(folder->GetBranchKey(0));
+    if (first < 0) return false;
+    count = std::min(count, int(NumPacketPositions));
+    unsigned char loggerSensors[SensorListRoom] = {};
+    int loggerSensorCount = 0;
+    if (loggerList) loggerSensorCount = std::min(std::max(logger->GetLoggerSensorList(loggerSensors), 0), SensorListRoom);
+
+    CLoggerProtocolState* st = RunState(logger);
+    StartRunCounters(st, count);
+    PositionPlan plans[NumPacketPositions];
+    BuildPlans(m_pSetupInfo, Catalogue(), positions, count, loggerSensors, loggerSensorCount, loggerList, plans);
+    CDataBranch* targets[s_MaxTargets] = {};
+    FindTargets(*this, folder, first, plans, count, targets);
+
+    // The rows keep their places in the run: every later sample keeps its true time.
+    std::vector<double> x(static_cast<size_t>(rows));
+    const std::vector<double> gap(static_cast<size_t>(rows), MissingValue);
+    for (int i = 0; i < count; ++i) {
+        const PositionPlan& plan = plans[i];
+        const qint64 c = st->m_SampleCounter[i];
+        for (int r = 0; r < rows; ++r) x[static_cast<size_t>(r)] = static_cast<double>(c + r);
+        for (int a = 0; a < plan.count && plan.store; ++a)
+            if (CDataBranch* branch = targets[plan.firstTarget + a]) branch->AppendSamples(x.data(), gap.data(), rows);
+        m_WorkLists[i].AddRange(gap.data(), rows);
+        st->m_SampleCounter[i] = c + rows;
+    }
+    return true;
 }
 
 void CDataManager::RunOnlineFunctions()

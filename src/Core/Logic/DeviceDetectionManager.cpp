@@ -43,6 +43,8 @@ CDeviceDetectionManager::CDeviceDetectionManager(CLogicManager* logic, QObject* 
         connect(logic->GetSignals(), &CKorvantaSignals::LoggerEndDtetection, this,
                 &CDeviceDetectionManager::LoggerEndDetection);
     m_ConnectionTimer.setInterval(ConnectionTimeoutMs);
+    m_FirmwareWatch.setInterval(100);
+    connect(&m_FirmwareWatch, &QTimer::timeout, this, &CDeviceDetectionManager::firmwareWatchTick);
     m_bDetected = false;
 }
 
@@ -170,11 +172,18 @@ void CDeviceDetectionManager::bootLoaderPlugged(const CPortInfo& info)
 
 // ---- unplug
 
+QString CDeviceDetectionManager::DeviceUnplugLine(const CPortInfo& info)
+{
+    // The ids as they are written on the device and in the port lists: four hex digits.
+    const auto hex = [](quint16 id) { return QStringLiteral("0x%1").arg(id, 4, 16, QLatin1Char('0')); };
+    return QStringLiteral("Device UnPluged@: %1, pid: %2, vid: %3")
+        .arg(info.portName, hex(info.productID), hex(info.vendorID));
+}
+
 void CDeviceDetectionManager::DeviceUnPluged(const CPortInfo& info)
 {
     Log("<<    DeviceUnPluged    >>");
-    qCritical().noquote() << QStringLiteral("Device UnPluged@: %1pid:%2vid:%3")
-                                 .arg(info.portName).arg(info.productID).arg(info.vendorID);
+    qCritical().noquote() << DeviceUnplugLine(info);
     if (!m_pLogic || m_pLogic->IsShutDown())
         return;
     if (IsDravletDevice(info)) {
@@ -262,20 +271,77 @@ void CDeviceDetectionManager::LoggerEndDetection(bool isDetected)
     m_bDetected = true;
 }
 
+void CDeviceDetectionManager::upgradeProblemMessage()
+{
+    if (CKorvantaSignals* hub = m_pLogic ? m_pLogic->GetSignals() : nullptr)
+        hub->SignalGuiModallessMsg(tr("Firmware update."),
+                                   tr("There was a problem with the upgrade. Reset by pressing the power button "
+                                      "until the LED turns red. Then release and try upgrading again."),
+                                   true);
+}
+
 void CDeviceDetectionManager::ConnectionTimeOut()
 {
     if (!m_pLogic)
         return;
     ILogicContext* context = m_pLogic->GetContext();
-    if (!(context && context->IsLoggerDetected())) {
-        if (CKorvantaSignals* hub = m_pLogic->GetSignals())
-            hub->SignalGuiModallessMsg(tr("Firmware update."),
-                                       tr("There was a problem with the upgrade. Reset by pressing the power button "
-                                          "until the LED turns red. Then release and try upgrading again."),
-                                       true);
-    }
+    if (!(context && context->IsLoggerDetected()))
+        upgradeProblemMessage();
     // Once is enough: a reconnection that never came is reported once.
     m_ConnectionTimer.stop();
     if (CPelorinManager* pelorin = m_pLogic->GetPelorinManager())
         pelorin->ClearFirmwareFlags();
+}
+
+// ---- the waits of a firmware update
+
+void CDeviceDetectionManager::WatchFirmwareUpdate()
+{
+    m_FirmwareWatch.start();
+}
+
+void CDeviceDetectionManager::firmwareWatchTick()
+{
+    CPelorinManager* pelorin = m_pLogic ? m_pLogic->GetPelorinManager() : nullptr;
+    qint64 waited = 0;
+    const CPelorinManager::FirmwareWait pending =
+        pelorin ? pelorin->PendingFirmwareWait(waited) : CPelorinManager::FirmwareWait::None;
+    int limit = 0;
+    switch (pending) {
+    case CPelorinManager::FirmwareWait::None:
+        m_FirmwareWatch.stop();
+        // Written: the logger's return with its new firmware is bounded too, even when it never
+        // shows up as a device again.
+        if (pelorin && pelorin->IsFirmwareWritten() && !m_ConnectionTimer.isActive())
+            m_ConnectionTimer.start();
+        return;
+    case CPelorinManager::FirmwareWait::EnterReply: limit = FirmwareEnterReplyMs; break;
+    case CPelorinManager::FirmwareWait::BootLoaderReady: limit = FirmwareBootLoaderMs; break;
+    case CPelorinManager::FirmwareWait::BlockAck: limit = FirmwareBlockAckMs; break;
+    case CPelorinManager::FirmwareWait::LeaveReply: limit = FirmwareLeaveReplyMs; break;
+    }
+    if (waited >= qint64(limit * m_FirmwareWaitScale))
+        firmwareUpdateFailed();
+}
+
+void CDeviceDetectionManager::firmwareUpdateFailed()
+{
+    Log("<< Firmware update: the logger stopped answering >>");
+    m_FirmwareWatch.stop();
+    m_ConnectionTimer.stop();
+    CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
+    const bool connected = pelorin->IsConnected();
+    pelorin->AbandonFirmwareUpdate();
+    // Ready to find the logger again: by a plug (after its reset) or by the Connect command.
+    m_bDetected = false;
+    m_LostPelorinPort.clear();
+    QPointer<CDeviceDetectionManager> self(this);
+    pelorin->CloseLogger(true, [self, connected] {
+        if (self && connected)
+            self->announceDisconnection(false);
+    });
+    // The progress dialog closes on the result; the message says what to do.
+    if (CKorvantaSignals* hub = m_pLogic->GetSignals())
+        hub->SignalLoggerBootLoaderFinshed(0);
+    upgradeProblemMessage();
 }

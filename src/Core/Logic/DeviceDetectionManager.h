@@ -18,6 +18,13 @@ class CDeviceDetectionManager : public QObject
     Q_OBJECT
 public:
     static constexpr int ConnectionTimeoutMs = 75000;
+    // The longest each wait of a Pelorin firmware update may last before the update is given
+    // up: the answer to the request to enter the boot-loader, the boot-loader coming back as a
+    // device and asking for the file, each block's acknowledgement, the result after the last.
+    static constexpr int FirmwareEnterReplyMs = 5000;
+    static constexpr int FirmwareBootLoaderMs = 30000;
+    static constexpr int FirmwareBlockAckMs = 5000;
+    static constexpr int FirmwareLeaveReplyMs = 10000;
 
     // enumerator: the serial-device list and its notifications; null for the platform's own.
     CDeviceDetectionManager(CLogicManager* logic, QObject* parent = nullptr, IPortEnumerator* enumerator = nullptr);
@@ -32,11 +39,18 @@ public:
     static int GetPortNumer(QString name);
     // The pauses of the boot-loader reconnection (tests shorten them).
     void SetPlugWaitScale(double scale) { m_WaitScale = scale; }
+    // The firmware update's waits (tests shorten them).
+    void SetFirmwareWaitScale(double scale) { m_FirmwareWaitScale = scale; }
+    // A firmware update was asked for: its waits are watched until it ends.
+    void WatchFirmwareUpdate();
+    bool IsWatchingFirmware() const { return m_FirmwareWatch.isActive(); }
 
     static bool IsDravletDevice(const CPortInfo& info);
     static bool IsPelorinUsbDevice(const CPortInfo& info);
     static bool IsPelorinOnPlug(const CPortInfo& info);
     static bool IsPelorinOnUnplug(const CPortInfo& info);
+    // The diagnostic line an unplugged device writes to the error output.
+    static QString DeviceUnplugLine(const CPortInfo& info);
 
 public slots:
     void DevicePluged(const CPortInfo& info);
@@ -51,8 +65,13 @@ private:
     void pelorinUnplugged(const CPortInfo& info);
     void announceDisconnection(bool wasRunning);
     void wait(int ms);
+    void firmwareWatchTick();
+    void firmwareUpdateFailed();
+    void upgradeProblemMessage();
 
     QTimer m_ConnectionTimer;
+    QTimer m_FirmwareWatch;
+    double m_FirmwareWaitScale = 1.0;
     CLogicManager* m_pLogic;
     std::unique_ptr<IPortEnumerator> m_OwnEnumerator;
     IPortEnumerator* m_pEnumerator = nullptr;

@@ -54,7 +54,7 @@ void CDravletManager::readOnce()
         QMutexLocker readLock(&m_ReadLock);
         const int n = Read(buffer, s_ReadChunk);
         if (n < 1) {
-            if (RunFellSilent()) reportSilentRun();
+            if (RunFellSilent()) probeSilentRun();
             return;
         }
         WriteCycliceBuffer(n, buffer);
@@ -62,10 +62,33 @@ void CDravletManager::readOnce()
     StartRxEvent();
 }
 
+void CDravletManager::probeSilentRun()
+{
+    // The interface that still answers lost a packet on the way: its run ends normally when the
+    // status comes (DataReceivedHandler). One that does not answer is gone.
+    const qint64 now = m_DataClock.elapsed();
+    qint64 since = m_SilenceProbeSinceMs;
+    if (since < 0) {
+        m_SilenceProbeSinceMs = since = now;
+        m_SilenceProbeSentMs = -1;
+    }
+    if (now - since >= s_SilenceProbeMs) {
+        // The answer may have ended the run meanwhile.
+        if (m_bRunning) reportSilentRun();
+        return;
+    }
+    const qint64 sent = m_SilenceProbeSentMs;
+    if (sent < 0 || now - sent >= s_SilenceProbeEveryMs) {
+        m_SilenceProbeSentMs = now;
+        StatusReq();
+    }
+}
+
 void CDravletManager::reportSilentRun()
 {
     // Handled as an unplug: the run ends with every sample received and the user is told.
     m_SilenceLimitMs = 0;
+    m_SilenceProbeSinceMs = -1;
     MyOutputDebugString("Dravlet silent during a run: handled as unplugged", DiagDravletMan);
     CPortInfo info;
     info.portName = portName();

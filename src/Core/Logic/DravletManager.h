@@ -107,6 +107,7 @@ private:
     void statusTick();
     void sendOne(const CommandParametersStruct& record);
     void drainReceived();
+    void probeSilentRun();
     void reportSilentRun();
 
     std::unique_ptr<CDravletCoreHost> m_pOwnHost;

@@ -188,7 +188,8 @@ void CDravletProtocolHandler::DataReceivedHandler(CommandParametersStruct& curre
     }
     case StateStatus: {
         const unsigned char* p = ReadRing(DravletFrames::s_StatusLength);
-        if (p) StatusResHandler(current.CommandId(), p);
+        if (p && m_bRunning && m_SilenceProbeSinceMs >= 0) EndSilentRun();
+        else if (p) StatusResHandler(current.CommandId(), p);
         ToIdle();
         break;
     }
@@ -316,6 +317,7 @@ void CDravletProtocolHandler::RunAckHandler(const CommandParametersStruct& curre
     const bool streaming = m_bRunning && m_ProtocolState.m_TimingEventCounter >= 0;
     if (!streaming) {
         m_SilenceLimitMs = 0;
+        m_SilenceProbeSinceMs = -1;
         m_ProtocolState.m_TimingEventCounter = -1;
         m_RunStartTime.start();
         m_StopCounter = 0;

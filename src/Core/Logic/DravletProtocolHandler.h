@@ -57,6 +57,12 @@ public:
     // A streaming run whose data stopped for well beyond what its rate allows.
     bool RunFellSilent() const;
     static constexpr qint64 s_MinSilenceMs = 4000;
+    // The shortest silence that counts (tests shorten it).
+    std::atomic<qint64> m_MinSilenceMs{s_MinSilenceMs};
+    // A run that fell silent is asked for the interface's status this often, and given up as
+    // unplugged when no answer came within s_SilenceProbeMs.
+    static constexpr qint64 s_SilenceProbeEveryMs = 500;
+    static constexpr qint64 s_SilenceProbeMs = 1500;
     // Milliseconds since the last run ended; -1 before any run has ended.
     qint64 MsSinceStop() const { return m_StopTime.isValid() ? m_StopTime.elapsed() : -1; }
     qint64 PacketCounter() const { return m_ProtocolState.m_TimingEventCounter; }
@@ -98,6 +104,9 @@ protected:
     void ShowDravletEventRecording();
     void StartLiveRun();
     void EndRunNow();
+    // The interface answered while its run had fallen silent: a packet was lost on the way and
+    // the run's count can never be reached. The run ends as a normal end with what it stored.
+    void EndSilentRun();
     void ControlRelay();
 
     void ToIdle();
@@ -138,8 +147,9 @@ protected:
     QElapsedTimer m_DataClock;
     std::atomic<qint64> m_LastDataMs{0};
     std::atomic<qint64> m_SilenceLimitMs{0};
-    // Sequence byte of the last data packet taken; -1 before the first.
-    int m_LastSequence = -1;
+    // When the status of a silent run was first asked for (on m_DataClock); -1: not asked.
+    std::atomic<qint64> m_SilenceProbeSinceMs{-1};
+    std::atomic<qint64> m_SilenceProbeSentMs{-1};
     int m_TriggerChannel = -1;
     int m_TriggerLevel = -1;
     double m_RunValues[DravletData::s_MaxValues] = {};

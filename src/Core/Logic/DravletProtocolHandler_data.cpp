@@ -26,9 +26,18 @@ bool truncatedInt(double v, int lo, int hi, int& out)
 void CDravletProtocolHandler::EndRunNow()
 {
     m_SilenceLimitMs = 0;
+    m_SilenceProbeSinceMs = -1;
     m_bRunning = false;
     ExperimentEndHandler();
     if (m_pHost) m_pHost->LoggerExperimentEnd();
+}
+
+void CDravletProtocolHandler::EndSilentRun()
+{
+    MyOutputDebugString("Run fell silent but the interface answers: the run ends with what it stored",
+                        DiagDravletHan);
+    m_bRunStart = false;
+    EndRunNow();
 }
 
 void CDravletProtocolHandler::TakeView()
@@ -87,33 +96,15 @@ void CDravletProtocolHandler::StartLiveRun()
 
 bool CDravletProtocolHandler::AcceptDataPacket(const unsigned char* packet)
 {
-    const int sequence = packet[0];
-    if (m_ProtocolState.m_TimingEventCounter < 0) {
-        // Before a run's first data only a requested run takes packets: bytes that merely look
-        // like a packet would otherwise start a run of made-up values.
-        if (!m_bRunStart) {
-            MyOutputDebugString("Data packet outside a requested run refused", DiagDravletHan);
-            GiveBack(packet, DravletFrames::s_DataPacketLength);
-            return false;
-        }
-    } else if (m_LastSequence >= 0) {
-        // The first byte counts the packets (modulo 256): one not ahead of the last is a packet
-        // the link delivered again. A gap (a lost packet) is accepted; the run goes on.
-        const int ahead = (sequence - m_LastSequence) & 0xFF;
-        if (ahead == 0) {
-            // The packet just taken, delivered twice: nothing in it is new.
-            MyOutputDebugString("Repeated data packet dropped", DiagDravletHan);
-            return false;
-        }
-        if (ahead > 128) {
-            // An older packet again, or garbage that only looks like a packet: whatever real
-            // frame the garbage ran into is hunted for in its bytes.
-            MyOutputDebugString("Data packet behind the run refused", DiagDravletHan);
-            GiveBack(packet, DravletFrames::s_DataPacketLength);
-            return false;
-        }
+    // Before a run's first data only a requested run takes packets: bytes that merely look like
+    // a packet would otherwise start a run of made-up values. Within a run every packet is
+    // stored: the interface gives its first byte no meaning, so nothing in it tells a packet
+    // delivered twice from the next one.
+    if (m_ProtocolState.m_TimingEventCounter < 0 && !m_bRunStart) {
+        MyOutputDebugString("Data packet outside a requested run refused", DiagDravletHan);
+        GiveBack(packet, DravletFrames::s_DataPacketLength);
+        return false;
     }
-    m_LastSequence = sequence;
     return true;
 }
 
@@ -161,7 +152,9 @@ void CDravletProtocolHandler::NoteDataArrival()
         packetSec = 0.0;
     packetSec = std::min(packetSec, 1.0e6);
     m_LastDataMs = m_DataClock.elapsed();
-    m_SilenceLimitMs = std::max<qint64>(s_MinSilenceMs, qint64(3000.0 * packetSec) + 2000);
+    // Data again: a status asked for while the run was quiet does not end it.
+    m_SilenceProbeSinceMs = -1;
+    m_SilenceLimitMs = std::max<qint64>(m_MinSilenceMs, qint64(3000.0 * packetSec) + 2000);
 }
 
 bool CDravletProtocolHandler::RunFellSilent() const

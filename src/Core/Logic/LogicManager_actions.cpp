@@ -4,6 +4,7 @@
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SetupInfo.h"
+#include "Core/Logic/DeviceDetectionManager.h"
 #include "Core/Logic/LogicManager.h"
 
 #include <QThread>
@@ -89,6 +90,8 @@ void CLogicManager::UserFirmwareUpdate()
     cmd.SetWord(ParFirmwareBlock, 0);
     cmd.SetByte(ParFirmwareFirst, 1);
     logger->SendCmd(cmd, true);
+    if (m_pDeviceDetectionManager)
+        m_pDeviceDetectionManager->WatchFirmwareUpdate();
 }
 
 void CLogicManager::UserSetSensorRange()

@@ -108,6 +108,13 @@ void CPelorinCoreHost::ConvertAndStoreRows(ILogger* logger, const double* rows, 
         logic->m_DataManager.ConvertAndStoreBlock(logger, rows, rowCount, count, positions, true, download);
 }
 
+void CPelorinCoreHost::StoreMissingRows(ILogger* logger, int rowCount, int count, const unsigned char* positions,
+                                        bool download)
+{
+    if (CLogicManager* logic = Logic())
+        logic->m_DataManager.StoreMissingRows(logger, rowCount, count, positions, download);
+}
+
 double CPelorinCoreHost::CalculatePelorinTimingValue(int gate, qint64 time, bool unblock, ILogger* logger, bool& valid)
 {
     CLogicManager* logic = Logic();

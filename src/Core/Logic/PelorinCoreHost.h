@@ -26,6 +26,8 @@ public:
     void CreateDataEntries(ILogger* logger, unsigned char kind) override;
     void ConvertAndStoreRows(ILogger* logger, const double* rows, int rowCount, int count,
                              const unsigned char* positions, bool download) override;
+    void StoreMissingRows(ILogger* logger, int rowCount, int count, const unsigned char* positions,
+                          bool download) override;
     double CalculatePelorinTimingValue(int gate, qint64 time, bool unblock, ILogger* logger, bool& valid) override;
     bool HasTimingBranch() override;
     bool AppendTimingResult(double x, double y) override;

@@ -50,6 +50,8 @@ public:
     void CreateDataEntry(int, int kind);
     void DataPacketHeaderHandler(const unsigned char* header);
     void DataPacketHandler(const unsigned char* data, int rows);
+    // Packets of the run missing before the packet numbered `number` (under m_RecordLock).
+    qint64 LostPacketsBefore(quint32 number) const;
     void SnapShotHandler(const unsigned char* data, int rows);
     void ConvertLoggerDataSample(const unsigned char* data, int rows, bool isSnapshot);
     void DownloadAckHandler();
@@ -164,6 +166,8 @@ private:
     // packet being received repeats one already stored.
     quint32 m_LastPacketNumber = 0;
     bool m_bRepeatedPacket = false;
+    // Rows of the packets lost before the one being read, stored as gaps ahead of its rows.
+    qint64 m_LostRows = 0;
     double m_Row[Pelorin::kMaxChannels] = {};
     std::vector<double> m_Block;
 };

@@ -144,18 +144,34 @@ void CPelorinProtocolHandler::DataPacketHeaderHandler(const unsigned char* heade
     }
     const quint32 number = ReadU32(header);
     // Packets are numbered from 1 in each run and download: a number already taken is a packet
-    // the link delivered twice, and a skipped number a lost one (the run goes on without it).
+    // the link delivered twice, and a skipped number a lost one, whose rows become gaps.
     m_bRepeatedPacket = !m_bSnapShot && m_LastPacketNumber > 0 && number <= m_LastPacketNumber;
+    m_LostRows = 0;
     if (m_bRepeatedPacket) {
         Log("DataPacketHeaderHandler repeated packet dropped");
     } else if (!m_bSnapShot && (m_bRunning || m_bDownload)) {
         QMutexLocker lock(&m_RecordLock);
-        ++m_Logger.packetCounter;
+        const qint64 lost = LostPacketsBefore(number);
+        m_Logger.packetCounter += qint32(1 + lost);
         m_LastPacketNumber = number;
+        m_LostRows = lost * (m_bDownload ? kDownloadPacketRows : qint64(m_Logger.runPacketSize));
     }
     QMutexLocker lock(&m_RecordLock);
     m_Logger.packetNumber = number;
     m_Logger.samplesPerPacket = ReadU16(header + 4);
+}
+
+qint64 CPelorinProtocolHandler::LostPacketsBefore(quint32 number) const
+{
+    // Only a run of known length has whole packets to miss (the header's number was checked
+    // against it); a manual sample that went missing is simply not there.
+    const qint64 expected = m_Logger.packetsExpected;
+    if (expected <= 0 || (!m_bDownload && m_RateCode == 0) || number <= m_LastPacketNumber + 1u)
+        return 0;
+    const qint64 lost = qint64(number) - qint64(m_LastPacketNumber) - 1;
+    if (lost > 0)
+        Log("DataPacketHeaderHandler lost packets stored as gaps");
+    return std::min(lost, expected);
 }
 
 void CPelorinProtocolHandler::OnDataBlock(const unsigned char* data, int rows)
@@ -223,6 +239,10 @@ void CPelorinProtocolHandler::ConvertLoggerDataSample(const unsigned char* data,
 void CPelorinProtocolHandler::DataPacketHandler(const unsigned char* data, int rows)
 {
     const bool download = m_bDownload;
+    if (m_LostRows > 0 && m_pHost)
+        m_pHost->StoreMissingRows(m_pLogger, int(std::min<qint64>(m_LostRows, 0x7FFFFFFF)), m_PlanChannels,
+                                  download ? nullptr : m_PlanPositions, download);
+    m_LostRows = 0;
     ConvertLoggerDataSample(data, rows, false);
     // Every live run is watched, over any link: a logger that falls silent (or whose last
     // packet was lost) would otherwise leave the run running for good.

@@ -42,6 +42,13 @@ public:
     // is null for a download, whose sensors are the logger's own list.
     virtual void ConvertAndStoreRows(ILogger* logger, const double* rows, int rowCount, int count,
                                      const unsigned char* positions, bool download) = 0;
+    // rowCount rows of count values each that the logger sent but that were lost on the way,
+    // stored as missing values in their places; arguments as for ConvertAndStoreRows.
+    virtual void StoreMissingRows(ILogger* logger, int rowCount, int count, const unsigned char* positions,
+                                  bool download)
+    {
+        (void)logger, (void)rowCount, (void)count, (void)positions, (void)download;
+    }
     virtual double CalculatePelorinTimingValue(int gate, qint64 time, bool unblock, ILogger* logger,
                                                bool& valid) = 0;
     // Whether the last data folder has a first branch to take timing results.

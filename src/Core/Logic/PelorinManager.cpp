@@ -154,6 +154,9 @@ void CPelorinManager::AddSafeCommand(const CommandParametersStruct& cmd, bool bS
         m_CommandQueue.clearAndAppend(cmd);
     else
         m_CommandQueue.append(cmd);
+    // The logger's answer to the request to enter its boot-loader is awaited from here on.
+    if (cmd.CommandId() == CmdUploadFirmware)
+        NoteFirmwareWait(FirmwareWait::EnterReply);
     if (bStartNow)
         StartTxEvent();
 }

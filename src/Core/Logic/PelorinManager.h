@@ -125,6 +125,11 @@ public:
     int KeepAliveTickMs() const { return m_KeepAliveTickMs; }
 
     // ---- firmware update
+    // What an update under way waits for; the device-detection manager gives each wait its time.
+    enum class FirmwareWait { None, EnterReply, BootLoaderReady, BlockAck, LeaveReply };
+    FirmwareWait PendingFirmwareWait(qint64& waitedMs) const;
+    // Gives the update up: nothing is awaited any more, the busy and update flags are cleared.
+    void AbandonFirmwareUpdate();
     void EnterBootLoaderModeAckHandler() override;
     void EnterBootLoaderModeInfoAckHandler() override;
     void BootLoaderInfoPacketAckHandler() override;
@@ -219,6 +224,9 @@ private:
     int m_KeepAliveTickMs = 1000;
 
     QFile m_FirmwareFile;
+    void NoteFirmwareWait(FirmwareWait wait);
+    std::atomic<FirmwareWait> m_FirmwareWait{FirmwareWait::None};
+    std::atomic<qint64> m_FirmwareWaitSinceMs{0};
 
     // Storage-delay measurement (only while an observer is set).
     struct Arrival

@@ -37,11 +37,41 @@ void CPelorinManager::FwProgTick(int percent, const QString& text)
         QMetaObject::invokeMethod(logic, raise, Qt::QueuedConnection);
 }
 
+void CPelorinManager::NoteFirmwareWait(FirmwareWait wait)
+{
+    m_FirmwareWaitSinceMs = m_Clock.elapsed();
+    m_FirmwareWait = wait;
+}
+
+CPelorinManager::FirmwareWait CPelorinManager::PendingFirmwareWait(qint64& waitedMs) const
+{
+    const FirmwareWait wait = m_FirmwareWait;
+    waitedMs = wait == FirmwareWait::None ? 0 : m_Clock.elapsed() - m_FirmwareWaitSinceMs;
+    return wait;
+}
+
+void CPelorinManager::AbandonFirmwareUpdate()
+{
+    Log("AbandonFirmwareUpdate");
+    m_FirmwareWait = FirmwareWait::None;
+    m_bFirmwareBusy = false;
+    ClearFirmwareFlags();
+    QMutexLocker lock(&m_ProcessDataLock);
+    if (m_FirmwareFile.isOpen())
+        m_FirmwareFile.close();
+}
+
 void CPelorinManager::EnterBootLoaderModeAckHandler()
 {
     Log("EnterBootLoaderModeAckHandler");
+    if (m_FirmwareWait != FirmwareWait::EnterReply) {
+        Log("EnterBootLoaderModeAckHandler no update under way");
+        return;
+    }
     StopKeepAliveTimer();
     m_bFirmwareBusy = true;
+    // The logger restarts in its boot-loader, comes back as a new device and asks for the file.
+    NoteFirmwareWait(FirmwareWait::BootLoaderReady);
     FwProgTick(4, FwText("Starting firmware update    "));
     m_Host.Announce(PelorinEvent::EnteredBootLoader);
 }
@@ -57,8 +87,12 @@ void CPelorinManager::StartFirmwareTransfer()
 void CPelorinManager::EnterBootLoaderModeInfoAckHandler()
 {
     Log("EnterBootLoaderModeInfoAckHandler");
+    // A boot-loader's reply after the update was given up starts nothing.
+    if (!m_bFirmwareBusy)
+        return;
     if (m_FirmwareFile.isOpen())
         m_FirmwareFile.close();
+    NoteFirmwareWait(FirmwareWait::BlockAck);
     m_FirmwareFile.setFileName(m_pLogic ? m_pLogic->GetFirmwareFileName() : QString());
     m_bTransferUnderWay = false;
     if (m_FirmwareFile.open(QIODevice::ReadOnly))
@@ -78,16 +112,19 @@ void CPelorinManager::BootLoaderInfoPacketAckHandler()
 {
     // An acknowledgement of any other block than the one just sent (a repeated reply) would
     // skip a block of the file: it is ignored.
-    if (!m_FirmwareFile.isOpen() || m_BootBlockTotal == 0 || m_BootEchoedBlock != m_BootBlockCounter) {
+    if (!m_bFirmwareBusy || !m_FirmwareFile.isOpen() || m_BootBlockTotal == 0 ||
+        m_BootEchoedBlock != m_BootBlockCounter) {
         Log("BootLoaderInfoPacketAckHandler ignored");
         return;
     }
     m_bTransferUnderWay = true;
     if (quint32(m_BootBlockCounter) + 1 >= m_BootBlockTotal) {
+        NoteFirmwareWait(FirmwareWait::LeaveReply);
         LeaveBootloaderModeReq();
         m_FirmwareFile.close();
         return;
     }
+    NoteFirmwareWait(FirmwareWait::BlockAck);
     const float share = float(m_BootBlockCounter) / float(m_BootBlockTotal) * 60.0f;
     FwProgTick(30 + int(share), FwText("Firmware file transfer..."));
     ++m_BootBlockCounter;
@@ -97,6 +134,11 @@ void CPelorinManager::BootLoaderInfoPacketAckHandler()
 void CPelorinManager::BootLoaderEndtAckHandler()
 {
     Log("BootLoaderEndtAckHandler");
+    if (m_FirmwareWait != FirmwareWait::LeaveReply) {
+        Log("BootLoaderEndtAckHandler no transfer under way");
+        return;
+    }
+    m_FirmwareWait = FirmwareWait::None;
     m_bPortOpen = false;
     if (m_RxWorker)
         m_RxWorker->StopWork();

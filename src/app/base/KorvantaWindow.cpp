@@ -3,6 +3,7 @@
 
 #include "Core/Base/KorvantaSignals.h"
 #include "app/base/ChildWindowHost.h"
+#include "app/base/Fonts.h"
 #include "app/base/Prompter.h"
 
 #include <QDataStream>
@@ -16,6 +17,7 @@
 CKorvantaWindow::CKorvantaWindow(QWidget* parent, Qt::WindowFlags flags)
     : QMdiSubWindow(parent, flags), m_pHost(dynamic_cast<IChildWindowHost*>(parent))
 {
+    KorvantaFonts::Install();
 }
 
 void CKorvantaWindow::initWindow()

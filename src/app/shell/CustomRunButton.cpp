@@ -65,7 +65,7 @@ void CustomRunButton::AddManualButton()
 
 void CustomRunButton::ShowManualButton(bool show)
 {
-    const int w = show ? 102 : s_Size;
+    const int w = show ? s_WidthWithManual : s_Size;
     setFixedWidth(w);
     resize(w, height());
     if (m_pManualButton)

@@ -32,6 +32,7 @@ public:
     static constexpr int s_StopFrame = 2;
     static constexpr int s_FirstRunFrame = 3;
     static constexpr int s_Size = 60;
+    static constexpr int s_WidthWithManual = 102;   // with the Manual sub-button beside it
     static constexpr int s_AnimationMs = 100;
 
     explicit CustomRunButton(QWidget* parent = nullptr);

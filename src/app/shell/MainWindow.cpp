@@ -26,7 +26,29 @@
 #include <QTimer>
 #include <QToolBar>
 
+#include <algorithm>
+
 MainWindow* p_MainWindow = nullptr;
+
+namespace {
+// The Run button's place in the header is as wide as the button with its Manual sub-button
+// whether the sub-button shows or not, so the buttons to its right never move under the
+// pointer when the sampling mode changes.
+class CRunButtonPlace : public QWidgetItem
+{
+public:
+    explicit CRunButtonPlace(QWidget* button) : QWidgetItem(button) {}
+    QSize sizeHint() const override { return widen(QWidgetItem::sizeHint()); }
+    QSize minimumSize() const override { return widen(QWidgetItem::minimumSize()); }
+    QSize maximumSize() const override { return widen(QWidgetItem::maximumSize()); }
+
+private:
+    QSize widen(const QSize& s) const
+    {
+        return QSize(std::max(s.width(), int(CustomRunButton::s_WidthWithManual)), s.height());
+    }
+};
+} // namespace
 
 MainWindow::MainWindow(QWidget* parent)
     : QAbstractScrollArea(parent), m_Languages(nullptr), m_WindowsManager(this), m_MenuBar(this)
@@ -186,6 +208,8 @@ void MainWindow::AddWidgetsToLayouts()
     m_pInnerLayout->insertWidget(0, m_pHeaderWidget);
     m_pInnerLayout->insertWidget(1, &m_WindowsManager);
     m_pHeaderLayout->insertWidget(0, m_pRunButton);
+    delete m_pHeaderLayout->takeAt(0);
+    m_pHeaderLayout->insertItem(0, new CRunButtonPlace(m_pRunButton));
     m_pHeaderLayout->insertSpacing(1, 5);
     m_pHeaderLayout->insertWidget(2, m_pExperimentModeButton);
     m_pHeaderLayout->insertWidget(3, m_pTabWidget);
@@ -196,9 +220,13 @@ void MainWindow::initTabs()
     initToolBars();
     const QString barStyle = QStringLiteral(
         "QToolBar {background-color: qlineargradient(spread:pad, x1:0.99435, y1:0.534, x2:1, y2:0, "
-        "stop:0.505682 rgba(246, 246, 246, 255), stop:1 rgba(215, 215, 215, 255));}");
-    for (QToolBar* bar : {m_pBasicToolBar, m_pWorkSpaceToolBar, m_pAnalysisToolBar})
+        "stop:0.505682 rgba(246, 246, 246, 255), stop:1 rgba(215, 215, 215, 255)); padding: 0px; spacing: 2px;}"
+        "QToolBar QToolButton {padding: 1px; margin: 0px;}");
+    // The ribbon's pictures are drawn at 32 pixels; shown at that size they stay sharp.
+    for (QToolBar* bar : {m_pBasicToolBar, m_pWorkSpaceToolBar, m_pAnalysisToolBar}) {
         bar->setStyleSheet(barStyle);
+        bar->setIconSize(QSize(32, 32));
+    }
     m_pTabWidget->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     m_pTabWidget->setDocumentMode(true);
     m_pTabWidget->setStyleSheet(QStringLiteral(

@@ -11,6 +11,16 @@
 #include <QPushButton>
 #include <QTimer>
 
+namespace {
+// The platform's key for a standard command; where the desktop defines none (Save As, and Quit
+// outside X11, have none in Qt's plain keyboard scheme), the key the common desktops give it.
+QKeySequence StandardOr(QKeySequence::StandardKey key, const char* usual)
+{
+    const QKeySequence platform(key);
+    return platform.isEmpty() ? QKeySequence(QString::fromLatin1(usual)) : platform;
+}
+} // namespace
+
 MultiAction* MainWindow::makeRibbonAction(const RibbonActionEntry& entry)
 {
     const QIcon normal{QString::fromLatin1(entry.normal)};
@@ -38,7 +48,7 @@ void MainWindow::CreateActions()
     connect(m_pRunButton, &QPushButton::released, &m_WindowsManager, &CWindowsManager::OnRun);
     if (QPushButton* manual = m_pRunButton->manualButton())
         connect(manual, &QPushButton::released, &m_WindowsManager, &CWindowsManager::OnManual);
-    m_pExitAction->setShortcut(QKeySequence::Quit);
+    m_pExitAction->setShortcut(StandardOr(QKeySequence::Quit, "Ctrl+Q"));
     connect(m_pExitAction, &QAction::triggered, this, [this]() { onExit(nullptr); });
 
     initBasicActionsList();
@@ -69,6 +79,9 @@ void MainWindow::initBasicActionsList()
     connect(m_BasicToolsList.at(0), &QAction::triggered, wm, &CWindowsManager::OnNew);
     connect(m_BasicToolsList.at(1), &QAction::triggered, wm, &CWindowsManager::OnOpen);
     m_BasicToolsList.at(1)->setShortcut(QKeySequence::Open);
+    // A ribbon button's shortcut works only while its tab shows; held by the main window too,
+    // Open answers its key on every tab and in every child window.
+    addAction(m_BasicToolsList.at(1));
     connect(m_BasicToolsList.at(2), &QAction::triggered, wm, &CWindowsManager::OnSaveCommand);
 }
 
@@ -82,7 +95,7 @@ void MainWindow::initFileMenuActionList()
     save->setShortcut(QKeySequence::Save);
     connect(save, &QAction::triggered, wm, &CWindowsManager::OnSaveCommand);
     MultiAction* saveAs = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Save As"), 9, m_FileMenuList);
-    saveAs->setShortcut(QKeySequence::SaveAs);
+    saveAs->setShortcut(StandardOr(QKeySequence::SaveAs, "Ctrl+Shift+S"));
     connect(saveAs, &QAction::triggered, wm, &CWindowsManager::OnSaveAs);
 }
 

@@ -1,6 +1,7 @@
 // The online-service upload controller: made once the logic manager is up, ended before it.
 #include "app/shell/MainWindow.h"
 
+#include "app/base/Prompter.h"
 #include "app/shell/UploadService.h"
 #include "Core/Logic/LogicManager.h"
 #include "upload/XMLRPC.h"
@@ -15,6 +16,12 @@ void MainWindow::initUpload()
     m_pOwnUpload.reset(new CUploadService(m_pUploadController.get(),
                                           [this](bool checked, int key) { SetCheckedMenuItem(checked, key); }));
     m_WindowsManager.SetUploadService(m_pOwnUpload.get());
+    // Queued: the notice waits in its own turn of the event loop, not inside the client's
+    // handling of the answer that failed.
+    connect(m_pUploadController.get(), &XMLRPC::UploadHalted, this, [this](const QString& message) {
+        if (IPrompter* prompter = m_WindowsManager.GetPrompter())
+            prompter->warning(this, tr("Terravox"), message);
+    }, Qt::QueuedConnection);
 }
 
 void MainWindow::exitUpload()

@@ -67,6 +67,8 @@ void CWindowsManager::init()
     connectHub();
 
     m_pProgressDialog = new QProgressDialog(this);
+    // Titled with the product's name, not the executable's.
+    m_pProgressDialog->setWindowTitle(window()->windowTitle());
     m_pProgressDialog->setLabelText(tr("Downloading...", "Download"));
     m_pProgressDialog->setCancelButton(nullptr);
     m_pProgressDialog->setRange(0, 0);
@@ -167,6 +169,18 @@ void CWindowsManager::AddChildWindow(CKorvantaWindow* window, WindowKind kind)
     m_pLastMade[kind] = window;
     if (kind == GraphKind)
         m_pCurrent[kind] = window;
+}
+
+void CWindowsManager::PlaceInsideArea(QMdiSubWindow* window)
+{
+    const QSize area = viewport()->size();
+    if (!window || area.isEmpty())
+        return;
+    QRect inside(window->geometry().topLeft(), window->geometry().size().boundedTo(area));
+    inside.moveLeft(std::max(0, std::min(inside.left(), area.width() - inside.width())));
+    inside.moveTop(std::max(0, std::min(inside.top(), area.height() - inside.height())));
+    if (inside != window->geometry())
+        window->setGeometry(inside);
 }
 
 CKorvantaWindow* CWindowsManager::GetLastMade(WindowKind kind) const
@@ -284,6 +298,10 @@ void CWindowsManager::ShowSetupWindow(bool show)
 
 void CWindowsManager::onOpenSetupWindow(bool toggled)
 {
+    // The command's check mark follows a closed window only at the next state tick: a click
+    // before it unticks the mark, yet the user asks for the setup back.
+    if (!toggled && !m_pSetupWindow->m_bSetupShown)
+        toggled = true;
     ShowSetupWindow(toggled);
     UpdateWindowsArrangement();
 }

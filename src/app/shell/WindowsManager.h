@@ -136,6 +136,9 @@ public:
     // Window records. A window of a kind is added as a sub-window and remembered; the records
     // are guarded, so a closed and deleted window reads as none.
     void AddChildWindow(CKorvantaWindow* window, WindowKind kind);
+    // Shrinks a new window to the area and moves it in where it reaches past an edge, so all of
+    // it, title bar included, shows; called once it has its first size.
+    void PlaceInsideArea(QMdiSubWindow* window);
     CKorvantaWindow* GetLastMade(WindowKind kind) const;
     CKorvantaWindow* GetCurrent(WindowKind kind) const;
     CKorvantaWindow* GetLastOfKind(WindowKind kind, const CKorvantaWindow* except = nullptr) const;

@@ -5,6 +5,7 @@
 #include "app/shell/HistoryWindow.h"
 #include "app/base/KorvantaWindow.h"
 #include "app/shell/MultiLanguage.h"
+#include "app/base/PlatformServices.h"
 #include "app/base/Prompter.h"
 #include "app/shell/ShellFrame.h"
 #include "app/shell/ShellServices.h"
@@ -14,13 +15,11 @@
 #include "setup/SetupWindow.h"
 
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QMdiSubWindow>
 #include <QProgressDialog>
 #include <QStandardPaths>
-#include <QUrl>
 
 namespace {
 const char* const s_kv4Folder = "Korvanta";
@@ -51,7 +50,7 @@ QString CWindowsManager::HelpFilePath(const QString& appDir, const QString& code
 void CWindowsManager::ShowHelp()
 {
     const QString code = m_pLanguages ? m_pLanguages->SelectedCode() : QStringLiteral("en");
-    QDesktopServices::openUrl(QUrl::fromLocalFile(HelpFilePath(QCoreApplication::applicationDirPath(), code)));
+    WindowPlatformServices()->openLocalFile(HelpFilePath(QCoreApplication::applicationDirPath(), code));
 }
 
 QString CWindowsManager::FirmwareVersionText(const QString& path)
@@ -241,6 +240,9 @@ void CWindowsManager::ShowHistoryWindow(bool show)
 
 void CWindowsManager::onOpenHisoryWindow(bool toggled)
 {
+    // As for the setup: a click on a mark not yet cleared after a close brings the window back.
+    if (!toggled && !m_pHistoryWindow->m_bHistoryShown)
+        toggled = true;
     ShowHistoryWindow(toggled);
     UpdateWindowsArrangement();
 }

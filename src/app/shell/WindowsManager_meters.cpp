@@ -12,6 +12,7 @@ void CWindowsManager::ShowMetersWindow()
     AddChildWindow(window, MetersKind);
     window->initWindow();
     window->show();
+    PlaceInsideArea(window);
 }
 
 void CWindowsManager::ShowCalcWindow()
@@ -20,6 +21,7 @@ void CWindowsManager::ShowCalcWindow()
     AddChildWindow(window, CalculatorKind);
     window->initWindow();
     window->show();
+    PlaceInsideArea(window);
 }
 
 cnoteswindow* CWindowsManager::ShowNotesWindow()
@@ -28,6 +30,7 @@ cnoteswindow* CWindowsManager::ShowNotesWindow()
     AddChildWindow(window, NotesKind);
     window->initWindow();
     window->show();
+    PlaceInsideArea(window);
     return window;
 }
 
@@ -40,6 +43,7 @@ void CWindowsManager::ShowNotesWindowWithText(QString& text)
     window->initWindow();
     window->SetText(text);
     window->show();
+    PlaceInsideArea(window);
 }
 
 cnoteswindow* CWindowsManager::activeNotesWindow() const

@@ -62,6 +62,8 @@ bool CWindowsManager::askManualXValue()
     CSetupInfo* setup = m_pSetupWindow->getSetupInfo();
     CManualXValueDialog dialog(this);
     dialog.setValueTitle(setup->m_ManualXName);
+    // A box without a title would show the executable's name in lower case.
+    dialog.setWindowTitle(window()->windowTitle());
     if (prompter()->runDialog(&dialog) != QDialog::Accepted)
         return false;
     setup->m_ManualXValue = dialog.getValue();

@@ -22,6 +22,7 @@ CVideoAnlysisWindow* CWindowsManager::ShowVideoWindow(bool fileFollows)
     // Added before it is shown, so it never flashes up as a window of its own.
     AddChildWindow(window, VideoKind);
     window->show();
+    PlaceInsideArea(window);
     if (!fileFollows)
         window->StartActiveStreamTimer();
     return window;

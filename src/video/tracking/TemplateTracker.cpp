@@ -27,7 +27,7 @@ cv::Mat qimage_to_mat_cpy(const QImage& image, int type)
 namespace {
 
 // Frames up to this many pixels are searched at full resolution in one pass.
-constexpr int s_DirectSearchPixels = 640 * 480;
+constexpr int s_DirectSearchPixels = 320 * 240;
 // The reduced object keeps at least this many pixels on its shorter side.
 constexpr int s_MinReducedSide = 12;
 constexpr int s_MaxReduction = 4;

@@ -1,7 +1,13 @@
 #include "video/tracking/VideoProbe.h"
 
-#include <opencv2/videoio.hpp>
+#include "Core/Base/Diagnostics.h"
+#include "video/probe/VideoProbePlugin.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QLibrary>
+
+#include <atomic>
 #include <cmath>
 
 namespace {
@@ -9,11 +15,46 @@ namespace {
 // the int frame arithmetic of the window can count.
 constexpr double s_MaxFps = 10000.0;
 constexpr double s_MaxFrames = 2.0e9;
+
+std::atomic<bool> s_ReaderLoaded {false};
+
+// The plugin sits in lib/ beside the program's bin/; test and benchmark programs of a build
+// tree find it in the tree's lib/.
+KorvantaVideoProbeFunction loadReader()
+{
+    const QStringList folders = {QCoreApplication::applicationDirPath() + QStringLiteral("/../lib"),
+                                 QStringLiteral(KORVANTA_PLUGIN_BUILD_DIR)};
+    for (const QString& folder : folders) {
+        // Never unloaded (QLibrary's destructor leaves it loaded): the codec libraries it brings
+        // do not all survive being unloaded.
+        QLibrary library(QDir(folder).filePath(QString::fromLatin1(s_VideoProbeLibrary)));
+        if (library.load()) {
+            if (auto f = reinterpret_cast<KorvantaVideoProbeFunction>(library.resolve(s_VideoProbeSymbol))) {
+                s_ReaderLoaded = true;
+                return f;
+            }
+        }
+        MyOutputDebugString(QStringLiteral("video reader not loaded from %1: %2").arg(folder, library.errorString()),
+                            DiagGui);
+    }
+    return nullptr;
 }
 
-CVideoAnalysisPlayer::CVideoAnalysisPlayer() : m_pCapture(new cv::VideoCapture) {}
+KorvantaVideoProbeFunction reader()
+{
+    static const KorvantaVideoProbeFunction f = loadReader();
+    return f;
+}
+} // namespace
+
+CVideoAnalysisPlayer::CVideoAnalysisPlayer() = default;
 
 CVideoAnalysisPlayer::~CVideoAnalysisPlayer() = default;
+
+bool CVideoAnalysisPlayer::ReaderLoaded()
+{
+    return s_ReaderLoaded;
+}
 
 bool CVideoAnalysisPlayer::UsableVideoInfo(double frameCountProperty, double fps)
 {
@@ -25,32 +66,16 @@ bool CVideoAnalysisPlayer::GetVideoInfo(const QString& file, qint64* frameCount,
 {
     if (file.isEmpty())
         return false;
-    const std::string path = file.toUtf8().toStdString();
-    try {
-        m_pCapture->release();
-        // Only the readers of files are asked: left to choose, the capture also probes for
-        // cameras (gphoto2 over USB), which is slow and never answers for a file.
-        bool opened = false;
-        for (int api : {int(cv::CAP_FFMPEG), int(cv::CAP_OPENCV_MJPEG)}) {
-            if (m_pCapture->open(path, api)) {
-                opened = true;
-                break;
-            }
-        }
-        if (!opened)
-            return false;
-        const double rate = m_pCapture->get(cv::CAP_PROP_FPS);
-        const double count = m_pCapture->get(cv::CAP_PROP_FRAME_COUNT);
-        m_pCapture->release();
-        if (!UsableVideoInfo(count, rate))
-            return false;
-        if (fps)
-            *fps = rate;
-        if (frameCount)
-            *frameCount = qint64(count);
-        return true;
-    } catch (const cv::Exception&) {
-        m_pCapture->release();
+    const KorvantaVideoProbeFunction probe = reader();
+    if (!probe)
         return false;
-    }
+    double count = 0.0;
+    double rate = 0.0;
+    if (!probe(file.toUtf8().constData(), &count, &rate) || !UsableVideoInfo(count, rate))
+        return false;
+    if (fps)
+        *fps = rate;
+    if (frameCount)
+        *frameCount = qint64(count);
+    return true;
 }

@@ -87,12 +87,22 @@ int FramePeriodMs(double fps)
     return toInt(1.0 / fps * 1000.0);
 }
 
+int FrameIndexOfTime(qint64 startUs, qint64 firstStartUs, double fps, qint64 frameCount)
+{
+    if (startUs < 0 || !(fps > 0.0) || frameCount <= 0)
+        return -1;
+    const double frames = double(startUs - qMax<qint64>(firstStartUs, 0)) / 1.0e6 * fps;
+    // A twentieth of a frame of slack takes a start time cut to whole microseconds (frame 1 of
+    // a 30 fps video at 33333 us) to its own frame; a seek's mid-frame start is far from the edge.
+    return int(qBound<qint64>(0, toInt64(std::floor(frames + 0.05)), frameCount - 1));
+}
+
 QString TimeText(qint64 durationMs, int frame, qint64 frameCount)
 {
-    const qint64 ms = frameCount > 0 ? toInt64(durationMs * (double(frame) / double(frameCount))) : 0;
+    const qint64 ms = frameCount > 0 ? toInt64(std::llround(durationMs * (double(frame) / double(frameCount)))) : 0;
     // QTime wraps at a day; a video that long shows the time of day it would reach.
     const int wrapped = int(qBound<qint64>(0, ms, 86400000 - 1));
-    return QTime(0, 0, 0).addMSecs(wrapped).toString(QStringLiteral("hh:mm:ss"));
+    return QTime(0, 0, 0).addMSecs(wrapped).toString(QStringLiteral("hh:mm:ss.zzz"));
 }
 
 int FittedWidth(int height, int left, int top, int right, int bottom, int imageWidth, int imageHeight)
@@ -100,6 +110,32 @@ int FittedWidth(int height, int left, int top, int right, int bottom, int imageW
     if (imageWidth < 1 || imageHeight < 1)
         return left + right;
     return toInt(left + (height - 80 - top - bottom) * (double(imageWidth) / double(imageHeight)) + right);
+}
+
+QRect FittedGeometry(const QRect& window, const QSize& area, const QMargins& m, const QSize& image,
+                     const QSize& minimum)
+{
+    auto widthAt = [&](int h) {
+        return FittedWidth(h, m.left(), m.top(), m.right(), m.bottom(), image.width(), image.height());
+    };
+    int h = window.height();
+    if (area.height() > 0)
+        h = qMin(h, qMax(area.height(), minimum.height()));
+    int w = widthAt(h);
+    if (area.width() > 0 && w > area.width() && image.width() > 0 && image.height() > 0) {
+        // The height whose picture is as wide as the area allows.
+        const double picture = double(area.width() - m.left() - m.right()) * image.height() / image.width();
+        h = qMax(minimum.height(), toInt(std::floor(picture)) + 80 + m.top() + m.bottom());
+        w = qMin(widthAt(h), area.width());
+    }
+    w = qMax(w, minimum.width());
+    int x = window.x();
+    int y = window.y();
+    if (area.width() > 0)
+        x = qMax(0, qMin(x, area.width() - w));
+    if (area.height() > 0)
+        y = qMax(0, qMin(y, area.height() - h));
+    return QRect(x, y, w, h);
 }
 
 } // namespace VideoPlayback

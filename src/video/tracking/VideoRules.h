@@ -3,6 +3,8 @@
 // open in which state, and the frame, position and time arithmetic of playback. Every division
 // by a frame count, rate or duration is guarded, so a file that reports none gives zeros
 // instead of a crash.
+#include <QMargins>
+#include <QRect>
 #include <QString>
 #include <QtGlobal>
 
@@ -53,10 +55,21 @@ int SliderValue(qint64 positionMs, qint64 durationMs);
 qint64 SliderTargetFrame(int sliderValue, qint64 frameCount);
 // One frame period in milliseconds (what a seek waits for its frame).
 int FramePeriodMs(double fps);
-// The time text under the slider for a frame: "hh:mm:ss".
+// The number of the frame a decoded picture shows, from its start time and the start time of
+// the first picture after loading (containers may start their clock above 0). A picture delivered
+// after a seek starts at the seek position, inside its frame; one delivered in play starts at
+// the frame's own time, which may lie a microsecond short of it. -1 without a time or a rate.
+int FrameIndexOfTime(qint64 startUs, qint64 firstStartUs, double fps, qint64 frameCount);
+// The time text under the slider for a frame: "hh:mm:ss.zzz", so that it changes with every
+// frame stepped.
 QString TimeText(qint64 durationMs, int frame, qint64 frameCount);
 // The window width that shows a picture at its aspect ratio at the window's height: the
 // picture area is the height less the tool bars (80) and the vertical margins.
 int FittedWidth(int height, int left, int top, int right, int bottom, int imageWidth, int imageHeight);
+// The window geometry that shows a picture at its aspect ratio inside the document area: the
+// fitted width at the window's height when that fits, else a smaller height whose fitted width
+// fits; then moved, when it must be, to lie inside the area (never above or left of it).
+QRect FittedGeometry(const QRect& window, const QSize& area, const QMargins& margins, const QSize& image,
+                     const QSize& minimum);
 
 } // namespace VideoPlayback

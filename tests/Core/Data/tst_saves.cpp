@@ -276,9 +276,12 @@ void TestSaves::refusedDefinitionsChangedByTheUserAreSaved()
         QVERIFY(d.AddNewSensor(QStringLiteral("Mine")));
         QVERIFY(d.MaySaveOnExit());
     }
-    CSensorsDefinition again;
-    QVERIFY(again.MaySaveOnExit());
-    QCOMPARE(again.GetSensorName(again.GetTotalNewDefinedSensors() - 1), QStringLiteral("Mine"));
+    {
+        // It saves again when it goes, so it must go while the temporary folder is current.
+        CSensorsDefinition again;
+        QVERIFY(again.MaySaveOnExit());
+        QCOMPARE(again.GetSensorName(again.GetTotalNewDefinedSensors() - 1), QStringLiteral("Mine"));
+    }
     QDir::setCurrent(previous);
 }
 

@@ -49,6 +49,8 @@ private slots:
         QCOMPARE(D::GetPortNumer(QStringLiteral("cOm12")), 12);
         QCOMPARE(D::GetPortNumer(QStringLiteral("/dev/ttyACM0")), 0);
         QCOMPARE(D::GetPortNumer(QString()), 0);
+        QCOMPARE(D::DeviceUnplugLine(Port("/dev/ttyACM0", 0x1F0C, 0x1000)),
+                 QString("Device UnPluged@: /dev/ttyACM0, pid: 0x1000, vid: 0x1f0c"));
     }
 
     void searchListTakesTheFirstUsbLoggerOrBluetoothPorts()

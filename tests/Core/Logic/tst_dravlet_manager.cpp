@@ -88,6 +88,7 @@ private slots:
         m_host->m_pLogger = m_m.get();
         m_m->SensorTypes().Load(m_catalogue);
         m_m->m_StopDelayMs = 0;
+        m_m->m_MinSilenceMs = 800;
     }
 
     void cleanup()
@@ -328,15 +329,22 @@ private slots:
         QCOMPARE(m_host->count("end"), 1);
     }
 
-    void repeatedDataPacketIsStoredOnce()
+    // The run reaches its count whether the interface's first packet byte stays the same or
+    // counts the packets.
+    void runReachesItsCountWhateverThePacketsFirstByte_data()
     {
+        QTest::addColumn<bool>("counting");
+        QTest::newRow("constant") << false;
+        QTest::newRow("counting") << true;
+    }
+    void runReachesItsCountWhateverThePacketsFirstByte()
+    {
+        QFETCH(bool, counting);
+        QVERIFY(m_sim->invoke([&] { m_device->setFirstByteCounting(counting); }));
         QVERIFY(detect());
         m_host->m_setupSamples = 30;
         m_m->ExecuteHalvorenCmd(CmdRun);
-        QVERIFY(waitFor([&] { return m_host->rows().size() >= 5; }, 5000));
-        m_sim->duplicateReplies(1);
         QVERIFY(waitFor([&] { return m_host->count("end") >= 1; }, 6000));
-        QThread::msleep(100);
         const QList<QVector<double>> rows = m_host->rows();
         QCOMPARE(rows.size(), 30);
         for (int i = 0; i < rows.size(); ++i) QCOMPARE(rows.at(i).at(0), double(100 + i));
@@ -382,6 +390,33 @@ private slots:
         QCOMPARE(m_host->count("end"), 1);
         QThread::msleep(200);
         QCOMPARE(removed.load(), 1);
+        disconnect(m_ports.get(), nullptr, this, nullptr);
+    }
+
+    // A packet lost on the way leaves the run's count out of reach. The interface still
+    // answers, so the run ends as a normal end with what it stored, and the next run works.
+    void lostPacketEndsTheRunNormally()
+    {
+        QVERIFY(detect());
+        std::atomic<int> removed{0};
+        connect(m_ports.get(), &IPortEnumerator::deviceRemoved, this, [&] { ++removed; }, Qt::DirectConnection);
+        QVERIFY(m_sim->invoke([&] { m_device->setPacketIntervalMs(30); }));
+        m_host->m_setupSamples = 20;
+        m_m->ExecuteHalvorenCmd(CmdRun);
+        QVERIFY(waitFor([&] { return m_host->rows().size() >= 5; }, 5000));
+        m_sim->dropReplies(1);
+        QVERIFY(waitFor([&] { return m_host->count("end") >= 1; }, 9000));
+        QCOMPARE(m_host->rows().size(), 19);
+        QVERIFY(!m_m->IsRunning());
+        QVERIFY(m_m->IsConnected());
+        QCOMPARE(removed.load(), 0);
+        m_host->m_setupSamples = 5;
+        m_m->ExecuteHalvorenCmd(CmdRun);
+        QVERIFY(waitFor([&] { return m_host->count("end") >= 2; }, 6000));
+        QCOMPARE(m_host->m_entries.load(), 2);
+        QCOMPARE(m_host->rows().size(), 24);
+        QCOMPARE(m_host->rows().last().at(0), 104.0);
+        QCOMPARE(removed.load(), 0);
         disconnect(m_ports.get(), nullptr, this, nullptr);
     }
 

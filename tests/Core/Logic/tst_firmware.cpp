@@ -194,6 +194,53 @@ private slots:
         QCOMPARE(rig->m_Recorder->m_BootResults, QList<int>{0});
     }
 
+    // Every wait of the update is bounded: a logger or boot-loader that stops answering ends
+    // the update with the problem message, and the logger is found again after its reset.
+    void stalledUpdateIsGivenUp_data()
+    {
+        QTest::addColumn<bool>("silentLogger");
+        QTest::addColumn<int>("bootReplies");
+        QTest::addColumn<int>("blocksTaken");
+        QTest::newRow("boot-loader request unanswered") << true << -1 << 0;
+        QTest::newRow("boot-loader never answers") << false << 0 << 0;
+        QTest::newRow("block not acknowledged") << false << 2 << 1;
+        QTest::newRow("no result after the last block") << false << 3 << 2;
+    }
+    void stalledUpdateIsGivenUp()
+    {
+        QFETCH(bool, silentLogger);
+        QFETCH(int, bootReplies);
+        QFETCH(int, blocksTaken);
+        startWithImage(RandomImage(2048));
+        CDeviceDetectionManager* detection = rig->m_pLogic->GetDeviceDetectionManager();
+        detection->SetFirmwareWaitScale(0.1);
+        QVERIFY(rig->m_Sim->invoke([&] { device->setBootTransferReplies(bootReplies); }));
+        rig->m_Sim->setSilent(silentLogger);
+        QSignalSpy messages(&rig->Hub(), &CKorvantaSignals::GuiModallessMsg);
+        emit rig->Hub().UserFirmwareUpdate();
+        if (!silentLogger) {
+            QTRY_COMPARE_WITH_TIMEOUT(rig->m_Recorder->Count(QStringLiteral("EnteredBootLoader")), 1, 3000);
+            QVERIFY(rig->Replug());
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(rig->m_Recorder->m_BootResults, QList<int>{0}, 10000);
+        QCOMPARE(onDevice([this] { return device->bootBlocks(); }), blocksTaken);
+        QCOMPARE(messages.count(), 1);
+        QCOMPARE(messages.at(0).at(0).toString(), QStringLiteral("Firmware update."));
+        QCOMPARE(messages.at(0).at(1).toString(),
+                 QStringLiteral("There was a problem with the upgrade. Reset by pressing the power button until the "
+                                "LED turns red. Then release and try upgrading again."));
+        QVERIFY(!rig->Logger()->IsFirmwareBusy());
+        QVERIFY(!rig->Pelorin()->IsFirmwareWritten());
+        QVERIFY(!rig->m_pLogic->IsLoggerConnected());
+        QVERIFY(!detection->IsWatchingFirmware());
+
+        rig->m_Sim->setSilent(false);
+        QVERIFY(rig->m_Sim->invoke([this] { device->restartFirmware(); }));
+        QVERIFY(rig->Replug());
+        QTRY_VERIFY_WITH_TIMEOUT(rig->m_pLogic->IsLoggerConnected(), 8000);
+        QVERIFY(!rig->Logger()->IsFirmwareBusy());
+    }
+
     void updateNeedsAConnectedLogger()
     {
         auto d = std::make_unique<CScriptedBootDevice>();

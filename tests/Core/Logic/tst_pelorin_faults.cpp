@@ -2,6 +2,7 @@
 // repeated replies, a logger that falls silent, a port that dies while still listed.
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
+#include "Core/Data/Globals.h"
 #include "support/PelorinRig.h"
 
 #include <QElapsedTimer>
@@ -121,6 +122,58 @@ private slots:
         QCOMPARE(rig->m_Recorder->Count(kEnd), 2);
         QCOMPARE(rig->m_pLogic->m_DataManager.GetNumDataFolders(), 2);
         QCOMPARE(RunValues(*rig->m_pLogic, 1), clean);
+    }
+
+    // Lost packets leave gaps (missing values) in their places: every later sample keeps its
+    // true time.
+    void lostPacketsKeepTheTimeOfLaterSamples_data()
+    {
+        QTest::addColumn<int>("lost");
+        QTest::newRow("one packet") << 1;
+        QTest::newRow("three packets") << 3;
+    }
+    void lostPacketsKeepTheTimeOfLaterSamples()
+    {
+        QFETCH(int, lost);
+        const int samples = 1000;
+        // Two pH inputs: their readings go through no filter, so a sample converts to the same
+        // value wherever it arrives in the run.
+        rig = std::make_unique<CPelorinRig>();
+        QVERIFY(rig->Start() && rig->OnDevice([](kvsim::CPelorinDevice& d) {
+            kvsim::CPelorinDevice::Sensor ph;
+            ph.idLow = 22;
+            ph.channel = 1;
+            kvsim::CPelorinDevice::Sensor second = ph;
+            second.channel = 2;
+            d.setSensors({ph, second});
+        }) && rig->PlugAndDetect() && rig->RequestStatus());
+        rig->SelectReportedSensors(0);
+        runToEnd(12, samples, 1);
+        const QList<QVector<double>> clean = RunValues(*rig->m_pLogic, 0);
+        rig->Setup().m_NumberOfSamples = samples;
+        emit rig->Hub().UserStartedRun();
+        QTRY_VERIFY_WITH_TIMEOUT(rig->m_Recorder->Count(kNewData) >= samples + 200, 8000);
+        rig->m_Sim->dropReplies(lost);
+        QTRY_COMPARE_WITH_TIMEOUT(rig->m_Recorder->Count(kEnd), 2, 8000);
+        QCOMPARE(rig->m_Recorder->Count(kLost), 0);
+        const int packetRows = rig->Pelorin()->RecordCopy().runPacketSize;
+        QVERIFY(packetRows > 1);
+        CDataFolder* run = rig->m_pLogic->m_DataManager.GetDataFolderByIndex(1);
+        QVERIFY(run);
+        QCOMPARE(run->GetNumberBranches(), clean.size());
+        for (int i = 0; i < run->GetNumberBranches(); ++i) {
+            CDataBranch* b = rig->m_pLogic->m_DataManager.GetDataBranch(run->GetBranchKey(i));
+            QCOMPARE(b->GetNumSamples(), samples);
+            int gaps = 0;
+            for (int s = 0; s < samples; ++s) {
+                QCOMPARE(b->GetXSample(s), double(s));
+                if (b->GetYSample(s) == MissingValue)
+                    ++gaps;
+                else
+                    QCOMPARE(b->GetYSample(s), clean[i][s]);
+            }
+            QCOMPARE(gaps, lost * packetRows);
+        }
     }
 
     void garbageWithAFrameHeadIsDropped()

@@ -4,6 +4,7 @@
 // services that record what would have been opened.
 #include "app/base/PlatformServices.h"
 #include "app/base/Prompter.h"
+#include "common/RecordingPlatform.h"
 
 #include <QDialog>
 #include <QStringList>
@@ -43,17 +44,7 @@ public:
     QColor getColor(QWidget*, const QColor&) override { return m_ColorAnswer; }
 };
 
-class CGraphTestPlatform : public IPlatformServices
-{
-public:
-    QStringList m_Opened;
-    bool m_bAnswer = true;
-    bool openLocalFile(const QString& path) override
-    {
-        m_Opened << path;
-        return m_bAnswer;
-    }
-};
+using CGraphTestPlatform = CRecordingPlatform;
 
 // Installs both for the life of a test.
 struct CGraphServicesScope

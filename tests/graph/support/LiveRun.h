@@ -41,7 +41,11 @@ struct CLiveRun
     // as main() builds it.
     bool start()
     {
-        std::unique_ptr<kvsim::IDeviceModel> model = kvsim::createDeviceModel(QStringLiteral("pelorin"));
+        // Raw counts that climb by one a sample, as the comparisons of live and full paints
+        // were written for: a sloped curve's join pixels are blended once per tick that
+        // draws them, a few levels off a full paint.
+        std::unique_ptr<kvsim::IDeviceModel> model =
+            kvsim::createDeviceModel(QStringLiteral("pelorin"), kvsim::SignalSettings{kvsim::SignalShape::Counter});
         if (!model)
             return false;
         const quint16 vendor = model->vendorId(), product = model->productId();

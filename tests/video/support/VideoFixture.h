@@ -1,13 +1,35 @@
 #pragma once
-// Test videos made on the spot: a filled square moving in a straight line over a plain
-// background, written by OpenCV's own MJPG writer into an AVI file.
+// Test videos made on the spot with OpenCV's writers: a filled square moving in a straight line
+// over a plain background, and a ball on a line or a circle with its frame number burned in.
 #include <QImage>
+#include <QRect>
 #include <QPoint>
 #include <QSize>
 #include <QString>
 
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
+
+#include <cmath>
+
+// Writes video.frameMat(i) for every frame: MJPG in AVI by OpenCV's own writer, or with h264
+// H.264 in MP4 through FFmpeg (false when that encoder is not there).
+template <class Video>
+bool WriteTestVideo(const Video& video, const QString& path, bool h264)
+{
+    cv::VideoWriter writer;
+    const cv::Size size(video.size.width(), video.size.height());
+    if (h264)
+        writer.open(path.toStdString(), cv::CAP_FFMPEG, cv::VideoWriter::fourcc('a', 'v', 'c', '1'), video.fps, size);
+    else
+        writer.open(path.toStdString(), cv::CAP_OPENCV_MJPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), video.fps, size);
+    if (!writer.isOpened())
+        return false;
+    for (int i = 0; i < video.frames; ++i)
+        writer.write(video.frameMat(i));
+    writer.release();
+    return true;
+}
 
 struct SquareVideo
 {
@@ -44,24 +66,7 @@ struct SquareVideo
         return img;
     }
 
-    // MJPG in AVI by OpenCV's own writer; with h264 set, H.264 in MP4 through FFmpeg (false
-    // when that encoder is not there).
-    bool write(const QString& path, bool h264 = false) const
-    {
-        cv::VideoWriter writer;
-        if (h264)
-            writer.open(path.toStdString(), cv::CAP_FFMPEG, cv::VideoWriter::fourcc('a', 'v', 'c', '1'), fps,
-                        cv::Size(size.width(), size.height()));
-        else
-            writer.open(path.toStdString(), cv::CAP_OPENCV_MJPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), fps,
-                        cv::Size(size.width(), size.height()));
-        if (!writer.isOpened())
-            return false;
-        for (int i = 0; i < frames; ++i)
-            writer.write(frameMat(i));
-        writer.release();
-        return true;
-    }
+    bool write(const QString& path, bool h264 = false) const { return WriteTestVideo(*this, path, h264); }
 };
 
 // The square's frame number in a decoded picture, from the column of its left edge on the
@@ -84,3 +89,53 @@ inline int SquareFrameIndex(const QImage& image, const SquareVideo& v)
     }
     return -1;
 }
+
+// A white ball moving over black along a straight line or a circle, with its frame number
+// burned in as ten bits (white blocks on the bottom row), as MJPG in AVI or H.264 in MP4. The
+// ball's centre is a whole pixel in every frame, so each frame shows the same ball.
+struct BallVideo
+{
+    enum Path { Line, Circle };
+    Path path = Line;
+    QSize size = QSize(320, 240);
+    double fps = 25.0;
+    int frames = 101;
+    int radius = 8;
+    static constexpr int s_Bits = 10;
+
+    QPoint centreAt(int i) const
+    {
+        if (path == Line)
+            return QPoint(40 + 2 * i, 170 - i);
+        const double a = 2.0 * M_PI * i / frames;
+        return QPoint(160 + int(std::lround(70 * std::cos(a))), 105 + int(std::lround(70 * std::sin(a))));
+    }
+    static QRect bitBlock(const QSize& size, int bit) { return QRect(4 + 14 * bit, size.height() - 12, 10, 9); }
+
+    cv::Mat frameMat(int i) const
+    {
+        cv::Mat m(size.height(), size.width(), CV_8UC3, cv::Scalar(0, 0, 0));
+        const QPoint c = centreAt(i);
+        cv::circle(m, cv::Point(c.x(), c.y()), radius, cv::Scalar(255, 255, 255), cv::FILLED, cv::LINE_AA);
+        for (int b = 0; b < s_Bits; ++b) {
+            const QRect r = bitBlock(size, b);
+            if (i & (1 << b))
+                cv::rectangle(m, cv::Rect(r.x(), r.y(), r.width(), r.height()), cv::Scalar(255, 255, 255), cv::FILLED);
+        }
+        return m;
+    }
+
+    bool write(const QString& file, bool h264) const { return WriteTestVideo(*this, file, h264); }
+
+    // The frame number burned into a decoded picture; -1 for no picture.
+    static int FrameNumber(const QImage& image)
+    {
+        if (image.isNull())
+            return -1;
+        int n = 0;
+        for (int b = 0; b < s_Bits; ++b)
+            if (qGray(image.pixel(bitBlock(image.size(), b).center())) > 128)
+                n |= 1 << b;
+        return n;
+    }
+};

@@ -35,7 +35,12 @@ public:
         for (int i = 0; i < count; ++i) m_positions << positions[i];
     }
     void ConvertAndStoreLastOnlineSamples(int, const unsigned char*) override { log(QStringLiteral("last")); }
-    qint64 SamplesStored() override { QMutexLocker l(&m_lock); return m_rows.size(); }
+    // Rows of the current run, as the data store counts them.
+    qint64 SamplesStored() override
+    {
+        QMutexLocker l(&m_lock);
+        return m_rows.size() - (m_entryRows.isEmpty() ? 0 : m_entryRows.last());
+    }
     double CalculateTimingValue(unsigned char method, double a, double b, double c, double d, double e) override
     {
         QMutexLocker l(&m_lock);

@@ -1,0 +1,42 @@
+#pragma once
+// What a simulated sensor reads: by default a slow sine with a little noise, or a step, a ramp
+// or plain noise, each channel at its own phase, placed on the span of raw counts the sensor
+// reads over the middle of its range, so graphs, meters and tables show a plausible, moving
+// signal. The counting pattern the protocol tests recompute is kept as one more shape.
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+namespace kvsim {
+
+enum class SignalShape { Counter, Sine, Step, Ramp, Noise };
+
+struct SignalSettings
+{
+    SignalShape shape = SignalShape::Sine;
+    // Share of the sensor's span the signal sweeps (0 to 1).
+    double amplitude = 0.8;
+    // Period of the sine, the step and the ramp, in seconds of the run's time.
+    double periodSec = 10.0;
+};
+
+// Raw counts a sensor reads over the middle of its range (low below high).
+struct RawSpan
+{
+    qint64 low = 1024;
+    qint64 high = 3072;
+};
+
+// "counter", "sine", "step", "ramp", "noise".
+QStringList SignalShapeNames();
+bool ParseSignalShape(const QString& name, SignalShape& shape);
+// Checks the command-line values; false (with the reason) when one is unusable.
+bool SignalSettingsFrom(const QString& shape, const QString& amplitude, const QString& period, SignalSettings& out,
+                        QString& error);
+
+// Where in [0, 1] the signal of `channel` is at sample `sample`, taken `t` seconds into the run.
+double SignalLevel(const SignalSettings& settings, int channel, qint64 sample, double t);
+// The raw reading of that level on `span`.
+qint64 SignalReading(const SignalSettings& settings, const RawSpan& span, int channel, qint64 sample, double t);
+
+} // namespace kvsim
