@@ -3,10 +3,10 @@
 #include "graph/CurveLayer.h"
 
 #include <QPainter>
+#include <QtAlgorithms>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace {
 
@@ -15,9 +15,6 @@ namespace {
 // many.
 constexpr int TileRows = 16;
 constexpr int TileColumns = 32;
-// The parts a crowded tile is shared out in.
-constexpr int PartRows = 8;
-constexpr int PartColumns = 16;
 // Batches of fewer segments are painted on the calling thread alone: sorting them into tiles
 // and waking the pool would cost more than they do.
 constexpr int SerialSegments = 4096;
@@ -142,6 +139,13 @@ void ColumnsBetween(const float* x, const float* y, float y0, float y1, int w, i
     last = std::min(int(std::floor(hi)) + 2, w - 1);
 }
 
+// The bits of columns left..right (of one word, at `first` column) of a word.
+inline quint32 Columns(int left, int right, int first)
+{
+    const int from = std::max(left - first, 0), to = std::min(right - first, 31);
+    return from > to ? 0u : (0xffffffffu >> (31 - to)) & (0xffffffffu << from);
+}
+
 struct CTarget
 {
     uchar* bits;
@@ -153,34 +157,47 @@ struct CTarget
     // which painting the colour never takes away. Looking through these tells, faster than the
     // pixels, where a stroke can change nothing.
     uchar* need;
+    // A bit per pixel, set where need is not 0, TileColumns to a word: the few pixels a stroke
+    // may change are found a word of a row at a time, and each tile has words of its own.
+    quint32* open;
+    int words;   // a row's, and the tiles across the image
+    // Per tile, its pixels whose need is not 0: a tile down to none takes no stroke.
+    int* openInTile;
     const quint16* channelNeed;   // per channel (4 x 256), the least coverage that changes a value; 256: none
 
     uint* row(int y) const { return reinterpret_cast<uint*>(bits + qsizetype(y) * bytesPerLine); }
     uchar* needOf(int y) const { return need + qsizetype(y) * width; }
+    quint32* openOf(int y) const { return open + qsizetype(y) * words; }
     uchar needOfPixel(uint pixel) const
     {
         const uint n = std::min(std::min(channelNeed[pixel & 0xff], channelNeed[256 + ((pixel >> 8) & 0xff)]),
                                 std::min(channelNeed[512 + ((pixel >> 16) & 0xff)], channelNeed[768 + (pixel >> 24)]));
         return n > 255 ? 0 : uchar(n);
     }
-};
-
-// Whether nothing changes columns left..right of a row of needs, eight at a time (the needs are
-// followed by eight bytes more than the image has pixels, so that the last eight may be read
-// whole).
-inline bool AllSettled(const uchar* need, int left, int right)
-{
-    for (int x = left; x <= right; x += 8) {
-        quint64 v;
-        std::memcpy(&v, need + x, sizeof v);
-        const int n = std::min(right - x + 1, 8);
-        if (n < 8)
-            v &= (quint64(1) << (8 * n)) - 1;   // little-endian: the first n bytes
-        if (v)
-            return false;
+    // The tile pixel x of row y lies in.
+    int tileOf(int x, int y) const { return (y / TileRows) * words + x / TileColumns; }
+    // Notes pixel x of row y as holding the colour.
+    void settle(int x, int y) const
+    {
+        needOf(y)[x] = 0;
+        quint32& word = openOf(y)[x >> 5];
+        if (word & (1u << (x & 31))) {
+            word &= ~(1u << (x & 31));
+            --openInTile[tileOf(x, y)];
+        }
     }
-    return true;
-}
+    // The same for columns left..right.
+    void settle(int left, int right, int y) const
+    {
+        std::fill(needOf(y) + left, needOf(y) + right + 1, uchar(0));
+        for (int w = left >> 5; w <= right >> 5; ++w) {
+            quint32& word = openOf(y)[w];
+            const quint32 settling = word & Columns(left, right, w << 5);
+            word &= ~settling;
+            openInTile[tileOf(w << 5, y)] -= qPopulationCount(settling);
+        }
+    }
+};
 
 // Rounded down, for values well within the range of int.
 inline int Floor(float v)
@@ -189,10 +206,12 @@ inline int Floor(float v)
     return i - (float(i) > v ? 1 : 0);
 }
 
-inline void Blend(uint* row, uchar* need, int x, uint level, const CTarget& t)
+inline void Blend(uint* row, uchar* need, int x, int y, uint level, const CTarget& t)
 {
     row[x] = t.tint[level] + ByteMul(row[x], 255u - level);
     need[x] = t.needOfPixel(row[x]);
+    if (!need[x])
+        t.settle(x, y);
 }
 
 // A stroke left to the painter, drawn into an image of the target's size that holds nothing but
@@ -226,7 +245,7 @@ public:
                 if (!cover[x])
                     continue;
                 if (blend && x >= area.left() && x <= area.right())
-                    Blend(row, need, x, cover[x], t);
+                    Blend(row, need, x, y, cover[x], t);
                 cover[x] = 0;
             }
         }
@@ -284,7 +303,7 @@ void PaintRow(const CStroke& s, int y, int left, int right, const CTarget& t)
         float cover = 0.0f;
         for (int k = 0; k < pieces; ++k)
             cover += weight[k] * (Phi(to[k] - px) - Phi(from[k] - px));
-        Blend(row, need, x, uint(std::min(std::abs(cover), 1.0f) * 255.0f + LevelSlack), t);
+        Blend(row, need, x, y, uint(std::min(std::abs(cover), 1.0f) * 255.0f + LevelSlack), t);
     }
 }
 
@@ -301,7 +320,7 @@ void PaintStroke(const CStroke& s, const QRect& area, const CTarget& t)
         const int left = std::max(area.left(), s.left), right = std::min(area.right(), s.right);
         for (int y = first; y <= last && left <= right; ++y) {
             std::fill(t.row(y) + left, t.row(y) + right + 1, t.colour);
-            std::fill(t.needOf(y) + left, t.needOf(y) + right + 1, uchar(0));
+            t.settle(left, right, y);
         }
         return;
     }
@@ -309,114 +328,66 @@ void PaintStroke(const CStroke& s, const QRect& area, const CTarget& t)
         PaintRow(s, y, area.left(), area.right(), t);
 }
 
-// The pixels of each row that the stroke of a segment can meet: a pixel meets its rectangle
-// unless one of the directions of their sides separates them (a little is added to each reach
-// for the painter's rounding of corners). Along a row the centres that pass lie between bounds
-// that move evenly from row to row.
-struct CReach
+// Calls may(x, y) for the pixels of area the stroke of segment a-b may change, until it returns
+// false. Painting the colour over itself changes nothing, nor does a small share of it over a
+// pixel close to it already; where a long noisy run crowds, nearly every segment lands on pixels
+// its forerunners filled, and only the few others near it are looked at. A pixel's share of the
+// stroke's rectangle is at most its share of the side of each of the rectangle's edges it lies
+// on, which is less than the edge's distance beyond the pixel's centre plus half its diagonal
+// (with a rounding's worth of slack).
+template <typename Fn>
+void ForEachChangeable(QPoint a, QPoint b, const QRect& area, const CTarget& t, Fn&& may)
 {
-    static constexpr int MaxRows = 64;   // longer strokes are not looked at
-    int top = 0, rows = 0;
-    int first[MaxRows], last[MaxRows];
-    float cx = 0.0f, cy = 0.0f, ux = 1.0f, uy = 0.0f, halfLength = 0.0f;
-
-    // The reach within area; false when it spans more rows than are kept.
-    bool make(QPoint a, QPoint b, const QRect& area)
-    {
-        constexpr float Slack = 1.0f / 32.0f;
-        const float dx = float(b.x() - a.x()), dy = float(b.y() - a.y());
-        const float length = std::sqrt(dx * dx + dy * dy);
-        ux = length > 0.0f ? dx / length : 1.0f;
-        uy = length > 0.0f ? dy / length : 0.0f;
-        cx = 0.5f * float(a.x() + b.x());
-        cy = 0.5f * float(a.y() + b.y());
-        halfLength = 0.5f * length + 1.0f;
-        const float pixel = 0.5f * (std::abs(ux) + std::abs(uy));   // half a pixel's extent along either side
-        const float along = halfLength + pixel + Slack, across = 1.0f + pixel + Slack;
-        const float reachX = std::abs(ux) * halfLength + std::abs(uy) + 0.5f + Slack;
-        const float reachY = std::abs(uy) * halfLength + std::abs(ux) + 0.5f + Slack;
-        top = std::max(area.top(), Floor(cy - reachY));
-        rows = std::min(area.bottom(), Floor(cy + reachY)) - top + 1;
-        if (rows > MaxRows)
-            return false;
-        const int left = std::max(area.left(), Floor(cx - reachX)), right = std::min(area.right(), Floor(cx + reachX));
-        // Per slab, the bounds of x - 0.5 at the first row's centres and their step per row; a
-        // slab along a row or a column bounds the rows only, which the box above does.
-        float lo[2] = {-1e9f, -1e9f}, hi[2] = {1e9f, 1e9f}, step[2] = {0.0f, 0.0f};
-        const float qy = float(top) + 0.5f - cy;
-        if (std::abs(ux) > 1e-6f) {
-            const float u = cx - 0.5f + (-along - qy * uy) / ux, v = cx - 0.5f + (along - qy * uy) / ux;
-            lo[0] = std::min(u, v);
-            hi[0] = std::max(u, v);
-            step[0] = -uy / ux;
-        }
-        if (std::abs(uy) > 1e-6f) {
-            const float u = cx - 0.5f + (qy * ux - across) / uy, v = cx - 0.5f + (qy * ux + across) / uy;
-            lo[1] = std::min(u, v);
-            hi[1] = std::max(u, v);
-            step[1] = ux / uy;
-        }
-        const float low = float(left - 1), high = float(right + 1);
-        for (int r = 0; r < rows; ++r) {
-            const float from = std::max(lo[0] + float(r) * step[0], lo[1] + float(r) * step[1]);
-            const float to = std::min(hi[0] + float(r) * step[0], hi[1] + float(r) * step[1]);
-            first[r] = std::max(left, -Floor(-std::min(std::max(from, low), high)));
-            last[r] = std::min(right, Floor(std::min(std::max(to, low), high)));
-        }
-        return true;
-    }
-    // Whether the stroke covers too little of every pixel of columns l..r of row y that it may
-    // change to change it. A pixel's share of the rectangle is at most its share of the side of
-    // each of the rectangle's edges it lies on, which is less than the edge's distance beyond
-    // its centre plus half its diagonal (a rounding's worth of slack added).
-    bool beyond(int y, int l, int r, const uchar* need) const
-    {
-        constexpr float Reach = 0.70711f + 1.0f / 32.0f;
-        const float qy = float(y) + 0.5f - cy;
-        for (int x = l; x <= r; ++x) {
-            if (!need[x])
-                continue;
-            const float qx = float(x) + 0.5f - cx;
-            const float share = std::min(1.0f + Reach - std::abs(qy * ux - qx * uy),
-                                         halfLength + Reach - std::abs(qx * ux + qy * uy));
-            if (share * 255.0f + 1.0f >= float(need[x]))
-                return false;
-        }
-        return true;
-    }
-    // Whether the stroke can change no pixel of the reach within area: painting the colour over
-    // itself changes nothing, nor does a small share of it over pixels close to it already, and
-    // where a long noisy run crowds, nearly every segment lands on pixels its forerunners filled.
-    bool filled(const QRect& area, const CTarget& t) const
-    {
-        const int from = std::max(area.top(), top), to = std::min(area.bottom(), top + rows - 1);
-        for (int y = from; y <= to; ++y) {
-            const int l = std::max(area.left(), first[y - top]), r = std::min(area.right(), last[y - top]);
-            if (l <= r && !AllSettled(t.needOf(y), l, r) && !beyond(y, l, r, t.needOf(y)))
-                return false;
-        }
-        return true;
-    }
-};
-
-// Whether every pixel of area within the box about the segment a-b that its stroke lies in
-// (rounded out by a pixel) holds the colour: a first look, cheaper than the reach's.
-bool BoxSettled(QPoint a, QPoint b, const QRect& area, const CTarget& t)
-{
-    const int left = std::max(area.left(), std::min(a.x(), b.x()) - 2);
-    const int right = std::min(area.right(), std::max(a.x(), b.x()) + 1);
+    // Every point of the stroke lies within sqrt(2) of the segment: in row y, within Near of
+    // where the segment runs from Near above the row to Near below it.
+    constexpr float Near = 1.5f;
     const int top = std::max(area.top(), std::min(a.y(), b.y()) - 2);
     const int bottom = std::min(area.bottom(), std::max(a.y(), b.y()) + 1);
-    for (int y = top; y <= bottom && left <= right; ++y)
-        if (!AllSettled(t.needOf(y), left, right))
-            return false;
-    return true;
+    const float leftmost = float(std::min(a.x(), b.x())) - Near, rightmost = float(std::max(a.x(), b.x())) + Near;
+    const float step = a.y() == b.y() ? 0.0f : float(b.x() - a.x()) / float(b.y() - a.y());
+    float above = float(a.x()) + (float(top) - Near - float(a.y())) * step;
+    float below = above + (1.0f + 2.0f * Near) * step;
+    bool measured = false;
+    float cx = 0.0f, cy = 0.0f, ux = 1.0f, uy = 0.0f, halfLength = 1.0f;
+    for (int y = top; y <= bottom; ++y, above += step, below += step) {
+        const float lo = step == 0.0f ? leftmost : std::max(std::min(above, below) - Near, leftmost);
+        const float hi = step == 0.0f ? rightmost : std::min(std::max(above, below) + Near, rightmost);
+        const int left = std::max(area.left(), Floor(lo)), right = std::min(area.right(), Floor(hi));
+        const quint32* open = t.openOf(y);
+        for (int w = left >> 5; w <= right >> 5 && left <= right; ++w) {
+            quint32 bits = open[w] & Columns(left, right, w << 5);
+            while (bits) {
+                const int x = (w << 5) + qCountTrailingZeroBits(bits);
+                bits &= bits - 1;
+                if (!measured) {
+                    measured = true;
+                    const float dx = float(b.x() - a.x()), dy = float(b.y() - a.y());
+                    const float length = std::sqrt(dx * dx + dy * dy);
+                    if (length > 0.0f) {
+                        ux = dx / length;
+                        uy = dy / length;
+                    }
+                    cx = 0.5f * float(a.x() + b.x());
+                    cy = 0.5f * float(a.y() + b.y());
+                    halfLength = 0.5f * length + 1.0f;
+                }
+                constexpr float Reach = 0.70711f + 1.0f / 32.0f;
+                const float qx = float(x) + 0.5f - cx, qy = float(y) + 0.5f - cy;
+                const float share = std::min(1.0f + Reach - std::abs(qy * ux - qx * uy),
+                                             halfLength + Reach - std::abs(qx * ux + qy * uy));
+                if (share * 255.0f + 1.0f >= float(t.needOf(y)[x]) && !may(x, y))
+                    return;
+            }
+        }
+    }
 }
 
 // Whether the stroke of segment a-b can change no pixel of area.
-bool Unchanging(QPoint a, QPoint b, const QRect& area, const CTarget& t, CReach& reach)
+bool Unchanging(QPoint a, QPoint b, const QRect& area, const CTarget& t)
 {
-    return BoxSettled(a, b, area, t) || (reach.make(a, b, area) && reach.filled(area, t));
+    bool none = true;
+    ForEachChangeable(a, b, area, t, [&none](int, int) { return none = false; });
+    return none;
 }
 
 // The tiles the stroke of segment a-b can reach (rows and columns of the grid of tiles); false
@@ -431,26 +402,39 @@ bool TilesOf(QPoint a, QPoint b, int w, int h, QRect& tiles)
 
 // The target of a painting into image; the needs, kept from one batch to the next, are made
 // the first time.
-CTarget Target(QImage& image, const uint* tint, const quint16* channelNeed, std::vector<uchar>& need)
+CTarget Target(QImage& image, const uint* tint, const quint16* channelNeed, std::vector<uchar>& need,
+               std::vector<quint32>& open, std::vector<int>& openInTile)
 {
-    CTarget t{image.bits(), image.bytesPerLine(), image.width(), image.height(), tint, tint[255], nullptr, channelNeed};
+    static_assert(TileColumns == 32, "a tile's row is a word of open bits");
+    const int words = (image.width() + 31) / 32;
+    CTarget t{image.bits(), image.bytesPerLine(), image.width(), image.height(), tint, tint[255], nullptr, nullptr,
+              words, nullptr, channelNeed};
     if (need.empty()) {
-        need.resize(size_t(t.width) * size_t(t.height) + 8);
+        need.resize(size_t(t.width) * size_t(t.height));
+        open.assign(size_t(words) * size_t(t.height), 0);
+        openInTile.assign(size_t(words) * size_t((t.height + TileRows - 1) / TileRows), 0);
         uint last = t.row(0)[0];
         uchar lastNeed = t.needOfPixel(last);
         for (int y = 0; y < t.height; ++y) {
             const uint* row = t.row(y);
             uchar* rowNeed = need.data() + size_t(y) * size_t(t.width);
+            quint32* rowOpen = open.data() + size_t(y) * size_t(words);
             for (int x = 0; x < t.width; ++x) {
                 if (row[x] != last) {
                     last = row[x];
                     lastNeed = t.needOfPixel(last);
                 }
                 rowNeed[x] = lastNeed;
+                if (lastNeed) {
+                    rowOpen[x >> 5] |= 1u << (x & 31);
+                    ++openInTile[size_t(t.tileOf(x, y))];
+                }
             }
         }
     }
     t.need = need.data();
+    t.open = open.data();
+    t.openInTile = openInTile.data();
     return t;
 }
 
@@ -500,13 +484,12 @@ void CXYCoverage::makeTables()
 
 void CXYCoverage::paintSerial(const QPoint* points, int count)
 {
-    const CTarget t = Target(m_Image, m_Tint, m_ChannelNeed, m_Need);
+    const CTarget t = Target(m_Image, m_Tint, m_ChannelNeed, m_Need, m_Open, m_OpenInTile);
     CStroke s;
     const QRect all(0, 0, t.width, t.height);
-    CReach reach;
     for (int k = 0; k + 1 < count; ++k) {
         const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
-        if (Unchanging(a, b, all, t, reach))
+        if (Unchanging(a, b, all, t))
             continue;
         if (MakeStroke(a, b, t.width, t.height, s))
             PaintStroke(s, all, t);
@@ -515,7 +498,7 @@ void CXYCoverage::paintSerial(const QPoint* points, int count)
 
 void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
 {
-    const CTarget t = Target(m_Image, m_Tint, m_ChannelNeed, m_Need);
+    const CTarget t = Target(m_Image, m_Tint, m_ChannelNeed, m_Need, m_Open, m_OpenInTile);
     const int segments = count - 1;
     const int columns = (t.width + TileColumns - 1) / TileColumns;
     const int tiles = columns * ((t.height + TileRows - 1) / TileRows);
@@ -533,22 +516,22 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
     ParallelFor(chunks, threads, [&](int c) {
         std::vector<std::pair<int, int>>& found = m_Found[size_t(c)];
         found.clear();
-        CReach reach;
         for (int k = int((long long)segments * c / chunks), end = int((long long)segments * (c + 1) / chunks); k < end; ++k) {
             const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
             QRect range;
             if (!TilesOf(a, b, t.width, t.height, range))
                 continue;
-            int known = -1;   // the reach, once made: 1 when it could be
+            int open = 0;   // tiles of the range with pixels that may change
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                for (int column = range.left(); column <= range.right(); ++column)
+                    open += t.openInTile[row * columns + column] > 0 ? 1 : 0;
+            if (open == 0 || Unchanging(a, b, all, t))
+                continue;
             for (int row = range.top(); row <= range.bottom(); ++row)
                 for (int column = range.left(); column <= range.right(); ++column) {
-                    const QRect area = tileArea(row * columns + column);
-                    if (BoxSettled(a, b, area, t))
-                        continue;
-                    if (known < 0)
-                        known = reach.make(a, b, all) ? 1 : 0;
-                    if (!known || !reach.filled(area, t))
-                        found.emplace_back(row * columns + column, k);
+                    const int tile = row * columns + column;
+                    if (t.openInTile[tile] > 0 && (open == 1 || !Unchanging(a, b, tileArea(tile), t)))
+                        found.emplace_back(tile, k);
                 }
         }
     });
@@ -577,35 +560,23 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
         for (const std::pair<int, int>& f : m_Found[size_t(c)])
             m_Entries[size_t(next[f.first]++)] = f.second;
     });
-    // The work: a tile with its segments, or a part of one with far more than the others (where
-    // a long run crowds), each part going through all of the tile's segments. The fullest first,
-    // so that none is left to the end for one thread alone; empty tiles not at all.
+    // The fullest tiles first, so that none is left to the end for one thread alone; empty ones
+    // not at all.
     const auto size = [this](int tile) { return m_Starts[size_t(tile) + 1] - m_Starts[size_t(tile)]; };
-    const int crowded = std::max(total / (2 * threads), 1024);
     m_Work.clear();
-    for (int tile = 0; tile < tiles; ++tile) {
-        if (size(tile) == 0)
-            continue;
-        const QRect area = tileArea(tile);
-        if (size(tile) <= crowded) {
-            m_Work.push_back({area, tile});
-            continue;
-        }
-        for (int y = area.top(); y <= area.bottom(); y += PartRows)
-            for (int x = area.left(); x <= area.right(); x += PartColumns)
-                m_Work.push_back({QRect(x, y, PartColumns, PartRows).intersected(area), tile});
-    }
+    for (int tile = 0; tile < tiles; ++tile)
+        if (size(tile) > 0)
+            m_Work.push_back({tileArea(tile), tile});
     std::stable_sort(m_Work.begin(), m_Work.end(), [&](const CWork& a, const CWork& b) { return size(a.tile) > size(b.tile); });
     ParallelFor(int(m_Work.size()), threads, [&](int i) {
         const int tile = m_Work[size_t(i)].tile;
         const QRect area = m_Work[size_t(i)].area;
         CStroke s;
-        CReach reach;
-        for (int e = m_Starts[size_t(tile)]; e < m_Starts[size_t(tile) + 1]; ++e) {
+        for (int e = m_Starts[size_t(tile)]; e < m_Starts[size_t(tile) + 1] && t.openInTile[tile] > 0; ++e) {
             const int k = m_Entries[size_t(e)];
             const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
             // Strokes painted before it in the batch may have filled its pixels in.
-            if (Unchanging(a, b, area, t, reach))
+            if (Unchanging(a, b, area, t))
                 continue;
             if (MakeStroke(a, b, t.width, t.height, s))
                 PaintStroke(s, area, t);

@@ -57,4 +57,6 @@ private:
     std::vector<CWork> m_Work;
     quint16 m_ChannelNeed[4 * 256];   // per channel and value, the least coverage that changes it
     std::vector<uchar> m_Need;   // per pixel, the least coverage that changes it (0: none)
+    std::vector<quint32> m_Open;   // per pixel, a bit: its need is not 0
+    std::vector<int> m_OpenInTile;   // per tile, its pixels whose need is not 0
 };
