@@ -10,10 +10,13 @@
 #include <QRect>
 #include <QVector>
 
+#include <memory>
+
 class CDataBranch;
 class QColor;
 class QImage;
 class QPainter;
+struct CXYCoverageMaps;
 
 // The segments joining the points of a curve form one chain (each starts where the one before
 // ended), kept as its points; the vertical strokes of the pixel columns are kept apart, so
@@ -144,6 +147,8 @@ struct CXYProgress
     bool m_bSeen = false;
     bool m_bDrawn = false;
     long long m_Segments = 0;   // segments PaintXYCurve painted of the curve so far
+    // What its rasteriser knows of the image, for the next stretch into the same image.
+    std::shared_ptr<CXYCoverageMaps> m_pCoverageMaps;
 };
 // An XY curve: X from the Y values of xBranch, paired by the plotted branch's first X value.
 // Consecutive samples on the same pixel add nothing to the picture and are left out. With

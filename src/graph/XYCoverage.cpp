@@ -400,41 +400,45 @@ bool TilesOf(QPoint a, QPoint b, int w, int h, QRect& tiles)
     return left <= right && top <= bottom;
 }
 
-// The target of a painting into image; the needs, kept from one batch to the next, are made
-// the first time.
-CTarget Target(QImage& image, const uint* tint, const quint16* channelNeed, std::vector<uchar>& need,
-               std::vector<quint32>& open, std::vector<int>& openInTile)
+// The target of a painting into image; the maps are made unless they are those the last
+// painting left (the image must not change before the painting takes up its maps).
+CTarget Target(QImage& image, QRgb colour, const uint* tint, const quint16* channelNeed, CXYCoverageMaps& maps)
 {
     static_assert(TileColumns == 32, "a tile's row is a word of open bits");
+    const bool kept = !maps.need.empty() && maps.imageKey == image.cacheKey() && maps.colour == colour;
     const int words = (image.width() + 31) / 32;
     CTarget t{image.bits(), image.bytesPerLine(), image.width(), image.height(), tint, tint[255], nullptr, nullptr,
               words, nullptr, channelNeed};
-    if (need.empty()) {
-        need.resize(size_t(t.width) * size_t(t.height));
-        open.assign(size_t(words) * size_t(t.height), 0);
-        openInTile.assign(size_t(words) * size_t((t.height + TileRows - 1) / TileRows), 0);
+    if (!kept) {
+        maps.colour = colour;
+        maps.need.resize(size_t(t.width) * size_t(t.height));
+        maps.open.resize(size_t(words) * size_t(t.height));
+        maps.openInTile.assign(size_t(words) * size_t((t.height + TileRows - 1) / TileRows), 0);
         uint last = t.row(0)[0];
         uchar lastNeed = t.needOfPixel(last);
         for (int y = 0; y < t.height; ++y) {
             const uint* row = t.row(y);
-            uchar* rowNeed = need.data() + size_t(y) * size_t(t.width);
-            quint32* rowOpen = open.data() + size_t(y) * size_t(words);
-            for (int x = 0; x < t.width; ++x) {
-                if (row[x] != last) {
-                    last = row[x];
-                    lastNeed = t.needOfPixel(last);
+            uchar* rowNeed = maps.need.data() + size_t(y) * size_t(t.width);
+            quint32* rowOpen = maps.open.data() + size_t(y) * size_t(words);
+            int* tileOpen = maps.openInTile.data() + size_t(y / TileRows) * size_t(words);
+            for (int w = 0; w < words; ++w) {
+                quint32 bits = 0;
+                for (int x = w * 32, end = std::min(x + 32, t.width); x < end; ++x) {
+                    if (row[x] != last) {
+                        last = row[x];
+                        lastNeed = t.needOfPixel(last);
+                    }
+                    rowNeed[x] = lastNeed;
+                    bits |= quint32(lastNeed != 0) << (x & 31);
                 }
-                rowNeed[x] = lastNeed;
-                if (lastNeed) {
-                    rowOpen[x >> 5] |= 1u << (x & 31);
-                    ++openInTile[size_t(t.tileOf(x, y))];
-                }
+                rowOpen[w] = bits;
+                tileOpen[w] += qPopulationCount(bits);
             }
         }
     }
-    t.need = need.data();
-    t.open = open.data();
-    t.openInTile = openInTile.data();
+    t.need = maps.need.data();
+    t.open = maps.open.data();
+    t.openInTile = maps.openInTile.data();
     return t;
 }
 
@@ -446,8 +450,8 @@ bool CXYCoverage::Handles(const QImage& image, const QColor& colour)
         && (image.format() == QImage::Format_ARGB32_Premultiplied || image.format() == QImage::Format_RGB32);
 }
 
-CXYCoverage::CXYCoverage(QImage& image, QPoint origin, const QColor& colour)
-    : m_Image(image), m_Origin(origin), m_Colour(colour)
+CXYCoverage::CXYCoverage(QImage& image, QPoint origin, const QColor& colour, CXYCoverageMaps* maps)
+    : m_Image(image), m_Origin(origin), m_Colour(colour), m_Maps(maps ? *maps : m_OwnMaps)
 {
 }
 
@@ -461,6 +465,7 @@ void CXYCoverage::paint(const QPoint* points, int count, int threads)
         paintSerial(points, count);
     else
         paintInTiles(points, count, threads);
+    m_Maps.imageKey = m_Image.cacheKey();   // the image as the maps describe it
 }
 
 void CXYCoverage::makeTables()
@@ -484,7 +489,7 @@ void CXYCoverage::makeTables()
 
 void CXYCoverage::paintSerial(const QPoint* points, int count)
 {
-    const CTarget t = Target(m_Image, m_Tint, m_ChannelNeed, m_Need, m_Open, m_OpenInTile);
+    const CTarget t = Target(m_Image, m_Colour.rgba(), m_Tint, m_ChannelNeed, m_Maps);
     CStroke s;
     const QRect all(0, 0, t.width, t.height);
     for (int k = 0; k + 1 < count; ++k) {
@@ -498,7 +503,7 @@ void CXYCoverage::paintSerial(const QPoint* points, int count)
 
 void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
 {
-    const CTarget t = Target(m_Image, m_Tint, m_ChannelNeed, m_Need, m_Open, m_OpenInTile);
+    const CTarget t = Target(m_Image, m_Colour.rgba(), m_Tint, m_ChannelNeed, m_Maps);
     const int segments = count - 1;
     const int columns = (t.width + TileColumns - 1) / TileColumns;
     const int tiles = columns * ((t.height + TileRows - 1) / TileRows);

@@ -19,6 +19,20 @@
 #include <utility>
 #include <vector>
 
+// What the rasteriser knows of an image after painting into it: per pixel the least coverage
+// that changes it, and where pixels are left that may still change. A later painting into the
+// same image in the same colour takes it up instead of looking through every pixel again, as
+// long as nothing else changed the image meanwhile (its cache key stays as the last painting
+// left it).
+struct CXYCoverageMaps
+{
+    std::vector<uchar> need;   // per pixel, the least coverage that changes it (0: none)
+    std::vector<quint32> open;   // per pixel, a bit: its need is not 0
+    std::vector<int> openInTile;   // per tile, its pixels whose need is not 0
+    qint64 imageKey = 0;   // the image's cache key after the last painting
+    QRgb colour = 0;
+};
+
 class CXYCoverage
 {
 public:
@@ -27,7 +41,9 @@ public:
     static bool Handles(const QImage& image, const QColor& colour);
 
     // image must be one Handles accepts; origin is the curve coordinate of its top-left pixel.
-    CXYCoverage(QImage& image, QPoint origin, const QColor& colour);
+    // With maps, those of earlier paintings are taken up when they still hold, and left for
+    // the next.
+    CXYCoverage(QImage& image, QPoint origin, const QColor& colour, CXYCoverageMaps* maps = nullptr);
     CXYCoverage(const CXYCoverage&) = delete;
     CXYCoverage& operator=(const CXYCoverage&) = delete;
 
@@ -56,7 +72,6 @@ private:
     };
     std::vector<CWork> m_Work;
     quint16 m_ChannelNeed[4 * 256];   // per channel and value, the least coverage that changes it
-    std::vector<uchar> m_Need;   // per pixel, the least coverage that changes it (0: none)
-    std::vector<quint32> m_Open;   // per pixel, a bit: its need is not 0
-    std::vector<int> m_OpenInTile;   // per tile, its pixels whose need is not 0
+    CXYCoverageMaps m_OwnMaps;
+    CXYCoverageMaps& m_Maps;
 };

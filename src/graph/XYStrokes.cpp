@@ -681,7 +681,9 @@ int PaintXYCurve(QImage& image, QPoint origin, const QColor& colour, const CData
     }
     CXYCanvas canvas(image, origin, colour);
     const bool coverageFits = coverageFrom >= 0 && CXYCoverage::Handles(image, colour);
-    CXYCoverage coverage(image, origin, colour);
+    if (progress && !progress->m_pCoverageMaps)
+        progress->m_pCoverageMaps = std::make_shared<CXYCoverageMaps>();
+    CXYCoverage coverage(image, origin, colour, progress ? progress->m_pCoverageMaps.get() : nullptr);
     const int leftOut = StrokeXY(branch, xBranch, from, to, frame, out, progress, &canvas,
                                  coverageFits ? &coverage : nullptr, coverageFrom);
     out.m_Path.clear();

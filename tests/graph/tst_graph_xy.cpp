@@ -586,6 +586,21 @@ private slots:
         QVERIFY(shared == alone);
         QVERIFY(batched == alone);
         QVERIFY(alone != blank());
+
+        // Later paintings take up the maps an earlier one left, unless the image changed since:
+        // then the picture is that of a painting without them.
+        CXYCoverageMaps maps;
+        QImage stretched = blank(), changed = blank(), reference = blank();
+        CXYCoverage(stretched, origin, colour, &maps).paint(points.constData(), cut + 1, 3);
+        CXYCoverage(stretched, origin, colour, &maps).paint(points.constData() + cut, points.size() - cut, 3);
+        QVERIFY(stretched == alone);
+        CXYCoverage(changed, origin, colour, &maps).paint(points.constData(), cut + 1, 3);
+        CXYCoverage(reference, origin, colour).paint(points.constData(), cut + 1, 3);
+        for (QImage* image : {&changed, &reference})
+            QPainter(image).fillRect(QRect(60, 40, 180, 120), Qt::white);
+        CXYCoverage(changed, origin, colour, &maps).paint(points.constData() + cut, points.size() - cut, 3);
+        CXYCoverage(reference, origin, colour).paint(points.constData() + cut, points.size() - cut, 3);
+        QVERIFY(changed == reference);
     }
 };
 
