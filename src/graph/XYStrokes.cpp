@@ -20,6 +20,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -186,6 +187,9 @@ public:
         if (m_Solid.m_Style == 1)
             m_Solid.m_Style = 0;
     }
+    ~CXYWalker() { awaitCoverage(); }
+    CXYWalker(const CXYWalker&) = delete;
+    CXYWalker& operator=(const CXYWalker&) = delete;
 
     void begin(QPoint prev, bool seen, bool drawn)
     {
@@ -212,8 +216,15 @@ public:
         m_CoverageFrom = coverage ? from : -1;
         nextBatch();
     }
-    // Paints the chain so far, keeping only its last point.
+    // Paints the chain so far, keeping only its last point. Coverage's share goes on painting
+    // while the walk reads on, until the next batch or awaitCoverage.
     void flush();
+    // Waits until coverage has painted every batch handed to it.
+    void awaitCoverage()
+    {
+        if (m_CoverageJob.joinable())
+            m_CoverageJob.join();
+    }
     int m_LeftOut = 0;   // segments left out as already painted
     long long m_Segments = 0;   // segments of the curve painted
 
@@ -332,6 +343,8 @@ private:
     CXYCanvas* m_pCanvas = nullptr;
     CXYCoverage* m_pCoverage = nullptr;
     long long m_CoverageFrom = -1;
+    std::vector<QPoint> m_CoveragePoints;   // the batch coverage is painting
+    std::thread m_CoverageJob;
     QVector<QLine> m_Lines;
     QVector<double> m_Ys, m_Xs;
     std::vector<int> m_Pixels;
@@ -436,8 +449,16 @@ void CXYWalker::flush()
         m_Lines.append(QLine(a, b));
     }
     m_pCanvas->paint(m_Lines);
-    if (painted < segments)
-        m_pCoverage->paint(path.constData() + painted, segments - painted + 1, CurveThreads());
+    if (painted < segments) {
+        // Coverage paints the batch over the curve threads while this thread walks on to the
+        // next one; the batches still go one after the other, in order. The image is coverage's
+        // alone meanwhile: the painter's segments all came before.
+        awaitCoverage();
+        m_CoveragePoints.assign(path.constData() + painted, path.constData() + path.size());
+        m_CoverageJob = std::thread([this] {
+            m_pCoverage->paint(m_CoveragePoints.data(), int(m_CoveragePoints.size()), CurveThreads());
+        });
+    }
     m_Segments += segments;
     const QPoint last = path.last();
     m_Out.m_Path.clear();
@@ -646,6 +667,7 @@ int StrokeXY(const CDataBranch& branch, const CDataBranch& xBranch, long long fr
         progress->m_bDrawn = walker.m_bDrawn;
     }
     walker.flush();
+    walker.awaitCoverage();
     if (progress)
         progress->m_Segments = walker.m_Segments;
     return walker.m_LeftOut;
