@@ -88,6 +88,7 @@ private slots:
     void windowRecordRoundTripKeepsColumnsInOrder();
     void windowRecordOfManyColumnsShowsThemAll();
     void cutWindowRecordKeepsColumnsReadSoFar();
+    void titleShrinksBeforeItIsCut();
 };
 
 void TestTableColumns::recordRoundTripKeepsEveryField()
@@ -246,6 +247,32 @@ void TestTableColumns::cutWindowRecordKeepsColumnsReadSoFar()
     CTableWindow* copy = nullptr;
     QCOMPARE(copyTable(host, table, &copy, 2), -4);   // 1108 cut off
     QCOMPARE(copy->dataColumnCount(), 2);
+}
+
+void TestTableColumns::titleShrinksBeforeItIsCut()
+{
+    const QString title = QString::fromUtf8("Temperature(°C)");
+    const QFont base("DejaVu Sans", 10);
+    const QFontMetrics metrics(base);
+    const int wide = metrics.horizontalAdvance(title);
+    const int line = metrics.lineSpacing();
+    struct Case { QSize room; QString lines; bool smaller; };
+    const Case cases[] = {
+        {{wide + 4, line}, title, false},                                         // fits as it is
+        {{wide * 9 / 10, line}, title, true},                                      // a smaller font
+        {{wide * 4 / 5, 2 * line}, QString::fromUtf8("Temperature\n(°C)"), false}, // unit below
+    };
+    for (const Case& c : cases) {
+        QFont font = base;
+        QCOMPARE(CTableDelegate_Header::fitTitle(title, font, c.room), c.lines);
+        QCOMPARE(font.pointSizeF() < 10, c.smaller);
+    }
+    // No room for a second line and far too narrow: three quarters of the font, then cut.
+    QFont font = base;
+    const QString cut = CTableDelegate_Header::fitTitle(title, font, QSize(wide / 2, line));
+    QCOMPARE(font.pointSizeF(), 7.5);
+    QVERIFY(cut.endsWith(QChar(0x2026)));
+    QVERIFY(QFontMetrics(font).horizontalAdvance(cut) <= wide / 2);
 }
 
 KORVANTA_TEST_MAIN(TestTableColumns)

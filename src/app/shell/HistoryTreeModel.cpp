@@ -214,7 +214,8 @@ QStringList CHistoryTreeModel::mimeTypes() const
 
 QMimeData* CHistoryTreeModel::mimeData(const QModelIndexList&) const
 {
-    // Runs and series are dragged from the row widgets, not from the view.
+    // Runs and series are dragged by their pictures (the history view starts those drags),
+    // not by the view's own item drag.
     return nullptr;
 }
 

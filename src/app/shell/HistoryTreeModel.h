@@ -1,7 +1,7 @@
 #pragma once
 // The item model of the history tree: one top-level row per run, one row per series below it,
 // a derived series below its source series. A row holds only the key of its folder or branch;
-// the row widgets placed over the rows draw everything the user sees.
+// the view's delegate draws everything the user sees from the store.
 #include <QAbstractItemModel>
 #include <QList>
 #include <QMultiHash>
@@ -16,8 +16,7 @@ struct HistoryKeyRegistry
     QMultiHash<int, HistoryTreeItem*> items;
 };
 
-// What the history window needs to make a row's widget whenever the row comes into view: a
-// row widget exists only while its row shows, and the tree may be far larger than that.
+// What the history window needs to draw a row besides its key.
 struct HistoryRowInfo
 {
     int runKey = -1;         // the run whose name the row shows; -1 for none

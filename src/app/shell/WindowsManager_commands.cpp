@@ -50,7 +50,13 @@ QString CWindowsManager::HelpFilePath(const QString& appDir, const QString& code
 void CWindowsManager::ShowHelp()
 {
     const QString code = m_pLanguages ? m_pLanguages->SelectedCode() : QStringLiteral("en");
-    WindowPlatformServices()->openLocalFile(HelpFilePath(QCoreApplication::applicationDirPath(), code));
+    const QString file = HelpFilePath(QCoreApplication::applicationDirPath(), code);
+    // Without a program that shows web pages (no browser, no xdg-open) nothing would open and the
+    // command would look dead: say where the guide is instead.
+    if (!WindowPlatformServices()->openLocalFile(file))
+        prompter()->information(this, tr("Help"),
+                                tr("The user guide could not be opened in a web browser. It is here:\n%1")
+                                    .arg(QDir::toNativeSeparators(file)));
 }
 
 QString CWindowsManager::FirmwareVersionText(const QString& path)
