@@ -63,20 +63,18 @@ struct CUploadRig
         return key;
     }
 
-    // A live run about to start: a setup of `count` sensors (one measurement each) declaring
-    // `samples` rows at rate index 12, and the run's empty branches.
+    // A live run about to start: `count` sensors of one measurement, `samples` rows at rate
+    // index 12, and the run's empty branches.
     QList<int> liveRun(int count, int samples)
     {
         CSetupInfo& setup = context.m_Setup;
         QList<int> keys;
         for (int s = 0; s < count; ++s) {
             sensors.push_back(std::make_unique<CSesnorProperties>());
-            CSesnorProperties* sensor = sensors.back().get();
-            sensor->m_SensorIndex = 72 + s;
-            auto* m = new CMeasurementSetup;
-            m->m_bActive = true;
-            sensor->m_MeasurementList << m;
-            setup.m_SelectedSensorList << sensor;
+            sensors.back()->m_SensorIndex = 72 + s;
+            sensors.back()->m_MeasurementList << new CMeasurementSetup;
+            sensors.back()->m_MeasurementList.last()->m_bActive = true;
+            setup.m_SelectedSensorList << sensors.back().get();
             keys << branch(72 + s, 0);
         }
         setup.m_RateCode = 12;
@@ -518,26 +516,22 @@ void TestUploadController::failedCallStopsTheUploadOnce_data()
     QTest::addColumn<QString>("reason");
     QTest::addColumn<QStringList>("calls");
     const QStringList closed{"ValidateUser", "StartExperiment", "SendReading", "StopExperiment"};
-    QTest::newRow("code 9") << QStringList{"--code", "SendReading:1=9"}
-                            << "the service refused the call (result code 9)." << closed;
+    const auto refused = [](const char* why) -> QString { return "the service refused the call (" + QString(why); };
+    const auto failed = [](const char* why) -> QString { return "the connection to the service failed (" + QString(why); };
+    QTest::newRow("code 9") << QStringList{"--code", "SendReading:1=9"} << refused("result code 9).") << closed;
     QTest::newRow("not xml") << QStringList{"--garbage", "SendReading:1"}
-                             << "the service's answer could not be read." << closed;
-    QTest::newRow("huge") << QStringList{"--huge", "SendReading:1"}
-                          << "the connection to the service failed (response larger than" << closed;
-    QTest::newRow("fault") << QStringList{"--fault", "SendReading:1=5"}
-                           << "the service refused the call (fault 5: stand-in fault 5)." << closed;
-    QTest::newRow("error status") << QStringList{"--status", "SendReading:1=500"}
-                                  << "the connection to the service failed (" << closed;
-    QTest::newRow("slow") << QStringList{"--delay", "SendReading:1=5"}
-                          << "the connection to the service failed (no answer within 0.5 s)." << closed;
+                             << QString("the service's answer could not be read.") << closed;
+    QTest::newRow("huge") << QStringList{"--huge", "SendReading:1"} << failed("response larger than") << closed;
+    QTest::newRow("fault") << QStringList{"--fault", "SendReading:1=5"} << refused("fault 5: stand-in fault 5).")
+                           << closed;
+    QTest::newRow("error status") << QStringList{"--status", "SendReading:1=500"} << failed("") << closed;
+    QTest::newRow("slow") << QStringList{"--delay", "SendReading:1=5"} << failed("no answer within 0.5 s).") << closed;
     // The end that closes it fails as well: still one message.
-    QTest::newRow("stop fails too")
-        << QStringList{"--status", "SendReading:1=500", "--fault", "StopExperiment=4"}
-        << "the connection to the service failed (" << closed;
+    QTest::newRow("stop fails too") << QStringList{"--status", "SendReading:1=500", "--fault", "StopExperiment=4"}
+                                    << failed("") << closed;
     // Nothing was started at the service, so there is nothing to close there.
     QTest::newRow("start refused") << QStringList{"--fault", "StartExperiment=7"}
-                                   << "the service refused the call (fault 7: stand-in fault 7)."
-                                   << QStringList{"ValidateUser", "StartExperiment"};
+                                   << refused("fault 7: stand-in fault 7).") << QStringList(closed.mid(0, 2));
 }
 
 void TestUploadController::failedCallStopsTheUploadOnce()
@@ -567,14 +561,14 @@ void TestUploadController::failedCallStopsTheUploadOnce()
     QCOMPARE(service.requestedMethods(), calls);
     QCOMPARE(halted.size(), 1);
     const QString message = halted.first().at(0).toString();
-    QVERIFY2(message.startsWith("The upload to Terravox stopped: " + reason), qPrintable(message));
-    QVERIFY2(message.endsWith("\nThe recorded data are kept on this computer."), qPrintable(message));
+    QVERIFY2(message.startsWith("The upload to Terravox stopped: " + reason)
+                 && message.endsWith("\nThe recorded data are kept on this computer."), qPrintable(message));
     QVERIFY(!rig.controller->IsUploading());
     for (int key : keys)
         QCOMPARE(rig.data.GetDataBranch(key)->GetYSize(), 20000);
     // A later upload is not held back by the failed one.
-    QList<int> stored{keys.first()};
-    rig.controller->StartUploadOffLineExp(&stored);
+    keys.removeLast();
+    rig.controller->StartUploadOffLineExp(&keys);
     QTRY_COMPARE_WITH_TIMEOUT(service.requestedMethods().count("StartExperiment"), 2, 10000);
 }
 
@@ -622,8 +616,7 @@ void TestUploadController::exitReturnsWhileTheWorkerWaitsForSamples()
 void TestUploadController::packetsCrossThreadsByValue()
 {
     // The worker hands every packet over as a copy of its own, never a pointer it wrote through.
-    for (const char* signal :
-         {"StartExperiement(XMLStartPacket)", "SendReading(XMLDataPacket)", "EndExperiement(XMLPacket)"})
+    for (const char* signal : {"StartExperiement(XMLStartPacket)", "SendReading(XMLDataPacket)", "EndExperiement(XMLPacket)"})
         QVERIFY2(CDataQueue::staticMetaObject.indexOfSignal(signal) >= 0, signal);
 }
 
