@@ -125,7 +125,7 @@ struct BallVideo
         return m;
     }
 
-    bool write(const QString& file, bool h264) const { return WriteTestVideo(*this, file, h264); }
+    bool write(const QString& file, bool h264 = false) const { return WriteTestVideo(*this, file, h264); }
 
     // The frame number burned into a decoded picture; -1 for no picture.
     static int FrameNumber(const QImage& image)

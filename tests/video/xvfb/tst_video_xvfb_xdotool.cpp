@@ -27,24 +27,22 @@ private:
 
 namespace {
 
+QStringList xy(const QPoint& p) { return {QString::number(p.x()), QString::number(p.y())}; }
+
 // Screen coordinates, as xdotool takes them, of a frame pixel as drawn (the label point that
 // the window maps back onto that pixel) and of a tool-bar button.
 QStringList at(CVideoAnlysisWindow* w, const QPoint& framePixel)
 {
-    const QSize label = w->label()->size();
-    const QSize frame = w->frameImage.size();
-    const QPoint p = w->label()->mapToGlobal(QPoint(int(std::ceil(framePixel.x() * double(label.width()) / frame.width())),
-                                                    int(std::ceil(framePixel.y() * double(label.height()) / frame.height()))));
-    return {QString::number(p.x()), QString::number(p.y())};
+    const QSize label = w->label()->size(), frame = w->frameImage.size();
+    return xy(w->label()->mapToGlobal(QPoint(int(std::ceil(framePixel.x() * double(label.width()) / frame.width())),
+                                             int(std::ceil(framePixel.y() * double(label.height()) / frame.height())))));
 }
 
 QStringList button(CVideoAnlysisWindow* w, int key)
 {
     for (QWidget* widget : w->action(key)->associatedWidgets())
-        if (qobject_cast<QToolButton*>(widget)) {
-            const QPoint p = widget->mapToGlobal(widget->rect().center());
-            return {QString::number(p.x()), QString::number(p.y())};
-        }
+        if (qobject_cast<QToolButton*>(widget))
+            return xy(widget->mapToGlobal(widget->rect().center()));
     return {};
 }
 
@@ -72,7 +70,7 @@ void TestVideoXvfbXdotool::selectAndTrackWithRealPointer()
     QTemporaryDir dir;
     BallVideo v;
     const QString path = dir.filePath(QStringLiteral("ball.avi"));
-    QVERIFY(v.write(path, false));
+    QVERIFY(v.write(path));
 
     CVideoHost host;
     host.setGeometry(0, 0, 1000, 800);
@@ -101,14 +99,12 @@ void TestVideoXvfbXdotool::selectAndTrackWithRealPointer()
 
     const QPoint origin = w->axisOrigin;
     w->UpdateButtons();
-    QVERIFY(xdotool(QStringList{"mousemove"} + button(w, CVideoAnlysisWindow::KeyStartTracking)
-                    + QStringList{"click", "1"}));
+    QVERIFY(xdotool(QStringList{"mousemove"} + button(w, CVideoAnlysisWindow::KeyStartTracking) + QStringList{"click", "1"}));
     QVERIFY(w->isTracking);
     QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 60000);
 
-    const CTrackingRun& run = w->TrackingRun();
-    const CDataBranch* x = host.m_Data.GetDataBranch(run.m_XBranchKey);
-    const CDataBranch* y = host.m_Data.GetDataBranch(run.m_YBranchKey);
+    const CDataBranch* x = host.m_Data.GetDataBranch(w->TrackingRun().m_XBranchKey);
+    const CDataBranch* y = host.m_Data.GetDataBranch(w->TrackingRun().m_YBranchKey);
     QVERIFY(x && y);
     QCOMPARE(x->GetNumSamples(), v.frames);
     for (int k = 0; k < v.frames; ++k) {
