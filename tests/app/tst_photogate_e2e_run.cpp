@@ -73,7 +73,6 @@ void TestPhotogateEndToEndRun::lessons()
     auto window = std::make_unique<MainWindow>(nullptr);
     CWindowsManager* wm = window->windowsManager();
     CDataManager& data = window->logicManager()->m_DataManager;
-    CSetupWindow* setup = wm->GetSetupWindow();
     CustomRunButton* run = window->GetRunButton();
     QSignalSpy detected(wm->GetSignals(), &CKorvantaSignals::LoggerEndDtetection);
     QSignalSpy ended(wm->GetSignals(), &CKorvantaSignals::LoggerExperimentEnd);
@@ -96,6 +95,7 @@ void TestPhotogateEndToEndRun::lessons()
             f->timingParameterEdit->selectAll();
             QTest::keyClicks(f->timingParameterEdit, c->length);
         } else {
+            CSetupWindow* setup = wm->GetSetupWindow();
             setup->rateChanged(setup->m_UiRateCodes.indexOf(11));
             setup->durationChanged(setup->m_SampleCounts.indexOf(1000));
         }
@@ -103,7 +103,7 @@ void TestPhotogateEndToEndRun::lessons()
         return window->GetCurrentRunMode() == (c ? 1 : 0);
     };
     for (const Case& c : s_Cases) {
-        const QString name = c.name;
+        const QString name = QString(c.name) + ": ";
         sim->invoke([&] { kvsim::ApplyPhotogates(*sim->model(), Lesson(c.wizardMethod == 20)); });
         QVERIFY2(chooseMode(&c), c.name);
         CDataFolder* previous = data.GetLastDataFolder();
@@ -119,7 +119,7 @@ void TestPhotogateEndToEndRun::lessons()
         // A result is a difference of two clock readings: off by at most a tick of each.
         for (int i = 0; i < 2; ++i)
             QVERIFY2(std::abs(results->GetYSample(i) - c.expected) <= c.expected * 2 * tick / c.interval + 1e-12,
-                     qPrintable(name + ": " + QString::number(results->GetYSample(i), 'g', 12)));
+                     qPrintable(name + QString::number(results->GetYSample(i), 'g', 12)));
 
         QVERIFY2(chooseMode(nullptr), c.name);
         before = ended.count();
@@ -131,10 +131,8 @@ void TestPhotogateEndToEndRun::lessons()
             Ui_TimingWizard* f = w->form();
             (c.wizardMethod % 10 == 0 ? f->timeRadioButton : f->velocityRadioButton)->click();
             w->button(QWizard::NextButton)->click();  // picks the method at one gate
-            if (c.wizardMethod == 11)
-                f->velocityBetweenGatesRadionButton->click();
-            if (c.wizardMethod == 20)
-                f->timePendulumRadioButton->click();
+            if (c.wizardMethod == 11 || c.wizardMethod == 20)
+                (c.wizardMethod == 11 ? f->velocityBetweenGatesRadionButton : f->timePendulumRadioButton)->click();
             f->lengthLineEdit->setText(c.length);
             w->button(QWizard::FinishButton)->click();
         };
@@ -142,10 +140,10 @@ void TestPhotogateEndToEndRun::lessons()
         const QString result = prompter.m_Log.last();
         // Passages seen at 500 samples a second: a sample either way, printed with 3 decimals.
         QRegularExpressionMatchIterator it = QRegularExpression("([0-9.]+) m?/?s").globalMatch(result);
-        QVERIFY2(it.hasNext(), qPrintable(name + ": " + result));
+        QVERIFY2(it.hasNext(), qPrintable(name + result));
         while (it.hasNext())
             QVERIFY2(std::abs(it.next().captured(1).toDouble() - c.expected) <= c.expected * 0.002 / (c.interval - 0.002) + 5e-4,
-                     qPrintable(name + ": " + result));
+                     qPrintable(name + result));
     }
     window.reset();
     qunsetenv("KORVANTA_EXTRA_PORTS");
