@@ -517,7 +517,9 @@ void TestUploadController::failedCallStopsTheUploadOnce_data()
     QTest::addColumn<QStringList>("calls");
     const QStringList closed{"ValidateUser", "StartExperiment", "SendReading", "StopExperiment"};
     const auto refused = [](const char* why) -> QString { return "the service refused the call (" + QString(why); };
-    const auto failed = [](const char* why) -> QString { return "the connection to the service failed (" + QString(why); };
+    const auto failed = [](const char* why) -> QString {
+        return "the connection to the service failed (" + QString(why);
+    };
     QTest::newRow("code 9") << QStringList{"--code", "SendReading:1=9"} << refused("result code 9).") << closed;
     QTest::newRow("not xml") << QStringList{"--garbage", "SendReading:1"}
                              << QString("the service's answer could not be read.") << closed;
@@ -616,7 +618,8 @@ void TestUploadController::exitReturnsWhileTheWorkerWaitsForSamples()
 void TestUploadController::packetsCrossThreadsByValue()
 {
     // The worker hands every packet over as a copy of its own, never a pointer it wrote through.
-    for (const char* signal : {"StartExperiement(XMLStartPacket)", "SendReading(XMLDataPacket)", "EndExperiement(XMLPacket)"})
+    for (const char* signal :
+         {"StartExperiement(XMLStartPacket)", "SendReading(XMLDataPacket)", "EndExperiement(XMLPacket)"})
         QVERIFY2(CDataQueue::staticMetaObject.indexOfSignal(signal) >= 0, signal);
 }
 

@@ -34,8 +34,9 @@ QStringList xy(const QPoint& p) { return {QString::number(p.x()), QString::numbe
 QStringList at(CVideoAnlysisWindow* w, const QPoint& framePixel)
 {
     const QSize label = w->label()->size(), frame = w->frameImage.size();
-    return xy(w->label()->mapToGlobal(QPoint(int(std::ceil(framePixel.x() * double(label.width()) / frame.width())),
-                                             int(std::ceil(framePixel.y() * double(label.height()) / frame.height())))));
+    const QPoint shown(int(std::ceil(framePixel.x() * double(label.width()) / frame.width())),
+                       int(std::ceil(framePixel.y() * double(label.height()) / frame.height())));
+    return xy(w->label()->mapToGlobal(shown));
 }
 
 QStringList button(CVideoAnlysisWindow* w, int key)
@@ -99,7 +100,8 @@ void TestVideoXvfbXdotool::selectAndTrackWithRealPointer()
 
     const QPoint origin = w->axisOrigin;
     w->UpdateButtons();
-    QVERIFY(xdotool(QStringList{"mousemove"} + button(w, CVideoAnlysisWindow::KeyStartTracking) + QStringList{"click", "1"}));
+    QVERIFY(xdotool(QStringList{"mousemove"} + button(w, CVideoAnlysisWindow::KeyStartTracking)
+                    + QStringList{"click", "1"}));
     QVERIFY(w->isTracking);
     QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 60000);
 
