@@ -210,6 +210,20 @@ void QFutureInterfaceBase::waitForResult(int resultIndex)
     __tsan_acquire(d);
 }
 
+// The stored results belong to every copy of the future; the copy that drops the last
+// reference frees them (inline code of ours), on whichever thread that is: the task's end on a
+// pool thread as often as the caller's future after result(). What any copy did before letting
+// go is ordered before that free, as with any reference count.
+bool QFutureInterfaceBase::derefT() const
+{
+    KV_REAL(real, bool (*)(const QFutureInterfaceBase*), "_ZNK20QFutureInterfaceBase6derefTEv");
+    __tsan_release(d);
+    const bool stillHeld = real(this);
+    if (!stillHeld)
+        __tsan_acquire(d);
+    return stillHeld;
+}
+
 // ---- Queued calls and posted events: what the poster did before posting is ordered before
 // the receiver's handling. Qt keeps its event queues under its own locks, which the sanitizer
 // cannot see; one gate stands for them (coarser than Qt's per-thread queues, never finer).
