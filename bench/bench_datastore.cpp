@@ -2,6 +2,7 @@
 // memory held per stored sample, with a plain memcpy of the same bytes measured in the same run
 // for comparison.
 #include "Core/Data/DataBranch.h"
+#include "Core/Data/SampleStore.h"
 #include "support/BenchProcess.h"
 
 #include <benchmark/benchmark.h>
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QVector>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 #include <vector>
@@ -74,6 +76,38 @@ void BM_AppendBlock(benchmark::State& state)
     state.counters["append/memcpy time"] = appendSeconds / memcpySeconds;
 }
 BENCHMARK(BM_AppendBlock)->Arg(64)->Arg(1024)->Arg(SamplesPerRun)->Unit(benchmark::kMillisecond);
+
+// One block of 2^20 values appended to a fresh store (rising values: arg 0; noisy values with
+// gaps, which keep a summary: arg 1) against memcpy of the same values into fresh memory; both
+// pay for their new pages.
+void BM_StoreAppendBlock(benchmark::State& state)
+{
+    std::vector<double> v = ramp(SamplesPerRun, 0.5);
+    if (state.range(0) == 1)
+        for (int i = 0; i < SamplesPerRun; ++i)
+            v[size_t(i)] = i % 97 == 0 ? -9999999.0 : double((i * 7919) % 1000) - 500.0;
+    using Clock = std::chrono::steady_clock;
+    double appendSeconds = 0.0, memcpySeconds = 0.0;
+    for (auto _ : state) {
+        auto* store = new CSampleStore;
+        auto* plain = static_cast<double*>(std::malloc(v.size() * sizeof(double)));
+        const auto t0 = Clock::now();
+        store->append(v.data(), SamplesPerRun);
+        const auto t1 = Clock::now();
+        std::memcpy(plain, v.data(), v.size() * sizeof(double));
+        const auto t2 = Clock::now();
+        benchmark::DoNotOptimize(plain);
+        benchmark::DoNotOptimize(store->size());
+        appendSeconds += std::chrono::duration<double>(t1 - t0).count();
+        memcpySeconds += std::chrono::duration<double>(t2 - t1).count();
+        std::free(plain);
+        delete store;
+    }
+    state.counters["append ms"] = appendSeconds * 1e3 / double(state.iterations());
+    state.counters["memcpy ms"] = memcpySeconds * 1e3 / double(state.iterations());
+    state.counters["append/memcpy time"] = appendSeconds / memcpySeconds;
+}
+BENCHMARK(BM_StoreAppendBlock)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 // Copies 2^20 pairs out of a branch of 10 million, against memcpy of the same bytes.
 void BM_CopyRange(benchmark::State& state)

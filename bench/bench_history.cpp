@@ -1,5 +1,7 @@
 // Rebuilding the history tree from the data store (what opening a workspace does): runs of 16
-// series each, 200 and 400 runs, with the time per row to compare the two sizes.
+// series each, 200 and 400 runs, with the time per row to compare the two sizes; adding a run
+// live; and workspaces of 16,000 to 100,000 runs opened, scrolled and thinned, with the heap the
+// history takes per row.
 #include "app/base/ChildWindowHost.h"
 #include "app/shell/HistoryRows.h"
 #include "app/shell/HistoryTreeModel.h"
@@ -10,12 +12,16 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QEventLoop>
+#include <QScrollBar>
 #include <QTimer>
 #include <QTreeView>
 #include <QWidget>
 
 #include <ctime>
+#include <malloc.h>
+#include <memory>
 
 namespace {
 
@@ -136,7 +142,7 @@ void BM_HistoryAddRunLive(benchmark::State& state)
         state.SkipWithError("tree size changed");
     state.counters["runs"] = runs;
     // What the toolkit walks on every change of the tree: the row widgets that exist.
-    state.counters["row widgets"] = window.treeView()->viewport()->findChildren<CHistoryRowWidget*>().size();
+    state.counters["row widgets"] = window.treeView()->viewport()->findChildren<QWidget*>().size();
     // Processor time of the interface thread, split into the insertion itself and what the
     // event loop did afterwards (layout, row widgets, painting).
     state.counters["insert cpu ms"] = insertMs / double(state.iterations());
@@ -144,6 +150,83 @@ void BM_HistoryAddRunLive(benchmark::State& state)
 }
 BENCHMARK(BM_HistoryAddRunLive)->Arg(100)->Arg(400)->Arg(1600)->Unit(benchmark::kMillisecond)->UseRealTime()
     ->MinTime(2.0);
+
+// Bytes the heap has handed out and not taken back.
+double HeapBytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return double(info.uordblks) + double(info.hblkhd);
+}
+
+// Opening a workspace of state.range(0) runs of two series each, the data already in the
+// store: the tree rebuilt and shown until the window has laid it out and painted it (the time
+// the window is blocked), then scrolled to its end, then one run in the middle deleted (its
+// data and its row) until the window has painted again. The heap the history holds beyond the
+// data, per run (its row and its series' rows) and per row, is the memory figure.
+void BM_HistoryManyRuns(benchmark::State& state)
+{
+    const int runs = int(state.range(0));
+    CDataManager data;
+    for (int r = 0; r < runs; ++r) {
+        CDataFolder* folder = data.CreateDataFolder();
+        for (int s = 0; s < 2; ++s)
+            folder->AddBranchKey(data.CreateDataBranch(1 + s, 0.01, s, 0, folder->m_Key));
+    }
+    double openMs = 0.0, scrollMs = 0.0, deleteMs = 0.0, heap = 0.0;
+    // The figures are timed by hand; the loop's own time includes the set-up of each round.
+    for (auto _ : state) {
+        // Put back what the previous round deleted, so each round opens the same size.
+        if (data.GetNumDataFolders() < runs) {
+            CDataFolder* folder = data.CreateDataFolder();
+            for (int s = 0; s < 2; ++s)
+                folder->AddBranchKey(data.CreateDataBranch(1 + s, 0.01, s, 0, folder->m_Key));
+        }
+        const double heapBefore = HeapBytes();
+        auto host = std::make_unique<CBenchHost>();
+        host->resize(800, 600);
+        auto window = std::make_unique<CHistoryWindow>(host.get(), Qt::SubWindow);
+        window->SetDataManager(&data);
+        window->initWindow();
+        host->show();
+        window->show();
+        FinishEventLoopTurns();
+        QElapsedTimer clock;
+        clock.start();
+        window->Restore(true);
+        FinishEventLoopTurns();
+        openMs += clock.nsecsElapsed() * 1e-6;
+        heap += HeapBytes() - heapBefore;
+        QTreeView* view = window->treeView();
+        clock.restart();
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->maximum());
+        FinishEventLoopTurns();
+        scrollMs += clock.nsecsElapsed() * 1e-6;
+        clock.restart();
+        const int middle = runs / 2;
+        CDataFolder* victim = data.GetDataFolderByIndex(middle);
+        for (int key : victim->GetBranchKeys())
+            data.DeleteDataBranch(key);
+        data.DeleteDataFolder(victim->m_Key);
+        window->model()->removeRows(middle, 1, QModelIndex());
+        FinishEventLoopTurns();
+        deleteMs += clock.nsecsElapsed() * 1e-6;
+        if (window->model()->rowCount() != runs - 1)
+            state.SkipWithError("tree size wrong");
+        window.reset();
+        host.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    const double n = double(state.iterations());
+    state.counters["runs"] = runs;
+    state.counters["open ms"] = openMs / n;
+    state.counters["scroll ms"] = scrollMs / n;
+    state.counters["delete ms"] = deleteMs / n;
+    // A run's row with its two series rows, and any one row.
+    state.counters["heap B/run"] = heap / n / runs;
+    state.counters["heap B/row"] = heap / n / (3.0 * runs);
+}
+BENCHMARK(BM_HistoryManyRuns)->Arg(16000)->Arg(40000)->Arg(100000)->Unit(benchmark::kMillisecond)->UseRealTime()
+    ->Iterations(3);
 
 } // namespace
 

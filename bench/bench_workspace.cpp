@@ -1,5 +1,6 @@
 // Saving and loading a workspace of 10 runs x 8 series against writing and reading the same
-// number of bytes with a plain QFile, in the same process and on the same disk.
+// number of bytes with a plain QFile, in the same process and on the same disk; and a load
+// paired with a plain read of the same file in every iteration (BM_LoadAgainstPlainRead).
 #include <benchmark/benchmark.h>
 
 #include "../tests/workspace/support/FakeWorkspaceHost.h"
@@ -11,6 +12,8 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -154,6 +157,72 @@ void BM_PlainReadIntoNewMemory(benchmark::State& state)
 }
 
 BENCHMARK(BM_PlainReadIntoNewMemory)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The workspace file read whole into memory allocated for it, in blocks of the store's size.
+double readIntoNewMemory(const QString& path)
+{
+    using Clock = std::chrono::steady_clock;
+    std::vector<std::unique_ptr<char[]>> blocks;
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    const auto t0 = Clock::now();
+    for (;;) {
+        blocks.emplace_back(new char[2 << 20]);
+        if (file.read(blocks.back().get(), 2 << 20) < (2 << 20))
+            break;
+    }
+    const auto t1 = Clock::now();
+    benchmark::DoNotOptimize(blocks.data());
+    return std::chrono::duration<double>(t1 - t0).count();
+}
+
+// Load and a plain read of the same file, one after the other in every iteration (the order
+// alternating), so a busy machine slows both alike: the ratio is the figure to look at.
+void BM_LoadAgainstPlainRead(benchmark::State& state)
+{
+    {
+        CFakeWorkspaceHost writer;
+        fill(writer.m_Data, int(state.range(0)));
+        CWorkspaceSaver::getInstance()->saveWorkspaceToFile(&writer, workspacePath());
+    }
+    CFakeWorkspaceHost host;
+    CWorkspaceLoader loader;
+    loader.SetHost(&host);
+    using Clock = std::chrono::steady_clock;
+    double loadSeconds = 0.0, readSeconds = 0.0;
+    std::vector<double> ratios;
+    int round = 0;
+    for (auto _ : state) {
+        double read = 0.0, load = 0.0;
+        for (int step = 0; step < 2; ++step) {
+            if ((step + round) % 2 == 0) {
+                read = readIntoNewMemory(workspacePath());
+                continue;
+            }
+            host.m_Data.ClearAllData();
+            QFile file(workspacePath());
+            file.open(QIODevice::ReadOnly);
+            const auto t0 = Clock::now();
+            if (loader.loadWorkspaceFromKvbFile(file) != 0)
+                state.SkipWithError("load failed");
+            load = std::chrono::duration<double>(Clock::now() - t0).count();
+        }
+        ++round;
+        loadSeconds += load;
+        readSeconds += read;
+        ratios.push_back(load / read);
+        state.SetIterationTime(load + read);
+    }
+    std::sort(ratios.begin(), ratios.end());
+    state.counters["load_ms"] = loadSeconds * 1e3 / double(state.iterations());
+    state.counters["read_ms"] = readSeconds * 1e3 / double(state.iterations());
+    state.counters["load/read"] = loadSeconds / readSeconds;
+    state.counters["load/read_median"] = ratios[ratios.size() / 2];
+    state.SetBytesProcessed(state.iterations() * QFile(workspacePath()).size());
+}
+
+BENCHMARK(BM_LoadAgainstPlainRead)->Arg(100000)->Iterations(10)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_LoadAgainstPlainRead)->Arg(1000000)->Iterations(6)->Unit(benchmark::kMillisecond)->UseManualTime();
 BENCHMARK(BM_PlainRead)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_LoadWorkspace)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -22,6 +22,11 @@ struct BranchRange
 // Normalises (start, end) against the number of Y values of the branch and copies the range.
 void ReadRange(const CDataBranch* branch, long start, long end, BranchRange& range);
 
+// The factor from a branch's stored values to the unit the catalogue gives its measurement,
+// the unit its graphs and tables are labelled with. A branch already stored in that unit (every
+// recorded one) gets 1; so do results, fits and branches of no catalogue sensor.
+double DisplayMultiplier(const CDataBranch* branch);
+
 // A failure the user must see: a critical box with this title and text (message sink).
 void ShowCritical(const QString& title, const QString& text);
 // The common failure of every derivation: "Too few samples." with an empty title.

@@ -5,7 +5,6 @@
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/Globals.h"
-#include "Core/Data/SensorInfo.h"
 #include "analysis/FunctionsSupport.h"
 
 #include <cmath>
@@ -56,21 +55,6 @@ CDataBranch* makeFit(CFunctions* engine, CDataBranch* g1, const QVector<double>&
     return engine->AddFunctionBranch(g1->m_Key, x, fitted, name, text, g1->m_Interval,
                                      g1->m_Unit, g1->m_UnitPrefix,
                                      CFunctions::CurveFitResultIndex);
-}
-
-// Scale from stored values to the catalogue's displayed unit: the prefix of the first
-// measurement of G1's sensor type; 1 for branches that are not catalogue sensors.
-double displayMultiplier(const CDataBranch* g1)
-{
-    if (!CSensorInfo::IsValidIndex(g1->m_SensorIndex))
-        return 1.0;
-    const CSensorInfo* catalogue = CFunctions::GetSensorCatalogue();
-    const CSensorMeasuremntInfo* m0 =
-        catalogue ? catalogue->GetMeasurementInfo(g1->m_SensorIndex, 0) : nullptr;
-    // Only the four prefix codes convert; a slot without a prefix code keeps the values.
-    if (!m0 || m0->m_UnitPrefix < 0 || m0->m_UnitPrefix > 3)
-        return 1.0;
-    return GetMultiplier(0, m0->m_UnitPrefix);
 }
 
 } // namespace
@@ -128,7 +112,7 @@ CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, lo
         ShowTooFewSamples();
         return nullptr;
     }
-    const double m = displayMultiplier(g1);
+    const double m = DisplayMultiplier(g1);
     QVector<double> usedX;
     QVector<double> usedY; // the source values of the samples that get a fitted value
     double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0;

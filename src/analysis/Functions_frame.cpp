@@ -5,6 +5,7 @@
 #include "Core/Base/Diagnostics.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
+#include "Core/Data/SensorInfo.h"
 #include "analysis/FunctionsSupport.h"
 #include "analysis/IMessageSink.h"
 
@@ -27,6 +28,26 @@ void ReadRange(const CDataBranch* branch, long start, long end, BranchRange& ran
     range.end = end;
     if (branch && end >= start)
         branch->CopyRange(int(start), int(end - start + 1), range.x, range.y);
+}
+
+double DisplayMultiplier(const CDataBranch* branch)
+{
+    if (!branch || !CSensorInfo::IsValidIndex(branch->m_SensorIndex))
+        return 1.0;
+    const CSensorInfo* catalogue = CFunctions::GetSensorCatalogue();
+    if (!catalogue)
+        return 1.0;
+    // The branch's own measurement: the measurements of one sensor type may carry different
+    // prefixes (kPa beside m), and a branch is labelled with its own.
+    const CSensorMeasuremntInfo* shown = catalogue->GetMeasurementInfo(branch->m_SensorIndex, branch->m_Measurement);
+    if (!shown)
+        shown = catalogue->GetMeasurementInfo(branch->m_SensorIndex, 0);
+    // Only the four prefix codes convert; a slot without one (some carry -1) keeps the values.
+    const short to = shown ? shown->m_UnitPrefix : -1;
+    const short from = branch->m_UnitPrefix;
+    if (to < 0 || to > 3 || from < 0 || from > 3)
+        return 1.0;
+    return GetMultiplier(from, to);
 }
 
 void ShowCritical(const QString& title, const QString& text)

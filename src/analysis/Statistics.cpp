@@ -9,34 +9,37 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
-#include "Core/Data/SensorInfo.h"
 #include "analysis/Functions.h"
+#include "analysis/FunctionsSupport.h"
 
 namespace {
 
-// A total order even with NaN among the values (NaN last): std::sort needs one, and a stray
-// NaN must not corrupt the sort.
-bool LessWithNaNLast(double a, double b)
+// A sample that holds no reading: the store's missing-value mark, or NaN from a damaged file
+// or a function with no result there. Minimum, maximum and median pass over them, as the
+// curves and scale searches do, so they do not depend on where such a sample sits.
+bool IsMissingSample(double value)
 {
-    if (std::isnan(a))
-        return false;
-    if (std::isnan(b))
-        return true;
-    return a < b;
+    return std::isnan(value) || value == MissingValue;
 }
 
-double Median(QVector<double>& scaled)
+// The mean of two doubles without overflow: the halves are added only where the sum overflows.
+double Midpoint(double a, double b)
 {
-    const int count = scaled.size();
+    const double sum = a + b;
+    return std::isinf(sum) && std::isfinite(a) && std::isfinite(b) ? a / 2.0 + b / 2.0 : sum / 2.0;
+}
+
+double Median(QVector<double>& valid)
+{
+    const int count = valid.size();
     const int half = count / 2;
-    auto middle = scaled.begin() + half;
-    std::nth_element(scaled.begin(), middle, scaled.end(), LessWithNaNLast);
+    auto middle = valid.begin() + half;
+    std::nth_element(valid.begin(), middle, valid.end());
     const double upper = *middle;
     if (count % 2 != 0)
         return upper;
     // The lower middle is the largest of the values before the upper one.
-    const double lower = *std::max_element(scaled.begin(), middle, LessWithNaNLast);
-    return (lower + upper) / 2.0;
+    return Midpoint(*std::max_element(valid.begin(), middle), upper);
 }
 
 } // namespace
@@ -50,32 +53,37 @@ CStatisticsInfo ComputeStatistics(const QVector<double>& values, double multipli
         return info;
     info.m_rate = 1.0 / secondsPerSample;
     info.m_samples = count;
-    QVector<double> scaled(count);
+    // The scaled readings, missing samples left out: a gap is no reading of value -9999999,
+    // so it counts in no figure but the number of samples.
+    QVector<double> valid;
+    valid.reserve(count);
     double sum = 0.0;
     double area = 0.0;
-    double smallest = values[0] * multiplier;
-    double largest = smallest;
     for (int i = 0; i < count; ++i) {
-        const double x = values[i] * multiplier;
-        scaled[i] = x;
-        sum += x;
-        smallest = std::min(smallest, x);
-        largest = std::max(largest, x);
-        if (i + 1 < count)
+        if (!IsMissingSample(values[i])) {
+            valid.append(values[i] * multiplier);
+            sum += valid.last();
+        }
+        if (i + 1 < count && !IsMissingSample(values[i + 1]))
             area += values[i + 1] * secondsPerSample;
     }
     info.m_sum = sum;
-    info.m_min = smallest;
-    info.m_max = largest;
-    info.m_average = sum / count;
     info.m_area = area;
+    // A range without a single reading has no minimum, maximum, mean or median: the missing mark.
+    if (valid.isEmpty()) {
+        info.m_min = info.m_max = info.m_average = info.m_stdev = info.m_median = MissingValue;
+        return info;
+    }
+    info.m_min = *std::min_element(valid.begin(), valid.end());
+    info.m_max = *std::max_element(valid.begin(), valid.end());
+    info.m_average = sum / valid.size();
     double squares = 0.0;
-    for (int i = 0; i < count; ++i) {
-        const double d = scaled[i] - info.m_average;
+    for (double x : valid) {
+        const double d = x - info.m_average;
         squares += d * d;
     }
-    info.m_stdev = std::sqrt(squares / count);
-    info.m_median = Median(scaled);
+    info.m_stdev = std::sqrt(squares / valid.size());
+    info.m_median = Median(valid);
     return info;
 }
 
@@ -92,23 +100,6 @@ struct StatisticsInput
     bool found = false;
 };
 
-// The stored values are shown in the unit prefix of the sensor type's first measurement;
-// results of functions and anything that is not a catalogue index stay as stored.
-double StatisticsMultiplier(const CDataBranch* branch)
-{
-    const int index = branch->m_SensorIndex;
-    if (index < 0 || index > 148)
-        return 1.0;
-    const CSensorInfo* catalogue = CFunctions::GetSensorCatalogue();
-    const CSensorMeasuremntInfo* first = catalogue ? catalogue->GetMeasurementInfo(index, 0) : nullptr;
-    if (!first)
-        return 1.0;
-    // Only the four prefix codes scale; a code outside them (some slots carry -1) must not
-    // turn into GetMultiplier's quarter factor.
-    const short code = first->m_UnitPrefix;
-    return (code >= 0 && code <= 3) ? GetMultiplier(0, code) : 1.0;
-}
-
 StatisticsInput CopyStatisticsInput(int key, long start, long end)
 {
     StatisticsInput input;
@@ -124,7 +115,7 @@ StatisticsInput CopyStatisticsInput(int key, long start, long end)
     if (end >= start)
         branch->CopyRange(static_cast<int>(start), static_cast<int>(end - start + 1), xs,
                           input.values);
-    input.multiplier = StatisticsMultiplier(branch);
+    input.multiplier = AnalysisSupport::DisplayMultiplier(branch);
     input.interval = branch->m_Interval;
     input.found = true;
     return input;

@@ -17,6 +17,7 @@ struct CStatisticsInfo
 
 // The statistics of values (the stored Y values of the range, in order). Every value but the
 // area is scaled by multiplier; the area is the right-end rectangle sum of the stored values
-// times secondsPerSample. An empty list gives the all-zero record.
+// times secondsPerSample. Missing samples (the missing mark, NaN) count only in the number of
+// samples. An empty list gives the all-zero record.
 CStatisticsInfo ComputeStatistics(const QVector<double>& values, double multiplier,
                                   double secondsPerSample);

@@ -28,15 +28,19 @@ double ClampFinite(double v, double fallback, double limit)
 
 // Reads 16-bit tags until the end of the stream, a failed read, or a tag for which field
 // answers false (the record's end). Tags field does not know it passes over, reading nothing.
+// 0 when the end tag was met, -4 otherwise.
 template <typename Field>
-void ReadTagged(QDataStream& in, Field field)
+int ReadTagged(QDataStream& in, Field field)
 {
     while (!in.atEnd() && in.status() == QDataStream::Ok) {
         qint16 tag = 0;
         in >> tag;
-        if (in.status() != QDataStream::Ok || !field(tag))
-            return;
+        if (in.status() != QDataStream::Ok)
+            break;
+        if (!field(tag))
+            return in.status() == QDataStream::Ok ? 0 : -4;
     }
+    return -4;
 }
 
 } // namespace
@@ -51,36 +55,32 @@ void CGraphTextAnnotation::saveToFile(QDataStream* stream) const
     out << qint32(TagEnd);
 }
 
-void CGraphTextAnnotation::loadFromFile(QDataStream* stream)
+int CGraphTextAnnotation::loadFromFile(QDataStream* stream)
 {
     QDataStream& in = *stream;
     // Tags are read 16 bits at a time: the upper half of a 32-bit tag reads as 0 and is
     // passed over like any tag this reader does not know.
-    ReadTagged(in, [&](qint16 tag) {
+    return ReadTagged(in, [&](qint16 tag) {
+        qint32 i = 0;
+        double d = 0;
         switch (tag) {
-        case TagText: in >> m_Text; break;
-        case TagSample: {
-            qint32 v = 0;
-            in >> v;
-            m_Sample = std::max<qint32>(v, 0);
+        case TagText: RecordIO::ReadField(in, m_Text); break;
+        case TagSample:
+            if (RecordIO::ReadField(in, i))
+                m_Sample = std::max<qint32>(i, 0);
             break;
-        }
-        case TagAngle: {
-            double v = 0;
-            in >> v;
-            m_Angle = ClampFinite(v, 45.0, 1.0e6);
+        case TagAngle:
+            if (RecordIO::ReadField(in, d))
+                m_Angle = ClampFinite(d, 45.0, 1.0e6);
             break;
-        }
-        case TagLength: {
-            double v = 0;
-            in >> v;
-            m_Length = ClampFinite(v, 60.0, 10000.0);
+        case TagLength:
+            if (RecordIO::ReadField(in, d))
+                m_Length = ClampFinite(d, 60.0, 10000.0);
             break;
-        }
         case TagEnd: return false;
         default: break;
         }
-        return true;
+        return in.status() == QDataStream::Ok;
     });
 }
 
@@ -142,34 +142,31 @@ void CGraphPlot::saveToFile(QDataStream* stream) const
     out << qint16(TagEnd);
 }
 
-void CGraphPlot::loadFromFile(QDataStream* stream)
+int CGraphPlot::loadFromFile(QDataStream* stream)
 {
     QDataStream& in = *stream;
-    ReadTagged(in, [&](qint16 tag) {
+    return ReadTagged(in, [&](qint16 tag) {
+        qint32 i = 0;
+        double d = 0;
         switch (tag) {
         case TagEnd: return false;
-        case TagName: RecordIO::ReadString(in, m_Name); break;
-        case TagUnit: RecordIO::ReadString(in, m_Unit); break;
-        case TagKey: {
-            qint32 v = -1;
-            in >> v;
-            m_Key = v < -1 ? -1 : v;
+        case TagName: RecordIO::ReadField(in, m_Name); break;
+        case TagUnit: RecordIO::ReadField(in, m_Unit); break;
+        case TagKey:
+            if (RecordIO::ReadField(in, i))
+                m_Key = i < -1 ? -1 : i;
             break;
-        }
-        case TagAutoScale: in >> m_bAutoScale; break;
-        case TagMin: {
-            // Read at the stream's precision as a double, so a value beyond float is seen.
-            double v = 0;
-            in >> v;
-            m_Min = ClampRange(v, 0.0f);
+        case TagAutoScale: RecordIO::ReadField(in, m_bAutoScale); break;
+        // The range is read at the stream's precision as a double, so a value beyond float
+        // is seen.
+        case TagMin:
+            if (RecordIO::ReadField(in, d))
+                m_Min = ClampRange(d, 0.0f);
             break;
-        }
-        case TagMax: {
-            double v = 0;
-            in >> v;
-            m_Max = ClampRange(v, 10.0f);
+        case TagMax:
+            if (RecordIO::ReadField(in, d))
+                m_Max = ClampRange(d, 10.0f);
             break;
-        }
         case TagColor: {
             qint32 r = 0, g = 0, b = 0;
             in >> r >> g >> b;
@@ -177,22 +174,19 @@ void CGraphPlot::loadFromFile(QDataStream* stream)
                 m_Color = QColor(ClampColorPart(r), ClampColorPart(g), ClampColorPart(b), 255);
             break;
         }
-        case TagStyle: {
-            qint32 v = 0;
-            in >> v;
-            m_Style = (v >= StyleLine && v <= StyleDots) ? v : StyleLine;
+        case TagStyle:
+            if (RecordIO::ReadField(in, i))
+                m_Style = (i >= StyleLine && i <= StyleDots) ? i : StyleLine;
             break;
-        }
         case TagAnnotation: {
             CGraphTextAnnotation a;
             a.m_Text.clear();
-            a.loadFromFile(stream);
-            if (in.status() == QDataStream::Ok || !a.m_Text.isEmpty())
+            if (a.loadFromFile(stream) == 0)
                 m_Annotations.append(a);
             break;
         }
         default: break;
         }
-        return true;
+        return in.status() == QDataStream::Ok;
     });
 }

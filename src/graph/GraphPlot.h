@@ -23,7 +23,9 @@ public:
     double m_StartLength = 0.0;
 
     void saveToFile(QDataStream* stream) const;
-    void loadFromFile(QDataStream* stream);
+    // 0 when read up to its end tag, -4 when the stream ended or failed first; fields the
+    // stream did not deliver whole keep their values.
+    int loadFromFile(QDataStream* stream);
 };
 
 class CGraphPlot
@@ -49,8 +51,10 @@ public:
     void RemoveAnnotation(int index);
 
     void saveToFile(QDataStream* stream) const;
-    // Reads after the start tag, which the caller has consumed.
-    void loadFromFile(QDataStream* stream);
+    // Reads after the start tag, which the caller has consumed. 0 when read up to its end tag,
+    // -4 when the stream ended or failed first; fields the stream did not deliver whole keep
+    // their values. An annotation is added only when its record was read whole.
+    int loadFromFile(QDataStream* stream);
 
     int m_Key;
     QString m_Name;

@@ -286,7 +286,11 @@ public:
     // A paint on screen extends the XY layers for about this long, shows what they hold and
     // asks for another paint to go on: stroking a long noisy run takes seconds, and the window
     // must answer meanwhile. A picture taken otherwise (grab, print, render) is always whole.
-    int m_XYPaintBudgetMs = 40;
+    int m_XYPaintBudgetMs = 30;
+    // The segments of an XY curve beyond this share of the plot area's pixels are painted by
+    // our own rasteriser over the graph's threads (CXYCoverage): a noisy run makes every sample
+    // a segment, and the painter's strokes of millions of them take seconds. Negative: never.
+    double m_XYCoverageShare = 1.0 / 64;
     // Whether the paint under way goes to the screen, and since when; a picture taken of the
     // window (copied, printed, kept under a cursor drag) is not.
     bool m_bPaintingOnScreen = false;

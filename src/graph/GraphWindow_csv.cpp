@@ -43,6 +43,12 @@ QList<CCsvColumn> CGraphWindow::CsvColumns() const
         c.m_bScientific = plot.m_bScientific;
         if (const CDataBranch* b = GetDataBranch(i)) {
             c.m_bHasBranch = true;
+            // A plot of an analysis result is made with its name only; its series carries the
+            // unit, as the meters show it: prefix included ("kPa/s" beside prefix code 1).
+            if (c.m_Unit.isEmpty()) {
+                c.m_Unit = b->m_Unit;
+                c.m_UnitPrefix = 0;
+            }
             c.m_SecondsPerSample = b->m_Interval;
             // One lock per list; samples that arrive after this are not written.
             c.m_X = b->GetXSnapshot();

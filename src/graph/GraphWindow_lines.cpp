@@ -381,6 +381,9 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
     const bool bounded = m_bPaintingOnScreen && m_PaintClock.isValid();
     const qint64 budget = qint64(std::max(m_XYPaintBudgetMs, 0)) * 1000000;
     long long stretch = 1 << 14;
+    const long long coverageFrom = m_XYCoverageShare < 0.0
+        ? -1
+        : (long long)(m_XYCoverageShare * double(m_GraphRect.width()) * double(m_GraphRect.height()));
     while (layer.m_Progress.m_Next < settled) {
         // A paint makes one stretch at least, of the first curve not yet whole; the later curves
         // of a graph of many wait until the time is left for them.
@@ -394,7 +397,7 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
         const qint64 before = m_PaintClock.nsecsElapsed();
         m_Strokes.clear();
         layer.m_LeftOut += PaintXYCurve(layer.m_Image, m_GraphRect.topLeft(), plot.m_Color, *branch, *xBranch,
-                                         from, end, frame, m_Strokes, &layer.m_Progress);
+                                         from, end, frame, m_Strokes, &layer.m_Progress, coverageFrom);
         // Without a usable frame nothing is stroked, and nothing will be: that counts as done.
         layer.m_Progress.m_Next = int(std::max<long long>(layer.m_Progress.m_Next, end));
         layer.m_bRescaleX = layer.m_bRescaleX || m_Strokes.m_bRescaleX;

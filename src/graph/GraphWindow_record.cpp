@@ -6,6 +6,7 @@
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
+#include "Core/Data/RecordIO.h"
 #include "Core/Data/SensorInfo.h"
 #include "app/base/ChildWindowHost.h"
 
@@ -65,7 +66,8 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
         }
         case CGraphPlot::TagStart: {
             CGraphPlot plot;
-            plot.loadFromFile(stream);
+            if (plot.loadFromFile(stream) != 0)
+                return -4;
             // A plot whose branch is gone is kept: it draws nothing until removed.
             const CDataBranch* branch = data ? data->GetDataBranch(plot.m_Key) : nullptr;
             if (branch && branch->m_SensorIndex == SensorIndexTimingResult)
@@ -74,7 +76,7 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
             break;
         }
         case TagXKey:
-            in >> xKey;
+            RecordIO::ReadField(in, xKey);
             break;
         case TagLeftScale:
         case TagRightScale:
@@ -84,6 +86,8 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
         default:
             break;
         }
+        if (in.status() != QDataStream::Ok)
+            return -4;
     }
     if (xKey != -1) {
         const int withoutXAxis = m_GraphType;

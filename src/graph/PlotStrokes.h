@@ -10,10 +10,13 @@
 #include <QRect>
 #include <QVector>
 
+#include <memory>
+
 class CDataBranch;
 class QColor;
 class QImage;
 class QPainter;
+struct CXYCoverageMaps;
 
 // The segments joining the points of a curve form one chain (each starts where the one before
 // ended), kept as its points; the vertical strokes of the pixel columns are kept apart, so
@@ -143,6 +146,9 @@ struct CXYProgress
     QPoint m_Prev;
     bool m_bSeen = false;
     bool m_bDrawn = false;
+    long long m_Segments = 0;   // segments PaintXYCurve painted of the curve so far
+    // What its rasteriser knows of the image, for the next stretch into the same image.
+    std::shared_ptr<CXYCoverageMaps> m_pCoverageMaps;
 };
 // An XY curve: X from the Y values of xBranch, paired by the plotted branch's first X value.
 // Consecutive samples on the same pixel add nothing to the picture and are left out. With
@@ -157,9 +163,12 @@ void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long l
 // stroke would only touch pixels that already hold the colour is left out: painting an
 // opaque colour over itself changes nothing, so the picture is the same. out receives the
 // autoscale requests (the chain itself is painted and dropped). Returns the segments left out.
+// From segment coverageFrom of the curve on (counted in progress across calls; -1: never), such
+// a curve's segments are painted by CXYCoverage over the graph's threads instead, which the
+// painter's picture matches within a level per channel.
 int PaintXYCurve(QImage& image, QPoint origin, const QColor& colour, const CDataBranch& branch,
                  const CDataBranch& xBranch, long long from, long long to, const CCurveFrame& frame,
-                 CPlotStrokes& out, CXYProgress* progress = nullptr);
+                 CPlotStrokes& out, CXYProgress* progress = nullptr, long long coverageFrom = -1);
 // The same sample by sample over a bulk copy; the reference StrokeXYCurve must match.
 void StrokeXYCurveBySample(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
                            const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress = nullptr);

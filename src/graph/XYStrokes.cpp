@@ -11,6 +11,7 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/SampleStore.h"
 #include "graph/GraphRules.h"
+#include "graph/XYCoverage.h"
 
 #include <QImage>
 #include <QPainter>
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -185,6 +187,9 @@ public:
         if (m_Solid.m_Style == 1)
             m_Solid.m_Style = 0;
     }
+    ~CXYWalker() { awaitCoverage(); }
+    CXYWalker(const CXYWalker&) = delete;
+    CXYWalker& operator=(const CXYWalker&) = delete;
 
     void begin(QPoint prev, bool seen, bool drawn)
     {
@@ -192,6 +197,7 @@ public:
         m_bSeen = seen;
         m_bDrawn = drawn;
         m_bKnown = false;
+        m_bKnownDue = false;
         m_Step.start(prev);
     }
     // Samples [a, b) of the plotted branch whose X index is i + shift, all stored in both.
@@ -201,9 +207,26 @@ public:
     // From now on the chain is painted into canvas in batches while it is walked, leaving
     // out the segments whose strokes would fall on pixels it already holds in full.
     void paintInto(CXYCanvas* canvas) { m_pCanvas = canvas; }
-    // Paints the chain so far, keeping only its last point.
+    // From segment `from` of the curve on (counted from `painted`, those painted before), the
+    // batches go to coverage instead; from < 0: never.
+    void paintCoverage(CXYCoverage* coverage, long long painted, long long from)
+    {
+        m_pCoverage = coverage;
+        m_Segments = painted;
+        m_CoverageFrom = coverage ? from : -1;
+        nextBatch();
+    }
+    // Paints the chain so far, keeping only its last point. Coverage's share goes on painting
+    // while the walk reads on, until the next batch or awaitCoverage.
     void flush();
+    // Waits until coverage has painted every batch handed to it.
+    void awaitCoverage()
+    {
+        if (m_CoverageJob.joinable())
+            m_CoverageJob.join();
+    }
     int m_LeftOut = 0;   // segments left out as already painted
+    long long m_Segments = 0;   // segments of the curve painted
 
     QPoint m_Prev;
     bool m_bSeen = false;
@@ -234,7 +257,7 @@ private:
     {
         m_Prev = p;
         m_bDrawn = true;
-        m_bKnown = m_PX.inner(p.x(), m_Known[0], m_Known[1]) && m_PY.inner(p.y(), m_Known[2], m_Known[3]);
+        m_bKnownDue = true;
     }
     void take(double x, double y)
     {
@@ -258,13 +281,30 @@ private:
         m_Step.note(p.x(), p.y());
         m_Step.point(p.x(), p.y());
         moveTo(p);
-        if (m_pCanvas && m_Out.m_Path.size() >= Batch)
+        if (m_pCanvas && m_Out.m_Path.size() >= m_BatchPoints)
             flush();
     }
-    // A run whose extremes lie where values surely fall on the pixel drawn last, found
-    // without a division.
-    bool known(float xl, float xh, float yl, float yh) const
+    bool coverageNow() const { return m_CoverageFrom >= 0 && m_Segments >= m_CoverageFrom; }
+    // The points of the next batch: a batch for the painter ends where coverage takes over, so
+    // that it does so at the same segment however the curve is painted in stretches.
+    void nextBatch()
     {
+        if (coverageNow())
+            m_BatchPoints = CoverageBatch;
+        else if (m_CoverageFrom >= 0)
+            m_BatchPoints = int(std::min<long long>(Batch, m_CoverageFrom - m_Segments + 1));
+        else
+            m_BatchPoints = Batch;
+    }
+    // A run whose extremes lie where values surely fall on the pixel drawn last, found
+    // without a division once those values are worked out (when first asked: in a noisy run
+    // every sample moves the pixel, and nothing asks).
+    bool known(float xl, float xh, float yl, float yh)
+    {
+        if (m_bKnownDue) {
+            m_bKnownDue = false;
+            m_bKnown = m_PX.inner(m_Prev.x(), m_Known[0], m_Known[1]) && m_PY.inner(m_Prev.y(), m_Known[2], m_Known[3]);
+        }
         return m_bKnown && xl >= m_Known[0] && xh <= m_Known[1] && yl >= m_Known[2] && yh <= m_Known[3];
     }
 
@@ -290,12 +330,21 @@ private:
     int m_Dense = 0;     // coarse runs in a row none of whose fine runs was passed over
     int m_ReadWhole = 0; // coarse runs still to be read whole without judging their fine runs
     bool m_bKnown = false;
+    bool m_bKnownDue = false;   // m_Known is still to be worked out for the pixel drawn last
     double m_Known[4] = {0.0, 0.0, 0.0, 0.0};
     // Points of the chain painted at a time. A batch's segments are checked against the image
     // as the batches before left it, which holds the colour in fewer pixels than the image
     // each segment is drawn over in order (once a pixel holds it, later strokes keep it).
     static constexpr int Batch = 4096;
+    // Points handed to coverage at a time: enough for every thread's share to outweigh the
+    // sorting into bands, few enough to stay in the caches.
+    static constexpr int CoverageBatch = 1 << 17;
+    int m_BatchPoints = Batch;
     CXYCanvas* m_pCanvas = nullptr;
+    CXYCoverage* m_pCoverage = nullptr;
+    long long m_CoverageFrom = -1;
+    std::vector<QPoint> m_CoveragePoints;   // the batch coverage is painting
+    std::thread m_CoverageJob;
     QVector<QLine> m_Lines;
     QVector<double> m_Ys, m_Xs;
     std::vector<int> m_Pixels;
@@ -384,9 +433,14 @@ void CXYWalker::flush()
     const QVector<QPoint>& path = m_Out.m_Path;
     if (!m_pCanvas || path.size() < 2)
         return;
+    const int segments = path.size() - 1;
+    // The painter takes the segments before coverage's turn, coverage the rest.
+    int painted = segments;
+    if (m_CoverageFrom >= 0)
+        painted = int(std::clamp<long long>(m_CoverageFrom - m_Segments, 0, segments));
     m_Lines.clear();
-    m_Lines.reserve(path.size() - 1);
-    for (int k = 0; k + 1 < path.size(); ++k) {
+    m_Lines.reserve(painted);
+    for (int k = 0; k < painted; ++k) {
         const QPoint a = path.at(k), b = path.at(k + 1);
         if (m_pCanvas->covered(a, b)) {
             ++m_LeftOut;
@@ -395,9 +449,21 @@ void CXYWalker::flush()
         m_Lines.append(QLine(a, b));
     }
     m_pCanvas->paint(m_Lines);
+    if (painted < segments) {
+        // Coverage paints the batch over the curve threads while this thread walks on to the
+        // next one; the batches still go one after the other, in order. The image is coverage's
+        // alone meanwhile: the painter's segments all came before.
+        awaitCoverage();
+        m_CoveragePoints.assign(path.constData() + painted, path.constData() + path.size());
+        m_CoverageJob = std::thread([this] {
+            m_pCoverage->paint(m_CoveragePoints.data(), int(m_CoveragePoints.size()), CurveThreads());
+        });
+    }
+    m_Segments += segments;
     const QPoint last = path.last();
     m_Out.m_Path.clear();
     m_Out.m_Path.append(last);
+    nextBatch();
 }
 
 bool CXYWalker::probe(int i, int size, int shift)
@@ -544,10 +610,11 @@ void CXYWalker::readBySample(long long from, int a, long long to)
     begin(at.m_Prev, at.m_bSeen, at.m_bDrawn);
 }
 
-// StrokeXYCurve, painting into canvas when one is given; returns the segments left out as
-// already painted.
+// StrokeXYCurve, painting into canvas when one is given (and from segment coverageFrom on
+// with coverage, when that is given); returns the segments left out as already painted.
 int StrokeXY(const CDataBranch& branch, const CDataBranch& xBranch, long long from, long long to,
-             const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress, CXYCanvas* canvas)
+             const CCurveFrame& frame, CPlotStrokes& out, CXYProgress* progress, CXYCanvas* canvas,
+             CXYCoverage* coverage = nullptr, long long coverageFrom = -1)
 {
     const int nx = branch.GetXSize();
     const int n = (to >= 0 && to <= nx) ? int(to) : nx;
@@ -559,6 +626,7 @@ int StrokeXY(const CDataBranch& branch, const CDataBranch& xBranch, long long fr
     const float k = float(branch.GetXSample(0));
     CXYWalker walker(branch, xBranch, frame, out, ny < 4 && !progress);
     walker.paintInto(canvas);
+    walker.paintCoverage(coverage, progress ? progress->m_Segments : 0, coverageFrom);
     // The chain starts where the reference starts it.
     int firstIdx = s;
     const double x0 = branch.GetXSample(s);
@@ -599,6 +667,9 @@ int StrokeXY(const CDataBranch& branch, const CDataBranch& xBranch, long long fr
         progress->m_bDrawn = walker.m_bDrawn;
     }
     walker.flush();
+    walker.awaitCoverage();
+    if (progress)
+        progress->m_Segments = walker.m_Segments;
     return walker.m_LeftOut;
 }
 
@@ -612,7 +683,7 @@ void StrokeXYCurve(const CDataBranch& branch, const CDataBranch& xBranch, long l
 
 int PaintXYCurve(QImage& image, QPoint origin, const QColor& colour, const CDataBranch& branch,
                  const CDataBranch& xBranch, long long from, long long to, const CCurveFrame& frame,
-                 CPlotStrokes& out, CXYProgress* progress)
+                 CPlotStrokes& out, CXYProgress* progress, long long coverageFrom)
 {
     // Only an opaque colour painted over itself is sure to leave a pixel as it is; dots are
     // drawn after all the lines, which batches would interleave.
@@ -631,7 +702,12 @@ int PaintXYCurve(QImage& image, QPoint origin, const QColor& colour, const CData
         return 0;
     }
     CXYCanvas canvas(image, origin, colour);
-    const int leftOut = StrokeXY(branch, xBranch, from, to, frame, out, progress, &canvas);
+    const bool coverageFits = coverageFrom >= 0 && CXYCoverage::Handles(image, colour);
+    if (progress && !progress->m_pCoverageMaps)
+        progress->m_pCoverageMaps = std::make_shared<CXYCoverageMaps>();
+    CXYCoverage coverage(image, origin, colour, progress ? progress->m_pCoverageMaps.get() : nullptr);
+    const int leftOut = StrokeXY(branch, xBranch, from, to, frame, out, progress, &canvas,
+                                 coverageFits ? &coverage : nullptr, coverageFrom);
     out.m_Path.clear();
     return leftOut;
 }

@@ -150,8 +150,8 @@ QString CExperimentModeDialog::TimingPicture(int measurement, int method)
 void CExperimentModeDialog::Init(int runMode)
 {
     m_RunMode = runMode;
-    ui->normalRunButton->setStyleSheet(QStringLiteral("QPushButton:flat {   border: none; }}"));
-    ui->timingRunButton->setStyleSheet(QStringLiteral("QPushButton:flat {   border: none; }}"));
+    ui->normalRunButton->setStyleSheet(QStringLiteral("QPushButton:flat {   border: none; }"));
+    ui->timingRunButton->setStyleSheet(QStringLiteral("QPushButton:flat {   border: none; }"));
     ui->parameterLabel->hide();
     ui->unitLabel->hide();
     ui->timingParameterEdit->hide();

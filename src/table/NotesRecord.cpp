@@ -57,10 +57,10 @@ bool WriteNotesFields(QDataStream& out, const CNotesRecord& record)
     out << qint16(CNotesRecord::TagTextColor);
     WriteRgb(out, record.textColor);
     out << qint16(CNotesRecord::TagBackground);
+    // A background never chosen (transparent) has no colour of its own: it goes as black,
+    // which the reader takes back as "none".
     const bool chosen = record.background.isValid() && record.background.alpha() > 0;
     WriteRgb(out, chosen ? record.background : QColor(0, 0, 0));
-    if (!chosen)
-        out << qint16(CNotesRecord::TagNoBackground);
     out << qint16(CNotesRecord::TagAlignment) << qint32(record.alignmentIndex);
     out << qint16(CNotesRecord::TagEnd);
     return out.status() == QDataStream::Ok;
@@ -76,47 +76,24 @@ int ReadNotesRecord(QDataStream& in, CNotesRecord& r, const std::function<int(QD
         if (in.status() != QDataStream::Ok)
             return CNotesRecord::Truncated;
         switch (tag) {
-        case CNotesRecord::TagHtml:
-            RecordIO::ReadString(in, r.html);
-            r.hasHtml = true;
-            break;
-        case CNotesRecord::TagFontFamily:
-            RecordIO::ReadString(in, r.fontFamily);
-            r.hasFontFamily = true;
-            break;
-        case CNotesRecord::TagFontSize:
-            in >> r.fontSize;
-            r.hasFontSize = true;
-            break;
-        case CNotesRecord::TagBold:
-            in >> r.bold;
-            r.hasBold = true;
-            break;
-        case CNotesRecord::TagItalic:
-            in >> r.italic;
-            r.hasItalic = true;
-            break;
-        case CNotesRecord::TagUnderline:
-            in >> r.underline;
-            r.hasUnderline = true;
-            break;
-        case CNotesRecord::TagTextColor:
-            r.hasTextColor = ReadRgb(in, r.textColor);
-            break;
+        case CNotesRecord::TagHtml: r.hasHtml = RecordIO::ReadField(in, r.html); break;
+        case CNotesRecord::TagFontFamily: r.hasFontFamily = RecordIO::ReadField(in, r.fontFamily); break;
+        case CNotesRecord::TagFontSize: r.hasFontSize = RecordIO::ReadField(in, r.fontSize); break;
+        case CNotesRecord::TagBold: r.hasBold = RecordIO::ReadField(in, r.bold); break;
+        case CNotesRecord::TagItalic: r.hasItalic = RecordIO::ReadField(in, r.italic); break;
+        case CNotesRecord::TagUnderline: r.hasUnderline = RecordIO::ReadField(in, r.underline); break;
+        case CNotesRecord::TagTextColor: r.hasTextColor = ReadRgb(in, r.textColor); break;
         case CNotesRecord::TagBackground:
             r.hasBackground = ReadRgb(in, r.background);
+            // Black stands for a background never chosen: the record has no other way to say
+            // so, and black under the default black text would hide every word. A chosen
+            // black background therefore comes back as none.
+            if (r.hasBackground && r.background == QColor(0, 0, 0))
+                r.background = QColor();
             break;
-        case CNotesRecord::TagNoBackground:
-            r.background = QColor();
-            r.hasBackground = true;
+        case CNotesRecord::TagAlignment:
+            r.hasAlignment = RecordIO::ReadField(in, r.alignmentIndex);
             break;
-        case CNotesRecord::TagAlignment: {
-            qint32 index = 0;
-            in >> index;
-            r.alignmentIndex = index;
-            r.hasAlignment = true;
-            break;
-        }
         case CNotesRecord::TagWindow:
             if (readWindowRecord)
                 readWindowRecord(&in);

@@ -24,9 +24,6 @@ struct CNotesRecord
         TagTextColor = 1306,
         TagBackground = 1307,
         TagAlignment = 1308,
-        // Follows the background entry when the user never chose a background. It carries no
-        // value, so a reader that does not know it reads on with the next tag.
-        TagNoBackground = 1309,
     };
 
     // Results of the reader.
@@ -39,7 +36,7 @@ struct CNotesRecord
     bool italic = false;
     bool underline = false;
     QColor textColor;
-    // Invalid: the user never chose a background.
+    // Invalid: the user never chose a background (written as black, read back as invalid).
     QColor background;
     int alignmentIndex = 0;
 

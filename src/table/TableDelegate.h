@@ -147,4 +147,7 @@ public:
 
     // The two lines of a data column's title band before elision.
     static QString titleSecondLine(const CTableColumn& column);
+    // The name-and-unit title as it fits `room`: on one line or with the unit on a second line,
+    // in a font shrunk a little (to three quarters at most); only then cut.
+    static QString fitTitle(const QString& text, QFont& font, const QSize& room);
 };

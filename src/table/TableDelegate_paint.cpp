@@ -124,6 +124,34 @@ QString CTableDelegate_Header::titleSecondLine(const CTableColumn& column)
     return line;
 }
 
+QString CTableDelegate_Header::fitTitle(const QString& text, QFont& font, const QSize& room)
+{
+    // Hinted widths do not scale in proportion: step down until the text fits; a title whose
+    // unit does not fit on the name's line gets a line of its own when the band has room.
+    const qreal smallest = font.pointSizeF() * 0.75;
+    const auto fits = [&room](const QFont& f, const QString& lines) {
+        const QFontMetrics metrics(f);
+        const QStringList parts = lines.split(QLatin1Char('\n'));
+        for (const QString& part : parts)
+            if (metrics.horizontalAdvance(part) > room.width())
+                return false;
+        return parts.size() * metrics.lineSpacing() <= room.height();
+    };
+    const int open = text.lastIndexOf(QLatin1Char('('));
+    QStringList candidates{text};
+    if (open > 0)
+        candidates << text.left(open) + QLatin1Char('\n') + text.mid(open);
+    for (;;) {
+        for (const QString& lines : candidates)
+            if (fits(font, lines))
+                return lines;
+        if (font.pointSizeF() <= smallest)
+            break;
+        font.setPointSizeF(std::max(smallest, font.pointSizeF() - 0.25));
+    }
+    return QFontMetrics(font).elidedText(text, Qt::ElideRight, room.width());
+}
+
 void CTableDelegate_Header::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     painter->save();
@@ -149,9 +177,18 @@ void CTableDelegate_Header::paint(QPainter* painter, const QStyleOptionViewItem&
         painter->drawText(title, Qt::AlignCenter, column->m_Name);
     } else {
         painter->fillRect(title, column->m_Color);
-        const QString second = painter->fontMetrics().elidedText(titleSecondLine(*column), Qt::ElideRight,
-                                                                 std::max(0, rect.width() - 2));
-        painter->drawText(title, Qt::AlignCenter, column->m_FolderName + QLatin1Char('\n') + second);
+        // Name and unit are often a little wider than the column: a slightly smaller font shows
+        // them whole; only a much longer title is cut.
+        const QFont font = painter->font();
+        QFont fitted = font;
+        const int line = painter->fontMetrics().lineSpacing();
+        const QString rest = fitTitle(titleSecondLine(*column), fitted,
+                                      QSize(std::max(0, rect.width() - 4), std::max(0, title.height() - line)));
+        painter->drawText(title.adjusted(0, 0, 0, line - title.height()), Qt::AlignHCenter | Qt::AlignBottom,
+                          column->m_FolderName);
+        painter->setFont(fitted);
+        painter->drawText(title.adjusted(0, line, 0, 0), Qt::AlignHCenter | Qt::AlignVCenter, rest);
+        painter->setFont(font);
     }
     painter->setPen(m_BorderColor);
     painter->drawLine(rect.topRight(), rect.bottomRight());

@@ -4,6 +4,7 @@
 
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
+#include "Core/Data/RecordIO.h"
 #include "workspace/WorkspaceLoader.h"
 #include "workspace/WorkspaceSaver.h"
 #include "workspace/WorkspaceVideo.h"
@@ -81,6 +82,8 @@ int CVideoAnlysisWindow::readTrail(QDataStream& in)
             if (in.status() == QDataStream::Ok)
                 m_Run.m_Trail.append(QPoint(x, y));
         }
+        if (in.status() != QDataStream::Ok)
+            return -4;
     }
 }
 
@@ -107,8 +110,7 @@ int CVideoAnlysisWindow::loadFromFile(QDataStream* stream)
             break;
         }
         case TagCopyName:
-            in >> name;
-            if (!name.isEmpty()) {
+            if (RecordIO::ReadField(in, name) && !name.isEmpty()) {
                 videoFile = besideWorkspace(name);
                 // Loaded once the window stands in its place, as when the user opens a file.
                 QTimer::singleShot(1000, this, &CVideoAnlysisWindow::LoadVideoFileSlot);
@@ -117,13 +119,13 @@ int CVideoAnlysisWindow::loadFromFile(QDataStream* stream)
         case TagOrigin: {
             qint16 x = 0, y = 0;
             in >> x >> y;
-            axisOrigin = QPoint(x, y);
+            if (in.status() == QDataStream::Ok)
+                axisOrigin = QPoint(x, y);
             break;
         }
         case TagAngle: {
             double angle = 0.0;
-            in >> angle;
-            if (std::isfinite(angle))
+            if (RecordIO::ReadField(in, angle) && std::isfinite(angle))
                 axisAngle = std::fmod(angle, 360.0);
             break;
         }
@@ -133,7 +135,8 @@ int CVideoAnlysisWindow::loadFromFile(QDataStream* stream)
             break;
         case TagFolder: {
             qint32 key = -1;
-            in >> key;
+            if (!RecordIO::ReadField(in, key))
+                break;
             linkedFolderKey = key;
             CDataFolder* folder = dataManager() ? dataManager()->GetDataFolder(key) : nullptr;
             if (folder && !name.isEmpty())
@@ -143,5 +146,7 @@ int CVideoAnlysisWindow::loadFromFile(QDataStream* stream)
         default:
             break;
         }
+        if (in.status() != QDataStream::Ok)
+            return -4;
     }
 }

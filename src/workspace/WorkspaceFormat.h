@@ -38,8 +38,11 @@ enum WorkspaceResult {
     WorkspaceCancelled = -1,     // no file chosen (or the older import refused the file)
     WorkspaceOpenFailed = -2,    // the file could not be opened
     WorkspaceNotWorkspace = -3,  // loading: the magic text differs
-    WorkspaceTruncated = -4,     // loading: the file ended inside a window record
+    WorkspaceTruncated = -4,     // loading: the file ended inside a record
+    WorkspaceUnreadable = -7,    // loading: the file is empty, holds no workspace, or a record in it cannot be read
     WorkspaceWriteFailed = -9,   // saving: the file could not be written whole; the old one stays
+    WorkspaceAborted = -10,      // loading: the user stopped it
+    WorkspaceRefused = -11,      // loading: the older import refused the file and told the user why
 };
 
 // Whether a path names a file of the older format (by its suffix, any case).

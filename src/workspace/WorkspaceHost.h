@@ -25,6 +25,13 @@ public:
 
     // Closes every data window and deletes every run, ready for a file to be read.
     virtual void ClearForLoad() = 0;
+    // Called as a load advances, often (bytes read of the file's size); false stops the load.
+    virtual bool LoadProgress(qint64 done, qint64 total)
+    {
+        Q_UNUSED(done)
+        Q_UNUSED(total)
+        return true;
+    }
 
     // A window the saver writes: its begin tag and its record writer.
     struct SavedWindow

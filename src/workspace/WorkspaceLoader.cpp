@@ -10,6 +10,50 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <functional>
+
+namespace {
+
+// The file as the data stream reads it, reporting the bytes read as it goes. A report answered
+// with false fails every further read, so whichever record is being read stops where it stands.
+// Large reads (the values of a long series) are sliced so reports keep coming during them.
+class CProgressDevice : public QIODevice
+{
+public:
+    CProgressDevice(QIODevice& source, std::function<bool(qint64, qint64)> progress)
+        : m_Source(source), m_Progress(std::move(progress))
+    {
+    }
+    bool isSequential() const override { return false; }
+    qint64 size() const override { return m_Source.size(); }
+    // Reading only goes forward; nothing here seeks.
+    bool seek(qint64 position) override { return position == pos(); }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        constexpr qint64 Slice = 4 << 20;
+        qint64 done = 0;
+        while (done < maxSize) {
+            if (!m_Progress(m_Source.pos(), m_Source.size()))
+                return -1;
+            const qint64 n = m_Source.read(data + done, std::min(Slice, maxSize - done));
+            if (n <= 0)
+                break;
+            done += n;
+        }
+        return done;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QIODevice& m_Source;
+    std::function<bool(qint64, qint64)> m_Progress;
+};
+
+} // namespace
+
 CWorkspaceLoader* CWorkspaceLoader::getInstance()
 {
     static CWorkspaceLoader loader;
@@ -33,6 +77,7 @@ int CWorkspaceLoader::loadWorkspaceFromFile(IWorkspaceHost* host)
 {
     m_pHost = host;
     m_bCleared = false;
+    m_bAborted = false;
     if (!host)
         return WorkspaceCancelled;
     const QString path = selectFile();
@@ -47,6 +92,9 @@ int CWorkspaceLoader::loadWorkspaceFromFile(IWorkspaceHost* host)
     int result;
     if (IsOlderWorkspacePath(path)) {
         result = loadWorkspaceFromPvxFile(file);
+        // The import has told the user why it refused the file.
+        if (result == WorkspaceCancelled)
+            result = WorkspaceRefused;
         // A later Save writes a new workspace file beside the older one, never over it.
         const QFileInfo info(path);
         m_LastPath = info.dir().filePath(info.completeBaseName() + '.' + QString::fromLatin1(s_dataFileSuffix));
@@ -59,10 +107,22 @@ int CWorkspaceLoader::loadWorkspaceFromFile(IWorkspaceHost* host)
     return result;
 }
 
+bool CWorkspaceLoader::reportProgress(qint64 done, qint64 total)
+{
+    if (!m_bAborted && m_pHost && !m_pHost->LoadProgress(done, total))
+        m_bAborted = true;
+    return !m_bAborted;
+}
+
 int CWorkspaceLoader::loadWorkspaceFromKvbFile(QFile& file)
 {
-    QDataStream in(&file);
-    return loadWorkspaceFromStream(in);
+    m_bAborted = false;
+    CProgressDevice device(file, [this](qint64 done, qint64 total) { return reportProgress(done, total); });
+    if (!device.open(QIODevice::ReadOnly))
+        return WorkspaceOpenFailed;
+    QDataStream in(&device);
+    const int result = loadWorkspaceFromStream(in);
+    return m_bAborted ? int(WorkspaceAborted) : result;
 }
 
 int CWorkspaceLoader::loadWorkspaceFromStream(QDataStream& in)
@@ -71,20 +131,24 @@ int CWorkspaceLoader::loadWorkspaceFromStream(QDataStream& in)
     CDataManager* data = m_pHost ? m_pHost->GetDataManager() : nullptr;
     QString text;
     qint32 value = 0;
+    // A file that holds neither the magic text nor any record is no workspace (an empty file
+    // among them).
+    bool recognised = false;
     while (!in.atEnd()) {
         quint16 tag = 0;
         in >> tag;
         if (in.status() != QDataStream::Ok)
-            break;
+            return WorkspaceTruncated;
+        int result = WorkspaceOk;
         switch (tag) {
         case TagTestText:
         case TagComment:
             RecordIO::ReadString(in, text);
             break;
         case TagMagic:
-            RecordIO::ReadString(in, text);
-            if (text != QLatin1String(s_fileFormat))
+            if (RecordIO::ReadString(in, text) && text != QLatin1String(s_fileFormat))
                 return WorkspaceNotWorkspace;
+            recognised = true;
             break;
         case TagZeros1:
         case TagZeros2:
@@ -95,24 +159,39 @@ int CWorkspaceLoader::loadWorkspaceFromStream(QDataStream& in)
             in >> value >> value >> value;
             break;
         case TagDataFolder:
-            // A broken folder or branch is passed over; reading goes on from where it stopped.
-            if (data)
-                data->LoadFolderFromFile(&in);
+            result = data ? data->LoadFolderFromFile(&in) : int(WorkspaceUnreadable);
+            recognised = true;
             break;
         case TagDataBranch:
-            if (data)
-                data->LoadBranchFromFile(&in);
+            result = data ? data->LoadBranchFromFile(&in) : int(WorkspaceUnreadable);
+            recognised = true;
             break;
         default: {
+            // A tag no record begins with: the stream is not where a record starts, so what
+            // follows cannot be told apart from damage.
             bool handled = false;
-            const int result = m_pHost ? m_pHost->LoadWindowRecord(tag, &in, &handled) : 0;
+            result = m_pHost ? m_pHost->LoadWindowRecord(tag, &in, &handled) : 0;
             if (!handled)
-                in.skipRawData(1);
-            else if (result != 0)
-                return result;
+                return WorkspaceUnreadable;
+            recognised = true;
             break;
         }
         }
+        // A record that could not be read ends the load: reading on from wherever it stopped
+        // would take values for tags.
+        if (result != WorkspaceOk)
+            return result;
+        if (in.status() != QDataStream::Ok)
+            return WorkspaceTruncated;
+    }
+    if (!recognised)
+        return WorkspaceUnreadable;
+    // Folders are written before branches: a file cut between two records still names, in its
+    // folders, the branches it lost.
+    for (int i = 0; data && i < data->GetNumDataFolders(); ++i) {
+        for (int key : data->GetDataFolderByIndex(i)->GetBranchKeys())
+            if (!data->GetDataBranch(key))
+                return WorkspaceTruncated;
     }
     return WorkspaceOk;
 }

@@ -18,16 +18,19 @@ public:
     static CWorkspaceLoader* getInstance();
 
     QString selectFile();
-    // Returns a WorkspaceResult. From the clearing on, a failure leaves what was read.
+    // Returns a WorkspaceResult. From the clearing on, a failure leaves what was read, for the
+    // host to clear; the host's LoadProgress may stop the load (WorkspaceAborted).
     int loadWorkspaceFromFile(IWorkspaceHost* host);
     // Whether the last load cleared the workspace before it ended (a failure after that point
     // leaves a workspace that is not the saved file any more).
     bool workspaceCleared() const { return m_bCleared; }
 
-    // The current format: 0, -3 for a foreign magic text, or a window reader's code.
+    // The current format: 0, -3 for a foreign magic text, a record reader's code (-4 to -7),
+    // -7 for a file that holds no workspace, or -10 when the host stopped the load.
     int loadWorkspaceFromKvbFile(QFile& file);
     int loadWorkspaceFromStream(QDataStream& in);
-    // The older format: 0, or -1 when the file is refused.
+    // The older format: 0; -1 when the file is refused with a warning; -7 when it is empty or
+    // holds no such file; -4 when a record runs past its end; -10 when the host stopped it.
     int loadWorkspaceFromPvxFile(QFile& file);
     int loadWorkspaceFromPvxFile_new(QFile& file);
     int loadPvxData(const QByteArray& data);
@@ -47,6 +50,10 @@ private:
     struct PvxState;
     quint64 pvxRecord(const QByteArray& data, quint64 position, PvxState& state);
 
+    // Hands progress to the host; false once the host has stopped the load.
+    bool reportProgress(qint64 done, qint64 total);
+
     IWorkspaceHost* m_pHost = nullptr;
     bool m_bCleared = false;
+    bool m_bAborted = false;
 };

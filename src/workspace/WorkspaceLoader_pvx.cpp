@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QFile>
+#include <QtEndian>
 #include <cstring>
 
 namespace {
@@ -87,13 +88,10 @@ quint64 CWorkspaceLoader::readArray(const QByteArray& data, quint64 position, QV
     const quint64 size = quint64(data.size());
     const quint64 held = first < size ? (size - first) / 8 : 0;
     const int n = int(qMin<quint64>(quint64(count), held));
-    values.reserve(values.size() + n);
-    for (int i = 0; i < n; ++i) {
-        const quint64 bits = readLE(data, first + 8 * quint64(i), 8);
-        double value;
-        std::memcpy(&value, &bits, sizeof value);
-        values.append(value);
-    }
+    const int before = values.size();
+    values.resize(before + n);
+    if (n > 0)
+        qFromLittleEndian<double>(data.constData() + first, n, values.data() + before);
     return first + 8 * quint64(quint32(count));
 }
 
@@ -140,8 +138,9 @@ int CWorkspaceLoader::loadWorkspaceFromPvxFile_new(QFile& file)
 
 int CWorkspaceLoader::loadPvxData(const QByteArray& data)
 {
+    m_bAborted = false;
     if (data.isEmpty() || readShort(data, 0) != 0)
-        return WorkspaceCancelled;
+        return WorkspaceUnreadable;
     if (readShort(data, 6) != 4) {
         if (m_pHost)
             m_pHost->Warn(QStringLiteral("Pavix"),
@@ -149,8 +148,7 @@ int CWorkspaceLoader::loadPvxData(const QByteArray& data)
                              "most recent version of Pavix and try again"));
         return WorkspaceCancelled;
     }
-    loadPvxFileVersion_TLV(data, 8);
-    return 0;
+    return loadPvxFileVersion_TLV(data, 8);
 }
 
 quint64 CWorkspaceLoader::pvxRecord(const QByteArray& data, quint64 position, PvxState& state)
@@ -195,10 +193,9 @@ quint64 CWorkspaceLoader::pvxRecord(const QByteArray& data, quint64 position, Pv
     case PvxYValues: {
         QVector<double> values;
         const quint64 next = readArray(data, position + 6, values);
-        if (branch) {
-            for (double v : values)
-                tag == PvxXValues ? branch->AddXSample(v) : branch->AddYSample(v);
-        }
+        if (branch)
+            tag == PvxXValues ? branch->AppendXValues(values.constData(), values.size())
+                              : branch->AppendYValues(values.constData(), values.size());
         return next;
     }
     case 808:
@@ -239,10 +236,16 @@ int CWorkspaceLoader::loadPvxFileVersion_TLV(const QByteArray& data, unsigned in
     quint64 at = position;
     const quint64 size = quint64(data.size());
     while (at < size) {
+        if (!reportProgress(qint64(at), qint64(size)))
+            return WorkspaceAborted;
         at = pvxRecord(data, at, state);
         if (state.folder)
             lastFolder = state.folder;
     }
+    // A record (its text, its array, its fixed fields) that reaches past the end of the data:
+    // the file was cut, and what it held after that point is lost.
+    if (at > size)
+        return WorkspaceTruncated;
     if (lastFolder && m_pHost) {
         m_pHost->ShowGraphOfBranches(lastFolder->GetBranchKeys());
         m_pHost->ShowNotesWithText(state.notes);

@@ -1,6 +1,7 @@
 // Numeric cores of the range analyses: smoothing, moving average, statistics, Fourier spectrum.
 #include "common/TestMain.h"
 #include <cmath>
+#include <limits>
 #include <random>
 
 #include "analysis/FourierSpectrum.h"
@@ -188,7 +189,47 @@ private slots:
         QCOMPARE(none.m_sum, 0.0);
         // A NaN among the values neither crashes the median nor hides the ordinary ones.
         const CStatisticsInfo nan = ComputeStatistics({1, std::nan(""), 3}, 1.0, 1.0);
-        QCOMPARE(nan.m_median, 3.0);
+        QCOMPARE(nan.m_median, 2.0);
+    }
+
+    // Minimum, maximum and median of 1, 2, 4 (scaled by 10) with missing samples anywhere.
+    void statisticsPassOverMissingSamplesWhereverTheySit_data()
+    {
+        QTest::addColumn<QVector<double>>("values");
+        const double gaps[] = {std::nan(""), -9999999.0};
+        for (double gap : gaps) {
+            for (int at = 0; at <= 3; ++at) {
+                QVector<double> v{1, 2, 4};
+                v.insert(at, gap);
+                QTest::addRow("%s at %d", std::isnan(gap) ? "NaN" : "missing", at) << v;
+            }
+        }
+        QTest::newRow("both, twice") << QVector<double>{std::nan(""), 4, -9999999.0, 1, std::nan(""), 2, -9999999.0};
+    }
+
+    void statisticsPassOverMissingSamplesWhereverTheySit()
+    {
+        QFETCH(QVector<double>, values);
+        const CStatisticsInfo s = ComputeStatistics(values, 10.0, 1.0);
+        QCOMPARE(s.m_min, 10.0);
+        QCOMPARE(s.m_max, 40.0);
+        QCOMPARE(s.m_median, 20.0);
+        QCOMPARE(s.m_sum, 70.0);
+        QCOMPARE(s.m_average, 70.0 / 3);
+        QCOMPARE(s.m_samples, values.size());
+    }
+
+    void statisticsMedianOfHugeValuesAndOfNoReading()
+    {
+        const double big = std::numeric_limits<double>::max();
+        QCOMPARE(ComputeStatistics({big, big}, 1.0, 1.0).m_median, big);
+        QCOMPARE(ComputeStatistics({big, big / 2, -1.0, big}, 1.0, 1.0).m_median, big * 0.75);
+        QCOMPARE(ComputeStatistics({-big, -big}, 1.0, 1.0).m_median, -big);
+        const CStatisticsInfo none = ComputeStatistics({std::nan(""), -9999999.0}, 1.0, 1.0);
+        QCOMPARE(none.m_min, -9999999.0);
+        QCOMPARE(none.m_max, -9999999.0);
+        QCOMPARE(none.m_median, -9999999.0);
+        QCOMPARE(none.m_average, -9999999.0);
     }
 
     void fourierOfPureSineHasOneBin()

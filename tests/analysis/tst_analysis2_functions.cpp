@@ -146,26 +146,42 @@ private slots:
         CFunctions::SetSignalHub(nullptr);
     }
 
-    void statisticsInTheCatalogueUnit()
+    // Figures in the unit the series is labelled with: its catalogue measurement's prefix.
+    void statisticsInTheLabelledUnit_data()
     {
+        QTest::addColumn<int>("sensor");
+        QTest::addColumn<int>("measurement");
+        QTest::addColumn<int>("storedPrefix");
+        QTest::addColumn<int>("labelPrefix"); // what the catalogue gives that measurement
+        QTest::addColumn<double>("factor");
+        QTest::newRow("kPa series stored in kPa") << 41 << 0 << 1 << 1 << 1.0;
+        QTest::newRow("same sensor, measurement without prefix") << 41 << 2 << 0 << 0 << 1.0;
+        QTest::newRow("stored in V, labelled mV") << 4 << 0 << 0 << 2 << 1000.0;
+        QTest::newRow("function result") << 20480 << 0 << 1 << -1 << 1.0;
+    }
+
+    void statisticsInTheLabelledUnit()
+    {
+        QFETCH(int, sensor);
+        QFETCH(int, measurement);
+        QFETCH(int, storedPrefix);
+        QFETCH(int, labelPrefix);
+        QFETCH(double, factor);
         Fixture f;
         CSensorInfo catalogue;
         catalogue.LoadSensorInfo();
         f.manager.SetSensorCatalogue(&catalogue);
-        int milli = -1;
-        for (int i = 1; i <= 148 && milli < 0; ++i) {
-            const CSensorMeasuremntInfo* m = catalogue.GetMeasurementInfo(i, 0);
-            if (m && m->m_UnitPrefix == 2)
-                milli = i;
-        }
-        QVERIFY(milli > 0);
-        CDataBranch* b = f.branch({0.002, 0.004, 0.006}, 0.1, "G1", "V", 2, {}, 6, milli);
+        const CSensorMeasuremntInfo* label = catalogue.GetMeasurementInfo(sensor, measurement);
+        QCOMPARE(label ? int(label->m_UnitPrefix) : -1, labelPrefix);
+        CDataBranch* b = f.branch({18.5, 20.0, 19.0, 18.5}, 0.1, "G1", "Pa", short(storedPrefix), {}, 6, sensor);
+        b->m_Measurement = measurement;
         const CStatisticsInfo s = f.functions.FunctionStatistics(b->m_Key, 0, -1);
-        QVERIFY(std::fabs(s.m_sum - 12.0) < 1e-12);
-        QVERIFY(std::fabs(s.m_median - 4.0) < 1e-12);
-        QVERIFY(std::fabs(s.m_area - 0.001) < 1e-15); // stored values, not scaled
-        b->m_SensorIndex = 20480;
-        QVERIFY(std::fabs(f.functions.FunctionStatistics(b->m_Key, 0, -1).m_sum - 0.012) < 1e-15);
+        QCOMPARE(s.m_min, 18.5 * factor);
+        QCOMPARE(s.m_max, 20.0 * factor);
+        QCOMPARE(s.m_average, 19.0 * factor);
+        QCOMPARE(s.m_median, 18.75 * factor);
+        QCOMPARE(s.m_area, 5.75); // stored values times seconds, never scaled
+        f.manager.SetSensorCatalogue(nullptr);
     }
 
     void statisticsTaskSurvivesDeletion()

@@ -182,17 +182,23 @@ void TestAnalysisFits::powerInDisplayedUnit()
             index = i;
     }
     QVERIFY2(index > 0, "the catalogue has a sensor measured in milli-units");
-    // Stored 0.003 n^2 is 3 n^2 in the displayed unit: the equation shows a = 3, the fitted
-    // values stay in the stored unit.
+    // Stored 0.003 n^2 V is 3 n^2 in the displayed mV: the equation shows a = 3, the fitted
+    // values stay in the stored unit. Stored in mV already, the equation shows them as stored.
     QVector<double> y;
     for (int n = 0; n <= 6; ++n)
         y.append(0.003 * n * n);
-    CDataBranch* g1 = f.branch(y, 1.0, QStringLiteral("G1"), QStringLiteral("mV"), 2, {}, 6,
+    CDataBranch* g1 = f.branch(y, 1.0, QStringLiteral("G1"), QStringLiteral("V"), 0, {}, 6,
                                index);
     CDataBranch* fit = f.functions.FunctionPowerRegression(g1, 0, -1);
     QVERIFY(fit);
     QCOMPARE(fit->m_FunctionText, QStringLiteral("f(x) = 3X^(2) ,  RI = 1"));
     QCOMPARE(f.ys(fit).last(), 0.108);
+    for (double& v : y)
+        v *= 1000.0;
+    g1 = f.branch(y, 1.0, QStringLiteral("G1"), QStringLiteral("mV"), 2, {}, 6, index);
+    fit = f.functions.FunctionPowerRegression(g1, 0, -1);
+    QVERIFY(fit);
+    QCOMPARE(fit->m_FunctionText, QStringLiteral("f(x) = 3X^(2) ,  RI = 1"));
     f.manager.SetSensorCatalogue(nullptr);
 }
 

@@ -42,20 +42,9 @@
 
 namespace {
 
-// The scripted prompter, with the result box of the timing wizard recorded as well.
-class CAnalysisPrompter : public CScriptedPrompter
-{
-public:
-    bool retryOrClose(QWidget*, const QString& title, const QString& text) override
-    {
-        m_Log << "result|" + title + "|" + text;
-        return false;
-    }
-};
-
 struct CAnalysisBench
 {
-    CAnalysisPrompter prompter;
+    CScriptedPrompter prompter;
     std::unique_ptr<kvsim::CLoggerSimulator> sim;
     std::unique_ptr<MainWindow> window;
     std::unique_ptr<QSignalSpy> ended;

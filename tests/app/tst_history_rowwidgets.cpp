@@ -1,7 +1,7 @@
-// The row widgets of the history tree follow what shows: a series row has its widget while
-// every row above it is expanded, and none otherwise. What the user set or the hub said while
-// a run was closed shows when it opens, and deleting works whatever is open.
-#include "app/base/ChildWindowHost.h"
+// The rows of the history tree follow what shows: a series row shows while every row above it
+// is expanded, and not otherwise; no row has a widget of its own. What the user set or the hub
+// said while a run was closed shows when it opens, and deleting works whatever is open.
+#include "support/HistoryHost.h"
 #include "app/shell/HistoryRows.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryTreeView.h"
@@ -13,20 +13,11 @@
 #include <QAbstractItemModelTester>
 #include <QScrollBar>
 #include <QSignalSpy>
-#include <QToolButton>
 #include "common/TestMain.h"
 
 #include <functional>
 
 namespace {
-
-class CRowsHost : public QWidget, public IChildWindowHost
-{
-public:
-    bool AlignToGrid() const override { return false; }
-    CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Hub); }
-    CKorvantaSignals m_Hub;
-};
 
 // Runs something while the delete question is open, as the event loop of a real box would.
 class CHookedPrompter : public CScriptedPrompter
@@ -91,21 +82,30 @@ private:
             host.show();
             window.show();
         }
-        QTreeView* view() { return window.treeView(); }
+        CHistoryTreeView* view() { return static_cast<CHistoryTreeView*>(window.treeView()); }
         QModelIndex run(int row) { return window.model()->index(row, 0); }
         QModelIndex series(int runRow, int row) { return window.model()->index(row, 0, run(runRow)); }
-        DataBranchEditor* seriesRow(const QModelIndex& index)
+        // Whether the view lays the row out (every row above it is expanded), and whether it
+        // lies on screen.
+        bool shows(const QModelIndex& index) { return view()->visualRect(index).isValid(); }
+        bool onScreen(const QModelIndex& index)
         {
-            return qobject_cast<DataBranchEditor*>(view()->indexWidget(index));
+            return shows(index) && view()->viewport()->rect().contains(view()->visualRect(index));
         }
-        // Row widgets alive in the tree once the released ones are gone.
+        std::unique_ptr<DataBranchEditor> seriesRow(const QModelIndex& index)
+        {
+            return shows(index) ? window.branchRow(index) : nullptr;
+        }
+        // Rows the view lays out, top to bottom.
         int liveRowWidgets()
         {
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-            return view()->viewport()->findChildren<CHistoryRowWidget*>().size();
+            int rows = 0;
+            for (QModelIndex index = run(0); index.isValid(); index = view()->indexBelow(index))
+                ++rows;
+            return rows;
         }
         CHookedPrompter prompter;
-        CRowsHost host;
+        CHistoryTestHost host;
         CDataManager data;
         CHistoryWindow window;
         QAbstractItemModelTester tester;
@@ -131,15 +131,15 @@ void TestHistoryRowWidgets::closedRunsHaveOnlyTheirOwnRowWidgets()
 {
     Rig r(4);
     QCOMPARE(r.liveRowWidgets(), 4);
-    // The rows share one delete picture, with its disabled state.
-    const QIcon icon = qobject_cast<CHistoryRowWidget*>(r.view()->indexWidget(r.run(0)))->deleteButton()->icon();
+    // The rows are drawn, not made of widgets; they share one delete picture, with its
+    // disabled state.
+    QVERIFY(r.view()->viewport()->findChildren<QWidget*>().isEmpty());
+    const QIcon icon = r.window.deleteIcon();
     QVERIFY(!icon.pixmap(24, QIcon::Disabled).isNull());
-    QCOMPARE(qobject_cast<CHistoryRowWidget*>(r.view()->indexWidget(r.run(3)))->deleteButton()->icon().cacheKey(),
-             icon.cacheKey());
     for (int run = 0; run < 4; ++run) {
-        QVERIFY(qobject_cast<DataFolderEditor*>(r.view()->indexWidget(r.run(run))));
+        QVERIFY(r.window.folderRow(r.run(run)));
         for (int s = 0; s < 3; ++s)
-            QVERIFY(!r.view()->indexWidget(r.series(run, s)));
+            QVERIFY(!r.shows(r.series(run, s)));
     }
 }
 
@@ -151,7 +151,7 @@ void TestHistoryRowWidgets::expandingMakesSeriesWidgetsCollapsingRemovesThem()
     QCOMPARE(r.liveRowWidgets(), 3 + 3);
     // Newest series first, each with its caption, run name and key.
     for (int s = 0; s < 3; ++s) {
-        DataBranchEditor* row = r.seriesRow(r.series(1, s));
+        std::unique_ptr<DataBranchEditor> row = r.seriesRow(r.series(1, s));
         QVERIFY(row);
         QCOMPARE(row->key(), second->GetBranchKey(2 - s));
         QCOMPARE(row->caption(), QStringLiteral("S%1 (m)").arg(3 - s));
@@ -159,10 +159,10 @@ void TestHistoryRowWidgets::expandingMakesSeriesWidgetsCollapsingRemovesThem()
         QCOMPARE(row->parentKey(), second->m_Key);
         QVERIFY(row->deleteEnabled());
     }
-    QVERIFY(!r.view()->indexWidget(r.series(0, 0)));
+    QVERIFY(!r.shows(r.series(0, 0)));
     r.view()->collapse(r.run(1));
     for (int s = 0; s < 3; ++s)
-        QVERIFY(!r.view()->indexWidget(r.series(1, s)));
+        QVERIFY(!r.shows(r.series(1, s)));
     QCOMPARE(r.liveRowWidgets(), 3);
     // Opening again makes them again.
     r.view()->expand(r.run(1));
@@ -181,8 +181,8 @@ void TestHistoryRowWidgets::derivedRowsComeBackWithTheirRun()
     QCOMPARE(derivedRow.parent(), sourceRow);
     // The series opened inside a closed run: still nothing shows.
     r.view()->expand(sourceRow);
-    QVERIFY(!r.view()->indexWidget(sourceRow));
-    QVERIFY(!r.view()->indexWidget(derivedRow));
+    QVERIFY(!r.shows(sourceRow));
+    QVERIFY(!r.shows(derivedRow));
     r.view()->expand(r.run(0));
     QVERIFY(r.seriesRow(sourceRow));
     QCOMPARE(r.seriesRow(derivedRow)->caption(), QStringLiteral("Derivative"));
@@ -190,8 +190,8 @@ void TestHistoryRowWidgets::derivedRowsComeBackWithTheirRun()
     QCOMPARE(r.seriesRow(derivedRow)->parentKey(), source);
     // Closing the run takes the widgets of every level; the series stays open for next time.
     r.view()->collapse(r.run(0));
-    QVERIFY(!r.view()->indexWidget(sourceRow));
-    QVERIFY(!r.view()->indexWidget(derivedRow));
+    QVERIFY(!r.shows(sourceRow));
+    QVERIFY(!r.shows(derivedRow));
     QCOMPARE(r.liveRowWidgets(), 1);
     r.view()->expand(r.run(0));
     QVERIFY(r.view()->isExpanded(sourceRow));
@@ -238,7 +238,7 @@ void TestHistoryRowWidgets::deleteLockWhileClosed()
     Rig r(3, loaded);
     // Run 0 is open while the hub speaks, run 1 opens afterwards: both must agree.
     r.view()->expand(r.run(0));
-    DataBranchEditor* early = r.seriesRow(r.series(0, 0));
+    std::unique_ptr<DataBranchEditor> early = r.seriesRow(r.series(0, 0));
     QVERIFY(early);
     for (Hub event : events) {
         if (event == Hub::StartedRun) {
@@ -251,12 +251,12 @@ void TestHistoryRowWidgets::deleteLockWhileClosed()
         }
     }
     r.view()->expand(r.run(1));
-    DataBranchEditor* late = r.seriesRow(r.series(1, 0));
+    std::unique_ptr<DataBranchEditor> late = r.seriesRow(r.series(1, 0));
     QVERIFY(late);
     QCOMPARE(late->deleteEnabled(), deletable);
-    QCOMPARE(qobject_cast<DataFolderEditor*>(r.view()->indexWidget(r.run(1)))->deleteEnabled(), deletable);
-    // The earlier widget may be gone if a new run closed its run; if not, it agrees.
-    if (r.view()->indexWidget(r.series(0, 0)) == early)
+    QCOMPARE(r.window.folderRow(r.run(1))->deleteEnabled(), deletable);
+    // The earlier row may be hidden if a new run closed its run; if not, it agrees.
+    if (r.shows(early->index()))
         QCOMPARE(early->deleteEnabled(), deletable);
 }
 
@@ -268,8 +268,8 @@ void TestHistoryRowWidgets::newRunAloneGetsSeriesWidgets()
     emit r.host.m_Hub.LoggerStartedRun();
     // Every run's own row, and the new run's series: the run opened before is closed again.
     QCOMPARE(r.liveRowWidgets(), 6 + 3);
-    QVERIFY(!r.view()->indexWidget(r.series(2, 0)));
-    DataBranchEditor* newest = r.seriesRow(r.series(5, 0));
+    QVERIFY(!r.shows(r.series(2, 0)));
+    std::unique_ptr<DataBranchEditor> newest = r.seriesRow(r.series(5, 0));
     QVERIFY(newest);
     QCOMPARE(newest->key(), added->GetBranchKey(2));
     QVERIFY(!newest->deleteEnabled());
@@ -285,7 +285,7 @@ void TestHistoryRowWidgets::deletingAClosedRunDeletesAllItsSeries()
     const QVector<int> keys = middle->GetBranchKeys();
     const int lastFolderKey = r.data.GetDataFolderByIndex(2)->m_Key;
     QSignalSpy deleted(&r.host.m_Hub, &CKorvantaSignals::dataKeyIsDeleted);
-    qobject_cast<DataFolderEditor*>(r.view()->indexWidget(r.run(1)))->onDelete();
+    r.window.folderRow(r.run(1))->onDelete();
     QCOMPARE(r.window.model()->rowCount(), 2);
     QVERIFY(!r.data.GetDataFolder(folderKey));
     for (int key : keys) {
@@ -308,7 +308,7 @@ void TestHistoryRowWidgets::deletingASeriesTakesItsClosedDerivedRows()
     r.view()->expand(r.run(0));
     const QModelIndex sourceRow = r.window.model()->findKey(source);
     QVERIFY(!r.view()->isExpanded(sourceRow));
-    QVERIFY(!r.view()->indexWidget(r.window.model()->findKey(derived)));
+    QVERIFY(!r.shows(r.window.model()->findKey(derived)));
     r.seriesRow(sourceRow)->onDelete();
     QVERIFY(!r.data.GetDataBranch(source));
     QVERIFY(!r.data.GetDataBranch(derived));
@@ -327,7 +327,7 @@ void TestHistoryRowWidgets::removedOpenRowsLeaveNoWidgetsBehind()
     r.view()->expand(r.run(2));
     QCOMPARE(r.liveRowWidgets(), 3 + 4 + 3);
     // A run deleted while open takes its series' and derived series' widgets with it.
-    qobject_cast<DataFolderEditor*>(r.view()->indexWidget(r.run(0)))->onDelete();
+    r.window.folderRow(r.run(0))->onDelete();
     QCOMPARE(r.liveRowWidgets(), 2 + 3);
     r.window.Clean();
     QCOMPARE(r.liveRowWidgets(), 0);
@@ -337,7 +337,7 @@ void TestHistoryRowWidgets::rowRebuiltDuringTheQuestionIsLeftAlone()
 {
     Rig r(2);
     r.view()->expand(r.run(0));
-    DataBranchEditor* row = r.seriesRow(r.series(0, 0));
+    std::unique_ptr<DataBranchEditor> row = r.seriesRow(r.series(0, 0));
     const int key = row->key();
     const int sibling = r.data.GetDataFolderByIndex(0)->GetBranchKey(0);
     // The tree is rebuilt while the box is open (a download finishing): the widget's row is
@@ -359,7 +359,7 @@ void TestHistoryRowWidgets::rowsOpenedWithoutSignalGetWidgetsOnScreen()
     // Opening everything at once announces no single row; the rows that come on screen still
     // get their widgets when the view places them.
     r.view()->expandAll();
-    QTRY_VERIFY(r.seriesRow(r.series(0, 0)) && r.seriesRow(r.series(0, 0))->isVisible());
+    QTRY_VERIFY(r.seriesRow(r.series(0, 0)) && r.onScreen(r.series(0, 0)));
     QCOMPARE(r.seriesRow(r.series(0, 0))->caption(), QStringLiteral("S3 (m)"));
 }
 
@@ -367,24 +367,22 @@ void TestHistoryRowWidgets::rowsOffScreenTakeTheLockWhenTheyShow()
 {
     Rig r(60);
     r.show(300);
-    auto* last = qobject_cast<CHistoryRowWidget*>(r.view()->indexWidget(r.run(59)));
+    std::unique_ptr<DataFolderEditor> last = r.window.folderRow(r.run(59));
     QVERIFY(last);
     // Sixty runs do not fit in 300 pixels: the last run's row is placed off screen.
-    QTRY_VERIFY(r.view()->indexWidget(r.run(0))->isVisible() && !last->isVisible());
+    QTRY_VERIFY(r.onScreen(r.run(0)) && !r.onScreen(r.run(59)));
     r.addRun();
     emit r.host.m_Hub.LoggerStartedRun();
     QVERIFY(!last->deleteEnabled());
     // The button the user sees once the row scrolls into view, not through the row's accessor.
-    auto* button = last->findChild<QToolButton*>();
     r.view()->verticalScrollBar()->setValue(r.view()->verticalScrollBar()->maximum());
-    QTRY_VERIFY(last->isVisible());
-    QVERIFY(!button->isEnabled());
+    QTRY_VERIFY(r.onScreen(last->index()));
+    QCOMPARE(r.view()->deleteButtonMode(last->index()), QIcon::Disabled);
     emit r.host.m_Hub.LoggerExperimentEnd();
-    QVERIFY(button->isEnabled());
-    auto* first = qobject_cast<CHistoryRowWidget*>(r.view()->indexWidget(r.run(0)));
+    QCOMPARE(r.view()->deleteButtonMode(last->index()), QIcon::Normal);
     r.view()->verticalScrollBar()->setValue(0);
-    QTRY_VERIFY(first->isVisible());
-    QVERIFY(first->findChild<QToolButton*>()->isEnabled());
+    QTRY_VERIFY(r.onScreen(r.run(0)));
+    QCOMPARE(r.view()->deleteButtonMode(r.run(0)), QIcon::Normal);
 }
 
 KORVANTA_TEST_MAIN(TestHistoryRowWidgets)

@@ -1,26 +1,22 @@
-// The history tree view with many rows: only the rows on screen show their row widgets, rows
-// that scroll into view get theirs at once, and collapsing the tree closes every expanded row.
-#include "app/base/ChildWindowHost.h"
+// The history tree view with many rows: the rows on screen are the ones laid out there, rows
+// scroll into view, collapsing the tree closes every expanded row, and the rows' delete buttons
+// answer the pointer.
+#include "support/HistoryHost.h"
+#include "app/shell/HistoryRowDelegate.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryTreeView.h"
 #include "app/shell/HistoryWindow.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
+#include "support/ScriptedPrompter.h"
 
+#include <QHoverEvent>
 #include <QScrollBar>
 #include "common/TestMain.h"
 
 namespace {
 
-class CViewHost : public QWidget, public IChildWindowHost
-{
-public:
-    bool AlignToGrid() const override { return false; }
-    CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Hub); }
-    CKorvantaSignals m_Hub;
-};
-
-// Lets the view finish its deferred layout and place its row widgets.
+// Lets the view finish its deferred layout.
 void Settle()
 {
     for (int i = 0; i < 4; ++i) {
@@ -57,8 +53,20 @@ private:
             Settle();
         }
         CHistoryTreeView* view() { return static_cast<CHistoryTreeView*>(window.treeView()); }
-        QWidget* rowWidget(int row) { return view()->indexWidget(window.model()->index(row, 0)); }
-        CViewHost host;
+        // Whether a row is laid out, and on screen.
+        bool shows(const QModelIndex& index) { return view()->visualRect(index).isValid(); }
+        bool onScreen(const QModelIndex& index)
+        {
+            return shows(index) && view()->visualRect(index).intersects(view()->viewport()->rect());
+        }
+        bool onScreen(int row) { return onScreen(window.model()->index(row, 0)); }
+        QPoint deleteButton(int row)
+        {
+            return HistoryRowLayout::deleteButtonRect(view()->visualRect(window.model()->index(row, 0))).center();
+        }
+        int questions() { return prompter.m_Log.filter(QStringLiteral("confirm|")).size(); }
+        CScriptedPrompter prompter;
+        CHistoryTestHost host;
         CDataManager data;
         CHistoryWindow window;
     };
@@ -67,14 +75,12 @@ private slots:
     void onlyRowsOnScreenShowTheirWidgets()
     {
         Rig r(80);
-        QVERIFY(r.rowWidget(0));
-        QVERIFY(r.rowWidget(0)->isVisible());
-        QVERIFY(r.rowWidget(0)->geometry().intersects(r.view()->viewport()->rect()));
+        QVERIFY(r.onScreen(0));
         // Eighty runs do not fit in 300 pixels: the last run's row is off screen.
-        QVERIFY(!r.rowWidget(79)->isVisible());
-        // Series rows inside collapsed runs have no widget at all.
+        QVERIFY(!r.onScreen(79));
+        // Series rows inside collapsed runs are not laid out at all.
         const QModelIndex series = r.window.model()->index(0, 0, r.window.model()->index(0, 0));
-        QVERIFY(!r.view()->indexWidget(series));
+        QVERIFY(!r.shows(series));
     }
 
     void scrolledRowsGetTheirWidgets()
@@ -82,9 +88,8 @@ private slots:
         Rig r(80);
         r.view()->verticalScrollBar()->setValue(r.view()->verticalScrollBar()->maximum());
         Settle();
-        QVERIFY(r.rowWidget(79)->isVisible());
-        QVERIFY(r.rowWidget(79)->geometry().intersects(r.view()->viewport()->rect()));
-        QVERIFY(!r.rowWidget(0)->isVisible());
+        QVERIFY(r.onScreen(79));
+        QVERIFY(!r.onScreen(0));
     }
 
     void expandedRunShowsItsSeriesAndCollapsesAgain()
@@ -95,13 +100,13 @@ private slots:
         r.view()->expand(r.window.model()->index(3, 0));
         Settle();
         QCOMPARE(r.view()->expandedCount(), 2);
-        QVERIFY(r.view()->indexWidget(r.window.model()->index(0, 0, run))->isVisible());
+        QVERIFY(r.onScreen(r.window.model()->index(0, 0, run)));
         r.view()->collapseEverything();
         Settle();
         QCOMPARE(r.view()->expandedCount(), 0);
         QVERIFY(!r.view()->isExpanded(run));
         QVERIFY(!r.view()->isExpanded(r.window.model()->index(3, 0)));
-        QVERIFY(!r.view()->indexWidget(r.window.model()->index(0, 0, run)));
+        QVERIFY(!r.shows(r.window.model()->index(0, 0, run)));
     }
 
     void addedRunIsExpandedAloneWithItsSeriesLastToFirst()
@@ -123,6 +128,57 @@ private slots:
         for (int row = 0; row < 4; ++row)
             QCOMPARE(r.window.model()->data(r.window.model()->index(row, 0, run), Qt::EditRole).toInt(), keys.at(3 - row));
         QCOMPARE(QModelIndex(r.window.lastRecordedRow()), r.window.model()->index(0, 0, run));
+    }
+
+    // A press and a release on a run's delete button: asked and deleted only when both land on
+    // a button that may delete, and the user says yes.
+    void deleteButtonDeletesOnReleaseOverIt_data()
+    {
+        QTest::addColumn<bool>("duringRun");
+        QTest::addColumn<bool>("releasedOnIt");
+        QTest::addColumn<bool>("answer");
+        QTest::addColumn<int>("questions");
+        QTest::newRow("released on it, yes") << false << true << true << 1;
+        QTest::newRow("released on it, no") << false << true << false << 1;
+        QTest::newRow("released beside it") << false << false << true << 0;
+        QTest::newRow("greyed during a run") << true << true << true << 0;
+    }
+
+    void deleteButtonDeletesOnReleaseOverIt()
+    {
+        QFETCH(bool, duringRun);
+        QFETCH(bool, releasedOnIt);
+        QFETCH(bool, answer);
+        QFETCH(int, questions);
+        Rig r(5);
+        if (duringRun)
+            r.window.Restore(false);
+        Settle();
+        r.prompter.m_bConfirm = answer;
+        const int key = r.data.GetDataFolderByIndex(2)->m_Key;
+        const QModelIndex run = r.window.model()->index(2, 0);
+        QTest::mousePress(r.view()->viewport(), Qt::LeftButton, Qt::NoModifier, r.deleteButton(2));
+        QCOMPARE(r.view()->deleteButtonMode(run), duringRun ? QIcon::Disabled : QIcon::Active);
+        const QPoint release = releasedOnIt ? r.deleteButton(2) : r.view()->visualRect(run).center();
+        QTest::mouseRelease(r.view()->viewport(), Qt::LeftButton, Qt::NoModifier, release);
+        QCOMPARE(r.questions(), questions);
+        const bool deleted = questions == 1 && answer;
+        QCOMPARE(r.data.GetDataFolder(key) == nullptr, deleted);
+        QCOMPARE(r.window.model()->rowCount(), deleted ? 4 : 5);
+        // Nothing of the button's press is left behind on the row that takes its place.
+        QCOMPARE(r.view()->deleteButtonMode(r.window.model()->index(2, 0)), duringRun ? QIcon::Disabled : QIcon::Normal);
+    }
+
+    void deleteButtonShowsThePointerOverIt()
+    {
+        Rig r(5);
+        QHoverEvent over(QEvent::HoverMove, r.deleteButton(1), QPoint());
+        QCoreApplication::sendEvent(r.view()->viewport(), &over);
+        QCOMPARE(r.view()->deleteButtonMode(r.window.model()->index(1, 0)), QIcon::Selected);
+        QCOMPARE(r.view()->deleteButtonMode(r.window.model()->index(0, 0)), QIcon::Normal);
+        QHoverEvent away(QEvent::HoverLeave, QPoint(-1, -1), r.deleteButton(1));
+        QCoreApplication::sendEvent(r.view()->viewport(), &away);
+        QCOMPARE(r.view()->deleteButtonMode(r.window.model()->index(1, 0)), QIcon::Normal);
     }
 };
 

@@ -1,5 +1,5 @@
 // The history window over a real data manager: rows for runs and series, their order and
-// captions, rebuilds, damaged owner chains, deletion from the row widgets and closing.
+// captions, rebuilds, damaged owner chains, deletion from the rows and closing.
 #include "app/base/ChildWindowHost.h"
 #include "app/shell/HistoryRows.h"
 #include "app/shell/HistoryTreeModel.h"
@@ -10,7 +10,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
-#include <QToolButton>
 #include <QTreeView>
 #include "common/TestMain.h"
 
@@ -51,13 +50,13 @@ private:
             return folder;
         }
         int keyAt(const QModelIndex& i) { return window.model()->data(i, Qt::EditRole).toInt(); }
-        // A series row has its widget only while it shows: the rows above it are opened first,
-        // innermost first, as the widgets must appear whatever the order.
-        DataBranchEditor* branchRow(const QModelIndex& i)
+        // The rows above a series row are opened first, innermost first, as the user opens them
+        // to reach it.
+        std::unique_ptr<DataBranchEditor> branchRow(const QModelIndex& i)
         {
             for (QModelIndex up = i.parent(); up.isValid(); up = up.parent())
                 window.treeView()->expand(up);
-            return qobject_cast<DataBranchEditor*>(window.treeView()->indexWidget(i));
+            return window.branchRow(i);
         }
         CScriptedPrompter prompter;
         CHistoryHost host;
@@ -77,6 +76,7 @@ private slots:
     void deletingLastRunKeepsUnsavedMark();
     void deletingSeriesRemovesDerivedRows();
     void closeHidesAndRearranges();
+    void rowsFollowTheStoreAsRunsComeAndGo();
 };
 
 void TestHistoryWindow::newFolderOrderCaptionsAndLocks()
@@ -93,24 +93,24 @@ void TestHistoryWindow::newFolderOrderCaptionsAndLocks()
     // The newest series is inserted at the top: third, second, first.
     for (int row = 0; row < 3; ++row)
         QCOMPARE(r.keyAt(r.window.model()->index(row, 0, folder)), run->GetBranchKey(2 - row));
-    DataBranchEditor* third = r.branchRow(r.window.model()->index(0, 0, folder));
-    DataBranchEditor* second = r.branchRow(r.window.model()->index(1, 0, folder));
+    std::unique_ptr<DataBranchEditor> third = r.branchRow(r.window.model()->index(0, 0, folder));
+    std::unique_ptr<DataBranchEditor> second = r.branchRow(r.window.model()->index(1, 0, folder));
     QVERIFY(third && second);
     QCOMPARE(third->caption(), QStringLiteral("S3 (m)"));
     QCOMPARE(second->caption(), QStringLiteral("S2"));
     QCOMPARE(third->folderName(), run->m_Name);
-    QVERIFY(!third->deleteButton()->isEnabled());
-    auto* folderRow = qobject_cast<DataFolderEditor*>(r.window.treeView()->indexWidget(folder));
+    QVERIFY(!third->deleteEnabled());
+    std::unique_ptr<DataFolderEditor> folderRow = r.window.folderRow(folder);
     QVERIFY(folderRow);
     QCOMPARE(folderRow->caption(), run->m_Name);
-    QVERIFY(!folderRow->deleteButton()->isEnabled());
+    QVERIFY(!folderRow->deleteEnabled());
     QVERIFY(r.window.treeView()->isExpanded(folder));
     QVERIFY(unsaved.count() >= 1);
     QCOMPARE(r.window.lastRecordedRow(), r.window.model()->index(0, 0, folder));
     // The end of the run lets the user delete again.
     emit r.host.m_Hub.LoggerExperimentEnd();
-    QVERIFY(third->deleteButton()->isEnabled());
-    QVERIFY(folderRow->deleteButton()->isEnabled());
+    QVERIFY(third->deleteEnabled());
+    QVERIFY(folderRow->deleteEnabled());
     r.window.ExpandLastBranch();
     QVERIFY(r.window.treeView()->isExpanded(folder));
 }
@@ -126,7 +126,7 @@ void TestHistoryWindow::insertChildUnknownParentOrBranch()
     QVERIFY(!r.window.insertChild(run->m_Key, 8888).isValid());
     QCOMPARE(r.window.model()->rowCount(r.window.model()->index(0, 0)), 0);
     QVERIFY(r.window.insertChild(run->m_Key, run->GetBranchKey(0), true).isValid());
-    QVERIFY(r.branchRow(r.window.model()->index(0, 0, r.window.model()->index(0, 0)))->deleteButton()->isEnabled());
+    QVERIFY(r.branchRow(r.window.model()->index(0, 0, r.window.model()->index(0, 0)))->deleteEnabled());
 }
 
 void TestHistoryWindow::insertFolderUnknownKeyAddsNothing()
@@ -182,7 +182,7 @@ void TestHistoryWindow::restoreRebuildsWithoutDuplicates()
     const QModelIndex folder = r.window.model()->index(1, 0);
     QCOMPARE(r.keyAt(folder), second->m_Key);
     QCOMPARE(r.window.model()->rowCount(folder), 3);
-    QVERIFY(r.branchRow(r.window.model()->index(0, 0, folder))->deleteButton()->isEnabled());
+    QVERIFY(r.branchRow(r.window.model()->index(0, 0, folder))->deleteEnabled());
     // The last recorded row is the last series restored, which sits at the top of its run.
     QCOMPARE(r.keyAt(r.window.lastRecordedRow()), second->GetBranchKey(2));
     r.window.Clean();
@@ -225,9 +225,9 @@ void TestHistoryWindow::downloadFinishedAndInitOnce()
     r.addRun(2);
     emit r.host.m_Hub.LoggerDownloadFinshed(false);
     QCOMPARE(r.window.model()->rowCount(), 2);
-    QVERIFY(!r.branchRow(r.window.model()->index(0, 0, r.window.model()->index(1, 0)))->deleteButton()->isEnabled());
+    QVERIFY(!r.branchRow(r.window.model()->index(0, 0, r.window.model()->index(1, 0)))->deleteEnabled());
     QTRY_VERIFY(r.branchRow(r.window.model()->index(0, 0, r.window.model()->index(1, 0)))
-                && r.branchRow(r.window.model()->index(0, 0, r.window.model()->index(1, 0)))->deleteButton()->isEnabled());
+                && r.branchRow(r.window.model()->index(0, 0, r.window.model()->index(1, 0)))->deleteEnabled());
     QCOMPARE(r.window.model()->rowCount(), 2);
 }
 
@@ -238,7 +238,7 @@ void TestHistoryWindow::deletingLastRunKeepsUnsavedMark()
     const int folderKey = run->m_Key;
     const int b0 = run->GetBranchKey(0);
     r.window.Restore(true);
-    auto* row = qobject_cast<DataFolderEditor*>(r.window.treeView()->indexWidget(r.window.model()->index(0, 0)));
+    std::unique_ptr<DataFolderEditor> row = r.window.folderRow(r.window.model()->index(0, 0));
     QVERIFY(row);
     r.prompter.m_bConfirm = false;
     row->onDelete();
@@ -288,6 +288,34 @@ void TestHistoryWindow::closeHidesAndRearranges()
     QCOMPARE(r.window.windowTitle(), QStringLiteral("History"));
     QDataStream s;
     QCOMPARE(r.window.saveToFile(&s), 0);
+}
+
+void TestHistoryWindow::rowsFollowTheStoreAsRunsComeAndGo()
+{
+    Rig r;
+    for (int i = 0; i < 4; ++i)
+        r.addRun(1)->m_Name = QStringLiteral("R%1").arg(i);
+    r.window.Restore(true);
+    const auto look = [&r](int row) { return r.window.rowLook(r.window.model()->index(row, 0)); };
+    QCOMPARE(look(3).caption, QStringLiteral("R3"));
+    const auto drop = [&r](int index) {
+        CDataFolder* run = r.data.GetDataFolderByIndex(index);
+        r.data.DeleteDataBranch(run->GetBranchKey(0));
+        r.data.DeleteDataFolder(run->m_Key);
+    };
+    // A run leaves the store: the runs after it move up the store's list, their rows keep
+    // showing them, and the run's own row shows nothing.
+    drop(1);
+    QVERIFY(!look(1).valid);
+    QCOMPARE(look(2).caption, QStringLiteral("R2"));
+    QCOMPARE(look(3).caption, QStringLiteral("R3"));
+    // The last run goes and a new one comes: as many runs as before, and the new one shows.
+    drop(2);
+    r.addRun(1)->m_Name = QStringLiteral("R4");
+    const QModelIndex added = r.window.insertFolder(r.data.GetLastDataFolder()->m_Key, true);
+    QCOMPARE(r.window.rowLook(added).caption, QStringLiteral("R4"));
+    QVERIFY(!look(3).valid);
+    QCOMPARE(r.window.folderRow(r.window.model()->index(2, 0))->caption(), QStringLiteral("R2"));
 }
 
 KORVANTA_TEST_MAIN(TestHistoryWindow)

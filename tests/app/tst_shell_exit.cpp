@@ -284,14 +284,20 @@ void TestShellExit::helpPathFallsBackToEnglish()
 
 void TestShellExit::helpOpensTheShippedGuide()
 {
+    // Opened quietly when a browser takes it; otherwise the user is told where the guide is.
     CRecordingPlatform opened;
     SetWindowPlatformServices(&opened);
-    {
+    for (const bool browser : {true, false}) {
+        opened.m_bAnswer = browser;
         Rig r;
         r.window.findAction(50)->trigger();
+        QCOMPARE(r.prompter.m_Log.size(), browser ? 0 : 1);
+        if (!browser)
+            QVERIFY2(r.prompter.m_Log.first().contains("Help/en/index.html"), qPrintable(r.prompter.m_Log.first()));
     }
     SetWindowPlatformServices(nullptr);
-    QCOMPARE(opened.m_Opened, QStringList{CWindowsManager::HelpFilePath(QCoreApplication::applicationDirPath(), "en")});
+    const QString en = CWindowsManager::HelpFilePath(QCoreApplication::applicationDirPath(), "en");
+    QCOMPARE(opened.m_Opened, (QStringList{en, en}));
 
     // The build puts the guide beside the program, where the same rule finds it: a page with
     // text whose every picture loads.

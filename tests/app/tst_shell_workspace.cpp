@@ -1,6 +1,8 @@
 // The shell's workspace commands with the real workspace files: Save As writes a file and names
 // the window after it, Open brings the runs back, a failed open never leaves a path that the next
-// Save would overwrite, and a failed save says so.
+// Save would overwrite, and a failed save says so. A damaged file (cut, a broken frame, no
+// workspace at all) says so and leaves a new workspace with nothing made for it; a long load
+// shows its progress and can be cancelled.
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
 #include "Core/Data/DataBranch.h"
@@ -12,6 +14,9 @@
 #include "graph/GraphWindow.h"
 
 #include <QMdiSubWindow>
+#include <QProgressDialog>
+#include <QRandomGenerator>
+#include <QTimer>
 
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -50,6 +55,8 @@ private slots:
     void windowsComeBack();
     void failedOpenForgetsPath();
     void failedSaveIsReported();
+    void damagedFilesOpenAsNothing();
+    void longLoadShowsProgressAndCancelKeepsNothing();
 };
 
 void TestShellWorkspace::saveAsThenOpen()
@@ -154,6 +161,109 @@ void TestShellWorkspace::failedSaveIsReported()
     r.prompter.m_SaveFile = r.dir.filePath("plain/ws.kvb");
     r.window.windowsManager()->OnSaveAs();
     QCOMPARE(r.prompter.m_Log.last(), QString("warn|Pavix|Save failed"));
+}
+
+namespace {
+// The rig's run grown to n samples, drawn in the graph, with a table and a notes window, saved to path.
+QByteArray saveRichWorkspace(Rig& r, const QString& path, int n)
+{
+    CWindowsManager* wm = r.window.windowsManager();
+    CDataBranch* branch = r.data().GetDataBranchByIndex(0);
+    for (int i = 1; i < n; ++i)
+        branch->AddSample(i * 0.5, 20.0 + (i % 7));
+    qobject_cast<CGraphWindow*>(wm->GetLastGraphWindow())->AddPlotsFromKeyArray({branch->m_Key});
+    wm->ShowTableWindow();
+    wm->ShowNotesWindow();
+    r.prompter.m_SaveFile = path;
+    wm->OnSaveAs();
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Cuts inside the runs and inside each window record, bytes that break a record's frame, and
+// files that are no workspace at all; a name ending in .pvx is opened as the older format.
+QList<QPair<QString, QByteArray>> damagedCopies(const QByteArray& good)
+{
+    auto at = [&good](const char* hex) { return good.indexOf(QByteArray::fromHex(hex)); };
+    QList<QPair<QString, QByteArray>> list;
+    const int runs = at("000a02bc"), windows = at("04510459");   // the first folder, the graph
+    for (int k = 0; k < 17; ++k)
+        list << qMakePair(QString("cut %1").arg(k), good.left(runs + 1 + (windows - runs - 1) * k / 17));
+    for (const char* record : {"04510459", "04530459", "04550459"})   // graph, table, notes
+        list << qMakePair(QString("cut in %1").arg(record), good.left(at(record) + 7));
+    // The magic text, an array marker, a branch's tag, a folder name's and a title's length.
+    const QList<QPair<const char*, int>> flips = {
+        {"004b004f0052", 1}, {"03e8", 0}, {"000c0320", 0}, {"000a02bc", 4}, {"0459044c", 4}};
+    for (const auto& flip : flips) {
+        QByteArray bytes = good;
+        const int i = at(flip.first) + flip.second;
+        bytes[i] = char(bytes.at(i) ^ 0xFF);
+        list << qMakePair(QString("flip %1").arg(flip.first), bytes);
+    }
+    QByteArray noise(1 << 20, '\0');
+    QRandomGenerator(42).fillRange(reinterpret_cast<quint32*>(noise.data()), noise.size() / 4);
+    list << qMakePair(QString("empty"), QByteArray()) << qMakePair(QString("empty.pvx"), QByteArray())
+         << qMakePair(QString("noise"), noise) << qMakePair(QString("noise.pvx"), noise);
+    return list;
+}
+} // namespace
+
+void TestShellWorkspace::damagedFilesOpenAsNothing()
+{
+    Rig r;
+    CWindowsManager* wm = r.window.windowsManager();
+    const QByteArray good = saveRichWorkspace(r, r.dir.filePath("good.kvb"), 2000);
+    wm->OnNew();
+    const QString freshTitle = r.window.windowTitle();
+    for (const auto& d : damagedCopies(good)) {
+        r.prompter.m_File = r.dir.filePath(d.first.endsWith(".pvx") ? "damaged.pvx" : "damaged.kvb");
+        QFile f(r.prompter.m_File);
+        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(d.second) == d.second.size());
+        f.close();
+        r.files()->setSavePath(r.dir.filePath("good.kvb"));
+        wm->OnOpen();
+        // Said so, the path forgotten, nothing of the file kept: the empty graph of a new workspace.
+        QVERIFY2(r.prompter.m_Log.last() == "warn|Pavix|The file could not be read completely.", qPrintable(d.first));
+        QVERIFY(r.files()->savePath().isEmpty() && r.window.windowTitle() == freshTitle);
+        QVERIFY(r.data().GetNumDataBranches() == 0 && wm->GetHistoryWindow()->isEmpty());
+        QCOMPARE(windowKinds(wm), QStringList{"CGraphWindow"});
+        auto* graph = qobject_cast<CGraphWindow*>(wm->GetLastGraphWindow());
+        QVERIFY(graph->isVisibleTo(&r.window) && graph->GetNumPlots() == 0);
+    }
+}
+
+void TestShellWorkspace::longLoadShowsProgressAndCancelKeepsNothing()
+{
+    Rig r;
+    CWindowsManager* wm = r.window.windowsManager();
+    r.prompter.m_File = r.dir.filePath("long.kvb");
+    saveRichWorkspace(r, r.prompter.m_File, 400000);
+    wm->SetLoadProgressDelay(0);
+    // Looks for the dialog whenever the load lets events through; the second open is cancelled.
+    int open = 0, seen = 0;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        for (QProgressDialog* p : wm->findChildren<QProgressDialog*>())
+            if (p->isVisible() && p->labelText() == "Opening the workspace...") {
+                seen = open;
+                if (open == 2)
+                    p->cancel();
+            }
+    });
+    watch.start(0);
+    open = 1;
+    wm->OnOpen();
+    QCOMPARE(seen, 1);
+    QCOMPARE(r.data().GetDataBranchByIndex(0)->GetNumSamples(), 400000);
+    QCOMPARE(windowKinds(wm).size(), 3);
+    open = 2;
+    r.prompter.m_Log.clear();
+    wm->OnOpen();
+    QCOMPARE(seen, 2);
+    // A failed open without a message: the user asked for it.
+    QVERIFY(!r.prompter.m_Log.join('\n').contains("warn|"));
+    QVERIFY(r.files()->savePath().isEmpty() && r.data().GetNumDataBranches() == 0);
+    QCOMPARE(windowKinds(wm), QStringList{"CGraphWindow"});
 }
 
 KORVANTA_TEST_MAIN(TestShellWorkspace)

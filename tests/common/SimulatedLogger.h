@@ -6,13 +6,18 @@
 
 #include <QLatin1Char>
 #include <QString>
+#include <functional>
 #include <memory>
 
-inline std::unique_ptr<kvsim::CLoggerSimulator> StartSimulatedLogger(const QString& modelName)
+// configure, when given, sets the model up before the simulator starts.
+inline std::unique_ptr<kvsim::CLoggerSimulator>
+StartSimulatedLogger(const QString& modelName, const std::function<void(kvsim::IDeviceModel&)>& configure = {})
 {
     std::unique_ptr<kvsim::IDeviceModel> model = kvsim::createDeviceModel(modelName);
     if (!model)
         return nullptr;
+    if (configure)
+        configure(*model);
     const quint16 vendor = model->vendorId();
     const quint16 product = model->productId();
     auto sim = std::make_unique<kvsim::CLoggerSimulator>(std::move(model));

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include "common/RecordCuts.h"
 #include "common/TestMain.h"
 
 namespace {
@@ -607,6 +608,25 @@ private slots:
         QCOMPARE(again->m_LeftScalePlot, 0);
         QCOMPARE(again->m_RightScalePlot, -1);
         again->repaint();
+    }
+
+    void recordCutAtEveryByteIsIncomplete()
+    {
+        CRig rig;
+        CDataFolder* f = rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 4);
+        rig.graph->AddPlotsFromKeyArray(rig.keys(f));
+        rig.graph->OnXScaleComboChanged(1);
+        rig.graph->setWindowTitle(QStringLiteral("XY"));
+        rig.graph->setGeometry(20, 40, 600, 400);
+        RecordCuts::CheckEveryCut(Saved(rig.graph).mid(2), [&rig](QDataStream& in) {
+            auto* g = new CGraphWindow(&rig.host);
+            g->setWindowTitle(QStringLiteral("before"));
+            g->setGeometry(1, 2, 300, 200);
+            const bool complete = g->loadFromFile(&in) == 0;
+            const RecordCuts::Outcome got{complete, {g->windowTitle(), g->geometry(), g->m_GraphType}};
+            delete g;
+            return got;
+        });
     }
 
     void plotsFromKeys()

@@ -222,6 +222,24 @@ private slots:
         QVERIFY(rig.services.prompter.m_Notices.isEmpty());
     }
 
+    void analysisResultsExportTheUnitsOfTheirSeries()
+    {
+        CRig rig;
+        rig.plotRun(2, 2);
+        CDataBranch* source = rig.host.m_Data.GetDataBranch(rig.graph->GetPlot(0).m_Key);
+        CDataBranch* fit = rig.host.addBranch(rig.host.m_Data.GetDataFolderByIndex(0), SensorIndexDerivedFunction, 1.0,
+                                              QStringLiteral("d(T1) / dt"));
+        // As the engine names the derivative of a series in mV: the unit text holds the prefix.
+        fit->m_Unit = QStringLiteral("mV/s");
+        fit->m_UnitPrefix = 2;
+        CGraphTestHost::fill(fit, 2, [](int i) { return 0.1 * i; });
+        rig.graph->NewFunctionData(fit->m_Key, source->m_Key, -1);
+        rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("units.CSV"));
+        rig.graph->OnExportGraph();
+        QCOMPARE(ReadAll(rig.services.prompter.m_SaveAnswer).split('\r').value(0),
+                 QStringLiteral("Time,T1(V),T2(V),d(T1) / dt(mV/s)").toUtf8());
+    }
+
     void exportInACommaLocale()
     {
         QLocale::setDefault(QLocale(QLocale::German));

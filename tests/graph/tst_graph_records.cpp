@@ -4,6 +4,7 @@
 
 #include <QBuffer>
 #include <QDataStream>
+#include "common/RecordCuts.h"
 #include "common/TestMain.h"
 
 #include <limits>
@@ -159,6 +160,32 @@ private slots:
         const CGraphPlot p = Load(cut);
         QCOMPARE(p.m_Name, QStringLiteral("Name"));
         QCOMPARE(p.m_Max, 10.0f);
+    }
+
+    void recordsCutAtEveryByteKeepUnreadFields()
+    {
+        CGraphPlot whole;
+        whole.m_Name = QStringLiteral("Run1");
+        whole.m_Unit = QStringLiteral("V");
+        whole.m_Key = 7;
+        whole.m_bAutoScale = false;
+        whole.m_Min = -2.5f;
+        whole.m_Max = 3.25f;
+        whole.m_Color = QColor(238, 30, 70);
+        whole.m_Style = CGraphPlot::StyleLineDots;
+        whole.AddAnnotation(Note(QStringLiteral("peak"), 12, 0.5, 33.0));
+        // Starting values none of which a read past the end would give (0, empty, black); an
+        // annotation cut short is not added.
+        RecordCuts::CheckEveryCut(Save(whole).mid(2), [](QDataStream& in) {
+            CGraphPlot p;
+            p.m_Name = p.m_Unit = QStringLiteral("before");
+            p.m_Min = 1.5f;
+            p.m_Style = CGraphPlot::StyleDots;
+            const bool complete = p.loadFromFile(&in) == 0;
+            const CGraphTextAnnotation a = p.GetAnnoation(0);
+            return RecordCuts::Outcome{complete, {p.m_Name, p.m_Unit, p.m_Key, p.m_bAutoScale, p.m_Min, p.m_Max,
+                                                  p.m_Color, p.m_Style, p.GetNumAnnotations(), a.m_Text, a.m_Sample}};
+        });
     }
 
     void damagedFieldsAreClamped_data()

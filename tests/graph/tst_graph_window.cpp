@@ -182,6 +182,31 @@ private slots:
         QCOMPARE(g->m_XMax, 10.0f);
     }
 
+    void timingResultsPaintOneBarEach()
+    {
+        CRig rig;
+        rig.startRun({SensorIndexTimingResult});
+        CGraphTestHost::fill(rig.graph->GetDataBranch(0), 3, [](int i) { return i == 1 ? 1.5 : 0.5 + 0.25 * i; });
+        emit rig.host.m_Hub.LoggerNewDataArrived();
+        emit rig.host.m_Hub.LoggerExperimentEnd();
+        const QImage img = rig.paint();
+        // A bar is a run of plot-area columns holding the plot's colour, as tall as its tallest.
+        const QRect r = rig.graph->m_GraphRect;
+        QVector<int> heights;
+        for (int x = r.left() + 1, previous = 0; x < r.right(); ++x) {
+            int h = 0;
+            for (int y = r.top() + 1; y <= r.bottom(); ++y)
+                h += img.pixelColor(x, y) == QColor(200, 0, 0) ? 1 : 0;
+            if (h > 0 && previous == 0)
+                heights << 0;
+            if (h > 0)
+                heights.last() = std::max(heights.last(), h);
+            previous = h;
+        }
+        QCOMPARE(heights.size(), 3);  // results 0.5, 1.5, 1.0
+        QVERIFY(heights.at(0) < heights.at(2) && heights.at(2) < heights.at(1));
+    }
+
     void manualXRunIsAnXYGraph()
     {
         CRig rig;

@@ -6,6 +6,7 @@
 #include "Core/Data/SampleStore.h"
 #include "graph/GraphWindow.h"
 #include "graph/PlotStrokes.h"
+#include "graph/XYCoverage.h"
 #include "support/GraphServices.h"
 
 #include <QImage>
@@ -104,6 +105,19 @@ QImage PaintedAlone(const CPlotStrokes& strokes, const QRect& r, const QColor& c
     p.translate(-r.topLeft());
     PaintStrokes(&p, colour, strokes, false);
     return image;
+}
+
+// The largest difference of any channel between two images of one size.
+int WorstChannel(const QImage& a, const QImage& b)
+{
+    int worst = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
+                              std::abs(qBlue(p) - qBlue(q)), std::abs(qAlpha(p) - qAlpha(q))});
+        }
+    return worst;
 }
 
 } // namespace
@@ -438,12 +452,16 @@ private slots:
         QTest::addColumn<double>("noise");
         QTest::addColumn<int>("gapEvery");
         QTest::addColumn<bool>("leaves");   // whether the noise lets segments be left out
-        QTest::newRow("line, smooth") << 0 << 0.0 << 0 << false;
-        QTest::newRow("line, noisy") << 0 << 0.05 << 0 << true;
-        QTest::newRow("line, noisy with gaps") << 0 << 0.02 << 41 << true;
-        QTest::newRow("dashed setting, smooth with gaps") << 1 << 0.0 << 97 << false;
-        QTest::newRow("line and dots, noisy") << 2 << 0.05 << 0 << false;
-        QTest::newRow("dots, smooth") << 3 << 0.0 << 0 << false;
+        QTest::addColumn<double>("coverage");   // CGraphWindow::m_XYCoverageShare
+        QTest::newRow("line, smooth") << 0 << 0.0 << 0 << false << -1.0;
+        QTest::newRow("line, noisy") << 0 << 0.05 << 0 << true << -1.0;
+        QTest::newRow("line, noisy with gaps") << 0 << 0.02 << 41 << true << -1.0;
+        QTest::newRow("dashed setting, smooth with gaps") << 1 << 0.0 << 97 << false << -1.0;
+        QTest::newRow("line and dots, noisy") << 2 << 0.05 << 0 << false << -1.0;
+        QTest::newRow("dots, smooth") << 3 << 0.0 << 0 << false << -1.0;
+        // Painted by our own rasteriser from the first segment on.
+        QTest::newRow("line, noisy, rasterised") << 0 << 0.05 << 0 << false << 0.0;
+        QTest::newRow("line, noisy with gaps, rasterised") << 0 << 0.02 << 41 << false << 0.0;
     }
     void windowPaintsWhatThePlainStrokePaints()
     {
@@ -454,10 +472,12 @@ private slots:
         QFETCH(double, noise);
         QFETCH(int, gapEvery);
         QFETCH(bool, leaves);
+        QFETCH(double, coverage);
         CGraphServicesScope services;
         CGraphTestHost host;
         CDataBranch *xb = nullptr, *yb = nullptr;
         CGraphWindow* g = XYWindow(host, 150000, noise, gapEvery, style, xb, yb);
+        g->m_XYCoverageShare = coverage;
         const CGraphPlot plot = g->GetPlot(1);
         g->m_bRescaleX = g->m_bRescaleY = false;
         QImage shown(g->size(), QImage::Format_ARGB32_Premultiplied);
@@ -504,6 +524,83 @@ private slots:
             }
         QVERIFY2(coloured > 2000, qPrintable(QString::number(coloured)));   // a curve to compare
         QVERIFY2(differ == 0, qPrintable(QStringLiteral("%1 pixels differ, by up to %2").arg(differ).arg(worst)));
+    }
+
+    void coveragePaintsWhatThePainterPaints_data()
+    {
+        QTest::addColumn<QVector<QPoint>>("points");
+        QRandomGenerator random(7);
+        QVector<QPoint> noisy, wandering, straight, anywhere;
+        for (int i = 0; i < 12000; ++i) {
+            const double t = i * 6.283185307179586 / 3000;
+            noisy.append(QPoint(150 + int(100 * std::sin(t) + random.bounded(-12, 13)),
+                                100 + int(70 * std::sin(1.5 * t) + random.bounded(-9, 10))));
+            // Over the edges and corners of the image, and out of it.
+            wandering.append(QPoint(150 + int(190 * std::cos(t)) + random.bounded(-6, 7),
+                                    100 + int(130 * std::sin(2 * t)) + random.bounded(-6, 7)));
+            const QPoint last = straight.isEmpty() ? QPoint(150, 100) : straight.last();
+            straight.append(i % 2 ? QPoint(last.x(), random.bounded(-5, 205)) : QPoint(random.bounded(-5, 305), last.y()));
+            anywhere.append(QPoint(random.bounded(-400, 700), random.bounded(-300, 500)));
+        }
+        QTest::newRow("noisy") << noisy;
+        QTest::newRow("leaving the image") << wandering;
+        QTest::newRow("along rows and columns") << straight;
+        QTest::newRow("long strokes anywhere") << anywhere.mid(0, 3000);
+    }
+    void coveragePaintsWhatThePainterPaints()
+    {
+        // Our rasteriser against the painter's strokes of the same segments, over pictures where
+        // strokes cross each other thousands of times: within the live tolerance (2 levels a
+        // channel). Painted over threads, in bands, or in batches, it is the same to the bit.
+        QFETCH(QVector<QPoint>, points);
+        const QColor colour(0, 90, 200);
+        const QPoint origin(40, 30);
+        auto blank = [] {
+            QImage image(300, 200, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            return image;
+        };
+        QImage expected = blank();
+        {
+            QVector<QLine> lines;
+            for (int k = 0; k + 1 < points.size(); ++k)
+                lines.append(QLine(points[k] + origin, points[k + 1] + origin));
+            QPainter p(&expected);
+            p.setRenderHint(QPainter::Antialiasing, true);
+            p.translate(-origin);
+            p.setPen(QPen(colour, 2, Qt::SolidLine));
+            p.drawLines(lines);
+        }
+        for (QPoint& p : points)
+            p += origin;
+        QVERIFY(CXYCoverage::Handles(expected, colour));
+        QImage alone = blank(), shared = blank(), batched = blank();
+        CXYCoverage(alone, origin, colour).paint(points.constData(), points.size(), 1);
+        CXYCoverage(shared, origin, colour).paint(points.constData(), points.size(), 4);
+        CXYCoverage inBatches(batched, origin, colour);
+        const int cut = points.size() / 3;
+        inBatches.paint(points.constData(), cut + 1, 3);
+        inBatches.paint(points.constData() + cut, points.size() - cut, 3);
+        const int worst = WorstChannel(alone, expected);
+        QVERIFY2(worst <= 2, qPrintable(QStringLiteral("off by %1 levels").arg(worst)));
+        QVERIFY(shared == alone);
+        QVERIFY(batched == alone);
+        QVERIFY(alone != blank());
+
+        // Later paintings take up the maps an earlier one left, unless the image changed since:
+        // then the picture is that of a painting without them.
+        CXYCoverageMaps maps;
+        QImage stretched = blank(), changed = blank(), reference = blank();
+        CXYCoverage(stretched, origin, colour, &maps).paint(points.constData(), cut + 1, 3);
+        CXYCoverage(stretched, origin, colour, &maps).paint(points.constData() + cut, points.size() - cut, 3);
+        QVERIFY(stretched == alone);
+        CXYCoverage(changed, origin, colour, &maps).paint(points.constData(), cut + 1, 3);
+        CXYCoverage(reference, origin, colour).paint(points.constData(), cut + 1, 3);
+        for (QImage* image : {&changed, &reference})
+            QPainter(image).fillRect(QRect(60, 40, 180, 120), Qt::white);
+        CXYCoverage(changed, origin, colour, &maps).paint(points.constData() + cut, points.size() - cut, 3);
+        CXYCoverage(reference, origin, colour).paint(points.constData() + cut, points.size() - cut, 3);
+        QVERIFY(changed == reference);
     }
 };
 

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include "common/RecordCuts.h"
 #include "common/TestMain.h"
 
 #include <QFontDatabase>
@@ -137,7 +138,7 @@ private slots:
             else if (tag == 1110)
                 break;
         }
-        QCOMPARE(tags, (QList<qint16>{1300, 1301, 1302, 1303, 1304, 1305, 1306, 1307, 1309, 1308, 1110}));
+        QCOMPARE(tags, (QList<qint16>{1300, 1301, 1302, 1303, 1304, 1305, 1306, 1307, 1308, 1110}));
         QVERIFY(in.atEnd());
     }
 
@@ -152,20 +153,29 @@ private slots:
         b.edit()->clear();
         b.edit()->insertPlainText(QStringLiteral("x"));
         QCOMPARE(b.edit()->textBackgroundColor().alpha(), 0);
+        // Files written earlier carry a bare tag 1309 before the alignment (1308, here made
+        // right-aligned, then the end tag): they read the same, the fields after it included.
+        const QByteArray saved = Save(a.window);
+        const QByteArray older = saved.left(saved.size() - 8) + QByteArray::fromHex("051d051c000000020456");
+        Notes c(rig);
+        QCOMPARE(Load(c.window, older), 0);
+        QCOMPARE(c.window->chosenBackgroundColor().alpha(), 0);
+        QCOMPARE(c.combo("cb_textAlignment")->currentIndex(), 2);
     }
 
-    void chosenBlackBackgroundStaysBlack()
+    void chosenBackgroundComesBack()
     {
+        // Any colour but black, which the record keeps for "never chosen".
         CMeterRig rig;
         Notes a(rig);
         rig.m_Prompter.m_Answer = [](QDialog* d) {
-            static_cast<QColorDialog*>(d)->setCurrentColor(Qt::black);
+            static_cast<QColorDialog*>(d)->setCurrentColor(QColor(0, 0, 1));
             return int(QDialog::Accepted);
         };
         a.button("btn_textBackgroundColor")->click();
         Notes b(rig);
         QCOMPARE(Load(b.window, Save(a.window)), 0);
-        QCOMPARE(b.window->chosenBackgroundColor(), QColor(Qt::black));
+        QCOMPARE(b.window->chosenBackgroundColor(), QColor(0, 0, 1));
     }
 
     void truncatedRecordsReportMinusFour()
@@ -178,6 +188,33 @@ private slots:
             Notes b(rig);
             QCOMPARE(Load(b.window, bytes.left(cut)), -4);
         }
+    }
+
+    void recordCutAtEveryByteKeepsUnreadFields()
+    {
+        CNotesRecord whole;
+        whole.html = QStringLiteral("<p>x</p>");
+        whole.fontFamily = QStringLiteral("DejaVu Sans");
+        whole.fontSize = QStringLiteral("14");
+        whole.bold = whole.underline = true;
+        whole.textColor = QColor(10, 20, 30);
+        whole.background = QColor(40, 50, 60);
+        whole.alignmentIndex = 2;
+        QByteArray bytes;
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        QVERIFY(WriteNotesFields(out, whole));
+        // Starting values none of which a read past the end would give (0, empty, black).
+        RecordCuts::CheckEveryCut(bytes, [](QDataStream& in) {
+            CNotesRecord r;
+            r.html = r.fontFamily = r.fontSize = QStringLiteral("before");
+            r.italic = true;
+            r.textColor = QColor(1, 2, 3);
+            r.background = QColor(4, 5, 6);
+            r.alignmentIndex = 7;
+            const bool complete = ReadNotesRecord(in, r, nullptr) == CNotesRecord::Ok;
+            return RecordCuts::Outcome{complete, {r.html, r.fontFamily, r.fontSize, r.bold, r.italic, r.underline,
+                                                  r.textColor, r.background, r.alignmentIndex}};
+        });
     }
 
     void unknownFamilyAndAlignmentLeaveTheControls()

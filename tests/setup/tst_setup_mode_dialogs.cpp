@@ -39,6 +39,7 @@ private slots:
     void cancelAndCloseReportOnce();
     void statusWithoutGatesFallsBackToAuto();
     void everyPictureIsThere();
+    void modeButtonStylesParse();
     void manualXLabelAndValue_data();
     void manualXLabelAndValue();
     void manualXValidatorRefusesLetters();
@@ -217,6 +218,25 @@ void TestSetupModeDialogs::statusWithoutGatesFallsBackToAuto()
     QVERIFY(dialog.form()->normalRunButton->isChecked());
     QVERIFY(!dialog.form()->timingRunButton->isEnabled());
     QCOMPARE(dialog.form()->modesTab->currentIndex(), 0);
+}
+
+QStringList g_Warnings;
+
+void TestSetupModeDialogs::modeButtonStylesParse()
+{
+    // Qt drops a style sheet it cannot parse with a warning: the buttons would keep their frame.
+    g_Warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { g_Warnings << text; });
+    {
+        CExperimentModeDialog dialog;
+        dialog.Init(0);
+        dialog.show();
+        for (QPushButton* button : dialog.findChildren<QPushButton*>())
+            button->ensurePolished();
+    }
+    qInstallMessageHandler(previous);
+    QVERIFY2(g_Warnings.filter("style").isEmpty(), qPrintable(g_Warnings.join('\n')));
 }
 
 void TestSetupModeDialogs::everyPictureIsThere()

@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QDataStream>
+#include "common/RecordCuts.h"
 #include "common/TestMain.h"
 
 namespace {
@@ -84,10 +85,12 @@ private slots:
     void valuesFromAFileAreClamped_data();
     void valuesFromAFileAreClamped();
     void unknownTagsAreSkippedAndACutRecordFails();
+    void recordCutAtEveryByteKeepsUnreadFields();
     void keyShiftMovesTheKey();
     void windowRecordRoundTripKeepsColumnsInOrder();
     void windowRecordOfManyColumnsShowsThemAll();
     void cutWindowRecordKeepsColumnsReadSoFar();
+    void titleShrinksBeforeItIsCut();
 };
 
 void TestTableColumns::recordRoundTripKeepsEveryField()
@@ -189,6 +192,31 @@ void TestTableColumns::unknownTagsAreSkippedAndACutRecordFails()
     QCOMPARE(readColumn(half, broken), -4);
 }
 
+void TestTableColumns::recordCutAtEveryByteKeepsUnreadFields()
+{
+    CTableColumn whole;
+    whole.m_Color = QColor(10, 20, 30);
+    whole.m_Key = 42;
+    whole.m_Decimals = 3;
+    whole.m_Name = "Temperature";
+    whole.m_FolderName = "Run 3";
+    whole.m_Unit = "C";
+    whole.setColumnFont(QFont("DejaVu Sans", 14, QFont::Bold));
+    // Starting values none of which a read past the end would give (0, empty, black).
+    RecordCuts::CheckEveryCut(columnBytes(whole), [](QDataStream& in) {
+        CTableColumn c;
+        c.m_Color = QColor(200, 1, 1);
+        c.m_Key = 7;
+        c.m_Decimals = 5;
+        c.m_Name = c.m_FolderName = c.m_Unit = "before";
+        c.setColumnFont(QFont("Liberation Serif", 9));
+        const bool complete = c.loadFromFile(&in, 0) == 0;
+        const QFont f = c.getColumnFont();
+        return RecordCuts::Outcome{complete, {c.m_Color, c.m_Key, c.m_Decimals, c.m_Name, c.m_FolderName, c.m_Unit,
+                                              f.family(), f.pointSize(), f.bold()}};
+    });
+}
+
 void TestTableColumns::keyShiftMovesTheKey()
 {
     CTableColumn column;
@@ -246,6 +274,32 @@ void TestTableColumns::cutWindowRecordKeepsColumnsReadSoFar()
     CTableWindow* copy = nullptr;
     QCOMPARE(copyTable(host, table, &copy, 2), -4);   // 1108 cut off
     QCOMPARE(copy->dataColumnCount(), 2);
+}
+
+void TestTableColumns::titleShrinksBeforeItIsCut()
+{
+    const QString title = QString::fromUtf8("Temperature(°C)");
+    const QFont base("DejaVu Sans", 10);
+    const QFontMetrics metrics(base);
+    const int wide = metrics.horizontalAdvance(title);
+    const int line = metrics.lineSpacing();
+    struct Case { QSize room; QString lines; bool smaller; };
+    const Case cases[] = {
+        {{wide + 4, line}, title, false},                                         // fits as it is
+        {{wide * 9 / 10, line}, title, true},                                      // a smaller font
+        {{wide * 4 / 5, 2 * line}, QString::fromUtf8("Temperature\n(°C)"), false}, // unit below
+    };
+    for (const Case& c : cases) {
+        QFont font = base;
+        QCOMPARE(CTableDelegate_Header::fitTitle(title, font, c.room), c.lines);
+        QCOMPARE(font.pointSizeF() < 10, c.smaller);
+    }
+    // No room for a second line and far too narrow: three quarters of the font, then cut.
+    QFont font = base;
+    const QString cut = CTableDelegate_Header::fitTitle(title, font, QSize(wide / 2, line));
+    QCOMPARE(font.pointSizeF(), 7.5);
+    QVERIFY(cut.endsWith(QChar(0x2026)));
+    QVERIFY(QFontMetrics(font).horizontalAdvance(cut) <= wide / 2);
 }
 
 KORVANTA_TEST_MAIN(TestTableColumns)

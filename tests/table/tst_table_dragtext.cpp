@@ -1,5 +1,6 @@
 // The drag text of runs and series, the rules a table applies to a dropped text, and the
 // deletion of runs and series from the data-tree rows with their announcements.
+#include "app/shell/HistoryRowDelegate.h"
 #include "app/shell/HistoryRows.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
@@ -11,7 +12,6 @@
 #include <QDropEvent>
 #include <QMimeData>
 #include <QSignalSpy>
-#include <QToolButton>
 #include <QTreeView>
 #include "common/TestMain.h"
 
@@ -59,15 +59,17 @@ struct CTree
         window.initWindow();
         window.Restore(true);
     }
-    // A series row has its widget only while it shows: the rows above it are opened first, as
-    // the user opens them to reach it.
+    // The rows above a series row are opened first, as the user opens them to reach it.
     template <typename Row>
-    Row* row(int key)
+    std::unique_ptr<Row> row(int key)
     {
         const QModelIndex index = window.model()->findKey(key);
         for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
             window.treeView()->expand(up);
-        return qobject_cast<Row*>(window.treeView()->indexWidget(index));
+        std::unique_ptr<CHistoryRow> found = window.rowAt(index);
+        if (!dynamic_cast<Row*>(found.get()))
+            return nullptr;
+        return std::unique_ptr<Row>(static_cast<Row*>(found.release()));
     }
     CHistoryWindow window;
 };
@@ -153,15 +155,17 @@ void TestTableDragText::onlyALeftPressOnThePictureDrags()
     CTableHost host;
     CTreeData data(host);
     CTree tree(host);
-    DataBranchEditor* row = tree.row<DataBranchEditor>(data.a);
-    row->resize(300, 28);
-    const QPoint picture = row->pictureRect().center();
-    QVERIFY(row->startsDragAt(picture, Qt::LeftButton));
-    QVERIFY(row->startsDragAt(row->pictureRect().bottomRight() + QPoint(1, 1), Qt::LeftButton));
-    QVERIFY(!row->startsDragAt(picture, Qt::RightButton));
-    QVERIFY(!row->startsDragAt(picture, Qt::MiddleButton));
-    QVERIFY(!row->startsDragAt(QPoint(150, 14), Qt::LeftButton));                       // caption
-    QVERIFY(!row->startsDragAt(row->deleteButton()->geometry().center(), Qt::LeftButton)); // delete
+    QVERIFY(tree.row<DataBranchEditor>(data.a));
+    // The row's place in the view, 300 pixels wide.
+    const QRect row(40, 56, 300, HistoryRowLayout::RowHeight);
+    using namespace HistoryRowLayout;
+    const QPoint picture = pictureRect(row).center();
+    QVERIFY(startsDragAt(row, picture, Qt::LeftButton));
+    QVERIFY(startsDragAt(row, pictureRect(row).bottomRight() + QPoint(1, 1), Qt::LeftButton));
+    QVERIFY(!startsDragAt(row, picture, Qt::RightButton));
+    QVERIFY(!startsDragAt(row, picture, Qt::MiddleButton));
+    QVERIFY(!startsDragAt(row, QPoint(190, 70), Qt::LeftButton));                     // caption
+    QVERIFY(!startsDragAt(row, deleteButtonRect(row).center(), Qt::LeftButton));      // delete
 }
 
 void TestTableDragText::dropAddsEachNewKnownKeyOnce()

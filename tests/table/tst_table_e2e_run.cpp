@@ -91,7 +91,7 @@ void TestTableEndToEndRun::runFromTheButtonFillsTheTableLive()
     QVERIFY(second && second != table);
     CHistoryWindow* history = wm->GetHistoryWindow();
     const QModelIndex row = history->model()->findKey(first->m_Key);
-    auto* branchRow = qobject_cast<DataBranchEditor*>(history->treeView()->indexWidget(row));
+    std::unique_ptr<DataBranchEditor> branchRow = history->branchRow(row);
     QVERIFY(branchRow);
     QMimeData mime;
     mime.setText(branchRow->dragText());

@@ -15,6 +15,7 @@
 #include <QElapsedTimer>
 #include <QSlider>
 #include <QTemporaryDir>
+#include "common/RecordCuts.h"
 #include "common/TestMain.h"
 
 #include <cmath>
@@ -49,6 +50,7 @@ private slots:
     void loadedAnalysisRunsAreCounted();
     void closeRefusedWhileTracking();
     void workspaceRecordKeepsCopyAxisAndTrail();
+    void recordCutAtEveryByteKeepsUnreadFields();
 
 private:
     CVideoAnlysisWindow* makeWindow();
@@ -657,6 +659,31 @@ void TestVideoWindow::workspaceRecordKeepsCopyAxisAndTrail()
     QCOMPARE(hand->videoFile, workspace.filePath("x.avi"));
     QDataStream cut(record.left(record.size() - 6));
     QCOMPARE(makeWindow()->loadFromFile(&cut), -4);
+}
+
+void TestVideoWindow::recordCutAtEveryByteKeepsUnreadFields()
+{
+    QByteArray record;
+    {
+        QDataStream out(&record, QIODevice::WriteOnly);
+        out << qint16(1701) << QString("clip.avi") << qint16(1706) << qint16(12) << qint16(34) << qint16(1707) << 30.0
+            << qint16(1702) << qint16(1703) << qint16(1) << qint16(1704) << qint16(5) << qint16(6) << qint16(1705)
+            << qint16(1708) << qint32(3) << qint16(1112);
+    }
+    CWorkspaceLoader::getInstance()->m_LastPath = m_Dir.filePath("lab.kvb");
+    // Starting values none of which a read past the end would give (0, empty).
+    RecordCuts::CheckEveryCut(record, [this](QDataStream& in) {
+        CVideoAnlysisWindow* w = makeWindow();
+        w->videoFile = QStringLiteral("before");
+        w->axisOrigin = QPoint(-7, -8);
+        w->axisAngle = 11.0;
+        w->SetLinkedFolderKey(9);
+        const bool complete = w->loadFromFile(&in) == 0;
+        const RecordCuts::Outcome got{complete, {w->videoFile, w->axisOrigin, w->axisAngle,
+                                                 w->TrackingRun().m_Trail.size(), w->LinkedFolderKey()}};
+        delete w;
+        return got;
+    });
 }
 
 KORVANTA_TEST_MAIN(TestVideoWindow)

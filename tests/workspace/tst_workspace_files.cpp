@@ -220,8 +220,14 @@ void TestWorkspaceFiles::loaderResults_data()
     QTest::newRow("no magic tag") << folder + graph << 0 << 1 << 1;
     QTest::newRow("magic in lower case") << folder + hex("0001") + asciiText("korvanta4 file") + graph << -3 << 1 << 0;
     QTest::newRow("window cut short") << magic + folder + hex("0451" "0001 00000005") << -4 << 1 << 1;
-    QTest::newRow("unknown tag skips a byte") << magic + hex("0999" "FF") + folder << 0 << 1 << 0;
-    QTest::newRow("broken folder passed over") << magic + hex("000A 02BC 0000") << 0 << 1 << 0;
+    // A tag no record begins with: the reader is not where a record starts.
+    QTest::newRow("unknown tag is unreadable") << magic + hex("0999" "FF") + folder << -7 << 0 << 0;
+    QTest::newRow("broken folder ends the load") << magic + hex("000A 02BC 0000") << -4 << 1 << 0;
+    QTest::newRow("bad array ends the load") << magic + hex("000C 0326 03E7") + folder << -5 << 0 << 0;
+    QTest::newRow("empty file") << QByteArray() << -7 << 0 << 0;
+    QTest::newRow("no record, no magic") << hex("0000 00000000 0007 00000000") << -7 << 0 << 0;
+    // Cut between records: the folder names a branch that never came.
+    QTest::newRow("cut after a folder") << magic + hex("000A 02BE 00000005 000B") << -4 << 1 << 0;
 }
 
 void TestWorkspaceFiles::loaderResults()

@@ -74,12 +74,18 @@ void TestWorkspacePvx::headerTest_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<int>("result");
     QTest::addColumn<bool>("warned");
-    QTest::newRow("empty") << QByteArray() << -1 << false;
-    QTest::newRow("first word not zero") << QByteArray::fromHex("0100") << -1 << false;
+    QTest::newRow("empty") << QByteArray() << -7 << false;
+    QTest::newRow("first word not zero") << QByteArray::fromHex("0100") << -7 << false;
     QTest::newRow("two zero bytes") << QByteArray(2, '\0') << -1 << true;
     QTest::newRow("version 3") << le16(0) + le32(0) + le16(3) << -1 << true;
     QTest::newRow("version 5") << le16(0) + le32(0) + le16(5) << -1 << true;
     QTest::newRow("valid, no records") << header << 0 << false;
+    // Records reaching past the end: a cut file, for which no window opens.
+    const QByteArray run = header + record(10, 0) + record(8, 0);
+    QTest::newRow("text cut") << run + textRecord(800, "Position").left(12) << -4 << false;
+    QTest::newRow("array cut") << run + arrayRecord(806, {1.0, 2.0}).chopped(3) << -4 << false;
+    QTest::newRow("fixed record cut") << run + record(813, 4, le16(9)) << -4 << false;
+    QTest::newRow("notes cut") << run + record(1008, 4 + 5, "Not") << -4 << false;
 }
 
 void TestWorkspacePvx::headerTest()
@@ -94,7 +100,7 @@ void TestWorkspacePvx::headerTest()
     QCOMPARE(host.m_Log.size(), warned ? 1 : 0);
     if (warned)
         QVERIFY(host.m_Log.first().startsWith("warn|Pavix|Sorry, this file is not supported by your version of Pavix.\r\n Try"));
-    QCOMPARE(host.m_Data.GetNumDataFolders(), 0);
+    QCOMPARE(host.m_Data.GetNumDataFolders(), result == -4 ? 1 : 0);
     QVERIFY(host.m_GraphKeys.isEmpty());
 }
 

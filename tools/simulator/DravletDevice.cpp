@@ -135,6 +135,8 @@ QByteArray CDravletDeviceModel::statusPayload() const
 qint64 CDravletDeviceModel::rawReading(int channel, int sample) const
 {
     const Sensor& s = m_sensors[channel];
+    if (s.span.gate >= 0 && m_photogates && s.kind == 0x1000)
+        return m_photogates->Raw(s.span.gate, sample * samplePeriodSec());
     if (m_signal.shape != SignalShape::Counter && s.kind == 0x1000)
         return std::clamp<qint64>(SignalReading(m_signal, s.span, channel, sample, sample * samplePeriodSec()), 0, 0x0FFF);
     const qint64 v = s.base + s.step * sample;
@@ -269,6 +271,8 @@ void CDravletDeviceModel::onFrame(const QByteArray& frame, ISimOutput& out)
     case 0x0C:
         m_timingRun = true;
         m_gates = (frame.size() > 3 && quint8(frame[3]) >= 2) ? 2 : 1;
+        m_timingStartMs = out.elapsedMs();
+        if (m_feed) m_feed->Start({0, 1}, m_gates == 2);
         out.send(reply(0x0C));
         break;
     case 0x0F:
@@ -287,7 +291,11 @@ void CDravletDeviceModel::onFrame(const QByteArray& frame, ISimOutput& out)
 int CDravletDeviceModel::tickIntervalMs() const
 {
     const bool streaming = m_running && !manualSampling();
-    return (streaming || (m_timingRun && !m_timingEvents.isEmpty())) ? m_packetIntervalMs : 0;
+    // Photogate lessons sample fast passages: their packets keep to the run's rate, up to 1000
+    // a second, so a run lasts its real time.
+    if (streaming && m_photogates)
+        return std::clamp(int(samplePeriodSec() * 1000.0 * samplesPerPacket()), 1, m_packetIntervalMs);
+    return (streaming || (m_timingRun && (!m_timingEvents.isEmpty() || m_feed))) ? m_packetIntervalMs : 0;
 }
 
 void CDravletDeviceModel::onTick(ISimOutput& out)
@@ -298,6 +306,9 @@ void CDravletDeviceModel::onTick(ISimOutput& out)
         for (int i = 0; i < p.size() / 4; ++i) put32(p, 4 * i, e[i]);
         out.send(reply(0x11, p));
     }
+    if (m_timingRun && m_feed)
+        for (const QByteArray& p : m_feed->DravletDue(double(out.elapsedMs() - m_timingStartMs) / 1000.0))
+            out.send(reply(0x11, p));
     if (!m_running || manualSampling()) return;
     int n = samplesPerPacket();
     const bool limited = !unlimited(m_numberOfSamples);

@@ -8,9 +8,11 @@
 // keeps the auto-detect flag and the control relay. Resent requests are answered again without
 // disturbing a run in progress.
 #include "simulator/DeviceModel.h"
+#include "simulator/PhotogateLesson.h"
 
 #include <QByteArray>
 #include <QVector>
+#include <memory>
 
 namespace kvsim {
 
@@ -59,6 +61,9 @@ public:
     // The first byte of a data packet, which the interface gives no meaning: a constant (0) by
     // default, or the packet count modulo 256.
     void setFirstByteCounting(bool on) { m_firstByteCounts = on; }
+    // Photogates (catalogue entry 2) on the first one or two channels, in place of the other
+    // sensors: sampled runs read the gates' levels, timing runs report the lesson's passages.
+    void setPhotogates(const PhotogateSettings& settings);
     // Timing events sent, one per tick, during a timing run: t1..t4 clock counts.
     void queueTimingEvent(quint32 t1, quint32 t2, quint32 t3 = 0, quint32 t4 = 0);
 
@@ -133,6 +138,9 @@ private:
     bool m_relayOn = false;
     int m_relayBits = 0;
     QVector<QVector<quint32>> m_timingEvents;
+    std::unique_ptr<CPhotogateLesson> m_photogates;
+    std::unique_ptr<CPhotogateFeed> m_feed;
+    qint64 m_timingStartMs = 0;
     int m_opcodeCount[256] = {};
 };
 

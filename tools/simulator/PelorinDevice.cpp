@@ -120,6 +120,13 @@ void CPelorinDevice::onFrame(const QByteArray& f, ISimOutput& out)
     case 0x12: HandleDownload(out); break;
     case 0x0C:
         m_GateChannel = f.size() > 9 ? quint8(f[9]) : 0;
+        if (m_pFeed) {
+            // The request names each gate's channel in a four-byte entry from byte 9 on.
+            QVector<int> codes;
+            for (int at = 9; at + 3 < f.size(); at += 4)
+                codes << quint8(f[at]);
+            m_pFeed->Start(codes, codes.size() >= 2);
+        }
         HandleTiming(out);
         break;
     case 0x15: out.send(Frame(0x15, QByteArray(1, char(1)))); break;

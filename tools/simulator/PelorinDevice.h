@@ -5,10 +5,12 @@
 // snapshots and photogate events, runs the boot-loader with its CRC-16 check, and can announce
 // its shutdown. It is written from the wire format alone and shares no code with the program.
 #include "simulator/DeviceModel.h"
+#include "simulator/PhotogateLesson.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QVector>
+#include <memory>
 
 namespace kvsim {
 
@@ -60,7 +62,10 @@ public:
     void setStoredRun(const StoredRun& run) { m_Stored = run; }
     // A level-triggered run starts streaming this long after its acknowledgement.
     void setTriggerDelayMs(int ms) { m_TriggerDelayMs = ms; }
-    // Photogate events of a timing run: one edge every intervalMs on the first gate.
+    // Photogates on the first one or two channels, in place of the other sensors: sampled
+    // runs read the gates' levels and timing runs report the lesson's gate edges.
+    void setPhotogates(const PhotogateSettings& settings);
+    // Photogate events of a timing run without photogates set: one edge every intervalMs.
     void setTimingEventIntervalMs(int ms) { m_EventIntervalMs = ms; }
     // How many of the boot-loader's transfer requests (file size, blocks, end) it answers before
     // it falls silent; negative: all of them.
@@ -138,6 +143,9 @@ private:
     qint64 m_NextEventMs = 0;
     int m_EventCount = 0;
     unsigned char m_GateChannel = 0;
+    std::unique_ptr<CPhotogateLesson> m_pPhotogates;
+    std::unique_ptr<CPhotogateFeed> m_pFeed;
+    qint64 m_TimingStartMs = 0;
 
     // Boot-loader.
     bool m_BootLoader = false;

@@ -37,6 +37,8 @@ double PerSecond(quint32 word)
 
 quint32 CPelorinDevice::Reading(int valueIndex, qint64 sample, int width, const RawSpan& span, double t) const
 {
+    if (span.gate >= 0 && m_pPhotogates && width == 2)
+        return m_pPhotogates->Raw(span.gate, t);
     if (m_Signal.shape == SignalShape::Counter || width != 2)
         return SampleValue(valueIndex, sample, width);
     return quint32(std::clamp<qint64>(SignalReading(m_Signal, span, valueIndex, sample, t), 0, 0x0FFF));
@@ -204,11 +206,17 @@ void CPelorinDevice::HandleTiming(ISimOutput& out)
     m_Running = true;
     m_EventCount = 0;
     m_NextEventMs = out.elapsedMs() + m_EventIntervalMs;
+    m_TimingStartMs = out.elapsedMs();
     ++m_RunsStarted;
 }
 
 void CPelorinDevice::EmitTiming(ISimOutput& out, qint64 nowMs)
 {
+    if (m_Timing && m_pFeed) {
+        for (const QByteArray& p : m_pFeed->PelorinDue(double(nowMs - m_TimingStartMs) / 1000.0))
+            out.send(Frame(0x0D, p));
+        return;
+    }
     if (!m_Timing || nowMs < m_NextEventMs)
         return;
     m_NextEventMs = nowMs + m_EventIntervalMs;

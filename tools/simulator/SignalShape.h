@@ -25,6 +25,8 @@ struct RawSpan
 {
     qint64 low = 1024;
     qint64 high = 3072;
+    // A photogate's index: its readings follow the photogate lesson, not the signal.
+    int gate = -1;
 };
 
 // "counter", "sine", "step", "ramp", "noise".

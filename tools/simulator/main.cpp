@@ -3,11 +3,13 @@
 // The first line on standard output is the device path to open; the second is a
 // KORVANTA_EXTRA_PORTS entry that points the application at it. Host frames are logged to
 // standard error. --signal, --amplitude and --period choose what the sensors read (a slow sine
-// with a little noise by default). While it runs, lines on standard input change the knobs:
+// with a little noise by default). --gates 1|2 puts photogates on the first channels instead,
+// and --lesson with its knobs chooses what blocks them. While it runs, lines on standard input change the knobs:
 //   split on|off [gapMs], delay MS, drop N, dup N, garbage HEX [N], silent on|off,
 //   unplug, replug, inject HEX, quit
 #include "simulator/LoggerSimulator.h"
 #include "simulator/ModelFactory.h"
+#include "simulator/PhotogateModels.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -136,6 +138,43 @@ int main(int argc, char** argv)
         QStringLiteral("Period of the sine, step and ramp in seconds of the run (default %1).").arg(defaults.periodSec),
         QStringLiteral("seconds"));
     parser.addOptions({modelOpt, splitOpt, delayOpt, garbageOpt, silentOpt, quietOpt, signalOpt, amplitudeOpt, periodOpt});
+    const kvsim::PhotogateSettings lesson;
+    const QCommandLineOption gatesOpt(
+        QStringLiteral("gates"),
+        QStringLiteral("Photogates on the first 1 or 2 channels, in place of the model's sensors (pelorin, dravlet)."),
+        QStringLiteral("1|2"));
+    const QCommandLineOption lessonOpt(
+        QStringLiteral("lesson"),
+        QStringLiteral("What passes the photogates: %1 (default cart). pendulum: the bob blocks the first gate once a "
+                       "half swing; cart: a flag passes the gate(s) at a steady speed; accel: an accelerating cart, "
+                       "whose flag has two bars (bar, gap, bar, each one width) when there is one gate; collision: a "
+                       "cart through the first gate strikes one at rest half-way, which goes on through the second.")
+            .arg(kvsim::PhotogateLessonNames().join(QStringLiteral(", "))),
+        QStringLiteral("name"));
+    const QCommandLineOption speedOpt(QStringLiteral("speed"),
+                                      QStringLiteral("Speed of the cart at the first gate, or of the bob, in m/s (default %1).")
+                                          .arg(lesson.speed),
+                                      QStringLiteral("m/s"));
+    const QCommandLineOption widthOpt(QStringLiteral("width"),
+                                      QStringLiteral("Width of the flag or the bob in cm (default %1).").arg(lesson.widthCm),
+                                      QStringLiteral("cm"));
+    const QCommandLineOption distanceOpt(QStringLiteral("distance"),
+                                         QStringLiteral("Distance between the two gates in cm (default %1).").arg(lesson.distanceCm),
+                                         QStringLiteral("cm"));
+    const QCommandLineOption swingOpt(QStringLiteral("swing"),
+                                      QStringLiteral("Period of the pendulum in seconds (default %1).").arg(lesson.swingPeriod),
+                                      QStringLiteral("seconds"));
+    const QCommandLineOption accelOpt(QStringLiteral("accel"),
+                                      QStringLiteral("Acceleration of the accelerating cart in m/s² (default %1).").arg(lesson.accel),
+                                      QStringLiteral("m/s2"));
+    const QCommandLineOption afterOpt(QStringLiteral("speed-after"),
+                                      QStringLiteral("Speed of the struck cart after a collision in m/s (default half of --speed)."),
+                                      QStringLiteral("m/s"));
+    const QCommandLineOption everyOpt(QStringLiteral("every"),
+                                      QStringLiteral("Seconds from one cart to the next (default %1; longer when a cart needs it).")
+                                          .arg(lesson.every),
+                                      QStringLiteral("seconds"));
+    parser.addOptions({gatesOpt, lessonOpt, speedOpt, widthOpt, distanceOpt, swingOpt, accelOpt, afterOpt, everyOpt});
     parser.process(app);
 
     kvsim::SignalSettings signal;
@@ -149,6 +188,18 @@ int main(int argc, char** argv)
     if (!model) {
         std::fprintf(stderr, "unknown model '%s'; known: %s\n", qPrintable(parser.value(modelOpt)),
                      qPrintable(kvsim::deviceModelNames().join(QStringLiteral(", "))));
+        return 2;
+    }
+    kvsim::PhotogateSettings gates;
+    if (!kvsim::PhotogateSettingsFrom(parser.value(gatesOpt), parser.value(lessonOpt), parser.value(speedOpt),
+                                      parser.value(widthOpt), parser.value(distanceOpt), parser.value(swingOpt),
+                                      parser.value(accelOpt), parser.value(afterOpt), parser.value(everyOpt), gates,
+                                      error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
+    if (gates.gates > 0 && !kvsim::ApplyPhotogates(*model, gates)) {
+        std::fprintf(stderr, "model '%s' has no photogates\n", qPrintable(parser.value(modelOpt)));
         return 2;
     }
     kvsim::CLoggerSimulator sim(std::move(model));

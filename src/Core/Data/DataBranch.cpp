@@ -113,6 +113,18 @@ int CDataBranch::AppendSamples(const double* x, const double* y, int count)
     return count;
 }
 
+int CDataBranch::AppendXValues(const double* x, int count)
+{
+    QMutexLocker lock(&m_XMutex);
+    return x && count > 0 ? m_X.append(x, count) : 0;
+}
+
+int CDataBranch::AppendYValues(const double* y, int count)
+{
+    QMutexLocker lock(&m_YMutex);
+    return y && count > 0 ? m_Y.append(y, count) : 0;
+}
+
 int CDataBranch::CopyRange(int first, int count, QVector<double>& x, QVector<double>& y) const
 {
     qint64 start = first;

@@ -59,6 +59,9 @@ public:
     // Bulk access for drawing, analysis and saving.
     // Appends count pairs: one lock per list; returns the number appended.
     int AppendSamples(const double* x, const double* y, int count);
+    // Appends count values to one list under one lock; returns the number appended.
+    int AppendXValues(const double* x, int count);
+    int AppendYValues(const double* y, int count);
     // Copies pairs [first, first + count), clamped to the stored range, under one lock per
     // list; x and y are resized to the number copied, which is returned.
     int CopyRange(int first, int count, QVector<double>& x, QVector<double>& y) const;

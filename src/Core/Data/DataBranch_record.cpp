@@ -5,7 +5,9 @@
 #include "Core/Data/RecordIO.h"
 
 #include <QDataStream>
+#include <QIODevice>
 #include <algorithm>
+#include <vector>
 
 namespace {
 
@@ -89,8 +91,10 @@ int CDataBranch::SaveToFile(QDataStream* stream)
 }
 
 // Reads an array of doubles into the X or Y store (under its lock) or the manual times. The
-// count comes from the file: values are read in chunks and only what the stream really holds
-// is stored, so a corrupt count ends in RecordTruncated instead of a huge allocation.
+// count comes from the file: a count beyond the bytes the stream still holds is a cut record at
+// once, and a stream that cannot tell reads a block at a time, so a corrupt count never makes
+// a huge allocation. Values go straight from the file into the store's memory and are turned
+// round there.
 int CDataBranch::readArray(QDataStream& in, CSampleStore* store, CSafeArray<double>* list,
                            QMutex* lock)
 {
@@ -98,19 +102,31 @@ int CDataBranch::readArray(QDataStream& in, CSampleStore* store, CSafeArray<doub
     const int header = RecordIO::ReadArrayHeader(in, count);
     if (header != RecordOk)
         return header;
-    double chunk[ReadChunk];
-    for (qint32 done = 0; done < count;) {
-        const int want = int(std::min<qint32>(ReadChunk, count - done));
-        const int got = RecordIO::ReadDoubles(in, chunk, want);
-        if (store) {
-            QMutexLocker locker(lock);
-            if (!store->ensureRoom(got))
-                return RecordCorrupt;
-            store->append(chunk, got);
-        } else {
-            list->AddRange(chunk, got);
+    const QIODevice* device = in.device();
+    if (device && !device->isSequential() && qint64(count) * qint64(sizeof(double)) > device->bytesAvailable())
+        return RecordTruncated;
+    if (!store) {
+        std::vector<double> chunk(size_t(std::min<qint32>(count, ReadChunk)));
+        for (qint32 done = 0; done < count;) {
+            const int want = int(std::min<qint32>(ReadChunk, count - done));
+            const int got = RecordIO::ReadDoubles(in, chunk.data(), want);
+            list->AddRange(chunk.data(), got);
+            if (got < want)
+                return RecordTruncated;
+            done += got;
         }
-        if (got < want)
+        return RecordOk;
+    }
+    // The branch is being read and listed nowhere yet: its lock is held across each read.
+    QMutexLocker locker(lock);
+    for (qint32 done = 0; done < count;) {
+        int room = 0;
+        double* space = store->appendSpace(count - done, &room);
+        if (!space)
+            return RecordCorrupt;
+        const int got = RecordIO::ReadDoubles(in, space, room);
+        store->commitAppend(got);
+        if (got < room)
             return RecordTruncated;
         done += got;
     }
@@ -153,18 +169,18 @@ int CDataBranch::readField(QDataStream& in, qint16 tag, int keyOffset, int* larg
     qint32 i32 = 0;
     qint16 i16 = 0;
     switch (tag) {
-    case TagName: RecordIO::ReadString(in, m_Name); break;
-    case TagUnit: RecordIO::ReadString(in, m_Unit); break;
-    case TagFunctionText: RecordIO::ReadString(in, m_FunctionText); break;
+    case TagName: RecordIO::ReadField(in, m_Name); break;
+    case TagUnit: RecordIO::ReadField(in, m_Unit); break;
+    case TagFunctionText: RecordIO::ReadField(in, m_FunctionText); break;
     case TagInterval:
-    case TagInterval2: in >> m_Interval; break;
+    case TagInterval2: RecordIO::ReadField(in, m_Interval); break;
     case TagSensorIndex:
-        in >> i32;
-        m_SensorIndex = i32;
+        if (RecordIO::ReadField(in, i32))
+            m_SensorIndex = i32;
         break;
     case TagUnitPrefix:
-        in >> i16;
-        m_UnitPrefix = i16;
+        if (RecordIO::ReadField(in, i16))
+            m_UnitPrefix = i16;
         break;
     case TagKey:
     case TagParentKey:
@@ -185,8 +201,7 @@ int CDataBranch::readField(QDataStream& in, qint16 tag, int keyOffset, int* larg
     case TagMarkedPositions: result = readIntArray(in); break;
     case TagRelatedKey:
         // Stored as it was: the related key is not shifted by the offset.
-        in >> i32;
-        if (in.status() == QDataStream::Ok) {
+        if (RecordIO::ReadField(in, i32)) {
             m_RelatedKey = i32;
             noteKey(i32);
         }

@@ -117,14 +117,14 @@ int CDataFolder::SaveToFile(QDataStream* stream)
 
 int CDataFolder::readFramePairs(QDataStream& in)
 {
-    m_FrameSamples.clear();
-    m_PlaybackCursor = 0;
+    // The list is replaced only by a list read to its end.
+    QVector<QPair<int, int>> pairs;
     for (;;) {
         qint16 tag = 0;
         if (!RecordIO::ReadTag(in, tag))
             return RecordTruncated;
         if (tag == TagPairsEnd)
-            return RecordOk;
+            break;
         if (tag != TagPair)
             continue;   // the high half of the 32-bit 704, or noise
         qint32 frame = 0;
@@ -132,8 +132,11 @@ int CDataFolder::readFramePairs(QDataStream& in)
         in >> frame >> sample;
         if (in.status() != QDataStream::Ok)
             return RecordTruncated;
-        m_FrameSamples.append(qMakePair(int(frame), int(sample)));
+        pairs.append(qMakePair(int(frame), int(sample)));
     }
+    m_FrameSamples = pairs;
+    m_PlaybackCursor = 0;
+    return RecordOk;
 }
 
 int CDataFolder::LoadFromFile(QDataStream* stream, int keyOffset, int* largestKeySeen)
@@ -151,7 +154,7 @@ int CDataFolder::LoadFromFile(QDataStream* stream, int keyOffset, int* largestKe
         case RecordIO::TagFolderEnd:
             return RecordOk;
         case TagName:
-            RecordIO::ReadString(in, m_Name);
+            RecordIO::ReadField(in, m_Name);
             break;
         case TagKey:
         case TagBranchKey:
@@ -171,8 +174,7 @@ int CDataFolder::LoadFromFile(QDataStream* stream, int keyOffset, int* largestKe
             break;
         }
         case TagVideoAnalysis:
-            in >> m_bVideoAnalysis;
-            if (in.status() == QDataStream::Ok && m_bVideoAnalysis && s_TrackingRunLoaded)
+            if (RecordIO::ReadField(in, m_bVideoAnalysis) && m_bVideoAnalysis && s_TrackingRunLoaded)
                 s_TrackingRunLoaded();
             break;
         case TagVideoFile: {

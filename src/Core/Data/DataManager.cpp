@@ -14,11 +14,21 @@ CDataManager::CDataManager(CSetupInfo* setup) : m_pSetupInfo(setup) {}
 CDataManager::~CDataManager()
 {
     // The workspace is normally emptied before; release whatever is left.
+    releaseAll();
+}
+
+void CDataManager::releaseAll()
+{
+    const QVector<CDataFolder*> folders = m_Folders.TakeAll();
+    {
+        QMutexLocker lock(&m_FolderIndexMutex);
+        m_FolderByKey.clear();
+        m_FolderIndexedKey.clear();
+    }
     clearBranchIndex();
     for (CDataBranch* branch : m_Branches.TakeAll())
         destroyBranch(branch);
-    for (CDataFolder* folder : m_Folders.TakeAll())
-        delete folder;
+    qDeleteAll(folders);
 }
 
 void CDataManager::destroyBranch(CDataBranch* branch)
@@ -45,15 +55,37 @@ void CDataManager::keepKeysAbove(int largestKeySeen)
 
 bool CDataManager::keyInUse(int key, const void* except) const
 {
-    if (m_Branches.FindIndex([&](CDataBranch* b) { return b != except && b->m_Key == key; }) >= 0)
-        return true;
-    return m_Folders.FindIndex([&](CDataFolder* f) { return f != except && f->m_Key == key; }) >= 0;
+    // By the indexes alone, so that a load of n records costs n lookups, not n scans. Loaded
+    // keys reach the indexes before the next record is read (addBranch, indexFolder).
+    {
+        QMutexLocker lock(&m_BranchIndexMutex);
+        const CDataBranch* b = m_BranchByKey.value(key, nullptr);
+        if (b && b != except && b->m_Key == key)
+            return true;
+    }
+    QMutexLocker lock(&m_FolderIndexMutex);
+    const CDataFolder* f = m_FolderByKey.value(key, nullptr);
+    return f && f != except && f->m_Key == key;
+}
+
+void CDataManager::indexFolder(CDataFolder* folder)
+{
+    QMutexLocker lock(&m_FolderIndexMutex);
+    // Should two folders ever share a key, the one indexed first keeps it.
+    if (m_FolderByKey.contains(folder->m_Key))
+        return;
+    const auto old = m_FolderIndexedKey.constFind(folder);
+    if (old != m_FolderIndexedKey.constEnd())
+        m_FolderByKey.remove(old.value());
+    m_FolderByKey.insert(folder->m_Key, folder);
+    m_FolderIndexedKey.insert(folder, folder->m_Key);
 }
 
 CDataFolder* CDataManager::CreateDataFolder()
 {
     auto* folder = new CDataFolder;
     folder->m_Key = takeKey();
+    indexFolder(folder);
     m_Folders.Add(folder);
     const int count = m_Folders.GetSize();
     folder->m_Name = QCoreApplication::translate("QObject", "Run", "Expriement Folder Name")
@@ -126,6 +158,13 @@ void CDataManager::clearBranchIndex()
 
 CDataFolder* CDataManager::GetDataFolder(int key) const
 {
+    {
+        QMutexLocker lock(&m_FolderIndexMutex);
+        CDataFolder* folder = m_FolderByKey.value(key, nullptr);
+        if (folder && folder->m_Key == key)
+            return folder;
+    }
+    // A key changed behind the index (keys are public fields): the list decides.
     return m_Folders.FindFirst([key](CDataFolder* f) { return f->m_Key == key; });
 }
 
@@ -295,18 +334,23 @@ void CDataManager::DeleteDataFolder(int key)
         folder->m_BranchKeys.RemoveValue(first);
     }
     m_Folders.RemoveValue(folder);
+    {
+        QMutexLocker lock(&m_FolderIndexMutex);
+        const auto it = m_FolderIndexedKey.constFind(folder);
+        if (it != m_FolderIndexedKey.constEnd()) {
+            m_FolderByKey.remove(it.value());
+            m_FolderIndexedKey.remove(folder);
+        }
+    }
     delete folder;
 }
 
 void CDataManager::ClearAllData()
 {
-    while (CDataFolder* folder = m_Folders.First())
-        DeleteDataFolder(folder->m_Key);
-    // Branches that no folder lists (their folder failed to load, or a damaged file) would
-    // otherwise survive and later share a key with a new branch once the counter restarts.
-    clearBranchIndex();
-    for (CDataBranch* branch : m_Branches.TakeAll())
-        destroyBranch(branch);
+    // Everything goes at once: deleting run by run would shift the lists once per run. Branches
+    // that no folder lists (a damaged file) go too, or they would later share a key with a new
+    // branch once the counter restarts.
+    releaseAll();
     m_TimingSampleCount = 0;
     m_NextKey = 0;
 }

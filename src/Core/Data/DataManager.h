@@ -159,6 +159,10 @@ private:
     // Name, unit and prefix of a new branch from the catalogue measurement it records.
     void nameFromCatalogue(CDataBranch* branch, int sensorIndex, int channel, int measurement) const;
     void keepKeysAbove(int largestKeySeen);
+    // Folders by key, kept as the branches' index is; indexFolder (re)files a folder under its
+    // current key.
+    void indexFolder(CDataFolder* folder);
+    void releaseAll();
     bool keyInUse(int key, const void* except) const;
     void destroyBranch(CDataBranch* branch);
 
@@ -174,6 +178,9 @@ private:
     mutable QMutex m_BranchIndexMutex;
     mutable QHash<int, CDataBranch*> m_BranchByKey;
     mutable QHash<const CDataBranch*, int> m_IndexedKeyOf;  // the key each is indexed under
+    mutable QMutex m_FolderIndexMutex;
+    QHash<int, CDataFolder*> m_FolderByKey;
+    QHash<const CDataFolder*, int> m_FolderIndexedKey;
     std::atomic<int> m_NextKey{0};
     CSetupInfo* m_pSetupInfo = nullptr;
     IRunServices* m_pRunServices = nullptr;

@@ -42,6 +42,7 @@ int CDataManager::LoadFolderFromFile(QDataStream* stream)
         if (result == RecordOk)
             result = RecordCorrupt;
     }
+    indexFolder(folder);
     // The counter ends above every key the record named, not just the folder's own key.
     keepKeysAbove(qMax(largest, folder->m_Key));
     return result;

@@ -38,4 +38,26 @@ bool ReadKey(QDataStream& in, int offset, bool noneAllowed, int& key);
 // otherwise have the reader set aside up to 2 MB before finding the bytes missing.
 bool ReadString(QDataStream& in, QString& text);
 
+// Reads one value into field only when the stream delivers it whole: past the end the stream
+// yields zeros (or an empty text), and a record cut inside a value must leave the field as it
+// was. False when the value was not read.
+template <typename T>
+bool ReadField(QDataStream& in, T& field)
+{
+    T value{};
+    in >> value;
+    if (in.status() != QDataStream::Ok)
+        return false;
+    field = value;
+    return true;
+}
+inline bool ReadField(QDataStream& in, QString& field)
+{
+    QString value;
+    if (!ReadString(in, value))
+        return false;
+    field = value;
+    return true;
+}
+
 } // namespace RecordIO

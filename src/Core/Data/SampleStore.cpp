@@ -5,6 +5,10 @@
 #include <cstdlib>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 void CSampleStore::FreeBlock::operator()(double* p) const
 {
     std::free(p);
@@ -95,25 +99,189 @@ bool CSampleStore::grow()
     return true;
 }
 
+double* CSampleStore::appendSpace(int want, int* room)
+{
+    *room = 0;
+    if (want <= 0 || (m_Size == m_Capacity && !grow()))
+        return nullptr;
+    // The growing first block is grown to take the whole request (up to a full block) at once.
+    while (m_Capacity < BlockSize && m_Capacity - m_Size < want && grow()) {
+    }
+    const int offset = m_Size & BlockMask;
+    *room = std::min(std::min(want, m_Capacity - m_Size), BlockSize - offset);
+    return m_Blocks[size_t(m_Size >> BlockShift)].values.get() + offset;
+}
+
+void CSampleStore::commitAppend(int count)
+{
+    if (count <= 0)
+        return;
+    noteAppendedBlock(m_Size, count);
+    m_Size += count;
+}
+
 int CSampleStore::append(const double* values, int count)
 {
     if (!values || count <= 0)
         return 0;
     int done = 0;
     while (done < count) {
-        if (m_Size == m_Capacity && !grow())
+        int room = 0;
+        double* space = appendSpace(count - done, &room);
+        if (!space)
             break;
-        const int offset = m_Size & BlockMask;
-        const int room = std::min(m_Capacity - m_Size, BlockSize - offset);
-        const int n = std::min(room, count - done);
-        std::memcpy(m_Blocks[size_t(m_Size >> BlockShift)].values.get() + offset, values + done,
-                    size_t(n) * sizeof(double));
-        for (int k = 0; k < n; ++k)
-            noteAppended(m_Size + k, values[done + k]);
-        m_Size += n;
-        done += n;
+        std::memcpy(space, values + done, size_t(room) * sizeof(double));
+        commitAppend(room);
+        done += room;
     }
     return done;
+}
+
+namespace {
+
+#if defined(__SSE2__)
+// Four values in single precision, and which of them are gaps (the marker or NaN).
+inline __m128 fourAsFloat(const double* v, __m128* gap)
+{
+    const __m128 f = _mm_movelh_ps(_mm_cvtpd_ps(_mm_loadu_pd(v)), _mm_cvtpd_ps(_mm_loadu_pd(v + 2)));
+    *gap = _mm_or_ps(_mm_cmpeq_ps(f, _mm_set1_ps(CSampleStore::GapValue)), _mm_cmpunord_ps(f, f));
+    return f;
+}
+#endif
+
+// Whether any of v[1..n) is below the value before it (or NaN), or any of v[0..n) is a gap.
+bool breaksOrder(const double* v, int n)
+{
+    int k = 1;
+    bool broken = false;
+#if defined(__SSE2__)
+    __m128d falls = _mm_setzero_pd();
+    __m128 gaps = _mm_setzero_ps();
+    for (; k + 4 <= n; k += 4) {
+        falls = _mm_or_pd(falls, _mm_cmpnge_pd(_mm_loadu_pd(v + k), _mm_loadu_pd(v + k - 1)));
+        falls = _mm_or_pd(falls, _mm_cmpnge_pd(_mm_loadu_pd(v + k + 2), _mm_loadu_pd(v + k + 1)));
+        __m128 gap;
+        fourAsFloat(v + k - 1, &gap);
+        gaps = _mm_or_ps(gaps, gap);
+    }
+    broken = _mm_movemask_pd(falls) != 0 || _mm_movemask_ps(gaps) != 0;
+#endif
+    // The rest, and the value before the first of the vector steps when there were some.
+    for (int j = (k == 1 ? 0 : k - 1); j < n; ++j)
+        broken |= (j > 0 && !(v[j] >= v[j - 1])) || CSampleStore::isGap(v[j]);
+    return broken;
+}
+
+} // namespace
+
+int CSampleStore::orderedPrefix(const double* v, int n, double prev)
+{
+    // Whole runs are tested at once; the run that breaks the order is then searched value by
+    // value.
+    int k = 0;
+    while (k < n) {
+        const int end = std::min(n, k + SummarySize);
+        if (!(v[k] >= prev) || breaksOrder(v + k, end - k))
+            break;
+        prev = v[end - 1];
+        k = end;
+    }
+    while (k < n && v[k] >= prev && !isGap(v[k]))
+        prev = v[k++];
+    return k;
+}
+
+bool CSampleStore::nonDecreasing(const double* v, int n, double prev)
+{
+    bool falls = n > 0 && !(v[0] >= prev);   // false for NaN
+    int k = 1;
+#if defined(__SSE2__)
+    __m128d mask = _mm_setzero_pd();
+    for (; k + 2 <= n; k += 2)
+        mask = _mm_or_pd(mask, _mm_cmpnge_pd(_mm_loadu_pd(v + k), _mm_loadu_pd(v + k - 1)));
+    falls |= _mm_movemask_pd(mask) != 0;
+#endif
+    for (; k < n; ++k)
+        falls |= !(v[k] >= v[k - 1]);
+    return !falls;
+}
+
+bool CSampleStore::mergeExtremes(const double* v, int n, float& lo, float& hi)
+{
+    // As scanMinMax: a gap (or NaN) becomes a value neither extreme takes.
+    const float inf = std::numeric_limits<float>::infinity();
+    float l = lo, h = hi;
+    bool gap = false;
+    int k = 0;
+#if defined(__SSE2__)
+    if (n >= 4) {
+        __m128 vl = _mm_set1_ps(inf), vh = _mm_set1_ps(-inf), gaps = _mm_setzero_ps();
+        for (; k + 4 <= n; k += 4) {
+            __m128 g;
+            const __m128 f = fourAsFloat(v + k, &g);
+            vl = _mm_min_ps(_mm_or_ps(_mm_and_ps(g, _mm_set1_ps(inf)), _mm_andnot_ps(g, f)), vl);
+            vh = _mm_max_ps(_mm_or_ps(_mm_and_ps(g, _mm_set1_ps(-inf)), _mm_andnot_ps(g, f)), vh);
+            gaps = _mm_or_ps(gaps, g);
+        }
+        float lanes[4], highs[4];
+        _mm_storeu_ps(lanes, vl);
+        _mm_storeu_ps(highs, vh);
+        for (int j = 0; j < 4; ++j) {
+            l = lanes[j] < l ? lanes[j] : l;
+            h = highs[j] > h ? highs[j] : h;
+        }
+        gap = _mm_movemask_ps(gaps) != 0;
+    }
+#endif
+    for (; k < n; ++k) {
+        const float f = float(v[k]);
+        const bool g = f == GapValue || f != f;
+        const float a = g ? inf : f;
+        const float b = g ? -inf : f;
+        l = a < l ? a : l;
+        h = b > h ? b : h;
+        gap |= g;
+    }
+    lo = l;
+    hi = h;
+    return gap;
+}
+
+void CSampleStore::noteAppendedBlock(int first, int count)
+{
+    Block& block = m_Blocks[size_t(first >> BlockShift)];
+    const double* v = block.values.get() + (first & BlockMask);
+    const double prev = first > 0 ? at(first - 1) : -std::numeric_limits<double>::infinity();
+    int k = 0;
+    if (first == m_Ordered) {
+        k = orderedPrefix(v, count, prev);
+        m_Ordered += k;
+        if (k == count)
+            return;   // the ordered start goes on: no summary, no gap, still rising
+        startSummary(m_Ordered, m_Ordered);
+    }
+    if (m_bNonDecreasing)
+        m_bNonDecreasing = nonDecreasing(v + k, count - k, k > 0 ? v[k - 1] : prev);
+    // From here on the summary: each run of SummarySize values in turn, merged into its fine
+    // and coarse entries.
+    bool gap = false;
+    for (int i = first + k; i < first + count;) {
+        const int end = std::min(first + count, (i | (SummarySize - 1)) + 1);
+        const double* run = v + (i - first);
+        if (m_bSummaryLost) {
+            float lo = 0, hi = 0;
+            gap |= mergeExtremes(run, end - i, lo, hi);
+        } else {
+            Extremes& e1 = fine(i);
+            gap |= mergeExtremes(run, end - i, e1.lo, e1.hi);
+            Extremes& e2 = coarse(i);
+            e2.lo = std::min(e2.lo, e1.lo);
+            e2.hi = std::max(e2.hi, e1.hi);
+        }
+        i = end;
+    }
+    if (gap)
+        block.gapSeen = true;
 }
 
 int CSampleStore::copy(int first, int count, double* out) const

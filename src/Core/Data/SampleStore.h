@@ -89,8 +89,17 @@ public:
                 return false;
         return true;
     }
-    // Appends up to count values; returns how many were stored.
+    // Appends up to count values; returns how many were stored. The values are copied a block
+    // at a time and each block's order, gaps and summary are worked out in one pass over it,
+    // with the same result as appending the values one by one.
     int append(const double* values, int count);
+    // For a reader that writes values straight into the store (a file loader): room at the end
+    // for up to want values, all in one block (room receives how many, fewer when the block
+    // ends first; null when no memory is left). The caller writes them there and then commits
+    // how many it wrote; nothing past size() is seen before the commit, and nothing else may
+    // append in between (the owner's lock is held throughout).
+    double* appendSpace(int want, int* room);
+    void commitAppend(int count);
     // Copies values [first, first + count) clamped to the stored range into out; returns the
     // number copied.
     int copy(int first, int count, double* out) const;
@@ -202,6 +211,15 @@ private:
     }
     bool grow();
     bool summarise(Block& block);
+    // Order, gaps and summary of the values [first, first + count) just written into one block.
+    void noteAppendedBlock(int first, int count);
+    // How many of v[0..n) continue the ordered start after prev (rising or level, no gap).
+    static int orderedPrefix(const double* v, int n, double prev);
+    // Whether v[0..n) never falls after prev (and holds no NaN).
+    static bool nonDecreasing(const double* v, int n, double prev);
+    // The extremes of v[0..n) in single precision, gaps and NaN left out, merged into lo and
+    // hi; true when one of the values was a gap or NaN.
+    static bool mergeExtremes(const double* v, int n, float& lo, float& hi);
     void noteAppended(int index, double v)
     {
         const bool inOrder = index == 0 || v >= at(index - 1);  // false for NaN

@@ -5,13 +5,19 @@
 // whether the next step of its receive machine has the bytes it needs (the expected length)
 // and takes them as one contiguous block, even across the wrap, with the sum of their values.
 // A block that lies in one piece in the ring is handed out where it lies, without a copy; its
-// bytes stay reserved (the writer does not reuse them) until the next read or clear. Only a
-// block that wraps is copied into the read-out area.
+// bytes stay reserved (the writer does not reuse them) until the next read. Only a block that
+// wraps is copied into the read-out area.
 //
 // When the ring is full the unread bytes are kept and the newest bytes are dropped and
 // counted: a receive machine can resynchronise after a gap, but not after its unread bytes
 // were silently replaced by later ones.
-#include <QMutex>
+//
+// Threads: one writer and one consumer, and no lock. WriteCycliceBuffer belongs to the writer;
+// ReadCycliceBuffer, MoveSerialBufferIndex and SomethingInCycliceBufferFunction to the consumer.
+// Another thread may take either part over only after a hand-over that orders it after the
+// last call of the thread before (a mutex both hold, a join). ClearCyclicCBuffer, AvailableBytes
+// and the expected length may be used from any thread: a clear drops every byte written before
+// it, and the consumer takes it up at its next call; the block it holds stays its own until then.
 #include <QtGlobal>
 
 #include <atomic>
@@ -23,8 +29,11 @@ public:
     static constexpr qint64 kRingSize = 0x200000;   // 2 MiB
     static constexpr int kReadOutSize = 0x40000;    // 256 KiB
     static constexpr int kMaxRead = kReadOutSize - 1;
-    // The ring tells "full" from "empty" by keeping one slot free.
-    static constexpr qint64 kCapacity = kRingSize - 1;
+    // Kept free for the bytes after a clear: a full ring cleared from another thread gets its
+    // room back when the consumer next reads, and that needs something to read.
+    static constexpr qint64 kClearReserve = 0x1000;
+    // What the ring holds when full.
+    static constexpr qint64 kCapacity = kRingSize - kClearReserve;
 
     CCyclicBuffer();
     virtual ~CCyclicBuffer();
@@ -57,12 +66,25 @@ protected:
     std::atomic<qint64> m_expectedLength{1};
 
 private:
-    qint64 availableLocked() const;
+    // The consumer's read position, with a clear it has not taken up yet taken up.
+    qint64 readFrom() const;
+    // Whether the consumer sees `count` bytes from position r (reading the writer's position
+    // again only when its copy falls short).
+    bool consumerHas(qint64 r, qint64 count);
 
-    mutable QMutex m_lock;
-    std::unique_ptr<unsigned char[]> m_storage; // ring followed by the read-out area, one allocation
-    qint64 m_readIndex = 0;
-    qint64 m_writeIndex = 0;
-    qint64 m_heldBytes = 0;  // the last block handed out in place, just behind the read index
+    // Positions count every byte since construction (they never wrap: at 1 GB/s 2^63 bytes
+    // last three centuries); a byte's place in the ring is its position modulo kRingSize.
+    // Each side's own position and its copy of the other's share a cache line, away from
+    // the other side's.
+    alignas(64) std::atomic<qint64> m_write{0};   // the writer's: bytes written
+    qint64 m_writerFreeFrom = 0;                   // the writer's copy of m_held
+    alignas(64) std::atomic<qint64> m_read{0};    // the consumer's: bytes consumed
+    // The first byte the consumer may still use: the block it holds, else m_read. The writer
+    // writes up to kCapacity bytes beyond it.
+    std::atomic<qint64> m_held{0};
+    qint64 m_consumerSeen = 0;                     // the consumer's copy of m_write
+    bool m_holding = false;                        // a block is handed out in place
+    alignas(64) std::atomic<qint64> m_clearTo{0};   // bytes before it are dropped
     std::atomic<qint64> m_droppedBytes{0};
+    std::unique_ptr<unsigned char[]> m_storage;   // ring followed by the read-out area, one allocation
 };

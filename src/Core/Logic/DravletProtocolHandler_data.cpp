@@ -9,6 +9,9 @@
 
 namespace {
 
+// The interface's timing method of the pendulum.
+constexpr int s_PendulumMethod = 20;
+
 bool limitedRun(int samples) { return samples != DravletFrames::s_NoSampleLimit && samples != 0; }
 
 // A decoded value as an integer, for values the interface keeps as whole numbers.
@@ -282,8 +285,11 @@ void CDravletProtocolHandler::TimingValueStep()
         const double result = m_pHost->CalculateTimingValue(static_cast<unsigned char>(m_View.timingMethod), a, b, c,
                                                             DravletData::CountsToSeconds(t1),
                                                             DravletData::CountsToSeconds(t2));
-        // A division by a zero time gives no usable result; it is not stored.
-        if (std::isfinite(result) && result >= -1000.0) {
+        // A division by a zero time gives no usable result; it is not stored. Neither is the -1
+        // with which the pendulum answers the passages that close no period: a period is never
+        // negative, and the -1 would be stored as a swing of -1 s.
+        const bool noPeriod = m_View.timingMethod == s_PendulumMethod && result < 0.0;
+        if (std::isfinite(result) && result >= -1000.0 && !noPeriod) {
             if (m_pHost->AppendTimingResult(double(m_TimingCounter), result)) ++m_TimingCounter;
         }
     }

@@ -8,20 +8,8 @@
 #include "table/TableDragText.h"
 
 #include <QDrag>
-#include <QFontMetrics>
 #include <QIcon>
 #include <QMimeData>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPixmap>
-#include <QToolButton>
-
-#include <algorithm>
-
-namespace {
-const int s_PictureSize = 24;
-const int s_Margin = 2;
-} // namespace
 
 QIcon HistoryDeleteIcon()
 {
@@ -32,51 +20,29 @@ QIcon HistoryDeleteIcon()
     return icon;
 }
 
-CHistoryRowWidget::CHistoryRowWidget(int key, const QModelIndex& index, QWidget* owner)
-    : QWidget(nullptr), m_Key(key), m_Row(index),
-      m_pOwner(qobject_cast<CHistoryWindow*>(owner))
+CHistoryRow::CHistoryRow(CHistoryWindow* owner, const QModelIndex& index, int key)
+    : m_pOwner(owner), m_Row(index), m_Key(key)
 {
-    m_pDeleteButton = new QToolButton(this);
-    m_pDeleteButton->setIcon(m_pOwner ? m_pOwner->deleteIcon() : HistoryDeleteIcon());
-    m_pDeleteButton->setIconSize(QSize(s_PictureSize, s_PictureSize));
-    m_pDeleteButton->setFocusPolicy(Qt::NoFocus);
-    m_pDeleteButton->setToolTip(tr("Delete"));
-    m_pDeleteButton->setAutoRaise(true);
 }
 
-QSize CHistoryRowWidget::sizeHint() const
+QString CHistoryRow::caption() const
 {
-    return QSize(200, s_PictureSize + 2 * s_Margin);
+    return m_pOwner ? m_pOwner->rowLook(m_Row).caption : QString();
 }
 
-void CHistoryRowWidget::resizeEvent(QResizeEvent* event)
+bool CHistoryRow::deleteEnabled() const
 {
-    QWidget::resizeEvent(event);
-    const int side = std::max(0, height() - 2 * s_Margin);
-    m_pDeleteButton->setGeometry(width() - side - s_Margin, s_Margin, side, side);
+    return m_pOwner && m_pOwner->rowLook(m_Row).deletable;
 }
 
-QRect CHistoryRowWidget::pictureRect() const
+QPixmap CHistoryRow::dragPixmap() const
 {
-    return QRect(s_Margin, (height() - s_PictureSize) / 2, s_PictureSize, s_PictureSize);
+    return m_pOwner ? m_pOwner->rowLook(m_Row).picture : QPixmap();
 }
 
-bool CHistoryRowWidget::startsDragAt(const QPoint& position, Qt::MouseButton button) const
+void CHistoryRow::startDrag(QWidget* source) const
 {
-    // Edges included, as the picture is small.
-    const QRect r = pictureRect();
-    return button == Qt::LeftButton && position.x() >= r.left() && position.x() <= r.right() + 1
-           && position.y() >= r.top() && position.y() <= r.bottom() + 1;
-}
-
-void CHistoryRowWidget::mousePressEvent(QMouseEvent* event)
-{
-    if (!startsDragAt(event->pos(), event->button())) {
-        QWidget::mousePressEvent(event);
-        return;
-    }
-    // The drag starts on the press itself; nothing in the tree changes after the drop.
-    auto* drag = new QDrag(this);
+    auto* drag = new QDrag(source);
     auto* mime = new QMimeData;
     mime->setText(dragText());
     drag->setMimeData(mime);
@@ -86,7 +52,7 @@ void CHistoryRowWidget::mousePressEvent(QMouseEvent* event)
     drag->exec(Qt::MoveAction);
 }
 
-void CHistoryRowWidget::deleteBranch(int key)
+void CHistoryRow::deleteBranch(int key)
 {
     CDataManager* data = m_pOwner ? m_pOwner->dataManager() : nullptr;
     if (!data)
@@ -100,90 +66,28 @@ void CHistoryRowWidget::deleteBranch(int key)
     }
 }
 
-void CHistoryRowWidget::setPicture(const QPixmap& pixmap)
-{
-    m_Picture = pixmap;
-    update();
-}
-
-void CHistoryRowWidget::paintEvent(QPaintEvent*)
-{
-    QPainter painter(this);
-    const int top = (height() - s_PictureSize) / 2;
-    if (!m_Picture.isNull())
-        painter.drawPixmap(QRect(s_Margin, top, s_PictureSize, s_PictureSize), m_Picture);
-    const int left = s_Margin * 2 + s_PictureSize;
-    const int right = m_pDeleteButton->x() - s_Margin;
-    if (right <= left)
-        return;
-    const QRect text(left, 0, right - left, height());
-    painter.drawText(text, Qt::AlignVCenter | Qt::AlignLeft,
-                     fontMetrics().elidedText(m_Caption, Qt::ElideRight, text.width()));
-}
-
-void CHistoryRowWidget::init()
-{
-    connect(m_pDeleteButton, &QToolButton::released, this, &CHistoryRowWidget::onDelete);
-    CKorvantaSignals* hub = m_pOwner ? m_pOwner->signalHub() : nullptr;
-    if (!hub)
-        return;
-    connect(hub, &CKorvantaSignals::LoggerStartedRun, this, &CHistoryRowWidget::disableDelete);
-    connect(hub, &CKorvantaSignals::LoggerExperimentEnd, this, &CHistoryRowWidget::enableDelete);
-    connect(hub, &CKorvantaSignals::LoggerDownloadFinshed, this, &CHistoryRowWidget::enableDelete);
-}
-
-void CHistoryRowWidget::disableDelete()
-{
-    setDeletable(false);
-}
-
-void CHistoryRowWidget::enableDelete()
-{
-    setDeletable(true);
-}
-
-void CHistoryRowWidget::setDeletable(bool deletable)
-{
-    m_bDeletable = deletable;
-    if (isVisible())
-        syncDeleteButton();
-}
-
-void CHistoryRowWidget::syncDeleteButton() const
-{
-    if (m_pDeleteButton->isEnabled() != m_bDeletable)
-        m_pDeleteButton->setEnabled(m_bDeletable);
-}
-
-void CHistoryRowWidget::showEvent(QShowEvent* event)
-{
-    syncDeleteButton();
-    QWidget::showEvent(event);
-}
-
-bool CHistoryRowWidget::confirmDelete()
+bool CHistoryRow::confirmDelete()
 {
     return ShellPrompter()->confirm(m_pOwner, QStringLiteral("Pavix"), tr("Are you sure you want to delete this data?"));
 }
 
-void CHistoryRowWidget::removeOwnRow()
+void CHistoryRow::removeOwnRow(bool runRow)
 {
     if (!m_pOwner)
         return;
     CHistoryTreeModel* model = m_pOwner->model();
     QModelIndex row = m_Row;
     // The tree was rebuilt while the user was asked: the row of this key in the new tree goes,
-    // if it sits at this widget's level (a run at the top, a series below).
+    // if it sits at this row's level (a run at the top, a series below).
     if (!row.isValid()) {
         row = model->findKey(m_Key);
-        const bool runRow = qobject_cast<const DataFolderEditor*>(this) != nullptr;
         if (!row.isValid() || row.parent().isValid() == runRow)
             return;
     }
     model->removeRows(row.row(), 1, row.parent());
 }
 
-void CHistoryRowWidget::dataChanged()
+void CHistoryRow::dataChanged()
 {
     // Deleting data changes the workspace, also when the last run goes: the notes, the
     // annotations and the windows may still differ from the saved file.
@@ -191,39 +95,21 @@ void CHistoryRowWidget::dataChanged()
         m_pOwner->signalHub()->SignalHasNewDataToSave();
 }
 
-DataFolderEditor::DataFolderEditor(int key, const QModelIndex& index, QWidget* owner)
-    : CHistoryRowWidget(key, index, owner)
+DataFolderEditor::DataFolderEditor(CHistoryWindow* owner, const QModelIndex& index, int key)
+    : CHistoryRow(owner, index, key)
 {
-}
-
-void DataFolderEditor::setCaption(const QString& caption)
-{
-    m_Caption = caption;
-    update();
-}
-
-void DataFolderEditor::setIcon(QString path)
-{
-    setPicture(QPixmap(path));
 }
 
 QPixmap DataFolderEditor::dragPixmap() const
 {
-    CDataManager* data = m_pOwner ? m_pOwner->dataManager() : nullptr;
-    const CDataFolder* folder = data ? data->GetDataFolder(m_Key) : nullptr;
-    return folder ? QPixmap(folder->GetIconName()) : m_Picture;
+    const CDataFolder* folder = m_pOwner ? m_pOwner->findFolder(m_Key) : nullptr;
+    return folder ? QPixmap(folder->GetIconName()) : CHistoryRow::dragPixmap();
 }
 
 QString DataFolderEditor::dragText() const
 {
     CDataManager* data = m_pOwner ? m_pOwner->dataManager() : nullptr;
-    return BuildBranchDragText(m_Caption, FolderDragKeys(data, m_Key));
-}
-
-QString DataBranchEditor::dragText() const
-{
-    CDataManager* data = m_pOwner ? m_pOwner->dataManager() : nullptr;
-    return BuildBranchDragText(m_FolderName, BranchDragKeys(data, m_Key));
+    return BuildBranchDragText(caption(), FolderDragKeys(data, m_Key));
 }
 
 void DataFolderEditor::onDelete()
@@ -243,25 +129,24 @@ void DataFolderEditor::onDelete()
     }
     if (folder)
         data->DeleteDataFolder(m_Key);
-    removeOwnRow();
+    removeOwnRow(true);
     dataChanged();
 }
 
-DataBranchEditor::DataBranchEditor(int branchKey, int parentKey, const QModelIndex& index, QWidget* owner)
-    : CHistoryRowWidget(branchKey, index, owner), m_ParentKey(parentKey)
+DataBranchEditor::DataBranchEditor(CHistoryWindow* owner, const QModelIndex& index, int key, int parentKey)
+    : CHistoryRow(owner, index, key), m_ParentKey(parentKey)
 {
 }
 
-void DataBranchEditor::setCaption(const QString& caption)
+QString DataBranchEditor::folderName() const
 {
-    m_Caption = caption;
-    setToolTip(caption);
-    update();
+    return m_pOwner ? m_pOwner->runNameOf(m_Row) : QString();
 }
 
-void DataBranchEditor::setPixmap(const QPixmap& pixmap)
+QString DataBranchEditor::dragText() const
 {
-    setPicture(pixmap);
+    CDataManager* data = m_pOwner ? m_pOwner->dataManager() : nullptr;
+    return BuildBranchDragText(folderName(), BranchDragKeys(data, m_Key));
 }
 
 void DataBranchEditor::onDelete()
@@ -269,6 +154,6 @@ void DataBranchEditor::onDelete()
     if (!m_pOwner || !confirmDelete())
         return;
     deleteBranch(m_Key);
-    removeOwnRow();
+    removeOwnRow(false);
     dataChanged();
 }

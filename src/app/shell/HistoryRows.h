@@ -1,114 +1,102 @@
 #pragma once
-// The row widgets of the history tree: one per run and one per series row that shows, drawn
-// over the rows of the tree model. Each shows its picture and caption and deletes its data and
-// its own row.
+// The rows of the history tree: one per run and one per series. A row is no widget: the view's
+// delegate draws its picture, caption and delete button from what the data store holds when
+// it paints, and the row objects here are made when a row is acted on (dragged, deleted, asked
+// about) and thrown away afterwards. A history of a hundred thousand runs costs the tree model's
+// items and nothing more.
+#include <QCoreApplication>
 #include <QPersistentModelIndex>
 #include <QPixmap>
-#include <QWidget>
+#include <QString>
 
+#include <memory>
+
+class CHistoryRow;
 class CHistoryWindow;
 class QIcon;
-class QToolButton;
+class QWidget;
 
 // The delete button's picture in its four states, read from the resources.
 QIcon HistoryDeleteIcon();
 
-class CHistoryRowWidget : public QWidget
+// What a row shows now.
+struct HistoryRowLook
 {
-    Q_OBJECT
+    bool valid = false;  // false for a row whose key names nothing in the store (yet)
+    bool run = false;    // a run's row (top level) rather than a series'
+    QString caption;
+    QPixmap picture;
+    bool deletable = true;
+};
+
+// What the history view asks of the window whose rows it shows.
+class IHistoryRows
+{
 public:
-    // index: the row the widget is placed over.
-    CHistoryRowWidget(int key, const QModelIndex& index, QWidget* owner);
+    virtual ~IHistoryRows() = default;
+    virtual HistoryRowLook rowLook(const QModelIndex& index) const = 0;
+    // The row object of index; null when the row shows nothing.
+    virtual std::unique_ptr<CHistoryRow> rowAt(const QModelIndex& index) = 0;
+};
 
-    void init();
+class CHistoryRow
+{
+    Q_DECLARE_TR_FUNCTIONS(CHistoryRow)
+public:
+    virtual ~CHistoryRow() = default;
+    CHistoryRow(const CHistoryRow&) = delete;
+    CHistoryRow& operator=(const CHistoryRow&) = delete;
+
     int key() const { return m_Key; }
-    QString caption() const { return m_Caption; }
-    QToolButton* deleteButton() const
-    {
-        syncDeleteButton();
-        return m_pDeleteButton;
-    }
-    bool deleteEnabled() const { return m_bDeletable; }
-    QSize sizeHint() const override;
-
-    // Where the row's picture lies; a left press on it starts a drag of the row's data.
-    QRect pictureRect() const;
-    bool startsDragAt(const QPoint& position, Qt::MouseButton button) const;
+    // Invalid once the row has left the tree.
+    QModelIndex index() const { return m_Row; }
+    QString caption() const;
+    bool deleteEnabled() const;
     // The drag text of the row's data: the run's name, then the keys of the series.
     virtual QString dragText() const = 0;
-
-public slots:
-    void disableDelete();
-    void enableDelete();
+    virtual QPixmap dragPixmap() const;
+    // Drags the row's data from source; returns once it is dropped. Nothing in the tree changes.
+    void startDrag(QWidget* source) const;
+    // Asks the user, then deletes the row's data and the row.
     virtual void onDelete() = 0;
 
 protected:
-    // Asks the user, then removes this row from the tree; false when the user said No.
+    CHistoryRow(CHistoryWindow* owner, const QModelIndex& index, int key);
     bool confirmDelete();
-    // The row draws its picture and caption itself and places its one child, the delete
-    // button, by hand: a layout and labels would post layout requests for every row, and a
-    // tree of thousands of rows would pay for each of them on every later post.
-    void paintEvent(QPaintEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-    void setPicture(const QPixmap& pixmap);
-    void removeOwnRow();
+    // Removes this row from the tree (or, if the tree was rebuilt while the user was asked, the
+    // row of its key at its level).
+    void removeOwnRow(bool runRow);
     void dataChanged();
-    void mousePressEvent(QMouseEvent* event) override;
-    virtual QPixmap dragPixmap() const { return m_Picture; }
     // Announces every key of the branch and its derived branches on the hub, each just before
     // its data go, derived branches before their source.
     void deleteBranch(int key);
 
-    int m_Key;
-    // Follows the row as rows above it come and go, and goes invalid with the row, so a widget
-    // that outlives its row (during the question before a delete) removes nothing else.
-    QPersistentModelIndex m_Row;
     CHistoryWindow* m_pOwner;
-    QString m_Caption;
-    QPixmap m_Picture;
-    QToolButton* m_pDeleteButton;
-
-private:
-    // Every start and end of a run locks and unlocks every row, and a long history has
-    // thousands of rows off screen: their buttons take the state when they show or are asked.
-    void setDeletable(bool deletable);
-    void syncDeleteButton() const;
-    bool m_bDeletable = true;
+    // Follows the row as rows above it come and go, and goes invalid with the row, so a row
+    // object that outlives its row (during the question before a delete) removes nothing else.
+    QPersistentModelIndex m_Row;
+    int m_Key;
 };
 
-class DataFolderEditor : public CHistoryRowWidget
+class DataFolderEditor : public CHistoryRow
 {
-    Q_OBJECT
 public:
-    DataFolderEditor(int key, const QModelIndex& index, QWidget* owner);
-    void setCaption(const QString& caption);
-    void setIcon(QString path);
+    DataFolderEditor(CHistoryWindow* owner, const QModelIndex& index, int key);
     QString dragText() const override;
-
-public slots:
-    void onDelete() override;
-
-protected:
     QPixmap dragPixmap() const override;
+    void onDelete() override;
 };
 
-class DataBranchEditor : public CHistoryRowWidget
+class DataBranchEditor : public CHistoryRow
 {
-    Q_OBJECT
 public:
-    DataBranchEditor(int branchKey, int parentKey, const QModelIndex& index, QWidget* owner);
-    void setCaption(const QString& caption);
-    void setFolderName(const QString& name) { m_FolderName = name; }
-    QString folderName() const { return m_FolderName; }
-    void setPixmap(const QPixmap& pixmap);
+    DataBranchEditor(CHistoryWindow* owner, const QModelIndex& index, int key, int parentKey);
     int parentKey() const { return m_ParentKey; }
+    // The name of the run that holds the series (element 0 of its drag text).
+    QString folderName() const;
     QString dragText() const override;
-
-public slots:
     void onDelete() override;
 
 private:
     int m_ParentKey;
-    QString m_FolderName;
 };

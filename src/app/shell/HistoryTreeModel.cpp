@@ -31,10 +31,11 @@ void HistoryTreeItem::unregisterKey()
         m_pRegistry->items.remove(m_Data.toInt(), this);
 }
 
-void HistoryTreeItem::renumberFrom(int position)
+void HistoryTreeItem::renumberStale() const
 {
-    for (int i = position; i < m_Children.size(); ++i)
+    for (int i = m_FirstStaleRow; i < m_Children.size(); ++i)
         m_Children.at(i)->m_Row = i;
+    m_FirstStaleRow = m_Children.size();
 }
 
 HistoryTreeItem* HistoryTreeItem::child(int row) const
@@ -48,6 +49,8 @@ int HistoryTreeItem::childNumber() const
 {
     if (!m_pParent)
         return 0;
+    if (m_pParent->m_FirstStaleRow < m_pParent->m_Children.size())
+        m_pParent->renumberStale();
     return m_Row;
 }
 
@@ -214,7 +217,8 @@ QStringList CHistoryTreeModel::mimeTypes() const
 
 QMimeData* CHistoryTreeModel::mimeData(const QModelIndexList&) const
 {
-    // Runs and series are dragged from the row widgets, not from the view.
+    // Runs and series are dragged by their pictures (the history view starts those drags),
+    // not by the view's own item drag.
     return nullptr;
 }
 

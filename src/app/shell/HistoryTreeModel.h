@@ -1,11 +1,13 @@
 #pragma once
 // The item model of the history tree: one top-level row per run, one row per series below it,
 // a derived series below its source series. A row holds only the key of its folder or branch;
-// the row widgets placed over the rows draw everything the user sees.
+// the view's delegate draws everything the user sees from the store.
 #include <QAbstractItemModel>
 #include <QList>
 #include <QMultiHash>
 #include <QVariant>
+
+#include <algorithm>
 
 class HistoryTreeItem;
 
@@ -16,8 +18,7 @@ struct HistoryKeyRegistry
     QMultiHash<int, HistoryTreeItem*> items;
 };
 
-// What the history window needs to make a row's widget whenever the row comes into view: a
-// row widget exists only while its row shows, and the tree may be far larger than that.
+// What the history window needs to draw a row besides its key.
 struct HistoryRowInfo
 {
     int runKey = -1;         // the run whose name the row shows; -1 for none
@@ -48,14 +49,18 @@ public:
     const HistoryRowInfo& rowInfo() const { return m_Info; }
 
 private:
-    void renumberFrom(int position);
+    // Rows are numbered lazily: inserting many rows at the front of a long list must not
+    // renumber the whole list once per row.
+    void renumberFrom(int position) { m_FirstStaleRow = std::min(m_FirstStaleRow, position); }
+    void renumberStale() const;
     void registerKey();
     void unregisterKey();
 
     QVariant m_Data;
     QList<HistoryTreeItem*> m_Children;
     HistoryTreeItem* m_pParent;
-    int m_Row = 0;  // place among the parent's children, kept up to date by the parent
+    mutable int m_Row = 0;  // place among the parent's children, kept up to date by the parent
+    mutable int m_FirstStaleRow = 0;  // children from this row on have an out-of-date m_Row
     HistoryKeyRegistry* m_pRegistry;
     bool m_bOwnsRegistry;
     HistoryRowInfo m_Info;

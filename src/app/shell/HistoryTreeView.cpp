@@ -1,30 +1,38 @@
 #include "app/shell/HistoryTreeView.h"
 
-#include "app/shell/HistoryRows.h"
+#include "app/shell/HistoryRowDelegate.h"
 
-#include <QAbstractItemDelegate>
-#include <QChildEvent>
-#include <QStyleOptionViewItem>
-#include <QTimer>
+#include <QHoverEvent>
+#include <QMouseEvent>
 
-CHistoryTreeView::CHistoryTreeView(QWidget* parent) : QTreeView(parent)
+CHistoryTreeView::CHistoryTreeView(QWidget* parent)
+    : QTreeView(parent), m_pDelegate(new CHistoryRowDelegate(this))
 {
+    setItemDelegate(m_pDelegate);
+    // Hover events, not mouse tracking: the delete button under the pointer shows its rollover
+    // picture.
+    viewport()->setAttribute(Qt::WA_Hover);
     connect(this, &QTreeView::expanded, this, [this](const QModelIndex& index) { m_Expanded.insert(index); });
-    connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
-        m_Expanded.remove(index);
-        releaseRowWidgetsBelow(index);
-    });
-    viewport()->installEventFilter(this);
+    connect(this, &QTreeView::collapsed, this, [this](const QModelIndex& index) { m_Expanded.remove(index); });
 }
 
-bool CHistoryTreeView::eventFilter(QObject* watched, QEvent* event)
+HistoryRowLook CHistoryTreeView::rowLook(const QModelIndex& index) const
 {
-    if (watched == viewport() && event->type() == QEvent::ChildAdded) {
-        auto* added = static_cast<QChildEvent*>(event)->child();
-        if (added->isWidgetType())
-            m_MayShow.append(static_cast<QWidget*>(added));
-    }
-    return QTreeView::eventFilter(watched, event);
+    return m_pRows ? m_pRows->rowLook(index) : HistoryRowLook();
+}
+
+const QIcon& CHistoryTreeView::deleteIcon() const
+{
+    return m_pDelegate->deleteIcon();
+}
+
+QIcon::Mode CHistoryTreeView::deleteButtonMode(const QModelIndex& index, bool deletable) const
+{
+    if (!deletable)
+        return QIcon::Disabled;
+    if (m_PressedButton.isValid() && m_PressedButton == index)
+        return m_bPressedInside ? QIcon::Active : QIcon::Normal;
+    return m_HoveredButton.isValid() && m_HoveredButton == index ? QIcon::Selected : QIcon::Normal;
 }
 
 void CHistoryTreeView::collapseEverything()
@@ -53,79 +61,113 @@ QRect CHistoryTreeView::visualRect(const QModelIndex& index) const
     return QTreeView::visualRect(index);
 }
 
-void CHistoryTreeView::releaseRowWidgetsBelow(const QModelIndex& index)
+QModelIndex CHistoryTreeView::deleteButtonAt(const QPoint& position) const
 {
-    QVector<QModelIndex> pending{index};
-    while (!pending.isEmpty()) {
-        const QModelIndex up = pending.takeLast();
-        for (int row = 0; row < model()->rowCount(up); ++row) {
-            const QModelIndex child = model()->index(row, 0, up);
-            if (indexWidget(child))
-                setIndexWidget(child, nullptr);
-            if (isExpanded(child))
-                pending.append(child);
-        }
-    }
+    const QModelIndex index = indexAt(position);
+    if (index.isValid() && HistoryRowLayout::deleteButtonRect(visualRect(index)).contains(position))
+        return index;
+    return QModelIndex();
 }
 
-void CHistoryTreeView::rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end)
+void CHistoryTreeView::updateButton(const QModelIndex& index)
 {
-    // The toolkit lets go of the widgets of the removed rows themselves and leaves those of
-    // their descendants to a sweep of every widget in updateEditorGeometries(), which this view
-    // replaces; without this they would stay for good.
-    for (int row = start; row <= end; ++row) {
-        const QModelIndex removed = model()->index(row, 0, parent);
-        if (isExpanded(removed))
-            releaseRowWidgetsBelow(removed);
-    }
-    QTreeView::rowsAboutToBeRemoved(parent, start, end);
+    if (index.isValid())
+        viewport()->update(HistoryRowLayout::deleteButtonRect(visualRect(index)));
 }
 
-void CHistoryTreeView::updateEditorGeometries()
+void CHistoryTreeView::setHoveredButton(const QModelIndex& index)
 {
-    if (m_bPlacingScheduled)
+    if (QModelIndex(m_HoveredButton) == index)
         return;
-    m_bPlacingScheduled = true;
-    QTimer::singleShot(0, this, [this] {
-        m_bPlacingScheduled = false;
-        placeRowWidgets();
-    });
+    updateButton(m_HoveredButton);
+    m_HoveredButton = index;
+    updateButton(index);
 }
 
-void CHistoryTreeView::placeRowWidgets()
+bool CHistoryTreeView::pressOnRow(QMouseEvent* event)
 {
-    QVector<QPointer<QWidget>> placed;
-    const QRect area = viewport()->rect();
-    QStyleOptionViewItem option = viewOptions();
-    // The rows on screen, top to bottom, get their widgets where the delegate puts them.
-    for (QModelIndex index = indexAt(QPoint(0, 0)); index.isValid(); index = indexBelow(index)) {
-        option.rect = QTreeView::visualRect(index);
-        if (!option.rect.isValid() || option.rect.top() > area.bottom())
-            break;
-        if (!indexWidget(index))
-            emit rowWidgetWanted(index);
-        if (QWidget* widget = indexWidget(index)) {
-            if (QAbstractItemDelegate* delegate = itemDelegate(index))
-                delegate->updateEditorGeometry(widget, option, index);
-            else
-                widget->setGeometry(option.rect);
-            if (widget->isHidden())
-                widget->show();
-            placed.append(widget);
-        }
+    const QModelIndex index = indexAt(event->pos());
+    if (!index.isValid() || !m_pRows)
+        return false;
+    const QRect row = visualRect(index);
+    if (HistoryRowLayout::startsDragAt(row, event->pos(), event->button())) {
+        // The drag starts on the press itself, without waiting for the pointer to move.
+        std::unique_ptr<CHistoryRow> data = m_pRows->rowAt(index);
+        if (!data)
+            return false;
+        data->startDrag(this);
+        return true;
     }
-    // Row widgets of rows off screen (scrolled away, inside a collapsed row, or new) are hidden.
-    for (const QPointer<QWidget>& widget : qAsConst(m_MayShow)) {
-        auto* row = qobject_cast<CHistoryRowWidget*>(widget.data());
-        if (row && !row->isHidden() && !placed.contains(widget))
-            row->hide();
+    if (event->button() != Qt::LeftButton || !HistoryRowLayout::deleteButtonRect(row).contains(event->pos()))
+        return false;
+    // A greyed button takes the press and does nothing, as a disabled button does.
+    if (rowLook(index).deletable) {
+        m_PressedButton = index;
+        m_bPressedInside = true;
+        updateButton(index);
     }
-    m_MayShow = placed;
+    return true;
 }
 
-void CHistoryTreeView::scrollContentsBy(int dx, int dy)
+void CHistoryTreeView::mousePressEvent(QMouseEvent* event)
 {
-    QTreeView::scrollContentsBy(dx, dy);
-    // Rows that came on screen need their widgets now, not a moment later.
-    placeRowWidgets();
+    if (!pressOnRow(event))
+        QTreeView::mousePressEvent(event);
+}
+
+void CHistoryTreeView::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The second click on a picture or a button is another press there, not the tree's
+    // double click (which would open or close the row).
+    if (!pressOnRow(event))
+        QTreeView::mouseDoubleClickEvent(event);
+}
+
+void CHistoryTreeView::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_PressedButton.isValid()) {
+        QTreeView::mouseMoveEvent(event);
+        return;
+    }
+    // While the button is held the pointer selects nothing; the button shows pressed only
+    // while the pointer is on it.
+    const bool inside = deleteButtonAt(event->pos()) == QModelIndex(m_PressedButton);
+    if (inside != m_bPressedInside) {
+        m_bPressedInside = inside;
+        updateButton(m_PressedButton);
+    }
+}
+
+void CHistoryTreeView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (!m_PressedButton.isValid()) {
+        QTreeView::mouseReleaseEvent(event);
+        return;
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QModelIndex pressed = m_PressedButton;
+    m_PressedButton = QPersistentModelIndex();
+    updateButton(pressed);
+    // Released on the button it was pressed on, which may have been greyed meanwhile.
+    if (deleteButtonAt(event->pos()) != pressed || !rowLook(pressed).deletable)
+        return;
+    if (std::unique_ptr<CHistoryRow> row = m_pRows ? m_pRows->rowAt(pressed) : nullptr)
+        row->onDelete();
+}
+
+bool CHistoryTreeView::viewportEvent(QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::HoverEnter:
+    case QEvent::HoverMove:
+        setHoveredButton(deleteButtonAt(static_cast<QHoverEvent*>(event)->pos()));
+        break;
+    case QEvent::HoverLeave:
+        setHoveredButton(QModelIndex());
+        break;
+    default:
+        break;
+    }
+    return QTreeView::viewportEvent(event);
 }

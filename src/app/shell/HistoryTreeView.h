@@ -1,20 +1,34 @@
 #pragma once
-// The tree view of the history window. Every run's row carries a row widget, so a long history
-// holds thousands of them; the plain view repositions every one of them (each with a search of
-// the visible rows) whenever its layout changes, which made each added run slower than the
-// last. This view places only the row widgets of the rows on screen, hides the ones that left
-// it, and keeps track of the expanded rows so that collapsing the tree touches only those.
+// The tree view of the history window. Its rows are drawn by CHistoryRowDelegate and hold no
+// widgets, so a history of any length costs the toolkit one entry per row; the view itself
+// starts the drag of a row's data from its picture and works the rows' delete buttons. It also
+// keeps track of the expanded rows, so that collapsing the tree touches only those.
+#include "app/shell/HistoryRows.h"
+
+#include <QIcon>
 #include <QPersistentModelIndex>
-#include <QPointer>
 #include <QSet>
 #include <QTreeView>
-#include <QVector>
+
+class CHistoryRowDelegate;
 
 class CHistoryTreeView : public QTreeView
 {
     Q_OBJECT
 public:
     explicit CHistoryTreeView(QWidget* parent = nullptr);
+
+    // Where the rows' looks and row objects come from (the history window).
+    void setRows(IHistoryRows* rows) { m_pRows = rows; }
+    HistoryRowLook rowLook(const QModelIndex& index) const;
+    const QIcon& deleteIcon() const;
+    // The state the delete button of index is drawn in: disabled, pressed (active), under the
+    // pointer (selected) or normal.
+    QIcon::Mode deleteButtonMode(const QModelIndex& index, bool deletable) const;
+    QIcon::Mode deleteButtonMode(const QModelIndex& index) const
+    {
+        return deleteButtonMode(index, rowLook(index).deletable);
+    }
 
     // What collapseAll() leaves, at the cost of the rows that are expanded (usually one).
     void collapseEverything();
@@ -23,32 +37,28 @@ public:
 
     QRect visualRect(const QModelIndex& index) const override;
 
-signals:
-    // A row on screen has no widget: the window makes its widgets as rows are expanded, and
-    // this catches a row that came into view another way.
-    void rowWidgetWanted(const QModelIndex& index);
-
-protected slots:
-    void updateEditorGeometries() override;
-    void rowsAboutToBeRemoved(const QModelIndex& parent, int start, int end) override;
-
 protected:
-    void scrollContentsBy(int dx, int dy) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
 
 private:
-    // Lets go of the widgets of every row below index: a row hidden in a collapsed row has
-    // none. Only rows below expanded rows have widgets, so the walk stops at collapsed ones.
-    void releaseRowWidgetsBelow(const QModelIndex& index);
     bool hiddenByCollapsedAncestor(const QModelIndex& index) const;
-    // Places the row widgets of the rows on screen and hides the others.
-    void placeRowWidgets();
-    // Row changes come in bursts (a run adds seventeen rows): the widgets are placed once, at
-    // the next turn of the event loop, after the view's own deferred layout.
-    bool m_bPlacingScheduled = false;
+    // A press on a row's picture or delete button; false when the press is the tree's own.
+    bool pressOnRow(QMouseEvent* event);
+    // The row whose delete button lies under position, or an invalid index.
+    QModelIndex deleteButtonAt(const QPoint& position) const;
+    void setHoveredButton(const QModelIndex& index);
+    void updateButton(const QModelIndex& index);
 
+    IHistoryRows* m_pRows = nullptr;
+    CHistoryRowDelegate* m_pDelegate;
     QSet<QPersistentModelIndex> m_Expanded;
-    // Row widgets that may be showing: those placed on screen by the last update and those
-    // added to the view since (a new row widget shows itself). Everything else is hidden.
-    QVector<QPointer<QWidget>> m_MayShow;
+    // The delete button pressed and not yet released, whether the pointer is still on it, and
+    // the button under the pointer.
+    QPersistentModelIndex m_PressedButton;
+    bool m_bPressedInside = false;
+    QPersistentModelIndex m_HoveredButton;
 };

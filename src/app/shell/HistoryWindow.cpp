@@ -23,9 +23,7 @@ CHistoryWindow::CHistoryWindow(QWidget* parent, Qt::WindowFlags flags)
     setWidget(container);
     m_pModel = new CHistoryTreeModel(this);
     m_pUi->treeView->setModel(m_pModel);
-    connect(m_pUi->treeView, &QTreeView::expanded, this, &CHistoryWindow::onRowExpanded);
-    connect(m_pUi->treeView, &CHistoryTreeView::rowWidgetWanted, this,
-            [this](const QModelIndex& index) { makeRowWidget(index); });
+    m_pUi->treeView->setRows(this);
     m_bHistoryShown = true;
 }
 
@@ -36,11 +34,17 @@ CKorvantaSignals* CHistoryWindow::signalHub() const
     return m_pHost ? m_pHost->GetSignals() : nullptr;
 }
 
+void CHistoryWindow::SetDataManager(CDataManager* data)
+{
+    m_pDataManager = data;
+    m_FolderPlaces.clear();
+    m_FolderPlacesCount = -1;
+    m_SeriesPictures.clear();
+}
+
 const QIcon& CHistoryWindow::deleteIcon() const
 {
-    if (m_DeleteIcon.isNull())
-        m_DeleteIcon = HistoryDeleteIcon();
-    return m_DeleteIcon;
+    return m_pUi->treeView->deleteIcon();
 }
 
 QTreeView* CHistoryWindow::treeView() const
@@ -58,8 +62,8 @@ void CHistoryWindow::initWindow()
     setWindowTitle(tr("History"));
     setGeometry(0, 0, 370, 300);
     if (CKorvantaSignals* hub = signalHub()) {
-        // Before the slots that add rows: a run added by the same announcement keeps the state
-        // it is added with, as its widgets, made after the announcement began, never hear it.
+        // Before the slots that add rows: the rows a run start adds are stamped after the lock
+        // changed, so they keep the state they are added with.
         connect(hub, &CKorvantaSignals::LoggerStartedRun, this, &CHistoryWindow::onDeleteLocked);
         connect(hub, &CKorvantaSignals::LoggerExperimentEnd, this, &CHistoryWindow::onDeleteUnlocked);
         connect(hub, &CKorvantaSignals::LoggerDownloadFinshed, this, &CHistoryWindow::onDeleteUnlocked);
@@ -78,14 +82,13 @@ QModelIndex CHistoryWindow::insertFolder(int key, bool loaded)
     const QModelIndex root;
     const int row = m_pModel->rowCount(root);
     collapseTree();
-    // A row for a folder that does not exist would stay in the tree with no widget over it.
+    // A row for a folder that does not exist would stay in the tree showing nothing.
     CDataFolder* folder = m_pDataManager ? m_pDataManager->GetDataFolder(key) : nullptr;
     if (!folder || !m_pModel->insertRows(row, 1, root))
         return QModelIndex();
     const QModelIndex index = m_pModel->index(row, 0, root);
     describeRow(m_pModel->getItem(index), key, key, loaded);
     m_pModel->setData(index, key, Qt::EditRole);
-    makeRowWidget(index);
     return index;
 }
 
@@ -105,74 +108,125 @@ bool CHistoryWindow::rowDeletable(const HistoryRowInfo& info) const
 
 void CHistoryWindow::noteDeleteLock(bool deletable)
 {
-    // The widgets that exist hear the hub themselves; this is for those made later.
     ++m_LockChanges;
     m_bDeleteAllowed = deletable;
+    // Every delete button on screen changes with it.
+    m_pUi->treeView->viewport()->update();
 }
 
-bool CHistoryWindow::rowShows(const QModelIndex& index) const
+const CDataFolder* CHistoryWindow::findFolder(int key) const
 {
-    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent())
-        if (!m_pUi->treeView->isExpanded(up))
-            return false;
-    return true;
+    if (!m_pDataManager)
+        return nullptr;
+    const int count = m_pDataManager->GetNumDataFolders();
+    const CDataFolder* last = m_pDataManager->GetLastDataFolder();
+    const int lastKey = last ? last->m_Key : -1;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const auto place = m_FolderPlaces.constFind(key);
+        if (place != m_FolderPlaces.constEnd()) {
+            // The list pointer is alive for as long as the list holds it; the key says whether
+            // it is still the same run.
+            const CDataFolder* folder = m_pDataManager->GetDataFolderByIndex(place.value());
+            if (folder && folder->m_Key == key)
+                return folder;
+        } else if (count == m_FolderPlacesCount && lastKey == m_FolderPlacesLastKey) {
+            return nullptr;
+        }
+        if (attempt == 1)
+            break;
+        m_FolderPlaces.clear();
+        m_FolderPlaces.reserve(count);
+        // Backwards, so that of two runs with one key (a damaged file) the first stays, as the
+        // store's own lookup finds it.
+        for (int i = count - 1; i >= 0; --i)
+            if (const CDataFolder* folder = m_pDataManager->GetDataFolderByIndex(i))
+                m_FolderPlaces.insert(folder->m_Key, i);
+        m_FolderPlacesCount = count;
+        m_FolderPlacesLastKey = lastKey;
+    }
+    return nullptr;
 }
 
-void CHistoryWindow::makeRowWidget(const QModelIndex& index, RunLookup* runs)
+QPixmap CHistoryWindow::folderPicture(const CDataFolder* folder) const
 {
-    if (!index.isValid() || !m_pDataManager || m_pUi->treeView->indexWidget(index) || !rowShows(index))
-        return;
+    const QString path = folder->GetIconName();
+    auto known = m_FolderPictures.constFind(path);
+    if (known == m_FolderPictures.constEnd())
+        known = m_FolderPictures.insert(path, QPixmap(path));
+    return known.value();
+}
+
+QPixmap CHistoryWindow::seriesPicture(const CDataBranch* branch) const
+{
+    const qint64 which = (qint64(branch->m_SensorIndex) << 32) | quint32(branch->m_IconVariant);
+    auto known = m_SeriesPictures.constFind(which);
+    if (known == m_SeriesPictures.constEnd())
+        known = m_SeriesPictures.insert(
+            which, GetSensorIcon(branch->m_SensorIndex, branch->m_IconVariant, m_pDataManager->GetSensorCatalogue()));
+    return known.value();
+}
+
+HistoryRowLook CHistoryWindow::rowLook(const QModelIndex& index) const
+{
+    HistoryRowLook look;
+    if (!index.isValid() || index.model() != m_pModel || !m_pDataManager)
+        return look;
     const HistoryTreeItem* item = m_pModel->getItem(index);
     // A fresh row holds a boolean until its key is stored: nothing to show yet.
     if (item->data().type() != QVariant::Int)
-        return;
+        return look;
     const int key = item->data().toInt();
-    const HistoryRowInfo& info = item->rowInfo();
+    look.deletable = rowDeletable(item->rowInfo());
     if (!index.parent().isValid()) {
-        if (const CDataFolder* folder = m_pDataManager->GetDataFolder(key))
-            placeFolderEditor(index, folder, rowDeletable(info));
-        return;
+        const CDataFolder* folder = findFolder(key);
+        if (!folder)
+            return look;
+        look.valid = look.run = true;
+        look.caption = folder->m_Name;
+        look.picture = folderPicture(folder);
+        return look;
     }
     const CDataBranch* branch = m_pDataManager->GetDataBranch(key);
     if (!branch)
-        return;
-    RunLookup single;
-    RunLookup& lookup = runs ? *runs : single;
-    if (lookup.key != info.runKey) {
-        lookup.key = info.runKey;
-        lookup.folder = m_pDataManager->GetDataFolder(info.runKey);
-    }
-    const CDataFolder* run = lookup.folder;
+        return look;
+    look.valid = true;
+    look.caption = branch->m_Name;
+    if (!branch->m_Unit.isEmpty())
+        look.caption += QStringLiteral(" (") + branch->m_Unit + QStringLiteral(")");
+    look.picture = seriesPicture(branch);
+    return look;
+}
+
+QString CHistoryWindow::runNameOf(const QModelIndex& index) const
+{
+    if (!index.isValid() || index.model() != m_pModel)
+        return QString();
+    const CDataFolder* run = findFolder(m_pModel->getItem(index)->rowInfo().runKey);
+    return run ? run->m_Name : QString();
+}
+
+std::unique_ptr<CHistoryRow> CHistoryWindow::rowAt(const QModelIndex& index)
+{
+    if (std::unique_ptr<DataFolderEditor> run = folderRow(index))
+        return run;
+    return branchRow(index);
+}
+
+std::unique_ptr<DataFolderEditor> CHistoryWindow::folderRow(const QModelIndex& index)
+{
+    const HistoryRowLook look = rowLook(index);
+    if (!look.valid || !look.run)
+        return nullptr;
+    return std::make_unique<DataFolderEditor>(this, index, m_pModel->getItem(index)->data().toInt());
+}
+
+std::unique_ptr<DataBranchEditor> CHistoryWindow::branchRow(const QModelIndex& index)
+{
+    const HistoryRowLook look = rowLook(index);
+    if (!look.valid || look.run)
+        return nullptr;
     const int parentKey = m_pModel->getItem(index.parent())->data().toInt();
-    placeBranchEditor(index, parentKey, branch, rowDeletable(info), run ? run->m_Name : QString());
-}
-
-void CHistoryWindow::onRowExpanded(const QModelIndex& index)
-{
-    // The rows that come into view: the children of the row, and below every child that was
-    // left expanded, its children in turn.
-    QVector<QModelIndex> pending{index};
-    RunLookup runs;
-    while (!pending.isEmpty()) {
-        const QModelIndex parent = pending.takeLast();
-        for (int row = 0; row < m_pModel->rowCount(parent); ++row) {
-            const QModelIndex child = m_pModel->index(row, 0, parent);
-            makeRowWidget(child, &runs);
-            if (m_pUi->treeView->isExpanded(child))
-                pending.append(child);
-        }
-    }
-}
-
-void CHistoryWindow::placeFolderEditor(const QModelIndex& index, const CDataFolder* folder, bool deletable)
-{
-    auto* editor = new DataFolderEditor(folder->m_Key, index, this);
-    editor->init();
-    if (!deletable)
-        editor->disableDelete();
-    editor->setCaption(folder->m_Name);
-    editor->setIcon(folder->GetIconName());
-    m_pUi->treeView->setIndexWidget(index, editor);
+    return std::make_unique<DataBranchEditor>(this, index, m_pModel->getItem(index)->data().toInt(), parentKey);
 }
 
 QModelIndex CHistoryWindow::insertChild(int parentKey, int childKey, bool loaded)
@@ -215,26 +269,8 @@ QModelIndex CHistoryWindow::insertChildAt(const QModelIndex& parent, int parentK
     m_pModel->setData(index, childKey, Qt::EditRole);
     if (interactive)
         m_pUi->treeView->expand(parent);
-    makeRowWidget(index);
     notifyHasNewDataToSave();
     return index;
-}
-
-void CHistoryWindow::placeBranchEditor(const QModelIndex& index, int parentKey, const CDataBranch* branch,
-                                       bool deletable, const QString& runName)
-{
-    auto* editor = new DataBranchEditor(branch->m_Key, parentKey, index, this);
-    editor->init();
-    if (!deletable)
-        editor->disableDelete();
-    QString caption = branch->m_Name;
-    if (!branch->m_Unit.isEmpty())
-        caption += QStringLiteral(" (") + branch->m_Unit + QStringLiteral(")");
-    editor->setCaption(caption);
-    editor->setFolderName(runName);
-    editor->setPixmap(GetSensorIcon(branch->m_SensorIndex, branch->m_IconVariant,
-                                    m_pDataManager->GetSensorCatalogue()));
-    m_pUi->treeView->setIndexWidget(index, editor);
 }
 
 void CHistoryWindow::newFolder()
@@ -266,7 +302,6 @@ void CHistoryWindow::newFolder()
             describeRow(m_pModel->getItem(index), series.at(i)->m_Key, folderKey, false);
             m_LastIndex = index;
         }
-        // The series rows get their widgets as the run opens.
         m_pUi->treeView->expand(folderIndex);
     }
     notifyHasNewDataToSave();
@@ -278,6 +313,8 @@ void CHistoryWindow::removeAllRows()
     if (rows > 0)
         m_pModel->removeRows(0, rows, QModelIndex());
     m_LastIndex = QPersistentModelIndex();
+    m_FolderPlaces.clear();
+    m_FolderPlacesCount = -1;
 }
 
 void CHistoryWindow::Clean()
@@ -315,10 +352,6 @@ void CHistoryWindow::Restore(bool loaded)
     }
     m_pModel->endRebuild();
     m_LastIndex = m_pModel->indexOf(last);
-    // The widgets go over the rows once the views know the whole tree; every run is closed, so
-    // only the runs' own rows show.
-    for (int row = 0; row < m_pModel->rowCount(); ++row)
-        makeRowWidget(m_pModel->index(row, 0));
     if (last)
         notifyHasNewDataToSave();
 }

@@ -1,10 +1,11 @@
 #pragma once
 // The "History" child window: every run with its series as a tree the user sees, drags and
 // deletes from. It is rebuilt from the data manager when the workspace changes as a whole and
-// grows row by row when a run starts and when analysis adds a series. A series row has its
-// widget only while it shows (every row above it expanded): a long history holds tens of
-// thousands of series rows, and the toolkit pays for every widget on every change of the tree.
+// grows row by row when a run starts and when analysis adds a series. The rows are drawn by the
+// view's delegate from what the window reads of the store when they are painted; a row object
+// (HistoryRows.h) is made only when a row is acted on.
 #include "app/base/KorvantaWindow.h"
+#include "app/shell/HistoryRows.h"
 
 #include <QModelIndex>
 #include <QPointer>
@@ -26,7 +27,7 @@ namespace Ui {
 class CHistoryWindow;
 }
 
-class CHistoryWindow : public CKorvantaWindow
+class CHistoryWindow : public CKorvantaWindow, public IHistoryRows
 {
     Q_OBJECT
 public:
@@ -38,13 +39,27 @@ public:
     int loadFromFile(QDataStream*) override { return 0; }
 
     // Where the runs and series come from (the logic manager's data store).
-    void SetDataManager(CDataManager* data) { m_pDataManager = data; }
+    void SetDataManager(CDataManager* data);
     CDataManager* dataManager() const { return m_pDataManager; }
     CKorvantaSignals* signalHub() const;
     CHistoryTreeModel* model() const { return m_pModel; }
-    // Shared by every row: each row made its own, reading four pictures from the resources.
+    // The delete button's pictures, as the rows draw them.
     const QIcon& deleteIcon() const;
     QTreeView* treeView() const;
+
+    // What a row shows now, read from the store.
+    HistoryRowLook rowLook(const QModelIndex& index) const override;
+    // The row object of a run's or a series' row; null for another kind of row or a row whose
+    // key names nothing in the store.
+    std::unique_ptr<CHistoryRow> rowAt(const QModelIndex& index) override;
+    std::unique_ptr<DataFolderEditor> folderRow(const QModelIndex& index);
+    std::unique_ptr<DataBranchEditor> branchRow(const QModelIndex& index);
+    // The name of the run a row belongs to; empty when there is none.
+    QString runNameOf(const QModelIndex& index) const;
+    // The run of that key in the store, or null. Painting asks for the runs of every row on
+    // screen, and the store finds a run by a walk over all of them: the window remembers where
+    // each run stands in the store's list, and checks that it still stands there.
+    const CDataFolder* findFolder(int key) const;
 
     QModelIndex insertFolder(int key, bool loaded);
     QModelIndex insertChild(int parentKey, int childKey, bool loaded = false);
@@ -69,7 +84,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private slots:
-    void onRowExpanded(const QModelIndex& index);
     // The run lock of the hub: a run in progress forbids deleting data.
     void onDeleteLocked() { noteDeleteLock(false); }
     void onDeleteUnlocked() { noteDeleteLock(true); }
@@ -80,22 +94,11 @@ private:
     // Inserts the row of a series under a row already found; interactive inserts collapse the
     // tree first and expand the parent afterwards, a rebuild does that once for all rows.
     QModelIndex insertChildAt(const QModelIndex& parent, int parentKey, int childKey, bool loaded, bool interactive);
-    // Stores a new row's key and what its widget will need.
+    // Stores a new row's key and what drawing it will need.
     void describeRow(HistoryTreeItem* item, int key, int runKey, bool loaded);
-    // A row shows when every row above it is expanded; runs always show.
-    bool rowShows(const QModelIndex& index) const;
-    // The run last looked up while making row widgets: the series of a run share it, and the
-    // store finds a run by a walk over every run.
-    struct RunLookup
-    {
-        int key = -1;
-        const CDataFolder* folder = nullptr;
-    };
-    // Makes the widget of a row that shows and has none yet.
-    void makeRowWidget(const QModelIndex& index, RunLookup* runs = nullptr);
-    void placeFolderEditor(const QModelIndex& index, const CDataFolder* folder, bool deletable);
-    void placeBranchEditor(const QModelIndex& index, int parentKey, const CDataBranch* branch, bool deletable,
-                           const QString& runName);
+    // The picture of a run's or a series' row, read from the resources once per picture.
+    QPixmap folderPicture(const CDataFolder* folder) const;
+    QPixmap seriesPicture(const CDataBranch* branch) const;
     // Whether a row's delete button is enabled now: the hub's last word on the run lock if it
     // spoke after the row was added, else what the row was added with.
     bool rowDeletable(const HistoryRowInfo& info) const;
@@ -114,7 +117,14 @@ private:
     CDataManager* m_pDataManager = nullptr;
     bool m_bInitialized = false;
     bool m_bOfflineRun = false;
-    mutable QIcon m_DeleteIcon;
     int m_LockChanges = 0;
     bool m_bDeleteAllowed = true;
+    // Where each run stood in the store's list when last looked at, and the store's list as it
+    // was then (its length and last run's key): a run not in this index is looked for again
+    // only when the list has changed since.
+    mutable QHash<int, int> m_FolderPlaces;
+    mutable int m_FolderPlacesCount = -1;
+    mutable int m_FolderPlacesLastKey = -1;
+    mutable QHash<QString, QPixmap> m_FolderPictures;
+    mutable QHash<qint64, QPixmap> m_SeriesPictures;
 };

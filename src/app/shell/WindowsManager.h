@@ -8,6 +8,7 @@
 #include "setup/SetupHost.h"
 #include "workspace/WorkspaceHost.h"
 
+#include <QElapsedTimer>
 #include <QMdiArea>
 #include <QPointer>
 #include <QRect>
@@ -58,6 +59,8 @@ public:
     void SetPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
     // The start watchdog's interval; tests shorten it.
     void SetStartWatchdogInterval(int ms) { m_StartWatchdogMs = ms; }
+    // How long a workspace load runs before its progress dialog shows; tests shorten it.
+    void SetLoadProgressDelay(int ms) { m_LoadProgressDelayMs = ms; }
 
     void init();
 
@@ -72,6 +75,9 @@ public:
     QString ChooseOpenFile(const QString& title, const QString& start, const QString& filter) override;
     void Warn(const QString& title, const QString& text) override;
     void ClearForLoad() override;
+    // Shows a progress dialog once a load has taken longer than the delay, and lets the
+    // window paint now and then; false once the user cancelled.
+    bool LoadProgress(qint64 done, qint64 total) override;
     QVector<SavedWindow> WindowsToSave() override;
     int LoadWindowRecord(quint16 tag, QDataStream* stream, bool* handled) override;
     void ShowGraphOfBranches(const QVector<int>& keys) override;
@@ -315,6 +321,12 @@ private:
     // The clearing steps of New and Open, and the fresh start of New.
     void clearForNewWorkspace();
     void freshStart();
+    // Open's load (WindowsManager_workspace.cpp): windows made while a file is read are held
+    // back and shown only once the whole file was read; a failed open leaves none of them.
+    void beginLoad();
+    void endLoad(bool loaded);
+    void showMadeWindow(QMdiSubWindow* window);
+    void reportFailedOpen(int result);
     // Asks about unsaved changes before New or Open; false when the command is to stop.
     bool settleUnsavedChanges();
     int saveWorkspace(const QString& path);
@@ -333,6 +345,12 @@ private:
     IShellFrame* m_pFrame = nullptr;
     CKorvantaSignals* m_pSignals = nullptr;
     QProgressDialog* m_pProgressDialog = nullptr;
+    QPointer<QProgressDialog> m_pLoadProgress;
+    bool m_bLoadingWorkspace = false;
+    QVector<QPointer<QMdiSubWindow>> m_HeldBackWindows;
+    QElapsedTimer m_LoadClock;
+    QElapsedTimer m_LoadPaintClock;
+    int m_LoadProgressDelayMs = 500;
     bool m_bAlignToGrid = true;
     bool m_bLoggerDetected = false;
     bool m_bRunInProgress = false;

@@ -50,7 +50,13 @@ QString CWindowsManager::HelpFilePath(const QString& appDir, const QString& code
 void CWindowsManager::ShowHelp()
 {
     const QString code = m_pLanguages ? m_pLanguages->SelectedCode() : QStringLiteral("en");
-    WindowPlatformServices()->openLocalFile(HelpFilePath(QCoreApplication::applicationDirPath(), code));
+    const QString file = HelpFilePath(QCoreApplication::applicationDirPath(), code);
+    // Without a program that shows web pages (no browser, no xdg-open) nothing would open and the
+    // command would look dead: say where the guide is instead.
+    if (!WindowPlatformServices()->openLocalFile(file))
+        prompter()->information(this, tr("Help"),
+                                tr("The user guide could not be opened in a web browser. It is here:\n%1")
+                                    .arg(QDir::toNativeSeparators(file)));
 }
 
 QString CWindowsManager::FirmwareVersionText(const QString& path)
@@ -210,14 +216,11 @@ void CWindowsManager::OnOpen()
         return;
     if (asked)
         clearForNewWorkspace();
+    beginLoad();
     const int result = m_pWorkspaceFiles->loadWorkspaceFromFile(this);
+    endLoad(result == 0);
     if (result != 0) {
-        if (result != -1 && result != -2)
-            m_pHistoryWindow->Restore(true);
-        if (result != -1)
-            prompter()->warning(this, QStringLiteral("Pavix"), tr("The file could not be read completely."));
-        if (m_pWorkspaceFiles->savePath().isEmpty())
-            onNoMoredataToSave();
+        reportFailedOpen(result);
         return;
     }
     m_pWorkspaceFiles->setSavePath(m_pWorkspaceFiles->loadPath());

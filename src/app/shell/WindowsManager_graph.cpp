@@ -10,8 +10,7 @@ CKorvantaWindow* CWindowsManager::ShowGraphWindow()
 {
     auto* graph = new CGraphWindow(this, Qt::SubWindow);
     AddChildWindow(graph, GraphKind);
-    graph->show();
-    PlaceInsideArea(graph);
+    showMadeWindow(graph);
     return graph;
 }
 

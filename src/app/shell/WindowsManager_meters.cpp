@@ -29,8 +29,7 @@ cnoteswindow* CWindowsManager::ShowNotesWindow()
     auto* window = new cnoteswindow(this, Qt::WindowFlags());
     AddChildWindow(window, NotesKind);
     window->initWindow();
-    window->show();
-    PlaceInsideArea(window);
+    showMadeWindow(window);
     return window;
 }
 
@@ -42,8 +41,7 @@ void CWindowsManager::ShowNotesWindowWithText(QString& text)
     AddChildWindow(window, NotesKind);
     window->initWindow();
     window->SetText(text);
-    window->show();
-    PlaceInsideArea(window);
+    showMadeWindow(window);
 }
 
 cnoteswindow* CWindowsManager::activeNotesWindow() const

@@ -9,8 +9,7 @@ CKorvantaWindow* CWindowsManager::ShowTableWindow()
     auto* table = new CTableWindow(this, Qt::SubWindow);
     AddChildWindow(table, TableKind);
     table->initWindow();
-    table->show();
-    PlaceInsideArea(table);
+    showMadeWindow(table);
     // The new table is the active window now; it follows the next run without a click.
     SetLastActiveTable(table);
     return table;

@@ -21,8 +21,7 @@ CVideoAnlysisWindow* CWindowsManager::ShowVideoWindow(bool fileFollows)
     window->initWindow();
     // Added before it is shown, so it never flashes up as a window of its own.
     AddChildWindow(window, VideoKind);
-    window->show();
-    PlaceInsideArea(window);
+    showMadeWindow(window);
     if (!fileFollows)
         window->StartActiveStreamTimer();
     return window;

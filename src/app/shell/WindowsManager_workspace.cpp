@@ -10,8 +10,18 @@
 #include "workspace/WorkspaceFormat.h"
 #include "workspace/WorkspaceVideo.h"
 
+#include "app/shell/ShellServices.h"
+
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QMdiSubWindow>
+#include <QProgressDialog>
+
+namespace {
+// Steps of the load's progress bar, and how often a long load lets the window paint.
+constexpr int s_LoadSteps = 1000;
+constexpr int s_LoadPaintMs = 40;
+} // namespace
 
 QString CWindowsManager::ChooseSaveFile(const QString& title, const QString& start, const QString& filter)
 {
@@ -32,6 +42,81 @@ void CWindowsManager::ClearForLoad()
 {
     CleanWorkspace();
     clearWorkSpace();
+}
+
+void CWindowsManager::beginLoad()
+{
+    m_bLoadingWorkspace = true;
+    m_HeldBackWindows.clear();
+    m_LoadClock.start();
+    m_LoadPaintClock.invalidate();
+}
+
+void CWindowsManager::showMadeWindow(QMdiSubWindow* window)
+{
+    if (m_bLoadingWorkspace) {
+        m_HeldBackWindows.append(window);
+        return;
+    }
+    window->show();
+    PlaceInsideArea(window);
+}
+
+void CWindowsManager::endLoad(bool loaded)
+{
+    m_bLoadingWorkspace = false;
+    delete m_pLoadProgress.data();
+    const QVector<QPointer<QMdiSubWindow>> held = m_HeldBackWindows;
+    m_HeldBackWindows.clear();
+    if (!loaded)
+        return;
+    for (const QPointer<QMdiSubWindow>& window : held)
+        if (window) {
+            window->show();
+            PlaceInsideArea(window);
+        }
+}
+
+void CWindowsManager::reportFailedOpen(int result)
+{
+    if (result == WorkspaceCancelled)
+        return;   // no file chosen
+    if (result != WorkspaceOpenFailed) {
+        // The workspace was cleared for the file: what was read of it goes too, and the
+        // workspace starts afresh under no name, so a Save asks for one instead of writing a
+        // part of the file over it.
+        clearForNewWorkspace();
+        freshStart();
+        m_pWorkspaceFiles->setLoadPath(QString());
+    }
+    // A cancelled load needs no message, nor a file whose refusal was already explained.
+    if (result != WorkspaceAborted && result != WorkspaceRefused)
+        prompter()->warning(this, QStringLiteral("Pavix"), tr("The file could not be read completely."));
+}
+
+bool CWindowsManager::LoadProgress(qint64 done, qint64 total)
+{
+    if (!m_bLoadingWorkspace)
+        return true;
+    if (!m_pLoadProgress) {
+        if (m_LoadClock.elapsed() < m_LoadProgressDelayMs)
+            return true;
+        m_pLoadProgress = new QProgressDialog(tr("Opening the workspace..."), tr("Cancel"), 0, s_LoadSteps, this);
+        m_pLoadProgress->setWindowModality(Qt::WindowModal);
+        m_pLoadProgress->setAutoReset(false);
+        m_pLoadProgress->setAutoClose(false);
+        m_pLoadProgress->setMinimumDuration(0);
+        m_pLoadProgress->show();
+    }
+    // Events are handled a few times a second, not per record: a repaint costs far more than
+    // reading one. The modal dialog keeps the user's input to itself meanwhile.
+    if (!m_LoadPaintClock.isValid() || m_LoadPaintClock.elapsed() >= s_LoadPaintMs) {
+        m_LoadPaintClock.start();
+        const qint64 step = total > 0 ? qBound<qint64>(0, done * s_LoadSteps / total, s_LoadSteps) : 0;
+        m_pLoadProgress->setValue(int(step));
+        QCoreApplication::processEvents();
+    }
+    return m_pLoadProgress && !m_pLoadProgress->wasCanceled();
 }
 
 QVector<IWorkspaceHost::SavedWindow> CWindowsManager::WindowsToSave()

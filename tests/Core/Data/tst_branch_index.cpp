@@ -52,6 +52,19 @@ private slots:
         QCOMPARE(dm.GetNumDataBranches(), 1);
     }
 
+    void foldersFoundByKeyAfterLoadAndDelete()
+    {
+        CDataManager dm;
+        CDataFolder* made = dm.CreateDataFolder();
+        QDataStream in(QByteArray::fromHex("02bd00000028000b"));   // a folder record of key 40
+        QCOMPARE(dm.LoadFolderFromFile(&in), 0);
+        QCOMPARE(dm.GetDataFolder(40), dm.GetDataFolderByIndex(1));
+        QVERIFY(!dm.GetDataFolder(1));   // the key it was made with is not kept for it
+        dm.DeleteDataFolder(40);
+        QVERIFY(!dm.GetDataFolder(40));
+        QCOMPARE(dm.GetDataFolder(made->m_Key), made);
+    }
+
     void workListKeepsValuesAcrossBlocks()
     {
         CSafeSampleList list;

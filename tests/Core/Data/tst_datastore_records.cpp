@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QDataStream>
+#include "common/RecordCuts.h"
 #include "common/TestMain.h"
 #include <cmath>
 #include <limits>
@@ -176,15 +177,44 @@ private slots:
         QCOMPARE(back.m_Key, 5);
     }
 
-    void everyCutOfABranchRecordReportsTruncation()
+    void recordsCutAtEveryByteReportTruncationAndKeepUnreadFields()
     {
         CDataBranch b;
         fillSmallBranch(b);
-        const QByteArray full = saveBranch(b);
-        for (int len = 0; len < full.size(); ++len) {
-            CDataBranch back;
-            QCOMPARE(loadBranch(full.left(len), back), int(RecordTruncated));
-        }
+        b.m_FunctionText = QStringLiteral("f");
+        // Starting values that neither the record nor a read past its end (0, empty) give.
+        RecordCuts::CheckEveryCut(saveBranch(b), [](QDataStream& in) {
+            CDataBranch x;
+            x.m_Name = x.m_Unit = x.m_FunctionText = QStringLiteral("before");
+            x.m_Interval = 9.0;
+            x.m_SensorIndex = 11;
+            x.m_UnitPrefix = 1;
+            x.m_Key = 99;
+            x.m_ParentKey = 5;
+            x.m_OwnerKey = 6;
+            const bool complete = x.LoadFromFile(&in, 0) == RecordOk;
+            return RecordCuts::Outcome{complete, {x.m_Name, x.m_Unit, x.m_FunctionText, x.m_Interval, x.m_SensorIndex,
+                                                  x.m_UnitPrefix, x.m_Key, x.m_ParentKey, x.m_OwnerKey,
+                                                  x.m_ChildKeys.GetSize()}};
+        });
+        if (QTest::currentTestFailed())
+            return;
+        CDataFolder f;
+        f.m_Name = QStringLiteral("Run 2");
+        f.m_Key = 3;
+        f.AddBranchKey(4);
+        f.m_FrameSamples = {{10, 1}, {20, 2}};
+        f.m_bVideoAnalysis = true;
+        f.m_VideoFile = QStringLiteral("v.mp4");
+        RecordCuts::CheckEveryCut(saveFolder(f), [](QDataStream& in) {
+            CDataFolder x;
+            x.m_Name = x.m_VideoFile = QStringLiteral("before");
+            x.m_Key = 99;
+            x.m_FrameSamples = {{1, 1}};
+            const bool complete = x.LoadFromFile(&in, 0) == RecordOk;
+            return RecordCuts::Outcome{complete, {x.m_Name, x.m_Key, x.GetBranchKeys().size(), x.GetNumVideoFrames(),
+                                                  x.m_bVideoAnalysis, x.m_VideoFile}};
+        });
     }
 
     void wrongArrayMarkersAreReported()
@@ -199,12 +229,12 @@ private slots:
 
     void corruptCountsNeitherAllocateNorLoop()
     {
-        // A count of 2^31 - 1 followed by two values: the reader stores what is there and
-        // stops at the end of the data.
+        // A count of 2^31 - 1 followed by two values: more than the data holds, a cut record
+        // before anything is set aside.
         CDataBranch a;
         QCOMPARE(loadBranch(hex("0326 03E8 7FFFFFFF 03E9 3FF0000000000000 4000000000000000"), a),
                  int(RecordTruncated));
-        QCOMPARE(a.GetXSnapshot(), QVector<double>({1.0, 2.0}));
+        QCOMPARE(a.GetXSnapshot().size(), 0);
         QVERIFY(a.SampleBytesReserved() < 64 * 1024);
         // A negative count is not a length.
         CDataBranch b;
@@ -334,10 +364,10 @@ private slots:
             CDataFolder back;
             QCOMPARE(loadFolder(full.left(len), back), int(RecordTruncated));
         }
-        // The pair list never closed.
+        // The pair list never closed: the pairs before the cut are not taken.
         CDataFolder open;
         QCOMPARE(loadFolder(hex("02BF 000002C0 00000001 00000002"), open), int(RecordTruncated));
-        QCOMPARE(open.GetNumVideoFrames(), 1);
+        QCOMPARE(open.GetNumVideoFrames(), 0);
         // Fields read before the failure stay.
         CDataFolder partial;
         QCOMPARE(loadFolder(hex("02BD 00000009 02BE 0000000A"), partial), int(RecordTruncated));

@@ -134,6 +134,56 @@ private slots:
         QCOMPARE(store.isNonDecreasing(), Shape(shape) == Rising || Shape(shape) == GapsOnly);
     }
 
+    // Random blocks, copied in or written in place, against the same values one by one: the
+    // same values, order flag, gap flags and every fine and coarse run of the summary.
+    void blocksEqualOneByOne_data()
+    {
+        QTest::addColumn<int>("shape");
+        for (Shape s : {Rising, RisingThenFalls, RisingThenGap, Noisy, GapsOnly, FallsAtOnce})
+            QTest::newRow(qPrintable(QString("shape %1").arg(int(s)))) << int(s);
+    }
+    void blocksEqualOneByOne()
+    {
+        QFETCH(int, shape);
+        const int n = CSampleStore::BlockSize + 4321;
+        const std::vector<double> v = MakeValues(Shape(shape), n);
+        CSampleStore single, copied, inPlace;
+        for (double x : v)
+            single.append(x);
+        std::mt19937 random{uint(shape)};
+        std::uniform_int_distribution<int> length(1, 5000);
+        for (int done = 0; done < n;) {
+            const int block = std::min(n - done, random() % 8 ? length(random) : 100000);
+            QCOMPARE(copied.append(v.data() + done, block), block);
+            for (int put = 0; put < block;) {
+                int room = 0;
+                double* space = inPlace.appendSpace(block - put, &room);
+                QVERIFY(space && room > 0);
+                std::memcpy(space, v.data() + done + put, size_t(room) * sizeof(double));
+                inPlace.commitAppend(room);
+                put += room;
+            }
+            done += block;
+        }
+        std::vector<double> values(n);
+        std::vector<float> ext[4];   // lo and hi one by one, then in blocks
+        for (std::vector<float>& e : ext)
+            e.resize(size_t(n / CSampleStore::SummarySize + 1));
+        for (const CSampleStore* bulk : {&copied, &inPlace}) {
+            QCOMPARE(bulk->copy(0, n, values.data()), n);
+            QVERIFY(std::memcmp(values.data(), v.data(), v.size() * sizeof(double)) == 0);
+            QCOMPARE(bulk->isNonDecreasing(), single.isNonDecreasing());
+            for (int first = 0; first < n; first += CSampleStore::BlockSize)
+                QCOMPARE(bulk->mayHoldGap(first, first + 1), single.mayHoldGap(first, first + 1));
+            for (bool wide : {false, true}) {
+                const int runs = single.runExtremes(0, n, ext[0].data(), ext[1].data(), wide);
+                QCOMPARE(bulk->runExtremes(0, n, ext[2].data(), ext[3].data(), wide), runs);
+                for (int r = 0; r < runs; ++r)
+                    QVERIFY(ext[0][size_t(r)] == ext[2][size_t(r)] && ext[1][size_t(r)] == ext[3][size_t(r)]);
+            }
+        }
+    }
+
     void editsBreakingTheOrderAreSummarised_data()
     {
         QTest::addColumn<int>("index");

@@ -470,6 +470,19 @@ private slots:
         QCOMPARE(r.host.newData(), 2);
     }
 
+    void pendulumStoresPeriodsOnly()
+    {
+        Rig r;
+        r.connect(status({110}, 6, 89, 0, 0, 20, 1));
+        r.as(CmdStatus);
+        // The first passage and the half swing answer -1; the third passage closes a period.
+        r.host.m_timingResults = {-1.0, -1.0, 2.0};
+        const QByteArray passage = frame(0x11, be32(0) + be32(1));
+        r.feed(passage + passage + passage);
+        QCOMPARE(r.host.m_timingStored, (QList<QPair<double, double>>{qMakePair(0.0, 2.0)}));
+        QCOMPARE(r.host.newData(), 3);
+    }
+
     void bootLoaderHandshake()
     {
         Rig r;

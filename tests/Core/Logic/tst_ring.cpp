@@ -1,6 +1,6 @@
 // CCyclicBuffer, the receive ring: availability against the expected length, reads across
-// the wrap point with their byte sums, overflow that keeps the unread bytes, and one writer
-// with one consumer on two threads.
+// the wrap point with their byte sums, overflow that keeps the unread bytes, a clear of a full
+// ring, and one writer with one consumer on two threads, meeting at the full and empty ring.
 #include "Core/Logic/CyclicBuffer.h"
 
 #include "common/TestMain.h"
@@ -255,6 +255,100 @@ private slots:
         QVERIFY(inOrder);
         QCOMPARE(received, kTotal);
         QVERIFY(writerDone.load());
+    }
+
+    void clearingAFullRingFreesItAtTheNextRead()
+    {
+        // A full ring is cleared (as from another thread) while the consumer holds a block: the
+        // next bytes still find room, the held block stays as it was, and the consumer's next read
+        // takes the clear up and gives the whole ring back.
+        auto ring = std::make_unique<CCyclicBuffer>();
+        const auto fill = pattern(CCyclicBuffer::kMaxRead, 4);
+        for (qint64 stored = 0; stored < CCyclicBuffer::kCapacity;) {
+            const int n = int(qMin<qint64>(CCyclicBuffer::kMaxRead, CCyclicBuffer::kCapacity - stored));
+            QCOMPARE(ring->WriteCycliceBuffer(n, fill.data()), n);
+            stored += n;
+        }
+        long sum = 0;
+        const unsigned char* held = ring->ReadCycliceBuffer(8, sum);
+        QVERIFY(held && std::equal(fill.begin(), fill.begin() + 8, held));
+        QVERIFY(ring->MoveSerialBufferIndex(16));   // skipping on keeps the held block the caller's
+        QCOMPARE(ring->WriteCycliceBuffer(1, fill.data()), 0);
+        ring->ClearCyclicCBuffer();
+        QCOMPARE(ring->AvailableBytes(), qint64(0));
+        const auto next = pattern(100, 5);
+        QCOMPARE(ring->WriteCycliceBuffer(100, next.data()), 100);
+        QVERIFY(std::equal(fill.begin(), fill.begin() + 8, held));
+        QVERIFY(ring->SomethingInCycliceBufferFunction());
+        const unsigned char* block = ring->ReadCycliceBuffer(100, sum);
+        QVERIFY(block && std::equal(next.begin(), next.end(), block));
+        QVERIFY(ring->ReadCycliceBuffer(0, sum));   // gives that block back too
+        for (qint64 stored = 0; stored < CCyclicBuffer::kCapacity;) {
+            const int n = int(qMin<qint64>(CCyclicBuffer::kMaxRead, CCyclicBuffer::kCapacity - stored));
+            QCOMPARE(ring->WriteCycliceBuffer(n, fill.data()), n);
+            stored += n;
+        }
+        QCOMPARE(ring->AvailableBytes(), CCyclicBuffer::kCapacity);
+    }
+
+    void writerAndConsumerMeetAtFullAndEmpty()
+    {
+        // Round after round the writer fills the ring while the consumer waits, and goes on
+        // offering what was refused while the consumer drains it, down to empty. Every byte
+        // arrives once, in order, with its sum.
+        auto ring = std::make_unique<CCyclicBuffer>();
+        constexpr int kRounds = 3;
+        constexpr qint64 kPerRound = CCyclicBuffer::kCapacity + 300000;
+        const auto byteAt = [](qint64 p) { return static_cast<unsigned char>((p * 13 + p / 251) & 0xFF); };
+        std::atomic<int> filled{0}, emptied{0};
+        std::thread writer([&] {
+            std::vector<unsigned char> chunk(5000);
+            qint64 sent = 0;
+            for (int round = 0; round < kRounds; ++round) {
+                while (emptied.load() < round)
+                    std::this_thread::yield();
+                for (int size = 1; sent < qint64(round + 1) * kPerRound; size = size % 4999 + 1) {
+                    const int n = int(qMin<qint64>(size, qint64(round + 1) * kPerRound - sent));
+                    for (int i = 0; i < n; ++i) chunk[size_t(i)] = byteAt(sent + i);
+                    const int stored = ring->WriteCycliceBuffer(n, chunk.data());
+                    sent += stored;
+                    if (stored < n) {
+                        filled = round + 1;   // full: the rest is offered again
+                        std::this_thread::yield();
+                    }
+                }
+            }
+        });
+        qint64 received = 0;
+        bool intact = true, emptyAtEnd = true;
+        for (int round = 0, want = 1; round < kRounds; ++round) {
+            while (filled.load() <= round)
+                std::this_thread::yield();
+            while (received < qint64(round + 1) * kPerRound) {
+                const int n = int(qMin<qint64>(want, qint64(round + 1) * kPerRound - received));
+                long sum = 0, expected = 0;
+                const unsigned char* block = ring->ReadCycliceBuffer(n, sum);
+                if (!block) {
+                    std::this_thread::yield();   // empty for now: the writer goes on
+                    continue;
+                }
+                for (int i = 0; i < n; ++i) {
+                    intact = intact && block[i] == byteAt(received + i);
+                    expected += byteAt(received + i);
+                }
+                intact = intact && sum == expected;
+                received += n;
+                want = want % 6007 + 1;
+            }
+            long sum = 0;
+            emptyAtEnd = emptyAtEnd && ring->AvailableBytes() == 0 && !ring->SomethingInCycliceBufferFunction()
+                && !ring->ReadCycliceBuffer(1, sum);
+            emptied = round + 1;
+        }
+        writer.join();
+        QVERIFY(intact);
+        QVERIFY(emptyAtEnd);
+        QVERIFY(ring->DroppedBytes() > 0);   // writes did meet the full ring
     }
 };
 

@@ -41,6 +41,12 @@ public:
         m_LastDir = dir;
         return m_SaveFile;
     }
+    // The timing wizard's result box: recorded, then closed.
+    bool retryOrClose(QWidget*, const QString& title, const QString& text) override
+    {
+        m_Log << "result|" + title + "|" + text;
+        return false;
+    }
     int runDialog(QDialog* dialog) override
     {
         m_Log << "dialog|" + (dialog ? QString::fromLatin1(dialog->metaObject()->className()) : QString());

@@ -1,0 +1,130 @@
+// Open in the program itself (main window off screen): a workspace file of n runs, and an older
+// file of n folder records or of one folder of n branch records, read, windows built and the history tree rebuilt. The counters give
+// the time per run of the whole command and of the history's rebuild alone (Restore, timed
+// again after the open), so the loader's share is the difference.
+#include "../tests/app/support/ScriptedPrompter.h"
+#include "../tests/app/support/ScriptedServices.h"
+#include "app/shell/HistoryWindow.h"
+#include "app/shell/MainWindow.h"
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Logic/LogicManager.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+namespace {
+
+QString scratch(const QString& name)
+{
+    static QTemporaryDir dir;
+    return dir.filePath(name);
+}
+
+struct CShell
+{
+    CShell()
+    {
+        window.SetShellLogic(&logic);
+        window.init();
+    }
+    CDataManager& data() { return window.logicManager()->m_DataManager; }
+    CScriptedPrompter prompter;
+    CScriptedLogic logic;
+    MainWindow window;
+};
+
+// n runs of two series of ten samples, written by the program's own Save As.
+QString writeRuns(int runs)
+{
+    const QString path = scratch(QStringLiteral("runs%1.kvb").arg(runs));
+    CShell shell;
+    const double x[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    for (int r = 0; r < runs; ++r) {
+        CDataFolder* folder = shell.data().CreateDataFolder();
+        for (int s = 0; s < 2; ++s) {
+            const int key = shell.data().CreateDataBranch(-1, 0.1, s, 0, folder->m_Key);
+            folder->AddBranchKey(key);
+            shell.data().GetDataBranch(key)->AppendSamples(x, x, 10);
+        }
+    }
+    shell.prompter.m_SaveFile = path;
+    shell.window.windowsManager()->OnSaveAs();
+    return path;
+}
+
+// n folder records, or one folder of n branch records (the graph of the last run shows them all).
+QString writeOlder(int records, bool branches)
+{
+    const QString path = scratch(QStringLiteral("older%1%2.pvx").arg(records).arg(branches));
+    QByteArray data = QByteArray::fromHex("0000000000000400");
+    const char folder[6] = {10, 0, 0, 0, 0, 0}, branch[6] = {8, 0, 0, 0, 0, 0};
+    if (branches)
+        data.append(folder, 6);
+    for (int i = 0; i < records; ++i)
+        data.append(branches ? branch : folder, 6);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    file.write(data);
+    return path;
+}
+
+void open(benchmark::State& state, const QString& path, int folders)
+{
+    const int records = int(state.range(0));
+    CShell shell;
+    CWindowsManager* wm = shell.window.windowsManager();
+    shell.prompter.m_File = path;
+    double openSeconds = 0.0, historySeconds = 0.0;
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        wm->OnOpen();
+        openSeconds += clock.nsecsElapsed() * 1e-9;
+        if (shell.data().GetNumDataFolders() != folders)
+            state.SkipWithError("open failed");
+        clock.restart();
+        wm->GetHistoryWindow()->Restore(true);
+        historySeconds += clock.nsecsElapsed() * 1e-9;
+    }
+    const double runs = double(state.iterations()) * records;
+    state.counters["open_us_per_run"] = openSeconds * 1e6 / runs;
+    state.counters["history_us_per_run"] = historySeconds * 1e6 / runs;
+}
+
+void BM_OpenRuns(benchmark::State& state)
+{
+    open(state, writeRuns(int(state.range(0))), int(state.range(0)));
+}
+
+void BM_OpenOlderFolders(benchmark::State& state)
+{
+    open(state, writeOlder(int(state.range(0)), false), int(state.range(0)));
+}
+
+void BM_OpenOlderBranches(benchmark::State& state)
+{
+    open(state, writeOlder(int(state.range(0)), true), 1);
+}
+
+} // namespace
+
+BENCHMARK(BM_OpenRuns)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OpenOlderFolders)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OpenOlderBranches)->RangeMultiplier(4)->Range(1 << 10, 1 << 16)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QStandardPaths::setTestModeEnabled(true);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}

@@ -1,0 +1,590 @@
+#include "graph/XYCoverage.h"
+
+#include "graph/CurveLayer.h"
+
+#include <QPainter>
+#include <QtAlgorithms>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The tiles of the image the threads blend, one at a time each: a noisy segment spans one or
+// two, and the densest spot of a curve (where most of a long run may lie) still splits over
+// many.
+constexpr int TileRows = 16;
+constexpr int TileColumns = 32;
+// Batches of fewer segments are painted on the calling thread alone: sorting them into tiles
+// and waking the pool would cost more than they do.
+constexpr int SerialSegments = 4096;
+// The float sums of a pixel's area are off by far less than this share of a level; a pixel
+// the stroke covers whole must come out at the full level, as the painter's fixed point has it.
+constexpr float LevelSlack = 1.0f / 256.0f;
+// Strokes this close to the image's top or left edge are left to the painter: its coverage there
+// differs from the area by up to 3 levels, against 1 elsewhere.
+constexpr double PainterMargin = 8.0;
+// A part of an edge narrower than this is taken as upright at its middle: the area it leaves
+// changes by a sixteenth of a level at most, and dividing by its width stays well within float.
+constexpr float MinPieceWidth = 1.0f / 512.0f;
+
+// x * a / 255 for each 8-bit channel, rounded to nearest: the painter's blend arithmetic.
+inline uint ByteMul(uint x, uint a)
+{
+    uint rb = (x & 0xff00ffu) * a;
+    rb = ((rb + ((rb >> 8) & 0xff00ffu) + 0x800080u) >> 8) & 0xff00ffu;
+    uint ag = ((x >> 8) & 0xff00ffu) * a;
+    ag = (ag + ((ag >> 8) & 0xff00ffu) + 0x800080u) & 0xff00ff00u;
+    return ag | rb;
+}
+
+// The outline of one segment's stroke in image pixels.
+struct CStroke
+{
+    enum Kind
+    {
+        Whole,     // along a row or a column (or a dot): columns left..right of rows top..bottom, all covered
+        Slanted,   // the quadrilateral x, y (corners in order around it) over rows top..bottom
+        Cut        // one the image's edge cuts: a to b, left to the painter, over rows top..bottom
+    };
+    Kind kind = Whole;
+    int left = 0, right = -1, top = 0, bottom = -1;
+    float x[4], y[4];
+    // The edges of a slanted one from their upper end: x at y0, how x changes down to y1, and +1
+    // for an edge the outline runs down, -1 up.
+    float x0[4], y0[4], y1[4], slope[4], sign[4];
+    QPoint a, b;
+};
+
+inline double Snapped(double v)
+{
+    // The painter puts a slanted stroke's corners on its 1/64-pixel grid, rounding down.
+    return std::floor(v * 64.0) / 64.0;
+}
+
+// The stroke of the segment a-b (image pixels) as far as it reaches the w x h image; false when
+// it does not. The pen is two pixels wide with square caps: a rectangle one pixel beyond each end
+// and either side; a segment of no length is a square of two pixels.
+bool MakeStroke(QPoint a, QPoint b, int w, int h, CStroke& s)
+{
+    const int dx = b.x() - a.x(), dy = b.y() - a.y();
+    if (dx == 0 || dy == 0) {
+        s.kind = CStroke::Whole;
+        s.left = std::max(std::min(a.x(), b.x()) - 1, 0);
+        s.right = std::min(std::max(a.x(), b.x()), w - 1);
+        s.top = std::max(std::min(a.y(), b.y()) - 1, 0);
+        s.bottom = std::min(std::max(a.y(), b.y()), h - 1);
+        return s.left <= s.right && s.top <= s.bottom;
+    }
+    const double len = std::sqrt(double(dx) * dx + double(dy) * dy);
+    const double ux = dx / len, uy = dy / len;
+    const double cx[4] = {a.x() - ux + uy, b.x() + ux + uy, b.x() + ux - uy, a.x() - ux - uy};
+    const double cy[4] = {a.y() - uy - ux, b.y() + uy - ux, b.y() + uy + ux, a.y() - uy + ux};
+    const double left = std::min({cx[0], cx[1], cx[2], cx[3]}), right = std::max({cx[0], cx[1], cx[2], cx[3]});
+    const double top = std::min({cy[0], cy[1], cy[2], cy[3]}), bottom = std::max({cy[0], cy[1], cy[2], cy[3]});
+    if (right < 0.0 || left > w || bottom < 0.0 || top > h)
+        return false;
+    // Where the image's edge cuts a stroke, the painter first cuts the segment and rounds the
+    // parts before its edge in its own way: such a stroke is left to it, as are those close to
+    // the top and left edges, near which its fixed point rounds differently.
+    const bool cut = left <= PainterMargin || right >= w || top <= PainterMargin || bottom >= h;
+    s.kind = cut ? CStroke::Cut : CStroke::Slanted;
+    s.a = a;
+    s.b = b;
+    float snappedTop = 1e9f, snappedBottom = -1e9f;
+    for (int i = 0; i < 4; ++i) {
+        // Exact in single precision: sixty-fourths of a pixel a few thousand pixels out.
+        s.x[i] = float(cut ? cx[i] : Snapped(cx[i]));
+        s.y[i] = float(cut ? cy[i] : Snapped(cy[i]));
+        snappedTop = std::min(snappedTop, s.y[i]);
+        snappedBottom = std::max(snappedBottom, s.y[i]);
+    }
+    s.top = std::max(int(std::floor(snappedTop)) - (cut ? 1 : 0), 0);
+    s.bottom = std::min(int(std::ceil(snappedBottom)) - (cut ? 0 : 1), h - 1);
+    for (int i = 0; i < 4 && !cut; ++i) {
+        float xa = s.x[i], ya = s.y[i], xb = s.x[(i + 1) & 3], yb = s.y[(i + 1) & 3];
+        s.sign[i] = 1.0f;
+        if (ya > yb) {
+            std::swap(xa, xb);
+            std::swap(ya, yb);
+            s.sign[i] = -1.0f;
+        }
+        s.x0[i] = xa;
+        s.y0[i] = ya;
+        s.y1[i] = yb;
+        s.slope[i] = yb > ya ? (xb - xa) / (yb - ya) : 0.0f;
+    }
+    return s.top <= s.bottom;
+}
+
+// The columns within two pixels of where the outline x, y lies between heights y0 and y1.
+void ColumnsBetween(const float* x, const float* y, float y0, float y1, int w, int& first, int& last)
+{
+    float lo = 1e9f, hi = -1e9f;
+    for (int i = 0; i < 4; ++i) {
+        float xa = x[i], ya = y[i], xb = x[(i + 1) & 3], yb = y[(i + 1) & 3];
+        if (ya > yb) {
+            std::swap(xa, xb);
+            std::swap(ya, yb);
+        }
+        const float from = std::max(ya, y0), to = std::min(yb, y1);
+        if (from > to)
+            continue;
+        const float slope = yb > ya ? (xb - xa) / (yb - ya) : 0.0f;
+        const float u = xa + (from - ya) * slope, v = xa + (to - ya) * slope;
+        lo = std::min({lo, u, v});
+        hi = std::max({hi, u, v});
+    }
+    first = std::max(int(std::floor(lo)) - 2, 0);
+    last = std::min(int(std::floor(hi)) + 2, w - 1);
+}
+
+// The bits of columns left..right (of one word, at `first` column) of a word.
+inline quint32 Columns(int left, int right, int first)
+{
+    const int from = std::max(left - first, 0), to = std::min(right - first, 31);
+    return from > to ? 0u : (0xffffffffu >> (31 - to)) & (0xffffffffu << from);
+}
+
+struct CTarget
+{
+    uchar* bits;
+    qsizetype bytesPerLine;
+    int width, height;
+    const uint* tint;
+    uint colour;
+    // Per pixel, the least coverage that changes it; 0 where none does: it holds the colour,
+    // which painting the colour never takes away. Looking through these tells, faster than the
+    // pixels, where a stroke can change nothing.
+    uchar* need;
+    // A bit per pixel, set where need is not 0, TileColumns to a word: the few pixels a stroke
+    // may change are found a word of a row at a time, and each tile has words of its own.
+    quint32* open;
+    int words;   // a row's, and the tiles across the image
+    // Per tile, its pixels whose need is not 0: a tile down to none takes no stroke.
+    int* openInTile;
+    const quint16* channelNeed;   // per channel (4 x 256), the least coverage that changes a value; 256: none
+
+    uint* row(int y) const { return reinterpret_cast<uint*>(bits + qsizetype(y) * bytesPerLine); }
+    uchar* needOf(int y) const { return need + qsizetype(y) * width; }
+    quint32* openOf(int y) const { return open + qsizetype(y) * words; }
+    uchar needOfPixel(uint pixel) const
+    {
+        const uint n = std::min(std::min(channelNeed[pixel & 0xff], channelNeed[256 + ((pixel >> 8) & 0xff)]),
+                                std::min(channelNeed[512 + ((pixel >> 16) & 0xff)], channelNeed[768 + (pixel >> 24)]));
+        return n > 255 ? 0 : uchar(n);
+    }
+    // The tile pixel x of row y lies in.
+    int tileOf(int x, int y) const { return (y / TileRows) * words + x / TileColumns; }
+    // Notes pixel x of row y as holding the colour.
+    void settle(int x, int y) const
+    {
+        needOf(y)[x] = 0;
+        quint32& word = openOf(y)[x >> 5];
+        if (word & (1u << (x & 31))) {
+            word &= ~(1u << (x & 31));
+            --openInTile[tileOf(x, y)];
+        }
+    }
+    // The same for columns left..right.
+    void settle(int left, int right, int y) const
+    {
+        std::fill(needOf(y) + left, needOf(y) + right + 1, uchar(0));
+        for (int w = left >> 5; w <= right >> 5; ++w) {
+            quint32& word = openOf(y)[w];
+            const quint32 settling = word & Columns(left, right, w << 5);
+            word &= ~settling;
+            openInTile[tileOf(w << 5, y)] -= qPopulationCount(settling);
+        }
+    }
+};
+
+// Rounded down, for values well within the range of int.
+inline int Floor(float v)
+{
+    const int i = int(v);
+    return i - (float(i) > v ? 1 : 0);
+}
+
+inline void Blend(uint* row, uchar* need, int x, int y, uint level, const CTarget& t)
+{
+    row[x] = t.tint[level] + ByteMul(row[x], 255u - level);
+    need[x] = t.needOfPixel(row[x]);
+    if (!need[x])
+        t.settle(x, y);
+}
+
+// A stroke left to the painter, drawn into an image of the target's size that holds nothing but
+// it: its coverage then comes out as the alpha of each pixel.
+class CPainterCoverage
+{
+public:
+    // Blends the part of the stroke within `area` into the target and empties every row of it.
+    void paint(const CStroke& s, const QRect& area, const CTarget& t)
+    {
+        if (m_Alpha.width() != t.width || m_Alpha.height() != t.height) {
+            m_Alpha = QImage(t.width, t.height, QImage::Format_Alpha8);
+            m_Alpha.fill(0);
+        }
+        {
+            QPainter p(&m_Alpha);
+            p.setRenderHint(QPainter::Antialiasing, true);
+            p.setPen(QPen(Qt::black, 2, Qt::SolidLine));
+            p.drawLine(s.a, s.b);
+        }
+        uchar* alpha = m_Alpha.bits();
+        for (int y = s.top; y <= s.bottom; ++y) {
+            // A row a pixel up and down: generous, so that no coverage stays behind.
+            int from = 0, to = -1;
+            ColumnsBetween(s.x, s.y, float(y - 1), float(y + 2), t.width, from, to);
+            uchar* cover = alpha + qsizetype(y) * m_Alpha.bytesPerLine();
+            uint* row = t.row(y);
+            uchar* need = t.needOf(y);
+            const bool blend = y >= area.top() && y <= area.bottom();
+            for (int x = from; x <= to; ++x) {
+                if (!cover[x])
+                    continue;
+                if (blend && x >= area.left() && x <= area.right())
+                    Blend(row, need, x, y, cover[x], t);
+                cover[x] = 0;
+            }
+        }
+    }
+
+private:
+    QImage m_Alpha;
+};
+
+// The area of the part of a pixel column [0, 1] left of x = z, integrated over z from 0: what
+// an edge running evenly from z = a to z = b leaves of a pixel is (Phi(b) - Phi(a)) / (b - a).
+inline float Phi(float z)
+{
+    const float c = std::min(std::max(z, 0.0f), 1.0f);
+    return 0.5f * c * c + std::max(z - 1.0f, 0.0f);
+}
+
+// Blends columns left..right of row y of a slanted stroke. Each pixel's coverage is the area
+// between the outline's edges within the pixel, taken exactly (edge by edge, the part of the
+// pixel beside it).
+void PaintRow(const CStroke& s, int y, int left, int right, const CTarget& t)
+{
+    float from[4], to[4], weight[4];
+    int pieces = 0;
+    float lo = 1e9f, hi = -1e9f;
+    const float rowTop = float(y), rowBottom = float(y + 1);
+    for (int i = 0; i < 4; ++i) {
+        const float top = std::max(s.y0[i], rowTop), bottom = std::min(s.y1[i], rowBottom);
+        if (!(top < bottom))
+            continue;
+        float a = s.x0[i] + (top - s.y0[i]) * s.slope[i], b = s.x0[i] + (bottom - s.y0[i]) * s.slope[i];
+        if (a > b)
+            std::swap(a, b);
+        lo = std::min(lo, a);
+        hi = std::max(hi, b);
+        if (b - a < MinPieceWidth) {
+            const float middle = 0.5f * (a + b);
+            a = middle - 0.5f * MinPieceWidth;
+            b = middle + 0.5f * MinPieceWidth;
+        }
+        from[pieces] = a;
+        to[pieces] = b;
+        weight[pieces] = s.sign[i] * (bottom - top) / (b - a);
+        ++pieces;
+    }
+    if (pieces == 0)
+        return;
+    uint* row = t.row(y);
+    uchar* need = t.needOf(y);
+    const int first = std::max(int(lo), left), last = std::min(int(hi), right);
+    for (int x = first; x <= last; ++x) {
+        if (!need[x])
+            continue;   // the colour over itself stays as it is
+        const float px = float(x);
+        float cover = 0.0f;
+        for (int k = 0; k < pieces; ++k)
+            cover += weight[k] * (Phi(to[k] - px) - Phi(from[k] - px));
+        Blend(row, need, x, y, uint(std::min(std::abs(cover), 1.0f) * 255.0f + LevelSlack), t);
+    }
+}
+
+// Blends the part of the stroke within `area` (of the image) into the image.
+void PaintStroke(const CStroke& s, const QRect& area, const CTarget& t)
+{
+    if (s.kind == CStroke::Cut) {
+        thread_local CPainterCoverage painter;
+        painter.paint(s, area, t);
+        return;
+    }
+    const int first = std::max(area.top(), s.top), last = std::min(area.bottom(), s.bottom);
+    if (s.kind == CStroke::Whole) {
+        const int left = std::max(area.left(), s.left), right = std::min(area.right(), s.right);
+        for (int y = first; y <= last && left <= right; ++y) {
+            std::fill(t.row(y) + left, t.row(y) + right + 1, t.colour);
+            t.settle(left, right, y);
+        }
+        return;
+    }
+    for (int y = first; y <= last; ++y)
+        PaintRow(s, y, area.left(), area.right(), t);
+}
+
+// Calls may(x, y) for the pixels of area the stroke of segment a-b may change, until it returns
+// false. Painting the colour over itself changes nothing, nor does a small share of it over a
+// pixel close to it already; where a long noisy run crowds, nearly every segment lands on pixels
+// its forerunners filled, and only the few others near it are looked at. A pixel's share of the
+// stroke's rectangle is at most its share of the side of each of the rectangle's edges it lies
+// on, which is less than the edge's distance beyond the pixel's centre plus half its diagonal
+// (with a rounding's worth of slack).
+template <typename Fn>
+void ForEachChangeable(QPoint a, QPoint b, const QRect& area, const CTarget& t, Fn&& may)
+{
+    // Every point of the stroke lies within sqrt(2) of the segment: in row y, within Near of
+    // where the segment runs from Near above the row to Near below it.
+    constexpr float Near = 1.5f;
+    const int top = std::max(area.top(), std::min(a.y(), b.y()) - 2);
+    const int bottom = std::min(area.bottom(), std::max(a.y(), b.y()) + 1);
+    const float leftmost = float(std::min(a.x(), b.x())) - Near, rightmost = float(std::max(a.x(), b.x())) + Near;
+    const float step = a.y() == b.y() ? 0.0f : float(b.x() - a.x()) / float(b.y() - a.y());
+    float above = float(a.x()) + (float(top) - Near - float(a.y())) * step;
+    float below = above + (1.0f + 2.0f * Near) * step;
+    bool measured = false;
+    float cx = 0.0f, cy = 0.0f, ux = 1.0f, uy = 0.0f, halfLength = 1.0f;
+    for (int y = top; y <= bottom; ++y, above += step, below += step) {
+        const float lo = step == 0.0f ? leftmost : std::max(std::min(above, below) - Near, leftmost);
+        const float hi = step == 0.0f ? rightmost : std::min(std::max(above, below) + Near, rightmost);
+        const int left = std::max(area.left(), Floor(lo)), right = std::min(area.right(), Floor(hi));
+        const quint32* open = t.openOf(y);
+        for (int w = left >> 5; w <= right >> 5 && left <= right; ++w) {
+            quint32 bits = open[w] & Columns(left, right, w << 5);
+            while (bits) {
+                const int x = (w << 5) + qCountTrailingZeroBits(bits);
+                bits &= bits - 1;
+                if (!measured) {
+                    measured = true;
+                    const float dx = float(b.x() - a.x()), dy = float(b.y() - a.y());
+                    const float length = std::sqrt(dx * dx + dy * dy);
+                    if (length > 0.0f) {
+                        ux = dx / length;
+                        uy = dy / length;
+                    }
+                    cx = 0.5f * float(a.x() + b.x());
+                    cy = 0.5f * float(a.y() + b.y());
+                    halfLength = 0.5f * length + 1.0f;
+                }
+                constexpr float Reach = 0.70711f + 1.0f / 32.0f;
+                const float qx = float(x) + 0.5f - cx, qy = float(y) + 0.5f - cy;
+                const float share = std::min(1.0f + Reach - std::abs(qy * ux - qx * uy),
+                                             halfLength + Reach - std::abs(qx * ux + qy * uy));
+                if (share * 255.0f + 1.0f >= float(t.needOf(y)[x]) && !may(x, y))
+                    return;
+            }
+        }
+    }
+}
+
+// Whether the stroke of segment a-b can change no pixel of area.
+bool Unchanging(QPoint a, QPoint b, const QRect& area, const CTarget& t)
+{
+    bool none = true;
+    ForEachChangeable(a, b, area, t, [&none](int, int) { return none = false; });
+    return none;
+}
+
+// The tiles the stroke of segment a-b can reach (rows and columns of the grid of tiles); false
+// when it misses the image. Generous by a pixel: a tile it does not reach is only looked at.
+bool TilesOf(QPoint a, QPoint b, int w, int h, QRect& tiles)
+{
+    const int left = std::max(std::min(a.x(), b.x()) - 2, 0), right = std::min(std::max(a.x(), b.x()) + 2, w - 1);
+    const int top = std::max(std::min(a.y(), b.y()) - 2, 0), bottom = std::min(std::max(a.y(), b.y()) + 2, h - 1);
+    tiles = QRect(QPoint(left / TileColumns, top / TileRows), QPoint(right / TileColumns, bottom / TileRows));
+    return left <= right && top <= bottom;
+}
+
+// The target of a painting into image; the maps are made unless they are those the last
+// painting left (the image must not change before the painting takes up its maps).
+CTarget Target(QImage& image, QRgb colour, const uint* tint, const quint16* channelNeed, CXYCoverageMaps& maps)
+{
+    static_assert(TileColumns == 32, "a tile's row is a word of open bits");
+    const bool kept = !maps.need.empty() && maps.imageKey == image.cacheKey() && maps.colour == colour;
+    const int words = (image.width() + 31) / 32;
+    CTarget t{image.bits(), image.bytesPerLine(), image.width(), image.height(), tint, tint[255], nullptr, nullptr,
+              words, nullptr, channelNeed};
+    if (!kept) {
+        maps.colour = colour;
+        maps.need.resize(size_t(t.width) * size_t(t.height));
+        maps.open.resize(size_t(words) * size_t(t.height));
+        maps.openInTile.assign(size_t(words) * size_t((t.height + TileRows - 1) / TileRows), 0);
+        uint last = t.row(0)[0];
+        uchar lastNeed = t.needOfPixel(last);
+        for (int y = 0; y < t.height; ++y) {
+            const uint* row = t.row(y);
+            uchar* rowNeed = maps.need.data() + size_t(y) * size_t(t.width);
+            quint32* rowOpen = maps.open.data() + size_t(y) * size_t(words);
+            int* tileOpen = maps.openInTile.data() + size_t(y / TileRows) * size_t(words);
+            for (int w = 0; w < words; ++w) {
+                quint32 bits = 0;
+                for (int x = w * 32, end = std::min(x + 32, t.width); x < end; ++x) {
+                    if (row[x] != last) {
+                        last = row[x];
+                        lastNeed = t.needOfPixel(last);
+                    }
+                    rowNeed[x] = lastNeed;
+                    bits |= quint32(lastNeed != 0) << (x & 31);
+                }
+                rowOpen[w] = bits;
+                tileOpen[w] += qPopulationCount(bits);
+            }
+        }
+    }
+    t.need = maps.need.data();
+    t.open = maps.open.data();
+    t.openInTile = maps.openInTile.data();
+    return t;
+}
+
+} // namespace
+
+bool CXYCoverage::Handles(const QImage& image, const QColor& colour)
+{
+    return colour.alpha() == 255 && image.devicePixelRatio() == 1.0
+        && (image.format() == QImage::Format_ARGB32_Premultiplied || image.format() == QImage::Format_RGB32);
+}
+
+CXYCoverage::CXYCoverage(QImage& image, QPoint origin, const QColor& colour, CXYCoverageMaps* maps)
+    : m_Image(image), m_Origin(origin), m_Colour(colour), m_Maps(maps ? *maps : m_OwnMaps)
+{
+}
+
+void CXYCoverage::paint(const QPoint* points, int count, int threads)
+{
+    if (count < 2 || m_Image.isNull())
+        return;
+    if (!m_bReady)
+        makeTables();
+    if (count - 1 < SerialSegments || threads < 2)
+        paintSerial(points, count);
+    else
+        paintInTiles(points, count, threads);
+    m_Maps.imageKey = m_Image.cacheKey();   // the image as the maps describe it
+}
+
+void CXYCoverage::makeTables()
+{
+    m_bReady = true;
+    const uint pixel = qPremultiply(m_Colour.rgba());
+    for (uint a = 0; a < 256; ++a)
+        m_Tint[a] = ByteMul(pixel, a);
+    // A blend at coverage a changes a channel from v to the colour's c by
+    // round(c a / 255) - round(v a / 255) (the painter rounds each product alone).
+    for (int channel = 0; channel < 4; ++channel) {
+        const int c = int((pixel >> (8 * channel)) & 0xff);
+        for (int v = 0; v < 256; ++v) {
+            int a = 1;
+            while (a < 256 && (c * a + 127) / 255 == (v * a + 127) / 255)
+                ++a;
+            m_ChannelNeed[channel * 256 + v] = quint16(a);
+        }
+    }
+}
+
+void CXYCoverage::paintSerial(const QPoint* points, int count)
+{
+    const CTarget t = Target(m_Image, m_Colour.rgba(), m_Tint, m_ChannelNeed, m_Maps);
+    CStroke s;
+    const QRect all(0, 0, t.width, t.height);
+    for (int k = 0; k + 1 < count; ++k) {
+        const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
+        if (Unchanging(a, b, all, t))
+            continue;
+        if (MakeStroke(a, b, t.width, t.height, s))
+            PaintStroke(s, all, t);
+    }
+}
+
+void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
+{
+    const CTarget t = Target(m_Image, m_Colour.rgba(), m_Tint, m_ChannelNeed, m_Maps);
+    const int segments = count - 1;
+    const int columns = (t.width + TileColumns - 1) / TileColumns;
+    const int tiles = columns * ((t.height + TileRows - 1) / TileRows);
+    const auto tileArea = [&](int tile) {
+        return QRect((tile % columns) * TileColumns, (tile / columns) * TileRows, TileColumns, TileRows)
+            .intersected(QRect(0, 0, t.width, t.height));
+    };
+    const QRect all(0, 0, t.width, t.height);
+    const int chunks = threads;
+    m_Found.resize(size_t(chunks));
+    // Each chunk of segments lists, in order, the tiles each segment's stroke can change. A
+    // stroke that lands on pixels of a tile that held the colour before the batch changes
+    // nothing there, whenever it is painted: where a long noisy run crowds, that is nearly
+    // every one, which the tile would otherwise take in turn, on one thread.
+    ParallelFor(chunks, threads, [&](int c) {
+        std::vector<std::pair<int, int>>& found = m_Found[size_t(c)];
+        found.clear();
+        for (int k = int((long long)segments * c / chunks), end = int((long long)segments * (c + 1) / chunks); k < end; ++k) {
+            const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
+            QRect range;
+            if (!TilesOf(a, b, t.width, t.height, range))
+                continue;
+            int open = 0;   // tiles of the range with pixels that may change
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                for (int column = range.left(); column <= range.right(); ++column)
+                    open += t.openInTile[row * columns + column] > 0 ? 1 : 0;
+            if (open == 0 || Unchanging(a, b, all, t))
+                continue;
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                for (int column = range.left(); column <= range.right(); ++column) {
+                    const int tile = row * columns + column;
+                    if (t.openInTile[tile] > 0 && (open == 1 || !Unchanging(a, b, tileArea(tile), t)))
+                        found.emplace_back(tile, k);
+                }
+        }
+    });
+    // The tiles' lists hold chunk after chunk, so that each keeps its segments in order.
+    m_Counts.assign(size_t(chunks) * size_t(tiles), 0);
+    ParallelFor(chunks, threads, [&](int c) {
+        int* counts = m_Counts.data() + size_t(c) * size_t(tiles);
+        for (const std::pair<int, int>& f : m_Found[size_t(c)])
+            ++counts[f.first];
+    });
+    m_Starts.assign(size_t(tiles) + 1, 0);
+    int total = 0;
+    for (int tile = 0; tile < tiles; ++tile) {
+        m_Starts[size_t(tile)] = total;
+        for (int c = 0; c < chunks; ++c) {
+            int& n = m_Counts[size_t(c) * size_t(tiles) + size_t(tile)];
+            const int here = n;
+            n = total;   // from now on: where the chunk's next segment of the tile goes
+            total += here;
+        }
+    }
+    m_Starts[size_t(tiles)] = total;
+    m_Entries.resize(size_t(total));
+    ParallelFor(chunks, threads, [&](int c) {
+        int* next = m_Counts.data() + size_t(c) * size_t(tiles);
+        for (const std::pair<int, int>& f : m_Found[size_t(c)])
+            m_Entries[size_t(next[f.first]++)] = f.second;
+    });
+    // The fullest tiles first, so that none is left to the end for one thread alone; empty ones
+    // not at all.
+    const auto size = [this](int tile) { return m_Starts[size_t(tile) + 1] - m_Starts[size_t(tile)]; };
+    m_Work.clear();
+    for (int tile = 0; tile < tiles; ++tile)
+        if (size(tile) > 0)
+            m_Work.push_back({tileArea(tile), tile});
+    std::stable_sort(m_Work.begin(), m_Work.end(), [&](const CWork& a, const CWork& b) { return size(a.tile) > size(b.tile); });
+    ParallelFor(int(m_Work.size()), threads, [&](int i) {
+        const int tile = m_Work[size_t(i)].tile;
+        const QRect area = m_Work[size_t(i)].area;
+        CStroke s;
+        for (int e = m_Starts[size_t(tile)]; e < m_Starts[size_t(tile) + 1] && t.openInTile[tile] > 0; ++e) {
+            const int k = m_Entries[size_t(e)];
+            const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
+            // Strokes painted before it in the batch may have filled its pixels in.
+            if (Unchanging(a, b, area, t))
+                continue;
+            if (MakeStroke(a, b, t.width, t.height, s))
+                PaintStroke(s, area, t);
+        }
+    });
+}
