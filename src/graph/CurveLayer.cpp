@@ -126,14 +126,7 @@ QThreadPool& CurvePool()
 class CIndexShare final : public QRunnable
 {
 public:
-    CIndexShare(int count, const std::function<void(int)>& fn) : m_Count(count), m_Fn(fn)
-    {
-        setAutoDelete(false);
-        // Released here and taken by every helper's first index: what the caller set up before
-        // is the helpers' to read, in an order ThreadSanitizer sees too (it cannot see the
-        // pool's own lock).
-        m_Next.store(0, std::memory_order_release);
-    }
+    CIndexShare(int count, const std::function<void(int)>& fn) : m_Count(count), m_Fn(fn) { setAutoDelete(false); }
 
     // The helpers are queued under a lock each of them takes first, so what the caller set up
     // (the share, the jobs) is ordered before their work by a lock the race checker sees; the
