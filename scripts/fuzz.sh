@@ -37,8 +37,8 @@ mkdir -p "$LOGS"
 max_len() {
   case "$1" in
     formula) echo 320 ;;
-    extra_ports|language_file|window_records) echo 512 ;;
-    pelorin_rx|dravlet_rx|pelorin_handler|received_values) echo 1024 ;;
+    extra_ports|window_records) echo 512 ;;
+    pelorin_rx|dravlet_rx|pelorin_handler|dravlet_handler|received_values) echo 1024 ;;
     settings_file|notes_record) echo 2048 ;;
     *) echo 4096 ;;
   esac

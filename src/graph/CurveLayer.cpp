@@ -126,16 +126,19 @@ QThreadPool& CurvePool()
 class CIndexShare final : public QRunnable
 {
 public:
-    CIndexShare(int count, const std::function<void(int)>& fn) : m_Count(count), m_Fn(fn)
-    {
-        setAutoDelete(false);
-        // Released here and taken by every helper's first index: what the caller set up before
-        // is the helpers' to read, in an order ThreadSanitizer sees too (it cannot see the
-        // pool's own lock).
-        m_Next.store(0, std::memory_order_release);
-    }
+    CIndexShare(int count, const std::function<void(int)>& fn) : m_Count(count), m_Fn(fn) { setAutoDelete(false); }
 
-    void expectHelpers(int helpers) { m_Pending = helpers; }
+    // The helpers are queued under a lock each of them takes first, so what the caller set up
+    // (the share, the jobs) is ordered before their work by a lock the race checker sees; the
+    // pool's own queue lock orders it as well, but inside Qt, out of its sight. The lock outlives
+    // every share: a helper's first step must not be on memory the caller just made.
+    void queueHelpers(QThreadPool& pool, int helpers)
+    {
+        std::lock_guard<std::mutex> lock(HandOver());
+        m_Pending = helpers;
+        for (int t = 0; t < helpers; ++t)
+            pool.start(this);
+    }
     void work()
     {
         for (int i = m_Next++; i < m_Count; i = m_Next++)
@@ -143,6 +146,8 @@ public:
     }
     void run() override
     {
+        HandOver().lock();
+        HandOver().unlock();
         work();
         // Notified under the lock: once the caller sees the count reach zero it frees this.
         std::lock_guard<std::mutex> lock(m_Mutex);
@@ -160,6 +165,12 @@ public:
     }
 
 private:
+    static std::mutex& HandOver()
+    {
+        static std::mutex handOver;
+        return handOver;
+    }
+
     const int m_Count;
     const std::function<void(int)>& m_Fn;
     std::atomic<int> m_Next{0};
@@ -176,9 +187,7 @@ void ParallelFor(int count, int threads, const std::function<void(int)>& fn,
     CIndexShare share(count, fn);
     QThreadPool& pool = CurvePool();
     const int helpers = std::clamp(std::min(threads, count) - 1, 0, pool.maxThreadCount());
-    share.expectHelpers(helpers);
-    for (int t = 0; t < helpers; ++t)
-        pool.start(&share);
+    share.queueHelpers(pool, helpers);
     if (callerFirst)
         callerFirst();
     share.work();

@@ -210,6 +210,20 @@ void QFutureInterfaceBase::waitForResult(int resultIndex)
     __tsan_acquire(d);
 }
 
+// The stored results belong to every copy of the future; the copy that drops the last
+// reference frees them (inline code of ours), on whichever thread that is: the task's end on a
+// pool thread as often as the caller's future after result(). What any copy did before letting
+// go is ordered before that free, as with any reference count.
+bool QFutureInterfaceBase::derefT() const
+{
+    KV_REAL(real, bool (*)(const QFutureInterfaceBase*), "_ZNK20QFutureInterfaceBase6derefTEv");
+    __tsan_release(d);
+    const bool stillHeld = real(this);
+    if (!stillHeld)
+        __tsan_acquire(d);
+    return stillHeld;
+}
+
 // ---- Queued calls and posted events: what the poster did before posting is ordered before
 // the receiver's handling. Qt keeps its event queues under its own locks, which the sanitizer
 // cannot see; one gate stands for them (coarser than Qt's per-thread queues, never finer).
@@ -232,8 +246,9 @@ bool QMetaObject::invokeMethodImpl(QObject* object, QtPrivate::QSlotObjectBase* 
     __tsan_release(&s_EventGate);
     // A queued call only posts here. The call object is reference counted by Qt, out of the
     // sanitizer's sight, so the poster may be the one that frees it after the receiver ran: the
-    // poster keeps a reference of its own through the post and drops it only once it has
-    // acquired what finished handlers released.
+    // poster keeps a reference of its own through the post, and when dropping it finds it was
+    // the last, it acquires what finished handlers released before it frees. (Acquired before
+    // the drop, it could come before the receiver ran and let go.)
     const bool queued = slot
                      && (type == Qt::QueuedConnection
                          || (type == Qt::AutoConnection && object && object->thread() != QThread::currentThread()));
@@ -241,8 +256,10 @@ bool QMetaObject::invokeMethodImpl(QObject* object, QtPrivate::QSlotObjectBase* 
         return real(object, slot, type, ret);
     slot->ref();
     const bool posted = real(object, slot, type, ret);
-    __tsan_acquire(&s_EventDoneGate);
-    slot->destroyIfLastRef();
+    if (!slot->m_ref.deref()) {
+        __tsan_acquire(&s_EventDoneGate);
+        slot->m_impl(QtPrivate::QSlotObjectBase::Destroy, slot, nullptr, nullptr, nullptr);
+    }
     return posted;
 }
 

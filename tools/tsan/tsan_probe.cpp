@@ -104,13 +104,19 @@ int ThreadWait()
 
 int Future()
 {
-    QFuture<long> f = QtConcurrent::run([] {
-        g_Counter = 11;
-        return 5L;
-    });
-    const long r = f.result();
-    f.waitForFinished();
-    return (r == 5 && g_Counter == 11) ? 0 : 1;
+    // Many rounds: the stored result is freed by whichever side lets go last, the task on its
+    // pool thread or the caller's future, and both orders must stay quiet.
+    for (long round = 0; round < kRounds / 10; ++round) {
+        QFuture<long> f = QtConcurrent::run([round] {
+            g_Counter = round;
+            return round + 5;
+        });
+        const long r = f.result();
+        f.waitForFinished();
+        if (r != round + 5 || g_Counter != round)
+            return 1;
+    }
+    return 0;
 }
 
 int Queued()

@@ -1,0 +1,167 @@
+// Arbitrary text dropped on a graph window or a video-analysis window, as a drag from another
+// program would bring it (the data tree's own drags are a caption and keys, comma separated).
+// The first byte picks the window; the rest is the text, read as UTF-8. A graph takes plots of
+// stored branches only, asks for the video of a dropped run at most once, and paints what it
+// took; a video window links only a run that has a video, and a drop it refuses changes
+// nothing. A new window per input, over one store with runs of every branch kind and a run
+// recorded with a video (whose file is not there: its load is refused with a box).
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataFolder.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+#include "common/GraphTestHost.h"
+#include "graph/GraphWindow.h"
+#include "video/VideoAnlysisWindow.h"
+#include "video/support/VideoHost.h"
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QImage>
+#include <QMimeData>
+#include <QPainter>
+#include <QTemporaryDir>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+class CDropGraphHost : public CGraphTestHost
+{
+public:
+    void RequestVideoWindow(const QString& path, int folderKey) override
+    {
+        const CDataFolder* folder = m_Data.GetDataFolder(folderKey);
+        if (!folder || folder->m_VideoFile != path)
+            std::abort();
+        ++m_VideoRequests;
+    }
+    int m_VideoRequests = 0;
+};
+
+// Two runs of ordinary, timing-result, tracked and calculated branches; the second was
+// recorded with a video.
+template <typename Store>
+void FillStore(Store& data, const QString& videoFile)
+{
+    for (int run = 0; run < 2; ++run) {
+        CDataFolder* folder = data.CreateDataFolder();
+        folder->m_Name = QStringLiteral("Run%1").arg(run + 1);
+        for (int index : {1, int(SensorIndexOnlineFunction), int(SensorIndexTimingResult), int(SensorIndexVideoTrack)}) {
+            const int key = data.CreateDataBranch(index, 0.1, -1, -1, folder->m_Key);
+            folder->AddBranchKey(key);
+            CDataBranch* b = data.GetDataBranch(key);
+            b->m_Name = QStringLiteral("B%1").arg(key);
+            for (int i = 0; i < 20; ++i)
+                b->AddSample(i, (i % 5) - 2.0);
+        }
+        if (run == 1) {
+            folder->m_VideoFile = videoFile;
+            for (int f = 0; f < 5; ++f)
+                folder->AddVideoFrameAndSampleIndex(f, f * 4);
+        }
+    }
+}
+
+struct Fixture
+{
+    int argc = 1;
+    char name[15] = "fuzz_drop_text";
+    char* argv[2] = {name, nullptr};
+    std::unique_ptr<QApplication> app;
+    QTemporaryDir dir;
+    std::unique_ptr<CDropGraphHost> graphHost;
+    std::unique_ptr<CVideoHost> videoHost;
+
+    Fixture()
+    {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        qputenv("GST_REGISTRY_FORK", "no");
+        app = std::make_unique<QApplication>(argc, argv);
+        const QString missing = dir.filePath(QStringLiteral("run2.avi"));
+        graphHost = std::make_unique<CDropGraphHost>();
+        FillStore(graphHost->m_Data, missing);
+        videoHost = std::make_unique<CVideoHost>();
+        FillStore(videoHost->m_Data, missing);
+    }
+};
+
+Fixture& Shared()
+{
+    static Fixture* f = new Fixture;
+    return *f;
+}
+
+// The drag as it arrives: an entry, then the drop if the entry was taken.
+bool Drop(QWidget* target, const QString& text)
+{
+    QMimeData mime;
+    mime.setText(text);
+    QDragEnterEvent enter(QPoint(40, 40), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent drop(QPointF(40, 40), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return true;
+}
+
+void DropOnGraph(Fixture& f, const QString& text)
+{
+    CDropGraphHost& host = *f.graphHost;
+    host.m_VideoRequests = 0;
+    auto graph = std::make_unique<CGraphWindow>(&host);
+    host.m_pActive = graph.get();
+    graph->resize(500, 300);
+    Drop(graph.get(), text);
+    if (host.m_VideoRequests > 1)
+        std::abort();
+    QList<int> keys;
+    graph->GetPlotKeys(&keys);
+    for (int key : keys)
+        if (!host.m_Data.GetDataBranch(key))
+            std::abort();
+    QImage image(200, 120, QImage::Format_RGB32);
+    QPainter painter(&image);
+    graph->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    painter.end();
+    host.m_pActive = nullptr;
+}
+
+void DropOnVideo(Fixture& f, const QString& text)
+{
+    CVideoHost& host = *f.videoHost;
+    auto* w = new CVideoAnlysisWindow(&host, Qt::SubWindow);
+    w->initWindow();
+    const int linkable = w->LinkableFolderOfDragText(text);
+    if (linkable >= 0) {
+        const CDataFolder* folder = host.m_Data.GetDataFolder(linkable);
+        if (!folder || folder->m_VideoFile.isEmpty() || folder->GetNumVideoFrames() <= 0)
+            std::abort();
+    }
+    const int before = w->LinkedFolderKey();
+    const bool taken = Drop(w, text);
+    if (taken != (linkable >= 0) || w->LinkedFolderKey() != (taken ? linkable : before))
+        std::abort();
+    delete w;
+    host.m_Prompter.m_Criticals.clear();
+    host.m_Prompter.m_Infos.clear();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 1 || size > 4096)
+        return 0;
+    Fixture& f = Shared();
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data + 1), int(size - 1));
+    if (data[0] & 1)
+        DropOnVideo(f, text);
+    else
+        DropOnGraph(f, text);
+    return 0;
+}
