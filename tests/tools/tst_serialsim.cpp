@@ -305,6 +305,24 @@ private slots:
         QVERIFY(proc.waitForFinished(3000));
         QCOMPARE(proc.exitCode(), 0);
     }
+
+    void countingFirstByteIsADravletKnob()
+    {
+        const QString exe = QStringLiteral(KORVANTA_SIM_EXE);
+        if (!QFile::exists(exe)) QSKIP("korvanta-sim not built next to the tests");
+        for (const char* model : {"dravlet", "pelorin"}) {
+            QProcess proc;
+            proc.start(exe, {"--quiet", "--model", model, "--count-first-byte"});
+            QVERIFY(proc.waitForStarted(3000));
+            const bool dravlet = qstrcmp(model, "dravlet") == 0;
+            if (dravlet) {
+                QVERIFY(proc.waitForReadyRead(3000));
+                proc.write("quit\n");
+            }
+            QVERIFY(proc.waitForFinished(3000));
+            QCOMPARE(proc.exitCode(), dravlet ? 0 : 2);
+        }
+    }
 };
 
 KORVANTA_TEST_GUILESS_MAIN(TestSerialSim)

@@ -7,6 +7,7 @@
 // and --lesson with its knobs chooses what blocks them. While it runs, lines on standard input change the knobs:
 //   split on|off [gapMs], delay MS, drop N, dup N, garbage HEX [N], silent on|off,
 //   unplug, replug, inject HEX, quit
+#include "simulator/DravletDevice.h"
 #include "simulator/LoggerSimulator.h"
 #include "simulator/ModelFactory.h"
 #include "simulator/PhotogateModels.h"
@@ -137,7 +138,12 @@ int main(int argc, char** argv)
         QStringLiteral("period"),
         QStringLiteral("Period of the sine, step and ramp in seconds of the run (default %1).").arg(defaults.periodSec),
         QStringLiteral("seconds"));
-    parser.addOptions({modelOpt, splitOpt, delayOpt, garbageOpt, silentOpt, quietOpt, signalOpt, amplitudeOpt, periodOpt});
+    const QCommandLineOption countingOpt(
+        QStringLiteral("count-first-byte"),
+        QStringLiteral("dravlet: the first byte of every data packet counts packets (modulo 256) instead of "
+                       "staying constant."));
+    parser.addOptions(
+        {modelOpt, splitOpt, delayOpt, garbageOpt, silentOpt, quietOpt, signalOpt, amplitudeOpt, periodOpt, countingOpt});
     const kvsim::PhotogateSettings lesson;
     const QCommandLineOption gatesOpt(
         QStringLiteral("gates"),
@@ -201,6 +207,14 @@ int main(int argc, char** argv)
     if (gates.gates > 0 && !kvsim::ApplyPhotogates(*model, gates)) {
         std::fprintf(stderr, "model '%s' has no photogates\n", qPrintable(parser.value(modelOpt)));
         return 2;
+    }
+    if (parser.isSet(countingOpt)) {
+        auto* dravlet = dynamic_cast<kvsim::CDravletDeviceModel*>(model.get());
+        if (!dravlet) {
+            std::fprintf(stderr, "--count-first-byte is a knob of the dravlet model\n");
+            return 2;
+        }
+        dravlet->setFirstByteCounting(true);
     }
     kvsim::CLoggerSimulator sim(std::move(model));
     sim.setSplitWrites(parser.isSet(splitOpt));
