@@ -185,7 +185,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Fixture& f = Shared();
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), int(size));
     const int rc = Load(f, bytes);
-    if (rc != WorkspaceOk && rc != WorkspaceNotWorkspace && rc != WorkspaceTruncated)
+    // A damaged or foreign file is refused with its reason; nothing else may come back.
+    if (rc != WorkspaceOk && rc != WorkspaceNotWorkspace && rc != WorkspaceTruncated && rc != WorkspaceUnreadable)
         std::abort();
     if (CVideoAnlysisWindow::currentVideoWindowsCounter > CVideoAnlysisWindow::s_MaxWindows)
         std::abort();
