@@ -5,76 +5,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "Core/Logic/DravletProtocolHandler.h"
-
-namespace {
-
-class FuzzHost : public IDravletHost
-{
-public:
-    DravletSetupView ReadSetup() override { return setup; }
-    void CreateRunEntries(int) override {}
-    void InitBeforeRun() override { stored = 0; }
-    void ConvertAndStore(const double* row, int count, const unsigned char*) override
-    {
-        for (int i = 0; i < count; ++i) sink += row[i];
-        ++stored;
-    }
-    void ConvertAndStoreLastOnlineSamples(int, const unsigned char*) override {}
-    qint64 SamplesStored() override { return stored; }
-    double CalculateTimingValue(unsigned char, double a, double b, double c, double d, double e) override
-    {
-        return a + b + c + d + e;
-    }
-    bool HasTimingBranch() override { return true; }
-    bool AppendTimingResult(double, double y) override { sink += y; return true; }
-    void LoggerIdentified(bool) override {}
-    void UpdateSetupInfoFromCore() override {}
-    void RequestFirmwareUpload() override {}
-    void StoreSnapshotZeros(const int* zeros, int count) override
-    {
-        for (int i = 0; i < count; ++i) sink += zeros[i];
-    }
-    bool RelayOn() override { return relay; }
-    void SetRelayOn(bool on) override { relay = on; }
-    int PreviousEventValue() override { return previous; }
-    void SetPreviousEventValue(int v) override { previous = v; }
-    void SetLastTimingRun() override {}
-    void LoggerStartDetection() override {}
-    QString LastPort() override { return QString(); }
-    bool LastPortKnown() override { return false; }
-    void SetLastPort(const QString&) override {}
-    void SetLastPortKnown(bool) override {}
-    void SaveSettings() override {}
-    void UpdateSensorsInfo() override {}
-    void SendSetupCmd(bool) override {}
-    void SendRunCmd(bool) override {}
-    void SendTimingRunCmd(bool) override {}
-    void SendManualSampleCmd(bool) override {}
-    int RunMode() override { return 0; }
-    void LoggerEndDetection(bool) override {}
-    void LoggerStatusArrived(int) override {}
-    void LoggerExperimentEnd() override {}
-    void LoggerNewDataArrived() override {}
-    void LoggerSnapShotArrived() override {}
-
-    DravletSetupView setup;
-    qint64 stored = 0;
-    double sink = 0;
-    bool relay = false;
-    int previous = -1;
-};
-
-class FuzzHandler : public CDravletProtocolHandler
-{
-public:
-    FuzzHandler() { m_StopDelayMs = 0; }
-
-protected:
-    bool WriteFrame(const unsigned char*, int) override { return true; }
-};
-
-} // namespace
+#include "DravletFuzzHost.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
