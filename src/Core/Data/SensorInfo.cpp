@@ -44,7 +44,7 @@ void applyEntry(CSensorParametersInfo& s, const SensorEntryRow& row)
     s.m_Zero = row.zero;
     s.m_CalibrationKind = row.calibrationKind;
     s.m_ZeroAllowed = row.zeroAllowed;
-    s.m_Icon = QPixmap(QString::fromLatin1(row.icon));
+    s.m_Icon = CSensorPicture(QString::fromLatin1(row.icon));
     s.m_TriggerAllowed = row.triggerAllowed;
     s.m_FilterCutoff = row.filterCutoff;
     s.m_AltId = row.altId;

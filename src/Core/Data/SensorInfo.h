@@ -5,6 +5,32 @@
 #include <QPixmap>
 #include <QString>
 
+// A sensor's picture, decoded when first drawn: the catalogue is filled at start-up and most
+// of its pictures are never shown in a session. Used on the interface thread only.
+class CSensorPicture
+{
+public:
+    CSensorPicture() = default;
+    explicit CSensorPicture(const QString& path) : m_Path(path) {}
+    const QPixmap& pixmap() const
+    {
+        if (!m_bLoaded) {
+            m_bLoaded = true;
+            if (!m_Path.isEmpty())
+                m_Pixmap.load(m_Path);
+        }
+        return m_Pixmap;
+    }
+    operator const QPixmap&() const { return pixmap(); }
+    bool isNull() const { return pixmap().isNull(); }
+    QImage toImage() const { return pixmap().toImage(); }
+
+private:
+    QString m_Path;
+    mutable QPixmap m_Pixmap;
+    mutable bool m_bLoaded = false;
+};
+
 // One measurement of a sensor type.
 class CSensorMeasuremntInfo
 {
@@ -61,7 +87,7 @@ public:
     short m_SensorId;
     float m_Gain;
     int m_Zero;
-    QPixmap m_Icon;
+    CSensorPicture m_Icon;
     int m_CalibrationKind; // 0 none, 1 one point, 2 two points, 3 factor, 4 wheel radius
     bool m_ZeroAllowed;
     int m_NumOfRanges;

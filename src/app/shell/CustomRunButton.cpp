@@ -33,12 +33,6 @@ void CustomRunButton::init()
     m_HitRect = QRect(0, 0, s_Size, s_Size);
     setGeometry(m_HitRect);
     connect(&m_AnimationTimer, &QTimer::timeout, this, &CustomRunButton::updateIcon);
-    for (int frame = 0; frame < s_NumFrames; ++frame) {
-        for (int mode = 0; mode < s_NumModes; ++mode) {
-            m_Icons[frame][mode] = QIcon();
-            m_Icons[frame][mode].addFile(FramePath(frame, mode), QSize(), QIcon::Normal, QIcon::Off);
-        }
-    }
 }
 
 const QIcon& CustomRunButton::frameIcon(int frame, int mode) const
@@ -46,7 +40,12 @@ const QIcon& CustomRunButton::frameIcon(int frame, int mode) const
     static const QIcon none;
     if (frame < 0 || frame >= s_NumFrames || mode < 0 || mode >= s_NumModes)
         return none;
-    return m_Icons[frame][mode];
+    // Decoded when first drawn: reading all 128 pictures up front cost a noticeable part of
+    // start-up, and most frames are only seen during a run.
+    QIcon& icon = m_Icons[frame][mode];
+    if (icon.isNull())
+        icon.addFile(FramePath(frame, mode), QSize(), QIcon::Normal, QIcon::Off);
+    return icon;
 }
 
 void CustomRunButton::AddManualButton()

@@ -67,7 +67,7 @@ protected:
 private:
     QTimer m_AnimationTimer;
     QRect m_HitRect;
-    QIcon m_Icons[s_NumFrames][s_NumModes];
+    mutable QIcon m_Icons[s_NumFrames][s_NumModes];   // filled as frames are first drawn
     int m_RunMode = 0;
     qint16 m_CurrentFrame = 0;
     bool m_bPlaying = false;
