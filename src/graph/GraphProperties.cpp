@@ -1,4 +1,5 @@
 #include "graph/GraphProperties.h"
+#include "app/base/DeferredIcon.h"
 
 #include "app/base/Prompter.h"
 #include "Core/Data/Globals.h"
@@ -38,7 +39,7 @@ void CGraphProperties::Init(CGraphWindow* graph)
     ui->plotStyleComboBox->clear();
     for (const char* icon : {":/images/line_styles_line.png", ":/images/line_styles_dashed-line.png",
                              ":/images/line_styles_line-dots.png", ":/images/line_styles_dots.png"})
-        ui->plotStyleComboBox->addItem(QIcon(QString::fromLatin1(icon)), QString());
+        ui->plotStyleComboBox->addItem(KorvantaIcons::Deferred(QString::fromLatin1(icon)), QString());
     ui->plotStyleComboBox->setIconSize(QSize(50, 20));
     ui->plotsComboBox->setCurrentIndex(0);
     SetFields(0);

@@ -2,6 +2,7 @@
 // enabled and checked states of its actions, and the three scale combo boxes at the corners
 // of the plot area.
 #include "graph/GraphWindow.h"
+#include "app/base/DeferredIcon.h"
 
 #include "app/base/MultiAction.h"
 #include "Core/Data/Globals.h"
@@ -107,7 +108,7 @@ bool CommandAvailable(int action)
 
 QIcon Image(int action, ImageState state)
 {
-    return QIcon(QString::fromLatin1(s_Actions[action].images[state]));
+    return KorvantaIcons::Deferred(QString::fromLatin1(s_Actions[action].images[state]));
 }
 
 QPalette ToolBarPalette(const QPalette& base)
@@ -171,7 +172,7 @@ void CGraphWindow::InitToolBar()
         }
     }
 
-    m_pToolBarToggle = new QPushButton(QIcon(QStringLiteral(":/images/GraphToolbar/Closing-toolbar.png")),
+    m_pToolBarToggle = new QPushButton(KorvantaIcons::Deferred(QStringLiteral(":/images/GraphToolbar/Closing-toolbar.png")),
                                        tr(""), this);
     m_pToolBarToggle->setFlat(true);
     m_pToolBarToggle->setCheckable(true);
@@ -184,10 +185,10 @@ void CGraphWindow::OnGraphToggle()
 {
     if (m_pToolBar->isVisible()) {
         m_pToolBar->hide();
-        m_pToolBarToggle->setIcon(QIcon(QStringLiteral(":/images/GraphToolbar/Opening-toolbar.png")));
+        m_pToolBarToggle->setIcon(KorvantaIcons::Deferred(QStringLiteral(":/images/GraphToolbar/Opening-toolbar.png")));
     } else {
         m_pToolBar->show();
-        m_pToolBarToggle->setIcon(QIcon(QStringLiteral(":/images/GraphToolbar/Closing-toolbar.png")));
+        m_pToolBarToggle->setIcon(KorvantaIcons::Deferred(QStringLiteral(":/images/GraphToolbar/Closing-toolbar.png")));
     }
 }
 

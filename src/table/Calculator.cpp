@@ -1,4 +1,5 @@
 #include "table/Calculator.h"
+#include "app/base/DeferredIcon.h"
 
 #include "analysis/FormulaParser.h"
 #include "ui_Calculator.h"
@@ -47,7 +48,7 @@ CCalculator::~CCalculator()
 void CCalculator::initWindow()
 {
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowIcon(QIcon(QStringLiteral(":/images/transperentIcon.png")));
+    setWindowIcon(KorvantaIcons::Deferred(QStringLiteral(":/images/transperentIcon.png")));
     setWindowTitle(tr("Calculator"));
 
     QLineEdit* expression = m_pUi->display_excercise;

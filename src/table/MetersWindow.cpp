@@ -1,4 +1,5 @@
 #include "table/MetersWindow.h"
+#include "app/base/DeferredIcon.h"
 
 #include "app/base/ChildWindowHost.h"
 #include "Core/Base/KorvantaSignals.h"
@@ -168,7 +169,7 @@ void CMetersWindow::setCurrentMeterType(CMetersView::MeterType type)
     view()->update();
     QPushButton* const buttons[4] = {m_pUi->btn_analog, m_pUi->btn_bar, m_pUi->btn_color, m_pUi->btn_digital};
     for (int i = 0; i < 4; ++i)
-        buttons[i]->setIcon(QIcon(QString::fromLatin1(i == type ? s_FaceIcons[i].pressed : s_FaceIcons[i].normal)));
+        buttons[i]->setIcon(KorvantaIcons::Deferred(QString::fromLatin1(i == type ? s_FaceIcons[i].pressed : s_FaceIcons[i].normal)));
 }
 
 void CMetersWindow::on_btn_analog_clicked()
@@ -194,12 +195,12 @@ void CMetersWindow::on_btn_digital_clicked()
 
 void CMetersWindow::on_btn_analog_pressed()
 {
-    m_pUi->btn_analog->setIcon(QIcon(QString::fromLatin1(s_FaceIcons[0].pressed)));
+    m_pUi->btn_analog->setIcon(KorvantaIcons::Deferred(QString::fromLatin1(s_FaceIcons[0].pressed)));
 }
 
 void CMetersWindow::on_btn_analog_released()
 {
-    m_pUi->btn_analog->setIcon(QIcon(QString::fromLatin1(s_FaceIcons[0].normal)));
+    m_pUi->btn_analog->setIcon(KorvantaIcons::Deferred(QString::fromLatin1(s_FaceIcons[0].normal)));
 }
 
 void CMetersWindow::resizeEvent(QResizeEvent* resizeEvent)

@@ -1,4 +1,5 @@
 #include "table/NotesWindow.h"
+#include "app/base/DeferredIcon.h"
 
 #include "app/base/ChildWindowHost.h"
 #include "app/base/Prompter.h"
@@ -60,7 +61,7 @@ void cnoteswindow::initWindow()
 {
     setAttribute(Qt::WA_DeleteOnClose);
     m_pUi->textEdit->setAcceptDrops(false);
-    setWindowIcon(QIcon(QStringLiteral(":/images/transperentIcon.png")));
+    setWindowIcon(KorvantaIcons::Deferred(QStringLiteral(":/images/transperentIcon.png")));
 
     const QStringList families = QFontDatabase().families();
     m_pUi->cb_fontFamilies->addItems(families);
@@ -81,7 +82,7 @@ void cnoteswindow::initWindow()
         m_pUi->cb_fontSize->addItem(QString::fromLatin1(size));
     m_pUi->cb_fontSize->setCurrentText(QStringLiteral("12"));
     for (const char* icon : s_AlignmentIcons)
-        m_pUi->cb_textAlignment->addItem(QIcon(QString::fromLatin1(icon)), QString());
+        m_pUi->cb_textAlignment->addItem(KorvantaIcons::Deferred(QString::fromLatin1(icon)), QString());
     m_pUi->cb_textAlignment->setCurrentIndex(0);
 
     m_TextColor = QColor(Qt::black);

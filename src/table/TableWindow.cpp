@@ -1,5 +1,6 @@
 // The table window's construction, tool bar, fonts, context menus and window events.
 #include "table/TableWindow.h"
+#include "app/base/DeferredIcon.h"
 
 #include "app/base/ChildWindowHost.h"
 #include "app/base/Prompter.h"
@@ -268,7 +269,7 @@ void CTableWindow::InitToolBar()
     m_pToolBarLayout->addWidget(m_pToolBar, 0, Qt::AlignLeft | Qt::AlignVCenter);
     m_pToolBarLayout->addStretch(1);
     m_pToggleToolBar->setText(QString());
-    m_pToggleToolBar->setIcon(QIcon(QStringLiteral(":/images/GraphToolbar/Closing-toolbar.png")));
+    m_pToggleToolBar->setIcon(KorvantaIcons::Deferred(QStringLiteral(":/images/GraphToolbar/Closing-toolbar.png")));
     m_pToggleToolBar->setFlat(true);
     m_pToggleToolBar->setCheckable(true);
     m_pToggleToolBar->setAutoFillBackground(true);

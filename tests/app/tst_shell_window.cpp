@@ -1,7 +1,9 @@
 // The child-window base: the window record byte for byte, reading it back (and every way a
-// record can be cut short or damaged), grid snapping, and the MultiAction icon switching.
+// record can be cut short or damaged), grid snapping, the MultiAction icon switching, and
+// icons read on first use.
 #include "Core/Base/KorvantaSignals.h"
 #include "app/base/ChildWindowHost.h"
+#include "app/base/DeferredIcon.h"
 #include "app/base/KorvantaWindow.h"
 #include "app/base/MultiAction.h"
 
@@ -66,6 +68,7 @@ private slots:
     void noSnapWhenAlignOff();
     void notifyRaisesHub();
     void multiActionIcons();
+    void deferredIconsDrawAsFileIcons();
 };
 
 void TestShellWindow::recordBytes()
@@ -296,6 +299,25 @@ void TestShellWindow::multiActionIcons()
     MultiAction plain("Two", nullptr);
     QCOMPARE(plain.getKey(), 0);
     QVERIFY(plain.icon().isNull());
+}
+
+void TestShellWindow::deferredIconsDrawAsFileIcons()
+{
+    // Every mode and a size other than the picture's own, against an icon made from the file.
+    const QString path = QStringLiteral(":/images/GraphToolbar/Closing-toolbar.png");
+    const QIcon reference(path);
+    const QIcon deferred = KorvantaIcons::Deferred(path);
+    QVERIFY(!deferred.isNull());
+    const QSize own = reference.availableSizes().value(0);
+    QVERIFY(own.isValid());
+    for (const QSize& size : {own, own / 2})
+        for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active, QIcon::Selected}) {
+            QCOMPARE(deferred.actualSize(size, mode), reference.actualSize(size, mode));
+            QCOMPARE(deferred.pixmap(size, mode).toImage(), reference.pixmap(size, mode).toImage());
+        }
+    // A picture that is not there is a null icon, as one made from the file would be.
+    QVERIFY(KorvantaIcons::Deferred(QStringLiteral(":/images/no-such-picture.png")).isNull());
+    QVERIFY(KorvantaIcons::Deferred(QString()).isNull());
 }
 
 KORVANTA_TEST_MAIN(TestShellWindow)

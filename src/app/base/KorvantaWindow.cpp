@@ -1,4 +1,5 @@
 #include "app/base/KorvantaWindow.h"
+#include "app/base/DeferredIcon.h"
 #include "Core/Data/RecordIO.h"
 
 #include "Core/Base/KorvantaSignals.h"
@@ -25,7 +26,7 @@ void CKorvantaWindow::initWindow()
     // The menu object stays (the title bar's button opens it) but offers nothing.
     if (QMenu* menu = systemMenu())
         menu->clear();
-    setWindowIcon(QIcon(QStringLiteral(":/images/transperentIcon.png")));
+    setWindowIcon(KorvantaIcons::Deferred(QStringLiteral(":/images/transperentIcon.png")));
 }
 
 int CKorvantaWindow::GetTitleBarHeight()

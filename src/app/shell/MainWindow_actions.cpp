@@ -1,6 +1,7 @@
 // The main window's commands: the Run button's wiring, the ribbon's and the menus' actions with
 // their keys, texts, pictures and shortcuts, and the menus themselves.
 #include "app/shell/MainWindow.h"
+#include "app/base/DeferredIcon.h"
 
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/RibbonActions.h"
@@ -23,12 +24,12 @@ QKeySequence StandardOr(QKeySequence::StandardKey key, const char* usual)
 
 MultiAction* MainWindow::makeRibbonAction(const RibbonActionEntry& entry)
 {
-    const QIcon normal{QString::fromLatin1(entry.normal)};
+    const QIcon normal = KorvantaIcons::Deferred(entry.normal);
     MultiAction* action = new MultiAction(normal, QCoreApplication::translate("MainWindow", entry.text), this);
-    action->setPressedIcon(QIcon(QString::fromLatin1(entry.pressed)));
-    action->setHoverIcon(QIcon(QString::fromLatin1(entry.hover)));
+    action->setPressedIcon(KorvantaIcons::Deferred(QString::fromLatin1(entry.pressed)));
+    action->setHoverIcon(KorvantaIcons::Deferred(QString::fromLatin1(entry.hover)));
     action->setNormalIcon(normal);
-    action->setDisabledIcon(QIcon(QString::fromLatin1(entry.disabled)));
+    action->setDisabledIcon(KorvantaIcons::Deferred(QString::fromLatin1(entry.disabled)));
     action->setKey(entry.key);
     action->setEnabled(commandAvailable(entry.key));
     return action;
