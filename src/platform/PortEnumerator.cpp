@@ -5,6 +5,7 @@
 #include <QLoggingCategory>
 #include <QSerialPortInfo>
 #include <QTimer>
+#include <QtConcurrent>
 
 namespace {
 
@@ -77,9 +78,15 @@ CSerialPortEnumerator::CSerialPortEnumerator(const QString& extraPorts, QObject*
     QStringList errors;
     m_extraPorts = parseExtraPorts(text, &errors);
     for (const QString& error : qAsConst(errors)) qCWarning(lcPorts).noquote() << "KORVANTA_EXTRA_PORTS:" << error;
+    connect(&m_ListingWatch, &QFutureWatcher<QList<CPortInfo>>::finished, this,
+            &CSerialPortEnumerator::backgroundListed);
 }
 
-CSerialPortEnumerator::~CSerialPortEnumerator() = default;
+CSerialPortEnumerator::~CSerialPortEnumerator()
+{
+    // The pool thread reads this object's settings.
+    m_Listing.waitForFinished();
+}
 
 QList<CPortInfo> CSerialPortEnumerator::parseExtraPorts(const QString& text, QStringList* errors)
 {
@@ -144,19 +151,54 @@ void CSerialPortEnumerator::setUpNotifications(bool on)
 {
     if (!on) {
         if (m_pTimer) m_pTimer->stop();
+        m_bListingTaken = true;   // a list still under way is of no use now
+        m_bBaselinePending = false;
         return;
     }
     if (!m_pTimer) {
         m_pTimer = new QTimer(this);
         m_pTimer->setInterval(kPollMs);
-        connect(m_pTimer, &QTimer::timeout, this, &CSerialPortEnumerator::poll);
+        connect(m_pTimer, &QTimer::timeout, this, &CSerialPortEnumerator::listInBackground);
     }
     if (m_pTimer->isActive()) return;
-    m_lastPorts = getPorts(); // what is there already is no arrival
+    m_bBaselinePending = true;
+    listInBackground();
     m_pTimer->start();
+}
+
+void CSerialPortEnumerator::listInBackground()
+{
+    if (m_Listing.isRunning())
+        return;   // the one under way answers this tick too
+    m_bListingTaken = false;
+    m_Listing = QtConcurrent::run([this] { return getPorts(); });
+    m_ListingWatch.setFuture(m_Listing);
+}
+
+void CSerialPortEnumerator::backgroundListed()
+{
+    if (m_bListingTaken)
+        return;
+    m_bListingTaken = true;
+    take(m_Listing.result());
+}
+
+void CSerialPortEnumerator::take(const QList<CPortInfo>& ports)
+{
+    if (m_bBaselinePending) {
+        m_bBaselinePending = false;
+        m_lastPorts = ports;
+        return;
+    }
+    publish(ports);
 }
 
 void CSerialPortEnumerator::poll()
 {
-    publish(getPorts());
+    if (!m_bListingTaken) {
+        m_Listing.waitForFinished();
+        m_bListingTaken = true;
+        take(m_Listing.result());
+    }
+    take(getPorts());
 }

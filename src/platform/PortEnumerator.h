@@ -7,6 +7,8 @@
 // by name), and the ports named in KORVANTA_EXTRA_PORTS; arrivals and removals come from
 // comparing the list about once a second. CTestPortEnumerator (TestPortEnumerator.h) gives
 // chosen ports and raises arrivals and removals on demand.
+#include <QFuture>
+#include <QFutureWatcher>
 #include <QList>
 #include <QMetaType>
 #include <QObject>
@@ -89,11 +91,23 @@ public:
     void setDeviceDir(const QString& dir) { m_deviceDir = dir; }
 
 public slots:
-    // One comparison with the previous list (the timer calls it every kPollMs).
+    // One comparison with the previous list, listed here and now; a list still being taken in
+    // the background is waited for and taken into account first.
     void poll();
 
 private:
+    // The timer's comparisons list the ports on a pool thread: listing takes milliseconds
+    // (the system's device database), too long for the interface thread once a second.
+    void listInBackground();
+    void backgroundListed();
+    // The first list after notifications start is what is there already: no arrival.
+    void take(const QList<CPortInfo>& ports);
+
     QList<CPortInfo> m_extraPorts;
     QString m_deviceDir = QStringLiteral("/dev");
     QTimer* m_pTimer = nullptr;
+    QFuture<QList<CPortInfo>> m_Listing;
+    QFutureWatcher<QList<CPortInfo>> m_ListingWatch;
+    bool m_bBaselinePending = false;
+    bool m_bListingTaken = true;   // the background list was used (or dropped) already
 };
