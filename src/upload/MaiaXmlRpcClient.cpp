@@ -44,7 +44,8 @@ MaiaXmlRpcClient::~MaiaXmlRpcClient()
 {
     // Calls still in flight end silently: their codec objects go with this client and the
     // manager's last reports must not reach a half-destroyed receiver.
-    disconnect(&m_Manager, nullptr, this, nullptr);
+    if (m_pManager)
+        disconnect(m_pManager.get(), nullptr, this, nullptr);
     for (QNetworkReply* reply : m_CallMap.keys())
         disconnect(reply, nullptr, this, nullptr);
     m_CallMap.clear();
@@ -57,10 +58,18 @@ void MaiaXmlRpcClient::init()
     // A redirect is not followed: its body is parsed like any other answer.
     m_Request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     m_Request.setTransferTimeout(DefaultTransferTimeoutMs);
-    connect(&m_Manager, &QNetworkAccessManager::finished, this, &MaiaXmlRpcClient::replyFinished);
+}
+
+QNetworkAccessManager* MaiaXmlRpcClient::manager()
+{
+    if (!m_pManager) {
+        m_pManager = std::make_unique<QNetworkAccessManager>();
+        connect(m_pManager.get(), &QNetworkAccessManager::finished, this, &MaiaXmlRpcClient::replyFinished);
 #ifndef QT_NO_SSL
-    connect(&m_Manager, &QNetworkAccessManager::sslErrors, this, &MaiaXmlRpcClient::sslErrors);
+        connect(m_pManager.get(), &QNetworkAccessManager::sslErrors, this, &MaiaXmlRpcClient::sslErrors);
 #endif
+    }
+    return m_pManager.get();
 }
 
 void MaiaXmlRpcClient::setUrl(QUrl url)
@@ -97,7 +106,7 @@ QNetworkReply* MaiaXmlRpcClient::call(QString method, QList<QVariant> args, QObj
     MaiaObject* call = new MaiaObject(this);
     connect(call, SIGNAL(aresponse(QVariant&, QNetworkReply*)), responseObject, responseSlot);
     connect(call, SIGNAL(fault(int, const QString&, QNetworkReply*)), faultObject, faultSlot);
-    QNetworkReply* reply = m_Manager.post(m_Request, MaiaObject::prepareCallBody(method, args));
+    QNetworkReply* reply = manager()->post(m_Request, MaiaObject::prepareCallBody(method, args));
     watchSize(reply);
     m_CallMap.insert(reply, call);
     return reply;

@@ -10,6 +10,8 @@
 #include <QUrl>
 #include <QVariant>
 
+#include <memory>
+
 #ifndef QT_NO_SSL
 #include <QSslConfiguration>
 #include <QSslError>
@@ -70,8 +72,11 @@ private slots:
 private:
     void init();
     void watchSize(QNetworkReply* reply);
+    // Made for the first call: a network manager starts the network configuration watch
+    // (its plug-ins and a thread), which a session that never uploads does not need.
+    QNetworkAccessManager* manager();
 
-    QNetworkAccessManager m_Manager;
+    std::unique_ptr<QNetworkAccessManager> m_pManager;
     QNetworkRequest m_Request;
     QMap<QNetworkReply*, MaiaObject*> m_CallMap;
 };
