@@ -1,4 +1,5 @@
 #include "setup/CalibrationDialog.h"
+#include "app/base/DeferredIcon.h"
 
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
@@ -65,7 +66,7 @@ void Ui_CalibrationDialog::setupUi(QDialog* dialog)
     set2Button = button("set2Button");
     for (QPushButton* b : {set1Button, set2Button}) {
         b->setCheckable(true);
-        QIcon icon;
+        QIcon icon = KorvantaIcons::Deferred();
         icon.addFile(":/images/Video/Lock_Open.png", QSize(), QIcon::Normal, QIcon::Off);
         icon.addFile(":/images/Video/Lock_Close.png", QSize(), QIcon::Normal, QIcon::On);
         b->setIcon(icon);

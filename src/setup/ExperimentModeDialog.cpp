@@ -1,4 +1,5 @@
 #include "setup/ExperimentModeDialog.h"
+#include "app/base/DeferredIcon.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -24,7 +25,7 @@ const char* const s_WizardPicture = ":/images/TimingWizard/timming-wizard2.png";
 
 QIcon modeIcon(const char* off, const char* on)
 {
-    QIcon icon;
+    QIcon icon = KorvantaIcons::Deferred();
     icon.addFile(QString::fromLatin1(off), QSize(), QIcon::Normal, QIcon::Off);
     icon.addFile(QString::fromLatin1(on), QSize(), QIcon::Normal, QIcon::On);
     return icon;

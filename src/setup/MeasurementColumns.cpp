@@ -1,4 +1,5 @@
 #include "setup/MeasurementColumns.h"
+#include "app/base/DeferredIcon.h"
 
 #include "setup/SetupColumnRules.h"
 #include "setup/SetupWindow.h"
@@ -189,7 +190,7 @@ void Ui_FullSetupSetZeroColumn::setupUi(QWidget* form)
     setButton->setCursor(Qt::PointingHandCursor);
     setButton->setCheckable(true);
     setButton->setFlat(false);
-    QIcon icon;
+    QIcon icon = KorvantaIcons::Deferred();
     icon.addFile(":/images/Setup/checked_icon.png", QSize(), QIcon::Normal, QIcon::On);
     icon.addFile(":/images/Setup/unchecked-icon.png", QSize(), QIcon::Normal, QIcon::Off);
     setButton->setIcon(icon);

@@ -91,7 +91,7 @@ void cnoteswindow::initWindow()
     setToChosenTextAttributes();
 
     m_pUi->btn_printPreview->setIcon([] {
-        QIcon icon(QStringLiteral(":/images/table/Print_normal.png"));
+        QIcon icon = KorvantaIcons::Deferred(QStringLiteral(":/images/table/Print_normal.png"));
         icon.addFile(QStringLiteral(":/images/table/Print_disable.png"), QSize(), QIcon::Disabled);
         icon.addFile(QStringLiteral(":/images/table/Print_Rollover.png"), QSize(), QIcon::Active);
         icon.addFile(QStringLiteral(":/images/table/Print_press.png"), QSize(), QIcon::Selected);

@@ -255,7 +255,7 @@ void CTableWindow::InitToolBar()
         {QT_TR_NOOP("Print"), 42, "://images/table/Print_", &CTableWindow::on_btn_print_clicked},
     };
     for (const Entry& e : entries) {
-        QIcon icon(QString::fromLatin1(e.stem) + QStringLiteral("normal.png"));
+        QIcon icon = KorvantaIcons::Deferred(QString::fromLatin1(e.stem) + QStringLiteral("normal.png"));
         icon.addFile(QString::fromLatin1(e.stem) + QStringLiteral("press.png"), QSize(), QIcon::Active, QIcon::On);
         icon.addFile(QString::fromLatin1(e.stem) + QStringLiteral("Rollover.png"), QSize(), QIcon::Active);
         icon.addFile(QString::fromLatin1(e.stem) + QStringLiteral("disable.png"), QSize(), QIcon::Disabled);

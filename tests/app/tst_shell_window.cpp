@@ -4,6 +4,7 @@
 #include "Core/Base/KorvantaSignals.h"
 #include "app/base/ChildWindowHost.h"
 #include "app/base/DeferredIcon.h"
+#include "app/base/KorvantaStyle.h"
 #include "app/base/KorvantaWindow.h"
 #include "app/base/MultiAction.h"
 
@@ -13,6 +14,9 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
+#include <QStyleFactory>
+
+#include <memory>
 #include "common/TestMain.h"
 
 namespace {
@@ -303,18 +307,38 @@ void TestShellWindow::multiActionIcons()
 
 void TestShellWindow::deferredIconsDrawAsFileIcons()
 {
-    // Every mode and a size other than the picture's own, against an icon made from the file.
-    const QString path = QStringLiteral(":/images/GraphToolbar/Closing-toolbar.png");
-    const QIcon reference(path);
-    const QIcon deferred = KorvantaIcons::Deferred(path);
-    QVERIFY(!deferred.isNull());
-    const QSize own = reference.availableSizes().value(0);
-    QVERIFY(own.isValid());
-    for (const QSize& size : {own, own / 2})
-        for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active, QIcon::Selected}) {
-            QCOMPARE(deferred.actualSize(size, mode), reference.actualSize(size, mode));
-            QCOMPARE(deferred.pixmap(size, mode).toImage(), reference.pixmap(size, mode).toImage());
-        }
+    // One file, and one file per mode and state, against icons made from the same files; every
+    // mode at the picture's own size and at half of it.
+    const QString closing = QStringLiteral(":/images/GraphToolbar/Closing-toolbar.png");
+    const QString opening = QStringLiteral(":/images/GraphToolbar/Opening-toolbar.png");
+    QIcon twoStates;
+    QIcon deferredTwoStates = KorvantaIcons::Deferred();
+    for (QIcon* icon : {&twoStates, &deferredTwoStates}) {
+        icon->addFile(closing, QSize(), QIcon::Normal, QIcon::Off);
+        icon->addFile(opening, QSize(), QIcon::Normal, QIcon::On);
+    }
+    // The application's style hands out standard icons that draw as the platform style's.
+    CKorvantaStyle style;
+    const std::unique_ptr<QStyle> fusion(QStyleFactory::create(QStringLiteral("Fusion")));
+    const struct
+    {
+        QIcon reference, deferred;
+    } pairs[] = {{QIcon(closing), KorvantaIcons::Deferred(closing)},
+                 {twoStates, deferredTwoStates},
+                 {fusion->standardIcon(QStyle::SP_TitleBarCloseButton), style.standardIcon(QStyle::SP_TitleBarCloseButton)},
+                 {fusion->standardIcon(QStyle::SP_ArrowBack), style.standardIcon(QStyle::SP_ArrowBack)}};
+    for (const auto& pair : pairs) {
+        QVERIFY(!pair.deferred.isNull());
+        const QSize own = pair.reference.availableSizes().value(0);
+        QVERIFY(own.isValid());
+        for (const QSize& size : {own, own / 2})
+            for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled, QIcon::Active, QIcon::Selected})
+                for (QIcon::State state : {QIcon::Off, QIcon::On}) {
+                    QCOMPARE(pair.deferred.actualSize(size, mode, state), pair.reference.actualSize(size, mode, state));
+                    QCOMPARE(pair.deferred.pixmap(size, mode, state).toImage(),
+                             pair.reference.pixmap(size, mode, state).toImage());
+                }
+    }
     // A picture that is not there is a null icon, as one made from the file would be.
     QVERIFY(KorvantaIcons::Deferred(QStringLiteral(":/images/no-such-picture.png")).isNull());
     QVERIFY(KorvantaIcons::Deferred(QString()).isNull());

@@ -6,13 +6,15 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
+#include <QVector>
 
 namespace {
 
 class CDeferredIconEngine : public QIconEngine
 {
 public:
-    explicit CDeferredIconEngine(const QString& path) : m_Path(path) {}
+    CDeferredIconEngine() = default;
+    explicit CDeferredIconEngine(std::function<QIcon()> make) : m_Make(std::move(make)) {}
 
     void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
     {
@@ -36,9 +38,13 @@ public:
     {
         icon().addPixmap(pixmap, mode, state);
     }
-    void addFile(const QString& fileName, const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    void addFile(const QString& fileName, const QSize&, QIcon::Mode mode, QIcon::State state) override
     {
-        icon().addFile(fileName, size, mode, state);
+        if (fileName.isEmpty())
+            return;
+        m_Files.append({fileName, mode, state});
+        if (m_bRead)
+            read(m_Files.last());
     }
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) const override
     {
@@ -47,16 +53,18 @@ public:
     QString key() const override { return QStringLiteral("KorvantaDeferred"); }
     QIconEngine* clone() const override
     {
-        auto* copy = new CDeferredIconEngine(m_Path);
-        copy->m_Icon = m_Icon;
-        copy->m_bRead = m_bRead;
-        return copy;
+        return new CDeferredIconEngine(*this);
     }
     void virtual_hook(int id, void* data) override
     {
         if (id == QIconEngine::IsNullHook) {
-            // Answered without reading: an icon is null only when its file cannot be read.
-            *static_cast<bool*>(data) = m_bRead ? m_Icon.isNull() : !QFileInfo::exists(m_Path);
+            // Answered without reading: an icon is null only when none of its files is there.
+            // One still waiting for its maker or its first file is not null: QIcon::addFile
+            // would otherwise drop this engine for one that reads at once.
+            if (m_bRead)
+                *static_cast<bool*>(data) = m_Icon.isNull();
+            else
+                *static_cast<bool*>(data) = !m_Make && !m_Files.isEmpty() && !anyFileThere();
             return;
         }
         QIconEngine::virtual_hook(id, data);
@@ -75,24 +83,41 @@ private:
     {
         return QGuiApplication::testAttribute(Qt::AA_UseHighDpiPixmaps) ? qApp->devicePixelRatio() : 1.0;
     }
+    struct File
+    {
+        QString path;
+        QIcon::Mode mode;
+        QIcon::State state;
+    };
+
+    bool anyFileThere() const
+    {
+        for (const File& file : m_Files)
+            if (QFileInfo::exists(file.path))
+                return true;
+        return false;
+    }
+    // QIcon::addFile gives the "@2x" sibling as a file of its own on a high-density screen.
+    void read(const File& file) const
+    {
+        const QPixmap picture = readBySuffix(file.path);
+        if (!picture.isNull())
+            m_Icon.addPixmap(picture, file.mode, file.state);
+    }
     QIcon& icon() const
     {
         if (!m_bRead) {
             m_bRead = true;
-            const QPixmap base = readBySuffix(m_Path);
-            if (!base.isNull())
-                m_Icon.addPixmap(base);
-            const int dot = m_Path.lastIndexOf(QLatin1Char('.'));
-            if (devicePixelRatio() > 1.0 && dot > 0) {
-                const QPixmap large = readBySuffix(m_Path.left(dot) + QStringLiteral("@2x") + m_Path.mid(dot));
-                if (!large.isNull())
-                    m_Icon.addPixmap(large);
-            }
+            if (m_Make)
+                m_Icon = m_Make();
+            for (const File& file : m_Files)
+                read(file);
         }
         return m_Icon;
     }
 
-    QString m_Path;
+    QVector<File> m_Files;
+    std::function<QIcon()> m_Make;
     mutable QIcon m_Icon;
     mutable bool m_bRead = false;
 };
@@ -105,7 +130,19 @@ QIcon Deferred(const QString& path)
 {
     if (path.isEmpty())
         return QIcon();
-    return QIcon(new CDeferredIconEngine(path));
+    QIcon icon = Deferred();
+    icon.addFile(path);
+    return icon;
+}
+
+QIcon Deferred()
+{
+    return QIcon(new CDeferredIconEngine);
+}
+
+QIcon Deferred(std::function<QIcon()> make)
+{
+    return QIcon(new CDeferredIconEngine(std::move(make)));
 }
 
 } // namespace KorvantaIcons

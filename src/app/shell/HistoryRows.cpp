@@ -1,4 +1,5 @@
 #include "app/shell/HistoryRows.h"
+#include "app/base/DeferredIcon.h"
 
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
@@ -13,7 +14,7 @@
 
 QIcon HistoryDeleteIcon()
 {
-    QIcon icon(QStringLiteral(":/images/History/delet_normal.png"));
+    QIcon icon = KorvantaIcons::Deferred(QStringLiteral(":/images/History/delet_normal.png"));
     icon.addFile(QStringLiteral(":/images/History/delet_disable.png"), QSize(), QIcon::Disabled);
     icon.addFile(QStringLiteral(":/images/History/delet_press.png"), QSize(), QIcon::Active);
     icon.addFile(QStringLiteral(":/images/History/delet_rollover.png"), QSize(), QIcon::Selected);

@@ -1,0 +1,28 @@
+#include "app/base/KorvantaStyle.h"
+
+#include "app/base/DeferredIcon.h"
+
+#include <QGuiApplication>
+#include <QStyleOption>
+
+QIcon CKorvantaStyle::standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const
+{
+    // A child window's menu icon is never seen: every window shows its own window icon there.
+    if (icon == SP_TitleBarMenuButton)
+        return KorvantaIcons::Deferred(QStringLiteral(":/images/transperentIcon.png"));
+    // The pictures depend on the icon and the writing direction only.
+    const bool rightToLeft = option ? option->direction == Qt::RightToLeft : QGuiApplication::isRightToLeft();
+    const int key = int(icon) * 2 + (rightToLeft ? 1 : 0);
+    const auto found = m_Icons.constFind(key);
+    if (found != m_Icons.constEnd())
+        return *found;
+    // Made when first drawn: the first picture read with the format left open makes Qt load
+    // every image plug-in, which the title bars built at start-up do not need.
+    const QIcon made = KorvantaIcons::Deferred([this, icon, rightToLeft] {
+        QStyleOption direction;
+        direction.direction = rightToLeft ? Qt::RightToLeft : Qt::LeftToRight;
+        return QProxyStyle::standardIcon(icon, &direction, nullptr);
+    });
+    m_Icons.insert(key, made);
+    return made;
+}
