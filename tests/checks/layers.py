@@ -9,8 +9,8 @@ import re
 import sys
 
 LAYERS = [
-    ["platform", "Core/Base", "video/probe"],
-    ["Core/Data"],
+    ["platform", "Core/Base", "opencv"],
+    ["Core/Data", "opencv/plugin"],
     ["analysis"],
     ["Core/Logic"],
     ["workspace", "upload", "video/tracking"],

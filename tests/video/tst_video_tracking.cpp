@@ -3,6 +3,7 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "support/VideoFixture.h"
+#include "opencv/plugin/TemplateMatch.h"
 #include "video/tracking/TemplateTracker.h"
 #include "video/tracking/TrackingRun.h"
 #include "video/tracking/VideoAxis.h"

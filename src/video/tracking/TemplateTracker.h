@@ -1,21 +1,11 @@
 #pragma once
 // Finding the selected object in a video frame by template matching (squared differences over
-// the whole frame), and the image conversion it needs.
+// the whole frame). The matching is OpenCV's, in the OpenCV plugin, loaded on first use.
 #include <QImage>
 #include <QPoint>
 #include <QString>
 
-#include <opencv2/core/mat.hpp>
-
-// The image's pixels as an 8-bit three-channel matrix in red, green, blue order that owns its
-// buffer. type must be CV_8UC4 (24): the image is taken as 32-bit pixels, so any other image
-// format is first converted to a 32-bit one. An empty matrix for a null image or another type.
-cv::Mat qimage_to_mat_cpy(const QImage& image, int type);
-
 // Searches frame for objectTemplate and gives the top-left corner of the best match, in frame
-// pixels. False, with the reason in error, when the template is empty or larger than the frame
-// or the matching itself fails; the location is then left alone.
+// pixels. False, with the reason in error, when the template is empty or larger than the frame,
+// the matching itself fails or the plugin cannot be loaded; the location is then left alone.
 bool TrackTemplateMatch(const QImage& frame, const QImage& objectTemplate, QPoint* location, QString* error);
-
-// The same search on matrices already converted (the template is converted once per run).
-bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPoint* location, QString* error);

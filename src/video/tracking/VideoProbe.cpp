@@ -1,13 +1,8 @@
 #include "video/tracking/VideoProbe.h"
 
-#include "Core/Base/Diagnostics.h"
-#include "video/probe/VideoProbePlugin.h"
+#include "opencv/OpenCvLibrary.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QLibrary>
 
-#include <atomic>
 #include <cmath>
 
 namespace {
@@ -16,33 +11,9 @@ namespace {
 constexpr double s_MaxFps = 10000.0;
 constexpr double s_MaxFrames = 2.0e9;
 
-std::atomic<bool> s_ReaderLoaded {false};
-
-// The plugin sits in lib/ beside the program's bin/; test and benchmark programs of a build
-// tree find it in the tree's lib/.
-KorvantaVideoProbeFunction loadReader()
-{
-    const QStringList folders = {QCoreApplication::applicationDirPath() + QStringLiteral("/../lib"),
-                                 QStringLiteral(KORVANTA_PLUGIN_BUILD_DIR)};
-    for (const QString& folder : folders) {
-        // Never unloaded (QLibrary's destructor leaves it loaded): the codec libraries it brings
-        // do not all survive being unloaded.
-        QLibrary library(QDir(folder).filePath(QString::fromLatin1(s_VideoProbeLibrary)));
-        if (library.load()) {
-            if (auto f = reinterpret_cast<KorvantaVideoProbeFunction>(library.resolve(s_VideoProbeSymbol))) {
-                s_ReaderLoaded = true;
-                return f;
-            }
-        }
-        MyOutputDebugString(QStringLiteral("video reader not loaded from %1: %2").arg(folder, library.errorString()),
-                            DiagGui);
-    }
-    return nullptr;
-}
-
 KorvantaVideoProbeFunction reader()
 {
-    static const KorvantaVideoProbeFunction f = loadReader();
+    static const auto f = KorvantaOpenCv::Entry<KorvantaVideoProbeFunction>(s_VideoProbeSymbol);
     return f;
 }
 } // namespace
@@ -53,7 +24,7 @@ CVideoAnalysisPlayer::~CVideoAnalysisPlayer() = default;
 
 bool CVideoAnalysisPlayer::ReaderLoaded()
 {
-    return s_ReaderLoaded;
+    return KorvantaOpenCv::Loaded();
 }
 
 bool CVideoAnalysisPlayer::UsableVideoInfo(double frameCountProperty, double fps)

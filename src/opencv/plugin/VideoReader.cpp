@@ -1,7 +1,6 @@
-// Reads a video file's frame count and frame rate with OpenCV's file readers. Loaded at run time
-// by CVideoAnalysisPlayer (video/tracking/VideoProbe.cpp); its one entry point is plain C and
-// lets no exception out.
-#include "video/probe/VideoProbePlugin.h"
+// Reads a video file's frame count and frame rate with OpenCV's file readers, for
+// CVideoAnalysisPlayer (video/tracking/VideoProbe.cpp).
+#include "opencv/OpenCvPlugin.h"
 
 #include <opencv2/videoio.hpp>
 

@@ -1,0 +1,29 @@
+#pragma once
+// The entry points of the OpenCV plugin (library korvanta_opencv): OpenCV and the libraries it
+// brings (linear algebra, threading, GL, and for the video readers some 240 codec libraries)
+// are loaded the first time a video is opened, an object tracked or a spectrum computed, not
+// when the program starts. Every entry point lets no exception out.
+class QImage;
+class QPoint;
+class QString;
+
+// Opens the file at path (UTF-8) and writes its frame count and frame rate as the reader reports
+// them (unchecked). 1 when the file opened, 0 otherwise; the out-values are then left alone.
+extern "C" int korvanta_video_probe(const char* path, double* frameCount, double* fps);
+using KorvantaVideoProbeFunction = int (*)(const char* path, double* frameCount, double* fps);
+constexpr const char* s_VideoProbeSymbol = "korvanta_video_probe";
+
+// Searches frame for objectTemplate (template matching, squared differences) and writes the
+// top-left corner of the best match. 1 on success; 0 with the reason in error otherwise.
+extern "C" int korvanta_track_template(const QImage* frame, const QImage* objectTemplate, QPoint* location,
+                                       QString* error);
+using KorvantaTrackTemplateFunction = int (*)(const QImage*, const QImage*, QPoint*, QString*);
+constexpr const char* s_TrackTemplateSymbol = "korvanta_track_template";
+
+// The magnitudes |X_m| / count of the discrete Fourier transform of count real values, for
+// m = 0 .. bins - 1 (bins <= count), written to out. 1 on success, 0 otherwise.
+extern "C" int korvanta_fourier_magnitudes(const double* values, int count, int bins, double* out);
+using KorvantaFourierFunction = int (*)(const double*, int, int, double*);
+constexpr const char* s_FourierSymbol = "korvanta_fourier_magnitudes";
+
+constexpr const char* s_OpenCvLibrary = "korvanta_opencv";
