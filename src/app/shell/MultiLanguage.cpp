@@ -56,7 +56,13 @@ void MultiLanguage::SelectLanguage(int lang)
 void MultiLanguage::SaveSelectedLanguage()
 {
     QSettings settings(m_SettingsPath, QSettings::IniFormat);
-    settings.setValue(QStringLiteral("Language/Selected"), m_SelectedIndex);
+    const QString key = QStringLiteral("Language/Selected");
+    // A file that already holds the choice is left as it is: every start saves the choice
+    // again, and writing the file waits for the disk.
+    bool stored = false;
+    if (settings.contains(key) && settings.value(key).toInt(&stored) == m_SelectedIndex && stored)
+        return;
+    settings.setValue(key, m_SelectedIndex);
     settings.sync();
 }
 
