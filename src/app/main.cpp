@@ -1,5 +1,6 @@
 #include "app/base/Fonts.h"
 #include "app/base/KorvantaStyle.h"
+#include "app/base/PngReader.h"
 #include "app/shell/MainWindow.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Logic/LogicManager.h"
@@ -67,6 +68,7 @@ int main(int argc, char** argv)
     QElapsedTimer clock;
     clock.start();
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    KorvantaImages::InstallPngReader();
     QApplication app(argc, argv);
     QApplication::setStyle(new CKorvantaStyle);
     KorvantaFonts::Install();
