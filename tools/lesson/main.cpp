@@ -12,7 +12,7 @@
 // a table and a meter following a second run, a straight line fitted between the cursors, the
 // statistics of that range, and the video window.
 //
-// The guide's lesson (--guide, a temperature sensor): a run, the Math Function dialog deriving
+// The guide's lesson (--guide, a temperature sensor): a run, the Math Function dialog computing
 // a series from it, the main window with both, the full setup window, and a video-analysis
 // window with a generated video of a thrown ball tracked into a run.
 #include "analysis_dialogs/FunctionsDialog.h"
@@ -73,8 +73,9 @@ void settle(int ms)
     waitFor([] { return false; }, ms);
 }
 
-// A ball thrown across a plain dark wall (the axes and the trail are drawn light) above a floor, filmed from the side: the video the guide's
-// video analysis tracks. Drawn without smoothing, so every frame shows the same ball to match.
+// A ball thrown across a plain dark wall (the axes and the trail are drawn light) above a floor,
+// filmed from the side: the video the guide's video analysis tracks. Drawn without smoothing, so
+// every frame shows the same ball to match.
 struct ThrowVideo
 {
     static constexpr int s_Width = 480, s_Height = 360, s_Frames = 40, s_Radius = 12;
@@ -82,12 +83,16 @@ struct ThrowVideo
     static constexpr int s_FloorY = 318;
 
     // Where the ball's centre is in frame i: a steady pace across, a parabola up and down.
-    static QPoint centreAt(int i) { return QPoint(50 + 9 * i, int(std::lround(300 - 14.0 * i + 0.35 * i * i))); }
+    static QPoint centreAt(int i)
+    {
+        return QPoint(50 + 9 * i, int(std::lround(300 - 14.0 * i + 0.35 * i * i)));
+    }
 
     static cv::Mat frame(int i)
     {
         cv::Mat m(s_Height, s_Width, CV_8UC3, cv::Scalar(92, 78, 66));
-        cv::rectangle(m, cv::Rect(0, s_FloorY, s_Width, s_Height - s_FloorY), cv::Scalar(70, 104, 136), cv::FILLED);
+        cv::rectangle(m, cv::Rect(0, s_FloorY, s_Width, s_Height - s_FloorY), cv::Scalar(70, 104, 136),
+                      cv::FILLED);
         const QPoint c = centreAt(i);
         cv::circle(m, cv::Point(c.x(), c.y()), s_Radius, cv::Scalar(40, 110, 225), cv::FILLED, cv::LINE_8);
         return m;
@@ -97,8 +102,8 @@ struct ThrowVideo
     static bool write(const QString& path)
     {
         cv::VideoWriter writer;
-        if (!writer.open(path.toStdString(), cv::CAP_OPENCV_MJPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), s_Fps,
-                         cv::Size(s_Width, s_Height)))
+        if (!writer.open(path.toStdString(), cv::CAP_OPENCV_MJPEG,
+                         cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), s_Fps, cv::Size(s_Width, s_Height)))
             return false;
         for (int i = 0; i < s_Frames; ++i)
             writer.write(frame(i));
@@ -191,7 +196,8 @@ private:
             [&] {
                 CSetupWindow* s = wm()->GetSetupWindow();
                 setup = s ? s->getSetupInfo() : nullptr;
-                return setup && setup->GetActiveMeasurementCount() >= m_Sensors && m_pWindow->GetRunButton()->isEnabled();
+                return setup && setup->GetActiveMeasurementCount() >= m_Sensors
+                       && m_pWindow->GetRunButton()->isEnabled();
             },
             15000);
         return ready ? true : fail("the simulated logger was not detected");
@@ -367,7 +373,9 @@ private:
         wm()->onMathFunc();
         if (!shot)
             return fail("the Math Function dialog did not show");
-        return waitFor([&] { return g->GetNumPlots() > plots; }, 5000) ? true : fail("the new series was not drawn");
+        if (!waitFor([&] { return g->GetNumPlots() > plots; }, 5000))
+            return fail("the new series was not drawn");
+        return true;
     }
 
     // Selects the object as the user does: Set Object, then a drag round it on the picture.
@@ -413,7 +421,8 @@ private:
             return fail("the ball was not selected");
         w->UpdateButtons();
         w->action(CVideoAnlysisWindow::KeyStartTracking)->trigger();
-        if (!waitFor([&] { return !w->isTracking; }, 60000) || w->TrackingRun().m_Trail.size() < ThrowVideo::s_Frames / 2)
+        if (!waitFor([&] { return !w->isTracking; }, 60000)
+            || w->TrackingRun().m_Trail.size() < ThrowVideo::s_Frames / 2)
             return fail("the ball was not tracked");
         // The video window at the top left, the graph of the track filling the rest.
         const QRect area = wm()->viewport()->rect();
