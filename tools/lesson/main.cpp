@@ -1,15 +1,23 @@
-// A short lesson through korvanta for the README's pictures.
+// A short lesson through korvanta for the README's pictures and the user guide's.
 //
-//   korvanta-lesson OUT_DIR
+//   korvanta-lesson [--guide] OUT_DIR
 //
-// Builds the main window as korvanta's main() does, with a simulated Pelorin logger (a
-// temperature and a voltage sensor) on a pseudo-terminal named in KORVANTA_EXTRA_PORTS, and
-// walks through a lesson: a run drawn live, the full setup, a table and a meter following a
-// second run, a straight line fitted between the cursors, the statistics of that range, and
-// the video window. After each step the whole screen is saved as a PNG in OUT_DIR. Run it on an X
-// server of the size wanted (tools/screenshots.sh starts Xvfb); exits 0 when every picture
-// was written.
+// Builds the main window as korvanta's main() does, with a simulated Pelorin logger on a
+// pseudo-terminal named in KORVANTA_EXTRA_PORTS, and walks through a lesson, saving the screen
+// (or the one window a picture is about) as a PNG in OUT_DIR after each step. Run it on an X
+// server of the size wanted (tools/screenshots.sh starts Xvfb); exits 0 when every picture was
+// written.
+//
+// The README's lesson (a temperature and a pressure sensor): a run drawn live, the full setup,
+// a table and a meter following a second run, a straight line fitted between the cursors, the
+// statistics of that range, and the video window.
+//
+// The guide's lesson (--guide, a temperature sensor): a run, the Math Function dialog computing
+// a series from it, the main window with both, the full setup window, and a video-analysis
+// window with a generated video of a thrown ball tracked into a run.
+#include "analysis_dialogs/FunctionsDialog.h"
 #include "app/base/Fonts.h"
+#include "app/base/MultiAction.h"
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/WindowsManager.h"
@@ -23,16 +31,25 @@
 #include "simulator/ModelFactory.h"
 #include "simulator/PelorinDevice.h"
 #include "table/MetersWindow.h"
+#include "video/VideoAnlysisWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTimer>
 
+#include <opencv2/imgproc.hpp>
+#include <opencv2/videoio.hpp>
+
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -56,25 +73,75 @@ void settle(int ms)
     waitFor([] { return false; }, ms);
 }
 
+// A ball thrown across a plain dark wall (the axes and the trail are drawn light) above a floor,
+// filmed from the side: the video the guide's video analysis tracks. Drawn without smoothing, so
+// every frame shows the same ball to match.
+struct ThrowVideo
+{
+    static constexpr int s_Width = 480, s_Height = 360, s_Frames = 40, s_Radius = 12;
+    static constexpr double s_Fps = 25.0;
+    static constexpr int s_FloorY = 318;
+
+    // Where the ball's centre is in frame i: a steady pace across, a parabola up and down.
+    static QPoint centreAt(int i)
+    {
+        return QPoint(50 + 9 * i, int(std::lround(300 - 14.0 * i + 0.35 * i * i)));
+    }
+
+    static cv::Mat frame(int i)
+    {
+        cv::Mat m(s_Height, s_Width, CV_8UC3, cv::Scalar(92, 78, 66));
+        cv::rectangle(m, cv::Rect(0, s_FloorY, s_Width, s_Height - s_FloorY), cv::Scalar(70, 104, 136),
+                      cv::FILLED);
+        const QPoint c = centreAt(i);
+        cv::circle(m, cv::Point(c.x(), c.y()), s_Radius, cv::Scalar(40, 110, 225), cv::FILLED, cv::LINE_8);
+        return m;
+    }
+
+    // MJPG in AVI by OpenCV's own writer: no codec library needed.
+    static bool write(const QString& path)
+    {
+        cv::VideoWriter writer;
+        if (!writer.open(path.toStdString(), cv::CAP_OPENCV_MJPEG,
+                         cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), s_Fps, cv::Size(s_Width, s_Height)))
+            return false;
+        for (int i = 0; i < s_Frames; ++i)
+            writer.write(frame(i));
+        writer.release();
+        return true;
+    }
+};
+
 class CLesson
 {
 public:
-    explicit CLesson(const QString& outDir) : m_Out(outDir) {}
+    CLesson(const QString& outDir, bool guide) : m_Out(outDir), m_bGuide(guide) {}
 
     bool run()
     {
         if (!startLogger() || !startWindow())
             return false;
+        if (m_bGuide)
+            return guideRun() && mathFunction() && shoot(QStringLiteral("main-window")) && fullSetup()
+                   && trackedVideo();
         return liveGraph() && fullSetup() && tableAndMeters() && analysis() && video();
     }
 
 private:
-    bool shoot(const QString& name)
+    // The whole screen, or only the given window where the picture is about that one.
+    bool shoot(const QString& name, const QWidget* window = nullptr)
     {
         settle(600);
         QScreen* screen = QGuiApplication::primaryScreen();
         const QString path = QDir(m_Out).filePath(name + QStringLiteral(".png"));
-        const bool ok = screen && screen->grabWindow(0).save(path);
+        QPixmap picture;
+        if (screen && window) {
+            const QPoint corner = window->mapToGlobal(QPoint(0, 0));
+            picture = screen->grabWindow(0, corner.x(), corner.y(), window->width(), window->height());
+        } else if (screen) {
+            picture = screen->grabWindow(0);
+        }
+        const bool ok = !picture.isNull() && picture.save(path);
         std::fprintf(ok ? stdout : stderr, "%s %s\n", ok ? "wrote" : "could not write", qPrintable(path));
         return ok;
     }
@@ -97,10 +164,17 @@ private:
         kvsim::CPelorinDevice::Sensor temperature;
         temperature.channel = 1;
         temperature.idLow = 2;
-        kvsim::CPelorinDevice::Sensor voltage;
-        voltage.channel = 2;
-        voltage.idLow = 1;
-        m_pSim->invoke([&] { static_cast<kvsim::CPelorinDevice*>(m_pSim->model())->setSensors({temperature, voltage}); });
+        // The counts the thermistor reads between about 15 and 30 degrees C, as the simulator's
+        // own temperature sensor: a room's temperatures, inside the sensor's range.
+        temperature.span = {2000, 2650};
+        kvsim::CPelorinDevice::Sensor pressure;
+        pressure.channel = 2;
+        pressure.idLow = 1;
+        QList<kvsim::CPelorinDevice::Sensor> sensors {temperature};
+        if (!m_bGuide)
+            sensors.append(pressure);
+        m_Sensors = sensors.size();
+        m_pSim->invoke([&] { static_cast<kvsim::CPelorinDevice*>(m_pSim->model())->setSensors(sensors); });
         qputenv("KORVANTA_EXTRA_PORTS", QStringLiteral("%1:%2:%3")
                                             .arg(m_pSim->portName())
                                             .arg(vendor, 4, 16, QLatin1Char('0'))
@@ -122,7 +196,8 @@ private:
             [&] {
                 CSetupWindow* s = wm()->GetSetupWindow();
                 setup = s ? s->getSetupInfo() : nullptr;
-                return setup && setup->GetActiveMeasurementCount() > 1 && m_pWindow->GetRunButton()->isEnabled();
+                return setup && setup->GetActiveMeasurementCount() >= m_Sensors
+                       && m_pWindow->GetRunButton()->isEnabled();
             },
             15000);
         return ready ? true : fail("the simulated logger was not detected");
@@ -156,7 +231,11 @@ private:
     {
         CSetupWindow* setup = wm()->GetSetupWindow();
         setup->displaySetupWindow(1);
-        const bool shot = shoot(QStringLiteral("full-setup"));
+        // Time for the current reading to come after the run.
+        if (m_bGuide)
+            settle(2500);
+        // The guide shows the window alone, the README the window in the main window.
+        const bool shot = shoot(QStringLiteral("full-setup"), m_bGuide ? setup->currentWindow() : nullptr);
         setup->displaySetupWindow(0);
         return shot;
     }
@@ -255,7 +334,108 @@ private:
         return shoot(QStringLiteral("video-window"));
     }
 
+    // The guide's run: the whole run of the setup the logger reports, drawn in the graph.
+    bool guideRun()
+    {
+        if (!startRun() || !waitForRunEnd())
+            return fail("the run did not end");
+        return graph() && graph()->GetNumPlots() > 0 ? true : fail("the run was not drawn");
+    }
+
+    // The recorded temperature in degrees Fahrenheit, A * G1 + B: the proposed name kept, the
+    // unit typed. The dialog is modal: it is filled in, its picture taken and its Ok pressed
+    // from a timer while it shows.
+    bool mathFunction()
+    {
+        CGraphWindow* g = graph();
+        wm()->setActiveSubWindow(g);
+        const int plots = g->GetNumPlots();
+        bool shot = false;
+        QTimer::singleShot(1000, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            auto* dialog = qobject_cast<FunctionsDialog*>(modal);
+            Ui_FunctionsDialog* form = dialog ? dialog->form() : nullptr;
+            const int linear = form ? form->FunctionCombo->findText(QStringLiteral("Linear")) : -1;
+            if (linear < 0) {
+                if (modal)
+                    modal->close();
+                return;
+            }
+            // What a pick from the list sends.
+            form->FunctionCombo->setCurrentIndex(linear);
+            emit form->FunctionCombo->activated(linear);
+            form->A_Edit->setText(QStringLiteral("1.8"));
+            form->B_Edit->setText(QStringLiteral("32"));
+            form->UnitEdit->setText(QStringLiteral("°F"));
+            shot = shoot(QStringLiteral("math-function"), dialog);
+            form->OkButton->click();
+        });
+        wm()->onMathFunc();
+        if (!shot)
+            return fail("the Math Function dialog did not show");
+        if (!waitFor([&] { return g->GetNumPlots() > plots; }, 5000))
+            return fail("the new series was not drawn");
+        return true;
+    }
+
+    // Selects the object as the user does: Set Object, then a drag round it on the picture.
+    static void selectObject(CVideoAnlysisWindow* w, const QRect& framePixels)
+    {
+        const QRect area = w->videoArea();
+        auto toWindow = [&](const QPoint& p) {
+            return area.topLeft()
+                   + QPoint(int(std::ceil(p.x() * double(area.width()) / w->frameImage.width())),
+                            int(std::ceil(p.y() * double(area.height()) / w->frameImage.height())));
+        };
+        const QPoint from = toWindow(framePixels.topLeft()), to = toWindow(framePixels.bottomRight());
+        w->OnSetObject();
+        QMouseEvent press(QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent release(QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(w, &press);
+        QApplication::sendEvent(w, &move);
+        QApplication::sendEvent(w, &release);
+    }
+
+    // A generated video opened in a video-analysis window, the ball tracked into a new run that
+    // the graph beside the window draws.
+    bool trackedVideo()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("throw.avi"));
+        if (!dir.isValid() || !ThrowVideo::write(path))
+            return fail("the video could not be written");
+        CVideoAnlysisWindow* w = wm()->ShowVideoWindow(true);
+        if (!w || !w->LoadVideoFile(path))
+            return fail("the video did not open");
+        if (!waitFor([&] { return w->playState == CVideoAnlysisWindow::Stopped && w->videoDuration > 0
+                                  && !w->frameImage.isNull(); },
+                     10000))
+            return fail("the video's first frame did not come");
+        settle(1200);
+        // The axes start where the ball leaves the hand; the object is the ball with a margin.
+        w->axisOrigin = ThrowVideo::centreAt(0);
+        const int r = ThrowVideo::s_Radius + 4;
+        selectObject(w, QRect(ThrowVideo::centreAt(0) - QPoint(r, r), QSize(2 * r, 2 * r)));
+        if (!w->templateSet)
+            return fail("the ball was not selected");
+        w->UpdateButtons();
+        w->action(CVideoAnlysisWindow::KeyStartTracking)->trigger();
+        if (!waitFor([&] { return !w->isTracking; }, 60000)
+            || w->TrackingRun().m_Trail.size() < ThrowVideo::s_Frames / 2)
+            return fail("the ball was not tracked");
+        // The video window at the top left, the graph of the track filling the rest.
+        const QRect area = wm()->viewport()->rect();
+        w->move(0, 0);
+        if (CGraphWindow* g = graph())
+            g->setGeometry(w->width(), 0, area.width() - w->width(), area.height());
+        w->updateVideoDisplay();
+        return shoot(QStringLiteral("video-window"));
+    }
+
     QString m_Out;
+    bool m_bGuide = false;
+    int m_Sensors = 0;
     std::unique_ptr<kvsim::CLoggerSimulator> m_pSim;
     std::unique_ptr<MainWindow> m_pWindow;
 };
@@ -267,15 +447,18 @@ int main(int argc, char** argv)
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(argc, argv);
     KorvantaFonts::Install();
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
+    const bool guide = args.size() > 1 && args.at(1) == QStringLiteral("--guide");
+    if (guide)
+        args.removeAt(1);
     if (args.size() != 2) {
-        std::fprintf(stderr, "usage: korvanta-lesson OUT_DIR\n");
+        std::fprintf(stderr, "usage: korvanta-lesson [--guide] OUT_DIR\n");
         return 2;
     }
     if (!QDir().mkpath(args.at(1))) {
         std::fprintf(stderr, "cannot make %s\n", qPrintable(args.at(1)));
         return 1;
     }
-    CLesson lesson(args.at(1));
+    CLesson lesson(args.at(1), guide);
     return lesson.run() ? 0 : 1;
 }
