@@ -18,7 +18,7 @@ bool FourierMagnitudes(const double* values, int count, QVector<double>& magnitu
 {
     if (!values || count < 1 || count > (1 << 29))
         return false;
-    static const auto transform = KorvantaOpenCv::Entry<KorvantaFourierFunction>(s_FourierSymbol);
+    static const auto transform = KorvantaOpenCv::Entry<KorvantaFourierFunction>(s_OpenCvLibrary, s_FourierSymbol);
     if (!transform)
         return false;
     QVector<double> result(FourierBinCount(count));

@@ -2,59 +2,65 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QHash>
 #include <QLibrary>
 #include <QLoggingCategory>
 #include <QMutex>
 #include <QMutexLocker>
 
-#include <atomic>
 #include <memory>
 
 namespace {
 
 Q_LOGGING_CATEGORY(lcOpenCv, "korvanta.opencv", QtInfoMsg)
 
-std::atomic<bool> s_Loaded {false};
-
-QLibrary* library()
+QMutex s_Mutex;
+// One entry per plugin tried; null where loading failed. Never unloaded (QLibrary's destructor
+// leaves a library loaded): the codec libraries of the video reader do not all survive it.
+QHash<QByteArray, QLibrary*>& libraries()
 {
-    static QMutex mutex;
-    static std::unique_ptr<QLibrary> loaded;
-    static bool tried = false;
-    QMutexLocker lock(&mutex);
-    if (!tried) {
-        tried = true;
-        QStringList folders = {QStringLiteral(KORVANTA_PLUGIN_BUILD_DIR)};
-        if (QCoreApplication::instance())
-            folders.prepend(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib"));
-        for (const QString& folder : folders) {
-            // Never unloaded (QLibrary's destructor leaves it loaded): the codec libraries it
-            // brings do not all survive being unloaded.
-            auto candidate = std::make_unique<QLibrary>(QDir(folder).filePath(QString::fromLatin1(s_OpenCvLibrary)));
-            if (candidate->load()) {
-                loaded = std::move(candidate);
-                s_Loaded = true;
-                break;
-            }
-            qCWarning(lcOpenCv).noquote() << "OpenCV plugin not loaded from" << folder << ":" << candidate->errorString();
+    static QHash<QByteArray, QLibrary*> tried;
+    return tried;
+}
+
+QLibrary* library(const char* name)
+{
+    QMutexLocker lock(&s_Mutex);
+    QHash<QByteArray, QLibrary*>& tried = libraries();
+    const QByteArray key(name);
+    const auto found = tried.constFind(key);
+    if (found != tried.constEnd())
+        return *found;
+    QStringList folders = {QStringLiteral(KORVANTA_PLUGIN_BUILD_DIR)};
+    if (QCoreApplication::instance())
+        folders.prepend(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib"));
+    QLibrary* loaded = nullptr;
+    for (const QString& folder : folders) {
+        auto candidate = std::make_unique<QLibrary>(QDir(folder).filePath(QString::fromLatin1(name)));
+        if (candidate->load()) {
+            loaded = candidate.release();
+            break;
         }
+        qCWarning(lcOpenCv).noquote() << name << "not loaded from" << folder << ":" << candidate->errorString();
     }
-    return loaded.get();
+    tried.insert(key, loaded);
+    return loaded;
 }
 
 } // namespace
 
 namespace KorvantaOpenCv {
 
-void* Resolve(const char* symbol)
+void* Resolve(const char* libraryName, const char* symbol)
 {
-    QLibrary* plugin = library();
+    QLibrary* plugin = library(libraryName);
     return plugin ? reinterpret_cast<void*>(plugin->resolve(symbol)) : nullptr;
 }
 
-bool Loaded()
+bool Loaded(const char* libraryName)
 {
-    return s_Loaded;
+    QMutexLocker lock(&s_Mutex);
+    return libraries().value(QByteArray(libraryName)) != nullptr;
 }
 
 } // namespace KorvantaOpenCv

@@ -1,8 +1,10 @@
 #pragma once
-// The entry points of the OpenCV plugin (library korvanta_opencv): OpenCV and the libraries it
-// brings (linear algebra, threading, GL, and for the video readers some 240 codec libraries)
-// are loaded the first time a video is opened, an object tracked or a spectrum computed, not
-// when the program starts. Every entry point lets no exception out.
+// The entry points of the OpenCV plugins: OpenCV and the libraries it brings are loaded the
+// first time they are needed, not when the program starts. The video reader (library
+// korvanta_videoreader, OpenCV's file readers and some 240 codec libraries) when a video is
+// first opened; template matching and the Fourier transform (library korvanta_opencv, OpenCV's
+// core and image processing with their linear algebra, threading and GL libraries) when an
+// object is first tracked or a spectrum first computed. Every entry point lets no exception out.
 class QImage;
 class QPoint;
 class QString;
@@ -27,3 +29,4 @@ using KorvantaFourierFunction = int (*)(const double*, int, int, double*);
 constexpr const char* s_FourierSymbol = "korvanta_fourier_magnitudes";
 
 constexpr const char* s_OpenCvLibrary = "korvanta_opencv";
+constexpr const char* s_VideoReaderLibrary = "korvanta_videoreader";

@@ -1,10 +1,12 @@
 // Numeric cores of the range analyses: smoothing, moving average, statistics, Fourier spectrum.
 #include "common/TestMain.h"
+#include <QFile>
 #include <cmath>
 #include <limits>
 #include <random>
 
 #include "analysis/FourierSpectrum.h"
+#include "opencv/OpenCvLibrary.h"
 #include "analysis/MovingAverage.h"
 #include "analysis/Smoothing.h"
 #include "analysis/Statistics.h"
@@ -247,6 +249,12 @@ private slots:
         QVERIFY(std::fabs(mag[0] - 3.0) < 1e-12);
         for (int m = 1; m < mag.size(); ++m)
             QVERIFY(mag[m] < 1e-12);
+        // A spectrum loads OpenCV's core plugin only, not the video reader with its codecs.
+        QVERIFY(KorvantaOpenCv::Loaded(s_OpenCvLibrary));
+        QVERIFY(!KorvantaOpenCv::Loaded(s_VideoReaderLibrary));
+        QFile maps(QStringLiteral("/proc/self/maps"));
+        QVERIFY(maps.open(QIODevice::ReadOnly));
+        QVERIFY(!maps.readAll().contains("opencv_videoio"));
     }
 
     void fourierMatchesTheDirectSum()

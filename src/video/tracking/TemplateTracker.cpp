@@ -6,7 +6,7 @@
 
 bool TrackTemplateMatch(const QImage& frame, const QImage& objectTemplate, QPoint* location, QString* error)
 {
-    static const auto match = KorvantaOpenCv::Entry<KorvantaTrackTemplateFunction>(s_TrackTemplateSymbol);
+    static const auto match = KorvantaOpenCv::Entry<KorvantaTrackTemplateFunction>(s_OpenCvLibrary, s_TrackTemplateSymbol);
     if (!match) {
         if (error)
             *error = QCoreApplication::translate("CVideoAnlysisWindow", "The tracking library could not be loaded.");

@@ -13,7 +13,7 @@ constexpr double s_MaxFrames = 2.0e9;
 
 KorvantaVideoProbeFunction reader()
 {
-    static const auto f = KorvantaOpenCv::Entry<KorvantaVideoProbeFunction>(s_VideoProbeSymbol);
+    static const auto f = KorvantaOpenCv::Entry<KorvantaVideoProbeFunction>(s_VideoReaderLibrary, s_VideoProbeSymbol);
     return f;
 }
 } // namespace
@@ -24,7 +24,7 @@ CVideoAnalysisPlayer::~CVideoAnalysisPlayer() = default;
 
 bool CVideoAnalysisPlayer::ReaderLoaded()
 {
-    return KorvantaOpenCv::Loaded();
+    return KorvantaOpenCv::Loaded(s_VideoReaderLibrary);
 }
 
 bool CVideoAnalysisPlayer::UsableVideoInfo(double frameCountProperty, double fps)
