@@ -519,7 +519,10 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
     // nothing there, whenever it is painted: where a long noisy run crowds, that is nearly
     // every one, which the tile would otherwise take in turn, on one thread.
     ParallelFor(chunks, threads, [&](int c) {
-        std::vector<std::pair<int, int>>& found = m_Found[size_t(c)];
+        // Filled on the side: the chunks' lists lie next to each other, and a thread writing to
+        // one would take the others' from their threads' caches at every segment.
+        std::vector<std::pair<int, int>> found;
+        found.swap(m_Found[size_t(c)]);
         found.clear();
         for (int k = int((long long)segments * c / chunks), end = int((long long)segments * (c + 1) / chunks); k < end; ++k) {
             const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
@@ -539,6 +542,7 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
                         found.emplace_back(tile, k);
                 }
         }
+        found.swap(m_Found[size_t(c)]);
     });
     // The tiles' lists hold chunk after chunk, so that each keeps its segments in order.
     m_Counts.assign(size_t(chunks) * size_t(tiles), 0);
