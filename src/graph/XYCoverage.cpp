@@ -199,6 +199,15 @@ struct CTarget
     }
 };
 
+// The open bits of columns left..right of a row, at most 33 of them, the first as bit 0. Two
+// words are read at once, so the last row's words are followed by one more.
+inline quint64 OpenBits(const quint32* open, int left, int right)
+{
+    const int w = left >> 5;
+    const quint64 pair = quint64(open[w]) | (quint64(open[w + 1]) << 32);
+    return (pair >> (left & 31)) & (~quint64(0) >> (63 - (right - left)));
+}
+
 // Rounded down, for values well within the range of int.
 inline int Floor(float v)
 {
@@ -353,11 +362,10 @@ void ForEachChangeable(QPoint a, QPoint b, const QRect& area, const CTarget& t, 
         const float lo = step == 0.0f ? leftmost : std::max(std::min(above, below) - Near, leftmost);
         const float hi = step == 0.0f ? rightmost : std::min(std::max(above, below) + Near, rightmost);
         const int left = std::max(area.left(), Floor(lo)), right = std::min(area.right(), Floor(hi));
-        const quint32* open = t.openOf(y);
-        for (int w = left >> 5; w <= right >> 5 && left <= right; ++w) {
-            quint32 bits = open[w] & Columns(left, right, w << 5);
+        for (int from = left; from <= right; from += 33) {
+            quint64 bits = OpenBits(t.openOf(y), from, std::min(right, from + 32));
             while (bits) {
-                const int x = (w << 5) + qCountTrailingZeroBits(bits);
+                const int x = from + qCountTrailingZeroBits(bits);
                 bits &= bits - 1;
                 if (!measured) {
                     measured = true;
@@ -385,6 +393,21 @@ void ForEachChangeable(QPoint a, QPoint b, const QRect& area, const CTarget& t, 
 // Whether the stroke of segment a-b can change no pixel of area.
 bool Unchanging(QPoint a, QPoint b, const QRect& area, const CTarget& t)
 {
+    // Where a run crowds, most strokes find no open pixel anywhere about them: a look at the
+    // open bits of the rectangle around the stroke tells so before its outline is followed.
+    const int top = std::max(area.top(), std::min(a.y(), b.y()) - 2);
+    const int bottom = std::min(area.bottom(), std::max(a.y(), b.y()) + 1);
+    const int left = std::max(area.left(), std::min(a.x(), b.x()) - 2);
+    const int right = std::min(area.right(), std::max(a.x(), b.x()) + 1);
+    if (left > right)
+        return true;
+    if (right - left <= 32) {
+        quint64 any = 0;
+        for (int y = top; y <= bottom; ++y)
+            any |= OpenBits(t.openOf(y), left, right);
+        if (!any)
+            return true;
+    }
     bool none = true;
     ForEachChangeable(a, b, area, t, [&none](int, int) { return none = false; });
     return none;
@@ -412,7 +435,7 @@ CTarget Target(QImage& image, QRgb colour, const uint* tint, const quint16* chan
     if (!kept) {
         maps.colour = colour;
         maps.need.resize(size_t(t.width) * size_t(t.height));
-        maps.open.resize(size_t(words) * size_t(t.height));
+        maps.open.resize(size_t(words) * size_t(t.height) + 1, 0);
         maps.openInTile.assign(size_t(words) * size_t((t.height + TileRows - 1) / TileRows), 0);
         uint last = t.row(0)[0];
         uchar lastNeed = t.needOfPixel(last);
