@@ -534,13 +534,13 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
         return QRect((tile % columns) * TileColumns, (tile / columns) * TileRows, TileColumns, TileRows)
             .intersected(QRect(0, 0, t.width, t.height));
     };
-    const QRect all(0, 0, t.width, t.height);
     const int chunks = threads;
     m_Found.resize(size_t(chunks));
-    // Each chunk of segments lists, in order, the tiles each segment's stroke can change. A
-    // stroke that lands on pixels of a tile that held the colour before the batch changes
-    // nothing there, whenever it is painted: where a long noisy run crowds, that is nearly
-    // every one, which the tile would otherwise take in turn, on one thread.
+    // Each chunk of segments lists, in order, the tiles each segment's stroke reaches that hold
+    // pixels that may still change (a pixel that holds the colour keeps it). Whether the stroke
+    // changes any of them is asked when the tile takes it in turn: the strokes before it in the
+    // batch have filled in most of them by then, and the look at the open bits about it ends
+    // there, where against the image as the batch found it the outline would be followed.
     ParallelFor(chunks, threads, [&](int c) {
         // Filled on the side: the chunks' lists lie next to each other, and a thread writing to
         // one would take the others' from their threads' caches at every segment.
@@ -556,12 +556,12 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
             for (int row = range.top(); row <= range.bottom(); ++row)
                 for (int column = range.left(); column <= range.right(); ++column)
                     open += t.openInTile[row * columns + column] > 0 ? 1 : 0;
-            if (open == 0 || Unchanging(a, b, all, t))
+            if (open == 0)
                 continue;
             for (int row = range.top(); row <= range.bottom(); ++row)
                 for (int column = range.left(); column <= range.right(); ++column) {
                     const int tile = row * columns + column;
-                    if (t.openInTile[tile] > 0 && (open == 1 || !Unchanging(a, b, tileArea(tile), t)))
+                    if (t.openInTile[tile] > 0)
                         found.emplace_back(tile, k);
                 }
         }
