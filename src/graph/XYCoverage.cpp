@@ -10,10 +10,10 @@
 
 namespace {
 
-// The tiles of the image the threads blend, one at a time each: a noisy segment spans one or
-// two, and the densest spot of a curve (where most of a long run may lie) still splits over
-// many.
-constexpr int TileRows = 16;
+// The tiles of the image the threads blend, one at a time each. Where most of a long run
+// crowds into a small spot, a batch's strokes all reach the same few tiles, which take them
+// one after the other: tiles of few rows share that spot out over more threads.
+constexpr int TileRows = 8;
 constexpr int TileColumns = 32;
 // Batches of fewer segments are painted on the calling thread alone: sorting them into tiles
 // and waking the pool would cost more than they do.
