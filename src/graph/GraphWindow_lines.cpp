@@ -410,8 +410,8 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
         const qint64 now = m_PaintClock.nsecsElapsed();
         const double perSample = double(std::max<qint64>(now - before, 1)) / double(std::max<long long>(end - at, 1));
         slowest = std::max(slowest, perSample);
-        stretch = std::clamp<long long>((long long)(double(std::max<qint64>(budget - now, 0)) / slowest), 1 << 10,
-                                        1 << 22);
+        const double left = double(std::max<qint64>(budget - now, 0));
+        stretch = std::clamp<long long>((long long)(left / slowest), 1 << 10, 1 << 22);
     }
     painter->drawImage(m_GraphRect.topLeft(), layer.m_Image);
     if (layer.m_Progress.m_Next < settled) {
