@@ -536,11 +536,10 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
     };
     const int chunks = threads;
     m_Found.resize(size_t(chunks));
-    // Each chunk of segments lists, in order, the tiles each segment's stroke reaches that hold
-    // pixels that may still change (a pixel that holds the colour keeps it). Whether the stroke
-    // changes any of them is asked when the tile takes it in turn: the strokes before it in the
-    // batch have filled in most of them by then, and the look at the open bits about it ends
-    // there, where against the image as the batch found it the outline would be followed.
+    // Each chunk of segments lists, in order, the tiles each segment's stroke reaches that still
+    // hold pixels that may change (a pixel that holds the colour keeps it). Whether the stroke
+    // changes any of them is asked only when the tile takes it in turn: by then the strokes
+    // before it in the batch have mostly filled them in, and a look at the open bits answers.
     ParallelFor(chunks, threads, [&](int c) {
         // Filled on the side: the chunks' lists lie next to each other, and a thread writing to
         // one would take the others' from their threads' caches at every segment.
@@ -551,12 +550,6 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
             const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
             QRect range;
             if (!TilesOf(a, b, t.width, t.height, range))
-                continue;
-            int open = 0;   // tiles of the range with pixels that may change
-            for (int row = range.top(); row <= range.bottom(); ++row)
-                for (int column = range.left(); column <= range.right(); ++column)
-                    open += t.openInTile[row * columns + column] > 0 ? 1 : 0;
-            if (open == 0)
                 continue;
             for (int row = range.top(); row <= range.bottom(); ++row)
                 for (int column = range.left(); column <= range.right(); ++column) {
