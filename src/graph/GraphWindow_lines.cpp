@@ -377,10 +377,13 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
         layer.m_Image.fill(Qt::transparent);
     }
     // On screen the layer is extended a stretch at a time until the paint's time is up, each
-    // stretch as long as the rate of the ones before lets it be in the time left.
+    // stretch as long as the slowest rate of the ones before lets it be in the time left: a
+    // noisy run costs more where its strokes land on pixels not yet filled, and a stretch sized
+    // by a quick one before it would run past the time.
     const bool bounded = m_bPaintingOnScreen && m_PaintClock.isValid();
     const qint64 budget = qint64(std::max(m_XYPaintBudgetMs, 0)) * 1000000;
     long long stretch = 1 << 14;
+    double slowest = 0.0;   // ns per sample
     const long long coverageFrom = m_XYCoverageShare < 0.0
         ? -1
         : (long long)(m_XYCoverageShare * double(m_GraphRect.width()) * double(m_GraphRect.height()));
@@ -406,8 +409,9 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
             continue;
         const qint64 now = m_PaintClock.nsecsElapsed();
         const double perSample = double(std::max<qint64>(now - before, 1)) / double(std::max<long long>(end - at, 1));
-        stretch = std::clamp<long long>((long long)(double(std::max<qint64>(budget - now, 0)) / perSample), 1 << 10,
-                                        1 << 22);
+        slowest = std::max(slowest, perSample);
+        const double left = double(std::max<qint64>(budget - now, 0));
+        stretch = std::clamp<long long>((long long)(left / slowest), 1 << 10, 1 << 22);
     }
     painter->drawImage(m_GraphRect.topLeft(), layer.m_Image);
     if (layer.m_Progress.m_Next < settled) {

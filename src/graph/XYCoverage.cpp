@@ -10,10 +10,10 @@
 
 namespace {
 
-// The tiles of the image the threads blend, one at a time each: a noisy segment spans one or
-// two, and the densest spot of a curve (where most of a long run may lie) still splits over
-// many.
-constexpr int TileRows = 16;
+// The tiles of the image the threads blend, one at a time each. Where most of a long run
+// crowds into a small spot, a batch's strokes all reach the same few tiles, which take them
+// one after the other: tiles of few rows share that spot out over more threads.
+constexpr int TileRows = 8;
 constexpr int TileColumns = 32;
 // Batches of fewer segments are painted on the calling thread alone: sorting them into tiles
 // and waking the pool would cost more than they do.
@@ -199,6 +199,15 @@ struct CTarget
     }
 };
 
+// The open bits of columns left..right of a row, at most 33 of them, the first as bit 0. Two
+// words are read at once, so the last row's words are followed by one more.
+inline quint64 OpenBits(const quint32* open, int left, int right)
+{
+    const int w = left >> 5;
+    const quint64 pair = quint64(open[w]) | (quint64(open[w + 1]) << 32);
+    return (pair >> (left & 31)) & (~quint64(0) >> (63 - (right - left)));
+}
+
 // Rounded down, for values well within the range of int.
 inline int Floor(float v)
 {
@@ -353,11 +362,10 @@ void ForEachChangeable(QPoint a, QPoint b, const QRect& area, const CTarget& t, 
         const float lo = step == 0.0f ? leftmost : std::max(std::min(above, below) - Near, leftmost);
         const float hi = step == 0.0f ? rightmost : std::min(std::max(above, below) + Near, rightmost);
         const int left = std::max(area.left(), Floor(lo)), right = std::min(area.right(), Floor(hi));
-        const quint32* open = t.openOf(y);
-        for (int w = left >> 5; w <= right >> 5 && left <= right; ++w) {
-            quint32 bits = open[w] & Columns(left, right, w << 5);
+        for (int from = left; from <= right; from += 33) {
+            quint64 bits = OpenBits(t.openOf(y), from, std::min(right, from + 32));
             while (bits) {
-                const int x = (w << 5) + qCountTrailingZeroBits(bits);
+                const int x = from + qCountTrailingZeroBits(bits);
                 bits &= bits - 1;
                 if (!measured) {
                     measured = true;
@@ -385,6 +393,21 @@ void ForEachChangeable(QPoint a, QPoint b, const QRect& area, const CTarget& t, 
 // Whether the stroke of segment a-b can change no pixel of area.
 bool Unchanging(QPoint a, QPoint b, const QRect& area, const CTarget& t)
 {
+    // Where a run crowds, most strokes find no open pixel anywhere about them: a look at the
+    // open bits of the rectangle around the stroke tells so before its outline is followed.
+    const int top = std::max(area.top(), std::min(a.y(), b.y()) - 2);
+    const int bottom = std::min(area.bottom(), std::max(a.y(), b.y()) + 1);
+    const int left = std::max(area.left(), std::min(a.x(), b.x()) - 2);
+    const int right = std::min(area.right(), std::max(a.x(), b.x()) + 1);
+    if (left > right)
+        return true;
+    if (right - left <= 32) {
+        quint64 any = 0;
+        for (int y = top; y <= bottom; ++y)
+            any |= OpenBits(t.openOf(y), left, right);
+        if (!any)
+            return true;
+    }
     bool none = true;
     ForEachChangeable(a, b, area, t, [&none](int, int) { return none = false; });
     return none;
@@ -412,7 +435,7 @@ CTarget Target(QImage& image, QRgb colour, const uint* tint, const quint16* chan
     if (!kept) {
         maps.colour = colour;
         maps.need.resize(size_t(t.width) * size_t(t.height));
-        maps.open.resize(size_t(words) * size_t(t.height));
+        maps.open.resize(size_t(words) * size_t(t.height) + 1, 0);
         maps.openInTile.assign(size_t(words) * size_t((t.height + TileRows - 1) / TileRows), 0);
         uint last = t.row(0)[0];
         uchar lastNeed = t.needOfPixel(last);
@@ -511,34 +534,31 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
         return QRect((tile % columns) * TileColumns, (tile / columns) * TileRows, TileColumns, TileRows)
             .intersected(QRect(0, 0, t.width, t.height));
     };
-    const QRect all(0, 0, t.width, t.height);
     const int chunks = threads;
     m_Found.resize(size_t(chunks));
-    // Each chunk of segments lists, in order, the tiles each segment's stroke can change. A
-    // stroke that lands on pixels of a tile that held the colour before the batch changes
-    // nothing there, whenever it is painted: where a long noisy run crowds, that is nearly
-    // every one, which the tile would otherwise take in turn, on one thread.
+    // Each chunk of segments lists, in order, the tiles each segment's stroke reaches that still
+    // hold pixels that may change (a pixel that holds the colour keeps it). Whether the stroke
+    // changes any of them is asked only when the tile takes it in turn: by then the strokes
+    // before it in the batch have mostly filled them in, and a look at the open bits answers.
     ParallelFor(chunks, threads, [&](int c) {
-        std::vector<std::pair<int, int>>& found = m_Found[size_t(c)];
+        // Filled on the side: the chunks' lists lie next to each other, and a thread writing to
+        // one would take the others' from their threads' caches at every segment.
+        std::vector<std::pair<int, int>> found;
+        found.swap(m_Found[size_t(c)]);
         found.clear();
         for (int k = int((long long)segments * c / chunks), end = int((long long)segments * (c + 1) / chunks); k < end; ++k) {
             const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
             QRect range;
             if (!TilesOf(a, b, t.width, t.height, range))
                 continue;
-            int open = 0;   // tiles of the range with pixels that may change
-            for (int row = range.top(); row <= range.bottom(); ++row)
-                for (int column = range.left(); column <= range.right(); ++column)
-                    open += t.openInTile[row * columns + column] > 0 ? 1 : 0;
-            if (open == 0 || Unchanging(a, b, all, t))
-                continue;
             for (int row = range.top(); row <= range.bottom(); ++row)
                 for (int column = range.left(); column <= range.right(); ++column) {
                     const int tile = row * columns + column;
-                    if (t.openInTile[tile] > 0 && (open == 1 || !Unchanging(a, b, tileArea(tile), t)))
+                    if (t.openInTile[tile] > 0)
                         found.emplace_back(tile, k);
                 }
         }
+        found.swap(m_Found[size_t(c)]);
     });
     // The tiles' lists hold chunk after chunk, so that each keeps its segments in order.
     m_Counts.assign(size_t(chunks) * size_t(tiles), 0);
