@@ -2,12 +2,12 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QHash>
 #include <QLibrary>
 #include <QLoggingCategory>
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <map>
 #include <memory>
 
 namespace {
@@ -15,36 +15,41 @@ namespace {
 Q_LOGGING_CATEGORY(lcOpenCv, "korvanta.opencv", QtInfoMsg)
 
 QMutex s_Mutex;
-// One entry per plugin tried; null where loading failed. Never unloaded (QLibrary's destructor
-// leaves a library loaded): the codec libraries of the video reader do not all survive it.
-QHash<QByteArray, QLibrary*>& libraries()
+// One entry per plugin tried; null where loading failed. Destroying a QLibrary leaves its
+// library loaded, as the video reader's codec libraries need: they do not all survive being
+// unloaded.
+std::map<QByteArray, std::unique_ptr<QLibrary>>& libraries()
 {
-    static QHash<QByteArray, QLibrary*> tried;
+    static std::map<QByteArray, std::unique_ptr<QLibrary>> tried;
     return tried;
 }
 
 QLibrary* library(const char* name)
 {
     QMutexLocker lock(&s_Mutex);
-    QHash<QByteArray, QLibrary*>& tried = libraries();
+    auto& tried = libraries();
     const QByteArray key(name);
-    const auto found = tried.constFind(key);
-    if (found != tried.constEnd())
-        return *found;
+    const auto found = tried.find(key);
+    if (found != tried.end())
+        return found->second.get();
     QStringList folders = {QStringLiteral(KORVANTA_PLUGIN_BUILD_DIR)};
     if (QCoreApplication::instance())
         folders.prepend(QCoreApplication::applicationDirPath() + QStringLiteral("/../lib"));
-    QLibrary* loaded = nullptr;
+    std::unique_ptr<QLibrary> loaded;
+    QStringList errors;
     for (const QString& folder : folders) {
         auto candidate = std::make_unique<QLibrary>(QDir(folder).filePath(QString::fromLatin1(name)));
         if (candidate->load()) {
-            loaded = candidate.release();
+            loaded = std::move(candidate);
             break;
         }
-        qCWarning(lcOpenCv).noquote() << name << "not loaded from" << folder << ":" << candidate->errorString();
+        errors << candidate->errorString();
     }
-    tried.insert(key, loaded);
-    return loaded;
+    if (!loaded)
+        qCWarning(lcOpenCv).noquote() << name << "could not be loaded:" << errors.join(QStringLiteral("; "));
+    QLibrary* result = loaded.get();
+    tried.emplace(key, std::move(loaded));
+    return result;
 }
 
 } // namespace
@@ -60,7 +65,8 @@ void* Resolve(const char* libraryName, const char* symbol)
 bool Loaded(const char* libraryName)
 {
     QMutexLocker lock(&s_Mutex);
-    return libraries().value(QByteArray(libraryName)) != nullptr;
+    const auto found = libraries().find(QByteArray(libraryName));
+    return found != libraries().end() && found->second;
 }
 
 } // namespace KorvantaOpenCv
