@@ -105,7 +105,8 @@ void CVideoAnlysisWindow::InitTrackingData()
 {
     ++trackingRunCounter;
     const QString name = tr("Video Analysis ") + Double2String(trackingRunCounter, 0, false, false);
-    if (m_Run.Init(dataManager(), name, tr("X Position"), tr("Y Position")) && m_pHost) {
+    const double secondsPerFrame = frameRate > 0.0 ? 1.0 / frameRate : 1.0;
+    if (m_Run.Init(dataManager(), name, tr("X Position"), tr("Y Position"), secondsPerFrame) && m_pHost) {
         m_pHost->HistoryNewFolder();
         m_pHost->HistoryRestore(false);
     }

@@ -463,7 +463,9 @@ void TestVideoTracking::trackingRunMakesFolderAndBranches()
 {
     CDataManager data;
     CTrackingRun run;
-    QVERIFY(run.Init(&data, QStringLiteral("Video Analysis 1"), QStringLiteral("X Position"), QStringLiteral("Y Position")));
+    // A 25 frames/s video: point k is frame k, 0.04 s apart.
+    QVERIFY(run.Init(&data, QStringLiteral("Video Analysis 1"), QStringLiteral("X Position"), QStringLiteral("Y Position"),
+                     1.0 / 25.0));
     CDataFolder* folder = data.GetDataFolder(run.m_FolderKey);
     QVERIFY(folder);
     QCOMPARE(folder->m_Name, QStringLiteral("Video Analysis 1"));
@@ -475,6 +477,8 @@ void TestVideoTracking::trackingRunMakesFolderAndBranches()
     QCOMPARE(x->m_Name, QStringLiteral("X Position"));
     QCOMPARE(y->m_Name, QStringLiteral("Y Position"));
     QCOMPARE(x->m_SensorIndex, int(SensorIndexVideoTrack));
+    QCOMPARE(x->m_Interval, 0.04);
+    QCOMPARE(y->m_Interval, 0.04);
     QVERIFY(x->m_Unit.isEmpty());
     run.Record(&data, QPointF(10.5, -3), QPoint(1, 2));
     run.Record(&data, QPointF(11.5, -4), QPoint(3, 4));
@@ -485,7 +489,9 @@ void TestVideoTracking::trackingRunMakesFolderAndBranches()
     QCOMPARE(run.m_Trail, (QVector<QPoint>{QPoint(1, 2), QPoint(3, 4)}));
     // A second run starts a fresh trail and counter in a new folder.
     const int firstFolder = run.m_FolderKey;
-    QVERIFY(run.Init(&data, QStringLiteral("Video Analysis 2"), QStringLiteral("X"), QStringLiteral("Y")));
+    // A video whose frame rate is unknown counts a frame as a second.
+    QVERIFY(run.Init(&data, QStringLiteral("Video Analysis 2"), QStringLiteral("X"), QStringLiteral("Y"), qQNaN()));
+    QCOMPARE(data.GetDataBranch(run.m_XBranchKey)->m_Interval, 1.0);
     QVERIFY(run.m_FolderKey != firstFolder);
     QVERIFY(run.m_Trail.isEmpty());
     QCOMPARE(run.m_SampleCounter, 0.0);

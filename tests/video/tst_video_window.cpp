@@ -412,6 +412,8 @@ void TestVideoWindow::automaticTrackingFollowsSquare()
     // (50 + 5 i - ox, oy - 110) for some frame i.
     const QPoint o = w->axisOrigin;
     const QPoint matchOffset = sel.topLeft() - c;
+    // Point k is frame k: the branches count time in the video's frame period.
+    QCOMPARE(x->m_Interval, 1.0 / w->frameRate);
     for (int k = 0; k < n; ++k) {
         QCOMPARE(x->GetXSample(k), double(k));
         const double ax = x->GetYSample(k);

@@ -3,8 +3,14 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 
-bool CTrackingRun::Init(CDataManager* data, const QString& folderName, const QString& xName, const QString& yName)
+#include <cmath>
+
+bool CTrackingRun::Init(CDataManager* data, const QString& folderName, const QString& xName, const QString& yName,
+                        double secondsPerFrame)
 {
+    // Labelled in seconds by every window: a frame counted as a second would make a ball
+    // thrown for 1.6 s fly for 40.
+    const double interval = std::isfinite(secondsPerFrame) && secondsPerFrame > 0.0 ? secondsPerFrame : 1.0;
     m_FolderKey = -1;
     m_XBranchKey = -1;
     m_YBranchKey = -1;
@@ -19,8 +25,8 @@ bool CTrackingRun::Init(CDataManager* data, const QString& folderName, const QSt
     folder->m_Name = folderName;
     if (m_FolderKey < 0)
         return false;
-    m_XBranchKey = data->CreateDataBranch(SensorIndexVideoTrack, 1.0, 0, 0, m_FolderKey);
-    m_YBranchKey = data->CreateDataBranch(SensorIndexVideoTrack, 1.0, 0, 0, m_FolderKey);
+    m_XBranchKey = data->CreateDataBranch(SensorIndexVideoTrack, interval, 0, 0, m_FolderKey);
+    m_YBranchKey = data->CreateDataBranch(SensorIndexVideoTrack, interval, 0, 0, m_FolderKey);
     folder->AddBranchKey(m_XBranchKey);
     folder->AddBranchKey(m_YBranchKey);
     if (!HasBranches())
