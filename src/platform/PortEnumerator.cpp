@@ -85,7 +85,7 @@ CSerialPortEnumerator::CSerialPortEnumerator(const QString& extraPorts, QObject*
 CSerialPortEnumerator::~CSerialPortEnumerator()
 {
     // The pool thread reads this object's settings.
-    m_Listing.waitForFinished();
+    m_ListingWatch.waitForFinished();
 }
 
 QList<CPortInfo> CSerialPortEnumerator::parseExtraPorts(const QString& text, QStringList* errors)
@@ -168,11 +168,10 @@ void CSerialPortEnumerator::setUpNotifications(bool on)
 
 void CSerialPortEnumerator::listInBackground()
 {
-    if (m_Listing.isRunning())
+    if (m_ListingWatch.isRunning())
         return;   // the one under way answers this tick too
     m_bListingTaken = false;
-    m_Listing = QtConcurrent::run([this] { return getPorts(); });
-    m_ListingWatch.setFuture(m_Listing);
+    m_ListingWatch.setFuture(QtConcurrent::run([this] { return getPorts(); }));
 }
 
 void CSerialPortEnumerator::backgroundListed()
@@ -180,7 +179,7 @@ void CSerialPortEnumerator::backgroundListed()
     if (m_bListingTaken)
         return;
     m_bListingTaken = true;
-    take(m_Listing.result());
+    take(m_ListingWatch.result());
 }
 
 void CSerialPortEnumerator::take(const QList<CPortInfo>& ports)
@@ -196,9 +195,9 @@ void CSerialPortEnumerator::take(const QList<CPortInfo>& ports)
 void CSerialPortEnumerator::poll()
 {
     if (!m_bListingTaken) {
-        m_Listing.waitForFinished();
+        m_ListingWatch.waitForFinished();
         m_bListingTaken = true;
-        take(m_Listing.result());
+        take(m_ListingWatch.result());
     }
     take(getPorts());
 }

@@ -7,7 +7,6 @@
 // by name), and the ports named in KORVANTA_EXTRA_PORTS; arrivals and removals come from
 // comparing the list about once a second. CTestPortEnumerator (TestPortEnumerator.h) gives
 // chosen ports and raises arrivals and removals on demand.
-#include <QFuture>
 #include <QFutureWatcher>
 #include <QList>
 #include <QMetaType>
@@ -106,7 +105,6 @@ private:
     QList<CPortInfo> m_extraPorts;
     QString m_deviceDir = QStringLiteral("/dev");
     QTimer* m_pTimer = nullptr;
-    QFuture<QList<CPortInfo>> m_Listing;
     QFutureWatcher<QList<CPortInfo>> m_ListingWatch;
     bool m_bBaselinePending = false;
     bool m_bListingTaken = true;   // the background list was used (or dropped) already
