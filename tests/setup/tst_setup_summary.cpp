@@ -5,6 +5,7 @@
 
 #include "Core/Data/SensorInfo.h"
 #include "setup/FullSetupWindow.h"
+#include "setup/MeasurementColumns.h"
 #include "setup/SetupSummary.h"
 
 #include <QCheckBox>
@@ -58,6 +59,7 @@ private slots:
     void triggerAndZeroMarks();
     void pairedPorts();
     void switchingSensorsAndMeasurements();
+    void removeThenTickAgreesInBothViews();
     void readOnlyDuringRun();
     void opensFullSetup();
 };
@@ -154,6 +156,29 @@ void TestSetupSummary::switchingSensorsAndMeasurements()
     QVERIFY(!sensor->m_MeasurementList.at(0)->m_bActive);
     QVERIFY(!b.host.m_Settings.IsMeasurementActive(0, 0));
     QCOMPARE(b.host.m_RunButtonEnabled, 0);
+}
+
+void TestSetupSummary::removeThenTickAgreesInBothViews()
+{
+    SummaryBench b(70.0);
+    b.host.setStatus({15});
+    b.host.m_pController->updateSetupWindow(1);
+    CSesnorProperties* sensor = b.host.setup().m_SelectedSensorList.first();
+    auto* column = b.host.m_pController->fullSetupWindow()->cell<FullSetupMeasurementsColumn>(
+        0, CFullSetupWindow::MeasurementColumn);
+    QVERIFY(column);
+    // Round after round without the event loop: the rows the full window dropped are not
+    // deleted yet, as in the program between two clicks.
+    for (int round = 0; round < 6; ++round) {
+        sensor->m_MeasurementList.at(0)->m_bActive = true;
+        b.w().updateMinimalSetupWindow();
+        b.w().SensorMeasurementClosed(0, 0);
+        b.lines<CSetupSummaryRow>().first()->form()->sesnorCheckBox->click();
+        for (int m = 0; m < sensor->m_MeasurementList.size(); ++m) {
+            auto* box = column->table()->cellWidget(2 * m, 0)->findChild<QCheckBox*>();
+            QCOMPARE(box->isChecked(), sensor->m_MeasurementList.at(m)->m_bActive);
+        }
+    }
 }
 
 void TestSetupSummary::readOnlyDuringRun()
