@@ -247,9 +247,15 @@ void CFullSetupWindow::initWindow()
 
 void CFullSetupWindow::closeEvent(QCloseEvent* event)
 {
-    if (m_pSetupWindow)
-        m_pSetupWindow->m_bSetupShown = false;
-    event->accept();
+    // Closing the full window goes back to the summary in its place, as "<< Minimal Setup"
+    // does: closing both would leave the setup's place empty and the Setup command would bring
+    // back this window, never the summary.
+    if (!m_pSetupWindow) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    m_pSetupWindow->displaySetupWindow(0);
 }
 
 void CFullSetupWindow::fixCursor()
