@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include "common/TestMain.h"
 
 class TestShellLanguage : public QObject
@@ -26,8 +27,21 @@ private slots:
     void outOfRangeSelection();
     void storedIndexOutOfRange_data();
     void storedIndexOutOfRange();
+    void onlyInstalledLanguagesAreOffered();
 
 private:
+    // A translations folder that holds (empty) translations into the given languages.
+    static void install(const QString& dir, const QStringList& codes)
+    {
+        for (const QString& code : codes) {
+            QFile qm(dir + "/korvanta_" + code + ".qm");
+            QVERIFY(qm.open(QIODevice::WriteOnly));
+            // The magic number, then the language tag and its plural rules, as lrelease writes
+            // a translation with no message yet.
+            qm.write(QByteArray::fromHex("3cb86418caef9c95cd211cbf60a1bddda70000000264658800000002" "0101"));
+        }
+    }
+    QTemporaryDir m_Translations;
     static int stored(const MultiLanguage& l)
     {
         QSettings s(l.m_SettingsPath, QSettings::IniFormat);
@@ -68,7 +82,9 @@ void TestShellLanguage::changeShowsOneNotice()
         QSettings s(MultiLanguage().m_SettingsPath, QSettings::IniFormat);
         s.setValue("Language/Selected", 1);
     }
+    install(m_Translations.path(), {"ru", "pl"});
     MultiLanguage l;
+    l.m_TranslationsDir = m_Translations.path();
     l.LoadSelectedLanguage();
     QCOMPARE(l.SelectedCode(), QString("ru"));
     l.init();
@@ -84,6 +100,7 @@ void TestShellLanguage::changeShowsOneNotice()
     QCOMPARE(prompter.m_Infos.size(), 1);
     // A restart reads the new choice.
     MultiLanguage next;
+    next.m_TranslationsDir = m_Translations.path();
     next.LoadSelectedLanguage();
     QCOMPARE(next.SelectedCode(), QString("pl"));
 }
@@ -127,6 +144,33 @@ void TestShellLanguage::storedIndexOutOfRange()
     l.init();
     QVERIFY(l.m_pActionGroup->actions().at(0)->isChecked());
     QCOMPARE(stored(l), 0);
+}
+
+void TestShellLanguage::onlyInstalledLanguagesAreOffered()
+{
+    CFakePrompter prompter;
+    QTemporaryDir dir;
+    install(dir.path(), {"de"});
+    {
+        QSettings s(MultiLanguage().m_SettingsPath, QSettings::IniFormat);
+        s.setValue("Language/Selected", 1);
+    }
+    MultiLanguage l;
+    l.m_TranslationsDir = dir.path();
+    // Russian was chosen, but its translation is not there: the interface is English.
+    l.LoadSelectedLanguage();
+    QCOMPARE(l.SelectedCode(), QString("en"));
+    l.init();
+    const QList<QAction*> actions = l.m_pActionGroup->actions();
+    for (int i = 0; i < actions.size(); ++i) {
+        const bool offered = i == 0 || i == 2;
+        QCOMPARE(actions.at(i)->isEnabled(), offered);
+        QCOMPARE(actions.at(i)->toolTip().startsWith("No translation"), !offered);
+    }
+    QVERIFY(actions.at(0)->isChecked());
+    actions.at(2)->trigger();
+    QCOMPARE(l.SelectedCode(), QString("de"));
+    QCOMPARE(prompter.m_Infos.size(), 1);
 }
 
 KORVANTA_TEST_MAIN(TestShellLanguage)
