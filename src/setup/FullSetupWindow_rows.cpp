@@ -142,6 +142,8 @@ void Ui_CFullSetupWindow::setupUi(QWidget* form)
     label_5->setObjectName(QStringLiteral("label_5"));
     XAxisTypeCombo = new QComboBox(groupBox);
     XAxisTypeCombo->setObjectName(QStringLiteral("XAxisTypeCombo"));
+    // Filled after the window is first shown, with names longer than "Time".
+    XAxisTypeCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     axis->addWidget(label_5);
     axis->addWidget(XAxisTypeCombo);
     axis->addStretch();
