@@ -17,8 +17,17 @@ fi
 configure() {
   local dir="$1"; shift
   cmake -S "$ROOT" -B "$ROOT/$dir" -G Ninja "${LAUNCHER[@]}" "$@" >/dev/null
-  # Ninja's automoc step only notices headers it already knew as moc inputs, so a header that
-  # gained Q_OBJECT in a pull would be missed. Let every target rescan; moc itself only reruns
-  # for headers that changed.
-  find "$ROOT/$dir" -path '*_autogen/timestamp' -delete 2>/dev/null || true
+  # Ninja reruns a target's automoc step when a file it read last time changed (a header that
+  # gained Q_OBJECT), but not when configure changed what it is to read (a header that arrived
+  # in a pull, other options). Then, and only then, its stamp goes so that it rescans: the
+  # generated form headers hang on the stamp, and every file including one would compile again.
+  # (The list of CMake's own files in the settings differs after the very first configure.)
+  local info stamp seen
+  while IFS= read -r info; do
+    stamp="${info%/CMakeFiles/*}/$(basename "$(dirname "$info")" .dir)/timestamp"
+    seen="${info%.json}.seen"
+    awk '/"CMAKE_LIST_FILES"/ { skip = 1 } !skip { print } skip && /\]/ { skip = 0 }' "$info" >"$seen.new"
+    cmp -s "$seen.new" "$seen" || rm -f "$stamp"
+    mv -f "$seen.new" "$seen"
+  done < <(find "$ROOT/$dir" -path '*/CMakeFiles/*_autogen.dir/AutogenInfo.json' 2>/dev/null)
 }

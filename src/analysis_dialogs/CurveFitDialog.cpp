@@ -112,7 +112,7 @@ void CurveFitDialog::onOK()
         key = host->CurrentGraphCursors(start, end, xKey);
     if (key == -1) {
         if (IPrompter* prompter = host ? host->AnalysisPrompter() : ShellPrompter())
-            prompter->information(this, tr("Error"), tr("Please select plot."));
+            prompter->warning(this, tr("Error"), tr("Please select plot."));
         return;
     }
     CFunctions* engine = host->AnalysisEngine();

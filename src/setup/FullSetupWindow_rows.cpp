@@ -142,6 +142,8 @@ void Ui_CFullSetupWindow::setupUi(QWidget* form)
     label_5->setObjectName(QStringLiteral("label_5"));
     XAxisTypeCombo = new QComboBox(groupBox);
     XAxisTypeCombo->setObjectName(QStringLiteral("XAxisTypeCombo"));
+    // Filled after the window is first shown, with names longer than "Time".
+    XAxisTypeCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     axis->addWidget(label_5);
     axis->addWidget(XAxisTypeCombo);
     axis->addStretch();
@@ -247,9 +249,15 @@ void CFullSetupWindow::initWindow()
 
 void CFullSetupWindow::closeEvent(QCloseEvent* event)
 {
-    if (m_pSetupWindow)
-        m_pSetupWindow->m_bSetupShown = false;
-    event->accept();
+    // Closing the full window goes back to the summary in its place, as "<< Minimal Setup"
+    // does: closing both would leave the setup's place empty and the Setup command would bring
+    // back this window, never the summary.
+    if (!m_pSetupWindow) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+    m_pSetupWindow->displaySetupWindow(0);
 }
 
 void CFullSetupWindow::fixCursor()

@@ -134,6 +134,12 @@ void FullSetupMeasurementsColumn::addSeperators()
 void FullSetupMeasurementsColumn::clearMeasurements()
 {
     m_Active.clear();
+    // The table deletes the widgets of removed rows only later; until then their boxes and
+    // buttons would still answer to their measurement numbers and shadow the new rows' ones.
+    for (QCheckBox* box : findChildren<QCheckBox*>())
+        m_pMapper->removeMappings(box);
+    for (QAbstractButton* button : m_pSetButtonGroup->buttons())
+        m_pSetButtonGroup->removeButton(button);
     QTableWidget* t = ui->MeasurementTable;
     for (int row = t->rowCount() - 1; row >= 0; --row)
         t->removeRow(row);

@@ -73,6 +73,9 @@ public:
     // The window the arrangement places (the full or the summary window); null until the
     // setup windows exist.
     QWidget* currentWindow() const;
+    // The summary window, which the arrangement keeps in the setup's place even while the full
+    // window is shown: leaving the full window brings it back there.
+    QWidget* summaryWidget() const { return m_pMinimalSetupWindow; }
     bool isStatusPollRunning() const;
     QTimer* triggerDelayTimer() const { return m_pTriggerDelayTimer; }
     bool controlsEnabled() const { return m_bControlsEnabled; }

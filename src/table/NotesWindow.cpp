@@ -15,6 +15,8 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QSignalBlocker>
+#include <QTextCharFormat>
 
 namespace {
 const char* const s_TextColorImage = ":/images/notes/foreground-color_normal.png";
@@ -103,6 +105,13 @@ void cnoteswindow::initWindow()
             &cnoteswindow::on_cb_fontFamilies_activated);
     connect(m_pUi->cb_fontSize, &QComboBox::textActivated, this,
             &cnoteswindow::on_cb_fontSize_activated);
+    // The style buttons show the text at the cursor; showing it formats nothing.
+    connect(m_pUi->textEdit, &QTextEdit::currentCharFormatChanged, this, [this](const QTextCharFormat& format) {
+        const QSignalBlocker bold(m_pUi->btn_bold), italic(m_pUi->btn_italic), underline(m_pUi->btn_underlined);
+        m_pUi->btn_bold->setChecked(format.fontWeight() > QFont::Normal);
+        m_pUi->btn_italic->setChecked(format.fontItalic());
+        m_pUi->btn_underlined->setChecked(format.fontUnderline());
+    });
     connect(m_pUi->btn_bold, &QPushButton::toggled, this, &cnoteswindow::on_btn_bold_toggled);
     connect(m_pUi->btn_italic, &QPushButton::toggled, this, &cnoteswindow::on_btn_italic_toggled);
     connect(m_pUi->btn_underlined, &QPushButton::toggled, this, &cnoteswindow::on_btn_underlined_toggled);

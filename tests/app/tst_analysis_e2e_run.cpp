@@ -238,7 +238,7 @@ void TestAnalysisEndToEndRun::commandsWithoutAGraph()
     QVERIFY(bench.graph());
     // A graph without a cursor: no plot selected.
     bench.wm()->onStatisticsFunc();
-    QCOMPARE(bench.prompter.m_Log, QStringList{"info|Error|Please select plot."});
+    QCOMPARE(bench.prompter.m_Log, QStringList{"warn|Error|Please select plot."});
     bench.prompter.m_Log.clear();
 
     QVERIFY(bench.graph()->close());
@@ -246,7 +246,7 @@ void TestAnalysisEndToEndRun::commandsWithoutAGraph()
     bench.wm()->onMathFunc();
     bench.wm()->onAveragingFunc();
     QCOMPARE(bench.prompter.m_Log, (QStringList{"crit||Sorry, but Pavix cannot display any functions on the collected data",
-                                                "info|Error|Please select plot."}));
+                                                "warn|Error|Please select plot."}));
     bench.prompter.m_Log.clear();
     // The wizard opens and answers that there is nothing to evaluate.
     bench.prompter.m_DialogHook = [](QDialog* dialog) {

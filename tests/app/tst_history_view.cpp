@@ -169,6 +169,16 @@ private slots:
         QCOMPARE(r.view()->deleteButtonMode(r.window.model()->index(2, 0)), duringRun ? QIcon::Disabled : QIcon::Normal);
     }
 
+    void deleteKeyAsksLikeTheButton()
+    {
+        Rig r(5);
+        r.prompter.m_bConfirm = true;
+        r.view()->setCurrentIndex(r.window.model()->index(3, 0));
+        QTest::keyClick(r.view(), Qt::Key_Delete);
+        QCOMPARE(r.questions(), 1);
+        QCOMPARE(r.window.model()->rowCount(), 4);
+    }
+
     void deleteButtonShowsThePointerOverIt()
     {
         Rig r(5);

@@ -439,15 +439,17 @@ void TestShellExit::setupComesBackAfterEitherWindowIsClosed()
     CSetupWindow* setup = r.window.windowsManager()->GetSetupWindow();
     MultiAction* command = r.window.findAction(20);
     QVERIFY(command->isChecked());
-    // Closed before the next state tick: the check mark is still on, and a click takes it off.
+    // Closing the full setup goes back to the summary.
     setup->displaySetupWindow(1);
     QWidget* full = setup->fullSetupWindow();
-    QVERIFY(full->close());
-    command->trigger();
-    QVERIFY(!full->isHidden());
-    // Closed and ticked: the mark is off, and a click puts it on.
-    setup->displaySetupWindow(0);
     QWidget* summary = setup->summaryWindow();
+    full->close();
+    QVERIFY(full->isHidden() && !summary->isHidden());
+    // Closed before the next state tick: the check mark is still on, and a click takes it off.
+    QVERIFY(summary->close());
+    command->trigger();
+    QVERIFY(!summary->isHidden());
+    // Closed and ticked: the mark is off, and a click puts it on.
     QVERIFY(summary->close());
     r.window.updateActions();
     QVERIFY(!command->isChecked());

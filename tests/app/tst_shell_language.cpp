@@ -8,13 +8,23 @@
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include "common/TestMain.h"
 
 class TestShellLanguage : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        // Empty translations into Russian and Polish, as lrelease writes them.
+        for (const char* code : {"ru", "pl"}) {
+            QFile qm(m_Translations.path() + "/korvanta_" + code + ".qm");
+            QVERIFY(qm.open(QIODevice::WriteOnly)
+                    && qm.write(QByteArray::fromHex("3cb86418caef9c95cd211cbf60a1bddda700000002646588000000020101")));
+        }
+    }
     void init()
     {
         MultiLanguage probe;
@@ -26,8 +36,10 @@ private slots:
     void outOfRangeSelection();
     void storedIndexOutOfRange_data();
     void storedIndexOutOfRange();
+    void onlyInstalledLanguagesAreOffered();
 
 private:
+    QTemporaryDir m_Translations;
     static int stored(const MultiLanguage& l)
     {
         QSettings s(l.m_SettingsPath, QSettings::IniFormat);
@@ -69,6 +81,7 @@ void TestShellLanguage::changeShowsOneNotice()
         s.setValue("Language/Selected", 1);
     }
     MultiLanguage l;
+    l.m_TranslationsDir = m_Translations.path();
     l.LoadSelectedLanguage();
     QCOMPARE(l.SelectedCode(), QString("ru"));
     l.init();
@@ -84,6 +97,7 @@ void TestShellLanguage::changeShowsOneNotice()
     QCOMPARE(prompter.m_Infos.size(), 1);
     // A restart reads the new choice.
     MultiLanguage next;
+    next.m_TranslationsDir = m_Translations.path();
     next.LoadSelectedLanguage();
     QCOMPARE(next.SelectedCode(), QString("pl"));
 }
@@ -127,6 +141,19 @@ void TestShellLanguage::storedIndexOutOfRange()
     l.init();
     QVERIFY(l.m_pActionGroup->actions().at(0)->isChecked());
     QCOMPARE(stored(l), 0);
+}
+
+void TestShellLanguage::onlyInstalledLanguagesAreOffered()
+{
+    QSettings(MultiLanguage().m_SettingsPath, QSettings::IniFormat).setValue("Language/Selected", 2);
+    MultiLanguage l;
+    l.m_TranslationsDir = m_Translations.path();
+    l.LoadSelectedLanguage();
+    QCOMPARE(l.SelectedCode(), QString("en")); // Deutsch was chosen; its translation is gone
+    l.init();
+    for (int i = 0; i < MultiLanguage::s_NumLanguages; ++i)
+        QCOMPARE(l.m_pActionGroup->actions().at(i)->isEnabled(), i == 0 || i == 1 || i == 7);
+    QVERIFY(l.m_pActionGroup->actions().at(2)->toolTip().startsWith("No translation into Deutsch"));
 }
 
 KORVANTA_TEST_MAIN(TestShellLanguage)

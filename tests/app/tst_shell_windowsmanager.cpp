@@ -34,6 +34,7 @@ private slots:
     void initialArrangement();
     void updatedArrangement();
     void graphPlacedAfterInit();
+    void setupSummaryKeepsItsPlace();
     void newWindowsOpenInsideTheArea();
     void recordsAreGuarded();
     void lastActiveOnClose();
@@ -107,6 +108,23 @@ void TestShellWindowsManager::graphPlacedAfterInit()
     rig.manager.InitWindowsArrangement();
     QCOMPARE(graph->geometry(), QRect(380, 0, rig.manager.viewport()->width() - 380, rig.manager.viewport()->height()));
     QCOMPARE(rig.manager.background().color(), QColor(96, 96, 96));
+}
+
+void TestShellWindowsManager::setupSummaryKeepsItsPlace()
+{
+    CShellRig rig;
+    rig.manager.setGeometry(0, 0, 1000, 900);
+    rig.manager.init();
+    rig.frame.show();
+    rig.manager.InitWindowsArrangement();
+    CSetupWindow* setup = rig.manager.GetSetupWindow();
+    // The summary had the whole side when the history came back over the full setup.
+    rig.manager.onOpenHisoryWindow(false);
+    setup->displaySetupWindow(1);
+    rig.manager.onOpenHisoryWindow(true);
+    setup->currentWindow()->close();
+    QVERIFY(setup->summaryWidget()->isVisible());
+    QCOMPARE(setup->summaryWidget()->geometry(), QRect(0, 0, 380, 2 * (rig.manager.height() / 3)));
 }
 
 void TestShellWindowsManager::newWindowsOpenInsideTheArea()

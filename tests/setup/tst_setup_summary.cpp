@@ -5,6 +5,7 @@
 
 #include "Core/Data/SensorInfo.h"
 #include "setup/FullSetupWindow.h"
+#include "setup/MeasurementColumns.h"
 #include "setup/SetupSummary.h"
 
 #include <QCheckBox>
@@ -58,6 +59,7 @@ private slots:
     void triggerAndZeroMarks();
     void pairedPorts();
     void switchingSensorsAndMeasurements();
+    void removeThenTickAgreesInBothViews();
     void readOnlyDuringRun();
     void opensFullSetup();
 };
@@ -154,6 +156,22 @@ void TestSetupSummary::switchingSensorsAndMeasurements()
     QVERIFY(!sensor->m_MeasurementList.at(0)->m_bActive);
     QVERIFY(!b.host.m_Settings.IsMeasurementActive(0, 0));
     QCOMPARE(b.host.m_RunButtonEnabled, 0);
+}
+
+void TestSetupSummary::removeThenTickAgreesInBothViews()
+{
+    SummaryBench b(70.0);
+    b.host.setStatus({15});
+    b.host.m_pController->updateSetupWindow(1);
+    auto* column = b.host.m_pController->fullSetupWindow()->cell<FullSetupMeasurementsColumn>(
+        0, CFullSetupWindow::MeasurementColumn);
+    const CMeasurementSetup* first = b.host.setup().m_SelectedSensorList.first()->m_MeasurementList.first();
+    // Without the event loop between rounds, the rows the full window dropped still exist.
+    for (int round = 0; round < 6; ++round) {
+        b.w().SensorMeasurementClosed(0, 0);
+        b.lines<CSetupSummaryRow>().first()->form()->sesnorCheckBox->click();
+        QCOMPARE(column->table()->cellWidget(0, 0)->findChild<QCheckBox*>()->isChecked(), first->m_bActive);
+    }
 }
 
 void TestSetupSummary::readOnlyDuringRun()

@@ -3,6 +3,7 @@
 #include "app/shell/HistoryRowDelegate.h"
 
 #include <QHoverEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 CHistoryTreeView::CHistoryTreeView(QWidget* parent)
@@ -153,6 +154,22 @@ void CHistoryTreeView::mouseReleaseEvent(QMouseEvent* event)
     if (deleteButtonAt(event->pos()) != pressed || !rowLook(pressed).deletable)
         return;
     if (std::unique_ptr<CHistoryRow> row = m_pRows ? m_pRows->rowAt(pressed) : nullptr)
+        row->onDelete();
+}
+
+void CHistoryTreeView::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Delete || (event->modifiers() & ~Qt::KeypadModifier)) {
+        QTreeView::keyPressEvent(event);
+        return;
+    }
+    // Delete does what the selected row's button does, question included; a greyed button
+    // does nothing, and neither does the key.
+    event->accept();
+    const QModelIndex index = currentIndex();
+    if (!index.isValid() || !selectionModel()->isSelected(index) || !rowLook(index).deletable)
+        return;
+    if (std::unique_ptr<CHistoryRow> row = m_pRows ? m_pRows->rowAt(index) : nullptr)
         row->onDelete();
 }
 

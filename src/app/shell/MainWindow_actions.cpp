@@ -235,6 +235,8 @@ void MainWindow::initMenus()
     }
     QMenu* language = file->addMenu(tr("Language"));
     language->addActions(m_Languages.m_pActionGroup->actions());
+    // The greyed languages say why they are greyed.
+    language->setToolTipsVisible(true);
     m_pAboutAction = new MultiAction(tr("About"), this);
     m_pAboutAction->setKey(6);
     connect(m_pAboutAction, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onAbout);

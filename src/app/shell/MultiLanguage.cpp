@@ -4,9 +4,11 @@
 
 #include <QAction>
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QSettings>
 #include <QSignalMapper>
 #include <QStandardPaths>
+#include <QTranslator>
 
 MultiLanguage::MultiLanguage(QObject* parent)
     : QObject(parent), m_pActionGroup(new QActionGroup(this)), m_pSignalMapper(new QSignalMapper(this))
@@ -16,6 +18,17 @@ MultiLanguage::MultiLanguage(QObject* parent)
     m_LanguageCodes << "en" << "ru" << "de" << "lt" << "fr" << "cs" << "sk" << "pl" << "ja";
     m_SettingsPath = QStandardPaths::writableLocation(QStandardPaths::ConfigLocation)
                      + QStringLiteral("//KorvantaLangSettings.ini");
+    m_TranslationsDir = QCoreApplication::applicationDirPath();
+}
+
+bool MultiLanguage::IsInstalled(int index) const
+{
+    if (index == 0)
+        return true;
+    if (index < 0 || index >= m_LanguageCodes.size())
+        return false;
+    QTranslator translation;
+    return translation.load(QStringLiteral("korvanta_") + m_LanguageCodes.at(index), m_TranslationsDir);
 }
 
 void MultiLanguage::LoadSelectedLanguage()
@@ -25,6 +38,9 @@ void MultiLanguage::LoadSelectedLanguage()
     const int index = settings.value(QStringLiteral("Language/Selected"), 0).toInt(&ok);
     // The file is the user's to edit: anything but one of the nine indices means English.
     m_SelectedIndex = (ok && index >= 0 && index < s_NumLanguages) ? index : 0;
+    // A language whose translation is gone shows in English, and the menu says so.
+    if (!IsInstalled(m_SelectedIndex))
+        m_SelectedIndex = 0;
 }
 
 void MultiLanguage::init()
@@ -33,6 +49,12 @@ void MultiLanguage::init()
     for (int i = 0; i < s_NumLanguages; ++i) {
         QAction* action = new QAction(m_LanguageNames.at(i), this);
         action->setCheckable(true);
+        // Only a language the interface can be shown in is offered: choosing another would
+        // promise a change that the next start does not make.
+        if (!IsInstalled(i)) {
+            action->setEnabled(false);
+            action->setToolTip(tr("No translation into %1 is installed.").arg(m_LanguageNames.at(i)));
+        }
         m_pActionGroup->addAction(action);
         connect(action, &QAction::changed, m_pSignalMapper, qOverload<>(&QSignalMapper::map));
         m_pSignalMapper->setMapping(action, i);

@@ -21,6 +21,9 @@ public:
     void SaveSelectedLanguage();
     // The code of the selected language ("en" ...); always one of the nine.
     QString SelectedCode() const;
+    // Whether the interface can be shown in a language: English always, any other only when
+    // its translation file loads from the translations folder.
+    bool IsInstalled(int index) const;
 
     QStringList m_LanguageNames;
     QStringList m_LanguageCodes;
@@ -28,6 +31,8 @@ public:
     QSignalMapper* m_pSignalMapper = nullptr;
     int m_SelectedIndex = 0;
     QString m_SettingsPath;
+    // Where the "korvanta_" translation files are looked for: the program's folder.
+    QString m_TranslationsDir;
 
 public slots:
     void SelectLanguage(int lang);

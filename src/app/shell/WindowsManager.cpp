@@ -253,9 +253,11 @@ CWindowsManager::Arrangement CWindowsManager::UpdatedArrangement(int w, int h, b
 void CWindowsManager::InitWindowsArrangement()
 {
     const Arrangement a = InitialArrangement(width(), height());
-    if (QWidget* setup = m_pSetupWindow->currentWindow()) {
-        setup->resize(a.setup.size());
-        setup->move(a.setup.topLeft());
+    for (QWidget* setup : {m_pSetupWindow->currentWindow(), m_pSetupWindow->summaryWidget()}) {
+        if (setup) {
+            setup->resize(a.setup.size());
+            setup->move(a.setup.topLeft());
+        }
     }
     m_pSetupWindow->displaySetupWindow(0);
     m_pHistoryWindow->resize(a.history.size());
@@ -277,12 +279,28 @@ void CWindowsManager::UpdateWindowsArrangement()
     const bool historyVisible = !m_pHistoryWindow->isHidden();
     const Arrangement a = UpdatedArrangement(width(), height(), setupVisible, historyVisible,
                                              graph ? graph->geometry() : QRect());
-    if (setup && setupVisible)
+    if (setup && setupVisible) {
         setup->setGeometry(a.setup);
+        if (QWidget* summary = m_pSetupWindow->summaryWidget())
+            summary->setGeometry(a.setup);
+    }
     if (historyVisible)
         m_pHistoryWindow->setGeometry(a.history);
-    if (graph && !a.graph.isNull())
+    // A maximized graph is the user's choice to see it alone; it keeps the whole area.
+    if (graph && !a.graph.isNull() && !graph->isMaximized())
         graph->setGeometry(a.graph);
+}
+
+void CWindowsManager::toggleSideWindow(const std::function<void()>& show)
+{
+    // The area hands the maximized state on to the window it activates: the history or the
+    // setup would open maximized in its narrow place and the graph would fall back to a
+    // normal window.
+    const bool keep = testOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+    setOption(QMdiArea::DontMaximizeSubWindowOnActivation, true);
+    show();
+    setOption(QMdiArea::DontMaximizeSubWindowOnActivation, keep);
+    UpdateWindowsArrangement();
 }
 
 void CWindowsManager::ShowSetupWindow(bool show)
@@ -302,8 +320,7 @@ void CWindowsManager::onOpenSetupWindow(bool toggled)
     // before it unticks the mark, yet the user asks for the setup back.
     if (!toggled && !m_pSetupWindow->m_bSetupShown)
         toggled = true;
-    ShowSetupWindow(toggled);
-    UpdateWindowsArrangement();
+    toggleSideWindow([this, toggled] { ShowSetupWindow(toggled); });
 }
 
 // ---- downloads and firmware ----

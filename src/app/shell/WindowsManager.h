@@ -13,6 +13,8 @@
 #include <QPointer>
 #include <QRect>
 
+#include <functional>
+
 class CHistoryWindow;
 class CKorvantaSignals;
 class CKorvantaWindow;
@@ -303,6 +305,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Shows or hides the setup or the history (show) and lays the side out again; a maximized
+    // window stays maximized behind them.
+    void toggleSideWindow(const std::function<void()>& show);
     CustomRunButton* runButton() const;
     IPrompter* prompter() const;
     // Makes the window a workspace record's begin tag stands for (null: none of that kind).

@@ -152,7 +152,7 @@ void CWindowsManager::onStatisticsFunc()
     int c1, c2, x;
     const int key = cursorInfo(&c1, &c2, &x);
     if (key == -1) {
-        prompter()->information(this, tr("Error"), tr("Please select plot."));
+        prompter()->warning(this, tr("Error"), tr("Please select plot."));
         return;
     }
     auto* dialog = new StatisticsDialog(this, this);
@@ -169,7 +169,7 @@ void CWindowsManager::onSlopeFunc()
         graph->EnableSlopeMode(!graph->m_bSlopeMode);
         return;
     }
-    prompter()->information(this, tr("Error"), tr("Please select plot."));
+    prompter()->warning(this, tr("Error"), tr("Please select plot."));
     // The ribbon button latched on the press; the graph shows no slope, so neither may it.
     if (auto* action = qobject_cast<QAction*>(sender()))
         action->setChecked(false);
@@ -184,7 +184,7 @@ void CWindowsManager::onAreaFunc()
         graph->EnableAreaMode(!graph->m_bAreaMode);
         return;
     }
-    prompter()->information(this, tr("Error"), tr("Please place two cursors on a plot."));
+    prompter()->warning(this, tr("Error"), tr("Please place two cursors on a plot."));
     if (auto* action = qobject_cast<QAction*>(sender()))
         action->setChecked(false);
 }
@@ -194,7 +194,7 @@ void CWindowsManager::onAveragingFunc()
     int c1, c2, x;
     const int key = cursorInfo(&c1, &c2, &x);
     if (c1 == -1) {
-        prompter()->information(this, tr("Error"), tr("Please select plot."));
+        prompter()->warning(this, tr("Error"), tr("Please select plot."));
         return;
     }
     auto* dialog = new AverageDialog(this, this);
@@ -207,7 +207,7 @@ void CWindowsManager::quickFunction(int id)
     int c1, c2, x;
     const int key = cursorInfo(&c1, &c2, &x);
     if (key == -1) {
-        prompter()->information(this, tr("Error"), tr("Please select plot."));
+        prompter()->warning(this, tr("Error"), tr("Please select plot."));
         return;
     }
     CDataBranch* made = m_Functions.QuickFunctions(short(id), key, false, c1, c2, x, x != 0, 0, 1.0, 1.0, 0.0,

@@ -246,8 +246,7 @@ void CWindowsManager::onOpenHisoryWindow(bool toggled)
     // As for the setup: a click on a mark not yet cleared after a close brings the window back.
     if (!toggled && !m_pHistoryWindow->m_bHistoryShown)
         toggled = true;
-    ShowHistoryWindow(toggled);
-    UpdateWindowsArrangement();
+    toggleSideWindow([this, toggled] { ShowHistoryWindow(toggled); });
 }
 
 void CWindowsManager::onAbout()

@@ -19,7 +19,7 @@ void CWindowsManager::onUpload2Terravox()
     if (CKorvantaWindow* graph = GetCurrent(GraphKind))
         graph->GetPlotKeys(&keys);
     if (keys.isEmpty()) {
-        prompter()->information(this, tr("Error"), tr("No plots"));
+        prompter()->warning(this, tr("Error"), tr("No plots"));
         return;
     }
     if (m_pUpload)
