@@ -1,10 +1,13 @@
 // The video-analysis window offscreen with the real media player: loading generated videos,
 // stepping and seeking, the mouse on the picture, tracking into runs and a linked run.
 #include "app/base/MultiAction.h"
+#include "app/base/PngReader.h"
 #include "support/VideoFixture.h"
 #include "support/VideoHost.h"
 #include "video/VideoAnlysisWindow.h"
+#include "video/VideoPositionSlider.h"
 #include "video/VideoSurface_Player.h"
+#include "video/tracking/VideoRules.h"
 #include "Core/Data/DataFolder.h"
 #include "workspace/WorkspaceLoader.h"
 #include "workspace/WorkspaceSaver.h"
@@ -33,6 +36,12 @@ private slots:
     void h264Mp4Loads();
     void steppingLandsOnFrames();
     void sliderSeeksToFrame();
+    void sliderHandleDrawn_data();
+    void sliderHandleDrawn();
+    void sliderGesturesMoveFrameAndHandle_data();
+    void sliderGesturesMoveFrameAndHandle();
+    void pictureKeepsItsShape_data();
+    void pictureKeepsItsShape();
     void failedOpenKeepsPreviousVideo();
     void illegalCharactersRefused();
     void missingFileRefused();
@@ -69,6 +78,8 @@ private:
 void TestVideoWindow::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
+    // The program's own picture reader: the slider's handle is drawn through it.
+    KorvantaImages::InstallPngReader();
     m_Video.size = QSize(320, 240);
     m_Video.fps = 15.0;
     m_Video.frames = 30;
@@ -138,11 +149,11 @@ bool TestVideoWindow::waitForFrame(CVideoAnlysisWindow* w, int expected)
 QPoint TestVideoWindow::windowPointOfFrame(CVideoAnlysisWindow* w, const QPoint& framePoint)
 {
     // The inverse of the window's mapping, rounded up so it maps back onto the same pixel.
-    const QSize label = w->label()->size();
+    const QRect picture = w->videoArea();
     const QSize frame = w->frameImage.size();
-    const int x = int(std::ceil(framePoint.x() * double(label.width()) / frame.width()));
-    const int y = int(std::ceil(framePoint.y() * double(label.height()) / frame.height()));
-    return w->label()->pos() + QPoint(x, y);
+    const int x = int(std::ceil(framePoint.x() * double(picture.width()) / frame.width()));
+    const int y = int(std::ceil(framePoint.y() * double(picture.height()) / frame.height()));
+    return picture.topLeft() + QPoint(x, y);
 }
 
 void TestVideoWindow::dragOnWindow(CVideoAnlysisWindow* w, const QPoint& from, const QPoint& to)
@@ -238,6 +249,97 @@ void TestVideoWindow::sliderSeeksToFrame()
     // The value of the frame already shown does nothing.
     w->OnSliderChanged();
     QCOMPARE(w->surface()->frameCounter, qint64(15));
+}
+
+void TestVideoWindow::sliderHandleDrawn_data()
+{
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<qreal>("ratio");
+    for (bool enabled : {true, false})
+        for (qreal ratio : {1.0, 2.0})
+            QTest::addRow("%s at %gx", enabled ? "enabled" : "disabled", ratio) << enabled << ratio;
+}
+
+void TestVideoWindow::sliderHandleDrawn()
+{
+    QFETCH(bool, enabled);
+    QFETCH(qreal, ratio);
+    CVideoAnlysisWindow* w = makeWindow();
+    CVideoPositionSlider* s = w->slider();
+    s->setEnabled(enabled);
+    s->setValue(100);
+    QImage shot(s->size() * ratio, QImage::Format_ARGB32);
+    shot.setDevicePixelRatio(ratio);
+    shot.fill(Qt::white);
+    s->render(&shot);
+    // Just above the thin groove, in the middle (the value's place), the dot covers the background
+    // that the same row shows at the bar's end.
+    const int y = s->height() / 2 - 3;
+    const QRgb dot = shot.pixel(QPoint(s->width() / 2, y) * ratio);
+    QVERIFY2(dot != shot.pixel(QPoint(1, y) * ratio), qPrintable(QString::number(dot, 16)));
+}
+
+void TestVideoWindow::sliderGesturesMoveFrameAndHandle_data()
+{
+    QTest::addColumn<QString>("gesture");
+    QTest::addColumn<double>("along");   // where on the bar the pointer ends, as a part of its width
+    QTest::addColumn<int>("frame");
+    QTest::newRow("handle dragged") << "drag" << 0.5 << 15;
+    QTest::newRow("groove clicked") << "click" << 0.75 << 22;
+    QTest::newRow("next frame") << "next" << 0.0 << 1;
+}
+
+void TestVideoWindow::sliderGesturesMoveFrameAndHandle()
+{
+    QFETCH(QString, gesture);
+    QFETCH(double, along);
+    QFETCH(int, frame);
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    w->UpdateButtons();
+    CVideoPositionSlider* s = w->slider();
+    const QPoint handle = s->handleRect().center();
+    const QPoint to(int(s->width() * along), handle.y());
+    if (gesture == QLatin1String("next")) {
+        w->OnNextFrame();
+    } else {
+        QTest::mousePress(s, Qt::LeftButton, Qt::NoModifier, gesture == QLatin1String("drag") ? handle : to);
+        QMouseEvent move(QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(s, &move);
+        QTest::mouseRelease(s, Qt::LeftButton, Qt::NoModifier, to);
+    }
+    // The frame under the pointer (within one of it), and the handle on the frame shown.
+    QTRY_VERIFY_WITH_TIMEOUT(std::abs(SquareFrameIndex(w->frameImage, m_Video) - frame) <= 1 && !w->isStepping, 5000);
+    const int shown = SquareFrameIndex(w->frameImage, m_Video);
+    QCOMPARE(VideoPlayback::SliderTargetFrame(s->value(), w->frameCount), qint64(shown));
+}
+
+void TestVideoWindow::pictureKeepsItsShape_data()
+{
+    QTest::addColumn<QSize>("grow");
+    QTest::newRow("wider window") << QSize(300, 0);
+    QTest::newRow("taller window") << QSize(0, 250);
+}
+
+void TestVideoWindow::pictureKeepsItsShape()
+{
+    QFETCH(QSize, grow);
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    w->resize(w->size() + grow);
+    const QImage view = w->label()->pixmap(Qt::ReturnByValue).toImage();
+    QCOMPARE(view.size(), w->label()->size());
+    // The video's light background is where the frame is drawn; the rest is black bars.
+    QRect light;
+    for (int y = 0; y < view.height(); ++y)
+        for (int x = 0; x < view.width(); ++x)
+            if (qGray(view.pixel(x, y)) > 200)
+                light |= QRect(x, y, 1, 1);
+    const double aspect = double(light.width()) / light.height();
+    QVERIFY2(std::abs(aspect - 320.0 / 240.0) < 0.01, qPrintable(QString::number(aspect)));
+    QVERIFY(light.width() == view.width() || light.height() == view.height());
+    QVERIFY(std::abs(light.center().x() - view.rect().center().x()) <= 1);
+    QVERIFY(std::abs(light.center().y() - view.rect().center().y()) <= 1);
 }
 
 void TestVideoWindow::failedOpenKeepsPreviousVideo()
