@@ -5,6 +5,7 @@
 #include "app/base/Prompter.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "video/VideoPositionSlider.h"
 #include "video/VideoSurface_Player.h"
 #include "video/tracking/VideoRules.h"
 
@@ -13,7 +14,6 @@
 #include <QEventLoop>
 #include <QPainter>
 #include <QPointer>
-#include <QSlider>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -230,12 +230,16 @@ void CVideoAnlysisWindow::InitToolBar()
                       image("Tracking_Normal.png"), image("Tracking_Normal.png"), image("Tracking_Disable.png"), true),
             &QAction::triggered, this, &CVideoAnlysisWindow::OnStartTrack);
 
-    positionSlider = new QSlider(Qt::Horizontal, this);
+    positionSlider = new CVideoPositionSlider(this);
     positionSlider->setRange(0, VideoPlayback::s_SliderRange);
     connect(positionSlider, &QSlider::sliderReleased, this, &CVideoAnlysisWindow::OnSliderChanged);
+    // The style engine takes a handle's length from its width, not from its image: without one
+    // the handle is neither drawn nor ever under the pointer. 12 px is the dot's own width.
     positionSlider->setStyleSheet(QStringLiteral(
-        "QSlider::handle:horizontal { image: url(://images/Video/Slider-dot_normal.png); margin: -5px 0; }"
-        "QSlider::handle:horizontal:disabled { image: url(://images/Video/Slider-dot_disable.png); margin: -5px 0; }"
+        "QSlider::handle:horizontal { image: url(://images/Video/Slider-dot_normal.png); width: 12px;"
+        " margin: -5px 0; }"
+        "QSlider::handle:horizontal:disabled { image: url(://images/Video/Slider-dot_disable.png); width: 12px;"
+        " margin: -5px 0; }"
         "QSlider::groove:horizontal { border: none; background: #999999; height: 2px; border-radius: 2px; }"
         "QSlider::groove:horizontal:disabled { border: none; background: #aaa; height: 2px; border-radius: 2px; }"));
 

@@ -15,10 +15,10 @@
 
 class CDataManager;
 class CKorvantaSignals;
+class CVideoPositionSlider;
 class CVideoSurface_Player;
 class IPrompter;
 class MultiAction;
-class QSlider;
 class QTimer;
 class QToolBar;
 
@@ -73,6 +73,8 @@ public:
     void DrawAxis(QImage* view);
     void DrawObjectSelection(QImage* view);
     void AdjustCursor(const QPoint& windowPoint);
+    // Where the frame is drawn in the label, at its own aspect ratio (label points).
+    QRect pictureRect() const;
     // The rectangle in window points where presses act on the picture: where it is drawn.
     QRect videoArea() const;
     // A window point in frame pixels, through the place and scale the picture is drawn at.
@@ -106,7 +108,7 @@ public:
     QMediaPlayer* player() const { return mediaPlayer; }
     CVideoSurface_Player* surface() const { return playerSurface; }
     QLabel* label() const { return videoLabel; }
-    QSlider* slider() const { return positionSlider; }
+    CVideoPositionSlider* slider() const { return positionSlider; }
     QLabel* timeText() const { return timeLabel; }
     MultiAction* action(int key) const;
 
@@ -221,7 +223,7 @@ private:
     QToolBar* axisToolBar = nullptr;
     QToolBar* nextFrameToolBar = nullptr;
     QToolBar* trackingToolBar = nullptr;
-    QSlider* positionSlider = nullptr;
+    CVideoPositionSlider* positionSlider = nullptr;
     QLabel* trackObjectLabel = nullptr;
     QLabel* timeLabel = nullptr;
     QTimer* buttonTimer = nullptr;

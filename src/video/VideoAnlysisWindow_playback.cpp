@@ -5,6 +5,7 @@
 #include "app/base/Prompter.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "video/VideoPositionSlider.h"
 #include "video/VideoSurface_Player.h"
 #include "video/tracking/VideoProbe.h"
 #include "video/tracking/VideoRules.h"
@@ -16,7 +17,6 @@
 #include <QMdiArea>
 #include <QMimeData>
 #include <QPointer>
-#include <QSlider>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
@@ -189,8 +189,10 @@ void CVideoAnlysisWindow::frameShown(int index)
     playerSurface->frameCounter = frame;
     const qint64 q = qMax<qint64>(mediaPlayer->position(), 0);
     videoPosition = q;
-    if (!sliderMoved && (playState == Playing || isTracking))
-        positionSlider->setValue(VideoPlayback::SliderValue(q, videoDuration));
+    // The handle stands where the frame on the screen is, however it came; not while the user
+    // holds it, whose release decides where to go.
+    if (!positionSlider->isSliderDown())
+        positionSlider->setValue(VideoPlayback::SliderValueOfFrame(frame, frameCount));
     if (playState == Playing && videoDuration > 0 && videoPosition >= videoDuration)
         mediaPlayer->stop();
     isStepping = false;

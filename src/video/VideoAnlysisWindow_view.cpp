@@ -20,19 +20,26 @@ QPoint rounded(const QPointF& p)
 
 } // namespace
 
+QRect CVideoAnlysisWindow::pictureRect() const
+{
+    return VideoAxis::PictureRect(frameImage.size(), videoLabel ? videoLabel->size() : QSize());
+}
+
 QPoint CVideoAnlysisWindow::VideoViewPointToView(const QPoint& labelPoint) const
 {
-    return VideoAxis::VideoViewPointToView(labelPoint, frameImage.size(), videoLabel ? videoLabel->size() : QSize());
+    const QRect picture = pictureRect();
+    return VideoAxis::VideoViewPointToView(labelPoint - picture.topLeft(), frameImage.size(), picture.size());
 }
 
 QPoint CVideoAnlysisWindow::PointToVideoView(const QPoint& framePoint) const
 {
-    return VideoAxis::PointToVideoView(framePoint, frameImage.size(), videoLabel ? videoLabel->size() : QSize());
+    const QRect picture = pictureRect();
+    return VideoAxis::PointToVideoView(framePoint, frameImage.size(), picture.size()) + picture.topLeft();
 }
 
 QRect CVideoAnlysisWindow::videoArea() const
 {
-    return videoLabel ? videoLabel->geometry() : QRect();
+    return videoLabel ? pictureRect().translated(videoLabel->pos()) : QRect();
 }
 
 QPoint CVideoAnlysisWindow::WindowPointToFrame(const QPoint& windowPoint) const
@@ -46,7 +53,18 @@ void CVideoAnlysisWindow::updateVideoDisplay()
 {
     if (frameImage.isNull() || !videoLabel || videoLabel->width() < 1 || videoLabel->height() < 1)
         return;
-    QImage view = frameImage.scaled(videoLabel->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QRect picture = pictureRect();
+    if (picture.width() < 1 || picture.height() < 1)
+        return;
+    // The frame keeps its shape whatever the window's: a ball stays round, and the bars left
+    // over are black.
+    QImage view(videoLabel->size(), QImage::Format_RGB32);
+    view.fill(Qt::black);
+    {
+        QPainter painter(&view);
+        painter.drawImage(picture.topLeft(),
+                          frameImage.scaled(picture.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    }
     if (showAxes)
         DrawAxis(&view);
     if (isTracking)
@@ -56,7 +74,7 @@ void CVideoAnlysisWindow::updateVideoDisplay()
         DrawObjectSelection(&view);
     if (templateSet && objectTemplate.width() > 0 && objectTemplate.height() > 0) {
         QPainter painter(&view);
-        painter.drawImage(QPoint(0, 0), objectTemplate);
+        painter.drawImage(picture.topLeft(), objectTemplate);
     }
     videoLabel->setPixmap(QPixmap::fromImage(view));
 }
@@ -65,22 +83,25 @@ void CVideoAnlysisWindow::DrawAxis(QImage* view)
 {
     if (!view || frameImage.width() < 1 || frameImage.height() < 1)
         return;
+    const QRect picture = pictureRect();
     QPainter painter(view);
+    painter.setClipRect(picture);
     painter.setPen(QPen(Qt::yellow, 1));
     painter.setBrush(Qt::NoBrush);
     painter.setRenderHint(QPainter::Antialiasing, true);
     const double a = double(float(axisAngle * VideoAxis::s_Pi / 180.0));
     const double t = std::tan(a);
     const QPoint o = PointToVideoView(axisOrigin);
-    const double sx = double(view->width()) / frameImage.width();
-    const double sy = double(view->height()) / frameImage.height();
+    const double sx = double(picture.width()) / frameImage.width();
+    const double sy = double(picture.height()) / frameImage.height();
     const double ox = axisOrigin.x();
     const double oy = axisOrigin.y();
     // Both ends are computed in doubles: a stored angle near 90 degrees must not overflow an int.
     const double topX = (ox - std::trunc(oy * t)) * sx;
     const double rightY = (oy - std::trunc(t * (frameImage.width() - ox))) * sy;
-    painter.drawLine(QPointF(std::trunc(qBound(-1e6, topX, 1e6)), 0), QPointF(o));
-    painter.drawLine(QPointF(o), QPointF(view->width(), std::trunc(qBound(-1e6, rightY, 1e6))));
+    painter.drawLine(QPointF(picture.x() + std::trunc(qBound(-1e6, topX, 1e6)), picture.y()), QPointF(o));
+    painter.drawLine(QPointF(o), QPointF(picture.x() + picture.width(),
+                                         picture.y() + std::trunc(qBound(-1e6, rightY, 1e6))));
     QFont font(QStringLiteral("Helvetica"), 9);
     font.setWeight(75);
     painter.setFont(font);

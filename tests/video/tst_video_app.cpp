@@ -74,11 +74,11 @@ void TestVideoApp::openPlayStepAndTrack()
 
     // Select the object of the first frame by dragging over it.
     w->OnSetObject();
-    const QSize label = w->label()->size();
+    const QRect picture = w->videoArea();
     auto toWindow = [&](const QPoint& p) {
-        return w->label()->pos()
-               + QPoint(int(std::ceil(p.x() * double(label.width()) / w->frameImage.width())),
-                        int(std::ceil(p.y() * double(label.height()) / w->frameImage.height())));
+        return picture.topLeft()
+               + QPoint(int(std::ceil(p.x() * double(picture.width()) / w->frameImage.width())),
+                        int(std::ceil(p.y() * double(picture.height()) / w->frameImage.height())));
     };
     const QPoint from = toWindow(v.cornerAt(SquareFrameIndex(w->frameImage, v)) - QPoint(3, 3));
     const QPoint to = toWindow(v.cornerAt(SquareFrameIndex(w->frameImage, v)) + QPoint(22, 22));

@@ -210,10 +210,10 @@ private:
     }
     QPoint shown(CVideoAnlysisWindow* w, const QPoint& framePixel) const
     {
-        const QSize l = w->label()->size();
+        const QRect p = w->pictureRect();
         const QSize f = w->frameImage.size();
-        return QPoint(int(std::ceil(framePixel.x() * double(l.width()) / f.width())),
-                      int(std::ceil(framePixel.y() * double(l.height()) / f.height())));
+        return p.topLeft() + QPoint(int(std::ceil(framePixel.x() * double(p.width()) / f.width())),
+                                    int(std::ceil(framePixel.y() * double(p.height()) / f.height())));
     }
     void drag(CVideoAnlysisWindow* w, const QPoint& fromFrame, const QPoint& toFrame, bool moves)
     {

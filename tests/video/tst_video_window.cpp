@@ -1,10 +1,13 @@
 // The video-analysis window offscreen with the real media player: loading generated videos,
 // stepping and seeking, the mouse on the picture, tracking into runs and a linked run.
 #include "app/base/MultiAction.h"
+#include "app/base/PngReader.h"
 #include "support/VideoFixture.h"
 #include "support/VideoHost.h"
 #include "video/VideoAnlysisWindow.h"
+#include "video/VideoPositionSlider.h"
 #include "video/VideoSurface_Player.h"
+#include "video/tracking/VideoRules.h"
 #include "Core/Data/DataFolder.h"
 #include "workspace/WorkspaceLoader.h"
 #include "workspace/WorkspaceSaver.h"
@@ -33,6 +36,9 @@ private slots:
     void h264Mp4Loads();
     void steppingLandsOnFrames();
     void sliderSeeksToFrame();
+    void sliderGesturesMoveFrameAndHandle_data();
+    void sliderGesturesMoveFrameAndHandle();
+    void pictureKeepsItsShape();
     void failedOpenKeepsPreviousVideo();
     void illegalCharactersRefused();
     void missingFileRefused();
@@ -58,7 +64,7 @@ private:
     // Waits for a frame with the square at the expected step.
     bool waitForFrame(CVideoAnlysisWindow* w, int expected);
     QPoint windowPointOfFrame(CVideoAnlysisWindow* w, const QPoint& framePoint);
-    void dragOnWindow(CVideoAnlysisWindow* w, const QPoint& from, const QPoint& to);
+    void dragOnWindow(QWidget* w, const QPoint& from, const QPoint& to);
 
     QTemporaryDir m_Dir;
     SquareVideo m_Video;
@@ -69,6 +75,8 @@ private:
 void TestVideoWindow::initTestCase()
 {
     QStandardPaths::setTestModeEnabled(true);
+    // The program's own picture reader: the slider's handle is drawn through it.
+    KorvantaImages::InstallPngReader();
     m_Video.size = QSize(320, 240);
     m_Video.fps = 15.0;
     m_Video.frames = 30;
@@ -138,14 +146,14 @@ bool TestVideoWindow::waitForFrame(CVideoAnlysisWindow* w, int expected)
 QPoint TestVideoWindow::windowPointOfFrame(CVideoAnlysisWindow* w, const QPoint& framePoint)
 {
     // The inverse of the window's mapping, rounded up so it maps back onto the same pixel.
-    const QSize label = w->label()->size();
+    const QRect picture = w->videoArea();
     const QSize frame = w->frameImage.size();
-    const int x = int(std::ceil(framePoint.x() * double(label.width()) / frame.width()));
-    const int y = int(std::ceil(framePoint.y() * double(label.height()) / frame.height()));
-    return w->label()->pos() + QPoint(x, y);
+    const int x = int(std::ceil(framePoint.x() * double(picture.width()) / frame.width()));
+    const int y = int(std::ceil(framePoint.y() * double(picture.height()) / frame.height()));
+    return picture.topLeft() + QPoint(x, y);
 }
 
-void TestVideoWindow::dragOnWindow(CVideoAnlysisWindow* w, const QPoint& from, const QPoint& to)
+void TestVideoWindow::dragOnWindow(QWidget* w, const QPoint& from, const QPoint& to)
 {
     QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
     QMouseEvent move(QEvent::MouseMove, to, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -238,6 +246,66 @@ void TestVideoWindow::sliderSeeksToFrame()
     // The value of the frame already shown does nothing.
     w->OnSliderChanged();
     QCOMPARE(w->surface()->frameCounter, qint64(15));
+}
+
+void TestVideoWindow::sliderGesturesMoveFrameAndHandle_data()
+{
+    QTest::addColumn<double>("along");   // where on the bar the pointer ends; 0: Next Frame instead
+    QTest::addColumn<bool>("grab");      // pressed on the handle, else on the bar where it ends
+    QTest::addColumn<int>("frame");
+    QTest::addColumn<qreal>("ratio");    // the handle is then drawn at this pixel ratio
+    QTest::newRow("handle dragged") << 0.5 << true << 15 << 1.0;
+    QTest::newRow("groove clicked") << 0.75 << false << 22 << 2.0;
+    QTest::newRow("next frame") << 0.0 << false << 1 << 1.0;
+}
+
+void TestVideoWindow::sliderGesturesMoveFrameAndHandle()
+{
+    QFETCH(double, along);
+    QFETCH(bool, grab);
+    QFETCH(int, frame);
+    QFETCH(qreal, ratio);
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    w->UpdateButtons();
+    CVideoPositionSlider* s = w->slider();
+    const QPoint handle = s->handleRect().center(), to(int(s->width() * along), handle.y());
+    if (along > 0.0)
+        dragOnWindow(s, grab ? handle : to, to);
+    else
+        w->OnNextFrame();
+    QTRY_VERIFY_WITH_TIMEOUT(std::abs(SquareFrameIndex(w->frameImage, m_Video) - frame) <= 1 && !w->isStepping, 5000);
+    // The handle stands on the frame shown, and is drawn there: just above the thin groove its
+    // dot covers the background that the same row shows at the bar's end.
+    const int shown = SquareFrameIndex(w->frameImage, m_Video);
+    QCOMPARE(VideoPlayback::SliderTargetFrame(s->value(), w->frameCount), qint64(shown));
+    QImage shot(s->size() * ratio, QImage::Format_ARGB32);
+    shot.setDevicePixelRatio(ratio);
+    shot.fill(Qt::white);
+    s->render(&shot);
+    const QPoint dot = s->handleRect().center() - QPoint(0, 3);
+    QVERIFY(shot.pixel(dot * ratio) != shot.pixel(QPoint(1, dot.y()) * ratio));
+}
+
+void TestVideoWindow::pictureKeepsItsShape()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    // Wider, then taller than the video: its light background is where the frame is drawn, at
+    // the video's 4:3, centred between black bars.
+    for (const QSize& grow : {QSize(300, 0), QSize(-300, 250)}) {
+        w->resize(w->size() + grow);
+        const QImage view = w->label()->pixmap(Qt::ReturnByValue).toImage();
+        QRect light;
+        for (int y = 0; y < view.height(); ++y)
+            for (int x = 0; x < view.width(); ++x)
+                if (qGray(view.pixel(x, y)) > 200)
+                    light |= QRect(x, y, 1, 1);
+        QVERIFY2(std::abs(light.width() * 3.0 / (light.height() * 4.0) - 1.0) < 0.01,
+                 qPrintable(QString("%1 x %2").arg(light.width()).arg(light.height())));
+        QVERIFY(light.width() == view.width() || light.height() == view.height());
+        QVERIFY((light.center() - view.rect().center()).manhattanLength() <= 2);
+    }
 }
 
 void TestVideoWindow::failedOpenKeepsPreviousVideo()

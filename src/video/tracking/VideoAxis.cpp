@@ -27,6 +27,14 @@ double radians(double degrees)
 
 } // namespace
 
+QRect PictureRect(const QSize& frame, const QSize& label)
+{
+    if (frame.width() < 1 || frame.height() < 1 || label.width() < 1 || label.height() < 1)
+        return QRect(QPoint(0, 0), label);
+    const QSize shown = frame.scaled(label, Qt::KeepAspectRatio);
+    return QRect(QPoint((label.width() - shown.width()) / 2, (label.height() - shown.height()) / 2), shown);
+}
+
 QPoint VideoViewPointToView(const QPoint& p, const QSize& frame, const QSize& label)
 {
     if (frame.width() < 1 || frame.height() < 1 || label.width() < 1 || label.height() < 1)

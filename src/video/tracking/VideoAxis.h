@@ -20,10 +20,13 @@ constexpr int s_AxisBandHalf = 5;
 constexpr double s_MinAngle = -45.0;
 constexpr double s_MaxAngle = 80.0;
 
-// A label point to frame pixels (unchanged while either size is empty).
-QPoint VideoViewPointToView(const QPoint& labelPoint, const QSize& frame, const QSize& label);
-// Frame pixels to a label point (unchanged while either size is empty).
-QPoint PointToVideoView(const QPoint& framePoint, const QSize& frame, const QSize& label);
+// Where a frame is drawn in a label: as large as fits at the frame's own aspect ratio, centred,
+// the rest of the label left black. The whole label while there is no frame.
+QRect PictureRect(const QSize& frame, const QSize& label);
+// A point of the drawn picture (its top-left at 0, 0) to frame pixels, and back (unchanged
+// while either size is empty).
+QPoint VideoViewPointToView(const QPoint& picturePoint, const QSize& frame, const QSize& picture);
+QPoint PointToVideoView(const QPoint& framePoint, const QSize& frame, const QSize& picture);
 
 // A frame point in the axis system: X along the turned axis, Y upwards, in frame pixels.
 QPointF PointToAxisPoint(const QPointF& point, const QPoint& origin, double angleDegrees);

@@ -3,6 +3,7 @@
 #include <QTime>
 
 #include <cmath>
+#include <limits>
 
 VideoButtonStates VideoButtonRules(const VideoButtonInputs& in)
 {
@@ -78,6 +79,19 @@ int SliderValue(qint64 positionMs, qint64 durationMs)
 qint64 SliderTargetFrame(int sliderValue, qint64 frameCount)
 {
     return toInt64(frameCount * (sliderValue / double(s_SliderRange)));
+}
+
+int SliderValueOfFrame(qint64 frame, qint64 frameCount)
+{
+    if (frameCount <= 0 || frame <= 0)
+        return 0;
+    if (frame >= frameCount)
+        return s_SliderRange;
+    // Whole numbers: the value must not fall short of the frame by a rounding error. A count
+    // too large for that (only a damaged file reports one) is worked in doubles.
+    if (frameCount > std::numeric_limits<qint64>::max() / (2 * s_SliderRange))
+        return toInt(std::ceil(double(frame) / double(frameCount) * s_SliderRange));
+    return int((frame * s_SliderRange + frameCount - 1) / frameCount);
 }
 
 int FramePeriodMs(double fps)

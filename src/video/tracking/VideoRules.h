@@ -53,6 +53,9 @@ qint64 PositionOfFrame(qint64 t, qint64 frameCount, qint64 durationMs);
 int SliderValue(qint64 positionMs, qint64 durationMs);
 // The frame a slider value seeks to.
 qint64 SliderTargetFrame(int sliderValue, qint64 frameCount);
+// Where the slider stands for a frame: the first value that seeks to it, so a release that
+// leaves the handle where it was stays on the frame.
+int SliderValueOfFrame(qint64 frame, qint64 frameCount);
 // One frame period in milliseconds (what a seek waits for its frame).
 int FramePeriodMs(double fps);
 // The number of the frame a decoded picture shows, from its start time and the start time of

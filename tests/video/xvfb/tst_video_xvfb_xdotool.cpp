@@ -33,10 +33,11 @@ QStringList xy(const QPoint& p) { return {QString::number(p.x()), QString::numbe
 // the window maps back onto that pixel) and of a tool-bar button.
 QStringList at(CVideoAnlysisWindow* w, const QPoint& framePixel)
 {
-    const QSize label = w->label()->size(), frame = w->frameImage.size();
-    const QPoint shown(int(std::ceil(framePixel.x() * double(label.width()) / frame.width())),
-                       int(std::ceil(framePixel.y() * double(label.height()) / frame.height())));
-    return xy(w->label()->mapToGlobal(shown));
+    const QRect picture = w->videoArea();
+    const QSize frame = w->frameImage.size();
+    const QPoint shown(int(std::ceil(framePixel.x() * double(picture.width()) / frame.width())),
+                       int(std::ceil(framePixel.y() * double(picture.height()) / frame.height())));
+    return xy(w->mapToGlobal(picture.topLeft() + shown));
 }
 
 QStringList button(CVideoAnlysisWindow* w, int key)
