@@ -43,6 +43,8 @@ void TestPngReader::readsPngWithoutThePlugins()
     QCOMPARE(argb(QIcon(path).pixmap(reference.size()).toImage()), argb(reference));
     QCOMPARE(QImageReader(path).format(), QByteArray("png"));
     QCOMPARE(QImage(path), reference);
+    // Style sheets size a picture from the reader before decoding it.
+    QCOMPARE(QImageReader(path).size(), reference.size());
     QVERIFY(!imagePluginsLoaded());
 
     // A JPEG under a .png name is not ours: Qt's search finds the plug-in that reads it.

@@ -6,6 +6,7 @@
 #include <QImageIOHandler>
 #include <QImageIOPlugin>
 #include <QImageReader>
+#include <QVariant>
 #include <QtPlugin>
 
 namespace {
@@ -17,7 +18,25 @@ thread_local bool t_Delegating = false;
 bool isPng(QIODevice* device)
 {
     static const QByteArray signature("\x89PNG\r\n\x1a\n", 8);
-    return device && device->peek(8) == signature;
+    // Saving asks the plug-ins too, with a device open for writing only: nothing to peek at.
+    return device && device->isReadable() && device->peek(8) == signature;
+}
+
+// The picture's size from its header (IHDR, right after the signature), without reading it:
+// style sheets and layouts ask for it before any pixel is decoded.
+QSize headerSize(QIODevice* device)
+{
+    const QByteArray head = device ? device->peek(24) : QByteArray();
+    if (head.size() < 24 || head.mid(12, 4) != "IHDR")
+        return QSize();
+    const auto word = [&head](int at) {
+        return (quint32(quint8(head[at])) << 24) | (quint32(quint8(head[at + 1])) << 16)
+            | (quint32(quint8(head[at + 2])) << 8) | quint32(quint8(head[at + 3]));
+    };
+    const quint32 width = word(16), height = word(20);
+    if (width == 0 || height == 0 || width > 0x7fffffffu || height > 0x7fffffffu)
+        return QSize();
+    return QSize(int(width), int(height));
 }
 
 class CPngHandler : public QImageIOHandler
@@ -40,6 +59,14 @@ public:
         const bool ok = reader.read(image);
         t_Delegating = false;
         return ok;
+    }
+    bool supportsOption(ImageOption option) const override { return option == Size; }
+    QVariant option(ImageOption option) const override
+    {
+        if (option != Size || !isPng(device()))
+            return QVariant();
+        const QSize size = headerSize(device());
+        return size.isValid() ? QVariant(size) : QVariant();
     }
 };
 
