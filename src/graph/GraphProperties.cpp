@@ -116,9 +116,10 @@ bool CGraphProperties::rangeFieldsAccepted()
     if (m_CurrentIndex < 0 || m_CurrentIndex >= m_Plots.size() || ui->autoScaleCheckBox->isChecked())
         return true;
     IPrompter* prompter = m_pPrompter ? m_pPrompter : ShellPrompter();
-    return NumberField::Check(prompter, this, windowTitle(), ui->minEdit, ui->minLabel->text(), s_RangeField, nullptr)
-           && NumberField::Check(prompter, this, windowTitle(), ui->maxEdit, ui->maxLabel->text(), s_RangeField,
-                                 nullptr);
+    const auto check = [&](QLineEdit* edit, const QLabel* label) {
+        return NumberField::Check(prompter, this, windowTitle(), edit, label->text(), s_RangeField, nullptr);
+    };
+    return check(ui->minEdit, ui->minLabel) && check(ui->maxEdit, ui->maxLabel);
 }
 
 void CGraphProperties::on_plotsComboBox_currentIndexChanged(int index)

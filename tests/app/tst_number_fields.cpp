@@ -8,104 +8,85 @@
 #include "setup/ManualXValueDialog.h"
 #include "support/ScriptedPrompter.h"
 
-#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include "common/TestMain.h"
 
-namespace {
-enum Field { FlagWidth, GateDistance, WizardLength, ManualX, GraphMinimum };
-
-// A graph with one plot that does not scale itself.
-struct GraphBench
-{
-    CGraphTestHost host;
-    CGraphWindow* graph = new CGraphWindow(&host);
-    GraphBench()
-    {
-        CDataBranch* b = host.addBranch(host.addRun());
-        CGraphTestHost::fill(b, 3, [](int i) { return double(i); });
-        graph->AddPlotsFromKeyArray({b->m_Key});
-    }
-};
-} // namespace
-
 class TestNumberFields : public QObject
 {
     Q_OBJECT
 private slots:
-    void okRefusesWhatIsNoNumberOfTheField_data();
+    void okRefusesWhatIsNoNumberOfTheField_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("flag width, letters") << "width" << "abc" << "Width must be a number from 0.1 to 1000.";
+        QTest::newRow("gate distance, zero") << "distance" << "0" << "Distance must be a number from 0.1 to 1000.";
+        QTest::newRow("wizard length") << "wizard" << "0" << "Distance must be a whole number from 1 to 1000.";
+        QTest::newRow("manual X, a lone sign") << "x" << "-" << "Volume must be a number.";
+        QTest::newRow("graph minimum") << "graph" << "abc" << "Min must be a number from -1e+30 to 1e+30.";
+    }
     void okRefusesWhatIsNoNumberOfTheField();
 };
 
-void TestNumberFields::okRefusesWhatIsNoNumberOfTheField_data()
-{
-    QTest::addColumn<int>("field");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("flag width, letters") << int(FlagWidth) << "abc" << "Width must be a number from 0.1 to 1000.";
-    QTest::newRow("gate distance, zero") << int(GateDistance) << "0" << "Distance must be a number from 0.1 to 1000.";
-    QTest::newRow("wizard length, zero") << int(WizardLength) << "0"
-                                         << "Distance must be a whole number from 1 to 1000.";
-    QTest::newRow("manual X, a lone sign") << int(ManualX) << "-" << "Volume must be a number.";
-    QTest::newRow("graph minimum, letters") << int(GraphMinimum) << "abc"
-                                            << "Min must be a number from -1e+30 to 1e+30.";
-}
-
 void TestNumberFields::okRefusesWhatIsNoNumberOfTheField()
 {
-    QFETCH(int, field);
+    QFETCH(QString, field);
     QFETCH(QString, typed);
     QFETCH(QString, message);
     CScriptedPrompter prompter;
-    GraphBench bench;
-    std::unique_ptr<QDialog> dialog;
+    CGraphTestHost host;
+    auto* graph = new CGraphWindow(&host);
+    CDataBranch* series = host.addBranch(host.addRun());
+    CGraphTestHost::fill(series, 3, [](int i) { return double(i); });
+    graph->AddPlotsFromKeyArray({series->m_Key});
+    CGraphPlot plot = graph->GetPlot(0);
+    plot.m_bAutoScale = false;
+    graph->UpdatePlot(plot, 0);
+    QDialog* d = nullptr;
     QLineEdit* edit = nullptr;
     QAbstractButton* ok = nullptr;
-    if (field == FlagWidth || field == GateDistance) {
-        auto* d = new CExperimentModeDialog;
-        dialog.reset(d);
-        d->measurement = 1;
-        d->method = field == FlagWidth ? 0 : 1;
-        d->status = 2;
-        d->Init(1);
-        edit = d->form()->timingParameterEdit;
-        ok = d->form()->okButton;
-    } else if (field == WizardLength) {
+    if (field == "width" || field == "distance") {
+        auto* mode = new CExperimentModeDialog;
+        mode->measurement = 1;
+        mode->method = field == "width" ? 0 : 1;
+        mode->status = 2;
+        mode->Init(1);
+        d = mode;
+        edit = mode->form()->timingParameterEdit;
+        ok = mode->form()->okButton;
+    } else if (field == "wizard") {
         auto* w = new TimingWizard(nullptr, nullptr);
-        dialog.reset(w);
         w->init();
         w->show();
         w->form()->velocityRadioButton->click();
         w->button(QWizard::NextButton)->click();
+        d = w;
         edit = w->form()->lengthLineEdit;
         ok = w->button(QWizard::FinishButton);
-    } else if (field == ManualX) {
-        auto* d = new CManualXValueDialog;
-        dialog.reset(d);
-        d->setValueTitle("Volume");
-        edit = d->form()->valueLineEdit;
-        ok = d->form()->buttonBox->button(QDialogButtonBox::Ok);
+    } else if (field == "x") {
+        auto* x = new CManualXValueDialog;
+        x->setValueTitle("Volume");
+        d = x;
+        edit = x->form()->valueLineEdit;
+        ok = x->form()->buttonBox->button(QDialogButtonBox::Ok);
     } else {
-        auto* d = new CGraphProperties;
-        dialog.reset(d);
-        d->SetPrompter(&prompter);
-        d->Init(bench.graph);
-        auto* automatic = d->findChild<QCheckBox*>("autoScaleCheckBox");
-        if (automatic->isChecked())
-            automatic->click();
+        auto* properties = new CGraphProperties;
+        properties->Init(graph);
+        d = properties;
         edit = d->findChild<QLineEdit*>("minEdit");
         ok = d->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok);
     }
+    const std::unique_ptr<QDialog> dialog(d);
     dialog->show();
     edit->clear();
     QTest::keyClicks(edit, typed);
     ok->click();
     QVERIFY(dialog->isVisible());
-    QVERIFY(!prompter.m_Log.isEmpty());
-    QVERIFY2(prompter.m_Log.last().endsWith("|" + message), qPrintable(prompter.m_Log.join('\n')));
+    QVERIFY2(prompter.m_Log.join('\n').endsWith("|" + message), qPrintable(prompter.m_Log.join('\n')));
 }
 
 KORVANTA_TEST_MAIN(TestNumberFields)

@@ -295,7 +295,8 @@ void CDravletProtocolHandler::TimingValueStep()
 
 void CDravletProtocolHandler::StoreTimingResult(double a, double b, double c, double d, double e)
 {
-    const double result = m_pHost->CalculateTimingValue(static_cast<unsigned char>(m_View.timingMethod), a, b, c, d, e);
+    const auto method = static_cast<unsigned char>(m_View.timingMethod);
+    const double result = m_pHost->CalculateTimingValue(method, a, b, c, d, e);
     // A division by a zero time gives no usable result; it is not stored. Neither is the -1
     // with which the pendulum answers the passages that close no period: a period is never
     // negative, and the -1 would be stored as a swing of -1 s.

@@ -20,7 +20,8 @@ QString tr(const char* text)
 
 bool Unbounded(const CNumberRange& range)
 {
-    return range.minimum <= -std::numeric_limits<double>::max() && range.maximum >= std::numeric_limits<double>::max();
+    const double most = std::numeric_limits<double>::max();
+    return range.minimum <= -most && range.maximum >= most;
 }
 } // namespace
 
