@@ -247,6 +247,10 @@ void CExperimentModeDialog::UpdateControls()
     ui->measurementComboBox->addItem(tr("Velocity"));
     ui->measurementComboBox->addItem(tr("Acceleration"));
 
+    // An arrangement the connected gates cannot time shows as the one they take instead, so the
+    // box, the length field and Done agree.
+    if (status >= 1)
+        method = OfferedMethod(measurement, method, status);
     ui->methodComboBox->clear();
     int rows = 0;
     auto addMethod = [&](const QString& text, int code) {

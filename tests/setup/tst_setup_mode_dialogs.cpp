@@ -166,6 +166,7 @@ void TestSetupModeDialogs::doneReportsModeAndFoldsBetweenGatesOnOneGate()
     dialog.Init(1);
     QSignalSpy mode(&dialog, &CExperimentModeDialog::runModeAccepted);
     QSignalSpy closed(&dialog, &CExperimentModeDialog::experimentModeClosed);
+    QCOMPARE(dialog.form()->parameterLabel->text(), QString("Width"));
     dialog.form()->okButton->click();
     QCOMPARE(mode.count(), 1);
     QCOMPARE(mode.at(0).at(0).toInt(), 1);
