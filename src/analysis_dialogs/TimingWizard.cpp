@@ -2,6 +2,7 @@
 
 #include "analysis/Functions.h"
 #include "analysis_dialogs/AnalysisHost.h"
+#include "app/base/NumberField.h"
 #include "app/base/Prompter.h"
 #include "Core/Data/DataManager.h"
 
@@ -110,6 +111,7 @@ TimingWizard::TimingWizard(QWidget* parent, IAnalysisHost* host)
     : QWizard(parent), ui(new Ui_TimingWizard), m_pWindowsManager(host ? host : dynamic_cast<IAnalysisHost*>(parent))
 {
     ui->setupUi(this);
+    NumberField::Restrict(ui->lengthLineEdit);
     ui->lengthLineEdit->setText(QStringLiteral("3"));
     m_pMeasurementGroup = new QButtonGroup(this);
     m_pMeasurementGroup->addButton(ui->timeRadioButton, 0);
@@ -235,16 +237,21 @@ void TimingWizard::timingMethod(int id)
 
 void TimingWizard::onFinish()
 {
-    bool ok = false;
-    int length = ui->lengthLineEdit->text().toInt(&ok, 10);
-    if (!ok) {
-        if (NeedsLength(m_MethodId)) {
-            ui->lengthLineEdit->selectAll();
-            ui->lengthLineEdit->setFocus();
+    IPrompter* prompter = m_pWindowsManager ? m_pWindowsManager->AnalysisPrompter() : ShellPrompter();
+    const QString title = m_pWindowsManager ? m_pWindowsManager->MessageTitle() : tr("Pavix");
+    // Whole centimetres, at least one: a length of 0 or below turns every speed into nonsense.
+    static const CNumberRange s_Length{1.0, 1000.0, true};
+    double typed = 0.0;
+    if (NeedsLength(m_MethodId)) {
+        QString field = ui->lengthTypeLabel->text();
+        if (field.endsWith(QLatin1Char(':')))
+            field.chop(1);
+        if (!NumberField::Check(prompter, this, title, ui->lengthLineEdit, field, s_Length, &typed))
             return;
-        }
-        length = 0;
+    } else if (!NumberField::Read(ui->lengthLineEdit->text(), s_Length, &typed)) {
+        typed = 0.0;
     }
+    const int length = int(typed);
     m_Length = length;
     CDataManager* data = m_pWindowsManager ? m_pWindowsManager->AnalysisData() : nullptr;
     CFunctions* engine = m_pWindowsManager ? m_pWindowsManager->AnalysisEngine() : nullptr;
@@ -254,8 +261,6 @@ void TimingWizard::onFinish()
                              ? engine->FunctionTiming(first, second, m_Cursor1, m_Cursor2, static_cast<unsigned char>(m_MethodId),
                                                       double(length), double(length))
                              : tr("No suitable plot !");
-    IPrompter* prompter = m_pWindowsManager ? m_pWindowsManager->AnalysisPrompter() : ShellPrompter();
-    const QString title = m_pWindowsManager ? m_pWindowsManager->MessageTitle() : tr("Pavix");
     const bool retry = prompter && prompter->retryOrClose(this, title, text);
     done(retry ? int(QMessageBox::Retry) : int(QMessageBox::Close));
 }

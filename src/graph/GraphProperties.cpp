@@ -1,15 +1,26 @@
 #include "graph/GraphProperties.h"
 #include "app/base/DeferredIcon.h"
 
+#include "app/base/NumberField.h"
 #include "app/base/Prompter.h"
 #include "Core/Data/Globals.h"
 #include "graph/GraphWindow.h"
 #include "ui_GraphProperties.h"
 
+#include <QSignalBlocker>
+
+namespace {
+const CNumberRange s_RangeField{-double(CGraphPlot::MaxRange), double(CGraphPlot::MaxRange), false};
+}
+
 CGraphProperties::CGraphProperties(QWidget* parent) : QDialog(parent), ui(new Ui::CGraphProperties)
 {
     // The slots follow the form's object names and are connected by name here.
     ui->setupUi(this);
+    // OK closes the dialog only once the range fields were read: on_buttonBox_accepted does.
+    disconnect(ui->buttonBox, SIGNAL(accepted()), this, SLOT(accept()));
+    NumberField::Restrict(ui->minEdit);
+    NumberField::Restrict(ui->maxEdit);
 }
 
 CGraphProperties::~CGraphProperties()
@@ -85,21 +96,42 @@ void CGraphProperties::storeFields()
         return;
     CGraphPlot& plot = m_Plots[m_CurrentIndex];
     plot.m_bAutoScale = ui->autoScaleCheckBox->isChecked();
-    // Not a number gives 0; a number beyond the float range is kept inside it.
-    bool ok = false;
-    const double mn = ui->minEdit->text().toDouble(&ok);
-    plot.m_Min = ok ? float(qBound(-double(CGraphPlot::MaxRange), mn, double(CGraphPlot::MaxRange))) : 0.0f;
-    const double mx = ui->maxEdit->text().toDouble(&ok);
-    plot.m_Max = ok ? float(qBound(-double(CGraphPlot::MaxRange), mx, double(CGraphPlot::MaxRange))) : 0.0f;
+    // The fields of a plot that scales itself are not checked: what is no number there gives
+    // 0, a number beyond the float range is kept inside it.
+    const auto number = [](const QLineEdit* edit) {
+        double v = 0.0;
+        return NumberField::Read(edit->text(), CNumberRange(), &v)
+                   ? float(qBound(s_RangeField.minimum, v, s_RangeField.maximum))
+                   : 0.0f;
+    };
+    plot.m_Min = number(ui->minEdit);
+    plot.m_Max = number(ui->maxEdit);
     plot.m_Color = m_Color;
     plot.m_UnitPrefix = m_UnitPrefix;
     plot.m_Style = qMax(0, ui->plotStyleComboBox->currentIndex());
+}
+
+bool CGraphProperties::rangeFieldsAccepted()
+{
+    if (m_CurrentIndex < 0 || m_CurrentIndex >= m_Plots.size() || ui->autoScaleCheckBox->isChecked())
+        return true;
+    IPrompter* prompter = m_pPrompter ? m_pPrompter : ShellPrompter();
+    const auto check = [&](QLineEdit* edit, const QLabel* label) {
+        return NumberField::Check(prompter, this, windowTitle(), edit, label->text(), s_RangeField, nullptr);
+    };
+    return check(ui->minEdit, ui->minLabel) && check(ui->maxEdit, ui->maxLabel);
 }
 
 void CGraphProperties::on_plotsComboBox_currentIndexChanged(int index)
 {
     if (m_bFilling || m_Plots.isEmpty() || index < 0 || index >= m_Plots.size())
         return;
+    // The plot shown keeps the choice until its range fields hold numbers.
+    if (!rangeFieldsAccepted()) {
+        const QSignalBlocker blocker(ui->plotsComboBox);
+        ui->plotsComboBox->setCurrentIndex(m_CurrentIndex);
+        return;
+    }
     storeFields();
     SetFields(index);
     m_CurrentIndex = index;
@@ -129,12 +161,15 @@ void CGraphProperties::on_unitComboBox_currentIndexChanged(int index)
 
 void CGraphProperties::on_buttonBox_accepted()
 {
-    storeFields();
-    if (!m_pGraph)
+    if (!rangeFieldsAccepted())
         return;
-    // The graph's plot count is taken again: only plots both sides know are written back.
-    const int count = qMin(m_pGraph->GetNumPlots(), m_Plots.size());
-    for (int i = 0; i < count; ++i)
-        m_pGraph->UpdatePlot(m_Plots.at(i), i);
-    m_pGraph->RepaintGraph(CGraphWindow::RepaintFull);
+    storeFields();
+    if (m_pGraph) {
+        // The graph's plot count is taken again: only plots both sides know are written back.
+        const int count = qMin(m_pGraph->GetNumPlots(), m_Plots.size());
+        for (int i = 0; i < count; ++i)
+            m_pGraph->UpdatePlot(m_Plots.at(i), i);
+        m_pGraph->RepaintGraph(CGraphWindow::RepaintFull);
+    }
+    accept();
 }

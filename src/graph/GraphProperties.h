@@ -38,6 +38,9 @@ public slots:
 
 private:
     void storeFields();
+    // False, with the field named to the user, while a range field of a plot that does not
+    // scale itself holds no number.
+    bool rangeFieldsAccepted();
     void showColor();
 
     Ui::CGraphProperties* ui = nullptr;

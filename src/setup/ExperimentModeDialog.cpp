@@ -14,14 +14,39 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
-
-#include <cmath>
 #include <QVBoxLayout>
+#include <QVector>
 
+#include "app/base/NumberField.h"
 #include "app/base/Prompter.h"
 
 namespace {
 const char* const s_WizardPicture = ":/images/TimingWizard/timming-wizard2.png";
+
+// A flag of a millimetre up to gates ten metres apart, in cm.
+const CNumberRange s_LengthRange{0.1, 1000.0, false};
+
+struct MethodRow
+{
+    const char* text;
+    int code;
+};
+
+// The arrangements offered for a measurement, in the order of the box. A collision needs a gate
+// for each cart; an acceleration has no third arrangement.
+QVector<MethodRow> MethodRows(int measurement, int status)
+{
+    QVector<MethodRow> rows{{QT_TRANSLATE_NOOP("CExperimentModeDialog", "At one gate"), 0}};
+    if (status >= 2)
+        rows.append({QT_TRANSLATE_NOOP("CExperimentModeDialog", "Between gates"), 1});
+    if (measurement == 1) {
+        if (status >= 2)
+            rows.append({QT_TRANSLATE_NOOP("CExperimentModeDialog", "Collision (two gates)"), 2});
+    } else if (measurement != 2) {
+        rows.append({QT_TRANSLATE_NOOP("CExperimentModeDialog", "Pendulum (one gate)"), 2});
+    }
+    return rows;
+}
 
 QIcon modeIcon(const char* off, const char* on)
 {
@@ -127,6 +152,7 @@ void Ui_CExperimentModeDialog::retranslateUi(QDialog* dialog)
 CExperimentModeDialog::CExperimentModeDialog(QWidget* parent) : QDialog(parent), ui(new Ui_CExperimentModeDialog)
 {
     ui->setupUi(this);
+    NumberField::Restrict(ui->timingParameterEdit);
 }
 
 CExperimentModeDialog::~CExperimentModeDialog()
@@ -146,6 +172,25 @@ QString CExperimentModeDialog::TimingPicture(int measurement, int method)
     if (measurement < 0 || measurement > 2 || method < 0 || method > 2)
         return QString();
     return QString::fromLatin1(pictures[measurement][method]);
+}
+
+CExperimentModeDialog::TimingLength CExperimentModeDialog::LengthOf(int measurement, int method)
+{
+    if (measurement < 1 || measurement > 2 || method < 0 || method > 2)
+        return TimingLength::None;
+    return measurement == 1 && method == 1 ? TimingLength::Distance : TimingLength::Width;
+}
+
+int CExperimentModeDialog::OfferedMethod(int measurement, int method, int status)
+{
+    if (method < 0)
+        return method;
+    for (const MethodRow& row : MethodRows(measurement, status))
+        if (row.code == method)
+            return method;
+    // One gate cannot time between gates: a time becomes a pendulum's, anything else is taken
+    // at the one gate, the row the box shows for an arrangement it does not offer.
+    return measurement == 0 && method == 1 ? 2 : 0;
 }
 
 void CExperimentModeDialog::Init(int runMode)
@@ -202,6 +247,10 @@ void CExperimentModeDialog::UpdateControls()
     ui->measurementComboBox->addItem(tr("Velocity"));
     ui->measurementComboBox->addItem(tr("Acceleration"));
 
+    // An arrangement the connected gates cannot time shows as the one they take instead, so the
+    // box, the length field and Done agree.
+    if (status >= 1)
+        method = OfferedMethod(measurement, method, status);
     ui->methodComboBox->clear();
     int rows = 0;
     auto addMethod = [&](const QString& text, int code) {
@@ -212,10 +261,8 @@ void CExperimentModeDialog::UpdateControls()
     };
     if (method == -1)
         addMethod(tr("Method"), -1);
-    addMethod(tr("At one gate"), 0);
-    if (status >= 2)
-        addMethod(tr("Between gates"), 1);
-    addMethod(tr("Pendulum (one gate)"), 2);
+    for (const MethodRow& row : MethodRows(measurement, status))
+        addMethod(tr(row.text), row.code);
     for (int i = rows; i < 4; ++i)
         m_MethodIds[i] = -1;
     ui->methodComboBox->setEnabled(measurement != -1);
@@ -280,24 +327,17 @@ void CExperimentModeDialog::UpdateTimingParameterControls()
         ui->timingImage->setPixmap(QPixmap(picture));
     ui->timingImage->show();
 
-    const auto number = [](float v) { return QString::number(double(v), 'g', 6); };
-    if (measurement == 0) {
+    const TimingLength length = LengthOf(measurement, method);
+    if (length == TimingLength::None) {
         ui->parameterLabel->hide();
         ui->unitLabel->hide();
         ui->timingParameterEdit->hide();
         return;
     }
-    if (method == 0) {
-        ui->parameterLabel->setText(tr("Width"));
-        if (measurement == 1)
-            ui->timingParameterEdit->setText(number(width));
-    } else if (method == 1) {
-        ui->parameterLabel->setText(tr("Distance"));
-        if (measurement == 1)
-            ui->timingParameterEdit->setText(number(distance));
-    }
-    if (measurement == 2)
-        ui->timingParameterEdit->setText(number(width));
+    // The field shows, and typing changes, the very length the results are computed with.
+    const bool isDistance = length == TimingLength::Distance;
+    ui->parameterLabel->setText(isDistance ? tr("Distance") : tr("Width"));
+    ui->timingParameterEdit->setText(QString::number(double(isDistance ? distance : width), 'g', 6));
     ui->unitLabel->setText(tr("cm"));
     ui->parameterLabel->show();
     ui->unitLabel->show();
@@ -306,16 +346,12 @@ void CExperimentModeDialog::UpdateTimingParameterControls()
 
 void CExperimentModeDialog::on_timingParameterEdit_textEdited(const QString& arg1)
 {
-    if (measurement != 1 && measurement != 2)
+    // Only a usable length is kept; while the field holds anything else, Done names it.
+    const TimingLength length = LengthOf(measurement, method);
+    double value = 0.0;
+    if (length == TimingLength::None || !NumberField::Read(arg1, s_LengthRange, &value))
         return;
-    bool ok = false;
-    float value = arg1.trimmed().toFloat(&ok);
-    if (!ok || !std::isfinite(value))
-        value = 0.0f;
-    if (method == 1)
-        distance = value;
-    else
-        width = value;
+    (length == TimingLength::Distance ? distance : width) = float(value);
 }
 
 void CExperimentModeDialog::on_normalRunButton_clicked()
@@ -331,16 +367,34 @@ void CExperimentModeDialog::on_timingRunButton_clicked()
     UpdateControls();
 }
 
+bool CExperimentModeDialog::lengthAccepted()
+{
+    const TimingLength length = LengthOf(measurement, method);
+    if (length == TimingLength::None)
+        return true;
+    double value = 0.0;
+    if (NumberField::Read(ui->timingParameterEdit->text(), CNumberRange(), &value) && value < 0.0) {
+        ShellPrompter()->critical(this, QString(), tr("Paramter cannot be negative."));
+        return false;
+    }
+    if (!NumberField::Check(ShellPrompter(), this, QString(), ui->timingParameterEdit, ui->parameterLabel->text(),
+                            s_LengthRange, &value))
+        return false;
+    (length == TimingLength::Distance ? distance : width) = float(value);
+    return true;
+}
+
 void CExperimentModeDialog::on_okButton_clicked()
 {
+    if (m_RunMode == 1 && !lengthAccepted())
+        return;
     if (width < 0.0f || distance < 0.0f) {
         ShellPrompter()->critical(this, QString(), tr("Paramter cannot be negative."));
         return;
     }
     emit runModeAccepted(m_RunMode);
-    // One gate cannot time between gates: the pendulum arrangement is what it can do.
-    if (status == 1 && method == 1)
-        method = 2;
+    if (status >= 1)
+        method = OfferedMethod(measurement, method, status);
     finish(true);
     accept();
 }

@@ -1,5 +1,8 @@
 #include "setup/ManualXValueDialog.h"
 
+#include "app/base/NumberField.h"
+#include "app/base/Prompter.h"
+
 #include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDoubleValidator>
@@ -48,20 +51,43 @@ CManualXValueDialog::~CManualXValueDialog()
 
 void CManualXValueDialog::setValueTitle(const QString& title)
 {
+    m_Name = title;
     ui->nextvalueLabel->setText(tr("Enter next", "part of string 'Enter next value'") + QLatin1Char(' ') + title
                                 + QLatin1Char(' ') + tr("value", "part of string 'Enter next value'"));
     ui->valueLineEdit->setFocus();
 }
 
-double CManualXValueDialog::getValue() const
+bool CManualXValueDialog::readValue(double* value) const
 {
     // The validator follows the user's locale, so a comma typed as the decimal point is read
     // as one rather than turning the value into 0.
     const QString text = ui->valueLineEdit->text().trimmed();
     bool ok = false;
-    double value = QLocale().toDouble(text, &ok);
+    double v = QLocale().toDouble(text, &ok);
     if (!ok)
-        value = QLocale::c().toDouble(text, &ok);
+        v = QLocale::c().toDouble(text, &ok);
     // An infinite or undefined X value would poison every derived column of the run.
-    return ok && std::isfinite(value) ? value : 0.0;
+    if (!ok || !std::isfinite(v))
+        return false;
+    *value = v;
+    return true;
+}
+
+double CManualXValueDialog::getValue() const
+{
+    double value = 0.0;
+    return readValue(&value) ? value : 0.0;
+}
+
+void CManualXValueDialog::accept()
+{
+    double value = 0.0;
+    if (!readValue(&value)) {
+        const QString field = m_Name.trimmed().isEmpty() ? tr("The X value") : m_Name;
+        ShellPrompter()->critical(this, windowTitle(), NumberField::RefusalText(field, CNumberRange()));
+        ui->valueLineEdit->setFocus();
+        ui->valueLineEdit->selectAll();
+        return;
+    }
+    QDialog::accept();
 }

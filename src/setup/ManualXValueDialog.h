@@ -31,6 +31,13 @@ public:
 
     Ui_CManualXValueDialog* form() const { return ui; }
 
+public slots:
+    // OK takes a number only; anything else is refused with a message naming the quantity.
+    void accept() override;
+
 private:
+    bool readValue(double* value) const;
+
     Ui_CManualXValueDialog* ui;
+    QString m_Name;
 };

@@ -368,8 +368,8 @@ private slots:
         CForm form(&dialog);
         CForm* ui = &form;
         ui->autoScaleCheckBox->setChecked(false);
-        ui->minEdit->setText(QStringLiteral("not a number"));
-        ui->maxEdit->setText(QStringLiteral("1e300"));
+        ui->minEdit->setText(QStringLiteral("-2,5"));
+        ui->maxEdit->setText(QStringLiteral("1e30"));
         ui->plotStyleComboBox->setCurrentIndex(3);
         ui->colorButton->click();
         QCOMPARE(ui->colorButton->styleSheet(), QStringLiteral("background-color: #0a141e"));
@@ -381,7 +381,7 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         const CGraphPlot p = rig.graph->GetPlot(0);
         QVERIFY(!p.m_bAutoScale);
-        QCOMPARE(p.m_Min, 0.0f);
+        QCOMPARE(p.m_Min, -2.5f);
         QCOMPARE(p.m_Max, CGraphPlot::MaxRange);
         QCOMPARE(p.m_Style, 3);
         QCOMPARE(p.m_Color, QColor(10, 20, 30));

@@ -95,7 +95,7 @@ void TestSetupModeDialogs::choosingMeasurementAndMethod()
 
     dialog.form()->methodComboBox->setCurrentIndex(2); // Between gates, under the placeholder
     QCOMPARE(dialog.method, 1);
-    QCOMPARE(items(dialog.form()->methodComboBox), (QStringList{"At one gate", "Between gates", "Pendulum (one gate)"}));
+    QCOMPARE(items(dialog.form()->methodComboBox), (QStringList{"At one gate", "Between gates", "Collision (two gates)"}));
     QCOMPARE(dialog.form()->methodComboBox->currentIndex(), 1);
     QVERIFY(dialog.form()->okButton->isEnabled());
 
@@ -118,7 +118,8 @@ void TestSetupModeDialogs::lengthsByMeasurementAndMethod_data()
     QTest::newRow("time") << 0 << 0 << false << QString() << QString() << 3.0f << 20.0f;
     QTest::newRow("velocity one gate") << 1 << 0 << true << "Width" << "3.5" << 7.25f << 20.0f;
     QTest::newRow("velocity between") << 1 << 1 << true << "Distance" << "20" << 3.5f << 7.25f;
-    QTest::newRow("acceleration between") << 2 << 1 << true << "Distance" << "3.5" << 3.5f << 7.25f;
+    // Between the gates an acceleration is computed from the flag's width.
+    QTest::newRow("acceleration between") << 2 << 1 << true << "Width" << "3.5" << 7.25f << 20.0f;
     QTest::newRow("acceleration pendulum") << 2 << 2 << true << QString() << "3.5" << 7.25f << 20.0f;
 }
 
@@ -165,12 +166,14 @@ void TestSetupModeDialogs::doneReportsModeAndFoldsBetweenGatesOnOneGate()
     dialog.Init(1);
     QSignalSpy mode(&dialog, &CExperimentModeDialog::runModeAccepted);
     QSignalSpy closed(&dialog, &CExperimentModeDialog::experimentModeClosed);
+    QCOMPARE(dialog.form()->parameterLabel->text(), QString("Width"));
     dialog.form()->okButton->click();
     QCOMPARE(mode.count(), 1);
     QCOMPARE(mode.at(0).at(0).toInt(), 1);
     QCOMPARE(closed.count(), 1);
     QCOMPARE(closed.at(0).at(0).toBool(), true);
-    QCOMPARE(dialog.method, 2);
+    // A velocity is then taken at the one gate, not as a collision that needs two.
+    QCOMPARE(dialog.method, 0);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
 }
 

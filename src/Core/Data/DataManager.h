@@ -141,7 +141,7 @@ public:
 
 private:
     int PelorinTimingMethod() const;
-    double PelorinOneGate(int method, bool& valid);
+    double PelorinOneGate(int method, int gate, bool& valid);
     double PelorinTwoGates(int method, bool& valid);
     CLoggerProtocolState* RunState(ILogger* logger);
     // Zeroes the run's sample counters before its first stored row.

@@ -37,8 +37,8 @@ double CDataManager::CalculateTimingValue(unsigned char method, double a, double
         if (t.m_PreviousVelocity >= 0.0 && t.m_PreviousTime >= 0.0) {
             if (a - t.m_PreviousTime == 0.0 || !Usable(middle - t.m_PreviousTime)) return s_DravletNoResult;
             const double result = (v - t.m_PreviousVelocity) / (middle - t.m_PreviousTime);
-            t.m_PreviousVelocity = v;
-            t.m_PreviousTime = middle;
+            // The two bars of one flag make a pair; the next passage opens the next pair.
+            t.m_PreviousVelocity = t.m_PreviousTime = -1.0;
             return result;
         }
         t.m_PreviousVelocity = v;
@@ -46,8 +46,9 @@ double CDataManager::CalculateTimingValue(unsigned char method, double a, double
         return s_DravletNoResult;
     }
     case TimingMethodId::TimeBetweenGates: return b;
-    case TimingMethodId::VelocityBetweenGates:
-    case TimingMethodId::Collision: return Usable(b) ? Metres(D) / b : s_DravletNoResult;
+    case TimingMethodId::VelocityBetweenGates: return Usable(b) ? Metres(D) / b : s_DravletNoResult;
+    // Each cart of a collision is timed by its flag at its own gate: a is that passage.
+    case TimingMethodId::Collision: return Usable(a) ? Metres(W) / a : s_DravletNoResult;
     case TimingMethodId::AccelerationBetweenGates: {
         const double L = Metres(W);
         const double span = (2.0 * b + c - a) * 0.5;
@@ -98,10 +99,11 @@ double CDataManager::CalculatePelorinTimingValue(int gate, long time, bool unblo
     switch (method) {
     case TimingMethodId::TimeAtGate:
     case TimingMethodId::VelocityAtGate:
-    case TimingMethodId::AccelerationAtGate: return PelorinOneGate(method, valid);
+    case TimingMethodId::AccelerationAtGate: return PelorinOneGate(method, t.m_FirstGate, valid);
+    // Each cart of a collision is timed by its flag at the gate it passes.
+    case TimingMethodId::Collision: return PelorinOneGate(TimingMethodId::VelocityAtGate, gate, valid);
     case TimingMethodId::TimeBetweenGates:
     case TimingMethodId::VelocityBetweenGates:
-    case TimingMethodId::Collision:
     case TimingMethodId::AccelerationBetweenGates: return PelorinTwoGates(method, valid);
     case TimingMethodId::Pendulum: {
         CTimingData& F = t.m_Gates[t.m_FirstGate];
@@ -123,10 +125,10 @@ double CDataManager::CalculatePelorinTimingValue(int gate, long time, bool unblo
     }
 }
 
-double CDataManager::PelorinOneGate(int method, bool& valid)
+double CDataManager::PelorinOneGate(int method, int gate, bool& valid)
 {
     CTimingState& t = m_TimingState;
-    CTimingData& F = t.m_Gates[t.m_FirstGate];
+    CTimingData& F = t.m_Gates[gate];
     if (F.m_BlockTime == -1 || F.m_UnblockTime == -1) return s_PelorinNoResult;
     const double bF = static_cast<double>(F.m_BlockTime);
     const double uF = static_cast<double>(F.m_UnblockTime);
@@ -149,8 +151,8 @@ double CDataManager::PelorinOneGate(int method, bool& valid)
     if (t.m_PreviousVelocity >= 0.0 && t.m_PreviousTime >= 0.0) {
         if (middle == t.m_PreviousTime) return dF;
         const double result = (v - t.m_PreviousVelocity) / ((middle - t.m_PreviousTime) / 1e6);
-        t.m_PreviousVelocity = v;
-        t.m_PreviousTime = middle;
+        // The two bars of one flag make a pair; the next passage opens the next pair.
+        t.m_PreviousVelocity = t.m_PreviousTime = -1.0;
         valid = true;
         return result;
     }

@@ -150,7 +150,12 @@ int TimingMethod(int row, int column)
     return method < 0 ? 0 : method;
 }
 
-int NumberOfGates(int method) { return (method == 10 || method == 11 || method == 21) ? 2 : 1; }
+// Every method between gates reports both gates' passages; an acceleration there needs the
+// flag's time at each gate.
+int NumberOfGates(int method)
+{
+    return (method == 10 || method == 11 || method == 12 || method == 21) ? 2 : 1;
+}
 
 unsigned char TimingParameterByte(double value)
 {

@@ -101,6 +101,9 @@ protected:
     bool TriggerHandler();
     void SnapShotDataPackHandler(const unsigned char* packet);
     void TimingValueStep();
+    // One passage (or pair of passages) through the data store's timing computation into the
+    // run's timing branch; a, b, c, d, e as the store takes them.
+    void StoreTimingResult(double a, double b, double c, double d, double e);
     void ShowDravletEventRecording();
     void StartLiveRun();
     void EndRunNow();

@@ -9,8 +9,9 @@
 
 namespace {
 
-// The interface's timing method of the pendulum.
+// The interface's timing methods of the pendulum and of a collision.
 constexpr int s_PendulumMethod = 20;
+constexpr int s_CollisionMethod = 21;
 
 bool limitedRun(int samples) { return samples != DravletFrames::s_NoSampleLimit && samples != 0; }
 
@@ -274,27 +275,35 @@ void CDravletProtocolHandler::TimingValueStep()
     if (p && m_pHost && m_pHost->HasTimingBranch()) {
         const uint32_t t1 = DravletData::ReadU32(p);
         const uint32_t t2 = DravletData::ReadU32(p + 4);
+        uint32_t t3 = 0, t4 = 0;
         double b = 0.0, c = 0.0;
         if (m_TimingLength == 16) {
-            const uint32_t t3 = DravletData::ReadU32(p + 8);
-            const uint32_t t4 = DravletData::ReadU32(p + 12);
+            t3 = DravletData::ReadU32(p + 8);
+            t4 = DravletData::ReadU32(p + 12);
             b = DravletData::CountDifferenceSeconds(t3, t1);
             c = DravletData::CountDifferenceSeconds(t4, t3);
         }
         const double a = DravletData::CountDifferenceSeconds(t2, t1);
-        const double result = m_pHost->CalculateTimingValue(static_cast<unsigned char>(m_View.timingMethod), a, b, c,
-                                                            DravletData::CountsToSeconds(t1),
-                                                            DravletData::CountsToSeconds(t2));
-        // A division by a zero time gives no usable result; it is not stored. Neither is the -1
-        // with which the pendulum answers the passages that close no period: a period is never
-        // negative, and the -1 would be stored as a swing of -1 s.
-        const bool noPeriod = m_View.timingMethod == s_PendulumMethod && result < 0.0;
-        if (std::isfinite(result) && result >= -1000.0 && !noPeriod) {
-            if (m_pHost->AppendTimingResult(double(m_TimingCounter), result)) ++m_TimingCounter;
-        }
+        StoreTimingResult(a, b, c, DravletData::CountsToSeconds(t1), DravletData::CountsToSeconds(t2));
+        // A collision reports one cart at each gate: the second gate's passage is timed as well.
+        if (m_View.timingMethod == s_CollisionMethod && m_TimingLength == 16)
+            StoreTimingResult(c, b, a, DravletData::CountsToSeconds(t3), DravletData::CountsToSeconds(t4));
     }
     ToIdle();
     if (m_pHost) m_pHost->LoggerNewDataArrived();
+}
+
+void CDravletProtocolHandler::StoreTimingResult(double a, double b, double c, double d, double e)
+{
+    const auto method = static_cast<unsigned char>(m_View.timingMethod);
+    const double result = m_pHost->CalculateTimingValue(method, a, b, c, d, e);
+    // A division by a zero time gives no usable result; it is not stored. Neither is the -1
+    // with which the pendulum answers the passages that close no period: a period is never
+    // negative, and the -1 would be stored as a swing of -1 s.
+    const bool noPeriod = m_View.timingMethod == s_PendulumMethod && result < 0.0;
+    if (std::isfinite(result) && result >= -1000.0 && !noPeriod) {
+        if (m_pHost->AppendTimingResult(double(m_TimingCounter), result)) ++m_TimingCounter;
+    }
 }
 
 void CDravletProtocolHandler::CreateTimingData()

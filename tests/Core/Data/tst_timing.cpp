@@ -70,7 +70,8 @@ private slots:
     {
         QCOMPARE(m_dm->CalculateTimingValue(10, 0, 0.4, 0, 0, 0, m_logger.get()), 0.4);
         QVERIFY(qAbs(m_dm->CalculateTimingValue(11, 0, 0.4, 0, 0, 0, m_logger.get()) - 0.5) < 1e-12);  // 20 cm
-        QVERIFY(qAbs(m_dm->CalculateTimingValue(21, 0, 0.2, 0, 0, 0, m_logger.get()) - 1.0) < 1e-12);
+        // A collision times each cart by its flag: 3 cm in 0.015 s.
+        QVERIFY(qAbs(m_dm->CalculateTimingValue(21, 0.015, 0.2, 0, 0, 0, m_logger.get()) - 2.0) < 1e-12);
         QCOMPARE(m_dm->CalculateTimingValue(11, 0, 0.0, 0, 0, 0, m_logger.get()), -2000.0);
         // Widths 0.03 s then 0.015 s, 0.5 s apart: (2 - 1) / ((1 + 0.015 - 0.03) x 0.5)
         const double a = m_dm->CalculateTimingValue(12, 0.03, 0.5, 0.015, 0, 0, m_logger.get());
