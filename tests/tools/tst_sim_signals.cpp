@@ -5,6 +5,7 @@
 #include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/SetupInfo.h"
 #include "common/FakeLogger.h"
+#include "simulator/CatalogueSensors.h"
 #include "simulator/DravletDevice.h"
 #include "simulator/ModelFactory.h"
 #include "simulator/PelorinDevice.h"
@@ -60,6 +61,27 @@ QVector<int> RunReadings(kvsim::IDeviceModel& device, int plugId, double& period
     return readings;
 }
 
+// The readings as the program converts them, the logger's zero that of the catalogue.
+QVector<double> Converted(const CSensorInfo& catalogue, const QString& model, int index, const QVector<int>& readings,
+                          double period)
+{
+    CSensorsCalibration calibration(&catalogue);
+    CSetupInfo setup;
+    CDataConversion conversion;
+    conversion.SetSensorInfo(&catalogue);
+    conversion.SetCalibration(&calibration);
+    conversion.SetSetupInfo(&setup);
+    conversion.SetSamplePeriod(period);
+    CFakeLogger logger(model == QLatin1String("pelorin") ? 70.0 : 12.0);
+    logger.m_ZeroConst = catalogue.GetSensorInfo(index)->m_Zero;
+    QVector<double> values;
+    for (int i = 0; i < readings.size(); ++i) {
+        short flag = 0;
+        values << conversion.ConvertDataSample(&logger, 0, 0, index, readings[i], i, flag, 0, true, false);
+    }
+    return values;
+}
+
 } // namespace
 
 class TestSimSignals : public QObject
@@ -107,20 +129,11 @@ private slots:
         const CSensorParametersInfo* type = m_catalogue.GetSensorInfo(index);
         QVERIFY(type);
         const CSensorMeasuremntInfo& range = type->m_Measurements[0];
-        CSensorsCalibration calibration(&m_catalogue);
-        CSetupInfo setup;
-        CDataConversion conversion;
-        conversion.SetSensorInfo(&m_catalogue);
-        conversion.SetCalibration(&calibration);
-        conversion.SetSetupInfo(&setup);
-        conversion.SetSamplePeriod(period);
-        CFakeLogger logger(model == QLatin1String("pelorin") ? 70.0 : 12.0);
-        logger.m_ZeroConst = type->m_Zero;
+        const QVector<double> values = Converted(m_catalogue, model, index, readings, period);
         double low = range.m_Max, high = range.m_Min;
         QSet<qint64> distinct;
         for (int i = 0; i < readings.size(); ++i) {
-            short flag = 0;
-            const double v = conversion.ConvertDataSample(&logger, 0, 0, index, readings[i], i, flag, 0, true, false);
+            const double v = values[i];
             QVERIFY2(v > range.m_Min && v < range.m_Max, qPrintable(QStringLiteral("sample %1: %2").arg(i).arg(v)));
             low = std::min(low, v);
             high = std::max(high, v);
@@ -129,6 +142,36 @@ private slots:
         // It moves: over a tenth of the range, through many readings.
         QVERIFY(high - low > 0.1 * (range.m_Max - range.m_Min));
         QVERIFY(distinct.size() > 20);
+    }
+
+    // Sensors chosen by name sweep the asked share of their catalogue range about its middle
+    // (the noise adds up to 2 % of the range at either side).
+    void sweepsItsShareOfTheCatalogueRange_data()
+    {
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<QString>("sensor");
+        QTest::addColumn<double>("amplitude");
+        QTest::newRow("Pelorin temperature") << "pelorin" << "Temperature" << 0.8;
+        QTest::newRow("Pelorin pressure") << "pelorin" << "PRESSURE" << 0.5;
+        QTest::newRow("Dravlet voltage") << "dravlet" << "voltage" << 0.2;
+    }
+    void sweepsItsShareOfTheCatalogueRange()
+    {
+        QFETCH(QString, model);
+        QFETCH(QString, sensor);
+        QFETCH(double, amplitude);
+        auto device = kvsim::createDeviceModel(model, kvsim::SignalSettings{SignalShape::Sine, amplitude, 5.0});
+        QVector<int> chosen;
+        QString error;
+        QVERIFY(kvsim::ResolveSensors(model, {sensor}, chosen, error) && kvsim::ApplySensors(*device, chosen));
+        double period = 0.0;
+        const QVector<double> v = Converted(m_catalogue, model, chosen[0], RunReadings(*device, 0, period), period);
+        const CSensorMeasuremntInfo* range = m_catalogue.GetMeasurementInfo(chosen[0], 0);
+        const double width = range->m_Max - range->m_Min;
+        const auto [low, high] = std::minmax_element(v.begin(), v.end());
+        QVERIFY2(*high - *low > (amplitude - 0.02) * width && *high - *low < (amplitude + 0.05) * width
+                     && std::abs(*low + *high - range->m_Min - range->m_Max) < 0.06 * width,
+                 qPrintable(QStringLiteral("%1 to %2").arg(*low).arg(*high)));
     }
 
     // Each channel starts at its own phase.
