@@ -311,7 +311,10 @@ void CDravletDeviceModel::onTick(ISimOutput& out)
             out.send(reply(0x11, p));
     if (!m_running || manualSampling()) return;
     int n = samplesPerPacket();
-    const bool limited = !unlimited(m_numberOfSamples);
+    // With a level trigger the program stores from the packet that passes it, so the run's
+    // count starts there: the interface streams on until it is told to stop.
+    const int triggerMode = m_triggerByte >> 4;
+    const bool limited = !unlimited(m_numberOfSamples) && triggerMode != 1 && triggerMode != 2;
     if (limited && m_sampleIndex >= m_numberOfSamples) {
         // The count was reached: only the configured overrun packets follow.
         if (m_overrunLeft <= 0) {

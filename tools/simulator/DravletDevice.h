@@ -1,7 +1,8 @@
 #pragma once
 // A stand-in for the Dravlet USB sensor interface: answers the detect request with its
 // handshake (or the boot-loader's), reports its status with the setup it was given, streams
-// data packets from Run until Stop or until the run's number of samples, answers snapshots with
+// data packets from Run until Stop or until the run's number of samples (with a level trigger
+// set up, until Stop: the program counts from its trigger), answers snapshots with
 // one packet of current readings; in manual sampling (logger rate code 0) a run sends one
 // sample when it starts and one per sample request, nothing by itself; sends timing events
 // during a timing run,
