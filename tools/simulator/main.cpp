@@ -194,6 +194,10 @@ int main(int argc, char** argv)
                                       QStringLiteral("seconds"));
     parser.addOptions({gatesOpt, lessonOpt, speedOpt, widthOpt, distanceOpt, swingOpt, accelOpt, afterOpt, everyOpt});
     parser.process(app);
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "unexpected argument '%s'\n", qPrintable(parser.positionalArguments().first()));
+        return 2;
+    }
 
     kvsim::SignalSettings signal;
     QString error;
