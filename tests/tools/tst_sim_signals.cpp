@@ -174,6 +174,22 @@ private slots:
                  qPrintable(QStringLiteral("%1 to %2").arg(*low).arg(*high)));
     }
 
+    // Live readings move, so that the two points of a calibration can differ.
+    void snapshotsFollowTheSignal()
+    {
+        for (const char* model : {"pelorin", "dravlet"}) {
+            auto device = kvsim::createDeviceModel(model);
+            CClockOutput out;
+            QList<QByteArray> packets;
+            for (qint64 now : {0, 2500}) {
+                out.now = now;
+                Feed(*device, out, Hex(qstrcmp(model, "pelorin") == 0 ? "BC9E 01 07" : "BC9E 03 00"));
+                packets << out.Take().last();
+            }
+            QVERIFY2(packets[0] != packets[1], model);
+        }
+    }
+
     // Each channel starts at its own phase.
     void channelsDiffer()
     {

@@ -89,8 +89,9 @@ public:
     // The 61 status bytes the device would report now.
     QByteArray statusPayload() const;
     QByteArray handshakePayload() const;
-    // One 29-byte data packet of the samples from `firstSample` on.
-    QByteArray dataPacket(int firstSample, int samples) const;
+    // One 29-byte data packet of the samples from `firstSample` on; with atSec of 0 or more, the
+    // readings the signal has that many seconds after the start (a snapshot's).
+    QByteArray dataPacket(int firstSample, int samples, double atSec = -1.0) const;
 
     static int hostFrameLength(unsigned char opcode);
 
@@ -103,7 +104,7 @@ private:
     bool manualSampling() const { return m_loggerRate == 0; }
     void sendNextSample(ISimOutput& out);
     int samplesPerPacket() const;
-    qint64 rawReading(int channel, int sample) const;
+    qint64 rawReading(int channel, int sample, double t) const;
     // Seconds from one sample to the next at the logger rate code of the setup.
     double samplePeriodSec() const;
 

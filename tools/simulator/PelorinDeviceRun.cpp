@@ -248,11 +248,14 @@ void CPelorinDevice::HandleDownload(ISimOutput& out)
 void CPelorinDevice::HandleSnapshot(ISimOutput& out)
 {
     out.send(Frame(0x07, {}));
+    // The readings move with the time since the start, so that live readings (and the two
+    // points of a calibration) differ from one snapshot to the next.
+    const double t = out.elapsedMs() / 1000.0;
     QByteArray row;
     int v = 0;
     for (const Sensor& s : m_Sensors)
         for (int w : s.valueWidths)
-            Put(row, Reading(v++, 0, w, s.span, 0.0), w);
+            Put(row, Reading(v++, 0, w, s.span, t), w);
     out.send(DataPacket(0, row, 1));
 }
 

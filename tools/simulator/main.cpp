@@ -134,8 +134,8 @@ int main(int argc, char** argv)
         QStringLiteral("shape"));
     const QCommandLineOption amplitudeOpt(
         QStringLiteral("amplitude"),
-        QStringLiteral("Share of each sensor's measurement range in the catalogue (the range Full Setup shows) "
-                       "the signal sweeps about its middle, 0 to 1 (default %1: half the range).")
+        QStringLiteral("Share of each sensor's measurement range in the catalogue that the signal sweeps about "
+                       "its middle, 0 to 1 (default %1: half the range).")
             .arg(defaults.amplitude),
         QStringLiteral("share"));
     const QCommandLineOption periodOpt(
