@@ -3,7 +3,7 @@
 // KORVANTA_EXTRA_PORTS, detection, the Run button pressed, the run received into the data store
 // and the history, its end, and the return of the Run button to idle; a run stopped by a second
 // press, a logger unplugged mid-run and plugged in again, the window closed during a run, and
-// the same road with the Dravlet interface.
+// the same road with the Dravlet interface; triggered runs on both.
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
@@ -24,6 +24,7 @@
 #include "common/QueuedSpy.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -32,6 +33,7 @@
 #include <QStandardPaths>
 #include "common/TestMain.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
@@ -188,6 +190,8 @@ private slots:
     void fullSetupControlsChooseTheRun();
     void manualXRunTakesTheTypedValues_data();
     void manualXRunTakesTheTypedValues();
+    void runStartsAtItsTrigger_data();
+    void runStartsAtItsTrigger();
 };
 
 void TestShellEndToEndRun::startDetected(CAppBench& bench, bool testPorts)
@@ -591,6 +595,65 @@ void TestShellEndToEndRun::manualXRunTakesTheTypedValues()
     QCOMPARE(xBranch->GetYSample(1), 20.0);
     QCOMPARE(xBranch->GetYSample(2), 30.0);
     QCOMPARE(xBranch->GetYSample(3), 40.0);
+}
+
+void TestShellEndToEndRun::runStartsAtItsTrigger_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("kind");      // 1 above, 2 below, 5 a delay of 600 ms
+    QTest::addColumn<double>("share");  // where in the sensor's range the level lies
+    for (const char* model : {"pelorin", "dravlet"}) {
+        QTest::addRow("%s above", model) << model << 1 << 0.8;
+        QTest::addRow("%s below", model) << model << 2 << 0.2;
+        QTest::addRow("%s delay", model) << model << 5 << 0.0;
+    }
+}
+
+// A triggered run shows the waiting button until the reading passes the level (or the delay is
+// over), starts with the sample that passed it and keeps its number of samples.
+void TestShellEndToEndRun::runStartsAtItsTrigger()
+{
+    QFETCH(QString, model);
+    QFETCH(int, kind);
+    QFETCH(double, share);
+    CAppBench bench;
+    QVERIFY2(openFullSetup(bench, model), "no logger detected");
+    // A sine over 80 % of the range, rising from its middle, 2 s a period: 80 % of the range is
+    // passed after about 0.27 s, 20 % after 1.27 s.
+    QVERIFY(bench.sim->invoke([&] { bench.sim->model()->setSignal({kvsim::SignalShape::Sine, 0.8, 2.0}); }));
+    QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 50));
+    const int index = bench.setup()->getSetupInfo()->m_SelectedSensorList.first()->m_SensorIndex;
+    const CSensorMeasuremntInfo* range = bench.logic()->m_SensorInfo.GetMeasurementInfo(index, 0);
+    QVERIFY(range);
+    const double width = range->m_Max - range->m_Min;
+    QList<TriggerLevel> levels;
+    bench.logic()->GetTriggeringLevels(0, index, &levels);
+    QVERIFY(!levels.isEmpty());
+    const double target = range->m_Min + share * width;
+    const TriggerLevel level = *std::min_element(levels.begin(), levels.end(), [&](const auto& a, const auto& b) {
+        return std::abs(a.m_Level - target) < std::abs(b.m_Level - target);
+    });
+    // As the trigger column hands it over (the level's place in the list is not read).
+    bench.setup()->triggerChanged(true, 0, kind == 5 ? 600 : 0, level.m_Code, kind);
+    QSignalSpy waiting(bench.window->windowsManager(), &CWindowsManager::runBtns_delayPlay);
+    QElapsedTimer clock;
+    clock.start();
+    bench.pressRun();
+    QCOMPARE(waiting.count(), 1);
+    QTest::qWait(150);
+    QCOMPARE(bench.state(), int(RunControl::WaitingTrigger));
+    QCOMPARE(bench.started->count(), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.started->count(), 1, 8000);
+    QVERIFY(kind != 5 || clock.elapsed() >= 600);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 1, 8000);
+    const QList<CDataBranch*> branches = bench.runBranches(0);
+    QVERIFY(!branches.isEmpty());
+    QCOMPARE(branches.first()->GetNumSamples(), 50);
+    // Past the level by no more than the signal moves in a sample, and its noise.
+    const double first = branches.first()->GetYSample(0);
+    const double past = (kind == 1 ? first - level.m_Level : level.m_Level - first) / width;
+    QVERIFY2(kind == 5 || (past > 0 && past < 0.05), qPrintable(QStringLiteral("%1, level %2").arg(first).arg(level.m_Level)));
+    QVERIFY(bench.prompter.m_Log.isEmpty());
 }
 
 KORVANTA_TEST_MAIN(TestShellEndToEndRun)

@@ -1,4 +1,7 @@
 // The logger simulator harness, driven through the program's own serial port class.
+#include "Core/Data/SensorInfo.h"
+#include "Core/Logic/PelorinCatalog.h"
+#include "Core/Logic/PelorinReplies.h"
 #include "platform/SerialPort.h"
 #include "simulator/EchoDeviceModel.h"
 #include "simulator/LoggerSimulator.h"
@@ -6,6 +9,7 @@
 
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QThread>
 #include "common/TestMain.h"
 
@@ -322,6 +326,34 @@ private slots:
             QVERIFY(proc.waitForFinished(3000));
             QCOMPARE(proc.exitCode(), dravlet ? 0 : 2);
         }
+    }
+
+    // --sensors: the program identifies the chosen sensors in the status; an unknown name is
+    // refused with the names the model reports.
+    void sensorsAreChosenFromTheCatalogue()
+    {
+        QProcess proc;
+        proc.start(QStringLiteral(KORVANTA_SIM_EXE), {"--quiet", "--model", "pelorin", "--sensors", "temperature,Pressure"});
+        QVERIFY(proc.waitForReadyRead(3000));
+        CSerialPort port;
+        port.setPortName(QString::fromLocal8Bit(proc.readLine()).trimmed());
+        QVERIFY(port.OpenPort(115200) && port.SendToMulti(bytes({0xBC, 0x9E, 0x01, 0x04, 0x00})));
+        const QByteArray reply = readAtLeast(port, 4 + 15 + 2 * 6, 2000).mid(4);
+        proc.kill();
+        proc.waitForFinished(3000);
+        CSensorInfo catalogue;
+        catalogue.LoadSensorInfo();
+        Pelorin::LoggerRecord status;
+        QVERIFY(Pelorin::ParseStatusRes(reinterpret_cast<const unsigned char*>(reply.constData()), reply.size(), false,
+                                        CPelorinCatalog(&catalogue), status));
+        QCOMPARE(status.channelCount, 2);
+        QCOMPARE(status.channels[0].catalogIndex, 72);
+        QCOMPARE(status.channels[1].catalogIndex, 71);
+        proc.start(QStringLiteral(KORVANTA_SIM_EXE), {"--model", "pelorin", "--sensors", "temperature,nosuch"});
+        QVERIFY(proc.waitForFinished(3000));
+        QCOMPARE(proc.exitCode(), 2);
+        const QString error = QString::fromLocal8Bit(proc.readAllStandardError());
+        QVERIFY2(error.contains("'nosuch'") && error.contains("Pressure (71)"), qPrintable(error));
     }
 };
 

@@ -5,6 +5,7 @@
 #include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/SetupInfo.h"
 #include "common/FakeLogger.h"
+#include "simulator/CatalogueSensors.h"
 #include "simulator/DravletDevice.h"
 #include "simulator/ModelFactory.h"
 #include "simulator/PelorinDevice.h"
@@ -71,8 +72,8 @@ class TestSimSignals : public QObject
 private slots:
     void initTestCase() { m_catalogue.LoadSensorInfo(); }
 
-    // Plugs the simulator brings itself and plugs with the span every other sensor gets, each
-    // under every shape but the counting pattern.
+    // Plugs the simulator brings itself, plugs chosen from the catalogue (plugId -1) and plugs
+    // with the span every other sensor gets, each under every shape but the counting pattern.
     void signalsStayInsideTheCatalogueRange_data()
     {
         QTest::addColumn<QString>("model");
@@ -84,7 +85,8 @@ private slots:
             {"Pelorin light", "pelorin", 6, 76},       {"Dravlet voltage 25 V", "dravlet", 0, 1},
             {"Dravlet voltage 5 V", "dravlet", 165, 2}, {"Dravlet voltage 2.5 V", "dravlet", 230, 3},
             {"Dravlet light", "dravlet", 350, 5},      {"Dravlet pH", "dravlet", 850, 13},
-            {"Dravlet pressure", "dravlet", 1380, 23},
+            {"Dravlet pressure", "dravlet", 1380, 23}, {"Pelorin pressure chosen", "pelorin", -1, 71},
+            {"Dravlet pH chosen", "dravlet", -1, 13},
         };
         for (const auto& p : plugs)
             for (SignalShape shape : {SignalShape::Sine, SignalShape::Step, SignalShape::Ramp, SignalShape::Noise})
@@ -100,9 +102,9 @@ private slots:
         kvsim::SignalSettings signal;
         signal.shape = SignalShape(shape);
         std::unique_ptr<kvsim::IDeviceModel> device = kvsim::createDeviceModel(model, signal);
-        QVERIFY(device);
+        QVERIFY(device && (plugId >= 0 || kvsim::ApplySensors(*device, {index})));
         double period = 0.0;
-        const QVector<int> readings = RunReadings(*device, plugId, period);
+        const QVector<int> readings = RunReadings(*device, std::max(plugId, 0), period);
         QCOMPARE(readings.size(), kSamples);
         const CSensorParametersInfo* type = m_catalogue.GetSensorInfo(index);
         QVERIFY(type);
@@ -129,6 +131,26 @@ private slots:
         // It moves: over a tenth of the range, through many readings.
         QVERIFY(high - low > 0.1 * (range.m_Max - range.m_Min));
         QVERIFY(distinct.size() > 20);
+        // A sine on a catalogue plug sweeps the asked share of the range, and its noise.
+        const double swept = (high - low) / (range.m_Max - range.m_Min) - signal.amplitude;
+        QVERIFY2(plugId > 0 || signal.shape != SignalShape::Sine || (swept > -0.02 && swept < 0.05),
+                 qPrintable(QStringLiteral("%1 to %2").arg(low).arg(high)));
+    }
+
+    // Live readings move, so that the two points of a calibration can differ.
+    void snapshotsFollowTheSignal()
+    {
+        for (const char* model : {"pelorin", "dravlet"}) {
+            auto device = kvsim::createDeviceModel(model);
+            CClockOutput out;
+            QList<QByteArray> packets;
+            for (qint64 now : {0, 2500}) {
+                out.now = now;
+                Feed(*device, out, Hex(model[0] == 'p' ? "BC9E 01 07" : "BC9E 03 00"));
+                packets << out.Take().last();
+            }
+            QVERIFY2(packets[0] != packets[1], model);
+        }
     }
 
     // Each channel starts at its own phase.

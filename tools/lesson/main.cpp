@@ -154,7 +154,9 @@ private:
 
     bool startLogger()
     {
-        std::unique_ptr<kvsim::IDeviceModel> model = kvsim::createDeviceModel(QStringLiteral("pelorin"));
+        // The pictures were taken with the signal over 80 % of the spans below.
+        std::unique_ptr<kvsim::IDeviceModel> model =
+            kvsim::createDeviceModel(QStringLiteral("pelorin"), kvsim::SignalSettings{kvsim::SignalShape::Sine, 0.8});
         if (!model)
             return fail("no simulated logger");
         const quint16 vendor = model->vendorId(), product = model->productId();

@@ -132,13 +132,13 @@ QByteArray CDravletDeviceModel::statusPayload() const
     return p;
 }
 
-qint64 CDravletDeviceModel::rawReading(int channel, int sample) const
+qint64 CDravletDeviceModel::rawReading(int channel, int sample, double t) const
 {
     const Sensor& s = m_sensors[channel];
     if (s.span.gate >= 0 && m_photogates && s.kind == 0x1000)
-        return m_photogates->Raw(s.span.gate, sample * samplePeriodSec());
+        return m_photogates->Raw(s.span.gate, t);
     if (m_signal.shape != SignalShape::Counter && s.kind == 0x1000)
-        return std::clamp<qint64>(SignalReading(m_signal, s.span, channel, sample, sample * samplePeriodSec()), 0, 0x0FFF);
+        return std::clamp<qint64>(SignalReading(m_signal, s.span, channel, sample, t), 0, 0x0FFF);
     const qint64 v = s.base + s.step * sample;
     return s.kind == 0x1000 ? (v & 0x0FFF) : v;
 }
@@ -167,7 +167,7 @@ int CDravletDeviceModel::samplesPerPacket() const
     return n < 1 ? 1 : n;
 }
 
-QByteArray CDravletDeviceModel::dataPacket(int firstSample, int samples) const
+QByteArray CDravletDeviceModel::dataPacket(int firstSample, int samples, double atSec) const
 {
     QByteArray p(29, '\0');
     p[0] = m_firstByteCounts ? char(m_packets & 0xFF) : '\0';
@@ -176,7 +176,8 @@ QByteArray CDravletDeviceModel::dataPacket(int firstSample, int samples) const
         for (int ch = 0; ch < m_sensors.size(); ++ch) {
             const int w = widthOf(m_sensors[ch].kind);
             if (at + w > 29) return p;
-            const qint64 v = rawReading(ch, firstSample + k);
+            const int n = firstSample + k;
+            const qint64 v = rawReading(ch, n, atSec >= 0.0 ? atSec : n * samplePeriodSec());
             if (w == 2) put16(p, at, quint16(v));
             else if (w == 4) put32(p, at, quint32(v));
             at += w;
@@ -262,7 +263,7 @@ void CDravletDeviceModel::onFrame(const QByteArray& frame, ISimOutput& out)
     case 0x03:
         out.send(reply(0x03, QByteArray(29, '\0')));
         if (m_running && manualSampling()) sendNextSample(out); // the next sample of the run
-        else out.send(reply(0x09, dataPacket(m_sampleIndex, 1))); // current readings
+        else out.send(reply(0x09, dataPacket(m_sampleIndex, 1, out.elapsedMs() / 1000.0))); // readings now
         break;
     case 0x0A:
         m_autoDetect = frame.size() > 3 && frame[3] != 0;
@@ -311,7 +312,10 @@ void CDravletDeviceModel::onTick(ISimOutput& out)
             out.send(reply(0x11, p));
     if (!m_running || manualSampling()) return;
     int n = samplesPerPacket();
-    const bool limited = !unlimited(m_numberOfSamples);
+    // With a level trigger the program stores from the packet that passes it, so the run's
+    // count starts there: the interface streams on until it is told to stop.
+    const int triggerMode = m_triggerByte >> 4;
+    const bool limited = !unlimited(m_numberOfSamples) && triggerMode != 1 && triggerMode != 2;
     if (limited && m_sampleIndex >= m_numberOfSamples) {
         // The count was reached: only the configured overrun packets follow.
         if (m_overrunLeft <= 0) {

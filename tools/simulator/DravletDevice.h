@@ -1,7 +1,8 @@
 #pragma once
 // A stand-in for the Dravlet USB sensor interface: answers the detect request with its
 // handshake (or the boot-loader's), reports its status with the setup it was given, streams
-// data packets from Run until Stop or until the run's number of samples, answers snapshots with
+// data packets from Run until Stop or until the run's number of samples (with a level trigger
+// set up, until Stop: the program counts from its trigger), answers snapshots with
 // one packet of current readings; in manual sampling (logger rate code 0) a run sends one
 // sample when it starts and one per sample request, nothing by itself; sends timing events
 // during a timing run,
@@ -88,8 +89,9 @@ public:
     // The 61 status bytes the device would report now.
     QByteArray statusPayload() const;
     QByteArray handshakePayload() const;
-    // One 29-byte data packet of the samples from `firstSample` on.
-    QByteArray dataPacket(int firstSample, int samples) const;
+    // One 29-byte data packet of the samples from `firstSample` on; with atSec of 0 or more, the
+    // readings the signal has that many seconds after the start (a snapshot's).
+    QByteArray dataPacket(int firstSample, int samples, double atSec = -1.0) const;
 
     static int hostFrameLength(unsigned char opcode);
 
@@ -102,7 +104,7 @@ private:
     bool manualSampling() const { return m_loggerRate == 0; }
     void sendNextSample(ISimOutput& out);
     int samplesPerPacket() const;
-    qint64 rawReading(int channel, int sample) const;
+    qint64 rawReading(int channel, int sample, double t) const;
     // Seconds from one sample to the next at the logger rate code of the setup.
     double samplePeriodSec() const;
 

@@ -1,5 +1,6 @@
 #include "simulator/ModelFactory.h"
 
+#include "simulator/CatalogueSensors.h"
 #include "simulator/DravletDevice.h"
 #include "simulator/EchoDeviceModel.h"
 #include "simulator/PelorinDevice.h"
@@ -22,15 +23,17 @@ const std::vector<std::pair<QString, Factory>>& models()
         {QStringLiteral("dravlet"),
          [] {
              // One voltage sensor (catalogue entry 1, ±25 V).
-             auto* model = new CDravletDeviceModel();
-             CDravletDeviceModel::Sensor voltage;
-             voltage.id = 95;
-             voltage.base = 2048;
-             voltage.step = 1;
-             model->setSensors({voltage});
-             return std::unique_ptr<IDeviceModel>(model);
+             auto model = std::make_unique<CDravletDeviceModel>();
+             ApplySensors(*model, {1});
+             return std::unique_ptr<IDeviceModel>(std::move(model));
          }},
-        {QStringLiteral("pelorin"), [] { return std::unique_ptr<IDeviceModel>(new CPelorinDevice()); }},
+        {QStringLiteral("pelorin"),
+         [] {
+             // One temperature sensor (catalogue entry 72, -30 to 50 °C).
+             auto model = std::make_unique<CPelorinDevice>();
+             ApplySensors(*model, {72});
+             return std::unique_ptr<IDeviceModel>(std::move(model));
+         }},
     };
     return s_models;
 }

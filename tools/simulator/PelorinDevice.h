@@ -60,7 +60,11 @@ public:
     void setSensors(const QList<Sensor>& sensors) { m_Sensors = sensors; }
     void setVersion(const QByteArray& six) { m_Version = six.left(6); }
     void setStoredRun(const StoredRun& run) { m_Stored = run; }
-    // A level-triggered run starts streaming this long after its acknowledgement.
+    // A level-triggered run waits until the reading on its trigger channel passes the level the
+    // request gives (above or below in the sensor's value: for a type whose counts fall as its
+    // value rises the counts are compared the other way round); its first sample is the one
+    // that passed. With a delay set (0 or more) it starts that long after its acknowledgement
+    // instead, whatever the readings.
     void setTriggerDelayMs(int ms) { m_TriggerDelayMs = ms; }
     // Photogates on the first one or two channels, in place of the other sensors: sampled
     // runs read the gates' levels and timing runs report the lesson's gate edges.
@@ -105,6 +109,11 @@ private:
     void StreamDue(ISimOutput& out, qint64 nowMs);
     void EmitTiming(ISimOutput& out, qint64 nowMs);
     QByteArray Row(qint64 sample) const;
+    // Until the trigger passes: false while the run still waits.
+    bool WaitForTrigger(qint64 nowMs);
+    bool TriggerPassed(qint64 sample) const;
+    // Which value of a row the request's trigger byte names; -1 for none.
+    int TriggerValueIndex(const QByteArray& request) const;
     // What value valueIndex of a row sends for a sample taken t seconds into the run.
     quint32 Reading(int valueIndex, qint64 sample, int width, const RawSpan& span, double t) const;
     void FinishOfflineRun(ISimOutput& out);
@@ -135,7 +144,12 @@ private:
     qint64 m_StartMs = -1;
     bool m_StartPending = false;
     qint64 m_AckMs = 0;
-    int m_TriggerDelayMs = 150;
+    int m_TriggerDelayMs = -1;
+    // The level trigger: the value it watches, the samples looked at while waiting, and the
+    // sample of the signal the run's first row is.
+    int m_TriggerValue = -1;
+    qint64 m_WaitSamples = 0;
+    qint64 m_FirstSample = 0;
     QByteArray m_OfflineRows;
 
     // Timing run.

@@ -47,9 +47,64 @@ quint32 CPelorinDevice::Reading(int valueIndex, qint64 sample, int width, const 
 QByteArray CPelorinDevice::Row(qint64 sample) const
 {
     QByteArray row;
+    const qint64 s = m_FirstSample + sample;
     for (int v = 0; v < m_RunWidths.size(); ++v)
-        Put(row, Reading(v, sample, m_RunWidths[v], m_RunSpans.value(v), sample * m_SecondsPerSample), m_RunWidths[v]);
+        Put(row, Reading(v, s, m_RunWidths[v], m_RunSpans.value(v), s * m_SecondsPerSample), m_RunWidths[v]);
     return row;
+}
+
+int CPelorinDevice::TriggerValueIndex(const QByteArray& f) const
+{
+    const unsigned char t = quint8(f[13]);
+    // A multi-range sensor's byte carries 0x20 and, in its top two bits, the range variant.
+    const unsigned char channel = (t & 0x20) ? (t & 0x1F) : t;
+    const int variant = (t & 0x20) ? (t >> 6) : 0;
+    int value = 0;
+    const int n = quint8(f[18]);
+    for (int i = 0; i < n && 20 + 2 * i < f.size(); ++i) {
+        const unsigned char entry = quint8(f[19 + 2 * i]);
+        const unsigned char config = quint8(f[20 + 2 * i]);
+        for (int k = 0; k < 4; ++k) {
+            if ((config & 0x04) ? !(config & (0x10 << k)) : k > 0)
+                continue;
+            if (entry == channel && k == variant)
+                return value < m_RunWidths.size() ? value : -1;
+            ++value;
+        }
+    }
+    return -1;
+}
+
+bool CPelorinDevice::TriggerPassed(qint64 sample) const
+{
+    const int v = m_TriggerValue;
+    const RawSpan span = m_RunSpans.value(v);
+    const qint64 raw = Reading(v, sample, m_RunWidths[v], span, sample * m_SecondsPerSample);
+    const qint64 level = U16(m_LastRun, 14);
+    // Above the level means a higher value, which a falling type reads as fewer counts.
+    const bool above = quint8(m_LastRun[12]) == 1;
+    return above != span.Falls() ? raw > level : raw < level;
+}
+
+bool CPelorinDevice::WaitForTrigger(qint64 nowMs)
+{
+    if (quint8(m_LastRun[12]) != 0 && m_TriggerDelayMs >= 0) {
+        if (nowMs < m_AckMs + m_TriggerDelayMs)
+            return false;
+    } else if (quint8(m_LastRun[12]) != 0 && m_TriggerValue >= 0 && m_RatePerMs > 0.0) {
+        // The sensors read on from the acknowledgement at the run's rate; the first sample past
+        // the level is the run's first, at its own time.
+        const qint64 due = 1 + qint64(std::floor(double(nowMs - m_AckMs) * m_RatePerMs));
+        while (m_WaitSamples < due && !TriggerPassed(m_WaitSamples))
+            ++m_WaitSamples;
+        if (m_WaitSamples >= due)
+            return false;
+        m_FirstSample = m_WaitSamples;
+        m_StartMs = m_AckMs + qint64(std::floor(double(m_FirstSample) / m_RatePerMs));
+        return true;
+    }
+    m_StartMs = nowMs;
+    return true;
 }
 
 void CPelorinDevice::HandleRun(const QByteArray& f, ISimOutput& out)
@@ -63,6 +118,7 @@ void CPelorinDevice::HandleRun(const QByteArray& f, ISimOutput& out)
         if (!m_Running) {
             m_Running = true;
             m_SamplesDone = 0;
+            m_FirstSample = 0;
             m_PacketNumber = 0;
             m_RunSpans.clear();
             m_RunWidths = RunWidths(f, &m_RunSpans);
@@ -89,6 +145,9 @@ void CPelorinDevice::HandleRun(const QByteArray& f, ISimOutput& out)
     m_RunSamples = (U32(f, 8) & 0xFFFFFF);
     m_PacketSize = std::max<int>(1, U16(f, 16));
     m_SamplesDone = 0;
+    m_FirstSample = 0;
+    m_WaitSamples = 0;
+    m_TriggerValue = (quint8(f[12]) == 1 || quint8(f[12]) == 2) ? TriggerValueIndex(f) : -1;
     m_PacketNumber = 0;
     m_OfflineRows.clear();
     m_AckMs = out.elapsedMs();
@@ -104,11 +163,9 @@ void CPelorinDevice::StreamDue(ISimOutput& out, qint64 nowMs)
     if (!m_Running || m_Timing || m_LastRun.size() < 8 || U32(m_LastRun, 4) == 0)
         return;
     if (m_StartPending) {
-        const int delay = quint8(m_LastRun[12]) != 0 ? m_TriggerDelayMs : 0;
-        if (nowMs < m_AckMs + delay)
+        if (!WaitForTrigger(nowMs))
             return;
         m_StartPending = false;
-        m_StartMs = nowMs;
     }
     const qint64 due = std::min<qint64>(m_RunSamples, 1 + qint64(std::floor(double(nowMs - m_StartMs) * m_RatePerMs)));
     while (m_SamplesDone < m_RunSamples && (due - m_SamplesDone >= m_PacketSize || due == m_RunSamples)) {
@@ -191,11 +248,14 @@ void CPelorinDevice::HandleDownload(ISimOutput& out)
 void CPelorinDevice::HandleSnapshot(ISimOutput& out)
 {
     out.send(Frame(0x07, {}));
+    // The readings move with the time since the start, so that live readings (and the two
+    // points of a calibration) differ from one snapshot to the next.
+    const double t = out.elapsedMs() / 1000.0;
     QByteArray row;
     int v = 0;
     for (const Sensor& s : m_Sensors)
         for (int w : s.valueWidths)
-            Put(row, Reading(v++, 0, w, s.span, 0.0), w);
+            Put(row, Reading(v++, 0, w, s.span, t), w);
     out.send(DataPacket(0, row, 1));
 }
 

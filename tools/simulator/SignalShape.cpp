@@ -109,6 +109,8 @@ double SignalLevel(const SignalSettings& settings, int channel, qint64 sample, d
 qint64 SignalReading(const SignalSettings& settings, const RawSpan& span, int channel, qint64 sample, double t)
 {
     const double level = SignalLevel(settings, channel, sample, t);
+    if (span.curve && !span.curve->isEmpty())
+        return span.curve->at(int(std::lround(level * double(span.curve->size() - 1))));
     return span.low + qint64(std::llround(level * double(span.high - span.low)));
 }
 

@@ -2,11 +2,13 @@
 //
 // The first line on standard output is the device path to open; the second is a
 // KORVANTA_EXTRA_PORTS entry that points the application at it. Host frames are logged to
-// standard error. --signal, --amplitude and --period choose what the sensors read (a slow sine
-// with a little noise by default). --gates 1|2 puts photogates on the first channels instead,
+// standard error. --sensors chooses the sensors from the catalogue; --signal, --amplitude and
+// --period what they read (a slow sine with a little noise by default). --gates 1|2 puts
+// photogates on the first channels instead,
 // and --lesson with its knobs chooses what blocks them. While it runs, lines on standard input change the knobs:
 //   split on|off [gapMs], delay MS, drop N, dup N, garbage HEX [N], silent on|off,
 //   unplug, replug, inject HEX, quit
+#include "simulator/CatalogueSensors.h"
 #include "simulator/DravletDevice.h"
 #include "simulator/LoggerSimulator.h"
 #include "simulator/ModelFactory.h"
@@ -132,7 +134,9 @@ int main(int argc, char** argv)
         QStringLiteral("shape"));
     const QCommandLineOption amplitudeOpt(
         QStringLiteral("amplitude"),
-        QStringLiteral("Share of each sensor's span the signal sweeps, 0 to 1 (default %1).").arg(defaults.amplitude),
+        QStringLiteral("Share of each sensor's measurement range in the catalogue that the signal sweeps about "
+                       "its middle, 0 to 1 (default %1: half the range).")
+            .arg(defaults.amplitude),
         QStringLiteral("share"));
     const QCommandLineOption periodOpt(
         QStringLiteral("period"),
@@ -142,8 +146,16 @@ int main(int argc, char** argv)
         QStringLiteral("count-first-byte"),
         QStringLiteral("dravlet: the first byte of every data packet counts packets (modulo 256) instead of "
                        "staying constant."));
-    parser.addOptions(
-        {modelOpt, splitOpt, delayOpt, garbageOpt, silentOpt, quietOpt, signalOpt, amplitudeOpt, periodOpt, countingOpt});
+    const QCommandLineOption sensorsOpt(
+        QStringLiteral("sensors"),
+        QStringLiteral("Sensors on the logger's channels, first channel first, comma separated: catalogue names (any "
+                       "letter case; a name stands for the first type of that name the model reports) or catalogue "
+                       "indices (pelorin, dravlet; default Temperature on the pelorin, Voltage on the dravlet). The "
+                       "pelorin's Pressure (index 71) can be zeroed and calibrated, as in "
+                       "--model pelorin --sensors temperature,pressure."),
+        QStringLiteral("names"));
+    parser.addOptions({modelOpt, sensorsOpt, splitOpt, delayOpt, garbageOpt, silentOpt, quietOpt, signalOpt, amplitudeOpt,
+                       periodOpt, countingOpt});
     const kvsim::PhotogateSettings lesson;
     const QCommandLineOption gatesOpt(
         QStringLiteral("gates"),
@@ -182,6 +194,10 @@ int main(int argc, char** argv)
                                       QStringLiteral("seconds"));
     parser.addOptions({gatesOpt, lessonOpt, speedOpt, widthOpt, distanceOpt, swingOpt, accelOpt, afterOpt, everyOpt});
     parser.process(app);
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "unexpected argument '%s'\n", qPrintable(parser.positionalArguments().first()));
+        return 2;
+    }
 
     kvsim::SignalSettings signal;
     QString error;
@@ -196,12 +212,24 @@ int main(int argc, char** argv)
                      qPrintable(kvsim::deviceModelNames().join(QStringLiteral(", "))));
         return 2;
     }
+    if (parser.isSet(sensorsOpt)) {
+        QVector<int> indices;
+        const QStringList names = parser.value(sensorsOpt).split(QLatin1Char(','));
+        if (!kvsim::ResolveSensors(parser.value(modelOpt), names, indices, error) || !kvsim::ApplySensors(*model, indices)) {
+            std::fprintf(stderr, "%s\n", qPrintable(error));
+            return 2;
+        }
+    }
     kvsim::PhotogateSettings gates;
     if (!kvsim::PhotogateSettingsFrom(parser.value(gatesOpt), parser.value(lessonOpt), parser.value(speedOpt),
                                       parser.value(widthOpt), parser.value(distanceOpt), parser.value(swingOpt),
                                       parser.value(accelOpt), parser.value(afterOpt), parser.value(everyOpt), gates,
                                       error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 2;
+    }
+    if (gates.gates > 0 && parser.isSet(sensorsOpt)) {
+        std::fprintf(stderr, "--gates puts photogates in place of the sensors --sensors chooses: give one of them\n");
         return 2;
     }
     if (gates.gates > 0 && !kvsim::ApplyPhotogates(*model, gates)) {

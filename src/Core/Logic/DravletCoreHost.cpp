@@ -31,7 +31,9 @@ DravletSetupView CDravletCoreHost::ReadSetup()
     view.timingParameter1 = s->m_TimingWidth;
     view.timingParameter2 = s->m_TimingDistance;
     view.triggerChannel = s->m_TriggerChannel;
-    view.triggerLevel = s->m_TriggerLevel;
+    // The readings are compared with the chosen level's code; the record's level field holds
+    // only the entry's place in the dialog's list (or a delay).
+    view.triggerLevel = s->m_TriggerValue;
     view.activeCount = s->GetSensorListIndex(view.activePositions);
     return view;
 }

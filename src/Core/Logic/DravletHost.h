@@ -19,7 +19,7 @@ struct DravletSetupView
     double timingParameter1 = 0.0;
     double timingParameter2 = 0.0;
     int triggerChannel = -1;
-    int triggerLevel = -1;
+    int triggerLevel = -1;      // the code of the level the readings are compared with
     // Active sensor positions as the data store stores them (list positions = channels).
     unsigned char activePositions[s_Channels] = {};
     int activeCount = 0;
