@@ -269,6 +269,8 @@ void CDeviceDetectionManager::LoggerEndDetection(bool isDetected)
         pelorin->ClearFirmwareFlags();
     }
     m_bDetected = true;
+    // A logger that answers with its firmware is done with any update.
+    m_bUpdateUnderWay = false;
 }
 
 void CDeviceDetectionManager::upgradeProblemMessage()
@@ -289,14 +291,25 @@ void CDeviceDetectionManager::ConnectionTimeOut()
         upgradeProblemMessage();
     // Once is enough: a reconnection that never came is reported once.
     m_ConnectionTimer.stop();
-    if (CPelorinManager* pelorin = m_pLogic->GetPelorinManager())
-        pelorin->ClearFirmwareFlags();
+    m_bUpdateUnderWay = false;
+    CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
+    if (!pelorin)
+        return;
+    pelorin->ClearFirmwareFlags();
+    // Back in its boot-loader instead of with the new firmware: nothing takes it further, and
+    // the link is let go so that the logger can be connected again after its reset.
+    if (pelorin->IsFirmwareBusy()) {
+        pelorin->AbandonFirmwareUpdate();
+        m_bDetected = false;
+        pelorin->CloseLogger(true);
+    }
 }
 
 // ---- the waits of a firmware update
 
 void CDeviceDetectionManager::WatchFirmwareUpdate()
 {
+    m_bUpdateUnderWay = true;
     m_FirmwareWatch.start();
 }
 
@@ -337,8 +350,12 @@ void CDeviceDetectionManager::firmwareUpdateFailed()
     m_LostPelorinPort.clear();
     QPointer<CDeviceDetectionManager> self(this);
     pelorin->CloseLogger(true, [self, connected] {
-        if (self && connected)
+        if (!self)
+            return;
+        // Still part of the update: the setup is kept for the logger's return.
+        if (connected)
             self->announceDisconnection(false);
+        self->m_bUpdateUnderWay = false;
     });
     // The progress dialog closes on the result; the message says what to do.
     if (CKorvantaSignals* hub = m_pLogic->GetSignals())
