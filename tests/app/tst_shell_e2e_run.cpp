@@ -41,6 +41,8 @@
 namespace {
 
 const int kRate100PerSecond = 10;
+const QString kRunLostText =
+    QStringLiteral("The logger was disconnected, so the run has stopped. The samples recorded so far are kept.");
 
 // Host frames of the simulator log with the given opcode.
 int HostFrames(const kvsim::CLoggerSimulator& sim, unsigned char opcode)
@@ -380,6 +382,7 @@ void TestShellEndToEndRun::unplugMidRunThenPlugInAgain()
         return;
     CKorvantaSignals* hub = bench.window->windowsManager()->GetSignals();
     QSignalSpy lost(hub, &CKorvantaSignals::LoggerDisconnected);
+    QSignalSpy notices(hub, &CKorvantaSignals::GuiModallessMsg);
     QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 5000));
     bench.pressRun();
     QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
@@ -401,6 +404,10 @@ void TestShellEndToEndRun::unplugMidRunThenPlugInAgain()
     QVERIFY(stored >= 20);
     QCOMPARE(stored, bench.newData->count());
     QVERIFY2(bench.prompter.m_Log.isEmpty(), qPrintable(bench.prompter.m_Log.join('\n')));
+    // One notice says why the run stopped.
+    QCOMPARE(notices.count(), 1);
+    QCOMPARE(notices.at(0).at(1).toString(), kRunLostText);
+    QCOMPARE(bench.window->modelessMessageBox()->text(), kRunLostText);
 
     // Plugged in again under a new name: found by itself, and the next run works.
     QVERIFY(bench.plugIn());
@@ -459,6 +466,7 @@ void TestShellEndToEndRun::dravletUnpluggedMidRunEndsTheRunOnce()
     QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 2000);
     QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 5000));
     CQueuedSpy lost(bench.window->windowsManager()->GetSignals(), &CKorvantaSignals::LoggerDisconnected);
+    QSignalSpy notices(bench.window->windowsManager()->GetSignals(), &CKorvantaSignals::GuiModallessMsg);
     bench.pressRun();
     QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
     QTRY_VERIFY_WITH_TIMEOUT(bench.newData->count() >= 10, 4000);
@@ -467,6 +475,8 @@ void TestShellEndToEndRun::dravletUnpluggedMidRunEndsTheRunOnce()
     QTest::qWait(300);
     QCOMPARE(bench.ended->count(), 1);
     QCOMPARE(lost.count(), 1);
+    QCOMPARE(notices.count(), 1);
+    QCOMPARE(notices.at(0).at(1).toString(), kRunLostText);
     QCOMPARE(bench.state(), int(RunControl::Idle));
     const QList<CDataBranch*> branches = bench.runBranches(0);
     QVERIFY(!branches.isEmpty());

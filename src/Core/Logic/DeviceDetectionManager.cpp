@@ -100,6 +100,15 @@ void CDeviceDetectionManager::btDisconnectMessage()
                                    true);
 }
 
+void CDeviceDetectionManager::runLostMessage()
+{
+    if (CKorvantaSignals* hub = m_pLogic ? m_pLogic->GetSignals() : nullptr)
+        hub->SignalGuiModallessMsg(QString(),
+                                   tr("The logger was disconnected, so the run has stopped. The samples "
+                                      "recorded so far are kept."),
+                                   true);
+}
+
 // ---- plug
 
 void CDeviceDetectionManager::DevicePluged(const CPortInfo& info)
@@ -203,8 +212,11 @@ void CDeviceDetectionManager::dravletUnplugged()
     }
     // Closing the interface ends a run under way itself (with every sample received), so
     // the end is not announced a second time here.
+    const bool wasRunning = m_pLogic->IsLoggerRunning();
     m_pLogic->CloseDravletLogger();
     announceDisconnection(false);
+    if (wasRunning)
+        runLostMessage();
 }
 
 void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info)
@@ -237,8 +249,11 @@ void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info)
         if (!self)
             return;
         self->announceDisconnection(wasRunning);
+        // The watchdog's loss has a message of its own, which says what became of the run.
         if (timer)
             self->btDisconnectMessage();
+        else if (wasRunning)
+            self->runLostMessage();
     });
 }
 

@@ -36,6 +36,8 @@ public:
 
     void FwProgTick(int percent, QString text);
     void btDisconnectMessage();
+    // A logger pulled out during a run: the run ended there, and what came before is stored.
+    void runLostMessage();
     static int GetPortNumer(QString name);
     // The pauses of the boot-loader reconnection (tests shorten them).
     void SetPlugWaitScale(double scale) { m_WaitScale = scale; }
