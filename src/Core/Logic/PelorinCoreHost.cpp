@@ -233,6 +233,9 @@ void CPelorinCoreHost::RaiseNotice(CLogicManager* logic, PelorinNotice notice)
         return;
     const auto text = [](const char* t) { return QCoreApplication::translate("CPelorinManager", t); };
     switch (notice) {
+    case PelorinNotice::NoStoredRun:
+        hub->SignalGuiModallessMsg(QString(), text("The logger holds no stored run to download."), true);
+        break;
     case PelorinNotice::BootLoaderWithoutUpdate:
         hub->SignalGuiModallessMsg(
             QString(),

@@ -25,6 +25,7 @@ enum class PelorinEvent {
 
 // What the Pelorin stack tells the user in a notice of its own.
 enum class PelorinNotice {
+    NoStoredRun,           // a download found no run stored in the logger
     BootLoaderWithoutUpdate  // a detection found the logger in its boot-loader, no update under way
 };
 
