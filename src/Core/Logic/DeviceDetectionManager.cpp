@@ -339,9 +339,14 @@ void CDeviceDetectionManager::firmwareWatchTick()
     case CPelorinManager::FirmwareWait::None:
         m_FirmwareWatch.stop();
         // Written: the logger's return with its new firmware is bounded too, even when it never
-        // shows up as a device again.
-        if (pelorin && pelorin->IsFirmwareWritten() && !m_ConnectionTimer.isActive())
-            m_ConnectionTimer.start();
+        // shows up as a device again. Not written: nothing was started (no Pelorin logger took
+        // the command).
+        if (pelorin && pelorin->IsFirmwareWritten()) {
+            if (!m_ConnectionTimer.isActive())
+                m_ConnectionTimer.start();
+        } else {
+            m_bUpdateUnderWay = false;
+        }
         return;
     case CPelorinManager::FirmwareWait::EnterReply: limit = FirmwareEnterReplyMs; break;
     case CPelorinManager::FirmwareWait::BootLoaderReady: limit = FirmwareBootLoaderMs; break;
