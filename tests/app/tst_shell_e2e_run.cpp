@@ -109,6 +109,8 @@ struct CAppBench
 
     ~CAppBench()
     {
+        if (sim)
+            sim->setRestartListener({});
         newData.reset();
         ended.reset();
         started.reset();
