@@ -13,6 +13,7 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Logic/DeviceDetectionManager.h"
 #include "Core/Logic/LogicManager.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/SetupWindow.h"
@@ -22,6 +23,7 @@
 #include "simulator/PelorinDevice.h"
 #include "support/ScriptedPrompter.h"
 #include "common/QueuedSpy.h"
+#include "common/SimulatedLogger.h"
 
 #include <QCheckBox>
 #include <QElapsedTimer>
@@ -31,6 +33,7 @@
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include "common/TestMain.h"
 
 #include <algorithm>
@@ -40,6 +43,8 @@
 namespace {
 
 const int kRate100PerSecond = 10;
+const QString kRunLostText =
+    QStringLiteral("The logger was disconnected, so the run has stopped. The samples recorded so far are kept.");
 
 // Host frames of the simulator log with the given opcode.
 int HostFrames(const kvsim::CLoggerSimulator& sim, unsigned char opcode)
@@ -106,6 +111,8 @@ struct CAppBench
 
     ~CAppBench()
     {
+        if (sim)
+            sim->setRestartListener({});
         newData.reset();
         ended.reset();
         started.reset();
@@ -186,6 +193,7 @@ private slots:
     void dravletRunFromTheButtonToItsEnd();
     void unansweredStopGivesTheButtonBack();
     void dravletUnpluggedMidRunEndsTheRunOnce();
+    void failedUpdateKeepsTheSetupAndTheBootLoaderIsReported();
     void fullSetupControlsChooseTheRun_data();
     void fullSetupControlsChooseTheRun();
     void manualXRunTakesTheTypedValues_data();
@@ -380,6 +388,7 @@ void TestShellEndToEndRun::unplugMidRunThenPlugInAgain()
         return;
     CKorvantaSignals* hub = bench.window->windowsManager()->GetSignals();
     QSignalSpy lost(hub, &CKorvantaSignals::LoggerDisconnected);
+    QSignalSpy notices(hub, &CKorvantaSignals::GuiModallessMsg);
     QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 5000));
     bench.pressRun();
     QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
@@ -401,6 +410,10 @@ void TestShellEndToEndRun::unplugMidRunThenPlugInAgain()
     QVERIFY(stored >= 20);
     QCOMPARE(stored, bench.newData->count());
     QVERIFY2(bench.prompter.m_Log.isEmpty(), qPrintable(bench.prompter.m_Log.join('\n')));
+    // One notice says why the run stopped.
+    QCOMPARE(notices.count(), 1);
+    QCOMPARE(notices.at(0).at(1).toString(), kRunLostText);
+    QCOMPARE(bench.window->modelessMessageBox()->text(), kRunLostText);
 
     // Plugged in again under a new name: found by itself, and the next run works.
     QVERIFY(bench.plugIn());
@@ -459,6 +472,7 @@ void TestShellEndToEndRun::dravletUnpluggedMidRunEndsTheRunOnce()
     QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 2000);
     QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 5000));
     CQueuedSpy lost(bench.window->windowsManager()->GetSignals(), &CKorvantaSignals::LoggerDisconnected);
+    QSignalSpy notices(bench.window->windowsManager()->GetSignals(), &CKorvantaSignals::GuiModallessMsg);
     bench.pressRun();
     QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
     QTRY_VERIFY_WITH_TIMEOUT(bench.newData->count() >= 10, 4000);
@@ -467,10 +481,56 @@ void TestShellEndToEndRun::dravletUnpluggedMidRunEndsTheRunOnce()
     QTest::qWait(300);
     QCOMPARE(bench.ended->count(), 1);
     QCOMPARE(lost.count(), 1);
+    QCOMPARE(notices.count(), 1);
+    QCOMPARE(notices.at(0).at(1).toString(), kRunLostText);
     QCOMPARE(bench.state(), int(RunControl::Idle));
     const QList<CDataBranch*> branches = bench.runBranches(0);
     QVERIFY(!branches.isEmpty());
     QVERIFY(branches.first()->GetNumSamples() >= 10);
+}
+
+// A boot-loader that never takes the file: the update is given up and the setup the user chose
+// stays. Connect then finds the logger waiting in its boot-loader, says so and ends; after the
+// logger's reset it is back with that setup.
+void TestShellEndToEndRun::failedUpdateKeepsTheSetupAndTheBootLoaderIsReported()
+{
+    CAppBench bench;
+    startDetected(bench, true);
+    if (QTest::currentTestFailed())
+        return;
+    FollowRestarts(*bench.sim, bench.ports.get(), bench.vendor, bench.product);
+    QVERIFY(bench.sim->invoke([&] {
+        bench.device()->setRestartAbsenceMs(50);
+        bench.device()->setBootTransferReplies(0);
+    }));
+    CDeviceDetectionManager* detection = bench.logic()->GetDeviceDetectionManager();
+    detection->SetPlugWaitScale(0.02);
+    detection->SetFirmwareWaitScale(0.05);
+    QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 500));
+    QTemporaryDir dir;
+    bench.prompter.m_File = dir.filePath(QStringLiteral("logger_ver9.99.bin"));
+    QFile file(bench.prompter.m_File);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(3000, 'x')) == 3000);
+    file.close();
+    QMessageBox* box = bench.window->modelessMessageBox();
+    CSetupInfo* setup = bench.setup()->getSetupInfo();
+
+    bench.window->windowsManager()->onFirmWareUpdate();
+    QTRY_VERIFY_WITH_TIMEOUT(box->isVisible() && box->text().startsWith(QStringLiteral("There was a problem")), 8000);
+    QCOMPARE(setup->m_RateCode, kRate100PerSecond);
+    QCOMPARE(setup->m_NumberOfSamples, 500);
+
+    bench.window->windowsManager()->onLoggerConnect();
+    QTRY_VERIFY_WITH_TIMEOUT(box->text().startsWith(QStringLiteral("The logger is waiting in its boot-loader")), 5000);
+    QVERIFY(box->isVisible());
+    QVERIFY(!bench.logic()->IsLoggerConnected());
+    QVERIFY(!bench.logic()->IsLoggerOnFirmwareUpdate());
+
+    // The user's reset: the logger restarts with its firmware and is found by itself.
+    QVERIFY(bench.sim->invoke([&] { bench.device()->restartFirmware(); }));
+    QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 8000);
+    QCOMPARE(setup->m_RateCode, kRate100PerSecond);
+    QCOMPARE(setup->m_NumberOfSamples, 500);
 }
 
 Ui_CFullSetupWindow* TestShellEndToEndRun::openFullSetup(CAppBench& bench, const QString& model)

@@ -32,6 +32,10 @@ public:
     virtual void send(const QByteArray& frame) = 0;
     // Milliseconds since the simulator started (monotonic), for models that keep time.
     virtual qint64 elapsedMs() const = 0;
+    // The device restarts the way a USB device does: once the frames sent so far are on the
+    // wire it drops off the bus (its port goes away), and absentMs later it comes back as a new
+    // device on a new port.
+    virtual void restartAsNewDevice(int absentMs) { (void)absentMs; }
 };
 
 class IDeviceModel

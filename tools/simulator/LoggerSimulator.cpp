@@ -5,6 +5,8 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
@@ -18,6 +20,7 @@ public:
     explicit Output(CLoggerSimulator* sim) : m_sim(sim) {}
     void send(const QByteArray& frame) override { m_sim->queueReply(frame); }
     qint64 elapsedMs() const override { return m_sim->nowMs(); }
+    void restartAsNewDevice(int absentMs) override { m_sim->requestRestart(absentMs); }
 
 private:
     CLoggerSimulator* m_sim;
@@ -26,6 +29,9 @@ private:
 namespace {
 
 constexpr size_t kMaxPendingWrites = 100000;
+// How long a restarting device waits at most for the host to read what it said last.
+constexpr qint64 kRestartFlushMs = 2000;
+constexpr qint64 kLineSettleMs = 50;
 
 qint64 monotonicNs()
 {
@@ -98,6 +104,8 @@ bool CLoggerSimulator::openPair(QString* error)
     m_slaveFd = slave;
     m_portName = QString::fromLocal8Bit(name);
     m_plugged = true;
+    QString linkError;
+    if (!updateLink(true, &linkError)) m_error = linkError;
     return true;
 }
 
@@ -109,6 +117,7 @@ void CLoggerSimulator::closePair()
     m_plugged = false;
     m_portName.clear();
     m_outgoing.clear();
+    updateLink(false, nullptr);
 }
 
 bool CLoggerSimulator::start()
@@ -204,6 +213,9 @@ void CLoggerSimulator::unplug()
     auto doUnplug = [this] {
         closePair();
         m_pendingIn.clear();
+        // A restart of the device's own under way ends here: the cable is out.
+        m_restartAbsentMs = -1;
+        m_returnDueMs = -1;
     };
     if (!m_running.load() || std::this_thread::get_id() == m_thread.get_id()) {
         doUnplug();
@@ -219,6 +231,8 @@ bool CLoggerSimulator::replug()
     auto doReplug = [this, ok] {
         closePair();
         m_pendingIn.clear();
+        m_restartAbsentMs = -1;
+        m_returnDueMs = -1;
         QString error;
         const bool opened = openPair(&error);
         ok->store(opened);
@@ -385,6 +399,9 @@ int CLoggerSimulator::nextTimeoutMs() const
     if (!m_posted.empty()) return 0;
     if (!m_outgoing.empty()) next = std::min(next, m_outgoing.front().dueMs);
     if (m_model && m_model->tickIntervalMs() > 0 && m_plugged && !m_silent) next = std::min(next, m_nextTickMs);
+    // A restart waits for the host to read the line: looked at again soon.
+    if (m_restartAbsentMs >= 0) next = std::min(next, now + 5);
+    if (m_returnDueMs >= 0) next = std::min(next, m_returnDueMs);
     return int(std::max<qint64>(0, next - now));
 }
 
@@ -398,6 +415,7 @@ void CLoggerSimulator::threadMain()
         cutFrames();
         runTicks();
         flushDue();
+        runRestart();
     }
 }
 
@@ -518,6 +536,7 @@ void CLoggerSimulator::flushDue()
         const ssize_t n = ::write(m_masterFd, head.bytes.constData(), size_t(head.bytes.size()));
         if (n <= 0) break; // the host is not reading: try again when the line drains
         m_bytesToHost += n;
+        m_lastWriteMs = now;
         if (n < head.bytes.size()) {
             head.bytes.remove(0, int(n));
             break;
@@ -525,6 +544,112 @@ void CLoggerSimulator::flushDue()
         if (head.endsReply) ++m_repliesWritten;
         m_outgoing.pop_front();
     }
+}
+
+// ---- the device's own restarts
+
+void CLoggerSimulator::setRestartListener(std::function<void(const QString&, const QString&)> listener)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_restartListener = std::move(listener);
+}
+
+QString CLoggerSimulator::linkPath() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_linkPath;
+}
+
+bool CLoggerSimulator::setLinkPath(const QString& path)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    updateLink(false, nullptr);
+    m_linkPath = path;
+    QString error;
+    if (!updateLink(m_plugged, &error)) {
+        m_error = error;
+        m_linkPath.clear();
+        return false;
+    }
+    return true;
+}
+
+bool CLoggerSimulator::updateLink(bool present, QString* error)
+{
+    // Called with m_mutex held. Only a symbolic link is ever replaced or removed: a path that
+    // names anything else is left alone and refused.
+    if (m_linkPath.isEmpty()) return true;
+    const QByteArray link = m_linkPath.toLocal8Bit();
+    struct stat st;
+    const bool exists = ::lstat(link.constData(), &st) == 0;
+    if (exists && !S_ISLNK(st.st_mode)) {
+        if (error) *error = QStringLiteral("%1 exists and is not a symbolic link").arg(m_linkPath);
+        return false;
+    }
+    if (!present) {
+        if (exists) ::unlink(link.constData());
+        return true;
+    }
+    // A new link under a temporary name replaces the old one in one step.
+    const QByteArray fresh = link + ".new";
+    ::unlink(fresh.constData());
+    if (::symlink(m_portName.toLocal8Bit().constData(), fresh.constData()) != 0
+        || ::rename(fresh.constData(), link.constData()) != 0) {
+        if (error)
+            *error = QStringLiteral("cannot link %1: %2").arg(m_linkPath, QString::fromLocal8Bit(std::strerror(errno)));
+        ::unlink(fresh.constData());
+        return false;
+    }
+    return true;
+}
+
+void CLoggerSimulator::requestRestart(int absentMs)
+{
+    // Called by the model on the simulator thread.
+    m_restartAbsentMs = std::max(0, absentMs);
+    m_restartAskedMs = nowMs();
+}
+
+void CLoggerSimulator::runRestart()
+{
+    QString before;
+    QString now;
+    std::function<void(const QString&, const QString&)> listener;
+    if (m_restartAbsentMs >= 0) {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            // What the device said before it restarts reaches the host first: written, and read
+            // from the line (a closed pair takes unread bytes with it), unless the host has
+            // stopped reading.
+            // The line takes a moment to hand written bytes to the reading side.
+            int unread = 0;
+            if (m_slaveFd >= 0 && ::ioctl(m_slaveFd, FIONREAD, &unread) != 0) unread = 0;
+            const bool flushed = m_outgoing.empty() && nowMs() - m_lastWriteMs >= kLineSettleMs && unread == 0;
+            if (m_plugged && !flushed && nowMs() - m_restartAskedMs < kRestartFlushMs) return;
+            before = m_portName;
+        }
+        m_returnDueMs = nowMs() + m_restartAbsentMs;
+        m_restartAbsentMs = -1;
+        closePair();
+        m_pendingIn.clear();
+    } else if (m_returnDueMs >= 0 && nowMs() >= m_returnDueMs) {
+        m_returnDueMs = -1;
+        QString error;
+        if (!openPair(&error)) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_error = error;
+            return;
+        }
+        if (m_model) m_model->onReplug();
+        now = portName();
+    } else {
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        listener = m_restartListener;
+    }
+    if (listener) listener(before, now);
 }
 
 } // namespace kvsim

@@ -15,7 +15,9 @@
 // The simulator keeps its own descriptor of the slave side open, so the host may close and
 // reopen the port without the link hanging up. unplug() closes both sides: the host's reads
 // fail and the device path disappears, like a pulled USB cable; replug() makes a new pair
-// (with a new path) and tells the model.
+// (with a new path) and tells the model. A model may also restart the device by itself
+// (ISimOutput::restartAsNewDevice): it leaves and comes back on a new pair, which a restart
+// listener hears of and a link (setLinkPath) follows.
 //
 // All public functions are thread-safe.
 #include "simulator/DeviceModel.h"
@@ -72,6 +74,17 @@ public:
     bool replug();
     bool isPlugged() const;
 
+    // ---- the device's own restarts (ISimOutput::restartAsNewDevice)
+    // Told on the simulator thread when the device leaves by itself (now empty) and when it
+    // comes back (before empty, now its new path); not for unplug() and replug().
+    void setRestartListener(std::function<void(const QString& before, const QString& now)> listener);
+    // A stable name for the device: a symbolic link at `path` to the slave side, there while
+    // the device is plugged in and gone while it is away, as a USB serial device's node comes
+    // and goes with it. The program finds the device again under this name after a restart.
+    // False when the link cannot be made; an empty path removes it.
+    bool setLinkPath(const QString& path);
+    QString linkPath() const;
+
     // Writes raw bytes to the host at once, bypassing the model and the knobs.
     void inject(const QByteArray& bytes);
     // Runs fn on the simulator thread (between model calls); returns at once.
@@ -111,6 +124,11 @@ private:
     void flushDue();
     void runPosted();
     void queueReply(const QByteArray& frame);
+    // The device's own restart: leave once the replies are out, come back when due.
+    void requestRestart(int absentMs);
+    void runRestart();
+    // Puts the link at the current slave side, or removes it. Called with m_mutex held.
+    bool updateLink(bool present, QString* error);
     void wake();
     qint64 nowMs() const;
     int nextTimeoutMs() const;
@@ -144,9 +162,16 @@ private:
     int m_repliesDropped = 0;
     qint64 m_bytesToHost = 0;
 
+    QString m_linkPath;
+    std::function<void(const QString&, const QString&)> m_restartListener;
+
     // Simulator-thread only.
     QByteArray m_pendingIn;
     qint64 m_nextTickMs = 0;
+    int m_restartAbsentMs = -1;  // a restart asked for: leave once the replies are out
+    qint64 m_restartAskedMs = 0;
+    qint64 m_lastWriteMs = 0;
+    qint64 m_returnDueMs = -1;   // away after a restart: back at this time
 
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_stopRequested{false};

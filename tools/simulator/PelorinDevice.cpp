@@ -83,6 +83,19 @@ QByteArray CPelorinDevice::DataPacket(quint32 number, const QByteArray& rows, in
     return f;
 }
 
+void CPelorinDevice::restartFirmware()
+{
+    m_BootLoader = false;
+    m_ResetPending = m_RestartAbsenceMs >= 0;
+}
+
+void CPelorinDevice::Restart(ISimOutput& out)
+{
+    m_ResetPending = false;
+    if (m_RestartAbsenceMs >= 0)
+        out.restartAsNewDevice(m_RestartAbsenceMs);
+}
+
 void CPelorinDevice::onReplug()
 {
     m_Running = false;

@@ -74,8 +74,15 @@ public:
     // How many of the boot-loader's transfer requests (file size, blocks, end) it answers before
     // it falls silent; negative: all of them.
     void setBootTransferReplies(int count) { m_BootRepliesLeft = count; }
-    // The user's reset with the power button: the logger leaves its boot-loader.
-    void restartFirmware() { m_BootLoader = false; }
+    // The user's reset with the power button: the logger leaves its boot-loader (and, when it
+    // restarts as a new device, leaves the bus and comes back).
+    void restartFirmware();
+    // How long the logger is away from the bus when it restarts: into its boot-loader, out of
+    // it after an update, after a reset. Negative: it keeps its port (for tests that plug it
+    // back in themselves).
+    void setRestartAbsenceMs(int ms) { m_RestartAbsenceMs = ms; }
+    // Long enough for a port list polled about once a second to see the logger gone.
+    static constexpr int kDefaultRestartAbsenceMs = 2500;
     // Queues the unsolicited shutdown frame.
     void announceShutdown() { m_Unsolicited.append(Frame(0x14, {})); }
 
@@ -106,6 +113,7 @@ private:
     void HandleDownload(ISimOutput& out);
     void HandleTiming(ISimOutput& out);
     void HandleBoot(unsigned char op, const QByteArray& f, ISimOutput& out);
+    void Restart(ISimOutput& out);
     void StreamDue(ISimOutput& out, qint64 nowMs);
     void EmitTiming(ISimOutput& out, qint64 nowMs);
     QByteArray Row(qint64 sample) const;
@@ -170,6 +178,8 @@ private:
     int m_BootBlocksOk = 0;
     int m_BootRepliesLeft = -1;
     bool m_BootCrcOk = false;
+    int m_RestartAbsenceMs = kDefaultRestartAbsenceMs;
+    bool m_ResetPending = false;
 
     int m_RunsStarted = 0;
     int m_PacketsSent = 0;

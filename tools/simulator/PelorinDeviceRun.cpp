@@ -303,6 +303,7 @@ void CPelorinDevice::HandleBoot(unsigned char op, const QByteArray& f, ISimOutpu
         m_Running = false;
         m_Timing = false;
         out.send(Frame(0xF0, {}));
+        Restart(out);
         break;
     case 0xF2:
         if (f.size() < 10)
@@ -337,6 +338,7 @@ void CPelorinDevice::HandleBoot(unsigned char op, const QByteArray& f, ISimOutpu
         m_BootCrcOk = U16(f, 4) == m_BootCrc && m_BootReceived == m_BootSize;
         m_BootLoader = false;
         out.send(Frame(0xF4, QByteArray(1, char(m_BootCrcOk ? 1 : 0))));
+        Restart(out);
         break;
     }
     default: break;
@@ -345,6 +347,8 @@ void CPelorinDevice::HandleBoot(unsigned char op, const QByteArray& f, ISimOutpu
 
 void CPelorinDevice::onTick(ISimOutput& out)
 {
+    if (m_ResetPending)
+        Restart(out);
     while (!m_Unsolicited.isEmpty())
         out.send(m_Unsolicited.takeFirst());
     const qint64 now = out.elapsedMs();

@@ -1,21 +1,28 @@
 // korvanta-sim: runs one simulated logger on a pseudo-terminal.
 //
 // The first line on standard output is the device path to open; the second is a
-// KORVANTA_EXTRA_PORTS entry that points the application at it. Host frames are logged to
-// standard error. --sensors chooses the sensors from the catalogue; --signal, --amplitude and
-// --period what they read (a slow sine with a little noise by default). --gates 1|2 puts
-// photogates on the first channels instead,
-// and --lesson with its knobs chooses what blocks them. While it runs, lines on standard input change the knobs:
+// KORVANTA_EXTRA_PORTS entry that points the application at it, through a symbolic link that
+// follows the device when it restarts as a new device (the Pelorin logger does so on its way
+// into its boot-loader and out of it): the application finds it again under the same name.
+// Both lines are printed again whenever the device comes back on a new path. Host frames are
+// logged to standard error. --sensors chooses the sensors from the catalogue; --signal,
+// --amplitude and --period what they read (a slow sine with a little noise by default).
+// --gates 1|2 puts photogates on the first channels instead, and --lesson with its knobs
+// chooses what blocks them. While it runs, lines on standard input change the knobs:
 //   split on|off [gapMs], delay MS, drop N, dup N, garbage HEX [N], silent on|off,
 //   unplug, replug, inject HEX, quit
+// and "reset" presses the power button of a simulated Pelorin logger until its LED turns red:
+// it leaves its boot-loader and restarts.
 #include "simulator/CatalogueSensors.h"
 #include "simulator/DravletDevice.h"
 #include "simulator/LoggerSimulator.h"
 #include "simulator/ModelFactory.h"
+#include "simulator/PelorinDevice.h"
 #include "simulator/PhotogateModels.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QDir>
 
 #include <atomic>
 #include <csignal>
@@ -41,11 +48,45 @@ QString hex(const QByteArray& bytes)
 void printPort(const kvsim::CLoggerSimulator& sim)
 {
     const QString path = sim.portName();
+    const QString link = sim.linkPath();
     const kvsim::IDeviceModel* model = sim.model();
     std::printf("%s\n", qPrintable(path));
-    std::printf("KORVANTA_EXTRA_PORTS=%s:%04x:%04x\n", qPrintable(path), unsigned(model->vendorId()),
-                unsigned(model->productId()));
+    std::printf("KORVANTA_EXTRA_PORTS=%s:%04x:%04x\n", qPrintable(link.isEmpty() ? path : link),
+                unsigned(model->vendorId()), unsigned(model->productId()));
     std::fflush(stdout);
+}
+
+// The stable name of the device, in the temporary folder; removed when the simulator stops.
+void linkStablePath(kvsim::CLoggerSimulator& sim)
+{
+    const QString link = QDir(QDir::tempPath())
+                             .filePath(QStringLiteral("korvanta-sim-%1-%2")
+                                           .arg(sim.model()->name())
+                                           .arg(QCoreApplication::applicationPid()));
+    if (!sim.setLinkPath(link))
+        std::fprintf(stderr, "no stable link: %s\n", qPrintable(sim.errorString()));
+}
+
+// A device that restarted by itself is back on a new path: the main loop says where, as the
+// restart is heard on the simulator's thread.
+void watchRestarts(kvsim::CLoggerSimulator& sim, std::atomic<bool>* portChanged)
+{
+    sim.setRestartListener([portChanged](const QString& before, const QString& now) {
+        if (now.isEmpty())
+            std::fprintf(stderr, "device left %s (restarting)\n", qPrintable(before));
+        else
+            portChanged->store(true);
+    });
+}
+
+void resetDevice(kvsim::CLoggerSimulator& sim)
+{
+    auto* pelorin = dynamic_cast<kvsim::CPelorinDevice*>(sim.model());
+    if (!pelorin) {
+        std::fprintf(stderr, "reset is a command of the pelorin model\n");
+        return;
+    }
+    sim.post([pelorin] { pelorin->restartFirmware(); });
 }
 
 bool isOn(const QString& word)
@@ -79,6 +120,8 @@ bool runCommand(kvsim::CLoggerSimulator& sim, const QString& line)
     } else if (cmd == QLatin1String("replug")) {
         if (sim.replug()) printPort(sim);
         else std::fprintf(stderr, "replug failed: %s\n", qPrintable(sim.errorString()));
+    } else if (cmd == QLatin1String("reset")) {
+        resetDevice(sim);
     } else if (cmd == QLatin1String("inject")) {
         sim.inject(QByteArray::fromHex(words.mid(1).join(QString()).toLatin1()));
     } else {
@@ -244,6 +287,7 @@ int main(int argc, char** argv)
         }
         dravlet->setFirstByteCounting(true);
     }
+    std::atomic<bool> portChanged{false};
     kvsim::CLoggerSimulator sim(std::move(model));
     sim.setSplitWrites(parser.isSet(splitOpt));
     sim.setReplyDelay(parser.value(delayOpt).toInt());
@@ -253,6 +297,8 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "cannot start: %s\n", qPrintable(sim.errorString()));
         return 1;
     }
+    linkStablePath(sim);
+    watchRestarts(sim, &portChanged);
     printPort(sim);
 
     std::signal(SIGINT, onSignal);
@@ -264,6 +310,7 @@ int main(int argc, char** argv)
     int logged = 0;
     while (!s_quit.load()) {
         if (!pollStdin(sim, pending, stdinOpen)) break;
+        if (portChanged.exchange(false)) printPort(sim);
         if (!quiet) {
             const QList<QByteArray> frames = sim.frames();
             for (; logged < frames.size(); ++logged)

@@ -100,6 +100,15 @@ void CDeviceDetectionManager::btDisconnectMessage()
                                    true);
 }
 
+void CDeviceDetectionManager::runLostMessage()
+{
+    if (CKorvantaSignals* hub = m_pLogic ? m_pLogic->GetSignals() : nullptr)
+        hub->SignalGuiModallessMsg(QString(),
+                                   tr("The logger was disconnected, so the run has stopped. The samples "
+                                      "recorded so far are kept."),
+                                   true);
+}
+
 // ---- plug
 
 void CDeviceDetectionManager::DevicePluged(const CPortInfo& info)
@@ -203,8 +212,11 @@ void CDeviceDetectionManager::dravletUnplugged()
     }
     // Closing the interface ends a run under way itself (with every sample received), so
     // the end is not announced a second time here.
+    const bool wasRunning = m_pLogic->IsLoggerRunning();
     m_pLogic->CloseDravletLogger();
     announceDisconnection(false);
+    if (wasRunning)
+        runLostMessage();
 }
 
 void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info)
@@ -237,8 +249,11 @@ void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info)
         if (!self)
             return;
         self->announceDisconnection(wasRunning);
+        // The watchdog's loss has a message of its own, which says what became of the run.
         if (timer)
             self->btDisconnectMessage();
+        else if (wasRunning)
+            self->runLostMessage();
     });
 }
 
@@ -269,6 +284,8 @@ void CDeviceDetectionManager::LoggerEndDetection(bool isDetected)
         pelorin->ClearFirmwareFlags();
     }
     m_bDetected = true;
+    // A logger that answers with its firmware is done with any update.
+    m_bUpdateUnderWay = false;
 }
 
 void CDeviceDetectionManager::upgradeProblemMessage()
@@ -289,14 +306,25 @@ void CDeviceDetectionManager::ConnectionTimeOut()
         upgradeProblemMessage();
     // Once is enough: a reconnection that never came is reported once.
     m_ConnectionTimer.stop();
-    if (CPelorinManager* pelorin = m_pLogic->GetPelorinManager())
-        pelorin->ClearFirmwareFlags();
+    m_bUpdateUnderWay = false;
+    CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
+    if (!pelorin)
+        return;
+    pelorin->ClearFirmwareFlags();
+    // Back in its boot-loader instead of with the new firmware: nothing takes it further, and
+    // the link is let go so that the logger can be connected again after its reset.
+    if (pelorin->IsFirmwareBusy()) {
+        pelorin->AbandonFirmwareUpdate();
+        m_bDetected = false;
+        pelorin->CloseLogger(true);
+    }
 }
 
 // ---- the waits of a firmware update
 
 void CDeviceDetectionManager::WatchFirmwareUpdate()
 {
+    m_bUpdateUnderWay = true;
     m_FirmwareWatch.start();
 }
 
@@ -311,9 +339,14 @@ void CDeviceDetectionManager::firmwareWatchTick()
     case CPelorinManager::FirmwareWait::None:
         m_FirmwareWatch.stop();
         // Written: the logger's return with its new firmware is bounded too, even when it never
-        // shows up as a device again.
-        if (pelorin && pelorin->IsFirmwareWritten() && !m_ConnectionTimer.isActive())
-            m_ConnectionTimer.start();
+        // shows up as a device again. Not written: nothing was started (no Pelorin logger took
+        // the command).
+        if (pelorin && pelorin->IsFirmwareWritten()) {
+            if (!m_ConnectionTimer.isActive())
+                m_ConnectionTimer.start();
+        } else {
+            m_bUpdateUnderWay = false;
+        }
         return;
     case CPelorinManager::FirmwareWait::EnterReply: limit = FirmwareEnterReplyMs; break;
     case CPelorinManager::FirmwareWait::BootLoaderReady: limit = FirmwareBootLoaderMs; break;
@@ -337,8 +370,12 @@ void CDeviceDetectionManager::firmwareUpdateFailed()
     m_LostPelorinPort.clear();
     QPointer<CDeviceDetectionManager> self(this);
     pelorin->CloseLogger(true, [self, connected] {
-        if (self && connected)
+        if (!self)
+            return;
+        // Still part of the update: the setup is kept for the logger's return.
+        if (connected)
             self->announceDisconnection(false);
+        self->m_bUpdateUnderWay = false;
     });
     // The progress dialog closes on the result; the message says what to do.
     if (CKorvantaSignals* hub = m_pLogic->GetSignals())

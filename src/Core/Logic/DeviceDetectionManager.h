@@ -36,6 +36,8 @@ public:
 
     void FwProgTick(int percent, QString text);
     void btDisconnectMessage();
+    // A logger pulled out during a run: the run ended there, and what came before is stored.
+    void runLostMessage();
     static int GetPortNumer(QString name);
     // The pauses of the boot-loader reconnection (tests shorten them).
     void SetPlugWaitScale(double scale) { m_WaitScale = scale; }
@@ -44,6 +46,9 @@ public:
     // A firmware update was asked for: its waits are watched until it ends.
     void WatchFirmwareUpdate();
     bool IsWatchingFirmware() const { return m_FirmwareWatch.isActive(); }
+    // From the update command until the logger is back with its new firmware or the update is
+    // given up, disconnections included: the logger leaves and comes back twice on the way.
+    bool IsUpdateUnderWay() const { return m_bUpdateUnderWay; }
 
     static bool IsDravletDevice(const CPortInfo& info);
     static bool IsPelorinUsbDevice(const CPortInfo& info);
@@ -76,6 +81,7 @@ private:
     std::unique_ptr<IPortEnumerator> m_OwnEnumerator;
     IPortEnumerator* m_pEnumerator = nullptr;
     bool m_bDetected = false;
+    bool m_bUpdateUnderWay = false;
     // The Pelorin port last handled as unplugged while connected.
     QString m_LostPelorinPort;
     double m_WaitScale = 1.0;

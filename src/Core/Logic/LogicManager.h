@@ -64,6 +64,9 @@ public:
     int GetNumConnLoggers();
     bool IsLoggerRunning();
     bool IsLoggerOnFirmwareUpdate();
+    // From the firmware command until the update has ended, well or badly: the logger's
+    // departures on the way belong to it.
+    bool IsFirmwareUpdateUnderWay() const;
     int GetConnectedPort();
     // The device path of the first connected logger (port numbers do not exist on every
     // platform; the unplug handling compares names).

@@ -108,6 +108,11 @@ void CLogicManager::CloseDravletLogger()
         m_pDravletManager->CloseLogger(true);
 }
 
+bool CLogicManager::IsFirmwareUpdateUnderWay() const
+{
+    return m_pDeviceDetectionManager && m_pDeviceDetectionManager->IsUpdateUnderWay();
+}
+
 void CLogicManager::showDisconnectMessage()
 {
     if (m_pDeviceDetectionManager)

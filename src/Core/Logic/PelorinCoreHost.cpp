@@ -220,3 +220,29 @@ void CPelorinCoreHost::Announce(PelorinEvent event, int arg)
     CLogicManager* logic = Logic();
     RaisePelorinEvent(logic ? logic->GetSignals() : nullptr, event, arg);
 }
+
+void CPelorinCoreHost::Notify(PelorinNotice notice)
+{
+    RaiseNotice(Logic(), notice);
+}
+
+void CPelorinCoreHost::RaiseNotice(CLogicManager* logic, PelorinNotice notice)
+{
+    CKorvantaSignals* hub = logic ? logic->GetSignals() : nullptr;
+    if (!hub)
+        return;
+    const auto text = [](const char* t) { return QCoreApplication::translate("CPelorinManager", t); };
+    switch (notice) {
+    case PelorinNotice::NoStoredRun:
+        hub->SignalGuiModallessMsg(QString(), text("The logger holds no stored run to download."), true);
+        break;
+    case PelorinNotice::BootLoaderWithoutUpdate:
+        hub->SignalGuiModallessMsg(
+            QString(),
+            text("The logger is waiting in its boot-loader: its last firmware update did not finish. "
+                 "Reset it by pressing the power button until the LED turns red, then connect and try "
+                 "the update again."),
+            true);
+        break;
+    }
+}

@@ -41,6 +41,8 @@ public:
     void ReportPortRemoval(const QString& portName, quint16 vendor, quint16 product) override;
     void StopSetupTimers() override {}
     void Announce(PelorinEvent event, int arg = 0) override;
+    void Notify(PelorinNotice notice) override;
+    static void RaiseNotice(CLogicManager* logic, PelorinNotice notice);
 
     int RunCounter() const { return m_RunCounter; }
 

@@ -311,8 +311,12 @@ void CPelorinProtocolHandler::DownloadAckHandler()
 {
     Log("DownloadAckHandler");
     const Pelorin::LoggerRecord r = RecordCopy();
-    if (r.storedSamples <= 0)
+    if (r.storedSamples <= 0) {
+        // Nothing starts; without a word the Download command would seem to have been lost.
+        if (m_pHost)
+            m_pHost->Notify(PelorinNotice::NoStoredRun);
         return;
+    }
     m_bDownload = true;
     m_LastPacketNumber = 0;
     if (!r.offline) {

@@ -23,6 +23,12 @@ enum class PelorinEvent {
     EnteredBootLoader
 };
 
+// What the Pelorin stack tells the user in a notice of its own.
+enum class PelorinNotice {
+    NoStoredRun,           // a download found no run stored in the logger
+    BootLoaderWithoutUpdate  // a detection found the logger in its boot-loader, no update under way
+};
+
 class IPelorinHost
 {
 public:
@@ -71,4 +77,6 @@ public:
     virtual void ReportPortRemoval(const QString& portName, quint16 vendor, quint16 product) = 0;
     virtual void StopSetupTimers() = 0;
     virtual void Announce(PelorinEvent event, int arg = 0) = 0;
+    // Tells the user; nothing else happens.
+    virtual void Notify(PelorinNotice notice) { (void)notice; }
 };

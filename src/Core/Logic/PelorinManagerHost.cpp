@@ -190,3 +190,10 @@ void CPelorinManagerHost::Announce(PelorinEvent event, int arg)
         },
         Qt::QueuedConnection);
 }
+
+void CPelorinManagerHost::Notify(PelorinNotice notice)
+{
+    // After the hub events raised before it, on the interface thread.
+    CLogicManager* logic = m_pLogicManager;
+    OnInterfaceThread(logic, [logic, notice] { RaiseNotice(logic, notice); });
+}

@@ -35,6 +35,7 @@ public:
     void ReportPortRemoval(const QString& portName, quint16 vendor, quint16 product) override;
     void StopSetupTimers() override;
     void Announce(PelorinEvent event, int arg = 0) override;
+    void Notify(PelorinNotice notice) override;
 
     // Called after every stored block (benchmarks measure the storage delay).
     void SetStoreObserver(std::function<void(int rows)> observer) { m_StoreObserver = std::move(observer); }

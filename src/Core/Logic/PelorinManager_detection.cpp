@@ -259,6 +259,15 @@ void CPelorinManager::PoolDeviceDetection()
         Log("PoolDeviceDetection Pelorin LOGGER_BOOTLOADER_WAS_FOUND!!");
         m_DtWorker->StopWork();
         m_DetectionState = 0;
+        if (m_FirmwareWait == FirmwareWait::None && !m_bKeepWaitingAfterUpdate) {
+            // Left there by an update that never finished: nothing would ever take it further,
+            // so the detection ends here and the user is told what to do.
+            Log("PoolDeviceDetection boot-loader without an update under way");
+            m_bConnected = false;
+            CloseLogger(false);
+            m_Host.Notify(PelorinNotice::BootLoaderWithoutUpdate);
+            break;
+        }
         m_bConnected = true;
         m_bFirmwareBusy = true;
         m_Host.Announce(PelorinEvent::EnteredBootLoader);

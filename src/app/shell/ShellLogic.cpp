@@ -49,3 +49,8 @@ bool CLogicManagerShell::CanUpdateFirmware()
 {
     return m_pManager != nullptr;
 }
+
+bool CLogicManagerShell::IsFirmwareUpdateUnderWay()
+{
+    return m_pManager && m_pManager->IsFirmwareUpdateUnderWay();
+}

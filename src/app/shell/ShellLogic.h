@@ -18,6 +18,7 @@ public:
     void SendDownloadCmd() override;
     bool CanDetect() override;
     bool CanUpdateFirmware() override;
+    bool IsFirmwareUpdateUnderWay() override;
 
 private:
     CLogicManager* m_pManager;

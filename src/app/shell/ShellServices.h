@@ -25,6 +25,8 @@ public:
     // Whether the logic layer can search for loggers and update firmware at all.
     virtual bool CanDetect() = 0;
     virtual bool CanUpdateFirmware() = 0;
+    // From the firmware command until the update has ended, well or badly.
+    virtual bool IsFirmwareUpdateUnderWay() { return false; }
 };
 
 // Writing and reading workspace files (codes: 0 done, -1 the user cancelled, others failures).

@@ -22,8 +22,12 @@ const int s_DualSensorId = 74;
 
 void CWindowsManager::connectShellEvents()
 {
-    // A logger that goes away ends whatever download or update the dialog was showing.
-    connect(m_pSignals, &CKorvantaSignals::LoggerDisconnected, this, &CWindowsManager::hideProgress);
+    // A logger that goes away ends whatever download the dialog was showing; a firmware update
+    // sees the logger leave and come back on its way, and ends with its own result.
+    connect(m_pSignals, &CKorvantaSignals::LoggerDisconnected, this, [this] {
+        if (!(m_pShellLogic && m_pShellLogic->IsFirmwareUpdateUnderWay()))
+            hideProgress();
+    });
 }
 
 void CWindowsManager::hideProgress()

@@ -5,6 +5,7 @@
 #include "app/shell/CustomRunButton.h"
 #include "app/base/Prompter.h"
 #include "app/shell/ShellFrame.h"
+#include "app/shell/ShellServices.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "setup/LogicQueries.h"
@@ -256,6 +257,7 @@ void CWindowsManager::loggerDetected(bool detected)
 
 void CWindowsManager::loggerDisconnected()
 {
+    const bool wasDetected = m_bLoggerDetected;
     m_bLoggerDetected = false;
     m_bRunInProgress = false;
     m_bConnectedViaBluetooth = false;
@@ -268,7 +270,15 @@ void CWindowsManager::loggerDisconnected()
         b->Stop();
         b->setEnabled(false);
     }
-    m_pSetupWindow->loggerConnected(false);
+    if (!wasDetected || (m_pShellLogic && m_pShellLogic->IsFirmwareUpdateUnderWay())) {
+        // No connection ended (a device that never answered, a logger already gone), or the
+        // logger leaves during its firmware update (into its boot-loader, out of it, or because
+        // the update was given up): the user's setup is kept for the logger's return, held as
+        // during a run, and its next connection gives it back.
+        m_pSetupWindow->disableSetup(true);
+    } else {
+        m_pSetupWindow->loggerConnected(false);
+    }
     if (m_pLogic)
         m_pLogic->ClearOnlineFunctions();
 }

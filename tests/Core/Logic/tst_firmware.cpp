@@ -85,11 +85,16 @@ private:
     }
     QTemporaryDir dir;
 
-    void startWithImage(const QByteArray& image)
+    // restarts: the device leaves and comes back by itself, as the logger does; otherwise the
+    // test plugs it back in (rig->Replug) at the moment it chooses.
+    void startWithImage(const QByteArray& image, bool restarts = false)
     {
         auto d = std::make_unique<CScriptedBootDevice>();
+        d->setRestartAbsenceMs(restarts ? 100 : -1);
         device = d.get();
         rig = std::make_unique<CPelorinRig>(std::move(d));
+        if (restarts)
+            rig->FollowRestarts();
         QVERIFY(rig->Start());
         // The pauses around the boot-loader's reconnection are the hardware's; the simulator
         // needs none of them.
@@ -161,6 +166,28 @@ private slots:
         for (const QList<QVariant>& m : messages)
             announced = announced || m.at(1).toString() == QStringLiteral("Update successful.");
         QVERIFY(announced);
+    }
+
+    void deviceRestartsCarryTheUpdateThrough()
+    {
+        // Into its boot-loader and out of it with the new firmware, the logger comes back as a
+        // new device each time: nobody plugs anything.
+        const QByteArray image = RandomImage(2500);
+        startWithImage(image, true);
+        QSignalSpy messages(&rig->Hub(), &CKorvantaSignals::GuiModallessMsg);
+        emit rig->Hub().UserFirmwareUpdate();
+        QTRY_COMPARE_WITH_TIMEOUT(rig->m_Recorder->m_BootResults, QList<int>{1}, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(rig->m_pLogic->IsLoggerConnected() && !rig->m_pLogic->IsFirmwareUpdateUnderWay(),
+                                 10000);
+        QCOMPARE(onDevice([this] { return device->bootBlocks(); }), 3);
+        QVERIFY(onDevice([this] { return device->bootCrcMatched(); }));
+        QVERIFY(!onDevice([this] { return device->inBootLoader(); }));
+        // It left twice, each time seen as gone, and is connected where it came back.
+        QCOMPARE(rig->m_Recorder->Count(QStringLiteral("Disconnected")), 2);
+        QCOMPARE(rig->m_pLogic->GetConnectedPortName(), rig->m_Sim->portName());
+        QCOMPARE(messages.last().at(1).toString(), QStringLiteral("Update successful."));
+        // Back to normal: the logger answers its status.
+        QVERIFY(rig->RequestStatus());
     }
 
     void repeatedBlockAcknowledgementsSkipNothing()

@@ -222,6 +222,17 @@ private slots:
         QCOMPARE(rig->Logger()->GetExpirmentType(), 2);
     }
 
+    void downloadOfNothingSaysSo()
+    {
+        startConnected();
+        QSignalSpy notices(&rig->Hub(), &CKorvantaSignals::GuiModallessMsg);
+        rig->m_pLogic->SendDownloadCmd(rig->Logger(), true);
+        const QString text = QStringLiteral("The logger holds no stored run to download.");
+        QTRY_VERIFY_WITH_TIMEOUT(!notices.isEmpty() && notices.last().at(1).toString() == text, 3000);
+        QCOMPARE(rig->m_Recorder->Count(QStringLiteral("DownloadStarted")), 0);
+        QCOMPARE(rig->m_pLogic->m_DataManager.GetNumDataFolders(), 0);
+    }
+
     void snapshotReportsOneReadingPerChannel()
     {
         startConnected();

@@ -1,4 +1,5 @@
 #include "PelorinRig.h"
+#include "common/SimulatedLogger.h"
 
 #include <QtTest>
 
@@ -77,6 +78,11 @@ bool CPelorinRig::Replug()
         return false;
     m_Ports.plug(DevicePort());
     return true;
+}
+
+void CPelorinRig::FollowRestarts()
+{
+    ::FollowRestarts(*m_Sim, &m_Ports, kVendor, kProduct);
 }
 
 bool CPelorinRig::PlugAndDetect(int timeoutMs)

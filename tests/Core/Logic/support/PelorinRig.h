@@ -46,6 +46,9 @@ public:
     CPortInfo DevicePort() const;
     // The cable pulled and put back: the removal and the arrival (under a new name) raised.
     bool Replug();
+    // The device's own restarts reach the port list as the system reports them: its old port
+    // removed, its new one arrived.
+    void FollowRestarts();
     // Asks for the status and waits for its reply.
     bool RequestStatus(int timeoutMs = 3000);
     // Selects one sensor per reported channel, with the given measurement of each active.
