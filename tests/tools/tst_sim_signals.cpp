@@ -48,8 +48,11 @@ QVector<int> RunReadings(kvsim::IDeviceModel& device, int plugId, double& period
             for (int at = 10; quint8(f[3]) == 0x09 && at + 1 < f.size(); at += 2)
                 readings << (((quint8(f[at]) << 8) | quint8(f[at + 1])) & 0x0FFF);
     } else if (auto* d = dynamic_cast<kvsim::CDravletDeviceModel*>(&device)) {
-        if (plugId)
-            d->setSensors({kvsim::CDravletDeviceModel::Sensor{plugId}});
+        if (plugId) {
+            kvsim::CDravletDeviceModel::Sensor sensor;
+            sensor.id = plugId;
+            d->setSensors({sensor});
+        }
         Feed(*d, out, Hex("BC9E 01 00"));
         for (int i = 0; i < kSamples; ++i)
             d->onTick(out);
