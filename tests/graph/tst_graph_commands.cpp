@@ -224,6 +224,12 @@ private slots:
         rig.graph->OnAddPredict();
         QCOMPARE(rig.graph->m_PredictPlots.at(2).m_Plot.m_Color, colorsTable[6]);
         QCOMPARE(rig.graph->m_PredictPlots.at(3).m_Plot.m_Color, colorsTable[9]);
+        // The pale yellow of slot 11 is passed over too.
+        globalColorIndex = 10;
+        rig.graph->OnAddPredict();
+        rig.graph->OnAddPredict();
+        QCOMPARE(rig.graph->m_PredictPlots.at(4).m_Plot.m_Color, colorsTable[10]);
+        QCOMPARE(rig.graph->m_PredictPlots.at(5).m_Plot.m_Color, colorsTable[0]);
     }
 
     void curveIsDrawnWhereItsPointsLie()
