@@ -254,6 +254,9 @@ private:
     bool isLive() const { return m_bRunning || m_bVideoPlayback || m_bVideoAnalysisRun; }
     void fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, const QString& runName) const;
     void chooseFirstVisibleScales();
+    // The X axis of an XY graph takes the scale choice of the plot it is drawn from: a fixed
+    // range set for that plot, or its autoscale.
+    void takeXAxisScaleFromPlot();
     // Scales, combo boxes and picture after the plot list changed as a whole.
     void finishPlotsChange();
     void detachCursors();

@@ -429,6 +429,37 @@ private slots:
         QVERIFY(unsaved.count() >= 1);
     }
 
+    void propertiesFixTheXAxisOfAnXYGraph()
+    {
+        CRig rig;
+        rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 30)));
+        rig.graph->OnXScaleComboChanged(2);   // plot 1, values 1 to 30, becomes the X axis
+        QString listedMax;
+        rig.services.prompter.m_OnDialog = [&](QDialog* d) {
+            auto* p = qobject_cast<CGraphProperties*>(d);
+            CForm form(p);
+            form.plotsComboBox->setCurrentIndex(1);
+            listedMax = form.maxEdit->text();
+            form.autoScaleCheckBox->setChecked(false);
+            form.minEdit->setText(QStringLiteral("5"));
+            form.maxEdit->setText(QStringLiteral("12"));
+            form.buttonBox->button(QDialogButtonBox::Ok)->click();
+            return p->result();
+        };
+        rig.graph->OnProperties();
+        QCOMPARE(listedMax, QStringLiteral("30"));   // the X axis's own range is offered
+        QVERIFY(!rig.graph->m_XPlot.m_bAutoScale);
+        QCOMPARE(rig.graph->m_XMin, 5.0f);
+        QCOMPARE(rig.graph->m_XMax, 12.0f);
+        // The range stays through the Autoscale command and a live run.
+        rig.graph->OnAutoscale();
+        rig.graph->m_bRunning = true;
+        rig.graph->AutoScaleXAxis(true);
+        rig.graph->m_bRunning = false;
+        QCOMPARE(rig.graph->m_XMin, 5.0f);
+        QCOMPARE(rig.graph->m_XMax, 12.0f);
+    }
+
     void downloadLandsInTheLastActiveGraphOnly()
     {
         CRig rig;
