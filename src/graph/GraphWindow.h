@@ -110,6 +110,9 @@ public:
     void BuildScaleCombos();
     void ResizeScaleCombos();
     void RepositionScaleCombos();
+    // The plot area the combo boxes were last placed by; a paint that lays the area out
+    // elsewhere (the first paint of an opened graph, a right scale that appeared) moves them.
+    QRect m_ScaleCombosRect;
     // The enabled, image and checked states of the tool-bar actions for a window state; the
     // window applies them (commands still to come stay disabled).
     struct ToolState

@@ -552,7 +552,7 @@ private slots:
         QCOMPARE(rig.graph->m_XMax, 10.0f);
     }
 
-    void recordRoundTripChoosesScalesAfresh()
+    void recordRoundTripKeepsTheScaleChoice()
     {
         CRig rig;
         CDataFolder* f = rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 4);
@@ -577,15 +577,24 @@ private slots:
         QCOMPARE(keys, rig.keys(f));
         QCOMPARE(again->GetPlot(1).GetNumAnnotations(), 1);
         QCOMPARE(again->GetPlot(1).GetAnnoation(0).m_Text, QStringLiteral("peak"));
-        // The hidden flag is not stored: all three load visible, scales 0 and 1.
-        QCOMPARE(again->m_LeftScalePlot, 0);
-        QCOMPARE(again->m_RightScalePlot, 1);
+        // The hidden flag is not stored: all three load visible, on the scales they were saved
+        // with, which written again give the same bytes.
+        QCOMPARE(again->m_LeftScalePlot, 2);
+        QCOMPARE(again->m_RightScalePlot, 0);
         QCOMPARE(again->m_GraphType, int(CGraphWindow::TimeGraph));
-        // Written again it gives the same bytes as the first graph with the scales chosen alike.
-        rig.graph->m_LeftScalePlot = 0;
-        rig.graph->m_RightScalePlot = 1;
-        QCOMPARE(Saved(again), Saved(rig.graph));
-        QVERIFY(Saved(again) != bytes);
+        QCOMPARE(Saved(again), bytes);
+        // Shown, the opened graph has its pickers where a new graph has them: at the corners of
+        // its plot area, showing the saved scales.
+        again->resize(700, 500);
+        again->show();
+        QVERIFY(QTest::qWaitForWindowExposed(again));
+        const QRect& r = again->m_GraphRect;
+        QTRY_COMPARE(again->m_pRightScaleCombo->pos(), QPoint(r.right() - 20, r.top() - 28));
+        QCOMPARE(again->m_pLeftScaleCombo->pos(), QPoint(r.left(), r.top() - 28));
+        QCOMPARE(again->m_pXScaleCombo->pos(), QPoint(r.left(), r.bottom() + 22));
+        QVERIFY(again->m_pLeftScaleCombo->isVisible() && again->m_pRightScaleCombo->isVisible());
+        QCOMPARE(again->m_pLeftScaleCombo->currentIndex(), 2);
+        QCOMPARE(again->m_pRightScaleCombo->currentIndex(), 0);
     }
 
     void recordWithXAxisKeyLoadsAsXYGraph()
