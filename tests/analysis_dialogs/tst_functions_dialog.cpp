@@ -5,6 +5,8 @@
 // Reset.
 #include "analysis_dialogs/FunctionsDialog.h"
 #include "support/AnalysisHostFake.h"
+#include "common/FakeLogger.h"
+#include "Core/Data/Globals.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -57,6 +59,8 @@ private slots:
     void resetForgetsOnlineFunctions();
     void noSourcesDisableOk();
     void fourierAddsTwoBranches();
+    void fourierOfAHandSampledRunIsRefused_data();
+    void fourierOfAHandSampledRunIsRefused();
     void withoutCursorG1IsAMeasuredSeries();
     void onlineFunctionsMatchTheFinishedRun();
 };
@@ -270,6 +274,46 @@ void TestFunctionsDialog::fourierAddsTwoBranches()
     QCOMPARE(host.m_History.size(), 2);
     for (const QList<QVariant>& call : announced)
         QCOMPARE(call.at(1).toInt(), s->m_Key);
+}
+
+void TestFunctionsDialog::fourierOfAHandSampledRunIsRefused_data()
+{
+    QTest::addColumn<bool>("recorded");
+    QTest::newRow("recorded by hand") << true;
+    QTest::newRow("manual X values from a file") << false;
+}
+
+void TestFunctionsDialog::fourierOfAHandSampledRunIsRefused()
+{
+    QFETCH(bool, recorded);
+    CAnalysisHostFake host;
+    CDataFolder* run = nullptr;
+    if (recorded) {
+        // The data store makes the run as the logger starts it, sampled by hand.
+        CFakeLogger logger;
+        host.m_Setup.m_RateCode = 0;
+        host.m_Data.CreateDataEntries(&logger, 1);
+        run = host.m_Data.GetLastDataFolder();
+    } else {
+        run = host.run();
+        host.series(run, "Mass", "g", {0, 1, 2, 3, 4, 5, 6, 7}, 1.0, SensorIndexManualX, false);
+    }
+    QVERIFY(run);
+    QVector<double> y;
+    for (int i = 0; i < 32; ++i)
+        y << std::sin(2 * M_PI * i / 8.0);
+    // Its series carry the period of no rate, one second.
+    host.series(run, "Signal", "V", y, 1.0);
+    QSignalSpy announced(&host.m_Hub, &CKorvantaSignals::newFunctionData);
+    const int branches = host.m_Data.GetNumDataBranches();
+    FunctionsDialog d(&host, &host);
+    d.init();
+    ChooseFunction(d, 11);
+    PressOk(d);
+    QCOMPARE(announced.count(), 0);
+    QCOMPARE(host.m_Data.GetNumDataBranches(), branches);
+    QCOMPARE(host.m_Prompter.m_Log.size(), 1);
+    QVERIFY(host.m_Prompter.m_Log.first().contains("fixed rate"));
 }
 
 void TestFunctionsDialog::withoutCursorG1IsAMeasuredSeries()
