@@ -230,20 +230,6 @@ private slots:
         QVERIFY(!ScrollXRange(300, 10, false, 500.0f, r, autoOn));
         QCOMPARE(r.min, 500.0f);
     }
-
-    void readoutTextStandsOutOnItsBox()
-    {
-        // The palette's light blue and orange read in black, a dark box in white; either way
-        // the text keeps at least 4.5 : 1 against the box it is written on.
-        for (const QColor& box : {QColor(105, 191, 255), QColor(244, 128, 48), QColor(20, 30, 90)}) {
-            const QColor text = ReadoutTextColor(box, 200);
-            const double a = 200.0 / 255.0;
-            const QColor shown(int(box.red() * a + 255 * (1 - a)), int(box.green() * a + 255 * (1 - a)),
-                               int(box.blue() * a + 255 * (1 - a)));
-            QVERIFY2(Contrast(text, shown) >= 4.5, qPrintable(box.name()));
-        }
-        QCOMPARE(ReadoutTextColor(QColor(20, 30, 90), 255), QColor(Qt::white));
-    }
 };
 
 KORVANTA_TEST_GUILESS_MAIN(TestGraphRules)
