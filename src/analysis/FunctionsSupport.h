@@ -32,4 +32,10 @@ void ShowCritical(const QString& title, const QString& text);
 // The common failure of every derivation: "Too few samples." with an empty title.
 void ShowTooFewSamples();
 
+// One point of the transform with coefficients of function id (cosine, exponential, linear,
+// logarithms, quadratic, reciprocal, sine, square, square root, tangent) at operand v: the
+// formula the stored-data function applies, so a function computed while recording gives the
+// same values. False when v lies outside the function's domain or id is none of these.
+bool TransformPoint(int id, double v, double a, double b, double c, double& out);
+
 } // namespace AnalysisSupport

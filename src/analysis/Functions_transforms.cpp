@@ -76,6 +76,24 @@ const Transform s_Tan = {GapRule::SingleRun,
     [](double v, const Coefficients& k) { return k.a * std::tan(k.b * v + k.c); }, s_InvalidValuesTan,
     s_TooFew};
 
+const Transform* transformOf(int id)
+{
+    switch (id) {
+    case CFunctions::IdCos: return &s_Cos;
+    case CFunctions::IdExp: return &s_Exp;
+    case CFunctions::IdLinear: return &s_Linear;
+    case CFunctions::IdLn: return &s_Ln;
+    case CFunctions::IdLog10: return &s_Log10;
+    case CFunctions::IdQuadratic: return &s_Quadratic;
+    case CFunctions::IdReciprocal: return &s_Reciprocal;
+    case CFunctions::IdSin: return &s_Sin;
+    case CFunctions::IdSquareX: return &s_SquareX;
+    case CFunctions::IdSquareRoot: return &s_SquareRoot;
+    case CFunctions::IdTan: return &s_Tan;
+    default: return nullptr;
+    }
+}
+
 // The walk shared by the eleven transforms.
 CDataBranch* applyTransform(CFunctions* engine, const Transform& t, CDataBranch* g1,
                             bool asTime, const Coefficients& k, long start, long end,
@@ -120,6 +138,16 @@ CDataBranch* applyTransform(CFunctions* engine, const Transform& t, CDataBranch*
 }
 
 } // namespace
+
+bool AnalysisSupport::TransformPoint(int id, double v, double a, double b, double c, double& out)
+{
+    const Transform* t = transformOf(id);
+    const Coefficients k{a, b, c};
+    if (!t || (t->rule != GapRule::None && t->outside(v, k)))
+        return false;
+    out = t->value(v, k);
+    return true;
+}
 
 CDataBranch* CFunctions::FunctionCos(CDataBranch* g1, bool g1AsTime, double A, double B,
                                      double C, long start, long end, QString name)

@@ -103,8 +103,9 @@ void CCalculateOnLineFunctions::BranchDeleted(const CDataBranch* branch)
 
 void CCalculateOnLineFunctions::ResetRunProgress(OnLineFunctionInfo& record)
 {
-    record.m_G1Position = 0;
-    record.m_G2Position = 0;
+    // No sample dealt with yet: a run's first sample gets its point like every other.
+    record.m_G1Position = -1;
+    record.m_G2Position = -1;
     // A new run starts without the previous run's extreme and alignment.
     record.m_ExtremePosition = -1000;
     record.m_bMatched = false;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Core/Data/DataBranch.h"
+#include "analysis/FunctionsSupport.h"
 #include "analysis/OnlineFunctions.h"
 
 namespace {
@@ -89,28 +90,18 @@ bool IsPointWise(int id)
     }
 }
 
-// Y of one point-wise function at value v (raw Y value y); false when it is undefined there.
+// Y of one point-wise function at value v (raw Y value y), as the stored-data function gives
+// it; false when it is undefined there.
 bool PointValue(int id, const OnLineFunctionInfo& r, double v, double y, double y0, double& out)
 {
-    const double A = r.m_A, B = r.m_B, C = r.m_C;
+    const double A = r.m_A, B = r.m_B;
     switch (id) {
     case 0: out = A * std::fabs(B * y); return true;
     case 2: if (B * y < -1.0 || B * y > 1.0) return false; out = A * std::acos(B * y); return true;
     case 3: if (B * y < -1.0 || B * y > 1.0) return false; out = A * std::asin(B * y); return true;
-    case 4: out = A * std::cos(B * v + C); return true;
     case 5: out = y - y0; return true;
-    case 10: out = A * std::exp(B * v) + C; return true;
-    case 14: out = A * 0.5 * y * y; return true;
-    case 15: out = A + B * v; return true;
-    case 16: if (!(B * v > 0.0)) return false; out = A * std::log(B * v); return true;
-    case 17: if (!(B * v > 0.0)) return false; out = A * std::log10(B * v); return true;
-    case 19: out = A * v * v + B * v + C; return true;
-    case 20: if (v + B == 0.0) return false; out = A / (v + B) + C; return true;
-    case 21: out = A * std::sin(B * v + C); return true;
-    case 22: out = A * v * v; return true;
-    case 23: if (!(B * v + C >= 0.0)) return false; out = A * std::sqrt(B * v + C); return true;
-    case 25: if (B * v + C == 1.0) return false; out = A * std::tan(B * v + C); return true;
-    default: return false;
+    case 14: out = y * (A * 0.5) * y; return true;
+    default: return AnalysisSupport::TransformPoint(id, v, A, B, r.m_C, out);
     }
 }
 
@@ -137,29 +128,26 @@ void PointWise(OnLineFunctionInfo& r, OutputBlock& out)
     r.m_G1Position = pos;
 }
 
+// The slope from each sample to the next, placed on the later one: the stored-data derivative,
+// one new sample at a time.
 void Derivative(OnLineFunctionInfo& r, OutputBlock& out)
 {
     const CDataBranch* g = r.m_pG1Branch;
     const qint64 n = SourceSize(g);
-    if (n < 3) {
-        if (n == 1)
-            r.m_G1Position = 0;
-        return;
-    }
-    // Sample 0 has no left neighbour: the first point is at index 1 whatever the position says.
+    // Sample 0 has nothing before it: the first slope is the step to sample 1.
     qint64 pos = std::max<qint64>(r.m_G1Position, 0);
-    if (pos + 2 >= n)
+    if (pos + 1 >= n)
         return;
     SourceWindow w(LocalScratch().ax, LocalScratch().ay);
     w.Load(g, pos, n);
     const double dt = g->m_Interval;
     auto value = [&](qint64 i) { return r.m_bG1AsTime ? w.X(i) * dt : w.Y(i); };
-    while (pos + 2 < n) {
+    while (pos + 1 < n) {
         const qint64 i = ++pos;
-        const double dx = (w.X(i + 1) - w.X(i - 1)) * dt;
-        // Equal neighbours in X (or no interval) give no slope, as in the offline derivative.
+        const double dx = (w.X(i) - w.X(i - 1)) * dt;
+        // Equal neighbours in X (or no interval) give no slope, as in the stored-data derivative.
         if (dx != 0.0)
-            out.Add(w.X(i), (value(i + 1) - value(i - 1)) / dx);
+            out.Add(double(i), (value(i) - value(i - 1)) / dx);
     }
     r.m_G1Position = pos;
 }
@@ -168,41 +156,46 @@ void Integral(OnLineFunctionInfo& r, CDataBranch* output, OutputBlock& out)
 {
     const CDataBranch* g = r.m_pG1Branch;
     const qint64 n = SourceSize(g);
-    // Like every online function, the integral has no point for sample 0: its first point is
-    // the step to sample 1.
-    if (n < 2)
+    qint64 pos = r.m_G1Position;
+    if (pos + 1 >= n)
         return;
-    qint64 pos = std::max<qint64>(r.m_G1Position, 0);
-    const int stored = output->GetNumSamples();
     SourceWindow w(LocalScratch().ax, LocalScratch().ay);
-    w.Load(g, pos, n);
-    // The constant is the integral's value at the start, so it enters the sum once, with the
-    // first step.
-    double previous = stored == 0 ? r.m_A : output->GetYSample(stored - 1);
+    w.Load(g, std::max<qint64>(pos, 0), n);
     const double dt = g->m_Interval;
+    double previous = r.m_A;
+    if (pos < 0) {
+        // The integral starts at sample 0 with its constant.
+        pos = 0;
+        out.Add(w.X(0), previous);
+    } else {
+        const int stored = output->GetNumSamples();
+        if (stored > 0)
+            previous = output->GetYSample(stored - 1);
+    }
     while (pos + 1 < n) {
         const qint64 i = ++pos;
         const double v = r.m_bG1AsTime ? w.X(i) * dt : w.Y(i);
-        previous += (w.X(i) - w.X(i - 1)) * (v * r.m_B) * dt;
+        previous = previous + (w.X(i) - w.X(i - 1)) * (v * dt) * r.m_B;
         out.Add(w.X(i), previous);
     }
     r.m_G1Position = pos;
 }
 
-double TwoSourceValue(int id, const OnLineFunctionInfo& r, double g, double h, double y2,
-                      bool& ok)
+// One point of a two-source function, as the stored-data function computes it; false for a
+// zero divisor.
+bool TwoSourceValue(int id, const OnLineFunctionInfo& r, double g, double h, double& out)
 {
-    ok = true;
     switch (id) {
-    case 1: return r.m_A * g + r.m_B * h;
-    case 24: return r.m_A * g - r.m_B * h;
-    case 18: return (r.m_A * g) * (r.m_B * h);
-    default:
-        if (y2 == 0.0) {
-            ok = false;
-            return 0.0;
-        }
-        return r.m_B * h == 0.0 ? 0.0 : (r.m_A * g) / (r.m_B * h);
+    case 1: out = r.m_A * g + r.m_B * h; return true;
+    case 24: out = r.m_A * g - r.m_B * h; return true;
+    case 18: out = (r.m_A * g) * r.m_B * h; return true;
+    default: {
+        const double divisor = r.m_B * h;
+        if (divisor == 0.0)
+            return false;
+        out = (r.m_A * g) / divisor;
+        return true;
+    }
     }
 }
 
@@ -216,7 +209,7 @@ void TwoSources(OnLineFunctionInfo& r, OutputBlock& out)
         return;
     const qint64 N = SourceSize(g1), M = SourceSize(g2);
     qint64 p1 = std::max<qint64>(r.m_G1Position, 0), p2 = std::max<qint64>(r.m_G2Position, 0);
-    if (N == 0 || M == 0 || p1 + 1 >= N || p2 + 1 >= M)
+    if (p1 >= N || p2 >= M)
         return;
     SourceWindow a(LocalScratch().ax, LocalScratch().ay);
     SourceWindow b(LocalScratch().bx, LocalScratch().by);
@@ -224,12 +217,16 @@ void TwoSources(OnLineFunctionInfo& r, OutputBlock& out)
     b.Load(g2, p2, M);
     const double dt1 = g1->m_Interval, dt2 = g2->m_Interval;
     bool matched = r.m_bMatched;
-    while (p1 + 1 < N && p2 + 1 < M) {
-        const qint64 before1 = p1, before2 = p2;
+    for (;;) {
+        // A matched pair is done; the next pair needs a newer sample on both sides. Until the
+        // first match the pair at hand is tried, so the first samples get their point at once.
         if (matched) {
+            if (p1 + 1 >= N || p2 + 1 >= M)
+                break;
             ++p1;
             ++p2;
         }
+        const qint64 before1 = p1, before2 = p2;
         double x1 = a.X(p1), x2 = b.X(p2);
         if (x1 <= x2) {
             while (x1 < x2 && p1 + 1 < N)
@@ -242,12 +239,14 @@ void TwoSources(OnLineFunctionInfo& r, OutputBlock& out)
         if (matched) {
             const double g = r.m_bG1AsTime ? x1 * dt1 : a.Y(p1);
             const double h = r.m_bG2AsTime ? x2 * dt2 : b.Y(p2);
-            bool ok = false;
-            const double value = TwoSourceValue(r.m_FunctionId, r, g, h, b.Y(p2), ok);
-            if (ok)
+            double value = 0.0;
+            if (TwoSourceValue(r.m_FunctionId, r, g, h, value))
                 out.Add(x1, value);
         } else if (p1 == before1 && p2 == before2) {
-            // X values that never compare (NaN): step over the pair instead of stalling.
+            // Either the behind source waits for its next sample, or the X values never compare
+            // (NaN): then the pair is stepped over instead of stalling.
+            if (p1 + 1 >= N || p2 + 1 >= M)
+                break;
             ++p1;
             ++p2;
         }

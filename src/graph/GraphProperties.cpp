@@ -37,7 +37,14 @@ void CGraphProperties::Init(CGraphWindow* graph)
     ui->plotsComboBox->clear();
     const int count = graph ? graph->GetNumPlots() : 0;
     for (int i = 0; i < count; ++i) {
-        const CGraphPlot plot = graph->GetPlot(i);
+        CGraphPlot plot = graph->GetPlot(i);
+        // The plot an XY graph's X axis is drawn from is edited as that axis: its range and
+        // autoscale are the axis's.
+        if (graph->m_GraphType == CGraphWindow::XYGraph && i == graph->m_XPlotIndex && plot.m_Key == graph->m_XPlot.m_Key) {
+            plot.m_bAutoScale = graph->m_XPlot.m_bAutoScale;
+            plot.m_Min = graph->m_XMin;
+            plot.m_Max = graph->m_XMax;
+        }
         m_Plots.append(plot);
         QString text = plot.m_Name;
         if (!plot.m_Unit.isEmpty())

@@ -166,4 +166,39 @@ QString TimeLabel(double position, double secondsPerSample)
     return Double2String(position * secondsPerSample * GetTimeMultiplier(1, 1), 5, false, false);
 }
 
+namespace {
+
+// Relative luminance of an sRGB colour (0 black, 1 white).
+double Luminance(const QColor& c)
+{
+    auto linear = [](int part) {
+        const double v = part / 255.0;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.red()) + 0.7152 * linear(c.green()) + 0.0722 * linear(c.blue());
+}
+
+} // namespace
+
+double Contrast(const QColor& a, const QColor& b)
+{
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+QColor ReadoutTextColor(const QColor& box, int alpha)
+{
+    const double a = std::clamp(alpha, 0, 255) / 255.0;
+    auto over = [a](int part) { return int(std::lround(part * a + 255.0 * (1.0 - a))); };
+    const QColor shown(over(box.red()), over(box.green()), over(box.blue()));
+    return Contrast(shown, Qt::white) > Contrast(shown, Qt::black) ? QColor(Qt::white) : QColor(Qt::black);
+}
+
+bool StandsOutOnPlotArea(const QColor& color)
+{
+    // The grid's blue and tan reach about 1.5 : 1 on white, the palette's pale yellows and
+    // light blue 2 : 1 at most; the strong colours 2.4 : 1 and more.
+    return Contrast(color, Qt::white) >= 2.25;
+}
+
 } // namespace GraphRules

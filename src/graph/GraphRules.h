@@ -2,6 +2,7 @@
 // The arithmetic of the graph that needs no window: the pixel transforms, the tick steps of
 // the scales, the label decimals, the autoscale margins and the time labels. The window
 // calls these; the tests check them on worked cases.
+#include <QColor>
 #include <QRect>
 #include <QString>
 
@@ -61,5 +62,13 @@ bool ScrollXRange(long long lastPos, long long span, bool timingRun, float xMin,
 
 // Time label of a sample position: seconds with at most five decimals.
 QString TimeLabel(double position, double secondsPerSample);
+
+// Contrast ratio of two opaque colours, 1 (none) to 21 (black on white).
+double Contrast(const QColor& a, const QColor& b);
+// Black or white, whichever reads better on a box of this colour laid at alpha over the white
+// plot area.
+QColor ReadoutTextColor(const QColor& box, int alpha);
+// A curve of this colour stands out on the white plot area and from its pale grid lines.
+bool StandsOutOnPlotArea(const QColor& color);
 
 } // namespace GraphRules

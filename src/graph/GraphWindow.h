@@ -110,6 +110,9 @@ public:
     void BuildScaleCombos();
     void ResizeScaleCombos();
     void RepositionScaleCombos();
+    // The plot area the combo boxes were last placed by; a paint that lays the area out
+    // elsewhere (the first paint of an opened graph, a right scale that appeared) moves them.
+    QRect m_ScaleCombosRect;
     // The enabled, image and checked states of the tool-bar actions for a window state; the
     // window applies them (commands still to come stay disabled).
     struct ToolState
@@ -254,6 +257,9 @@ private:
     bool isLive() const { return m_bRunning || m_bVideoPlayback || m_bVideoAnalysisRun; }
     void fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, const QString& runName) const;
     void chooseFirstVisibleScales();
+    // The X axis of an XY graph takes the scale choice of the plot it is drawn from: a fixed
+    // range set for that plot, or its autoscale.
+    void takeXAxisScaleFromPlot();
     // Scales, combo boxes and picture after the plot list changed as a whole.
     void finishPlotsChange();
     void detachCursors();

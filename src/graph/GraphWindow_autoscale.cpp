@@ -101,7 +101,8 @@ void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
         span = (s >= 1.0 && s < 1.0e9) ? (long long)s : 10;
     }
     if (m_GraphType == XYGraph) {
-        if (m_XPlot.m_Key == -1)
+        // A range the user fixed for the X-axis plot stays while the run goes on.
+        if (m_XPlot.m_Key == -1 || !m_XPlot.m_bAutoScale)
             return;
         const CDataBranch* xb = dataStore() ? dataStore()->GetDataBranch(m_XPlot.m_Key) : nullptr;
         if (!xb)
@@ -148,6 +149,20 @@ void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
         m_XMin = std::min(r.min, r.max);
         m_XMax = std::max(r.min, r.max);
     }
+}
+
+void CGraphWindow::takeXAxisScaleFromPlot()
+{
+    if (m_GraphType != XYGraph || m_XPlotIndex < 0 || m_XPlotIndex >= m_Plots.size())
+        return;
+    const CGraphPlot& plot = m_Plots.at(m_XPlotIndex);
+    if (plot.m_Key != m_XPlot.m_Key)
+        return;
+    m_XPlot.m_bAutoScale = plot.m_bAutoScale;
+    if (plot.m_bAutoScale)
+        AutoScaleXAxis(isLive());
+    else if (plot.m_Min != plot.m_Max && std::isfinite(plot.m_Min) && std::isfinite(plot.m_Max))
+        SetAxisMinMax(-1, plot.m_Min, plot.m_Max, false);
 }
 
 void CGraphWindow::SetAxisMinMax(short axis, float min, float max, bool autoscale)

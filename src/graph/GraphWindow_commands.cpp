@@ -39,6 +39,8 @@ void CGraphWindow::OnProperties()
     dialog.Init(this);
     if (graphPrompter()->runDialog(&dialog) != QDialog::Accepted)
         return;
+    takeXAxisScaleFromPlot();
+    RepaintGraph(RepaintFull);
     notifyHasNewDataToSave();
     RepositionScaleCombos();
 }

@@ -44,7 +44,9 @@ void DrawReadout(QPainter* painter, const QPoint& at, const QRect& area, const Q
     painter->setBrush(QBrush(c, Qt::SolidPattern));
     painter->setPen(c);
     painter->drawRoundedRect(box, 10, 20, Qt::RelativeSize);
-    painter->setPen(Qt::white);
+    // White on a pale plot colour cannot be read: the text takes whichever of black and white
+    // stands out on the box.
+    painter->setPen(GraphRules::ReadoutTextColor(c, c.alpha()));
     painter->drawText(box, Qt::AlignCenter, text);
 }
 
@@ -330,9 +332,10 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
     else
         text = QStringLiteral("x=") + Double2String(double(m_Cursor2X) * interval, 2, false, false) + tr("s");
     const QString unit = GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit;
+    // Both differences run from cursor 1 to cursor 2, so a value that rose reads positive.
     text += QStringLiteral("  y=") + Double2String(double(m_Cursor2Y * m), 2, false, false) + unit + tr(" dx=")
         + Double2String(m_CursorSampleDelta * interval, 2, false, false) + tr(" dy=")
-        + Double2String(double(m * (m_Cursor1Y - m_Cursor2Y)), 2, false, false) + unit;
+        + Double2String(double(m * (m_Cursor2Y - m_Cursor1Y)), 2, false, false) + unit;
     m_Cursor2Text = text;
     DrawReadout(painter, m_Cursor2Point, m_GraphRect, plot.m_Color, text);
     if (!m_AreaText.isEmpty()) {

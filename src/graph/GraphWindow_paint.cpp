@@ -9,6 +9,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 #include <QToolBar>
 
 QFont CGraphWindow::ScaleFont()
@@ -68,6 +69,12 @@ void CGraphWindow::paintEvent(QPaintEvent* event)
     painter.end();
     m_RepaintMode = RepaintFull;
     m_bPaintingOnScreen = false;
+    // The combo boxes are placed by the plot area, which only a paint lays out: when it moved
+    // since they were placed, they follow once the paint is over.
+    if (m_GraphRect != m_ScaleCombosRect) {
+        m_ScaleCombosRect = m_GraphRect;
+        QTimer::singleShot(0, this, [this] { RepositionScaleCombos(); });
+    }
 }
 
 void CGraphWindow::DrawGraphWindow(QPainter* painter)

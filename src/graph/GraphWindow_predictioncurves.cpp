@@ -57,10 +57,11 @@ void CGraphWindow::TogglePredictMode()
 void CGraphWindow::AddPredictPlot()
 {
     CPredictPlot curve;
-    // A curve drawn in a grid line's colour disappears into the grid: those palette entries
-    // are passed over (the palette has other colours, so the walk ends).
+    // A curve in a pale palette colour disappears into the white area and its grid lines
+    // (the grid's own blue and tan are such colours): those entries are passed over (the
+    // palette has strong colours, so the walk ends).
     curve.m_Plot.m_Color = GetNextGlobalColor();
-    for (int i = 0; i < 12 && (curve.m_Plot.m_Color == gridBlue || curve.m_Plot.m_Color == gridOrange); ++i)
+    for (int i = 0; i < 12 && !GraphRules::StandsOutOnPlotArea(curve.m_Plot.m_Color); ++i)
         curve.m_Plot.m_Color = GetNextGlobalColor();
     curve.m_Plot.m_bAutoScale = false;
     if (!m_Plots.isEmpty()) {

@@ -47,6 +47,7 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
     m_XPlot.init();
     CDataManager* data = dataStore();
     qint32 xKey = -1;
+    qint32 leftScale = -1, rightScale = -1;
     for (;;) {
         if (in.atEnd())
             return -4;
@@ -56,7 +57,6 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
             return -4;
         if (tag == TagGraphEnd)
             break;
-        qint32 value = 0;
         switch (tag) {
         case TagWindowBase: {
             const int result = CKorvantaWindow::loadFromFile(stream);
@@ -79,9 +79,10 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
             RecordIO::ReadField(in, xKey);
             break;
         case TagLeftScale:
+            RecordIO::ReadField(in, leftScale);
+            break;
         case TagRightScale:
-            // The scale plots are chosen afresh below from the plots read.
-            in >> value;
+            RecordIO::ReadField(in, rightScale);
             break;
         default:
             break;
@@ -107,6 +108,16 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
         }
     }
     finishPlotsChange();
+    takeXAxisScaleFromPlot();
+    // The scales the graph was saved with, where they still name a shown plot; otherwise the
+    // first shown plots chosen above stay.
+    auto shown = [this](qint32 index) { return index >= 0 && index < m_Plots.size() && m_Plots.at(index).m_bVisible; };
+    if (shown(leftScale))
+        m_LeftScalePlot = leftScale;
+    if (shown(rightScale))
+        m_RightScalePlot = rightScale;
+    ResizeScaleCombos();
+    RepaintGraph(RepaintFull);
     return 0;
 }
 

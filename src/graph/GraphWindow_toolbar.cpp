@@ -315,6 +315,7 @@ void CGraphWindow::ResizeScaleCombos()
     if (visible == 0)
         return;
     const QRect& r = m_GraphRect;
+    m_ScaleCombosRect = r;
     m_pLeftScaleCombo->resize(20, 20);
     m_pLeftScaleCombo->move(r.left(), r.top() - 28);
     m_pLeftScaleCombo->show();
@@ -336,6 +337,7 @@ void CGraphWindow::RepositionScaleCombos()
     if (m_Plots.isEmpty())
         return;
     const QRect& r = m_GraphRect;
+    m_ScaleCombosRect = r;
     m_pLeftScaleCombo->move(r.left(), r.top() - 28);
     if (m_Plots.size() >= 2)
         m_pRightScaleCombo->move(r.right() - 20, r.top() - 28);

@@ -116,18 +116,18 @@ private slots:
         bare.CalculateOnLineFunctions();
     }
 
-    void cosineAsTimeSkipsSampleZero()
+    void cosineAsTimeFromSampleZero()
     {
         Source s(0.1, [](int i) { return i * 10.0; });
         Table t;
         t.Add(4, s.branch.get(), nullptr, 2.0, 3.0, 0.5, true);
         s.Feed(5);
         t.calc.CalculateOnLineFunctions();
-        QCOMPARE(Xs(t.Out(0)), Seq(1, 4));
-        for (int i = 1; i <= 4; ++i)
-            QVERIFY(Near(Ys(t.Out(0))[i - 1], 2.0 * std::cos(3.0 * i * 0.1 + 0.5)));
+        QCOMPARE(Xs(t.Out(0)), Seq(0, 4));
+        for (int i = 0; i <= 4; ++i)
+            QVERIFY(Near(Ys(t.Out(0))[i], 2.0 * std::cos(3.0 * i * 0.1 + 0.5)));
         t.calc.CalculateOnLineFunctions(); // nothing new stored: nothing added
-        QCOMPARE(t.Out(0)->GetNumSamples(), 4);
+        QCOMPARE(t.Out(0)->GetNumSamples(), 5);
     }
 
     void pointWiseValuesAndUndefinedPoints()
@@ -145,12 +145,12 @@ private slots:
         t.calc.CalculateOnLineFunctions();
         QCOMPARE(Xs(t.Out(0)), (QVector<double>{3, 4, 5}));
         QVERIFY(Near(Ys(t.Out(0))[1], 2.0 * std::log(2.0)));
-        QCOMPARE(Xs(t.Out(1)), (QVector<double>{1, 2, 3, 4}));
-        QVERIFY(Near(Ys(t.Out(1))[3], std::asin(1.0)));
-        QCOMPARE(Ys(t.Out(2)), (QVector<double>{1, 2, 3, 4, 5}));
-        QCOMPARE(Xs(t.Out(3)), (QVector<double>{1, 3, 4, 5}));
-        QCOMPARE(Ys(t.Out(3))[0], 3.0);
-        QCOMPARE(Ys(t.Out(4)), (QVector<double>{1.5, 0, 1.5, 6, 13.5}));
+        QCOMPARE(Xs(t.Out(1)), (QVector<double>{0, 1, 2, 3, 4}));
+        QVERIFY(Near(Ys(t.Out(1))[4], std::asin(1.0)));
+        QCOMPARE(Ys(t.Out(2)), (QVector<double>{0, 1, 2, 3, 4, 5}));
+        QCOMPARE(Xs(t.Out(3)), (QVector<double>{0, 1, 3, 4, 5}));
+        QCOMPARE(Ys(t.Out(3))[1], 3.0);
+        QCOMPARE(Ys(t.Out(4)), (QVector<double>{6, 1.5, 0, 1.5, 6, 13.5}));
     }
 
     void derivativeFollowsTheRun()
@@ -158,18 +158,18 @@ private slots:
         Source s(0.5, [](int i) { return double(i) * i; });
         Table t;
         t.Add(6, s.branch.get());
-        s.Feed(2);
+        s.Feed(1);
         t.calc.CalculateOnLineFunctions();
         QCOMPARE(t.Out(0)->GetNumSamples(), 0);
         s.Feed(3);
         t.calc.CalculateOnLineFunctions();
         QCOMPARE(Xs(t.Out(0)), (QVector<double>{1, 2, 3}));
-        // ((i+1)^2 - (i-1)^2) / (2 * 0.5) = 4i
-        QCOMPARE(Ys(t.Out(0)), (QVector<double>{4, 8, 12}));
+        // (i^2 - (i-1)^2) / 0.5 = 4i - 2, on the later sample of each step
+        QCOMPARE(Ys(t.Out(0)), (QVector<double>{2, 6, 10}));
         s.Feed(1);
         t.calc.CalculateOnLineFunctions();
         QCOMPARE(Xs(t.Out(0)), (QVector<double>{1, 2, 3, 4}));
-        QCOMPARE(Ys(t.Out(0)).last(), 16.0);
+        QCOMPARE(Ys(t.Out(0)).last(), 14.0);
     }
 
     void derivativeSkipsEqualNeighbours()
@@ -181,15 +181,15 @@ private slots:
         Table t;
         t.Add(6, &g);
         t.calc.CalculateOnLineFunctions();
-        // Points at 1 and 3 divide by 1; the one at 2 would divide by 0 and is left out.
-        QCOMPARE(Xs(t.Out(0)), (QVector<double>{1, 1}));
-        QCOMPARE(Ys(t.Out(0)), (QVector<double>{2, 2}));
+        // The steps to samples 1 and 4 divide by 1; those to 2 and 3 would divide by 0.
+        QCOMPARE(Xs(t.Out(0)), (QVector<double>{1, 4}));
+        QCOMPARE(Ys(t.Out(0)), (QVector<double>{1, 1}));
     }
 
     void integralAddsItsConstantOnce()
     {
-        // A constant 3 every 0.5 s from 10: 11.5, 13, 14.5, 16 at samples 1 to 4, whatever the
-        // block sizes; sample 0 has no point, as with every online function.
+        // A constant 3 every 0.5 s from 10: 10 at sample 0, then 11.5, 13, 14.5, 16, whatever
+        // the block sizes.
         for (int first : {1, 2, 5}) {
             Source s(0.5, [](int) { return 3.0; });
             Table t;
@@ -198,22 +198,22 @@ private slots:
             t.calc.CalculateOnLineFunctions();
             s.Feed(5 - first);
             t.calc.CalculateOnLineFunctions();
-            QCOMPARE(Xs(t.Out(0)), Seq(1, 4));
-            QCOMPARE(Ys(t.Out(0)), (QVector<double>{11.5, 13, 14.5, 16}));
+            QCOMPARE(Xs(t.Out(0)), Seq(0, 4));
+            QCOMPARE(Ys(t.Out(0)), (QVector<double>{10, 11.5, 13, 14.5, 16}));
         }
         Source s(0.5, [](int) { return 3.0; });
         Table t;
         t.Add(13, s.branch.get(), nullptr, 0.0, 2.0);
         s.Feed(3);
         t.calc.CalculateOnLineFunctions();
-        QCOMPARE(Ys(t.Out(0)), (QVector<double>{3, 6}));
-        // A single sample gives nothing yet; the first point waits for sample 1.
+        QCOMPARE(Ys(t.Out(0)), (QVector<double>{0, 3, 6}));
+        // A single sample gives the start of the integral at once.
         Source one(0.5, [](int) { return 3.0; });
         Table single;
         single.Add(13, one.branch.get(), nullptr, 10.0, 1.0);
         one.Feed(1);
         single.calc.CalculateOnLineFunctions();
-        QCOMPARE(Xs(single.Out(0)), QVector<double>());
+        QCOMPARE(Xs(single.Out(0)), QVector<double>{0});
     }
 
     void twoSourcesKeepPace()
@@ -355,12 +355,12 @@ private slots:
         Source s(0.1, [](int i) { return double(i); });
         Table t;
         t.Add(15, nullptr, nullptr, 0.0, 2.0);          // source not recorded in this run
-        t.Add(15, s.branch.get(), nullptr, 1.0, 2.0);   // 1 + 2y
+        t.Add(15, s.branch.get(), nullptr, 1.0, 2.0);   // y + 2
         t.Add(1, s.branch.get(), nullptr);              // sum without its second source
         s.Feed(4);
         t.calc.CalculateOnLineFunctions();
         QCOMPARE(t.Out(0)->GetNumSamples(), 0);
-        QCOMPARE(Ys(t.Out(1)), (QVector<double>{3, 5, 7}));
+        QCOMPARE(Ys(t.Out(1)), (QVector<double>{2, 3, 4, 5}));
         QCOMPARE(t.Out(2)->GetNumSamples(), 0);
     }
 
@@ -380,7 +380,7 @@ private slots:
         QVERIFY(t.records[1].m_pG1Branch == nullptr);
         s.Feed(4);
         t.calc.CalculateOnLineFunctions();
-        QCOMPARE(t.Out(1)->GetNumSamples(), 3);
+        QCOMPARE(t.Out(1)->GetNumSamples(), 4);
     }
 
     void tableChangesWhileALoggerThreadComputes()
@@ -425,7 +425,7 @@ private slots:
             for (int i = 0; i < x.size(); ++i) {
                 if (i > 0)
                     QCOMPARE(x[i], x[i - 1] + 1.0); // no sample twice, none skipped
-                QCOMPARE(y[i], 1.0 + 2.0 * (static_cast<int>(x[i]) % 50));
+                QCOMPARE(y[i], (static_cast<int>(x[i]) % 50) + 2.0);
             }
             points += x.size();
         }
@@ -441,8 +441,8 @@ private slots:
         r.m_bMatched = true;
         r.m_ScanPosition = 4999;
         CCalculateOnLineFunctions::ResetRunProgress(r);
-        QCOMPARE(r.m_G1Position, qint64(0));
-        QCOMPARE(r.m_G2Position, qint64(0));
+        QCOMPARE(r.m_G1Position, qint64(-1));
+        QCOMPARE(r.m_G2Position, qint64(-1));
         QCOMPARE(r.m_ExtremePosition, qint64(-1000));
         QVERIFY(!r.m_bMatched);
         QCOMPARE(r.m_ScanPosition, qint64(-1));
@@ -459,7 +459,7 @@ private slots:
             QVERIFY(r.m_pG1Branch == nullptr);
         }
         CCalculateOnLineFunctions& calc = manager.m_CalculateOnLineFunctions;
-        QVERIFY(calc.AddOnLineFunction(1, -1, 0, -1, 0, 0, 0, 0, "sq", "", 0, 22, 2.0, 0, 0, 1,
+        QVERIFY(calc.AddOnLineFunction(1, -1, 0, -1, 0, 0, 0, 0, "sq", "", 0, 22, 2.0, 1.0, 0, 1,
                                        -1, false, false));
         QCOMPARE(manager.m_NumOnLineFunctions, short(1));
         Source s(0.1, [](int i) { return double(i); });
@@ -472,7 +472,7 @@ private slots:
         }
         s.Feed(3);
         manager.CalculateOnLineFunctions();
-        QCOMPARE(out.GetYSnapshot(), (QVector<double>{2, 8}));
+        QCOMPARE(out.GetYSnapshot(), (QVector<double>{0, 2, 8}));
     }
 
     void deletingAStoredBranchDetachesTheRecord()
@@ -493,7 +493,7 @@ private slots:
         const double x[] = {0, 1, 2}, y[] = {5, 6, 7};
         source->AppendSamples(x, y, 3);
         manager.CalculateOnLineFunctions();
-        QCOMPARE(data.GetDataBranch(outKey)->GetNumSamples(), 2);
+        QCOMPARE(data.GetDataBranch(outKey)->GetNumSamples(), 3);
         data.DeleteDataBranch(outKey);
         QVERIFY(r.m_pOutBranch == nullptr);
         QVERIFY(r.m_pG1Branch == source);

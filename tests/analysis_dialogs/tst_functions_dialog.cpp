@@ -1,9 +1,11 @@
 // The Math Function dialog's OK: a function of recorded series computed over the cursor range,
 // announced to the history and the graphs; a function of live inputs registered for the next
-// runs, refused past ten; a recorded series never paired with a live input; bad coefficients;
+// runs, refused past ten, and computed while recording as on the finished run; a Fourier
+// transform of a run sampled by hand refused; a recorded series never paired with a live input; bad coefficients;
 // Reset.
 #include "analysis_dialogs/FunctionsDialog.h"
 #include "support/AnalysisHostFake.h"
+#include "common/FakeLogger.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -34,6 +36,7 @@ private slots:
     void noSourcesDisableOk();
     void fourierAddsTwoBranches();
     void withoutCursorG1IsAMeasuredSeries();
+    void onlineFunctionsMatchTheFinishedRun();
 };
 
 void TestFunctionsDialog::linearOfTheCursorRangeBecomesAChildBranch()
@@ -245,6 +248,18 @@ void TestFunctionsDialog::fourierAddsTwoBranches()
     QCOMPARE(host.m_History.size(), 2);
     for (const QList<QVariant>& call : announced)
         QCOMPARE(call.at(1).toInt(), s->m_Key);
+    // A run sampled by hand has no time between its samples, so no frequencies: refused.
+    CFakeLogger logger;
+    host.m_Setup.m_RateCode = 0;
+    host.m_Data.CreateDataEntries(&logger, 1);
+    host.cursors(host.series(host.m_Data.GetLastDataFolder(), "Manual", "V", y, 1.0)->m_Key, 0, -1);
+    const int branches = host.m_Data.GetNumDataBranches();
+    FunctionsDialog manual(&host, &host);
+    manual.init();
+    ChooseFunction(manual, 11);
+    PressOk(manual);
+    QCOMPARE(host.m_Data.GetNumDataBranches(), branches);
+    QVERIFY(host.m_Prompter.m_Log.last().contains("fixed rate"));
 }
 
 void TestFunctionsDialog::withoutCursorG1IsAMeasuredSeries()
@@ -272,3 +287,65 @@ void TestFunctionsDialog::withoutCursorG1IsAMeasuredSeries()
 
 KORVANTA_TEST_MAIN(TestFunctionsDialog)
 #include "tst_functions_dialog.moc"
+
+void TestFunctionsDialog::onlineFunctionsMatchTheFinishedRun()
+{
+    // Every kind registered on two inputs in the dialog and computed while a run stores its
+    // samples (one at a time first, as manual sampling does, then in blocks) gives what the same
+    // function gives on the finished run.
+    struct Case { int id; bool g1Time, g2Time; double a, b, c; };
+    const QVector<Case> cases = {
+        {0, 0, 0, 2, -1.5, 0}, {1, 0, 0, 2, 3, 0}, {2, 0, 0, 1.5, .19, 0}, {3, 0, 0, 1.5, .19, 0},
+        {4, 0, 0, 2, .7, .3}, {4, 1, 0, 1, 3, 0}, {5, 0, 0, 1, 1, 0}, {6, 0, 0, 1, 1, 0}, {7, 0, 0, 2, .5, 0},
+        {8, 0, 0, 10, 1, 0}, {9, 0, 0, 10, 1, 0}, {10, 0, 0, .5, .3, 1}, {12, 0, 0, 10, 1, 0},
+        {13, 0, 0, 4, 2, 0}, {13, 1, 0, 0, 1, 0}, {14, 0, 0, 3, 1, 0}, {15, 0, 0, 1.8, 32, 0},
+        {16, 0, 0, 2, 1.5, 0}, {17, 0, 0, 2, 1.5, 0}, {18, 0, 0, 2, 3, 0}, {19, 0, 0, 1.5, -2, .5},
+        {20, 0, 0, 2, 1, .5}, {21, 0, 0, 2, .7, .3}, {22, 0, 0, 2, 1.5, 0}, {23, 0, 0, 2, 1.5, 1},
+        {24, 0, 1, 2, 3, 0}, {25, 0, 0, 1, .1, .2}};
+    CAnalysisHostFake host;
+    host.m_bGraph = false;
+    host.sensor(1, "Voltage", 0, {{"Voltage", true}});
+    host.sensor(1, "Current", 1, {{"Current", true}});
+    for (int first = 0; first < cases.size(); first += MaxOnLineFunctions) {
+        host.m_Online.ClearOnLineFunctions();
+        for (const Case& c : cases.mid(first, MaxOnLineFunctions)) {
+            FunctionsDialog d(&host, &host);
+            d.init();
+            ChooseFunction(d, c.id);
+            // Each input has a row of values, after a row of times where the function offers one.
+            const int rows = Combo(d, "G1_Combo")->count() / 2;
+            Combo(d, "G1_Combo")->setCurrentIndex(rows - 1 - c.g1Time);
+            Combo(d, "G2_Combo")->setCurrentIndex(2 * rows - 1 - c.g2Time);
+            Edit(d, "A_Edit")->setText(QString::number(c.a));
+            Edit(d, "B_Edit")->setText(QString::number(c.b));
+            Edit(d, "C_Edit")->setText(QString::number(c.c));
+            PressOk(d);
+        }
+        CDataFolder* run = host.run();
+        int keys[IRunServices::NumKeyChannels][IRunServices::NumKeyMeasurements];
+        std::fill(&keys[0][0], &keys[0][0] + sizeof(keys) / sizeof(int), -1);
+        CDataBranch* in[2];
+        for (int channel = 0; channel < 2; ++channel) {
+            run->AddBranchKey(keys[channel][0] = host.m_Data.CreateDataBranch(1, 0.05, channel, 0, run->m_Key));
+            in[channel] = host.m_Data.GetDataBranch(keys[channel][0]);
+        }
+        host.m_Online.BindRun(host.m_Data, run->m_Key, keys, 0.05);
+        for (int i = 0, block = 1; i < 200; block = i < 4 ? 1 : block + 3) {
+            for (const int end = std::min(200, i + block); i < end; ++i) {
+                const double x = i, v = 3 + 2 * std::sin(M_PI * i / 20), w = 2 + std::cos(M_PI * i / 12.5);
+                in[0]->AppendSamples(&x, &v, 1);
+                in[1]->AppendSamples(&x, &w, 1);
+            }
+            host.m_Online.CalculateOnLineFunctions();
+        }
+        for (int k = 0; k < host.m_OnlineCount; ++k) {
+            const OnLineFunctionInfo& f = host.m_Table[k];
+            CDataBranch* stored = host.m_Engine.QuickFunctions(f.m_FunctionId, in[0]->m_Key, f.m_bG1AsTime, 0, -1,
+                                                               f.m_G2Key, f.m_bG2AsTime, -1, f.m_A, f.m_B, f.m_C, f.m_Name, f.m_Unit);
+            QVERIFY2(stored && stored->GetNumSamples() > 3 && f.m_G1Channel == 0, qPrintable(f.m_Name));
+            QCOMPARE(f.m_pOutBranch->GetXSnapshot(), stored->GetXSnapshot());
+            QCOMPARE(f.m_pOutBranch->GetYSnapshot(), stored->GetYSnapshot());
+        }
+    }
+    QCOMPARE(host.m_Prompter.m_Log.size(), 0);
+}

@@ -321,12 +321,11 @@ void TestAnalysisEndToEndRun::onlineFunctionIsComputedDuringTheNextRun()
     }
     QVERIFY(source && function);
     QCOMPARE(function->m_Name, QStringLiteral("2 * %1 + 1").arg(source->m_Name));
-    // Computed while recording: the engine's online functions start at the run's second
-    // sample, and its online linear is A + B x value.
-    QTRY_COMPARE(function->GetNumSamples(), source->GetNumSamples() - 1);
+    // Computed while recording, from the run's first sample on, as its name says.
+    QTRY_COMPARE(function->GetNumSamples(), source->GetNumSamples());
     for (int i = 0; i < function->GetNumSamples(); ++i) {
-        QCOMPARE(function->GetXSample(i), source->GetXSample(i + 1));
-        QCOMPARE(function->GetYSample(i), 2.0 + source->GetYSample(i + 1));
+        QCOMPARE(function->GetXSample(i), source->GetXSample(i));
+        QCOMPARE(function->GetYSample(i), 2.0 * source->GetYSample(i) + 1.0);
     }
 }
 

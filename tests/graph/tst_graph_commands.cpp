@@ -224,6 +224,10 @@ private slots:
         rig.graph->OnAddPredict();
         QCOMPARE(rig.graph->m_PredictPlots.at(2).m_Plot.m_Color, colorsTable[6]);
         QCOMPARE(rig.graph->m_PredictPlots.at(3).m_Plot.m_Color, colorsTable[9]);
+        // So is the pale yellow of slot 11.
+        globalColorIndex = 11;
+        rig.graph->OnAddPredict();
+        QCOMPARE(rig.graph->m_PredictPlots.at(4).m_Plot.m_Color, colorsTable[0]);
     }
 
     void curveIsDrawnWhereItsPointsLie()
@@ -423,6 +427,28 @@ private slots:
         QVERIFY(unsaved.count() >= 1);
     }
 
+    void propertiesFixTheXAxisOfAnXYGraph()
+    {
+        CRig rig;
+        rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 30)));
+        rig.graph->OnXScaleComboChanged(2);   // plot 1, values 1 to 30, becomes the X axis
+        rig.services.prompter.m_OnDialog = [](QDialog* d) {
+            CForm form(d);
+            form.plotsComboBox->setCurrentIndex(1);
+            form.autoScaleCheckBox->setChecked(false);
+            form.minEdit->setText(QStringLiteral("5"));
+            form.maxEdit->setText(QStringLiteral("12"));
+            form.buttonBox->button(QDialogButtonBox::Ok)->click();
+            return d->result();
+        };
+        rig.graph->OnProperties();
+        // The range stays through the Autoscale command and a live run.
+        rig.graph->OnAutoscale();
+        rig.graph->m_bRunning = true;
+        rig.graph->AutoScaleXAxis(true);
+        QCOMPARE(QPointF(rig.graph->m_XMin, rig.graph->m_XMax), QPointF(5, 12));
+    }
+
     void downloadLandsInTheLastActiveGraphOnly()
     {
         CRig rig;
@@ -515,7 +541,7 @@ private slots:
         QCOMPARE(rig.graph->m_XMax, 10.0f);
     }
 
-    void recordRoundTripChoosesScalesAfresh()
+    void recordRoundTripKeepsTheScaleChoice()
     {
         CRig rig;
         CDataFolder* f = rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 4);
@@ -540,15 +566,16 @@ private slots:
         QCOMPARE(keys, rig.keys(f));
         QCOMPARE(again->GetPlot(1).GetNumAnnotations(), 1);
         QCOMPARE(again->GetPlot(1).GetAnnoation(0).m_Text, QStringLiteral("peak"));
-        // The hidden flag is not stored: all three load visible, scales 0 and 1.
-        QCOMPARE(again->m_LeftScalePlot, 0);
-        QCOMPARE(again->m_RightScalePlot, 1);
+        // The hidden flag is not stored: all three load visible, on the saved scales.
         QCOMPARE(again->m_GraphType, int(CGraphWindow::TimeGraph));
-        // Written again it gives the same bytes as the first graph with the scales chosen alike.
-        rig.graph->m_LeftScalePlot = 0;
-        rig.graph->m_RightScalePlot = 1;
-        QCOMPARE(Saved(again), Saved(rig.graph));
-        QVERIFY(Saved(again) != bytes);
+        QCOMPARE(Saved(again), bytes);
+        // Shown, its pickers sit at the corners of its plot area, as a new graph's do.
+        again->show();
+        const QRect& r = again->m_GraphRect;
+        QTRY_COMPARE(again->m_pRightScaleCombo->pos(), QPoint(r.right() - 20, r.top() - 28));
+        QCOMPARE(again->m_pXScaleCombo->pos(), QPoint(r.left(), r.bottom() + 22));
+        QCOMPARE(again->m_pLeftScaleCombo->currentIndex(), 2);
+        QCOMPARE(again->m_pRightScaleCombo->currentIndex(), 0);
     }
 
     void recordWithXAxisKeyLoadsAsXYGraph()

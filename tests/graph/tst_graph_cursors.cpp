@@ -345,14 +345,14 @@ private slots:
         QCOMPARE(g->m_Cursor1Text, QStringLiteral("x=2s  y=10000mV Slope = 5 "));
         g->m_Plots[0].m_UnitPrefix = 0;
         g->m_Plots[0].m_Unit.clear();
-        // Cursor 2 left of cursor 1: dx negative, dy = cursor 1 minus cursor 2.
+        // Cursor 2 left of cursor 1 and lower: both differences from cursor 1 to cursor 2.
         g->m_Cursor2Plot = 0;
         g->m_Cursor2Sample = 10;
         g->m_Cursor2X = 10.0f;
         g->m_Cursor2Y = 5.0f;
         g->m_CursorSampleDelta = -10;
         rig.paint();
-        QCOMPARE(g->m_Cursor2Text, QStringLiteral("x=1s  y=5 dx=-1 dy=5"));
+        QCOMPARE(g->m_Cursor2Text, QStringLiteral("x=1s  y=5 dx=-1 dy=-5"));
         // Outside the axes nothing is drawn, the position is still kept.
         g->m_Cursor2X = 500.0f;
         rig.paint();

@@ -50,6 +50,9 @@ public:
     int m_Key = 0;
     bool m_bVideoAnalysis = false;
     QString m_VideoFile;
+    // The run was sampled by hand: its samples have no fixed time between them, whatever
+    // period the rate tables give it. Known for runs recorded in this session only.
+    bool m_bSampledByHand = false;
 
 private:
     int readFramePairs(QDataStream& in);

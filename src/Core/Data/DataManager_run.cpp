@@ -91,6 +91,7 @@ void CDataManager::CreateDataEntries(ILogger* logger, unsigned char mode)
     InitAverageRelatedArrays();
     CDataFolder* folder = CreateDataFolder();
     const int rate = m_pSetupInfo ? m_pSetupInfo->m_RateCode : 0;
+    folder->m_bSampledByHand = (mode != 2 && mode != 3 && rate == 0);
     if (mode == 3) {
         m_RunInterval = ExperimentInterval{1.0, 1.0, 0};
     } else if (mode == 2) {
