@@ -147,7 +147,7 @@ void TestWorkspaceFiles::saverPaths_data()
     QTest::addColumn<QString>("written");
     QTest::addColumn<bool>("asked");
     QTest::newRow("suffix added") << "" << "run1" << 0 << "run1.kvb" << true;
-    QTest::newRow("suffix anywhere kept") << "" << "mykvbdata" << 0 << "mykvbdata" << true;
+    QTest::newRow("suffix of the name alone") << "" << "mykvbdata" << 0 << "mykvbdata.kvb" << true;
     QTest::newRow("cancelled") << "" << "" << -1 << "" << true;
     QTest::newRow("path given") << "given.kvb" << "other" << 0 << "given.kvb" << false;
 }
