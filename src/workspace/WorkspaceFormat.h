@@ -45,5 +45,7 @@ enum WorkspaceResult {
     WorkspaceRefused = -11,      // loading: the older import refused the file and told the user why
 };
 
-// Whether a path names a file of the older format (by its suffix, any case).
+// Whether a path names a file of the older format, or a workspace file, by the file name's own
+// suffix in any case (never by text elsewhere in the path).
 bool IsOlderWorkspacePath(const QString& path);
+bool IsWorkspacePath(const QString& path);

@@ -23,7 +23,8 @@ public:
     virtual QString ChooseOpenFile(const QString& title, const QString& start, const QString& filter) = 0;
     virtual void Warn(const QString& title, const QString& text) = 0;
 
-    // Closes every data window and deletes every run, ready for a file to be read.
+    // Empties the workspace of data windows and runs, ready for a file to be read. The window
+    // manager's Open only sets them aside, to give them back should the file fail.
     virtual void ClearForLoad() = 0;
     // Called as a load advances, often (bytes read of the file's size); false stops the load.
     virtual bool LoadProgress(qint64 done, qint64 total)

@@ -178,9 +178,10 @@ int CWorkspaceLoader::loadWorkspaceFromStream(QDataStream& in)
         }
         }
         // A record that could not be read ends the load: reading on from wherever it stopped
-        // would take values for tags.
+        // would take values for tags. Its own code says only how it broke: the file is cut
+        // short, or damaged.
         if (result != WorkspaceOk)
-            return result;
+            return result == RecordTruncated ? WorkspaceTruncated : WorkspaceUnreadable;
         if (in.status() != QDataStream::Ok)
             return WorkspaceTruncated;
     }

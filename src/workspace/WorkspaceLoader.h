@@ -25,8 +25,8 @@ public:
     // leaves a workspace that is not the saved file any more).
     bool workspaceCleared() const { return m_bCleared; }
 
-    // The current format: 0, -3 for a foreign magic text, a record reader's code (-4 to -7),
-    // -7 for a file that holds no workspace, or -10 when the host stopped the load.
+    // The current format: 0, -3 for a foreign magic text, -4 for a file cut short, -7 for a
+    // damaged record or a file that holds no workspace, or -10 when the host stopped the load.
     int loadWorkspaceFromKvbFile(QFile& file);
     int loadWorkspaceFromStream(QDataStream& in);
     // The older format: 0; -1 when the file is refused with a warning; -7 when it is empty or

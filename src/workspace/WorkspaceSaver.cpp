@@ -33,7 +33,7 @@ QString CWorkspaceSaver::askForPath(IWorkspaceHost* host) const
     QString path = host->ChooseSaveFile(tr("Save File"), start, filter);
     if (path.isEmpty())
         return path;
-    if (!path.contains(QLatin1String(s_dataFileSuffix)))
+    if (!IsWorkspacePath(path))
         path += '.' + QString::fromLatin1(s_dataFileSuffix);
     return path;
 }

@@ -1,8 +1,8 @@
 // The shell's workspace commands with the real workspace files: Save As writes a file and names
-// the window after it, Open brings the runs back, a failed open never leaves a path that the next
-// Save would overwrite, and a failed save says so. A damaged file (cut, a broken frame, no
-// workspace at all) says so and leaves a new workspace with nothing made for it; a long load
-// shows its progress and can be cancelled.
+// the window after it, by the name's own suffix, Open brings the runs back, and a failed save
+// says so. An open that is cancelled, or a damaged file (cut, a broken frame, no workspace at
+// all), leaves the workspace as it was, the latter with a message; a long load shows its progress
+// and can be cancelled.
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
 #include "Core/Data/DataBranch.h"
@@ -52,11 +52,13 @@ class TestShellWorkspace : public QObject
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
     void saveAsThenOpen();
+    void suffixOfTheNameAlone();
     void windowsComeBack();
-    void failedOpenForgetsPath();
+    void cancelledOpenKeepsWorkspace();
+    void failedOpenKeepsPath();
     void failedSaveIsReported();
-    void damagedFilesOpenAsNothing();
-    void longLoadShowsProgressAndCancelKeepsNothing();
+    void damagedFilesLeaveWorkspace();
+    void longLoadShowsProgressAndCancelKeepsWorkspace();
 };
 
 void TestShellWorkspace::saveAsThenOpen()
@@ -78,6 +80,22 @@ void TestShellWorkspace::saveAsThenOpen()
     QCOMPARE(r.data().GetNumDataFolders(), 1);
     QCOMPARE(r.data().GetDataBranchByIndex(0)->GetYSample(0), 21.5);
     QVERIFY(!r.window.windowsManager()->GetHistoryWindow()->isEmpty());
+    QCOMPARE(r.files()->savePath(), path);
+}
+
+void TestShellWorkspace::suffixOfTheNameAlone()
+{
+    Rig r;
+    // A folder whose name holds both suffixes: the file is still a workspace file of its own name.
+    QVERIFY(QDir(r.dir.path()).mkdir("kvb-lessons.pvx"));
+    r.prompter.m_SaveFile = r.dir.filePath("kvb-lessons.pvx/run1");
+    r.window.windowsManager()->OnSaveAs();
+    const QString path = r.prompter.m_SaveFile + ".kvb";
+    QCOMPARE(r.files()->savePath(), path);
+    r.window.windowsManager()->OnNew();
+    r.prompter.m_File = path;
+    r.window.windowsManager()->OnOpen();
+    QCOMPARE(r.data().GetNumDataBranches(), 1);
     QCOMPARE(r.files()->savePath(), path);
 }
 
@@ -119,19 +137,32 @@ void TestShellWorkspace::windowsComeBack()
     QCOMPARE(again->GetPlot(0).m_Key, key);
 }
 
-void TestShellWorkspace::failedOpenForgetsPath()
+void TestShellWorkspace::cancelledOpenKeepsWorkspace()
+{
+    Rig r;
+    CWindowsManager* wm = r.window.windowsManager();
+    wm->ShowTableWindow();
+    wm->onHasNewDataToSave();
+    const QStringList before = windowKinds(wm);
+    r.prompter.m_SaveAnswer = IPrompter::SaveNo;
+    r.prompter.m_File.clear();
+    wm->OnOpen();
+    QVERIFY(r.prompter.m_Log.last().startsWith("file|Load File|"));
+    QCOMPARE(windowKinds(wm), before);
+    QCOMPARE(r.data().GetNumDataBranches(), 1);
+    QVERIFY(!wm->GetHistoryWindow()->isEmpty());
+    QVERIFY(wm->hasDataToSave());
+}
+
+void TestShellWorkspace::failedOpenKeepsPath()
 {
     Rig r;
     const QString good = r.dir.filePath("good.kvb");
     r.prompter.m_SaveFile = good;
     r.window.windowsManager()->OnSaveAs();
-    const QByteArray saved = [&] {
-        QFile f(good);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }();
-    QVERIFY(!saved.isEmpty());
+    QVERIFY(QFileInfo::exists(good));
 
-    // A file whose magic text is wrong: the workspace was cleared before that showed.
+    // A file whose magic text is wrong, which shows only once it is being read.
     const QString bad = r.dir.filePath("bad.kvb");
     QFile f(bad);
     QVERIFY(f.open(QIODevice::WriteOnly));
@@ -141,15 +172,12 @@ void TestShellWorkspace::failedOpenForgetsPath()
     r.prompter.m_Log.clear();
     r.window.windowsManager()->OnOpen();
     QCOMPARE(r.prompter.m_Log.last(), QString("warn|Pavix|The file could not be read completely."));
-    QVERIFY(r.files()->savePath().isEmpty());
-    QVERIFY(!r.window.windowTitle().contains("good"));
-    // Save now asks for a name instead of writing the cleared workspace over good.kvb.
-    r.prompter.m_SaveFile.clear();
+    QCOMPARE(r.files()->savePath(), good);
+    QVERIFY(r.window.windowTitle().endsWith("-good"));
+    // The workspace is whole again: Save writes it to its own file without asking.
+    r.prompter.m_Log.clear();
     r.window.windowsManager()->OnSaveCommand();
-    QVERIFY(r.prompter.m_Log.last().startsWith("savefile|Save File|"));
-    QFile again(good);
-    QVERIFY(again.open(QIODevice::ReadOnly));
-    QCOMPARE(again.readAll(), saved);
+    QVERIFY(r.prompter.m_Log.isEmpty());
 }
 
 void TestShellWorkspace::failedSaveIsReported()
@@ -208,31 +236,36 @@ QList<QPair<QString, QByteArray>> damagedCopies(const QByteArray& good)
 }
 } // namespace
 
-void TestShellWorkspace::damagedFilesOpenAsNothing()
+void TestShellWorkspace::damagedFilesLeaveWorkspace()
 {
     Rig r;
     CWindowsManager* wm = r.window.windowsManager();
-    const QByteArray good = saveRichWorkspace(r, r.dir.filePath("good.kvb"), 2000);
-    wm->OnNew();
-    const QString freshTitle = r.window.windowTitle();
+    const QString goodPath = r.dir.filePath("good.kvb");
+    const QByteArray good = saveRichWorkspace(r, goodPath, 2000);
+    r.prompter.m_File = goodPath;
+    wm->OnOpen();
+    const QString title = r.window.windowTitle();
+    const QStringList kinds = windowKinds(wm);
+    const int nextKey = r.data().GetNextKey();
     for (const auto& d : damagedCopies(good)) {
         r.prompter.m_File = r.dir.filePath(d.first.endsWith(".pvx") ? "damaged.pvx" : "damaged.kvb");
         QFile f(r.prompter.m_File);
         QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(d.second) == d.second.size());
         f.close();
-        r.files()->setSavePath(r.dir.filePath("good.kvb"));
         wm->OnOpen();
-        // Said so, the path forgotten, nothing of the file kept: the empty graph of a new workspace.
+        // Said so, nothing of the file kept: the open workspace as it was, under its own name.
         QVERIFY2(r.prompter.m_Log.last() == "warn|Pavix|The file could not be read completely.", qPrintable(d.first));
-        QVERIFY(r.files()->savePath().isEmpty() && r.window.windowTitle() == freshTitle);
-        QVERIFY(r.data().GetNumDataBranches() == 0 && wm->GetHistoryWindow()->isEmpty());
-        QCOMPARE(windowKinds(wm), QStringList{"CGraphWindow"});
+        QVERIFY(r.files()->savePath() == goodPath && r.files()->loadPath() == goodPath && r.window.windowTitle() == title);
+        QVERIFY(r.data().GetNumDataBranches() == 1 && r.data().GetDataBranchByIndex(0)->GetNumSamples() == 2000);
+        QVERIFY(r.data().GetNextKey() == nextKey && !wm->GetHistoryWindow()->isEmpty());
+        QCOMPARE(windowKinds(wm), kinds);
         auto* graph = qobject_cast<CGraphWindow*>(wm->GetLastGraphWindow());
-        QVERIFY(graph->isVisibleTo(&r.window) && graph->GetNumPlots() == 0);
+        QVERIFY(graph->isVisibleTo(&r.window) && graph->GetNumPlots() == 1);
+        QVERIFY(wm->GetCurrent(CWindowsManager::GraphKind) == graph);
     }
 }
 
-void TestShellWorkspace::longLoadShowsProgressAndCancelKeepsNothing()
+void TestShellWorkspace::longLoadShowsProgressAndCancelKeepsWorkspace()
 {
     Rig r;
     CWindowsManager* wm = r.window.windowsManager();
@@ -260,10 +293,10 @@ void TestShellWorkspace::longLoadShowsProgressAndCancelKeepsNothing()
     r.prompter.m_Log.clear();
     wm->OnOpen();
     QCOMPARE(seen, 2);
-    // A failed open without a message: the user asked for it.
+    // A failed open without a message, the user asked for it; the workspace read before stays.
     QVERIFY(!r.prompter.m_Log.join('\n').contains("warn|"));
-    QVERIFY(r.files()->savePath().isEmpty() && r.data().GetNumDataBranches() == 0);
-    QCOMPARE(windowKinds(wm), QStringList{"CGraphWindow"});
+    QVERIFY(r.files()->savePath() == r.prompter.m_File && r.data().GetDataBranchByIndex(0)->GetNumSamples() == 400000);
+    QCOMPARE(windowKinds(wm).size(), 3);
 }
 
 KORVANTA_TEST_MAIN(TestShellWorkspace)

@@ -147,7 +147,7 @@ void TestWorkspaceFiles::saverPaths_data()
     QTest::addColumn<QString>("written");
     QTest::addColumn<bool>("asked");
     QTest::newRow("suffix added") << "" << "run1" << 0 << "run1.kvb" << true;
-    QTest::newRow("suffix anywhere kept") << "" << "mykvbdata" << 0 << "mykvbdata" << true;
+    QTest::newRow("suffix of the name alone") << "" << "mykvbdata" << 0 << "mykvbdata.kvb" << true;
     QTest::newRow("cancelled") << "" << "" << -1 << "" << true;
     QTest::newRow("path given") << "given.kvb" << "other" << 0 << "given.kvb" << false;
 }
@@ -223,7 +223,9 @@ void TestWorkspaceFiles::loaderResults_data()
     // A tag no record begins with: the reader is not where a record starts.
     QTest::newRow("unknown tag is unreadable") << magic + hex("0999" "FF") + folder << -7 << 0 << 0;
     QTest::newRow("broken folder ends the load") << magic + hex("000A 02BC 0000") << -4 << 1 << 0;
-    QTest::newRow("bad array ends the load") << magic + hex("000C 0326 03E7") + folder << -5 << 0 << 0;
+    // A damaged array marker, first or second: the file is damaged, whatever the record said.
+    QTest::newRow("bad array ends the load") << magic + hex("000C 0326 03E7") + folder << -7 << 0 << 0;
+    QTest::newRow("bad second array marker") << magic + hex("000C 0326 03E8 00000001 03EA") + folder << -7 << 0 << 0;
     QTest::newRow("empty file") << QByteArray() << -7 << 0 << 0;
     QTest::newRow("no record, no magic") << hex("0000 00000000 0007 00000000") << -7 << 0 << 0;
     // Cut between records: the folder names a branch that never came.

@@ -15,6 +15,7 @@ CDataManager::~CDataManager()
 {
     // The workspace is normally emptied before; release whatever is left.
     releaseAll();
+    DropHeldBackData();
 }
 
 void CDataManager::releaseAll()

@@ -14,6 +14,7 @@
 #include <QHash>
 #include <QList>
 #include <QMutex>
+#include <QVector>
 #include <atomic>
 #include <functional>
 
@@ -84,6 +85,15 @@ public:
     int SaveAllBranchesAndFoldersToFile(QDataStream* stream);
     int LoadFolderFromFile(QDataStream* stream);
     int LoadBranchFromFile(QDataStream* stream);
+
+    // While a workspace file is read, the workspace it is to replace waits aside, whole: a file
+    // that cannot be read puts it back, one read to its end drops it. Holding back leaves the
+    // store empty with its key counter at 0, as ClearAllData does; a second hold before the
+    // first ends clears the store and keeps the first set aside.
+    void HoldBackAllData();
+    // What the store holds now goes; the set-aside workspace returns with its key counter.
+    void RestoreHeldBackData();
+    void DropHeldBackData();
 
     // The key the next folder or branch will get.
     int GetNextKey() const { return m_NextKey.load(); }
@@ -186,4 +196,14 @@ private:
     IRunServices* m_pRunServices = nullptr;
     const CSensorInfo* m_pCatalogue = nullptr;
     std::function<void(const CDataBranch*)> m_BranchDeleted;
+
+    struct HeldBackData
+    {
+        bool held = false;
+        QVector<CDataFolder*> folders;
+        QVector<CDataBranch*> branches;
+        int nextKey = 0;
+        short timingSampleCount = 0;
+    };
+    HeldBackData m_HeldBack;
 };

@@ -1,10 +1,14 @@
-// Writing and reading the folders and branches of a workspace file.
+// Writing and reading the folders and branches of a workspace file, and the workspace set aside
+// while a file is read.
 #include "Core/Data/DataManager.h"
 
 #include "Core/Base/Diagnostics.h"
 #include "Core/Data/RecordIO.h"
 
 #include <QDataStream>
+#include <QMutexLocker>
+
+#include <utility>
 
 int CDataManager::SaveAllBranchesAndFoldersToFile(QDataStream* stream)
 {
@@ -62,4 +66,52 @@ int CDataManager::LoadBranchFromFile(QDataStream* stream)
     }
     addBranch(branch);
     return RecordOk;
+}
+
+void CDataManager::HoldBackAllData()
+{
+    if (m_HeldBack.held) {
+        ClearAllData();
+        return;
+    }
+    m_HeldBack.held = true;
+    m_HeldBack.folders = m_Folders.TakeAll();
+    m_HeldBack.branches = m_Branches.TakeAll();
+    {
+        QMutexLocker lock(&m_FolderIndexMutex);
+        m_FolderByKey.clear();
+        m_FolderIndexedKey.clear();
+    }
+    clearBranchIndex();
+    m_HeldBack.nextKey = m_NextKey.exchange(0);
+    m_HeldBack.timingSampleCount = m_TimingSampleCount;
+    m_TimingSampleCount = 0;
+}
+
+void CDataManager::RestoreHeldBackData()
+{
+    if (!m_HeldBack.held)
+        return;
+    releaseAll();
+    HeldBackData held;
+    std::swap(held, m_HeldBack);
+    // In their old order, so that of two runs sharing a key (a damaged file) the same one
+    // answers lookups as before.
+    for (CDataFolder* folder : held.folders) {
+        indexFolder(folder);
+        m_Folders.Add(folder);
+    }
+    for (CDataBranch* branch : held.branches)
+        addBranch(branch);
+    m_NextKey = held.nextKey;
+    m_TimingSampleCount = held.timingSampleCount;
+}
+
+void CDataManager::DropHeldBackData()
+{
+    HeldBackData held;
+    std::swap(held, m_HeldBack);
+    for (CDataBranch* branch : held.branches)
+        destroyBranch(branch);
+    qDeleteAll(held.folders);
 }

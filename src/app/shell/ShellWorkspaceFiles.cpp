@@ -23,13 +23,7 @@ int CShellWorkspaceFiles::saveWorkspaceToFile(CWindowsManager* manager, const QS
 
 int CShellWorkspaceFiles::loadWorkspaceFromFile(CWindowsManager* manager)
 {
-    CWorkspaceLoader* loader = CWorkspaceLoader::getInstance();
-    const int result = loader->loadWorkspaceFromFile(manager);
-    // A load that failed after clearing leaves part of a workspace: a Save must not write it
-    // over the file the workspace had before.
-    if (result != 0 && loader->workspaceCleared())
-        CWorkspaceSaver::getInstance()->m_CurrentPath.clear();
-    return result;
+    return CWorkspaceLoader::getInstance()->loadWorkspaceFromFile(manager);
 }
 
 QString CShellWorkspaceFiles::savePath() const

@@ -328,10 +328,20 @@ private:
     void freshStart();
     // Open's load (WindowsManager_workspace.cpp): windows made while a file is read are held
     // back and shown only once the whole file was read; a failed open leaves none of them.
+    // The workspace the file is to replace waits aside meanwhile and comes back when it fails.
     void beginLoad();
     void endLoad(bool loaded);
+    void setAsidePrevious();
+    void restorePrevious();
+    void dropPrevious();
+    // Removes the windows a load made so far.
+    void discardLoaded();
+    int previousVideoWindows() const;
     void showMadeWindow(QMdiSubWindow* window);
     void reportFailedOpen(int result);
+    // Every window of the area but the setup and history windows, which live as long as the
+    // program.
+    QList<QMdiSubWindow*> dataWindows() const;
     // Asks about unsaved changes before New or Open; false when the command is to stop.
     bool settleUnsavedChanges();
     int saveWorkspace(const QString& path);
@@ -353,6 +363,16 @@ private:
     QPointer<QProgressDialog> m_pLoadProgress;
     bool m_bLoadingWorkspace = false;
     QVector<QPointer<QMdiSubWindow>> m_HeldBackWindows;
+    struct PreviousWorkspace
+    {
+        bool held = false;
+        QVector<QPointer<QMdiSubWindow>> windows;   // hidden, in creation order
+        QPointer<QMdiSubWindow> active;
+        QPointer<CKorvantaWindow> lastMade[NumWindowKinds];
+        QPointer<CKorvantaWindow> current[NumWindowKinds];
+        bool unsaved = false;
+    };
+    PreviousWorkspace m_Previous;
     QElapsedTimer m_LoadClock;
     QElapsedTimer m_LoadPaintClock;
     int m_LoadProgressDelayMs = 500;

@@ -142,15 +142,20 @@ int CWindowsManager::saveWorkspace(const QString& path)
     return result;
 }
 
+QList<QMdiSubWindow*> CWindowsManager::dataWindows() const
+{
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* window : subWindowList(QMdiArea::CreationOrder))
+        if (window != m_pHistoryWindow && window != m_pSetupWindow->currentWindow()
+            && !window->inherits("CMinimalSetupWindow") && !window->inherits("CFullSetupWindow")
+            && !window->inherits("CHistoryWindow"))
+            windows << window;
+    return windows;
+}
+
 void CWindowsManager::clearWorkSpace()
 {
-    const QList<QMdiSubWindow*> windows = subWindowList(QMdiArea::CreationOrder);
-    for (QMdiSubWindow* window : windows) {
-        // The setup and history windows live as long as the program.
-        if (window == m_pHistoryWindow || window == m_pSetupWindow->currentWindow()
-            || window->inherits("CMinimalSetupWindow") || window->inherits("CFullSetupWindow")
-            || window->inherits("CHistoryWindow"))
-            continue;
+    for (QMdiSubWindow* window : dataWindows()) {
         removeSubWindow(window);
         delete window;
     }
@@ -211,15 +216,16 @@ void CWindowsManager::OnOpen()
 {
     if (!m_pWorkspaceFiles)
         return;
-    const bool asked = m_bHasDataToSave;
     if (!settleUnsavedChanges())
         return;
-    if (asked)
-        clearForNewWorkspace();
+    // Nothing is cleared here: the workspace is set aside only once a file has been opened, and
+    // comes back, with its path, when no file is chosen or the file cannot be read.
+    const QString loadPath = m_pWorkspaceFiles->loadPath();
     beginLoad();
     const int result = m_pWorkspaceFiles->loadWorkspaceFromFile(this);
     endLoad(result == 0);
     if (result != 0) {
+        m_pWorkspaceFiles->setLoadPath(loadPath);
         reportFailedOpen(result);
         return;
     }

@@ -15,7 +15,8 @@ int CWindowsManager::videoWindowsCount() const
 
 CVideoAnlysisWindow* CWindowsManager::ShowVideoWindow(bool fileFollows)
 {
-    if (CVideoAnlysisWindow::currentVideoWindowsCounter >= CVideoAnlysisWindow::s_MaxWindows)
+    // Video windows set aside while a file is read do not count: they go once it has been read.
+    if (CVideoAnlysisWindow::currentVideoWindowsCounter - previousVideoWindows() >= CVideoAnlysisWindow::s_MaxWindows)
         return nullptr;
     auto* window = new CVideoAnlysisWindow(this, Qt::SubWindow);
     window->initWindow();

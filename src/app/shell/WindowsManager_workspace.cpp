@@ -11,11 +11,15 @@
 #include "workspace/WorkspaceVideo.h"
 
 #include "app/shell/ShellServices.h"
+#include "app/shell/HistoryWindow.h"
+#include "Core/Data/DataManager.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QMdiSubWindow>
 #include <QProgressDialog>
+
+#include <utility>
 
 namespace {
 // Steps of the load's progress bar, and how often a long load lets the window paint.
@@ -40,6 +44,11 @@ void CWindowsManager::Warn(const QString& title, const QString& text)
 
 void CWindowsManager::ClearForLoad()
 {
+    // Open sets the workspace aside instead, so a file that cannot be read gives it back.
+    if (m_bLoadingWorkspace) {
+        setAsidePrevious();
+        return;
+    }
     CleanWorkspace();
     clearWorkSpace();
 }
@@ -68,8 +77,11 @@ void CWindowsManager::endLoad(bool loaded)
     delete m_pLoadProgress.data();
     const QVector<QPointer<QMdiSubWindow>> held = m_HeldBackWindows;
     m_HeldBackWindows.clear();
-    if (!loaded)
+    if (!loaded) {
+        restorePrevious();
         return;
+    }
+    dropPrevious();
     for (const QPointer<QMdiSubWindow>& window : held)
         if (window) {
             window->show();
@@ -77,21 +89,91 @@ void CWindowsManager::endLoad(bool loaded)
         }
 }
 
+void CWindowsManager::setAsidePrevious()
+{
+    CDataManager* data = m_pHistoryWindow->dataManager();
+    if (m_Previous.held) {
+        // Cleared twice in one load: only what the file gave so far goes.
+        discardLoaded();
+        if (data)
+            data->HoldBackAllData();
+        return;
+    }
+    m_Previous.held = true;
+    m_Previous.unsaved = m_bHasDataToSave;
+    m_Previous.active = activeSubWindow();
+    for (int kind = 0; kind < NumWindowKinds; ++kind) {
+        m_Previous.lastMade[kind] = m_pLastMade[kind];
+        m_Previous.current[kind] = m_pCurrent[kind];
+        m_pCurrent[kind] = nullptr;
+    }
+    // The history window keeps its rows: they come back with the runs they show, or are
+    // rebuilt from the file's runs once it has been read.
+    for (QMdiSubWindow* window : dataWindows()) {
+        window->hide();
+        m_Previous.windows.append(window);
+    }
+    if (data)
+        data->HoldBackAllData();
+}
+
+void CWindowsManager::restorePrevious()
+{
+    if (!m_Previous.held)
+        return;
+    discardLoaded();
+    if (CDataManager* data = m_pHistoryWindow->dataManager())
+        data->RestoreHeldBackData();
+    PreviousWorkspace previous;
+    std::swap(previous, m_Previous);
+    for (const QPointer<QMdiSubWindow>& window : previous.windows)
+        if (window)
+            window->show();
+    if (previous.active)
+        setActiveSubWindow(previous.active);
+    for (int kind = 0; kind < NumWindowKinds; ++kind) {
+        m_pLastMade[kind] = previous.lastMade[kind];
+        m_pCurrent[kind] = previous.current[kind];
+    }
+    m_bHasDataToSave = previous.unsaved;
+}
+
+void CWindowsManager::discardLoaded()
+{
+    for (QMdiSubWindow* window : dataWindows())
+        if (!m_Previous.windows.contains(window)) {
+            removeSubWindow(window);
+            delete window;
+        }
+}
+
+void CWindowsManager::dropPrevious()
+{
+    PreviousWorkspace previous;
+    std::swap(previous, m_Previous);
+    for (const QPointer<QMdiSubWindow>& window : previous.windows)
+        if (window) {
+            removeSubWindow(window);
+            delete window.data();
+        }
+    if (CDataManager* data = m_pHistoryWindow->dataManager())
+        data->DropHeldBackData();
+}
+
+int CWindowsManager::previousVideoWindows() const
+{
+    int count = 0;
+    for (const QPointer<QMdiSubWindow>& window : m_Previous.windows)
+        count += qobject_cast<CVideoAnlysisWindow*>(window.data()) != nullptr;
+    return count;
+}
+
 void CWindowsManager::reportFailedOpen(int result)
 {
-    if (result == WorkspaceCancelled)
-        return;   // no file chosen
-    if (result != WorkspaceOpenFailed) {
-        // The workspace was cleared for the file: what was read of it goes too, and the
-        // workspace starts afresh under no name, so a Save asks for one instead of writing a
-        // part of the file over it.
-        clearForNewWorkspace();
-        freshStart();
-        m_pWorkspaceFiles->setLoadPath(QString());
-    }
-    // A cancelled load needs no message, nor a file whose refusal was already explained.
-    if (result != WorkspaceAborted && result != WorkspaceRefused)
-        prompter()->warning(this, QStringLiteral("Pavix"), tr("The file could not be read completely."));
+    // No file chosen, a load the user stopped, or a file whose refusal was already explained.
+    if (result == WorkspaceCancelled || result == WorkspaceAborted || result == WorkspaceRefused)
+        return;
+    prompter()->warning(this, QStringLiteral("Pavix"), tr("The file could not be read completely."));
 }
 
 bool CWindowsManager::LoadProgress(qint64 done, qint64 total)
