@@ -181,6 +181,61 @@ private:
 
 } // namespace
 
+// The work of a CCurveTask. Its state is taken under its lock first thing, so that what the
+// caller set up before start() is ordered before the work by a lock the race checker sees (the
+// pool's own queue lock is inside Qt, out of its sight).
+class CCurveTask::CRunner final : public QRunnable
+{
+public:
+    CRunner() { setAutoDelete(false); }
+    void run() override
+    {
+        std::function<void()> fn;
+        {
+            std::lock_guard<std::mutex> lock(m_Mutex);
+            fn.swap(m_Fn);
+        }
+        fn();
+        // Notified under the lock: once the waiter sees the work done it may free this.
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_bDone = true;
+        m_Done.notify_all();
+    }
+
+    std::mutex m_Mutex;
+    std::condition_variable m_Done;
+    std::function<void()> m_Fn;   // under m_Mutex
+    bool m_bDone = true;          // under m_Mutex
+};
+
+CCurveTask::CCurveTask() : m_pRunner(std::make_unique<CRunner>()) {}
+
+CCurveTask::~CCurveTask()
+{
+    wait();
+}
+
+void CCurveTask::start(std::function<void()> fn)
+{
+    wait();
+    {
+        std::lock_guard<std::mutex> lock(m_pRunner->m_Mutex);
+        m_pRunner->m_Fn = std::move(fn);
+        m_pRunner->m_bDone = false;
+    }
+    CurvePool().start(m_pRunner.get());
+}
+
+void CCurveTask::wait()
+{
+    if (CurvePool().tryTake(m_pRunner.get())) {
+        m_pRunner->run();
+        return;
+    }
+    std::unique_lock<std::mutex> lock(m_pRunner->m_Mutex);
+    m_pRunner->m_Done.wait(lock, [this] { return m_pRunner->m_bDone; });
+}
+
 void ParallelFor(int count, int threads, const std::function<void(int)>& fn,
                  const std::function<void()>& callerFirst) noexcept
 {
