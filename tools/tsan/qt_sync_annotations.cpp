@@ -432,6 +432,79 @@ bool QFutureInterfaceBase::isCanceled() const
     return real(this);
 }
 
+// ---- Our memory through Qt's hands. What Qt does itself through the C library is ignored
+// (the suppression file's called_from_lib lines): its allocations, and its copies too, so a
+// copy it makes of a buffer of ours would go unseen, and a race on the buffer with it. The
+// calls that read or write memory the caller hands in say so here, before or after the real
+// call, as an instrumented copy would.
+
+extern "C" {
+void __tsan_read_range(void* addr, unsigned long size) __attribute__((weak));
+void __tsan_write_range(void* addr, unsigned long size) __attribute__((weak));
+}
+
+namespace {
+void ReadsOurs(const void* data, long long size)
+{
+    if (__tsan_read_range && data && size > 0)
+        __tsan_read_range(const_cast<void*>(data), (unsigned long)size);
+}
+void WritesOurs(void* data, long long size)
+{
+    if (__tsan_write_range && data && size > 0)
+        __tsan_write_range(data, (unsigned long)size);
+}
+} // namespace
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QImage>
+#include <QUdpSocket>
+
+#include <cstring>
+
+QByteArray& QByteArray::append(const char* data, int size)
+{
+    KV_REAL(real, QByteArray& (*)(QByteArray*, const char*, int), "_ZN10QByteArray6appendEPKci");
+    ReadsOurs(data, data && size < 0 ? (long long)std::strlen(data) : size);
+    return real(this, data, size);
+}
+
+qint64 QIODevice::write(const char* data, qint64 size)
+{
+    KV_REAL(real, qint64 (*)(QIODevice*, const char*, qint64), "_ZN9QIODevice5writeEPKcx");
+    ReadsOurs(data, size);
+    return real(this, data, size);
+}
+
+qint64 QIODevice::read(char* data, qint64 size)
+{
+    KV_REAL(real, qint64 (*)(QIODevice*, char*, qint64), "_ZN9QIODevice4readEPcx");
+    const qint64 got = real(this, data, size);
+    WritesOurs(data, got);
+    return got;
+}
+
+// An image may show memory of ours (made over a buffer we own), and its pixels are ours when
+// our code writes them; a copy reads all of them. (Qt's Gui is not linked into this library:
+// it is loaded into programs that have none; the calls are looked up when first made.)
+QImage QImage::copy(const QRect& rect) const
+{
+    KV_REAL(real, QImage (*)(const QImage*, const QRect&), "_ZNK6QImage4copyERK5QRect");
+    KV_REAL(bits, const uchar* (*)(const QImage*), "_ZNK6QImage9constBitsEv");
+    KV_REAL(bytes, qsizetype (*)(const QImage*), "_ZNK6QImage11sizeInBytesEv");
+    ReadsOurs(bits(this), bytes(this));
+    return real(this, rect);
+}
+
+qint64 QUdpSocket::writeDatagram(const char* data, qint64 size, const QHostAddress& address, quint16 port)
+{
+    KV_REAL(real, qint64 (*)(QUdpSocket*, const char*, qint64, const QHostAddress&, quint16),
+            "_ZN10QUdpSocket13writeDatagramEPKcxRK12QHostAddresst");
+    ReadsOurs(data, size);
+    return real(this, data, size, address, port);
+}
+
 // ---- Future watchers: the watcher's wait and its finished notification see the task's end.
 
 #include <QFutureWatcherBase>
