@@ -261,16 +261,6 @@ int Queued(bool racyCopy)
     return 0;
 }
 
-int QueuedCopy()
-{
-    return Queued(true);
-}
-
-int QueuedDestroy()
-{
-    return Queued(false);
-}
-
 // A function of ours that takes the pool as an argument: its name shows the pool's class.
 __attribute__((noinline)) void CountBesidePool(QThreadPool* pool)
 {
@@ -290,6 +280,20 @@ __attribute__((noinline)) void CountOnGlibThread()
     ++g_Counter;
 }
 
+// Both sides wait for each other through relaxed flags (no ordering), then count side by side.
+std::atomic<bool> g_Counted[2];
+
+void CountThenMeet(int who)
+{
+    g_Counted[who].store(true, std::memory_order_relaxed);
+    while (!g_Counted[1 - who].load(std::memory_order_relaxed))
+        QThread::yieldCurrentThread();
+    for (int round = 0; round < 100; ++round) {
+        CountOnGlibThread();
+        QThread::yieldCurrentThread();
+    }
+}
+
 int GlibThread()
 {
     // GLib is there already (Qt's event loop runs on it); its headers need not be.
@@ -301,17 +305,12 @@ int GlibThread()
     if (!threadNew || !threadJoin)
         return 1;
     void* thread = threadNew("probe", [](void*) -> void* {
-        CountOnGlibThread();
+        CountThenMeet(1);
         return nullptr;
     }, nullptr);
-    CountOnGlibThread();
+    CountThenMeet(0);
     threadJoin(thread);
     return 0;
-}
-
-__attribute__((noinline)) void WriteBeforeUnrelatedSignal()
-{
-    g_Counter = 21;
 }
 
 __attribute__((noinline)) long ReadInUnrelatedCall()
@@ -330,7 +329,7 @@ int UnrelatedCall()
     std::atomic<bool> emitted{false};
     long seen = 0;
     QThread* worker = QThread::create([&] {
-        WriteBeforeUnrelatedSignal();
+        g_Counter = 21;
         emit emitter.ping();
         emitted.store(true, std::memory_order_relaxed);
     });
@@ -362,8 +361,8 @@ int main(int argc, char** argv)
     const Case cases[] = {{"mutex", Mutex}, {"race", Race}, {"semaphore", Semaphore},
                           {"waitcondition", WaitCondition}, {"threadwait", ThreadWait}, {"future", Future},
                           {"queued", QueuedCall}, {"core_copy", CopiedByCore}, {"gui_copy", CopiedByGui},
-                          {"network_send", SentByNetwork}, {"queued_copy", QueuedCopy},
-                          {"queued_destroy", QueuedDestroy}, {"pool_argument", PoolArgument},
+                          {"network_send", SentByNetwork}, {"queued_copy", [] { return Queued(true); }},
+                          {"queued_destroy", [] { return Queued(false); }}, {"pool_argument", PoolArgument},
                           {"glib_thread", GlibThread}, {"unrelated_call", UnrelatedCall}};
     for (const Case& c : cases)
         if (std::strcmp(which, c.name) == 0)
