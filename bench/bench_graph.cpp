@@ -2,6 +2,8 @@
 // recorded samples, one plot at run lengths from 100 k to 10 M samples (the cost of a paint
 // must not follow the run), an XY graph, and the redraw of a live run at the fastest rate
 // (5000 new rows per 50 ms tick), whose time per tick is the CPU share the redraw takes.
+// A paint shares its curves out over the graph's threads: the time of a paint is the wall
+// clock's, and "CPU" is the processor time of every thread of the process.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -15,7 +17,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 
 namespace {
 
@@ -74,7 +75,7 @@ void BM_PaintSixteenPlots(benchmark::State& state)
         rig.paint();
     state.counters["samples"] = double(state.range(0)) * 16;
 }
-BENCHMARK(BM_PaintSixteenPlots)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintSixteenPlots)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 void BM_PaintOnePlot(benchmark::State& state)
 {
@@ -82,7 +83,9 @@ void BM_PaintOnePlot(benchmark::State& state)
     for (auto _ : state)
         rig.paint();
 }
-BENCHMARK(BM_PaintOnePlot)->Arg(0)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintOnePlot)
+    ->Arg(0)->Arg(100000)->Arg(1000000)->Arg(10000000)
+    ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 // The reduction of one curve alone, without drawing: what a paint reads of the store.
 void BM_ReduceOnePlot(benchmark::State& state)
@@ -139,7 +142,7 @@ void BM_PaintXY(benchmark::State& state)
     for (auto _ : state)
         rig.paint();
 }
-BENCHMARK(BM_PaintXY)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintXY)->Arg(100000)->Arg(1000000)->Arg(10000000)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 void BM_PaintXYFirst(benchmark::State& state)
 {
@@ -149,7 +152,7 @@ void BM_PaintXYFirst(benchmark::State& state)
         rig.paint();
     }
 }
-BENCHMARK(BM_PaintXYFirst)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PaintXYFirst)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 // The first paint of an XY graph of a damped oscillation, velocity against position: a
 // spiral of eight turns at every run length. Arg 0: smooth; 1: both channels with sensor noise
@@ -226,28 +229,16 @@ struct XYRig
     }
 };
 
-// The processor time of every thread of the process, in ms.
-double ProcessCpuMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-}
-
-// "cpu ms" is the processor time of all threads per paint: on a machine others load, the time
-// the paint would take on free cores lies near it divided by the curve threads.
+// On a machine others load, the time the paint would take on free processors lies near its
+// processor time divided by the curve threads.
 void BM_PaintXYFull(benchmark::State& state)
 {
     XYRig rig(state.range(0) != 0, state.range(1));
-    double cpu = 0.0;
     for (auto _ : state) {
         rig.graph->m_XYLayers.clear();
         rig.graph->m_RepaintMode = CGraphWindow::RepaintFull;
-        const double before = ProcessCpuMs();
         rig.graph->render(&rig.image);
-        cpu += ProcessCpuMs() - before;
     }
-    state.counters["cpu ms"] = cpu / double(std::max<benchmark::IterationCount>(state.iterations(), 1));
     CPlotStrokes strokes;
     state.counters["segments"] = double(rig.reduce(strokes));
     // Segments not drawn as they would only have touched pixels holding the colour already.
@@ -256,7 +247,9 @@ void BM_PaintXYFull(benchmark::State& state)
 BENCHMARK(BM_PaintXYFull)
     ->ArgNames({"noisy", "samples"})
     ->ArgsProduct({{0, 1}, {100000, 1000000, 10000000}})
-    ->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 // The same first paint in a window on screen, where a paint strokes for its share of time only
 // (CGraphWindow::m_XYPaintBudgetMs), shows what it has and leaves the rest to the paints that
@@ -292,7 +285,9 @@ void BM_PaintXYOnScreen(benchmark::State& state)
 BENCHMARK(BM_PaintXYOnScreen)
     ->ArgNames({"noisy", "samples"})
     ->ArgsProduct({{0, 1}, {100000, 1000000, 10000000}})
-    ->Unit(benchmark::kMillisecond);
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime()
+    ->UseRealTime();
 
 // The reduction of the same curves alone, without drawing; bySample 1: read sample by sample
 // (the reference, and what every paint did before runs were passed over).
@@ -339,7 +334,9 @@ void BM_LiveRedrawTick(benchmark::State& state)
     }
     emit rig.host.m_Hub.LoggerExperimentEnd();
 }
-BENCHMARK(BM_LiveRedrawTick)->Arg(0)->Arg(2000000)->Unit(benchmark::kMillisecond)->Iterations(100);
+BENCHMARK(BM_LiveRedrawTick)
+    ->Arg(0)->Arg(2000000)
+    ->Unit(benchmark::kMillisecond)->Iterations(100)->MeasureProcessCPUTime()->UseRealTime();
 
 // One mouse move of a cursor drag over 16 plots: the nearest-plot search at the mouse, the
 // cursor moved to its sample and the paint of the cursors over the graph image saved at the
@@ -367,7 +364,9 @@ void BM_CursorDragMove(benchmark::State& state)
     }
     state.counters["samples"] = double(state.range(0)) * 16;
 }
-BENCHMARK(BM_CursorDragMove)->Args({100000, 0})->Args({1000000, 0})->Args({1000000, 1})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CursorDragMove)
+    ->Args({100000, 0})->Args({1000000, 0})->Args({1000000, 1})
+    ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 // The nearest-plot search alone over 16 plots, at changing mouse columns.
 void BM_NearestPlot(benchmark::State& state)

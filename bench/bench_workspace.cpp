@@ -1,6 +1,7 @@
 // Saving and loading a workspace of 10 runs x 8 series against writing and reading the same
 // number of bytes with a plain QFile, in the same process and on the same disk; and a load
-// paired with a plain read of the same file in every iteration (BM_LoadAgainstPlainRead).
+// paired with plain reads of the same file into fresh and into touched memory in every
+// iteration (BM_LoadAgainstPlainRead).
 #include <benchmark/benchmark.h>
 
 #include "../tests/workspace/support/FakeWorkspaceHost.h"
@@ -14,8 +15,11 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <chrono>
-#include <memory>
+#include <cstring>
 #include <vector>
+
+#include <sys/mman.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -135,49 +139,115 @@ void BM_PlainRead(benchmark::State& state)
 
 BENCHMARK(BM_PlainWrite)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SaveWorkspace)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
-// Reading into memory allocated for the purpose, as a load must: the price of the pages alone.
-void BM_PlainReadIntoNewMemory(benchmark::State& state)
+// The baselines of a load: the file read into memory, 2 MiB at a time as the store takes it.
+// "Fresh" memory is mapped anew for every read and never touched before it, as a load's is in a
+// program that has not loaded before: every page costs a fault. The C library's heap would not
+// do: once other work in the process freed blocks, it hands them out again, already faulted
+// in, and the figure then depends on what ran before. "Touched" memory is mapped once and
+// written before the first read: the price of the copy alone.
+class CReadTarget
+{
+public:
+    explicit CReadTarget(qint64 bytes) : m_Bytes(size_t(bytes)) {}
+    ~CReadTarget() { unmap(); }
+    CReadTarget(const CReadTarget&) = delete;
+    CReadTarget& operator=(const CReadTarget&) = delete;
+
+    // Never-touched pages (fresh), or the same pages again, written once before (touched).
+    char* pages(bool fresh)
+    {
+        if (fresh || !m_pPages) {
+            unmap();
+            void* p = mmap(nullptr, m_Bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+            m_pPages = p == MAP_FAILED ? nullptr : static_cast<char*>(p);
+            if (m_pPages && !fresh)
+                std::memset(m_pPages, 1, m_Bytes);
+        }
+        return m_pPages;
+    }
+    void unmap()
+    {
+        if (m_pPages)
+            munmap(m_pPages, m_Bytes);
+        m_pPages = nullptr;
+    }
+    size_t size() const { return m_Bytes; }
+
+private:
+    const size_t m_Bytes;
+    char* m_pPages = nullptr;
+};
+
+long minorFaults()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_minflt;
+}
+
+// Reads the file at path into the target's pages; the seconds it took and the page faults.
+bool readInto(const QString& path, CReadTarget& target, bool fresh, double& seconds, long& faults)
+{
+    using Clock = std::chrono::steady_clock;
+    char* pages = target.pages(fresh);
+    QFile file(path);
+    if (!pages || !file.open(QIODevice::ReadOnly) || size_t(file.size()) > target.size())
+        return false;
+    constexpr qint64 Block = 2 << 20;
+    const long faults0 = minorFaults();
+    const auto t0 = Clock::now();
+    for (size_t done = 0; done < target.size();) {
+        const qint64 n = file.read(pages + done, std::min<qint64>(Block, qint64(target.size() - done)));
+        if (n <= 0)
+            break;
+        done += size_t(n);
+    }
+    seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    faults = minorFaults() - faults0;
+    benchmark::DoNotOptimize(pages);
+    return true;
+}
+
+void plainReadIntoMemory(benchmark::State& state, bool fresh)
 {
     const qint64 total = workspaceBytes(int(state.range(0)));
     writePlain(total);
+    CReadTarget target(total);
+    long faults = 0;
     for (auto _ : state) {
-        std::vector<std::unique_ptr<char[]>> blocks;
-        QFile file(workspacePath() + ".plain");
-        file.open(QIODevice::ReadOnly);
-        for (qint64 done = 0; done < total; done += 1 << 20) {
-            blocks.emplace_back(new char[1 << 20]);
-            file.read(blocks.back().get(), 1 << 20);
-        }
-        benchmark::DoNotOptimize(blocks.data());
-        state.PauseTiming();
-        blocks.clear();
-        state.ResumeTiming();
+        double seconds = 0.0;
+        long f = 0;
+        if (!readInto(workspacePath() + ".plain", target, fresh, seconds, f))
+            state.SkipWithError("read failed");
+        state.SetIterationTime(seconds);
+        faults += f;
     }
+    state.counters["faults"] = double(faults) / double(std::max<benchmark::IterationCount>(state.iterations(), 1));
     state.SetBytesProcessed(state.iterations() * total);
 }
 
-BENCHMARK(BM_PlainReadIntoNewMemory)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// The workspace file read whole into memory allocated for it, in blocks of the store's size.
-double readIntoNewMemory(const QString& path)
+void BM_PlainReadIntoFreshMemory(benchmark::State& state)
 {
-    using Clock = std::chrono::steady_clock;
-    std::vector<std::unique_ptr<char[]>> blocks;
-    QFile file(path);
-    file.open(QIODevice::ReadOnly);
-    const auto t0 = Clock::now();
-    for (;;) {
-        blocks.emplace_back(new char[2 << 20]);
-        if (file.read(blocks.back().get(), 2 << 20) < (2 << 20))
-            break;
-    }
-    const auto t1 = Clock::now();
-    benchmark::DoNotOptimize(blocks.data());
-    return std::chrono::duration<double>(t1 - t0).count();
+    plainReadIntoMemory(state, true);
 }
 
-// Load and a plain read of the same file, one after the other in every iteration (the order
-// alternating), so a busy machine slows both alike: the ratio is the figure to look at.
+void BM_PlainReadIntoTouchedMemory(benchmark::State& state)
+{
+    plainReadIntoMemory(state, false);
+}
+
+BENCHMARK(BM_PlainReadIntoFreshMemory)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseManualTime();
+BENCHMARK(BM_PlainReadIntoTouchedMemory)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : v[v.size() / 2];
+}
+
+// A load and plain reads of the same file into fresh and into touched memory, one after the
+// other in every iteration (the order turning), so a busy machine slows all alike: the ratios
+// are the figures to look at. The load is quoted against each baseline.
 void BM_LoadAgainstPlainRead(benchmark::State& state)
 {
     {
@@ -188,15 +258,19 @@ void BM_LoadAgainstPlainRead(benchmark::State& state)
     CFakeWorkspaceHost host;
     CWorkspaceLoader loader;
     loader.SetHost(&host);
+    CReadTarget target(QFile(workspacePath()).size());
     using Clock = std::chrono::steady_clock;
-    double loadSeconds = 0.0, readSeconds = 0.0;
-    std::vector<double> ratios;
+    double sums[3] = {0.0, 0.0, 0.0};   // load, fresh read, touched read
+    std::vector<double> toFresh, toTouched;
     int round = 0;
     for (auto _ : state) {
-        double read = 0.0, load = 0.0;
-        for (int step = 0; step < 2; ++step) {
-            if ((step + round) % 2 == 0) {
-                read = readIntoNewMemory(workspacePath());
+        double seconds[3] = {0.0, 0.0, 0.0};
+        for (int step = 0; step < 3; ++step) {
+            const int which = (step + round) % 3;
+            long faults = 0;
+            if (which > 0) {
+                if (!readInto(workspacePath(), target, which == 1, seconds[which], faults))
+                    state.SkipWithError("read failed");
                 continue;
             }
             host.m_Data.ClearAllData();
@@ -205,19 +279,21 @@ void BM_LoadAgainstPlainRead(benchmark::State& state)
             const auto t0 = Clock::now();
             if (loader.loadWorkspaceFromKvbFile(file) != 0)
                 state.SkipWithError("load failed");
-            load = std::chrono::duration<double>(Clock::now() - t0).count();
+            seconds[0] = std::chrono::duration<double>(Clock::now() - t0).count();
         }
         ++round;
-        loadSeconds += load;
-        readSeconds += read;
-        ratios.push_back(load / read);
-        state.SetIterationTime(load + read);
+        for (int k = 0; k < 3; ++k)
+            sums[k] += seconds[k];
+        toFresh.push_back(seconds[0] / seconds[1]);
+        toTouched.push_back(seconds[0] / seconds[2]);
+        state.SetIterationTime(seconds[0]);
     }
-    std::sort(ratios.begin(), ratios.end());
-    state.counters["load_ms"] = loadSeconds * 1e3 / double(state.iterations());
-    state.counters["read_ms"] = readSeconds * 1e3 / double(state.iterations());
-    state.counters["load/read"] = loadSeconds / readSeconds;
-    state.counters["load/read_median"] = ratios[ratios.size() / 2];
+    const double n = double(std::max<benchmark::IterationCount>(state.iterations(), 1));
+    state.counters["load_ms"] = sums[0] * 1e3 / n;
+    state.counters["fresh_read_ms"] = sums[1] * 1e3 / n;
+    state.counters["touched_read_ms"] = sums[2] * 1e3 / n;
+    state.counters["load/fresh_median"] = median(toFresh);
+    state.counters["load/touched_median"] = median(toTouched);
     state.SetBytesProcessed(state.iterations() * QFile(workspacePath()).size());
 }
 

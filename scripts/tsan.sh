@@ -2,8 +2,9 @@
 # Builds every test folder whose code starts a thread or is called from one (loggers, data
 # store, serial ports, simulator, setup, shell, graph, table, meters, upload, video, workspace,
 # analysis) with ThreadSanitizer (clang) and runs them with the Qt lock annotations preloaded,
-# plus the probe that shows the annotations work (a deliberate race is still reported). Kept out of test.sh: a third full
-# build would push CI past its time. Exits non-zero on any report or failure.
+# plus the probes that show the annotations and suppressions leave our races reported. Kept
+# out of test.sh (a third full build would push CI past its time): run it before every stop
+# that touches threaded code (README). Exits non-zero on any report or failure.
 #   ./scripts/tsan.sh            build and run
 #   TSAN_TESTS=regex ./scripts/tsan.sh   only the matching tests
 #   TSAN_JOBS=4 ./scripts/tsan.sh        tests run at once (default: the number of cores)

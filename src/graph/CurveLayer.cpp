@@ -118,6 +118,17 @@ QThreadPool& CurvePool()
     return pool;
 }
 
+// Work is queued on the pool under this lock, which the pool thread that takes it up locks
+// first: what the queuing thread set up (the work itself, its own locks) is then ordered
+// before the work by a lock the race checker sees; the pool's own queue lock orders it as
+// well, but inside Qt, out of its sight. It outlives all work: a pool thread's first step
+// must not be on memory the queuing thread just made.
+std::mutex& HandOver()
+{
+    static std::mutex handOver;
+    return handOver;
+}
+
 // The indices of one ParallelFor, handed out to whoever asks next: the caller and the helpers
 // it queued on the pool (this one runnable, queued once per helper). The pool may be busy with
 // other calls' helpers, or with the very call that asked (a nested call), so the caller never
@@ -128,10 +139,7 @@ class CIndexShare final : public QRunnable
 public:
     CIndexShare(int count, const std::function<void(int)>& fn) : m_Count(count), m_Fn(fn) { setAutoDelete(false); }
 
-    // The helpers are queued under a lock each of them takes first, so what the caller set up
-    // (the share, the jobs) is ordered before their work by a lock the race checker sees; the
-    // pool's own queue lock orders it as well, but inside Qt, out of its sight. The lock outlives
-    // every share: a helper's first step must not be on memory the caller just made.
+    // The helpers are queued under the hand-over lock, each of them takes it first.
     void queueHelpers(QThreadPool& pool, int helpers)
     {
         std::lock_guard<std::mutex> lock(HandOver());
@@ -165,12 +173,6 @@ public:
     }
 
 private:
-    static std::mutex& HandOver()
-    {
-        static std::mutex handOver;
-        return handOver;
-    }
-
     const int m_Count;
     const std::function<void(int)>& m_Fn;
     std::atomic<int> m_Next{0};
@@ -180,6 +182,62 @@ private:
 };
 
 } // namespace
+
+// The work of a CCurveTask, queued under the hand-over lock like a ParallelFor's helpers.
+class CCurveTask::CRunner final : public QRunnable
+{
+public:
+    CRunner() { setAutoDelete(false); }
+    void run() override
+    {
+        HandOver().lock();
+        HandOver().unlock();
+        std::function<void()> fn;
+        {
+            std::lock_guard<std::mutex> lock(m_Mutex);
+            fn.swap(m_Fn);
+        }
+        fn();
+        // Notified under the lock: once the waiter sees the work done it may free this.
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_bDone = true;
+        m_Done.notify_all();
+    }
+
+    std::mutex m_Mutex;
+    std::condition_variable m_Done;
+    std::function<void()> m_Fn;   // under m_Mutex
+    bool m_bDone = true;          // under m_Mutex
+};
+
+CCurveTask::CCurveTask() : m_pRunner(std::make_unique<CRunner>()) {}
+
+CCurveTask::~CCurveTask()
+{
+    wait();
+}
+
+void CCurveTask::start(std::function<void()> fn)
+{
+    wait();
+    std::lock_guard<std::mutex> handOver(HandOver());
+    {
+        std::lock_guard<std::mutex> lock(m_pRunner->m_Mutex);
+        m_pRunner->m_Fn = std::move(fn);
+        m_pRunner->m_bDone = false;
+    }
+    CurvePool().start(m_pRunner.get());
+}
+
+void CCurveTask::wait()
+{
+    if (CurvePool().tryTake(m_pRunner.get())) {
+        m_pRunner->run();
+        return;
+    }
+    std::unique_lock<std::mutex> lock(m_pRunner->m_Mutex);
+    m_pRunner->m_Done.wait(lock, [this] { return m_pRunner->m_bDone; });
+}
 
 void ParallelFor(int count, int threads, const std::function<void(int)>& fn,
                  const std::function<void()>& callerFirst) noexcept

@@ -13,6 +13,7 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 // One solid curve to paint: its colour, its strokes and the segments of its chain that show
 // (VisibleSegments of the strokes).
@@ -31,6 +32,26 @@ struct CCurveInk
 // ends the program, on the caller's thread as on a helper's.
 void ParallelFor(int count, int threads, const std::function<void(int)>& fn,
                  const std::function<void()>& callerFirst = {}) noexcept;
+
+// One piece of work at a time run on the graph's thread pool beside the caller's own work:
+// start() hands it over and returns at once; wait() returns once it has run, running it on the
+// caller's thread when no pool thread has taken it up yet (so a busy pool never holds the
+// caller up). start() waits for the work before; so does the destructor. fn must not throw.
+class CCurveTask
+{
+public:
+    CCurveTask();
+    ~CCurveTask();
+    CCurveTask(const CCurveTask&) = delete;
+    CCurveTask& operator=(const CCurveTask&) = delete;
+
+    void start(std::function<void()> fn);
+    void wait();
+
+private:
+    class CRunner;
+    std::unique_ptr<CRunner> m_pRunner;
+};
 
 // Paints the curves, in order, into the part `area` of image (in the image's pixels) as
 // PaintStrokes paints each solid one on a painter of the image translated by -origin, clipped

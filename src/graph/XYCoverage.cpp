@@ -199,12 +199,16 @@ struct CTarget
     }
 };
 
-// The open bits of columns left..right of a row, at most 33 of them, the first as bit 0. Two
-// words are read at once, so the last row's words are followed by one more.
+// The open bits of columns left..right of a row, at most 33 of them, the first as bit 0. The
+// word after the first is read only when the columns reach into it: it is the next tile's,
+// which another thread may be settling meanwhile, and masking its bits off afterwards would
+// not make reading it any less a race.
 inline quint64 OpenBits(const quint32* open, int left, int right)
 {
     const int w = left >> 5;
-    const quint64 pair = quint64(open[w]) | (quint64(open[w + 1]) << 32);
+    quint64 pair = open[w];
+    if ((right >> 5) != w)
+        pair |= quint64(open[w + 1]) << 32;
     return (pair >> (left & 31)) & (~quint64(0) >> (63 - (right - left)));
 }
 
@@ -435,7 +439,7 @@ CTarget Target(QImage& image, QRgb colour, const uint* tint, const quint16* chan
     if (!kept) {
         maps.colour = colour;
         maps.need.resize(size_t(t.width) * size_t(t.height));
-        maps.open.resize(size_t(words) * size_t(t.height) + 1, 0);
+        maps.open.resize(size_t(words) * size_t(t.height), 0);
         maps.openInTile.assign(size_t(words) * size_t((t.height + TileRows - 1) / TileRows), 0);
         uint last = t.row(0)[0];
         uchar lastNeed = t.needOfPixel(last);

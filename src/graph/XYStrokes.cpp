@@ -11,6 +11,7 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/SampleStore.h"
 #include "graph/GraphRules.h"
+#include "graph/CurveLayer.h"
 #include "graph/XYCoverage.h"
 
 #include <QImage>
@@ -20,7 +21,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <thread>
 #include <vector>
 
 namespace {
@@ -220,11 +220,7 @@ public:
     // while the walk reads on, until the next batch or awaitCoverage.
     void flush();
     // Waits until coverage has painted every batch handed to it.
-    void awaitCoverage()
-    {
-        if (m_CoverageJob.joinable())
-            m_CoverageJob.join();
-    }
+    void awaitCoverage() { m_CoverageJob.wait(); }
     int m_LeftOut = 0;   // segments left out as already painted
     long long m_Segments = 0;   // segments of the curve painted
 
@@ -344,7 +340,7 @@ private:
     CXYCoverage* m_pCoverage = nullptr;
     long long m_CoverageFrom = -1;
     std::vector<QPoint> m_CoveragePoints;   // the batch coverage is painting
-    std::thread m_CoverageJob;
+    CCurveTask m_CoverageJob;
     QVector<QLine> m_Lines;
     QVector<double> m_Ys, m_Xs;
     std::vector<int> m_Pixels;
@@ -455,7 +451,7 @@ void CXYWalker::flush()
         // alone meanwhile: the painter's segments all came before.
         awaitCoverage();
         m_CoveragePoints.assign(path.constData() + painted, path.constData() + path.size());
-        m_CoverageJob = std::thread([this] {
+        m_CoverageJob.start([this] {
             m_pCoverage->paint(m_CoveragePoints.data(), int(m_CoveragePoints.size()), CurveThreads());
         });
     }

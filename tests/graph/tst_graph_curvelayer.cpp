@@ -16,6 +16,8 @@
 #include <thread>
 #include <vector>
 
+#include <sched.h>
+
 namespace {
 
 // Pixels that differ between two images of one size, with the first one named.
@@ -223,6 +225,23 @@ private slots:
         int calls = 0;
         ParallelFor(0, 4, [&](int) { ++calls; });
         QCOMPARE(calls, 0);
+    }
+
+    // Pinned to one processor, a paint uses one thread, whatever the machine's count.
+    void curveThreadsFollowTheAffinity()
+    {
+        cpu_set_t before;
+        QCOMPARE(sched_getaffinity(0, sizeof before, &before), 0);
+        int first = 0;
+        while (!CPU_ISSET(first, &before))
+            ++first;
+        cpu_set_t one;
+        CPU_ZERO(&one);
+        CPU_SET(first, &one);
+        QCOMPARE(sched_setaffinity(0, sizeof one, &one), 0);
+        const int threads = CurveThreads();
+        sched_setaffinity(0, sizeof before, &before);
+        QCOMPARE(threads, 1);
     }
 
     // Callers on three threads at once, each job calling again: far more helpers wanted than the
