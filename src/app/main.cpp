@@ -4,12 +4,14 @@
 #include "app/shell/MainWindow.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Logic/LogicManager.h"
+#include "platform/Processors.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QSharedMemory>
 #include <QTextStream>
+#include <QThreadPool>
 #include <QTranslator>
 
 #include <memory>
@@ -70,6 +72,8 @@ int main(int argc, char** argv)
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     KorvantaImages::InstallPngReader();
     QApplication app(argc, argv);
+    // Qt sizes its own pool (image scaling, our background listings) by the machine's count.
+    QThreadPool::globalInstance()->setMaxThreadCount(KorvantaPlatform::UsableProcessors());
     QApplication::setStyle(new CKorvantaStyle);
     KorvantaFonts::Install();
     QTextStream out(stdout);

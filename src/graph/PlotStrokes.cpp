@@ -4,19 +4,17 @@
 #include "Core/Data/SampleStore.h"
 #include "graph/CurveLayer.h"
 #include "graph/GraphRules.h"
+#include "platform/Processors.h"
 
 #include <QHash>
 #include <QPainter>
 #include <QPair>
 
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <limits>
 #include <thread>
-
-#include <sched.h>
 
 namespace {
 
@@ -273,37 +271,12 @@ void StrokeTimeCurves(QVector<CCurveJob>& jobs, int threads)
     });
 }
 
-namespace {
-
-// The processors this process may run on. The machine's count (hardware_concurrency, and Qt's
-// idealThreadCount alike) ignores the affinity: pinned to two of eight, a paint would run eight
-// threads taking turns on two.
-int UsableProcessors()
-{
-    for (int cpus = CPU_SETSIZE; cpus <= 64 * CPU_SETSIZE; cpus *= 2) {
-        cpu_set_t* set = CPU_ALLOC(cpus);
-        if (!set)
-            break;
-        const size_t bytes = CPU_ALLOC_SIZE(cpus);
-        const bool got = sched_getaffinity(0, bytes, set) == 0;
-        const int count = got ? CPU_COUNT_S(bytes, set) : 0;
-        CPU_FREE(set);
-        if (got)
-            return std::max(count, 1);
-        if (errno != EINVAL)
-            break;   // EINVAL: the kernel's mask is larger than this one
-    }
-    return int(std::max(std::thread::hardware_concurrency(), 1u));
-}
-
-} // namespace
-
 int CurveThreads()
 {
     // Every processor shortens a paint of many long curves: the strips the curves are drawn in
     // cost the same whoever draws them. Past eight, thread starts and the strips' images (one
     // of the window's size per thread) add more than they save.
-    return std::clamp(UsableProcessors(), 1, 8);
+    return std::clamp(KorvantaPlatform::UsableProcessors(), 1, 8);
 }
 
 void VisibleSegments(const CPlotStrokes& strokes, QVector<QLine>& out)
