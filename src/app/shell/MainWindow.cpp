@@ -96,7 +96,7 @@ MainWindow::MainWindow(QWidget* parent)
     if (CHistoryWindow* history = m_WindowsManager.GetHistoryWindow())
         history->SetDataManager(&m_pLogicManager->m_DataManager);
     m_WindowsManager.InstallBloodPressureEvaluator(&m_pLogicManager->m_DataManager);
-    CFunctions::SetDataManager(&m_pLogicManager->m_DataManager);
+    m_WindowsManager.GetFunctions()->SetDataManager(&m_pLogicManager->m_DataManager);
 
     // Maximising is a request to the window manager; without one (a bare X server, a kiosk
     // session) it is ignored and the window would open at its small default size. The normal
@@ -122,8 +122,7 @@ MainWindow::~MainWindow()
     m_WindowsManager.SetLogicManagerObject(nullptr);
     m_pSetupSettings.reset();
     m_pLogicQueries.reset();
-    if (m_pLogicManager && CFunctions::GetDataManager() == &m_pLogicManager->m_DataManager)
-        CFunctions::SetDataManager(nullptr);
+    m_WindowsManager.GetFunctions()->SetDataManager(nullptr);
     delete m_pLogicManager;
     m_pLogicManager = nullptr;
     if (p_MainWindow == this)

@@ -148,8 +148,7 @@ void MainWindow::shutDown()
     m_WindowsManager.SetShellLogic(nullptr);
     if (CHistoryWindow* history = m_WindowsManager.GetHistoryWindow())
         history->SetDataManager(nullptr);
-    if (m_pLogicManager && CFunctions::GetDataManager() == &m_pLogicManager->m_DataManager)
-        CFunctions::SetDataManager(nullptr);
+    m_WindowsManager.GetFunctions()->SetDataManager(nullptr);
     m_pShellLogic = nullptr;
     m_pOwnShellLogic.reset();
     m_pLogicQueries.reset();
