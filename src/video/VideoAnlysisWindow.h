@@ -117,6 +117,9 @@ public:
     static int videoWindowsCounter;
     static int currentVideoWindowsCounter;
     static int trackingRunCounter;
+    // Runs made by earlier sessions are counted as the store reads their folders back, so a
+    // new run gets the next number.
+    static void CountLoadedRuns(CDataManager& data);
 
     // State shared by the view, playback and tracking (and the window's stored record).
     int serialNumber = 0;

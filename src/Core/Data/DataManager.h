@@ -50,6 +50,16 @@ public:
     {
         m_BranchDeleted = std::move(callback);
     }
+    // What the folders read by LoadFolderFromFile ask of the layers above (DataFolder.h): the
+    // shell gives the workspace file's path, the video window counts tracking runs.
+    void SetWorkspacePathProvider(std::function<QString()> provider)
+    {
+        m_FolderReadHooks.workspacePath = std::move(provider);
+    }
+    void SetTrackingRunLoaded(std::function<void()> counter)
+    {
+        m_FolderReadHooks.trackingRunLoaded = std::move(counter);
+    }
 
     // Creation.
     CDataFolder* CreateDataFolder();
@@ -196,6 +206,7 @@ private:
     IRunServices* m_pRunServices = nullptr;
     const CSensorInfo* m_pCatalogue = nullptr;
     std::function<void(const CDataBranch*)> m_BranchDeleted;
+    CFolderReadHooks m_FolderReadHooks;
 
     struct HeldBackData
     {

@@ -14,6 +14,7 @@
 #include "setup/LogicQueries.h"
 #include "setup/SetupSettings.h"
 #include "setup/SetupWindow.h"
+#include "video/VideoAnlysisWindow.h"
 
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -89,13 +90,14 @@ MainWindow::MainWindow(QWidget* parent)
     m_WindowsManager.SetSetupSettings(m_pSetupSettings.get());
     m_pOwnShellLogic.reset(new CLogicManagerShell(m_pLogicManager, m_pLogicQueries.get()));
     SetShellLogic(m_pOwnShellLogic.get());
-    m_pOwnWorkspaceFiles.reset(new CShellWorkspaceFiles);
+    m_pOwnWorkspaceFiles.reset(new CShellWorkspaceFiles(m_pLogicManager->m_DataManager));
     m_WindowsManager.SetWorkspaceFiles(m_pOwnWorkspaceFiles.get());
     m_WindowsManager.SetLanguages(&m_Languages);
     m_WindowsManager.SetApplicationTitle(m_TitleText);
     if (CHistoryWindow* history = m_WindowsManager.GetHistoryWindow())
         history->SetDataManager(&m_pLogicManager->m_DataManager);
     m_WindowsManager.InstallBloodPressureEvaluator(&m_pLogicManager->m_DataManager);
+    CVideoAnlysisWindow::CountLoadedRuns(m_pLogicManager->m_DataManager);
     m_WindowsManager.GetFunctions()->SetDataManager(&m_pLogicManager->m_DataManager);
 
     // Maximising is a request to the window manager; without one (a bare X server, a kiosk
