@@ -2,7 +2,7 @@
 // (start, live redraw, end), new analysis branches, deleted branches and the X-axis plot.
 #include "graph/GraphWindow.h"
 
-#include "app/base/ChildWindowHost.h"
+#include "windowbase/ChildWindowHost.h"
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"

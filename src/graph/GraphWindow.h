@@ -5,7 +5,7 @@
 // deleted branches. Split over several files by concern: GraphWindow.cpp (state and run
 // cycle), GraphWindow_autoscale.cpp, GraphWindow_paint.cpp (layout and legend),
 // GraphWindow_scales.cpp, GraphWindow_lines.cpp and GraphWindow_toolbar.cpp.
-#include "app/base/KorvantaWindow.h"
+#include "windowbase/KorvantaWindow.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphPlot.h"
 #include "graph/PlotStrokes.h"

@@ -1,13 +1,13 @@
 #include "video/VideoAnlysisWindow.h"
 
-#include "app/base/ChildWindowHost.h"
-#include "app/base/MultiAction.h"
-#include "app/base/Prompter.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/MultiAction.h"
+#include "windowbase/Prompter.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "video/VideoPositionSlider.h"
 #include "video/VideoSurface_Player.h"
-#include "video/tracking/VideoRules.h"
+#include "tracking/VideoRules.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/base/DeferredIcon.h"
+#include "windowbase/DeferredIcon.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>

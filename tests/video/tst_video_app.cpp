@@ -1,7 +1,7 @@
 // The video analysis through the real main window: the ribbon's video command opens a window,
 // its Open command loads a generated video, Next Frame and Play run it, and an object selected
 // with the mouse is tracked into a run that the history shows and the current graph draws.
-#include "app/base/MultiAction.h"
+#include "windowbase/MultiAction.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"

@@ -1,12 +1,12 @@
 // The lesson path through the real window, driven by mouse as a student drives it: a ball video
 // opened, the axis origin dragged and turned, the ball boxed and tracked, with and without moves
 // between press and release, at a picture smaller than, equal to and larger than the video.
-#include "app/base/MultiAction.h"
+#include "windowbase/MultiAction.h"
 #include "support/VideoFixture.h"
 #include "support/VideoHost.h"
 #include "video/VideoAnlysisWindow.h"
 #include "video/VideoSurface_Player.h"
-#include "video/tracking/VideoRules.h"
+#include "tracking/VideoRules.h"
 
 #include <QTemporaryDir>
 #include "common/TestMain.h"

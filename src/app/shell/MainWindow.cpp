@@ -4,7 +4,7 @@
 
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryWindow.h"
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "app/shell/ShellLogic.h"
 #include "app/shell/UploadService.h"
 #include "upload/XMLRPC.h"

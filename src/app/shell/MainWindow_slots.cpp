@@ -3,7 +3,7 @@
 
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryWindow.h"
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "app/shell/ShellServices.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicManager.h"

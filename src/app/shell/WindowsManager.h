@@ -4,7 +4,7 @@
 // beside the graph, owns the signal hub, and runs the run-control state machine.
 #include "analysis/Functions.h"
 #include "analysis_dialogs/AnalysisHost.h"
-#include "app/base/ChildWindowHost.h"
+#include "windowbase/ChildWindowHost.h"
 #include "setup/SetupHost.h"
 #include "workspace/WorkspaceHost.h"
 

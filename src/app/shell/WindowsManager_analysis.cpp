@@ -7,7 +7,7 @@
 #include "analysis_dialogs/FunctionsDialog.h"
 #include "analysis_dialogs/StatisticsDialog.h"
 #include "analysis_dialogs/TimingWizard.h"
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "app/shell/EngineMessages.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/ShellServices.h"

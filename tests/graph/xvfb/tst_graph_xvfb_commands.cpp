@@ -4,7 +4,7 @@
 // autoscale from the tool bar, and a screenshot of the result.
 #include "../support/GraphServices.h"
 #include "../support/LiveRun.h"
-#include "app/base/MultiAction.h"
+#include "windowbase/MultiAction.h"
 #include "Core/Data/DataBranch.h"
 
 #include <QClipboard>

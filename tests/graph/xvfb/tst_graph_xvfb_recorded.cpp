@@ -2,7 +2,7 @@
 // mouse on a real X server: zoomed, panned, read with both cursors and annotated; the screen
 // is grabbed at the end.
 #include "../support/LiveRun.h"
-#include "app/base/MultiAction.h"
+#include "windowbase/MultiAction.h"
 #include "Core/Data/DataBranch.h"
 #include "graph/GraphRules.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // A document area that hosts video windows in tests: its own hub, data store and a prompter
 // that answers file choosers and records every box.
-#include "app/base/ChildWindowHost.h"
-#include "app/base/Prompter.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/Prompter.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 #include "video/VideoAnlysisWindow.h"
