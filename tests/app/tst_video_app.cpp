@@ -8,8 +8,8 @@
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 #include "graph/GraphWindow.h"
-#include "support/VideoFixture.h"
-#include "support/VideoHost.h"
+#include "../video/support/VideoFixture.h"
+#include "../video/support/VideoHost.h"
 #include "video/VideoAnlysisWindow.h"
 
 #include <QTemporaryDir>
