@@ -214,7 +214,7 @@ void CGraphWindow::SetXPlot(CGraphPlot* plot, bool timeAxis, int index)
     ResizeScaleCombos();
 }
 
-void CGraphWindow::RepaintGraph(int mode)
+void CGraphWindow::RepaintGraph(RepaintMode mode)
 {
     m_RepaintMode = mode;
     repaint();
