@@ -229,7 +229,8 @@ private:
     void step(CVideoAnlysisWindow* w, void (CVideoAnlysisWindow::*command)(), int expected)
     {
         (w->*command)();
-        QTest::qWaitFor([w] { return w->RequestedFrame() < 0 && !w->isStepping; }, 5000);
+        QVERIFY2(QTest::qWaitFor([w] { return w->RequestedFrame() < 0 && !w->isStepping; }, 5000),
+                 "the step did not settle on a frame");
         QCOMPARE(BallVideo::FrameNumber(w->frameImage), expected);
         QCOMPARE(w->surface()->frameCounter, qint64(expected));
         QCOMPARE(w->timeText()->text(), VideoPlayback::TimeText(w->videoDuration, expected, w->frameCount));

@@ -166,6 +166,12 @@ private:
     CLoggerProtocolState* RunState(ILogger* logger);
     // Zeroes the run's sample counters before its first stored row.
     void StartRunCounters(CLoggerProtocolState* st, int count);
+    // What storing rows of a packet starts from (DataManager_store.cpp): the run's counters,
+    // the sensors of the packet's positions and the branches they store into. False when the
+    // setup has no active sensor or the run has no folder with branches.
+    struct RunTargets;
+    bool PrepareRunTargets(ILogger* logger, int count, const unsigned char* positions, bool loggerList,
+                           RunTargets& run);
     void RunOnlineFunctions();
     void StoreManualSample(ILogger* logger);
     const CSensorInfo* Catalogue() const { return m_pCatalogue; }
