@@ -25,7 +25,6 @@ struct Source
     CDataBranch* branch = nullptr;
     Source()
     {
-        CFunctions::SetDataManager(&manager);
         const int key = manager.CreateDataBranch(-1, 0.001, 0, 0, -1);
         branch = manager.GetDataBranch(key);
         QVector<double> x(s_Samples);
@@ -96,7 +95,7 @@ template <typename Run>
 void runFunction(benchmark::State& state, Run run)
 {
     Source& s = source();
-    CFunctions functions;
+    CFunctions functions(&s.manager);
     double seconds = 0.0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();

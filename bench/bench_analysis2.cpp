@@ -57,14 +57,13 @@ void BM_PlainDft(benchmark::State& state)
 void BM_FunctionFourier(benchmark::State& state)
 {
     CDataManager manager;
-    CFunctions::SetDataManager(&manager);
     const QVector<double> y = Noise(static_cast<int>(state.range(0)));
     QVector<double> x(y.size());
     for (int i = 0; i < x.size(); ++i)
         x[i] = i;
     CDataBranch* source = manager.GetDataBranch(manager.CreateDataBranch(-1, 0.001, 0, 0, -1));
     source->AppendSamples(x.constData(), y.constData(), y.size());
-    CFunctions functions;
+    CFunctions functions(&manager);
     for (auto _ : state) {
         CDataBranch* axis = nullptr;
         CDataBranch* spectrum = functions.FunctionFourier(source, 0, -1, "S", "", &axis);
@@ -75,35 +74,31 @@ void BM_FunctionFourier(benchmark::State& state)
             manager.DeleteDataBranch(axis->m_Key);
         state.ResumeTiming();
     }
-    CFunctions::SetDataManager(nullptr);
 }
 
 // Statistics and moving average as the dialogs run them: through a stored branch.
 void BM_FunctionStatistics(benchmark::State& state)
 {
     CDataManager manager;
-    CFunctions::SetDataManager(&manager);
     const QVector<double> y = Noise(1000000);
     QVector<double> x(y.size(), 0.0);
     CDataBranch* source = manager.GetDataBranch(manager.CreateDataBranch(-1, 0.001, 0, 0, -1));
     source->AppendSamples(x.constData(), y.constData(), y.size());
-    CFunctions functions;
+    CFunctions functions(&manager);
     for (auto _ : state) {
         CStatisticsInfo info = functions.StartStatistics(source->m_Key, 0, -1).result();
         benchmark::DoNotOptimize(info.m_median);
     }
-    CFunctions::SetDataManager(nullptr);
 }
 
 void BM_CalculateArraysAverage(benchmark::State& state)
 {
     CDataManager manager;
-    CFunctions::SetDataManager(&manager);
     const QVector<double> y = Noise(1000000);
     QVector<double> x(y.size(), 0.0);
     CDataBranch* source = manager.GetDataBranch(manager.CreateDataBranch(-1, 0.001, 0, 0, -1));
     source->AppendSamples(x.constData(), y.constData(), y.size());
-    CFunctions functions;
+    CFunctions functions(&manager);
     for (auto _ : state) {
         CDataBranch* avg = functions.CalculateArraysAverage(source, state.range(0), 0, -1, "a");
         state.PauseTiming();
@@ -111,7 +106,6 @@ void BM_CalculateArraysAverage(benchmark::State& state)
             manager.DeleteDataBranch(avg->m_Key);
         state.ResumeTiming();
     }
-    CFunctions::SetDataManager(nullptr);
 }
 
 // A length with a large prime factor (1,000,003 is prime) goes the chirp route.

@@ -2,7 +2,7 @@
 // series each, 200 and 400 runs, with the time per row to compare the two sizes; adding a run
 // live; and workspaces of 16,000 to 100,000 runs opened, scrolled and thinned, with the heap the
 // history takes per row.
-#include "app/base/ChildWindowHost.h"
+#include "windowbase/ChildWindowHost.h"
 #include "app/shell/HistoryRows.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"

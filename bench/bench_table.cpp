@@ -2,7 +2,7 @@
 // must not grow with the run: compare the two), and the interface-thread work of a live run at
 // the fastest logger rate (100,000 rows a second, one hub signal per row, the redraw timer every
 // 40 ms), given as the share of one core it takes.
-#include "app/base/ChildWindowHost.h"
+#include "windowbase/ChildWindowHost.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"

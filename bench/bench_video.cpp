@@ -1,12 +1,12 @@
 // Video analysis: automatic tracking of a 40x40 object in 1280x720 frames on one core (frames
 // per second, to compare with the video's own 30), and the time from a Next Frame command to
 // the new picture on the screen with the real media player.
-#include "app/base/ChildWindowHost.h"
+#include "windowbase/ChildWindowHost.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "video/VideoAnlysisWindow.h"
 #include "video/VideoSurface_Player.h"
-#include "video/tracking/TemplateTracker.h"
+#include "tracking/TemplateTracker.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 // same plots, and paints without reaching outside its plot list. One offscreen application,
 // one store with a run of ordinary, timing-result and tracked branches, and one window serve
 // every input.
-#include "app/base/ChildWindowHost.h"
+#include "windowbase/ChildWindowHost.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"

@@ -1,7 +1,7 @@
 // Arbitrary bytes as a window record of the workspace file: the reader returns 0 or the
 // workspace error code, and a window it accepted has a position and size the document area
 // can show. One offscreen application and one window serve every input.
-#include "app/base/KorvantaWindow.h"
+#include "windowbase/KorvantaWindow.h"
 
 #include <QApplication>
 #include <QByteArray>

@@ -1,7 +1,6 @@
 #include "analysis/BloodPressure.h"
 
 #include <QCoreApplication>
-#include <atomic>
 #include <cmath>
 
 #include "Core/Base/Diagnostics.h"
@@ -184,20 +183,6 @@ QString BloodPressureTitle()
 }
 
 // ---- CFunctions ------------------------------------------------------------------------
-
-namespace {
-std::atomic<CKorvantaSignals*> s_pSignalHub{nullptr};
-}
-
-void CFunctions::SetSignalHub(CKorvantaSignals* hub)
-{
-    s_pSignalHub = hub;
-}
-
-CKorvantaSignals* CFunctions::GetSignalHub()
-{
-    return s_pSignalHub.load();
-}
 
 void CFunctions::FunctionBloodPressure(CDataBranch* branch)
 {

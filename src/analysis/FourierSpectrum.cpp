@@ -78,14 +78,14 @@ CDataBranch* CFunctions::FunctionFourier(CDataBranch* branch, long start, long e
     // Everything is checked before anything is created, so a refused range leaves no branch.
     // A refusal says why: a dialog that asked for the spectrum would otherwise just close.
     if (count < 3) {
-        AnalysisSupport::ShowTooFewSamples();
+        AnalysisSupport::ShowTooFewSamples(*this);
         return nullptr;
     }
     if (count > (1 << 29))
         return nullptr;
     if (!(dt > 0.0) || !std::isfinite(1.0 / dt) || SampledByHand(GetDataManager(), branch)) {
         // Frequencies need the time between samples, which manual sampling does not have.
-        AnalysisSupport::ShowCritical(QString(), tr("A Fourier transform needs samples taken at a fixed rate; "
+        AnalysisSupport::ShowCritical(*this, QString(), tr("A Fourier transform needs samples taken at a fixed rate; "
                                                     "this series was sampled by hand."));
         return nullptr;
     }
@@ -96,7 +96,7 @@ CDataBranch* CFunctions::FunctionFourier(CDataBranch* branch, long start, long e
     branch->CopyRange(0, static_cast<int>(count), positions, unused);
     QVector<double> magnitudes;
     if (!FourierMagnitudes(ys.constData(), static_cast<int>(count), magnitudes)) {
-        AnalysisSupport::ShowCritical(QString(), tr("The Fourier transform could not be computed."));
+        AnalysisSupport::ShowCritical(*this, QString(), tr("The Fourier transform could not be computed."));
         return nullptr;
     }
     const double step = 1.0 / (dt * count);

@@ -5,6 +5,9 @@
 // on the copy and writes the result as a new branch through AddFunctionBranch. The caller gets
 // the new branch (or null) and is responsible for the history entry and the announcement.
 // Failures a user must see go to the message sink (IMessageSink.h); nothing here blocks.
+// The engine is given the store it reads and writes, the sink and the hub when it is made; an
+// engine without a store makes no branch, without a sink its messages only go to the
+// diagnostics.
 #include "Core/Data/SafeArray.h"
 #include "analysis/Statistics.h"
 
@@ -18,7 +21,6 @@ class CDataBranch;
 class CDataManager;
 class CKorvantaSignals;
 class CSensorInfo;
-class CWindowsManager;
 class IMessageSink;
 
 class CFunctions
@@ -68,19 +70,20 @@ public:
     static constexpr int FunctionResultIndex = 20480;
     static constexpr int CurveFitResultIndex = 20481;
 
-    // The window manager is kept but not used by the engine; null is fine (tests, dialogs).
-    explicit CFunctions(CWindowsManager* owner = nullptr);
-    CWindowsManager* GetOwner() const { return m_pOwner; }
+    explicit CFunctions(CDataManager* data = nullptr, IMessageSink* messages = nullptr,
+                        CKorvantaSignals* hub = nullptr);
 
-    // Process-wide collaborators, so that a temporary instance behaves like the window
-    // manager's. Without a sink, messages only go to the diagnostics. Without a data manager
-    // of its own the engine uses the logic manager's.
-    static void SetMessageSink(IMessageSink* sink);
-    static IMessageSink* GetMessageSink();
-    static void SetDataManager(CDataManager* manager);
-    static CDataManager* GetDataManager();
-    // The sensor catalogue of the data manager (or of the logic manager); may be null.
-    static const CSensorInfo* GetSensorCatalogue();
+    // The store changes when the shell's logic manager comes and goes; the others stay.
+    void SetDataManager(CDataManager* manager) { m_pDataManager = manager; }
+    CDataManager* GetDataManager() const { return m_pDataManager; }
+    void SetMessageSink(IMessageSink* sink) { m_pMessageSink = sink; }
+    IMessageSink* GetMessageSink() const { return m_pMessageSink; }
+    // The hub through which results reach the user (the blood-pressure message) and the
+    // statistics stop the logger keep-alive.
+    void SetSignalHub(CKorvantaSignals* hub) { m_pSignalHub = hub; }
+    CKorvantaSignals* GetSignalHub() const { return m_pSignalHub; }
+    // The sensor catalogue of the data manager; may be null.
+    const CSensorInfo* GetSensorCatalogue() const;
 
     // The single entry by function id. Looks G1 (always), G2 (g2Key >= 0) and the X-axis
     // branch (xKey >= 0) up, then hands each function its arguments. end = -1: whole branch.
@@ -189,10 +192,6 @@ public:
     void FunctionBloodPressure(CDataBranch* branch);
 
     // ---- Range evaluations: smoothing, spectrum, photogate timing, statistics, averages ----
-    // The hub through which results reach the user (the blood-pressure message) and the
-    // statistics stop the logger keep-alive. Without one set, the logic manager's is used.
-    static void SetSignalHub(CKorvantaSignals* hub);
-    static CKorvantaSignals* GetSignalHub();
     // Centred moving average of width 2*(width/2)+1 as a new list of the same length, owned by
     // the caller. A list too short for one full window away from both edges (fewer than
     // 2*(width/2)+3 values), or a negative width, comes back as an unchanged copy.
@@ -225,5 +224,7 @@ public:
     int Binom(int n, int k);
 
 private:
-    CWindowsManager* m_pOwner = nullptr;
+    CDataManager* m_pDataManager = nullptr;
+    IMessageSink* m_pMessageSink = nullptr;
+    CKorvantaSignals* m_pSignalHub = nullptr;
 };

@@ -4,6 +4,7 @@
 #include <QVector>
 
 class CDataBranch;
+class CFunctions;
 
 namespace AnalysisSupport {
 
@@ -21,16 +22,22 @@ struct BranchRange
 
 // Normalises (start, end) against the number of Y values of the branch and copies the range.
 void ReadRange(const CDataBranch* branch, long start, long end, BranchRange& range);
+// The same for a derivation that needs two samples or more: false for no branch, and after
+// "Too few samples." for a range that holds fewer.
+bool ReadRangeOfTwo(const CFunctions& engine, const CDataBranch* branch, long start, long end,
+                    BranchRange& range);
+// False after "Too few samples." when a result holds fewer than two samples.
+bool HoldsTwo(const CFunctions& engine, int count);
 
 // The factor from a branch's stored values to the unit the catalogue gives its measurement,
 // the unit its graphs and tables are labelled with. A branch already stored in that unit (every
 // recorded one) gets 1; so do results, fits and branches of no catalogue sensor.
-double DisplayMultiplier(const CDataBranch* branch);
+double DisplayMultiplier(const CFunctions& engine, const CDataBranch* branch);
 
-// A failure the user must see: a critical box with this title and text (message sink).
-void ShowCritical(const QString& title, const QString& text);
+// A failure the user must see: a critical box with this title and text (the engine's sink).
+void ShowCritical(const CFunctions& engine, const QString& title, const QString& text);
 // The common failure of every derivation: "Too few samples." with an empty title.
-void ShowTooFewSamples();
+void ShowTooFewSamples(const CFunctions& engine);
 
 // One point of the transform with coefficients of function id (cosine, exponential, linear,
 // logarithms, quadratic, reciprocal, sine, square, square root, tangent) at operand v: the

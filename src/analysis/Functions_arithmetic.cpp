@@ -52,7 +52,7 @@ CDataBranch* combine(CFunctions* engine, Operation operation, CDataBranch* g1, b
     readSource(g2, g2AsTime, s2);
     // An empty source has no X window at all; it would otherwise be read at index 0.
     if (s1.count() == 0 || s2.count() == 0) {
-        ShowTooFewSamples();
+        ShowTooFewSamples(*engine);
         return nullptr;
     }
     long s = start;
@@ -96,7 +96,7 @@ CDataBranch* combine(CFunctions* engine, Operation operation, CDataBranch* g1, b
                 continue; // the next G1 sample is examined like any other
             }
             if (gapMark != 0) {
-                ShowCritical(QString(), CFunctions::tr("Invalid values."));
+                ShowCritical(*engine, QString(), CFunctions::tr("Invalid values."));
                 return nullptr;
             }
             y = (A * g1v) / divisor;
@@ -106,10 +106,8 @@ CDataBranch* combine(CFunctions* engine, Operation operation, CDataBranch* g1, b
         outX.append(x1);
         outY.append(y);
     }
-    if (outX.size() < 2) {
-        ShowTooFewSamples();
+    if (!HoldsTwo(*engine, outX.size()))
         return nullptr;
-    }
     return engine->AddFunctionBranch(g1->m_Key, outX, outY, name, name, g1->m_Interval,
                                      g1->m_Unit, g1->m_UnitPrefix,
                                      CFunctions::FunctionResultIndex);

@@ -73,10 +73,8 @@ CDataBranch* CFunctions::FunctionDerivative(CDataBranch* g1, bool g1AsTime, long
     }
     outX.resize(points);
     outY.resize(points);
-    if (outX.size() < 2) {
-        ShowTooFewSamples();
+    if (!HoldsTwo(*this, outX.size()))
         return nullptr;
-    }
 
     const QString unit = QStringLiteral("%1/%2").arg(g1->m_Unit, tr("s"));
     if (name.isEmpty())
@@ -98,15 +96,10 @@ CDataBranch* CFunctions::FunctionDerivative(CDataBranch* g1, bool g1AsTime, long
 CDataBranch* CFunctions::FunctionIntegral(CDataBranch* g1, bool g1AsTime, long start, long end,
                                           double A, double B)
 {
-    if (!g1)
-        return nullptr;
     BranchRange range;
-    ReadRange(g1, start, end, range);
     // The first point needs a sample at the start of the range; a single one gives no area.
-    if (range.count() < 2) {
-        ShowTooFewSamples();
+    if (!ReadRangeOfTwo(*this, g1, start, end, range))
         return nullptr;
-    }
     const double interval = g1->m_Interval;
     const int n = range.count();
     QVector<double> outY(n);

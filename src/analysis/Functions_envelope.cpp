@@ -90,10 +90,8 @@ CDataBranch* CFunctions::FunctionEnvelope(CDataBranch* g1, double A, long start,
         }
         previous = p;
     });
-    if (outX.size() < 2) {
-        ShowTooFewSamples();
+    if (!HoldsTwo(*this, outX.size()))
         return nullptr;
-    }
     return AddFunctionBranch(g1->m_Key, outX, outY, name, name, g1->m_Interval, g1->m_Unit,
                              g1->m_UnitPrefix, FunctionResultIndex);
 }
@@ -120,10 +118,8 @@ CDataBranch* CFunctions::FunctionFrequency(CDataBranch* g1, double A, long start
         }
         previous = p;
     });
-    if (outX.size() < 2) {
-        ShowTooFewSamples();
+    if (!HoldsTwo(*this, outX.size()))
         return nullptr;
-    }
     return AddFunctionBranch(g1->m_Key, outX, outY, name, name, interval, unit,
                              g1->m_UnitPrefix, FunctionResultIndex);
 }

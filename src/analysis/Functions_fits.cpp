@@ -61,15 +61,10 @@ CDataBranch* makeFit(CFunctions* engine, CDataBranch* g1, const QVector<double>&
 
 CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, long end)
 {
-    if (!g1)
-        return nullptr;
     BranchRange range;
-    ReadRange(g1, start, end, range);
-    const int n = range.count();
-    if (n < 2) {
-        ShowTooFewSamples();
+    if (!ReadRangeOfTwo(*this, g1, start, end, range))
         return nullptr;
-    }
+    const int n = range.count();
     const double interval = g1->m_Interval;
     double st = 0.0, sy = 0.0, sty = 0.0, stt = 0.0;
     for (int i = 0; i < n; ++i) {
@@ -104,15 +99,10 @@ CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, l
 
 CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, long end)
 {
-    if (!g1)
-        return nullptr;
     BranchRange range;
-    ReadRange(g1, start, end, range);
-    if (range.count() < 2) {
-        ShowTooFewSamples();
+    if (!ReadRangeOfTwo(*this, g1, start, end, range))
         return nullptr;
-    }
-    const double m = DisplayMultiplier(g1);
+    const double m = DisplayMultiplier(*this, g1);
     QVector<double> usedX;
     QVector<double> usedY; // the source values of the samples that get a fitted value
     double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0;
@@ -122,7 +112,7 @@ CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, lo
         const double x = range.x.at(i);
         const double y = range.y.at(i) * m;
         if (!(x > 0) || !(y > 0)) {
-            ShowCritical(tr("Power Curve"), tr("The data must be greater and not equal to zero"));
+            ShowCritical(*this, tr("Power Curve"), tr("The data must be greater and not equal to zero"));
             return nullptr;
         }
         const double lx = std::log(x);
@@ -157,15 +147,10 @@ CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, lo
 
 CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long start, long end)
 {
-    if (!g1)
-        return nullptr;
     BranchRange range;
-    ReadRange(g1, start, end, range);
-    const int count = range.count();
-    if (count < 2) {
-        ShowTooFewSamples();
+    if (!ReadRangeOfTwo(*this, g1, start, end, range))
         return nullptr;
-    }
+    const int count = range.count();
     const double interval = g1->m_Interval;
     enum { BeforePositive, InsidePositive, AfterPositive } state = BeforePositive;
     int n = 0;
@@ -179,7 +164,7 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
             continue;
         }
         if (state == AfterPositive) {
-            ShowCritical(QString(), tr("Exponential curve fit defined between (0 , Inf) "));
+            ShowCritical(*this, QString(), tr("Exponential curve fit defined between (0 , Inf) "));
             return nullptr;
         }
         state = InsidePositive;
@@ -194,7 +179,7 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
         ++n;
     }
     if (n == 0) {
-        ShowCritical(QString(), tr("Values must be greater than 0"));
+        ShowCritical(*this, QString(), tr("Values must be greater than 0"));
         return nullptr;
     }
     const double d = n * stt - st * st;

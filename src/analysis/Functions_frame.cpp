@@ -9,13 +9,6 @@
 #include "analysis/FunctionsSupport.h"
 #include "analysis/IMessageSink.h"
 
-#include <atomic>
-
-namespace {
-std::atomic<IMessageSink*> s_pMessageSink{nullptr};
-std::atomic<CDataManager*> s_pDataManager{nullptr};
-} // namespace
-
 namespace AnalysisSupport {
 
 void ReadRange(const CDataBranch* branch, long start, long end, BranchRange& range)
@@ -30,11 +23,28 @@ void ReadRange(const CDataBranch* branch, long start, long end, BranchRange& ran
         branch->CopyRange(int(start), int(end - start + 1), range.x, range.y);
 }
 
-double DisplayMultiplier(const CDataBranch* branch)
+bool ReadRangeOfTwo(const CFunctions& engine, const CDataBranch* branch, long start, long end,
+                    BranchRange& range)
+{
+    if (!branch)
+        return false;
+    ReadRange(branch, start, end, range);
+    return HoldsTwo(engine, range.count());
+}
+
+bool HoldsTwo(const CFunctions& engine, int count)
+{
+    if (count >= 2)
+        return true;
+    ShowTooFewSamples(engine);
+    return false;
+}
+
+double DisplayMultiplier(const CFunctions& engine, const CDataBranch* branch)
 {
     if (!branch || !CSensorInfo::IsValidIndex(branch->m_SensorIndex))
         return 1.0;
-    const CSensorInfo* catalogue = CFunctions::GetSensorCatalogue();
+    const CSensorInfo* catalogue = engine.GetSensorCatalogue();
     if (!catalogue)
         return 1.0;
     // The branch's own measurement: the measurements of one sensor type may carry different
@@ -50,46 +60,28 @@ double DisplayMultiplier(const CDataBranch* branch)
     return GetMultiplier(from, to);
 }
 
-void ShowCritical(const QString& title, const QString& text)
+void ShowCritical(const CFunctions& engine, const QString& title, const QString& text)
 {
     MyOutputDebugString(QStringLiteral("CFunctions: ") + text, DiagGui);
-    if (IMessageSink* sink = s_pMessageSink.load())
+    if (IMessageSink* sink = engine.GetMessageSink())
         sink->criticalMessage(title, text);
 }
 
-void ShowTooFewSamples()
+void ShowTooFewSamples(const CFunctions& engine)
 {
-    ShowCritical(QString(), CFunctions::tr("Too few samples."));
+    ShowCritical(engine, QString(), CFunctions::tr("Too few samples."));
 }
 
 } // namespace AnalysisSupport
 
-CFunctions::CFunctions(CWindowsManager* owner) : m_pOwner(owner) {}
-
-void CFunctions::SetMessageSink(IMessageSink* sink)
+CFunctions::CFunctions(CDataManager* data, IMessageSink* messages, CKorvantaSignals* hub)
+    : m_pDataManager(data), m_pMessageSink(messages), m_pSignalHub(hub)
 {
-    s_pMessageSink = sink;
 }
 
-IMessageSink* CFunctions::GetMessageSink()
+const CSensorInfo* CFunctions::GetSensorCatalogue() const
 {
-    return s_pMessageSink.load();
-}
-
-void CFunctions::SetDataManager(CDataManager* manager)
-{
-    s_pDataManager = manager;
-}
-
-CDataManager* CFunctions::GetDataManager()
-{
-    return s_pDataManager.load();
-}
-
-const CSensorInfo* CFunctions::GetSensorCatalogue()
-{
-    CDataManager* manager = GetDataManager();
-    return manager ? manager->GetSensorCatalogue() : nullptr;
+    return m_pDataManager ? m_pDataManager->GetSensorCatalogue() : nullptr;
 }
 
 CDataBranch* CFunctions::QuickFunctions(short id, int g1Key, bool g1AsTime, int start, int end,

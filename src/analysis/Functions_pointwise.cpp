@@ -24,14 +24,9 @@ template <typename F>
 CDataBranch* mapRange(CFunctions* engine, CDataBranch* g1, long start, long end,
                       const QString& name, F f)
 {
-    if (!g1)
-        return nullptr;
     BranchRange range;
-    ReadRange(g1, start, end, range);
-    if (range.count() < 2) {
-        ShowTooFewSamples();
+    if (!ReadRangeOfTwo(*engine, g1, start, end, range))
         return nullptr;
-    }
     QVector<double> y(range.count());
     for (int i = 0; i < range.count(); ++i)
         y[i] = f(range.y.at(i));
@@ -52,7 +47,7 @@ CDataBranch* inverseTrig(CFunctions* engine, CDataBranch* g1, double A, double B
     for (int i = 0; i < range.count(); ++i) {
         const double u = B * range.y.at(i);
         if (u > 1.0 || u < -1.0) {
-            ShowCritical(QString(), failure);
+            ShowCritical(*engine, QString(), failure);
             return nullptr;
         }
         y[i] = A * f(u);
@@ -85,15 +80,10 @@ CDataBranch* CFunctions::FunctionArcSin(CDataBranch* g1, double A, double B, lon
 
 CDataBranch* CFunctions::FunctionDeltaY(CDataBranch* g1, long start, long end, QString name)
 {
-    if (!g1)
-        return nullptr;
     BranchRange range;
-    ReadRange(g1, start, end, range);
     // The first value is taken only once the range is known to hold samples.
-    if (range.count() < 2) {
-        ShowTooFewSamples();
+    if (!ReadRangeOfTwo(*this, g1, start, end, range))
         return nullptr;
-    }
     const double y0 = range.y.at(0);
     QVector<double> y(range.count());
     for (int i = 0; i < range.count(); ++i)

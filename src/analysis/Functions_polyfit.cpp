@@ -144,9 +144,9 @@ QString PolynomialFormula(const QVector<double>& coefficients)
     return text;
 }
 
-void ShowInvalidValues()
+void ShowInvalidValues(const CFunctions& engine)
 {
-    AnalysisSupport::ShowCritical(QString(), CFunctions::tr("Invalid values"));
+    AnalysisSupport::ShowCritical(engine, QString(), CFunctions::tr("Invalid values"));
 }
 
 } // namespace
@@ -171,7 +171,7 @@ CDataBranch* CFunctions::FunctionPolynomialRegression(CDataBranch* branch, long 
     ValidateStartEndIndexes(start, end, branch->GetYSize());
     // A single sample (0..0) and an empty branch (0..-1) have nothing to fit.
     if ((start == 0 && end == 0) || end < start) {
-        ShowInvalidValues();
+        ShowInvalidValues(*this);
         return nullptr;
     }
     QVector<double> xs, ys;
@@ -179,11 +179,11 @@ CDataBranch* CFunctions::FunctionPolynomialRegression(CDataBranch* branch, long 
     CPolyFitResult fit;
     const PolyFitStatus status = PolynomialFit(xs, ys, branch->m_Interval, coefficientCount, fit);
     if (status == PolyFitTooFew) {
-        AnalysisSupport::ShowTooFewSamples();
+        AnalysisSupport::ShowTooFewSamples(*this);
         return nullptr;
     }
     if (status != PolyFitOk) {
-        ShowInvalidValues();
+        ShowInvalidValues(*this);
         return nullptr;
     }
     const QString name =

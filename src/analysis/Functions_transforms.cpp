@@ -116,20 +116,20 @@ CDataBranch* applyTransform(CFunctions* engine, const Transform& t, CDataBranch*
             if (gapMark == 0)
                 gapMark = outX.size();
             else if (t.rule == GapRule::SecondGap && outX.size() != gapMark) {
-                ShowCritical(QString(), CFunctions::tr(t.gapText));
+                ShowCritical(*engine, QString(), CFunctions::tr(t.gapText));
                 return nullptr;
             }
             continue;
         }
         if (t.rule == GapRule::SingleRun && gapMark != 0) {
-            ShowCritical(QString(), CFunctions::tr(t.gapText));
+            ShowCritical(*engine, QString(), CFunctions::tr(t.gapText));
             return nullptr;
         }
         outX.append(range.x.at(i));
         outY.append(t.value(v, k));
     }
     if (outX.size() < 2) {
-        ShowCritical(QString(), CFunctions::tr(t.tooFewText));
+        ShowCritical(*engine, QString(), CFunctions::tr(t.tooFewText));
         return nullptr;
     }
     return engine->AddFunctionBranch(g1->m_Key, outX, outY, name, name, interval, g1->m_Unit,

@@ -108,10 +108,8 @@ CDataBranch* CFunctions::CalculateArraysAverage(CDataBranch* branch, long width,
     }
     if (name.isEmpty())
         name = QString("%1(%2)").arg(tr("Avg"), branch->m_Name);
-    if (xs.size() <= 1) {
-        AnalysisSupport::ShowTooFewSamples();
+    if (!AnalysisSupport::HoldsTwo(*this, xs.size()))
         return nullptr;
-    }
     return AddFunctionBranch(branch->m_Key, xs, averages, name, name, branch->m_Interval,
                              branch->m_Unit, branch->m_UnitPrefix, FunctionResultIndex);
 }

@@ -100,22 +100,22 @@ struct StatisticsInput
     bool found = false;
 };
 
-StatisticsInput CopyStatisticsInput(int key, long start, long end)
+StatisticsInput CopyStatisticsInput(const CFunctions& engine, int key, long start, long end)
 {
     StatisticsInput input;
-    CDataManager* manager = CFunctions::GetDataManager();
+    CDataManager* manager = engine.GetDataManager();
     const CDataBranch* branch = manager ? manager->GetDataBranch(key) : nullptr;
     if (!branch || branch->GetYSize() == 0)
         return input;
     MyOutputDebugString("Start calculate statistics", DiagGui);
-    if (CKorvantaSignals* hub = CFunctions::GetSignalHub())
+    if (CKorvantaSignals* hub = engine.GetSignalHub())
         hub->SignalUserStopKeepAliveTimer();
     CFunctions::ValidateStartEndIndexes(start, end, branch->GetYSize());
     QVector<double> xs;
     if (end >= start)
         branch->CopyRange(static_cast<int>(start), static_cast<int>(end - start + 1), xs,
                           input.values);
-    input.multiplier = AnalysisSupport::DisplayMultiplier(branch);
+    input.multiplier = AnalysisSupport::DisplayMultiplier(engine, branch);
     input.interval = branch->m_Interval;
     input.found = true;
     return input;
@@ -131,11 +131,11 @@ CStatisticsInfo StatisticsOf(const StatisticsInput& input)
 
 CStatisticsInfo CFunctions::FunctionStatistics(int key, long start, long end)
 {
-    return StatisticsOf(CopyStatisticsInput(key, start, end));
+    return StatisticsOf(CopyStatisticsInput(*this, key, start, end));
 }
 
 QFuture<CStatisticsInfo> CFunctions::StartStatistics(int key, long start, long end)
 {
-    const StatisticsInput input = CopyStatisticsInput(key, start, end);
+    const StatisticsInput input = CopyStatisticsInput(*this, key, start, end);
     return QtConcurrent::run([input]() { return StatisticsOf(input); });
 }

@@ -2,7 +2,7 @@
 
 #include "analysis/Functions.h"
 #include "analysis_dialogs/AnalysisHost.h"
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 

@@ -4,7 +4,7 @@
 #include "analysis/OnlineFunctions.h"
 #include "analysis_dialogs/AnalysisHost.h"
 #include "analysis_dialogs/FunctionNames.h"
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SensorInfo.h"

@@ -2,8 +2,8 @@
 
 #include "analysis/Functions.h"
 #include "analysis_dialogs/AnalysisHost.h"
-#include "app/base/NumberField.h"
-#include "app/base/Prompter.h"
+#include "windowbase/NumberField.h"
+#include "windowbase/Prompter.h"
 #include "Core/Data/DataManager.h"
 
 #include <QAbstractButton>

@@ -1,8 +1,8 @@
 #include "graph/GraphProperties.h"
-#include "app/base/DeferredIcon.h"
+#include "windowbase/DeferredIcon.h"
 
-#include "app/base/NumberField.h"
-#include "app/base/Prompter.h"
+#include "windowbase/NumberField.h"
+#include "windowbase/Prompter.h"
 #include "Core/Data/Globals.h"
 #include "graph/GraphWindow.h"
 #include "ui_GraphProperties.h"

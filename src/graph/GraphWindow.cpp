@@ -2,7 +2,7 @@
 // (start, live redraw, end), new analysis branches, deleted branches and the X-axis plot.
 #include "graph/GraphWindow.h"
 
-#include "app/base/ChildWindowHost.h"
+#include "windowbase/ChildWindowHost.h"
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
@@ -214,7 +214,7 @@ void CGraphWindow::SetXPlot(CGraphPlot* plot, bool timeAxis, int index)
     ResizeScaleCombos();
 }
 
-void CGraphWindow::RepaintGraph(int mode)
+void CGraphWindow::RepaintGraph(RepaintMode mode)
 {
     m_RepaintMode = mode;
     repaint();

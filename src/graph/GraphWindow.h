@@ -5,7 +5,7 @@
 // deleted branches. Split over several files by concern: GraphWindow.cpp (state and run
 // cycle), GraphWindow_autoscale.cpp, GraphWindow_paint.cpp (layout and legend),
 // GraphWindow_scales.cpp, GraphWindow_lines.cpp and GraphWindow_toolbar.cpp.
-#include "app/base/KorvantaWindow.h"
+#include "windowbase/KorvantaWindow.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphPlot.h"
 #include "graph/PlotStrokes.h"
@@ -92,7 +92,7 @@ public:
     short GetCommonRate() const;
     CDataBranch* GetLongestVisibleSensorBranch() const;
     void SetXPlot(CGraphPlot* plot, bool timeAxis, int index);
-    void RepaintGraph(int mode);
+    void RepaintGraph(RepaintMode mode);
 
     // Axes.
     void AutoScaleAllAxis(bool scrolling);
@@ -126,7 +126,7 @@ public:
         bool running = false;
         int plots = 0;
         int graphType = TimeGraph;
-        int mouseMode = MouseNormal;
+        MouseMode mouseMode = MouseNormal;
         bool cursor1 = false;
         bool cursor2 = false;
         bool annotations = false;
@@ -162,7 +162,7 @@ public:
     static QFont ScaleFont();
 
     // State the other graph commands and the tests read.
-    int m_RepaintMode = RepaintFull;
+    RepaintMode m_RepaintMode = RepaintFull;
     bool m_bRepaintBeyondToolBar = true;
     int m_GraphType = TimeGraph;
     CDataManager* m_pDataManager = nullptr;
@@ -191,7 +191,7 @@ public:
     QComboBox* m_pLeftScaleCombo = nullptr;
     QComboBox* m_pRightScaleCombo = nullptr;
     QComboBox* m_pXScaleCombo = nullptr;
-    int m_MouseMode = MouseNormal;
+    MouseMode m_MouseMode = MouseNormal;
     QPoint m_LastMousePoint;
     QPoint m_PressPoint;
     QRect m_ZoomRect;

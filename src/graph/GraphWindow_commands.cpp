@@ -3,8 +3,8 @@
 // apply, whether the X axis allows them, and the slope and area read-outs.
 #include "graph/GraphWindow.h"
 
-#include "app/base/MultiAction.h"
-#include "app/base/Prompter.h"
+#include "windowbase/MultiAction.h"
+#include "windowbase/Prompter.h"
 #include "Core/Data/DataBranch.h"
 #include "graph/GraphProperties.h"
 

@@ -2,9 +2,9 @@
 // folder, written whole or not at all, then opened in the desktop's spreadsheet.
 #include "graph/GraphWindow.h"
 
-#include "app/base/ChildWindowHost.h"
-#include "app/base/PlatformServices.h"
-#include "app/base/Prompter.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/PlatformServices.h"
+#include "windowbase/Prompter.h"
 #include "Core/Data/DataBranch.h"
 #include "graph/GraphCsv.h"
 #include "workspace/WorkspaceFormat.h"

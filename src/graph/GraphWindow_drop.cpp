@@ -3,7 +3,7 @@
 // a run recorded with a video.
 #include "graph/GraphWindow.h"
 
-#include "app/base/ChildWindowHost.h"
+#include "windowbase/ChildWindowHost.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"

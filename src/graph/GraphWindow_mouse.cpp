@@ -3,8 +3,8 @@
 // cursor and annotation drags, the bar tooltip and the tool-bar actions that switch modes.
 #include "graph/GraphWindow.h"
 
-#include "app/base/ChildWindowHost.h"
-#include "app/base/Prompter.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/Prompter.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"

@@ -1,7 +1,7 @@
 // The graph as a picture on the clipboard, and as a vector drawing on one printed page.
 #include "graph/GraphWindow.h"
 
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -3,7 +3,7 @@
 // playback of a run it shows up to the sample of the current frame.
 #include "graph/GraphWindow.h"
 
-#include "app/base/ChildWindowHost.h"
+#include "windowbase/ChildWindowHost.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"

@@ -8,7 +8,7 @@
 #include "Core/Data/Globals.h"
 #include "Core/Data/RecordIO.h"
 #include "Core/Data/SensorInfo.h"
-#include "app/base/ChildWindowHost.h"
+#include "windowbase/ChildWindowHost.h"
 
 #include <QDataStream>
 

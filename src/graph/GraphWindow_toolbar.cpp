@@ -2,9 +2,9 @@
 // enabled and checked states of its actions, and the three scale combo boxes at the corners
 // of the plot area.
 #include "graph/GraphWindow.h"
-#include "app/base/DeferredIcon.h"
+#include "windowbase/DeferredIcon.h"
 
-#include "app/base/MultiAction.h"
+#include "windowbase/MultiAction.h"
 #include "Core/Data/Globals.h"
 
 #include <QAbstractItemView>

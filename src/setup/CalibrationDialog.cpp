@@ -1,9 +1,9 @@
 #include "setup/CalibrationDialog.h"
-#include "app/base/DeferredIcon.h"
+#include "windowbase/DeferredIcon.h"
 
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "setup/SetupColumnRules.h"
 #include "setup/SetupWindow.h"
 

@@ -1,6 +1,6 @@
 #include "setup/DropCounterCalibration.h"
 
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "setup/SetupColumnRules.h"
 #include "setup/SetupWindow.h"
 

@@ -1,5 +1,5 @@
 #include "setup/ExperimentModeDialog.h"
-#include "app/base/DeferredIcon.h"
+#include "windowbase/DeferredIcon.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -17,8 +17,8 @@
 #include <QVBoxLayout>
 #include <QVector>
 
-#include "app/base/NumberField.h"
-#include "app/base/Prompter.h"
+#include "windowbase/NumberField.h"
+#include "windowbase/Prompter.h"
 
 namespace {
 const char* const s_WizardPicture = ":/images/TimingWizard/timming-wizard2.png";

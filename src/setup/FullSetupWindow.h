@@ -4,7 +4,7 @@
 // calibration), and below it the controls of the run as a whole (detection, sampling, rate,
 // number of samples, duration, manual X values, X axis). It keeps no setup of its own: every
 // edit goes to the setup controller, which stores it in the setup record.
-#include "app/base/KorvantaWindow.h"
+#include "windowbase/KorvantaWindow.h"
 
 #include <QColor>
 

@@ -1,7 +1,7 @@
 #include "setup/ManualXValueDialog.h"
 
-#include "app/base/NumberField.h"
-#include "app/base/Prompter.h"
+#include "windowbase/NumberField.h"
+#include "windowbase/Prompter.h"
 
 #include <QCoreApplication>
 #include <QDialogButtonBox>

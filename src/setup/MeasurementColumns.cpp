@@ -1,5 +1,5 @@
 #include "setup/MeasurementColumns.h"
-#include "app/base/DeferredIcon.h"
+#include "windowbase/DeferredIcon.h"
 
 #include "setup/SetupColumnRules.h"
 #include "setup/SetupWindow.h"

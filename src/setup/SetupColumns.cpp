@@ -1,6 +1,6 @@
 #include "setup/SetupColumns.h"
 
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 
 #include <QCoreApplication>
 #include <QLabel>

@@ -2,7 +2,7 @@
 // The setup summary: the compact view of the current setup shown first, one line per sensor
 // with its active measurements below it, the sampling rate and the run's duration. A sensor is
 // switched on or off and a measurement removed from here; during a run it is read-only.
-#include "app/base/KorvantaWindow.h"
+#include "windowbase/KorvantaWindow.h"
 
 #include <QColor>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "setup/TriggerCalibrateColumns.h"
 
 #include "Core/Data/SensorInfo.h"
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "setup/CalibrationDialog.h"
 #include "setup/DropCounterCalibration.h"
 #include "setup/SetupColumnRules.h"

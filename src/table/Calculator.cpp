@@ -1,5 +1,5 @@
 #include "table/Calculator.h"
-#include "app/base/DeferredIcon.h"
+#include "windowbase/DeferredIcon.h"
 
 #include "analysis/FormulaParser.h"
 #include "ui_Calculator.h"

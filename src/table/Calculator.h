@@ -5,7 +5,7 @@
 // The evaluator is one object for the whole program; each calculator keeps its own angle mode
 // and hands it to the evaluator before every evaluation, so two open calculators never
 // change each other's results.
-#include "app/base/KorvantaWindow.h"
+#include "windowbase/KorvantaWindow.h"
 
 #include <QString>
 

@@ -1,7 +1,7 @@
 #include "table/MetersWindow.h"
-#include "app/base/DeferredIcon.h"
+#include "windowbase/DeferredIcon.h"
 
-#include "app/base/ChildWindowHost.h"
+#include "windowbase/ChildWindowHost.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"

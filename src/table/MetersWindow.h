@@ -3,7 +3,7 @@
 // patch or number) that follows the live data. Entry i of its list stands for the branch at
 // position i of the last run's folder, because the store creates a run's branches in the
 // order of the setup's active measurements.
-#include "app/base/KorvantaWindow.h"
+#include "windowbase/KorvantaWindow.h"
 #include "table/MetersView.h"
 
 #include <QStringList>

@@ -1,8 +1,8 @@
 #include "table/NotesWindow.h"
-#include "app/base/DeferredIcon.h"
+#include "windowbase/DeferredIcon.h"
 
-#include "app/base/ChildWindowHost.h"
-#include "app/base/Prompter.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/Prompter.h"
 #include "table/NotesRecord.h"
 #include "ui_NotesWindow.h"
 
@@ -10,7 +10,7 @@
 #include <QDataStream>
 #include <QFontDatabase>
 
-#include "app/base/Fonts.h"
+#include "windowbase/Fonts.h"
 #include <QIcon>
 #include <QPainter>
 #include <QPrintDialog>

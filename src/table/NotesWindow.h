@@ -3,7 +3,7 @@
 // colour and alignment controls and printing. The notes are kept in the workspace file as HTML
 // together with the chosen formatting, which is also what the editor falls back to whenever
 // all its text has been deleted.
-#include "app/base/KorvantaWindow.h"
+#include "windowbase/KorvantaWindow.h"
 
 #include <QColor>
 #include <QImage>

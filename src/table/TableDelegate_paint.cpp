@@ -1,7 +1,7 @@
 // Painting and editing of table cells, and the header's icon band and titles.
 #include "table/TableDelegate.h"
 
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"

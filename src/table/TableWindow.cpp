@@ -1,9 +1,9 @@
 // The table window's construction, tool bar, fonts, context menus and window events.
 #include "table/TableWindow.h"
-#include "app/base/DeferredIcon.h"
+#include "windowbase/DeferredIcon.h"
 
-#include "app/base/ChildWindowHost.h"
-#include "app/base/Prompter.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/Prompter.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 #include "table/TableDelegate.h"

@@ -3,7 +3,7 @@
 // live, takes downloaded and video-analysis runs; any table takes runs and series dragged from
 // the data tree, gives columns away by dragging its header, edits cells, changes fonts, prints
 // and keeps its columns in the workspace file.
-#include "app/base/KorvantaWindow.h"
+#include "windowbase/KorvantaWindow.h"
 
 #include <QColor>
 #include <QTableView>

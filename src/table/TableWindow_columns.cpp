@@ -2,7 +2,7 @@
 // in, and the window's workspace record.
 #include "table/TableWindow.h"
 
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"

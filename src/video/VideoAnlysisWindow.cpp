@@ -1,13 +1,13 @@
 #include "video/VideoAnlysisWindow.h"
 
-#include "app/base/ChildWindowHost.h"
-#include "app/base/MultiAction.h"
-#include "app/base/Prompter.h"
-#include "Core/Data/DataFolder.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/MultiAction.h"
+#include "windowbase/Prompter.h"
+#include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "video/VideoPositionSlider.h"
 #include "video/VideoSurface_Player.h"
-#include "video/tracking/VideoRules.h"
+#include "tracking/VideoRules.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -31,19 +31,14 @@ QString image(const char* file)
     return QString::fromLatin1(s_ImageRoot) + QString::fromLatin1(file);
 }
 
-// Runs made by earlier sessions are counted as their folders are read back, so a new run
-// gets the next number. Installed once the application object exists: a static initialiser
-// could run before the data store's own and be overwritten by it.
-void installRunCounter()
-{
-    CDataFolder::s_TrackingRunLoaded = [] { ++CVideoAnlysisWindow::trackingRunCounter; };
-}
-
 const char* const s_WideBarStyle = "border-style: none; border:none; margin: 0px;  spacing: 0px";
 
 } // namespace
 
-Q_COREAPP_STARTUP_FUNCTION(installRunCounter)
+void CVideoAnlysisWindow::CountLoadedRuns(CDataManager& data)
+{
+    data.SetTrackingRunLoaded([] { ++trackingRunCounter; });
+}
 
 void CVideoImageLabel::mousePressEvent(QMouseEvent* event) { event->ignore(); }
 void CVideoImageLabel::mouseReleaseEvent(QMouseEvent* event) { event->ignore(); }

@@ -2,10 +2,10 @@
 // The video-analysis window: opens a video file, plays and steps it with the graphs and tables
 // of a linked run following, carries a turnable axis system drawn on the picture, and tracks
 // a selected object (by template matching or by clicks) into X and Y position series of a new
-// run. The geometry, button rules and tracking maths live in video/tracking; this class wires
+// run. The geometry, button rules and tracking maths live in src/tracking; this class wires
 // them to the player, the mouse and the screen.
-#include "app/base/KorvantaWindow.h"
-#include "video/tracking/TrackingRun.h"
+#include "windowbase/KorvantaWindow.h"
+#include "tracking/TrackingRun.h"
 
 #include <QImage>
 #include <QLabel>
@@ -117,6 +117,9 @@ public:
     static int videoWindowsCounter;
     static int currentVideoWindowsCounter;
     static int trackingRunCounter;
+    // Runs made by earlier sessions are counted as the store reads their folders back, so a
+    // new run gets the next number.
+    static void CountLoadedRuns(CDataManager& data);
 
     // State shared by the view, playback and tracking (and the window's stored record).
     int serialNumber = 0;

@@ -1,14 +1,14 @@
 // Loading a video, playing, stepping and seeking it, and keeping a linked run in step.
 #include "video/VideoAnlysisWindow.h"
 
-#include "app/base/ChildWindowHost.h"
-#include "app/base/Prompter.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/Prompter.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "video/VideoPositionSlider.h"
 #include "video/VideoSurface_Player.h"
-#include "video/tracking/VideoProbe.h"
-#include "video/tracking/VideoRules.h"
+#include "tracking/VideoProbe.h"
+#include "tracking/VideoRules.h"
 
 #include <QDir>
 #include <QDragEnterEvent>

@@ -2,16 +2,16 @@
 // clicks, and the marker and trail drawn over the picture.
 #include "video/VideoAnlysisWindow.h"
 
-#include "app/base/ChildWindowHost.h"
-#include "app/base/MultiAction.h"
-#include "app/base/Prompter.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/MultiAction.h"
+#include "windowbase/Prompter.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "video/VideoSurface_Player.h"
-#include "video/tracking/TemplateTracker.h"
-#include "video/tracking/VideoAxis.h"
-#include "video/tracking/VideoRules.h"
+#include "tracking/TemplateTracker.h"
+#include "tracking/VideoAxis.h"
+#include "tracking/VideoRules.h"
 
 #include <QPainter>
 #include <QTimer>

@@ -2,7 +2,7 @@
 #include "video/VideoAnlysisWindow.h"
 
 #include "Core/Data/Globals.h"
-#include "video/tracking/VideoAxis.h"
+#include "tracking/VideoAxis.h"
 
 #include <QMouseEvent>
 #include <QPainter>

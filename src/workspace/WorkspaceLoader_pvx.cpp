@@ -7,7 +7,7 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
-#include "Core/Logic/GlobalTable.h"
+#include "Core/Base/GlobalTable.h"
 
 #include <QByteArray>
 #include <QFile>

@@ -123,7 +123,7 @@ private slots:
     {
         Fixture f;
         CKorvantaSignals hub;
-        CFunctions::SetSignalHub(&hub);
+        f.functions.SetSignalHub(&hub);
         QSignalSpy keepAlive(&hub, SIGNAL(UserStopKeepAliveTimer()));
         CDataBranch* b = f.branch({9, 2, 4, 4, 4, 5, 5, 7, 9, 1}, 0.5);
         CStatisticsInfo s = f.functions.FunctionStatistics(b->m_Key, 8, 1); // swapped to 1..8
@@ -143,7 +143,7 @@ private slots:
         QCOMPARE(s.m_rate, 0.0);
         QCOMPARE(f.functions.FunctionStatistics(f.branch({})->m_Key, 0, -1).m_samples, 0);
         QCOMPARE(keepAlive.count(), 2); // none for a missing or empty branch
-        CFunctions::SetSignalHub(nullptr);
+        f.functions.SetSignalHub(nullptr);
     }
 
     // Figures in the unit the series is labelled with: its catalogue measurement's prefix.
@@ -339,7 +339,7 @@ private slots:
     {
         Fixture f;
         CKorvantaSignals hub;
-        CFunctions::SetSignalHub(&hub);
+        f.functions.SetSignalHub(&hub);
         QSignalSpy spy(&hub, SIGNAL(GuiModallessMsg(QString, QString, bool)));
         f.functions.FunctionBloodPressure(nullptr);
         QCOMPARE(spy.count(), 0);
@@ -372,7 +372,7 @@ private slots:
                                             "x", ""));
         QCOMPARE(spy.count(), 4);
         QVERIFY(f.sink.messages.isEmpty());
-        CFunctions::SetSignalHub(nullptr);
+        f.functions.SetSignalHub(nullptr);
     }
 
     void timingOnBranches()

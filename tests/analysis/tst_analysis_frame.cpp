@@ -305,10 +305,9 @@ void TestAnalysisFrame::resultAttributes()
 
 void TestAnalysisFrame::noDataManager()
 {
-    // No logic manager exists in this test and none was set.
-    CFunctions::SetDataManager(nullptr);
-    QVERIFY(!CFunctions::GetDataManager());
+    // An engine made without a store.
     CFunctions functions;
+    QVERIFY(!functions.GetDataManager());
     QVERIFY(!functions.QuickFunctions(CFunctions::IdLinear, 0, false, 0, -1, -1, false, -1, 1, 1, 0,
                                       QString(), QString()));
     QVERIFY(!functions.AddFunctionBranch(0, QVector<double>{1}, QVector<double>{1}, QString(),

@@ -1,6 +1,6 @@
 // The history window over a real data manager: rows for runs and series, their order and
 // captions, rebuilds, damaged owner chains, deletion from the rows and closing.
-#include "app/base/ChildWindowHost.h"
+#include "windowbase/ChildWindowHost.h"
 #include "app/shell/HistoryRows.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"

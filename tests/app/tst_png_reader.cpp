@@ -1,6 +1,6 @@
 // PNG pictures are read without loading Qt's image plug-ins, decode as Qt's own reader does,
 // and a file named .png that holds another format still loads through the plug-ins.
-#include "app/base/PngReader.h"
+#include "windowbase/PngReader.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -2,11 +2,11 @@
 // record can be cut short or damaged), grid snapping, the MultiAction icon switching, and
 // icons read on first use.
 #include "Core/Base/KorvantaSignals.h"
-#include "app/base/ChildWindowHost.h"
-#include "app/base/DeferredIcon.h"
-#include "app/base/KorvantaStyle.h"
-#include "app/base/KorvantaWindow.h"
-#include "app/base/MultiAction.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/DeferredIcon.h"
+#include "windowbase/KorvantaStyle.h"
+#include "windowbase/KorvantaWindow.h"
+#include "windowbase/MultiAction.h"
 
 #include <QBuffer>
 #include <QDataStream>

@@ -1,6 +1,6 @@
 // The window manager: the arrangement of setup, history and graph, guarded window records,
 // and the main window built around it (layout, minimum size, ribbon, notices, keep-awake).
-#include "app/base/KorvantaWindow.h"
+#include "windowbase/KorvantaWindow.h"
 #include "app/shell/MainWindow.h"
 #include "platform/KeepAwake.h"
 #include "support/ShellRig.h"

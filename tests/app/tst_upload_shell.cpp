@@ -2,7 +2,7 @@
 // command sends the current graph's series or says there are none, and the run control
 // starts, ends and stops the live upload. The upload service is a scripted one.
 #include "Core/Base/KorvantaSignals.h"
-#include "app/base/KorvantaWindow.h"
+#include "windowbase/KorvantaWindow.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/ShellServices.h"
 #include "support/ShellRig.h"

@@ -1,5 +1,5 @@
 # Fails when a source of a headless folder includes a QtWidgets header or links the module.
-set(_core_dirs src/Core src/platform src/analysis src/upload src/workspace src/video/tracking)
+set(_core_dirs src/Core src/platform src/analysis src/upload src/workspace src/tracking)
 set(_widget_headers "QtWidgets|QWidget|QDialog|QMessageBox|QApplication|QMainWindow|QAction|QMenu|QLabel|QPushButton|QLineEdit|QComboBox|QAbstractButton|QMdiArea|QGraphicsView|QFileDialog|QProgressDialog|QTreeView|QTableView|QLayout|QBoxLayout|QGridLayout|QStyle|QScrollArea|QToolBar|QToolButton|QSpinBox|QCheckBox|QFrame|QTableWidget|QTreeWidget|QListWidget|QSlider|QStatusBar|QMenuBar|QTextEdit|QPlainTextEdit|QGroupBox|QRadioButton|QTabWidget|QSplitter|QGraphicsScene|QInputDialog|QColorDialog|QFontDialog|QWizard|QDockWidget|QStackedWidget|QHeaderView|QAbstractItemView|QStyledItemDelegate|QItemDelegate|QCompleter|QSystemTrayIcon|QShortcut|QSizePolicy")
 set(_bad "")
 foreach(_d ${_core_dirs})

@@ -1,6 +1,12 @@
 #!/usr/bin/env python3
-"""Fails when a source under src/ includes a header of a layer above its own, when a library
-links one above it, or when a folder of src/ is missing from the table below.
+"""Fails when the code under src/ does not go one way down its layers:
+- a source includes a header of a layer above its own;
+- a forward declaration names a class that a layer above defines;
+- a library or the program links a layer above it, directly or through an interface library
+  (korvanta_core);
+- a library links one whose headers none of its files include (what it needs beyond that comes
+  through the libraries it does include);
+- a folder of src/ is missing from the table below.
 
 The layers, bottom up. A folder may include its own headers and those of lower layers; folders
 of one layer do not include each other (the window kinds stand side by side)."""
@@ -13,15 +19,19 @@ LAYERS = [
     ["Core/Data", "opencv/plugin"],
     ["analysis"],
     ["Core/Logic"],
-    ["workspace", "upload", "video/tracking"],
-    ["app/base"],
+    ["workspace", "upload", "tracking"],
+    ["windowbase"],
     ["setup", "graph", "table", "video", "analysis_dialogs", "upload_dialogs"],
     ["app/shell"],
     ["app"],
 ]
 RANK = {folder: rank for rank, folders in enumerate(LAYERS) for folder in folders}
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
+FORWARD = re.compile(r'^\s*(?:class|struct)\s+(\w+)\s*;')
+DEFINITION = re.compile(r'^\s*(?:template\s*<[^>]*>\s*)?(?:class|struct)\s+(\w+)\s*(?:final\s*)?[:{]')
 COMPONENT = re.compile(r'korvanta_component\(\s*(\w+)\s+LIBS\s+([^)]*)\)', re.S)
+TARGET = re.compile(r'add_(?:library|executable)\(\s*(\w+)[\s)]')
+LINKS = re.compile(r'target_link_libraries\(\s*(\w+)\s+([^)]*)\)', re.S)
 
 
 def folder_of(path):
@@ -32,57 +42,119 @@ def folder_of(path):
     return d if d in RANK else None
 
 
-def main(src):
-    problems = []
+def below(other, own):
+    """True when folder other may be used from folder own."""
+    return other == own or RANK[other] < RANK[own]
+
+
+def read_sources(src, problems):
+    """Every .h and .cpp below src (relative paths), and the folders with sources."""
     sources = []
     for root, _, files in os.walk(src):
         rel = os.path.relpath(root, src)
-        if any(f.endswith((".h", ".cpp")) for f in files) and rel not in RANK:
+        mine = [f for f in files if f.endswith((".h", ".cpp"))]
+        if mine and rel not in RANK:
             problems.append(f"{rel}: folder has no layer (add it to {os.path.basename(__file__)})")
-        sources += [os.path.relpath(os.path.join(root, f), src) for f in files if f.endswith((".h", ".cpp"))]
+        sources += [os.path.normpath(os.path.join(rel, f)) for f in mine]
+    return sorted(sources)
 
-    for path in sorted(sources):
+
+def check_sources(src, sources, problems):
+    """Includes and forward declarations; returns the folders each folder's own files include."""
+    lines = {}
+    defined = {}
+    for path in sources:
+        with open(os.path.join(src, path), errors="replace") as f:
+            lines[path] = f.readlines()
+        if path.endswith(".h"):
+            for line in lines[path]:
+                m = DEFINITION.match(line)
+                if m:
+                    defined.setdefault(m.group(1), set()).add(folder_of(path))
+
+    included = {}
+    for path in sources:
         own = folder_of(path)
         if own is None:
             continue
-        with open(os.path.join(src, path), errors="replace") as f:
-            for n, line in enumerate(f, 1):
-                m = INCLUDE.match(line)
-                if not m:
-                    continue
-                target = m.group(1)
-                if not os.path.exists(os.path.join(src, target)):
+        here = included.setdefault(os.path.dirname(path), set())
+        for n, line in enumerate(lines[path], 1):
+            m = INCLUDE.match(line)
+            if m and os.path.exists(os.path.join(src, m.group(1))):
+                other = folder_of(m.group(1))
+                if other is None:
                     continue  # a header of the same folder, or one the build generates
-                other = folder_of(target)
-                if other is None or other == own:
-                    continue
-                if RANK[other] >= RANK[own]:
-                    problems.append(f"src/{path}:{n}: {own} includes {target} ({other} is not below it)")
+                here.add(other)
+                if not below(other, own):
+                    problems.append(f"src/{path}:{n}: {own} includes {m.group(1)} ({other} is not below it)")
+            m = FORWARD.match(line)
+            if m:
+                owners = defined.get(m.group(1), set()) - {None}
+                if own not in owners:
+                    for other in sorted(o for o in owners if not below(o, own)):
+                        problems.append(f"src/{path}:{n}: {own} declares class {m.group(1)} of {other} "
+                                        "(not below it)")
+    return included
 
-    # Libraries: the folder of each korvanta_component, and what it links.
-    lib_folder = {}
-    links = {}
+
+def read_targets(src):
+    """Each target of the CMake files: its folder and the project targets it links."""
+    texts = {}
     for root, _, files in os.walk(src):
-        if "CMakeLists.txt" not in files:
-            continue
-        text = open(os.path.join(root, "CMakeLists.txt")).read()
-        rel = os.path.relpath(root, src)
+        if "CMakeLists.txt" in files:
+            with open(os.path.join(root, "CMakeLists.txt")) as f:
+                texts[os.path.normpath(os.path.relpath(root, src))] = f.read()
+    folder = {}
+    raw = {}
+    for rel, text in texts.items():
+        for name, libs in COMPONENT.findall(text):
+            folder[name] = rel
+            raw.setdefault(name, []).append(libs)
+        for name in TARGET.findall(text):
+            folder.setdefault(name, rel)
+        for name, libs in LINKS.findall(text):
+            raw.setdefault(name, []).append(libs)
+    links = {name: [t for libs in raw.get(name, []) for t in re.findall(r'[\w:]+', libs) if t in folder]
+             for name in folder}
+    return texts, folder, links
+
+
+def interface_members(name, folder, links, texts):
+    """The ranked targets an interface library stands for (itself when it is none)."""
+    rel = folder[name]
+    if not re.search(r'add_library\(\s*%s\s+INTERFACE' % re.escape(name), texts[rel]):
+        return [name]
+    return [m for lib in links[name] for m in interface_members(lib, folder, links, texts)]
+
+
+def check_links(src, included, problems):
+    texts, folder, links = read_targets(src)
+    for rel, text in sorted(texts.items()):
         if "LINK_INTERFACE_MULTIPLICITY" in text:
             problems.append(f"src/{rel}/CMakeLists.txt: LINK_INTERFACE_MULTIPLICITY holds a link cycle together")
-        for name, libs in COMPONENT.findall(text):
-            lib_folder[name] = rel
-            links[name] = libs.split()
-        for name, libs in re.findall(r'target_link_libraries\(\s*(\w+)\s+\w+\s+([^)]*)\)', text):
-            links.setdefault(name, []).extend(libs.split())
-    for name, libs in sorted(links.items()):
-        own = lib_folder.get(name)
+    for name in sorted(links):
+        own = folder[name]
         if own not in RANK:
             continue
-        for lib in libs:
-            other = lib_folder.get(lib)
-            if other in RANK and other != own and RANK[other] >= RANK[own]:
-                problems.append(f"{name} ({own}) links {lib} ({other} is not below it)")
+        uses = included.get(own, set())
+        for lib in links[name]:
+            members = interface_members(lib, folder, links, texts)
+            for member in members:
+                other = folder[member]
+                if other in RANK and not below(other, own):
+                    via = f" through {lib}" if member != lib else ""
+                    problems.append(f"{name} ({own}) links {member}{via} ({other} is not below it)")
+            others = {folder[m] for m in members if folder[m] in RANK and folder[m] != own}
+            if others and not others & uses:
+                problems.append(f"{name} ({own}) links {lib}, but no file of {own} includes "
+                                f"{' or '.join(sorted(others))}")
 
+
+def main(src):
+    problems = []
+    sources = read_sources(src, problems)
+    included = check_sources(src, sources, problems)
+    check_links(src, included, problems)
     for p in problems:
         print(p)
     if problems:

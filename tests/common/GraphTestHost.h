@@ -2,8 +2,8 @@
 // A stand-in for the window manager under a graph window: a hub, a setup record and a data
 // store of its own, the last-activated-graph record and a fixed interval record; with helpers
 // that make runs and fill branches as the logger threads would.
-#include "app/base/ChildWindowHost.h"
-#include "app/base/KorvantaWindow.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/KorvantaWindow.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"

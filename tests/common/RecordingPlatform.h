@@ -1,7 +1,7 @@
 #pragma once
 // Platform services that record what would have been opened (a CSV file, a help page) instead
 // of starting another program.
-#include "app/base/PlatformServices.h"
+#include "windowbase/PlatformServices.h"
 
 #include <QStringList>
 

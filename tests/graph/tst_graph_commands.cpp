@@ -3,7 +3,7 @@
 // functions and the X axis, the refused close during a run, the reactions to downloads,
 // tracking runs and playback, and the window record with its plots.
 #include "common/GraphTestHost.h"
-#include "app/base/MultiAction.h"
+#include "windowbase/MultiAction.h"
 #include "graph/GraphProperties.h"
 #include "graph/GraphWindow.h"
 #include "support/GraphRig.h"

@@ -2,7 +2,7 @@
 // served by new data, end), timing and manual-X runs, new and deleted branches, the scale
 // choice, the tool-bar states, and what a paint puts where the layout rules say.
 #include "common/GraphTestHost.h"
-#include "app/base/MultiAction.h"
+#include "windowbase/MultiAction.h"
 #include "graph/GraphWindow.h"
 
 #include <QComboBox>

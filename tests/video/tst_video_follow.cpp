@@ -1,12 +1,12 @@
 // The lesson path through the real window, driven by mouse as a student drives it: a ball video
 // opened, the axis origin dragged and turned, the ball boxed and tracked, with and without moves
 // between press and release, at a picture smaller than, equal to and larger than the video.
-#include "app/base/MultiAction.h"
+#include "windowbase/MultiAction.h"
 #include "support/VideoFixture.h"
 #include "support/VideoHost.h"
 #include "video/VideoAnlysisWindow.h"
 #include "video/VideoSurface_Player.h"
-#include "video/tracking/VideoRules.h"
+#include "tracking/VideoRules.h"
 
 #include <QTemporaryDir>
 #include "common/TestMain.h"
@@ -229,7 +229,8 @@ private:
     void step(CVideoAnlysisWindow* w, void (CVideoAnlysisWindow::*command)(), int expected)
     {
         (w->*command)();
-        QTest::qWaitFor([w] { return w->RequestedFrame() < 0 && !w->isStepping; }, 5000);
+        QVERIFY2(QTest::qWaitFor([w] { return w->RequestedFrame() < 0 && !w->isStepping; }, 5000),
+                 "the step did not settle on a frame");
         QCOMPARE(BallVideo::FrameNumber(w->frameImage), expected);
         QCOMPARE(w->surface()->frameCounter, qint64(expected));
         QCOMPARE(w->timeText()->text(), VideoPlayback::TimeText(w->videoDuration, expected, w->frameCount));

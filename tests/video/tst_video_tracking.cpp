@@ -4,11 +4,11 @@
 #include "Core/Data/Globals.h"
 #include "support/VideoFixture.h"
 #include "opencv/plugin/TemplateMatch.h"
-#include "video/tracking/TemplateTracker.h"
-#include "video/tracking/TrackingRun.h"
-#include "video/tracking/VideoAxis.h"
-#include "video/tracking/VideoProbe.h"
-#include "video/tracking/VideoRules.h"
+#include "tracking/TemplateTracker.h"
+#include "tracking/TrackingRun.h"
+#include "tracking/VideoAxis.h"
+#include "tracking/VideoProbe.h"
+#include "tracking/VideoRules.h"
 
 #include <QTemporaryDir>
 #include "common/TestMain.h"

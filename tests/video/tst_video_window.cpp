@@ -1,13 +1,13 @@
 // The video-analysis window offscreen with the real media player: loading generated videos,
 // stepping and seeking, the mouse on the picture, tracking into runs and a linked run.
-#include "app/base/MultiAction.h"
-#include "app/base/PngReader.h"
+#include "windowbase/MultiAction.h"
+#include "windowbase/PngReader.h"
 #include "support/VideoFixture.h"
 #include "support/VideoHost.h"
 #include "video/VideoAnlysisWindow.h"
 #include "video/VideoPositionSlider.h"
 #include "video/VideoSurface_Player.h"
-#include "video/tracking/VideoRules.h"
+#include "tracking/VideoRules.h"
 #include "Core/Data/DataFolder.h"
 #include "workspace/WorkspaceLoader.h"
 #include "workspace/WorkspaceSaver.h"

@@ -16,8 +16,8 @@
 // a series from it, the main window with both, the full setup window, and a video-analysis
 // window with a generated video of a thrown ball tracked into a run.
 #include "analysis_dialogs/FunctionsDialog.h"
-#include "app/base/Fonts.h"
-#include "app/base/MultiAction.h"
+#include "windowbase/Fonts.h"
+#include "windowbase/MultiAction.h"
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/WindowsManager.h"

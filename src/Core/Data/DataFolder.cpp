@@ -23,7 +23,7 @@ enum FolderTag : qint16 {
 // The video file sits next to the workspace file. Only the file name of the stored text is
 // used, so a crafted record cannot point the player (or the copy made when the workspace is
 // saved again) at a file elsewhere on the disk.
-QString resolveVideoFile(const QString& stored)
+QString resolveVideoFile(const QString& stored, const CFolderReadHooks* hooks)
 {
     if (stored.isEmpty())
         return stored;
@@ -32,17 +32,13 @@ QString resolveVideoFile(const QString& stored)
     name = QFileInfo(name).fileName();
     if (name.isEmpty() || name == QLatin1String("..") || name == QLatin1String("."))
         return QString();
-    const QString workspace = CDataFolder::s_WorkspacePathProvider
-        ? CDataFolder::s_WorkspacePathProvider() : QString();
+    const QString workspace = hooks && hooks->workspacePath ? hooks->workspacePath() : QString();
     if (workspace.isEmpty())
         return name;
     return QFileInfo(workspace).absolutePath() + QDir::separator() + name;
 }
 
 } // namespace
-
-std::function<QString()> CDataFolder::s_WorkspacePathProvider;
-std::function<void()> CDataFolder::s_TrackingRunLoaded;
 
 int CDataFolder::GetBranchKey(int index) const
 {
@@ -139,7 +135,8 @@ int CDataFolder::readFramePairs(QDataStream& in)
     return RecordOk;
 }
 
-int CDataFolder::LoadFromFile(QDataStream* stream, int keyOffset, int* largestKeySeen)
+int CDataFolder::LoadFromFile(QDataStream* stream, int keyOffset, int* largestKeySeen,
+                              const CFolderReadHooks* hooks)
 {
     if (!stream)
         return RecordTruncated;
@@ -174,14 +171,15 @@ int CDataFolder::LoadFromFile(QDataStream* stream, int keyOffset, int* largestKe
             break;
         }
         case TagVideoAnalysis:
-            if (RecordIO::ReadField(in, m_bVideoAnalysis) && m_bVideoAnalysis && s_TrackingRunLoaded)
-                s_TrackingRunLoaded();
+            if (RecordIO::ReadField(in, m_bVideoAnalysis) && m_bVideoAnalysis && hooks
+                && hooks->trackingRunLoaded)
+                hooks->trackingRunLoaded();
             break;
         case TagVideoFile: {
             QString name;
             RecordIO::ReadString(in, name);
             if (in.status() == QDataStream::Ok)
-                m_VideoFile = resolveVideoFile(name);
+                m_VideoFile = resolveVideoFile(name, hooks);
             break;
         }
         default:

@@ -10,6 +10,15 @@
 
 class QDataStream;
 
+// Services of other layers a folder being read calls: the path of the workspace file being read
+// (its directory receives the video file), and the count of tracking runs kept by the
+// video-analysis window. Empty ones are skipped.
+struct CFolderReadHooks
+{
+    std::function<QString()> workspacePath;
+    std::function<void()> trackingRunLoaded;
+};
+
 class CDataFolder
 {
 public:
@@ -35,13 +44,8 @@ public:
     int SaveToFile(QDataStream* stream);
     // Returns a RecordResult; keyOffset is added to the folder key and every branch key. The
     // largest key read is reported through largestKeySeen.
-    int LoadFromFile(QDataStream* stream, int keyOffset, int* largestKeySeen = nullptr);
-
-    // Services of other layers a loading folder calls: the path of the workspace file being
-    // loaded (its directory receives the video file), and the count of tracking runs kept by
-    // the video-analysis window. Unset hooks are skipped.
-    static std::function<QString()> s_WorkspacePathProvider;
-    static std::function<void()> s_TrackingRunLoaded;
+    int LoadFromFile(QDataStream* stream, int keyOffset, int* largestKeySeen = nullptr,
+                     const CFolderReadHooks* hooks = nullptr);
 
     int m_PlaybackCursor = 0;
     CSafeArray<int> m_BranchKeys;

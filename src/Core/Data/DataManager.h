@@ -50,6 +50,16 @@ public:
     {
         m_BranchDeleted = std::move(callback);
     }
+    // What the folders read by LoadFolderFromFile ask of the layers above (DataFolder.h): the
+    // shell gives the workspace file's path, the video window counts tracking runs.
+    void SetWorkspacePathProvider(std::function<QString()> provider)
+    {
+        m_FolderReadHooks.workspacePath = std::move(provider);
+    }
+    void SetTrackingRunLoaded(std::function<void()> counter)
+    {
+        m_FolderReadHooks.trackingRunLoaded = std::move(counter);
+    }
 
     // Creation.
     CDataFolder* CreateDataFolder();
@@ -156,6 +166,12 @@ private:
     CLoggerProtocolState* RunState(ILogger* logger);
     // Zeroes the run's sample counters before its first stored row.
     void StartRunCounters(CLoggerProtocolState* st, int count);
+    // What storing rows of a packet starts from (DataManager_store.cpp): the run's counters,
+    // the sensors of the packet's positions and the branches they store into. False when the
+    // setup has no active sensor or the run has no folder with branches.
+    struct RunTargets;
+    bool PrepareRunTargets(ILogger* logger, int count, const unsigned char* positions, bool loggerList,
+                           RunTargets& run);
     void RunOnlineFunctions();
     void StoreManualSample(ILogger* logger);
     const CSensorInfo* Catalogue() const { return m_pCatalogue; }
@@ -196,6 +212,7 @@ private:
     IRunServices* m_pRunServices = nullptr;
     const CSensorInfo* m_pCatalogue = nullptr;
     std::function<void(const CDataBranch*)> m_BranchDeleted;
+    CFolderReadHooks m_FolderReadHooks;
 
     struct HeldBackData
     {

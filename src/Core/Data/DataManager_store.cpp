@@ -94,17 +94,18 @@ void FindTargets(const CDataManager& data, const CDataFolder* folder, int first,
 }
 }  // namespace
 
-bool CDataManager::ConvertAndStore(ILogger* logger, double* samples, int count, unsigned char* positions, bool live,
-                                   bool loggerList)
+struct CDataManager::RunTargets
 {
-    return ConvertAndStoreBlock(logger, samples, 1, count, positions, live, loggerList);
-}
+    CLoggerProtocolState* state = nullptr;
+    int count = 0;        // packet positions, at most NumPacketPositions
+    int targetCount = 0;  // branches the packet stores into
+    PositionPlan plans[NumPacketPositions];
+    CDataBranch* targets[s_MaxTargets] = {};
+};
 
-bool CDataManager::ConvertAndStoreBlock(ILogger* logger, const double* samples, int rows, int count,
-                                        const unsigned char* positions, bool live, bool loggerList)
+bool CDataManager::PrepareRunTargets(ILogger* logger, int count, const unsigned char* positions, bool loggerList,
+                                     RunTargets& run)
 {
-    Q_UNUSED(live);
-    if (!logger || !samples || rows <= 0 || count <= 0) return false;
     if (!m_pSetupInfo || m_pSetupInfo->GetActiveSensorsCount() == 0) return false;
     CDataFolder* folder = GetLastDataFolder();
     if (!folder) {
@@ -117,23 +118,41 @@ bool CDataManager::ConvertAndStoreBlock(ILogger* logger, const double* samples, 
     }
     const int first = GetBranchPostion(folder->GetBranchKey(0));
     if (first < 0) return false;
-    WireConversion();
     // Packet positions index 32-entry tables; a longer packet has nowhere to go.
-    count = std::min(count, int(NumPacketPositions));
+    run.count = std::min(count, int(NumPacketPositions));
 
     unsigned char loggerSensors[SensorListRoom] = {};
     int loggerSensorCount = 0;
     if (loggerList) loggerSensorCount = std::min(std::max(logger->GetLoggerSensorList(loggerSensors), 0), SensorListRoom);
 
-    CLoggerProtocolState* st = RunState(logger);
-    StartRunCounters(st, count);
+    run.state = RunState(logger);
+    StartRunCounters(run.state, run.count);
+    run.targetCount = BuildPlans(m_pSetupInfo, Catalogue(), positions, run.count, loggerSensors, loggerSensorCount,
+                                 loggerList, run.plans);
+    FindTargets(*this, folder, first, run.plans, run.count, run.targets);
+    return true;
+}
 
-    PositionPlan plans[NumPacketPositions];
-    const int targetCount = BuildPlans(m_pSetupInfo, Catalogue(), positions, count, loggerSensors, loggerSensorCount,
-                                       loggerList, plans);
-    CDataBranch* targets[s_MaxTargets] = {};
+bool CDataManager::ConvertAndStore(ILogger* logger, double* samples, int count, unsigned char* positions, bool live,
+                                   bool loggerList)
+{
+    return ConvertAndStoreBlock(logger, samples, 1, count, positions, live, loggerList);
+}
+
+bool CDataManager::ConvertAndStoreBlock(ILogger* logger, const double* samples, int rows, int count,
+                                        const unsigned char* positions, bool live, bool loggerList)
+{
+    Q_UNUSED(live);
+    if (!logger || !samples || rows <= 0 || count <= 0) return false;
+    RunTargets run;
+    if (!PrepareRunTargets(logger, count, positions, loggerList, run)) return false;
+    WireConversion();
+    count = run.count;
+    CLoggerProtocolState* st = run.state;
+    const PositionPlan* plans = run.plans;
+    const int targetCount = run.targetCount;
+    CDataBranch** targets = run.targets;
     int pending[s_MaxTargets] = {};
-    FindTargets(*this, folder, first, plans, count, targets);
 
     Scratch& scratch = LocalScratch();
     const size_t needed = static_cast<size_t>(targetCount) * rows;
@@ -197,34 +216,20 @@ bool CDataManager::StoreMissingRows(ILogger* logger, int rows, int count, const 
                                     bool loggerList)
 {
     if (!logger || rows <= 0 || count <= 0) return false;
-    if (!m_pSetupInfo || m_pSetupInfo->GetActiveSensorsCount() == 0) return false;
-    CDataFolder* folder = GetLastDataFolder();
-    if (!folder || folder->GetNumberBranches() == 0) return false;
-    const int first = GetBranchPostion(folder->GetBranchKey(0));
-    if (first < 0) return false;
-    count = std::min(count, int(NumPacketPositions));
-    unsigned char loggerSensors[SensorListRoom] = {};
-    int loggerSensorCount = 0;
-    if (loggerList) loggerSensorCount = std::min(std::max(logger->GetLoggerSensorList(loggerSensors), 0), SensorListRoom);
-
-    CLoggerProtocolState* st = RunState(logger);
-    StartRunCounters(st, count);
-    PositionPlan plans[NumPacketPositions];
-    BuildPlans(m_pSetupInfo, Catalogue(), positions, count, loggerSensors, loggerSensorCount, loggerList, plans);
-    CDataBranch* targets[s_MaxTargets] = {};
-    FindTargets(*this, folder, first, plans, count, targets);
+    RunTargets run;
+    if (!PrepareRunTargets(logger, count, positions, loggerList, run)) return false;
 
     // The rows keep their places in the run: every later sample keeps its true time.
     std::vector<double> x(static_cast<size_t>(rows));
     const std::vector<double> gap(static_cast<size_t>(rows), MissingValue);
-    for (int i = 0; i < count; ++i) {
-        const PositionPlan& plan = plans[i];
-        const qint64 c = st->m_SampleCounter[i];
+    for (int i = 0; i < run.count; ++i) {
+        const PositionPlan& plan = run.plans[i];
+        const qint64 c = run.state->m_SampleCounter[i];
         for (int r = 0; r < rows; ++r) x[static_cast<size_t>(r)] = static_cast<double>(c + r);
         for (int a = 0; a < plan.count && plan.store; ++a)
-            if (CDataBranch* branch = targets[plan.firstTarget + a]) branch->AppendSamples(x.data(), gap.data(), rows);
+            if (CDataBranch* branch = run.targets[plan.firstTarget + a]) branch->AppendSamples(x.data(), gap.data(), rows);
         m_WorkLists[i].AddRange(gap.data(), rows);
-        st->m_SampleCounter[i] = c + rows;
+        run.state->m_SampleCounter[i] = c + rows;
     }
     return true;
 }

@@ -38,7 +38,7 @@ int CDataManager::LoadFolderFromFile(QDataStream* stream)
     CDataFolder* folder = CreateDataFolder();
     const int ownKey = folder->m_Key;
     int largest = -1;
-    int result = folder->LoadFromFile(stream, 0, &largest);
+    int result = folder->LoadFromFile(stream, 0, &largest, &m_FolderReadHooks);
     // A key shared with another folder or branch would make lookups and deletes hit the wrong
     // object; the folder keeps the fresh key it was created with instead.
     if (folder->m_Key != ownKey && keyInUse(folder->m_Key, folder)) {

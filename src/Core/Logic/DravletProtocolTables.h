@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "Core/Base/ExperimentInterval.h"
-#include "Core/Logic/GlobalTable.h"
+#include "Core/Base/GlobalTable.h"
 
 // One rate record, as the interface's setup frame carries it. The meaning of the timer bytes
 // and the rate word inside the device is not ours to know; they are sent as listed.

@@ -5,7 +5,7 @@
 // this class feeds them from the setup record and the catalogue and writes the result.
 #include "Core/Base/ExperimentInterval.h"
 #include "Core/Logic/CyclicBuffer.h"
-#include "Core/Logic/GlobalTable.h"
+#include "Core/Base/GlobalTable.h"
 #include "Core/Logic/PelorinFrames.h"
 #include "Core/Logic/PelorinHost.h"
 #include "Core/Logic/PelorinReplies.h"

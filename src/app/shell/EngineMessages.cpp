@@ -1,6 +1,6 @@
 #include "app/shell/EngineMessages.h"
 
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 
 #include <QThread>
 

@@ -1,9 +1,9 @@
 #include "app/shell/HistoryRows.h"
-#include "app/base/DeferredIcon.h"
+#include "windowbase/DeferredIcon.h"
 
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "table/TableDragText.h"

@@ -1,6 +1,6 @@
 #include "app/shell/HistoryWindow.h"
 
-#include "app/base/ChildWindowHost.h"
+#include "windowbase/ChildWindowHost.h"
 #include "app/shell/HistoryRows.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"

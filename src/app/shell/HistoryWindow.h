@@ -4,7 +4,7 @@
 // grows row by row when a run starts and when analysis adds a series. The rows are drawn by the
 // view's delegate from what the window reads of the store when they are painted; a row object
 // (HistoryRows.h) is made only when a row is acted on.
-#include "app/base/KorvantaWindow.h"
+#include "windowbase/KorvantaWindow.h"
 #include "app/shell/HistoryRows.h"
 
 #include <QModelIndex>

@@ -4,7 +4,7 @@
 
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryWindow.h"
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "app/shell/ShellLogic.h"
 #include "app/shell/UploadService.h"
 #include "upload/XMLRPC.h"
@@ -14,6 +14,7 @@
 #include "setup/LogicQueries.h"
 #include "setup/SetupSettings.h"
 #include "setup/SetupWindow.h"
+#include "video/VideoAnlysisWindow.h"
 
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -89,14 +90,15 @@ MainWindow::MainWindow(QWidget* parent)
     m_WindowsManager.SetSetupSettings(m_pSetupSettings.get());
     m_pOwnShellLogic.reset(new CLogicManagerShell(m_pLogicManager, m_pLogicQueries.get()));
     SetShellLogic(m_pOwnShellLogic.get());
-    m_pOwnWorkspaceFiles.reset(new CShellWorkspaceFiles);
+    m_pOwnWorkspaceFiles.reset(new CShellWorkspaceFiles(m_pLogicManager->m_DataManager));
     m_WindowsManager.SetWorkspaceFiles(m_pOwnWorkspaceFiles.get());
     m_WindowsManager.SetLanguages(&m_Languages);
     m_WindowsManager.SetApplicationTitle(m_TitleText);
     if (CHistoryWindow* history = m_WindowsManager.GetHistoryWindow())
         history->SetDataManager(&m_pLogicManager->m_DataManager);
     m_WindowsManager.InstallBloodPressureEvaluator(&m_pLogicManager->m_DataManager);
-    CFunctions::SetDataManager(&m_pLogicManager->m_DataManager);
+    CVideoAnlysisWindow::CountLoadedRuns(m_pLogicManager->m_DataManager);
+    m_WindowsManager.GetFunctions()->SetDataManager(&m_pLogicManager->m_DataManager);
 
     // Maximising is a request to the window manager; without one (a bare X server, a kiosk
     // session) it is ignored and the window would open at its small default size. The normal
@@ -122,8 +124,7 @@ MainWindow::~MainWindow()
     m_WindowsManager.SetLogicManagerObject(nullptr);
     m_pSetupSettings.reset();
     m_pLogicQueries.reset();
-    if (m_pLogicManager && CFunctions::GetDataManager() == &m_pLogicManager->m_DataManager)
-        CFunctions::SetDataManager(nullptr);
+    m_WindowsManager.GetFunctions()->SetDataManager(nullptr);
     delete m_pLogicManager;
     m_pLogicManager = nullptr;
     if (p_MainWindow == this)

@@ -2,7 +2,7 @@
 // The program's one top-level window: menu bar, a header strip with the Run button, the
 // experiment-mode button and the ribbon, and the window manager's document area below. It
 // creates the logic manager and is what the core reaches the windows through.
-#include "app/base/MultiAction.h"
+#include "windowbase/MultiAction.h"
 #include "app/shell/MultiLanguage.h"
 #include "app/shell/ShellFrame.h"
 #include "app/shell/WindowsManager.h"

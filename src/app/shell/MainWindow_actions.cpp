@@ -1,7 +1,7 @@
 // The main window's commands: the Run button's wiring, the ribbon's and the menus' actions with
 // their keys, texts, pictures and shortcuts, and the menus themselves.
 #include "app/shell/MainWindow.h"
-#include "app/base/DeferredIcon.h"
+#include "windowbase/DeferredIcon.h"
 
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/RibbonActions.h"

@@ -3,7 +3,7 @@
 
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryWindow.h"
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "app/shell/ShellServices.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicManager.h"
@@ -148,8 +148,7 @@ void MainWindow::shutDown()
     m_WindowsManager.SetShellLogic(nullptr);
     if (CHistoryWindow* history = m_WindowsManager.GetHistoryWindow())
         history->SetDataManager(nullptr);
-    if (m_pLogicManager && CFunctions::GetDataManager() == &m_pLogicManager->m_DataManager)
-        CFunctions::SetDataManager(nullptr);
+    m_WindowsManager.GetFunctions()->SetDataManager(nullptr);
     m_pShellLogic = nullptr;
     m_pOwnShellLogic.reset();
     m_pLogicQueries.reset();

@@ -1,7 +1,7 @@
 // The online-service upload controller: made once the logic manager is up, ended before it.
 #include "app/shell/MainWindow.h"
 
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "app/shell/UploadService.h"
 #include "Core/Logic/LogicManager.h"
 #include "upload/XMLRPC.h"

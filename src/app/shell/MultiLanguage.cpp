@@ -1,6 +1,6 @@
 #include "app/shell/MultiLanguage.h"
 
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -1,19 +1,13 @@
 #include "app/shell/ShellWorkspaceFiles.h"
 
 #include "app/shell/WindowsManager.h"
-#include "Core/Data/DataFolder.h"
+#include "Core/Data/DataManager.h"
 #include "workspace/WorkspaceLoader.h"
 #include "workspace/WorkspaceSaver.h"
 
-CShellWorkspaceFiles::CShellWorkspaceFiles()
+CShellWorkspaceFiles::CShellWorkspaceFiles(CDataManager& data)
 {
-    // A folder read from a file finds its video beside the workspace file being read.
-    CDataFolder::s_WorkspacePathProvider = []() { return CWorkspaceLoader::getInstance()->m_LastPath; };
-}
-
-CShellWorkspaceFiles::~CShellWorkspaceFiles()
-{
-    CDataFolder::s_WorkspacePathProvider = nullptr;
+    data.SetWorkspacePathProvider([]() { return CWorkspaceLoader::getInstance()->m_LastPath; });
 }
 
 int CShellWorkspaceFiles::saveWorkspaceToFile(CWindowsManager* manager, const QString& path)

@@ -2,11 +2,13 @@
 // The workspace files as the shell's commands use them: the process-wide saver and loader.
 #include "app/shell/ShellServices.h"
 
+class CDataManager;
+
 class CShellWorkspaceFiles : public IWorkspaceFiles
 {
 public:
-    CShellWorkspaceFiles();
-    ~CShellWorkspaceFiles() override;
+    // The folders the store reads from a file find their video beside that file.
+    explicit CShellWorkspaceFiles(CDataManager& data);
     int saveWorkspaceToFile(CWindowsManager* manager, const QString& path) override;
     int loadWorkspaceFromFile(CWindowsManager* manager) override;
     QString savePath() const override;

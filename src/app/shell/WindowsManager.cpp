@@ -2,8 +2,8 @@
 
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryWindow.h"
-#include "app/base/KorvantaWindow.h"
-#include "app/base/Prompter.h"
+#include "windowbase/KorvantaWindow.h"
+#include "windowbase/Prompter.h"
 #include "app/shell/ShellFrame.h"
 #include "app/shell/ShellServices.h"
 #include "Core/Base/KorvantaSignals.h"

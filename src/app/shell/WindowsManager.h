@@ -4,7 +4,7 @@
 // beside the graph, owns the signal hub, and runs the run-control state machine.
 #include "analysis/Functions.h"
 #include "analysis_dialogs/AnalysisHost.h"
-#include "app/base/ChildWindowHost.h"
+#include "windowbase/ChildWindowHost.h"
 #include "setup/SetupHost.h"
 #include "workspace/WorkspaceHost.h"
 
@@ -14,6 +14,7 @@
 #include <QRect>
 
 #include <functional>
+#include <memory>
 
 class CHistoryWindow;
 class CKorvantaSignals;
@@ -185,8 +186,8 @@ public:
 
     // The analysis engine and what the analysis dialogs ask of the window manager
     // (WindowsManager_analysis.cpp).
-    CFunctions* GetFunctions() { return &m_Functions; }
-    CFunctions* AnalysisEngine() override { return &m_Functions; }
+    CFunctions* GetFunctions() { return m_pFunctions.get(); }
+    CFunctions* AnalysisEngine() override { return m_pFunctions.get(); }
     CDataManager* AnalysisData() override { return GetDataManager(); }
     CSetupInfo* AnalysisSetup() override { return GetSetupInfo(); }
     const CSensorInfo* AnalysisCatalogue() override { return GetSensorCatalogue(); }
@@ -402,9 +403,10 @@ private:
     bool m_bExperimentModeDialogOpen = false;
     bool m_bVideoRecordArmed = true;
     QPointer<CExperimentModeDialog> m_pExperimentModeDialog;
-    CFunctions m_Functions{this};
-    // The engine's messages shown to the user; made and installed by the constructor.
+    // The engine's messages shown to the user; made by the constructor with the engine, which
+    // is given them and the hub. Its store comes with the logic manager (SetDataManager).
     CEngineMessages* m_pEngineMessages = nullptr;
+    std::unique_ptr<CFunctions> m_pFunctions;
     void installAnalysisServices();
     void removeAnalysisServices();
     // The next X value of a manual-X run into the setup record; false when the user cancels.

@@ -7,7 +7,7 @@
 #include "analysis_dialogs/FunctionsDialog.h"
 #include "analysis_dialogs/StatisticsDialog.h"
 #include "analysis_dialogs/TimingWizard.h"
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "app/shell/EngineMessages.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/ShellServices.h"
@@ -34,16 +34,14 @@ void RunAndDestroy(IPrompter* prompter, Dialog* dialog)
 void CWindowsManager::installAnalysisServices()
 {
     m_pEngineMessages = new CEngineMessages([this]() { return prompter(); }, this);
-    CFunctions::SetMessageSink(m_pEngineMessages);
-    CFunctions::SetSignalHub(m_pSignals);
+    m_pFunctions.reset(new CFunctions(nullptr, m_pEngineMessages, m_pSignals));
 }
 
 void CWindowsManager::removeAnalysisServices()
 {
-    if (CFunctions::GetMessageSink() == m_pEngineMessages)
-        CFunctions::SetMessageSink(nullptr);
-    if (CFunctions::GetSignalHub() == m_pSignals)
-        CFunctions::SetSignalHub(nullptr);
+    // The child windows that go after this may still call the engine: it says nothing more.
+    m_pFunctions->SetMessageSink(nullptr);
+    m_pFunctions->SetSignalHub(nullptr);
 }
 
 void CWindowsManager::InstallBloodPressureEvaluator(CDataManager* data)
@@ -68,7 +66,7 @@ void CWindowsManager::EvaluateBloodPressure(int branchKey)
 {
     CDataManager* data = GetDataManager();
     if (CDataBranch* branch = data ? data->GetDataBranch(branchKey) : nullptr)
-        m_Functions.FunctionBloodPressure(branch);
+        m_pFunctions->FunctionBloodPressure(branch);
 }
 
 int CWindowsManager::cursorInfo(int* cursor1, int* cursor2, int* xAxisKey) const
@@ -210,7 +208,7 @@ void CWindowsManager::quickFunction(int id)
         prompter()->warning(this, tr("Error"), tr("Please select plot."));
         return;
     }
-    CDataBranch* made = m_Functions.QuickFunctions(short(id), key, false, c1, c2, x, x != 0, 0, 1.0, 1.0, 0.0,
+    CDataBranch* made = m_pFunctions->QuickFunctions(short(id), key, false, c1, c2, x, x != 0, 0, 1.0, 1.0, 0.0,
                                                    QString(), QString());
     if (!made)
         return;

@@ -3,10 +3,10 @@
 
 #include "app/shell/AboutDialog.h"
 #include "app/shell/HistoryWindow.h"
-#include "app/base/KorvantaWindow.h"
+#include "windowbase/KorvantaWindow.h"
 #include "app/shell/MultiLanguage.h"
-#include "app/base/PlatformServices.h"
-#include "app/base/Prompter.h"
+#include "windowbase/PlatformServices.h"
+#include "windowbase/Prompter.h"
 #include "app/shell/ShellFrame.h"
 #include "app/shell/ShellServices.h"
 #include "Core/Data/DataManager.h"

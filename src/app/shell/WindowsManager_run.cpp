@@ -3,7 +3,7 @@
 #include "app/shell/WindowsManager.h"
 
 #include "app/shell/CustomRunButton.h"
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "app/shell/ShellFrame.h"
 #include "app/shell/ShellServices.h"
 #include "Core/Data/SetupInfo.h"

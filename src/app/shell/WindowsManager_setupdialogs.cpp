@@ -2,7 +2,7 @@
 // window's mode button and the next X value of a manual-X run.
 #include "app/shell/WindowsManager.h"
 
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "app/shell/ShellFrame.h"
 #include "Core/Data/SetupInfo.h"
 #include "setup/ExperimentModeDialog.h"

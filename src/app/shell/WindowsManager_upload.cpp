@@ -2,8 +2,8 @@
 // graph's series, and the live upload that follows the run control.
 #include "app/shell/WindowsManager.h"
 
-#include "app/base/KorvantaWindow.h"
-#include "app/base/Prompter.h"
+#include "windowbase/KorvantaWindow.h"
+#include "windowbase/Prompter.h"
 #include "app/shell/ShellServices.h"
 #include "Core/Data/DataManager.h"
 

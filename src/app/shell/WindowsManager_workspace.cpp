@@ -2,8 +2,8 @@
 // write and read their records.
 #include "app/shell/WindowsManager.h"
 
-#include "app/base/KorvantaWindow.h"
-#include "app/base/Prompter.h"
+#include "windowbase/KorvantaWindow.h"
+#include "windowbase/Prompter.h"
 #include "graph/GraphWindow.h"
 #include "video/VideoAnlysisWindow.h"
 #include "table/NotesWindow.h"

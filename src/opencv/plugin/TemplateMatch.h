@@ -1,7 +1,7 @@
 #pragma once
 // Finding the selected object in a video frame by template matching (squared differences over
 // the whole frame), and the image conversion it needs. Part of the OpenCV plugin; the program
-// calls it through TrackTemplateMatch (video/tracking/TemplateTracker.h).
+// calls it through TrackTemplateMatch (tracking/TemplateTracker.h).
 #include <QImage>
 #include <QPoint>
 #include <QString>

@@ -1,5 +1,5 @@
 // Reads a video file's frame count and frame rate with OpenCV's file readers, for
-// CVideoAnalysisPlayer (video/tracking/VideoProbe.cpp).
+// CVideoAnalysisPlayer (tracking/VideoProbe.cpp).
 #include "opencv/OpenCvPlugin.h"
 
 #include <opencv2/videoio.hpp>

@@ -41,10 +41,11 @@ int loadBranch(const QByteArray& bytes, CDataBranch& branch, int* largest = null
     return branch.LoadFromFile(&in, 0, largest);
 }
 
-int loadFolder(const QByteArray& bytes, CDataFolder& folder, int* largest = nullptr)
+int loadFolder(const QByteArray& bytes, CDataFolder& folder, int* largest = nullptr,
+               const CFolderReadHooks* hooks = nullptr)
 {
     QDataStream in(bytes);
-    return folder.LoadFromFile(&in, 0, largest);
+    return folder.LoadFromFile(&in, 0, largest, hooks);
 }
 
 // The branch of the byte test: two samples, a parent-less branch owned by folder 4 with one
@@ -320,11 +321,12 @@ private slots:
         f.m_bVideoAnalysis = true;
         f.m_VideoFile = QStringLiteral("clip.mp4");
         int tracked = 0;
-        CDataFolder::s_TrackingRunLoaded = [&tracked]() { ++tracked; };
-        CDataFolder::s_WorkspacePathProvider = []() { return QStringLiteral("/home/u/work/lab.kvb"); };
+        CFolderReadHooks hooks;
+        hooks.trackingRunLoaded = [&tracked]() { ++tracked; };
+        hooks.workspacePath = []() { return QStringLiteral("/home/u/work/lab.kvb"); };
         CDataFolder back;
         int largest = -1;
-        QCOMPARE(loadFolder(saveFolder(f), back, &largest), int(RecordOk));
+        QCOMPARE(loadFolder(saveFolder(f), back, &largest, &hooks), int(RecordOk));
         QCOMPARE(back.m_Name, QStringLiteral("Run 4"));
         QCOMPARE(back.m_Key, 21);
         QCOMPARE(back.GetBranchKeys(), QVector<int>({22}));
@@ -332,25 +334,23 @@ private slots:
         QCOMPARE(back.m_VideoFile, QStringLiteral("/home/u/work/clip.mp4"));
         QCOMPARE(tracked, 1);
         QCOMPARE(largest, 22);
-        CDataFolder::s_TrackingRunLoaded = nullptr;
-        CDataFolder::s_WorkspacePathProvider = nullptr;
     }
 
     void storedVideoPathsCannotLeaveTheWorkspaceFolder()
     {
-        CDataFolder::s_WorkspacePathProvider = []() { return QStringLiteral("/data/ws/a.kvb"); };
+        CFolderReadHooks hooks;
+        hooks.workspacePath = []() { return QStringLiteral("/data/ws/a.kvb"); };
         for (const char* stored : {"../../etc/passwd", "/etc/passwd", "C:\\films\\passwd"}) {
             CDataFolder f;
             f.m_VideoFile = QString::fromLatin1(stored);
             CDataFolder back;
-            QCOMPARE(loadFolder(saveFolder(f), back), int(RecordOk));
+            QCOMPARE(loadFolder(saveFolder(f), back, nullptr, &hooks), int(RecordOk));
             QCOMPARE(back.m_VideoFile, QStringLiteral("/data/ws/passwd"));
         }
         CDataFolder empty;
         CDataFolder back;
         QCOMPARE(loadFolder(saveFolder(empty), back), int(RecordOk));
         QVERIFY(back.m_VideoFile.isEmpty());
-        CDataFolder::s_WorkspacePathProvider = nullptr;
     }
 
     void folderReaderFailures()

@@ -1,5 +1,5 @@
 // CGlobalTable: sample-count codes and the interval of every rate code.
-#include "Core/Logic/GlobalTable.h"
+#include "Core/Base/GlobalTable.h"
 
 #include "common/TestMain.h"
 

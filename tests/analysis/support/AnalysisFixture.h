@@ -31,16 +31,7 @@ public:
 class Fixture
 {
 public:
-    Fixture()
-    {
-        CFunctions::SetDataManager(&manager);
-        CFunctions::SetMessageSink(&sink);
-    }
-    ~Fixture()
-    {
-        CFunctions::SetDataManager(nullptr);
-        CFunctions::SetMessageSink(nullptr);
-    }
+    Fixture() = default;
     Fixture(const Fixture&) = delete;
     Fixture& operator=(const Fixture&) = delete;
 
@@ -72,7 +63,7 @@ public:
 
     CDataManager manager;
     RecordingSink sink;
-    CFunctions functions;
+    CFunctions functions{&manager, &sink};
 };
 
 } // namespace AnalysisTest

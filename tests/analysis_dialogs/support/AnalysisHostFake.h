@@ -42,15 +42,9 @@ public:
         m_Catalogue.LoadSensorInfo();
         m_Data.SetSensorCatalogue(&m_Catalogue);
         m_Online.SetTable(m_Table, &m_OnlineCount);
-        CFunctions::SetDataManager(&m_Data);
-        CFunctions::SetMessageSink(&m_Prompter);
-        CFunctions::SetSignalHub(&m_Hub);
     }
     ~CAnalysisHostFake() override
     {
-        CFunctions::SetDataManager(nullptr);
-        CFunctions::SetMessageSink(nullptr);
-        CFunctions::SetSignalHub(nullptr);
         qDeleteAll(m_Sensors);
     }
 
@@ -135,8 +129,8 @@ public:
     CKorvantaSignals m_Hub{nullptr};
     CSetupInfo m_Setup{nullptr};
     CDataManager m_Data{&m_Setup};
-    CFunctions m_Engine;
     CRecordingPrompter m_Prompter;
+    CFunctions m_Engine{&m_Data, &m_Prompter, &m_Hub};
     OnLineFunctionInfo m_Table[MaxOnLineFunctions];
     short m_OnlineCount = 0;
     CCalculateOnLineFunctions m_Online;

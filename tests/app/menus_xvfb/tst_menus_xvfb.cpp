@@ -5,7 +5,7 @@
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
 #include "Core/Logic/LogicManager.h"
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 
 #include <QDir>
 #include <QGuiApplication>

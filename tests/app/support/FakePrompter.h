@@ -1,6 +1,6 @@
 #pragma once
 // Answers the shell's questions in tests and records what was asked.
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 
 #include <QDialog>
 #include <QLabel>

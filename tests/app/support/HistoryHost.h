@@ -1,6 +1,6 @@
 #pragma once
 // The parent of a history window in the history tests: a plain widget with the signal hub.
-#include "app/base/ChildWindowHost.h"
+#include "windowbase/ChildWindowHost.h"
 #include "Core/Base/KorvantaSignals.h"
 
 #include <QWidget>

@@ -1,6 +1,6 @@
 #pragma once
 // A prompter with scripted answers for every question the shell asks, recording each one.
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 
 #include <QDialog>
 #include <QStringList>

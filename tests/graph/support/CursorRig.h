@@ -4,7 +4,7 @@
 // painted once so the plot area is laid out; and a prompter that answers the graph's
 // questions and its annotation dialog.
 #include "common/GraphTestHost.h"
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 #include "graph/GraphRules.h"
 #include "graph/GraphWindow.h"
 

@@ -2,8 +2,8 @@
 // Answers for the graph's questions in tests: a prompter that records every notice, answers
 // the save chooser with a set path and lets a test play the user of a modal dialog; platform
 // services that record what would have been opened.
-#include "app/base/PlatformServices.h"
-#include "app/base/Prompter.h"
+#include "windowbase/PlatformServices.h"
+#include "windowbase/Prompter.h"
 #include "common/RecordingPlatform.h"
 
 #include <QDialog>

@@ -3,8 +3,8 @@
 // number), the picture on the X clipboard, the printed PDF page, prediction, properties and
 // autoscale from the tool bar, and a screenshot of the result.
 #include "../support/GraphServices.h"
-#include "../support/LiveRun.h"
-#include "app/base/MultiAction.h"
+#include "../../app/support/LiveRun.h"
+#include "windowbase/MultiAction.h"
 #include "Core/Data/DataBranch.h"
 
 #include <QClipboard>

@@ -1,8 +1,8 @@
 // A run recorded from the simulated logger, then worked on with the graph's tool bar and the
 // mouse on a real X server: zoomed, panned, read with both cursors and annotated; the screen
 // is grabbed at the end.
-#include "../support/LiveRun.h"
-#include "app/base/MultiAction.h"
+#include "../../app/support/LiveRun.h"
+#include "windowbase/MultiAction.h"
 #include "Core/Data/DataBranch.h"
 #include "graph/GraphRules.h"
 

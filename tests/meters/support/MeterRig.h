@@ -2,8 +2,8 @@
 // A document area standing in for the window manager: it hands the windows a hub, a data store
 // with the sensor catalogue and a setup record, and a prompter whose dialog answers the test
 // chooses.
-#include "app/base/ChildWindowHost.h"
-#include "app/base/Prompter.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/Prompter.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SensorInfo.h"

@@ -2,8 +2,8 @@
 // A table window hosted as the window manager would host it, over a data store of its own:
 // the hub, the setup record, a prompter that answers and records, and the last-active-table
 // record the window manager keeps.
-#include "app/base/ChildWindowHost.h"
-#include "app/base/Prompter.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/Prompter.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"

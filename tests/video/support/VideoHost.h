@@ -1,10 +1,11 @@
 #pragma once
 // A document area that hosts video windows in tests: its own hub, data store and a prompter
 // that answers file choosers and records every box.
-#include "app/base/ChildWindowHost.h"
-#include "app/base/Prompter.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/Prompter.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
+#include "video/VideoAnlysisWindow.h"
 
 #include <QMdiArea>
 #include <QPointer>
@@ -34,7 +35,11 @@ public:
 class CVideoHost : public QMdiArea, public IChildWindowHost
 {
 public:
-    CVideoHost() { resize(1000, 800); }
+    CVideoHost()
+    {
+        resize(1000, 800);
+        CVideoAnlysisWindow::CountLoadedRuns(m_Data);
+    }
     bool AlignToGrid() const override { return false; }
     CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Signals); }
     CDataManager* GetDataManager() const override { return const_cast<CDataManager*>(&m_Data); }

@@ -3,7 +3,7 @@
 // on the screen. The run must hold one point per frame, each within 2 video pixels of the ball.
 #include "../support/VideoFixture.h"
 #include "../support/VideoHost.h"
-#include "app/base/MultiAction.h"
+#include "windowbase/MultiAction.h"
 #include "video/VideoAnlysisWindow.h"
 
 #include <QGuiApplication>

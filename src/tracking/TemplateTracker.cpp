@@ -1,4 +1,4 @@
-#include "video/tracking/TemplateTracker.h"
+#include "tracking/TemplateTracker.h"
 
 #include "opencv/OpenCvLibrary.h"
 

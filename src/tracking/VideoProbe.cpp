@@ -1,4 +1,4 @@
-#include "video/tracking/VideoProbe.h"
+#include "tracking/VideoProbe.h"
 
 #include "opencv/OpenCvLibrary.h"
 

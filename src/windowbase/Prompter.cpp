@@ -1,4 +1,4 @@
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 
 #include <QColorDialog>
 #include <QCoreApplication>

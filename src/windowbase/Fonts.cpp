@@ -1,4 +1,4 @@
-#include "app/base/Fonts.h"
+#include "windowbase/Fonts.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,6 +1,6 @@
-#include "app/base/NumberField.h"
+#include "windowbase/NumberField.h"
 
-#include "app/base/Prompter.h"
+#include "windowbase/Prompter.h"
 
 #include <QCoreApplication>
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 #include "Core/Base/KorvantaSignals.h"
 #include "ShellRig.h"
 #include "app/shell/HistoryWindow.h"
-#include "support/VideoFixture.h"
+#include "../video/support/VideoFixture.h"
 #include "video/VideoAnlysisWindow.h"
 
 #include <QTemporaryDir>

@@ -1,4 +1,4 @@
-#include "app/base/MultiAction.h"
+#include "windowbase/MultiAction.h"
 
 #include <QEvent>
 #include <QWidget>

@@ -1,4 +1,4 @@
-#include "video/tracking/TrackingRun.h"
+#include "tracking/TrackingRun.h"
 
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"

@@ -1,4 +1,4 @@
-#include "video/tracking/VideoAxis.h"
+#include "tracking/VideoAxis.h"
 
 #include <cmath>
 

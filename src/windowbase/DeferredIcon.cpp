@@ -1,4 +1,4 @@
-#include "app/base/DeferredIcon.h"
+#include "windowbase/DeferredIcon.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -44,7 +44,7 @@ public:
             return;
         m_Files.append({fileName, mode, state});
         if (m_bRead)
-            read(m_Files.last());
+            readFile(m_Files.last());
     }
     QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) const override
     {
@@ -98,7 +98,7 @@ private:
         return false;
     }
     // QIcon::addFile gives the "@2x" sibling as a file of its own on a high-density screen.
-    void read(const File& file) const
+    void readFile(const File& file) const
     {
         const QPixmap picture = readBySuffix(file.path);
         if (!picture.isNull())
@@ -111,7 +111,7 @@ private:
             if (m_Make)
                 m_Icon = m_Make();
             for (const File& file : m_Files)
-                read(file);
+                readFile(file);
         }
         return m_Icon;
     }

@@ -1,6 +1,6 @@
 // Built as a static plug-in: its instance is registered by InstallPngReader, not loaded from disk.
 #define QT_STATICPLUGIN
-#include "app/base/PngReader.h"
+#include "windowbase/PngReader.h"
 
 #include <QImage>
 #include <QImageIOHandler>

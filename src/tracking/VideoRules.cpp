@@ -1,4 +1,4 @@
-#include "video/tracking/VideoRules.h"
+#include "tracking/VideoRules.h"
 
 #include <QTime>
 

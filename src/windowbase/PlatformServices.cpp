@@ -1,4 +1,4 @@
-#include "app/base/PlatformServices.h"
+#include "windowbase/PlatformServices.h"
 
 #include <QDesktopServices>
 #include <QUrl>

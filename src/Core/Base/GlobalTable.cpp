@@ -1,4 +1,4 @@
-#include "Core/Logic/GlobalTable.h"
+#include "Core/Base/GlobalTable.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 // The video analysis through the real main window: the ribbon's video command opens a window,
 // its Open command loads a generated video, Next Frame and Play run it, and an object selected
 // with the mouse is tracked into a run that the history shows and the current graph draws.
-#include "app/base/MultiAction.h"
+#include "windowbase/MultiAction.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 #include "graph/GraphWindow.h"
-#include "support/VideoFixture.h"
-#include "support/VideoHost.h"
+#include "../video/support/VideoFixture.h"
+#include "../video/support/VideoHost.h"
 #include "video/VideoAnlysisWindow.h"
 
 #include <QTemporaryDir>

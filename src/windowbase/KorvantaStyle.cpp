@@ -1,11 +1,11 @@
-#include "app/base/KorvantaStyle.h"
+#include "windowbase/KorvantaStyle.h"
 
-#include "app/base/DeferredIcon.h"
+#include "windowbase/DeferredIcon.h"
 
 #include <QGuiApplication>
 #include <QStyleOption>
 
-QIcon CKorvantaStyle::standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget* widget) const
+QIcon CKorvantaStyle::standardIcon(StandardPixmap icon, const QStyleOption* option, const QWidget*) const
 {
     // A child window's menu icon is never seen: every window shows its own window icon there.
     if (icon == SP_TitleBarMenuButton)

@@ -4,7 +4,7 @@
 #include "app/shell/HistoryRows.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
-#include "support/TableRig.h"
+#include "../table/support/TableRig.h"
 #include "table/TableDelegate.h"
 #include "table/TableDragText.h"
 #include "table/TableModel.h"

@@ -1,11 +1,11 @@
-#include "app/base/KorvantaWindow.h"
-#include "app/base/DeferredIcon.h"
+#include "windowbase/KorvantaWindow.h"
+#include "windowbase/DeferredIcon.h"
 #include "Core/Data/RecordIO.h"
 
 #include "Core/Base/KorvantaSignals.h"
-#include "app/base/ChildWindowHost.h"
-#include "app/base/Fonts.h"
-#include "app/base/Prompter.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/Fonts.h"
+#include "windowbase/Prompter.h"
 
 #include <QDataStream>
 #include <QIcon>

@@ -1,7 +1,7 @@
 #pragma once
 // The real main window against the simulated Pelorin logger, detected and set to a rate and a
 // number of samples, ready for the Run button; the start-up graph is the one a run goes to.
-#include "../../app/support/ScriptedPrompter.h"
+#include "ScriptedPrompter.h"
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/MainWindow.h"
 #include "app/shell/WindowsManager.h"
