@@ -74,6 +74,8 @@ private slots:
     void samplingModeFallsBack();
     void historyArrangedAndToggled();
     void setupComesBackAfterEitherWindowIsClosed();
+    void setupCommandShowsTheChosenSetup_data();
+    void setupCommandShowsTheChosenSetup();
 };
 
 void TestShellExit::exitWithoutQuestions()
@@ -428,7 +430,7 @@ void TestShellExit::historyArrangedAndToggled()
     wm->onOpenHisoryWindow(true);
     QVERIFY(!history->isHidden());
     const bool setupVisible = wm->GetSetupWindow()->currentWindow()
-                              && wm->GetSetupWindow()->currentWindow()->isVisible();
+                              && !wm->GetSetupWindow()->currentWindow()->isHidden();
     QCOMPARE(history->geometry(), setupVisible ? QRect(0, 400, 380, 200) : QRect(0, 0, 380, 600));
 }
 
@@ -455,6 +457,43 @@ void TestShellExit::setupComesBackAfterEitherWindowIsClosed()
     QVERIFY(!command->isChecked());
     command->trigger();
     QVERIFY(!summary->isHidden() && full->isHidden());
+}
+
+void TestShellExit::setupCommandShowsTheChosenSetup_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::newRow("summary") << 0;
+    QTest::newRow("full setup") << 1;
+}
+
+void TestShellExit::setupCommandShowsTheChosenSetup()
+{
+    QFETCH(int, type);
+    Rig r;
+    r.window.updateTimer()->stop();
+    CWindowsManager* wm = r.window.windowsManager();
+    wm->resize(900, 600);
+    wm->onAlign2Grid(false);
+    wm->InitWindowsArrangement();
+    CSetupWindow* setup = wm->GetSetupWindow();
+    setup->displaySetupWindow(type);
+    QWidget* full = setup->fullSetupWindow();
+    QWidget* summary = setup->summaryWidget();
+    QWidget* chosen = type == 1 ? full : summary;
+    QWidget* other = type == 1 ? summary : full;
+    CHistoryWindow* history = wm->GetHistoryWindow();
+    const QRect historyPlace = history->geometry();
+    MultiAction* command = r.window.findAction(20);
+    // Pressed twice while the setup shows: it stays, in front, with its mark, and so does the
+    // history below it.
+    for (int press = 0; press < 2; ++press) {
+        command->trigger();
+        QVERIFY(!chosen->isHidden() && other->isHidden());
+        QVERIFY(command->isChecked());
+        QVERIFY(!history->isHidden());
+        QCOMPARE(history->geometry(), historyPlace);
+    }
+    QCOMPARE(wm->subWindowList(QMdiArea::StackingOrder).last(), chosen);
 }
 
 KORVANTA_TEST_MAIN(TestShellExit)

@@ -1,6 +1,7 @@
 // The window manager: the arrangement of setup, history and graph, guarded window records,
 // and the main window built around it (layout, minimum size, ribbon, notices, keep-awake).
 #include "windowbase/KorvantaWindow.h"
+#include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
 #include "platform/KeepAwake.h"
 #include "support/ShellRig.h"
@@ -36,6 +37,9 @@ private slots:
     void graphPlacedAfterInit();
     void setupSummaryKeepsItsPlace();
     void newWindowsOpenInsideTheArea();
+    void freePlacement_data();
+    void freePlacement();
+    void newWindowsOpenBesideTheSide();
     void recordsAreGuarded();
     void lastActiveOnClose();
     void hubMarksUnsavedData();
@@ -149,6 +153,71 @@ void TestShellWindowsManager::newWindowsOpenInsideTheArea()
     for (QMdiSubWindow* w : m.subWindowList())
         if (w->isVisible())
             QVERIFY2(m.viewport()->rect().contains(w->geometry()), qPrintable(w->windowTitle()));
+}
+
+void TestShellWindowsManager::freePlacement_data()
+{
+    QTest::addColumn<QSize>("window");
+    QTest::addColumn<QRect>("band");
+    QTest::addColumn<QVector<QPoint>>("corners");
+    QTest::addColumn<QRect>("place");
+    const QRect side(0, 0, 380, 900);
+    QTest::newRow("beside the side") << QSize(500, 400) << side << QVector<QPoint>{} << QRect(380, 0, 500, 400);
+    QTest::newRow("past the graph's corner")
+        << QSize(500, 400) << side << QVector<QPoint>{{380, 0}} << QRect(420, 40, 500, 400);
+    QTest::newRow("past two corners")
+        << QSize(500, 400) << side << QVector<QPoint>{{380, 0}, {420, 40}} << QRect(460, 80, 500, 400);
+    // A corner snapped to the grid still hides the place it was stepped to.
+    QTest::newRow("near a corner") << QSize(500, 400) << side << QVector<QPoint>{{380, 0}, {410, 30}}
+                                   << QRect(460, 80, 500, 400);
+    QTest::newRow("no side") << QSize(500, 400) << QRect() << QVector<QPoint>{} << QRect(0, 0, 500, 400);
+    QTest::newRow("too big for the free part")
+        << QSize(2000, 1200) << side << QVector<QPoint>{{380, 0}} << QRect(380, 0, 1220, 900);
+    // Every step down the diagonal is taken: the last place that fits.
+    QTest::newRow("all taken") << QSize(1100, 800) << side
+                               << QVector<QPoint>{{380, 0}, {420, 40}, {460, 80}, {500, 120}}
+                               << QRect(460, 80, 1100, 800);
+    // The full setup is wider than the column, and ends off the grid the windows snap to.
+    QTest::newRow("side off the grid") << QSize(500, 400) << QRect(0, 0, 1182, 600) << QVector<QPoint>{}
+                                       << QRect(1200, 0, 400, 400);
+    QTest::newRow("side too wide") << QSize(500, 400) << QRect(0, 0, 1320, 600) << QVector<QPoint>{}
+                                   << QRect(0, 0, 500, 400);
+}
+
+void TestShellWindowsManager::freePlacement()
+{
+    QFETCH(QSize, window);
+    QFETCH(QRect, band);
+    QFETCH(QVector<QPoint>, corners);
+    QFETCH(QRect, place);
+    QCOMPARE(CWindowsManager::FreePlacement(QSize(1600, 900), band, window, QSize(300, 200), corners), place);
+}
+
+void TestShellWindowsManager::newWindowsOpenBesideTheSide()
+{
+    // Wide enough for a graph beside the full setup too.
+    CShellRig rig;
+    rig.frame.resize(1920, 1000);
+    rig.manager.setGeometry(0, 0, 1920, 1000);
+    rig.frame.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&rig.frame));
+    CWindowsManager& m = rig.manager;
+    m.InitWindowsArrangement();
+    for (int type : {0, 1}) {
+        rig.controller().displaySetupWindow(type);
+        QRect band = m.GetHistoryWindow()->geometry() | rig.controller().currentWindow()->geometry();
+        QVector<QMdiSubWindow*> made{m.ShowGraphWindow(), m.ShowTableWindow(), m.ShowGraphWindow(),
+                                     m.ShowTableWindow()};
+        QSet<QPair<int, int>> corners;
+        for (QMdiSubWindow* w : made) {
+            QVERIFY2(!w->geometry().intersects(band), qPrintable(w->windowTitle()));
+            QVERIFY(m.viewport()->rect().contains(w->geometry()));
+            corners.insert({w->x(), w->y()});
+        }
+        QCOMPARE(corners.size(), made.size());
+        for (QMdiSubWindow* w : made)
+            delete w;
+    }
 }
 
 void TestShellWindowsManager::recordsAreGuarded()
