@@ -4,6 +4,7 @@
 #include "support/AnalysisHostFake.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -71,7 +72,11 @@ private slots:
     void methodTexts_data();
     void methodTexts();
     void gatesAreTheFirstAndLastPhotogate();
-    void lengthMustBeAWholeNumber();
+    void lengthFollowsTheArrangement_data();
+    void lengthFollowsTheArrangement();
+    void lengthTakesWhatTheSamplingModeTakes_data();
+    void lengthTakesWhatTheSamplingModeTakes();
+    void lengthIsKeptInTheSetup();
     void retryKeepsTheWizardOpenCloseEndsIt();
     void withoutAGraphNoSuitablePlot();
     void wizardsOwnButtonsDoNotCloseIt();
@@ -85,7 +90,6 @@ void TestTimingWizard::pagesShowTheMethodsOfTheMeasurement()
     w.show();
     QCOMPARE(w.windowTitle(), QString("Timing Wizard: Step 1 of 2 - Measurement"));
     QVERIFY(w.form()->timeRadioButton->isChecked());
-    QCOMPARE(w.form()->lengthLineEdit->text(), QString("3"));
     w.form()->velocityRadioButton->click();
     w.button(QWizard::NextButton)->click();
     QCOMPARE(w.windowTitle(), QString("Timing Wizard : Step 2 of 2 - Method"));
@@ -93,7 +97,6 @@ void TestTimingWizard::pagesShowTheMethodsOfTheMeasurement()
     QCOMPARE(w.methodId(), 1);
     QVERIFY(!w.form()->timeOneGateRadioButton->isVisibleTo(&w));
     QVERIFY(w.form()->velocityColissionRadioButton->isVisibleTo(&w));
-    QCOMPARE(w.form()->lengthTypeLabel->text(), QString("Distance"));
     QVERIFY(w.form()->lengthLineEdit->isVisibleTo(&w));
     w.form()->velocityBetweenGatesRadionButton->click();
     QCOMPARE(w.methodId(), 11);
@@ -101,8 +104,6 @@ void TestTimingWizard::pagesShowTheMethodsOfTheMeasurement()
              QPixmap(":/images/TimingWizard/timming-wizard3.png").toImage());
     w.button(QWizard::BackButton)->click();
     QCOMPARE(w.windowTitle(), QString("Timing Wizard: Step 1 of 2 - Measurement"));
-    w.form()->accelerationRadioButton->click();
-    QCOMPARE(w.form()->lengthTypeLabel->text(), QString("Width"));
     w.form()->timeRadioButton->click();
     QVERIFY(!w.form()->lengthLineEdit->isVisibleTo(&w));
     QCOMPARE(TimingWizard::MethodsOf(2), (QList<int>{2, 12}));
@@ -160,16 +161,105 @@ void TestTimingWizard::gatesAreTheFirstAndLastPhotogate()
     QCOMPARE(b.host.m_Prompter.m_Log.last(), QString("result|Pavix|t = 0.003 s,  0.003 s"));
 }
 
-void TestTimingWizard::lengthMustBeAWholeNumber()
+void TestTimingWizard::lengthFollowsTheArrangement_data()
 {
+    QTest::addColumn<int>("measurement");
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("label");   // empty: no length row
+    QTest::addColumn<QString>("value");
+    // The setup keeps a flag of 4.5 cm and gates 30 cm apart.
+    QTest::newRow("velocity at one gate") << 1 << 1 << "Width" << "4.5";
+    QTest::newRow("velocity between gates") << 1 << 11 << "Distance" << "30";
+    QTest::newRow("collision") << 1 << 21 << "Width" << "4.5";
+    QTest::newRow("acceleration at one gate") << 2 << 2 << "Width" << "4.5";
+    QTest::newRow("acceleration between gates") << 2 << 12 << "Width" << "4.5";
+    QTest::newRow("time between gates") << 0 << 10 << "" << "";
+    QTest::newRow("pendulum") << 0 << 20 << "" << "";
+}
+
+void TestTimingWizard::lengthFollowsTheArrangement()
+{
+    QFETCH(int, measurement);
+    QFETCH(int, method);
+    QFETCH(QString, label);
+    QFETCH(QString, value);
+    Bench b;
+    b.host.m_Setup.m_TimingWidth = 4.5;
+    b.host.m_Setup.m_TimingDistance = 30.0;
+    TimingWizard w(&b.host, &b.host);
+    w.init();
+    w.show();
+    QRadioButton* measurements[] = {w.form()->timeRadioButton, w.form()->velocityRadioButton,
+                                    w.form()->accelerationRadioButton};
+    measurements[measurement]->click();
+    w.button(QWizard::NextButton)->click();
+    QButtonGroup* methods = w.form()->timeOneGateRadioButton->group();
+    methods->button(method)->click();
+    QCOMPARE(w.form()->lengthLineEdit->isVisibleTo(&w), !label.isEmpty());
+    if (!label.isEmpty()) {
+        QCOMPARE(w.form()->lengthTypeLabel->text(), label);
+        QCOMPARE(w.form()->lengthLineEdit->text(), value);
+    }
+}
+
+void TestTimingWizard::lengthTakesWhatTheSamplingModeTakes_data()
+{
+    QTest::addColumn<int>("measurement");
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("length");
+    QTest::addColumn<QString>("shown");
+    // Pulses of 4, 4 and 2 ms: a flag of 2.5 cm passes at 6.25 and 12.5 m/s.
+    QTest::newRow("part of a centimetre") << 1 << 1 << "2.5" << "result|Pavix|v = 6.25 m/s,  6.25 m/s,  12.5 m/s";
+    QTest::newRow("a decimal comma") << 1 << 1 << "2,5" << "result|Pavix|v = 6.25 m/s,  6.25 m/s,  12.5 m/s";
+    QTest::newRow("zero") << 1 << 1 << "0" << "crit|Pavix|Width must be a number from 0.1 to 1000.";
+    QTest::newRow("past ten metres") << 1 << 1 << "1000.5" << "crit|Pavix|Width must be a number from 0.1 to 1000.";
+    QTest::newRow("empty") << 2 << 12 << "" << "crit|Pavix|Width must be a number from 0.1 to 1000.";
+    QTest::newRow("gates too close") << 1 << 11 << "0.05" << "crit|Pavix|Distance must be a number from 0.1 to 1000.";
+}
+
+void TestTimingWizard::lengthTakesWhatTheSamplingModeTakes()
+{
+    QFETCH(int, measurement);
+    QFETCH(int, method);
+    QFETCH(QString, length);
+    QFETCH(QString, shown);
     Bench b;
     TimingWizard w(&b.host, &b.host);
     w.init();
     w.show();
-    QCOMPARE(Evaluate(w, b.host, 1, 1, "2.5"), QString("crit|Pavix|Distance must be a whole number from 1 to 1000."));
-    QCOMPARE(w.form()->lengthLineEdit->selectedText(), QString("2.5"));
-    QVERIFY(w.isVisible());
-    QCOMPARE(Evaluate(w, b.host, 2, 12, ""), QString("crit|Pavix|Width must be a whole number from 1 to 1000."));
+    QCOMPARE(Evaluate(w, b.host, measurement, method, length), shown);
+    // A refused length stays selected in the open wizard.
+    QVERIFY(w.isVisible() == shown.startsWith("crit"));
+    if (shown.startsWith("crit"))
+        QCOMPARE(w.form()->lengthLineEdit->selectedText(), length);
+}
+
+void TestTimingWizard::lengthIsKeptInTheSetup()
+{
+    Bench b;
+    b.host.m_Setup.m_TimingDistance = 30.0;
+    TimingWizard w(&b.host, &b.host);
+    w.init();
+    w.show();
+    b.host.m_Prompter.m_bRetry = true;
+    Evaluate(w, b.host, 1, 1, "2.5");
+    QCOMPARE(b.host.m_Setup.m_TimingWidth, 2.5);
+    QCOMPARE(b.host.m_Setup.m_TimingDistance, 30.0);
+    // A length typed and left for another arrangement comes back with it.
+    w.form()->lengthLineEdit->selectAll();
+    QTest::keyClicks(w.form()->lengthLineEdit, "7");
+    w.form()->velocityBetweenGatesRadionButton->click();
+    QCOMPARE(w.form()->lengthLineEdit->text(), QString("30"));
+    w.form()->velocityOneGateRadioButton->click();
+    QCOMPARE(w.form()->lengthLineEdit->text(), QString("7"));
+    // Only Finish keeps a length in the setup; the next wizard starts from it.
+    QCOMPARE(b.host.m_Setup.m_TimingWidth, 2.5);
+    TimingWizard next(&b.host, &b.host);
+    next.init();
+    next.show();
+    next.form()->velocityRadioButton->click();
+    next.button(QWizard::NextButton)->click();
+    QCOMPARE(next.form()->lengthLineEdit->text(), QString("2.5"));
 }
 
 void TestTimingWizard::retryKeepsTheWizardOpenCloseEndsIt()
