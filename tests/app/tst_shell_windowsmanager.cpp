@@ -158,39 +158,46 @@ void TestShellWindowsManager::newWindowsOpenInsideTheArea()
 void TestShellWindowsManager::freePlacement_data()
 {
     QTest::addColumn<QSize>("window");
+    QTest::addColumn<QSize>("minimum");
     QTest::addColumn<QRect>("band");
     QTest::addColumn<QVector<QPoint>>("corners");
     QTest::addColumn<QRect>("place");
+    const QSize table(500, 400);
+    const QSize small(40, 40);
     const QRect side(0, 0, 380, 900);
-    QTest::newRow("beside the side") << QSize(500, 400) << side << QVector<QPoint>{} << QRect(380, 0, 500, 400);
+    QTest::newRow("beside the side") << table << small << side << QVector<QPoint>{} << QRect(380, 0, 500, 400);
     QTest::newRow("past the graph's corner")
-        << QSize(500, 400) << side << QVector<QPoint>{{380, 0}} << QRect(420, 40, 500, 400);
+        << table << small << side << QVector<QPoint>{{380, 0}} << QRect(420, 40, 500, 400);
     QTest::newRow("past two corners")
-        << QSize(500, 400) << side << QVector<QPoint>{{380, 0}, {420, 40}} << QRect(460, 80, 500, 400);
+        << table << small << side << QVector<QPoint>{{380, 0}, {420, 40}} << QRect(460, 80, 500, 400);
     // A corner snapped to the grid still hides the place it was stepped to.
-    QTest::newRow("near a corner") << QSize(500, 400) << side << QVector<QPoint>{{380, 0}, {410, 30}}
+    QTest::newRow("near a corner") << table << small << side << QVector<QPoint>{{380, 0}, {410, 30}}
                                    << QRect(460, 80, 500, 400);
-    QTest::newRow("no side") << QSize(500, 400) << QRect() << QVector<QPoint>{} << QRect(0, 0, 500, 400);
+    QTest::newRow("no side") << table << small << QRect() << QVector<QPoint>{} << QRect(0, 0, 500, 400);
     QTest::newRow("too big for the free part")
-        << QSize(2000, 1200) << side << QVector<QPoint>{{380, 0}} << QRect(380, 0, 1220, 900);
+        << QSize(2000, 1200) << small << side << QVector<QPoint>{{380, 0}} << QRect(380, 0, 1220, 900);
     // Every step down the diagonal is taken: the last place that fits.
-    QTest::newRow("all taken") << QSize(1100, 800) << side
+    QTest::newRow("all taken") << QSize(1100, 800) << small << side
                                << QVector<QPoint>{{380, 0}, {420, 40}, {460, 80}, {500, 120}}
                                << QRect(460, 80, 1100, 800);
     // The full setup is wider than the column, and ends off the grid the windows snap to.
-    QTest::newRow("side off the grid") << QSize(500, 400) << QRect(0, 0, 1182, 600) << QVector<QPoint>{}
+    QTest::newRow("side off the grid") << table << small << QRect(0, 0, 1182, 600) << QVector<QPoint>{}
                                        << QRect(1200, 0, 400, 400);
-    QTest::newRow("side too wide") << QSize(500, 400) << QRect(0, 0, 1320, 600) << QVector<QPoint>{}
-                                   << QRect(0, 0, 500, 400);
+    QTest::newRow("minimum wider than the free part")
+        << table << QSize(500, 300) << QRect(0, 0, 1182, 600) << QVector<QPoint>{{0, 0}} << QRect(40, 40, 500, 400);
+    // A strip of 240 would hold the window's minimum, but only as a sliver.
+    QTest::newRow("strip narrower than the column")
+        << table << small << QRect(0, 0, 1360, 600) << QVector<QPoint>{{0, 0}} << QRect(40, 40, 500, 400);
 }
 
 void TestShellWindowsManager::freePlacement()
 {
     QFETCH(QSize, window);
+    QFETCH(QSize, minimum);
     QFETCH(QRect, band);
     QFETCH(QVector<QPoint>, corners);
     QFETCH(QRect, place);
-    QCOMPARE(CWindowsManager::FreePlacement(QSize(1600, 900), band, window, QSize(300, 200), corners), place);
+    QCOMPARE(CWindowsManager::FreePlacement(QSize(1600, 900), band, window, minimum, corners), place);
 }
 
 void TestShellWindowsManager::newWindowsOpenBesideTheSide()

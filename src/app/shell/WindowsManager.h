@@ -173,7 +173,8 @@ public:
     // Where a window of the given size opens in an area: right of the side band (the visible
     // setup and history windows, null when none shows), never over it, at the top, stepped
     // down and right past the corners of the windows already there so that no title bar is
-    // covered. A free part narrower than the window's minimum leaves it the whole area.
+    // covered. A free part narrower than the window's minimum, or than the side column where
+    // the window is wider, leaves it the whole area.
     static QRect FreePlacement(QSize area, QRect band, QSize window, QSize minimum, const QVector<QPoint>& corners);
     // Two steps of the windows' 20-pixel grid: snapping a place down never lands it on the last.
     static constexpr int s_CascadeStep = 40;

@@ -8,6 +8,7 @@
 
 #include <QMdiSubWindow>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -36,7 +37,10 @@ QRect CWindowsManager::FreePlacement(QSize area, QRect band, QSize window, QSize
     // the window back over the band's edge.
     const int grid = CKorvantaWindow::s_GridStep;
     const int left = band.isValid() ? (band.right() + grid) / grid * grid : 0;
-    if (left > 0 && area.width() - left >= minimum.width())
+    // A strip narrower than the window's minimum, or than a side column where the window wants
+    // more, would squeeze it to a sliver: it goes over the band then.
+    const int needed = std::max(minimum.width(), std::min(window.width(), s_SideWidth));
+    if (left > 0 && area.width() - left >= needed)
         free.setLeft(left);
     const QSize size = window.boundedTo(free.size()).expandedTo(minimum);
     // Down the diagonal from the free part's corner: the first place no other window's corner
