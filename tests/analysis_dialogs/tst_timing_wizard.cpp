@@ -74,8 +74,7 @@ private slots:
     void gatesAreTheFirstAndLastPhotogate();
     void lengthFollowsTheArrangement_data();
     void lengthFollowsTheArrangement();
-    void lengthTakesWhatTheSamplingModeTakes_data();
-    void lengthTakesWhatTheSamplingModeTakes();
+    void lengthOutsideItsRangeIsRefused();
     void lengthIsKeptInTheSetup();
     void retryKeepsTheWizardOpenCloseEndsIt();
     void withoutAGraphNoSuitablePlot();
@@ -119,6 +118,7 @@ void TestTimingWizard::methodTexts_data()
     // (4..7 and 12..15); the gates open 2 ms apart.
     QTest::newRow("time one gate") << 0 << 0 << "3" << "t = 0.004 s,  0.004 s,  0.002 s";
     QTest::newRow("velocity one gate") << 1 << 1 << "3" << "v = 7.5 m/s,  7.5 m/s,  15 m/s";
+    QTest::newRow("a flag of 2,5 cm") << 1 << 1 << "2,5" << "v = 6.25 m/s,  6.25 m/s,  12.5 m/s";
     // Two pulses of equal length: no change of speed.
     QTest::newRow("acceleration one gate") << 2 << 2 << "3" << "a = 0 m/s²";
     QTest::newRow("time between gates") << 0 << 10 << "" << "t = 0.002 s,  0.002 s";
@@ -165,24 +165,20 @@ void TestTimingWizard::lengthFollowsTheArrangement_data()
 {
     QTest::addColumn<int>("measurement");
     QTest::addColumn<int>("method");
-    QTest::addColumn<QString>("label");   // empty: no length row
-    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("shown");   // label and value; empty: no length row
     // The setup keeps a flag of 4.5 cm and gates 30 cm apart.
-    QTest::newRow("velocity at one gate") << 1 << 1 << "Width" << "4.5";
-    QTest::newRow("velocity between gates") << 1 << 11 << "Distance" << "30";
-    QTest::newRow("collision") << 1 << 21 << "Width" << "4.5";
-    QTest::newRow("acceleration at one gate") << 2 << 2 << "Width" << "4.5";
-    QTest::newRow("acceleration between gates") << 2 << 12 << "Width" << "4.5";
-    QTest::newRow("time between gates") << 0 << 10 << "" << "";
-    QTest::newRow("pendulum") << 0 << 20 << "" << "";
+    QTest::newRow("velocity at one gate") << 1 << 1 << "Width 4.5";
+    QTest::newRow("velocity between gates") << 1 << 11 << "Distance 30";
+    QTest::newRow("collision") << 1 << 21 << "Width 4.5";
+    QTest::newRow("acceleration between gates") << 2 << 12 << "Width 4.5";
+    QTest::newRow("pendulum") << 0 << 20 << "";
 }
 
 void TestTimingWizard::lengthFollowsTheArrangement()
 {
     QFETCH(int, measurement);
     QFETCH(int, method);
-    QFETCH(QString, label);
-    QFETCH(QString, value);
+    QFETCH(QString, shown);
     Bench b;
     b.host.m_Setup.m_TimingWidth = 4.5;
     b.host.m_Setup.m_TimingDistance = 30.0;
@@ -193,73 +189,39 @@ void TestTimingWizard::lengthFollowsTheArrangement()
                                     w.form()->accelerationRadioButton};
     measurements[measurement]->click();
     w.button(QWizard::NextButton)->click();
-    QButtonGroup* methods = w.form()->timeOneGateRadioButton->group();
-    methods->button(method)->click();
-    QCOMPARE(w.form()->lengthLineEdit->isVisibleTo(&w), !label.isEmpty());
-    if (!label.isEmpty()) {
-        QCOMPARE(w.form()->lengthTypeLabel->text(), label);
-        QCOMPARE(w.form()->lengthLineEdit->text(), value);
-    }
+    w.form()->timeOneGateRadioButton->group()->button(method)->click();
+    const Ui_TimingWizard* f = w.form();
+    QCOMPARE(f->lengthLineEdit->isVisibleTo(&w) ? f->lengthTypeLabel->text() + " " + f->lengthLineEdit->text() : "", shown);
 }
 
-void TestTimingWizard::lengthTakesWhatTheSamplingModeTakes_data()
+void TestTimingWizard::lengthOutsideItsRangeIsRefused()
 {
-    QTest::addColumn<int>("measurement");
-    QTest::addColumn<int>("method");
-    QTest::addColumn<QString>("length");
-    QTest::addColumn<QString>("shown");
-    // Pulses of 4, 4 and 2 ms: a flag of 2.5 cm passes at 6.25 and 12.5 m/s.
-    QTest::newRow("part of a centimetre") << 1 << 1 << "2.5" << "result|Pavix|v = 6.25 m/s,  6.25 m/s,  12.5 m/s";
-    QTest::newRow("a decimal comma") << 1 << 1 << "2,5" << "result|Pavix|v = 6.25 m/s,  6.25 m/s,  12.5 m/s";
-    QTest::newRow("zero") << 1 << 1 << "0" << "crit|Pavix|Width must be a number from 0.1 to 1000.";
-    QTest::newRow("past ten metres") << 1 << 1 << "1000.5" << "crit|Pavix|Width must be a number from 0.1 to 1000.";
-    QTest::newRow("empty") << 2 << 12 << "" << "crit|Pavix|Width must be a number from 0.1 to 1000.";
-    QTest::newRow("gates too close") << 1 << 11 << "0.05" << "crit|Pavix|Distance must be a number from 0.1 to 1000.";
-}
-
-void TestTimingWizard::lengthTakesWhatTheSamplingModeTakes()
-{
-    QFETCH(int, measurement);
-    QFETCH(int, method);
-    QFETCH(QString, length);
-    QFETCH(QString, shown);
     Bench b;
     TimingWizard w(&b.host, &b.host);
     w.init();
     w.show();
-    QCOMPARE(Evaluate(w, b.host, measurement, method, length), shown);
-    // A refused length stays selected in the open wizard.
-    QVERIFY(w.isVisible() == shown.startsWith("crit"));
-    if (shown.startsWith("crit"))
-        QCOMPARE(w.form()->lengthLineEdit->selectedText(), length);
+    QCOMPARE(Evaluate(w, b.host, 1, 11, "0.05"), QString("crit|Pavix|Distance must be a number from 0.1 to 1000."));
+    QCOMPARE(w.form()->lengthLineEdit->selectedText(), QString("0.05"));
+    QVERIFY(w.isVisible());
 }
 
 void TestTimingWizard::lengthIsKeptInTheSetup()
 {
     Bench b;
-    b.host.m_Setup.m_TimingDistance = 30.0;
     TimingWizard w(&b.host, &b.host);
     w.init();
     w.show();
     b.host.m_Prompter.m_bRetry = true;
     Evaluate(w, b.host, 1, 1, "2.5");
     QCOMPARE(b.host.m_Setup.m_TimingWidth, 2.5);
-    QCOMPARE(b.host.m_Setup.m_TimingDistance, 30.0);
-    // A length typed and left for another arrangement comes back with it.
+    // A length typed and left for another arrangement comes back with it; only Finish keeps it.
     w.form()->lengthLineEdit->selectAll();
     QTest::keyClicks(w.form()->lengthLineEdit, "7");
     w.form()->velocityBetweenGatesRadionButton->click();
-    QCOMPARE(w.form()->lengthLineEdit->text(), QString("30"));
+    QCOMPARE(w.form()->lengthLineEdit->text(), QString("20"));
     w.form()->velocityOneGateRadioButton->click();
     QCOMPARE(w.form()->lengthLineEdit->text(), QString("7"));
-    // Only Finish keeps a length in the setup; the next wizard starts from it.
     QCOMPARE(b.host.m_Setup.m_TimingWidth, 2.5);
-    TimingWizard next(&b.host, &b.host);
-    next.init();
-    next.show();
-    next.form()->velocityRadioButton->click();
-    next.button(QWizard::NextButton)->click();
-    QCOMPARE(next.form()->lengthLineEdit->text(), QString("2.5"));
 }
 
 void TestTimingWizard::retryKeepsTheWizardOpenCloseEndsIt()

@@ -74,7 +74,6 @@ private slots:
     void samplingModeFallsBack();
     void historyArrangedAndToggled();
     void setupComesBackAfterEitherWindowIsClosed();
-    void setupCommandShowsTheChosenSetup_data();
     void setupCommandShowsTheChosenSetup();
 };
 
@@ -459,41 +458,26 @@ void TestShellExit::setupComesBackAfterEitherWindowIsClosed()
     QVERIFY(!summary->isHidden() && full->isHidden());
 }
 
-void TestShellExit::setupCommandShowsTheChosenSetup_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::newRow("summary") << 0;
-    QTest::newRow("full setup") << 1;
-}
-
 void TestShellExit::setupCommandShowsTheChosenSetup()
 {
-    QFETCH(int, type);
     Rig r;
     r.window.updateTimer()->stop();
     CWindowsManager* wm = r.window.windowsManager();
     wm->resize(900, 600);
-    wm->onAlign2Grid(false);
     wm->InitWindowsArrangement();
     CSetupWindow* setup = wm->GetSetupWindow();
-    setup->displaySetupWindow(type);
-    QWidget* full = setup->fullSetupWindow();
-    QWidget* summary = setup->summaryWidget();
-    QWidget* chosen = type == 1 ? full : summary;
-    QWidget* other = type == 1 ? summary : full;
-    CHistoryWindow* history = wm->GetHistoryWindow();
-    const QRect historyPlace = history->geometry();
-    MultiAction* command = r.window.findAction(20);
-    // Pressed twice while the setup shows: it stays, in front, with its mark, and so does the
-    // history below it.
-    for (int press = 0; press < 2; ++press) {
-        command->trigger();
-        QVERIFY(!chosen->isHidden() && other->isHidden());
-        QVERIFY(command->isChecked());
-        QVERIFY(!history->isHidden());
-        QCOMPARE(history->geometry(), historyPlace);
+    const QRect historyPlace = wm->GetHistoryWindow()->geometry();
+    // Pressed twice while the summary or the full setup shows: it stays, in front, with its
+    // mark, and the history stays below it.
+    for (QWidget* chosen : {setup->summaryWidget(), static_cast<QWidget*>(setup->fullSetupWindow())}) {
+        setup->displaySetupWindow(chosen == setup->summaryWidget() ? 0 : 1);
+        for (int press = 0; press < 2; ++press) {
+            r.window.findAction(20)->trigger();
+            QVERIFY(!chosen->isHidden() && r.window.findAction(20)->isChecked());
+            QCOMPARE(wm->GetHistoryWindow()->geometry(), historyPlace);
+        }
+        QCOMPARE(wm->subWindowList(QMdiArea::StackingOrder).last(), chosen);
     }
-    QCOMPARE(wm->subWindowList(QMdiArea::StackingOrder).last(), chosen);
 }
 
 KORVANTA_TEST_MAIN(TestShellExit)

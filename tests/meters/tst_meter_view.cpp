@@ -3,7 +3,6 @@
 // stand), and what a missing value, a collapsed range or a deleted branch do.
 #include "support/MeterRig.h"
 #include "Core/Data/DataBranch.h"
-#include "Core/Data/DataFolder.h"
 #include "Core/Data/Globals.h"
 #include "table/MeterFaces.h"
 #include "table/MetersView.h"
@@ -174,34 +173,6 @@ private slots:
         f.view.setMeterType(CMetersView::Digital);
         f.view.UpdateNewData();
         QCOMPARE(f.view.digitalMeter()->value(), 0.0);
-    }
-
-    void rangeOfTheBranchsOwnMeasurement_data()
-    {
-        QTest::addColumn<int>("measurement");
-        QTest::addColumn<double>("lo");
-        QTest::addColumn<double>("hi");
-        // Catalogue entry 14: -25 to 125 °C, -13 to 257 °F.
-        QTest::newRow("°C") << 0 << -25.0 << 125.0;
-        QTest::newRow("°F") << 1 << -13.0 << 257.0;
-        QTest::newRow("not said") << -1 << -25.0 << 125.0;
-        QTest::newRow("past the catalogue") << 7 << -25.0 << 125.0;
-    }
-    void rangeOfTheBranchsOwnMeasurement()
-    {
-        QFETCH(int, measurement);
-        QFETCH(double, lo);
-        QFETCH(double, hi);
-        CMeterRig rig;
-        CMetersView view;
-        view.setDataManager(&rig.m_Data);
-        CDataFolder* run = rig.m_Data.CreateDataFolder();
-        const int key = rig.m_Data.CreateDataBranch(14, 0.1, 0, measurement, run->m_Key);
-        view.setCurrentBranch(rig.m_Data.GetDataBranch(key));
-        for (double face : {view.analogMeter()->minimum(), view.barMeter()->minimum(), view.colorMeter()->minimum()})
-            QCOMPARE(face, lo);
-        for (double face : {view.analogMeter()->maximum(), view.barMeter()->maximum(), view.colorMeter()->maximum()})
-            QCOMPARE(face, hi);
     }
 
     void branchKinds()
