@@ -59,10 +59,6 @@ public:
     // The picture of a measurement and arrangement; empty where there is none.
     static QString TimingPicture(int measurement, int method);
 
-    // The length a measurement and arrangement compute with: the distance between the gates for
-    // a velocity between them, the flag's width for every other velocity and acceleration.
-    enum class TimingLength { None, Width, Distance };
-    static TimingLength LengthOf(int measurement, int method);
     // The arrangement a Done confirms: one the connected gates can time, the one shown when the
     // stored one is not offered.
     static int OfferedMethod(int measurement, int method, int status);

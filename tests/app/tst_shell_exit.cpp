@@ -74,6 +74,7 @@ private slots:
     void samplingModeFallsBack();
     void historyArrangedAndToggled();
     void setupComesBackAfterEitherWindowIsClosed();
+    void setupCommandShowsTheChosenSetup();
 };
 
 void TestShellExit::exitWithoutQuestions()
@@ -428,7 +429,7 @@ void TestShellExit::historyArrangedAndToggled()
     wm->onOpenHisoryWindow(true);
     QVERIFY(!history->isHidden());
     const bool setupVisible = wm->GetSetupWindow()->currentWindow()
-                              && wm->GetSetupWindow()->currentWindow()->isVisible();
+                              && !wm->GetSetupWindow()->currentWindow()->isHidden();
     QCOMPARE(history->geometry(), setupVisible ? QRect(0, 400, 380, 200) : QRect(0, 0, 380, 600));
 }
 
@@ -455,6 +456,28 @@ void TestShellExit::setupComesBackAfterEitherWindowIsClosed()
     QVERIFY(!command->isChecked());
     command->trigger();
     QVERIFY(!summary->isHidden() && full->isHidden());
+}
+
+void TestShellExit::setupCommandShowsTheChosenSetup()
+{
+    Rig r;
+    r.window.updateTimer()->stop();
+    CWindowsManager* wm = r.window.windowsManager();
+    wm->resize(900, 600);
+    wm->InitWindowsArrangement();
+    CSetupWindow* setup = wm->GetSetupWindow();
+    const QRect historyPlace = wm->GetHistoryWindow()->geometry();
+    // Pressed twice while the summary or the full setup shows: it stays, in front, with its
+    // mark, and the history stays below it.
+    for (QWidget* chosen : {setup->summaryWidget(), static_cast<QWidget*>(setup->fullSetupWindow())}) {
+        setup->displaySetupWindow(chosen == setup->summaryWidget() ? 0 : 1);
+        for (int press = 0; press < 2; ++press) {
+            r.window.findAction(20)->trigger();
+            QVERIFY(!chosen->isHidden() && r.window.findAction(20)->isChecked());
+            QCOMPARE(wm->GetHistoryWindow()->geometry(), historyPlace);
+        }
+        QCOMPARE(wm->subWindowList(QMdiArea::StackingOrder).last(), chosen);
+    }
 }
 
 KORVANTA_TEST_MAIN(TestShellExit)

@@ -1,6 +1,7 @@
 // The window manager: the arrangement of setup, history and graph, guarded window records,
 // and the main window built around it (layout, minimum size, ribbon, notices, keep-awake).
 #include "windowbase/KorvantaWindow.h"
+#include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
 #include "platform/KeepAwake.h"
 #include "support/ShellRig.h"
@@ -36,6 +37,8 @@ private slots:
     void graphPlacedAfterInit();
     void setupSummaryKeepsItsPlace();
     void newWindowsOpenInsideTheArea();
+    void freePlacement_data();
+    void freePlacement();
     void recordsAreGuarded();
     void lastActiveOnClose();
     void hubMarksUnsavedData();
@@ -136,10 +139,12 @@ void TestShellWindowsManager::newWindowsOpenInsideTheArea()
     rig.frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&rig.frame));
     CWindowsManager& m = rig.manager;
-    // Twice each: the area's own placement puts the second beside the first.
+    m.InitWindowsArrangement();
+    const QRect band = m.GetHistoryWindow()->geometry() | rig.controller().currentWindow()->geometry();
+    // Twice each: the second opens beside the first; graphs and tables beside the side column.
     for (int twice = 0; twice < 2; ++twice) {
-        m.ShowGraphWindow();
-        m.ShowTableWindow();
+        QVERIFY(!m.ShowGraphWindow()->geometry().intersects(band));
+        QVERIFY(!m.ShowTableWindow()->geometry().intersects(band));
         m.ShowMetersWindow();
         m.ShowCalcWindow();
         m.ShowNotesWindow();
@@ -149,6 +154,36 @@ void TestShellWindowsManager::newWindowsOpenInsideTheArea()
     for (QMdiSubWindow* w : m.subWindowList())
         if (w->isVisible())
             QVERIFY2(m.viewport()->rect().contains(w->geometry()), qPrintable(w->windowTitle()));
+}
+
+void TestShellWindowsManager::freePlacement_data()
+{
+    QTest::addColumn<QSize>("minimum");
+    QTest::addColumn<QRect>("band");
+    QTest::addColumn<QVector<QPoint>>("corners");
+    QTest::addColumn<QRect>("place");
+    const QSize small(40, 40);
+    const QRect side(0, 0, 380, 900);
+    // A 500 x 400 window in a 1600 x 900 area.
+    QTest::newRow("beside the side") << small << side << QVector<QPoint>{} << QRect(380, 0, 500, 400);
+    // A corner near a place (snapped to the grid) takes it too.
+    QTest::newRow("past corners") << small << side << QVector<QPoint>{{380, 0}, {410, 30}} << QRect(460, 80, 500, 400);
+    QTest::newRow("no side") << small << QRect() << QVector<QPoint>{} << QRect(0, 0, 500, 400);
+    // The full setup is wider than the column and ends off the windows' grid.
+    QTest::newRow("beside the full setup") << small << QRect(0, 0, 1182, 600) << QVector<QPoint>{}
+                                           << QRect(1200, 0, 400, 400);
+    QTest::newRow("minimum past the free part")
+        << QSize(500, 300) << QRect(0, 0, 1182, 600) << QVector<QPoint>{{0, 0}} << QRect(40, 40, 500, 400);
+    QTest::newRow("a sliver") << small << QRect(0, 0, 1360, 600) << QVector<QPoint>{} << QRect(0, 0, 500, 400);
+}
+
+void TestShellWindowsManager::freePlacement()
+{
+    QFETCH(QSize, minimum);
+    QFETCH(QRect, band);
+    QFETCH(QVector<QPoint>, corners);
+    QFETCH(QRect, place);
+    QCOMPARE(CWindowsManager::FreePlacement(QSize(1600, 900), band, QSize(500, 400), minimum, corners), place);
 }
 
 void TestShellWindowsManager::recordsAreGuarded()

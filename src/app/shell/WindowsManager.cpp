@@ -274,7 +274,9 @@ void CWindowsManager::InitWindowsArrangement()
 void CWindowsManager::UpdateWindowsArrangement()
 {
     QWidget* setup = m_pSetupWindow->currentWindow();
-    const bool setupVisible = setup && setup->isVisible();
+    // Whether the windows are shown, not whether the screen shows them now: the arrangement
+    // may run while the main window is minimized.
+    const bool setupVisible = setup && !setup->isHidden();
     CKorvantaWindow* graph = GetCurrent(GraphKind);
     const bool historyVisible = !m_pHistoryWindow->isHidden();
     const Arrangement a = UpdatedArrangement(width(), height(), setupVisible, historyVisible,
@@ -309,18 +311,20 @@ void CWindowsManager::ShowSetupWindow(bool show)
     if (show) {
         m_pSetupWindow->initWindow();
         m_pSetupWindow->show();
+        // Asked for, it comes to the front of any window that was opened over it.
+        if (QWidget* setup = m_pSetupWindow->currentWindow())
+            setup->raise();
     } else {
         m_pSetupWindow->hide();
     }
 }
 
-void CWindowsManager::onOpenSetupWindow(bool toggled)
+void CWindowsManager::onOpenSetupWindow(bool)
 {
-    // The command's check mark follows a closed window only at the next state tick: a click
-    // before it unticks the mark, yet the user asks for the setup back.
-    if (!toggled && !m_pSetupWindow->m_bSetupShown)
-        toggled = true;
-    toggleSideWindow([this, toggled] { ShowSetupWindow(toggled); });
+    // The command brings the setup the user last chose (summary or full) into view; the
+    // window's own close hides it. A click on the ticked entry unticks it, yet the user asks to
+    // see the setup: taking that as "hide" left the side band empty.
+    toggleSideWindow([this] { ShowSetupWindow(true); });
 }
 
 // ---- downloads and firmware ----

@@ -12,6 +12,7 @@
 #include <QMdiArea>
 #include <QPointer>
 #include <QRect>
+#include <QVector>
 
 #include <functional>
 #include <memory>
@@ -169,6 +170,16 @@ public:
     static Arrangement InitialArrangement(int w, int h);
     // graph is the current graph window's geometry (ignored when null).
     static Arrangement UpdatedArrangement(int w, int h, bool setupVisible, bool historyVisible, QRect graph);
+    // Where a window of the given size opens in an area: right of the side band (the visible
+    // setup and history windows, null when none shows), never over it, at the top, stepped
+    // down and right past the corners of the windows already there so that no title bar is
+    // covered. A free part narrower than the window's minimum, or than the side column where
+    // the window is wider, leaves it the whole area.
+    static QRect FreePlacement(QSize area, QRect band, QSize window, QSize minimum, const QVector<QPoint>& corners);
+    // Two steps of the windows' 20-pixel grid: snapping a place down never lands it on the last.
+    static constexpr int s_CascadeStep = 40;
+    // Moves a window made on command into the free part of the area (WindowsManager_placement.cpp).
+    void PlaceInFreeArea(QMdiSubWindow* window);
 
     void WaitHere(int ms);
 
