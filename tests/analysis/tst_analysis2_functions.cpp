@@ -6,6 +6,7 @@
 
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SensorInfo.h"
+#include "analysis/FourierSpectrum.h"
 #include "support/AnalysisFixture.h"
 
 using AnalysisTest::Fixture;
@@ -54,8 +55,9 @@ private slots:
         QVERIFY(spectrum && axis);
         QCOMPARE(axis->m_Name, QString("Frequency(0 - 50Hz) for Spectrum"));
         QCOMPARE(axis->m_FunctionText, axis->m_Name);
-        QCOMPARE(f.ys(axis), Ramp(100));
-        QCOMPARE(f.xs(axis), Ramp(100));
+        // One frequency per magnitude, 1 Hz apart: 0 to 49 Hz.
+        QCOMPARE(f.ys(axis), Ramp(50));
+        QCOMPARE(f.xs(axis), Ramp(50));
         QCOMPARE(spectrum->m_Name, QString("Spectrum"));
         QCOMPARE(spectrum->GetNumSamples(), 50);
         QCOMPARE(f.xs(spectrum), Ramp(50));
@@ -63,14 +65,19 @@ private slots:
         QVERIFY(std::fabs(mag[0] - 3.0) < 1e-12);
         QVERIFY(std::fabs(mag[5] - 1.0) < 1e-12);
         QVERIFY(mag[4] < 1e-12 && mag[6] < 1e-12);
+        // The frequencies are in hertz; the magnitudes in the source's unit with its prefix.
+        QCOMPARE(axis->m_Unit, QString("Hz"));
+        QCOMPARE(axis->m_UnitPrefix, short(0));
+        QCOMPARE(spectrum->m_Unit, QString("V"));
+        QCOMPARE(spectrum->m_UnitPrefix, short(2));
         for (CDataBranch* b : {axis, spectrum}) {
-            QCOMPARE(b->m_Unit, QString("V"));
-            QCOMPARE(b->m_UnitPrefix, short(0));
             QCOMPARE(b->m_SensorIndex, 20480);
-            QCOMPARE(b->m_Interval, 0.01);
+            QCOMPARE(b->m_Interval, 1.0);   // X (the bin) times this is the bin's frequency
             QCOMPARE(b->m_OwnerKey, src->m_Key);
             QCOMPARE(b->m_ParentKey, -1);
+            QVERIFY(IsFourierResult(&f.manager, b));
         }
+        QVERIFY(!IsFourierResult(&f.manager, src));
         QVERIFY(axis->m_Key < spectrum->m_Key);
         QCOMPARE(src->m_ChildKeys.Snapshot(), (QVector<int>{axis->m_Key, spectrum->m_Key}));
     }
@@ -85,15 +92,45 @@ private slots:
         CDataBranch* axis = nullptr;
         CDataBranch* spectrum = f.functions.FunctionFourier(src, 200, 299, "S", "", &axis);
         QVERIFY(spectrum);
-        QCOMPARE(f.xs(spectrum), Ramp(50, 40.0)); // positions 0..49 of the source, not the range
+        QCOMPARE(f.xs(spectrum), Ramp(50)); // bins, whatever the source's X values
         QCOMPARE(f.ys(axis)[1], 1.0);
         QVERIFY(std::fabs(f.ys(spectrum)[7] - 0.5) < 1e-12);
         // Reversed bounds: samples 10..50, 41 samples, 21 bins.
         spectrum = f.functions.FunctionFourier(src, 50, 10, "S", "", &axis);
-        QCOMPARE(axis->GetNumSamples(), 41);
+        QCOMPARE(axis->GetNumSamples(), 21);
         QCOMPARE(spectrum->GetNumSamples(), 21);
         spectrum = f.functions.FunctionFourier(src, 10, 12, "S", "", &axis);
         QCOMPARE(spectrum->GetNumSamples(), 2);
+    }
+
+    void fourierFrequenciesMatchTheMagnitudes_data()
+    {
+        QTest::addColumn<int>("samples");
+        QTest::addColumn<double>("rate");
+        QTest::addColumn<int>("bins");
+        QTest::addColumn<double>("top");   // the last bin's frequency, below half the rate
+        QTest::newRow("500 at 100/s") << 500 << 100.0 << 250 << 49.8;
+        QTest::newRow("101 at 10/s") << 101 << 10.0 << 51 << 50.0 / 10.1;
+        QTest::newRow("3 at 25/s") << 3 << 25.0 << 2 << 25.0 / 3.0;
+    }
+    void fourierFrequenciesMatchTheMagnitudes()
+    {
+        QFETCH(int, samples);
+        QFETCH(double, rate);
+        Fixture f;
+        CDataBranch* src = f.branch(QVector<double>(samples, 1.0), 1.0 / rate, "T", "°C");
+        CDataBranch* axis = nullptr;
+        CDataBranch* spectrum = f.functions.FunctionFourier(src, 0, -1, "FFT T", "", &axis);
+        QVERIFY(spectrum && axis);
+        QTEST(spectrum->GetNumSamples(), "bins");
+        QCOMPARE(axis->GetNumSamples(), spectrum->GetNumSamples());
+        QFETCH(double, top);
+        const QVector<double> hz = f.ys(axis);
+        QCOMPARE(hz.first(), 0.0);
+        QVERIFY(std::fabs(hz.last() - top) < 1e-9);
+        QVERIFY(hz.last() < rate / 2.0);
+        // Shown against its own X, each bin reads its frequency.
+        QVERIFY(std::fabs(spectrum->GetXSample(hz.size() - 1) * spectrum->m_Interval - top) < 1e-9);
     }
 
     void fourierRefusalsCreateNothing()

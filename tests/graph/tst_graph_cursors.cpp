@@ -17,6 +17,21 @@ CDataBranch* MakeBranch(CGraphTestHost& host, const QVector<double>& xs, const Q
     return b;
 }
 
+// The ramp (i / 2) against an X series 150 + i that the rows give a unit and prefixes.
+struct CXYRig : CCursorRig
+{
+    CDataBranch* axis = nullptr;
+    CXYRig()
+    {
+        axis = host.addBranch(run, SensorIndexOnlineFunction, 0.1, QStringLiteral("Run 1-Pressure"));
+        CGraphTestHost::fill(axis, 101, [](int i) { return 150.0 + i; });
+        graph->m_Plots[1].m_bVisible = false;
+        graph->AddPlotsFromKeyArray({axis->m_Key});
+        graph->OnXScaleComboChanged(3);
+        setAxes(150.0f, 250.0f, 0.0f, 50.0f);
+    }
+};
+
 } // namespace
 
 class TestGraphCursors : public QObject
@@ -357,6 +372,95 @@ private slots:
         g->m_Cursor2X = 500.0f;
         rig.paint();
         QVERIFY(g->m_Cursor2Point.x() > g->m_GraphRect.right());
+    }
+
+    void xyReadoutsInTheXAxisUnit_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<int>("prefix");
+        QTest::addColumn<int>("dataPrefix");
+        QTest::addColumn<int>("cursor2");
+        QTest::addColumn<QString>("text1");
+        QTest::addColumn<QString>("text2");
+        QTest::addColumn<QString>("title");
+        // Cursor 1 on sample 30 (x 180, y 15).
+        QTest::newRow("kPa as stored") << "Pa" << 1 << 1 << 68 << "x=180kPa  y=15 "
+                                       << "x=218kPa  y=34 dx=38kPa dy=19" << "Run 1-Pressure(kPa)";
+        QTest::newRow("Pa shown of kPa stored") << "Pa" << 0 << 1 << 68 << "x=180000Pa  y=15 "
+                                                << "x=218000Pa  y=34 dx=38000Pa dy=19" << "Run 1-Pressure(Pa)";
+        QTest::newRow("cursor 2 to the left") << "Pa" << 1 << 1 << 10 << "x=180kPa  y=15 "
+                                              << "x=160kPa  y=5 dx=-20kPa dy=-10" << "Run 1-Pressure(kPa)";
+        QTest::newRow("no unit") << "" << 0 << 0 << 68 << "x=180  y=15 " << "x=218  y=34 dx=38 dy=19"
+                                 << "Run 1-Pressure";
+    }
+    void xyReadoutsInTheXAxisUnit()
+    {
+        CXYRig rig;
+        CGraphWindow* g = rig.graph;
+        CGraphPlot& x = g->m_Plots[2];
+        QFETCH(QString, unit);
+        QFETCH(int, prefix);
+        QFETCH(int, dataPrefix);
+        x.m_Name = QStringLiteral("Run 1-Pressure");
+        x.m_Unit = unit;
+        x.m_UnitPrefix = prefix;
+        x.m_DataUnitPrefix = dataPrefix;
+        QFETCH(int, cursor2);
+        g->m_Cursor1Plot = g->m_Cursor2Plot = 0;
+        g->m_Cursor1Sample = 30;
+        g->m_Cursor2Sample = cursor2;
+        g->m_CursorSampleDelta = cursor2 - 30;
+        g->m_Cursor1X = 180.0f;
+        g->m_Cursor2X = float(150 + cursor2);
+        g->m_Cursor1Y = 15.0f;
+        g->m_Cursor2Y = float(cursor2 * 0.5);
+        rig.paint();
+        QTEST(g->m_Cursor1Text, "text1");
+        QTEST(g->m_Cursor2Text, "text2");
+        QTEST(g->XAxisTitle(), "title");
+    }
+
+    void xyCursorTwoStandsApart_data()
+    {
+        QTest::addColumn<int>("cursor1");
+        QTest::addColumn<int>("cursor2");   // its sample before (-1: never placed)
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("sample");
+        QTest::newRow("first time: half-way to the end") << 30 << -1 << 0 << 101 << 65;
+        QTest::newRow("kept distance") << 30 << 65 << 35 << 101 << 65;
+        QTest::newRow("kept distance past the end") << 90 << 65 << 35 << 101 << 95;
+        QTest::newRow("cursor 1 on the last sample") << 100 << -1 << 0 << 101 << 50;
+        QTest::newRow("one sample") << 0 << -1 << 0 << 1 << 0;
+        QTest::newRow("no samples") << 5 << -1 << 0 << 0 << 0;
+    }
+    void xyCursorTwoStandsApart()
+    {
+        QFETCH(int, cursor1);
+        QFETCH(int, cursor2);
+        QFETCH(int, delta);
+        QFETCH(int, points);
+        QTEST(CGraphWindow::XYCursor2Sample(cursor1, cursor2, delta, points), "sample");
+    }
+
+    void xyClicksPlaceCursorsAndANewAxisTakesThemOff()
+    {
+        CXYRig rig;
+        CGraphWindow* g = rig.graph;
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(180.0f, 15.0f));
+        QCOMPARE(g->m_Cursor1Plot, 0);
+        QCOMPARE(g->m_Cursor1Sample, 30);
+        QTest::mouseDClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(180.0f, 15.0f));
+        QCOMPARE(g->m_Cursor2Plot, 0);
+        QCOMPARE(g->m_Cursor2Sample, 65);
+        rig.paint();
+        QVERIFY((g->m_Cursor2Point - g->m_Cursor1Point).manhattanLength() > 20);
+        // Back to the time axis: the samples stand elsewhere there, both cursors go.
+        g->OnXScaleComboChanged(0);
+        QCOMPARE(g->m_Cursor1Plot, -1);
+        QCOMPARE(g->m_Cursor2Plot, -1);
+        g->OnCursor2();
+        QCOMPARE(g->m_Cursor2Plot, -1);
     }
 
     void area_data()

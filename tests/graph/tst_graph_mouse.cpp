@@ -130,28 +130,86 @@ private slots:
         QCOMPARE(g->m_Cursor1Sample, 50);
         QCOMPARE(g->m_Cursor1Y, 25.0f);
         QCOMPARE(g->m_CursorSampleDelta, g->m_Cursor2Sample - 50);
-        // Across to the flat curve: cursor 1 follows it there, cursor 2 with it.
+        // Across to the flat curve: cursor 1 stays on its own (drags past other curves are
+        // checked case by case below).
         Move(g, rig.pixel(70.2f, 40.0f));
-        QCOMPARE(g->m_Cursor1Plot, 1);
-        QCOMPARE(g->m_Cursor2Plot, 1);
-        QCOMPARE(g->m_Cursor1Y, 40.0f);
+        QCOMPARE(g->m_Cursor1Plot, 0);
+        QCOMPARE(g->m_Cursor1Y, 35.0f);
         Release(g, rig.pixel(70.2f, 40.0f));
         QVERIFY(g->m_bDrawCursors);
         QCOMPARE(int(g->m_DragCursor), 0);
-        // Dragging cursor 2 leaves both on their plot.
         rig.paint();
         const int before = g->m_Cursor2Sample;
         Drag(g, g->m_Cursor2Point, rig.pixel(20.2f, 40.0f));
         QCOMPARE(g->m_Cursor2Sample, 20);
         QVERIFY(before != 20);
-        QCOMPARE(g->m_Cursor1Plot, 1);
-        QCOMPARE(g->m_Cursor2Plot, 1);
+        QCOMPARE(g->m_Cursor1Plot, 0);
+        QCOMPARE(g->m_Cursor2Plot, 0);
         // A mouse left of the data leaves the cursor where it was.
         rig.setAxes(-50.0f, 100.0f, 0.0f, 50.0f);
         Press(g, g->m_Cursor2Point);
         Move(g, rig.pixel(-20.0f, 40.0f));
         Release(g, rig.pixel(-20.0f, 40.0f));
         QCOMPARE(g->m_Cursor2Sample, 20);
+    }
+
+    void dragMovesOnlyTheCursorUnderThePointer_data()
+    {
+        QTest::addColumn<bool>("xy");
+        QTest::addColumn<int>("plot");      // the curve both cursors stand on: 0 ramp, 1 flat
+        QTest::addColumn<int>("dragged");
+        QTest::addColumn<QPointF>("to");    // where the pointer is let go, in values
+        QTest::addColumn<int>("sample");    // where the dragged cursor lands
+        QTest::addColumn<float>("y");
+        // Cursors at samples 30 and 65; the pointer ends beside the other curve each time.
+        QTest::newRow("time, cursor 1 on the ramp, by the flat") << false << 0 << 1 << QPointF(70.2, 40) << 70 << 35.0f;
+        QTest::newRow("time, cursor 2 on the ramp, by the flat") << false << 0 << 2 << QPointF(20.2, 40) << 20 << 10.0f;
+        QTest::newRow("time, cursor 1 on the flat, by the ramp") << false << 1 << 1 << QPointF(20.2, 10) << 20 << 40.0f;
+        QTest::newRow("xy, cursor 1 on the flat, by the ramp") << true << 1 << 1 << QPointF(40, 20) << 40 << 40.0f;
+        QTest::newRow("xy, cursor 2 on the flat, by the ramp") << true << 1 << 2 << QPointF(70, 35) << 70 << 40.0f;
+    }
+    void dragMovesOnlyTheCursorUnderThePointer()
+    {
+        QFETCH(int, plot);
+        QFETCH(int, dragged);
+        QFETCH(QPointF, to);
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        CDataBranch* axis = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1, QStringLiteral("Axis"));
+        CGraphTestHost::fill(axis, 101, [](int i) { return double(i); });
+        QFETCH(bool, xy);
+        if (xy) {
+            // X = 0..100 against both curves: the ramp runs to (100, 50), the flat lies at 40.
+            g->AddPlotsFromKeyArray({axis->m_Key});
+            g->OnXScaleComboChanged(3);
+            rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
+        }
+        CDataBranch* own = plot == 0 ? rig.ramp : rig.flat;
+        g->m_Cursor1Plot = g->m_Cursor2Plot = plot;
+        g->m_Cursor1Sample = 30;
+        g->m_Cursor2Sample = 65;
+        g->m_CursorSampleDelta = 35;
+        g->m_Cursor1X = 30.0f;
+        g->m_Cursor2X = 65.0f;
+        g->m_Cursor1Y = float(own->GetYSample(30));
+        g->m_Cursor2Y = float(own->GetYSample(65));
+        rig.paint();
+        const QPoint start = dragged == 1 ? g->m_Cursor1Point : g->m_Cursor2Point;
+        Drag(g, start, rig.pixel(float(to.x()), float(to.y())));
+        const int movedPlot = dragged == 1 ? g->m_Cursor1Plot : g->m_Cursor2Plot;
+        const int movedSample = dragged == 1 ? g->m_Cursor1Sample : g->m_Cursor2Sample;
+        const float movedY = dragged == 1 ? g->m_Cursor1Y : g->m_Cursor2Y;
+        QCOMPARE(movedPlot, plot);
+        QTEST(movedSample, "sample");
+        QTEST(movedY, "y");
+        // The other cursor neither moved nor changed curve.
+        const int otherPlot = dragged == 1 ? g->m_Cursor2Plot : g->m_Cursor1Plot;
+        const int otherSample = dragged == 1 ? g->m_Cursor2Sample : g->m_Cursor1Sample;
+        const float otherX = dragged == 1 ? g->m_Cursor2X : g->m_Cursor1X;
+        QCOMPARE(otherPlot, plot);
+        QCOMPARE(otherSample, dragged == 1 ? 65 : 30);
+        QCOMPARE(otherX, dragged == 1 ? 65.0f : 30.0f);
+        QCOMPARE(g->m_CursorSampleDelta, g->m_Cursor2Sample - g->m_Cursor1Sample);
     }
 
     void zoom()
