@@ -112,10 +112,8 @@ CDataBranch* CFunctions::FunctionFourier(CDataBranch* branch, long start, long e
                  tr("for"), name);
     CDataBranch* axis = AddFunctionBranch(branch->m_Key, bins, frequencies, frequencyName,
                                           frequencyName, step, tr("Hz"), 0, FunctionResultIndex);
-    // The magnitudes are in the source's unit, prefix and all.
     CDataBranch* spectrum = AddFunctionBranch(branch->m_Key, bins, magnitudes, name, name, step,
-                                              branch->m_Unit, branch->m_UnitPrefix,
-                                              FunctionResultIndex);
+                                              branch->m_Unit, 0, FunctionResultIndex);
     if (axis && spectrum) {
         axis->m_RelatedKey = spectrum->m_Key;
         spectrum->m_RelatedKey = axis->m_Key;

@@ -212,13 +212,16 @@ QString TimeAxisTitle(XAxisContent content)
 QColor UnusedPaletteColor(const QList<QColor>& shown, int start)
 {
     const int first = ((start % colorTableSize) + colorTableSize) % colorTableSize;
-    for (int k = 0; k < colorTableSize; ++k) {
-        const QColor c = colorsTable[(first + k) % colorTableSize];
-        bool taken = false;
-        for (const QColor& s : shown)
-            taken = taken || s.rgb() == c.rgb();
-        if (!taken)
-            return c;
+    // A strong colour first: the palette's pale ones are hard to follow on the white area.
+    for (bool strongOnly : {true, false}) {
+        for (int k = 0; k < colorTableSize; ++k) {
+            const QColor c = colorsTable[(first + k) % colorTableSize];
+            bool taken = strongOnly && !StandsOutOnPlotArea(c);
+            for (const QColor& s : shown)
+                taken = taken || s.rgb() == c.rgb();
+            if (!taken)
+                return c;
+        }
     }
     return colorsTable[first];
 }

@@ -76,7 +76,8 @@ QString TimeAxisName(XAxisContent content);
 QString TimeAxisTitle(XAxisContent content);
 
 // The colour of a new curve: the first palette entry from start on (wrapping round) that no
-// colour in shown has; the entry at start when every one is taken.
+// colour in shown has, one that stands out on the plot area where there is one left; the
+// entry at start when every one is taken.
 QColor UnusedPaletteColor(const QList<QColor>& shown, int start);
 
 // Where the equation of the row-th fit shown in a plot area is written: rows from the area's

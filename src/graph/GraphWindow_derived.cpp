@@ -87,6 +87,9 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
     // A new curve is told apart from every one already shown.
     plot.m_Color = GraphRules::UnusedPaletteColor(shownColors(), m_Plots.size());
     plot.m_Name = branch->m_Name;
+    // Its titles, read-outs and X caption name the unit it is in; a series' unit text holds
+    // its prefix already ("kPa/s").
+    plot.m_Unit = branch->m_Unit;
     if (branch->m_SensorIndex == SensorIndexDerivedFunction) {
         for (const CGraphPlot& p : m_Plots) {
             if (p.m_Key == sourceKey1) {
@@ -99,6 +102,8 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
     m_Plots.append(plot);
     const int index = m_Plots.size() - 1;
     const int source = ScalePlotOf(index);
+    // The pickers name the new curve with the unit it shares.
+    shareScales();
     BuildScaleCombos();
     if (source != index) {
         // Drawn on its source's scale: that scale takes the new curve in, and the scales

@@ -4,6 +4,7 @@
 #include "support/CursorRig.h"
 
 #include "Core/Data/Globals.h"
+#include "Core/Data/SensorInfo.h"
 #include "graph/AnnotationTextDialog.h"
 #include "table/TableDragText.h"
 
@@ -39,6 +40,19 @@ class CVideoHost : public CGraphTestHost
 public:
     void RequestVideoWindow(const QString& path, int folderKey) override { m_Videos << QStringLiteral("%1#%2").arg(path).arg(folderKey); }
     QStringList m_Videos;
+};
+
+// A host that knows the sensor catalogue, so dropped measured series find their entries.
+class CCatalogueHost : public CGraphTestHost
+{
+public:
+    CCatalogueHost()
+    {
+        m_Catalogue.LoadSensorInfo();
+        m_Data.SetSensorCatalogue(&m_Catalogue);
+    }
+    CSensorInfo* GetSensorCatalogue() const override { return &m_Catalogue; }
+    mutable CSensorInfo m_Catalogue;
 };
 
 bool Drop(CGraphWindow* g, const QString& text, QPoint at, bool* accepted = nullptr)
@@ -571,6 +585,46 @@ private slots:
              tree.graph->m_GraphRect.center());
         QCOMPARE(tree.graph->m_Plots.size(), 2);
         QCOMPARE(tree.graph->m_pLeftScaleCombo->itemText(0), QStringLiteral("Run1-Ramp"));
+    }
+
+    void droppedSeriesShowTheirPrefixOnce_data()
+    {
+        QTest::addColumn<int>("sensor");    // 71: the Pelorin's pressure, catalogued in kPa
+        QTest::addColumn<QString>("unit");  // the unit text of an uncatalogued series
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("measured pressure") << 71 << QString() << "kPa";
+        QTest::newRow("fit of the pressure") << int(SensorIndexDerivedFunction) << "kPa" << "kPa";
+        QTest::newRow("its derivative") << int(SensorIndexOnlineFunction) << "kPa/s" << "kPa/s";
+    }
+    void droppedSeriesShowTheirPrefixOnce()
+    {
+        CCatalogueHost host;
+        host.resize(1000, 800);
+        auto* g = new CGraphWindow(&host);
+        g->resize(800, 600);
+        host.SetLastActiveGraph(g);
+        host.show();
+        CDataFolder* run = host.addRun(QStringLiteral("Run1"));
+        QFETCH(int, sensor);
+        // A graph takes only series of the kind it shows.
+        CDataBranch* time = host.addBranch(run, sensor, 0.1, QStringLiteral("T"));
+        QFETCH(QString, unit);
+        const int key = host.m_Data.CreateDataBranch(sensor, 0.1, 0, 0, run->m_Key);
+        CDataBranch* dropped = host.m_Data.GetDataBranch(key);
+        if (!unit.isEmpty()) {
+            dropped->m_Unit = unit;
+            dropped->m_UnitPrefix = 1;
+        }
+        CGraphTestHost::fill(time, 10, [](int i) { return double(i); });
+        CGraphTestHost::fill(dropped, 10, [](int i) { return 100.0 + i; });
+        g->AddPlotsFromKeyArray({time->m_Key});
+        g->grab();
+        // Dropped on the X scale it becomes the X axis: its caption and read-out unit.
+        Drop(g, QStringLiteral("Run1,%1").arg(key), QPoint(g->m_GraphRect.center().x(), g->m_GraphRect.bottom() + 5));
+        QCOMPARE(g->m_GraphType, int(CGraphWindow::XYGraph));
+        QFETCH(QString, shown);
+        QCOMPARE(g->XAxisUnit(), shown);
+        QVERIFY(g->XAxisTitle().endsWith(QStringLiteral("(") + shown + QStringLiteral(")")));
     }
 
     void predictionPoints()

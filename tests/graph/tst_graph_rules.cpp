@@ -266,11 +266,16 @@ private slots:
         QTest::addColumn<QList<QColor>>("shown");
         QTest::addColumn<int>("start");
         QTest::addColumn<int>("entry");
-        QTest::newRow("free at the start") << QList<QColor>{colorsTable[0]} << 2 << 2;
-        // The pressure curve's light blue is entry 2: a new curve passes it.
-        QTest::newRow("taken at the start") << QList<QColor>{colorsTable[0], colorsTable[2]} << 2 << 3;
-        QTest::newRow("wraps round") << QList<QColor>{colorsTable[11], colorsTable[0]} << 11 << 1;
-        QTest::newRow("start beyond the palette") << QList<QColor>{} << 14 << 2;
+        QTest::newRow("free at the start") << QList<QColor>{colorsTable[0]} << 3 << 3;
+        QTest::newRow("taken at the start") << QList<QColor>{colorsTable[0], colorsTable[3]} << 3 << 4;
+        // The pressure curve's light blue is entry 2, a pale one: a new curve passes both.
+        QTest::newRow("pale at the start") << QList<QColor>{colorsTable[2]} << 2 << 3;
+        QTest::newRow("wraps round") << QList<QColor>{colorsTable[9], colorsTable[10]} << 9 << 0;
+        QTest::newRow("start beyond the palette") << QList<QColor>{} << 13 << 1;
+        QList<QColor> strong;
+        for (int i : {0, 1, 3, 4, 6, 9, 10})
+            strong << colorsTable[i];
+        QTest::newRow("only pale ones left") << strong << 0 << 2;
         QList<QColor> all;
         for (int i = 0; i < colorTableSize; ++i)
             all << colorsTable[i];
