@@ -4,6 +4,8 @@
 
 #include "Core/Data/Globals.h"
 
+#include <QMouseEvent>
+
 #include "common/TestMain.h"
 
 namespace {
@@ -16,21 +18,6 @@ CDataBranch* MakeBranch(CGraphTestHost& host, const QVector<double>& xs, const Q
     b->AppendSamples(xs.constData(), ys.constData(), std::min(xs.size(), ys.size()));
     return b;
 }
-
-// The ramp (i / 2) against an X series 150 + i that the rows give a unit and prefixes.
-struct CXYRig : CCursorRig
-{
-    CDataBranch* axis = nullptr;
-    CXYRig()
-    {
-        axis = host.addBranch(run, SensorIndexOnlineFunction, 0.1, QStringLiteral("Run 1-Pressure"));
-        CGraphTestHost::fill(axis, 101, [](int i) { return 150.0 + i; });
-        graph->m_Plots[1].m_bVisible = false;
-        graph->AddPlotsFromKeyArray({axis->m_Key});
-        graph->OnXScaleComboChanged(3);
-        setAxes(150.0f, 250.0f, 0.0f, 50.0f);
-    }
-};
 
 } // namespace
 
@@ -374,93 +361,53 @@ private slots:
         QVERIFY(g->m_Cursor2Point.x() > g->m_GraphRect.right());
     }
 
-    void xyReadoutsInTheXAxisUnit_data()
+    void xyCursorsPlacedByClicksReadTheXUnit_data()
     {
         QTest::addColumn<QString>("unit");
         QTest::addColumn<int>("prefix");
         QTest::addColumn<int>("dataPrefix");
-        QTest::addColumn<int>("cursor2");
-        QTest::addColumn<QString>("text1");
         QTest::addColumn<QString>("text2");
         QTest::addColumn<QString>("title");
-        // Cursor 1 on sample 30 (x 180, y 15).
-        QTest::newRow("kPa as stored") << "Pa" << 1 << 1 << 68 << "x=180kPa  y=15 "
-                                       << "x=218kPa  y=34 dx=38kPa dy=19" << "Run 1-Pressure(kPa)";
-        QTest::newRow("Pa shown of kPa stored") << "Pa" << 0 << 1 << 68 << "x=180000Pa  y=15 "
-                                                << "x=218000Pa  y=34 dx=38000Pa dy=19" << "Run 1-Pressure(Pa)";
-        QTest::newRow("cursor 2 to the left") << "Pa" << 1 << 1 << 10 << "x=180kPa  y=15 "
-                                              << "x=160kPa  y=5 dx=-20kPa dy=-10" << "Run 1-Pressure(kPa)";
-        QTest::newRow("no unit") << "" << 0 << 0 << 68 << "x=180  y=15 " << "x=218  y=34 dx=38 dy=19"
-                                 << "Run 1-Pressure";
+        QTest::newRow("kPa as stored") << "Pa" << 1 << 1 << "x=215kPa  y=32.5 dx=35kPa dy=17.5" << "X(kPa)";
+        QTest::newRow("Pa of kPa stored") << "Pa" << 0 << 1 << "x=215000Pa  y=32.5 dx=35000Pa dy=17.5" << "X(Pa)";
+        QTest::newRow("no unit") << "" << 0 << 0 << "x=215  y=32.5 dx=35 dy=17.5" << "X";
     }
-    void xyReadoutsInTheXAxisUnit()
+    void xyCursorsPlacedByClicksReadTheXUnit()
     {
-        CXYRig rig;
+        // The ramp (i / 2) against X = 150 + i.
+        CCursorRig rig;
         CGraphWindow* g = rig.graph;
-        CGraphPlot& x = g->m_Plots[2];
+        CDataBranch* x = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1, QStringLiteral("X"));
+        CGraphTestHost::fill(x, 101, [](int i) { return 150.0 + i; });
+        g->AddPlotsFromKeyArray({x->m_Key});
+        g->OnXScaleComboChanged(3);
         QFETCH(QString, unit);
         QFETCH(int, prefix);
         QFETCH(int, dataPrefix);
-        x.m_Name = QStringLiteral("Run 1-Pressure");
-        x.m_Unit = unit;
-        x.m_UnitPrefix = prefix;
-        x.m_DataUnitPrefix = dataPrefix;
-        QFETCH(int, cursor2);
-        g->m_Cursor1Plot = g->m_Cursor2Plot = 0;
-        g->m_Cursor1Sample = 30;
-        g->m_Cursor2Sample = cursor2;
-        g->m_CursorSampleDelta = cursor2 - 30;
-        g->m_Cursor1X = 180.0f;
-        g->m_Cursor2X = float(150 + cursor2);
-        g->m_Cursor1Y = 15.0f;
-        g->m_Cursor2Y = float(cursor2 * 0.5);
-        rig.paint();
-        QTEST(g->m_Cursor1Text, "text1");
-        QTEST(g->m_Cursor2Text, "text2");
-        QTEST(g->XAxisTitle(), "title");
-    }
-
-    void xyCursorTwoStandsApart_data()
-    {
-        QTest::addColumn<int>("cursor1");
-        QTest::addColumn<int>("cursor2");   // its sample before (-1: never placed)
-        QTest::addColumn<int>("delta");
-        QTest::addColumn<int>("points");
-        QTest::addColumn<int>("sample");
-        QTest::newRow("first time: half-way to the end") << 30 << -1 << 0 << 101 << 65;
-        QTest::newRow("kept distance") << 30 << 65 << 35 << 101 << 65;
-        QTest::newRow("kept distance past the end") << 90 << 65 << 35 << 101 << 95;
-        QTest::newRow("cursor 1 on the last sample") << 100 << -1 << 0 << 101 << 50;
-        QTest::newRow("one sample") << 0 << -1 << 0 << 1 << 0;
-        QTest::newRow("no samples") << 5 << -1 << 0 << 0 << 0;
-    }
-    void xyCursorTwoStandsApart()
-    {
-        QFETCH(int, cursor1);
-        QFETCH(int, cursor2);
-        QFETCH(int, delta);
-        QFETCH(int, points);
-        QTEST(CGraphWindow::XYCursor2Sample(cursor1, cursor2, delta, points), "sample");
-    }
-
-    void xyClicksPlaceCursorsAndANewAxisTakesThemOff()
-    {
-        CXYRig rig;
-        CGraphWindow* g = rig.graph;
+        g->m_Plots[2].m_Unit = unit;
+        g->m_Plots[2].m_UnitPrefix = prefix;
+        g->m_Plots[2].m_DataUnitPrefix = dataPrefix;
+        rig.setAxes(150.0f, 250.0f, 0.0f, 50.0f);
+        // A click places cursor 1 on sample 30, a double click cursor 2 half-way to the end.
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(180.0f, 15.0f));
-        QCOMPARE(g->m_Cursor1Plot, 0);
-        QCOMPARE(g->m_Cursor1Sample, 30);
         QTest::mouseDClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(180.0f, 15.0f));
-        QCOMPARE(g->m_Cursor2Plot, 0);
+        QCOMPARE(g->m_Cursor1Sample, 30);
         QCOMPARE(g->m_Cursor2Sample, 65);
         rig.paint();
-        QVERIFY((g->m_Cursor2Point - g->m_Cursor1Point).manhattanLength() > 20);
-        // Back to the time axis: the samples stand elsewhere there, both cursors go.
+        QTEST(g->m_Cursor2Text, "text2");
+        QTEST(g->XAxisTitle(), "title");
+        // Cursor 1 dragged towards the flat curve stays on the ramp; cursor 2 stays put.
+        const QPoint to = rig.pixel(200.0f, 40.0f);
+        QTest::mousePress(g, Qt::LeftButton, Qt::NoModifier, g->m_Cursor1Point);
+        QMouseEvent move(QEvent::MouseMove, to, g->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(g, &move);
+        QTest::mouseRelease(g, Qt::LeftButton, Qt::NoModifier, to);
+        QCOMPARE(QPoint(g->m_Cursor1Plot, g->m_Cursor2Plot), QPoint(0, 0));
+        QVERIFY(g->m_Cursor1Sample > 30);
+        QCOMPARE(g->m_Cursor2Sample, 65);
+        // Another X axis: both cursors go.
         g->OnXScaleComboChanged(0);
-        QCOMPARE(g->m_Cursor1Plot, -1);
-        QCOMPARE(g->m_Cursor2Plot, -1);
-        g->OnCursor2();
-        QCOMPARE(g->m_Cursor2Plot, -1);
+        QCOMPARE(g->m_Cursor1Plot + g->m_Cursor2Plot, -2);
     }
 
     void area_data()

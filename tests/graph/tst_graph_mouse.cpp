@@ -4,7 +4,6 @@
 #include "support/CursorRig.h"
 
 #include "Core/Data/Globals.h"
-#include "Core/Data/SensorInfo.h"
 #include "graph/AnnotationTextDialog.h"
 #include "table/TableDragText.h"
 
@@ -40,19 +39,6 @@ class CVideoHost : public CGraphTestHost
 public:
     void RequestVideoWindow(const QString& path, int folderKey) override { m_Videos << QStringLiteral("%1#%2").arg(path).arg(folderKey); }
     QStringList m_Videos;
-};
-
-// A host that knows the sensor catalogue, so dropped measured series find their entries.
-class CCatalogueHost : public CGraphTestHost
-{
-public:
-    CCatalogueHost()
-    {
-        m_Catalogue.LoadSensorInfo();
-        m_Data.SetSensorCatalogue(&m_Catalogue);
-    }
-    CSensorInfo* GetSensorCatalogue() const override { return &m_Catalogue; }
-    mutable CSensorInfo m_Catalogue;
 };
 
 bool Drop(CGraphWindow* g, const QString& text, QPoint at, bool* accepted = nullptr)
@@ -144,14 +130,16 @@ private slots:
         QCOMPARE(g->m_Cursor1Sample, 50);
         QCOMPARE(g->m_Cursor1Y, 25.0f);
         QCOMPARE(g->m_CursorSampleDelta, g->m_Cursor2Sample - 50);
-        // Across to the flat curve: cursor 1 stays on its own (drags past other curves are
-        // checked case by case below).
+        // Across to the flat curve: cursor 1 stays on its own, cursor 2 where it was.
+        const int second = g->m_Cursor2Sample;
         Move(g, rig.pixel(70.2f, 40.0f));
-        QCOMPARE(g->m_Cursor1Plot, 0);
+        QCOMPARE(QPoint(g->m_Cursor1Plot, g->m_Cursor2Plot), QPoint(0, 0));
         QCOMPARE(g->m_Cursor1Y, 35.0f);
+        QCOMPARE(g->m_Cursor2Sample, second);
         Release(g, rig.pixel(70.2f, 40.0f));
         QVERIFY(g->m_bDrawCursors);
         QCOMPARE(int(g->m_DragCursor), 0);
+        // Dragging cursor 2 leaves both on their plot.
         rig.paint();
         const int before = g->m_Cursor2Sample;
         Drag(g, g->m_Cursor2Point, rig.pixel(20.2f, 40.0f));
@@ -165,65 +153,6 @@ private slots:
         Move(g, rig.pixel(-20.0f, 40.0f));
         Release(g, rig.pixel(-20.0f, 40.0f));
         QCOMPARE(g->m_Cursor2Sample, 20);
-    }
-
-    void dragMovesOnlyTheCursorUnderThePointer_data()
-    {
-        QTest::addColumn<bool>("xy");
-        QTest::addColumn<int>("plot");      // the curve both cursors stand on: 0 ramp, 1 flat
-        QTest::addColumn<int>("dragged");
-        QTest::addColumn<QPointF>("to");    // where the pointer is let go, in values
-        QTest::addColumn<int>("sample");    // where the dragged cursor lands
-        QTest::addColumn<float>("y");
-        // Cursors at samples 30 and 65; the pointer ends beside the other curve each time.
-        QTest::newRow("time, cursor 1 on the ramp, by the flat") << false << 0 << 1 << QPointF(70.2, 40) << 70 << 35.0f;
-        QTest::newRow("time, cursor 2 on the ramp, by the flat") << false << 0 << 2 << QPointF(20.2, 40) << 20 << 10.0f;
-        QTest::newRow("time, cursor 1 on the flat, by the ramp") << false << 1 << 1 << QPointF(20.2, 10) << 20 << 40.0f;
-        QTest::newRow("xy, cursor 1 on the flat, by the ramp") << true << 1 << 1 << QPointF(40, 20) << 40 << 40.0f;
-        QTest::newRow("xy, cursor 2 on the flat, by the ramp") << true << 1 << 2 << QPointF(70, 35) << 70 << 40.0f;
-    }
-    void dragMovesOnlyTheCursorUnderThePointer()
-    {
-        QFETCH(int, plot);
-        QFETCH(int, dragged);
-        QFETCH(QPointF, to);
-        CCursorRig rig;
-        CGraphWindow* g = rig.graph;
-        CDataBranch* axis = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1, QStringLiteral("Axis"));
-        CGraphTestHost::fill(axis, 101, [](int i) { return double(i); });
-        QFETCH(bool, xy);
-        if (xy) {
-            // X = 0..100 against both curves: the ramp runs to (100, 50), the flat lies at 40.
-            g->AddPlotsFromKeyArray({axis->m_Key});
-            g->OnXScaleComboChanged(3);
-            rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
-        }
-        CDataBranch* own = plot == 0 ? rig.ramp : rig.flat;
-        g->m_Cursor1Plot = g->m_Cursor2Plot = plot;
-        g->m_Cursor1Sample = 30;
-        g->m_Cursor2Sample = 65;
-        g->m_CursorSampleDelta = 35;
-        g->m_Cursor1X = 30.0f;
-        g->m_Cursor2X = 65.0f;
-        g->m_Cursor1Y = float(own->GetYSample(30));
-        g->m_Cursor2Y = float(own->GetYSample(65));
-        rig.paint();
-        const QPoint start = dragged == 1 ? g->m_Cursor1Point : g->m_Cursor2Point;
-        Drag(g, start, rig.pixel(float(to.x()), float(to.y())));
-        const int movedPlot = dragged == 1 ? g->m_Cursor1Plot : g->m_Cursor2Plot;
-        const int movedSample = dragged == 1 ? g->m_Cursor1Sample : g->m_Cursor2Sample;
-        const float movedY = dragged == 1 ? g->m_Cursor1Y : g->m_Cursor2Y;
-        QCOMPARE(movedPlot, plot);
-        QTEST(movedSample, "sample");
-        QTEST(movedY, "y");
-        // The other cursor neither moved nor changed curve.
-        const int otherPlot = dragged == 1 ? g->m_Cursor2Plot : g->m_Cursor1Plot;
-        const int otherSample = dragged == 1 ? g->m_Cursor2Sample : g->m_Cursor1Sample;
-        const float otherX = dragged == 1 ? g->m_Cursor2X : g->m_Cursor1X;
-        QCOMPARE(otherPlot, plot);
-        QCOMPARE(otherSample, dragged == 1 ? 65 : 30);
-        QCOMPARE(otherX, dragged == 1 ? 65.0f : 30.0f);
-        QCOMPARE(g->m_CursorSampleDelta, g->m_Cursor2Sample - g->m_Cursor1Sample);
     }
 
     void zoom()
@@ -561,8 +490,11 @@ private slots:
         QVERIFY(!entered);
         Drop(g, QStringLiteral("Run1,%1").arg(sensor->m_Key), g->m_GraphRect.center(), &entered);
         QVERIFY(entered);
-        // One branch dropped on the X scale becomes the X axis.
+        // One branch dropped on the X scale becomes the X axis, its unit text (which holds
+        // its prefix) shown once.
         CCursorRig xy;
+        xy.ramp->m_Unit = QStringLiteral("kPa/s");
+        xy.ramp->m_UnitPrefix = 1;
         xy.graph->m_Plots.clear();
         xy.graph->AddPlotsFromKeyArray({xy.flat->m_Key});
         xy.paint();
@@ -570,6 +502,7 @@ private slots:
              QPoint(xy.graph->m_GraphRect.center().x(), xy.graph->m_GraphRect.bottom() + 5));
         QCOMPARE(xy.graph->m_GraphType, int(CGraphWindow::XYGraph));
         QCOMPARE(xy.graph->GetXAxisKey(), xy.ramp->m_Key);
+        QCOMPARE(xy.graph->XAxisUnit(), QStringLiteral("kPa/s"));
         QVERIFY(!xy.graph->m_Plots[1].m_bVisible);
         // Timing results make a bar graph.
         CCursorRig bars;
@@ -585,46 +518,6 @@ private slots:
              tree.graph->m_GraphRect.center());
         QCOMPARE(tree.graph->m_Plots.size(), 2);
         QCOMPARE(tree.graph->m_pLeftScaleCombo->itemText(0), QStringLiteral("Run1-Ramp"));
-    }
-
-    void droppedSeriesShowTheirPrefixOnce_data()
-    {
-        QTest::addColumn<int>("sensor");    // 71: the Pelorin's pressure, catalogued in kPa
-        QTest::addColumn<QString>("unit");  // the unit text of an uncatalogued series
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("measured pressure") << 71 << QString() << "kPa";
-        QTest::newRow("fit of the pressure") << int(SensorIndexDerivedFunction) << "kPa" << "kPa";
-        QTest::newRow("its derivative") << int(SensorIndexOnlineFunction) << "kPa/s" << "kPa/s";
-    }
-    void droppedSeriesShowTheirPrefixOnce()
-    {
-        CCatalogueHost host;
-        host.resize(1000, 800);
-        auto* g = new CGraphWindow(&host);
-        g->resize(800, 600);
-        host.SetLastActiveGraph(g);
-        host.show();
-        CDataFolder* run = host.addRun(QStringLiteral("Run1"));
-        QFETCH(int, sensor);
-        // A graph takes only series of the kind it shows.
-        CDataBranch* time = host.addBranch(run, sensor, 0.1, QStringLiteral("T"));
-        QFETCH(QString, unit);
-        const int key = host.m_Data.CreateDataBranch(sensor, 0.1, 0, 0, run->m_Key);
-        CDataBranch* dropped = host.m_Data.GetDataBranch(key);
-        if (!unit.isEmpty()) {
-            dropped->m_Unit = unit;
-            dropped->m_UnitPrefix = 1;
-        }
-        CGraphTestHost::fill(time, 10, [](int i) { return double(i); });
-        CGraphTestHost::fill(dropped, 10, [](int i) { return 100.0 + i; });
-        g->AddPlotsFromKeyArray({time->m_Key});
-        g->grab();
-        // Dropped on the X scale it becomes the X axis: its caption and read-out unit.
-        Drop(g, QStringLiteral("Run1,%1").arg(key), QPoint(g->m_GraphRect.center().x(), g->m_GraphRect.bottom() + 5));
-        QCOMPARE(g->m_GraphType, int(CGraphWindow::XYGraph));
-        QFETCH(QString, shown);
-        QCOMPARE(g->XAxisUnit(), shown);
-        QVERIFY(g->XAxisTitle().endsWith(QStringLiteral("(") + shown + QStringLiteral(")")));
     }
 
     void predictionPoints()

@@ -240,15 +240,11 @@ private slots:
         QTest::addColumn<bool>("fourier");
         QTest::addColumn<int>("rate");
         QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("name");   // in the X-axis picker
-        QTest::newRow("timed run") << false << 7 << false << 6 << "Time (s)" << "Time";
-        QTest::newRow("sampled by hand") << false << 7 << false << 0 << "Samples (s)" << "Samples";
-        QTest::newRow("photogate events") << true << int(SensorIndexTimingResult) << false << 0 << "Event" << "Event";
-        QTest::newRow("timing result on a time graph") << false << int(SensorIndexTimingResult) << false << 0 << "Event" << "Event";
-        QTest::newRow("video track, manual setup") << false << int(SensorIndexVideoTrack) << false << 0 << "Time (s)" << "Time";
-        QTest::newRow("Fourier spectrum") << false << int(SensorIndexOnlineFunction) << true << 0 << "Frequency (Hz)" << "Frequency";
-        QTest::newRow("Fourier spectrum, timed setup") << false << int(SensorIndexOnlineFunction) << true << 6
-                                                       << "Frequency (Hz)" << "Frequency";
+        QTest::newRow("timed run") << false << 7 << false << 6 << "Time (s)";
+        QTest::newRow("sampled by hand") << false << 7 << false << 0 << "Samples (s)";
+        QTest::newRow("photogate events") << true << int(SensorIndexTimingResult) << false << 0 << "Event";
+        QTest::newRow("video, manual setup") << false << int(SensorIndexVideoTrack) << false << 0 << "Time (s)";
+        QTest::newRow("Fourier") << false << int(SensorIndexOnlineFunction) << true << 0 << "Frequency (Hz)";
     }
     void timeAxisTitles()
     {
@@ -256,52 +252,7 @@ private slots:
         QFETCH(int, sensor);
         QFETCH(bool, fourier);
         QFETCH(int, rate);
-        const XAxisContent content = TimeAxisContent(bar, sensor, fourier, rate);
-        QTEST(TimeAxisTitle(content), "title");
-        QTEST(TimeAxisName(content), "name");
-    }
-
-    void unusedPaletteColor_data()
-    {
-        QTest::addColumn<QList<QColor>>("shown");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("entry");
-        QTest::newRow("free at the start") << QList<QColor>{colorsTable[0]} << 3 << 3;
-        QTest::newRow("taken at the start") << QList<QColor>{colorsTable[0], colorsTable[3]} << 3 << 4;
-        // The pressure curve's light blue is entry 2, a pale one: a new curve passes both.
-        QTest::newRow("pale at the start") << QList<QColor>{colorsTable[2]} << 2 << 3;
-        QTest::newRow("wraps round") << QList<QColor>{colorsTable[9], colorsTable[10]} << 9 << 0;
-        QTest::newRow("start beyond the palette") << QList<QColor>{} << 13 << 1;
-        QList<QColor> strong;
-        for (int i : {0, 1, 3, 4, 6, 9, 10})
-            strong << colorsTable[i];
-        QTest::newRow("only pale ones left") << strong << 0 << 2;
-        QList<QColor> all;
-        for (int i = 0; i < colorTableSize; ++i)
-            all << colorsTable[i];
-        QTest::newRow("every one taken") << all << 5 << 5;
-    }
-    void unusedPaletteColor()
-    {
-        InitGlobalColors();
-        QFETCH(QList<QColor>, shown);
-        QFETCH(int, start);
-        QFETCH(int, entry);
-        QCOMPARE(UnusedPaletteColor(shown, start), colorsTable[entry]);
-    }
-
-    void fitLabelsStackDownThePlotArea()
-    {
-        const QRect area(QPoint(100, 50), QPoint(700, 450));
-        const QRect first = FitLabelRect(area, 0, 120, 14);
-        const QRect second = FitLabelRect(area, 1, 300, 14);
-        QVERIFY(area.contains(first) && area.contains(second));
-        QVERIFY(second.top() > first.bottom());
-        QCOMPARE(second.left(), first.left());
-        QVERIFY(first.width() > 120 && second.width() > 300);
-        // The swatch lies inside its label, before the text.
-        QVERIFY(first.contains(FitSwatchRect(first)));
-        QVERIFY(FitSwatchRect(first).right() < first.left() + 22);
+        QTEST(TimeAxisTitle(TimeAxisContent(bar, sensor, fourier, rate)), "title");
     }
 };
 
