@@ -425,37 +425,6 @@ void CGraphWindow::EndRunning()
 
 // ---- branches made and deleted elsewhere ----
 
-void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
-{
-    if (!isLastActiveGraph())
-        return;
-    if (!m_pDataManager)
-        m_pDataManager = dataStore();
-    CDataBranch* branch = dataStore() ? dataStore()->GetDataBranch(datKey) : nullptr;
-    if (!branch)
-        return;
-    CGraphPlot plot;
-    plot.m_Key = datKey;
-    plot.m_Color = colorsTable[m_Plots.size() % colorTableSize];
-    plot.m_Name = branch->m_Name;
-    if (branch->m_SensorIndex == SensorIndexDerivedFunction) {
-        for (const CGraphPlot& p : m_Plots) {
-            if (p.m_Key == sourceKey1) {
-                plot.m_Min = p.m_Min;
-                plot.m_Max = p.m_Max;
-            }
-        }
-    }
-    m_Plots.append(plot);
-    AutoScaleYAxis(short(m_Plots.size() - 1), 0, 0, false, false);
-    BuildScaleCombos();
-    m_RightScalePlot = m_Plots.size() - 1;
-    ResizeScaleCombos();
-    m_RepaintMode = RepaintFull;
-    repaint();
-    notifyHasNewDataToSave();
-}
-
 void CGraphWindow::detachCursors()
 {
     // Cursors and their read-outs arrive with the cursor commands; until then detaching is

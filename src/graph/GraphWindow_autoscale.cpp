@@ -44,6 +44,18 @@ void CGraphWindow::AutoScaleYAxis(short plot, long first, long last, bool, bool 
     const int count = branch->GetYSize();
     float lo = 9999999.0f, hi = -9999999.0f;
     FindMinMaxValues(branch, true, first, last == 0 ? count : last, lo, hi, f);
+    // The curves drawn on this scale are taken in too.
+    for (int j = 0; j < m_Plots.size(); ++j) {
+        const CDataBranch* other = j == plot ? nullptr : GetDataBranch(j);
+        if (!other || !m_Plots.at(j).m_bVisible || ScalePlotOf(j) != plot)
+            continue;
+        float l = 9999999.0f, h = -9999999.0f;
+        FindMinMaxValues(other, true, 0, other->GetYSize(), l, h, f);
+        if (l <= h) {
+            lo = std::min(lo, l);
+            hi = std::max(hi, h);
+        }
+    }
     const GraphRules::Range r = GraphRules::YAutoscale(count == 0, lo, hi, m_GraphType == BarGraph);
     SetAxisMinMax(plot, r.min, r.max, true);
     p.m_Min = r.min;

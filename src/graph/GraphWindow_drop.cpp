@@ -88,13 +88,15 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         CGraphPlot plot;
         plot.m_Key = key;
         plot.m_Name = branch->m_Name;
-        plot.m_Unit = branch->m_Unit;
         plot.m_Min = 1.0f;
         plot.m_Max = -1.0f;
         const CSensorMeasuremntInfo* m =
             catalogue ? catalogue->GetMeasurementInfo(branch->m_SensorIndex, branch->m_Measurement) : nullptr;
-        // Results, tracks and timing branches have no catalogue entry: their own prefix stands.
-        const int prefix = m ? std::max<int>(m->m_UnitPrefix, 0) : branch->m_UnitPrefix;
+        // A series' unit text holds its prefix ("kPa"): a measured one is shown as its run's
+        // graph shows it, the catalogue's unit beside its prefix; results, tracks and timing
+        // branches have no catalogue entry and show their unit text as it stands.
+        plot.m_Unit = m ? m->m_Unit : branch->m_Unit;
+        const int prefix = m ? std::max<int>(m->m_UnitPrefix, 0) : 0;
         plot.m_UnitPrefix = prefix;
         plot.m_DataUnitPrefix = prefix;
         plot.m_Color = branch->m_Color;

@@ -130,11 +130,12 @@ private slots:
         QCOMPARE(g->m_Cursor1Sample, 50);
         QCOMPARE(g->m_Cursor1Y, 25.0f);
         QCOMPARE(g->m_CursorSampleDelta, g->m_Cursor2Sample - 50);
-        // Across to the flat curve: cursor 1 follows it there, cursor 2 with it.
+        // Across to the flat curve: cursor 1 stays on its own, cursor 2 where it was.
+        const int second = g->m_Cursor2Sample;
         Move(g, rig.pixel(70.2f, 40.0f));
-        QCOMPARE(g->m_Cursor1Plot, 1);
-        QCOMPARE(g->m_Cursor2Plot, 1);
-        QCOMPARE(g->m_Cursor1Y, 40.0f);
+        QCOMPARE(QPoint(g->m_Cursor1Plot, g->m_Cursor2Plot), QPoint(0, 0));
+        QCOMPARE(g->m_Cursor1Y, 35.0f);
+        QCOMPARE(g->m_Cursor2Sample, second);
         Release(g, rig.pixel(70.2f, 40.0f));
         QVERIFY(g->m_bDrawCursors);
         QCOMPARE(int(g->m_DragCursor), 0);
@@ -144,8 +145,8 @@ private slots:
         Drag(g, g->m_Cursor2Point, rig.pixel(20.2f, 40.0f));
         QCOMPARE(g->m_Cursor2Sample, 20);
         QVERIFY(before != 20);
-        QCOMPARE(g->m_Cursor1Plot, 1);
-        QCOMPARE(g->m_Cursor2Plot, 1);
+        QCOMPARE(g->m_Cursor1Plot, 0);
+        QCOMPARE(g->m_Cursor2Plot, 0);
         // A mouse left of the data leaves the cursor where it was.
         rig.setAxes(-50.0f, 100.0f, 0.0f, 50.0f);
         Press(g, g->m_Cursor2Point);
@@ -489,8 +490,11 @@ private slots:
         QVERIFY(!entered);
         Drop(g, QStringLiteral("Run1,%1").arg(sensor->m_Key), g->m_GraphRect.center(), &entered);
         QVERIFY(entered);
-        // One branch dropped on the X scale becomes the X axis.
+        // One branch dropped on the X scale becomes the X axis, its unit text (which holds
+        // its prefix) shown once.
         CCursorRig xy;
+        xy.ramp->m_Unit = QStringLiteral("kPa/s");
+        xy.ramp->m_UnitPrefix = 1;
         xy.graph->m_Plots.clear();
         xy.graph->AddPlotsFromKeyArray({xy.flat->m_Key});
         xy.paint();
@@ -498,6 +502,7 @@ private slots:
              QPoint(xy.graph->m_GraphRect.center().x(), xy.graph->m_GraphRect.bottom() + 5));
         QCOMPARE(xy.graph->m_GraphType, int(CGraphWindow::XYGraph));
         QCOMPARE(xy.graph->GetXAxisKey(), xy.ramp->m_Key);
+        QCOMPARE(xy.graph->XAxisUnit(), QStringLiteral("kPa/s"));
         QVERIFY(!xy.graph->m_Plots[1].m_bVisible);
         // Timing results make a bar graph.
         CCursorRig bars;
