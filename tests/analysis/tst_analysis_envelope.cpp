@@ -52,6 +52,8 @@ private slots:
     void notANumberDoesNotStopTheScan();
     void frequencyWithoutInterval();
     void units();
+    void envelopeNeverCrossesTheData_data();
+    void envelopeNeverCrossesTheData();
 };
 
 void TestAnalysisEnvelope::upperEnvelopeOfSine()
@@ -140,18 +142,18 @@ void TestAnalysisEnvelope::bumpAfterPeak()
 {
     Fixture f;
     CDataBranch* g1 = f.branch(bumpy(), 0.1);
-    // The frequency's neighbour test rejects the bumps (anchor stays at the range start).
+    // The neighbour test rejects the bumps.
     CDataBranch* freq = f.functions.FunctionFrequency(g1, 1, 0, -1, QString(), QString());
     QVERIFY(freq);
     QCOMPARE(f.xs(freq), (QVector<double>{13, 22, 31}));
     for (double v : f.ys(freq))
         QCOMPARE(v, 1.0 / 0.9);
-    // The envelope accepts a bump within 3 samples after the last extreme ...
+    // The envelope takes the maxima the frequency takes: the bump is no extreme, so the line
+    // from peak to peak passes over it, whatever the minimum distance.
     CDataBranch* close = f.functions.FunctionEnvelope(g1, 1, 0, -1, true, QString());
     QVERIFY(close);
     QCOMPARE(f.xs(close).at(2), 6.0);
-    QCOMPARE(f.ys(close).at(2), 5.0);
-    // ... unless the minimum distance rejects it.
+    QCOMPARE(f.ys(close).at(2), 10.0);
     CDataBranch* apart = f.functions.FunctionEnvelope(g1, 2, 0, -1, true, QString());
     QVERIFY(apart);
     QCOMPARE(f.xs(apart).at(2), 6.0);
@@ -228,6 +230,46 @@ void TestAnalysisEnvelope::units()
     QCOMPARE(env->m_Unit, QStringLiteral("mV"));
     QCOMPARE(env->m_SensorIndex, 20480);
     QCOMPARE(env->m_FunctionText, QStringLiteral("E"));
+}
+
+void TestAnalysisEnvelope::envelopeNeverCrossesTheData_data()
+{
+    QTest::addColumn<QVector<double>>("y");
+    QTest::addColumn<double>("distance");
+    // Readings to a twentieth with noise, an amplitude that steps up every period, and a decay:
+    // shapes where a line from extreme to extreme would cut through samples.
+    QVector<double> noisy, stepped, decaying;
+    for (int k = 0; k < 300; ++k) {
+        noisy << std::round(20 * (21 + 3 * std::sin(2 * M_PI * k / 37) + 0.3 * ((k * 7919 % 101) / 50.0 - 1))) / 20;
+        stepped << (1 + k / 40) * std::sin(2 * M_PI * k / 40);
+        decaying << std::exp(-k / 60.0) * std::cos(2 * M_PI * k / 25);
+    }
+    for (double distance : {1.0, 10.0, 50.0}) {
+        QTest::addRow("noisy, distance %g", distance) << noisy << distance;
+        QTest::addRow("stepped, distance %g", distance) << stepped << distance;
+        QTest::addRow("decaying, distance %g", distance) << decaying << distance;
+    }
+}
+
+void TestAnalysisEnvelope::envelopeNeverCrossesTheData()
+{
+    QFETCH(QVector<double>, y);
+    QFETCH(double, distance);
+    Fixture f;
+    CDataBranch* g1 = f.branch(y, 0.1);
+    for (bool upper : {true, false}) {
+        CDataBranch* r = f.functions.FunctionEnvelope(g1, distance, 0, -1, upper, QString());
+        QVERIFY(r);
+        const QVector<double> x = f.xs(r), e = f.ys(r);
+        QVERIFY(x.size() > 20);
+        for (int i = 0; i < x.size(); ++i) {
+            const double v = y.at(int(x.at(i)));
+            QVERIFY2(upper ? e.at(i) >= v - 1e-12 : e.at(i) <= v + 1e-12,
+                     qPrintable(QStringLiteral("%1 at %2: %3 against %4").arg(upper ? "upper" : "lower").arg(x.at(i)).arg(e.at(i)).arg(v)));
+        }
+        // One point per sample from the first extreme to the last.
+        QCOMPARE(x.last() - x.first() + 1, double(x.size()));
+    }
 }
 
 KORVANTA_TEST_GUILESS_MAIN(TestAnalysisEnvelope)
