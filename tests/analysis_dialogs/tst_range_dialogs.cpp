@@ -109,13 +109,14 @@ void TestRangeDialogs::polynomialOrderAsksForCoefficients()
 
 void TestRangeDialogs::fitWithoutPlotKeepsTheDialogOpen()
 {
+    // A series of the run that the graph does not show: no curve to fit.
     CAnalysisHostFake host;
-    host.series(host.run(), "Position", "m", Line(10, 1, 0));
+    host.series(host.run(), "Position", "m", Line(10, 1, 0), 0.1, CAnalysisHostFake::SensorIndexFunctionResult(), false);
     CurveFitDialog d(&host, &host);
     d.init();
     d.show();
     d.form()->okButton->click();
-    QCOMPARE(host.m_Prompter.m_Log, QStringList{"warn|Error|Please select plot."});
+    QCOMPARE(host.m_Prompter.m_Log, QStringList{"warn|Error|" + IAnalysisHost::NoCurveText()});
     QVERIFY(d.isVisible());
     d.form()->cancelButton->click();
     QVERIFY(!d.isVisible());
