@@ -109,9 +109,8 @@ void TestRangeDialogs::polynomialOrderAsksForCoefficients()
 
 void TestRangeDialogs::fitWithoutPlotKeepsTheDialogOpen()
 {
-    // A series of the run that the graph does not show: no curve to fit.
     CAnalysisHostFake host;
-    host.series(host.run(), "Position", "m", Line(10, 1, 0), 0.1, CAnalysisHostFake::SensorIndexFunctionResult(), false);
+    host.series(host.run(), "Position", "m", Line(10, 1, 0));
     CurveFitDialog d(&host, &host);
     d.init();
     d.show();

@@ -1,7 +1,7 @@
 // The analysis commands of the ribbon on a run recorded from the simulated logger through the
 // real application: a linear fit between the cursors becomes a series of the history and a
-// plot of the graph; without cursors fit, statistics and average take the whole curve of the
-// left scale; the engine's failures reach the user as boxes; the commands without a graph; a cuff-pressure run hands itself to the blood-pressure evaluation when the cuff is
+// plot of the graph; the engine's failures reach the user as boxes; the commands without a
+// graph; a cuff-pressure run hands itself to the blood-pressure evaluation when the cuff is
 // let down.
 #include "common/PrivateHome.h"
 #include "analysis_dialogs/CurveFitDialog.h"
@@ -21,7 +21,6 @@
 #include "Core/Logic/LogicManager.h"
 #include "graph/GraphWindow.h"
 #include "setup/SetupWindow.h"
-#include "simulator/CatalogueSensors.h"
 #include "simulator/LoggerSimulator.h"
 #include "simulator/PelorinDevice.h"
 #include "support/ScriptedPrompter.h"
@@ -52,18 +51,13 @@ struct CAnalysisBench
 
     // The application against the simulator, detected and ready to run; sensors replace the
     // simulator's own plug when given.
-    bool start(const QList<kvsim::CPelorinDevice::Sensor>& sensors = {}, const QVector<int>& catalogue = {})
+    bool start(const QList<kvsim::CPelorinDevice::Sensor>& sensors = {})
     {
         sim = StartSimulatedLogger(QStringLiteral("pelorin"));
         if (!sim)
             return false;
         if (!sensors.isEmpty())
             sim->invoke([&] { static_cast<kvsim::CPelorinDevice*>(sim->model())->setSensors(sensors); });
-        bool applied = true;
-        if (!catalogue.isEmpty())
-            sim->invoke([&] { applied = kvsim::ApplySensors(*sim->model(), catalogue); });
-        if (!applied)
-            return false;
         window = std::make_unique<MainWindow>(nullptr);
         CKorvantaSignals* hub = window->windowsManager()->GetSignals();
         QSignalSpy detected(hub, &CKorvantaSignals::LoggerEndDtetection);
@@ -247,8 +241,9 @@ void TestAnalysisEndToEndRun::commandsWithoutAGraph()
     QTRY_VERIFY(!bench.graph());
     bench.wm()->onMathFunc();
     bench.wm()->onAveragingFunc();
+    bench.wm()->onStatisticsFunc();
     QCOMPARE(bench.prompter.m_Log, (QStringList{"crit||Sorry, but Pavix cannot display any functions on the collected data",
-                                                "warn|Error|" + IAnalysisHost::NoCurveText()}));
+                                                "warn|Error|" + IAnalysisHost::NoCurveText(), "warn|Error|" + IAnalysisHost::NoCurveText()}));
     bench.prompter.m_Log.clear();
     // The wizard opens and answers that there is nothing to evaluate.
     bench.prompter.m_DialogHook = [](QDialog* dialog) {
@@ -265,51 +260,35 @@ void TestAnalysisEndToEndRun::commandsWithoutAGraph()
 
 void TestAnalysisEndToEndRun::commandsWithoutCursorsTakeTheWholeCurve()
 {
-    // Temperature and pressure; the left scale switched to the pressure, and no cursor placed.
+    // Temperature and pressure, no cursor, the pressure's scale on the left: statistics (named
+    // after it), a fit and an average each take all 20 samples of the pressure.
     CAnalysisBench bench;
-    QVERIFY(bench.start({}, {72, 71}));
+    auto plug = [](unsigned char channel, unsigned char id) { kvsim::CPelorinDevice::Sensor s; s.channel = channel; s.idLow = id; return s; };
+    QVERIFY(bench.start({plug(1, 2), plug(2, 1)}));
     QVERIFY(bench.record(10, 20));
     CGraphWindow* graph = bench.graph();
     QTRY_COMPARE(graph->GetNumPlots(), 2);
     const int pressure = graph->GetPlot(1).m_Key;
-    auto pressureOnTheLeft = [graph] {
-        graph->m_pLeftScaleCombo->setCurrentIndex(1);
-        emit graph->m_pLeftScaleCombo->activated(1);
-    };
-    CDataBranch* source = bench.data().GetDataBranch(pressure);
-    QVERIFY(source && source->m_Name.contains(QStringLiteral("Pressure")) && source->GetNumSamples() == 20);
-    const QVector<double> values = source->GetYSnapshot();
-    const auto [low, high] = std::minmax_element(values.begin(), values.end());
-
-    // Statistics of all 20 samples of the pressure, named in the title.
-    bench.prompter.m_DialogHook = [&](QDialog* dialog) {
-        auto* stats = qobject_cast<StatisticsDialog*>(dialog);
-        QVERIFY(stats);
-        QTRY_VERIFY(!stats->form()->resultGrid->isHidden());
-        QCOMPARE(stats->windowTitle(), QStringLiteral("Statistics - %1: %2").arg(bench.data().GetLastDataFolder()->m_Name, source->m_Name));
-        QCOMPARE(stats->form()->samplesLabel->text(), QStringLiteral("20"));
-        QCOMPARE(stats->form()->minLabel->text(), StatisticsDialog::FigureText(*low));
-        QCOMPARE(stats->form()->maxLabel->text(), StatisticsDialog::FigureText(*high));
-    };
-    pressureOnTheLeft();
-    bench.wm()->onStatisticsFunc();
-    // A fit and an average of it, each from its first sample to its last.
+    const QString title = "Statistics - " + bench.data().GetLastDataFolder()->m_Name + ": " + bench.data().GetDataBranch(pressure)->m_Name;
     QSignalSpy made(bench.wm()->GetSignals(), &CKorvantaSignals::newFunctionData);
-    for (bool fit : {true, false}) {
-        bench.prompter.m_DialogHook = [fit](QDialog* dialog) {
-            if (fit)
-                qobject_cast<CurveFitDialog*>(dialog)->form()->okButton->click();
-            else
-                qobject_cast<AverageDialog*>(dialog)->form()->OKButton->click();
-        };
-        pressureOnTheLeft();
-        fit ? bench.wm()->onCurveFitFunc() : bench.wm()->onAveragingFunc();
-        QCOMPARE(made.count(), fit ? 1 : 2);
-        QCOMPARE(made.last().at(1).toInt(), pressure);
-        const CDataBranch* result = bench.data().GetDataBranch(made.last().at(0).toInt());
-        QVERIFY(result && result->GetNumSamples() > 1);
-        QVERIFY2(result->GetXSample(0) <= 1 && result->GetXSample(result->GetNumSamples() - 1) >= 18,
-                 qPrintable(QStringLiteral("%1 .. %2").arg(result->GetXSample(0)).arg(result->GetXSample(result->GetNumSamples() - 1))));
+    bench.prompter.m_DialogHook = [&](QDialog* dialog) {
+        if (auto* stats = qobject_cast<StatisticsDialog*>(dialog)) {
+            QTRY_COMPARE(stats->form()->samplesLabel->text(), QStringLiteral("20"));
+            QCOMPARE(stats->windowTitle(), title);
+        } else if (auto* fit = qobject_cast<CurveFitDialog*>(dialog)) {
+            fit->form()->okButton->click();
+        } else {
+            qobject_cast<AverageDialog*>(dialog)->form()->OKButton->click();
+        }
+    };
+    for (auto command : {&CWindowsManager::onStatisticsFunc, &CWindowsManager::onCurveFitFunc, &CWindowsManager::onAveragingFunc}) {
+        graph->OnLeftScaleComboChanged(1);
+        (bench.wm()->*command)();
+    }
+    QCOMPARE(made.count(), 2);
+    for (const QList<QVariant>& result : made) {
+        const CDataBranch* b = bench.data().GetDataBranch(result.at(0).toInt());
+        QVERIFY(b && result.at(1).toInt() == pressure && b->GetXSample(0) <= 1 && b->GetXSample(b->GetNumSamples() - 1) >= 18);
     }
     QCOMPARE(bench.prompter.m_Log, (QStringList{"dialog|StatisticsDialog", "dialog|CurveFitDialog", "dialog|AverageDialog"}));
 }

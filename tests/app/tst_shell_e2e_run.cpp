@@ -662,8 +662,6 @@ void TestShellEndToEndRun::runStartsAtItsTrigger_data()
     QTest::addColumn<QString>("model");
     QTest::addColumn<int>("kind");      // 1 above, 2 below, 5 a delay of 600 ms
     QTest::addColumn<double>("share");  // where in the sensor's range the level lies
-    // The reading starts in the middle of the range: a level it is already beyond starts the
-    // run at once, with that reading.
     for (const char* model : {"pelorin", "dravlet"}) {
         QTest::addRow("%s above", model) << model << 1 << 0.8;
         QTest::addRow("%s below", model) << model << 2 << 0.2;
@@ -716,8 +714,8 @@ void TestShellEndToEndRun::runStartsAtItsTrigger()
     const QList<CDataBranch*> branches = bench.runBranches(0);
     QVERIFY(!branches.isEmpty());
     QCOMPARE(branches.first()->GetNumSamples(), 50);
-    // Past the level by no more than the signal moves in a sample, and its noise; or, beyond it
-    // from the start, the reading of the range's middle where the signal starts.
+    // Past the level by no more than the signal moves in a sample, and its noise; or, a level
+    // passed before Run, the middle of the range where the signal starts.
     const double first = branches.first()->GetYSample(0);
     const double past = (kind == 1 ? first - level.m_Level : level.m_Level - first) / width;
     const double fromMiddle = std::abs(first - (range->m_Min + 0.5 * width)) / width;

@@ -65,20 +65,8 @@ public:
         x = m_XKey;
         return m_CursorKey;
     }
-    // Without a cursor: the whole of the plot the left scale shows (m_LeftPlot).
-    int CurrentGraphAnalysisRange(int& start, int& end, int& x) override
-    {
-        start = end = x = -1;
-        if (CurrentGraphCursors(start, end, x) != -1)
-            return m_CursorKey;
-        const CDataBranch* b = m_bGraph ? m_Data.GetDataBranch(m_PlotKeys.value(m_LeftPlot, -1)) : nullptr;
-        if (!b || b->GetNumSamples() == 0)
-            return -1;
-        start = 0;
-        end = b->GetNumSamples() - 1;
-        x = m_XKey;
-        return b->m_Key;
-    }
+    // The window manager's fallback to a whole curve is tried with the real one.
+    int CurrentGraphAnalysisRange(int& c1, int& c2, int& x) override { return CurrentGraphCursors(c1, c2, x); }
     int CurrentGraphXAxisKey() override { return m_bGraph ? m_XKey : -1; }
     QList<int> CurrentGraphPlotKeys() override { return m_bGraph ? m_PlotKeys : QList<int>(); }
     void HistoryInsertChild(int parentKey, int childKey, bool deleteEnabled) override
@@ -151,7 +139,6 @@ public:
     QList<CSesnorProperties*> m_Sensors;
     bool m_bGraph = true;
     QList<int> m_PlotKeys;
-    int m_LeftPlot = 0;
     int m_CursorKey = -1;
     int m_Cursor1 = -1;
     int m_Cursor2 = -1;
