@@ -178,7 +178,8 @@ public:
                                        QString name);
 
     // ---- Envelope and frequency ------------------------------------------------------------
-    // A is the minimum distance in samples between two accepted extremes.
+    // A is the minimum distance in samples between two accepted extremes. The extremes are those
+    // the functions computed while recording find (CExtremeScan), so both give the same points.
     CDataBranch* FunctionEnvelope(CDataBranch* g1, double A, long start, long end, bool upper,
                                   QString name);
     CDataBranch* FunctionFrequency(CDataBranch* g1, double A, long start, long end,

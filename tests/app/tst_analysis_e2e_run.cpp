@@ -132,6 +132,7 @@ private slots:
     void linearFitOfARecordedRunIsPlotted();
     void engineFailureIsShown();
     void commandsWithoutAGraph();
+    void commandsWithoutCursorsTakeTheWholeCurve();
     void cuffLetDownIsEvaluated();
     void onlineFunctionIsComputedDuringTheNextRun();
 
@@ -236,17 +237,13 @@ void TestAnalysisEndToEndRun::commandsWithoutAGraph()
     QVERIFY(bench.start());
     QVERIFY(bench.record(10, 20));
     QVERIFY(bench.graph());
-    // A graph without a cursor: no plot selected.
-    bench.wm()->onStatisticsFunc();
-    QCOMPARE(bench.prompter.m_Log, QStringList{"warn|Error|Please select plot."});
-    bench.prompter.m_Log.clear();
-
     QVERIFY(bench.graph()->close());
     QTRY_VERIFY(!bench.graph());
     bench.wm()->onMathFunc();
     bench.wm()->onAveragingFunc();
+    bench.wm()->onStatisticsFunc();
     QCOMPARE(bench.prompter.m_Log, (QStringList{"crit||Sorry, but Pavix cannot display any functions on the collected data",
-                                                "warn|Error|Please select plot."}));
+                                                "warn|Error|" + IAnalysisHost::NoCurveText(), "warn|Error|" + IAnalysisHost::NoCurveText()}));
     bench.prompter.m_Log.clear();
     // The wizard opens and answers that there is nothing to evaluate.
     bench.prompter.m_DialogHook = [](QDialog* dialog) {
@@ -259,6 +256,41 @@ void TestAnalysisEndToEndRun::commandsWithoutAGraph()
     };
     bench.wm()->onPhotogateFunc();
     QCOMPARE(bench.prompter.m_Log, (QStringList{"dialog|TimingWizard", "result|Pavix|No suitable plot !"}));
+}
+
+void TestAnalysisEndToEndRun::commandsWithoutCursorsTakeTheWholeCurve()
+{
+    // Temperature and pressure, no cursor, the pressure's scale on the left: statistics (named
+    // after it), a fit and an average each take all 20 samples of the pressure.
+    CAnalysisBench bench;
+    auto plug = [](unsigned char channel, unsigned char id) { kvsim::CPelorinDevice::Sensor s; s.channel = channel; s.idLow = id; return s; };
+    QVERIFY(bench.start({plug(1, 2), plug(2, 1)}));
+    QVERIFY(bench.record(10, 20));
+    CGraphWindow* graph = bench.graph();
+    QTRY_COMPARE(graph->GetNumPlots(), 2);
+    const int pressure = graph->GetPlot(1).m_Key;
+    const QString title = "Statistics - " + bench.data().GetLastDataFolder()->m_Name + ": " + bench.data().GetDataBranch(pressure)->m_Name;
+    QSignalSpy made(bench.wm()->GetSignals(), &CKorvantaSignals::newFunctionData);
+    bench.prompter.m_DialogHook = [&](QDialog* dialog) {
+        if (auto* stats = qobject_cast<StatisticsDialog*>(dialog)) {
+            QTRY_COMPARE(stats->form()->samplesLabel->text(), QStringLiteral("20"));
+            QCOMPARE(stats->windowTitle(), title);
+        } else if (auto* fit = qobject_cast<CurveFitDialog*>(dialog)) {
+            fit->form()->okButton->click();
+        } else {
+            qobject_cast<AverageDialog*>(dialog)->form()->OKButton->click();
+        }
+    };
+    for (auto command : {&CWindowsManager::onStatisticsFunc, &CWindowsManager::onCurveFitFunc, &CWindowsManager::onAveragingFunc}) {
+        graph->OnLeftScaleComboChanged(1);
+        (bench.wm()->*command)();
+    }
+    QCOMPARE(made.count(), 2);
+    for (const QList<QVariant>& result : made) {
+        const CDataBranch* b = bench.data().GetDataBranch(result.at(0).toInt());
+        QVERIFY(b && result.at(1).toInt() == pressure && b->GetXSample(0) <= 1 && b->GetXSample(b->GetNumSamples() - 1) >= 18);
+    }
+    QCOMPARE(bench.prompter.m_Log, (QStringList{"dialog|StatisticsDialog", "dialog|CurveFitDialog", "dialog|AverageDialog"}));
 }
 
 void TestAnalysisEndToEndRun::cuffLetDownIsEvaluated()

@@ -207,6 +207,7 @@ public:
     CCalculateOnLineFunctions* OnlineFunctions() override;
     bool HasCurrentGraph() override { return GetCurrent(GraphKind) != nullptr; }
     int CurrentGraphCursors(int& cursor1, int& cursor2, int& xAxisKey) override;
+    int CurrentGraphAnalysisRange(int& start, int& end, int& xAxisKey) override;
     int CurrentGraphXAxisKey() override;
     QList<int> CurrentGraphPlotKeys() override;
     void HistoryInsertChild(int parentKey, int childKey, bool deleteEnabled) override;
