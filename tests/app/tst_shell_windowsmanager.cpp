@@ -296,6 +296,8 @@ void TestShellWindowsManager::mainWindowNoticesAndRunRule()
     CFakePrompter prompter;
     MainWindow window;
     window.init();
+    // (While the start-up search runs, a notice without a button offers Cancel for it.)
+    QTRY_VERIFY(!window.logicManager()->IsSearchUnderWay());
     CKorvantaSignals* hub = window.windowsManager()->GetSignals();
     hub->SignalGuiModallessMsg(QString(), "Hello", false);
     QVERIFY(window.modelessMessageBox()->isVisible());

@@ -108,6 +108,8 @@ public slots:
 
 private slots:
     void OnPreventSleepTimer();
+    // The user closed the notice box: with Cancel, Escape or its close button.
+    void modelessMessageClosed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -146,6 +148,8 @@ private:
     QPushButton* m_pExperimentModeButton = nullptr;
     int m_RunMode = 0;
     QMessageBox* m_pModelessMsgBox = nullptr;
+    // The box shows the notice of a search for loggers, which its Cancel gives up.
+    bool m_bSearchNotice = false;
     QVBoxLayout* m_pMainLayout = nullptr;
     QWidget* m_pInnerWidget = nullptr;
     QVBoxLayout* m_pInnerLayout = nullptr;

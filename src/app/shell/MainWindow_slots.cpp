@@ -28,11 +28,24 @@ void MainWindow::showModelessMessage(QString title, QString text, bool withBtn)
         return;
     if (m_pModelessMsgBox->isVisible())
         m_pModelessMsgBox->hide();
-    m_pModelessMsgBox->setStandardButtons(withBtn ? QMessageBox::Ok : QMessageBox::NoButton);
+    // A search for the logger may take long with a device that does not answer: its notice
+    // offers Cancel, which gives the search up (as do Escape and the box's close button).
+    m_bSearchNotice = !withBtn && m_pShellLogic && m_pShellLogic->IsSearchUnderWay();
+    m_pModelessMsgBox->setStandardButtons(withBtn ? QMessageBox::Ok
+                                                  : (m_bSearchNotice ? QMessageBox::Cancel : QMessageBox::NoButton));
     m_pModelessMsgBox->setWindowTitle(title.isEmpty() ? m_TitleText : title);
     m_pModelessMsgBox->setText(text);
     m_pModelessMsgBox->setModal(false);
     m_pModelessMsgBox->show();
+}
+
+void MainWindow::modelessMessageClosed()
+{
+    if (!m_bSearchNotice)
+        return;
+    m_bSearchNotice = false;
+    if (m_pShellLogic)
+        m_pShellLogic->CancelSearch();
 }
 
 void MainWindow::HideModallesMsgBox()

@@ -42,6 +42,8 @@ struct CAppBench
     std::unique_ptr<CQueuedSpy> started;
     std::unique_ptr<CQueuedSpy> ended;
     std::unique_ptr<CQueuedSpy> newData;
+    // The device answers nothing from the start.
+    bool startSilent = false;
 
     // model: the simulated device as korvanta-sim names it. testPorts: the serial devices come
     // from a test enumerator (so the cable can be plugged in again under a new name) instead
@@ -59,6 +61,7 @@ struct CAppBench
         sim = std::make_unique<kvsim::CLoggerSimulator>(std::move(model));
         if (!sim->start())
             return false;
+        sim->setSilent(startSilent);
         if (testPorts) {
             ports = std::make_unique<CTestPortEnumerator>();
             ports->setPorts({CTestPortEnumerator::makePort(sim->portName(), vendor, product)});
