@@ -140,6 +140,8 @@ public:
     void FwProgTick(int percent, const QString& text);
     bool IsBootLoaderFlag() const { return m_Logger.bootLoader; }
     bool IsFirmwareWritten() const { return m_bKeepWaitingAfterUpdate; }
+    // True once after the boot-loader refused the file it was sent.
+    bool TakeFirmwareRefusal();
     void ClearFirmwareFlags();
     // Announces the firmware file's size to the boot-loader, which then asks for the blocks.
     void StartFirmwareTransfer();
@@ -161,6 +163,7 @@ public:
     // A read of the open port failed; cleared when the port opens again.
     std::atomic<bool> m_bLinkLost{false};
     std::atomic<bool> m_bTransferUnderWay{false};
+    std::atomic<bool> m_bFirmwareRefused{false};
 
 protected:
     bool DetectionWanted() const override { return !m_bDetectionCancelled; }

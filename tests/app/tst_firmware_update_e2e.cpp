@@ -1,7 +1,8 @@
-// A firmware update that fails, through the real application against the simulated Pelorin
-// logger on a pseudo-terminal: whatever the order in which the cable is pulled, the update
-// fails, a Connect finds nothing and the logger is found again, the setup the teacher chose is
-// the one the logger comes back to.
+// Firmware updates through the real application against the simulated Pelorin logger on a
+// pseudo-terminal. A good one shows its progress without a break until "Update successful.";
+// for one that fails, whatever the order in which the cable is pulled, the update fails, a
+// Connect finds nothing and the logger is found again, the setup the teacher chose is the one
+// the logger comes back to.
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/DeviceDetectionManager.h"
 #include "Core/Logic/PelorinManager.h"
@@ -25,7 +26,7 @@ const QString kInBootLoader = QStringLiteral("The logger is waiting in its boot-
 
 } // namespace
 
-class TestFirmwareSetupE2E : public QObject
+class TestFirmwareUpdateE2E : public QObject
 {
     Q_OBJECT
 private:
@@ -44,11 +45,12 @@ private:
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void progressShownUntilSuccess();
     void setupSurvives_data();
     void setupSurvives();
 };
 
-bool TestFirmwareSetupE2E::startUpdate(Episode& e, bool unplugFirst)
+bool TestFirmwareUpdateE2E::startUpdate(Episode& e, bool unplugFirst)
 {
     CAppBench& b = e.bench;
     if (!b.start(QStringLiteral("pelorin"), true))
@@ -82,7 +84,7 @@ bool TestFirmwareSetupE2E::startUpdate(Episode& e, bool unplugFirst)
     return true;
 }
 
-void TestFirmwareSetupE2E::pullDuringTheUpdate(Episode& e)
+void TestFirmwareUpdateE2E::pullDuringTheUpdate(Episode& e)
 {
     QProgressDialog* progress = e.bench.window->windowsManager()->progressDialog();
     // The boot-loader has the file's size and waits for the first block's answer.
@@ -92,13 +94,13 @@ void TestFirmwareSetupE2E::pullDuringTheUpdate(Episode& e)
     QTRY_VERIFY(!e.bench.logic()->IsLoggerConnected());
 }
 
-void TestFirmwareSetupE2E::waitForTheFailure(Episode& e)
+void TestFirmwareUpdateE2E::waitForTheFailure(Episode& e)
 {
     QMessageBox* box = e.bench.window->modelessMessageBox();
     QTRY_VERIFY_WITH_TIMEOUT(box->isVisible() && box->text().startsWith(kFailed), 10000);
 }
 
-void TestFirmwareSetupE2E::connectToASilentLogger(Episode& e)
+void TestFirmwareUpdateE2E::connectToASilentLogger(Episode& e)
 {
     CAppBench& b = e.bench;
     b.sim->setSilent(true);
@@ -116,7 +118,7 @@ void TestFirmwareSetupE2E::connectToASilentLogger(Episode& e)
     QTRY_VERIFY(b.window->modelessMessageBox()->text() == kNotDetected);
 }
 
-void TestFirmwareSetupE2E::connectWithoutLogger(Episode& e)
+void TestFirmwareUpdateE2E::connectWithoutLogger(Episode& e)
 {
     CAppBench& b = e.bench;
     QVERIFY(e.unplugged);
@@ -128,7 +130,7 @@ void TestFirmwareSetupE2E::connectWithoutLogger(Episode& e)
 
 // The logger is plugged in (and answers): it is found waiting in its boot-loader; the user's
 // reset restarts it with its firmware and it is found again.
-void TestFirmwareSetupE2E::findItAgain(Episode& e)
+void TestFirmwareUpdateE2E::findItAgain(Episode& e)
 {
     CAppBench& b = e.bench;
     b.sim->setSilent(false);
@@ -144,7 +146,65 @@ void TestFirmwareSetupE2E::findItAgain(Episode& e)
     QTRY_VERIFY_WITH_TIMEOUT(b.window->windowsManager()->IsLoggerDetected() && b.button()->isEnabled(), 10000);
 }
 
-void TestFirmwareSetupE2E::setupSurvives_data()
+namespace {
+
+// Notes the step the progress dialog showed whenever it was hidden.
+class CHideWatch : public QObject
+{
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Hide)
+            m_Steps << static_cast<QProgressDialog*>(watched)->labelText();
+        return QObject::eventFilter(watched, event);
+    }
+    QStringList m_Steps;
+};
+
+} // namespace
+
+// The logger leaves for its boot-loader, takes the file, restarts with it and is found again:
+// all that time the progress stays on screen, and it goes with the success notice.
+void TestFirmwareUpdateE2E::progressShownUntilSuccess()
+{
+    Episode e;
+    CAppBench& b = e.bench;
+    QVERIFY(b.start(QStringLiteral("pelorin"), true));
+    QTRY_VERIFY_WITH_TIMEOUT(b.detections->count() == 1 && b.button()->isEnabled(), 10000);
+    FollowRestarts(*b.sim, b.ports.get(), b.vendor, b.product);
+    QVERIFY(b.sim->invoke([&] { b.device()->setRestartAbsenceMs(300); }));
+    b.logic()->GetDeviceDetectionManager()->SetPlugWaitScale(0.05);
+    b.prompter.m_File = e.dir.filePath(QStringLiteral("logger_ver2.00.bin"));
+    QFile file(b.prompter.m_File);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(20 * 1024, '\x3c')) == 20 * 1024);
+    file.close();
+    QProgressDialog* progress = b.window->windowsManager()->progressDialog();
+    QMessageBox* box = b.window->modelessMessageBox();
+    CHideWatch watch;
+    progress->installEventFilter(&watch);
+    QSignalSpy steps(b.window->windowsManager()->GetSignals(), &CKorvantaSignals::LoggerBootLoaderProgUpdate);
+
+    b.window->windowsManager()->onFirmWareUpdate();
+    QVERIFY(progress->isVisible());
+    QTRY_VERIFY_WITH_TIMEOUT(box->isVisible() && box->text() == QStringLiteral("Update successful."), 20000);
+    QTRY_VERIFY(!progress->isVisible());
+    progress->removeEventFilter(&watch);
+    QVERIFY(!watch.m_Steps.isEmpty());
+    QVERIFY2(watch.m_Steps.filter(QStringLiteral("Update successful.")).size() == watch.m_Steps.size(),
+             qPrintable(watch.m_Steps.join('|')));
+    QCOMPARE(box->windowTitle(), QStringLiteral("Firmware update"));
+    // It went through every stage: the transfer, the logger's return and its success.
+    QList<int> percents;
+    for (const QList<QVariant>& s : steps)
+        percents << s.at(0).toInt();
+    QVERIFY(percents.contains(26) && percents.contains(90));
+    QCOMPARE(percents.last(), 100);
+    bool matched = false;
+    QVERIFY(b.sim->invoke([&] { matched = b.device()->bootCrcMatched(); }));
+    QVERIFY(matched);
+}
+
+void TestFirmwareUpdateE2E::setupSurvives_data()
 {
     // U the cable pulled during the update, F the update's failure, S a Connect while the
     // logger is plugged in but silent, A a Connect while it is away, R found again.
@@ -157,7 +217,7 @@ void TestFirmwareSetupE2E::setupSurvives_data()
     QTest::newRow("failure, unplug, Connect, found") << "FUAR";
 }
 
-void TestFirmwareSetupE2E::setupSurvives()
+void TestFirmwareUpdateE2E::setupSurvives()
 {
     QFETCH(QString, steps);
     Episode e;
@@ -195,5 +255,5 @@ void TestFirmwareSetupE2E::setupSurvives()
     QCOMPARE(setup->m_NumberOfSamples, kSamples);
 }
 
-KORVANTA_TEST_MAIN(TestFirmwareSetupE2E)
-#include "tst_firmware_setup_e2e.moc"
+KORVANTA_TEST_MAIN(TestFirmwareUpdateE2E)
+#include "tst_firmware_update_e2e.moc"
