@@ -156,27 +156,6 @@ private slots:
         }
     }
 
-    void steadyLevelReadsTheSameCounts_data()
-    {
-        QTest::addColumn<double>("share");
-        QTest::addColumn<qint64>("raw");
-        QTest::newRow("bottom") << 0.0 << qint64(1000);
-        QTest::newRow("quarter") << 0.25 << qint64(1500);
-        QTest::newRow("top") << 1.0 << qint64(3000);
-    }
-    // A steady level stands where it was asked on the span, at every sample and moment.
-    void steadyLevelReadsTheSameCounts()
-    {
-        QFETCH(double, share);
-        QFETCH(qint64, raw);
-        const kvsim::SignalSettings level{SignalShape::Level, share};
-        kvsim::RawSpan span;
-        span.low = 1000;
-        span.high = 3000;
-        for (int i = 0; i < 100; ++i)
-            QCOMPARE(kvsim::SignalReading(level, span, i % 3, i, i * 0.37), raw);
-    }
-
     // Each channel starts at its own phase.
     void channelsDiffer()
     {
