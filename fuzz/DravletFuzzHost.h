@@ -48,12 +48,12 @@ public:
     void LoggerIdentified(bool) override {}
     void UpdateSetupInfoFromCore() override {}
     void RequestFirmwareUpload() override {}
-    void StoreSnapshotZeros(const int* zeros, int count) override
+    void StoreSnapshotReadings(const int* readings, int count) override
     {
-        if (count < 0 || count > DravletSetupView::s_Channels || (count > 0 && !zeros))
+        if (count < 0 || count > DravletSetupView::s_Channels || (count > 0 && !readings))
             std::abort();
         for (int i = 0; i < count; ++i)
-            sink += zeros[i];
+            sink += readings[i];
     }
     bool RelayOn() override { return relay; }
     void SetRelayOn(bool on) override { relay = on; }

@@ -5,6 +5,7 @@
 #include "Core/Data/SensorsCalibration.h"
 
 #include <QDialog>
+#include <QStringList>
 
 class CSetupWindow;
 class QComboBox;
@@ -40,6 +41,7 @@ public:
     QPushButton* cancelButton = nullptr;
     QLabel* rotaryLabel = nullptr;
     QComboBox* radiusComboBox = nullptr;
+    QLabel* zeroNoteLabel = nullptr;
     void setupUi(QDialog* dialog);
     void retranslateUi(QDialog* dialog);
 };
@@ -50,6 +52,10 @@ class CalibrationDialog : public QDialog
 public:
     // The reading before any arrived.
     static constexpr double s_NoReading = -2.2250738585072014e-308;
+    static constexpr int s_Width = 532;
+    static constexpr int s_Height = 240;
+    // Room for the note on a zero switched off for the calibration.
+    static constexpr int s_NoteHeight = 50;
 
     CalibrationDialog(QWidget* parent, int sensorIndex);
     ~CalibrationDialog() override;
@@ -61,6 +67,8 @@ public:
     void setSourceChannel(int channel) { m_SourceChannel = channel; }
     void setReading(double reading, int raw);
     void setCalibrationValues(const CalibrationValues& values) { m_Values = values; }
+    // The measurements whose zero was switched off for this opening; the dialog says so.
+    void setZeroRemoved(const QStringList& measurements);
     const CalibrationValues& calibrationValues() const { return m_Values; }
     // Sets the form up for one opening; exec runs it before the modal loop.
     void prepareOpening();

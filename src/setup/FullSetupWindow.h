@@ -114,6 +114,8 @@ public:
     void UpdateMeasurements(int channel, int sensorIndex, bool first);
     void UpdateMeasurementCheck(int channel, int measurementIndex, bool checked);
     int getSensorIdAtSourceChannel(int channel) const;
+    // The reading columns say "N/A" again: no live readings come any more.
+    void showReadingsUnavailable();
     QColor getColorAtSourceChannel(int channel) const;
     int getPlotTypeAtSourceChannel(int channel) const;
 

@@ -242,6 +242,16 @@ void CSetupWindow::setRangeFinished()
 
 // ---- connection, enabling ----
 
+void CSetupWindow::setCalibrationSnapshot(bool on)
+{
+    const bool stopped = m_bCalibrationSnapshot && !on;
+    m_bCalibrationSnapshot = on;
+    // The Dravlet interface sends readings only while a calibration reads them: afterwards the
+    // last one would stand in the setup as if it were current.
+    if (stopped && m_pFull && detectedLoggerType() == 12.0)
+        m_pFull->showReadingsUnavailable();
+}
+
 void CSetupWindow::loggerConnected(bool on)
 {
     m_bNewConnection = on;

@@ -95,7 +95,7 @@ public:
     // Set while a calibration reads the Dravlet interface's readings live: only then is it
     // asked for snapshots.
     bool calibrationSnapshot() const { return m_bCalibrationSnapshot; }
-    void setCalibrationSnapshot(bool on) { m_bCalibrationSnapshot = on; }
+    void setCalibrationSnapshot(bool on);
     void WaitHere(int ms);
     // A live reading of a channel, in the unit of the measurement shown.
     float convertReading(int channel, int sensorIndex, int measurement, int raw) const;

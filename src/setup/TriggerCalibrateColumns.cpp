@@ -1,6 +1,7 @@
 #include "setup/TriggerCalibrateColumns.h"
 
 #include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
 #include "windowbase/Prompter.h"
 #include "setup/CalibrationDialog.h"
 #include "setup/DropCounterCalibration.h"
@@ -258,9 +259,30 @@ void FullSetupCalibrateColumn::UseChecked(bool use)
     emit UseCalibrationChanged(use, m_Channel);
 }
 
+QStringList FullSetupCalibrateColumn::zeroedMeasurements() const
+{
+    QStringList names;
+    const CSetupInfo* setup = m_pSetupWindow ? m_pSetupWindow->getSetupInfo() : nullptr;
+    const CSesnorProperties* sensor = setup ? setup->GetSelectedSensor(m_Channel) : nullptr;
+    for (int m = 0; sensor && m < sensor->GetNumMeasurements(); ++m)
+        if (const CMeasurementSetup* measurement = sensor->GetMeasurement(m))
+            if (measurement->m_bZero)
+                names << measurement->m_Name;
+    return names;
+}
+
 void FullSetupCalibrateColumn::on_setButton_clicked()
 {
+    // A calibration is made on readings without a zero: the row's zero column switches its
+    // zero off on hearing this. The dialog says which zero went, rather than dropping it unseen.
+    const QStringList zeroed = zeroedMeasurements();
     emit UseCalibrationChanged(false, m_Channel);
+    const QStringList still = zeroedMeasurements();
+    QStringList removed;
+    for (const QString& name : zeroed)
+        if (!still.contains(name))
+            removed << name;
+    m_pCalibrationDialog->setZeroRemoved(removed);
     if (isDropCounter(m_SensorIndex)) {
         m_pDropCounter->setSensorID(m_SensorIndex);
         ShellPrompter()->runDialog(m_pDropCounter);

@@ -5,6 +5,7 @@
 // it: the drop volume for the drop counters, the calibration dialog for every other sensor.
 #include "Core/Data/SensorsCalibration.h"
 
+#include <QStringList>
 #include <QWidget>
 
 class CalibrationDialog;
@@ -104,6 +105,9 @@ public slots:
     void on_setButton_clicked();
 
 private:
+    // The names of the row's measurements whose zero is on.
+    QStringList zeroedMeasurements() const;
+
     int m_Channel;
     CSetupWindow* m_pSetupWindow;
     Ui_FullSetupCalibrateColumn* ui;

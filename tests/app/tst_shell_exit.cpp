@@ -17,6 +17,7 @@
 #include "setup/SetupSummary.h"
 #include "setup/SetupWindow.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -70,6 +71,7 @@ private slots:
     void helpOpensTheShippedGuide();
     void firmwareVersionFromFileName();
     void firmwareCommandAndProgress();
+    void firmwareFileRefused();
     void downloadProgress();
     void samplingModeFallsBack();
     void historyArrangedAndToggled();
@@ -338,19 +340,27 @@ void TestShellExit::firmwareCommandAndProgress()
     QCOMPARE(update.count(), 0);
     QVERIFY(r.prompter.m_Log.last().endsWith("|Firmware Files (*.bin)"));
     QVERIFY(r.prompter.m_LastDir.endsWith("/Korvanta"));
-    r.prompter.m_File = "/home/oliver/logger_ver3.04.bin";
+    QTemporaryDir dir;
+    r.prompter.m_File = dir.filePath("logger_ver3.04.bin");
+    QFile image(r.prompter.m_File);
+    QVERIFY(image.open(QIODevice::WriteOnly) && image.write(QByteArray(5000, '\x5a')) == 5000);
+    image.close();
     wm->onFirmWareUpdate();
     QCOMPARE(update.count(), 1);
-    QCOMPARE(r.logic.m_Log.last(), QString("firmware|/home/oliver/logger_ver3.04.bin"));
+    QCOMPARE(r.logic.m_Log.last(), "firmware|" + r.prompter.m_File);
     QProgressDialog* progress = wm->progressDialog();
     QVERIFY(progress->isVisible());
     QCOMPARE(progress->labelText(),
              QString("Updating firmware to version 3.04, please do not turn off or disconnect your logger"));
     QCOMPARE(progress->maximum(), 100);
-    // A failed update ends the dialog too, and it does not come back by itself.
+    // A good transfer leaves the dialog up while the logger restarts with its new firmware.
     progress->setMinimumDuration(20);
     r.hub()->SignalLoggerBootLoaderProgUpdate(40, "Writing");
     QCOMPARE(progress->value(), 40);
+    r.hub()->SignalLoggerBootLoaderFinshed(1);
+    QVERIFY(progress->isVisible());
+    QCOMPARE(progress->value(), 40);
+    // A failed update ends the dialog, and it does not come back by itself.
     r.hub()->SignalLoggerBootLoaderFinshed(0);
     QVERIFY(!progress->isVisible());
     QTest::qWait(80);
@@ -365,6 +375,25 @@ void TestShellExit::firmwareCommandAndProgress()
     QVERIFY(!progress->isVisible());
     QCOMPARE(r.window.modelessMessageBox()->text(), QString("Update successful."));
     QCOMPARE(r.window.modelessMessageBox()->windowTitle(), QString("Firmware update"));
+}
+
+// A file that cannot be firmware is refused, saying why, before the logger hears of it.
+void TestShellExit::firmwareFileRefused()
+{
+    Rig r;
+    CWindowsManager* wm = r.window.windowsManager();
+    QSignalSpy update(r.hub(), &CKorvantaSignals::UserFirmwareUpdate);
+    QTemporaryDir dir;
+    r.prompter.m_File = dir.filePath("logger_ver3.04.bin");
+    QFile empty(r.prompter.m_File);
+    QVERIFY(empty.open(QIODevice::WriteOnly));
+    empty.close();
+    wm->onFirmWareUpdate();
+    QCOMPARE(update.count(), 0);
+    QVERIFY(!wm->progressDialog()->isVisible());
+    QVERIFY(!r.logic.m_Log.filter("firmware|").size());
+    QCOMPARE(r.prompter.m_Log.last(),
+             QString("warn|Firmware update|The firmware file is empty.\nNothing was sent to the logger."));
 }
 
 void TestShellExit::downloadProgress()

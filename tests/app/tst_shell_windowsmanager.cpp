@@ -45,6 +45,8 @@ private slots:
     void mainWindowLayout();
     void ribbonStaysPutWhenManualButtonShows();
     void mainWindowNoticesAndRunRule();
+    void noticeShowsItsWholeTitle_data();
+    void noticeShowsItsWholeTitle();
     void keepAwakeOnlyWithLogger();
     void exitAsksWhileRunning();
 };
@@ -331,6 +333,8 @@ void TestShellWindowsManager::mainWindowNoticesAndRunRule()
     CFakePrompter prompter;
     MainWindow window;
     window.init();
+    // (While the start-up search runs, a notice without a button offers Cancel for it.)
+    QTRY_VERIFY(!window.logicManager()->IsSearchUnderWay());
     CKorvantaSignals* hub = window.windowsManager()->GetSignals();
     hub->SignalGuiModallessMsg(QString(), "Hello", false);
     QVERIFY(window.modelessMessageBox()->isVisible());
@@ -348,6 +352,34 @@ void TestShellWindowsManager::mainWindowNoticesAndRunRule()
     QTest::qWait(600);
     QVERIFY(!window.GetRunButton()->isEnabled());
     QVERIFY(!window.experimentModeButton()->isEnabled());
+}
+
+void TestShellWindowsManager::noticeShowsItsWholeTitle_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("update done") << "Firmware update" << "Update successful.";
+    QTest::newRow("update failed") << "Firmware update." << "OK";
+    QTest::newRow("program's title") << "" << "Logger has not been detected";
+}
+
+// A short notice is still as wide as its title, with the title bar's icon and buttons beside
+// it (two lines' height each, and the margins).
+void TestShellWindowsManager::noticeShowsItsWholeTitle()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    CFakePrompter prompter;
+    MainWindow window;
+    window.showModelessMessage(title, text, true);
+    QMessageBox* box = window.modelessMessageBox();
+    QVERIFY(box->isVisible());
+    QFont bold = box->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const int needed = metrics.horizontalAdvance(box->windowTitle()) + 6 * metrics.height();
+    QVERIFY2(box->width() >= needed, qPrintable(QStringLiteral("%1 < %2").arg(box->width()).arg(needed)));
+    QCOMPARE(box->text(), text);
 }
 
 void TestShellWindowsManager::keepAwakeOnlyWithLogger()

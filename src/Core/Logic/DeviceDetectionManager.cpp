@@ -302,8 +302,12 @@ void CDeviceDetectionManager::ConnectionTimeOut()
     if (!m_pLogic)
         return;
     ILogicContext* context = m_pLogic->GetContext();
-    if (!(context && context->IsLoggerDetected()))
+    if (!(context && context->IsLoggerDetected())) {
+        // The update's progress, shown until the logger's return, ends with this result.
+        if (CKorvantaSignals* hub = m_pLogic->GetSignals())
+            hub->SignalLoggerBootLoaderFinshed(0);
         upgradeProblemMessage();
+    }
     // Once is enough: a reconnection that never came is reported once.
     m_ConnectionTimer.stop();
     m_bUpdateUnderWay = false;
@@ -338,6 +342,14 @@ void CDeviceDetectionManager::firmwareWatchTick()
     switch (pending) {
     case CPelorinManager::FirmwareWait::None:
         m_FirmwareWatch.stop();
+        if (pelorin && pelorin->TakeFirmwareRefusal()) {
+            // The boot-loader checked the file and refused it: a failure, told as one.
+            Log("<< Firmware update: the boot-loader refused the file >>");
+            m_ConnectionTimer.stop();
+            m_bUpdateUnderWay = false;
+            upgradeProblemMessage();
+            return;
+        }
         // Written: the logger's return with its new firmware is bounded too, even when it never
         // shows up as a device again. Not written: nothing was started (no Pelorin logger took
         // the command).

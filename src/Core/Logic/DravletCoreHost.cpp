@@ -117,20 +117,15 @@ void CDravletCoreHost::RequestFirmwareUpload()
     if (m_pLogic) m_pLogic->SendUploadFirmwareCmd(m_pLogger, true);
 }
 
-void CDravletCoreHost::StoreSnapshotZeros(const int* zeros, int count)
+void CDravletCoreHost::StoreSnapshotReadings(const int* readings, int count)
 {
-    // The zeros go nowhere else on purpose. The per-channel lists the logic manager holds are
-    // the data store's lists of the run's raw readings and the settings' lists of the
-    // measurements the user chose; a zero written into either at its sensor's catalogue
-    // position would overwrite a recorded reading or switch a measurement on or off.
     QList<int> values;
-    for (int i = 0; i < count; ++i) values.append(zeros[i]);
+    for (int i = 0; i < count; ++i) values.append(readings[i]);
     CLogicManager* logic = m_pLogic;
     if (!logic) return;
     onInterfaceThread([logic, values] {
         CSetupInfo* s = logic->GetSetupInfo();
         if (s && !s->m_LoggerStatusList.isEmpty()) s->m_LoggerStatusList.first().m_SnapshotList = values;
-        logic->m_Settings.SaveSettings();
     });
 }
 

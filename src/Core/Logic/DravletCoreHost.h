@@ -36,7 +36,7 @@ public:
     void LoggerIdentified(bool setTables) override;
     void UpdateSetupInfoFromCore() override;
     void RequestFirmwareUpload() override;
-    void StoreSnapshotZeros(const int* zeros, int count) override;
+    void StoreSnapshotReadings(const int* readings, int count) override;
     bool RelayOn() override;
     void SetRelayOn(bool on) override;
     int PreviousEventValue() override { return m_PreviousEvent; }

@@ -60,10 +60,9 @@ public:
     virtual bool HasTimingBranch() = 0;
     virtual void UpdateSetupInfoFromCore() = 0;
     virtual void RequestFirmwareUpload() = 0;
-    // Snapshot zeros of the identified channels, one per channel from channel 0: written into
-    // the status record, and the settings saved. (The handler keeps them as the channels' zero
-    // constants, which the conversion reads.)
-    virtual void StoreSnapshotZeros(const int* zeros, int count) = 0;
+    // Snapshot readings of the identified channels, one per channel from channel 0: written
+    // into the status record, from which the setup shows them.
+    virtual void StoreSnapshotReadings(const int* readings, int count) = 0;
     virtual bool RelayOn() = 0;
     virtual void SetRelayOn(bool on) = 0;
     virtual int PreviousEventValue() = 0;

@@ -84,6 +84,9 @@ public:
     void StartDeviceDetection();
     void DeviceDetection();
     void PoolDeviceDetection();
+    // The user gave the search up: the poller stops at its next step and closes the port the
+    // search opened. Nothing is announced.
+    void CancelDetection();
     void CheckDeviceOnComPort(const QString& name);
     void SearchDeviceComPorts();
     bool DeviceDetectionComSearchList();

@@ -4,6 +4,7 @@
 #include "Core/Logic/DravletManager.h"
 #include "Core/Logic/PortNumber.h"
 
+#include <QElapsedTimer>
 #include <QThread>
 
 // ---------------------------------------------------------------------------------------------
@@ -23,6 +24,12 @@ void CDravletManager::StartDetection()
 
 void CDravletManager::StartDeviceDetection()
 {
+    // A search given up a moment ago may still be leaving its last step.
+    QElapsedTimer leaving;
+    leaving.start();
+    while (m_bDetectionCancelled && m_Poller.IsWorking() && leaving.elapsed() < 2000)
+        QThread::msleep(5);
+    m_bDetectionCancelled = false;
     DeviceDetection();
     m_DetectionState = m_bPortOpen ? DetectWaitHandshake : DetectSearch;
     m_Poller.StartWork(s_PollerMs);
@@ -73,8 +80,29 @@ void CDravletManager::CheckDeviceOnComPort(const QString& name)
     m_DetectionState = m_bPortOpen ? DetectWaitHandshake : DetectSearch;
 }
 
+void CDravletManager::CancelDetection()
+{
+    if (m_bExit || m_bConnected) return;
+    MyOutputDebugString("CancelDetection", DiagDravletMan);
+    if (m_Poller.IsWorking()) {
+        // The poller closes what it opened: it may be opening a port this very moment.
+        m_bDetectionCancelled = true;
+        return;
+    }
+    m_DetectionState = 0;
+    if (m_bPortOpen) CloseLogger(false);
+}
+
 void CDravletManager::PoolDeviceDetection()
 {
+    if (m_bDetectionCancelled) {
+        MyOutputDebugString("PoolDeviceDetection cancelled", DiagDravletMan);
+        m_Poller.StopWork();
+        m_DetectionState = 0;
+        if (!m_bConnected) CloseLogger(false);
+        m_bDetectionCancelled = false;
+        return;
+    }
     switch (m_DetectionState.load()) {
     case DetectSearch:
         m_RetryCounter = 0;

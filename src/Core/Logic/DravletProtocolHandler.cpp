@@ -356,6 +356,10 @@ void CDravletProtocolHandler::ManualSampleShotAckHandler()
 
 void CDravletProtocolHandler::HandShakeHandler()
 {
+    if (m_bDetectionCancelled) {
+        MyOutputDebugString("Handshake after the search was given up: ignored", DiagDravletHan);
+        return;
+    }
     m_bConnected = true;
     const short previous = m_DetectionState.exchange(DetectFound);
     m_LoggerType = 12.0;

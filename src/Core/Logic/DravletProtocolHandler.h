@@ -78,6 +78,8 @@ public:
     std::atomic<bool> m_bSnapshotPending{false};
     std::atomic<bool> m_bFirmwareBusy{false};
     std::atomic<bool> m_bStatusAnswered{false};
+    // The user gave the search up: a handshake that comes after that connects nothing.
+    std::atomic<bool> m_bDetectionCancelled{false};
     // The sender is writing its command again because the acknowledgement did not come.
     std::atomic<bool> m_bResending{false};
     // Samples of a manual-sampling run asked for and not yet received; -1 outside such a run.

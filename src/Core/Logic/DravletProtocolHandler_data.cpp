@@ -241,6 +241,9 @@ void CDravletProtocolHandler::ShowDravletEventRecording()
     MyOutputDebugString("Event recording: trigger level crossed", DiagDravletHan);
 }
 
+// A snapshot is the channels' readings of the moment, shown live while the setup calibrates.
+// It is no new zero: the zero constants come from the interface's status, and a reading taken
+// as the zero would make every later reading of that level read 0.
 void CDravletProtocolHandler::SnapShotDataPackHandler(const unsigned char* packet)
 {
     m_bSnapshotPending = false;
@@ -248,22 +251,15 @@ void CDravletProtocolHandler::SnapShotDataPackHandler(const unsigned char* packe
     int position = 1;
     if (!DravletData::DecodeSample(packet, DravletFrames::s_DataPacketLength, position, m_View, m_Types, m_RunValues))
         return;
-    int zeros[DravletInterfaceState::s_Channels] = {};
-    int count = m_View.sensorCount;
-    if (count < 0) count = 0;
-    if (count > DravletInterfaceState::s_Channels) count = DravletInterfaceState::s_Channels;
+    int readings[DravletInterfaceState::s_Channels] = {};
+    const int count = std::clamp(m_View.sensorCount, 0, int(DravletInterfaceState::s_Channels));
     for (int ch = 0; ch < count; ++ch) {
-        int zero = m_View.zeroConst[ch];
-        // A value that is no integer keeps the channel's previous zero.
-        if (truncatedInt(m_RunValues[ch], INT_MIN, INT_MAX, zero)) m_View.zeroConst[ch] = zero;
-        zeros[ch] = m_View.zeroConst[ch];
-    }
-    {
-        QMutexLocker lock(&m_StateLock);
-        for (int ch = 0; ch < count; ++ch) m_State.zeroConst[ch] = zeros[ch];
+        // A value that is no integer reads as the channel's zero: no signal.
+        readings[ch] = m_View.zeroConst[ch];
+        truncatedInt(m_RunValues[ch], INT_MIN, INT_MAX, readings[ch]);
     }
     if (m_pHost) {
-        m_pHost->StoreSnapshotZeros(zeros, count);
+        m_pHost->StoreSnapshotReadings(readings, count);
         m_pHost->LoggerSnapShotArrived();
     }
 }

@@ -82,6 +82,7 @@ void CLogicManager::connectHub()
     connect(hub, &CKorvantaSignals::UserSetSensorRange, this, &CLogicManager::UserSetSensorRange);
     connect(hub, &CKorvantaSignals::UserStopKeepAliveTimer, this, &CLogicManager::UserStopKeepAliveTimer);
     connect(hub, &CKorvantaSignals::UserWriteSensorId, this, &CLogicManager::UserWriteSensorId);
+    connect(hub, &CKorvantaSignals::LoggerEndDtetection, this, [this] { m_bSearching = false; });
 }
 
 CKorvantaSignals* CLogicManager::GetSignals() const
@@ -125,13 +126,23 @@ void CLogicManager::StartLoggersDetection()
     CKorvantaSignals* hub = GetSignals();
     if (hub)
         hub->SignalLoggerStartDetection();
-    if (m_EnumerationWatcher.isRunning())
-        return;
+    m_bSearching = true;
+    // An enumeration still running (one whose search was given up, among others) answers
+    // this search as well.
+    const bool running = m_EnumerationWatcher.isRunning();
+    m_bEnumerationCancelled = false;
     if (hub)
         hub->SignalGuiModallessMsg(tr("Pavix"), tr("Trying to connect..."), false);
-    m_bEnumerationCancelled = false;
+    if (running)
+        return;
     m_EnumerationWatcher.setFuture(QtConcurrent::run([this] { StartLoggerEnumeration(); }));
 }
+
+bool CLogicManager::IsSearchUnderWay() const
+{
+    return m_bSearching && !IsFirmwareUpdateUnderWay();
+}
+
 
 void CLogicManager::StartLoggerEnumeration()
 {
@@ -142,8 +153,11 @@ void CLogicManager::StartLoggerEnumeration()
 
 void CLogicManager::LoggerEnumerationFinished()
 {
+    // A search given up (or the program closing) hears nothing of its enumeration.
+    if (m_bEnumerationCancelled)
+        return;
     ILogger* logger = m_pDetectedLogger;
-    if (logger && !m_bEnumerationCancelled) {
+    if (logger) {
         logger->StartDetection();
         return;
     }

@@ -57,6 +57,12 @@ public:
     // Runs on a pool thread: Dravlet ports first, then Pelorin ports.
     void StartLoggerEnumeration();
     bool IsEnumerationRunning() const { return m_EnumerationWatcher.isRunning(); }
+    // From StartLoggersDetection until a logger was found or not: a search the user may give
+    // up. Not during a firmware update, whose reconnection is no search of the user's.
+    bool IsSearchUnderWay() const;
+    // Gives the search up at once and leaves things as they were before it: the loggers stop
+    // searching and close the ports they opened, and nothing is announced, now or later.
+    void CancelLoggersDetection();
 
     // Queries over the logger slots.
     ILogger* GetActiveLogger();
@@ -212,6 +218,8 @@ private:
     ILogicContext* m_pContext = nullptr;
     QFutureWatcher<void> m_EnumerationWatcher;
     std::atomic<bool> m_bEnumerationCancelled{false};
+    // Touched on the interface thread only.
+    bool m_bSearching = false;
     std::atomic<bool> m_bExited{false};
     // When the keep-alive run last heard from its logger (monotonic ms).
     std::atomic<qint64> m_KeepAliveStampMs{0};

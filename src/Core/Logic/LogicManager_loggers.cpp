@@ -69,6 +69,19 @@ bool CLogicManager::dravletSearchPorts()
     return false;
 }
 
+void CLogicManager::CancelLoggersDetection()
+{
+    if (!IsSearchUnderWay())
+        return;
+    MyOutputDebugString("CancelLoggersDetection", DiagLogic);
+    m_bSearching = false;
+    m_bEnumerationCancelled = true;
+    if (m_pPelorinManager)
+        m_pPelorinManager->CancelDetection();
+    if (m_pDravletManager)
+        m_pDravletManager->CancelDetection();
+}
+
 bool CLogicManager::pelorinOnBluetooth() const
 {
     return m_pPelorinManager && m_pPelorinManager->IsBluetoothLink();

@@ -148,6 +148,10 @@ void CPelorinProtocolHandler::PreRunResetVaribles()
 
 void CPelorinProtocolHandler::OnHello(const unsigned char* p, int n)
 {
+    if (!DetectionWanted()) {
+        Log("OnHello after the search was given up: ignored");
+        return;
+    }
     HelloRes(p, n);
     m_LoggerType = 70.0;
     m_bConnected = true;

@@ -99,6 +99,8 @@ protected:
     virtual void StampDataReception() {}
     virtual void ClearDataReceptionStamp() {}
     virtual void StampStatusReception() {}
+    // False once the user gave the search up: a hello answered after that connects nothing.
+    virtual bool DetectionWanted() const { return true; }
     void OnReceiveRingCleared() override { m_bResync = true; }
     bool LinkIsBluetooth() const override { return m_bBluetooth; }
 

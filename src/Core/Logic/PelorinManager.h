@@ -99,6 +99,9 @@ public:
     void CheckDeviceOnComPort(const QString& name);
     bool StartRxEvent();
     void PoolDeviceDetection();
+    // The user gave the search up: the poller stops after its step under way, which gives up
+    // its waits, and the port the search opened closes. Nothing is announced.
+    void CancelDetection();
     bool IsBluetoothLink() const { return m_bBluetooth; }
     // Whether the detection poller still works through its states.
     bool IsDetectionPolling() const { return m_DtWorker && m_DtWorker->IsWorking(); }
@@ -137,6 +140,8 @@ public:
     void FwProgTick(int percent, const QString& text);
     bool IsBootLoaderFlag() const { return m_Logger.bootLoader; }
     bool IsFirmwareWritten() const { return m_bKeepWaitingAfterUpdate; }
+    // True once after the boot-loader refused the file it was sent.
+    bool TakeFirmwareRefusal();
     void ClearFirmwareFlags();
     // Announces the firmware file's size to the boot-loader, which then asks for the blocks.
     void StartFirmwareTransfer();
@@ -147,15 +152,21 @@ public:
     static qint64 NowNs();
 
     std::atomic<int> m_DetectionTries{0};
+    // Hellos a port gets before the search moves on (tests shorten the search).
+    std::atomic<int> m_MaxHelloTries{MaxHelloTries};
     std::atomic<bool> m_bExit{false};
     std::atomic<bool> m_bOpenRetryAbort{false};
+    // Set by a cancelled search until the poller has stopped.
+    std::atomic<bool> m_bDetectionCancelled{false};
     std::atomic<bool> m_bOpenFinished{true};
     std::atomic<bool> m_bPortOpen{false};
     // A read of the open port failed; cleared when the port opens again.
     std::atomic<bool> m_bLinkLost{false};
     std::atomic<bool> m_bTransferUnderWay{false};
+    std::atomic<bool> m_bFirmwareRefused{false};
 
 protected:
+    bool DetectionWanted() const override { return !m_bDetectionCancelled; }
     void StampDataReception() override;
     void StampStatusReception() override;
 
@@ -178,6 +189,8 @@ private:
     void NoteArrival(int bytes);
     void OnRowsStored(int rows);
     void SendNextFirmwareBlock();
+    // On the poller: ends a search the user gave up (stops, closes what it opened).
+    bool EndCancelledDetection();
     std::vector<std::function<void()>> FinishClose();
     void RunCloseDone(std::vector<std::function<void()>> done);
 

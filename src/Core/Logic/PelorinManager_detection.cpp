@@ -72,6 +72,12 @@ void CPelorinManager::StartDeviceDetection()
     // After the shutdown the workers are gone; a late plug event finds nothing to start.
     if (m_bExit || !m_DtWorker)
         return;
+    // A search given up a moment ago may still be leaving its last step.
+    QElapsedTimer leaving;
+    leaving.start();
+    while (m_bDetectionCancelled && IsDetectionPolling() && leaving.elapsed() < 2000)
+        QThread::msleep(5);
+    m_bDetectionCancelled = false;
     if (m_pLogic && m_pLogic->GetSignals())
         m_pLogic->GetSignals()->SignalLoggerStartDetection();
     m_bBluetooth = false;
@@ -166,7 +172,10 @@ void CPelorinManager::SearchDeviceComPorts()
 void CPelorinManager::CheckDeviceOnComPort(const QString& name)
 {
     CLogicManager* logic = m_pLogic;
-    OnInterfaceThread(logic, [logic] {
+    OnInterfaceThread(logic, [logic, self = this] {
+        // A search given up meanwhile says nothing more.
+        if (self->m_bDetectionCancelled)
+            return;
         if (CKorvantaSignals* hub = logic->GetSignals())
             hub->SignalGuiModallessMsg(QCoreApplication::translate("CPelorinManager", "Pavix"),
                                        QCoreApplication::translate("CPelorinManager", "Trying to connect..."), false);
@@ -191,9 +200,9 @@ bool CPelorinManager::StartRxEvent()
     // The bytes of a new opening must not meet the backlog of the last one.
     WaitForClose(2000);
     bool open = OpenPort(kBaud);
-    for (int attempt = 0; !open && attempt < OpenRetries && !m_bOpenRetryAbort; ++attempt) {
+    for (int attempt = 0; !open && attempt < OpenRetries && !m_bOpenRetryAbort && !m_bDetectionCancelled; ++attempt) {
         m_Host.WaitHere(1000);
-        if (m_bOpenRetryAbort)
+        if (m_bOpenRetryAbort || m_bDetectionCancelled)
             break;
         open = OpenPort(kBaud);
     }
@@ -209,10 +218,40 @@ bool CPelorinManager::StartRxEvent()
     return open;
 }
 
+void CPelorinManager::CancelDetection()
+{
+    if (m_bExit || m_bConnected)
+        return;
+    Log("CancelDetection");
+    if (IsDetectionPolling()) {
+        // The poller closes what it opened: it may be opening a port this very moment.
+        m_bDetectionCancelled = true;
+        return;
+    }
+    m_DetectionState = 0;
+    if (m_bPortOpen)
+        CloseLogger(false);
+}
+
+bool CPelorinManager::EndCancelledDetection()
+{
+    if (!m_bDetectionCancelled)
+        return false;
+    Log("PoolDeviceDetection cancelled");
+    m_DtWorker->StopWork();
+    m_DetectionState = 0;
+    if (!m_bConnected)
+        CloseLogger(false);
+    m_bDetectionCancelled = false;
+    return true;
+}
+
 void CPelorinManager::PoolDeviceDetection()
 {
     Log("PoolDeviceDetection");
     if (m_bExit)
+        return;
+    if (EndCancelledDetection())
         return;
     switch (m_DetectionState.load()) {
     case 1:
@@ -226,10 +265,10 @@ void CPelorinManager::PoolDeviceDetection()
         // The answer ends the wait early: the hello reply moves the state on.
         QElapsedTimer t;
         t.start();
-        while (!m_bExit && m_DetectionState == 3 && t.elapsed() < 1500)
+        while (!m_bExit && !m_bDetectionCancelled && m_DetectionState == 3 && t.elapsed() < 1500)
             QThread::msleep(10);
         const int before = m_DetectionTries++;
-        if (m_DetectionState == 3 && !m_bKeepWaitingAfterUpdate && before > MaxHelloTries - 1) {
+        if (m_DetectionState == 3 && !m_bKeepWaitingAfterUpdate && before > m_MaxHelloTries - 1) {
             m_DetectionState = 1;
             CloseLogger(false);
         }
@@ -275,6 +314,8 @@ void CPelorinManager::PoolDeviceDetection()
     default:
         break;
     }
+    // A step the user's cancel cut short ends the search now rather than a period later.
+    EndCancelledDetection();
 }
 
 // ---- keep-alive watchdog

@@ -138,6 +138,11 @@ void CPelorinManager::BootLoaderEndtAckHandler()
         Log("BootLoaderEndtAckHandler no transfer under way");
         return;
     }
+    const int result = m_bBootSuccess ? 1 : 0;
+    // A boot-loader that refused the file keeps the old firmware: the logger's return is then
+    // no successful update. (Noted before the wait ends, which the update's watch reads.)
+    m_bFirmwareRefused = result == 0;
+    m_bKeepWaitingAfterUpdate = result != 0;
     m_FirmwareWait = FirmwareWait::None;
     m_bPortOpen = false;
     if (m_RxWorker)
@@ -145,7 +150,6 @@ void CPelorinManager::BootLoaderEndtAckHandler()
     ClosePort();
     m_bFirmwareBusy = false;
     m_bTransferUnderWay = false;
-    const int result = m_bBootSuccess ? 1 : 0;
     CLogicManager* logic = m_pLogic;
     if (logic)
         QMetaObject::invokeMethod(
@@ -155,12 +159,17 @@ void CPelorinManager::BootLoaderEndtAckHandler()
                     hub->SignalLoggerBootLoaderFinshed(result);
             },
             QThread::currentThread() == logic->thread() ? Qt::DirectConnection : Qt::QueuedConnection);
-    m_bKeepWaitingAfterUpdate = true;
+}
+
+bool CPelorinManager::TakeFirmwareRefusal()
+{
+    return m_bFirmwareRefused.exchange(false);
 }
 
 void CPelorinManager::ClearFirmwareFlags()
 {
     m_bKeepWaitingAfterUpdate = false;
+    m_bFirmwareRefused = false;
     m_bTransferUnderWay = false;
     QMutexLocker lock(&m_RecordLock);
     m_Logger.bootLoader = false;

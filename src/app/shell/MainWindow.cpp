@@ -77,6 +77,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_pKeepAwakeTimer = new QTimer(this);
     m_pModelessMsgBox->setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint);
     m_pModelessMsgBox->setModal(false);
+    connect(m_pModelessMsgBox, &QDialog::finished, this, &MainWindow::modelessMessageClosed);
 
     // The window manager and p_MainWindow exist before the logic manager, which reaches the
     // hub and the setup record through this window.

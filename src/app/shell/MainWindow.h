@@ -24,6 +24,7 @@ class XMLRPC;
 class ISetupSettings;
 class QHBoxLayout;
 class QMessageBox;
+class QSpacerItem;
 class QPushButton;
 class QTabWidget;
 class QTimer;
@@ -95,6 +96,9 @@ public:
     QPushButton* experimentModeButton() const { return m_pExperimentModeButton; }
     QTabWidget* tabs() const { return m_pTabWidget; }
     QMessageBox* modelessMessageBox() const { return m_pModelessMsgBox; }
+    // The width a notice box takes so that the window's title bar shows its whole title: the
+    // title in bold and room for the window's icon and buttons.
+    static int NoticeTitleWidth(const QFont& font, const QString& title);
     const QString& applicationTitle() const { return m_TitleText; }
     QTimer* updateTimer() const { return m_pUpdateTimer; }
     QTimer* keepAwakeTimer() const { return m_pKeepAwakeTimer; }
@@ -108,6 +112,8 @@ public slots:
 
 private slots:
     void OnPreventSleepTimer();
+    // The user closed the notice box: with Cancel, Escape or its close button.
+    void modelessMessageClosed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -146,6 +152,10 @@ private:
     QPushButton* m_pExperimentModeButton = nullptr;
     int m_RunMode = 0;
     QMessageBox* m_pModelessMsgBox = nullptr;
+    // The box shows the notice of a search for loggers, which its Cancel gives up.
+    bool m_bSearchNotice = false;
+    // Keeps the notice box as wide as its title needs.
+    QSpacerItem* m_pNoticeWidth = nullptr;
     QVBoxLayout* m_pMainLayout = nullptr;
     QWidget* m_pInnerWidget = nullptr;
     QVBoxLayout* m_pInnerLayout = nullptr;

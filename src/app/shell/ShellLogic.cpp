@@ -54,3 +54,14 @@ bool CLogicManagerShell::IsFirmwareUpdateUnderWay()
 {
     return m_pManager && m_pManager->IsFirmwareUpdateUnderWay();
 }
+
+bool CLogicManagerShell::IsSearchUnderWay()
+{
+    return m_pManager && m_pManager->IsSearchUnderWay();
+}
+
+void CLogicManagerShell::CancelSearch()
+{
+    if (m_pManager)
+        m_pManager->CancelLoggersDetection();
+}

@@ -57,11 +57,11 @@ public:
     void LoggerIdentified(bool tables) override { log(tables ? QStringLiteral("identified") : QStringLiteral("identified-boot")); }
     void UpdateSetupInfoFromCore() override { log(QStringLiteral("update-setup")); }
     void RequestFirmwareUpload() override { log(QStringLiteral("firmware")); }
-    void StoreSnapshotZeros(const int* zeros, int count) override
+    void StoreSnapshotReadings(const int* readings, int count) override
     {
         QMutexLocker l(&m_lock);
-        m_zeros.clear();
-        for (int i = 0; i < count; ++i) m_zeros << zeros[i];
+        m_snapshot.clear();
+        for (int i = 0; i < count; ++i) m_snapshot << readings[i];
     }
     bool RelayOn() override { return m_relay; }
     void SetRelayOn(bool on) override { m_relay = on; }
@@ -131,7 +131,7 @@ public:
     QList<QVector<double>> m_timingArgs;
     QList<double> m_timingResults;
     QList<QPair<double, double>> m_timingStored;
-    QVector<int> m_zeros;
+    QVector<int> m_snapshot;
     bool m_hasTimingBranch = true;
     std::atomic<bool> m_relay{false};
     std::atomic<int> m_previous{-1};
