@@ -71,7 +71,7 @@ public:
     void SendRunCmd(bool) override {}
     void SendTimingRunCmd(bool) override {}
     void SendManualSampleCmd(bool) override {}
-    int RunMode() override { return runMode; }
+    ExperimentRunMode RunMode() override { return ExperimentRunMode(runMode); }
     void LoggerEndDetection(bool) override {}
     void LoggerStatusArrived(int) override {}
     void LoggerExperimentEnd() override {}

@@ -344,9 +344,9 @@ void TestShellWindowsManager::mainWindowNoticesAndRunRule()
     hub->SignalUserStartedRun();
     QVERIFY(!window.modelessMessageBox()->isVisible());
 
-    window.SetCurrentRunMode(1);
+    window.SetCurrentRunMode(ExperimentRunMode::Timing);
     QCOMPARE(window.GetRunButton()->runMode(), 1);
-    QCOMPARE(window.logicManager()->GetCurrentRunMode(), 1);
+    QCOMPARE(window.logicManager()->GetCurrentRunMode(), ExperimentRunMode::Timing);
 
     // The Run button rule: without a detected logger and active measurements it stays off.
     QTest::qWait(600);

@@ -204,7 +204,10 @@ void CDravletCoreHost::SendManualSampleCmd(bool startNow)
     if (m_pLogic) m_pLogic->SendManualSampleCmd(m_pLogger, startNow);
 }
 
-int CDravletCoreHost::RunMode() { return m_pLogic ? m_pLogic->GetCurrentRunMode() : 0; }
+ExperimentRunMode CDravletCoreHost::RunMode()
+{
+    return m_pLogic ? m_pLogic->GetCurrentRunMode() : ExperimentRunMode::Sampling;
+}
 
 void CDravletCoreHost::LoggerEndDetection(bool found)
 {

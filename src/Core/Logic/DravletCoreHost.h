@@ -55,7 +55,7 @@ public:
     void SendRunCmd(bool startNow) override;
     void SendTimingRunCmd(bool startNow) override;
     void SendManualSampleCmd(bool startNow) override;
-    int RunMode() override;
+    ExperimentRunMode RunMode() override;
 
     void LoggerEndDetection(bool found) override;
     void LoggerStatusArrived(int source) override;

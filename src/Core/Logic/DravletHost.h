@@ -2,6 +2,7 @@
 // What the Dravlet protocol handler needs from the rest of the program: the setup record, the
 // data store, the logic manager and the signal hub. The running program uses CDravletCoreHost
 // (the real objects); tests give the handler a scripted host and watch what it is asked to do.
+#include "Core/Base/ExperimentRunMode.h"
 #include "Core/Logic/DravletCodec.h"
 
 #include <QString>
@@ -82,8 +83,7 @@ public:
     virtual void SendRunCmd(bool startNow) = 0;
     virtual void SendTimingRunCmd(bool startNow) = 0;
     virtual void SendManualSampleCmd(bool startNow) = 0;
-    // 0 normal sampling, 1 timing run.
-    virtual int RunMode() = 0;
+    virtual ExperimentRunMode RunMode() = 0;
 
     // ---- signal hub
     virtual void LoggerEndDetection(bool found) = 0;

@@ -255,7 +255,7 @@ void CDravletManager::DravletPreCommandGuiUpdate()
     case CmdRun:
         if (!m_bConnected) break;
         m_pHost->SendSetupCmd(true);
-        if (m_pHost->RunMode() == 1) m_pHost->SendTimingRunCmd(true);
+        if (m_pHost->RunMode() == ExperimentRunMode::Timing) m_pHost->SendTimingRunCmd(true);
         else m_pHost->SendRunCmd(true);
         break;
     default: break;

@@ -3,6 +3,8 @@
 // hub (created by the window manager), the current setup record (owned by the setup
 // controller), the main window's run mode and a few requests to the shell. The application
 // implements it; tests use fakes.
+#include "Core/Base/ExperimentRunMode.h"
+
 #include <QCoreApplication>
 
 class CKorvantaSignals;
@@ -14,8 +16,7 @@ public:
     virtual ~ILogicContext() = default;
     virtual CKorvantaSignals* GetSignals() = 0;
     virtual CSetupInfo* GetSetupInfo() = 0;
-    // 0 normal sampling, 1 timing run.
-    virtual int GetCurrentRunMode() = 0;
+    virtual ExperimentRunMode GetCurrentRunMode() = 0;
 
     // Ends the application (the exit that waited for a logger detection to finish).
     virtual void QuitApplication() { QCoreApplication::exit(0); }

@@ -95,9 +95,9 @@ CSetupInfo* CLogicManager::GetSetupInfo() const
     return m_pContext ? m_pContext->GetSetupInfo() : nullptr;
 }
 
-int CLogicManager::GetCurrentRunMode() const
+ExperimentRunMode CLogicManager::GetCurrentRunMode() const
 {
-    return m_pContext ? m_pContext->GetCurrentRunMode() : 0;
+    return m_pContext ? m_pContext->GetCurrentRunMode() : ExperimentRunMode::Sampling;
 }
 
 void CLogicManager::CalculateOnLineFunctions()

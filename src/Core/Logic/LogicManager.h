@@ -4,6 +4,7 @@
 // global pointer p_LogicManager.
 #include "Core/Base/CommandParameters.h"
 #include "Core/Base/ExperimentInterval.h"
+#include "Core/Base/ExperimentRunMode.h"
 #include "Core/Base/LoggerStatus.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/RunServices.h"
@@ -47,7 +48,7 @@ public:
     // Null when no context (or the context has none yet).
     CKorvantaSignals* GetSignals() const override;
     CSetupInfo* GetSetupInfo() const;
-    int GetCurrentRunMode() const;
+    ExperimentRunMode GetCurrentRunMode() const;
 
     // Creates the logger managers (once) and the device-detection manager.
     void InitLogicManager();

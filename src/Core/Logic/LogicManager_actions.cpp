@@ -20,8 +20,8 @@ void CLogicManager::UserStartedRun()
 {
     Log("UserStartedRun");
     ILogger* logger = m_pDetectedLogger;
-    const int mode = GetCurrentRunMode();
-    if (mode == 1) {
+    const ExperimentRunMode mode = GetCurrentRunMode();
+    if (mode == ExperimentRunMode::Timing) {
         Log("ExecuteHalvorenCmd");
         if (!logger)
             return;
@@ -31,7 +31,7 @@ void CLogicManager::UserStartedRun()
         }
         logger->ExecuteHalvorenCmd(CmdTimingRun);
         startKeepAlive();
-    } else if (mode == 0) {
+    } else if (mode == ExperimentRunMode::Sampling) {
         Log("ExecuteHalvorenCmd");
         if (!logger)
             return;

@@ -109,7 +109,7 @@ MainWindow::MainWindow(QWidget* parent)
     setWindowState(Qt::WindowMaximized);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_RunMode = 0;
+    m_RunMode = ExperimentRunMode::Sampling;
     setMinimumSize(500, 500);
 }
 

@@ -109,9 +109,9 @@ void CWindowsManager::connectHub()
     connectShellEvents();
 }
 
-int CWindowsManager::GetCurrentRunMode() const
+ExperimentRunMode CWindowsManager::GetCurrentRunMode() const
 {
-    return m_pFrame ? m_pFrame->GetCurrentRunMode() : 0;
+    return m_pFrame ? m_pFrame->GetCurrentRunMode() : ExperimentRunMode::Sampling;
 }
 
 CustomRunButton* CWindowsManager::runButton() const

@@ -91,7 +91,7 @@ public:
     ISetupSettings* GetSetupSettings() const override { return m_pSettings; }
     QObject* GetLogicManagerObject() const override { return m_pLogicObject; }
     bool IsLoggerDetected() const override { return m_bLoggerDetected; }
-    int GetCurrentRunMode() const override;
+    ExperimentRunMode GetCurrentRunMode() const override;
     void SetRunButtonEnabled(bool enabled) override;
     void ShowRunManualButton(bool show) override;
     // IChildWindowHost, graph windows (WindowsManager_graph.cpp)

@@ -30,12 +30,13 @@ void CWindowsManager::OnExperimentModeButton()
         dialog->distance = float(setup->m_TimingDistance);
     }
     dialog->status = count;
+    // The dialog numbers its modes as the run mode does.
     connect(dialog, &CExperimentModeDialog::runModeAccepted, this, [this](int mode) {
         if (m_pFrame)
-            m_pFrame->SetCurrentRunMode(mode);
+            m_pFrame->SetCurrentRunMode(static_cast<ExperimentRunMode>(mode));
     });
     connect(dialog, &CExperimentModeDialog::experimentModeClosed, this, &CWindowsManager::AcceptExperimentMode);
-    dialog->Init(GetCurrentRunMode());
+    dialog->Init(static_cast<int>(GetCurrentRunMode()));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->UpdateStatus(count);
     dialog->show();

@@ -34,7 +34,7 @@ public:
     int runMode = 0;
     CKorvantaSignals* GetSignals() override { return &hub; }
     CSetupInfo* GetSetupInfo() override { return &setup; }
-    int GetCurrentRunMode() override { return runMode; }
+    ExperimentRunMode GetCurrentRunMode() override { return ExperimentRunMode(runMode); }
 };
 
 bool waitFor(const std::function<bool()>& done, int ms)

@@ -104,7 +104,7 @@ public:
         log(QStringLiteral("manual-cmd"));
         if (m_pLogger) m_pLogger->SendCmd(CommandParametersStruct(CmdManualSample), start);
     }
-    int RunMode() override { return m_runMode; }
+    ExperimentRunMode RunMode() override { return ExperimentRunMode(m_runMode); }
     void LoggerEndDetection(bool found) override { log(QStringLiteral("end-detection %1").arg(found)); }
     void LoggerStatusArrived(int source) override { log(QStringLiteral("status %1").arg(source)); }
     void LoggerExperimentEnd() override { log(QStringLiteral("end")); }
