@@ -47,7 +47,11 @@ public:
     ILogicContext* GetContext() const { return m_pContext; }
     // Null when no context (or the context has none yet).
     CKorvantaSignals* GetSignals() const override;
-    CSetupInfo* GetSetupInfo() const;
+    // The current setup record: the context's own, or the one the setup window's owner handed
+    // over when the window was made (taken back, null, before the window goes). Set on the
+    // interface thread; the logger threads read it.
+    void SetSetupInfo(CSetupInfo* setup);
+    CSetupInfo* GetSetupInfo() const { return m_pSetupInfo.load(); }
     ExperimentRunMode GetCurrentRunMode() const;
 
     // Creates the logger managers (once) and the device-detection manager.
@@ -217,6 +221,7 @@ private:
     void showDisconnectMessage();
 
     ILogicContext* m_pContext = nullptr;
+    std::atomic<CSetupInfo*> m_pSetupInfo{nullptr};
     QFutureWatcher<void> m_EnumerationWatcher;
     std::atomic<bool> m_bEnumerationCancelled{false};
     // Touched on the interface thread only.

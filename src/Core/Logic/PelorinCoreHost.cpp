@@ -17,6 +17,12 @@ using namespace Pelorin;
 
 CLogicManager* CPelorinCoreHost::Logic() const { return m_pLogic ? m_pLogic : p_LogicManager; }
 
+CSetupInfo* CPelorinCoreHost::Setup() const
+{
+    CLogicManager* logic = Logic();
+    return logic ? logic->GetSetupInfo() : nullptr;
+}
+
 const ICatalogView& CPelorinCoreHost::Catalog()
 {
     CLogicManager* logic = Logic();
@@ -26,8 +32,7 @@ const ICatalogView& CPelorinCoreHost::Catalog()
 
 bool CPelorinCoreHost::ReadSetup(SetupView& out)
 {
-    CLogicManager* logic = Logic();
-    const CSetupInfo* s = logic ? logic->GetSetupInfo() : nullptr;
+    const CSetupInfo* s = Setup();
     if (!s)
         return false;
     out = SetupView();
@@ -59,8 +64,7 @@ bool CPelorinCoreHost::ReadSetup(SetupView& out)
 void CPelorinCoreHost::SelectedIndexes(std::vector<int>& out)
 {
     out.clear();
-    CLogicManager* logic = Logic();
-    const CSetupInfo* s = logic ? logic->GetSetupInfo() : nullptr;
+    const CSetupInfo* s = Setup();
     if (!s)
         return;
     for (const CSesnorProperties* p : s->m_SelectedSensorList)
@@ -69,8 +73,7 @@ void CPelorinCoreHost::SelectedIndexes(std::vector<int>& out)
 
 void CPelorinCoreHost::WriteCalibrationPair(int position, float gain, float offset)
 {
-    CLogicManager* logic = Logic();
-    CSetupInfo* s = logic ? logic->GetSetupInfo() : nullptr;
+    CSetupInfo* s = Setup();
     if (!s || position < 0 || position >= CSetupInfo::NumISEChannels)
         return;
     s->m_CalibrationPairs[position].m_A = gain;
@@ -79,8 +82,7 @@ void CPelorinCoreHost::WriteCalibrationPair(int position, float gain, float offs
 
 void CPelorinCoreHost::WriteSnapshot(const QList<int>& values)
 {
-    CLogicManager* logic = Logic();
-    CSetupInfo* s = logic ? logic->GetSetupInfo() : nullptr;
+    CSetupInfo* s = Setup();
     if (!s)
         return;
     if (s->m_LoggerStatusList.isEmpty())
@@ -148,8 +150,7 @@ void CPelorinCoreHost::InitBeforeRun(ILogger* logger)
 
 void CPelorinCoreHost::UpdateSetupInfoFromCore(ILogger* logger, const LoggerRecord& record)
 {
-    CLogicManager* logic = Logic();
-    CSetupInfo* s = logic ? logic->GetSetupInfo() : nullptr;
+    CSetupInfo* s = Setup();
     if (!s || !logger)
         return;
     if (s->m_LoggerStatusList.isEmpty())

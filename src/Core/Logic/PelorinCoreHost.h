@@ -7,6 +7,7 @@
 
 class CLogicManager;
 class CKorvantaSignals;
+class CSetupInfo;
 
 // Raises the hub signal of a Pelorin event (nothing without a hub).
 void RaisePelorinEvent(CKorvantaSignals* hub, PelorinEvent event, int arg);
@@ -48,6 +49,8 @@ public:
 
 private:
     CLogicManager* Logic() const;
+    // The setup record the logic manager was handed.
+    CSetupInfo* Setup() const;
 
     CLogicManager* m_pLogic;
     CPelorinCatalog m_Catalog;
