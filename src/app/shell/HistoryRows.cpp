@@ -69,7 +69,7 @@ void CHistoryRow::deleteBranch(int key)
 
 bool CHistoryRow::confirmDelete()
 {
-    return ShellPrompter()->confirm(m_pOwner, QStringLiteral("Pavix"), tr("Are you sure you want to delete this data?"));
+    return m_pOwner->prompter()->confirm(m_pOwner, QStringLiteral("Pavix"), tr("Are you sure you want to delete this data?"));
 }
 
 void CHistoryRow::removeOwnRow(bool runRow)

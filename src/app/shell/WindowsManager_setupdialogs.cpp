@@ -20,6 +20,7 @@ void CWindowsManager::OnExperimentModeButton()
     const int count = TimingCapableChannels(true);
     CSetupInfo* setup = m_pSetupWindow ? m_pSetupWindow->getSetupInfo() : nullptr;
     auto* dialog = new CExperimentModeDialog(this);
+    dialog->setPrompter(prompter());
     dialog->setModal(true);
     m_pExperimentModeDialog = dialog;
     m_bExperimentModeDialogOpen = true;
@@ -62,6 +63,7 @@ bool CWindowsManager::askManualXValue()
 {
     CSetupInfo* setup = m_pSetupWindow->getSetupInfo();
     CManualXValueDialog dialog(this);
+    dialog.setPrompter(prompter());
     dialog.setValueTitle(setup->m_ManualXName);
     // A box without a title would show the executable's name in lower case.
     dialog.setWindowTitle(window()->windowTitle());
