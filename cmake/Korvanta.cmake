@@ -24,12 +24,16 @@ if(KORVANTA_FUZZ)
 endif()
 
 # A library made of every source file in one component folder (not its sub-folders,
-# which are components of their own).
+# which are components of their own), but for the files named after EXCLUDE, which a
+# library of their own in that folder holds.
 function(korvanta_component name)
-  cmake_parse_arguments(KC "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(KC "" "" "LIBS;EXCLUDE" ${ARGN})
   file(GLOB _src CONFIGURE_DEPENDS
        ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
        ${CMAKE_CURRENT_SOURCE_DIR}/*.ui ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  foreach(_x ${KC_EXCLUDE})
+    list(REMOVE_ITEM _src ${CMAKE_CURRENT_SOURCE_DIR}/${_x})
+  endforeach()
   if(NOT _src)
     set(_src ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
   endif()
@@ -38,6 +42,9 @@ function(korvanta_component name)
   # Ninja re-runs moc only for the headers it saw last time; naming the headers as inputs makes
   # a header that arrives later (a pull, a merge) trigger a new scan.
   file(GLOB _headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  foreach(_x ${KC_EXCLUDE})
+    list(REMOVE_ITEM _headers ${CMAKE_CURRENT_SOURCE_DIR}/${_x})
+  endforeach()
   if(_headers)
     set_property(TARGET ${name} APPEND PROPERTY AUTOGEN_TARGET_DEPENDS ${_headers})
   endif()

@@ -6,7 +6,7 @@
 #include "windowbase/Prompter.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
-#include "table/TableDragText.h"
+#include "windowbase/BranchDragText.h"
 
 #include <QDrag>
 #include <QIcon>

@@ -1,7 +1,7 @@
 // A run recorded from the simulated logger, then worked on with the graph's tool bar and the
 // mouse on a real X server: zoomed, panned, read with both cursors and annotated; the screen
 // is grabbed at the end.
-#include "../../app/support/LiveRun.h"
+#include "support/LiveRun.h"
 #include "windowbase/MultiAction.h"
 #include "Core/Data/DataBranch.h"
 #include "graph/GraphRules.h"

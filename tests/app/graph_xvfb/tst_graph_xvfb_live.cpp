@@ -1,6 +1,6 @@
 // A graph drawing a live run on a real X server: the screen is grabbed while the simulated
 // logger records, and the graph's plot area shows the white page, its grid and the curve.
-#include "../../app/support/LiveRun.h"
+#include "support/LiveRun.h"
 #include "Core/Data/DataBranch.h"
 
 #include <QDir>

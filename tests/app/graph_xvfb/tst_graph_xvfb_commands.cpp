@@ -2,8 +2,8 @@
 // simulated logger: the CSV export a spreadsheet reads (one row per sample, every cell a
 // number), the picture on the X clipboard, the printed PDF page, prediction, properties and
 // autoscale from the tool bar, and a screenshot of the result.
-#include "../support/GraphServices.h"
-#include "../../app/support/LiveRun.h"
+#include "common/GraphServices.h"
+#include "support/LiveRun.h"
 #include "windowbase/MultiAction.h"
 #include "Core/Data/DataBranch.h"
 

@@ -1,4 +1,4 @@
-#include "table/TableDragText.h"
+#include "windowbase/BranchDragText.h"
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
