@@ -1,7 +1,7 @@
 // Transport figures: the receive ring's throughput (write then read, packets of 64 bytes to
 // 4 KiB, with the byte sum the receive machine asks for) next to its partner, one plain memcpy
 // of the same bytes (the ring copies once: its read hands out a pointer into itself), and round-trip frames per second through CSerialPort over a pseudo-terminal.
-#include "Core/Logic/CyclicBuffer.h"
+#include "Core/Logic/Transport/CyclicBuffer.h"
 #include "platform/SerialPort.h"
 
 #include <benchmark/benchmark.h>

@@ -4,8 +4,8 @@
 // Connect finds nothing and the logger is found again, the setup the teacher chose is the one
 // the logger comes back to.
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/DeviceDetectionManager.h"
-#include "Core/Logic/PelorinManager.h"
+#include "Core/Logic/Detection/DeviceDetectionManager.h"
+#include "Core/Logic/Pelorin/PelorinManager.h"
 #include "support/AppBench.h"
 #include "common/SimulatedLogger.h"
 #include "common/TestMain.h"

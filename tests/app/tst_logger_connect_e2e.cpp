@@ -3,7 +3,7 @@
 // Cancel; Cancel, Escape and the box's close button stop the search at once, and nothing of it
 // turns up afterwards.
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/PelorinManager.h"
+#include "Core/Logic/Pelorin/PelorinManager.h"
 #include "support/AppBench.h"
 #include "common/TestMain.h"
 

@@ -4,7 +4,7 @@
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/DeviceDetectionManager.h"
+#include "Core/Logic/Detection/DeviceDetectionManager.h"
 #include "Core/Logic/LogicManager.h"
 
 #include <QThread>

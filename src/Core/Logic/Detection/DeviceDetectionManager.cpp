@@ -1,5 +1,5 @@
-#include "Core/Logic/DeviceDetectionManager.h"
-#include "Core/Logic/PortNumber.h"
+#include "Core/Logic/Detection/DeviceDetectionManager.h"
+#include "Core/Logic/Transport/PortNumber.h"
 
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/ILogger.h"
@@ -7,7 +7,7 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
-#include "Core/Logic/PelorinManager.h"
+#include "Core/Logic/Pelorin/PelorinManager.h"
 
 #include <QDebug>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "Core/Logic/DravletCoreHost.h"
+#include "Core/Logic/Dravlet/DravletCoreHost.h"
 
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"

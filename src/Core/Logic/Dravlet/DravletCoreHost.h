@@ -5,7 +5,7 @@
 //
 // The last event value of event recording and the last port are kept here: the settings file
 // has no place for the port.
-#include "Core/Logic/DravletHost.h"
+#include "Core/Logic/Dravlet/DravletHost.h"
 
 #include <atomic>
 

@@ -1,47 +1,11 @@
 #pragma once
-// Byte-level code of the Dravlet USB sensor interface, free of ports and threads: the request
-// frames, the handshake and status parsers and the data-packet decoder. The protocol classes
-// call these with their own state; tests and the fuzz target call them with plain bytes.
+// The Dravlet USB sensor interface's request frames, free of ports and threads: the protocol
+// classes call these with their own state; tests and the fuzz target with plain records.
+#include "Core/Logic/Dravlet/DravletProtocolTables.h"
+#include "Core/Logic/Dravlet/DravletSensorTypes.h"
+
 #include <QByteArray>
 #include <cstdint>
-
-#include "Core/Logic/DravletProtocolTables.h"
-
-class CSensorInfo;
-
-// What the interface code needs of one catalogue entry.
-struct DravletSensorType
-{
-    uint16_t interfaceWord = 0; // 0x1000 analogue, 0x2000 time, 0x3000 count, 0x4000 echo distance
-    int idLow = 0;              // reported ids idLow <= id < idHigh belong to the type
-    int idHigh = 0;
-    bool zeroAllowed = false;
-    int defaultZero = 0;
-};
-
-// The catalogue seen through the interface's eyes. Every lookup is bounded: an index outside
-// the catalogue reads as the empty entry.
-class CDravletSensorTypes
-{
-public:
-    static constexpr int s_NumOfTypes = 149;
-
-    CDravletSensorTypes() = default;
-    void Load(const CSensorInfo& catalogue);
-
-    const DravletSensorType& Type(int index) const;
-    void SetType(int index, const DravletSensorType& type);
-    static bool IsValidIndex(int index) { return index >= 0 && index < s_NumOfTypes; }
-
-    // The setup word that describes a type to the interface: its interface word with the middle
-    // of its id window in the low twelve bits.
-    uint16_t SetupWord(int index) const;
-    // Catalogue index 1..148 whose window holds a reported 12-bit id; 0 when none does.
-    int IndexOfId(int id) const;
-
-private:
-    DravletSensorType m_Types[s_NumOfTypes];
-};
 
 namespace DravletFrames {
 
@@ -119,73 +83,3 @@ QByteArray Setup2(const unsigned char* record, int timingRow, int timingColumn, 
                   double parameter2, int& method, int& gates);
 
 } // namespace DravletFrames
-
-// The interface's state as the handshake and status replies fill it.
-struct DravletInterfaceState
-{
-    static constexpr int s_Channels = 8;
-
-    double firmwareVersion = 0.0;
-    double hardwareVersion = 0.0;
-    int firmwareMajor = 0, firmwareMinor = 0, hardwareMajor = 0, hardwareMinor = 0;
-    bool autoDetect = false;
-    int sensorCount = 0;
-    int channelIndex[s_Channels] = {};
-    int numberOfSamples = 0; // 89: no limit
-    int loggerRateCode = 0;
-    int zeroConst[s_Channels] = {};
-    int timingMethod = 0;
-    int numberOfGates = 1;
-    unsigned char timingParameter[2] = {};
-    int triggerLevel = 0;
-    int triggerMode = 0;
-    int triggerChannel = 0;
-    // Converts a 12-bit reading so that the handshake's two reference counts become 4095 and 2047.
-    double gain = 1.0;
-    double offset = 0.0;
-    bool calibrated = false;
-};
-
-namespace DravletReplies {
-
-// Reads the 28 handshake bytes. Returns false (state untouched) when fewer bytes are given.
-// When the two reference counts are equal the calibration cannot be formed: readings are then
-// used as they come (gain 1, offset 0) and `calibrated` is false.
-bool ParseHandshake(const unsigned char* packet, int length, DravletInterfaceState& state);
-
-// Reads the 61 status bytes; returns false (state untouched) when fewer bytes are given.
-bool ParseStatus(const unsigned char* packet, int length, const CDravletSensorTypes& types,
-                 CDravletProtocolTables& tables, DravletInterfaceState& state);
-
-// The 12-bit sensor id of channel `channel` in a status packet.
-int ChannelId(const unsigned char* packet, int channel);
-
-} // namespace DravletReplies
-
-namespace DravletData {
-
-constexpr double s_ClockHz = 24000000.0;
-constexpr int s_MaxValues = 32;
-
-// Samples one data packet carries: several only at the interface's fastest rate.
-int SamplesPerPacket(int loggerRateCode, const DravletRateInfo& current);
-
-// Bytes one sample of the identified channels occupies in a data packet.
-int SampleWidth(const DravletInterfaceState& state, const CDravletSensorTypes& types);
-
-// Decodes the sample that starts at `position` of a packet into values[channel], advancing
-// `position`. A sample whose bytes would run past the packet's end is not decoded: false, and
-// neither the values nor the position change.
-bool DecodeSample(const unsigned char* packet, int length, int& position,
-                  const DravletInterfaceState& state, const CDravletSensorTypes& types,
-                  double* values);
-
-// Timing clock counts to seconds. The difference of two unsigned counts is taken in a signed
-// 64-bit type so that an earlier second value gives a negative time, not a huge one.
-double CountsToSeconds(uint32_t count);
-double CountDifferenceSeconds(uint32_t later, uint32_t earlier);
-
-uint32_t ReadU32(const unsigned char* p);
-int32_t ReadS32(const unsigned char* p);
-
-} // namespace DravletData

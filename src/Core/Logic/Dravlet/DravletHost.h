@@ -3,7 +3,7 @@
 // data store, the logic manager and the signal hub. The running program uses CDravletCoreHost
 // (the real objects); tests give the handler a scripted host and watch what it is asked to do.
 #include "Core/Base/ExperimentRunMode.h"
-#include "Core/Logic/DravletCodec.h"
+#include "Core/Logic/Dravlet/DravletFrames.h"
 
 #include <QString>
 #include <QtGlobal>

@@ -1,7 +1,7 @@
-#include "Core/Logic/DravletManager.h"
+#include "Core/Logic/Dravlet/DravletManager.h"
 
 #include "Core/Base/Diagnostics.h"
-#include "Core/Logic/DravletCoreHost.h"
+#include "Core/Logic/Dravlet/DravletCoreHost.h"
 #include "Core/Logic/LogicManager.h"
 
 #include <QThread>

@@ -5,9 +5,9 @@
 // waits and re-sends, and asks for the interface's status before a run or setup until it
 // answers.
 #include "Core/Base/ILogger.h"
-#include "Core/Logic/DravletProtocolHandler.h"
-#include "Core/Logic/SafeQueue.h"
-#include "Core/Logic/ThreadWorker.h"
+#include "Core/Logic/Dravlet/DravletProtocolHandler.h"
+#include "Core/Logic/Transport/SafeQueue.h"
+#include "Core/Logic/Transport/ThreadWorker.h"
 #include "platform/PortEnumerator.h"
 
 #include <QList>

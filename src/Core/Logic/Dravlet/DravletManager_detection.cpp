@@ -1,8 +1,8 @@
 // Finding the Dravlet interface among the serial ports, and the manager's answers to the
 // logger queries.
 #include "Core/Base/Diagnostics.h"
-#include "Core/Logic/DravletManager.h"
-#include "Core/Logic/PortNumber.h"
+#include "Core/Logic/Dravlet/DravletManager.h"
+#include "Core/Logic/Transport/PortNumber.h"
 
 #include <QElapsedTimer>
 #include <QThread>

@@ -1,4 +1,4 @@
-#include "Core/Logic/DravletProtocol.h"
+#include "Core/Logic/Dravlet/DravletProtocol.h"
 
 #include "Core/Base/Diagnostics.h"
 

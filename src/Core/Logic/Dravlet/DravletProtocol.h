@@ -4,10 +4,11 @@
 // handler and the manager derive from it, so one object holds port, tables, ring and state.
 #include "Core/Base/CommandParameters.h"
 #include "Core/Base/ILogger.h"
-#include "Core/Logic/CyclicBuffer.h"
-#include "Core/Logic/DravletCodec.h"
-#include "Core/Logic/DravletHost.h"
-#include "Core/Logic/DravletProtocolTables.h"
+#include "Core/Logic/Transport/CyclicBuffer.h"
+#include "Core/Logic/Dravlet/DravletFrames.h"
+#include "Core/Logic/Dravlet/DravletReplies.h"
+#include "Core/Logic/Dravlet/DravletHost.h"
+#include "Core/Logic/Dravlet/DravletProtocolTables.h"
 #include "platform/SerialPort.h"
 
 #include <QMutex>

@@ -2,7 +2,7 @@
 // CDravletProtocolHandler: turns the bytes of the receive ring into events (acknowledgements,
 // handshake, status, data packets, timing values), maps a command record to its frame, and
 // owns the acknowledgement event the command sender waits on.
-#include "Core/Logic/DravletProtocol.h"
+#include "Core/Logic/Dravlet/DravletProtocol.h"
 
 #include <QMutex>
 #include <QSemaphore>
@@ -92,7 +92,7 @@ public:
     unsigned char m_LastOpcode = 0;
 
 protected:
-    // ---- data packets and timing values (DravletProtocolHandler_data.cpp)
+    // ---- data packets and timing values (DravletProtocolHandler_run.cpp)
     void DataPacketStep();
     void DataPacketHandle(const unsigned char* packet);
     bool AcceptDataPacket(const unsigned char* packet);
@@ -114,6 +114,7 @@ protected:
     void EndSilentRun();
     void ControlRelay();
 
+    // ---- the receive machine (DravletProtocolHandler_rx.cpp)
     void ToIdle();
     // Back to hunting with nothing given back (the link closed: its bytes are gone).
     void ResetReceive();

@@ -1,7 +1,7 @@
 // Data packets, triggers, the control relay, snapshots and timing values of the Dravlet
 // protocol handler.
 #include "Core/Base/Diagnostics.h"
-#include "Core/Logic/DravletProtocolHandler.h"
+#include "Core/Logic/Dravlet/DravletProtocolHandler.h"
 
 #include <algorithm>
 #include <climits>

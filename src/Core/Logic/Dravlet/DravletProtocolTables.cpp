@@ -1,4 +1,4 @@
-#include "Core/Logic/DravletProtocolTables.h"
+#include "Core/Logic/Dravlet/DravletProtocolTables.h"
 
 namespace {
 

@@ -1,5 +1,6 @@
+#include "Core/Logic/Dravlet/DravletSensorTypes.h"
+
 #include "Core/Data/SensorInfo.h"
-#include "Core/Logic/DravletCodec.h"
 
 void CDravletSensorTypes::Load(const CSensorInfo& catalogue)
 {
@@ -15,4 +16,30 @@ void CDravletSensorTypes::Load(const CSensorInfo& catalogue)
         }
         m_Types[index] = t;
     }
+}
+
+const DravletSensorType& CDravletSensorTypes::Type(int index) const
+{
+    return IsValidIndex(index) ? m_Types[index] : m_Types[0];
+}
+
+void CDravletSensorTypes::SetType(int index, const DravletSensorType& type)
+{
+    if (IsValidIndex(index)) m_Types[index] = type;
+}
+
+uint16_t CDravletSensorTypes::SetupWord(int index) const
+{
+    const DravletSensorType& t = Type(index);
+    // Integer mean truncated toward zero, as the interface expects it. It must stay within the
+    // low twelve bits so that it never changes the kind in the top four.
+    const int middle = (t.idLow + t.idHigh) / 2;
+    return static_cast<uint16_t>(t.interfaceWord | (middle & 0x0FFF));
+}
+
+int CDravletSensorTypes::IndexOfId(int id) const
+{
+    for (int k = 1; k < s_NumOfTypes; ++k)
+        if (m_Types[k].idLow <= id && id < m_Types[k].idHigh) return k;
+    return 0;
 }

@@ -1,4 +1,4 @@
-#include "Core/Logic/PelorinCatalog.h"
+#include "Core/Logic/Pelorin/PelorinCatalog.h"
 
 #include "Core/Data/SensorInfo.h"
 

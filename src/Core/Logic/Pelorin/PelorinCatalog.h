@@ -1,6 +1,6 @@
 #pragma once
 // The sensor catalogue as the Pelorin protocol reads it.
-#include "Core/Logic/PelorinTypes.h"
+#include "Core/Logic/Pelorin/PelorinTypes.h"
 
 class CSensorInfo;
 

@@ -1,4 +1,4 @@
-#include "Core/Logic/PelorinCoreHost.h"
+#include "Core/Logic/Pelorin/PelorinCoreHost.h"
 
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/ILogger.h"

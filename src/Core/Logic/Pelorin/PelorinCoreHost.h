@@ -2,8 +2,8 @@
 // The Pelorin stack's host in the running program: the setup record, the catalogue, the data store
 // and the hub, all reached through p_LogicManager at each call (so a logic manager created later,
 // or replaced in a test, is the one used).
-#include "Core/Logic/PelorinCatalog.h"
-#include "Core/Logic/PelorinHost.h"
+#include "Core/Logic/Pelorin/PelorinCatalog.h"
+#include "Core/Logic/Pelorin/PelorinHost.h"
 
 class CLogicManager;
 class CKorvantaSignals;

@@ -1,4 +1,4 @@
-#include "Core/Logic/PelorinFirmwareFile.h"
+#include "Core/Logic/Pelorin/PelorinFirmwareFile.h"
 
 #include <QCoreApplication>
 #include <QFile>

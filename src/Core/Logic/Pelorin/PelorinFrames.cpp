@@ -1,4 +1,4 @@
-#include "Core/Logic/PelorinFrames.h"
+#include "Core/Logic/Pelorin/PelorinFrames.h"
 
 #include <algorithm>
 #include <cmath>

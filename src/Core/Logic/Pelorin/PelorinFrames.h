@@ -2,7 +2,7 @@
 // Pelorin wire format, host to logger: the fixed five-byte requests, the built request frames, the
 // rate-word table and the packet size. Every builder works on plain values (the setup view, the
 // catalogue view) and returns the exact bytes to write.
-#include "Core/Logic/PelorinTypes.h"
+#include "Core/Logic/Pelorin/PelorinTypes.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -2,7 +2,7 @@
 // What the Pelorin stack needs of the program around it: the setup record, the sensor catalogue,
 // the data store, the logic manager's services, the setup controller and the signal hub. The
 // running program uses CPelorinCoreHost (through p_LogicManager); a test may hand in its own.
-#include "Core/Logic/PelorinTypes.h"
+#include "Core/Logic/Pelorin/PelorinTypes.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 // The Pelorin manager: logger interface, command queue and the link's worker threads.
-#include "Core/Logic/PelorinManager.h"
-#include "Core/Logic/PortNumber.h"
+#include "Core/Logic/Pelorin/PelorinManager.h"
+#include "Core/Logic/Transport/PortNumber.h"
 
 #include "Core/Base/Diagnostics.h"
 #include "Core/Data/SensorInfo.h"

@@ -6,10 +6,10 @@
 // acknowledgement waits and resends, finds the logger among the serial ports and transfers
 // firmware to its boot-loader.
 #include "Core/Base/ILogger.h"
-#include "Core/Logic/PelorinManagerHost.h"
-#include "Core/Logic/PelorinHandler.h"
-#include "Core/Logic/SafeQueue.h"
-#include "Core/Logic/ThreadWorker.h"
+#include "Core/Logic/Pelorin/PelorinManagerHost.h"
+#include "Core/Logic/Pelorin/PelorinProtocolHandler.h"
+#include "Core/Logic/Transport/SafeQueue.h"
+#include "Core/Logic/Transport/ThreadWorker.h"
 #include "platform/PortEnumerator.h"
 
 #include <QElapsedTimer>

@@ -1,11 +1,11 @@
-#include "Core/Logic/PelorinManagerHost.h"
+#include "Core/Logic/Pelorin/PelorinManagerHost.h"
 
 #include "Core/Data/SetupInfo.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/InterfaceThread.h"
 #include "Core/Logic/LogicManager.h"
-#include "Core/Logic/PelorinManager.h"
+#include "Core/Logic/Pelorin/PelorinManager.h"
 
 #include <QThread>
 

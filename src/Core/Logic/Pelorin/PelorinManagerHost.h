@@ -4,7 +4,7 @@
 // in the order they happened; the setup record is written there too; the keep-alive answer,
 // the run counter, the relay flag and the shutdown go to the logic manager; a lost link goes
 // down the unplug path; waits on the logger threads give way to the program's exit.
-#include "Core/Logic/PelorinCoreHost.h"
+#include "Core/Logic/Pelorin/PelorinCoreHost.h"
 
 #include <QMutex>
 

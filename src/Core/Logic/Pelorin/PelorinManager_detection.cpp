@@ -5,7 +5,7 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/InterfaceThread.h"
 #include "Core/Logic/LogicManager.h"
-#include "Core/Logic/PelorinManager.h"
+#include "Core/Logic/Pelorin/PelorinManager.h"
 
 #include <QCoreApplication>
 #include <QThread>

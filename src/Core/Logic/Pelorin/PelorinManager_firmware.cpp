@@ -3,7 +3,7 @@
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
-#include "Core/Logic/PelorinManager.h"
+#include "Core/Logic/Pelorin/PelorinManager.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -3,12 +3,11 @@
 // ring as bases, the logger record, and every request and reply of the wire format. The frames
 // themselves are built and parsed by the plain functions of PelorinFrames.h and PelorinReplies.h;
 // this class feeds them from the setup record and the catalogue and writes the result.
-#include "Core/Base/ExperimentInterval.h"
-#include "Core/Logic/CyclicBuffer.h"
-#include "Core/Base/GlobalTable.h"
-#include "Core/Logic/PelorinFrames.h"
-#include "Core/Logic/PelorinHost.h"
-#include "Core/Logic/PelorinReplies.h"
+#include "Core/Logic/Transport/CyclicBuffer.h"
+#include "Core/Logic/Pelorin/PelorinFrames.h"
+#include "Core/Logic/Pelorin/PelorinHost.h"
+#include "Core/Logic/Pelorin/PelorinProtocolTables.h"
+#include "Core/Logic/Pelorin/PelorinReplies.h"
 #include "platform/SerialPort.h"
 
 #include <QByteArray>
@@ -16,17 +15,6 @@
 #include <QString>
 
 #include <atomic>
-
-class CPelorinProtocolTables : public CGlobalTable
-{
-public:
-    int GetLoggerRateCode(int rate, int sensors) const { return int(Pelorin::LoggerRateWord(rate, sensors)); }
-    int GetUiRateCode(int word) const { return Pelorin::UiRateCode(quint32(word)); }
-    int MaxRate(int sensors) const { return Pelorin::MaxRate(sensors); }
-    // Rates above 100 per second divide the logger's 100 kHz among the sensors; the others are
-    // the shared table's.
-    ExperimentInterval GetLoggertExperimentInterval(short rate, short samples) const;
-};
 
 class CPelorinProtocol : public CSerialPort, public CPelorinProtocolTables, public CCyclicBuffer
 {

@@ -1,4 +1,4 @@
-#include "Core/Logic/PelorinHandler.h"
+#include "Core/Logic/Pelorin/PelorinProtocolHandler.h"
 
 #include "Core/Base/Diagnostics.h"
 

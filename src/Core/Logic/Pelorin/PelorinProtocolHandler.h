@@ -5,8 +5,8 @@
 // sender waits on.
 #include "Core/Base/CommandParameters.h"
 #include "Core/Base/ILogger.h"
-#include "Core/Logic/PelorinProtocol.h"
-#include "Core/Logic/PelorinRxMachine.h"
+#include "Core/Logic/Pelorin/PelorinProtocol.h"
+#include "Core/Logic/Pelorin/PelorinRxMachine.h"
 
 #include <QMutex>
 #include <QSemaphore>

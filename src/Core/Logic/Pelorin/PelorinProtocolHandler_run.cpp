@@ -1,6 +1,6 @@
 // Runs of the Pelorin logger: start on acknowledgement or first packet, data packets decoded row
 // by row into the data store, downloads of stored runs, snapshots and photogate events.
-#include "Core/Logic/PelorinHandler.h"
+#include "Core/Logic/Pelorin/PelorinProtocolHandler.h"
 
 #include "Core/Base/Diagnostics.h"
 

@@ -1,6 +1,6 @@
-#include "Core/Logic/PelorinReplies.h"
+#include "Core/Logic/Pelorin/PelorinReplies.h"
 
-#include "Core/Logic/PelorinFrames.h"
+#include "Core/Logic/Pelorin/PelorinFrames.h"
 
 #include <algorithm>
 

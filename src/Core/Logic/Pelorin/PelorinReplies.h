@@ -2,7 +2,7 @@
 // Pelorin wire format, logger to host: the reply payload parsers that fill the logger record and
 // the decoding of data-packet rows. Every parser is handed the payload bytes actually received and
 // reads nothing beyond them; every count read from the logger is checked against the tables.
-#include "Core/Logic/PelorinTypes.h"
+#include "Core/Logic/Pelorin/PelorinTypes.h"
 
 namespace Pelorin {
 

@@ -1,7 +1,7 @@
-#include "Core/Logic/PelorinRxMachine.h"
+#include "Core/Logic/Pelorin/PelorinRxMachine.h"
 
-#include "Core/Logic/PelorinFrames.h"
-#include "Core/Logic/PelorinTypes.h"
+#include "Core/Logic/Pelorin/PelorinFrames.h"
+#include "Core/Logic/Pelorin/PelorinTypes.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "Core/Logic/CyclicBuffer.h"
+#include "Core/Logic/Transport/CyclicBuffer.h"
 
 #include "Core/Base/Diagnostics.h"
 

@@ -1,4 +1,4 @@
-#include "Core/Logic/PortNumber.h"
+#include "Core/Logic/Transport/PortNumber.h"
 
 int PortNumberOfName(const QString& name)
 {

@@ -1,4 +1,4 @@
-#include "Core/Logic/ThreadWorker.h"
+#include "Core/Logic/Transport/ThreadWorker.h"
 
 #include "Core/Base/Diagnostics.h"
 

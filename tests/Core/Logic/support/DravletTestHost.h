@@ -2,8 +2,8 @@
 // A scripted stand-in for the program around the Dravlet handler: it records what the handler
 // asks of the data store, the logic manager and the hub, and answers from a setup it is given.
 #include "Core/Base/ILogger.h"
-#include "Core/Logic/DravletHost.h"
-#include "Core/Logic/DravletProtocolHandler.h"
+#include "Core/Logic/Dravlet/DravletHost.h"
+#include "Core/Logic/Dravlet/DravletProtocolHandler.h"
 
 #include <atomic>
 
