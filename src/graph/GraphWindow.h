@@ -370,6 +370,8 @@ public:
     // Export (GraphWindow_csv.cpp): the file name offered on a date, and the columns of the
     // plots as they are now.
     static QString DefaultCsvName(const QDate& date);
+    // What the export says when the file is written but nothing opens it.
+    static QString CsvNotOpenedText(const QString& path);
     QList<CCsvColumn> CsvColumns() const;
     // Copy and print (GraphWindow_print.cpp): the part of the window they show.
     QRect PictureRect();

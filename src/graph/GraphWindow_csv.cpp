@@ -25,6 +25,12 @@ IPrompter* CGraphWindow::graphPrompter() const
     return p ? p : ShellPrompter();
 }
 
+QString CGraphWindow::CsvNotOpenedText(const QString& path)
+{
+    return tr("The CSV file was saved as\n%1\nbut no program was found to open it.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
 QString CGraphWindow::DefaultCsvName(const QDate& date)
 {
     return QString::fromLatin1(s_dataFilePrefix) + QLatin1Char(' ') + date.toString(QStringLiteral("yyyy-MM-dd"))
@@ -89,6 +95,8 @@ void CGraphWindow::OnExportGraph()
     }
     if (m_Plots.isEmpty())
         return;
+    // The file is written whatever happens next: without a spreadsheet program the teacher is
+    // told where it is rather than that something failed.
     if (!WindowPlatformServices()->openLocalFile(path))
-        graphPrompter()->warning(nullptr, QString(), tr("Cannot launch spreadsheet."));
+        graphPrompter()->information(nullptr, QString(), CsvNotOpenedText(path));
 }

@@ -6,6 +6,10 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+
+#include <algorithm>
 #include "common/TestMain.h"
 
 using FunctionNames::Compose;
@@ -21,7 +25,9 @@ private slots:
     void namesAndUnits();
     void unknownIdWritesNothing();
     void dialogProposesForTheChosenRows();
-    void timeRowIsNamedLikeItsValueRow();
+    void timeRowIsNamedAfterTime();
+    void bothPathsNameTheirSeriesAlike_data();
+    void bothPathsNameTheirSeriesAlike();
     void liveInputIsNamedBySetupSensor();
     void typingACoefficientRewritesTheName();
     void disabledCoefficientCountsZero();
@@ -163,8 +169,10 @@ void TestAnalysisDialogNames::dialogProposesForTheChosenRows()
     QCOMPARE(d.sources().at(3).key, p->m_Key);
 }
 
-void TestAnalysisDialogNames::timeRowIsNamedLikeItsValueRow()
+void TestAnalysisDialogNames::timeRowIsNamedAfterTime()
 {
+    // The time row of a series feeds the function its sample times: the derivative of it is
+    // that of time, in s/s, whatever the series holds.
     CAnalysisHostFake host;
     CDataFolder* run = host.run();
     host.series(run, "Temperature", "°C", {20, 21, 22});
@@ -173,8 +181,81 @@ void TestAnalysisDialogNames::timeRowIsNamedLikeItsValueRow()
     ChooseFunction(d, 6);
     QCOMPARE(d.sources().at(0).type, int(SourceStoredTime));
     Combo(d, "G1_Combo")->setCurrentIndex(0);
-    QCOMPARE(Edit(d, "FunctionNameEdit")->text(), QString("d(Temperature) / dt"));
-    QCOMPARE(Edit(d, "UnitEdit")->text(), QString("°C/s"));
+    QCOMPARE(Edit(d, "FunctionNameEdit")->text(), QString("d(Time) / dt"));
+    QCOMPARE(Edit(d, "UnitEdit")->text(), QString("s/s"));
+}
+
+namespace {
+
+// The dialog on one source with the function, the source's time row or value row and the
+// coefficients chosen, then OK.
+void RunDialog(CAnalysisHostFake& host, int id, bool timeRow, const QString& a, const QString& b)
+{
+    FunctionsDialog d(&host, &host);
+    d.init();
+    ChooseFunction(d, id);
+    QComboBox* g1 = Combo(d, "G1_Combo");
+    // A function that offers time rows lists the source's time row before its value row.
+    g1->setCurrentIndex(g1->count() - 1 - (timeRow ? 1 : 0));
+    Edit(d, "A_Edit")->setText(a);
+    Edit(d, "B_Edit")->setText(b);
+    d.findChild<QPushButton*>("OkButton")->click();
+}
+
+} // namespace
+
+void TestAnalysisDialogNames::bothPathsNameTheirSeriesAlike_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<bool>("timeRow");
+    QTest::addColumn<QString>("a");
+    QTest::addColumn<QString>("b");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("unit");
+    QTest::newRow("linear of time") << 15 << true << "1" << "0" << "Time" << "";
+    QTest::newRow("linear of values") << 15 << false << "2" << "-3" << "2 * Temperature - 3" << "";
+    QTest::newRow("integral with a start and a factor") << 13 << false << "5" << "2"
+                                                        << "5 + Integral(2 * Temperature)" << "°C*s";
+    QTest::newRow("integral of time") << 13 << true << "0" << "1" << "Integral(Time)" << "s*s";
+    QTest::newRow("derivative of time") << 6 << true << "1" << "1" << "d(Time) / dt" << "s/s";
+    QTest::newRow("square of time") << 22 << true << "1" << "1" << "(Time)²" << "(s)²";
+}
+
+void TestAnalysisDialogNames::bothPathsNameTheirSeriesAlike()
+{
+    QFETCH(int, id);
+    QFETCH(bool, timeRow);
+    QFETCH(QString, a);
+    QFETCH(QString, b);
+    QFETCH(QString, name);
+    QFETCH(QString, unit);
+    // The finished run: a recorded Temperature series on the graph.
+    CAnalysisHostFake recorded;
+    CDataBranch* t = recorded.series(recorded.run(), "Temperature", "°C", {20, 21, 23, 26, 30, 35});
+    QSignalSpy announced(&recorded.m_Hub, &CKorvantaSignals::newFunctionData);
+    RunDialog(recorded, id, timeRow, a, b);
+    QCOMPARE(announced.count(), 1);
+    const CDataBranch* made = recorded.m_Data.GetDataBranch(announced.at(0).at(0).toInt());
+    QVERIFY(made && made != t);
+    QCOMPARE(made->m_Name, name);
+    QCOMPARE(made->m_Unit, unit);
+
+    // Its online twin: the same choice on a live Temperature input, and the series it makes
+    // in the next run.
+    CAnalysisHostFake live;
+    live.m_bGraph = false;
+    live.sensor(1, "Temperature", 0, {{"Temperature", true}}, "°C");
+    RunDialog(live, id, timeRow, a, b);
+    QCOMPARE(live.m_OnlineCount, short(1));
+    CDataFolder* run = live.run();
+    int keys[IRunServices::NumKeyChannels][IRunServices::NumKeyMeasurements];
+    std::fill(&keys[0][0], &keys[0][0] + sizeof(keys) / sizeof(int), -1);
+    run->AddBranchKey(keys[0][0] = live.m_Data.CreateDataBranch(1, 0.1, 0, 0, run->m_Key));
+    live.m_Online.BindRun(live.m_Data, run->m_Key, keys, 0.1);
+    const CDataBranch* twin = live.m_Table[0].m_pOutBranch;
+    QVERIFY(twin);
+    QCOMPARE(twin->m_Name, name);
+    QCOMPARE(twin->m_Unit, unit);
 }
 
 void TestAnalysisDialogNames::liveInputIsNamedBySetupSensor()

@@ -264,12 +264,16 @@ private slots:
         rig.graph->OnExportGraph();
         QCOMPARE(rig.services.prompter.m_Notices, QStringList{QStringLiteral("Saving file failed.")});
         QVERIFY(rig.services.platform.m_Opened.isEmpty());
-        // Written, but no spreadsheet: said so, and the file stays.
+        // Written, but no spreadsheet: the notice says where the file is and that nothing
+        // opened it, and the file stays.
         rig.services.prompter.m_Notices.clear();
         rig.services.platform.m_bAnswer = false;
         rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("ok.CSV"));
         rig.graph->OnExportGraph();
-        QCOMPARE(rig.services.prompter.m_Notices, QStringList{QStringLiteral("Cannot launch spreadsheet.")});
+        QCOMPARE(rig.services.prompter.m_Notices.size(), 1);
+        const QString notice = rig.services.prompter.m_Notices.first();
+        QVERIFY2(notice.contains(QDir::toNativeSeparators(rig.services.prompter.m_SaveAnswer)), qPrintable(notice));
+        QVERIFY2(notice.contains(QStringLiteral("no program was found to open it")), qPrintable(notice));
         QVERIFY(!ReadAll(rig.services.prompter.m_SaveAnswer).isEmpty());
     }
 
