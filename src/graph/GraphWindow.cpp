@@ -174,14 +174,16 @@ CDataBranch* CGraphWindow::GetLongestVisibleSensorBranch() const
 void CGraphWindow::chooseFirstVisibleScales()
 {
     m_LeftScalePlot = m_RightScalePlot = -1;
-    for (int i = 0; i < m_Plots.size(); ++i) {
-        if (!m_Plots.at(i).m_bVisible)
-            continue;
-        if (m_LeftScalePlot == -1) {
-            m_LeftScalePlot = i;
-        } else {
-            m_RightScalePlot = i;
-            break;
+    // Curves that are drawn take the scales first: a scale beside no curve (a series without X
+    // values of its own on an XY graph) would name what is not there.
+    for (const bool drawnOnly : {true, false}) {
+        for (int i = 0; i < m_Plots.size() && m_RightScalePlot == -1; ++i) {
+            if (!m_Plots.at(i).m_bVisible || (drawnOnly && !PlotIsDrawn(i)) || i == m_LeftScalePlot)
+                continue;
+            if (m_LeftScalePlot == -1)
+                m_LeftScalePlot = i;
+            else
+                m_RightScalePlot = i;
         }
     }
 }

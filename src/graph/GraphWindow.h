@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
+#include <QStringList>
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
@@ -86,6 +87,18 @@ public:
     CGraphPlot GetPlot(int index) const;
     void UpdatePlot(const CGraphPlot& plot, int plotIndex);
     CDataBranch* GetDataBranch(int index) const;
+    // On an XY graph, what plot index is drawn against: the X-axis quantity in the plot's own
+    // run (GraphWindow_xruns.cpp); null when that run holds none, and the plot is not drawn.
+    CDataBranch* XBranchOfPlot(int index) const;
+    // Whether plot index shows a curve: visible, and on an XY graph with X values of its own.
+    bool PlotIsDrawn(int index) const;
+    // The range of the X values the drawn curves of an XY graph stand on; false when none.
+    bool DrawnXRange(float& lo, float& hi) const;
+    // Of the keys dropped on an XY graph, those whose run holds no X-axis values (their runs'
+    // names appended to runs), and the notice that names them.
+    QList<int> KeysWithoutOwnX(const QList<int>& keys, QStringList* runs) const;
+    static QString NoOwnXText(const QStringList& runs, const QString& xTitle);
+    void SayNoOwnX(const QStringList& runs);
     int GetNumPlots() const { return m_Plots.size(); }
     int GetNumVisiblePlots() const;
     int PlotIndexToVisiblePlotIndex(int index) const;

@@ -633,8 +633,7 @@ void CGraphWindow::DoDragCursor(QPoint p)
     int sample = k == 1 ? m_Cursor1Sample : m_Cursor2Sample;
     int start = 0;
     if (m_GraphType == XYGraph) {
-        CDataManager* data = dataStore();
-        const CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+        const CDataBranch* xBranch = XBranchOfPlot(m_Cursor1Plot);
         if (s < 0 || !xBranch)
             return;
         sample = s;

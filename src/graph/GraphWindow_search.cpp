@@ -164,8 +164,7 @@ CGraphPlot CGraphWindow::FindNearestXYPlot(QPoint* point, int& plotIndex, int& s
 {
     CGraphPlot result;
     CDataManager* data = dataStore();
-    CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
-    if (!point || !xBranch)
+    if (!point || !data || !data->GetDataBranch(m_XPlot.m_Key))
         return result;
     int bestPlot = -1, bestSample = -1;
     double best = std::numeric_limits<double>::infinity();
@@ -175,7 +174,9 @@ CGraphPlot CGraphWindow::FindNearestXYPlot(QPoint* point, int& plotIndex, int& s
         if (!plot.m_bVisible)
             continue;
         CDataBranch* branch = GetDataBranch(i);
-        if (!branch)
+        // Each curve stands on the X values of its own run.
+        CDataBranch* xBranch = XBranchOfPlot(i);
+        if (!branch || !xBranch)
             continue;
         // Only samples that both branches hold have a point.
         for (int first = 0;;) {

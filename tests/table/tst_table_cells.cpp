@@ -2,10 +2,13 @@
 // cell editing: what is stored, what is refused, and that an edit marks the workspace.
 #include "support/TableRig.h"
 #include "graph/GraphWindow.h"
+#include "Core/Data/Globals.h"
 #include "table/TableDelegate.h"
 #include "table/TableModel.h"
 
+#include <QDropEvent>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QStandardItemModel>
 #include "common/TestMain.h"
@@ -19,6 +22,8 @@ private slots:
     void timeIsMinusOneWithoutColumns();
     void branchStartingLaterLeavesEmptyRows();
     void manualXValuesFillTheTimeColumn();
+    void timeColumnFollowsTheFirstColumnsRun_data();
+    void timeColumnFollowsTheFirstColumnsRun();
     void paintPassReadsTheSameTextsAsDirectReads();
     void paintPassOfAViewShowsNewestRows();
     void editingStoresANumberAndMarksTheWorkspace();
@@ -91,6 +96,64 @@ void TestTableCells::manualXValuesFillTheTimeColumn()
     QCOMPARE(table->bodyDelegate()->getTimeColumnTextByRow(0), QString("2.3"));
     QCOMPARE(table->bodyDelegate()->getTimeColumnTextByRow(1), QString("7"));
     QCOMPARE(table->bodyDelegate()->getTimeColumnTextByRow(2), QString());
+}
+
+void TestTableCells::timeColumnFollowsTheFirstColumnsRun_data()
+{
+    QTest::addColumn<QString>("first");    // the series of the table's first column
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("texts");   // the time column's first two cells
+    QTest::newRow("run sampled by hand") << "hand" << "Samples" << QStringList{"0", "1"};
+    QTest::newRow("run with typed masses") << "massRun" << "Mass(g)" << QStringList{"10", "20"};
+    QTest::newRow("series computed from it") << "derived" << "Mass(g)" << QStringList{"10", "20"};
+    QTest::newRow("timed run") << "auto" << "Time" << QStringList{"0", "0.1"};
+    QTest::newRow("photogate results") << "timing" << "Event" << QStringList{"0", "1"};
+    QTest::newRow("last run's own masses") << "lastRun" << "Length(cm)" << QStringList{"3", "6"};
+}
+
+void TestTableCells::timeColumnFollowsTheFirstColumnsRun()
+{
+    QFETCH(QString, first);
+    QFETCH(QString, title);
+    QFETCH(QStringList, texts);
+    // Runs in the order recorded: the last one has manual X values of its own, which no other
+    // run's column may show.
+    CTableHost host;
+    QHash<QString, int> key;
+    auto typed = [&](CDataFolder* run, const QString& name, const QString& unit, double step) {
+        const int k = host.m_Data.CreateDataBranch(SensorIndexManualX, 1.0, -1, -1, run->m_Key);
+        run->AddBranchKey(k);
+        CDataBranch* x = host.m_Data.GetDataBranch(k);
+        x->m_Name = name;
+        x->m_Unit = unit;
+        host.fill(k, 3, 0, 0.0);
+        for (int i = 0; i < 3; ++i)
+            x->SetYSample(i, step * (i + 1));
+    };
+    host.m_Setup.m_RateCode = 0;
+    key["hand"] = host.addRun({72}, 3, 1.0)->GetBranchKey(0);
+    CDataFolder* masses = host.addRun({72}, 3, 1.0);
+    key["massRun"] = masses->GetBranchKey(0);
+    typed(masses, "Mass", "g", 10.0);
+    key["derived"] = host.addDerived(key["massRun"], 3);
+    key["timing"] = host.addRun({SensorIndexTimingResult}, 3, 1.0)->GetBranchKey(0);
+    host.m_Setup.m_RateCode = 7;
+    key["auto"] = host.addRun({72}, 3, 0.1)->GetBranchKey(0);
+    host.m_Setup.m_RateCode = 0;
+    CDataFolder* last = host.addRun({72}, 3, 1.0);
+    key["lastRun"] = last->GetBranchKey(0);
+    typed(last, "Length", "cm", 3.0);
+
+    // Dropped from the data tree into a new table.
+    CTableWindow* table = host.newTable();
+    QMimeData mime;
+    mime.setText(QStringLiteral("Run,%1").arg(key[first]));
+    QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    static_cast<QObject*>(table)->event(&drop);
+    CTableDelegate* cells = table->bodyDelegate();
+    QCOMPARE(table->dataColumnCount(), 1);
+    QCOMPARE(cells->timeColumn()->m_Name, title);
+    QCOMPARE((QStringList{cells->cellText(0, 1), cells->cellText(1, 1)}), texts);
 }
 
 void TestTableCells::paintPassReadsTheSameTextsAsDirectReads()
