@@ -280,7 +280,8 @@ void CGraphWindow::fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, cons
     }
     const CSensorInfo* catalogue = m_pHost ? m_pHost->GetSensorCatalogue() : nullptr;
     const CSensorMeasuremntInfo* m = catalogue ? catalogue->GetMeasurementInfo(index, branch.m_Measurement) : nullptr;
-    const QString name = (index == 130 || index == 131 || !m) ? branch.m_Name : m->m_Name;
+    // The series' own name: it tells apart two sensors of one kind by their ports.
+    const QString name = branch.m_Name.isEmpty() && m ? m->m_Name : branch.m_Name;
     plot.m_Name = runName + QStringLiteral("-") + name;
     plot.m_Unit = m ? m->m_Unit : branch.m_Unit;
     const short prefix = m ? std::max<short>(m->m_UnitPrefix, 0) : branch.m_UnitPrefix;

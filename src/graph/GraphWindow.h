@@ -385,6 +385,8 @@ public:
     static QString DefaultCsvName(const QDate& date);
     // What the export says when the file is written but nothing opens it.
     static QString CsvNotOpenedText(const QString& path);
+    // The unit of a column: the plot's, or what an unlabelled series is measured in.
+    static QString CsvUnit(const CDataBranch& branch, const QString& unit);
     QList<CCsvColumn> CsvColumns() const;
     // Copy and print (GraphWindow_print.cpp): the part of the window they show.
     QRect PictureRect();

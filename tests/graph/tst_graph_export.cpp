@@ -240,6 +240,23 @@ private slots:
                  QStringLiteral("Time,T1(V),T2(V),d(T1) / dt(mV/s)").toUtf8());
     }
 
+    void trackedPositionsAreExportedInPixels()
+    {
+        // A video track has no length calibration and no unit of its own: its header says the
+        // positions are pixels of the video; another series without a unit keeps its empty one.
+        CRig rig;
+        CDataFolder* run = rig.host.addRun(QStringLiteral("Video Analysis 1"));
+        CDataBranch* x = rig.host.addBranch(run, SensorIndexVideoTrack, 0.04, QStringLiteral("X Position"));
+        CDataBranch* n = rig.host.addBranch(run, SensorIndexOnlineFunction, 0.04, QStringLiteral("N"));
+        CGraphTestHost::fill(x, 1, [](int) { return 12.0; });
+        CGraphTestHost::fill(n, 1, [](int) { return 3.0; });
+        rig.graph->AddPlotsFromKeyArray({x->m_Key, n->m_Key});
+        rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("track.CSV"));
+        rig.graph->OnExportGraph();
+        QCOMPARE(ReadAll(rig.services.prompter.m_SaveAnswer).split('\r').value(0),
+                 QByteArray("Time,X Position(px),N()"));
+    }
+
     void exportInACommaLocale()
     {
         QLocale::setDefault(QLocale(QLocale::German));

@@ -7,8 +7,10 @@
 #include "setup/FullSetupWindow.h"
 #include "setup/MeasurementColumns.h"
 #include "setup/SetupSummary.h"
+#include "setup/SetupWindow.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -62,6 +64,8 @@ private slots:
     void removeThenTickAgreesInBothViews();
     void readOnlyDuringRun();
     void opensFullSetup();
+    void bandSaysWhatTheRunWillDo_data();
+    void bandSaysWhatTheRunWillDo();
 };
 
 void TestSetupSummary::rowsPerSensor()
@@ -199,6 +203,47 @@ void TestSetupSummary::opensFullSetup()
     QVERIFY(!b.host.m_pController->fullSetupWindow()->isHidden());
     b.host.m_pController->fullSetupWindow()->form()->MinimalSetupButton->click();
     QCOMPARE(b.host.m_pController->setupWindowType(), 0);
+}
+
+void TestSetupSummary::bandSaysWhatTheRunWillDo_data()
+{
+    QTest::addColumn<int>("sampling");   // the sampling combo: 1 automatic, 0 manual
+    QTest::addColumn<int>("runMode");    // the main window's: 1 event timing
+    QTest::addColumn<int>("measurement");
+    QTest::addColumn<QString>("rate");
+    QTest::addColumn<QString>("duration");
+    QTest::newRow("automatic") << 1 << 0 << -1 << "10 samples per second" << "10 seconds";
+    QTest::newRow("manual sampling") << 0 << 0 << -1 << "Manual: a sample per press" << "Up to 100 samples";
+    QTest::newRow("event timing") << 1 << 1 << 1 << "Event timing: velocity" << "Until Run is pressed again";
+    QTest::newRow("event timing, nothing chosen") << 1 << 1 << -1 << "Event timing" << "Until Run is pressed again";
+}
+
+void TestSetupSummary::bandSaysWhatTheRunWillDo()
+{
+    QFETCH(int, sampling);
+    QFETCH(int, runMode);
+    QFETCH(int, measurement);
+    QFETCH(QString, rate);
+    QFETCH(QString, duration);
+    SummaryBench b(70.0);
+    b.add(8, {true, false});
+    CSetupWindow& c = *b.host.m_pController;
+    c.OnSetupSummaryChanged();
+    // 100 samples at 10 a second, chosen as the full window's combo boxes choose them.
+    b.host.m_Logger.m_Interval = ExperimentInterval{0.1, 100.0, 0};
+    QComboBox* rates = c.fullSetupWindow()->form()->RateComboBox;
+    const int tenPerSecond = c.m_UiRateCodes.indexOf(7);
+    QVERIFY(tenPerSecond >= 0);
+    rates->setCurrentIndex(tenPerSecond);
+    c.rateChanged(tenPerSecond);
+    c.durationChanged(c.m_SampleCounts.indexOf(100));
+    c.samplingTypeChanged(sampling);
+    // The mode button's dialog sets the run mode, and the window manager has the band told.
+    b.host.m_RunMode = runMode;
+    b.host.setup().m_TimingMeasurement = measurement;
+    c.refreshSummary();
+    QCOMPARE(b.w().rateLabel()->text(), rate);
+    QCOMPARE(b.w().durationLabel()->text(), duration);
 }
 
 KORVANTA_TEST_MAIN(TestSetupSummary)

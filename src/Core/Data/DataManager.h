@@ -133,6 +133,8 @@ public:
 
     // Run entries and sample storage (DataManager_run.cpp).
     void CreateDataEntries(ILogger* logger, unsigned char mode);
+    // The series of a run's sensors that share a name are told apart by their ports.
+    void NameRepeatedMeasurements(CDataFolder* folder);
     void InitAverageRelatedArrays();
     int GetNumberOfInputViewsEntries(ILogger* logger);
     // One row of raw values, one per packet position. Always false (the protocol handlers

@@ -33,6 +33,9 @@ void CWindowsManager::OnExperimentModeButton()
     connect(dialog, &CExperimentModeDialog::runModeAccepted, this, [this](int mode) {
         if (m_pFrame)
             m_pFrame->SetCurrentRunMode(mode);
+        // The summary tells what the next run will do.
+        if (m_pSetupWindow)
+            m_pSetupWindow->refreshSummary();
     });
     connect(dialog, &CExperimentModeDialog::experimentModeClosed, this, &CWindowsManager::AcceptExperimentMode);
     dialog->Init(GetCurrentRunMode());

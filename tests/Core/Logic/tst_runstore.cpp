@@ -216,6 +216,41 @@ private slots:
         QCOMPARE(b->m_RateCode, 0);
     }
 
+    void seriesNamesTellTheirSourcesApart_data()
+    {
+        QTest::addColumn<QList<int>>("sensors");
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("approach");   // of a timing run: 1 between gates, 2 collision
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("one gate") << QList<int>{111} << 0 << -1 << QStringList{"PhotoGate"};
+        QTest::newRow("two gates") << QList<int>{111, 111} << 0 << -1
+                                   << QStringList{"PhotoGate (port 1)", "PhotoGate (port 2)"};
+        QTest::newRow("two kinds") << QList<int>{111, 1} << 0 << -1 << QStringList{"PhotoGate", "Voltage"};
+        QTest::newRow("two gates downloaded") << QList<int>{111, 111} << 2 << -1
+                                              << QStringList{"PhotoGate (port 1)", "PhotoGate (port 2)"};
+        QTest::newRow("velocity between gates") << QList<int>{111, 111} << 3 << 1 << QStringList{"Velocity"};
+        QTest::newRow("collision") << QList<int>{111, 111} << 3 << 2
+                                   << QStringList{"Velocity (gate 1, gate 2 in turn)"};
+    }
+
+    void seriesNamesTellTheirSourcesApart()
+    {
+        QFETCH(QList<int>, sensors);
+        QFETCH(int, mode);
+        QFETCH(int, approach);
+        QFETCH(QStringList, names);
+        for (int s : sensors)
+            AddSensor(s, {0}, 1);
+        m_logger->m_SensorList.assign(sensors.begin(), sensors.end());
+        setup().m_TimingMeasurement = 1;
+        setup().m_TimingApproach = approach;
+        dm().CreateDataEntries(m_logger.get(), static_cast<unsigned char>(mode));
+        QStringList made;
+        for (int k = 0; k < dm().GetLastDataFolder()->GetNumberBranches(); ++k)
+            made << RunBranch(k)->m_Name;
+        QCOMPARE(made, names);
+    }
+
     void manualXRun()
     {
         AddSensor(1, {0}, 1);
