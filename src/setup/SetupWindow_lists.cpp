@@ -180,6 +180,12 @@ void CSetupWindow::refreshSummary()
     if (!m_pMinimal)
         return;
     const QString rateName = m_pFull ? m_pFull->form()->RateComboBox->currentText() : QString();
+    // Without a logger nothing is set up to run: the band shows the rate list's choice alone.
+    if (!hasActiveLogger()) {
+        m_pMinimal->rateLabel()->setText(rateName);
+        m_pMinimal->durationLabel()->setText(m_DurationText);
+        return;
+    }
     const int mode = m_pHost ? m_pHost->GetCurrentRunMode() : 0;
     const QPair<QString, QString> texts =
         SummaryRunTexts(mode, m_pSetupInfo->m_RateCode, m_pSetupInfo->m_NumberOfSamples,

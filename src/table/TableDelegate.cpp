@@ -257,7 +257,8 @@ QString CTableDelegate::getDataText(int row, int d) const
         return QString();
     const qint64 i = qint64(row) - cache->offset;
     double value = 0.0;
-    if (i < 0 || i > INT_MAX || !sampleAt(*cache, int(i), value))
+    // A gap (a result that never came) shows as an empty cell, not as its marker value.
+    if (i < 0 || i > INT_MAX || !sampleAt(*cache, int(i), value) || value == MissingValue)
         return QString();
     return QString::number(value, 'g', 6);
 }

@@ -210,12 +210,16 @@ void TestSetupSummary::bandSaysWhatTheRunWillDo_data()
     QTest::addColumn<int>("sampling");   // the sampling combo: 1 automatic, 0 manual
     QTest::addColumn<int>("runMode");    // the main window's: 1 event timing
     QTest::addColumn<int>("measurement");
+    QTest::addColumn<bool>("plugged");
     QTest::addColumn<QString>("rate");
     QTest::addColumn<QString>("duration");
-    QTest::newRow("automatic") << 1 << 0 << -1 << "10 samples per second" << "10 seconds";
-    QTest::newRow("manual sampling") << 0 << 0 << -1 << "Manual: a sample per press" << "Up to 100 samples";
-    QTest::newRow("event timing") << 1 << 1 << 1 << "Event timing: velocity" << "Until Run is pressed again";
-    QTest::newRow("event timing, nothing chosen") << 1 << 1 << -1 << "Event timing" << "Until Run is pressed again";
+    QTest::newRow("automatic") << 1 << 0 << -1 << true << "10 samples per second" << "10 seconds";
+    QTest::newRow("manual sampling") << 0 << 0 << -1 << true << "Manual: a sample per press" << "Up to 100 samples";
+    QTest::newRow("event timing") << 1 << 1 << 1 << true << "Event timing: velocity" << "Until Run is pressed again";
+    QTest::newRow("event timing, nothing chosen") << 1 << 1 << -1 << true << "Event timing"
+                                                  << "Until Run is pressed again";
+    // Unplugged, nothing will run: the band claims no run of its own.
+    QTest::newRow("logger gone") << 0 << 0 << -1 << false << "10 samples per second" << "";
 }
 
 void TestSetupSummary::bandSaysWhatTheRunWillDo()
@@ -223,6 +227,7 @@ void TestSetupSummary::bandSaysWhatTheRunWillDo()
     QFETCH(int, sampling);
     QFETCH(int, runMode);
     QFETCH(int, measurement);
+    QFETCH(bool, plugged);
     QFETCH(QString, rate);
     QFETCH(QString, duration);
     SummaryBench b(70.0);
@@ -241,6 +246,10 @@ void TestSetupSummary::bandSaysWhatTheRunWillDo()
     // The mode button's dialog sets the run mode, and the window manager has the band told.
     b.host.m_RunMode = runMode;
     b.host.setup().m_TimingMeasurement = measurement;
+    if (!plugged) {
+        b.host.m_Logic.m_pLoggers[0] = nullptr;
+        c.durationChanged(c.m_SampleCounts.indexOf(100));
+    }
     c.refreshSummary();
     QCOMPARE(b.w().rateLabel()->text(), rate);
     QCOMPARE(b.w().durationLabel()->text(), duration);

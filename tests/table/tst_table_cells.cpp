@@ -24,6 +24,7 @@ private slots:
     void manualXValuesFillTheTimeColumn();
     void timeColumnFollowsTheFirstColumnsRun_data();
     void timeColumnFollowsTheFirstColumnsRun();
+    void aMissingResultShowsAsAnEmptyCell();
     void paintPassReadsTheSameTextsAsDirectReads();
     void paintPassOfAViewShowsNewestRows();
     void editingStoresANumberAndMarksTheWorkspace();
@@ -154,6 +155,19 @@ void TestTableCells::timeColumnFollowsTheFirstColumnsRun()
     QCOMPARE(table->dataColumnCount(), 1);
     QCOMPARE(cells->timeColumn()->m_Name, title);
     QCOMPARE((QStringList{cells->cellText(0, 1), cells->cellText(1, 1)}), texts);
+}
+
+void TestTableCells::aMissingResultShowsAsAnEmptyCell()
+{
+    // A collision whose struck cart missed its gate: the gap holds that gate's turn.
+    CTableHost host;
+    CDataFolder* run = host.addRun({SensorIndexTimingResult}, 3, 1.0);
+    host.m_Data.GetDataBranch(run->GetBranchKey(0))->SetYSample(1, MissingValue);
+    CTableWindow* table = host.newTable();
+    table->addColumnByKey(run->GetBranchKey(0), nullptr);
+    CTableDelegate* cells = table->bodyDelegate();
+    QCOMPARE((QStringList{cells->cellText(0, 2), cells->cellText(1, 2), cells->cellText(2, 2)}),
+             (QStringList{"100", "", "102"}));
 }
 
 void TestTableCells::paintPassReadsTheSameTextsAsDirectReads()

@@ -133,6 +133,9 @@ public:
 
     // Run entries and sample storage (DataManager_run.cpp).
     void CreateDataEntries(ILogger* logger, unsigned char mode);
+    // Appends one result to the run's timing series at x (or after what it holds); false
+    // without one. A collision's results alternate between its gates (DataManager_timing.cpp).
+    bool AppendTimingResult(double x, double y);
     // The series of a run's sensors that share a name are told apart by their ports.
     void NameRepeatedMeasurements(CDataFolder* folder);
     void InitAverageRelatedArrays();

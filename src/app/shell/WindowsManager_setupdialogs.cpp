@@ -33,9 +33,6 @@ void CWindowsManager::OnExperimentModeButton()
     connect(dialog, &CExperimentModeDialog::runModeAccepted, this, [this](int mode) {
         if (m_pFrame)
             m_pFrame->SetCurrentRunMode(mode);
-        // The summary tells what the next run will do.
-        if (m_pSetupWindow)
-            m_pSetupWindow->refreshSummary();
     });
     connect(dialog, &CExperimentModeDialog::experimentModeClosed, this, &CWindowsManager::AcceptExperimentMode);
     dialog->Init(GetCurrentRunMode());
@@ -58,6 +55,9 @@ void CWindowsManager::AcceptExperimentMode(bool acceptted)
         dialog->deleteLater();
     m_pExperimentModeDialog = nullptr;
     m_bExperimentModeDialogOpen = false;
+    // The summary tells what the next run will do, in the mode and with the timing now chosen.
+    if (m_pSetupWindow)
+        m_pSetupWindow->refreshSummary();
 }
 
 bool CWindowsManager::askManualXValue()

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
 #include "Core/Data/SetupInfo.h"
 #include "common/FakeLogger.h"
 
@@ -81,6 +82,48 @@ private slots:
         QCOMPARE(m_dm->CalculateTimingValue(20, 0, 0, 0, 0, 1.0, m_logger.get()), -1.0);
         QCOMPARE(m_dm->CalculateTimingValue(20, 0, 0, 0, 0, 1.9, m_logger.get()), -1.0);
         QVERIFY(qAbs(m_dm->CalculateTimingValue(20, 0, 0, 0, 0, 3.1, m_logger.get()) - 2.1) < 1e-12);
+    }
+
+    void collisionResultsKeepTheirGatesTurns_data()
+    {
+        QTest::addColumn<int>("approach");   // 2 collision, 0 one gate
+        QTest::addColumn<QList<int>>("passages");   // the gate of each passage in turn
+        QTest::addColumn<QList<double>>("series");  // 0: a gap
+        const double a = 0.75, b = 0.375;          // 3 cm in 40 ms at gate 2, in 80 ms at gate 5
+        QTest::newRow("each cart at its gate") << 2 << QList<int>{2, 5, 2, 5} << QList<double>{a, b, a, b};
+        QTest::newRow("struck cart missed") << 2 << QList<int>{2, 5, 2, 2, 5} << QList<double>{a, b, a, 0, a, b};
+        QTest::newRow("first cart missed") << 2 << QList<int>{2, 5, 5, 2} << QList<double>{a, b, 0, b, a};
+        QTest::newRow("one gate, no turns") << 0 << QList<int>{2, 2} << QList<double>{a, a};
+    }
+
+    void collisionResultsKeepTheirGatesTurns()
+    {
+        QFETCH(int, approach);
+        QFETCH(QList<int>, passages);
+        QFETCH(QList<double>, series);
+        CDataFolder* run = m_dm->CreateDataFolder();
+        const int key = m_dm->CreateDataBranch(SensorIndexTimingResult, 1.0, 0, 0, run->m_Key);
+        run->AddBranchKey(key);
+        Method(1, approach);
+        long us = 1000000;
+        int counter = 0;   // the protocol handler's count of stored results
+        for (int gate : passages) {
+            bool valid = false;
+            Edge(gate, us, false, valid);
+            const double v = Edge(gate, us + (gate == 2 ? 40000 : 80000), true, valid);
+            QVERIFY(valid);
+            if (m_dm->AppendTimingResult(counter, v))
+                ++counter;
+            us += 500000;
+        }
+        const CDataBranch* results = m_dm->GetDataBranch(key);
+        QList<double> stored;
+        for (int i = 0; i < results->GetYSize(); ++i) {
+            const double y = results->GetYSample(i);
+            QCOMPARE(results->GetXSample(i), double(i));
+            stored << (y == MissingValue ? 0.0 : y);
+        }
+        QCOMPARE(stored, series);
     }
 
     void pelorinVelocityAtGate()
