@@ -8,8 +8,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
-
-#include <algorithm>
 #include "common/TestMain.h"
 
 using FunctionNames::Compose;
@@ -185,77 +183,42 @@ void TestAnalysisDialogNames::timeRowIsNamedAfterTime()
     QCOMPARE(Edit(d, "UnitEdit")->text(), QString("s/s"));
 }
 
-namespace {
-
-// The dialog on one source with the function, the source's time row or value row and the
-// coefficients chosen, then OK.
-void RunDialog(CAnalysisHostFake& host, int id, bool timeRow, const QString& a, const QString& b)
-{
-    FunctionsDialog d(&host, &host);
-    d.init();
-    ChooseFunction(d, id);
-    QComboBox* g1 = Combo(d, "G1_Combo");
-    // A function that offers time rows lists the source's time row before its value row.
-    g1->setCurrentIndex(g1->count() - 1 - (timeRow ? 1 : 0));
-    Edit(d, "A_Edit")->setText(a);
-    Edit(d, "B_Edit")->setText(b);
-    d.findChild<QPushButton*>("OkButton")->click();
-}
-
-} // namespace
-
 void TestAnalysisDialogNames::bothPathsNameTheirSeriesAlike_data()
 {
     QTest::addColumn<int>("id");
-    QTest::addColumn<bool>("timeRow");
-    QTest::addColumn<QString>("a");
-    QTest::addColumn<QString>("b");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("unit");
-    QTest::newRow("linear of time") << 15 << true << "1" << "0" << "Time" << "";
-    QTest::newRow("linear of values") << 15 << false << "2" << "-3" << "2 * Temperature - 3" << "";
-    QTest::newRow("integral with a start and a factor") << 13 << false << "5" << "2"
-                                                        << "5 + Integral(2 * Temperature)" << "°C*s";
-    QTest::newRow("integral of time") << 13 << true << "0" << "1" << "Integral(Time)" << "s*s";
-    QTest::newRow("derivative of time") << 6 << true << "1" << "1" << "d(Time) / dt" << "s/s";
-    QTest::newRow("square of time") << 22 << true << "1" << "1" << "(Time)²" << "(s)²";
+    QTest::addColumn<int>("row");   // of G1: 0 the time row, 1 the value row
+    QTest::addColumn<QStringList>("ab");
+    QTest::addColumn<QStringList>("named");
+    QTest::newRow("linear of time") << 15 << 0 << QStringList{"1", "0"} << QStringList{"Time", ""};
+    QTest::newRow("integral with a start and a factor")
+        << 13 << 1 << QStringList{"5", "2"} << QStringList{"5 + Integral(2 * Temperature)", "°C*s"};
 }
 
 void TestAnalysisDialogNames::bothPathsNameTheirSeriesAlike()
 {
     QFETCH(int, id);
-    QFETCH(bool, timeRow);
-    QFETCH(QString, a);
-    QFETCH(QString, b);
-    QFETCH(QString, name);
-    QFETCH(QString, unit);
-    // The finished run: a recorded Temperature series on the graph.
-    CAnalysisHostFake recorded;
-    CDataBranch* t = recorded.series(recorded.run(), "Temperature", "°C", {20, 21, 23, 26, 30, 35});
-    QSignalSpy announced(&recorded.m_Hub, &CKorvantaSignals::newFunctionData);
-    RunDialog(recorded, id, timeRow, a, b);
-    QCOMPARE(announced.count(), 1);
-    const CDataBranch* made = recorded.m_Data.GetDataBranch(announced.at(0).at(0).toInt());
-    QVERIFY(made && made != t);
-    QCOMPARE(made->m_Name, name);
-    QCOMPARE(made->m_Unit, unit);
-
-    // Its online twin: the same choice on a live Temperature input, and the series it makes
-    // in the next run.
-    CAnalysisHostFake live;
+    QFETCH(int, row);
+    QFETCH(QStringList, ab);
+    QFETCH(QStringList, named);
+    // The finished run (a recorded Temperature series) and its online twin (a live input).
+    CAnalysisHostFake recorded, live;
+    recorded.series(recorded.run(), "Temperature", "°C", {20, 21, 23, 26, 30, 35});
     live.m_bGraph = false;
     live.sensor(1, "Temperature", 0, {{"Temperature", true}}, "°C");
-    RunDialog(live, id, timeRow, a, b);
-    QCOMPARE(live.m_OnlineCount, short(1));
-    CDataFolder* run = live.run();
-    int keys[IRunServices::NumKeyChannels][IRunServices::NumKeyMeasurements];
-    std::fill(&keys[0][0], &keys[0][0] + sizeof(keys) / sizeof(int), -1);
-    run->AddBranchKey(keys[0][0] = live.m_Data.CreateDataBranch(1, 0.1, 0, 0, run->m_Key));
-    live.m_Online.BindRun(live.m_Data, run->m_Key, keys, 0.1);
-    const CDataBranch* twin = live.m_Table[0].m_pOutBranch;
-    QVERIFY(twin);
-    QCOMPARE(twin->m_Name, name);
-    QCOMPARE(twin->m_Unit, unit);
+    QSignalSpy announced(&recorded.m_Hub, &CKorvantaSignals::newFunctionData);
+    for (CAnalysisHostFake* host : {&recorded, &live}) {
+        FunctionsDialog d(host, host);
+        d.init();
+        ChooseFunction(d, id);
+        Combo(d, "G1_Combo")->setCurrentIndex(row);
+        Edit(d, "A_Edit")->setText(ab.at(0));
+        Edit(d, "B_Edit")->setText(ab.at(1));
+        d.findChild<QPushButton*>("OkButton")->click();
+    }
+    const CDataBranch* made = recorded.m_Data.GetDataBranch(announced.value(0).value(0).toInt());
+    QVERIFY(made && live.m_OnlineCount == 1);
+    QCOMPARE((QStringList{made->m_Name, made->m_Unit}), named);
+    QCOMPARE((QStringList{live.m_Table[0].m_Name, live.m_Table[0].m_Unit}), named);
 }
 
 void TestAnalysisDialogNames::liveInputIsNamedBySetupSensor()

@@ -234,27 +234,14 @@ private slots:
         fit->m_UnitPrefix = 2;
         CGraphTestHost::fill(fit, 2, [](int i) { return 0.1 * i; });
         rig.graph->NewFunctionData(fit->m_Key, source->m_Key, -1);
+        // A tracked position has no unit of its own: it is measured in video pixels.
+        CDataBranch* track = rig.host.addBranch(rig.host.m_Data.GetDataFolderByIndex(0), SensorIndexVideoTrack, 1.0,
+                                                QStringLiteral("X Position"));
+        rig.graph->AddPlotsFromKeyArray({track->m_Key});
         rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("units.CSV"));
         rig.graph->OnExportGraph();
         QCOMPARE(ReadAll(rig.services.prompter.m_SaveAnswer).split('\r').value(0),
-                 QStringLiteral("Time,T1(V),T2(V),d(T1) / dt(mV/s)").toUtf8());
-    }
-
-    void trackedPositionsAreExportedInPixels()
-    {
-        // A video track has no length calibration and no unit of its own: its header says the
-        // positions are pixels of the video; another series without a unit keeps its empty one.
-        CRig rig;
-        CDataFolder* run = rig.host.addRun(QStringLiteral("Video Analysis 1"));
-        CDataBranch* x = rig.host.addBranch(run, SensorIndexVideoTrack, 0.04, QStringLiteral("X Position"));
-        CDataBranch* n = rig.host.addBranch(run, SensorIndexOnlineFunction, 0.04, QStringLiteral("N"));
-        CGraphTestHost::fill(x, 1, [](int) { return 12.0; });
-        CGraphTestHost::fill(n, 1, [](int) { return 3.0; });
-        rig.graph->AddPlotsFromKeyArray({x->m_Key, n->m_Key});
-        rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("track.CSV"));
-        rig.graph->OnExportGraph();
-        QCOMPARE(ReadAll(rig.services.prompter.m_SaveAnswer).split('\r').value(0),
-                 QByteArray("Time,X Position(px),N()"));
+                 QStringLiteral("Time,T1(V),T2(V),d(T1) / dt(mV/s),X Position(px)").toUtf8());
     }
 
     void exportInACommaLocale()

@@ -207,52 +207,33 @@ void TestSetupSummary::opensFullSetup()
 
 void TestSetupSummary::bandSaysWhatTheRunWillDo_data()
 {
-    QTest::addColumn<int>("sampling");   // the sampling combo: 1 automatic, 0 manual
-    QTest::addColumn<int>("runMode");    // the main window's: 1 event timing
-    QTest::addColumn<int>("measurement");
-    QTest::addColumn<bool>("plugged");
-    QTest::addColumn<QString>("rate");
-    QTest::addColumn<QString>("duration");
-    QTest::newRow("automatic") << 1 << 0 << -1 << true << "10 samples per second" << "10 seconds";
-    QTest::newRow("manual sampling") << 0 << 0 << -1 << true << "Manual: a sample per press" << "Up to 100 samples";
-    QTest::newRow("event timing") << 1 << 1 << 1 << true << "Event timing: velocity" << "Until Run is pressed again";
-    QTest::newRow("event timing, nothing chosen") << 1 << 1 << -1 << true << "Event timing"
-                                                  << "Until Run is pressed again";
-    // Unplugged, nothing will run: the band claims no run of its own.
-    QTest::newRow("logger gone") << 0 << 0 << -1 << false << "10 samples per second" << "";
+    QTest::addColumn<QList<int>>("state");   // the sampling combo (1 auto, 0 manual), run mode (1 timing), logger
+    QTest::addColumn<QStringList>("band");
+    QTest::newRow("automatic") << QList<int>{1, 0, 1} << QStringList{"10 samples per second", "10 seconds"};
+    QTest::newRow("manual") << QList<int>{0, 0, 1} << QStringList{"Manual: a sample per press", "Up to 100 samples"};
+    QTest::newRow("event timing") << QList<int>{1, 1, 1} << QStringList{"Event timing: velocity", "Until Run is pressed again"};
+    QTest::newRow("no logger, no run") << QList<int>{0, 0, 0} << QStringList{"10 samples per second", ""};
 }
 
 void TestSetupSummary::bandSaysWhatTheRunWillDo()
 {
-    QFETCH(int, sampling);
-    QFETCH(int, runMode);
-    QFETCH(int, measurement);
-    QFETCH(bool, plugged);
-    QFETCH(QString, rate);
-    QFETCH(QString, duration);
+    QFETCH(QList<int>, state);
+    QFETCH(QStringList, band);
     SummaryBench b(70.0);
     b.add(8, {true, false});
     CSetupWindow& c = *b.host.m_pController;
     c.OnSetupSummaryChanged();
     // 100 samples at 10 a second, chosen as the full window's combo boxes choose them.
     b.host.m_Logger.m_Interval = ExperimentInterval{0.1, 100.0, 0};
-    QComboBox* rates = c.fullSetupWindow()->form()->RateComboBox;
-    const int tenPerSecond = c.m_UiRateCodes.indexOf(7);
-    QVERIFY(tenPerSecond >= 0);
-    rates->setCurrentIndex(tenPerSecond);
-    c.rateChanged(tenPerSecond);
-    c.durationChanged(c.m_SampleCounts.indexOf(100));
-    c.samplingTypeChanged(sampling);
-    // The mode button's dialog sets the run mode, and the window manager has the band told.
-    b.host.m_RunMode = runMode;
-    b.host.setup().m_TimingMeasurement = measurement;
-    if (!plugged) {
+    c.fullSetupWindow()->form()->RateComboBox->setCurrentIndex(c.m_UiRateCodes.indexOf(7));
+    c.rateChanged(c.m_UiRateCodes.indexOf(7));
+    c.samplingTypeChanged(state[0]);
+    b.host.m_RunMode = state[1];
+    b.host.setup().m_TimingMeasurement = 1;
+    if (!state[2])
         b.host.m_Logic.m_pLoggers[0] = nullptr;
-        c.durationChanged(c.m_SampleCounts.indexOf(100));
-    }
-    c.refreshSummary();
-    QCOMPARE(b.w().rateLabel()->text(), rate);
-    QCOMPARE(b.w().durationLabel()->text(), duration);
+    c.durationChanged(c.m_SampleCounts.indexOf(100));
+    QCOMPARE((QStringList{b.w().rateLabel()->text(), b.w().durationLabel()->text()}), band);
 }
 
 KORVANTA_TEST_MAIN(TestSetupSummary)

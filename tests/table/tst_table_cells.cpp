@@ -24,7 +24,6 @@ private slots:
     void manualXValuesFillTheTimeColumn();
     void timeColumnFollowsTheFirstColumnsRun_data();
     void timeColumnFollowsTheFirstColumnsRun();
-    void aMissingResultShowsAsAnEmptyCell();
     void paintPassReadsTheSameTextsAsDirectReads();
     void paintPassOfAViewShowsNewestRows();
     void editingStoresANumberAndMarksTheWorkspace();
@@ -101,73 +100,42 @@ void TestTableCells::manualXValuesFillTheTimeColumn()
 
 void TestTableCells::timeColumnFollowsTheFirstColumnsRun_data()
 {
-    QTest::addColumn<QString>("first");    // the series of the table's first column
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<QStringList>("texts");   // the time column's first two cells
-    QTest::newRow("run sampled by hand") << "hand" << "Samples" << QStringList{"0", "1"};
-    QTest::newRow("run with typed masses") << "massRun" << "Mass(g)" << QStringList{"10", "20"};
-    QTest::newRow("series computed from it") << "derived" << "Mass(g)" << QStringList{"10", "20"};
-    QTest::newRow("timed run") << "auto" << "Time" << QStringList{"0", "0.1"};
-    QTest::newRow("photogate results") << "timing" << "Event" << QStringList{"0", "1"};
-    QTest::newRow("last run's own masses") << "lastRun" << "Length(cm)" << QStringList{"3", "6"};
+    QTest::addColumn<int>("first");   // the run whose first series is dropped; 5 a series computed from run 1
+    QTest::addColumn<QStringList>("cells");   // the time column's title, its first two cells, the data's
+    QTest::newRow("run sampled by hand") << 0 << QStringList{"Samples", "0", "1", "100", "101"};
+    QTest::newRow("run with typed masses") << 1 << QStringList{"Mass(g)", "10", "20", "100", "101"};
+    QTest::newRow("series computed from it") << 5 << QStringList{"Mass(g)", "10", "20", "1000", "1001"};
+    // A collision whose struck cart missed its gate: the gap is an empty cell.
+    QTest::newRow("photogate results") << 2 << QStringList{"Event", "0", "1", "100", ""};
 }
 
 void TestTableCells::timeColumnFollowsTheFirstColumnsRun()
 {
-    QFETCH(QString, first);
-    QFETCH(QString, title);
-    QFETCH(QStringList, texts);
-    // Runs in the order recorded: the last one has manual X values of its own, which no other
-    // run's column may show.
+    QFETCH(int, first);
+    QFETCH(QStringList, cells);
+    // Runs 1 and 3 typed masses (the last run's may show in no other run's table).
     CTableHost host;
-    QHash<QString, int> key;
-    auto typed = [&](CDataFolder* run, const QString& name, const QString& unit, double step) {
-        const int k = host.m_Data.CreateDataBranch(SensorIndexManualX, 1.0, -1, -1, run->m_Key);
-        run->AddBranchKey(k);
-        CDataBranch* x = host.m_Data.GetDataBranch(k);
-        x->m_Name = name;
-        x->m_Unit = unit;
-        host.fill(k, 3, 0, 0.0);
+    QList<CDataFolder*> runs{host.addRun({72}, 3, 1.0), host.addRun({72, SensorIndexManualX}, 3, 1.0),
+                             host.addRun({SensorIndexTimingResult}, 3, 1.0)};
+    runs << host.addRun({72, SensorIndexManualX}, 3, 1.0);
+    for (CDataFolder* run : {runs[1], runs[3]}) {
+        CDataBranch* x = host.m_Data.GetDataBranch(run->GetBranchKey(1));
+        x->m_Name = "Mass";
+        x->m_Unit = "g";
         for (int i = 0; i < 3; ++i)
-            x->SetYSample(i, step * (i + 1));
-    };
-    host.m_Setup.m_RateCode = 0;
-    key["hand"] = host.addRun({72}, 3, 1.0)->GetBranchKey(0);
-    CDataFolder* masses = host.addRun({72}, 3, 1.0);
-    key["massRun"] = masses->GetBranchKey(0);
-    typed(masses, "Mass", "g", 10.0);
-    key["derived"] = host.addDerived(key["massRun"], 3);
-    key["timing"] = host.addRun({SensorIndexTimingResult}, 3, 1.0)->GetBranchKey(0);
-    host.m_Setup.m_RateCode = 7;
-    key["auto"] = host.addRun({72}, 3, 0.1)->GetBranchKey(0);
-    host.m_Setup.m_RateCode = 0;
-    CDataFolder* last = host.addRun({72}, 3, 1.0);
-    key["lastRun"] = last->GetBranchKey(0);
-    typed(last, "Length", "cm", 3.0);
-
-    // Dropped from the data tree into a new table.
+            x->SetYSample(i, (run == runs[1] ? 10.0 : 50.0) * (i + 1));
+    }
+    host.m_Data.GetDataBranch(runs[2]->GetBranchKey(0))->SetYSample(1, MissingValue);
+    const int key = first == 5 ? host.addDerived(runs[1]->GetBranchKey(0), 3) : runs[first]->GetBranchKey(0);
     CTableWindow* table = host.newTable();
-    QMimeData mime;
-    mime.setText(QStringLiteral("Run,%1").arg(key[first]));
+    QMimeData mime;   // dropped from the data tree
+    mime.setText(QStringLiteral("Run,%1").arg(key));
     QDropEvent drop(QPointF(5, 5), Qt::MoveAction, &mime, Qt::LeftButton, Qt::NoModifier);
     static_cast<QObject*>(table)->event(&drop);
-    CTableDelegate* cells = table->bodyDelegate();
-    QCOMPARE(table->dataColumnCount(), 1);
-    QCOMPARE(cells->timeColumn()->m_Name, title);
-    QCOMPARE((QStringList{cells->cellText(0, 1), cells->cellText(1, 1)}), texts);
-}
-
-void TestTableCells::aMissingResultShowsAsAnEmptyCell()
-{
-    // A collision whose struck cart missed its gate: the gap holds that gate's turn.
-    CTableHost host;
-    CDataFolder* run = host.addRun({SensorIndexTimingResult}, 3, 1.0);
-    host.m_Data.GetDataBranch(run->GetBranchKey(0))->SetYSample(1, MissingValue);
-    CTableWindow* table = host.newTable();
-    table->addColumnByKey(run->GetBranchKey(0), nullptr);
-    CTableDelegate* cells = table->bodyDelegate();
-    QCOMPARE((QStringList{cells->cellText(0, 2), cells->cellText(1, 2), cells->cellText(2, 2)}),
-             (QStringList{"100", "", "102"}));
+    CTableDelegate* d = table->bodyDelegate();
+    QCOMPARE((QStringList{d->timeColumn()->m_Name, d->cellText(0, 1), d->cellText(1, 1), d->cellText(0, 2),
+                          d->cellText(1, 2)}),
+             cells);
 }
 
 void TestTableCells::paintPassReadsTheSameTextsAsDirectReads()

@@ -214,41 +214,19 @@ private slots:
         QCOMPARE(b->m_Unit, QString("m/s"));
         QCOMPARE(b->m_Interval, 1.0);
         QCOMPARE(b->m_RateCode, 0);
+        // A collision's results take turns at the two gates, and its series says so.
+        setup().m_TimingApproach = 2;
+        dm().CreateDataEntries(m_logger.get(), 3);
+        QCOMPARE(RunBranch(0)->m_Name, QString("Velocity (gate 1, gate 2 in turn)"));
     }
 
-    void seriesNamesTellTheirSourcesApart_data()
+    void twoSensorsOfOneKindNameTheirPorts()
     {
-        QTest::addColumn<QList<int>>("sensors");
-        QTest::addColumn<int>("mode");
-        QTest::addColumn<int>("approach");   // of a timing run: 1 between gates, 2 collision
-        QTest::addColumn<QStringList>("names");
-        QTest::newRow("one gate") << QList<int>{111} << 0 << -1 << QStringList{"PhotoGate"};
-        QTest::newRow("two gates") << QList<int>{111, 111} << 0 << -1
-                                   << QStringList{"PhotoGate (port 1)", "PhotoGate (port 2)"};
-        QTest::newRow("two kinds") << QList<int>{111, 1} << 0 << -1 << QStringList{"PhotoGate", "Voltage"};
-        QTest::newRow("two gates downloaded") << QList<int>{111, 111} << 2 << -1
-                                              << QStringList{"PhotoGate (port 1)", "PhotoGate (port 2)"};
-        QTest::newRow("velocity between gates") << QList<int>{111, 111} << 3 << 1 << QStringList{"Velocity"};
-        QTest::newRow("collision") << QList<int>{111, 111} << 3 << 2
-                                   << QStringList{"Velocity (gate 1, gate 2 in turn)"};
-    }
-
-    void seriesNamesTellTheirSourcesApart()
-    {
-        QFETCH(QList<int>, sensors);
-        QFETCH(int, mode);
-        QFETCH(int, approach);
-        QFETCH(QStringList, names);
-        for (int s : sensors)
+        for (int s : {111, 111, 1})
             AddSensor(s, {0}, 1);
-        m_logger->m_SensorList.assign(sensors.begin(), sensors.end());
-        setup().m_TimingMeasurement = 1;
-        setup().m_TimingApproach = approach;
-        dm().CreateDataEntries(m_logger.get(), static_cast<unsigned char>(mode));
-        QStringList made;
-        for (int k = 0; k < dm().GetLastDataFolder()->GetNumberBranches(); ++k)
-            made << RunBranch(k)->m_Name;
-        QCOMPARE(made, names);
+        dm().CreateDataEntries(m_logger.get(), 0);
+        QCOMPARE((QStringList{RunBranch(0)->m_Name, RunBranch(1)->m_Name, RunBranch(2)->m_Name}),
+                 (QStringList{"PhotoGate (port 1)", "PhotoGate (port 2)", "Voltage"}));
     }
 
     void manualXRun()
