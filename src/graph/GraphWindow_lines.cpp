@@ -349,9 +349,8 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
 {
     const CGraphPlot plot = GetPlot(plotIndex);
     const CDataBranch* branch = GetDataBranch(plotIndex);
-    // Without its X-axis branch an XY curve has nothing to stand on; it is left out.
-    const CDataBranch* xBranch = (dataStore() && m_XPlot.m_Key != -1) ? dataStore()->GetDataBranch(m_XPlot.m_Key)
-                                                                        : nullptr;
+    // Without X values of its own run an XY curve has nothing to stand on; it is left out.
+    const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
     if (!branch || !xBranch)
         return;
     const CCurveFrame frame = Frame(m_GraphRect, m_XMin, m_XMax, plot, isLive(), 0.7);
@@ -359,7 +358,7 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
         m_XYLayers.append(CXYLayer());
     CXYLayer& layer = m_XYLayers[plotIndex];
     const int settled = int(std::min<long long>(SettledXYSamples(*branch, *xBranch), to >= 0 ? to : LLONG_MAX));
-    const bool same = layer.m_Key == plot.m_Key && layer.m_XKey == m_XPlot.m_Key && layer.m_Color == plot.m_Color
+    const bool same = layer.m_Key == plot.m_Key && layer.m_XKey == xBranch->m_Key && layer.m_Color == plot.m_Color
         && layer.m_Frame.m_Rect == frame.m_Rect && layer.m_Frame.m_XMin == frame.m_XMin
         && layer.m_Frame.m_XMax == frame.m_XMax && layer.m_Frame.m_YMin == frame.m_YMin
         && layer.m_Frame.m_YMax == frame.m_YMax && layer.m_Frame.m_Style == frame.m_Style
@@ -368,7 +367,7 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
     if (!same) {
         layer = CXYLayer();
         layer.m_Key = plot.m_Key;
-        layer.m_XKey = m_XPlot.m_Key;
+        layer.m_XKey = xBranch->m_Key;
         layer.m_Color = plot.m_Color;
         layer.m_Frame = frame;
         layer.m_From = from;
@@ -450,7 +449,9 @@ void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBr
     const CDataBranch* parent = data->GetDataBranch(branch->m_RelatedKey);
     if (!parent)
         return;
-    const CDataBranch* xBranch = m_XPlot.m_Key != -1 ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+    const CDataBranch* xBranch = m_XPlot.m_Key != -1 ? XBranchOfPlot(plotIndex) : nullptr;
+    if (m_XPlot.m_Key != -1 && !xBranch)
+        return;
     int parentPlot = -1;
     for (int i = 0; i < m_Plots.size(); ++i)
         if (m_Plots.at(i).m_Key == parent->m_Key)

@@ -8,6 +8,7 @@
 #include <QColor>
 #include <QList>
 #include <QObject>
+#include <QPair>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -69,6 +70,12 @@ public:
     bool durationText(QString* text) const;
     // The duration text of a total run time in seconds.
     static QString FormatDuration(double totalSeconds);
+    // What the summary's rate and duration lines say of the run the Run button starts: the
+    // rate and its duration, or, for manual sampling and event timing, what those runs do.
+    static QPair<QString, QString> SummaryRunTexts(int runMode, int rateCode, int samples, int timingMeasurement,
+                                                   const QString& rateName, const QString& duration);
+    // Puts them on the summary window (also when the main window's run mode changed).
+    void refreshSummary();
 
     // The window the arrangement places (the full or the summary window); null until the
     // setup windows exist.
