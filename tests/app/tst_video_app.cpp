@@ -192,6 +192,9 @@ void TestVideoApp::reopenedWorkspaceShowsWhatWasSaved()
     QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 15000);
     const QVector<QPoint> trail = w->TrackingRun().m_Trail;
     QCOMPARE(trail.size(), v.frames);
+    // Made wider than the picture's shape by the user: a newly opened file would refit it.
+    w->setGeometry(300, 200, 760, 420);
+    const QRect videoPlace = w->geometry();
     auto* graph = qobject_cast<CGraphWindow*>(wm->ShowGraphWindow());
     QVERIFY(graph);
     const CDataFolder* run = wm->GetDataManager()->GetLastDataFolder();
@@ -213,6 +216,7 @@ void TestVideoApp::reopenedWorkspaceShowsWhatWasSaved()
     // The video comes back on its first frame with the axis and the dots of the track drawn.
     QTRY_VERIFY_WITH_TIMEOUT(settled(back), 10000);
     QCOMPARE(back->axisOrigin, QPoint(50, 60));
+    QCOMPARE(back->size(), videoPlace.size());
     QCOMPARE(back->TrackingRun().m_Trail, trail);
     for (int k : {0, v.frames / 2, v.frames - 1})
         QVERIFY2(dotDrawnAt(back, trail.at(k)), qPrintable(QString::number(k)));
