@@ -41,8 +41,12 @@ constexpr int s_MaxReduction = 4;
 constexpr int s_SceneryDifference = 40;
 // Fewer moved pixels than this (or than a fiftieth of the template) tell nothing.
 constexpr int s_MinMovedPixels = 25;
+// The weight of the pixels that did not move: the scenery, but also the part of the object
+// that lies where the object is now, whose edges place a plain-coloured object.
+constexpr float s_StillWeight = 0.35f;
 
-// The best place of the object in frame; with a mask only the object's pixels it marks count.
+// The best place of the object in frame; with weights, each template pixel's difference counts
+// by its weight.
 cv::Point bestMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, const cv::Mat& mask)
 {
     cv::Mat result;
@@ -96,13 +100,18 @@ bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPo
         // The scenery cut out around the object stays where it was while the object moves on.
         // Compared as well, it holds the match to the place the object was cut from, or pulls
         // it to wherever it happens to fit: the more, the larger the selection is against the
-        // object. So only the pixels that moved with the object are compared, when they can be
-        // told apart.
+        // object. So the pixels that moved with the object count fully, when they can be told
+        // apart, and the rest only a little.
         const cv::Mat moved = MovedPixels(frame, objectTemplate, cutFrom);
+        cv::Mat weights;
+        if (!moved.empty()) {
+            weights = cv::Mat(moved.size(), CV_32F, cv::Scalar(s_StillWeight));
+            weights.setTo(1.0f, moved);
+        }
         const int reduction = std::min(s_MaxReduction, std::min(objectTemplate.cols, objectTemplate.rows) / s_MinReducedSide);
         cv::Point best;
         if (frame.cols * frame.rows <= s_DirectSearchPixels || reduction < 2) {
-            best = bestMatch(frame, objectTemplate, moved);
+            best = bestMatch(frame, objectTemplate, weights);
         } else {
             // A large frame is searched whole, coarse to fine, to keep up with the video: first
             // over a reduced copy of frame and object, then at full resolution around the
@@ -110,20 +119,17 @@ bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPo
             const double f = 1.0 / reduction;
             cv::Mat smallFrame;
             cv::Mat smallObject;
-            cv::Mat smallMoved;
+            cv::Mat smallWeights;
             cv::resize(frame, smallFrame, cv::Size(), f, f, cv::INTER_AREA);
             cv::resize(objectTemplate, smallObject, cv::Size(), f, f, cv::INTER_AREA);
-            if (!moved.empty()) {
-                // Every reduced pixel that holds some of the object takes part.
-                cv::resize(moved, smallMoved, smallObject.size(), 0, 0, cv::INTER_AREA);
-                smallMoved = smallMoved > 0;
-            }
-            const cv::Point coarse = bestMatch(smallFrame, smallObject, smallMoved) * reduction;
+            if (!weights.empty())
+                cv::resize(weights, smallWeights, smallObject.size(), 0, 0, cv::INTER_AREA);
+            const cv::Point coarse = bestMatch(smallFrame, smallObject, smallWeights) * reduction;
             const int margin = 2 * reduction;
             const cv::Rect area = cv::Rect(coarse.x - margin, coarse.y - margin, objectTemplate.cols + 2 * margin,
                                            objectTemplate.rows + 2 * margin)
                                   & cv::Rect(0, 0, frame.cols, frame.rows);
-            best = bestMatch(frame(area), objectTemplate, moved) + area.tl();
+            best = bestMatch(frame(area), objectTemplate, weights) + area.tl();
         }
         if (location)
             *location = QPoint(best.x, best.y);
