@@ -11,7 +11,6 @@
 #include <QBuffer>
 #include <QDataStream>
 #include <QEnterEvent>
-#include <QMdiArea>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -28,14 +27,6 @@ public:
     bool AlignToGrid() const override { return m_bAlign; }
     CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Hub); }
     bool m_bAlign = true;
-    CKorvantaSignals m_Hub;
-};
-
-class CFakeArea : public QMdiArea, public IChildWindowHost
-{
-public:
-    bool AlignToGrid() const override { return false; }
-    CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Hub); }
     CKorvantaSignals m_Hub;
 };
 
@@ -76,8 +67,6 @@ private slots:
     void recordRoundTrip();
     void recordDamaged_data();
     void recordDamaged();
-    void recordKeepsWindowState_data();
-    void recordKeepsWindowState();
     void snapArithmetic();
     void snapWindow();
     void noSnapWhenAlignOff();
@@ -131,50 +120,6 @@ void TestShellWindow::recordRoundTrip()
     qint32 after = 0;
     in >> after;
     QCOMPARE(after, qint32(0x12345678));
-}
-
-void TestShellWindow::recordKeepsWindowState_data()
-{
-    QTest::addColumn<int>("state");
-    QTest::newRow("normal") << int(Qt::WindowNoState);
-    QTest::newRow("minimised") << int(Qt::WindowMinimized);
-    QTest::newRow("maximised") << int(Qt::WindowMaximized);
-}
-
-void TestShellWindow::recordKeepsWindowState()
-{
-    QFETCH(int, state);
-    const QRect place(30, 40, 320, 240);
-    CFakeArea area;
-    area.resize(900, 700);
-    area.show();
-    auto* a = new CKorvantaWindow(&area, Qt::SubWindow);
-    area.addSubWindow(a);
-    a->setGeometry(place);
-    a->show();
-    if (state != 0)
-        a->setWindowState(Qt::WindowStates(state));
-    QCOMPARE(a->NormalGeometry(), place);
-    QByteArray bytes;
-    {
-        QDataStream out(&bytes, QIODevice::WriteOnly);
-        QCOMPARE(a->saveToFile(&out), 0);
-    }
-    // The fields hold the window's normal place; its state follows only when it is not normal.
-    QVERIFY(bytes.contains(be16(1101) + be32(30) + be16(1102) + be32(40) + be16(1103) + be32(320)));
-    QVERIFY(bytes.endsWith(be16(1104) + be32(240) + (state ? be16(1116) + be32(state) : QByteArray()) + be16(1114)));
-
-    auto* b = new CKorvantaWindow(&area, Qt::SubWindow);
-    area.addSubWindow(b);
-    QDataStream in(bytes.mid(2));
-    QCOMPARE(b->loadFromFile(&in), 0);
-    QCOMPARE(int(b->StoredState()), state);
-    QCOMPARE(b->geometry(), place);
-    b->show();
-    b->ApplyStoredState();
-    QCOMPARE(int(b->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)), state);
-    b->showNormal();
-    QCOMPARE(b->geometry(), place);
 }
 
 void TestShellWindow::recordDamaged_data()

@@ -10,7 +10,6 @@
 #include "Core/Data/DataManager.h"
 #include "graph/GraphWindow.h"
 #include "support/ScriptedPrompter.h"
-#include "table/NotesWindow.h"
 #include "../video/support/VideoFixture.h"
 #include "../video/support/VideoHost.h"
 #include "video/VideoAnlysisWindow.h"
