@@ -538,7 +538,9 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
         return QRect((tile % columns) * TileColumns, (tile / columns) * TileRows, TileColumns, TileRows)
             .intersected(QRect(0, 0, t.width, t.height));
     };
-    const int chunks = threads;
+    // Several chunks a thread, handed out as threads come free: a thread that joins late (the
+    // walk's, done with its batch) still finds some left.
+    const int chunks = threads * 4;
     m_Found.resize(size_t(chunks));
     // Each chunk of segments lists, in order, the tiles each segment's stroke reaches that still
     // hold pixels that may change (a pixel that holds the colour keeps it). Whether the stroke
