@@ -478,7 +478,9 @@ bool CXYCoverage::Handles(const QImage& image, const QColor& colour)
 }
 
 CXYCoverage::CXYCoverage(QImage& image, QPoint origin, const QColor& colour, CXYCoverageMaps* maps)
-    : m_Image(image), m_Origin(origin), m_Colour(colour), m_Maps(maps ? *maps : m_OwnMaps)
+    : m_Image(image), m_Origin(origin), m_Colour(colour), m_Maps(maps ? *maps : m_OwnMaps), m_Tint(m_Maps.tint),
+      m_ChannelNeed(m_Maps.channelNeed), m_Found(m_Maps.found), m_Counts(m_Maps.counts), m_Starts(m_Maps.starts),
+      m_Entries(m_Maps.entries)
 {
 }
 
@@ -486,8 +488,7 @@ void CXYCoverage::paint(const QPoint* points, int count, int threads)
 {
     if (count < 2 || m_Image.isNull())
         return;
-    if (!m_bReady)
-        makeTables();
+    makeTables();
     if (count - 1 < SerialSegments || threads < 2)
         paintSerial(points, count);
     else
@@ -497,8 +498,10 @@ void CXYCoverage::paint(const QPoint* points, int count, int threads)
 
 void CXYCoverage::makeTables()
 {
-    m_bReady = true;
     const uint pixel = qPremultiply(m_Colour.rgba());
+    if (m_Maps.tablesFor == pixel && pixel != 0)
+        return;
+    m_Maps.tablesFor = pixel;
     for (uint a = 0; a < 256; ++a)
         m_Tint[a] = ByteMul(pixel, a);
     // A blend at coverage a changes a channel from v to the colour's c by
