@@ -13,7 +13,7 @@
 #include <memory>
 
 #include "../tests/common/GraphTestHost.h"
-#include "../tests/common/ProcessAffinity.h"
+#include "affinity/ProcessAffinity.h"
 #include "graph/GraphWindow.h"
 
 #include <algorithm>

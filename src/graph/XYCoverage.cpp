@@ -15,8 +15,8 @@ namespace {
 // one after the other: tiles of few rows share that spot out over more threads.
 constexpr int TileRows = 8;
 constexpr int TileColumns = 32;
-// Batches of fewer segments are painted on the calling thread alone: sorting them into tiles
-// and waking the pool would cost more than they do.
+// Batches of fewer segments are painted in order, not sorted into tiles: sorting them would
+// cost more than it saves.
 constexpr int SerialSegments = 4096;
 // The float sums of a pixel's area are off by far less than this share of a level; a pixel
 // the stroke covers whole must come out at the full level, as the painter's fixed point has it.
@@ -405,7 +405,16 @@ bool Unchanging(QPoint a, QPoint b, const QRect& area, const CTarget& t)
     const int right = std::min(area.right(), std::max(a.x(), b.x()) + 1);
     if (left > right)
         return true;
-    if (right - left <= 32) {
+    if ((left >> 5) == (right >> 5)) {
+        // Within one word of open bits, as always within a tile: one mask for every row.
+        const int word = left >> 5;
+        const quint32 mask = Columns(left, right, word << 5);
+        quint32 any = 0;
+        for (int y = top; y <= bottom; ++y)
+            any |= t.openOf(y)[word] & mask;
+        if (!any)
+            return true;
+    } else if (right - left <= 32) {
         quint64 any = 0;
         for (int y = top; y <= bottom; ++y)
             any |= OpenBits(t.openOf(y), left, right);
@@ -489,7 +498,9 @@ void CXYCoverage::paint(const QPoint* points, int count, int threads)
     if (count < 2 || m_Image.isNull())
         return;
     makeTables();
-    if (count - 1 < SerialSegments || threads < 2)
+    // Tiles pay on one thread too: a tile's pixels and maps stay in the cache while its strokes
+    // are blended, and no stroke is wider than a tile's word of open bits.
+    if (count - 1 < SerialSegments)
         paintSerial(points, count);
     else
         paintInTiles(points, count, threads);

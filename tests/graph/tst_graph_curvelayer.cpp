@@ -3,7 +3,7 @@
 // after the other gives: over every style, opaque and see-through colours, plot areas of many
 // widths, strokes reaching past the edges, and in a whole graph window.
 #include "common/GraphTestHost.h"
-#include "common/ProcessAffinity.h"
+#include "affinity/ProcessAffinity.h"
 #include "graph/CurveLayer.h"
 #include "graph/GraphWindow.h"
 
