@@ -326,6 +326,7 @@ public:
         bool m_bRescaleX = false;
         bool m_bRescaleY = false;
         int m_LeftOut = 0;   // segments not drawn as their pixels held the colour already
+        double m_NsPerSample = 0.0;   // on screen, the slowest rate of the last paint's stretches
     };
     QList<CXYLayer> m_XYLayers;
     // A paint on screen extends the XY layers for about this long, shows what they hold and
