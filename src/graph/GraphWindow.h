@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
+#include <QStringList>
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
@@ -88,6 +89,18 @@ public:
     CGraphPlot GetPlot(int index) const;
     void UpdatePlot(const CGraphPlot& plot, int plotIndex);
     CDataBranch* GetDataBranch(int index) const;
+    // On an XY graph, what plot index is drawn against: the X-axis quantity in the plot's own
+    // run (GraphWindow_xruns.cpp); null when that run holds none, and the plot is not drawn.
+    CDataBranch* XBranchOfPlot(int index) const;
+    // Whether plot index shows a curve: visible, and on an XY graph with X values of its own.
+    bool PlotIsDrawn(int index) const;
+    // The range of the X values the drawn curves of an XY graph stand on; false when none.
+    bool DrawnXRange(float& lo, float& hi) const;
+    // Of the keys dropped on an XY graph, those whose run holds no X-axis values (their runs'
+    // names appended to runs), and the notice that names them.
+    QList<int> KeysWithoutOwnX(const QList<int>& keys, QStringList* runs) const;
+    static QString NoOwnXText(const QStringList& runs, const QString& xTitle);
+    void SayNoOwnX(const QStringList& runs);
     int GetNumPlots() const { return m_Plots.size(); }
     int GetNumVisiblePlots() const;
     int PlotIndexToVisiblePlotIndex(int index) const;
@@ -313,6 +326,7 @@ public:
         bool m_bRescaleX = false;
         bool m_bRescaleY = false;
         int m_LeftOut = 0;   // segments not drawn as their pixels held the colour already
+        double m_NsPerSample = 0.0;   // on screen, the slowest rate of the last paint's stretches
     };
     QList<CXYLayer> m_XYLayers;
     // A paint on screen extends the XY layers for about this long, shows what they hold and
@@ -396,6 +410,10 @@ public:
     // Export (GraphWindow_csv.cpp): the file name offered on a date, and the columns of the
     // plots as they are now.
     static QString DefaultCsvName(const QDate& date);
+    // What the export says when the file is written but nothing opens it.
+    static QString CsvNotOpenedText(const QString& path);
+    // The unit of a column: the plot's, or what an unlabelled series is measured in.
+    static QString CsvUnit(const CDataBranch& branch, const QString& unit);
     QList<CCsvColumn> CsvColumns() const;
     // Copy and print (GraphWindow_print.cpp): the part of the window they show.
     QRect PictureRect();

@@ -105,7 +105,6 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
         m_CursorSampleDelta = 0;
         return;
     }
-    CDataManager* data = dataStore();
     if (switchOn) {
         m_Cursor1Plot = m_LeftScalePlot;
         if (m_Cursor1Plot == -1)
@@ -118,7 +117,12 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
             return;
         }
         if (m_GraphType == XYGraph) {
-            CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+            CDataBranch* xBranch = XBranchOfPlot(m_Cursor1Plot);
+            if (!xBranch) {
+                // A curve not drawn (no X values of its own run) carries no cursor.
+                m_Cursor1Plot = -1;
+                return;
+            }
             int idx = 0;
             const float value = FindNearestY(xBranch, (m_XMax + m_XMin) * 0.5f, idx);
             idx = ClampSample(idx, count);
@@ -148,7 +152,7 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
         return;
     m_Cursor1Plot = n;
     if (m_GraphType == XYGraph) {
-        CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+        CDataBranch* xBranch = XBranchOfPlot(n);
         s = ClampSample(s, count);
         m_Cursor1Sample = s;
         m_Cursor1X = xBranch ? float(xBranch->GetYSample(s)) : 0.0f;
@@ -194,8 +198,7 @@ void CGraphWindow::SelectCursor2Plot(QPoint*, bool)
     }
     m_Cursor2Plot = m_Cursor1Plot;
     if (m_GraphType == XYGraph) {
-        CDataManager* data = dataStore();
-        CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+        CDataBranch* xBranch = XBranchOfPlot(m_Cursor1Plot);
         // Only samples both branches hold have a point.
         const int points = std::min(count, xBranch ? xBranch->GetYSize() : 0);
         m_Cursor2Sample = XYCursor2Sample(m_Cursor1Sample, m_Cursor2Sample, m_CursorSampleDelta, points);

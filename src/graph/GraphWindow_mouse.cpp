@@ -626,8 +626,7 @@ void CGraphWindow::DoDragCursor(QPoint p)
     float x = 0.0f, y = 0.0f;
     int sample = k == 1 ? m_Cursor1Sample : m_Cursor2Sample;
     if (m_GraphType == XYGraph) {
-        CDataManager* data = dataStore();
-        const CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+        const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
         const int s = nearestXYSample(plotIndex, p, nullptr);
         if (s < 0 || !xBranch)
             return;

@@ -162,8 +162,8 @@ CGraphPlot CGraphWindow::FindNearestPlot(QPoint* point, int& plotIndex)
 
 int CGraphWindow::nearestXYSample(int plotIndex, const QPoint& point, double* distance2)
 {
-    CDataManager* data = dataStore();
-    const CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+    // Each curve stands on the X values of its own run.
+    const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
     const CDataBranch* branch = GetDataBranch(plotIndex);
     if (!xBranch || !branch)
         return -1;

@@ -35,8 +35,7 @@ void CSetupWindow::refreshDuration()
         m_DurationText = text;
     if (m_pFull)
         m_pFull->updateDurationLabel();
-    if (m_pMinimal)
-        m_pMinimal->durationLabel()->setText(m_DurationText);
+    refreshSummary();
 }
 
 void CSetupWindow::activeMeasurementsChanged()

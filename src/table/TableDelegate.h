@@ -12,6 +12,7 @@
 #include <memory>
 
 class CDataBranch;
+class CDataFolder;
 class CDataManager;
 class IPrompter;
 class QFontMetrics;
@@ -68,6 +69,13 @@ public:
     int getMaxSizeDataColumn() const;
     QString getIndexColumnTextByRow(int row) const;
     QString getTimeColumnTextByRow(int row) const;
+    // The time column follows the run of the first data column: that run's manual X values
+    // when it has them (null otherwise), and a title saying what the column holds: the manual
+    // X name and unit, "Event" for timing results, "Samples" for a run sampled by hand, else
+    // "Time". refreshTimeColumn puts the title on the column.
+    CDataBranch* timeColumnManualX() const;
+    QString timeColumnTitle() const;
+    void refreshTimeColumn();
     QString getDataText(int row, int dataColumn) const;
     // The text of a cell as the screen shows it (empty where nothing shows).
     QString cellText(int row, int viewColumn) const;
@@ -119,6 +127,7 @@ protected:
     ColumnCache* passColumn(int d) const;
     double firstColumnInterval() const;
     int firstSensorIndex() const;
+    CDataFolder* timeColumnRun() const;
 
     std::shared_ptr<CTableColumnSet> m_pSet;
     QFont m_DefaultFont;

@@ -246,6 +246,8 @@ void CVideoAnlysisWindow::InitToolBar()
 
 void CVideoAnlysisWindow::UpdateButtons()
 {
+    // Play state also changes where no command runs (a stop inside a step, a closed file).
+    showPlayState();
     VideoButtonInputs in;
     in.available = mediaPlayer && mediaPlayer->isVideoAvailable();
     in.playing = playState == Playing;
@@ -334,6 +336,7 @@ void CVideoAnlysisWindow::OnStopPlayback()
     if (mediaPlayer)
         mediaPlayer->stop();
     playState = Stopped;
+    showPlayState();
     // The player may have run on past the first frame before the rewind took: fetch the first
     // frame as a step would, so the picture is the position the window stands on.
     if (afterLoad)

@@ -126,7 +126,7 @@ QImage CVideoAnlysisWindow::TrackTemplateMatch(QImage& frame, QImage& tmpl)
 {
     QPoint location;
     QString error;
-    if (!::TrackTemplateMatch(frame, tmpl, &location, &error)) {
+    if (!::TrackTemplateMatch(frame, tmpl, &location, &error, selectionRect)) {
         // An object that cannot be searched for (cut at the picture's edge, or from another
         // video) ends the run with a message instead of failing on every frame.
         // The box waits for the next turn of the event loop: shown from inside the frame

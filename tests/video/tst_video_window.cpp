@@ -36,6 +36,8 @@ private slots:
     void h264Mp4Loads();
     void steppingLandsOnFrames();
     void sliderSeeksToFrame();
+    void playShowsStartAndPlayingAtOnce_data();
+    void playShowsStartAndPlayingAtOnce();
     void sliderGesturesMoveFrameAndHandle_data();
     void sliderGesturesMoveFrameAndHandle();
     void pictureKeepsItsShape();
@@ -246,6 +248,42 @@ void TestVideoWindow::sliderSeeksToFrame()
     // The value of the frame already shown does nothing.
     w->OnSliderChanged();
     QCOMPARE(w->surface()->frameCounter, qint64(15));
+}
+
+void TestVideoWindow::playShowsStartAndPlayingAtOnce_data()
+{
+    QTest::addColumn<bool>("stopByCommand");
+    QTest::newRow("played to the end") << false;
+    QTest::newRow("stopped by the command") << true;
+}
+
+void TestVideoWindow::playShowsStartAndPlayingAtOnce()
+{
+    QFETCH(bool, stopByCommand);
+    auto picture = [](const QIcon& icon) { return icon.pixmap(38, 38).toImage(); };
+    const QImage playSign = picture(QIcon(QStringLiteral("://images/Video/Play_normal.png")));
+    const QImage stopSign = picture(QIcon(QStringLiteral("://images/Video/Stop_normal.png")));
+    QVERIFY(playSign != stopSign);
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    MultiAction* play = w->action(CVideoAnlysisWindow::KeyPlay);
+    w->slider()->setValue(100);
+    w->OnSliderChanged();
+    QVERIFY(waitForFrame(w, 15));
+    QTRY_VERIFY(!w->isStepping);
+    const QString start = VideoPlayback::TimeText(w->videoDuration, 0, w->frameCount);
+    QVERIFY(w->slider()->value() > 0 && w->timeText()->text() != start);
+    QCOMPARE(picture(play->icon()), playSign);
+    // Play goes back to the start: the handle and the time show it before any frame comes, and
+    // the command shows that the video plays.
+    w->OnPlayVideo();
+    QCOMPARE(w->slider()->value(), 0);
+    QCOMPARE(w->timeText()->text(), start);
+    QCOMPARE(picture(play->icon()), stopSign);
+    if (stopByCommand)
+        w->OnPlayVideo();
+    QTRY_VERIFY_WITH_TIMEOUT(w->playState == CVideoAnlysisWindow::Stopped, 10000);
+    QCOMPARE(picture(play->icon()), playSign);
 }
 
 void TestVideoWindow::sliderGesturesMoveFrameAndHandle_data()

@@ -57,6 +57,9 @@ void CWindowsManager::AcceptExperimentMode(bool acceptted)
         dialog->deleteLater();
     m_pExperimentModeDialog = nullptr;
     m_bExperimentModeDialogOpen = false;
+    // The summary tells what the next run will do, in the mode and with the timing now chosen.
+    if (m_pSetupWindow)
+        m_pSetupWindow->refreshSummary();
 }
 
 bool CWindowsManager::askManualXValue()

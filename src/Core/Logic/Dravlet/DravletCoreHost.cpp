@@ -92,10 +92,7 @@ bool CDravletCoreHost::HasTimingBranch()
 
 bool CDravletCoreHost::AppendTimingResult(double x, double y)
 {
-    if (!m_pLogic) return false;
-    const CDataFolder* folder = m_pLogic->m_DataManager.GetLastDataFolder();
-    CDataBranch* branch = folder ? m_pLogic->m_DataManager.GetDataBranch(folder->GetBranchKey(0)) : nullptr;
-    return branch && branch->AddSample(x, y);
+    return m_pLogic && m_pLogic->m_DataManager.AppendTimingResult(x, y);
 }
 
 void CDravletCoreHost::LoggerIdentified(bool setTables)

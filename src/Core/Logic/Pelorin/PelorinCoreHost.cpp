@@ -135,11 +135,7 @@ bool CPelorinCoreHost::HasTimingBranch()
 bool CPelorinCoreHost::AppendTimingResult(double x, double y)
 {
     CLogicManager* logic = Logic();
-    if (!logic)
-        return false;
-    const CDataFolder* folder = logic->m_DataManager.GetLastDataFolder();
-    CDataBranch* branch = folder ? logic->m_DataManager.GetDataBranch(folder->GetBranchKey(0)) : nullptr;
-    return branch && branch->AddSample(x, y);
+    return logic && logic->m_DataManager.AppendTimingResult(x, y);
 }
 
 void CPelorinCoreHost::InitBeforeRun(ILogger* logger)
