@@ -50,11 +50,16 @@ struct CAppBench
     // from a test enumerator (so the cable can be plugged in again under a new name) instead
     // of the real enumerator with the device in KORVANTA_EXTRA_PORTS.
     // signal: what the sensors read; by default raw counts that climb by one a sample, which
-    // run checks can recompute.
+    // run checks can recompute. configure, when given, sets the model up further.
     bool start(const QString& modelName = QStringLiteral("pelorin"), bool testPorts = false,
-               const kvsim::SignalSettings& signal = kvsim::SignalSettings{kvsim::SignalShape::Counter})
+               const kvsim::SignalSettings& signal = kvsim::SignalSettings{kvsim::SignalShape::Counter},
+               const std::function<void(kvsim::IDeviceModel&)>& configure = {})
     {
-        sim = StartSimulatedLogger(modelName, [&](kvsim::IDeviceModel& model) { model.setSignal(signal); });
+        sim = StartSimulatedLogger(modelName, [&](kvsim::IDeviceModel& model) {
+            model.setSignal(signal);
+            if (configure)
+                configure(model);
+        });
         if (!sim)
             return false;
         vendor = sim->model()->vendorId();
