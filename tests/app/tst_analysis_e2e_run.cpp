@@ -9,22 +9,14 @@
 #include "analysis_dialogs/FunctionsDialog.h"
 #include "analysis_dialogs/StatisticsDialog.h"
 #include "analysis_dialogs/TimingWizard.h"
-#include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
-#include "app/shell/MainWindow.h"
 #include "app/shell/MultiAction.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
-#include "Core/Data/SetupInfo.h"
 #include "Core/Base/KorvantaSignals.h"
-#include "Core/Logic/LogicManager.h"
 #include "graph/GraphWindow.h"
-#include "setup/SetupWindow.h"
-#include "simulator/LoggerSimulator.h"
-#include "simulator/PelorinDevice.h"
-#include "support/ScriptedPrompter.h"
-#include "common/SimulatedLogger.h"
+#include "support/AppBench.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -42,61 +34,35 @@
 
 namespace {
 
-struct CAnalysisBench
+struct CAnalysisBench : CAppBench
 {
-    CScriptedPrompter prompter;
-    std::unique_ptr<kvsim::CLoggerSimulator> sim;
-    std::unique_ptr<MainWindow> window;
-    std::unique_ptr<QSignalSpy> ended;
-
     // The application against the simulator, detected and ready to run; sensors replace the
     // simulator's own plug when given.
     bool start(const QList<kvsim::CPelorinDevice::Sensor>& sensors = {})
     {
-        sim = StartSimulatedLogger(QStringLiteral("pelorin"));
-        if (!sim)
+        auto plug = [&](kvsim::IDeviceModel& model) {
+            if (!sensors.isEmpty())
+                static_cast<kvsim::CPelorinDevice&>(model).setSensors(sensors);
+        };
+        if (!CAppBench::start(QStringLiteral("pelorin"), false, kvsim::SignalSettings(), plug))
             return false;
-        if (!sensors.isEmpty())
-            sim->invoke([&] { static_cast<kvsim::CPelorinDevice*>(sim->model())->setSensors(sensors); });
-        window = std::make_unique<MainWindow>(nullptr);
-        CKorvantaSignals* hub = window->windowsManager()->GetSignals();
-        QSignalSpy detected(hub, &CKorvantaSignals::LoggerEndDtetection);
-        ended = std::make_unique<QSignalSpy>(hub, &CKorvantaSignals::LoggerExperimentEnd);
-        window->init();
         window->resize(1500, 950);
-        window->show();
-        if (!QTest::qWaitFor([&] { return detected.count() == 1; }, 8000))
-            return false;
-        CSetupInfo* setup = wm()->GetSetupWindow()->getSetupInfo();
-        return QTest::qWaitFor([&] { return setup->GetActiveMeasurementCount() > 0 && window->GetRunButton()->isEnabled(); },
-                               6000);
-    }
-    ~CAnalysisBench()
-    {
-        ended.reset();
-        window.reset();
-        sim.reset();
-        qunsetenv("KORVANTA_EXTRA_PORTS");
+        return QTest::qWaitFor([&] { return detections->size() == 1; }, 8000)
+               && QTest::qWaitFor([&] { return setup()->getSetupInfo()->GetActiveMeasurementCount() > 0 && button()->isEnabled(); },
+                                  6000);
     }
     CWindowsManager* wm() const { return window->windowsManager(); }
-    CDataManager& data() const { return window->logicManager()->m_DataManager; }
-    CGraphWindow* graph() const { return qobject_cast<CGraphWindow*>(wm()->GetCurrent(CWindowsManager::GraphKind)); }
+    CDataManager& data() const { return logic()->m_DataManager; }
 
     // A run of `samples` samples at rate code `rate`, from the Run button to its end.
     bool record(int rate, int samples)
     {
-        CSetupWindow* setup = wm()->GetSetupWindow();
-        const int r = setup->m_UiRateCodes.indexOf(rate);
-        const int n = setup->m_SampleCounts.indexOf(samples);
-        if (r < 0 || n < 0)
+        const int before = ended->size();
+        if (!chooseRateAndSamples(rate, samples))
             return false;
-        setup->rateChanged(r);
-        setup->durationChanged(n);
-        const int before = ended->count();
-        CustomRunButton* run = window->GetRunButton();
-        QTest::mouseClick(run, Qt::LeftButton, Qt::NoModifier, run->rect().center());
-        return QTest::qWaitFor([&] { return ended->count() > before; }, 10000)
-               && QTest::qWaitFor([&] { return window->GetRunButton()->isEnabled(); }, 3000);
+        pressRun();
+        return QTest::qWaitFor([&] { return ended->size() > before; }, 10000)
+               && QTest::qWaitFor([&] { return button()->isEnabled(); }, 3000);
     }
 
     // With KORVANTA_SCREENSHOT_DIR set, the screen is saved there under the given name.

@@ -378,29 +378,22 @@ void TestShellWindowsManager::mainWindowNoticesAndRunRule()
 void TestShellWindowsManager::noticeShowsItsWholeTitle_data()
 {
     QTest::addColumn<QString>("title");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("update done") << "Firmware update" << "Update successful.";
-    QTest::newRow("update failed") << "Firmware update." << "OK";
-    QTest::newRow("program's title") << "" << "Logger has not been detected";
+    QTest::newRow("update's notice") << "Firmware update";
+    QTest::newRow("program's title") << "";
 }
 
-// A short notice is still as wide as its title, with the title bar's icon and buttons beside
-// it (two lines' height each, and the margins).
+// A short notice is still as wide as its title, with room for the title bar's icon and buttons.
 void TestShellWindowsManager::noticeShowsItsWholeTitle()
 {
     QFETCH(QString, title);
-    QFETCH(QString, text);
     CFakePrompter prompter;
     MainWindow window;
-    window.showModelessMessage(title, text, true);
+    window.showModelessMessage(title, "OK", true);
     QMessageBox* box = window.modelessMessageBox();
-    QVERIFY(box->isVisible());
     QFont bold = box->font();
     bold.setBold(true);
     const QFontMetrics metrics(bold);
-    const int needed = metrics.horizontalAdvance(box->windowTitle()) + 6 * metrics.height();
-    QVERIFY2(box->width() >= needed, qPrintable(QStringLiteral("%1 < %2").arg(box->width()).arg(needed)));
-    QCOMPARE(box->text(), text);
+    QVERIFY(box->isVisible() && box->width() >= metrics.horizontalAdvance(box->windowTitle()) + 6 * metrics.height());
 }
 
 void TestShellWindowsManager::keepAwakeOnlyWithLogger()

@@ -153,24 +153,22 @@ private slots:
                  qPrintable(QStringLiteral("%1 to %2").arg(low).arg(high)));
     }
 
-    // Every sensor the simulator offers shows in Full Setup the range its readings are kept in
-    // (the range a catalogue plug's sweep follows, as signalsStayInsideTheCatalogueRange shows),
+    // Every sensor the simulator offers shows in Full Setup the range its readings are kept in,
     // but for those where the catalogue gives no second source (a twin measurement or entry) to
     // tell whether the range text or the limits are right.
     void shownRangeIsTheKeptRange()
     {
         QStringList differ;
-        for (const char* model : {"pelorin", "dravlet"}) {
+        QVector<int> found;
+        QString error;
+        for (const char* model : {"pelorin", "dravlet"})
             for (int index = 1; index < CSensorInfo::s_NumOfSensors; ++index) {
-                QVector<int> found;
-                QString error;
                 const CSensorMeasuremntInfo& kept = m_catalogue.GetSensorInfo(index)->m_Measurements[0];
                 double low = 0.0, high = 0.0;
                 if (kvsim::ResolveSensors(model, {QString::number(index)}, found, error)
                     && ShownRange(kept.m_RangeText, low, high) && (low != kept.m_Min || high != kept.m_Max))
                     differ << QStringLiteral("%1 %2").arg(model).arg(index);
             }
-        }
         QCOMPARE(differ, (QStringList{"pelorin 103", "pelorin 147", "dravlet 22", "dravlet 25", "dravlet 28", "dravlet 32",
                                       "dravlet 34", "dravlet 37", "dravlet 45", "dravlet 58"}));
     }

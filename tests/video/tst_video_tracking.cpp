@@ -416,22 +416,16 @@ void TestVideoTracking::movedPixelsTellObjectFromScenery()
     const QPoint c = v.centreAt(0);
     const cv::Rect object(c.x() - 24, c.y() - 24, 49, 49);
     const cv::Mat objectTemplate = v.frameMat(0)(object).clone();
-    cv::Mat later = v.frameMat(frame);
-    if (noise > 0) {
-        cv::Mat n(later.size(), CV_8UC3);
-        cv::RNG(5).fill(n, cv::RNG::UNIFORM, 0, noise + 1);
-        later += n;
-    }
+    cv::Mat later = v.frameMat(frame), n(later.size(), CV_8UC3);
+    cv::RNG(5).fill(n, cv::RNG::UNIFORM, 0, noise + 1);
+    later += n;
     const cv::Rect where(object.x + shift.x(), object.y + shift.y(), object.width - shrink, object.height - shrink);
     const cv::Mat moved = MovedPixels(later, objectTemplate, where);
     QCOMPARE(!moved.empty(), told);
-    if (!told)
-        return;
     // What differs is the ball the template holds (a disc of radius 8 in its middle), not the
     // scenery around it.
-    const int inBall = cv::countNonZero(moved(cv::Rect(24 - 9, 24 - 9, 19, 19)));
-    QVERIFY2(inBall >= 150 && cv::countNonZero(moved) - inBall <= 10,
-             qPrintable(QString("%1 in the ball, %2 in all").arg(inBall).arg(cv::countNonZero(moved))));
+    const int inBall = told ? cv::countNonZero(moved(cv::Rect(24 - 9, 24 - 9, 19, 19))) : 150;
+    QVERIFY(inBall >= 150 && (moved.empty() || cv::countNonZero(moved) - inBall <= 10));
 }
 
 void TestVideoTracking::sixteenBitImagesConvert()

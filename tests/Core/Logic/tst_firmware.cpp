@@ -230,10 +230,9 @@ private slots:
         QStringList texts;
         for (const QList<QVariant>& m : messages)
             texts << m.at(1).toString();
-        QVERIFY2(!texts.contains(QStringLiteral("Update successful.")), qPrintable(texts.join('|')));
-        QVERIFY2(texts.filter(QStringLiteral("There was a problem with the upgrade")).size() == 1,
+        QVERIFY2(!texts.contains(QStringLiteral("Update successful.")) && !rig->m_Recorder->m_Progress.contains(100)
+                     && texts.filter(QStringLiteral("There was a problem with the upgrade")).size() == 1,
                  qPrintable(texts.join('|')));
-        QVERIFY(!rig->m_Recorder->m_Progress.contains(100));
     }
 
     // Every wait of the update is bounded: a logger or boot-loader that stops answering ends
@@ -308,13 +307,11 @@ private slots:
         QFETCH(int, problem);
         QTemporaryDir files;
         const QString path = files.filePath(name);
-        if (size == -2) {
+        QFile file(path);
+        if (size == -2)
             QVERIFY(QDir().mkdir(path));
-        } else if (size >= 0) {
-            QFile file(path);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            QVERIFY(file.resize(size));   // sparse: the big ones cost no disk
-        }
+        else if (size >= 0)
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(size));   // sparse: the big ones cost no disk
         const PelorinFirmwareFile::Problem found = PelorinFirmwareFile::Check(path);
         QCOMPARE(int(found), problem);
         QCOMPARE(PelorinFirmwareFile::Explain(found).isEmpty(), problem == int(PelorinFirmwareFile::Problem::None));

@@ -3,7 +3,7 @@
 // number), the picture on the X clipboard, the printed PDF page, prediction, properties and
 // autoscale from the tool bar, and a screenshot of the result.
 #include "common/GraphServices.h"
-#include "support/LiveRun.h"
+#include "support/AppBench.h"
 #include "windowbase/MultiAction.h"
 #include "Core/Data/DataBranch.h"
 
@@ -37,7 +37,7 @@ void TestGraphXvfbCommands::commandsAfterARun()
     QTemporaryDir dir;
     CGraphTestPlatform platform;
     SetWindowPlatformServices(&platform);
-    CLiveRun run;
+    CAppBench run;
     QVERIFY(run.start());
     QVERIFY(QTest::qWaitForWindowExposed(run.window.get()));
     QVERIFY(run.detectAndChoose(10, 500));

@@ -1,6 +1,6 @@
 // A graph drawing a live run on a real X server: the screen is grabbed while the simulated
 // logger records, and the graph's plot area shows the white page, its grid and the curve.
-#include "support/LiveRun.h"
+#include "support/AppBench.h"
 #include "Core/Data/DataBranch.h"
 
 #include <QDir>
@@ -26,7 +26,7 @@ void TestGraphXvfbLive::liveGraphOnScreen()
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         QSKIP("needs an X server (scripts/test.sh runs it under Xvfb)");
-    CLiveRun run;
+    CAppBench run;
     QVERIFY(run.start());
     QVERIFY(QTest::qWaitForWindowExposed(run.window.get()));
     QVERIFY(run.detectAndChoose(10, 500));

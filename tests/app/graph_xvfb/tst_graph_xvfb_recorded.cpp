@@ -1,7 +1,7 @@
 // A run recorded from the simulated logger, then worked on with the graph's tool bar and the
 // mouse on a real X server: zoomed, panned, read with both cursors and annotated; the screen
 // is grabbed at the end.
-#include "support/LiveRun.h"
+#include "support/AppBench.h"
 #include "windowbase/MultiAction.h"
 #include "Core/Data/DataBranch.h"
 #include "graph/GraphRules.h"
@@ -39,7 +39,7 @@ void TestGraphXvfbRecorded::zoomPanCursorsAndAnnotation()
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         QSKIP("needs an X server (scripts/test.sh runs it under Xvfb)");
-    CLiveRun run;
+    CAppBench run;
     QVERIFY(run.start());
     QVERIFY(QTest::qWaitForWindowExposed(run.window.get()));
     QVERIFY(run.detectAndChoose(10, 200));

@@ -3,28 +3,29 @@
 // the road the end-to-end tests of the shell drive.
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/MainWindow.h"
+#include "app/shell/WindowsManager.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataFolder.h"
+#include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicManager.h"
-#include "platform/TestPortEnumerator.h"
+#include "graph/GraphWindow.h"
 #include "setup/SetupWindow.h"
-#include "simulator/LoggerSimulator.h"
-#include "simulator/ModelFactory.h"
 #include "simulator/PelorinDevice.h"
 #include "ScriptedPrompter.h"
 #include "common/QueuedSpy.h"
+#include "common/SimulatedLogger.h"
 
 #include <QTest>
 
 #include <memory>
 
-// Host frames of the simulator log with the given opcode.
-inline int HostFrames(const kvsim::CLoggerSimulator& sim, unsigned char opcode)
+// Host frames of the simulator log with the given opcode at byte `at` (3 for the Pelorin
+// logger, 2 for the Dravlet interface).
+inline int HostFrames(const kvsim::CLoggerSimulator& sim, unsigned char opcode, int at = 3)
 {
     int n = 0;
     for (const QByteArray& f : sim.frames())
-        if (f.size() >= 4 && quint8(f[3]) == opcode)
-            ++n;
+        n += f.size() > at && quint8(f[at]) == opcode;
     return n;
 }
 
@@ -49,27 +50,25 @@ struct CAppBench
     // from a test enumerator (so the cable can be plugged in again under a new name) instead
     // of the real enumerator with the device in KORVANTA_EXTRA_PORTS.
     // signal: what the sensors read; by default raw counts that climb by one a sample, which
-    // run checks can recompute.
+    // run checks can recompute. configure, when given, sets the model up further.
     bool start(const QString& modelName = QStringLiteral("pelorin"), bool testPorts = false,
-               const kvsim::SignalSettings& signal = kvsim::SignalSettings{kvsim::SignalShape::Counter})
+               const kvsim::SignalSettings& signal = kvsim::SignalSettings{kvsim::SignalShape::Counter},
+               const std::function<void(kvsim::IDeviceModel&)>& configure = {})
     {
-        std::unique_ptr<kvsim::IDeviceModel> model = kvsim::createDeviceModel(modelName, signal);
-        if (!model)
+        sim = StartSimulatedLogger(modelName, [&](kvsim::IDeviceModel& model) {
+            model.setSignal(signal);
+            if (configure)
+                configure(model);
+        });
+        if (!sim)
             return false;
-        vendor = model->vendorId();
-        product = model->productId();
-        sim = std::make_unique<kvsim::CLoggerSimulator>(std::move(model));
-        if (!sim->start())
-            return false;
+        vendor = sim->model()->vendorId();
+        product = sim->model()->productId();
         sim->setSilent(startSilent);
         if (testPorts) {
+            qunsetenv("KORVANTA_EXTRA_PORTS");
             ports = std::make_unique<CTestPortEnumerator>();
             ports->setPorts({CTestPortEnumerator::makePort(sim->portName(), vendor, product)});
-        } else {
-            // The real enumerator reads the extra ports when the logic manager creates it in init().
-            qputenv("KORVANTA_EXTRA_PORTS",
-                    QStringLiteral("%1:%2:%3").arg(sim->portName()).arg(vendor, 4, 16, QLatin1Char('0'))
-                        .arg(product, 4, 16, QLatin1Char('0')).toLocal8Bit());
         }
         window = std::make_unique<MainWindow>(nullptr);
         if (ports)
@@ -131,6 +130,18 @@ struct CAppBench
         setup()->rateChanged(rate);
         setup()->durationChanged(count);
         return true;
+    }
+
+    // Waits for the logger and its measurements, then chooses a rate and a number of samples.
+    bool detectAndChoose(int rateCode, int samples)
+    {
+        return QTest::qWaitFor([&] { return !detections->isEmpty() && setup()->getSetupInfo()->GetActiveMeasurementCount() > 0; },
+                               8000)
+               && chooseRateAndSamples(rateCode, samples) && QTest::qWaitFor([&] { return button()->isEnabled(); }, 3000);
+    }
+    CGraphWindow* graph() const
+    {
+        return qobject_cast<CGraphWindow*>(window->windowsManager()->GetCurrent(CWindowsManager::GraphKind));
     }
 
     void pressRun() { QTest::mouseClick(button(), Qt::LeftButton, Qt::NoModifier, button()->rect().center()); }
