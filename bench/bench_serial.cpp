@@ -3,7 +3,7 @@
 // memcpy of the same bytes (the ring copies once: its read hands out a pointer into itself) and
 // the same sum of them; and round-trip frames per second through CSerialPort over a
 // pseudo-terminal. BM_Memcpy, the copy alone, shows what the sum costs.
-#include "Core/Logic/CyclicBuffer.h"
+#include "Core/Logic/Transport/CyclicBuffer.h"
 #include "platform/SerialPort.h"
 
 #include <benchmark/benchmark.h>

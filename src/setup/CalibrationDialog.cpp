@@ -363,7 +363,7 @@ void CalibrationDialog::valueEditFinished()
         return;
     }
     m_bOutOfRange = true;
-    ShellPrompter()->critical(this, tr("Pavix"), OutOfRangeText(minimum, maximum));
+    PrompterOrShell(m_pPrompter)->critical(this, tr("Pavix"), OutOfRangeText(minimum, maximum));
     edit->setFocus();
     edit->setCursorPosition(0);
 }
@@ -400,9 +400,9 @@ void CalibrationDialog::lockPoint(int point, bool checked)
             }
             button->setDown(false);
             if (outside && number)
-                ShellPrompter()->critical(this, tr("Pavix"), OutOfRangeText(minimum, maximum));
+                PrompterOrShell(m_pPrompter)->critical(this, tr("Pavix"), OutOfRangeText(minimum, maximum));
             else
-                ShellPrompter()->warning(this, tr("Pavix"), tr("Please enter a real value"));
+                PrompterOrShell(m_pPrompter)->warning(this, tr("Pavix"), tr("Please enter a real value"));
             return;
         }
     }
@@ -436,11 +436,11 @@ void CalibrationDialog::CalibrateReleased()
                                      ui->secondRealValueEdit->text(), ui->currentReadingEdit2->text()};
     const CalibrationRefusal refusal = BuildCalibration(kind, entries, m_pValidator->locale(), &values);
     if (refusal == CalibrationEqualReadings) {
-        ShellPrompter()->critical(this, tr("Pavix"), tr("The measured values cannot be the same."));
+        PrompterOrShell(m_pPrompter)->critical(this, tr("Pavix"), tr("The measured values cannot be the same."));
         return;
     }
     if (refusal == CalibrationMissingValue) {
-        ShellPrompter()->warning(this, tr("Pavix"), tr("Please enter a real value"));
+        PrompterOrShell(m_pPrompter)->warning(this, tr("Pavix"), tr("Please enter a real value"));
         return;
     }
     values.iseId = m_IseId;

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 class CSetupWindow;
+class IPrompter;
 class QComboBox;
 class QDoubleValidator;
 class QGridLayout;
@@ -63,6 +64,8 @@ public:
     // The controller through which the catalogue, the calibration table and the logger are
     // reached; set by the column right after construction.
     void setSetupWindow(CSetupWindow* setup) { m_pSetupWindow = setup; }
+    // Its questions go to the prompter of the window that made it (the shell's until then).
+    void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
     void setSensorID(int sensorIndex, int iseId);
     void setSourceChannel(int channel) { m_SourceChannel = channel; }
     void setReading(double reading, int raw);
@@ -109,6 +112,7 @@ private:
 
     Ui_CalibrationDialog* ui;
     CSetupWindow* m_pSetupWindow = nullptr;
+    IPrompter* m_pPrompter = nullptr;
     CalibrationValues m_Values;
     int m_SensorIndex;
     int m_IseId = 0;

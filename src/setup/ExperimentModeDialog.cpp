@@ -363,12 +363,13 @@ bool CExperimentModeDialog::lengthAccepted()
     const TimingLength::Kind length = TimingLength::Of(measurement, method);
     if (length == TimingLength::Kind::None)
         return true;
+    IPrompter* prompter = PrompterOrShell(m_pPrompter);
     double value = 0.0;
     if (NumberField::Read(ui->timingParameterEdit->text(), CNumberRange(), &value) && value < 0.0) {
-        ShellPrompter()->critical(this, QString(), tr("Paramter cannot be negative."));
+        prompter->critical(this, QString(), tr("Paramter cannot be negative."));
         return false;
     }
-    if (!NumberField::Check(ShellPrompter(), this, QString(), ui->timingParameterEdit, ui->parameterLabel->text(),
+    if (!NumberField::Check(prompter, this, QString(), ui->timingParameterEdit, ui->parameterLabel->text(),
                             TimingLength::Range(), &value))
         return false;
     (length == TimingLength::Kind::Distance ? distance : width) = float(value);
@@ -380,7 +381,7 @@ void CExperimentModeDialog::on_okButton_clicked()
     if (m_RunMode == 1 && !lengthAccepted())
         return;
     if (width < 0.0f || distance < 0.0f) {
-        ShellPrompter()->critical(this, QString(), tr("Paramter cannot be negative."));
+        PrompterOrShell(m_pPrompter)->critical(this, QString(), tr("Paramter cannot be negative."));
         return;
     }
     emit runModeAccepted(m_RunMode);

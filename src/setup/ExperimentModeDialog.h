@@ -4,6 +4,7 @@
 // nothing of the shell: the run mode chosen and the close leave it as signals.
 #include <QDialog>
 
+class IPrompter;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -40,6 +41,8 @@ class CExperimentModeDialog : public QDialog
 public:
     explicit CExperimentModeDialog(QWidget* parent = nullptr);
     ~CExperimentModeDialog() override;
+    // Its questions go to the prompter of the window that made it (the shell's until then).
+    void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
 
     // runMode: 0 automatic sampling, 1 event timing, as the main window has it now.
     void Init(int runMode);
@@ -95,6 +98,7 @@ private:
     void finish(bool accepted);
 
     Ui_CExperimentModeDialog* ui;
+    IPrompter* m_pPrompter = nullptr;
     int m_RunMode = 0;
     int m_MethodIds[4] = {-1, -1, -1, -1};
     bool m_bFinished = false;

@@ -10,6 +10,7 @@
 
 class CSetupInfo;
 class CSetupWindow;
+class IPrompter;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -69,6 +70,8 @@ public:
     int loadFromFile(QDataStream*) override { return 0; }
     Ui_CFullSetupWindow* form() const { return ui; }
     QTableWidget* table() const;
+    // The prompter of the window's questions, its cells' and their dialogs': the host's.
+    IPrompter* prompter() const;
 
     // Rows: a channel's row is found by the channel its sensor cell was built for.
     int findTableRow(int channel) const;

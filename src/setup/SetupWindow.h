@@ -3,6 +3,7 @@
 // selected sensors in step with what the connected logger reports, polls the logger's status,
 // passes the setup's logger requests on with at most one outstanding, and builds the sensor,
 // rate and sample-count lists the setup windows offer.
+#include "Core/Base/ExperimentRunMode.h"
 #include "Core/Data/SensorsCalibration.h"
 
 #include <QColor>
@@ -72,8 +73,9 @@ public:
     static QString FormatDuration(double totalSeconds);
     // What the summary's rate and duration lines say of the run the Run button starts: the
     // rate and its duration, or, for manual sampling and event timing, what those runs do.
-    static QPair<QString, QString> SummaryRunTexts(int runMode, int rateCode, int samples, int timingMeasurement,
-                                                   const QString& rateName, const QString& duration);
+    static QPair<QString, QString> SummaryRunTexts(ExperimentRunMode runMode, int rateCode, int samples,
+                                                   int timingMeasurement, const QString& rateName,
+                                                   const QString& duration);
     // Puts them on the summary window (also when the main window's run mode changed).
     void refreshSummary();
 

@@ -76,7 +76,7 @@ void CSetupWindow::samplingTypeChanged(int comboIndex)
             m_pFull->setManualValuesEnabled(false);
         }
     } else {
-        if (m_pHost && m_pHost->GetCurrentRunMode() != 1)
+        if (m_pHost && m_pHost->GetCurrentRunMode() != ExperimentRunMode::Timing)
             m_pHost->ShowRunManualButton(true);
         m_pSetupInfo->m_RateCode = 0;
         if (m_pFull) {

@@ -155,11 +155,12 @@ QString CSetupWindow::FormatDuration(double totalSeconds)
     return text;
 }
 
-QPair<QString, QString> CSetupWindow::SummaryRunTexts(int runMode, int rateCode, int samples, int timingMeasurement,
-                                                      const QString& rateName, const QString& duration)
+QPair<QString, QString> CSetupWindow::SummaryRunTexts(ExperimentRunMode runMode, int rateCode, int samples,
+                                                      int timingMeasurement, const QString& rateName,
+                                                      const QString& duration)
 {
     const auto text = [](const char* t) { return QCoreApplication::translate("CMinimalSetupWindow", t); };
-    if (runMode == 1) {
+    if (runMode == ExperimentRunMode::Timing) {
         // Photogates: a result per event, for as long as the run is let go on.
         static const char* const measured[] = {QT_TRANSLATE_NOOP("CMinimalSetupWindow", "Event timing: time"),
                                                QT_TRANSLATE_NOOP("CMinimalSetupWindow", "Event timing: velocity"),
@@ -186,7 +187,7 @@ void CSetupWindow::refreshSummary()
         m_pMinimal->durationLabel()->setText(m_DurationText);
         return;
     }
-    const int mode = m_pHost ? m_pHost->GetCurrentRunMode() : 0;
+    const ExperimentRunMode mode = m_pHost ? m_pHost->GetCurrentRunMode() : ExperimentRunMode::Sampling;
     const QPair<QString, QString> texts =
         SummaryRunTexts(mode, m_pSetupInfo->m_RateCode, m_pSetupInfo->m_NumberOfSamples,
                         m_pSetupInfo->m_TimingMeasurement, rateName, m_DurationText);

@@ -133,7 +133,7 @@ void FullSetupTriggerColumn::TriggerClicked(bool)
 
 void FullSetupTriggerColumn::on_SetButton_released()
 {
-    ShellPrompter()->runDialog(m_pTriggerDialog);
+    PrompterOrShell(m_pPrompter)->runDialog(m_pTriggerDialog);
 }
 
 // A new sensor on the row starts without a trigger: a selection made for the sensor before
@@ -197,6 +197,13 @@ FullSetupCalibrateColumn::FullSetupCalibrateColumn(int channel, CSetupWindow* se
     m_pDropCounter = new DropCounterCalibration(this);
     m_pDropCounter->setSetupWindow(setup);
     QMetaObject::connectSlotsByName(this);
+}
+
+void FullSetupCalibrateColumn::setPrompter(IPrompter* prompter)
+{
+    m_pPrompter = prompter;
+    m_pCalibrationDialog->setPrompter(prompter);
+    m_pDropCounter->setPrompter(prompter);
 }
 
 FullSetupCalibrateColumn::~FullSetupCalibrateColumn()
@@ -285,9 +292,9 @@ void FullSetupCalibrateColumn::on_setButton_clicked()
     m_pCalibrationDialog->setZeroRemoved(removed);
     if (isDropCounter(m_SensorIndex)) {
         m_pDropCounter->setSensorID(m_SensorIndex);
-        ShellPrompter()->runDialog(m_pDropCounter);
+        PrompterOrShell(m_pPrompter)->runDialog(m_pDropCounter);
     } else {
         m_pCalibrationDialog->setSensorID(m_SensorIndex, m_IseId);
-        ShellPrompter()->runDialog(m_pCalibrationDialog);
+        PrompterOrShell(m_pPrompter)->runDialog(m_pCalibrationDialog);
     }
 }

@@ -14,6 +14,7 @@
 class CDataBranch;
 class CDataFolder;
 class CDataManager;
+class IPrompter;
 class QFontMetrics;
 
 // The columns of one table: the index column, the time column and the data columns, owned here
@@ -45,6 +46,8 @@ public:
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
 
     void setDataManager(CDataManager* data) { m_pDataManager = data; }
+    // An edit that is no number is refused through the table window's prompter.
+    void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
     CDataManager* dataManager() const { return m_pDataManager; }
     void setColumnSet(std::shared_ptr<CTableColumnSet> set) { m_pSet = std::move(set); }
     std::shared_ptr<CTableColumnSet> columnSet() const { return m_pSet; }
@@ -131,6 +134,7 @@ protected:
     QColor m_BackgroundColor{238, 238, 238};
     QColor m_PressedColor{174, 174, 174};
     CDataManager* m_pDataManager = nullptr;
+    IPrompter* m_pPrompter = nullptr;
     int m_PressedRow = -1;
     int m_PressedColumn = -1;
     double m_CurrentCellVal = 0.0;

@@ -179,6 +179,7 @@ void CTableWindow::initWindow()
     connect(m_pHeaderView, &QTableView::entered, this, &CTableWindow::onTableHeaderMouseEntered);
 
     m_pDelegate = new CTableDelegate(this, m_pDataManager);
+    m_pDelegate->setPrompter(prompter());
     m_pDelegate->setBorderColor(table_toolbarBackColor);
     m_pDelegate->setColumnSet(m_pHeaderDelegate->columnSet());
     m_pDataView->horizontalHeader()->hide();

@@ -108,7 +108,7 @@ void CVideoAnlysisWindow::initWindow()
 
     InitToolBar();
     isTracking = false;
-    trackingMode = 0;
+    trackingMode = VideoTrackingMode::Automatic;
     showAxes = true;
     serialNumber = videoWindowsCounter++;
     ++currentVideoWindowsCounter;
@@ -132,7 +132,7 @@ void CVideoAnlysisWindow::initWindow()
 
     axisOrigin = QPoint(30, 400);
     axisAngle = 0.0;
-    axisMode = 0;
+    axisMode = VideoAxisMode::None;
 
     buttonTimer = new QTimer(this);
     connect(buttonTimer, &QTimer::timeout, this, &CVideoAnlysisWindow::UpdateButtons);
@@ -293,7 +293,7 @@ void CVideoAnlysisWindow::OnTrackModeChanged()
     if (!mode)
         return;
     const QString icon = mode->isChecked() ? image("Auto_Normal.png") : image("Manual_Normal.png");
-    trackingMode = mode->isChecked() ? 0 : 1;
+    trackingMode = mode->isChecked() ? VideoTrackingMode::Automatic : VideoTrackingMode::Manual;
     mode->setNormalIcon(QIcon(icon));
     mode->setHoverIcon(QIcon(icon));
     mode->setPressedIcon(QIcon(icon));
@@ -309,7 +309,7 @@ void CVideoAnlysisWindow::OnToggleAxis()
 
 void CVideoAnlysisWindow::OnSetObject()
 {
-    axisMode = axisMode == 3 ? 0 : 3;
+    axisMode = axisMode == VideoAxisMode::SelectObject ? VideoAxisMode::None : VideoAxisMode::SelectObject;
 }
 
 void CVideoAnlysisWindow::onVideoWindowStateChanged(Qt::WindowStates, Qt::WindowStates newState)

@@ -6,6 +6,7 @@
 // them to the player, the mouse and the screen.
 #include "windowbase/KorvantaWindow.h"
 #include "tracking/TrackingRun.h"
+#include "tracking/VideoRules.h"
 
 #include <QImage>
 #include <QLabel>
@@ -124,12 +125,12 @@ public:
     // State shared by the view, playback and tracking (and the window's stored record).
     int serialNumber = 0;
     int playState = Stopped;
-    int axisMode = 0;
+    VideoAxisMode axisMode = VideoAxisMode::None;
     int dragState = DragNone;
     QPoint axisOrigin = QPoint(30, 400);
     double axisAngle = 0.0;
     bool showAxes = true;
-    int trackingMode = 0;
+    VideoTrackingMode trackingMode = VideoTrackingMode::Automatic;
     bool isTracking = false;
     bool templateSet = false;
     bool runInProgress = false;

@@ -156,7 +156,7 @@ void CVideoAnlysisWindow::OnPlayerframeArrived(QImage image, qint64)
         return;
     }
     const int index = frameIndexOf(image);
-    if (isTracking && trackingMode == 0) {
+    if (isTracking && trackingMode == VideoTrackingMode::Automatic) {
         trackFrame(image, index);
         return;
     }

@@ -13,7 +13,7 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
-#include "Core/Logic/DeviceDetectionManager.h"
+#include "Core/Logic/Detection/DeviceDetectionManager.h"
 #include "Core/Logic/LogicManager.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/SetupWindow.h"

@@ -409,23 +409,23 @@ void TestShellExit::samplingModeFallsBack()
     QCOMPARE(r.window.windowsManager()->connectedLoggerType(), 12.0);
     CSetupInfo* setup = r.window.windowsManager()->GetSetupWindow()->getSetupInfo();
     setup->m_LoggerStatusList.clear();
-    r.window.SetCurrentRunMode(1);
+    r.window.SetCurrentRunMode(ExperimentRunMode::Timing);
     // A Dravlet channel with catalogue index 2 can time: event timing stays.
     CCurrentLoggerStatus status;
     status.m_SensorList << CLoggerChannel(0, 5) << CLoggerChannel(0, 2);
     setup->m_LoggerStatusList << status;
     r.hub()->SignalLoggerStatusArrived(0);
-    QCOMPARE(r.window.GetCurrentRunMode(), 1);
+    QCOMPARE(r.window.GetCurrentRunMode(), ExperimentRunMode::Timing);
     QCOMPARE(r.window.windowsManager()->TimingCapableChannels(false), 1);
     setup->m_LoggerStatusList.first().m_SensorList.removeLast();
     r.hub()->SignalLoggerStatusArrived(0);
-    QCOMPARE(r.window.GetCurrentRunMode(), 0);
+    QCOMPARE(r.window.GetCurrentRunMode(), ExperimentRunMode::Sampling);
     // No status at all counts as no timing channel.
-    r.window.SetCurrentRunMode(1);
+    r.window.SetCurrentRunMode(ExperimentRunMode::Timing);
     setup->m_LoggerStatusList.clear();
     QCOMPARE(r.window.windowsManager()->TimingCapableChannels(true), 0);
     r.hub()->SignalLoggerStatusArrived(0);
-    QCOMPARE(r.window.GetCurrentRunMode(), 0);
+    QCOMPARE(r.window.GetCurrentRunMode(), ExperimentRunMode::Sampling);
     r.window.logicManager()->m_pLoggers[0] = nullptr;
     r.window.logicManager()->m_pDetectedLogger = nullptr;
 }

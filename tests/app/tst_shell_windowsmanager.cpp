@@ -42,6 +42,7 @@ private slots:
     void recordsAreGuarded();
     void lastActiveOnClose();
     void hubMarksUnsavedData();
+    void setupRecordLentToTheLogicManager();
     void mainWindowLayout();
     void ribbonStaysPutWhenManualButtonShows();
     void mainWindowNoticesAndRunRule();
@@ -244,6 +245,26 @@ void TestShellWindowsManager::hubMarksUnsavedData()
     QVERIFY(!rig.manager.AlignToGrid());
 }
 
+void TestShellWindowsManager::setupRecordLentToTheLogicManager()
+{
+    // The logic manager reads the setup window's record directly, from the moment it meets the
+    // window manager until the setup window goes; detaching it alone leaves the record with it.
+    CLogicManager logic;
+    QCOMPARE(logic.GetSetupInfo(), static_cast<CSetupInfo*>(nullptr));
+    auto* manager = new CWindowsManager(nullptr);
+    CSetupInfo* record = manager->GetSetupWindow()->getSetupInfo();
+    QVERIFY(record);
+    manager->SetLogicManagerObject(&logic);
+    QCOMPARE(logic.GetSetupInfo(), record);
+    QCOMPARE(logic.m_DataManager.GetSetupInfo(), record);
+    QCOMPARE(manager->GetLogicManagerObject(), static_cast<QObject*>(&logic));
+    manager->SetLogicManagerObject(nullptr);
+    QCOMPARE(logic.GetSetupInfo(), record);
+    delete manager;
+    QCOMPARE(logic.GetSetupInfo(), static_cast<CSetupInfo*>(nullptr));
+    QCOMPARE(logic.m_DataManager.GetSetupInfo(), static_cast<CSetupInfo*>(nullptr));
+}
+
 void TestShellWindowsManager::mainWindowLayout()
 {
     CFakePrompter prompter;
@@ -344,9 +365,9 @@ void TestShellWindowsManager::mainWindowNoticesAndRunRule()
     hub->SignalUserStartedRun();
     QVERIFY(!window.modelessMessageBox()->isVisible());
 
-    window.SetCurrentRunMode(1);
+    window.SetCurrentRunMode(ExperimentRunMode::Timing);
     QCOMPARE(window.GetRunButton()->runMode(), 1);
-    QCOMPARE(window.logicManager()->GetCurrentRunMode(), 1);
+    QCOMPARE(window.logicManager()->GetCurrentRunMode(), ExperimentRunMode::Timing);
 
     // The Run button rule: without a detected logger and active measurements it stays off.
     QTest::qWait(600);

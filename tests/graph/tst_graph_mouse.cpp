@@ -7,7 +7,7 @@
 
 #include "Core/Data/Globals.h"
 #include "graph/AnnotationTextDialog.h"
-#include "table/TableDragText.h"
+#include "windowbase/BranchDragText.h"
 
 #include <QComboBox>
 #include <QMimeData>

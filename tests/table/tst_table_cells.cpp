@@ -1,7 +1,6 @@
 // Cell texts of the index, time and data columns, read directly and within a paint pass, and
 // cell editing: what is stored, what is refused, and that an edit marks the workspace.
-#include "support/TableRig.h"
-#include "graph/GraphWindow.h"
+#include "common/TableRig.h"
 #include "Core/Data/Globals.h"
 #include "table/TableDelegate.h"
 #include "table/TableModel.h"
@@ -27,7 +26,6 @@ private slots:
     void paintPassReadsTheSameTextsAsDirectReads();
     void paintPassOfAViewShowsNewestRows();
     void editingStoresANumberAndMarksTheWorkspace();
-    void anEditRedrawsEveryWindowShowingTheSeries();
     void editingRefusesWhatIsNotARealNumber_data();
     void editingRefusesWhatIsNotARealNumber();
     void cellsOutsideTheDataAreNotEditable();
@@ -201,36 +199,6 @@ void TestTableCells::editingStoresANumberAndMarksTheWorkspace()
     QCOMPARE(host.m_Data.GetDataBranch(1)->GetXSample(0), 3.0);
     QCOMPARE(unsaved.count(), 1);
     delete editor;
-}
-
-void TestTableCells::anEditRedrawsEveryWindowShowingTheSeries()
-{
-    CTableHost host;
-    host.addRun({1}, 5);
-    CTableWindow* table = host.newTable();
-    table->addColumnByKey(1, nullptr);
-    auto* graph = new CGraphWindow(&host, Qt::SubWindow);
-    host.addSubWindow(graph);
-    graph->initWindow();
-    graph->AddPlotsFromKeyArray({1});
-    host.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&host));
-    struct PaintCount : QObject
-    {
-        int paints = 0;
-        bool eventFilter(QObject*, QEvent* e) override { return paints += e->type() == QEvent::Paint, false; }
-    } count;
-    graph->installEventFilter(&count);
-    QCoreApplication::processEvents();
-    count.paints = 0;
-    CTableDelegate* cells = table->bodyDelegate();
-    const QModelIndex cell = table->bodyModel()->index(2, 2);
-    QWidget* editor = cells->createEditor(table->bodyView()->viewport(), QStyleOptionViewItem(), cell);
-    qobject_cast<QLineEdit*>(editor)->setText("-40");
-    cells->setModelData(editor, table->bodyModel(), cell);
-    delete editor;
-    QCoreApplication::processEvents();
-    QVERIFY(count.paints > 0);
 }
 
 void TestTableCells::editingRefusesWhatIsNotARealNumber_data()

@@ -222,7 +222,7 @@ void TestVideoTracking::buttonRules()
     i.tracking = in[2];
     i.templateSet = in[3];
     i.runInProgress = in[4];
-    i.trackingMode = in[5];
+    i.trackingMode = VideoTrackingMode(in[5]);
     i.modeEnabledBefore = true;
     const VideoButtonStates s = VideoButtonRules(i);
     const QVector<int> got{s.playEnabled, s.stepEnabled, s.sliderEnabled, s.modeEnabled, s.setObjectEnabled,

@@ -177,7 +177,7 @@ void TestVideoWindow::beforeLoadOnlyOpenAxesAndModeAreOpen()
     QVERIFY(!w->slider()->isEnabled());
     // Unchecking the mode switches to manual tracking.
     w->action(CVideoAnlysisWindow::KeyTrackingMode)->trigger();
-    QCOMPARE(w->trackingMode, 1);
+    QCOMPARE(w->trackingMode, VideoTrackingMode::Manual);
 }
 
 void TestVideoWindow::loadShowsFirstFrameAndStops()
@@ -455,7 +455,7 @@ void TestVideoWindow::selectionPastEdgeIsClamped()
     CVideoAnlysisWindow* w = makeWindow();
     QVERIFY(loadAndSettle(w, m_Path));
     w->OnSetObject();
-    QCOMPARE(w->axisMode, 3);
+    QCOMPARE(w->axisMode, VideoAxisMode::SelectObject);
     // From (300, 50) to beyond the picture's right edge: the object keeps the part inside.
     const QPoint from = windowPointOfFrame(w, QPoint(300, 50));
     QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
@@ -469,9 +469,9 @@ void TestVideoWindow::selectionPastEdgeIsClamped()
     QCOMPARE(w->objectTemplate.size(), w->selectionRect.size());
     QVERIFY(QRect(0, 0, 320, 240).contains(w->selectionRect));
     // Still selecting after the release; Set Object leaves it.
-    QCOMPARE(w->axisMode, 3);
+    QCOMPARE(w->axisMode, VideoAxisMode::SelectObject);
     w->OnSetObject();
-    QCOMPARE(w->axisMode, 0);
+    QCOMPARE(w->axisMode, VideoAxisMode::None);
 }
 
 void TestVideoWindow::automaticTrackingFollowsSquare()
@@ -493,7 +493,7 @@ void TestVideoWindow::automaticTrackingFollowsSquare()
     QVERIFY(w->action(CVideoAnlysisWindow::KeyStartTracking)->isEnabled());
     w->OnStartTrack();
     QVERIFY(w->isTracking);
-    QCOMPARE(w->axisMode, 0);
+    QCOMPARE(w->axisMode, VideoAxisMode::None);
     QCOMPARE(starts.count(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 20000);
     QCOMPARE(stops.count(), 1);
@@ -563,7 +563,7 @@ void TestVideoWindow::manualTrackingRecordsClicksAndSteps()
     CVideoAnlysisWindow* w = makeWindow();
     QVERIFY(loadAndSettle(w, m_Path));
     w->action(CVideoAnlysisWindow::KeyTrackingMode)->trigger();
-    QCOMPARE(w->trackingMode, 1);
+    QCOMPARE(w->trackingMode, VideoTrackingMode::Manual);
     w->axisOrigin = QPoint(0, 240);
     w->OnStartTrack();
     QVERIFY(w->isTracking);

@@ -34,7 +34,7 @@ CLogicManager::CLogicManager(QObject* parent, ILogicContext* context)
     p_LogicManager = this;
     m_DataManager.SetRunServices(this);
     m_DataManager.SetSensorCatalogue(&m_SensorInfo);
-    m_DataManager.SetSetupInfo(GetSetupInfo());
+    SetSetupInfo(context ? context->GetSetupInfo() : nullptr);
     m_CalculateOnLineFunctions.SetTable(m_OnLineFunctions, &m_NumOnLineFunctions);
     // A branch deleted while a run records must be let go by the online functions before it
     // is freed; the data manager waits for a running pass through the calculator's lock.
@@ -62,8 +62,14 @@ CLogicManager::~CLogicManager()
 void CLogicManager::SetContext(ILogicContext* context)
 {
     m_pContext = context;
-    m_DataManager.SetSetupInfo(GetSetupInfo());
+    SetSetupInfo(context ? context->GetSetupInfo() : nullptr);
     connectHub();
+}
+
+void CLogicManager::SetSetupInfo(CSetupInfo* setup)
+{
+    m_pSetupInfo = setup;
+    m_DataManager.SetSetupInfo(setup);
 }
 
 void CLogicManager::connectHub()
@@ -90,14 +96,9 @@ CKorvantaSignals* CLogicManager::GetSignals() const
     return m_pContext ? m_pContext->GetSignals() : nullptr;
 }
 
-CSetupInfo* CLogicManager::GetSetupInfo() const
+ExperimentRunMode CLogicManager::GetCurrentRunMode() const
 {
-    return m_pContext ? m_pContext->GetSetupInfo() : nullptr;
-}
-
-int CLogicManager::GetCurrentRunMode() const
-{
-    return m_pContext ? m_pContext->GetCurrentRunMode() : 0;
+    return m_pContext ? m_pContext->GetCurrentRunMode() : ExperimentRunMode::Sampling;
 }
 
 void CLogicManager::CalculateOnLineFunctions()

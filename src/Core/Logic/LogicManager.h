@@ -4,6 +4,7 @@
 // global pointer p_LogicManager.
 #include "Core/Base/CommandParameters.h"
 #include "Core/Base/ExperimentInterval.h"
+#include "Core/Base/ExperimentRunMode.h"
 #include "Core/Base/LoggerStatus.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/RunServices.h"
@@ -46,8 +47,12 @@ public:
     ILogicContext* GetContext() const { return m_pContext; }
     // Null when no context (or the context has none yet).
     CKorvantaSignals* GetSignals() const override;
-    CSetupInfo* GetSetupInfo() const;
-    int GetCurrentRunMode() const;
+    // The current setup record: the context's own, or the one the setup window's owner handed
+    // over when the window was made (taken back, null, before the window goes). Set on the
+    // interface thread; the logger threads read it.
+    void SetSetupInfo(CSetupInfo* setup);
+    CSetupInfo* GetSetupInfo() const { return m_pSetupInfo.load(); }
+    ExperimentRunMode GetCurrentRunMode() const;
 
     // Creates the logger managers (once) and the device-detection manager.
     void InitLogicManager();
@@ -216,6 +221,7 @@ private:
     void showDisconnectMessage();
 
     ILogicContext* m_pContext = nullptr;
+    std::atomic<CSetupInfo*> m_pSetupInfo{nullptr};
     QFutureWatcher<void> m_EnumerationWatcher;
     std::atomic<bool> m_bEnumerationCancelled{false};
     // Touched on the interface thread only.

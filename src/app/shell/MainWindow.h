@@ -44,15 +44,15 @@ public:
     // ILogicContext
     CKorvantaSignals* GetSignals() override;
     CSetupInfo* GetSetupInfo() override;
-    int GetCurrentRunMode() override { return m_RunMode; }
+    ExperimentRunMode GetCurrentRunMode() override { return m_RunMode; }
     // IShellFrame
     CustomRunButton* GetRunButton() override { return m_pRunButton; }
-    int GetCurrentRunMode() const override { return m_RunMode; }
+    ExperimentRunMode GetCurrentRunMode() const override { return m_RunMode; }
     void HideModallesMsgBox() override;
     int exit_hasDataToSave() override;
     void SetWindowTitleText(const QString& title) override { setWindowTitle(title); }
 
-    void SetCurrentRunMode(int mode) override;
+    void SetCurrentRunMode(ExperimentRunMode mode) override;
     int exit_loggerIsRunning();
     void SetCheckedMenuItem(bool checked, MultiActionKeyType key);
     // Replaces the logger services (tests script detection and shut-down).
@@ -150,7 +150,7 @@ private:
     CustomRunButton* m_pRunButton = nullptr;
     QString m_TitleText;
     QPushButton* m_pExperimentModeButton = nullptr;
-    int m_RunMode = 0;
+    ExperimentRunMode m_RunMode = ExperimentRunMode::Sampling;
     QMessageBox* m_pModelessMsgBox = nullptr;
     // The box shows the notice of a search for loggers, which its Cancel gives up.
     bool m_bSearchNotice = false;

@@ -79,10 +79,10 @@ void MainWindow::HideModallesMsgBox()
         m_pModelessMsgBox->hide();
 }
 
-void MainWindow::SetCurrentRunMode(int mode)
+void MainWindow::SetCurrentRunMode(ExperimentRunMode mode)
 {
     m_RunMode = mode;
-    m_pRunButton->SetCurrentRunMode(mode);
+    m_pRunButton->SetCurrentRunMode(static_cast<int>(mode));
     m_pRunButton->update();
 }
 

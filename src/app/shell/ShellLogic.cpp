@@ -1,7 +1,7 @@
 #include "app/shell/ShellLogic.h"
 
 #include "Core/Logic/LogicManager.h"
-#include "Core/Logic/PelorinManager.h"
+#include "Core/Logic/Pelorin/PelorinManager.h"
 #include "setup/LogicQueries.h"
 
 void CLogicManagerShell::StartLoggersDetection()

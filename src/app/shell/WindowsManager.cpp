@@ -7,6 +7,7 @@
 #include "app/shell/ShellFrame.h"
 #include "app/shell/ShellServices.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Logic/LogicManager.h"
 #include "setup/SetupWindow.h"
 
 #include <QEventLoop>
@@ -38,10 +39,21 @@ CWindowsManager::~CWindowsManager()
     // The setup controller and the child windows go with the area; they may still hear the
     // hub while they go, so it is deleted last.
     removeAnalysisServices();
+    if (m_pSetupReader)
+        m_pSetupReader->SetSetupInfo(nullptr);
     delete m_pSetupWindow;
     m_pSetupWindow = nullptr;
     delete m_pSignals;
     m_pSignals = nullptr;
+}
+
+void CWindowsManager::SetLogicManagerObject(CLogicManager* logic)
+{
+    m_pLogicObject = logic;
+    if (!logic)
+        return;
+    m_pSetupReader = logic;
+    logic->SetSetupInfo(m_pSetupWindow->getSetupInfo());
 }
 
 void CWindowsManager::init()
@@ -109,9 +121,9 @@ void CWindowsManager::connectHub()
     connectShellEvents();
 }
 
-int CWindowsManager::GetCurrentRunMode() const
+ExperimentRunMode CWindowsManager::GetCurrentRunMode() const
 {
-    return m_pFrame ? m_pFrame->GetCurrentRunMode() : 0;
+    return m_pFrame ? m_pFrame->GetCurrentRunMode() : ExperimentRunMode::Sampling;
 }
 
 CustomRunButton* CWindowsManager::runButton() const

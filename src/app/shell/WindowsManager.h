@@ -20,6 +20,7 @@
 class CHistoryWindow;
 class CKorvantaSignals;
 class CKorvantaWindow;
+class CLogicManager;
 class IShellLogic;
 class IUploadService;
 class IWorkspaceFiles;
@@ -58,7 +59,9 @@ public:
     // fakes in tests).
     void SetFrame(IShellFrame* frame) { m_pFrame = frame; }
     void SetLogicQueries(ILogicQueries* logic) { m_pLogic = logic; }
-    void SetLogicManagerObject(QObject* logic) { m_pLogicObject = logic; }
+    // The logic manager also gets the setup window's record, and gives it back before the
+    // setup window goes. One detached (null) keeps it while it shuts its loggers down.
+    void SetLogicManagerObject(CLogicManager* logic);
     void SetSetupSettings(ISetupSettings* settings) { m_pSettings = settings; }
     void SetPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
     // The start watchdog's interval; tests shorten it.
@@ -91,7 +94,7 @@ public:
     ISetupSettings* GetSetupSettings() const override { return m_pSettings; }
     QObject* GetLogicManagerObject() const override { return m_pLogicObject; }
     bool IsLoggerDetected() const override { return m_bLoggerDetected; }
-    int GetCurrentRunMode() const override;
+    ExperimentRunMode GetCurrentRunMode() const override;
     void SetRunButtonEnabled(bool enabled) override;
     void ShowRunManualButton(bool show) override;
     // IChildWindowHost, graph windows (WindowsManager_graph.cpp)
@@ -406,6 +409,7 @@ private:
     int m_StartWatchdogMs = s_StartWatchdogMs;
     ILogicQueries* m_pLogic = nullptr;
     QObject* m_pLogicObject = nullptr;
+    QPointer<CLogicManager> m_pSetupReader;
     ISetupSettings* m_pSettings = nullptr;
     IPrompter* m_pPrompter = nullptr;
     CHistoryWindow* m_pHistoryWindow = nullptr;

@@ -105,8 +105,8 @@ void CWindowsManager::OnLoggerStatusArrived(int)
     if (m_pExperimentModeDialog && m_pExperimentModeDialog->isActiveWindow())
         m_pExperimentModeDialog->UpdateStatus(count);
     // Event timing without a channel able to time falls back to automatic sampling.
-    if (count == 0 && GetCurrentRunMode() == 1 && m_pFrame) {
-        m_pFrame->SetCurrentRunMode(0);
+    if (count == 0 && GetCurrentRunMode() == ExperimentRunMode::Timing && m_pFrame) {
+        m_pFrame->SetCurrentRunMode(ExperimentRunMode::Sampling);
         if (m_pSetupWindow)
             m_pSetupWindow->refreshSummary();
     }

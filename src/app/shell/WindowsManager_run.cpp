@@ -131,7 +131,7 @@ void CWindowsManager::OnRun()
                 cancelUnconfirmedStart();
             return;
         }
-        if (GetCurrentRunMode() == 1) {
+        if (GetCurrentRunMode() == ExperimentRunMode::Timing) {
             // An event-timing logger may wait long for its first gate: no failure, but the
             // button comes back so a press can give up the start.
             m_bPressCancelsStart = true;

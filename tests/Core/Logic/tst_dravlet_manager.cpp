@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "Core/Data/SensorInfo.h"
-#include "Core/Logic/DravletManager.h"
+#include "Core/Logic/Dravlet/DravletManager.h"
 #include "platform/TestPortEnumerator.h"
 #include "simulator/DravletDevice.h"
 #include "simulator/LoggerSimulator.h"

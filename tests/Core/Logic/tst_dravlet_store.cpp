@@ -13,8 +13,8 @@
 #include "Core/Data/SafeSampleList.h"
 #include "Core/Data/Settings.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/DravletCoreHost.h"
-#include "Core/Logic/DravletManager.h"
+#include "Core/Logic/Dravlet/DravletCoreHost.h"
+#include "Core/Logic/Dravlet/DravletManager.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "platform/TestPortEnumerator.h"
@@ -34,7 +34,7 @@ public:
     int runMode = 0;
     CKorvantaSignals* GetSignals() override { return &hub; }
     CSetupInfo* GetSetupInfo() override { return &setup; }
-    int GetCurrentRunMode() override { return runMode; }
+    ExperimentRunMode GetCurrentRunMode() override { return ExperimentRunMode(runMode); }
 };
 
 bool waitFor(const std::function<bool()>& done, int ms)

@@ -1,7 +1,7 @@
 // Firmware update of the Pelorin logger against the simulated boot-loader: the boot-loader is
 // entered, the logger comes back as a new device, the file goes over in 1024-byte blocks and
 // the boot-loader checks the CRC-16 over the whole file.
-#include "Core/Logic/PelorinFirmwareFile.h"
+#include "Core/Logic/Pelorin/PelorinFirmwareFile.h"
 #include "support/PelorinRig.h"
 
 #include <QDir>

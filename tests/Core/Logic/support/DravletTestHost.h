@@ -2,8 +2,8 @@
 // A scripted stand-in for the program around the Dravlet handler: it records what the handler
 // asks of the data store, the logic manager and the hub, and answers from a setup it is given.
 #include "Core/Base/ILogger.h"
-#include "Core/Logic/DravletHost.h"
-#include "Core/Logic/DravletProtocolHandler.h"
+#include "Core/Logic/Dravlet/DravletHost.h"
+#include "Core/Logic/Dravlet/DravletProtocolHandler.h"
 
 #include <atomic>
 
@@ -104,7 +104,7 @@ public:
         log(QStringLiteral("manual-cmd"));
         if (m_pLogger) m_pLogger->SendCmd(CommandParametersStruct(CmdManualSample), start);
     }
-    int RunMode() override { return m_runMode; }
+    ExperimentRunMode RunMode() override { return ExperimentRunMode(m_runMode); }
     void LoggerEndDetection(bool found) override { log(QStringLiteral("end-detection %1").arg(found)); }
     void LoggerStatusArrived(int source) override { log(QStringLiteral("status %1").arg(source)); }
     void LoggerExperimentEnd() override { log(QStringLiteral("end")); }
