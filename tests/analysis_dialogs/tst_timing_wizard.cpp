@@ -10,6 +10,8 @@
 #include <QRadioButton>
 #include "common/TestMain.h"
 
+#include <memory>
+
 namespace {
 
 // Gate 1 is blocked over samples 2..5, 10..13 and 18..19, gate 2 over 4..6 and 12..14 (5 V
@@ -31,36 +33,35 @@ struct Bench
         gate1 = host.series(run, "Gate 1", "V", kGate1, 0.001, 2);
         gate2 = host.series(run, "Gate 2", "V", kGate2, 0.001, 111);
     }
+    // The wizard as the analysis menu opens it.
+    TimingWizard& open()
+    {
+        wizard = std::make_unique<TimingWizard>(&host, &host);
+        wizard->init();
+        wizard->show();
+        return *wizard;
+    }
+    // Picks a measurement, goes to page 2 and picks a method (its button's id in the group).
+    void choose(int measurement, int method)
+    {
+        const Ui_TimingWizard* f = wizard->form();
+        QRadioButton* measurements[] = {f->timeRadioButton, f->velocityRadioButton, f->accelerationRadioButton};
+        measurements[measurement]->click();
+        wizard->button(QWizard::NextButton)->click();
+        f->timeOneGateRadioButton->group()->button(method)->click();
+    }
+    // From the start: the choice, the length typed and Finish pressed; the shown result.
+    QString evaluate(int measurement, int method, const QString& length)
+    {
+        wizard->restart();
+        choose(measurement, method);
+        wizard->form()->lengthLineEdit->setText(length);
+        const int before = host.m_Prompter.m_Log.size();
+        wizard->button(QWizard::FinishButton)->click();
+        return host.m_Prompter.m_Log.size() > before ? host.m_Prompter.m_Log.last() : QString();
+    }
+    std::unique_ptr<TimingWizard> wizard;
 };
-
-// Picks a measurement, goes to page 2, picks a method and presses Finish; the shown result.
-QString Evaluate(TimingWizard& w, CAnalysisHostFake& host, int measurement, int method, const QString& length)
-{
-    w.restart();
-    QRadioButton* measurementButtons[] = {w.form()->timeRadioButton, w.form()->velocityRadioButton,
-                                          w.form()->accelerationRadioButton};
-    measurementButtons[measurement]->click();
-    w.button(QWizard::NextButton)->click();
-    QRadioButton* byId = nullptr;
-    const char* names[] = {"timeOneGateRadioButton", "velocityOneGateRadioButton", "accelerationOneGateRadioButton"};
-    if (method < 10)
-        byId = w.findChild<QRadioButton*>(names[method]);
-    else if (method == 10)
-        byId = w.form()->timeBetweenGatesRadionButton;
-    else if (method == 11)
-        byId = w.form()->velocityBetweenGatesRadionButton;
-    else if (method == 12)
-        byId = w.form()->accelerationBetweenGatesRadionButton;
-    else if (method == 20)
-        byId = w.form()->timePendulumRadioButton;
-    else
-        byId = w.form()->velocityColissionRadioButton;
-    byId->click();
-    w.form()->lengthLineEdit->setText(length);
-    const int before = host.m_Prompter.m_Log.size();
-    w.button(QWizard::FinishButton)->click();
-    return host.m_Prompter.m_Log.size() > before ? host.m_Prompter.m_Log.last() : QString();
-}
 
 } // namespace
 
@@ -83,9 +84,7 @@ private slots:
 void TestTimingWizard::pagesShowTheMethodsOfTheMeasurement()
 {
     Bench b;
-    TimingWizard w(&b.host, &b.host);
-    w.init();
-    w.show();
+    TimingWizard& w = b.open();
     QCOMPARE(w.windowTitle(), QString("Timing Wizard: Step 1 of 2 - Measurement"));
     QVERIFY(w.form()->timeRadioButton->isChecked());
     w.form()->velocityRadioButton->click();
@@ -136,25 +135,21 @@ void TestTimingWizard::methodTexts()
     QFETCH(QString, length);
     QFETCH(QString, text);
     Bench b;
-    TimingWizard w(&b.host, &b.host);
-    w.init();
-    w.show();
-    QCOMPARE(Evaluate(w, b.host, measurement, method, length), QStringLiteral("result|Pavix|") + text);
+    TimingWizard& w = b.open();
+    QCOMPARE(b.evaluate(measurement, method, length), QStringLiteral("result|Pavix|") + text);
     QCOMPARE(w.methodId(), method);
 }
 
 void TestTimingWizard::gatesAreTheFirstAndLastPhotogate()
 {
     Bench b;
-    TimingWizard w(&b.host, &b.host);
-    w.init();
-    w.show();
-    Evaluate(w, b.host, 0, 0, "3");
+    TimingWizard& w = b.open();
+    b.evaluate(0, 0, "3");
     QCOMPARE(w.firstGateKey(), b.gate1->m_Key);
     QCOMPARE(w.secondGateKey(), b.gate2->m_Key);
     // Cursor 1 on gate 2 makes it the first gate; the last photogate is the second.
     b.host.cursors(b.gate2->m_Key, 0, 20);
-    Evaluate(w, b.host, 0, 0, "3");
+    b.evaluate(0, 0, "3");
     QCOMPARE(w.firstGateKey(), b.gate2->m_Key);
     QCOMPARE(w.secondGateKey(), b.gate2->m_Key);
     QCOMPARE(b.host.m_Prompter.m_Log.last(), QString("result|Pavix|t = 0.003 s,  0.003 s"));
@@ -181,14 +176,8 @@ void TestTimingWizard::lengthFollowsTheArrangement()
     Bench b;
     b.host.m_Setup.m_TimingWidth = 4.5;
     b.host.m_Setup.m_TimingDistance = 30.0;
-    TimingWizard w(&b.host, &b.host);
-    w.init();
-    w.show();
-    QRadioButton* measurements[] = {w.form()->timeRadioButton, w.form()->velocityRadioButton,
-                                    w.form()->accelerationRadioButton};
-    measurements[measurement]->click();
-    w.button(QWizard::NextButton)->click();
-    w.form()->timeOneGateRadioButton->group()->button(method)->click();
+    TimingWizard& w = b.open();
+    b.choose(measurement, method);
     const Ui_TimingWizard* f = w.form();
     QCOMPARE(f->lengthLineEdit->isVisibleTo(&w) ? f->lengthTypeLabel->text() + " " + f->lengthLineEdit->text() : "", shown);
 }
@@ -196,11 +185,9 @@ void TestTimingWizard::lengthFollowsTheArrangement()
 void TestTimingWizard::lengthIsCheckedAndKept()
 {
     Bench b;
-    TimingWizard w(&b.host, &b.host);
-    w.init();
-    w.show();
+    TimingWizard& w = b.open();
     b.host.m_Prompter.m_bRetry = true;
-    Evaluate(w, b.host, 1, 1, "2.5");
+    b.evaluate(1, 1, "2.5");
     QCOMPARE(b.host.m_Setup.m_TimingWidth, 2.5);
     // A length typed and left for another arrangement comes back with it; only Finish keeps it.
     w.form()->lengthLineEdit->selectAll();
@@ -211,18 +198,16 @@ void TestTimingWizard::lengthIsCheckedAndKept()
     QCOMPARE(w.form()->lengthLineEdit->text(), QString("7"));
     QCOMPARE(b.host.m_Setup.m_TimingWidth, 2.5);
     // One outside 0.1 to 1000 is refused and selected for the user to mend.
-    QCOMPARE(Evaluate(w, b.host, 1, 11, "0.05"), QString("crit|Pavix|Distance must be a number from 0.1 to 1000."));
+    QCOMPARE(b.evaluate(1, 11, "0.05"), QString("crit|Pavix|Distance must be a number from 0.1 to 1000."));
     QVERIFY(w.isVisible() && w.form()->lengthLineEdit->selectedText() == "0.05");
 }
 
 void TestTimingWizard::retryKeepsTheWizardOpenCloseEndsIt()
 {
     Bench b;
-    TimingWizard w(&b.host, &b.host);
-    w.init();
-    w.show();
+    TimingWizard& w = b.open();
     b.host.m_Prompter.m_bRetry = true;
-    Evaluate(w, b.host, 0, 0, "3");
+    b.evaluate(0, 0, "3");
     QVERIFY(w.isVisible());
     QCOMPARE(w.currentPage(), w.form()->wizardPage2);
     b.host.m_Prompter.m_bRetry = false;
@@ -233,26 +218,20 @@ void TestTimingWizard::retryKeepsTheWizardOpenCloseEndsIt()
 void TestTimingWizard::withoutAGraphNoSuitablePlot()
 {
     Bench b(false);
-    TimingWizard w(&b.host, &b.host);
-    w.init();
-    w.show();
-    QCOMPARE(Evaluate(w, b.host, 0, 0, "3"), QString("result|Pavix|No suitable plot !"));
+    TimingWizard& w = b.open();
+    QCOMPARE(b.evaluate(0, 0, "3"), QString("result|Pavix|No suitable plot !"));
     QCOMPARE(w.firstGateKey(), -1);
     // A graph without photogates says the same.
     Bench other;
     other.host.m_PlotKeys = {other.host.m_PlotKeys.first()};
-    TimingWizard w2(&other.host, &other.host);
-    w2.init();
-    w2.show();
-    QCOMPARE(Evaluate(w2, other.host, 0, 20, ""), QString("result|Pavix|No suitable plot !"));
+    other.open();
+    QCOMPARE(other.evaluate(0, 20, ""), QString("result|Pavix|No suitable plot !"));
 }
 
 void TestTimingWizard::wizardsOwnButtonsDoNotCloseIt()
 {
     Bench b;
-    TimingWizard w(&b.host, &b.host);
-    w.init();
-    w.show();
+    TimingWizard& w = b.open();
     w.accept();
     QVERIFY(w.isVisible());
     w.reject();

@@ -1,9 +1,14 @@
 // The window manager's tables: every command makes one more table, the newest or the one
-// activated last follows runs, and a closing table hands that record to the last other one.
+// activated last follows runs, and a closing table hands that record to the last other one. A
+// table and a graph side by side over one series: an edit in the table redraws the graph too.
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/WindowsManager.h"
 #include "common/TableRig.h"
+#include "graph/GraphWindow.h"
 #include "table/TableDelegate.h"
+#include "table/TableModel.h"
+
+#include <QLineEdit>
 
 #include "common/TestMain.h"
 
@@ -13,6 +18,7 @@ class TestTableWindowsManager : public QObject
 private slots:
     void tablesComeOnCommandAndTheRecordFollowsActivation();
     void aTableRecordInAWorkspaceMakesATable();
+    void anEditRedrawsEveryWindowShowingTheSeries();
 };
 
 void TestTableWindowsManager::tablesComeOnCommandAndTheRecordFollowsActivation()
@@ -78,6 +84,36 @@ void TestTableWindowsManager::aTableRecordInAWorkspaceMakesATable()
     QVERIFY(copy && copy != table);
     QCOMPARE(copy->dataColumnCount(), 3);
     QCOMPARE(copy->bodyDelegate()->dataColumn(2)->m_Key, run->GetBranchKey(2));
+}
+
+void TestTableWindowsManager::anEditRedrawsEveryWindowShowingTheSeries()
+{
+    CTableHost host;
+    host.addRun({1}, 5);
+    CTableWindow* table = host.newTable();
+    table->addColumnByKey(1, nullptr);
+    auto* graph = new CGraphWindow(&host, Qt::SubWindow);
+    host.addSubWindow(graph);
+    graph->initWindow();
+    graph->AddPlotsFromKeyArray({1});
+    host.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    struct PaintCount : QObject
+    {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* e) override { return paints += e->type() == QEvent::Paint, false; }
+    } count;
+    graph->installEventFilter(&count);
+    QCoreApplication::processEvents();
+    count.paints = 0;
+    CTableDelegate* cells = table->bodyDelegate();
+    const QModelIndex cell = table->bodyModel()->index(2, 2);
+    QWidget* editor = cells->createEditor(table->bodyView()->viewport(), QStyleOptionViewItem(), cell);
+    qobject_cast<QLineEdit*>(editor)->setText("-40");
+    cells->setModelData(editor, table->bodyModel(), cell);
+    delete editor;
+    QCoreApplication::processEvents();
+    QVERIFY(count.paints > 0);
 }
 
 KORVANTA_TEST_MAIN(TestTableWindowsManager)

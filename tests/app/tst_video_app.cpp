@@ -11,6 +11,7 @@
 #include "graph/GraphWindow.h"
 #include "common/ScriptedPrompter.h"
 #include "../video/support/VideoFixture.h"
+#include "../video/support/VideoHost.h"
 #include "video/VideoAnlysisWindow.h"
 
 #include <QTemporaryDir>
@@ -23,29 +24,38 @@ class TestVideoApp : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase();
+    void init();
+    void cleanup() { m_pWindow.reset(); }
     void openPlayStepAndTrack();
     void reopenedWorkspaceShowsWhatWasSaved();
+
+private:
+    QTemporaryDir m_Dir;
+    SquareVideo m_Video;
+    QString m_Path;
+    CScriptedPrompter m_Prompter;
+    std::unique_ptr<MainWindow> m_pWindow;
 };
 
+void TestVideoApp::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    m_Video.frames = 24;
+    m_Video.fps = 12.0;
+    m_Path = m_Dir.filePath(QStringLiteral("cart.avi"));
+    QVERIFY(m_Video.write(m_Path));
+}
+
+void TestVideoApp::init()
+{
+    m_Prompter.m_File.clear();
+    m_pWindow = std::make_unique<MainWindow>(nullptr);
+    m_pWindow->init();
+    m_pWindow->show();
+}
+
 namespace {
-// The window point that shows a frame pixel.
-QPoint windowPointOf(CVideoAnlysisWindow* w, const QPoint& p)
-{
-    const QRect picture = w->videoArea();
-    return picture.topLeft() + QPoint(int(std::ceil(p.x() * double(picture.width()) / w->frameImage.width())),
-                                      int(std::ceil(p.y() * double(picture.height()) / w->frameImage.height())));
-}
-
-// A press on the picture, a move and a release, as the user drags.
-void dragOnPicture(CVideoAnlysisWindow* w, const QPoint& fromFrame, const QPoint& toFrame)
-{
-    const QPoint from = windowPointOf(w, fromFrame), to = windowPointOf(w, toFrame);
-    QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
-    QMouseEvent move(QEvent::MouseMove, to, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &move);
-    QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to);
-}
-
 // Loaded, stopped on a frame and not waiting for another.
 bool settled(CVideoAnlysisWindow* w)
 {
@@ -64,19 +74,9 @@ bool dotDrawnAt(CVideoAnlysisWindow* w, const QPoint& framePoint)
 
 void TestVideoApp::openPlayStepAndTrack()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    QTemporaryDir dir;
-    SquareVideo v;
-    v.frames = 24;
-    v.fps = 12.0;
-    const QString path = dir.filePath(QStringLiteral("cart.avi"));
-    QVERIFY(v.write(path));
-    CScriptedPrompter prompter;
-    prompter.m_File = path;
-
-    auto window = std::make_unique<MainWindow>(nullptr);
-    window->init();
-    window->show();
+    const SquareVideo& v = m_Video;
+    m_Prompter.m_File = m_Path;
+    MainWindow* window = m_pWindow.get();
     CWindowsManager* wm = window->windowsManager();
     QCOMPARE(wm->videoWindowsCount(), 0);
     MultiAction* videoCommand = window->findAction(24);
@@ -91,11 +91,11 @@ void TestVideoApp::openPlayStepAndTrack()
     QTest::qWait(1200);
 
     w->action(CVideoAnlysisWindow::KeyOpen)->trigger();
-    QCOMPARE(w->VideoFile(), path);
+    QCOMPARE(w->VideoFile(), m_Path);
     QTRY_VERIFY_WITH_TIMEOUT(w->playState == CVideoAnlysisWindow::Stopped && w->videoDuration > 0
                                  && !w->frameImage.isNull(), 10000);
     QTest::qWait(1200);
-    QCOMPARE(w->frameCount, qint64(24));
+    QCOMPARE(w->frameCount, qint64(v.frames));
 
     w->action(CVideoAnlysisWindow::KeyNextFrame)->trigger();
     QTRY_COMPARE_WITH_TIMEOUT(SquareFrameIndex(w->frameImage, v), 1, 5000);
@@ -111,7 +111,7 @@ void TestVideoApp::openPlayStepAndTrack()
     // Select the object of the first frame by dragging over it.
     w->OnSetObject();
     const QPoint corner = v.cornerAt(SquareFrameIndex(w->frameImage, v));
-    dragOnPicture(w, corner - QPoint(3, 3), corner + QPoint(22, 22));
+    DragOnWindow(w, WindowPointOfFrame(w, corner - QPoint(3, 3)), WindowPointOfFrame(w, corner + QPoint(22, 22)));
     QVERIFY(w->templateSet);
 
     w->UpdateButtons();
@@ -154,32 +154,21 @@ void TestVideoApp::openPlayStepAndTrack()
         }
     }
     QCOMPARE(listed, 1);
-    window.reset();
 }
 
 void TestVideoApp::reopenedWorkspaceShowsWhatWasSaved()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    QTemporaryDir dir;
-    SquareVideo v;
-    v.frames = 16;
-    v.fps = 12.0;
-    const QString video = dir.filePath(QStringLiteral("cart.avi"));
-    QVERIFY(v.write(video));
-    CScriptedPrompter prompter;
-    auto window = std::make_unique<MainWindow>(nullptr);
-    window->init();
-    window->show();
-    CWindowsManager* wm = window->windowsManager();
+    const SquareVideo& v = m_Video;
+    CWindowsManager* wm = m_pWindow->windowsManager();
 
     // A tracked video with its axis moved, a graph of the track kept minimised, a table and notes.
     CVideoAnlysisWindow* w = wm->ShowVideoWindow(true);
-    QVERIFY(w && w->LoadVideoFile(video));
-    w->SetVideoFile(video);
+    QVERIFY(w && w->LoadVideoFile(m_Path));
+    w->SetVideoFile(m_Path);
     QTRY_VERIFY_WITH_TIMEOUT(settled(w), 10000);
     w->axisOrigin = QPoint(50, 60);
     w->OnSetObject();
-    dragOnPicture(w, v.cornerAt(0) - QPoint(3, 3), v.cornerAt(0) + QPoint(22, 22));
+    DragOnWindow(w, WindowPointOfFrame(w, v.cornerAt(0) - QPoint(3, 3)), WindowPointOfFrame(w, v.cornerAt(0) + QPoint(22, 22)));
     QVERIFY(w->templateSet);
     w->OnStartTrack();
     QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 15000);
@@ -197,11 +186,11 @@ void TestVideoApp::reopenedWorkspaceShowsWhatWasSaved()
     graph->showMinimized();
     wm->ShowTableWindow();
     wm->ShowNotesWindow();
-    prompter.m_SaveFile = dir.filePath(QStringLiteral("lesson.kvb"));
+    m_Prompter.m_SaveFile = m_Dir.filePath(QStringLiteral("lesson.kvb"));
     wm->OnSaveAs();
     QVERIFY(!wm->hasDataToSave());
 
-    prompter.m_File = prompter.m_SaveFile;
+    m_Prompter.m_File = m_Prompter.m_SaveFile;
     wm->OnOpen();
     CVideoAnlysisWindow* back = wm->GetLastVideoWindow();
     QVERIFY(back && back != w);
@@ -218,7 +207,6 @@ void TestVideoApp::reopenedWorkspaceShowsWhatWasSaved()
     QVERIFY(graphBack && graphBack->isMinimized() && !wm->hasDataToSave());
     graphBack->showNormal();
     QCOMPARE(graphBack->geometry(), graphPlace);
-    window.reset();
 }
 
 KORVANTA_TEST_MAIN(TestVideoApp)

@@ -1,11 +1,15 @@
 // The full setup window on a window area: its rows follow the logger's status, the run controls
-// reach the setup record, a new sensor reloads its row, and snapshot readings reach the cells.
+// reach the setup record, a new sensor reloads its row, and snapshot readings reach the cells;
+// it asks its questions through its host's prompter and hands that prompter to its cells and
+// their dialogs.
 #include "common/ScriptedPrompter.h"
 #include "support/SetupRig.h"
 
+#include "windowbase/ChildWindowHost.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
 #include "setup/CalibrationDialog.h"
+#include "setup/DropCounterCalibration.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/MeasurementColumns.h"
 #include "setup/SensorColumns.h"
@@ -22,7 +26,7 @@
 #include "common/TestMain.h"
 
 namespace {
-struct FullBench
+template <class Host = CFakeAreaSetupHost> struct FullBench
 {
     explicit FullBench(double type, const QList<int>& status)
     {
@@ -49,7 +53,16 @@ struct FullBench
     }
 
     CScriptedPrompter prompter;
-    CFakeAreaSetupHost host;
+    Host host;
+};
+
+// A window area that hosts its child windows with a prompter of its own, not the shell's.
+class CPromptingArea : public QMdiArea, public IChildWindowHost
+{
+public:
+    bool AlignToGrid() const override { return false; }
+    IPrompter* GetPrompter() const override { return const_cast<CScriptedPrompter*>(&m_Own); }
+    CScriptedPrompter m_Own{false};
 };
 
 int measurementsOf(const CSensorParametersInfo& s)
@@ -70,6 +83,7 @@ private slots:
     void snapshotReachesCells();
     void calibrationSaysWhichZeroWentOff_data();
     void calibrationSaysWhichZeroWentOff();
+    void cellsAndDialogsAskTheHost();
     void channelWithoutRowChangesNothing();
     void dravletShowsNoReading();
     void drawsOnScreen();
@@ -257,6 +271,37 @@ void TestSetupFullWindow::calibrationSaysWhichZeroWentOff()
     QVERIFY(!measurement->m_bZero && !zero->setButton()->isChecked());
     QCOMPARE(said.contains(measurement->m_Name) && said.contains("switched off"), zeroed);
     QCOMPARE(said.isEmpty(), !zeroed);
+}
+
+void TestSetupFullWindow::cellsAndDialogsAskTheHost()
+{
+    // Channel 0: a sensor that takes a trigger and a two-point calibration; channel 1: a drop
+    // counter, whose calibration is the drop volume.
+    FullBench<CFakeSetupHostOn<CPromptingArea>> b(70.0, {1, 33});
+    const CScriptedPrompter& own = b.host.m_Own;
+    const int sensor = b.find([](int i, const CSensorParametersInfo& s) {
+        return !s.m_HiddenSensor && s.m_TriggerAllowed && s.m_CalibrationKind != 0 && !CSensorInfo::IsISEIndex(i) && i != 33;
+    });
+    QVERIFY(sensor > 0);
+    b.host.setStatus({sensor, 33});
+    b.c().updateSetupWindow(1);
+    auto* colour = b.w().cell<FullSetupColorSelection>(0, CFullSetupWindow::ColorColumn);
+    auto* trigger = b.w().cell<FullSetupTriggerColumn>(0, CFullSetupWindow::TriggerColumn);
+    auto* calibrate = b.w().cell<FullSetupCalibrateColumn>(0, CFullSetupWindow::CalibrateColumn);
+    auto* drops = b.w().cell<FullSetupCalibrateColumn>(1, CFullSetupWindow::CalibrateColumn);
+    QVERIFY(colour && trigger && calibrate && drops);
+    colour->button()->click();
+    trigger->setButton()->click();
+    calibrate->setButton()->click();
+    drops->setButton()->click();
+    drops->dropCounterDialog()->form()->VolumeLineEdit->setText("0");
+    drops->dropCounterDialog()->form()->okButton->click();
+
+    QCOMPARE(own.m_Log.size(), 5);
+    QVERIFY2(own.m_Log.at(0).startsWith("color|"), qPrintable(own.m_Log.at(0)));
+    QCOMPARE(own.m_Log.mid(1), (QStringList{"dialog|TriggerDialog", "dialog|CalibrationDialog",
+                                            "dialog|DropCounterCalibration", "warn|Pavix|Invalid input"}));
+    QCOMPARE(b.prompter.m_Log, QStringList());
 }
 
 void TestSetupFullWindow::channelWithoutRowChangesNothing()

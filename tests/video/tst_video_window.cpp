@@ -65,8 +65,6 @@ private:
     bool loadAndSettle(CVideoAnlysisWindow* w, const QString& path);
     // Waits for a frame with the square at the expected step.
     bool waitForFrame(CVideoAnlysisWindow* w, int expected);
-    QPoint windowPointOfFrame(CVideoAnlysisWindow* w, const QPoint& framePoint);
-    void dragOnWindow(QWidget* w, const QPoint& from, const QPoint& to);
 
     QTemporaryDir m_Dir;
     SquareVideo m_Video;
@@ -143,24 +141,6 @@ bool TestVideoWindow::waitForFrame(CVideoAnlysisWindow* w, int expected)
     }
     qWarning("frame shown: %d, expected %d", SquareFrameIndex(w->frameImage, m_Video), expected);
     return false;
-}
-
-QPoint TestVideoWindow::windowPointOfFrame(CVideoAnlysisWindow* w, const QPoint& framePoint)
-{
-    // The inverse of the window's mapping, rounded up so it maps back onto the same pixel.
-    const QRect picture = w->videoArea();
-    const QSize frame = w->frameImage.size();
-    const int x = int(std::ceil(framePoint.x() * double(picture.width()) / frame.width()));
-    const int y = int(std::ceil(framePoint.y() * double(picture.height()) / frame.height()));
-    return picture.topLeft() + QPoint(x, y);
-}
-
-void TestVideoWindow::dragOnWindow(QWidget* w, const QPoint& from, const QPoint& to)
-{
-    QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
-    QMouseEvent move(QEvent::MouseMove, to, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &move);
-    QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to);
 }
 
 void TestVideoWindow::beforeLoadOnlyOpenAxesAndModeAreOpen()
@@ -307,7 +287,7 @@ void TestVideoWindow::sliderGesturesMoveFrameAndHandle()
     CVideoPositionSlider* s = w->slider();
     const QPoint handle = s->handleRect().center(), to(int(s->width() * along), handle.y());
     if (along > 0.0)
-        dragOnWindow(s, grab ? handle : to, to);
+        DragOnWindow(s, grab ? handle : to, to);
     else
         w->OnNextFrame();
     QTRY_VERIFY_WITH_TIMEOUT(std::abs(SquareFrameIndex(w->frameImage, m_Video) - frame) <= 1 && !w->isStepping, 5000);
@@ -421,12 +401,12 @@ void TestVideoWindow::originAndAngleDrag()
     QVERIFY(loadAndSettle(w, m_Path));
     QCOMPARE(w->axisOrigin, QPoint(30, 192));
     // Drag the origin by its box to (60, 150).
-    dragOnWindow(w, windowPointOfFrame(w, QPoint(30, 192)), windowPointOfFrame(w, QPoint(60, 150)));
+    DragOnWindow(w, WindowPointOfFrame(w, QPoint(30, 192)), WindowPointOfFrame(w, QPoint(60, 150)));
     QVERIFY2((w->axisOrigin - QPoint(60, 150)).manhattanLength() <= 2,
              qPrintable(QString("%1,%2").arg(w->axisOrigin.x()).arg(w->axisOrigin.y())));
     const QPoint o = w->axisOrigin;
     // Grab the axis 100 to the right and pull it up by 100: 45 degrees.
-    dragOnWindow(w, windowPointOfFrame(w, o + QPoint(100, 0)), windowPointOfFrame(w, o + QPoint(100, -100)));
+    DragOnWindow(w, WindowPointOfFrame(w, o + QPoint(100, 0)), WindowPointOfFrame(w, o + QPoint(100, -100)));
     QVERIFY2(std::abs(w->axisAngle - 45.0) < 2.0, qPrintable(QString::number(w->axisAngle)));
     QCOMPARE(w->dragState, int(CVideoAnlysisWindow::DragNone));
 }
@@ -438,10 +418,10 @@ void TestVideoWindow::angleDragOntoOriginKeepsAngle()
     w->axisAngle = 10.0;
     const QPoint o = w->axisOrigin;
     // Grab the line left of the origin, then land exactly on the origin.
-    const QPoint grab = windowPointOfFrame(w, QPoint(o.x() + 100, o.y() - int(std::tan(10.0 * M_PI / 180) * 100)));
+    const QPoint grab = WindowPointOfFrame(w, QPoint(o.x() + 100, o.y() - int(std::tan(10.0 * M_PI / 180) * 100)));
     QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, grab);
     QCOMPARE(w->dragState, int(CVideoAnlysisWindow::DragAngle));
-    const QPoint onOrigin = windowPointOfFrame(w, o);
+    const QPoint onOrigin = WindowPointOfFrame(w, o);
     QCOMPARE(w->WindowPointToFrame(onOrigin), o);
     QMouseEvent move(QEvent::MouseMove, onOrigin, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(w, &move);
@@ -457,7 +437,7 @@ void TestVideoWindow::selectionPastEdgeIsClamped()
     w->OnSetObject();
     QCOMPARE(w->axisMode, VideoAxisMode::SelectObject);
     // From (300, 50) to beyond the picture's right edge: the object keeps the part inside.
-    const QPoint from = windowPointOfFrame(w, QPoint(300, 50));
+    const QPoint from = WindowPointOfFrame(w, QPoint(300, 50));
     QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
     const QPoint right(w->label()->pos().x() + w->label()->width() - 1, from.y() + 30);
     QMouseEvent move(QEvent::MouseMove, right, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
@@ -481,7 +461,7 @@ void TestVideoWindow::automaticTrackingFollowsSquare()
     w->OnSetObject();
     // A box around the square of frame 0 with 4 pixels to spare.
     const QPoint c = m_Video.cornerAt(0);
-    dragOnWindow(w, windowPointOfFrame(w, c - QPoint(4, 4)), windowPointOfFrame(w, c + QPoint(22, 22)));
+    DragOnWindow(w, WindowPointOfFrame(w, c - QPoint(4, 4)), WindowPointOfFrame(w, c + QPoint(22, 22)));
     QVERIFY(w->templateSet);
     const QRect sel = w->selectionRect;
     QVERIFY(sel.width() >= 20 && sel.height() >= 20);
@@ -570,7 +550,7 @@ void TestVideoWindow::manualTrackingRecordsClicksAndSteps()
     QTest::qWait(300);
     for (int i = 0; i < 3; ++i) {
         // The click maps to frame pixels through the place the picture is drawn.
-        const QPoint click = windowPointOfFrame(w, m_Video.centreAt(i));
+        const QPoint click = WindowPointOfFrame(w, m_Video.centreAt(i));
         QCOMPARE(w->WindowPointToFrame(click), m_Video.centreAt(i));
         QTRY_VERIFY(w->RequestedFrame() < 0);
         QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, click);

@@ -84,17 +84,11 @@ struct CAppBench
         return true;
     }
 
+    // The members then go in reverse order: the spies, the window, the ports, the simulator.
     ~CAppBench()
     {
         if (sim)
             sim->setRestartListener({});
-        newData.reset();
-        ended.reset();
-        started.reset();
-        detections.reset();
-        window.reset();
-        ports.reset();
-        sim.reset();
         qunsetenv("KORVANTA_EXTRA_PORTS");
     }
 
