@@ -21,7 +21,6 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QSpacerItem>
-#include <QTimer>
 #include <QPushButton>
 #include <QTimer>
 
@@ -54,17 +53,6 @@ void MainWindow::showModelessMessage(QString title, QString text, bool withBtn)
     }
     m_pModelessMsgBox->setModal(false);
     m_pModelessMsgBox->show();
-    // The search's notice takes the keyboard, so that Escape gives the search up at once, also
-    // when it comes up at start-up before the main window has been shown and activated.
-    if (m_bSearchNotice) {
-        QMessageBox* box = m_pModelessMsgBox;
-        QTimer::singleShot(0, box, [box] {
-            if (box->isVisible()) {
-                box->raise();
-                box->activateWindow();
-            }
-        });
-    }
 }
 
 int MainWindow::NoticeTitleWidth(const QFont& font, const QString& title)
