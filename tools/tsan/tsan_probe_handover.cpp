@@ -282,7 +282,7 @@ int PoolOther()
     CMeeting after(2);
     QThread* writer = QThread::create([&] {
         g_Value = 55;
-        first.start([] {});
+        QtConcurrent::run(&first, [] {});
         started.store(true, std::memory_order_relaxed);
         after.meet();
     });
