@@ -5,11 +5,22 @@
 #include <QThread>
 
 #include <atomic>
+#include <functional>
 
-// Threads that wait here for each other see no ordering through it (relaxed atomics). A race
-// probe's threads meet before their racing accesses, so that both are running, and again after
-// them, so that neither ends (and hands its place in the checker on to a later thread, whose
-// accesses would then look ordered after its own) before the other has made its access.
+// Waits until the flag is up, seeing no ordering through it (a relaxed load). A millisecond
+// between looks: the checker keeps a bounded history of each thread's accesses, and a thread
+// spinning on the flag would push out of it the racing access a report has to show (the
+// report is then dropped).
+inline void AwaitRelaxed(const std::function<bool()>& up)
+{
+    while (!up())
+        QThread::msleep(1);
+}
+
+// Threads that wait here for each other see no ordering through it. A race probe's threads
+// meet before their racing accesses, so that both are running, and again after them, so that
+// neither ends (and hands its place in the checker on to a later thread, whose accesses would
+// then look ordered after its own) before the other has made its access.
 class CMeeting
 {
 public:
@@ -17,8 +28,7 @@ public:
     void meet()
     {
         m_Arrived.fetch_add(1, std::memory_order_relaxed);
-        while (m_Arrived.load(std::memory_order_relaxed) < m_Parties)
-            QThread::yieldCurrentThread();
+        AwaitRelaxed([this] { return m_Arrived.load(std::memory_order_relaxed) >= m_Parties; });
     }
 
 private:

@@ -161,8 +161,7 @@ int UnrelatedCall()
         after.meet();
     });
     QThread* poster = QThread::create([&] {
-        while (!emitted.load(std::memory_order_relaxed))
-            QThread::yieldCurrentThread();
+        AwaitRelaxed([&] { return emitted.load(std::memory_order_relaxed); });
         QMetaObject::invokeMethod(&receiver, [&] {
             seen = ReadInUnrelatedCall();
             QCoreApplication::quit();
@@ -237,8 +236,7 @@ int QtReceiverRace()
         after.meet();
     });
     QThread* poster = QThread::create([&] {
-        while (!written.load(std::memory_order_relaxed))
-            QThread::yieldCurrentThread();
+        AwaitRelaxed([&] { return written.load(std::memory_order_relaxed); });
         QMetaObject::invokeMethod(&plain, [&] {
             seen = ReadInQtReceiver();
             QCoreApplication::quit();
@@ -287,8 +285,7 @@ int PoolOther()
         after.meet();
     });
     writer->start();
-    while (!started.load(std::memory_order_relaxed))
-        QThread::yieldCurrentThread();
+    AwaitRelaxed([&] { return started.load(std::memory_order_relaxed); });
     QFuture<long> task = QtConcurrent::run(&second, [&] {
         const long v = ReadInPoolTask();
         after.meet();
