@@ -11,6 +11,8 @@
 #include <QNetworkRequest>
 #include <QUdpSocket>
 
+#include <cstring>
+
 namespace {
 
 // Ours, written on one thread while a library reads it on another: no zero byte but the last,
@@ -24,9 +26,12 @@ __attribute__((noinline)) void WriteOurBytes()
         g_Bytes[i] = char(1 + i % 255);
 }
 
+// The bytes are set before the threads start (so a reader of the C string never finds it
+// empty), then written on one thread while the other hands them to the library.
 template <typename Fn>
 int WhileWritten(Fn readThroughLibrary)
 {
+    std::memset(g_Bytes, 'k', kSize);
     TwoThreads([&](int who) {
         if (who == 0)
             WriteOurBytes();
