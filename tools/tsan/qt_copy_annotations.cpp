@@ -9,6 +9,7 @@
 #include <QIODevice>
 #include <QImage>
 #include <QNetworkAccessManager>
+#include <QString>
 #include <QUdpSocket>
 
 #include <cstring>
@@ -30,6 +31,56 @@ bool AppendCopies(const QByteArray& self, const QByteArray& other)
 }
 } // namespace
 
+// ---- Implicitly shared buffers. Qt lets go of the buffer of a byte array or a string inside its
+// own functions (the reallocation of a detach, an assignment), out of the sanitizer's sight;
+// the thread that drops the last reference frees the buffer later in inline code of ours, whose
+// decrement of the count the sanitizer sees. What this thread did with the buffer before is
+// ordered before that free, as the decrement Qt makes orders it.
+
+namespace {
+void LettingGo(const QArrayData* d)
+{
+    if (d)
+        Release(&d->ref);
+}
+} // namespace
+
+void QByteArray::reallocData(uint alloc, Data::AllocationOptions options)
+{
+    KV_REAL(real, void (*)(QByteArray*, uint, Data::AllocationOptions),
+            "_ZN10QByteArray11reallocDataEj6QFlagsIN10QArrayData16AllocationOptionEE");
+    LettingGo(d);
+    real(this, alloc, options);
+}
+
+QByteArray& QByteArray::operator=(const QByteArray& other) noexcept
+{
+    KV_REAL(real, QByteArray& (*)(QByteArray*, const QByteArray&), "_ZN10QByteArrayaSERKS_");
+    LettingGo(d);
+    return real(this, other);
+}
+
+void QByteArray::clear()
+{
+    KV_REAL(real, void (*)(QByteArray*), "_ZN10QByteArray5clearEv");
+    LettingGo(d);
+    real(this);
+}
+
+void QString::reallocData(uint alloc, bool grow)
+{
+    KV_REAL(real, void (*)(QString*, uint, bool), "_ZN7QString11reallocDataEjb");
+    LettingGo(d);
+    real(this, alloc, grow);
+}
+
+QString& QString::operator=(const QString& other) noexcept
+{
+    KV_REAL(real, QString& (*)(QString*, const QString&), "_ZN7QStringaSERKS_");
+    LettingGo(d);
+    return real(this, other);
+}
+
 // ---- Qt Core: byte arrays made from, or grown by, bytes of ours; devices that read or write them
 
 // Constructors are defined under Qt's names: a C++ definition would add its own member set-up.
@@ -47,6 +98,7 @@ KV_BYTES_CONSTRUCTOR(KvByteArrayC2, "_ZN10QByteArrayC2EPKci")
 QByteArray& QByteArray::operator=(const char* data)
 {
     KV_REAL(real, QByteArray& (*)(QByteArray*, const char*), "_ZN10QByteArrayaSEPKc");
+    LettingGo(d);
     ReadsOurs(data, LengthOf(data, -1));
     return real(this, data);
 }
@@ -54,6 +106,7 @@ QByteArray& QByteArray::operator=(const char* data)
 QByteArray& QByteArray::append(const char* data, int size)
 {
     KV_REAL(real, QByteArray& (*)(QByteArray*, const char*, int), "_ZN10QByteArray6appendEPKci");
+    LettingGo(d);
     ReadsOurs(data, LengthOf(data, size));
     return real(this, data, size);
 }
@@ -61,6 +114,7 @@ QByteArray& QByteArray::append(const char* data, int size)
 QByteArray& QByteArray::append(const char* data)
 {
     KV_REAL(real, QByteArray& (*)(QByteArray*, const char*), "_ZN10QByteArray6appendEPKc");
+    LettingGo(d);
     ReadsOurs(data, LengthOf(data, -1));
     return real(this, data);
 }
@@ -70,6 +124,7 @@ QByteArray& QByteArray::append(const char* data)
 QByteArray& QByteArray::append(const QByteArray& other)
 {
     KV_REAL(real, QByteArray& (*)(QByteArray*, const QByteArray&), "_ZN10QByteArray6appendERKS_");
+    LettingGo(d);
     if (AppendCopies(*this, other))
         ReadsOurs(other.constData(), other.size());
     return real(this, other);
@@ -78,6 +133,7 @@ QByteArray& QByteArray::append(const QByteArray& other)
 QByteArray& QByteArray::insert(int at, const char* data, int size)
 {
     KV_REAL(real, QByteArray& (*)(QByteArray*, int, const char*, int), "_ZN10QByteArray6insertEiPKci");
+    LettingGo(d);
     ReadsOurs(data, size);
     return real(this, at, data, size);
 }
@@ -85,6 +141,7 @@ QByteArray& QByteArray::insert(int at, const char* data, int size)
 QByteArray& QByteArray::insert(int at, const char* data)
 {
     KV_REAL(real, QByteArray& (*)(QByteArray*, int, const char*), "_ZN10QByteArray6insertEiPKc");
+    LettingGo(d);
     ReadsOurs(data, LengthOf(data, -1));
     return real(this, at, data);
 }
@@ -92,6 +149,7 @@ QByteArray& QByteArray::insert(int at, const char* data)
 QByteArray& QByteArray::insert(int at, const QByteArray& other)
 {
     KV_REAL(real, QByteArray& (*)(QByteArray*, int, const QByteArray&), "_ZN10QByteArray6insertEiRKS_");
+    LettingGo(d);
     ReadsOurs(other.constData(), other.size());
     return real(this, at, other);
 }

@@ -1,6 +1,7 @@
 // Races of ours through a copy a library makes of our memory: one thread writes our bytes while
 // the other hands them to Qt, which copies them where the sanitizer cannot see. Each must be
-// reported, naming the Qt call that made the copy.
+// reported, naming the Qt call that made the copy. And a buffer shared by two threads, which Qt
+// counts out of the sanitizer's sight: quiet.
 #include "TsanProbe.h"
 
 #include <QByteArray>
@@ -116,9 +117,33 @@ int PostedAsRequestBody()
     });
 }
 
+// A byte array shared between two threads: one detaches its copy (Qt lets go of the shared
+// buffer inside its reallocation) and the other, told through a relaxed flag, then drops the
+// last reference and frees the buffer. Correctly counted, so quiet.
+int SharedBuffer()
+{
+    for (int round = 0; round < 50; ++round) {
+        QByteArray original(64, 'x');
+        std::atomic<bool> detached{false};
+        CMeeting after(2);
+        QThread* t = QThread::create([copy = original, &detached, &after]() mutable {
+            copy[0] = 'y';
+            detached.store(true, std::memory_order_relaxed);
+            after.meet();
+        });
+        t->start();
+        AwaitRelaxed([&] { return detached.load(std::memory_order_relaxed); });
+        original = QByteArray();
+        after.meet();
+        t->wait();
+        delete t;
+    }
+    return 0;
+}
+
 } // namespace
 
-const ProbeCase g_CopyCases[] = {{"core_copy", AppendedSized},       {"core_construct", Constructed},
+const ProbeCase g_CopyCases[] = {{"shared_buffer", SharedBuffer},{"core_copy", AppendedSized},       {"core_construct", Constructed},
                                  {"core_insert", Inserted},          {"core_append_string", AppendedString},
                                  {"core_append_raw", AppendedRawData}, {"gui_copy", ImageCopied},
                                  {"gui_detach", ImageDetached},      {"network_send", SentAsDatagram},
