@@ -1,6 +1,6 @@
 // Qt's locks as the checker sees them: a lock taken in two orders is a potential deadlock to
 // report, a read lock does not keep two writers apart; locks held in one order, a read-write
-// lock used as meant, a recursive mutex locked again by its holder and a wait on a condition
+// lock used as meant, a recursive mutex locked again by its holder and waits on a condition
 // under a read-write lock stay quiet.
 #include "TsanProbe.h"
 
@@ -56,16 +56,16 @@ int ReadLockRace()
 }
 
 // Every lock taken in the same order everywhere, by lockers, by hand and by tries; the
-// recursive mutex locked twice by their holder; a reader that waits for the writers' count
-// on a condition under the read-write lock.
+// recursive mutex locked twice by its holder; both threads counting under the read-write
+// lock's write lock, then waiting under its read lock, on a condition, for the other's count.
 int LocksInOrder()
 {
     QMutex outer, inner;
     QRecursiveMutex recursive;
     QReadWriteLock rw;
     QWaitCondition counted;
-    long readSum = 0;
-    TwoThreads([&](int who) {
+    long written = 0;
+    TwoThreads([&](int) {
         for (int i = 0; i < kRounds; ++i) {
             QMutexLocker first(&outer);
             while (!inner.tryLock(10)) {
@@ -75,19 +75,16 @@ int LocksInOrder()
             ++g_Guarded;
             inner.unlock();
         }
-        if (who == 0) {
-            for (int i = 0; i < kRounds; ++i) {
-                QWriteLocker write(&rw);
-                ++readSum;
-                counted.wakeAll();
-            }
-        } else {
-            QReadLocker read(&rw);
-            while (readSum < kRounds)
-                counted.wait(&rw);
+        for (int i = 0; i < kRounds; ++i) {
+            QWriteLocker write(&rw);
+            ++written;
+            counted.wakeAll();
         }
+        QReadLocker read(&rw);
+        while (written < 2 * kRounds)
+            counted.wait(&rw);
     });
-    return g_Guarded == 2 * kRounds && readSum == kRounds ? 0 : 1;
+    return g_Guarded == 2 * kRounds && written == 2 * kRounds ? 0 : 1;
 }
 
 } // namespace
