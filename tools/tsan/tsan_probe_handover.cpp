@@ -58,7 +58,8 @@ signals:
 
 namespace {
 
-// The writer and the sender meet before their accesses; both stay until the main thread has
+// The writer writes before the sender emits (told through a relaxed flag, no ordering), so
+// the copy and its end come after the write; both threads stay until the main thread has
 // handled (and destroyed) the queued copy.
 int Queued(bool racyCopy)
 {
@@ -68,14 +69,15 @@ int Queued(bool racyCopy)
     } receiver;
     QObject::connect(&emitter, &CRecordEmitter::record, &receiver, [](const CProbeRecord&) { QCoreApplication::quit(); },
                      Qt::QueuedConnection);
-    CMeeting before(2), after(3);
+    std::atomic<bool> written{false};
+    CMeeting after(3);
     QThread* writer = QThread::create([&] {
-        before.meet();
         (racyCopy ? g_ReadByCopy : g_ReadByCopysEnd) = 3;
+        written.store(true, std::memory_order_relaxed);
         after.meet();
     });
     QThread* sender = QThread::create([&] {
-        before.meet();
+        AwaitRelaxed([&] { return written.load(std::memory_order_relaxed); });
         emit emitter.record(CProbeRecord());
         after.meet();
     });
