@@ -1,11 +1,16 @@
-// Range analyses and online functions: Fourier spectrum against a bare cv::dft, statistics and
-// moving average on a million samples, and the cost the online functions add to each stored
-// block of a run.
+// Range analyses and online functions: Fourier spectrum against a bare cv::dft and against
+// numpy, statistics and moving average on a million samples, and the cost the online functions
+// add to each stored block of a run.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 
 #include <opencv2/core.hpp>
+#include <algorithm>
+#include <chrono>
 #include <random>
+#include <vector>
+
+#include <QFileInfo>
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
@@ -14,6 +19,7 @@
 #include "analysis/MovingAverage.h"
 #include "analysis/OnlineFunctions.h"
 #include "analysis/Statistics.h"
+#include "support/BenchProcess.h"
 
 namespace {
 
@@ -50,6 +56,63 @@ void BM_PlainDft(benchmark::State& state)
     }
     state.counters["samples/s"] =
         benchmark::Counter(static_cast<double>(y.size()) * state.iterations(), benchmark::Counter::kIsRate);
+}
+
+// Our spectrum against numpy's (bench/fourier_numpy.py, beside this program, fed the very same
+// values through Debian's python3, where python3-numpy puts numpy): both sides time single
+// calls and report the same statistics, the minimum and the median; the ratios are ours over
+// numpy's. The script prints which statistic it gives, which shows as the label.
+void BM_FourierAgainstNumpy(benchmark::State& state)
+{
+    using Clock = std::chrono::steady_clock;
+    const int calls = int(state.range(1));
+    const QVector<double> y = Noise(static_cast<int>(state.range(0)));
+    QVector<double> mag;
+    std::vector<double> ours;
+    QByteArray output;
+    QString error;
+    for (auto _ : state) {
+        FourierMagnitudes(y.constData(), y.size(), mag);   // untimed, as the script's first
+        ours.clear();
+        for (int i = 0; i < calls; ++i) {
+            const auto t0 = Clock::now();
+            FourierMagnitudes(y.constData(), y.size(), mag);
+            ours.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
+            benchmark::DoNotOptimize(mag.data());
+        }
+        const QByteArray values(reinterpret_cast<const char*>(y.constData()), int(y.size() * sizeof(double)));
+        const QString python = QFileInfo::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
+                                                                                       : QStringLiteral("python3");
+        if (!RunBenchScript(QStringLiteral("fourier_numpy.py"), values, output, error, python,
+                            {QString::number(calls)})) {
+            state.SkipWithError(error.toUtf8().constData());
+            return;
+        }
+    }
+    double numpyMin = 0.0, numpyMedian = 0.0;
+    QString statistic;
+    for (const QByteArray& line : output.split('\n')) {
+        if (line.startsWith("statistic:"))
+            statistic = QString::fromUtf8(line.mid(10).trimmed());
+        else if (line.startsWith("min_ms "))
+            numpyMin = line.mid(7).toDouble();
+        else if (line.startsWith("median_ms "))
+            numpyMedian = line.mid(10).toDouble();
+    }
+    if (numpyMin <= 0.0 || numpyMedian <= 0.0 || statistic.isEmpty()) {
+        state.SkipWithError(("fourier_numpy.py printed no times: " + output.trimmed()).constData());
+        return;
+    }
+    std::sort(ours.begin(), ours.end());
+    const double oursMin = ours.front();
+    const double oursMedian = (ours[(ours.size() - 1) / 2] + ours[ours.size() / 2]) / 2.0;
+    state.counters["ours_min_ms"] = oursMin;
+    state.counters["ours_median_ms"] = oursMedian;
+    state.counters["numpy_min_ms"] = numpyMin;
+    state.counters["numpy_median_ms"] = numpyMedian;
+    state.counters["ours/numpy_min"] = oursMin / numpyMin;
+    state.counters["ours/numpy_median"] = oursMedian / numpyMedian;
+    state.SetLabel(statistic.toStdString());
 }
 
 // The whole analysis function: one copy of the range, the transform, and the two result
@@ -240,6 +303,12 @@ void BM_StoreBlockWithEightFunctions(benchmark::State& state)
 
 BENCHMARK(BM_FourierSpectrum)->Arg(65536)->Arg(1048576)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainDft)->Arg(65536)->Arg(1048576)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FourierAgainstNumpy)
+    ->ArgNames({"samples", "calls"})
+    ->Args({65536, 101})
+    ->Args({1048576, 21})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FunctionFourier)->Arg(65536)->Arg(1048576)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FourierSpectrumPrimeLength)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Statistics)->Unit(benchmark::kMillisecond);

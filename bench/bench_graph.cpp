@@ -13,10 +13,13 @@
 #include <memory>
 
 #include "../tests/common/GraphTestHost.h"
+#include "affinity/ProcessAffinity.h"
 #include "graph/GraphWindow.h"
 
 #include <algorithm>
 #include <cmath>
+#include <ctime>
+#include <vector>
 
 namespace {
 
@@ -303,6 +306,110 @@ BENCHMARK(BM_ReduceXY)
     ->ArgNames({"noisy", "samples", "bySample"})
     ->ArgsProduct({{0, 1}, {100000, 1000000, 10000000}, {0, 1}})
     ->Unit(benchmark::kMillisecond);
+
+// The whole first paint of the noisy spiral, off screen in one paint or (screen 1) on screen in
+// paints of a share of time each until the curve is whole; its wall clock, its processor time
+// over every thread of the process and the paints it took.
+struct CPaintTimes
+{
+    double wall = 0.0, cpu = 0.0;
+    int paints = 0;
+};
+
+double ProcessSeconds()
+{
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
+}
+
+CPaintTimes PaintWhole(XYRig& rig, bool screen, long long samples)
+{
+    CPaintTimes times;
+    rig.graph->m_XYLayers.clear();
+    const double cpu = ProcessSeconds();
+    QElapsedTimer clock;
+    clock.start();
+    if (!screen) {
+        rig.graph->m_RepaintMode = CGraphWindow::RepaintFull;
+        rig.graph->render(&rig.image);
+        times.paints = 1;
+    } else {
+        do {
+            rig.graph->repaint();
+            ++times.paints;
+        } while (rig.graph->m_XYLayers.value(1).m_Progress.m_Next < samples && times.paints < 1000000);
+    }
+    times.wall = double(clock.nsecsElapsed()) * 1e-9;
+    times.cpu = ProcessSeconds() - cpu;
+    return times;
+}
+
+double Median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0.0 : (v[(v.size() - 1) / 2] + v[v.size() / 2]) / 2.0;
+}
+
+// The same paint with the process pinned to 1, 2 or 4 of the processors it may run on (a
+// school's laptop has two to four), set here for every thread of the process, and on all of
+// them, one after the other in every iteration with the order turning, so that a busy machine
+// slows both alike. The time is the pinned paint's wall clock; "cpu ms" is its processor time,
+// "all ms" the wall clock on all processors and "vs all" the pinned paint's over it (medians);
+// "min ms" and "median ms" are the pinned paint's.
+void BM_PaintXYOnProcessors(benchmark::State& state)
+{
+    const int processors = int(state.range(0));
+    const bool screen = state.range(1) != 0;
+    const long long samples = state.range(2);
+    const cpu_set_t all = CurrentProcessors();
+    if (CPU_COUNT(&all) < processors) {
+        state.SkipWithError(QStringLiteral("the process may run on %1 processors only").arg(CPU_COUNT(&all)).toUtf8().constData());
+        return;
+    }
+    XYRig rig(true, samples);
+    if (screen) {
+        rig.host.resize(rig.graph->size());
+        rig.host.show();
+        rig.graph->show();
+        QCoreApplication::processEvents();
+    }
+    std::vector<double> wall, cpu, allWall, allCpu, ratio;
+    int paints = 0;
+    for (auto _ : state) {
+        CPaintTimes pinned, everywhere;
+        for (int step = 0; step < 2; ++step) {
+            if ((step + int(wall.size())) % 2 == 0) {
+                CPinnedProcess pin(FirstProcessors(all, processors));
+                if (!pin.pinned())
+                    state.SkipWithError("the process could not be pinned");
+                pinned = PaintWhole(rig, screen, samples);
+            } else {
+                everywhere = PaintWhole(rig, screen, samples);
+            }
+        }
+        state.SetIterationTime(pinned.wall);
+        wall.push_back(pinned.wall * 1e3);
+        cpu.push_back(pinned.cpu * 1e3);
+        allWall.push_back(everywhere.wall * 1e3);
+        allCpu.push_back(everywhere.cpu * 1e3);
+        ratio.push_back(pinned.wall / everywhere.wall);
+        paints = pinned.paints;
+    }
+    state.counters["min ms"] = *std::min_element(wall.begin(), wall.end());
+    state.counters["median ms"] = Median(wall);
+    state.counters["cpu ms"] = Median(cpu);
+    state.counters["all ms"] = Median(allWall);
+    state.counters["all cpu ms"] = Median(allCpu);
+    state.counters["vs all"] = Median(ratio);
+    state.counters["paints"] = paints;
+}
+BENCHMARK(BM_PaintXYOnProcessors)
+    ->ArgNames({"processors", "screen", "samples"})
+    ->ArgsProduct({{1, 2, 4}, {0, 1}, {10000000}})
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime();
 
 // A live run of 8 measurements at 100 000 rows a second: each tick stores 5000 rows per
 // branch (outside the timing, as the logger thread would), serves the pending autoscales and

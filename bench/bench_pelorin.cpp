@@ -7,8 +7,8 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
-#include "Core/Logic/PelorinCoreHost.h"
-#include "Core/Logic/PelorinHandler.h"
+#include "Core/Logic/Pelorin/PelorinCoreHost.h"
+#include "Core/Logic/Pelorin/PelorinProtocolHandler.h"
 
 #include "support/BenchProcess.h"
 

@@ -11,7 +11,7 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
-#include "Core/Logic/PelorinManager.h"
+#include "Core/Logic/Pelorin/PelorinManager.h"
 #include "platform/TestPortEnumerator.h"
 #include "simulator/LoggerSimulator.h"
 #include "simulator/PelorinDevice.h"

@@ -23,13 +23,28 @@ if(KORVANTA_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# A library made of every source file in one component folder (not its sub-folders,
-# which are components of their own).
+# A library made of every source file in one component folder and in the sub-folders named
+# after ROOMS (the concerns of one layer kept apart: the logic's transport and loggers); other
+# sub-folders are components of their own. The files named after EXCLUDE are left to a library
+# of their own in that folder.
 function(korvanta_component name)
-  cmake_parse_arguments(KC "" "" "LIBS" ${ARGN})
-  file(GLOB _src CONFIGURE_DEPENDS
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.ui ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  cmake_parse_arguments(KC "" "" "LIBS;EXCLUDE;ROOMS" ${ARGN})
+  set(_dirs ${CMAKE_CURRENT_SOURCE_DIR})
+  foreach(_r ${KC_ROOMS})
+    list(APPEND _dirs ${CMAKE_CURRENT_SOURCE_DIR}/${_r})
+  endforeach()
+  set(_src "")
+  set(_headers "")
+  foreach(_d ${_dirs})
+    file(GLOB _in CONFIGURE_DEPENDS ${_d}/*.cpp ${_d}/*.h ${_d}/*.ui ${_d}/*.qrc)
+    file(GLOB _h CONFIGURE_DEPENDS ${_d}/*.h)
+    list(APPEND _src ${_in})
+    list(APPEND _headers ${_h})
+  endforeach()
+  foreach(_x ${KC_EXCLUDE})
+    list(REMOVE_ITEM _src ${CMAKE_CURRENT_SOURCE_DIR}/${_x})
+    list(REMOVE_ITEM _headers ${CMAKE_CURRENT_SOURCE_DIR}/${_x})
+  endforeach()
   if(NOT _src)
     set(_src ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
   endif()
@@ -37,7 +52,6 @@ function(korvanta_component name)
   target_link_libraries(${name} PUBLIC kv_common ${KC_LIBS})
   # Ninja re-runs moc only for the headers it saw last time; naming the headers as inputs makes
   # a header that arrives later (a pull, a merge) trigger a new scan.
-  file(GLOB _headers CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
   if(_headers)
     set_property(TARGET ${name} APPEND PROPERTY AUTOGEN_TARGET_DEPENDS ${_headers})
   endif()

@@ -3,7 +3,7 @@
 // the receive machine and of the whole handler. The host accepts everything and checks what
 // the handler hands it: rows no wider than a packet holds, positions beside every row, zeros
 // of no more channels than the interface has.
-#include "Core/Logic/DravletProtocolHandler.h"
+#include "Core/Logic/Dravlet/DravletProtocolHandler.h"
 
 #include <cstdlib>
 
@@ -48,12 +48,12 @@ public:
     void LoggerIdentified(bool) override {}
     void UpdateSetupInfoFromCore() override {}
     void RequestFirmwareUpload() override {}
-    void StoreSnapshotZeros(const int* zeros, int count) override
+    void StoreSnapshotReadings(const int* readings, int count) override
     {
-        if (count < 0 || count > DravletSetupView::s_Channels || (count > 0 && !zeros))
+        if (count < 0 || count > DravletSetupView::s_Channels || (count > 0 && !readings))
             std::abort();
         for (int i = 0; i < count; ++i)
-            sink += zeros[i];
+            sink += readings[i];
     }
     bool RelayOn() override { return relay; }
     void SetRelayOn(bool on) override { relay = on; }
@@ -71,7 +71,7 @@ public:
     void SendRunCmd(bool) override {}
     void SendTimingRunCmd(bool) override {}
     void SendManualSampleCmd(bool) override {}
-    int RunMode() override { return runMode; }
+    ExperimentRunMode RunMode() override { return ExperimentRunMode(runMode); }
     void LoggerEndDetection(bool) override {}
     void LoggerStatusArrived(int) override {}
     void LoggerExperimentEnd() override {}

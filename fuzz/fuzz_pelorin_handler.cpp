@@ -2,7 +2,7 @@
 // parsing, run and download bookkeeping, row decoding into blocks, snapshots, timing events),
 // with a host that accepts everything. The first input bytes choose the setup and the commands
 // sent before the stream.
-#include "Core/Logic/PelorinHandler.h"
+#include "Core/Logic/Pelorin/PelorinProtocolHandler.h"
 
 #include <cstddef>
 #include <cstdint>

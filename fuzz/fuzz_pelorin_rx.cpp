@@ -1,9 +1,9 @@
 // Arbitrary bytes from the Pelorin logger: the receive machine cuts frames, the reply parsers fill
 // the logger record, and data packets are decoded against the channel table the stream itself
 // set up. Nothing may read outside its buffers, hang or fail a sanitizer check.
-#include "Core/Logic/PelorinFrames.h"
-#include "Core/Logic/PelorinReplies.h"
-#include "Core/Logic/PelorinRxMachine.h"
+#include "Core/Logic/Pelorin/PelorinFrames.h"
+#include "Core/Logic/Pelorin/PelorinReplies.h"
+#include "Core/Logic/Pelorin/PelorinRxMachine.h"
 
 #include <cstddef>
 #include <cstdint>

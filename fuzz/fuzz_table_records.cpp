@@ -4,7 +4,7 @@
 // allocation.
 #include "Core/Data/DataManager.h"
 #include "table/TableColumn.h"
-#include "table/TableDragText.h"
+#include "windowbase/BranchDragText.h"
 
 #include <QByteArray>
 #include <QDataStream>

@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  build-essential cmake ninja-build ccache pkg-config git python3
+  build-essential cmake ninja-build ccache pkg-config git python3 python3-numpy
   qtbase5-dev qtbase5-dev-tools qttools5-dev qttools5-dev-tools qtchooser
   libqt5svg5-dev libqt5serialport5-dev qtmultimedia5-dev libqt5multimedia5-plugins
   libqt5xml5 libqt5network5 libqt5printsupport5 libqt5concurrent5 libqt5sql5

@@ -89,29 +89,45 @@ CDataBranch* CFunctions::FunctionFourier(CDataBranch* branch, long start, long e
                                                     "this series was sampled by hand."));
         return nullptr;
     }
-    QVector<double> xs, ys, positions, unused;
+    QVector<double> xs, ys;
     if (branch->CopyRange(static_cast<int>(lo), static_cast<int>(count), xs, ys) != count)
         return nullptr;
-    // Both results carry the X values of the source's first positions, whatever the range.
-    branch->CopyRange(0, static_cast<int>(count), positions, unused);
     QVector<double> magnitudes;
     if (!FourierMagnitudes(ys.constData(), static_cast<int>(count), magnitudes)) {
         AnalysisSupport::ShowCritical(*this, QString(), tr("The Fourier transform could not be computed."));
         return nullptr;
     }
+    // Both results count bins: X is the bin number, and the interval is the frequency step, so
+    // X times the interval is the bin's frequency wherever a series is shown against its own X.
+    // The frequency axis has one value per magnitude, 0 up to half the sampling rate.
     const double step = 1.0 / (dt * count);
-    QVector<double> frequencies(static_cast<int>(count));
-    for (int i = 0; i < frequencies.size(); ++i)
+    QVector<double> bins(magnitudes.size()), frequencies(magnitudes.size());
+    for (int i = 0; i < bins.size(); ++i) {
+        bins[i] = i;
         frequencies[i] = step * i;
+    }
     const QString frequencyName =
         QString("%1(0 - %2%3) %4 %5")
             .arg(tr("Frequency"), Double2String(1.0 / (dt + dt), 3, false, false), tr("Hz"),
                  tr("for"), name);
-    CDataBranch* axis = AddFunctionBranch(branch->m_Key, positions, frequencies, frequencyName,
-                                          frequencyName, dt, branch->m_Unit, 0,
-                                          FunctionResultIndex);
+    CDataBranch* axis = AddFunctionBranch(branch->m_Key, bins, frequencies, frequencyName,
+                                          frequencyName, step, tr("Hz"), 0, FunctionResultIndex);
+    CDataBranch* spectrum = AddFunctionBranch(branch->m_Key, bins, magnitudes, name, name, step,
+                                              branch->m_Unit, 0, FunctionResultIndex);
+    if (axis && spectrum) {
+        axis->m_RelatedKey = spectrum->m_Key;
+        spectrum->m_RelatedKey = axis->m_Key;
+    }
     if (frequencyBranch)
         *frequencyBranch = axis;
-    return AddFunctionBranch(branch->m_Key, positions.mid(0, magnitudes.size()), magnitudes,
-                             name, name, dt, branch->m_Unit, 0, FunctionResultIndex);
+    return spectrum;
+}
+
+bool IsFourierResult(const CDataManager* data, const CDataBranch* branch)
+{
+    if (!data || !branch || branch->m_RelatedKey < 0 || branch->m_RelatedKey == branch->m_Key
+        || !branch->m_MarkedPositions.isEmpty())
+        return false;
+    const CDataBranch* other = data->GetDataBranch(branch->m_RelatedKey);
+    return other && other->m_RelatedKey == branch->m_Key;
 }

@@ -3,6 +3,9 @@
 // value of the direct sum, computed by a fast transform.
 #include <QVector>
 
+class CDataBranch;
+class CDataManager;
+
 // Number of bins from frequency 0 up to half of N: (N - 1) / 2 + 1, 0 for N < 1.
 int FourierBinCount(int count);
 
@@ -11,3 +14,8 @@ int FourierBinCount(int count);
 // transform of a convenient padded length, so no length takes quadratic time. False (nothing
 // written) for count < 1 or when the transform fails.
 bool FourierMagnitudes(const double* values, int count, QVector<double>& magnitudes);
+
+// Whether a branch is one of the two a Fourier transform makes, the spectrum or its frequency
+// axis: each names the other as its related branch. Both count frequency bins: X is the bin
+// number and X times the sample interval is the bin's frequency in hertz.
+bool IsFourierResult(const CDataManager* data, const CDataBranch* branch);

@@ -120,8 +120,10 @@ public:
     // ---- Derivative and integral -------------------------------------------------------
     CDataBranch* FunctionDerivative(CDataBranch* g1, bool g1AsTime, long start, long end,
                                     QString name, CDataBranch* xAxis);
+    // Named by the caller (the Math Function dialog's name, the same for its online twin); without a
+    // name, after the formula with A and B written in as the dialog writes them.
     CDataBranch* FunctionIntegral(CDataBranch* g1, bool g1AsTime, long start, long end,
-                                  double A, double B);
+                                  double A, double B, QString name = QString());
 
     // ---- Curve fits ---------------------------------------------------------------------
     CDataBranch* FunctionLinearRegression(CDataBranch* g1, long start, long end);
@@ -178,7 +180,8 @@ public:
                                        QString name);
 
     // ---- Envelope and frequency ------------------------------------------------------------
-    // A is the minimum distance in samples between two accepted extremes.
+    // A is the minimum distance in samples between two accepted extremes. The extremes are those
+    // the functions computed while recording find (CExtremeScan), so both give the same points.
     CDataBranch* FunctionEnvelope(CDataBranch* g1, double A, long start, long end, bool upper,
                                   QString name);
     CDataBranch* FunctionFrequency(CDataBranch* g1, double A, long start, long end,

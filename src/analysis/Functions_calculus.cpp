@@ -4,6 +4,7 @@
 
 #include "Core/Data/DataBranch.h"
 #include "analysis/FunctionsSupport.h"
+#include "Core/Data/Globals.h"
 
 using namespace AnalysisSupport;
 
@@ -94,7 +95,7 @@ CDataBranch* CFunctions::FunctionDerivative(CDataBranch* g1, bool g1AsTime, long
 }
 
 CDataBranch* CFunctions::FunctionIntegral(CDataBranch* g1, bool g1AsTime, long start, long end,
-                                          double A, double B)
+                                          double A, double B, QString name)
 {
     BranchRange range;
     // The first point needs a sample at the start of the range; a single one gives no area.
@@ -111,7 +112,16 @@ CDataBranch* CFunctions::FunctionIntegral(CDataBranch* g1, bool g1AsTime, long s
         const double operand = g1AsTime ? x[i] * interval : y[i];
         out[i] = out[i - 1] + (x[i] - x[i - 1]) * (operand * interval) * B;
     }
-    const QString name = QStringLiteral("%1(%2)").arg(tr("Integral"), g1->m_Name);
+    if (name.isEmpty()) {
+        const auto number = [](double v) { return Double2String(v, 5, false, false); };
+        const QString start = A == 0.0 ? QString()
+                                       : (A > 0.0 ? number(A) : QLatin1Char('(') + number(A) + QLatin1Char(')'))
+                                             + QStringLiteral(" + ");
+        const QString factor = B == 1.0 ? QString()
+                                        : (B >= 0.0 ? number(B) : QLatin1Char('(') + number(B) + QLatin1Char(')'))
+                                              + QStringLiteral(" * ");
+        name = QStringLiteral("%1%2(%3%4)").arg(start, tr("Integral"), factor, g1->m_Name);
+    }
     const QString unit = g1->m_Unit + QLatin1Char('*') + tr("s");
     return AddFunctionBranch(g1->m_Key, range.x, outY, name, name, interval, unit,
                              g1AsTime ? short(0) : g1->m_UnitPrefix, FunctionResultIndex);

@@ -110,7 +110,7 @@ CDataBranch* CFunctions::QuickFunctions(short id, int g1Key, bool g1AsTime, int 
     case IdUpperEnvelope: return FunctionEnvelope(g1, A, s, e, true, name);
     case IdExp: return FunctionExp(g1, g1AsTime, A, B, C, s, e, name);
     case IdFrequency: return FunctionFrequency(g1, A, s, e, name, unit);
-    case IdIntegral: return FunctionIntegral(g1, g1AsTime, s, e, A, B);
+    case IdIntegral: return FunctionIntegral(g1, g1AsTime, s, e, A, B, name);
     case IdKineticEnergy: return FunctionKineticEnergy(g1, A, s, e, name);
     case IdLinear: return FunctionLinear(g1, g1AsTime, A, B, s, e, name);
     case IdLn: return FunctionLn(g1, g1AsTime, A, B, s, e, name);

@@ -107,9 +107,8 @@ void CCalculateOnLineFunctions::ResetRunProgress(OnLineFunctionInfo& record)
     record.m_G1Position = -1;
     record.m_G2Position = -1;
     // A new run starts without the previous run's extreme and alignment.
-    record.m_ExtremePosition = -1000;
+    record.m_Extremes = ExtremeScanState();
     record.m_bMatched = false;
-    record.m_ScanPosition = -1;
 }
 
 void CCalculateOnLineFunctions::BindRun(CDataManager& data, int folderKey,

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "Core/Data/RunServices.h"
+#include "analysis/ExtremeScan.h"
 
 class CDataBranch;
 class CDataManager;
@@ -42,13 +43,11 @@ struct OnLineFunctionInfo
     // Index of the last source sample dealt with.
     qint64 m_G1Position = -1;
     qint64 m_G2Position = -1;
-    // Last extreme found by the envelopes and the frequency; -1000 when none yet.
-    qint64 m_ExtremePosition = -1000;
+    // Where the extreme scan of the envelopes and the frequency stands: the last extreme found
+    // (-1000 when none yet), the last sample judged and the envelope since that extreme.
+    ExtremeScanState m_Extremes;
     // The two sources were aligned at the last step (two-source functions).
     bool m_bMatched = false;
-    // Where the extreme search resumes: the last candidate that was judged on complete data,
-    // so a pass does not walk again over everything since the last accepted extreme.
-    qint64 m_ScanPosition = -1;
 };
 
 enum { MaxOnLineFunctions = 10 };

@@ -3,6 +3,7 @@
 // the engine, the data, the setup, the current graph's cursors and plots, the history tree,
 // the hub and the prompter. The window manager implements it; tests answer it with a small
 // fake, so a dialog can be driven without a main window.
+#include <QCoreApplication>
 #include <QList>
 #include <QString>
 
@@ -33,6 +34,17 @@ public:
     // and its plot keys in plot order.
     virtual bool HasCurrentGraph() = 0;
     virtual int CurrentGraphCursors(int& cursor1, int& cursor2, int& xAxisKey) = 0;
+    // What curve fit, statistics and averaging work on: the plot under cursor 1 between the
+    // cursors, or without the Cursor the whole curve whose scale the graph shows on its left (the
+    // one the Cursor would stand on). The key, or -1 (outs -1) when the graph shows no such curve
+    // with samples, or there is no graph.
+    virtual int CurrentGraphAnalysisRange(int& start, int& end, int& xAxisKey) = 0;
+    // What the user is told when there is no such curve.
+    static QString NoCurveText()
+    {
+        return QCoreApplication::translate("IAnalysisHost", "There is no curve to work on: drag a run or a series "
+                                                            "from the history window into a graph, then try again.");
+    }
     virtual int CurrentGraphXAxisKey() = 0;
     virtual QList<int> CurrentGraphPlotKeys() = 0;
 

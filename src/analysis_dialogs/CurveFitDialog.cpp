@@ -109,10 +109,10 @@ void CurveFitDialog::onOK()
     int key = -1;
     IAnalysisHost* host = m_pWindowsManager;
     if (host && host->HasCurrentGraph())
-        key = host->CurrentGraphCursors(start, end, xKey);
+        key = host->CurrentGraphAnalysisRange(start, end, xKey);
     if (key == -1) {
         if (IPrompter* prompter = host ? host->AnalysisPrompter() : ShellPrompter())
-            prompter->warning(this, tr("Error"), tr("Please select plot."));
+            prompter->warning(this, tr("Error"), IAnalysisHost::NoCurveText());
         return;
     }
     CFunctions* engine = host->AnalysisEngine();

@@ -434,6 +434,16 @@ void FunctionsDialog::A_B_C_Changed(QString)
     updateFunctionNameAndUnit(ui->FunctionCombo->currentIndex());
 }
 
+void FunctionsDialog::nameTimeRow(const FunctionSourceInfo& info, QString& name, QString& unit)
+{
+    // A time row feeds the function the sample times of its series, not its values: the
+    // result is named after what it is computed from.
+    if (info.type == SourceStoredTime || info.type == SourceLiveTime) {
+        name = tr("Time");
+        unit = tr("s");
+    }
+}
+
 bool FunctionsDialog::sourceNameAndUnit(const FunctionSourceInfo& info, QString& name, QString& unit) const
 {
     if (!m_pWindowsManager)
@@ -445,6 +455,7 @@ bool FunctionsDialog::sourceNameAndUnit(const FunctionSourceInfo& info, QString&
             return false;
         name = branch->m_Name;
         unit = branch->m_Unit;
+        nameTimeRow(info, name, unit);
         return true;
     }
     if (IsLive(info.type)) {
@@ -455,6 +466,7 @@ bool FunctionsDialog::sourceNameAndUnit(const FunctionSourceInfo& info, QString&
             return false;
         name = sensor->m_Name;
         unit = m->m_Unit;
+        nameTimeRow(info, name, unit);
         return true;
     }
     return false;

@@ -105,6 +105,7 @@ private:
     void updateFunctionNameAndUnit(int comboIndex);
     // The name and unit of one source row; false when the row names nothing.
     bool sourceNameAndUnit(const FunctionSourceInfo& info, QString& name, QString& unit) const;
+    static void nameTimeRow(const FunctionSourceInfo& info, QString& name, QString& unit);
     bool IsStringValidDouble(QString text);
     void CalculateBranchFunction(bool g1AsTime, bool g2AsTime, double A, double B, double C);
     int currentFunctionId() const;

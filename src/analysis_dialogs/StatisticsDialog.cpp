@@ -1,5 +1,8 @@
 #include "analysis_dialogs/StatisticsDialog.h"
 
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataFolder.h"
+#include "Core/Data/DataManager.h"
 #include "analysis/Functions.h"
 #include "analysis_dialogs/AnalysisHost.h"
 
@@ -93,8 +96,29 @@ QString StatisticsDialog::FigureText(double value)
     return QStringLiteral("%1").arg(value, 0, 'g');
 }
 
+QString StatisticsDialog::SeriesCaption(CDataManager* data, int key)
+{
+    const CDataBranch* branch = data ? data->GetDataBranch(key) : nullptr;
+    if (!branch)
+        return QString();
+    // A derived series belongs to its source, and so on up to the run; the owner keys come from
+    // workspace files, so the walk is bounded.
+    int owner = branch->m_OwnerKey;
+    for (int step = 0; step < 16 && owner != -1; ++step) {
+        if (const CDataFolder* run = data->GetDataFolder(owner))
+            return QStringLiteral("%1: %2").arg(run->m_Name, branch->m_Name);
+        const CDataBranch* up = data->GetDataBranch(owner);
+        owner = up ? up->m_OwnerKey : -1;
+    }
+    return branch->m_Name;
+}
+
 void StatisticsDialog::init(int key, int start, int end)
 {
+    // Without cursors the statistics are of a whole curve the user did not point at: say which.
+    const QString series = SeriesCaption(m_pWindowsManager ? m_pWindowsManager->AnalysisData() : nullptr, key);
+    if (!series.isEmpty())
+        setWindowTitle(QStringLiteral("%1 - %2").arg(windowTitle(), series));
     ui->progressBar->show();
     ui->resultGrid->hide();
     connect(ui->closeButton, &QPushButton::clicked, this, &StatisticsDialog::onClose);

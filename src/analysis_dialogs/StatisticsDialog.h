@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QFutureWatcher>
 
+class CDataManager;
 class IAnalysisHost;
 class QGridLayout;
 class QLabel;
@@ -59,6 +60,8 @@ public:
 
     // A figure as the dialog writes it: general form, six significant digits.
     static QString FigureText(double value);
+    // The run and name of a series ("Run 1: Pressure"); its name alone when it belongs to no run.
+    static QString SeriesCaption(CDataManager* data, int key);
 
 public slots:
     void done(int result) override;

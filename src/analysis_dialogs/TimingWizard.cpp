@@ -4,7 +4,9 @@
 #include "analysis_dialogs/AnalysisHost.h"
 #include "windowbase/NumberField.h"
 #include "windowbase/Prompter.h"
+#include "windowbase/TimingLength.h"
 #include "Core/Data/DataManager.h"
+#include "Core/Data/SetupInfo.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -112,7 +114,12 @@ TimingWizard::TimingWizard(QWidget* parent, IAnalysisHost* host)
 {
     ui->setupUi(this);
     NumberField::Restrict(ui->lengthLineEdit);
-    ui->lengthLineEdit->setText(QStringLiteral("3"));
+    // The lengths start as the setup keeps them, the sampling-mode dialog's own.
+    if (const CSetupInfo* setup = m_pWindowsManager ? m_pWindowsManager->AnalysisSetup() : nullptr) {
+        m_Width = setup->m_TimingWidth;
+        m_Distance = setup->m_TimingDistance;
+    }
+    connect(ui->lengthLineEdit, &QLineEdit::textEdited, this, &TimingWizard::lengthEdited);
     m_pMeasurementGroup = new QButtonGroup(this);
     m_pMeasurementGroup->addButton(ui->timeRadioButton, 0);
     m_pMeasurementGroup->addButton(ui->velocityRadioButton, 1);
@@ -158,9 +165,31 @@ QList<int> TimingWizard::MethodsOf(int measurement)
     }
 }
 
-bool TimingWizard::NeedsLength(int id)
+double* TimingWizard::keptLength(TimingLength::Kind kind)
 {
-    return id == 1 || id == 2 || id == 11 || id == 12 || id == 21;
+    if (kind == TimingLength::Kind::None)
+        return nullptr;
+    return kind == TimingLength::Kind::Distance ? &m_Distance : &m_Width;
+}
+
+void TimingWizard::lengthEdited(const QString& text)
+{
+    // Only a usable length is kept; while the field holds anything else, Finish names it.
+    double value = 0.0;
+    double* kept = keptLength(TimingLength::OfMethodCode(m_MethodId));
+    if (kept && NumberField::Read(text, TimingLength::Range(), &value))
+        *kept = value;
+}
+
+void TimingWizard::showLength(int methodId)
+{
+    const TimingLength::Kind kind = TimingLength::OfMethodCode(methodId);
+    const double* kept = keptLength(kind);
+    ui->lengthTypeLabel->setText(TimingLength::Label(kind));
+    ui->lengthLineEdit->setText(kept ? QString::number(*kept, 'g', 6) : QString());
+    for (QWidget* w : {static_cast<QWidget*>(ui->lengthTypeLabel), static_cast<QWidget*>(ui->lengthLineEdit),
+                       static_cast<QWidget*>(ui->lengthUnit)})
+        w->setVisible(kind != TimingLength::Kind::None);
 }
 
 void TimingWizard::init()
@@ -186,14 +215,8 @@ void TimingWizard::timingType(int id)
     const QList<int> shown = MethodsOf(id);
     for (QAbstractButton* b : m_pMethodGroup->buttons())
         b->setVisible(shown.contains(m_pMethodGroup->id(b)));
-    const bool length = id == 1 || id == 2;
-    if (id == 1)
-        ui->lengthTypeLabel->setText(tr("Distance"));
-    else if (id == 2)
-        ui->lengthTypeLabel->setText(tr("Width"));
-    for (QWidget* w : {static_cast<QWidget*>(ui->lengthTypeLabel), static_cast<QWidget*>(ui->lengthLineEdit),
-                       static_cast<QWidget*>(ui->lengthUnit)})
-        w->setVisible(length);
+    // Next starts page 2 at one gate: its row already shows that method's length.
+    showLength(id);
 }
 
 void TimingWizard::onNext()
@@ -233,33 +256,35 @@ void TimingWizard::timingMethod(int id)
         }
     }
     ui->TimingTypeIconLable->setPixmap(QPixmap(MethodPicture(id)));
+    showLength(id);
 }
 
 void TimingWizard::onFinish()
 {
     IPrompter* prompter = m_pWindowsManager ? m_pWindowsManager->AnalysisPrompter() : ShellPrompter();
     const QString title = m_pWindowsManager ? m_pWindowsManager->MessageTitle() : tr("Pavix");
-    // Whole centimetres, at least one: a length of 0 or below turns every speed into nonsense.
-    static const CNumberRange s_Length{1.0, 1000.0, true};
+    // The length the method computes with takes what the sampling-mode dialog takes, and is kept
+    // where that dialog keeps it; a method without one needs nothing typed.
     double typed = 0.0;
-    if (NeedsLength(m_MethodId)) {
-        QString field = ui->lengthTypeLabel->text();
-        if (field.endsWith(QLatin1Char(':')))
-            field.chop(1);
-        if (!NumberField::Check(prompter, this, title, ui->lengthLineEdit, field, s_Length, &typed))
+    const TimingLength::Kind kind = TimingLength::OfMethodCode(m_MethodId);
+    if (double* kept = keptLength(kind)) {
+        if (!NumberField::Check(prompter, this, title, ui->lengthLineEdit, ui->lengthTypeLabel->text(),
+                                TimingLength::Range(), &typed))
             return;
-    } else if (!NumberField::Read(ui->lengthLineEdit->text(), s_Length, &typed)) {
-        typed = 0.0;
+        *kept = typed;
+        if (double* setup = TimingLength::Kept(m_pWindowsManager ? m_pWindowsManager->AnalysisSetup() : nullptr, kind))
+            *setup = typed;
     }
-    const int length = int(typed);
-    m_Length = length;
+    m_Length = typed;
+    const double width = *keptLength(TimingLength::Kind::Width);
+    const double distance = *keptLength(TimingLength::Kind::Distance);
     CDataManager* data = m_pWindowsManager ? m_pWindowsManager->AnalysisData() : nullptr;
     CFunctions* engine = m_pWindowsManager ? m_pWindowsManager->AnalysisEngine() : nullptr;
     CDataBranch* first = data ? data->GetDataBranch(m_FirstKey) : nullptr;
     CDataBranch* second = data ? data->GetDataBranch(m_SecondKey) : nullptr;
     const QString text = first && engine
                              ? engine->FunctionTiming(first, second, m_Cursor1, m_Cursor2, static_cast<unsigned char>(m_MethodId),
-                                                      double(length), double(length))
+                                                      width, distance)
                              : tr("No suitable plot !");
     const bool retry = prompter && prompter->retryOrClose(this, title, text);
     done(retry ? int(QMessageBox::Retry) : int(QMessageBox::Close));

@@ -3,6 +3,8 @@
 // what to measure, page 2 the arrangement of the gates and a length; Finish evaluates the
 // photogate series of the current graph between its cursors and shows the result, which the
 // user may retry with other choices or close.
+#include "windowbase/TimingLength.h"
+
 #include <QWizard>
 
 class IAnalysisHost;
@@ -58,8 +60,8 @@ public:
     static QString MethodPicture(int id);
     // The method buttons shown for a measurement (0 time, 1 velocity, 2 acceleration).
     static QList<int> MethodsOf(int measurement);
-    // Whether a method needs the length typed as a whole number.
-    static bool NeedsLength(int id);
+    // The length the method evaluates with, as the field shows it (label, value); 0 for none.
+    double length() const { return m_Length; }
 
 public slots:
     void done(int code) override;
@@ -71,11 +73,16 @@ private slots:
     void onBack();
     void onCancel();
     void onFinish();
+    void lengthEdited(const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The length row for a method: the length it computes with, named and valued as the
+    // sampling-mode dialog keeps it; hidden for a method that needs none.
+    void showLength(int methodId);
+    double* keptLength(TimingLength::Kind kind);
     Ui_TimingWizard* ui = nullptr;
     IAnalysisHost* m_pWindowsManager = nullptr;
     QButtonGroup* m_pMeasurementGroup = nullptr;
@@ -86,5 +93,8 @@ private:
     int m_Cursor2 = -1;
     int m_Measurement = -1;
     int m_MethodId = 0;
-    int m_Length = -1;
+    double m_Length = -1.0;
+    // The flag's width and the gates' distance (cm) the wizard shows and computes with.
+    double m_Width = 3.0;
+    double m_Distance = 20.0;
 };

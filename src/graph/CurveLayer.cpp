@@ -103,19 +103,33 @@ void PaintInStrip(QPainter& p, const CPixels& strip, QPoint stripOrigin, const C
 // The threads that help a paint's thread, started once and kept: starting threads on every
 // paint cost more than a small curve's share. The pool is the graph's own, so that work on the
 // application's global pool (statistics, say) never holds up a paint, nor a paint that work.
-QThreadPool& CurvePool()
+// With the caller's thread it makes one thread per usable processor; it follows the processors
+// the process may run on, which can change while it runs. Returns the pool's size.
+int CurvePoolSize(QThreadPool*& pool)
 {
-    static QThreadPool pool;
-    static const bool sized = [] {
-        pool.setObjectName(QStringLiteral("graph curves"));
-        pool.setMaxThreadCount(std::max(CurveThreads() - 1, 1));
+    static QThreadPool curves;
+    static std::mutex sizing;
+    static int size = 0;   // under sizing
+    const int want = std::max(CurveThreads() - 1, 1);
+    std::lock_guard<std::mutex> lock(sizing);
+    if (size == 0) {
+        curves.setObjectName(QStringLiteral("graph curves"));
         // Kept for the program's life: a graph left alone for a while paints without
         // starting threads again.
-        pool.setExpiryTimeout(-1);
-        return true;
-    }();
-    Q_UNUSED(sized);
-    return pool;
+        curves.setExpiryTimeout(-1);
+    }
+    if (size != want)
+        curves.setMaxThreadCount(want);
+    size = want;
+    pool = &curves;
+    return want;
+}
+
+QThreadPool& CurvePool()
+{
+    QThreadPool* pool = nullptr;
+    CurvePoolSize(pool);
+    return *pool;
 }
 
 // Work is queued on the pool under this lock, which the pool thread that takes it up locks
@@ -157,6 +171,20 @@ public:
         HandOver().lock();
         HandOver().unlock();
         work();
+        leave();
+    }
+    // A thread that joins in of its own (one waiting for the task that made this call) counts
+    // as a helper until it leaves; false, counting nothing, once every index is taken.
+    bool enlist()
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        if (m_Next.load() >= m_Count)
+            return false;
+        ++m_Pending;
+        return true;
+    }
+    void leave()
+    {
         // Notified under the lock: once the caller sees the count reach zero it frees this.
         std::lock_guard<std::mutex> lock(m_Mutex);
         if (--m_Pending == 0)
@@ -183,7 +211,10 @@ private:
 
 } // namespace
 
-// The work of a CCurveTask, queued under the hand-over lock like a ParallelFor's helpers.
+// The work of a CCurveTask, queued under the hand-over lock like a ParallelFor's helpers. The
+// pool keeps a thread per processor but the caller's, and a task takes one of them: a split job
+// in it would find too few helpers (with two processors, none) while the task's waiter sat idle.
+// So the task opens its outermost split job to its waiter, who takes indices as a helper does.
 class CCurveTask::CRunner final : public QRunnable
 {
 public:
@@ -197,18 +228,60 @@ public:
             std::lock_guard<std::mutex> lock(m_Mutex);
             fn.swap(m_Fn);
         }
+        CRunner* const outer = t_pRunning;
+        t_pRunning = this;
         fn();
+        t_pRunning = outer;
         // Notified under the lock: once the waiter sees the work done it may free this.
         std::lock_guard<std::mutex> lock(m_Mutex);
         m_bDone = true;
         m_Done.notify_all();
     }
+    // The split job being run on the task's thread, opened to the waiter; false when one is
+    // open already (a nested call stays the caller's own).
+    bool open(CIndexShare* share)
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        if (m_pOpen)
+            return false;
+        m_pOpen = share;
+        m_Done.notify_all();
+        return true;
+    }
+    void close()
+    {
+        std::lock_guard<std::mutex> lock(m_Mutex);
+        m_pOpen = nullptr;
+    }
+    // Waits until the work is done, helping with each split job it opens meanwhile.
+    void helpUntilDone()
+    {
+        std::unique_lock<std::mutex> lock(m_Mutex);
+        while (!m_bDone) {
+            CIndexShare* const share = m_pOpen;
+            if (share && share->enlist()) {
+                // Closing waits for the helpers it counts, so the share outlives this.
+                lock.unlock();
+                share->work();
+                share->leave();
+                lock.lock();
+                continue;
+            }
+            m_Done.wait(lock);
+        }
+    }
+
+    // The task whose work runs on this thread, if any.
+    static thread_local CRunner* t_pRunning;
 
     std::mutex m_Mutex;
-    std::condition_variable m_Done;
+    std::condition_variable m_Done;   // the work is done, or a split job was opened
     std::function<void()> m_Fn;   // under m_Mutex
     bool m_bDone = true;          // under m_Mutex
+    CIndexShare* m_pOpen = nullptr;   // under m_Mutex
 };
+
+thread_local CCurveTask::CRunner* CCurveTask::CRunner::t_pRunning = nullptr;
 
 CCurveTask::CCurveTask() : m_pRunner(std::make_unique<CRunner>()) {}
 
@@ -235,21 +308,25 @@ void CCurveTask::wait()
         m_pRunner->run();
         return;
     }
-    std::unique_lock<std::mutex> lock(m_pRunner->m_Mutex);
-    m_pRunner->m_Done.wait(lock, [this] { return m_pRunner->m_bDone; });
+    m_pRunner->helpUntilDone();
 }
 
 void ParallelFor(int count, int threads, const std::function<void(int)>& fn,
                  const std::function<void()>& callerFirst) noexcept
 {
     CIndexShare share(count, fn);
-    QThreadPool& pool = CurvePool();
-    const int helpers = std::clamp(std::min(threads, count) - 1, 0, pool.maxThreadCount());
-    share.queueHelpers(pool, helpers);
+    QThreadPool* pool = nullptr;
+    const int poolSize = CurvePoolSize(pool);
+    const int helpers = std::clamp(std::min(threads, count) - 1, 0, poolSize);
+    share.queueHelpers(*pool, helpers);
+    CCurveTask::CRunner* const task = CCurveTask::CRunner::t_pRunning;
+    const bool opened = task && helpers > 0 && task->open(&share);
     if (callerFirst)
         callerFirst();
     share.work();
-    share.waitForHelpers(pool);
+    if (opened)
+        task->close();
+    share.waitForHelpers(*pool);
 }
 
 bool FillColumnStrokes(QImage& image, QPoint origin, const QColor& colour, const QVector<QLine>& columns)

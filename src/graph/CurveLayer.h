@@ -36,7 +36,9 @@ void ParallelFor(int count, int threads, const std::function<void(int)>& fn,
 // One piece of work at a time run on the graph's thread pool beside the caller's own work:
 // start() hands it over and returns at once; wait() returns once it has run, running it on the
 // caller's thread when no pool thread has taken it up yet (so a busy pool never holds the
-// caller up). start() waits for the work before; so does the destructor. fn must not throw.
+// caller up), and otherwise taking indices of the ParallelFor the work is in meanwhile (its
+// outermost one), so that the waiting thread's processor is not left idle. start() waits for
+// the work before; so does the destructor. fn must not throw.
 class CCurveTask
 {
 public:
@@ -49,6 +51,8 @@ public:
     void wait();
 
 private:
+    // A split job the work runs opens itself to the waiter (ParallelFor asks the runner).
+    friend void ParallelFor(int, int, const std::function<void(int)>&, const std::function<void()>&) noexcept;
     class CRunner;
     std::unique_ptr<CRunner> m_pRunner;
 };

@@ -123,10 +123,21 @@ bool CGraphProperties::rangeFieldsAccepted()
     if (m_CurrentIndex < 0 || m_CurrentIndex >= m_Plots.size() || ui->autoScaleCheckBox->isChecked())
         return true;
     IPrompter* prompter = m_pPrompter ? m_pPrompter : ShellPrompter();
-    const auto check = [&](QLineEdit* edit, const QLabel* label) {
-        return NumberField::Check(prompter, this, windowTitle(), edit, label->text(), s_RangeField, nullptr);
+    double min = 0.0, max = 0.0;
+    const auto check = [&](QLineEdit* edit, const QLabel* label, double* value) {
+        return NumberField::Check(prompter, this, windowTitle(), edit, label->text(), s_RangeField, value);
     };
-    return check(ui->minEdit, ui->minLabel) && check(ui->maxEdit, ui->maxLabel);
+    if (!check(ui->minEdit, ui->minLabel, &min) || !check(ui->maxEdit, ui->maxLabel, &max))
+        return false;
+    // A range without length, or upside down, would leave the curve nowhere to be drawn.
+    if (float(min) < float(max))
+        return true;
+    if (prompter)
+        prompter->critical(this, windowTitle(),
+                           tr("%1 must be less than %2.").arg(ui->minLabel->text(), ui->maxLabel->text()));
+    ui->minEdit->setFocus();
+    ui->minEdit->selectAll();
+    return false;
 }
 
 void CGraphProperties::on_plotsComboBox_currentIndexChanged(int index)

@@ -2,6 +2,8 @@
 
 #include "Core/Data/Globals.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -164,6 +166,76 @@ bool ScrollXRange(long long lastPos, long long span, bool timingRun, float xMin,
 QString TimeLabel(double position, double secondsPerSample)
 {
     return Double2String(position * secondsPerSample * GetTimeMultiplier(1, 1), 5, false, false);
+}
+
+XAxisContent TimeAxisContent(bool barGraph, int sensorIndex, bool fourierResult, int rateCode)
+{
+    if (barGraph || sensorIndex == SensorIndexTimingResult)
+        return XAxisContent::Events;
+    if (fourierResult)
+        return XAxisContent::Frequency;
+    if (sensorIndex == SensorIndexVideoTrack)
+        return XAxisContent::Time;
+    return rateCode == 0 ? XAxisContent::Samples : XAxisContent::Time;
+}
+
+QString TimeAxisName(XAxisContent content)
+{
+    auto tr = [](const char* text) { return QCoreApplication::translate("CGraphWindow", text); };
+    switch (content) {
+    case XAxisContent::Events:
+        return tr("Event");
+    case XAxisContent::Frequency:
+        return tr("Frequency");
+    case XAxisContent::Samples:
+        return tr("Samples");
+    case XAxisContent::Time:
+    default:
+        return tr("Time");
+    }
+}
+
+QString TimeAxisTitle(XAxisContent content)
+{
+    auto tr = [](const char* text) { return QCoreApplication::translate("CGraphWindow", text); };
+    const QString name = TimeAxisName(content);
+    switch (content) {
+    case XAxisContent::Events:
+        return name;
+    case XAxisContent::Frequency:
+        return name + QStringLiteral(" (") + tr("Hz") + QStringLiteral(")");
+    default:
+        return name + QStringLiteral(" (") + tr("s") + QStringLiteral(")");
+    }
+}
+
+QColor UnusedPaletteColor(const QList<QColor>& shown, int start)
+{
+    const int first = ((start % colorTableSize) + colorTableSize) % colorTableSize;
+    // A strong colour first: the palette's pale ones are hard to follow on the white area.
+    for (bool strongOnly : {true, false}) {
+        for (int k = 0; k < colorTableSize; ++k) {
+            const QColor c = colorsTable[(first + k) % colorTableSize];
+            bool taken = strongOnly && !StandsOutOnPlotArea(c);
+            for (const QColor& s : shown)
+                taken = taken || s.rgb() == c.rgb();
+            if (!taken)
+                return c;
+        }
+    }
+    return colorsTable[first];
+}
+
+QRect FitLabelRect(const QRect& plotArea, int row, int textWidth, int rowHeight)
+{
+    const int swatch = 22;
+    return QRect(plotArea.left() + 6, plotArea.top() + 6 + row * (rowHeight + 4), swatch + std::max(0, textWidth) + 8,
+                 rowHeight + 2);
+}
+
+QRect FitSwatchRect(const QRect& label)
+{
+    return QRect(label.left() + 4, label.center().y() - 1, 14, 3);
 }
 
 namespace {

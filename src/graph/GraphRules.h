@@ -3,6 +3,7 @@
 // the scales, the label decimals, the autoscale margins and the time labels. The window
 // calls these; the tests check them on worked cases.
 #include <QColor>
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -62,6 +63,28 @@ bool ScrollXRange(long long lastPos, long long span, bool timingRun, float xMin,
 
 // Time label of a sample position: seconds with at most five decimals.
 QString TimeLabel(double position, double secondsPerSample);
+
+// What the X axis of a time or bar graph counts, by the series that sets its labels: the bars of
+// timing results count events, a Fourier transform's bins count hertz, a video track's frames
+// and a timed run's samples are seconds apart, and a run sampled by hand (rate code 0) counts
+// samples.
+enum class XAxisContent { Time, Samples, Events, Frequency };
+XAxisContent TimeAxisContent(bool barGraph, int sensorIndex, bool fourierResult, int rateCode);
+// Its name in the X-axis picker ("Time", "Samples", "Event", "Frequency") and its title under
+// the axis: "Time (s)", "Samples (s)", "Event", "Frequency (Hz)".
+QString TimeAxisName(XAxisContent content);
+QString TimeAxisTitle(XAxisContent content);
+
+// The colour of a new curve: the first palette entry from start on (wrapping round) that no
+// colour in shown has, one that stands out on the plot area where there is one left; the
+// entry at start when every one is taken.
+QColor UnusedPaletteColor(const QList<QColor>& shown, int start);
+
+// Where the equation of the row-th fit shown in a plot area is written: rows from the area's
+// top left, each rowHeight high and as wide as its text plus the colour swatch before it.
+QRect FitLabelRect(const QRect& plotArea, int row, int textWidth, int rowHeight);
+// The swatch in the fit's colour at the start of that rectangle.
+QRect FitSwatchRect(const QRect& label);
 
 // Contrast ratio of two opaque colours, 1 (none) to 21 (black on white).
 double Contrast(const QColor& a, const QColor& b);

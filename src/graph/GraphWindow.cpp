@@ -174,14 +174,16 @@ CDataBranch* CGraphWindow::GetLongestVisibleSensorBranch() const
 void CGraphWindow::chooseFirstVisibleScales()
 {
     m_LeftScalePlot = m_RightScalePlot = -1;
-    for (int i = 0; i < m_Plots.size(); ++i) {
-        if (!m_Plots.at(i).m_bVisible)
-            continue;
-        if (m_LeftScalePlot == -1) {
-            m_LeftScalePlot = i;
-        } else {
-            m_RightScalePlot = i;
-            break;
+    // Curves that are drawn take the scales first: a scale beside no curve (a series without X
+    // values of its own on an XY graph) would name what is not there.
+    for (const bool drawnOnly : {true, false}) {
+        for (int i = 0; i < m_Plots.size() && m_RightScalePlot == -1; ++i) {
+            if (!m_Plots.at(i).m_bVisible || (drawnOnly && !PlotIsDrawn(i)) || i == m_LeftScalePlot)
+                continue;
+            if (m_LeftScalePlot == -1)
+                m_LeftScalePlot = i;
+            else
+                m_RightScalePlot = i;
         }
     }
 }
@@ -278,7 +280,8 @@ void CGraphWindow::fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, cons
     }
     const CSensorInfo* catalogue = m_pHost ? m_pHost->GetSensorCatalogue() : nullptr;
     const CSensorMeasuremntInfo* m = catalogue ? catalogue->GetMeasurementInfo(index, branch.m_Measurement) : nullptr;
-    const QString name = (index == 130 || index == 131 || !m) ? branch.m_Name : m->m_Name;
+    // The series' own name: it tells apart two sensors of one kind by their ports.
+    const QString name = branch.m_Name.isEmpty() && m ? m->m_Name : branch.m_Name;
     plot.m_Name = runName + QStringLiteral("-") + name;
     plot.m_Unit = m ? m->m_Unit : branch.m_Unit;
     const short prefix = m ? std::max<short>(m->m_UnitPrefix, 0) : branch.m_UnitPrefix;
@@ -424,37 +427,6 @@ void CGraphWindow::EndRunning()
 }
 
 // ---- branches made and deleted elsewhere ----
-
-void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
-{
-    if (!isLastActiveGraph())
-        return;
-    if (!m_pDataManager)
-        m_pDataManager = dataStore();
-    CDataBranch* branch = dataStore() ? dataStore()->GetDataBranch(datKey) : nullptr;
-    if (!branch)
-        return;
-    CGraphPlot plot;
-    plot.m_Key = datKey;
-    plot.m_Color = colorsTable[m_Plots.size() % colorTableSize];
-    plot.m_Name = branch->m_Name;
-    if (branch->m_SensorIndex == SensorIndexDerivedFunction) {
-        for (const CGraphPlot& p : m_Plots) {
-            if (p.m_Key == sourceKey1) {
-                plot.m_Min = p.m_Min;
-                plot.m_Max = p.m_Max;
-            }
-        }
-    }
-    m_Plots.append(plot);
-    AutoScaleYAxis(short(m_Plots.size() - 1), 0, 0, false, false);
-    BuildScaleCombos();
-    m_RightScalePlot = m_Plots.size() - 1;
-    ResizeScaleCombos();
-    m_RepaintMode = RepaintFull;
-    repaint();
-    notifyHasNewDataToSave();
-}
 
 void CGraphWindow::detachCursors()
 {

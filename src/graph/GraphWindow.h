@@ -8,16 +8,19 @@
 #include "windowbase/KorvantaWindow.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphPlot.h"
+#include "graph/GraphRules.h"
 #include "graph/PlotStrokes.h"
 
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
+#include <QStringList>
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
+#include <QStringList>
 
 #include <climits>
 #include <vector>
@@ -86,6 +89,18 @@ public:
     CGraphPlot GetPlot(int index) const;
     void UpdatePlot(const CGraphPlot& plot, int plotIndex);
     CDataBranch* GetDataBranch(int index) const;
+    // On an XY graph, what plot index is drawn against: the X-axis quantity in the plot's own
+    // run (GraphWindow_xruns.cpp); null when that run holds none, and the plot is not drawn.
+    CDataBranch* XBranchOfPlot(int index) const;
+    // Whether plot index shows a curve: visible, and on an XY graph with X values of its own.
+    bool PlotIsDrawn(int index) const;
+    // The range of the X values the drawn curves of an XY graph stand on; false when none.
+    bool DrawnXRange(float& lo, float& hi) const;
+    // Of the keys dropped on an XY graph, those whose run holds no X-axis values (their runs'
+    // names appended to runs), and the notice that names them.
+    QList<int> KeysWithoutOwnX(const QList<int>& keys, QStringList* runs) const;
+    static QString NoOwnXText(const QStringList& runs, const QString& xTitle);
+    void SayNoOwnX(const QStringList& runs);
     int GetNumPlots() const { return m_Plots.size(); }
     int GetNumVisiblePlots() const;
     int PlotIndexToVisiblePlotIndex(int index) const;
@@ -158,6 +173,21 @@ public:
 
     // The title of a plot in the legend and the combo boxes: name(prefix unit).
     static QString PlotTitle(const CGraphPlot& plot);
+    // The plot an XY graph's X axis is drawn from as the plot list holds it, with the unit
+    // prefix chosen for it (m_XPlot when the list no longer has it); the multiplier from its
+    // stored values to the values shown, and its unit with that prefix ("kPa").
+    CGraphPlot XAxisPlot() const;
+    double XAxisMultiplier() const;
+    QString XAxisUnit() const;
+    // The X-axis title of a graph.
+    QString XAxisTitle() const;
+    // Derived series (GraphWindow_derived.cpp). The plot whose Y scale a plot is drawn on: that
+    // of the shown plot of the series it was derived from (a fit, a function, a derivative)
+    // when the two are in one unit, followed along a chain of such; else its own.
+    int ScalePlotOf(int index) const;
+    // The fits' equations as the plot area shows them, with the colours of their curves.
+    QStringList FitEquations(QList<QColor>* colors = nullptr) const;
+    void DrawFitEquations(QPainter* painter);
     // The font of the scales and titles.
     static QFont ScaleFont();
 
@@ -263,7 +293,16 @@ private:
     // Scales, combo boxes and picture after the plot list changed as a whole.
     void finishPlotsChange();
     void detachCursors();
+    // Every plot drawn on another's scale takes that scale's range, prefixes and unit.
+    void shareScales();
+    // The colours of the curves shown (the X axis' among them).
+    QList<QColor> shownColors() const;
+    // What the X axis of a time or bar graph counts.
+    GraphRules::XAxisContent timeAxisContent() const;
     double secondsPerSample() const;
+    // The sample of a plot's curve on an XY graph nearest a point in pixels (-1 when the plot
+    // has no point), and its squared distance.
+    int nearestXYSample(int plotIndex, const QPoint& point, double* distance2);
     void drawPlotStrokes(QPainter* painter, const CGraphPlot& plot, const CPlotStrokes& strokes, bool dashed);
 
     QPointer<CKorvantaSignals> m_pHub;
@@ -287,6 +326,7 @@ public:
         bool m_bRescaleX = false;
         bool m_bRescaleY = false;
         int m_LeftOut = 0;   // segments not drawn as their pixels held the colour already
+        double m_NsPerSample = 0.0;   // on screen, the slowest rate of the last paint's stretches
     };
     QList<CXYLayer> m_XYLayers;
     // A paint on screen extends the XY layers for about this long, shows what they hold and
@@ -370,6 +410,10 @@ public:
     // Export (GraphWindow_csv.cpp): the file name offered on a date, and the columns of the
     // plots as they are now.
     static QString DefaultCsvName(const QDate& date);
+    // What the export says when the file is written but nothing opens it.
+    static QString CsvNotOpenedText(const QString& path);
+    // The unit of a column: the plot's, or what an unlabelled series is measured in.
+    static QString CsvUnit(const CDataBranch& branch, const QString& unit);
     QList<CCsvColumn> CsvColumns() const;
     // Copy and print (GraphWindow_print.cpp): the part of the window they show.
     QRect PictureRect();
@@ -437,6 +481,10 @@ public:
     void SelectCursor2Plot(QPoint* point, bool unused);
     void DrawCursor(QPainter* painter);
     void DrawCursor2(QPainter* painter);
+    // Cursor 2's sample on an XY graph of points samples: cursor 1's plus the distance kept
+    // from before while that lands inside the data, else half-way from cursor 1 to the last
+    // sample (from the last sample, half-way back to the first).
+    static int XYCursor2Sample(int cursor1, int cursor2, int delta, int points);
     float CalculateSlope(long sample, int plotIndex);
     // The read-out texts of the two cursors as the last paint showed them (also for tests).
     QString m_Cursor1Text;

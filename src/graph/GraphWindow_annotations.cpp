@@ -49,7 +49,7 @@ void CGraphWindow::Draw1Annotation(QPainter* painter, int annotationIndex, int p
     if (m_XPlot.m_Key == -1) {
         x = float(branch->GetXSample(a));
     } else {
-        const CDataBranch* xBranch = data->GetDataBranch(m_XPlot.m_Key);
+        const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
         x = xBranch ? float(xBranch->GetYSample(a)) : float(MissingValue);
     }
     const int px = GraphRules::ToPixelX(x, m_XMin, m_XMax, m_GraphRect);

@@ -44,6 +44,18 @@ void CGraphWindow::AutoScaleYAxis(short plot, long first, long last, bool, bool 
     const int count = branch->GetYSize();
     float lo = 9999999.0f, hi = -9999999.0f;
     FindMinMaxValues(branch, true, first, last == 0 ? count : last, lo, hi, f);
+    // The curves drawn on this scale are taken in too.
+    for (int j = 0; j < m_Plots.size(); ++j) {
+        const CDataBranch* other = j == plot ? nullptr : GetDataBranch(j);
+        if (!other || !m_Plots.at(j).m_bVisible || ScalePlotOf(j) != plot)
+            continue;
+        float l = 9999999.0f, h = -9999999.0f;
+        FindMinMaxValues(other, true, 0, other->GetYSize(), l, h, f);
+        if (l <= h) {
+            lo = std::min(lo, l);
+            hi = std::max(hi, h);
+        }
+    }
     const GraphRules::Range r = GraphRules::YAutoscale(count == 0, lo, hi, m_GraphType == BarGraph);
     SetAxisMinMax(plot, r.min, r.max, true);
     p.m_Min = r.min;
@@ -58,13 +70,9 @@ void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
             return;
         float lo = 9999999.0f, hi = -9999999.0f;
         if (m_GraphType == XYGraph && m_XPlot.m_Key != -1) {
-            if (!m_XPlot.m_bAutoScale)
+            // Every drawn curve stands on the X values of its own run: the axis spans them all.
+            if (!m_XPlot.m_bAutoScale || !DrawnXRange(lo, hi))
                 return;
-            const CDataBranch* xb = dataStore() ? dataStore()->GetDataBranch(m_XPlot.m_Key) : nullptr;
-            if (!xb)
-                return;
-            FindMinMaxValues(xb, true, 0, xb->GetYSize(), lo, hi,
-                             float(GetMultiplier(0, short(m_XPlot.m_DataUnitPrefix))));
         } else {
             const CDataBranch* b = GetLongestVisibleSensorBranch();
             if (!b || b->GetXSize() < 2) {
@@ -108,13 +116,11 @@ void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
         if (!xb)
             return;
         double lo, hi;
-        if (xb->GetYSize() < 2) {
+        float flo = 9999999.0f, fhi = -9999999.0f;
+        if (xb->GetYSize() < 2 || !DrawnXRange(flo, fhi)) {
             lo = m_XPlot.m_Min;
             hi = double(m_XPlot.m_Max) + 1.0;
         } else {
-            float flo = 9999999.0f, fhi = -9999999.0f;
-            FindMinMaxValues(xb, true, 0, xb->GetYSize(), flo, fhi,
-                             float(GetMultiplier(0, short(m_XPlot.m_DataUnitPrefix))));
             lo = flo;
             hi = fhi;
         }

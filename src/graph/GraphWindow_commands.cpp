@@ -37,8 +37,15 @@ void CGraphWindow::OnProperties()
     CGraphProperties dialog(nullptr);
     dialog.SetPrompter(graphPrompter());
     dialog.Init(this);
+    QList<bool> autoBefore;
+    for (const CGraphPlot& p : m_Plots)
+        autoBefore << p.m_bAutoScale;
     if (graphPrompter()->runDialog(&dialog) != QDialog::Accepted)
         return;
+    // A plot switched to automatic scaling takes its data's range now, not at the next run.
+    for (int i = 0; i < m_Plots.size() && i < autoBefore.size(); ++i)
+        if (m_Plots.at(i).m_bAutoScale && !autoBefore.at(i) && i != m_XPlotIndex)
+            AutoScaleYAxis(short(i), 0, 0, false, false);
     takeXAxisScaleFromPlot();
     RepaintGraph(RepaintFull);
     notifyHasNewDataToSave();

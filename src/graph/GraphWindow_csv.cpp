@@ -6,6 +6,7 @@
 #include "windowbase/PlatformServices.h"
 #include "windowbase/Prompter.h"
 #include "Core/Data/DataBranch.h"
+#include "Core/Data/Globals.h"
 #include "graph/GraphCsv.h"
 #include "workspace/WorkspaceFormat.h"
 
@@ -23,6 +24,20 @@ IPrompter* CGraphWindow::graphPrompter() const
 {
     IPrompter* p = m_pHost ? m_pHost->GetPrompter() : nullptr;
     return p ? p : ShellPrompter();
+}
+
+QString CGraphWindow::CsvNotOpenedText(const QString& path)
+{
+    return tr("The CSV file was saved as\n%1\nbut no program was found to open it.")
+        .arg(QDir::toNativeSeparators(path));
+}
+
+QString CGraphWindow::CsvUnit(const CDataBranch& branch, const QString& unit)
+{
+    // A tracked position has no length calibration: it is measured in pixels of the video.
+    if (unit.isEmpty() && branch.m_SensorIndex == SensorIndexVideoTrack)
+        return tr("px");
+    return unit;
 }
 
 QString CGraphWindow::DefaultCsvName(const QDate& date)
@@ -49,6 +64,7 @@ QList<CCsvColumn> CGraphWindow::CsvColumns() const
                 c.m_Unit = b->m_Unit;
                 c.m_UnitPrefix = 0;
             }
+            c.m_Unit = CsvUnit(*b, c.m_Unit);
             c.m_SecondsPerSample = b->m_Interval;
             // One lock per list; samples that arrive after this are not written.
             c.m_X = b->GetXSnapshot();
@@ -89,6 +105,8 @@ void CGraphWindow::OnExportGraph()
     }
     if (m_Plots.isEmpty())
         return;
+    // The file is written whatever happens next: without a spreadsheet program the teacher is
+    // told where it is rather than that something failed.
     if (!WindowPlatformServices()->openLocalFile(path))
-        graphPrompter()->warning(nullptr, QString(), tr("Cannot launch spreadsheet."));
+        graphPrompter()->information(nullptr, QString(), CsvNotOpenedText(path));
 }

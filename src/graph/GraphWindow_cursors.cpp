@@ -79,6 +79,21 @@ bool InCursorArea(const QPoint& p, const QRect& area)
 
 } // namespace
 
+int CGraphWindow::XYCursor2Sample(int cursor1, int cursor2, int delta, int points)
+{
+    if (points <= 0)
+        return 0;
+    const int c1 = std::clamp(cursor1, 0, points - 1);
+    // A distance kept from before stays while it lands inside the data.
+    if (cursor2 >= 0 && delta != 0 && (long long)c1 + delta >= 0 && (long long)c1 + delta < points)
+        return c1 + delta;
+    // Otherwise half-way from cursor 1 to the last sample, or, from the last sample, half-way
+    // back to the first: never on cursor 1 while there is another sample.
+    if (c1 < points - 1)
+        return c1 + (points - c1) / 2;
+    return c1 / 2;
+}
+
 // ---- attaching ----
 
 void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
@@ -90,7 +105,6 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
         m_CursorSampleDelta = 0;
         return;
     }
-    CDataManager* data = dataStore();
     if (switchOn) {
         m_Cursor1Plot = m_LeftScalePlot;
         if (m_Cursor1Plot == -1)
@@ -103,7 +117,12 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
             return;
         }
         if (m_GraphType == XYGraph) {
-            CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+            CDataBranch* xBranch = XBranchOfPlot(m_Cursor1Plot);
+            if (!xBranch) {
+                // A curve not drawn (no X values of its own run) carries no cursor.
+                m_Cursor1Plot = -1;
+                return;
+            }
             int idx = 0;
             const float value = FindNearestY(xBranch, (m_XMax + m_XMin) * 0.5f, idx);
             idx = ClampSample(idx, count);
@@ -133,7 +152,7 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
         return;
     m_Cursor1Plot = n;
     if (m_GraphType == XYGraph) {
-        CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+        CDataBranch* xBranch = XBranchOfPlot(n);
         s = ClampSample(s, count);
         m_Cursor1Sample = s;
         m_Cursor1X = xBranch ? float(xBranch->GetYSample(s)) : 0.0f;
@@ -179,14 +198,12 @@ void CGraphWindow::SelectCursor2Plot(QPoint*, bool)
     }
     m_Cursor2Plot = m_Cursor1Plot;
     if (m_GraphType == XYGraph) {
-        CDataManager* data = dataStore();
-        CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
-        const int xCount = xBranch ? xBranch->GetXSize() : 0;
-        int s = m_Cursor1Sample + (m_Cursor1Sample < xCount - 1 ? 1 : 0);
-        s = ClampSample(s, count);
-        m_Cursor2Sample = s;
-        m_Cursor2X = xBranch ? float(xBranch->GetYSample(s)) : 0.0f;
-        m_Cursor2Y = float(branch->GetYSample(s));
+        CDataBranch* xBranch = XBranchOfPlot(m_Cursor1Plot);
+        // Only samples both branches hold have a point.
+        const int points = std::min(count, xBranch ? xBranch->GetYSize() : 0);
+        m_Cursor2Sample = XYCursor2Sample(m_Cursor1Sample, m_Cursor2Sample, m_CursorSampleDelta, points);
+        m_Cursor2X = xBranch && points > 0 ? float(xBranch->GetYSample(m_Cursor2Sample)) : 0.0f;
+        m_Cursor2Y = float(branch->GetYSample(m_Cursor2Sample));
     } else {
         const double first = branch->GetXSample(0);
         const float hi = std::min(float(branch->GetXSample(count - 1)), m_XMax);
@@ -256,7 +273,7 @@ void CGraphWindow::DrawCursor(QPainter* painter)
     painter->setFont(ScaleFont());
     QString text;
     if (m_GraphType == XYGraph)
-        text = QStringLiteral("x=") + Double2String(m_Cursor1X, 2, false, false) + GetPlot(m_XPlotIndex).m_Unit;
+        text = QStringLiteral("x=") + Double2String(m_Cursor1X * XAxisMultiplier(), 2, false, false) + XAxisUnit();
     else
         text = QStringLiteral("x=") + Double2String(double(m_Cursor1X) * branch->m_Interval, 2, false, false) + tr("s");
     text += QStringLiteral("  y=") + Double2String(double(m * m_Cursor1Y), 2, false, false)
@@ -326,16 +343,21 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
 
     painter->setFont(ScaleFont());
     const double interval = branch->m_Interval;
-    QString text;
-    if (m_GraphType == XYGraph)
-        text = QStringLiteral("x=") + Double2String(m_Cursor2X, 2, false, false) + GetPlot(m_XPlotIndex).m_Unit;
-    else
+    QString text, dx;
+    if (m_GraphType == XYGraph) {
+        // On an XY graph the distance between the cursors is the difference of their X values,
+        // in the X axis' own unit.
+        const double mx = XAxisMultiplier();
+        text = QStringLiteral("x=") + Double2String(m_Cursor2X * mx, 2, false, false) + XAxisUnit();
+        dx = Double2String((double(m_Cursor2X) - double(m_Cursor1X)) * mx, 2, false, false) + XAxisUnit();
+    } else {
         text = QStringLiteral("x=") + Double2String(double(m_Cursor2X) * interval, 2, false, false) + tr("s");
+        dx = Double2String(m_CursorSampleDelta * interval, 2, false, false);
+    }
     const QString unit = GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit;
     // Both differences run from cursor 1 to cursor 2, so a value that rose reads positive.
-    text += QStringLiteral("  y=") + Double2String(double(m_Cursor2Y * m), 2, false, false) + unit + tr(" dx=")
-        + Double2String(m_CursorSampleDelta * interval, 2, false, false) + tr(" dy=")
-        + Double2String(double(m * (m_Cursor2Y - m_Cursor1Y)), 2, false, false) + unit;
+    text += QStringLiteral("  y=") + Double2String(double(m_Cursor2Y * m), 2, false, false) + unit + tr(" dx=") + dx
+        + tr(" dy=") + Double2String(double(m * (m_Cursor2Y - m_Cursor1Y)), 2, false, false) + unit;
     m_Cursor2Text = text;
     DrawReadout(painter, m_Cursor2Point, m_GraphRect, plot.m_Color, text);
     if (!m_AreaText.isEmpty()) {

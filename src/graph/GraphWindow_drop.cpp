@@ -14,6 +14,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QTimer>
 
 namespace {
 const QString s_Mime = QStringLiteral("text/plain");
@@ -82,19 +83,27 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     bool videoAsked = false;
     QList<int> added;
     QStringList labels;
-    for (int key : droppedKeys(text)) {
+    // An XY graph takes only series whose own run holds values of its X axis.
+    QStringList runsWithoutX;
+    const QList<int> dropped = droppedKeys(text);
+    const QList<int> refused = KeysWithoutOwnX(dropped, &runsWithoutX);
+    for (int key : dropped) {
+        if (refused.contains(key))
+            continue;
         event->acceptProposedAction();
         const CDataBranch* branch = data->GetDataBranch(key);
         CGraphPlot plot;
         plot.m_Key = key;
         plot.m_Name = branch->m_Name;
-        plot.m_Unit = branch->m_Unit;
         plot.m_Min = 1.0f;
         plot.m_Max = -1.0f;
         const CSensorMeasuremntInfo* m =
             catalogue ? catalogue->GetMeasurementInfo(branch->m_SensorIndex, branch->m_Measurement) : nullptr;
-        // Results, tracks and timing branches have no catalogue entry: their own prefix stands.
-        const int prefix = m ? std::max<int>(m->m_UnitPrefix, 0) : branch->m_UnitPrefix;
+        // A series' unit text holds its prefix ("kPa"): a measured one is shown as its run's
+        // graph shows it, the catalogue's unit beside its prefix; results, tracks and timing
+        // branches have no catalogue entry and show their unit text as it stands.
+        plot.m_Unit = m ? m->m_Unit : branch->m_Unit;
+        const int prefix = m ? std::max<int>(m->m_UnitPrefix, 0) : 0;
         plot.m_UnitPrefix = prefix;
         plot.m_DataUnitPrefix = prefix;
         plot.m_Color = branch->m_Color;
@@ -113,6 +122,10 @@ void CGraphWindow::dropEvent(QDropEvent* event)
             }
         }
     }
+    if (!runsWithoutX.isEmpty()) {
+        // Said once the drag has ended: a box inside the drop would hold the drag's source.
+        QTimer::singleShot(0, this, [this, runsWithoutX] { SayNoOwnX(runsWithoutX); });
+    }
     if (added.isEmpty())
         return;
 
@@ -120,8 +133,8 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     m_bRescaleX = false;
     m_XPlotIndex = -1;
     BuildScaleCombos();
-    m_LeftScalePlot = 0;
-    m_RightScalePlot = 1;
+    // The scales go to the first curves shown, never to the hidden X-axis plot.
+    chooseFirstVisibleScales();
     // The dropped plots are named in the combo boxes by run and branch.
     for (int k = 0; k < added.size(); ++k) {
         const int index = added.at(k);

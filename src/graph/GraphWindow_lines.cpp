@@ -349,9 +349,8 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
 {
     const CGraphPlot plot = GetPlot(plotIndex);
     const CDataBranch* branch = GetDataBranch(plotIndex);
-    // Without its X-axis branch an XY curve has nothing to stand on; it is left out.
-    const CDataBranch* xBranch = (dataStore() && m_XPlot.m_Key != -1) ? dataStore()->GetDataBranch(m_XPlot.m_Key)
-                                                                        : nullptr;
+    // Without X values of its own run an XY curve has nothing to stand on; it is left out.
+    const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
     if (!branch || !xBranch)
         return;
     const CCurveFrame frame = Frame(m_GraphRect, m_XMin, m_XMax, plot, isLive(), 0.7);
@@ -359,7 +358,7 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
         m_XYLayers.append(CXYLayer());
     CXYLayer& layer = m_XYLayers[plotIndex];
     const int settled = int(std::min<long long>(SettledXYSamples(*branch, *xBranch), to >= 0 ? to : LLONG_MAX));
-    const bool same = layer.m_Key == plot.m_Key && layer.m_XKey == m_XPlot.m_Key && layer.m_Color == plot.m_Color
+    const bool same = layer.m_Key == plot.m_Key && layer.m_XKey == xBranch->m_Key && layer.m_Color == plot.m_Color
         && layer.m_Frame.m_Rect == frame.m_Rect && layer.m_Frame.m_XMin == frame.m_XMin
         && layer.m_Frame.m_XMax == frame.m_XMax && layer.m_Frame.m_YMin == frame.m_YMin
         && layer.m_Frame.m_YMax == frame.m_YMax && layer.m_Frame.m_Style == frame.m_Style
@@ -368,7 +367,7 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
     if (!same) {
         layer = CXYLayer();
         layer.m_Key = plot.m_Key;
-        layer.m_XKey = m_XPlot.m_Key;
+        layer.m_XKey = xBranch->m_Key;
         layer.m_Color = plot.m_Color;
         layer.m_Frame = frame;
         layer.m_From = from;
@@ -379,11 +378,19 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
     // On screen the layer is extended a stretch at a time until the paint's time is up, each
     // stretch as long as the slowest rate of the ones before lets it be in the time left: a
     // noisy run costs more where its strokes land on pixels not yet filled, and a stretch sized
-    // by a quick one before it would run past the time.
+    // by a quick one before it would run past the time. The first stretch of a paint goes by
+    // the last paint's slowest rate, with a tenth to spare: the rate changes little from one
+    // paint to the next, and a paint of one long stretch keeps the curve threads busy where
+    // short ones, each waited for to its end, leave them idle at every start and end.
     const bool bounded = m_bPaintingOnScreen && m_PaintClock.isValid();
     const qint64 budget = qint64(std::max(m_XYPaintBudgetMs, 0)) * 1000000;
+    const auto sized = [](double nsLeft, double nsPerSample) {
+        return std::clamp<long long>((long long)(nsLeft / nsPerSample), 1 << 10, 1 << 22);
+    };
     long long stretch = 1 << 14;
-    double slowest = 0.0;   // ns per sample
+    if (bounded && layer.m_NsPerSample > 0.0)
+        stretch = sized(double(std::max<qint64>(budget - m_PaintClock.nsecsElapsed(), 0)), 1.1 * layer.m_NsPerSample);
+    double slowest = 0.0, slowestLong = 0.0;   // ns per sample, of all stretches and of long ones
     const long long coverageFrom = m_XYCoverageShare < 0.0
         ? -1
         : (long long)(m_XYCoverageShare * double(m_GraphRect.width()) * double(m_GraphRect.height()));
@@ -410,9 +417,14 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
         const qint64 now = m_PaintClock.nsecsElapsed();
         const double perSample = double(std::max<qint64>(now - before, 1)) / double(std::max<long long>(end - at, 1));
         slowest = std::max(slowest, perSample);
-        const double left = double(std::max<qint64>(budget - now, 0));
-        stretch = std::clamp<long long>((long long)(left / slowest), 1 << 10, 1 << 22);
+        // Short stretches pay their start and end over few samples: they would make the next
+        // paint's first stretch needlessly short.
+        if (end - at >= 1 << 14)
+            slowestLong = std::max(slowestLong, perSample);
+        stretch = sized(double(std::max<qint64>(budget - now, 0)), slowest);
     }
+    if (slowestLong > 0.0)
+        layer.m_NsPerSample = slowestLong;
     painter->drawImage(m_GraphRect.topLeft(), layer.m_Image);
     if (layer.m_Progress.m_Next < settled) {
         // The rest on the next paints; the unsettled samples at the end wait for them too.
@@ -450,7 +462,9 @@ void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBr
     const CDataBranch* parent = data->GetDataBranch(branch->m_RelatedKey);
     if (!parent)
         return;
-    const CDataBranch* xBranch = m_XPlot.m_Key != -1 ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+    const CDataBranch* xBranch = m_XPlot.m_Key != -1 ? XBranchOfPlot(plotIndex) : nullptr;
+    if (m_XPlot.m_Key != -1 && !xBranch)
+        return;
     int parentPlot = -1;
     for (int i = 0; i < m_Plots.size(); ++i)
         if (m_Plots.at(i).m_Key == parent->m_Key)

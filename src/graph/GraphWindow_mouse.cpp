@@ -225,7 +225,8 @@ bool CGraphWindow::pressOnScale(QPoint p)
     case ZoneRight:
     case ZoneLeft:
         m_DragScale = CheckMouseInScale(p);
-        m_DragScalePlot = m_DragScale == ZoneRight ? m_RightScalePlot : m_LeftScalePlot;
+        // A scale shared with a derived curve is its source's: dragging it stretches that.
+        m_DragScalePlot = ScalePlotOf(m_DragScale == ZoneRight ? m_RightScalePlot : m_LeftScalePlot);
         m_DragStartPoint = p;
         recordDragStartMaxima();
         return true;
@@ -614,51 +615,39 @@ void CGraphWindow::DoDragCursor(QPoint p)
     const int k = m_DragCursor;
     if (k != 1 && k != 2)
         return;
-    int n = -1, s = -1;
-    if (m_GraphType == XYGraph)
-        FindNearestXYPlot(&p, n, s);
-    else
-        FindNearestPlot(&p, n);
-    if (k == 1 && n != -1 && n != m_Cursor1Plot) {
-        SelectCursorPlot(-1, false, &p);
-        if (m_Cursor2Plot != -1)
-            SelectCursor2Plot(nullptr, false);
-    }
-    const float prevY = k == 1 ? m_Cursor1Y : m_Cursor2Y;
-    CDataBranch* branch = GetDataBranch(m_Cursor1Plot);
+    // The cursor under the pointer moves along its own curve; the other one stays where it is,
+    // on its curve, whatever other curve the pointer passes.
+    const int plotIndex = k == 1 ? m_Cursor1Plot : m_Cursor2Plot;
+    CDataBranch* branch = GetDataBranch(plotIndex);
     if (!branch)
         return;
+    const float prevY = k == 1 ? m_Cursor1Y : m_Cursor2Y;
     const int count = branch->GetXSize();
     float x = 0.0f, y = 0.0f;
     int sample = k == 1 ? m_Cursor1Sample : m_Cursor2Sample;
-    int start = 0;
     if (m_GraphType == XYGraph) {
-        CDataManager* data = dataStore();
-        const CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+        const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
+        const int s = nearestXYSample(plotIndex, p, nullptr);
         if (s < 0 || !xBranch)
             return;
         sample = s;
-        const int j = std::max(0, s - Trunc(branch->GetXSample(0)));
-        y = float(branch->GetYSample(j));
+        y = float(branch->GetYSample(s));
         x = float(xBranch->GetYSample(s));
     } else {
         x = ColumnToX(p.x());
-        start = x - 3.0f > 0.0f ? Trunc(x - 3.0f) : 0;
+        const int start = x - 3.0f > 0.0f ? Trunc(x - 3.0f) : 0;
         const double rel = double(x) - branch->GetXSample(0);
         // Left of the first sample or beyond the last: the cursor stays where it was.
         if (count == 0 || rel > double(count) || rel < 0.0)
             return;
         y = FindMatchingTimeY(branch, x, sample, start);
-    }
-    if (y == float(MissingValue)) {
-        y = prevY;
-        x = 0.0f;
-    }
-    if (m_GraphType != XYGraph) {
+        if (y == float(MissingValue)) {
+            y = prevY;
+            x = 0.0f;
+        }
         int s2 = sample;
         const int start2 = x - 3.0f > 0.0f ? Trunc(x - 3.0f) : 0;
-        const float y2 = FindMatchingTimeY(branch, x, s2, start2);
-        Q_UNUSED(y2);
+        FindMatchingTimeY(branch, x, s2, start2);
         x = float(s2 + branch->GetXSample(0));
     }
     // Whatever the search gave, the stored sample stays one of the branch's.

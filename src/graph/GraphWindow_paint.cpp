@@ -82,6 +82,8 @@ void CGraphWindow::DrawGraphWindow(QPainter* painter)
     const QMargins m = contentsMargins();
     const int w = width(), h = height();
     const int title = GetTitleBarHeight();
+    // Curves on a shared scale follow it, however it was changed since the last paint.
+    shareScales();
     const QRect band(QPoint(m.left(), h - m.bottom() - (s_BottomBand - 1)), QPoint(w - m.right() - 1, h - m.bottom()));
     painter->fillRect(band, toolbarBackColor);
     QRect area = graphArea();
@@ -117,6 +119,7 @@ void CGraphWindow::DrawGraph(QPainter* painter, QRect& area)
     if (m_GraphType == TimeGraph || m_GraphType == XYGraph || m_GraphType == BarGraph)
         DrawLineGraph(painter, area);
     if (m_GraphType == TimeGraph || m_GraphType == XYGraph) {
+        DrawFitEquations(painter);
         if (m_bDrawCursors) {
             DrawCursor(painter);
             DrawCursor2(painter);

@@ -8,6 +8,7 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
+#include "analysis/FourierSpectrum.h"
 #include "graph/GraphRules.h"
 #include "graph/PlotStrokes.h"
 
@@ -194,6 +195,50 @@ double CGraphWindow::secondsPerSample() const
     return std::isfinite(sps) ? sps : 1.0;
 }
 
+CGraphPlot CGraphWindow::XAxisPlot() const
+{
+    if (m_XPlot.m_Key == -1)
+        return m_XPlot;
+    if (m_XPlotIndex >= 0 && m_XPlotIndex < m_Plots.size() && m_Plots.at(m_XPlotIndex).m_Key == m_XPlot.m_Key)
+        return m_Plots.at(m_XPlotIndex);
+    for (const CGraphPlot& p : m_Plots)
+        if (p.m_Key == m_XPlot.m_Key)
+            return p;
+    return m_XPlot;
+}
+
+double CGraphWindow::XAxisMultiplier() const
+{
+    const CGraphPlot p = XAxisPlot();
+    const double m = GetMultiplier(short(p.m_DataUnitPrefix), short(p.m_UnitPrefix));
+    return std::isfinite(m) && m > 0.0 ? m : 1.0;
+}
+
+QString CGraphWindow::XAxisUnit() const
+{
+    const CGraphPlot p = XAxisPlot();
+    return p.m_Unit.isEmpty() ? QString() : GetUnitPrefix(short(p.m_UnitPrefix)) + p.m_Unit;
+}
+
+QString CGraphWindow::XAxisTitle() const
+{
+    if (m_GraphType == XYGraph)
+        return PlotTitle(XAxisPlot());
+    if (m_GraphType != TimeGraph && m_GraphType != BarGraph)
+        return QString();
+    return GraphRules::TimeAxisTitle(timeAxisContent());
+}
+
+GraphRules::XAxisContent CGraphWindow::timeAxisContent() const
+{
+    // The labels are positions times the first plot's sample interval: that series says what
+    // they count.
+    const CDataBranch* first = GetDataBranch(0);
+    const int sensor = first ? first->m_SensorIndex : SensorIndexNone;
+    const bool fourier = first && IsFourierResult(dataStore(), first);
+    return GraphRules::TimeAxisContent(m_GraphType == BarGraph, sensor, fourier, GetCommonRate());
+}
+
 QString CGraphWindow::GetValueString(double value) const
 {
     return GraphRules::TimeLabel(value, secondsPerSample());
@@ -229,17 +274,20 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
             span = width / 9;
         }
     } else if (m_GraphType == XYGraph) {
-        w = StringWidth(painter, QString::asprintf("%5.2f", double(m_XMax))) + 10;
+        w = StringWidth(painter, QString::asprintf("%5.2f", double(m_XMax) * XAxisMultiplier())) + 10;
         span = width != 0 ? double(w) / width * (double(m_XMax) - m_XMin) : 0.0;
     }
     const int limit = width / (w + 10) + 1;
     // A time axis counts sample positions but is labelled in seconds: its ticks are planned
-    // in seconds, so the labels come out round, and placed back at their positions.
+    // in seconds, so the labels come out round, and placed back at their positions. An XY
+    // axis is planned in the unit it is shown in likewise.
     double unit = 1.0;
     if (m_GraphType == TimeGraph && !m_Plots.isEmpty()) {
         const double sps = secondsPerSample() * GetTimeMultiplier(1, 1);
         if (sps > 0.0 && std::isfinite(sps))
             unit = sps;
+    } else if (m_GraphType == XYGraph) {
+        unit = XAxisMultiplier();
     }
     GraphRules::TickPlan plan;
     if (m_Plots.isEmpty()) {
@@ -300,11 +348,7 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
     }
     if (m_Plots.isEmpty())
         return;
-    QString title;
-    if (m_GraphType == TimeGraph || m_GraphType == BarGraph)
-        title = (GetCommonRate() == 0 ? tr("Samples") : tr("Time")) + QStringLiteral(" (") + tr("s") + QStringLiteral(")");
-    else if (m_GraphType == XYGraph)
-        title = m_XPlot.m_Unit.isEmpty() ? m_XPlot.m_Name : m_XPlot.m_Name + QStringLiteral("(") + m_XPlot.m_Unit + QStringLiteral(")");
+    const QString title = XAxisTitle();
     painter->setFont(ScaleFont());
     painter->setPen(Qt::black);
     painter->drawText(QPoint(g.left() + 20, rect.bottom() - 14), title);
@@ -322,7 +366,8 @@ void CGraphWindow::DrawXOneTick(QPainter* painter, short x, float value, short* 
         text = GetValueString(std::floor(value));
     } else {
         painter->drawLine(x, b + 2, x, b + 6);
-        text = m_GraphType == TimeGraph ? GetValueString(value) : Double2String(value, 3, false, false);
+        text = m_GraphType == TimeGraph ? GetValueString(value)
+                                        : Double2String(double(value) * XAxisMultiplier(), 3, false, false);
     }
     const int w = StringWidth(painter, text);
     const int h = QFontMetrics(painter->font()).height();

@@ -160,40 +160,56 @@ CGraphPlot CGraphWindow::FindNearestPlot(QPoint* point, int& plotIndex)
     return result;
 }
 
+int CGraphWindow::nearestXYSample(int plotIndex, const QPoint& point, double* distance2)
+{
+    // Each curve stands on the X values of its own run.
+    const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
+    const CDataBranch* branch = GetDataBranch(plotIndex);
+    if (!xBranch || !branch)
+        return -1;
+    const CGraphPlot& plot = m_Plots.at(plotIndex);
+    int bestSample = -1;
+    double best = std::numeric_limits<double>::infinity();
+    QVector<double> xs, ys;
+    // Only samples that both branches hold have a point.
+    for (int first = 0;;) {
+        const int n = std::min(branch->CopyYRange(first, s_Chunk, ys), xBranch->CopyYRange(first, s_Chunk, xs));
+        if (n <= 0)
+            break;
+        for (int k = 0; k < n; ++k) {
+            const double px = GraphRules::ToPixelX(float(xs.at(k)), m_XMin, m_XMax, m_GraphRect);
+            const double py = GraphRules::ToPixelY(float(ys.at(k)), plot.m_Min, plot.m_Max, m_GraphRect);
+            const double d2 = (py - point.y()) * (py - point.y()) + (px - point.x()) * (px - point.x());
+            if (d2 < best) {
+                best = d2;
+                bestSample = first + k;
+            }
+        }
+        first += n;
+    }
+    if (distance2)
+        *distance2 = best;
+    return bestSample;
+}
+
 CGraphPlot CGraphWindow::FindNearestXYPlot(QPoint* point, int& plotIndex, int& sample)
 {
     CGraphPlot result;
     CDataManager* data = dataStore();
-    CDataBranch* xBranch = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
-    if (!point || !xBranch)
+    if (!point || !data || !data->GetDataBranch(m_XPlot.m_Key))
         return result;
     int bestPlot = -1, bestSample = -1;
     double best = std::numeric_limits<double>::infinity();
-    QVector<double> xs, ys;
     for (int i = 0; i < m_Plots.size(); ++i) {
-        const CGraphPlot& plot = m_Plots.at(i);
-        if (!plot.m_bVisible)
+        if (!m_Plots.at(i).m_bVisible)
             continue;
-        CDataBranch* branch = GetDataBranch(i);
-        if (!branch)
-            continue;
-        // Only samples that both branches hold have a point.
-        for (int first = 0;;) {
-            const int n = std::min(branch->CopyYRange(first, s_Chunk, ys), xBranch->CopyYRange(first, s_Chunk, xs));
-            if (n <= 0)
-                break;
-            for (int k = 0; k < n; ++k) {
-                const double px = GraphRules::ToPixelX(float(xs.at(k)), m_XMin, m_XMax, m_GraphRect);
-                const double py = GraphRules::ToPixelY(float(ys.at(k)), plot.m_Min, plot.m_Max, m_GraphRect);
-                const double d2 = (py - point->y()) * (py - point->y()) + (px - point->x()) * (px - point->x());
-                if (d2 < best) {
-                    best = d2;
-                    result = plot;
-                    bestPlot = i;
-                    bestSample = first + k;
-                }
-            }
-            first += n;
+        double d2 = 0.0;
+        const int s = nearestXYSample(i, *point, &d2);
+        if (s >= 0 && d2 < best) {
+            best = d2;
+            result = m_Plots.at(i);
+            bestPlot = i;
+            bestSample = s;
         }
     }
     plotIndex = bestPlot;

@@ -2,6 +2,7 @@
 // enabled and checked states of its actions, and the three scale combo boxes at the corners
 // of the plot area.
 #include "graph/GraphWindow.h"
+#include "graph/GraphRules.h"
 #include "windowbase/DeferredIcon.h"
 
 #include "windowbase/MultiAction.h"
@@ -282,7 +283,7 @@ void CGraphWindow::BuildScaleCombos()
     m_pRightScaleCombo->clear();
     m_pXScaleCombo->clear();
     m_ScaleComboPlots.clear();
-    m_pXScaleCombo->addItem(GetCommonRate() == 0 ? tr("Samples") : tr("Time"));
+    m_pXScaleCombo->addItem(GraphRules::TimeAxisName(timeAxisContent()));
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& p = m_Plots.at(i);
         const QString title = PlotTitle(p);
@@ -379,8 +380,8 @@ void CGraphWindow::OnXScaleComboChanged(int index)
     }
     m_XPlotIndex = index - 1;
     AutoScaleAllAxis(isLive());
-    m_Cursor1Plot = -1;
-    m_Cursor1Sample = -1;
+    // The samples the cursors stood on lie elsewhere on the new axis: both go.
+    detachCursors();
     update();
 }
 

@@ -15,8 +15,8 @@ namespace {
 // one after the other: tiles of few rows share that spot out over more threads.
 constexpr int TileRows = 8;
 constexpr int TileColumns = 32;
-// Batches of fewer segments are painted on the calling thread alone: sorting them into tiles
-// and waking the pool would cost more than they do.
+// Batches of fewer segments are painted in order, not sorted into tiles: sorting them would
+// cost more than it saves.
 constexpr int SerialSegments = 4096;
 // The float sums of a pixel's area are off by far less than this share of a level; a pixel
 // the stroke covers whole must come out at the full level, as the painter's fixed point has it.
@@ -405,7 +405,16 @@ bool Unchanging(QPoint a, QPoint b, const QRect& area, const CTarget& t)
     const int right = std::min(area.right(), std::max(a.x(), b.x()) + 1);
     if (left > right)
         return true;
-    if (right - left <= 32) {
+    if ((left >> 5) == (right >> 5)) {
+        // Within one word of open bits, as always within a tile: one mask for every row.
+        const int word = left >> 5;
+        const quint32 mask = Columns(left, right, word << 5);
+        quint32 any = 0;
+        for (int y = top; y <= bottom; ++y)
+            any |= t.openOf(y)[word] & mask;
+        if (!any)
+            return true;
+    } else if (right - left <= 32) {
         quint64 any = 0;
         for (int y = top; y <= bottom; ++y)
             any |= OpenBits(t.openOf(y), left, right);
@@ -478,7 +487,9 @@ bool CXYCoverage::Handles(const QImage& image, const QColor& colour)
 }
 
 CXYCoverage::CXYCoverage(QImage& image, QPoint origin, const QColor& colour, CXYCoverageMaps* maps)
-    : m_Image(image), m_Origin(origin), m_Colour(colour), m_Maps(maps ? *maps : m_OwnMaps)
+    : m_Image(image), m_Origin(origin), m_Colour(colour), m_Maps(maps ? *maps : m_OwnMaps), m_Tint(m_Maps.tint),
+      m_ChannelNeed(m_Maps.channelNeed), m_Found(m_Maps.found), m_Counts(m_Maps.counts), m_Starts(m_Maps.starts),
+      m_Entries(m_Maps.entries)
 {
 }
 
@@ -486,9 +497,10 @@ void CXYCoverage::paint(const QPoint* points, int count, int threads)
 {
     if (count < 2 || m_Image.isNull())
         return;
-    if (!m_bReady)
-        makeTables();
-    if (count - 1 < SerialSegments || threads < 2)
+    makeTables();
+    // Tiles pay on one thread too: a tile's pixels and maps stay in the cache while its strokes
+    // are blended, and no stroke is wider than a tile's word of open bits.
+    if (count - 1 < SerialSegments)
         paintSerial(points, count);
     else
         paintInTiles(points, count, threads);
@@ -497,8 +509,10 @@ void CXYCoverage::paint(const QPoint* points, int count, int threads)
 
 void CXYCoverage::makeTables()
 {
-    m_bReady = true;
     const uint pixel = qPremultiply(m_Colour.rgba());
+    if (m_Maps.tablesFor == pixel && pixel != 0)
+        return;
+    m_Maps.tablesFor = pixel;
     for (uint a = 0; a < 256; ++a)
         m_Tint[a] = ByteMul(pixel, a);
     // A blend at coverage a changes a channel from v to the colour's c by
@@ -538,7 +552,9 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
         return QRect((tile % columns) * TileColumns, (tile / columns) * TileRows, TileColumns, TileRows)
             .intersected(QRect(0, 0, t.width, t.height));
     };
-    const int chunks = threads;
+    // Several chunks a thread, handed out as threads come free: a thread that joins late (the
+    // walk's, done with its batch) still finds some left.
+    const int chunks = threads * 4;
     m_Found.resize(size_t(chunks));
     // Each chunk of segments lists, in order, the tiles each segment's stroke reaches that still
     // hold pixels that may change (a pixel that holds the colour keeps it). Whether the stroke

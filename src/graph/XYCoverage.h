@@ -31,6 +31,16 @@ struct CXYCoverageMaps
     std::vector<int> openInTile;   // per tile, its pixels whose need is not 0
     qint64 imageKey = 0;   // the image's cache key after the last painting
     QRgb colour = 0;
+    // Kept from one painting to the next as well, so that a curve painted in stretches neither
+    // works its colour's tables out again nor sorts each batch into fresh memory: the colour
+    // times each coverage as the blend rounds it, per channel and value the least coverage that
+    // changes it (for tablesFor, 0: none yet); the segments of the tiles, per chunk of segments
+    // (tile, segment) as found, per tile and chunk the counts, and the segments tile by tile.
+    QRgb tablesFor = 0;
+    uint tint[256];
+    quint16 channelNeed[4 * 256];
+    std::vector<std::vector<std::pair<int, int>>> found;
+    std::vector<int> counts, starts, entries;
 };
 
 class CXYCoverage
@@ -59,19 +69,19 @@ private:
     QImage& m_Image;
     const QPoint m_Origin;
     const QColor m_Colour;
-    bool m_bReady = false;   // the tables below are made for the first batch
-    uint m_Tint[256];   // the colour times each coverage, as the blend rounds it
-    // The tiles' segments, the storage kept from one batch to the next: per chunk of segments,
-    // (tile, segment) as found; per tile and chunk, the counts; the segments, tile after tile.
-    std::vector<std::vector<std::pair<int, int>>> m_Found;
-    std::vector<int> m_Counts, m_Starts, m_Entries;
     struct CWork
     {
         QRect area;
         int tile;
     };
     std::vector<CWork> m_Work;
-    quint16 m_ChannelNeed[4 * 256];   // per channel and value, the least coverage that changes it
     CXYCoverageMaps m_OwnMaps;
     CXYCoverageMaps& m_Maps;
+    // Of the maps: the tables (made for the first batch) and the tiles' segments.
+    uint* const m_Tint;
+    quint16* const m_ChannelNeed;
+    std::vector<std::vector<std::pair<int, int>>>& m_Found;
+    std::vector<int>& m_Counts;
+    std::vector<int>& m_Starts;
+    std::vector<int>& m_Entries;
 };

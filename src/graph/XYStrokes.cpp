@@ -286,7 +286,7 @@ private:
     void nextBatch()
     {
         if (coverageNow())
-            m_BatchPoints = CoverageBatch;
+            m_BatchPoints = CoverageBatch >> std::max(FirstCoverageShift - m_CoverageBatches, 0);
         else if (m_CoverageFrom >= 0)
             m_BatchPoints = int(std::min<long long>(Batch, m_CoverageFrom - m_Segments + 1));
         else
@@ -335,6 +335,10 @@ private:
     // Points handed to coverage at a time: enough for every thread's share to outweigh the
     // sorting into bands, few enough to stay in the caches.
     static constexpr int CoverageBatch = 1 << 17;
+    // Coverage's first batches of a stroking are smaller (an eighth, a quarter, a half): the walk
+    // of the first one has nothing beside it to overlap.
+    static constexpr int FirstCoverageShift = 3;
+    int m_CoverageBatches = 0;   // batches handed to coverage so far
     int m_BatchPoints = Batch;
     CXYCanvas* m_pCanvas = nullptr;
     CXYCoverage* m_pCoverage = nullptr;
@@ -451,6 +455,7 @@ void CXYWalker::flush()
         // alone meanwhile: the painter's segments all came before.
         awaitCoverage();
         m_CoveragePoints.assign(path.constData() + painted, path.constData() + path.size());
+        ++m_CoverageBatches;
         m_CoverageJob.start([this] {
             m_pCoverage->paint(m_CoveragePoints.data(), int(m_CoveragePoints.size()), CurveThreads());
         });

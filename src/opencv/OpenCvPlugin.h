@@ -7,6 +7,7 @@
 // object is first tracked or a spectrum first computed. Every entry point lets no exception out.
 class QImage;
 class QPoint;
+class QRect;
 class QString;
 
 // Opens the file at path (UTF-8) and writes its frame count and frame rate as the reader reports
@@ -16,10 +17,11 @@ using KorvantaVideoProbeFunction = int (*)(const char* path, double* frameCount,
 constexpr const char* s_VideoProbeSymbol = "korvanta_video_probe";
 
 // Searches frame for objectTemplate (template matching, squared differences) and writes the
-// top-left corner of the best match. 1 on success; 0 with the reason in error otherwise.
-extern "C" int korvanta_track_template(const QImage* frame, const QImage* objectTemplate, QPoint* location,
-                                       QString* error);
-using KorvantaTrackTemplateFunction = int (*)(const QImage*, const QImage*, QPoint*, QString*);
+// top-left corner of the best match. cutFrom, when not null, is the rectangle of the frame the
+// object was cut from (see TrackTemplateMatch). 1 on success; 0 with the reason in error otherwise.
+extern "C" int korvanta_track_template(const QImage* frame, const QImage* objectTemplate, const QRect* cutFrom,
+                                       QPoint* location, QString* error);
+using KorvantaTrackTemplateFunction = int (*)(const QImage*, const QImage*, const QRect*, QPoint*, QString*);
 constexpr const char* s_TrackTemplateSymbol = "korvanta_track_template";
 
 // The magnitudes |X_m| / count of the discrete Fourier transform of count real values, for

@@ -31,7 +31,7 @@ void Ui_CalibrationDialog::setupUi(QDialog* dialog)
 {
     if (dialog->objectName().isEmpty())
         dialog->setObjectName(QStringLiteral("CalibrationDialog"));
-    dialog->setFixedSize(532, 240);
+    dialog->setFixedSize(CalibrationDialog::s_Width, CalibrationDialog::s_Height);
     gridLayout = new QGridLayout(dialog);
     const auto label = [dialog](const char* name) {
         auto* l = new QLabel(dialog);
@@ -78,6 +78,11 @@ void Ui_CalibrationDialog::setupUi(QDialog* dialog)
     rotaryLabel = label("rotaryLabel");
     radiusComboBox = new QComboBox(dialog);
     radiusComboBox->setObjectName(QStringLiteral("radiusComboBox"));
+    zeroNoteLabel = label("zeroNoteLabel");
+    zeroNoteLabel->setWordWrap(true);
+    // The note takes the width the point rows leave; it does not widen their columns.
+    zeroNoteLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Minimum);
+    zeroNoteLabel->hide();
 
     gridLayout->addWidget(sensorIconLabel, 0, 0);
     gridLayout->addWidget(sensorNameLabel, 0, 1, 1, 4);
@@ -101,6 +106,7 @@ void Ui_CalibrationDialog::setupUi(QDialog* dialog)
     gridLayout->addWidget(calibrateButton, 5, 2, 1, 2);
     gridLayout->addWidget(defaultButton, 5, 4);
     gridLayout->addWidget(cancelButton, 5, 5);
+    gridLayout->addWidget(zeroNoteLabel, 6, 0, 1, 6);
     retranslateUi(dialog);
 }
 
@@ -181,6 +187,21 @@ void CalibrationDialog::stopLiveReadings()
         return;
     m_pSetupWindow->setCalibrationSnapshot(false);
     m_pSetupWindow->WaitHere(kDravletSettleMs);
+}
+
+void CalibrationDialog::setZeroRemoved(const QStringList& measurements)
+{
+    if (measurements.isEmpty()) {
+        ui->zeroNoteLabel->clear();
+        ui->zeroNoteLabel->hide();
+        setFixedSize(s_Width, s_Height);
+        return;
+    }
+    ui->zeroNoteLabel->setText(tr("The zero of %1 is switched off: a calibration is made on readings without a "
+                                  "zero. Set the zero again after calibrating if you need it.")
+                                   .arg(measurements.join(QStringLiteral(", "))));
+    ui->zeroNoteLabel->show();
+    setFixedSize(s_Width, s_Height + s_NoteHeight);
 }
 
 QString CalibrationDialog::readingText(double value) const
@@ -342,7 +363,7 @@ void CalibrationDialog::valueEditFinished()
         return;
     }
     m_bOutOfRange = true;
-    ShellPrompter()->critical(this, tr("Pavix"), OutOfRangeText(minimum, maximum));
+    PrompterOrShell(m_pPrompter)->critical(this, tr("Pavix"), OutOfRangeText(minimum, maximum));
     edit->setFocus();
     edit->setCursorPosition(0);
 }
@@ -379,9 +400,9 @@ void CalibrationDialog::lockPoint(int point, bool checked)
             }
             button->setDown(false);
             if (outside && number)
-                ShellPrompter()->critical(this, tr("Pavix"), OutOfRangeText(minimum, maximum));
+                PrompterOrShell(m_pPrompter)->critical(this, tr("Pavix"), OutOfRangeText(minimum, maximum));
             else
-                ShellPrompter()->warning(this, tr("Pavix"), tr("Please enter a real value"));
+                PrompterOrShell(m_pPrompter)->warning(this, tr("Pavix"), tr("Please enter a real value"));
             return;
         }
     }
@@ -415,11 +436,11 @@ void CalibrationDialog::CalibrateReleased()
                                      ui->secondRealValueEdit->text(), ui->currentReadingEdit2->text()};
     const CalibrationRefusal refusal = BuildCalibration(kind, entries, m_pValidator->locale(), &values);
     if (refusal == CalibrationEqualReadings) {
-        ShellPrompter()->critical(this, tr("Pavix"), tr("The measured values cannot be the same."));
+        PrompterOrShell(m_pPrompter)->critical(this, tr("Pavix"), tr("The measured values cannot be the same."));
         return;
     }
     if (refusal == CalibrationMissingValue) {
-        ShellPrompter()->warning(this, tr("Pavix"), tr("Please enter a real value"));
+        PrompterOrShell(m_pPrompter)->warning(this, tr("Pavix"), tr("Please enter a real value"));
         return;
     }
     values.iseId = m_IseId;

@@ -5,8 +5,10 @@
 #include "Core/Data/SensorsCalibration.h"
 
 #include <QDialog>
+#include <QStringList>
 
 class CSetupWindow;
+class IPrompter;
 class QComboBox;
 class QDoubleValidator;
 class QGridLayout;
@@ -40,6 +42,7 @@ public:
     QPushButton* cancelButton = nullptr;
     QLabel* rotaryLabel = nullptr;
     QComboBox* radiusComboBox = nullptr;
+    QLabel* zeroNoteLabel = nullptr;
     void setupUi(QDialog* dialog);
     void retranslateUi(QDialog* dialog);
 };
@@ -50,6 +53,10 @@ class CalibrationDialog : public QDialog
 public:
     // The reading before any arrived.
     static constexpr double s_NoReading = -2.2250738585072014e-308;
+    static constexpr int s_Width = 532;
+    static constexpr int s_Height = 240;
+    // Room for the note on a zero switched off for the calibration.
+    static constexpr int s_NoteHeight = 50;
 
     CalibrationDialog(QWidget* parent, int sensorIndex);
     ~CalibrationDialog() override;
@@ -57,10 +64,14 @@ public:
     // The controller through which the catalogue, the calibration table and the logger are
     // reached; set by the column right after construction.
     void setSetupWindow(CSetupWindow* setup) { m_pSetupWindow = setup; }
+    // Its questions go to the prompter of the window that made it (the shell's until then).
+    void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
     void setSensorID(int sensorIndex, int iseId);
     void setSourceChannel(int channel) { m_SourceChannel = channel; }
     void setReading(double reading, int raw);
     void setCalibrationValues(const CalibrationValues& values) { m_Values = values; }
+    // The measurements whose zero was switched off for this opening; the dialog says so.
+    void setZeroRemoved(const QStringList& measurements);
     const CalibrationValues& calibrationValues() const { return m_Values; }
     // Sets the form up for one opening; exec runs it before the modal loop.
     void prepareOpening();
@@ -101,6 +112,7 @@ private:
 
     Ui_CalibrationDialog* ui;
     CSetupWindow* m_pSetupWindow = nullptr;
+    IPrompter* m_pPrompter = nullptr;
     CalibrationValues m_Values;
     int m_SensorIndex;
     int m_IseId = 0;

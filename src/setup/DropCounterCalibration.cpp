@@ -93,7 +93,7 @@ void DropCounterCalibration::onOK()
 {
     double volume = 0.0;
     if (!SetupColumnRules::ParseDropVolume(QLocale(), ui->VolumeLineEdit->text(), &volume)) {
-        ShellPrompter()->warning(this, tr("Pavix"), tr("Invalid input"));
+        PrompterOrShell(m_pPrompter)->warning(this, tr("Pavix"), tr("Invalid input"));
         return;
     }
     SensorCalibrationInfo* r = record();

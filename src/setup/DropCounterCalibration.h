@@ -5,6 +5,7 @@
 #include <QDialog>
 
 class CSetupWindow;
+class IPrompter;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -30,6 +31,8 @@ public:
     explicit DropCounterCalibration(QWidget* parent = nullptr);
     ~DropCounterCalibration() override;
     void setSetupWindow(CSetupWindow* setup) { m_pSetupWindow = setup; }
+    // Its questions go to the prompter of the window that made it (the shell's until then).
+    void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
     void setSensorID(int sensorIndex);
     int sensorIndex() const { return m_SensorIndex; }
     Ui_DropCounterCalibration* form() const { return ui; }
@@ -49,5 +52,6 @@ private:
 
     Ui_DropCounterCalibration* ui;
     CSetupWindow* m_pSetupWindow = nullptr;
+    IPrompter* m_pPrompter = nullptr;
     int m_SensorIndex = -1;
 };

@@ -19,12 +19,10 @@
 
 #include "windowbase/NumberField.h"
 #include "windowbase/Prompter.h"
+#include "windowbase/TimingLength.h"
 
 namespace {
 const char* const s_WizardPicture = ":/images/TimingWizard/timming-wizard2.png";
-
-// A flag of a millimetre up to gates ten metres apart, in cm.
-const CNumberRange s_LengthRange{0.1, 1000.0, false};
 
 struct MethodRow
 {
@@ -174,13 +172,6 @@ QString CExperimentModeDialog::TimingPicture(int measurement, int method)
     return QString::fromLatin1(pictures[measurement][method]);
 }
 
-CExperimentModeDialog::TimingLength CExperimentModeDialog::LengthOf(int measurement, int method)
-{
-    if (measurement < 1 || measurement > 2 || method < 0 || method > 2)
-        return TimingLength::None;
-    return measurement == 1 && method == 1 ? TimingLength::Distance : TimingLength::Width;
-}
-
 int CExperimentModeDialog::OfferedMethod(int measurement, int method, int status)
 {
     if (method < 0)
@@ -327,16 +318,16 @@ void CExperimentModeDialog::UpdateTimingParameterControls()
         ui->timingImage->setPixmap(QPixmap(picture));
     ui->timingImage->show();
 
-    const TimingLength length = LengthOf(measurement, method);
-    if (length == TimingLength::None) {
+    const TimingLength::Kind length = TimingLength::Of(measurement, method);
+    if (length == TimingLength::Kind::None) {
         ui->parameterLabel->hide();
         ui->unitLabel->hide();
         ui->timingParameterEdit->hide();
         return;
     }
     // The field shows, and typing changes, the very length the results are computed with.
-    const bool isDistance = length == TimingLength::Distance;
-    ui->parameterLabel->setText(isDistance ? tr("Distance") : tr("Width"));
+    const bool isDistance = length == TimingLength::Kind::Distance;
+    ui->parameterLabel->setText(TimingLength::Label(length));
     ui->timingParameterEdit->setText(QString::number(double(isDistance ? distance : width), 'g', 6));
     ui->unitLabel->setText(tr("cm"));
     ui->parameterLabel->show();
@@ -347,11 +338,11 @@ void CExperimentModeDialog::UpdateTimingParameterControls()
 void CExperimentModeDialog::on_timingParameterEdit_textEdited(const QString& arg1)
 {
     // Only a usable length is kept; while the field holds anything else, Done names it.
-    const TimingLength length = LengthOf(measurement, method);
+    const TimingLength::Kind length = TimingLength::Of(measurement, method);
     double value = 0.0;
-    if (length == TimingLength::None || !NumberField::Read(arg1, s_LengthRange, &value))
+    if (length == TimingLength::Kind::None || !NumberField::Read(arg1, TimingLength::Range(), &value))
         return;
-    (length == TimingLength::Distance ? distance : width) = float(value);
+    (length == TimingLength::Kind::Distance ? distance : width) = float(value);
 }
 
 void CExperimentModeDialog::on_normalRunButton_clicked()
@@ -369,18 +360,19 @@ void CExperimentModeDialog::on_timingRunButton_clicked()
 
 bool CExperimentModeDialog::lengthAccepted()
 {
-    const TimingLength length = LengthOf(measurement, method);
-    if (length == TimingLength::None)
+    const TimingLength::Kind length = TimingLength::Of(measurement, method);
+    if (length == TimingLength::Kind::None)
         return true;
+    IPrompter* prompter = PrompterOrShell(m_pPrompter);
     double value = 0.0;
     if (NumberField::Read(ui->timingParameterEdit->text(), CNumberRange(), &value) && value < 0.0) {
-        ShellPrompter()->critical(this, QString(), tr("Paramter cannot be negative."));
+        prompter->critical(this, QString(), tr("Paramter cannot be negative."));
         return false;
     }
-    if (!NumberField::Check(ShellPrompter(), this, QString(), ui->timingParameterEdit, ui->parameterLabel->text(),
-                            s_LengthRange, &value))
+    if (!NumberField::Check(prompter, this, QString(), ui->timingParameterEdit, ui->parameterLabel->text(),
+                            TimingLength::Range(), &value))
         return false;
-    (length == TimingLength::Distance ? distance : width) = float(value);
+    (length == TimingLength::Kind::Distance ? distance : width) = float(value);
     return true;
 }
 
@@ -389,7 +381,7 @@ void CExperimentModeDialog::on_okButton_clicked()
     if (m_RunMode == 1 && !lengthAccepted())
         return;
     if (width < 0.0f || distance < 0.0f) {
-        ShellPrompter()->critical(this, QString(), tr("Paramter cannot be negative."));
+        PrompterOrShell(m_pPrompter)->critical(this, QString(), tr("Paramter cannot be negative."));
         return;
     }
     emit runModeAccepted(m_RunMode);

@@ -4,6 +4,7 @@
 // nothing of the shell: the run mode chosen and the close leave it as signals.
 #include <QDialog>
 
+class IPrompter;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -40,6 +41,8 @@ class CExperimentModeDialog : public QDialog
 public:
     explicit CExperimentModeDialog(QWidget* parent = nullptr);
     ~CExperimentModeDialog() override;
+    // Its questions go to the prompter of the window that made it (the shell's until then).
+    void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
 
     // runMode: 0 automatic sampling, 1 event timing, as the main window has it now.
     void Init(int runMode);
@@ -59,10 +62,6 @@ public:
     // The picture of a measurement and arrangement; empty where there is none.
     static QString TimingPicture(int measurement, int method);
 
-    // The length a measurement and arrangement compute with: the distance between the gates for
-    // a velocity between them, the flag's width for every other velocity and acceleration.
-    enum class TimingLength { None, Width, Distance };
-    static TimingLength LengthOf(int measurement, int method);
     // The arrangement a Done confirms: one the connected gates can time, the one shown when the
     // stored one is not offered.
     static int OfferedMethod(int measurement, int method, int status);
@@ -99,6 +98,7 @@ private:
     void finish(bool accepted);
 
     Ui_CExperimentModeDialog* ui;
+    IPrompter* m_pPrompter = nullptr;
     int m_RunMode = 0;
     int m_MethodIds[4] = {-1, -1, -1, -1};
     bool m_bFinished = false;

@@ -10,6 +10,7 @@
 
 class CSetupInfo;
 class CSetupWindow;
+class IPrompter;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -69,6 +70,8 @@ public:
     int loadFromFile(QDataStream*) override { return 0; }
     Ui_CFullSetupWindow* form() const { return ui; }
     QTableWidget* table() const;
+    // The prompter of the window's questions, its cells' and their dialogs': the host's.
+    IPrompter* prompter() const;
 
     // Rows: a channel's row is found by the channel its sensor cell was built for.
     int findTableRow(int channel) const;
@@ -114,6 +117,8 @@ public:
     void UpdateMeasurements(int channel, int sensorIndex, bool first);
     void UpdateMeasurementCheck(int channel, int measurementIndex, bool checked);
     int getSensorIdAtSourceChannel(int channel) const;
+    // The reading columns say "N/A" again: no live readings come any more.
+    void showReadingsUnavailable();
     QColor getColorAtSourceChannel(int channel) const;
     int getPlotTypeAtSourceChannel(int channel) const;
 

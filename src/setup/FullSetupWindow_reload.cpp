@@ -249,6 +249,10 @@ void CFullSetupWindow::snapshotHasArrived()
     if (!m_pSetupWindow)
         return;
     m_pSetupWindow->ApproveSendingRequest();
+    // The Dravlet interface's readings belong to a calibration; one that comes after it closed
+    // is no longer current.
+    if (activeLoggerType() == 12.0 && !m_pSetupWindow->calibrationSnapshot())
+        return;
     const CSetupInfo* info = setup();
     if (!info || info->m_LoggerStatusList.isEmpty())
         return;
@@ -263,4 +267,12 @@ void CFullSetupWindow::snapshotHasArrived()
         zero->setReading(v);
         calibrate->setReading(v, raw);
     }
+}
+
+void CFullSetupWindow::showReadingsUnavailable()
+{
+    const int rows = ui->SensorsTable->rowCount();
+    for (int channel = 0; channel < rows; ++channel)
+        if (auto* zero = cell<FullSetupSetZeroColumn>(channel, ZeroColumn))
+            zero->UnsupportShowReading();
 }

@@ -1,5 +1,7 @@
 // The full setup window: its form and the building of the channel rows.
 #include "setup/FullSetupWindow.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/Prompter.h"
 
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
@@ -202,6 +204,11 @@ CFullSetupWindow::~CFullSetupWindow()
 QTableWidget* CFullSetupWindow::table() const
 {
     return ui->SensorsTable;
+}
+
+IPrompter* CFullSetupWindow::prompter() const
+{
+    return m_pHost ? m_pHost->GetPrompter() : ShellPrompter();
 }
 
 void CFullSetupWindow::initWindow()
@@ -516,6 +523,7 @@ void CFullSetupWindow::setColorColumn(int channel)
 {
     auto* colour = new FullSetupColorSelection(channel);
     colour->init();
+    colour->setPrompter(prompter());
     if (const CMeasurementSetup* m = firstMeasurement(setup(), channel))
         colour->setColor(m->m_Color);
     const bool has = rowHasSensor(channel);
@@ -586,6 +594,7 @@ void CFullSetupWindow::setTriggerColumn(int channel)
     const int s = rowSensor(channel);
     auto* trigger = new FullSetupTriggerColumn(channel, s, m_pSetupWindow);
     trigger->init();
+    trigger->setPrompter(prompter());
     m_pTriggerGroup->addButton(trigger->getTriggerRadioButton());
     const CSensorParametersInfo* r = record(s);
     trigger->setDisabled(s == 0 || !r || !r->m_TriggerAllowed);
@@ -596,6 +605,7 @@ void CFullSetupWindow::setTriggerColumn(int channel)
 void CFullSetupWindow::setCalibrateColumn(int channel)
 {
     auto* calibrate = new FullSetupCalibrateColumn(channel, m_pSetupWindow);
+    calibrate->setPrompter(prompter());
     const int s = rowSensor(channel);
     CSensorsCalibration* table = m_pSetupWindow ? m_pSetupWindow->calibrationTable() : nullptr;
     const SensorCalibrationInfo stored = table ? table->GetCalibration(s) : SensorCalibrationInfo();

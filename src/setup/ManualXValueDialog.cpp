@@ -84,7 +84,7 @@ void CManualXValueDialog::accept()
     double value = 0.0;
     if (!readValue(&value)) {
         const QString field = m_Name.trimmed().isEmpty() ? tr("The X value") : m_Name;
-        ShellPrompter()->critical(this, windowTitle(), NumberField::RefusalText(field, CNumberRange()));
+        PrompterOrShell(m_pPrompter)->critical(this, windowTitle(), NumberField::RefusalText(field, CNumberRange()));
         ui->valueLineEdit->setFocus();
         ui->valueLineEdit->selectAll();
         return;

@@ -3,6 +3,7 @@
 // distance moved): once before the run starts and once for every sample the logger takes.
 #include <QDialog>
 
+class IPrompter;
 class QDialogButtonBox;
 class QLabel;
 class QLineEdit;
@@ -23,6 +24,8 @@ class CManualXValueDialog : public QDialog
 public:
     explicit CManualXValueDialog(QWidget* parent = nullptr);
     ~CManualXValueDialog() override;
+    // Its questions go to the prompter of the window that made it (the shell's until then).
+    void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
 
     // The label names the X quantity: "Enter next Distance value".
     void setValueTitle(const QString& title);
@@ -39,5 +42,6 @@ private:
     bool readValue(double* value) const;
 
     Ui_CManualXValueDialog* ui;
+    IPrompter* m_pPrompter = nullptr;
     QString m_Name;
 };

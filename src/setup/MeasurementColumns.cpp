@@ -282,8 +282,11 @@ void FullSetupSetZeroColumn::setMeasurementIndex(int index)
 
 void FullSetupSetZeroColumn::UnsupportShowReading()
 {
+    // No reading is shown, so none can be taken as the zero.
+    m_bHasReading = false;
     ui->currentReadingLabel->setText(tr("N/A"));
     ui->currentReadingLabel->setDisabled(true);
+    updateButtonState();
 }
 
 void FullSetupSetZeroColumn::setDisabled(bool disabled)

@@ -104,7 +104,7 @@ void FullSetupColorSelection::styleButton()
 
 void FullSetupColorSelection::buttonClicked()
 {
-    const QColor chosen = ShellPrompter()->getColor(this, m_Color);
+    const QColor chosen = PrompterOrShell(m_pPrompter)->getColor(this, m_Color);
     if (chosen.isValid())
         setColor(chosen);
 }

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QWidget>
 
+class IPrompter;
 class QLabel;
 class QPainter;
 class QVBoxLayout;
@@ -69,6 +70,9 @@ class FullSetupColorSelection : public QWidget
 public:
     FullSetupColorSelection(int channel, QWidget* parent = nullptr);
     void init();
+    // Its questions go to the prompter of the window that made it (the shell's until then).
+    void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
+
     QColor color() const { return m_Color; }
     void setDisabled(bool disabled);
     void setMeasurementIndex(int index) { m_MeasurementIndex = index; }
@@ -86,6 +90,7 @@ private:
     void styleButton();
 
     QPushButton m_Button;
+    IPrompter* m_pPrompter = nullptr;
     QHBoxLayout m_Layout;
     QColor m_Color = Qt::black;
     int m_Channel;

@@ -1,5 +1,7 @@
 #pragma once
 // What the setup controller needs of the window manager that owns it.
+#include "Core/Base/ExperimentRunMode.h"
+
 class CKorvantaSignals;
 class ILogicQueries;
 class ISetupSettings;
@@ -15,7 +17,7 @@ public:
     // The object whose slots take the setup's logger requests; null when there is none.
     virtual QObject* GetLogicManagerObject() const = 0;
     virtual bool IsLoggerDetected() const = 0;
-    virtual int GetCurrentRunMode() const = 0;
+    virtual ExperimentRunMode GetCurrentRunMode() const = 0;
     virtual void SetRunButtonEnabled(bool enabled) = 0;
     virtual void ShowRunManualButton(bool show) = 0;
     // Blocks the caller for ms milliseconds while events keep being handled (a local event

@@ -169,11 +169,9 @@ void CSetupWindow::initWindow()
         m_pMinimal->initWindow();
         if (m_pFull) {
             QComboBox* rates = m_pFull->form()->RateComboBox;
-            QLabel* label = m_pMinimal->rateLabel();
-            connect(rates, QOverload<int>::of(&QComboBox::currentIndexChanged), label,
-                    [rates, label](int index) { label->setText(rates->itemText(index)); });
-            m_pMinimal->rateLabel()->setText(m_pFull->form()->RateComboBox->currentText());
-            m_pMinimal->durationLabel()->setText(m_pFull->form()->DurationLabel->text());
+            connect(rates, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] { refreshSummary(); });
+            m_DurationText = m_pFull->form()->DurationLabel->text();
+            refreshSummary();
         }
     }
     if (QObject* logic = m_pHost ? m_pHost->GetLogicManagerObject() : nullptr) {
@@ -241,6 +239,16 @@ void CSetupWindow::setRangeFinished()
 }
 
 // ---- connection, enabling ----
+
+void CSetupWindow::setCalibrationSnapshot(bool on)
+{
+    const bool stopped = m_bCalibrationSnapshot && !on;
+    m_bCalibrationSnapshot = on;
+    // The Dravlet interface sends readings only while a calibration reads them: afterwards the
+    // last one would stand in the setup as if it were current.
+    if (stopped && m_pFull && detectedLoggerType() == 12.0)
+        m_pFull->showReadingsUnavailable();
+}
 
 void CSetupWindow::loggerConnected(bool on)
 {

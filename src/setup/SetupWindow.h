@@ -3,11 +3,13 @@
 // selected sensors in step with what the connected logger reports, polls the logger's status,
 // passes the setup's logger requests on with at most one outstanding, and builds the sensor,
 // rate and sample-count lists the setup windows offer.
+#include "Core/Base/ExperimentRunMode.h"
 #include "Core/Data/SensorsCalibration.h"
 
 #include <QColor>
 #include <QList>
 #include <QObject>
+#include <QPair>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -69,6 +71,13 @@ public:
     bool durationText(QString* text) const;
     // The duration text of a total run time in seconds.
     static QString FormatDuration(double totalSeconds);
+    // What the summary's rate and duration lines say of the run the Run button starts: the
+    // rate and its duration, or, for manual sampling and event timing, what those runs do.
+    static QPair<QString, QString> SummaryRunTexts(ExperimentRunMode runMode, int rateCode, int samples,
+                                                   int timingMeasurement, const QString& rateName,
+                                                   const QString& duration);
+    // Puts them on the summary window (also when the main window's run mode changed).
+    void refreshSummary();
 
     // The window the arrangement places (the full or the summary window); null until the
     // setup windows exist.
@@ -95,7 +104,7 @@ public:
     // Set while a calibration reads the Dravlet interface's readings live: only then is it
     // asked for snapshots.
     bool calibrationSnapshot() const { return m_bCalibrationSnapshot; }
-    void setCalibrationSnapshot(bool on) { m_bCalibrationSnapshot = on; }
+    void setCalibrationSnapshot(bool on);
     void WaitHere(int ms);
     // A live reading of a channel, in the unit of the measurement shown.
     float convertReading(int channel, int sensorIndex, int measurement, int raw) const;

@@ -35,8 +35,7 @@ void CSetupWindow::refreshDuration()
         m_DurationText = text;
     if (m_pFull)
         m_pFull->updateDurationLabel();
-    if (m_pMinimal)
-        m_pMinimal->durationLabel()->setText(m_DurationText);
+    refreshSummary();
 }
 
 void CSetupWindow::activeMeasurementsChanged()
@@ -77,7 +76,7 @@ void CSetupWindow::samplingTypeChanged(int comboIndex)
             m_pFull->setManualValuesEnabled(false);
         }
     } else {
-        if (m_pHost && m_pHost->GetCurrentRunMode() != 1)
+        if (m_pHost && m_pHost->GetCurrentRunMode() != ExperimentRunMode::Timing)
             m_pHost->ShowRunManualButton(true);
         m_pSetupInfo->m_RateCode = 0;
         if (m_pFull) {

@@ -6,9 +6,13 @@
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
 #include "setup/LogicQueries.h"
+#include "setup/FullSetupWindow.h"
 #include "setup/SetupHost.h"
+#include "setup/SetupSummary.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
 
 #include <algorithm>
 #include <cmath>
@@ -149,6 +153,46 @@ QString CSetupWindow::FormatDuration(double totalSeconds)
     for (int i = 0; i < parts.size(); ++i)
         text += QString(i == 0 ? "%1 " : " %1 ").arg(parts.at(i).first) + parts.at(i).second;
     return text;
+}
+
+QPair<QString, QString> CSetupWindow::SummaryRunTexts(ExperimentRunMode runMode, int rateCode, int samples,
+                                                      int timingMeasurement, const QString& rateName,
+                                                      const QString& duration)
+{
+    const auto text = [](const char* t) { return QCoreApplication::translate("CMinimalSetupWindow", t); };
+    if (runMode == ExperimentRunMode::Timing) {
+        // Photogates: a result per event, for as long as the run is let go on.
+        static const char* const measured[] = {QT_TRANSLATE_NOOP("CMinimalSetupWindow", "Event timing: time"),
+                                               QT_TRANSLATE_NOOP("CMinimalSetupWindow", "Event timing: velocity"),
+                                               QT_TRANSLATE_NOOP("CMinimalSetupWindow", "Event timing: acceleration")};
+        const bool known = timingMeasurement >= 0 && timingMeasurement < 3;
+        return {known ? text(measured[timingMeasurement]) : text("Event timing"), text("Until Run is pressed again")};
+    }
+    if (rateCode == 0) {
+        // Manual sampling: no rate, and the run ends with its last sample.
+        const QString count = samples > 0 ? text("Up to %1 samples").arg(samples) : QString();
+        return {text("Manual: a sample per press"), count};
+    }
+    return {rateName, duration};
+}
+
+void CSetupWindow::refreshSummary()
+{
+    if (!m_pMinimal)
+        return;
+    const QString rateName = m_pFull ? m_pFull->form()->RateComboBox->currentText() : QString();
+    // Without a logger nothing is set up to run: the band shows the rate list's choice alone.
+    if (!hasActiveLogger()) {
+        m_pMinimal->rateLabel()->setText(rateName);
+        m_pMinimal->durationLabel()->setText(m_DurationText);
+        return;
+    }
+    const ExperimentRunMode mode = m_pHost ? m_pHost->GetCurrentRunMode() : ExperimentRunMode::Sampling;
+    const QPair<QString, QString> texts =
+        SummaryRunTexts(mode, m_pSetupInfo->m_RateCode, m_pSetupInfo->m_NumberOfSamples,
+                        m_pSetupInfo->m_TimingMeasurement, rateName, m_DurationText);
+    m_pMinimal->rateLabel()->setText(texts.first);
+    m_pMinimal->durationLabel()->setText(texts.second);
 }
 
 bool CSetupWindow::durationText(QString* text) const

@@ -1,6 +1,7 @@
 #include "setup/TriggerCalibrateColumns.h"
 
 #include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
 #include "windowbase/Prompter.h"
 #include "setup/CalibrationDialog.h"
 #include "setup/DropCounterCalibration.h"
@@ -132,7 +133,7 @@ void FullSetupTriggerColumn::TriggerClicked(bool)
 
 void FullSetupTriggerColumn::on_SetButton_released()
 {
-    ShellPrompter()->runDialog(m_pTriggerDialog);
+    PrompterOrShell(m_pPrompter)->runDialog(m_pTriggerDialog);
 }
 
 // A new sensor on the row starts without a trigger: a selection made for the sensor before
@@ -198,6 +199,13 @@ FullSetupCalibrateColumn::FullSetupCalibrateColumn(int channel, CSetupWindow* se
     QMetaObject::connectSlotsByName(this);
 }
 
+void FullSetupCalibrateColumn::setPrompter(IPrompter* prompter)
+{
+    m_pPrompter = prompter;
+    m_pCalibrationDialog->setPrompter(prompter);
+    m_pDropCounter->setPrompter(prompter);
+}
+
 FullSetupCalibrateColumn::~FullSetupCalibrateColumn()
 {
     delete m_pCalibrationDialog;
@@ -258,14 +266,35 @@ void FullSetupCalibrateColumn::UseChecked(bool use)
     emit UseCalibrationChanged(use, m_Channel);
 }
 
+QStringList FullSetupCalibrateColumn::zeroedMeasurements() const
+{
+    QStringList names;
+    const CSetupInfo* setup = m_pSetupWindow ? m_pSetupWindow->getSetupInfo() : nullptr;
+    const CSesnorProperties* sensor = setup ? setup->GetSelectedSensor(m_Channel) : nullptr;
+    for (int m = 0; sensor && m < sensor->GetNumMeasurements(); ++m)
+        if (const CMeasurementSetup* measurement = sensor->GetMeasurement(m))
+            if (measurement->m_bZero)
+                names << measurement->m_Name;
+    return names;
+}
+
 void FullSetupCalibrateColumn::on_setButton_clicked()
 {
+    // A calibration is made on readings without a zero: the row's zero column switches its
+    // zero off on hearing this. The dialog says which zero went, rather than dropping it unseen.
+    const QStringList zeroed = zeroedMeasurements();
     emit UseCalibrationChanged(false, m_Channel);
+    const QStringList still = zeroedMeasurements();
+    QStringList removed;
+    for (const QString& name : zeroed)
+        if (!still.contains(name))
+            removed << name;
+    m_pCalibrationDialog->setZeroRemoved(removed);
     if (isDropCounter(m_SensorIndex)) {
         m_pDropCounter->setSensorID(m_SensorIndex);
-        ShellPrompter()->runDialog(m_pDropCounter);
+        PrompterOrShell(m_pPrompter)->runDialog(m_pDropCounter);
     } else {
         m_pCalibrationDialog->setSensorID(m_SensorIndex, m_IseId);
-        ShellPrompter()->runDialog(m_pCalibrationDialog);
+        PrompterOrShell(m_pPrompter)->runDialog(m_pCalibrationDialog);
     }
 }

@@ -5,11 +5,13 @@
 // it: the drop volume for the drop counters, the calibration dialog for every other sensor.
 #include "Core/Data/SensorsCalibration.h"
 
+#include <QStringList>
 #include <QWidget>
 
 class CalibrationDialog;
 class CSetupWindow;
 class DropCounterCalibration;
+class IPrompter;
 class QCheckBox;
 class QHBoxLayout;
 class QPushButton;
@@ -38,6 +40,9 @@ public:
     ~FullSetupTriggerColumn() override;
 
     void init();
+    // Its dialog runs through the prompter of the window that made it (the shell's until then).
+    void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
+
     QRadioButton* getTriggerRadioButton() const;
     QPushButton* setButton() const;
     void setDisabled(bool disabled);
@@ -61,6 +66,7 @@ private:
     CSetupWindow* m_pSetupWindow;
     int m_SensorIndex;
     TriggerDialog* m_pTriggerDialog;
+    IPrompter* m_pPrompter = nullptr;
     bool m_bSelected = false;
     Ui_FullSetupTriggerColumn* ui;
 };
@@ -85,6 +91,10 @@ public:
     ~FullSetupCalibrateColumn() override;
 
     void init();
+    // Its questions and those of its dialogs go to the prompter of the window that made it
+    // (the shell's until then).
+    void setPrompter(IPrompter* prompter);
+
     void setCalibrationValues(const CalibrationValues& values);
     void setSensorID(int sensorIndex, int iseId);
     void setReading(double reading, int raw);
@@ -104,11 +114,15 @@ public slots:
     void on_setButton_clicked();
 
 private:
+    // The names of the row's measurements whose zero is on.
+    QStringList zeroedMeasurements() const;
+
     int m_Channel;
     CSetupWindow* m_pSetupWindow;
     Ui_FullSetupCalibrateColumn* ui;
     CalibrationDialog* m_pCalibrationDialog;
     DropCounterCalibration* m_pDropCounter;
+    IPrompter* m_pPrompter = nullptr;
     int m_SensorIndex = -1;
     int m_IseId = 0;
 };

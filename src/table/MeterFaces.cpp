@@ -409,7 +409,7 @@ void CDigitalMeter::setTextRect(QRect* rect)
 
 QString CDigitalMeter::valueText() const
 {
-    return Double2String(m_Value, 3, false, false);
+    return m_bHasValue ? Double2String(m_Value, 3, false, false) : QStringLiteral("-");
 }
 
 void CDigitalMeter::drawMeter(QPainter* painter, const QSize& viewSize)

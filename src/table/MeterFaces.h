@@ -184,8 +184,11 @@ class CDigitalMeter : public CMeterFace
 public:
     explicit CDigitalMeter(QWidget* view);
 
-    void setValue(double value) { m_Value = value; }
+    void setValue(double value) { m_Value = value; m_bHasValue = true; }
     double value() const { return m_Value; }
+    // No reading to show: the number gives way to a dash.
+    void clearValue() { m_Value = 0.0; m_bHasValue = false; }
+    bool hasValue() const { return m_bHasValue; }
     // The unit shown under the number (empty: none).
     void setUnit(const QString& unit) { m_Unit = unit; }
     QString unit() const { return m_Unit; }
@@ -207,6 +210,7 @@ private:
     QColor m_TextColor{255, 255, 255};
     QFont m_Font;
     double m_Value = 0.0;
+    bool m_bHasValue = true;
     QString m_Unit;
     QRect m_TextRect;
     // The last fitting: its text, width and starting size, and the size it gave.

@@ -180,21 +180,44 @@ void CMetersView::setCurrentBranch(CDataBranch* branch)
         break;
     }
     m_FollowedKey = branch->m_Key;
-    const CSensorInfo* catalogue = m_pDataManager ? m_pDataManager->GetSensorCatalogue() : nullptr;
-    const CSensorMeasuremntInfo* first =
-        catalogue ? catalogue->GetMeasurementInfo(branch->m_SensorIndex, 0) : nullptr;
-    if (!first) {
+    if (!setCatalogueRange(branch->m_SensorIndex, branch->m_Measurement, branch->m_IconVariant)) {
         // Function, fit and manual-X series have no catalogue range: start from 0 to 10 on every
         // face and let the readings widen it.
         setRanges(0.0, 10.0, true);
-        return;
     }
+}
+
+bool CMetersView::setCatalogueRange(int sensorIndex, int measurement, int iconVariant)
+{
+    const CSensorInfo* catalogue = m_pDataManager ? m_pDataManager->GetSensorCatalogue() : nullptr;
+    // The range of the measurement shown: a dial in °C for a reading in °F would put the needle
+    // against its stop. A branch that does not say which one it holds takes the first.
+    const CSensorParametersInfo* record = catalogue ? catalogue->GetSensorInfo(sensorIndex) : nullptr;
+    const bool known = record && measurement >= 0 && measurement < record->m_NumOfMeasurements;
+    const CSensorMeasuremntInfo* info = record ? record->GetMeasurement(known ? measurement : 0) : nullptr;
+    if (!info)
+        return false;
     int lo = 0;
     int hi = 0;
-    SafeDoubleToInt(first->m_Min, lo, 0);
-    SafeDoubleToInt(first->m_Max, hi, 0);
+    SafeDoubleToInt(info->m_Min, lo, 0);
+    SafeDoubleToInt(info->m_Max, hi, 0);
     setRanges(lo, hi, true);
-    m_pAnalog->setSensorIcon(GetSensorIcon(branch->m_SensorIndex, branch->m_IconVariant, catalogue));
+    m_pAnalog->setSensorIcon(GetSensorIcon(sensorIndex, iconVariant, catalogue));
+    return true;
+}
+
+void CMetersView::showMeasurement(int sensorIndex, int measurement, const QString& unit)
+{
+    m_FollowedKey = -1;
+    m_pDigital->setUnit(unit);
+    if (!setCatalogueRange(sensorIndex, measurement, -1))
+        setRanges(0.0, 10.0, true);
+    // No reading of this measurement exists yet: every face rests at the start of its scale.
+    m_pAnalog->setNeedleAngle(0.0);
+    m_pBar->setLevel(0.0);
+    m_pColor->setLevel(0);
+    m_pDigital->clearValue();
+    update();
 }
 
 void CMetersView::forgetBranch(int key)
@@ -270,7 +293,7 @@ void CMetersView::UpdateNewData()
         break;
     }
     case Digital:
-        changed |= v != m_pDigital->value();
+        changed |= v != m_pDigital->value() || !m_pDigital->hasValue();
         m_pDigital->setValue(v);
         break;
     }

@@ -32,6 +32,10 @@ public:
     void setDataManager(CDataManager* manager) { m_pDataManager = manager; }
 
     void setCurrentBranch(CDataBranch* branch);
+    // The face of a measurement of the setup that no run has recorded yet (a unit chosen since
+    // the last run, a sensor plugged in since): its catalogue range, unit and icon, and no
+    // reading; no branch is followed until the next run.
+    void showMeasurement(int sensorIndex, int measurement, const QString& unit);
     void setBackGroundImageSize(MeterType type, BackgroundSize size);
     bool AutoScaleIfNeeded(double value);
     void setMeterType(MeterType type) { m_MeterType = type; }
@@ -64,6 +68,9 @@ private:
     CMeterFace* currentFace() const;
     const QPixmap* image(MeterType type, BackgroundSize size) const;
     void setRanges(double minimum, double maximum, bool withColor);
+    // The catalogue range of a measurement on every face, and the sensor's icon; false when the
+    // catalogue has none.
+    bool setCatalogueRange(int sensorIndex, int measurement, int iconVariant);
 
     int m_FollowedKey = -1;
     CDataManager* m_pDataManager = nullptr;

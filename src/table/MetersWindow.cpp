@@ -3,6 +3,7 @@
 
 #include "windowbase/ChildWindowHost.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SensorInfo.h"
@@ -80,9 +81,9 @@ CMetersView* CMetersWindow::view() const
     return m_pUi->metersWidget;
 }
 
-QStringList CMetersWindow::MeasurementTexts(const CSetupInfo* setup, const CSensorInfo* catalogue)
+QVector<CMetersWindow::Entry> CMetersWindow::MeasurementEntries(const CSetupInfo* setup, const CSensorInfo* catalogue)
 {
-    QStringList out;
+    QVector<Entry> out;
     if (!setup)
         return out;
     for (const CSesnorProperties* sensor : setup->m_SelectedSensorList) {
@@ -91,16 +92,31 @@ QStringList CMetersWindow::MeasurementTexts(const CSetupInfo* setup, const CSens
         const CSensorParametersInfo* record = catalogue ? catalogue->GetSensorInfo(sensor->m_SensorIndex) : nullptr;
         if (record && record->m_HiddenSensor)
             continue;
-        for (const CMeasurementSetup* m : sensor->m_MeasurementList) {
+        for (int i = 0; i < sensor->m_MeasurementList.size(); ++i) {
+            const CMeasurementSetup* m = sensor->m_MeasurementList.at(i);
             if (!m || !m->m_bActive)
                 continue;
             QString name = m->m_Name;
             if (catalogue && CSensorInfo::IsISEIndex(sensor->m_SensorIndex))
                 name = catalogue->getISEName(setup->GetISEId(sensor->m_Channel));
-            out << name + QStringLiteral(" (") + m->m_Unit + QStringLiteral(")");
+            out.append({name + QStringLiteral(" (") + m->m_Unit + QStringLiteral(")"), sensor->m_SensorIndex, i,
+                        m->m_Unit});
         }
     }
     return out;
+}
+
+QStringList CMetersWindow::MeasurementTexts(const CSetupInfo* setup, const CSensorInfo* catalogue)
+{
+    QStringList out;
+    for (const Entry& entry : MeasurementEntries(setup, catalogue))
+        out << entry.text;
+    return out;
+}
+
+bool CMetersWindow::Records(const CDataBranch& branch, const Entry& entry)
+{
+    return branch.m_SensorIndex == entry.sensorIndex && (branch.m_Measurement < 0 || branch.m_Measurement == entry.measurement);
 }
 
 void CMetersWindow::onSensorListChanged()
@@ -108,8 +124,12 @@ void CMetersWindow::onSensorListChanged()
     m_pUi->cb_sensors->clear();
     const CSetupInfo* setup = m_pDataManager ? m_pDataManager->GetSetupInfo() : nullptr;
     const CSensorInfo* catalogue = m_pDataManager ? m_pDataManager->GetSensorCatalogue() : nullptr;
-    // The first entry added becomes current, which follows the last run's first branch.
-    m_pUi->cb_sensors->addItems(MeasurementTexts(setup, catalogue));
+    m_Entries = MeasurementEntries(setup, catalogue);
+    QStringList texts;
+    for (const Entry& entry : m_Entries)
+        texts << entry.text;
+    // The first entry added becomes current, which shows it at once.
+    m_pUi->cb_sensors->addItems(texts);
 }
 
 int CMetersWindow::keyAtPosition(int position) const
@@ -129,10 +149,16 @@ void CMetersWindow::setBranchOnView(int position)
 {
     const int key = keyAtPosition(position);
     CDataBranch* branch = key >= 0 ? m_pDataManager->GetDataBranch(key) : nullptr;
-    if (!branch)
+    const Entry* entry = position >= 0 && position < m_Entries.size() ? &m_Entries.at(position) : nullptr;
+    if (branch && (!entry || Records(*branch, *entry))) {
+        view()->setCurrentBranch(branch);
+        view()->UpdateNewData();
         return;
-    view()->setCurrentBranch(branch);
-    view()->UpdateNewData();
+    }
+    // The last run holds another measurement there, or none: the meter shows the chosen one
+    // in its own unit now rather than the old reading until the next run.
+    if (entry)
+        view()->showMeasurement(entry->sensorIndex, entry->measurement, entry->unit);
 }
 
 void CMetersWindow::StartRunning()

@@ -7,7 +7,9 @@
 #include "table/MetersView.h"
 
 #include <QStringList>
+#include <QVector>
 
+class CDataBranch;
 class CDataManager;
 class CSetupInfo;
 class CSensorInfo;
@@ -29,9 +31,21 @@ public:
     void setCurrentMeterType(CMetersView::MeterType type);
     void setBranchOnView(int position);
 
-    // The list texts for a setup: each active measurement of every selected sensor that gives
-    // data branches, as "name (unit)".
+    // An entry of the list: its text and the measurement of the setup it stands for.
+    struct Entry
+    {
+        QString text;
+        int sensorIndex = 0;
+        int measurement = -1;
+        QString unit;
+    };
+    // The list for a setup: each active measurement of every selected sensor that gives data
+    // branches, as "name (unit)".
+    static QVector<Entry> MeasurementEntries(const CSetupInfo* setup, const CSensorInfo* catalogue);
     static QStringList MeasurementTexts(const CSetupInfo* setup, const CSensorInfo* catalogue);
+    // Whether a branch holds the entry's measurement (one that does not say which it holds is
+    // taken at its word).
+    static bool Records(const CDataBranch& branch, const Entry& entry);
 
     CMetersView* view() const;
 
@@ -60,4 +74,5 @@ private:
     Ui::CMetersWindow* m_pUi = nullptr;
     CDataManager* m_pDataManager = nullptr;
     QTimer* m_pRedrawTimer = nullptr;
+    QVector<Entry> m_Entries;
 };

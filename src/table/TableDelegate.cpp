@@ -2,6 +2,7 @@
 #include "table/TableDelegate.h"
 
 #include "Core/Data/DataBranch.h"
+#include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
@@ -179,6 +180,43 @@ int CTableDelegate::firstSensorIndex() const
     return branch ? branch->m_SensorIndex : SensorIndexNone;
 }
 
+CDataFolder* CTableDelegate::timeColumnRun() const
+{
+    const CTableColumn* first = dataColumn(0);
+    return (first && m_pDataManager) ? m_pDataManager->GetRunOfBranch(first->m_Key) : nullptr;
+}
+
+CDataBranch* CTableDelegate::timeColumnManualX() const
+{
+    // The manual X values of the first column's own run: another run's masses say nothing
+    // of these samples.
+    const CDataFolder* run = timeColumnRun();
+    return run ? m_pDataManager->GetRunBranchByCode(run->m_Key, SensorIndexManualX) : nullptr;
+}
+
+QString CTableDelegate::timeColumnTitle() const
+{
+    if (const CDataBranch* manual = timeColumnManualX())
+        return manual->m_Unit.isEmpty() ? manual->m_Name
+                                        : manual->m_Name + QLatin1Char('(') + manual->m_Unit + QLatin1Char(')');
+    // A timing run's results are numbered by event, one a row.
+    if (firstSensorIndex() == SensorIndexTimingResult)
+        return tr("Event");
+    // A run sampled by hand has no time between its samples: the column counts them.
+    const CDataFolder* run = timeColumnRun();
+    const QVector<int> keys = run ? run->GetBranchKeys() : QVector<int>();
+    const CDataBranch* own = keys.isEmpty() ? nullptr : m_pDataManager->GetDataBranch(keys.first());
+    if (run && (run->m_bSampledByHand || (own && own->m_RateCode == 0)))
+        return tr("Samples");
+    return tr("Time");
+}
+
+void CTableDelegate::refreshTimeColumn()
+{
+    timeColumn()->m_Name = timeColumnTitle();
+    timeColumn()->m_Unit.clear();
+}
+
 QString CTableDelegate::getTimeColumnTextByRow(int row) const
 {
     ColumnCache local;
@@ -187,11 +225,11 @@ QString CTableDelegate::getTimeColumnTextByRow(int row) const
         manual = &m_PassManual;
         if (!m_bPassManualLooked) {
             m_bPassManualLooked = true;
-            m_PassManual.branch = m_pDataManager ? m_pDataManager->GetXManualBranch() : nullptr;
+            m_PassManual.branch = timeColumnManualX();
             m_PassManual.ySize = m_PassManual.branch ? m_PassManual.branch->GetYSize() : 0;
         }
     } else if (m_pDataManager) {
-        local.branch = m_pDataManager->GetXManualBranch();
+        local.branch = timeColumnManualX();
         local.ySize = local.branch ? local.branch->GetYSize() : 0;
     }
     if (manual->branch) {
@@ -219,7 +257,8 @@ QString CTableDelegate::getDataText(int row, int d) const
         return QString();
     const qint64 i = qint64(row) - cache->offset;
     double value = 0.0;
-    if (i < 0 || i > INT_MAX || !sampleAt(*cache, int(i), value))
+    // A gap (a result that never came) shows as an empty cell, not as its marker value.
+    if (i < 0 || i > INT_MAX || !sampleAt(*cache, int(i), value) || value == MissingValue)
         return QString();
     return QString::number(value, 'g', 6);
 }

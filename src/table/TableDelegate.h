@@ -12,7 +12,9 @@
 #include <memory>
 
 class CDataBranch;
+class CDataFolder;
 class CDataManager;
+class IPrompter;
 class QFontMetrics;
 
 // The columns of one table: the index column, the time column and the data columns, owned here
@@ -44,6 +46,8 @@ public:
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
 
     void setDataManager(CDataManager* data) { m_pDataManager = data; }
+    // An edit that is no number is refused through the table window's prompter.
+    void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
     CDataManager* dataManager() const { return m_pDataManager; }
     void setColumnSet(std::shared_ptr<CTableColumnSet> set) { m_pSet = std::move(set); }
     std::shared_ptr<CTableColumnSet> columnSet() const { return m_pSet; }
@@ -65,6 +69,13 @@ public:
     int getMaxSizeDataColumn() const;
     QString getIndexColumnTextByRow(int row) const;
     QString getTimeColumnTextByRow(int row) const;
+    // The time column follows the run of the first data column: that run's manual X values
+    // when it has them (null otherwise), and a title saying what the column holds: the manual
+    // X name and unit, "Event" for timing results, "Samples" for a run sampled by hand, else
+    // "Time". refreshTimeColumn puts the title on the column.
+    CDataBranch* timeColumnManualX() const;
+    QString timeColumnTitle() const;
+    void refreshTimeColumn();
     QString getDataText(int row, int dataColumn) const;
     // The text of a cell as the screen shows it (empty where nothing shows).
     QString cellText(int row, int viewColumn) const;
@@ -116,12 +127,14 @@ protected:
     ColumnCache* passColumn(int d) const;
     double firstColumnInterval() const;
     int firstSensorIndex() const;
+    CDataFolder* timeColumnRun() const;
 
     std::shared_ptr<CTableColumnSet> m_pSet;
     QFont m_DefaultFont;
     QColor m_BackgroundColor{238, 238, 238};
     QColor m_PressedColor{174, 174, 174};
     CDataManager* m_pDataManager = nullptr;
+    IPrompter* m_pPrompter = nullptr;
     int m_PressedRow = -1;
     int m_PressedColumn = -1;
     double m_CurrentCellVal = 0.0;

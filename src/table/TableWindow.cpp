@@ -179,6 +179,7 @@ void CTableWindow::initWindow()
     connect(m_pHeaderView, &QTableView::entered, this, &CTableWindow::onTableHeaderMouseEntered);
 
     m_pDelegate = new CTableDelegate(this, m_pDataManager);
+    m_pDelegate->setPrompter(prompter());
     m_pDelegate->setBorderColor(table_toolbarBackColor);
     m_pDelegate->setColumnSet(m_pHeaderDelegate->columnSet());
     m_pDataView->horizontalHeader()->hide();
@@ -362,7 +363,7 @@ void CTableWindow::onTableHeaderMouseEntered(const QModelIndex& index)
     const int c = index.column();
     QString tip;
     if (c == 1) {
-        tip = tr("Time");
+        tip = m_pDelegate->timeColumn()->m_Name;
     } else if (const CTableColumn* column = m_pDelegate->dataColumn(c - 2)) {
         tip = column->m_FolderName + QLatin1Char('\n') + column->m_Name;
         if (!column->m_Unit.isEmpty())
@@ -479,6 +480,9 @@ void CTableWindow::mouseMoveEvent(QMouseEvent* event)
 
 void CTableWindow::repaintViews()
 {
+    // Columns come and go before every repaint of the views: the time column follows the first.
+    if (m_pDelegate)
+        m_pDelegate->refreshTimeColumn();
     m_pHeaderView->viewport()->update();
     m_pDataView->viewport()->update();
 }

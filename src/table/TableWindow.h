@@ -162,7 +162,6 @@ private:
     void setupSamples(int* samples) const;
     // Whether a drag text may be dropped here (same kind of data as the first column).
     bool dropAcceptable(const QString& text) const;
-    void setTimeTitleFromFolder(bool manualX, int rateCode);
 
     QWidget* m_pForm = nullptr;
     bool m_bRunning = false;

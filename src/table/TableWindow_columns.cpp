@@ -8,7 +8,7 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "table/TableDelegate.h"
-#include "table/TableDragText.h"
+#include "windowbase/BranchDragText.h"
 #include "table/TableModel.h"
 
 #include <QApplication>

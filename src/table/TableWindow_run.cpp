@@ -74,11 +74,6 @@ void CTableWindow::afterColumnsChanged()
     m_pHeaderView->resizeRowsToContents();
 }
 
-void CTableWindow::setTimeTitleFromFolder(bool manualX, int rateCode)
-{
-    m_pDelegate->timeColumn()->m_Name = (rateCode != 0 || manualX) ? tr("Time") : tr("Samples");
-    m_pDelegate->timeColumn()->m_Unit.clear();
-}
 
 void CTableWindow::beginRunning(const CDataFolder* folder)
 {
@@ -102,7 +97,6 @@ void CTableWindow::StartRunning()
     beginRunning(folder);
     if (folder) {
         const CSetupInfo* setup = data->GetSetupInfo();
-        const bool manualX = data->GetXManualBranch() != nullptr;
         for (int i = 0; i < folder->GetNumberBranches(); ++i) {
             const int key = folder->GetBranchKey(i);
             const CDataBranch* branch = data->GetDataBranch(key);
@@ -110,9 +104,9 @@ void CTableWindow::StartRunning()
                 continue;
             const QColor colour = runColumnColour(branch, setup);
             addColumnByKey(key, &colour);
-            setTimeTitleFromFolder(manualX, branch->m_RateCode);
         }
     }
+    m_pDelegate->refreshTimeColumn();
     afterColumnsChanged();
     m_pRedrawTimer->start();
 }

@@ -4,7 +4,8 @@
 
 #include <QCoreApplication>
 
-bool TrackTemplateMatch(const QImage& frame, const QImage& objectTemplate, QPoint* location, QString* error)
+bool TrackTemplateMatch(const QImage& frame, const QImage& objectTemplate, QPoint* location, QString* error,
+                        const QRect& cutFrom)
 {
     static const auto match = KorvantaOpenCv::Entry<KorvantaTrackTemplateFunction>(s_OpenCvLibrary, s_TrackTemplateSymbol);
     if (!match) {
@@ -12,5 +13,5 @@ bool TrackTemplateMatch(const QImage& frame, const QImage& objectTemplate, QPoin
             *error = QCoreApplication::translate("CVideoAnlysisWindow", "The tracking library could not be loaded.");
         return false;
     }
-    return match(&frame, &objectTemplate, location, error) != 0;
+    return match(&frame, &objectTemplate, cutFrom.isNull() ? nullptr : &cutFrom, location, error) != 0;
 }

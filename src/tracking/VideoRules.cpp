@@ -21,10 +21,10 @@ VideoButtonStates VideoButtonRules(const VideoButtonInputs& in)
         s.modeEnabled = !k && !p;
     else
         s.modeEnabled = p ? false : in.modeEnabledBefore;
-    s.modeChecked = in.trackingMode == 0;
-    s.setObjectEnabled = a && !k && in.trackingMode == 0 && !p;
-    s.setObjectChecked = in.axisMode == 3;
-    s.trackEnabled = a && (in.templateSet || in.trackingMode == 1) && !in.runInProgress && !p;
+    s.modeChecked = in.trackingMode == VideoTrackingMode::Automatic;
+    s.setObjectEnabled = a && !k && in.trackingMode == VideoTrackingMode::Automatic && !p;
+    s.setObjectChecked = in.axisMode == VideoAxisMode::SelectObject;
+    s.trackEnabled = a && (in.templateSet || in.trackingMode == VideoTrackingMode::Manual) && !in.runInProgress && !p;
     s.applyTrackChecked = a;
     s.trackChecked = k;
     return s;

@@ -8,6 +8,11 @@
 #include <QString>
 #include <QtGlobal>
 
+// How the object is followed: found in each frame by its template, or clicked on by hand.
+enum class VideoTrackingMode : int { Automatic = 0, Manual = 1 };
+// What a press on the picture does away from the axes: nothing, or start selecting the object.
+enum class VideoAxisMode : int { None = 0, SelectObject = 3 };
+
 struct VideoButtonInputs
 {
     bool available = false;   // the player has a picture
@@ -16,8 +21,8 @@ struct VideoButtonInputs
     bool templateSet = false;
     bool runInProgress = false;
     bool showAxes = true;
-    int trackingMode = 0;     // 0 automatic, 1 manual
-    int axisMode = 0;         // 3 select object
+    VideoTrackingMode trackingMode = VideoTrackingMode::Automatic;
+    VideoAxisMode axisMode = VideoAxisMode::None;
     bool modeEnabledBefore = true;   // the Tracking Mode command's current state
 };
 

@@ -7,7 +7,7 @@
 #include "upload/MaiaXmlRpcClient.h"
 #include "upload/XMLPackets.h"
 
-#include "Core/Logic/ThreadWorker.h"
+#include "Core/Logic/Transport/ThreadWorker.h"
 
 #include <QHash>
 #include <QImage>

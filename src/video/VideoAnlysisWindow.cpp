@@ -109,7 +109,7 @@ void CVideoAnlysisWindow::initWindow()
 
     InitToolBar();
     isTracking = false;
-    trackingMode = 0;
+    trackingMode = VideoTrackingMode::Automatic;
     showAxes = true;
     serialNumber = videoWindowsCounter++;
     ++currentVideoWindowsCounter;
@@ -133,7 +133,7 @@ void CVideoAnlysisWindow::initWindow()
 
     axisOrigin = QPoint(30, 400);
     axisAngle = 0.0;
-    axisMode = 0;
+    axisMode = VideoAxisMode::None;
 
     buttonTimer = new QTimer(this);
     connect(buttonTimer, &QTimer::timeout, this, &CVideoAnlysisWindow::UpdateButtons);
@@ -248,6 +248,8 @@ void CVideoAnlysisWindow::InitToolBar()
 
 void CVideoAnlysisWindow::UpdateButtons()
 {
+    // Play state also changes where no command runs (a stop inside a step, a closed file).
+    showPlayState();
     VideoButtonInputs in;
     in.available = mediaPlayer && mediaPlayer->isVideoAvailable();
     in.playing = playState == Playing;
@@ -293,7 +295,7 @@ void CVideoAnlysisWindow::OnTrackModeChanged()
     if (!mode)
         return;
     const QString icon = mode->isChecked() ? image("Auto_Normal.png") : image("Manual_Normal.png");
-    trackingMode = mode->isChecked() ? 0 : 1;
+    trackingMode = mode->isChecked() ? VideoTrackingMode::Automatic : VideoTrackingMode::Manual;
     mode->setNormalIcon(QIcon(icon));
     mode->setHoverIcon(QIcon(icon));
     mode->setPressedIcon(QIcon(icon));
@@ -309,7 +311,7 @@ void CVideoAnlysisWindow::OnToggleAxis()
 
 void CVideoAnlysisWindow::OnSetObject()
 {
-    axisMode = axisMode == 3 ? 0 : 3;
+    axisMode = axisMode == VideoAxisMode::SelectObject ? VideoAxisMode::None : VideoAxisMode::SelectObject;
 }
 
 void CVideoAnlysisWindow::onVideoWindowStateChanged(Qt::WindowStates, Qt::WindowStates newState)
@@ -336,6 +338,7 @@ void CVideoAnlysisWindow::OnStopPlayback()
     if (mediaPlayer)
         mediaPlayer->stop();
     playState = Stopped;
+    showPlayState();
     // The player may have run on past the first frame before the rewind took: fetch the first
     // frame as a step would, so the picture is the position the window stands on.
     if (afterLoad)

@@ -6,6 +6,7 @@
 // them to the player, the mouse and the screen.
 #include "windowbase/KorvantaWindow.h"
 #include "tracking/TrackingRun.h"
+#include "tracking/VideoRules.h"
 
 #include <QImage>
 #include <QLabel>
@@ -124,12 +125,12 @@ public:
     // State shared by the view, playback and tracking (and the window's stored record).
     int serialNumber = 0;
     int playState = Stopped;
-    int axisMode = 0;
+    VideoAxisMode axisMode = VideoAxisMode::None;
     int dragState = DragNone;
     QPoint axisOrigin = QPoint(30, 400);
     double axisAngle = 0.0;
     bool showAxes = true;
-    int trackingMode = 0;
+    VideoTrackingMode trackingMode = VideoTrackingMode::Automatic;
     bool isTracking = false;
     bool templateSet = false;
     bool runInProgress = false;
@@ -201,8 +202,10 @@ private:
     MultiAction* addAction(QToolBar* bar, const QString& text, int key, const QString& normal, const QString& pressed,
                            const QString& hover, const QString& disabled, bool checkable);
     void setTrackIcons(const QString& normal, const QString& disabled);
+    // Loads a file by name; restoring keeps what the workspace record brought back.
+    bool loadVideo(const QString& file, bool restoring);
     // The steps every successful load shares.
-    void commonLoad(const QString& file, qint64 frames, double fps);
+    void commonLoad(const QString& file, qint64 frames, double fps, bool restoring);
     void firstFrameAfterLoad(const QImage& image);
     void fitWindowToMovie(const QImage& image);
     // The selection from the press to windowPoint, in frame pixels, and the object cut from it.
@@ -218,6 +221,8 @@ private:
     // Automatic tracking: records the frame asked for and asks for the next.
     void trackFrame(QImage& image, int index);
     void applyDrag(const QPoint& windowPoint);
+    // The Play command's picture: a stop sign while the video plays, the play sign otherwise.
+    void showPlayState();
 
     CVideoImageLabel* videoLabel = nullptr;
     QMediaPlayer* mediaPlayer = nullptr;
@@ -236,6 +241,10 @@ private:
     // Reads the stored trail up to its end tag; -4 when the stream ends first.
     int readTrail(QDataStream& in);
     bool m_bFirstFrameShown = false;
+    bool m_bPlayIconShowsStop = false;
+    // The video is being loaded back from the workspace record: the stored axis, trail and
+    // window place stay as they were saved instead of starting afresh as for a newly opened file.
+    bool m_bRestoring = false;
     // Start time of the first picture after loading: the media's clock at frame 0.
     qint64 m_FirstFrameStartUs = -1;
     qint64 m_RequestedFrame = -1;

@@ -2,6 +2,7 @@
 #include "video/VideoAnlysisWindow.h"
 
 #include "windowbase/ChildWindowHost.h"
+#include "windowbase/MultiAction.h"
 #include "windowbase/Prompter.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
@@ -61,11 +62,16 @@ void CVideoAnlysisWindow::OnOpenVideo()
         return;
     }
     videoFile = path;
-    commonLoad(path, frames, fps);
+    commonLoad(path, frames, fps, false);
     notifyHasNewDataToSave();
 }
 
 bool CVideoAnlysisWindow::LoadVideoFile(QString file)
+{
+    return loadVideo(file, false);
+}
+
+bool CVideoAnlysisWindow::loadVideo(const QString& file, bool restoring)
 {
     if (file.isEmpty() || !QFileInfo(file).isFile()) {
         prompter()->critical(this, tr("Video"), tr("Video file not found."));
@@ -76,16 +82,16 @@ bool CVideoAnlysisWindow::LoadVideoFile(QString file)
     CVideoAnalysisPlayer probe;
     if (!probe.GetVideoInfo(file, &frames, &fps))
         return false;
-    commonLoad(file, frames, fps);
+    commonLoad(file, frames, fps, restoring);
     return true;
 }
 
 void CVideoAnlysisWindow::LoadVideoFileSlot()
 {
-    LoadVideoFile(videoFile);
+    loadVideo(videoFile, true);
 }
 
-void CVideoAnlysisWindow::commonLoad(const QString& file, qint64 frames, double fps)
+void CVideoAnlysisWindow::commonLoad(const QString& file, qint64 frames, double fps, bool restoring)
 {
     if (!mediaPlayer)
         return;
@@ -101,7 +107,10 @@ void CVideoAnlysisWindow::commonLoad(const QString& file, qint64 frames, double 
     mediaPlayer->play();
     selectionRect = QRect();
     templateSet = false;
-    m_Run.m_Trail.clear();
+    // The trail read back with the window is the run it shows; a newly opened video starts clean.
+    m_bRestoring = restoring;
+    if (!restoring)
+        m_Run.m_Trail.clear();
     availabilityTimer->start(s_AvailabilityCheckMs);
 }
 
@@ -147,7 +156,7 @@ void CVideoAnlysisWindow::OnPlayerframeArrived(QImage image, qint64)
         return;
     }
     const int index = frameIndexOf(image);
-    if (isTracking && trackingMode == 0) {
+    if (isTracking && trackingMode == VideoTrackingMode::Automatic) {
         trackFrame(image, index);
         return;
     }
@@ -242,9 +251,12 @@ void CVideoAnlysisWindow::firstFrameAfterLoad(const QImage& image)
     mediaPlayer->setPosition(0);
     playerSurface->frameCounter = 0;
     timeLabel->setText(VideoPlayback::TimeText(videoDuration, 0, frameCount));
-    fitWindowToMovie(image);
-    axisOrigin = QPoint(30, int(image.height() * 0.8));
-    axisAngle = 0.0;
+    if (!m_bRestoring) {
+        fitWindowToMovie(image);
+        axisOrigin = QPoint(30, int(image.height() * 0.8));
+        axisAngle = 0.0;
+    }
+    m_bRestoring = false;
     updateVideoDisplay();
 }
 
@@ -262,6 +274,7 @@ void CVideoAnlysisWindow::OnPlayVideo()
     if (playState == Playing) {
         mediaPlayer->stop();
         playState = Stopped;
+        showPlayState();
         if (CKorvantaSignals* h = hub())
             h->SignalVideoPlaybackStop();
         return;
@@ -284,6 +297,34 @@ void CVideoAnlysisWindow::OnPlayVideo()
     mediaPlayer->play();
     playState = Playing;
     playerSurface->frameCounter = 0;
+    // Play starts from the beginning: the handle and the time say so at once, not when the
+    // player's first frame comes.
+    if (!positionSlider->isSliderDown())
+        positionSlider->setValue(0);
+    timeLabel->setText(VideoPlayback::TimeText(videoDuration, 0, frameCount));
+    showPlayState();
+}
+
+void CVideoAnlysisWindow::showPlayState()
+{
+    MultiAction* play = action(KeyPlay);
+    const bool playing = playState == Playing;
+    if (!play || playing == m_bPlayIconShowsStop)
+        return;
+    m_bPlayIconShowsStop = playing;
+    // While the video plays the command stops it, and its picture says so.
+    if (playing) {
+        play->setNormalIcon(QIcon(QStringLiteral("://images/Video/Stop_normal.png")));
+        play->setPressedIcon(QIcon(QStringLiteral("://images/Video/Stop_press.png")));
+        play->setHoverIcon(QIcon(QStringLiteral("://images/Video/Stop_Rollover.png")));
+        play->setDisabledIcon(QIcon(QStringLiteral("://images/Video/Stop_disable.png")));
+    } else {
+        play->setNormalIcon(QIcon(QStringLiteral("://images/Video/Play_normal.png")));
+        play->setPressedIcon(QIcon(QStringLiteral("://images/Video/Play_press.png")));
+        play->setHoverIcon(QIcon(QStringLiteral("://images/Video/Play_Rollover.png")));
+        play->setDisabledIcon(QIcon(QStringLiteral("://images/Video/Play_disable.png")));
+    }
+    play->RefreshNormal();
 }
 
 void CVideoAnlysisWindow::onMediaPlayerStateChanged(QMediaPlayer::State state)
@@ -291,6 +332,7 @@ void CVideoAnlysisWindow::onMediaPlayerStateChanged(QMediaPlayer::State state)
     if (isStepping || state != QMediaPlayer::StoppedState)
         return;
     playState = Stopped;
+    showPlayState();
     if (isTracking)
         OnStartTrack();
     if (CKorvantaSignals* h = hub())

@@ -48,7 +48,7 @@ void CVideoAnlysisWindow::setTrackIcons(const QString& normal, const QString& di
 
 void CVideoAnlysisWindow::OnStartTrack()
 {
-    axisMode = 0;
+    axisMode = VideoAxisMode::None;
     if (isTracking) {
         stopTracking();
         return;
@@ -115,7 +115,7 @@ void CVideoAnlysisWindow::InitTrackingData()
 void CVideoAnlysisWindow::AddTrackingData()
 {
     QPoint centre = lastTrackedPoint;
-    if (trackingMode == 0)
+    if (trackingMode == VideoTrackingMode::Automatic)
         centre += QPoint(selectionRect.width() / 2, selectionRect.height() / 2);
     m_Run.Record(dataManager(), axisPoint, centre);
     if (CKorvantaSignals* h = hub())
@@ -126,7 +126,7 @@ QImage CVideoAnlysisWindow::TrackTemplateMatch(QImage& frame, QImage& tmpl)
 {
     QPoint location;
     QString error;
-    if (!::TrackTemplateMatch(frame, tmpl, &location, &error)) {
+    if (!::TrackTemplateMatch(frame, tmpl, &location, &error, selectionRect)) {
         // An object that cannot be searched for (cut at the picture's edge, or from another
         // video) ends the run with a message instead of failing on every frame.
         // The box waits for the next turn of the event loop: shown from inside the frame
@@ -177,7 +177,7 @@ void CVideoAnlysisWindow::DrawTracking(QImage* view)
     const QPoint nearCorner = PointToVideoView(lastTrackedPoint);
     const QPoint farCorner = PointToVideoView(lastTrackedPoint + QPoint(w, h));
     QPoint centre = lastTrackedPoint;
-    if (trackingMode == 0) {
+    if (trackingMode == VideoTrackingMode::Automatic) {
         painter.drawRect(QRect(nearCorner, farCorner - QPoint(1, 1)));
         centre += QPoint(w / 2, h / 2);
     }
@@ -187,7 +187,7 @@ void CVideoAnlysisWindow::DrawTracking(QImage* view)
     painter.setFont(labelFont());
     const QString text = QStringLiteral("(") + Double2String(axisPoint.x(), 0, false, false) + QStringLiteral(",")
                          + Double2String(axisPoint.y(), 0, false, false) + QStringLiteral(")");
-    const QPoint at = trackingMode == 1 ? QPoint(c.x() + 5, c.y() + 13) : QPoint(farCorner.x(), farCorner.y() + 13);
+    const QPoint at = trackingMode == VideoTrackingMode::Manual ? QPoint(c.x() + 5, c.y() + 13) : QPoint(farCorner.x(), farCorner.y() + 13);
     painter.drawText(at, text);
 }
 

@@ -130,11 +130,11 @@ void CVideoAnlysisWindow::mousePressEvent(QMouseEvent* event)
         return;
     const QPoint p = WindowPointToFrame(pt);
     if (!isTracking) {
-        if (VideoAxis::InOriginBox(p, axisOrigin) && axisMode != 3) {
+        if (VideoAxis::InOriginBox(p, axisOrigin) && axisMode != VideoAxisMode::SelectObject) {
             dragState = DragOrigin;
             pressPoint = lastPoint = pt;
             notifyHasNewDataToSave();
-        } else if (axisMode == 3) {
+        } else if (axisMode == VideoAxisMode::SelectObject) {
             dragState = DragSelect;
             pressPoint = lastPoint = pt;
             m_DragRect = VideoAxis::SpanRect(pt - videoLabel->pos(), pt - videoLabel->pos());
@@ -146,12 +146,12 @@ void CVideoAnlysisWindow::mousePressEvent(QMouseEvent* event)
         }
         return;
     }
-    if (axisMode == 3) {
+    if (axisMode == VideoAxisMode::SelectObject) {
         dragState = DragSelect;
         pressPoint = lastPoint = pt;
         m_DragRect = VideoAxis::SpanRect(pt - videoLabel->pos(), pt - videoLabel->pos());
     }
-    if (trackingMode == 1)
+    if (trackingMode == VideoTrackingMode::Manual)
         AddManualTrackingPoint(p);
 }
 
@@ -242,9 +242,9 @@ void CVideoAnlysisWindow::AdjustCursor(const QPoint& windowPoint)
         return;
     const QPoint p = WindowPointToFrame(windowPoint);
     Qt::CursorShape shape = Qt::ArrowCursor;
-    if (VideoAxis::InOriginBox(p, axisOrigin) && axisMode != 3 && !isTracking)
+    if (VideoAxis::InOriginBox(p, axisOrigin) && axisMode != VideoAxisMode::SelectObject && !isTracking)
         shape = Qt::SizeAllCursor;
-    else if (axisMode == 3)
+    else if (axisMode == VideoAxisMode::SelectObject)
         shape = Qt::CrossCursor;
     else if (!isTracking && VideoAxis::InAxisLineBand(p, axisOrigin, axisAngle))
         shape = Qt::OpenHandCursor;

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMoveEvent>
 #include <QResizeEvent>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -39,13 +40,18 @@ int CKorvantaWindow::saveToFile(QDataStream* stream)
     if (!stream)
         return -2;
     QDataStream& s = *stream;
-    const QRect g = geometry();
+    // A minimised window's geometry is its icon's: stored as such it would come back as a
+    // window the size of an icon.
+    const QRect g = NormalGeometry();
+    const qint32 state = qint32(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized));
     s << qint16(TagStart);
     s << qint16(TagTitle) << windowTitle();
     s << qint16(TagX) << qint32(g.x());
     s << qint16(TagY) << qint32(g.y());
     s << qint16(TagWidth) << qint32(g.width());
     s << qint16(TagHeight) << qint32(g.height());
+    if (state != 0)
+        s << qint16(TagState) << state;
     s << qint16(TagEnd);
     return s.status() == QDataStream::Ok ? 0 : -2;
 }
@@ -75,6 +81,12 @@ int CKorvantaWindow::loadFromFile(QDataStream* stream)
             if (s.status() != QDataStream::Ok)
                 return -4;
             v[tag - TagX] = value;
+        } else if (tag == TagState) {
+            qint32 value = 0;
+            s >> value;
+            if (s.status() != QDataStream::Ok)
+                return -4;
+            m_StoredState = Qt::WindowStates(value) & (Qt::WindowMinimized | Qt::WindowMaximized);
         } else if (tag == TagEnd) {
             // A damaged or hand-made file must not give an invisible, zero-sized or absurdly
             // far window: bring every field into a range the area can show.
@@ -83,6 +95,7 @@ int CKorvantaWindow::loadFromFile(QDataStream* stream)
             const int w = std::clamp<qint32>(v[2], s_MinWindowSize, s_MaxWindowExtent);
             const int h = std::clamp<qint32>(v[3], s_MinWindowSize, s_MaxWindowExtent);
             setGeometry(x, y, w, h);
+            m_NormalGeometry = QRect(x, y, w, h);
             return 0;
         }
         // Any other tag carries no value here: read on with the next tag.
@@ -93,6 +106,36 @@ void CKorvantaWindow::notifyHasNewDataToSave()
 {
     if (m_pHost && m_pHost->GetSignals())
         m_pHost->GetSignals()->SignalHasNewDataToSave();
+}
+
+void CKorvantaWindow::ApplyStoredState()
+{
+    const Qt::WindowStates state = m_StoredState;
+    m_StoredState = Qt::WindowNoState;
+    if (state & Qt::WindowMinimized) {
+        showMinimized();
+        // Minimised it lies at the foot of the area, where the windows that stay open (the
+        // history) would hide it; the area places it there only once its events have run.
+        QTimer::singleShot(0, this, [this] {
+            if (isMinimized())
+                raise();
+        });
+    }
+    else if (state & Qt::WindowMaximized)
+        showMaximized();
+}
+
+QRect CKorvantaWindow::NormalGeometry() const
+{
+    if ((windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)) && m_NormalGeometry.isValid())
+        return m_NormalGeometry;
+    return geometry();
+}
+
+void CKorvantaWindow::noteNormalGeometry()
+{
+    if (!(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized)))
+        m_NormalGeometry = geometry();
 }
 
 int CKorvantaWindow::SnapSize(int requested, int current)
@@ -128,6 +171,7 @@ void CKorvantaWindow::resizeEvent(QResizeEvent* event)
             resize(w, h);
     }
     QMdiSubWindow::resizeEvent(event);
+    noteNormalGeometry();
 }
 
 void CKorvantaWindow::moveEvent(QMoveEvent* event)
@@ -139,6 +183,7 @@ void CKorvantaWindow::moveEvent(QMoveEvent* event)
             move(x, y);
     }
     QMdiSubWindow::moveEvent(event);
+    noteNormalGeometry();
 }
 
 IPrompter* IChildWindowHost::GetPrompter() const

@@ -21,6 +21,9 @@ public:
         TagHeight = 1104,
         TagStart = 1113,
         TagEnd = 1114,
+        // Written only for a window kept minimised or maximised; the geometry fields then hold
+        // the window's normal place and size, not its icon's.
+        TagState = 1116,
     };
     static constexpr int s_GridStep = 20;
     // A stored or snapped size never goes below this, nor a stored one above the maximum; a
@@ -40,6 +43,13 @@ public:
 
     void notifyHasNewDataToSave();
 
+    // The minimised or maximised state the window record asked for, applied once the window
+    // has been shown in its stored place; a window without one stays as it is.
+    void ApplyStoredState();
+    Qt::WindowStates StoredState() const { return m_StoredState; }
+    // Where and how large the window is when neither minimised nor maximised.
+    QRect NormalGeometry() const;
+
     // The grid arithmetic, shared with the tests.
     static int SnapSize(int requested, int current);
     static int SnapPosition(int coordinate);
@@ -52,4 +62,8 @@ protected:
 
 private:
     bool alignOn() const;
+    void noteNormalGeometry();
+
+    QRect m_NormalGeometry;
+    Qt::WindowStates m_StoredState = Qt::WindowNoState;
 };

@@ -58,3 +58,5 @@ public:
 // The prompter the shell uses unless one is given: the message boxes, or what a test set.
 IPrompter* ShellPrompter();
 void SetShellPrompter(IPrompter* prompter);
+// The prompter a window handed to one of its cells or dialogs; the shell's while none was.
+inline IPrompter* PrompterOrShell(IPrompter* given) { return given ? given : ShellPrompter(); }

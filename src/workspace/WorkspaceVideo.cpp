@@ -80,7 +80,7 @@ int SkipVideoRecord(QDataStream& in)
             break;
         switch (tag) {
         case 1100: case 1701: RecordIO::ReadString(in, text); break;
-        case 1101: case 1102: case 1103: case 1104: case 1708: in >> i; break;
+        case 1101: case 1102: case 1103: case 1104: case 1116: case 1708: in >> i; break;
         case 1706: in >> s >> s; break;
         case 1707: in >> d; break;
         case 1703: in >> s; break;

@@ -6,6 +6,7 @@
 
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SensorInfo.h"
+#include "analysis/FourierSpectrum.h"
 #include "support/AnalysisFixture.h"
 
 using AnalysisTest::Fixture;
@@ -54,8 +55,10 @@ private slots:
         QVERIFY(spectrum && axis);
         QCOMPARE(axis->m_Name, QString("Frequency(0 - 50Hz) for Spectrum"));
         QCOMPARE(axis->m_FunctionText, axis->m_Name);
-        QCOMPARE(f.ys(axis), Ramp(100));
-        QCOMPARE(f.xs(axis), Ramp(100));
+        // One frequency per magnitude, 1 Hz apart, in hertz.
+        QCOMPARE(f.ys(axis), Ramp(50));
+        QCOMPARE(f.xs(axis), Ramp(50));
+        QCOMPARE(axis->m_Unit, QString("Hz"));
         QCOMPARE(spectrum->m_Name, QString("Spectrum"));
         QCOMPARE(spectrum->GetNumSamples(), 50);
         QCOMPARE(f.xs(spectrum), Ramp(50));
@@ -63,11 +66,12 @@ private slots:
         QVERIFY(std::fabs(mag[0] - 3.0) < 1e-12);
         QVERIFY(std::fabs(mag[5] - 1.0) < 1e-12);
         QVERIFY(mag[4] < 1e-12 && mag[6] < 1e-12);
+        QCOMPARE(spectrum->m_Unit, QString("V"));
         for (CDataBranch* b : {axis, spectrum}) {
-            QCOMPARE(b->m_Unit, QString("V"));
             QCOMPARE(b->m_UnitPrefix, short(0));
             QCOMPARE(b->m_SensorIndex, 20480);
-            QCOMPARE(b->m_Interval, 0.01);
+            QCOMPARE(b->m_Interval, 1.0);   // the bin's X times this is its frequency
+            QVERIFY(IsFourierResult(&f.manager, b));
             QCOMPARE(b->m_OwnerKey, src->m_Key);
             QCOMPARE(b->m_ParentKey, -1);
         }
@@ -85,12 +89,12 @@ private slots:
         CDataBranch* axis = nullptr;
         CDataBranch* spectrum = f.functions.FunctionFourier(src, 200, 299, "S", "", &axis);
         QVERIFY(spectrum);
-        QCOMPARE(f.xs(spectrum), Ramp(50, 40.0)); // positions 0..49 of the source, not the range
+        QCOMPARE(f.xs(spectrum), Ramp(50)); // bins, whatever the source's X values
         QCOMPARE(f.ys(axis)[1], 1.0);
         QVERIFY(std::fabs(f.ys(spectrum)[7] - 0.5) < 1e-12);
         // Reversed bounds: samples 10..50, 41 samples, 21 bins.
         spectrum = f.functions.FunctionFourier(src, 50, 10, "S", "", &axis);
-        QCOMPARE(axis->GetNumSamples(), 41);
+        QCOMPARE(axis->GetNumSamples(), 21);
         QCOMPARE(spectrum->GetNumSamples(), 21);
         spectrum = f.functions.FunctionFourier(src, 10, 12, "S", "", &axis);
         QCOMPARE(spectrum->GetNumSamples(), 2);

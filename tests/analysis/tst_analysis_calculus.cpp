@@ -154,9 +154,9 @@ void TestAnalysisCalculus::integralOfConstant()
     Fixture f;
     CDataBranch* g1 = f.branch({3, 3, 3, 3, 3}, 0.5, QStringLiteral("Force"), QStringLiteral("N"),
                                1);
+    // Without a name from its caller the integral is named after its formula.
     CDataBranch* in = f.functions.QuickFunctions(CFunctions::IdIntegral, g1->m_Key, false, 0, -1,
-                                                 -1, false, -1, 0, 1, 0, QStringLiteral("ignored"),
-                                                 QString());
+                                                 -1, false, -1, 0, 1, 0, QString(), QString());
     QVERIFY(in);
     QCOMPARE(f.ys(in), (QVector<double>{0, 1.5, 3, 4.5, 6}));
     QCOMPARE(f.xs(in), (QVector<double>{0, 1, 2, 3, 4}));

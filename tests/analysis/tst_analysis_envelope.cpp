@@ -52,6 +52,7 @@ private slots:
     void notANumberDoesNotStopTheScan();
     void frequencyWithoutInterval();
     void units();
+    void envelopeBendsAtSamplesOutsideTheLine();
 };
 
 void TestAnalysisEnvelope::upperEnvelopeOfSine()
@@ -140,18 +141,18 @@ void TestAnalysisEnvelope::bumpAfterPeak()
 {
     Fixture f;
     CDataBranch* g1 = f.branch(bumpy(), 0.1);
-    // The frequency's neighbour test rejects the bumps (anchor stays at the range start).
+    // The neighbour test rejects the bumps.
     CDataBranch* freq = f.functions.FunctionFrequency(g1, 1, 0, -1, QString(), QString());
     QVERIFY(freq);
     QCOMPARE(f.xs(freq), (QVector<double>{13, 22, 31}));
     for (double v : f.ys(freq))
         QCOMPARE(v, 1.0 / 0.9);
-    // The envelope accepts a bump within 3 samples after the last extreme ...
+    // The envelope takes the maxima the frequency takes: the bump is no extreme, so the line
+    // from peak to peak passes over it, whatever the minimum distance.
     CDataBranch* close = f.functions.FunctionEnvelope(g1, 1, 0, -1, true, QString());
     QVERIFY(close);
     QCOMPARE(f.xs(close).at(2), 6.0);
-    QCOMPARE(f.ys(close).at(2), 5.0);
-    // ... unless the minimum distance rejects it.
+    QCOMPARE(f.ys(close).at(2), 10.0);
     CDataBranch* apart = f.functions.FunctionEnvelope(g1, 2, 0, -1, true, QString());
     QVERIFY(apart);
     QCOMPARE(f.xs(apart).at(2), 6.0);
@@ -228,6 +229,26 @@ void TestAnalysisEnvelope::units()
     QCOMPARE(env->m_Unit, QStringLiteral("mV"));
     QCOMPARE(env->m_SensorIndex, 20480);
     QCOMPARE(env->m_FunctionText, QStringLiteral("E"));
+}
+
+void TestAnalysisEnvelope::envelopeBendsAtSamplesOutsideTheLine()
+{
+    // Maxima 8 at 2 and 4 at 7: sample 3 (7.9) stands above the line between them (7.2 there),
+    // so the upper envelope bends at it rather than cut through it; the lower envelope of the
+    // mirrored series mirrors it.
+    const QVector<double> y = {0, 1, 8, 7.9, 0, 0, 1, 4, 0, 0, 0, 0, 0, 0};
+    const QVector<double> expected = {8, 7.9, 6.925, 5.95, 4.975, 4};
+    for (double sign : {1.0, -1.0}) {
+        Fixture f;
+        QVector<double> mirrored;
+        for (double v : y)
+            mirrored << sign * v;
+        CDataBranch* r = f.functions.FunctionEnvelope(f.branch(mirrored), 1, 0, -1, sign > 0, QString());
+        QVERIFY(r);
+        QCOMPARE(f.xs(r), (QVector<double>{2, 3, 4, 5, 6, 7}));
+        for (int i = 0; i < expected.size(); ++i)
+            QCOMPARE(f.ys(r).at(i), sign * expected.at(i));
+    }
 }
 
 KORVANTA_TEST_GUILESS_MAIN(TestAnalysisEnvelope)

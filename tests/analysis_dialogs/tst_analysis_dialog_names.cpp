@@ -6,6 +6,8 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
 #include "common/TestMain.h"
 
 using FunctionNames::Compose;
@@ -21,7 +23,9 @@ private slots:
     void namesAndUnits();
     void unknownIdWritesNothing();
     void dialogProposesForTheChosenRows();
-    void timeRowIsNamedLikeItsValueRow();
+    void timeRowIsNamedAfterTime();
+    void bothPathsNameTheirSeriesAlike_data();
+    void bothPathsNameTheirSeriesAlike();
     void liveInputIsNamedBySetupSensor();
     void typingACoefficientRewritesTheName();
     void disabledCoefficientCountsZero();
@@ -163,8 +167,10 @@ void TestAnalysisDialogNames::dialogProposesForTheChosenRows()
     QCOMPARE(d.sources().at(3).key, p->m_Key);
 }
 
-void TestAnalysisDialogNames::timeRowIsNamedLikeItsValueRow()
+void TestAnalysisDialogNames::timeRowIsNamedAfterTime()
 {
+    // The time row of a series feeds the function its sample times: the derivative of it is
+    // that of time, in s/s, whatever the series holds.
     CAnalysisHostFake host;
     CDataFolder* run = host.run();
     host.series(run, "Temperature", "°C", {20, 21, 22});
@@ -173,8 +179,46 @@ void TestAnalysisDialogNames::timeRowIsNamedLikeItsValueRow()
     ChooseFunction(d, 6);
     QCOMPARE(d.sources().at(0).type, int(SourceStoredTime));
     Combo(d, "G1_Combo")->setCurrentIndex(0);
-    QCOMPARE(Edit(d, "FunctionNameEdit")->text(), QString("d(Temperature) / dt"));
-    QCOMPARE(Edit(d, "UnitEdit")->text(), QString("°C/s"));
+    QCOMPARE(Edit(d, "FunctionNameEdit")->text(), QString("d(Time) / dt"));
+    QCOMPARE(Edit(d, "UnitEdit")->text(), QString("s/s"));
+}
+
+void TestAnalysisDialogNames::bothPathsNameTheirSeriesAlike_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<int>("row");   // of G1: 0 the time row, 1 the value row
+    QTest::addColumn<QStringList>("ab");
+    QTest::addColumn<QStringList>("named");
+    QTest::newRow("linear of time") << 15 << 0 << QStringList{"1", "0"} << QStringList{"Time", ""};
+    QTest::newRow("integral with a start and a factor")
+        << 13 << 1 << QStringList{"5", "2"} << QStringList{"5 + Integral(2 * Temperature)", "°C*s"};
+}
+
+void TestAnalysisDialogNames::bothPathsNameTheirSeriesAlike()
+{
+    QFETCH(int, id);
+    QFETCH(int, row);
+    QFETCH(QStringList, ab);
+    QFETCH(QStringList, named);
+    // The finished run (a recorded Temperature series) and its online twin (a live input).
+    CAnalysisHostFake recorded, live;
+    recorded.series(recorded.run(), "Temperature", "°C", {20, 21, 23, 26, 30, 35});
+    live.m_bGraph = false;
+    live.sensor(1, "Temperature", 0, {{"Temperature", true}}, "°C");
+    QSignalSpy announced(&recorded.m_Hub, &CKorvantaSignals::newFunctionData);
+    for (CAnalysisHostFake* host : {&recorded, &live}) {
+        FunctionsDialog d(host, host);
+        d.init();
+        ChooseFunction(d, id);
+        Combo(d, "G1_Combo")->setCurrentIndex(row);
+        Edit(d, "A_Edit")->setText(ab.at(0));
+        Edit(d, "B_Edit")->setText(ab.at(1));
+        d.findChild<QPushButton*>("OkButton")->click();
+    }
+    const CDataBranch* made = recorded.m_Data.GetDataBranch(announced.value(0).value(0).toInt());
+    QVERIFY(made && live.m_OnlineCount == 1);
+    QCOMPARE((QStringList{made->m_Name, made->m_Unit}), named);
+    QCOMPARE((QStringList{live.m_Table[0].m_Name, live.m_Table[0].m_Unit}), named);
 }
 
 void TestAnalysisDialogNames::liveInputIsNamedBySetupSensor()

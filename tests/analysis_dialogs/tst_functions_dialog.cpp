@@ -292,7 +292,8 @@ void TestFunctionsDialog::onlineFunctionsMatchTheFinishedRun()
 {
     // Every kind registered on two inputs in the dialog and computed while a run stores its
     // samples (one at a time first, as manual sampling does, then in blocks) gives what the same
-    // function gives on the finished run.
+    // function gives on the finished run; on smooth inputs, then on inputs read to a twentieth
+    // with noise, whose flat tops and small bumps try the envelopes' and frequency's extremes.
     struct Case { int id; bool g1Time, g2Time; double a, b, c; };
     const QVector<Case> cases = {
         {0, 0, 0, 2, -1.5, 0}, {1, 0, 0, 2, 3, 0}, {2, 0, 0, 1.5, .19, 0}, {3, 0, 0, 1.5, .19, 0},
@@ -301,14 +302,15 @@ void TestFunctionsDialog::onlineFunctionsMatchTheFinishedRun()
         {13, 0, 0, 4, 2, 0}, {13, 1, 0, 0, 1, 0}, {14, 0, 0, 3, 1, 0}, {15, 0, 0, 1.8, 32, 0},
         {16, 0, 0, 2, 1.5, 0}, {17, 0, 0, 2, 1.5, 0}, {18, 0, 0, 2, 3, 0}, {19, 0, 0, 1.5, -2, .5},
         {20, 0, 0, 2, 1, .5}, {21, 0, 0, 2, .7, .3}, {22, 0, 0, 2, 1.5, 0}, {23, 0, 0, 2, 1.5, 1},
-        {24, 0, 1, 2, 3, 0}, {25, 0, 0, 1, .1, .2}};
+        {24, 0, 1, 2, 3, 0}, {25, 0, 0, 1, .1, .2}, {8, 0, 0, 1, 1, 0}, {9, 0, 0, 1, 1, 0}, {12, 0, 0, 1, 1, 0}};
     CAnalysisHostFake host;
     host.m_bGraph = false;
     host.sensor(1, "Voltage", 0, {{"Voltage", true}});
     host.sensor(1, "Current", 1, {{"Current", true}});
-    for (int first = 0; first < cases.size(); first += MaxOnLineFunctions) {
+    for (int first = 0; first < 2 * cases.size(); first += MaxOnLineFunctions) {
+        const bool noisy = first >= cases.size();
         host.m_Online.ClearOnLineFunctions();
-        for (const Case& c : cases.mid(first, MaxOnLineFunctions)) {
+        for (const Case& c : cases.mid(first % cases.size(), MaxOnLineFunctions)) {
             FunctionsDialog d(&host, &host);
             d.init();
             ChooseFunction(d, c.id);
@@ -332,7 +334,9 @@ void TestFunctionsDialog::onlineFunctionsMatchTheFinishedRun()
         host.m_Online.BindRun(host.m_Data, run->m_Key, keys, 0.05);
         for (int i = 0, block = 1; i < 200; block = i < 4 ? 1 : block + 3) {
             for (const int end = std::min(200, i + block); i < end; ++i) {
-                const double x = i, v = 3 + 2 * std::sin(M_PI * i / 20), w = 2 + std::cos(M_PI * i / 12.5);
+                const double n = noisy ? (i * 7919 + 13) % 101 / 50.0 - 1.0 : 0.0;
+                auto read = [noisy](double value) { return noisy ? std::round(20 * value) / 20 : value; };
+                const double x = i, v = read(3 + 2 * std::sin(M_PI * i / 20) + 0.25 * n), w = read(2 + std::cos(M_PI * i / 12.5) + 0.1 * n);
                 in[0]->AppendSamples(&x, &v, 1);
                 in[1]->AppendSamples(&x, &w, 1);
             }

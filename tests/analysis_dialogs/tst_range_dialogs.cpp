@@ -115,7 +115,7 @@ void TestRangeDialogs::fitWithoutPlotKeepsTheDialogOpen()
     d.init();
     d.show();
     d.form()->okButton->click();
-    QCOMPARE(host.m_Prompter.m_Log, QStringList{"warn|Error|Please select plot."});
+    QCOMPARE(host.m_Prompter.m_Log, QStringList{"warn|Error|" + IAnalysisHost::NoCurveText()});
     QVERIFY(d.isVisible());
     d.form()->cancelButton->click();
     QVERIFY(!d.isVisible());

@@ -4,6 +4,7 @@
 #include "support/AnalysisHostFake.h"
 
 #include <QAbstractButton>
+#include <QButtonGroup>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -71,7 +72,9 @@ private slots:
     void methodTexts_data();
     void methodTexts();
     void gatesAreTheFirstAndLastPhotogate();
-    void lengthMustBeAWholeNumber();
+    void lengthFollowsTheArrangement_data();
+    void lengthFollowsTheArrangement();
+    void lengthIsCheckedAndKept();
     void retryKeepsTheWizardOpenCloseEndsIt();
     void withoutAGraphNoSuitablePlot();
     void wizardsOwnButtonsDoNotCloseIt();
@@ -85,7 +88,6 @@ void TestTimingWizard::pagesShowTheMethodsOfTheMeasurement()
     w.show();
     QCOMPARE(w.windowTitle(), QString("Timing Wizard: Step 1 of 2 - Measurement"));
     QVERIFY(w.form()->timeRadioButton->isChecked());
-    QCOMPARE(w.form()->lengthLineEdit->text(), QString("3"));
     w.form()->velocityRadioButton->click();
     w.button(QWizard::NextButton)->click();
     QCOMPARE(w.windowTitle(), QString("Timing Wizard : Step 2 of 2 - Method"));
@@ -93,7 +95,6 @@ void TestTimingWizard::pagesShowTheMethodsOfTheMeasurement()
     QCOMPARE(w.methodId(), 1);
     QVERIFY(!w.form()->timeOneGateRadioButton->isVisibleTo(&w));
     QVERIFY(w.form()->velocityColissionRadioButton->isVisibleTo(&w));
-    QCOMPARE(w.form()->lengthTypeLabel->text(), QString("Distance"));
     QVERIFY(w.form()->lengthLineEdit->isVisibleTo(&w));
     w.form()->velocityBetweenGatesRadionButton->click();
     QCOMPARE(w.methodId(), 11);
@@ -101,8 +102,6 @@ void TestTimingWizard::pagesShowTheMethodsOfTheMeasurement()
              QPixmap(":/images/TimingWizard/timming-wizard3.png").toImage());
     w.button(QWizard::BackButton)->click();
     QCOMPARE(w.windowTitle(), QString("Timing Wizard: Step 1 of 2 - Measurement"));
-    w.form()->accelerationRadioButton->click();
-    QCOMPARE(w.form()->lengthTypeLabel->text(), QString("Width"));
     w.form()->timeRadioButton->click();
     QVERIFY(!w.form()->lengthLineEdit->isVisibleTo(&w));
     QCOMPARE(TimingWizard::MethodsOf(2), (QList<int>{2, 12}));
@@ -118,6 +117,7 @@ void TestTimingWizard::methodTexts_data()
     // (4..7 and 12..15); the gates open 2 ms apart.
     QTest::newRow("time one gate") << 0 << 0 << "3" << "t = 0.004 s,  0.004 s,  0.002 s";
     QTest::newRow("velocity one gate") << 1 << 1 << "3" << "v = 7.5 m/s,  7.5 m/s,  15 m/s";
+    QTest::newRow("a flag of 2,5 cm") << 1 << 1 << "2,5" << "v = 6.25 m/s,  6.25 m/s,  12.5 m/s";
     // Two pulses of equal length: no change of speed.
     QTest::newRow("acceleration one gate") << 2 << 2 << "3" << "a = 0 m/s²";
     QTest::newRow("time between gates") << 0 << 10 << "" << "t = 0.002 s,  0.002 s";
@@ -160,16 +160,59 @@ void TestTimingWizard::gatesAreTheFirstAndLastPhotogate()
     QCOMPARE(b.host.m_Prompter.m_Log.last(), QString("result|Pavix|t = 0.003 s,  0.003 s"));
 }
 
-void TestTimingWizard::lengthMustBeAWholeNumber()
+void TestTimingWizard::lengthFollowsTheArrangement_data()
+{
+    QTest::addColumn<int>("measurement");
+    QTest::addColumn<int>("method");
+    QTest::addColumn<QString>("shown");   // label and value; empty: no length row
+    // The setup keeps a flag of 4.5 cm and gates 30 cm apart.
+    QTest::newRow("velocity at one gate") << 1 << 1 << "Width 4.5";
+    QTest::newRow("velocity between gates") << 1 << 11 << "Distance 30";
+    QTest::newRow("collision") << 1 << 21 << "Width 4.5";
+    QTest::newRow("acceleration between gates") << 2 << 12 << "Width 4.5";
+    QTest::newRow("pendulum") << 0 << 20 << "";
+}
+
+void TestTimingWizard::lengthFollowsTheArrangement()
+{
+    QFETCH(int, measurement);
+    QFETCH(int, method);
+    QFETCH(QString, shown);
+    Bench b;
+    b.host.m_Setup.m_TimingWidth = 4.5;
+    b.host.m_Setup.m_TimingDistance = 30.0;
+    TimingWizard w(&b.host, &b.host);
+    w.init();
+    w.show();
+    QRadioButton* measurements[] = {w.form()->timeRadioButton, w.form()->velocityRadioButton,
+                                    w.form()->accelerationRadioButton};
+    measurements[measurement]->click();
+    w.button(QWizard::NextButton)->click();
+    w.form()->timeOneGateRadioButton->group()->button(method)->click();
+    const Ui_TimingWizard* f = w.form();
+    QCOMPARE(f->lengthLineEdit->isVisibleTo(&w) ? f->lengthTypeLabel->text() + " " + f->lengthLineEdit->text() : "", shown);
+}
+
+void TestTimingWizard::lengthIsCheckedAndKept()
 {
     Bench b;
     TimingWizard w(&b.host, &b.host);
     w.init();
     w.show();
-    QCOMPARE(Evaluate(w, b.host, 1, 1, "2.5"), QString("crit|Pavix|Distance must be a whole number from 1 to 1000."));
-    QCOMPARE(w.form()->lengthLineEdit->selectedText(), QString("2.5"));
-    QVERIFY(w.isVisible());
-    QCOMPARE(Evaluate(w, b.host, 2, 12, ""), QString("crit|Pavix|Width must be a whole number from 1 to 1000."));
+    b.host.m_Prompter.m_bRetry = true;
+    Evaluate(w, b.host, 1, 1, "2.5");
+    QCOMPARE(b.host.m_Setup.m_TimingWidth, 2.5);
+    // A length typed and left for another arrangement comes back with it; only Finish keeps it.
+    w.form()->lengthLineEdit->selectAll();
+    QTest::keyClicks(w.form()->lengthLineEdit, "7");
+    w.form()->velocityBetweenGatesRadionButton->click();
+    QCOMPARE(w.form()->lengthLineEdit->text(), QString("20"));
+    w.form()->velocityOneGateRadioButton->click();
+    QCOMPARE(w.form()->lengthLineEdit->text(), QString("7"));
+    QCOMPARE(b.host.m_Setup.m_TimingWidth, 2.5);
+    // One outside 0.1 to 1000 is refused and selected for the user to mend.
+    QCOMPARE(Evaluate(w, b.host, 1, 11, "0.05"), QString("crit|Pavix|Distance must be a number from 0.1 to 1000."));
+    QVERIFY(w.isVisible() && w.form()->lengthLineEdit->selectedText() == "0.05");
 }
 
 void TestTimingWizard::retryKeepsTheWizardOpenCloseEndsIt()

@@ -9,22 +9,14 @@
 #include "analysis_dialogs/FunctionsDialog.h"
 #include "analysis_dialogs/StatisticsDialog.h"
 #include "analysis_dialogs/TimingWizard.h"
-#include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
-#include "app/shell/MainWindow.h"
 #include "app/shell/MultiAction.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
-#include "Core/Data/SetupInfo.h"
 #include "Core/Base/KorvantaSignals.h"
-#include "Core/Logic/LogicManager.h"
 #include "graph/GraphWindow.h"
-#include "setup/SetupWindow.h"
-#include "simulator/LoggerSimulator.h"
-#include "simulator/PelorinDevice.h"
-#include "support/ScriptedPrompter.h"
-#include "common/SimulatedLogger.h"
+#include "support/AppBench.h"
 
 #include <QAbstractButton>
 #include <QMessageBox>
@@ -42,61 +34,35 @@
 
 namespace {
 
-struct CAnalysisBench
+struct CAnalysisBench : CAppBench
 {
-    CScriptedPrompter prompter;
-    std::unique_ptr<kvsim::CLoggerSimulator> sim;
-    std::unique_ptr<MainWindow> window;
-    std::unique_ptr<QSignalSpy> ended;
-
     // The application against the simulator, detected and ready to run; sensors replace the
     // simulator's own plug when given.
     bool start(const QList<kvsim::CPelorinDevice::Sensor>& sensors = {})
     {
-        sim = StartSimulatedLogger(QStringLiteral("pelorin"));
-        if (!sim)
+        auto plug = [&](kvsim::IDeviceModel& model) {
+            if (!sensors.isEmpty())
+                static_cast<kvsim::CPelorinDevice&>(model).setSensors(sensors);
+        };
+        if (!CAppBench::start(QStringLiteral("pelorin"), false, kvsim::SignalSettings(), plug))
             return false;
-        if (!sensors.isEmpty())
-            sim->invoke([&] { static_cast<kvsim::CPelorinDevice*>(sim->model())->setSensors(sensors); });
-        window = std::make_unique<MainWindow>(nullptr);
-        CKorvantaSignals* hub = window->windowsManager()->GetSignals();
-        QSignalSpy detected(hub, &CKorvantaSignals::LoggerEndDtetection);
-        ended = std::make_unique<QSignalSpy>(hub, &CKorvantaSignals::LoggerExperimentEnd);
-        window->init();
         window->resize(1500, 950);
-        window->show();
-        if (!QTest::qWaitFor([&] { return detected.count() == 1; }, 8000))
-            return false;
-        CSetupInfo* setup = wm()->GetSetupWindow()->getSetupInfo();
-        return QTest::qWaitFor([&] { return setup->GetActiveMeasurementCount() > 0 && window->GetRunButton()->isEnabled(); },
-                               6000);
-    }
-    ~CAnalysisBench()
-    {
-        ended.reset();
-        window.reset();
-        sim.reset();
-        qunsetenv("KORVANTA_EXTRA_PORTS");
+        return QTest::qWaitFor([&] { return detections->size() == 1; }, 8000)
+               && QTest::qWaitFor([&] { return setup()->getSetupInfo()->GetActiveMeasurementCount() > 0 && button()->isEnabled(); },
+                                  6000);
     }
     CWindowsManager* wm() const { return window->windowsManager(); }
-    CDataManager& data() const { return window->logicManager()->m_DataManager; }
-    CGraphWindow* graph() const { return qobject_cast<CGraphWindow*>(wm()->GetCurrent(CWindowsManager::GraphKind)); }
+    CDataManager& data() const { return logic()->m_DataManager; }
 
     // A run of `samples` samples at rate code `rate`, from the Run button to its end.
     bool record(int rate, int samples)
     {
-        CSetupWindow* setup = wm()->GetSetupWindow();
-        const int r = setup->m_UiRateCodes.indexOf(rate);
-        const int n = setup->m_SampleCounts.indexOf(samples);
-        if (r < 0 || n < 0)
+        const int before = ended->size();
+        if (!chooseRateAndSamples(rate, samples))
             return false;
-        setup->rateChanged(r);
-        setup->durationChanged(n);
-        const int before = ended->count();
-        CustomRunButton* run = window->GetRunButton();
-        QTest::mouseClick(run, Qt::LeftButton, Qt::NoModifier, run->rect().center());
-        return QTest::qWaitFor([&] { return ended->count() > before; }, 10000)
-               && QTest::qWaitFor([&] { return window->GetRunButton()->isEnabled(); }, 3000);
+        pressRun();
+        return QTest::qWaitFor([&] { return ended->size() > before; }, 10000)
+               && QTest::qWaitFor([&] { return button()->isEnabled(); }, 3000);
     }
 
     // With KORVANTA_SCREENSHOT_DIR set, the screen is saved there under the given name.
@@ -132,6 +98,7 @@ private slots:
     void linearFitOfARecordedRunIsPlotted();
     void engineFailureIsShown();
     void commandsWithoutAGraph();
+    void commandsWithoutCursorsTakeTheWholeCurve();
     void cuffLetDownIsEvaluated();
     void onlineFunctionIsComputedDuringTheNextRun();
 
@@ -236,17 +203,13 @@ void TestAnalysisEndToEndRun::commandsWithoutAGraph()
     QVERIFY(bench.start());
     QVERIFY(bench.record(10, 20));
     QVERIFY(bench.graph());
-    // A graph without a cursor: no plot selected.
-    bench.wm()->onStatisticsFunc();
-    QCOMPARE(bench.prompter.m_Log, QStringList{"warn|Error|Please select plot."});
-    bench.prompter.m_Log.clear();
-
     QVERIFY(bench.graph()->close());
     QTRY_VERIFY(!bench.graph());
     bench.wm()->onMathFunc();
     bench.wm()->onAveragingFunc();
+    bench.wm()->onStatisticsFunc();
     QCOMPARE(bench.prompter.m_Log, (QStringList{"crit||Sorry, but Pavix cannot display any functions on the collected data",
-                                                "warn|Error|Please select plot."}));
+                                                "warn|Error|" + IAnalysisHost::NoCurveText(), "warn|Error|" + IAnalysisHost::NoCurveText()}));
     bench.prompter.m_Log.clear();
     // The wizard opens and answers that there is nothing to evaluate.
     bench.prompter.m_DialogHook = [](QDialog* dialog) {
@@ -259,6 +222,41 @@ void TestAnalysisEndToEndRun::commandsWithoutAGraph()
     };
     bench.wm()->onPhotogateFunc();
     QCOMPARE(bench.prompter.m_Log, (QStringList{"dialog|TimingWizard", "result|Pavix|No suitable plot !"}));
+}
+
+void TestAnalysisEndToEndRun::commandsWithoutCursorsTakeTheWholeCurve()
+{
+    // Temperature and pressure, no cursor, the pressure's scale on the left: statistics (named
+    // after it), a fit and an average each take all 20 samples of the pressure.
+    CAnalysisBench bench;
+    auto plug = [](unsigned char channel, unsigned char id) { kvsim::CPelorinDevice::Sensor s; s.channel = channel; s.idLow = id; return s; };
+    QVERIFY(bench.start({plug(1, 2), plug(2, 1)}));
+    QVERIFY(bench.record(10, 20));
+    CGraphWindow* graph = bench.graph();
+    QTRY_COMPARE(graph->GetNumPlots(), 2);
+    const int pressure = graph->GetPlot(1).m_Key;
+    const QString title = "Statistics - " + bench.data().GetLastDataFolder()->m_Name + ": " + bench.data().GetDataBranch(pressure)->m_Name;
+    QSignalSpy made(bench.wm()->GetSignals(), &CKorvantaSignals::newFunctionData);
+    bench.prompter.m_DialogHook = [&](QDialog* dialog) {
+        if (auto* stats = qobject_cast<StatisticsDialog*>(dialog)) {
+            QTRY_COMPARE(stats->form()->samplesLabel->text(), QStringLiteral("20"));
+            QCOMPARE(stats->windowTitle(), title);
+        } else if (auto* fit = qobject_cast<CurveFitDialog*>(dialog)) {
+            fit->form()->okButton->click();
+        } else {
+            qobject_cast<AverageDialog*>(dialog)->form()->OKButton->click();
+        }
+    };
+    for (auto command : {&CWindowsManager::onStatisticsFunc, &CWindowsManager::onCurveFitFunc, &CWindowsManager::onAveragingFunc}) {
+        graph->OnLeftScaleComboChanged(1);
+        (bench.wm()->*command)();
+    }
+    QCOMPARE(made.count(), 2);
+    for (const QList<QVariant>& result : made) {
+        const CDataBranch* b = bench.data().GetDataBranch(result.at(0).toInt());
+        QVERIFY(b && result.at(1).toInt() == pressure && b->GetXSample(0) <= 1 && b->GetXSample(b->GetNumSamples() - 1) >= 18);
+    }
+    QCOMPARE(bench.prompter.m_Log, (QStringList{"dialog|StatisticsDialog", "dialog|CurveFitDialog", "dialog|AverageDialog"}));
 }
 
 void TestAnalysisEndToEndRun::cuffLetDownIsEvaluated()

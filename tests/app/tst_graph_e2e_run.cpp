@@ -1,7 +1,7 @@
 // A run from the Run button of the real main window against the simulated Pelorin logger
 // appears in the start-up graph: a plot per recorded series, repainted by the redraw timer
 // while the run records, its axes following the data, the curve drawn in the plot area.
-#include "support/LiveRun.h"
+#include "support/AppBench.h"
 #include "Core/Data/DataBranch.h"
 
 #include <QImage>
@@ -36,9 +36,9 @@ private slots:
 
 void TestGraphEndToEndRun::runAppearsInTheGraph()
 {
-    CLiveRun run;
+    CAppBench run;
     QVERIFY(run.start());
-    CWindowsManager* wm = run.manager();
+    CWindowsManager* wm = run.window->windowsManager();
     // The start-up graph is the one a run goes to.
     CGraphWindow* graph = run.graph();
     QVERIFY(graph);

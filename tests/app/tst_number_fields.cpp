@@ -25,7 +25,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("flag width, letters") << "width" << "abc" << "Width must be a number from 0.1 to 1000.";
         QTest::newRow("gate distance, zero") << "distance" << "0" << "Distance must be a number from 0.1 to 1000.";
-        QTest::newRow("wizard length") << "wizard" << "0" << "Distance must be a whole number from 1 to 1000.";
+        QTest::newRow("wizard length") << "wizard" << "0" << "Width must be a number from 0.1 to 1000.";
         QTest::newRow("manual X, a lone sign") << "x" << "-" << "Volume must be a number.";
         QTest::newRow("graph minimum") << "graph" << "abc" << "Min must be a number from -1e+30 to 1e+30.";
     }

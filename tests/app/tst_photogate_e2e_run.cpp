@@ -111,7 +111,7 @@ void TestPhotogateEndToEndRun::lessons()
             setup->durationChanged(setup->m_SampleCounts.indexOf(1000));
         }
         f->okButton->click();
-        return window->GetCurrentRunMode() == (c ? 1 : 0);
+        return window->GetCurrentRunMode() == (c ? ExperimentRunMode::Timing : ExperimentRunMode::Sampling);
     };
     // The dialog opened again shows the length typed under its label.
     const auto kept = [&](const Case& c) {

@@ -17,6 +17,7 @@
 #include "setup/SetupSummary.h"
 #include "setup/SetupWindow.h"
 
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -74,6 +75,7 @@ private slots:
     void samplingModeFallsBack();
     void historyArrangedAndToggled();
     void setupComesBackAfterEitherWindowIsClosed();
+    void setupCommandShowsTheChosenSetup();
 };
 
 void TestShellExit::exitWithoutQuestions()
@@ -337,19 +339,34 @@ void TestShellExit::firmwareCommandAndProgress()
     QCOMPARE(update.count(), 0);
     QVERIFY(r.prompter.m_Log.last().endsWith("|Firmware Files (*.bin)"));
     QVERIFY(r.prompter.m_LastDir.endsWith("/Korvanta"));
-    r.prompter.m_File = "/home/oliver/logger_ver3.04.bin";
+    QTemporaryDir dir;
+    r.prompter.m_File = dir.filePath("logger_ver3.04.bin");
+    QFile image(r.prompter.m_File);
+    // A file that cannot be firmware is refused, saying why, before the logger hears of it.
+    QVERIFY(image.open(QIODevice::WriteOnly));
+    wm->onFirmWareUpdate();
+    QCOMPARE(update.count(), 0);
+    QVERIFY(!wm->progressDialog()->isVisible());
+    QCOMPARE(r.prompter.m_Log.last(),
+             QString("warn|Firmware update|The firmware file is empty.\nNothing was sent to the logger."));
+    QVERIFY(image.write(QByteArray(5000, '\x5a')) == 5000);
+    image.close();
     wm->onFirmWareUpdate();
     QCOMPARE(update.count(), 1);
-    QCOMPARE(r.logic.m_Log.last(), QString("firmware|/home/oliver/logger_ver3.04.bin"));
+    QCOMPARE(r.logic.m_Log.last(), "firmware|" + r.prompter.m_File);
     QProgressDialog* progress = wm->progressDialog();
     QVERIFY(progress->isVisible());
     QCOMPARE(progress->labelText(),
              QString("Updating firmware to version 3.04, please do not turn off or disconnect your logger"));
     QCOMPARE(progress->maximum(), 100);
-    // A failed update ends the dialog too, and it does not come back by itself.
+    // A good transfer leaves the dialog up while the logger restarts with its new firmware.
     progress->setMinimumDuration(20);
     r.hub()->SignalLoggerBootLoaderProgUpdate(40, "Writing");
     QCOMPARE(progress->value(), 40);
+    r.hub()->SignalLoggerBootLoaderFinshed(1);
+    QVERIFY(progress->isVisible());
+    QCOMPARE(progress->value(), 40);
+    // A failed update ends the dialog, and it does not come back by itself.
     r.hub()->SignalLoggerBootLoaderFinshed(0);
     QVERIFY(!progress->isVisible());
     QTest::qWait(80);
@@ -392,23 +409,23 @@ void TestShellExit::samplingModeFallsBack()
     QCOMPARE(r.window.windowsManager()->connectedLoggerType(), 12.0);
     CSetupInfo* setup = r.window.windowsManager()->GetSetupWindow()->getSetupInfo();
     setup->m_LoggerStatusList.clear();
-    r.window.SetCurrentRunMode(1);
+    r.window.SetCurrentRunMode(ExperimentRunMode::Timing);
     // A Dravlet channel with catalogue index 2 can time: event timing stays.
     CCurrentLoggerStatus status;
     status.m_SensorList << CLoggerChannel(0, 5) << CLoggerChannel(0, 2);
     setup->m_LoggerStatusList << status;
     r.hub()->SignalLoggerStatusArrived(0);
-    QCOMPARE(r.window.GetCurrentRunMode(), 1);
+    QCOMPARE(r.window.GetCurrentRunMode(), ExperimentRunMode::Timing);
     QCOMPARE(r.window.windowsManager()->TimingCapableChannels(false), 1);
     setup->m_LoggerStatusList.first().m_SensorList.removeLast();
     r.hub()->SignalLoggerStatusArrived(0);
-    QCOMPARE(r.window.GetCurrentRunMode(), 0);
+    QCOMPARE(r.window.GetCurrentRunMode(), ExperimentRunMode::Sampling);
     // No status at all counts as no timing channel.
-    r.window.SetCurrentRunMode(1);
+    r.window.SetCurrentRunMode(ExperimentRunMode::Timing);
     setup->m_LoggerStatusList.clear();
     QCOMPARE(r.window.windowsManager()->TimingCapableChannels(true), 0);
     r.hub()->SignalLoggerStatusArrived(0);
-    QCOMPARE(r.window.GetCurrentRunMode(), 0);
+    QCOMPARE(r.window.GetCurrentRunMode(), ExperimentRunMode::Sampling);
     r.window.logicManager()->m_pLoggers[0] = nullptr;
     r.window.logicManager()->m_pDetectedLogger = nullptr;
 }
@@ -428,7 +445,7 @@ void TestShellExit::historyArrangedAndToggled()
     wm->onOpenHisoryWindow(true);
     QVERIFY(!history->isHidden());
     const bool setupVisible = wm->GetSetupWindow()->currentWindow()
-                              && wm->GetSetupWindow()->currentWindow()->isVisible();
+                              && !wm->GetSetupWindow()->currentWindow()->isHidden();
     QCOMPARE(history->geometry(), setupVisible ? QRect(0, 400, 380, 200) : QRect(0, 0, 380, 600));
 }
 
@@ -455,6 +472,28 @@ void TestShellExit::setupComesBackAfterEitherWindowIsClosed()
     QVERIFY(!command->isChecked());
     command->trigger();
     QVERIFY(!summary->isHidden() && full->isHidden());
+}
+
+void TestShellExit::setupCommandShowsTheChosenSetup()
+{
+    Rig r;
+    r.window.updateTimer()->stop();
+    CWindowsManager* wm = r.window.windowsManager();
+    wm->resize(900, 600);
+    wm->InitWindowsArrangement();
+    CSetupWindow* setup = wm->GetSetupWindow();
+    const QRect historyPlace = wm->GetHistoryWindow()->geometry();
+    // Pressed twice while the summary or the full setup shows: it stays, in front, with its
+    // mark, and the history stays below it.
+    for (QWidget* chosen : {setup->summaryWidget(), static_cast<QWidget*>(setup->fullSetupWindow())}) {
+        setup->displaySetupWindow(chosen == setup->summaryWidget() ? 0 : 1);
+        for (int press = 0; press < 2; ++press) {
+            r.window.findAction(20)->trigger();
+            QVERIFY(!chosen->isHidden() && r.window.findAction(20)->isChecked());
+            QCOMPARE(wm->GetHistoryWindow()->geometry(), historyPlace);
+        }
+        QCOMPARE(wm->subWindowList(QMdiArea::StackingOrder).last(), chosen);
+    }
 }
 
 KORVANTA_TEST_MAIN(TestShellExit)

@@ -5,6 +5,7 @@
 
 #include "Core/Base/KorvantaSignals.h"
 #include "setup/ExperimentModeDialog.h"
+#include "setup/ManualXValueDialog.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -18,6 +19,7 @@ private slots:
     void doneCopiesTheChoiceAndRunMode();
     void cancelLeavesTheSetup();
     void secondPressKeepsOneDialog();
+    void dialogsAskThroughTheManagersPrompter();
 };
 
 namespace {
@@ -31,6 +33,28 @@ void detectDravletWithGates(CShellRig& rig)
     rig.setup().m_LoggerStatusList.clear();
     rig.setup().m_LoggerStatusList << status;
 }
+
+// A prompter the window manager is given, which is not the shell's: it records what it is told
+// and lets the test play the user of a dialog it runs.
+class CManagerPrompter : public IPrompter
+{
+public:
+    void information(QWidget*, const QString&, const QString& text) override { m_Said << text; }
+    void warning(QWidget*, const QString&, const QString& text) override { m_Said << text; }
+    bool question(QWidget*, const QString&, const QString& text) override
+    {
+        m_Said << text;
+        return false;
+    }
+    int runDialog(QDialog* dialog) override
+    {
+        if (m_OnDialog)
+            m_OnDialog(dialog);
+        return dialog ? dialog->result() : 0;
+    }
+    QStringList m_Said;
+    std::function<void(QDialog*)> m_OnDialog;
+};
 } // namespace
 
 void TestShellSamplingMode::opensWithTheSetupChoice()
@@ -108,6 +132,36 @@ void TestShellSamplingMode::secondPressKeepsOneDialog()
     QCOMPARE(rig.manager.findChildren<CExperimentModeDialog*>().size(), 1);
     first->close();
     QVERIFY(!rig.manager.isExperimentModeDialogOpen());
+}
+
+void TestShellSamplingMode::dialogsAskThroughTheManagersPrompter()
+{
+    CShellRig rig;
+    detectDravletWithGates(rig);
+    CManagerPrompter own;
+    rig.manager.SetPrompter(&own);
+    rig.manager.OnExperimentModeButton();
+    CExperimentModeDialog* mode = rig.manager.experimentModeDialog();
+    mode->form()->timingRunButton->click();
+    mode->form()->measurementComboBox->setCurrentIndex(3); // Acceleration
+    mode->form()->methodComboBox->setCurrentIndex(1);      // At one gate
+    mode->form()->timingParameterEdit->setText("-2");
+    mode->form()->okButton->click();
+    QCOMPARE(own.m_Said, QStringList{"Paramter cannot be negative."});
+    mode->close();
+
+    // The next manual X value: a word typed is refused, then the run is given up.
+    rig.setup().m_ManualXName = QStringLiteral("Volume");
+    own.m_OnDialog = [](QDialog* dialog) {
+        auto* x = qobject_cast<CManualXValueDialog*>(dialog);
+        QVERIFY(x);
+        x->form()->valueLineEdit->setText("abc");
+        x->accept();
+    };
+    rig.manager.OnUserAskXvalue();
+    QCOMPARE(own.m_Said.size(), 2);
+    QVERIFY2(own.m_Said.last().contains("Volume"), qPrintable(own.m_Said.last()));
+    QCOMPARE(rig.prompter.m_Warnings, QStringList());
 }
 
 KORVANTA_TEST_MAIN(TestShellSamplingMode)

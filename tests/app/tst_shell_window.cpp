@@ -149,6 +149,7 @@ void TestShellWindow::recordDamaged_data()
         << 0 << QString("Old")
         << QRect(-CKorvantaWindow::s_MaxWindowExtent, CKorvantaWindow::s_MaxWindowExtent,
                  CKorvantaWindow::s_MinWindowSize, CKorvantaWindow::s_MaxWindowExtent);
+    QTest::newRow("window state cut") << (be16(1116) + QByteArray("\x00\x00", 2)) << -4 << QString("Old") << before;
     // A title whose length runs past the data is refused without reading beyond it.
     QTest::newRow("title length past end") << (be16(1100) + be32(0x7ffffff0) + QByteArray("\x00X", 2)) << -4
                                            << QString("Old") << before;

@@ -1,6 +1,7 @@
 // The window manager: the arrangement of setup, history and graph, guarded window records,
 // and the main window built around it (layout, minimum size, ribbon, notices, keep-awake).
 #include "windowbase/KorvantaWindow.h"
+#include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
 #include "platform/KeepAwake.h"
 #include "support/ShellRig.h"
@@ -36,12 +37,17 @@ private slots:
     void graphPlacedAfterInit();
     void setupSummaryKeepsItsPlace();
     void newWindowsOpenInsideTheArea();
+    void freePlacement_data();
+    void freePlacement();
     void recordsAreGuarded();
     void lastActiveOnClose();
     void hubMarksUnsavedData();
+    void setupRecordLentToTheLogicManager();
     void mainWindowLayout();
     void ribbonStaysPutWhenManualButtonShows();
     void mainWindowNoticesAndRunRule();
+    void noticeShowsItsWholeTitle_data();
+    void noticeShowsItsWholeTitle();
     void keepAwakeOnlyWithLogger();
     void exitAsksWhileRunning();
 };
@@ -136,10 +142,12 @@ void TestShellWindowsManager::newWindowsOpenInsideTheArea()
     rig.frame.show();
     QVERIFY(QTest::qWaitForWindowExposed(&rig.frame));
     CWindowsManager& m = rig.manager;
-    // Twice each: the area's own placement puts the second beside the first.
+    m.InitWindowsArrangement();
+    const QRect band = m.GetHistoryWindow()->geometry() | rig.controller().currentWindow()->geometry();
+    // Twice each: the second opens beside the first; graphs and tables beside the side column.
     for (int twice = 0; twice < 2; ++twice) {
-        m.ShowGraphWindow();
-        m.ShowTableWindow();
+        QVERIFY(!m.ShowGraphWindow()->geometry().intersects(band));
+        QVERIFY(!m.ShowTableWindow()->geometry().intersects(band));
         m.ShowMetersWindow();
         m.ShowCalcWindow();
         m.ShowNotesWindow();
@@ -149,6 +157,36 @@ void TestShellWindowsManager::newWindowsOpenInsideTheArea()
     for (QMdiSubWindow* w : m.subWindowList())
         if (w->isVisible())
             QVERIFY2(m.viewport()->rect().contains(w->geometry()), qPrintable(w->windowTitle()));
+}
+
+void TestShellWindowsManager::freePlacement_data()
+{
+    QTest::addColumn<QSize>("minimum");
+    QTest::addColumn<QRect>("band");
+    QTest::addColumn<QVector<QPoint>>("corners");
+    QTest::addColumn<QRect>("place");
+    const QSize small(40, 40);
+    const QRect side(0, 0, 380, 900);
+    // A 500 x 400 window in a 1600 x 900 area.
+    QTest::newRow("beside the side") << small << side << QVector<QPoint>{} << QRect(380, 0, 500, 400);
+    // A corner near a place (snapped to the grid) takes it too.
+    QTest::newRow("past corners") << small << side << QVector<QPoint>{{380, 0}, {410, 30}} << QRect(460, 80, 500, 400);
+    QTest::newRow("no side") << small << QRect() << QVector<QPoint>{} << QRect(0, 0, 500, 400);
+    // The full setup is wider than the column and ends off the windows' grid.
+    QTest::newRow("beside the full setup") << small << QRect(0, 0, 1182, 600) << QVector<QPoint>{}
+                                           << QRect(1200, 0, 400, 400);
+    QTest::newRow("minimum past the free part")
+        << QSize(500, 300) << QRect(0, 0, 1182, 600) << QVector<QPoint>{{0, 0}} << QRect(40, 40, 500, 400);
+    QTest::newRow("a sliver") << small << QRect(0, 0, 1360, 600) << QVector<QPoint>{} << QRect(0, 0, 500, 400);
+}
+
+void TestShellWindowsManager::freePlacement()
+{
+    QFETCH(QSize, minimum);
+    QFETCH(QRect, band);
+    QFETCH(QVector<QPoint>, corners);
+    QFETCH(QRect, place);
+    QCOMPARE(CWindowsManager::FreePlacement(QSize(1600, 900), band, QSize(500, 400), minimum, corners), place);
 }
 
 void TestShellWindowsManager::recordsAreGuarded()
@@ -205,6 +243,26 @@ void TestShellWindowsManager::hubMarksUnsavedData()
     QVERIFY(rig.manager.AlignToGrid());
     rig.manager.onAlign2Grid(false);
     QVERIFY(!rig.manager.AlignToGrid());
+}
+
+void TestShellWindowsManager::setupRecordLentToTheLogicManager()
+{
+    // The logic manager reads the setup window's record directly, from the moment it meets the
+    // window manager until the setup window goes; detaching it alone leaves the record with it.
+    CLogicManager logic;
+    QCOMPARE(logic.GetSetupInfo(), static_cast<CSetupInfo*>(nullptr));
+    auto* manager = new CWindowsManager(nullptr);
+    CSetupInfo* record = manager->GetSetupWindow()->getSetupInfo();
+    QVERIFY(record);
+    manager->SetLogicManagerObject(&logic);
+    QCOMPARE(logic.GetSetupInfo(), record);
+    QCOMPARE(logic.m_DataManager.GetSetupInfo(), record);
+    QCOMPARE(manager->GetLogicManagerObject(), static_cast<QObject*>(&logic));
+    manager->SetLogicManagerObject(nullptr);
+    QCOMPARE(logic.GetSetupInfo(), record);
+    delete manager;
+    QCOMPARE(logic.GetSetupInfo(), static_cast<CSetupInfo*>(nullptr));
+    QCOMPARE(logic.m_DataManager.GetSetupInfo(), static_cast<CSetupInfo*>(nullptr));
 }
 
 void TestShellWindowsManager::mainWindowLayout()
@@ -296,6 +354,8 @@ void TestShellWindowsManager::mainWindowNoticesAndRunRule()
     CFakePrompter prompter;
     MainWindow window;
     window.init();
+    // (While the start-up search runs, a notice without a button offers Cancel for it.)
+    QTRY_VERIFY(!window.logicManager()->IsSearchUnderWay());
     CKorvantaSignals* hub = window.windowsManager()->GetSignals();
     hub->SignalGuiModallessMsg(QString(), "Hello", false);
     QVERIFY(window.modelessMessageBox()->isVisible());
@@ -305,14 +365,35 @@ void TestShellWindowsManager::mainWindowNoticesAndRunRule()
     hub->SignalUserStartedRun();
     QVERIFY(!window.modelessMessageBox()->isVisible());
 
-    window.SetCurrentRunMode(1);
+    window.SetCurrentRunMode(ExperimentRunMode::Timing);
     QCOMPARE(window.GetRunButton()->runMode(), 1);
-    QCOMPARE(window.logicManager()->GetCurrentRunMode(), 1);
+    QCOMPARE(window.logicManager()->GetCurrentRunMode(), ExperimentRunMode::Timing);
 
     // The Run button rule: without a detected logger and active measurements it stays off.
     QTest::qWait(600);
     QVERIFY(!window.GetRunButton()->isEnabled());
     QVERIFY(!window.experimentModeButton()->isEnabled());
+}
+
+void TestShellWindowsManager::noticeShowsItsWholeTitle_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::newRow("update's notice") << "Firmware update";
+    QTest::newRow("program's title") << "";
+}
+
+// A short notice is still as wide as its title, with room for the title bar's icon and buttons.
+void TestShellWindowsManager::noticeShowsItsWholeTitle()
+{
+    QFETCH(QString, title);
+    CFakePrompter prompter;
+    MainWindow window;
+    window.showModelessMessage(title, "OK", true);
+    QMessageBox* box = window.modelessMessageBox();
+    QFont bold = box->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    QVERIFY(box->isVisible() && box->width() >= metrics.horizontalAdvance(box->windowTitle()) + 6 * metrics.height());
 }
 
 void TestShellWindowsManager::keepAwakeOnlyWithLogger()

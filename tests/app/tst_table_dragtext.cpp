@@ -4,9 +4,9 @@
 #include "app/shell/HistoryRows.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
-#include "../table/support/TableRig.h"
+#include "common/TableRig.h"
 #include "table/TableDelegate.h"
-#include "table/TableDragText.h"
+#include "windowbase/BranchDragText.h"
 #include "table/TableModel.h"
 
 #include <QDropEvent>

@@ -14,7 +14,7 @@
 #include "setup/SetupWindow.h"
 #include "simulator/LoggerSimulator.h"
 #include "simulator/ModelFactory.h"
-#include "../table/support/TableRig.h"
+#include "common/TableRig.h"
 #include "table/TableDelegate.h"
 #include "table/TableModel.h"
 #include "table/TableWindow.h"

@@ -2,7 +2,7 @@
 // activated last follows runs, and a closing table hands that record to the last other one.
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/WindowsManager.h"
-#include "../table/support/TableRig.h"
+#include "common/TableRig.h"
 #include "table/TableDelegate.h"
 
 #include "common/TestMain.h"

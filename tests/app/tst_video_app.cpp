@@ -1,6 +1,7 @@
 // The video analysis through the real main window: the ribbon's video command opens a window,
 // its Open command loads a generated video, Next Frame and Play run it, and an object selected
-// with the mouse is tracked into a run that the history shows and the current graph draws.
+// with the mouse is tracked into a run that the history shows and the current graph draws. A
+// workspace holding such a window, saved and opened again, comes back as it was saved.
 #include "windowbase/MultiAction.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
@@ -8,6 +9,7 @@
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 #include "graph/GraphWindow.h"
+#include "support/ScriptedPrompter.h"
 #include "../video/support/VideoFixture.h"
 #include "../video/support/VideoHost.h"
 #include "video/VideoAnlysisWindow.h"
@@ -23,7 +25,43 @@ class TestVideoApp : public QObject
     Q_OBJECT
 private slots:
     void openPlayStepAndTrack();
+    void reopenedWorkspaceShowsWhatWasSaved();
 };
+
+namespace {
+// The window point that shows a frame pixel.
+QPoint windowPointOf(CVideoAnlysisWindow* w, const QPoint& p)
+{
+    const QRect picture = w->videoArea();
+    return picture.topLeft() + QPoint(int(std::ceil(p.x() * double(picture.width()) / w->frameImage.width())),
+                                      int(std::ceil(p.y() * double(picture.height()) / w->frameImage.height())));
+}
+
+// A press on the picture, a move and a release, as the user drags.
+void dragOnPicture(CVideoAnlysisWindow* w, const QPoint& fromFrame, const QPoint& toFrame)
+{
+    const QPoint from = windowPointOf(w, fromFrame), to = windowPointOf(w, toFrame);
+    QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
+    QMouseEvent move(QEvent::MouseMove, to, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &move);
+    QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to);
+}
+
+// Loaded, stopped on a frame and not waiting for another.
+bool settled(CVideoAnlysisWindow* w)
+{
+    return w->playState == CVideoAnlysisWindow::Stopped && w->videoDuration > 0 && !w->frameImage.isNull()
+           && !w->isStepping && w->RequestedFrame() < 0;
+}
+
+// A trail dot drawn in the picture: the track's green, where the light background would be.
+bool dotDrawnAt(CVideoAnlysisWindow* w, const QPoint& framePoint)
+{
+    const QImage view = w->label()->pixmap(Qt::ReturnByValue).toImage();
+    const QPoint p = w->PointToVideoView(framePoint);
+    return view.valid(p) && qGreen(view.pixel(p)) > 150 && qRed(view.pixel(p)) < 100;
+}
+} // namespace
 
 void TestVideoApp::openPlayStepAndTrack()
 {
@@ -74,18 +112,8 @@ void TestVideoApp::openPlayStepAndTrack()
 
     // Select the object of the first frame by dragging over it.
     w->OnSetObject();
-    const QRect picture = w->videoArea();
-    auto toWindow = [&](const QPoint& p) {
-        return picture.topLeft()
-               + QPoint(int(std::ceil(p.x() * double(picture.width()) / w->frameImage.width())),
-                        int(std::ceil(p.y() * double(picture.height()) / w->frameImage.height())));
-    };
-    const QPoint from = toWindow(v.cornerAt(SquareFrameIndex(w->frameImage, v)) - QPoint(3, 3));
-    const QPoint to = toWindow(v.cornerAt(SquareFrameIndex(w->frameImage, v)) + QPoint(22, 22));
-    QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
-    QMouseEvent move(QEvent::MouseMove, to, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w, &move);
-    QTest::mouseRelease(w, Qt::LeftButton, Qt::NoModifier, to);
+    const QPoint corner = v.cornerAt(SquareFrameIndex(w->frameImage, v));
+    dragOnPicture(w, corner - QPoint(3, 3), corner + QPoint(22, 22));
     QVERIFY(w->templateSet);
 
     w->UpdateButtons();
@@ -130,6 +158,70 @@ void TestVideoApp::openPlayStepAndTrack()
     QCOMPARE(listed, 1);
 
     SetShellPrompter(nullptr);
+    window.reset();
+}
+
+void TestVideoApp::reopenedWorkspaceShowsWhatWasSaved()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir dir;
+    SquareVideo v;
+    v.frames = 16;
+    v.fps = 12.0;
+    const QString video = dir.filePath(QStringLiteral("cart.avi"));
+    QVERIFY(v.write(video));
+    CScriptedPrompter prompter;
+    auto window = std::make_unique<MainWindow>(nullptr);
+    window->init();
+    window->show();
+    CWindowsManager* wm = window->windowsManager();
+
+    // A tracked video with its axis moved, a graph of the track kept minimised, a table and notes.
+    CVideoAnlysisWindow* w = wm->ShowVideoWindow(true);
+    QVERIFY(w && w->LoadVideoFile(video));
+    w->SetVideoFile(video);
+    QTRY_VERIFY_WITH_TIMEOUT(settled(w), 10000);
+    w->axisOrigin = QPoint(50, 60);
+    w->OnSetObject();
+    dragOnPicture(w, v.cornerAt(0) - QPoint(3, 3), v.cornerAt(0) + QPoint(22, 22));
+    QVERIFY(w->templateSet);
+    w->OnStartTrack();
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 15000);
+    const QVector<QPoint> trail = w->TrackingRun().m_Trail;
+    QCOMPARE(trail.size(), v.frames);
+    // Made wider than the picture's shape by the user: a newly opened file would refit it.
+    w->setGeometry(300, 200, 760, 420);
+    const QSize videoSize = w->size();
+    auto* graph = qobject_cast<CGraphWindow*>(wm->ShowGraphWindow());
+    QVERIFY(graph);
+    const CDataFolder* run = wm->GetDataManager()->GetLastDataFolder();
+    graph->AddPlotsFromKeyArray({run->GetBranchKey(0), run->GetBranchKey(1)});
+    graph->setGeometry(40, 60, 520, 380);
+    const QRect graphPlace = graph->geometry();
+    graph->showMinimized();
+    wm->ShowTableWindow();
+    wm->ShowNotesWindow();
+    prompter.m_SaveFile = dir.filePath(QStringLiteral("lesson.kvb"));
+    wm->OnSaveAs();
+    QVERIFY(!wm->hasDataToSave());
+
+    prompter.m_File = prompter.m_SaveFile;
+    wm->OnOpen();
+    CVideoAnlysisWindow* back = wm->GetLastVideoWindow();
+    QVERIFY(back && back != w);
+    // The video comes back on its first frame with the axis and the dots of the track drawn.
+    QTRY_VERIFY_WITH_TIMEOUT(settled(back), 10000);
+    QCOMPARE(back->axisOrigin, QPoint(50, 60));
+    QCOMPARE(back->size(), videoSize);
+    QCOMPARE(back->TrackingRun().m_Trail, trail);
+    for (int k : {0, v.frames / 2, v.frames - 1})
+        QVERIFY2(dotDrawnAt(back, trail.at(k)), qPrintable(QString::number(k)));
+    // The graph is minimised again, and shown normally it has its place. Nothing the windows
+    // did while coming back is a change of the workspace.
+    CKorvantaWindow* graphBack = wm->GetLastGraphWindow();
+    QVERIFY(graphBack && graphBack->isMinimized() && !wm->hasDataToSave());
+    graphBack->showNormal();
+    QCOMPARE(graphBack->geometry(), graphPlace);
     window.reset();
 }
 

@@ -6,7 +6,9 @@
   (korvanta_core);
 - a library links one whose headers none of its files include (what it needs beyond that comes
   through the libraries it does include);
-- a folder of src/ is missing from the table below.
+- a folder of src/ is missing from the table below;
+- within a folder split into rooms, a logger's room (or the transport the loggers share)
+  includes another logger's room.
 
 The layers, bottom up. A folder may include its own headers and those of lower layers; folders
 of one layer do not include each other (the window kinds stand side by side)."""
@@ -26,10 +28,19 @@ LAYERS = [
     ["app"],
 ]
 RANK = {folder: rank for rank, folders in enumerate(LAYERS) for folder in folders}
+# Folders whose concerns live in rooms (sub-folders of the same library): the transport every
+# logger shares, one room per logger model, and rooms of their own.
+ROOMS = {
+    "Core/Logic": {"transport": "Transport", "loggers": ["Pelorin", "Dravlet"], "others": ["Detection"]},
+}
+ROOM_FOLDERS = {f"{folder}/{room}": folder
+                for folder, rooms in ROOMS.items()
+                for room in [rooms["transport"], *rooms["loggers"], *rooms["others"]]}
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
 FORWARD = re.compile(r'^\s*(?:class|struct)\s+(\w+)\s*;')
 DEFINITION = re.compile(r'^\s*(?:template\s*<[^>]*>\s*)?(?:class|struct)\s+(\w+)\s*(?:final\s*)?[:{]')
-COMPONENT = re.compile(r'korvanta_component\(\s*(\w+)\s+LIBS\s+([^)]*)\)', re.S)
+COMPONENT = re.compile(r'korvanta_component\(\s*(\w+)\s+([^)]*)\)', re.S)
+COMPONENT_KEYWORDS = ("LIBS", "EXCLUDE", "ROOMS")
 TARGET = re.compile(r'add_(?:library|executable)\(\s*(\w+)[\s)]')
 LINKS = re.compile(r'target_link_libraries\(\s*(\w+)\s+([^)]*)\)', re.S)
 
@@ -40,6 +51,22 @@ def folder_of(path):
     while d and d not in RANK:
         d = os.path.dirname(d)
     return d if d in RANK else None
+
+
+def room_of(path):
+    """The room folder holding path (relative to src), or None outside the rooms."""
+    d = os.path.dirname(path)
+    return d if d in ROOM_FOLDERS else None
+
+
+def crosses_loggers(path, header):
+    """True when path, in a logger's room or the transport, includes another logger's room."""
+    own, other = room_of(path), room_of(header)
+    if not own or not other or own == other or ROOM_FOLDERS[own] != ROOM_FOLDERS[other]:
+        return False
+    rooms = ROOMS[ROOM_FOLDERS[own]]
+    name = os.path.basename
+    return name(own) in [rooms["transport"], *rooms["loggers"]] and name(other) in rooms["loggers"]
 
 
 def below(other, own):
@@ -53,7 +80,7 @@ def read_sources(src, problems):
     for root, _, files in os.walk(src):
         rel = os.path.relpath(root, src)
         mine = [f for f in files if f.endswith((".h", ".cpp"))]
-        if mine and rel not in RANK:
+        if mine and rel not in RANK and rel not in ROOM_FOLDERS:
             problems.append(f"{rel}: folder has no layer (add it to {os.path.basename(__file__)})")
         sources += [os.path.normpath(os.path.join(rel, f)) for f in mine]
     return sorted(sources)
@@ -77,7 +104,7 @@ def check_sources(src, sources, problems):
         own = folder_of(path)
         if own is None:
             continue
-        here = included.setdefault(os.path.dirname(path), set())
+        here = included.setdefault(own, set())
         for n, line in enumerate(lines[path], 1):
             m = INCLUDE.match(line)
             if m and os.path.exists(os.path.join(src, m.group(1))):
@@ -87,6 +114,9 @@ def check_sources(src, sources, problems):
                 here.add(other)
                 if not below(other, own):
                     problems.append(f"src/{path}:{n}: {own} includes {m.group(1)} ({other} is not below it)")
+                elif crosses_loggers(path, m.group(1)):
+                    problems.append(f"src/{path}:{n}: {room_of(path)} includes {m.group(1)} "
+                                    "(another logger's room)")
             m = FORWARD.match(line)
             if m:
                 owners = defined.get(m.group(1), set()) - {None}
@@ -95,6 +125,17 @@ def check_sources(src, sources, problems):
                         problems.append(f"src/{path}:{n}: {own} declares class {m.group(1)} of {other} "
                                         "(not below it)")
     return included
+
+
+def component_libs(args):
+    """The words after LIBS in the arguments of korvanta_component, up to its next keyword."""
+    libs, taking = [], False
+    for word in args:
+        if word in COMPONENT_KEYWORDS:
+            taking = word == "LIBS"
+        elif taking:
+            libs.append(word)
+    return libs
 
 
 def read_targets(src):
@@ -107,9 +148,9 @@ def read_targets(src):
     folder = {}
     raw = {}
     for rel, text in texts.items():
-        for name, libs in COMPONENT.findall(text):
+        for name, args in COMPONENT.findall(text):
             folder[name] = rel
-            raw.setdefault(name, []).append(libs)
+            raw.setdefault(name, []).append(" ".join(component_libs(args.split())))
         for name in TARGET.findall(text):
             folder.setdefault(name, rel)
         for name, libs in LINKS.findall(text):

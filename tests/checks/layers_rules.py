@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """The rules of layers.py on small trees: a clean one passes, and each deliberate violation of
-the link and declaration rules fails with its own message."""
+the link, declaration and room rules fails with its own message."""
 import contextlib
 import io
 import os
@@ -17,8 +17,17 @@ CLEAN = {
     "Core/Base/Hub.h": "class CHub\n{\n};\n",
     "analysis/CMakeLists.txt": "korvanta_component(kv_analysis LIBS kv_base)\n",
     "analysis/Engine.h": '#include "Core/Base/Hub.h"\nclass CHub;\nclass CEngine {};\n',
-    "Core/Logic/CMakeLists.txt": "korvanta_component(kv_logic LIBS kv_analysis)\n",
+    "platform/CMakeLists.txt": "korvanta_component(kv_platform LIBS Qt5::Core)\n",
+    "platform/Port.h": "class CPort {};\n",
+    # The logic's rooms: only the transport's file includes the platform, which the library's
+    # link to it needs; detection may reach a logger, each logger the transport.
+    "Core/Logic/CMakeLists.txt": "korvanta_component(kv_logic ROOMS Transport Detection Pelorin Dravlet "
+                                 "LIBS kv_analysis kv_platform)\n",
     "Core/Logic/Manager.h": '#include "analysis/Engine.h"\nclass CManager : public CEngine\n{\n};\n',
+    "Core/Logic/Transport/Ring.h": '#include "platform/Port.h"\nclass CRing {};\n',
+    "Core/Logic/Pelorin/Frames.h": '#include "Core/Logic/Transport/Ring.h"\n#include "Core/Logic/Manager.h"\n',
+    "Core/Logic/Dravlet/Codec.h": '#include "Core/Logic/Transport/Ring.h"\n',
+    "Core/Logic/Detection/Finder.h": '#include "Core/Logic/Pelorin/Frames.h"\n',
     "setup/CMakeLists.txt": "korvanta_component(kv_setup LIBS korvanta_core)\n",
     "setup/Window.cpp": '#include "Core/Logic/Manager.h"\n',
 }
@@ -31,6 +40,14 @@ VIOLATIONS = [
      "kv_logic (Core/Logic) links kv_base, but no file of Core/Logic includes Core/Base"),
     ({"analysis/Engine.h": '#include "Core/Base/Hub.h"\nclass CManager;\nclass CEngine {};\n'},
      "src/analysis/Engine.h:2: analysis declares class CManager of Core/Logic (not below it)"),
+    ({"Core/Logic/Pelorin/Frames.h": '#include "Core/Logic/Transport/Ring.h"\n#include "Core/Logic/Dravlet/Codec.h"\n'},
+     "src/Core/Logic/Pelorin/Frames.h:2: Core/Logic/Pelorin includes Core/Logic/Dravlet/Codec.h "
+     "(another logger's room)"),
+    ({"Core/Logic/Transport/Ring.h": '#include "platform/Port.h"\n#include "Core/Logic/Dravlet/Codec.h"\n'},
+     "src/Core/Logic/Transport/Ring.h:2: Core/Logic/Transport includes Core/Logic/Dravlet/Codec.h "
+     "(another logger's room)"),
+    ({"Core/Logic/Video/Camera.h": '#include "Core/Logic/Manager.h"\n'},
+     "Core/Logic/Video: folder has no layer (add it to layers.py)"),
 ]
 
 

@@ -17,7 +17,7 @@ template <typename Check>
 QImage AwaitScreen(Check check, QString* problem, WId window = 0, int timeoutMs = 30000)
 {
     QImage shot;
-    QTest::qWaitFor(
+    (void)QTest::qWaitFor(
         [&] {
             shot = QGuiApplication::primaryScreen()->grabWindow(window).toImage();
             *problem = check(shot);

@@ -12,5 +12,5 @@ public:
     CSetupInfo m_Setup{nullptr};
     CKorvantaSignals* GetSignals() override { return &m_Hub; }
     CSetupInfo* GetSetupInfo() override { return &m_Setup; }
-    int GetCurrentRunMode() override { return 0; }
+    ExperimentRunMode GetCurrentRunMode() override { return ExperimentRunMode::Sampling; }
 };

@@ -393,6 +393,41 @@ private slots:
         QCOMPARE(rig.graph->GetPlot(1).m_Min, untouched.m_Min);
     }
 
+    void propertiesRefuseAMinNotBelowMax_data()
+    {
+        QTest::addColumn<bool>("autoScale");
+        QTest::addColumn<QString>("min");
+        QTest::addColumn<QString>("max");
+        QTest::addColumn<QPointF>("range");   // the plot's range afterwards; 40 to 41 as it was: refused
+        QTest::newRow("min above max") << false << "40" << "39.15" << QPointF(40, 41);
+        QTest::newRow("min equal to max") << false << "5" << "5" << QPointF(40, 41);
+        QTest::newRow("min below max") << false << "2" << "3" << QPointF(2, 3);
+        // A plot that scales itself reads no fields and takes its data's range at once.
+        QTest::newRow("auto scale") << true << "40" << "39" << QPointF(0.7f, 13);
+    }
+    void propertiesRefuseAMinNotBelowMax()
+    {
+        QFETCH(bool, autoScale);
+        QFETCH(QString, min);
+        QFETCH(QString, max);
+        QFETCH(QPointF, range);
+        CRig rig;
+        rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction}, 10)));   // 1 to 10
+        rig.graph->SetAxisMinMax(0, 40.0f, 41.0f, false);
+        rig.services.prompter.m_OnDialog = [&](QDialog* d) {
+            CForm form(d);
+            form.minEdit->setText(min);
+            form.maxEdit->setText(max);
+            form.autoScaleCheckBox->setChecked(autoScale);
+            form.buttonBox->button(QDialogButtonBox::Ok)->click();
+            return d->result();
+        };
+        rig.graph->OnProperties();
+        QCOMPARE(QPointF(rig.graph->GetPlot(0).m_Min, rig.graph->GetPlot(0).m_Max), range);
+        QCOMPARE(rig.services.prompter.m_Notices,
+                 range == QPointF(40, 41) ? QStringList{QStringLiteral("Min must be less than Max.")} : QStringList{});
+    }
+
     void propertiesCommandThroughThePrompter()
     {
         CRig rig;

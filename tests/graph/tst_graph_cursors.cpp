@@ -4,6 +4,8 @@
 
 #include "Core/Data/Globals.h"
 
+#include <QMouseEvent>
+
 #include "common/TestMain.h"
 
 namespace {
@@ -357,6 +359,55 @@ private slots:
         g->m_Cursor2X = 500.0f;
         rig.paint();
         QVERIFY(g->m_Cursor2Point.x() > g->m_GraphRect.right());
+    }
+
+    void xyCursorsPlacedByClicksReadTheXUnit_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<int>("prefix");
+        QTest::addColumn<int>("dataPrefix");
+        QTest::addColumn<QString>("text2");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("kPa as stored") << "Pa" << 1 << 1 << "x=215kPa  y=32.5 dx=35kPa dy=17.5" << "X(kPa)";
+        QTest::newRow("Pa of kPa stored") << "Pa" << 0 << 1 << "x=215000Pa  y=32.5 dx=35000Pa dy=17.5" << "X(Pa)";
+        QTest::newRow("no unit") << "" << 0 << 0 << "x=215  y=32.5 dx=35 dy=17.5" << "X";
+    }
+    void xyCursorsPlacedByClicksReadTheXUnit()
+    {
+        // The ramp (i / 2) against X = 150 + i.
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        CDataBranch* x = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1, QStringLiteral("X"));
+        CGraphTestHost::fill(x, 101, [](int i) { return 150.0 + i; });
+        g->AddPlotsFromKeyArray({x->m_Key});
+        g->OnXScaleComboChanged(3);
+        QFETCH(QString, unit);
+        QFETCH(int, prefix);
+        QFETCH(int, dataPrefix);
+        g->m_Plots[2].m_Unit = unit;
+        g->m_Plots[2].m_UnitPrefix = prefix;
+        g->m_Plots[2].m_DataUnitPrefix = dataPrefix;
+        rig.setAxes(150.0f, 250.0f, 0.0f, 50.0f);
+        // A click places cursor 1 on sample 30, a double click cursor 2 half-way to the end.
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(180.0f, 15.0f));
+        QTest::mouseDClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(180.0f, 15.0f));
+        QCOMPARE(g->m_Cursor1Sample, 30);
+        QCOMPARE(g->m_Cursor2Sample, 65);
+        rig.paint();
+        QTEST(g->m_Cursor2Text, "text2");
+        QTEST(g->XAxisTitle(), "title");
+        // Cursor 1 dragged towards the flat curve stays on the ramp; cursor 2 stays put.
+        const QPoint to = rig.pixel(200.0f, 40.0f);
+        QTest::mousePress(g, Qt::LeftButton, Qt::NoModifier, g->m_Cursor1Point);
+        QMouseEvent move(QEvent::MouseMove, to, g->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(g, &move);
+        QTest::mouseRelease(g, Qt::LeftButton, Qt::NoModifier, to);
+        QCOMPARE(QPoint(g->m_Cursor1Plot, g->m_Cursor2Plot), QPoint(0, 0));
+        QVERIFY(g->m_Cursor1Sample > 30);
+        QCOMPARE(g->m_Cursor2Sample, 65);
+        // Another X axis: both cursors go.
+        g->OnXScaleComboChanged(0);
+        QCOMPARE(g->m_Cursor1Plot + g->m_Cursor2Plot, -2);
     }
 
     void area_data()

@@ -3,6 +3,7 @@
 // after the other gives: over every style, opaque and see-through colours, plot areas of many
 // widths, strokes reaching past the edges, and in a whole graph window.
 #include "common/GraphTestHost.h"
+#include "affinity/ProcessAffinity.h"
 #include "graph/CurveLayer.h"
 #include "graph/GraphWindow.h"
 
@@ -12,7 +13,11 @@
 #include "common/TestMain.h"
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
+#include <set>
 #include <thread>
 #include <vector>
 
@@ -242,6 +247,44 @@ private slots:
         const int threads = CurveThreads();
         sched_setaffinity(0, sizeof before, &before);
         QCOMPARE(threads, 1);
+    }
+
+    // A split job run as a task, as the XY coverage runs its batches, with the process pinned
+    // to two (and four) processors: as many threads as processors take its indices, the task's
+    // and the one waiting for it among them, and no more. Each index waits until that many have
+    // come (up to a deadline, so that a pool that leaves a processor idle fails, not hangs).
+    void splitTaskKeepsEveryProcessorBusy_data()
+    {
+        QTest::addColumn<int>("processors");
+        QTest::newRow("two") << 2;
+        QTest::newRow("four") << 4;
+    }
+    void splitTaskKeepsEveryProcessorBusy()
+    {
+        QFETCH(int, processors);
+        const cpu_set_t all = CurrentProcessors();
+        if (CPU_COUNT(&all) < processors)
+            QSKIP("the test may run on fewer processors");
+        CPinnedProcess pin(FirstProcessors(all, processors));
+        QVERIFY(pin.pinned());
+        QCOMPARE(CurveThreads(), processors);
+        std::mutex mutex;
+        std::condition_variable arrived;
+        std::set<std::thread::id> ran;
+        const std::thread::id waiter = std::this_thread::get_id();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        CCurveTask task;
+        task.start([&] {
+            ParallelFor(256, CurveThreads(), [&](int) {
+                std::unique_lock<std::mutex> lock(mutex);
+                ran.insert(std::this_thread::get_id());
+                arrived.notify_all();
+                arrived.wait_until(lock, deadline, [&] { return int(ran.size()) >= processors; });
+            });
+        });
+        task.wait();
+        QCOMPARE(int(ran.size()), processors);
+        QVERIFY(ran.count(waiter) == 1);
     }
 
     // Callers on three threads at once, each job calling again: far more helpers wanted than the

@@ -234,10 +234,14 @@ private slots:
         fit->m_UnitPrefix = 2;
         CGraphTestHost::fill(fit, 2, [](int i) { return 0.1 * i; });
         rig.graph->NewFunctionData(fit->m_Key, source->m_Key, -1);
+        // A tracked position has no unit of its own: it is measured in video pixels.
+        CDataBranch* track = rig.host.addBranch(rig.host.m_Data.GetDataFolderByIndex(0), SensorIndexVideoTrack, 1.0,
+                                                QStringLiteral("X Position"));
+        rig.graph->AddPlotsFromKeyArray({track->m_Key});
         rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("units.CSV"));
         rig.graph->OnExportGraph();
         QCOMPARE(ReadAll(rig.services.prompter.m_SaveAnswer).split('\r').value(0),
-                 QStringLiteral("Time,T1(V),T2(V),d(T1) / dt(mV/s)").toUtf8());
+                 QStringLiteral("Time,T1(V),T2(V),d(T1) / dt(mV/s),X Position(px)").toUtf8());
     }
 
     void exportInACommaLocale()
@@ -264,12 +268,16 @@ private slots:
         rig.graph->OnExportGraph();
         QCOMPARE(rig.services.prompter.m_Notices, QStringList{QStringLiteral("Saving file failed.")});
         QVERIFY(rig.services.platform.m_Opened.isEmpty());
-        // Written, but no spreadsheet: said so, and the file stays.
+        // Written, but no spreadsheet: the notice says where the file is and that nothing
+        // opened it, and the file stays.
         rig.services.prompter.m_Notices.clear();
         rig.services.platform.m_bAnswer = false;
         rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("ok.CSV"));
         rig.graph->OnExportGraph();
-        QCOMPARE(rig.services.prompter.m_Notices, QStringList{QStringLiteral("Cannot launch spreadsheet.")});
+        QCOMPARE(rig.services.prompter.m_Notices.size(), 1);
+        const QString notice = rig.services.prompter.m_Notices.first();
+        QVERIFY2(notice.contains(QDir::toNativeSeparators(rig.services.prompter.m_SaveAnswer)), qPrintable(notice));
+        QVERIFY2(notice.contains(QStringLiteral("no program was found to open it")), qPrintable(notice));
         QVERIFY(!ReadAll(rig.services.prompter.m_SaveAnswer).isEmpty());
     }
 

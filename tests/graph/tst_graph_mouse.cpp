@@ -1,11 +1,13 @@
 // The graph under the mouse, through real mouse events: attaching and dragging the cursors,
 // zoom, pan, scale stretching, removing plots, annotations added, moved, edited and removed,
-// branches dropped from the data tree and prediction points drawn and erased.
+// branches dropped from the data tree (a run on an XY graph against its own X) and prediction
+// points drawn and erased.
 #include "support/CursorRig.h"
+#include "support/GraphRig.h"
 
 #include "Core/Data/Globals.h"
 #include "graph/AnnotationTextDialog.h"
-#include "table/TableDragText.h"
+#include "windowbase/BranchDragText.h"
 
 #include <QComboBox>
 #include <QMimeData>
@@ -130,11 +132,12 @@ private slots:
         QCOMPARE(g->m_Cursor1Sample, 50);
         QCOMPARE(g->m_Cursor1Y, 25.0f);
         QCOMPARE(g->m_CursorSampleDelta, g->m_Cursor2Sample - 50);
-        // Across to the flat curve: cursor 1 follows it there, cursor 2 with it.
+        // Across to the flat curve: cursor 1 stays on its own, cursor 2 where it was.
+        const int second = g->m_Cursor2Sample;
         Move(g, rig.pixel(70.2f, 40.0f));
-        QCOMPARE(g->m_Cursor1Plot, 1);
-        QCOMPARE(g->m_Cursor2Plot, 1);
-        QCOMPARE(g->m_Cursor1Y, 40.0f);
+        QCOMPARE(QPoint(g->m_Cursor1Plot, g->m_Cursor2Plot), QPoint(0, 0));
+        QCOMPARE(g->m_Cursor1Y, 35.0f);
+        QCOMPARE(g->m_Cursor2Sample, second);
         Release(g, rig.pixel(70.2f, 40.0f));
         QVERIFY(g->m_bDrawCursors);
         QCOMPARE(int(g->m_DragCursor), 0);
@@ -144,8 +147,8 @@ private slots:
         Drag(g, g->m_Cursor2Point, rig.pixel(20.2f, 40.0f));
         QCOMPARE(g->m_Cursor2Sample, 20);
         QVERIFY(before != 20);
-        QCOMPARE(g->m_Cursor1Plot, 1);
-        QCOMPARE(g->m_Cursor2Plot, 1);
+        QCOMPARE(g->m_Cursor1Plot, 0);
+        QCOMPARE(g->m_Cursor2Plot, 0);
         // A mouse left of the data leaves the cursor where it was.
         rig.setAxes(-50.0f, 100.0f, 0.0f, 50.0f);
         Press(g, g->m_Cursor2Point);
@@ -489,8 +492,11 @@ private slots:
         QVERIFY(!entered);
         Drop(g, QStringLiteral("Run1,%1").arg(sensor->m_Key), g->m_GraphRect.center(), &entered);
         QVERIFY(entered);
-        // One branch dropped on the X scale becomes the X axis.
+        // One branch dropped on the X scale becomes the X axis, its unit text (which holds
+        // its prefix) shown once.
         CCursorRig xy;
+        xy.ramp->m_Unit = QStringLiteral("kPa/s");
+        xy.ramp->m_UnitPrefix = 1;
         xy.graph->m_Plots.clear();
         xy.graph->AddPlotsFromKeyArray({xy.flat->m_Key});
         xy.paint();
@@ -498,6 +504,7 @@ private slots:
              QPoint(xy.graph->m_GraphRect.center().x(), xy.graph->m_GraphRect.bottom() + 5));
         QCOMPARE(xy.graph->m_GraphType, int(CGraphWindow::XYGraph));
         QCOMPARE(xy.graph->GetXAxisKey(), xy.ramp->m_Key);
+        QCOMPARE(xy.graph->XAxisUnit(), QStringLiteral("kPa/s"));
         QVERIFY(!xy.graph->m_Plots[1].m_bVisible);
         // Timing results make a bar graph.
         CCursorRig bars;
@@ -513,6 +520,52 @@ private slots:
              tree.graph->m_GraphRect.center());
         QCOMPARE(tree.graph->m_Plots.size(), 2);
         QCOMPARE(tree.graph->m_pLeftScaleCombo->itemText(0), QStringLiteral("Run1-Ramp"));
+    }
+
+    void droppedRunsStandOnTheirOwnX_data()
+    {
+        QTest::addColumn<int>("run");
+        QTest::newRow("run sampled by hand") << 1;
+        QTest::newRow("run with masses of its own") << 3;
+    }
+    // An XY graph of Run 2's temperature against its typed masses draws a dropped run against
+    // that run's own masses, refuses with a notice a run that has none, and keeps its scales
+    // on curves that are drawn.
+    void droppedRunsStandOnTheirOwnX()
+    {
+        QFETCH(int, run);
+        CGraphRig g;
+        CDataBranch *t[4], *m[4] = {};
+        for (int r = 1; r <= 3; ++r) {
+            CDataFolder* f = g.host.addRun(QStringLiteral("Run %1").arg(r));
+            t[r] = g.host.addBranch(f, SensorIndexOnlineFunction, 1.0, "Temperature", 0);
+            t[r]->m_Color = QColor(0, 60 * r, 0);
+            CGraphTestHost::fill(t[r], 4, [](int i) { return 20.0 + i; });
+            if (r > 1) {   // Run 1 was sampled by hand, without masses
+                m[r] = g.host.addBranch(f, SensorIndexManualX, 1.0, "Mass", 0);
+                m[r]->m_Unit = "g";
+                CGraphTestHost::fill(m[r], 4, [r](int i) { return 40.0 * r - 70.0 + 10.0 * i; });   // 10..40, 50..80
+            }
+        }
+        CGraphWindow* w = g.graph;
+        w->AddPlotsFromKeyArray({t[2]->m_Key, m[2]->m_Key});
+        w->OnXScaleComboChanged(2);   // Run 2's masses, as the X picker chooses them
+        Drop(w, QStringLiteral("Run %1,%2").arg(run).arg(t[run]->m_Key), w->m_GraphRect.center());
+        const bool taken = run == 3;
+        QCOMPARE(w->m_Plots.size(), taken ? 3 : 2);
+        QCOMPARE(w->XBranchOfPlot(2), m[run]);
+        QVERIFY(w->m_XMin <= 10.0f && w->m_XMax >= (taken ? 80.0f : 40.0f));
+        for (int s : {w->m_LeftScalePlot, w->m_RightScalePlot})
+            QVERIFY(s == -1 || (w->PlotIsDrawn(s) && w->m_Plots.at(s).m_Key != m[2]->m_Key));
+        // Run 3's last point stands at its own 80 g, beyond every mass of Run 2.
+        const QImage image = w->grab().toImage();
+        const int x80 = GraphRules::ToPixelX(80.0f, w->m_XMin, w->m_XMax, w->m_GraphRect);
+        bool at80 = false;
+        for (int py = w->m_GraphRect.top(); py <= w->m_GraphRect.bottom(); ++py)
+            at80 = at80 || image.pixelColor(x80 - 1, py) == t[3]->m_Color;
+        QCOMPARE(at80, taken);
+        QTRY_COMPARE(g.services.prompter.m_Notices.size(), taken ? 0 : 1);
+        QVERIFY(taken || g.services.prompter.m_Notices.first().startsWith("Run 1 has no Mass(g) values"));
     }
 
     void predictionPoints()

@@ -2,6 +2,8 @@
 // their guards), label decimals, the Y autoscale margins, the scrolling X range, time labels.
 #include "graph/GraphRules.h"
 
+#include "Core/Data/Globals.h"
+
 #include "common/TestMain.h"
 
 #include <cmath>
@@ -229,6 +231,28 @@ private slots:
         r = Range{500.0f, 900.0f};
         QVERIFY(!ScrollXRange(300, 10, false, 500.0f, r, autoOn));
         QCOMPARE(r.min, 500.0f);
+    }
+
+    void timeAxisTitles_data()
+    {
+        QTest::addColumn<bool>("bar");
+        QTest::addColumn<int>("sensor");
+        QTest::addColumn<bool>("fourier");
+        QTest::addColumn<int>("rate");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("timed run") << false << 7 << false << 6 << "Time (s)";
+        QTest::newRow("sampled by hand") << false << 7 << false << 0 << "Samples (s)";
+        QTest::newRow("photogate events") << true << int(SensorIndexTimingResult) << false << 0 << "Event";
+        QTest::newRow("video, manual setup") << false << int(SensorIndexVideoTrack) << false << 0 << "Time (s)";
+        QTest::newRow("Fourier") << false << int(SensorIndexOnlineFunction) << true << 0 << "Frequency (Hz)";
+    }
+    void timeAxisTitles()
+    {
+        QFETCH(bool, bar);
+        QFETCH(int, sensor);
+        QFETCH(bool, fourier);
+        QFETCH(int, rate);
+        QTEST(TimeAxisTitle(TimeAxisContent(bar, sensor, fourier, rate)), "title");
     }
 };
 

@@ -3,9 +3,14 @@
 // choice, the tool-bar states, and what a paint puts where the layout rules say.
 #include "common/GraphTestHost.h"
 #include "windowbase/MultiAction.h"
+#include "graph/GraphRules.h"
 #include "graph/GraphWindow.h"
+#include "analysis/Functions.h"
+#include "analysis/IMessageSink.h"
+#include "Core/Data/Globals.h"
 
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QPaintEvent>
@@ -55,6 +60,14 @@ struct CRig
             img.save(dir + QStringLiteral("/%1.png").arg(QString::fromLatin1(QTest::currentTestFunction())));
         return img;
     }
+};
+
+// The analysis engine over the rig's store, its messages dropped.
+struct CEngine : IMessageSink
+{
+    explicit CEngine(CRig& rig) : functions(&rig.host.m_Data, this) {}
+    void criticalMessage(const QString&, const QString&) override {}
+    CFunctions functions;
 };
 
 } // namespace
@@ -290,6 +303,51 @@ private slots:
         rig.host.SetLastActiveGraph(nullptr);
         emit rig.host.m_Hub.newFunctionData(b->m_Key, -1, -1);
         QCOMPARE(g->GetNumPlots(), 1);
+    }
+
+    void derivedSeriesShareTheirSourcesScale_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("scale");   // the plot whose scale it is drawn on; -1 its own
+        QTest::newRow("linear fit") << "fit" << 0;
+        QTest::newRow("function in degrees") << "linear" << 0;
+        QTest::newRow("derivative in degrees per second") << "derivative" << -1;
+        QTest::newRow("Fourier spectrum in degrees") << "fourier" << -1;
+    }
+    void derivedSeriesShareTheirSourcesScale()
+    {
+        // Temperature (10 to 30 on a fixed 0 to 50) and pressure of one run.
+        CRig rig;
+        CEngine engine(rig);
+        CGraphWindow* g = rig.graph;
+        CDataFolder* run = rig.host.addRun();
+        CDataBranch* t = rig.host.addBranch(run, 7, 0.1, QStringLiteral("Temperature"));
+        CDataBranch* p = rig.host.addBranch(run, 71, 0.1, QStringLiteral("Pressure"));
+        CGraphTestHost::fill(t, 101, [](int i) { return 10.0 + 0.2 * i; });
+        g->AddPlotsFromKeyArray({t->m_Key, p->m_Key});
+        g->m_Plots[0].m_Color = colorsTable[0];
+        g->m_Plots[1].m_Color = colorsTable[2];
+        g->SetAxisMinMax(0, 0.0f, 50.0f, false);
+        QFETCH(QString, kind);
+        CDataBranch* axis = nullptr;
+        CDataBranch* made = kind == "fit" ? engine.functions.FunctionLinearRegression(t, 0, -1)
+            : kind == "linear" ? engine.functions.FunctionLinear(t, false, 1.0, 2.0, 0, -1, QStringLiteral("T+2"))
+            : kind == "derivative" ? engine.functions.FunctionDerivative(t, false, 0, -1, QString(), nullptr)
+                                   : engine.functions.FunctionFourier(t, 0, -1, QStringLiteral("FFT"), QString(), &axis);
+        emit rig.host.m_Hub.newFunctionData(made->m_Key, t->m_Key, -1);
+        QFETCH(int, scale);
+        // The first strong colour no curve has: pressure's pale blue (entry 2) is passed.
+        QCOMPARE(g->GetPlot(2).m_Color, colorsTable[3]);
+        // A curve on its source's scale leaves the right scale as it was, also through a
+        // switch of that scale to it and back.
+        QCOMPARE(g->m_RightScalePlot, scale < 0 ? 2 : 1);
+        g->OnRightScaleComboChanged(2);
+        g->OnRightScaleComboChanged(1);
+        const QImage shot = rig.paint();
+        QCOMPARE(g->GetPlot(2).m_Max == 50.0f, scale >= 0);
+        // A fit's equation is written beside a swatch of its colour.
+        const QRect label = GraphRules::FitLabelRect(g->m_GraphRect, 0, 0, QFontMetrics(CGraphWindow::ScaleFont()).height());
+        QCOMPARE(shot.pixelColor(GraphRules::FitSwatchRect(label).center()) == colorsTable[3], kind == "fit");
     }
 
     void visiblePlotPositions()

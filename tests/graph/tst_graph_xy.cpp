@@ -7,7 +7,7 @@
 #include "graph/GraphWindow.h"
 #include "graph/PlotStrokes.h"
 #include "graph/XYCoverage.h"
-#include "support/GraphServices.h"
+#include "common/GraphServices.h"
 
 #include <QImage>
 #include <QPainter>

@@ -208,6 +208,42 @@ private slots:
         QCOMPARE(first->view()->meterType(), CMetersView::Analog);
     }
 
+    // A run recorded °C; the teacher then chooses °F, and °C again, while the logger is idle.
+    // The faces follow at once, the dial drawn over the chosen unit's range (entry 14: -25 to
+    // 125 °C, -13 to 257 °F), with the last run's reading only where it is of that unit.
+    void idleMeterShowsTheChosenUnit()
+    {
+        CMeterRig rig;
+        CSesnorProperties* sensor = rig.addSensor(14, {true, false});
+        const int key = rig.addRun({14}).first();
+        rig.m_Data.GetDataBranch(key)->AddSample(0, 20.0);
+        auto* window = new CMetersWindow(&rig, Qt::SubWindow);
+        rig.addSubWindow(window);
+        window->resize(500, 500);
+        CMetersView* view = window->view();
+        for (bool fahrenheit : {true, false}) {
+            const double lo = fahrenheit ? -13.0 : -25.0;
+            const double hi = fahrenheit ? 257.0 : 125.0;
+            sensor->GetMeasurement(0)->m_bActive = !fahrenheit;
+            sensor->GetMeasurement(1)->m_bActive = fahrenheit;
+            emit rig.m_Hub.sensorListHasChanged();
+            QCOMPARE(view->digitalMeter()->unit(), QString(fahrenheit ? "°F" : "°C"));
+            QCOMPARE(view->followedKey(), fahrenheit ? -1 : key);
+            QVERIFY(!fahrenheit || !view->digitalMeter()->hasValue());
+            QImage drawn(view->size(), QImage::Format_ARGB32);
+            view->render(&drawn);
+            const MeterScale::AnalogLayout& dial = view->analogMeter()->layout();
+            QVERIFY(dial.ok && dial.ticks.first() >= lo && dial.ticks.first() < lo + dial.step);
+            QVERIFY(dial.ticks.last() <= hi && dial.ticks.last() > hi - dial.step);
+            QCOMPARE(view->barMeter()->maximum(), hi);
+            QCOMPARE(view->analogMeter()->needleAngle(), fahrenheit ? 0.0 : (20.0 - lo) / (hi - lo) * 180.0);
+        }
+        // A run that records °F is drawn on the °F dial, not on the sensor's first (°C) one.
+        const int fahrenheitKey = rig.addRun({14, 14}).last();
+        view->setCurrentBranch(rig.m_Data.GetDataBranch(fahrenheitKey));
+        QCOMPARE(view->analogMeter()->maximum(), 257.0);
+    }
+
     void sensorListChangeFollowsTheFirstBranch()
     {
         Fixture f;

@@ -4,6 +4,8 @@
 #include "support/SetupRig.h"
 
 #include "Core/Data/SensorInfo.h"
+#include "Core/Data/SetupInfo.h"
+#include "setup/CalibrationDialog.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/MeasurementColumns.h"
 #include "setup/SensorColumns.h"
@@ -66,6 +68,8 @@ private slots:
     void runControlsReachRecord();
     void newSensorReloadsRow();
     void snapshotReachesCells();
+    void calibrationSaysWhichZeroWentOff_data();
+    void calibrationSaysWhichZeroWentOff();
     void channelWithoutRowChangesNothing();
     void dravletShowsNoReading();
     void drawsOnScreen();
@@ -218,6 +222,41 @@ void TestSetupFullWindow::snapshotReachesCells()
     m->setButtonGroup()->button(1)->click();
     emit b.host.m_Hub.LoggerSnapShotArrived();
     QVERIFY2(zero->readingLabel()->text().startsWith("10.595"), qPrintable(zero->readingLabel()->text()));
+}
+
+void TestSetupFullWindow::calibrationSaysWhichZeroWentOff_data()
+{
+    QTest::addColumn<bool>("zeroed");
+    QTest::newRow("zero on") << true;
+    QTest::newRow("no zero") << false;
+}
+
+// Opening the calibration switches the row's zero off (a calibration reads without it); the
+// dialog says so when there was one, and says nothing when there was none.
+void TestSetupFullWindow::calibrationSaysWhichZeroWentOff()
+{
+    QFETCH(bool, zeroed);
+    FullBench b(70.0, {8, 1});
+    const int sensor = b.find([](int, const CSensorParametersInfo& s) { return s.m_ZeroAllowed && s.m_CalibrationKind == 2; });
+    QVERIFY(sensor > 0);
+    b.w().updateFullSetupWindow(sensor, 0);
+    auto* zero = b.w().cell<FullSetupSetZeroColumn>(0, CFullSetupWindow::ZeroColumn);
+    auto* calibrate = b.w().cell<FullSetupCalibrateColumn>(0, CFullSetupWindow::CalibrateColumn);
+    QVERIFY(zero && calibrate);
+    CMeasurementSetup* measurement = b.host.setup().GetSelectedSensor(0)->GetMeasurement(zero->measurementIndex());
+    if (zeroed) {
+        zero->setReading(1.5);
+        QTest::mouseClick(zero->setButton(), Qt::LeftButton);
+        QVERIFY(measurement->m_bZero);
+    }
+    QLabel* note = calibrate->calibrationDialog()->form()->zeroNoteLabel;
+    QString said;   // what the open dialog shows
+    b.prompter.m_DialogHook = [&](QDialog* d) { said = note->isVisibleTo(d) ? note->text() : QString(); };
+    QTest::mouseClick(calibrate->setButton(), Qt::LeftButton);
+    QCOMPARE(b.prompter.m_pLastDialog, static_cast<QDialog*>(calibrate->calibrationDialog()));
+    QVERIFY(!measurement->m_bZero && !zero->setButton()->isChecked());
+    QCOMPARE(said.contains(measurement->m_Name) && said.contains("switched off"), zeroed);
+    QCOMPARE(said.isEmpty(), !zeroed);
 }
 
 void TestSetupFullWindow::channelWithoutRowChangesNothing()

@@ -7,8 +7,10 @@
 #include "setup/FullSetupWindow.h"
 #include "setup/MeasurementColumns.h"
 #include "setup/SetupSummary.h"
+#include "setup/SetupWindow.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -62,6 +64,8 @@ private slots:
     void removeThenTickAgreesInBothViews();
     void readOnlyDuringRun();
     void opensFullSetup();
+    void bandSaysWhatTheRunWillDo_data();
+    void bandSaysWhatTheRunWillDo();
 };
 
 void TestSetupSummary::rowsPerSensor()
@@ -199,6 +203,37 @@ void TestSetupSummary::opensFullSetup()
     QVERIFY(!b.host.m_pController->fullSetupWindow()->isHidden());
     b.host.m_pController->fullSetupWindow()->form()->MinimalSetupButton->click();
     QCOMPARE(b.host.m_pController->setupWindowType(), 0);
+}
+
+void TestSetupSummary::bandSaysWhatTheRunWillDo_data()
+{
+    QTest::addColumn<QList<int>>("state");   // the sampling combo (1 auto, 0 manual), run mode (1 timing), logger
+    QTest::addColumn<QStringList>("band");
+    QTest::newRow("automatic") << QList<int>{1, 0, 1} << QStringList{"10 samples per second", "10 seconds"};
+    QTest::newRow("manual") << QList<int>{0, 0, 1} << QStringList{"Manual: a sample per press", "Up to 100 samples"};
+    QTest::newRow("event timing") << QList<int>{1, 1, 1} << QStringList{"Event timing: velocity", "Until Run is pressed again"};
+    QTest::newRow("no logger, no run") << QList<int>{0, 0, 0} << QStringList{"10 samples per second", ""};
+}
+
+void TestSetupSummary::bandSaysWhatTheRunWillDo()
+{
+    QFETCH(QList<int>, state);
+    QFETCH(QStringList, band);
+    SummaryBench b(70.0);
+    b.add(8, {true, false});
+    CSetupWindow& c = *b.host.m_pController;
+    c.OnSetupSummaryChanged();
+    // 100 samples at 10 a second, chosen as the full window's combo boxes choose them.
+    b.host.m_Logger.m_Interval = ExperimentInterval{0.1, 100.0, 0};
+    c.fullSetupWindow()->form()->RateComboBox->setCurrentIndex(c.m_UiRateCodes.indexOf(7));
+    c.rateChanged(c.m_UiRateCodes.indexOf(7));
+    c.samplingTypeChanged(state[0]);
+    b.host.m_RunMode = state[1];
+    b.host.setup().m_TimingMeasurement = 1;
+    if (!state[2])
+        b.host.m_Logic.m_pLoggers[0] = nullptr;
+    c.durationChanged(c.m_SampleCounts.indexOf(100));
+    QCOMPARE((QStringList{b.w().rateLabel()->text(), b.w().durationLabel()->text()}), band);
 }
 
 KORVANTA_TEST_MAIN(TestSetupSummary)

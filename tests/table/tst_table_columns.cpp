@@ -1,6 +1,6 @@
 // Column records and the table window's record: round trips, clamps of values read from a
 // file, unknown tags, cut records, and a record of more columns than the models start with.
-#include "support/TableRig.h"
+#include "common/TableRig.h"
 #include "table/TableColumn.h"
 #include "table/TableDelegate.h"
 #include "table/TableModel.h"

@@ -1,6 +1,6 @@
 // Printing a table to a PDF file: the pages a range of rows takes, the print dialog's ranges
 // and the font cap.
-#include "support/TableRig.h"
+#include "common/TableRig.h"
 #include "table/TableDelegate.h"
 #include "table/TablePrintDialog.h"
 

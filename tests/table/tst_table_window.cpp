@@ -1,7 +1,7 @@
 // The table window on the road of a run: the last active table takes the run's branches, grows
 // with the data on its redraw timer without resetting its models, follows the newest rows, ends
 // with the run; other tables keep their columns; closing, downloads, columns and fonts.
-#include "support/TableRig.h"
+#include "common/TableRig.h"
 #include "table/TableDelegate.h"
 #include "table/TableModel.h"
 

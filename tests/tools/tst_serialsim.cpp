@@ -1,7 +1,7 @@
 // The logger simulator harness, driven through the program's own serial port class.
 #include "Core/Data/SensorInfo.h"
-#include "Core/Logic/PelorinCatalog.h"
-#include "Core/Logic/PelorinReplies.h"
+#include "Core/Logic/Pelorin/PelorinCatalog.h"
+#include "Core/Logic/Pelorin/PelorinReplies.h"
 #include "platform/SerialPort.h"
 #include "simulator/EchoDeviceModel.h"
 #include "simulator/LoggerSimulator.h"

@@ -13,6 +13,7 @@
 
 #include "common/TestMain.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
@@ -25,6 +26,18 @@ namespace {
 constexpr int kSamples = 1200;
 
 QByteArray Hex(const char* text) { return QByteArray::fromHex(QByteArray(text).replace(' ', "")); }
+
+// The range a range text shows ("0 - 400kPa", "-30 - 50°C", "± 10N"); false when it shows none.
+bool ShownRange(const QString& text, double& low, double& high)
+{
+    static const QRegularExpression range(QStringLiteral("(±)?\\s*(-?[\\d.]+)(?:\\s*-\\s*(-?[\\d.]+))?"));
+    const QRegularExpressionMatch m = range.match(text);
+    if (!m.hasMatch() || m.captured(1).isEmpty() == m.captured(3).isEmpty())
+        return false;
+    high = m.captured(m.captured(1).isEmpty() ? 3 : 2).toDouble();
+    low = m.captured(1).isEmpty() ? m.captured(2).toDouble() : -high;
+    return true;
+}
 
 // The 12-bit readings of the first channel over kSamples samples of a run, and the seconds
 // between two samples; plugId (when not 0) replaces the model's own plug.
@@ -138,6 +151,26 @@ private slots:
         const double swept = (high - low) / (range.m_Max - range.m_Min) - signal.amplitude;
         QVERIFY2(plugId > 0 || signal.shape != SignalShape::Sine || (swept > -0.02 && swept < 0.05),
                  qPrintable(QStringLiteral("%1 to %2").arg(low).arg(high)));
+    }
+
+    // Every sensor the simulator offers shows in Full Setup the range its readings are kept in,
+    // but for those where the catalogue gives no second source (a twin measurement or entry) to
+    // tell whether the range text or the limits are right.
+    void shownRangeIsTheKeptRange()
+    {
+        QStringList differ;
+        QVector<int> found;
+        QString error;
+        for (const char* model : {"pelorin", "dravlet"})
+            for (int index = 1; index < CSensorInfo::s_NumOfSensors; ++index) {
+                const CSensorMeasuremntInfo& kept = m_catalogue.GetSensorInfo(index)->m_Measurements[0];
+                double low = 0.0, high = 0.0;
+                if (kvsim::ResolveSensors(model, {QString::number(index)}, found, error)
+                    && ShownRange(kept.m_RangeText, low, high) && (low != kept.m_Min || high != kept.m_Max))
+                    differ << QStringLiteral("%1 %2").arg(model).arg(index);
+            }
+        QCOMPARE(differ, (QStringList{"pelorin 103", "pelorin 147", "dravlet 22", "dravlet 25", "dravlet 28", "dravlet 32",
+                                      "dravlet 34", "dravlet 37", "dravlet 45", "dravlet 58"}));
     }
 
     // Live readings move, so that the two points of a calibration can differ.

@@ -29,8 +29,14 @@ private slots:
             QVERIFY(big.write(video(big.path == BallVideo::Line ? "line-big.avi" : "circle-big.avi")));
         }
         QVERIFY(m_Steps.write(video("steps.avi")));
+        m_Throw.path = BallVideo::Throw;
+        m_Throw.textured = true;
+        m_Throw.size = QSize(640, 480);
+        m_Throw.frames = 75;
+        m_Throw.radius = 11;
+        QVERIFY(m_Throw.write(video("throw.avi")));
         m_bMp4 = m_Line.write(video("line.mp4"), true) && m_Circle.write(video("circle.mp4"), true)
-                 && m_Steps.write(video("steps.mp4"), true);
+                 && m_Steps.write(video("steps.mp4"), true) && m_Throw.write(video("throw.mp4"), true);
     }
     void init() { m_pHost = new CVideoHost; m_pHost->show(); }
     void cleanup() { delete m_pHost; m_pHost = nullptr; }
@@ -97,6 +103,44 @@ private slots:
             QCOMPARE(x->GetXSample(k), double(k));
             QVERIFY2(std::abs(x->GetYSample(k) - expected.x()) <= 2.0
                          && std::abs(y->GetYSample(k) - expected.y()) <= 2.0, qPrintable(QString::number(k)));
+        }
+    }
+    void trackOnTexture_data()
+    {
+        // Selections a user draws around the ball, in screen pixels, on the window as it opens,
+        // where the picture is drawn smaller than the video: three and six times the ball's width
+        // of frame pixels, the rest of it scenery.
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("side");
+        QTest::newRow("MJPG AVI, 58 px") << QStringLiteral("throw.avi") << 58;
+        QTest::newRow("MJPG AVI, 106 px") << QStringLiteral("throw.avi") << 106;
+        QTest::newRow("H.264 MP4, 58 px") << QStringLiteral("throw.mp4") << 58;
+        QTest::newRow("H.264 MP4, 106 px") << QStringLiteral("throw.mp4") << 106;
+    }
+    void trackOnTexture()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, side);
+        if (file.endsWith(QLatin1String(".mp4")) && !m_bMp4)
+            QSKIP("no H.264 encoder to make the test video");
+        CVideoAnlysisWindow* w = open(video(file));
+        QVERIFY(w && w->pictureRect().width() < m_Throw.size.width());
+        w->action(CVideoAnlysisWindow::KeySetObject)->trigger();
+        const QPoint centre = shown(w, m_Throw.centreAt(0));
+        QTest::mousePress(w->label(), Qt::LeftButton, Qt::NoModifier, centre - QPoint(side / 2, side / 2));
+        QTest::mouseRelease(w->label(), Qt::LeftButton, Qt::NoModifier, centre + QPoint(side / 2, side / 2));
+        QVERIFY(w->templateSet);
+        const QRect s = w->selectionRect;
+        w->UpdateButtons();
+        w->action(CVideoAnlysisWindow::KeyStartTracking)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 60000);
+        const QVector<QPoint>& trail = w->TrackingRun().m_Trail;
+        QCOMPARE(trail.size(), m_Throw.frames);
+        // Point k is the ball of frame k, wherever the selection put the ball in it.
+        const QPoint offset = s.topLeft() + QPoint(s.width() / 2, s.height() / 2) - m_Throw.centreAt(0);
+        for (int k = 0; k < trail.size(); ++k) {
+            const QPoint error = trail.at(k) - (m_Throw.centreAt(k) + offset);
+            QVERIFY2(std::abs(error.x()) <= 1 && std::abs(error.y()) <= 1, qPrintable(QString::number(k)));
         }
     }
     void stepOneFrameBothWays_data()
@@ -237,7 +281,7 @@ private:
     }
 
     QTemporaryDir m_Dir;
-    BallVideo m_Line, m_Circle, m_Steps;
+    BallVideo m_Line, m_Circle, m_Steps, m_Throw;
     bool m_bMp4 = false;
     CVideoHost* m_pHost = nullptr;
 };

@@ -43,6 +43,8 @@ private slots:
     void matchRefusesBadTemplates();
     void largeFrameMatchIsExact_data();
     void largeFrameMatchIsExact();
+    void movedPixelsTellObjectFromScenery_data();
+    void movedPixelsTellObjectFromScenery();
     void sixteenBitImagesConvert();
     void probeReadsGeneratedVideo();
     void probeRefusesUnreadableAndEmpty();
@@ -220,7 +222,7 @@ void TestVideoTracking::buttonRules()
     i.tracking = in[2];
     i.templateSet = in[3];
     i.runInProgress = in[4];
-    i.trackingMode = in[5];
+    i.trackingMode = VideoTrackingMode(in[5]);
     i.modeEnabledBefore = true;
     const VideoButtonStates s = VideoButtonRules(i);
     const QVector<int> got{s.playEnabled, s.stepEnabled, s.sliderEnabled, s.modeEnabled, s.setObjectEnabled,
@@ -380,6 +382,50 @@ void TestVideoTracking::matchRefusesBadTemplates()
     QVERIFY(!error.isEmpty());
     QVERIFY(!TrackTemplateMatch(QImage(), QImage(4, 4, QImage::Format_RGB32), &loc, &error));
     QCOMPARE(loc, QPoint(7, 7));
+}
+
+void TestVideoTracking::movedPixelsTellObjectFromScenery_data()
+{
+    // The object of a thrown-ball video, cut at frame 0 with scenery around it, against frame k.
+    QTest::addColumn<int>("frame");
+    QTest::addColumn<int>("noise");     // added to every channel of frame k, at most
+    QTest::addColumn<QPoint>("shift");  // of the rectangle given as the place it was cut from
+    QTest::addColumn<int>("shrink");    // of that rectangle's sides
+    QTest::addColumn<bool>("told");
+    QTest::newRow("object gone from its place") << 20 << 0 << QPoint() << 0 << true;
+    QTest::newRow("object still in place") << 0 << 0 << QPoint() << 0 << false;
+    QTest::newRow("only compression noise") << 0 << 12 << QPoint() << 0 << false;
+    QTest::newRow("moved, with noise") << 20 << 12 << QPoint() << 0 << true;
+    QTest::newRow("cut in another size") << 20 << 0 << QPoint() << 10 << false;
+    QTest::newRow("cut past the frame") << 20 << 0 << QPoint(-1000, 0) << 0 << false;
+}
+
+void TestVideoTracking::movedPixelsTellObjectFromScenery()
+{
+    QFETCH(int, frame);
+    QFETCH(int, noise);
+    QFETCH(QPoint, shift);
+    QFETCH(int, shrink);
+    QFETCH(bool, told);
+    BallVideo v;
+    v.path = BallVideo::Throw;
+    v.textured = true;
+    v.size = QSize(320, 240);
+    v.frames = 40;
+    v.radius = 8;
+    const QPoint c = v.centreAt(0);
+    const cv::Rect object(c.x() - 24, c.y() - 24, 49, 49);
+    const cv::Mat objectTemplate = v.frameMat(0)(object).clone();
+    cv::Mat later = v.frameMat(frame), n(later.size(), CV_8UC3);
+    cv::RNG(5).fill(n, cv::RNG::UNIFORM, 0, noise + 1);
+    later += n;
+    const cv::Rect where(object.x + shift.x(), object.y + shift.y(), object.width - shrink, object.height - shrink);
+    const cv::Mat moved = MovedPixels(later, objectTemplate, where);
+    QCOMPARE(!moved.empty(), told);
+    // What differs is the ball the template holds (a disc of radius 8 in its middle), not the
+    // scenery around it.
+    const int inBall = told ? cv::countNonZero(moved(cv::Rect(24 - 9, 24 - 9, 19, 19))) : 150;
+    QVERIFY(inBall >= 150 && (moved.empty() || cv::countNonZero(moved) - inBall <= 10));
 }
 
 void TestVideoTracking::sixteenBitImagesConvert()

@@ -36,6 +36,8 @@ private slots:
     void h264Mp4Loads();
     void steppingLandsOnFrames();
     void sliderSeeksToFrame();
+    void playShowsStartAndPlayingAtOnce_data();
+    void playShowsStartAndPlayingAtOnce();
     void sliderGesturesMoveFrameAndHandle_data();
     void sliderGesturesMoveFrameAndHandle();
     void pictureKeepsItsShape();
@@ -175,7 +177,7 @@ void TestVideoWindow::beforeLoadOnlyOpenAxesAndModeAreOpen()
     QVERIFY(!w->slider()->isEnabled());
     // Unchecking the mode switches to manual tracking.
     w->action(CVideoAnlysisWindow::KeyTrackingMode)->trigger();
-    QCOMPARE(w->trackingMode, 1);
+    QCOMPARE(w->trackingMode, VideoTrackingMode::Manual);
 }
 
 void TestVideoWindow::loadShowsFirstFrameAndStops()
@@ -246,6 +248,40 @@ void TestVideoWindow::sliderSeeksToFrame()
     // The value of the frame already shown does nothing.
     w->OnSliderChanged();
     QCOMPARE(w->surface()->frameCounter, qint64(15));
+}
+
+void TestVideoWindow::playShowsStartAndPlayingAtOnce_data()
+{
+    QTest::addColumn<bool>("stopByCommand");
+    QTest::newRow("played to the end") << false;
+    QTest::newRow("stopped by the command") << true;
+}
+
+// Play goes back to the start: the handle and the time show it before any frame comes, and the
+// command shows a stop sign while the video plays, the play sign again once it stops.
+void TestVideoWindow::playShowsStartAndPlayingAtOnce()
+{
+    QFETCH(bool, stopByCommand);
+    auto picture = [](const QIcon& icon) { return icon.pixmap(38, 38).toImage(); };
+    const QImage playSign = picture(QIcon(QStringLiteral("://images/Video/Play_normal.png")));
+    const QImage stopSign = picture(QIcon(QStringLiteral("://images/Video/Stop_normal.png")));
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(playSign != stopSign && loadAndSettle(w, m_Path));
+    MultiAction* play = w->action(CVideoAnlysisWindow::KeyPlay);
+    w->slider()->setValue(100);
+    w->OnSliderChanged();
+    QVERIFY(waitForFrame(w, 15));
+    QTRY_VERIFY(!w->isStepping);
+    const QString start = VideoPlayback::TimeText(w->videoDuration, 0, w->frameCount);
+    QVERIFY(w->slider()->value() > 0 && w->timeText()->text() != start && picture(play->icon()) == playSign);
+    w->OnPlayVideo();
+    QCOMPARE(w->slider()->value(), 0);
+    QCOMPARE(w->timeText()->text(), start);
+    QCOMPARE(picture(play->icon()), stopSign);
+    if (stopByCommand)
+        w->OnPlayVideo();
+    QTRY_VERIFY_WITH_TIMEOUT(w->playState == CVideoAnlysisWindow::Stopped, 10000);
+    QCOMPARE(picture(play->icon()), playSign);
 }
 
 void TestVideoWindow::sliderGesturesMoveFrameAndHandle_data()
@@ -419,7 +455,7 @@ void TestVideoWindow::selectionPastEdgeIsClamped()
     CVideoAnlysisWindow* w = makeWindow();
     QVERIFY(loadAndSettle(w, m_Path));
     w->OnSetObject();
-    QCOMPARE(w->axisMode, 3);
+    QCOMPARE(w->axisMode, VideoAxisMode::SelectObject);
     // From (300, 50) to beyond the picture's right edge: the object keeps the part inside.
     const QPoint from = windowPointOfFrame(w, QPoint(300, 50));
     QTest::mousePress(w, Qt::LeftButton, Qt::NoModifier, from);
@@ -433,9 +469,9 @@ void TestVideoWindow::selectionPastEdgeIsClamped()
     QCOMPARE(w->objectTemplate.size(), w->selectionRect.size());
     QVERIFY(QRect(0, 0, 320, 240).contains(w->selectionRect));
     // Still selecting after the release; Set Object leaves it.
-    QCOMPARE(w->axisMode, 3);
+    QCOMPARE(w->axisMode, VideoAxisMode::SelectObject);
     w->OnSetObject();
-    QCOMPARE(w->axisMode, 0);
+    QCOMPARE(w->axisMode, VideoAxisMode::None);
 }
 
 void TestVideoWindow::automaticTrackingFollowsSquare()
@@ -457,7 +493,7 @@ void TestVideoWindow::automaticTrackingFollowsSquare()
     QVERIFY(w->action(CVideoAnlysisWindow::KeyStartTracking)->isEnabled());
     w->OnStartTrack();
     QVERIFY(w->isTracking);
-    QCOMPARE(w->axisMode, 0);
+    QCOMPARE(w->axisMode, VideoAxisMode::None);
     QCOMPARE(starts.count(), 1);
     QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 20000);
     QCOMPARE(stops.count(), 1);
@@ -527,7 +563,7 @@ void TestVideoWindow::manualTrackingRecordsClicksAndSteps()
     CVideoAnlysisWindow* w = makeWindow();
     QVERIFY(loadAndSettle(w, m_Path));
     w->action(CVideoAnlysisWindow::KeyTrackingMode)->trigger();
-    QCOMPARE(w->trackingMode, 1);
+    QCOMPARE(w->trackingMode, VideoTrackingMode::Manual);
     w->axisOrigin = QPoint(0, 240);
     w->OnStartTrack();
     QVERIFY(w->isTracking);

@@ -15,7 +15,7 @@ struct ShapeName
 
 constexpr ShapeName kShapes[] = {
     {SignalShape::Counter, "counter"}, {SignalShape::Sine, "sine"},   {SignalShape::Step, "step"},
-    {SignalShape::Ramp, "ramp"},       {SignalShape::Noise, "noise"},
+    {SignalShape::Ramp, "ramp"},       {SignalShape::Noise, "noise"},   {SignalShape::Level, "level"},
 };
 
 // The noise a sine, step or ramp carries, as a share of the span.
@@ -101,6 +101,7 @@ double SignalLevel(const SignalSettings& settings, int channel, qint64 sample, d
     case SignalShape::Step: level = (cycle < 0.5 ? 0.5 - 0.5 * a : 0.5 + 0.5 * a) + kLittleNoise * noise; break;
     case SignalShape::Ramp: level = 0.5 - 0.5 * a + a * cycle + kLittleNoise * noise; break;
     case SignalShape::Noise: level = 0.5 + 0.5 * a * noise; break;
+    case SignalShape::Level: level = a; break;
     case SignalShape::Counter: break;
     }
     return std::isfinite(level) ? std::clamp(level, 0.0, 1.0) : 0.5;

@@ -3,7 +3,8 @@
 // or plain noise, each channel at its own phase, placed on the sensor's range (the readings
 // from the bottom to the top of its catalogue range, or a span of raw counts a test chose), so
 // graphs, meters and tables show a plausible, moving signal. The counting pattern the protocol
-// tests recompute is kept as one more shape.
+// tests recompute is kept as one more shape, and a steady level without noise, which a test of
+// a calibration can read back exactly.
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -13,12 +14,13 @@
 
 namespace kvsim {
 
-enum class SignalShape { Counter, Sine, Step, Ramp, Noise };
+enum class SignalShape { Counter, Sine, Step, Ramp, Noise, Level };
 
 struct SignalSettings
 {
     SignalShape shape = SignalShape::Sine;
-    // Share of the sensor's range the signal sweeps (0 to 1), about the range's middle.
+    // Share of the sensor's range the signal sweeps (0 to 1), about the range's middle; for the
+    // steady level, where in the range it stands.
     double amplitude = 0.5;
     // Period of the sine, the step and the ramp, in seconds of the run's time.
     double periodSec = 10.0;
@@ -38,7 +40,7 @@ struct RawSpan
     bool Falls() const { return curve && curve->size() > 1 && curve->first() > curve->last(); }
 };
 
-// "counter", "sine", "step", "ramp", "noise".
+// "counter", "sine", "step", "ramp", "noise", "level".
 QStringList SignalShapeNames();
 bool ParseSignalShape(const QString& name, SignalShape& shape);
 // Checks the command-line values; false (with the reason) when one is unusable.

@@ -76,6 +76,20 @@ public:
     CDataFolder* GetDataFolderByBranch(int key) const;
     CDataBranch* GetLastFolderDataBranch(int code) const;
     CDataBranch* GetXManualBranch() const;
+    // Runs and their series (DataManager_runs.cpp). The run a series belongs to: its owner
+    // folder, or for a computed series the run of the series it was computed from.
+    CDataFolder* GetRunOfBranch(int key) const;
+    // The first series of a run's own list with that sensor index or special code (a run's
+    // manual X values: SensorIndexManualX); null when the run has none.
+    CDataBranch* GetRunBranchByCode(int folderKey, int code) const;
+    // The series of run folderKey that holds the quantity of series likeKey: that series itself
+    // when it belongs to the run, else one of the same quantity (SameQuantity), the one on the
+    // same channel first; null when the run holds none.
+    CDataBranch* GetRunCounterpart(int folderKey, int likeKey) const;
+    static bool SameQuantity(const CDataBranch& a, const CDataBranch& b);
+    // What series branchKey is drawn against when another series (xKey) gives the X axis: the
+    // counterpart of xKey in branchKey's own run; null when that run holds no such values.
+    CDataBranch* GetOwnXBranch(int branchKey, int xKey) const;
     int GetBranchPostion(int key) const;
     int GetNumDataBranches() const { return m_Branches.GetSize(); }
     int GetNumDataFolders() const { return m_Folders.GetSize(); }
@@ -119,6 +133,11 @@ public:
 
     // Run entries and sample storage (DataManager_run.cpp).
     void CreateDataEntries(ILogger* logger, unsigned char mode);
+    // Appends one result to the run's timing series at x (or after what it holds); false
+    // without one. A collision's results alternate between its gates (DataManager_timing.cpp).
+    bool AppendTimingResult(double x, double y);
+    // The series of a run's sensors that share a name are told apart by their ports.
+    void NameRepeatedMeasurements(CDataFolder* folder);
     void InitAverageRelatedArrays();
     int GetNumberOfInputViewsEntries(ILogger* logger);
     // One row of raw values, one per packet position. Always false (the protocol handlers

@@ -112,6 +112,9 @@ void CDataManager::CreateDataEntries(ILogger* logger, unsigned char mode)
                 branch->m_Name = QCoreApplication::translate("CDataManager", s_Names[kind][0]);
                 branch->m_Unit = QCoreApplication::translate("CDataManager", s_Names[kind][1]);
             }
+            // A collision times one cart at each gate: its results take turns, and say so.
+            if (PelorinTimingMethod() == TimingMethodId::Collision)
+                branch->m_Name = QCoreApplication::translate("CDataManager", "%1 (gate 1, gate 2 in turn)").arg(branch->m_Name);
             branch->m_Interval = 1.0;
             branch->m_RateCode = 0;
         }
@@ -136,6 +139,7 @@ void CDataManager::CreateDataEntries(ILogger* logger, unsigned char mode)
             }
         }
     }
+    NameRepeatedMeasurements(folder);
     if (mode == 2) return;
 
     if (m_pRunServices) m_pRunServices->BindOnlineFunctions(folder->m_Key, keyTable, interval);
@@ -153,3 +157,24 @@ void CDataManager::CreateDataEntries(ILogger* logger, unsigned char mode)
     if (hub) hub->SignalLoggerStartedRun();
 }
 
+
+void CDataManager::NameRepeatedMeasurements(CDataFolder* folder)
+{
+    // Two sensors of one kind (two photogates, two thermometers) would give a run two series of
+    // one name: each then says the port its sensor is on.
+    const QVector<int> keys = folder ? folder->GetBranchKeys() : QVector<int>();
+    QHash<QString, int> uses;
+    for (int key : keys)
+        if (const CDataBranch* branch = GetDataBranch(key))
+            if (CSensorInfo::IsValidIndex(branch->m_SensorIndex) && branch->m_Channel >= 0)
+                ++uses[branch->m_Name];
+    for (int key : keys) {
+        CDataBranch* branch = GetDataBranch(key);
+        if (!branch || !CSensorInfo::IsValidIndex(branch->m_SensorIndex) || branch->m_Channel < 0
+            || uses.value(branch->m_Name) < 2)
+            continue;
+        branch->m_Name = QCoreApplication::translate("CDataManager", "%1 (port %2)")
+                             .arg(branch->m_Name)
+                             .arg(branch->m_Channel + 1);
+    }
+}

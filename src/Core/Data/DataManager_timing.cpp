@@ -1,8 +1,11 @@
 // Timing-run results: the Dravlet interface hands over ready time differences, the Pelorin
 // logger single gate edges that are paired here.
+#include <algorithm>
 #include <cmath>
 
 #include "Core/Data/DataManager.h"
+#include "Core/Data/DataFolder.h"
+#include "Core/Data/Globals.h"
 #include "Core/Data/SetupInfo.h"
 
 namespace {
@@ -101,7 +104,12 @@ double CDataManager::CalculatePelorinTimingValue(int gate, long time, bool unblo
     case TimingMethodId::VelocityAtGate:
     case TimingMethodId::AccelerationAtGate: return PelorinOneGate(method, t.m_FirstGate, valid);
     // Each cart of a collision is timed by its flag at the gate it passes.
-    case TimingMethodId::Collision: return PelorinOneGate(TimingMethodId::VelocityAtGate, gate, valid);
+    case TimingMethodId::Collision: {
+        const double v = PelorinOneGate(TimingMethodId::VelocityAtGate, gate, valid);
+        if (valid)
+            t.m_ResultSlot = gate == t.m_FirstGate ? 0 : 1;
+        return v;
+    }
     case TimingMethodId::TimeBetweenGates:
     case TimingMethodId::VelocityBetweenGates:
     case TimingMethodId::AccelerationBetweenGates: return PelorinTwoGates(method, valid);
@@ -191,4 +199,22 @@ double CDataManager::PelorinTwoGates(int method, bool& valid)
     }
     valid = true;
     return result;
+}
+
+bool CDataManager::AppendTimingResult(double x, double y)
+{
+    const CDataFolder* folder = GetLastDataFolder();
+    CDataBranch* branch = (folder && folder->GetNumberBranches() > 0) ? GetDataBranch(folder->GetBranchKey(0)) : nullptr;
+    if (!branch)
+        return false;
+    // A collision's results take turns, the first gate's and then the other's: where a
+    // passage was missed a gap keeps the turns, so every result stays under its gate.
+    const int slot = m_TimingState.m_ResultSlot;
+    m_TimingState.m_ResultSlot = -1;
+    double at = std::max(x, double(branch->GetXSize()));
+    if (slot >= 0 && branch->GetXSize() % 2 != slot) {
+        branch->AddSample(at, MissingValue);
+        at += 1.0;
+    }
+    return branch->AddSample(at, y);
 }

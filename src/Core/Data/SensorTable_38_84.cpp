@@ -119,7 +119,9 @@ const SensorSlotRow kMeasurements[] = {
     {68, 0, QT_TRANSLATE_NOOP3("CSensorInfo", "UVB", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "W/m²", "Sensors List"), 0, QT_TRANSLATE_NOOP3("CSensorInfo", "0 - 10[W/m²]", "Sensors List"), 0, 10},
     {69, 0, QT_TRANSLATE_NOOP3("CSensorInfo", "UVB", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "W/m²", "Sensors List"), 0, QT_TRANSLATE_NOOP3("CSensorInfo", "0 - 1[W/m²]", "Sensors List"), 0, 1},
     {70, 0, QT_TRANSLATE_NOOP3("CSensorInfo", "UVB", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "W/m²", "Sensors List"), 0, QT_TRANSLATE_NOOP3("CSensorInfo", "0 - 0.1[W/m²]", "Sensors List"), 0, 0.1},
-    {71, 0, QT_TRANSLATE_NOOP3("CSensorInfo", "Pressure", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "Pa", "Sensors List"), 1, QT_TRANSLATE_NOOP3("CSensorInfo", "20 - 400kPa", "Sensors List"), 0, 400},
+    // Its clamp and its bar and atm twins start at 0, so its range text does too (entry 82,
+    // the sensor that starts at 20 kPa, keeps 20 everywhere).
+    {71, 0, QT_TRANSLATE_NOOP3("CSensorInfo", "Pressure", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "Pa", "Sensors List"), 1, QT_TRANSLATE_NOOP3("CSensorInfo", "0 - 400kPa", "Sensors List"), 0, 400},
     {71, 1, QT_TRANSLATE_NOOP3("CSensorInfo", "Pressure", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "bar", "Sensors List"), 2, QT_TRANSLATE_NOOP3("CSensorInfo", "0 - 4000mbar", "Sensors List"), 0, 4000},
     {71, 2, QT_TRANSLATE_NOOP3("CSensorInfo", "Pressure", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "atm", "Sensors List"), 0, QT_TRANSLATE_NOOP3("CSensorInfo", "0 - 3.95atm", "Sensors List"), 0, 3.95},
     {72, 0, QT_TRANSLATE_NOOP3("CSensorInfo", "Temperature", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "°C", "Sensors List"), 0, QT_TRANSLATE_NOOP3("CSensorInfo", "-30 - 50°C", "Sensors List"), -30, 50},

@@ -83,7 +83,8 @@ const SensorSlotRow kMeasurements[] = {
     {96, 0, QT_TRANSLATE_NOOP3("CSensorInfo", "Pressure", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "bar", "Sensors List"), 2, QT_TRANSLATE_NOOP3("CSensorInfo", "150 - 1150mbar", "Sensors List"), 150, 1150},
     {96, 1, QT_TRANSLATE_NOOP3("CSensorInfo", "Pressure", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "atm", "Sensors List"), 0, QT_TRANSLATE_NOOP3("CSensorInfo", "0.148 - 1.135atm", "Sensors List"), 0.148, 1.135},
     {96, 2, QT_TRANSLATE_NOOP3("CSensorInfo", "Pressure", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "Pa", "Sensors List"), 1, QT_TRANSLATE_NOOP3("CSensorInfo", "15 - 115kPa", "Sensors List"), 15, 115},
-    {97, 0, QT_TRANSLATE_NOOP3("CSensorInfo", "Temperature", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "°C", "Sensors List"), 0, QT_TRANSLATE_NOOP3("CSensorInfo", "0 - 1200°C", "Sensors List"), 0, 1970},
+    // Kept within the 1200 °C its range text names, as its Fahrenheit twin is (2192 °F).
+    {97, 0, QT_TRANSLATE_NOOP3("CSensorInfo", "Temperature", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "°C", "Sensors List"), 0, QT_TRANSLATE_NOOP3("CSensorInfo", "0 - 1200°C", "Sensors List"), 0, 1200},
     {97, 1, QT_TRANSLATE_NOOP3("CSensorInfo", "Temperature", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "°F", "Sensors List"), 0, QT_TRANSLATE_NOOP3("CSensorInfo", "32 - 2192°F", "Sensors List"), 32, 2192},
     {98, 0, QT_TRANSLATE_NOOP3("CSensorInfo", "Force, Pull - positive", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "N", "Sensors List"), 0, QT_TRANSLATE_NOOP3("CSensorInfo", "± 10N", "Sensors List"), -10, 10},
     {98, 1, QT_TRANSLATE_NOOP3("CSensorInfo", "Force, Push - positive", "Sensors List"), QT_TRANSLATE_NOOP3("CSensorInfo", "N", "Sensors List"), 0, QT_TRANSLATE_NOOP3("CSensorInfo", "± 10N", "Sensors List"), -10, 10},

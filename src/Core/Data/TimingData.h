@@ -21,6 +21,9 @@ struct CTimingState
     double m_PendulumReference = -1.0;
     double m_PreviousVelocity = -1.0;
     double m_PreviousTime = -1.0;
+    // The gate of a collision result not yet stored: 0 the first gate passed in the run, 1 the
+    // other; -1 for every other method.
+    int m_ResultSlot = -1;
 
     void Reset() { *this = CTimingState(); }
 };

@@ -34,7 +34,7 @@ CLogicManager::CLogicManager(QObject* parent, ILogicContext* context)
     p_LogicManager = this;
     m_DataManager.SetRunServices(this);
     m_DataManager.SetSensorCatalogue(&m_SensorInfo);
-    m_DataManager.SetSetupInfo(GetSetupInfo());
+    SetSetupInfo(context ? context->GetSetupInfo() : nullptr);
     m_CalculateOnLineFunctions.SetTable(m_OnLineFunctions, &m_NumOnLineFunctions);
     // A branch deleted while a run records must be let go by the online functions before it
     // is freed; the data manager waits for a running pass through the calculator's lock.
@@ -62,8 +62,14 @@ CLogicManager::~CLogicManager()
 void CLogicManager::SetContext(ILogicContext* context)
 {
     m_pContext = context;
-    m_DataManager.SetSetupInfo(GetSetupInfo());
+    SetSetupInfo(context ? context->GetSetupInfo() : nullptr);
     connectHub();
+}
+
+void CLogicManager::SetSetupInfo(CSetupInfo* setup)
+{
+    m_pSetupInfo = setup;
+    m_DataManager.SetSetupInfo(setup);
 }
 
 void CLogicManager::connectHub()
@@ -82,6 +88,7 @@ void CLogicManager::connectHub()
     connect(hub, &CKorvantaSignals::UserSetSensorRange, this, &CLogicManager::UserSetSensorRange);
     connect(hub, &CKorvantaSignals::UserStopKeepAliveTimer, this, &CLogicManager::UserStopKeepAliveTimer);
     connect(hub, &CKorvantaSignals::UserWriteSensorId, this, &CLogicManager::UserWriteSensorId);
+    connect(hub, &CKorvantaSignals::LoggerEndDtetection, this, [this] { m_bSearching = false; });
 }
 
 CKorvantaSignals* CLogicManager::GetSignals() const
@@ -89,14 +96,9 @@ CKorvantaSignals* CLogicManager::GetSignals() const
     return m_pContext ? m_pContext->GetSignals() : nullptr;
 }
 
-CSetupInfo* CLogicManager::GetSetupInfo() const
+ExperimentRunMode CLogicManager::GetCurrentRunMode() const
 {
-    return m_pContext ? m_pContext->GetSetupInfo() : nullptr;
-}
-
-int CLogicManager::GetCurrentRunMode() const
-{
-    return m_pContext ? m_pContext->GetCurrentRunMode() : 0;
+    return m_pContext ? m_pContext->GetCurrentRunMode() : ExperimentRunMode::Sampling;
 }
 
 void CLogicManager::CalculateOnLineFunctions()
@@ -125,13 +127,23 @@ void CLogicManager::StartLoggersDetection()
     CKorvantaSignals* hub = GetSignals();
     if (hub)
         hub->SignalLoggerStartDetection();
-    if (m_EnumerationWatcher.isRunning())
-        return;
+    m_bSearching = true;
+    // An enumeration still running (one whose search was given up, among others) answers
+    // this search as well.
+    const bool running = m_EnumerationWatcher.isRunning();
+    m_bEnumerationCancelled = false;
     if (hub)
         hub->SignalGuiModallessMsg(tr("Pavix"), tr("Trying to connect..."), false);
-    m_bEnumerationCancelled = false;
+    if (running)
+        return;
     m_EnumerationWatcher.setFuture(QtConcurrent::run([this] { StartLoggerEnumeration(); }));
 }
+
+bool CLogicManager::IsSearchUnderWay() const
+{
+    return m_bSearching && !IsFirmwareUpdateUnderWay();
+}
+
 
 void CLogicManager::StartLoggerEnumeration()
 {
@@ -142,8 +154,11 @@ void CLogicManager::StartLoggerEnumeration()
 
 void CLogicManager::LoggerEnumerationFinished()
 {
+    // A search given up (or the program closing) hears nothing of its enumeration.
+    if (m_bEnumerationCancelled)
+        return;
     ILogger* logger = m_pDetectedLogger;
-    if (logger && !m_bEnumerationCancelled) {
+    if (logger) {
         logger->StartDetection();
         return;
     }

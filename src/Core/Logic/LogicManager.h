@@ -4,6 +4,7 @@
 // global pointer p_LogicManager.
 #include "Core/Base/CommandParameters.h"
 #include "Core/Base/ExperimentInterval.h"
+#include "Core/Base/ExperimentRunMode.h"
 #include "Core/Base/LoggerStatus.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/RunServices.h"
@@ -46,8 +47,12 @@ public:
     ILogicContext* GetContext() const { return m_pContext; }
     // Null when no context (or the context has none yet).
     CKorvantaSignals* GetSignals() const override;
-    CSetupInfo* GetSetupInfo() const;
-    int GetCurrentRunMode() const;
+    // The current setup record: the context's own, or the one the setup window's owner handed
+    // over when the window was made (taken back, null, before the window goes). Set on the
+    // interface thread; the logger threads read it.
+    void SetSetupInfo(CSetupInfo* setup);
+    CSetupInfo* GetSetupInfo() const { return m_pSetupInfo.load(); }
+    ExperimentRunMode GetCurrentRunMode() const;
 
     // Creates the logger managers (once) and the device-detection manager.
     void InitLogicManager();
@@ -57,6 +62,12 @@ public:
     // Runs on a pool thread: Dravlet ports first, then Pelorin ports.
     void StartLoggerEnumeration();
     bool IsEnumerationRunning() const { return m_EnumerationWatcher.isRunning(); }
+    // From StartLoggersDetection until a logger was found or not: a search the user may give
+    // up. Not during a firmware update, whose reconnection is no search of the user's.
+    bool IsSearchUnderWay() const;
+    // Gives the search up at once and leaves things as they were before it: the loggers stop
+    // searching and close the ports they opened, and nothing is announced, now or later.
+    void CancelLoggersDetection();
 
     // Queries over the logger slots.
     ILogger* GetActiveLogger();
@@ -210,8 +221,11 @@ private:
     void showDisconnectMessage();
 
     ILogicContext* m_pContext = nullptr;
+    std::atomic<CSetupInfo*> m_pSetupInfo{nullptr};
     QFutureWatcher<void> m_EnumerationWatcher;
     std::atomic<bool> m_bEnumerationCancelled{false};
+    // Touched on the interface thread only.
+    bool m_bSearching = false;
     std::atomic<bool> m_bExited{false};
     // When the keep-alive run last heard from its logger (monotonic ms).
     std::atomic<qint64> m_KeepAliveStampMs{0};

@@ -4,7 +4,7 @@
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/DeviceDetectionManager.h"
+#include "Core/Logic/Detection/DeviceDetectionManager.h"
 #include "Core/Logic/LogicManager.h"
 
 #include <QThread>
@@ -20,8 +20,8 @@ void CLogicManager::UserStartedRun()
 {
     Log("UserStartedRun");
     ILogger* logger = m_pDetectedLogger;
-    const int mode = GetCurrentRunMode();
-    if (mode == 1) {
+    const ExperimentRunMode mode = GetCurrentRunMode();
+    if (mode == ExperimentRunMode::Timing) {
         Log("ExecuteHalvorenCmd");
         if (!logger)
             return;
@@ -31,7 +31,7 @@ void CLogicManager::UserStartedRun()
         }
         logger->ExecuteHalvorenCmd(CmdTimingRun);
         startKeepAlive();
-    } else if (mode == 0) {
+    } else if (mode == ExperimentRunMode::Sampling) {
         Log("ExecuteHalvorenCmd");
         if (!logger)
             return;

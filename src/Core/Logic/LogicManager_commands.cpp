@@ -57,7 +57,7 @@ void CLogicManager::SendSetupCmd(ILogger* logger, bool bStartNow)
     cmd.SetWord(ParSetupTriggerChannel, quint16(setup->m_TriggerChannel));
     cmd.SetDWord(ParSetupReserved, 0);
     cmd.SetByte(ParFlag, setup->m_bAutoDetect ? 1 : 0);
-    cmd.SetByte(ParSetupTimingRun, GetCurrentRunMode() == 1 ? 1 : 0);
+    cmd.SetByte(ParSetupTimingRun, GetCurrentRunMode() == ExperimentRunMode::Timing ? 1 : 0);
     logger->SendCmd(cmd, bStartNow);
 }
 

@@ -1,11 +1,11 @@
 // The logic manager's dealings with the two logger managers and the device-detection manager.
-#include "Core/Logic/DeviceDetectionManager.h"
+#include "Core/Logic/Detection/DeviceDetectionManager.h"
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Logic/LogicManager.h"
-#include "Core/Logic/DravletCoreHost.h"
-#include "Core/Logic/DravletManager.h"
-#include "Core/Logic/PelorinManager.h"
+#include "Core/Logic/Dravlet/DravletCoreHost.h"
+#include "Core/Logic/Dravlet/DravletManager.h"
+#include "Core/Logic/Pelorin/PelorinManager.h"
 #include "platform/PortEnumerator.h"
 
 void CLogicManager::createLoggerManagers()
@@ -67,6 +67,19 @@ bool CLogicManager::dravletSearchPorts()
         return true;
     }
     return false;
+}
+
+void CLogicManager::CancelLoggersDetection()
+{
+    if (!IsSearchUnderWay())
+        return;
+    MyOutputDebugString("CancelLoggersDetection", DiagLogic);
+    m_bSearching = false;
+    m_bEnumerationCancelled = true;
+    if (m_pPelorinManager)
+        m_pPelorinManager->CancelDetection();
+    if (m_pDravletManager)
+        m_pDravletManager->CancelDetection();
 }
 
 bool CLogicManager::pelorinOnBluetooth() const

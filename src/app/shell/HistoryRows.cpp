@@ -6,7 +6,7 @@
 #include "windowbase/Prompter.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
-#include "table/TableDragText.h"
+#include "windowbase/BranchDragText.h"
 
 #include <QDrag>
 #include <QIcon>
@@ -69,7 +69,7 @@ void CHistoryRow::deleteBranch(int key)
 
 bool CHistoryRow::confirmDelete()
 {
-    return ShellPrompter()->confirm(m_pOwner, QStringLiteral("Pavix"), tr("Are you sure you want to delete this data?"));
+    return m_pOwner->prompter()->confirm(m_pOwner, QStringLiteral("Pavix"), tr("Are you sure you want to delete this data?"));
 }
 
 void CHistoryRow::removeOwnRow(bool runRow)

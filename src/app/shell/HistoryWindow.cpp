@@ -1,6 +1,7 @@
 #include "app/shell/HistoryWindow.h"
 
 #include "windowbase/ChildWindowHost.h"
+#include "windowbase/Prompter.h"
 #include "app/shell/HistoryRows.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
@@ -32,6 +33,11 @@ CHistoryWindow::~CHistoryWindow() = default;
 CKorvantaSignals* CHistoryWindow::signalHub() const
 {
     return m_pHost ? m_pHost->GetSignals() : nullptr;
+}
+
+IPrompter* CHistoryWindow::prompter() const
+{
+    return m_pHost ? m_pHost->GetPrompter() : ShellPrompter();
 }
 
 void CHistoryWindow::SetDataManager(CDataManager* data)

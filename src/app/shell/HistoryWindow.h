@@ -22,6 +22,7 @@ class HistoryTreeItem;
 struct HistoryRowInfo;
 class CHistoryTreeModel;
 class CKorvantaSignals;
+class IPrompter;
 class QTreeView;
 namespace Ui {
 class CHistoryWindow;
@@ -42,6 +43,8 @@ public:
     void SetDataManager(CDataManager* data);
     CDataManager* dataManager() const { return m_pDataManager; }
     CKorvantaSignals* signalHub() const;
+    // The prompter of the window's questions (deleting data): the host's.
+    IPrompter* prompter() const;
     CHistoryTreeModel* model() const { return m_pModel; }
     // The delete button's pictures, as the rows draw them.
     const QIcon& deleteIcon() const;

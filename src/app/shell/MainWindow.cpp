@@ -77,9 +77,10 @@ MainWindow::MainWindow(QWidget* parent)
     m_pKeepAwakeTimer = new QTimer(this);
     m_pModelessMsgBox->setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint);
     m_pModelessMsgBox->setModal(false);
+    connect(m_pModelessMsgBox, &QDialog::finished, this, &MainWindow::modelessMessageClosed);
 
     // The window manager and p_MainWindow exist before the logic manager, which reaches the
-    // hub and the setup record through this window.
+    // hub through this window and is handed the setup record by the window manager.
     m_pLogicManager = new CLogicManager(nullptr, this);
     m_pLogicQueries.reset(new CLogicManagerQueries(m_pLogicManager));
     m_pSetupSettings.reset(new CFileSetupSettings(&m_pLogicManager->m_Settings));
@@ -108,7 +109,7 @@ MainWindow::MainWindow(QWidget* parent)
     setWindowState(Qt::WindowMaximized);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_RunMode = 0;
+    m_RunMode = ExperimentRunMode::Sampling;
     setMinimumSize(500, 500);
 }
 
@@ -144,7 +145,8 @@ CKorvantaSignals* MainWindow::GetSignals()
 
 CSetupInfo* MainWindow::GetSetupInfo()
 {
-    return m_WindowsManager.GetSetupWindow() ? m_WindowsManager.GetSetupWindow()->getSetupInfo() : nullptr;
+    // The window manager hands the setup window's record to the logic manager.
+    return m_pLogicManager ? m_pLogicManager->GetSetupInfo() : nullptr;
 }
 
 void MainWindow::init()

@@ -24,6 +24,7 @@ class XMLRPC;
 class ISetupSettings;
 class QHBoxLayout;
 class QMessageBox;
+class QSpacerItem;
 class QPushButton;
 class QTabWidget;
 class QTimer;
@@ -43,15 +44,15 @@ public:
     // ILogicContext
     CKorvantaSignals* GetSignals() override;
     CSetupInfo* GetSetupInfo() override;
-    int GetCurrentRunMode() override { return m_RunMode; }
+    ExperimentRunMode GetCurrentRunMode() override { return m_RunMode; }
     // IShellFrame
     CustomRunButton* GetRunButton() override { return m_pRunButton; }
-    int GetCurrentRunMode() const override { return m_RunMode; }
+    ExperimentRunMode GetCurrentRunMode() const override { return m_RunMode; }
     void HideModallesMsgBox() override;
     int exit_hasDataToSave() override;
     void SetWindowTitleText(const QString& title) override { setWindowTitle(title); }
 
-    void SetCurrentRunMode(int mode) override;
+    void SetCurrentRunMode(ExperimentRunMode mode) override;
     int exit_loggerIsRunning();
     void SetCheckedMenuItem(bool checked, MultiActionKeyType key);
     // Replaces the logger services (tests script detection and shut-down).
@@ -95,6 +96,9 @@ public:
     QPushButton* experimentModeButton() const { return m_pExperimentModeButton; }
     QTabWidget* tabs() const { return m_pTabWidget; }
     QMessageBox* modelessMessageBox() const { return m_pModelessMsgBox; }
+    // The width a notice box takes so that the window's title bar shows its whole title: the
+    // title in bold and room for the window's icon and buttons.
+    static int NoticeTitleWidth(const QFont& font, const QString& title);
     const QString& applicationTitle() const { return m_TitleText; }
     QTimer* updateTimer() const { return m_pUpdateTimer; }
     QTimer* keepAwakeTimer() const { return m_pKeepAwakeTimer; }
@@ -108,6 +112,8 @@ public slots:
 
 private slots:
     void OnPreventSleepTimer();
+    // The user closed the notice box: with Cancel, Escape or its close button.
+    void modelessMessageClosed();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -144,8 +150,12 @@ private:
     CustomRunButton* m_pRunButton = nullptr;
     QString m_TitleText;
     QPushButton* m_pExperimentModeButton = nullptr;
-    int m_RunMode = 0;
+    ExperimentRunMode m_RunMode = ExperimentRunMode::Sampling;
     QMessageBox* m_pModelessMsgBox = nullptr;
+    // The box shows the notice of a search for loggers, which its Cancel gives up.
+    bool m_bSearchNotice = false;
+    // Keeps the notice box as wide as its title needs.
+    QSpacerItem* m_pNoticeWidth = nullptr;
     QVBoxLayout* m_pMainLayout = nullptr;
     QWidget* m_pInnerWidget = nullptr;
     QVBoxLayout* m_pInnerLayout = nullptr;

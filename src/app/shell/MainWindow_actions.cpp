@@ -152,6 +152,8 @@ void MainWindow::initWorkSpaceActionsList()
     if (MultiAction* setup = findAction(20)) {
         setup->setChecked(true);
         connect(setup, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onOpenSetupWindow);
+        // The command only shows the setup: its mark stays on after a click.
+        connect(setup, &QAction::triggered, setup, [setup] { setup->setChecked(true); });
     }
     if (MultiAction* table = findAction(21))
         connect(table, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onOpenTableWindow);

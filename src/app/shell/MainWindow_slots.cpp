@@ -17,7 +17,10 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QThread>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
+#include <QSpacerItem>
 #include <QPushButton>
 #include <QTimer>
 
@@ -28,11 +31,46 @@ void MainWindow::showModelessMessage(QString title, QString text, bool withBtn)
         return;
     if (m_pModelessMsgBox->isVisible())
         m_pModelessMsgBox->hide();
-    m_pModelessMsgBox->setStandardButtons(withBtn ? QMessageBox::Ok : QMessageBox::NoButton);
-    m_pModelessMsgBox->setWindowTitle(title.isEmpty() ? m_TitleText : title);
+    // A search for the logger may take long with a device that does not answer: its notice
+    // offers Cancel, which gives the search up (as do Escape and the box's close button).
+    m_bSearchNotice = !withBtn && m_pShellLogic && m_pShellLogic->IsSearchUnderWay();
+    m_pModelessMsgBox->setStandardButtons(withBtn ? QMessageBox::Ok
+                                                  : (m_bSearchNotice ? QMessageBox::Cancel : QMessageBox::NoButton));
+    const QString shownTitle = title.isEmpty() ? m_TitleText : title;
+    m_pModelessMsgBox->setWindowTitle(shownTitle);
     m_pModelessMsgBox->setText(text);
+    // A short notice makes a narrow box, whose title bar would cut its title short.
+    if (!m_pNoticeWidth) {
+        if (auto* grid = qobject_cast<QGridLayout*>(m_pModelessMsgBox->layout())) {
+            m_pNoticeWidth = new QSpacerItem(0, 0, QSizePolicy::Minimum, QSizePolicy::Minimum);
+            grid->addItem(m_pNoticeWidth, grid->rowCount(), 0, 1, grid->columnCount());
+        }
+    }
+    if (m_pNoticeWidth) {
+        m_pNoticeWidth->changeSize(NoticeTitleWidth(m_pModelessMsgBox->font(), shownTitle), 0, QSizePolicy::Minimum,
+                                   QSizePolicy::Minimum);
+        m_pModelessMsgBox->layout()->invalidate();
+    }
     m_pModelessMsgBox->setModal(false);
     m_pModelessMsgBox->show();
+}
+
+int MainWindow::NoticeTitleWidth(const QFont& font, const QString& title)
+{
+    QFont bold = font;
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    // The icon and up to three buttons of a title bar, each about two lines high, and margins.
+    return metrics.horizontalAdvance(title) + 8 * metrics.height();
+}
+
+void MainWindow::modelessMessageClosed()
+{
+    if (!m_bSearchNotice)
+        return;
+    m_bSearchNotice = false;
+    if (m_pShellLogic)
+        m_pShellLogic->CancelSearch();
 }
 
 void MainWindow::HideModallesMsgBox()
@@ -41,10 +79,10 @@ void MainWindow::HideModallesMsgBox()
         m_pModelessMsgBox->hide();
 }
 
-void MainWindow::SetCurrentRunMode(int mode)
+void MainWindow::SetCurrentRunMode(ExperimentRunMode mode)
 {
     m_RunMode = mode;
-    m_pRunButton->SetCurrentRunMode(mode);
+    m_pRunButton->SetCurrentRunMode(static_cast<int>(mode));
     m_pRunButton->update();
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 // What the window manager needs of the main window that holds it: the Run button, the run
 // mode and the shared notice box. The main window implements it; tests use a small fake.
+#include "Core/Base/ExperimentRunMode.h"
+
 class CustomRunButton;
 class QString;
 
@@ -9,12 +11,11 @@ class IShellFrame
 public:
     virtual ~IShellFrame() = default;
     virtual CustomRunButton* GetRunButton() = 0;
-    // 0 normal sampling, 1 event timing.
-    virtual int GetCurrentRunMode() const = 0;
+    virtual ExperimentRunMode GetCurrentRunMode() const = 0;
     virtual void HideModallesMsgBox() = 0;
     // Event timing falls back to automatic sampling through this (a frame without run modes
     // ignores it).
-    virtual void SetCurrentRunMode(int) {}
+    virtual void SetCurrentRunMode(ExperimentRunMode) {}
     // The main window's save question ("Do you want to save your changes?"); an IPrompter
     // SaveAnswer. A frame that cannot ask answers Cancel, which loses nothing.
     virtual int exit_hasDataToSave() { return 2; }

@@ -1,7 +1,7 @@
 #include "app/shell/ShellLogic.h"
 
 #include "Core/Logic/LogicManager.h"
-#include "Core/Logic/PelorinManager.h"
+#include "Core/Logic/Pelorin/PelorinManager.h"
 #include "setup/LogicQueries.h"
 
 void CLogicManagerShell::StartLoggersDetection()
@@ -53,4 +53,15 @@ bool CLogicManagerShell::CanUpdateFirmware()
 bool CLogicManagerShell::IsFirmwareUpdateUnderWay()
 {
     return m_pManager && m_pManager->IsFirmwareUpdateUnderWay();
+}
+
+bool CLogicManagerShell::IsSearchUnderWay()
+{
+    return m_pManager && m_pManager->IsSearchUnderWay();
+}
+
+void CLogicManagerShell::CancelSearch()
+{
+    if (m_pManager)
+        m_pManager->CancelLoggersDetection();
 }

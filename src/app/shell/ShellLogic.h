@@ -19,6 +19,8 @@ public:
     bool CanDetect() override;
     bool CanUpdateFirmware() override;
     bool IsFirmwareUpdateUnderWay() override;
+    bool IsSearchUnderWay() override;
+    void CancelSearch() override;
 
 private:
     CLogicManager* m_pManager;

@@ -27,6 +27,10 @@ public:
     virtual bool CanUpdateFirmware() = 0;
     // From the firmware command until the update has ended, well or badly.
     virtual bool IsFirmwareUpdateUnderWay() { return false; }
+    // A search for loggers the user may give up, and giving it up: the search stops at once
+    // and nothing it would still find or miss is reported.
+    virtual bool IsSearchUnderWay() { return false; }
+    virtual void CancelSearch() {}
 };
 
 // Writing and reading workspace files (codes: 0 done, -1 the user cancelled, others failures).

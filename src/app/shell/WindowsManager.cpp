@@ -7,6 +7,7 @@
 #include "app/shell/ShellFrame.h"
 #include "app/shell/ShellServices.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Logic/LogicManager.h"
 #include "setup/SetupWindow.h"
 
 #include <QEventLoop>
@@ -38,10 +39,21 @@ CWindowsManager::~CWindowsManager()
     // The setup controller and the child windows go with the area; they may still hear the
     // hub while they go, so it is deleted last.
     removeAnalysisServices();
+    if (m_pSetupReader)
+        m_pSetupReader->SetSetupInfo(nullptr);
     delete m_pSetupWindow;
     m_pSetupWindow = nullptr;
     delete m_pSignals;
     m_pSignals = nullptr;
+}
+
+void CWindowsManager::SetLogicManagerObject(CLogicManager* logic)
+{
+    m_pLogicObject = logic;
+    if (!logic)
+        return;
+    m_pSetupReader = logic;
+    logic->SetSetupInfo(m_pSetupWindow->getSetupInfo());
 }
 
 void CWindowsManager::init()
@@ -109,9 +121,9 @@ void CWindowsManager::connectHub()
     connectShellEvents();
 }
 
-int CWindowsManager::GetCurrentRunMode() const
+ExperimentRunMode CWindowsManager::GetCurrentRunMode() const
 {
-    return m_pFrame ? m_pFrame->GetCurrentRunMode() : 0;
+    return m_pFrame ? m_pFrame->GetCurrentRunMode() : ExperimentRunMode::Sampling;
 }
 
 CustomRunButton* CWindowsManager::runButton() const
@@ -274,7 +286,9 @@ void CWindowsManager::InitWindowsArrangement()
 void CWindowsManager::UpdateWindowsArrangement()
 {
     QWidget* setup = m_pSetupWindow->currentWindow();
-    const bool setupVisible = setup && setup->isVisible();
+    // Whether the windows are shown, not whether the screen shows them now: the arrangement
+    // may run while the main window is minimized.
+    const bool setupVisible = setup && !setup->isHidden();
     CKorvantaWindow* graph = GetCurrent(GraphKind);
     const bool historyVisible = !m_pHistoryWindow->isHidden();
     const Arrangement a = UpdatedArrangement(width(), height(), setupVisible, historyVisible,
@@ -309,18 +323,20 @@ void CWindowsManager::ShowSetupWindow(bool show)
     if (show) {
         m_pSetupWindow->initWindow();
         m_pSetupWindow->show();
+        // Asked for, it comes to the front of any window that was opened over it.
+        if (QWidget* setup = m_pSetupWindow->currentWindow())
+            setup->raise();
     } else {
         m_pSetupWindow->hide();
     }
 }
 
-void CWindowsManager::onOpenSetupWindow(bool toggled)
+void CWindowsManager::onOpenSetupWindow(bool)
 {
-    // The command's check mark follows a closed window only at the next state tick: a click
-    // before it unticks the mark, yet the user asks for the setup back.
-    if (!toggled && !m_pSetupWindow->m_bSetupShown)
-        toggled = true;
-    toggleSideWindow([this, toggled] { ShowSetupWindow(toggled); });
+    // The command brings the setup the user last chose (summary or full) into view; the
+    // window's own close hides it. A click on the ticked entry unticks it, yet the user asks to
+    // see the setup: taking that as "hide" left the side band empty.
+    toggleSideWindow([this] { ShowSetupWindow(true); });
 }
 
 // ---- downloads and firmware ----

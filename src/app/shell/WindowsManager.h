@@ -12,6 +12,7 @@
 #include <QMdiArea>
 #include <QPointer>
 #include <QRect>
+#include <QVector>
 
 #include <functional>
 #include <memory>
@@ -19,6 +20,7 @@
 class CHistoryWindow;
 class CKorvantaSignals;
 class CKorvantaWindow;
+class CLogicManager;
 class IShellLogic;
 class IUploadService;
 class IWorkspaceFiles;
@@ -57,7 +59,9 @@ public:
     // fakes in tests).
     void SetFrame(IShellFrame* frame) { m_pFrame = frame; }
     void SetLogicQueries(ILogicQueries* logic) { m_pLogic = logic; }
-    void SetLogicManagerObject(QObject* logic) { m_pLogicObject = logic; }
+    // The logic manager also gets the setup window's record, and gives it back before the
+    // setup window goes. One detached (null) keeps it while it shuts its loggers down.
+    void SetLogicManagerObject(CLogicManager* logic);
     void SetSetupSettings(ISetupSettings* settings) { m_pSettings = settings; }
     void SetPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
     // The start watchdog's interval; tests shorten it.
@@ -90,7 +94,7 @@ public:
     ISetupSettings* GetSetupSettings() const override { return m_pSettings; }
     QObject* GetLogicManagerObject() const override { return m_pLogicObject; }
     bool IsLoggerDetected() const override { return m_bLoggerDetected; }
-    int GetCurrentRunMode() const override;
+    ExperimentRunMode GetCurrentRunMode() const override;
     void SetRunButtonEnabled(bool enabled) override;
     void ShowRunManualButton(bool show) override;
     // IChildWindowHost, graph windows (WindowsManager_graph.cpp)
@@ -169,6 +173,16 @@ public:
     static Arrangement InitialArrangement(int w, int h);
     // graph is the current graph window's geometry (ignored when null).
     static Arrangement UpdatedArrangement(int w, int h, bool setupVisible, bool historyVisible, QRect graph);
+    // Where a window of the given size opens in an area: right of the side band (the visible
+    // setup and history windows, null when none shows), never over it, at the top, stepped
+    // down and right past the corners of the windows already there so that no title bar is
+    // covered. A free part narrower than the window's minimum, or than the side column where
+    // the window is wider, leaves it the whole area.
+    static QRect FreePlacement(QSize area, QRect band, QSize window, QSize minimum, const QVector<QPoint>& corners);
+    // Two steps of the windows' 20-pixel grid: snapping a place down never lands it on the last.
+    static constexpr int s_CascadeStep = 40;
+    // Moves a window made on command into the free part of the area (WindowsManager_placement.cpp).
+    void PlaceInFreeArea(QMdiSubWindow* window);
 
     void WaitHere(int ms);
 
@@ -196,6 +210,7 @@ public:
     CCalculateOnLineFunctions* OnlineFunctions() override;
     bool HasCurrentGraph() override { return GetCurrent(GraphKind) != nullptr; }
     int CurrentGraphCursors(int& cursor1, int& cursor2, int& xAxisKey) override;
+    int CurrentGraphAnalysisRange(int& start, int& end, int& xAxisKey) override;
     int CurrentGraphXAxisKey() override;
     QList<int> CurrentGraphPlotKeys() override;
     void HistoryInsertChild(int parentKey, int childKey, bool deleteEnabled) override;
@@ -379,6 +394,9 @@ private:
     int m_LoadProgressDelayMs = 500;
     bool m_bAlignToGrid = true;
     bool m_bLoggerDetected = false;
+    // The logger left during its firmware update: the user's setup waits for its return, and
+    // no search that finds nothing meanwhile takes it away.
+    bool m_bSetupHeld = false;
     bool m_bRunInProgress = false;
     bool m_bConnectedViaBluetooth = false;
     bool m_bVideoTracking = false;
@@ -391,6 +409,7 @@ private:
     int m_StartWatchdogMs = s_StartWatchdogMs;
     ILogicQueries* m_pLogic = nullptr;
     QObject* m_pLogicObject = nullptr;
+    QPointer<CLogicManager> m_pSetupReader;
     ISetupSettings* m_pSettings = nullptr;
     IPrompter* m_pPrompter = nullptr;
     CHistoryWindow* m_pHistoryWindow = nullptr;

@@ -1,5 +1,6 @@
 // The window manager's analysis and upload commands. They act on the current graph window and
-// its two cursors; with no graph window every command finds no plot selected.
+// its two cursors; curve fit, statistics and averaging take the whole curve of the graph's left
+// scale when no cursor stands on a curve.
 #include "app/shell/WindowsManager.h"
 
 #include "analysis_dialogs/AverageDialog.h"
@@ -86,6 +87,28 @@ int CWindowsManager::CurrentGraphCursors(int& cursor1, int& cursor2, int& xAxisK
     return graph ? graph->GetCursorsInfo(cursor1, cursor2, xAxisKey) : -1;
 }
 
+int CWindowsManager::CurrentGraphAnalysisRange(int& start, int& end, int& xAxisKey)
+{
+    start = end = xAxisKey = -1;
+    auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
+    if (!graph)
+        return -1;
+    const int key = graph->GetCursorsInfo(start, end, xAxisKey);
+    if (key != -1)
+        return key;
+    const int plot = graph->m_LeftScalePlot;
+    if (plot < 0 || plot >= graph->GetNumPlots() || !graph->GetPlot(plot).m_bVisible)
+        return -1;
+    const CDataBranch* branch = graph->GetDataBranch(plot);
+    const int count = branch ? branch->GetNumSamples() : 0;
+    if (count == 0)
+        return -1;
+    start = 0;
+    end = count - 1;
+    xAxisKey = graph->GetXAxisKey();
+    return graph->GetPlot(plot).m_Key;
+}
+
 int CWindowsManager::CurrentGraphXAxisKey()
 {
     auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
@@ -148,9 +171,9 @@ void CWindowsManager::onPhotogateFunc()
 void CWindowsManager::onStatisticsFunc()
 {
     int c1, c2, x;
-    const int key = cursorInfo(&c1, &c2, &x);
+    const int key = CurrentGraphAnalysisRange(c1, c2, x);
     if (key == -1) {
-        prompter()->warning(this, tr("Error"), tr("Please select plot."));
+        prompter()->warning(this, tr("Error"), IAnalysisHost::NoCurveText());
         return;
     }
     auto* dialog = new StatisticsDialog(this, this);
@@ -190,9 +213,9 @@ void CWindowsManager::onAreaFunc()
 void CWindowsManager::onAveragingFunc()
 {
     int c1, c2, x;
-    const int key = cursorInfo(&c1, &c2, &x);
-    if (c1 == -1) {
-        prompter()->warning(this, tr("Error"), tr("Please select plot."));
+    const int key = CurrentGraphAnalysisRange(c1, c2, x);
+    if (key == -1 || c1 == -1) {
+        prompter()->warning(this, tr("Error"), IAnalysisHost::NoCurveText());
         return;
     }
     auto* dialog = new AverageDialog(this, this);

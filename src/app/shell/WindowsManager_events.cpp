@@ -40,11 +40,13 @@ void CWindowsManager::hideProgress()
     m_pProgressDialog->hide();
 }
 
-void CWindowsManager::LoggerBootLoaderFinshed(int)
+void CWindowsManager::LoggerBootLoaderFinshed(int result)
 {
-    // The update is over whatever its result; a failed one sends no 100 percent step, and the
-    // dialog would otherwise stay on screen for good.
-    hideProgress();
+    // A failed update sends no 100 percent step, and the dialog would otherwise stay on screen
+    // for good. After a good transfer the logger restarts with its new firmware: the dialog
+    // stays until it is found again ("Update successful.") or the wait for it gives up.
+    if (result == 0)
+        hideProgress();
 }
 
 void CWindowsManager::FirmwareUpdateFailed()
@@ -103,6 +105,9 @@ void CWindowsManager::OnLoggerStatusArrived(int)
     if (m_pExperimentModeDialog && m_pExperimentModeDialog->isActiveWindow())
         m_pExperimentModeDialog->UpdateStatus(count);
     // Event timing without a channel able to time falls back to automatic sampling.
-    if (count == 0 && GetCurrentRunMode() == 1 && m_pFrame)
-        m_pFrame->SetCurrentRunMode(0);
+    if (count == 0 && GetCurrentRunMode() == ExperimentRunMode::Timing && m_pFrame) {
+        m_pFrame->SetCurrentRunMode(ExperimentRunMode::Sampling);
+        if (m_pSetupWindow)
+            m_pSetupWindow->refreshSummary();
+    }
 }

@@ -11,6 +11,7 @@ CKorvantaWindow* CWindowsManager::ShowGraphWindow()
     auto* graph = new CGraphWindow(this, Qt::SubWindow);
     AddChildWindow(graph, GraphKind);
     showMadeWindow(graph);
+    PlaceInFreeArea(graph);
     return graph;
 }
 

@@ -13,6 +13,7 @@ void CWindowsManager::ShowMetersWindow()
     window->initWindow();
     window->show();
     PlaceInsideArea(window);
+    PlaceInFreeArea(window);
 }
 
 void CWindowsManager::ShowCalcWindow()
@@ -22,6 +23,7 @@ void CWindowsManager::ShowCalcWindow()
     window->initWindow();
     window->show();
     PlaceInsideArea(window);
+    PlaceInFreeArea(window);
 }
 
 cnoteswindow* CWindowsManager::ShowNotesWindow()
@@ -30,6 +32,7 @@ cnoteswindow* CWindowsManager::ShowNotesWindow()
     AddChildWindow(window, NotesKind);
     window->initWindow();
     showMadeWindow(window);
+    PlaceInFreeArea(window);
     return window;
 }
 
@@ -42,6 +45,7 @@ void CWindowsManager::ShowNotesWindowWithText(QString& text)
     window->initWindow();
     window->SetText(text);
     showMadeWindow(window);
+    PlaceInFreeArea(window);
 }
 
 cnoteswindow* CWindowsManager::activeNotesWindow() const

@@ -131,7 +131,7 @@ void CWindowsManager::OnRun()
                 cancelUnconfirmedStart();
             return;
         }
-        if (GetCurrentRunMode() == 1) {
+        if (GetCurrentRunMode() == ExperimentRunMode::Timing) {
             // An event-timing logger may wait long for its first gate: no failure, but the
             // button comes back so a press can give up the start.
             m_bPressCancelsStart = true;
@@ -242,7 +242,12 @@ void CWindowsManager::loggerDetected(bool detected)
         b->RunControlState = RunControl::Idle;
         b->Stop();
     }
-    m_pSetupWindow->loggerConnected(detected);
+    if (detected || !m_bSetupHeld)
+        m_pSetupWindow->loggerConnected(detected);
+    else
+        m_pSetupWindow->disableSetup(true);
+    if (detected)
+        m_bSetupHeld = false;
     if (!detected) {
         m_ConnectedLoggerType = 0.0;
         m_bConnectedViaBluetooth = false;
@@ -275,8 +280,10 @@ void CWindowsManager::loggerDisconnected()
         // logger leaves during its firmware update (into its boot-loader, out of it, or because
         // the update was given up): the user's setup is kept for the logger's return, held as
         // during a run, and its next connection gives it back.
+        m_bSetupHeld = m_bSetupHeld || wasDetected;
         m_pSetupWindow->disableSetup(true);
     } else {
+        m_bSetupHeld = false;
         m_pSetupWindow->loggerConnected(false);
     }
     if (m_pLogic)

@@ -20,6 +20,7 @@ void CWindowsManager::OnExperimentModeButton()
     const int count = TimingCapableChannels(true);
     CSetupInfo* setup = m_pSetupWindow ? m_pSetupWindow->getSetupInfo() : nullptr;
     auto* dialog = new CExperimentModeDialog(this);
+    dialog->setPrompter(prompter());
     dialog->setModal(true);
     m_pExperimentModeDialog = dialog;
     m_bExperimentModeDialogOpen = true;
@@ -30,12 +31,13 @@ void CWindowsManager::OnExperimentModeButton()
         dialog->distance = float(setup->m_TimingDistance);
     }
     dialog->status = count;
+    // The dialog numbers its modes as the run mode does.
     connect(dialog, &CExperimentModeDialog::runModeAccepted, this, [this](int mode) {
         if (m_pFrame)
-            m_pFrame->SetCurrentRunMode(mode);
+            m_pFrame->SetCurrentRunMode(static_cast<ExperimentRunMode>(mode));
     });
     connect(dialog, &CExperimentModeDialog::experimentModeClosed, this, &CWindowsManager::AcceptExperimentMode);
-    dialog->Init(GetCurrentRunMode());
+    dialog->Init(static_cast<int>(GetCurrentRunMode()));
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->UpdateStatus(count);
     dialog->show();
@@ -55,12 +57,16 @@ void CWindowsManager::AcceptExperimentMode(bool acceptted)
         dialog->deleteLater();
     m_pExperimentModeDialog = nullptr;
     m_bExperimentModeDialogOpen = false;
+    // The summary tells what the next run will do, in the mode and with the timing now chosen.
+    if (m_pSetupWindow)
+        m_pSetupWindow->refreshSummary();
 }
 
 bool CWindowsManager::askManualXValue()
 {
     CSetupInfo* setup = m_pSetupWindow->getSetupInfo();
     CManualXValueDialog dialog(this);
+    dialog.setPrompter(prompter());
     dialog.setValueTitle(setup->m_ManualXName);
     // A box without a title would show the executable's name in lower case.
     dialog.setWindowTitle(window()->windowTitle());

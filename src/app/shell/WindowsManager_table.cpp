@@ -10,6 +10,7 @@ CKorvantaWindow* CWindowsManager::ShowTableWindow()
     AddChildWindow(table, TableKind);
     table->initWindow();
     showMadeWindow(table);
+    PlaceInFreeArea(table);
     // The new table is the active window now; it follows the next run without a click.
     SetLastActiveTable(table);
     return table;

@@ -86,6 +86,10 @@ void CWindowsManager::endLoad(bool loaded)
         if (window) {
             window->show();
             PlaceInsideArea(window);
+            // Minimised or maximised only now: the state keeps the place it was shown in as the
+            // window's normal geometry.
+            if (auto* stored = qobject_cast<CKorvantaWindow*>(window.data()))
+                stored->ApplyStoredState();
         }
 }
 

@@ -5,6 +5,8 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 
+#include <QRect>
+
 #include <algorithm>
 
 cv::Mat qimage_to_mat_cpy(const QImage& image, int type)
@@ -34,10 +36,24 @@ constexpr int s_DirectSearchPixels = 320 * 240;
 constexpr int s_MinReducedSide = 12;
 constexpr int s_MaxReduction = 4;
 
-cv::Point bestMatch(const cv::Mat& frame, const cv::Mat& objectTemplate)
+// A template pixel differs from the scenery when its three channels differ by more than this in
+// all (what compression changes in a still picture stays well below it).
+constexpr int s_SceneryDifference = 40;
+// Fewer moved pixels than this (or than a fiftieth of the template) tell nothing.
+constexpr int s_MinMovedPixels = 25;
+// The weight of the pixels that did not move: the scenery, but also the part of the object
+// that lies where the object is now, whose edges place a plain-coloured object.
+constexpr float s_StillWeight = 0.35f;
+
+// The best place of the object in frame; with weights, each template pixel's difference counts
+// by its weight.
+cv::Point bestMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, const cv::Mat& mask)
 {
     cv::Mat result;
-    cv::matchTemplate(frame, objectTemplate, result, cv::TM_SQDIFF);
+    if (mask.empty())
+        cv::matchTemplate(frame, objectTemplate, result, cv::TM_SQDIFF);
+    else
+        cv::matchTemplate(frame, objectTemplate, result, cv::TM_SQDIFF, mask);
     cv::normalize(result, result, 0.0, 1.0, cv::NORM_MINMAX, -1);
     double minValue = 0.0;
     double maxValue = 0.0;
@@ -49,7 +65,26 @@ cv::Point bestMatch(const cv::Mat& frame, const cv::Mat& objectTemplate)
 
 } // namespace
 
-bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPoint* location, QString* error)
+cv::Mat MovedPixels(const cv::Mat& frame, const cv::Mat& objectTemplate, const cv::Rect& cutFrom)
+{
+    if (frame.empty() || objectTemplate.empty() || frame.type() != objectTemplate.type() || frame.channels() != 3
+        || cutFrom.size() != objectTemplate.size() || (cutFrom & cv::Rect(0, 0, frame.cols, frame.rows)) != cutFrom)
+        return cv::Mat();
+    cv::Mat difference;
+    cv::absdiff(objectTemplate, frame(cutFrom), difference);
+    cv::Mat summed;
+    cv::transform(difference, summed, cv::Matx13f(1.0f, 1.0f, 1.0f));
+    cv::Mat moved = summed > s_SceneryDifference;
+    // Single pixels that compression made differ are not the object.
+    cv::morphologyEx(moved, moved, cv::MORPH_OPEN, cv::Mat());
+    const int count = cv::countNonZero(moved);
+    if (count < std::max(s_MinMovedPixels, int(moved.total() / 50)))
+        return cv::Mat();
+    return moved;
+}
+
+bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPoint* location, QString* error,
+                        const cv::Rect& cutFrom)
 {
     if (frame.empty() || objectTemplate.empty()) {
         if (error)
@@ -62,10 +97,21 @@ bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPo
         return false;
     }
     try {
+        // The scenery cut out around the object stays where it was while the object moves on.
+        // Compared as well, it holds the match to the place the object was cut from, or pulls
+        // it to wherever it happens to fit: the more, the larger the selection is against the
+        // object. So the pixels that moved with the object count fully, when they can be told
+        // apart, and the rest only a little.
+        const cv::Mat moved = MovedPixels(frame, objectTemplate, cutFrom);
+        cv::Mat weights;
+        if (!moved.empty()) {
+            weights = cv::Mat(moved.size(), CV_32F, cv::Scalar(s_StillWeight));
+            weights.setTo(1.0f, moved);
+        }
         const int reduction = std::min(s_MaxReduction, std::min(objectTemplate.cols, objectTemplate.rows) / s_MinReducedSide);
         cv::Point best;
         if (frame.cols * frame.rows <= s_DirectSearchPixels || reduction < 2) {
-            best = bestMatch(frame, objectTemplate);
+            best = bestMatch(frame, objectTemplate, weights);
         } else {
             // A large frame is searched whole, coarse to fine, to keep up with the video: first
             // over a reduced copy of frame and object, then at full resolution around the
@@ -73,14 +119,17 @@ bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPo
             const double f = 1.0 / reduction;
             cv::Mat smallFrame;
             cv::Mat smallObject;
+            cv::Mat smallWeights;
             cv::resize(frame, smallFrame, cv::Size(), f, f, cv::INTER_AREA);
             cv::resize(objectTemplate, smallObject, cv::Size(), f, f, cv::INTER_AREA);
-            const cv::Point coarse = bestMatch(smallFrame, smallObject) * reduction;
+            if (!weights.empty())
+                cv::resize(weights, smallWeights, smallObject.size(), 0, 0, cv::INTER_AREA);
+            const cv::Point coarse = bestMatch(smallFrame, smallObject, smallWeights) * reduction;
             const int margin = 2 * reduction;
             const cv::Rect area = cv::Rect(coarse.x - margin, coarse.y - margin, objectTemplate.cols + 2 * margin,
                                            objectTemplate.rows + 2 * margin)
                                   & cv::Rect(0, 0, frame.cols, frame.rows);
-            best = bestMatch(frame(area), objectTemplate) + area.tl();
+            best = bestMatch(frame(area), objectTemplate, weights) + area.tl();
         }
         if (location)
             *location = QPoint(best.x, best.y);
@@ -94,13 +143,16 @@ bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPo
 
 extern "C" __attribute__((visibility("default"))) int korvanta_track_template(const QImage* frame,
                                                                              const QImage* objectTemplate,
-                                                                             QPoint* location, QString* error)
+                                                                             const QRect* cutFrom, QPoint* location,
+                                                                             QString* error)
 {
     if (!frame || !objectTemplate)
         return 0;
     try {
+        const cv::Rect cut = cutFrom ? cv::Rect(cutFrom->x(), cutFrom->y(), cutFrom->width(), cutFrom->height())
+                                     : cv::Rect();
         return TrackTemplateMatch(qimage_to_mat_cpy(*frame, CV_8UC4), qimage_to_mat_cpy(*objectTemplate, CV_8UC4),
-                                  location, error) ? 1 : 0;
+                                  location, error, cut) ? 1 : 0;
     } catch (const cv::Exception& e) {
         if (error)
             *error = QString::fromStdString(e.what());

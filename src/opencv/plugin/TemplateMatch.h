@@ -14,6 +14,15 @@
 cv::Mat qimage_to_mat_cpy(const QImage& image, int type);
 
 // Searches frame for objectTemplate and gives the top-left corner of the best match, in frame
-// pixels. False, with the reason in error, when the template is empty or larger than the frame
-// or the matching itself fails; the location is then left alone.
-bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPoint* location, QString* error);
+// pixels. cutFrom is the rectangle of its frame the object was cut from, or empty when unknown.
+// False, with the reason in error, when the template is empty or larger than the frame or the
+// matching itself fails; the location is then left alone.
+bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPoint* location, QString* error,
+                        const cv::Rect& cutFrom = cv::Rect());
+
+// The pixels of objectTemplate that differ from what frame shows at cutFrom, the place the
+// template was cut from: in a still camera's picture these moved with the object, the others
+// are the scenery cut out around it. An empty matrix when that cannot be told: cutFrom is not
+// the template's size inside the frame, or too few pixels differ (the object has not moved off
+// its place, or the picture itself changed little).
+cv::Mat MovedPixels(const cv::Mat& frame, const cv::Mat& objectTemplate, const cv::Rect& cutFrom);

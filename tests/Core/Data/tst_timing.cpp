@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
 #include "Core/Data/SetupInfo.h"
 #include "common/FakeLogger.h"
 
@@ -81,6 +82,35 @@ private slots:
         QCOMPARE(m_dm->CalculateTimingValue(20, 0, 0, 0, 0, 1.0, m_logger.get()), -1.0);
         QCOMPARE(m_dm->CalculateTimingValue(20, 0, 0, 0, 0, 1.9, m_logger.get()), -1.0);
         QVERIFY(qAbs(m_dm->CalculateTimingValue(20, 0, 0, 0, 0, 3.1, m_logger.get()) - 2.1) < 1e-12);
+    }
+
+    void collisionResultsKeepTheirGatesTurns_data()
+    {
+        QTest::addColumn<int>("approach");   // 2 collision, 0 one gate
+        QTest::addColumn<QList<int>>("passages");   // the gate of each passage in turn
+        QTest::addColumn<QList<double>>("series");  // 3 cm in 40 ms at gate 2 and in 80 ms at gate 5; 0 a gap
+        QTest::newRow("each cart at its gate") << 2 << QList<int>{2, 5, 2, 5} << QList<double>{.75, .375, .75, .375};
+        QTest::newRow("struck cart missed") << 2 << QList<int>{2, 5, 2, 2} << QList<double>{.75, .375, .75, 0, .75};
+        QTest::newRow("one gate, no turns") << 0 << QList<int>{2, 2} << QList<double>{.75, .75};
+    }
+    void collisionResultsKeepTheirGatesTurns()
+    {
+        QFETCH(int, approach);
+        QFETCH(QList<int>, passages);
+        QFETCH(QList<double>, series);
+        CDataFolder* run = m_dm->CreateDataFolder();
+        run->AddBranchKey(m_dm->CreateDataBranch(SensorIndexTimingResult, 1.0, 0, 0, run->m_Key));
+        Method(1, approach);
+        bool valid = false;
+        for (int k = 0, stored = 0; k < passages.size(); ++k) {   // stored: the handler's count
+            Edge(passages[k], 1000000 * k, false, valid);
+            const double v = Edge(passages[k], 1000000 * k + (passages[k] == 2 ? 40000 : 80000), true, valid);
+            stored += m_dm->AppendTimingResult(stored, v) ? 1 : 0;
+        }
+        QList<double> results;
+        for (double y : m_dm->GetDataBranch(run->GetBranchKey(0))->GetYSnapshot())
+            results << (y == MissingValue ? 0.0 : y);
+        QCOMPARE(results, series);
     }
 
     void pelorinVelocityAtGate()

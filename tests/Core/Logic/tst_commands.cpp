@@ -20,7 +20,7 @@ public:
     int m_RunMode = 0;
     CKorvantaSignals* GetSignals() override { return &m_Hub; }
     CSetupInfo* GetSetupInfo() override { return &m_Setup; }
-    int GetCurrentRunMode() override { return m_RunMode; }
+    ExperimentRunMode GetCurrentRunMode() override { return ExperimentRunMode(m_RunMode); }
 };
 
 CSesnorProperties* activeSensor(int channel, int catalogueIndex)

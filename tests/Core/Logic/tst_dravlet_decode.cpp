@@ -1,7 +1,7 @@
 // Decoding of Dravlet data packets of every data kind, the packet boundary and the timing clock.
 #include "common/TestMain.h"
 
-#include "Core/Logic/DravletCodec.h"
+#include "Core/Logic/Dravlet/DravletReplies.h"
 
 namespace {
 

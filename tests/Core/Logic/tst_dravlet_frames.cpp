@@ -6,7 +6,8 @@
 #include <cstring>
 
 #include "Core/Data/SensorInfo.h"
-#include "Core/Logic/DravletCodec.h"
+#include "Core/Logic/Dravlet/DravletFrames.h"
+#include "Core/Logic/Dravlet/DravletReplies.h"
 
 namespace {
 

@@ -412,15 +412,18 @@ private slots:
         QVERIFY(!r.host.m_relay);
     }
 
-    void snapshotBecomesTheZeros()
+    // A snapshot is the readings of the moment; the channels' zeros stay those of the status.
+    void snapshotIsAReadingNotAZero()
     {
         Rig r;
         r.host.setSetup(setupOf(2));
         r.connect(status({110, 130}, 6, 89));
+        const int zero = r.h.state().zeroConst[0];
         r.as(CmdSnapshot);
         r.feed(frame(0x03, QByteArray(29, '\0')) + frame(0x09, analogPacket({2100, 1990})));
-        QCOMPARE(r.host.m_zeros, (QVector<int>{2100, 1990}));
-        QCOMPARE(r.h.state().zeroConst[0], 2100);
+        QCOMPARE(r.host.m_snapshot, (QVector<int>{2100, 1990}));
+        QCOMPARE(r.h.state().zeroConst[0], zero);
+        QVERIFY(zero != 2100);
         QCOMPARE(r.host.count("snapshot"), 1);
         QCOMPARE(r.host.m_entries, 0);
         QVERIFY(r.host.rows().isEmpty());

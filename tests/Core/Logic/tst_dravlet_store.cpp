@@ -13,8 +13,8 @@
 #include "Core/Data/SafeSampleList.h"
 #include "Core/Data/Settings.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/DravletCoreHost.h"
-#include "Core/Logic/DravletManager.h"
+#include "Core/Logic/Dravlet/DravletCoreHost.h"
+#include "Core/Logic/Dravlet/DravletManager.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "platform/TestPortEnumerator.h"
@@ -34,7 +34,7 @@ public:
     int runMode = 0;
     CKorvantaSignals* GetSignals() override { return &hub; }
     CSetupInfo* GetSetupInfo() override { return &setup; }
-    int GetCurrentRunMode() override { return runMode; }
+    ExperimentRunMode GetCurrentRunMode() override { return ExperimentRunMode(runMode); }
 };
 
 bool waitFor(const std::function<bool()>& done, int ms)
@@ -158,9 +158,9 @@ private slots:
         QVERIFY(waitFor([&] { return !m_m->IsRunning(); }, 2000));
     }
 
-    // A snapshot's zeros become the channel's zero constant and the status record's zero list;
-    // neither the run's recorded readings nor the user's choice of measurements change.
-    void snapshotZerosLeaveRunAndSettingsAlone()
+    // A snapshot's readings go to the status record's snapshot list; the channel's zero
+    // constant, the run's recorded readings and the user's choice of measurements stay.
+    void snapshotReadingsLeaveZeroRunAndSettingsAlone()
     {
         m_m->StartDetection();
         QVERIFY(waitFor([&] { return m_m->IsConnected() && m_detected == 1; }, 4000));
@@ -176,13 +176,15 @@ private slots:
 
         std::atomic<int> snapshots{0};
         QObject::connect(&m_ctx->hub, &CKorvantaSignals::LoggerSnapShotArrived, &m_ctx->hub, [&] { ++snapshots; }, Qt::DirectConnection);
+        const double zero = m_m->GetZeroConst(0, 1);
         m_m->SendCmd(CommandParametersStruct(CmdSnapshot), true);
         CSetupInfo& setup = m_ctx->setup;
         QVERIFY(waitFor([&] { return snapshots == 1 && !setup.m_LoggerStatusList.first().m_SnapshotList.isEmpty(); }, 3000));
 
         // The interface reads sample 10 of its ramp now: raw 2110, identity calibration.
         QCOMPARE(setup.m_LoggerStatusList.first().m_SnapshotList, QList<int>{2110});
-        QCOMPARE(m_m->GetZeroConst(0, 1), 2110.0);
+        QCOMPARE(m_m->GetZeroConst(0, 1), zero);
+        QVERIFY(zero != 2110.0);
         QCOMPARE(raw.GetSize(), 10);
         for (int i = 0; i < raw.GetSize(); ++i) QCOMPARE(raw.GetAt(i), before.at(i));
         for (int m = 0; m < CSettings::s_NumOfMeasurements; ++m) QCOMPARE(settings.IsMeasurementActive(0, m), m == 0);

@@ -277,14 +277,14 @@ private slots:
         QVERIFY(!m_h->m_bRunning);
     }
 
-    void snapshotZeros()
+    void snapshotReadings()
     {
         QVERIFY(detect());
         QVERIFY(status());
         m_h->send(CmdSnapshot);
         QVERIFY(m_h->pumpUntil([&] { return m_pHost->count("snapshot") == 1; }, 3000));
-        QCOMPARE(m_pHost->m_zeros.size(), 2);
-        QCOMPARE(m_pHost->m_zeros.at(0), int(std::trunc(100 * 1.024 + 1023.0)));
+        QCOMPARE(m_pHost->m_snapshot.size(), 2);
+        QCOMPARE(m_pHost->m_snapshot.at(0), int(std::trunc(100 * 1.024 + 1023.0)));
         QVERIFY(m_pHost->rows().isEmpty());
     }
 

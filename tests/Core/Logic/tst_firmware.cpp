@@ -1,8 +1,10 @@
 // Firmware update of the Pelorin logger against the simulated boot-loader: the boot-loader is
 // entered, the logger comes back as a new device, the file goes over in 1024-byte blocks and
 // the boot-loader checks the CRC-16 over the whole file.
+#include "Core/Logic/Pelorin/PelorinFirmwareFile.h"
 #include "support/PelorinRig.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include "common/TestMain.h"
@@ -217,8 +219,20 @@ private slots:
         const QByteArray image = RandomImage(2048);
         startWithImage(image);
         QVERIFY(rig->m_Sim->invoke([this] { device->m_ResultOverride = 0; }));
+        QSignalSpy messages(&rig->Hub(), &CKorvantaSignals::GuiModallessMsg);
         QVERIFY(runUpdate());
         QCOMPARE(rig->m_Recorder->m_BootResults, QList<int>{0});
+        // The logger comes back with its old firmware: no success is announced, the problem is.
+        QVERIFY(!rig->Pelorin()->IsFirmwareWritten());
+        QVERIFY(rig->Replug());
+        QTRY_VERIFY_WITH_TIMEOUT(rig->m_pLogic->IsLoggerConnected(), 8000);
+        QTRY_VERIFY(!rig->m_pLogic->IsFirmwareUpdateUnderWay());
+        QStringList texts;
+        for (const QList<QVariant>& m : messages)
+            texts << m.at(1).toString();
+        QVERIFY2(!texts.contains(QStringLiteral("Update successful.")) && !rig->m_Recorder->m_Progress.contains(100)
+                     && texts.filter(QStringLiteral("There was a problem with the upgrade")).size() == 1,
+                 qPrintable(texts.join('|')));
     }
 
     // Every wait of the update is bounded: a logger or boot-loader that stops answering ends
@@ -266,6 +280,41 @@ private slots:
         QVERIFY(rig->Replug());
         QTRY_VERIFY_WITH_TIMEOUT(rig->m_pLogic->IsLoggerConnected(), 8000);
         QVERIFY(!rig->Logger()->IsFirmwareBusy());
+    }
+
+    void firmwareFileIsChecked_data()
+    {
+        using P = PelorinFirmwareFile::Problem;
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qint64>("size");   // -1 no file, -2 a folder of that name
+        QTest::addColumn<int>("problem");
+        QTest::newRow("no file") << "logger_ver1.25.bin" << qint64(-1) << int(P::Missing);
+        QTest::newRow("a folder") << "logger_ver1.25.bin" << qint64(-2) << int(P::NotAFile);
+        QTest::newRow("other name") << "logger_ver1.25.hex" << qint64(4096) << int(P::NotFirmwareName);
+        QTest::newRow("no suffix") << "firmware" << qint64(4096) << int(P::NotFirmwareName);
+        QTest::newRow("empty") << "logger_ver1.25.bin" << qint64(0) << int(P::Empty);
+        QTest::newRow("one byte") << "logger_ver1.25.bin" << qint64(1) << int(P::None);
+        QTest::newRow("capital suffix") << "LOGGER.BIN" << qint64(65536) << int(P::None);
+        QTest::newRow("every block number") << "big.bin" << PelorinFirmwareFile::s_MaxSize << int(P::None);
+        QTest::newRow("beyond the block numbers") << "big.bin" << PelorinFirmwareFile::s_MaxSize + 1
+                                                  << int(P::TooLarge);
+    }
+    // A file is refused, with its reason, before the logger is asked to update.
+    void firmwareFileIsChecked()
+    {
+        QFETCH(QString, name);
+        QFETCH(qint64, size);
+        QFETCH(int, problem);
+        QTemporaryDir files;
+        const QString path = files.filePath(name);
+        QFile file(path);
+        if (size == -2)
+            QVERIFY(QDir().mkdir(path));
+        else if (size >= 0)
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.resize(size));   // sparse: the big ones cost no disk
+        const PelorinFirmwareFile::Problem found = PelorinFirmwareFile::Check(path);
+        QCOMPARE(int(found), problem);
+        QCOMPARE(PelorinFirmwareFile::Explain(found).isEmpty(), problem == int(PelorinFirmwareFile::Problem::None));
     }
 
     void updateNeedsAConnectedLogger()

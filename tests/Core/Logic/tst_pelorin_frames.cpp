@@ -1,5 +1,5 @@
 // Request frames of the Pelorin logger, byte by byte, for small worked setups.
-#include "Core/Logic/PelorinFrames.h"
+#include "Core/Logic/Pelorin/PelorinFrames.h"
 #include "support/PelorinTestCatalog.h"
 
 #include "common/TestMain.h"

@@ -1,6 +1,6 @@
 // The Pelorin protocol handler: frames in, requests out, and what reaches the data store and the
 // hub for runs, packets, downloads, snapshots, timing events and the logger's own frames.
-#include "Core/Logic/PelorinHandler.h"
+#include "Core/Logic/Pelorin/PelorinProtocolHandler.h"
 #include "support/PelorinScriptHost.h"
 
 #include "common/TestMain.h"

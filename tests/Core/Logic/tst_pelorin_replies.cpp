@@ -1,5 +1,5 @@
 // Reply payloads of the Pelorin logger and the decoding of data rows.
-#include "Core/Logic/PelorinReplies.h"
+#include "Core/Logic/Pelorin/PelorinReplies.h"
 #include "support/PelorinTestCatalog.h"
 
 #include "common/TestMain.h"

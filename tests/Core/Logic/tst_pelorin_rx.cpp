@@ -1,5 +1,5 @@
 // The Pelorin receive state machine fed scripted byte streams.
-#include "Core/Logic/PelorinRxMachine.h"
+#include "Core/Logic/Pelorin/PelorinRxMachine.h"
 
 #include "common/TestMain.h"
 

@@ -1,8 +1,8 @@
 // The number in a serial port's name, shared by both logger stacks and device detection.
 #include "common/TestMain.h"
 
-#include "Core/Logic/DravletManager.h"
-#include "Core/Logic/PortNumber.h"
+#include "Core/Logic/Dravlet/DravletManager.h"
+#include "Core/Logic/Transport/PortNumber.h"
 
 class TestPortNumber : public QObject
 {

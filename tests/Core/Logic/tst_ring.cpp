@@ -1,7 +1,7 @@
 // CCyclicBuffer, the receive ring: availability against the expected length, reads across
 // the wrap point with their byte sums, overflow that keeps the unread bytes, a clear of a full
 // ring, and one writer with one consumer on two threads, meeting at the full and empty ring.
-#include "Core/Logic/CyclicBuffer.h"
+#include "Core/Logic/Transport/CyclicBuffer.h"
 
 #include "common/TestMain.h"
 

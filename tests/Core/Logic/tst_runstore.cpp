@@ -214,6 +214,19 @@ private slots:
         QCOMPARE(b->m_Unit, QString("m/s"));
         QCOMPARE(b->m_Interval, 1.0);
         QCOMPARE(b->m_RateCode, 0);
+        // A collision's results take turns at the two gates, and its series says so.
+        setup().m_TimingApproach = 2;
+        dm().CreateDataEntries(m_logger.get(), 3);
+        QCOMPARE(RunBranch(0)->m_Name, QString("Velocity (gate 1, gate 2 in turn)"));
+    }
+
+    void twoSensorsOfOneKindNameTheirPorts()
+    {
+        for (int s : {111, 111, 1})
+            AddSensor(s, {0}, 1);
+        dm().CreateDataEntries(m_logger.get(), 0);
+        QCOMPARE((QStringList{RunBranch(0)->m_Name, RunBranch(1)->m_Name, RunBranch(2)->m_Name}),
+                 (QStringList{"PhotoGate (port 1)", "PhotoGate (port 2)", "Voltage"}));
     }
 
     void manualXRun()

@@ -1,8 +1,8 @@
 // CThreadWorker (start, period, stop, bounded shutdown), CWakeEvent (no lost wake-ups,
 // release at shutdown) and CSafeQueue<CommandParametersStruct> under several producers.
 #include "Core/Base/CommandParameters.h"
-#include "Core/Logic/SafeQueue.h"
-#include "Core/Logic/ThreadWorker.h"
+#include "Core/Logic/Transport/SafeQueue.h"
+#include "Core/Logic/Transport/ThreadWorker.h"
 
 #include <QElapsedTimer>
 #include "common/TestMain.h"

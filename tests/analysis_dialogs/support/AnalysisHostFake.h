@@ -65,6 +65,8 @@ public:
         x = m_XKey;
         return m_CursorKey;
     }
+    // The window manager's fallback to a whole curve is tried with the real one.
+    int CurrentGraphAnalysisRange(int& c1, int& c2, int& x) override { return CurrentGraphCursors(c1, c2, x); }
     int CurrentGraphXAxisKey() override { return m_bGraph ? m_XKey : -1; }
     QList<int> CurrentGraphPlotKeys() override { return m_bGraph ? m_PlotKeys : QList<int>(); }
     void HistoryInsertChild(int parentKey, int childKey, bool deleteEnabled) override

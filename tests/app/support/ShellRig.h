@@ -25,15 +25,15 @@ public:
         m_Button.AddManualButton();
     }
     CustomRunButton* GetRunButton() override { return &m_Button; }
-    int GetCurrentRunMode() const override { return m_RunMode; }
-    void SetCurrentRunMode(int mode) override { m_RunMode = mode; }
+    ExperimentRunMode GetCurrentRunMode() const override { return ExperimentRunMode(m_RunMode); }
+    void SetCurrentRunMode(ExperimentRunMode mode) override { m_RunMode = int(mode); }
     void HideModallesMsgBox() override { ++m_Hides; }
     CKorvantaSignals* GetSignals() override { return m_pManager ? m_pManager->GetSignals() : nullptr; }
     CSetupInfo* GetSetupInfo() override
     {
         return m_pManager ? m_pManager->GetSetupWindow()->getSetupInfo() : nullptr;
     }
-    int GetCurrentRunMode() override { return m_RunMode; }
+    ExperimentRunMode GetCurrentRunMode() override { return ExperimentRunMode(m_RunMode); }
 
     CustomRunButton m_Button;
     CWindowsManager* m_pManager = nullptr;

@@ -2,7 +2,7 @@
 // A graph window on the test host with the graph's prompter and platform services answered
 // by the test: the window is the last activated graph and shown off screen.
 #include "common/GraphTestHost.h"
-#include "GraphServices.h"
+#include "common/GraphServices.h"
 #include "graph/GraphWindow.h"
 
 struct CGraphRig

@@ -76,13 +76,15 @@ public:
         return sensor;
     }
 
-    // A run folder with one branch per sensor index given; returns the branch keys.
+    // A run folder with one branch per sensor index given; returns the branch keys. A sensor
+    // given again stands for its next measurement, as the store makes a run's branches.
     QList<int> addRun(const QList<int>& sensorIndices)
     {
         CDataFolder* folder = m_Data.CreateDataFolder();
         QList<int> keys;
         for (int i = 0; i < sensorIndices.size(); ++i) {
-            const int key = m_Data.CreateDataBranch(sensorIndices[i], 0.1, i, 0, folder->m_Key);
+            const int measurement = int(sensorIndices.mid(0, i).count(sensorIndices[i]));
+            const int key = m_Data.CreateDataBranch(sensorIndices[i], 0.1, i, measurement, folder->m_Key);
             folder->AddBranchKey(key);
             keys << key;
         }

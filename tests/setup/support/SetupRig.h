@@ -68,13 +68,13 @@ public:
     ISetupSettings* GetSetupSettings() const override { return const_cast<CMemorySetupSettings*>(&m_Settings); }
     QObject* GetLogicManagerObject() const override { return nullptr; }
     bool IsLoggerDetected() const override { return m_bDetected; }
-    int GetCurrentRunMode() const override { return m_RunMode; }
+    ExperimentRunMode GetCurrentRunMode() const override { return ExperimentRunMode(m_RunMode); }
     void SetRunButtonEnabled(bool enabled) override { m_RunButtonEnabled = enabled ? 1 : 0; }
     void ShowRunManualButton(bool show) override { m_ManualShown = show ? 1 : 0; }
     void WaitWhileHandlingEvents(int ms) override { m_Waits << ms; }
     CKorvantaSignals* GetSignals() override { return &m_Hub; }
     CSetupInfo* GetSetupInfo() override { return m_pController ? m_pController->getSetupInfo() : nullptr; }
-    int GetCurrentRunMode() override { return m_RunMode; }
+    ExperimentRunMode GetCurrentRunMode() override { return ExperimentRunMode(m_RunMode); }
 
     CSetupInfo& setup() { return *m_pController->getSetupInfo(); }
     // Sets the status the logger reported: one catalogue index (and port) per channel.

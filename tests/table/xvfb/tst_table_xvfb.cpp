@@ -1,6 +1,6 @@
 // A table of two filled columns on a real X server: the screenshot is saved and checked to
 // show the cell grey, the header's title colours and the borders, not a blank window.
-#include "support/TableRig.h"
+#include "common/TableRig.h"
 #include "table/TableDelegate.h"
 #include "table/TableModel.h"
 

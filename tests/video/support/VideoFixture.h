@@ -90,13 +90,15 @@ inline int SquareFrameIndex(const QImage& image, const SquareVideo& v)
     return -1;
 }
 
-// A white ball moving over black along a straight line or a circle, with its frame number
-// burned in as ten bits (white blocks on the bottom row), as MJPG in AVI or H.264 in MP4. The
-// ball's centre is a whole pixel in every frame, so each frame shows the same ball.
+// A white ball moving over black along a straight line or a circle, or an orange one thrown
+// over a still textured scene, with its frame number burned in as ten bits (white blocks on the
+// black bottom row), as MJPG in AVI or H.264 in MP4. The ball's centre is a whole pixel in every
+// frame, so each frame shows the same ball.
 struct BallVideo
 {
-    enum Path { Line, Circle };
+    enum Path { Line, Circle, Throw };
     Path path = Line;
+    bool textured = false;
     QSize size = QSize(320, 240);
     double fps = 25.0;
     int frames = 101;
@@ -107,16 +109,33 @@ struct BallVideo
     {
         if (path == Line)
             return QPoint(40 + 2 * i, 170 - i);
+        if (path == Throw)
+            return QPoint(size.width() / 8 + 6 * i, size.height() * 5 / 6 - i * (frames - 1 - i) / 5);
         const double a = 2.0 * M_PI * i / frames;
         return QPoint(160 + int(std::lround(70 * std::cos(a))), 105 + int(std::lround(70 * std::sin(a))));
     }
     static QRect bitBlock(const QSize& size, int bit) { return QRect(4 + 14 * bit, size.height() - 12, 10, 9); }
 
+    // A carpet of blotches in every colour, with a few stripes, the same in every frame.
+    cv::Mat scenery() const
+    {
+        cv::Mat blotches(size.height() / 4, size.width() / 4, CV_8UC3);
+        cv::RNG rng(57);
+        rng.fill(blotches, cv::RNG::UNIFORM, 83, 173);
+        cv::Mat m;
+        cv::resize(blotches, m, cv::Size(size.width(), size.height()), 0, 0, cv::INTER_CUBIC);
+        for (int y = 0; y < size.height(); y += 16)
+            cv::line(m, cv::Point(0, y), cv::Point(size.width(), y + 40), cv::Scalar(100, 120, 140), 2);
+        cv::rectangle(m, cv::Rect(0, size.height() - 14, size.width(), 14), cv::Scalar(0, 0, 0), cv::FILLED);
+        return m;
+    }
+
     cv::Mat frameMat(int i) const
     {
-        cv::Mat m(size.height(), size.width(), CV_8UC3, cv::Scalar(0, 0, 0));
+        cv::Mat m = textured ? scenery() : cv::Mat(size.height(), size.width(), CV_8UC3, cv::Scalar(0, 0, 0));
         const QPoint c = centreAt(i);
-        cv::circle(m, cv::Point(c.x(), c.y()), radius, cv::Scalar(255, 255, 255), cv::FILLED, cv::LINE_AA);
+        const cv::Scalar ball = textured ? cv::Scalar(30, 120, 240) : cv::Scalar(255, 255, 255);
+        cv::circle(m, cv::Point(c.x(), c.y()), radius, ball, cv::FILLED, cv::LINE_AA);
         for (int b = 0; b < s_Bits; ++b) {
             const QRect r = bitBlock(size, b);
             if (i & (1 << b))

@@ -92,7 +92,7 @@ void TestVideoXvfbXdotool::selectAndTrackWithRealPointer()
     QCOMPARE(BallVideo::FrameNumber(w->frameImage), 0);
 
     QVERIFY(xdotool(QStringList{"mousemove"} + button(w, CVideoAnlysisWindow::KeySetObject) + QStringList{"click", "1"}));
-    QTRY_COMPARE(w->axisMode, 3);
+    QTRY_COMPARE(w->axisMode, VideoAxisMode::SelectObject);
     const QPoint ball = v.centreAt(0);
     const QPoint half(v.radius + 5, v.radius + 5);
     QVERIFY(xdotool(QStringList{"mousemove"} + at(w, ball - half) + QStringList{"mousedown", "1", "mousemove"}

@@ -2,8 +2,8 @@
 // A scripted stand-in for the program around the Dravlet handler: it records what the handler
 // asks of the data store, the logic manager and the hub, and answers from a setup it is given.
 #include "Core/Base/ILogger.h"
-#include "Core/Logic/DravletHost.h"
-#include "Core/Logic/DravletProtocolHandler.h"
+#include "Core/Logic/Dravlet/DravletHost.h"
+#include "Core/Logic/Dravlet/DravletProtocolHandler.h"
 
 #include <atomic>
 
@@ -57,11 +57,11 @@ public:
     void LoggerIdentified(bool tables) override { log(tables ? QStringLiteral("identified") : QStringLiteral("identified-boot")); }
     void UpdateSetupInfoFromCore() override { log(QStringLiteral("update-setup")); }
     void RequestFirmwareUpload() override { log(QStringLiteral("firmware")); }
-    void StoreSnapshotZeros(const int* zeros, int count) override
+    void StoreSnapshotReadings(const int* readings, int count) override
     {
         QMutexLocker l(&m_lock);
-        m_zeros.clear();
-        for (int i = 0; i < count; ++i) m_zeros << zeros[i];
+        m_snapshot.clear();
+        for (int i = 0; i < count; ++i) m_snapshot << readings[i];
     }
     bool RelayOn() override { return m_relay; }
     void SetRelayOn(bool on) override { m_relay = on; }
@@ -104,7 +104,7 @@ public:
         log(QStringLiteral("manual-cmd"));
         if (m_pLogger) m_pLogger->SendCmd(CommandParametersStruct(CmdManualSample), start);
     }
-    int RunMode() override { return m_runMode; }
+    ExperimentRunMode RunMode() override { return ExperimentRunMode(m_runMode); }
     void LoggerEndDetection(bool found) override { log(QStringLiteral("end-detection %1").arg(found)); }
     void LoggerStatusArrived(int source) override { log(QStringLiteral("status %1").arg(source)); }
     void LoggerExperimentEnd() override { log(QStringLiteral("end")); }
@@ -131,7 +131,7 @@ public:
     QList<QVector<double>> m_timingArgs;
     QList<double> m_timingResults;
     QList<QPair<double, double>> m_timingStored;
-    QVector<int> m_zeros;
+    QVector<int> m_snapshot;
     bool m_hasTimingBranch = true;
     std::atomic<bool> m_relay{false};
     std::atomic<int> m_previous{-1};

@@ -18,7 +18,7 @@ public:
 
     CKorvantaSignals* GetSignals() override { return &m_Hub; }
     CSetupInfo* GetSetupInfo() override { return &m_Setup; }
-    int GetCurrentRunMode() override { return m_RunMode; }
+    ExperimentRunMode GetCurrentRunMode() override { return ExperimentRunMode(m_RunMode); }
     void QuitApplication() override { ++m_Quits; }
     bool IsLoggerDetected() override { return m_bLoggerDetected; }
     void StopSetupTimers() override { ++m_SetupTimerStops; }

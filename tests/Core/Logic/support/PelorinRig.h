@@ -3,8 +3,8 @@
 // test port enumerator listing the simulator's pseudo-terminal, and a recorder of the hub's
 // logger events as they reach the interface thread.
 #include "Core/Logic/LogicManager.h"
-#include "Core/Logic/DeviceDetectionManager.h"
-#include "Core/Logic/PelorinManager.h"
+#include "Core/Logic/Detection/DeviceDetectionManager.h"
+#include "Core/Logic/Pelorin/PelorinManager.h"
 #include "platform/TestPortEnumerator.h"
 #include "simulator/LoggerSimulator.h"
 #include "simulator/PelorinDevice.h"

@@ -2,7 +2,7 @@
 // A recording host for the Pelorin handler tests: the setup is a plain SetupView the test fills,
 // the catalogue is the small test catalogue, and every call into the data store, the logic
 // manager and the hub is written down as text (rows with their values).
-#include "Core/Logic/PelorinHost.h"
+#include "Core/Logic/Pelorin/PelorinHost.h"
 #include "PelorinTestCatalog.h"
 
 #include <QStringList>

@@ -1,7 +1,7 @@
 #pragma once
 // A small hand-made catalogue for the Pelorin protocol tests: a few records at fixed indices with
 // the data kinds, sensor ids and variant lists the wire format cares about.
-#include "Core/Logic/PelorinTypes.h"
+#include "Core/Logic/Pelorin/PelorinTypes.h"
 
 #include <map>
 

@@ -1,0 +1,79 @@
+// Which run a series belongs to, and the series of a run that holds a given quantity: a series is
+// only ever drawn or tabled against the X values (manual X values, another measurement) of its
+// own run, never against another run's.
+#include "Core/Data/DataManager.h"
+
+#include "Core/Data/Globals.h"
+
+namespace {
+// Owner keys are followed at most this far: a derived series of a derived series of ... is
+// never this deep, while a cycle of keys read from a damaged file must end.
+constexpr int s_MaxOwnerDepth = 64;
+} // namespace
+
+CDataFolder* CDataManager::GetRunOfBranch(int key) const
+{
+    const CDataBranch* branch = GetDataBranch(key);
+    for (int depth = 0; branch && depth < s_MaxOwnerDepth; ++depth) {
+        // A run's own series is owned by the run; a computed one by the series it came from.
+        if (CDataFolder* folder = GetDataFolder(branch->m_OwnerKey))
+            return folder;
+        branch = GetDataBranch(branch->m_OwnerKey);
+    }
+    // Series read from older files may name no owner; the run that lists them is theirs.
+    return GetDataFolderByBranch(key);
+}
+
+CDataBranch* CDataManager::GetRunBranchByCode(int folderKey, int code) const
+{
+    const CDataFolder* folder = GetDataFolder(folderKey);
+    if (!folder)
+        return nullptr;
+    for (int key : folder->GetBranchKeys()) {
+        CDataBranch* branch = GetDataBranch(key);
+        if (branch && branch->m_SensorIndex == code)
+            return branch;
+    }
+    return nullptr;
+}
+
+bool CDataManager::SameQuantity(const CDataBranch& a, const CDataBranch& b)
+{
+    // The same sensor measurement (or the same kind of special series) under the same name and
+    // unit: "Mass" in g typed for one run is the quantity "Mass" in g typed for another.
+    return a.m_SensorIndex == b.m_SensorIndex && a.m_Measurement == b.m_Measurement && a.m_Name == b.m_Name
+        && a.m_Unit == b.m_Unit;
+}
+
+CDataBranch* CDataManager::GetRunCounterpart(int folderKey, int likeKey) const
+{
+    CDataBranch* like = GetDataBranch(likeKey);
+    if (!like || folderKey < 0)
+        return nullptr;
+    const CDataFolder* ownRun = GetRunOfBranch(likeKey);
+    if (ownRun && ownRun->m_Key == folderKey)
+        return like;
+    CDataBranch* found = nullptr;
+    const QVector<CDataBranch*> branches = m_Branches.Snapshot();
+    for (CDataBranch* branch : branches) {
+        if (branch == like || !SameQuantity(*branch, *like))
+            continue;
+        const CDataFolder* run = GetRunOfBranch(branch->m_Key);
+        if (!run || run->m_Key != folderKey)
+            continue;
+        // Two sensors of one kind in a run: the one on the same channel stands for it.
+        if (branch->m_Channel == like->m_Channel)
+            return branch;
+        if (!found)
+            found = branch;
+    }
+    return found;
+}
+
+CDataBranch* CDataManager::GetOwnXBranch(int branchKey, int xKey) const
+{
+    const CDataFolder* run = GetRunOfBranch(branchKey);
+    if (!run)
+        return GetDataBranch(xKey);   // a series of no run has no other X to take
+    return GetRunCounterpart(run->m_Key, xKey);
+}

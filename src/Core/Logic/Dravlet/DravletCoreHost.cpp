@@ -1,0 +1,232 @@
+#include "Core/Logic/Dravlet/DravletCoreHost.h"
+
+#include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataFolder.h"
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/LogicManager.h"
+
+#include <QThread>
+
+CDravletCoreHost::CDravletCoreHost(CLogicManager* logic) : m_pLogic(logic) {}
+
+CSetupInfo* CDravletCoreHost::setup() const { return m_pLogic ? m_pLogic->GetSetupInfo() : nullptr; }
+
+CKorvantaSignals* CDravletCoreHost::hubOf() const { return m_pLogic ? m_pLogic->GetSignals() : nullptr; }
+
+DravletSetupView CDravletCoreHost::ReadSetup()
+{
+    DravletSetupView view;
+    const CSetupInfo* s = setup();
+    if (!s) return view;
+    const int n = qMin(s->m_SelectedSensorList.size(), int(DravletSetupView::s_Channels));
+    for (int ch = 0; ch < n; ++ch) {
+        const CSesnorProperties* sensor = s->m_SelectedSensorList.at(ch);
+        if (sensor) view.channels[ch] = {sensor->m_SensorIndex, sensor->IsActive()};
+    }
+    view.numChannels = n;
+    view.autoDetect = s->m_bAutoDetect;
+    view.timingRow = s->m_TimingMeasurement;
+    view.timingColumn = s->m_TimingApproach;
+    view.timingParameter1 = s->m_TimingWidth;
+    view.timingParameter2 = s->m_TimingDistance;
+    view.triggerChannel = s->m_TriggerChannel;
+    // The readings are compared with the chosen level's code; the record's level field holds
+    // only the entry's place in the dialog's list (or a delay).
+    view.triggerLevel = s->m_TriggerValue;
+    view.activeCount = s->GetSensorListIndex(view.activePositions);
+    return view;
+}
+
+void CDravletCoreHost::CreateRunEntries(int kind)
+{
+    if (!m_pLogic) return;
+    m_pLogic->m_DataManager.GetNumberOfInputViewsEntries(m_pLogger);
+    m_pLogic->m_DataManager.CreateDataEntries(m_pLogger, static_cast<unsigned char>(kind));
+    ++m_pLogic->m_RunCounter;
+}
+
+void CDravletCoreHost::InitBeforeRun()
+{
+    if (m_pLogic) m_pLogic->m_DataManager.GetDataConversion()->InitBeforRun(m_pLogger);
+}
+
+void CDravletCoreHost::ConvertAndStore(const double* row, int count, const unsigned char* positions)
+{
+    if (!m_pLogic) return;
+    double values[DravletSetupView::s_Channels] = {};
+    unsigned char where[DravletSetupView::s_Channels] = {};
+    const int n = qBound(0, count, int(DravletSetupView::s_Channels));
+    for (int i = 0; i < n; ++i) {
+        values[i] = row[i];
+        where[i] = positions[i];
+    }
+    m_pLogic->m_DataManager.ConvertAndStore(m_pLogger, values, n, where, true, false);
+}
+
+void CDravletCoreHost::ConvertAndStoreLastOnlineSamples(int count, const unsigned char* positions)
+{
+    if (!m_pLogic) return;
+    unsigned char where[DravletSetupView::s_Channels] = {};
+    const int n = qBound(0, count, int(DravletSetupView::s_Channels));
+    for (int i = 0; i < n; ++i) where[i] = positions[i];
+    m_pLogic->m_DataManager.ConvertAndStoreLastOnlineSamples(m_pLogger, n, where);
+}
+
+qint64 CDravletCoreHost::SamplesStored()
+{
+    return (m_pLogger && m_pLogger->m_pProtocolState) ? m_pLogger->m_pProtocolState->m_SampleCounter[0] : 0;
+}
+
+double CDravletCoreHost::CalculateTimingValue(unsigned char method, double a, double b, double c, double d, double e)
+{
+    return m_pLogic ? m_pLogic->m_DataManager.CalculateTimingValue(method, a, b, c, d, e, m_pLogger) : 0.0;
+}
+
+bool CDravletCoreHost::HasTimingBranch()
+{
+    if (!m_pLogic) return false;
+    const CDataFolder* folder = m_pLogic->m_DataManager.GetLastDataFolder();
+    return folder && m_pLogic->m_DataManager.GetDataBranch(folder->GetBranchKey(0));
+}
+
+bool CDravletCoreHost::AppendTimingResult(double x, double y)
+{
+    return m_pLogic && m_pLogic->m_DataManager.AppendTimingResult(x, y);
+}
+
+void CDravletCoreHost::LoggerIdentified(bool setTables)
+{
+    if (!m_pLogic) return;
+    m_pLogic->m_DetectedLoggerType = 12.0;
+    m_pLogic->m_pDetectedLogger = m_pLogger;
+    if (setTables) m_pLogic->SetTables(m_pLogger);
+}
+
+void CDravletCoreHost::UpdateSetupInfoFromCore()
+{
+    // The logic manager copies the interface's state into the setup's first logger status.
+    if (m_pLogic) m_pLogic->UpdateSetupInfoFromCore(m_pLogger);
+}
+
+void CDravletCoreHost::RequestFirmwareUpload()
+{
+    if (m_pLogic) m_pLogic->SendUploadFirmwareCmd(m_pLogger, true);
+}
+
+void CDravletCoreHost::StoreSnapshotReadings(const int* readings, int count)
+{
+    QList<int> values;
+    for (int i = 0; i < count; ++i) values.append(readings[i]);
+    CLogicManager* logic = m_pLogic;
+    if (!logic) return;
+    onInterfaceThread([logic, values] {
+        CSetupInfo* s = logic->GetSetupInfo();
+        if (s && !s->m_LoggerStatusList.isEmpty()) s->m_LoggerStatusList.first().m_SnapshotList = values;
+    });
+}
+
+void CDravletCoreHost::onInterfaceThread(std::function<void()> fn)
+{
+    if (m_pLogic && QThread::currentThread() != m_pLogic->thread())
+        QMetaObject::invokeMethod(m_pLogic, std::move(fn), Qt::QueuedConnection);
+    else
+        fn();
+}
+
+bool CDravletCoreHost::RelayOn() { return m_pLogic && m_pLogic->m_bControlRelay; }
+
+void CDravletCoreHost::SetRelayOn(bool on)
+{
+    if (m_pLogic) m_pLogic->m_bControlRelay = on;
+}
+
+void CDravletCoreHost::SetLastTimingRun()
+{
+    if (m_pLogic) m_pLogic->m_TimingRunNumber = m_pLogic->m_RunCounter.load();
+}
+
+int CDravletCoreHost::RunCounter() const { return m_pLogic ? m_pLogic->m_RunCounter.load() : 0; }
+
+const CSensorInfo* CDravletCoreHost::Catalogue() { return m_pLogic ? &m_pLogic->m_SensorInfo : nullptr; }
+
+void CDravletCoreHost::UpdateSensorsInfo()
+{
+    // The calibration records it restores are read by every conversion.
+    CLogicManager* logic = m_pLogic;
+    ILogger* logger = m_pLogger;
+    if (logic) onInterfaceThread([logic, logger] { logic->UpdateSenosrsInfo(logger); });
+}
+
+void CDravletCoreHost::LoggerStartDetection()
+{
+    if (CKorvantaSignals* hub = hubOf()) hub->SignalLoggerStartDetection();
+}
+
+QString CDravletCoreHost::LastPort()
+{
+    QMutexLocker lock(&m_PortLock);
+    return m_LastPort;
+}
+
+void CDravletCoreHost::SetLastPort(const QString& port)
+{
+    QMutexLocker lock(&m_PortLock);
+    m_LastPort = port;
+}
+
+void CDravletCoreHost::SaveSettings()
+{
+    CLogicManager* logic = m_pLogic;
+    if (logic) onInterfaceThread([logic] { logic->m_Settings.SaveSettings(); });
+}
+
+void CDravletCoreHost::SendSetupCmd(bool startNow)
+{
+    if (m_pLogic) m_pLogic->SendSetupCmd(m_pLogger, startNow);
+}
+
+void CDravletCoreHost::SendRunCmd(bool startNow)
+{
+    if (m_pLogic) m_pLogic->SendRunCmd(m_pLogger, startNow);
+}
+
+void CDravletCoreHost::SendTimingRunCmd(bool startNow)
+{
+    if (m_pLogic) m_pLogic->SendTimingRunCmd(m_pLogger, startNow);
+}
+
+void CDravletCoreHost::SendManualSampleCmd(bool startNow)
+{
+    if (m_pLogic) m_pLogic->SendManualSampleCmd(m_pLogger, startNow);
+}
+
+ExperimentRunMode CDravletCoreHost::RunMode()
+{
+    return m_pLogic ? m_pLogic->GetCurrentRunMode() : ExperimentRunMode::Sampling;
+}
+
+void CDravletCoreHost::LoggerEndDetection(bool found)
+{
+    if (CKorvantaSignals* hub = hubOf()) hub->SignalLoggerEndDtetection(found);
+}
+
+void CDravletCoreHost::LoggerStatusArrived(int source)
+{
+    if (CKorvantaSignals* hub = hubOf()) hub->SignalLoggerStatusArrived(source);
+}
+
+void CDravletCoreHost::LoggerExperimentEnd()
+{
+    if (CKorvantaSignals* hub = hubOf()) hub->SignalLoggerExperimentEnd();
+}
+
+void CDravletCoreHost::LoggerNewDataArrived()
+{
+    if (CKorvantaSignals* hub = hubOf()) hub->SignalLoggerNewDataArrived();
+}
+
+void CDravletCoreHost::LoggerSnapShotArrived()
+{
+    if (CKorvantaSignals* hub = hubOf()) hub->SingnalLoggerSnapShotArrived();
+}

@@ -1,0 +1,94 @@
+#pragma once
+// What the Dravlet protocol handler needs from the rest of the program: the setup record, the
+// data store, the logic manager and the signal hub. The running program uses CDravletCoreHost
+// (the real objects); tests give the handler a scripted host and watch what it is asked to do.
+#include "Core/Base/ExperimentRunMode.h"
+#include "Core/Logic/Dravlet/DravletFrames.h"
+
+#include <QString>
+#include <QtGlobal>
+
+// The parts of the current setup the interface's frames and triggers are made from.
+struct DravletSetupView
+{
+    static constexpr int s_Channels = 8;
+    DravletFrames::ChannelSelection channels[s_Channels];
+    int numChannels = 0;        // selected entries, one per channel from channel 0
+    bool autoDetect = true;
+    int timingRow = -1;         // timing-result kind
+    int timingColumn = -1;      // timing approach
+    double timingParameter1 = 0.0;
+    double timingParameter2 = 0.0;
+    int triggerChannel = -1;
+    int triggerLevel = -1;      // the code of the level the readings are compared with
+    // Active sensor positions as the data store stores them (list positions = channels).
+    unsigned char activePositions[s_Channels] = {};
+    int activeCount = 0;
+};
+
+class CSensorInfo;
+
+class IDravletHost
+{
+public:
+    virtual ~IDravletHost() = default;
+
+    // The sensor catalogue the interface's types are read from when detection starts; null
+    // keeps the types the manager was given.
+    virtual const CSensorInfo* Catalogue() { return nullptr; }
+
+    virtual DravletSetupView ReadSetup() = 0;
+
+    // ---- data store
+    // A run begins: the run's folder and branches (kind 1 live, 3 timing) and the run counter.
+    virtual void CreateRunEntries(int kind) = 0;
+    // Clears the data store's per-run counters and the conversion's run state.
+    virtual void InitBeforeRun() = 0;
+    // One row of raw values, one per active position, converted and stored.
+    virtual void ConvertAndStore(const double* row, int count, const unsigned char* positions) = 0;
+    virtual void ConvertAndStoreLastOnlineSamples(int count, const unsigned char* positions) = 0;
+    // Samples stored so far in the current run.
+    virtual qint64 SamplesStored() = 0;
+    virtual double CalculateTimingValue(unsigned char method, double a, double b, double c, double d,
+                                        double e) = 0;
+    // Appends to the first branch of the last folder; false when there is none.
+    virtual bool AppendTimingResult(double x, double y) = 0;
+
+    // ---- logic manager
+    // The logic manager records a detected logger of type 12 (and, after a normal handshake,
+    // sets its tables for it).
+    virtual void LoggerIdentified(bool setTables) = 0;
+    virtual bool HasTimingBranch() = 0;
+    virtual void UpdateSetupInfoFromCore() = 0;
+    virtual void RequestFirmwareUpload() = 0;
+    // Snapshot readings of the identified channels, one per channel from channel 0: written
+    // into the status record, from which the setup shows them.
+    virtual void StoreSnapshotReadings(const int* readings, int count) = 0;
+    virtual bool RelayOn() = 0;
+    virtual void SetRelayOn(bool on) = 0;
+    virtual int PreviousEventValue() = 0;
+    virtual void SetPreviousEventValue(int value) = 0;
+    virtual void SetLastTimingRun() = 0;
+
+    // ---- manager: detection, settings and the commands sent before a run
+    virtual void LoggerStartDetection() = 0;
+    // The port the interface was last found on, and whether it is known to be there.
+    virtual QString LastPort() = 0;
+    virtual bool LastPortKnown() = 0;
+    virtual void SetLastPort(const QString& port) = 0;
+    virtual void SetLastPortKnown(bool known) = 0;
+    virtual void SaveSettings() = 0;
+    virtual void UpdateSensorsInfo() = 0;
+    virtual void SendSetupCmd(bool startNow) = 0;
+    virtual void SendRunCmd(bool startNow) = 0;
+    virtual void SendTimingRunCmd(bool startNow) = 0;
+    virtual void SendManualSampleCmd(bool startNow) = 0;
+    virtual ExperimentRunMode RunMode() = 0;
+
+    // ---- signal hub
+    virtual void LoggerEndDetection(bool found) = 0;
+    virtual void LoggerStatusArrived(int source) = 0;
+    virtual void LoggerExperimentEnd() = 0;
+    virtual void LoggerNewDataArrived() = 0;
+    virtual void LoggerSnapShotArrived() = 0;
+};

@@ -1,0 +1,173 @@
+#pragma once
+// CDravletProtocolHandler: turns the bytes of the receive ring into events (acknowledgements,
+// handshake, status, data packets, timing values), maps a command record to its frame, and
+// owns the acknowledgement event the command sender waits on.
+#include "Core/Logic/Dravlet/DravletProtocol.h"
+
+#include <QMutex>
+#include <QSemaphore>
+#include <QElapsedTimer>
+
+#include <atomic>
+
+class CDravletProtocolHandler : public CDravletProtocol
+{
+public:
+    static constexpr quint16 s_IdleState = 15;
+    static constexpr int s_MaxStopRequests = 9;
+
+    enum DetectionState : short {
+        DetectSearch = 1,
+        DetectWaitHandshake = 3,
+        DetectFound = 4,
+        DetectNotFound = 5,
+        DetectBootLoader = 6
+    };
+
+    CDravletProtocolHandler();
+    ~CDravletProtocolHandler() override;
+
+    // One step of the receive machine; the packet processor calls it while the ring holds the
+    // expected length. `current` is the record the sender is working on.
+    void DataReceivedHandler(CommandParametersStruct& current);
+    void SendCommandHandler(CommandParametersStruct& command, unsigned char& reply);
+
+    // ---- acknowledgement event (at most one permit is ever held)
+    void SignalCmdRecivedEvent();
+    void ResetCmdRecivedEvent();
+    bool WaitforCmdRecivedEvent(int ms);
+
+    // ---- steps
+    void StopAckHandler(const CommandParametersStruct& current);
+    void RunAckHandler(const CommandParametersStruct& current);
+    void SnapShotAckHandler(const CommandParametersStruct& current);
+    void ManualSampleShotAckHandler();
+    void HandShakeHandler();
+    void BootLoaderHandShake();
+    void StatusResHandler(unsigned char commandId, const unsigned char* packet);
+    void ExperimentEndHandler();
+
+    void CreateTimingData() override;
+    void CreateDataEntry(int channel, int kind);
+
+    // Refreshes the active positions that stored rows are made of from the setup.
+    void RefreshActiveSensors();
+
+    quint16 ReceiveState() const { return m_ReceiveState; }
+    // A streaming run whose data stopped for well beyond what its rate allows.
+    bool RunFellSilent() const;
+    static constexpr qint64 s_MinSilenceMs = 4000;
+    // The shortest silence that counts (tests shorten it).
+    std::atomic<qint64> m_MinSilenceMs{s_MinSilenceMs};
+    // A run that fell silent is asked for the interface's status this often, and given up as
+    // unplugged when no answer came within s_SilenceProbeMs.
+    static constexpr qint64 s_SilenceProbeEveryMs = 500;
+    static constexpr qint64 s_SilenceProbeMs = 1500;
+    // Milliseconds since the last run ended; -1 before any run has ended.
+    qint64 MsSinceStop() const { return m_StopTime.isValid() ? m_StopTime.elapsed() : -1; }
+    qint64 PacketCounter() const { return m_ProtocolState.m_TimingEventCounter; }
+    int StopCounter() const { return m_StopCounter; }
+    qint64 TimingCounter() const { return m_TimingCounter; }
+
+    std::atomic<bool> m_bCmdAcknowledged{false};
+    std::atomic<bool> m_bPortOpen{false};
+    std::atomic<bool> m_bConnected{false};
+    std::atomic<bool> m_bBootLoaderMode{false};
+    std::atomic<bool> m_bRunning{false};
+    std::atomic<bool> m_bRunStart{false};
+    std::atomic<bool> m_bSnapshotPending{false};
+    std::atomic<bool> m_bFirmwareBusy{false};
+    std::atomic<bool> m_bStatusAnswered{false};
+    // The user gave the search up: a handshake that comes after that connects nothing.
+    std::atomic<bool> m_bDetectionCancelled{false};
+    // The sender is writing its command again because the acknowledgement did not come.
+    std::atomic<bool> m_bResending{false};
+    // Samples of a manual-sampling run asked for and not yet received; -1 outside such a run.
+    // A request written again after a late acknowledgement is answered twice by the interface,
+    // but the user asked for one sample.
+    std::atomic<int> m_ManualSamplesOwed{-1};
+    std::atomic<short> m_DetectionState{DetectSearch};
+    std::atomic<double> m_LoggerType{0.0};
+    std::atomic<int> m_ExperimentKind{1};
+    unsigned char m_LastOpcode = 0;
+
+protected:
+    // ---- data packets and timing values (DravletProtocolHandler_run.cpp)
+    void DataPacketStep();
+    void DataPacketHandle(const unsigned char* packet);
+    bool AcceptDataPacket(const unsigned char* packet);
+    // True when a packet of a manual-sampling run answers a request still owed one.
+    bool TakeOwedManualSample();
+    void NoteDataArrival();
+    void ConvertLoggerDataSample(const unsigned char* packet, bool decodeOnly, bool store);
+    bool TriggerHandler();
+    void SnapShotDataPackHandler(const unsigned char* packet);
+    void TimingValueStep();
+    // One passage (or pair of passages) through the data store's timing computation into the
+    // run's timing branch; a, b, c, d, e as the store takes them.
+    void StoreTimingResult(double a, double b, double c, double d, double e);
+    void ShowDravletEventRecording();
+    void StartLiveRun();
+    void EndRunNow();
+    // The interface answered while its run had fallen silent: a packet was lost on the way and
+    // the run's count can never be reached. The run ends as a normal end with what it stored.
+    void EndSilentRun();
+    void ControlRelay();
+
+    // ---- the receive machine (DravletProtocolHandler_rx.cpp)
+    void ToIdle();
+    // Back to hunting with nothing given back (the link closed: its bytes are gone).
+    void ResetReceive();
+    // The next step needs `count` bytes: what was given back counts towards them.
+    void Expect(qint64 count);
+    // A frame that cannot be right is refused: its bytes after the frame head are hunted
+    // through again, since a real frame that garbage with a frame head ran into starts there.
+    void GiveBack(const unsigned char* bytes, int count);
+    // Skips `count` bytes (given-back ones first) when that many are there; else nothing.
+    void SkipReceived(int count);
+    int GivenBackLeft() const { return m_Replay.size() - m_ReplayAt; }
+    void Dispatch(unsigned char opcode, CommandParametersStruct& current);
+    void FirmwareEchoStep(CommandParametersStruct& current);
+    void Acknowledge();
+
+    // `count` bytes, given-back ones first, then the ring's; null (nothing taken) when fewer
+    // are there. Valid until the next read.
+    const unsigned char* ReadRing(int count);
+
+    quint16 m_ReceiveState = s_IdleState;
+    // Given-back bytes (packet-processor thread only): read from m_ReplayAt on.
+    QByteArray m_Replay;
+    int m_ReplayAt = 0;
+    QByteArray m_Joined;
+    QElapsedTimer m_StopTime;
+    QElapsedTimer m_RunStartTime;
+    QSemaphore m_CmdEvent;
+    QMutex m_CmdEventLock;
+
+    int m_StopCounter = 0;
+    qint64 m_TimingCounter = 0;
+    int m_TimingLength = 8;
+    bool m_WaitForTrigger = false;
+    // When the last data packet of the run was taken and the silence allowed after it (0: the
+    // run is not being watched). Written by the packet processor, read by the reader.
+    QElapsedTimer m_DataClock;
+    std::atomic<qint64> m_LastDataMs{0};
+    std::atomic<qint64> m_SilenceLimitMs{0};
+    // When the status of a silent run was first asked for (on m_DataClock); -1: not asked.
+    std::atomic<qint64> m_SilenceProbeSinceMs{-1};
+    std::atomic<qint64> m_SilenceProbeSentMs{-1};
+    int m_TriggerChannel = -1;
+    int m_TriggerLevel = -1;
+    double m_RunValues[DravletData::s_MaxValues] = {};
+
+    // Under m_StateLock.
+    unsigned char m_ActivePositions[DravletSetupView::s_Channels] = {};
+    int m_ActiveCount = 0;
+
+    // The packet processor's copy of the state for the step it is working.
+    void TakeView();
+    DravletInterfaceState m_View;
+    DravletRateInfo m_ViewRate;
+    unsigned char m_ViewActive[DravletSetupView::s_Channels] = {};
+    int m_ViewActiveCount = 0;
+};

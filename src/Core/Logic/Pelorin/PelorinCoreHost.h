@@ -1,0 +1,58 @@
+#pragma once
+// The Pelorin stack's host in the running program: the setup record, the catalogue, the data store
+// and the hub, all reached through p_LogicManager at each call (so a logic manager created later,
+// or replaced in a test, is the one used).
+#include "Core/Logic/Pelorin/PelorinCatalog.h"
+#include "Core/Logic/Pelorin/PelorinHost.h"
+
+class CLogicManager;
+class CKorvantaSignals;
+class CSetupInfo;
+
+// Raises the hub signal of a Pelorin event (nothing without a hub).
+void RaisePelorinEvent(CKorvantaSignals* hub, PelorinEvent event, int arg);
+
+class CPelorinCoreHost : public IPelorinHost
+{
+public:
+    // With a null logic manager the host follows p_LogicManager.
+    explicit CPelorinCoreHost(CLogicManager* logic = nullptr) : m_pLogic(logic) {}
+
+    const Pelorin::ICatalogView& Catalog() override;
+    bool ReadSetup(Pelorin::SetupView& out) override;
+    void SelectedIndexes(std::vector<int>& out) override;
+    void WriteCalibrationPair(int position, float gain, float offset) override;
+    void WriteSnapshot(const QList<int>& values) override;
+    void WriteDownloadedSamples(int samples) override;
+    void CreateDataEntries(ILogger* logger, unsigned char kind) override;
+    void ConvertAndStoreRows(ILogger* logger, const double* rows, int rowCount, int count,
+                             const unsigned char* positions, bool download) override;
+    void StoreMissingRows(ILogger* logger, int rowCount, int count, const unsigned char* positions,
+                          bool download) override;
+    double CalculatePelorinTimingValue(int gate, qint64 time, bool unblock, ILogger* logger, bool& valid) override;
+    bool HasTimingBranch() override;
+    bool AppendTimingResult(double x, double y) override;
+    void InitBeforeRun(ILogger* logger) override;
+    void UpdateSetupInfoFromCore(ILogger* logger, const Pelorin::LoggerRecord& record) override;
+    void LoggerIdentified(ILogger* logger, bool bootLoader) override;
+    void CountRun(bool timingRun) override;
+    void ClearControlRelay() override {}
+    void KeepAliveReplied() override {}
+    void WaitHere(int ms) override;
+    void ReportPortRemoval(const QString& portName, quint16 vendor, quint16 product) override;
+    void StopSetupTimers() override {}
+    void Announce(PelorinEvent event, int arg = 0) override;
+    void Notify(PelorinNotice notice) override;
+    static void RaiseNotice(CLogicManager* logic, PelorinNotice notice);
+
+    int RunCounter() const { return m_RunCounter; }
+
+private:
+    CLogicManager* Logic() const;
+    // The setup record the logic manager was handed.
+    CSetupInfo* Setup() const;
+
+    CLogicManager* m_pLogic;
+    CPelorinCatalog m_Catalog;
+    int m_RunCounter = 0;
+};

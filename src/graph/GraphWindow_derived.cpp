@@ -1,0 +1,161 @@
+// Series derived from a shown one (fits, functions, derivatives): the scale a derived curve
+// shares with its source when both are in one unit, the colour a new one takes, and the
+// equations of the fits written in the plot area.
+#include "graph/GraphWindow.h"
+
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+#include "analysis/FourierSpectrum.h"
+#include "analysis/Functions.h"
+#include "graph/GraphRules.h"
+
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace {
+
+// A fitted curve of a fitted curve of ...: a chain longer than this is no chain we made.
+constexpr int s_MaxDerivation = 8;
+
+bool IsDerived(const CDataBranch& b)
+{
+    return b.m_SensorIndex == CFunctions::FunctionResultIndex || b.m_SensorIndex == CFunctions::CurveFitResultIndex;
+}
+
+} // namespace
+
+int CGraphWindow::ScalePlotOf(int index) const
+{
+    int current = index;
+    for (int depth = 0; depth < s_MaxDerivation; ++depth) {
+        const CDataBranch* b = GetDataBranch(current);
+        // A spectrum is in its source's unit but holds amplitudes of frequencies, not values.
+        if (!b || !IsDerived(*b) || b->m_OwnerKey < 0 || IsFourierResult(dataStore(), b))
+            return current;
+        int source = -1;
+        for (int j = 0; j < m_Plots.size() && source < 0; ++j)
+            if (j != current && m_Plots.at(j).m_bVisible && m_Plots.at(j).m_Key == b->m_OwnerKey)
+                source = j;
+        const CDataBranch* s = source >= 0 ? GetDataBranch(source) : nullptr;
+        if (!s || s->m_Unit != b->m_Unit || s->m_UnitPrefix != b->m_UnitPrefix)
+            return current;
+        current = source;
+    }
+    return current;
+}
+
+void CGraphWindow::shareScales()
+{
+    for (int i = 0; i < m_Plots.size(); ++i) {
+        const int s = ScalePlotOf(i);
+        if (s == i)
+            continue;
+        const CGraphPlot& source = m_Plots.at(s);
+        CGraphPlot& p = m_Plots[i];
+        p.m_Min = source.m_Min;
+        p.m_Max = source.m_Max;
+        p.m_bLogScale = source.m_bLogScale;
+        p.m_UnitPrefix = source.m_UnitPrefix;
+        p.m_DataUnitPrefix = source.m_DataUnitPrefix;
+        p.m_Unit = source.m_Unit;
+    }
+}
+
+QList<QColor> CGraphWindow::shownColors() const
+{
+    QList<QColor> colors;
+    for (const CGraphPlot& p : m_Plots)
+        if (p.m_bVisible)
+            colors << p.m_Color;
+    if (m_XPlot.m_Key != -1)
+        colors << m_XPlot.m_Color;
+    return colors;
+}
+
+void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
+{
+    if (!isLastActiveGraph())
+        return;
+    if (!m_pDataManager)
+        m_pDataManager = dataStore();
+    CDataBranch* branch = dataStore() ? dataStore()->GetDataBranch(datKey) : nullptr;
+    if (!branch)
+        return;
+    CGraphPlot plot;
+    plot.m_Key = datKey;
+    // A new curve is told apart from every one already shown.
+    plot.m_Color = GraphRules::UnusedPaletteColor(shownColors(), m_Plots.size());
+    plot.m_Name = branch->m_Name;
+    // Its titles, read-outs and X caption name the unit it is in; a series' unit text holds
+    // its prefix already ("kPa/s").
+    plot.m_Unit = branch->m_Unit;
+    if (branch->m_SensorIndex == SensorIndexDerivedFunction) {
+        for (const CGraphPlot& p : m_Plots) {
+            if (p.m_Key == sourceKey1) {
+                plot.m_Min = p.m_Min;
+                plot.m_Max = p.m_Max;
+            }
+        }
+    }
+    const int left = m_LeftScalePlot, right = m_RightScalePlot;
+    m_Plots.append(plot);
+    const int index = m_Plots.size() - 1;
+    const int source = ScalePlotOf(index);
+    // The pickers name the new curve with the unit it shares.
+    shareScales();
+    BuildScaleCombos();
+    if (source != index) {
+        // Drawn on its source's scale: that scale takes the new curve in, and the scales
+        // shown stay as they were.
+        AutoScaleYAxis(short(source), 0, 0, false, false);
+        shareScales();
+        m_LeftScalePlot = left;
+        m_RightScalePlot = right >= 0 && right < index ? right : index;
+    } else {
+        AutoScaleYAxis(short(index), 0, 0, false, false);
+        m_RightScalePlot = index;
+    }
+    ResizeScaleCombos();
+    m_RepaintMode = RepaintFull;
+    repaint();
+    notifyHasNewDataToSave();
+}
+
+QStringList CGraphWindow::FitEquations(QList<QColor>* colors) const
+{
+    QStringList texts;
+    for (int i = 0; i < m_Plots.size(); ++i) {
+        const CGraphPlot& p = m_Plots.at(i);
+        const CDataBranch* b = GetDataBranch(i);
+        if (!p.m_bVisible || !b || b->m_SensorIndex != CFunctions::CurveFitResultIndex || b->m_FunctionText.isEmpty())
+            continue;
+        texts << p.m_Name + QStringLiteral(":  ") + b->m_FunctionText;
+        if (colors)
+            *colors << p.m_Color;
+    }
+    return texts;
+}
+
+void CGraphWindow::DrawFitEquations(QPainter* painter)
+{
+    QList<QColor> colors;
+    const QStringList texts = FitEquations(&colors);
+    if (texts.isEmpty())
+        return;
+    painter->save();
+    painter->setFont(ScaleFont());
+    const int rowHeight = QFontMetrics(painter->font()).height();
+    for (int row = 0; row < texts.size(); ++row) {
+        const QRect box = GraphRules::FitLabelRect(m_GraphRect, row, StringWidth(painter, texts.at(row)), rowHeight);
+        if (box.bottom() > m_GraphRect.bottom())
+            break;
+        painter->setPen(QPen(colors.at(row), 1));
+        painter->setBrush(QColor(255, 255, 255, 230));
+        painter->drawRect(box);
+        painter->fillRect(GraphRules::FitSwatchRect(box), colors.at(row));
+        painter->setPen(Qt::black);
+        painter->drawText(box.adjusted(22, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, texts.at(row));
+    }
+    painter->restore();
+}

@@ -1,0 +1,84 @@
+// An XY graph draws every curve against the X-axis quantity of the curve's own run: Run 3's
+// temperature against Run 3's masses, never against the masses typed for another run. A run
+// that holds no such values has no place on the axis; its series are not drawn, and a drop of
+// them is answered with why.
+#include "graph/GraphWindow.h"
+
+#include "windowbase/Prompter.h"
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataFolder.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+
+#include <QStringList>
+
+CDataBranch* CGraphWindow::XBranchOfPlot(int index) const
+{
+    CDataManager* data = dataStore();
+    if (!data || m_XPlot.m_Key == -1 || index < 0 || index >= m_Plots.size())
+        return nullptr;
+    return data->GetOwnXBranch(m_Plots.at(index).m_Key, m_XPlot.m_Key);
+}
+
+bool CGraphWindow::PlotIsDrawn(int index) const
+{
+    if (index < 0 || index >= m_Plots.size() || !m_Plots.at(index).m_bVisible)
+        return false;
+    // Asked also while the X axis changes, before the graph type follows it.
+    return m_XPlot.m_Key == -1 || XBranchOfPlot(index);
+}
+
+bool CGraphWindow::DrawnXRange(float& lo, float& hi) const
+{
+    float l = 9999999.0f, h = -9999999.0f;
+    bool any = false;
+    QList<int> seen;
+    for (int i = 0; i < m_Plots.size(); ++i) {
+        const CDataBranch* xb = PlotIsDrawn(i) ? XBranchOfPlot(i) : nullptr;
+        if (!xb || seen.contains(xb->m_Key))
+            continue;
+        seen.append(xb->m_Key);
+        any = xb->GetYMinMax(0, xb->GetYSize(), l, h) || any;
+    }
+    if (!any)
+        return false;
+    const float f = float(GetMultiplier(0, short(m_XPlot.m_DataUnitPrefix)));
+    lo = l * f;
+    hi = h * f;
+    return true;
+}
+
+QList<int> CGraphWindow::KeysWithoutOwnX(const QList<int>& keys, QStringList* runs) const
+{
+    QList<int> refused;
+    CDataManager* data = dataStore();
+    if (!data || m_GraphType != XYGraph || m_XPlot.m_Key == -1)
+        return refused;
+    for (int key : keys) {
+        if (data->GetOwnXBranch(key, m_XPlot.m_Key))
+            continue;
+        refused.append(key);
+        const CDataFolder* run = data->GetRunOfBranch(key);
+        const QString name = run ? run->m_Name : QString();
+        if (runs && !name.isEmpty() && !runs->contains(name))
+            runs->append(name);
+    }
+    return refused;
+}
+
+QString CGraphWindow::NoOwnXText(const QStringList& runs, const QString& xTitle)
+{
+    return tr("%1 has no %2 values: its series cannot be drawn against %2.\n"
+              "Drag it into another graph, or choose another X axis for this one.")
+        .arg(runs.join(QStringLiteral(", ")), xTitle);
+}
+
+void CGraphWindow::SayNoOwnX(const QStringList& runs)
+{
+    CDataManager* data = dataStore();
+    const CDataBranch* x = data ? data->GetDataBranch(m_XPlot.m_Key) : nullptr;
+    if (runs.isEmpty() || !x)
+        return;
+    const QString title = x->m_Unit.isEmpty() ? x->m_Name : x->m_Name + QLatin1Char('(') + x->m_Unit + QLatin1Char(')');
+    graphPrompter()->information(this, tr("Graph"), NoOwnXText(runs, title));
+}

@@ -1,0 +1,336 @@
+// The loggers' own commands through the real application against a simulated logger on a
+// pseudo-terminal: a search for a silent logger given up, a firmware update that shows its
+// progress until "Update successful." and failed ones that keep the teacher's setup, and a
+// two-point calibration of the Dravlet interface on its live readings.
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/SensorsCalibration.h"
+#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/Detection/DeviceDetectionManager.h"
+#include "Core/Logic/Pelorin/PelorinManager.h"
+#include "setup/CalibrationDialog.h"
+#include "setup/FullSetupWindow.h"
+#include "setup/MeasurementColumns.h"
+#include "setup/TriggerCalibrateColumns.h"
+#include "simulator/SignalShape.h"
+#include "support/AppBench.h"
+#include "common/SimulatedLogger.h"
+#include "common/TestMain.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace {
+
+const int kRate100PerSecond = 10;
+const QString kTrying = QStringLiteral("Trying to connect...");
+const QString kNotDetected = QStringLiteral("Logger has not been detected");
+const QString kSuccess = QStringLiteral("Update successful.");
+
+enum class GiveUp { CancelButton, Escape, CloseButton };
+
+} // namespace
+
+Q_DECLARE_METATYPE(GiveUp)
+
+class TestLoggerE2E : public QObject
+{
+    Q_OBJECT
+private:
+    std::unique_ptr<CAppBench> m_pBench;
+    QTemporaryDir m_Dir;
+    bool m_bUnplugged = false;
+
+    CAppBench& b() { return *m_pBench; }
+    QMessageBox* box() { return b().window->modelessMessageBox(); }
+    CWindowsManager* wm() { return b().window->windowsManager(); }
+    bool startWithFirmwareFile(int size);
+    void connectFindingNothing();
+    void step(char what);
+
+private slots:
+    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
+    void init()
+    {
+        m_pBench = std::make_unique<CAppBench>();
+        m_bUnplugged = false;
+    }
+    void cleanup() { m_pBench.reset(); }
+    void searchIsGivenUp_data();
+    void searchIsGivenUp();
+    void firmwareProgressShownUntilSuccess();
+    void failedFirmwareUpdateKeepsTheSetup_data();
+    void failedFirmwareUpdateKeepsTheSetup();
+    void dravletTwoPointCalibrationOnLiveReadings();
+};
+
+void TestLoggerE2E::searchIsGivenUp_data()
+{
+    QTest::addColumn<GiveUp>("how");
+    QTest::addColumn<bool>("byConnect");
+    QTest::newRow("Cancel, at start-up") << GiveUp::CancelButton << false;
+    QTest::newRow("Cancel, after Connect") << GiveUp::CancelButton << true;
+    QTest::newRow("Escape, after Connect") << GiveUp::Escape << true;
+    QTest::newRow("close button, after Connect") << GiveUp::CloseButton << true;
+}
+
+// The "Trying to connect..." notice offers Cancel, which stops the search at once: no poll, no
+// open port, no "not detected" notice, the setup as it was; the next Connect finds the logger.
+void TestLoggerE2E::searchIsGivenUp()
+{
+    QFETCH(GiveUp, how);
+    QFETCH(bool, byConnect);
+    b().startSilent = true;
+    QVERIFY(b().start(QStringLiteral("pelorin"), true));
+    CPelorinManager* pelorin = b().logic()->GetPelorinManager();
+    QSignalSpy notices(wm()->GetSignals(), &CKorvantaSignals::GuiModallessMsg);
+    QTRY_VERIFY(box()->isVisible() && box()->text() == kTrying);
+    if (byConnect) {
+        // The start-up search gives up by itself; its notice offers no Cancel. Connect searches again.
+        pelorin->m_MaxHelloTries = 1;
+        QTRY_VERIFY_WITH_TIMEOUT(b().detections->count() == 1 && box()->text() == kNotDetected, 10000);
+        QVERIFY(!box()->button(QMessageBox::Cancel) && box()->button(QMessageBox::Ok));
+        pelorin->m_MaxHelloTries = int(CPelorinManager::MaxHelloTries);
+        box()->hide();
+        wm()->onLoggerConnect();
+        QTRY_VERIFY(box()->isVisible() && box()->text() == kTrying);
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(pelorin->IsComInitilazied() && pelorin->IsDetectionPolling(), 5000);
+    const int detections = b().detections->count();
+    const int noticed = notices.count();
+    CSetupInfo* setup = b().setup()->getSetupInfo();
+    const QPoint rateAndSamples(setup->m_RateCode, setup->m_NumberOfSamples);
+    auto* cancel = qobject_cast<QPushButton*>(box()->button(QMessageBox::Cancel));
+    QVERIFY(cancel && cancel->isVisible());
+    switch (how) {
+    case GiveUp::CancelButton: QTest::mouseClick(cancel, Qt::LeftButton); break;
+    case GiveUp::Escape: QTest::keyClick(box(), Qt::Key_Escape); break;
+    case GiveUp::CloseButton: QVERIFY(box()->close()); break;
+    }
+    QVERIFY(!box()->isVisible() && !b().logic()->IsSearchUnderWay());
+    QTRY_VERIFY_WITH_TIMEOUT(!pelorin->IsDetectionPolling() && !pelorin->IsComInitilazied(), 2000);
+    // Whatever was on its way is delivered by now; none of it reports the search.
+    QTRY_VERIFY(!b().logic()->IsEnumerationRunning());
+    QCoreApplication::processEvents();
+    QCOMPARE(b().detections->count(), detections);
+    QCOMPARE(notices.count(), noticed);
+    QCOMPARE(QPoint(setup->m_RateCode, setup->m_NumberOfSamples), rateAndSamples);
+    QVERIFY(!box()->isVisible() && !wm()->IsLoggerDetected() && b().prompter.m_Log.isEmpty());
+
+    b().sim->setSilent(false);
+    wm()->onLoggerConnect();
+    QTRY_COMPARE_WITH_TIMEOUT(b().detections->count(), detections + 1, 8000);
+    QVERIFY(b().detections->last().at(0).toBool());
+    QTRY_VERIFY_WITH_TIMEOUT(b().button()->isEnabled(), 4000);
+    QVERIFY(!box()->isVisible());
+}
+
+// Starts against the simulated Pelorin logger, waits for it and chooses the file of the update.
+bool TestLoggerE2E::startWithFirmwareFile(int size)
+{
+    if (!b().start(QStringLiteral("pelorin"), true)
+        || !QTest::qWaitFor([&] { return b().detections->count() == 1 && b().button()->isEnabled(); }, 10000))
+        return false;
+    FollowRestarts(*b().sim, b().ports.get(), b().vendor, b().product);
+    b().logic()->GetDeviceDetectionManager()->SetPlugWaitScale(0.02);
+    b().logic()->GetPelorinManager()->m_MaxHelloTries = 1;
+    b().prompter.m_File = m_Dir.filePath(QStringLiteral("logger_ver9.99.bin"));
+    QFile file(b().prompter.m_File);
+    return file.open(QIODevice::WriteOnly) && file.write(QByteArray(size, '\x3c')) == size;
+}
+
+// The logger leaves for its boot-loader, takes the file, restarts with it and is found again:
+// all that time the progress stays on screen, and it goes with the success notice.
+void TestLoggerE2E::firmwareProgressShownUntilSuccess()
+{
+    QVERIFY(startWithFirmwareFile(20 * 1024));
+    QVERIFY(b().sim->invoke([&] { b().device()->setRestartAbsenceMs(300); }));
+    QProgressDialog* progress = wm()->progressDialog();
+    QSignalSpy steps(wm()->GetSignals(), &CKorvantaSignals::LoggerBootLoaderProgUpdate);
+    wm()->onFirmWareUpdate();
+    bool hiddenEarly = false;
+    QVERIFY(QTest::qWaitFor([&] {
+        const bool done = box()->isVisible() && box()->text() == kSuccess;
+        hiddenEarly = hiddenEarly || (!done && !progress->isVisible());
+        return done;
+    }, 20000));
+    QVERIFY(!hiddenEarly);
+    QTRY_VERIFY(!progress->isVisible());
+    // Through every stage: the transfer, the logger's return and its success.
+    QVERIFY(steps.count() > 3 && steps.at(steps.count() - 2).at(0).toInt() == 90);
+    QCOMPARE(steps.last().at(0).toInt(), 100);
+}
+
+void TestLoggerE2E::connectFindingNothing()
+{
+    const int before = b().detections->count();
+    wm()->onLoggerConnect();
+    QTRY_COMPARE_WITH_TIMEOUT(b().detections->count(), before + 1, 10000);
+    QVERIFY(!b().detections->last().at(0).toBool());
+    QTRY_COMPARE(box()->text(), kNotDetected);
+}
+
+// U the cable pulled, F the update's failure, S a Connect while the logger is plugged in but
+// silent, A a Connect while it is away, R the logger found again after its reset.
+void TestLoggerE2E::step(char what)
+{
+    switch (what) {
+    case 'U':
+        // During the update: once the boot-loader has the file's size.
+        if (!box()->text().startsWith(QStringLiteral("There was a problem")))
+            QTRY_VERIFY_WITH_TIMEOUT(wm()->progressDialog()->value() >= 26, 8000);
+        QVERIFY(b().pullCable());
+        m_bUnplugged = true;
+        QTRY_VERIFY(!b().logic()->IsLoggerConnected() && b().ports->getPorts().isEmpty());
+        break;
+    case 'F':
+        QTRY_VERIFY_WITH_TIMEOUT(box()->isVisible() && box()->text().startsWith(QStringLiteral("There was a problem")),
+                                 10000);
+        break;
+    case 'S':
+        b().sim->setSilent(true);
+        if (m_bUnplugged) {
+            // Plugged in again, it is searched for at once; that search finds nothing either.
+            const int before = b().detections->count();
+            QVERIFY(b().plugIn());
+            m_bUnplugged = false;
+            QTRY_COMPARE_WITH_TIMEOUT(b().detections->count(), before + 1, 10000);
+        }
+        connectFindingNothing();
+        break;
+    case 'A': connectFindingNothing(); break;
+    case 'R':
+        b().sim->setSilent(false);
+        if (m_bUnplugged)
+            QVERIFY(b().plugIn());
+        else
+            wm()->onLoggerConnect();
+        m_bUnplugged = false;
+        QTRY_VERIFY_WITH_TIMEOUT(box()->text().startsWith(QStringLiteral("The logger is waiting in its boot-loader")),
+                                 10000);
+        QVERIFY(b().sim->invoke([&] { b().device()->restartFirmware(); }));
+        QTRY_VERIFY_WITH_TIMEOUT(wm()->IsLoggerDetected() && b().button()->isEnabled(), 10000);
+        break;
+    }
+}
+
+void TestLoggerE2E::failedFirmwareUpdateKeepsTheSetup_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::newRow("unplug, failure, silent Connect, found") << "UFSR";
+    QTest::newRow("unplug, failure, found") << "UFR";
+    QTest::newRow("unplug, Connect, failure, found") << "UAFR";
+    QTest::newRow("unplug, failure, Connect, silent Connect, found") << "UFASR";
+    QTest::newRow("failure, silent Connect, found") << "FSR";
+    QTest::newRow("failure, unplug, Connect, found") << "FUAR";
+}
+
+// Whatever the order of the cable pulled, the failure, Connects that find nothing and the
+// logger found again, the setup the teacher chose is held at every step and kept afterwards.
+void TestLoggerE2E::failedFirmwareUpdateKeepsTheSetup()
+{
+    QFETCH(QString, steps);
+    const bool unplugFirst = steps.startsWith('U');
+    QVERIFY(startWithFirmwareFile(3000));
+    // Pulled during the transfer, the logger answers the file's size and no block; left
+    // plugged in, its boot-loader answers nothing.
+    QVERIFY(b().sim->invoke([&] {
+        b().device()->setRestartAbsenceMs(50);
+        b().device()->setBootTransferReplies(unplugFirst ? 1 : 0);
+    }));
+    b().logic()->GetDeviceDetectionManager()->SetFirmwareWaitScale(unplugFirst ? 0.4 : 0.05);
+    QVERIFY(b().chooseRateAndSamples(kRate100PerSecond, 500));
+    CSetupInfo* setup = b().setup()->getSetupInfo();
+    const int sensors = setup->m_SelectedSensorList.size();
+    const QPoint chosen(kRate100PerSecond, 500);
+    wm()->onFirmWareUpdate();
+    for (const QChar what : steps) {
+        step(what.toLatin1());
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(QPoint(setup->m_RateCode, setup->m_NumberOfSamples), chosen);
+    }
+    QCOMPARE(setup->m_SelectedSensorList.size(), sensors);
+    // The found logger's statuses leave it so.
+    const int polls = HostFrames(*b().sim, 0x04);
+    QTRY_VERIFY_WITH_TIMEOUT(HostFrames(*b().sim, 0x04) >= polls + 2, 5000);
+    QCOMPARE(QPoint(setup->m_RateCode, setup->m_NumberOfSamples), chosen);
+}
+
+// The Dravlet interface reads a steady level the test moves. The calibration dialog, opened
+// from the full setup, and the setup's current reading follow it live; the two points locked
+// at two levels make the calibration, which the next runs store; afterwards the interface is
+// asked for no more readings and the setup says "N/A" again.
+void TestLoggerE2E::dravletTwoPointCalibrationOnLiveReadings()
+{
+    const double levels[] = {0.3, 0.7};   // two places in the voltage sensor's range, as shares of it
+    auto setLevel = [&](double share) {
+        return b().sim->invoke(
+            [&] { b().sim->model()->setSignal(kvsim::SignalSettings{kvsim::SignalShape::Level, share}); });
+    };
+    QVERIFY(b().start(QStringLiteral("dravlet"), false, kvsim::SignalSettings{kvsim::SignalShape::Level, levels[0]}));
+    QTRY_VERIFY_WITH_TIMEOUT(b().detections->count() == 1 && b().button()->isEnabled(), 8000);
+    b().setup()->displaySetupWindow(1);
+    CFullSetupWindow* full = b().setup()->fullSetupWindow();
+    auto* zero = full->cell<FullSetupSetZeroColumn>(0, CFullSetupWindow::ZeroColumn);
+    auto* calibrate = full->cell<FullSetupCalibrateColumn>(0, CFullSetupWindow::CalibrateColumn);
+    QVERIFY(zero && calibrate);
+    QCOMPARE(zero->readingLabel()->text(), QStringLiteral("N/A"));
+    QString read[2];
+    b().prompter.m_DialogHook = [&](QDialog* d) {
+        auto* dialog = qobject_cast<CalibrationDialog*>(d);
+        QVERIFY(dialog);
+        Ui_CalibrationDialog* f = dialog->form();
+        dialog->prepareOpening();
+        for (int point = 0; point < 2; ++point) {
+            QLineEdit* reading = point == 0 ? f->currentReadingEdit1 : f->currentReadingEdit2;
+            const QString before = f->currentReadingEdit1->text();
+            QVERIFY(setLevel(levels[point]));
+            QTRY_VERIFY_WITH_TIMEOUT(f->set1Button->isEnabled() && !reading->text().isEmpty()
+                                         && reading->text() != before, 5000);
+            // The setup's reading, such as 1.250 of "1.250 (V)", with it.
+            QTRY_VERIFY(qAbs(zero->readingLabel()->text().section(' ', 0, 0).toDouble() - reading->text().toDouble())
+                        < 0.0015);
+            QTest::keyClicks(point == 0 ? f->firstRealValueEdit : f->secondRealValueEdit, QString::number(point + 1));
+            QTest::mouseClick(point == 0 ? f->set1Button : f->set2Button, Qt::LeftButton);
+            read[point] = reading->text();
+        }
+        QTest::mouseClick(f->calibrateButton, Qt::LeftButton);
+    };
+    QTest::mouseClick(calibrate->setButton(), Qt::LeftButton);
+    // The higher level reads higher (the range is ±25 V).
+    QVERIFY2(read[1].toDouble() > read[0].toDouble() + 1.0, qPrintable(read[0] + " " + read[1]));
+    const int index = b().setup()->getSetupInfo()->m_SelectedSensorList.first()->m_SensorIndex;
+    QCOMPARE(b().logic()->m_SensorsCalibration.GetCalibration(index).type, 2);
+    QVERIFY(calibrate->useCheckBox()->isChecked() && b().prompter.m_Log.filter(QStringLiteral("crit|")).isEmpty());
+    QVERIFY(!zero->setButton()->isEnabled());
+    const int snapshots = HostFrames(*b().sim, 0x03, 2);
+    const int polls = HostFrames(*b().sim, 0x04, 2);
+    QTRY_VERIFY_WITH_TIMEOUT(HostFrames(*b().sim, 0x04, 2) >= polls + 2, 5000);
+    QCOMPARE(HostFrames(*b().sim, 0x03, 2), snapshots);
+    QCOMPARE(zero->readingLabel()->text(), QStringLiteral("N/A"));
+
+    // A run at a calibrated point stores the real value typed for it.
+    QVERIFY(b().chooseRateAndSamples(kRate100PerSecond, 20));
+    for (int point = 0; point < 2; ++point) {
+        QVERIFY(setLevel(levels[point]));
+        QTRY_VERIFY_WITH_TIMEOUT(b().button()->isEnabled() && b().state() == int(RunControl::Idle), 4000);
+        const int runs = b().ended->count();
+        b().pressRun();
+        QTRY_COMPARE_WITH_TIMEOUT(b().ended->count(), runs + 1, 5000);
+        const QList<CDataBranch*> branches = b().runBranches(b().logic()->m_DataManager.GetNumDataFolders() - 1);
+        QVERIFY(!branches.isEmpty());
+        QCOMPARE(branches.first()->GetNumSamples(), 20);
+        for (int i = 0; i < 20; ++i)
+            QVERIFY2(qAbs(branches.first()->GetYSample(i) - (point + 1)) < 1e-4,
+                     qPrintable(QString::number(branches.first()->GetYSample(i), 'g', 10)));
+    }
+}
+
+KORVANTA_TEST_MAIN(TestLoggerE2E)
+#include "tst_logger_e2e.moc"
