@@ -3,7 +3,7 @@
 // history tree rebuilt. The time is that of the open command alone; "history_us_per_run" is a
 // rebuild of the history tree timed apart, after the timed opens (the open made one already), so
 // the loader's share is roughly the difference. Rows come in order of size.
-#include "../tests/app/support/ScriptedPrompter.h"
+#include "../tests/common/ScriptedPrompter.h"
 #include "../tests/app/support/ScriptedServices.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"

@@ -9,7 +9,7 @@
 #include "app/shell/HistoryWindow.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
-#include "support/ScriptedPrompter.h"
+#include "common/ScriptedPrompter.h"
 
 #include <QSet>
 #include "common/TestMain.h"

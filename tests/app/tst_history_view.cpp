@@ -8,7 +8,7 @@
 #include "app/shell/HistoryWindow.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
-#include "support/ScriptedPrompter.h"
+#include "common/ScriptedPrompter.h"
 
 #include <QHoverEvent>
 #include <QScrollBar>

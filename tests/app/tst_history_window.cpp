@@ -6,7 +6,7 @@
 #include "app/shell/HistoryWindow.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
-#include "support/ScriptedPrompter.h"
+#include "common/ScriptedPrompter.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>

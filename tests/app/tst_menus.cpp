@@ -8,7 +8,7 @@
 #include "Core/Base/KorvantaSignals.h"
 #include "app/shell/MainWindow.h"
 #include "graph/GraphWindow.h"
-#include "support/ScriptedPrompter.h"
+#include "common/ScriptedPrompter.h"
 #include "support/ScriptedServices.h"
 
 #include <QMdiSubWindow>

@@ -3,31 +3,17 @@
 // meters window opened from the ribbon, the Run button pressed, and both faces showing the
 // run's latest reading; the calculator and notes commands of the ribbon open their windows.
 // With KORVANTA_SCREENSHOT_DIR set, the screen is saved there at the end of the run.
-#include "app/shell/CustomRunButton.h"
-#include "app/shell/MainWindow.h"
 #include "app/shell/MultiAction.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
-#include "Core/Data/DataFolder.h"
-#include "Core/Data/SetupInfo.h"
-#include "Core/Logic/LogicManager.h"
-#include "setup/SetupWindow.h"
-#include "simulator/LoggerSimulator.h"
-#include "simulator/ModelFactory.h"
-#include "support/ScriptedPrompter.h"
+#include "support/AppBench.h"
 #include "table/Calculator.h"
 #include "table/MeterFaces.h"
 #include "table/MetersWindow.h"
 #include "table/NotesWindow.h"
 
 #include <QScreen>
-#include <QSignalSpy>
 #include <QStandardPaths>
-#include "common/SimulatedLogger.h"
-
 #include "common/TestMain.h"
-
-#include <memory>
 
 class TestMetersEndToEndRun : public QObject
 {
@@ -37,20 +23,13 @@ private slots:
 
     void liveRunOnAnalogAndDigitalMeters()
     {
-        std::unique_ptr<kvsim::CLoggerSimulator> sim = StartSimulatedLogger(QStringLiteral("pelorin"));
-        QVERIFY(sim);
-        CScriptedPrompter prompter;
-        auto window = std::make_unique<MainWindow>(nullptr);
-        CKorvantaSignals* hub = window->windowsManager()->GetSignals();
-        QSignalSpy detected(hub, &CKorvantaSignals::LoggerEndDtetection);
-        QSignalSpy ended(hub, &CKorvantaSignals::LoggerExperimentEnd);
-        window->init();
+        CAppBench bench;
+        QVERIFY(bench.start());
+        MainWindow* window = bench.window.get();
         window->resize(1500, 950);
-        window->show();
-        QTRY_COMPARE_WITH_TIMEOUT(detected.count(), 1, 8000);
-        CSetupWindow* setup = window->windowsManager()->GetSetupWindow();
-        QTRY_VERIFY_WITH_TIMEOUT(setup->getSetupInfo()->GetActiveMeasurementCount() > 0, 4000);
-        QTRY_VERIFY_WITH_TIMEOUT(window->GetRunButton()->isEnabled(), 3000);
+        // Rate 100 per second, 50 samples, from the lists the setup offers.
+        QVERIFY(bench.detectAndChoose(10, 50));
+        QCOMPARE(bench.detections->count(), 1);
 
         CWindowsManager* wm = window->windowsManager();
         MultiAction* meters = window->findAction(23);
@@ -72,18 +51,11 @@ private slots:
         calculator->setGeometry(420, 400, 600, 340);
         notes->setGeometry(1020, 400, 320, 340);
 
-        // Rate 100 per second, 50 samples, from the lists the setup offers.
-        QVERIFY(setup->m_UiRateCodes.indexOf(10) >= 0 && setup->m_SampleCounts.indexOf(50) >= 0);
-        setup->rateChanged(setup->m_UiRateCodes.indexOf(10));
-        setup->durationChanged(setup->m_SampleCounts.indexOf(50));
-        CustomRunButton* run = window->GetRunButton();
-        QTest::mouseClick(run, Qt::LeftButton, Qt::NoModifier, run->rect().center());
-        QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 6000);
+        bench.pressRun();
+        QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 1, 6000);
 
-        CDataManager& data = window->logicManager()->m_DataManager;
-        CDataFolder* folder = data.GetLastDataFolder();
-        QVERIFY(folder);
-        CDataBranch* first = data.GetDataBranch(folder->GetBranchKey(0));
+        const QList<CDataBranch*> run = bench.runBranches(bench.logic()->m_DataManager.GetNumDataFolders() - 1);
+        CDataBranch* first = run.value(0);
         QVERIFY(first && first->GetYSize() == 50);
         const double last = first->GetYSample(49);
         QCOMPARE(analog->view()->followedKey(), first->m_Key);
@@ -107,8 +79,6 @@ private slots:
             QTest::qWait(300);
             window->grab().save(shots + QStringLiteral("/meters_bar_colour.png"));
         }
-        window.reset();
-        qunsetenv("KORVANTA_EXTRA_PORTS");
     }
 };
 

@@ -3,7 +3,7 @@
 // reach the active notes editor and nothing else.
 #include "app/shell/MainWindow.h"
 #include "app/shell/ShellServices.h"
-#include "support/ScriptedPrompter.h"
+#include "common/ScriptedPrompter.h"
 #include "support/ScriptedServices.h"
 #include "support/ShellRig.h"
 #include "table/Calculator.h"

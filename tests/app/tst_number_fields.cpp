@@ -6,7 +6,7 @@
 #include "graph/GraphWindow.h"
 #include "setup/ExperimentModeDialog.h"
 #include "setup/ManualXValueDialog.h"
-#include "support/ScriptedPrompter.h"
+#include "common/ScriptedPrompter.h"
 
 #include <QDialogButtonBox>
 #include <QLineEdit>

@@ -5,16 +5,10 @@
 // wizard, checked to the sample interval. Every event mode is run (the last with one gate), and
 // the dialog opened again shows the length typed under its label.
 #include "analysis_dialogs/TimingWizard.h"
-#include "app/shell/CustomRunButton.h"
-#include "app/shell/MainWindow.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
-#include "Core/Data/DataFolder.h"
-#include "Core/Logic/LogicManager.h"
 #include "setup/ExperimentModeDialog.h"
-#include "setup/SetupWindow.h"
 #include "simulator/PhotogateModels.h"
-#include "support/ScriptedPrompter.h"
+#include "support/AppBench.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -22,9 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
-#include <QSignalSpy>
 #include <QStandardPaths>
-#include "common/SimulatedLogger.h"
 #include "common/TestMain.h"
 
 namespace {
@@ -78,22 +70,16 @@ void TestPhotogateEndToEndRun::lessons()
 {
     QFETCH(double, tick);
     const QString model = QTest::currentDataTag();
-    CScriptedPrompter prompter;
-    auto sim = StartSimulatedLogger(model, [](kvsim::IDeviceModel& m) { kvsim::ApplyPhotogates(m, Lesson(s_Cases[0])); });
-    QVERIFY(sim);
-    auto window = std::make_unique<MainWindow>(nullptr);
+    CAppBench bench;
+    QVERIFY(bench.start(model, false, kvsim::SignalSettings{kvsim::SignalShape::Counter},
+                        [](kvsim::IDeviceModel& m) { kvsim::ApplyPhotogates(m, Lesson(s_Cases[0])); }));
+    MainWindow* window = bench.window.get();
     CWindowsManager* wm = window->windowsManager();
-    CDataManager& data = window->logicManager()->m_DataManager;
-    CustomRunButton* run = window->GetRunButton();
-    QSignalSpy detected(wm->GetSignals(), &CKorvantaSignals::LoggerEndDtetection);
-    QSignalSpy ended(wm->GetSignals(), &CKorvantaSignals::LoggerExperimentEnd);
-    window->init();
-    window->show();
-    QTRY_COMPARE_WITH_TIMEOUT(detected.count(), 1, 8000);
-    QTRY_VERIFY_WITH_TIMEOUT(run->isEnabled(), 6000);
-    const auto pressRun = [run] { QTest::mouseClick(run, Qt::LeftButton, Qt::NoModifier, run->rect().center()); };
+    CDataManager& data = bench.logic()->m_DataManager;
+    QTRY_COMPARE_WITH_TIMEOUT(bench.detections->count(), 1, 8000);
+    QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 6000);
     const auto finished = [&](int before) {
-        return QTest::qWaitFor([&] { return ended.count() > before && run->RunControlState == RunControl::Idle; }, 8000);
+        return QTest::qWaitFor([&] { return bench.ended->count() > before && bench.state() == RunControl::Idle; }, 8000);
     };
     // Auto sampling at 500 samples a second for 1000 samples, or event timing as the case says.
     const auto chooseMode = [&](const Case* c) {
@@ -105,10 +91,8 @@ void TestPhotogateEndToEndRun::lessons()
             f->methodComboBox->setCurrentIndex(f->methodComboBox->findText(c->method));
             f->timingParameterEdit->selectAll();
             QTest::keyClicks(f->timingParameterEdit, c->length);
-        } else {
-            CSetupWindow* setup = wm->GetSetupWindow();
-            setup->rateChanged(setup->m_UiRateCodes.indexOf(11));
-            setup->durationChanged(setup->m_SampleCounts.indexOf(1000));
+        } else if (!bench.chooseRateAndSamples(11, 1000)) {
+            return false;
         }
         f->okButton->click();
         return window->GetCurrentRunMode() == (c ? ExperimentRunMode::Timing : ExperimentRunMode::Sampling);
@@ -124,18 +108,18 @@ void TestPhotogateEndToEndRun::lessons()
     };
     for (const Case& c : s_Cases) {
         const QString name = QString(c.name) + ": ";
-        sim->invoke([&] { kvsim::ApplyPhotogates(*sim->model(), Lesson(c)); });
+        bench.sim->invoke([&] { kvsim::ApplyPhotogates(*bench.sim->model(), Lesson(c)); });
         QTRY_COMPARE_WITH_TIMEOUT(wm->TimingCapableChannels(true), c.gates, 5000);
         QVERIFY2(chooseMode(&c), c.name);
         CDataFolder* previous = data.GetLastDataFolder();
-        int before = ended.count();
-        pressRun();
+        int before = bench.ended->count();
+        bench.pressRun();
         CDataBranch* results = nullptr;
         QTRY_VERIFY2_WITH_TIMEOUT(data.GetLastDataFolder() != previous
                                       && (results = data.GetDataBranch(data.GetLastDataFolder()->GetBranchKey(0)))
                                       && results->GetYSize() >= 2,
                                   c.name, 8000);
-        pressRun();
+        bench.pressRun();
         QVERIFY2(finished(before) && results->m_SensorIndex == 20483, c.name);
         // A result comes from clock readings each off by at most half a tick.
         for (int i = 0; i < 2; ++i)
@@ -146,10 +130,10 @@ void TestPhotogateEndToEndRun::lessons()
             continue;
 
         QVERIFY2(chooseMode(nullptr), c.name);
-        before = ended.count();
-        pressRun();
+        before = bench.ended->count();
+        bench.pressRun();
         QVERIFY2(finished(before), c.name);
-        prompter.m_DialogHook = [&c](QDialog* dialog) {
+        bench.prompter.m_DialogHook = [&c](QDialog* dialog) {
             auto* w = qobject_cast<TimingWizard*>(dialog);
             w->show();
             Ui_TimingWizard* f = w->form();
@@ -161,7 +145,7 @@ void TestPhotogateEndToEndRun::lessons()
             w->button(QWizard::FinishButton)->click();
         };
         wm->onPhotogateFunc();
-        const QString result = prompter.m_Log.last();
+        const QString result = bench.prompter.m_Log.last();
         // Passages seen at 500 samples a second: a sample either way, printed with 3 decimals.
         QRegularExpressionMatchIterator it = QRegularExpression("([0-9.]+) m?/?s").globalMatch(result);
         QVERIFY2(it.hasNext(), qPrintable(name + result));
@@ -169,8 +153,6 @@ void TestPhotogateEndToEndRun::lessons()
             QVERIFY2(std::abs(it.next().captured(1).toDouble() - c.expected[0]) <= c.expected[0] * 0.002 / (c.interval - 0.002) + 5e-4,
                      qPrintable(name + result));
     }
-    window.reset();
-    qunsetenv("KORVANTA_EXTRA_PORTS");
 }
 
 KORVANTA_TEST_MAIN(TestPhotogateEndToEndRun)

@@ -22,7 +22,7 @@
 #include "simulator/ModelFactory.h"
 #include "simulator/PelorinDevice.h"
 #include "support/AppBench.h"
-#include "support/ScriptedPrompter.h"
+#include "common/ScriptedPrompter.h"
 #include "common/QueuedSpy.h"
 #include "common/SimulatedLogger.h"
 

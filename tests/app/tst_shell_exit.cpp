@@ -10,7 +10,7 @@
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicManager.h"
 #include "common/FakeLogger.h"
-#include "support/ScriptedPrompter.h"
+#include "common/ScriptedPrompter.h"
 #include "support/ScriptedServices.h"
 #include "common/RecordingPlatform.h"
 #include "setup/FullSetupWindow.h"

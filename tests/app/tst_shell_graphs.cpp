@@ -128,7 +128,7 @@ private slots:
         // No cursor: refused with the message, the read-outs stay off.
         rig.manager.onSlopeFunc();
         rig.manager.onAreaFunc();
-        QCOMPARE(rig.prompter.m_Warnings, (QStringList{QStringLiteral("Error|Please select plot."),
+        QCOMPARE(rig.prompter.boxes("warn crit"), (QStringList{QStringLiteral("Error|Please select plot."),
                                                     QStringLiteral("Error|Please place two cursors on a plot.")}));
         QVERIFY(!graph->m_bSlopeMode && !graph->m_bAreaMode);
         // Cursor 1 on the plot: the slope toggles; the area still needs the second cursor.
@@ -144,7 +144,7 @@ private slots:
         QVERIFY(graph->m_bAreaMode);
         rig.manager.onSlopeFunc();
         QVERIFY(!graph->m_bSlopeMode);
-        QCOMPARE(rig.prompter.m_Warnings.size(), 3);
+        QCOMPARE(rig.prompter.boxes("warn crit").size(), 3);
     }
 };
 

@@ -1,7 +1,7 @@
 // Language selection: the settings file, the stored index (also out of range), the single
 // notice on a change and the actions of the menu.
 #include "app/shell/MultiLanguage.h"
-#include "support/FakePrompter.h"
+#include "common/ScriptedPrompter.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -59,7 +59,7 @@ void TestShellLanguage::tables()
 
 void TestShellLanguage::noFileGivesEnglish()
 {
-    CFakePrompter prompter;
+    CScriptedPrompter prompter;
     MultiLanguage l;
     l.LoadSelectedLanguage();
     QCOMPARE(l.m_SelectedIndex, 0);
@@ -70,12 +70,12 @@ void TestShellLanguage::noFileGivesEnglish()
     QVERIFY(l.m_pActionGroup->isExclusive());
     QVERIFY(l.m_pActionGroup->actions().at(0)->isChecked());
     QCOMPARE(stored(l), 0);
-    QVERIFY(prompter.m_Infos.isEmpty());
+    QVERIFY(prompter.boxes("info").isEmpty());
 }
 
 void TestShellLanguage::changeShowsOneNotice()
 {
-    CFakePrompter prompter;
+    CScriptedPrompter prompter;
     {
         QSettings s(MultiLanguage().m_SettingsPath, QSettings::IniFormat);
         s.setValue("Language/Selected", 1);
@@ -86,15 +86,15 @@ void TestShellLanguage::changeShowsOneNotice()
     QCOMPARE(l.SelectedCode(), QString("ru"));
     l.init();
     QVERIFY(l.m_pActionGroup->actions().at(1)->isChecked());
-    QVERIFY(prompter.m_Infos.isEmpty());
+    QVERIFY(prompter.boxes("info").isEmpty());
     // The user picks Polish in the menu.
     l.m_pActionGroup->actions().at(7)->trigger();
-    QCOMPARE(prompter.m_Infos, QStringList("Pavix|Changes will take effect after restarting Pavix."));
+    QCOMPARE(prompter.boxes("info"), QStringList("Pavix|Changes will take effect after restarting Pavix."));
     QCOMPARE(l.m_SelectedIndex, 7);
     QCOMPARE(stored(l), 7);
     // Picking the checked entry again says nothing.
     l.m_pActionGroup->actions().at(7)->trigger();
-    QCOMPARE(prompter.m_Infos.size(), 1);
+    QCOMPARE(prompter.boxes("info").size(), 1);
     // A restart reads the new choice.
     MultiLanguage next;
     next.m_TranslationsDir = m_Translations.path();
@@ -104,13 +104,13 @@ void TestShellLanguage::changeShowsOneNotice()
 
 void TestShellLanguage::outOfRangeSelection()
 {
-    CFakePrompter prompter;
+    CScriptedPrompter prompter;
     MultiLanguage l;
     l.LoadSelectedLanguage();
     l.SelectLanguage(4);
-    QCOMPARE(prompter.m_Infos.size(), 1);
+    QCOMPARE(prompter.boxes("info").size(), 1);
     l.SelectLanguage(9);
-    QCOMPARE(prompter.m_Infos.size(), 2);
+    QCOMPARE(prompter.boxes("info").size(), 2);
     QCOMPARE(l.m_SelectedIndex, 4);
     QCOMPARE(stored(l), 4);
     l.SelectLanguage(-1);
@@ -129,7 +129,7 @@ void TestShellLanguage::storedIndexOutOfRange_data()
 void TestShellLanguage::storedIndexOutOfRange()
 {
     QFETCH(QVariant, value);
-    CFakePrompter prompter;
+    CScriptedPrompter prompter;
     {
         QSettings s(MultiLanguage().m_SettingsPath, QSettings::IniFormat);
         s.setValue("Language/Selected", value);

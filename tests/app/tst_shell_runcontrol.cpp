@@ -3,7 +3,10 @@
 #include "support/ShellRig.h"
 
 #include "Core/Base/KorvantaSignals.h"
+#include "setup/ManualXValueDialog.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QSignalSpy>
 #include "common/TestMain.h"
@@ -118,7 +121,7 @@ void TestShellRunControl::normalRunToTheEnd()
     QCOMPARE(stop.count(), 1);
     QVERIFY(rig.controller().controlsEnabled());
     QVERIFY(rig.controller().isStatusPollRunning());
-    QVERIFY(rig.prompter.m_Warnings.isEmpty());
+    QVERIFY(rig.prompter.boxes("warn crit").isEmpty());
 }
 
 void TestShellRunControl::watchdogGivesUp()
@@ -129,8 +132,8 @@ void TestShellRunControl::watchdogGivesUp()
     QSignalSpy disconnected(&rig.hub(), &CKorvantaSignals::LoggerDisconnected);
     rig.manager.OnRun();
     QCOMPARE(rig.state(), 1);
-    QTRY_COMPARE_WITH_TIMEOUT(rig.prompter.m_Warnings.size(), 1, 3000);
-    QCOMPARE(rig.prompter.m_Warnings.first(),
+    QTRY_COMPARE_WITH_TIMEOUT(rig.prompter.boxes("warn crit").size(), 1, 3000);
+    QCOMPARE(rig.prompter.boxes("warn crit").first(),
              QString("Logger|Logger failed to start running. Please reconnect the logger."));
     QCOMPARE(rig.state(), 0);
     QCOMPARE(disconnected.count(), 1);
@@ -152,7 +155,7 @@ void TestShellRunControl::eventTimingWatchdogLetsPressCancel()
     // The watchdog does not fail an event-timing start, but hands the button back.
     QTRY_VERIFY_WITH_TIMEOUT(rig.button().isEnabled(), 3000);
     QCOMPARE(rig.state(), 1);
-    QVERIFY(rig.prompter.m_Warnings.isEmpty());
+    QVERIFY(rig.prompter.boxes("warn crit").isEmpty());
     QSignalSpy stop(&rig.manager, &CWindowsManager::runBtns_stop);
     rig.manager.OnRun(); // press gives the start up
     QCOMPARE(rig.state(), 0);
@@ -191,7 +194,7 @@ void TestShellRunControl::triggerDelayStartsWithWatchdog()
     QCOMPARE(rig.button().currentFrame(), 3);
     QVERIFY(rig.manager.protectionTimer()->isActive());
     // The logger never reports its start: the watchdog ends the wait.
-    QTRY_COMPARE_WITH_TIMEOUT(rig.prompter.m_Warnings.size(), 1, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.prompter.boxes("warn crit").size(), 1, 3000);
     QCOMPARE(rig.state(), 0);
     QVERIFY(!rig.button().isPlaying());
 }
@@ -321,15 +324,26 @@ void TestShellRunControl::manualXValue()
     rig.setup().m_ManualXUnit = "ml";
     rig.setup().m_RateCode = 0;
     QSignalSpy started(&rig.hub(), &CKorvantaSignals::UserStartedRun);
-    rig.prompter.m_bAcceptX = false;
+    // The manual X value dialog: its question kept, then refused or given the answer.
+    QStringList asked;
+    double answer = -1.0;   // negative: refused
+    rig.prompter.m_DialogAnswer = [&](QDialog* d) {
+        auto* x = qobject_cast<CManualXValueDialog*>(d);
+        if (!x)
+            return int(QDialog::Rejected);
+        asked << x->form()->nextvalueLabel->text();
+        if (answer < 0)
+            return int(QDialog::Rejected);
+        x->form()->valueLineEdit->setText(QString::number(answer));
+        return int(QDialog::Accepted);
+    };
     rig.manager.OnRun();
-    QCOMPARE(rig.prompter.m_XQuestions, QStringList("Enter next Volume value"));
+    QCOMPARE(asked, QStringList("Enter next Volume value"));
     QCOMPARE(rig.state(), 0);
     QCOMPARE(started.count(), 0);
     QVERIFY(rig.controller().isStatusPollRunning());
 
-    rig.prompter.m_bAcceptX = true;
-    rig.prompter.m_XAnswer = 2.5;
+    answer = 2.5;
     rig.manager.OnRun();
     QCOMPARE(rig.state(), 1);
     QCOMPARE(rig.setup().m_ManualXValue, 2.5);
@@ -337,11 +351,11 @@ void TestShellRunControl::manualXValue()
 
     // The following values are asked on the hub's request; a refusal stops the run.
     rig.hub().SignalLoggerStartedRun();
-    rig.prompter.m_XAnswer = 5.0;
+    answer = 5.0;
     rig.hub().SingalUserAskXValue();
     QCOMPARE(rig.setup().m_ManualXValue, 5.0);
     QCOMPARE(rig.logger.count(CmdStop), 0);
-    rig.prompter.m_bAcceptX = false;
+    answer = -1.0;
     rig.hub().SingalUserAskXValue();
     QCOMPARE(rig.logger.count(CmdStop), 1);
     QCOMPARE(rig.setup().m_ManualXValue, 5.0);
@@ -352,7 +366,7 @@ void TestShellRunControl::manualXValue()
     plain.setup().m_bManualX = true;
     plain.setup().m_RateCode = 0;
     plain.manager.OnRun();
-    QVERIFY(plain.prompter.m_XQuestions.isEmpty());
+    QCOMPARE(plain.prompter.count("dialog"), 0);
     QCOMPARE(plain.state(), 1);
 }
 

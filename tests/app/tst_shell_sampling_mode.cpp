@@ -8,6 +8,7 @@
 #include "setup/ManualXValueDialog.h"
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include "common/TestMain.h"
 
@@ -33,28 +34,6 @@ void detectDravletWithGates(CShellRig& rig)
     rig.setup().m_LoggerStatusList.clear();
     rig.setup().m_LoggerStatusList << status;
 }
-
-// A prompter the window manager is given, which is not the shell's: it records what it is told
-// and lets the test play the user of a dialog it runs.
-class CManagerPrompter : public IPrompter
-{
-public:
-    void information(QWidget*, const QString&, const QString& text) override { m_Said << text; }
-    void warning(QWidget*, const QString&, const QString& text) override { m_Said << text; }
-    bool question(QWidget*, const QString&, const QString& text) override
-    {
-        m_Said << text;
-        return false;
-    }
-    int runDialog(QDialog* dialog) override
-    {
-        if (m_OnDialog)
-            m_OnDialog(dialog);
-        return dialog ? dialog->result() : 0;
-    }
-    QStringList m_Said;
-    std::function<void(QDialog*)> m_OnDialog;
-};
 } // namespace
 
 void TestShellSamplingMode::opensWithTheSetupChoice()
@@ -138,7 +117,8 @@ void TestShellSamplingMode::dialogsAskThroughTheManagersPrompter()
 {
     CShellRig rig;
     detectDravletWithGates(rig);
-    CManagerPrompter own;
+    // A prompter of the window manager's own, not the shell's.
+    CScriptedPrompter own(false);
     rig.manager.SetPrompter(&own);
     rig.manager.OnExperimentModeButton();
     CExperimentModeDialog* mode = rig.manager.experimentModeDialog();
@@ -147,21 +127,22 @@ void TestShellSamplingMode::dialogsAskThroughTheManagersPrompter()
     mode->form()->methodComboBox->setCurrentIndex(1);      // At one gate
     mode->form()->timingParameterEdit->setText("-2");
     mode->form()->okButton->click();
-    QCOMPARE(own.m_Said, QStringList{"Paramter cannot be negative."});
+    QCOMPARE(own.said(), QStringList{"Paramter cannot be negative."});
     mode->close();
 
     // The next manual X value: a word typed is refused, then the run is given up.
     rig.setup().m_ManualXName = QStringLiteral("Volume");
-    own.m_OnDialog = [](QDialog* dialog) {
+    own.m_DialogHook = [&own](QDialog* dialog) {
         auto* x = qobject_cast<CManualXValueDialog*>(dialog);
         QVERIFY(x);
         x->form()->valueLineEdit->setText("abc");
         x->accept();
+        own.m_DialogResult = x->result();
     };
     rig.manager.OnUserAskXvalue();
-    QCOMPARE(own.m_Said.size(), 2);
-    QVERIFY2(own.m_Said.last().contains("Volume"), qPrintable(own.m_Said.last()));
-    QCOMPARE(rig.prompter.m_Warnings, QStringList());
+    QCOMPARE(own.said().size(), 2);
+    QVERIFY2(own.said().last().contains("Volume"), qPrintable(own.said().last()));
+    QCOMPARE(rig.prompter.boxes("warn crit"), QStringList());
 }
 
 KORVANTA_TEST_MAIN(TestShellSamplingMode)

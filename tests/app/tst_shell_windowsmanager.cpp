@@ -267,7 +267,7 @@ void TestShellWindowsManager::setupRecordLentToTheLogicManager()
 
 void TestShellWindowsManager::mainWindowLayout()
 {
-    CFakePrompter prompter;
+    CScriptedPrompter prompter;
     MainWindow window;
     window.init();
     QCOMPARE(p_MainWindow, &window);
@@ -331,7 +331,7 @@ void TestShellWindowsManager::mainWindowLayout()
 
 void TestShellWindowsManager::ribbonStaysPutWhenManualButtonShows()
 {
-    CFakePrompter prompter;
+    CScriptedPrompter prompter;
     MainWindow window;
     window.init();
     window.show();
@@ -351,7 +351,7 @@ void TestShellWindowsManager::ribbonStaysPutWhenManualButtonShows()
 
 void TestShellWindowsManager::mainWindowNoticesAndRunRule()
 {
-    CFakePrompter prompter;
+    CScriptedPrompter prompter;
     MainWindow window;
     window.init();
     // (While the start-up search runs, a notice without a button offers Cancel for it.)
@@ -386,7 +386,7 @@ void TestShellWindowsManager::noticeShowsItsWholeTitle_data()
 void TestShellWindowsManager::noticeShowsItsWholeTitle()
 {
     QFETCH(QString, title);
-    CFakePrompter prompter;
+    CScriptedPrompter prompter;
     MainWindow window;
     window.showModelessMessage(title, "OK", true);
     QMessageBox* box = window.modelessMessageBox();
@@ -398,7 +398,7 @@ void TestShellWindowsManager::noticeShowsItsWholeTitle()
 
 void TestShellWindowsManager::keepAwakeOnlyWithLogger()
 {
-    CFakePrompter prompter;
+    CScriptedPrompter prompter;
     MainWindow window;
     CCountingKeepAwake keepAwake;
     window.SetKeepAwake(&keepAwake);
@@ -417,7 +417,7 @@ void TestShellWindowsManager::keepAwakeOnlyWithLogger()
 
 void TestShellWindowsManager::exitAsksWhileRunning()
 {
-    CFakePrompter prompter;
+    CScriptedPrompter prompter;
     MainWindow window;
     window.init();
     CFakeLogger logger;
@@ -425,11 +425,11 @@ void TestShellWindowsManager::exitAsksWhileRunning()
     window.logicManager()->m_pDetectedLogger = &logger;
     window.GetRunButton()->Play();
     window.GetRunButton()->RunControlState = RunControl::Running;
-    prompter.m_bAnswerYes = false;
+    prompter.m_bYes = false;
     QVERIFY(!window.close());
-    QCOMPARE(prompter.m_Questions, QStringList("|Logger is running, do you want to stop?"));
+    QCOMPARE(prompter.boxes("ask"), QStringList("|Logger is running, do you want to stop?"));
     QCOMPARE(logger.count(CmdStop), 0);
-    prompter.m_bAnswerYes = true;
+    prompter.m_bYes = true;
     QVERIFY(!window.close()); // stops the run, stays open
     QCOMPARE(logger.count(CmdStop), 1);
     QCOMPARE(window.GetRunButton()->RunControlState, int(RunControl::StopSent));

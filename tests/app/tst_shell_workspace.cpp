@@ -8,7 +8,7 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Logic/LogicManager.h"
-#include "support/ScriptedPrompter.h"
+#include "common/ScriptedPrompter.h"
 #include "support/ScriptedServices.h"
 #include "app/shell/ShellServices.h"
 #include "graph/GraphWindow.h"

@@ -249,7 +249,7 @@ void TestTableDragText::deletingABranchAnnouncesDerivedFirstBeforeTheDataGo()
     for (int key : {b, c1, c2, d})
         QVERIFY(!host.m_Data.GetDataBranch(key));
     QCOMPARE(run->GetNumberBranches(), 0);
-    QCOMPARE(host.m_Prompter.m_Said, QStringList{"Are you sure you want to delete this data?"});
+    QCOMPARE(host.m_Prompter.said(), QStringList{"Are you sure you want to delete this data?"});
 }
 
 void TestTableDragText::deletingAFolderWithADanglingKeyEnds()
@@ -288,7 +288,7 @@ void TestTableDragText::deleteAnsweredNoKeepsEverything()
     CTableHost host;
     CTreeData data(host);
     CTree tree(host);
-    host.m_Prompter.m_bYes = false;
+    host.m_Prompter.m_bConfirm = false;
     QSignalSpy announced(&host.m_Hub, &CKorvantaSignals::dataKeyIsDeleted);
     tree.row<DataFolderEditor>(data.folder->m_Key)->onDelete();
     QCOMPARE(announced.count(), 0);

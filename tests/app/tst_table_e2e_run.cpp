@@ -1,20 +1,10 @@
 // A table in the real application against the simulated Pelorin logger: opened from its
 // ribbon command, it follows a run started with the Run button and fills live while the run
 // records; afterwards a series dragged from the history tree goes into a second table.
-#include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryRows.h"
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
-#include "app/shell/MainWindow.h"
-#include "app/shell/WindowsManager.h"
-#include "Core/Base/KorvantaSignals.h"
-#include "Core/Data/DataManager.h"
-#include "Core/Data/SetupInfo.h"
-#include "Core/Logic/LogicManager.h"
-#include "setup/SetupWindow.h"
-#include "simulator/LoggerSimulator.h"
-#include "simulator/ModelFactory.h"
-#include "common/TableRig.h"
+#include "support/AppBench.h"
 #include "table/TableDelegate.h"
 #include "table/TableModel.h"
 #include "table/TableWindow.h"
@@ -23,12 +13,7 @@
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTreeView>
-#include "common/SimulatedLogger.h"
-
 #include "common/TestMain.h"
-
-#include <memory>
 
 class TestTableEndToEndRun : public QObject
 {
@@ -40,23 +25,13 @@ private slots:
 
 void TestTableEndToEndRun::runFromTheButtonFillsTheTableLive()
 {
-    CTablePrompter prompter;
-    std::unique_ptr<kvsim::CLoggerSimulator> sim = StartSimulatedLogger(QStringLiteral("pelorin"));
-    QVERIFY(sim);
-    auto window = std::make_unique<MainWindow>(nullptr);
-    CWindowsManager* wm = window->windowsManager();
-    CKorvantaSignals* hub = wm->GetSignals();
-    QSignalSpy detections(hub, &CKorvantaSignals::LoggerEndDtetection);
-    QSignalSpy ended(hub, &CKorvantaSignals::LoggerExperimentEnd);
-    window->init();
+    CAppBench bench;
+    QVERIFY(bench.start());
+    MainWindow* window = bench.window.get();
     window->resize(1400, 900);
-    window->show();
-    QTRY_COMPARE_WITH_TIMEOUT(detections.count(), 1, 8000);
-    CSetupWindow* setup = wm->GetSetupWindow();
-    QTRY_VERIFY_WITH_TIMEOUT(setup->getSetupInfo()->GetActiveMeasurementCount() > 0, 4000);
-    QTRY_VERIFY_WITH_TIMEOUT(window->GetRunButton()->isEnabled(), 2000);
-    setup->rateChanged(setup->m_UiRateCodes.indexOf(10));   // 100 samples a second
-    setup->durationChanged(setup->m_SampleCounts.indexOf(200));
+    CWindowsManager* wm = window->windowsManager();
+    QVERIFY(bench.detectAndChoose(10, 200));   // 100 samples a second
+    QCOMPARE(bench.detections->count(), 1);
 
     // The user opens a table from the ribbon.
     MultiAction* tableCommand = window->findAction(21);
@@ -66,16 +41,16 @@ void TestTableEndToEndRun::runFromTheButtonFillsTheTableLive()
     QVERIFY(table);
     QSignalSpy resets(table->bodyModel(), &QAbstractItemModel::modelReset);
 
-    QTest::mouseClick(window->GetRunButton(), Qt::LeftButton);
+    bench.pressRun();
     QTRY_VERIFY_WITH_TIMEOUT(table->isRunning(), 4000);
     const int resetsAtStart = resets.count();
-    const int branches = setup->getSetupInfo()->GetActiveMeasurementCount();
+    const int branches = bench.setup()->getSetupInfo()->GetActiveMeasurementCount();
     QCOMPARE(table->dataColumnCount(), branches);
     // Live: rows with data appear while the run still records.
     QTRY_VERIFY_WITH_TIMEOUT(table->bodyDelegate()->getMaxSizeDataColumn() > 20, 4000);
     QVERIFY(table->isRunning());
     QVERIFY(table->bodyDelegate()->getMaxSizeDataColumn() < 200);
-    QTRY_COMPARE_WITH_TIMEOUT(ended.count(), 1, 6000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 1, 6000);
     QVERIFY(!table->isRunning());
     QCOMPARE(resets.count(), resetsAtStart);
     QCOMPARE(table->bodyDelegate()->getMaxSizeDataColumn(), 200);
@@ -100,9 +75,6 @@ void TestTableEndToEndRun::runFromTheButtonFillsTheTableLive()
     QCOMPARE(second->dataColumnCount(), 1);
     QCOMPARE(second->bodyDelegate()->dataColumn(0)->m_Key, first->m_Key);
     QCOMPARE(second->bodyModel()->rowCount(), 200);
-
-    window.reset();
-    qunsetenv("KORVANTA_EXTRA_PORTS");
 }
 
 KORVANTA_TEST_MAIN(TestTableEndToEndRun)

@@ -17,7 +17,7 @@ private slots:
 
 void TestTableWindowsManager::tablesComeOnCommandAndTheRecordFollowsActivation()
 {
-    CTablePrompter prompter;
+    CScriptedPrompter prompter;
     CWindowsManager manager(nullptr);
     manager.resize(1000, 800);
     manager.show();
@@ -42,7 +42,7 @@ void TestTableWindowsManager::tablesComeOnCommandAndTheRecordFollowsActivation()
 
 void TestTableWindowsManager::aTableRecordInAWorkspaceMakesATable()
 {
-    CTablePrompter prompter;
+    CScriptedPrompter prompter;
     CDataManager data;
     CWindowsManager manager(nullptr);
     manager.GetHistoryWindow()->SetDataManager(&data);

@@ -87,16 +87,16 @@ void TestUploadShell::uploadCommandSendsTheCurrentGraphsSeries()
     CScriptedUpload upload;
     rig.manager.SetUploadService(&upload);
     rig.manager.onUpload2Terravox();
-    QCOMPARE(rig.prompter.m_Warnings, QStringList({"Error|No plots"}));
+    QCOMPARE(rig.prompter.boxes("warn crit"), QStringList({"Error|No plots"}));
     auto* graph = new CPlotWindow(&rig.manager);
     rig.manager.AddChildWindow(graph, CWindowsManager::GraphKind);
     rig.manager.onUpload2Terravox(); // a graph without plots
-    QCOMPARE(rig.prompter.m_Warnings.size(), 2);
+    QCOMPARE(rig.prompter.boxes("warn crit").size(), 2);
     QVERIFY(upload.m_Log.isEmpty());
     graph->m_Keys = {7, 3, 5};
     rig.manager.onUpload2Terravox();
     QCOMPARE(upload.m_Log, QStringList({"stored 7,3,5"}));
-    QCOMPARE(rig.prompter.m_Warnings.size(), 2);
+    QCOMPARE(rig.prompter.boxes("warn crit").size(), 2);
 }
 
 void TestUploadShell::runControlDrivesTheLiveUpload()

@@ -9,9 +9,8 @@
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 #include "graph/GraphWindow.h"
-#include "support/ScriptedPrompter.h"
+#include "common/ScriptedPrompter.h"
 #include "../video/support/VideoFixture.h"
-#include "../video/support/VideoHost.h"
 #include "video/VideoAnlysisWindow.h"
 
 #include <QTemporaryDir>
@@ -72,9 +71,8 @@ void TestVideoApp::openPlayStepAndTrack()
     v.fps = 12.0;
     const QString path = dir.filePath(QStringLiteral("cart.avi"));
     QVERIFY(v.write(path));
-    CVideoTestPrompter prompter;
-    prompter.m_OpenAnswer = path;
-    SetShellPrompter(&prompter);
+    CScriptedPrompter prompter;
+    prompter.m_File = path;
 
     auto window = std::make_unique<MainWindow>(nullptr);
     window->init();
@@ -156,8 +154,6 @@ void TestVideoApp::openPlayStepAndTrack()
         }
     }
     QCOMPARE(listed, 1);
-
-    SetShellPrompter(nullptr);
     window.reset();
 }
 

@@ -98,7 +98,7 @@ void TestVideoWindowsManager::openVideoTwiceMakesOneWindow()
     QCOMPARE(rig.manager.videoWindowsCount(), 3);
     QVERIFY(rig.manager.GetLastVideoWindow()->VideoFile().isEmpty());
     QCOMPARE(rig.manager.GetLastVideoWindow()->LinkedFolderKey(), 5);
-    QVERIFY(rig.prompter.m_Warnings.join(QLatin1Char('\n')).contains(QStringLiteral("Video file not found.")));
+    QVERIFY(rig.prompter.boxes("warn crit").join(QLatin1Char('\n')).contains(QStringLiteral("Video file not found.")));
     closeAll(rig);
 }
 

@@ -3,7 +3,7 @@
 // the hub, the setup record, a prompter that answers and records, and the last-active-table
 // record the window manager keeps.
 #include "windowbase/ChildWindowHost.h"
-#include "windowbase/Prompter.h"
+#include "common/ScriptedPrompter.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
@@ -13,33 +13,6 @@
 
 #include <QMdiArea>
 #include <QPointer>
-#include <QStringList>
-#include <functional>
-
-class CTablePrompter : public IPrompter
-{
-public:
-    CTablePrompter() { SetShellPrompter(this); }
-    ~CTablePrompter() override { SetShellPrompter(nullptr); }
-    void information(QWidget*, const QString&, const QString& text) override { m_Said << text; }
-    void warning(QWidget*, const QString&, const QString& text) override { m_Said << text; }
-    bool question(QWidget*, const QString&, const QString& text) override
-    {
-        m_Said << text;
-        // What may happen while a real question box is open.
-        if (m_OnQuestion)
-            m_OnQuestion();
-        return m_bYes;
-    }
-    bool confirm(QWidget*, const QString&, const QString& text) override
-    {
-        m_Said << text;
-        return m_bYes;
-    }
-    QStringList m_Said;
-    bool m_bYes = true;
-    std::function<void()> m_OnQuestion;
-};
 
 class CTableHost : public QMdiArea, public IChildWindowHost
 {
@@ -48,7 +21,7 @@ public:
     bool AlignToGrid() const override { return false; }
     CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Hub); }
     CDataManager* GetDataManager() const override { return const_cast<CDataManager*>(&m_Data); }
-    IPrompter* GetPrompter() const override { return const_cast<CTablePrompter*>(&m_Prompter); }
+    IPrompter* GetPrompter() const override { return const_cast<CScriptedPrompter*>(&m_Prompter); }
     void SetLastActiveTable(CKorvantaWindow* table) override { m_Last = table; }
     CKorvantaWindow* GetLastActiveTable() const override { return m_Last.data(); }
     void SetLastTableActive(CKorvantaWindow* closing) override
@@ -99,7 +72,7 @@ public:
     CKorvantaSignals m_Hub{nullptr};
     CSetupInfo m_Setup{nullptr};
     CDataManager m_Data;
-    CTablePrompter m_Prompter;
+    CScriptedPrompter m_Prompter;
     QPointer<CKorvantaWindow> m_Last;
     int m_Handovers = 0;
 };

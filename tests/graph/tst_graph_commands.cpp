@@ -366,7 +366,7 @@ private slots:
         rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 3)));
         const CGraphPlot untouched = rig.graph->GetPlot(1);
         CGraphProperties dialog;
-        rig.services.prompter.m_ColorAnswer = QColor(10, 20, 30);
+        rig.services.prompter.m_Color = QColor(10, 20, 30);
         dialog.SetPrompter(&rig.services.prompter);
         dialog.Init(rig.graph);
         CForm form(&dialog);
@@ -378,7 +378,7 @@ private slots:
         ui->colorButton->click();
         QCOMPARE(ui->colorButton->styleSheet(), QStringLiteral("background-color: #0a141e"));
         // A cancelled colour chooser keeps the colour chosen.
-        rig.services.prompter.m_ColorAnswer = QColor();
+        rig.services.prompter.m_Color = QColor();
         ui->colorButton->click();
         QCOMPARE(ui->colorButton->styleSheet(), QStringLiteral("background-color: #0a141e"));
         ui->buttonBox->button(QDialogButtonBox::Ok)->click();
@@ -414,7 +414,7 @@ private slots:
         CRig rig;
         rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction}, 10)));   // 1 to 10
         rig.graph->SetAxisMinMax(0, 40.0f, 41.0f, false);
-        rig.services.prompter.m_OnDialog = [&](QDialog* d) {
+        rig.services.prompter.m_DialogAnswer = [&](QDialog* d) {
             CForm form(d);
             form.minEdit->setText(min);
             form.maxEdit->setText(max);
@@ -424,7 +424,7 @@ private slots:
         };
         rig.graph->OnProperties();
         QCOMPARE(QPointF(rig.graph->GetPlot(0).m_Min, rig.graph->GetPlot(0).m_Max), range);
-        QCOMPARE(rig.services.prompter.m_Notices,
+        QCOMPARE(rig.services.prompter.said(),
                  range == QPointF(40, 41) ? QStringList{QStringLiteral("Min must be less than Max.")} : QStringList{});
     }
 
@@ -433,7 +433,7 @@ private slots:
         CRig rig;
         // No plots: nothing to edit, no dialog.
         rig.graph->OnProperties();
-        QCOMPARE(rig.services.prompter.m_Dialogs, 0);
+        QCOMPARE(rig.services.prompter.count("dialog"), 0);
         CGraphProperties empty;
         empty.Init(rig.graph);
         QVERIFY(empty.Plots().isEmpty());
@@ -442,7 +442,7 @@ private slots:
 
         rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction}, 3)));
         QSignalSpy unsaved(&rig.host.m_Hub, &CKorvantaSignals::HasNewDataToSave);
-        rig.services.prompter.m_OnDialog = [](QDialog* d) {
+        rig.services.prompter.m_DialogAnswer = [](QDialog* d) {
             auto* p = qobject_cast<CGraphProperties*>(d);
             CForm(p).plotStyleComboBox->setCurrentIndex(1);
             CForm(p).buttonBox->button(QDialogButtonBox::Cancel)->click();
@@ -451,7 +451,7 @@ private slots:
         rig.graph->OnProperties();
         QCOMPARE(rig.graph->GetPlot(0).m_Style, 0);
         QCOMPARE(unsaved.count(), 0);
-        rig.services.prompter.m_OnDialog = [](QDialog* d) {
+        rig.services.prompter.m_DialogAnswer = [](QDialog* d) {
             auto* p = qobject_cast<CGraphProperties*>(d);
             CForm(p).plotStyleComboBox->setCurrentIndex(2);
             CForm(p).buttonBox->button(QDialogButtonBox::Ok)->click();
@@ -467,7 +467,7 @@ private slots:
         CRig rig;
         rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 30)));
         rig.graph->OnXScaleComboChanged(2);   // plot 1, values 1 to 30, becomes the X axis
-        rig.services.prompter.m_OnDialog = [](QDialog* d) {
+        rig.services.prompter.m_DialogAnswer = [](QDialog* d) {
             CForm form(d);
             form.plotsComboBox->setCurrentIndex(1);
             form.autoScaleCheckBox->setChecked(false);

@@ -208,18 +208,18 @@ private slots:
         CRig rig;
         rig.plotRun(5, 3);
         const QString path = rig.dir.filePath(QStringLiteral("graph.CSV"));
-        rig.services.prompter.m_SaveAnswer = path;
+        rig.services.prompter.m_SaveFile = path;
         rig.graph->OnExportGraph();
-        QCOMPARE(rig.services.prompter.m_SaveCaption, QStringLiteral("Save CSV File"));
-        QCOMPARE(rig.services.prompter.m_SaveFilter, QStringLiteral("Pavix Files (*.CSV)"));
+        QCOMPARE(rig.services.prompter.m_Log.filter("savefile|"),
+                 QStringList{QStringLiteral("savefile|Save CSV File|Pavix Files (*.CSV)")});
         const QString documents = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation).value(0);
-        QCOMPARE(rig.services.prompter.m_SaveDir,
+        QCOMPARE(rig.services.prompter.m_LastDir,
                  documents + QStringLiteral("/Korvanta/korvanta data ")
                      + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".CSV"));
         QCOMPARE(ReadAll(path), QByteArray("Time,T1(V),T2(V)\r\n0,20.5,21\r\n1,20.6,21.1\r\n2,20.7,21.2\r\n"
                                            "3,20.8,\r\n4,20.9,\r\n"));
         QCOMPARE(rig.services.platform.m_Opened, QStringList{path});
-        QVERIFY(rig.services.prompter.m_Notices.isEmpty());
+        QVERIFY(rig.services.prompter.said().isEmpty());
     }
 
     void analysisResultsExportTheUnitsOfTheirSeries()
@@ -238,9 +238,9 @@ private slots:
         CDataBranch* track = rig.host.addBranch(rig.host.m_Data.GetDataFolderByIndex(0), SensorIndexVideoTrack, 1.0,
                                                 QStringLiteral("X Position"));
         rig.graph->AddPlotsFromKeyArray({track->m_Key});
-        rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("units.CSV"));
+        rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("units.CSV"));
         rig.graph->OnExportGraph();
-        QCOMPARE(ReadAll(rig.services.prompter.m_SaveAnswer).split('\r').value(0),
+        QCOMPARE(ReadAll(rig.services.prompter.m_SaveFile).split('\r').value(0),
                  QStringLiteral("Time,T1(V),T2(V),d(T1) / dt(mV/s),X Position(px)").toUtf8());
     }
 
@@ -249,9 +249,9 @@ private slots:
         QLocale::setDefault(QLocale(QLocale::German));
         CRig rig;
         rig.plotRun(2, 2);
-        rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("de.CSV"));
+        rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("de.CSV"));
         rig.graph->OnExportGraph();
-        QCOMPARE(ReadAll(rig.services.prompter.m_SaveAnswer),
+        QCOMPARE(ReadAll(rig.services.prompter.m_SaveFile),
                  QByteArray("Time;T1(V);T2(V)\r\n0;20,5;21\r\n1;20,6;21,1\r\n"));
     }
 
@@ -261,33 +261,33 @@ private slots:
         rig.plotRun(2, 2);
         // Cancelled: nothing written, nothing said.
         rig.graph->OnExportGraph();
-        QVERIFY(rig.services.prompter.m_Notices.isEmpty());
+        QVERIFY(rig.services.prompter.said().isEmpty());
         QVERIFY(rig.services.platform.m_Opened.isEmpty());
         // A folder that does not exist: the failure is reported and nothing is opened.
-        rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("no/such.CSV"));
+        rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("no/such.CSV"));
         rig.graph->OnExportGraph();
-        QCOMPARE(rig.services.prompter.m_Notices, QStringList{QStringLiteral("Saving file failed.")});
+        QCOMPARE(rig.services.prompter.said(), QStringList{QStringLiteral("Saving file failed.")});
         QVERIFY(rig.services.platform.m_Opened.isEmpty());
         // Written, but no spreadsheet: the notice says where the file is and that nothing
         // opened it, and the file stays.
-        rig.services.prompter.m_Notices.clear();
+        rig.services.prompter.m_Log.clear();
         rig.services.platform.m_bAnswer = false;
-        rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("ok.CSV"));
+        rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("ok.CSV"));
         rig.graph->OnExportGraph();
-        QCOMPARE(rig.services.prompter.m_Notices.size(), 1);
-        const QString notice = rig.services.prompter.m_Notices.first();
-        QVERIFY2(notice.contains(QDir::toNativeSeparators(rig.services.prompter.m_SaveAnswer)), qPrintable(notice));
+        QCOMPARE(rig.services.prompter.said().size(), 1);
+        const QString notice = rig.services.prompter.said().first();
+        QVERIFY2(notice.contains(QDir::toNativeSeparators(rig.services.prompter.m_SaveFile)), qPrintable(notice));
         QVERIFY2(notice.contains(QStringLiteral("no program was found to open it")), qPrintable(notice));
-        QVERIFY(!ReadAll(rig.services.prompter.m_SaveAnswer).isEmpty());
+        QVERIFY(!ReadAll(rig.services.prompter.m_SaveFile).isEmpty());
     }
 
     void graphWithoutPlotsWritesAnEmptyFileAndOpensNothing()
     {
         CRig rig;
-        rig.services.prompter.m_SaveAnswer = rig.dir.filePath(QStringLiteral("empty.CSV"));
+        rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("empty.CSV"));
         rig.graph->OnExportGraph();
-        QVERIFY(QFile::exists(rig.services.prompter.m_SaveAnswer));
-        QCOMPARE(ReadAll(rig.services.prompter.m_SaveAnswer), QByteArray());
+        QVERIFY(QFile::exists(rig.services.prompter.m_SaveFile));
+        QCOMPARE(ReadAll(rig.services.prompter.m_SaveFile), QByteArray());
         QVERIFY(rig.services.platform.m_Opened.isEmpty());
     }
 
@@ -320,9 +320,9 @@ private slots:
         QVERIFY(bytes.startsWith("%PDF"));
         QCOMPARE(bytes.count("/Type /Page") - bytes.count("/Type /Pages"), 1);
         // The print command asks through the print dialog; a cancelled one prints nothing.
-        rig.services.prompter.m_OnDialog = [](QDialog*) { return int(QDialog::Rejected); };
+        rig.services.prompter.m_DialogAnswer = [](QDialog*) { return int(QDialog::Rejected); };
         rig.graph->OnPrint();
-        QCOMPARE(rig.services.prompter.m_Dialogs, 1);
+        QCOMPARE(rig.services.prompter.count("dialog"), 1);
     }
 
     // Two long plots print as one page of vector drawing: no picture in the file wider than an

@@ -283,7 +283,7 @@ private slots:
         rig.prompter.m_bYes = false;
         Press(g, button);
         Release(g, button);
-        QCOMPARE(rig.prompter.m_Questions.value(0), QStringLiteral("Pavix|Are you sure you want to remove this plot?"));
+        QCOMPARE(rig.prompter.boxes("ask").value(0), QStringLiteral("Pavix|Are you sure you want to remove this plot?"));
         QCOMPARE(g->m_Plots.size(), 2);
         QCOMPARE(g->m_Cursor2Plot, 0);
         rig.prompter.m_bYes = true;
@@ -386,7 +386,7 @@ private slots:
         QCOMPARE(g->m_Plots[0].GetNumAnnotations(), 1);
         rig.prompter.m_bYes = true;
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, box.topLeft() + QPoint(3, 3));
-        QCOMPARE(rig.prompter.m_Questions.last(),
+        QCOMPARE(rig.prompter.boxes("ask").last(),
                  QStringLiteral("Pavix|Are you sure you want to remove this annotation?"));
         QCOMPARE(g->m_Plots[0].GetNumAnnotations(), 0);
         g->OnMoveAnnotation();
@@ -564,8 +564,8 @@ private slots:
         for (int py = w->m_GraphRect.top(); py <= w->m_GraphRect.bottom(); ++py)
             at80 = at80 || image.pixelColor(x80 - 1, py) == t[3]->m_Color;
         QCOMPARE(at80, taken);
-        QTRY_COMPARE(g.services.prompter.m_Notices.size(), taken ? 0 : 1);
-        QVERIFY(taken || g.services.prompter.m_Notices.first().startsWith("Run 1 has no Mass(g) values"));
+        QTRY_COMPARE(g.services.prompter.said().size(), taken ? 0 : 1);
+        QVERIFY(taken || g.services.prompter.said().first().startsWith("Run 1 has no Mass(g) values"));
     }
 
     void predictionPoints()

@@ -74,7 +74,7 @@ private slots:
         a.button("btn_bold")->setChecked(true);
         a.button("btn_underlined")->setChecked(true);
         a.combo("cb_fontSize")->setCurrentText(QStringLiteral("18"));
-        rig.m_Prompter.m_Answer = [](QDialog* d) {
+        rig.m_Prompter.m_DialogAnswer = [](QDialog* d) {
             static_cast<QColorDialog*>(d)->setCurrentColor(QColor(10, 120, 30));
             return int(QDialog::Accepted);
         };
@@ -168,7 +168,7 @@ private slots:
         // Any colour but black, which the record keeps for "never chosen".
         CMeterRig rig;
         Notes a(rig);
-        rig.m_Prompter.m_Answer = [](QDialog* d) {
+        rig.m_Prompter.m_DialogAnswer = [](QDialog* d) {
             static_cast<QColorDialog*>(d)->setCurrentColor(QColor(0, 0, 1));
             return int(QDialog::Accepted);
         };
@@ -272,9 +272,9 @@ private slots:
         CMeterRig rig;
         Notes n(rig);
         const QImage icon = n.button("btn_textColor")->icon().pixmap(25, 25).toImage();
-        rig.m_Prompter.m_Answer = [](QDialog*) { return int(QDialog::Rejected); };
+        rig.m_Prompter.m_DialogAnswer = [](QDialog*) { return int(QDialog::Rejected); };
         n.button("btn_textColor")->click();
-        QCOMPARE(rig.m_Prompter.m_Dialogs, 1);
+        QCOMPARE(rig.m_Prompter.count("dialog"), 1);
         QCOMPARE(n.window->chosenTextColor(), QColor(Qt::black));
         QCOMPARE(n.button("btn_textColor")->icon().pixmap(25, 25).toImage(), icon);
     }
@@ -301,7 +301,7 @@ private slots:
         n.edit()->setPlainText(lines.join('\n'));
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("notes.pdf"));
-        rig.m_Prompter.m_Answer = [pdf](QDialog* d) {
+        rig.m_Prompter.m_DialogAnswer = [pdf](QDialog* d) {
             QPrinter* printer = static_cast<QPrintDialog*>(d)->printer();
             printer->setOutputFormat(QPrinter::PdfFormat);
             printer->setOutputFileName(pdf);
@@ -317,12 +317,12 @@ private slots:
         Notes n(rig);
         QTemporaryDir dir;
         const QString pdf = dir.filePath(QStringLiteral("notes.pdf"));
-        rig.m_Prompter.m_Answer = [pdf](QDialog* d) {
+        rig.m_Prompter.m_DialogAnswer = [pdf](QDialog* d) {
             static_cast<QPrintDialog*>(d)->printer()->setOutputFileName(pdf);
             return int(QDialog::Rejected);
         };
         n.button("btn_printPreview")->click();
-        QCOMPARE(rig.m_Prompter.m_Dialogs, 1);
+        QCOMPARE(rig.m_Prompter.count("dialog"), 1);
         QVERIFY(!QFile::exists(pdf));
     }
 

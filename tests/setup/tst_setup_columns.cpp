@@ -1,7 +1,7 @@
 // The cells of a full-setup row, offscreen: each signal carries value, channel and measurement;
 // the port badge; the sensor and range choices with the range re-sent until confirmed; the
 // measurement list; zero and scale; the trigger row and the calibration row.
-#include "support/SetupPrompter.h"
+#include "common/ScriptedPrompter.h"
 #include "support/SetupRig.h"
 
 #include "Core/Data/SensorInfo.h"
@@ -59,7 +59,7 @@ int TestSetupColumns::findSensor(const CSensorInfo& catalogue,
 
 void TestSetupColumns::colourSelection()
 {
-    CSetupPrompter prompter;
+    CScriptedPrompter prompter;
     FullSetupColorSelection column(3);
     column.init();
     column.setMeasurementIndex(2);
@@ -491,7 +491,7 @@ void TestSetupColumns::triggerClearedWithSensor()
 
 void TestSetupColumns::calibrateRowOpensDialogThatSuits()
 {
-    CSetupPrompter prompter;
+    CScriptedPrompter prompter;
     CFakeSetupHost host;
     CSensorsCalibration& table = host.m_Logic.m_SensorsCalibration;
     FullSetupCalibrateColumn column(1, host.m_pController);

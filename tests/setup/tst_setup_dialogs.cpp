@@ -1,7 +1,7 @@
 // The trigger, calibration and drop-counter dialogs, offscreen and answered by a scripted
 // prompter: what each writes into the setup record or the calibration table, its refusals,
 // typed numbers under a comma locale, and that each draws.
-#include "support/SetupPrompter.h"
+#include "common/ScriptedPrompter.h"
 #include "support/SetupRig.h"
 
 #include "Core/Data/SensorInfo.h"
@@ -55,7 +55,7 @@ struct CalibrationBench
     double max() const { return host.m_Logic.m_SensorInfo.m_Sensors[sensor].m_Measurements[0].m_Max; }
     SensorCalibrationInfo* record() { return host.m_Logic.m_SensorsCalibration.GetRecord(sensor); }
 
-    CSetupPrompter prompter;
+    CScriptedPrompter prompter;
     CFakeSetupHost host;
     int sensor = -1;
     CalibrationDialog* dialog = nullptr;
@@ -269,7 +269,7 @@ void TestSetupDialogs::outOfRangeAndCancelIntent()
     b.f()->firstRealValueEdit->setText(above);
     emit b.f()->firstRealValueEdit->editingFinished();
     QCOMPARE(b.prompter.m_Log.size(), 1);
-    QCOMPARE(b.prompter.lastText(), QString("The value is out of range\r\nSensor Range is:\r\n%1 to %2")
+    QCOMPARE(b.prompter.m_Log.last().section('|', 2), QString("The value is out of range\r\nSensor Range is:\r\n%1 to %2")
                                         .arg(b.min(), 0, 'g')
                                         .arg(b.max(), 0, 'g'));
     b.f()->set1Button->click();
@@ -411,7 +411,7 @@ void TestSetupDialogs::dravletReadingsSwitchedOff()
 
 void TestSetupDialogs::dropCounter()
 {
-    CSetupPrompter prompter;
+    CScriptedPrompter prompter;
     CFakeSetupHost host;
     CSensorsCalibration& table = host.m_Logic.m_SensorsCalibration;
     table.RestoreDefaults();

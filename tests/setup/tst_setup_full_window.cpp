@@ -1,6 +1,6 @@
 // The full setup window on a window area: its rows follow the logger's status, the run controls
 // reach the setup record, a new sensor reloads its row, and snapshot readings reach the cells.
-#include "support/SetupPrompter.h"
+#include "common/ScriptedPrompter.h"
 #include "support/SetupRig.h"
 
 #include "Core/Data/SensorInfo.h"
@@ -48,7 +48,7 @@ struct FullBench
         return t()->item(w().findTableRow(channel), column)->background().color();
     }
 
-    CSetupPrompter prompter;
+    CScriptedPrompter prompter;
     CFakeAreaSetupHost host;
 };
 

@@ -1,7 +1,7 @@
 // The sampling-mode dialog and the manual X value dialog, offscreen: the choices offered for
 // the connected logger, what Done and Cancel report, the lengths typed, the pictures shown and
 // the value read back from the typed text.
-#include "support/SetupPrompter.h"
+#include "common/ScriptedPrompter.h"
 
 #include "setup/ExperimentModeDialog.h"
 #include "setup/ManualXValueDialog.h"
@@ -158,7 +158,7 @@ void TestSetupModeDialogs::lengthsByMeasurementAndMethod()
 
 void TestSetupModeDialogs::doneReportsModeAndFoldsBetweenGatesOnOneGate()
 {
-    CSetupPrompter prompter;
+    CScriptedPrompter prompter;
     CExperimentModeDialog dialog;
     dialog.measurement = 1;
     dialog.method = 1;
@@ -179,7 +179,7 @@ void TestSetupModeDialogs::doneReportsModeAndFoldsBetweenGatesOnOneGate()
 
 void TestSetupModeDialogs::negativeLengthKeepsTheDialogOpen()
 {
-    CSetupPrompter prompter;
+    CScriptedPrompter prompter;
     CExperimentModeDialog dialog;
     dialog.measurement = 1;
     dialog.method = 0;

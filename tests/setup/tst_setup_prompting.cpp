@@ -1,7 +1,7 @@
 // The full setup window asks its questions through its host's prompter, and hands that prompter
 // to its cells and their dialogs: a host that answers for its windows sees every question, the
 // shell's prompter none.
-#include "support/SetupPrompter.h"
+#include "common/ScriptedPrompter.h"
 #include "support/SetupRig.h"
 
 #include "windowbase/ChildWindowHost.h"
@@ -35,11 +35,10 @@ private slots:
 
 void TestSetupPrompting::cellsAndDialogsAskTheHost()
 {
-    CSetupPrompter own;
+    CScriptedPrompter own(false);
     CFakeSetupHostOn<CPromptingArea> host;
     host.m_pOwn = &own;
-    // Made last, so it is the shell's prompter.
-    CSetupPrompter shell;
+    CScriptedPrompter shell;
 
     // Channel 0: a sensor that takes a trigger and a two-point calibration; channel 1: a drop
     // counter, whose calibration is the drop volume.

@@ -1,6 +1,6 @@
 // The setup summary: one line per shown sensor with its active measurements, the paired Pelorin
 // ports, switching sensors and measurements, read-only during a run.
-#include "support/SetupPrompter.h"
+#include "common/ScriptedPrompter.h"
 #include "support/SetupRig.h"
 
 #include "Core/Data/SensorInfo.h"
@@ -47,7 +47,7 @@ struct SummaryBench
         return out;
     }
 
-    CSetupPrompter prompter;
+    CScriptedPrompter prompter;
     CFakeAreaSetupHost host;
 };
 } // namespace

@@ -225,7 +225,7 @@ void TestTableCells::editingRefusesWhatIsNotARealNumber()
     qobject_cast<QLineEdit*>(editor)->setText(typed);
     cells->setModelData(editor, table->bodyModel(), cell);
     QCOMPARE(host.m_Data.GetDataBranch(1)->GetYSample(2), 102.0);
-    QCOMPARE(host.m_Prompter.m_Said, QStringList{"Only real numbers can be inserted to table"});
+    QCOMPARE(host.m_Prompter.said(), QStringList{"Only real numbers can be inserted to table"});
     QCOMPARE(unsaved.count(), 0);
     delete editor;
 }

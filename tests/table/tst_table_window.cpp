@@ -204,16 +204,16 @@ void TestTableWindow::removingAColumnAsksFirst()
     host.m_Prompter.m_bYes = false;
     table->removeColumnFromTable(2);
     QCOMPARE(table->dataColumnCount(), 2);
-    QCOMPARE(host.m_Prompter.m_Said, QStringList{"Remove column?"});
+    QCOMPARE(host.m_Prompter.said(), QStringList{"Remove column?"});
     host.m_Prompter.m_bYes = true;
     table->removeColumnFromTable(2);
     QCOMPARE(table->dataColumnCount(), 1);
     QCOMPARE(table->bodyDelegate()->dataColumn(0)->m_Key, 2);
     // A column that goes while the question is open is not replaced by its neighbour.
     table->addColumnByKey(1, nullptr);
-    host.m_Prompter.m_OnQuestion = [&]() { table->removeColumnByKey(2); };
+    host.m_Prompter.m_QuestionHook = [&]() { table->removeColumnByKey(2); };
     table->removeColumnFromTable(2);
-    host.m_Prompter.m_OnQuestion = nullptr;
+    host.m_Prompter.m_QuestionHook = nullptr;
     QCOMPARE(table->dataColumnCount(), 1);
     QCOMPARE(table->bodyDelegate()->dataColumn(0)->m_Key, 1);
     table->removeColumnFromTable(1);   // the time column is not removable

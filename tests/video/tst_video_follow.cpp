@@ -184,8 +184,8 @@ private slots:
         w->OnStartTrack();
         QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 5000);
         QCOMPARE(stops.count(), 1);
-        QCOMPARE(m_pHost->m_Prompter.m_Criticals.size(), 1);
-        QVERIFY(m_pHost->m_Prompter.m_Criticals.first().contains(QStringLiteral("did not deliver frame 1 of 24")));
+        QCOMPARE(m_pHost->m_Prompter.boxes("warn crit").size(), 1);
+        QVERIFY(m_pHost->m_Prompter.boxes("warn crit").first().contains(QStringLiteral("did not deliver frame 1 of 24")));
         // A frame that comes on the second asking: the run goes on to the end, one point a frame.
         w->OnStartTrack();
         QTest::qWait(200);
@@ -193,7 +193,7 @@ private slots:
                          &CVideoAnlysisWindow::OnPlayerframeArrived, Qt::QueuedConnection);
         QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 20000);
         QCOMPARE(m_pHost->m_Data.GetDataBranch(w->TrackingRun().m_XBranchKey)->GetNumSamples(), m_Steps.frames);
-        QCOMPARE(m_pHost->m_Prompter.m_Criticals.size(), 1);
+        QCOMPARE(m_pHost->m_Prompter.boxes("warn crit").size(), 1);
     }
     void openedVideoFitsDocumentArea()
     {

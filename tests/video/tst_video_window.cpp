@@ -354,30 +354,30 @@ void TestVideoWindow::failedOpenKeepsPreviousVideo()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write("not a video at all");
     }
-    m_pHost->m_Prompter.m_OpenAnswer = bad;
+    m_pHost->m_Prompter.m_File = bad;
     w->OnOpenVideo();
-    QCOMPARE(m_pHost->m_Prompter.m_Criticals.size(), 1);
-    QVERIFY(m_pHost->m_Prompter.m_Criticals.first().endsWith(QStringLiteral("|Loading video file failed...")));
+    QCOMPARE(m_pHost->m_Prompter.boxes("warn crit").size(), 1);
+    QVERIFY(m_pHost->m_Prompter.boxes("warn crit").first().endsWith(QStringLiteral("|Loading video file failed...")));
     QCOMPARE(w->VideoFile(), m_Path);
     QCOMPARE(w->frameCount, qint64(30));
     // The file chooser was offered the video filter.
-    QVERIFY(m_pHost->m_Prompter.m_LastFilter.endsWith(QStringLiteral("(*.mpg *.mp4 *.avi *.wmv *.mov)")));
+    QVERIFY(m_pHost->m_Prompter.m_Log.filter("file|").last().endsWith(QStringLiteral("(*.mpg *.mp4 *.avi *.wmv *.mov)")));
     // Cancelling changes nothing and says nothing.
-    m_pHost->m_Prompter.m_OpenAnswer.clear();
+    m_pHost->m_Prompter.m_File.clear();
     w->OnOpenVideo();
-    QCOMPARE(m_pHost->m_Prompter.m_Criticals.size(), 1);
+    QCOMPARE(m_pHost->m_Prompter.boxes("warn crit").size(), 1);
 }
 
 void TestVideoWindow::illegalCharactersRefused()
 {
     CVideoAnlysisWindow* w = makeWindow();
     for (const char* name : {"a%b/clip.avi", "clip#1.avi", "up^.avi", "back`tick.avi"}) {
-        m_pHost->m_Prompter.m_OpenAnswer = m_Dir.filePath(QString::fromLatin1(name));
+        m_pHost->m_Prompter.m_File = m_Dir.filePath(QString::fromLatin1(name));
         w->OnOpenVideo();
     }
-    QCOMPARE(m_pHost->m_Prompter.m_Infos.size(), 4);
-    QVERIFY(m_pHost->m_Prompter.m_Infos.first().contains(QStringLiteral("illegal characters")));
-    QVERIFY(m_pHost->m_Prompter.m_Criticals.isEmpty());
+    QCOMPARE(m_pHost->m_Prompter.boxes("info").size(), 4);
+    QVERIFY(m_pHost->m_Prompter.boxes("info").first().contains(QStringLiteral("illegal characters")));
+    QVERIFY(m_pHost->m_Prompter.boxes("warn crit").isEmpty());
     QVERIFY(w->VideoFile().isEmpty());
 }
 
@@ -385,7 +385,7 @@ void TestVideoWindow::missingFileRefused()
 {
     CVideoAnlysisWindow* w = makeWindow();
     QVERIFY(!w->LoadVideoFile(m_Dir.filePath(QStringLiteral("gone.avi"))));
-    QCOMPARE(m_pHost->m_Prompter.m_Criticals, QStringList{QStringLiteral("Video|Video file not found.")});
+    QCOMPARE(m_pHost->m_Prompter.boxes("warn crit"), QStringList{QStringLiteral("Video|Video file not found.")});
     QCOMPARE(w->playState, int(CVideoAnlysisWindow::Stopped));
 }
 
@@ -551,8 +551,8 @@ void TestVideoWindow::oversizedObjectStopsTrackingCleanly()
     w->OnStartTrack();
     QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 10000);
     QCOMPARE(stops.count(), 1);
-    QTRY_COMPARE(m_pHost->m_Prompter.m_Criticals.size(), 1);
-    QVERIFY(m_pHost->m_Prompter.m_Criticals.first().contains(QStringLiteral("Tracking stopped")));
+    QTRY_COMPARE(m_pHost->m_Prompter.boxes("warn crit").size(), 1);
+    QVERIFY(m_pHost->m_Prompter.boxes("warn crit").first().contains(QStringLiteral("Tracking stopped")));
     CDataBranch* x = m_pHost->m_Data.GetDataBranch(w->TrackingRun().m_XBranchKey);
     QVERIFY(x);
     QCOMPARE(x->GetNumSamples(), 0);
@@ -688,8 +688,8 @@ void TestVideoWindow::zeroDurationReportedAndHarmless()
     // and seeking and stepping divide by nothing.
     w->videoDuration = 0;
     w->onCheckVideoAvailable();
-    QCOMPARE(m_pHost->m_Prompter.m_Criticals.size(), 1);
-    QVERIFY(m_pHost->m_Prompter.m_Criticals.first().startsWith(QStringLiteral("Video Analysis|Loading video file failed (")));
+    QCOMPARE(m_pHost->m_Prompter.boxes("warn crit").size(), 1);
+    QVERIFY(m_pHost->m_Prompter.boxes("warn crit").first().startsWith(QStringLiteral("Video Analysis|Loading video file failed (")));
     w->slider()->setValue(120);
     w->OnSliderChanged();
     QCOMPARE(w->surface()->frameCounter, qint64(0));

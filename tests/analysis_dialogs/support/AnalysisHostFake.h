@@ -7,7 +7,7 @@
 #include "analysis/IMessageSink.h"
 #include "analysis/OnlineFunctions.h"
 #include "analysis_dialogs/AnalysisHost.h"
-#include "../../app/support/ScriptedPrompter.h"
+#include "common/ScriptedPrompter.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"

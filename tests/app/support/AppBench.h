@@ -11,7 +11,7 @@
 #include "graph/GraphWindow.h"
 #include "setup/SetupWindow.h"
 #include "simulator/PelorinDevice.h"
-#include "ScriptedPrompter.h"
+#include "common/ScriptedPrompter.h"
 #include "common/QueuedSpy.h"
 #include "common/SimulatedLogger.h"
 

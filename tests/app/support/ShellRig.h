@@ -8,7 +8,7 @@
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "common/FakeLogger.h"
-#include "FakePrompter.h"
+#include "common/ScriptedPrompter.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupSettings.h"
 #include "setup/SetupWindow.h"
@@ -76,7 +76,7 @@ struct CShellRig
     int state() { return frame.m_Button.RunControlState; }
     CKorvantaSignals& hub() { return *manager.GetSignals(); }
 
-    CFakePrompter prompter;
+    CScriptedPrompter prompter;
     CFakeFrame frame;
     CWindowsManager manager;
     CFakeLogger logger;

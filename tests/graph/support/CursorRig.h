@@ -4,7 +4,7 @@
 // painted once so the plot area is laid out; and a prompter that answers the graph's
 // questions and its annotation dialog.
 #include "common/GraphTestHost.h"
-#include "windowbase/Prompter.h"
+#include "common/ScriptedPrompter.h"
 #include "graph/GraphRules.h"
 #include "graph/GraphWindow.h"
 
@@ -12,36 +12,27 @@
 #include <QStringList>
 #include <QTextEdit>
 
-class CCursorRigPrompter : public IPrompter
+// The annotation dialog answered: what it showed kept in m_Shown, m_Text typed, accepted unless
+// m_bAccept is false.
+struct CCursorRigPrompter : CScriptedPrompter
 {
-public:
-    CCursorRigPrompter() { SetShellPrompter(this); }
-    ~CCursorRigPrompter() override { SetShellPrompter(nullptr); }
-    void information(QWidget*, const QString&, const QString&) override {}
-    void warning(QWidget*, const QString&, const QString&) override {}
-    bool question(QWidget*, const QString& title, const QString& text) override
+    CCursorRigPrompter()
     {
-        m_Questions << title + QStringLiteral("|") + text;
-        return m_bYes;
+        m_DialogAnswer = [this](QDialog* dialog) {
+            auto* edit = dialog ? dialog->findChild<QTextEdit*>(QStringLiteral("annotEdit")) : nullptr;
+            if (!edit)
+                return int(QDialog::Rejected);
+            m_Shown << edit->toPlainText();
+            if (!m_bAccept) {
+                dialog->reject();
+                return int(QDialog::Rejected);
+            }
+            edit->setPlainText(m_Text);
+            dialog->accept();
+            return dialog->result();
+        };
     }
-    // The annotation dialog: what it showed is kept, m_Text typed, accepted unless told not to.
-    int runDialog(QDialog* dialog) override
-    {
-        auto* edit = dialog ? dialog->findChild<QTextEdit*>(QStringLiteral("annotEdit")) : nullptr;
-        if (!edit)
-            return QDialog::Rejected;
-        m_Shown << edit->toPlainText();
-        if (!m_bAccept) {
-            dialog->reject();
-            return QDialog::Rejected;
-        }
-        edit->setPlainText(m_Text);
-        dialog->accept();
-        return dialog->result();
-    }
-    QStringList m_Questions;
     QStringList m_Shown;
-    bool m_bYes = true;
     bool m_bAccept = true;
     QString m_Text;
 };

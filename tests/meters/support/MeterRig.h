@@ -3,33 +3,13 @@
 // with the sensor catalogue and a setup record, and a prompter whose dialog answers the test
 // chooses.
 #include "windowbase/ChildWindowHost.h"
-#include "windowbase/Prompter.h"
+#include "../../common/ScriptedPrompter.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
 
-#include <QDialog>
 #include <QMdiArea>
-
-#include <functional>
-
-class CTestPrompter : public IPrompter
-{
-public:
-    void information(QWidget*, const QString&, const QString&) override {}
-    void warning(QWidget*, const QString&, const QString&) override {}
-    bool question(QWidget*, const QString&, const QString&) override { return false; }
-    int runDialog(QDialog* dialog) override
-    {
-        ++m_Dialogs;
-        if (m_Answer)
-            return m_Answer(dialog);
-        return QDialog::Rejected;
-    }
-    std::function<int(QDialog*)> m_Answer;
-    int m_Dialogs = 0;
-};
 
 class CMeterRig : public QMdiArea, public IChildWindowHost
 {
@@ -45,6 +25,7 @@ public:
         m_Data.SetSensorCatalogue(m_pCatalogue);
         resize(900, 700);
         connect(&m_Hub, &CKorvantaSignals::HasNewDataToSave, this, [this]() { ++m_SaveNotices; });
+        m_Prompter.m_bYes = false;
     }
     ~CMeterRig() override
     {
@@ -55,7 +36,7 @@ public:
     bool AlignToGrid() const override { return false; }
     CKorvantaSignals* GetSignals() const override { return const_cast<CKorvantaSignals*>(&m_Hub); }
     CDataManager* GetDataManager() const override { return const_cast<CDataManager*>(&m_Data); }
-    IPrompter* GetPrompter() const override { return const_cast<CTestPrompter*>(&m_Prompter); }
+    IPrompter* GetPrompter() const override { return const_cast<CScriptedPrompter*>(&m_Prompter); }
 
     // Selects a sensor of the catalogue on the next channel with the given measurements active.
     CSesnorProperties* addSensor(int catalogueIndex, const QList<bool>& active)
@@ -95,6 +76,6 @@ public:
     CKorvantaSignals m_Hub{nullptr};
     CSetupInfo m_Setup{nullptr};
     CDataManager m_Data;
-    CTestPrompter m_Prompter;
+    CScriptedPrompter m_Prompter{false};
     int m_SaveNotices = 0;
 };

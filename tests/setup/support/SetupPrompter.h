@@ -1,6 +1,6 @@
 #pragma once
 // The scripted prompter of the shell tests, answering the colour chooser as well.
-#include "../../app/support/ScriptedPrompter.h"
+#include "common/ScriptedPrompter.h"
 
 #include <QColor>
 
