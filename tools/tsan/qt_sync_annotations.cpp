@@ -332,6 +332,29 @@ bool QFutureInterfaceBase::derefT() const
     return stillHeld;
 }
 
+// The shared state itself goes with the last copy of the future, in Qt's destructor, whose
+// delete is a tail call: the sanitizer takes it for a free made by our caller, and would see
+// what another copy's holder wrote into the state (our inline code clearing the results) as
+// racing with it, Qt's count being out of its sight. The count (the state's first word) is
+// dropped here instead, as Qt drops it: a copy letting go releases, the last one acquires
+// before Qt frees the state. Defined under Qt's names, without the base destructor a C++
+// definition would add.
+#define KV_FUTURE_DESTRUCTOR(fn, mangled)                                                        \
+    extern "C" void fn(QFutureInterfaceBase* self) __asm__(mangled);                             \
+    extern "C" void fn(QFutureInterfaceBase* self)                                               \
+    {                                                                                            \
+        KV_REAL(real, void (*)(QFutureInterfaceBase*), mangled);                                 \
+        auto* count = reinterpret_cast<QAtomicInt*>(self->d);                                    \
+        Release(self->d);                                                                        \
+        if (count->deref())                                                                      \
+            return; /* all Qt's destructor does for a copy that is not the last */               \
+        Acquire(self->d);                                                                        \
+        count->ref(); /* the last copy: Qt's destructor drops it again and frees the state */    \
+        real(self);                                                                              \
+    }
+KV_FUTURE_DESTRUCTOR(KvFutureBaseD1, "_ZN20QFutureInterfaceBaseD1Ev")
+KV_FUTURE_DESTRUCTOR(KvFutureBaseD2, "_ZN20QFutureInterfaceBaseD2Ev")
+
 // ---- Future watchers: the watcher's wait and its finished notification see the task's end.
 
 void QFutureWatcherBase::waitForFinished()
