@@ -45,7 +45,7 @@ void TestGraphXvfbCommands::commandsAfterARun()
     CGraphWindow* graph = run.graph();
     QVERIFY(graph);
     run.pressRun();
-    QTRY_COMPARE_WITH_TIMEOUT(run.ended->count(), 1, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(run.ended->count(), 1, 60000);
     QTRY_VERIFY(!graph->m_bRunning);
     graph->UpdateButtons();
     auto action = [&](int a) { return graph->m_ToolBarActions.at(a); };

@@ -54,12 +54,12 @@ void TestVideoXvfbScreenshot::trackedVideoOnScreen()
     host.addSubWindow(w);
     w->show();
     w->resize(640, 520);
-    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    QVERIFY(QTest::qWaitForWindowExposed(&host, 30000));
     QVERIFY(w->LoadVideoFile(path));
     // Settled once the stop has shown the first frame again: the object is cut from it.
     QTRY_VERIFY_WITH_TIMEOUT(w->playState == CVideoAnlysisWindow::Stopped && !w->isStepping && w->videoDuration > 0
                                  && SquareFrameIndex(w->frameImage, v) == 0,
-                             10000);
+                             30000);
 
     // The object: the square of the first frame with a margin, as the user would drag it.
     w->selectionRect = QRect(v.cornerAt(0) - QPoint(4, 4), QSize(v.side + 8, v.side + 8));
@@ -68,7 +68,7 @@ void TestVideoXvfbScreenshot::trackedVideoOnScreen()
     w->axisOrigin = QPoint(40, 300);
     w->axisAngle = 12.5;
     w->OnStartTrack();
-    QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 60000);
     w->updateVideoDisplay();
 
     const QRect label(w->label()->mapToGlobal(QPoint(0, 0)), w->label()->size());
@@ -83,9 +83,13 @@ void TestVideoXvfbScreenshot::trackedVideoOnScreen()
             const int light = countPixels(screen, area, [](QRgb p) { return qGray(p) > 200; });
             const int yellow = countPixels(screen, area, [](QRgb p) { return qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) < 80; });
             const int green = countPixels(screen, area, [](QRgb p) { return qGreen(p) > 150 && qRed(p) < 80 && qBlue(p) < 80; });
-            if (light <= area.width() * area.height() / 2 || yellow <= 50 || green <= 20)
+            if (light <= area.width() * area.height() / 2 || yellow <= 50 || green <= 20) {
+                // Another program's window (a test run beside this one on the same server) may
+                // cover the picture: the next look is taken with the window on top.
+                host.raise();
                 return QStringLiteral("light %1 of %2, axis %3, trail %4").arg(light).arg(area.width() * area.height())
                     .arg(yellow).arg(green);
+            }
             return QString();
         },
         &problem);
