@@ -174,8 +174,7 @@ void DropOnVideo(Fixture& f, const QString& text)
         return;
     delete w;
     f.video = nullptr;
-    host.m_Prompter.m_Criticals.clear();
-    host.m_Prompter.m_Infos.clear();
+    host.m_Prompter.m_Log.clear();
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

@@ -113,8 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         delete back;
     }
     delete w;
-    f.host->m_Prompter.m_Criticals.clear();
-    f.host->m_Prompter.m_Infos.clear();
+    f.host->m_Prompter.m_Log.clear();
     // Loads the record asked for later find their window gone.
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

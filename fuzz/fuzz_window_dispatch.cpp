@@ -38,9 +38,11 @@
 
 namespace {
 
-class CFuzzPrompter : public CVideoTestPrompter
+class CFuzzPrompter : public CScriptedPrompter
 {
 public:
+    // Made the shell's prompter by the fixture.
+    CFuzzPrompter() : CScriptedPrompter(false) {}
     // A dialog a record might open is never shown.
     int runDialog(QDialog*) override { return 0; }
 };
@@ -222,7 +224,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             std::abort();
     }
     Clear(f);
-    f.prompter.m_Criticals.clear();
-    f.prompter.m_Infos.clear();
+    f.prompter.m_Log.clear();
     return 0;
 }
