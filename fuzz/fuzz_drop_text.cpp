@@ -3,8 +3,11 @@
 // The first byte picks the window; the rest is the text, read as UTF-8. A graph takes plots of
 // stored branches only, asks for the video of a dropped run at most once, and paints what it
 // took; a video window links only a run that has a video, and a drop it refuses changes
-// nothing. A new window per input, over one store with runs of every branch kind and a run
-// recorded with a video (whose file is not there: its load is refused with a box).
+// nothing. Over one store with runs of every branch kind and a run recorded with a video (whose
+// file is not there: its load is refused with a box). A window that took something from an
+// input goes with it; one that refused the drop is unchanged by it (a refused drop changes
+// nothing) and serves the next input as a new one would: making a window costs far more than
+// a drop.
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
@@ -13,6 +16,8 @@
 #include "graph/GraphWindow.h"
 #include "video/VideoAnlysisWindow.h"
 #include "video/support/VideoHost.h"
+#include "windowbase/KorvantaStyle.h"
+#include "WindowFuzzing.h"
 
 #include <QApplication>
 #include <QDropEvent>
@@ -70,15 +75,23 @@ struct Fixture
     char name[15] = "fuzz_drop_text";
     char* argv[2] = {name, nullptr};
     std::unique_ptr<QApplication> app;
-    QTemporaryDir dir;
     std::unique_ptr<CDropGraphHost> graphHost;
     std::unique_ptr<CVideoHost> videoHost;
+    // The windows that have refused every input since they were made.
+    std::unique_ptr<CGraphWindow> graph;
+    CVideoAnlysisWindow* video = nullptr;
 
     Fixture()
     {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         qputenv("GST_REGISTRY_FORK", "no");
         app = std::make_unique<QApplication>(argc, argv);
+        // The program's style, as main() sets it: its standard icons are made once, not read
+        // from their files for every window's title bar.
+        QApplication::setStyle(new CKorvantaStyle);
+        // The video's folder outlives the fixture, which is never destroyed, and goes when the
+        // process ends.
+        static QTemporaryDir dir;
         const QString missing = dir.filePath(QStringLiteral("run2.avi"));
         graphHost = std::make_unique<CDropGraphHost>();
         FillStore(graphHost->m_Data, missing);
@@ -111,10 +124,13 @@ void DropOnGraph(Fixture& f, const QString& text)
 {
     CDropGraphHost& host = *f.graphHost;
     host.m_VideoRequests = 0;
-    auto graph = std::make_unique<CGraphWindow>(&host);
-    host.m_pActive = graph.get();
-    graph->resize(500, 300);
-    Drop(graph.get(), text);
+    if (!f.graph) {
+        f.graph = std::make_unique<CGraphWindow>(&host);
+        f.graph->resize(500, 300);
+    }
+    CGraphWindow* graph = f.graph.get();
+    host.m_pActive = graph;
+    Drop(graph, text);
     if (host.m_VideoRequests > 1)
         std::abort();
     QList<int> keys;
@@ -122,18 +138,28 @@ void DropOnGraph(Fixture& f, const QString& text)
     for (int key : keys)
         if (!host.m_Data.GetDataBranch(key))
             std::abort();
-    QImage image(200, 120, QImage::Format_RGB32);
-    QPainter painter(&image);
-    graph->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground);
-    painter.end();
+    if (keys.isEmpty() && host.m_VideoRequests > 0)
+        std::abort();
+    // A graph that took plots paints them, and goes.
+    if (!keys.isEmpty()) {
+        QImage image(200, 120, QImage::Format_RGB32);
+        QPainter painter(&image);
+        graph->render(&painter, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+        painter.end();
+    }
     host.m_pActive = nullptr;
+    if (!keys.isEmpty())
+        f.graph.reset();
 }
 
 void DropOnVideo(Fixture& f, const QString& text)
 {
     CVideoHost& host = *f.videoHost;
-    auto* w = new CVideoAnlysisWindow(&host, Qt::SubWindow);
-    w->initWindow();
+    if (!f.video) {
+        f.video = new CVideoAnlysisWindow(&host, Qt::SubWindow);
+        f.video->initWindow();
+    }
+    CVideoAnlysisWindow* w = f.video;
     const int linkable = w->LinkableFolderOfDragText(text);
     if (linkable >= 0) {
         const CDataFolder* folder = host.m_Data.GetDataFolder(linkable);
@@ -144,14 +170,22 @@ void DropOnVideo(Fixture& f, const QString& text)
     const bool taken = Drop(w, text);
     if (taken != (linkable >= 0) || w->LinkedFolderKey() != (taken ? linkable : before))
         std::abort();
+    if (!taken)
+        return;
     delete w;
-    host.m_Prompter.m_Criticals.clear();
-    host.m_Prompter.m_Infos.clear();
+    f.video = nullptr;
+    host.m_Prompter.m_Log.clear();
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    KvFuzz::PerInputLeakChecksOff(argc, argv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

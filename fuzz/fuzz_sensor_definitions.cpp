@@ -15,14 +15,13 @@ namespace {
 
 CSensorsDefinition& Table()
 {
-    static QTemporaryDir* dir = [] {
-        auto* d = new QTemporaryDir;
-        if (!d->isValid() || !QDir::setCurrent(d->path()))
+    // Removed when the process ends; the table is never destroyed.
+    static QTemporaryDir dir;
+    static CSensorsDefinition* table = [] {
+        if (!dir.isValid() || !QDir::setCurrent(dir.path()))
             std::abort();
-        return d;
+        return new CSensorsDefinition;
     }();
-    static CSensorsDefinition* table = new CSensorsDefinition;
-    (void)dir;
     return *table;
 }
 

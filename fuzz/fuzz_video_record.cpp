@@ -8,6 +8,7 @@
 #include "video/support/VideoHost.h"
 #include "workspace/WorkspaceLoader.h"
 #include "workspace/WorkspaceSaver.h"
+#include "WindowFuzzing.h"
 
 #include <QApplication>
 #include <QByteArray>
@@ -27,7 +28,6 @@ struct Fixture
     char* argv[2] = {name, nullptr};
     QApplication* app;
     CVideoHost* host;
-    QTemporaryDir* dir;
 
     Fixture()
     {
@@ -37,8 +37,9 @@ struct Fixture
         app = new QApplication(argc, argv);
         host = new CVideoHost;
         // Stored names are looked up beside the workspace file: an empty folder holds none.
-        dir = new QTemporaryDir;
-        CWorkspaceLoader::getInstance()->m_LastPath = dir->filePath(QStringLiteral("lesson.kvb"));
+        // The folder outlives the fixture, which is never destroyed, and goes when the process ends.
+        static QTemporaryDir dir;
+        CWorkspaceLoader::getInstance()->m_LastPath = dir.filePath(QStringLiteral("lesson.kvb"));
         // No copy is placed when the record is written again.
         CWorkspaceSaver::getInstance()->m_CurrentPath.clear();
         CDataFolder* run = host->m_Data.CreateDataFolder();
@@ -62,6 +63,12 @@ QByteArray Record(CVideoAnlysisWindow& w)
 }
 
 } // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
+{
+    KvFuzz::PerInputLeakChecksOff(argc, argv);
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -106,8 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         delete back;
     }
     delete w;
-    f.host->m_Prompter.m_Criticals.clear();
-    f.host->m_Prompter.m_Infos.clear();
+    f.host->m_Prompter.m_Log.clear();
     // Loads the record asked for later find their window gone.
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

@@ -3,7 +3,8 @@
 // (graph, table, notes, video; a fifth video record is read past with a warning), in the
 // offscreen document area. The loader answers with one of its codes; no more video windows
 // are open than may be; and a workspace it accepted is written again and reads back to the
-// same windows and the same store. The area is cleared before every input.
+// same windows and the same store. The area is cleared before and after every input, so that
+// what an input made is gone with it.
 //
 // With KV_FUZZ_SEEDS=DIR set, the target writes seeds instead (DIR/window_dispatch/ a saved
 // workspace with a window of each kind over a run, DIR/video_record/ that video window's own
@@ -17,9 +18,11 @@
 #include "table/TableWindow.h"
 #include "video/VideoAnlysisWindow.h"
 #include "video/support/VideoHost.h"
+#include "windowbase/KorvantaStyle.h"
 #include "workspace/WorkspaceFormat.h"
 #include "workspace/WorkspaceLoader.h"
 #include "workspace/WorkspaceSaver.h"
+#include "WindowFuzzing.h"
 
 #include <QApplication>
 #include <QDataStream>
@@ -35,12 +38,24 @@
 
 namespace {
 
-class CFuzzPrompter : public CVideoTestPrompter
+class CFuzzPrompter : public CScriptedPrompter
 {
 public:
+    // Made the shell's prompter by the fixture.
+    CFuzzPrompter() : CScriptedPrompter(false) {}
     // A dialog a record might open is never shown.
     int runDialog(QDialog*) override { return 0; }
 };
+
+// The fixture's folder (in memory where there is one), removed when the process ends: the
+// fixture itself is never destroyed, its windows may not outlive the application.
+QTemporaryDir& Folder()
+{
+    static QTemporaryDir dir(QFileInfo(QStringLiteral("/dev/shm")).isWritable()
+                                 ? QStringLiteral("/dev/shm/korvanta-fuzz-XXXXXX")
+                                 : QDir::tempPath() + "/korvanta-fuzz-XXXXXX");
+    return dir;
+}
 
 struct Fixture
 {
@@ -50,8 +65,7 @@ struct Fixture
     QApplication* app;
     CFuzzPrompter prompter;
     CDataManager data;
-    QTemporaryDir dir{QFileInfo(QStringLiteral("/dev/shm")).isWritable() ? QStringLiteral("/dev/shm/korvanta-fuzz-XXXXXX")
-                                                                          : QDir::tempPath() + "/korvanta-fuzz-XXXXXX"};
+    QTemporaryDir& dir = Folder();
     CWindowsManager* manager;
     CWorkspaceLoader loader;
 
@@ -60,6 +74,9 @@ struct Fixture
         qputenv("QT_QPA_PLATFORM", "offscreen");
         qputenv("GST_REGISTRY_FORK", "no");
         app = new QApplication(argc, argv);
+        // The program's style, as main() sets it: its standard icons are made once, not read
+        // from their files for every window's title bar.
+        QApplication::setStyle(new CKorvantaStyle);
         SetShellPrompter(&prompter);
         manager = new CWindowsManager(nullptr);
         manager->SetPrompter(&prompter);
@@ -99,9 +116,18 @@ void Settle()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+// The area as the Open command leaves it before it reads a file: no window, no run. (The shell's
+// own clearing for a load would also make and drop a start-up graph each time.)
+void Clear(Fixture& f)
+{
+    f.manager->clearWorkSpace();
+    f.manager->GetHistoryWindow()->Clean();
+    Settle();
+}
+
 int Load(Fixture& f, const QByteArray& bytes)
 {
-    f.manager->ClearForLoad();
+    Clear(f);
     QDataStream in(bytes);
     const int rc = f.loader.loadWorkspaceFromStream(in);
     Settle();
@@ -124,7 +150,7 @@ QByteArray Save(Fixture& f)
 
 void WriteSeeds(Fixture& f, const QString& root)
 {
-    f.manager->ClearForLoad();
+    Clear(f);
     CDataFolder* run = f.data.CreateDataFolder();
     run->m_Name = QStringLiteral("Run1");
     QVector<int> keys;
@@ -168,8 +194,9 @@ void WriteSeeds(Fixture& f, const QString& root)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {
+    KvFuzz::PerInputLeakChecksOff(argc, argv);
     const QByteArray seeds = qgetenv("KV_FUZZ_SEEDS");
     if (!seeds.isEmpty()) {
         WriteSeeds(Shared(), QString::fromLocal8Bit(seeds));
@@ -196,7 +223,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (Load(f, again) != WorkspaceOk || Counts(f) != before)
             std::abort();
     }
-    f.prompter.m_Criticals.clear();
-    f.prompter.m_Infos.clear();
+    Clear(f);
+    f.prompter.m_Log.clear();
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "video/VideoAnlysisWindow.h"
 
 #include "windowbase/ChildWindowHost.h"
+#include "windowbase/DeferredIcon.h"
 #include "windowbase/MultiAction.h"
 #include "windowbase/Prompter.h"
 #include "Core/Data/DataManager.h"
@@ -154,12 +155,13 @@ MultiAction* CVideoAnlysisWindow::addAction(QToolBar* bar, const QString& text, 
                                             const QString& pressed, const QString& hover, const QString& disabled,
                                             bool checkable)
 {
-    auto* a = new MultiAction(QIcon(normal), text, this);
+    // Read when first drawn, as the other windows' tool bars are: most states are never shown.
+    auto* a = new MultiAction(KorvantaIcons::Deferred(normal), text, this);
     a->setKey(key);
-    a->setNormalIcon(QIcon(normal));
-    a->setPressedIcon(QIcon(pressed));
-    a->setHoverIcon(QIcon(hover));
-    a->setDisabledIcon(QIcon(disabled));
+    a->setNormalIcon(KorvantaIcons::Deferred(normal));
+    a->setPressedIcon(KorvantaIcons::Deferred(pressed));
+    a->setHoverIcon(KorvantaIcons::Deferred(hover));
+    a->setDisabledIcon(KorvantaIcons::Deferred(disabled));
     a->setCheckable(checkable);
     bar->addAction(a);
     if (QWidget* button = bar->widgetForAction(a)) {

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QThread>
+#include "common/ChildReports.h"
 #include "common/TestMain.h"
 
 #include <thread>
@@ -308,6 +309,8 @@ private slots:
         proc.write("quit\n");
         QVERIFY(proc.waitForFinished(3000));
         QCOMPARE(proc.exitCode(), 0);
+        const QString reports = KorvantaTest::SanitizerReports(proc, proc.readAllStandardError());
+        QVERIFY2(reports.isEmpty(), qPrintable(reports));
     }
 
     void countingFirstByteIsADravletKnob()
@@ -325,6 +328,8 @@ private slots:
             }
             QVERIFY(proc.waitForFinished(3000));
             QCOMPARE(proc.exitCode(), dravlet ? 0 : 2);
+            const QString reports = KorvantaTest::SanitizerReports(proc, proc.readAllStandardError());
+            QVERIFY2(reports.isEmpty(), qPrintable(reports));
         }
     }
 
@@ -339,8 +344,12 @@ private slots:
         port.setPortName(QString::fromLocal8Bit(proc.readLine()).trimmed());
         QVERIFY(port.OpenPort(115200) && port.SendToMulti(bytes({0xBC, 0x9E, 0x01, 0x04, 0x00})));
         const QByteArray reply = readAtLeast(port, 4 + 15 + 2 * 6, 2000).mid(4);
-        proc.kill();
-        proc.waitForFinished(3000);
+        port.ClosePort();
+        proc.write("quit\n");
+        QVERIFY(proc.waitForFinished(3000));
+        QCOMPARE(proc.exitCode(), 0);
+        QString reports = KorvantaTest::SanitizerReports(proc, proc.readAllStandardError());
+        QVERIFY2(reports.isEmpty(), qPrintable(reports));
         CSensorInfo catalogue;
         catalogue.LoadSensorInfo();
         Pelorin::LoggerRecord status;
@@ -352,7 +361,10 @@ private slots:
         proc.start(QStringLiteral(KORVANTA_SIM_EXE), {"--model", "pelorin", "--sensors", "temperature,nosuch"});
         QVERIFY(proc.waitForFinished(3000));
         QCOMPARE(proc.exitCode(), 2);
-        const QString error = QString::fromLocal8Bit(proc.readAllStandardError());
+        const QByteArray errorOutput = proc.readAllStandardError();
+        reports = KorvantaTest::SanitizerReports(proc, errorOutput);
+        QVERIFY2(reports.isEmpty(), qPrintable(reports));
+        const QString error = QString::fromLocal8Bit(errorOutput);
         QVERIFY2(error.contains("'nosuch'") && error.contains("Pressure (71)"), qPrintable(error));
     }
 };

@@ -20,6 +20,7 @@
 #include <QTemporaryDir>
 
 #include <cstdlib>
+#include "common/AwaitScreen.h"
 #include "common/TestMain.h"
 
 class TestGraphXvfbCommands : public QObject
@@ -44,7 +45,7 @@ void TestGraphXvfbCommands::commandsAfterARun()
     CGraphWindow* graph = run.graph();
     QVERIFY(graph);
     run.pressRun();
-    QTRY_COMPARE_WITH_TIMEOUT(run.ended->count(), 1, 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(run.ended->count(), 1, 60000);
     QTRY_VERIFY(!graph->m_bRunning);
     graph->UpdateButtons();
     auto action = [&](int a) { return graph->m_ToolBarActions.at(a); };
@@ -110,11 +111,9 @@ void TestGraphXvfbCommands::commandsAfterARun()
     action(CGraphWindow::ActPredict)->trigger();
     QVERIFY(!graph->m_bPredictMode);
     action(CGraphWindow::ActAutoscale)->trigger();
-    QTest::qWait(100);
 
-    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-    shot.save(QDir(SCREENSHOT_DIR).filePath("korvanta-graph-commands.png"));
-    // The prediction line crosses the middle of the plot area in its own colour.
+    // The prediction line crosses the middle of the plot area in its own colour, once the
+    // paint has reached the screen.
     const QColor predicted = graph->m_PredictPlots.first().m_Plot.m_Color;
     const QRect area(graph->mapToGlobal(graph->m_GraphRect.topLeft()), graph->m_GraphRect.size());
     // Its edges are smoothed: a pixel near the colour counts.
@@ -122,10 +121,17 @@ void TestGraphXvfbCommands::commandsAfterARun()
         return std::abs(c.red() - predicted.red()) + std::abs(c.green() - predicted.green())
                    + std::abs(c.blue() - predicted.blue()) < 40;
     };
-    int drawn = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        drawn += near(shot.pixelColor(area.center().x(), y)) ? 1 : 0;
-    QVERIFY2(drawn > 0, "no prediction line in the middle column");
+    QString problem;
+    const QImage shot = KorvantaTest::AwaitScreen(
+        [&](const QImage& screen) {
+            int drawn = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                drawn += near(screen.pixelColor(area.center().x(), y)) ? 1 : 0;
+            return drawn > 0 ? QString() : QStringLiteral("no prediction line in the middle column");
+        },
+        &problem);
+    shot.save(QDir(SCREENSHOT_DIR).filePath("korvanta-graph-commands.png"));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     SetWindowPlatformServices(nullptr);
 }
 

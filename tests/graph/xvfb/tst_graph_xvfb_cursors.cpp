@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QScreen>
+#include "common/AwaitScreen.h"
 #include "common/TestMain.h"
 
 class TestGraphXvfbCursors : public QObject
@@ -33,31 +34,37 @@ void TestGraphXvfbCursors::cursorsAndAnnotationOnScreen()
     QCOMPARE(g->m_Cursor1Plot, 0);
     QCOMPARE(g->m_Cursor2Plot, 0);
     g->RepaintGraph(CGraphWindow::RepaintFull);
-    QTest::qWait(100);
-
-    const QImage shot = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-    shot.save(QDir(SCREENSHOT_DIR).filePath("korvanta-graph-cursors.png"));
-    auto onScreen = [&](QPoint p) { return g->mapToGlobal(p); };
-    // The vertical lines of both cursors run through the plot area in black.
-    for (const QPoint& c : {g->m_Cursor1Point, g->m_Cursor2Point}) {
-        int black = 0;
-        for (int y = g->m_GraphRect.top() + 2; y < g->m_GraphRect.bottom() - 2; y += 4)
-            black += shot.pixelColor(onScreen(QPoint(c.x(), y))) == QColor(Qt::black) ? 1 : 0;
-        QVERIFY2(black > g->m_GraphRect.height() / 8, qPrintable(QString::number(black)));
-    }
-    // The annotation box, yellow where the window stored it.
     const QRect box = g->m_Plots[0].GetAnnoation(0).m_TextRect;
     QVERIFY(!box.isNull());
-    int yellow = 0;
-    for (int y = box.top() + 1; y < box.bottom(); ++y)
-        for (int x = box.left() + 1; x < box.right(); ++x)
-            yellow += shot.pixelColor(onScreen(QPoint(x, y))) == QColor(Qt::yellow) ? 1 : 0;
-    QVERIFY2(yellow > box.width() * box.height() / 3, qPrintable(QString::number(yellow)));
-    // The read-out of cursor 1 lies in the plot's colour right of the cursor.
+    auto onScreen = [&](QPoint p) { return g->mapToGlobal(p); };
     const QColor plotColor = g->m_Plots[0].m_Color;
-    const QColor readout = shot.pixelColor(onScreen(g->m_Cursor1Point + QPoint(9, -9)));
-    QVERIFY2(std::abs(readout.red() - plotColor.red()) < 60 && std::abs(readout.blue() - plotColor.blue()) < 60,
-             qPrintable(readout.name()));
+    QString problem;
+    const QImage shot = KorvantaTest::AwaitScreen(
+        [&](const QImage& screen) -> QString {
+            // The vertical lines of both cursors run through the plot area in black.
+            for (const QPoint& c : {g->m_Cursor1Point, g->m_Cursor2Point}) {
+                int black = 0;
+                for (int y = g->m_GraphRect.top() + 2; y < g->m_GraphRect.bottom() - 2; y += 4)
+                    black += screen.pixelColor(onScreen(QPoint(c.x(), y))) == QColor(Qt::black) ? 1 : 0;
+                if (black <= g->m_GraphRect.height() / 8)
+                    return QStringLiteral("cursor line at %1: %2 black").arg(c.x()).arg(black);
+            }
+            // The annotation box, yellow where the window stored it.
+            int yellow = 0;
+            for (int y = box.top() + 1; y < box.bottom(); ++y)
+                for (int x = box.left() + 1; x < box.right(); ++x)
+                    yellow += screen.pixelColor(onScreen(QPoint(x, y))) == QColor(Qt::yellow) ? 1 : 0;
+            if (yellow <= box.width() * box.height() / 3)
+                return QStringLiteral("annotation box: %1 yellow").arg(yellow);
+            // The read-out of cursor 1 lies in the plot's colour right of the cursor.
+            const QColor readout = screen.pixelColor(onScreen(g->m_Cursor1Point + QPoint(9, -9)));
+            if (std::abs(readout.red() - plotColor.red()) >= 60 || std::abs(readout.blue() - plotColor.blue()) >= 60)
+                return QStringLiteral("read-out in %1").arg(readout.name());
+            return QString();
+        },
+        &problem);
+    shot.save(QDir(SCREENSHOT_DIR).filePath("korvanta-graph-cursors.png"));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     QVERIFY(g->m_Cursor1Text.contains(QStringLiteral("Slope = 5")));
 }
 

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QScreen>
+#include "common/AwaitScreen.h"
 #include "common/TestMain.h"
 
 namespace {
@@ -73,16 +74,23 @@ private slots:
         rig.m_Data.GetDataBranch(keys[0])->AddSample(0, 7.5);
         emit rig.m_Hub.LoggerNewDataArrived();
         QTRY_COMPARE(meters->view()->analogMeter()->needleAngle(), 135.0);
-        QTest::qWait(300);
 
-        const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage();
-        QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
-        screen.save(QStringLiteral(SCREENSHOT_DIR "/meters_calculator_notes.png"));
         const QPoint origin = rig.mapToGlobal(QPoint(0, 0));
         auto onScreen = [&](QWidget* w) { return QRect(w->mapTo(&rig, QPoint(0, 0)) + origin, w->size()); };
-        QVERIFY(CountNear(screen, onScreen(meters->view()), CAnalogMeter::s_NeedleColor) > 50);
-        QVERIFY(Colours(screen, onScreen(calculator)) > 8);
-        QVERIFY(CountNear(screen, onScreen(notes), QColor(0xFF, 0xFE, 0x9C)) > 1000);
+        QString problem;
+        const QImage screen = KorvantaTest::AwaitScreen(
+            [&](const QImage& shot) -> QString {
+                const int needle = CountNear(shot, onScreen(meters->view()), CAnalogMeter::s_NeedleColor);
+                const int calculatorColours = Colours(shot, onScreen(calculator));
+                const int page = CountNear(shot, onScreen(notes), QColor(0xFF, 0xFE, 0x9C));
+                if (needle <= 50 || calculatorColours <= 8 || page <= 1000)
+                    return QStringLiteral("needle %1, calculator colours %2, notes page %3").arg(needle).arg(calculatorColours).arg(page);
+                return QString();
+            },
+            &problem);
+        QDir().mkpath(QStringLiteral(SCREENSHOT_DIR));
+        screen.save(QStringLiteral(SCREENSHOT_DIR "/meters_calculator_notes.png"));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 };
 

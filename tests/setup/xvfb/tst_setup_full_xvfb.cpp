@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QScreen>
+#include "common/AwaitScreen.h"
 #include "common/TestMain.h"
 
 class TestSetupFullXvfb : public QObject
@@ -23,18 +24,24 @@ private slots:
         host.m_pController->updateSetupWindow(1);
         host.show();
         QVERIFY(QTest::qWaitForWindowExposed(&host));
-        QTest::qWait(200);
-        const QImage shot = host.screen()->grabWindow(host.winId()).toImage();
+        // Drawn once the rows' active cells show in their own colour.
+        QString problem;
+        const QImage shot = KorvantaTest::AwaitScreen(
+            [](const QImage& screen) -> QString {
+                QSet<QRgb> colours;
+                for (int y = 0; y < screen.height(); y += 5)
+                    for (int x = 0; x < screen.width(); x += 5)
+                        colours.insert(screen.pixel(x, y));
+                if (colours.size() <= 8 || !colours.contains(qRgb(179, 203, 227)))
+                    return QStringLiteral("%1 colours, active cells %2").arg(colours.size())
+                        .arg(colours.contains(qRgb(179, 203, 227)) ? "shown" : "missing");
+                return QString();
+            },
+            &problem, host.winId());
         QVERIFY(!shot.isNull());
         QDir().mkpath(SCREENSHOT_DIR);
         shot.save(QString(SCREENSHOT_DIR) + "/full_setup.png");
-        QSet<QRgb> colours;
-        for (int y = 0; y < shot.height(); y += 5)
-            for (int x = 0; x < shot.width(); x += 5)
-                colours.insert(shot.pixel(x, y));
-        QVERIFY(colours.size() > 8);
-        // The rows' active cells are drawn in their own colour.
-        QVERIFY(colours.contains(qRgb(179, 203, 227)));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
     }
 };
 

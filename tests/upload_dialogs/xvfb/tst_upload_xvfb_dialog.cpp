@@ -14,18 +14,10 @@
 #include <QScreen>
 #include <QSet>
 #include <QSignalSpy>
+#include "common/AwaitScreen.h"
 #include "common/TestMain.h"
 
 namespace {
-
-QImage shoot(QWidget& w, const QString& name)
-{
-    QTest::qWait(300);
-    const QImage image = w.screen()->grabWindow(w.winId()).toImage();
-    QDir().mkpath(SCREENSHOT_DIR);
-    image.save(QStringLiteral(SCREENSHOT_DIR "/%1.png").arg(name));
-    return image;
-}
 
 int colours(const QImage& image)
 {
@@ -34,6 +26,18 @@ int colours(const QImage& image)
         for (int x = 0; x < image.width(); x += 2)
             seen.insert(image.pixel(x, y));
     return seen.size();
+}
+
+// The dialog as the X server shows it, once it is drawn (more than a few colours), or as it
+// still is when that never comes.
+QImage shoot(QWidget& w, const QString& name)
+{
+    QString blank;
+    const QImage image = KorvantaTest::AwaitScreen(
+        [](const QImage& shot) { return colours(shot) > 4 ? QString() : QStringLiteral("blank"); }, &blank, w.winId());
+    QDir().mkpath(SCREENSHOT_DIR);
+    image.save(QStringLiteral(SCREENSHOT_DIR "/%1.png").arg(name));
+    return image;
 }
 
 } // namespace

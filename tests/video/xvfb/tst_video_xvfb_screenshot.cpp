@@ -8,6 +8,7 @@
 
 #include <functional>
 #include <QTemporaryDir>
+#include "common/AwaitScreen.h"
 #include "common/TestMain.h"
 
 class TestVideoXvfbScreenshot : public QObject
@@ -53,10 +54,12 @@ void TestVideoXvfbScreenshot::trackedVideoOnScreen()
     host.addSubWindow(w);
     w->show();
     w->resize(640, 520);
-    QVERIFY(QTest::qWaitForWindowExposed(&host));
+    QVERIFY(QTest::qWaitForWindowExposed(&host, 30000));
     QVERIFY(w->LoadVideoFile(path));
-    QTRY_VERIFY_WITH_TIMEOUT(w->playState == CVideoAnlysisWindow::Stopped && w->videoDuration > 0, 10000);
-    QTest::qWait(1200);
+    // Settled once the stop has shown the first frame again: the object is cut from it.
+    QTRY_VERIFY_WITH_TIMEOUT(w->playState == CVideoAnlysisWindow::Stopped && !w->isStepping && w->videoDuration > 0
+                                 && SquareFrameIndex(w->frameImage, v) == 0,
+                             30000);
 
     // The object: the square of the first frame with a margin, as the user would drag it.
     w->selectionRect = QRect(v.cornerAt(0) - QPoint(4, 4), QSize(v.side + 8, v.side + 8));
@@ -65,24 +68,34 @@ void TestVideoXvfbScreenshot::trackedVideoOnScreen()
     w->axisOrigin = QPoint(40, 300);
     w->axisAngle = 12.5;
     w->OnStartTrack();
-    QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 20000);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 60000);
     w->updateVideoDisplay();
-    QTest::qWait(300);
 
-    const QImage shot = host.screen()->grabWindow(0).toImage();
+    const QRect label(w->label()->mapToGlobal(QPoint(0, 0)), w->label()->size());
+    QString problem;
+    const QImage shot = KorvantaTest::AwaitScreen(
+        [&](const QImage& screen) -> QString {
+            const QRect area = label.intersected(screen.rect());
+            if (area.isEmpty())
+                return QStringLiteral("the picture is off the screen");
+            // The light background of the video fills most of the picture; the axis is yellow
+            // and the trail green.
+            const int light = countPixels(screen, area, [](QRgb p) { return qGray(p) > 200; });
+            const int yellow = countPixels(screen, area, [](QRgb p) { return qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) < 80; });
+            const int green = countPixels(screen, area, [](QRgb p) { return qGreen(p) > 150 && qRed(p) < 80 && qBlue(p) < 80; });
+            if (light <= area.width() * area.height() / 2 || yellow <= 50 || green <= 20) {
+                // Another program's window (a test run beside this one on the same server) may
+                // cover the picture: the next look is taken with the window on top.
+                host.raise();
+                return QStringLiteral("light %1 of %2, axis %3, trail %4").arg(light).arg(area.width() * area.height())
+                    .arg(yellow).arg(green);
+            }
+            return QString();
+        },
+        &problem);
     QVERIFY(!shot.isNull());
     QVERIFY(shot.save(QStringLiteral(SCREENSHOT_DIR "/video_window.png")));
-    const QRect label(w->label()->mapToGlobal(QPoint(0, 0)), w->label()->size());
-    const QRect area = label.intersected(shot.rect());
-    QVERIFY(!area.isEmpty());
-    // The light background of the video fills most of the picture.
-    const int light = countPixels(shot, area, [](QRgb p) { return qGray(p) > 200; });
-    QVERIFY2(light > area.width() * area.height() / 2, qPrintable(QString::number(light)));
-    // The axis is yellow and the trail green.
-    const int yellow = countPixels(shot, area, [](QRgb p) { return qRed(p) > 200 && qGreen(p) > 200 && qBlue(p) < 80; });
-    const int green = countPixels(shot, area, [](QRgb p) { return qGreen(p) > 150 && qRed(p) < 80 && qBlue(p) < 80; });
-    QVERIFY2(yellow > 50, qPrintable(QString::number(yellow)));
-    QVERIFY2(green > 20, qPrintable(QString::number(green)));
+    QVERIFY2(problem.isEmpty(), qPrintable(problem));
     delete w;
 }
 

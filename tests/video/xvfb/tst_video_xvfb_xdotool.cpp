@@ -54,10 +54,10 @@ bool TestVideoXvfbXdotool::xdotool(const QStringList& args)
 {
     QProcess p;
     p.start(m_Xdotool, args);
-    // The events reach the window while its loop runs; the tool itself ends at once.
+    // The events reach the window while its loop runs; the tool itself ends at once. The
+    // caller waits for what the events do.
     while (!p.waitForFinished(10))
         QCoreApplication::processEvents();
-    QTest::qWait(150);
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 
@@ -88,11 +88,11 @@ void TestVideoXvfbXdotool::selectAndTrackWithRealPointer()
                              10000);
     // The picture drawn larger than the video, as on a classroom screen.
     w->resize(560, 480);
-    QTest::qWait(300);
+    QTRY_VERIFY(w->size() == QSize(560, 480) && w->videoArea().width() > v.size.width());
     QCOMPARE(BallVideo::FrameNumber(w->frameImage), 0);
 
     QVERIFY(xdotool(QStringList{"mousemove"} + button(w, CVideoAnlysisWindow::KeySetObject) + QStringList{"click", "1"}));
-    QCOMPARE(w->axisMode, VideoAxisMode::SelectObject);
+    QTRY_COMPARE(w->axisMode, VideoAxisMode::SelectObject);
     const QPoint ball = v.centreAt(0);
     const QPoint half(v.radius + 5, v.radius + 5);
     QVERIFY(xdotool(QStringList{"mousemove"} + at(w, ball - half) + QStringList{"mousedown", "1", "mousemove"}
@@ -103,9 +103,10 @@ void TestVideoXvfbXdotool::selectAndTrackWithRealPointer()
     w->UpdateButtons();
     QVERIFY(xdotool(QStringList{"mousemove"} + button(w, CVideoAnlysisWindow::KeyStartTracking)
                     + QStringList{"click", "1"}));
-    QVERIFY(w->isTracking);
-    QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 60000);
-
+    // Tracked to the end: a point for every frame.
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking && host.m_Data.GetDataBranch(w->TrackingRun().m_XBranchKey)
+                                 && host.m_Data.GetDataBranch(w->TrackingRun().m_XBranchKey)->GetNumSamples() == v.frames,
+                             60000);
     const CDataBranch* x = host.m_Data.GetDataBranch(w->TrackingRun().m_XBranchKey);
     const CDataBranch* y = host.m_Data.GetDataBranch(w->TrackingRun().m_YBranchKey);
     QVERIFY(x && y);

@@ -1,0 +1,77 @@
+#pragma once
+// What the ThreadSanitizer probe cases share: the threads they run, the meetings that keep two
+// racing accesses unordered for certain, and the emitter whose signals cross threads.
+#include <QObject>
+#include <QThread>
+
+#include <atomic>
+#include <functional>
+
+// Waits until the flag is up, seeing no ordering through it (a relaxed load). A millisecond
+// between looks: the checker keeps a bounded history of each thread's accesses, and a thread
+// spinning on the flag would push out of it the racing access a report has to show (the
+// report is then dropped).
+inline void AwaitRelaxed(const std::function<bool()>& up)
+{
+    while (!up())
+        QThread::msleep(1);
+}
+
+// Threads that wait here for each other see no ordering through it. A race probe's threads
+// meet before their racing accesses, so that both are running, and again after them, so that
+// neither ends (and hands its place in the checker on to a later thread, whose accesses would
+// then look ordered after its own) before the other has made its access.
+class CMeeting
+{
+public:
+    explicit CMeeting(int parties) : m_Parties(parties) {}
+    void meet()
+    {
+        m_Arrived.fetch_add(1, std::memory_order_relaxed);
+        AwaitRelaxed([this] { return m_Arrived.load(std::memory_order_relaxed) >= m_Parties; });
+    }
+
+private:
+    const int m_Parties;
+    std::atomic<int> m_Arrived{0};
+};
+
+// Runs body(0) and body(1) on two threads that meet before and after it.
+template <typename Fn>
+void TwoThreads(Fn body)
+{
+    CMeeting before(2), after(2);
+    auto side = [&](int who) {
+        before.meet();
+        body(who);
+        after.meet();
+    };
+    QThread* a = QThread::create([&] { side(0); });
+    QThread* b = QThread::create([&] { side(1); });
+    a->start();
+    b->start();
+    a->wait();
+    b->wait();
+    delete a;
+    delete b;
+}
+
+class CProbeEmitter : public QObject
+{
+    Q_OBJECT
+signals:
+    void ping();
+    void valued(long value);
+};
+
+// The cases of each file: name and function, returning the exit code (a probe that checks its
+// own result returns 1 when it is wrong).
+struct ProbeCase
+{
+    const char* name;
+    int (*run)();
+};
+extern const ProbeCase g_SyncCases[];
+extern const ProbeCase g_CopyCases[];
+extern const ProbeCase g_HandOverCases[];
+extern const ProbeCase g_LockCases[];
