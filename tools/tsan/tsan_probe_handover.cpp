@@ -145,27 +145,23 @@ __attribute__((noinline)) long ReadInUnrelatedCall()
     return g_Value;
 }
 
-// A worker writes and emits a signal nobody on the main thread hears; a second thread, which
-// only learns of that emission through a relaxed flag (no ordering), queues a call to the main
-// thread that reads what the worker wrote. The worker stays until the call has read.
-int UnrelatedCall()
+// A worker does write and raises a relaxed flag (no ordering); a second thread, seeing the
+// flag, queues to receiver a call that reads through read. The worker stays until the call has
+// read, so that its slot in the checker is still its own when the read comes.
+int QueuedReadAfterRelaxedFlag(QObject* receiver, const std::function<void()>& write, long (*read)(), long expected)
 {
-    CProbeEmitter emitter;
-    struct Receiver : QObject {
-    } receiver;
-    std::atomic<bool> emitted{false};
+    std::atomic<bool> written{false};
     CMeeting after(2);
     long seen = 0;
     QThread* worker = QThread::create([&] {
-        g_Value = 21;
-        emit emitter.ping();
-        emitted.store(true, std::memory_order_relaxed);
+        write();
+        written.store(true, std::memory_order_relaxed);
         after.meet();
     });
     QThread* poster = QThread::create([&] {
-        AwaitRelaxed([&] { return emitted.load(std::memory_order_relaxed); });
-        QMetaObject::invokeMethod(&receiver, [&] {
-            seen = ReadInUnrelatedCall();
+        AwaitRelaxed([&] { return written.load(std::memory_order_relaxed); });
+        QMetaObject::invokeMethod(receiver, [&] {
+            seen = read();
             QCoreApplication::quit();
         }, Qt::QueuedConnection);
     });
@@ -177,7 +173,20 @@ int UnrelatedCall()
     poster->wait();
     delete worker;
     delete poster;
-    return seen == 21 ? 0 : 1;
+    return seen == expected ? 0 : 1;
+}
+
+// The worker writes and emits a signal nobody on the main thread hears; the call goes to one of
+// our own receivers.
+int UnrelatedCall()
+{
+    CProbeEmitter emitter;
+    struct Receiver : QObject {
+    } receiver;
+    return QueuedReadAfterRelaxedFlag(&receiver, [&] {
+        g_Value = 21;
+        emit emitter.ping();
+    }, ReadInUnrelatedCall, 21);
 }
 
 // ---- Receivers of Qt's own classes: a plain object, a timer, the application.
@@ -224,35 +233,11 @@ __attribute__((noinline)) long ReadInQtReceiver()
     return g_Value;
 }
 
-// A worker writes; a second thread, told through a relaxed flag, queues a call to a plain
-// QObject that reads it.
+// The worker only writes; the call goes to a plain QObject.
 int QtReceiverRace()
 {
     QObject plain;
-    std::atomic<bool> written{false};
-    CMeeting after(2);
-    long seen = 0;
-    QThread* worker = QThread::create([&] {
-        g_Value = 34;
-        written.store(true, std::memory_order_relaxed);
-        after.meet();
-    });
-    QThread* poster = QThread::create([&] {
-        AwaitRelaxed([&] { return written.load(std::memory_order_relaxed); });
-        QMetaObject::invokeMethod(&plain, [&] {
-            seen = ReadInQtReceiver();
-            QCoreApplication::quit();
-        }, Qt::QueuedConnection);
-    });
-    worker->start();
-    poster->start();
-    QCoreApplication::exec();
-    after.meet();
-    worker->wait();
-    poster->wait();
-    delete worker;
-    delete poster;
-    return seen == 34 ? 0 : 1;
+    return QueuedReadAfterRelaxedFlag(&plain, [] { g_Value = 34; }, ReadInQtReceiver, 34);
 }
 
 // ---- Pools: a task sees what was done before its own pool's start, not before another's.
