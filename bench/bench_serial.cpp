@@ -18,10 +18,6 @@
 #include <unistd.h>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace {
 
 std::vector<unsigned char> makeBytes(size_t n)
@@ -66,27 +62,6 @@ void BM_Memcpy(benchmark::State& state)
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(packet));
 }
 
-// The byte sum the ring's read gives, worked out the same way: sixteen bytes at a time summed
-// into two 64-bit lanes (SSE2), the rest one by one.
-unsigned long byteSum(const unsigned char* data, size_t count)
-{
-    unsigned long total = 0;
-    size_t i = 0;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    __m128i acc = _mm_setzero_si128();
-    for (; i + 16 <= count; i += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        acc = _mm_add_epi64(acc, _mm_sad_epu8(block, zero));
-    }
-    total = static_cast<unsigned long>(_mm_cvtsi128_si64(acc))
-        + static_cast<unsigned long>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(acc, acc)));
-#endif
-    for (; i < count; ++i)
-        total += data[i];
-    return total;
-}
-
 // The ring's honest partner: the copy of BM_Memcpy and then the sum of the bytes just copied,
 // read back from where they were written, as the ring sums the block it hands out.
 void BM_MemcpySum(benchmark::State& state)
@@ -100,7 +75,7 @@ void BM_MemcpySum(benchmark::State& state)
         if (at + packet > ring.size()) at = 0;
         std::memcpy(ring.data() + at, src.data(), packet);
         benchmark::ClobberMemory();
-        total += long(byteSum(ring.data() + at, packet));
+        total += long(CCyclicBuffer::ByteSum(ring.data() + at, int(packet)));
         at += packet;
     }
     benchmark::DoNotOptimize(total);

@@ -4,31 +4,7 @@
 
 #include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace {
-
-// Sum of byte values; the receive machine asks for it on every read, so it must not cost
-// more than the copy itself.
-unsigned long byteSum(const unsigned char* data, int count)
-{
-    unsigned long total = 0;
-    int i = 0;
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    __m128i acc = _mm_setzero_si128();
-    for (; i + 16 <= count; i += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        acc = _mm_add_epi64(acc, _mm_sad_epu8(block, zero)); // two 64-bit partial sums
-    }
-    total = static_cast<unsigned long>(_mm_cvtsi128_si64(acc)) +
-            static_cast<unsigned long>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(acc, acc)));
-#endif
-    for (; i < count; ++i) total += data[i];
-    return total;
-}
 
 constexpr qint64 kIndexMask = CCyclicBuffer::kRingSize - 1;
 static_assert((CCyclicBuffer::kRingSize & kIndexMask) == 0, "the ring size must be a power of two");
@@ -128,7 +104,7 @@ const unsigned char* CCyclicBuffer::ReadCycliceBuffer(int count, long& sum)
     }
     m_read.store(r + count, std::memory_order_release);
     m_held.store(held, std::memory_order_release);
-    sum = long(byteSum(block, count));
+    sum = long(ByteSum(block, count));
     return block;
 }
 

@@ -23,6 +23,10 @@
 #include <atomic>
 #include <memory>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 class CCyclicBuffer
 {
 public:
@@ -34,6 +38,26 @@ public:
     static constexpr qint64 kClearReserve = 0x1000;
     // What the ring holds when full.
     static constexpr qint64 kCapacity = kRingSize - kClearReserve;
+
+    // Sum of byte values, as a read reports it. The receive machine asks for it on every read,
+    // so it must not cost more than the copy itself.
+    static unsigned long ByteSum(const unsigned char* data, int count)
+    {
+        unsigned long total = 0;
+        int i = 0;
+#if defined(__SSE2__)
+        const __m128i zero = _mm_setzero_si128();
+        __m128i acc = _mm_setzero_si128();
+        for (; i + 16 <= count; i += 16) {
+            const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+            acc = _mm_add_epi64(acc, _mm_sad_epu8(block, zero)); // two 64-bit partial sums
+        }
+        total = static_cast<unsigned long>(_mm_cvtsi128_si64(acc)) +
+                static_cast<unsigned long>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(acc, acc)));
+#endif
+        for (; i < count; ++i) total += data[i];
+        return total;
+    }
 
     CCyclicBuffer();
     virtual ~CCyclicBuffer();
