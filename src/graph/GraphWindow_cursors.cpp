@@ -87,9 +87,9 @@ int CGraphWindow::XYCursor2Sample(int cursor1, int cursor2, int delta, int point
     // A distance kept from before stays while it lands inside the data.
     if (cursor2 >= 0 && delta != 0 && (long long)c1 + delta >= 0 && (long long)c1 + delta < points)
         return c1 + delta;
-    // Otherwise half-way from cursor 1 to the last sample, or, from the last sample, half-way
-    // back to the first: never on cursor 1 while there is another sample.
-    if (c1 < points - 1)
+    // Otherwise half-way from cursor 1 to the farther end of the data, so that the two cursors
+    // and their read-outs stand apart: never on cursor 1 while there is another sample.
+    if (c1 < points / 2)
         return c1 + (points - c1) / 2;
     return c1 / 2;
 }

@@ -405,6 +405,11 @@ private slots:
         QCOMPARE(QPoint(g->m_Cursor1Plot, g->m_Cursor2Plot), QPoint(0, 0));
         QVERIFY(g->m_Cursor1Sample > 30);
         QCOMPARE(g->m_Cursor2Sample, 65);
+        // Cursor 1 near the end: a new cursor 2 goes half-way back, not onto the next sample.
+        g->m_Cursor1Sample = 95;
+        g->m_Cursor2Sample = -1;
+        g->SelectCursor2Plot(nullptr, false);
+        QCOMPARE(g->m_Cursor2Sample, 47);
         // Another X axis: both cursors go.
         g->OnXScaleComboChanged(0);
         QCOMPARE(g->m_Cursor1Plot + g->m_Cursor2Plot, -2);
