@@ -5,7 +5,12 @@
 #include <QThread>
 
 #include <atomic>
+#include <climits>
 #include <functional>
+
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 // Waits until the flag is up, seeing no ordering through it (a relaxed load). A millisecond
 // between looks: the checker keeps a bounded history of each thread's accesses, and a thread
@@ -20,20 +25,33 @@ inline void AwaitRelaxed(const std::function<bool()>& up)
 // Threads that wait here for each other see no ordering through it. A race probe's threads
 // meet before their racing accesses, so that both are running, and again after them, so that
 // neither ends (and hands its place in the checker on to a later thread, whose accesses would
-// then look ordered after its own) before the other has made its access.
+// then look ordered after its own) before the other has made its access. The wait sleeps in
+// the kernel (a futex the checker does not see): a thread that polled while the other was
+// kept off the processor for seconds would fill its history, and the checker drops a report
+// whose earlier access it can no longer find there.
 class CMeeting
 {
 public:
     explicit CMeeting(int parties) : m_Parties(parties) {}
     void meet()
     {
-        m_Arrived.fetch_add(1, std::memory_order_relaxed);
-        AwaitRelaxed([this] { return m_Arrived.load(std::memory_order_relaxed) >= m_Parties; });
+        int seen = m_Arrived.fetch_add(1, std::memory_order_relaxed) + 1;
+        if (seen >= m_Parties) {
+            futex(FUTEX_WAKE_PRIVATE, INT_MAX);
+            return;
+        }
+        while (seen < m_Parties) {
+            futex(FUTEX_WAIT_PRIVATE, seen);
+            seen = m_Arrived.load(std::memory_order_relaxed);
+        }
     }
 
 private:
+    void futex(int op, int value) { syscall(SYS_futex, reinterpret_cast<int*>(&m_Arrived), op, value, nullptr, nullptr, 0); }
+
     const int m_Parties;
     std::atomic<int> m_Arrived{0};
+    static_assert(sizeof(std::atomic<int>) == sizeof(int), "the futex is the counter itself");
 };
 
 // Runs body(0) and body(1) on two threads that meet before and after it.
