@@ -12,6 +12,7 @@
 #include "common/ScriptedPrompter.h"
 #include "../video/support/VideoFixture.h"
 #include "../video/support/VideoHost.h"
+#include "../video/support/VideoDrag.h"
 #include "video/VideoAnlysisWindow.h"
 
 #include <QTemporaryDir>

@@ -4,6 +4,7 @@
 #include "windowbase/PngReader.h"
 #include "support/VideoFixture.h"
 #include "support/VideoHost.h"
+#include "support/VideoDrag.h"
 #include "video/VideoAnlysisWindow.h"
 #include "video/VideoPositionSlider.h"
 #include "video/VideoSurface_Player.h"
