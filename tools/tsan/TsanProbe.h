@@ -47,7 +47,10 @@ public:
     }
 
 private:
-    void futex(int op, int value) { syscall(SYS_futex, reinterpret_cast<int*>(&m_Arrived), op, value, nullptr, nullptr, 0); }
+    void futex(int op, int value)
+    {
+        syscall(SYS_futex, reinterpret_cast<int*>(&m_Arrived), op, value, nullptr, nullptr, 0);
+    }
 
     const int m_Parties;
     std::atomic<int> m_Arrived{0};
