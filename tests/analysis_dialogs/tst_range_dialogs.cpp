@@ -26,6 +26,7 @@ private slots:
     void fitWithoutPlotKeepsTheDialogOpen();
     void refusedFitAddsNothing();
     void statisticsOfTheRange();
+    void statisticsAlongTheXAxis();
     void statisticsTextForm_data();
     void statisticsTextForm();
     void statisticsAfterTheDialogClosed();
@@ -159,6 +160,19 @@ void TestRangeDialogs::statisticsOfTheRange()
     QCOMPARE(d.form()->areaLabel->text(), QString("19"));
     QCOMPARE(d.form()->samplesLabel->text(), QString("8"));
     QCOMPARE(d.form()->rateLabel->text(), QString("2 Samples per second"));
+}
+
+void TestRangeDialogs::statisticsAlongTheXAxis()
+{
+    CAnalysisHostFake host;
+    CDataFolder* run = host.run();
+    CDataBranch* x = host.series(run, "Volume", "mL", {0, 1, 3, 2, 6});
+    CDataBranch* p = host.series(run, "Pressure", "kPa", {9, 4, 2, 3, 1}, 0.5);
+    StatisticsDialog d(&host, &host);
+    d.init(p->m_Key, 0, 4, x->m_Key);
+    QTRY_VERIFY(!d.form()->resultGrid->isHidden());
+    // Along the volume: 4 x 1 + 2 x 2 + 3 x (-1) + 1 x 4.
+    QCOMPARE(d.form()->areaLabel->text(), QString("9"));
 }
 
 void TestRangeDialogs::statisticsTextForm_data()
