@@ -235,8 +235,8 @@ float CGraphWindow::CalculateSlope(long sample, int plotIndex)
     if (sample < 1 || sample + 1 >= count)
         return float(MissingValue);
     const int i = int(sample);
-    // Per second on a time graph; on an XY graph per unit of the X axis, the two neighbours'
-    // X values those the curve is drawn at (a repeated X has no slope).
+    // Per second on a time graph; on an XY graph per unit of the X axis, between the X values
+    // the curve draws the two neighbours at (a repeated X has no slope).
     float dt = 0.0f;
     if (m_GraphType == XYGraph) {
         const double before = XYSampleX(plotIndex, i - 1), after = XYSampleX(plotIndex, i + 1);

@@ -221,19 +221,6 @@ private slots:
         QCOMPARE(s.m_samples, values.size());
     }
 
-    // On an XY graph the area is the right-end sum of each value times its signed step along X
-    // from the sample before; a step to or from a sample without a value or an X adds nothing.
-    void statisticsAreaAlongTheXAxis()
-    {
-        const double nan = std::nan("");
-        const CStatisticsInfo back = ComputeStatistics({1, 2, 3, 2, 5}, 10.0, 0.5, {0, 2, 3, 1, 1});
-        QCOMPARE(back.m_area, 3.0);   // 2 x 2 + 3 x 1 + 2 x (-2) + 5 x 0
-        QCOMPARE(back.m_sum, 130.0);
-        QCOMPARE(back.m_rate, 2.0);
-        // 2 x 1 + 6 x 1 + 7 x 2: the steps to and from the gap in X and to the missing value add nothing.
-        QCOMPARE(ComputeStatistics({1, 2, 3, 4, -9999999.0, 6, 7}, 1.0, 0.5, {0, 1, nan, 3, 4, 5, 7}).m_area, 22.0);
-    }
-
     void statisticsMedianOfHugeValuesAndOfNoReading()
     {
         const double big = std::numeric_limits<double>::max();

@@ -166,13 +166,13 @@ void TestRangeDialogs::statisticsAlongTheXAxis()
 {
     CAnalysisHostFake host;
     CDataFolder* run = host.run();
-    CDataBranch* x = host.series(run, "Volume", "mL", {0, 1, 3, 2, 6});
-    CDataBranch* p = host.series(run, "Pressure", "kPa", {9, 4, 2, 3, 1}, 0.5);
+    CDataBranch* x = host.series(run, "Volume", "mL", {7, 0, 1, 3, -9999999.0, 2, 1, 6});
+    CDataBranch* p = host.series(run, "Pressure", "kPa", {7, 9, 4, 2, 5, 3, 2, 1}, 0.5);
     StatisticsDialog d(&host, &host);
-    d.init(p->m_Key, 0, 4, x->m_Key);
+    d.init(p->m_Key, 1, 7, x->m_Key);
     QTRY_VERIFY(!d.form()->resultGrid->isHidden());
-    // Along the volume: 4 x 1 + 2 x 2 + 3 x (-1) + 1 x 4.
-    QCOMPARE(d.form()->areaLabel->text(), QString("9"));
+    // Each value times its signed step along the volume (none to or from the gap): 4 + 4 - 2 + 5.
+    QCOMPARE(d.form()->areaLabel->text(), QString("11"));
 }
 
 void TestRangeDialogs::statisticsTextForm_data()

@@ -465,9 +465,8 @@ private slots:
         QVERIFY(g->m_AreaText.isEmpty());
     }
 
-    // The ramp against an X that swings back and forth (a loop on screen), its line fitted
-    // over samples 20..80 on the XY graph: the fitted curve is drawn as a line, a click reads
-    // it at the X it was fitted at, and the slope there is the line's, per unit of X.
+    // The ramp against an X that swings back and forth (a loop), its line fitted over 20..80: drawn
+    // as a line, read by a click at the X it was fitted at, its slope there the line's per unit X.
     void xyFitStandsOnTheXItWasFittedAt()
     {
         CCursorRig rig;
@@ -481,7 +480,6 @@ private slots:
         QVERIFY(fit);
         g->NewFunctionData(fit->m_Key, rig.ramp->m_Key, x->m_Key);
         const int f = g->m_Plots.size() - 1;
-        QCOMPARE(g->m_Plots.at(f).m_Key, fit->m_Key);
         rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
 
         // Every point of the drawn curve lies on one straight line (no loop).
@@ -497,14 +495,11 @@ private slots:
         for (const QPoint& p : drawn.m_Path)
             QVERIFY(std::abs(d.x() * (p.y() - a.y()) - d.y() * (p.x() - a.x())) / std::hypot(d.x(), d.y()) < 1.5);
 
-        // Only the fitted curve shown: a click on the point drawn for its sample 30 (at the X
-        // of sample 50) puts cursor 1 on a sample of the fit that is drawn there, read at the
-        // X that sample was fitted at.
+        // Only the fit shown: a click on its sample 30 (drawn at the X of sample 50).
         for (int i = 0; i < f; ++i)
             g->m_Plots[i].m_bVisible = false;
         rig.paint();
-        const QPoint click(GraphRules::ToPixelX(float(x->GetYSample(50)), g->m_XMin, g->m_XMax, g->m_GraphRect),
-                           GraphRules::ToPixelY(float(fit->GetYSample(30)), 0.0f, 50.0f, g->m_GraphRect));
+        const QPoint click = rig.pixel(float(x->GetYSample(50)), float(fit->GetYSample(30)));
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, click);
         QCOMPARE(g->m_Cursor1Plot, f);
         const int on = g->m_Cursor1Sample;
@@ -517,9 +512,6 @@ private slots:
         rig.paint();
         QVERIFY((g->m_Cursor1Point - click).manhattanLength() <= 2);
         QVERIFY(g->m_Cursor1Text.contains(QStringLiteral(" Slope = ") + Double2String(slope, 2, false, false)));
-        // Two neighbours on one X have no slope.
-        x->SetYSample(on + 21, x->GetYSample(on + 19));
-        QCOMPARE(g->CalculateSlope(on, f), float(MissingValue));
     }
 };
 
