@@ -23,12 +23,31 @@ if(KORVANTA_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+option(KORVANTA_UNITY "Compile the source libraries a few files at a time, in combined translation units" ON)
+set(KORVANTA_UNITY_BATCH 8 CACHE STRING "Source files per combined translation unit (0: a library in one)")
+
+# TARGET compiled in combined translation units; files matching the globs APART (relative to
+# the current folder) are compiled on their own: their file-local names clash with a neighbour's.
+function(korvanta_unity target)
+  if(NOT KORVANTA_UNITY)
+    return()
+  endif()
+  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${KORVANTA_UNITY_BATCH})
+  # GCC takes a source file included into the combined unit for a header, and warns about its
+  # classes holding a type of the file's anonymous namespace: true of a header, not of these.
+  target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
+  foreach(_a ${ARGN})
+    file(GLOB _apart CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${_a})
+    set_source_files_properties(${_apart} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+  endforeach()
+endfunction()
+
 # A library made of every source file in one component folder and in the sub-folders named
 # after ROOMS (the concerns of one layer kept apart: the logic's transport and loggers); other
 # sub-folders are components of their own. The files named after EXCLUDE are left to a library
 # of their own in that folder.
 function(korvanta_component name)
-  cmake_parse_arguments(KC "" "" "LIBS;EXCLUDE;ROOMS" ${ARGN})
+  cmake_parse_arguments(KC "" "" "LIBS;EXCLUDE;ROOMS;APART" ${ARGN})
   set(_dirs ${CMAKE_CURRENT_SOURCE_DIR})
   foreach(_r ${KC_ROOMS})
     list(APPEND _dirs ${CMAKE_CURRENT_SOURCE_DIR}/${_r})
@@ -49,6 +68,7 @@ function(korvanta_component name)
     set(_src ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
   endif()
   add_library(${name} STATIC ${_src})
+  korvanta_unity(${name} ${KC_APART})
   target_link_libraries(${name} PUBLIC kv_common ${KC_LIBS})
   # Ninja re-runs moc only for the headers it saw last time; naming the headers as inputs makes
   # a header that arrives later (a pull, a merge) trigger a new scan.
