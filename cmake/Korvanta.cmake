@@ -23,7 +23,7 @@ if(KORVANTA_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-option(KORVANTA_UNITY "Compile the source libraries a few files at a time, in combined translation units" ON)
+option(KORVANTA_UNITY "Compile the source libraries and each test program a few files at a time, in combined translation units" ON)
 set(KORVANTA_UNITY_BATCH 8 CACHE STRING "Source files per combined translation unit (0: a library in one)")
 
 # TARGET compiled in combined translation units; files matching the globs APART (relative to
@@ -134,10 +134,11 @@ endfunction()
 
 # One program per test folder, made of every tst_NAME.cpp there; the CTest test NAME runs
 # `PROGRAM NAME` (tests/common/TestMain.h). The folder's support/ is a library of its own,
-# compiled once. LIBS are what the folder's tests use. Sets TEST_PROGRAM in the caller to the
-# program's target name, for per-folder additions.
+# compiled once. LIBS are what the folder's tests use; APART names the tests compiled on their
+# own (korvanta_unity). Sets TEST_PROGRAM in the caller to the program's target name, for
+# per-folder additions.
 function(korvanta_tests)
-  cmake_parse_arguments(KT "" "LABEL" "LIBS" ${ARGN})
+  cmake_parse_arguments(KT "" "LABEL" "LIBS;APART" ${ARGN})
   file(RELATIVE_PATH _rel ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   string(REPLACE "/" "_" _prefix "${_rel}")
   string(TOLOWER "${_prefix}" _prefix)
@@ -146,6 +147,7 @@ function(korvanta_tests)
 
   file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
   add_executable(${_prog} ${_tests})
+  korvanta_unity(${_prog} ${KT_APART})
   target_link_libraries(${_prog} PRIVATE kv_tests_common ${KT_LIBS})
   korvanta_test_compile_options(${_prog})
   target_link_options(${_prog} PRIVATE ${KORVANTA_TEST_LINK_OPTIONS})
