@@ -81,6 +81,12 @@ void FullSetupTriggerColumn::init()
     m_pTriggerDialog->init();
 }
 
+void FullSetupTriggerColumn::setPrompter(IPrompter* prompter)
+{
+    m_pPrompter = prompter;
+    m_pTriggerDialog->setPrompter(prompter);
+}
+
 QRadioButton* FullSetupTriggerColumn::getTriggerRadioButton() const
 {
     return ui->TriggerRadioButton;

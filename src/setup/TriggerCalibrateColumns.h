@@ -41,7 +41,7 @@ public:
 
     void init();
     // Its dialog runs through the prompter of the window that made it (the shell's until then).
-    void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
+    void setPrompter(IPrompter* prompter);
 
     QRadioButton* getTriggerRadioButton() const;
     QPushButton* setButton() const;

@@ -7,6 +7,7 @@
 #include <QList>
 
 class CSetupWindow;
+class IPrompter;
 class FullSetupTriggerColumn;
 class QComboBox;
 class QGridLayout;
@@ -40,6 +41,8 @@ public:
     ~TriggerDialog() override;
 
     void init();
+    // Its refusals go through this prompter (the shell's until one is given).
+    void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
     void updateTriggerValues(int channel, int sensorIndex);
     int ConvertToMillisecond(int unitIndex) const;
 
@@ -61,6 +64,8 @@ protected:
 
 private:
     void reportTrigger(bool active, int levelIndex, int value, int type);
+    // The entry and unit show the confirmed delay.
+    void showDelay();
 
     Ui_TriggerDialog* ui;
     int m_Channel;
@@ -71,5 +76,6 @@ private:
     QList<TriggerLevel> m_TriggerLevels;
     CSetupWindow* m_pSetupWindow;
     FullSetupTriggerColumn* m_pColumn;
+    IPrompter* m_pPrompter = nullptr;
     bool m_bInitialised = false;
 };
