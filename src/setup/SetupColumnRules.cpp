@@ -198,6 +198,23 @@ QString TriggerLevelText(float level)
     return QString("%1").arg(double(level), 0, 'f', 3);
 }
 
+int NearestTriggerLevel(const QList<TriggerLevel>& levels, float value)
+{
+    int best = -1;
+    for (int i = 0; i < levels.size(); ++i)
+        if (best < 0 || std::abs(levels.at(i).m_Level - value) < std::abs(levels.at(best).m_Level - value))
+            best = i;
+    return best;
+}
+
+QString TriggerRefusal(const CSensorParametersInfo* record, int sensorIndex)
+{
+    if (sensorIndex == 0 || !record || record->m_TriggerAllowed)
+        return QString();
+    return QCoreApplication::translate("FullSetupTriggerColumn",
+                                       "This sensor cannot start a run by its reading: it offers no trigger level.");
+}
+
 bool ParseNumber(const QLocale& locale, const QString& text, double* value)
 {
     const QString t = text.trimmed();

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 class CSensorInfo;
+class CSensorParametersInfo;
 class CSetupInfo;
 
 namespace SetupColumnRules {
@@ -86,6 +87,12 @@ QString TriggerDelayRefusal(int unitIndex);
 // milliseconds while they fit the entry, else seconds.
 QString TriggerDelayText(int ms, int* unitIndex);
 QString TriggerLevelText(float level);
+// The entry of the level list whose level is nearest value (the first of two as near); -1 for
+// an empty list.
+int NearestTriggerLevel(const QList<TriggerLevel>& levels, float value);
+// Why a row's trigger button is greyed, for its tooltip: empty for a row that can trigger and
+// for a row without a sensor.
+QString TriggerRefusal(const CSensorParametersInfo* record, int sensorIndex);
 
 // ---- typed numbers
 

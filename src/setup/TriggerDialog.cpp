@@ -110,21 +110,40 @@ void TriggerDialog::updateTriggerValues(int channel, int sensorIndex)
 {
     m_Channel = channel;
     m_SensorIndex = sensorIndex;
-    ui->TriggerLevelCombo->clear();
-    m_TriggerLevels.clear();
     m_TriggerType = 0;
     m_LevelIndex = 0;
     m_DelayMs = 0;
-    const CSensorInfo* catalogue = m_pSetupWindow ? m_pSetupWindow->sensorCatalogue() : nullptr;
-    const CSensorParametersInfo* record = catalogue ? catalogue->GetSensorInfo(sensorIndex) : nullptr;
-    if (!record || !record->m_TriggerAllowed)
+    if (!fillLevels())
         return;
-    if (ILogicQueries* logic = m_pSetupWindow->logicQueries())
-        logic->GetTriggeringLevels(channel, sensorIndex, &m_TriggerLevels);
     ui->TriggerLevelRadioButton->setChecked(true);
     m_LevelIndex = 0;
+}
+
+bool TriggerDialog::fillLevels()
+{
+    ui->TriggerLevelCombo->clear();
+    m_TriggerLevels.clear();
+    const CSensorInfo* catalogue = m_pSetupWindow ? m_pSetupWindow->sensorCatalogue() : nullptr;
+    const CSensorParametersInfo* record = catalogue ? catalogue->GetSensorInfo(m_SensorIndex) : nullptr;
+    if (!record || !record->m_TriggerAllowed)
+        return false;
+    if (ILogicQueries* logic = m_pSetupWindow->logicQueries())
+        logic->GetTriggeringLevels(m_Channel, m_SensorIndex, &m_TriggerLevels);
     for (const TriggerLevel& level : qAsConst(m_TriggerLevels))
         ui->TriggerLevelCombo->addItem(SetupColumnRules::TriggerLevelText(level.m_Level));
+    return true;
+}
+
+bool TriggerDialog::refreshLevels()
+{
+    const bool hadLevel = m_LevelIndex >= 0 && m_LevelIndex < m_TriggerLevels.size();
+    const TriggerLevel chosen = hadLevel ? m_TriggerLevels.at(m_LevelIndex) : TriggerLevel();
+    fillLevels();
+    m_LevelIndex = hadLevel ? std::max(SetupColumnRules::NearestTriggerLevel(m_TriggerLevels, chosen.m_Level), 0) : 0;
+    if (m_LevelIndex < ui->TriggerLevelCombo->count())
+        ui->TriggerLevelCombo->setCurrentIndex(m_LevelIndex);
+    const bool haveLevel = m_LevelIndex < m_TriggerLevels.size();
+    return hadLevel != haveLevel || (haveLevel && m_TriggerLevels.at(m_LevelIndex).m_Code != chosen.m_Code);
 }
 
 void TriggerDialog::onTimeDelayRadioButton(bool checked)

@@ -10,18 +10,22 @@
 #include "setup/CalibrationDialog.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/MeasurementColumns.h"
+#include "setup/SetupColumnRules.h"
 #include "setup/TriggerCalibrateColumns.h"
+#include "setup/TriggerDialog.h"
 #include "simulator/SignalShape.h"
 #include "support/AppBench.h"
 #include "common/SimulatedLogger.h"
 #include "common/TestMain.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
@@ -67,6 +71,7 @@ private slots:
     void failedFirmwareUpdateKeepsTheSetup_data();
     void failedFirmwareUpdateKeepsTheSetup();
     void dravletTwoPointCalibrationOnLiveReadings();
+    void dravletTriggerFollowsCalibration();
 };
 
 void TestLoggerE2E::searchIsGivenUp_data()
@@ -330,6 +335,75 @@ void TestLoggerE2E::dravletTwoPointCalibrationOnLiveReadings()
             QVERIFY2(qAbs(branches.first()->GetYSample(i) - (point + 1)) < 1e-4,
                      qPrintable(QString::number(branches.first()->GetYSample(i), 'g', 10)));
     }
+}
+
+// The Dravlet interface compares raw codes with the trigger's; the trigger dialog lists what they
+// read as. A calibration made after the trigger was chosen lists them in the calibrated unit,
+// keeps the level the teacher chose as the teacher reads it (its raw code follows), and the run
+// starts when the calibrated reading is beyond that level.
+void TestLoggerE2E::dravletTriggerFollowsCalibration()
+{
+    // A steady reading of about -10 V on the ±25 V sensor.
+    QVERIFY(b().start(QStringLiteral("dravlet"), false, kvsim::SignalSettings{kvsim::SignalShape::Level, 0.3}));
+    QTRY_VERIFY_WITH_TIMEOUT(b().detections->count() == 1 && b().button()->isEnabled(), 8000);
+    QVERIFY(b().chooseRateAndSamples(kRate100PerSecond, 20));
+    b().setup()->displaySetupWindow(1);
+    auto* trigger = b().setup()->fullSetupWindow()->cell<FullSetupTriggerColumn>(0, CFullSetupWindow::TriggerColumn);
+    QVERIFY(trigger && trigger->getTriggerRadioButton()->isEnabled());
+    TriggerDialog* dialog = trigger->dialog();
+    Ui_TriggerDialog* f = dialog->form();
+    const QList<TriggerLevel> plain = dialog->triggerLevels();
+    QVERIFY(plain.size() > 30);
+    // "Above -6 V", chosen before the calibration.
+    QTest::mouseClick(trigger->getTriggerRadioButton(), Qt::LeftButton);
+    f->TriggerTypeCombo->setCurrentIndex(1);
+    f->TriggerLevelCombo->setCurrentIndex(SetupColumnRules::NearestTriggerLevel(plain, -6.0f));
+    f->OkButton->click();
+    const float chosen = plain.at(dialog->levelIndex()).m_Level;
+    QVERIFY(qAbs(chosen + 6.0f) < 1.0f);
+
+    // A two-point line through two raw codes that reads every value v as v / 2 + 3.
+    const auto line = [](double v) { return v / 2.0 + 3.0; };
+    CalibrationValues values;
+    values.type = 2;
+    values.raw1 = plain.first().m_Code;
+    values.measured1 = plain.first().m_Level;
+    values.real1 = line(plain.first().m_Level);
+    values.raw2 = plain.last().m_Code;
+    values.measured2 = plain.last().m_Level;
+    values.real2 = line(plain.last().m_Level);
+    b().setup()->calibrationChanged(values, 0);
+
+    const QList<TriggerLevel> calibrated = dialog->triggerLevels();
+    QCOMPARE(calibrated.size(), plain.size());
+    for (int i = 0; i < plain.size(); ++i) {
+        QCOMPARE(calibrated.at(i).m_Code, plain.at(i).m_Code);
+        // The conversion scales the catalogue's reading by the calibrated line, which bends it
+        // by a few hundredths of a volt.
+        QVERIFY2(qAbs(calibrated.at(i).m_Level - line(plain.at(i).m_Level)) < 0.1,
+                 qPrintable(QString::number(i) + ": " + QString::number(calibrated.at(i).m_Level)));
+        QCOMPARE(f->TriggerLevelCombo->itemText(i), SetupColumnRules::TriggerLevelText(calibrated.at(i).m_Level));
+    }
+    // Still "Above -6 V" as the teacher now reads it: the code of that level goes to the setup.
+    const TriggerLevel kept = calibrated.at(dialog->levelIndex());
+    const float step = qAbs(calibrated.at(0).m_Level - calibrated.at(1).m_Level);
+    QVERIFY2(qAbs(kept.m_Level - chosen) <= step / 2 + 1e-3f, qPrintable(QString::number(kept.m_Level)));
+    QCOMPARE(f->TriggerLevelCombo->currentIndex(), dialog->levelIndex());
+    const CSetupInfo* setup = b().setup()->getSetupInfo();
+    QCOMPARE(setup->m_TriggerType, 1);
+    QCOMPARE(setup->m_TriggerChannel, 0);
+    QCOMPARE(setup->m_TriggerValue, kept.m_Code);
+
+    // The reading is about -2 V calibrated (-10 V before): above the level, the run starts at once,
+    // where the code of -6 V before the calibration would have kept it waiting.
+    QTRY_VERIFY_WITH_TIMEOUT(b().button()->isEnabled() && b().state() == int(RunControl::Idle), 4000);
+    const int runs = b().ended->count();
+    b().pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(b().ended->count(), runs + 1, 6000);
+    const QList<CDataBranch*> branches = b().runBranches(b().logic()->m_DataManager.GetNumDataFolders() - 1);
+    QVERIFY(!branches.isEmpty() && branches.first()->GetNumSamples() == 20);
+    const double first = branches.first()->GetYSample(0);
+    QVERIFY2(first > kept.m_Level && (first - 3.0) * 2.0 < chosen, qPrintable(QString::number(first)));
 }
 
 KORVANTA_TEST_MAIN(TestLoggerE2E)
