@@ -13,6 +13,8 @@
 
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
+#include <QSet>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -68,6 +70,8 @@ private slots:
     void keysTagTheirActions();
     void shortcutsAreUnambiguous();
     void shortcutFiresOnce();
+    void keyboardReachesConnect_data();
+    void keyboardReachesConnect();
     void shortcutsWorkOnEveryTabAndInChildWindows();
     void checkedMenuItem();
     void statesWithoutLogger();
@@ -87,19 +91,37 @@ void TestMenus::menuOrder()
     QStringList top;
     for (QAction* a : window.menuBar()->actions())
         top << a->text();
-    QCOMPARE(top, QStringList({"File", "Edit", "Logger", "Help"}));
+    QCOMPARE(top, QStringList({"&File", "&Edit", "&Logger", "&Help"}));
     const QList<QAction*> bar = window.menuBar()->actions();
     QMenu* file = bar.at(0)->menu();
-    QCOMPARE(entries(file), QStringList({"&New", "Open>", "&Save", "&Save As", "Language>", "About", "-", "Exit"}));
-    QCOMPARE(entries(submenu(file, "Open")), QStringList({"Open file", "Samples"}));
-    QCOMPARE(submenu(file, "Language")->actions().size(), 9);
-    QCOMPARE(entries(bar.at(1)->menu()), QStringList({"Undo", "Redo", "Cut", "Copy", "Paste"}));
+    QCOMPARE(entries(file), QStringList({"&New", "&Open>", "&Save", "Save &As", "&Language>", "A&bout", "-", "E&xit"}));
+    QCOMPARE(entries(submenu(file, "&Open")), QStringList({"Open &file", "&Samples"}));
+    QCOMPARE(submenu(file, "&Language")->actions().size(), 9);
+    QCOMPARE(entries(bar.at(1)->menu()), QStringList({"&Undo", "&Redo", "Cu&t", "&Copy", "&Paste"}));
     QMenu* logger = bar.at(2)->menu();
-    QCOMPARE(entries(logger), QStringList({"Download", "Connect", "Firmware update", "Terravox>"}));
-    QCOMPARE(entries(submenu(logger, "Terravox")),
-             QStringList({"Login to Terravox", "Upload to Terravox", "Stop uploading to Terravox", "-",
-                          "Online Upload to Terravox"}));
-    QCOMPARE(entries(bar.at(3)->menu()), QStringList({"Help"}));
+    QCOMPARE(entries(logger), QStringList({"&Download", "&Connect", "&Firmware update", "&Terravox>"}));
+    QCOMPARE(entries(submenu(logger, "&Terravox")),
+             QStringList({"&Login to Terravox", "&Upload to Terravox", "&Stop uploading to Terravox", "-",
+                          "&Online Upload to Terravox"}));
+    QCOMPARE(entries(bar.at(3)->menu()), QStringList({"&Help"}));
+    // In every menu each entry has its own mnemonic.
+    QList<QMenu*> menus;
+    for (QAction* a : bar)
+        menus << a->menu();
+    for (int i = 0; i < menus.size(); ++i) {
+        QSet<QChar> letters;
+        for (QAction* a : menus.at(i)->actions()) {
+            if (a->isSeparator() || menus.at(i)->title() == "&Language")
+                continue;
+            if (a->menu() && !menus.contains(a->menu()))
+                menus << a->menu();
+            const int at = a->text().indexOf('&');
+            QVERIFY2(at >= 0 && at + 1 < a->text().size(), qPrintable(a->text()));
+            const QChar letter = a->text().at(at + 1).toLower();
+            QVERIFY2(!letters.contains(letter), qPrintable(a->text()));
+            letters << letter;
+        }
+    }
     // No print command among the main window's own (graph windows carry their own tool bar).
     for (QAction* a : window.findChildren<QAction*>())
         if (!ownedBySubWindow(a))
@@ -138,14 +160,14 @@ void TestMenus::keysTagTheirActions()
     QStringList openTexts;
     for (MultiAction* a : window.actionsWithKey(1))
         openTexts << a->text();
-    QCOMPARE(openTexts, QStringList({"&Open...", "Open file"}));
+    QCOMPARE(openTexts, QStringList({"&Open...", "Open &file"}));
     QCOMPARE(window.actionsWithKey(7).size(), 2);
     QCOMPARE(window.actionsWithKey(8).size(), 2);
-    QCOMPARE(window.findAction(2)->text(), QString("Samples"));
-    QCOMPARE(window.findAction(6)->text(), QString("About"));
+    QCOMPARE(window.findAction(2)->text(), QString("&Samples"));
+    QCOMPARE(window.findAction(6)->text(), QString("A&bout"));
     QCOMPARE(window.findAction(26)->text(), QString("notes"));
-    QCOMPARE(window.findAction(50)->text(), QString("Help"));
-    QCOMPARE(window.findAction(54)->text(), QString("Online Upload to Terravox"));
+    QCOMPARE(window.findAction(50)->text(), QString("&Help"));
+    QCOMPARE(window.findAction(54)->text(), QString("&Online Upload to Terravox"));
     QVERIFY(!window.findAction(0));
     QVERIFY(!window.findAction(3));
     // Ribbon pictures: the normal one is shown, menu entries carry none.
@@ -178,12 +200,12 @@ void TestMenus::shortcutsAreUnambiguous()
     QCOMPARE(shortcutOf(1, "&Open..."), QKeySequence(QKeySequence::Open));
     // Where the desktop gives Save As no key, it takes the one most desktops give it.
     const QKeySequence saveAs(QKeySequence::SaveAs);
-    QCOMPARE(shortcutOf(9, "&Save As"), saveAs.isEmpty() ? QKeySequence("Ctrl+Shift+S") : saveAs);
-    QCOMPARE(shortcutOf(11, "Undo"), QKeySequence(QKeySequence::Undo));
-    QCOMPARE(shortcutOf(15, "Paste"), QKeySequence(QKeySequence::Paste));
+    QCOMPARE(shortcutOf(9, "Save &As"), saveAs.isEmpty() ? QKeySequence("Ctrl+Shift+S") : saveAs);
+    QCOMPARE(shortcutOf(11, "&Undo"), QKeySequence(QKeySequence::Undo));
+    QCOMPARE(shortcutOf(15, "&Paste"), QKeySequence(QKeySequence::Paste));
     const QKeySequence quit(QKeySequence::Quit);
     QCOMPARE(window.exitAction()->shortcut(), quit.isEmpty() ? QKeySequence("Ctrl+Q") : quit);
-    QVERIFY(shortcutOf(16, "Download").isEmpty());
+    QVERIFY(shortcutOf(16, "&Download").isEmpty());
 }
 
 void TestMenus::shortcutFiresOnce()
@@ -204,6 +226,56 @@ void TestMenus::shortcutFiresOnce()
     ribbonNew->setEnabled(true);
     QTest::keySequence(&window, QKeySequence(QKeySequence::New));
     QCOMPARE(menuSpy.count() + ribbonSpy.count(), 1);
+}
+
+void TestMenus::keyboardReachesConnect_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::newRow("Alt+L, C") << "Alt+L C";
+    QTest::newRow("F10, across to Logger, C") << "F10 Right Right C";
+    QTest::newRow("Alt alone, across to Logger, down, C") << "Alt Right Right Down C";
+}
+
+// The Logger menu's Connect is reached without the mouse, by its mnemonics, by F10 and by Alt
+// alone, from a child window that has the keyboard.
+void TestMenus::keyboardReachesConnect()
+{
+    QFETCH(QString, keys);
+    CScriptedPrompter prompter;
+    MainWindow window;
+    window.init();
+    window.updateTimer()->stop();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    MultiAction* connectAction = window.findAction(17);
+    // Only whether the key reaches the command counts here, not the search it starts.
+    connectAction->disconnect();
+    connectAction->setEnabled(true);
+    QSignalSpy triggered(connectAction, &QAction::triggered);
+    window.windowsManager()->GetHistoryWindow()->findChild<QTreeView*>()->setFocus();
+    for (const QString& key : keys.split(' ')) {
+        // Keys go where the keyboard is: an open menu, else the focused widget.
+        QWidget* target = QApplication::activePopupWidget() ? QApplication::activePopupWidget()
+                          : QApplication::focusWidget()   ? QApplication::focusWidget()
+                                                          : &window;
+        if (key == "Alt") {
+            QTest::keyPress(target, Qt::Key_Alt, Qt::AltModifier);
+            QTest::keyRelease(target, Qt::Key_Alt);
+            QMenuBar* bar = window.menuBar();
+            QTRY_VERIFY(bar->activeAction());
+            // The menu under the keyboard looks unlike the others.
+            const QImage face = bar->grab().toImage();
+            const QPoint active = bar->actionGeometry(bar->activeAction()).topLeft() + QPoint(2, 2);
+            const QPoint other = bar->actionGeometry(bar->actions().last()).topLeft() + QPoint(2, 2);
+            QVERIFY(bar->activeAction() != bar->actions().last());
+            QVERIFY(face.pixel(active) != face.pixel(other));
+        } else {
+            QTest::keySequence(target, QKeySequence(key));
+        }
+    }
+    QTRY_COMPARE(triggered.count(), 1);
+    QVERIFY(!QApplication::activePopupWidget());
 }
 
 void TestMenus::shortcutsWorkOnEveryTabAndInChildWindows()

@@ -104,11 +104,11 @@ void TestMenusXvfb::menus_data()
     QTest::addColumn<int>("menu");
     QTest::addColumn<QString>("submenu");
     QTest::newRow("file") << 0 << QString();
-    QTest::newRow("file-open") << 0 << QString("Open");
-    QTest::newRow("file-language") << 0 << QString("Language");
+    QTest::newRow("file-open") << 0 << QString("&Open");
+    QTest::newRow("file-language") << 0 << QString("&Language");
     QTest::newRow("edit") << 1 << QString();
     QTest::newRow("logger") << 2 << QString();
-    QTest::newRow("logger-terravox") << 2 << QString("Terravox");
+    QTest::newRow("logger-terravox") << 2 << QString("&Terravox");
     QTest::newRow("help") << 3 << QString();
 }
 
