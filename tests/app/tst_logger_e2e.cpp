@@ -38,6 +38,15 @@ const QString kSuccess = QStringLiteral("Update successful.");
 
 enum class GiveUp { CancelButton, Escape, CloseButton };
 
+// The progress dialog's Cancel button while it shows one.
+QPushButton* cancelOf(QProgressDialog* progress)
+{
+    for (QPushButton* b : progress->findChildren<QPushButton*>())
+        if (b->isVisible() && b->text() == QStringLiteral("Cancel"))
+            return b;
+    return nullptr;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(GiveUp)
@@ -68,6 +77,8 @@ private slots:
     void searchIsGivenUp_data();
     void searchIsGivenUp();
     void firmwareProgressShownUntilSuccess();
+    void firmwareWaitForTheLoggerGivenUp();
+    void dravletFirmwareUpdateEndsAtOnce();
     void failedFirmwareUpdateKeepsTheSetup_data();
     void failedFirmwareUpdateKeepsTheSetup();
     void dravletTwoPointCalibrationOnLiveReadings();
@@ -157,18 +168,76 @@ void TestLoggerE2E::firmwareProgressShownUntilSuccess()
     QVERIFY(b().sim->invoke([&] { b().device()->setRestartAbsenceMs(300); }));
     QProgressDialog* progress = wm()->progressDialog();
     QSignalSpy steps(wm()->GetSignals(), &CKorvantaSignals::LoggerBootLoaderProgUpdate);
+    box()->hide();
     wm()->onFirmWareUpdate();
     bool hiddenEarly = false;
+    bool stacked = false;
+    bool cancelAtReconnection = false;
     QVERIFY(QTest::qWaitFor([&] {
         const bool done = box()->isVisible() && box()->text() == kSuccess;
         hiddenEarly = hiddenEarly || (!done && !progress->isVisible());
+        // The progress alone tells of the reconnection, and offers to give it up.
+        stacked = stacked || (progress->isVisible() && box()->isVisible() && box()->text() == kTrying);
+        cancelAtReconnection = cancelAtReconnection || (progress->isVisible() && progress->value() == 90 && cancelOf(progress));
         return done;
     }, 20000));
     QVERIFY(!hiddenEarly);
+    QVERIFY(!stacked);
+    QVERIFY(cancelAtReconnection);
     QTRY_VERIFY(!progress->isVisible());
     // Through every stage: the transfer, the logger's return and its success.
     QVERIFY(steps.count() > 3 && steps.at(steps.count() - 2).at(0).toInt() == 90);
     QCOMPARE(steps.last().at(0).toInt(), 100);
+}
+
+// Once the new firmware is written, the wait for the logger's return may be given up: the
+// progress goes, the notice says how to connect the logger later, and the logger that comes
+// back is found as any plugged logger, without a word of the update.
+void TestLoggerE2E::firmwareWaitForTheLoggerGivenUp()
+{
+    QVERIFY(startWithFirmwareFile(3 * 1024));
+    QVERIFY(b().sim->invoke([&] { b().device()->setRestartAbsenceMs(3000); }));
+    QProgressDialog* progress = wm()->progressDialog();
+    const int detections = b().detections->count();
+    QSignalSpy finished(wm()->GetSignals(), &CKorvantaSignals::LoggerBootLoaderFinshed);
+    wm()->onFirmWareUpdate();
+    QTRY_VERIFY_WITH_TIMEOUT(!finished.isEmpty(), 10000);
+    QCOMPARE(finished.last().at(0).toInt(), 1);
+    QTRY_VERIFY(cancelOf(progress));
+    QTest::mouseClick(cancelOf(progress), Qt::LeftButton);
+    QVERIFY(!progress->isVisible() && !b().logic()->IsFirmwareUpdateUnderWay());
+    QVERIFY(box()->isVisible() && box()->text().contains(QStringLiteral("Logger > Connect")));
+    QTRY_VERIFY_WITH_TIMEOUT(b().detections->count() > detections && wm()->IsLoggerDetected(), 15000);
+    QVERIFY(b().detections->last().at(0).toBool());
+    QTRY_VERIFY_WITH_TIMEOUT(b().button()->isEnabled(), 4000);
+    QVERIFY(box()->text() != kSuccess && !progress->isVisible());
+}
+
+// The program does not transfer the Dravlet interface's firmware: the command ends at once,
+// says so, sends nothing, and leaves the interface as it was, polled and ready to run.
+void TestLoggerE2E::dravletFirmwareUpdateEndsAtOnce()
+{
+    QVERIFY(b().start(QStringLiteral("dravlet")));
+    QTRY_VERIFY_WITH_TIMEOUT(b().detections->count() == 1 && b().button()->isEnabled(), 8000);
+    b().prompter.m_File = m_Dir.filePath(QStringLiteral("fake.bin"));
+    QFile file(b().prompter.m_File);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(4096, '\x7e')) == 4096);
+    file.close();
+    const int frames = b().sim->frames().size();
+    wm()->onFirmWareUpdate();
+    QVERIFY(!wm()->progressDialog()->isVisible() && !b().logic()->IsFirmwareUpdateUnderWay());
+    QVERIFY(box()->isVisible()
+            && box()->text().startsWith(QStringLiteral("The firmware of the Dravlet interface cannot be updated")));
+    const int polls = HostFrames(*b().sim, 0x04, 2);
+    QTRY_VERIFY_WITH_TIMEOUT(HostFrames(*b().sim, 0x04, 2) >= polls + 2, 5000);
+    for (const QByteArray& f : b().sim->frames().mid(frames))
+        QVERIFY2(f.size() > 2 && quint8(f[2]) == 0x04, f.toHex().constData());
+    QVERIFY(b().chooseRateAndSamples(kRate100PerSecond, 20));
+    QTRY_VERIFY_WITH_TIMEOUT(b().button()->isEnabled() && b().state() == int(RunControl::Idle), 4000);
+    b().pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(b().ended->count(), 1, 6000);
+    const QList<CDataBranch*> branches = b().runBranches(b().logic()->m_DataManager.GetNumDataFolders() - 1);
+    QVERIFY(!branches.isEmpty() && branches.first()->GetNumSamples() == 20);
 }
 
 void TestLoggerE2E::connectFindingNothing()

@@ -1,6 +1,7 @@
 // Every menu, submenu and ribbon tab of the main window opened on a real X server, each
 // photographed: the picture must show the open menu drawn (its white face and dark entries,
-// greyed entries where the command is off), not a blank or a missing window.
+// greyed entries where the command is off), not a blank or a missing window. And the shared
+// notice box takes the keyboard from the main window there, where no window manager gives it.
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
@@ -9,7 +10,10 @@
 
 #include <QDir>
 #include <QGuiApplication>
+#include <QAbstractButton>
+#include <QApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -48,6 +52,7 @@ private slots:
     void menus();
     void ribbonTabs();
     void historyRows();
+    void noticeTakesTheKeyboard();
 
 private:
     QImage shoot(const QString& name);
@@ -198,6 +203,21 @@ void TestMenusXvfb::historyRows()
     // Eight rows, each with its picture and caption drawn.
     QCOMPARE(history->model()->rowCount(), 2);
     QVERIFY(greyLevels(image.copy(area.intersected(image.rect()))) >= 6);
+}
+
+// A notice with its button takes the keyboard, so that Return closes it rather than reaching the
+// main window.
+void TestMenusXvfb::noticeTakesTheKeyboard()
+{
+    m_pWindow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_pWindow));
+    QMessageBox* box = m_pWindow->modelessMessageBox();
+    box->hide();
+    m_pWindow->showModelessMessage(QStringLiteral("Firmware update"), QStringLiteral("There was a problem."), true);
+    QTRY_COMPARE(QApplication::activeWindow(), box);
+    QCOMPARE(QApplication::focusWidget(), box->button(QMessageBox::Ok));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!box->isVisible());
 }
 
 KORVANTA_TEST_MAIN(TestMenusXvfb)
