@@ -2,6 +2,8 @@
 // pseudo-terminal: a search for a silent logger given up, a firmware update that shows its
 // progress until "Update successful." and failed ones that keep the teacher's setup, and a
 // two-point calibration of the Dravlet interface on its live readings.
+#include "app/shell/HistoryTreeModel.h"
+#include "app/shell/HistoryWindow.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/SetupInfo.h"
@@ -79,6 +81,8 @@ private slots:
     void firmwareProgressShownUntilSuccess();
     void firmwareWaitForTheLoggerGivenUp();
     void dravletFirmwareUpdateEndsAtOnce();
+    void downloadFetchesTheRecordedRun_data();
+    void downloadFetchesTheRecordedRun();
     void failedFirmwareUpdateKeepsTheSetup_data();
     void failedFirmwareUpdateKeepsTheSetup();
     void dravletTwoPointCalibrationOnLiveReadings();
@@ -238,6 +242,51 @@ void TestLoggerE2E::dravletFirmwareUpdateEndsAtOnce()
     QTRY_COMPARE_WITH_TIMEOUT(b().ended->count(), 1, 6000);
     const QList<CDataBranch*> branches = b().runBranches(b().logic()->m_DataManager.GetNumDataFolders() - 1);
     QVERIFY(!branches.isEmpty() && branches.first()->GetNumSamples() == 20);
+}
+
+void TestLoggerE2E::downloadFetchesTheRecordedRun_data()
+{
+    QTest::addColumn<int>("samples");
+    QTest::newRow("nothing recorded") << 0;
+    QTest::newRow("a recorded run") << 230;
+}
+
+// Logger > Download, as the teacher chooses it, against a simulated logger that holds a run it
+// recorded on its own (korvanta-sim --stored-run) or none: the run arrives in the history with
+// every sample at the logger's rate, or a notice says there is none.
+void TestLoggerE2E::downloadFetchesTheRecordedRun()
+{
+    QFETCH(int, samples);
+    QVERIFY(b().start(QStringLiteral("pelorin"), false, kvsim::SignalSettings{kvsim::SignalShape::Counter},
+                      [samples](kvsim::IDeviceModel& model) {
+                          if (samples > 0)
+                              dynamic_cast<kvsim::CPelorinDevice&>(model).holdRecordedRun(samples);
+                      }));
+    QTRY_VERIFY_WITH_TIMEOUT(b().detections->count() == 1 && b().button()->isEnabled(), 10000);
+    box()->hide();
+    QSignalSpy finished(wm()->GetSignals(), &CKorvantaSignals::LoggerDownloadFinshed);
+    CDataManager& data = b().logic()->m_DataManager;
+    const int folders = data.GetNumDataFolders();
+    MultiAction* download = b().window->findAction(16);
+    QTRY_VERIFY(download->isEnabled());
+    download->trigger();
+    if (samples == 0) {
+        QTRY_VERIFY(box()->isVisible() && box()->text() == QStringLiteral("The logger holds no stored run to download."));
+        QCOMPARE(data.GetNumDataFolders(), folders);
+        return;
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 10000);
+    QTRY_VERIFY(!wm()->progressDialog()->isVisible());
+    QCOMPARE(data.GetNumDataFolders(), folders + 1);
+    const QList<CDataBranch*> branches = b().runBranches(folders);
+    QVERIFY(!branches.isEmpty());
+    for (CDataBranch* branch : branches) {
+        QCOMPARE(branch->GetNumSamples(), samples);
+        // Samples numbered from 0, a tenth of a second apart.
+        QCOMPARE(branch->GetXSample(samples - 1), double(samples - 1));
+        QVERIFY(qAbs(branch->m_Interval - 0.1) < 1e-9);
+    }
+    QTRY_COMPARE(wm()->GetHistoryWindow()->model()->rowCount(), folders + 1);
 }
 
 void TestLoggerE2E::connectFindingNothing()
