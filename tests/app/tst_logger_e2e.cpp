@@ -15,12 +15,14 @@
 #include "setup/SetupColumnRules.h"
 #include "setup/TriggerCalibrateColumns.h"
 #include "setup/TriggerDialog.h"
+#include "simulator/CatalogueSensors.h"
 #include "simulator/SignalShape.h"
 #include "support/AppBench.h"
 #include "common/SimulatedLogger.h"
 #include "common/TestMain.h"
 
 #include <QCheckBox>
+#include <QScreen>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -257,8 +259,9 @@ void TestLoggerE2E::downloadFetchesTheRecordedRun_data()
 void TestLoggerE2E::downloadFetchesTheRecordedRun()
 {
     QFETCH(int, samples);
-    QVERIFY(b().start(QStringLiteral("pelorin"), false, kvsim::SignalSettings{kvsim::SignalShape::Counter},
+    QVERIFY(b().start(QStringLiteral("pelorin"), false, kvsim::SignalSettings{},
                       [samples](kvsim::IDeviceModel& model) {
+                          kvsim::ApplySensors(model, {72, 71});
                           if (samples > 0)
                               dynamic_cast<kvsim::CPelorinDevice&>(model).holdRecordedRun(samples);
                       }));
@@ -287,6 +290,19 @@ void TestLoggerE2E::downloadFetchesTheRecordedRun()
         QVERIFY(qAbs(branch->m_Interval - 0.1) < 1e-9);
     }
     QTRY_COMPARE(wm()->GetHistoryWindow()->model()->rowCount(), folders + 1);
+    // The graph on screen draws it: the curve's colour in the plot area of the window's picture.
+    CGraphWindow* graph = b().graph();
+    QCOMPARE(graph->GetNumPlots(), branches.size());
+    const QColor colour = graph->GetPlot(0).m_Color;
+    QVERIFY(QTest::qWaitFor([&] {
+        const QImage screen = b().window->screen()->grabWindow(b().window->winId()).toImage();
+        const QRect area(graph->mapTo(b().window.get(), graph->m_GraphRect.topLeft()), graph->m_GraphRect.size());
+        int curve = 0;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                curve += screen.valid(x, y) && QColor(screen.pixel(x, y)) == colour;
+        return curve > area.width() / 4;
+    }, 3000));
 }
 
 void TestLoggerE2E::connectFindingNothing()
