@@ -6,6 +6,7 @@
 #include "common/PlainLogicContext.h"
 #include "common/TerravoxStandIn.h"
 
+#include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "upload/XMLRPC.h"
@@ -369,18 +370,25 @@ void TestUploadController::unsupportedRateOrSensorStopsTheStart_data()
     QTest::addColumn<int>("rate");
     QTest::addColumn<QList<int>>("sensors");
     QTest::addColumn<QString>("message");
-    QTest::newRow("rate 13") << 13 << QList<int>{1} << "Terravox|Unsupported rate";
-    QTest::newRow("rate 14") << 14 << QList<int>{1} << "Terravox|Unsupported rate";
-    QTest::newRow("second sensor 51") << 0 << QList<int>{1, 51} << "Terravox|Unsupported sensor";
-    QTest::newRow("sensor 71") << 0 << QList<int>{71} << "Terravox|Unsupported sensor";
-    QTest::newRow("no sensor") << 0 << QList<int>{-1} << "";
+    // Which of the sensors' series the message names.
+    QTest::addColumn<QList<int>>("named");
+    QTest::newRow("rate 13") << 13 << QList<int>{1} << "Terravox|Unsupported rate" << QList<int>{};
+    QTest::newRow("rate 14") << 14 << QList<int>{1} << "Terravox|Unsupported rate" << QList<int>{};
+    const QString refused = QStringLiteral("Terravox|These series cannot be uploaded to Terravox");
+    QTest::newRow("second sensor 51") << 0 << QList<int>{1, 51} << refused << QList<int>{1};
+    QTest::newRow("temperature and pressure") << 0 << QList<int>{72, 71} << refused << QList<int>{1};
+    QTest::newRow("sensor 71") << 0 << QList<int>{71} << refused << QList<int>{0};
+    QTest::newRow("no sensor") << 0 << QList<int>{-1} << refused << QList<int>{0};
 }
 
+// A start the service cannot take sends nothing and says why once: the rate, or each series the
+// service has no code for, by name, and that nothing was sent.
 void TestUploadController::unsupportedRateOrSensorStopsTheStart()
 {
     QFETCH(int, rate);
     QFETCH(QList<int>, sensors);
     QFETCH(QString, message);
+    QFETCH(QList<int>, named);
     CTerravoxStandIn service;
     QVERIFY(service.start());
     CUploadRig rig;
@@ -388,13 +396,26 @@ void TestUploadController::unsupportedRateOrSensorStopsTheStart()
     QList<int> keys;
     for (int s : sensors)
         keys << rig.branch(s, 5, 0.0, rate);
+    CDataFolder* run = rig.data.CreateDataFolder();
+    run->m_Name = QStringLiteral("Run 7");
+    for (int key : keys) {
+        run->AddBranchKey(key);
+        rig.data.GetDataBranch(key)->m_Name = QStringLiteral("Series %1").arg(key);
+        // A run's series carries its unit with the prefix, as the history shows it.
+        rig.data.GetDataBranch(key)->m_Unit = QStringLiteral("kPa");
+        rig.data.GetDataBranch(key)->m_UnitPrefix = 1;
+    }
     rig.controller->StartUploadOffLineExp(&keys);
-    if (message.isEmpty())
-        QTest::qWait(300);
-    else
-        QTRY_COMPARE(rig.messages, QStringList({message}));
+    QTRY_COMPARE(rig.messages.size(), 1);
+    QVERIFY2(rig.messages.first().startsWith(message), qPrintable(rig.messages.first()));
+    for (int i = 0; i < keys.size(); ++i) {
+        const QString name = QStringLiteral("Run 7: Series %1 (kPa)").arg(keys.at(i));
+        QCOMPARE(rig.messages.first().contains(name), named.contains(i));
+    }
+    if (!named.isEmpty())
+        QVERIFY(rig.messages.first().contains("Nothing was sent."));
     QTest::qWait(100);
-    QCOMPARE(rig.messages.size(), message.isEmpty() ? 0 : 1);
+    QCOMPARE(rig.messages.size(), 1);
     QCOMPARE(service.methods(), QStringList({"ValidateUser"}));
     // The halted upload is dropped when the next one starts, which then goes through.
     QList<int> good{rig.branch(2, 3)};
@@ -418,6 +439,17 @@ void TestUploadController::nothingQueuedWhileLoggedOutOrLiveOff()
         rig.controller->Process(new XMLPacket(kind));
     rig.controller->StopUploading();
     QCOMPARE(rig.controller->Queue()->PendingCount(), 0);
+    // A live run of a sensor the service has no code for: nothing is queued, and the message
+    // names the series and says the run itself goes on.
+    rig.controller->m_bOnlineUpload = true;
+    QList<int> live = rig.liveRun(2, 100);
+    rig.data.GetDataBranch(live.at(1))->m_SensorIndex = 71;
+    rig.data.GetDataBranch(live.at(1))->m_Name = QStringLiteral("Pressure");
+    rig.controller->StartUploadOnLineExp(live);
+    QCOMPARE(rig.controller->Queue()->PendingCount(), 0);
+    QCOMPARE(rig.messages.size(), 1);
+    QVERIFY2(rig.messages.first().contains(": Pressure") && rig.messages.first().contains("it is recorded as usual"),
+             qPrintable(rig.messages.first()));
 }
 
 void TestUploadController::liveRunIsSentWhileItRecords()
