@@ -65,14 +65,12 @@ private slots:
     void exitDuringDetectionAsksFirst();
     void exitWhileTracking();
     void modelessMessageRepeats();
-    void updatedLoggerWaitCanBeGivenUp();
     void newAndOpenSettleChanges();
     void aboutLabels();
     void helpPathFallsBackToEnglish();
     void helpOpensTheShippedGuide();
     void firmwareVersionFromFileName();
     void firmwareCommandAndProgress();
-    void firmwareWithoutLoggerEndsAtOnce();
     void downloadProgress();
     void samplingModeFallsBack();
     void historyArrangedAndToggled();
@@ -196,47 +194,6 @@ void TestShellExit::modelessMessageRepeats()
     QVERIFY(box->isVisible());
     QCOMPARE(box->windowTitle(), QString("Again"));
     QVERIFY(!box->isModal());
-}
-
-// While the program waits for the logger to come back with its new firmware, the progress
-// dialog alone says so and offers Cancel (no search notice stacks on it); Cancel gives the wait
-// up and says how to connect the logger later. At no other time does it offer Cancel.
-void TestShellExit::updatedLoggerWaitCanBeGivenUp()
-{
-    Rig r;
-    r.window.show();
-    QApplication::setActiveWindow(&r.window);
-    QVERIFY(QTest::qWaitForWindowActive(&r.window));
-    QProgressDialog* progress = r.window.windowsManager()->progressDialog();
-    QMessageBox* box = r.window.modelessMessageBox();
-    // The start-up search finds no logger here; its notices are over before the update's.
-    QTRY_VERIFY_WITH_TIMEOUT(!r.window.logicManager()->IsSearchUnderWay()
-                                 && !r.window.logicManager()->IsEnumerationRunning(), 10000);
-    QCoreApplication::processEvents();
-    box->hide();
-    const auto cancel = [&] {
-        for (QPushButton* b : progress->findChildren<QPushButton*>())
-            if (b->isVisible() && b->text() == "Cancel")
-                return b;
-        return static_cast<QPushButton*>(nullptr);
-    };
-    r.logic.m_bUpdating = true;
-    r.hub()->SignalLoggerBootLoaderProgUpdate(40, "Firmware file transfer...");
-    QVERIFY(progress->isVisible() && !cancel());
-    r.logic.m_bWritten = true;
-    r.hub()->SignalLoggerBootLoaderFinshed(1);
-    r.hub()->SignalLoggerBootLoaderProgUpdate(90, "Trying to connect...");
-    r.hub()->SignalGuiModallessMsg("Pavix", "Trying to connect...", false);
-    QVERIFY(progress->isVisible() && !box->isVisible());
-    QTRY_VERIFY(cancel());
-    QTest::mouseClick(cancel(), Qt::LeftButton);
-    QCOMPARE(r.logic.m_Log.last(), QString("stop-waiting"));
-    QVERIFY(!progress->isVisible());
-    QVERIFY(box->isVisible() && box->text().contains("Logger > Connect"));
-    // A download after it offers no Cancel.
-    r.hub()->SignalLoggerDownloadStarted();
-    QVERIFY(progress->isVisible() && !cancel());
-    r.hub()->SignalLoggerDownloadFinshed(false);
 }
 
 void TestShellExit::newAndOpenSettleChanges()
@@ -376,9 +333,6 @@ void TestShellExit::firmwareCommandAndProgress()
 {
     Rig r;
     CWindowsManager* wm = r.window.windowsManager();
-    // The window's part alone: without a logger the logic manager would end the update at once
-    // (its answers are tested against the simulated loggers).
-    QObject::disconnect(r.hub(), &CKorvantaSignals::UserFirmwareUpdate, r.window.logicManager(), nullptr);
     QSignalSpy update(r.hub(), &CKorvantaSignals::UserFirmwareUpdate);
     r.prompter.m_File.clear();
     wm->onFirmWareUpdate();
@@ -397,8 +351,15 @@ void TestShellExit::firmwareCommandAndProgress()
              QString("warn|Firmware update|The firmware file is empty.\nNothing was sent to the logger."));
     QVERIFY(image.write(QByteArray(5000, '\x5a')) == 5000);
     image.close();
+    // No logger takes the update (the command is reached with Control held): it ends at once.
+    QTRY_VERIFY_WITH_TIMEOUT(!r.window.logicManager()->IsSearchUnderWay(), 10000);
     wm->onFirmWareUpdate();
-    QCOMPARE(update.count(), 1);
+    QVERIFY(!wm->progressDialog()->isVisible());
+    QVERIFY(r.window.modelessMessageBox()->text().startsWith("No logger is connected, so no firmware was sent."));
+    // The window's part alone from here: the logger's answers are tested with the simulators.
+    QObject::disconnect(r.hub(), &CKorvantaSignals::UserFirmwareUpdate, r.window.logicManager(), nullptr);
+    wm->onFirmWareUpdate();
+    QCOMPARE(update.count(), 2);
     QCOMPARE(r.logic.m_Log.last(), "firmware|" + r.prompter.m_File);
     QProgressDialog* progress = wm->progressDialog();
     QVERIFY(progress->isVisible());
@@ -427,24 +388,6 @@ void TestShellExit::firmwareCommandAndProgress()
     QVERIFY(!progress->isVisible());
     QCOMPARE(r.window.modelessMessageBox()->text(), QString("Update successful."));
     QCOMPARE(r.window.modelessMessageBox()->windowTitle(), QString("Firmware update"));
-}
-
-// The command reached without a logger (Control held) ends at once and says why, instead of a
-// progress that waits for ever.
-void TestShellExit::firmwareWithoutLoggerEndsAtOnce()
-{
-    Rig r;
-    QTemporaryDir dir;
-    r.prompter.m_File = dir.filePath("logger_ver3.04.bin");
-    QFile image(r.prompter.m_File);
-    QVERIFY(image.open(QIODevice::WriteOnly) && image.write(QByteArray(5000, '\x5a')) == 5000);
-    image.close();
-    QTRY_VERIFY_WITH_TIMEOUT(!r.window.logicManager()->IsSearchUnderWay(), 10000);
-    r.window.windowsManager()->onFirmWareUpdate();
-    QVERIFY(!r.window.windowsManager()->progressDialog()->isVisible());
-    QMessageBox* box = r.window.modelessMessageBox();
-    QVERIFY(box->isVisible() && box->text().startsWith("No logger is connected, so no firmware was sent."));
-    QCOMPARE(box->windowTitle(), QString("Firmware update"));
 }
 
 void TestShellExit::downloadProgress()

@@ -81,7 +81,6 @@ private slots:
     void manualDetectionPadsToEight();
     void runControlsReachRecord();
     void newSensorReloadsRow();
-    void triggerGreyedWithItsReason();
     void snapshotReachesCells();
     void calibrationSaysWhichZeroWentOff_data();
     void calibrationSaysWhichZeroWentOff();
@@ -219,34 +218,14 @@ void TestSetupFullWindow::newSensorReloadsRow()
     m->setButtonGroup()->button(1)->click();
     QCOMPARE(b.w().cell<FullSetupColorSelection>(2, CFullSetupWindow::ColorColumn)->measurementIndex(), 1);
     QCOMPARE(b.w().cell<FullSetupSetZeroColumn>(2, CFullSetupWindow::ZeroColumn)->measurementIndex(), 1);
-}
 
-// A sensor the catalogue lets trigger nothing has its trigger button greyed with the reason in
-// its tooltip, from the first build of the row and after a new sensor on it; one that can
-// trigger has the button and no such tooltip.
-void TestSetupFullWindow::triggerGreyedWithItsReason()
-{
-    CFakeSetupHost probe;
-    int forbidden = -1;
-    for (int i = 1; i < CSensorInfo::s_NumOfSensors && forbidden < 0; ++i)
-        if (!probe.m_Logic.m_SensorInfo.m_Sensors[i].m_TriggerAllowed && !CSensorInfo::IsISEIndex(i))
-            forbidden = i;
-    QVERIFY(forbidden > 0 && probe.m_Logic.m_SensorInfo.m_Sensors[1].m_TriggerAllowed);
-    FullBench b(12.0, {forbidden, 1});
-    const auto trigger = [&](int channel) { return b.w().cell<FullSetupTriggerColumn>(channel, CFullSetupWindow::TriggerColumn); };
-    QVERIFY(trigger(0) && trigger(1));
-    QVERIFY(!trigger(0)->getTriggerRadioButton()->isEnabled());
-    QVERIFY(trigger(0)->getTriggerRadioButton()->toolTip().contains("cannot start a run"));
-    QCOMPARE(trigger(0)->toolTip(), trigger(0)->getTriggerRadioButton()->toolTip());
-    QVERIFY(trigger(1)->getTriggerRadioButton()->isEnabled());
-    QVERIFY(trigger(1)->getTriggerRadioButton()->toolTip().isEmpty());
-
-    b.w().updateTriggerColumn(0, 1);
-    QVERIFY(trigger(0)->getTriggerRadioButton()->isEnabled());
-    QVERIFY(trigger(0)->toolTip().isEmpty() && trigger(0)->getTriggerRadioButton()->toolTip().isEmpty());
-    b.w().updateTriggerColumn(1, forbidden);
-    QVERIFY(!trigger(1)->getTriggerRadioButton()->isEnabled());
-    QVERIFY(!trigger(1)->getTriggerRadioButton()->toolTip().isEmpty());
+    // A sensor that cannot trigger greys the row's trigger button, and its tooltip says why.
+    const int forbidden = b.find([](int, const CSensorParametersInfo& s) { return !s.m_TriggerAllowed; });
+    auto* trigger = b.w().cell<FullSetupTriggerColumn>(2, CFullSetupWindow::TriggerColumn);
+    QVERIFY(forbidden > 0 && trigger->getTriggerRadioButton()->isEnabled() && trigger->toolTip().isEmpty());
+    b.w().updateTriggerColumn(2, forbidden);
+    QVERIFY(!trigger->getTriggerRadioButton()->isEnabled());
+    QVERIFY(trigger->getTriggerRadioButton()->toolTip().contains("cannot start a run"));
 }
 
 void TestSetupFullWindow::snapshotReachesCells()

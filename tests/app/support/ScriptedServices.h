@@ -15,19 +15,9 @@ public:
     void SendDownloadCmd() override { m_Log << "download"; }
     bool CanDetect() override { return true; }
     bool CanUpdateFirmware() override { return true; }
-    bool IsFirmwareUpdateUnderWay() override { return m_bUpdating; }
-    bool IsWaitingForUpdatedLogger() override { return m_bUpdating && m_bWritten; }
-    void StopWaitingForUpdatedLogger() override
-    {
-        m_Log << "stop-waiting";
-        m_bUpdating = false;
-    }
 
     QStringList m_Log;
     bool m_bDetecting = false;
-    // A firmware update under way, and its firmware written.
-    bool m_bUpdating = false;
-    bool m_bWritten = false;
 };
 
 class CScriptedWorkspace : public IWorkspaceFiles
