@@ -84,7 +84,7 @@ void CWindowsManager::init()
     m_pProgressDialog->setLabelText(tr("Downloading...", "Download"));
     m_pProgressDialog->setCancelButton(nullptr);
     m_pProgressDialog->setRange(0, 0);
-    m_pProgressDialog->setFixedHeight(100);
+    m_pProgressDialog->setFixedHeight(s_ProgressHeight);
     m_pProgressDialog->setFixedWidth(600);
     m_pProgressDialog->setModal(false);
     m_pProgressDialog->setWindowModality(Qt::WindowModal);

@@ -381,6 +381,8 @@ private:
     CKorvantaSignals* m_pSignals = nullptr;
     QProgressDialog* m_pProgressDialog = nullptr;
     bool m_bProgressCancelOffered = false;
+    static constexpr int s_ProgressHeight = 100;
+    static constexpr int s_ProgressButtonRow = 40;
     QPointer<QProgressDialog> m_pLoadProgress;
     bool m_bLoadingWorkspace = false;
     QVector<QPointer<QMdiSubWindow>> m_HeldBackWindows;

@@ -41,6 +41,7 @@ void CWindowsManager::hideProgress()
     if (m_bProgressCancelOffered) {
         m_bProgressCancelOffered = false;
         m_pProgressDialog->setCancelButton(nullptr);
+        m_pProgressDialog->setFixedHeight(s_ProgressHeight);
     }
 }
 
@@ -54,6 +55,9 @@ void CWindowsManager::offerFirmwareWaitCancel()
         m_pProgressDialog->setCancelButtonText(tr("Cancel"));
     else
         m_pProgressDialog->setCancelButton(nullptr);
+    // The dialog lays its parts out when it is resized: its fixed height grows by the button's
+    // row, or the button would sit over its top corner.
+    m_pProgressDialog->setFixedHeight(offer ? s_ProgressHeight + s_ProgressButtonRow : s_ProgressHeight);
 }
 
 void CWindowsManager::onProgressCanceled()
