@@ -14,13 +14,13 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
-#include <QStringList>
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
 #include <QStringList>
+#include <QVector>
 
 #include <climits>
 #include <vector>
@@ -185,6 +185,15 @@ public:
     // of the shown plot of the series it was derived from (a fit, a function, a derivative)
     // when the two are in one unit, followed along a chain of such; else its own.
     int ScalePlotOf(int index) const;
+    // ScalePlotOf of every plot and every plot's series, found in one pass over the list: each
+    // series looked up once and each source found by its key, so that a graph of thousands of
+    // runs costs a few look-ups per plot, not a walk of the list per plot.
+    struct CScaleMap
+    {
+        QVector<const CDataBranch*> m_Branches;   // per plot; null where the series is gone
+        QVector<int> m_ScaleOf;                   // per plot
+    };
+    CScaleMap ScaleMap() const;
     // The fits' equations as the plot area shows them, with the colours of their curves.
     QStringList FitEquations(QList<QColor>* colors = nullptr) const;
     void DrawFitEquations(QPainter* painter);
@@ -295,6 +304,13 @@ private:
     void detachCursors();
     // Every plot drawn on another's scale takes that scale's range, prefixes and unit.
     void shareScales();
+    void shareScales(const CScaleMap& map);
+    // The Y autoscale of the plots which marks (those whose plot has autoscale on) in one pass:
+    // each scale takes in the curves drawn on it, which then take its range.
+    void autoScaleYAxes(const QVector<bool>& which);
+    // The Y autoscale of one plot over samples [first, last) of its series (last 0: all) and the
+    // whole of the curves drawn on its scale.
+    void autoScaleY(int plot, long first, long last, bool force, const CScaleMap& map, const QVector<int>& drawnOnIt);
     // The colours of the curves shown (the X axis' among them).
     QList<QColor> shownColors() const;
     // What the X axis of a time or bar graph counts.

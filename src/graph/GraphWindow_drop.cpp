@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QHash>
 #include <QMimeData>
 #include <QTimer>
 
@@ -135,10 +136,14 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     BuildScaleCombos();
     // The scales go to the first curves shown, never to the hidden X-axis plot.
     chooseFirstVisibleScales();
-    // The dropped plots are named in the combo boxes by run and branch.
+    // The dropped plots are named in the combo boxes by run and branch; the entries are found
+    // by plot at once, not by a search of the list for each of a drop of thousands.
+    QHash<int, int> entryOf;
+    for (int e = 0; e < m_ScaleComboPlots.size(); ++e)
+        entryOf.insert(m_ScaleComboPlots.at(e), e);
     for (int k = 0; k < added.size(); ++k) {
         const int index = added.at(k);
-        const int visible = m_ScaleComboPlots.indexOf(index);
+        const int visible = entryOf.value(index, -1);
         if (visible >= 0) {
             m_pLeftScaleCombo->setItemText(visible, labels.at(k));
             m_pRightScaleCombo->setItemText(visible, labels.at(k));
