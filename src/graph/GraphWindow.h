@@ -182,8 +182,9 @@ public:
     // The X-axis title of a graph.
     QString XAxisTitle() const;
     // Derived series (GraphWindow_derived.cpp). The plot whose Y scale a plot is drawn on: that
-    // of the shown plot of the series it was derived from (a fit, a function, a derivative)
-    // when the two are in one unit, followed along a chain of such; else its own.
+    // of the shown plot of the series it was derived from (a fit, a function, a derivative, a
+    // function computed while the run recorded) when the two are in one unit, followed along a
+    // chain of such; else its own.
     int ScalePlotOf(int index) const;
     // ScalePlotOf of every plot and every plot's series, found in one pass over the list: each
     // series looked up once and each source found by its key, so that a graph of thousands of

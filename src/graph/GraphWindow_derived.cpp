@@ -23,10 +23,12 @@ bool IsDerived(const CDataBranch& b)
     return b.m_SensorIndex == CFunctions::FunctionResultIndex || b.m_SensorIndex == CFunctions::CurveFitResultIndex;
 }
 
-// The series a derived one was computed from: its owner.
+// The series a derived one was computed from. A function computed while a run records belongs
+// to the run's folder, so its source is named by its parent key; a result of stored data belongs
+// to its source.
 int SourceKeyOf(const CDataBranch& b)
 {
-    return b.m_OwnerKey;
+    return b.m_ParentKey >= 0 ? b.m_ParentKey : b.m_OwnerKey;
 }
 
 } // namespace
@@ -48,7 +50,8 @@ CGraphWindow::CScaleMap CGraphWindow::ScaleMap() const
         if (p.m_bVisible && p.m_Key != -1 && !firstShown.contains(p.m_Key))
             firstShown.insert(p.m_Key, i);
     }
-    // One step from each plot: the shown plot of its source when the two are in one unit.
+    // One step from each plot: the shown plot of its source when the two are in one unit (the
+    // unit text holds the prefix: "kPa" is one unit whatever prefix code either names).
     QVector<int> step(n);
     for (int i = 0; i < n; ++i) {
         step[i] = i;
@@ -58,7 +61,7 @@ CGraphWindow::CScaleMap CGraphWindow::ScaleMap() const
             continue;
         const int source = firstShown.value(SourceKeyOf(*b), -1);
         const CDataBranch* s = source >= 0 && source != i ? map.m_Branches.at(source) : nullptr;
-        if (s && s->m_Unit == b->m_Unit && s->m_UnitPrefix == b->m_UnitPrefix)
+        if (s && s->m_Unit == b->m_Unit)
             step[i] = source;
     }
     for (int i = 0; i < n; ++i) {
@@ -151,6 +154,9 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
         m_RightScalePlot = right >= 0 && right < index ? right : index;
     } else {
         AutoScaleYAxis(short(index), 0, 0, false, false);
+        // On a scale of its own the new curve takes the right scale; the left one stays the
+        // teacher's choice.
+        m_LeftScalePlot = left >= 0 && left < index && m_Plots.at(left).m_bVisible ? left : m_LeftScalePlot;
         m_RightScalePlot = index;
     }
     ResizeScaleCombos();
