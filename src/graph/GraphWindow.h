@@ -181,6 +181,16 @@ public:
     QString XAxisUnit() const;
     // The X-axis title of a graph.
     QString XAxisTitle() const;
+    // What the positions (X values) of a series count on a time or bar graph, and so how the
+    // axis, the cursors and the CSV export name and show them (GraphRules::TimeAxisContent): of
+    // the series of plot index, or of a series about to be plotted with its rate code (as its own
+    // curve: on a bar graph every position is an event).
+    GraphRules::XAxisContent PositionContent(int index) const;
+    GraphRules::XAxisContent SeriesPositionContent(const CDataBranch* branch, int rateCode) const;
+    // What one position of plot index's series is worth in that unit, and a number of positions
+    // as the cursors read it ("6.25Hz", "2.5s", "12").
+    double PositionStep(int index) const;
+    QString PositionText(int index, double positions) const;
     // Derived series (GraphWindow_derived.cpp). The plot whose Y scale a plot is drawn on: that
     // of the shown plot of the series it was derived from (a fit, a function, a derivative, a
     // function computed while the run recorded) when the two are in one unit, followed along a
@@ -314,9 +324,10 @@ private:
     void autoScaleY(int plot, long first, long last, bool force, const CScaleMap& map, const QVector<int>& drawnOnIt);
     // The colours of the curves shown (the X axis' among them).
     QList<QColor> shownColors() const;
-    // What the X axis of a time or bar graph counts.
+    // What the X axis of a time or bar graph counts: what the first plot's positions count.
     GraphRules::XAxisContent timeAxisContent() const;
-    double secondsPerSample() const;
+    // What one position of the X axis of a time or bar graph is worth in its unit.
+    double xPositionStep() const;
     // The sample of a plot's curve on an XY graph nearest a point in pixels (-1 when the plot
     // has no point), and its squared distance.
     int nearestXYSample(int plotIndex, const QPoint& point, double* distance2);
@@ -432,6 +443,8 @@ public:
     // The unit of a column: the plot's, or what an unlabelled series is measured in.
     static QString CsvUnit(const CDataBranch& branch, const QString& unit);
     QList<CCsvColumn> CsvColumns() const;
+    // The first header cell: what the first written series' positions are, as the axis names it.
+    QString CsvXTitle() const;
     // Copy and print (GraphWindow_print.cpp): the part of the window they show.
     QRect PictureRect();
     QPixmap GraphPicture();

@@ -3,6 +3,8 @@
 // its file chooser, failures and the spreadsheet, and the graph as a copied and printed
 // picture.
 #include "common/GraphTestHost.h"
+#include "analysis/Functions.h"
+#include "analysis/IMessageSink.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphWindow.h"
 #include "support/GraphRig.h"
@@ -32,7 +34,7 @@ CCsvColumn Column(const QString& name, const QString& unit, QVector<double> y, d
     c.m_UnitPrefix = prefix;
     c.m_bScientific = scientific;
     c.m_bHasBranch = true;
-    c.m_SecondsPerSample = dt;
+    c.m_PositionStep = dt;
     for (int i = 0; i < y.size(); ++i)
         c.m_X.append(i);
     c.m_Y = y;
@@ -216,7 +218,7 @@ private slots:
         QCOMPARE(rig.services.prompter.m_LastDir,
                  documents + QStringLiteral("/Korvanta/korvanta data ")
                      + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".CSV"));
-        QCOMPARE(ReadAll(path), QByteArray("Time,T1(V),T2(V)\r\n0,20.5,21\r\n1,20.6,21.1\r\n2,20.7,21.2\r\n"
+        QCOMPARE(ReadAll(path), QByteArray("Time(s),T1(V),T2(V)\r\n0,20.5,21\r\n1,20.6,21.1\r\n2,20.7,21.2\r\n"
                                            "3,20.8,\r\n4,20.9,\r\n"));
         QCOMPARE(rig.services.platform.m_Opened, QStringList{path});
         QVERIFY(rig.services.prompter.said().isEmpty());
@@ -241,7 +243,77 @@ private slots:
         rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("units.CSV"));
         rig.graph->OnExportGraph();
         QCOMPARE(ReadAll(rig.services.prompter.m_SaveFile).split('\r').value(0),
-                 QStringLiteral("Time,T1(V),T2(V),d(T1) / dt(mV/s),X Position(px)").toUtf8());
+                 QStringLiteral("Time(s),T1(V),T2(V),d(T1) / dt(mV/s),X Position(px)").toUtf8());
+    }
+
+    void axisCursorsAndCsvSayWhatThePositionsAre_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("axis");
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<QStringList>("cells");    // the first cells of the first three rows
+        QTest::addColumn<QString>("cursor");       // cursor 2 at sample 6, 2 after cursor 1: x and dx
+        QTest::newRow("timed run") << "timed" << "Time (s)" << "Time(s),T(V)" << QStringList{"0", "0.5", "1"}
+                                   << "x=3s dx=1s";
+        QTest::newRow("run sampled by hand") << "counted" << "Samples" << "Samples,T(V)" << QStringList{"0", "1", "2"}
+                                             << "x=6 dx=2";
+        QTest::newRow("Fourier spectrum") << "spectrum" << "Frequency (Hz)" << "Frequency(Hz),Spectrum(V)"
+                                          << QStringList{"0", "0.25", "0.5"} << "x=1.5Hz dx=0.5Hz";
+        QTest::newRow("photogate events") << "events" << "Event" << "Event,Gate(s)" << QStringList{"0", "1", "2"} << "";
+    }
+    // The axis title, the cursors' read-outs and the CSV's first column say one quantity in one
+    // unit: a spectrum in hertz, a run sampled by hand and timing results in counts.
+    void axisCursorsAndCsvSayWhatThePositionsAre()
+    {
+        QFETCH(QString, kind);
+        CRig rig;
+        CDataFolder* run = rig.host.addRun();
+        const bool counted = kind == "counted";
+        CDataBranch* b = rig.host.addBranch(run, kind == "events" ? int(SensorIndexTimingResult) : 7,
+                                            kind == "spectrum" ? 0.1 : counted ? 1.0 : 0.5,
+                                            kind == "events" ? QStringLiteral("Gate") : QStringLiteral("T"), counted ? 0 : 10);
+        b->m_Unit = kind == "events" ? QStringLiteral("s") : QStringLiteral("V");
+        CGraphTestHost::fill(b, 40, [](int i) { return 1.0 + i + (i % 4); });
+        if (kind == "spectrum") {
+            struct : IMessageSink
+            {
+                void criticalMessage(const QString&, const QString&) override {}
+            } sink;
+            CFunctions engine(&rig.host.m_Data, &sink);
+            CDataBranch* axis = nullptr;
+            b = engine.FunctionFourier(b, 0, -1, QStringLiteral("Spectrum"), QString(), &axis);
+            QVERIFY(b && axis);
+        }
+        rig.graph->AddPlotsFromKeyArray({b->m_Key});
+        if (kind == "events")
+            rig.graph->m_GraphType = CGraphWindow::BarGraph;
+        QTEST(rig.graph->XAxisTitle(), "axis");
+        rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("x.CSV"));
+        rig.graph->OnExportGraph();
+        const QStringList lines = QString::fromUtf8(ReadAll(rig.services.prompter.m_SaveFile)).split(QStringLiteral("\r\n"));
+        QTEST(lines.value(0), "header");
+        QStringList cells;
+        for (int row = 1; row <= 3; ++row)
+            cells << lines.value(row).section(QLatin1Char(','), 0, 0);
+        QTEST(cells, "cells");
+        QFETCH(QString, cursor);
+        if (cursor.isEmpty())
+            return;
+        CGraphWindow* g = rig.graph;
+        g->m_Cursor1Plot = g->m_Cursor2Plot = 0;
+        g->m_Cursor1Sample = 4;
+        g->m_Cursor2Sample = 6;
+        g->m_CursorSampleDelta = 2;
+        g->m_Cursor1X = float(b->GetXSample(4));
+        g->m_Cursor2X = float(b->GetXSample(6));
+        g->m_Cursor1Y = float(b->GetYSample(4));
+        g->m_Cursor2Y = float(b->GetYSample(6));
+        g->m_XMin = 0.0f;
+        g->m_XMax = 20.0f;
+        g->grab();
+        const QString x = cursor.section(QLatin1Char(' '), 0, 0), dx = cursor.section(QLatin1Char(' '), 1, 1);
+        QVERIFY2(g->m_Cursor2Text.startsWith(x + QStringLiteral("  ")), qPrintable(g->m_Cursor2Text));
+        QVERIFY2(g->m_Cursor2Text.contains(QLatin1Char(' ') + dx + QLatin1Char(' ')), qPrintable(g->m_Cursor2Text));
     }
 
     void exportInACommaLocale()
@@ -252,7 +324,7 @@ private slots:
         rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("de.CSV"));
         rig.graph->OnExportGraph();
         QCOMPARE(ReadAll(rig.services.prompter.m_SaveFile),
-                 QByteArray("Time;T1(V);T2(V)\r\n0;20,5;21\r\n1;20,6;21,1\r\n"));
+                 QByteArray("Time(s);T1(V);T2(V)\r\n0;20,5;21\r\n1;20,6;21,1\r\n"));
     }
 
     void exportFailuresAreReported()

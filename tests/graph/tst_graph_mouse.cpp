@@ -104,7 +104,7 @@ private slots:
         QCOMPARE(g->m_Cursor2Sample, 65);
         QCOMPARE(g->m_CursorSampleDelta, 35);
         rig.paint();
-        QCOMPARE(g->m_Cursor2Text, QStringLiteral("x=6.5s  y=32.5 dx=3.5 dy=17.5"));
+        QCOMPARE(g->m_Cursor2Text, QStringLiteral("x=6.5s  y=32.5 dx=3.5s dy=17.5"));
         // The Second Cursor action takes it off again, the Cursor action both.
         g->OnCursor2();
         QCOMPARE(g->m_Cursor2Plot, -1);
