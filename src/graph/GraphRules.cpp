@@ -242,6 +242,12 @@ QString PositionText(double positions, XAxisContent content, double interval)
     return Double2String(positions * PositionStep(content, interval), 2, false, false) + TimeAxisUnit(content);
 }
 
+bool SameTimeAxis(XAxisContent a, XAxisContent b)
+{
+    auto counted = [](XAxisContent c) { return c == XAxisContent::Time || c == XAxisContent::Samples; };
+    return a == b || (counted(a) && counted(b));
+}
+
 QColor UnusedPaletteColor(const QList<QColor>& shown, int start)
 {
     const int first = ((start % colorTableSize) + colorTableSize) % colorTableSize;

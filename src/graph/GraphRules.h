@@ -83,6 +83,9 @@ QString TimeAxisCsvTitle(XAxisContent content);
 double PositionStep(XAxisContent content, double interval);
 // Positions (a distance or an X value) as a cursor reads them: in the unit, two decimals.
 QString PositionText(double positions, XAxisContent content, double interval);
+// Whether series of these contents can be drawn against one time axis: positions of samples
+// (timed or counted by hand) stand together; events and frequency bins only with their own kind.
+bool SameTimeAxis(XAxisContent a, XAxisContent b);
 
 // The colour of a new curve: the first palette entry from start on (wrapping round) that no
 // colour in shown has, one that stands out on the plot area where there is one left; the

@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
+#include <QMap>
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
@@ -100,6 +101,12 @@ public:
     // names appended to runs), and the notice that names them.
     QList<int> KeysWithoutOwnX(const QList<int>& keys, QStringList* runs) const;
     static QString NoOwnXText(const QStringList& runs, const QString& xTitle);
+    // Of the keys dropped on the graph, those whose X values are of another kind than its X axis
+    // shows (GraphRules::SameTimeAxis; on an empty graph the first series dropped sets the axis),
+    // grouped by the title of their own X; graphX gets the title of the graph's X axis. And the
+    // notice that names such series.
+    QList<int> KeysOffTheXAxis(const QList<int>& keys, QString* graphX, QMap<QString, QList<int>>* byX) const;
+    static QString OffTheXAxisText(const QString& graphX, const QString& theirX, const QStringList& series);
     void SayNoOwnX(const QStringList& runs);
     int GetNumPlots() const { return m_Plots.size(); }
     int GetNumVisiblePlots() const;
