@@ -3,8 +3,6 @@
 // its file chooser, failures and the spreadsheet, and the graph as a copied and printed
 // picture.
 #include "common/GraphTestHost.h"
-#include "analysis/Functions.h"
-#include "analysis/IMessageSink.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphWindow.h"
 #include "support/GraphRig.h"
@@ -252,13 +250,13 @@ private slots:
         QTest::addColumn<QString>("axis");
         QTest::addColumn<QString>("header");
         QTest::addColumn<QStringList>("cells");    // the first cells of the first three rows
-        QTest::addColumn<QString>("cursor");       // cursor 2 at sample 6, 2 after cursor 1: x and dx
+        QTest::addColumn<QString>("cursor");       // cursor 2's x and dx
         QTest::newRow("timed run") << "timed" << "Time (s)" << "Time(s),T(V)" << QStringList{"0", "0.5", "1"}
-                                   << "x=3s dx=1s";
+                                   << "x=7.5s dx=2s";
         QTest::newRow("run sampled by hand") << "counted" << "Samples" << "Samples,T(V)" << QStringList{"0", "1", "2"}
-                                             << "x=6 dx=2";
+                                             << "x=15 dx=4";
         QTest::newRow("Fourier spectrum") << "spectrum" << "Frequency (Hz)" << "Frequency(Hz),Spectrum(V)"
-                                          << QStringList{"0", "0.25", "0.5"} << "x=1.5Hz dx=0.5Hz";
+                                          << QStringList{"0", "0.25", "0.5"} << "x=3.5Hz dx=1Hz";
         QTest::newRow("photogate events") << "events" << "Event" << "Event,Gate(s)" << QStringList{"0", "1", "2"} << "";
     }
     // The axis title, the cursors' read-outs and the CSV's first column say one quantity in one
@@ -275,13 +273,9 @@ private slots:
         b->m_Unit = kind == "events" ? QStringLiteral("s") : QStringLiteral("V");
         CGraphTestHost::fill(b, 40, [](int i) { return 1.0 + i + (i % 4); });
         if (kind == "spectrum") {
-            struct : IMessageSink
-            {
-                void criticalMessage(const QString&, const QString&) override {}
-            } sink;
-            CFunctions engine(&rig.host.m_Data, &sink);
+            CGraphEngine engine(rig.host.m_Data);
             CDataBranch* axis = nullptr;
-            b = engine.FunctionFourier(b, 0, -1, QStringLiteral("Spectrum"), QString(), &axis);
+            b = engine.functions.FunctionFourier(b, 0, -1, QStringLiteral("Spectrum"), QString(), &axis);
             QVERIFY(b && axis);
         }
         rig.graph->AddPlotsFromKeyArray({b->m_Key});
@@ -300,16 +294,10 @@ private slots:
         if (cursor.isEmpty())
             return;
         CGraphWindow* g = rig.graph;
-        g->m_Cursor1Plot = g->m_Cursor2Plot = 0;
-        g->m_Cursor1Sample = 4;
-        g->m_Cursor2Sample = 6;
-        g->m_CursorSampleDelta = 2;
-        g->m_Cursor1X = float(b->GetXSample(4));
-        g->m_Cursor2X = float(b->GetXSample(6));
-        g->m_Cursor1Y = float(b->GetYSample(4));
-        g->m_Cursor2Y = float(b->GetYSample(6));
-        g->m_XMin = 0.0f;
-        g->m_XMax = 20.0f;
+        // Over positions 0 to 20 cursor 1 goes to the middle plus one, cursor 2 half-way on.
+        g->SetAxisMinMax(-1, 0.0f, 20.0f, false);
+        g->SelectCursorPlot(-1, true, nullptr);
+        g->SelectCursor2Plot(nullptr, false);
         g->grab();
         const QString x = cursor.section(QLatin1Char(' '), 0, 0), dx = cursor.section(QLatin1Char(' '), 1, 1);
         QVERIFY2(g->m_Cursor2Text.startsWith(x + QStringLiteral("  ")), qPrintable(g->m_Cursor2Text));

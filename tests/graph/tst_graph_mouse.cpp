@@ -6,8 +6,6 @@
 #include "support/GraphRig.h"
 
 #include "Core/Data/Globals.h"
-#include "analysis/Functions.h"
-#include "analysis/IMessageSink.h"
 #include "graph/AnnotationTextDialog.h"
 #include "windowbase/BranchDragText.h"
 
@@ -36,14 +34,6 @@ void Drag(CGraphWindow* g, QPoint from, QPoint to)
     Move(g, to);
     Release(g, to);
 }
-
-// The analysis engine over a store, its messages dropped.
-struct CFunctionsRig : IMessageSink
-{
-    explicit CFunctionsRig(CDataManager& data) : functions(&data, this) {}
-    void criticalMessage(const QString&, const QString&) override {}
-    CFunctions functions;
-};
 
 // A host that records the video windows a drop asks for.
 class CVideoHost : public CGraphTestHost
@@ -549,9 +539,6 @@ private slots:
             << "time" << QStringList{"temp", "spectrum"} << 1
             << "Not drawn: Run2-Spectrum, Run2-Frequency.\nTheir X values are Frequency (Hz), and this graph's X axis "
                "is Time (s). Drag them into a graph of their own.";
-        QTest::newRow("photogate events among curves") << "time" << QStringList{"events"} << 0
-                                                       << "Not drawn: Run2-Gate.\nTheir X values are Event, and this "
-                                                          "graph's X axis is Time (s). Drag them into a graph of their own.";
         QTest::newRow("a run on the bars of events") << "bars" << QStringList{"temp", "events"} << 1
                                                      << "Not drawn: Run2-Temperature.\nTheir X values are Time (s), and "
                                                         "this graph's X axis is Event. Drag them into a graph of their own.";
@@ -567,7 +554,7 @@ private slots:
         QFETCH(QString, graph);
         QFETCH(QStringList, dropped);
         CGraphRig g;
-        CFunctionsRig engine(g.host.m_Data);
+        CGraphEngine engine(g.host.m_Data);
         CDataFolder* first = g.host.addRun(QStringLiteral("Run 1"));
         if (graph != "empty") {
             const int kind = graph == "bars" ? int(SensorIndexTimingResult) : 7;

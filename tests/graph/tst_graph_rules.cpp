@@ -269,16 +269,6 @@ private slots:
         QTEST(TimeAxisCsvTitle(content), "csv");
         QTEST(PositionText(25.0, content, interval), "cursor");
     }
-
-    void seriesShareATimeAxisByWhatTheirPositionsCount()
-    {
-        const XAxisContent time = XAxisContent::Time, samples = XAxisContent::Samples;
-        const XAxisContent events = XAxisContent::Events, hertz = XAxisContent::Frequency;
-        QVERIFY(SameTimeAxis(time, samples) && SameTimeAxis(samples, time) && SameTimeAxis(hertz, hertz));
-        for (XAxisContent other : {time, samples, events})
-            QVERIFY(!SameTimeAxis(hertz, other) && !SameTimeAxis(other, hertz));
-        QVERIFY(!SameTimeAxis(events, time) && !SameTimeAxis(samples, events) && SameTimeAxis(events, events));
-    }
 };
 
 KORVANTA_TEST_GUILESS_MAIN(TestGraphRules)
