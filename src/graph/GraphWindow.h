@@ -93,6 +93,11 @@ public:
     // On an XY graph, what plot index is drawn against: the X-axis quantity in the plot's own
     // run (GraphWindow_xruns.cpp); null when that run holds none, and the plot is not drawn.
     CDataBranch* XBranchOfPlot(int index) const;
+    // The entry of that branch's values that sample 0 of the plot stands on (sample i stands on
+    // entry i + offset: 0 for a recorded series, the first sample of a fit or other result), as
+    // the curve is drawn; and the X value sample `sample` stands on, the missing mark for none.
+    long long XYSampleOffset(int index) const;
+    double XYSampleX(int index, long long sample) const;
     // Whether plot index shows a curve: visible, and on an XY graph with X values of its own.
     bool PlotIsDrawn(int index) const;
     // The range of the X values the drawn curves of an XY graph stand on; false when none.

@@ -635,7 +635,7 @@ void CGraphWindow::DoDragCursor(QPoint p)
             return;
         sample = s;
         y = float(branch->GetYSample(s));
-        x = float(xBranch->GetYSample(s));
+        x = float(XYSampleX(plotIndex, s));
     } else {
         x = ColumnToX(p.x());
         const int start = x - 3.0f > 0.0f ? Trunc(x - 3.0f) : 0;

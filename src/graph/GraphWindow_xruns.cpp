@@ -5,6 +5,7 @@
 #include "graph/GraphWindow.h"
 
 #include "windowbase/Prompter.h"
+#include "analysis/XSeries.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
@@ -19,6 +20,24 @@ CDataBranch* CGraphWindow::XBranchOfPlot(int index) const
     if (!data || m_XPlot.m_Key == -1 || index < 0 || index >= m_Plots.size())
         return nullptr;
     return data->GetOwnXBranch(m_Plots.at(index).m_Key, m_XPlot.m_Key);
+}
+
+long long CGraphWindow::XYSampleOffset(int index) const
+{
+    const CDataBranch* branch = GetDataBranch(index);
+    long long offset = 0;
+    if (!branch || branch->GetXSize() == 0 || !XSeriesOffset(branch->GetXSample(0), offset))
+        return 0;
+    return offset;
+}
+
+double CGraphWindow::XYSampleX(int index, long long sample) const
+{
+    const CDataBranch* xBranch = XBranchOfPlot(index);
+    const long long entry = sample + XYSampleOffset(index);
+    if (!xBranch || sample < 0 || entry < 0 || entry >= xBranch->GetYSize())
+        return MissingValue;
+    return xBranch->GetYSample(int(entry));
 }
 
 bool CGraphWindow::PlotIsDrawn(int index) const
