@@ -21,6 +21,7 @@ public:
     bool IsFirmwareUpdateUnderWay() override;
     bool IsSearchUnderWay() override;
     void CancelSearch() override;
+    void ReleaseLogger() override;
 
 private:
     CLogicManager* m_pManager;

@@ -57,6 +57,10 @@ void CWindowsManager::failedToStart()
 {
     m_bPressCancelsStart = false;
     giveBackIdleButton();
+    // The logger is let go as well as reported gone: the box asks for a reconnection, and
+    // Connect then searches for it and finds it again.
+    if (m_pShellLogic)
+        m_pShellLogic->ReleaseLogger();
     m_pSignals->SignalLoggerDisconnected();
     prompter()->warning(this, tr("Logger"), tr("Logger failed to start running. Please reconnect the logger."));
 }
