@@ -26,11 +26,8 @@
 #include "common/QueuedSpy.h"
 #include "common/SimulatedLogger.h"
 
-#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -57,9 +54,6 @@ private:
     // pressed: the logger detected, its status read into the setup, the 500 ms rules applied.
     void startDetected(CAppBench& bench, bool testPorts = false);
     void checkRunBranches(const CAppBench& bench, int samples);
-    // Starts against the simulated model, waits until Run may be pressed and opens the full
-    // setup window; its form, or null after a failed check.
-    Ui_CFullSetupWindow* openFullSetup(CAppBench& bench, const QString& model);
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
@@ -72,8 +66,6 @@ private slots:
     void failedUpdateKeepsTheSetupAndTheBootLoaderIsReported();
     void fullSetupControlsChooseTheRun_data();
     void fullSetupControlsChooseTheRun();
-    void manualXRunTakesTheTypedValues_data();
-    void manualXRunTakesTheTypedValues();
     void runStartsAtItsTrigger_data();
     void runStartsAtItsTrigger();
 };
@@ -409,22 +401,6 @@ void TestShellEndToEndRun::failedUpdateKeepsTheSetupAndTheBootLoaderIsReported()
     QCOMPARE(setup->m_NumberOfSamples, 500);
 }
 
-Ui_CFullSetupWindow* TestShellEndToEndRun::openFullSetup(CAppBench& bench, const QString& model)
-{
-    if (!bench.start(model))
-        return nullptr;
-    if (!QTest::qWaitFor([&] { return bench.detections->count() == 1; }, 8000))
-        return nullptr;
-    CSetupInfo* setup = bench.setup()->getSetupInfo();
-    if (!QTest::qWaitFor([&] { return setup->GetActiveMeasurementCount() > 0 && bench.button()->isEnabled(); }, 6000))
-        return nullptr;
-    bench.setup()->displaySetupWindow(1);
-    CFullSetupWindow* full = bench.setup()->fullSetupWindow();
-    if (!full || !QTest::qWaitFor([&] { return full->isVisible(); }, 2000))
-        return nullptr;
-    return full->form();
-}
-
 void TestShellEndToEndRun::fullSetupControlsChooseTheRun_data()
 {
     QTest::addColumn<QString>("model");
@@ -440,7 +416,7 @@ void TestShellEndToEndRun::fullSetupControlsChooseTheRun()
     QFETCH(QString, model);
     QFETCH(int, samples);
     CAppBench bench;
-    Ui_CFullSetupWindow* f = openFullSetup(bench, model);
+    Ui_CFullSetupWindow* f = bench.openFullSetup(model);
     QVERIFY2(f, "no logger detected, or the full setup window did not open");
     CSetupInfo* setup = bench.setup()->getSetupInfo();
     const int rate = bench.setup()->m_UiRateCodes.indexOf(kRate100PerSecond);
@@ -469,70 +445,6 @@ void TestShellEndToEndRun::fullSetupControlsChooseTheRun()
     QVERIFY(bench.prompter.m_Log.isEmpty());
 }
 
-void TestShellEndToEndRun::manualXRunTakesTheTypedValues_data()
-{
-    QTest::addColumn<QString>("model");
-    QTest::newRow("pelorin") << "pelorin";
-    QTest::newRow("dravlet") << "dravlet";
-}
-
-// Manual sampling with typed X values: the first before the run starts, one after every sample;
-// each sample keeps the value typed before it.
-void TestShellEndToEndRun::manualXRunTakesTheTypedValues()
-{
-    QFETCH(QString, model);
-    CAppBench bench;
-    Ui_CFullSetupWindow* f = openFullSetup(bench, model);
-    QVERIFY2(f, "no logger detected, or the full setup window did not open");
-    CSetupInfo* setup = bench.setup()->getSetupInfo();
-    f->SamplingTypeCombo->setCurrentIndex(0);
-    emit f->SamplingTypeCombo->activated(0);
-    QCOMPARE(setup->m_RateCode, 0);
-    QVERIFY(f->manualValuesCheckbox->isEnabled());
-    QTest::mouseClick(f->manualValuesCheckbox, Qt::LeftButton);
-    QVERIFY(setup->m_bManualX);
-    QTest::keyClicks(f->xaxisTitleLineEdit, "Volume");
-    QTest::keyClicks(f->xAxisUnitLineEdit, "ml");
-    QCOMPARE(setup->m_ManualXName, QString("Volume"));
-
-    // The user types 10, 20, 30, ... into each dialog asked.
-    QStringList labels;
-    int typed = 0;
-    bench.prompter.m_DialogResult = QDialog::Accepted;
-    bench.prompter.m_DialogHook = [&](QDialog* dialog) {
-        auto* label = dialog->findChild<QLabel*>("nextvalueLabel");
-        auto* edit = dialog->findChild<QLineEdit*>("valueLineEdit");
-        QVERIFY(label && edit);
-        labels << label->text();
-        QTest::keyClicks(edit, QString::number(10 * ++typed));
-    };
-    bench.pressRun();
-    QCOMPARE(typed, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(bench.started->count(), 1, 5000);
-    QTRY_VERIFY(bench.button()->isPlaying());
-    // The run's first sample comes with its start. Then one question per sample request, also
-    // when a slow machine has the logger answer a resent request twice.
-    QTRY_COMPARE_WITH_TIMEOUT(typed, 2, 3000);
-    for (int sample = 1; sample <= 3; ++sample) {
-        bench.window->windowsManager()->OnManual();
-        QTRY_COMPARE_WITH_TIMEOUT(typed, sample + 2, 3000);
-    }
-    QTest::qWait(1000);
-    QCOMPARE(typed, 5);
-    bench.pressRun(); // stop
-    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 5000);
-    QCOMPARE(labels.first(), QString("Enter next Volume value"));
-
-    CDataBranch* xBranch = nullptr;
-    for (CDataBranch* b : bench.runBranches(0))
-        if (b->GetNumSamples() == 4 && b->GetYSample(0) == 10.0)
-            xBranch = b;
-    QVERIFY2(xBranch, "no branch holds the typed X values");
-    QCOMPARE(xBranch->GetYSample(1), 20.0);
-    QCOMPARE(xBranch->GetYSample(2), 30.0);
-    QCOMPARE(xBranch->GetYSample(3), 40.0);
-}
-
 void TestShellEndToEndRun::runStartsAtItsTrigger_data()
 {
     QTest::addColumn<QString>("model");
@@ -555,7 +467,7 @@ void TestShellEndToEndRun::runStartsAtItsTrigger()
     QFETCH(int, kind);
     QFETCH(double, share);
     CAppBench bench;
-    QVERIFY2(openFullSetup(bench, model), "no logger detected");
+    QVERIFY2(bench.openFullSetup(model), "no logger detected");
     // A sine over 80 % of the range, rising from its middle, 2 s a period: 80 % of the range is
     // passed after about 0.27 s, 20 % after 1.27 s.
     QVERIFY(bench.sim->invoke([&] { bench.sim->model()->setSignal({kvsim::SignalShape::Sine, 0.8, 2.0}); }));
