@@ -11,6 +11,7 @@
 #include "Core/Base/ILogger.h"
 #include "Core/Data/RunServices.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QMutex>
@@ -260,4 +261,5 @@ private:
     int m_ManualXReadings = 0;
     int m_ManualXPaired = 0;
     int m_ManualXBranchKey = -1;
+    QElapsedTimer m_ManualXClock;  // since the run's first reading
 };

@@ -1,4 +1,5 @@
 // The X values typed for the readings of a hand-sampled run.
+#include <QDateTime>
 #include <QTime>
 #include <algorithm>
 
@@ -49,24 +50,25 @@ void CDataManager::StoreManualSample(ILogger* logger)
     if (!branch)
         return;
     CLoggerProtocolState* st = RunState(logger);
-    const QTime now = QTime::currentTime();
-    if (st->m_ManualSampleCounter == 0) {
-        branch->m_ManualStartTime = now;
-        branch->AddManualTime(0.0);
-    } else {
-        int ms = branch->m_ManualStartTime.isValid() ? branch->m_ManualStartTime.msecsTo(now) : 0;
-        // A run that goes past midnight keeps counting forward.
-        if (ms < 0)
-            ms += 24 * 60 * 60 * 1000;
-        branch->AddManualTime(ms / 1000.0);
-    }
     {
         QMutexLocker lock(&m_ManualXMutex);
         // The first reading of a run: the values typed since the run was asked for are its own.
-        if (branch->m_Key != m_ManualXBranchKey) {
+        const bool first = branch->m_Key != m_ManualXBranchKey || st->m_ManualSampleCounter == 0;
+        if (first) {
             m_ManualXBranchKey = branch->m_Key;
             m_ManualXReadings = 0;
             m_ManualXPaired = 0;
+        }
+        // The times between readings come from a steady clock, which neither midnight nor a
+        // change of the wall clock moves. The start is noted as the time of day in UTC: the
+        // local time zone's lock in the C library is one the race checker cannot see.
+        if (first || !m_ManualXClock.isValid()) {
+            m_ManualXClock.start();
+            const qint64 day = 24 * 60 * 60 * 1000;
+            branch->m_ManualStartTime = QTime::fromMSecsSinceStartOfDay(int(QDateTime::currentMSecsSinceEpoch() % day));
+            branch->AddManualTime(0.0);
+        } else {
+            branch->AddManualTime(m_ManualXClock.elapsed() / 1000.0);
         }
         ++m_ManualXReadings;
         pairManualXValuesLocked();
