@@ -163,23 +163,10 @@ private slots:
         QCOMPARE(h.host.calls.mid(0, 3), QStringList({"entries 1", "count run 0", "init"}));
         QVERIFY(h.m_bRunning);
     }
-    // One run per Run request, whatever trigger the setup still holds: the logger takes a
-    // hand-sampled run's samples when asked and waits for no level.
-    void manualSamplingStartsOnceAndAddsRows_data()
-    {
-        QTest::addColumn<int>("trigger");
-        QTest::newRow("no trigger") << 0;
-        QTest::newRow("above a level") << 1;
-        QTest::newRow("below a level") << 2;
-        QTest::newRow("after a delay") << 5;
-    }
     void manualSamplingStartsOnceAndAddsRows()
     {
-        QFETCH(int, trigger);
         CCapturingHandler h;
         TwoSensorSetup(h.host, 0, -1);
-        h.host.setup.triggerType = trigger;
-        h.host.setup.triggerPosition = 0;
         h.Feed(Hex(kTwoSensorStatus));
         h.Command(CmdRun);
         QCOMPARE(h.frames.last().mid(4, 4), Hex("00000000"));

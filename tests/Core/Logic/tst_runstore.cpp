@@ -229,32 +229,13 @@ private slots:
                  (QStringList{"PhotoGate (port 1)", "PhotoGate (port 2)", "Voltage"}));
     }
 
-    void manualXRun_data()
-    {
-        // Events in order: "v<x>" a value typed, "r" a reading stored, "n" a new run asked
-        // for and started. Then the X values the last run's readings hold.
-        QTest::addColumn<QString>("events");
-        QTest::addColumn<QList<double>>("stored");
-        QTest::addColumn<int>("completedLate");  // readings whose value came after them
-        QTest::newRow("each value before its reading") << "v5 r v7.5 r" << QList<double>{5, 7.5} << 0;
-        QTest::newRow("value for a reading that never came") << "v5 r v7.5 r v9" << QList<double>{5, 7.5} << 0;
-        QTest::newRow("reading before its value") << "v5 r r v7.5" << QList<double>{5, 7.5} << 1;
-        QTest::newRow("readings waiting for values") << "r r v1 v2 v3" << QList<double>{1, 2} << 2;
-        QTest::newRow("nothing carried into the next run") << "v5 r v6 n v1 r v2" << QList<double>{1} << 0;
-        QTest::newRow("next run's reading before its value") << "v5 r v6 n r v1" << QList<double>{1} << 1;
-    }
-
     void manualXRun()
     {
-        QFETCH(QString, events);
-        QFETCH(QList<double>, stored);
-        QFETCH(int, completedLate);
         AddSensor(1, {0}, 1);
         setup().m_RateCode = 0;
         setup().m_bManualX = true;
         setup().m_ManualXName = "Mass";
         setup().m_ManualXUnit = "g";
-        dm().BeginManualXValues();
         dm().CreateDataEntries(m_logger.get(), 0);
         CDataBranch* manual = dm().GetXManualBranch();
         QVERIFY(manual);
@@ -262,37 +243,27 @@ private slots:
         QCOMPARE(manual->m_Unit, QString("g"));
         QSignalSpy ask(&m_ctx->m_Hub, &CKorvantaSignals::UserAskXvalue);
         QSignalSpy shown(&m_ctx->m_Hub, &CKorvantaSignals::LoggerNewDataArrived);
+        dm().AddManualXValue(5.0);
         double one[1] = {3048};
-        int readings = 0;
-        for (const QString& e : events.split(' ')) {
-            if (e == "r") {
-                dm().ConvertAndStore(m_logger.get(), one, 1, nullptr, true, false);
-                ++readings;
-            } else if (e == "n") {
-                dm().BeginManualXValues();
-                dm().CreateDataEntries(m_logger.get(), 0);
-                manual = dm().GetXManualBranch();
-                QVERIFY(manual);
-                readings = 0;
-                ask.clear();
-            } else {
-                dm().AddManualXValue(e.mid(1).toDouble());
-            }
-        }
-        QCOMPARE(ask.count(), readings);
-        QCOMPARE(shown.count(), completedLate);
-        QCOMPARE(manual->GetNumSamples(), stored.size());
-        for (int k = 0; k < stored.size(); ++k) {
-            QCOMPARE(manual->GetXSample(k), double(k));
-            QCOMPARE(manual->GetYSample(k), stored.at(k));
-        }
-        // Every reading keeps its time, whether or not its value has come.
-        QCOMPARE(manual->GetNumManualTimes(), readings);
+        dm().ConvertAndStore(m_logger.get(), one, 1, nullptr, true, false);
+        // A reading that comes before its value waits for it; a value for a reading that never
+        // comes is stored nowhere.
+        dm().ConvertAndStore(m_logger.get(), one, 1, nullptr, true, false);
+        QCOMPARE(manual->GetNumSamples(), 1);
+        dm().AddManualXValue(7.5);
+        dm().AddManualXValue(9.0);
+        QCOMPARE(shown.count(), 1);
+        QCOMPARE(ask.count(), 2);
+        QCOMPARE(manual->GetNumSamples(), 2);
+        QCOMPARE(manual->GetXSample(0), 0.0);
+        QCOMPARE(manual->GetXSample(1), 1.0);
+        QCOMPARE(manual->GetYSample(0), 5.0);
+        QCOMPARE(manual->GetYSample(1), 7.5);
+        QCOMPARE(manual->GetNumManualTimes(), 2);
         QCOMPARE(manual->GetManualTime(0), 0.0);
-        if (readings > 1)
-            QVERIFY(manual->GetManualTime(1) >= 0.0 && manual->GetManualTime(1) < 5.0);
-        // The measured series itself got one sample per reading.
-        QCOMPARE(RunBranch(0)->GetNumSamples(), readings);
+        QVERIFY(manual->GetManualTime(1) >= 0.0 && manual->GetManualTime(1) < 5.0);
+        // The measured series itself got its two samples.
+        QCOMPARE(RunBranch(0)->GetNumSamples(), 2);
     }
 
     void bloodPressureWatchStopsAndEvaluates()

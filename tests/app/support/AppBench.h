@@ -9,7 +9,6 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicManager.h"
 #include "graph/GraphWindow.h"
-#include "setup/FullSetupWindow.h"
 #include "setup/SetupWindow.h"
 #include "simulator/PelorinDevice.h"
 #include "common/ScriptedPrompter.h"
@@ -133,25 +132,6 @@ struct CAppBench
         return QTest::qWaitFor([&] { return !detections->isEmpty() && setup()->getSetupInfo()->GetActiveMeasurementCount() > 0; },
                                8000)
                && chooseRateAndSamples(rateCode, samples) && QTest::qWaitFor([&] { return button()->isEnabled(); }, 3000);
-    }
-    // Starts against the simulated model, waits until Run may be pressed and opens the full
-    // setup window; its form, or null when one of these did not happen.
-    Ui_CFullSetupWindow* openFullSetup(const QString& model,
-                                       const kvsim::SignalSettings& signal = kvsim::SignalSettings{kvsim::SignalShape::Counter},
-                                       const std::function<void(kvsim::IDeviceModel&)>& configure = {})
-    {
-        if (!start(model, false, signal, configure))
-            return nullptr;
-        if (!QTest::qWaitFor([&] { return detections->count() == 1; }, 8000))
-            return nullptr;
-        CSetupInfo* info = setup()->getSetupInfo();
-        if (!QTest::qWaitFor([&] { return info->GetActiveMeasurementCount() > 0 && button()->isEnabled(); }, 6000))
-            return nullptr;
-        setup()->displaySetupWindow(1);
-        CFullSetupWindow* full = setup()->fullSetupWindow();
-        if (!full || !QTest::qWaitFor([&] { return full->isVisible(); }, 2000))
-            return nullptr;
-        return full->form();
     }
     CGraphWindow* graph() const
     {
