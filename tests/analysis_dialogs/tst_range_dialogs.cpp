@@ -26,6 +26,7 @@ private slots:
     void fitWithoutPlotKeepsTheDialogOpen();
     void refusedFitAddsNothing();
     void statisticsOfTheRange();
+    void statisticsAlongTheXAxis();
     void statisticsTextForm_data();
     void statisticsTextForm();
     void statisticsAfterTheDialogClosed();
@@ -159,6 +160,19 @@ void TestRangeDialogs::statisticsOfTheRange()
     QCOMPARE(d.form()->areaLabel->text(), QString("19"));
     QCOMPARE(d.form()->samplesLabel->text(), QString("8"));
     QCOMPARE(d.form()->rateLabel->text(), QString("2 Samples per second"));
+}
+
+void TestRangeDialogs::statisticsAlongTheXAxis()
+{
+    CAnalysisHostFake host;
+    CDataFolder* run = host.run();
+    CDataBranch* x = host.series(run, "Volume", "mL", {7, 0, 1, 3, -9999999.0, 2, 1, 6});
+    CDataBranch* p = host.series(run, "Pressure", "kPa", {7, 9, 4, 2, 5, 3, 2, 1}, 0.5);
+    StatisticsDialog d(&host, &host);
+    d.init(p->m_Key, 1, 7, x->m_Key);
+    QTRY_VERIFY(!d.form()->resultGrid->isHidden());
+    // Each value times its signed step along the volume (none to or from the gap): 4 + 4 - 2 + 5.
+    QCOMPARE(d.form()->areaLabel->text(), QString("11"));
 }
 
 void TestRangeDialogs::statisticsTextForm_data()

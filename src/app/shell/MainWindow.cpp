@@ -70,7 +70,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_pRunButton = new CustomRunButton(this);
     m_pRunButton->setObjectName(QStringLiteral("m_pRunButton"));
     m_pTabWidget = new QTabWidget(this);
-    m_pExitAction = new QAction(tr("Exit"), this);
+    m_pExitAction = new QAction(tr("E&xit"), this);
 
     m_pUpdateTimer = new QTimer(this);
     m_pModelessMsgBox = new QMessageBox(this);

@@ -169,6 +169,8 @@ private:
     QTimer* m_pUpdateTimer = nullptr;
     QTimer* m_pKeepAwakeTimer = nullptr;
     QAction* m_pExitAction = nullptr;
+    // F10: the first menu opens.
+    QAction* m_pMenuKeyAction = nullptr;
     MultiAction* m_pHelpAction = nullptr;
     QList<MultiAction*> m_BasicToolsList;
     QList<MultiAction*> m_WorkSpaceList;
