@@ -211,8 +211,10 @@ void CDravletDeviceModel::applySetup2(const QByteArray& f)
 
 bool CDravletDeviceModel::startRun()
 {
-    // A resent Run while streaming is acknowledged again but does not restart the run.
-    if (m_running) return false;
+    // A resent Run while streaming is acknowledged again but does not restart the run. A Run
+    // in manual sampling always starts one: the interface holds nothing between samples, so a
+    // run whose stop never came is simply replaced.
+    if (m_running && !manualSampling()) return false;
     m_running = true;
     m_sampleIndex = 0;
     m_overrunLeft = m_overrun;
@@ -249,7 +251,7 @@ void CDravletDeviceModel::onFrame(const QByteArray& frame, ISimOutput& out)
     case 0x01: {
         const bool started = startRun();
         out.send(reply(0x01));
-        // Manual sampling: the run starts with one sample; every further one is asked for.
+        // Manual sampling: every run starts with one sample; every further one is asked for.
         if (started && manualSampling()) sendNextSample(out);
         break;
     }

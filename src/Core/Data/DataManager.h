@@ -11,6 +11,7 @@
 #include "Core/Base/ILogger.h"
 #include "Core/Data/RunServices.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QMutex>
@@ -157,6 +158,13 @@ public:
     double ConvertDataSample(ILogger* logger, int channel, int position, int index, double raw, long sample,
                              short& flag, short measurement, bool lastMeasurement, bool plainReading);
     void ConvertAndStoreLastOnlineSamples(ILogger* logger, int count, unsigned char* positions);
+    // The X values a user types for a hand-sampled run (DataManager_manualx.cpp). The k-th
+    // value given since BeginManualXValues is the X of the run's k-th reading, whichever of the
+    // two comes first: a value asked before its reading waits for it, a reading stored before
+    // its value waits for the value. Nothing typed for one run reaches the next, and a value
+    // whose reading never came is not stored. Any thread; the shell calls them.
+    void BeginManualXValues();
+    void AddManualXValue(double value);
     // The conversion, pointed at the current catalogue, calibration and setup (the protocol
     // handlers call its InitBeforRun through this).
     CDataConversion* GetDataConversion()
@@ -196,6 +204,9 @@ private:
                            RunTargets& run);
     void RunOnlineFunctions();
     void StoreManualSample(ILogger* logger);
+    // Appends the readings that have their value to the run's manual-X series; the number
+    // appended. Under m_ManualXMutex.
+    int pairManualXValuesLocked();
     const CSensorInfo* Catalogue() const { return m_pCatalogue; }
     // Points the conversion at the catalogue, calibration, setup and this store.
     void WireConversion();
@@ -246,4 +257,13 @@ private:
         short timingSampleCount = 0;
     };
     HeldBackData m_HeldBack;
+
+    // The manual X values of the current hand-sampled run and how far they are paired with
+    // its readings (the readings of the manual-X series m_ManualXBranchKey).
+    QMutex m_ManualXMutex;
+    QVector<double> m_ManualXValues;
+    int m_ManualXReadings = 0;
+    int m_ManualXPaired = 0;
+    int m_ManualXBranchKey = -1;
+    QElapsedTimer m_ManualXClock;  // since the run's first reading
 };

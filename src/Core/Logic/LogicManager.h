@@ -123,6 +123,9 @@ public:
 
     // Closes the Dravlet interface's link (its device was pulled out).
     void CloseDravletLogger();
+    // Lets the connected logger go: its link is closed (with a goodbye, as it may still be
+    // listening), so that the next search finds it again.
+    void ReleaseConnectedLogger();
     // The serial devices the detection watches; call before InitLogicManager (null: the
     // platform's own).
     void SetPortEnumerator(IPortEnumerator* enumerator) { m_pPortEnumerator = enumerator; }

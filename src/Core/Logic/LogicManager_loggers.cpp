@@ -121,6 +121,14 @@ void CLogicManager::CloseDravletLogger()
         m_pDravletManager->CloseLogger(true);
 }
 
+void CLogicManager::ReleaseConnectedLogger()
+{
+    if (m_pDravletManager && m_pDravletManager->IsConnected())
+        m_pDravletManager->CloseLogger(false);
+    if (m_pPelorinManager && m_pPelorinManager->IsConnected())
+        m_pPelorinManager->CloseLogger(false);
+}
+
 bool CLogicManager::IsFirmwareUpdateUnderWay() const
 {
     return m_pDeviceDetectionManager && m_pDeviceDetectionManager->IsUpdateUnderWay();

@@ -437,4 +437,7 @@ private:
     void removeAnalysisServices();
     // The next X value of a manual-X run into the setup record; false when the user cancels.
     bool askManualXValue();
+    // The first X value of a hand-sampled run with typed X values, before the run starts;
+    // false when the user refused it (nothing starts).
+    bool askFirstManualXValue();
 };
