@@ -165,6 +165,9 @@ private:
     void clearSensorList();
     bool statusMatchesList(int selected, int channels) const;
     void updateSettingsFromStatus(int selected, int channels);
+    // The first status of a newly connected logger: a setup held for the logger that went
+    // stays when this is it, and makes way otherwise.
+    void takeBackHeldSetup();
     void activeMeasurementsChanged();
     void refreshDuration();
     void refreshWindows();

@@ -11,6 +11,7 @@
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/Settings.h"
+#include "Core/Logic/LoggerSetupHold.h"
 #include "analysis/OnlineFunctions.h"
 
 #include <QFutureWatcher>
@@ -96,6 +97,11 @@ public:
     // when given, holds the per-channel status values (one per reported sensor). Safe to call
     // from a logger thread: the setup record is written on the interface thread.
     void UpdateSetupInfoFromCore(ILogger* logger, const QList<int>* channelStatus = nullptr);
+    // The teacher's setup across the logger's departures and returns (see CLoggerSetupHold):
+    // held when it goes, given back or dropped by its first status after it is found again.
+    bool HoldSetupForReturn() { return m_SetupHold.Hold(); }
+    bool IsSetupHeld() const { return m_SetupHold.IsHolding(); }
+    CLoggerSetupHold::Verdict ClaimHeldSetup(const CLoggerIdentity& found) { return m_SetupHold.Claim(found); }
     void ExperimentEnded(ILogger* logger);
     void CalculateOnLineFunctions() override;
     // The run services the data store calls (see IRunServices).
@@ -172,6 +178,8 @@ public:
     CSensorInfo m_SensorInfo;
     // User calibration per catalogue index (memory only) and the per-channel settings file.
     CSensorsCalibration m_SensorsCalibration{&m_SensorInfo};
+    // Which logger is connected, and the setup (calibrations included) kept while it is away.
+    CLoggerSetupHold m_SetupHold{&m_SensorsCalibration};
     CSettings m_Settings;
     QString m_NotesText;
     // The timing-run keep-alive (1000 ms); a stop command always stops it.
@@ -205,7 +213,7 @@ private:
     void stopKeepAliveTimer();
     void startKeepAlive();
     void connectHub();
-    void applyLoggerStatus(const CCurrentLoggerStatus& status);
+    void applyLoggerStatus(double loggerType, const CCurrentLoggerStatus& status);
     static qint64 monotonicMs();
     // The parts that know the logger managers' own operations.
     void createLoggerManagers();

@@ -394,9 +394,6 @@ private:
     int m_LoadProgressDelayMs = 500;
     bool m_bAlignToGrid = true;
     bool m_bLoggerDetected = false;
-    // The logger left during its firmware update: the user's setup waits for its return, and
-    // no search that finds nothing meanwhile takes it away.
-    bool m_bSetupHeld = false;
     bool m_bRunInProgress = false;
     bool m_bConnectedViaBluetooth = false;
     bool m_bVideoTracking = false;
