@@ -88,7 +88,11 @@ void CLogicManager::connectHub()
     connect(hub, &CKorvantaSignals::UserSetSensorRange, this, &CLogicManager::UserSetSensorRange);
     connect(hub, &CKorvantaSignals::UserStopKeepAliveTimer, this, &CLogicManager::UserStopKeepAliveTimer);
     connect(hub, &CKorvantaSignals::UserWriteSensorId, this, &CLogicManager::UserWriteSensorId);
-    connect(hub, &CKorvantaSignals::LoggerEndDtetection, this, [this] { m_bSearching = false; });
+    connect(hub, &CKorvantaSignals::LoggerEndDtetection, this, [this] {
+        m_bSearching = false;
+        forgetStatusRequests();
+    });
+    connect(hub, &CKorvantaSignals::LoggerDisconnected, this, [this] { forgetStatusRequests(); });
 }
 
 CKorvantaSignals* CLogicManager::GetSignals() const
@@ -300,6 +304,7 @@ void CLogicManager::UpdateSetupInfoFromCore(ILogger* logger, const QList<int>* c
 void CLogicManager::applyLoggerStatus(double loggerType, const CCurrentLoggerStatus& status)
 {
     m_SetupHold.Reported(CLoggerIdentity(loggerType, status));
+    forgetStatusRequests();
     CSetupInfo* setup = GetSetupInfo();
     if (!setup)
         return;

@@ -40,6 +40,10 @@ public:
     static constexpr int NumLoggerSlots = 4;
     // The keep-alive run is declared lost when the logger has not answered for this long.
     static constexpr qint64 KeepAliveWindowMs = 3000;
+    // An idle logger that answered none of at least this many status requests of the setup's
+    // poll, the first this long ago, has stopped answering (a lost reply alone is not enough).
+    static constexpr int SilentStatusRequests = 2;
+    static constexpr qint64 SilentStatusMs = 5000;
 
     explicit CLogicManager(QObject* parent = nullptr, ILogicContext* context = nullptr);
     ~CLogicManager() override;
@@ -212,6 +216,9 @@ public slots:
 private:
     void stopKeepAliveTimer();
     void startKeepAlive();
+    // The idle logger's status requests since its last answer.
+    void forgetStatusRequests();
+    bool statusRequestsUnanswered() const;
     void connectHub();
     void applyLoggerStatus(double loggerType, const CCurrentLoggerStatus& status);
     static qint64 monotonicMs();
@@ -237,6 +244,10 @@ private:
     std::atomic<bool> m_bExited{false};
     // When the keep-alive run last heard from its logger (monotonic ms).
     std::atomic<qint64> m_KeepAliveStampMs{0};
+    // Status requests sent to the idle logger since it last answered one, and when the first of
+    // them went (monotonic ms; -1 none). Interface thread only.
+    int m_StatusUnanswered = 0;
+    qint64 m_StatusAskedSinceMs = -1;
     QString m_FirmwareFileName;
     QVector<int> m_SortedSensorIndexes;
     CKorvantaSignals* m_pConnectedHub = nullptr;

@@ -235,6 +235,9 @@ public slots:
     void loggerFinishedRunning();
     void loggerDetected(bool detected);
     void loggerDisconnected();
+    // The logger fell silent while idle (it is gone by now): the user is told and offered to
+    // connect again.
+    void loggerStoppedAnswering();
     void userStartedRun();
     void OnUserAskXvalue();
 
