@@ -130,6 +130,8 @@ public slots:
     void XAxisChanged(int ComboIndex);
     void setupTimout();
     void disableSetup(bool loggerRunning);
+    // The logger went and its setup waits for it: held as during a run, without readings.
+    void waitForLogger();
     void enableSetup();
     void updateSetupWindow(int command);
     void setRangeFinished();

@@ -246,7 +246,7 @@ void CWindowsManager::loggerDetected(bool detected)
     if (detected || !(m_pLogic && m_pLogic->IsSetupHeld()))
         m_pSetupWindow->loggerConnected(detected);
     else
-        m_pSetupWindow->disableSetup(true);
+        m_pSetupWindow->waitForLogger();
     if (!detected) {
         m_ConnectedLoggerType = 0.0;
         m_bConnectedViaBluetooth = false;
@@ -280,7 +280,7 @@ void CWindowsManager::loggerDisconnected()
     // logger that never said what it is had no setup of its own; no connection ended when
     // none was detected.
     if (!wasDetected || (m_pLogic && m_pLogic->HoldSetupForReturn()))
-        m_pSetupWindow->disableSetup(true);
+        m_pSetupWindow->waitForLogger();
     else
         m_pSetupWindow->loggerConnected(false);
     if (m_pLogic)
