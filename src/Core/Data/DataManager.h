@@ -210,6 +210,15 @@ private:
     const CSensorInfo* Catalogue() const { return m_pCatalogue; }
     // Points the conversion at the catalogue, calibration, setup and this store.
     void WireConversion();
+    // What the conversion was last pointed at: the storing thread and the interface thread
+    // (live readings) both wire it, and a call that finds it wired only reads.
+    struct WiredParts
+    {
+        const CSensorInfo* catalogue = nullptr;
+        CSetupInfo* setup = nullptr;
+        IRunServices* services = nullptr;
+        bool done = false;
+    } m_Wired;
 
     // Run counters for a logger that brings no protocol state of its own.
     CLoggerProtocolState m_FallbackRunState;

@@ -17,6 +17,10 @@ using ConversionMarkers::s_RepeatLast;
 
 void CDataManager::WireConversion()
 {
+    if (m_Wired.done && m_Wired.catalogue == m_pCatalogue && m_Wired.setup == m_pSetupInfo
+        && m_Wired.services == m_pRunServices)
+        return;
+    m_Wired = WiredParts{m_pCatalogue, m_pSetupInfo, m_pRunServices, true};
     m_DataConversion.SetSensorInfo(m_pCatalogue);
     m_DataConversion.SetSetupInfo(m_pSetupInfo);
     m_DataConversion.SetDataManager(this);

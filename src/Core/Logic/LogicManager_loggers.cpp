@@ -148,7 +148,9 @@ void CLogicManager::SetTables(ILogger* logger)
 
 void CLogicManager::UpdateSenosrsInfo(ILogger*)
 {
-    m_SensorsCalibration.LoadSensorsCalibrationInfo();
+    // The calibrations go back to their defaults, unless they belong to a setup held for
+    // the logger that may be the one found.
+    m_SetupHold.LoggerDetected();
     m_SensorInfo.m_SensorCount = CSensorInfo::s_NumOfSensors;
     m_SensorsCalibration.SetNumOfRecords(CSensorInfo::s_NumOfSensors);
 }

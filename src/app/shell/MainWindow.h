@@ -51,6 +51,7 @@ public:
     CustomRunButton* GetRunButton() override { return m_pRunButton; }
     ExperimentRunMode GetCurrentRunMode() const override { return m_RunMode; }
     void HideModallesMsgBox() override;
+    void OfferToConnect(const QString& text) override;
     int exit_hasDataToSave() override;
     void SetWindowTitleText(const QString& title) override { setWindowTitle(title); }
 
@@ -114,8 +115,9 @@ public slots:
 
 private slots:
     void OnPreventSleepTimer();
-    // The user closed the notice box: with Cancel, Escape or its close button.
-    void modelessMessageClosed();
+    // The user closed the notice box: with Cancel, Escape or its close button, or with the
+    // Connect button of a notice that offers it.
+    void modelessMessageClosed(int result);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

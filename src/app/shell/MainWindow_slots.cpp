@@ -77,8 +77,21 @@ int MainWindow::NoticeTitleWidth(const QFont& font, const QString& title)
     return metrics.horizontalAdvance(title) + 8 * metrics.height();
 }
 
-void MainWindow::modelessMessageClosed()
+void MainWindow::OfferToConnect(const QString& text)
 {
+    showModelessMessage(QString(), text, true);
+    // The box's own standard buttons, so the next notice's buttons replace them.
+    m_pModelessMsgBox->setStandardButtons(QMessageBox::Retry | QMessageBox::Close);
+    m_pModelessMsgBox->button(QMessageBox::Retry)->setText(tr("Connect"));
+    m_pModelessMsgBox->setDefaultButton(QMessageBox::Retry);
+}
+
+void MainWindow::modelessMessageClosed(int result)
+{
+    if (result == QMessageBox::Retry) {
+        m_WindowsManager.onLoggerConnect();
+        return;
+    }
     if (!m_bSearchNotice)
         return;
     m_bSearchNotice = false;

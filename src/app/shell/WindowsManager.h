@@ -235,6 +235,9 @@ public slots:
     void loggerFinishedRunning();
     void loggerDetected(bool detected);
     void loggerDisconnected();
+    // The logger fell silent while idle (it is gone by now): the user is told and offered to
+    // connect again.
+    void loggerStoppedAnswering();
     void userStartedRun();
     void OnUserAskXvalue();
 
@@ -401,9 +404,6 @@ private:
     int m_LoadProgressDelayMs = 500;
     bool m_bAlignToGrid = true;
     bool m_bLoggerDetected = false;
-    // The logger left during its firmware update: the user's setup waits for its return, and
-    // no search that finds nothing meanwhile takes it away.
-    bool m_bSetupHeld = false;
     bool m_bRunInProgress = false;
     bool m_bConnectedViaBluetooth = false;
     bool m_bVideoTracking = false;

@@ -269,12 +269,11 @@ void CWindowsManager::loggerDetected(bool detected)
         b->RunControlState = RunControl::Idle;
         b->Stop();
     }
-    if (detected || !m_bSetupHeld)
+    // A search that finds nothing leaves a setup that waits for its logger as it is.
+    if (detected || !(m_pLogic && m_pLogic->IsSetupHeld()))
         m_pSetupWindow->loggerConnected(detected);
     else
-        m_pSetupWindow->disableSetup(true);
-    if (detected)
-        m_bSetupHeld = false;
+        m_pSetupWindow->waitForLogger();
     if (!detected) {
         m_ConnectedLoggerType = 0.0;
         m_bConnectedViaBluetooth = false;
@@ -302,17 +301,15 @@ void CWindowsManager::loggerDisconnected()
         b->Stop();
         b->setEnabled(false);
     }
-    if (!wasDetected || (m_pShellLogic && m_pShellLogic->IsFirmwareUpdateUnderWay())) {
-        // No connection ended (a device that never answered, a logger already gone), or the
-        // logger leaves during its firmware update (into its boot-loader, out of it, or because
-        // the update was given up): the user's setup is kept for the logger's return, held as
-        // during a run, and its next connection gives it back.
-        m_bSetupHeld = m_bSetupHeld || wasDetected;
-        m_pSetupWindow->disableSetup(true);
-    } else {
-        m_bSetupHeld = false;
+    // However the logger went (pulled out, restarted, fallen silent, on its way through a
+    // firmware update), the teacher's setup waits for it, held as during a run: the first
+    // status of the logger found next gives it back, or drops it for another logger. A
+    // logger that never said what it is had no setup of its own; no connection ended when
+    // none was detected.
+    if (!wasDetected || (m_pLogic && m_pLogic->HoldSetupForReturn()))
+        m_pSetupWindow->waitForLogger();
+    else
         m_pSetupWindow->loggerConnected(false);
-    }
     if (m_pLogic)
         m_pLogic->ClearOnlineFunctions();
 }
