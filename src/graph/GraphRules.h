@@ -66,10 +66,12 @@ QString TimeLabel(double position, double secondsPerSample);
 
 // What the X axis of a time or bar graph counts, by the series that sets its labels: the bars of
 // timing results count events, a Fourier transform's bins count hertz, a video track's frames
-// and a timed run's samples are seconds apart, and a run sampled by hand (rate code 0) counts
-// samples.
+// and a timed run's samples are seconds apart, and a run sampled by hand counts samples. How
+// the run was sampled is what its record says (CDataManager::IsSampledByHand), not its rate
+// code, which no file keeps.
 enum class XAxisContent { Time, Samples, Events, Frequency };
-XAxisContent TimeAxisContent(bool barGraph, int sensorIndex, bool fourierResult, int rateCode);
+enum class Sampling { Timed, ByHand };
+XAxisContent TimeAxisContent(bool barGraph, int sensorIndex, bool fourierResult, Sampling sampling);
 // Its name in the X-axis picker ("Time", "Samples", "Event", "Frequency") and its title under
 // the axis: "Time (s)", "Samples (s)", "Event", "Frequency (Hz)".
 QString TimeAxisName(XAxisContent content);

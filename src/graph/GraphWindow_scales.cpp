@@ -236,7 +236,9 @@ GraphRules::XAxisContent CGraphWindow::timeAxisContent() const
     const CDataBranch* first = GetDataBranch(0);
     const int sensor = first ? first->m_SensorIndex : SensorIndexNone;
     const bool fourier = first && IsFourierResult(dataStore(), first);
-    return GraphRules::TimeAxisContent(m_GraphType == BarGraph, sensor, fourier, GetCommonRate());
+    const bool byHand = first && dataStore() && dataStore()->IsSampledByHand(first->m_Key);
+    return GraphRules::TimeAxisContent(m_GraphType == BarGraph, sensor, fourier,
+                                       byHand ? GraphRules::Sampling::ByHand : GraphRules::Sampling::Timed);
 }
 
 QString CGraphWindow::GetValueString(double value) const

@@ -57,6 +57,17 @@ public:
         return b;
     }
 
+    // Puts b in a run of its own, sampled by hand or timed, as runs read from a file are
+    // known (whatever rate code b has).
+    CDataBranch* inRun(CDataBranch* b, bool sampledByHand)
+    {
+        CDataFolder* run = manager.CreateDataFolder();
+        run->m_bSampledByHand = sampledByHand;
+        run->AddBranchKey(b->m_Key);
+        b->m_OwnerKey = run->m_Key;
+        return b;
+    }
+
     QVector<double> xs(const CDataBranch* b) const { return b->GetXSnapshot(); }
     QVector<double> ys(const CDataBranch* b) const { return b->GetYSnapshot(); }
     int branchCount() const { return manager.GetNumDataBranches(); }
