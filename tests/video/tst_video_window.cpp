@@ -682,7 +682,8 @@ void TestVideoWindow::zeroDurationReportedAndHarmless()
 
 void TestVideoWindow::loadedAnalysisRunsAreCounted()
 {
-    // A tracking run read back from a workspace counts, so the next run is numbered after it.
+    // A tracking run read back from a workspace counts, so the next run is numbered after it,
+    // and after it only: the tracks made before in the program's life are in no workspace.
     CDataFolder saved;
     saved.m_Name = QStringLiteral("Video Analysis 1");
     saved.m_bVideoAnalysis = true;
@@ -697,7 +698,11 @@ void TestVideoWindow::loadedAnalysisRunsAreCounted()
     QCOMPARE(CVideoAnlysisWindow::trackingRunCounter, before + 1);
     CVideoAnlysisWindow* w = makeWindow();
     w->InitTrackingData();
-    QCOMPARE(m_pHost->m_Data.GetLastDataFolder()->m_Name, QStringLiteral("Video Analysis %1").arg(before + 2));
+    QCOMPARE(m_pHost->m_Data.GetLastDataFolder()->m_Name, QStringLiteral("Video Analysis 2"));
+    // A new, empty workspace starts again at 1.
+    m_pHost->m_Data.ClearAllData();
+    w->InitTrackingData();
+    QCOMPARE(m_pHost->m_Data.GetLastDataFolder()->m_Name, QStringLiteral("Video Analysis 1"));
 }
 
 void TestVideoWindow::workspaceRecordKeepsCopyAxisAndTrail()

@@ -47,6 +47,7 @@ int CDataManager::LoadFolderFromFile(QDataStream* stream)
             result = RecordCorrupt;
     }
     indexFolder(folder);
+    NoteFolderName(*folder);
     // The counter ends above every key the record named, not just the folder's own key.
     keepKeysAbove(qMax(largest, folder->m_Key));
     return result;
@@ -84,6 +85,7 @@ void CDataManager::HoldBackAllData()
     }
     clearBranchIndex();
     m_HeldBack.nextKey = m_NextKey.exchange(0);
+    m_HighestRunNumber = 0;
     m_HeldBack.timingSampleCount = m_TimingSampleCount;
     m_TimingSampleCount = 0;
 }
@@ -105,6 +107,7 @@ void CDataManager::RestoreHeldBackData()
         addBranch(branch);
     m_NextKey = held.nextKey;
     m_TimingSampleCount = held.timingSampleCount;
+    recountRunNumbers();
 }
 
 void CDataManager::DropHeldBackData()

@@ -76,9 +76,10 @@ private slots:
         CDataFolder* run2 = dm.CreateDataFolder();
         QCOMPARE(run2->m_Key, 2);
         QCOMPARE(run2->m_Name, QStringLiteral("Run 2"));
-        // Named by the number of folders, not by the key.
+        // Named by the number of folders, not by the key; past the highest number where a run
+        // was deleted, since "Run 2" is taken.
         dm.DeleteDataFolder(run1->m_Key);
-        QCOMPARE(dm.CreateDataFolder()->m_Name, QStringLiteral("Run 2"));
+        QCOMPARE(dm.CreateDataFolder()->m_Name, QStringLiteral("Run 3"));
         QCOMPARE(dm.GetNextKey(), 4);
     }
 
