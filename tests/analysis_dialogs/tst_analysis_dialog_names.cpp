@@ -27,6 +27,7 @@ private slots:
     void bothPathsNameTheirSeriesAlike_data();
     void bothPathsNameTheirSeriesAlike();
     void liveInputIsNamedBySetupSensor();
+    void rowsThatReadAlikeSayWhatTellsThemApart();
     void typingACoefficientRewritesTheName();
     void disabledCoefficientCountsZero();
 };
@@ -242,6 +243,31 @@ void TestAnalysisDialogNames::liveInputIsNamedBySetupSensor()
     Combo(d, "G2_Combo")->setCurrentIndex(3);   // the live input's values
     QCOMPARE(Edit(d, "FunctionNameEdit")->text(), QString("Add(Temperature + ISE Amplifier)"));
     QCOMPARE(Edit(d, "UnitEdit")->text(), QString("°C"));
+}
+
+void TestAnalysisDialogNames::rowsThatReadAlikeSayWhatTellsThemApart()
+{
+    CAnalysisHostFake host;
+    CDataFolder* run = host.run();
+    host.series(run, "Temperature", "°C", {20, 21, 22});
+    host.series(run, "Temperature", "°F", {68, 70, 72});
+    host.series(run, "Pressure", "kPa", {100, 101, 102});
+    // Two thermometers (catalogue entry 15: °C, then °F), the second in °C only.
+    host.sensor(15, "Temperature", 0, {{"Temperature", true}, {"Temperature", true}});
+    host.sensor(15, "Temperature", 1, {{"Temperature", true}, {"Temperature", false}});
+    FunctionsDialog d(&host, &host);
+    d.init();
+    QStringList rows;
+    for (int i = 0; i < Combo(d, "G1_Combo")->count(); ++i)
+        rows << Combo(d, "G1_Combo")->itemText(i);
+    // A row alone under its text keeps it; rows alike take their units, and ports where the
+    // unit is shared too.
+    QCOMPARE(rows, (QStringList{"Run1: Temperature (°C)", "Run1: Temperature (°F)", "Run1: Pressure",
+                                "input:Temperature (port 1) (°C)", "input:Temperature (°F)",
+                                "input:Temperature (port 2) (°C)"}));
+    ChooseFunction(d, 18);   // with time rows
+    QCOMPARE(Combo(d, "G1_Combo")->itemText(0), QString("Run1(Temperature (°C)): Time"));
+    QCOMPARE(Combo(d, "G1_Combo")->itemText(4), QString("Run1(Pressure): Time"));
 }
 
 void TestAnalysisDialogNames::typingACoefficientRewritesTheName()
