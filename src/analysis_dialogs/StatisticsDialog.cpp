@@ -5,6 +5,7 @@
 #include "Core/Data/DataManager.h"
 #include "analysis/Functions.h"
 #include "analysis_dialogs/AnalysisHost.h"
+#include "windowbase/TextFit.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -117,8 +118,11 @@ void StatisticsDialog::init(int key, int start, int end)
 {
     // Without cursors the statistics are of a whole curve the user did not point at: say which.
     const QString series = SeriesCaption(m_pWindowsManager ? m_pWindowsManager->AnalysisData() : nullptr, key);
-    if (!series.isEmpty())
+    if (!series.isEmpty()) {
         setWindowTitle(QStringLiteral("%1 - %2").arg(windowTitle(), series));
+        // A long series name would be cut in the title bar of the form's width.
+        TextFit::FitTitle(this);
+    }
     ui->progressBar->show();
     ui->resultGrid->hide();
     connect(ui->closeButton, &QPushButton::clicked, this, &StatisticsDialog::onClose);

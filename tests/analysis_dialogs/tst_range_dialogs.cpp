@@ -6,6 +6,8 @@
 #include "analysis_dialogs/StatisticsDialog.h"
 #include "support/AnalysisHostFake.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +28,7 @@ private slots:
     void fitWithoutPlotKeepsTheDialogOpen();
     void refusedFitAddsNothing();
     void statisticsOfTheRange();
+    void statisticsTitleIsWhole();
     void statisticsTextForm_data();
     void statisticsTextForm();
     void statisticsAfterTheDialogClosed();
@@ -159,6 +162,23 @@ void TestRangeDialogs::statisticsOfTheRange()
     QCOMPARE(d.form()->areaLabel->text(), QString("19"));
     QCOMPARE(d.form()->samplesLabel->text(), QString("8"));
     QCOMPARE(d.form()->rateLabel->text(), QString("2 Samples per second"));
+}
+
+void TestRangeDialogs::statisticsTitleIsWhole()
+{
+    // The title names the series; a long name widens the dialog so the title bar shows it all.
+    CAnalysisHostFake host;
+    CDataBranch* s = host.series(host.run(QStringLiteral("Run 12")), "Temperature (port 1)", "°C", {1, 2, 3, 4}, 0.5);
+    s->m_Name = QStringLiteral("Sub(Temperature (port 1) - 2 * Temperature (port 2))");
+    StatisticsDialog d(&host, &host);
+    d.init(s->m_Key, 0, 3);
+    QCOMPARE(d.windowTitle(), QStringLiteral("Statistics - Run 12: Sub(Temperature (port 1) - 2 * Temperature (port 2))"));
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    QVERIFY(d.minimumWidth() >= QFontMetrics(bold).horizontalAdvance(d.windowTitle()));
+    d.show();
+    QVERIFY(d.width() >= QFontMetrics(bold).horizontalAdvance(d.windowTitle()));
+    QTRY_VERIFY(!d.form()->resultGrid->isHidden());
 }
 
 void TestRangeDialogs::statisticsTextForm_data()
