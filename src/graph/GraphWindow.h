@@ -432,7 +432,17 @@ public:
     // Whether this window carries out the tool-bar command at that position.
     static bool CommandCarriedOut(int action);
     // A plot of a branch as a download or a tracking run makes it.
-    static CGraphPlot PlotFromBranch(const CDataBranch& branch);
+    CGraphPlot PlotFromBranch(const CDataBranch& branch) const;
+    // The unit a series is shown in: its unit text without the prefix, and the prefix code of
+    // its stored values apart, which Graph Properties may change for the values shown. A
+    // measured series takes its catalogue's unit and prefix; any other its own unit text, with
+    // the prefix taken apart where the text begins with it ("kPa/s": "Pa/s" and kilo).
+    struct CPlotUnit
+    {
+        QString unit;
+        int prefix = 0;
+    };
+    CPlotUnit PlotUnitOf(const CDataBranch& branch) const;
 
 public slots:
     void OnProperties();
@@ -452,6 +462,8 @@ public slots:
     void BranchValuesChanged(int key);
 
 private:
+    // The prefixes of a plot read from a record that did not hold them.
+    void takePrefixesFromBranch(CGraphPlot& plot, const CDataBranch& branch) const;
     IPrompter* graphPrompter() const;
     QString ChooseCsvFile();
     void ConnectCommands();
