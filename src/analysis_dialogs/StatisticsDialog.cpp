@@ -3,6 +3,7 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
+#include "Core/Data/SeriesNames.h"
 #include "analysis/Functions.h"
 #include "analysis_dialogs/AnalysisHost.h"
 #include "windowbase/TextFit.h"
@@ -102,16 +103,18 @@ QString StatisticsDialog::SeriesCaption(CDataManager* data, int key)
     const CDataBranch* branch = data ? data->GetDataBranch(key) : nullptr;
     if (!branch)
         return QString();
+    // With its unit: a thermometer's °C and °F series share a name.
+    const QString named = SeriesNames::WithUnit(branch->m_Name, branch->m_Unit);
     // A derived series belongs to its source, and so on up to the run; the owner keys come from
     // workspace files, so the walk is bounded.
     int owner = branch->m_OwnerKey;
     for (int step = 0; step < 16 && owner != -1; ++step) {
         if (const CDataFolder* run = data->GetDataFolder(owner))
-            return QStringLiteral("%1: %2").arg(run->m_Name, branch->m_Name);
+            return QStringLiteral("%1: %2").arg(run->m_Name, named);
         const CDataBranch* up = data->GetDataBranch(owner);
         owner = up ? up->m_OwnerKey : -1;
     }
-    return branch->m_Name;
+    return named;
 }
 
 void StatisticsDialog::init(int key, int start, int end)

@@ -172,7 +172,7 @@ void TestRangeDialogs::statisticsTitleIsWhole()
     s->m_Name = QStringLiteral("Sub(Temperature (port 1) - 2 * Temperature (port 2))");
     StatisticsDialog d(&host, &host);
     d.init(s->m_Key, 0, 3);
-    QCOMPARE(d.windowTitle(), QStringLiteral("Statistics - Run 12: Sub(Temperature (port 1) - 2 * Temperature (port 2))"));
+    QCOMPARE(d.windowTitle(), QStringLiteral("Statistics - Run 12: Sub(Temperature (port 1) - 2 * Temperature (port 2)) (°C)"));
     QFont bold = QApplication::font();
     bold.setBold(true);
     QVERIFY(d.minimumWidth() >= QFontMetrics(bold).horizontalAdvance(d.windowTitle()));

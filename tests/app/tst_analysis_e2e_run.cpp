@@ -235,7 +235,9 @@ void TestAnalysisEndToEndRun::commandsWithoutCursorsTakeTheWholeCurve()
     CGraphWindow* graph = bench.graph();
     QTRY_COMPARE(graph->GetNumPlots(), 2);
     const int pressure = graph->GetPlot(1).m_Key;
-    const QString title = "Statistics - " + bench.data().GetLastDataFolder()->m_Name + ": " + bench.data().GetDataBranch(pressure)->m_Name;
+    const CDataBranch* pressureSeries = bench.data().GetDataBranch(pressure);
+    const QString title = "Statistics - " + bench.data().GetLastDataFolder()->m_Name + ": " + pressureSeries->m_Name + " ("
+        + pressureSeries->m_Unit + ")";
     QSignalSpy made(bench.wm()->GetSignals(), &CKorvantaSignals::newFunctionData);
     bench.prompter.m_DialogHook = [&](QDialog* dialog) {
         if (auto* stats = qobject_cast<StatisticsDialog*>(dialog)) {
