@@ -238,22 +238,21 @@ private slots:
         QTest::addColumn<bool>("bar");
         QTest::addColumn<int>("sensor");
         QTest::addColumn<bool>("fourier");
-        QTest::addColumn<bool>("byHand");
+        QTest::addColumn<int>("rate");
         QTest::addColumn<QString>("title");
-        QTest::newRow("timed run") << false << 7 << false << false << "Time (s)";
-        QTest::newRow("sampled by hand") << false << 7 << false << true << "Samples (s)";
-        QTest::newRow("photogate events") << true << int(SensorIndexTimingResult) << false << true << "Event";
-        QTest::newRow("video, manual setup") << false << int(SensorIndexVideoTrack) << false << true << "Time (s)";
-        QTest::newRow("Fourier") << false << int(SensorIndexOnlineFunction) << true << true << "Frequency (Hz)";
+        QTest::newRow("timed run") << false << 7 << false << 6 << "Time (s)";
+        QTest::newRow("sampled by hand") << false << 7 << false << 0 << "Samples (s)";
+        QTest::newRow("photogate events") << true << int(SensorIndexTimingResult) << false << 0 << "Event";
+        QTest::newRow("video, manual setup") << false << int(SensorIndexVideoTrack) << false << 0 << "Time (s)";
+        QTest::newRow("Fourier") << false << int(SensorIndexOnlineFunction) << true << 0 << "Frequency (Hz)";
     }
     void timeAxisTitles()
     {
         QFETCH(bool, bar);
         QFETCH(int, sensor);
         QFETCH(bool, fourier);
-        QFETCH(bool, byHand);
-        QTEST(TimeAxisTitle(TimeAxisContent(bar, sensor, fourier, byHand ? Sampling::ByHand : Sampling::Timed)),
-              "title");
+        QFETCH(int, rate);
+        QTEST(TimeAxisTitle(TimeAxisContent(bar, sensor, fourier, rate)), "title");
     }
 };
 

@@ -3,6 +3,7 @@
 #include "Core/Data/DataManager.h"
 
 #include "Core/Base/Diagnostics.h"
+#include "Core/Base/GlobalTable.h"
 #include "Core/Data/RecordIO.h"
 
 #include <QDataStream>
@@ -66,6 +67,9 @@ int CDataManager::LoadBranchFromFile(QDataStream* stream)
         return result;
     }
     addBranch(branch);
+    // No file keeps a series' rate code (what an upload reports): it is the rate of the stored
+    // period, or none where the run's record says it was sampled by hand.
+    branch->m_RateCode = IsSampledByHand(branch->m_Key) ? 0 : CGlobalTable::RateOfPeriod(branch->m_Interval);
     return RecordOk;
 }
 
