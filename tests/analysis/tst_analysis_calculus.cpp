@@ -141,8 +141,7 @@ void TestAnalysisCalculus::noMidPointsWhenNeverRising()
 
 void TestAnalysisCalculus::noMidPointsAtASampleRate()
 {
-    // A timed run as recorded (rate code 9) and as read back from a file, which keeps no rate
-    // code: neither was sampled by hand.
+    // A timed run as recorded (rate code 9) and as a file keeps it (no rate code).
     for (int rateCode : {9, 0}) {
         Fixture f;
         CDataBranch* g1 = f.inRun(f.branch({0, 0, 1, 3, 4, 4}, 1.0, QStringLiteral("G1"), QStringLiteral("m"),

@@ -66,7 +66,6 @@ private slots:
     void opensFullSetup();
     void bandSaysWhatTheRunWillDo_data();
     void bandSaysWhatTheRunWillDo();
-    void measurementsAreNamedAsTheirSeriesWillBe_data();
     void measurementsAreNamedAsTheirSeriesWillBe();
 };
 
@@ -238,40 +237,25 @@ void TestSetupSummary::bandSaysWhatTheRunWillDo()
     QCOMPARE((QStringList{b.w().rateLabel()->text(), b.w().durationLabel()->text()}), band);
 }
 
-void TestSetupSummary::measurementsAreNamedAsTheirSeriesWillBe_data()
-{
-    QTest::addColumn<double>("logger");
-    QTest::addColumn<QList<int>>("sensors");   // catalogue indexes, each with its first two measurements on
-    QTest::addColumn<QStringList>("lines");   // the summary's lines; the X-axis list is "Time" and these
-    // The Dravlet's two gates (entry 2, "Voltage" in V) by their ports.
-    QTest::newRow("two gates") << 12.0 << QList<int>{2, 2} << QStringList{"Voltage (port 1) (V)", "Voltage (port 2) (V)"};
-    // A thermometer's two units share a name: the unit tells them apart, no port is needed.
-    QTest::newRow("°C and °F") << 70.0 << QList<int>{15} << QStringList{"Temperature (°C)", "Temperature (°F)"};
-    // The unit with its prefix, also in the X-axis list.
-    QTest::newRow("pressure in kPa") << 70.0 << QList<int>{71, 15}
-                                     << QStringList{"Pressure (kPa)", "Pressure (mbar)", "Temperature (°C)", "Temperature (°F)"};
-}
-
 void TestSetupSummary::measurementsAreNamedAsTheirSeriesWillBe()
 {
-    QFETCH(double, logger);
-    QFETCH(QList<int>, sensors);
-    QFETCH(QStringList, lines);
-    SummaryBench b(logger);
-    for (int index : sensors)
-        b.add(index, {true, true});
-    b.w().updateMinimalSetupWindow();
-    QStringList shown;
-    for (const CSetupSummaryMeasurement* line : b.lines<CSetupSummaryMeasurement>())
-        shown << line->form()->measurementLabel->toolTip();
-    QCOMPARE(shown, lines);
-    QComboBox* axis = b.host.m_pController->fullSetupWindow()->form()->XAxisTypeCombo;
-    b.host.setup().m_RateCode = 7;
-    b.host.m_pController->fullSetupWindow()->updateXAxisCombo();
-    QStringList listed;
-    for (int i = 0; i < axis->count(); ++i)
-        listed << axis->itemText(i);
-    QCOMPARE(listed, QStringList{"Time"} + lines);
+    // Named as their series will be: the Dravlet's two gates by their ports, units with prefixes.
+    for (const QList<int>& sensors : {QList<int>{2, 2}, QList<int>{71, 15}}) {
+        SummaryBench b(sensors.first() == 2 ? 12.0 : 70.0);
+        for (int index : sensors)
+            b.add(index, {true, true});
+        b.w().updateMinimalSetupWindow();
+        b.host.m_pController->fullSetupWindow()->updateXAxisCombo();
+        QStringList shown;
+        for (const CSetupSummaryMeasurement* line : b.lines<CSetupSummaryMeasurement>())
+            shown << line->form()->measurementLabel->toolTip();
+        QComboBox* axis = b.host.m_pController->fullSetupWindow()->form()->XAxisTypeCombo;
+        for (int i = 1; i < axis->count(); ++i)
+            shown << axis->itemText(i);
+        const QStringList lines = sensors.first() == 2 ? QStringList{"Voltage (port 1) (V)", "Voltage (port 2) (V)"}
+                                                       : QStringList{"Pressure (kPa)", "Pressure (mbar)", "Temperature (°C)", "Temperature (°F)"};
+        QCOMPARE(shown, lines + lines);
+    }
 }
 
 KORVANTA_TEST_MAIN(TestSetupSummary)

@@ -682,8 +682,7 @@ void TestVideoWindow::zeroDurationReportedAndHarmless()
 
 void TestVideoWindow::loadedAnalysisRunsAreCounted()
 {
-    // A tracking run read back from a workspace counts, so the next run is numbered after it,
-    // and after it only: the tracks made before in the program's life are in no workspace.
+    // A tracking run read back from a workspace counts, so the next run is numbered after it.
     CDataFolder saved;
     saved.m_Name = QStringLiteral("Video Analysis 1");
     saved.m_bVideoAnalysis = true;
@@ -699,8 +698,7 @@ void TestVideoWindow::loadedAnalysisRunsAreCounted()
     CVideoAnlysisWindow* w = makeWindow();
     w->InitTrackingData();
     QCOMPARE(m_pHost->m_Data.GetLastDataFolder()->m_Name, QStringLiteral("Video Analysis 2"));
-    // A new, empty workspace starts again at 1.
-    m_pHost->m_Data.ClearAllData();
+    m_pHost->m_Data.ClearAllData();   // a new, empty workspace starts again at 1
     w->InitTrackingData();
     QCOMPARE(m_pHost->m_Data.GetLastDataFolder()->m_Name, QStringLiteral("Video Analysis 1"));
 }

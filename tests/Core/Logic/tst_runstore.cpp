@@ -229,37 +229,13 @@ private slots:
                  (QStringList{"PhotoGate (port 1)", "PhotoGate (port 2)", "Voltage"}));
     }
 
-    void thermometersTellTheirSeriesApart_data()
+    void thermometerKeepsItsNameAndTakesItsSetupColours()
     {
-        QTest::addColumn<int>("thermometers");
-        QTest::addColumn<QStringList>("names");   // name and unit of each series, in run order
-        // One thermometer's °C and °F series share a name: their units tell them apart.
-        QTest::newRow("one") << 1 << QStringList{"Temperature °C", "Temperature °F"};
-        QTest::newRow("two") << 2
-                             << QStringList{"Temperature (port 1) °C", "Temperature (port 1) °F",
-                                            "Temperature (port 2) °C", "Temperature (port 2) °F"};
-    }
-    void thermometersTellTheirSeriesApart()
-    {
-        QFETCH(int, thermometers);
-        QFETCH(QStringList, names);
-        for (int t = 0; t < thermometers; ++t)
-            AddSensor(15, {0, 1}, 2);
-        dm().CreateDataEntries(m_logger.get(), 0);
-        QStringList got;
-        for (int k = 0; k < names.size(); ++k)
-            got << RunBranch(k)->m_Name + ' ' + RunBranch(k)->m_Unit;
-        QCOMPARE(got, names);
-    }
-
-    void seriesTakeTheirSetupColours()
-    {
-        // The colour each curve of the run is drawn in, so that every window agrees with it.
+        // °C and °F differ by unit, no port is added; each has its setup colour, its curves'.
         AddSensor(15, {0, 1}, 2);
-        setup().m_SelectedSensorList.first()->m_MeasurementList.at(0)->m_Color = QColor(238, 30, 70);
         setup().m_SelectedSensorList.first()->m_MeasurementList.at(1)->m_Color = QColor(0, 169, 163);
         dm().CreateDataEntries(m_logger.get(), 0);
-        QCOMPARE(RunBranch(0)->m_Color, QColor(238, 30, 70));
+        QCOMPARE(RunBranch(0)->m_Name + RunBranch(1)->m_Name + RunBranch(1)->m_Unit, QString("TemperatureTemperature°F"));
         QCOMPARE(RunBranch(1)->m_Color, QColor(0, 169, 163));
     }
 

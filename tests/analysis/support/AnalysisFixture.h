@@ -57,13 +57,11 @@ public:
         return b;
     }
 
-    // Puts b in a run of its own, sampled by hand or timed, as runs read from a file are
-    // known (whatever rate code b has).
-    CDataBranch* inRun(CDataBranch* b, bool sampledByHand)
+    // b in a run of its own, sampled by hand or not, whatever rate code b has.
+    CDataBranch* inRun(CDataBranch* b, bool byHand)
     {
         CDataFolder* run = manager.CreateDataFolder();
-        run->m_bSampledByHand = sampledByHand;
-        run->AddBranchKey(b->m_Key);
+        run->m_bSampledByHand = byHand;
         b->m_OwnerKey = run->m_Key;
         return b;
     }
