@@ -117,7 +117,7 @@ QString StatisticsDialog::SeriesCaption(CDataManager* data, int key)
     return named;
 }
 
-void StatisticsDialog::init(int key, int start, int end)
+void StatisticsDialog::init(int key, int start, int end, int xAxisKey)
 {
     // Without cursors the statistics are of a whole curve the user did not point at: say which.
     const QString series = SeriesCaption(m_pWindowsManager ? m_pWindowsManager->AnalysisData() : nullptr, key);
@@ -135,7 +135,7 @@ void StatisticsDialog::init(int key, int start, int end)
         return;
     // The engine copies the range here, on this thread; the worker computes on the copy, so a
     // series deleted meanwhile is never read.
-    m_Watcher.setFuture(engine->StartStatistics(key, long(start), long(end)));
+    m_Watcher.setFuture(engine->StartStatistics(key, long(start), long(end), xAxisKey));
 }
 
 void StatisticsDialog::done(int result)

@@ -398,9 +398,10 @@ void CGraphWindow::UpdateNewData()
     if (!isLive())
         return;
     if (m_bRescaleY) {
+        QVector<bool> which(m_Plots.size());
         for (int i = 0; i < m_Plots.size(); ++i)
-            if (m_Plots.at(i).m_bAutoScale)
-                AutoScaleYAxis(short(i), 0, 0, false, false);
+            which[i] = m_Plots.at(i).m_bAutoScale;
+        autoScaleYAxes(which);
         update();
         m_bRescaleY = false;
     }

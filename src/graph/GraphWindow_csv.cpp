@@ -8,6 +8,7 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/Globals.h"
 #include "graph/GraphCsv.h"
+#include "graph/GraphRules.h"
 #include "workspace/WorkspaceFormat.h"
 
 #include <QCoreApplication>
@@ -67,7 +68,7 @@ QList<CCsvColumn> CGraphWindow::CsvColumns() const
                 c.m_UnitPrefix = 0;
             }
             c.m_Unit = CsvUnit(*b, c.m_Unit);
-            c.m_SecondsPerSample = b->m_Interval;
+            c.m_PositionStep = PositionStep(i);
             // One lock per list; samples that arrive after this are not written.
             c.m_X = b->GetXSnapshot();
             c.m_Y = b->GetYSnapshot();
@@ -82,6 +83,15 @@ QList<CCsvColumn> CGraphWindow::CsvColumns() const
         columns.append(c);
     }
     return columns;
+}
+
+QString CGraphWindow::CsvXTitle() const
+{
+    // The rows are positions of the first series written, and say what the axis says they are.
+    for (int i = 0; i < m_Plots.size(); ++i)
+        if (GetDataBranch(i))
+            return GraphRules::TimeAxisCsvTitle(PositionContent(i));
+    return GraphRules::TimeAxisName(GraphRules::XAxisContent::Samples);
 }
 
 QString CGraphWindow::ChooseCsvFile()
@@ -108,7 +118,8 @@ void CGraphWindow::OnExportGraph()
     if (path.isEmpty())
         return;
     const QLocale locale;
-    if (!GraphCsv::WriteFile(path, CsvColumns(), locale, tr("Time"), tr("Samples"))) {
+    const QString samples = GraphRules::TimeAxisName(GraphRules::XAxisContent::Samples);
+    if (!GraphCsv::WriteFile(path, CsvColumns(), locale, CsvXTitle(), samples)) {
         graphPrompter()->warning(nullptr, MessageBoxTitle(), tr("Saving file failed."));
         return;
     }

@@ -122,6 +122,10 @@ void CGraphWindow::LoggerDownloadNewData(bool offlineRun)
     ResizeScaleCombos();
     notifyHasNewDataToSave();
     UpdateButtons();
+    // The repaint above came before the scales fitted the run: without another the screen kept
+    // the empty graph until something else redrew it.
+    m_RepaintMode = RepaintFull;
+    update();
 }
 
 void CGraphWindow::StartVideoAnalysisRun(int folderKey)

@@ -57,6 +57,7 @@ void CVideoAnlysisWindow::OnStartTrack()
         return;
     isTracking = true;
     lastTrackedPoint = QPoint(-1000, -1000);
+    m_Tracker.Stop();
     const QString pause = QStringLiteral("://images/Video/TrackPause_Normal.png");
     setTrackIcons(pause, pause);
     InitTrackingData();
@@ -71,6 +72,7 @@ void CVideoAnlysisWindow::OnStartTrack()
 void CVideoAnlysisWindow::stopTracking()
 {
     isTracking = false;
+    m_Tracker.Stop();
     m_pFrameWatchdog->stop();
     m_RequestedFrame = -1;
     isStepping = false;
@@ -130,7 +132,10 @@ QImage CVideoAnlysisWindow::TrackTemplateMatch(QImage& frame, QImage& tmpl)
 {
     QPoint location;
     QString error;
-    if (!::TrackTemplateMatch(frame, tmpl, &location, &error, selectionRect)) {
+    // The run's search learns from every frame which of the selected pixels are the object.
+    const bool found = (m_Tracker.Started() || m_Tracker.Start(tmpl, selectionRect, &error))
+                       && m_Tracker.Track(frame, &location, &error);
+    if (!found) {
         // An object that cannot be searched for (cut at the picture's edge, or from another
         // video) ends the run with a message instead of failing on every frame.
         // The box waits for the next turn of the event loop: shown from inside the frame

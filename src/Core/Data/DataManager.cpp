@@ -143,6 +143,7 @@ void CDataManager::AddChildBranch(int childKey, int parentKey)
 CDataBranch* CDataManager::GetDataBranch(int key) const
 {
     QMutexLocker lock(&m_BranchIndexMutex);
+    ++m_BranchLookups;
     CDataBranch* branch = m_BranchByKey.value(key, nullptr);
     if (branch && branch->m_Key == key)
         return branch;
@@ -152,6 +153,12 @@ CDataBranch* CDataManager::GetDataBranch(int key) const
     if (branch)
         indexBranchLocked(branch);
     return branch;
+}
+
+quint64 CDataManager::BranchLookups() const
+{
+    QMutexLocker lock(&m_BranchIndexMutex);
+    return m_BranchLookups;
 }
 
 void CDataManager::indexBranchLocked(CDataBranch* branch) const

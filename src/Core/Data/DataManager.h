@@ -69,6 +69,9 @@ public:
 
     // Lookup.
     CDataBranch* GetDataBranch(int key) const;
+    // How many look-ups of a series by key the store has answered: a caller that looks every
+    // series up again for each of the others shows here as the square of their count.
+    quint64 BranchLookups() const;
     CDataFolder* GetDataFolder(int key) const;
     CDataFolder* GetDataFolderByIndex(int index) const;
     CDataBranch* GetDataBranchByIndex(int index) const;
@@ -232,6 +235,7 @@ private:
     mutable QMutex m_BranchIndexMutex;
     mutable QHash<int, CDataBranch*> m_BranchByKey;
     mutable QHash<const CDataBranch*, int> m_IndexedKeyOf;  // the key each is indexed under
+    mutable quint64 m_BranchLookups = 0;   // under m_BranchIndexMutex
     mutable QMutex m_FolderIndexMutex;
     QHash<int, CDataFolder*> m_FolderByKey;
     QHash<const CDataFolder*, int> m_FolderIndexedKey;

@@ -78,10 +78,15 @@ CDataBranch* CDataManager::GetRunCounterpart(int folderKey, int likeKey) const
     const CDataFolder* ownRun = GetRunOfBranch(likeKey);
     if (ownRun && ownRun->m_Key == folderKey)
         return like;
+    // Only the run's own series and those computed from them can belong to it: they are looked
+    // at, not every series of the workspace, so that finding the counterparts of thousands of
+    // runs costs the runs' sizes, not the workspace's size for each run.
     CDataBranch* found = nullptr;
-    const QVector<CDataBranch*> branches = m_Branches.Snapshot();
-    for (CDataBranch* branch : branches) {
-        if (branch == like || !SameQuantity(*branch, *like))
+    QList<int> keys;
+    GetAllFolderAssociatedKeys(folderKey, keys);
+    for (int key : qAsConst(keys)) {
+        CDataBranch* branch = GetDataBranch(key);
+        if (!branch || branch == like || !SameQuantity(*branch, *like))
             continue;
         const CDataFolder* run = GetRunOfBranch(branch->m_Key);
         if (!run || run->m_Key != folderKey)

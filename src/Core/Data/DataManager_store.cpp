@@ -106,7 +106,9 @@ struct CDataManager::RunTargets
 bool CDataManager::PrepareRunTargets(ILogger* logger, int count, const unsigned char* positions, bool loggerList,
                                      RunTargets& run)
 {
-    if (!m_pSetupInfo || m_pSetupInfo->GetActiveSensorsCount() == 0) return false;
+    // A download stores the logger's own sensors: a setup with none active (none ticked, or no
+    // status yet) must not leave the downloaded run empty.
+    if (!m_pSetupInfo || (!loggerList && m_pSetupInfo->GetActiveSensorsCount() == 0)) return false;
     CDataFolder* folder = GetLastDataFolder();
     if (!folder) {
         MyOutputDebugString("ConvertAndStore Error No Folders", DiagDataManager);

@@ -219,6 +219,8 @@ private:
     qint64 dravletMsSinceLastRun() const;
     void dravletSendSetup();
     void showDisconnectMessage();
+    // A firmware update no logger takes ends at once: the result, then why.
+    void firmwareNotSent(const QString& why);
 
     ILogicContext* m_pContext = nullptr;
     std::atomic<CSetupInfo*> m_pSetupInfo{nullptr};

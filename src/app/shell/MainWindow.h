@@ -39,7 +39,9 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    void init();
+    // Builds the windows and starts the logger search; start-up passes false and the search
+    // begins once the window has been painted, so that the first picture does not wait for it.
+    void init(bool searchLoggersNow = true);
 
     // ILogicContext
     CKorvantaSignals* GetSignals() override;
@@ -119,6 +121,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void searchLoggersAfterFirstPaint();
     void initButtons();
     void initLayouts();
     void CreateActions();
@@ -169,6 +172,8 @@ private:
     QTimer* m_pUpdateTimer = nullptr;
     QTimer* m_pKeepAwakeTimer = nullptr;
     QAction* m_pExitAction = nullptr;
+    // F10: the first menu opens.
+    QAction* m_pMenuKeyAction = nullptr;
     MultiAction* m_pHelpAction = nullptr;
     QList<MultiAction*> m_BasicToolsList;
     QList<MultiAction*> m_WorkSpaceList;

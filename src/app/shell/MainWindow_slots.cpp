@@ -13,6 +13,7 @@
 #include "setup/SetupSettings.h"
 #include "setup/SetupWindow.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QApplication>
 #include <QCoreApplication>
@@ -28,6 +29,10 @@ void MainWindow::showModelessMessage(QString title, QString text, bool withBtn)
 {
     // The same notice again (a logger repeating itself) leaves the box as it is.
     if (m_pModelessMsgBox->isVisible() && m_pModelessMsgBox->text() == text)
+        return;
+    // During a firmware update the progress dialog says what the search notices would say
+    // (and offers to give up the wait for the logger): a second box would only stack on it.
+    if (!withBtn && m_pShellLogic && m_pShellLogic->IsFirmwareUpdateUnderWay())
         return;
     if (m_pModelessMsgBox->isVisible())
         m_pModelessMsgBox->hide();
@@ -53,6 +58,14 @@ void MainWindow::showModelessMessage(QString title, QString text, bool withBtn)
     }
     m_pModelessMsgBox->setModal(false);
     m_pModelessMsgBox->show();
+    // A notice to be read and answered takes the keyboard: Return or Escape closes it. A search
+    // notice leaves the keyboard where it is, so the main window's keys keep working meanwhile.
+    if (withBtn) {
+        m_pModelessMsgBox->raise();
+        m_pModelessMsgBox->activateWindow();
+        if (QAbstractButton* ok = m_pModelessMsgBox->button(QMessageBox::Ok))
+            ok->setFocus();
+    }
 }
 
 int MainWindow::NoticeTitleWidth(const QFont& font, const QString& title)

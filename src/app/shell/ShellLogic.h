@@ -19,6 +19,8 @@ public:
     bool CanDetect() override;
     bool CanUpdateFirmware() override;
     bool IsFirmwareUpdateUnderWay() override;
+    bool IsWaitingForUpdatedLogger() override;
+    void StopWaitingForUpdatedLogger() override;
     bool IsSearchUnderWay() override;
     void CancelSearch() override;
 

@@ -27,6 +27,10 @@ public:
     virtual bool CanUpdateFirmware() = 0;
     // From the firmware command until the update has ended, well or badly.
     virtual bool IsFirmwareUpdateUnderWay() { return false; }
+    // After the new firmware is written, the wait for the logger's return, which the user may
+    // give up.
+    virtual bool IsWaitingForUpdatedLogger() { return false; }
+    virtual void StopWaitingForUpdatedLogger() {}
     // A search for loggers the user may give up, and giving it up: the search stops at once
     // and nothing it would still find or miss is reported.
     virtual bool IsSearchUnderWay() { return false; }

@@ -339,6 +339,10 @@ private:
     void connectHub();
     void connectShellEvents();
     void hideProgress();
+    // The progress dialog offers Cancel while the program waits for a logger to come back with
+    // its new firmware, the one wait of an update the user may give up; no other time.
+    void offerFirmwareWaitCancel();
+    void onProgressCanceled();
     // The clearing steps of New and Open, and the fresh start of New.
     void clearForNewWorkspace();
     void freshStart();
@@ -376,6 +380,9 @@ private:
     IShellFrame* m_pFrame = nullptr;
     CKorvantaSignals* m_pSignals = nullptr;
     QProgressDialog* m_pProgressDialog = nullptr;
+    bool m_bProgressCancelOffered = false;
+    static constexpr int s_ProgressHeight = 100;
+    static constexpr int s_ProgressButtonRow = 40;
     QPointer<QProgressDialog> m_pLoadProgress;
     bool m_bLoadingWorkspace = false;
     QVector<QPointer<QMdiSubWindow>> m_HeldBackWindows;

@@ -177,7 +177,7 @@ void CWindowsManager::onStatisticsFunc()
         return;
     }
     auto* dialog = new StatisticsDialog(this, this);
-    dialog->init(key, c1, c2);
+    dialog->init(key, c1, c2, x);
     RunAndDestroy(prompter(), dialog);
 }
 

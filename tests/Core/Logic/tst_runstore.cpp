@@ -339,6 +339,10 @@ private slots:
         QCOMPARE(e.m_pG1Branch, RunBranch(0));
         QCOMPARE(e.m_G1Key, RunBranch(0)->m_Key);
         QCOMPARE(e.m_pOutBranch, out);
+        // The output belongs to the run and names the series it is computed from.
+        QCOMPARE(out->m_OwnerKey, dm().GetLastDataFolder()->m_Key);
+        QCOMPARE(out->m_ParentKey, RunBranch(0)->m_Key);
+        QCOMPARE(RunBranch(2)->m_ParentKey, -1);
         QCOMPARE(m_logic->m_OnLineFunctions[1].m_G1Key, -1);
         QVERIFY(!m_logic->m_OnLineFunctions[1].m_pG1Branch);
         double one[1] = {3048};

@@ -326,6 +326,25 @@ void CDeviceDetectionManager::ConnectionTimeOut()
 
 // ---- the waits of a firmware update
 
+bool CDeviceDetectionManager::IsWaitingForUpdatedLogger() const
+{
+    const CPelorinManager* pelorin = m_pLogic ? m_pLogic->GetPelorinManager() : nullptr;
+    return m_bUpdateUnderWay && pelorin && pelorin->IsFirmwareWritten();
+}
+
+void CDeviceDetectionManager::StopWaitingForUpdatedLogger()
+{
+    if (!IsWaitingForUpdatedLogger())
+        return;
+    Log("<< Firmware update: the wait for the logger was given up >>");
+    m_ConnectionTimer.stop();
+    m_bUpdateUnderWay = false;
+    if (CPelorinManager* pelorin = m_pLogic->GetPelorinManager())
+        pelorin->ClearFirmwareFlags();
+    // Its search is now the user's, and is given up as Cancel gives up any search.
+    m_pLogic->CancelLoggersDetection();
+}
+
 void CDeviceDetectionManager::WatchFirmwareUpdate()
 {
     m_bUpdateUnderWay = true;

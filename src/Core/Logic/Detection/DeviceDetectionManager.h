@@ -49,6 +49,11 @@ public:
     // From the update command until the logger is back with its new firmware or the update is
     // given up, disconnections included: the logger leaves and comes back twice on the way.
     bool IsUpdateUnderWay() const { return m_bUpdateUnderWay; }
+    // The new firmware is written and the program waits for the logger to come back with it
+    // (up to ConnectionTimeoutMs). The user may give that wait up: the search stops, nothing is
+    // reported of it, and the logger is found again by a plug or by Connect.
+    bool IsWaitingForUpdatedLogger() const;
+    void StopWaitingForUpdatedLogger();
 
     static bool IsDravletDevice(const CPortInfo& info);
     static bool IsPelorinUsbDevice(const CPortInfo& info);
