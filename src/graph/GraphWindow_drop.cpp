@@ -73,7 +73,7 @@ QList<int> CGraphWindow::KeysOffTheXAxis(const QList<int>& keys, QString* graphX
         const CDataBranch* b = data->GetDataBranch(key);
         if (!b)
             continue;
-        const GraphRules::XAxisContent own = SeriesPositionContent(b, b->m_RateCode);
+        const GraphRules::XAxisContent own = SeriesPositionContent(b);
         if (!known) {
             axis = own;
             title = GraphRules::TimeAxisTitle(own);
@@ -124,7 +124,6 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     const QPoint p = event->posF().toPoint();
     const QString text = mime->text();
     const QString caption = text.section(QLatin1Char(','), 0, 0);
-    const CSensorInfo* catalogue = m_pHost ? m_pHost->GetSensorCatalogue() : nullptr;
     bool videoAsked = false;
     QList<int> added;
     QStringList labels;
@@ -147,15 +146,10 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         plot.m_Name = branch->m_Name;
         plot.m_Min = 1.0f;
         plot.m_Max = -1.0f;
-        const CSensorMeasuremntInfo* m =
-            catalogue ? catalogue->GetMeasurementInfo(branch->m_SensorIndex, branch->m_Measurement) : nullptr;
-        // A series' unit text holds its prefix ("kPa"): a measured one is shown as its run's
-        // graph shows it, the catalogue's unit beside its prefix; results, tracks and timing
-        // branches have no catalogue entry and show their unit text as it stands.
-        plot.m_Unit = m ? m->m_Unit : branch->m_Unit;
-        const int prefix = m ? std::max<int>(m->m_UnitPrefix, 0) : 0;
-        plot.m_UnitPrefix = prefix;
-        plot.m_DataUnitPrefix = prefix;
+        // Shown as its run's graph shows it: the unit beside its prefix.
+        const CPlotUnit unit = PlotUnitOf(*branch);
+        plot.m_Unit = unit.unit;
+        plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
         plot.m_Color = branch->m_Color;
         plot.m_RateCode = branch->m_RateCode;
         m_Plots.append(plot);

@@ -213,7 +213,7 @@ void TestShellEndToEndRun::stopByASecondPressOrByClosingTheWindow()
     QTRY_VERIFY_WITH_TIMEOUT(bench.newData->count() >= stored + 10, 4000);
     bench.prompter.m_bYes = true;
     QVERIFY(!bench.window->close());
-    QCOMPARE(bench.prompter.m_Log, QStringList{"ask||Logger is running, do you want to stop?"});
+    QCOMPARE(bench.prompter.m_Log, QStringList{"ask|Pavix|Logger is running, do you want to stop?"});
     QCOMPARE(bench.state(), int(RunControl::StopSent));
     QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 2, 4000);
     QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 2000);

@@ -86,6 +86,15 @@ public:
     // The first series of a run's own list with that sensor index or special code (a run's
     // manual X values: SensorIndexManualX); null when the run has none.
     CDataBranch* GetRunBranchByCode(int folderKey, int code) const;
+    // Whether series key belongs to a run sampled by hand: the run's stored flag, or for runs
+    // read from files that predate it, the manual X values the run holds. Such a run's samples
+    // have no time between them; its series' interval is the period of no rate.
+    bool IsSampledByHand(int key) const;
+    // One more than the highest number n of the folders named prefix + n ("Video Analysis 3"),
+    // 1 when none is: a new folder so numbered takes the name of none other.
+    int NextFolderNumber(const QString& prefix) const;
+    // A folder named by a reader of older files: a new run is numbered past it ("Run 7").
+    void NoteFolderName(const CDataFolder& folder);
     // The series of run folderKey that holds the quantity of series likeKey: that series itself
     // when it belongs to the run, else one of the same quantity (SameQuantity), the one on the
     // same channel first; null when the run holds none.
@@ -251,6 +260,12 @@ private:
     QHash<int, CDataFolder*> m_FolderByKey;
     QHash<const CDataFolder*, int> m_FolderIndexedKey;
     std::atomic<int> m_NextKey{0};
+    // The highest n of the folders named "Run n" (or higher, while a folder so numbered is
+    // renamed): new runs are numbered past it, so that no two share a name after deletions.
+    std::atomic<int> m_HighestRunNumber{0};
+    static int RunNumberOf(const QString& name);
+    void noteRunNumber(int number);
+    void recountRunNumbers();
     CSetupInfo* m_pSetupInfo = nullptr;
     IRunServices* m_pRunServices = nullptr;
     const CSensorInfo* m_pCatalogue = nullptr;

@@ -229,6 +229,16 @@ private slots:
                  (QStringList{"PhotoGate (port 1)", "PhotoGate (port 2)", "Voltage"}));
     }
 
+    void thermometerKeepsItsNameAndTakesItsSetupColours()
+    {
+        // °C and °F differ by unit, no port is added; each has its setup colour, its curves'.
+        AddSensor(15, {0, 1}, 2);
+        setup().m_SelectedSensorList.first()->m_MeasurementList.at(1)->m_Color = QColor(0, 169, 163);
+        dm().CreateDataEntries(m_logger.get(), 0);
+        QCOMPARE(RunBranch(0)->m_Name + RunBranch(1)->m_Name + RunBranch(1)->m_Unit, QString("TemperatureTemperature°F"));
+        QCOMPARE(RunBranch(1)->m_Color, QColor(0, 169, 163));
+    }
+
     void manualXRun()
     {
         AddSensor(1, {0}, 1);
