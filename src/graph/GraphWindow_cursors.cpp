@@ -291,7 +291,7 @@ void CGraphWindow::DrawCursor(QPainter* painter)
     if (m_GraphType == XYGraph)
         text = QStringLiteral("x=") + Double2String(m_Cursor1X * XAxisMultiplier(), 2, false, false) + XAxisUnit();
     else
-        text = QStringLiteral("x=") + Double2String(double(m_Cursor1X) * branch->m_Interval, 2, false, false) + tr("s");
+        text = QStringLiteral("x=") + PositionText(m_Cursor1Plot, double(m_Cursor1X));
     text += QStringLiteral("  y=") + Double2String(double(m * m_Cursor1Y), 2, false, false)
         + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit + slopeText + QStringLiteral(" ")
         + branch->m_FunctionText;
@@ -340,9 +340,10 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
             painter->drawPolygon(quad, Qt::OddEvenFill);
             a = b;
         }
-        // Right-endpoint sum: the first sample of the range does not count, the last does.
+        // Right-endpoint sum: the first sample of the range does not count, the last does. Each
+        // sample stands for one position of the X axis, in the axis' unit.
         float area = 0.0f;
-        const float dt = float(branch->m_Interval);
+        const float dt = float(PositionStep(m_Cursor2Plot));
         QVector<double> ys;
         for (long first = start + 1; first <= end;) {
             const int n = branch->CopyYRange(int(first), int(std::min<long>(65536, end - first + 1)), ys);
@@ -352,13 +353,13 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
                 area = float(double(area) + ys.at(j) * double(dt));
             first += n;
         }
+        const QString xUnit = GraphRules::TimeAxisUnit(PositionContent(m_Cursor2Plot));
         m_AreaText = tr("Area = ") + Double2String(area, 3, false, false) + QStringLiteral(" (")
-            + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit + QStringLiteral("*") + tr("s")
-            + QStringLiteral(")");
+            + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit
+            + (xUnit.isEmpty() ? QString() : QStringLiteral("*") + xUnit) + QStringLiteral(")");
     }
 
     painter->setFont(ScaleFont());
-    const double interval = branch->m_Interval;
     QString text, dx;
     if (m_GraphType == XYGraph) {
         // On an XY graph the distance between the cursors is the difference of their X values,
@@ -367,8 +368,9 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
         text = QStringLiteral("x=") + Double2String(m_Cursor2X * mx, 2, false, false) + XAxisUnit();
         dx = Double2String((double(m_Cursor2X) - double(m_Cursor1X)) * mx, 2, false, false) + XAxisUnit();
     } else {
-        text = QStringLiteral("x=") + Double2String(double(m_Cursor2X) * interval, 2, false, false) + tr("s");
-        dx = Double2String(m_CursorSampleDelta * interval, 2, false, false);
+        // Both in what the axis shows: seconds, hertz, or counted samples and events.
+        text = QStringLiteral("x=") + PositionText(m_Cursor2Plot, double(m_Cursor2X));
+        dx = PositionText(m_Cursor2Plot, double(m_CursorSampleDelta));
     }
     const QString unit = GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit;
     // Both differences run from cursor 1 to cursor 2, so a value that rose reads positive.

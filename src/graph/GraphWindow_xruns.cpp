@@ -11,6 +11,7 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 
+#include <QSet>
 #include <QStringList>
 
 CDataBranch* CGraphWindow::XBranchOfPlot(int index) const
@@ -51,12 +52,12 @@ bool CGraphWindow::DrawnXRange(float& lo, float& hi) const
 {
     float l = 9999999.0f, h = -9999999.0f;
     bool any = false;
-    QList<int> seen;
+    QSet<int> seen;
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CDataBranch* xb = PlotIsDrawn(i) ? XBranchOfPlot(i) : nullptr;
         if (!xb || seen.contains(xb->m_Key))
             continue;
-        seen.append(xb->m_Key);
+        seen.insert(xb->m_Key);
         any = xb->GetYMinMax(0, xb->GetYSize(), l, h) || any;
     }
     if (!any)
@@ -73,14 +74,17 @@ QList<int> CGraphWindow::KeysWithoutOwnX(const QList<int>& keys, QStringList* ru
     CDataManager* data = dataStore();
     if (!data || m_GraphType != XYGraph || m_XPlot.m_Key == -1)
         return refused;
+    QSet<QString> named = runs ? QSet<QString>(runs->cbegin(), runs->cend()) : QSet<QString>();
     for (int key : keys) {
         if (data->GetOwnXBranch(key, m_XPlot.m_Key))
             continue;
         refused.append(key);
         const CDataFolder* run = data->GetRunOfBranch(key);
         const QString name = run ? run->m_Name : QString();
-        if (runs && !name.isEmpty() && !runs->contains(name))
+        if (runs && !name.isEmpty() && !named.contains(name)) {
+            named.insert(name);
             runs->append(name);
+        }
     }
     return refused;
 }

@@ -356,7 +356,7 @@ private slots:
         g->m_Cursor2Y = 5.0f;
         g->m_CursorSampleDelta = -10;
         rig.paint();
-        QCOMPARE(g->m_Cursor2Text, QStringLiteral("x=1s  y=5 dx=-1 dy=-5"));
+        QCOMPARE(g->m_Cursor2Text, QStringLiteral("x=1s  y=5 dx=-1s dy=-5"));
         // Outside the axes nothing is drawn, the position is still kept.
         g->m_Cursor2X = 500.0f;
         rig.paint();
