@@ -12,6 +12,9 @@
 #include "support/ScriptedServices.h"
 #include "app/shell/ShellServices.h"
 #include "graph/GraphWindow.h"
+#include "Core/Data/Globals.h"
+#include "Core/Base/KorvantaSignals.h"
+#include "analysis/Functions.h"
 
 #include <QMdiSubWindow>
 #include <QProgressDialog>
@@ -21,6 +24,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include "common/TestMain.h"
+
+#include <cmath>
 
 namespace {
 struct Rig
@@ -60,6 +65,7 @@ private slots:
     void damagedFilesLeaveWorkspace();
     void longLoadShowsProgressAndCancelKeepsWorkspace();
     void graphOfEveryRunOpensWithLookUpsInProportion();
+    void whatGraphsShowComesBack();
 };
 
 void TestShellWorkspace::saveAsThenOpen()
@@ -338,6 +344,96 @@ void TestShellWorkspace::graphOfEveryRunOpensWithLookUpsInProportion()
     const quint64 large = LookUpsToOpenGraphOfRuns(600, r.dir.filePath("600.kvb"));
     QVERIFY2(small > 0 && large > 0, "a graph of every run did not come back");
     QVERIFY2(large < 5 * small, qPrintable(QStringLiteral("%1 look-ups for 150 runs, %2 for 600").arg(small).arg(large)));
+}
+
+namespace {
+// What a teacher reads on a graph: its X axis, every curve's title and whether it is drawn, the
+// fits' equations, the two scales, and the read-outs of both cursors placed as the tool bar
+// places them.
+QStringList Reading(CGraphWindow* g)
+{
+    QStringList seen{g->XAxisTitle(), QString::number(g->m_GraphType)};
+    for (int i = 0; i < g->GetNumPlots(); ++i)
+        seen << CGraphWindow::PlotTitle(g->GetPlot(i)) + (g->PlotIsDrawn(i) ? " drawn" : " not drawn");
+    seen << g->FitEquations() << QString::number(g->m_LeftScalePlot) << QString::number(g->m_RightScalePlot);
+    g->OnCursor();
+    g->OnCursor2();
+    g->grab();
+    seen << g->m_Cursor1Text << g->m_Cursor2Text;
+    return seen;
+}
+
+QList<CGraphWindow*> Graphs(CWindowsManager* wm)
+{
+    QList<CGraphWindow*> graphs;
+    for (QMdiSubWindow* w : wm->subWindowList(QMdiArea::CreationOrder))
+        if (auto* g = qobject_cast<CGraphWindow*>(w))
+            graphs << g;
+    return graphs;
+}
+} // namespace
+
+// A run's temperature and pressure with a line fitted against time and a derivative; its
+// spectrum, which goes to a graph of its own; the temperature against the pressure with a line
+// fitted against the pressure. After Save and Open every graph reads as it did.
+void TestShellWorkspace::whatGraphsShowComesBack()
+{
+    Rig r;
+    CWindowsManager* wm = r.window.windowsManager();
+    CDataManager& dm = r.data();
+    CDataFolder* run = dm.CreateDataFolder();
+    run->m_Name = QStringLiteral("Run 2");
+    auto series = [&](const QString& name, const QString& unit, double (*fn)(int)) {
+        const int key = dm.CreateDataBranch(SensorIndexOnlineFunction, 0.1, 0, 0, run->m_Key);
+        run->AddBranchKey(key);
+        CDataBranch* b = dm.GetDataBranch(key);
+        b->m_Name = name;
+        b->m_Unit = unit;
+        b->m_RateCode = 10;
+        for (int i = 0; i < 100; ++i)
+            b->AddSample(i, fn(i));
+        return b;
+    };
+    CDataBranch* t = series("Temperature", "\u00b0C", [](int i) { return 20.0 + 5.0 * std::sin(i / 4.0); });
+    CDataBranch* p = series("Pressure", "kPa", [](int i) { return 100.0 + 30.0 * std::sin(i / 9.0); });
+    CFunctions* engine = wm->AnalysisEngine();
+    auto announce = [&](CDataBranch* made) {
+        QVERIFY(made);
+        emit r.window.windowsManager()->AnalysisHub()->newFunctionData(made->m_Key, t->m_Key, -1);
+    };
+    auto* time = qobject_cast<CGraphWindow*>(wm->GetLastGraphWindow());
+    wm->SetLastActiveGraph(time);
+    time->AddPlotsFromKeyArray({t->m_Key, p->m_Key});
+    announce(engine->FunctionLinearRegression(t, 10, 60, nullptr));
+    announce(engine->FunctionDerivative(t, false, 0, -1, QString(), nullptr));
+    CDataBranch* axis = nullptr;
+    CDataBranch* spectrum = engine->FunctionFourier(t, 0, -1, QStringLiteral("FFT"), QString(), &axis);
+    announce(axis);
+    announce(spectrum);
+    auto* xy = qobject_cast<CGraphWindow*>(wm->ShowGraphWindow());
+    wm->SetLastActiveGraph(xy);
+    xy->AddPlotsFromKeyArray({t->m_Key, p->m_Key});
+    xy->OnXScaleComboChanged(2);
+    announce(engine->FunctionLinearRegression(t, 5, 70, p));
+
+    QList<CGraphWindow*> graphs = Graphs(wm);
+    QCOMPARE(graphs.size(), 3);
+    // The spectrum in a graph of its own, read in hertz; the time graph kept its four curves.
+    QCOMPARE(graphs.at(0)->GetNumPlots(), 4);
+    QCOMPARE(graphs.at(1)->XAxisTitle(), QStringLiteral("Frequency (Hz)"));
+    QList<QStringList> before;
+    for (CGraphWindow* g : graphs)
+        before << Reading(g);
+    QVERIFY(before.at(2).join('|').contains(QStringLiteral("Linear(Temperature):  f(x) = ")));
+    r.prompter.m_SaveFile = r.dir.filePath("graphs.kvb");
+    wm->OnSaveAs();
+    r.prompter.m_File = r.prompter.m_SaveFile;
+    wm->OnNew();
+    wm->OnOpen();
+    graphs = Graphs(wm);
+    QCOMPARE(graphs.size(), 3);
+    for (int k = 0; k < graphs.size(); ++k)
+        QCOMPARE(Reading(graphs.at(k)), before.at(k));
 }
 
 KORVANTA_TEST_MAIN(TestShellWorkspace)

@@ -22,6 +22,8 @@ public:
     mutable CDataManager m_Data{&m_Setup};
     CKorvantaWindow* m_pActive = nullptr;
     ExperimentInterval m_Interval;
+    // The results a graph handed on to a graph of their own.
+    QList<int> m_OwnGraphKeys;
 
     bool AlignToGrid() const override { return false; }
     CKorvantaSignals* GetSignals() const override { return &m_Hub; }
@@ -30,6 +32,7 @@ public:
     void SetLastActiveGraph(CKorvantaWindow* graph) override { m_pActive = graph; }
     CSetupInfo* GetSetupInfo() const override { return &m_Setup; }
     ExperimentInterval GetExperimentInterval(short, short, short) const override { return m_Interval; }
+    void ShowInGraphOfItsOwn(int key) override { m_OwnGraphKeys << key; }
 
     // A new run folder named like a logger run.
     CDataFolder* addRun(const QString& name = QStringLiteral("Run1"))
