@@ -14,6 +14,7 @@ private slots:
     void derivativeNamedByCaller();
     void derivativeNeedsThreeSamples();
     void derivativeAgainstXAxis();
+    void derivativeAlongXIsPerUnitOfX();
     void derivativeAgainstShorterXAxis();
     void derivativeWithoutInterval();
     void derivativeOfTime();
@@ -87,6 +88,27 @@ void TestAnalysisCalculus::derivativeAgainstXAxis()
     // Against an axis mid points are looked for; these values never fall.
     QVERIFY(d->m_MarkedPositions.isEmpty());
     QCOMPARE(d->m_RelatedKey, -1);
+}
+
+// Recorded at 0.1 s, the slope along pressures that go back and forth is per kPa, the seconds
+// between the samples play no part; a range from sample 3 on takes the pressures from entry 3.
+void TestAnalysisCalculus::derivativeAlongXIsPerUnitOfX()
+{
+    Fixture f;
+    const QVector<double> kPa{100, 102, 105, 103, 103, 108, 110, 104, 101, 107};
+    QVector<double> y;
+    for (double p : kPa)
+        y << 3.0 * p - 250.0;
+    CDataBranch* g1 = f.branch(y, 0.1, QStringLiteral("Temperature"), QStringLiteral("\u00b0C"));
+    CDataBranch* axis = f.branch(kPa, 0.1, QStringLiteral("Pressure"), QStringLiteral("kPa"));
+    CDataBranch* d = f.functions.QuickFunctions(CFunctions::IdDerivative, g1->m_Key, false, 3, 9, -1, false,
+                                                axis->m_Key, 1, 1, 0, QString(), QString());
+    QVERIFY(d);
+    // The pair of equal pressures (entries 3 and 4) gives no point.
+    QCOMPARE(f.xs(d), (QVector<double>{5, 6, 7, 8, 9}));
+    for (double v : f.ys(d))
+        QVERIFY(std::abs(v - 3.0) < 1e-9);
+    QCOMPARE(d->m_Unit, QStringLiteral("\u00b0C/kPa"));
 }
 
 void TestAnalysisCalculus::derivativeAgainstShorterXAxis()

@@ -375,12 +375,17 @@ QList<CGraphWindow*> Graphs(CWindowsManager* wm)
 
 // A run's temperature and pressure with a line fitted against time and a derivative; its
 // spectrum, which goes to a graph of its own; the temperature against the pressure with a line
-// fitted against the pressure. After Save and Open every graph reads as it did.
+// fitted against the pressure and the ribbon's derivative along it. After Save and Open every
+// graph reads as it did.
 void TestShellWorkspace::whatGraphsShowComesBack()
 {
     Rig r;
     CWindowsManager* wm = r.window.windowsManager();
     CDataManager& dm = r.data();
+    // The first series stored has key 0, which is no graph's X.
+    wm->OnNew();
+    QCOMPARE(dm.CreateDataBranch(SensorIndexOnlineFunction, 0.1, 0, 0, -1), 0);
+    dm.GetDataBranch(0)->m_Unit = QStringLiteral("V");
     CDataFolder* run = dm.CreateDataFolder();
     run->m_Name = QStringLiteral("Run 2");
     auto series = [&](const QString& name, const QString& unit, double (*fn)(int)) {
@@ -415,6 +420,11 @@ void TestShellWorkspace::whatGraphsShowComesBack()
     xy->AddPlotsFromKeyArray({t->m_Key, p->m_Key});
     xy->OnXScaleComboChanged(2);
     announce(engine->FunctionLinearRegression(t, 5, 70, p));
+    xy->OnCursor();
+    xy->OnCursor2();
+    wm->onDerivativeMathFunc();
+    xy->OnCursor();   // off again: the reading places both afresh
+    QCOMPARE(CGraphWindow::PlotTitle(xy->GetPlot(xy->GetNumPlots() - 1)), QStringLiteral("d(Temperature) / dx(\u00b0C/kPa)"));
 
     QList<CGraphWindow*> graphs = Graphs(wm);
     QCOMPARE(graphs.size(), 3);
