@@ -109,6 +109,12 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
     }
     finishPlotsChange();
     takeXAxisScaleFromPlot();
+    // Bars of timing results show the last events as the end of their run showed them; left at
+    // the axis' first ten, the later bars of a longer run were off the graph after an open.
+    if (m_GraphType == BarGraph) {
+        m_bTimingRun = true;
+        AutoScaleXAxis(true);
+    }
     // The scales the graph was saved with, where they still name a shown plot; otherwise the
     // first shown plots chosen above stay.
     auto shown = [this](qint32 index) { return index >= 0 && index < m_Plots.size() && m_Plots.at(index).m_bVisible; };

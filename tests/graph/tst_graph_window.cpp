@@ -196,6 +196,29 @@ private slots:
         QCOMPARE(g->m_XMax, 10.0f);
     }
 
+    // Opened again, a graph of 25 cart passes shows the bars the end of its run showed.
+    void timingRunOpensOnItsLastBars()
+    {
+        CRig rig;
+        rig.startRun({SensorIndexTimingResult});
+        CGraphWindow* g = rig.graph;
+        CGraphTestHost::fill(g->GetDataBranch(0), 25, [](int i) { return 0.5 + 0.01 * i; });
+        // A paint finds bars beyond the axis and asks for a scroll, which the next data serve.
+        rig.paint();
+        emit rig.host.m_Hub.LoggerNewDataArrived();
+        emit rig.host.m_Hub.LoggerExperimentEnd();
+        QVERIFY(g->m_XMax > 24.0f);
+        QByteArray bytes;
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        QCOMPARE(g->saveToFile(&out), 0);
+        auto* again = new CGraphWindow(&rig.host);
+        QDataStream in(bytes);
+        QCOMPARE(again->loadFromFile(&in), 0);
+        QCOMPARE(again->m_GraphType, int(CGraphWindow::BarGraph));
+        QCOMPARE(again->m_XMin, g->m_XMin);
+        QCOMPARE(again->m_XMax, g->m_XMax);
+    }
+
     void timingResultsPaintOneBarEach()
     {
         CRig rig;
