@@ -168,7 +168,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         // A series' unit text holds its prefix ("kPa"): a measured one is shown as its run's
         // graph shows it, the catalogue's unit beside its prefix; results, tracks and timing
         // branches have no catalogue entry and show their unit text as it stands.
-        plot.m_Unit = m ? m->m_Unit : branch->m_Unit;
+        plot.m_Unit = m ? m->m_Unit : CsvUnit(*branch, branch->m_Unit);
         const int prefix = m ? std::max<int>(m->m_UnitPrefix, 0) : 0;
         plot.m_UnitPrefix = prefix;
         plot.m_DataUnitPrefix = prefix;

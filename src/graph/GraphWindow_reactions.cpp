@@ -65,7 +65,8 @@ CGraphPlot CGraphWindow::PlotFromBranch(const CDataBranch& branch)
     CGraphPlot plot;
     plot.m_Key = branch.m_Key;
     plot.m_Name = branch.m_Name;
-    plot.m_Unit = branch.m_Unit;
+    // A tracked position reads "px" on the scale and at the cursors, as in the CSV export.
+    plot.m_Unit = CsvUnit(branch, branch.m_Unit);
     plot.m_Color = branch.m_Color.isValid() ? branch.m_Color : plot.m_Color;
     plot.m_RateCode = branch.m_RateCode;
     // An empty range that the autoscale after the plots are made replaces.
