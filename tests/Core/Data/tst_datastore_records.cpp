@@ -127,22 +127,6 @@ private slots:
         QCOMPARE(back.m_RelatedKey, 12);
     }
 
-    // A spectrum names its frequency axis, a fit the X series it was fitted against, without
-    // marks: the related key is kept for them too.
-    void relatedKeyWithoutMarksIsKept()
-    {
-        CDataBranch b;
-        b.m_Key = 4;
-        b.m_RelatedKey = 9;
-        const QByteArray bytes = saveBranch(b);
-        QVERIFY(bytes.endsWith(hex("0338 00000009 000D")));
-        QVERIFY(!bytes.contains(hex("0337")));
-        CDataBranch back;
-        QCOMPARE(loadBranch(bytes, back), int(RecordOk));
-        QCOMPARE(back.m_RelatedKey, 9);
-        QVERIFY(back.m_MarkedPositions.isEmpty());
-    }
-
     void branchRoundTripKeepsEveryStoredField()
     {
         CDataBranch b;
