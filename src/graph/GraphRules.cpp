@@ -168,7 +168,7 @@ QString TimeLabel(double position, double secondsPerSample)
     return Double2String(position * secondsPerSample * GetTimeMultiplier(1, 1), 5, false, false);
 }
 
-XAxisContent TimeAxisContent(bool barGraph, int sensorIndex, bool fourierResult, int rateCode, double interval)
+XAxisContent TimeAxisContent(bool barGraph, int sensorIndex, bool fourierResult, Sampling sampling, double interval)
 {
     if (barGraph || sensorIndex == SensorIndexTimingResult)
         return XAxisContent::Events;
@@ -179,7 +179,7 @@ XAxisContent TimeAxisContent(bool barGraph, int sensorIndex, bool fourierResult,
         return XAxisContent::Frequency;
     if (sensorIndex == SensorIndexVideoTrack)
         return XAxisContent::Time;
-    return rateCode == 0 ? XAxisContent::Samples : XAxisContent::Time;
+    return sampling == Sampling::ByHand ? XAxisContent::Samples : XAxisContent::Time;
 }
 
 namespace {

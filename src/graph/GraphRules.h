@@ -66,10 +66,12 @@ QString TimeLabel(double position, double secondsPerSample);
 
 // What the X axis of a time or bar graph counts, by the series that sets its labels: the bars of
 // timing results count events, a Fourier transform's bins count hertz, a video track's frames
-// and a timed run's samples are seconds apart, and a run sampled by hand (rate code 0), or a
-// series without a time between its samples (interval 0), counts samples.
+// and a timed run's samples are seconds apart, and a run sampled by hand, or a series without a
+// time between its samples (interval 0), counts samples. How a run was sampled is what its
+// record says (CDataManager::IsSampledByHand), not its rate code, which no file keeps.
 enum class XAxisContent { Time, Samples, Events, Frequency };
-XAxisContent TimeAxisContent(bool barGraph, int sensorIndex, bool fourierResult, int rateCode, double interval = 1.0);
+enum class Sampling { Timed, ByHand };
+XAxisContent TimeAxisContent(bool barGraph, int sensorIndex, bool fourierResult, Sampling sampling, double interval = 1.0);
 // The one rule by which the axis, the cursors and the CSV export say what a position is: its
 // name in the X-axis picker ("Time", "Samples", "Event", "Frequency"), its unit ("s", "Hz", none
 // for counts), its title under the axis ("Time (s)", "Samples", "Event", "Frequency (Hz)") and

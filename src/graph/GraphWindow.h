@@ -212,10 +212,10 @@ public:
     QString XAxisTitle() const;
     // What the positions (X values) of a series count on a time or bar graph, and so how the
     // axis, the cursors and the CSV export name and show them (GraphRules::TimeAxisContent): of
-    // the series of plot index, or of a series about to be plotted with its rate code (as its own
+    // the series of plot index, or of a series about to be plotted (as its own
     // curve: on a bar graph every position is an event).
     GraphRules::XAxisContent PositionContent(int index) const;
-    GraphRules::XAxisContent SeriesPositionContent(const CDataBranch* branch, int rateCode) const;
+    GraphRules::XAxisContent SeriesPositionContent(const CDataBranch* branch) const;
     // What one position of plot index's series is worth in that unit, and a number of positions
     // as the cursors read it ("6.25Hz", "2.5s", "12").
     double PositionStep(int index) const;
@@ -495,7 +495,17 @@ public:
     // Whether this window carries out the tool-bar command at that position.
     static bool CommandCarriedOut(int action);
     // A plot of a branch as a download or a tracking run makes it.
-    static CGraphPlot PlotFromBranch(const CDataBranch& branch);
+    CGraphPlot PlotFromBranch(const CDataBranch& branch) const;
+    // The unit a series is shown in: its unit text without the prefix, and the prefix code of
+    // its stored values apart, which Graph Properties may change for the values shown. A
+    // measured series takes its catalogue's unit and prefix; any other its own unit text, with
+    // the prefix taken apart where the text begins with it ("kPa/s": "Pa/s" and kilo).
+    struct CPlotUnit
+    {
+        QString unit;
+        int prefix = 0;
+    };
+    CPlotUnit PlotUnitOf(const CDataBranch& branch) const;
 
 public slots:
     void OnProperties();
@@ -515,6 +525,8 @@ public slots:
     void BranchValuesChanged(int key);
 
 private:
+    // The prefixes of a plot read from a record that did not hold them.
+    void takePrefixesFromBranch(CGraphPlot& plot, const CDataBranch& branch) const;
     IPrompter* graphPrompter() const;
     QString ChooseCsvFile();
     void ConnectCommands();

@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <cmath>
+
 namespace {
 const char* const s_CsvFolder = "Korvanta";
 const char* const s_CsvSuffix = "CSV";
@@ -75,6 +77,13 @@ QList<CCsvColumn> CGraphWindow::CsvColumns() const
             // One lock per list; samples that arrive after this are not written.
             c.m_X = b->GetXSnapshot();
             c.m_Y = b->GetYSnapshot();
+            // The values as the graph shows them, in the prefix the header names; the stored
+            // ones may carry another (kPa stored, Pa chosen in Graph Properties).
+            const double factor = GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix));
+            if (factor != 1.0 && std::isfinite(factor))
+                for (double& y : c.m_Y)
+                    if (y != MissingValue)
+                        y *= factor;
         }
         columns.append(c);
     }
@@ -116,7 +125,7 @@ void CGraphWindow::OnExportGraph()
     const QLocale locale;
     const QString samples = GraphRules::TimeAxisName(GraphRules::XAxisContent::Samples);
     if (!GraphCsv::WriteFile(path, CsvColumns(), locale, CsvXTitle(), samples)) {
-        graphPrompter()->warning(nullptr, QString(), tr("Saving file failed."));
+        graphPrompter()->warning(nullptr, MessageBoxTitle(), tr("Saving file failed."));
         return;
     }
     if (m_Plots.isEmpty())
@@ -124,5 +133,5 @@ void CGraphWindow::OnExportGraph()
     // The file is written whatever happens next: without a spreadsheet program the teacher is
     // told where it is rather than that something failed.
     if (!WindowPlatformServices()->openLocalFile(path))
-        graphPrompter()->information(nullptr, QString(), CsvNotOpenedText(path));
+        graphPrompter()->information(nullptr, MessageBoxTitle(), CsvNotOpenedText(path));
 }

@@ -82,7 +82,7 @@ QList<int> CGraphWindow::KeysOffTheXAxis(const QList<int>& keys, QString* graphX
             if (!own || StandsOnXSeries(*b, *own))
                 continue;
         } else if (!known && FittedXKey(*b) < 0) {
-            axis = SeriesPositionContent(b, b->m_RateCode);
+            axis = SeriesPositionContent(b);
             title = GraphRules::TimeAxisTitle(axis);
             known = true;
             continue;
@@ -140,7 +140,6 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     const QPoint p = event->posF().toPoint();
     const QString text = mime->text();
     const QString caption = text.section(QLatin1Char(','), 0, 0);
-    const CSensorInfo* catalogue = m_pHost ? m_pHost->GetSensorCatalogue() : nullptr;
     bool videoAsked = false;
     QList<int> added;
     QStringList labels;
@@ -163,15 +162,10 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         plot.m_Name = branch->m_Name;
         plot.m_Min = 1.0f;
         plot.m_Max = -1.0f;
-        const CSensorMeasuremntInfo* m =
-            catalogue ? catalogue->GetMeasurementInfo(branch->m_SensorIndex, branch->m_Measurement) : nullptr;
-        // A series' unit text holds its prefix ("kPa"): a measured one is shown as its run's
-        // graph shows it, the catalogue's unit beside its prefix; results, tracks and timing
-        // branches have no catalogue entry and show their unit text as it stands.
-        plot.m_Unit = m ? m->m_Unit : CsvUnit(*branch, branch->m_Unit);
-        const int prefix = m ? std::max<int>(m->m_UnitPrefix, 0) : 0;
-        plot.m_UnitPrefix = prefix;
-        plot.m_DataUnitPrefix = prefix;
+        // Shown as its run's graph shows it: the unit beside its prefix.
+        const CPlotUnit unit = PlotUnitOf(*branch);
+        plot.m_Unit = unit.unit;
+        plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
         plot.m_Color = branch->m_Color;
         plot.m_RateCode = branch->m_RateCode;
         m_Plots.append(plot);

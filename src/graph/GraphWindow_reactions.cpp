@@ -60,13 +60,14 @@ void CGraphWindow::resetForNewPlots()
     m_XPlotIndex = -1;
 }
 
-CGraphPlot CGraphWindow::PlotFromBranch(const CDataBranch& branch)
+CGraphPlot CGraphWindow::PlotFromBranch(const CDataBranch& branch) const
 {
     CGraphPlot plot;
     plot.m_Key = branch.m_Key;
     plot.m_Name = branch.m_Name;
-    // A tracked position reads "px" on the scale and at the cursors, as in the CSV export.
-    plot.m_Unit = CsvUnit(branch, branch.m_Unit);
+    const CPlotUnit unit = PlotUnitOf(branch);
+    plot.m_Unit = unit.unit;
+    plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
     plot.m_Color = branch.m_Color.isValid() ? branch.m_Color : plot.m_Color;
     plot.m_RateCode = branch.m_RateCode;
     // An empty range that the autoscale after the plots are made replaces.

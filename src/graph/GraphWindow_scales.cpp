@@ -188,13 +188,17 @@ int CGraphWindow::GetRightMargin(QPainter* painter)
     return std::max(s_MinScaleWidth, DrawYScale(painter, unused, false, m_RightScalePlot, true));
 }
 
-GraphRules::XAxisContent CGraphWindow::SeriesPositionContent(const CDataBranch* branch, int rateCode) const
+GraphRules::XAxisContent CGraphWindow::SeriesPositionContent(const CDataBranch* branch) const
 {
     const int sensor = branch ? branch->m_SensorIndex : SensorIndexNone;
     const bool fourier = branch && IsFourierResult(dataStore(), branch);
+    // How the series' run was sampled is what the run's record says: a series read from a file
+    // has lost its rate code.
+    const bool byHand = branch && dataStore() && dataStore()->IsSampledByHand(branch->m_Key);
     // Without a series the positions count seconds of one second each.
     const double interval = branch ? branch->m_Interval : 1.0;
-    return GraphRules::TimeAxisContent(false, sensor, fourier, rateCode, interval);
+    return GraphRules::TimeAxisContent(false, sensor, fourier, byHand ? GraphRules::Sampling::ByHand : GraphRules::Sampling::Timed,
+                                       interval);
 }
 
 GraphRules::XAxisContent CGraphWindow::PositionContent(int index) const
@@ -202,8 +206,7 @@ GraphRules::XAxisContent CGraphWindow::PositionContent(int index) const
     // A bar graph's bars are events, whatever their series.
     if (m_GraphType == BarGraph)
         return GraphRules::XAxisContent::Events;
-    const int rate = index >= 0 && index < m_Plots.size() ? m_Plots.at(index).m_RateCode : GetCommonRate();
-    return SeriesPositionContent(GetDataBranch(index), rate);
+    return SeriesPositionContent(GetDataBranch(index));
 }
 
 double CGraphWindow::PositionStep(int index) const

@@ -31,7 +31,7 @@ bool CGraphWindow::StandsOnTimeAxis(const CDataBranch& series, GraphRules::XAxis
     // A fitted curve's equation is in the X series it was fitted on, not in time.
     if (FittedXKey(series) >= 0)
         return false;
-    return GraphRules::SameTimeAxis(SeriesPositionContent(&series, series.m_RateCode), axis);
+    return GraphRules::SameTimeAxis(SeriesPositionContent(&series), axis);
 }
 
 bool CGraphWindow::StandsOnXSeries(const CDataBranch& series, const CDataBranch& ownX) const
@@ -41,8 +41,8 @@ bool CGraphWindow::StandsOnXSeries(const CDataBranch& series, const CDataBranch&
         return FittedXKey(series) == ownX.m_Key;
     // Sample i stands on entry i of the X values: both count positions of one kind (the bins of
     // a spectrum stand on its frequency axis, not on a run's pressures).
-    return GraphRules::SameTimeAxis(SeriesPositionContent(&series, series.m_RateCode),
-                                    SeriesPositionContent(&ownX, ownX.m_RateCode));
+    return GraphRules::SameTimeAxis(SeriesPositionContent(&series),
+                                    SeriesPositionContent(&ownX));
 }
 
 QString CGraphWindow::SeriesXTitle(const CDataBranch& series) const
@@ -50,7 +50,7 @@ QString CGraphWindow::SeriesXTitle(const CDataBranch& series) const
     CDataManager* data = dataStore();
     if (const CDataBranch* x = data ? data->GetDataBranch(FittedXKey(series)) : nullptr)
         return x->m_Unit.isEmpty() ? x->m_Name : x->m_Name + QLatin1Char('(') + x->m_Unit + QLatin1Char(')');
-    return GraphRules::TimeAxisTitle(SeriesPositionContent(&series, series.m_RateCode));
+    return GraphRules::TimeAxisTitle(SeriesPositionContent(&series));
 }
 
 long long CGraphWindow::XYSampleOffset(int index) const

@@ -106,7 +106,11 @@ void CVideoAnlysisWindow::trackFrame(QImage& image, int index)
 void CVideoAnlysisWindow::InitTrackingData()
 {
     ++trackingRunCounter;
-    const QString name = tr("Video Analysis ") + Double2String(trackingRunCounter, 0, false, false);
+    // Numbered after the tracks the workspace holds, not the tracks made since the program
+    // started: a new workspace starts again at 1, and a number is never taken twice.
+    const QString stem = tr("Video Analysis ");
+    const CDataManager* data = dataManager();
+    const QString name = stem + QString::number(data ? data->NextFolderNumber(stem) : trackingRunCounter);
     const double secondsPerFrame = frameRate > 0.0 ? 1.0 / frameRate : 1.0;
     if (m_Run.Init(dataManager(), name, tr("X Position"), tr("Y Position"), secondsPerFrame) && m_pHost) {
         m_pHost->HistoryNewFolder();

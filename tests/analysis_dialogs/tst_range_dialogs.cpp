@@ -6,6 +6,8 @@
 #include "analysis_dialogs/StatisticsDialog.h"
 #include "support/AnalysisHostFake.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +28,7 @@ private slots:
     void fitWithoutPlotKeepsTheDialogOpen();
     void refusedFitAddsNothing();
     void statisticsOfTheRange();
+    void statisticsTitleIsWhole();
     void statisticsAlongTheXAxis();
     void statisticsTextForm_data();
     void statisticsTextForm();
@@ -160,6 +163,16 @@ void TestRangeDialogs::statisticsOfTheRange()
     QCOMPARE(d.form()->areaLabel->text(), QString("19"));
     QCOMPARE(d.form()->samplesLabel->text(), QString("8"));
     QCOMPARE(d.form()->rateLabel->text(), QString("2 Samples per second"));
+}
+
+void TestRangeDialogs::statisticsTitleIsWhole()
+{
+    CAnalysisHostFake host;
+    CDataBranch* s = host.series(host.run(QStringLiteral("Run 12")), "Sub(Temperature (port 1) - 2 * Temperature (port 2))", "°C", {1, 2});
+    StatisticsDialog d(&host, &host);
+    d.init(s->m_Key, 0, 1);
+    QCOMPARE(d.windowTitle(), "Statistics - Run 12: " + s->m_Name + " (°C)");
+    QVERIFY(d.minimumWidth() >= QFontMetrics(QApplication::font()).horizontalAdvance(d.windowTitle()) + 100);
 }
 
 void TestRangeDialogs::statisticsAlongTheXAxis()

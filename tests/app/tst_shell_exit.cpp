@@ -100,7 +100,7 @@ void TestShellExit::exitUnsaved_data()
     QTest::newRow("yes, no file chosen") << int(IPrompter::SaveYes) << -1 << false << QStringList{"save|/w/a.kvb"}
                                          << QString();
     QTest::newRow("yes, save failed") << int(IPrompter::SaveYes) << -2 << false << QStringList{"save|/w/a.kvb"}
-                                      << QString("warn||Save failed");
+                                      << QString("warn|Pavix|Save failed");
 }
 
 void TestShellExit::exitUnsaved()
@@ -135,7 +135,7 @@ void TestShellExit::exitWithoutWorkspaceFilesStays()
     r.prompter.m_SaveAnswer = IPrompter::SaveYes;
     QVERIFY(!r.window.close());
     QVERIFY(!r.exited());
-    QCOMPARE(r.prompter.m_Log.last(), QString("warn||Save failed"));
+    QCOMPARE(r.prompter.m_Log.last(), QString("warn|Pavix|Save failed"));
 }
 
 void TestShellExit::exitDuringDetectionAsksFirst()
@@ -167,7 +167,7 @@ void TestShellExit::exitWhileTracking()
     r.hub()->SignalVideoAnalysisStart(3);
     r.makeUnsaved();
     QVERIFY(!r.window.close());
-    QCOMPARE(r.prompter.m_Log, QStringList{"info||Video tracking is in progress."});
+    QCOMPARE(r.prompter.m_Log, QStringList{"info|Pavix|Video tracking is in progress."});
     r.hub()->SignalVideoAnalysisStop();
     r.prompter.m_SaveAnswer = IPrompter::SaveNo;
     QVERIFY(r.window.close());

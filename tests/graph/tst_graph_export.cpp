@@ -267,6 +267,7 @@ private slots:
         CRig rig;
         CDataFolder* run = rig.host.addRun();
         const bool counted = kind == "counted";
+        run->m_bSampledByHand = counted;   // as the store records a run sampled by hand
         CDataBranch* b = rig.host.addBranch(run, kind == "events" ? int(SensorIndexTimingResult) : 7,
                                             kind == "spectrum" ? 0.1 : counted ? 1.0 : 0.5,
                                             kind == "events" ? QStringLiteral("Gate") : QStringLiteral("T"), counted ? 0 : 10);

@@ -264,7 +264,8 @@ private slots:
         QFETCH(bool, fourier);
         QFETCH(int, rate);
         QFETCH(double, interval);
-        const XAxisContent content = TimeAxisContent(bar, sensor, fourier, rate, interval);
+        // Rate code 0 stands for a run sampled by hand, as its record says.
+        const XAxisContent content = TimeAxisContent(bar, sensor, fourier, rate ? Sampling::Timed : Sampling::ByHand, interval);
         QTEST(TimeAxisTitle(content), "title");
         QTEST(TimeAxisCsvTitle(content), "csv");
         QTEST(PositionText(25.0, content, interval), "cursor");

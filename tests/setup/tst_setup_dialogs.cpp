@@ -81,6 +81,7 @@ private slots:
     void dravletReadingsSwitchedOff();
     void dropCounter();
     void dialogsDraw();
+    void calibrationTextsAreWhole();
 };
 
 void TestSetupDialogs::triggerDelay_data()
@@ -471,6 +472,23 @@ void TestSetupDialogs::dialogsDraw()
     QVERIFY(drawsSomething(column.dialog()));
     DropCounterCalibration drop;
     QVERIFY(drawsSomething(&drop));
+}
+
+void TestSetupDialogs::calibrationTextsAreWhole()
+{
+    // Two points, the zero note, a wheel radius: no label or button is narrower than its text
+    // ("Remove calibration", "Measured Reading" outgrew the form's columns).
+    for (int opening = 0; opening < 3; ++opening) {
+        CalibrationBench b(opening == 2 ? 4 : 2);
+        b.dialog->setZeroRemoved(opening == 1 ? QStringList{"Pressure"} : QStringList());
+        b.dialog->prepareOpening();
+        b.dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(b.dialog));
+        QVERIFY(b.dialog->height() >= CalibrationDialog::s_Height + (opening == 1) * CalibrationDialog::s_NoteHeight);
+        for (QWidget* w : b.dialog->findChildren<QWidget*>())
+            if (w->isVisible() && (qobject_cast<QPushButton*>(w) || qobject_cast<QLabel*>(w)) && !w->property("wordWrap").toBool())
+                QVERIFY2(w->width() >= w->minimumSizeHint().width(), qPrintable(w->property("text").toString()));
+    }
 }
 
 KORVANTA_TEST_MAIN(TestSetupDialogs)

@@ -12,8 +12,9 @@
 // own, for the application's Download. While it runs, lines on standard input change the knobs:
 //   split on|off [gapMs], delay MS, drop N, dup N, garbage HEX [N], silent on|off,
 //   unplug, replug, inject HEX, quit
-// and "reset" presses the power button of a simulated Pelorin logger until its LED turns red:
-// it leaves its boot-loader and restarts.
+// and "reset" restarts the device: it presses the power button of a simulated Pelorin logger
+// until its LED turns red (it leaves its boot-loader and restarts), and cycles the power of a
+// simulated Dravlet interface.
 #include "simulator/CatalogueSensors.h"
 #include "simulator/DravletDevice.h"
 #include "simulator/LoggerSimulator.h"
@@ -84,12 +85,12 @@ void watchRestarts(kvsim::CLoggerSimulator& sim, std::atomic<bool>* portChanged)
 
 void resetDevice(kvsim::CLoggerSimulator& sim)
 {
-    auto* pelorin = dynamic_cast<kvsim::CPelorinDevice*>(sim.model());
-    if (!pelorin) {
-        std::fprintf(stderr, "reset is a command of the pelorin model\n");
-        return;
-    }
-    sim.post([pelorin] { pelorin->restartFirmware(); });
+    if (auto* pelorin = dynamic_cast<kvsim::CPelorinDevice*>(sim.model()))
+        sim.post([pelorin] { pelorin->restartFirmware(); });
+    else if (auto* dravlet = dynamic_cast<kvsim::CDravletDeviceModel*>(sim.model()))
+        sim.post([dravlet] { dravlet->restart(); });
+    else
+        std::fprintf(stderr, "reset is a command of the pelorin and dravlet models\n");
 }
 
 bool isOn(const QString& word)

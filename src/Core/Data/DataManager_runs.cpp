@@ -5,6 +5,8 @@
 
 #include "Core/Data/Globals.h"
 
+#include <climits>
+
 namespace {
 // Owner keys are followed at most this far: a derived series of a derived series of ... is
 // never this deep, while a cycle of keys read from a damaged file must end.
@@ -35,6 +37,29 @@ CDataBranch* CDataManager::GetRunBranchByCode(int folderKey, int code) const
             return branch;
     }
     return nullptr;
+}
+
+bool CDataManager::IsSampledByHand(int key) const
+{
+    const CDataFolder* run = GetRunOfBranch(key);
+    return run && (run->m_bSampledByHand || GetRunBranchByCode(run->m_Key, SensorIndexManualX));
+}
+
+int CDataManager::NextFolderNumber(const QString& prefix) const
+{
+    int highest = 0;
+    // The names are read under the list's lock: a folder deleted meanwhile on another thread
+    // leaves the list before it is freed.
+    m_Folders.FindIndex([&](const CDataFolder* folder) {
+        if (folder && folder->m_Name.startsWith(prefix)) {
+            bool ok = false;
+            const int n = folder->m_Name.midRef(prefix.size()).toInt(&ok, 10);
+            if (ok && n > highest)
+                highest = n;
+        }
+        return false;
+    });
+    return highest < INT_MAX ? highest + 1 : highest;
 }
 
 bool CDataManager::SameQuantity(const CDataBranch& a, const CDataBranch& b)

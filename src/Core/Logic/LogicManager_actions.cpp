@@ -148,13 +148,36 @@ void CLogicManager::UserStatusRequest(int)
     if (!logger)
         return;
     const double type = logger->GetType();
-    if (type == 70.0) {
-        Log("Cmd StatusCmd");
-        logger->SendCmd(CommandParametersStruct(CmdStatus), true);
-    } else if (type == 12.0 && !logger->IsRunning() && IsLoggerAllowToRun()) {
-        Log("Cmd StatusCmd");
-        logger->SendCmd(CommandParametersStruct(CmdStatus), true);
+    if (type != 70.0 && !(type == 12.0 && !logger->IsRunning() && IsLoggerAllowToRun()))
+        return;
+    // An idle logger is asked for nothing else: requests that go unanswered mean it is gone,
+    // as a silent run means it for the run.
+    const bool idle = !logger->IsRunning() && !logger->IsFirmwareBusy();
+    if (idle && statusRequestsUnanswered()) {
+        Log("The logger answers no status requests: handled as gone");
+        forgetStatusRequests();
+        if (m_pDeviceDetectionManager)
+            m_pDeviceDetectionManager->LoggerStoppedAnswering();
+        return;
     }
+    Log("Cmd StatusCmd");
+    if (idle) {
+        if (m_StatusUnanswered++ == 0)
+            m_StatusAskedSinceMs = monotonicMs();
+    }
+    logger->SendCmd(CommandParametersStruct(CmdStatus), true);
+}
+
+void CLogicManager::forgetStatusRequests()
+{
+    m_StatusUnanswered = 0;
+    m_StatusAskedSinceMs = -1;
+}
+
+bool CLogicManager::statusRequestsUnanswered() const
+{
+    return m_StatusUnanswered >= SilentStatusRequests && m_StatusAskedSinceMs >= 0
+           && monotonicMs() - m_StatusAskedSinceMs >= SilentStatusMs;
 }
 
 void CLogicManager::stopKeepAliveTimer()

@@ -78,3 +78,9 @@ void CLogicManagerShell::CancelSearch()
     if (m_pManager)
         m_pManager->CancelLoggersDetection();
 }
+
+void CLogicManagerShell::ReleaseLogger()
+{
+    if (m_pManager)
+        m_pManager->ReleaseConnectedLogger();
+}

@@ -23,6 +23,7 @@ public:
     void StopWaitingForUpdatedLogger() override;
     bool IsSearchUnderWay() override;
     void CancelSearch() override;
+    void ReleaseLogger() override;
 
 private:
     CLogicManager* m_pManager;

@@ -35,6 +35,9 @@ public:
     // and nothing it would still find or miss is reported.
     virtual bool IsSearchUnderWay() { return false; }
     virtual void CancelSearch() {}
+    // The connected logger is let go (its link closed) after it failed to start a run, so that
+    // Connect searches for it again.
+    virtual void ReleaseLogger() {}
 };
 
 // Writing and reading workspace files (codes: 0 done, -1 the user cancelled, others failures).

@@ -236,6 +236,9 @@ public slots:
     void loggerFinishedRunning();
     void loggerDetected(bool detected);
     void loggerDisconnected();
+    // The logger fell silent while idle (it is gone by now): the user is told and offered to
+    // connect again.
+    void loggerStoppedAnswering();
     void userStartedRun();
     void OnUserAskXvalue();
 
@@ -402,9 +405,6 @@ private:
     int m_LoadProgressDelayMs = 500;
     bool m_bAlignToGrid = true;
     bool m_bLoggerDetected = false;
-    // The logger left during its firmware update: the user's setup waits for its return, and
-    // no search that finds nothing meanwhile takes it away.
-    bool m_bSetupHeld = false;
     bool m_bRunInProgress = false;
     bool m_bConnectedViaBluetooth = false;
     bool m_bVideoTracking = false;
@@ -438,4 +438,7 @@ private:
     void removeAnalysisServices();
     // The next X value of a manual-X run into the setup record; false when the user cancels.
     bool askManualXValue();
+    // The first X value of a hand-sampled run with typed X values, before the run starts;
+    // false when the user refused it (nothing starts).
+    bool askFirstManualXValue();
 };

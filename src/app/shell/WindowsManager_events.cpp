@@ -28,6 +28,14 @@ void CWindowsManager::connectShellEvents()
         if (!(m_pShellLogic && m_pShellLogic->IsFirmwareUpdateUnderWay()))
             hideProgress();
     });
+    connect(m_pSignals, &CKorvantaSignals::LoggerStoppedAnswering, this, &CWindowsManager::loggerStoppedAnswering);
+}
+
+void CWindowsManager::loggerStoppedAnswering()
+{
+    if (m_pFrame)
+        m_pFrame->OfferToConnect(tr("The logger stopped answering. Check that it is switched on and plugged in, "
+                                    "then connect to it again. The setup is kept for it."));
 }
 
 void CWindowsManager::hideProgress()

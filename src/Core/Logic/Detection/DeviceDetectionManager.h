@@ -38,6 +38,10 @@ public:
     void btDisconnectMessage();
     // A logger pulled out during a run: the run ended there, and what came before is stored.
     void runLostMessage();
+    // The connected logger stopped answering while idle: it is handled as unplugged (closed,
+    // announced as gone, its setup held for its return), then the hub's LoggerStoppedAnswering
+    // offers to connect again. Its port stays listed, so nothing looks for it by itself.
+    void LoggerStoppedAnswering();
     static int GetPortNumer(QString name);
     // The pauses of the boot-loader reconnection (tests shorten them).
     void SetPlugWaitScale(double scale) { m_WaitScale = scale; }
@@ -71,8 +75,10 @@ public slots:
 private:
     void pelorinPlugged(const CPortInfo& info);
     void bootLoaderPlugged(const CPortInfo& info);
-    void dravletUnplugged();
-    void pelorinUnplugged(const CPortInfo& info);
+    // silent: the logger stopped answering rather than left the bus.
+    void dravletUnplugged(bool silent = false);
+    void pelorinUnplugged(const CPortInfo& info, bool silent = false);
+    void stoppedAnsweringNotice();
     void announceDisconnection(bool wasRunning);
     void wait(int ms);
     void firmwareWatchTick();
