@@ -136,10 +136,6 @@ void TestAnalysisDialogNames::unknownIdWritesNothing()
     const FunctionNames::Sources empty{QStringLiteral("X"), QString(), QStringLiteral("Y"), QString(), QString()};
     QVERIFY(Compose(6, empty, 0, 0, 0, true, name, unit));
     QCOMPARE(unit, QString("/s"));
-    // Along an X axis without a unit the slope keeps the source's.
-    QVERIFY(Compose(6, FunctionNames::Sources{QStringLiteral("T"), QStringLiteral("°C"), QString(), QString(), QString()},
-                    0, 0, 0, false, name, unit));
-    QCOMPARE(unit, QString("°C"));
     QVERIFY(Compose(18, empty, 1, 1, 0, true, name, unit));
     QCOMPARE(unit, QString("²"));
     QVERIFY(Compose(22, empty, 1, 1, 0, true, name, unit));
