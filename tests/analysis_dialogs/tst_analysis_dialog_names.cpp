@@ -116,9 +116,8 @@ void TestAnalysisDialogNames::namesAndUnits()
     QFETCH(QString, u2);
     QFETCH(QString, name);
     QFETCH(QString, unit);
-    // On an XY graph the X axis is the pressure.
     const FunctionNames::Sources s{QStringLiteral("Temperature"), QStringLiteral("°C"), QStringLiteral("Pressure"), u2,
-                                   timeAxis ? QString() : u2};
+                                   timeAxis ? QString() : u2};   // on an XY graph X is the pressure
     QString builtName, builtUnit = QStringLiteral("stale");
     QVERIFY(Compose(id, s, a, b, c, timeAxis, builtName, builtUnit));
     QCOMPARE(builtName, name);

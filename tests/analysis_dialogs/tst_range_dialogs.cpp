@@ -186,7 +186,6 @@ void TestRangeDialogs::statisticsAlongTheXAxis()
     QTRY_VERIFY(!d.form()->resultGrid->isHidden());
     // Each value times its signed step along the volume (none to or from the gap): 4 + 4 - 2 + 5.
     QCOMPARE(d.form()->areaLabel->text(), QString("11"));
-    // Volumes typed at each press: a run sampled by hand, of no rate.
     QCOMPARE(d.form()->rateLabel->text(), QString("2 Samples per second"));
     run->m_bSampledByHand = true;
     StatisticsDialog byHand(&host, &host);

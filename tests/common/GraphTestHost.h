@@ -22,8 +22,7 @@ public:
     mutable CDataManager m_Data{&m_Setup};
     CKorvantaWindow* m_pActive = nullptr;
     ExperimentInterval m_Interval;
-    // The results a graph handed on to a graph of their own.
-    QList<int> m_OwnGraphKeys;
+    QList<int> m_OwnGraphKeys;   // the results a graph handed on to a graph of their own
 
     bool AlignToGrid() const override { return false; }
     CKorvantaSignals* GetSignals() const override { return &m_Hub; }

@@ -4,7 +4,6 @@
 
 #include "Core/Data/Globals.h"
 #include "analysis/Functions.h"
-#include "analysis/XSeries.h"
 #include "graph/PlotStrokes.h"
 
 #include <QMouseEvent>
@@ -535,16 +534,13 @@ private slots:
         g->m_Plots[f].AddAnnotation(note);
         rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
         auto fitPixels = [&](const QImage& shot) {
-            int n = 0;
-            for (int py = g->m_GraphRect.top(); py <= g->m_GraphRect.bottom(); ++py)
-                for (int px = g->m_GraphRect.left(); px <= g->m_GraphRect.right(); ++px)
-                    n += shot.pixelColor(px, py) == g->m_Plots.at(f).m_Color ? 1 : 0;
-            return n;
+            const QImage area = shot.copy(g->m_GraphRect).convertToFormat(QImage::Format_RGB32);
+            const QRgb* p = reinterpret_cast<const QRgb*>(area.constBits());
+            return std::count(p, p + area.width() * area.height(), g->m_Plots.at(f).m_Color.rgb());
         };
         QVERIFY(fitPixels(rig.paint()) > 50 && g->FitEquations().size() == 1);
         const int noteX = g->m_Plots.at(f).m_Annotations.at(0).m_TextRect.center().x();
         QVERIFY2(std::abs(noteX - rig.pixel(float(x->GetYSample(20)), 0.0f).x()) <= 1, qPrintable(QString::number(noteX)));
-
         rig.prompter.m_Log.clear();
         g->OnXScaleComboChanged(0);
         g->NewFunctionData(fit->m_Key, rig.ramp->m_Key, x->m_Key);
