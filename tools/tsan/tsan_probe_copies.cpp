@@ -1,4 +1,4 @@
-// Races of ours through a copy a library makes of our memory: one thread writes our bytes while
+// Races of ours through a copy a library makes of our memory: one thread writes our bytes, then
 // the other hands them to Qt, which copies them where the sanitizer cannot see. Each must be
 // reported, naming the Qt call that made the copy. And a buffer shared by two threads, which Qt
 // counts out of the sanitizer's sight: quiet.
@@ -16,7 +16,7 @@
 
 namespace {
 
-// Ours, written on one thread while a library reads it on another: no zero byte but the last,
+// Ours, written on one thread, then read by a library on another: no zero byte but the last,
 // so it reads as a C string too. 4096 bytes are also a 32 x 32 image of 32-bit pixels.
 char g_Bytes[4096];
 constexpr int kSize = int(sizeof g_Bytes) - 1;
@@ -28,23 +28,18 @@ __attribute__((noinline)) void WriteOurBytes()
 }
 
 // The bytes are set before the threads start (so a reader of the C string never finds it
-// empty), then written on one thread while the other hands them to the library.
+// empty), then written on one thread, then handed to the library on the other.
 template <typename Fn>
-int WhileWritten(Fn readThroughLibrary)
+int AfterOurWrite(Fn throughLibrary)
 {
     std::memset(g_Bytes, 'k', kSize);
-    TwoThreads([&](int who) {
-        if (who == 0)
-            WriteOurBytes();
-        else
-            readThroughLibrary();
-    });
+    InTurn(WriteOurBytes, throughLibrary);
     return 0;
 }
 
 int AppendedSized()
 {
-    return WhileWritten([] {
+    return AfterOurWrite([] {
         QByteArray copy;
         copy.append(g_Bytes, kSize);
     });
@@ -52,12 +47,12 @@ int AppendedSized()
 
 int Constructed()
 {
-    return WhileWritten([] { const QByteArray copy(g_Bytes, kSize); });
+    return AfterOurWrite([] { const QByteArray copy(g_Bytes, kSize); });
 }
 
 int Inserted()
 {
-    return WhileWritten([] {
+    return AfterOurWrite([] {
         QByteArray copy("[]");
         copy.insert(1, g_Bytes, kSize);
     });
@@ -65,7 +60,7 @@ int Inserted()
 
 int AppendedString()
 {
-    return WhileWritten([] {
+    return AfterOurWrite([] {
         QByteArray copy("text: ");
         copy.append(g_Bytes);
     });
@@ -73,7 +68,7 @@ int AppendedString()
 
 int AppendedRawData()
 {
-    return WhileWritten([] {
+    return AfterOurWrite([] {
         QByteArray copy;
         copy.append(QByteArray::fromRawData(g_Bytes, kSize));
     });
@@ -86,13 +81,13 @@ QImage ImageOverOurBytes()
 
 int ImageCopied()
 {
-    return WhileWritten([] { const QImage copy = ImageOverOurBytes().copy(); });
+    return AfterOurWrite([] { const QImage copy = ImageOverOurBytes().copy(); });
 }
 
 int ImageDetached()
 {
     // The image may not write into the buffer it was made over: its bits() are its own copy.
-    return WhileWritten([] {
+    return AfterOurWrite([] {
         QImage image = ImageOverOurBytes();
         image.bits()[0] = 0;
     });
@@ -100,7 +95,7 @@ int ImageDetached()
 
 int SentAsDatagram()
 {
-    return WhileWritten([] {
+    return AfterOurWrite([] {
         QUdpSocket socket;
         socket.writeDatagram(g_Bytes, 512, QHostAddress::LocalHost, 9);
     });
@@ -110,7 +105,7 @@ int PostedAsRequestBody()
 {
     // The upload's call: a request body handed to the access manager. A scheme it does not
     // know fails at once, with no connection attempt.
-    return WhileWritten([] {
+    return AfterOurWrite([] {
         QNetworkAccessManager manager;
         delete manager.post(QNetworkRequest(QUrl(QStringLiteral("korvanta-probe:body"))),
                             QByteArray::fromRawData(g_Bytes, kSize));
