@@ -1,23 +1,27 @@
-// Races of ours through a copy a library makes of our memory: one thread writes our bytes, then
-// the other hands them to Qt, which copies them where the sanitizer cannot see. Each must be
-// reported, naming the Qt call that made the copy. And a buffer shared by two threads, which Qt
-// counts out of the sanitizer's sight: quiet.
+// Races of ours through a copy a library makes of our memory, or through bytes it writes into
+// our memory: one thread writes our bytes, then the other hands them to Qt, which copies them
+// (or fills them) where the sanitizer cannot see. Each must be reported, naming the Qt call
+// that made the copy. And a buffer shared by two threads, which Qt counts out of the
+// sanitizer's sight: quiet.
 #include "TsanProbe.h"
 
+#include <QBuffer>
 #include <QByteArray>
+#include <QDataStream>
 #include <QHostAddress>
 #include <QImage>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QString>
 #include <QUdpSocket>
 
 #include <cstring>
 
 namespace {
 
-// Ours, written on one thread, then read by a library on another: no zero byte but the last,
-// so it reads as a C string too. 4096 bytes are also a 32 x 32 image of 32-bit pixels.
+// Ours, written on one thread, then read or filled by a library on another: no zero byte but
+// the last, so it reads as a C string too. 4096 bytes are also a 32 x 32 image of 32-bit pixels.
 char g_Bytes[4096];
 constexpr int kSize = int(sizeof g_Bytes) - 1;
 
@@ -93,6 +97,102 @@ int ImageDetached()
     });
 }
 
+int ImageConverted()
+{
+    return AfterOurWrite([] {
+        const QImage image = ImageOverOurBytes();
+        const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    });
+}
+
+__attribute__((noinline)) void FillPixels(uchar* pixels, qsizetype bytes)
+{
+    for (qsizetype i = 0; i < bytes; ++i)
+        pixels[i] = uchar(i);
+}
+
+// An image's own pixels, filled by our code on one thread, then converted in place on the
+// other (as a temporary is).
+int ImageConvertedInPlace()
+{
+    QImage image(32, 32, QImage::Format_ARGB32);
+    InTurn([&] { FillPixels(image.bits(), image.sizeInBytes()); },
+           [&] { const QImage rgb = std::move(image).convertToFormat(QImage::Format_RGB32); });
+    return 0;
+}
+
+int Utf8Decoded()
+{
+    return AfterOurWrite([] { const QString text = QString::fromUtf8(g_Bytes, kSize); });
+}
+
+int Latin1Decoded()
+{
+    return AfterOurWrite([] { const QString text = QString::fromLatin1(g_Bytes, kSize); });
+}
+
+// Devices and streams over a byte array of their own; the bytes of ours go in or come out.
+int DeviceWritten()
+{
+    return AfterOurWrite([] {
+        QBuffer device;
+        device.open(QIODevice::WriteOnly);
+        device.write(g_Bytes, kSize);
+    });
+}
+
+int DeviceWrittenString()
+{
+    return AfterOurWrite([] {
+        QBuffer device;
+        device.open(QIODevice::WriteOnly);
+        device.write(g_Bytes);
+    });
+}
+
+QByteArray Source()
+{
+    return QByteArray(kSize, 'd');
+}
+
+int DeviceRead()
+{
+    return AfterOurWrite([] {
+        QByteArray source = Source();
+        QBuffer device(&source);
+        device.open(QIODevice::ReadOnly);
+        device.read(g_Bytes, kSize);
+    });
+}
+
+int DevicePeeked()
+{
+    return AfterOurWrite([] {
+        QByteArray source = Source();
+        QBuffer device(&source);
+        device.open(QIODevice::ReadOnly);
+        device.peek(g_Bytes, 16);
+    });
+}
+
+int StreamWritten()
+{
+    return AfterOurWrite([] {
+        QByteArray sink;
+        QDataStream out(&sink, QIODevice::WriteOnly);
+        out.writeRawData(g_Bytes, kSize);
+    });
+}
+
+int StreamRead()
+{
+    return AfterOurWrite([] {
+        const QByteArray source = Source();
+        QDataStream in(source);
+        in.readRawData(g_Bytes, kSize);
+    });
+}
+
 int SentAsDatagram()
 {
     return AfterOurWrite([] {
@@ -138,8 +238,24 @@ int SharedBuffer()
 
 } // namespace
 
-const ProbeCase g_CopyCases[] = {{"shared_buffer", SharedBuffer},{"core_copy", AppendedSized},       {"core_construct", Constructed},
-                                 {"core_insert", Inserted},          {"core_append_string", AppendedString},
-                                 {"core_append_raw", AppendedRawData}, {"gui_copy", ImageCopied},
-                                 {"gui_detach", ImageDetached},      {"network_send", SentAsDatagram},
-                                 {"network_post", PostedAsRequestBody}, {nullptr, nullptr}};
+const ProbeCase g_CopyCases[] = {{"shared_buffer", SharedBuffer},
+                                 {"core_copy", AppendedSized},
+                                 {"core_construct", Constructed},
+                                 {"core_insert", Inserted},
+                                 {"core_append_string", AppendedString},
+                                 {"core_append_raw", AppendedRawData},
+                                 {"core_utf8", Utf8Decoded},
+                                 {"core_latin1", Latin1Decoded},
+                                 {"device_write", DeviceWritten},
+                                 {"device_write_string", DeviceWrittenString},
+                                 {"device_read", DeviceRead},
+                                 {"device_peek", DevicePeeked},
+                                 {"stream_write", StreamWritten},
+                                 {"stream_read", StreamRead},
+                                 {"gui_copy", ImageCopied},
+                                 {"gui_detach", ImageDetached},
+                                 {"gui_convert", ImageConverted},
+                                 {"gui_convert_in_place", ImageConvertedInPlace},
+                                 {"network_send", SentAsDatagram},
+                                 {"network_post", PostedAsRequestBody},
+                                 {nullptr, nullptr}};
