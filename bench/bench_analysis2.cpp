@@ -10,7 +10,7 @@
 #include <random>
 #include <vector>
 
-#include <QFileInfo>
+#include <QProcess>
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
@@ -59,60 +59,74 @@ void BM_PlainDft(benchmark::State& state)
 }
 
 // Our spectrum against numpy's (bench/fourier_numpy.py, beside this program, fed the very same
-// values through Debian's python3, where python3-numpy puts numpy): both sides time single
-// calls and report the same statistics, the minimum and the median; the ratios are ours over
-// numpy's. The script prints which statistic it gives, which shows as the label.
+// values through the one Python the comparisons use): the calls alternate, one of ours, then
+// one of numpy's on request, so that a drift of the machine's speed hits both alike. Both
+// sides time single calls; the minimum and the median of each, and the ratios ours over
+// numpy's. The label says which numpy and which Python answered.
 void BM_FourierAgainstNumpy(benchmark::State& state)
 {
     using Clock = std::chrono::steady_clock;
     const int calls = int(state.range(1));
     const QVector<double> y = Noise(static_cast<int>(state.range(0)));
     QVector<double> mag;
-    std::vector<double> ours;
-    QByteArray output;
-    QString error;
+    std::vector<double> ours, theirs;
+    QString numpy;
     for (auto _ : state) {
-        FourierMagnitudes(y.constData(), y.size(), mag);   // untimed, as the script's first
+        const QString path = BenchScript(QStringLiteral("fourier_numpy.py"));
+        QProcess script;
+        if (!path.isEmpty())
+            script.start(BenchPython(), {path});
+        if (path.isEmpty() || !script.waitForStarted(30000)) {
+            state.SkipWithError("fourier_numpy.py is not beside the program, or Python does not start");
+            return;
+        }
+        const qint64 n = y.size();
+        script.write(reinterpret_cast<const char*>(&n), sizeof(n));
+        script.write(reinterpret_cast<const char*>(y.constData()), qint64(y.size() * sizeof(double)));
+        // One line from the script; empty when it ended or said nothing for a minute.
+        const auto answer = [&script]() -> QByteArray {
+            while (!script.canReadLine())
+                if (!script.waitForReadyRead(60000))
+                    return QByteArray();
+            return script.readLine().trimmed();
+        };
+        numpy = QString::fromUtf8(answer());   // after its untimed first call
+        FourierMagnitudes(y.constData(), y.size(), mag);   // ours, untimed, likewise
         ours.clear();
+        theirs.clear();
         for (int i = 0; i < calls; ++i) {
             const auto t0 = Clock::now();
             FourierMagnitudes(y.constData(), y.size(), mag);
             ours.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
             benchmark::DoNotOptimize(mag.data());
+            script.write("t\n");
+            const QByteArray line = answer();
+            if (!line.startsWith("ms "))
+                break;
+            theirs.push_back(line.mid(3).toDouble());
         }
-        const QByteArray values(reinterpret_cast<const char*>(y.constData()), int(y.size() * sizeof(double)));
-        const QString python = QFileInfo::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
-                                                                                       : QStringLiteral("python3");
-        if (!RunBenchScript(QStringLiteral("fourier_numpy.py"), values, output, error, python,
-                            {QString::number(calls)})) {
-            state.SkipWithError(error.toUtf8().constData());
+        script.write("q\n");
+        script.closeWriteChannel();
+        script.waitForFinished(30000);
+        if (int(theirs.size()) != calls || !numpy.startsWith(QStringLiteral("numpy "))) {
+            state.SkipWithError(("fourier_numpy.py failed: " + script.readAllStandardError().trimmed()).constData());
             return;
         }
     }
-    double numpyMin = 0.0, numpyMedian = 0.0;
-    QString statistic;
-    for (const QByteArray& line : output.split('\n')) {
-        if (line.startsWith("statistic:"))
-            statistic = QString::fromUtf8(line.mid(10).trimmed());
-        else if (line.startsWith("min_ms "))
-            numpyMin = line.mid(7).toDouble();
-        else if (line.startsWith("median_ms "))
-            numpyMedian = line.mid(10).toDouble();
-    }
-    if (numpyMin <= 0.0 || numpyMedian <= 0.0 || statistic.isEmpty()) {
-        state.SkipWithError(("fourier_numpy.py printed no times: " + output.trimmed()).constData());
-        return;
-    }
-    std::sort(ours.begin(), ours.end());
-    const double oursMin = ours.front();
-    const double oursMedian = (ours[(ours.size() - 1) / 2] + ours[ours.size() / 2]) / 2.0;
-    state.counters["ours_min_ms"] = oursMin;
-    state.counters["ours_median_ms"] = oursMedian;
-    state.counters["numpy_min_ms"] = numpyMin;
-    state.counters["numpy_median_ms"] = numpyMedian;
-    state.counters["ours/numpy_min"] = oursMin / numpyMin;
-    state.counters["ours/numpy_median"] = oursMedian / numpyMedian;
-    state.SetLabel(statistic.toStdString());
+    const auto minAndMedian = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return std::make_pair(v.front(), (v[(v.size() - 1) / 2] + v[v.size() / 2]) / 2.0);
+    };
+    const auto o = minAndMedian(ours);
+    const auto t = minAndMedian(theirs);
+    state.counters["ours_min_ms"] = o.first;
+    state.counters["ours_median_ms"] = o.second;
+    state.counters["numpy_min_ms"] = t.first;
+    state.counters["numpy_median_ms"] = t.second;
+    state.counters["ours/numpy_min"] = o.first / t.first;
+    state.counters["ours/numpy_median"] = o.second / t.second;
+    state.SetLabel(QStringLiteral("%1 calls each, alternating; %2, %3")
+                       .arg(calls).arg(numpy, BenchPythonDescribed()).toStdString());
 }
 
 // The whole analysis function: one copy of the range, the transform, and the two result

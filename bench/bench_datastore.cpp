@@ -13,7 +13,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <malloc.h>
 #include <unistd.h>
 #include <vector>
 
@@ -216,11 +215,7 @@ BENCHMARK(BM_MemoryPerSample)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
-    // Blocks of a megabyte and more are mapped afresh and handed back when freed, for the store's
-    // blocks and the partners' alike. Left to itself, the C library raises that threshold at the
-    // first such block freed and hands freed blocks out again, already touched, in an order that
-    // would favour one side of a comparison over the other.
-    mallopt(M_MMAP_THRESHOLD, 1 << 20);
+    MapLargeBlocksAfresh();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

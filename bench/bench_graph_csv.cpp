@@ -20,7 +20,7 @@ QList<CCsvColumn> Columns(int samples)
         c.m_Name = QStringLiteral("Run 1-Sensor %1").arg(p);
         c.m_Unit = QStringLiteral("V");
         c.m_bHasBranch = true;
-        c.m_SecondsPerSample = 0.01;
+        c.m_PositionStep = 0.01;
         c.m_X.resize(samples);
         c.m_Y.resize(samples);
         for (int i = 0; i < samples; ++i) {

@@ -160,6 +160,7 @@ void BM_EncodeCallRatios(benchmark::State& state)
     state.counters["python_dumps_us"] = python;
     state.counters["writer_vs_streamwriter"] = writer / streamWriter;
     state.counters["writer_vs_python"] = writer / python;
+    state.SetLabel(BenchPythonDescribed().toStdString());
 }
 BENCHMARK(BM_EncodeCallRatios)->Iterations(1)->Unit(benchmark::kMillisecond);
 

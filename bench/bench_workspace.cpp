@@ -9,6 +9,7 @@
 #include "Core/Data/DataFolder.h"
 #include "workspace/WorkspaceLoader.h"
 #include "workspace/WorkspaceSaver.h"
+#include "support/BenchProcess.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -317,6 +318,8 @@ BENCHMARK(BM_LoadWorkspace)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillise
 
 int main(int argc, char** argv)
 {
+    // The store's blocks are then fresh pages, as the fresh partner's are.
+    MapLargeBlocksAfresh();
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -1,20 +1,25 @@
 #!/usr/bin/env python3
-"""Times numpy's amplitude spectrum of the series read from standard input (little-endian
-doubles, the same values the C++ benchmark transforms): abs(rfft(y)) / n over the bins from 0
-to half of n, as the program's FourierMagnitudes gives them. Takes the number of timed calls
-as its argument (one untimed call goes first) and prints which statistic it reports, then the
-minimum and the median time of one call in milliseconds."""
-import statistics
+"""Times numpy's amplitude spectrum, one call at a time, on the benchmark's request, so that
+the C++ benchmark can interleave its own calls with these. Standard input: the number of
+values (8 bytes, little-endian), the values (little-endian doubles, the very ones the C++ side
+transforms), then one line per request: "t" times one call of abs(rfft(y)) / n over the bins
+from 0 to half of n (as the program's FourierMagnitudes gives them) and prints "ms <time>";
+"q" or the end of input ends the script. The first line printed says which numpy answers."""
+import struct
 import sys
 import time
 
 import numpy
 
-calls = int(sys.argv[1]) if len(sys.argv) > 1 else 21
-y = numpy.frombuffer(sys.stdin.buffer.read(), dtype="<f8")
-n = len(y)
-if n == 0 or calls < 1:
-    sys.exit("no series or no calls to time")
+stdin = sys.stdin.buffer
+header = stdin.read(8)
+if len(header) != 8:
+    sys.exit("no value count")
+(n,) = struct.unpack("<q", header)
+raw = stdin.read(8 * n) if n > 0 else b""
+if n <= 0 or len(raw) != 8 * n:
+    sys.exit("no series")
+y = numpy.frombuffer(raw, dtype="<f8")
 bins = (n - 1) // 2 + 1
 
 
@@ -23,11 +28,10 @@ def spectrum():
 
 
 spectrum()
-times = []
-for _ in range(calls):
+print("numpy %s" % numpy.__version__, flush=True)
+for line in stdin:
+    if line.strip() != b"t":
+        break
     start = time.perf_counter()
     spectrum()
-    times.append((time.perf_counter() - start) * 1e3)
-print("statistic: minimum and median of %d calls, numpy %s" % (calls, numpy.__version__))
-print("min_ms %.6f" % min(times))
-print("median_ms %.6f" % statistics.median(times))
+    print("ms %.6f" % ((time.perf_counter() - start) * 1e3), flush=True)

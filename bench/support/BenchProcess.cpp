@@ -7,6 +7,7 @@
 #include <QList>
 #include <QProcess>
 
+#include <malloc.h>
 #include <unistd.h>
 
 void EnsureOffscreenGuiApplication()
@@ -17,6 +18,11 @@ void EnsureOffscreenGuiApplication()
     static bool offscreen = qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication app(argc, argv);
     (void)offscreen;
+}
+
+void MapLargeBlocksAfresh()
+{
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
 }
 
 long long ResidentBytes()
@@ -33,6 +39,27 @@ QString BenchScript(const QString& name)
     const QFileInfo program(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
     const QString path = program.dir().filePath(name);
     return QFileInfo::exists(path) ? path : QString();
+}
+
+QString BenchPython()
+{
+    static const QString s_Python = QFileInfo::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3")
+                                                                                         : QStringLiteral("python3");
+    return s_Python;
+}
+
+QString BenchPythonDescribed()
+{
+    static QString s_Described;
+    if (s_Described.isEmpty()) {
+        QProcess python;
+        python.start(BenchPython(), {QStringLiteral("-c"),
+                                     QStringLiteral("import sys; print(sys.executable, sys.version.split()[0])")});
+        s_Described = python.waitForFinished(30000) && python.exitCode() == 0
+                          ? QStringLiteral("python ") + QString::fromUtf8(python.readAllStandardOutput().trimmed())
+                          : QStringLiteral("python %1 (not started)").arg(BenchPython());
+    }
+    return s_Described;
 }
 
 bool RunBenchScript(const QString& name, const QByteArray& input, QByteArray& output, QString& error,

@@ -32,38 +32,6 @@ bool FourierMagnitudes(const double* values, int count, QVector<double>& magnitu
 
 // ---- CFunctions ------------------------------------------------------------------------
 
-namespace {
-
-// Whether the branch, or the branch it was derived from, belongs to a run sampled by hand. Such
-// a run's branches carry the period of no rate (one second), not a time between samples. A run
-// read from a file is known by its manual X series.
-bool SampledByHand(const CDataManager* data, const CDataBranch* branch)
-{
-    if (!data || !branch)
-        return false;
-    int key = branch->m_OwnerKey;
-    // Owner keys come from files too: the walk is bounded rather than trusted to end.
-    for (int step = 0; step < 64 && key >= 0; ++step) {
-        if (const CDataFolder* folder = data->GetDataFolder(key)) {
-            if (folder->m_bSampledByHand)
-                return true;
-            for (int k : folder->GetBranchKeys()) {
-                const CDataBranch* b = data->GetDataBranch(k);
-                if (b && b->m_SensorIndex == SensorIndexManualX)
-                    return true;
-            }
-            return false;
-        }
-        const CDataBranch* owner = data->GetDataBranch(key);
-        if (!owner)
-            return false;
-        key = owner->m_OwnerKey;
-    }
-    return false;
-}
-
-} // namespace
-
 CDataBranch* CFunctions::FunctionFourier(CDataBranch* branch, long start, long end, QString name,
                                          QString, CDataBranch** frequencyBranch)
 {
@@ -83,7 +51,8 @@ CDataBranch* CFunctions::FunctionFourier(CDataBranch* branch, long start, long e
     }
     if (count > (1 << 29))
         return nullptr;
-    if (!(dt > 0.0) || !std::isfinite(1.0 / dt) || SampledByHand(GetDataManager(), branch)) {
+    const CDataManager* data = GetDataManager();
+    if (!(dt > 0.0) || !std::isfinite(1.0 / dt) || (data && data->IsSampledByHand(branch->m_Key))) {
         // Frequencies need the time between samples, which manual sampling does not have.
         AnalysisSupport::ShowCritical(*this, QString(), tr("A Fourier transform needs samples taken at a fixed rate; "
                                                     "this series was sampled by hand."));

@@ -126,9 +126,20 @@ public:
                                   double A, double B, QString name = QString());
 
     // ---- Curve fits ---------------------------------------------------------------------
-    CDataBranch* FunctionLinearRegression(CDataBranch* g1, long start, long end);
-    CDataBranch* FunctionPowerRegression(CDataBranch* g1, long start, long end);
-    CDataBranch* FunctionExponentialRegression(CDataBranch* g1, long start, long end);
+    // Each fits against the X its graph shows: without xSeries the time of each sample in
+    // seconds, with it the values of that series (an XY graph's X axis in g1's run) that the
+    // samples stand on (XSeries.h), in that series' unit. The equation is in that X, and the
+    // fitted series has a value for every sample it draws.
+    CDataBranch* FunctionLinearRegression(CDataBranch* g1, long start, long end,
+                                          const CDataBranch* xSeries = nullptr);
+    CDataBranch* FunctionPowerRegression(CDataBranch* g1, long start, long end,
+                                         const CDataBranch* xSeries = nullptr);
+    CDataBranch* FunctionExponentialRegression(CDataBranch* g1, long start, long end,
+                                               const CDataBranch* xSeries = nullptr);
+    // The series g1 is drawn against on a graph whose X axis shows series xAxisKey: that
+    // quantity in g1's own run. True with null for a time axis (xAxisKey < 0); false, after a
+    // message, when g1's run holds no such values.
+    bool XAxisSeriesOf(const CDataBranch* g1, int xAxisKey, CDataBranch*& xSeries);
 
     // ---- Point-wise transforms with coefficients ---------------------------------------
     CDataBranch* FunctionCos(CDataBranch* g1, bool g1AsTime, double A, double B, double C,
@@ -188,9 +199,11 @@ public:
                                    QString name, QString unit);
 
     // ---- Functions of the statistics, fit and evaluation half of the engine -------------------
-    // Polynomial least-squares fit with coefficientCount coefficients (2 = a straight line).
+    // Polynomial least-squares fit with coefficientCount coefficients (2 = a straight line),
+    // against time or an X-axis series as the other fits.
     CDataBranch* FunctionPolynomialRegression(CDataBranch* branch, long start, long end,
-                                              short coefficientCount);
+                                              short coefficientCount,
+                                              const CDataBranch* xSeries = nullptr);
     // Evaluates a cuff-pressure branch and shows the result as text; makes no branch.
     void FunctionBloodPressure(CDataBranch* branch);
 
@@ -210,12 +223,13 @@ public:
     QString FunctionTiming(CDataBranch* gate1, CDataBranch* gate2, long start, long end,
                            unsigned char methodId, double flagLength, double gateDistance);
     // Statistics of the branch with that key over start..end (end -1: whole branch). Copies
-    // the range first and computes on the copy.
-    CStatisticsInfo FunctionStatistics(int key, long start, long end);
+    // the range first and computes on the copy. On an XY graph (xAxisKey, the X axis' series)
+    // the area is taken along that axis; the missing mark when the series' run has no such values.
+    CStatisticsInfo FunctionStatistics(int key, long start, long end, int xAxisKey = -1);
     // The same as a concurrent task for the statistics dialog's future watcher: the range is
     // copied here, on the calling thread, so the worker never touches a branch the user may
     // delete meanwhile.
-    QFuture<CStatisticsInfo> StartStatistics(int key, long start, long end);
+    QFuture<CStatisticsInfo> StartStatistics(int key, long start, long end, int xAxisKey = -1);
     // Moving average of the range as a new branch under the source; null after "Too few
     // samples." when fewer than two samples result. The range is clipped to the branch.
     CDataBranch* CalculateArraysAverage(CDataBranch* branch, long width, int start, int end,

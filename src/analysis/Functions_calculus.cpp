@@ -3,6 +3,7 @@
 #include "analysis/Functions.h"
 
 #include "Core/Data/DataBranch.h"
+#include "Core/Data/DataManager.h"
 #include "analysis/FunctionsSupport.h"
 #include "Core/Data/Globals.h"
 
@@ -84,7 +85,8 @@ CDataBranch* CFunctions::FunctionDerivative(CDataBranch* g1, bool g1AsTime, long
                                             g1AsTime ? short(0) : g1->m_UnitPrefix,
                                             FunctionResultIndex);
     // The graph marks where a manually sampled or X-axis derivative stops rising.
-    if (result && (xAxis || g1->m_RateCode == 0)) {
+    const CDataManager* data = GetDataManager();
+    if (result && (xAxis || (data && data->IsSampledByHand(g1->m_Key)))) {
         const QList<int> points = findMidPoints(outY);
         if (!points.isEmpty()) {
             result->m_MarkedPositions = points;

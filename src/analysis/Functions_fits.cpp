@@ -1,11 +1,15 @@
-// Least-squares curve fits of a range: a straight line against time, a power curve against the
-// sample number and an exponential curve against time. Each writes the fitted values as a new
-// branch beside its source, with the equation and the quality index RI as its formula text.
+// Least-squares curve fits of a range: a straight line, a power curve and an exponential curve
+// against the X the graph shows, the time in seconds on a time graph or the X-axis series on an
+// XY graph, so that each equation gives the drawn curve's value at every X. Each writes the
+// fitted values as a new branch beside its source, with the equation and the quality index RI
+// as its formula text.
 #include "analysis/Functions.h"
 
 #include "Core/Data/DataBranch.h"
+#include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "analysis/FunctionsSupport.h"
+#include "analysis/XSeries.h"
 
 #include <cmath>
 
@@ -57,30 +61,84 @@ CDataBranch* makeFit(CFunctions* engine, CDataBranch* g1, const QVector<double>&
                                      CFunctions::CurveFitResultIndex);
 }
 
-} // namespace
-
-CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, long end)
+// The samples of a fit's range and the X each stands at. A sample without an X (beyond the
+// X-axis series' values, or on a gap of them) takes no part in the fit, and its fitted value
+// is the missing mark, so that the fitted series keeps one entry per sample of the range and
+// the graph draws each against the X it was fitted at.
+struct FitSamples
 {
     BranchRange range;
-    if (!ReadRangeOfTwo(*this, g1, start, end, range))
+    QVector<double> x;
+};
+
+bool ReadFitSamples(const CFunctions& engine, const CDataBranch* g1, long start, long end,
+                    const CDataBranch* xSeries, FitSamples& s)
+{
+    if (!ReadRangeOfTwo(engine, g1, start, end, s.range))
+        return false;
+    const int n = s.range.count();
+    if (xSeries) {
+        s.x = XSeriesValues(*xSeries, g1->GetXSample(0), s.range.start, n);
+    } else {
+        s.x.resize(n);
+        for (int i = 0; i < n; ++i)
+            s.x[i] = s.range.x.at(i) * g1->m_Interval;
+    }
+    int withX = 0;
+    for (double x : s.x)
+        withX += IsUsableX(x) ? 1 : 0;
+    return HoldsTwo(engine, withX);
+}
+
+template <typename Curve>
+QVector<double> fittedAt(const QVector<double>& x, Curve curve)
+{
+    QVector<double> fitted(x.size());
+    for (int i = 0; i < x.size(); ++i)
+        fitted[i] = IsUsableX(x.at(i)) ? curve(x.at(i)) : MissingValue;
+    return fitted;
+}
+
+} // namespace
+
+bool CFunctions::XAxisSeriesOf(const CDataBranch* g1, int xAxisKey, CDataBranch*& xSeries)
+{
+    xSeries = nullptr;
+    if (!g1 || xAxisKey < 0)
+        return true;
+    CDataManager* manager = GetDataManager();
+    xSeries = manager ? manager->GetOwnXBranch(g1->m_Key, xAxisKey) : nullptr;
+    if (xSeries)
+        return true;
+    ShowCritical(*this, QString(), tr("The run of %1 holds no values of the graph's X axis.").arg(g1->m_Name));
+    return false;
+}
+
+CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, long end,
+                                                  const CDataBranch* xSeries)
+{
+    FitSamples s;
+    if (!ReadFitSamples(*this, g1, start, end, xSeries, s))
         return nullptr;
-    const int n = range.count();
-    const double interval = g1->m_Interval;
     double st = 0.0, sy = 0.0, sty = 0.0, stt = 0.0;
-    for (int i = 0; i < n; ++i) {
-        const double t = range.x.at(i) * interval;
-        const double y = range.y.at(i);
+    QVector<double> usedY, usedX;
+    for (int i = 0; i < s.x.size(); ++i) {
+        const double t = s.x.at(i);
+        if (!IsUsableX(t))
+            continue;
+        const double y = s.range.y.at(i);
         st += t;
         sy += y;
         sty += t * y;
         stt += t * t;
+        usedX.append(t);
+        usedY.append(y);
     }
+    const int n = usedX.size();
     const double d = n * stt - st * st;
     const double a = d == 0.0 ? 0.0 : (n * sty - st * sy) / d;
     const double b = (sy - a * st) / n;
-    QVector<double> fitted(n);
-    for (int i = 0; i < n; ++i)
-        fitted[i] = a * range.x.at(i) * interval + b;
+    auto line = [a, b](double t) { return a * t + b; };
 
     QString equation;
     if (a != 0.0 && b != 0.0)
@@ -93,24 +151,29 @@ CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, l
     else
         equation = QStringLiteral("0, ");
     const QString name = QStringLiteral("%1(%2)").arg(tr("Linear"), g1->m_Name);
-    return makeFit(this, g1, range.x, fitted, name,
-                   formulaText(equation, qualityIndex(range.y, fitted)));
+    return makeFit(this, g1, s.range.x, fittedAt(s.x, line), name,
+                   formulaText(equation, qualityIndex(usedY, fittedAt(usedX, line))));
 }
 
-CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, long end)
+CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, long end,
+                                                 const CDataBranch* xSeries)
 {
-    BranchRange range;
-    if (!ReadRangeOfTwo(*this, g1, start, end, range))
+    FitSamples s;
+    if (!ReadFitSamples(*this, g1, start, end, xSeries, s))
         return nullptr;
     const double m = DisplayMultiplier(*this, g1);
     QVector<double> usedX;
     QVector<double> usedY; // the source values of the samples that get a fitted value
+    QVector<double> sampleNumbers;
     double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0;
-    for (int i = 0; i < range.count(); ++i) {
-        if (range.start + i == 0)
-            continue; // sample 0 has no logarithm of its sample number
-        const double x = range.x.at(i);
-        const double y = range.y.at(i) * m;
+    for (int i = 0; i < s.range.count(); ++i) {
+        // On a time axis sample 0 stands at time 0, which has no logarithm.
+        if (!xSeries && s.range.start + i == 0)
+            continue;
+        const double x = s.x.at(i);
+        if (xSeries && !IsUsableX(x))
+            continue;
+        const double y = s.range.y.at(i) * m;
         if (!(x > 0) || !(y > 0)) {
             ShowCritical(*this, tr("Power Curve"), tr("The data must be greater and not equal to zero"));
             return nullptr;
@@ -122,15 +185,16 @@ CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, lo
         sxy += lx * ly;
         sxx += lx * lx;
         usedX.append(x);
-        usedY.append(range.y.at(i));
+        usedY.append(s.range.y.at(i));
+        sampleNumbers.append(s.range.x.at(i));
     }
-    const int n = usedX.size(); // at least 1: at most one sample of the range is sample 0
+    // At least one sample is used: the range holds two with an X, and only one of them can
+    // be sample 0.
+    const int n = usedX.size();
     const double d = n * sxx - sx * sx;
     const double b = d == 0.0 ? 0.0 : (n * sxy - sx * sy) / d;
     const double a = std::exp((sy - b * sx) / n);
-    QVector<double> fitted(n);
-    for (int i = 0; i < n; ++i)
-        fitted[i] = a * std::pow(usedX.at(i), b) / m;
+    auto curve = [a, b, m](double x) { return a * std::pow(x, b) / m; };
 
     QString equation;
     if (a != 0.0 && b != 0.0)
@@ -141,22 +205,31 @@ CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, lo
     else
         equation = QStringLiteral("0 , ");
     const QString name = tr("Power-Curve(%1)").arg(g1->m_Name);
-    return makeFit(this, g1, usedX, fitted, name,
-                   formulaText(equation, qualityIndex(usedY, fitted)));
+    const QString text = formulaText(equation, qualityIndex(usedY, fittedAt(usedX, curve)));
+    // Against a series the curve keeps a place for every sample of the range; on a time axis
+    // it leaves sample 0 out.
+    if (xSeries)
+        return makeFit(this, g1, s.range.x, fittedAt(s.x, curve), name, text);
+    return makeFit(this, g1, sampleNumbers, fittedAt(usedX, curve), name, text);
 }
 
-CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long start, long end)
+CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long start, long end,
+                                                       const CDataBranch* xSeries)
 {
-    BranchRange range;
-    if (!ReadRangeOfTwo(*this, g1, start, end, range))
+    FitSamples s;
+    if (!ReadFitSamples(*this, g1, start, end, xSeries, s))
         return nullptr;
-    const int count = range.count();
-    const double interval = g1->m_Interval;
     enum { BeforePositive, InsidePositive, AfterPositive } state = BeforePositive;
     int n = 0;
     double st = 0.0, sy = 0.0, stt = 0.0, sty = 0.0;
-    for (int i = 0; i < count; ++i) {
-        const double y = range.y.at(i);
+    QVector<double> withXY, withX; // every sample with an X gets a fitted value
+    for (int i = 0; i < s.range.count(); ++i) {
+        const double t = s.x.at(i);
+        if (!IsUsableX(t))
+            continue;
+        const double y = s.range.y.at(i);
+        withX.append(t);
+        withXY.append(y);
         const bool positive = y > 0; // a value that is not a number counts as not positive
         if (!positive) {
             if (state == InsidePositive)
@@ -169,13 +242,11 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
         }
         state = InsidePositive;
         const double ly = std::log(y);
-        const double t = range.x.at(i) * interval;
+        // Every X counts, those below zero too (an X-axis series may well be negative).
         sy += ly;
-        if (t > 0) {
-            st += t;
-            stt += t * t;
-            sty += t * ly;
-        }
+        st += t;
+        stt += t * t;
+        sty += t * ly;
         ++n;
     }
     if (n == 0) {
@@ -185,15 +256,14 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
     const double d = n * stt - st * st;
     const double b = d == 0.0 ? 0.0 : (n * sty - sy * st) / d;
     const double a = std::pow(2.718281828459045, (sy - st * b) / n);
-    QVector<double> fitted(count);
-    for (int i = 0; i < count; ++i)
-        fitted[i] = a * std::exp(b * range.x.at(i) * interval);
+    auto curve = [a, b](double t) { return a * std::exp(b * t); };
 
     const QString equation =
         b != 0.0 ? QStringLiteral("%1e^(%2X)").arg(Double2String(a, 3, false, false),
                                                     Double2String(b, 3, false, false))
                  : Double2String(a, 3, false, false);
     const QString name = QStringLiteral("%1(%2)").arg(tr("Exponential-Curve"), g1->m_Name);
-    return makeFit(this, g1, range.x, fitted, name,
-                   formulaText(equation, qualityIndex(range.y, fitted)));
+    // Every sample of the range has a fitted value, skipped ones included, and counts in RI.
+    return makeFit(this, g1, s.range.x, fittedAt(s.x, curve), name,
+                   formulaText(equation, qualityIndex(withXY, fittedAt(withX, curve))));
 }

@@ -124,10 +124,23 @@ CDataBranch* CFunctions::QuickFunctions(short id, int g1Key, bool g1AsTime, int 
     case IdSub2Functions: return FunctionSub2Functions(g1, g1AsTime, g2, g2AsTime, A, B, s, e, name);
     case IdTan: return FunctionTan(g1, g1AsTime, A, B, C, s, e, name);
     case IdBloodPressure: FunctionBloodPressure(g1); return nullptr;
-    case IdLinearRegression: return FunctionLinearRegression(g1, s, e);
-    case IdPolynomialRegression: return FunctionPolynomialRegression(g1, s, e, 2);
-    case IdPowerRegression: return FunctionPowerRegression(g1, s, e);
-    case IdExponentialRegression: return FunctionExponentialRegression(g1, s, e);
+    case IdLinearRegression:
+    case IdPolynomialRegression:
+    case IdPowerRegression:
+    case IdExponentialRegression: {
+        // The callers of the fits hand the graph's X-axis key over as the second source: a fit
+        // on an XY graph is a fit against that axis.
+        CDataBranch* xSeries = nullptr;
+        if (!g1 || !XAxisSeriesOf(g1, g2Key, xSeries))
+            return nullptr;
+        if (id == IdLinearRegression)
+            return FunctionLinearRegression(g1, s, e, xSeries);
+        if (id == IdPolynomialRegression)
+            return FunctionPolynomialRegression(g1, s, e, 2, xSeries);
+        if (id == IdPowerRegression)
+            return FunctionPowerRegression(g1, s, e, xSeries);
+        return FunctionExponentialRegression(g1, s, e, xSeries);
+    }
     default: return nullptr; // 11 (called directly by its dialog), 29, and unknown ids
     }
 }

@@ -7,6 +7,7 @@
 #include "Core/Data/Globals.h"
 #include "analysis/Functions.h"
 #include "analysis/FunctionsSupport.h"
+#include "analysis/XSeries.h"
 
 namespace {
 
@@ -163,7 +164,8 @@ int CFunctions::Binom(int n, int k)
 }
 
 CDataBranch* CFunctions::FunctionPolynomialRegression(CDataBranch* branch, long start, long end,
-                                                      short coefficientCount)
+                                                      short coefficientCount,
+                                                      const CDataBranch* xSeries)
 {
     // No source is no user error: nothing to fit and nothing to say, as for every derivation.
     if (!branch)
@@ -177,7 +179,32 @@ CDataBranch* CFunctions::FunctionPolynomialRegression(CDataBranch* branch, long 
     QVector<double> xs, ys;
     branch->CopyRange(static_cast<int>(start), static_cast<int>(end - start + 1), xs, ys);
     CPolyFitResult fit;
-    const PolyFitStatus status = PolynomialFit(xs, ys, branch->m_Interval, coefficientCount, fit);
+    PolyFitStatus status = PolyFitInvalid;
+    QVector<double> fitted;
+    if (!xSeries) {
+        status = PolynomialFit(xs, ys, branch->m_Interval, coefficientCount, fit);
+        fitted = fit.m_Fitted;
+    } else {
+        // Against an X-axis series: the polynomial of its values (measured from the first for
+        // the solution, as time is), fitted to the samples that stand on one. The others keep
+        // their place in the curve with the missing mark.
+        const QVector<double> along =
+            XSeriesValues(*xSeries, branch->GetXSample(0), start, xs.size());
+        QVector<double> usedX, usedY;
+        for (int i = 0; i < along.size() && i < ys.size(); ++i) {
+            if (IsUsableX(along.at(i))) {
+                usedX.append(along.at(i));
+                usedY.append(ys.at(i));
+            }
+        }
+        status = usedX.size() < 2 ? PolyFitTooFew
+                                  : PolynomialFit(usedX, usedY, 1.0, coefficientCount, fit);
+        if (status == PolyFitOk) {
+            fitted.resize(along.size());
+            for (int i = 0, used = 0; i < along.size(); ++i)
+                fitted[i] = IsUsableX(along.at(i)) ? fit.m_Fitted.at(used++) : MissingValue;
+        }
+    }
     if (status == PolyFitTooFew) {
         AnalysisSupport::ShowTooFewSamples(*this);
         return nullptr;
@@ -192,7 +219,7 @@ CDataBranch* CFunctions::FunctionPolynomialRegression(CDataBranch* branch, long 
         QString("%1 %2 ,  %3 %4")
             .arg(tr("f(x) ="), PolynomialFormula(fit.m_Coefficients), tr("RI ="),
                  Double2String(fit.m_RI, 3, false, false));
-    return AddFunctionBranch(branch->m_Key, xs.mid(0, fit.m_Fitted.size()), fit.m_Fitted, name,
+    return AddFunctionBranch(branch->m_Key, xs.mid(0, fitted.size()), fitted, name,
                              description, branch->m_Interval, branch->m_Unit,
                              branch->m_UnitPrefix, CurveFitResultIndex);
 }

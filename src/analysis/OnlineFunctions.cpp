@@ -147,6 +147,10 @@ void CCalculateOnLineFunctions::BindRun(CDataManager& data, int folderKey,
                 e.m_G1Key = sourceKey;
                 e.m_pG1Branch = source;
                 e.m_G1CatalogueValue = kind;
+                // The output belongs to the run's folder; the series it is computed from is
+                // named here, so that a graph draws the two on one scale and the workspace
+                // file keeps the tie.
+                out->m_ParentKey = source ? sourceKey : -1;
             } else {
                 e.m_G2Key = sourceKey;
                 e.m_pG2Branch = source;

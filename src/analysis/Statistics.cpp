@@ -11,6 +11,7 @@
 #include "Core/Data/Globals.h"
 #include "analysis/Functions.h"
 #include "analysis/FunctionsSupport.h"
+#include "analysis/XSeries.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ double Median(QVector<double>& valid)
 } // namespace
 
 CStatisticsInfo ComputeStatistics(const QVector<double>& values, double multiplier,
-                                  double secondsPerSample)
+                                  double secondsPerSample, const QVector<double>& xs)
 {
     CStatisticsInfo info;
     const int count = values.size();
@@ -59,13 +60,18 @@ CStatisticsInfo ComputeStatistics(const QVector<double>& values, double multipli
     valid.reserve(count);
     double sum = 0.0;
     double area = 0.0;
+    const bool alongX = !xs.isEmpty();
     for (int i = 0; i < count; ++i) {
         if (!IsMissingSample(values[i])) {
             valid.append(values[i] * multiplier);
             sum += valid.last();
         }
-        if (i + 1 < count && !IsMissingSample(values[i + 1]))
+        if (i + 1 >= count || IsMissingSample(values[i + 1]))
+            continue;
+        if (!alongX)
             area += values[i + 1] * secondsPerSample;
+        else if (i + 1 < xs.size() && IsUsableX(xs[i]) && IsUsableX(xs[i + 1]))
+            area += values[i + 1] * (xs[i + 1] - xs[i]);
     }
     info.m_sum = sum;
     info.m_area = area;
@@ -95,12 +101,15 @@ namespace {
 struct StatisticsInput
 {
     QVector<double> values;
+    QVector<double> xs;   // on an XY graph, the X each value stands at
     double multiplier = 1.0;
     double interval = 0.0;
     bool found = false;
+    bool noX = false;     // an XY graph whose X axis holds no values of the series' run
 };
 
-StatisticsInput CopyStatisticsInput(const CFunctions& engine, int key, long start, long end)
+StatisticsInput CopyStatisticsInput(const CFunctions& engine, int key, long start, long end,
+                                    int xAxisKey)
 {
     StatisticsInput input;
     CDataManager* manager = engine.GetDataManager();
@@ -118,24 +127,35 @@ StatisticsInput CopyStatisticsInput(const CFunctions& engine, int key, long star
     input.multiplier = AnalysisSupport::DisplayMultiplier(engine, branch);
     input.interval = branch->m_Interval;
     input.found = true;
+    if (xAxisKey >= 0 && !input.values.isEmpty()) {
+        const CDataBranch* xSeries = manager->GetOwnXBranch(key, xAxisKey);
+        input.noX = !xSeries;
+        if (xSeries)
+            input.xs = XSeriesValues(*xSeries, branch->GetXSample(0), start, input.values.size());
+    }
     return input;
 }
 
 CStatisticsInfo StatisticsOf(const StatisticsInput& input)
 {
-    return input.found ? ComputeStatistics(input.values, input.multiplier, input.interval)
-                       : CStatisticsInfo();
+    if (!input.found)
+        return CStatisticsInfo();
+    CStatisticsInfo info = ComputeStatistics(input.values, input.multiplier, input.interval, input.xs);
+    // An area along an axis the series is not drawn on would be a number of nothing.
+    if (input.noX)
+        info.m_area = MissingValue;
+    return info;
 }
 
 } // namespace
 
-CStatisticsInfo CFunctions::FunctionStatistics(int key, long start, long end)
+CStatisticsInfo CFunctions::FunctionStatistics(int key, long start, long end, int xAxisKey)
 {
-    return StatisticsOf(CopyStatisticsInput(*this, key, start, end));
+    return StatisticsOf(CopyStatisticsInput(*this, key, start, end, xAxisKey));
 }
 
-QFuture<CStatisticsInfo> CFunctions::StartStatistics(int key, long start, long end)
+QFuture<CStatisticsInfo> CFunctions::StartStatistics(int key, long start, long end, int xAxisKey)
 {
-    const StatisticsInput input = CopyStatisticsInput(*this, key, start, end);
+    const StatisticsInput input = CopyStatisticsInput(*this, key, start, end, xAxisKey);
     return QtConcurrent::run([input]() { return StatisticsOf(input); });
 }

@@ -121,9 +121,14 @@ void CurveFitDialog::onOK()
     CDataBranch* made = nullptr;
     if (engine && source) {
         switch (kind) {
-        case Polynomial:
-            made = engine->FunctionPolynomialRegression(source, start, end, short(ui->orderCombo->currentIndex() + 2));
+        case Polynomial: {
+            // On an XY graph the polynomial is one of the graph's X axis, as the other kinds are.
+            CDataBranch* xSeries = nullptr;
+            if (engine->XAxisSeriesOf(source, xKey, xSeries))
+                made = engine->FunctionPolynomialRegression(source, start, end,
+                                                            short(ui->orderCombo->currentIndex() + 2), xSeries);
             break;
+        }
         case Power:
         case Exponential:
         case Linear: {

@@ -7,12 +7,14 @@
 #include "windowbase/Prompter.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
+#include "Core/Data/SeriesNames.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QGridLayout>
+#include <QHash>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -358,6 +360,29 @@ void FunctionsDialog::proposeG1()
         ui->G1_Combo->setCurrentIndex(row);
 }
 
+namespace {
+
+// A source row before it is listed: its text, and the longer one that tells it from a row that
+// reads alike (a run's °C and °F series share a name; two thermometers' inputs a sensor name).
+struct PendingRow
+{
+    FunctionSourceInfo info;
+    QString text;
+    QString distinct;
+};
+
+void TellRowsApart(QVector<PendingRow>& rows)
+{
+    QHash<QString, int> uses;
+    for (const PendingRow& row : rows)
+        ++uses[row.text];
+    for (PendingRow& row : rows)
+        if (uses.value(row.text) > 1)
+            row.text = row.distinct;
+}
+
+} // namespace
+
 void FunctionsDialog::initG1AndG2()
 {
     ui->G1_Combo->clear();
@@ -366,6 +391,8 @@ void FunctionsDialog::initG1AndG2()
     const bool time = IsFunctionAsTimeSupport(currentFunctionId());
     if (!m_pWindowsManager)
         return;
+    QVector<PendingRow> rows;
+    const QString timeRow = QStringLiteral("%1(%2): %3");
     CDataManager* data = m_pWindowsManager->AnalysisData();
     if (data && m_pWindowsManager->HasCurrentGraph()) {
         for (int key : m_pWindowsManager->CurrentGraphPlotKeys()) {
@@ -374,23 +401,22 @@ void FunctionsDialog::initG1AndG2()
                 continue;
             const CDataFolder* folder = data->GetDataFolder(getFolderKey(key));
             const QString folderName = folder ? folder->m_Name : QString();
+            const QString named = SeriesNames::WithUnit(branch->m_Name, branch->m_Unit);
             FunctionSourceInfo info;
             info.key = key;
             if (time) {
                 info.type = SourceStoredTime;
-                addSourceRow(info, QStringLiteral("%1(%2): %3").arg(folderName).arg(branch->m_Name).arg(tr("Time")));
+                rows.append({info, timeRow.arg(folderName, branch->m_Name, tr("Time")),
+                             timeRow.arg(folderName, named, tr("Time"))});
             }
             info.type = SourceStoredValues;
-            addSourceRow(info, QStringLiteral("%1: %2").arg(folderName).arg(branch->m_Name));
+            rows.append({info, QStringLiteral("%1: %2").arg(folderName, branch->m_Name),
+                         QStringLiteral("%1: %2").arg(folderName, named)});
         }
     }
     const CSetupInfo* setup = m_pWindowsManager->AnalysisSetup();
     const CSensorInfo* catalogue = m_pWindowsManager->AnalysisCatalogue();
-    if (!setup) {
-        proposeG1();
-        return;
-    }
-    for (int i = 0; i < setup->m_SelectedSensorList.size(); ++i) {
+    for (int i = 0; setup && i < setup->m_SelectedSensorList.size(); ++i) {
         const CSesnorProperties* sensor = setup->m_SelectedSensorList.at(i);
         if (!sensor)
             continue;
@@ -404,18 +430,28 @@ void FunctionsDialog::initG1AndG2()
             const CMeasurementSetup* m = sensor->m_MeasurementList.at(j);
             if (!m || !m->m_bActive)
                 continue;
+            // The measurement as the run's series will be named: by its port where another
+            // sensor of its kind measures the same.
+            const QString named =
+                catalogue ? SeriesNames::WithUnit(SeriesNames::OfSetupMeasurement(*setup, *catalogue, i, j),
+                                                  SeriesNames::SetupMeasurementUnit(*setup, *catalogue, i, j))
+                          : SeriesNames::WithUnit(m->m_Name, m->m_Unit);
             FunctionSourceInfo info;
             info.sensorListIndex = i;
             info.measurementIndex = j;
             info.sensorInfoIndex = sensor->m_SensorIndex;
             if (time) {
                 info.type = SourceLiveTime;
-                addSourceRow(info, QStringLiteral("%1(%2): %3").arg(tr("input")).arg(sensor->m_Name).arg(tr("Time")));
+                rows.append({info, timeRow.arg(tr("input"), sensor->m_Name, tr("Time")),
+                             timeRow.arg(tr("input"), named, tr("Time"))});
             }
             info.type = SourceLiveValues;
-            addSourceRow(info, QStringLiteral("%1%2").arg(tr("input:")).arg(sensorName));
+            rows.append({info, tr("input:") + sensorName, tr("input:") + named});
         }
     }
+    TellRowsApart(rows);
+    for (const PendingRow& row : qAsConst(rows))
+        addSourceRow(row.info, row.text);
     proposeG1();
 }
 

@@ -3,8 +3,10 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
+#include "Core/Data/SeriesNames.h"
 #include "analysis/Functions.h"
 #include "analysis_dialogs/AnalysisHost.h"
+#include "windowbase/TextFit.h"
 
 #include <QCoreApplication>
 #include <QGridLayout>
@@ -101,24 +103,29 @@ QString StatisticsDialog::SeriesCaption(CDataManager* data, int key)
     const CDataBranch* branch = data ? data->GetDataBranch(key) : nullptr;
     if (!branch)
         return QString();
+    // With its unit: a thermometer's °C and °F series share a name.
+    const QString named = SeriesNames::WithUnit(branch->m_Name, branch->m_Unit);
     // A derived series belongs to its source, and so on up to the run; the owner keys come from
     // workspace files, so the walk is bounded.
     int owner = branch->m_OwnerKey;
     for (int step = 0; step < 16 && owner != -1; ++step) {
         if (const CDataFolder* run = data->GetDataFolder(owner))
-            return QStringLiteral("%1: %2").arg(run->m_Name, branch->m_Name);
+            return QStringLiteral("%1: %2").arg(run->m_Name, named);
         const CDataBranch* up = data->GetDataBranch(owner);
         owner = up ? up->m_OwnerKey : -1;
     }
-    return branch->m_Name;
+    return named;
 }
 
-void StatisticsDialog::init(int key, int start, int end)
+void StatisticsDialog::init(int key, int start, int end, int xAxisKey)
 {
     // Without cursors the statistics are of a whole curve the user did not point at: say which.
     const QString series = SeriesCaption(m_pWindowsManager ? m_pWindowsManager->AnalysisData() : nullptr, key);
-    if (!series.isEmpty())
+    if (!series.isEmpty()) {
         setWindowTitle(QStringLiteral("%1 - %2").arg(windowTitle(), series));
+        // A long series name would be cut in the title bar of the form's width.
+        TextFit::FitTitle(this);
+    }
     ui->progressBar->show();
     ui->resultGrid->hide();
     connect(ui->closeButton, &QPushButton::clicked, this, &StatisticsDialog::onClose);
@@ -128,7 +135,7 @@ void StatisticsDialog::init(int key, int start, int end)
         return;
     // The engine copies the range here, on this thread; the worker computes on the copy, so a
     // series deleted meanwhile is never read.
-    m_Watcher.setFuture(engine->StartStatistics(key, long(start), long(end)));
+    m_Watcher.setFuture(engine->StartStatistics(key, long(start), long(end), xAxisKey));
 }
 
 void StatisticsDialog::done(int result)

@@ -53,7 +53,9 @@ public:
     explicit StatisticsDialog(QWidget* parent, IAnalysisHost* host = nullptr);
     ~StatisticsDialog() override;
 
-    void init(int key, int start, int end);
+    // xAxisKey: the graph's X-axis series on an XY graph, along which the area is taken; -1
+    // for a time graph.
+    void init(int key, int start, int end, int xAxisKey = -1);
     Ui_StatisticsDialog* form() const { return ui; }
     // The task's future, for tests that wait for the worker.
     QFuture<CStatisticsInfo> future() const { return m_Watcher.future(); }

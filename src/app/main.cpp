@@ -103,7 +103,7 @@ int main(int argc, char** argv)
     // Application sleep is a macOS setting; Linux has nothing to switch off.
 
     window->setWindowTitle(window->applicationTitle());
-    window->init();
+    window->init(false);
     out << "Korvanta " << QApplication::applicationVersion() << "\n";
     if (window->logicManager())
         reportCatalogue(window->logicManager()->m_SensorInfo, out);

@@ -36,7 +36,7 @@ double FirstTimeBase(const QList<CCsvColumn>& columns)
 {
     for (const CCsvColumn& c : columns)
         if (c.m_bHasBranch)
-            return std::isfinite(c.m_SecondsPerSample) ? c.m_SecondsPerSample : 0.0;
+            return std::isfinite(c.m_PositionStep) ? c.m_PositionStep : 0.0;
     return 0.0;
 }
 
@@ -66,7 +66,7 @@ CRowPlan PlanRows(const CCsvColumn& column)
     return plan;
 }
 
-void Write(QTextStream& out, const QList<CCsvColumn>& columns, const QLocale& locale, const QString& timeHeader,
+void Write(QTextStream& out, const QList<CCsvColumn>& columns, const QLocale& locale, const QString& xHeader,
            const QString& samplesHeader)
 {
     if (columns.isEmpty())
@@ -76,7 +76,7 @@ void Write(QTextStream& out, const QList<CCsvColumn>& columns, const QLocale& lo
     const QString lineEnd = QStringLiteral("\r\n");
     const double dt = FirstTimeBase(columns);
 
-    out << (dt != 0.0 ? timeHeader : samplesHeader);
+    out << (dt != 0.0 ? xHeader : samplesHeader);
     for (const CCsvColumn& c : columns) {
         QString name = c.m_Name;
         name.replace(sep, QStringLiteral(" "));
@@ -114,18 +114,18 @@ void Write(QTextStream& out, const QList<CCsvColumn>& columns, const QLocale& lo
     }
 }
 
-QString Build(const QList<CCsvColumn>& columns, const QLocale& locale, const QString& timeHeader,
+QString Build(const QList<CCsvColumn>& columns, const QLocale& locale, const QString& xHeader,
               const QString& samplesHeader)
 {
     QString text;
     QTextStream out(&text);
-    Write(out, columns, locale, timeHeader, samplesHeader);
+    Write(out, columns, locale, xHeader, samplesHeader);
     out.flush();
     return text;
 }
 
 bool WriteFile(const QString& path, const QList<CCsvColumn>& columns, const QLocale& locale,
-               const QString& timeHeader, const QString& samplesHeader)
+               const QString& xHeader, const QString& samplesHeader)
 {
     // A save file is renamed into place when it is done: whatever is not a plain file (a
     // folder, a device) must not be replaced by it.
@@ -136,7 +136,7 @@ bool WriteFile(const QString& path, const QList<CCsvColumn>& columns, const QLoc
     if (!file.open(QIODevice::WriteOnly))
         return false;
     QTextStream out(&file);
-    Write(out, columns, locale, timeHeader, samplesHeader);
+    Write(out, columns, locale, xHeader, samplesHeader);
     out.flush();
     if (out.status() != QTextStream::Ok)
         return false;   // the QSaveFile is discarded; the old file, if any, stays

@@ -17,7 +17,9 @@ struct CCsvColumn
     bool m_bScientific = false;
     // false: the plot's branch is gone; the column keeps its header and empty cells.
     bool m_bHasBranch = false;
-    double m_SecondsPerSample = 0.0;
+    // What one position (sample number) of the series is worth in the unit of the first column
+    // (seconds, hertz, or 1 for counted samples); 0 for a series without a time base.
+    double m_PositionStep = 0.0;
     QVector<double> m_X;
     QVector<double> m_Y;
 };
@@ -38,17 +40,18 @@ struct CRowPlan
 };
 CRowPlan PlanRows(const CCsvColumn& column);
 
-// The whole file, lines ended by CR LF; the first header cell is timeHeader when the first
-// column with a branch has a time base, samplesHeader otherwise.
-void Write(QTextStream& out, const QList<CCsvColumn>& columns, const QLocale& locale, const QString& timeHeader,
+// The whole file, lines ended by CR LF; the first header cell is xHeader when the first column
+// with a branch has a position step, and its cells the row numbers times that step; without one
+// the cell is samplesHeader over the row numbers.
+void Write(QTextStream& out, const QList<CCsvColumn>& columns, const QLocale& locale, const QString& xHeader,
            const QString& samplesHeader);
-QString Build(const QList<CCsvColumn>& columns, const QLocale& locale, const QString& timeHeader,
+QString Build(const QList<CCsvColumn>& columns, const QLocale& locale, const QString& xHeader,
               const QString& samplesHeader);
 
 // Writes the file in the locale's text encoding through a QSaveFile, so a failed write
 // leaves no half file and an existing file as it was; false when the path names something
 // other than a plain file or the file cannot be opened, written or committed.
 bool WriteFile(const QString& path, const QList<CCsvColumn>& columns, const QLocale& locale,
-               const QString& timeHeader, const QString& samplesHeader);
+               const QString& xHeader, const QString& samplesHeader);
 
 } // namespace GraphCsv

@@ -105,6 +105,7 @@ void CGraphPlot::init()
     m_Reserved = 0;
     m_bSelected = false;
     m_RateCode = 7;
+    m_bPrefixesRead = false;
 }
 
 CGraphTextAnnotation CGraphPlot::GetAnnoation(int index) const
@@ -135,6 +136,11 @@ void CGraphPlot::saveToFile(QDataStream* stream) const
     out << qint16(TagMax) << m_Max;
     out << qint16(TagColor) << qint32(m_Color.red()) << qint32(m_Color.green()) << qint32(m_Color.blue());
     out << qint16(TagStyle) << qint32(m_Style);
+    // The prefixes of the values stored and shown, without which "Pa" over kPa values would be
+    // read back. Two 16-bit words of 0 to 3: a reader that does not know the tag passes over
+    // it and over them as over tags of its own. Written only where a prefix is set.
+    if (m_UnitPrefix != 0 || m_DataUnitPrefix != 0)
+        out << qint16(TagPrefixes) << qint16(m_UnitPrefix) << qint16(m_DataUnitPrefix);
     for (const CGraphTextAnnotation& a : m_Annotations) {
         out << qint32(TagAnnotation);
         a.saveToFile(stream);
@@ -178,6 +184,17 @@ int CGraphPlot::loadFromFile(QDataStream* stream)
             if (RecordIO::ReadField(in, i))
                 m_Style = (i >= StyleLine && i <= StyleDots) ? i : StyleLine;
             break;
+        case TagPrefixes: {
+            qint16 shown = 0, stored = 0;
+            in >> shown >> stored;
+            const auto known = [](qint16 code) { return code >= 0 && code <= 3; };
+            if (in.status() == QDataStream::Ok && known(shown) && known(stored)) {
+                m_UnitPrefix = shown;
+                m_DataUnitPrefix = stored;
+                m_bPrefixesRead = true;
+            }
+            break;
+        }
         case TagAnnotation: {
             CGraphTextAnnotation a;
             a.m_Text.clear();

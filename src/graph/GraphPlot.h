@@ -33,8 +33,8 @@ class CGraphPlot
 public:
     enum Tag : qint16 {
         TagStart = 1400, TagName = 1401, TagUnit = 1402, TagKey = 1403, TagColor = 1404,
-        TagAutoScale = 1405, TagMin = 1406, TagMax = 1407, TagStyle = 1412, TagAnnotation = 1420,
-        TagEnd = 1440
+        TagAutoScale = 1405, TagMin = 1406, TagMax = 1407, TagStyle = 1412, TagPrefixes = 1413,
+        TagAnnotation = 1420, TagEnd = 1440
     };
     // Line styles.
     enum Style { StyleLine = 0, StyleDashed = 1, StyleLineDots = 2, StyleDots = 3 };
@@ -55,6 +55,9 @@ public:
     // -4 when the stream ended or failed first; fields the stream did not deliver whole keep
     // their values. An annotation is added only when its record was read whole.
     int loadFromFile(QDataStream* stream);
+    // Whether the record read held the unit prefixes (records of older writers do not; the
+    // window then takes them from the plot's series).
+    bool m_bPrefixesRead = false;
 
     int m_Key;
     QString m_Name;

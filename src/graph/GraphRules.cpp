@@ -168,45 +168,84 @@ QString TimeLabel(double position, double secondsPerSample)
     return Double2String(position * secondsPerSample * GetTimeMultiplier(1, 1), 5, false, false);
 }
 
-XAxisContent TimeAxisContent(bool barGraph, int sensorIndex, bool fourierResult, int rateCode)
+XAxisContent TimeAxisContent(bool barGraph, int sensorIndex, bool fourierResult, Sampling sampling, double interval)
 {
     if (barGraph || sensorIndex == SensorIndexTimingResult)
         return XAxisContent::Events;
+    // Without a step between positions there is no time or frequency to show: they are counted.
+    if (!(interval > 0.0) || !std::isfinite(interval))
+        return XAxisContent::Samples;
     if (fourierResult)
         return XAxisContent::Frequency;
     if (sensorIndex == SensorIndexVideoTrack)
         return XAxisContent::Time;
-    return rateCode == 0 ? XAxisContent::Samples : XAxisContent::Time;
+    return sampling == Sampling::ByHand ? XAxisContent::Samples : XAxisContent::Time;
 }
+
+namespace {
+
+QString GraphText(const char* text)
+{
+    return QCoreApplication::translate("CGraphWindow", text);
+}
+
+} // namespace
 
 QString TimeAxisName(XAxisContent content)
 {
-    auto tr = [](const char* text) { return QCoreApplication::translate("CGraphWindow", text); };
     switch (content) {
     case XAxisContent::Events:
-        return tr("Event");
+        return GraphText("Event");
     case XAxisContent::Frequency:
-        return tr("Frequency");
+        return GraphText("Frequency");
     case XAxisContent::Samples:
-        return tr("Samples");
+        return GraphText("Samples");
     case XAxisContent::Time:
     default:
-        return tr("Time");
+        return GraphText("Time");
+    }
+}
+
+QString TimeAxisUnit(XAxisContent content)
+{
+    switch (content) {
+    case XAxisContent::Time:
+        return GraphText("s");
+    case XAxisContent::Frequency:
+        return GraphText("Hz");
+    default:
+        return QString();
     }
 }
 
 QString TimeAxisTitle(XAxisContent content)
 {
-    auto tr = [](const char* text) { return QCoreApplication::translate("CGraphWindow", text); };
-    const QString name = TimeAxisName(content);
-    switch (content) {
-    case XAxisContent::Events:
-        return name;
-    case XAxisContent::Frequency:
-        return name + QStringLiteral(" (") + tr("Hz") + QStringLiteral(")");
-    default:
-        return name + QStringLiteral(" (") + tr("s") + QStringLiteral(")");
-    }
+    const QString unit = TimeAxisUnit(content);
+    return unit.isEmpty() ? TimeAxisName(content) : TimeAxisName(content) + QStringLiteral(" (") + unit + QLatin1Char(')');
+}
+
+QString TimeAxisCsvTitle(XAxisContent content)
+{
+    const QString unit = TimeAxisUnit(content);
+    return unit.isEmpty() ? TimeAxisName(content) : TimeAxisName(content) + QLatin1Char('(') + unit + QLatin1Char(')');
+}
+
+double PositionStep(XAxisContent content, double interval)
+{
+    if (content == XAxisContent::Samples || content == XAxisContent::Events)
+        return 1.0;
+    return (interval > 0.0 && std::isfinite(interval)) ? interval : 1.0;
+}
+
+QString PositionText(double positions, XAxisContent content, double interval)
+{
+    return Double2String(positions * PositionStep(content, interval), 2, false, false) + TimeAxisUnit(content);
+}
+
+bool SameTimeAxis(XAxisContent a, XAxisContent b)
+{
+    auto counted = [](XAxisContent c) { return c == XAxisContent::Time || c == XAxisContent::Samples; };
+    return a == b || (counted(a) && counted(b));
 }
 
 QColor UnusedPaletteColor(const QList<QColor>& shown, int start)

@@ -66,14 +66,28 @@ QString TimeLabel(double position, double secondsPerSample);
 
 // What the X axis of a time or bar graph counts, by the series that sets its labels: the bars of
 // timing results count events, a Fourier transform's bins count hertz, a video track's frames
-// and a timed run's samples are seconds apart, and a run sampled by hand (rate code 0) counts
-// samples.
+// and a timed run's samples are seconds apart, and a run sampled by hand, or a series without a
+// time between its samples (interval 0), counts samples. How a run was sampled is what its
+// record says (CDataManager::IsSampledByHand), not its rate code, which no file keeps.
 enum class XAxisContent { Time, Samples, Events, Frequency };
-XAxisContent TimeAxisContent(bool barGraph, int sensorIndex, bool fourierResult, int rateCode);
-// Its name in the X-axis picker ("Time", "Samples", "Event", "Frequency") and its title under
-// the axis: "Time (s)", "Samples (s)", "Event", "Frequency (Hz)".
+enum class Sampling { Timed, ByHand };
+XAxisContent TimeAxisContent(bool barGraph, int sensorIndex, bool fourierResult, Sampling sampling, double interval = 1.0);
+// The one rule by which the axis, the cursors and the CSV export say what a position is: its
+// name in the X-axis picker ("Time", "Samples", "Event", "Frequency"), its unit ("s", "Hz", none
+// for counts), its title under the axis ("Time (s)", "Samples", "Event", "Frequency (Hz)") and
+// the title as a CSV header cell, written as the plots' cells are ("Time(s)").
 QString TimeAxisName(XAxisContent content);
+QString TimeAxisUnit(XAxisContent content);
 QString TimeAxisTitle(XAxisContent content);
+QString TimeAxisCsvTitle(XAxisContent content);
+// What one position step is worth in that unit: the series' interval (seconds per sample, hertz
+// per bin), or 1 for positions that count samples or events.
+double PositionStep(XAxisContent content, double interval);
+// Positions (a distance or an X value) as a cursor reads them: in the unit, two decimals.
+QString PositionText(double positions, XAxisContent content, double interval);
+// Whether series of these contents can be drawn against one time axis: positions of samples
+// (timed or counted by hand) stand together; events and frequency bins only with their own kind.
+bool SameTimeAxis(XAxisContent a, XAxisContent b);
 
 // The colour of a new curve: the first palette entry from start on (wrapping round) that no
 // colour in shown has, one that stands out on the plot area where there is one left; the

@@ -283,10 +283,9 @@ void CGraphWindow::fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, cons
     // The series' own name: it tells apart two sensors of one kind by their ports.
     const QString name = branch.m_Name.isEmpty() && m ? m->m_Name : branch.m_Name;
     plot.m_Name = runName + QStringLiteral("-") + name;
-    plot.m_Unit = m ? m->m_Unit : branch.m_Unit;
-    const short prefix = m ? std::max<short>(m->m_UnitPrefix, 0) : branch.m_UnitPrefix;
-    plot.m_UnitPrefix = prefix;
-    plot.m_DataUnitPrefix = prefix;
+    const CPlotUnit unit = PlotUnitOf(branch);
+    plot.m_Unit = unit.unit;
+    plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
     CSetupInfo* setup = m_pHost ? m_pHost->GetSetupInfo() : nullptr;
     CMeasurementSetup* ms = setup ? setup->Measurement(branch.m_Channel, index, branch.m_Measurement) : nullptr;
     if (!ms) {
@@ -399,9 +398,10 @@ void CGraphWindow::UpdateNewData()
     if (!isLive())
         return;
     if (m_bRescaleY) {
+        QVector<bool> which(m_Plots.size());
         for (int i = 0; i < m_Plots.size(); ++i)
-            if (m_Plots.at(i).m_bAutoScale)
-                AutoScaleYAxis(short(i), 0, 0, false, false);
+            which[i] = m_Plots.at(i).m_bAutoScale;
+        autoScaleYAxes(which);
         update();
         m_bRescaleY = false;
     }

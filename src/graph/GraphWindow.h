@@ -14,13 +14,14 @@
 #include <QElapsedTimer>
 #include <QHash>
 #include <QList>
-#include <QStringList>
+#include <QMap>
 #include <QImage>
 #include <QPixmap>
 #include <QPoint>
 #include <QPointer>
 #include <QRect>
 #include <QStringList>
+#include <QVector>
 
 #include <climits>
 #include <vector>
@@ -92,6 +93,11 @@ public:
     // On an XY graph, what plot index is drawn against: the X-axis quantity in the plot's own
     // run (GraphWindow_xruns.cpp); null when that run holds none, and the plot is not drawn.
     CDataBranch* XBranchOfPlot(int index) const;
+    // The entry of that branch's values that sample 0 of the plot stands on (sample i stands on
+    // entry i + offset: 0 for a recorded series, the first sample of a fit or other result), as
+    // the curve is drawn; and the X value sample `sample` stands on, the missing mark for none.
+    long long XYSampleOffset(int index) const;
+    double XYSampleX(int index, long long sample) const;
     // Whether plot index shows a curve: visible, and on an XY graph with X values of its own.
     bool PlotIsDrawn(int index) const;
     // The range of the X values the drawn curves of an XY graph stand on; false when none.
@@ -100,6 +106,12 @@ public:
     // names appended to runs), and the notice that names them.
     QList<int> KeysWithoutOwnX(const QList<int>& keys, QStringList* runs) const;
     static QString NoOwnXText(const QStringList& runs, const QString& xTitle);
+    // Of the keys dropped on the graph, those whose X values are of another kind than its X axis
+    // shows (GraphRules::SameTimeAxis; on an empty graph the first series dropped sets the axis),
+    // grouped by the title of their own X; graphX gets the title of the graph's X axis. And the
+    // notice that names such series.
+    QList<int> KeysOffTheXAxis(const QList<int>& keys, QString* graphX, QMap<QString, QList<int>>* byX) const;
+    static QString OffTheXAxisText(const QString& graphX, const QString& theirX, const QStringList& series);
     void SayNoOwnX(const QStringList& runs);
     int GetNumPlots() const { return m_Plots.size(); }
     int GetNumVisiblePlots() const;
@@ -181,10 +193,30 @@ public:
     QString XAxisUnit() const;
     // The X-axis title of a graph.
     QString XAxisTitle() const;
+    // What the positions (X values) of a series count on a time or bar graph, and so how the
+    // axis, the cursors and the CSV export name and show them (GraphRules::TimeAxisContent): of
+    // the series of plot index, or of a series about to be plotted (as its own
+    // curve: on a bar graph every position is an event).
+    GraphRules::XAxisContent PositionContent(int index) const;
+    GraphRules::XAxisContent SeriesPositionContent(const CDataBranch* branch) const;
+    // What one position of plot index's series is worth in that unit, and a number of positions
+    // as the cursors read it ("6.25Hz", "2.5s", "12").
+    double PositionStep(int index) const;
+    QString PositionText(int index, double positions) const;
     // Derived series (GraphWindow_derived.cpp). The plot whose Y scale a plot is drawn on: that
-    // of the shown plot of the series it was derived from (a fit, a function, a derivative)
-    // when the two are in one unit, followed along a chain of such; else its own.
+    // of the shown plot of the series it was derived from (a fit, a function, a derivative, a
+    // function computed while the run recorded) when the two are in one unit, followed along a
+    // chain of such; else its own.
     int ScalePlotOf(int index) const;
+    // ScalePlotOf of every plot and every plot's series, found in one pass over the list: each
+    // series looked up once and each source found by its key, so that a graph of thousands of
+    // runs costs a few look-ups per plot, not a walk of the list per plot.
+    struct CScaleMap
+    {
+        QVector<const CDataBranch*> m_Branches;   // per plot; null where the series is gone
+        QVector<int> m_ScaleOf;                   // per plot
+    };
+    CScaleMap ScaleMap() const;
     // The fits' equations as the plot area shows them, with the colours of their curves.
     QStringList FitEquations(QList<QColor>* colors = nullptr) const;
     void DrawFitEquations(QPainter* painter);
@@ -295,11 +327,19 @@ private:
     void detachCursors();
     // Every plot drawn on another's scale takes that scale's range, prefixes and unit.
     void shareScales();
+    void shareScales(const CScaleMap& map);
+    // The Y autoscale of the plots which marks (those whose plot has autoscale on) in one pass:
+    // each scale takes in the curves drawn on it, which then take its range.
+    void autoScaleYAxes(const QVector<bool>& which);
+    // The Y autoscale of one plot over samples [first, last) of its series (last 0: all) and the
+    // whole of the curves drawn on its scale.
+    void autoScaleY(int plot, long first, long last, bool force, const CScaleMap& map, const QVector<int>& drawnOnIt);
     // The colours of the curves shown (the X axis' among them).
     QList<QColor> shownColors() const;
-    // What the X axis of a time or bar graph counts.
+    // What the X axis of a time or bar graph counts: what the first plot's positions count.
     GraphRules::XAxisContent timeAxisContent() const;
-    double secondsPerSample() const;
+    // What one position of the X axis of a time or bar graph is worth in its unit.
+    double xPositionStep() const;
     // The sample of a plot's curve on an XY graph nearest a point in pixels (-1 when the plot
     // has no point), and its squared distance.
     int nearestXYSample(int plotIndex, const QPoint& point, double* distance2);
@@ -415,6 +455,8 @@ public:
     // The unit of a column: the plot's, or what an unlabelled series is measured in.
     static QString CsvUnit(const CDataBranch& branch, const QString& unit);
     QList<CCsvColumn> CsvColumns() const;
+    // The first header cell: what the first written series' positions are, as the axis names it.
+    QString CsvXTitle() const;
     // Copy and print (GraphWindow_print.cpp): the part of the window they show.
     QRect PictureRect();
     QPixmap GraphPicture();
@@ -432,7 +474,17 @@ public:
     // Whether this window carries out the tool-bar command at that position.
     static bool CommandCarriedOut(int action);
     // A plot of a branch as a download or a tracking run makes it.
-    static CGraphPlot PlotFromBranch(const CDataBranch& branch);
+    CGraphPlot PlotFromBranch(const CDataBranch& branch) const;
+    // The unit a series is shown in: its unit text without the prefix, and the prefix code of
+    // its stored values apart, which Graph Properties may change for the values shown. A
+    // measured series takes its catalogue's unit and prefix; any other its own unit text, with
+    // the prefix taken apart where the text begins with it ("kPa/s": "Pa/s" and kilo).
+    struct CPlotUnit
+    {
+        QString unit;
+        int prefix = 0;
+    };
+    CPlotUnit PlotUnitOf(const CDataBranch& branch) const;
 
 public slots:
     void OnProperties();
@@ -452,6 +504,8 @@ public slots:
     void BranchValuesChanged(int key);
 
 private:
+    // The prefixes of a plot read from a record that did not hold them.
+    void takePrefixesFromBranch(CGraphPlot& plot, const CDataBranch& branch) const;
     IPrompter* graphPrompter() const;
     QString ChooseCsvFile();
     void ConnectCommands();

@@ -27,17 +27,50 @@ void CGraphWindow::FindMinMaxValues(const CDataBranch* branch, bool yValues, lon
 
 void CGraphWindow::AutoScaleAllAxis(bool scrolling)
 {
+    QVector<bool> which(m_Plots.size());
     for (int i = 0; i < m_Plots.size(); ++i)
-        if (m_Plots.at(i).m_bAutoScale && m_Plots.at(i).m_bVisible)
-            AutoScaleYAxis(short(i), 0, 0, false, false);
+        which[i] = m_Plots.at(i).m_bAutoScale && m_Plots.at(i).m_bVisible;
+    autoScaleYAxes(which);
     if (m_XPlot.m_bAutoScale && !m_Plots.isEmpty())
         AutoScaleXAxis(scrolling);
 }
 
+void CGraphWindow::autoScaleYAxes(const QVector<bool>& which)
+{
+    // Which scale each curve is drawn on is found once for the pass: a graph of every run of a
+    // large workspace must not look at every plot for every plot.
+    const CScaleMap map = ScaleMap();
+    const int n = m_Plots.size();
+    QVector<QVector<int>> drawnOn(n);
+    for (int j = 0; j < n; ++j) {
+        const int s = map.m_ScaleOf.at(j);
+        if (s != j && m_Plots.at(j).m_bVisible)
+            drawnOn[s].append(j);
+    }
+    // A curve drawn on another's scale takes that scale's range below, not one of its own.
+    for (int i = 0; i < n && i < which.size(); ++i)
+        if (which.at(i) && map.m_ScaleOf.at(i) == i)
+            autoScaleY(i, 0, 0, false, map, drawnOn.at(i));
+    shareScales(map);
+}
+
 void CGraphWindow::AutoScaleYAxis(short plot, long first, long last, bool, bool force)
 {
-    CGraphPlot p = GetPlot(plot);
-    const CDataBranch* branch = GetDataBranch(plot);
+    const CScaleMap map = ScaleMap();
+    QVector<int> drawnOnIt;
+    for (int j = 0; j < map.m_ScaleOf.size(); ++j)
+        if (j != plot && map.m_ScaleOf.at(j) == plot && m_Plots.at(j).m_bVisible)
+            drawnOnIt.append(j);
+    autoScaleY(plot, first, last, force, map, drawnOnIt);
+}
+
+void CGraphWindow::autoScaleY(int plot, long first, long last, bool force, const CScaleMap& map,
+                              const QVector<int>& drawnOnIt)
+{
+    if (plot < 0 || plot >= m_Plots.size() || plot >= map.m_Branches.size())
+        return;
+    CGraphPlot p = m_Plots.at(plot);
+    const CDataBranch* branch = map.m_Branches.at(plot);
     if (!branch || (!p.m_bAutoScale && !force))
         return;
     const float f = float(GetMultiplier(short(p.m_DataUnitPrefix), short(p.m_UnitPrefix)));
@@ -45,9 +78,9 @@ void CGraphWindow::AutoScaleYAxis(short plot, long first, long last, bool, bool 
     float lo = 9999999.0f, hi = -9999999.0f;
     FindMinMaxValues(branch, true, first, last == 0 ? count : last, lo, hi, f);
     // The curves drawn on this scale are taken in too.
-    for (int j = 0; j < m_Plots.size(); ++j) {
-        const CDataBranch* other = j == plot ? nullptr : GetDataBranch(j);
-        if (!other || !m_Plots.at(j).m_bVisible || ScalePlotOf(j) != plot)
+    for (int j : drawnOnIt) {
+        const CDataBranch* other = j >= 0 && j < map.m_Branches.size() ? map.m_Branches.at(j) : nullptr;
+        if (!other)
             continue;
         float l = 9999999.0f, h = -9999999.0f;
         FindMinMaxValues(other, true, 0, other->GetYSize(), l, h, f);
@@ -57,7 +90,7 @@ void CGraphWindow::AutoScaleYAxis(short plot, long first, long last, bool, bool 
         }
     }
     const GraphRules::Range r = GraphRules::YAutoscale(count == 0, lo, hi, m_GraphType == BarGraph);
-    SetAxisMinMax(plot, r.min, r.max, true);
+    SetAxisMinMax(short(plot), r.min, r.max, true);
     p.m_Min = r.min;
     p.m_Max = r.max;
     UpdatePlot(p, plot);

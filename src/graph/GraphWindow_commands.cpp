@@ -43,9 +43,10 @@ void CGraphWindow::OnProperties()
     if (graphPrompter()->runDialog(&dialog) != QDialog::Accepted)
         return;
     // A plot switched to automatic scaling takes its data's range now, not at the next run.
+    QVector<bool> switched(m_Plots.size());
     for (int i = 0; i < m_Plots.size() && i < autoBefore.size(); ++i)
-        if (m_Plots.at(i).m_bAutoScale && !autoBefore.at(i) && i != m_XPlotIndex)
-            AutoScaleYAxis(short(i), 0, 0, false, false);
+        switched[i] = m_Plots.at(i).m_bAutoScale && !autoBefore.at(i) && i != m_XPlotIndex;
+    autoScaleYAxes(switched);
     takeXAxisScaleFromPlot();
     RepaintGraph(RepaintFull);
     notifyHasNewDataToSave();

@@ -8,12 +8,15 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/Globals.h"
 #include "graph/GraphCsv.h"
+#include "graph/GraphRules.h"
 #include "workspace/WorkspaceFormat.h"
 
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QStandardPaths>
+
+#include <cmath>
 
 namespace {
 const char* const s_CsvFolder = "Korvanta";
@@ -65,14 +68,30 @@ QList<CCsvColumn> CGraphWindow::CsvColumns() const
                 c.m_UnitPrefix = 0;
             }
             c.m_Unit = CsvUnit(*b, c.m_Unit);
-            c.m_SecondsPerSample = b->m_Interval;
+            c.m_PositionStep = PositionStep(i);
             // One lock per list; samples that arrive after this are not written.
             c.m_X = b->GetXSnapshot();
             c.m_Y = b->GetYSnapshot();
+            // The values as the graph shows them, in the prefix the header names; the stored
+            // ones may carry another (kPa stored, Pa chosen in Graph Properties).
+            const double factor = GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix));
+            if (factor != 1.0 && std::isfinite(factor))
+                for (double& y : c.m_Y)
+                    if (y != MissingValue)
+                        y *= factor;
         }
         columns.append(c);
     }
     return columns;
+}
+
+QString CGraphWindow::CsvXTitle() const
+{
+    // The rows are positions of the first series written, and say what the axis says they are.
+    for (int i = 0; i < m_Plots.size(); ++i)
+        if (GetDataBranch(i))
+            return GraphRules::TimeAxisCsvTitle(PositionContent(i));
+    return GraphRules::TimeAxisName(GraphRules::XAxisContent::Samples);
 }
 
 QString CGraphWindow::ChooseCsvFile()
@@ -99,8 +118,9 @@ void CGraphWindow::OnExportGraph()
     if (path.isEmpty())
         return;
     const QLocale locale;
-    if (!GraphCsv::WriteFile(path, CsvColumns(), locale, tr("Time"), tr("Samples"))) {
-        graphPrompter()->warning(nullptr, QString(), tr("Saving file failed."));
+    const QString samples = GraphRules::TimeAxisName(GraphRules::XAxisContent::Samples);
+    if (!GraphCsv::WriteFile(path, CsvColumns(), locale, CsvXTitle(), samples)) {
+        graphPrompter()->warning(nullptr, MessageBoxTitle(), tr("Saving file failed."));
         return;
     }
     if (m_Plots.isEmpty())
@@ -108,5 +128,5 @@ void CGraphWindow::OnExportGraph()
     // The file is written whatever happens next: without a spreadsheet program the teacher is
     // told where it is rather than that something failed.
     if (!WindowPlatformServices()->openLocalFile(path))
-        graphPrompter()->information(nullptr, QString(), CsvNotOpenedText(path));
+        graphPrompter()->information(nullptr, MessageBoxTitle(), CsvNotOpenedText(path));
 }

@@ -6,6 +6,7 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "analysis/Functions.h"
+#include "analysis/XSeries.h"
 #include "graph/GraphRules.h"
 #include "graph/PlotStrokes.h"
 
@@ -124,9 +125,10 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
                 return;
             }
             int idx = 0;
-            const float value = FindNearestY(xBranch, (m_XMax + m_XMin) * 0.5f, idx);
-            idx = ClampSample(idx, count);
-            m_Cursor1X = xBranch ? float(xBranch->GetYSample(idx)) : value;
+            FindNearestY(xBranch, (m_XMax + m_XMin) * 0.5f, idx);
+            // The X entry nearest the middle; the sample is the one that stands on it.
+            idx = ClampSample(idx - XYSampleOffset(m_Cursor1Plot), count);
+            m_Cursor1X = float(XYSampleX(m_Cursor1Plot, idx));
             m_Cursor1Y = float(branch->GetYSample(idx));
             m_Cursor1Sample = idx;
             return;
@@ -152,10 +154,9 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
         return;
     m_Cursor1Plot = n;
     if (m_GraphType == XYGraph) {
-        CDataBranch* xBranch = XBranchOfPlot(n);
         s = ClampSample(s, count);
         m_Cursor1Sample = s;
-        m_Cursor1X = xBranch ? float(xBranch->GetYSample(s)) : 0.0f;
+        m_Cursor1X = XBranchOfPlot(n) ? float(XYSampleX(n, s)) : 0.0f;
         m_Cursor1Y = float(branch->GetYSample(s));
         return;
     }
@@ -199,10 +200,11 @@ void CGraphWindow::SelectCursor2Plot(QPoint*, bool)
     m_Cursor2Plot = m_Cursor1Plot;
     if (m_GraphType == XYGraph) {
         CDataBranch* xBranch = XBranchOfPlot(m_Cursor1Plot);
-        // Only samples both branches hold have a point.
-        const int points = std::min(count, xBranch ? xBranch->GetYSize() : 0);
+        // Only samples that stand on an X value have a point.
+        const long long onX = xBranch ? xBranch->GetYSize() - XYSampleOffset(m_Cursor1Plot) : 0;
+        const int points = int(std::clamp<long long>(onX, 0, count));
         m_Cursor2Sample = XYCursor2Sample(m_Cursor1Sample, m_Cursor2Sample, m_CursorSampleDelta, points);
-        m_Cursor2X = xBranch && points > 0 ? float(xBranch->GetYSample(m_Cursor2Sample)) : 0.0f;
+        m_Cursor2X = points > 0 ? float(XYSampleX(m_Cursor1Plot, m_Cursor2Sample)) : 0.0f;
         m_Cursor2Y = float(branch->GetYSample(m_Cursor2Sample));
     } else {
         const double first = branch->GetXSample(0);
@@ -233,7 +235,17 @@ float CGraphWindow::CalculateSlope(long sample, int plotIndex)
     if (sample < 1 || sample + 1 >= count)
         return float(MissingValue);
     const int i = int(sample);
-    const float dt = float(branch->m_Interval * (branch->GetXSample(i + 1) - branch->GetXSample(i - 1)));
+    // Per second on a time graph; on an XY graph per unit of the X axis, between the X values
+    // the curve draws the two neighbours at (a repeated X has no slope).
+    float dt = 0.0f;
+    if (m_GraphType == XYGraph) {
+        const double before = XYSampleX(plotIndex, i - 1), after = XYSampleX(plotIndex, i + 1);
+        if (!IsUsableX(before) || !IsUsableX(after))
+            return float(MissingValue);
+        dt = float(after - before);
+    } else {
+        dt = float(branch->m_Interval * (branch->GetXSample(i + 1) - branch->GetXSample(i - 1)));
+    }
     if (dt == 0.0f || !std::isfinite(dt))
         return float(MissingValue);
     return float((branch->GetYSample(i + 1) - branch->GetYSample(i - 1)) / dt);
@@ -254,15 +266,19 @@ void CGraphWindow::DrawCursor(QPainter* painter)
 
     QString slopeText;
     const int i = m_Cursor1Sample;
-    if (m_bSlopeMode && i > 0 && i < branch->GetXSize() - 1 && m_GraphType != XYGraph) {
-        const float x0 = float(branch->GetXSample(i - 1)), x2 = float(branch->GetXSample(i + 1));
+    if (m_bSlopeMode && i > 0 && i < branch->GetXSize() - 1) {
+        // The tangent runs along the curve as drawn: on an XY graph against the X axis.
+        const bool xy = m_GraphType == XYGraph;
+        const float x0 = float(xy ? XYSampleX(m_Cursor1Plot, i - 1) : branch->GetXSample(i - 1));
+        const float x2 = float(xy ? XYSampleX(m_Cursor1Plot, i + 1) : branch->GetXSample(i + 1));
         const float y0 = float(branch->GetYSample(i - 1)), y2 = float(branch->GetYSample(i + 1));
         const double yPerPixel = double(plot.m_Max - plot.m_Min) / double(m_GraphRect.bottom() - m_GraphRect.top());
         const double xPerPixel = double(m_XMax - m_XMin) / double(m_GraphRect.right() - m_GraphRect.left());
         const double dy = (double(y2) * m - double(y0) * m) / yPerPixel;
         const double dx = double(x2 - x0) / xPerPixel;
-        // A flat range or two neighbours at one X give no direction to draw.
-        if (std::isfinite(dy) && std::isfinite(dx) && dx != 0.0) {
+        // A flat range, two neighbours at one X or one without an X give no direction to draw.
+        const bool known = !xy || (IsUsableX(x0) && IsUsableX(x2));
+        if (known && std::isfinite(dy) && std::isfinite(dx) && dx != 0.0) {
             const double angle = std::atan(dy / dx);
             painter->setPen(QPen(plot.m_Color, 3));
             painter->drawLine(Trunc(x - 70 * std::cos(angle)), Trunc(y + 70 * std::sin(angle)),
@@ -275,7 +291,7 @@ void CGraphWindow::DrawCursor(QPainter* painter)
     if (m_GraphType == XYGraph)
         text = QStringLiteral("x=") + Double2String(m_Cursor1X * XAxisMultiplier(), 2, false, false) + XAxisUnit();
     else
-        text = QStringLiteral("x=") + Double2String(double(m_Cursor1X) * branch->m_Interval, 2, false, false) + tr("s");
+        text = QStringLiteral("x=") + PositionText(m_Cursor1Plot, double(m_Cursor1X));
     text += QStringLiteral("  y=") + Double2String(double(m * m_Cursor1Y), 2, false, false)
         + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit + slopeText + QStringLiteral(" ")
         + branch->m_FunctionText;
@@ -324,9 +340,10 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
             painter->drawPolygon(quad, Qt::OddEvenFill);
             a = b;
         }
-        // Right-endpoint sum: the first sample of the range does not count, the last does.
+        // Right-endpoint sum: the first sample of the range does not count, the last does. Each
+        // sample stands for one position of the X axis, in the axis' unit.
         float area = 0.0f;
-        const float dt = float(branch->m_Interval);
+        const float dt = float(PositionStep(m_Cursor2Plot));
         QVector<double> ys;
         for (long first = start + 1; first <= end;) {
             const int n = branch->CopyYRange(int(first), int(std::min<long>(65536, end - first + 1)), ys);
@@ -336,13 +353,13 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
                 area = float(double(area) + ys.at(j) * double(dt));
             first += n;
         }
+        const QString xUnit = GraphRules::TimeAxisUnit(PositionContent(m_Cursor2Plot));
         m_AreaText = tr("Area = ") + Double2String(area, 3, false, false) + QStringLiteral(" (")
-            + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit + QStringLiteral("*") + tr("s")
-            + QStringLiteral(")");
+            + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit
+            + (xUnit.isEmpty() ? QString() : QStringLiteral("*") + xUnit) + QStringLiteral(")");
     }
 
     painter->setFont(ScaleFont());
-    const double interval = branch->m_Interval;
     QString text, dx;
     if (m_GraphType == XYGraph) {
         // On an XY graph the distance between the cursors is the difference of their X values,
@@ -351,8 +368,9 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
         text = QStringLiteral("x=") + Double2String(m_Cursor2X * mx, 2, false, false) + XAxisUnit();
         dx = Double2String((double(m_Cursor2X) - double(m_Cursor1X)) * mx, 2, false, false) + XAxisUnit();
     } else {
-        text = QStringLiteral("x=") + Double2String(double(m_Cursor2X) * interval, 2, false, false) + tr("s");
-        dx = Double2String(m_CursorSampleDelta * interval, 2, false, false);
+        // Both in what the axis shows: seconds, hertz, or counted samples and events.
+        text = QStringLiteral("x=") + PositionText(m_Cursor2Plot, double(m_Cursor2X));
+        dx = PositionText(m_Cursor2Plot, double(m_CursorSampleDelta));
     }
     const QString unit = GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit;
     // Both differences run from cursor 1 to cursor 2, so a value that rose reads positive.

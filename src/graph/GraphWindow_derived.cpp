@@ -23,32 +23,72 @@ bool IsDerived(const CDataBranch& b)
     return b.m_SensorIndex == CFunctions::FunctionResultIndex || b.m_SensorIndex == CFunctions::CurveFitResultIndex;
 }
 
+// The series a derived one was computed from. A function computed while a run records belongs
+// to the run's folder, so its source is named by its parent key; a result of stored data belongs
+// to its source.
+int SourceKeyOf(const CDataBranch& b)
+{
+    return b.m_ParentKey >= 0 ? b.m_ParentKey : b.m_OwnerKey;
+}
+
 } // namespace
+
+CGraphWindow::CScaleMap CGraphWindow::ScaleMap() const
+{
+    const int n = m_Plots.size();
+    CScaleMap map;
+    map.m_Branches.resize(n);
+    map.m_ScaleOf.resize(n);
+    CDataManager* data = dataStore();
+    // The first shown plot of each series, so that a source is found by its key, not by a walk
+    // of the list for every derived plot.
+    QHash<int, int> firstShown;
+    firstShown.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        const CGraphPlot& p = m_Plots.at(i);
+        map.m_Branches[i] = (data && p.m_Key != -1) ? data->GetDataBranch(p.m_Key) : nullptr;
+        if (p.m_bVisible && p.m_Key != -1 && !firstShown.contains(p.m_Key))
+            firstShown.insert(p.m_Key, i);
+    }
+    // One step from each plot: the shown plot of its source when the two are in one unit (the
+    // unit text holds the prefix: "kPa" is one unit whatever prefix code either names).
+    QVector<int> step(n);
+    for (int i = 0; i < n; ++i) {
+        step[i] = i;
+        const CDataBranch* b = map.m_Branches.at(i);
+        // A spectrum is in its source's unit but holds amplitudes of frequencies, not values.
+        if (!b || !IsDerived(*b) || SourceKeyOf(*b) < 0 || IsFourierResult(data, b))
+            continue;
+        const int source = firstShown.value(SourceKeyOf(*b), -1);
+        const CDataBranch* s = source >= 0 && source != i ? map.m_Branches.at(source) : nullptr;
+        if (s && s->m_Unit == b->m_Unit)
+            step[i] = source;
+    }
+    for (int i = 0; i < n; ++i) {
+        int current = i;
+        for (int depth = 0; depth < s_MaxDerivation && step.at(current) != current; ++depth)
+            current = step.at(current);
+        map.m_ScaleOf[i] = current;
+    }
+    return map;
+}
 
 int CGraphWindow::ScalePlotOf(int index) const
 {
-    int current = index;
-    for (int depth = 0; depth < s_MaxDerivation; ++depth) {
-        const CDataBranch* b = GetDataBranch(current);
-        // A spectrum is in its source's unit but holds amplitudes of frequencies, not values.
-        if (!b || !IsDerived(*b) || b->m_OwnerKey < 0 || IsFourierResult(dataStore(), b))
-            return current;
-        int source = -1;
-        for (int j = 0; j < m_Plots.size() && source < 0; ++j)
-            if (j != current && m_Plots.at(j).m_bVisible && m_Plots.at(j).m_Key == b->m_OwnerKey)
-                source = j;
-        const CDataBranch* s = source >= 0 ? GetDataBranch(source) : nullptr;
-        if (!s || s->m_Unit != b->m_Unit || s->m_UnitPrefix != b->m_UnitPrefix)
-            return current;
-        current = source;
-    }
-    return current;
+    if (index < 0 || index >= m_Plots.size())
+        return index;
+    return ScaleMap().m_ScaleOf.at(index);
 }
 
 void CGraphWindow::shareScales()
 {
-    for (int i = 0; i < m_Plots.size(); ++i) {
-        const int s = ScalePlotOf(i);
+    shareScales(ScaleMap());
+}
+
+void CGraphWindow::shareScales(const CScaleMap& map)
+{
+    for (int i = 0; i < m_Plots.size() && i < map.m_ScaleOf.size(); ++i) {
+        const int s = map.m_ScaleOf.at(i);
         if (s == i)
             continue;
         const CGraphPlot& source = m_Plots.at(s);
@@ -114,6 +154,9 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
         m_RightScalePlot = right >= 0 && right < index ? right : index;
     } else {
         AutoScaleYAxis(short(index), 0, 0, false, false);
+        // On a scale of its own the new curve takes the right scale; the left one stays the
+        // teacher's choice.
+        m_LeftScalePlot = left >= 0 && left < index && m_Plots.at(left).m_bVisible ? left : m_LeftScalePlot;
         m_RightScalePlot = index;
     }
     ResizeScaleCombos();

@@ -1,6 +1,6 @@
-// Data branches dragged from the data tree onto the graph: which drags are taken, the plots a
-// drop adds, the X axis from a single branch dropped on the X scale, and the video window of
-// a run recorded with a video.
+// Data branches dragged from the data tree onto the graph: the plots a drop adds of the series
+// that stand on the graph's X axis and the notice naming those that do not, the X axis from a
+// single branch dropped on the X scale, and the video window of a run recorded with a video.
 #include "graph/GraphWindow.h"
 
 #include "windowbase/ChildWindowHost.h"
@@ -9,17 +9,27 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
+#include "graph/GraphRules.h"
+#include "windowbase/Prompter.h"
 
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QHash>
+#include <QMap>
 #include <QMimeData>
+#include <QSet>
 #include <QTimer>
 
 namespace {
 const QString s_Mime = QStringLiteral("text/plain");
 // Drags of branches stay far below this; a longer text is not a drag of the data tree.
 constexpr int s_MaxDropKeys = 10000;
+
+QSet<int> toSet(const QList<int>& keys)
+{
+    return QSet<int>(keys.cbegin(), keys.cend());
+}
 } // namespace
 
 QList<int> CGraphWindow::droppedKeys(const QString& text) const
@@ -40,20 +50,55 @@ QList<int> CGraphWindow::droppedKeys(const QString& text) const
 
 void CGraphWindow::dragEnterEvent(QDragEnterEvent* event)
 {
+    // Every drag of series is taken: the drop draws what stands on this graph's X and says why
+    // it leaves out the rest, rather than a refusal that tells the teacher nothing.
     const QMimeData* mime = event->mimeData();
     if (!mime || !mime->hasFormat(s_Mime) || m_bRunning || m_bVideoPlayback)
         return;
+    event->acceptProposedAction();
+}
+
+QList<int> CGraphWindow::KeysOffTheXAxis(const QList<int>& keys, QString* graphX, QMap<QString, QList<int>>* byX) const
+{
+    QList<int> refused;
     CDataManager* data = dataStore();
-    if (!m_Plots.isEmpty() && data) {
-        const CDataBranch* first = GetDataBranch(0);
-        const int s0 = first ? first->m_SensorIndex : 0;
-        for (int key : droppedKeys(mime->text())) {
-            const int s = data->GetDataBranch(key)->m_SensorIndex;
-            if (s != s0 && (s >= SensorIndexOnlineFunction || s0 >= SensorIndexOnlineFunction))
-                return;
+    if (!data)
+        return refused;
+    // The X this graph stands on: its first plot's, or, on an empty graph, that of the first
+    // series dropped. An XY graph places series by their sample numbers against its X values.
+    bool known = !m_Plots.isEmpty();
+    GraphRules::XAxisContent axis = m_GraphType == XYGraph ? GraphRules::XAxisContent::Samples : PositionContent(0);
+    QString title = known ? XAxisTitle() : QString();
+    for (int key : keys) {
+        const CDataBranch* b = data->GetDataBranch(key);
+        if (!b)
+            continue;
+        const GraphRules::XAxisContent own = SeriesPositionContent(b);
+        if (!known) {
+            axis = own;
+            title = GraphRules::TimeAxisTitle(own);
+            known = true;
+        } else if (!GraphRules::SameTimeAxis(own, axis)) {
+            refused.append(key);
+            if (byX)
+                (*byX)[GraphRules::TimeAxisTitle(own)].append(key);
         }
     }
-    event->acceptProposedAction();
+    if (graphX)
+        *graphX = title;
+    return refused;
+}
+
+QString CGraphWindow::OffTheXAxisText(const QString& graphX, const QString& theirX, const QStringList& series)
+{
+    // A long drop is named by its first few series.
+    constexpr int shown = 6;
+    QString names = QStringList(series.mid(0, shown)).join(QStringLiteral(", "));
+    if (series.size() > shown)
+        names += QLatin1Char(' ') + tr("and %1 more").arg(series.size() - shown);
+    return tr("Not drawn: %1.\nTheir X values are %2, and this graph's X axis is %3. "
+              "Drag them into a graph of their own.")
+        .arg(names, theirX, graphX);
 }
 
 void CGraphWindow::dragMoveEvent(QDragMoveEvent*)
@@ -79,14 +124,18 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     const QPoint p = event->posF().toPoint();
     const QString text = mime->text();
     const QString caption = text.section(QLatin1Char(','), 0, 0);
-    const CSensorInfo* catalogue = m_pHost ? m_pHost->GetSensorCatalogue() : nullptr;
     bool videoAsked = false;
     QList<int> added;
     QStringList labels;
-    // An XY graph takes only series whose own run holds values of its X axis.
-    QStringList runsWithoutX;
     const QList<int> dropped = droppedKeys(text);
-    const QList<int> refused = KeysWithoutOwnX(dropped, &runsWithoutX);
+    // Series whose X values are not of the kind this graph's X axis shows (frequencies on a time
+    // axis, events among curves) are left out and named; so, on an XY graph, are those whose run
+    // holds no values of its X axis.
+    QString graphX;
+    QMap<QString, QList<int>> offAxis;
+    QSet<int> refused = toSet(KeysOffTheXAxis(dropped, &graphX, &offAxis));
+    QStringList runsWithoutX;
+    refused.unite(toSet(KeysWithoutOwnX(dropped, &runsWithoutX)));
     for (int key : dropped) {
         if (refused.contains(key))
             continue;
@@ -97,15 +146,10 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         plot.m_Name = branch->m_Name;
         plot.m_Min = 1.0f;
         plot.m_Max = -1.0f;
-        const CSensorMeasuremntInfo* m =
-            catalogue ? catalogue->GetMeasurementInfo(branch->m_SensorIndex, branch->m_Measurement) : nullptr;
-        // A series' unit text holds its prefix ("kPa"): a measured one is shown as its run's
-        // graph shows it, the catalogue's unit beside its prefix; results, tracks and timing
-        // branches have no catalogue entry and show their unit text as it stands.
-        plot.m_Unit = m ? m->m_Unit : branch->m_Unit;
-        const int prefix = m ? std::max<int>(m->m_UnitPrefix, 0) : 0;
-        plot.m_UnitPrefix = prefix;
-        plot.m_DataUnitPrefix = prefix;
+        // Shown as its run's graph shows it: the unit beside its prefix.
+        const CPlotUnit unit = PlotUnitOf(*branch);
+        plot.m_Unit = unit.unit;
+        plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
         plot.m_Color = branch->m_Color;
         plot.m_RateCode = branch->m_RateCode;
         m_Plots.append(plot);
@@ -122,9 +166,20 @@ void CGraphWindow::dropEvent(QDropEvent* event)
             }
         }
     }
-    if (!runsWithoutX.isEmpty()) {
+    QStringList notices;
+    for (auto it = offAxis.cbegin(); it != offAxis.cend(); ++it) {
+        QStringList names;
+        for (int key : it.value())
+            names << caption + QStringLiteral("-") + data->GetDataBranch(key)->m_Name;
+        notices << OffTheXAxisText(graphX, it.key(), names);
+    }
+    if (!runsWithoutX.isEmpty() || !notices.isEmpty()) {
         // Said once the drag has ended: a box inside the drop would hold the drag's source.
-        QTimer::singleShot(0, this, [this, runsWithoutX] { SayNoOwnX(runsWithoutX); });
+        QTimer::singleShot(0, this, [this, runsWithoutX, notices] {
+            SayNoOwnX(runsWithoutX);
+            if (!notices.isEmpty())
+                graphPrompter()->information(this, tr("Graph"), notices.join(QStringLiteral("\n\n")));
+        });
     }
     if (added.isEmpty())
         return;
@@ -135,10 +190,14 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     BuildScaleCombos();
     // The scales go to the first curves shown, never to the hidden X-axis plot.
     chooseFirstVisibleScales();
-    // The dropped plots are named in the combo boxes by run and branch.
+    // The dropped plots are named in the combo boxes by run and branch; the entries are found
+    // by plot at once, not by a search of the list for each of a drop of thousands.
+    QHash<int, int> entryOf;
+    for (int e = 0; e < m_ScaleComboPlots.size(); ++e)
+        entryOf.insert(m_ScaleComboPlots.at(e), e);
     for (int k = 0; k < added.size(); ++k) {
         const int index = added.at(k);
-        const int visible = m_ScaleComboPlots.indexOf(index);
+        const int visible = entryOf.value(index, -1);
         if (visible >= 0) {
             m_pLeftScaleCombo->setItemText(visible, labels.at(k));
             m_pRightScaleCombo->setItemText(visible, labels.at(k));

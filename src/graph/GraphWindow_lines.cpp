@@ -114,7 +114,7 @@ QVector<double> CGraphWindow::layerSignature() const
     const QRect& g = m_GraphRect;
     QVector<double> s{double(g.left()), double(g.top()), double(g.right()), double(g.bottom()), m_XMin, m_XMax,
                       double(m_bShowGrid), double(m_LeftScalePlot), double(m_RightScalePlot),
-                      double(m_GraphType), double(m_XPlot.m_Key), secondsPerSample(), double(m_Plots.size())};
+                      double(m_GraphType), double(m_XPlot.m_Key), xPositionStep(), double(m_Plots.size())};
     for (const CGraphPlot& p : m_Plots)
         s << double(p.m_Key) << double(p.m_bVisible) << p.m_Min << p.m_Max << double(p.m_Color.rgba())
           << double(p.m_Style) << double(p.m_Decimals) << double(p.m_UnitPrefix) << double(p.m_bScientific);

@@ -552,7 +552,10 @@ void CGraphWindow::DoDragScale(QPoint p)
     const CDataBranch* branch = GetDataBranch(m_DragScalePlot);
     if (!branch)
         return;
-    if (branch->m_ParentKey >= 0) {
+    // A fitted curve is stretched with the series it was fitted to. (A function computed while a
+    // run recorded also names its source as its parent, but is on this scale only when it is
+    // in a unit of its own.)
+    if (branch->m_ParentKey >= 0 && branch->m_SensorIndex == SensorIndexDerivedFunction) {
         for (int j = 0; j < m_Plots.size(); ++j)
             if (m_Plots.at(j).m_Key == branch->m_OwnerKey)
                 DoDragScaleFactor(j, rx, ry);
@@ -632,7 +635,7 @@ void CGraphWindow::DoDragCursor(QPoint p)
             return;
         sample = s;
         y = float(branch->GetYSample(s));
-        x = float(xBranch->GetYSample(s));
+        x = float(XYSampleX(plotIndex, s));
     } else {
         x = ColumnToX(p.x());
         const int start = x - 3.0f > 0.0f ? Trunc(x - 3.0f) : 0;

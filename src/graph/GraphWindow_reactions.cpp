@@ -60,12 +60,14 @@ void CGraphWindow::resetForNewPlots()
     m_XPlotIndex = -1;
 }
 
-CGraphPlot CGraphWindow::PlotFromBranch(const CDataBranch& branch)
+CGraphPlot CGraphWindow::PlotFromBranch(const CDataBranch& branch) const
 {
     CGraphPlot plot;
     plot.m_Key = branch.m_Key;
     plot.m_Name = branch.m_Name;
-    plot.m_Unit = branch.m_Unit;
+    const CPlotUnit unit = PlotUnitOf(branch);
+    plot.m_Unit = unit.unit;
+    plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
     plot.m_Color = branch.m_Color.isValid() ? branch.m_Color : plot.m_Color;
     plot.m_RateCode = branch.m_RateCode;
     // An empty range that the autoscale after the plots are made replaces.
@@ -120,6 +122,10 @@ void CGraphWindow::LoggerDownloadNewData(bool offlineRun)
     ResizeScaleCombos();
     notifyHasNewDataToSave();
     UpdateButtons();
+    // The repaint above came before the scales fitted the run: without another the screen kept
+    // the empty graph until something else redrew it.
+    m_RepaintMode = RepaintFull;
+    update();
 }
 
 void CGraphWindow::StartVideoAnalysisRun(int folderKey)

@@ -12,6 +12,8 @@
 
 #include <QDataStream>
 
+#include <algorithm>
+
 namespace {
 enum GraphRecordTag : qint16 { TagWindowBase = 1113, TagXKey = 1450, TagLeftScale = 1451, TagRightScale = 1452, TagGraphEnd = 1106 };
 }
@@ -72,6 +74,8 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
             const CDataBranch* branch = data ? data->GetDataBranch(plot.m_Key) : nullptr;
             if (branch && branch->m_SensorIndex == SensorIndexTimingResult)
                 m_GraphType = BarGraph;
+            if (branch && !plot.m_bPrefixesRead)
+                takePrefixesFromBranch(plot, *branch);
             m_Plots.append(plot);
             break;
         }
@@ -121,6 +125,31 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
     return 0;
 }
 
+CGraphWindow::CPlotUnit CGraphWindow::PlotUnitOf(const CDataBranch& branch) const
+{
+    const CSensorInfo* catalogue = m_pHost ? m_pHost->GetSensorCatalogue() : nullptr;
+    const bool measured = branch.m_SensorIndex >= 0 && branch.m_SensorIndex < SensorIndexOnlineFunction;
+    const CSensorMeasuremntInfo* m =
+        measured && catalogue ? catalogue->GetMeasurementInfo(branch.m_SensorIndex, branch.m_Measurement) : nullptr;
+    if (m)
+        return CPlotUnit{m->m_Unit, std::clamp<int>(m->m_UnitPrefix, 0, 3)};
+    const short prefix = branch.m_UnitPrefix;
+    const QString letter = GetUnitPrefix(prefix);
+    if (prefix >= 1 && prefix <= 3 && branch.m_Unit.size() > letter.size() && branch.m_Unit.startsWith(letter))
+        return CPlotUnit{branch.m_Unit.mid(letter.size()), prefix};
+    return CPlotUnit{branch.m_Unit, 0};
+}
+
+void CGraphWindow::takePrefixesFromBranch(CGraphPlot& plot, const CDataBranch& branch) const
+{
+    // A record without the prefixes holds the unit without its prefix ("Pa" over kPa values)
+    // where the plot was made with one: the series says which. A unit the series does not
+    // show this way (the plot of a result, "kPa/s" with no prefix) stays as it was.
+    const CPlotUnit unit = PlotUnitOf(branch);
+    if (unit.prefix != 0 && plot.m_Unit == unit.unit)
+        plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
+}
+
 void CGraphWindow::AddPlotsFromKeyArray(const QList<int>& keys)
 {
     CDataManager* data = dataStore();
@@ -133,6 +162,8 @@ void CGraphWindow::AddPlotsFromKeyArray(const QList<int>& keys)
         const CDataBranch* branch = key == -1 ? nullptr : data->GetDataBranch(key);
         if (!branch)
             continue;
+        // The prefix the catalogue gives the measurement, else the series' own: older files
+        // keep the unit text and its prefix apart ("V" beside milli).
         CGraphPlot plot = PlotFromBranch(*branch);
         const CSensorMeasuremntInfo* m =
             catalogue ? catalogue->GetMeasurementInfo(branch->m_SensorIndex, branch->m_Measurement) : nullptr;

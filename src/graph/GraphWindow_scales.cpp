@@ -188,11 +188,44 @@ int CGraphWindow::GetRightMargin(QPainter* painter)
     return std::max(s_MinScaleWidth, DrawYScale(painter, unused, false, m_RightScalePlot, true));
 }
 
-double CGraphWindow::secondsPerSample() const
+GraphRules::XAxisContent CGraphWindow::SeriesPositionContent(const CDataBranch* branch) const
 {
-    const CDataBranch* b = GetDataBranch(0);
-    const double sps = b ? b->m_Interval : 1.0;
-    return std::isfinite(sps) ? sps : 1.0;
+    const int sensor = branch ? branch->m_SensorIndex : SensorIndexNone;
+    const bool fourier = branch && IsFourierResult(dataStore(), branch);
+    // How the series' run was sampled is what the run's record says: a series read from a file
+    // has lost its rate code.
+    const bool byHand = branch && dataStore() && dataStore()->IsSampledByHand(branch->m_Key);
+    // Without a series the positions count seconds of one second each.
+    const double interval = branch ? branch->m_Interval : 1.0;
+    return GraphRules::TimeAxisContent(false, sensor, fourier, byHand ? GraphRules::Sampling::ByHand : GraphRules::Sampling::Timed,
+                                       interval);
+}
+
+GraphRules::XAxisContent CGraphWindow::PositionContent(int index) const
+{
+    // A bar graph's bars are events, whatever their series.
+    if (m_GraphType == BarGraph)
+        return GraphRules::XAxisContent::Events;
+    return SeriesPositionContent(GetDataBranch(index));
+}
+
+double CGraphWindow::PositionStep(int index) const
+{
+    const CDataBranch* b = GetDataBranch(index);
+    return GraphRules::PositionStep(PositionContent(index), b ? b->m_Interval : 1.0);
+}
+
+QString CGraphWindow::PositionText(int index, double positions) const
+{
+    const CDataBranch* b = GetDataBranch(index);
+    return GraphRules::PositionText(positions, PositionContent(index), b ? b->m_Interval : 1.0);
+}
+
+double CGraphWindow::xPositionStep() const
+{
+    // The labels are positions times what a position of the first plot's series is worth: that
+    // series says what they count.
+    return PositionStep(0);
 }
 
 CGraphPlot CGraphWindow::XAxisPlot() const
@@ -231,17 +264,12 @@ QString CGraphWindow::XAxisTitle() const
 
 GraphRules::XAxisContent CGraphWindow::timeAxisContent() const
 {
-    // The labels are positions times the first plot's sample interval: that series says what
-    // they count.
-    const CDataBranch* first = GetDataBranch(0);
-    const int sensor = first ? first->m_SensorIndex : SensorIndexNone;
-    const bool fourier = first && IsFourierResult(dataStore(), first);
-    return GraphRules::TimeAxisContent(m_GraphType == BarGraph, sensor, fourier, GetCommonRate());
+    return PositionContent(0);
 }
 
 QString CGraphWindow::GetValueString(double value) const
 {
-    return GraphRules::TimeLabel(value, secondsPerSample());
+    return GraphRules::TimeLabel(value, xPositionStep());
 }
 
 void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
@@ -283,7 +311,7 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
     // axis is planned in the unit it is shown in likewise.
     double unit = 1.0;
     if (m_GraphType == TimeGraph && !m_Plots.isEmpty()) {
-        const double sps = secondsPerSample() * GetTimeMultiplier(1, 1);
+        const double sps = xPositionStep() * GetTimeMultiplier(1, 1);
         if (sps > 0.0 && std::isfinite(sps))
             unit = sps;
     } else if (m_GraphType == XYGraph) {

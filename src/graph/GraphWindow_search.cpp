@@ -10,6 +10,7 @@
 
 #include <QVector>
 
+#include <climits>
 #include <cmath>
 #include <limits>
 
@@ -171,9 +172,17 @@ int CGraphWindow::nearestXYSample(int plotIndex, const QPoint& point, double* di
     int bestSample = -1;
     double best = std::numeric_limits<double>::infinity();
     QVector<double> xs, ys;
-    // Only samples that both branches hold have a point.
-    for (int first = 0;;) {
-        const int n = std::min(branch->CopyYRange(first, s_Chunk, ys), xBranch->CopyYRange(first, s_Chunk, xs));
+    // Only samples that stand on an X value have a point: sample i on entry i + offset, as the
+    // curve is drawn (a fitted curve's first sample stands where its range began).
+    const long long offset = XYSampleOffset(plotIndex);
+    const long long from = std::max<long long>(0, -offset);
+    if (from > INT_MAX || from + offset > INT_MAX)
+        return -1;
+    for (int first = int(from);;) {
+        const long long entry = first + offset;
+        if (entry > INT_MAX)
+            break;
+        const int n = std::min(branch->CopyYRange(first, s_Chunk, ys), xBranch->CopyYRange(int(entry), s_Chunk, xs));
         if (n <= 0)
             break;
         for (int k = 0; k < n; ++k) {

@@ -5,11 +5,13 @@
 #include "graph/GraphWindow.h"
 
 #include "windowbase/Prompter.h"
+#include "analysis/XSeries.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 
+#include <QSet>
 #include <QStringList>
 
 CDataBranch* CGraphWindow::XBranchOfPlot(int index) const
@@ -18,6 +20,24 @@ CDataBranch* CGraphWindow::XBranchOfPlot(int index) const
     if (!data || m_XPlot.m_Key == -1 || index < 0 || index >= m_Plots.size())
         return nullptr;
     return data->GetOwnXBranch(m_Plots.at(index).m_Key, m_XPlot.m_Key);
+}
+
+long long CGraphWindow::XYSampleOffset(int index) const
+{
+    const CDataBranch* branch = GetDataBranch(index);
+    long long offset = 0;
+    if (!branch || branch->GetXSize() == 0 || !XSeriesOffset(branch->GetXSample(0), offset))
+        return 0;
+    return offset;
+}
+
+double CGraphWindow::XYSampleX(int index, long long sample) const
+{
+    const CDataBranch* xBranch = XBranchOfPlot(index);
+    const long long entry = sample + XYSampleOffset(index);
+    if (!xBranch || sample < 0 || entry < 0 || entry >= xBranch->GetYSize())
+        return MissingValue;
+    return xBranch->GetYSample(int(entry));
 }
 
 bool CGraphWindow::PlotIsDrawn(int index) const
@@ -32,12 +52,12 @@ bool CGraphWindow::DrawnXRange(float& lo, float& hi) const
 {
     float l = 9999999.0f, h = -9999999.0f;
     bool any = false;
-    QList<int> seen;
+    QSet<int> seen;
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CDataBranch* xb = PlotIsDrawn(i) ? XBranchOfPlot(i) : nullptr;
         if (!xb || seen.contains(xb->m_Key))
             continue;
-        seen.append(xb->m_Key);
+        seen.insert(xb->m_Key);
         any = xb->GetYMinMax(0, xb->GetYSize(), l, h) || any;
     }
     if (!any)
@@ -54,14 +74,17 @@ QList<int> CGraphWindow::KeysWithoutOwnX(const QList<int>& keys, QStringList* ru
     CDataManager* data = dataStore();
     if (!data || m_GraphType != XYGraph || m_XPlot.m_Key == -1)
         return refused;
+    QSet<QString> named = runs ? QSet<QString>(runs->cbegin(), runs->cend()) : QSet<QString>();
     for (int key : keys) {
         if (data->GetOwnXBranch(key, m_XPlot.m_Key))
             continue;
         refused.append(key);
         const CDataFolder* run = data->GetRunOfBranch(key);
         const QString name = run ? run->m_Name : QString();
-        if (runs && !name.isEmpty() && !runs->contains(name))
+        if (runs && !name.isEmpty() && !named.contains(name)) {
+            named.insert(name);
             runs->append(name);
+        }
     }
     return refused;
 }

@@ -24,6 +24,21 @@ extern "C" int korvanta_track_template(const QImage* frame, const QImage* object
 using KorvantaTrackTemplateFunction = int (*)(const QImage*, const QImage*, const QRect*, QPoint*, QString*);
 constexpr const char* s_TrackTemplateSymbol = "korvanta_track_template";
 
+// The object tracker of one tracking run (CObjectTracker in the plugin), for an object template
+// cut from its frame at cutFrom (null when that is not known): null, with the reason in error,
+// when the template cannot be tracked. The run's frames go through korvanta_tracker_track in
+// their order, each giving the top-left corner of the object (1 on success; 0 with the reason in
+// error otherwise); korvanta_tracker_free ends the run. One run's tracker is used by one thread.
+extern "C" void* korvanta_tracker_new(const QImage* objectTemplate, const QRect* cutFrom, QString* error);
+extern "C" int korvanta_tracker_track(void* tracker, const QImage* frame, QPoint* location, QString* error);
+extern "C" void korvanta_tracker_free(void* tracker);
+using KorvantaTrackerNewFunction = void* (*)(const QImage*, const QRect*, QString*);
+using KorvantaTrackerTrackFunction = int (*)(void*, const QImage*, QPoint*, QString*);
+using KorvantaTrackerFreeFunction = void (*)(void*);
+constexpr const char* s_TrackerNewSymbol = "korvanta_tracker_new";
+constexpr const char* s_TrackerTrackSymbol = "korvanta_tracker_track";
+constexpr const char* s_TrackerFreeSymbol = "korvanta_tracker_free";
+
 // The magnitudes |X_m| / count of the discrete Fourier transform of count real values, for
 // m = 0 .. bins - 1 (bins <= count), written to out. 1 on success, 0 otherwise.
 extern "C" int korvanta_fourier_magnitudes(const double* values, int count, int bins, double* out);

@@ -4,6 +4,7 @@
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "windowbase/Prompter.h"
+#include "windowbase/TextFit.h"
 #include "setup/SetupColumnRules.h"
 #include "setup/SetupWindow.h"
 
@@ -149,6 +150,15 @@ CalibrationDialog::CalibrationDialog(QWidget* parent, int sensorIndex)
     ui->secondRealValueEdit->setValidator(m_pValidator);
     ui->currentReadingEdit1->setReadOnly(true);
     ui->currentReadingEdit2->setReadOnly(true);
+    fitSize();
+}
+
+void CalibrationDialog::fitSize()
+{
+    // The form's size, or more where its texts need it: "Remove calibration" and "Measured
+    // Reading" do not fit the form's width in every font.
+    const int height = ui->zeroNoteLabel->isHidden() ? s_Height : s_Height + s_NoteHeight;
+    TextFit::FixSize(this, QSize(s_Width, height));
 }
 
 CalibrationDialog::~CalibrationDialog()
@@ -194,14 +204,14 @@ void CalibrationDialog::setZeroRemoved(const QStringList& measurements)
     if (measurements.isEmpty()) {
         ui->zeroNoteLabel->clear();
         ui->zeroNoteLabel->hide();
-        setFixedSize(s_Width, s_Height);
+        fitSize();
         return;
     }
     ui->zeroNoteLabel->setText(tr("The zero of %1 is switched off: a calibration is made on readings without a "
                                   "zero. Set the zero again after calibrating if you need it.")
                                    .arg(measurements.join(QStringLiteral(", "))));
     ui->zeroNoteLabel->show();
-    setFixedSize(s_Width, s_Height + s_NoteHeight);
+    fitSize();
 }
 
 QString CalibrationDialog::readingText(double value) const
@@ -233,6 +243,7 @@ void CalibrationDialog::setSensorID(int sensorIndex, int iseId)
         if (item >= 0)
             ui->radiusComboBox->setCurrentIndex(item);
     }
+    fitSize();
 }
 
 void CalibrationDialog::setPointRowEnabled(int point, bool enabled)
@@ -311,6 +322,8 @@ void CalibrationDialog::prepareOpening()
     } else if (kind == kRotaryKind) {
         ShowRotary(true);
     }
+    // The button reads "Calibrated" or "Calibrate", the rows shown differ by sensor.
+    fitSize();
 }
 
 int CalibrationDialog::exec()

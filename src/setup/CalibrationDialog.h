@@ -76,6 +76,8 @@ public:
     // Sets the form up for one opening; exec runs it before the modal loop.
     void prepareOpening();
     Ui_CalibrationDialog* form() const { return ui; }
+    // The form's size, larger where its texts need it; with room for the zero note when shown.
+    void fitSize();
     const QDoubleValidator* validator() const { return m_pValidator; }
 
 signals:

@@ -366,7 +366,7 @@ bool CExperimentModeDialog::lengthAccepted()
     IPrompter* prompter = PrompterOrShell(m_pPrompter);
     double value = 0.0;
     if (NumberField::Read(ui->timingParameterEdit->text(), CNumberRange(), &value) && value < 0.0) {
-        prompter->critical(this, QString(), tr("Paramter cannot be negative."));
+        prompter->critical(this, MessageBoxTitle(), tr("Paramter cannot be negative."));
         return false;
     }
     if (!NumberField::Check(prompter, this, QString(), ui->timingParameterEdit, ui->parameterLabel->text(),
@@ -381,7 +381,7 @@ void CExperimentModeDialog::on_okButton_clicked()
     if (m_RunMode == 1 && !lengthAccepted())
         return;
     if (width < 0.0f || distance < 0.0f) {
-        PrompterOrShell(m_pPrompter)->critical(this, QString(), tr("Paramter cannot be negative."));
+        PrompterOrShell(m_pPrompter)->critical(this, MessageBoxTitle(), tr("Paramter cannot be negative."));
         return;
     }
     emit runModeAccepted(m_RunMode);

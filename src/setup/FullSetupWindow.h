@@ -112,6 +112,8 @@ public:
     void updateScaleColumn(int channel, int sensorIndex, int measurementIndex);
     void updateZeroColumn(int channel, int sensorIndex, int measurementIndex);
     void updateTriggerColumn(int channel, int sensorIndex);
+    // Every row's trigger levels again: a calibration or a zero changed what the raw codes read as.
+    void refreshTriggerLevels();
     void updateCalibrateColumn(int channel, int sensorIndex);
     void updatePortColumn(int) {}
     void UpdateMeasurements(int channel, int sensorIndex, bool first);

@@ -1,6 +1,7 @@
 // The full setup window's controls of the run as a whole: sampling, rate, number of samples,
 // duration, X axis and manual X values.
 #include "setup/FullSetupWindow.h"
+#include "Core/Data/SeriesNames.h"
 
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
@@ -129,7 +130,10 @@ void CFullSetupWindow::updateXAxisCombo()
             if (!ms || !ms->m_bActive || !mi)
                 continue;
             list.append(XAxisInfo{k, m, false});
-            combo->addItem(mi->m_Name + " (" + mi->m_Unit + ")");
+            // Named as the run's series will be: two thermometers by their ports, the unit
+            // with its prefix ("Pressure (kPa)").
+            combo->addItem(SeriesNames::WithUnit(SeriesNames::OfSetupMeasurement(*info, *catalogue, k, m),
+                                                 SeriesNames::SetupMeasurementUnit(*info, *catalogue, k, m)));
         }
     }
     // One measurement against itself is no choice: only the default axis is offered.

@@ -151,7 +151,15 @@ void CFullSetupWindow::updateTriggerColumn(int channel, int sensorIndex)
         return;
     trigger->updateTriggerList(sensorIndex);
     const CSensorParametersInfo* r = record(sensorIndex);
-    trigger->setDisabled(sensorIndex == 0 || !r || !r->m_TriggerAllowed);
+    trigger->setTriggerAllowed(sensorIndex != 0 && r, SetupColumnRules::TriggerRefusal(r, sensorIndex));
+}
+
+void CFullSetupWindow::refreshTriggerLevels()
+{
+    const CSetupInfo* info = setup();
+    for (int channel = 0; info && channel < info->m_SelectedSensorList.size(); ++channel)
+        if (auto* trigger = cell<FullSetupTriggerColumn>(channel, TriggerColumn))
+            trigger->refreshLevels();
 }
 
 void CFullSetupWindow::updateCalibrateColumn(int channel, int sensorIndex)

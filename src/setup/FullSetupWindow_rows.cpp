@@ -597,7 +597,7 @@ void CFullSetupWindow::setTriggerColumn(int channel)
     trigger->setPrompter(prompter());
     m_pTriggerGroup->addButton(trigger->getTriggerRadioButton());
     const CSensorParametersInfo* r = record(s);
-    trigger->setDisabled(s == 0 || !r || !r->m_TriggerAllowed);
+    trigger->setTriggerAllowed(s != 0 && r, SetupColumnRules::TriggerRefusal(r, s));
     connect(trigger, &FullSetupTriggerColumn::sensorTriggerModified, m_pSetupWindow, &CSetupWindow::triggerChanged);
     placeWidget(channel, TriggerColumn, trigger, kColumnWidths[TriggerColumn]);
 }

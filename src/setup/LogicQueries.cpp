@@ -105,3 +105,18 @@ float CLogicManagerQueries::ConvertDataSample(int channel, int position, int ind
 {
     return m_pManager ? m_pManager->ConvertDataSample(channel, position, index, measurement, raw) : 0.0f;
 }
+
+bool CLogicManagerQueries::HoldSetupForReturn()
+{
+    return m_pManager && m_pManager->HoldSetupForReturn();
+}
+
+bool CLogicManagerQueries::IsSetupHeld()
+{
+    return m_pManager && m_pManager->IsSetupHeld();
+}
+
+CLoggerSetupHold::Verdict CLogicManagerQueries::ClaimHeldSetup(const CLoggerIdentity& found)
+{
+    return m_pManager ? m_pManager->ClaimHeldSetup(found) : CLoggerSetupHold::Verdict::NothingHeld;
+}

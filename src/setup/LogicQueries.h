@@ -4,6 +4,7 @@
 // loggers or replace it.
 #include "Core/Base/CommandParameters.h"
 #include "Core/Base/ExperimentInterval.h"
+#include "Core/Logic/LoggerSetupHold.h"
 
 #include <QList>
 
@@ -35,6 +36,15 @@ public:
     virtual void GetTriggeringLevels(int, int, QList<TriggerLevel>*) {}
     // One raw reading of a channel in the unit of a measurement of its sensor.
     virtual float ConvertDataSample(int, int, int, int, int) { return 0.0f; }
+    // The teacher's setup across the logger's departures (CLoggerSetupHold): held for its
+    // return when it goes (false: no logger of its own to wait for), then given back or
+    // dropped by the first status of the logger found next.
+    virtual bool HoldSetupForReturn() { return false; }
+    virtual bool IsSetupHeld() { return false; }
+    virtual CLoggerSetupHold::Verdict ClaimHeldSetup(const CLoggerIdentity&)
+    {
+        return CLoggerSetupHold::Verdict::NothingHeld;
+    }
 };
 
 // Answers from the logic manager's logger slots.
@@ -58,6 +68,9 @@ public:
     void SendManualSampleCmd() override;
     void GetTriggeringLevels(int channel, int sensorIndex, QList<TriggerLevel>* levels) override;
     float ConvertDataSample(int channel, int position, int index, int measurement, int raw) override;
+    bool HoldSetupForReturn() override;
+    bool IsSetupHeld() override;
+    CLoggerSetupHold::Verdict ClaimHeldSetup(const CLoggerIdentity& found) override;
 
 private:
     CLogicManager* m_pManager;

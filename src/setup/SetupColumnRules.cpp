@@ -3,12 +3,12 @@
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
+#include "windowbase/NumberField.h"
 
 #include <QCoreApplication>
 
 #include <algorithm>
 #include <cfloat>
-#include <cstdint>
 #include <cmath>
 
 namespace SetupColumnRules {
@@ -133,23 +133,86 @@ TriggerReport TriggerCleared()
 
 int ConvertToMillisecond(const QString& text, int unitIndex)
 {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok, 10);
-    if (!ok)
-        return 0;
-    if (unitIndex == 0)
-        return value;
-    if (unitIndex == 1) {
-        // The entry holds at most five digits, but a value from elsewhere must not overflow.
-        const long long ms = static_cast<long long>(value) * 1000;
-        return ms > INT32_MAX || ms < INT32_MIN ? 0 : int(ms);
+    int ms = 0;
+    return ReadTriggerDelay(text, unitIndex, &ms) ? ms : 0;
+}
+
+bool ReadTriggerDelay(const QString& text, int unitIndex, int* ms)
+{
+    if (unitIndex != 0 && unitIndex != 1)
+        return false;
+    int result = 0;
+    if (!text.trimmed().isEmpty()) {
+        CNumberRange range;
+        range.minimum = 0.0;
+        range.maximum = s_MaxDelayInUnit;
+        range.wholeNumber = unitIndex == 0;
+        double value = 0.0;
+        if (!NumberField::Read(text, range, &value))
+            return false;
+        const double inMs = unitIndex == 1 ? value * 1000.0 : value;
+        const double whole = std::round(inMs);
+        // Seconds typed to the millisecond may carry a binary representation error, no more.
+        if (std::abs(inMs - whole) > 1e-6)
+            return false;
+        result = int(whole);
     }
-    return 0;
+    if (ms)
+        *ms = result;
+    return true;
+}
+
+QString TriggerDelayRefusal(int unitIndex)
+{
+    const auto tr = [](const char* s) { return QCoreApplication::translate("TriggerDialog", s); };
+    CNumberRange range;
+    range.minimum = 0.0;
+    range.maximum = s_MaxDelayInUnit;
+    if (unitIndex == 0) {
+        range.wholeNumber = true;
+        return NumberField::RefusalText(tr("The delay in milliseconds"), range);
+    }
+    return NumberField::RefusalText(tr("The delay in seconds"), range) + QLatin1Char(' ')
+           + tr("It counts whole milliseconds: at most three decimals.");
+}
+
+QString TriggerDelayText(int ms, int* unitIndex)
+{
+    const int shown = std::max(ms, 0);
+    const bool seconds = shown > s_MaxDelayInUnit;
+    if (unitIndex)
+        *unitIndex = seconds ? 1 : 0;
+    if (!seconds)
+        return QString::number(shown);
+    // At most three decimals, without trailing zeros: 123456 ms reads 123.456 s.
+    QString text = QString::number(shown / 1000.0, 'f', 3);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(QLatin1Char('.')))
+        text.chop(1);
+    return text;
 }
 
 QString TriggerLevelText(float level)
 {
     return QString("%1").arg(double(level), 0, 'f', 3);
+}
+
+int NearestTriggerLevel(const QList<TriggerLevel>& levels, float value)
+{
+    int best = -1;
+    for (int i = 0; i < levels.size(); ++i)
+        if (best < 0 || std::abs(levels.at(i).m_Level - value) < std::abs(levels.at(best).m_Level - value))
+            best = i;
+    return best;
+}
+
+QString TriggerRefusal(const CSensorParametersInfo* record, int sensorIndex)
+{
+    if (sensorIndex == 0 || !record || record->m_TriggerAllowed)
+        return QString();
+    return QCoreApplication::translate("FullSetupTriggerColumn",
+                                       "This sensor cannot start a run by its reading: it offers no trigger level.");
 }
 
 bool ParseNumber(const QLocale& locale, const QString& text, double* value)

@@ -12,6 +12,7 @@
 #include <QStringList>
 
 class CSensorInfo;
+class CSensorParametersInfo;
 class CSetupInfo;
 
 namespace SetupColumnRules {
@@ -72,9 +73,26 @@ TriggerReport TriggerOnSelection(bool allowed, int kind, int levelIndex, int del
 // The report of a row that is no longer the trigger.
 TriggerReport TriggerCleared();
 // The delay typed in the trigger dialog, in milliseconds: unit 0 milliseconds, 1 seconds; a
-// text that is not a number gives 0.
+// text that ReadTriggerDelay refuses gives 0.
 int ConvertToMillisecond(const QString& text, int unitIndex);
+// The trigger dialog's delay entry holds at most this many of its unit.
+constexpr int s_MaxDelayInUnit = 99999;
+// The delay typed in the trigger dialog in milliseconds: from 0 to s_MaxDelayInUnit of the
+// unit (0 milliseconds, 1 seconds), with a decimal point or comma, exact to the millisecond (a
+// finer delay cannot be kept and is refused rather than rounded); an empty entry is no delay.
+bool ReadTriggerDelay(const QString& text, int unitIndex, int* ms);
+// What the delay entry takes in that unit, for the refusal of an entry ReadTriggerDelay refused.
+QString TriggerDelayRefusal(int unitIndex);
+// The entry and unit that show a delay of ms milliseconds, so that OK reads it back unchanged:
+// milliseconds while they fit the entry, else seconds.
+QString TriggerDelayText(int ms, int* unitIndex);
 QString TriggerLevelText(float level);
+// The entry of the level list whose level is nearest value (the first of two as near); -1 for
+// an empty list.
+int NearestTriggerLevel(const QList<TriggerLevel>& levels, float value);
+// Why a row's trigger button is greyed, for its tooltip: empty for a row that can trigger and
+// for a row without a sensor.
+QString TriggerRefusal(const CSensorParametersInfo* record, int sensorIndex);
 
 // ---- typed numbers
 

@@ -2,6 +2,7 @@
 #include "setup/SetupSummary.h"
 
 #include "Core/Data/Globals.h"
+#include "Core/Data/SeriesNames.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/SetupInfo.h"
@@ -25,17 +26,13 @@ QLabel* imageLabel(QWidget* form, const char* name, const QRect& geometry, const
     return l;
 }
 
-QString sensorName(const CSetupInfo* setup, const CSensorInfo* catalogue, int position, int measurement, bool ofMeasurement)
+QString sensorName(const CSetupInfo* setup, const CSensorInfo* catalogue, int position)
 {
     const CSesnorProperties* sensor = setup ? setup->GetSelectedSensor(position) : nullptr;
     if (!sensor || !catalogue)
         return QString();
     if (CSensorInfo::IsISEIndex(sensor->m_SensorIndex))
         return catalogue->getISEName(setup->GetISEId(position));
-    if (ofMeasurement) {
-        const CSensorMeasuremntInfo* mi = catalogue->GetMeasurementInfo(sensor->m_SensorIndex, measurement);
-        return mi ? mi->m_Name : QString();
-    }
     const CSensorParametersInfo* r = catalogue->GetSensorInfo(sensor->m_SensorIndex);
     return r ? r->m_Name : QString();
 }
@@ -92,7 +89,7 @@ void CSetupSummaryRow::SetSensorIndexes(int sensorIndex, int measurementIndex)
     m_SensorIndex = sensorIndex;
     m_MeasurementIndex = measurementIndex;
     ui->sensorNameLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    m_Name = sensorName(m_pSetup, m_pCatalogue, sensorIndex, 0, false);
+    m_Name = sensorName(m_pSetup, m_pCatalogue, sensorIndex);
     ui->sensorNameLabel->setText(m_Name);
     ui->sensorNameLabel->setToolTip(m_Name);
     const CSesnorProperties* sensor = m_pSetup ? m_pSetup->GetSelectedSensor(sensorIndex) : nullptr;
@@ -212,12 +209,16 @@ void CSetupSummaryMeasurement::SetSensorIndexes(int sensorIndex, int measurement
     m_SensorIndex = sensorIndex;
     m_MeasurementIndex = measurementIndex;
     ui->measurementLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    const QString name = sensorName(m_pSetup, m_pCatalogue, sensorIndex, measurementIndex, true);
+    // Named as the run's series will be: two sensors of one kind (the Dravlet's two gates)
+    // say their ports.
+    const QString name = m_pSetup && m_pCatalogue
+                             ? SeriesNames::OfSetupMeasurement(*m_pSetup, *m_pCatalogue, sensorIndex, measurementIndex)
+                             : QString();
+    const QString unit = m_pSetup && m_pCatalogue
+                             ? SeriesNames::SetupMeasurementUnit(*m_pSetup, *m_pCatalogue, sensorIndex, measurementIndex)
+                             : QString();
     const CSesnorProperties* sensor = m_pSetup ? m_pSetup->GetSelectedSensor(sensorIndex) : nullptr;
-    const CSensorMeasuremntInfo* mi =
-        sensor && m_pCatalogue ? m_pCatalogue->GetMeasurementInfo(sensor->m_SensorIndex, measurementIndex) : nullptr;
-    const QString unit = mi ? GetUnitPrefix(mi->m_UnitPrefix) + mi->m_Unit : QString();
-    m_Text = unit.isEmpty() ? name : name + " (" + unit + ")";
+    m_Text = SeriesNames::WithUnit(name, unit);
     ui->measurementLabel->setText(m_Text);
     ui->measurementLabel->setToolTip(m_Text);
     const CMeasurementSetup* ms = sensor ? sensor->GetMeasurement(measurementIndex) : nullptr;

@@ -288,6 +288,14 @@ void CSetupWindow::disableSetup(bool loggerRunning)
         m_pFull->setRunControlsEnabled(false);
 }
 
+void CSetupWindow::waitForLogger()
+{
+    disableSetup(true);
+    // The last readings of a logger that is gone would stand there as if they were current.
+    if (m_pFull)
+        m_pFull->showReadingsUnavailable();
+}
+
 void CSetupWindow::enableSetup()
 {
     if (!hasActiveLogger()) {

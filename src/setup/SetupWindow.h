@@ -130,6 +130,8 @@ public slots:
     void XAxisChanged(int ComboIndex);
     void setupTimout();
     void disableSetup(bool loggerRunning);
+    // The logger went and its setup waits for it: held as during a run, without readings.
+    void waitForLogger();
     void enableSetup();
     void updateSetupWindow(int command);
     void setRangeFinished();
@@ -165,6 +167,9 @@ private:
     void clearSensorList();
     bool statusMatchesList(int selected, int channels) const;
     void updateSettingsFromStatus(int selected, int channels);
+    // The first status of a newly connected logger: a setup held for the logger that went
+    // stays when this is it, and makes way otherwise.
+    void takeBackHeldSetup();
     void activeMeasurementsChanged();
     void refreshDuration();
     void refreshWindows();

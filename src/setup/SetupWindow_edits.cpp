@@ -189,11 +189,15 @@ void CSetupWindow::calibrationChanged(CalibrationValues calibrationValues, int t
         return;
     calibration->setCalibrationValues(calibrationValues, sensor->m_SensorIndex);
     refreshWindows();
+    if (m_pFull)
+        m_pFull->refreshTriggerLevels();
 }
 
 void CSetupWindow::UseCalibrationChanged(bool, int)
 {
-    // The calibration table keeps no per-use flag.
+    // The calibration table keeps no per-use flag; a calibration removed changes the levels.
+    if (m_pFull)
+        m_pFull->refreshTriggerLevels();
 }
 
 void CSetupWindow::colorChanged(QColor color, int tableIndex, int measurementIndex)
@@ -230,6 +234,8 @@ void CSetupWindow::zeroChanged(bool zeroEnabled, double zeroLevel, int tableInde
         m->m_bZero = zeroEnabled;
         m->m_ZeroLevel = zeroLevel;
         refreshWindows();
+        if (m_pFull)
+            m_pFull->refreshTriggerLevels();
     }
 }
 

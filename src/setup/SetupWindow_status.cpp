@@ -58,10 +58,31 @@ void CSetupWindow::updateSettingsFromStatus(int selected, int channels)
         MyOutputDebugString("updateSetupWindow: the settings file could not be written", DiagGui);
 }
 
+void CSetupWindow::takeBackHeldSetup()
+{
+    ILogicQueries* logic = logicQueries();
+    if (!logic || m_pSetupInfo->m_LoggerStatusList.isEmpty())
+        return;
+    const CLoggerIdentity found(detectedLoggerType(), m_pSetupInfo->m_LoggerStatusList.first());
+    if (logic->ClaimHeldSetup(found) != CLoggerSetupHold::Verdict::OtherLogger)
+        return;
+    // Another logger, or other sensors: the setup starts from what any new logger gets, the
+    // rows then built from its status.
+    MyOutputDebugString("held setup dropped for another logger", DiagGui);
+    clearSensorList();
+    m_pSetupInfo->Reset();
+    if (m_pFull)
+        m_pFull->removeAllRows();
+    refreshWindows();
+}
+
 void CSetupWindow::updateSetupWindow(int command)
 {
     if (command != 1 || !hasActiveLogger())
         return;
+    // The first status after a connection says whether a setup held for a logger is its own.
+    if (m_bNewConnection)
+        takeBackHeldSetup();
     const int selected = m_pSetupInfo->m_SelectedSensorList.size();
     const int channels = statusChannelCount();
     m_bRequestPending = 0;

@@ -81,6 +81,12 @@ void FullSetupTriggerColumn::init()
     m_pTriggerDialog->init();
 }
 
+void FullSetupTriggerColumn::setPrompter(IPrompter* prompter)
+{
+    m_pPrompter = prompter;
+    m_pTriggerDialog->setPrompter(prompter);
+}
+
 QRadioButton* FullSetupTriggerColumn::getTriggerRadioButton() const
 {
     return ui->TriggerRadioButton;
@@ -147,6 +153,30 @@ void FullSetupTriggerColumn::updateTriggerList(int sensorIndex)
         TriggerClicked(false);
     else if (ui->TriggerRadioButton->isChecked())
         uncheckRadioButton();
+}
+
+void FullSetupTriggerColumn::refreshLevels()
+{
+    using namespace SetupColumnRules;
+    if (!m_pTriggerDialog->refreshLevels() || !m_bSelected || m_pTriggerDialog->triggerType() == TriggerDelay)
+        return;
+    const CSensorInfo* catalogue = m_pSetupWindow ? m_pSetupWindow->sensorCatalogue() : nullptr;
+    const CSensorParametersInfo* record = catalogue ? catalogue->GetSensorInfo(m_SensorIndex) : nullptr;
+    const TriggerReport report = TriggerOnSelection(record && record->m_TriggerAllowed, m_pTriggerDialog->triggerType(),
+                                                    m_pTriggerDialog->levelIndex(), m_pTriggerDialog->delayMs(),
+                                                    m_pTriggerDialog->triggerLevels());
+    emit sensorTriggerModified(report.m_bActive, m_Channel, report.m_LevelIndex, report.m_Value, report.m_Type);
+    // As the dialog's OK does: the logger hears of the new code.
+    if (m_pSetupWindow)
+        emit m_pSetupWindow->setupChanged(-1);
+}
+
+void FullSetupTriggerColumn::setTriggerAllowed(bool hasSensor, const QString& refusal)
+{
+    setDisabled(!hasSensor || !refusal.isEmpty());
+    // On the cell as well: a greyed button under the pointer may not show its own tooltip.
+    setToolTip(refusal);
+    ui->TriggerRadioButton->setToolTip(refusal);
 }
 
 // ---- calibration

@@ -41,12 +41,17 @@ public:
 
     void init();
     // Its dialog runs through the prompter of the window that made it (the shell's until then).
-    void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
+    void setPrompter(IPrompter* prompter);
 
     QRadioButton* getTriggerRadioButton() const;
     QPushButton* setButton() const;
     void setDisabled(bool disabled);
     void updateTriggerList(int sensorIndex);
+    // The level list built again after a calibration or a zero of the row's sensor; the row's
+    // trigger, when it is the run's, is reported again when its raw code changed.
+    void refreshLevels();
+    // Greyed for a row whose sensor cannot trigger, with the reason as its tooltip.
+    void setTriggerAllowed(bool hasSensor, const QString& refusal);
     TriggerDialog* dialog() const { return m_pTriggerDialog; }
     bool isSelected() const { return m_bSelected; }
 

@@ -6,6 +6,8 @@
 #include "setup/SetupColumnRules.h"
 #include "setup/SetupWindow.h"
 #include "setup/TriggerCalibrateColumns.h"
+#include "windowbase/NumberField.h"
+#include "windowbase/Prompter.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -31,7 +33,10 @@ void Ui_TriggerDialog::setupUi(QDialog* dialog)
     gridLayout->addWidget(DelayRadioButton, 0, 0);
     DelaySamplingEdit = new QLineEdit(dialog);
     DelaySamplingEdit->setObjectName(QStringLiteral("DelaySamplingEdit"));
-    DelaySamplingEdit->setInputMask(QStringLiteral("99999"));
+    // No input mask: a mask drops what it does not take (the point of "1.5", the sign of "-5")
+    // and leaves another number than the one typed. OK reads the entry and refuses what is not
+    // a delay, saying what the entry takes.
+    NumberField::Restrict(DelaySamplingEdit);
     DelaySamplingEdit->setCursorPosition(0);
     gridLayout->addWidget(DelaySamplingEdit, 0, 1);
     DelayUnitCombo = new QComboBox(dialog);
@@ -97,7 +102,7 @@ void TriggerDialog::init()
         connect(ui->DelayRadioButton, &QRadioButton::toggled, this, &TriggerDialog::onTimeDelayRadioButton);
         connect(ui->TriggerLevelRadioButton, &QRadioButton::toggled, this, &TriggerDialog::onTriggerRadioButton);
     }
-    ui->DelaySamplingEdit->setText(QString::number(m_DelayMs));
+    showDelay();
     updateTriggerValues(m_Channel, m_SensorIndex);
 }
 
@@ -105,21 +110,40 @@ void TriggerDialog::updateTriggerValues(int channel, int sensorIndex)
 {
     m_Channel = channel;
     m_SensorIndex = sensorIndex;
-    ui->TriggerLevelCombo->clear();
-    m_TriggerLevels.clear();
     m_TriggerType = 0;
     m_LevelIndex = 0;
     m_DelayMs = 0;
-    const CSensorInfo* catalogue = m_pSetupWindow ? m_pSetupWindow->sensorCatalogue() : nullptr;
-    const CSensorParametersInfo* record = catalogue ? catalogue->GetSensorInfo(sensorIndex) : nullptr;
-    if (!record || !record->m_TriggerAllowed)
+    if (!fillLevels())
         return;
-    if (ILogicQueries* logic = m_pSetupWindow->logicQueries())
-        logic->GetTriggeringLevels(channel, sensorIndex, &m_TriggerLevels);
     ui->TriggerLevelRadioButton->setChecked(true);
     m_LevelIndex = 0;
+}
+
+bool TriggerDialog::fillLevels()
+{
+    ui->TriggerLevelCombo->clear();
+    m_TriggerLevels.clear();
+    const CSensorInfo* catalogue = m_pSetupWindow ? m_pSetupWindow->sensorCatalogue() : nullptr;
+    const CSensorParametersInfo* record = catalogue ? catalogue->GetSensorInfo(m_SensorIndex) : nullptr;
+    if (!record || !record->m_TriggerAllowed)
+        return false;
+    if (ILogicQueries* logic = m_pSetupWindow->logicQueries())
+        logic->GetTriggeringLevels(m_Channel, m_SensorIndex, &m_TriggerLevels);
     for (const TriggerLevel& level : qAsConst(m_TriggerLevels))
         ui->TriggerLevelCombo->addItem(SetupColumnRules::TriggerLevelText(level.m_Level));
+    return true;
+}
+
+bool TriggerDialog::refreshLevels()
+{
+    const bool hadLevel = m_LevelIndex >= 0 && m_LevelIndex < m_TriggerLevels.size();
+    const TriggerLevel chosen = hadLevel ? m_TriggerLevels.at(m_LevelIndex) : TriggerLevel();
+    fillLevels();
+    m_LevelIndex = hadLevel ? std::max(SetupColumnRules::NearestTriggerLevel(m_TriggerLevels, chosen.m_Level), 0) : 0;
+    if (m_LevelIndex < ui->TriggerLevelCombo->count())
+        ui->TriggerLevelCombo->setCurrentIndex(m_LevelIndex);
+    const bool haveLevel = m_LevelIndex < m_TriggerLevels.size();
+    return hadLevel != haveLevel || (haveLevel && m_TriggerLevels.at(m_LevelIndex).m_Code != chosen.m_Code);
 }
 
 void TriggerDialog::onTimeDelayRadioButton(bool checked)
@@ -182,7 +206,16 @@ void TriggerDialog::onOk()
             emit m_pSetupWindow->setupChanged(-1);
         reportTrigger(true, m_LevelIndex, haveLevel ? value : 0, m_TriggerType);
     } else {
-        m_DelayMs = ConvertToMillisecond(ui->DelayUnitCombo->currentIndex());
+        const int unit = ui->DelayUnitCombo->currentIndex();
+        int delay = 0;
+        if (!SetupColumnRules::ReadTriggerDelay(ui->DelaySamplingEdit->text(), unit, &delay)) {
+            // Refused, the dialog stays open with the entry as typed, ready to be corrected.
+            PrompterOrShell(m_pPrompter)->critical(this, windowTitle(), SetupColumnRules::TriggerDelayRefusal(unit));
+            ui->DelaySamplingEdit->setFocus();
+            ui->DelaySamplingEdit->selectAll();
+            return;
+        }
+        m_DelayMs = delay;
         m_TriggerType = SetupColumnRules::TriggerDelay;
         if (setup) {
             setup->m_TriggerChannel = m_Channel;
@@ -197,8 +230,7 @@ void TriggerDialog::onOk()
 // Cancel keeps the last confirmed trigger, in the controls and in the setup record.
 void TriggerDialog::onCancel()
 {
-    ui->DelaySamplingEdit->setText(QString::number(m_DelayMs));
-    ui->DelayUnitCombo->setCurrentIndex(0);
+    showDelay();
     if (m_TriggerType != SetupColumnRules::TriggerDelay) {
         ui->TriggerTypeCombo->setCurrentIndex(m_TriggerType);
         ui->TriggerLevelCombo->setCurrentIndex(m_LevelIndex < ui->TriggerLevelCombo->count() ? m_LevelIndex : -1);
@@ -207,6 +239,13 @@ void TriggerDialog::onCancel()
         ui->DelayRadioButton->setChecked(true);
     }
     done(-1);
+}
+
+void TriggerDialog::showDelay()
+{
+    int unit = 0;
+    ui->DelaySamplingEdit->setText(SetupColumnRules::TriggerDelayText(m_DelayMs, &unit));
+    ui->DelayUnitCombo->setCurrentIndex(unit);
 }
 
 void TriggerDialog::reject()

@@ -7,6 +7,7 @@
 #include <QList>
 
 class CSetupWindow;
+class IPrompter;
 class FullSetupTriggerColumn;
 class QComboBox;
 class QGridLayout;
@@ -40,7 +41,14 @@ public:
     ~TriggerDialog() override;
 
     void init();
+    // Its refusals go through this prompter (the shell's until one is given).
+    void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
     void updateTriggerValues(int channel, int sensorIndex);
+    // The levels built again for the same sensor, after a calibration or a zero changed the value
+    // each raw code reads as: the list shows what the teacher now reads, the logger still
+    // compares raw codes. The confirmed kind and delay stay; the confirmed level becomes the
+    // entry nearest the value it had. True when that entry's raw code changed.
+    bool refreshLevels();
     int ConvertToMillisecond(int unitIndex) const;
 
     int triggerType() const { return m_TriggerType; }
@@ -61,6 +69,10 @@ protected:
 
 private:
     void reportTrigger(bool active, int levelIndex, int value, int type);
+    // The level list and combo of the sensor, when its catalogue record lets it trigger.
+    bool fillLevels();
+    // The entry and unit show the confirmed delay.
+    void showDelay();
 
     Ui_TriggerDialog* ui;
     int m_Channel;
@@ -71,5 +83,6 @@ private:
     QList<TriggerLevel> m_TriggerLevels;
     CSetupWindow* m_pSetupWindow;
     FullSetupTriggerColumn* m_pColumn;
+    IPrompter* m_pPrompter = nullptr;
     bool m_bInitialised = false;
 };

@@ -202,11 +202,10 @@ QString CTableDelegate::timeColumnTitle() const
     // A timing run's results are numbered by event, one a row.
     if (firstSensorIndex() == SensorIndexTimingResult)
         return tr("Event");
-    // A run sampled by hand has no time between its samples: the column counts them.
-    const CDataFolder* run = timeColumnRun();
-    const QVector<int> keys = run ? run->GetBranchKeys() : QVector<int>();
-    const CDataBranch* own = keys.isEmpty() ? nullptr : m_pDataManager->GetDataBranch(keys.first());
-    if (run && (run->m_bSampledByHand || (own && own->m_RateCode == 0)))
+    // A run sampled by hand has no time between its samples: the column counts them. What the
+    // run's record says decides, not a rate code, which a run read from a file has lost.
+    const CTableColumn* first = dataColumn(0);
+    if (first && m_pDataManager && m_pDataManager->IsSampledByHand(first->m_Key))
         return tr("Samples");
     return tr("Time");
 }

@@ -96,7 +96,7 @@ void CTableDelegate::setModelData(QWidget* editor, QAbstractItemModel*, const QM
     const double value = QLocale::c().toDouble(line->text().trimmed(), &ok);
     // "inf" and "nan" read as numbers but would poison every sum over the series.
     if (!ok || !std::isfinite(value)) {
-        PrompterOrShell(m_pPrompter)->warning(nullptr, QString(), tr("Only real numbers can be inserted to table"));
+        PrompterOrShell(m_pPrompter)->warning(nullptr, MessageBoxTitle(), tr("Only real numbers can be inserted to table"));
         return;
     }
     CDataBranch* branch = m_pDataManager ? m_pDataManager->GetDataBranch(column->m_Key) : nullptr;

@@ -4,6 +4,7 @@
 #include "upload/UploadEndpoint.h"
 
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicContext.h"
@@ -111,12 +112,38 @@ QList<int> XMLRPC::uploadableKeys(const QList<int>& keys, int limit)
     return usable;
 }
 
+QStringList XMLRPC::seriesWithoutCode(const QList<int>& keys) const
+{
+    QStringList names;
+    CDataManager* data = GetDataManager();
+    for (int key : keys) {
+        const CDataBranch* branch = data ? data->GetDataBranch(key) : nullptr;
+        if (!branch || SensorCode(branch->m_SensorIndex) != -1)
+            continue;
+        // As the history shows it: "Run 1: Pressure (kPa)".
+        const CDataFolder* folder = data->GetDataFolderByBranch(key);
+        QString name = folder && !folder->m_Name.isEmpty() ? folder->m_Name + QStringLiteral(": ") : QString();
+        name += branch->m_Name;
+        if (!branch->m_Unit.isEmpty())
+            name += QStringLiteral(" (") + branch->m_Unit + QLatin1Char(')');
+        names << name;
+    }
+    return names;
+}
+
 void XMLRPC::StartUploadOffLineExp(QList<int>* keys)
 {
     if (!m_bLoggedIn || !keys)
         return;
     // Only the series that exist are sent; the first one decides the rows.
     const QList<int> usable = uploadableKeys(*keys, keys->size());
+    const QStringList refused = seriesWithoutCode(usable);
+    if (!refused.isEmpty()) {
+        showMessage(tr("These series cannot be uploaded to Terravox, which has no code for what they measure: %1. "
+                       "Nothing was sent. A graph without them can be uploaded.")
+                        .arg(refused.join(QStringLiteral("; "))));
+        return;
+    }
     CDataManager* data = GetDataManager();
     const CDataBranch* first = (data && !usable.isEmpty()) ? data->GetDataBranch(usable.first()) : nullptr;
     if (!first)
@@ -146,6 +173,13 @@ void XMLRPC::StartUploadOnLineExp(QList<int>& keys)
     if (!setup)
         return;
     const QList<int> usable = uploadableKeys(keys, setup->GetActiveSensorsCount());
+    const QStringList refused = seriesWithoutCode(usable);
+    if (!refused.isEmpty()) {
+        showMessage(tr("These series cannot be uploaded to Terravox, which has no code for what they measure: %1. "
+                       "Nothing of this run is sent; it is recorded as usual.")
+                        .arg(refused.join(QStringLiteral("; "))));
+        return;
+    }
     CDataManager* data = GetDataManager();
     if (usable.isEmpty() || !data)
         return;

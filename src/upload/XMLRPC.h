@@ -14,6 +14,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QWaitCondition>
 
@@ -113,6 +114,10 @@ private:
     // The keys of the list that name a branch, at most limit of them; empty (after a message)
     // when more than the service takes would remain.
     QList<int> uploadableKeys(const QList<int>& keys, int limit);
+    // The names of the series among keys the service has no sensor code for (series of a
+    // sensor it does not know, and series of no sensor: functions, typed X values). Checked
+    // before anything is queued, so that the user hears which series stop the upload.
+    QStringList seriesWithoutCode(const QList<int>& keys) const;
     void stopWorker();
 
     QMutex m_Mutex;

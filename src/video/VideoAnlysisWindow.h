@@ -5,6 +5,7 @@
 // run. The geometry, button rules and tracking maths live in src/tracking; this class wires
 // them to the player, the mouse and the screen.
 #include "windowbase/KorvantaWindow.h"
+#include "tracking/TemplateTracker.h"
 #include "tracking/TrackingRun.h"
 #include "tracking/VideoRules.h"
 
@@ -238,6 +239,8 @@ private:
     QTimer* availabilityTimer = nullptr;
     QList<MultiAction*> m_Actions;
     CTrackingRun m_Run;
+    // The automatic run's search, started on the run's first frame.
+    CTemplateTracker m_Tracker;
     // Reads the stored trail up to its end tag; -4 when the stream ends first.
     int readTrail(QDataStream& in);
     bool m_bFirstFrameShown = false;

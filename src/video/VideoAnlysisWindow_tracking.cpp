@@ -57,6 +57,7 @@ void CVideoAnlysisWindow::OnStartTrack()
         return;
     isTracking = true;
     lastTrackedPoint = QPoint(-1000, -1000);
+    m_Tracker.Stop();
     const QString pause = QStringLiteral("://images/Video/TrackPause_Normal.png");
     setTrackIcons(pause, pause);
     InitTrackingData();
@@ -71,6 +72,7 @@ void CVideoAnlysisWindow::OnStartTrack()
 void CVideoAnlysisWindow::stopTracking()
 {
     isTracking = false;
+    m_Tracker.Stop();
     m_pFrameWatchdog->stop();
     m_RequestedFrame = -1;
     isStepping = false;
@@ -104,7 +106,11 @@ void CVideoAnlysisWindow::trackFrame(QImage& image, int index)
 void CVideoAnlysisWindow::InitTrackingData()
 {
     ++trackingRunCounter;
-    const QString name = tr("Video Analysis ") + Double2String(trackingRunCounter, 0, false, false);
+    // Numbered after the tracks the workspace holds, not the tracks made since the program
+    // started: a new workspace starts again at 1, and a number is never taken twice.
+    const QString stem = tr("Video Analysis ");
+    const CDataManager* data = dataManager();
+    const QString name = stem + QString::number(data ? data->NextFolderNumber(stem) : trackingRunCounter);
     const double secondsPerFrame = frameRate > 0.0 ? 1.0 / frameRate : 1.0;
     if (m_Run.Init(dataManager(), name, tr("X Position"), tr("Y Position"), secondsPerFrame) && m_pHost) {
         m_pHost->HistoryNewFolder();
@@ -126,7 +132,10 @@ QImage CVideoAnlysisWindow::TrackTemplateMatch(QImage& frame, QImage& tmpl)
 {
     QPoint location;
     QString error;
-    if (!::TrackTemplateMatch(frame, tmpl, &location, &error, selectionRect)) {
+    // The run's search learns from every frame which of the selected pixels are the object.
+    const bool found = (m_Tracker.Started() || m_Tracker.Start(tmpl, selectionRect, &error))
+                       && m_Tracker.Track(frame, &location, &error);
+    if (!found) {
         // An object that cannot be searched for (cut at the picture's edge, or from another
         // video) ends the run with a message instead of failing on every frame.
         // The box waits for the next turn of the event loop: shown from inside the frame

@@ -26,3 +26,14 @@ QIcon CKorvantaStyle::standardIcon(StandardPixmap icon, const QStyleOption* opti
     m_Icons.insert(key, made);
     return made;
 }
+
+int CKorvantaStyle::styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                              QStyleHintReturn* returnData) const
+{
+    // Dialog buttons say what they do in words. Their pictures would come from the desktop's
+    // icon theme, whose index the first box of the session (the logger search's notice) would
+    // otherwise read in full.
+    if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
+        return 0;
+    return QProxyStyle::styleHint(hint, option, widget, returnData);
+}

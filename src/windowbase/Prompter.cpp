@@ -8,25 +8,31 @@
 
 #include <cmath>
 
+QString MessageBoxTitle(const QString& title)
+{
+    // An untitled box would show the program's file name ("korvanta") above the text.
+    return title.isEmpty() ? QStringLiteral("Pavix") : title;
+}
+
 void CWidgetPrompter::information(QWidget* parent, const QString& title, const QString& text)
 {
-    QMessageBox::information(parent, title, text);
+    QMessageBox::information(parent, MessageBoxTitle(title), text);
 }
 
 void CWidgetPrompter::warning(QWidget* parent, const QString& title, const QString& text)
 {
-    QMessageBox::warning(parent, title, text, QMessageBox::Ok);
+    QMessageBox::warning(parent, MessageBoxTitle(title), text, QMessageBox::Ok);
 }
 
 bool CWidgetPrompter::question(QWidget* parent, const QString& title, const QString& text)
 {
-    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
+    return QMessageBox::question(parent, MessageBoxTitle(title), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes)
            == QMessageBox::Yes;
 }
 
 int CWidgetPrompter::askSaveChanges(QWidget* parent, const QString& title, const QString& text)
 {
-    const int answer = QMessageBox::question(parent, title, text,
+    const int answer = QMessageBox::question(parent, MessageBoxTitle(title), text,
                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
                                              QMessageBox::Yes);
     if (answer == QMessageBox::Yes)
@@ -36,13 +42,13 @@ int CWidgetPrompter::askSaveChanges(QWidget* parent, const QString& title, const
 
 bool CWidgetPrompter::confirm(QWidget* parent, const QString& title, const QString& text)
 {
-    return QMessageBox::question(parent, title, text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
+    return QMessageBox::question(parent, MessageBoxTitle(title), text, QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
            == QMessageBox::Yes;
 }
 
 void CWidgetPrompter::critical(QWidget* parent, const QString& title, const QString& text)
 {
-    QMessageBox::critical(parent, title, text, QMessageBox::Ok);
+    QMessageBox::critical(parent, MessageBoxTitle(title), text, QMessageBox::Ok);
 }
 
 QString CWidgetPrompter::getOpenFileName(QWidget* parent, const QString& caption, const QString& dir,
@@ -84,6 +90,6 @@ QColor CWidgetPrompter::getColor(QWidget* parent, const QColor& initial)
 
 bool CWidgetPrompter::retryOrClose(QWidget* parent, const QString& title, const QString& text)
 {
-    return QMessageBox::information(parent, title, text, QMessageBox::Retry | QMessageBox::Close, QMessageBox::Close)
+    return QMessageBox::information(parent, MessageBoxTitle(title), text, QMessageBox::Retry | QMessageBox::Close, QMessageBox::Close)
            == QMessageBox::Retry;
 }

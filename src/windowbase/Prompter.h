@@ -37,7 +37,11 @@ public:
     virtual bool retryOrClose(QWidget*, const QString&, const QString&) { return false; }
 };
 
-// The message-box implementation.
+// The title a message box shows: the given one, or the program's message-box title "Pavix"
+// for a box asked for without one.
+QString MessageBoxTitle(const QString& title = QString());
+
+// The message-box implementation; its boxes are titled by MessageBoxTitle.
 class CWidgetPrompter : public IPrompter
 {
 public:

@@ -163,8 +163,10 @@ quint64 CWorkspaceLoader::pvxRecord(const QByteArray& data, quint64 position, Pv
         state.folder = state.data ? state.data->CreateDataFolder() : nullptr;
         return position + 6;
     case PvxFolderName:
-        if (state.folder)
+        if (state.folder) {
             state.folder->m_Name = text();
+            state.data->NoteFolderName(*state.folder);
+        }
         return textEnd;
     case PvxBranch:
         if (state.folder && state.data) {

@@ -120,8 +120,8 @@ void TestAnalysisCalculus::midPointsOfManualSCurve()
 {
     Fixture f;
     // Flat, steep, flat: the slope rises to 2 and falls after result sample 2.
-    CDataBranch* g1 = f.branch({0, 0, 1, 3, 4, 4}, 1.0, QStringLiteral("G1"), QStringLiteral("m"),
-                               0, {}, 0);
+    CDataBranch* g1 = f.inRun(f.branch({0, 0, 1, 3, 4, 4}, 1.0, QStringLiteral("G1"), QStringLiteral("m"),
+                                       0, {}, 0), true);
     CDataBranch* d = f.functions.FunctionDerivative(g1, false, 0, -1, QString(), nullptr);
     QCOMPARE(f.ys(d), (QVector<double>{0, 1, 2, 1, 0}));
     QCOMPARE(d->m_MarkedPositions, QList<int>{2});
@@ -131,8 +131,8 @@ void TestAnalysisCalculus::midPointsOfManualSCurve()
 void TestAnalysisCalculus::noMidPointsWhenNeverRising()
 {
     Fixture f;
-    CDataBranch* g1 = f.branch({0, 3, 5, 6}, 1.0, QStringLiteral("G1"), QStringLiteral("m"), 0,
-                               {}, 0);
+    CDataBranch* g1 = f.inRun(f.branch({0, 3, 5, 6}, 1.0, QStringLiteral("G1"), QStringLiteral("m"), 0,
+                                       {}, 0), true);
     CDataBranch* d = f.functions.FunctionDerivative(g1, false, 0, -1, QString(), nullptr);
     QCOMPARE(f.ys(d), (QVector<double>{3, 2, 1}));
     QVERIFY(d->m_MarkedPositions.isEmpty());
@@ -141,12 +141,15 @@ void TestAnalysisCalculus::noMidPointsWhenNeverRising()
 
 void TestAnalysisCalculus::noMidPointsAtASampleRate()
 {
-    Fixture f;
-    CDataBranch* g1 = f.branch({0, 0, 1, 3, 4, 4}, 1.0, QStringLiteral("G1"), QStringLiteral("m"),
-                               0, {}, 9);
-    CDataBranch* d = f.functions.FunctionDerivative(g1, false, 0, -1, QString(), nullptr);
-    QVERIFY(d->m_MarkedPositions.isEmpty());
-    QCOMPARE(d->m_RelatedKey, -1);
+    // A timed run as recorded (rate code 9) and as a file keeps it (no rate code).
+    for (int rateCode : {9, 0}) {
+        Fixture f;
+        CDataBranch* g1 = f.inRun(f.branch({0, 0, 1, 3, 4, 4}, 1.0, QStringLiteral("G1"), QStringLiteral("m"),
+                                           0, {}, rateCode), false);
+        CDataBranch* d = f.functions.FunctionDerivative(g1, false, 0, -1, QString(), nullptr);
+        QVERIFY(d->m_MarkedPositions.isEmpty());
+        QCOMPARE(d->m_RelatedKey, -1);
+    }
 }
 
 void TestAnalysisCalculus::integralOfConstant()

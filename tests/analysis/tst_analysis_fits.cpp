@@ -1,12 +1,14 @@
 // Linear, power and exponential curve fits: fitted values, equation and quality texts, the
-// failures and their messages.
+// failures and their messages; equations in the X the graph shows (seconds, or an X series).
 #include "support/AnalysisFixture.h"
 
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 
 #include "common/TestMain.h"
+#include <QRegularExpression>
 #include <cmath>
+#include <numeric>
 
 using AnalysisTest::Fixture;
 
@@ -29,7 +31,45 @@ private slots:
     void exponentialGap();
     void exponentialNoPositive();
     void everyFitNeedsTwoSamples();
+    void linearAgainstAnXThatRepeatsAndFallsBack();
+    void equationGivesTheFittedSeries_data();
+    void equationGivesTheFittedSeries();
+    void samplesWithoutAnXTakeNoPart();
 };
+
+namespace {
+
+// A fit's equation read back from its text and evaluated at x, as a reader would: aX^(b)
+// (power), ae^(bX) (exponential) or a sum of cX^n terms. NaN for any other text.
+double EvaluateEquation(const QString& text, double x)
+{
+    const QString eq = text.section(QStringLiteral("f(x) = "), 1).section(QStringLiteral(" ,  RI"), 0, 0);
+    const QString num = QStringLiteral("([+-]?[0-9.]+(?:E[+-]?\\d+)?)");
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^%1(X|e)\\^\\(%1X?\\)$").arg(num)).match(eq);
+    if (m.hasMatch())
+        return m.captured(1).toDouble() * (m.captured(2) == "X" ? std::pow(x, m.captured(3).toDouble())
+                                                                : std::exp(m.captured(3).toDouble() * x));
+    double sum = 0.0;
+    int at = 0;
+    for (auto it = QRegularExpression(num + QStringLiteral("(X(?:\\^(\\d))?)?")).globalMatch(eq); it.hasNext();) {
+        const QRegularExpressionMatch t = it.next();
+        at = t.capturedStart() == at ? t.capturedEnd() : -1;
+        sum += t.captured(1).toDouble() * std::pow(x, t.captured(2).isEmpty() ? 0 : qMax(1, t.captured(3).toInt()));
+    }
+    return at == eq.size() && at > 0 ? sum : qQNaN();
+}
+
+// An X that repeats and falls back, as a hand-moved piston or a warming that stalls gives it.
+const QVector<double> s_BackAndForth{1.0, 1.5, 2.0, 2.0, 1.5, 2.5, 3.0, 3.0, 2.5, 3.5,
+                                     4.0, 4.5, 4.0, 5.0, 5.5, 6.0, 5.5, 6.5, 7.0, 7.5};
+
+CDataBranch* Fit(Fixture& f, int id, CDataBranch* g1, long start, long end, int xKey)
+{
+    return f.functions.QuickFunctions(short(id), g1->m_Key, false, int(start), int(end), xKey, false, -1, 1, 1, 0,
+                                      QString(), QString());
+}
+
+} // namespace
 
 void TestAnalysisFits::linearExactLine()
 {
@@ -101,7 +141,8 @@ void TestAnalysisFits::powerOverLaterSamples()
                                                   1, 10, -1, false, -1, 1, 1, 0, QString(),
                                                   QString());
     QVERIFY(fit);
-    QCOMPARE(fit->m_FunctionText, QStringLiteral("f(x) = 3X^(2) ,  RI = 1"));
+    // 3 n^2 at 0.1 s per sample is 300 t^2: the equation is in seconds, as the other fits'.
+    QCOMPARE(fit->m_FunctionText, QStringLiteral("f(x) = 300X^(2) ,  RI = 1"));
     QCOMPARE(fit->m_Name, QStringLiteral("Power-Curve(Dist)"));
     QCOMPARE(f.xs(fit).size(), 10);
     QCOMPARE(f.xs(fit).first(), 1.0);
@@ -270,6 +311,87 @@ void TestAnalysisFits::everyFitNeedsTwoSamples()
         QCOMPARE(message.text, QStringLiteral("Too few samples."));
     }
     QCOMPARE(f.branchCount(), before);
+}
+
+void TestAnalysisFits::linearAgainstAnXThatRepeatsAndFallsBack()
+{
+    Fixture f;
+    const QVector<double> y{20.1, 19.4, 18.2, 18.9, 19.9, 17.3, 16.8, 16.1, 17.7, 15.2,
+                            14.9, 13.1, 14.6, 12.2, 12.8, 10.9, 11.5, 10.2, 8.8, 9.4};
+    CDataBranch* g1 = f.branch(y, 0.5, QStringLiteral("Temp"), QStringLiteral("C"));
+    CDataBranch* fit = Fit(f, CFunctions::IdLinearRegression, g1, 2, 17, f.branch(s_BackAndForth)->m_Key);
+    QVERIFY(fit); // against our own least squares of the values on X over the range:
+    const double xm = std::accumulate(&s_BackAndForth[2], &s_BackAndForth[18], 0.0) / 16;
+    const double ym = std::accumulate(&y[2], &y[18], 0.0) / 16;
+    double sxy = 0, sxx = 0, syy = 0;
+    for (int i = 2; i <= 17; ++i) {
+        sxy += (s_BackAndForth[i] - xm) * (y[i] - ym);
+        sxx += (s_BackAndForth[i] - xm) * (s_BackAndForth[i] - xm);
+        syy += (y[i] - ym) * (y[i] - ym);
+    }
+    const double a = sxy / sxx, b = ym - a * xm;
+    QCOMPARE(fit->m_FunctionText, QStringLiteral("f(x) = %1X%2 ,  RI = %3")
+                                      .arg(Double2String(a, 2, false, false), Double2String(b, 2, true, false),
+                                           Double2String(sxy * sxy / (sxx * syy), 3, false, false)));
+    // One fitted value per sample, the line at that sample's X: no loop where X turns back.
+    QCOMPARE(f.xs(fit), f.xs(g1).mid(2, 16));
+    for (int i = 2; i <= 17; ++i)
+        QVERIFY(std::abs(fit->GetYSample(i - 2) - (a * s_BackAndForth[i] + b)) < 1e-9);
+}
+
+void TestAnalysisFits::equationGivesTheFittedSeries_data()
+{
+    QTest::addColumn<int>("id");
+    QTest::addColumn<bool>("xy");
+    QTest::addColumn<QString>("equation");
+    const QStringList curves{"2.5X-4", "+0.5X^2-3X+2", "1.5X^(1.25)", "2e^(0.25X)"};
+    const int ids[] = {CFunctions::IdLinearRegression, CFunctions::IdPolynomialRegression,
+                       CFunctions::IdPowerRegression, CFunctions::IdExponentialRegression};
+    for (int k = 0; k < 4; ++k)
+        for (bool xy : {false, true})
+            QTest::addRow("%s, %s", qPrintable(curves[k]), xy ? "XY" : "time") << ids[k] << xy << curves[k];
+}
+
+void TestAnalysisFits::equationGivesTheFittedSeries()
+{
+    QFETCH(int, id);
+    QFETCH(bool, xy);
+    QFETCH(QString, equation);
+    Fixture f;
+    // Samples 3..16 at 0.25 s, on the curve of the X the graph shows: seconds, which are not
+    // sample numbers, or the X series that goes back and forth.
+    auto along = [xy](int i) { return xy ? s_BackAndForth[i] : i * 0.25; };
+    QVector<double> y(20, 1.0);
+    for (int i = 3; i <= 16; ++i)
+        y[i] = EvaluateEquation("f(x) = " + equation + " ,  RI = 1", along(i));
+    CDataBranch* g1 = f.branch(y, 0.25);
+    CDataBranch* xAxis = f.branch(s_BackAndForth);
+    // The curve-fit dialog's polynomial of order 2 is called directly, the rest by id.
+    CDataBranch* fit = id == CFunctions::IdPolynomialRegression
+        ? f.functions.FunctionPolynomialRegression(g1, 3, 16, 3, xy ? xAxis : nullptr)
+        : Fit(f, id, g1, 3, 16, xy ? xAxis->m_Key : -1);
+    QVERIFY(fit);
+    QCOMPARE(fit->m_FunctionText, "f(x) = " + equation + " ,  RI = 1");
+    for (int i : {3, 9, 16})
+        QVERIFY(std::abs(EvaluateEquation(fit->m_FunctionText, along(i)) / fit->GetYSample(i - 3) - 1) < 1e-6);
+}
+
+void TestAnalysisFits::samplesWithoutAnXTakeNoPart()
+{
+    Fixture f;
+    // y = 2x + 1 where the X series has a value (a gap at entry 4, its end at 8); elsewhere 100.
+    QVector<double> y(10, 100.0);
+    for (int i : {0, 1, 2, 3, 5, 6, 7})
+        y[i] = 2.0 * i + 1.0;
+    CDataBranch* g1 = f.branch(y, 1.0, QStringLiteral("Temp"));
+    CDataBranch* x = f.branch({0, 1, 2, 3, MissingValue, 5, 6, 7});
+    CDataBranch* fit = Fit(f, CFunctions::IdLinearRegression, g1, 0, -1, x->m_Key);
+    QCOMPARE(fit ? fit->m_FunctionText : QString(), QStringLiteral("f(x) = 2X+1 ,  RI = 1"));
+    for (int i = 0; i < 10; ++i)
+        QCOMPARE(fit->GetYSample(i), y[i] == 100.0 ? MissingValue : y[i]);
+    // No two samples of the range with an X.
+    QVERIFY(!Fit(f, CFunctions::IdExponentialRegression, g1, 7, 9, x->m_Key));
+    QCOMPARE(f.sink.lastText(), QStringLiteral("Too few samples."));
 }
 
 // The catalogue loads its sensor icons, which needs a GUI application (offscreen).

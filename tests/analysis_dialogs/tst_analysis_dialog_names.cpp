@@ -27,6 +27,7 @@ private slots:
     void bothPathsNameTheirSeriesAlike_data();
     void bothPathsNameTheirSeriesAlike();
     void liveInputIsNamedBySetupSensor();
+    void rowsThatReadAlikeSayWhatTellsThemApart();
     void typingACoefficientRewritesTheName();
     void disabledCoefficientCountsZero();
 };
@@ -242,6 +243,24 @@ void TestAnalysisDialogNames::liveInputIsNamedBySetupSensor()
     Combo(d, "G2_Combo")->setCurrentIndex(3);   // the live input's values
     QCOMPARE(Edit(d, "FunctionNameEdit")->text(), QString("Add(Temperature + ISE Amplifier)"));
     QCOMPARE(Edit(d, "UnitEdit")->text(), QString("°C"));
+}
+
+void TestAnalysisDialogNames::rowsThatReadAlikeSayWhatTellsThemApart()
+{
+    // Rows alike take their units, and ports where those are alike too (entry 15: °C, °F).
+    CAnalysisHostFake host;
+    CDataFolder* run = host.run();
+    for (const char* unit : {"°C", "°F"})
+        host.series(run, "Temperature", unit, {20, 21});
+    host.sensor(15, "Temperature", 0, {{"Temperature", true}, {"Temperature", true}});
+    host.sensor(15, "Temperature", 1, {{"Temperature", true}, {"Temperature", false}});
+    FunctionsDialog d(&host, &host);
+    d.init();
+    QStringList rows;
+    for (int i = 0; i < Combo(d, "G1_Combo")->count(); ++i)
+        rows << Combo(d, "G1_Combo")->itemText(i);
+    QCOMPARE(rows, (QStringList{"Run1: Temperature (°C)", "Run1: Temperature (°F)", "input:Temperature (port 1) (°C)",
+                                "input:Temperature (°F)", "input:Temperature (port 2) (°C)"}));
 }
 
 void TestAnalysisDialogNames::typingACoefficientRewritesTheName()

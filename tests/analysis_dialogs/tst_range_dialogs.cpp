@@ -6,6 +6,8 @@
 #include "analysis_dialogs/StatisticsDialog.h"
 #include "support/AnalysisHostFake.h"
 
+#include <QApplication>
+#include <QFontMetrics>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +28,8 @@ private slots:
     void fitWithoutPlotKeepsTheDialogOpen();
     void refusedFitAddsNothing();
     void statisticsOfTheRange();
+    void statisticsTitleIsWhole();
+    void statisticsAlongTheXAxis();
     void statisticsTextForm_data();
     void statisticsTextForm();
     void statisticsAfterTheDialogClosed();
@@ -159,6 +163,29 @@ void TestRangeDialogs::statisticsOfTheRange()
     QCOMPARE(d.form()->areaLabel->text(), QString("19"));
     QCOMPARE(d.form()->samplesLabel->text(), QString("8"));
     QCOMPARE(d.form()->rateLabel->text(), QString("2 Samples per second"));
+}
+
+void TestRangeDialogs::statisticsTitleIsWhole()
+{
+    CAnalysisHostFake host;
+    CDataBranch* s = host.series(host.run(QStringLiteral("Run 12")), "Sub(Temperature (port 1) - 2 * Temperature (port 2))", "°C", {1, 2});
+    StatisticsDialog d(&host, &host);
+    d.init(s->m_Key, 0, 1);
+    QCOMPARE(d.windowTitle(), "Statistics - Run 12: " + s->m_Name + " (°C)");
+    QVERIFY(d.minimumWidth() >= QFontMetrics(QApplication::font()).horizontalAdvance(d.windowTitle()) + 100);
+}
+
+void TestRangeDialogs::statisticsAlongTheXAxis()
+{
+    CAnalysisHostFake host;
+    CDataFolder* run = host.run();
+    CDataBranch* x = host.series(run, "Volume", "mL", {7, 0, 1, 3, -9999999.0, 2, 1, 6});
+    CDataBranch* p = host.series(run, "Pressure", "kPa", {7, 9, 4, 2, 5, 3, 2, 1}, 0.5);
+    StatisticsDialog d(&host, &host);
+    d.init(p->m_Key, 1, 7, x->m_Key);
+    QTRY_VERIFY(!d.form()->resultGrid->isHidden());
+    // Each value times its signed step along the volume (none to or from the gap): 4 + 4 - 2 + 5.
+    QCOMPARE(d.form()->areaLabel->text(), QString("11"));
 }
 
 void TestRangeDialogs::statisticsTextForm_data()

@@ -193,7 +193,7 @@ void TestAnalysisEndToEndRun::engineFailureIsShown()
     };
     const int branches = bench.data().GetNumDataBranches();
     bench.window->findAction(38)->trigger();
-    QCOMPARE(bench.prompter.m_Log, (QStringList{"dialog|AverageDialog", "crit||Too few samples."}));
+    QCOMPARE(bench.prompter.m_Log, (QStringList{"dialog|AverageDialog", "crit|Pavix|Too few samples."}));
     QCOMPARE(bench.data().GetNumDataBranches(), branches);
 }
 
@@ -208,7 +208,7 @@ void TestAnalysisEndToEndRun::commandsWithoutAGraph()
     bench.wm()->onMathFunc();
     bench.wm()->onAveragingFunc();
     bench.wm()->onStatisticsFunc();
-    QCOMPARE(bench.prompter.m_Log, (QStringList{"crit||Sorry, but Pavix cannot display any functions on the collected data",
+    QCOMPARE(bench.prompter.m_Log, (QStringList{"crit|Pavix|Sorry, but Pavix cannot display any functions on the collected data",
                                                 "warn|Error|" + IAnalysisHost::NoCurveText(), "warn|Error|" + IAnalysisHost::NoCurveText()}));
     bench.prompter.m_Log.clear();
     // The wizard opens and answers that there is nothing to evaluate.
@@ -235,7 +235,9 @@ void TestAnalysisEndToEndRun::commandsWithoutCursorsTakeTheWholeCurve()
     CGraphWindow* graph = bench.graph();
     QTRY_COMPARE(graph->GetNumPlots(), 2);
     const int pressure = graph->GetPlot(1).m_Key;
-    const QString title = "Statistics - " + bench.data().GetLastDataFolder()->m_Name + ": " + bench.data().GetDataBranch(pressure)->m_Name;
+    const CDataBranch* pressureSeries = bench.data().GetDataBranch(pressure);
+    const QString title = "Statistics - " + bench.data().GetLastDataFolder()->m_Name + ": " + pressureSeries->m_Name + " ("
+        + pressureSeries->m_Unit + ")";
     QSignalSpy made(bench.wm()->GetSignals(), &CKorvantaSignals::newFunctionData);
     bench.prompter.m_DialogHook = [&](QDialog* dialog) {
         if (auto* stats = qobject_cast<StatisticsDialog*>(dialog)) {

@@ -10,20 +10,26 @@
 #include "setup/CalibrationDialog.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/MeasurementColumns.h"
+#include "setup/SetupColumnRules.h"
 #include "setup/TriggerCalibrateColumns.h"
+#include "setup/TriggerDialog.h"
 #include "simulator/SignalShape.h"
 #include "support/AppBench.h"
 #include "common/SimulatedLogger.h"
 #include "common/TestMain.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QScreen>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
 
 namespace {
 
@@ -64,9 +70,12 @@ private slots:
     void searchIsGivenUp_data();
     void searchIsGivenUp();
     void firmwareProgressShownUntilSuccess();
+    void dravletFirmwareUpdateEndsAtOnce();
+    void downloadFetchesTheRecordedRun();
     void failedFirmwareUpdateKeepsTheSetup_data();
     void failedFirmwareUpdateKeepsTheSetup();
     void dravletTwoPointCalibrationOnLiveReadings();
+    void dravletTriggerFollowsCalibration();
 };
 
 void TestLoggerE2E::searchIsGivenUp_data()
@@ -152,18 +161,66 @@ void TestLoggerE2E::firmwareProgressShownUntilSuccess()
     QVERIFY(b().sim->invoke([&] { b().device()->setRestartAbsenceMs(300); }));
     QProgressDialog* progress = wm()->progressDialog();
     QSignalSpy steps(wm()->GetSignals(), &CKorvantaSignals::LoggerBootLoaderProgUpdate);
+    box()->hide();
     wm()->onFirmWareUpdate();
-    bool hiddenEarly = false;
+    bool hiddenEarly = false, stacked = false, cancelAtReconnection = false;
     QVERIFY(QTest::qWaitFor([&] {
         const bool done = box()->isVisible() && box()->text() == kSuccess;
         hiddenEarly = hiddenEarly || (!done && !progress->isVisible());
+        // The progress alone tells of the reconnection, and offers to give it up.
+        stacked = stacked || (progress->isVisible() && box()->isVisible() && box()->text() == kTrying);
+        cancelAtReconnection = cancelAtReconnection || (progress->isVisible() && progress->value() == 90 && progress->findChild<QPushButton*>());
         return done;
     }, 20000));
-    QVERIFY(!hiddenEarly);
+    QVERIFY(!hiddenEarly && !stacked && cancelAtReconnection);
     QTRY_VERIFY(!progress->isVisible());
     // Through every stage: the transfer, the logger's return and its success.
     QVERIFY(steps.count() > 3 && steps.at(steps.count() - 2).at(0).toInt() == 90);
     QCOMPARE(steps.last().at(0).toInt(), 100);
+}
+
+// The Dravlet's firmware is not transferred: the command ends at once, says so, sends nothing.
+void TestLoggerE2E::dravletFirmwareUpdateEndsAtOnce()
+{
+    QVERIFY(b().start(QStringLiteral("dravlet")));
+    QTRY_VERIFY_WITH_TIMEOUT(b().detections->count() == 1 && b().button()->isEnabled(), 8000);
+    b().prompter.m_File = m_Dir.filePath(QStringLiteral("fake.bin"));
+    QFile file(b().prompter.m_File);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(4096, '\x7e')) == 4096 && file.flush());
+    const int frames = b().sim->frames().size();
+    const int polls = HostFrames(*b().sim, 0x04, 2);
+    wm()->onFirmWareUpdate();
+    QVERIFY(!wm()->progressDialog()->isVisible() && box()->text().startsWith(QStringLiteral("The firmware of the Dravlet")));
+    QTRY_VERIFY_WITH_TIMEOUT(HostFrames(*b().sim, 0x04, 2) >= polls + 2, 5000);
+    for (const QByteArray& f : b().sim->frames().mid(frames))
+        QVERIFY2(f.size() > 2 && quint8(f[2]) == 0x04, f.toHex().constData());
+}
+
+// Download from a logger without a stored run says so; one with a run (korvanta-sim
+// --stored-run) gives it whole, drawn in the graph.
+void TestLoggerE2E::downloadFetchesTheRecordedRun()
+{
+    QVERIFY(b().start(QStringLiteral("pelorin"), false, kvsim::SignalSettings{}));
+    QTRY_VERIFY_WITH_TIMEOUT(b().detections->count() == 1 && b().button()->isEnabled(), 10000);
+    b().window->findAction(16)->trigger();
+    QTRY_COMPARE(box()->text(), QStringLiteral("The logger holds no stored run to download."));
+    QVERIFY(b().sim->invoke([&] { b().device()->holdRecordedRun(230); }));
+    // The logger's own sensors are stored, whatever the setup has ticked.
+    for (CSesnorProperties* sensor : b().setup()->getSetupInfo()->m_SelectedSensorList)
+        for (CMeasurementSetup* m : sensor->m_MeasurementList)
+            m->m_bActive = false;
+    b().window->findAction(16)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(b().logic()->m_DataManager.GetNumDataFolders() == 1 && !b().logic()->IsLoggerRunning()
+                                 && b().runBranches(0).first()->GetNumSamples() == 230, 10000);
+    CGraphWindow* graph = b().graph();
+    QVERIFY(QTest::qWaitFor([&] { // the curve's colour on screen, all along the plot area
+        const QImage screen = b().window->screen()->grabWindow(b().window->winId()).toImage();
+        const QRect area(graph->mapTo(b().window.get(), graph->m_GraphRect.topLeft()), graph->m_GraphRect.size());
+        int curve = 0;
+        for (int i = 0; i < area.width() * area.height(); ++i)
+            curve += QColor(screen.pixel(area.left() + i % area.width(), area.top() + i / area.width())) == graph->GetPlot(0).m_Color;
+        return curve > area.width() / 4;
+    }, 3000));
 }
 
 void TestLoggerE2E::connectFindingNothing()
@@ -330,6 +387,38 @@ void TestLoggerE2E::dravletTwoPointCalibrationOnLiveReadings()
             QVERIFY2(qAbs(branches.first()->GetYSample(i) - (point + 1)) < 1e-4,
                      qPrintable(QString::number(branches.first()->GetYSample(i), 'g', 10)));
     }
+}
+
+// After a calibration the trigger's levels read calibrated over the same raw codes, and the chosen
+// level stays as the teacher reads it: its new raw code goes to the logger.
+void TestLoggerE2E::dravletTriggerFollowsCalibration()
+{
+    QVERIFY(b().start(QStringLiteral("dravlet")));
+    QTRY_VERIFY_WITH_TIMEOUT(b().detections->count() == 1 && b().button()->isEnabled(), 8000);
+    b().setup()->displaySetupWindow(1);
+    auto* trigger = b().setup()->fullSetupWindow()->cell<FullSetupTriggerColumn>(0, CFullSetupWindow::TriggerColumn);
+    TriggerDialog* dialog = trigger->dialog();
+    const QList<TriggerLevel> plain = dialog->triggerLevels();
+    QTest::mouseClick(trigger->getTriggerRadioButton(), Qt::LeftButton);
+    dialog->form()->TriggerTypeCombo->setCurrentIndex(1);
+    dialog->form()->TriggerLevelCombo->setCurrentIndex(SetupColumnRules::NearestTriggerLevel(plain, -6.0f));
+    dialog->form()->OkButton->click();
+    const float chosen = plain.at(dialog->levelIndex()).m_Level;
+    // A two-point line through two raw codes that reads every value v as v / 2 + 3.
+    const auto line = [](double v) { return v / 2.0 + 3.0; };
+    CalibrationValues values;
+    values.type = 2;
+    values.raw1 = plain.first().m_Code, values.real1 = line(plain.first().m_Level);
+    values.raw2 = plain.last().m_Code, values.real2 = line(plain.last().m_Level);
+    b().setup()->calibrationChanged(values, 0);
+    const QList<TriggerLevel> calibrated = dialog->triggerLevels();
+    QCOMPARE(calibrated.size(), plain.size());
+    for (int i = 0; i < plain.size(); ++i) // a few hundredths off the line: the conversion scales
+        QVERIFY(calibrated.at(i).m_Code == plain.at(i).m_Code && qAbs(calibrated.at(i).m_Level - line(plain.at(i).m_Level)) < 0.1
+                && dialog->form()->TriggerLevelCombo->itemText(i) == SetupColumnRules::TriggerLevelText(calibrated.at(i).m_Level));
+    const TriggerLevel kept = calibrated.at(dialog->levelIndex());
+    QVERIFY(qAbs(kept.m_Level - chosen) < qAbs(calibrated.at(0).m_Level - calibrated.at(1).m_Level));
+    QCOMPARE(b().setup()->getSetupInfo()->m_TriggerValue, kept.m_Code);
 }
 
 KORVANTA_TEST_MAIN(TestLoggerE2E)

@@ -13,6 +13,7 @@
 
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -68,6 +69,8 @@ private slots:
     void keysTagTheirActions();
     void shortcutsAreUnambiguous();
     void shortcutFiresOnce();
+    void keyboardReachesConnect_data();
+    void keyboardReachesConnect();
     void shortcutsWorkOnEveryTabAndInChildWindows();
     void checkedMenuItem();
     void statesWithoutLogger();
@@ -87,19 +90,19 @@ void TestMenus::menuOrder()
     QStringList top;
     for (QAction* a : window.menuBar()->actions())
         top << a->text();
-    QCOMPARE(top, QStringList({"File", "Edit", "Logger", "Help"}));
+    QCOMPARE(top, QStringList({"&File", "&Edit", "&Logger", "&Help"}));
     const QList<QAction*> bar = window.menuBar()->actions();
     QMenu* file = bar.at(0)->menu();
-    QCOMPARE(entries(file), QStringList({"&New", "Open>", "&Save", "&Save As", "Language>", "About", "-", "Exit"}));
-    QCOMPARE(entries(submenu(file, "Open")), QStringList({"Open file", "Samples"}));
-    QCOMPARE(submenu(file, "Language")->actions().size(), 9);
-    QCOMPARE(entries(bar.at(1)->menu()), QStringList({"Undo", "Redo", "Cut", "Copy", "Paste"}));
+    QCOMPARE(entries(file), QStringList({"&New", "&Open>", "&Save", "Save &As", "&Language>", "A&bout", "-", "E&xit"}));
+    QCOMPARE(entries(submenu(file, "&Open")), QStringList({"Open &file", "&Samples"}));
+    QCOMPARE(submenu(file, "&Language")->actions().size(), 9);
+    QCOMPARE(entries(bar.at(1)->menu()), QStringList({"&Undo", "&Redo", "Cu&t", "&Copy", "&Paste"}));
     QMenu* logger = bar.at(2)->menu();
-    QCOMPARE(entries(logger), QStringList({"Download", "Connect", "Firmware update", "Terravox>"}));
-    QCOMPARE(entries(submenu(logger, "Terravox")),
-             QStringList({"Login to Terravox", "Upload to Terravox", "Stop uploading to Terravox", "-",
-                          "Online Upload to Terravox"}));
-    QCOMPARE(entries(bar.at(3)->menu()), QStringList({"Help"}));
+    QCOMPARE(entries(logger), QStringList({"&Download", "&Connect", "&Firmware update", "&Terravox>"}));
+    QCOMPARE(entries(submenu(logger, "&Terravox")),
+             QStringList({"&Login to Terravox", "&Upload to Terravox", "&Stop uploading to Terravox", "-",
+                          "&Online Upload to Terravox"}));
+    QCOMPARE(entries(bar.at(3)->menu()), QStringList({"&Help"}));
     // No print command among the main window's own (graph windows carry their own tool bar).
     for (QAction* a : window.findChildren<QAction*>())
         if (!ownedBySubWindow(a))
@@ -138,14 +141,14 @@ void TestMenus::keysTagTheirActions()
     QStringList openTexts;
     for (MultiAction* a : window.actionsWithKey(1))
         openTexts << a->text();
-    QCOMPARE(openTexts, QStringList({"&Open...", "Open file"}));
+    QCOMPARE(openTexts, QStringList({"&Open...", "Open &file"}));
     QCOMPARE(window.actionsWithKey(7).size(), 2);
     QCOMPARE(window.actionsWithKey(8).size(), 2);
-    QCOMPARE(window.findAction(2)->text(), QString("Samples"));
-    QCOMPARE(window.findAction(6)->text(), QString("About"));
+    QCOMPARE(window.findAction(2)->text(), QString("&Samples"));
+    QCOMPARE(window.findAction(6)->text(), QString("A&bout"));
     QCOMPARE(window.findAction(26)->text(), QString("notes"));
-    QCOMPARE(window.findAction(50)->text(), QString("Help"));
-    QCOMPARE(window.findAction(54)->text(), QString("Online Upload to Terravox"));
+    QCOMPARE(window.findAction(50)->text(), QString("&Help"));
+    QCOMPARE(window.findAction(54)->text(), QString("&Online Upload to Terravox"));
     QVERIFY(!window.findAction(0));
     QVERIFY(!window.findAction(3));
     // Ribbon pictures: the normal one is shown, menu entries carry none.
@@ -167,7 +170,7 @@ void TestMenus::shortcutsAreUnambiguous()
         QVERIFY2(it.value().size() == 1, qPrintable(it.key() + ": " + it.value().join(", ")));
     const auto shortcutOf = [&window](int key, const QString& text) {
         for (MultiAction* a : window.actionsWithKey(key))
-            if (a->text() == text)
+            if (QString(a->text()).remove('&') == text)
                 return a->shortcut();
         return QKeySequence();
     };
@@ -175,10 +178,10 @@ void TestMenus::shortcutsAreUnambiguous()
     QCOMPARE(window.actionsWithKey(7).at(1)->shortcut(), QKeySequence(QKeySequence::New));
     QVERIFY(window.actionsWithKey(7).at(0)->shortcut().isEmpty());
     QCOMPARE(window.actionsWithKey(8).at(1)->shortcut(), QKeySequence(QKeySequence::Save));
-    QCOMPARE(shortcutOf(1, "&Open..."), QKeySequence(QKeySequence::Open));
+    QCOMPARE(shortcutOf(1, "Open..."), QKeySequence(QKeySequence::Open));
     // Where the desktop gives Save As no key, it takes the one most desktops give it.
     const QKeySequence saveAs(QKeySequence::SaveAs);
-    QCOMPARE(shortcutOf(9, "&Save As"), saveAs.isEmpty() ? QKeySequence("Ctrl+Shift+S") : saveAs);
+    QCOMPARE(shortcutOf(9, "Save As"), saveAs.isEmpty() ? QKeySequence("Ctrl+Shift+S") : saveAs);
     QCOMPARE(shortcutOf(11, "Undo"), QKeySequence(QKeySequence::Undo));
     QCOMPARE(shortcutOf(15, "Paste"), QKeySequence(QKeySequence::Paste));
     const QKeySequence quit(QKeySequence::Quit);
@@ -204,6 +207,47 @@ void TestMenus::shortcutFiresOnce()
     ribbonNew->setEnabled(true);
     QTest::keySequence(&window, QKeySequence(QKeySequence::New));
     QCOMPARE(menuSpy.count() + ribbonSpy.count(), 1);
+}
+
+void TestMenus::keyboardReachesConnect_data()
+{
+    QTest::addColumn<QString>("keys");
+    QTest::newRow("Alt+L, C") << "Alt+L C";
+    QTest::newRow("F10, across to Logger, C") << "F10 Right Right C";
+    QTest::newRow("Alt alone, across to Logger, down, C") << "Alt Right Right Down C";
+}
+
+// Connect is reached without the mouse from a child window; after Alt alone the menu under the
+// keyboard is drawn unlike the others.
+void TestMenus::keyboardReachesConnect()
+{
+    QFETCH(QString, keys);
+    CScriptedPrompter prompter;
+    MainWindow window;
+    window.init();
+    window.updateTimer()->stop();
+    window.show();
+    QApplication::setActiveWindow(&window);
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    window.findAction(17)->disconnect();
+    window.findAction(17)->setEnabled(true);
+    QSignalSpy triggered(window.findAction(17), &QAction::triggered);
+    window.windowsManager()->GetHistoryWindow()->findChild<QTreeView*>()->setFocus();
+    QMenuBar* bar = window.menuBar();
+    for (const QString& key : keys.split(' ')) {
+        QWidget* target = QApplication::activePopupWidget() ? QApplication::activePopupWidget() : QApplication::focusWidget();
+        if (key != "Alt") {
+            QTest::keySequence(target, QKeySequence(key));
+            continue;
+        }
+        QTest::keyPress(target, Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyRelease(target, Qt::Key_Alt);
+        QTRY_VERIFY(bar->activeAction());
+        const QImage face = bar->grab().toImage();
+        QVERIFY(face.pixel(bar->actionGeometry(bar->activeAction()).topLeft() + QPoint(2, 2))
+                != face.pixel(bar->actionGeometry(bar->actions().last()).topLeft() + QPoint(2, 2)));
+    }
+    QTRY_COMPARE(triggered.count(), 1);
 }
 
 void TestMenus::shortcutsWorkOnEveryTabAndInChildWindows()

@@ -9,6 +9,7 @@
 #include "app/shell/MainWindow.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
+#include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Base/ILogger.h"
@@ -46,6 +47,7 @@ namespace {
 const int kRate100PerSecond = 10;
 const QString kRunLostText =
     QStringLiteral("The logger was disconnected, so the run has stopped. The samples recorded so far are kept.");
+const QString kFailedToStart = QStringLiteral("warn|Logger|Logger failed to start running. Please reconnect the logger.");
 
 } // namespace
 
@@ -76,6 +78,8 @@ private slots:
     void manualXRunTakesTheTypedValues();
     void runStartsAtItsTrigger_data();
     void runStartsAtItsTrigger();
+    void connectFindsALoggerThatFailedToStart_data();
+    void connectFindsALoggerThatFailedToStart();
 };
 
 void TestShellEndToEndRun::startDetected(CAppBench& bench, bool testPorts)
@@ -209,7 +213,7 @@ void TestShellEndToEndRun::stopByASecondPressOrByClosingTheWindow()
     QTRY_VERIFY_WITH_TIMEOUT(bench.newData->count() >= stored + 10, 4000);
     bench.prompter.m_bYes = true;
     QVERIFY(!bench.window->close());
-    QCOMPARE(bench.prompter.m_Log, QStringList{"ask||Logger is running, do you want to stop?"});
+    QCOMPARE(bench.prompter.m_Log, QStringList{"ask|Pavix|Logger is running, do you want to stop?"});
     QCOMPARE(bench.state(), int(RunControl::StopSent));
     QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 2, 4000);
     QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 2000);
@@ -472,18 +476,34 @@ void TestShellEndToEndRun::fullSetupControlsChooseTheRun()
 void TestShellEndToEndRun::manualXRunTakesTheTypedValues_data()
 {
     QTest::addColumn<QString>("model");
-    QTest::newRow("pelorin") << "pelorin";
-    QTest::newRow("dravlet") << "dravlet";
+    QTest::addColumn<int>("trigger");  // 1 above a level, 2 below, 5 a delay of delayMs
+    QTest::addColumn<int>("delayMs");
+    QTest::addColumn<int>("pauseMs");  // before the last sample of the first run
+    for (const char* model : {"pelorin", "dravlet"}) {
+        QTest::addRow("%s", model) << model << 0 << 0 << 0;
+        QTest::addRow("%s above a level", model) << model << 1 << 0 << 0;
+        QTest::addRow("%s below a level", model) << model << 2 << 0 << 0;
+        QTest::addRow("%s no delay", model) << model << 5 << 0 << 0;
+        QTest::addRow("%s delay", model) << model << 5 << 300 << 0;
+    }
+    // Longer than the silence a run at any rate is allowed.
+    QTest::newRow("dravlet long pause") << "dravlet" << 0 << 0 << 5500;
 }
 
-// Manual sampling with typed X values: the first before the run starts, one after every sample;
-// each sample keeps the value typed before it.
+// Manual sampling with typed X values, two runs in a row: the first value is asked when Run is
+// pressed, whatever the trigger, then one after every sample. Each sample keeps the value typed
+// for it; the one typed after the last sample is stored nowhere and reaches no later run.
 void TestShellEndToEndRun::manualXRunTakesTheTypedValues()
 {
     QFETCH(QString, model);
+    QFETCH(int, trigger);
+    QFETCH(int, delayMs);
+    QFETCH(int, pauseMs);
     CAppBench bench;
     Ui_CFullSetupWindow* f = openFullSetup(bench, model);
     QVERIFY2(f, "no logger detected, or the full setup window did not open");
+    // Each run's first reading lies in the middle of the range, beyond the trigger levels.
+    QVERIFY(bench.sim->invoke([&] { bench.sim->model()->setSignal({kvsim::SignalShape::Sine, 0.5, 10.0}); }));
     CSetupInfo* setup = bench.setup()->getSetupInfo();
     f->SamplingTypeCombo->setCurrentIndex(0);
     emit f->SamplingTypeCombo->activated(0);
@@ -494,43 +514,59 @@ void TestShellEndToEndRun::manualXRunTakesTheTypedValues()
     QTest::keyClicks(f->xaxisTitleLineEdit, "Volume");
     QTest::keyClicks(f->xAxisUnitLineEdit, "ml");
     QCOMPARE(setup->m_ManualXName, QString("Volume"));
+    QList<TriggerLevel> levels;  // from the top of the range down
+    bench.logic()->GetTriggeringLevels(0, setup->m_SelectedSensorList.first()->m_SensorIndex, &levels);
+    if (trigger != 0)
+        bench.setup()->triggerChanged(true, 0, delayMs, levels.value(trigger == 1 ? levels.size() - 1 : 0).m_Code, trigger);
 
-    // The user types 10, 20, 30, ... into each dialog asked.
+    // The user types 10, 20, 30, ... into each dialog asked, 100, 200, ... in the second run.
     QStringList labels;
     int typed = 0;
+    double unit = 10.0;
     bench.prompter.m_DialogResult = QDialog::Accepted;
     bench.prompter.m_DialogHook = [&](QDialog* dialog) {
         auto* label = dialog->findChild<QLabel*>("nextvalueLabel");
         auto* edit = dialog->findChild<QLineEdit*>("valueLineEdit");
         QVERIFY(label && edit);
         labels << label->text();
-        QTest::keyClicks(edit, QString::number(10 * ++typed));
+        QTest::keyClicks(edit, QString::number(unit * ++typed));
     };
-    bench.pressRun();
-    QCOMPARE(typed, 1);
-    QTRY_COMPARE_WITH_TIMEOUT(bench.started->count(), 1, 5000);
-    QTRY_VERIFY(bench.button()->isPlaying());
-    // The run's first sample comes with its start. Then one question per sample request, also
-    // when a slow machine has the logger answer a resent request twice.
-    QTRY_COMPARE_WITH_TIMEOUT(typed, 2, 3000);
-    for (int sample = 1; sample <= 3; ++sample) {
-        bench.window->windowsManager()->OnManual();
-        QTRY_COMPARE_WITH_TIMEOUT(typed, sample + 2, 3000);
+    for (int run = 0; run < 2; ++run) {
+        typed = 0;
+        unit = run == 0 ? 10.0 : 100.0;
+        bench.pressRun();
+        QCOMPARE(typed, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(bench.started->count(), run + 1, 8000);
+        QTRY_VERIFY(bench.button()->isPlaying());
+        // The run's first sample comes with its start. Then one question per sample request,
+        // also when a slow machine has the logger answer a resent request twice.
+        QTRY_COMPARE_WITH_TIMEOUT(typed, 2, 3000);
+        for (int sample = 1; sample <= 3; ++sample) {
+            if (sample == 3 && run == 0 && pauseMs > 0) {
+                QTest::qWait(pauseMs);
+                QCOMPARE(bench.state(), int(RunControl::Running));
+            }
+            bench.window->windowsManager()->OnManual();
+            QTRY_COMPARE_WITH_TIMEOUT(typed, sample + 2, 3000);
+        }
+        bench.pressRun(); // stop
+        QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 5000);
+        QCOMPARE(typed, 5);
+        // Four samples in every series; the X values are the first four typed, in order.
+        CDataBranch* xBranch = nullptr;
+        for (CDataBranch* b : bench.runBranches(run)) {
+            QCOMPARE(b->GetNumSamples(), 4);
+            if (b->m_SensorIndex == SensorIndexManualX)
+                xBranch = b;
+        }
+        QVERIFY2(xBranch, "no branch holds the typed X values");
+        for (int k = 0; k < 4; ++k)
+            QCOMPARE(xBranch->GetYSample(k), unit * (k + 1));
     }
-    QTest::qWait(1000);
-    QCOMPARE(typed, 5);
-    bench.pressRun(); // stop
-    QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Idle), 5000);
     QCOMPARE(labels.first(), QString("Enter next Volume value"));
-
-    CDataBranch* xBranch = nullptr;
-    for (CDataBranch* b : bench.runBranches(0))
-        if (b->GetNumSamples() == 4 && b->GetYSample(0) == 10.0)
-            xBranch = b;
-    QVERIFY2(xBranch, "no branch holds the typed X values");
-    QCOMPARE(xBranch->GetYSample(1), 20.0);
-    QCOMPARE(xBranch->GetYSample(2), 30.0);
-    QCOMPARE(xBranch->GetYSample(3), 40.0);
+    // One Run press, one run, numbered after the last.
+    QCOMPARE(bench.logic()->m_DataManager.GetNumDataFolders(), 2);
+    QCOMPARE(bench.logic()->m_DataManager.GetLastDataFolder()->m_Name, QString("Run 2"));
 }
 
 void TestShellEndToEndRun::runStartsAtItsTrigger_data()
@@ -598,6 +634,43 @@ void TestShellEndToEndRun::runStartsAtItsTrigger()
     QVERIFY2(kind == 5 || (past > 0 && (already ? fromMiddle < 0.05 : past < 0.05)),
              qPrintable(QStringLiteral("%1, level %2").arg(first).arg(level.m_Level)));
     QVERIFY(bench.prompter.m_Log.isEmpty());
+}
+
+void TestShellEndToEndRun::connectFindsALoggerThatFailedToStart_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::newRow("pelorin") << "pelorin";
+    QTest::newRow("dravlet") << "dravlet";
+}
+
+// A logger that does not answer Run: the start is given up with the request to reconnect, the
+// logger is let go, and Logger > Connect finds it again. Nothing of the Run given up is sent
+// after that, and a run then works.
+void TestShellEndToEndRun::connectFindsALoggerThatFailedToStart()
+{
+    QFETCH(QString, model);
+    CAppBench bench;
+    QVERIFY(bench.start(model));
+    QVERIFY(bench.detectAndChoose(kRate100PerSecond, 20));
+    // Given up well before the interface would stop asking for its status.
+    bench.window->windowsManager()->SetStartWatchdogInterval(300);
+    bench.sim->setSilent(true);
+    bench.pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.prompter.m_Log, QStringList{kFailedToStart}, 5000);
+    QTRY_VERIFY(!bench.logic()->IsLoggerConnected());
+    bench.window->windowsManager()->SetStartWatchdogInterval(CWindowsManager::s_StartWatchdogMs);
+    bench.sim->clearLog();
+    bench.sim->setSilent(false);
+    bench.window->windowsManager()->onLoggerConnect();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.detections->count(), 2, 8000);
+    QTRY_VERIFY(bench.window->windowsManager()->IsLoggerDetected());
+    QVERIFY(bench.detectAndChoose(kRate100PerSecond, 20));
+    bench.pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 1, 8000);
+    QCOMPARE(HostFrames(*bench.sim, 0x01, model == QLatin1String("pelorin") ? 3 : 2), 1);
+    QCOMPARE(bench.started->count(), 1);
+    QVERIFY(!bench.runBranches(0).isEmpty());
+    QCOMPARE(bench.runBranches(0).first()->GetNumSamples(), 20);
 }
 
 KORVANTA_TEST_MAIN(TestShellEndToEndRun)

@@ -100,7 +100,7 @@ void TestShellExit::exitUnsaved_data()
     QTest::newRow("yes, no file chosen") << int(IPrompter::SaveYes) << -1 << false << QStringList{"save|/w/a.kvb"}
                                          << QString();
     QTest::newRow("yes, save failed") << int(IPrompter::SaveYes) << -2 << false << QStringList{"save|/w/a.kvb"}
-                                      << QString("warn||Save failed");
+                                      << QString("warn|Pavix|Save failed");
 }
 
 void TestShellExit::exitUnsaved()
@@ -135,7 +135,7 @@ void TestShellExit::exitWithoutWorkspaceFilesStays()
     r.prompter.m_SaveAnswer = IPrompter::SaveYes;
     QVERIFY(!r.window.close());
     QVERIFY(!r.exited());
-    QCOMPARE(r.prompter.m_Log.last(), QString("warn||Save failed"));
+    QCOMPARE(r.prompter.m_Log.last(), QString("warn|Pavix|Save failed"));
 }
 
 void TestShellExit::exitDuringDetectionAsksFirst()
@@ -167,7 +167,7 @@ void TestShellExit::exitWhileTracking()
     r.hub()->SignalVideoAnalysisStart(3);
     r.makeUnsaved();
     QVERIFY(!r.window.close());
-    QCOMPARE(r.prompter.m_Log, QStringList{"info||Video tracking is in progress."});
+    QCOMPARE(r.prompter.m_Log, QStringList{"info|Pavix|Video tracking is in progress."});
     r.hub()->SignalVideoAnalysisStop();
     r.prompter.m_SaveAnswer = IPrompter::SaveNo;
     QVERIFY(r.window.close());
@@ -351,8 +351,15 @@ void TestShellExit::firmwareCommandAndProgress()
              QString("warn|Firmware update|The firmware file is empty.\nNothing was sent to the logger."));
     QVERIFY(image.write(QByteArray(5000, '\x5a')) == 5000);
     image.close();
+    // No logger takes the update (the command is reached with Control held): it ends at once.
+    QTRY_VERIFY_WITH_TIMEOUT(!r.window.logicManager()->IsSearchUnderWay(), 10000);
     wm->onFirmWareUpdate();
-    QCOMPARE(update.count(), 1);
+    QVERIFY(!wm->progressDialog()->isVisible());
+    QVERIFY(r.window.modelessMessageBox()->text().startsWith("No logger is connected, so no firmware was sent."));
+    // The window's part alone from here: the logger's answers are tested with the simulators.
+    QObject::disconnect(r.hub(), &CKorvantaSignals::UserFirmwareUpdate, r.window.logicManager(), nullptr);
+    wm->onFirmWareUpdate();
+    QCOMPARE(update.count(), 2);
     QCOMPARE(r.logic.m_Log.last(), "firmware|" + r.prompter.m_File);
     QProgressDialog* progress = wm->progressDialog();
     QVERIFY(progress->isVisible());

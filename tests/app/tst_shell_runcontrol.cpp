@@ -359,6 +359,10 @@ void TestShellRunControl::manualXValue()
     rig.hub().SingalUserAskXValue();
     QCOMPARE(rig.logger.count(CmdStop), 1);
     QCOMPARE(rig.setup().m_ManualXValue, 5.0);
+    // A question left over from a run that has ended stops nothing.
+    rig.hub().SignalLoggerExperimentEnd();
+    rig.hub().SingalUserAskXValue();
+    QCOMPARE(rig.logger.count(CmdStop), 1);
 
     // Without a name and unit the manual-X run is not asked for.
     CShellRig plain;

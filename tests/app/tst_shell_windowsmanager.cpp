@@ -427,7 +427,7 @@ void TestShellWindowsManager::exitAsksWhileRunning()
     window.GetRunButton()->RunControlState = RunControl::Running;
     prompter.m_bYes = false;
     QVERIFY(!window.close());
-    QCOMPARE(prompter.boxes("ask"), QStringList("|Logger is running, do you want to stop?"));
+    QCOMPARE(prompter.boxes("ask"), QStringList("Pavix|Logger is running, do you want to stop?"));
     QCOMPARE(logger.count(CmdStop), 0);
     prompter.m_bYes = true;
     QVERIFY(!window.close()); // stops the run, stays open

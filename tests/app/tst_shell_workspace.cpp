@@ -59,6 +59,7 @@ private slots:
     void failedSaveIsReported();
     void damagedFilesLeaveWorkspace();
     void longLoadShowsProgressAndCancelKeepsWorkspace();
+    void graphOfEveryRunOpensWithLookUpsInProportion();
 };
 
 void TestShellWorkspace::saveAsThenOpen()
@@ -297,6 +298,46 @@ void TestShellWorkspace::longLoadShowsProgressAndCancelKeepsWorkspace()
     QVERIFY(!r.prompter.m_Log.join('\n').contains("warn|"));
     QVERIFY(r.files()->savePath() == r.prompter.m_File && r.data().GetDataBranchByIndex(0)->GetNumSamples() == 400000);
     QCOMPARE(windowKinds(wm).size(), 3);
+}
+
+namespace {
+// Series looked up by key while a workspace of n runs opens whose graph shows one series of each.
+quint64 LookUpsToOpenGraphOfRuns(int runs, const QString& path)
+{
+    {
+        Rig r;
+        QList<int> shown;
+        const double x[4] = {0, 1, 2, 3};
+        for (int i = 0; i < runs; ++i) {
+            CDataFolder* run = r.data().CreateDataFolder();
+            const int key = r.data().CreateDataBranch(-1, 0.1, 0, 0, run->m_Key);
+            run->AddBranchKey(key);
+            r.data().GetDataBranch(key)->AppendSamples(x, x, 4);
+            shown << key;
+        }
+        qobject_cast<CGraphWindow*>(r.window.windowsManager()->GetLastGraphWindow())->AddPlotsFromKeyArray(shown);
+        r.prompter.m_SaveFile = path;
+        r.window.windowsManager()->OnSaveAs();
+    }
+    Rig r;
+    r.prompter.m_File = path;
+    const quint64 before = r.data().BranchLookups();
+    r.window.windowsManager()->OnOpen();
+    const quint64 lookUps = r.data().BranchLookups() - before;
+    auto* graph = qobject_cast<CGraphWindow*>(r.window.windowsManager()->GetLastGraphWindow());
+    return graph && graph->GetNumPlots() == runs ? lookUps : 0;
+}
+} // namespace
+
+// A graph of every run in a large workspace: its scales, shared scales and autoscale look each
+// series up a few times, so four times the runs cost four times the look-ups, not sixteen.
+void TestShellWorkspace::graphOfEveryRunOpensWithLookUpsInProportion()
+{
+    Rig r;
+    const quint64 small = LookUpsToOpenGraphOfRuns(150, r.dir.filePath("150.kvb"));
+    const quint64 large = LookUpsToOpenGraphOfRuns(600, r.dir.filePath("600.kvb"));
+    QVERIFY2(small > 0 && large > 0, "a graph of every run did not come back");
+    QVERIFY2(large < 5 * small, qPrintable(QStringLiteral("%1 look-ups for 150 runs, %2 for 600").arg(small).arg(large)));
 }
 
 KORVANTA_TEST_MAIN(TestShellWorkspace)

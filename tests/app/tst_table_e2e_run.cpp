@@ -5,6 +5,7 @@
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
 #include "support/AppBench.h"
+#include "graph/GraphWindow.h"
 #include "table/TableDelegate.h"
 #include "table/TableModel.h"
 #include "table/TableWindow.h"
@@ -75,6 +76,14 @@ void TestTableEndToEndRun::runFromTheButtonFillsTheTableLive()
     QCOMPARE(second->dataColumnCount(), 1);
     QCOMPARE(second->bodyDelegate()->dataColumn(0)->m_Key, first->m_Key);
     QCOMPARE(second->bodyModel()->rowCount(), 200);
+
+    // One colour everywhere: the curve and both tables' columns have the setup's colour.
+    const QColor set = bench.setup()->getSetupInfo()->Measurement(first->m_Channel, first->m_SensorIndex, first->m_Measurement)->m_Color;
+    QColor curve;
+    for (const CGraphPlot& plot : qobject_cast<CGraphWindow*>(wm->GetLastGraphWindow())->m_Plots)
+        curve = plot.m_Key == first->m_Key ? plot.m_Color : curve;
+    QCOMPARE((QList<QColor>{curve, table->bodyDelegate()->dataColumn(0)->m_Color, second->bodyDelegate()->dataColumn(0)->m_Color}),
+             (QList<QColor>{set, set, set}));
 }
 
 KORVANTA_TEST_MAIN(TestTableEndToEndRun)

@@ -30,6 +30,9 @@ public:
     void SetLastActiveGraph(CKorvantaWindow* graph) override { m_pActive = graph; }
     CSetupInfo* GetSetupInfo() const override { return &m_Setup; }
     ExperimentInterval GetExperimentInterval(short, short, short) const override { return m_Interval; }
+    // The sensor catalogue, when a test gives one (measured series then take its units).
+    CSensorInfo* m_pCatalogue = nullptr;
+    CSensorInfo* GetSensorCatalogue() const override { return m_pCatalogue; }
 
     // A new run folder named like a logger run.
     CDataFolder* addRun(const QString& name = QStringLiteral("Run1"))

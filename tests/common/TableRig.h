@@ -46,6 +46,8 @@ public:
     CDataFolder* addRun(const QList<int>& sensors, int n, double interval = 0.1, int first = 0)
     {
         CDataFolder* folder = m_Data.CreateDataFolder();
+        // Flagged as the data store flags a run recorded without a sample rate.
+        folder->m_bSampledByHand = m_Setup.m_RateCode == 0;
         for (int s : sensors) {
             const int key = m_Data.CreateDataBranch(s, interval, 0, 0, folder->m_Key);
             folder->AddBranchKey(key);

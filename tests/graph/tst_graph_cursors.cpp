@@ -3,6 +3,8 @@
 #include "support/CursorRig.h"
 
 #include "Core/Data/Globals.h"
+#include "analysis/Functions.h"
+#include "graph/PlotStrokes.h"
 
 #include <QMouseEvent>
 
@@ -354,7 +356,7 @@ private slots:
         g->m_Cursor2Y = 5.0f;
         g->m_CursorSampleDelta = -10;
         rig.paint();
-        QCOMPARE(g->m_Cursor2Text, QStringLiteral("x=1s  y=5 dx=-1 dy=-5"));
+        QCOMPARE(g->m_Cursor2Text, QStringLiteral("x=1s  y=5 dx=-1s dy=-5"));
         // Outside the axes nothing is drawn, the position is still kept.
         g->m_Cursor2X = 500.0f;
         rig.paint();
@@ -461,6 +463,55 @@ private slots:
         g->m_GraphType = CGraphWindow::XYGraph;
         rig.paint();
         QVERIFY(g->m_AreaText.isEmpty());
+    }
+
+    // The ramp against an X that swings back and forth (a loop), its line fitted over 20..80: drawn
+    // as a line, read by a click at the X it was fitted at, its slope there the line's per unit X.
+    void xyFitStandsOnTheXItWasFittedAt()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        CDataBranch* x = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1, QStringLiteral("X"));
+        CGraphTestHost::fill(x, 101, [](int i) { return 25.0 + 20.0 * std::sin(i / 6.0); });
+        g->AddPlotsFromKeyArray({x->m_Key});
+        g->OnXScaleComboChanged(3);
+        CFunctions engine(&rig.host.m_Data);
+        CDataBranch* fit = engine.FunctionLinearRegression(rig.ramp, 20, 80, x);
+        QVERIFY(fit);
+        g->NewFunctionData(fit->m_Key, rig.ramp->m_Key, x->m_Key);
+        const int f = g->m_Plots.size() - 1;
+        rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
+
+        // Every point of the drawn curve lies on one straight line (no loop).
+        CCurveFrame frame;
+        frame.m_Rect = g->m_GraphRect;
+        frame.m_XMax = frame.m_YMax = 50.0f;
+        CPlotStrokes drawn;
+        StrokeXYCurve(*fit, *x, 0, -1, frame, drawn);
+        const auto ends = std::minmax_element(drawn.m_Path.begin(), drawn.m_Path.end(),
+                                              [](const QPoint& a, const QPoint& b) { return a.x() < b.x(); });
+        const QPointF a = *ends.first, d = QPointF(*ends.second) - a;
+        QVERIFY(drawn.m_Path.size() > 10 && d.x() > 200);
+        for (const QPoint& p : drawn.m_Path)
+            QVERIFY(std::abs(d.x() * (p.y() - a.y()) - d.y() * (p.x() - a.x())) / std::hypot(d.x(), d.y()) < 1.5);
+
+        // Only the fit shown: a click on its sample 30 (drawn at the X of sample 50).
+        for (int i = 0; i < f; ++i)
+            g->m_Plots[i].m_bVisible = false;
+        rig.paint();
+        const QPoint click = rig.pixel(float(x->GetYSample(50)), float(fit->GetYSample(30)));
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, click);
+        QCOMPARE(g->m_Cursor1Plot, f);
+        const int on = g->m_Cursor1Sample;
+        QCOMPARE(g->m_Cursor1X, float(x->GetYSample(on + 20)));
+        QCOMPARE(g->m_Cursor1Y, float(fit->GetYSample(on)));
+        // The slope at the cursor: the line's rise per unit of X, in the read-out too.
+        const double slope = (fit->GetYSample(1) - fit->GetYSample(0)) / (x->GetYSample(21) - x->GetYSample(20));
+        QVERIFY(std::abs(g->CalculateSlope(on, f) - slope) < 1e-4 * std::abs(slope));
+        g->m_bSlopeMode = true;
+        rig.paint();
+        QVERIFY((g->m_Cursor1Point - click).manhattanLength() <= 2);
+        QVERIFY(g->m_Cursor1Text.contains(QStringLiteral(" Slope = ") + Double2String(slope, 2, false, false)));
     }
 };
 

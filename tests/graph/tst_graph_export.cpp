@@ -32,7 +32,7 @@ CCsvColumn Column(const QString& name, const QString& unit, QVector<double> y, d
     c.m_UnitPrefix = prefix;
     c.m_bScientific = scientific;
     c.m_bHasBranch = true;
-    c.m_SecondsPerSample = dt;
+    c.m_PositionStep = dt;
     for (int i = 0; i < y.size(); ++i)
         c.m_X.append(i);
     c.m_Y = y;
@@ -216,7 +216,7 @@ private slots:
         QCOMPARE(rig.services.prompter.m_LastDir,
                  documents + QStringLiteral("/Korvanta/korvanta data ")
                      + QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(".CSV"));
-        QCOMPARE(ReadAll(path), QByteArray("Time,T1(V),T2(V)\r\n0,20.5,21\r\n1,20.6,21.1\r\n2,20.7,21.2\r\n"
+        QCOMPARE(ReadAll(path), QByteArray("Time(s),T1(V),T2(V)\r\n0,20.5,21\r\n1,20.6,21.1\r\n2,20.7,21.2\r\n"
                                            "3,20.8,\r\n4,20.9,\r\n"));
         QCOMPARE(rig.services.platform.m_Opened, QStringList{path});
         QVERIFY(rig.services.prompter.said().isEmpty());
@@ -241,7 +241,68 @@ private slots:
         rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("units.CSV"));
         rig.graph->OnExportGraph();
         QCOMPARE(ReadAll(rig.services.prompter.m_SaveFile).split('\r').value(0),
-                 QStringLiteral("Time,T1(V),T2(V),d(T1) / dt(mV/s),X Position(px)").toUtf8());
+                 QStringLiteral("Time(s),T1(V),T2(V),d(T1) / dt(mV/s),X Position(px)").toUtf8());
+    }
+
+    void axisCursorsAndCsvSayWhatThePositionsAre_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("axis");
+        QTest::addColumn<QString>("header");
+        QTest::addColumn<QStringList>("cells");    // the first cells of the first three rows
+        QTest::addColumn<QString>("cursor");       // cursor 2's x and dx
+        QTest::newRow("timed run") << "timed" << "Time (s)" << "Time(s),T(V)" << QStringList{"0", "0.5", "1"}
+                                   << "x=7.5s dx=2s";
+        QTest::newRow("run sampled by hand") << "counted" << "Samples" << "Samples,T(V)" << QStringList{"0", "1", "2"}
+                                             << "x=15 dx=4";
+        QTest::newRow("Fourier spectrum") << "spectrum" << "Frequency (Hz)" << "Frequency(Hz),Spectrum(V)"
+                                          << QStringList{"0", "0.25", "0.5"} << "x=3.5Hz dx=1Hz";
+        QTest::newRow("photogate events") << "events" << "Event" << "Event,Gate(s)" << QStringList{"0", "1", "2"} << "";
+    }
+    // The axis title, the cursors' read-outs and the CSV's first column say one quantity in one
+    // unit: a spectrum in hertz, a run sampled by hand and timing results in counts.
+    void axisCursorsAndCsvSayWhatThePositionsAre()
+    {
+        QFETCH(QString, kind);
+        CRig rig;
+        CDataFolder* run = rig.host.addRun();
+        const bool counted = kind == "counted";
+        run->m_bSampledByHand = counted;   // as the store records a run sampled by hand
+        CDataBranch* b = rig.host.addBranch(run, kind == "events" ? int(SensorIndexTimingResult) : 7,
+                                            kind == "spectrum" ? 0.1 : counted ? 1.0 : 0.5,
+                                            kind == "events" ? QStringLiteral("Gate") : QStringLiteral("T"), counted ? 0 : 10);
+        b->m_Unit = kind == "events" ? QStringLiteral("s") : QStringLiteral("V");
+        CGraphTestHost::fill(b, 40, [](int i) { return 1.0 + i + (i % 4); });
+        if (kind == "spectrum") {
+            CGraphEngine engine(rig.host.m_Data);
+            CDataBranch* axis = nullptr;
+            b = engine.functions.FunctionFourier(b, 0, -1, QStringLiteral("Spectrum"), QString(), &axis);
+            QVERIFY(b && axis);
+        }
+        rig.graph->AddPlotsFromKeyArray({b->m_Key});
+        if (kind == "events")
+            rig.graph->m_GraphType = CGraphWindow::BarGraph;
+        QTEST(rig.graph->XAxisTitle(), "axis");
+        rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("x.CSV"));
+        rig.graph->OnExportGraph();
+        const QStringList lines = QString::fromUtf8(ReadAll(rig.services.prompter.m_SaveFile)).split(QStringLiteral("\r\n"));
+        QTEST(lines.value(0), "header");
+        QStringList cells;
+        for (int row = 1; row <= 3; ++row)
+            cells << lines.value(row).section(QLatin1Char(','), 0, 0);
+        QTEST(cells, "cells");
+        QFETCH(QString, cursor);
+        if (cursor.isEmpty())
+            return;
+        CGraphWindow* g = rig.graph;
+        // Over positions 0 to 20 cursor 1 goes to the middle plus one, cursor 2 half-way on.
+        g->SetAxisMinMax(-1, 0.0f, 20.0f, false);
+        g->SelectCursorPlot(-1, true, nullptr);
+        g->SelectCursor2Plot(nullptr, false);
+        g->grab();
+        const QString x = cursor.section(QLatin1Char(' '), 0, 0), dx = cursor.section(QLatin1Char(' '), 1, 1);
+        QVERIFY2(g->m_Cursor2Text.startsWith(x + QStringLiteral("  ")), qPrintable(g->m_Cursor2Text));
+        QVERIFY2(g->m_Cursor2Text.contains(QLatin1Char(' ') + dx + QLatin1Char(' ')), qPrintable(g->m_Cursor2Text));
     }
 
     void exportInACommaLocale()
@@ -252,7 +313,7 @@ private slots:
         rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("de.CSV"));
         rig.graph->OnExportGraph();
         QCOMPARE(ReadAll(rig.services.prompter.m_SaveFile),
-                 QByteArray("Time;T1(V);T2(V)\r\n0;20,5;21\r\n1;20,6;21,1\r\n"));
+                 QByteArray("Time(s);T1(V);T2(V)\r\n0;20,5;21\r\n1;20,6;21,1\r\n"));
     }
 
     void exportFailuresAreReported()

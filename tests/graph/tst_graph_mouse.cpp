@@ -104,7 +104,7 @@ private slots:
         QCOMPARE(g->m_Cursor2Sample, 65);
         QCOMPARE(g->m_CursorSampleDelta, 35);
         rig.paint();
-        QCOMPARE(g->m_Cursor2Text, QStringLiteral("x=6.5s  y=32.5 dx=3.5 dy=17.5"));
+        QCOMPARE(g->m_Cursor2Text, QStringLiteral("x=6.5s  y=32.5 dx=3.5s dy=17.5"));
         // The Second Cursor action takes it off again, the Cursor action both.
         g->OnCursor2();
         QCOMPARE(g->m_Cursor2Plot, -1);
@@ -481,15 +481,18 @@ private slots:
     {
         CCursorRig rig;
         CGraphWindow* g = rig.graph;
-        // A graph of sensor branches takes another sensor, not a result.
+        // A graph of sensor branches takes another sensor, and a result computed over samples
+        // of one: both stand on its time axis.
         CDataBranch* sensor = rig.host.addBranch(rig.run, 7, 0.1, QStringLiteral("Temp"));
         CDataBranch* result = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1, QStringLiteral("Sum"));
         CGraphTestHost::fill(sensor, 10, [](int i) { return double(i); });
         g->m_Plots.clear();
         g->AddPlotsFromKeyArray({rig.host.addBranch(rig.run, 9, 0.1)->m_Key});
-        bool entered = true;
+        bool entered = false;
         Drop(g, QStringLiteral("Run1,%1").arg(result->m_Key), g->m_GraphRect.center(), &entered);
-        QVERIFY(!entered);
+        QVERIFY(entered);
+        QCOMPARE(g->GetPlot(1).m_Key, result->m_Key);
+        entered = false;
         Drop(g, QStringLiteral("Run1,%1").arg(sensor->m_Key), g->m_GraphRect.center(), &entered);
         QVERIFY(entered);
         // One branch dropped on the X scale becomes the X axis, its unit text (which holds
@@ -520,6 +523,76 @@ private slots:
              tree.graph->m_GraphRect.center());
         QCOMPARE(tree.graph->m_Plots.size(), 2);
         QCOMPARE(tree.graph->m_pLeftScaleCombo->itemText(0), QStringLiteral("Run1-Ramp"));
+    }
+
+    void dropDrawsWhatStandsOnTheGraphsX_data()
+    {
+        QTest::addColumn<QString>("graph");       // what the graph shows before the drop
+        QTest::addColumn<QStringList>("dropped");
+        QTest::addColumn<int>("added");
+        QTest::addColumn<QString>("notice");      // empty: nothing said
+        QTest::newRow("run with a function computed while it recorded") << "time" << QStringList{"temp", "online"} << 2
+                                                                         << "";
+        QTest::newRow("run sampled by hand with its X values") << "time" << QStringList{"counted", "manualx"} << 2
+                                                               << "";
+        QTest::newRow("spectrum beside its run's series")
+            << "time" << QStringList{"temp", "spectrum"} << 1
+            << "Not drawn: Run2-Spectrum, Run2-Frequency.\nTheir X values are Frequency (Hz), and this graph's X axis "
+               "is Time (s). Drag them into a graph of their own.";
+        QTest::newRow("a run on the bars of events") << "bars" << QStringList{"temp", "events"} << 1
+                                                     << "Not drawn: Run2-Temperature.\nTheir X values are Time (s), and "
+                                                        "this graph's X axis is Event. Drag them into a graph of their own.";
+        QTest::newRow("an empty graph takes the first series' X") << "empty" << QStringList{"spectrum", "temp"} << 2
+                                                                  << "Not drawn: Run2-Temperature.\nTheir X values are "
+                                                                     "Time (s), and this graph's X axis is Frequency (Hz). "
+                                                                     "Drag them into a graph of their own.";
+    }
+    // A dropped run is drawn as far as its series stand on the graph's X axis; what does not is
+    // named with why, and the drag itself is never refused silently.
+    void dropDrawsWhatStandsOnTheGraphsX()
+    {
+        QFETCH(QString, graph);
+        QFETCH(QStringList, dropped);
+        CGraphRig g;
+        CGraphEngine engine(g.host.m_Data);
+        CDataFolder* first = g.host.addRun(QStringLiteral("Run 1"));
+        if (graph != "empty") {
+            const int kind = graph == "bars" ? int(SensorIndexTimingResult) : 7;
+            CDataBranch* shown = g.host.addBranch(first, kind, 0.1, QStringLiteral("Shown"));
+            CGraphTestHost::fill(shown, 20, [](int i) { return 1.0 + i; });
+            g.graph->AddPlotsFromKeyArray({shown->m_Key});
+            if (graph == "bars")
+                g.graph->m_GraphType = CGraphWindow::BarGraph;
+        }
+        const int before = g.graph->GetNumPlots();
+        CDataFolder* run = g.host.addRun(QStringLiteral("Run2"));
+        QList<int> keys;
+        for (const QString& kind : dropped) {
+            const bool counted = kind == "counted" || kind == "manualx";
+            const int index = kind == "online" ? int(SensorIndexOnlineFunction) : kind == "manualx" ? int(SensorIndexManualX)
+                : kind == "events" ? int(SensorIndexTimingResult) : 7;
+            const QString name = kind == "events" ? "Gate" : kind == "manualx" ? "Mass" : "Temperature";
+            CDataBranch* b = g.host.addBranch(run, index, counted ? 1.0 : 0.1, name, counted ? 0 : 10);
+            CGraphTestHost::fill(b, 64, [](int i) { return 20.0 + (i % 8); });
+            if (kind != "spectrum") {
+                keys << b->m_Key;
+                continue;
+            }
+            CDataBranch* axis = nullptr;
+            CDataBranch* spectrum = engine.functions.FunctionFourier(b, 0, -1, QStringLiteral("Spectrum"), QString(), &axis);
+            QVERIFY(spectrum && axis);
+            axis->m_Name = QStringLiteral("Frequency");
+            keys << spectrum->m_Key << axis->m_Key;
+        }
+        QString text = QStringLiteral("Run2");
+        for (int key : keys)
+            text += QLatin1Char(',') + QString::number(key);
+        bool entered = false;
+        Drop(g.graph, text, g.graph->m_GraphRect.center(), &entered);
+        QVERIFY(entered);
+        QTEST(g.graph->GetNumPlots() - before, "added");
+        QFETCH(QString, notice);
+        QTRY_COMPARE(g.services.prompter.said(), notice.isEmpty() ? QStringList() : QStringList{notice});
     }
 
     void droppedRunsStandOnTheirOwnX_data()

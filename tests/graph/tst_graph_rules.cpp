@@ -233,18 +233,29 @@ private slots:
         QCOMPARE(r.min, 500.0f);
     }
 
+    // The one rule the axis title, the cursors and the CSV header share: a spectrum reads in
+    // hertz, events and hand-counted samples as counts, never in seconds.
     void timeAxisTitles_data()
     {
         QTest::addColumn<bool>("bar");
         QTest::addColumn<int>("sensor");
         QTest::addColumn<bool>("fourier");
         QTest::addColumn<int>("rate");
+        QTest::addColumn<double>("interval");
         QTest::addColumn<QString>("title");
-        QTest::newRow("timed run") << false << 7 << false << 6 << "Time (s)";
-        QTest::newRow("sampled by hand") << false << 7 << false << 0 << "Samples (s)";
-        QTest::newRow("photogate events") << true << int(SensorIndexTimingResult) << false << 0 << "Event";
-        QTest::newRow("video, manual setup") << false << int(SensorIndexVideoTrack) << false << 0 << "Time (s)";
-        QTest::newRow("Fourier") << false << int(SensorIndexOnlineFunction) << true << 0 << "Frequency (Hz)";
+        QTest::addColumn<QString>("csv");
+        QTest::addColumn<QString>("cursor");   // 25 positions as a cursor reads them
+        QTest::newRow("timed run") << false << 7 << false << 6 << 0.1 << "Time (s)" << "Time(s)" << "2.5s";
+        QTest::newRow("sampled by hand") << false << 7 << false << 0 << 1.0 << "Samples" << "Samples" << "25";
+        QTest::newRow("photogate events") << true << int(SensorIndexTimingResult) << false << 0 << 0.5 << "Event"
+                                          << "Event" << "25";
+        QTest::newRow("video, manual setup") << false << int(SensorIndexVideoTrack) << false << 0 << 0.04
+                                             << "Time (s)" << "Time(s)" << "1s";
+        QTest::newRow("Fourier") << false << int(SensorIndexOnlineFunction) << true << 0 << 0.25 << "Frequency (Hz)"
+                                 << "Frequency(Hz)" << "6.25Hz";
+        QTest::newRow("no time between samples") << false << 7 << false << 6 << 0.0 << "Samples" << "Samples" << "25";
+        QTest::newRow("damaged interval") << false << int(SensorIndexOnlineFunction) << true << 6 << qQNaN()
+                                          << "Samples" << "Samples" << "25";
     }
     void timeAxisTitles()
     {
@@ -252,7 +263,12 @@ private slots:
         QFETCH(int, sensor);
         QFETCH(bool, fourier);
         QFETCH(int, rate);
-        QTEST(TimeAxisTitle(TimeAxisContent(bar, sensor, fourier, rate)), "title");
+        QFETCH(double, interval);
+        // Rate code 0 stands for a run sampled by hand, as its record says.
+        const XAxisContent content = TimeAxisContent(bar, sensor, fourier, rate ? Sampling::Timed : Sampling::ByHand, interval);
+        QTEST(TimeAxisTitle(content), "title");
+        QTEST(TimeAxisCsvTitle(content), "csv");
+        QTEST(PositionText(25.0, content, interval), "cursor");
     }
 };
 

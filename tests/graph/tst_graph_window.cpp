@@ -328,6 +328,8 @@ private slots:
         g->m_Plots[0].m_Color = colorsTable[0];
         g->m_Plots[1].m_Color = colorsTable[2];
         g->SetAxisMinMax(0, 0.0f, 50.0f, false);
+        // The teacher shows pressure on the left; no new curve takes that choice back.
+        g->OnLeftScaleComboChanged(1);
         QFETCH(QString, kind);
         CDataBranch* axis = nullptr;
         CDataBranch* made = kind == "fit" ? engine.functions.FunctionLinearRegression(t, 0, -1)
@@ -341,6 +343,7 @@ private slots:
         // A curve on its source's scale leaves the right scale as it was, also through a
         // switch of that scale to it and back.
         QCOMPARE(g->m_RightScalePlot, scale < 0 ? 2 : 1);
+        QCOMPARE(g->m_LeftScalePlot, 1);
         g->OnRightScaleComboChanged(2);
         g->OnRightScaleComboChanged(1);
         const QImage shot = rig.paint();
@@ -348,6 +351,38 @@ private slots:
         // A fit's equation is written beside a swatch of its colour.
         const QRect label = GraphRules::FitLabelRect(g->m_GraphRect, 0, 0, QFontMetrics(CGraphWindow::ScaleFont()).height());
         QCOMPARE(shot.pixelColor(GraphRules::FitSwatchRect(label).center()) == colorsTable[3], kind == "fit");
+    }
+
+    void onlineFunctionSharesItsSourcesScaleWhileRecorded_data()
+    {
+        QTest::addColumn<QString>("unit");
+        QTest::addColumn<bool>("shared");
+        QTest::newRow("envelope in degrees") << QStringLiteral("\u00b0C") << true;
+        QTest::newRow("rate in degrees per second") << QStringLiteral("\u00b0C/s") << false;
+    }
+    // A function computed while the run records belongs to the run's folder and names its
+    // source as its parent: in the source's unit it is drawn on the source's scale, which takes
+    // it in, so on screen it never dips under the data it lies above.
+    void onlineFunctionSharesItsSourcesScaleWhileRecorded()
+    {
+        QFETCH(QString, unit);
+        CRig rig;
+        CDataFolder* run = rig.host.addRun(QStringLiteral("Run1"));
+        CDataBranch* t = rig.host.addBranch(run, SensorIndexOnlineFunction, 0.1, QStringLiteral("Temperature"));
+        CDataBranch* envelope = rig.host.addBranch(run, SensorIndexOnlineFunction, 0.1, QStringLiteral("Envelope"));
+        t->m_Unit = QStringLiteral("\u00b0C");
+        envelope->m_Unit = unit;
+        envelope->m_ParentKey = t->m_Key;
+        emit rig.host.m_Hub.LoggerStartedRun();
+        CGraphTestHost::fill(t, 50, [](int i) { return 20.0 + (i % 10); });
+        CGraphTestHost::fill(envelope, 50, [](int) { return 40.0; });
+        emit rig.host.m_Hub.LoggerExperimentEnd();
+        rig.paint();
+        QFETCH(bool, shared);
+        const CGraphPlot source = rig.graph->GetPlot(0), fn = rig.graph->GetPlot(1);
+        QCOMPARE(fn.m_Min == source.m_Min && fn.m_Max == source.m_Max, shared);
+        // Temperature's scale spans both curves when they share it, its own data alone when not.
+        QCOMPARE(source.m_Max >= 40.0f, shared);
     }
 
     void visiblePlotPositions()

@@ -81,6 +81,7 @@ private slots:
     void dravletReadingsSwitchedOff();
     void dropCounter();
     void dialogsDraw();
+    void calibrationTextsAreWhole();
 };
 
 void TestSetupDialogs::triggerDelay_data()
@@ -91,6 +92,12 @@ void TestSetupDialogs::triggerDelay_data()
     QTest::newRow("5 seconds") << "5" << 1 << 5000;
     QTest::newRow("750 ms") << "750" << 0 << 750;
     QTest::newRow("empty") << "" << 1 << 0;
+    QTest::newRow("1.5 seconds") << "1.5" << 1 << 1500;
+    QTest::newRow("0,25 seconds") << "0,25" << 1 << 250;
+    // Refused (-1): the message names the range, the dialog stays open as typed.
+    QTest::newRow("negative") << "-5" << 1 << -1;
+    QTest::newRow("decimal ms") << "1.5" << 0 << -1;
+    QTest::newRow("six digits") << "100000" << 0 << -1;
 }
 
 void TestSetupDialogs::triggerDelay()
@@ -109,9 +116,20 @@ void TestSetupDialogs::triggerDelay()
     f->DelayRadioButton->setChecked(true);
     QVERIFY(f->DelaySamplingEdit->isEnabled());
     QVERIFY(!f->TriggerLevelCombo->isEnabled());
-    f->DelaySamplingEdit->setText(text);
+    f->DelaySamplingEdit->clear();
+    QTest::keyClicks(f->DelaySamplingEdit, text);
     f->DelayUnitCombo->setCurrentIndex(unit);
+    CScriptedPrompter prompter;
+    column.setPrompter(&prompter);
+    column.dialog()->show();
     f->OkButton->click();
+    if (ms < 0) {
+        QVERIFY(prompter.m_Log.size() == 1 && prompter.m_Log.first().contains(" from 0 to 99999"));
+        QVERIFY(column.dialog()->isVisible() && f->DelaySamplingEdit->text() == text);
+        QVERIFY(spy.isEmpty() && host.setup().m_TriggerType == 0);
+        return;
+    }
+    QVERIFY(prompter.m_Log.isEmpty() && !column.dialog()->isVisible());
     QCOMPARE(host.setup().m_TriggerType, 5);
     QCOMPARE(host.setup().m_TriggerLevel, ms);
     QCOMPARE(host.setup().m_TriggerChannel, 2);
@@ -454,6 +472,23 @@ void TestSetupDialogs::dialogsDraw()
     QVERIFY(drawsSomething(column.dialog()));
     DropCounterCalibration drop;
     QVERIFY(drawsSomething(&drop));
+}
+
+void TestSetupDialogs::calibrationTextsAreWhole()
+{
+    // Two points, the zero note, a wheel radius: no label or button is narrower than its text
+    // ("Remove calibration", "Measured Reading" outgrew the form's columns).
+    for (int opening = 0; opening < 3; ++opening) {
+        CalibrationBench b(opening == 2 ? 4 : 2);
+        b.dialog->setZeroRemoved(opening == 1 ? QStringList{"Pressure"} : QStringList());
+        b.dialog->prepareOpening();
+        b.dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(b.dialog));
+        QVERIFY(b.dialog->height() >= CalibrationDialog::s_Height + (opening == 1) * CalibrationDialog::s_NoteHeight);
+        for (QWidget* w : b.dialog->findChildren<QWidget*>())
+            if (w->isVisible() && (qobject_cast<QPushButton*>(w) || qobject_cast<QLabel*>(w)) && !w->property("wordWrap").toBool())
+                QVERIFY2(w->width() >= w->minimumSizeHint().width(), qPrintable(w->property("text").toString()));
+    }
 }
 
 KORVANTA_TEST_MAIN(TestSetupDialogs)

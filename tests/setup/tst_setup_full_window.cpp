@@ -21,6 +21,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include "common/TestMain.h"
@@ -217,6 +218,14 @@ void TestSetupFullWindow::newSensorReloadsRow()
     m->setButtonGroup()->button(1)->click();
     QCOMPARE(b.w().cell<FullSetupColorSelection>(2, CFullSetupWindow::ColorColumn)->measurementIndex(), 1);
     QCOMPARE(b.w().cell<FullSetupSetZeroColumn>(2, CFullSetupWindow::ZeroColumn)->measurementIndex(), 1);
+
+    // A sensor that cannot trigger greys the row's trigger button, and its tooltip says why.
+    const int forbidden = b.find([](int, const CSensorParametersInfo& s) { return !s.m_TriggerAllowed; });
+    auto* trigger = b.w().cell<FullSetupTriggerColumn>(2, CFullSetupWindow::TriggerColumn);
+    QVERIFY(forbidden > 0 && trigger->getTriggerRadioButton()->isEnabled() && trigger->toolTip().isEmpty());
+    b.w().updateTriggerColumn(2, forbidden);
+    QVERIFY(!trigger->getTriggerRadioButton()->isEnabled());
+    QVERIFY(trigger->getTriggerRadioButton()->toolTip().contains("cannot start a run"));
 }
 
 void TestSetupFullWindow::snapshotReachesCells()

@@ -192,7 +192,7 @@ void TestSetupModeDialogs::negativeLengthKeepsTheDialogOpen()
     dialog.form()->okButton->click();
     QCOMPARE(closed.count(), 0);
     QVERIFY(dialog.isVisible());
-    QCOMPARE(prompter.m_Log.last(), QString("crit||Paramter cannot be negative."));
+    QCOMPARE(prompter.m_Log.last(), QString("crit|Pavix|Paramter cannot be negative."));
 }
 
 void TestSetupModeDialogs::cancelAndCloseReportOnce()

@@ -220,6 +220,13 @@ void TestSetupRules::delayInMilliseconds_data()
     QTest::newRow("not a number") << "1a" << 0 << 0;
     QTest::newRow("other unit") << "5" << 2 << 0;
     QTest::newRow("overflow") << "3000000" << 1 << 0;
+    QTest::newRow("decimal seconds") << "1.5" << 1 << 1500;
+    QTest::newRow("decimal comma") << "0,25" << 1 << 250;
+    QTest::newRow("to the millisecond") << "12345.678" << 1 << 12345678;
+    QTest::newRow("finer than a millisecond") << "1.2345" << 1 << 0;
+    QTest::newRow("decimal milliseconds") << "1.5" << 0 << 0;
+    QTest::newRow("negative") << "-5" << 1 << 0;
+    QTest::newRow("six digits of ms") << "100000" << 0 << 0;
 }
 
 void TestSetupRules::delayInMilliseconds()
@@ -227,6 +234,11 @@ void TestSetupRules::delayInMilliseconds()
     QFETCH(QString, text);
     QFETCH(int, unit);
     QTEST(ConvertToMillisecond(text, unit), "ms");
+    // Shown again (as Cancel does), a delay reads back the same.
+    QFETCH(int, ms);
+    int shownUnit = -1;
+    const QString shown = TriggerDelayText(ms, &shownUnit);
+    QCOMPARE(ConvertToMillisecond(shown, shownUnit), ms);
 }
 
 void TestSetupRules::numbersUnderLocale_data()

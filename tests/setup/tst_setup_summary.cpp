@@ -66,6 +66,7 @@ private slots:
     void opensFullSetup();
     void bandSaysWhatTheRunWillDo_data();
     void bandSaysWhatTheRunWillDo();
+    void measurementsAreNamedAsTheirSeriesWillBe();
 };
 
 void TestSetupSummary::rowsPerSensor()
@@ -234,6 +235,27 @@ void TestSetupSummary::bandSaysWhatTheRunWillDo()
         b.host.m_Logic.m_pLoggers[0] = nullptr;
     c.durationChanged(c.m_SampleCounts.indexOf(100));
     QCOMPARE((QStringList{b.w().rateLabel()->text(), b.w().durationLabel()->text()}), band);
+}
+
+void TestSetupSummary::measurementsAreNamedAsTheirSeriesWillBe()
+{
+    // Named as their series will be: the Dravlet's two gates by their ports, units with prefixes.
+    for (const QList<int>& sensors : {QList<int>{2, 2}, QList<int>{71, 15}}) {
+        SummaryBench b(sensors.first() == 2 ? 12.0 : 70.0);
+        for (int index : sensors)
+            b.add(index, {true, true});
+        b.w().updateMinimalSetupWindow();
+        b.host.m_pController->fullSetupWindow()->updateXAxisCombo();
+        QStringList shown;
+        for (const CSetupSummaryMeasurement* line : b.lines<CSetupSummaryMeasurement>())
+            shown << line->form()->measurementLabel->toolTip();
+        QComboBox* axis = b.host.m_pController->fullSetupWindow()->form()->XAxisTypeCombo;
+        for (int i = 1; i < axis->count(); ++i)
+            shown << axis->itemText(i);
+        const QStringList lines = sensors.first() == 2 ? QStringList{"Voltage (port 1) (V)", "Voltage (port 2) (V)"}
+                                                       : QStringList{"Pressure (kPa)", "Pressure (mbar)", "Temperature (°C)", "Temperature (°F)"};
+        QCOMPARE(shown, lines + lines);
+    }
 }
 
 KORVANTA_TEST_MAIN(TestSetupSummary)

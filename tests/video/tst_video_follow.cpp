@@ -35,8 +35,14 @@ private slots:
         m_Throw.frames = 75;
         m_Throw.radius = 11;
         QVERIFY(m_Throw.write(video("throw.avi")));
+        // A red ball 36 pixels wide over a black and white checker.
+        m_Checker = m_Throw;
+        m_Checker.periodic = true;
+        m_Checker.radius = 18;
+        QVERIFY(m_Checker.write(video("checker.avi")));
         m_bMp4 = m_Line.write(video("line.mp4"), true) && m_Circle.write(video("circle.mp4"), true)
-                 && m_Steps.write(video("steps.mp4"), true) && m_Throw.write(video("throw.mp4"), true);
+                 && m_Steps.write(video("steps.mp4"), true) && m_Throw.write(video("throw.mp4"), true)
+                 && m_Checker.write(video("checker.mp4"), true);
     }
     void init() { m_pHost = new CVideoHost; m_pHost->show(); }
     void cleanup() { delete m_pHost; m_pHost = nullptr; }
@@ -130,18 +136,33 @@ private slots:
         QTest::mousePress(w->label(), Qt::LeftButton, Qt::NoModifier, centre - QPoint(side / 2, side / 2));
         QTest::mouseRelease(w->label(), Qt::LeftButton, Qt::NoModifier, centre + QPoint(side / 2, side / 2));
         QVERIFY(w->templateSet);
-        const QRect s = w->selectionRect;
-        w->UpdateButtons();
-        w->action(CVideoAnlysisWindow::KeyStartTracking)->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 60000);
-        const QVector<QPoint>& trail = w->TrackingRun().m_Trail;
-        QCOMPARE(trail.size(), m_Throw.frames);
-        // Point k is the ball of frame k, wherever the selection put the ball in it.
-        const QPoint offset = s.topLeft() + QPoint(s.width() / 2, s.height() / 2) - m_Throw.centreAt(0);
-        for (int k = 0; k < trail.size(); ++k) {
-            const QPoint error = trail.at(k) - (m_Throw.centreAt(k) + offset);
-            QVERIFY2(std::abs(error.x()) <= 1 && std::abs(error.y()) <= 1, qPrintable(QString::number(k)));
-        }
+        trackBall(w, m_Throw, 1);
+    }
+    void trackOverPattern_data()
+    {
+        // Selections of twice and three times the ball's width, the rest of them a pattern that
+        // fits itself every 48 pixels.
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<int>("side");
+        QTest::newRow("MJPG AVI, twice the ball") << QStringLiteral("checker.avi") << 72;
+        QTest::newRow("MJPG AVI, three times the ball") << QStringLiteral("checker.avi") << 108;
+        QTest::newRow("H.264 MP4, twice the ball") << QStringLiteral("checker.mp4") << 72;
+        QTest::newRow("H.264 MP4, three times the ball") << QStringLiteral("checker.mp4") << 108;
+    }
+    void trackOverPattern()
+    {
+        QFETCH(QString, file);
+        QFETCH(int, side);
+        if (file.endsWith(QLatin1String(".mp4")) && !m_bMp4)
+            QSKIP("no H.264 encoder to make the test video");
+        CVideoAnlysisWindow* w = open(video(file));
+        QVERIFY(w);
+        w->action(CVideoAnlysisWindow::KeySetObject)->trigger();
+        const QPoint half(side / 2, side / 2);
+        drag(w, m_Checker.centreAt(0) - half, m_Checker.centreAt(0) + half, true);
+        QVERIFY(w->templateSet);
+        QVERIFY(std::abs(w->selectionRect.width() - side) <= 2 && std::abs(w->selectionRect.height() - side) <= 2);
+        trackBall(w, m_Checker, 2);
     }
     void stepOneFrameBothWays_data()
     {
@@ -270,6 +291,23 @@ private:
         }
         QTest::mouseRelease(picture, Qt::LeftButton, Qt::NoModifier, to);
     }
+    // Tracks the selected ball to the end of the video: point k is the ball of frame k, wherever
+    // the selection put the ball in it, within tolerance pixels either way.
+    void trackBall(CVideoAnlysisWindow* w, const BallVideo& v, int tolerance)
+    {
+        const QRect s = w->selectionRect;
+        w->UpdateButtons();
+        w->action(CVideoAnlysisWindow::KeyStartTracking)->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 60000);
+        const QVector<QPoint>& trail = w->TrackingRun().m_Trail;
+        QCOMPARE(trail.size(), v.frames);
+        const QPoint offset = s.topLeft() + QPoint(s.width() / 2, s.height() / 2) - v.centreAt(0);
+        for (int k = 0; k < trail.size(); ++k) {
+            const QPoint error = trail.at(k) - (v.centreAt(k) + offset);
+            QVERIFY2(std::abs(error.x()) <= tolerance && std::abs(error.y()) <= tolerance,
+                     qPrintable(QString("frame %1 off by %2, %3").arg(k).arg(error.x()).arg(error.y())));
+        }
+    }
     void step(CVideoAnlysisWindow* w, void (CVideoAnlysisWindow::*command)(), int expected)
     {
         (w->*command)();
@@ -281,7 +319,7 @@ private:
     }
 
     QTemporaryDir m_Dir;
-    BallVideo m_Line, m_Circle, m_Steps, m_Throw;
+    BallVideo m_Line, m_Circle, m_Steps, m_Throw, m_Checker;
     bool m_bMp4 = false;
     CVideoHost* m_pHost = nullptr;
 };

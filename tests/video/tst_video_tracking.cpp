@@ -3,6 +3,7 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "support/VideoFixture.h"
+#include "opencv/plugin/ObjectTracker.h"
 #include "opencv/plugin/TemplateMatch.h"
 #include "tracking/TemplateTracker.h"
 #include "tracking/TrackingRun.h"
@@ -46,6 +47,10 @@ private slots:
     void movedPixelsTellObjectFromScenery_data();
     void movedPixelsTellObjectFromScenery();
     void sixteenBitImagesConvert();
+    void trackerLearnsObjectFromScenery();
+    void trackerFindsObjectBeyondSearchArea();
+    void trackerRefusesBadInput();
+    void trackerThroughPluginFollowsSquare();
     void probeReadsGeneratedVideo();
     void probeRefusesUnreadableAndEmpty();
     void probeRefusesZeroRateOrCount_data();
@@ -443,6 +448,114 @@ void TestVideoTracking::sixteenBitImagesConvert()
     QCOMPARE(int(px[2]), 0);
     QVERIFY(qimage_to_mat_cpy(rgb16, CV_8UC3).empty());
     QVERIFY(qimage_to_mat_cpy(QImage(), CV_8UC4).empty());
+}
+
+void TestVideoTracking::trackerLearnsObjectFromScenery()
+{
+    // The red ball thrown over a checker, selected at three times its width. A patch of the
+    // ball's red beside the selection makes its colour a poor guess, which the frames mend.
+    BallVideo v;
+    v.path = BallVideo::Throw;
+    v.textured = v.periodic = true;
+    v.size = QSize(640, 480);
+    v.frames = 75;
+    v.radius = 18;
+    const auto frame = [&v](int i) {
+        cv::Mat m = v.frameMat(i);
+        cv::rectangle(m, cv::Rect(0, 350, 20, 100), cv::Scalar(30, 30, 220), cv::FILLED);
+        return m;
+    };
+    const int side = 108;
+    const cv::Rect cut(v.centreAt(0).x() - side / 2, v.centreAt(0).y() - side / 2, side, side);
+    CObjectTracker tracker;
+    QString error;
+    QVERIFY(tracker.Start(frame(0)(cut).clone(), cut, &error));
+    QVERIFY(tracker.Weights().empty());
+    // The ball's inside, and the scenery: everything beyond the ball's rim, including what the
+    // ball crosses within the selection as it leaves.
+    cv::Mat ball(side, side, CV_8U, cv::Scalar(0));
+    cv::circle(ball, cv::Point(side / 2, side / 2), 14, cv::Scalar(255), cv::FILLED);
+    cv::Mat scenery(side, side, CV_8U, cv::Scalar(255));
+    cv::circle(scenery, cv::Point(side / 2, side / 2), 21, cv::Scalar(0), cv::FILLED);
+    double guessed = 0.0;
+    for (int k = 0; k < 20; ++k) {
+        cv::Point at;
+        QVERIFY(tracker.Track(frame(k), &at, &error));
+        const QPoint moved = v.centreAt(k) - v.centreAt(0);
+        QCOMPARE(at, cut.tl() + cv::Point(moved.x(), moved.y()));
+        if (k == 0)
+            guessed = cv::mean(tracker.Weights(), ball)[0];
+    }
+    const cv::Mat learnt = tracker.Weights();
+    double sceneryWeight = 1.0;
+    cv::minMaxLoc(learnt, nullptr, &sceneryWeight, nullptr, nullptr, scenery);
+    QVERIFY2(guessed < 0.7 && cv::mean(learnt, ball)[0] > 0.9 && sceneryWeight <= 0.05,
+             qPrintable(QString("ball %1 then %2, scenery up to %3").arg(guessed).arg(cv::mean(learnt, ball)[0]).arg(sceneryWeight)));
+}
+
+void TestVideoTracking::trackerFindsObjectBeyondSearchArea()
+{
+    // The square moves 5 pixels a frame, then shows up 200 pixels away (a cut in the video).
+    SquareVideo v;
+    SquareVideo jumped = v;
+    jumped.start = v.start + QPoint(200, 80);
+    const QPoint c = v.cornerAt(0) - QPoint(4, 4);
+    const cv::Rect cut(c.x(), c.y(), v.side + 8, v.side + 8);
+    CObjectTracker tracker;
+    QString error;
+    QVERIFY(tracker.Start(v.frameMat(0)(cut).clone(), cut, &error));
+    cv::Point at;
+    for (int k = 0; k < 4; ++k)
+        QVERIFY(tracker.Track(v.frameMat(k), &at, &error));
+    for (int k = 4; k < 7; ++k) {
+        QVERIFY(tracker.Track(jumped.frameMat(k), &at, &error));
+        const QPoint expected = jumped.cornerAt(k) - QPoint(4, 4);
+        QCOMPARE(at, cv::Point(expected.x(), expected.y()));
+    }
+}
+
+void TestVideoTracking::trackerRefusesBadInput()
+{
+    const cv::Mat frame(50, 50, CV_8UC3, cv::Scalar(9, 9, 9));
+    CObjectTracker tracker;
+    QString error;
+    cv::Point at(7, 7);
+    QVERIFY(!tracker.Track(frame, &at, &error));
+    QVERIFY(!error.isEmpty());
+    error.clear();
+    QVERIFY(!tracker.Start(cv::Mat(), cv::Rect(), &error));
+    QVERIFY(!error.isEmpty());
+    // A cut place of another size than the object is not where it was cut.
+    QVERIFY(tracker.Start(cv::Mat(20, 20, CV_8UC3, cv::Scalar(200, 9, 9)), cv::Rect(0, 0, 30, 30), &error));
+    for (const cv::Mat& bad : {cv::Mat(10, 40, CV_8UC3, cv::Scalar::all(0)), cv::Mat(50, 50, CV_8UC1, cv::Scalar(0))}) {
+        error.clear();
+        QVERIFY(!tracker.Track(bad, &at, &error));
+        QVERIFY(!error.isEmpty());
+    }
+    QCOMPARE(at, cv::Point(7, 7));
+    QVERIFY(tracker.Track(frame, &at, &error));
+    QVERIFY(tracker.Weights().empty());
+}
+
+void TestVideoTracking::trackerThroughPluginFollowsSquare()
+{
+    SquareVideo v;
+    CTemplateTracker tracker;
+    QString error;
+    QPoint at(7, 7);
+    QVERIFY(!tracker.Track(v.frameImage(0), &at, &error));
+    QVERIFY(!error.isEmpty());
+    error.clear();
+    QVERIFY(!tracker.Start(QImage(), QRect(), &error));
+    QVERIFY(!error.isEmpty() && !tracker.Started());
+    const QRect cut(v.cornerAt(0) - QPoint(4, 4), QSize(v.side + 8, v.side + 8));
+    QVERIFY2(tracker.Start(v.frameImage(0).copy(cut), cut, &error), qPrintable(error));
+    for (int k = 0; k < 6; ++k) {
+        QVERIFY2(tracker.Track(v.frameImage(k), &at, &error), qPrintable(error));
+        QCOMPARE(at, v.cornerAt(k) - QPoint(4, 4));
+    }
+    tracker.Stop();
+    QVERIFY(!tracker.Started() && !tracker.Track(v.frameImage(6), &at, &error));
 }
 
 void TestVideoTracking::probeReadsGeneratedVideo()

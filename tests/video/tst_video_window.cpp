@@ -697,7 +697,10 @@ void TestVideoWindow::loadedAnalysisRunsAreCounted()
     QCOMPARE(CVideoAnlysisWindow::trackingRunCounter, before + 1);
     CVideoAnlysisWindow* w = makeWindow();
     w->InitTrackingData();
-    QCOMPARE(m_pHost->m_Data.GetLastDataFolder()->m_Name, QStringLiteral("Video Analysis %1").arg(before + 2));
+    QCOMPARE(m_pHost->m_Data.GetLastDataFolder()->m_Name, QStringLiteral("Video Analysis 2"));
+    m_pHost->m_Data.ClearAllData();   // a new, empty workspace starts again at 1
+    w->InitTrackingData();
+    QCOMPARE(m_pHost->m_Data.GetLastDataFolder()->m_Name, QStringLiteral("Video Analysis 1"));
 }
 
 void TestVideoWindow::workspaceRecordKeepsCopyAxisAndTrail()

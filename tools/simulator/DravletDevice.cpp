@@ -85,6 +85,11 @@ void CDravletDeviceModel::setZeroReading(int channel, quint16 raw)
     if (channel >= 0 && channel < kChannels) m_zeroReading[channel] = raw;
 }
 
+void CDravletDeviceModel::restart(int absentMs)
+{
+    m_restartAbsentMs = std::max(0, absentMs);
+}
+
 void CDravletDeviceModel::queueTimingEvent(quint32 t1, quint32 t2, quint32 t3, quint32 t4)
 {
     m_timingEvents.append({t1, t2, t3, t4});
@@ -211,8 +216,10 @@ void CDravletDeviceModel::applySetup2(const QByteArray& f)
 
 bool CDravletDeviceModel::startRun()
 {
-    // A resent Run while streaming is acknowledged again but does not restart the run.
-    if (m_running) return false;
+    // A resent Run while streaming is acknowledged again but does not restart the run. A Run
+    // in manual sampling always starts one: the interface holds nothing between samples, so a
+    // run whose stop never came is simply replaced.
+    if (m_running && !manualSampling()) return false;
     m_running = true;
     m_sampleIndex = 0;
     m_overrunLeft = m_overrun;
@@ -249,7 +256,7 @@ void CDravletDeviceModel::onFrame(const QByteArray& frame, ISimOutput& out)
     case 0x01: {
         const bool started = startRun();
         out.send(reply(0x01));
-        // Manual sampling: the run starts with one sample; every further one is asked for.
+        // Manual sampling: every run starts with one sample; every further one is asked for.
         if (started && manualSampling()) sendNextSample(out);
         break;
     }
@@ -296,11 +303,26 @@ int CDravletDeviceModel::tickIntervalMs() const
     // a second, so a run lasts its real time.
     if (streaming && m_photogates)
         return std::clamp(int(samplePeriodSec() * 1000.0 * samplesPerPacket()), 1, m_packetIntervalMs);
+    if (m_restartAbsentMs >= 0) return 1;
     return (streaming || (m_timingRun && (!m_timingEvents.isEmpty() || m_feed))) ? m_packetIntervalMs : 0;
 }
 
 void CDravletDeviceModel::onTick(ISimOutput& out)
 {
+    if (m_restartAbsentMs >= 0) {
+        // Back from its restart with the state it has when it is switched on.
+        const int absent = m_restartAbsentMs;
+        const CDravletDeviceModel fresh;
+        m_restartAbsentMs = -1;
+        m_running = m_timingRun = m_relayOn = false;
+        m_autoDetect = fresh.m_autoDetect;
+        m_loggerRate = fresh.m_loggerRate;
+        m_numberOfSamples = fresh.m_numberOfSamples;
+        m_setup1.clear();
+        m_setup2.clear();
+        out.restartAsNewDevice(absent);
+        return;
+    }
     if (m_timingRun && !m_timingEvents.isEmpty()) {
         const QVector<quint32> e = m_timingEvents.takeFirst();
         QByteArray p(m_gates == 2 ? 16 : 8, '\0');

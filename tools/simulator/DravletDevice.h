@@ -67,6 +67,11 @@ public:
     void setPhotogates(const PhotogateSettings& settings);
     // Timing events sent, one per tick, during a timing run: t1..t4 clock counts.
     void queueTimingEvent(quint32 t1, quint32 t2, quint32 t3 = 0, quint32 t4 = 0);
+    // The interface restarts (its power cycled): it forgets the setup and the detection mode it
+    // was given, leaves the bus and comes back as a new device absentMs later.
+    void restart(int absentMs = kDefaultRestartAbsenceMs);
+    // Long enough for a port list polled about once a second to see the interface gone.
+    static constexpr int kDefaultRestartAbsenceMs = 2500;
 
     // ---- what the host made of it
     bool isRunning() const { return m_running; }
@@ -142,6 +147,7 @@ private:
     QVector<QVector<quint32>> m_timingEvents;
     std::unique_ptr<CPhotogateLesson> m_photogates;
     std::unique_ptr<CPhotogateFeed> m_feed;
+    int m_restartAbsentMs = -1;  // a restart asked for, carried out at the next tick
     qint64 m_timingStartMs = 0;
     int m_opcodeCount[256] = {};
 };

@@ -60,6 +60,9 @@ public:
     void setSensors(const QList<Sensor>& sensors) { m_Sensors = sensors; }
     void setVersion(const QByteArray& six) { m_Version = six.left(6); }
     void setStoredRun(const StoredRun& run) { m_Stored = run; }
+    // A run the logger recorded on its own, as Download fetches it: samples readings of every
+    // sensor set so far, at the rate word given (10: ten a second).
+    void holdRecordedRun(qint32 samples, quint32 rateWord = 10);
     // A level-triggered run waits until the reading on its trigger channel passes the level the
     // request gives (above or below in the sensor's value: for a type whose counts fall as its
     // value rises the counts are compared the other way round); its first sample is the one

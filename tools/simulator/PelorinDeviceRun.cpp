@@ -215,6 +215,24 @@ void CPelorinDevice::FinishOfflineRun(ISimOutput& out)
     out.send(Frame(0x16, {}));
 }
 
+void CPelorinDevice::holdRecordedRun(qint32 samples, quint32 rateWord)
+{
+    StoredRun run;
+    run.rateWord = rateWord;
+    run.samples = std::max<qint32>(samples, 0);
+    for (const Sensor& s : m_Sensors) {
+        QByteArray e;
+        e.append(char(s.idHigh));
+        e.append(char(s.idLow));
+        e.append(char(s.gain));
+        e.append(char(s.offset));
+        run.channels << e;
+        run.widths << WidthOfChannel(s.channel, 0);
+        run.spans << s.span;
+    }
+    m_Stored = run;
+}
+
 void CPelorinDevice::HandleDownload(ISimOutput& out)
 {
     QByteArray p;

@@ -8,11 +8,13 @@
 // logged to standard error. --sensors chooses the sensors from the catalogue; --signal,
 // --amplitude and --period what they read (a slow sine with a little noise by default).
 // --gates 1|2 puts photogates on the first channels instead, and --lesson with its knobs
-// chooses what blocks them. While it runs, lines on standard input change the knobs:
+// chooses what blocks them. --stored-run gives the Pelorin logger a run it recorded on its
+// own, for the application's Download. While it runs, lines on standard input change the knobs:
 //   split on|off [gapMs], delay MS, drop N, dup N, garbage HEX [N], silent on|off,
 //   unplug, replug, inject HEX, quit
-// and "reset" presses the power button of a simulated Pelorin logger until its LED turns red:
-// it leaves its boot-loader and restarts.
+// and "reset" restarts the device: it presses the power button of a simulated Pelorin logger
+// until its LED turns red (it leaves its boot-loader and restarts), and cycles the power of a
+// simulated Dravlet interface.
 #include "simulator/CatalogueSensors.h"
 #include "simulator/DravletDevice.h"
 #include "simulator/LoggerSimulator.h"
@@ -34,6 +36,8 @@
 namespace {
 
 std::atomic<bool> s_quit{false};
+// The longest run --stored-run holds (a thousand download packets).
+constexpr int kMaxStoredSamples = 100000;
 
 void onSignal(int)
 {
@@ -81,12 +85,12 @@ void watchRestarts(kvsim::CLoggerSimulator& sim, std::atomic<bool>* portChanged)
 
 void resetDevice(kvsim::CLoggerSimulator& sim)
 {
-    auto* pelorin = dynamic_cast<kvsim::CPelorinDevice*>(sim.model());
-    if (!pelorin) {
-        std::fprintf(stderr, "reset is a command of the pelorin model\n");
-        return;
-    }
-    sim.post([pelorin] { pelorin->restartFirmware(); });
+    if (auto* pelorin = dynamic_cast<kvsim::CPelorinDevice*>(sim.model()))
+        sim.post([pelorin] { pelorin->restartFirmware(); });
+    else if (auto* dravlet = dynamic_cast<kvsim::CDravletDeviceModel*>(sim.model()))
+        sim.post([dravlet] { dravlet->restart(); });
+    else
+        std::fprintf(stderr, "reset is a command of the pelorin and dravlet models\n");
 }
 
 bool isOn(const QString& word)
@@ -197,8 +201,14 @@ int main(int argc, char** argv)
                        "pelorin's Pressure (index 71) can be zeroed and calibrated, as in "
                        "--model pelorin --sensors temperature,pressure."),
         QStringLiteral("names"));
+    const QCommandLineOption storedOpt(
+        QStringLiteral("stored-run"),
+        QStringLiteral("pelorin: the logger holds a run it recorded on its own, that many samples (1 to %1) of its "
+                       "sensors at ten a second, for Logger > Download to fetch; without it the logger holds none.")
+            .arg(kMaxStoredSamples),
+        QStringLiteral("samples"));
     parser.addOptions({modelOpt, sensorsOpt, splitOpt, delayOpt, garbageOpt, silentOpt, quietOpt, signalOpt, amplitudeOpt,
-                       periodOpt, countingOpt});
+                       periodOpt, countingOpt, storedOpt});
     const kvsim::PhotogateSettings lesson;
     const QCommandLineOption gatesOpt(
         QStringLiteral("gates"),
@@ -278,6 +288,21 @@ int main(int argc, char** argv)
     if (gates.gates > 0 && !kvsim::ApplyPhotogates(*model, gates)) {
         std::fprintf(stderr, "model '%s' has no photogates\n", qPrintable(parser.value(modelOpt)));
         return 2;
+    }
+    if (parser.isSet(storedOpt)) {
+        auto* pelorin = dynamic_cast<kvsim::CPelorinDevice*>(model.get());
+        bool ok = false;
+        const int samples = parser.value(storedOpt).toInt(&ok);
+        if (!pelorin) {
+            std::fprintf(stderr, "--stored-run is a knob of the pelorin model\n");
+            return 2;
+        }
+        if (!ok || samples < 1 || samples > kMaxStoredSamples) {
+            std::fprintf(stderr, "--stored-run takes a number of samples from 1 to %d\n", kMaxStoredSamples);
+            return 2;
+        }
+        // After the sensors and photogates: the run holds readings of those.
+        pelorin->holdRecordedRun(samples);
     }
     if (parser.isSet(countingOpt)) {
         auto* dravlet = dynamic_cast<kvsim::CDravletDeviceModel*>(model.get());

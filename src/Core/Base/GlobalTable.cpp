@@ -1,5 +1,7 @@
 #include "Core/Base/GlobalTable.h"
 
+#include <cmath>
+
 namespace {
 
 const qint64 s_sampleCounts[CGlobalTable::kSampleCodeCount] = {
@@ -64,4 +66,13 @@ ExperimentInterval CGlobalTable::GlobalExperimentInterval(short rate, short samp
     for (const RateInterval& entry : s_intervals)
         if (entry.rate == rate) return makeInterval(entry.seconds, entry.display, entry.unit);
     return makeInterval(1.0, 1.0, kUnknownUnit);
+}
+
+short CGlobalTable::RateOfPeriod(double seconds)
+{
+    // The periods of the longer tables are kept to six digits: a relative tolerance finds them.
+    for (const RateInterval& entry : s_intervals)
+        if (std::abs(entry.seconds - seconds) <= 1.0e-6 * entry.seconds)
+            return entry.rate;
+    return 0;
 }

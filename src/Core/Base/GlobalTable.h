@@ -19,4 +19,7 @@ public:
     // Interval of a rate code. `samples` matters only for rate code 16 (period samples/5720 s),
     // where fewer than one sample would make a zero period: that gives the unknown-rate record.
     static ExperimentInterval GlobalExperimentInterval(short rate, short samples);
+    // The rate code whose period is `seconds` (the shared codes 1 to 15 before the others); 0,
+    // the code of no rate, when none is.
+    static short RateOfPeriod(double seconds);
 };

@@ -60,6 +60,10 @@ signals:
     void LoggerExperimentEnd();
     void LoggerSnapShotArrived();
     void LoggerDisconnected();
+    // The connected logger answered none of the status requests of the idle setup for a
+    // while: it was handled as gone (LoggerDisconnected came first), and the user is offered
+    // to connect again. Emitted directly.
+    void LoggerStoppedAnswering();
     void LoggerDownloadFinshed(bool offlineRun);
     void LoggerDownloadStarted();
     void LoggerShutDown();

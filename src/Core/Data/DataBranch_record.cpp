@@ -1,4 +1,4 @@
-// The branch's workspace record: tags 800 to 824 closed by 13.
+// The branch's workspace record: tags 800 to 825 closed by 13.
 #include "Core/Data/DataBranch.h"
 
 #include "Core/Data/Globals.h"
@@ -28,8 +28,14 @@ enum BranchTag : qint16 {
     TagInterval2 = 821,
     TagManualTimes = 822,
     TagMarkedPositions = 823,
-    TagRelatedKey = 824
+    TagRelatedKey = 824,
+    TagColor = 825
 };
+
+// The colour's parts follow its tag as three 16-bit words, each raised by ColorWordBase: a
+// reader that does not know the tag takes every word for a tag of its own and passes over it,
+// and a raised word is none of the tags such a reader acts on (13, 800 to 824).
+constexpr qint16 ColorWordBase = 0x100;
 
 constexpr int ReadChunk = 4096;
 
@@ -86,6 +92,10 @@ int CDataBranch::SaveToFile(QDataStream* stream)
             out << qint32(position);
         out << qint16(TagRelatedKey) << qint32(m_RelatedKey);
     }
+    // A series keeps its colour in every window it is shown in, also after the file is read.
+    if (m_Color.isValid())
+        out << qint16(TagColor) << qint16(ColorWordBase + m_Color.red()) << qint16(ColorWordBase + m_Color.green())
+            << qint16(ColorWordBase + m_Color.blue());
     out << qint16(RecordIO::TagBranchEnd);
     return out.status() == QDataStream::Ok ? RecordOk : RecordWriteFailed;
 }
@@ -199,6 +209,17 @@ int CDataBranch::readField(QDataStream& in, qint16 tag, int keyOffset, int* larg
     case TagY: result = readArray(in, &m_Y, nullptr, &m_YMutex); break;
     case TagManualTimes: result = readArray(in, nullptr, &m_ManualTimes, nullptr); break;
     case TagMarkedPositions: result = readIntArray(in); break;
+    case TagColor: {
+        qint16 parts[3] = {};
+        in >> parts[0] >> parts[1] >> parts[2];
+        if (in.status() != QDataStream::Ok)
+            break;
+        // Words outside the raised range are not a colour this writer made: the palette's stays.
+        const auto part = [](qint16 word) { return word - ColorWordBase; };
+        if (std::all_of(std::begin(parts), std::end(parts), [&](qint16 w) { return part(w) >= 0 && part(w) <= 255; }))
+            m_Color = QColor(part(parts[0]), part(parts[1]), part(parts[2]));
+        break;
+    }
     case TagRelatedKey:
         // Stored as it was: the related key is not shifted by the offset.
         if (RecordIO::ReadField(in, i32)) {

@@ -12,7 +12,7 @@ namespace {
 bool IsLinear(int index)
 {
     switch (index) {
-    case 1: case 2: case 3: case 7: case 11: case 14: case 16: case 17: case 24: case 26: case 27:
+    case 1: case 2: case 3: case 7: case 11: case 16: case 24: case 26: case 27:
     case 30: case 32: case 35: case 37: case 40: case 46: case 52: case 53: case 54: case 55:
     case 56: case 57: case 58: case 59: case 60: case 65: case 66: case 67: case 68: case 69:
     case 70: case 74: case 75: case 76: case 77: case 78: case 81: case 84: case 85: case 86:
@@ -55,7 +55,9 @@ double CDataConversion::DispatchOwn(Call& c, bool& handled)
         return m == 1 ? g * 9.81 : g;
     }
     case 9: case 42: return Second(m, c.plain, L, -L);
-    case 13: return m == 1 ? Fahrenheit(L) : L;
+    // The linear temperatures' second measurement is the catalogue's °F: the same reading in
+    // Fahrenheit, not the Celsius value under a °F name.
+    case 13: case 14: case 17: return m == 1 ? Fahrenheit(L) : L;
     case 15: {
         const double t = ThermistorA(r);
         return m == 1 ? Fahrenheit(t) : t;

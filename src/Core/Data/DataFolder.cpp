@@ -17,7 +17,10 @@ enum FolderTag : qint16 {
     TagPair = 704,
     TagPairsEnd = 705,
     TagVideoAnalysis = 706,
-    TagVideoFile = 707
+    TagVideoFile = 707,
+    // Present (without a value) in the record of a run sampled by hand: its series carry the
+    // period of no rate, which alone cannot tell them from a run at one sample a second.
+    TagSampledByHand = 708
 };
 
 // The video file sits next to the workspace file. Only the file name of the stored text is
@@ -107,6 +110,8 @@ int CDataFolder::SaveToFile(QDataStream* stream)
     }
     out << qint16(TagVideoAnalysis) << m_bVideoAnalysis;
     out << qint16(TagVideoFile) << m_VideoFile;
+    if (m_bSampledByHand)
+        out << qint16(TagSampledByHand);
     out << qint16(RecordIO::TagFolderEnd);
     return out.status() == QDataStream::Ok ? RecordOk : RecordWriteFailed;
 }
@@ -182,6 +187,9 @@ int CDataFolder::LoadFromFile(QDataStream* stream, int keyOffset, int* largestKe
                 m_VideoFile = resolveVideoFile(name, hooks);
             break;
         }
+        case TagSampledByHand:
+            m_bSampledByHand = true;
+            break;
         default:
             break;
         }

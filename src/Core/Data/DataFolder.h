@@ -55,7 +55,7 @@ public:
     bool m_bVideoAnalysis = false;
     QString m_VideoFile;
     // The run was sampled by hand: its samples have no fixed time between them, whatever
-    // period the rate tables give it. Known for runs recorded in this session only.
+    // period the rate tables give it. Kept in the workspace record.
     bool m_bSampledByHand = false;
 
 private:

@@ -1,5 +1,7 @@
 #include "Core/Data/DataManager.h"
 
+#include <algorithm>
+
 #include "Core/Base/Diagnostics.h"
 #include "Core/Data/Globals.h"
 
@@ -21,6 +23,7 @@ CDataManager::~CDataManager()
 void CDataManager::releaseAll()
 {
     const QVector<CDataFolder*> folders = m_Folders.TakeAll();
+    m_HighestRunNumber = 0;
     {
         QMutexLocker lock(&m_FolderIndexMutex);
         m_FolderByKey.clear();
@@ -86,12 +89,49 @@ CDataFolder* CDataManager::CreateDataFolder()
 {
     auto* folder = new CDataFolder;
     folder->m_Key = takeKey();
+    // Numbered by the count of runs, or past the highest run number where runs were deleted,
+    // so that no two runs share a name. Named before it is listed, where other threads read.
+    const int number = std::max(m_Folders.GetSize() + 1, m_HighestRunNumber.load() + 1);
+    folder->m_Name = QCoreApplication::translate("QObject", "Run", "Expriement Folder Name")
+        + QStringLiteral(" %1").arg(number);
+    noteRunNumber(number);
     indexFolder(folder);
     m_Folders.Add(folder);
-    const int count = m_Folders.GetSize();
-    folder->m_Name = QCoreApplication::translate("QObject", "Run", "Expriement Folder Name")
-        + QStringLiteral(" %1").arg(count);
     return folder;
+}
+
+int CDataManager::RunNumberOf(const QString& name)
+{
+    const QString stem = QCoreApplication::translate("QObject", "Run", "Expriement Folder Name") + QLatin1Char(' ');
+    if (!name.startsWith(stem))
+        return 0;
+    bool ok = false;
+    const int n = name.midRef(stem.size()).toInt(&ok, 10);
+    return ok && n > 0 ? n : 0;
+}
+
+void CDataManager::noteRunNumber(int number)
+{
+    int current = m_HighestRunNumber.load();
+    while (number > current && !m_HighestRunNumber.compare_exchange_weak(current, number)) {
+    }
+}
+
+void CDataManager::NoteFolderName(const CDataFolder& folder)
+{
+    noteRunNumber(RunNumberOf(folder.m_Name));
+}
+
+void CDataManager::recountRunNumbers()
+{
+    int highest = 0;
+    // Read under the list's lock: no folder listed is freed meanwhile.
+    m_Folders.FindIndex([&highest](const CDataFolder* folder) {
+        if (folder)
+            highest = std::max(highest, RunNumberOf(folder->m_Name));
+        return false;
+    });
+    m_HighestRunNumber = highest;
 }
 
 void CDataManager::AddChildBranch(int childKey, int parentKey)
@@ -103,6 +143,7 @@ void CDataManager::AddChildBranch(int childKey, int parentKey)
 CDataBranch* CDataManager::GetDataBranch(int key) const
 {
     QMutexLocker lock(&m_BranchIndexMutex);
+    ++m_BranchLookups;
     CDataBranch* branch = m_BranchByKey.value(key, nullptr);
     if (branch && branch->m_Key == key)
         return branch;
@@ -112,6 +153,12 @@ CDataBranch* CDataManager::GetDataBranch(int key) const
     if (branch)
         indexBranchLocked(branch);
     return branch;
+}
+
+quint64 CDataManager::BranchLookups() const
+{
+    QMutexLocker lock(&m_BranchIndexMutex);
+    return m_BranchLookups;
 }
 
 void CDataManager::indexBranchLocked(CDataBranch* branch) const
@@ -335,6 +382,8 @@ void CDataManager::DeleteDataFolder(int key)
         folder->m_BranchKeys.RemoveValue(first);
     }
     m_Folders.RemoveValue(folder);
+    if (RunNumberOf(folder->m_Name) >= m_HighestRunNumber.load())
+        recountRunNumbers();
     {
         QMutexLocker lock(&m_FolderIndexMutex);
         const auto it = m_FolderIndexedKey.constFind(folder);

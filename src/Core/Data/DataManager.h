@@ -11,6 +11,7 @@
 #include "Core/Base/ILogger.h"
 #include "Core/Data/RunServices.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QMutex>
@@ -69,6 +70,9 @@ public:
 
     // Lookup.
     CDataBranch* GetDataBranch(int key) const;
+    // How many look-ups of a series by key the store has answered: a caller that looks every
+    // series up again for each of the others shows here as the square of their count.
+    quint64 BranchLookups() const;
     CDataFolder* GetDataFolder(int key) const;
     CDataFolder* GetDataFolderByIndex(int index) const;
     CDataBranch* GetDataBranchByIndex(int index) const;
@@ -82,6 +86,15 @@ public:
     // The first series of a run's own list with that sensor index or special code (a run's
     // manual X values: SensorIndexManualX); null when the run has none.
     CDataBranch* GetRunBranchByCode(int folderKey, int code) const;
+    // Whether series key belongs to a run sampled by hand: the run's stored flag, or for runs
+    // read from files that predate it, the manual X values the run holds. Such a run's samples
+    // have no time between them; its series' interval is the period of no rate.
+    bool IsSampledByHand(int key) const;
+    // One more than the highest number n of the folders named prefix + n ("Video Analysis 3"),
+    // 1 when none is: a new folder so numbered takes the name of none other.
+    int NextFolderNumber(const QString& prefix) const;
+    // A folder named by a reader of older files: a new run is numbered past it ("Run 7").
+    void NoteFolderName(const CDataFolder& folder);
     // The series of run folderKey that holds the quantity of series likeKey: that series itself
     // when it belongs to the run, else one of the same quantity (SameQuantity), the one on the
     // same channel first; null when the run holds none.
@@ -154,6 +167,13 @@ public:
     double ConvertDataSample(ILogger* logger, int channel, int position, int index, double raw, long sample,
                              short& flag, short measurement, bool lastMeasurement, bool plainReading);
     void ConvertAndStoreLastOnlineSamples(ILogger* logger, int count, unsigned char* positions);
+    // The X values a user types for a hand-sampled run (DataManager_manualx.cpp). The k-th
+    // value given since BeginManualXValues is the X of the run's k-th reading, whichever of the
+    // two comes first: a value asked before its reading waits for it, a reading stored before
+    // its value waits for the value. Nothing typed for one run reaches the next, and a value
+    // whose reading never came is not stored. Any thread; the shell calls them.
+    void BeginManualXValues();
+    void AddManualXValue(double value);
     // The conversion, pointed at the current catalogue, calibration and setup (the protocol
     // handlers call its InitBeforRun through this).
     CDataConversion* GetDataConversion()
@@ -193,9 +213,21 @@ private:
                            RunTargets& run);
     void RunOnlineFunctions();
     void StoreManualSample(ILogger* logger);
+    // Appends the readings that have their value to the run's manual-X series; the number
+    // appended. Under m_ManualXMutex.
+    int pairManualXValuesLocked();
     const CSensorInfo* Catalogue() const { return m_pCatalogue; }
     // Points the conversion at the catalogue, calibration, setup and this store.
     void WireConversion();
+    // What the conversion was last pointed at: the storing thread and the interface thread
+    // (live readings) both wire it, and a call that finds it wired only reads.
+    struct WiredParts
+    {
+        const CSensorInfo* catalogue = nullptr;
+        CSetupInfo* setup = nullptr;
+        IRunServices* services = nullptr;
+        bool done = false;
+    } m_Wired;
 
     // Run counters for a logger that brings no protocol state of its own.
     CLoggerProtocolState m_FallbackRunState;
@@ -223,10 +255,17 @@ private:
     mutable QMutex m_BranchIndexMutex;
     mutable QHash<int, CDataBranch*> m_BranchByKey;
     mutable QHash<const CDataBranch*, int> m_IndexedKeyOf;  // the key each is indexed under
+    mutable quint64 m_BranchLookups = 0;   // under m_BranchIndexMutex
     mutable QMutex m_FolderIndexMutex;
     QHash<int, CDataFolder*> m_FolderByKey;
     QHash<const CDataFolder*, int> m_FolderIndexedKey;
     std::atomic<int> m_NextKey{0};
+    // The highest n of the folders named "Run n" (or higher, while a folder so numbered is
+    // renamed): new runs are numbered past it, so that no two share a name after deletions.
+    std::atomic<int> m_HighestRunNumber{0};
+    static int RunNumberOf(const QString& name);
+    void noteRunNumber(int number);
+    void recountRunNumbers();
     CSetupInfo* m_pSetupInfo = nullptr;
     IRunServices* m_pRunServices = nullptr;
     const CSensorInfo* m_pCatalogue = nullptr;
@@ -242,4 +281,13 @@ private:
         short timingSampleCount = 0;
     };
     HeldBackData m_HeldBack;
+
+    // The manual X values of the current hand-sampled run and how far they are paired with
+    // its readings (the readings of the manual-X series m_ManualXBranchKey).
+    QMutex m_ManualXMutex;
+    QVector<double> m_ManualXValues;
+    int m_ManualXReadings = 0;
+    int m_ManualXPaired = 0;
+    int m_ManualXBranchKey = -1;
+    QElapsedTimer m_ManualXClock;  // since the run's first reading
 };

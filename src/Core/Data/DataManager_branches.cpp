@@ -17,6 +17,13 @@ int CDataManager::CreateDataBranch(int sensorIndex, double interval, int channel
     branch->m_Measurement = measurement;
     branch->m_OwnerKey = ownerKey;
     branch->m_Color = GetNextGlobalColor();
+    // A measured series has its measurement's setup colour, the colour its curves are drawn
+    // in during the run, so that every window that shows it later agrees with them.
+    const CMeasurementSetup* setup =
+        (m_pSetupInfo && CSensorInfo::IsValidIndex(sensorIndex)) ? m_pSetupInfo->Measurement(channel, sensorIndex, measurement)
+                                                                  : nullptr;
+    if (setup && setup->m_Color.isValid())
+        branch->m_Color = setup->m_Color;
     branch->m_Key = takeKey();
     const int key = branch->m_Key;
     addBranch(branch);

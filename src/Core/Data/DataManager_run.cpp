@@ -7,6 +7,7 @@
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
+#include "Core/Data/SeriesNames.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
@@ -17,6 +18,10 @@ using ConversionMarkers::s_RepeatLast;
 
 void CDataManager::WireConversion()
 {
+    if (m_Wired.done && m_Wired.catalogue == m_pCatalogue && m_Wired.setup == m_pSetupInfo
+        && m_Wired.services == m_pRunServices)
+        return;
+    m_Wired = WiredParts{m_pCatalogue, m_pSetupInfo, m_pRunServices, true};
     m_DataConversion.SetSensorInfo(m_pCatalogue);
     m_DataConversion.SetSetupInfo(m_pSetupInfo);
     m_DataConversion.SetDataManager(this);
@@ -161,20 +166,19 @@ void CDataManager::CreateDataEntries(ILogger* logger, unsigned char mode)
 void CDataManager::NameRepeatedMeasurements(CDataFolder* folder)
 {
     // Two sensors of one kind (two photogates, two thermometers) would give a run two series of
-    // one name: each then says the port its sensor is on.
+    // one name and unit: each then says the port its sensor is on. A thermometer's degrees
+    // Celsius and Fahrenheit share a name but not a unit, and a port would tell them nothing.
     const QVector<int> keys = folder ? folder->GetBranchKeys() : QVector<int>();
-    QHash<QString, int> uses;
-    for (int key : keys)
-        if (const CDataBranch* branch = GetDataBranch(key))
-            if (CSensorInfo::IsValidIndex(branch->m_SensorIndex) && branch->m_Channel >= 0)
-                ++uses[branch->m_Name];
+    QVector<CDataBranch*> named;
+    QVector<SeriesNames::Entry> entries;
     for (int key : keys) {
         CDataBranch* branch = GetDataBranch(key);
-        if (!branch || !CSensorInfo::IsValidIndex(branch->m_SensorIndex) || branch->m_Channel < 0
-            || uses.value(branch->m_Name) < 2)
+        if (!branch || !CSensorInfo::IsValidIndex(branch->m_SensorIndex) || branch->m_Channel < 0)
             continue;
-        branch->m_Name = QCoreApplication::translate("CDataManager", "%1 (port %2)")
-                             .arg(branch->m_Name)
-                             .arg(branch->m_Channel + 1);
+        named.append(branch);
+        entries.append({branch->m_Name, branch->m_Unit, branch->m_Channel});
     }
+    const QVector<QString> names = SeriesNames::TellApart(entries);
+    for (int i = 0; i < named.size(); ++i)
+        named[i]->m_Name = names.at(i);
 }

@@ -5,6 +5,8 @@
 
 #include "Core/Data/Globals.h"
 
+#include <climits>
+
 namespace {
 // Owner keys are followed at most this far: a derived series of a derived series of ... is
 // never this deep, while a cycle of keys read from a damaged file must end.
@@ -37,6 +39,29 @@ CDataBranch* CDataManager::GetRunBranchByCode(int folderKey, int code) const
     return nullptr;
 }
 
+bool CDataManager::IsSampledByHand(int key) const
+{
+    const CDataFolder* run = GetRunOfBranch(key);
+    return run && (run->m_bSampledByHand || GetRunBranchByCode(run->m_Key, SensorIndexManualX));
+}
+
+int CDataManager::NextFolderNumber(const QString& prefix) const
+{
+    int highest = 0;
+    // The names are read under the list's lock: a folder deleted meanwhile on another thread
+    // leaves the list before it is freed.
+    m_Folders.FindIndex([&](const CDataFolder* folder) {
+        if (folder && folder->m_Name.startsWith(prefix)) {
+            bool ok = false;
+            const int n = folder->m_Name.midRef(prefix.size()).toInt(&ok, 10);
+            if (ok && n > highest)
+                highest = n;
+        }
+        return false;
+    });
+    return highest < INT_MAX ? highest + 1 : highest;
+}
+
 bool CDataManager::SameQuantity(const CDataBranch& a, const CDataBranch& b)
 {
     // The same sensor measurement (or the same kind of special series) under the same name and
@@ -53,10 +78,15 @@ CDataBranch* CDataManager::GetRunCounterpart(int folderKey, int likeKey) const
     const CDataFolder* ownRun = GetRunOfBranch(likeKey);
     if (ownRun && ownRun->m_Key == folderKey)
         return like;
+    // Only the run's own series and those computed from them can belong to it: they are looked
+    // at, not every series of the workspace, so that finding the counterparts of thousands of
+    // runs costs the runs' sizes, not the workspace's size for each run.
     CDataBranch* found = nullptr;
-    const QVector<CDataBranch*> branches = m_Branches.Snapshot();
-    for (CDataBranch* branch : branches) {
-        if (branch == like || !SameQuantity(*branch, *like))
+    QList<int> keys;
+    GetAllFolderAssociatedKeys(folderKey, keys);
+    for (int key : qAsConst(keys)) {
+        CDataBranch* branch = GetDataBranch(key);
+        if (!branch || branch == like || !SameQuantity(*branch, *like))
             continue;
         const CDataFolder* run = GetRunOfBranch(branch->m_Key);
         if (!run || run->m_Key != folderKey)

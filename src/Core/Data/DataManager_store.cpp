@@ -1,10 +1,8 @@
 // Conversion and storage of the raw values of each data packet.
-#include <QTime>
 #include <algorithm>
 #include <vector>
 
 #include "Core/Base/Diagnostics.h"
-#include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
@@ -106,7 +104,9 @@ struct CDataManager::RunTargets
 bool CDataManager::PrepareRunTargets(ILogger* logger, int count, const unsigned char* positions, bool loggerList,
                                      RunTargets& run)
 {
-    if (!m_pSetupInfo || m_pSetupInfo->GetActiveSensorsCount() == 0) return false;
+    // A download stores the logger's own sensors: a setup with none active (none ticked, or no
+    // status yet) must not leave the downloaded run empty.
+    if (!m_pSetupInfo || (!loggerList && m_pSetupInfo->GetActiveSensorsCount() == 0)) return false;
     CDataFolder* folder = GetLastDataFolder();
     if (!folder) {
         MyOutputDebugString("ConvertAndStore Error No Folders", DiagDataManager);
@@ -237,27 +237,6 @@ bool CDataManager::StoreMissingRows(ILogger* logger, int rows, int count, const 
 void CDataManager::RunOnlineFunctions()
 {
     if (m_pRunServices) m_pRunServices->CalculateOnLineFunctions();
-}
-
-void CDataManager::StoreManualSample(ILogger* logger)
-{
-    CDataBranch* branch = GetLastFolderDataBranch(SensorIndexManualX);
-    if (!branch) return;
-    CLoggerProtocolState* st = RunState(logger);
-    const QTime now = QTime::currentTime();
-    if (st->m_ManualSampleCounter == 0) {
-        branch->m_ManualStartTime = now;
-        branch->AddManualTime(0.0);
-    } else {
-        int ms = branch->m_ManualStartTime.isValid() ? branch->m_ManualStartTime.msecsTo(now) : 0;
-        // A run that goes past midnight keeps counting forward.
-        if (ms < 0) ms += 24 * 60 * 60 * 1000;
-        branch->AddManualTime(ms / 1000.0);
-    }
-    branch->AddSample(static_cast<double>(st->m_ManualSampleCounter), m_pSetupInfo->m_ManualXValue);
-    ++st->m_ManualSampleCounter;
-    CKorvantaSignals* hub = m_pRunServices ? m_pRunServices->GetSignals() : nullptr;
-    if (hub) hub->SingalUserAskXValue();
 }
 
 void CDataManager::StoreDataSample(ILogger* logger, double y, int branchPosition, int position, int flag)

@@ -3,6 +3,7 @@
 #include "Core/Data/DataManager.h"
 
 #include "Core/Base/Diagnostics.h"
+#include "Core/Base/GlobalTable.h"
 #include "Core/Data/RecordIO.h"
 
 #include <QDataStream>
@@ -47,6 +48,7 @@ int CDataManager::LoadFolderFromFile(QDataStream* stream)
             result = RecordCorrupt;
     }
     indexFolder(folder);
+    NoteFolderName(*folder);
     // The counter ends above every key the record named, not just the folder's own key.
     keepKeysAbove(qMax(largest, folder->m_Key));
     return result;
@@ -65,6 +67,9 @@ int CDataManager::LoadBranchFromFile(QDataStream* stream)
         return result;
     }
     addBranch(branch);
+    // No file keeps a series' rate code (what an upload reports): it is the rate of the stored
+    // period, or none where the run's record says it was sampled by hand.
+    branch->m_RateCode = IsSampledByHand(branch->m_Key) ? 0 : CGlobalTable::RateOfPeriod(branch->m_Interval);
     return RecordOk;
 }
 
@@ -84,6 +89,7 @@ void CDataManager::HoldBackAllData()
     }
     clearBranchIndex();
     m_HeldBack.nextKey = m_NextKey.exchange(0);
+    m_HighestRunNumber = 0;
     m_HeldBack.timingSampleCount = m_TimingSampleCount;
     m_TimingSampleCount = 0;
 }
@@ -105,6 +111,7 @@ void CDataManager::RestoreHeldBackData()
         addBranch(branch);
     m_NextKey = held.nextKey;
     m_TimingSampleCount = held.timingSampleCount;
+    recountRunNumbers();
 }
 
 void CDataManager::DropHeldBackData()

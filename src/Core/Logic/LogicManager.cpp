@@ -88,7 +88,11 @@ void CLogicManager::connectHub()
     connect(hub, &CKorvantaSignals::UserSetSensorRange, this, &CLogicManager::UserSetSensorRange);
     connect(hub, &CKorvantaSignals::UserStopKeepAliveTimer, this, &CLogicManager::UserStopKeepAliveTimer);
     connect(hub, &CKorvantaSignals::UserWriteSensorId, this, &CLogicManager::UserWriteSensorId);
-    connect(hub, &CKorvantaSignals::LoggerEndDtetection, this, [this] { m_bSearching = false; });
+    connect(hub, &CKorvantaSignals::LoggerEndDtetection, this, [this] {
+        m_bSearching = false;
+        forgetStatusRequests();
+    });
+    connect(hub, &CKorvantaSignals::LoggerDisconnected, this, [this] { forgetStatusRequests(); });
 }
 
 CKorvantaSignals* CLogicManager::GetSignals() const
@@ -289,14 +293,18 @@ void CLogicManager::UpdateSetupInfoFromCore(ILogger* logger, const QList<int>* c
                        status.m_Version[3], status.m_Version[4], status.m_Version[5]);
     // The windows read the setup record without a lock; a logger thread must not change its
     // lists under them, so the record is written on the interface thread.
+    const double type = logger->GetType();
     if (QThread::currentThread() == thread())
-        applyLoggerStatus(status);
+        applyLoggerStatus(type, status);
     else
-        QMetaObject::invokeMethod(this, [this, status] { applyLoggerStatus(status); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this, type, status] { applyLoggerStatus(type, status); },
+                                  Qt::QueuedConnection);
 }
 
-void CLogicManager::applyLoggerStatus(const CCurrentLoggerStatus& status)
+void CLogicManager::applyLoggerStatus(double loggerType, const CCurrentLoggerStatus& status)
 {
+    m_SetupHold.Reported(CLoggerIdentity(loggerType, status));
+    forgetStatusRequests();
     CSetupInfo* setup = GetSetupInfo();
     if (!setup)
         return;

@@ -11,6 +11,7 @@
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/Settings.h"
+#include "Core/Logic/LoggerSetupHold.h"
 #include "analysis/OnlineFunctions.h"
 
 #include <QFutureWatcher>
@@ -39,6 +40,10 @@ public:
     static constexpr int NumLoggerSlots = 4;
     // The keep-alive run is declared lost when the logger has not answered for this long.
     static constexpr qint64 KeepAliveWindowMs = 3000;
+    // An idle logger that answered none of at least this many status requests of the setup's
+    // poll, the first this long ago, has stopped answering (a lost reply alone is not enough).
+    static constexpr int SilentStatusRequests = 2;
+    static constexpr qint64 SilentStatusMs = 5000;
 
     explicit CLogicManager(QObject* parent = nullptr, ILogicContext* context = nullptr);
     ~CLogicManager() override;
@@ -96,6 +101,11 @@ public:
     // when given, holds the per-channel status values (one per reported sensor). Safe to call
     // from a logger thread: the setup record is written on the interface thread.
     void UpdateSetupInfoFromCore(ILogger* logger, const QList<int>* channelStatus = nullptr);
+    // The teacher's setup across the logger's departures and returns (see CLoggerSetupHold):
+    // held when it goes, given back or dropped by its first status after it is found again.
+    bool HoldSetupForReturn() { return m_SetupHold.Hold(); }
+    bool IsSetupHeld() const { return m_SetupHold.IsHolding(); }
+    CLoggerSetupHold::Verdict ClaimHeldSetup(const CLoggerIdentity& found) { return m_SetupHold.Claim(found); }
     void ExperimentEnded(ILogger* logger);
     void CalculateOnLineFunctions() override;
     // The run services the data store calls (see IRunServices).
@@ -123,6 +133,9 @@ public:
 
     // Closes the Dravlet interface's link (its device was pulled out).
     void CloseDravletLogger();
+    // Lets the connected logger go: its link is closed (with a goodbye, as it may still be
+    // listening), so that the next search finds it again.
+    void ReleaseConnectedLogger();
     // The serial devices the detection watches; call before InitLogicManager (null: the
     // platform's own).
     void SetPortEnumerator(IPortEnumerator* enumerator) { m_pPortEnumerator = enumerator; }
@@ -172,6 +185,8 @@ public:
     CSensorInfo m_SensorInfo;
     // User calibration per catalogue index (memory only) and the per-channel settings file.
     CSensorsCalibration m_SensorsCalibration{&m_SensorInfo};
+    // Which logger is connected, and the setup (calibrations included) kept while it is away.
+    CLoggerSetupHold m_SetupHold{&m_SensorsCalibration};
     CSettings m_Settings;
     QString m_NotesText;
     // The timing-run keep-alive (1000 ms); a stop command always stops it.
@@ -204,8 +219,11 @@ public slots:
 private:
     void stopKeepAliveTimer();
     void startKeepAlive();
+    // The idle logger's status requests since its last answer.
+    void forgetStatusRequests();
+    bool statusRequestsUnanswered() const;
     void connectHub();
-    void applyLoggerStatus(const CCurrentLoggerStatus& status);
+    void applyLoggerStatus(double loggerType, const CCurrentLoggerStatus& status);
     static qint64 monotonicMs();
     // The parts that know the logger managers' own operations.
     void createLoggerManagers();
@@ -219,6 +237,8 @@ private:
     qint64 dravletMsSinceLastRun() const;
     void dravletSendSetup();
     void showDisconnectMessage();
+    // A firmware update no logger takes ends at once: the result, then why.
+    void firmwareNotSent(const QString& why);
 
     ILogicContext* m_pContext = nullptr;
     std::atomic<CSetupInfo*> m_pSetupInfo{nullptr};
@@ -229,6 +249,10 @@ private:
     std::atomic<bool> m_bExited{false};
     // When the keep-alive run last heard from its logger (monotonic ms).
     std::atomic<qint64> m_KeepAliveStampMs{0};
+    // Status requests sent to the idle logger since it last answered one, and when the first of
+    // them went (monotonic ms; -1 none). Interface thread only.
+    int m_StatusUnanswered = 0;
+    qint64 m_StatusAskedSinceMs = -1;
     QString m_FirmwareFileName;
     QVector<int> m_SortedSensorIndexes;
     CKorvantaSignals* m_pConnectedHub = nullptr;

@@ -84,14 +84,35 @@ void CLogicManager::UserFirmwareUpdate()
 {
     Log("Cmd SendHalvorenUploadFirmwareCmd");
     ILogger* logger = m_pDetectedLogger;
-    if (!logger || !logger->IsConnected())
+    // An update no logger takes must end at once, or its progress would wait for ever.
+    if (!logger || !logger->IsConnected()) {
+        firmwareNotSent(tr("No logger is connected, so no firmware was sent. Connect the logger and try again."));
         return;
+    }
+    if (logger->GetType() == 12.0) {
+        // The Dravlet interface's firmware is not transferred by this program: its command
+        // would put nothing on the wire and only hold up the interface's queue.
+        firmwareNotSent(tr("The firmware of the Dravlet interface cannot be updated by this program. Nothing was "
+                           "sent to it, and it is ready for the next run."));
+        return;
+    }
     CommandParametersStruct cmd(CmdUploadFirmware);
     cmd.SetWord(ParFirmwareBlock, 0);
     cmd.SetByte(ParFirmwareFirst, 1);
     logger->SendCmd(cmd, true);
     if (m_pDeviceDetectionManager)
         m_pDeviceDetectionManager->WatchFirmwareUpdate();
+}
+
+void CLogicManager::firmwareNotSent(const QString& why)
+{
+    Log("Firmware update: no logger takes it");
+    CKorvantaSignals* hub = GetSignals();
+    if (!hub)
+        return;
+    // The result first, which closes the progress; then the reason.
+    hub->SignalLoggerBootLoaderFinshed(0);
+    hub->SignalGuiModallessMsg(tr("Firmware update"), why, true);
 }
 
 void CLogicManager::UserSetSensorRange()
@@ -127,13 +148,36 @@ void CLogicManager::UserStatusRequest(int)
     if (!logger)
         return;
     const double type = logger->GetType();
-    if (type == 70.0) {
-        Log("Cmd StatusCmd");
-        logger->SendCmd(CommandParametersStruct(CmdStatus), true);
-    } else if (type == 12.0 && !logger->IsRunning() && IsLoggerAllowToRun()) {
-        Log("Cmd StatusCmd");
-        logger->SendCmd(CommandParametersStruct(CmdStatus), true);
+    if (type != 70.0 && !(type == 12.0 && !logger->IsRunning() && IsLoggerAllowToRun()))
+        return;
+    // An idle logger is asked for nothing else: requests that go unanswered mean it is gone,
+    // as a silent run means it for the run.
+    const bool idle = !logger->IsRunning() && !logger->IsFirmwareBusy();
+    if (idle && statusRequestsUnanswered()) {
+        Log("The logger answers no status requests: handled as gone");
+        forgetStatusRequests();
+        if (m_pDeviceDetectionManager)
+            m_pDeviceDetectionManager->LoggerStoppedAnswering();
+        return;
     }
+    Log("Cmd StatusCmd");
+    if (idle) {
+        if (m_StatusUnanswered++ == 0)
+            m_StatusAskedSinceMs = monotonicMs();
+    }
+    logger->SendCmd(CommandParametersStruct(CmdStatus), true);
+}
+
+void CLogicManager::forgetStatusRequests()
+{
+    m_StatusUnanswered = 0;
+    m_StatusAskedSinceMs = -1;
+}
+
+bool CLogicManager::statusRequestsUnanswered() const
+{
+    return m_StatusUnanswered >= SilentStatusRequests && m_StatusAskedSinceMs >= 0
+           && monotonicMs() - m_StatusAskedSinceMs >= SilentStatusMs;
 }
 
 void CLogicManager::stopKeepAliveTimer()

@@ -121,6 +121,14 @@ void CLogicManager::CloseDravletLogger()
         m_pDravletManager->CloseLogger(true);
 }
 
+void CLogicManager::ReleaseConnectedLogger()
+{
+    if (m_pDravletManager && m_pDravletManager->IsConnected())
+        m_pDravletManager->CloseLogger(false);
+    if (m_pPelorinManager && m_pPelorinManager->IsConnected())
+        m_pPelorinManager->CloseLogger(false);
+}
+
 bool CLogicManager::IsFirmwareUpdateUnderWay() const
 {
     return m_pDeviceDetectionManager && m_pDeviceDetectionManager->IsUpdateUnderWay();
@@ -140,7 +148,9 @@ void CLogicManager::SetTables(ILogger* logger)
 
 void CLogicManager::UpdateSenosrsInfo(ILogger*)
 {
-    m_SensorsCalibration.LoadSensorsCalibrationInfo();
+    // The calibrations go back to their defaults, unless they belong to a setup held for
+    // the logger that may be the one found.
+    m_SetupHold.LoggerDetected();
     m_SensorInfo.m_SensorCount = CSensorInfo::s_NumOfSensors;
     m_SensorsCalibration.SetNumOfRecords(CSensorInfo::s_NumOfSensors);
 }

@@ -22,5 +22,5 @@ void CEngineMessages::criticalMessage(const QString& title, const QString& text)
 void CEngineMessages::show(const QString& title, const QString& text)
 {
     if (IPrompter* prompter = m_Prompter ? m_Prompter() : nullptr)
-        prompter->critical(nullptr, title, text);
+        prompter->critical(nullptr, MessageBoxTitle(title), text);
 }

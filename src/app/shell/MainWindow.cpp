@@ -19,6 +19,7 @@
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -70,7 +71,7 @@ MainWindow::MainWindow(QWidget* parent)
     m_pRunButton = new CustomRunButton(this);
     m_pRunButton->setObjectName(QStringLiteral("m_pRunButton"));
     m_pTabWidget = new QTabWidget(this);
-    m_pExitAction = new QAction(tr("Exit"), this);
+    m_pExitAction = new QAction(tr("E&xit"), this);
 
     m_pUpdateTimer = new QTimer(this);
     m_pModelessMsgBox = new QMessageBox(this);
@@ -149,7 +150,7 @@ CSetupInfo* MainWindow::GetSetupInfo()
     return m_pLogicManager ? m_pLogicManager->GetSetupInfo() : nullptr;
 }
 
-void MainWindow::init()
+void MainWindow::init(bool searchLoggersNow)
 {
     m_pLogicManager->m_SensorInfo.LoadSensorInfo();
     initButtons();
@@ -164,7 +165,40 @@ void MainWindow::init()
     initMenus();
     initTabs();
     m_pLogicManager->InitLogicManager();
-    m_pLogicManager->StartLoggersDetection();
+    if (searchLoggersNow)
+        m_pLogicManager->StartLoggersDetection();
+    else
+        searchLoggersAfterFirstPaint();
+}
+
+namespace {
+
+// Starts the logger search once the watched window's first paint is done: the port
+// listing runs on other threads and would share the processors with that paint.
+class CFirstPaintSearch : public QObject
+{
+public:
+    CFirstPaintSearch(QObject* parent, CLogicManager* logic) : QObject(parent), m_pLogic(logic) {}
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            watched->removeEventFilter(this);
+            CLogicManager* logic = m_pLogic;
+            QTimer::singleShot(0, logic, [logic] { logic->StartLoggersDetection(); });
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    CLogicManager* m_pLogic;
+};
+
+} // namespace
+
+void MainWindow::searchLoggersAfterFirstPaint()
+{
+    installEventFilter(new CFirstPaintSearch(this, m_pLogicManager));
 }
 
 void MainWindow::initButtons()

@@ -39,7 +39,9 @@ public:
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    void init();
+    // Builds the windows and starts the logger search; start-up passes false and the search
+    // begins once the window has been painted, so that the first picture does not wait for it.
+    void init(bool searchLoggersNow = true);
 
     // ILogicContext
     CKorvantaSignals* GetSignals() override;
@@ -49,6 +51,7 @@ public:
     CustomRunButton* GetRunButton() override { return m_pRunButton; }
     ExperimentRunMode GetCurrentRunMode() const override { return m_RunMode; }
     void HideModallesMsgBox() override;
+    void OfferToConnect(const QString& text) override;
     int exit_hasDataToSave() override;
     void SetWindowTitleText(const QString& title) override { setWindowTitle(title); }
 
@@ -112,13 +115,15 @@ public slots:
 
 private slots:
     void OnPreventSleepTimer();
-    // The user closed the notice box: with Cancel, Escape or its close button.
-    void modelessMessageClosed();
+    // The user closed the notice box: with Cancel, Escape or its close button, or with the
+    // Connect button of a notice that offers it.
+    void modelessMessageClosed(int result);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void searchLoggersAfterFirstPaint();
     void initButtons();
     void initLayouts();
     void CreateActions();
@@ -169,6 +174,8 @@ private:
     QTimer* m_pUpdateTimer = nullptr;
     QTimer* m_pKeepAwakeTimer = nullptr;
     QAction* m_pExitAction = nullptr;
+    // F10: the first menu opens.
+    QAction* m_pMenuKeyAction = nullptr;
     MultiAction* m_pHelpAction = nullptr;
     QList<MultiAction*> m_BasicToolsList;
     QList<MultiAction*> m_WorkSpaceList;

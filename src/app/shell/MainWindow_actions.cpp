@@ -95,16 +95,16 @@ void MainWindow::initFileMenuActionList()
     MultiAction* save = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Save"), 8, m_FileMenuList);
     save->setShortcut(QKeySequence::Save);
     connect(save, &QAction::triggered, wm, &CWindowsManager::OnSaveCommand);
-    MultiAction* saveAs = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Save As"), 9, m_FileMenuList);
+    MultiAction* saveAs = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Save &As"), 9, m_FileMenuList);
     saveAs->setShortcut(StandardOr(QKeySequence::SaveAs, "Ctrl+Shift+S"));
     connect(saveAs, &QAction::triggered, wm, &CWindowsManager::OnSaveAs);
 }
 
 void MainWindow::initEditMenuActionList()
 {
-    const char* const texts[] = {QT_TRANSLATE_NOOP("MainWindow", "Undo"), QT_TRANSLATE_NOOP("MainWindow", "Redo"),
-                                 QT_TRANSLATE_NOOP("MainWindow", "Cut"), QT_TRANSLATE_NOOP("MainWindow", "Copy"),
-                                 QT_TRANSLATE_NOOP("MainWindow", "Paste")};
+    const char* const texts[] = {QT_TRANSLATE_NOOP("MainWindow", "&Undo"), QT_TRANSLATE_NOOP("MainWindow", "&Redo"),
+                                 QT_TRANSLATE_NOOP("MainWindow", "Cu&t"), QT_TRANSLATE_NOOP("MainWindow", "&Copy"),
+                                 QT_TRANSLATE_NOOP("MainWindow", "&Paste")};
     const QKeySequence::StandardKey keys[] = {QKeySequence::Undo, QKeySequence::Redo, QKeySequence::Cut,
                                               QKeySequence::Copy, QKeySequence::Paste};
     void (CWindowsManager::*const handlers[])() = {&CWindowsManager::onUndo, &CWindowsManager::onRedo,
@@ -120,18 +120,18 @@ void MainWindow::initEditMenuActionList()
 void MainWindow::initLoggerMenuActionList()
 {
     CWindowsManager* wm = &m_WindowsManager;
-    connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Download"), 16, m_LoggerMenuList), &QAction::triggered,
+    connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Download"), 16, m_LoggerMenuList), &QAction::triggered,
             wm, &CWindowsManager::onDownload);
-    connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Connect"), 17, m_LoggerMenuList), &QAction::triggered,
+    connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Connect"), 17, m_LoggerMenuList), &QAction::triggered,
             wm, &CWindowsManager::onLoggerConnect);
-    connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Firmware update"), 18, m_LoggerMenuList),
+    connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Firmware update"), 18, m_LoggerMenuList),
             &QAction::triggered, wm, &CWindowsManager::onFirmWareUpdate);
 }
 
 void MainWindow::initHelpMenuActionList()
 {
     QList<MultiAction*> help;
-    m_pHelpAction = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Help"), 50, help);
+    m_pHelpAction = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Help"), 50, help);
     connect(m_pHelpAction, &QAction::triggered, &m_WindowsManager, &CWindowsManager::ShowHelp);
 }
 
@@ -190,7 +190,7 @@ void MainWindow::initAnalysisActionsList()
 
 void MainWindow::initOpenMenuActionList()
 {
-    const char* const texts[] = {QT_TRANSLATE_NOOP("MainWindow", "Open file"), QT_TRANSLATE_NOOP("MainWindow", "Samples")};
+    const char* const texts[] = {QT_TRANSLATE_NOOP("MainWindow", "Open &file"), QT_TRANSLATE_NOOP("MainWindow", "&Samples")};
     for (int i = 0; i < 2; ++i) {
         MultiAction* action = new MultiAction(QCoreApplication::translate("MainWindow", texts[i]), this);
         action->setKey(i + 1);
@@ -202,17 +202,17 @@ void MainWindow::initOpenMenuActionList()
 
 void MainWindow::initTerravoxMenuActionList()
 {
-    MultiAction* login = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Login to Terravox"), 51, m_OnlineServiceList);
+    MultiAction* login = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Login to Terravox"), 51, m_OnlineServiceList);
     login->setCheckable(true);
     connect(login, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onEnableTerravox);
-    connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Upload to Terravox"), 52, m_OnlineServiceList),
+    connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Upload to Terravox"), 52, m_OnlineServiceList),
             &QAction::triggered, &m_WindowsManager, &CWindowsManager::onUpload2Terravox);
-    connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Stop uploading to Terravox"), 53, m_OnlineServiceList),
+    connect(makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Stop uploading to Terravox"), 53, m_OnlineServiceList),
             &QAction::triggered, &m_WindowsManager, &CWindowsManager::onStopUpload2Terravox);
     MultiAction* separator = new MultiAction(this);
     separator->setSeparator(true);
     m_OnlineServiceList.append(separator);
-    MultiAction* live = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "Online Upload to Terravox"), 54,
+    MultiAction* live = makeMenuAction(QT_TRANSLATE_NOOP("MainWindow", "&Online Upload to Terravox"), 54,
                                        m_OnlineServiceList);
     live->setCheckable(true);
     connect(live, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onOnlineUpload2Terravox);
@@ -223,23 +223,28 @@ void MainWindow::initMenus()
     m_MenuBar.setStyleSheet(QStringLiteral(
         "QMenuBar {background-color: rgb(95, 95, 95); color: white }QMenuBar::item {background-color: rgb(95, 95, "
         "95); color: white}QMenu {background-color: white; color: black}QMenu::item:selected {background-color: "
-        "rgb(95, 95, 95); color: white}QMenu::item:disabled {background-color: white; color: rgb(192, 192, 192)}"));
-    QMenu* file = m_MenuBar.addMenu(tr("File"));
-    QMenu* edit = m_MenuBar.addMenu(tr("Edit"));
-    QMenu* logger = m_MenuBar.addMenu(tr("Logger"));
-    QMenu* helpMenu = m_MenuBar.addMenu(tr("Help"));
+        "rgb(95, 95, 95); color: white}QMenu::item:disabled {background-color: white; color: rgb(192, 192, 192)}"
+        // The menu the keyboard is on (after Alt alone or F10) stands out: drawn as the others,
+        // Alt seemed to do nothing.
+        "QMenuBar::item:selected {background-color: white; color: black}"));
+    // Every menu and entry has its mnemonic, unique in its menu: Alt+L opens the Logger menu,
+    // C then reaches Connect.
+    QMenu* file = m_MenuBar.addMenu(tr("&File"));
+    QMenu* edit = m_MenuBar.addMenu(tr("&Edit"));
+    QMenu* logger = m_MenuBar.addMenu(tr("&Logger"));
+    QMenu* helpMenu = m_MenuBar.addMenu(tr("&Help"));
     for (MultiAction* action : m_FileMenuList) {
         file->addAction(action);
         if (action->getKey() == 7) {
-            QMenu* open = file->addMenu(tr("Open"));
+            QMenu* open = file->addMenu(tr("&Open"));
             open->addActions(QList<QAction*>(m_OpenMenuList.begin(), m_OpenMenuList.end()));
         }
     }
-    QMenu* language = file->addMenu(tr("Language"));
+    QMenu* language = file->addMenu(tr("&Language"));
     language->addActions(m_Languages.m_pActionGroup->actions());
     // The greyed languages say why they are greyed.
     language->setToolTipsVisible(true);
-    m_pAboutAction = new MultiAction(tr("About"), this);
+    m_pAboutAction = new MultiAction(tr("A&bout"), this);
     m_pAboutAction->setKey(6);
     connect(m_pAboutAction, &QAction::triggered, &m_WindowsManager, &CWindowsManager::onAbout);
     file->addAction(m_pAboutAction);
@@ -247,10 +252,20 @@ void MainWindow::initMenus()
     file->addAction(m_pExitAction);
     edit->addActions(QList<QAction*>(m_EditMenuList.begin(), m_EditMenuList.end()));
     logger->addActions(QList<QAction*>(m_LoggerMenuList.begin(), m_LoggerMenuList.end()));
-    QMenu* terravox = logger->addMenu(tr("Terravox"));
+    QMenu* terravox = logger->addMenu(tr("&Terravox"));
     terravox->addActions(QList<QAction*>(m_OnlineServiceList.begin(), m_OnlineServiceList.end()));
     helpMenu->addAction(m_pHelpAction);
-    m_pExitAction->setText(tr("Exit"));
+    m_pExitAction->setText(tr("E&xit"));
+    // F10 opens the first menu, from any child window.
+    m_pMenuKeyAction = new QAction(this);
+    m_pMenuKeyAction->setShortcut(QKeySequence(Qt::Key_F10));
+    m_pMenuKeyAction->setShortcutContext(Qt::WindowShortcut);
+    connect(m_pMenuKeyAction, &QAction::triggered, this, [this] {
+        const QList<QAction*> menus = m_MenuBar.actions();
+        if (!menus.isEmpty())
+            m_MenuBar.setActiveAction(menus.first());
+    });
+    addAction(m_pMenuKeyAction);
 }
 
 QList<MultiAction*> MainWindow::actionsWithKey(MultiActionKeyType key) const

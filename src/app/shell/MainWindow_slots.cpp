@@ -13,6 +13,7 @@
 #include "setup/SetupSettings.h"
 #include "setup/SetupWindow.h"
 
+#include <QAbstractButton>
 #include <QCloseEvent>
 #include <QApplication>
 #include <QCoreApplication>
@@ -28,6 +29,10 @@ void MainWindow::showModelessMessage(QString title, QString text, bool withBtn)
 {
     // The same notice again (a logger repeating itself) leaves the box as it is.
     if (m_pModelessMsgBox->isVisible() && m_pModelessMsgBox->text() == text)
+        return;
+    // During a firmware update the progress dialog says what the search notices would say
+    // (and offers to give up the wait for the logger): a second box would only stack on it.
+    if (!withBtn && m_pShellLogic && m_pShellLogic->IsFirmwareUpdateUnderWay())
         return;
     if (m_pModelessMsgBox->isVisible())
         m_pModelessMsgBox->hide();
@@ -53,6 +58,14 @@ void MainWindow::showModelessMessage(QString title, QString text, bool withBtn)
     }
     m_pModelessMsgBox->setModal(false);
     m_pModelessMsgBox->show();
+    // A notice to be read and answered takes the keyboard: Return or Escape closes it. A search
+    // notice leaves the keyboard where it is, so the main window's keys keep working meanwhile.
+    if (withBtn) {
+        m_pModelessMsgBox->raise();
+        m_pModelessMsgBox->activateWindow();
+        if (QAbstractButton* ok = m_pModelessMsgBox->button(QMessageBox::Ok))
+            ok->setFocus();
+    }
 }
 
 int MainWindow::NoticeTitleWidth(const QFont& font, const QString& title)
@@ -64,8 +77,21 @@ int MainWindow::NoticeTitleWidth(const QFont& font, const QString& title)
     return metrics.horizontalAdvance(title) + 8 * metrics.height();
 }
 
-void MainWindow::modelessMessageClosed()
+void MainWindow::OfferToConnect(const QString& text)
 {
+    showModelessMessage(QString(), text, true);
+    // The box's own standard buttons, so the next notice's buttons replace them.
+    m_pModelessMsgBox->setStandardButtons(QMessageBox::Retry | QMessageBox::Close);
+    m_pModelessMsgBox->button(QMessageBox::Retry)->setText(tr("Connect"));
+    m_pModelessMsgBox->setDefaultButton(QMessageBox::Retry);
+}
+
+void MainWindow::modelessMessageClosed(int result)
+{
+    if (result == QMessageBox::Retry) {
+        m_WindowsManager.onLoggerConnect();
+        return;
+    }
     if (!m_bSearchNotice)
         return;
     m_bSearchNotice = false;
@@ -113,7 +139,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 int MainWindow::exit_loggerIsRunning()
 {
-    const bool stop = ShellPrompter()->question(nullptr, QString(), tr("Logger is running, do you want to stop?"));
+    const bool stop = ShellPrompter()->question(nullptr, MessageBoxTitle(), tr("Logger is running, do you want to stop?"));
     if (stop && m_pRunButton->isPlaying())
         m_WindowsManager.OnRun();
     return stop ? QMessageBox::Yes : QMessageBox::No;
@@ -136,7 +162,7 @@ void MainWindow::onExit(QCloseEvent* event)
         return;
     }
     if (m_WindowsManager.isVideoTracking()) {
-        ShellPrompter()->information(this, QString(), tr("Video tracking is in progress."));
+        ShellPrompter()->information(this, MessageBoxTitle(), tr("Video tracking is in progress."));
         return stayOpen();
     }
     if (m_pRunButton->isPlaying()) {
@@ -155,7 +181,7 @@ void MainWindow::onExit(QCloseEvent* event)
             // the very data the user asked to keep.
             if (result != 0) {
                 if (result != -1)
-                    ShellPrompter()->warning(nullptr, QString(), tr("Save failed"));
+                    ShellPrompter()->warning(nullptr, MessageBoxTitle(), tr("Save failed"));
                 return stayOpen();
             }
         }

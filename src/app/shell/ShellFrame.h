@@ -13,6 +13,9 @@ public:
     virtual CustomRunButton* GetRunButton() = 0;
     virtual ExperimentRunMode GetCurrentRunMode() const = 0;
     virtual void HideModallesMsgBox() = 0;
+    // A notice that offers Logger > Connect's search with a button of its own (a frame
+    // without notices ignores it).
+    virtual void OfferToConnect(const QString&) {}
     // Event timing falls back to automatic sampling through this (a frame without run modes
     // ignores it).
     virtual void SetCurrentRunMode(ExperimentRunMode) {}

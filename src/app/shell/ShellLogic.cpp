@@ -1,5 +1,6 @@
 #include "app/shell/ShellLogic.h"
 
+#include "Core/Logic/Detection/DeviceDetectionManager.h"
 #include "Core/Logic/LogicManager.h"
 #include "Core/Logic/Pelorin/PelorinManager.h"
 #include "setup/LogicQueries.h"
@@ -55,6 +56,18 @@ bool CLogicManagerShell::IsFirmwareUpdateUnderWay()
     return m_pManager && m_pManager->IsFirmwareUpdateUnderWay();
 }
 
+bool CLogicManagerShell::IsWaitingForUpdatedLogger()
+{
+    const CDeviceDetectionManager* detection = m_pManager ? m_pManager->GetDeviceDetectionManager() : nullptr;
+    return detection && detection->IsWaitingForUpdatedLogger();
+}
+
+void CLogicManagerShell::StopWaitingForUpdatedLogger()
+{
+    if (CDeviceDetectionManager* detection = m_pManager ? m_pManager->GetDeviceDetectionManager() : nullptr)
+        detection->StopWaitingForUpdatedLogger();
+}
+
 bool CLogicManagerShell::IsSearchUnderWay()
 {
     return m_pManager && m_pManager->IsSearchUnderWay();
@@ -64,4 +77,10 @@ void CLogicManagerShell::CancelSearch()
 {
     if (m_pManager)
         m_pManager->CancelLoggersDetection();
+}
+
+void CLogicManagerShell::ReleaseLogger()
+{
+    if (m_pManager)
+        m_pManager->ReleaseConnectedLogger();
 }

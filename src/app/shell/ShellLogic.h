@@ -19,8 +19,11 @@ public:
     bool CanDetect() override;
     bool CanUpdateFirmware() override;
     bool IsFirmwareUpdateUnderWay() override;
+    bool IsWaitingForUpdatedLogger() override;
+    void StopWaitingForUpdatedLogger() override;
     bool IsSearchUnderWay() override;
     void CancelSearch() override;
+    void ReleaseLogger() override;
 
 private:
     CLogicManager* m_pManager;

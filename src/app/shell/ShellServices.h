@@ -27,10 +27,17 @@ public:
     virtual bool CanUpdateFirmware() = 0;
     // From the firmware command until the update has ended, well or badly.
     virtual bool IsFirmwareUpdateUnderWay() { return false; }
+    // After the new firmware is written, the wait for the logger's return, which the user may
+    // give up.
+    virtual bool IsWaitingForUpdatedLogger() { return false; }
+    virtual void StopWaitingForUpdatedLogger() {}
     // A search for loggers the user may give up, and giving it up: the search stops at once
     // and nothing it would still find or miss is reported.
     virtual bool IsSearchUnderWay() { return false; }
     virtual void CancelSearch() {}
+    // The connected logger is let go (its link closed) after it failed to start a run, so that
+    // Connect searches for it again.
+    virtual void ReleaseLogger() {}
 };
 
 // Writing and reading workspace files (codes: 0 done, -1 the user cancelled, others failures).

@@ -84,13 +84,14 @@ void CWindowsManager::init()
     m_pProgressDialog->setLabelText(tr("Downloading...", "Download"));
     m_pProgressDialog->setCancelButton(nullptr);
     m_pProgressDialog->setRange(0, 0);
-    m_pProgressDialog->setFixedHeight(100);
+    m_pProgressDialog->setFixedHeight(s_ProgressHeight);
     m_pProgressDialog->setFixedWidth(600);
     m_pProgressDialog->setModal(false);
     m_pProgressDialog->setWindowModality(Qt::WindowModal);
     // A progress dialog shows itself after its minimum duration unless told otherwise.
     m_pProgressDialog->reset();
     m_pProgressDialog->hide();
+    connect(m_pProgressDialog, &QProgressDialog::canceled, this, &CWindowsManager::onProgressCanceled);
 
     QTimer::singleShot(20, this, &CWindowsManager::InitWindowsArrangement);
 }
@@ -354,6 +355,7 @@ void CWindowsManager::LoggerBootLoaderProgUpdate(int percentage, QString text)
     m_pProgressDialog->setLabelText(text);
     m_pProgressDialog->setValue(std::clamp(percentage, 0, 100));
     m_pProgressDialog->show();
+    offerFirmwareWaitCancel();
     if (percentage >= 100) {
         WaitHere(100);
         if (m_pSignals)

@@ -235,6 +235,9 @@ public slots:
     void loggerFinishedRunning();
     void loggerDetected(bool detected);
     void loggerDisconnected();
+    // The logger fell silent while idle (it is gone by now): the user is told and offered to
+    // connect again.
+    void loggerStoppedAnswering();
     void userStartedRun();
     void OnUserAskXvalue();
 
@@ -339,6 +342,10 @@ private:
     void connectHub();
     void connectShellEvents();
     void hideProgress();
+    // The progress dialog offers Cancel while the program waits for a logger to come back with
+    // its new firmware, the one wait of an update the user may give up; no other time.
+    void offerFirmwareWaitCancel();
+    void onProgressCanceled();
     // The clearing steps of New and Open, and the fresh start of New.
     void clearForNewWorkspace();
     void freshStart();
@@ -376,6 +383,9 @@ private:
     IShellFrame* m_pFrame = nullptr;
     CKorvantaSignals* m_pSignals = nullptr;
     QProgressDialog* m_pProgressDialog = nullptr;
+    bool m_bProgressCancelOffered = false;
+    static constexpr int s_ProgressHeight = 100;
+    static constexpr int s_ProgressButtonRow = 40;
     QPointer<QProgressDialog> m_pLoadProgress;
     bool m_bLoadingWorkspace = false;
     QVector<QPointer<QMdiSubWindow>> m_HeldBackWindows;
@@ -394,9 +404,6 @@ private:
     int m_LoadProgressDelayMs = 500;
     bool m_bAlignToGrid = true;
     bool m_bLoggerDetected = false;
-    // The logger left during its firmware update: the user's setup waits for its return, and
-    // no search that finds nothing meanwhile takes it away.
-    bool m_bSetupHeld = false;
     bool m_bRunInProgress = false;
     bool m_bConnectedViaBluetooth = false;
     bool m_bVideoTracking = false;
@@ -430,4 +437,7 @@ private:
     void removeAnalysisServices();
     // The next X value of a manual-X run into the setup record; false when the user cancels.
     bool askManualXValue();
+    // The first X value of a hand-sampled run with typed X values, before the run starts;
+    // false when the user refused it (nothing starts).
+    bool askFirstManualXValue();
 };

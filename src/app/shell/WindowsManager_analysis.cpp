@@ -146,7 +146,7 @@ void CWindowsManager::onMathFunc()
 {
     auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
     if (!graph || !graph->XAxisFuntionsAreLegal()) {
-        prompter()->critical(this, QString(), QStringLiteral("Sorry, but Pavix cannot display any functions on the collected data"));
+        prompter()->critical(this, MessageBoxTitle(), QStringLiteral("Sorry, but Pavix cannot display any functions on the collected data"));
         return;
     }
     auto* dialog = new FunctionsDialog(this, this);
@@ -177,7 +177,7 @@ void CWindowsManager::onStatisticsFunc()
         return;
     }
     auto* dialog = new StatisticsDialog(this, this);
-    dialog->init(key, c1, c2);
+    dialog->init(key, c1, c2, x);
     RunAndDestroy(prompter(), dialog);
 }
 

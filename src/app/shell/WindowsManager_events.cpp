@@ -28,6 +28,14 @@ void CWindowsManager::connectShellEvents()
         if (!(m_pShellLogic && m_pShellLogic->IsFirmwareUpdateUnderWay()))
             hideProgress();
     });
+    connect(m_pSignals, &CKorvantaSignals::LoggerStoppedAnswering, this, &CWindowsManager::loggerStoppedAnswering);
+}
+
+void CWindowsManager::loggerStoppedAnswering()
+{
+    if (m_pFrame)
+        m_pFrame->OfferToConnect(tr("The logger stopped answering. Check that it is switched on and plugged in, "
+                                    "then connect to it again. The setup is kept for it."));
 }
 
 void CWindowsManager::hideProgress()
@@ -38,15 +46,55 @@ void CWindowsManager::hideProgress()
     // it is reset; hiding alone would let it come back.
     m_pProgressDialog->reset();
     m_pProgressDialog->hide();
+    if (m_bProgressCancelOffered) {
+        m_bProgressCancelOffered = false;
+        m_pProgressDialog->setCancelButton(nullptr);
+        m_pProgressDialog->setFixedHeight(s_ProgressHeight);
+    }
+}
+
+void CWindowsManager::offerFirmwareWaitCancel()
+{
+    const bool offer = m_pShellLogic && m_pShellLogic->IsWaitingForUpdatedLogger();
+    if (!m_pProgressDialog || offer == m_bProgressCancelOffered)
+        return;
+    m_bProgressCancelOffered = offer;
+    if (offer)
+        m_pProgressDialog->setCancelButtonText(tr("Cancel"));
+    else
+        m_pProgressDialog->setCancelButton(nullptr);
+    // The dialog lays its parts out when it is resized: its fixed height grows by the button's
+    // row, or the button would sit over its top corner.
+    m_pProgressDialog->setFixedHeight(offer ? s_ProgressHeight + s_ProgressButtonRow : s_ProgressHeight);
+}
+
+void CWindowsManager::onProgressCanceled()
+{
+    if (!(m_pShellLogic && m_pShellLogic->IsWaitingForUpdatedLogger()))
+        return;
+    m_pShellLogic->StopWaitingForUpdatedLogger();
+    hideProgress();
+    if (m_pSignals)
+        m_pSignals->SignalGuiModallessMsg(tr("Firmware update"),
+                                          tr("The new firmware was written; the program no longer waits for the "
+                                             "logger. Once it has restarted, connect it with Logger > Connect."),
+                                          true);
 }
 
 void CWindowsManager::LoggerBootLoaderFinshed(int result)
 {
     // A failed update sends no 100 percent step, and the dialog would otherwise stay on screen
     // for good. After a good transfer the logger restarts with its new firmware: the dialog
-    // stays until it is found again ("Update successful.") or the wait for it gives up.
-    if (result == 0)
-        hideProgress();
+    // stays until it is found again ("Update successful.") or the wait for it gives up, and
+    // meanwhile offers to give that wait up.
+    if (result != 0) {
+        offerFirmwareWaitCancel();
+        return;
+    }
+    hideProgress();
+    // A logger that is still connected (one that took no update) is polled again.
+    if (m_pSetupWindow)
+        m_pSetupWindow->stopTimers(false);
 }
 
 void CWindowsManager::FirmwareUpdateFailed()

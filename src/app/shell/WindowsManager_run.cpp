@@ -6,6 +6,7 @@
 #include "windowbase/Prompter.h"
 #include "app/shell/ShellFrame.h"
 #include "app/shell/ShellServices.h"
+#include "Core/Data/DataManager.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "setup/LogicQueries.h"
@@ -30,13 +31,6 @@ void CWindowsManager::stopSent()
 void CWindowsManager::requestRun()
 {
     CustomRunButton* b = runButton();
-    CSetupInfo* setup = m_pSetupWindow->getSetupInfo();
-    if (m_pLogic && !m_pLogic->IsLoggerAllowToRun())
-        return;
-    if (setup->xManualRunEnabled() && setup->m_bManualX && setup->m_RateCode == 0) {
-        if (!askManualXValue())
-            return;
-    }
     m_pSetupWindow->disableSetup(true);
     m_pSetupWindow->stopTimers(true);
     // The state and the watchdog are in place before the hub hears of the start, so a start
@@ -63,6 +57,10 @@ void CWindowsManager::failedToStart()
 {
     m_bPressCancelsStart = false;
     giveBackIdleButton();
+    // The logger is let go as well as reported gone: the box asks for a reconnection, and
+    // Connect then searches for it and finds it again.
+    if (m_pShellLogic)
+        m_pShellLogic->ReleaseLogger();
     m_pSignals->SignalLoggerDisconnected();
     prompter()->warning(this, tr("Logger"), tr("Logger failed to start running. Please reconnect the logger."));
 }
@@ -88,11 +86,40 @@ void CWindowsManager::stopUnconfirmed()
                         tr("The logger did not confirm the end of the run. The data received so far are kept."));
 }
 
+bool CWindowsManager::askFirstManualXValue()
+{
+    CSetupInfo* setup = m_pSetupWindow->getSetupInfo();
+    if (!setup->m_bManualX || setup->m_RateCode != 0)
+        return true;
+    // What was typed for an earlier run is never this run's.
+    CDataManager* data = GetDataManager();
+    if (data)
+        data->BeginManualXValues();
+    if (setup->xManualRunEnabled())
+        return askManualXValue();
+    // Without a name and unit nothing is asked before the run: its first reading takes what
+    // an empty entry gives, and the questions after each reading keep their places.
+    setup->m_ManualXValue = 0.0;
+    if (data)
+        data->AddManualXValue(0.0);
+    return true;
+}
+
 void CWindowsManager::startFromIdle()
 {
     CustomRunButton* b = runButton();
     CSetupInfo* setup = m_pSetupWindow->getSetupInfo();
-    if (setup->m_TriggerType == 5) {
+    const bool delayed = setup->m_TriggerType == 5;
+    const bool levelTriggered = setup->m_TriggerType == 1 || setup->m_TriggerType == 2;
+    // A triggered run waits in the logger or for its delay; only a plain start asks first
+    // whether the logger may run.
+    if (!delayed && !levelTriggered && m_pLogic && !m_pLogic->IsLoggerAllowToRun())
+        return;
+    // A run with typed X values asks for its first value before it starts, however it is
+    // triggered: the first reading, whenever it comes, is stored with that value.
+    if (!askFirstManualXValue())
+        return;
+    if (delayed) {
         // The run is requested only when the delay has passed.
         b->RunControlState = RunControl::WaitingTrigger;
         b->DelayPlay(0);
@@ -100,7 +127,7 @@ void CWindowsManager::startFromIdle()
         m_pSetupWindow->disableSetup(true);
         m_pSignals->SignalUserStopKeepAliveTimer();
         m_pSetupWindow->triggerDelayTimer()->start(std::max(setup->m_TriggerLevel, 0));
-    } else if (setup->m_TriggerType == 1 || setup->m_TriggerType == 2) {
+    } else if (levelTriggered) {
         // The logger itself waits for the level.
         b->RunControlState = RunControl::WaitingTrigger;
         b->DelayPlay(0);
@@ -242,12 +269,11 @@ void CWindowsManager::loggerDetected(bool detected)
         b->RunControlState = RunControl::Idle;
         b->Stop();
     }
-    if (detected || !m_bSetupHeld)
+    // A search that finds nothing leaves a setup that waits for its logger as it is.
+    if (detected || !(m_pLogic && m_pLogic->IsSetupHeld()))
         m_pSetupWindow->loggerConnected(detected);
     else
-        m_pSetupWindow->disableSetup(true);
-    if (detected)
-        m_bSetupHeld = false;
+        m_pSetupWindow->waitForLogger();
     if (!detected) {
         m_ConnectedLoggerType = 0.0;
         m_bConnectedViaBluetooth = false;
@@ -275,17 +301,15 @@ void CWindowsManager::loggerDisconnected()
         b->Stop();
         b->setEnabled(false);
     }
-    if (!wasDetected || (m_pShellLogic && m_pShellLogic->IsFirmwareUpdateUnderWay())) {
-        // No connection ended (a device that never answered, a logger already gone), or the
-        // logger leaves during its firmware update (into its boot-loader, out of it, or because
-        // the update was given up): the user's setup is kept for the logger's return, held as
-        // during a run, and its next connection gives it back.
-        m_bSetupHeld = m_bSetupHeld || wasDetected;
-        m_pSetupWindow->disableSetup(true);
-    } else {
-        m_bSetupHeld = false;
+    // However the logger went (pulled out, restarted, fallen silent, on its way through a
+    // firmware update), the teacher's setup waits for it, held as during a run: the first
+    // status of the logger found next gives it back, or drops it for another logger. A
+    // logger that never said what it is had no setup of its own; no connection ended when
+    // none was detected.
+    if (!wasDetected || (m_pLogic && m_pLogic->HoldSetupForReturn()))
+        m_pSetupWindow->waitForLogger();
+    else
         m_pSetupWindow->loggerConnected(false);
-    }
     if (m_pLogic)
         m_pLogic->ClearOnlineFunctions();
 }
@@ -299,6 +323,10 @@ void CWindowsManager::userStartedRun()
 
 void CWindowsManager::OnUserAskXvalue()
 {
-    if (!askManualXValue())
+    if (askManualXValue())
+        return;
+    // Refused: the run ends. A question left over from a run that has already ended stops
+    // nothing (a stop would read to the logger as the end of another run).
+    if (m_bRunInProgress)
         stopSent();
 }

@@ -4,6 +4,7 @@
 
 #include "windowbase/Prompter.h"
 #include "app/shell/ShellFrame.h"
+#include "Core/Data/DataManager.h"
 #include "Core/Data/SetupInfo.h"
 #include "setup/ExperimentModeDialog.h"
 #include "setup/ManualXValueDialog.h"
@@ -73,6 +74,9 @@ bool CWindowsManager::askManualXValue()
     if (prompter()->runDialog(&dialog) != QDialog::Accepted)
         return false;
     setup->m_ManualXValue = dialog.getValue();
+    // The store gives it to the run's next reading without a value.
+    if (CDataManager* data = GetDataManager())
+        data->AddManualXValue(setup->m_ManualXValue);
     return true;
 }
 

@@ -30,14 +30,14 @@ cv::Mat qimage_to_mat_cpy(const QImage& image, int type)
 
 namespace {
 
-// Frames up to this many pixels are searched at full resolution in one pass.
+// Areas up to this many pixels are searched at full resolution in one pass.
 constexpr int s_DirectSearchPixels = 320 * 240;
 // The reduced object keeps at least this many pixels on its shorter side.
 constexpr int s_MinReducedSide = 12;
 constexpr int s_MaxReduction = 4;
 
-// A template pixel differs from the scenery when its three channels differ by more than this in
-// all (what compression changes in a still picture stays well below it).
+// Two pixels differ when their three channels differ by more than this together (what
+// compression changes in a still picture stays well below it).
 constexpr int s_SceneryDifference = 40;
 // Fewer moved pixels than this (or than a fiftieth of the template) tell nothing.
 constexpr int s_MinMovedPixels = 25;
@@ -65,16 +65,21 @@ cv::Point bestMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, const c
 
 } // namespace
 
+cv::Mat SameColour(const cv::Mat& a, const cv::Mat& b)
+{
+    cv::Mat difference;
+    cv::absdiff(a, b, difference);
+    cv::Mat summed;
+    cv::transform(difference, summed, cv::Matx13f(1.0f, 1.0f, 1.0f));
+    return summed <= s_SceneryDifference;
+}
+
 cv::Mat MovedPixels(const cv::Mat& frame, const cv::Mat& objectTemplate, const cv::Rect& cutFrom)
 {
     if (frame.empty() || objectTemplate.empty() || frame.type() != objectTemplate.type() || frame.channels() != 3
         || cutFrom.size() != objectTemplate.size() || (cutFrom & cv::Rect(0, 0, frame.cols, frame.rows)) != cutFrom)
         return cv::Mat();
-    cv::Mat difference;
-    cv::absdiff(objectTemplate, frame(cutFrom), difference);
-    cv::Mat summed;
-    cv::transform(difference, summed, cv::Matx13f(1.0f, 1.0f, 1.0f));
-    cv::Mat moved = summed > s_SceneryDifference;
+    cv::Mat moved = ~SameColour(objectTemplate, frame(cutFrom));
     // Single pixels that compression made differ are not the object.
     cv::morphologyEx(moved, moved, cv::MORPH_OPEN, cv::Mat());
     const int count = cv::countNonZero(moved);
@@ -83,19 +88,36 @@ cv::Mat MovedPixels(const cv::Mat& frame, const cv::Mat& objectTemplate, const c
     return moved;
 }
 
+cv::Point BestPlaceIn(const cv::Mat& frame, const cv::Mat& objectTemplate, const cv::Mat& weights, const cv::Rect& area)
+{
+    const cv::Mat searched = frame(area);
+    const int reduction = std::min(s_MaxReduction, std::min(objectTemplate.cols, objectTemplate.rows) / s_MinReducedSide);
+    if (area.area() <= s_DirectSearchPixels || reduction < 2)
+        return bestMatch(searched, objectTemplate, weights) + area.tl();
+    // A large area is searched coarse to fine, to keep up with the video: first over a reduced
+    // copy of area and object, then at full resolution around the reduced match, within the
+    // reduction's uncertainty.
+    const double f = 1.0 / reduction;
+    cv::Mat smallArea;
+    cv::Mat smallObject;
+    cv::Mat smallWeights;
+    cv::resize(searched, smallArea, cv::Size(), f, f, cv::INTER_AREA);
+    cv::resize(objectTemplate, smallObject, cv::Size(), f, f, cv::INTER_AREA);
+    if (!weights.empty())
+        cv::resize(weights, smallWeights, smallObject.size(), 0, 0, cv::INTER_AREA);
+    const cv::Point coarse = bestMatch(smallArea, smallObject, smallWeights) * reduction + area.tl();
+    const int margin = 2 * reduction;
+    const cv::Rect fine = cv::Rect(coarse.x - margin, coarse.y - margin, objectTemplate.cols + 2 * margin,
+                                   objectTemplate.rows + 2 * margin)
+                          & area;
+    return bestMatch(frame(fine), objectTemplate, weights) + fine.tl();
+}
+
 bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPoint* location, QString* error,
                         const cv::Rect& cutFrom)
 {
-    if (frame.empty() || objectTemplate.empty()) {
-        if (error)
-            *error = QStringLiteral("The object or the frame is empty.");
+    if (!TemplateFits(frame, objectTemplate, error))
         return false;
-    }
-    if (objectTemplate.cols > frame.cols || objectTemplate.rows > frame.rows || objectTemplate.type() != frame.type()) {
-        if (error)
-            *error = QStringLiteral("The object does not fit in the frame.");
-        return false;
-    }
     try {
         // The scenery cut out around the object stays where it was while the object moves on.
         // Compared as well, it holds the match to the place the object was cut from, or pulls
@@ -108,29 +130,7 @@ bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPo
             weights = cv::Mat(moved.size(), CV_32F, cv::Scalar(s_StillWeight));
             weights.setTo(1.0f, moved);
         }
-        const int reduction = std::min(s_MaxReduction, std::min(objectTemplate.cols, objectTemplate.rows) / s_MinReducedSide);
-        cv::Point best;
-        if (frame.cols * frame.rows <= s_DirectSearchPixels || reduction < 2) {
-            best = bestMatch(frame, objectTemplate, weights);
-        } else {
-            // A large frame is searched whole, coarse to fine, to keep up with the video: first
-            // over a reduced copy of frame and object, then at full resolution around the
-            // reduced match, within the reduction's uncertainty.
-            const double f = 1.0 / reduction;
-            cv::Mat smallFrame;
-            cv::Mat smallObject;
-            cv::Mat smallWeights;
-            cv::resize(frame, smallFrame, cv::Size(), f, f, cv::INTER_AREA);
-            cv::resize(objectTemplate, smallObject, cv::Size(), f, f, cv::INTER_AREA);
-            if (!weights.empty())
-                cv::resize(weights, smallWeights, smallObject.size(), 0, 0, cv::INTER_AREA);
-            const cv::Point coarse = bestMatch(smallFrame, smallObject, smallWeights) * reduction;
-            const int margin = 2 * reduction;
-            const cv::Rect area = cv::Rect(coarse.x - margin, coarse.y - margin, objectTemplate.cols + 2 * margin,
-                                           objectTemplate.rows + 2 * margin)
-                                  & cv::Rect(0, 0, frame.cols, frame.rows);
-            best = bestMatch(frame(area), objectTemplate, weights) + area.tl();
-        }
+        const cv::Point best = BestPlaceIn(frame, objectTemplate, weights, cv::Rect(0, 0, frame.cols, frame.rows));
         if (location)
             *location = QPoint(best.x, best.y);
         return true;
@@ -139,6 +139,21 @@ bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPo
             *error = QString::fromStdString(e.what());
         return false;
     }
+}
+
+bool TemplateFits(const cv::Mat& frame, const cv::Mat& objectTemplate, QString* error)
+{
+    if (frame.empty() || objectTemplate.empty()) {
+        if (error)
+            *error = QStringLiteral("The object or the frame is empty.");
+        return false;
+    }
+    if (objectTemplate.cols > frame.cols || objectTemplate.rows > frame.rows || objectTemplate.type() != frame.type()) {
+        if (error)
+            *error = QStringLiteral("The object does not fit in the frame.");
+        return false;
+    }
+    return true;
 }
 
 extern "C" __attribute__((visibility("default"))) int korvanta_track_template(const QImage* frame,

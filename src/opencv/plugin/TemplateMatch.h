@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <opencv2/core/mat.hpp>
+#include <opencv2/core/types.hpp>
 
 // The image's pixels as an 8-bit three-channel matrix in red, green, blue order that owns its
 // buffer. type must be CV_8UC4 (24): the image is taken as 32-bit pixels, so any other image
@@ -26,3 +27,17 @@ bool TrackTemplateMatch(const cv::Mat& frame, const cv::Mat& objectTemplate, QPo
 // the template's size inside the frame, or too few pixels differ (the object has not moved off
 // its place, or the picture itself changed little).
 cv::Mat MovedPixels(const cv::Mat& frame, const cv::Mat& objectTemplate, const cv::Rect& cutFrom);
+
+// Where two pictures of one size show the same colour, up to what compression changes: 255
+// there, 0 elsewhere (8-bit, one channel).
+cv::Mat SameColour(const cv::Mat& a, const cv::Mat& b);
+
+// The top-left corner of the best place of objectTemplate whose whole lies in area (frame
+// pixels, inside frame, at least the template's size), by squared differences, each template
+// pixel's difference counted by its weight (32-bit float, the template's size), or all alike when
+// weights is empty. A large area is searched coarse to fine. OpenCV's exceptions pass through.
+cv::Point BestPlaceIn(const cv::Mat& frame, const cv::Mat& objectTemplate, const cv::Mat& weights, const cv::Rect& area);
+
+// True when the template can be searched for in frame: neither is empty, they are of one type
+// and the template is no larger than the frame; false with the reason in error otherwise.
+bool TemplateFits(const cv::Mat& frame, const cv::Mat& objectTemplate, QString* error);

@@ -72,6 +72,9 @@ private slots:
         // pH: 0.005125 x 1000 = 5.125; Fahrenheit 5.125 x 1.8 + 32 = 41.225
         QVERIFY(qAbs(F(13, 1682) - 5.125) < 1e-5);
         QVERIFY(qAbs(F(13, 1682, 1, 1) - 41.225) < 1e-4);
+        // Temperature 14: 0.04 x (1624 - 624) = 40 °C, 104 °F; 17: 0.069375 x 1440 = 99.9 °C, 211.82 °F
+        QVERIFY(qAbs(F(14, 1624) - 40.0) < 1e-4 && qAbs(F(14, 1624, 1, 1) - 104.0) < 1e-4);
+        QVERIFY(qAbs(F(17, 1700) - 99.9) < 1e-4 && qAbs(F(17, 1700, 1, 1) - 211.82) < 1e-4);
     }
 
     void outOfCatalogueGivesZeroAndEmptyPassesRaw()

@@ -76,9 +76,9 @@ private slots:
         CDataFolder* run2 = dm.CreateDataFolder();
         QCOMPARE(run2->m_Key, 2);
         QCOMPARE(run2->m_Name, QStringLiteral("Run 2"));
-        // Named by the number of folders, not by the key.
+        // Named by the number of folders, not by the key, or past the highest ("Run 2" is taken).
         dm.DeleteDataFolder(run1->m_Key);
-        QCOMPARE(dm.CreateDataFolder()->m_Name, QStringLiteral("Run 2"));
+        QCOMPARE(dm.CreateDataFolder()->m_Name, QStringLiteral("Run 3"));
         QCOMPARE(dm.GetNextKey(), 4);
     }
 
@@ -267,6 +267,19 @@ private slots:
         QCOMPARE(back.GetNextKey(), t.d + 1);
         // A second save of the loaded store gives the same bytes.
         QCOMPARE(saveAll(back), bytes);
+    }
+
+    void rateCodesComeBackFromWhatIsStored()
+    {
+        // A run at 25 a second, and one sampled by hand, whose period (1 s) is a rate's too.
+        CDataManager dm, back;
+        for (bool byHand : {false, true}) {
+            CDataFolder* run = dm.CreateDataFolder();
+            run->m_bSampledByHand = byHand;
+            run->AddBranchKey(dm.CreateDataBranch(-1, byHand ? 1.0 : 0.04, 0, 0, run->m_Key));
+        }
+        QCOMPARE(loadAll(back, saveAll(dm)), QList<int>({0, 0, 0, 0}));
+        QCOMPARE(QList<int>({back.GetDataBranchByIndex(0)->m_RateCode, back.GetDataBranchByIndex(1)->m_RateCode}), QList<int>({8, 0}));
     }
 
     void keyCounterEndsAboveEveryKeyRead()

@@ -158,14 +158,26 @@ private slots:
 
     void loadingTakesTheNextPaletteColour()
     {
+        // A record without a colour (as older files hold them) takes the palette's next one.
         CDataBranch b;
         fillSmallBranch(b);
-        b.m_Color = Qt::black;
         globalColorIndex = 4;
         CDataBranch back;
         loadBranch(saveBranch(b), back);
         QCOMPARE(back.m_Color, QColor(241, 129, 179));
         QCOMPARE(GetCurrentGlobalColor(), QColor(253, 194, 14));
+    }
+
+    void storedColourComesBackAndOlderReadersPassOverIt()
+    {
+        CDataBranch b, back;
+        fillSmallBranch(b);
+        b.m_Color = QColor(13, 255, 13);
+        const QByteArray bytes = saveBranch(b);
+        QCOMPARE(loadBranch(bytes, back), int(RecordOk));
+        QCOMPARE(back.m_Color, b.m_Color);
+        // 825, parts raised by 256: older readers pass over each word as a tag they do not know.
+        QCOMPARE(bytes.mid(hex(SmallBranchBytes).size() - 2).toHex(), QByteArray("0339010d01ff010d000d"));
     }
 
     void oneIntervalTagIsEnoughAndUnknownTagsAreSkipped()

@@ -265,6 +265,26 @@ private slots:
         QCOMPARE(m_host->count("setup-cmd"), 0);
     }
 
+    // A Run still waiting for the interface's status when the link closes goes with it: the
+    // statuses of the next connection carry out nothing.
+    void closingDropsACommandWaitingForTheStatus()
+    {
+        QVERIFY(detect());
+        m_sim->setSilent(true);
+        m_sim->clearLog();
+        m_m->ExecuteHalvorenCmd(CmdRun);
+        QVERIFY(waitFor([&] { return framesOf(hex("bc9e0400")) >= 1; }, 2000));
+        m_m->CloseLogger(false);
+        m_sim->setSilent(false);
+        m_m->StartDetection();
+        QVERIFY(waitFor([&] { return m_m->IsConnected() && m_host->count("update-sensors") == 2; }, 4000));
+        // As long as the Run would have gone on asking (nine requests 250 ms apart).
+        QThread::msleep(CDravletManager::s_MaxStatusTicks * CDravletManager::s_StatusResendMs);
+        QCOMPARE(m_host->count("setup-cmd"), 0);
+        QCOMPARE(m_host->count("run-cmd"), 0);
+        QCOMPARE(framesOf(hex("bc9e0100")), 0);
+    }
+
     void snapshotThroughTheQueue()
     {
         QVERIFY(detect());

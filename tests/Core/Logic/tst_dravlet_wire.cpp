@@ -221,7 +221,7 @@ private slots:
         QCOMPARE(m_pHost->m_entries, 1);
     }
 
-    // Manual sampling: the run starts with one sample, and each request brings exactly one.
+    // Manual sampling: each run starts with one sample, and each request brings exactly one.
     void manualSamplingGivesOneSamplePerRequest()
     {
         QVERIFY(detect());
@@ -248,6 +248,17 @@ private slots:
         invoke([&](CDravletDeviceModel& d) { sent = d.samplesSent(); });
         QCOMPARE(sent, 3);
         QCOMPARE(m_pHost->m_entries.load(), 1);
+
+        // A run the program ended without a stop reaching the interface: the next Run is still
+        // a new run, which starts with its own first sample.
+        m_h->m_bRunning = false;
+        m_h->send(CmdRun);
+        QVERIFY(m_h->pumpUntil([&] { return m_pHost->rows().size() == 4; }, 3000));
+        QCOMPARE(m_pHost->m_entries.load(), 2);
+        QCOMPARE(m_pHost->rows().at(3).at(0), std::trunc(100 * 1.024 + 1023.0));
+        int runs = 0;
+        invoke([&](CDravletDeviceModel& d) { runs = d.runsStarted(); });
+        QCOMPARE(runs, 2);
     }
 
     void replyBehindAGarbageHeadIsStillFound()

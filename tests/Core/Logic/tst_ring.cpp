@@ -95,6 +95,13 @@ private slots:
         long sum = 0;
         QVERIFY(ring->ReadCycliceBuffer(4, sum));
         QCOMPARE(sum, 255L + 128L + 1L);
+        // Every length around the sum's blocks of 16 and 64 bytes, from an odd start.
+        const auto run = pattern(400, 7);
+        for (int n = 0; n <= 200; ++n) {
+            unsigned long plain = 0;
+            for (int i = 0; i < n; ++i) plain += run[size_t(i) + 3];
+            QCOMPARE(CCyclicBuffer::ByteSum(run.data() + 3, n), plain);
+        }
     }
 
     void shortOrOversizedReadsConsumeNothing()

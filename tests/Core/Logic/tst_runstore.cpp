@@ -229,6 +229,16 @@ private slots:
                  (QStringList{"PhotoGate (port 1)", "PhotoGate (port 2)", "Voltage"}));
     }
 
+    void thermometerKeepsItsNameAndTakesItsSetupColours()
+    {
+        // °C and °F differ by unit, no port is added; each has its setup colour, its curves'.
+        AddSensor(15, {0, 1}, 2);
+        setup().m_SelectedSensorList.first()->m_MeasurementList.at(1)->m_Color = QColor(0, 169, 163);
+        dm().CreateDataEntries(m_logger.get(), 0);
+        QCOMPARE(RunBranch(0)->m_Name + RunBranch(1)->m_Name + RunBranch(1)->m_Unit, QString("TemperatureTemperature°F"));
+        QCOMPARE(RunBranch(1)->m_Color, QColor(0, 169, 163));
+    }
+
     void manualXRun()
     {
         AddSensor(1, {0}, 1);
@@ -242,11 +252,17 @@ private slots:
         QCOMPARE(manual->m_Name, QString("Mass"));
         QCOMPARE(manual->m_Unit, QString("g"));
         QSignalSpy ask(&m_ctx->m_Hub, &CKorvantaSignals::UserAskXvalue);
-        setup().m_ManualXValue = 5.0;
+        QSignalSpy shown(&m_ctx->m_Hub, &CKorvantaSignals::LoggerNewDataArrived);
+        dm().AddManualXValue(5.0);
         double one[1] = {3048};
         dm().ConvertAndStore(m_logger.get(), one, 1, nullptr, true, false);
-        setup().m_ManualXValue = 7.5;
+        // A reading that comes before its value waits for it; a value for a reading that never
+        // comes is stored nowhere.
         dm().ConvertAndStore(m_logger.get(), one, 1, nullptr, true, false);
+        QCOMPARE(manual->GetNumSamples(), 1);
+        dm().AddManualXValue(7.5);
+        dm().AddManualXValue(9.0);
+        QCOMPARE(shown.count(), 1);
         QCOMPARE(ask.count(), 2);
         QCOMPARE(manual->GetNumSamples(), 2);
         QCOMPARE(manual->GetXSample(0), 0.0);
@@ -329,6 +345,10 @@ private slots:
         QCOMPARE(e.m_pG1Branch, RunBranch(0));
         QCOMPARE(e.m_G1Key, RunBranch(0)->m_Key);
         QCOMPARE(e.m_pOutBranch, out);
+        // The output belongs to the run and names the series it is computed from.
+        QCOMPARE(out->m_OwnerKey, dm().GetLastDataFolder()->m_Key);
+        QCOMPARE(out->m_ParentKey, RunBranch(0)->m_Key);
+        QCOMPARE(RunBranch(2)->m_ParentKey, -1);
         QCOMPARE(m_logic->m_OnLineFunctions[1].m_G1Key, -1);
         QVERIFY(!m_logic->m_OnLineFunctions[1].m_pG1Branch);
         double one[1] = {3048};

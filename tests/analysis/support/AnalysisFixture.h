@@ -57,6 +57,15 @@ public:
         return b;
     }
 
+    // b in a run of its own, sampled by hand or not, whatever rate code b has.
+    CDataBranch* inRun(CDataBranch* b, bool byHand)
+    {
+        CDataFolder* run = manager.CreateDataFolder();
+        run->m_bSampledByHand = byHand;
+        b->m_OwnerKey = run->m_Key;
+        return b;
+    }
+
     QVector<double> xs(const CDataBranch* b) const { return b->GetXSnapshot(); }
     QVector<double> ys(const CDataBranch* b) const { return b->GetYSnapshot(); }
     int branchCount() const { return manager.GetNumDataBranches(); }

@@ -60,7 +60,7 @@ void TestGraphXvfbCommands::commandsAfterARun()
     const QList<QByteArray> lines = csv.readAll().split('\n');
     const int samples = graph->GetDataBranch(0)->GetNumSamples();
     QCOMPARE(lines.size(), samples + 2);   // header, one row per sample, nothing after the last CR LF
-    QVERIFY(lines.first().startsWith("Time,"));
+    QVERIFY(lines.first().startsWith("Time(s),"));
     QVERIFY(lines.last().isEmpty());
     for (int i = 1; i <= samples; ++i) {
         QVERIFY(lines.at(i).endsWith('\r'));

@@ -1,6 +1,7 @@
 // Every menu, submenu and ribbon tab of the main window opened on a real X server, each
 // photographed: the picture must show the open menu drawn (its white face and dark entries,
-// greyed entries where the command is off), not a blank or a missing window.
+// greyed entries where the command is off), not a blank or a missing window. And a notice takes
+// the keyboard there, where no window manager gives it.
 #include "app/shell/HistoryTreeModel.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
@@ -10,6 +11,7 @@
 #include <QDir>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTabWidget>
@@ -48,6 +50,7 @@ private slots:
     void menus();
     void ribbonTabs();
     void historyRows();
+    void noticeTakesTheKeyboard();
 
 private:
     QImage shoot(const QString& name);
@@ -130,7 +133,7 @@ void TestMenusXvfb::menus()
         if (!submenu.isEmpty()) {
             QAction* entry = nullptr;
             for (QAction* a : shown->actions())
-                if (a->menu() && a->text() == submenu)
+                if (a->menu() && QString(a->text()).remove('&') == submenu)
                     entry = a;
             QVERIFY(entry);
             shown->setActiveAction(entry);
@@ -198,6 +201,18 @@ void TestMenusXvfb::historyRows()
     // Eight rows, each with its picture and caption drawn.
     QCOMPARE(history->model()->rowCount(), 2);
     QVERIFY(greyLevels(image.copy(area.intersected(image.rect()))) >= 6);
+}
+
+// Return closes a notice rather than reaching the main window.
+void TestMenusXvfb::noticeTakesTheKeyboard()
+{
+    m_pWindow->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_pWindow));
+    QMessageBox* box = m_pWindow->modelessMessageBox();
+    m_pWindow->showModelessMessage(QStringLiteral("Firmware update"), QStringLiteral("There was a problem."), true);
+    QTRY_COMPARE(QApplication::activeWindow(), box);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_VERIFY(!box->isVisible());
 }
 
 KORVANTA_TEST_MAIN(TestMenusXvfb)

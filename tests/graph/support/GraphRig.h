@@ -3,6 +3,8 @@
 // by the test: the window is the last activated graph and shown off screen.
 #include "common/GraphTestHost.h"
 #include "common/GraphServices.h"
+#include "analysis/Functions.h"
+#include "analysis/IMessageSink.h"
 #include "graph/GraphWindow.h"
 
 struct CGraphRig
@@ -19,4 +21,12 @@ struct CGraphRig
         host.SetLastActiveGraph(graph);
         host.show();
     }
+};
+
+// The analysis engine over a store, its messages dropped.
+struct CGraphEngine : IMessageSink
+{
+    explicit CGraphEngine(CDataManager& data) : functions(&data, this) {}
+    void criticalMessage(const QString&, const QString&) override {}
+    CFunctions functions;
 };

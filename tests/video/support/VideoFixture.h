@@ -91,14 +91,16 @@ inline int SquareFrameIndex(const QImage& image, const SquareVideo& v)
 }
 
 // A white ball moving over black along a straight line or a circle, or an orange one thrown
-// over a still textured scene, with its frame number burned in as ten bits (white blocks on the
-// black bottom row), as MJPG in AVI or H.264 in MP4. The ball's centre is a whole pixel in every
-// frame, so each frame shows the same ball.
+// over a still textured scene (a red one over a black and white checker when the scene is
+// periodic), with its frame number burned in as ten bits (white blocks on the black bottom row),
+// as MJPG in AVI or H.264 in MP4. The ball's centre is a whole pixel in every frame, so each
+// frame shows the same ball.
 struct BallVideo
 {
     enum Path { Line, Circle, Throw };
     Path path = Line;
     bool textured = false;
+    bool periodic = false;
     QSize size = QSize(320, 240);
     double fps = 25.0;
     int frames = 101;
@@ -116,9 +118,18 @@ struct BallVideo
     }
     static QRect bitBlock(const QSize& size, int bit) { return QRect(4 + 14 * bit, size.height() - 12, 10, 9); }
 
-    // A carpet of blotches in every colour, with a few stripes, the same in every frame.
+    // A carpet of blotches in every colour, with a few stripes, or a checker of 24-pixel
+    // squares; the same in every frame.
     cv::Mat scenery() const
     {
+        if (periodic) {
+            cv::Mat m(size.height(), size.width(), CV_8UC3, cv::Scalar(255, 255, 255));
+            for (int y = 0; y < size.height(); y += 24)
+                for (int x = (y / 24 % 2) * 24; x < size.width(); x += 48)
+                    cv::rectangle(m, cv::Rect(x, y, 24, 24), cv::Scalar(0, 0, 0), cv::FILLED);
+            cv::rectangle(m, cv::Rect(0, size.height() - 14, size.width(), 14), cv::Scalar(0, 0, 0), cv::FILLED);
+            return m;
+        }
         cv::Mat blotches(size.height() / 4, size.width() / 4, CV_8UC3);
         cv::RNG rng(57);
         rng.fill(blotches, cv::RNG::UNIFORM, 83, 173);
@@ -134,7 +145,8 @@ struct BallVideo
     {
         cv::Mat m = textured ? scenery() : cv::Mat(size.height(), size.width(), CV_8UC3, cv::Scalar(0, 0, 0));
         const QPoint c = centreAt(i);
-        const cv::Scalar ball = textured ? cv::Scalar(30, 120, 240) : cv::Scalar(255, 255, 255);
+        const cv::Scalar ball = periodic ? cv::Scalar(30, 30, 220)
+                                : textured ? cv::Scalar(30, 120, 240) : cv::Scalar(255, 255, 255);
         cv::circle(m, cv::Point(c.x(), c.y()), radius, ball, cv::FILLED, cv::LINE_AA);
         for (int b = 0; b < s_Bits; ++b) {
             const QRect r = bitBlock(size, b);

@@ -203,7 +203,29 @@ void CDeviceDetectionManager::DeviceUnPluged(const CPortInfo& info)
         pelorinUnplugged(info);
 }
 
-void CDeviceDetectionManager::dravletUnplugged()
+void CDeviceDetectionManager::LoggerStoppedAnswering()
+{
+    if (!m_pLogic || m_pLogic->IsShutDown() || !m_pLogic->IsLoggerConnected())
+        return;
+    Log("<<    Logger stopped answering    >>");
+    if (m_pLogic->GetConnectedLoggerType() == 12.0) {
+        dravletUnplugged(true);
+        return;
+    }
+    CPortInfo info;
+    info.portName = m_pLogic->GetConnectedPortName();
+    info.vendorID = 0x0483;
+    info.productID = 0x5740;
+    pelorinUnplugged(info, true);
+}
+
+void CDeviceDetectionManager::stoppedAnsweringNotice()
+{
+    if (CKorvantaSignals* hub = m_pLogic ? m_pLogic->GetSignals() : nullptr)
+        emit hub->LoggerStoppedAnswering();
+}
+
+void CDeviceDetectionManager::dravletUnplugged(bool silent)
 {
     if (m_pLogic->IsLoggerConnected()) {
         const double type = m_pLogic->GetConnectedLoggerType();
@@ -215,11 +237,13 @@ void CDeviceDetectionManager::dravletUnplugged()
     const bool wasRunning = m_pLogic->IsLoggerRunning();
     m_pLogic->CloseDravletLogger();
     announceDisconnection(false);
-    if (wasRunning)
+    if (silent)
+        stoppedAnsweringNotice();
+    else if (wasRunning)
         runLostMessage();
 }
 
-void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info)
+void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info, bool silent)
 {
     CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
     if (!pelorin)
@@ -245,12 +269,14 @@ void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info)
     // The run ends, and the loss is told, once everything received before it is stored.
     const bool timer = info.portName == CPelorinManager::s_TimerDisconnectionName;
     QPointer<CDeviceDetectionManager> self(this);
-    pelorin->CloseLogger(true, [self, wasRunning, timer] {
+    pelorin->CloseLogger(true, [self, wasRunning, timer, silent] {
         if (!self)
             return;
         self->announceDisconnection(wasRunning);
         // The watchdog's loss has a message of its own, which says what became of the run.
-        if (timer)
+        if (silent)
+            self->stoppedAnsweringNotice();
+        else if (timer)
             self->btDisconnectMessage();
         else if (wasRunning)
             self->runLostMessage();
@@ -325,6 +351,25 @@ void CDeviceDetectionManager::ConnectionTimeOut()
 }
 
 // ---- the waits of a firmware update
+
+bool CDeviceDetectionManager::IsWaitingForUpdatedLogger() const
+{
+    const CPelorinManager* pelorin = m_pLogic ? m_pLogic->GetPelorinManager() : nullptr;
+    return m_bUpdateUnderWay && pelorin && pelorin->IsFirmwareWritten();
+}
+
+void CDeviceDetectionManager::StopWaitingForUpdatedLogger()
+{
+    if (!IsWaitingForUpdatedLogger())
+        return;
+    Log("<< Firmware update: the wait for the logger was given up >>");
+    m_ConnectionTimer.stop();
+    m_bUpdateUnderWay = false;
+    if (CPelorinManager* pelorin = m_pLogic->GetPelorinManager())
+        pelorin->ClearFirmwareFlags();
+    // Its search is now the user's, and is given up as Cancel gives up any search.
+    m_pLogic->CancelLoggersDetection();
+}
 
 void CDeviceDetectionManager::WatchFirmwareUpdate()
 {

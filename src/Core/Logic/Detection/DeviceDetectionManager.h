@@ -38,6 +38,10 @@ public:
     void btDisconnectMessage();
     // A logger pulled out during a run: the run ended there, and what came before is stored.
     void runLostMessage();
+    // The connected logger stopped answering while idle: it is handled as unplugged (closed,
+    // announced as gone, its setup held for its return), then the hub's LoggerStoppedAnswering
+    // offers to connect again. Its port stays listed, so nothing looks for it by itself.
+    void LoggerStoppedAnswering();
     static int GetPortNumer(QString name);
     // The pauses of the boot-loader reconnection (tests shorten them).
     void SetPlugWaitScale(double scale) { m_WaitScale = scale; }
@@ -49,6 +53,11 @@ public:
     // From the update command until the logger is back with its new firmware or the update is
     // given up, disconnections included: the logger leaves and comes back twice on the way.
     bool IsUpdateUnderWay() const { return m_bUpdateUnderWay; }
+    // The new firmware is written and the program waits for the logger to come back with it
+    // (up to ConnectionTimeoutMs). The user may give that wait up: the search stops, nothing is
+    // reported of it, and the logger is found again by a plug or by Connect.
+    bool IsWaitingForUpdatedLogger() const;
+    void StopWaitingForUpdatedLogger();
 
     static bool IsDravletDevice(const CPortInfo& info);
     static bool IsPelorinUsbDevice(const CPortInfo& info);
@@ -66,8 +75,10 @@ public slots:
 private:
     void pelorinPlugged(const CPortInfo& info);
     void bootLoaderPlugged(const CPortInfo& info);
-    void dravletUnplugged();
-    void pelorinUnplugged(const CPortInfo& info);
+    // silent: the logger stopped answering rather than left the bus.
+    void dravletUnplugged(bool silent = false);
+    void pelorinUnplugged(const CPortInfo& info, bool silent = false);
+    void stoppedAnsweringNotice();
     void announceDisconnection(bool wasRunning);
     void wait(int ms);
     void firmwareWatchTick();

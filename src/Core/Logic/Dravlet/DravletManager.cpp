@@ -267,6 +267,10 @@ void CDravletManager::DravletPreCommandGuiUpdate()
 
 void CDravletManager::CloseLogger(bool quiet)
 {
+    // A command still waiting for the interface's status dies with the link: the status of
+    // the next connection must not carry it out.
+    m_PendingKind = 0;
+    m_StatusResend.StopWork();
     if (!quiet && m_bConnected) GoodbyeReq();
     // Bytes that already arrived are read before the port goes, so nothing received is lost.
     {

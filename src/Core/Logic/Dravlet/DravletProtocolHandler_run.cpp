@@ -42,6 +42,9 @@ void CDravletProtocolHandler::EndSilentRun()
                         DiagDravletHan);
     m_bRunStart = false;
     EndRunNow();
+    // The interface is told as well, so that it does not take the next Run for a repeat of
+    // a run it still counts as going on.
+    StopReq(4);
 }
 
 void CDravletProtocolHandler::TakeView()
@@ -158,6 +161,12 @@ void CDravletProtocolHandler::NoteDataArrival()
     m_LastDataMs = m_DataClock.elapsed();
     // Data again: a status asked for while the run was quiet does not end it.
     m_SilenceProbeSinceMs = -1;
+    // A run sampled by hand is quiet for as long as the user takes between presses: it is not
+    // watched (an unplug still ends it through the port list).
+    if (m_View.loggerRateCode == 0) {
+        m_SilenceLimitMs = 0;
+        return;
+    }
     m_SilenceLimitMs = std::max<qint64>(m_MinSilenceMs, qint64(3000.0 * packetSec) + 2000);
 }
 

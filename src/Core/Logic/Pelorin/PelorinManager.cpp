@@ -216,6 +216,7 @@ void CPelorinManager::PelorinTx()
         if (!m_CommandQueue.takeFront(m_CurrentCommand))
             return;
         ResetCmdRecivedEvent();
+        const int link = m_LinkCloses;
         unsigned char unused = 0;
         SendCommandHandler(m_CurrentCommand, unused);
         Log("<< << CMD SENT >>  >>");
@@ -233,7 +234,7 @@ void CPelorinManager::PelorinTx()
                     Log("<< << CMD ACK  >>  >>");
                     break;
                 }
-                if (m_bExit)
+                if (m_bExit || link != m_LinkCloses)
                     break;
                 Log("<< << ***CMD RESEND*** >>  >>");
                 m_bResending = true;
@@ -378,6 +379,10 @@ void CPelorinManager::CloseLogger(bool bUnplugged, std::function<void()> done)
 {
     Log("CloseLogger");
     StopKeepAliveTimer();
+    // A command still unanswered dies with the link: neither its resend nor the packets after
+    // the next connection start a run that nobody asked that logger for.
+    ++m_LinkCloses;
+    m_bRunRequested = false;
     if (!bUnplugged) {
         if (m_bConnected && !m_bFirmwareBusy)
             GoodbyeReq();

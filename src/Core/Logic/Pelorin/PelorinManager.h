@@ -164,6 +164,8 @@ public:
     std::atomic<bool> m_bLinkLost{false};
     std::atomic<bool> m_bTransferUnderWay{false};
     std::atomic<bool> m_bFirmwareRefused{false};
+    // Counts the closes of the link: a command written before one is not written again after.
+    std::atomic<int> m_LinkCloses{0};
 
 protected:
     bool DetectionWanted() const override { return !m_bDetectionCancelled; }

@@ -22,8 +22,10 @@ constexpr int kTimingGates = 14;
 
 bool CPelorinProtocolHandler::SetupTriggered()
 {
+    // A hand-sampled run starts on its acknowledgement whatever trigger the setup holds: the
+    // logger takes each sample when asked, so its first packet starts no second run.
     SetupView s;
-    return ReadSetup(s) && (s.triggerType == 1 || s.triggerType == 2);
+    return ReadSetup(s) && s.rateCode != 0 && (s.triggerType == 1 || s.triggerType == 2);
 }
 
 void CPelorinProtocolHandler::RunAckHandler()
