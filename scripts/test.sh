@@ -106,7 +106,8 @@ echo "== build (RelWithDebInfo)"
 # Both builds keep line tables, all that a stack trace or a sanitizer's report reads; the rest of
 # the debug information costs compile and link time that no check needs.
 build_main() {
-  configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" &&
+  configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" \
+    -DKORVANTA_WERROR=ON &&
   cmake --build build -j "$JOBS"
 }
 timed build build_main
@@ -118,7 +119,8 @@ tests_pid=$!
 echo "== build with AddressSanitizer and UndefinedBehaviorSanitizer (clang, with the fuzz targets)"
 build_asan() {
   configure build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only" -DKORVANTA_SANITIZE=ON -DKORVANTA_FUZZ=ON -DKORVANTA_BENCH=OFF &&
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only" -DKORVANTA_SANITIZE=ON -DKORVANTA_FUZZ=ON -DKORVANTA_BENCH=OFF \
+    -DKORVANTA_WERROR=ON &&
   cmake --build build-asan -j "$JOBS"
 }
 asan_built=0
