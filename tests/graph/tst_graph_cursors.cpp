@@ -307,6 +307,40 @@ private slots:
         QCOMPARE(g->m_CursorSampleDelta, 0);
     }
 
+    // A run at 25/s beside the rig's 10/s ramp, along y = 5 t + 5: it is drawn, read by a
+    // click and autoscaled at its own samples' times, not at the sample numbers of the first.
+    void runAtAnotherRateStandsAtItsOwnTimes()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        CDataFolder* run2 = rig.host.addRun(QStringLiteral("Run2"));
+        CDataBranch* fast = rig.host.addBranch(run2, SensorIndexOnlineFunction, 0.04, QStringLiteral("Fast"));
+        CGraphTestHost::fill(fast, 301, [](int i) { return 5.0 * 0.04 * i + 5.0; });
+        g->AddPlotsFromKeyArray({fast->m_Key});
+        g->m_Plots[2].m_Color = QColor(0, 0, 220);
+        rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
+        const QImage img = rig.paint();
+        // 2 s, 5 s and 8 s are positions 20, 50 and 80 of the first plot's axis.
+        for (const float t : {2.0f, 5.0f, 8.0f}) {
+            const QPoint at = rig.pixel(10.0f * t, 5.0f * t + 5.0f);
+            int hits = 0;
+            for (int dx = -1; dx <= 1; ++dx)
+                for (int dy = -1; dy <= 1; ++dy)
+                    hits += img.pixelColor(at + QPoint(dx, dy)) == QColor(0, 0, 220) ? 1 : 0;
+            QVERIFY2(hits > 0, qPrintable(QString::number(double(t))));
+        }
+        QPoint click = rig.pixel(50.0f, 30.0f);
+        g->SelectCursorPlot(-1, false, &click);
+        QCOMPARE(g->m_Cursor1Plot, 2);
+        QCOMPARE(g->m_Cursor1Sample, 125);
+        rig.paint();
+        QVERIFY(g->m_Cursor1Text.startsWith(QStringLiteral("x=5s  y=30")));
+        QVERIFY((g->m_Cursor1Point - rig.pixel(50.0f, 30.0f)).manhattanLength() <= 2);
+        // The fast run lasts 12 s: 120 positions of the first plot's, not its 301 samples.
+        g->AutoScaleXAxis(false);
+        QVERIFY(std::abs(g->m_XMax - 120.0f) < 0.01f);
+    }
+
     void slope()
     {
         CCursorRig rig;
