@@ -290,9 +290,13 @@ void CGraphWindow::DrawCursor(QPainter* painter)
         const bool known = !xy || (IsUsableX(x0) && IsUsableX(x2));
         if (known && std::isfinite(dy) && std::isfinite(dx) && dx != 0.0) {
             const double angle = std::atan(dy / dx);
+            // Near an edge the tangent would run on over the scales: it ends at the plot area.
+            painter->save();
+            painter->setClipRect(m_GraphRect, Qt::IntersectClip);
             painter->setPen(QPen(plot.m_Color, 3));
             painter->drawLine(Trunc(x - 70 * std::cos(angle)), Trunc(y + 70 * std::sin(angle)),
                               Trunc(x + 70 * std::cos(angle)), Trunc(y - 70 * std::sin(angle)));
+            painter->restore();
         }
         slopeText = tr(" Slope = ") + Double2String(CalculateSlope(i, m_Cursor1Plot), 2, false, false);
     }

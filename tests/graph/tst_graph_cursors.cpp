@@ -341,6 +341,38 @@ private slots:
         QVERIFY(std::abs(g->m_XMax - 120.0f) < 0.01f);
     }
 
+    // The slope mode's tangent at either end of the data ends at the plot area's edge: outside it
+    // the window is as without slope mode.
+    void slopeTangentStaysInsideThePlotArea_data()
+    {
+        QTest::addColumn<int>("sample");
+        QTest::newRow("left edge") << 1;
+        QTest::newRow("right edge") << 99;
+    }
+    void slopeTangentStaysInsideThePlotArea()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        rig.setAxes(0.0f, 100.0f, 0.0f, 100.0f);
+        QFETCH(int, sample);
+        g->m_Cursor1Plot = 0;
+        g->m_Cursor1Sample = sample;
+        g->m_Cursor1X = float(sample);
+        g->m_Cursor1Y = float(rig.ramp->GetYSample(sample));
+        const QImage plain = rig.paint();
+        g->m_bSlopeMode = true;
+        const QImage sloped = rig.paint();
+        QVERIFY(g->m_Cursor1Text.contains(QStringLiteral("Slope")));
+        const QRect area = g->m_GraphRect;
+        int outside = 0, inside = 0;
+        for (int y = 0; y < plain.height(); ++y)
+            for (int x = 0; x < plain.width(); ++x)
+                if (plain.pixel(x, y) != sloped.pixel(x, y))
+                    ++(area.contains(x, y) ? inside : outside);
+        QVERIFY(inside > 0);
+        QCOMPARE(outside, 0);
+    }
+
     void slope()
     {
         CCursorRig rig;
