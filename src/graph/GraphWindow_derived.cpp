@@ -123,7 +123,8 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
     if (!m_pDataManager)
         m_pDataManager = dataStore();
     CDataBranch* branch = dataStore() ? dataStore()->GetDataBranch(datKey) : nullptr;
-    if (!branch || !takesNewResult(*branch))
+    // A spectrum's frequency axis is its X, which the spectrum's graph shows as its axis.
+    if (!branch || IsFourierFrequencyAxis(dataStore(), branch) || !takesNewResult(*branch))
         return;
     CGraphPlot plot;
     plot.m_Key = datKey;

@@ -4,13 +4,18 @@
 #include "common/GraphTestHost.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphWindow.h"
+#include "analysis/Functions.h"
+#include "analysis/IMessageSink.h"
 #include "Core/Data/RecordIO.h"
 #include "Core/Data/SensorInfo.h"
+#include "analysis/FourierSpectrum.h"
 
 #include <QComboBox>
 #include <QDropEvent>
 #include <QMimeData>
 #include "common/TestMain.h"
+
+#include <cmath>
 
 namespace {
 
@@ -120,6 +125,44 @@ private slots:
         QDropEvent drop(QPointF(400, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         static_cast<QObject*>(dropped)->event(&drop);
         QCOMPARE(dropped->XAxisTitle() + dropped->m_pXScaleCombo->itemText(0), QString("Time (s)Time"));
+    }
+
+    // A spectrum's graph shows the spectrum against its frequency axis; the series of that
+    // axis is no curve and takes no scale, when the spectrum is made and after Open, also
+    // from a file that lists it among the plots.
+    void spectrumsFrequencyAxisIsNoCurve()
+    {
+        struct CSink : IMessageSink
+        {
+            void criticalMessage(const QString&, const QString&) override {}
+        } sink;
+        CGraphTestHost before, after;
+        CFunctions engine(&before.m_Data, &sink);
+        CDataFolder* run = before.m_Data.CreateDataFolder();
+        CDataBranch* t = before.m_Data.GetDataBranch(before.m_Data.CreateDataBranch(SensorIndexOnlineFunction, 0.1, 0, 0, run->m_Key));
+        run->AddBranchKey(t->m_Key);
+        CGraphTestHost::fill(t, 64, [](int i) { return std::sin(i * 0.8); });
+        CDataBranch* axis = nullptr;
+        CDataBranch* spectrum = engine.FunctionFourier(t, 0, -1, QStringLiteral("FFT"), QString(), &axis);
+        QVERIFY(spectrum && axis);
+        QVERIFY(IsFourierFrequencyAxis(&before.m_Data, axis) && !IsFourierFrequencyAxis(&before.m_Data, spectrum));
+        CGraphWindow* made = NewGraph(before);
+        for (CDataBranch* b : {axis, spectrum})
+            emit before.m_Hub.newFunctionData(b->m_Key, t->m_Key, -1);
+        QCOMPARE(made->GetNumPlots(), 1);
+        QCOMPARE(made->GetPlot(0).m_Key, spectrum->m_Key);
+        // A graph written with the axis first, on the left scale.
+        CGraphWindow* old = NewGraph(before);
+        old->AddPlotsFromKeyArray({axis->m_Key, spectrum->m_Key});
+        old->m_LeftScalePlot = 0;
+        old->m_RightScalePlot = 1;
+        QVERIFY(!old->PlotIsDrawn(0) && old->PlotIsDrawn(1));
+        CGraphWindow* reopened = Reopen(before, old, after);
+        QVERIFY(reopened);
+        QCOMPARE(reopened->GetNumPlots(), 1);
+        QCOMPARE(reopened->GetPlot(0).m_Key, spectrum->m_Key);
+        QCOMPARE(reopened->m_LeftScalePlot, 0);
+        QCOMPARE(reopened->XAxisTitle(), QStringLiteral("Frequency (Hz)"));
     }
 };
 
