@@ -130,6 +130,9 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
     plot.m_Key = datKey;
     // A new curve is told apart from every one already shown.
     plot.m_Color = GraphRules::UnusedPaletteColor(shownColors(), m_Plots.size());
+    // The series keeps the colour it is drawn in, so that a table showing it heads its column in
+    // that colour, as a measured series has its setup's colour everywhere.
+    branch->m_Color = plot.m_Color;
     plot.m_Name = branch->m_Name;
     // Its titles, read-outs and X caption name the unit it is in; a series' unit text holds
     // its prefix already ("kPa/s").
