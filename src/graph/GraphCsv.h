@@ -1,8 +1,7 @@
 #pragma once
 // The CSV form of a graph: one header line, then one row per sample number (per time, for runs
-// at other rates) with the first
-// cell the time (or the sample number) and one cell per plot. Pure text building, so tests
-// compare whole files without a window.
+// at other rates) with the first cell the time (or the sample number) and one cell per plot.
+// Pure text building, so tests compare whole files without a window.
 #include <QList>
 #include <QLocale>
 #include <QString>
