@@ -235,7 +235,9 @@ double CGraphWindow::plotXScale(int index) const
         return 1.0;
     const CDataBranch* axis = GetDataBranch(0);
     const CDataBranch* own = GetDataBranch(index);
-    if (!own)
+    // Series at one interval stand one sample a position, whatever they count: the common
+    // case asks nothing of the store.
+    if (!own || (axis && axis->m_Interval == own->m_Interval))
         return 1.0;
     return GraphRules::PositionsPerSample(PositionContent(0), axis ? axis->m_Interval : 1.0, PositionContent(index),
                                           own->m_Interval);

@@ -146,8 +146,9 @@ CGraphPlot CGraphWindow::FindNearestPlot(QPoint* point, int& plotIndex)
         if (!branch)
             continue;
         // The pointer's X in this curve's own sample numbers.
-        const float x = plotColumnToX(i, point->x());
-        float tolerance = std::fabs(plotColumnToX(i, point->x() + 1) - x);
+        const double scale = plotXScale(i);
+        const float x = float(double(ColumnToX(point->x())) / scale);
+        float tolerance = std::fabs(float(double(ColumnToX(point->x() + 1)) / scale) - x);
         const int hint = (m_GraphType == TimeGraph || m_GraphType == BarGraph) ? std::max(TruncIndex(x) - 2, 1) : 1;
         if (m_GraphType == TimeGraph)
             tolerance = float(branch->m_Interval);
