@@ -504,8 +504,7 @@ private slots:
         QCOMPARE(other->GetNumPlots(), 1);
     }
 
-    // A downloaded temperature run reads as a run recorded here: its run's name before the
-    // series' name, the setup's colour of its measurement.
+    // A downloaded run reads as a run recorded here: "Run N-" names, the setup's colours.
     void downloadedRunIsNamedAndColouredAsItsSetup()
     {
         CRig rig;

@@ -496,7 +496,6 @@ private slots:
         CGraphTestHost::fill(b, 40, [](int i) { return i <= 20 ? 2.0 : -1.0; });
         g->m_Plots.clear();
         g->AddPlotsFromKeyArray({b->m_Key});
-        // A strong colour whatever the palette gave the branch: a pale one barely tints the area.
         g->m_Plots[0].m_Color = QColor(200, 0, 0);
         rig.setAxes(0.0f, 40.0f, -3.0f, 3.0f);
         g->m_bAreaMode = true;

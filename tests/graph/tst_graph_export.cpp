@@ -125,8 +125,7 @@ private slots:
         QCOMPARE(Csv(german, QLocale(QLocale::German)), QStringLiteral("Time;X(s)\r\n0;1,23456\r\n"));
     }
 
-    // Runs at 10/s and 25/s: every time either has a sample is a row, each sample in the row of
-    // its own time, the other run's cell empty there; a gap in one run's samples stays a gap.
+    // Runs at 10/s and 25/s: a row per time either has a sample at, a gap in one run stays a gap.
     void runsAtOtherRatesShareOneTimeColumn()
     {
         CCsvColumn slow = Column(QStringLiteral("A"), QStringLiteral("V"), {1, 2, 3}, 0.1);

@@ -13,8 +13,6 @@
 #include <QMimeData>
 #include "common/TestMain.h"
 
-#include <cmath>
-
 namespace {
 
 CSensorInfo* Catalogue()
@@ -135,15 +133,14 @@ private slots:
         CDataFolder* run = before.m_Data.CreateDataFolder();
         CDataBranch* t = before.m_Data.GetDataBranch(before.m_Data.CreateDataBranch(SensorIndexOnlineFunction, 0.1, 0, 0, run->m_Key));
         run->AddBranchKey(t->m_Key);
-        CGraphTestHost::fill(t, 64, [](int i) { return std::sin(i * 0.8); });
+        CGraphTestHost::fill(t, 64, [](int i) { return (i % 8) - 4.0; });
         CDataBranch* axis = nullptr;
         CDataBranch* spectrum = engine.functions.FunctionFourier(t, 0, -1, QStringLiteral("FFT"), QString(), &axis);
         QVERIFY(spectrum && axis);
         CGraphWindow* made = NewGraph(before);
         for (CDataBranch* b : {axis, spectrum})
             emit before.m_Hub.newFunctionData(b->m_Key, t->m_Key, -1);
-        QCOMPARE(made->GetNumPlots(), 1);
-        QCOMPARE(made->GetPlot(0).m_Key, spectrum->m_Key);
+        QCOMPARE(made->GetNumPlots() == 1 ? made->GetPlot(0).m_Key : -1, spectrum->m_Key);
         // A graph written with the axis first, on the left scale.
         CGraphWindow* old = NewGraph(before);
         old->AddPlotsFromKeyArray({axis->m_Key, spectrum->m_Key});
@@ -151,8 +148,7 @@ private slots:
         QVERIFY(!old->PlotIsDrawn(0) && old->PlotIsDrawn(1));
         CGraphWindow* reopened = Reopen(before, old, after);
         QVERIFY(reopened);
-        QCOMPARE(reopened->GetNumPlots(), 1);
-        QCOMPARE(reopened->GetPlot(0).m_Key, spectrum->m_Key);
+        QCOMPARE(reopened->GetNumPlots() == 1 ? reopened->GetPlot(0).m_Key : -1, spectrum->m_Key);
         QCOMPARE(reopened->m_LeftScalePlot, 0);
         QCOMPARE(reopened->XAxisTitle(), QStringLiteral("Frequency (Hz)"));
     }
