@@ -1,5 +1,6 @@
 #include "analysis/FourierSpectrum.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "opencv/OpenCvLibrary.h"
@@ -99,4 +100,22 @@ bool IsFourierResult(const CDataManager* data, const CDataBranch* branch)
         return false;
     const CDataBranch* other = data->GetDataBranch(branch->m_RelatedKey);
     return other && other->m_RelatedKey == branch->m_Key;
+}
+
+bool IsFourierFrequencyAxis(const CDataManager* data, const CDataBranch* branch)
+{
+    if (!IsFourierResult(data, branch))
+        return false;
+    const double step = branch->m_Interval;
+    const int count = std::min(branch->GetXSize(), branch->GetYSize());
+    if (!(step > 0.0) || !std::isfinite(step) || count < 2)
+        return false;
+    // The spectrum holds amplitudes; only the axis rises by one step a bin, from 0 on. Three
+    // bins tell them apart, the last of a long axis included.
+    for (const int i : {0, 1, count - 1}) {
+        const double expected = branch->GetXSample(i) * step;
+        if (std::fabs(branch->GetYSample(i) - expected) > 1.0e-9 * std::max(1.0, std::fabs(expected)))
+            return false;
+    }
+    return true;
 }

@@ -19,3 +19,7 @@ bool FourierMagnitudes(const double* values, int count, QVector<double>& magnitu
 // axis: each names the other as its related branch. Both count frequency bins: X is the bin
 // number and X times the sample interval is the bin's frequency in hertz.
 bool IsFourierResult(const CDataManager* data, const CDataBranch* branch);
+// Whether a branch is the frequency axis of a Fourier transform: the one of the two whose values
+// are its bins' frequencies (bin number times the frequency step). It is the spectrum's X, not a
+// series to draw or to give a scale.
+bool IsFourierFrequencyAxis(const CDataManager* data, const CDataBranch* branch);

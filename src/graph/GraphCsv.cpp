@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace GraphCsv {
 
@@ -38,6 +39,60 @@ double FirstTimeBase(const QList<CCsvColumn>& columns)
         if (c.m_bHasBranch)
             return std::isfinite(c.m_PositionStep) ? c.m_PositionStep : 0.0;
     return 0.0;
+}
+
+// Series at steps other than the first column's: their samples stand at their own times.
+bool StepsDiffer(const QList<CCsvColumn>& columns, double dt)
+{
+    for (const CCsvColumn& c : columns)
+        if (c.m_bHasBranch && c.m_PositionStep > 0.0 && std::isfinite(c.m_PositionStep)
+            && std::fabs(c.m_PositionStep - dt) > 1.0e-9 * std::max(c.m_PositionStep, dt))
+            return true;
+    return false;
+}
+
+// One row per time that any column has a sample at, in time order; a column without a sample
+// at a row's time leaves its cell empty. A sample's time is its position (its whole X value,
+// or its place in the list when the column is not laid out by X) times its column's step.
+void WriteByTime(QTextStream& out, const QList<CCsvColumn>& columns, const QVector<CRowPlan>& plans, double dt,
+                 const QString& sep, QChar point, const QString& lineEnd)
+{
+    const int n = columns.size();
+    QVector<double> steps(n, dt);
+    double finest = dt;
+    for (int j = 0; j < n; ++j) {
+        const double step = columns.at(j).m_PositionStep;
+        if (step > 0.0 && std::isfinite(step))
+            steps[j] = step;
+        finest = std::min(finest, steps.at(j));
+    }
+    // Times a millionth of the finest step apart are one time: 5 x 0.04 s is 2 x 0.1 s.
+    const double tolerance = finest * 1.0e-6;
+    QVector<int> next(n, 0);
+    auto timeOf = [&](int j) {
+        long long position = next.at(j);
+        if (plans.at(j).m_bByX)
+            WholeX(columns.at(j).m_X.at(next.at(j)), position);
+        return double(position) * steps.at(j);
+    };
+    for (;;) {
+        double t = std::numeric_limits<double>::infinity();
+        for (int j = 0; j < n; ++j)
+            if (next.at(j) < plans.at(j).m_Samples)
+                t = std::min(t, timeOf(j));
+        if (!std::isfinite(t))
+            break;
+        out << Cell(Double2String(t, 5, false, false), point);
+        for (int j = 0; j < n; ++j) {
+            out << sep;
+            if (next.at(j) >= plans.at(j).m_Samples || timeOf(j) > t + tolerance)
+                continue;
+            const CCsvColumn& c = columns.at(j);
+            out << Cell(Double2String(c.m_Y.at(next.at(j)), 5, false, c.m_bScientific), point);
+            ++next[j];
+        }
+        out << lineEnd;
+    }
 }
 
 } // namespace
@@ -90,6 +145,10 @@ void Write(QTextStream& out, const QList<CCsvColumn>& columns, const QLocale& lo
     for (const CCsvColumn& c : columns) {
         plans.append(PlanRows(c));
         rows = std::max(rows, plans.last().m_Rows);
+    }
+    if (dt != 0.0 && StepsDiffer(columns, dt)) {
+        WriteByTime(out, columns, plans, dt, sep, point, lineEnd);
+        return;
     }
     for (long long r = 0; r < rows; ++r) {
         const QString first = dt != 0.0 ? Double2String(double(r) * dt, 5, false, false)

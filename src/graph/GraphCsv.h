@@ -1,7 +1,7 @@
 #pragma once
-// The CSV form of a graph: one header line, then one row per sample number with the first
-// cell the time (or the sample number) and one cell per plot. Pure text building, so tests
-// compare whole files without a window.
+// The CSV form of a graph: one header line, then one row per sample number (per time, for runs
+// at other rates) with the first cell the time (or the sample number) and one cell per plot.
+// Pure text building, so tests compare whole files without a window.
 #include <QList>
 #include <QLocale>
 #include <QString>
@@ -42,7 +42,10 @@ CRowPlan PlanRows(const CCsvColumn& column);
 
 // The whole file, lines ended by CR LF; the first header cell is xHeader when the first column
 // with a branch has a position step, and its cells the row numbers times that step; without one
-// the cell is samplesHeader over the row numbers.
+// the cell is samplesHeader over the row numbers. When columns have other steps (runs at other
+// rates), the rows are the times any column has a sample at, each sample in the row of its own
+// time and the cells of columns without a sample then left empty: a spreadsheet plotting any
+// column against the first then draws it at its true times.
 void Write(QTextStream& out, const QList<CCsvColumn>& columns, const QLocale& locale, const QString& xHeader,
            const QString& samplesHeader);
 QString Build(const QList<CCsvColumn>& columns, const QLocale& locale, const QString& xHeader,

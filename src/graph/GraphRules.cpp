@@ -242,6 +242,18 @@ QString PositionText(double positions, XAxisContent content, double interval)
     return Double2String(positions * PositionStep(content, interval), 2, false, false) + TimeAxisUnit(content);
 }
 
+double PositionsPerSample(XAxisContent axis, double axisInterval, XAxisContent own, double ownInterval)
+{
+    if (axis != own || (own != XAxisContent::Time && own != XAxisContent::Frequency))
+        return 1.0;
+    const auto usable = [](double v) { return v > 0.0 && std::isfinite(v); };
+    if (!usable(axisInterval) || !usable(ownInterval))
+        return 1.0;
+    const double ratio = ownInterval / axisInterval;
+    // A ratio no float axis can carry would only put the curve out of sight.
+    return (ratio > 1.0e-6 && ratio < 1.0e6) ? ratio : 1.0;
+}
+
 bool SameTimeAxis(XAxisContent a, XAxisContent b)
 {
     auto counted = [](XAxisContent c) { return c == XAxisContent::Time || c == XAxisContent::Samples; };

@@ -85,6 +85,12 @@ QString TimeAxisCsvTitle(XAxisContent content);
 double PositionStep(XAxisContent content, double interval);
 // Positions (a distance or an X value) as a cursor reads them: in the unit, two decimals.
 QString PositionText(double positions, XAxisContent content, double interval);
+// Positions of a time graph's X axis that one sample of a series spans. The axis counts
+// positions of the series that sets its labels; a series of the same kind at another interval
+// (a run at another rate, a spectrum of another step) stands at its own times, so its sample
+// k is at k times this. Series counted in samples or events, or without a usable interval,
+// stand one sample a position.
+double PositionsPerSample(XAxisContent axis, double axisInterval, XAxisContent own, double ownInterval);
 // Whether series of these contents can be drawn against one time axis: positions of samples
 // (timed or counted by hand) stand together; events and frequency bins only with their own kind.
 bool SameTimeAxis(XAxisContent a, XAxisContent b);

@@ -151,6 +151,27 @@ short CGraphWindow::GetCommonRate() const
     return m_Plots.isEmpty() ? short(6) : short(m_Plots.first().m_RateCode);
 }
 
+int CGraphWindow::longestVisiblePlot() const
+{
+    // Longest in time: a run at a higher rate holds more samples over the same seconds.
+    int best = -1;
+    double bestSpan = -1.0;
+    for (int i = m_Plots.size() - 1; i >= 0; --i) {
+        const CGraphPlot& p = m_Plots.at(i);
+        if (!p.m_bVisible || p.m_Key == -1)
+            continue;
+        const CDataBranch* b = GetDataBranch(i);
+        if (!b)
+            continue;
+        const double span = double(b->GetXSize()) * plotXScale(i);
+        if (span > bestSpan) {
+            best = i;
+            bestSpan = span;
+        }
+    }
+    return best;
+}
+
 CDataBranch* CGraphWindow::GetLongestVisibleSensorBranch() const
 {
     CDataBranch* best = nullptr;

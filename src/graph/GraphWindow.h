@@ -361,6 +361,16 @@ private:
     GraphRules::XAxisContent timeAxisContent() const;
     // What one position of the X axis of a time or bar graph is worth in its unit.
     double xPositionStep() const;
+    // On a time graph, the axis positions one sample of a plot's series spans (1 elsewhere):
+    // every curve stands at its own samples' times, whatever the rate of the first plot.
+    double plotXScale(int index) const;
+    // The X axis range, and the X value under a pixel column, in a plot's own sample numbers.
+    GraphRules::Range plotXRange(int index) const;
+    float plotColumnToX(int index, int column) const;
+    // Samples [0, to) of a plot that the axis positions [0, to) hold; to < 0 stays (all).
+    long plotSampleEnd(int index, long to) const;
+    // The visible plot whose series spans the most time (-1: none).
+    int longestVisiblePlot() const;
     // The sample of a plot's curve on an XY graph nearest a point in pixels (-1 when the plot
     // has no point), and its squared distance.
     int nearestXYSample(int plotIndex, const QPoint& point, double* distance2);

@@ -54,7 +54,8 @@ void CGraphWindow::Draw1Annotation(QPainter* painter, int annotationIndex, int p
     if (m_XPlot.m_Key != -1 && !IsUsableX(at))
         return;
     const float x = float(at);
-    const int px = GraphRules::ToPixelX(x, m_XMin, m_XMax, m_GraphRect);
+    const GraphRules::Range xr = plotXRange(plotIndex);
+    const int px = GraphRules::ToPixelX(x, xr.min, xr.max, m_GraphRect);
     const int py = GraphRules::ToPixelY(y, plot.m_Min, plot.m_Max, m_GraphRect);
     const double angle = std::isfinite(note.m_Angle) ? note.m_Angle : 0.0;
     const double distance = std::isfinite(note.m_Length) ? std::clamp(note.m_Length, -32000.0, 32000.0) : 0.0;

@@ -107,12 +107,13 @@ void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
             if (!m_XPlot.m_bAutoScale || !DrawnXRange(lo, hi))
                 return;
         } else {
-            const CDataBranch* b = GetLongestVisibleSensorBranch();
+            const int longest = longestVisiblePlot();
+            const CDataBranch* b = GetDataBranch(longest);
             if (!b || b->GetXSize() < 2) {
                 SetAxisMinMax(-1, 0.0f, 10.0f, true);
                 return;
             }
-            FindMinMaxValues(b, false, 0, b->GetXSize(), lo, hi, 1.0f);
+            FindMinMaxValues(b, false, 0, b->GetXSize(), lo, hi, float(plotXScale(longest)));
         }
         if (lo == hi) {
             lo *= 0.9f;
@@ -127,7 +128,8 @@ void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
         return;
     }
 
-    const CDataBranch* longest = GetLongestVisibleSensorBranch();
+    const int longestPlot = longestVisiblePlot();
+    const CDataBranch* longest = GetDataBranch(longestPlot);
     if (m_Plots.isEmpty()) {
         SetAxisMinMax(-1, 0.0f, 11.0f, true);
         return;
@@ -175,7 +177,7 @@ void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
             lastPos = std::max<long long>(m_LastShownSample, span);
         } else if (count > 1) {
             int last = 0;
-            SafeDoubleToInt(longest->GetXSample(count - 1), last, 0);
+            SafeDoubleToInt(longest->GetXSample(count - 1) * plotXScale(longestPlot), last, 0);
             lastPos = last;
         }
     }

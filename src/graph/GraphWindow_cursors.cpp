@@ -141,8 +141,9 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
             return;
         }
         const float last = float(branch->GetLastXSample());
-        const float hi = std::min(last, m_XMax);
-        const int x = Trunc((hi - m_XMin) * 0.5 + m_XMin + 1.0);
+        const GraphRules::Range xr = plotXRange(m_Cursor1Plot);
+        const float hi = std::min(last, xr.max);
+        const int x = Trunc((hi - xr.min) * 0.5 + xr.min + 1.0);
         // The middle of the visible data is an X value; it becomes a sample of the branch.
         const int idx = ClampSample(x - Trunc(branch->GetXSample(0)), count);
         m_Cursor1Sample = idx;
@@ -167,7 +168,7 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
         m_Cursor1Y = float(branch->GetYSample(s));
         return;
     }
-    float x = ColumnToX(point->x());
+    float x = plotColumnToX(n, point->x());
     const int last = branch->GetLastXSample();
     if (x > float(last))
         x = float(last);
@@ -215,8 +216,9 @@ void CGraphWindow::SelectCursor2Plot(QPoint*, bool)
         m_Cursor2Y = float(branch->GetYSample(m_Cursor2Sample));
     } else {
         const double first = branch->GetXSample(0);
-        const float hi = std::min(float(branch->GetXSample(count - 1)), m_XMax);
-        const float lo = std::max(float(first), m_XMin);
+        const GraphRules::Range xr = plotXRange(m_Cursor1Plot);
+        const float hi = std::min(float(branch->GetXSample(count - 1)), xr.max);
+        const float lo = std::max(float(first), xr.min);
         const int loI = std::max(Trunc(lo), m_Cursor1Sample);
         long long idx;
         if (m_Cursor2Sample < 0 || Trunc(hi) <= m_Cursor2Sample || m_CursorSampleDelta == 0)
@@ -265,7 +267,8 @@ void CGraphWindow::DrawCursor(QPainter* painter)
     const CGraphPlot plot = GetPlot(m_Cursor1Plot);
     CDataBranch* branch = GetDataBranch(m_Cursor1Plot);
     const float m = DisplayMultiplier(plot);
-    m_Cursor1Point = CursorPixel(m_Cursor1X, m_Cursor1Y, m_XMin, m_XMax, plot, m_GraphRect);
+    const GraphRules::Range xr = plotXRange(m_Cursor1Plot);
+    m_Cursor1Point = CursorPixel(m_Cursor1X, m_Cursor1Y, xr.min, xr.max, plot, m_GraphRect);
     if (!branch || !InCursorArea(m_Cursor1Point, m_GraphRect))
         return;
     const int x = m_Cursor1Point.x(), y = m_Cursor1Point.y();
@@ -280,16 +283,20 @@ void CGraphWindow::DrawCursor(QPainter* painter)
         const float x2 = float(xy ? XYSampleX(m_Cursor1Plot, i + 1) : branch->GetXSample(i + 1));
         const float y0 = float(branch->GetYSample(i - 1)), y2 = float(branch->GetYSample(i + 1));
         const double yPerPixel = double(plot.m_Max - plot.m_Min) / double(m_GraphRect.bottom() - m_GraphRect.top());
-        const double xPerPixel = double(m_XMax - m_XMin) / double(m_GraphRect.right() - m_GraphRect.left());
+        const double xPerPixel = double(xr.max - xr.min) / double(m_GraphRect.right() - m_GraphRect.left());
         const double dy = (double(y2) * m - double(y0) * m) / yPerPixel;
         const double dx = double(x2 - x0) / xPerPixel;
         // A flat range, two neighbours at one X or one without an X give no direction to draw.
         const bool known = !xy || (IsUsableX(x0) && IsUsableX(x2));
         if (known && std::isfinite(dy) && std::isfinite(dx) && dx != 0.0) {
             const double angle = std::atan(dy / dx);
+            // Near an edge the tangent would run on over the scales: it ends at the plot area.
+            painter->save();
+            painter->setClipRect(m_GraphRect, Qt::IntersectClip);
             painter->setPen(QPen(plot.m_Color, 3));
             painter->drawLine(Trunc(x - 70 * std::cos(angle)), Trunc(y + 70 * std::sin(angle)),
                               Trunc(x + 70 * std::cos(angle)), Trunc(y - 70 * std::sin(angle)));
+            painter->restore();
         }
         slopeText = tr(" Slope = ") + Double2String(CalculateSlope(i, m_Cursor1Plot), 2, false, false);
     }
@@ -314,7 +321,8 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
     const CGraphPlot plot = GetPlot(m_Cursor2Plot);
     CDataBranch* branch = GetDataBranch(m_Cursor2Plot);
     const float m = DisplayMultiplier(plot);
-    m_Cursor2Point = CursorPixel(m_Cursor2X, m_Cursor2Y, m_XMin, m_XMax, plot, m_GraphRect);
+    const GraphRules::Range xr = plotXRange(m_Cursor2Plot);
+    m_Cursor2Point = CursorPixel(m_Cursor2X, m_Cursor2Y, xr.min, xr.max, plot, m_GraphRect);
     m_AreaText.clear();
     if (!branch || !InCursorArea(m_Cursor2Point, m_GraphRect))
         return;
@@ -335,7 +343,7 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
         const int columns = std::max(1, m_GraphRect.width());
         const long stride = span > 4L * columns ? span / (2L * columns) : 1;
         auto pt = [&](long k) {
-            return QPoint(GraphRules::ToPixelX(float(branch->GetXSample(int(k))), m_XMin, m_XMax, m_GraphRect),
+            return QPoint(GraphRules::ToPixelX(float(branch->GetXSample(int(k))), xr.min, xr.max, m_GraphRect),
                           GraphRules::ToPixelY(float(branch->GetYSample(int(k))), plot.m_Min, plot.m_Max,
                                                m_GraphRect));
         };

@@ -123,12 +123,16 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
     if (!m_pDataManager)
         m_pDataManager = dataStore();
     CDataBranch* branch = dataStore() ? dataStore()->GetDataBranch(datKey) : nullptr;
-    if (!branch || !takesNewResult(*branch))
+    // A spectrum's frequency axis is its X, which the spectrum's graph shows as its axis.
+    if (!branch || IsFourierFrequencyAxis(dataStore(), branch) || !takesNewResult(*branch))
         return;
     CGraphPlot plot;
     plot.m_Key = datKey;
     // A new curve is told apart from every one already shown.
     plot.m_Color = GraphRules::UnusedPaletteColor(shownColors(), m_Plots.size());
+    // The series keeps the colour it is drawn in, so that a table showing it heads its column in
+    // that colour, as a measured series has its setup's colour everywhere.
+    branch->m_Color = plot.m_Color;
     plot.m_Name = branch->m_Name;
     // Its titles, read-outs and X caption name the unit it is in; a series' unit text holds
     // its prefix already ("kPa/s").

@@ -78,8 +78,10 @@ void CGraphWindow::drawTimeCurves(QPainter* painter, long from, long to)
         CCurveJob job;
         job.m_pBranch = branch;
         job.m_From = from;
-        job.m_To = to;
-        job.m_Frame = Frame(m_GraphRect, m_XMin, m_XMax, plot, isLive(), 0.7);
+        job.m_To = plotSampleEnd(i, to);
+        // Each curve is reduced along its own sample numbers, in the axis range they span.
+        const GraphRules::Range x = plotXRange(i);
+        job.m_Frame = Frame(m_GraphRect, x.min, x.max, plot, isLive(), 0.7);
         jobs.append(job);
         plotOf.append(i);
     }
@@ -198,21 +200,23 @@ bool CGraphWindow::updateLiveLayer(long from, long to)
             cache = CCurveCache();
             continue;
         }
-        const CCurveFrame frame = Frame(g, m_XMin, m_XMax, plot, true, 0.7);
+        const GraphRules::Range x = plotXRange(i);
+        const CCurveFrame frame = Frame(g, x.min, x.max, plot, true, 0.7);
+        const long end = plotSampleEnd(i, to);
         const bool same = !whole && cache.m_Key == plot.m_Key && cache.m_pBranch == b && cache.m_From == from
-            && cache.m_To == to && SameFrame(cache.m_Frame, frame) && cache.m_Progress.m_bValid;
+            && cache.m_To == end && SameFrame(cache.m_Frame, frame) && cache.m_Progress.m_bValid;
         if (!same) {
             cache = CCurveCache();
             cache.m_Key = plot.m_Key;
             cache.m_pBranch = b;
             cache.m_Frame = frame;
             cache.m_From = from;
-            cache.m_To = to;
+            cache.m_To = end;
             whole = true;
         }
         const int column = cache.m_Progress.m_Column;
         const int xCount = cache.m_Progress.m_XCount, yCount = cache.m_Progress.m_YCount;
-        StrokeTimeCurve(*b, from, to, frame, cache.m_Strokes, &cache.m_Progress);
+        StrokeTimeCurve(*b, from, end, frame, cache.m_Strokes, &cache.m_Progress);
         // A curve that could not go on from its mark was made afresh.
         if (same && !cache.m_Progress.m_bValid)
             whole = true;
@@ -340,7 +344,9 @@ void CGraphWindow::DrawPlotLine_optimized(QPainter* painter, int plotIndex, long
         return;
     }
     m_Strokes.clear();
-    StrokeTimeCurve(*branch, from, to, Frame(m_GraphRect, m_XMin, m_XMax, plot, isLive(), 0.7), m_Strokes);
+    const GraphRules::Range x = plotXRange(plotIndex);
+    StrokeTimeCurve(*branch, from, plotSampleEnd(plotIndex, to), Frame(m_GraphRect, x.min, x.max, plot, isLive(), 0.7),
+                    m_Strokes);
     m_bRescaleX = m_bRescaleX || m_Strokes.m_bRescaleX;
     m_bRescaleY = m_bRescaleY || m_Strokes.m_bRescaleY;
     drawPlotStrokes(painter, plot, m_Strokes, plot.m_Style == CGraphPlot::StyleDashed);
@@ -474,6 +480,8 @@ void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBr
     if (parentPlot == -1)
         return;
     const CGraphPlot pp = GetPlot(parentPlot);
+    // The marks stand on the parent's curve, at its samples' times.
+    const GraphRules::Range xr = xBranch ? GraphRules::Range{m_XMin, m_XMax} : plotXRange(parentPlot);
     const QColor colour = GetPlot(plotIndex).m_Color;
     int k = 0;
     SafeDoubleToInt(branch->GetXSample(0), k, 0);
@@ -484,7 +492,7 @@ void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBr
             continue;
         const double x = xBranch ? xBranch->GetYSample(int(j)) : parent->GetXSample(int(j));
         const double y = parent->GetYSample(int(j));
-        const int px = GraphRules::ToPixelX(float(x), m_XMin, m_XMax, g);
+        const int px = GraphRules::ToPixelX(float(x), xr.min, xr.max, g);
         const int py = GraphRules::ToPixelY(float(y), pp.m_Min, pp.m_Max, g);
         painter->setPen(QPen(colour, 1));
         painter->setBrush(QBrush(colour, Qt::SolidPattern));

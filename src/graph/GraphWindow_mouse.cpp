@@ -637,7 +637,7 @@ void CGraphWindow::DoDragCursor(QPoint p)
         y = float(branch->GetYSample(s));
         x = float(XYSampleX(plotIndex, s));
     } else {
-        x = ColumnToX(p.x());
+        x = plotColumnToX(plotIndex, p.x());
         const int start = x - 3.0f > 0.0f ? Trunc(x - 3.0f) : 0;
         const double rel = double(x) - branch->GetXSample(0);
         // Left of the first sample or beyond the last: the cursor stays where it was.
@@ -687,7 +687,8 @@ void CGraphWindow::DoDragAnnotation(QPoint p)
         return;
     const float x = float(branch->GetXSample(note.m_Sample));
     const float y = float(branch->GetYSample(note.m_Sample));
-    const int px = GraphRules::ToPixelX(x, m_XMin, m_XMax, m_GraphRect);
+    const GraphRules::Range xr = plotXRange(m_SelAnnotationPlot);
+    const int px = GraphRules::ToPixelX(x, xr.min, xr.max, m_GraphRect);
     const int py = GraphRules::ToPixelY(y, plot.m_Min, plot.m_Max, m_GraphRect);
     const int lx = Trunc(px + std::sin(note.m_StartAngle) * note.m_StartLength);
     const int ly = Trunc(py - std::cos(note.m_StartAngle) * note.m_StartLength);

@@ -177,7 +177,8 @@ QRect CGraphWindow::GetPlotRemoveButonRect(int plotIndex)
     const CDataBranch* b = GetDataBranch(plotIndex);
     if (!b || b->GetNumSamples() == 0)
         return QRect();
-    const int px = GraphRules::ToPixelX(float(b->GetXSample(0)), m_XMin, m_XMax, m_GraphRect);
+    const GraphRules::Range x = plotXRange(plotIndex);
+    const int px = GraphRules::ToPixelX(float(b->GetXSample(0)), x.min, x.max, m_GraphRect);
     const int py = GraphRules::ToPixelY(float(b->GetYSample(0)), p.m_Min, p.m_Max, m_GraphRect);
     return QRect(QPoint(px + 3, py - 16), QPoint(px + 16, py - 3));
 }

@@ -113,8 +113,20 @@ void CGraphWindow::LoggerDownloadNewData(bool offlineRun)
     CDataManager* data = dataStore();
     if (!data || data->GetNumDataFolders() == 0)
         return;
-    if (const CDataFolder* last = data->GetLastDataFolder())
-        appendFolderPlots(last->m_Key);
+    // A downloaded run is shown as a run recorded here is: "Run N-" before each name, its
+    // measurements in their setup colours and ranges.
+    if (const CDataFolder* last = data->GetLastDataFolder()) {
+        for (int key : last->GetBranchKeys()) {
+            const CDataBranch* branch = data->GetDataBranch(key);
+            if (!branch)
+                continue;
+            CGraphPlot plot;
+            plot.m_Key = key;
+            fillRunPlot(plot, *branch, last->m_Name);
+            plot.m_RateCode = branch->m_RateCode;
+            m_Plots.append(plot);
+        }
+    }
     RepaintGraph(RepaintFull);
     AutoScaleAllAxis(false);
     BuildScaleCombos();

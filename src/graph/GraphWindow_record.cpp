@@ -2,6 +2,8 @@
 // branch and the scale plots; and a graph built from a list of branch keys.
 #include "graph/GraphWindow.h"
 
+#include "analysis/FourierSpectrum.h"
+
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
@@ -93,6 +95,16 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
         }
         if (in.status() != QDataStream::Ok)
             return -4;
+    }
+    // Files of earlier versions list a spectrum's frequency axis among the plots: it is the
+    // spectrum's X, so it goes, and the saved scales keep naming the plots they named.
+    for (int i = m_Plots.size() - 1; i >= 0; --i) {
+        const CDataBranch* branch = data ? data->GetDataBranch(m_Plots.at(i).m_Key) : nullptr;
+        if (!branch || m_Plots.at(i).m_Key == xKey || !IsFourierFrequencyAxis(data, branch))
+            continue;
+        m_Plots.removeAt(i);
+        for (qint32* scale : {&leftScale, &rightScale})
+            *scale = *scale == i ? -1 : (*scale > i ? *scale - 1 : *scale);
     }
     if (xKey != -1) {
         const int withoutXAxis = m_GraphType;

@@ -15,6 +15,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 
+#include <climits>
 #include <cmath>
 
 namespace {
@@ -226,6 +227,43 @@ double CGraphWindow::xPositionStep() const
     // The labels are positions times what a position of the first plot's series is worth: that
     // series says what they count.
     return PositionStep(0);
+}
+
+double CGraphWindow::plotXScale(int index) const
+{
+    if (m_GraphType != TimeGraph || index <= 0 || index >= m_Plots.size())
+        return 1.0;
+    const CDataBranch* axis = GetDataBranch(0);
+    const CDataBranch* own = GetDataBranch(index);
+    // Series at one interval stand one sample a position, whatever they count: the common
+    // case asks nothing of the store.
+    if (!own || (axis && axis->m_Interval == own->m_Interval))
+        return 1.0;
+    return GraphRules::PositionsPerSample(PositionContent(0), axis ? axis->m_Interval : 1.0, PositionContent(index),
+                                          own->m_Interval);
+}
+
+GraphRules::Range CGraphWindow::plotXRange(int index) const
+{
+    const double s = plotXScale(index);
+    if (s == 1.0)
+        return GraphRules::Range{m_XMin, m_XMax};
+    return GraphRules::Range{float(double(m_XMin) / s), float(double(m_XMax) / s)};
+}
+
+float CGraphWindow::plotColumnToX(int index, int column) const
+{
+    return float(double(ColumnToX(column)) / plotXScale(index));
+}
+
+long CGraphWindow::plotSampleEnd(int index, long to) const
+{
+    const double s = plotXScale(index);
+    if (to < 0 || s == 1.0)
+        return to;
+    // The samples that stand left of the position: a partly shown position shows its sample.
+    const double end = std::ceil(double(to) / s - 1.0e-9);
+    return end >= double(LONG_MAX / 2) ? LONG_MAX / 2 : long(end);
 }
 
 CGraphPlot CGraphWindow::XAxisPlot() const

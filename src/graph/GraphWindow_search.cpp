@@ -135,9 +135,6 @@ CGraphPlot CGraphWindow::FindNearestPlot(QPoint* point, int& plotIndex)
     CGraphPlot result;
     if (!point)
         return result;
-    const float x = ColumnToX(point->x());
-    float tolerance = std::fabs(ColumnToX(point->x() + 1) - x);
-    const int hint = (m_GraphType == TimeGraph || m_GraphType == BarGraph) ? std::max(TruncIndex(x) - 2, 1) : 1;
     double best = 9999999.0;
     const GraphRules::XAxisContent axis = timeAxisContent();
     for (int i = 0; i < m_Plots.size(); ++i) {
@@ -148,6 +145,11 @@ CGraphPlot CGraphWindow::FindNearestPlot(QPoint* point, int& plotIndex)
         CDataBranch* branch = GetDataBranch(i);
         if (!branch)
             continue;
+        // The pointer's X in this curve's own sample numbers.
+        const double scale = plotXScale(i);
+        const float x = float(double(ColumnToX(point->x())) / scale);
+        float tolerance = std::fabs(float(double(ColumnToX(point->x() + 1)) / scale) - x);
+        const int hint = (m_GraphType == TimeGraph || m_GraphType == BarGraph) ? std::max(TruncIndex(x) - 2, 1) : 1;
         if (m_GraphType == TimeGraph)
             tolerance = float(branch->m_Interval);
         const int start = TruncIndex(double(hint) - branch->GetXSample(0));

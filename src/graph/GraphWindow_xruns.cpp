@@ -4,6 +4,8 @@
 // them is answered with why.
 #include "graph/GraphWindow.h"
 
+#include "analysis/FourierSpectrum.h"
+
 #include "windowbase/Prompter.h"
 #include "analysis/XSeries.h"
 #include "Core/Data/DataBranch.h"
@@ -84,6 +86,8 @@ bool CGraphWindow::PlotIsDrawn(int index, GraphRules::XAxisContent axis) const
     if (m_XPlot.m_Key != -1)
         return XBranchOfPlot(index);
     const CDataBranch* branch = GetDataBranch(index);
+    if (branch && IsFourierFrequencyAxis(dataStore(), branch))
+        return false;
     return !branch || StandsOnTimeAxis(*branch, axis);
 }
 

@@ -6,6 +6,7 @@
 #include "windowbase/MultiAction.h"
 #include "graph/GraphProperties.h"
 #include "graph/GraphWindow.h"
+#include "Core/Data/SetupInfo.h"
 #include "support/GraphRig.h"
 
 #include <QBuffer>
@@ -501,6 +502,29 @@ private slots:
         QCOMPARE(rig.graph->m_GraphType, int(CGraphWindow::TimeGraph));
         QCOMPARE(rig.graph->GetPlot(0).m_Min, 1.0f * 0.7f);   // autoscaled from 1..5
         QCOMPARE(other->GetNumPlots(), 1);
+    }
+
+    // A downloaded run reads as a run recorded here: "Run N-" names, the setup's colours.
+    void downloadedRunIsNamedAndColouredAsItsSetup()
+    {
+        CRig rig;
+        auto* sensor = new CSesnorProperties;
+        sensor->m_Channel = 0;
+        sensor->m_SensorIndex = 7;
+        sensor->m_MeasurementList.append(new CMeasurementSetup);
+        sensor->m_MeasurementList.first()->m_Color = QColor(0, 150, 70);
+        rig.host.m_Setup.m_SelectedSensorList.append(sensor);
+        CDataFolder* run = rig.host.addRun(QStringLiteral("Run 3"));
+        const int key = rig.host.m_Data.CreateDataBranch(7, 0.1, 0, 0, run->m_Key);
+        run->AddBranchKey(key);
+        CDataBranch* b = rig.host.m_Data.GetDataBranch(key);
+        b->m_Name = QStringLiteral("Temperature (port 1)");
+        b->m_Color = QColor(1, 2, 3);   // as a branch read from the logger may come
+        CGraphTestHost::fill(b, 5, [](int i) { return 20.0 + i; });
+        emit rig.host.m_Hub.LoggerDownloadFinshed(true);
+        QCOMPARE(rig.graph->GetNumPlots(), 1);
+        QCOMPARE(rig.graph->GetPlot(0).m_Name, QStringLiteral("Run 3-Temperature (port 1)"));
+        QCOMPARE(rig.graph->GetPlot(0).m_Color, QColor(0, 150, 70));
     }
 
     void downloadWithAnEmptyStoreEmptiesTheGraph()

@@ -307,6 +307,65 @@ private slots:
         QCOMPARE(g->m_CursorSampleDelta, 0);
     }
 
+    // A run at 25/s beside the rig's 10/s ramp, along y = 5 t + 5: it is drawn, read by a
+    // click and autoscaled at its own samples' times, not at the sample numbers of the first.
+    void runAtAnotherRateStandsAtItsOwnTimes()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        CDataFolder* run2 = rig.host.addRun(QStringLiteral("Run2"));
+        CDataBranch* fast = rig.host.addBranch(run2, SensorIndexOnlineFunction, 0.04, QStringLiteral("Fast"));
+        CGraphTestHost::fill(fast, 301, [](int i) { return 5.0 * 0.04 * i + 5.0; });
+        g->AddPlotsFromKeyArray({fast->m_Key});
+        g->m_Plots[2].m_Color = QColor(0, 0, 220);
+        rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
+        const QImage img = rig.paint();
+        // 2 s, 5 s and 8 s are positions 20, 50 and 80 of the first plot's axis.
+        for (const float t : {2.0f, 5.0f, 8.0f}) {
+            const QPoint at = rig.pixel(10.0f * t, 5.0f * t + 5.0f);
+            int hits = 0;
+            for (int k = 0; k < 9; ++k)
+                hits += img.pixelColor(at + QPoint(k % 3 - 1, k / 3 - 1)) == QColor(0, 0, 220) ? 1 : 0;
+            QVERIFY2(hits > 0, qPrintable(QString::number(double(t))));
+        }
+        QPoint click = rig.pixel(50.0f, 30.0f);
+        g->SelectCursorPlot(-1, false, &click);
+        QCOMPARE(g->m_Cursor1Plot, 2);
+        QCOMPARE(g->m_Cursor1Sample, 125);
+        rig.paint();
+        QVERIFY(g->m_Cursor1Text.startsWith(QStringLiteral("x=5s  y=30")));
+        QVERIFY((g->m_Cursor1Point - rig.pixel(50.0f, 30.0f)).manhattanLength() <= 2);
+        // The fast run lasts 12 s: 120 positions of the first plot's, not its 301 samples.
+        g->AutoScaleXAxis(false);
+        QVERIFY(std::abs(g->m_XMax - 120.0f) < 0.01f);
+    }
+
+    // The slope mode's tangent at either end of the data ends at the plot area's edge: outside it
+    // the window is as without slope mode.
+    void slopeTangentStaysInsideThePlotArea()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        rig.setAxes(0.0f, 100.0f, 0.0f, 100.0f);
+        for (const int sample : {1, 99}) {
+            g->m_Cursor1Plot = 0;
+            g->m_Cursor1Sample = sample;
+            g->m_Cursor1X = float(sample);
+            g->m_Cursor1Y = float(rig.ramp->GetYSample(sample));
+            g->m_bSlopeMode = false;
+            const QImage plain = rig.paint();
+            g->m_bSlopeMode = true;
+            const QImage sloped = rig.paint();
+            int outside = 0, inside = 0;
+            for (int y = 0; y < plain.height(); ++y)
+                for (int x = 0; x < plain.width(); ++x)
+                    if (plain.pixel(x, y) != sloped.pixel(x, y))
+                        ++(g->m_GraphRect.contains(x, y) ? inside : outside);
+            QVERIFY(inside > 0);
+            QCOMPARE(outside, 0);
+        }
+    }
+
     void slope()
     {
         CCursorRig rig;
@@ -437,6 +496,7 @@ private slots:
         CGraphTestHost::fill(b, 40, [](int i) { return i <= 20 ? 2.0 : -1.0; });
         g->m_Plots.clear();
         g->AddPlotsFromKeyArray({b->m_Key});
+        g->m_Plots[0].m_Color = QColor(200, 0, 0);
         rig.setAxes(0.0f, 40.0f, -3.0f, 3.0f);
         g->m_bAreaMode = true;
         QFETCH(int, c1);

@@ -125,6 +125,19 @@ private slots:
         QCOMPARE(Csv(german, QLocale(QLocale::German)), QStringLiteral("Time;X(s)\r\n0;1,23456\r\n"));
     }
 
+    // Runs at 10/s and 25/s: a row per time either has a sample at, a gap in one run stays a gap.
+    void runsAtOtherRatesShareOneTimeColumn()
+    {
+        CCsvColumn slow = Column(QStringLiteral("A"), QStringLiteral("V"), {1, 2, 3}, 0.1);
+        const CCsvColumn fast = Column(QStringLiteral("B"), QStringLiteral("V"), {10, 11, 12, 13, 14, 15}, 0.04);
+        QCOMPARE(Csv({slow, fast}), QStringLiteral("Time,A(V),B(V)\r\n0,1,10\r\n0.04,,11\r\n0.08,,12\r\n"
+                                                   "0.1,2,\r\n0.12,,13\r\n0.16,,14\r\n0.2,3,15\r\n"));
+        slow.m_X = {0, 3, 4};
+        QCOMPARE(Csv({fast, slow}, QLocale(QLocale::German)),
+                 QStringLiteral("Time;B(V);A(V)\r\n0;10;1\r\n0,04;11;\r\n0,08;12;\r\n0,12;13;\r\n0,16;14;\r\n"
+                                "0,2;15;\r\n0,3;;2\r\n0,4;;3\r\n"));
+    }
+
     void withoutTimeBaseTheFirstColumnCountsSamples()
     {
         const QList<CCsvColumn> c = {Column(QStringLiteral("N"), QStringLiteral("m"), {5, 6, 7}, 0.0)};

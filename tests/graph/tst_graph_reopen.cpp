@@ -4,6 +4,7 @@
 #include "common/GraphTestHost.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphWindow.h"
+#include "support/GraphRig.h"
 #include "Core/Data/RecordIO.h"
 #include "Core/Data/SensorInfo.h"
 
@@ -120,6 +121,36 @@ private slots:
         QDropEvent drop(QPointF(400, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         static_cast<QObject*>(dropped)->event(&drop);
         QCOMPARE(dropped->XAxisTitle() + dropped->m_pXScaleCombo->itemText(0), QString("Time (s)Time"));
+    }
+
+    // A spectrum's graph shows the spectrum against its frequency axis; the series of that
+    // axis is no curve and takes no scale, when the spectrum is made and after Open, also
+    // from a file that lists it among the plots.
+    void spectrumsFrequencyAxisIsNoCurve()
+    {
+        CGraphTestHost before, after;
+        CGraphEngine engine(before.m_Data);
+        CDataFolder* run = before.m_Data.CreateDataFolder();
+        CDataBranch* t = before.m_Data.GetDataBranch(before.m_Data.CreateDataBranch(SensorIndexOnlineFunction, 0.1, 0, 0, run->m_Key));
+        run->AddBranchKey(t->m_Key);
+        CGraphTestHost::fill(t, 64, [](int i) { return (i % 8) - 4.0; });
+        CDataBranch* axis = nullptr;
+        CDataBranch* spectrum = engine.functions.FunctionFourier(t, 0, -1, QStringLiteral("FFT"), QString(), &axis);
+        QVERIFY(spectrum && axis);
+        CGraphWindow* made = NewGraph(before);
+        for (CDataBranch* b : {axis, spectrum})
+            emit before.m_Hub.newFunctionData(b->m_Key, t->m_Key, -1);
+        QCOMPARE(made->GetNumPlots() == 1 ? made->GetPlot(0).m_Key : -1, spectrum->m_Key);
+        // A graph written with the axis first, on the left scale.
+        CGraphWindow* old = NewGraph(before);
+        old->AddPlotsFromKeyArray({axis->m_Key, spectrum->m_Key});
+        old->m_LeftScalePlot = 0;
+        QVERIFY(!old->PlotIsDrawn(0) && old->PlotIsDrawn(1));
+        CGraphWindow* reopened = Reopen(before, old, after);
+        QVERIFY(reopened);
+        QCOMPARE(reopened->GetNumPlots() == 1 ? reopened->GetPlot(0).m_Key : -1, spectrum->m_Key);
+        QCOMPARE(reopened->m_LeftScalePlot, 0);
+        QCOMPARE(reopened->XAxisTitle(), QStringLiteral("Frequency (Hz)"));
     }
 };
 

@@ -362,8 +362,10 @@ private slots:
         if (kind == "fourier")
             return;
         QFETCH(int, scale);
-        // The first strong colour no curve has: pressure's pale blue (entry 2) is passed.
+        // The first strong colour no curve has: pressure's pale blue (entry 2) is passed. The
+        // series keeps it, for the tables that show it.
         QCOMPARE(g->GetPlot(2).m_Color, colorsTable[3]);
+        QCOMPARE(made->m_Color, colorsTable[3]);
         // A curve on its source's scale leaves the right scale as it was, also through a
         // switch of that scale to it and back.
         QCOMPARE(g->m_RightScalePlot, scale < 0 ? 2 : 1);
