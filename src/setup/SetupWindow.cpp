@@ -6,6 +6,7 @@
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Logic/LoggerFace.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupSummary.h"
@@ -136,6 +137,11 @@ double CSetupWindow::detectedLoggerType() const
     return logic ? logic->GetDetectedLoggerType() : 0.0;
 }
 
+const ILoggerFace& CSetupWindow::detectedFace() const
+{
+    return LoggerFaceOf(LoggerModelOf(detectedLoggerType()));
+}
+
 const CSensorInfo* CSetupWindow::catalogue() const
 {
     if (m_pSensorCatalogue)
@@ -244,9 +250,9 @@ void CSetupWindow::setCalibrationSnapshot(bool on)
 {
     const bool stopped = m_bCalibrationSnapshot && !on;
     m_bCalibrationSnapshot = on;
-    // The Dravlet interface sends readings only while a calibration reads them: afterwards the
-    // last one would stand in the setup as if it were current.
-    if (stopped && m_pFull && detectedLoggerType() == 12.0)
+    // A logger that reads only for a calibration sends nothing afterwards: the last reading
+    // would stand in the setup as if it were current.
+    if (stopped && m_pFull && detectedFace().ReadsOnlyWhileCalibrating())
         m_pFull->showReadingsUnavailable();
 }
 
@@ -306,10 +312,11 @@ void CSetupWindow::enableSetup()
         // Manual sampling has no rate: the box stays held after a manual run.
         if (m_pFull)
             m_pFull->setRateEnabled(m_pSetupInfo->m_RateCode != 0);
-        if (detectedLoggerType() == 70.0)
-            m_pSetupInfo->m_bAutoDetect = true; // the Pelorin logger always detects by itself
+        const bool detectsItself = detectedFace().DetectsSensorsItself();
+        if (detectsItself)
+            m_pSetupInfo->m_bAutoDetect = true;
         if (m_pFull)
-            m_pFull->form()->DetectionModeCombo->setEnabled(detectedLoggerType() != 70.0);
+            m_pFull->form()->DetectionModeCombo->setEnabled(!detectsItself);
         m_bSetupDisabled = false;
     } else {
         m_pSetupInfo->m_TriggerType = 0;

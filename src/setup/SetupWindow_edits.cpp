@@ -1,6 +1,7 @@
 // The slots that take the user's edits of the setup and write them into the setup record.
 #include "setup/SetupWindow.h"
 
+#include "Core/Logic/LoggerFace.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/SetupSummary.h"
 
@@ -143,7 +144,7 @@ void CSetupWindow::sensorChanged(int SensorID, int SourceChannel)
         emit updateXAxis();
     }
     const CSesnorProperties* sensor = m_pSetupInfo->GetSelectedSensor(SourceChannel);
-    if (detectedLoggerType() == 70.0 && sensor && sensor->m_bPlaceholder) {
+    if (detectedFace().WritesSensorIds() && sensor && sensor->m_bPlaceholder) {
         const int port = statusChannelPort(SourceChannel);
         m_pSetupInfo->m_WriteIdChannel = static_cast<unsigned char>(port & 0xff);
         m_pSetupInfo->m_WriteIdValue = static_cast<short>(SensorID);

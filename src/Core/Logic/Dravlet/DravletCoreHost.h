@@ -11,7 +11,7 @@
 
 #include <QMutex>
 
-class CLogicManager;
+class ILogicServices;
 class CSetupInfo;
 class CKorvantaSignals;
 class ILogger;
@@ -19,7 +19,7 @@ class ILogger;
 class CDravletCoreHost : public IDravletHost
 {
 public:
-    explicit CDravletCoreHost(CLogicManager* logic);
+    explicit CDravletCoreHost(ILogicServices* logic);
     // The interface's own logger object, handed to the data store as the producer.
     void SetLogger(ILogger* logger) { m_pLogger = logger; }
 
@@ -72,7 +72,7 @@ private:
     void onInterfaceThread(std::function<void()> fn);
     CKorvantaSignals* hubOf() const;
 
-    CLogicManager* m_pLogic;
+    ILogicServices* m_pLogic;
     ILogger* m_pLogger = nullptr;
     std::atomic<int> m_PreviousEvent{-1};
     std::atomic<bool> m_LastPortKnown{false};

@@ -16,7 +16,7 @@ class CPelorinManager;
 class CPelorinManagerHost : public CPelorinCoreHost
 {
 public:
-    CPelorinManagerHost(CLogicManager* logic, CPelorinManager* manager);
+    CPelorinManagerHost(ILogicServices* logic, CPelorinManager* manager);
 
     // The setup record belongs to the interface thread: the command sender and the packet
     // processor read the copy taken there when the last command was given.
@@ -41,7 +41,7 @@ public:
     void SetStoreObserver(std::function<void(int rows)> observer) { m_StoreObserver = std::move(observer); }
 
 private:
-    CLogicManager* m_pLogicManager;
+    ILogicServices* m_pLogicManager;
     CPelorinManager* m_pManager;
     std::function<void(int rows)> m_StoreObserver;
     std::atomic<int> m_PendingNewData{0};
