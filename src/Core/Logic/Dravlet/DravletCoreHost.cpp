@@ -10,11 +10,9 @@
 
 #include <QThread>
 
-CDravletCoreHost::CDravletCoreHost(ILogicServices* logic) : m_pLogic(logic) {}
+CDravletCoreHost::CDravletCoreHost(ILogicServices* logic) : m_pLogic(logic), m_HubHandOver(logic) {}
 
 CSetupInfo* CDravletCoreHost::setup() const { return m_pLogic ? m_pLogic->GetSetupInfo() : nullptr; }
-
-CKorvantaSignals* CDravletCoreHost::hubOf() const { return m_pLogic ? m_pLogic->GetSignals() : nullptr; }
 
 DravletSetupView CDravletCoreHost::ReadSetup()
 {
@@ -64,6 +62,21 @@ void CDravletCoreHost::ConvertAndStore(const double* row, int count, const unsig
         where[i] = positions[i];
     }
     m_pLogic->DataStore().ConvertAndStore(m_pLogger, values, n, where, true, false);
+}
+
+void CDravletCoreHost::ConvertAndStoreRows(const double* rows, int rowCount, int count, const unsigned char* positions)
+{
+    if (!m_pLogic || !rows || rowCount < 1)
+        return;
+    // Rows wider than the interface's channels are cut one by one, as single rows are.
+    if (count < 1 || count > DravletSetupView::s_Channels) {
+        IDravletHost::ConvertAndStoreRows(rows, rowCount, count, positions);
+        return;
+    }
+    unsigned char where[DravletSetupView::s_Channels] = {};
+    for (int i = 0; i < count; ++i)
+        where[i] = positions[i];
+    m_pLogic->DataStore().ConvertAndStoreBlock(m_pLogger, rows, rowCount, count, where, true, false);
 }
 
 void CDravletCoreHost::ConvertAndStoreLastOnlineSamples(int count, const unsigned char* positions)
@@ -162,7 +175,7 @@ void CDravletCoreHost::UpdateSensorsInfo()
 
 void CDravletCoreHost::LoggerStartDetection()
 {
-    if (CKorvantaSignals* hub = hubOf()) hub->SignalLoggerStartDetection();
+    m_HubHandOver.Raise([](CKorvantaSignals* hub) { hub->SignalLoggerStartDetection(); });
 }
 
 QString CDravletCoreHost::LastPort()
@@ -210,25 +223,25 @@ ExperimentRunMode CDravletCoreHost::RunMode()
 
 void CDravletCoreHost::LoggerEndDetection(bool found)
 {
-    if (CKorvantaSignals* hub = hubOf()) hub->SignalLoggerEndDtetection(found);
+    m_HubHandOver.Raise([found](CKorvantaSignals* hub) { hub->SignalLoggerEndDtetection(found); });
 }
 
 void CDravletCoreHost::LoggerStatusArrived(int source)
 {
-    if (CKorvantaSignals* hub = hubOf()) hub->SignalLoggerStatusArrived(source);
+    m_HubHandOver.Raise([source](CKorvantaSignals* hub) { hub->SignalLoggerStatusArrived(source); });
 }
 
 void CDravletCoreHost::LoggerExperimentEnd()
 {
-    if (CKorvantaSignals* hub = hubOf()) hub->SignalLoggerExperimentEnd();
+    m_HubHandOver.Raise([](CKorvantaSignals* hub) { hub->SignalLoggerExperimentEnd(); });
 }
 
 void CDravletCoreHost::LoggerNewDataArrived()
 {
-    if (CKorvantaSignals* hub = hubOf()) hub->SignalLoggerNewDataArrived();
+    m_HubHandOver.RaiseNewData();
 }
 
 void CDravletCoreHost::LoggerSnapShotArrived()
 {
-    if (CKorvantaSignals* hub = hubOf()) hub->SingnalLoggerSnapShotArrived();
+    m_HubHandOver.Raise([](CKorvantaSignals* hub) { hub->SingnalLoggerSnapShotArrived(); });
 }

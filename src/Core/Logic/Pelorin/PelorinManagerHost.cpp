@@ -12,7 +12,7 @@
 #include <algorithm>
 
 CPelorinManagerHost::CPelorinManagerHost(ILogicServices* logic, CPelorinManager* manager)
-    : CPelorinCoreHost(logic), m_pLogicManager(logic), m_pManager(manager)
+    : CPelorinCoreHost(logic), m_pLogicManager(logic), m_pManager(manager), m_HubHandOver(logic)
 {
 }
 
@@ -157,34 +157,10 @@ void CPelorinManagerHost::StopSetupTimers()
 
 void CPelorinManagerHost::Announce(PelorinEvent event, int arg)
 {
-    ILogicServices* logic = m_pLogicManager;
-    if (!logic || !logic->GetSignals())
-        return;
-    if (QThread::currentThread() == logic->InterfaceObject()->thread()) {
-        RaisePelorinEvent(logic->GetSignals(), event, arg);
-        return;
-    }
-    // The new-data events of a block share one hand-over.
-    if (event == PelorinEvent::NewDataArrived) {
-        if (m_PendingNewData.fetch_add(1) != 0)
-            return;
-        std::atomic<int>* pending = &m_PendingNewData;
-        QMetaObject::invokeMethod(logic->InterfaceObject(),
-            [logic, pending] {
-                const int n = pending->exchange(0);
-                CKorvantaSignals* hub = logic->GetSignals();
-                for (int i = 0; hub && i < n; ++i)
-                    hub->SignalLoggerNewDataArrived();
-            },
-            Qt::QueuedConnection);
-        return;
-    }
-    QMetaObject::invokeMethod(logic->InterfaceObject(),
-        [logic, event, arg] {
-            if (CKorvantaSignals* hub = logic->GetSignals())
-                RaisePelorinEvent(hub, event, arg);
-        },
-        Qt::QueuedConnection);
+    if (event == PelorinEvent::NewDataArrived)
+        m_HubHandOver.RaiseNewData();
+    else
+        m_HubHandOver.Raise([event, arg](CKorvantaSignals* hub) { RaisePelorinEvent(hub, event, arg); });
 }
 
 void CPelorinManagerHost::Notify(PelorinNotice notice)

@@ -4,6 +4,7 @@
 // in the order they happened; the setup record is written there too; the keep-alive answer,
 // the run counter, the relay flag and the shutdown go to the logic manager; a lost link goes
 // down the unplug path; waits on the logger threads give way to the program's exit.
+#include "Core/Logic/HubHandOver.h"
 #include "Core/Logic/Pelorin/PelorinCoreHost.h"
 
 #include <QMutex>
@@ -44,7 +45,7 @@ private:
     ILogicServices* m_pLogicManager;
     CPelorinManager* m_pManager;
     std::function<void(int rows)> m_StoreObserver;
-    std::atomic<int> m_PendingNewData{0};
+    CHubHandOver m_HubHandOver;
     QMutex m_SetupLock;
     Pelorin::SetupView m_Setup;
     bool m_bSetupTaken = false;
