@@ -7,6 +7,7 @@
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LoggerFace.h"
+#include "Core/Logic/LogicManager.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupSummary.h"
@@ -180,16 +181,12 @@ void CSetupWindow::initWindow()
             refreshSummary();
         }
     }
-    if (QObject* logic = m_pHost ? m_pHost->GetLogicManagerObject() : nullptr) {
-        // The logic manager takes the setup's requests when it offers the slots for them.
-        const auto link = [&](const char* signal, const char* slot, const char* slotName) {
-            if (logic->metaObject()->indexOfSlot(slotName) >= 0)
-                connect(this, signal, logic, slot);
-        };
-        link(SIGNAL(setupChanged(int)), SLOT(UserSetupModified(int)), "UserSetupModified(int)");
-        link(SIGNAL(statusRequest(int)), SLOT(UserStatusRequest(int)), "UserStatusRequest(int)");
-        link(SIGNAL(requestSnapshot()), SLOT(UserSnapshotRequest()), "UserSnapshotRequest()");
-        link(SIGNAL(requestSetRange()), SLOT(UserSetSensorRange()), "UserSetSensorRange()");
+    if (auto* logic = qobject_cast<CLogicManager*>(m_pHost ? m_pHost->GetLogicManagerObject() : nullptr)) {
+        // The logic manager takes the setup's requests.
+        connect(this, &CSetupWindow::setupChanged, logic, &CLogicManager::UserSetupModified);
+        connect(this, &CSetupWindow::statusRequest, logic, &CLogicManager::UserStatusRequest);
+        connect(this, &CSetupWindow::requestSnapshot, logic, &CLogicManager::UserSnapshotRequest);
+        connect(this, &CSetupWindow::requestSetRange, logic, &CLogicManager::UserSetSensorRange);
     }
     if (CKorvantaSignals* hub = m_pHost ? m_pHost->GetSignals() : nullptr) {
         connect(hub, &CKorvantaSignals::LoggerStatusArrived, this, &CSetupWindow::updateSetupWindow);

@@ -102,6 +102,8 @@ public:
     double loggerType() const { return detectedLoggerType(); }
     // What the detected logger can do (the answers of no logger when none is detected).
     const ILoggerFace& detectedFace() const;
+    // The one writer of the setup record's trigger fields (inactive: no trigger).
+    void setTrigger(bool triggerActive, int SourceChannel, int triggerLevelIndex, int triggerValue, int triggerType);
     // The catalogue index of the sensor on a row; 0 when the row has none.
     int getSensorIdAtSourceChannel(int channel) const;
     // Set while a calibration reads the Dravlet interface's readings live: only then is it

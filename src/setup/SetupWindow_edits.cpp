@@ -111,6 +111,13 @@ void CSetupWindow::durationChanged(int comboIndex)
 void CSetupWindow::triggerChanged(bool triggerActive, int SourceChannel, int triggerLevelIndex, int triggerValue,
                                   int triggerType)
 {
+    setTrigger(triggerActive, SourceChannel, triggerLevelIndex, triggerValue, triggerType);
+    refreshWindows();
+}
+
+void CSetupWindow::setTrigger(bool triggerActive, int SourceChannel, int triggerLevelIndex, int triggerValue,
+                              int triggerType)
+{
     if (triggerActive) {
         m_pSetupInfo->m_TriggerChannel = SourceChannel;
         m_pSetupInfo->m_TriggerLevel = triggerLevelIndex;
@@ -122,7 +129,6 @@ void CSetupWindow::triggerChanged(bool triggerActive, int SourceChannel, int tri
         m_pSetupInfo->m_TriggerLevel = -1;
         m_pSetupInfo->m_TriggerValue = 0;
     }
-    refreshWindows();
 }
 
 void CSetupWindow::sensorChanged(int SensorID, int SourceChannel)
