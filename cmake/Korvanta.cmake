@@ -1,8 +1,19 @@
 # Shared build settings and helpers of every Korvanta target.
 
+# The warnings of our own code: every target of ours takes them, most through kv_common; Qt,
+# OpenCV and the other libraries come in as system headers and add none. A method of a fake
+# that hides its interface's instead of overriding it is one (-Woverloaded-virtual), and so is
+# an override not marked as one (-Wsuggest-override), so that a fake that means to override
+# says so and the compiler checks it. The test script makes them errors (KORVANTA_WERROR).
+add_library(kv_warnings INTERFACE)
+target_compile_options(kv_warnings INTERFACE -Wall -Wextra -Woverloaded-virtual -Wsuggest-override)
+if(KORVANTA_WERROR)
+  target_compile_options(kv_warnings INTERFACE -Werror)
+endif()
+
 add_library(kv_common INTERFACE)
 target_include_directories(kv_common INTERFACE ${PROJECT_SOURCE_DIR}/src)
-target_compile_options(kv_common INTERFACE -Wall -Wextra)
+target_link_libraries(kv_common INTERFACE kv_warnings)
 target_compile_definitions(kv_common INTERFACE
   QT_DEPRECATED_WARNINGS QT_NO_FOREACH
   KORVANTA_SOURCE_DIR="${PROJECT_SOURCE_DIR}")

@@ -58,13 +58,14 @@ tree_before="$(tree_state)"
 status=0
 
 echo "== build (RelWithDebInfo)"
-configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVANTA_WERROR=ON
 cmake --build build -j "$JOBS"
 run_ctest build/ main || status=1
 
 echo "== build with AddressSanitizer and UndefinedBehaviorSanitizer (clang, with the fuzz targets)"
 configure build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" -DKORVANTA_SANITIZE=ON -DKORVANTA_FUZZ=ON -DKORVANTA_BENCH=OFF
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" -DKORVANTA_SANITIZE=ON -DKORVANTA_FUZZ=ON -DKORVANTA_BENCH=OFF \
+  -DKORVANTA_WERROR=ON
 cmake --build build-asan -j "$JOBS"
 # Allocation stacks come from the frame-pointer walk: the exact one through Debian's libraries made
 # every allocation about twice as slow, and the leak suppressions match as well with it.

@@ -17,7 +17,7 @@ DIRS=(tests/Core/Logic tests/Core/Data tests/platform tests/tools tests/setup te
       tests/meters tests/upload tests/upload_dialogs tests/video tests/workspace tests/analysis
       tests/analysis_dialogs tools/tsan)
 configure build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" -DKORVANTA_TSAN=ON -DKORVANTA_BENCH=OFF
+  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" -DKORVANTA_TSAN=ON -DKORVANTA_BENCH=OFF -DKORVANTA_WERROR=ON
 targets=()
 for d in "${DIRS[@]}"; do targets+=("$d/all"); done
 cmake --build build-tsan -j "$JOBS" --target "${targets[@]}"

@@ -6,6 +6,7 @@
 #include "Core/Data/DataManager.h"
 #include "analysis/FunctionsSupport.h"
 #include "Core/Data/Globals.h"
+#include "analysis/XSeries.h"
 
 using namespace AnalysisSupport;
 
@@ -37,24 +38,22 @@ CDataBranch* CFunctions::FunctionDerivative(CDataBranch* g1, bool g1AsTime, long
     BranchRange range;
     ReadRange(g1, start, end, range);
     const double interval = g1->m_Interval;
+    const int pairs = range.count();
 
-    // X source: the X-axis branch's values where the graph plots against one, else G1's X.
-    // Pairs beyond the end of a shorter X-axis branch have no X and give no point.
+    // X source: on an XY graph the X-axis values each sample is drawn at (sample i on the
+    // entry the pairing rule gives), in their own unit; else the samples' times. A sample
+    // without an X value (beyond a shorter X series, on a gap) gives no point.
     QVector<double> xs = range.x;
+    double step = interval;
     if (xAxis) {
-        QVector<double> axisX;
-        xs.clear();
-        if (range.count() > 0)
-            xAxis->CopyRange(int(range.start), range.count(), axisX, xs);
+        xs = XSeriesValues(*xAxis, g1->GetXSample(0), range.start, pairs);
+        step = 1.0;
     }
-    const int pairs = qMin(range.count(), xs.size());
-    QVector<double> ys;
+    // Y source: the values, or the samples' times.
+    QVector<double> ys = range.y;
     if (g1AsTime) {
-        ys.resize(pairs);
         for (int i = 0; i < pairs; ++i)
-            ys[i] = xs.at(i) * interval;
-    } else {
-        ys = range.y;
+            ys[i] = range.x.at(i) * interval;
     }
 
     // Written through raw pointers: this loop runs over whole recordings.
@@ -66,7 +65,9 @@ CDataBranch* CFunctions::FunctionDerivative(CDataBranch* g1, bool g1AsTime, long
     double* yOut = outY.data();
     int points = 0;
     for (int i = 0; i + 1 < pairs; ++i) {
-        const double dx = (xIn[i + 1] - xIn[i]) * interval;
+        if (xAxis && (!IsUsableX(xIn[i]) || !IsUsableX(xIn[i + 1])))
+            continue;
+        const double dx = (xIn[i + 1] - xIn[i]) * step;
         if (dx == 0.0)
             continue; // equal X values (or no sample interval): no slope to give
         xOut[points] = double(range.start + i + 1);
@@ -78,7 +79,9 @@ CDataBranch* CFunctions::FunctionDerivative(CDataBranch* g1, bool g1AsTime, long
     if (!HoldsTwo(*this, outX.size()))
         return nullptr;
 
-    const QString unit = QStringLiteral("%1/%2").arg(g1->m_Unit, tr("s"));
+    // Per second, or per unit of the X the slope was taken along.
+    const QString per = xAxis ? xAxis->m_Unit : tr("s");
+    const QString unit = per.isEmpty() ? g1->m_Unit : QStringLiteral("%1/%2").arg(g1->m_Unit, per);
     if (name.isEmpty())
         name = QStringLiteral("%1(%2) / %3").arg(tr("d"), g1->m_Name, xAxis ? tr("dx") : tr("dt"));
     CDataBranch* result = AddFunctionBranch(g1->m_Key, outX, outY, name, name, interval, unit,

@@ -53,12 +53,16 @@ QString formulaText(const QString& equation, double ri)
              Double2String(ri, 3, false, false));
 }
 
-CDataBranch* makeFit(CFunctions* engine, CDataBranch* g1, const QVector<double>& x,
-                     const QVector<double>& fitted, const QString& name, const QString& text)
+CDataBranch* makeFit(CFunctions* engine, CDataBranch* g1, const CDataBranch* xSeries,
+                     const QVector<double>& x, const QVector<double>& fitted, const QString& name,
+                     const QString& text)
 {
-    return engine->AddFunctionBranch(g1->m_Key, x, fitted, name, text, g1->m_Interval,
-                                     g1->m_Unit, g1->m_UnitPrefix,
-                                     CFunctions::CurveFitResultIndex);
+    CDataBranch* fit = engine->AddFunctionBranch(g1->m_Key, x, fitted, name, text, g1->m_Interval,
+                                                 g1->m_Unit, g1->m_UnitPrefix,
+                                                 CFunctions::CurveFitResultIndex);
+    if (fit)
+        SetFittedX(*fit, xSeries);
+    return fit;
 }
 
 // The samples of a fit's range and the X each stands at. A sample without an X (beyond the
@@ -151,7 +155,7 @@ CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, l
     else
         equation = QStringLiteral("0, ");
     const QString name = QStringLiteral("%1(%2)").arg(tr("Linear"), g1->m_Name);
-    return makeFit(this, g1, s.range.x, fittedAt(s.x, line), name,
+    return makeFit(this, g1, xSeries, s.range.x, fittedAt(s.x, line), name,
                    formulaText(equation, qualityIndex(usedY, fittedAt(usedX, line))));
 }
 
@@ -209,8 +213,8 @@ CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, lo
     // Against a series the curve keeps a place for every sample of the range; on a time axis
     // it leaves sample 0 out.
     if (xSeries)
-        return makeFit(this, g1, s.range.x, fittedAt(s.x, curve), name, text);
-    return makeFit(this, g1, sampleNumbers, fittedAt(usedX, curve), name, text);
+        return makeFit(this, g1, xSeries, s.range.x, fittedAt(s.x, curve), name, text);
+    return makeFit(this, g1, xSeries, sampleNumbers, fittedAt(usedX, curve), name, text);
 }
 
 CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long start, long end,
@@ -264,6 +268,6 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
                  : Double2String(a, 3, false, false);
     const QString name = QStringLiteral("%1(%2)").arg(tr("Exponential-Curve"), g1->m_Name);
     // Every sample of the range has a fitted value, skipped ones included, and counts in RI.
-    return makeFit(this, g1, s.range.x, fittedAt(s.x, curve), name,
+    return makeFit(this, g1, xSeries, s.range.x, fittedAt(s.x, curve), name,
                    formulaText(equation, qualityIndex(withXY, fittedAt(withX, curve))));
 }

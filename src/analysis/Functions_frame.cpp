@@ -104,7 +104,14 @@ CDataBranch* CFunctions::QuickFunctions(short id, int g1Key, bool g1AsTime, int 
     case IdArcSin: return FunctionArcSin(g1, A, B, s, e, name);
     case IdCos: return FunctionCos(g1, g1AsTime, A, B, C, s, e, name);
     case IdDeltaY: return FunctionDeltaY(g1, s, e, name);
-    case IdDerivative: return FunctionDerivative(g1, g1AsTime, s, e, name, xAxis);
+    case IdDerivative: {
+        // On an XY graph the slope is taken along the X-axis values of the source's own run, as
+        // the graph draws it.
+        CDataBranch* xSeries = nullptr;
+        if (xAxis && (!g1 || !XAxisSeriesOf(g1, xKey, xSeries)))
+            return nullptr;
+        return FunctionDerivative(g1, g1AsTime, s, e, name, xSeries);
+    }
     case IdDiv2Functions: return FunctionDiv2Functions(g1, g1AsTime, g2, g2AsTime, A, B, s, e, name);
     case IdLowerEnvelope: return FunctionEnvelope(g1, A, s, e, false, name);
     case IdUpperEnvelope: return FunctionEnvelope(g1, A, s, e, true, name);

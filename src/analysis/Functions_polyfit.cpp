@@ -219,7 +219,10 @@ CDataBranch* CFunctions::FunctionPolynomialRegression(CDataBranch* branch, long 
         QString("%1 %2 ,  %3 %4")
             .arg(tr("f(x) ="), PolynomialFormula(fit.m_Coefficients), tr("RI ="),
                  Double2String(fit.m_RI, 3, false, false));
-    return AddFunctionBranch(branch->m_Key, xs.mid(0, fitted.size()), fitted, name,
-                             description, branch->m_Interval, branch->m_Unit,
-                             branch->m_UnitPrefix, CurveFitResultIndex);
+    CDataBranch* made = AddFunctionBranch(branch->m_Key, xs.mid(0, fitted.size()), fitted, name,
+                                          description, branch->m_Interval, branch->m_Unit,
+                                          branch->m_UnitPrefix, CurveFitResultIndex);
+    if (made)
+        SetFittedX(*made, xSeries);
+    return made;
 }

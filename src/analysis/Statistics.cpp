@@ -106,6 +106,7 @@ struct StatisticsInput
     double interval = 0.0;
     bool found = false;
     bool noX = false;     // an XY graph whose X axis holds no values of the series' run
+    bool byHand = false;  // the series' run was sampled by hand
 };
 
 StatisticsInput CopyStatisticsInput(const CFunctions& engine, int key, long start, long end,
@@ -126,6 +127,7 @@ StatisticsInput CopyStatisticsInput(const CFunctions& engine, int key, long star
                           input.values);
     input.multiplier = AnalysisSupport::DisplayMultiplier(engine, branch);
     input.interval = branch->m_Interval;
+    input.byHand = manager->IsSampledByHand(key);
     input.found = true;
     if (xAxisKey >= 0 && !input.values.isEmpty()) {
         const CDataBranch* xSeries = manager->GetOwnXBranch(key, xAxisKey);
@@ -141,6 +143,7 @@ CStatisticsInfo StatisticsOf(const StatisticsInput& input)
     if (!input.found)
         return CStatisticsInfo();
     CStatisticsInfo info = ComputeStatistics(input.values, input.multiplier, input.interval, input.xs);
+    info.m_bByHand = input.byHand;
     // An area along an axis the series is not drawn on would be a number of nothing.
     if (input.noX)
         info.m_area = MissingValue;

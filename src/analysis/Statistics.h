@@ -13,6 +13,8 @@ struct CStatisticsInfo
     double m_area = 0.0;
     int m_samples = 0;
     double m_rate = 0.0;
+    // The samples were taken by hand: they have no rate, whatever the series' interval says.
+    bool m_bByHand = false;
 };
 
 // The statistics of values (the stored Y values of the range, in order). Every value but the

@@ -2,6 +2,7 @@
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/Globals.h"
+#include "analysis/Functions.h"
 
 #include <algorithm>
 #include <climits>
@@ -48,4 +49,18 @@ QVector<double> XSeriesValues(const CDataBranch& xSeries, double firstX, long fi
 bool IsUsableX(double x)
 {
     return std::isfinite(x) && x != MissingValue;
+}
+
+int FittedXKey(const CDataBranch& series)
+{
+    // A derivative's related key names the series its marks stand on, a spectrum's its
+    // frequency axis: only a fit's names its X.
+    if (series.m_SensorIndex != CFunctions::CurveFitResultIndex || !series.m_MarkedPositions.isEmpty())
+        return -1;
+    return series.m_RelatedKey >= 0 && series.m_RelatedKey != series.m_Key ? series.m_RelatedKey : -1;
+}
+
+void SetFittedX(CDataBranch& fit, const CDataBranch* xSeries)
+{
+    fit.m_RelatedKey = xSeries ? xSeries->m_Key : -1;
 }

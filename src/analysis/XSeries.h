@@ -22,3 +22,11 @@ QVector<double> XSeriesValues(const CDataBranch& xSeries, double firstX, long fi
 
 // Whether a value can serve as a sample's X: a finite number that is not the missing mark.
 bool IsUsableX(double x);
+
+// A curve fitted against an X-axis series (on an XY graph) names that series, so that a graph
+// draws it against that series alone: its equation's X is that series, and drawn against time
+// or another series the curve would not be the curve of its equation. The key of that series,
+// or -1 for a fit against time and for every series that is no fit. The name is kept as the
+// series' related key, which the workspace file keeps.
+int FittedXKey(const CDataBranch& series);
+void SetFittedX(CDataBranch& fit, const CDataBranch* xSeries);

@@ -82,7 +82,10 @@ bool Compose(int id, const Sources& s, double a, double b, double c, bool timeAx
     case 5: name = T("DeltaY") + open + g1 + close; unit = u1; break;
     case 6:
         name = QStringLiteral("%1(%2) / %3").arg(T("d"), g1, timeAxis ? T("dt") : T("dx"));
-        unit = u1 + QStringLiteral("/") + T("s");
+        if (timeAxis)
+            unit = u1 + QStringLiteral("/") + T("s");
+        else
+            unit = s.xUnit.isEmpty() ? u1 : u1 + QStringLiteral("/") + s.xUnit;
         break;
     case 7: name = twoSources("Div", " / "); unit = u1 + QStringLiteral("/") + u2; break;
     case 8: name = T("LowerEnvelope") + open + g1 + QStringLiteral(" , ") + GetString(a, 0) + close; unit = u1; break;

@@ -14,10 +14,13 @@ QString GetString(double value, unsigned char mode);
 struct Sources
 {
     QString g1Name, g1Unit, g2Name, g2Unit;
+    // On an XY graph, the unit of its X axis, along which the derivative is taken.
+    QString xUnit;
 };
 
 // The proposal for function id 0..26; false for any other id. timeAxis: the graph shows time
-// (or sample numbers) on its X axis, which names the derivative "dt" instead of "dx".
+// (or sample numbers) on its X axis, which names the derivative "dt" instead of "dx" and gives
+// it a unit per second instead of per unit of X.
 bool Compose(int id, const Sources& s, double a, double b, double c, bool timeAxis, QString& name,
              QString& unit);
 

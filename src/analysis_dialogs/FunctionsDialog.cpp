@@ -6,6 +6,7 @@
 #include "analysis_dialogs/FunctionNames.h"
 #include "windowbase/Prompter.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/SeriesNames.h"
 #include "Core/Data/SensorInfo.h"
@@ -529,8 +530,12 @@ void FunctionsDialog::updateFunctionNameAndUnit(int comboIndex)
     auto coefficient = [](const QLineEdit* edit) {
         return edit->isEnabled() ? FunctionNames::CoefficientValue(edit->text()) : 0.0;
     };
-    const FunctionNames::Sources sources{m_G1Name, m_G1Unit, m_G2Name, m_G2Unit};
-    const bool timeAxis = !m_pWindowsManager || m_pWindowsManager->CurrentGraphXAxisKey() < 0;
+    const int xKey = m_pWindowsManager ? m_pWindowsManager->CurrentGraphXAxisKey() : -1;
+    const bool timeAxis = xKey < 0;
+    const CDataManager* data = m_pWindowsManager ? m_pWindowsManager->AnalysisData() : nullptr;
+    const CDataBranch* xSeries = data && !timeAxis ? data->GetDataBranch(xKey) : nullptr;
+    const FunctionNames::Sources sources{m_G1Name, m_G1Unit, m_G2Name, m_G2Unit,
+                                         xSeries ? xSeries->m_Unit : QString()};
     QString builtUnit;
     if (!FunctionNames::Compose(id, sources, coefficient(ui->A_Edit), coefficient(ui->B_Edit), coefficient(ui->C_Edit),
                                 timeAxis, m_defaultName, builtUnit))

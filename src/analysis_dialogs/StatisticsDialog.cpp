@@ -160,7 +160,9 @@ void StatisticsDialog::ResultReady()
     ui->sumLabel->setText(FigureText(info.m_sum));
     ui->areaLabel->setText(FigureText(info.m_area));
     ui->samplesLabel->setText(QString::number(info.m_samples));
-    ui->rateLabel->setText(QStringLiteral("%1 %2").arg(FigureText(info.m_rate), tr("Samples per second")));
+    // A run sampled by hand has no rate: "1 Samples per second" would be a figure of nothing.
+    ui->rateLabel->setText(info.m_bByHand ? tr("Manual: a sample per press")
+                                          : QStringLiteral("%1 %2").arg(FigureText(info.m_rate), tr("Samples per second")));
 }
 
 void StatisticsDialog::onClose()

@@ -98,8 +98,20 @@ public:
     // the curve is drawn; and the X value sample `sample` stands on, the missing mark for none.
     long long XYSampleOffset(int index) const;
     double XYSampleX(int index, long long sample) const;
-    // Whether plot index shows a curve: visible, and on an XY graph with X values of its own.
+    // Whether plot index shows a curve: visible, and standing on the graph's X axis (below);
+    // axis is what the X axis of a time graph counts, found once by a caller asking of every plot.
     bool PlotIsDrawn(int index) const;
+    bool PlotIsDrawn(int index, GraphRules::XAxisContent axis) const;
+    // Whether a series stands on a time or bar graph's X axis counting axis: its positions are of
+    // that kind (GraphRules::SameTimeAxis) and it is no curve fitted against an X series. And
+    // whether it stands on an XY graph's X values ownX of its own run: its positions are of the
+    // kind of theirs, and a fitted curve only on the very series it was fitted against (its
+    // equation's X). What does not stand on the axis is not drawn against it.
+    bool StandsOnTimeAxis(const CDataBranch& series, GraphRules::XAxisContent axis) const;
+    bool StandsOnXSeries(const CDataBranch& series, const CDataBranch& ownX) const;
+    // The title of what a series' X values are, as a notice names it: a fit's X series
+    // ("Pressure(kPa)"), or what its positions count ("Time (s)", "Frequency (Hz)").
+    QString SeriesXTitle(const CDataBranch& series) const;
     // The range of the X values the drawn curves of an XY graph stand on; false when none.
     bool DrawnXRange(float& lo, float& hi) const;
     // Of the keys dropped on an XY graph, those whose run holds no X-axis values (their runs'
@@ -111,8 +123,13 @@ public:
     // grouped by the title of their own X; graphX gets the title of the graph's X axis. And the
     // notice that names such series.
     QList<int> KeysOffTheXAxis(const QList<int>& keys, QString* graphX, QMap<QString, QList<int>>* byX) const;
-    static QString OffTheXAxisText(const QString& graphX, const QString& theirX, const QStringList& series);
+    // fitted: the series are curves fitted against the X series theirX names.
+    static QString OffTheXAxisText(const QString& graphX, const QString& theirX, const QStringList& series,
+                                   bool fitted = false);
     void SayNoOwnX(const QStringList& runs);
+    // The notices that name the shown plots not drawn against the X axis the graph has now, by
+    // what their X values are (and the runs without values of an XY graph's X axis).
+    QStringList NotDrawnTexts() const;
     int GetNumPlots() const { return m_Plots.size(); }
     int GetNumVisiblePlots() const;
     int PlotIndexToVisiblePlotIndex(int index) const;
@@ -336,6 +353,10 @@ private:
     void autoScaleY(int plot, long first, long last, bool force, const CScaleMap& map, const QVector<int>& drawnOnIt);
     // The colours of the curves shown (the X axis' among them).
     QList<QColor> shownColors() const;
+    // Whether a new analysis result is plotted here: it stands on this graph's X axis. One that
+    // does not is handed to a graph of its own, or named in a notice when no graph of time can
+    // show it.
+    bool takesNewResult(const CDataBranch& branch);
     // What the X axis of a time or bar graph counts: what the first plot's positions count.
     GraphRules::XAxisContent timeAxisContent() const;
     // What one position of the X axis of a time or bar graph is worth in its unit.

@@ -5,6 +5,7 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
+#include "analysis/XSeries.h"
 #include "graph/GraphRules.h"
 
 #include <QPainter>
@@ -25,7 +26,8 @@ void CGraphWindow::DrawAnnotations(QPainter* painter)
     if (!m_bShowAnnotations || m_Plots.isEmpty())
         return;
     for (int p = 0; p < m_Plots.size(); ++p) {
-        if (!m_Plots.at(p).m_bVisible)
+        // A note points at a sample of a drawn curve.
+        if (!PlotIsDrawn(p))
             continue;
         for (int a = 0; a < m_Plots.at(p).GetNumAnnotations(); ++a)
             Draw1Annotation(painter, a, p, a == m_SelAnnotation && p == m_SelAnnotationPlot);
@@ -45,13 +47,13 @@ void CGraphWindow::Draw1Annotation(QPainter* painter, int annotationIndex, int p
     CGraphTextAnnotation note = plot.GetAnnoation(annotationIndex);
     const int a = note.m_Sample;
     const float y = float(branch->GetYSample(a));
-    float x;
-    if (m_XPlot.m_Key == -1) {
-        x = float(branch->GetXSample(a));
-    } else {
-        const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
-        x = xBranch ? float(xBranch->GetYSample(a)) : float(MissingValue);
-    }
+    // On an XY graph the sample stands where its curve draws it: on the X entry of its own run
+    // that the pairing rule gives (a fitted curve's sample i on the entry its range began at
+    // plus i), not on entry i.
+    const double at = m_XPlot.m_Key == -1 ? branch->GetXSample(a) : XYSampleX(plotIndex, a);
+    if (m_XPlot.m_Key != -1 && !IsUsableX(at))
+        return;
+    const float x = float(at);
     const int px = GraphRules::ToPixelX(x, m_XMin, m_XMax, m_GraphRect);
     const int py = GraphRules::ToPixelY(y, plot.m_Min, plot.m_Max, m_GraphRect);
     const double angle = std::isfinite(note.m_Angle) ? note.m_Angle : 0.0;
@@ -92,7 +94,7 @@ int CGraphWindow::PtInAnnotation(QPoint point, int& annotationIndex)
 {
     for (int p = 0; p < m_Plots.size(); ++p) {
         const CGraphPlot& plot = m_Plots.at(p);
-        if (!plot.m_bVisible)
+        if (!PlotIsDrawn(p))
             continue;
         for (int a = 0; a < plot.m_Annotations.size(); ++a) {
             if (plot.m_Annotations.at(a).m_TextRect.contains(point)) {

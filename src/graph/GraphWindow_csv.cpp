@@ -52,8 +52,13 @@ QString CGraphWindow::DefaultCsvName(const QDate& date)
 QList<CCsvColumn> CGraphWindow::CsvColumns() const
 {
     QList<CCsvColumn> columns;
+    const GraphRules::XAxisContent axis = timeAxisContent();
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& plot = m_Plots.at(i);
+        // The rows of a time graph's file are positions on its X axis: a series not drawn
+        // against it (a fit of another X, a spectrum among runs) has no row of its own there.
+        if (m_GraphType == TimeGraph && !PlotIsDrawn(i, axis))
+            continue;
         CCsvColumn c;
         c.m_Name = plot.m_Name;
         c.m_Unit = plot.m_Unit;

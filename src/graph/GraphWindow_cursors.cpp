@@ -40,6 +40,10 @@ void DrawReadout(QPainter* painter, const QPoint& at, const QRect& area, const Q
     QRect box(QPoint(at.x() + 8, at.y() - 16), QPoint(at.x() + 14 + w, at.y() - 3));
     if (box.right() > area.right())
         box.translate(-(box.right() - box.left() + 15), 0);
+    // Moved left, a long read-out (a fit's equation after the values) would start under the
+    // left scale and lose its first words, the values: it starts at the plot area's edge.
+    if (box.left() < area.left())
+        box.moveLeft(area.left());
     QColor c = color;
     c.setAlpha(200);
     painter->setBrush(QBrush(c, Qt::SolidPattern));
@@ -108,8 +112,11 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
     }
     if (switchOn) {
         m_Cursor1Plot = m_LeftScalePlot;
-        if (m_Cursor1Plot == -1)
+        // A curve that is not drawn carries no cursor.
+        if (m_Cursor1Plot == -1 || !PlotIsDrawn(m_Cursor1Plot)) {
+            m_Cursor1Plot = -1;
             return;
+        }
         CDataBranch* branch = GetDataBranch(m_Cursor1Plot);
         const int count = branch ? branch->GetNumSamples() : 0;
         if (count == 0) {

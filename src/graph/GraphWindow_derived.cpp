@@ -8,7 +8,10 @@
 #include "Core/Data/Globals.h"
 #include "analysis/FourierSpectrum.h"
 #include "analysis/Functions.h"
+#include "analysis/XSeries.h"
 #include "graph/GraphRules.h"
+#include "windowbase/ChildWindowHost.h"
+#include "windowbase/Prompter.h"
 
 #include <QFontMetrics>
 #include <QPainter>
@@ -120,7 +123,7 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
     if (!m_pDataManager)
         m_pDataManager = dataStore();
     CDataBranch* branch = dataStore() ? dataStore()->GetDataBranch(datKey) : nullptr;
-    if (!branch)
+    if (!branch || !takesNewResult(*branch))
         return;
     CGraphPlot plot;
     plot.m_Key = datKey;
@@ -139,6 +142,7 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
         }
     }
     const int left = m_LeftScalePlot, right = m_RightScalePlot;
+    const bool first = m_Plots.isEmpty();
     m_Plots.append(plot);
     const int index = m_Plots.size() - 1;
     const int source = ScalePlotOf(index);
@@ -159,10 +163,40 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
         m_LeftScalePlot = left >= 0 && left < index && m_Plots.at(left).m_bVisible ? left : m_LeftScalePlot;
         m_RightScalePlot = index;
     }
+    // The first curve of a graph sets its X axis: the axis spans it.
+    if (first && m_XPlot.m_bAutoScale)
+        AutoScaleXAxis(false);
     ResizeScaleCombos();
     m_RepaintMode = RepaintFull;
     repaint();
     notifyHasNewDataToSave();
+}
+
+bool CGraphWindow::takesNewResult(const CDataBranch& branch)
+{
+    CDataManager* data = dataStore();
+    bool stands = true;
+    if (m_XPlot.m_Key != -1) {
+        const CDataBranch* own = data ? data->GetOwnXBranch(branch.m_Key, m_XPlot.m_Key) : nullptr;
+        stands = own && StandsOnXSeries(branch, *own);
+    } else if (!m_Plots.isEmpty()) {
+        stands = StandsOnTimeAxis(branch, timeAxisContent());
+    } else {
+        stands = FittedXKey(branch) < 0;
+    }
+    if (stands)
+        return true;
+    // Drawn here it would stand on an X it is not a value of (a spectrum's hertz on a time axis,
+    // a run's samples against another run's X). A result whose X a graph can show goes to a
+    // graph of its own, where it sets the axis (the results that follow go there too); a fit of
+    // an X series this graph does not show is named.
+    if (FittedXKey(branch) < 0 && m_pHost) {
+        m_pHost->ShowInGraphOfItsOwn(branch.m_Key);
+        return false;
+    }
+    const QString graphX = m_Plots.isEmpty() ? GraphRules::TimeAxisTitle(GraphRules::XAxisContent::Time) : XAxisTitle();
+    graphPrompter()->information(this, tr("Graph"), OffTheXAxisText(graphX, SeriesXTitle(branch), {branch.m_Name}, true));
+    return false;
 }
 
 QStringList CGraphWindow::FitEquations(QList<QColor>* colors) const
@@ -171,7 +205,9 @@ QStringList CGraphWindow::FitEquations(QList<QColor>* colors) const
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& p = m_Plots.at(i);
         const CDataBranch* b = GetDataBranch(i);
-        if (!p.m_bVisible || !b || b->m_SensorIndex != CFunctions::CurveFitResultIndex || b->m_FunctionText.isEmpty())
+        // The equation of a curve not drawn here (fitted against another X) would name an X
+        // this graph does not show.
+        if (!b || b->m_SensorIndex != CFunctions::CurveFitResultIndex || b->m_FunctionText.isEmpty() || !PlotIsDrawn(i))
             continue;
         texts << p.m_Name + QStringLiteral(":  ") + b->m_FunctionText;
         if (colors)

@@ -9,6 +9,7 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
+#include "analysis/XSeries.h"
 #include "graph/GraphRules.h"
 #include "windowbase/Prompter.h"
 
@@ -65,37 +66,52 @@ QList<int> CGraphWindow::KeysOffTheXAxis(const QList<int>& keys, QString* graphX
     if (!data)
         return refused;
     // The X this graph stands on: its first plot's, or, on an empty graph, that of the first
-    // series dropped. An XY graph places series by their sample numbers against its X values.
+    // series dropped that can stand on a time axis. An XY graph places each series on the X
+    // values of its own run.
+    const bool xy = m_GraphType == XYGraph && m_XPlot.m_Key != -1;
     bool known = !m_Plots.isEmpty();
-    GraphRules::XAxisContent axis = m_GraphType == XYGraph ? GraphRules::XAxisContent::Samples : PositionContent(0);
+    GraphRules::XAxisContent axis = known && !xy ? PositionContent(0) : GraphRules::XAxisContent::Time;
     QString title = known ? XAxisTitle() : QString();
     for (int key : keys) {
         const CDataBranch* b = data->GetDataBranch(key);
         if (!b)
             continue;
-        const GraphRules::XAxisContent own = SeriesPositionContent(b);
-        if (!known) {
-            axis = own;
-            title = GraphRules::TimeAxisTitle(own);
+        if (xy) {
+            // A run without values of the X axis is named by KeysWithoutOwnX.
+            const CDataBranch* own = data->GetOwnXBranch(key, m_XPlot.m_Key);
+            if (!own || StandsOnXSeries(*b, *own))
+                continue;
+        } else if (!known && FittedXKey(*b) < 0) {
+            axis = SeriesPositionContent(b);
+            title = GraphRules::TimeAxisTitle(axis);
             known = true;
-        } else if (!GraphRules::SameTimeAxis(own, axis)) {
-            refused.append(key);
-            if (byX)
-                (*byX)[GraphRules::TimeAxisTitle(own)].append(key);
+            continue;
+        } else if (known && StandsOnTimeAxis(*b, axis)) {
+            continue;
         }
+        refused.append(key);
+        if (byX)
+            (*byX)[SeriesXTitle(*b)].append(key);
     }
     if (graphX)
-        *graphX = title;
+        *graphX = known ? title : GraphRules::TimeAxisTitle(GraphRules::XAxisContent::Time);
     return refused;
 }
 
-QString CGraphWindow::OffTheXAxisText(const QString& graphX, const QString& theirX, const QStringList& series)
+QString CGraphWindow::OffTheXAxisText(const QString& graphX, const QString& theirX, const QStringList& series,
+                                      bool fitted)
 {
     // A long drop is named by its first few series.
     constexpr int shown = 6;
     QString names = QStringList(series.mid(0, shown)).join(QStringLiteral(", "));
     if (series.size() > shown)
         names += QLatin1Char(' ') + tr("and %1 more").arg(series.size() - shown);
+    // A curve fitted against a series is drawn only against that series: a graph of its own,
+    // whose X would be time, would not show it either.
+    if (fitted)
+        return tr("Not drawn: %1.\nThey were fitted against %2, and this graph's X axis is %3. "
+                  "They are drawn on a graph whose X axis is %2.")
+            .arg(names, theirX, graphX);
     return tr("Not drawn: %1.\nTheir X values are %2, and this graph's X axis is %3. "
               "Drag them into a graph of their own.")
         .arg(names, theirX, graphX);
@@ -169,9 +185,13 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     QStringList notices;
     for (auto it = offAxis.cbegin(); it != offAxis.cend(); ++it) {
         QStringList names;
-        for (int key : it.value())
-            names << caption + QStringLiteral("-") + data->GetDataBranch(key)->m_Name;
-        notices << OffTheXAxisText(graphX, it.key(), names);
+        bool fitted = false;
+        for (int key : it.value()) {
+            const CDataBranch* b = data->GetDataBranch(key);
+            names << caption + QStringLiteral("-") + b->m_Name;
+            fitted = fitted || FittedXKey(*b) >= 0;
+        }
+        notices << OffTheXAxisText(graphX, it.key(), names, fitted);
     }
     if (!runsWithoutX.isEmpty() || !notices.isEmpty()) {
         // Said once the drag has ended: a box inside the drop would hold the drag's source.

@@ -69,9 +69,10 @@ void CGraphWindow::drawTimeCurves(QPainter* painter, long from, long to)
     dropPaintCaches();
     QVector<CCurveJob> jobs;
     QVector<int> plotOf;
+    const GraphRules::XAxisContent axis = timeAxisContent();
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& plot = m_Plots.at(i);
-        const CDataBranch* branch = plot.m_bVisible ? GetDataBranch(i) : nullptr;
+        const CDataBranch* branch = PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
         if (!branch)
             continue;
         CCurveJob job;
@@ -170,8 +171,9 @@ bool CGraphWindow::updateLiveLayer(long from, long to)
     const QRect g = m_GraphRect;
     bool usable =
         m_RepaintMode == RepaintLiveTick && isLive() && !m_Plots.isEmpty() && g.width() > 4 && g.height() > 4;
+    const GraphRules::XAxisContent axis = timeAxisContent();
     for (int i = 0; usable && i < m_Plots.size(); ++i) {
-        const CDataBranch* b = m_Plots.at(i).m_bVisible ? GetDataBranch(i) : nullptr;
+        const CDataBranch* b = PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
         // Mid-point marks carry text and follow another branch, and the painter runs a dash
         // pattern on from one line to the next, so part of a dashed curve cannot be drawn
         // again alone: such graphs are drawn whole.
@@ -190,7 +192,7 @@ bool CGraphWindow::updateLiveLayer(long from, long to)
     m_BarDataList.clear();
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& plot = m_Plots.at(i);
-        const CDataBranch* b = plot.m_bVisible ? GetDataBranch(i) : nullptr;
+        const CDataBranch* b = PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
         CCurveCache& cache = m_CurveCaches[size_t(i)];
         if (!b) {
             cache = CCurveCache();

@@ -113,6 +113,12 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
     }
     finishPlotsChange();
     takeXAxisScaleFromPlot();
+    // Bars of timing results show the last events as the end of their run showed them; left at
+    // the axis' first ten, the later bars of a longer run were off the graph after an open.
+    if (m_GraphType == BarGraph) {
+        m_bTimingRun = true;
+        AutoScaleXAxis(true);
+    }
     // The scales the graph was saved with, where they still name a shown plot; otherwise the
     // first shown plots chosen above stay.
     auto shown = [this](qint32 index) { return index >= 0 && index < m_Plots.size() && m_Plots.at(index).m_bVisible; };
@@ -137,7 +143,8 @@ CGraphWindow::CPlotUnit CGraphWindow::PlotUnitOf(const CDataBranch& branch) cons
     const QString letter = GetUnitPrefix(prefix);
     if (prefix >= 1 && prefix <= 3 && branch.m_Unit.size() > letter.size() && branch.m_Unit.startsWith(letter))
         return CPlotUnit{branch.m_Unit.mid(letter.size()), prefix};
-    return CPlotUnit{branch.m_Unit, 0};
+    // A tracked position reads "px" on the scale and at the cursors, as in the CSV export.
+    return CPlotUnit{CsvUnit(branch, branch.m_Unit), 0};
 }
 
 void CGraphWindow::takePrefixesFromBranch(CGraphPlot& plot, const CDataBranch& branch) const

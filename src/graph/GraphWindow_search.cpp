@@ -139,9 +139,11 @@ CGraphPlot CGraphWindow::FindNearestPlot(QPoint* point, int& plotIndex)
     float tolerance = std::fabs(ColumnToX(point->x() + 1) - x);
     const int hint = (m_GraphType == TimeGraph || m_GraphType == BarGraph) ? std::max(TruncIndex(x) - 2, 1) : 1;
     double best = 9999999.0;
+    const GraphRules::XAxisContent axis = timeAxisContent();
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& plot = m_Plots.at(i);
-        if (!plot.m_bVisible)
+        // A cursor stands on a curve that is drawn.
+        if (!PlotIsDrawn(i, axis))
             continue;
         CDataBranch* branch = GetDataBranch(i);
         if (!branch)

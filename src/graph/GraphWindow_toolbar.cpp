@@ -6,6 +6,7 @@
 #include "windowbase/DeferredIcon.h"
 
 #include "windowbase/MultiAction.h"
+#include "windowbase/Prompter.h"
 #include "Core/Data/Globals.h"
 
 #include <QAbstractItemView>
@@ -382,7 +383,16 @@ void CGraphWindow::OnXScaleComboChanged(int index)
     AutoScaleAllAxis(isLive());
     // The samples the cursors stood on lie elsewhere on the new axis: both go.
     detachCursors();
+    // A scale chosen beside a curve the new axis does not draw goes to a drawn one.
+    if (!PlotIsDrawn(m_LeftScalePlot) || (GetNumVisiblePlots() >= 2 && !PlotIsDrawn(m_RightScalePlot))) {
+        chooseFirstVisibleScales();
+        ResizeScaleCombos();
+    }
     update();
+    // What the new axis leaves out is said, so that no curve goes without a word.
+    const QStringList notices = NotDrawnTexts();
+    if (!notices.isEmpty())
+        graphPrompter()->information(this, tr("Graph"), notices.join(QStringLiteral("\n\n")));
 }
 
 void CGraphWindow::resizeEvent(QResizeEvent* event)

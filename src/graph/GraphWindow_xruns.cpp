@@ -10,7 +10,9 @@
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
+#include "analysis/Functions.h"
 
+#include <QMap>
 #include <QSet>
 #include <QStringList>
 
@@ -19,7 +21,36 @@ CDataBranch* CGraphWindow::XBranchOfPlot(int index) const
     CDataManager* data = dataStore();
     if (!data || m_XPlot.m_Key == -1 || index < 0 || index >= m_Plots.size())
         return nullptr;
-    return data->GetOwnXBranch(m_Plots.at(index).m_Key, m_XPlot.m_Key);
+    const CDataBranch* branch = data->GetDataBranch(m_Plots.at(index).m_Key);
+    CDataBranch* own = branch ? data->GetOwnXBranch(branch->m_Key, m_XPlot.m_Key) : nullptr;
+    return own && StandsOnXSeries(*branch, *own) ? own : nullptr;
+}
+
+bool CGraphWindow::StandsOnTimeAxis(const CDataBranch& series, GraphRules::XAxisContent axis) const
+{
+    // A fitted curve's equation is in the X series it was fitted on, not in time.
+    if (FittedXKey(series) >= 0)
+        return false;
+    return GraphRules::SameTimeAxis(SeriesPositionContent(&series), axis);
+}
+
+bool CGraphWindow::StandsOnXSeries(const CDataBranch& series, const CDataBranch& ownX) const
+{
+    // A fitted curve is the curve of its equation only against the series it was fitted on.
+    if (series.m_SensorIndex == CFunctions::CurveFitResultIndex)
+        return FittedXKey(series) == ownX.m_Key;
+    // Sample i stands on entry i of the X values: both count positions of one kind (the bins of
+    // a spectrum stand on its frequency axis, not on a run's pressures).
+    return GraphRules::SameTimeAxis(SeriesPositionContent(&series),
+                                    SeriesPositionContent(&ownX));
+}
+
+QString CGraphWindow::SeriesXTitle(const CDataBranch& series) const
+{
+    CDataManager* data = dataStore();
+    if (const CDataBranch* x = data ? data->GetDataBranch(FittedXKey(series)) : nullptr)
+        return x->m_Unit.isEmpty() ? x->m_Name : x->m_Name + QLatin1Char('(') + x->m_Unit + QLatin1Char(')');
+    return GraphRules::TimeAxisTitle(SeriesPositionContent(&series));
 }
 
 long long CGraphWindow::XYSampleOffset(int index) const
@@ -42,10 +73,18 @@ double CGraphWindow::XYSampleX(int index, long long sample) const
 
 bool CGraphWindow::PlotIsDrawn(int index) const
 {
+    return PlotIsDrawn(index, m_XPlot.m_Key == -1 ? timeAxisContent() : GraphRules::XAxisContent::Samples);
+}
+
+bool CGraphWindow::PlotIsDrawn(int index, GraphRules::XAxisContent axis) const
+{
     if (index < 0 || index >= m_Plots.size() || !m_Plots.at(index).m_bVisible)
         return false;
     // Asked also while the X axis changes, before the graph type follows it.
-    return m_XPlot.m_Key == -1 || XBranchOfPlot(index);
+    if (m_XPlot.m_Key != -1)
+        return XBranchOfPlot(index);
+    const CDataBranch* branch = GetDataBranch(index);
+    return !branch || StandsOnTimeAxis(*branch, axis);
 }
 
 bool CGraphWindow::DrawnXRange(float& lo, float& hi) const
@@ -104,4 +143,35 @@ void CGraphWindow::SayNoOwnX(const QStringList& runs)
         return;
     const QString title = x->m_Unit.isEmpty() ? x->m_Name : x->m_Name + QLatin1Char('(') + x->m_Unit + QLatin1Char(')');
     graphPrompter()->information(this, tr("Graph"), NoOwnXText(runs, title));
+}
+
+QStringList CGraphWindow::NotDrawnTexts() const
+{
+    CDataManager* data = dataStore();
+    QMap<QString, QStringList> offAxis;
+    QSet<QString> fitted;
+    QStringList runs;
+    const GraphRules::XAxisContent axis = m_XPlot.m_Key == -1 ? timeAxisContent() : GraphRules::XAxisContent::Samples;
+    for (int i = 0; i < m_Plots.size(); ++i) {
+        const CDataBranch* b = GetDataBranch(i);
+        if (!data || !b || !m_Plots.at(i).m_bVisible || PlotIsDrawn(i, axis))
+            continue;
+        if (m_XPlot.m_Key != -1 && !data->GetOwnXBranch(b->m_Key, m_XPlot.m_Key)) {
+            const CDataFolder* run = data->GetRunOfBranch(b->m_Key);
+            if (run && !runs.contains(run->m_Name))
+                runs << run->m_Name;
+            continue;
+        }
+        const QString theirX = SeriesXTitle(*b);
+        offAxis[theirX] << m_Plots.at(i).m_Name;
+        if (FittedXKey(*b) >= 0)
+            fitted.insert(theirX);
+    }
+    QStringList texts;
+    const QString graphX = XAxisTitle();
+    for (auto it = offAxis.cbegin(); it != offAxis.cend(); ++it)
+        texts << OffTheXAxisText(graphX, it.key(), it.value(), fitted.contains(it.key()));
+    if (!runs.isEmpty())
+        texts << NoOwnXText(runs, graphX);
+    return texts;
 }

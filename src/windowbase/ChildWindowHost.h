@@ -51,4 +51,8 @@ public:
     // Graph windows, drops: a run recorded with a video dropped on a graph asks for the video
     // window of that run (its file and the run folder's key).
     virtual void RequestVideoWindow(const QString& path, int folderKey) { (void)path; (void)folderKey; }
+    // Graph windows, analysis results: a new result whose X the active graph does not show (a
+    // spectrum computed beside a run) asks for a new graph, which shows it, becomes the graph
+    // that takes the results that follow, and so also takes the rest of the same computation.
+    virtual void ShowInGraphOfItsOwn(int key) { (void)key; }
 };

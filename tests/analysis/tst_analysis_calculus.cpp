@@ -74,8 +74,9 @@ void TestAnalysisCalculus::derivativeNeedsThreeSamples()
 void TestAnalysisCalculus::derivativeAgainstXAxis()
 {
     Fixture f;
-    CDataBranch* g1 = f.branch({0, 2, 4, 6, 8});
-    CDataBranch* axis = f.branch({0, 1, 1, 2, 3}, 1.0, QStringLiteral("Axis"));
+    // Recorded at 0.1 s: the slope along the axis is per unit of the axis, not per second.
+    CDataBranch* g1 = f.branch({0, 2, 4, 6, 8}, 0.1, QStringLiteral("G1"), QStringLiteral("\u00b0C"));
+    CDataBranch* axis = f.branch({0, 1, 1, 2, 3}, 0.1, QStringLiteral("Axis"), QStringLiteral("kPa"));
     CDataBranch* d = f.functions.QuickFunctions(CFunctions::IdDerivative, g1->m_Key, false, 0, -1,
                                                 -1, false, axis->m_Key, 1, 1, 0, QString(),
                                                 QString());
@@ -84,6 +85,7 @@ void TestAnalysisCalculus::derivativeAgainstXAxis()
     QCOMPARE(f.xs(d), (QVector<double>{1, 3, 4}));
     QCOMPARE(f.ys(d), (QVector<double>{2, 2, 2}));
     QCOMPARE(d->m_Name, QStringLiteral("d(G1) / dx"));
+    QCOMPARE(d->m_Unit, QStringLiteral("\u00b0C/kPa"));
     // Against an axis mid points are looked for; these values never fall.
     QVERIFY(d->m_MarkedPositions.isEmpty());
     QCOMPARE(d->m_RelatedKey, -1);

@@ -3,6 +3,7 @@
 #include "support/AnalysisFixture.h"
 
 #include "Core/Data/Globals.h"
+#include "analysis/XSeries.h"
 #include "Core/Data/SensorInfo.h"
 
 #include "common/TestMain.h"
@@ -372,6 +373,8 @@ void TestAnalysisFits::equationGivesTheFittedSeries()
         : Fit(f, id, g1, 3, 16, xy ? xAxis->m_Key : -1);
     QVERIFY(fit);
     QCOMPARE(fit->m_FunctionText, "f(x) = " + equation + " ,  RI = 1");
+    // The fit names the X its equation is in, so that graphs draw it against that X alone.
+    QCOMPARE(FittedXKey(*fit), xy ? xAxis->m_Key : -1);
     for (int i : {3, 9, 16})
         QVERIFY(std::abs(EvaluateEquation(fit->m_FunctionText, along(i)) / fit->GetYSample(i - 3) - 1) < 1e-6);
 }

@@ -83,7 +83,7 @@ void TestAnalysisDialogNames::namesAndUnits_data()
     QTest::newRow("integral default") << 13 << 0.0 << 1.0 << 0.0 << true << kPa << "Integral(Temperature)" << "°C*s";
     QTest::newRow("integral coefficients") << 13 << -5.0 << 2.0 << 0.0 << true << kPa << "(-5) + Integral(2 * Temperature)" << "°C*s";
     QTest::newRow("derivative on time") << 6 << 0.0 << 0.0 << 0.0 << true << kPa << "d(Temperature) / dt" << "°C/s";
-    QTest::newRow("derivative on XY") << 6 << 0.0 << 0.0 << 0.0 << false << kPa << "d(Temperature) / dx" << "°C/s";
+    QTest::newRow("derivative on XY") << 6 << 0.0 << 0.0 << 0.0 << false << kPa << "d(Temperature) / dx" << "°C/kPa";
     QTest::newRow("multiply units") << 18 << 1.0 << 1.0 << 0.0 << true << kPa << "Mul(Temperature * Pressure)" << "°C*kPa";
     QTest::newRow("multiply same unit") << 18 << 1.0 << 1.0 << 0.0 << true << "°C" << "Mul(Temperature * Pressure)" << "°C²";
     QTest::newRow("quadratic") << 19 << 1.0 << 1.0 << 0.0 << true << kPa << "Temperature² + Temperature" << "";
@@ -116,7 +116,8 @@ void TestAnalysisDialogNames::namesAndUnits()
     QFETCH(QString, u2);
     QFETCH(QString, name);
     QFETCH(QString, unit);
-    const FunctionNames::Sources s{QStringLiteral("Temperature"), QStringLiteral("°C"), QStringLiteral("Pressure"), u2};
+    const FunctionNames::Sources s{QStringLiteral("Temperature"), QStringLiteral("°C"), QStringLiteral("Pressure"), u2,
+                                   timeAxis ? QString() : u2};   // on an XY graph X is the pressure
     QString builtName, builtUnit = QStringLiteral("stale");
     QVERIFY(Compose(id, s, a, b, c, timeAxis, builtName, builtUnit));
     QCOMPARE(builtName, name);
@@ -131,7 +132,7 @@ void TestAnalysisDialogNames::unknownIdWritesNothing()
     QCOMPARE(name, QString("kept"));
     QCOMPARE(unit, QString("kept"));
     // An empty source unit leaves only the function's own part.
-    const FunctionNames::Sources empty{QStringLiteral("X"), QString(), QStringLiteral("Y"), QString()};
+    const FunctionNames::Sources empty{QStringLiteral("X"), QString(), QStringLiteral("Y"), QString(), QString()};
     QVERIFY(Compose(6, empty, 0, 0, 0, true, name, unit));
     QCOMPARE(unit, QString("/s"));
     QVERIFY(Compose(18, empty, 1, 1, 0, true, name, unit));

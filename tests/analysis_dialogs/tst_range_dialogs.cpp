@@ -186,6 +186,11 @@ void TestRangeDialogs::statisticsAlongTheXAxis()
     QTRY_VERIFY(!d.form()->resultGrid->isHidden());
     // Each value times its signed step along the volume (none to or from the gap): 4 + 4 - 2 + 5.
     QCOMPARE(d.form()->areaLabel->text(), QString("11"));
+    QCOMPARE(d.form()->rateLabel->text(), QString("2 Samples per second"));
+    run->m_bSampledByHand = true;
+    StatisticsDialog byHand(&host, &host);
+    byHand.init(p->m_Key, 1, 7, x->m_Key);
+    QTRY_COMPARE(byHand.form()->rateLabel->text(), QString("Manual: a sample per press"));
 }
 
 void TestRangeDialogs::statisticsTextForm_data()

@@ -12,6 +12,8 @@
 #include "support/ScriptedServices.h"
 #include "app/shell/ShellServices.h"
 #include "graph/GraphWindow.h"
+#include "Core/Base/KorvantaSignals.h"
+#include "analysis/Functions.h"
 
 #include <QMdiSubWindow>
 #include <QProgressDialog>
@@ -60,6 +62,7 @@ private slots:
     void damagedFilesLeaveWorkspace();
     void longLoadShowsProgressAndCancelKeepsWorkspace();
     void graphOfEveryRunOpensWithLookUpsInProportion();
+    void whatGraphsShowComesBack();
 };
 
 void TestShellWorkspace::saveAsThenOpen()
@@ -338,6 +341,84 @@ void TestShellWorkspace::graphOfEveryRunOpensWithLookUpsInProportion()
     const quint64 large = LookUpsToOpenGraphOfRuns(600, r.dir.filePath("600.kvb"));
     QVERIFY2(small > 0 && large > 0, "a graph of every run did not come back");
     QVERIFY2(large < 5 * small, qPrintable(QStringLiteral("%1 look-ups for 150 runs, %2 for 600").arg(small).arg(large)));
+}
+
+namespace {
+// What a teacher reads on each graph: its X axis, every curve's title and whether it is drawn,
+// the fits' equations, the two scales, and both cursors' read-outs as the tool bar places them.
+QList<QStringList> Readings(CWindowsManager* wm)
+{
+    QList<QStringList> all;
+    for (QMdiSubWindow* w : wm->subWindowList(QMdiArea::CreationOrder)) {
+        auto* g = qobject_cast<CGraphWindow*>(w);
+        if (!g)
+            continue;
+        QStringList seen{g->XAxisTitle()};
+        for (int i = 0; i < g->GetNumPlots(); ++i)
+            seen << CGraphWindow::PlotTitle(g->GetPlot(i)) + (g->PlotIsDrawn(i) ? " drawn" : " not drawn");
+        seen << g->FitEquations() << QString::number(g->m_LeftScalePlot) << QString::number(g->m_RightScalePlot);
+        g->OnCursor();
+        g->OnCursor2();
+        g->grab();
+        all << (seen << g->m_Cursor1Text << g->m_Cursor2Text);
+    }
+    return all;
+}
+} // namespace
+
+// A run's temperature and pressure with a line fitted against time and a derivative; its
+// spectrum, which goes to a graph of its own; the temperature against the pressure with a line
+// fitted against the pressure and the ribbon's derivative along it. After Save and Open every
+// graph reads as it did.
+void TestShellWorkspace::whatGraphsShowComesBack()
+{
+    Rig r;
+    CWindowsManager* wm = r.window.windowsManager();
+    CDataManager& dm = r.data();
+    wm->OnNew();
+    QCOMPARE(dm.CreateDataBranch(-1, 0.1, 0, 0, -1), 0);   // key 0: no graph's X
+    CDataFolder* run = dm.CreateDataFolder();
+    auto series = [&](const QString& name, const QString& unit, int period) {
+        CDataBranch* b = dm.GetDataBranch(dm.CreateDataBranch(-1, 0.1, 0, 0, run->m_Key));
+        run->AddBranchKey(b->m_Key);
+        b->m_Name = name;
+        b->m_Unit = unit;
+        for (int i = 0; i < 100; ++i)
+            b->AddSample(i, 100.0 + std::abs(i % period - period / 2));
+        return b;
+    };
+    CDataBranch* t = series("Temperature", "\u00b0C", 20);
+    CDataBranch* p = series("Pressure", "kPa", 46);
+    CFunctions* engine = wm->AnalysisEngine();
+    auto announce = [&](CDataBranch* made) { emit wm->AnalysisHub()->newFunctionData(made->m_Key, t->m_Key, -1); };
+    wm->SetLastActiveGraph(wm->GetLastGraphWindow());
+    qobject_cast<CGraphWindow*>(wm->GetLastGraphWindow())->AddPlotsFromKeyArray({t->m_Key, p->m_Key});
+    announce(engine->FunctionLinearRegression(t, 10, 60, nullptr));
+    announce(engine->FunctionDerivative(t, false, 0, -1, QString(), nullptr));
+    CDataBranch* axis = nullptr;
+    CDataBranch* spectrum = engine->FunctionFourier(t, 0, -1, QStringLiteral("FFT"), QString(), &axis);
+    for (CDataBranch* made : {axis, spectrum})
+        announce(made);
+    auto* xy = qobject_cast<CGraphWindow*>(wm->ShowGraphWindow());
+    wm->SetLastActiveGraph(xy);
+    xy->AddPlotsFromKeyArray({t->m_Key, p->m_Key});
+    xy->OnXScaleComboChanged(2);
+    announce(engine->FunctionLinearRegression(t, 5, 70, p));
+    xy->OnCursor();
+    xy->OnCursor2();
+    wm->onDerivativeMathFunc();
+    xy->OnCursor();   // off again: the reading places both
+    QCOMPARE(CGraphWindow::PlotTitle(xy->GetPlot(xy->GetNumPlots() - 1)), QStringLiteral("d(Temperature) / dx(\u00b0C/kPa)"));
+    // The time graph, the spectrum's own graph whose axis spans its bins (0 to 4.9 Hz, the cursor
+    // in the middle), the XY graph with its fit.
+    const QList<QStringList> before = Readings(wm);
+    QVERIFY(before.size() == 3 && before.at(1).first() == QStringLiteral("Frequency (Hz)"));
+    QVERIFY(before.at(1).join('|').contains(QStringLiteral("x=2.5Hz")));
+    r.prompter.m_SaveFile = r.prompter.m_File = r.dir.filePath("graphs.kvb");
+    wm->OnSaveAs();
+    wm->OnNew();
+    wm->OnOpen();
+    QCOMPARE(Readings(wm), before);
 }
 
 KORVANTA_TEST_MAIN(TestShellWorkspace)

@@ -22,6 +22,7 @@ public:
     mutable CDataManager m_Data{&m_Setup};
     CKorvantaWindow* m_pActive = nullptr;
     ExperimentInterval m_Interval;
+    QList<int> m_OwnGraphKeys;   // the results a graph handed on to a graph of their own
 
     bool AlignToGrid() const override { return false; }
     CKorvantaSignals* GetSignals() const override { return &m_Hub; }
@@ -30,6 +31,7 @@ public:
     void SetLastActiveGraph(CKorvantaWindow* graph) override { m_pActive = graph; }
     CSetupInfo* GetSetupInfo() const override { return &m_Setup; }
     ExperimentInterval GetExperimentInterval(short, short, short) const override { return m_Interval; }
+    void ShowInGraphOfItsOwn(int key) override { m_OwnGraphKeys << key; }
     // The sensor catalogue, when a test gives one (measured series then take its units).
     CSensorInfo* m_pCatalogue = nullptr;
     CSensorInfo* GetSensorCatalogue() const override { return m_pCatalogue; }

@@ -520,6 +520,8 @@ private slots:
         QVERIFY(rig.graph->m_pRedrawTimer->isActive());
         QCOMPARE(rig.graph->GetNumPlots(), 2);
         QCOMPARE(rig.graph->GetPlot(1).m_Name, QStringLiteral("B1"));
+        // Positions in video pixels, on the scale and at the cursors as in the CSV export.
+        QCOMPARE(CGraphWindow::PlotTitle(rig.graph->GetPlot(1)), QStringLiteral("B1(px)"));
         QCOMPARE(rig.graph->m_XMax, 10.0f);
         QVERIFY(!rig.graph->close());   // a live graph stays
         CGraphTestHost::fill(rig.graph->GetDataBranch(0), 6, [](int i) { return 2.0 * i; });

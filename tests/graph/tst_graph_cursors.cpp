@@ -513,6 +513,45 @@ private slots:
         QVERIFY((g->m_Cursor1Point - click).manhattanLength() <= 2);
         QVERIFY(g->m_Cursor1Text.contains(QStringLiteral(" Slope = ") + Double2String(slope, 2, false, false)));
     }
+
+    // A line fitted on that loop against X belongs with X: a time graph neither draws it nor takes
+    // it, and says why; back on X it is drawn. A note on it points at the X its sample is drawn at.
+    void xyFitIsDrawnOnItsXAlone()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        CDataBranch* x = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1, QStringLiteral("X"));
+        CGraphTestHost::fill(x, 101, [](int i) { return 25.0 + 20.0 * std::sin(i / 6.0); });
+        g->AddPlotsFromKeyArray({x->m_Key});
+        g->OnXScaleComboChanged(3);
+        CFunctions engine(&rig.host.m_Data);
+        CDataBranch* fit = engine.FunctionLinearRegression(rig.ramp, 20, 80, x);
+        g->NewFunctionData(fit->m_Key, rig.ramp->m_Key, x->m_Key);
+        const int f = g->m_Plots.size() - 1;
+        CGraphTextAnnotation note;
+        note.m_Text = QStringLiteral("start");
+        note.m_Angle = 0.0;
+        g->m_Plots[f].AddAnnotation(note);
+        rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
+        auto fitPixels = [&](const QImage& shot) {
+            const QImage area = shot.copy(g->m_GraphRect).convertToFormat(QImage::Format_RGB32);
+            const QRgb* p = reinterpret_cast<const QRgb*>(area.constBits());
+            return std::count(p, p + area.width() * area.height(), g->m_Plots.at(f).m_Color.rgb());
+        };
+        QVERIFY(fitPixels(rig.paint()) > 50 && g->FitEquations().size() == 1);
+        const int noteX = g->m_Plots.at(f).m_Annotations.at(0).m_TextRect.center().x();
+        QVERIFY2(std::abs(noteX - rig.pixel(float(x->GetYSample(20)), 0.0f).x()) <= 1, qPrintable(QString::number(noteX)));
+        rig.prompter.m_Log.clear();
+        g->OnXScaleComboChanged(0);
+        g->NewFunctionData(fit->m_Key, rig.ramp->m_Key, x->m_Key);
+        QVERIFY(!g->PlotIsDrawn(f) && g->m_Plots.size() == f + 1);
+        QVERIFY(fitPixels(rig.paint()) == 0 && g->FitEquations().isEmpty());
+        QCOMPARE(g->KeysOffTheXAxis({rig.ramp->m_Key, fit->m_Key}, nullptr, nullptr), QList<int>{fit->m_Key});
+        const QString notice = CGraphWindow::OffTheXAxisText(g->XAxisTitle(), QStringLiteral("X"), {fit->m_Name}, true);
+        QCOMPARE(rig.prompter.m_Log, QStringList({"info|Graph|" + notice, "info|Graph|" + notice}));
+        g->OnXScaleComboChanged(3);
+        QVERIFY(g->PlotIsDrawn(f) && fitPixels(rig.paint()) > 50 && g->FitEquations().size() == 1);
+    }
 };
 
 KORVANTA_TEST_MAIN(TestGraphCursors)

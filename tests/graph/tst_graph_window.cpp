@@ -195,6 +195,26 @@ private slots:
         QCOMPARE(g->m_XMax, 10.0f);
     }
 
+    // Opened again, a graph of 25 cart passes shows the bars the end of its run showed.
+    void timingRunOpensOnItsLastBars()
+    {
+        CRig rig;
+        rig.startRun({SensorIndexTimingResult});
+        CGraphWindow* g = rig.graph;
+        CGraphTestHost::fill(g->GetDataBranch(0), 25, [](int i) { return 0.5 + 0.01 * i; });
+        // A paint finds bars beyond the axis and asks for a scroll, which the next data serve.
+        rig.paint();
+        emit rig.host.m_Hub.LoggerNewDataArrived();
+        emit rig.host.m_Hub.LoggerExperimentEnd();
+        QByteArray bytes;
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        QVERIFY(g->m_XMax > 24.0f && g->saveToFile(&out) == 0);
+        auto* again = new CGraphWindow(&rig.host);
+        QDataStream in(bytes);
+        QCOMPARE(again->loadFromFile(&in), 0);
+        QCOMPARE(QPointF(again->m_XMin, again->m_XMax), QPointF(g->m_XMin, g->m_XMax));
+    }
+
     void timingResultsPaintOneBarEach()
     {
         CRig rig;
@@ -312,7 +332,7 @@ private slots:
         QTest::newRow("linear fit") << "fit" << 0;
         QTest::newRow("function in degrees") << "linear" << 0;
         QTest::newRow("derivative in degrees per second") << "derivative" << -1;
-        QTest::newRow("Fourier spectrum in degrees") << "fourier" << -1;
+        QTest::newRow("Fourier spectrum, in a graph of its own") << "fourier" << -1;
     }
     void derivedSeriesShareTheirSourcesScale()
     {
@@ -337,6 +357,10 @@ private slots:
             : kind == "derivative" ? engine.functions.FunctionDerivative(t, false, 0, -1, QString(), nullptr)
                                    : engine.functions.FunctionFourier(t, 0, -1, QStringLiteral("FFT"), QString(), &axis);
         emit rig.host.m_Hub.newFunctionData(made->m_Key, t->m_Key, -1);
+        // A spectrum's hertz are no positions of this time axis: it goes to a graph of its own.
+        QCOMPARE(rig.host.m_OwnGraphKeys, kind == "fourier" ? QList<int>{made->m_Key} : QList<int>());
+        if (kind == "fourier")
+            return;
         QFETCH(int, scale);
         // The first strong colour no curve has: pressure's pale blue (entry 2) is passed.
         QCOMPARE(g->GetPlot(2).m_Color, colorsTable[3]);

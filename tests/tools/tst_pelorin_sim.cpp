@@ -90,6 +90,7 @@ private:
     {
     public:
         explicit CFace(CSimDriver& driver) : d(driver) { m_SamplesCode = 3; }
+        using CFakeLogger::GetNumberOfSamples; // the count of a samples code stays the fake's
         void ExecuteHalvorenCmd(short id) override { d.Command(static_cast<unsigned char>(id)); }
         void SendCmd(CommandParametersStruct cmd, bool) override { d.Command(cmd.CommandId()); }
         void SendStatusReq() override { d.StatusReq(); }

@@ -1,6 +1,7 @@
 #pragma once
 // What the ThreadSanitizer probe cases share: the threads they run, the meetings that keep two
-// racing accesses unordered for certain, and the emitter whose signals cross threads.
+// racing accesses unordered for certain and in turn, and the emitter whose signals cross
+// threads.
 #include <QObject>
 #include <QThread>
 
@@ -57,7 +58,22 @@ private:
     static_assert(sizeof(std::atomic<int>) == sizeof(int), "the futex is the counter itself");
 };
 
-// Runs body(0) and body(1) on two threads that meet before and after it.
+// Runs a() and b() on two threads of their own and waits for both.
+template <typename A, typename B>
+void OnTwoThreads(A a, B b)
+{
+    QThread* first = QThread::create(a);
+    QThread* second = QThread::create(b);
+    first->start();
+    second->start();
+    first->wait();
+    second->wait();
+    delete first;
+    delete second;
+}
+
+// Runs body(0) and body(1) side by side on two threads that meet before and after it: the
+// quiet probes, whose threads take turns through the Qt primitive they check.
 template <typename Fn>
 void TwoThreads(Fn body)
 {
@@ -67,14 +83,31 @@ void TwoThreads(Fn body)
         body(who);
         after.meet();
     };
-    QThread* a = QThread::create([&] { side(0); });
-    QThread* b = QThread::create([&] { side(1); });
-    a->start();
-    b->start();
-    a->wait();
-    b->wait();
-    delete a;
-    delete b;
+    OnTwoThreads([&] { side(0); }, [&] { side(1); });
+}
+
+// Runs first() on one thread, then second() on another, the race probes' two accesses: the
+// second thread makes its access only once the first has made its own (told through a
+// meeting), and the first stays until the second is done, so the later access always finds
+// the earlier one in the checker's history. Side by side, two threads that each counted
+// under a mutex of their own now and then drew no report, in runs where both counted at once.
+template <typename First, typename Second>
+void InTurn(First first, Second second)
+{
+    CMeeting before(2), turn(2), after(2);
+    OnTwoThreads(
+        [&] {
+            before.meet();
+            first();
+            turn.meet();
+            after.meet();
+        },
+        [&] {
+            before.meet();
+            turn.meet();
+            second();
+            after.meet();
+        });
 }
 
 class CProbeEmitter : public QObject

@@ -6,6 +6,7 @@
 #include "TsanPreload.h"
 
 #include <QByteArray>
+#include <QDataStream>
 #include <QIODevice>
 #include <QImage>
 #include <QNetworkAccessManager>
@@ -176,6 +177,48 @@ qint64 QIODevice::read(char* data, qint64 size)
     return got;
 }
 
+qint64 QIODevice::peek(char* data, qint64 size)
+{
+    KV_REAL(real, qint64 (*)(QIODevice*, char*, qint64), "_ZN9QIODevice4peekEPcx");
+    const qint64 got = real(this, data, size);
+    WritesOurs(data, got);
+    return got;
+}
+
+// A data stream hands raw bytes to its device, or takes them from it, inside Qt, where the
+// device calls above are not seen: said here, at the stream (the record writer and reader).
+int QDataStream::writeRawData(const char* data, int size)
+{
+    KV_REAL(real, int (*)(QDataStream*, const char*, int), "_ZN11QDataStream12writeRawDataEPKci");
+    ReadsOurs(data, size);
+    return real(this, data, size);
+}
+
+int QDataStream::readRawData(char* data, int size)
+{
+    KV_REAL(real, int (*)(QDataStream*, char*, int), "_ZN11QDataStream11readRawDataEPci");
+    const int got = real(this, data, size);
+    WritesOurs(data, got);
+    return got;
+}
+
+// ---- Strings made from bytes of ours: QString::fromUtf8 and fromLatin1 (and a QLatin1String
+// made into a string) are inline and call these.
+
+QString QString::fromUtf8_helper(const char* data, int size)
+{
+    KV_REAL(real, QString (*)(const char*, int), "_ZN7QString15fromUtf8_helperEPKci");
+    ReadsOurs(data, size);
+    return real(data, size);
+}
+
+QString::Data* QString::fromLatin1_helper(const char* data, int size)
+{
+    KV_REAL(real, Data* (*)(const char*, int), "_ZN7QString17fromLatin1_helperEPKci");
+    ReadsOurs(data, LengthOf(data, size));
+    return real(data, size);
+}
+
 // ---- Qt Gui: an image may show memory of ours (made over a buffer we own), and its pixels are
 // ours when our code writes them. (Gui is not linked into this library: it is loaded into
 // programs that have none; the calls are looked up when first made.)
@@ -191,6 +234,12 @@ qsizetype BytesOf(const QImage* image)
 {
     KV_REAL(bytes, qsizetype (*)(const QImage*), "_ZNK6QImage11sizeInBytesEv");
     return bytes(image);
+}
+
+QImage::Format FormatOf(const QImage* image)
+{
+    KV_REAL(format, QImage::Format (*)(const QImage*), "_ZNK6QImage6formatEv");
+    return format(image);
 }
 
 // A call that may detach the image: when it leaves the image on other pixels, it copied the
@@ -233,6 +282,36 @@ void QImage::detach()
         real(this);
         return true;
     });
+}
+
+// QImage::convertToFormat is inline: on an image that stays it calls the helper, which reads
+// every pixel into a converted copy; on one that goes (a temporary) it first tries in place,
+// which works only on pixels the image owns (ours when our code wrote them) and reads and
+// writes each, and otherwise leaves them to the helper.
+QImage QImage::convertToFormat_helper(Format format, Qt::ImageConversionFlags flags) const
+{
+    KV_REAL(real, QImage (*)(const QImage*, Format, Qt::ImageConversionFlags),
+            "_ZNK6QImage22convertToFormat_helperENS_6FormatE6QFlagsIN2Qt19ImageConversionFlagEE");
+    if (FormatOf(this) != format)
+        ReadsOurs(PixelsOf(this), BytesOf(this));
+    return real(this, format, flags);
+}
+
+bool QImage::convertToFormat_inplace(Format format, Qt::ImageConversionFlags flags)
+{
+    KV_REAL(real, bool (*)(QImage*, Format, Qt::ImageConversionFlags),
+            "_ZN6QImage23convertToFormat_inplaceENS_6FormatE6QFlagsIN2Qt19ImageConversionFlagEE");
+    const Format from = FormatOf(this);
+    const uchar* before = PixelsOf(this);
+    const qsizetype bytes = BytesOf(this);
+    const bool converted = real(this, format, flags);
+    if (converted && from != format && before) {
+        if (PixelsOf(this) == before)
+            WritesOurs(const_cast<uchar*>(before), bytes);
+        else
+            ReadsOurs(before, bytes);   // converted into pixels of a new size
+    }
+    return converted;
 }
 
 // ---- Qt Network: what is sent is read on Qt's network thread later; the read is said at the

@@ -102,11 +102,8 @@ __attribute__((noinline)) void CountBesidePool(QThreadPool* pool)
 int PoolArgument()
 {
     QThreadPool pool;
-    TwoThreads([&](int) {
-        for (int i = 0; i < 100; ++i)
-            CountBesidePool(&pool);
-    });
-    return 0;
+    InTurn([&] { CountBesidePool(&pool); }, [&] { CountBesidePool(&pool); });
+    return g_Value == 2 ? 0 : 1;
 }
 
 __attribute__((noinline)) void CountOnGlibThread()
@@ -124,20 +121,21 @@ int GlibThread()
     const auto threadJoin = reinterpret_cast<ThreadJoin>(glib ? dlsym(glib, "g_thread_join") : nullptr);
     if (!threadNew || !threadJoin)
         return 1;
-    static CMeeting before(2), after(2);
-    static auto count = [] {
-        before.meet();
-        for (int round = 0; round < 100; ++round)
-            CountOnGlibThread();
-        after.meet();
-    };
+    // GLib's thread counts first, then this one, the two meeting as InTurn's threads do.
+    static CMeeting before(2), turn(2), after(2);
     void* thread = threadNew("probe", [](void*) -> void* {
-        count();
+        before.meet();
+        CountOnGlibThread();
+        turn.meet();
+        after.meet();
         return nullptr;
     }, nullptr);
-    count();
+    before.meet();
+    turn.meet();
+    CountOnGlibThread();
+    after.meet();
     threadJoin(thread);
-    return 0;
+    return g_Value == 2 ? 0 : 1;
 }
 
 __attribute__((noinline)) long ReadInUnrelatedCall()

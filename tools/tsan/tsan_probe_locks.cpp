@@ -46,13 +46,12 @@ __attribute__((noinline)) void WriteUnderReadLock()
 int ReadLockRace()
 {
     QReadWriteLock lock;
-    TwoThreads([&](int) {
-        for (int i = 0; i < kRounds; ++i) {
-            QReadLocker read(&lock);
-            WriteUnderReadLock();
-        }
-    });
-    return 0;
+    auto writeUnderRead = [&] {
+        QReadLocker read(&lock);
+        WriteUnderReadLock();
+    };
+    InTurn(writeUnderRead, writeUnderRead);
+    return g_Guarded == 2 ? 0 : 1;
 }
 
 // Every lock taken in the same order everywhere, by lockers, by hand and by tries; the

@@ -90,8 +90,12 @@ int CDataBranch::SaveToFile(QDataStream* stream)
         RecordIO::WriteArrayHeader(out, m_MarkedPositions.size());
         for (int position : qAsConst(m_MarkedPositions))
             out << qint32(position);
-        out << qint16(TagRelatedKey) << qint32(m_RelatedKey);
     }
+    // The related key also ties a spectrum to its frequency axis and a fit to the X series it
+    // was fitted against, without marks: kept whenever there is one, so that these read as
+    // what they are after the file is opened again.
+    if (!m_MarkedPositions.isEmpty() || m_RelatedKey >= 0)
+        out << qint16(TagRelatedKey) << qint32(m_RelatedKey);
     // A series keeps its colour in every window it is shown in, also after the file is read.
     if (m_Color.isValid())
         out << qint16(TagColor) << qint16(ColorWordBase + m_Color.red()) << qint16(ColorWordBase + m_Color.green())

@@ -105,6 +105,7 @@ public:
     CSensorInfo* GetSensorCatalogue() const override;
     ExperimentInterval GetExperimentInterval(short rate, short samples, short loggerType) const override;
     void RequestVideoWindow(const QString& path, int folderKey) override { OpenVideoWindow(path, folderKey); }
+    void ShowInGraphOfItsOwn(int key) override;
 
     // Graph windows (WindowsManager_graph.cpp).
     CKorvantaWindow* ShowGraphWindow();

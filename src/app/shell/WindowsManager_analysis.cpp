@@ -231,7 +231,9 @@ void CWindowsManager::quickFunction(int id)
         prompter()->warning(this, tr("Error"), tr("Please select plot."));
         return;
     }
-    CDataBranch* made = m_pFunctions->QuickFunctions(short(id), key, false, c1, c2, x, x != 0, 0, 1.0, 1.0, 0.0,
+    // The X-axis key goes to the derivative as its X too (-1 on a time graph): key 0 names
+    // whatever series was stored first, not the graph's X.
+    CDataBranch* made = m_pFunctions->QuickFunctions(short(id), key, false, c1, c2, x, x != 0, x, 1.0, 1.0, 0.0,
                                                    QString(), QString());
     if (!made)
         return;

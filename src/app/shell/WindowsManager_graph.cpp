@@ -15,6 +15,16 @@ CKorvantaWindow* CWindowsManager::ShowGraphWindow()
     return graph;
 }
 
+void CWindowsManager::ShowInGraphOfItsOwn(int key)
+{
+    auto* graph = qobject_cast<CGraphWindow*>(ShowGraphWindow());
+    if (!graph)
+        return;
+    // The new graph takes this result as a new result, and those that follow it.
+    SetLastActiveGraph(graph);
+    graph->NewFunctionData(key, -1, -1);
+}
+
 void CWindowsManager::onOpenGraphWindow()
 {
     ShowGraphWindow();

@@ -38,9 +38,21 @@ public:
     QList<TriggerLevel> m_Levels;
 };
 
+// The logic manager's way to the setup record, apart from the rig: on a window area that is
+// also a child-window host, a GetSetupInfo declared in the rig would hide the host's own.
+class CRigLogicContext : public ILogicContext
+{
+public:
+    CSetupInfo* GetSetupInfo() override { return m_pController ? m_pController->getSetupInfo() : nullptr; }
+
+    // Null until the rig has made its controller: the logic manager, built first, asks for the
+    // record while it is built.
+    CSetupWindow* m_pController = nullptr;
+};
+
 // On a plain widget the controller keeps the record alone; on a window area it makes its
 // setup windows there.
-template <class Base> class CFakeSetupHostOn : public Base, public ISetupHost, public ILogicContext
+template <class Base> class CFakeSetupHostOn : public Base, public ISetupHost, public CRigLogicContext
 {
 public:
     CFakeSetupHostOn() : m_Logic(nullptr, this), m_Queries(&m_Logic)
@@ -73,8 +85,8 @@ public:
     void ShowRunManualButton(bool show) override { m_ManualShown = show ? 1 : 0; }
     void WaitWhileHandlingEvents(int ms) override { m_Waits << ms; }
     CKorvantaSignals* GetSignals() override { return &m_Hub; }
-    CSetupInfo* GetSetupInfo() override { return m_pController ? m_pController->getSetupInfo() : nullptr; }
     ExperimentRunMode GetCurrentRunMode() override { return ExperimentRunMode(m_RunMode); }
+    bool IsLoggerDetected() override { return m_bDetected; }
 
     CSetupInfo& setup() { return *m_pController->getSetupInfo(); }
     // Sets the status the logger reported: one catalogue index (and port) per channel.
@@ -87,8 +99,6 @@ public:
         setup().m_LoggerStatusList = {status};
     }
 
-    // Before the logic manager, which asks for the setup record while it is built.
-    CSetupWindow* m_pController = nullptr;
     CKorvantaSignals m_Hub;
     CFakeLogger m_Logger;
     CLogicManager m_Logic;
