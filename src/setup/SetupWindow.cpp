@@ -193,8 +193,6 @@ void CSetupWindow::initWindow()
         connect(hub, &CKorvantaSignals::LoggerSetRangeFinished, this, &CSetupWindow::setRangeFinished);
     }
     connect(m_pStatusTimer, &QTimer::timeout, this, &CSetupWindow::setupTimout);
-    if (m_pWindowsManager && m_pWindowsManager->metaObject()->indexOfSlot("TriggerDelayTimout()") >= 0)
-        connect(m_pTriggerDelayTimer, SIGNAL(timeout()), m_pWindowsManager, SLOT(TriggerDelayTimout()));
 }
 
 // ---- status poll and request queue ----
@@ -316,7 +314,8 @@ void CSetupWindow::enableSetup()
             m_pFull->form()->DetectionModeCombo->setEnabled(!detectsItself);
         m_bSetupDisabled = false;
     } else {
-        m_pSetupInfo->m_TriggerType = 0;
+        // No trigger for the next run; the trigger's channel and level stay where they were.
+        setTrigger(true, m_pSetupInfo->m_TriggerChannel, m_pSetupInfo->m_TriggerLevel, m_pSetupInfo->m_TriggerValue, 0);
     }
     m_bControlsEnabled = true;
     if (m_pFull)
