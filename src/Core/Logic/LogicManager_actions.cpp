@@ -181,7 +181,8 @@ void CLogicManager::stopKeepAliveTimer()
     if (QThread::currentThread() == m_TimingKeepAliveTimer.thread())
         m_TimingKeepAliveTimer.stop();
     else
-        QMetaObject::invokeMethod(&m_TimingKeepAliveTimer, "stop", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &m_TimingKeepAliveTimer, [timer = &m_TimingKeepAliveTimer] { timer->stop(); }, Qt::QueuedConnection);
 }
 
 // ---- trigger levels
