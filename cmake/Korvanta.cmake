@@ -34,12 +34,31 @@ if(KORVANTA_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+option(KORVANTA_UNITY "Compile the source libraries and each test program a few files at a time, in combined translation units" ON)
+set(KORVANTA_UNITY_BATCH 8 CACHE STRING "Source files per combined translation unit (0: a library in one)")
+
+# TARGET compiled in combined translation units; files matching the globs APART (relative to
+# the current folder) are compiled on their own: their file-local names clash with a neighbour's.
+function(korvanta_unity target)
+  if(NOT KORVANTA_UNITY)
+    return()
+  endif()
+  set_target_properties(${target} PROPERTIES UNITY_BUILD ON UNITY_BUILD_BATCH_SIZE ${KORVANTA_UNITY_BATCH})
+  # GCC takes a source file included into the combined unit for a header, and warns about its
+  # classes holding a type of the file's anonymous namespace: true of a header, not of these.
+  target_compile_options(${target} PRIVATE $<$<CXX_COMPILER_ID:GNU>:-Wno-subobject-linkage>)
+  foreach(_a ${ARGN})
+    file(GLOB _apart CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${_a})
+    set_source_files_properties(${_apart} PROPERTIES SKIP_UNITY_BUILD_INCLUSION ON)
+  endforeach()
+endfunction()
+
 # A library made of every source file in one component folder and in the sub-folders named
 # after ROOMS (the concerns of one layer kept apart: the logic's transport and loggers); other
 # sub-folders are components of their own. The files named after EXCLUDE are left to a library
 # of their own in that folder.
 function(korvanta_component name)
-  cmake_parse_arguments(KC "" "" "LIBS;EXCLUDE;ROOMS" ${ARGN})
+  cmake_parse_arguments(KC "" "" "LIBS;EXCLUDE;ROOMS;APART" ${ARGN})
   set(_dirs ${CMAKE_CURRENT_SOURCE_DIR})
   foreach(_r ${KC_ROOMS})
     list(APPEND _dirs ${CMAKE_CURRENT_SOURCE_DIR}/${_r})
@@ -60,6 +79,7 @@ function(korvanta_component name)
     set(_src ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
   endif()
   add_library(${name} STATIC ${_src})
+  korvanta_unity(${name} ${KC_APART})
   target_link_libraries(${name} PUBLIC kv_common ${KC_LIBS})
   # Ninja re-runs moc only for the headers it saw last time; naming the headers as inputs makes
   # a header that arrives later (a pull, a merge) trigger a new scan.
@@ -79,11 +99,23 @@ function(korvanta_test_compile_options target)
   target_compile_options(${target} PRIVATE ${KORVANTA_TEST_COMPILE_OPTIONS})
 endfunction()
 
-# gold links the big test programs in about half the time of the default linker; not with the
-# sanitizers, whose runtime it warns about at every link.
+# The linker of the test programs, and of every program of an AddressSanitizer or fuzz build
+# (programs nobody ships or measures): lld links them in a fraction of the default linker's time;
+# failing that, gold for the tests of a normal build. The program and the benchmarks of a normal build
+# keep the default linker, so what is measured is what is shipped. The ThreadSanitizer build
+# keeps it too: its preloaded library stands between the programs and Qt.
+include(CheckCXXSourceCompiles)
+set(CMAKE_REQUIRED_LINK_OPTIONS -fuse-ld=lld)
+check_cxx_source_compiles("int main() { return 0; }" KORVANTA_HAVE_LLD)
+unset(CMAKE_REQUIRED_LINK_OPTIONS)
 set(KORVANTA_TEST_LINK_OPTIONS "")
-if(NOT (KORVANTA_SANITIZE OR KORVANTA_TSAN OR KORVANTA_FUZZ))
-  include(CheckCXXSourceCompiles)
+if(KORVANTA_HAVE_LLD AND (KORVANTA_SANITIZE OR KORVANTA_FUZZ) AND NOT KORVANTA_TSAN)
+  add_link_options(-fuse-ld=lld)
+elseif(KORVANTA_HAVE_LLD AND NOT KORVANTA_TSAN)
+  set(KORVANTA_TEST_LINK_OPTIONS -fuse-ld=lld)
+elseif(NOT (KORVANTA_SANITIZE OR KORVANTA_TSAN OR KORVANTA_FUZZ))
+  # gold links the big test programs in about half the time of the default linker; not with
+  # the sanitizers, whose runtime it warns about at every link.
   set(CMAKE_REQUIRED_LINK_OPTIONS -fuse-ld=gold)
   check_cxx_source_compiles("int main() { return 0; }" KORVANTA_HAVE_GOLD)
   unset(CMAKE_REQUIRED_LINK_OPTIONS)
@@ -125,10 +157,11 @@ endfunction()
 
 # One program per test folder, made of every tst_NAME.cpp there; the CTest test NAME runs
 # `PROGRAM NAME` (tests/common/TestMain.h). The folder's support/ is a library of its own,
-# compiled once. LIBS are what the folder's tests use. Sets TEST_PROGRAM in the caller to the
-# program's target name, for per-folder additions.
+# compiled once. LIBS are what the folder's tests use; APART names the tests compiled on their
+# own (korvanta_unity). Sets TEST_PROGRAM in the caller to the program's target name, for
+# per-folder additions.
 function(korvanta_tests)
-  cmake_parse_arguments(KT "" "LABEL" "LIBS" ${ARGN})
+  cmake_parse_arguments(KT "" "LABEL" "LIBS;APART" ${ARGN})
   file(RELATIVE_PATH _rel ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   string(REPLACE "/" "_" _prefix "${_rel}")
   string(TOLOWER "${_prefix}" _prefix)
@@ -137,6 +170,7 @@ function(korvanta_tests)
 
   file(GLOB _tests CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/tst_*.cpp)
   add_executable(${_prog} ${_tests})
+  korvanta_unity(${_prog} ${KT_APART})
   target_link_libraries(${_prog} PRIVATE kv_tests_common ${KT_LIBS})
   korvanta_test_compile_options(${_prog})
   target_link_options(${_prog} PRIVATE ${KORVANTA_TEST_LINK_OPTIONS})

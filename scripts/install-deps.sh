@@ -11,7 +11,7 @@ PACKAGES=(
   qt5-image-formats-plugins
   libopencv-dev
   libbenchmark-dev
-  clang libclang-rt-dev llvm
+  clang libclang-rt-dev llvm lld
   xvfb xauth x11-apps imagemagick xdotool
   fonts-liberation2 fonts-dejavu-core breeze-icon-theme
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-libav

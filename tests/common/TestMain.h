@@ -39,8 +39,13 @@ int Run(int argc, char** argv, const char* file)
 #define KORVANTA_TEST_APPLICATION QCoreApplication
 #endif
 
+// The registration's name is numbered: test files compiled together in one translation unit
+// (a unity build) each register their own class.
+#define KORVANTA_TEST_CONCAT2(a, b) a##b
+#define KORVANTA_TEST_CONCAT(a, b) KORVANTA_TEST_CONCAT2(a, b)
 #define KORVANTA_TEST_MAIN_WITH(Application, TestObject)                                     \
-    static const KorvantaTest::Registration korvantaTestRegistration(                        \
+    static const KorvantaTest::Registration KORVANTA_TEST_CONCAT(korvantaTestRegistration,    \
+                                                                 __COUNTER__)(                \
         __FILE__, [](int argc, char** argv) {                                                  \
             return KorvantaTest::Run<Application, TestObject>(argc, argv, __FILE__);           \
         });
