@@ -1,4 +1,5 @@
 #include "setup/CalibrationDialog.h"
+#include "Core/Logic/LoggerFace.h"
 #include "windowbase/DeferredIcon.h"
 
 #include "Core/Data/Globals.h"
@@ -23,8 +24,8 @@
 using namespace SetupColumnRules;
 
 namespace {
-constexpr double kDravletType = 12.0;
-constexpr int kDravletSettleMs = 500;
+// A logger that reads only for a calibration gets this long to settle after it stops.
+constexpr int kSettleMs = 500;
 constexpr int kRotaryKind = 4;
 } // namespace
 
@@ -184,19 +185,19 @@ bool CalibrationDialog::sensorRange(double* minimum, double* maximum) const
     return true;
 }
 
-bool CalibrationDialog::isDravlet() const
+bool CalibrationDialog::readsOnlyWhileCalibrating() const
 {
-    return m_pSetupWindow && m_pSetupWindow->loggerType() == kDravletType;
+    return m_pSetupWindow && m_pSetupWindow->detectedFace().ReadsOnlyWhileCalibrating();
 }
 
 // The Dravlet interface stops sending readings and gets time to settle before the dialog reads
 // its edits or closes.
 void CalibrationDialog::stopLiveReadings()
 {
-    if (!isDravlet())
+    if (!readsOnlyWhileCalibrating())
         return;
     m_pSetupWindow->setCalibrationSnapshot(false);
-    m_pSetupWindow->WaitHere(kDravletSettleMs);
+    m_pSetupWindow->WaitHere(kSettleMs);
 }
 
 void CalibrationDialog::setZeroRemoved(const QStringList& measurements)
@@ -308,7 +309,7 @@ void CalibrationDialog::prepareOpening()
         setPointRowEnabled(1, true);
         setPointRowEnabled(2, true);
         ui->defaultButton->setEnabled(false);
-        if (isDravlet())
+        if (readsOnlyWhileCalibrating())
             m_pSetupWindow->setCalibrationSnapshot(true);
     }
     const int kind = catalogueKind();

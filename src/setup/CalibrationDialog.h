@@ -105,7 +105,7 @@ protected:
 private:
     int catalogueKind() const;
     bool sensorRange(double* minimum, double* maximum) const;
-    bool isDravlet() const;
+    bool readsOnlyWhileCalibrating() const;
     void stopLiveReadings();
     void setPointRowEnabled(int point, bool enabled);
     void setPointRowVisible(int point, bool visible);

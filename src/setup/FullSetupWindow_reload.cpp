@@ -6,6 +6,7 @@
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
+#include "Core/Logic/LoggerFace.h"
 #include "setup/LogicQueries.h"
 #include "setup/MeasurementColumns.h"
 #include "setup/SensorColumns.h"
@@ -140,7 +141,7 @@ void CFullSetupWindow::updateZeroColumn(int channel, int sensorIndex, int m)
     zero->setDisabled(!r || !r->m_ZeroAllowed);
     setCellColour(channel, ZeroColumn, sensorIndex == 0 ? parityColour(channel) : m_ActiveColor);
     zero->setMeasurementIndex(m);
-    if (activeLoggerType() == 12.0)
+    if (LoggerFaceOf(LoggerModelOf(activeLoggerType())).ReadsOnlyWhileCalibrating())
         zero->UnsupportShowReading();
 }
 
@@ -257,9 +258,9 @@ void CFullSetupWindow::snapshotHasArrived()
     if (!m_pSetupWindow)
         return;
     m_pSetupWindow->ApproveSendingRequest();
-    // The Dravlet interface's readings belong to a calibration; one that comes after it closed
-    // is no longer current.
-    if (activeLoggerType() == 12.0 && !m_pSetupWindow->calibrationSnapshot())
+    // Readings that belong to a calibration are no longer current once it closed.
+    if (LoggerFaceOf(LoggerModelOf(activeLoggerType())).ReadsOnlyWhileCalibrating()
+        && !m_pSetupWindow->calibrationSnapshot())
         return;
     const CSetupInfo* info = setup();
     if (!info || info->m_LoggerStatusList.isEmpty())

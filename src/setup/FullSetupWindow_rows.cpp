@@ -1,5 +1,6 @@
 // The full setup window: its form and the building of the channel rows.
 #include "setup/FullSetupWindow.h"
+#include "Core/Logic/LoggerFace.h"
 #include "windowbase/ChildWindowHost.h"
 #include "windowbase/Prompter.h"
 
@@ -579,7 +580,7 @@ void CFullSetupWindow::setZeroColumn(int channel)
 {
     auto* zero = new FullSetupSetZeroColumn(channel, m_pSetupWindow);
     zero->init();
-    if (activeLoggerType() == 12.0)
+    if (LoggerFaceOf(LoggerModelOf(activeLoggerType())).ReadsOnlyWhileCalibrating())
         zero->UnsupportShowReading();
     const int s = rowSensor(channel);
     const CSensorParametersInfo* r = record(s);
@@ -647,7 +648,7 @@ void CFullSetupWindow::initDetectionType()
     ILogicQueries* logic = m_pSetupWindow ? m_pSetupWindow->logicQueries() : nullptr;
     ILogger* logger = logic ? logic->GetCurrentLogger() : nullptr;
     if (logger)
-        ui->DetectionModeCombo->setEnabled(logger->GetType() != 70.0);
+        ui->DetectionModeCombo->setEnabled(!LoggerFaceOf(LoggerModelOf(logger)).DetectsSensorsItself());
 }
 
 void CFullSetupWindow::autoDetect()

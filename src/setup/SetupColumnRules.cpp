@@ -3,6 +3,7 @@
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
+#include "Core/Logic/LoggerFace.h"
 #include "windowbase/NumberField.h"
 
 #include <QCoreApplication>
@@ -17,13 +18,8 @@ namespace {
 constexpr int kLastLegacySensor = 70;
 constexpr int kHeartRateA = 79;
 constexpr int kHeartRateB = 93;
-constexpr double kPelorinType = 70.0;
 const double kRadiiMm[s_NumOfRadii] = {5.0, 15.0, 25.0};
 
-bool droppedWithPelorin(int index)
-{
-    return index == 21 || index == 23 || index == 48 || index == 61;
-}
 } // namespace
 
 SensorNameMap BuildSensorNameMap(const QStringList& names, double loggerType, bool keep)
@@ -33,10 +29,10 @@ SensorNameMap BuildSensorNameMap(const QStringList& names, double loggerType, bo
         map.m_Names.append(names.at(1));
         map.m_Indices.append(1);
     }
-    const bool pelorin = loggerType == kPelorinType;
+    const ILoggerFace& face = LoggerFaceOf(LoggerModelOf(loggerType));
     const int last = std::min(kLastLegacySensor, int(names.size()) - 1);
     for (int i = 2; i <= last; ++i) {
-        if (pelorin && (i == 25 || (!keep && droppedWithPelorin(i))))
+        if (!face.OffersLegacySensor(i, keep))
             continue;
         const QString upper = names.at(i).toUpper();
         int p = 0;

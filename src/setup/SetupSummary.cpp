@@ -5,6 +5,7 @@
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
+#include "Core/Logic/LoggerFace.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/SetupWindow.h"
 
@@ -193,14 +194,14 @@ void CMinimalSetupWindow::updateMinimalSetupWindow()
     const CSensorInfo* catalogue = m_pSetupWindow ? m_pSetupWindow->sensorCatalogue() : nullptr;
     if (!setup || !catalogue || !m_pContent)
         return;
-    const double type = m_pSetupWindow->loggerType();
+    const ILoggerFace& face = LoggerFaceOf(LoggerModelOf(m_pSetupWindow->loggerType()));
     QTableWidget* t = ui->SensorsTable;
     int row = 0;
     CSetupSummaryRow* previous = nullptr;
     for (int i = 0; i < setup->m_SelectedSensorList.size(); ++i) {
         const CSesnorProperties* sensor = setup->m_SelectedSensorList.at(i);
         const CSensorParametersInfo* r = sensor ? catalogue->GetSensorInfo(sensor->m_SensorIndex) : nullptr;
-        if (!r || (type == 12.0 && sensor->m_SensorIndex == 0) || r->m_DataKind == kPlaceholderKind || r->m_HiddenSensor)
+        if (!r || (!face.ListsEmptyChannels() && sensor->m_SensorIndex == 0) || r->m_DataKind == kPlaceholderKind || r->m_HiddenSensor)
             continue;
         t->insertRow(row);
         auto* line = new CSetupSummaryRow;
@@ -209,7 +210,7 @@ void CMinimalSetupWindow::updateMinimalSetupWindow()
         t->setRowHeight(row, kLineHeight);
         connect(line, &CSetupSummaryRow::activeSensorCheckboxClicked, this, &CMinimalSetupWindow::SensorActiveCheckBoxClicked);
         connect(line, &CSetupSummaryRow::propertiesButtonClicked, this, &CMinimalSetupWindow::on_FullSetupButton_clicked);
-        if (type == 70.0 && sensor->m_Port >= 6 && (sensor->m_Port & 1)) {
+        if (face.IsPairedPort(sensor->m_Port)) {
             line->setPairedPort(true);
             line->UpdatePortLabel();
             if (previous) {

@@ -6,6 +6,8 @@
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
+#include "Core/Logic/LoggerFace.h"
+#include "Core/Logic/LogicManager.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupSummary.h"
@@ -136,6 +138,11 @@ double CSetupWindow::detectedLoggerType() const
     return logic ? logic->GetDetectedLoggerType() : 0.0;
 }
 
+const ILoggerFace& CSetupWindow::detectedFace() const
+{
+    return LoggerFaceOf(LoggerModelOf(detectedLoggerType()));
+}
+
 const CSensorInfo* CSetupWindow::catalogue() const
 {
     if (m_pSensorCatalogue)
@@ -174,24 +181,18 @@ void CSetupWindow::initWindow()
             refreshSummary();
         }
     }
-    if (QObject* logic = m_pHost ? m_pHost->GetLogicManagerObject() : nullptr) {
-        // The logic manager takes the setup's requests when it offers the slots for them.
-        const auto link = [&](const char* signal, const char* slot, const char* slotName) {
-            if (logic->metaObject()->indexOfSlot(slotName) >= 0)
-                connect(this, signal, logic, slot);
-        };
-        link(SIGNAL(setupChanged(int)), SLOT(UserSetupModified(int)), "UserSetupModified(int)");
-        link(SIGNAL(statusRequest(int)), SLOT(UserStatusRequest(int)), "UserStatusRequest(int)");
-        link(SIGNAL(requestSnapshot()), SLOT(UserSnapshotRequest()), "UserSnapshotRequest()");
-        link(SIGNAL(requestSetRange()), SLOT(UserSetSensorRange()), "UserSetSensorRange()");
+    if (auto* logic = qobject_cast<CLogicManager*>(m_pHost ? m_pHost->GetLogicManagerObject() : nullptr)) {
+        // The logic manager takes the setup's requests.
+        connect(this, &CSetupWindow::setupChanged, logic, &CLogicManager::UserSetupModified);
+        connect(this, &CSetupWindow::statusRequest, logic, &CLogicManager::UserStatusRequest);
+        connect(this, &CSetupWindow::requestSnapshot, logic, &CLogicManager::UserSnapshotRequest);
+        connect(this, &CSetupWindow::requestSetRange, logic, &CLogicManager::UserSetSensorRange);
     }
     if (CKorvantaSignals* hub = m_pHost ? m_pHost->GetSignals() : nullptr) {
         connect(hub, &CKorvantaSignals::LoggerStatusArrived, this, &CSetupWindow::updateSetupWindow);
         connect(hub, &CKorvantaSignals::LoggerSetRangeFinished, this, &CSetupWindow::setRangeFinished);
     }
     connect(m_pStatusTimer, &QTimer::timeout, this, &CSetupWindow::setupTimout);
-    if (m_pWindowsManager && m_pWindowsManager->metaObject()->indexOfSlot("TriggerDelayTimout()") >= 0)
-        connect(m_pTriggerDelayTimer, SIGNAL(timeout()), m_pWindowsManager, SLOT(TriggerDelayTimout()));
 }
 
 // ---- status poll and request queue ----
@@ -244,9 +245,9 @@ void CSetupWindow::setCalibrationSnapshot(bool on)
 {
     const bool stopped = m_bCalibrationSnapshot && !on;
     m_bCalibrationSnapshot = on;
-    // The Dravlet interface sends readings only while a calibration reads them: afterwards the
-    // last one would stand in the setup as if it were current.
-    if (stopped && m_pFull && detectedLoggerType() == 12.0)
+    // A logger that reads only for a calibration sends nothing afterwards: the last reading
+    // would stand in the setup as if it were current.
+    if (stopped && m_pFull && detectedFace().ReadsOnlyWhileCalibrating())
         m_pFull->showReadingsUnavailable();
 }
 
@@ -306,13 +307,15 @@ void CSetupWindow::enableSetup()
         // Manual sampling has no rate: the box stays held after a manual run.
         if (m_pFull)
             m_pFull->setRateEnabled(m_pSetupInfo->m_RateCode != 0);
-        if (detectedLoggerType() == 70.0)
-            m_pSetupInfo->m_bAutoDetect = true; // the Pelorin logger always detects by itself
+        const bool detectsItself = detectedFace().DetectsSensorsItself();
+        if (detectsItself)
+            m_pSetupInfo->m_bAutoDetect = true;
         if (m_pFull)
-            m_pFull->form()->DetectionModeCombo->setEnabled(detectedLoggerType() != 70.0);
+            m_pFull->form()->DetectionModeCombo->setEnabled(!detectsItself);
         m_bSetupDisabled = false;
     } else {
-        m_pSetupInfo->m_TriggerType = 0;
+        // No trigger for the next run; the trigger's channel and level stay where they were.
+        setTrigger(true, m_pSetupInfo->m_TriggerChannel, m_pSetupInfo->m_TriggerLevel, m_pSetupInfo->m_TriggerValue, 0);
     }
     m_bControlsEnabled = true;
     if (m_pFull)

@@ -19,6 +19,7 @@ class CFullSetupWindow;
 class CMinimalSetupWindow;
 class CKorvantaSignals;
 class ILogicQueries;
+class ILoggerFace;
 
 class CSensorInfo;
 class CSesnorProperties;
@@ -99,6 +100,10 @@ public:
     const CSensorInfo* sensorCatalogue() const { return catalogue(); }
     CSensorsCalibration* calibrationTable() const;
     double loggerType() const { return detectedLoggerType(); }
+    // What the detected logger can do (the answers of no logger when none is detected).
+    const ILoggerFace& detectedFace() const;
+    // The one writer of the setup record's trigger fields (inactive: no trigger).
+    void setTrigger(bool triggerActive, int SourceChannel, int triggerLevelIndex, int triggerValue, int triggerType);
     // The catalogue index of the sensor on a row; 0 when the row has none.
     int getSensorIdAtSourceChannel(int channel) const;
     // Set while a calibration reads the Dravlet interface's readings live: only then is it

@@ -1,6 +1,7 @@
 // The slots that take the user's edits of the setup and write them into the setup record.
 #include "setup/SetupWindow.h"
 
+#include "Core/Logic/LoggerFace.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/SetupSummary.h"
 
@@ -110,6 +111,13 @@ void CSetupWindow::durationChanged(int comboIndex)
 void CSetupWindow::triggerChanged(bool triggerActive, int SourceChannel, int triggerLevelIndex, int triggerValue,
                                   int triggerType)
 {
+    setTrigger(triggerActive, SourceChannel, triggerLevelIndex, triggerValue, triggerType);
+    refreshWindows();
+}
+
+void CSetupWindow::setTrigger(bool triggerActive, int SourceChannel, int triggerLevelIndex, int triggerValue,
+                              int triggerType)
+{
     if (triggerActive) {
         m_pSetupInfo->m_TriggerChannel = SourceChannel;
         m_pSetupInfo->m_TriggerLevel = triggerLevelIndex;
@@ -121,7 +129,6 @@ void CSetupWindow::triggerChanged(bool triggerActive, int SourceChannel, int tri
         m_pSetupInfo->m_TriggerLevel = -1;
         m_pSetupInfo->m_TriggerValue = 0;
     }
-    refreshWindows();
 }
 
 void CSetupWindow::sensorChanged(int SensorID, int SourceChannel)
@@ -143,7 +150,7 @@ void CSetupWindow::sensorChanged(int SensorID, int SourceChannel)
         emit updateXAxis();
     }
     const CSesnorProperties* sensor = m_pSetupInfo->GetSelectedSensor(SourceChannel);
-    if (detectedLoggerType() == 70.0 && sensor && sensor->m_bPlaceholder) {
+    if (detectedFace().WritesSensorIds() && sensor && sensor->m_bPlaceholder) {
         const int port = statusChannelPort(SourceChannel);
         m_pSetupInfo->m_WriteIdChannel = static_cast<unsigned char>(port & 0xff);
         m_pSetupInfo->m_WriteIdValue = static_cast<short>(SensorID);

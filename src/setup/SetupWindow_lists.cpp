@@ -5,6 +5,7 @@
 #include "Core/Base/ILogger.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
+#include "Core/Logic/LoggerFace.h"
 #include "setup/LogicQueries.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/SetupHost.h"
@@ -64,8 +65,8 @@ void CSetupWindow::createRateList(double loggerType)
                 slowest = std::max<int>(slowest, type->m_SlowestRateCode);
         }
     }
-    const bool pelorin = loggerType == 70.0;
-    const int cap = std::min(pelorin ? 14 : 13, fastest);
+    const ILoggerFace& face = LoggerFaceOf(LoggerModelOf(loggerType));
+    const int cap = std::min(face.FastestRateCode(), fastest);
     const int active = m_pSetupInfo->GetActiveSensorsCount();
     static const char* const texts[] = {
         nullptr,
@@ -91,12 +92,10 @@ void CSetupWindow::createRateList(double loggerType)
     for (int c = 1; c <= 14; ++c) {
         if (c < slowest || c > cap)
             continue;
-        if (c == 13 && loggerType == 12.0 && active > 0) {
+        const int top = face.SharedTopRate(c);
+        if (top > 0 && active > 0) {
             m_UiRateCodes << 15;
-            m_RateNames << shared(10000);
-        } else if (c == 14 && active > 0) {
-            m_UiRateCodes << 15;
-            m_RateNames << shared(100000);
+            m_RateNames << shared(top);
         } else {
             m_UiRateCodes << c;
             m_RateNames << tr(texts[c]);
@@ -107,10 +106,8 @@ void CSetupWindow::createRateList(double loggerType)
 void CSetupWindow::createDurationList(double loggerType)
 {
     m_SampleCounts = {10, 20, 50, 100, 200, 500, 1000, 2000, 5000, 10000, 15000, 20000};
-    if (loggerType == 12.0)
-        m_SampleCounts << 32000;
-    else
-        m_SampleCounts << 100000 << 250000;
+    for (int n : LoggerFaceOf(LoggerModelOf(loggerType)).LongestSampleCounts())
+        m_SampleCounts << n;
     m_SampleCountNames.clear();
     for (int n : m_SampleCounts)
         m_SampleCountNames << QString::number(n);

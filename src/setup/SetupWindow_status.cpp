@@ -2,6 +2,7 @@
 // what the logger reports.
 #include "setup/SetupWindow.h"
 
+#include "Core/Logic/LoggerFace.h"
 #include "setup/FullSetupWindow.h"
 
 #include "Core/Base/Diagnostics.h"
@@ -87,9 +88,9 @@ void CSetupWindow::updateSetupWindow(int command)
     const int channels = statusChannelCount();
     m_bRequestPending = 0;
 
-    // The Dravlet interface is asked for snapshots only while a calibration reads them live.
+    // A logger that reads only for a calibration is asked for snapshots only while one does.
     if (m_SetupWindowType == 1 && m_bSetupShown && m_pHost && m_pHost->IsLoggerDetected()
-        && (detectedLoggerType() != 12.0 || m_bCalibrationSnapshot))
+        && (!detectedFace().ReadsOnlyWhileCalibrating() || m_bCalibrationSnapshot))
         SendQueuedRequest(SnapshotRequest);
 
     if (m_bNewConnection) {

@@ -171,6 +171,12 @@ int TriggerDialog::ConvertToMillisecond(int unitIndex) const
     return SetupColumnRules::ConvertToMillisecond(ui->DelaySamplingEdit->text(), unitIndex);
 }
 
+void TriggerDialog::recordTrigger(bool active, int levelIndex, int value, int type)
+{
+    if (m_pSetupWindow)
+        m_pSetupWindow->setTrigger(active, m_Channel, levelIndex, value, type);
+}
+
 void TriggerDialog::reportTrigger(bool active, int levelIndex, int value, int type)
 {
     if (m_pColumn)
@@ -183,25 +189,20 @@ void TriggerDialog::onOk()
     const int kind = ui->TriggerTypeCombo->currentIndex();
     const bool haveLevel = levelIndex >= 0 && levelIndex < m_TriggerLevels.size();
     const int value = haveLevel ? m_TriggerLevels.at(levelIndex).m_Code : -1;
-    CSetupInfo* setup = m_pSetupWindow ? m_pSetupWindow->getSetupInfo() : nullptr;
 
     if (ui->TriggerLevelRadioButton->isChecked()) {
         if (kind > 0 && !haveLevel) {
             // A level trigger on a sensor that offers no level can never fire: set none.
             m_TriggerType = 0;
             m_LevelIndex = 0;
+            recordTrigger(false, -1, -1, 0);
             reportTrigger(false, -1, -1, 0);
             done(0);
             return;
         }
         m_LevelIndex = std::max(levelIndex, 0);
         m_TriggerType = std::max(kind, 0);
-        if (setup) {
-            setup->m_TriggerChannel = m_Channel;
-            setup->m_TriggerLevel = m_LevelIndex;
-            setup->m_TriggerValue = haveLevel ? value : 0;
-            setup->m_TriggerType = m_TriggerType;
-        }
+        recordTrigger(true, m_LevelIndex, haveLevel ? value : 0, m_TriggerType);
         if (m_pSetupWindow)
             emit m_pSetupWindow->setupChanged(-1);
         reportTrigger(true, m_LevelIndex, haveLevel ? value : 0, m_TriggerType);
@@ -217,11 +218,7 @@ void TriggerDialog::onOk()
         }
         m_DelayMs = delay;
         m_TriggerType = SetupColumnRules::TriggerDelay;
-        if (setup) {
-            setup->m_TriggerChannel = m_Channel;
-            setup->m_TriggerLevel = m_DelayMs;
-            setup->m_TriggerType = m_TriggerType;
-        }
+        recordTrigger(true, m_DelayMs, value, m_TriggerType);
         reportTrigger(true, m_DelayMs, value, m_TriggerType);
     }
     done(0);

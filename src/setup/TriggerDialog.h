@@ -68,6 +68,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The setup record takes the trigger; then the column tells whoever listens.
+    void recordTrigger(bool active, int levelIndex, int value, int type);
     void reportTrigger(bool active, int levelIndex, int value, int type);
     // The level list and combo of the sensor, when its catalogue record lets it trigger.
     bool fillLevels();

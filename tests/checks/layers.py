@@ -8,7 +8,11 @@
   through the libraries it does include);
 - a folder of src/ is missing from the table below;
 - within a folder split into rooms, a logger's room (or the transport the loggers share)
-  includes another logger's room.
+  includes another logger's room;
+- a room includes the header of the object that stands above the rooms (the logic manager):
+  the rooms reach it through the interface it implements for them;
+- a file outside a room includes one of its headers other than its face (a logger's room is
+  reached through its face alone, the detection through its manager's header).
 
 The layers, bottom up. A folder may include its own headers and those of lower layers; folders
 of one layer do not include each other (the window kinds stand side by side)."""
@@ -31,7 +35,13 @@ RANK = {folder: rank for rank, folders in enumerate(LAYERS) for folder in folder
 # Folders whose concerns live in rooms (sub-folders of the same library): the transport every
 # logger shares, one room per logger model, and rooms of their own.
 ROOMS = {
-    "Core/Logic": {"transport": "Transport", "loggers": ["Pelorin", "Dravlet"], "others": ["Detection"]},
+    "Core/Logic": {"transport": "Transport", "loggers": ["Pelorin", "Dravlet"], "others": ["Detection"],
+                   # The one header of each room that files outside it may include (the shared
+                   # transport has none: any of its headers may be used).
+                   "faces": {"Pelorin": "PelorinFace.h", "Dravlet": "DravletFace.h",
+                             "Detection": "DeviceDetectionManager.h"},
+                   # Headers of the folder that no room may include.
+                   "above": ["LogicManager.h"]},
 }
 ROOM_FOLDERS = {f"{folder}/{room}": folder
                 for folder, rooms in ROOMS.items()
@@ -67,6 +77,25 @@ def crosses_loggers(path, header):
     rooms = ROOMS[ROOM_FOLDERS[own]]
     name = os.path.basename
     return name(own) in [rooms["transport"], *rooms["loggers"]] and name(other) in rooms["loggers"]
+
+
+def reaches_above(path, header):
+    """True when path, in a room, includes a header its folder keeps above the rooms."""
+    own = room_of(path)
+    if not own:
+        return False
+    folder = ROOM_FOLDERS[own]
+    return os.path.dirname(header) == folder and os.path.basename(header) in ROOMS[folder].get("above", [])
+
+
+def behind_face(path, header):
+    """True when path, outside the room that holds header, includes a header other than its face."""
+    other = room_of(header)
+    if not other or room_of(path) == other:
+        return False
+    faces = ROOMS[ROOM_FOLDERS[other]].get("faces", {})
+    name = os.path.basename(other)
+    return name in faces and os.path.basename(header) != faces[name]
 
 
 def below(other, own):
@@ -117,6 +146,13 @@ def check_sources(src, sources, problems):
                 elif crosses_loggers(path, m.group(1)):
                     problems.append(f"src/{path}:{n}: {room_of(path)} includes {m.group(1)} "
                                     "(another logger's room)")
+                elif reaches_above(path, m.group(1)):
+                    problems.append(f"src/{path}:{n}: {room_of(path)} includes {m.group(1)} "
+                                    "(it stands above the rooms)")
+                elif behind_face(path, m.group(1)):
+                    face = ROOMS[ROOM_FOLDERS[room_of(m.group(1))]]["faces"][os.path.basename(room_of(m.group(1)))]
+                    problems.append(f"src/{path}:{n}: includes {m.group(1)} from outside its room "
+                                    f"(only {face} is its face)")
             m = FORWARD.match(line)
             if m:
                 owners = defined.get(m.group(1), set()) - {None}

@@ -1,6 +1,7 @@
 // The formula of each sensor type, chosen by catalogue index and then by measurement.
 #include <cmath>
 
+#include "Core/Base/LoggerModel.h"
 #include "Core/Data/ConversionFormulas.h"
 #include "Core/Data/DataConversion.h"
 #include "Core/Data/SensorInfo.h"
@@ -95,7 +96,7 @@ double CDataConversion::DispatchOwn(Call& c, bool& handled)
     case 51: return r * 0.1221;
     case 71: return m == 2 ? L * 0.00986923267 : (m == 1 ? L * 10.0 : L);
     case 72: {
-        const int correction = (c.version[3] == 1 && c.loggerType == 70.0) ? 1 : 0;
+        const int correction = (c.version[3] == 1 && LoggerModelOf(c.loggerType) == LoggerModel::Pelorin) ? 1 : 0;
         const double t = ThermistorB(r, correction);
         return m == 1 ? Fahrenheit(t) : t;
     }

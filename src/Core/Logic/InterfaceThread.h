@@ -1,7 +1,9 @@
 #pragma once
 // Runs a piece of work on the logic manager's thread (the interface thread): at once when the
 // caller is already there, otherwise queued to it. Nothing runs without a logic manager.
-#include "Core/Logic/LogicManager.h"
+#include "Core/Logic/LogicServices.h"
+
+#include <QObject>
 
 #include <QMetaObject>
 #include <QThread>
@@ -9,12 +11,12 @@
 #include <utility>
 
 template <typename Fn>
-void OnInterfaceThread(CLogicManager* logic, Fn fn)
+void OnInterfaceThread(ILogicServices* logic, Fn fn)
 {
     if (!logic)
         return;
-    if (QThread::currentThread() == logic->thread())
+    if (QThread::currentThread() == logic->InterfaceObject()->thread())
         fn();
     else
-        QMetaObject::invokeMethod(logic, std::move(fn), Qt::QueuedConnection);
+        QMetaObject::invokeMethod(logic->InterfaceObject(), std::move(fn), Qt::QueuedConnection);
 }

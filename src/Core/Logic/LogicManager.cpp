@@ -16,6 +16,8 @@
 
 CLogicManager* p_LogicManager = nullptr;
 
+ILogicServices* CurrentLogicServices() { return p_LogicManager; }
+
 namespace {
 void Log(const char* text) { MyOutputDebugString(text, DiagLogic); }
 } // namespace
@@ -149,13 +151,6 @@ bool CLogicManager::IsSearchUnderWay() const
 }
 
 
-void CLogicManager::StartLoggerEnumeration()
-{
-    if (dravletSearchPorts())
-        return;
-    pelorinSearchPorts();
-}
-
 void CLogicManager::LoggerEnumerationFinished()
 {
     // A search given up (or the program closing) hears nothing of its enumeration.
@@ -233,34 +228,28 @@ double CLogicManager::GetConnectedLoggerType()
 bool CLogicManager::IsConnectedViaBlueThooth()
 {
     ILogger* logger = m_pDetectedLogger;
-    return logger && logger->GetType() == 70.0 && pelorinOnBluetooth();
+    return logger && FaceOf(logger).OnBluetooth();
 }
 
 bool CLogicManager::IsLoggerAllowToRun()
 {
     Log("IsLoggerAllowToRun");
     ILogger* logger = m_pDetectedLogger;
-    CSetupInfo* setup = GetSetupInfo();
-    if (!logger || !setup || logger->GetType() != 12.0)
+    if (!logger || FaceOf(logger).AllowsRunNow(GetSetupInfo()))
         return true;
-    if (setup->m_RateCode != 13 && setup->m_RateCode != 15)
-        return true;
-    // The interface needs a second to recover after a run at its fastest rates.
-    const qint64 ms = dravletMsSinceLastRun();
-    if (ms >= 1 && ms <= 999) {
-        Log("ExecuteHalvorenCmd LAST RUN LESS THEN  SEC");
-        return false;
-    }
-    return true;
+    Log("ExecuteHalvorenCmd LAST RUN LESS THEN  SEC");
+    return false;
 }
 
 ILogger* CLogicManager::GetLoggerByType(int type)
 {
     Log("GetLoggerByType");
-    if (type == 70)
-        return m_pLoggers[0];
-    if (type == 12)
-        return m_pLoggers[1];
+    // Each model has its slot.
+    switch (LoggerModelOf(double(type))) {
+    case LoggerModel::Pelorin: return m_pLoggers[0];
+    case LoggerModel::Dravlet: return m_pLoggers[1];
+    case LoggerModel::None: break;
+    }
     return nullptr;
 }
 
@@ -293,17 +282,18 @@ void CLogicManager::UpdateSetupInfoFromCore(ILogger* logger, const QList<int>* c
                        status.m_Version[3], status.m_Version[4], status.m_Version[5]);
     // The windows read the setup record without a lock; a logger thread must not change its
     // lists under them, so the record is written on the interface thread.
-    const double type = logger->GetType();
+    // The face says which logger this is: the setup is kept for that logger.
+    const CLoggerIdentity identity = FaceOf(logger).Identity(status);
     if (QThread::currentThread() == thread())
-        applyLoggerStatus(type, status);
+        applyLoggerStatus(identity, status);
     else
-        QMetaObject::invokeMethod(this, [this, type, status] { applyLoggerStatus(type, status); },
+        QMetaObject::invokeMethod(this, [this, identity, status] { applyLoggerStatus(identity, status); },
                                   Qt::QueuedConnection);
 }
 
-void CLogicManager::applyLoggerStatus(double loggerType, const CCurrentLoggerStatus& status)
+void CLogicManager::applyLoggerStatus(const CLoggerIdentity& identity, const CCurrentLoggerStatus& status)
 {
-    m_SetupHold.Reported(CLoggerIdentity(loggerType, status));
+    m_SetupHold.Reported(identity);
     forgetStatusRequests();
     CSetupInfo* setup = GetSetupInfo();
     if (!setup)
@@ -327,9 +317,8 @@ void CLogicManager::ExperimentEnded(ILogger*)
 void CLogicManager::UpdateSetupInfoToCore()
 {
     Log("UpdateSetupInfoToCore");
-    ILogger* logger = m_pDetectedLogger;
-    if (logger && logger->GetType() == 12.0)
-        dravletSendSetup();
+    if (ILogger* logger = m_pDetectedLogger)
+        FaceOf(logger).SetupChanged();
 }
 
 void CLogicManager::UserSetupModified(int)
@@ -377,7 +366,7 @@ bool CLogicManager::ExitLogicManager()
     if (m_bExited.exchange(true))
         return true;
     m_bEnumerationCancelled = true;
-    pelorinRequestExit();
+    requestLoggersExit();
     m_EnumerationWatcher.waitForFinished();
     m_TimingKeepAliveTimer.stop();
     m_ExitTimer.stop();
@@ -398,8 +387,8 @@ void CLogicManager::DetectExitLogicManager()
 
 void CLogicManager::DoExitLogicManager()
 {
-    pelorinRequestExit();
-    if (pelorinDetectionInProgress())
+    requestLoggersExit();
+    if (IsLoggerSearchInProgress())
         return;
     m_ExitTimer.stop();
     if (m_pContext)

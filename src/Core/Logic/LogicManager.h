@@ -11,7 +11,9 @@
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/Settings.h"
+#include "Core/Logic/LoggerFace.h"
 #include "Core/Logic/LoggerSetupHold.h"
+#include "Core/Logic/LogicServices.h"
 #include "analysis/OnlineFunctions.h"
 
 #include <QFutureWatcher>
@@ -24,7 +26,6 @@
 #include <atomic>
 
 class CDeviceDetectionManager;
-class CDravletCoreHost;
 class CDravletManager;
 class CKorvantaSignals;
 class CPelorinManager;
@@ -33,7 +34,7 @@ class ILogger;
 class ILogicContext;
 class IPortEnumerator;
 
-class CLogicManager : public QObject, public IRunServices
+class CLogicManager : public QObject, public IRunServices, public ILogicServices
 {
     Q_OBJECT
 public:
@@ -49,44 +50,46 @@ public:
     ~CLogicManager() override;
 
     void SetContext(ILogicContext* context);
-    ILogicContext* GetContext() const { return m_pContext; }
+    ILogicContext* GetContext() const override { return m_pContext; }
     // Null when no context (or the context has none yet).
     CKorvantaSignals* GetSignals() const override;
     // The current setup record: the context's own, or the one the setup window's owner handed
     // over when the window was made (taken back, null, before the window goes). Set on the
     // interface thread; the logger threads read it.
     void SetSetupInfo(CSetupInfo* setup);
-    CSetupInfo* GetSetupInfo() const { return m_pSetupInfo.load(); }
-    ExperimentRunMode GetCurrentRunMode() const;
+    CSetupInfo* GetSetupInfo() const override { return m_pSetupInfo.load(); }
+    ExperimentRunMode GetCurrentRunMode() const override;
 
     // Creates the logger managers (once) and the device-detection manager.
     void InitLogicManager();
     // Raises LoggerStartDetection and, unless one is under way, starts the port enumeration
     // as a concurrent task.
-    void StartLoggersDetection();
+    void StartLoggersDetection() override;
     // Runs on a pool thread: Dravlet ports first, then Pelorin ports.
     void StartLoggerEnumeration();
     bool IsEnumerationRunning() const { return m_EnumerationWatcher.isRunning(); }
     // From StartLoggersDetection until a logger was found or not: a search the user may give
     // up. Not during a firmware update, whose reconnection is no search of the user's.
     bool IsSearchUnderWay() const;
+    // A logger works through a search of its own (the exit waits for it to end).
+    bool IsLoggerSearchInProgress() const;
     // Gives the search up at once and leaves things as they were before it: the loggers stop
     // searching and close the ports they opened, and nothing is announced, now or later.
-    void CancelLoggersDetection();
+    void CancelLoggersDetection() override;
 
     // Queries over the logger slots.
     ILogger* GetActiveLogger();
-    bool IsLoggerConnected();
+    bool IsLoggerConnected() override;
     int GetNumConnLoggers();
-    bool IsLoggerRunning();
-    bool IsLoggerOnFirmwareUpdate();
+    bool IsLoggerRunning() override;
+    bool IsLoggerOnFirmwareUpdate() override;
     // From the firmware command until the update has ended, well or badly: the logger's
     // departures on the way belong to it.
     bool IsFirmwareUpdateUnderWay() const;
     int GetConnectedPort();
     // The device path of the first connected logger (port numbers do not exist on every
     // platform; the unplug handling compares names).
-    QString GetConnectedPortName();
+    QString GetConnectedPortName() override;
     double GetConnectedLoggerType();
     bool IsConnectedViaBlueThooth();
     bool IsLoggerAllowToRun();
@@ -95,12 +98,12 @@ public:
     float ConvertDataSample(int channel, int position, int index, int measurement, int raw);
 
     // Services for the protocol handlers and the data store.
-    void SetTables(ILogger* logger);
-    void UpdateSenosrsInfo(ILogger* logger);
+    void SetTables(ILogger* logger) override;
+    void UpdateSenosrsInfo(ILogger* logger) override;
     // Copies the logger's state into the first logger status of the setup. channelStatus,
     // when given, holds the per-channel status values (one per reported sensor). Safe to call
     // from a logger thread: the setup record is written on the interface thread.
-    void UpdateSetupInfoFromCore(ILogger* logger, const QList<int>* channelStatus = nullptr);
+    void UpdateSetupInfoFromCore(ILogger* logger, const QList<int>* channelStatus = nullptr) override;
     // The teacher's setup across the logger's departures and returns (see CLoggerSetupHold):
     // held when it goes, given back or dropped by its first status after it is found again.
     bool HoldSetupForReturn() { return m_SetupHold.Hold(); }
@@ -113,32 +116,52 @@ public:
     void BindOnlineFunctions(int folderKey, const int keyTable[NumKeyChannels][NumKeyMeasurements],
                              double interval) override;
     void UpdateSetupInfoToCore();
-    void WaitHere(int ms);
+    void WaitHere(int ms) override;
     void GetTriggeringLevels(int position, int index, QList<TriggerLevel>* levels);
     void SortSensorsNames();
     const QVector<int>& GetSortedSensorIndexes() const { return m_SortedSensorIndexes; }
 
     // The logger answered a keep-alive request (any thread): the link is alive.
-    void KeepAliveReplied();
+    void KeepAliveReplied() override;
     bool IsKeepAliveRunning() const { return m_TimingKeepAliveTimer.isActive(); }
 
     // The firmware file the next update sends (chosen by the user).
     void SetFirmwareFileName(const QString& path) { m_FirmwareFileName = path; }
-    QString GetFirmwareFileName() const { return m_FirmwareFileName; }
+    QString GetFirmwareFileName() const override { return m_FirmwareFileName; }
 
     // Shut-down: every logger closed and its threads ended. True when everything stopped.
     bool ExitLogicManager();
-    bool IsShutDown() const { return m_bExited; }
+    bool IsShutDown() const override { return m_bExited; }
     void DetectExitLogicManager();
 
-    // Closes the Dravlet interface's link (its device was pulled out).
-    void CloseDravletLogger();
     // Lets the connected logger go: its link is closed (with a goodbye, as it may still be
     // listening), so that the next search finds it again.
     void ReleaseConnectedLogger();
     // The serial devices the detection watches; call before InitLogicManager (null: the
     // platform's own).
     void SetPortEnumerator(IPortEnumerator* enumerator) { m_pPortEnumerator = enumerator; }
+
+    // The face of a logger: its model's live manager when there is one, else the model's own
+    // answers (never null).
+    ILoggerFace& FaceOf(ILogger* logger);
+    ILoggerFace& FaceOfModel(LoggerModel model);
+    // The faces of the loggers the program knows, in the order a search tries them.
+    QList<ILoggerFace*> LiveFaces() const;
+
+    // ---- the rest of what the loggers' rooms are given (see ILogicServices)
+    QObject* InterfaceObject() override { return this; }
+    CDataManager& DataStore() override { return m_DataManager; }
+    CSensorInfo& SensorCatalogue() override { return m_SensorInfo; }
+    CSettings& LoggerSettings() override { return m_Settings; }
+    void LoggerIdentified(ILogger* logger, LoggerModel model) override;
+    int CountRun(bool timingRun) override;
+    int RunCount() const override { return m_RunCounter; }
+    void MarkTimingRun() override { m_TimingRunNumber = m_RunCounter.load(); }
+    bool IsControlRelayOn() const override { return m_bControlRelay; }
+    void SetControlRelay(bool on) override { m_bControlRelay = on; }
+    ILoggerFace* ConnectedFace() override;
+    ILoggerFace* LiveFace(LoggerModel model) override;
+    void LoggerFound(ILoggerFace* face) override;
 
     CPelorinManager* GetPelorinManager() const { return m_pPelorinManager; }
     CDravletManager* GetDravletManager() const { return m_pDravletManager; }
@@ -147,9 +170,9 @@ public:
     // Command operations: each builds one command record for the given logger and hands it to
     // ILogger::SendCmd with bStartNow. A null logger sends nothing.
     void SendStatusReqCmd(ILogger* logger, bool bStartNow);
-    void SendRunCmd(ILogger* logger, bool bStartNow);
+    void SendRunCmd(ILogger* logger, bool bStartNow) override;
     void SendGetNotesCmd(ILogger* logger, bool bStartNow);
-    void SendSetupCmd(ILogger* logger, bool bStartNow);
+    void SendSetupCmd(ILogger* logger, bool bStartNow) override;
     void SendDownloadCmd(ILogger* logger, bool bStartNow);
     void SendStopCmd(ILogger* logger, bool bStartNow) override;
     void SendClearCmd(ILogger* logger, bool bStartNow);
@@ -159,14 +182,14 @@ public:
     void SendGetStatusByteCmd(ILogger* logger, bool bStartNow);
     void SendGetTimingParametersCmd(ILogger* logger, bool bStartNow);
     void SendSetTimingParametersCmd(ILogger* logger, TimingParametersStruct& params, bool bStartNow);
-    void SendTimingRunCmd(ILogger* logger, bool bStartNow);
+    void SendTimingRunCmd(ILogger* logger, bool bStartNow) override;
     void SendRenameCmd(ILogger* logger, QString name, bool bStartNow);
-    void SendManualSampleCmd(ILogger* logger, bool bStartNow);
+    void SendManualSampleCmd(ILogger* logger, bool bStartNow) override;
     void SendSnapshotCmd(ILogger* logger, bool bStartNow);
     void SendLinkSetInputModeCmd(ILogger* logger, bool inputMode, bool bStartNow);
     void SendSetAutoDetectCmd(ILogger* logger, bool autoDetect, bool bStartNow);
     void SendSetAverageWindowCmd(ILogger* logger, unsigned char window, bool bStartNow);
-    void SendUploadFirmwareCmd(ILogger* logger, bool bStartNow);
+    void SendUploadFirmwareCmd(ILogger* logger, bool bStartNow) override;
     void SendSetSensorRange(ILogger* logger, bool bStartNow);
     void SendSetCalibration(ILogger* logger, bool bStartNow);
     void SendWriteSensorId(ILogger* logger, bool bStartNow);
@@ -199,7 +222,7 @@ public:
     // Runs started since the program started, and the number of the last timing run.
     std::atomic<int> m_RunCounter{0};
     std::atomic<int> m_TimingRunNumber{0};
-    // The relay state kept for the Dravlet interface; a Pelorin run start clears it.
+    // The relay state kept for loggers with a control relay; a run of one without clears it.
     std::atomic<bool> m_bControlRelay{false};
 
 public slots:
@@ -223,19 +246,12 @@ private:
     void forgetStatusRequests();
     bool statusRequestsUnanswered() const;
     void connectHub();
-    void applyLoggerStatus(double loggerType, const CCurrentLoggerStatus& status);
+    void applyLoggerStatus(const CLoggerIdentity& identity, const CCurrentLoggerStatus& status);
     static qint64 monotonicMs();
-    // The parts that know the logger managers' own operations.
+    // The parts that make and end the logger managers.
     void createLoggerManagers();
     void deleteLoggerManagers();
-    bool pelorinSearchPorts();
-    bool pelorinOnBluetooth() const;
-    void pelorinStopWatchdog();
-    void pelorinRequestExit();
-    bool pelorinDetectionInProgress() const;
-    bool dravletSearchPorts();
-    qint64 dravletMsSinceLastRun() const;
-    void dravletSendSetup();
+    void requestLoggersExit();
     void showDisconnectMessage();
     // A firmware update no logger takes ends at once: the result, then why.
     void firmwareNotSent(const QString& why);
@@ -259,10 +275,11 @@ private:
 
     IPortEnumerator* m_pPortEnumerator = nullptr;
     IPortEnumerator* m_pOwnPortEnumerator = nullptr;
-    CDravletCoreHost* m_pDravletHost = nullptr;
     CDeviceDetectionManager* m_pDeviceDetectionManager = nullptr;
     CPelorinManager* m_pPelorinManager = nullptr;
     CDravletManager* m_pDravletManager = nullptr;
+    // The managers as their faces, in the order a search tries them.
+    QList<ILoggerFace*> m_LiveFaces;
 };
 
 extern CLogicManager* p_LogicManager;

@@ -25,19 +25,17 @@ void CLogicManager::UserStartedRun()
         Log("ExecuteHalvorenCmd");
         if (!logger)
             return;
-        if (logger->GetType() == 12.0) {
-            logger->ExecuteHalvorenCmd(CmdRun);
-            return;
-        }
-        logger->ExecuteHalvorenCmd(CmdTimingRun);
-        startKeepAlive();
+        const ILoggerFace& face = FaceOf(logger);
+        logger->ExecuteHalvorenCmd(face.TimingRunCommand());
+        if (face.KeepsTimingRunAlive())
+            startKeepAlive();
     } else if (mode == ExperimentRunMode::Sampling) {
         Log("ExecuteHalvorenCmd");
         if (!logger)
             return;
         logger->ExecuteHalvorenCmd(CmdRun);
         CSetupInfo* setup = GetSetupInfo();
-        if (setup && setup->m_RateCode == 0 && logger->GetType() == 70.0 && pelorinOnBluetooth())
+        if (setup && FaceOf(logger).NeedsSamplingKeepAlive(setup->m_RateCode))
             startKeepAlive();
     }
 }
@@ -89,11 +87,9 @@ void CLogicManager::UserFirmwareUpdate()
         firmwareNotSent(tr("No logger is connected, so no firmware was sent. Connect the logger and try again."));
         return;
     }
-    if (logger->GetType() == 12.0) {
-        // The Dravlet interface's firmware is not transferred by this program: its command
-        // would put nothing on the wire and only hold up the interface's queue.
-        firmwareNotSent(tr("The firmware of the Dravlet interface cannot be updated by this program. Nothing was "
-                           "sent to it, and it is ready for the next run."));
+    const QString refusal = FaceOf(logger).FirmwareRefusal();
+    if (!refusal.isEmpty()) {
+        firmwareNotSent(refusal);
         return;
     }
     CommandParametersStruct cmd(CmdUploadFirmware);
@@ -131,15 +127,15 @@ void CLogicManager::UserSnapshotRequest()
 void CLogicManager::UserWriteSensorId()
 {
     ILogger* logger = m_pDetectedLogger;
-    if (logger && logger->GetType() == 70.0)
+    if (logger && FaceOf(logger).WritesSensorIds())
         SendWriteSensorId(logger, true);
 }
 
 void CLogicManager::UserStopKeepAliveTimer()
 {
     ILogger* logger = m_pDetectedLogger;
-    if (logger && logger->GetType() == 70.0)
-        pelorinStopWatchdog();
+    if (logger)
+        FaceOf(logger).StopWatchdog();
 }
 
 void CLogicManager::UserStatusRequest(int)
@@ -147,8 +143,7 @@ void CLogicManager::UserStatusRequest(int)
     ILogger* logger = m_pDetectedLogger;
     if (!logger)
         return;
-    const double type = logger->GetType();
-    if (type != 70.0 && !(type == 12.0 && !logger->IsRunning() && IsLoggerAllowToRun()))
+    if (!FaceOf(logger).TakesStatusRequest(logger, GetSetupInfo()))
         return;
     // An idle logger is asked for nothing else: requests that go unanswered mean it is gone,
     // as a silent run means it for the run.
@@ -186,7 +181,8 @@ void CLogicManager::stopKeepAliveTimer()
     if (QThread::currentThread() == m_TimingKeepAliveTimer.thread())
         m_TimingKeepAliveTimer.stop();
     else
-        QMetaObject::invokeMethod(&m_TimingKeepAliveTimer, "stop", Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            &m_TimingKeepAliveTimer, [timer = &m_TimingKeepAliveTimer] { timer->stop(); }, Qt::QueuedConnection);
 }
 
 // ---- trigger levels
@@ -203,15 +199,13 @@ void CLogicManager::GetTriggeringLevels(int position, int index, QList<TriggerLe
     const float maximum = range ? float(range->m_Max) : 0.0f;
     const unsigned short kind = record->m_DataKind;
     ILogger* logger = m_pDetectedLogger;
-    const double type = logger ? logger->GetType() : 0.0;
     bool placeholder = false;
     CSetupInfo* setup = GetSetupInfo();
     if (setup && position >= 0 && position < setup->m_SelectedSensorList.size() &&
         setup->m_SelectedSensorList.at(position))
         placeholder = setup->m_SelectedSensorList.at(position)->m_bPlaceholder;
     // Levels that need the logger's conversion are offered only once a logger is there.
-    const bool convertRaw = logger && ((kind == 4096 && (type == 12.0 || (type == 70.0 && placeholder))) ||
-                                       ((kind == 0 || kind == 4) && type == 70.0));
+    const bool convertRaw = logger && FaceOf(logger).ConvertsRawTriggerLevels(kind, placeholder);
     const float step = (maximum - minimum) * 0.015625f;
 
     TriggerLevel previous;

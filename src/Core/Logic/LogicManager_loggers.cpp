@@ -1,11 +1,11 @@
-// The logic manager's dealings with the two logger managers and the device-detection manager.
+// The logic manager's dealings with the loggers: it makes and ends their managers through their
+// rooms' faces, and asks the faces what the loggers can do.
 #include "Core/Logic/Detection/DeviceDetectionManager.h"
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Logic/LogicManager.h"
-#include "Core/Logic/Dravlet/DravletCoreHost.h"
-#include "Core/Logic/Dravlet/DravletManager.h"
-#include "Core/Logic/Pelorin/PelorinManager.h"
+#include "Core/Logic/Dravlet/DravletFace.h"
+#include "Core/Logic/Pelorin/PelorinFace.h"
 #include "platform/PortEnumerator.h"
 
 void CLogicManager::createLoggerManagers()
@@ -17,56 +17,105 @@ void CLogicManager::createLoggerManagers()
         m_pOwnPortEnumerator = new CSerialPortEnumerator();
         m_pPortEnumerator = m_pOwnPortEnumerator;
     }
-    m_pPelorinManager = new CPelorinManager(this);
-    m_pDravletHost = new CDravletCoreHost(this);
-    m_pDravletManager = new CDravletManager(m_pDravletHost, m_pPortEnumerator);
-    m_pDravletHost->SetLogger(m_pDravletManager);
-    m_pLoggers[0] = m_pPelorinManager->Logger();
-    m_pLoggers[1] = m_pDravletManager;
+    // The search looks at these ports, and a lost link is reported through them.
+    m_pPelorinManager = NewPelorinManager(this, m_pPortEnumerator);
+    m_pDravletManager = NewDravletManager(this, m_pPortEnumerator);
+    ILoggerFace* pelorin = PelorinFaceOf(m_pPelorinManager);
+    ILoggerFace* dravlet = DravletFaceOf(m_pDravletManager);
+    // A search tries the Dravlet interface's ports first.
+    m_LiveFaces = {dravlet, pelorin};
+    m_pLoggers[0] = pelorin->Logger();
+    m_pLoggers[1] = dravlet->Logger();
     m_pLoggers[2] = nullptr;
     m_pLoggers[3] = nullptr;
     m_pDeviceDetectionManager = new CDeviceDetectionManager(this, nullptr, m_pPortEnumerator);
-    IPortEnumerator* ports = m_pDeviceDetectionManager->Enumerator();
-    // The search looks at these ports, and a lost link is reported through them.
-    m_pPelorinManager->SetPortEnumerator(ports);
 }
 
 void CLogicManager::deleteLoggerManagers()
 {
-    if (m_pPelorinManager)
-        m_pPelorinManager->SetPortEnumerator(nullptr);
+    // The Pelorin manager lets the ports go before the detection that reports through them.
+    CPelorinManager* pelorin = m_pPelorinManager;
+    m_pPelorinManager = nullptr;
+    m_LiveFaces.clear();
     delete m_pDeviceDetectionManager;
     m_pDeviceDetectionManager = nullptr;
     for (ILogger*& logger : m_pLoggers)
         logger = nullptr;
     m_pDetectedLogger = nullptr;
-    delete m_pPelorinManager;
-    m_pPelorinManager = nullptr;
-    delete m_pDravletManager;
+    DeletePelorinManager(pelorin);
+    DeleteDravletManager(m_pDravletManager);
     m_pDravletManager = nullptr;
-    delete m_pDravletHost;
-    m_pDravletHost = nullptr;
     if (m_pPortEnumerator == m_pOwnPortEnumerator)
         m_pPortEnumerator = nullptr;
     delete m_pOwnPortEnumerator;
     m_pOwnPortEnumerator = nullptr;
 }
 
-bool CLogicManager::pelorinSearchPorts()
+// ---- the faces
+
+ILoggerFace& CLogicManager::FaceOfModel(LoggerModel model)
 {
-    if (!m_pPelorinManager || !m_pPelorinManager->DeviceDetectionComSearchList())
-        return false;
-    m_pDetectedLogger = m_pPelorinManager->Logger();
-    return true;
+    if (ILoggerFace* live = LiveFace(model))
+        return *live;
+    return LoggerFaceOf(model);
 }
 
-bool CLogicManager::dravletSearchPorts()
+ILoggerFace& CLogicManager::FaceOf(ILogger* logger)
 {
-    if (m_pDravletManager && m_pDravletManager->DeviceDetectionComSearchList()) {
-        m_pDetectedLogger = static_cast<ILogger*>(m_pDravletManager);
-        return true;
+    return FaceOfModel(LoggerModelOf(logger));
+}
+
+ILoggerFace* CLogicManager::LiveFace(LoggerModel model)
+{
+    if (model == LoggerModel::None)
+        return nullptr;
+    for (ILoggerFace* face : m_LiveFaces)
+        if (face->Model() == model)
+            return face;
+    return nullptr;
+}
+
+QList<ILoggerFace*> CLogicManager::LiveFaces() const { return m_LiveFaces; }
+
+ILoggerFace* CLogicManager::ConnectedFace()
+{
+    for (ILogger* logger : m_pLoggers)
+        if (logger && logger->IsConnected())
+            return &FaceOf(logger);
+    return nullptr;
+}
+
+void CLogicManager::LoggerFound(ILoggerFace* face)
+{
+    if (face && face->Logger())
+        m_pDetectedLogger = face->Logger();
+}
+
+void CLogicManager::LoggerIdentified(ILogger* logger, LoggerModel model)
+{
+    m_DetectedLoggerType = LoggerTypeOf(model);
+    if (logger)
+        m_pDetectedLogger = logger;
+}
+
+int CLogicManager::CountRun(bool timingRun)
+{
+    const int run = ++m_RunCounter;
+    if (timingRun)
+        m_TimingRunNumber = run;
+    return run;
+}
+
+// ---- searching and letting go
+
+void CLogicManager::StartLoggerEnumeration()
+{
+    for (ILoggerFace* face : m_LiveFaces) {
+        if (face->SearchPorts()) {
+            m_pDetectedLogger = face->Logger();
+            return;
+        }
     }
-    return false;
 }
 
 void CLogicManager::CancelLoggersDetection()
@@ -76,57 +125,29 @@ void CLogicManager::CancelLoggersDetection()
     MyOutputDebugString("CancelLoggersDetection", DiagLogic);
     m_bSearching = false;
     m_bEnumerationCancelled = true;
-    if (m_pPelorinManager)
-        m_pPelorinManager->CancelDetection();
-    if (m_pDravletManager)
-        m_pDravletManager->CancelDetection();
+    for (ILoggerFace* face : m_LiveFaces)
+        face->CancelSearch();
 }
 
-bool CLogicManager::pelorinOnBluetooth() const
+void CLogicManager::requestLoggersExit()
 {
-    return m_pPelorinManager && m_pPelorinManager->IsBluetoothLink();
+    for (ILoggerFace* face : m_LiveFaces)
+        face->RequestExit();
 }
 
-void CLogicManager::pelorinStopWatchdog()
+bool CLogicManager::IsLoggerSearchInProgress() const
 {
-    if (m_pPelorinManager)
-        m_pPelorinManager->StopKeepAliveTimer();
-}
-
-void CLogicManager::pelorinRequestExit()
-{
-    if (m_pPelorinManager)
-        m_pPelorinManager->RequestExit();
-}
-
-bool CLogicManager::pelorinDetectionInProgress() const
-{
-    return m_pPelorinManager && m_pPelorinManager->detectionInProgress();
-}
-
-qint64 CLogicManager::dravletMsSinceLastRun() const
-{
-    return m_pDravletManager ? m_pDravletManager->MsSinceStop() : -1;
-}
-
-void CLogicManager::dravletSendSetup()
-{
-    if (m_pDravletManager)
-        m_pDravletManager->SendCmdEx(CmdSetup, 250);
-}
-
-void CLogicManager::CloseDravletLogger()
-{
-    if (m_pDravletManager)
-        m_pDravletManager->CloseLogger(true);
+    for (ILoggerFace* face : m_LiveFaces)
+        if (face->IsSearching())
+            return true;
+    return false;
 }
 
 void CLogicManager::ReleaseConnectedLogger()
 {
-    if (m_pDravletManager && m_pDravletManager->IsConnected())
-        m_pDravletManager->CloseLogger(false);
-    if (m_pPelorinManager && m_pPelorinManager->IsConnected())
-        m_pPelorinManager->CloseLogger(false);
+    for (ILoggerFace* face : m_LiveFaces)
+        if (face->Logger() && face->Logger()->IsConnected())
+            face->Release(false);
 }
 
 bool CLogicManager::IsFirmwareUpdateUnderWay() const
@@ -174,10 +195,9 @@ QString CLogicManager::GetConnectedPortName()
         ILogger* logger = m_pLoggers[i];
         if (!logger || !logger->IsConnected())
             continue;
-        if (m_pPelorinManager && logger == m_pPelorinManager->Logger())
-            return m_pPelorinManager->CurrentPortName();
-        if (m_pDravletManager && logger == static_cast<ILogger*>(m_pDravletManager))
-            return m_pDravletManager->portName();
+        for (ILoggerFace* face : m_LiveFaces)
+            if (face->Logger() == logger)
+                return face->LinkPortName();
         return QString();
     }
     return QString();

@@ -2,6 +2,7 @@
 // the flags of the window manager, the setup, the logic layer and the upload object.
 #include "app/shell/MainWindow.h"
 
+#include "Core/Logic/LoggerFace.h"
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/ShellServices.h"
@@ -22,7 +23,7 @@ QHash<int, bool> MainWindow::ComputeActionStates(const ActionInputs& in)
     on[8] = in.hasDataToSave && !busy;
     for (int key : {28, 32, 33, 36, 37, 38, 39})
         on[key] = in.hasGraph && !busy && in.graphFunctions;
-    on[16] = !busy && in.loggerDetected && in.loggerType != 12.0;
+    on[16] = !busy && in.loggerDetected && LoggerFaceOf(LoggerModelOf(in.loggerType)).CanDownload();
     on[17] = !busy && !in.loggerDetected;
     on[18] = !busy && !in.bluetooth && (in.controlHeld || in.loggerDetected);
     if (in.uploadPresent) {

@@ -2,7 +2,6 @@
 
 #include "Core/Logic/Detection/DeviceDetectionManager.h"
 #include "Core/Logic/LogicManager.h"
-#include "Core/Logic/Pelorin/PelorinManager.h"
 #include "setup/LogicQueries.h"
 
 void CLogicManagerShell::StartLoggersDetection()
@@ -13,8 +12,7 @@ void CLogicManagerShell::StartLoggersDetection()
 
 bool CLogicManagerShell::IsDetectionInProgress()
 {
-    const CPelorinManager* pelorin = m_pManager ? m_pManager->GetPelorinManager() : nullptr;
-    return pelorin && pelorin->detectionInProgress();
+    return m_pManager && m_pManager->IsLoggerSearchInProgress();
 }
 
 void CLogicManagerShell::DetectExitLogicManager()

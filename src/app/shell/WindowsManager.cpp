@@ -111,6 +111,9 @@ void CWindowsManager::connectHub()
     if (frame && frame->metaObject()->indexOfSlot("showModelessMessage(QString,QString,bool)") >= 0)
         connect(hub, SIGNAL(GuiModallessMsg(QString,QString,bool)), frame,
                 SLOT(showModelessMessage(QString,QString,bool)));
+    // The setup window owns the delay of a delayed trigger; its end starts the run here.
+    if (m_pSetupWindow)
+        connect(m_pSetupWindow->triggerDelayTimer(), &QTimer::timeout, this, &CWindowsManager::TriggerDelayTimout);
     connect(hub, &CKorvantaSignals::LoggerDownloadStarted, this, &CWindowsManager::LoggerDownloadStarted);
     connect(hub, &CKorvantaSignals::LoggerDownloadFinshed, this, &CWindowsManager::LoggerDownloadFinshed);
     connect(hub, &CKorvantaSignals::UserStartedRun, this, &CWindowsManager::userStartedRun);

@@ -11,7 +11,7 @@
 #include "app/shell/ShellServices.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
-#include "Core/Logic/Pelorin/PelorinFirmwareFile.h"
+#include "Core/Logic/LoggerFace.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupWindow.h"
 
@@ -83,10 +83,9 @@ void CWindowsManager::onFirmWareUpdate()
         return;
     // Refused before the logger is sent to its boot-loader: a wrong file would otherwise leave
     // it there.
-    const PelorinFirmwareFile::Problem problem = PelorinFirmwareFile::Check(file);
-    if (problem != PelorinFirmwareFile::Problem::None) {
-        prompter()->warning(this, tr("Firmware update"),
-                            PelorinFirmwareFile::Explain(problem) + "\n" + tr("Nothing was sent to the logger."));
+    const QString problem = FirmwareFileProblem(file);
+    if (!problem.isEmpty()) {
+        prompter()->warning(this, tr("Firmware update"), problem + "\n" + tr("Nothing was sent to the logger."));
         return;
     }
     QString version = FirmwareVersionText(file);

@@ -3,6 +3,7 @@
 // keeps the sampling mode consistent, and the logger commands Connect and Download.
 #include "app/shell/WindowsManager.h"
 
+#include "Core/Logic/LoggerFace.h"
 #include "app/shell/ShellFrame.h"
 #include "app/shell/ShellServices.h"
 #include "Core/Base/KorvantaSignals.h"
@@ -124,16 +125,16 @@ int CWindowsManager::TimingCapableChannels(bool forDialog) const
         return 0;
     const CCurrentLoggerStatus& status = setup->m_LoggerStatusList.first();
     const CSensorInfo* catalogue = m_pLogic ? m_pLogic->GetSensorCatalogue() : nullptr;
-    const bool dravlet = m_ConnectedLoggerType == 12.0;
-    const bool pelorin = m_ConnectedLoggerType == 70.0;
+    using EventTiming = ILoggerFace::EventTiming;
+    const EventTiming timing = LoggerFaceOf(LoggerModelOf(m_ConnectedLoggerType)).TimesEvents();
     int count = 0;
     for (int i = 0; i < status.m_SensorList.size(); ++i) {
         const int index = status.m_SensorList.at(i).m_SensorIndex;
-        if (dravlet) {
+        if (timing == EventTiming::TimerInput) {
             count += index == s_TimingCatalogueIndex ? 1 : 0;
             continue;
         }
-        if (!forDialog && !pelorin)
+        if (!forDialog && timing != EventTiming::Photogates)
             continue;
         const int id = (catalogue && CSensorInfo::IsValidIndex(index)) ? catalogue->m_Sensors[index].m_SensorId : -1;
         const CSesnorProperties* selected = i < setup->m_SelectedSensorList.size() ? setup->m_SelectedSensorList.at(i)

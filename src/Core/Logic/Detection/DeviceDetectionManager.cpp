@@ -6,8 +6,9 @@
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicContext.h"
-#include "Core/Logic/LogicManager.h"
-#include "Core/Logic/Pelorin/PelorinManager.h"
+#include "Core/Logic/LoggerFace.h"
+#include "Core/Logic/LogicServices.h"
+#include "Core/Logic/Pelorin/PelorinFace.h"
 
 #include <QDebug>
 #include <QPointer>
@@ -21,7 +22,7 @@ QString FwText(const char* text) { return QCoreApplication::translate("CDeviceDe
 
 } // namespace
 
-CDeviceDetectionManager::CDeviceDetectionManager(CLogicManager* logic, QObject* parent, IPortEnumerator* enumerator)
+CDeviceDetectionManager::CDeviceDetectionManager(ILogicServices* logic, QObject* parent, IPortEnumerator* enumerator)
     : QObject(parent), m_pLogic(logic)
 {
     if (!enumerator) {
@@ -50,27 +51,32 @@ CDeviceDetectionManager::CDeviceDetectionManager(CLogicManager* logic, QObject* 
 
 CDeviceDetectionManager::~CDeviceDetectionManager() = default;
 
+// Each logger's room knows its own devices; these name them for the callers that ask by name.
 bool CDeviceDetectionManager::IsDravletDevice(const CPortInfo& info)
 {
-    return info.vendorID == 0x1F0C && info.productID == 0x1000;
+    return LoggerFaceOf(LoggerModel::Dravlet).ClaimsPlug(info);
 }
 
 bool CDeviceDetectionManager::IsPelorinUsbDevice(const CPortInfo& info)
 {
-    return info.vendorID == 0x0483 && info.productID == 0x5740;
+    return CPelorinFace::IsUsbDevice(info);
 }
 
 bool CDeviceDetectionManager::IsPelorinOnUnplug(const CPortInfo& info)
 {
-    // A Bluetooth serial link counts as well: on Linux that is how the Pelorin logger's
-    // Bluetooth port shows itself.
-    return IsPelorinUsbDevice(info) || info.enumName == QLatin1String("BTHENUM") ||
-           info.enumName.contains(QLatin1String("Pelorin")) || info.bluetooth;
+    return LoggerFaceOf(LoggerModel::Pelorin).ClaimsUnplug(info);
 }
 
 bool CDeviceDetectionManager::IsPelorinOnPlug(const CPortInfo& info)
 {
-    return IsPelorinOnUnplug(info) || info.friendName.contains(QLatin1String("bt port"), Qt::CaseInsensitive);
+    return LoggerFaceOf(LoggerModel::Pelorin).ClaimsPlug(info);
+}
+
+ILoggerFace* CDeviceDetectionManager::updatingFace() const
+{
+    // The logger whose firmware this program updates is the one its reconnection concerns.
+    ILoggerFace* face = m_pLogic ? m_pLogic->LiveFace(LoggerModel::Pelorin) : nullptr;
+    return face && face->CanUpdateFirmware() ? face : nullptr;
 }
 
 int CDeviceDetectionManager::GetPortNumer(QString name)
@@ -86,8 +92,8 @@ void CDeviceDetectionManager::wait(int ms)
 
 void CDeviceDetectionManager::FwProgTick(int percent, QString text)
 {
-    if (m_pLogic && m_pLogic->GetPelorinManager())
-        m_pLogic->GetPelorinManager()->FwProgTick(percent, text);
+    if (ILoggerFace* face = updatingFace())
+        face->FwProgTick(percent, text);
 }
 
 void CDeviceDetectionManager::btDisconnectMessage()
@@ -119,9 +125,10 @@ void CDeviceDetectionManager::DevicePluged(const CPortInfo& info)
     if (!m_pLogic || m_pLogic->IsShutDown() || m_pLogic->IsLoggerConnected())
         return;
     if (IsDravletDevice(info)) {
-        if (ILogger* dravlet = m_pLogic->GetLoggerByType(12)) {
-            m_pLogic->m_pDetectedLogger = dravlet;
-            dravlet->StartDetection();
+        ILoggerFace* dravlet = m_pLogic->LiveFace(LoggerModel::Dravlet);
+        if (dravlet && dravlet->Logger()) {
+            m_pLogic->LoggerFound(dravlet);
+            dravlet->Logger()->StartDetection();
         }
         return;
     }
@@ -135,10 +142,10 @@ void CDeviceDetectionManager::DevicePluged(const CPortInfo& info)
 
 void CDeviceDetectionManager::pelorinPlugged(const CPortInfo& info)
 {
-    CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
+    ILoggerFace* pelorin = m_pLogic->LiveFace(LoggerModel::Pelorin);
     if (!pelorin)
         return;
-    m_pLogic->m_pDetectedLogger = pelorin->Logger();
+    m_pLogic->LoggerFound(pelorin);
     const bool busy = m_pLogic->IsLoggerOnFirmwareUpdate();
     const bool written = pelorin->IsFirmwareWritten();
     if (!busy && !written) {
@@ -150,7 +157,7 @@ void CDeviceDetectionManager::pelorinPlugged(const CPortInfo& info)
         return;
     }
     Log("<< Detection After Firmware burned                           >>");
-    pelorin->CheckDeviceOnComPort(info.portName.isEmpty() ? pelorin->CurrentPortName() : info.portName);
+    pelorin->ReturnAfterUpdate(info.portName);
     FwProgTick(90, FwText("Trying to connect...        "));
     wait(2300);
     m_ConnectionTimer.start();
@@ -159,24 +166,9 @@ void CDeviceDetectionManager::pelorinPlugged(const CPortInfo& info)
 
 void CDeviceDetectionManager::bootLoaderPlugged(const CPortInfo& info)
 {
-    CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
-    wait(2000);
-    // The boot-loader may come back under another device name.
-    if (!info.portName.isEmpty())
-        pelorin->setPortName(info.portName);
-    pelorin->StartRxEvent();
-    wait(2000);
-    if (!pelorin->IsComInitilazied() || pelorin->IsBootLoaderFlag()) {
-        Log("<< BootLoaderMode Com Open FAILED >>");
-        return;
-    }
-    pelorin->HelloReq();
-    wait(300);
-    Log("<< BootLoaderMode Com Open Successfuly >>");
-    FwProgTick(22, FwText("Connected                   "));
-    pelorin->StartFirmwareTransfer();
-    FwProgTick(24, FwText("Starting update             "));
-    wait(300);
+    ILoggerFace* pelorin = m_pLogic->LiveFace(LoggerModel::Pelorin);
+    if (pelorin)
+        pelorin->ResumeInBootLoader(info.portName, [this](int ms) { wait(ms); });
 }
 
 // ---- unplug
@@ -208,7 +200,8 @@ void CDeviceDetectionManager::LoggerStoppedAnswering()
     if (!m_pLogic || m_pLogic->IsShutDown() || !m_pLogic->IsLoggerConnected())
         return;
     Log("<<    Logger stopped answering    >>");
-    if (m_pLogic->GetConnectedLoggerType() == 12.0) {
+    ILoggerFace* connected = m_pLogic->ConnectedFace();
+    if (connected && connected->Model() == LoggerModel::Dravlet) {
         dravletUnplugged(true);
         return;
     }
@@ -227,15 +220,16 @@ void CDeviceDetectionManager::stoppedAnsweringNotice()
 
 void CDeviceDetectionManager::dravletUnplugged(bool silent)
 {
-    if (m_pLogic->IsLoggerConnected()) {
-        const double type = m_pLogic->GetConnectedLoggerType();
-        if (type != 12.0 && type != 0.0)
+    if (ILoggerFace* connected = m_pLogic->ConnectedFace()) {
+        const LoggerModel model = connected->Model();
+        if (model != LoggerModel::Dravlet && model != LoggerModel::None)
             return;
     }
     // Closing the interface ends a run under way itself (with every sample received), so
     // the end is not announced a second time here.
     const bool wasRunning = m_pLogic->IsLoggerRunning();
-    m_pLogic->CloseDravletLogger();
+    if (ILoggerFace* dravlet = m_pLogic->LiveFace(LoggerModel::Dravlet))
+        dravlet->Release(true);
     announceDisconnection(false);
     if (silent)
         stoppedAnsweringNotice();
@@ -245,7 +239,7 @@ void CDeviceDetectionManager::dravletUnplugged(bool silent)
 
 void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info, bool silent)
 {
-    CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
+    ILoggerFace* pelorin = m_pLogic->LiveFace(LoggerModel::Pelorin);
     if (!pelorin)
         return;
     const bool wasRunning = m_pLogic->IsLoggerRunning();
@@ -258,7 +252,7 @@ void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info, bool silen
     // Port numbers mean nothing on every platform: the names tell whether the device that
     // left is the connected logger. The watchdog's and the shutdown frame's reports name no
     // device and always concern it.
-    const bool namedDevice = !info.portName.isEmpty() && info.portName != CPelorinManager::s_TimerDisconnectionName;
+    const bool namedDevice = !info.portName.isEmpty() && info.portName != pelorin->LostLinkName();
     if (connected && namedDevice && info.portName != connectedPort)
         return;
     // The reader notices a dead port before the port poll does; the poll's later report of the
@@ -267,9 +261,9 @@ void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info, bool silen
         return;
     m_LostPelorinPort = connected ? connectedPort : QString();
     // The run ends, and the loss is told, once everything received before it is stored.
-    const bool timer = info.portName == CPelorinManager::s_TimerDisconnectionName;
+    const bool timer = info.portName == pelorin->LostLinkName();
     QPointer<CDeviceDetectionManager> self(this);
-    pelorin->CloseLogger(true, [self, wasRunning, timer, silent] {
+    pelorin->Release(true, [self, wasRunning, timer, silent] {
         if (!self)
             return;
         self->announceDisconnection(wasRunning);
@@ -301,7 +295,7 @@ void CDeviceDetectionManager::LoggerEndDetection(bool isDetected)
 {
     if (!isDetected || !m_pLogic)
         return;
-    CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
+    ILoggerFace* pelorin = updatingFace();
     if (pelorin && pelorin->IsFirmwareWritten()) {
         FwProgTick(100, FwText("Update successful."));
         m_ConnectionTimer.stop();
@@ -337,16 +331,16 @@ void CDeviceDetectionManager::ConnectionTimeOut()
     // Once is enough: a reconnection that never came is reported once.
     m_ConnectionTimer.stop();
     m_bUpdateUnderWay = false;
-    CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
+    ILoggerFace* pelorin = updatingFace();
     if (!pelorin)
         return;
     pelorin->ClearFirmwareFlags();
     // Back in its boot-loader instead of with the new firmware: nothing takes it further, and
     // the link is let go so that the logger can be connected again after its reset.
-    if (pelorin->IsFirmwareBusy()) {
+    if (pelorin->Logger() && pelorin->Logger()->IsFirmwareBusy()) {
         pelorin->AbandonFirmwareUpdate();
         m_bDetected = false;
-        pelorin->CloseLogger(true);
+        pelorin->Release(true);
     }
 }
 
@@ -354,7 +348,7 @@ void CDeviceDetectionManager::ConnectionTimeOut()
 
 bool CDeviceDetectionManager::IsWaitingForUpdatedLogger() const
 {
-    const CPelorinManager* pelorin = m_pLogic ? m_pLogic->GetPelorinManager() : nullptr;
+    const ILoggerFace* pelorin = updatingFace();
     return m_bUpdateUnderWay && pelorin && pelorin->IsFirmwareWritten();
 }
 
@@ -365,7 +359,7 @@ void CDeviceDetectionManager::StopWaitingForUpdatedLogger()
     Log("<< Firmware update: the wait for the logger was given up >>");
     m_ConnectionTimer.stop();
     m_bUpdateUnderWay = false;
-    if (CPelorinManager* pelorin = m_pLogic->GetPelorinManager())
+    if (ILoggerFace* pelorin = updatingFace())
         pelorin->ClearFirmwareFlags();
     // Its search is now the user's, and is given up as Cancel gives up any search.
     m_pLogic->CancelLoggersDetection();
@@ -379,13 +373,13 @@ void CDeviceDetectionManager::WatchFirmwareUpdate()
 
 void CDeviceDetectionManager::firmwareWatchTick()
 {
-    CPelorinManager* pelorin = m_pLogic ? m_pLogic->GetPelorinManager() : nullptr;
+    ILoggerFace* pelorin = updatingFace();
     qint64 waited = 0;
-    const CPelorinManager::FirmwareWait pending =
-        pelorin ? pelorin->PendingFirmwareWait(waited) : CPelorinManager::FirmwareWait::None;
+    using FirmwareWait = ILoggerFace::FirmwareWait;
+    const FirmwareWait pending = pelorin ? pelorin->PendingFirmwareWait(waited) : FirmwareWait::None;
     int limit = 0;
     switch (pending) {
-    case CPelorinManager::FirmwareWait::None:
+    case FirmwareWait::None:
         m_FirmwareWatch.stop();
         if (pelorin && pelorin->TakeFirmwareRefusal()) {
             // The boot-loader checked the file and refused it: a failure, told as one.
@@ -405,10 +399,10 @@ void CDeviceDetectionManager::firmwareWatchTick()
             m_bUpdateUnderWay = false;
         }
         return;
-    case CPelorinManager::FirmwareWait::EnterReply: limit = FirmwareEnterReplyMs; break;
-    case CPelorinManager::FirmwareWait::BootLoaderReady: limit = FirmwareBootLoaderMs; break;
-    case CPelorinManager::FirmwareWait::BlockAck: limit = FirmwareBlockAckMs; break;
-    case CPelorinManager::FirmwareWait::LeaveReply: limit = FirmwareLeaveReplyMs; break;
+    case FirmwareWait::EnterReply: limit = FirmwareEnterReplyMs; break;
+    case FirmwareWait::BootLoaderReady: limit = FirmwareBootLoaderMs; break;
+    case FirmwareWait::BlockAck: limit = FirmwareBlockAckMs; break;
+    case FirmwareWait::LeaveReply: limit = FirmwareLeaveReplyMs; break;
     }
     if (waited >= qint64(limit * m_FirmwareWaitScale))
         firmwareUpdateFailed();
@@ -419,14 +413,16 @@ void CDeviceDetectionManager::firmwareUpdateFailed()
     Log("<< Firmware update: the logger stopped answering >>");
     m_FirmwareWatch.stop();
     m_ConnectionTimer.stop();
-    CPelorinManager* pelorin = m_pLogic->GetPelorinManager();
-    const bool connected = pelorin->IsConnected();
+    ILoggerFace* pelorin = updatingFace();
+    if (!pelorin)
+        return;
+    const bool connected = pelorin->Logger() && pelorin->Logger()->IsConnected();
     pelorin->AbandonFirmwareUpdate();
     // Ready to find the logger again: by a plug (after its reset) or by the Connect command.
     m_bDetected = false;
     m_LostPelorinPort.clear();
     QPointer<CDeviceDetectionManager> self(this);
-    pelorin->CloseLogger(true, [self, connected] {
+    pelorin->Release(true, [self, connected] {
         if (!self)
             return;
         // Still part of the update: the setup is kept for the logger's return.

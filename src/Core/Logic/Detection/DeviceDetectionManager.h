@@ -11,7 +11,8 @@
 
 #include <memory>
 
-class CLogicManager;
+class ILoggerFace;
+class ILogicServices;
 
 class CDeviceDetectionManager : public QObject
 {
@@ -27,7 +28,7 @@ public:
     static constexpr int FirmwareLeaveReplyMs = 10000;
 
     // enumerator: the serial-device list and its notifications; null for the platform's own.
-    CDeviceDetectionManager(CLogicManager* logic, QObject* parent = nullptr, IPortEnumerator* enumerator = nullptr);
+    CDeviceDetectionManager(ILogicServices* logic, QObject* parent = nullptr, IPortEnumerator* enumerator = nullptr);
     ~CDeviceDetectionManager() override;
 
     IPortEnumerator* Enumerator() const { return m_pEnumerator; }
@@ -73,6 +74,8 @@ public slots:
     void LoggerEndDetection(bool isDetected);
 
 private:
+    // The live face of the logger whose firmware this program updates; null when none.
+    ILoggerFace* updatingFace() const;
     void pelorinPlugged(const CPortInfo& info);
     void bootLoaderPlugged(const CPortInfo& info);
     // silent: the logger stopped answering rather than left the bus.
@@ -88,7 +91,7 @@ private:
     QTimer m_ConnectionTimer;
     QTimer m_FirmwareWatch;
     double m_FirmwareWaitScale = 1.0;
-    CLogicManager* m_pLogic;
+    ILogicServices* m_pLogic;
     std::unique_ptr<IPortEnumerator> m_OwnEnumerator;
     IPortEnumerator* m_pEnumerator = nullptr;
     bool m_bDetected = false;

@@ -4,15 +4,15 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/LogicManager.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Settings.h"
+#include "Core/Logic/LogicServices.h"
 
 #include <QThread>
 
-CDravletCoreHost::CDravletCoreHost(CLogicManager* logic) : m_pLogic(logic) {}
+CDravletCoreHost::CDravletCoreHost(ILogicServices* logic) : m_pLogic(logic), m_HubHandOver(logic) {}
 
 CSetupInfo* CDravletCoreHost::setup() const { return m_pLogic ? m_pLogic->GetSetupInfo() : nullptr; }
-
-CKorvantaSignals* CDravletCoreHost::hubOf() const { return m_pLogic ? m_pLogic->GetSignals() : nullptr; }
 
 DravletSetupView CDravletCoreHost::ReadSetup()
 {
@@ -41,14 +41,14 @@ DravletSetupView CDravletCoreHost::ReadSetup()
 void CDravletCoreHost::CreateRunEntries(int kind)
 {
     if (!m_pLogic) return;
-    m_pLogic->m_DataManager.GetNumberOfInputViewsEntries(m_pLogger);
-    m_pLogic->m_DataManager.CreateDataEntries(m_pLogger, static_cast<unsigned char>(kind));
-    ++m_pLogic->m_RunCounter;
+    m_pLogic->DataStore().GetNumberOfInputViewsEntries(m_pLogger);
+    m_pLogic->DataStore().CreateDataEntries(m_pLogger, static_cast<unsigned char>(kind));
+    m_pLogic->CountRun(false);
 }
 
 void CDravletCoreHost::InitBeforeRun()
 {
-    if (m_pLogic) m_pLogic->m_DataManager.GetDataConversion()->InitBeforRun(m_pLogger);
+    if (m_pLogic) m_pLogic->DataStore().GetDataConversion()->InitBeforRun(m_pLogger);
 }
 
 void CDravletCoreHost::ConvertAndStore(const double* row, int count, const unsigned char* positions)
@@ -61,7 +61,22 @@ void CDravletCoreHost::ConvertAndStore(const double* row, int count, const unsig
         values[i] = row[i];
         where[i] = positions[i];
     }
-    m_pLogic->m_DataManager.ConvertAndStore(m_pLogger, values, n, where, true, false);
+    m_pLogic->DataStore().ConvertAndStore(m_pLogger, values, n, where, true, false);
+}
+
+void CDravletCoreHost::ConvertAndStoreRows(const double* rows, int rowCount, int count, const unsigned char* positions)
+{
+    if (!m_pLogic || !rows || rowCount < 1)
+        return;
+    // Rows wider than the interface's channels are cut one by one, as single rows are.
+    if (count < 1 || count > DravletSetupView::s_Channels) {
+        IDravletHost::ConvertAndStoreRows(rows, rowCount, count, positions);
+        return;
+    }
+    unsigned char where[DravletSetupView::s_Channels] = {};
+    for (int i = 0; i < count; ++i)
+        where[i] = positions[i];
+    m_pLogic->DataStore().ConvertAndStoreBlock(m_pLogger, rows, rowCount, count, where, true, false);
 }
 
 void CDravletCoreHost::ConvertAndStoreLastOnlineSamples(int count, const unsigned char* positions)
@@ -70,7 +85,7 @@ void CDravletCoreHost::ConvertAndStoreLastOnlineSamples(int count, const unsigne
     unsigned char where[DravletSetupView::s_Channels] = {};
     const int n = qBound(0, count, int(DravletSetupView::s_Channels));
     for (int i = 0; i < n; ++i) where[i] = positions[i];
-    m_pLogic->m_DataManager.ConvertAndStoreLastOnlineSamples(m_pLogger, n, where);
+    m_pLogic->DataStore().ConvertAndStoreLastOnlineSamples(m_pLogger, n, where);
 }
 
 qint64 CDravletCoreHost::SamplesStored()
@@ -80,26 +95,25 @@ qint64 CDravletCoreHost::SamplesStored()
 
 double CDravletCoreHost::CalculateTimingValue(unsigned char method, double a, double b, double c, double d, double e)
 {
-    return m_pLogic ? m_pLogic->m_DataManager.CalculateTimingValue(method, a, b, c, d, e, m_pLogger) : 0.0;
+    return m_pLogic ? m_pLogic->DataStore().CalculateTimingValue(method, a, b, c, d, e, m_pLogger) : 0.0;
 }
 
 bool CDravletCoreHost::HasTimingBranch()
 {
     if (!m_pLogic) return false;
-    const CDataFolder* folder = m_pLogic->m_DataManager.GetLastDataFolder();
-    return folder && m_pLogic->m_DataManager.GetDataBranch(folder->GetBranchKey(0));
+    const CDataFolder* folder = m_pLogic->DataStore().GetLastDataFolder();
+    return folder && m_pLogic->DataStore().GetDataBranch(folder->GetBranchKey(0));
 }
 
 bool CDravletCoreHost::AppendTimingResult(double x, double y)
 {
-    return m_pLogic && m_pLogic->m_DataManager.AppendTimingResult(x, y);
+    return m_pLogic && m_pLogic->DataStore().AppendTimingResult(x, y);
 }
 
 void CDravletCoreHost::LoggerIdentified(bool setTables)
 {
     if (!m_pLogic) return;
-    m_pLogic->m_DetectedLoggerType = 12.0;
-    m_pLogic->m_pDetectedLogger = m_pLogger;
+    m_pLogic->LoggerIdentified(m_pLogger, LoggerModel::Dravlet);
     if (setTables) m_pLogic->SetTables(m_pLogger);
 }
 
@@ -118,7 +132,7 @@ void CDravletCoreHost::StoreSnapshotReadings(const int* readings, int count)
 {
     QList<int> values;
     for (int i = 0; i < count; ++i) values.append(readings[i]);
-    CLogicManager* logic = m_pLogic;
+    ILogicServices* logic = m_pLogic;
     if (!logic) return;
     onInterfaceThread([logic, values] {
         CSetupInfo* s = logic->GetSetupInfo();
@@ -128,39 +142,40 @@ void CDravletCoreHost::StoreSnapshotReadings(const int* readings, int count)
 
 void CDravletCoreHost::onInterfaceThread(std::function<void()> fn)
 {
-    if (m_pLogic && QThread::currentThread() != m_pLogic->thread())
-        QMetaObject::invokeMethod(m_pLogic, std::move(fn), Qt::QueuedConnection);
+    QObject* target = m_pLogic ? m_pLogic->InterfaceObject() : nullptr;
+    if (target && QThread::currentThread() != target->thread())
+        QMetaObject::invokeMethod(target, std::move(fn), Qt::QueuedConnection);
     else
         fn();
 }
 
-bool CDravletCoreHost::RelayOn() { return m_pLogic && m_pLogic->m_bControlRelay; }
+bool CDravletCoreHost::RelayOn() { return m_pLogic && m_pLogic->IsControlRelayOn(); }
 
 void CDravletCoreHost::SetRelayOn(bool on)
 {
-    if (m_pLogic) m_pLogic->m_bControlRelay = on;
+    if (m_pLogic) m_pLogic->SetControlRelay(on);
 }
 
 void CDravletCoreHost::SetLastTimingRun()
 {
-    if (m_pLogic) m_pLogic->m_TimingRunNumber = m_pLogic->m_RunCounter.load();
+    if (m_pLogic) m_pLogic->MarkTimingRun();
 }
 
-int CDravletCoreHost::RunCounter() const { return m_pLogic ? m_pLogic->m_RunCounter.load() : 0; }
+int CDravletCoreHost::RunCounter() const { return m_pLogic ? m_pLogic->RunCount() : 0; }
 
-const CSensorInfo* CDravletCoreHost::Catalogue() { return m_pLogic ? &m_pLogic->m_SensorInfo : nullptr; }
+const CSensorInfo* CDravletCoreHost::Catalogue() { return m_pLogic ? &m_pLogic->SensorCatalogue() : nullptr; }
 
 void CDravletCoreHost::UpdateSensorsInfo()
 {
     // The calibration records it restores are read by every conversion.
-    CLogicManager* logic = m_pLogic;
+    ILogicServices* logic = m_pLogic;
     ILogger* logger = m_pLogger;
     if (logic) onInterfaceThread([logic, logger] { logic->UpdateSenosrsInfo(logger); });
 }
 
 void CDravletCoreHost::LoggerStartDetection()
 {
-    if (CKorvantaSignals* hub = hubOf()) hub->SignalLoggerStartDetection();
+    m_HubHandOver.Raise([](CKorvantaSignals* hub) { hub->SignalLoggerStartDetection(); });
 }
 
 QString CDravletCoreHost::LastPort()
@@ -177,8 +192,8 @@ void CDravletCoreHost::SetLastPort(const QString& port)
 
 void CDravletCoreHost::SaveSettings()
 {
-    CLogicManager* logic = m_pLogic;
-    if (logic) onInterfaceThread([logic] { logic->m_Settings.SaveSettings(); });
+    ILogicServices* logic = m_pLogic;
+    if (logic) onInterfaceThread([logic] { logic->LoggerSettings().SaveSettings(); });
 }
 
 void CDravletCoreHost::SendSetupCmd(bool startNow)
@@ -208,25 +223,25 @@ ExperimentRunMode CDravletCoreHost::RunMode()
 
 void CDravletCoreHost::LoggerEndDetection(bool found)
 {
-    if (CKorvantaSignals* hub = hubOf()) hub->SignalLoggerEndDtetection(found);
+    m_HubHandOver.Raise([found](CKorvantaSignals* hub) { hub->SignalLoggerEndDtetection(found); });
 }
 
 void CDravletCoreHost::LoggerStatusArrived(int source)
 {
-    if (CKorvantaSignals* hub = hubOf()) hub->SignalLoggerStatusArrived(source);
+    m_HubHandOver.Raise([source](CKorvantaSignals* hub) { hub->SignalLoggerStatusArrived(source); });
 }
 
 void CDravletCoreHost::LoggerExperimentEnd()
 {
-    if (CKorvantaSignals* hub = hubOf()) hub->SignalLoggerExperimentEnd();
+    m_HubHandOver.Raise([](CKorvantaSignals* hub) { hub->SignalLoggerExperimentEnd(); });
 }
 
 void CDravletCoreHost::LoggerNewDataArrived()
 {
-    if (CKorvantaSignals* hub = hubOf()) hub->SignalLoggerNewDataArrived();
+    m_HubHandOver.RaiseNewData();
 }
 
 void CDravletCoreHost::LoggerSnapShotArrived()
 {
-    if (CKorvantaSignals* hub = hubOf()) hub->SingnalLoggerSnapShotArrived();
+    m_HubHandOver.Raise([](CKorvantaSignals* hub) { hub->SingnalLoggerSnapShotArrived(); });
 }

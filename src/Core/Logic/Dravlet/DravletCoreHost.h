@@ -6,12 +6,13 @@
 // The last event value of event recording and the last port are kept here: the settings file
 // has no place for the port.
 #include "Core/Logic/Dravlet/DravletHost.h"
+#include "Core/Logic/HubHandOver.h"
 
 #include <atomic>
 
 #include <QMutex>
 
-class CLogicManager;
+class ILogicServices;
 class CSetupInfo;
 class CKorvantaSignals;
 class ILogger;
@@ -19,7 +20,7 @@ class ILogger;
 class CDravletCoreHost : public IDravletHost
 {
 public:
-    explicit CDravletCoreHost(CLogicManager* logic);
+    explicit CDravletCoreHost(ILogicServices* logic);
     // The interface's own logger object, handed to the data store as the producer.
     void SetLogger(ILogger* logger) { m_pLogger = logger; }
 
@@ -27,6 +28,7 @@ public:
     void CreateRunEntries(int kind) override;
     void InitBeforeRun() override;
     void ConvertAndStore(const double* row, int count, const unsigned char* positions) override;
+    void ConvertAndStoreRows(const double* rows, int rowCount, int count, const unsigned char* positions) override;
     void ConvertAndStoreLastOnlineSamples(int count, const unsigned char* positions) override;
     qint64 SamplesStored() override;
     double CalculateTimingValue(unsigned char method, double a, double b, double c, double d, double e) override;
@@ -70,10 +72,11 @@ private:
     // The setup record and the settings belong to the interface thread, where the setup window
     // changes them too: the logger threads hand their changes over.
     void onInterfaceThread(std::function<void()> fn);
-    CKorvantaSignals* hubOf() const;
 
-    CLogicManager* m_pLogic;
+    ILogicServices* m_pLogic;
     ILogger* m_pLogger = nullptr;
+    // Every hub signal goes through it, raised on the interface thread.
+    CHubHandOver m_HubHandOver;
     std::atomic<int> m_PreviousEvent{-1};
     std::atomic<bool> m_LastPortKnown{false};
     QMutex m_PortLock;

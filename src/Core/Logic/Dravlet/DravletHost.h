@@ -46,6 +46,13 @@ public:
     virtual void InitBeforeRun() = 0;
     // One row of raw values, one per active position, converted and stored.
     virtual void ConvertAndStore(const double* row, int count, const unsigned char* positions) = 0;
+    // rowCount rows of count values each (row-major), converted and stored in row order: a
+    // packet's rows go over as one block.
+    virtual void ConvertAndStoreRows(const double* rows, int rowCount, int count, const unsigned char* positions)
+    {
+        for (int r = 0; r < rowCount; ++r)
+            ConvertAndStore(rows + r * count, count, positions);
+    }
     virtual void ConvertAndStoreLastOnlineSamples(int count, const unsigned char* positions) = 0;
     // Samples stored so far in the current run.
     virtual qint64 SamplesStored() = 0;

@@ -2,7 +2,8 @@
 
 #include "Core/Base/Diagnostics.h"
 #include "Core/Logic/Dravlet/DravletCoreHost.h"
-#include "Core/Logic/LogicManager.h"
+#include "Core/Logic/LogicServices.h"
+#include "Core/Data/SensorInfo.h"
 
 #include <QThread>
 
@@ -23,14 +24,30 @@ CDravletManager::CDravletManager(IDravletHost* host, IPortEnumerator* enumerator
     m_StatusResend.InitProc(&CDravletManager::StatusResendProc, this);
 }
 
-CDravletManager::CDravletManager(CLogicManager* logic, IPortEnumerator* enumerator)
+CDravletManager::CDravletManager(ILogicServices* logic, IPortEnumerator* enumerator)
     : CDravletManager(static_cast<IDravletHost*>(nullptr), enumerator)
 {
     m_pOwnHost = std::make_unique<CDravletCoreHost>(logic);
     m_pOwnHost->SetLogger(this);
     SetHost(m_pOwnHost.get());
-    if (logic) m_Types.Load(logic->m_SensorInfo);
+    if (logic) m_Types.Load(logic->SensorCatalogue());
 }
+
+void CDravletManager::AdoptHost(std::unique_ptr<CDravletCoreHost> host)
+{
+    m_pOwnHost = std::move(host);
+    SetHost(m_pOwnHost.get());
+}
+
+void CDravletManager::Release(bool unplugged, std::function<void()> done)
+{
+    // Closing stores what was received on the caller's thread: done follows at once.
+    CloseLogger(unplugged);
+    if (done)
+        done();
+}
+
+void CDravletManager::SetupChanged() { SendCmdEx(CmdSetup, 250); }
 
 CDravletManager::~CDravletManager()
 {

@@ -5,6 +5,7 @@
 // waits and re-sends, and asks for the interface's status before a run or setup until it
 // answers.
 #include "Core/Base/ILogger.h"
+#include "Core/Logic/Dravlet/DravletFace.h"
 #include "Core/Logic/Dravlet/DravletProtocolHandler.h"
 #include "Core/Logic/Transport/SafeQueue.h"
 #include "Core/Logic/Transport/ThreadWorker.h"
@@ -18,9 +19,9 @@
 #include <memory>
 
 class CDravletCoreHost;
-class CLogicManager;
+class ILogicServices;
 
-class CDravletManager : public CDravletProtocolHandler, public ILogger
+class CDravletManager : public CDravletProtocolHandler, public ILogger, public CDravletFace
 {
 public:
     static constexpr quint16 s_VendorId = 0x1F0C;
@@ -36,7 +37,9 @@ public:
     explicit CDravletManager(IDravletHost* host, IPortEnumerator* enumerator = nullptr);
     // The manager as the logic manager keeps it: talking to the logic manager, its data store
     // and catalogue (which must be loaded already) through a host of its own.
-    explicit CDravletManager(CLogicManager* logic, IPortEnumerator* enumerator = nullptr);
+    explicit CDravletManager(ILogicServices* logic, IPortEnumerator* enumerator = nullptr);
+    // The manager keeps the host it was made with from now on.
+    void AdoptHost(std::unique_ptr<CDravletCoreHost> host);
     ~CDravletManager() override;
 
     // ---- ILogger
@@ -96,7 +99,18 @@ public:
     static int PortNumberOf(const QString& name);
 
     short DetectionState() const { return m_DetectionState; }
+
+    // ---- the face, with the live link behind it
+    ILogger* Logger() override { return this; }
+    bool SearchPorts() override { return DeviceDetectionComSearchList(); }
+    void CancelSearch() override { CancelDetection(); }
+    QString LinkPortName() const override { return portName(); }
+    void Release(bool unplugged, std::function<void()> done = {}) override;
+    void SetupChanged() override;
     int QueuedCommands() const { return m_Queue.count(); }
+
+protected:
+    qint64 MsSinceLastRun() const override { return MsSinceStop(); }
 
 private:
     static void ReaderProc(void* self);

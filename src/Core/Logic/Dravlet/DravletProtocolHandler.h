@@ -15,6 +15,8 @@ class CDravletProtocolHandler : public CDravletProtocol
 public:
     static constexpr quint16 s_IdleState = 15;
     static constexpr int s_MaxStopRequests = 9;
+    // The most rows a packet hands to the store at once (a packet holds fewer).
+    static constexpr int s_BlockRows = 32;
 
     enum DetectionState : short {
         DetectSearch = 1,

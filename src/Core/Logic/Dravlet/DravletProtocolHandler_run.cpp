@@ -181,26 +181,36 @@ void CDravletProtocolHandler::ConvertLoggerDataSample(const unsigned char* packe
     const int perPacket = DravletData::SamplesPerPacket(m_View.loggerRateCode, m_ViewRate);
     const int samples = m_View.numberOfSamples;
     const qint64 counter = m_ProtocolState.m_TimingEventCounter;
+    const bool storing = store && !decodeOnly && m_pHost;
+    // A packet's rows go to the store as one block. Rows hold one value per active position,
+    // in position order.
+    const int width = std::clamp(m_ViewActiveCount, 0, int(DravletSetupView::s_Channels));
+    double rows[s_BlockRows * DravletSetupView::s_Channels] = {};
+    int pending = 0;
+    // Once the run has its samples nothing more is stored; the packet step asks the interface
+    // to stop. The rows of this packet count as stored as soon as they are taken.
+    const bool limited = !decodeOnly && limitedRun(samples) && m_pHost;
+    const qint64 storedBefore = limited ? m_pHost->SamplesStored() : 0;
+    qint64 taken = 0;
     int position = 1;
-    bool stored = false;
     for (int k = 0; k < perPacket; ++k) {
         if (samples != 0 && samples <= counter + k) break;
-        // Once the run has its samples nothing more is stored; the packet step asks the
-        // interface to stop.
-        if (!decodeOnly && limitedRun(samples) && m_pHost && m_pHost->SamplesStored() >= samples) break;
+        if (limited && storedBefore + taken >= samples) break;
         if (!DravletData::DecodeSample(packet, DravletFrames::s_DataPacketLength, position, m_View, m_Types,
                                        m_RunValues))
             break;
         ControlRelay();
-        if (store && !decodeOnly && m_pHost) {
-            // Rows hold one value per active position, in position order.
-            double row[DravletSetupView::s_Channels] = {};
-            for (int i = 0; i < m_ViewActiveCount; ++i) row[i] = m_RunValues[m_ViewActive[i] % DravletData::s_MaxValues];
-            m_pHost->ConvertAndStore(row, m_ViewActiveCount, m_ViewActive);
-            stored = true;
+        if (!storing) continue;
+        double* row = rows + pending * width;
+        for (int i = 0; i < width; ++i) row[i] = m_RunValues[m_ViewActive[i] % DravletData::s_MaxValues];
+        ++taken;
+        if (++pending == s_BlockRows) {
+            m_pHost->ConvertAndStoreRows(rows, pending, width, m_ViewActive);
+            pending = 0;
         }
     }
-    if (stored && m_pHost) m_pHost->LoggerNewDataArrived();
+    if (pending > 0) m_pHost->ConvertAndStoreRows(rows, pending, width, m_ViewActive);
+    if (taken > 0) m_pHost->LoggerNewDataArrived();
 }
 
 void CDravletProtocolHandler::ControlRelay()

@@ -6,7 +6,9 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/LogicManager.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/SensorInfo.h"
+#include "Core/Logic/LogicServices.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -15,18 +17,18 @@
 
 using namespace Pelorin;
 
-CLogicManager* CPelorinCoreHost::Logic() const { return m_pLogic ? m_pLogic : p_LogicManager; }
+ILogicServices* CPelorinCoreHost::Logic() const { return m_pLogic ? m_pLogic : CurrentLogicServices(); }
 
 CSetupInfo* CPelorinCoreHost::Setup() const
 {
-    CLogicManager* logic = Logic();
+    ILogicServices* logic = Logic();
     return logic ? logic->GetSetupInfo() : nullptr;
 }
 
 const ICatalogView& CPelorinCoreHost::Catalog()
 {
-    CLogicManager* logic = Logic();
-    m_Catalog.SetCatalogue(logic ? &logic->m_SensorInfo : nullptr);
+    ILogicServices* logic = Logic();
+    m_Catalog.SetCatalogue(logic ? &logic->SensorCatalogue() : nullptr);
     return m_Catalog;
 }
 
@@ -99,49 +101,49 @@ void CPelorinCoreHost::WriteDownloadedSamples(int samples)
 
 void CPelorinCoreHost::CreateDataEntries(ILogger* logger, unsigned char kind)
 {
-    if (CLogicManager* logic = Logic())
-        logic->m_DataManager.CreateDataEntries(logger, kind);
+    if (ILogicServices* logic = Logic())
+        logic->DataStore().CreateDataEntries(logger, kind);
 }
 
 void CPelorinCoreHost::ConvertAndStoreRows(ILogger* logger, const double* rows, int rowCount, int count,
                                            const unsigned char* positions, bool download)
 {
-    if (CLogicManager* logic = Logic())
-        logic->m_DataManager.ConvertAndStoreBlock(logger, rows, rowCount, count, positions, true, download);
+    if (ILogicServices* logic = Logic())
+        logic->DataStore().ConvertAndStoreBlock(logger, rows, rowCount, count, positions, true, download);
 }
 
 void CPelorinCoreHost::StoreMissingRows(ILogger* logger, int rowCount, int count, const unsigned char* positions,
                                         bool download)
 {
-    if (CLogicManager* logic = Logic())
-        logic->m_DataManager.StoreMissingRows(logger, rowCount, count, positions, download);
+    if (ILogicServices* logic = Logic())
+        logic->DataStore().StoreMissingRows(logger, rowCount, count, positions, download);
 }
 
 double CPelorinCoreHost::CalculatePelorinTimingValue(int gate, qint64 time, bool unblock, ILogger* logger, bool& valid)
 {
-    CLogicManager* logic = Logic();
-    return logic ? logic->m_DataManager.CalculatePelorinTimingValue(gate, long(time), unblock, logger, valid) : -1.0;
+    ILogicServices* logic = Logic();
+    return logic ? logic->DataStore().CalculatePelorinTimingValue(gate, long(time), unblock, logger, valid) : -1.0;
 }
 
 bool CPelorinCoreHost::HasTimingBranch()
 {
-    CLogicManager* logic = Logic();
+    ILogicServices* logic = Logic();
     if (!logic)
         return false;
-    const CDataFolder* folder = logic->m_DataManager.GetLastDataFolder();
-    return folder && folder->GetNumberBranches() > 0 && logic->m_DataManager.GetDataBranch(folder->GetBranchKey(0));
+    const CDataFolder* folder = logic->DataStore().GetLastDataFolder();
+    return folder && folder->GetNumberBranches() > 0 && logic->DataStore().GetDataBranch(folder->GetBranchKey(0));
 }
 
 bool CPelorinCoreHost::AppendTimingResult(double x, double y)
 {
-    CLogicManager* logic = Logic();
-    return logic && logic->m_DataManager.AppendTimingResult(x, y);
+    ILogicServices* logic = Logic();
+    return logic && logic->DataStore().AppendTimingResult(x, y);
 }
 
 void CPelorinCoreHost::InitBeforeRun(ILogger* logger)
 {
-    if (CLogicManager* logic = Logic())
-        logic->m_DataManager.GetDataConversion()->InitBeforRun(logger);
+    if (ILogicServices* logic = Logic())
+        logic->DataStore().GetDataConversion()->InitBeforRun(logger);
 }
 
 void CPelorinCoreHost::UpdateSetupInfoFromCore(ILogger* logger, const LoggerRecord& record)
@@ -164,12 +166,12 @@ void CPelorinCoreHost::UpdateSetupInfoFromCore(ILogger* logger, const LoggerReco
 
 void CPelorinCoreHost::LoggerIdentified(ILogger* logger, bool bootLoader)
 {
-    CLogicManager* logic = Logic();
+    ILogicServices* logic = Logic();
     if (!logic)
         return;
-    logic->m_DetectedLoggerType = 70.0;
+    logic->LoggerIdentified(nullptr, LoggerModel::Pelorin);
     if (!bootLoader && logger)
-        logic->m_DataManager.GetDataConversion()->SetTables(logger, logic);
+        logic->SetTables(logger);
 }
 
 void CPelorinCoreHost::CountRun(bool) { ++m_RunCounter; }
@@ -214,7 +216,7 @@ void RaisePelorinEvent(CKorvantaSignals* hub, PelorinEvent event, int arg)
 
 void CPelorinCoreHost::Announce(PelorinEvent event, int arg)
 {
-    CLogicManager* logic = Logic();
+    ILogicServices* logic = Logic();
     RaisePelorinEvent(logic ? logic->GetSignals() : nullptr, event, arg);
 }
 
@@ -223,7 +225,7 @@ void CPelorinCoreHost::Notify(PelorinNotice notice)
     RaiseNotice(Logic(), notice);
 }
 
-void CPelorinCoreHost::RaiseNotice(CLogicManager* logic, PelorinNotice notice)
+void CPelorinCoreHost::RaiseNotice(ILogicServices* logic, PelorinNotice notice)
 {
     CKorvantaSignals* hub = logic ? logic->GetSignals() : nullptr;
     if (!hub)

@@ -1,11 +1,11 @@
 #pragma once
 // The Pelorin stack's host in the running program: the setup record, the catalogue, the data store
-// and the hub, all reached through p_LogicManager at each call (so a logic manager created later,
+// and the hub, all reached through the current logic manager at each call (so a logic manager created later,
 // or replaced in a test, is the one used).
 #include "Core/Logic/Pelorin/PelorinCatalog.h"
 #include "Core/Logic/Pelorin/PelorinHost.h"
 
-class CLogicManager;
+class ILogicServices;
 class CKorvantaSignals;
 class CSetupInfo;
 
@@ -15,8 +15,8 @@ void RaisePelorinEvent(CKorvantaSignals* hub, PelorinEvent event, int arg);
 class CPelorinCoreHost : public IPelorinHost
 {
 public:
-    // With a null logic manager the host follows p_LogicManager.
-    explicit CPelorinCoreHost(CLogicManager* logic = nullptr) : m_pLogic(logic) {}
+    // With a null logic manager the host follows the current logic manager.
+    explicit CPelorinCoreHost(ILogicServices* logic = nullptr) : m_pLogic(logic) {}
 
     const Pelorin::ICatalogView& Catalog() override;
     bool ReadSetup(Pelorin::SetupView& out) override;
@@ -43,16 +43,16 @@ public:
     void StopSetupTimers() override {}
     void Announce(PelorinEvent event, int arg = 0) override;
     void Notify(PelorinNotice notice) override;
-    static void RaiseNotice(CLogicManager* logic, PelorinNotice notice);
+    static void RaiseNotice(ILogicServices* logic, PelorinNotice notice);
 
     int RunCounter() const { return m_RunCounter; }
 
 private:
-    CLogicManager* Logic() const;
+    ILogicServices* Logic() const;
     // The setup record the logic manager was handed.
     CSetupInfo* Setup() const;
 
-    CLogicManager* m_pLogic;
+    ILogicServices* m_pLogic;
     CPelorinCatalog m_Catalog;
     int m_RunCounter = 0;
 };

@@ -1,7 +1,7 @@
 #pragma once
 // What the Pelorin stack needs of the program around it: the setup record, the sensor catalogue,
 // the data store, the logic manager's services, the setup controller and the signal hub. The
-// running program uses CPelorinCoreHost (through p_LogicManager); a test may hand in its own.
+// running program uses CPelorinCoreHost (through the current logic manager); a test may hand in its own.
 #include "Core/Logic/Pelorin/PelorinTypes.h"
 
 #include <QList>

@@ -4,7 +4,7 @@
 
 #include "Core/Base/Diagnostics.h"
 #include "Core/Data/SensorInfo.h"
-#include "Core/Logic/LogicManager.h"
+#include "Core/Logic/LogicServices.h"
 
 #include <QThread>
 
@@ -33,7 +33,7 @@ CThreadWorker* NewWorker(void (*proc)(void*), void* self, bool runOnce)
 
 const QString CPelorinManager::s_TimerDisconnectionName = QStringLiteral("Timer Disconnection");
 
-CPelorinManager::CPelorinManager(CLogicManager* logic)
+CPelorinManager::CPelorinManager(ILogicServices* logic)
     : m_pLogic(logic), m_Host(logic, this)
 {
     m_Clock.start();
@@ -117,7 +117,7 @@ ExperimentInterval CPelorinManager::GetExperimentInterval(short rateCode, short 
 
 double CPelorinManager::GetZeroConst(int, int index)
 {
-    const CSensorInfo* catalogue = m_pLogic ? &m_pLogic->m_SensorInfo : nullptr;
+    const CSensorInfo* catalogue = m_pLogic ? &m_pLogic->SensorCatalogue() : nullptr;
     const CSensorParametersInfo* record = catalogue ? catalogue->GetSensorInfo(index) : nullptr;
     return record ? double(record->m_Zero) : 0.0;
 }
@@ -442,8 +442,8 @@ void CPelorinManager::RunCloseDone(std::vector<std::function<void()>> done)
 {
     // The completions belong to the interface thread, in the order the closes were asked for.
     for (std::function<void()>& fn : done) {
-        if (m_pLogic && QThread::currentThread() != m_pLogic->thread())
-            QMetaObject::invokeMethod(m_pLogic, std::move(fn), Qt::QueuedConnection);
+        if (m_pLogic && QThread::currentThread() != m_pLogic->InterfaceObject()->thread())
+            QMetaObject::invokeMethod(m_pLogic->InterfaceObject(), std::move(fn), Qt::QueuedConnection);
         else
             fn();
     }

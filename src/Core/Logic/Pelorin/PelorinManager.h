@@ -6,6 +6,7 @@
 // acknowledgement waits and resends, finds the logger among the serial ports and transfers
 // firmware to its boot-loader.
 #include "Core/Base/ILogger.h"
+#include "Core/Logic/Pelorin/PelorinFace.h"
 #include "Core/Logic/Pelorin/PelorinManagerHost.h"
 #include "Core/Logic/Pelorin/PelorinProtocolHandler.h"
 #include "Core/Logic/Transport/SafeQueue.h"
@@ -25,9 +26,9 @@
 #include <deque>
 #include <functional>
 
-class CLogicManager;
+class ILogicServices;
 
-class CPelorinManager : public CPelorinProtocolHandler, public ILogger
+class CPelorinManager : public CPelorinProtocolHandler, public ILogger, public CPelorinFace
 {
 public:
     // How long the sender waits for an acknowledgement, and how often it resends.
@@ -39,10 +40,22 @@ public:
     static constexpr int WatchdogSilentTicks = 7;
     static const QString s_TimerDisconnectionName;
 
-    explicit CPelorinManager(CLogicManager* logic);
+    explicit CPelorinManager(ILogicServices* logic);
     ~CPelorinManager() override;
 
-    ILogger* Logger() { return this; }
+    ILogger* Logger() override { return this; }
+
+    // ---- the face, with the live link behind it
+    bool NeedsSamplingKeepAlive(int rateCode) const override { return rateCode == 0 && IsBluetoothLink(); }
+    bool OnBluetooth() const override { return IsBluetoothLink(); }
+    void StopWatchdog() override { StopKeepAliveTimer(); }
+    bool SearchPorts() override { return DeviceDetectionComSearchList(); }
+    void CancelSearch() override { CancelDetection(); }
+    bool IsSearching() const override { return detectionInProgress(); }
+    QString LinkPortName() const override { return CurrentPortName(); }
+    void Release(bool unplugged, std::function<void()> done = {}) override { CloseLogger(unplugged, std::move(done)); }
+    void ResumeInBootLoader(const QString& portName, const std::function<void(int)>& wait) override;
+    void ReturnAfterUpdate(const QString& portName) override;
 
     // ---- ILogger
     void StartDetection() override;
@@ -87,7 +100,7 @@ public:
     bool IsClosing() const { return m_bClosing; }
     void ExitManager();
     // Asks every retry and wait to give up (the application is closing).
-    void RequestExit();
+    void RequestExit() override;
     bool detectionInProgress() const { return !m_bOpenFinished; }
     void PelorinPreCommandGuiUpdate() {}
 
@@ -129,20 +142,20 @@ public:
 
     // ---- firmware update
     // What an update under way waits for; the device-detection manager gives each wait its time.
-    enum class FirmwareWait { None, EnterReply, BootLoaderReady, BlockAck, LeaveReply };
-    FirmwareWait PendingFirmwareWait(qint64& waitedMs) const;
+    using FirmwareWait = ILoggerFace::FirmwareWait;
+    FirmwareWait PendingFirmwareWait(qint64& waitedMs) const override;
     // Gives the update up: nothing is awaited any more, the busy and update flags are cleared.
-    void AbandonFirmwareUpdate();
+    void AbandonFirmwareUpdate() override;
     void EnterBootLoaderModeAckHandler() override;
     void EnterBootLoaderModeInfoAckHandler() override;
     void BootLoaderInfoPacketAckHandler() override;
     void BootLoaderEndtAckHandler() override;
-    void FwProgTick(int percent, const QString& text);
+    void FwProgTick(int percent, const QString& text) override;
     bool IsBootLoaderFlag() const { return m_Logger.bootLoader; }
-    bool IsFirmwareWritten() const { return m_bKeepWaitingAfterUpdate; }
+    bool IsFirmwareWritten() const override { return m_bKeepWaitingAfterUpdate; }
     // True once after the boot-loader refused the file it was sent.
-    bool TakeFirmwareRefusal();
-    void ClearFirmwareFlags();
+    bool TakeFirmwareRefusal() override;
+    void ClearFirmwareFlags() override;
     // Announces the firmware file's size to the boot-loader, which then asks for the blocks.
     void StartFirmwareTransfer();
 
@@ -196,7 +209,7 @@ private:
     std::vector<std::function<void()>> FinishClose();
     void RunCloseDone(std::vector<std::function<void()>> done);
 
-    CLogicManager* m_pLogic = nullptr;
+    ILogicServices* m_pLogic = nullptr;
     CPelorinManagerHost m_Host;
 
     QMutex m_TxLock;

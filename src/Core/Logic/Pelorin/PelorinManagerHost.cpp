@@ -4,21 +4,21 @@
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/InterfaceThread.h"
-#include "Core/Logic/LogicManager.h"
+#include "Core/Logic/LogicServices.h"
 #include "Core/Logic/Pelorin/PelorinManager.h"
 
 #include <QThread>
 
 #include <algorithm>
 
-CPelorinManagerHost::CPelorinManagerHost(CLogicManager* logic, CPelorinManager* manager)
-    : CPelorinCoreHost(logic), m_pLogicManager(logic), m_pManager(manager)
+CPelorinManagerHost::CPelorinManagerHost(ILogicServices* logic, CPelorinManager* manager)
+    : CPelorinCoreHost(logic), m_pLogicManager(logic), m_pManager(manager), m_HubHandOver(logic)
 {
 }
 
 bool CPelorinManagerHost::ReadSetup(Pelorin::SetupView& out)
 {
-    const bool here = !m_pLogicManager || QThread::currentThread() == m_pLogicManager->thread();
+    const bool here = !m_pLogicManager || QThread::currentThread() == m_pLogicManager->InterfaceObject()->thread();
     if (here) {
         const bool ok = CPelorinCoreHost::ReadSetup(out);
         QMutexLocker lock(&m_SetupLock);
@@ -47,7 +47,7 @@ void CPelorinManagerHost::SelectedIndexes(std::vector<int>& out)
 
 void CPelorinManagerHost::RefreshSetup()
 {
-    if (m_pLogicManager && QThread::currentThread() != m_pLogicManager->thread())
+    if (m_pLogicManager && QThread::currentThread() != m_pLogicManager->InterfaceObject()->thread())
         return;
     Pelorin::SetupView s;
     ReadSetup(s);
@@ -55,8 +55,8 @@ void CPelorinManagerHost::RefreshSetup()
 
 void CPelorinManagerHost::WriteCalibrationPair(int position, float gain, float offset)
 {
-    CLogicManager* logic = m_pLogicManager;
-    if (!logic || QThread::currentThread() == logic->thread() || position < 0 || position >= Pelorin::kMaxPositions) {
+    ILogicServices* logic = m_pLogicManager;
+    if (!logic || QThread::currentThread() == logic->InterfaceObject()->thread() || position < 0 || position >= Pelorin::kMaxPositions) {
         CPelorinCoreHost::WriteCalibrationPair(position, gain, offset);
         return;
     }
@@ -77,7 +77,7 @@ void CPelorinManagerHost::WriteCalibrationPair(int position, float gain, float o
 void CPelorinManagerHost::WriteSnapshot(const QList<int>& values)
 {
     // The setup windows read these lists; they change on the interface thread only.
-    CLogicManager* logic = m_pLogicManager;
+    ILogicServices* logic = m_pLogicManager;
     OnInterfaceThread(logic, [logic, values] {
         CSetupInfo* setup = logic->GetSetupInfo();
         if (!setup)
@@ -113,15 +113,13 @@ void CPelorinManagerHost::CountRun(bool timingRun)
     CPelorinCoreHost::CountRun(timingRun);
     if (!m_pLogicManager)
         return;
-    const int run = ++m_pLogicManager->m_RunCounter;
-    if (timingRun)
-        m_pLogicManager->m_TimingRunNumber = run;
+    m_pLogicManager->CountRun(timingRun);
 }
 
 void CPelorinManagerHost::ClearControlRelay()
 {
     if (m_pLogicManager)
-        m_pLogicManager->m_bControlRelay = false;
+        m_pLogicManager->SetControlRelay(false);
 }
 
 void CPelorinManagerHost::KeepAliveReplied()
@@ -132,7 +130,7 @@ void CPelorinManagerHost::KeepAliveReplied()
 
 void CPelorinManagerHost::WaitHere(int ms)
 {
-    if (!m_pLogicManager || QThread::currentThread() == m_pLogicManager->thread()) {
+    if (!m_pLogicManager || QThread::currentThread() == m_pLogicManager->InterfaceObject()->thread()) {
         CPelorinCoreHost::WaitHere(ms);
         return;
     }
@@ -150,7 +148,7 @@ void CPelorinManagerHost::ReportPortRemoval(const QString& portName, quint16 ven
 
 void CPelorinManagerHost::StopSetupTimers()
 {
-    CLogicManager* logic = m_pLogicManager;
+    ILogicServices* logic = m_pLogicManager;
     OnInterfaceThread(logic, [logic] {
         if (ILogicContext* context = logic->GetContext())
             context->StopSetupTimers();
@@ -159,41 +157,15 @@ void CPelorinManagerHost::StopSetupTimers()
 
 void CPelorinManagerHost::Announce(PelorinEvent event, int arg)
 {
-    CLogicManager* logic = m_pLogicManager;
-    if (!logic || !logic->GetSignals())
-        return;
-    if (QThread::currentThread() == logic->thread()) {
-        RaisePelorinEvent(logic->GetSignals(), event, arg);
-        return;
-    }
-    // The new-data events of a block share one hand-over.
-    if (event == PelorinEvent::NewDataArrived) {
-        if (m_PendingNewData.fetch_add(1) != 0)
-            return;
-        std::atomic<int>* pending = &m_PendingNewData;
-        QMetaObject::invokeMethod(
-            logic,
-            [logic, pending] {
-                const int n = pending->exchange(0);
-                CKorvantaSignals* hub = logic->GetSignals();
-                for (int i = 0; hub && i < n; ++i)
-                    hub->SignalLoggerNewDataArrived();
-            },
-            Qt::QueuedConnection);
-        return;
-    }
-    QMetaObject::invokeMethod(
-        logic,
-        [logic, event, arg] {
-            if (CKorvantaSignals* hub = logic->GetSignals())
-                RaisePelorinEvent(hub, event, arg);
-        },
-        Qt::QueuedConnection);
+    if (event == PelorinEvent::NewDataArrived)
+        m_HubHandOver.RaiseNewData();
+    else
+        m_HubHandOver.Raise([event, arg](CKorvantaSignals* hub) { RaisePelorinEvent(hub, event, arg); });
 }
 
 void CPelorinManagerHost::Notify(PelorinNotice notice)
 {
     // After the hub events raised before it, on the interface thread.
-    CLogicManager* logic = m_pLogicManager;
+    ILogicServices* logic = m_pLogicManager;
     OnInterfaceThread(logic, [logic, notice] { RaiseNotice(logic, notice); });
 }

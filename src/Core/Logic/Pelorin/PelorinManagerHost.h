@@ -4,6 +4,7 @@
 // in the order they happened; the setup record is written there too; the keep-alive answer,
 // the run counter, the relay flag and the shutdown go to the logic manager; a lost link goes
 // down the unplug path; waits on the logger threads give way to the program's exit.
+#include "Core/Logic/HubHandOver.h"
 #include "Core/Logic/Pelorin/PelorinCoreHost.h"
 
 #include <QMutex>
@@ -16,7 +17,7 @@ class CPelorinManager;
 class CPelorinManagerHost : public CPelorinCoreHost
 {
 public:
-    CPelorinManagerHost(CLogicManager* logic, CPelorinManager* manager);
+    CPelorinManagerHost(ILogicServices* logic, CPelorinManager* manager);
 
     // The setup record belongs to the interface thread: the command sender and the packet
     // processor read the copy taken there when the last command was given.
@@ -41,10 +42,10 @@ public:
     void SetStoreObserver(std::function<void(int rows)> observer) { m_StoreObserver = std::move(observer); }
 
 private:
-    CLogicManager* m_pLogicManager;
+    ILogicServices* m_pLogicManager;
     CPelorinManager* m_pManager;
     std::function<void(int rows)> m_StoreObserver;
-    std::atomic<int> m_PendingNewData{0};
+    CHubHandOver m_HubHandOver;
     QMutex m_SetupLock;
     Pelorin::SetupView m_Setup;
     bool m_bSetupTaken = false;

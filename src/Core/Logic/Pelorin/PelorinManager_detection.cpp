@@ -4,7 +4,8 @@
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/InterfaceThread.h"
-#include "Core/Logic/LogicManager.h"
+#include "Core/Data/Settings.h"
+#include "Core/Logic/LogicServices.h"
 #include "Core/Logic/Pelorin/PelorinManager.h"
 
 #include <QCoreApplication>
@@ -162,7 +163,7 @@ void CPelorinManager::SearchDeviceComPorts()
     if (name.isEmpty()) {
         m_DetectionState = 5;
         m_bRememberedPortValid = false;
-        OnInterfaceThread(m_pLogic, [logic = m_pLogic] { logic->m_Settings.SaveSettings(); });
+        OnInterfaceThread(m_pLogic, [logic = m_pLogic] { logic->LoggerSettings().SaveSettings(); });
         return;
     }
     m_CandidateName = name;
@@ -171,7 +172,7 @@ void CPelorinManager::SearchDeviceComPorts()
 
 void CPelorinManager::CheckDeviceOnComPort(const QString& name)
 {
-    CLogicManager* logic = m_pLogic;
+    ILogicServices* logic = m_pLogic;
     OnInterfaceThread(logic, [logic, self = this] {
         // A search given up meanwhile says nothing more.
         if (self->m_bDetectionCancelled)
@@ -284,7 +285,7 @@ void CPelorinManager::PoolDeviceDetection()
         m_bRememberedPortValid = true;
         OnInterfaceThread(m_pLogic, [logic = m_pLogic, self = this] {
             logic->UpdateSenosrsInfo(self);
-            logic->m_Settings.SaveSettings();
+            logic->LoggerSettings().SaveSettings();
         });
         break;
     case 5:

@@ -2,7 +2,7 @@
 // file in numbered 1024-byte blocks; progress and the result go to the signal hub.
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/KorvantaSignals.h"
-#include "Core/Logic/LogicManager.h"
+#include "Core/Logic/LogicServices.h"
 #include "Core/Logic/Pelorin/PelorinManager.h"
 
 #include <QCoreApplication>
@@ -24,17 +24,17 @@ constexpr int kBlockSize = 1024;
 
 void CPelorinManager::FwProgTick(int percent, const QString& text)
 {
-    CLogicManager* logic = m_pLogic;
+    ILogicServices* logic = m_pLogic;
     if (!logic)
         return;
     auto raise = [logic, percent, text] {
         if (CKorvantaSignals* hub = logic->GetSignals())
             hub->SignalLoggerBootLoaderProgUpdate(percent, text);
     };
-    if (QThread::currentThread() == logic->thread())
+    if (QThread::currentThread() == logic->InterfaceObject()->thread())
         raise();
     else
-        QMetaObject::invokeMethod(logic, raise, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(logic->InterfaceObject(), raise, Qt::QueuedConnection);
 }
 
 void CPelorinManager::NoteFirmwareWait(FirmwareWait wait)
@@ -150,15 +150,14 @@ void CPelorinManager::BootLoaderEndtAckHandler()
     ClosePort();
     m_bFirmwareBusy = false;
     m_bTransferUnderWay = false;
-    CLogicManager* logic = m_pLogic;
+    ILogicServices* logic = m_pLogic;
     if (logic)
-        QMetaObject::invokeMethod(
-            logic,
+        QMetaObject::invokeMethod(logic->InterfaceObject(),
             [logic, result] {
                 if (CKorvantaSignals* hub = logic->GetSignals())
                     hub->SignalLoggerBootLoaderFinshed(result);
             },
-            QThread::currentThread() == logic->thread() ? Qt::DirectConnection : Qt::QueuedConnection);
+            QThread::currentThread() == logic->InterfaceObject()->thread() ? Qt::DirectConnection : Qt::QueuedConnection);
 }
 
 bool CPelorinManager::TakeFirmwareRefusal()
@@ -173,4 +172,41 @@ void CPelorinManager::ClearFirmwareFlags()
     m_bTransferUnderWay = false;
     QMutexLocker lock(&m_RecordLock);
     m_Logger.bootLoader = false;
+}
+
+// ---- the logger coming back as a device during an update
+
+namespace {
+// These steps were the device detection's; their texts and diagnostics stay its own.
+void DetectionLog(const char* text) { MyOutputDebugString(text, DiagLogic); }
+QString DetectionText(const char* text)
+{
+    return QCoreApplication::translate("CDeviceDetectionManager", text, "FW update");
+}
+} // namespace
+
+void CPelorinManager::ResumeInBootLoader(const QString& portName, const std::function<void(int)>& wait)
+{
+    wait(2000);
+    // The boot-loader may come back under another device name.
+    if (!portName.isEmpty())
+        setPortName(portName);
+    StartRxEvent();
+    wait(2000);
+    if (!IsComInitilazied() || IsBootLoaderFlag()) {
+        DetectionLog("<< BootLoaderMode Com Open FAILED >>");
+        return;
+    }
+    HelloReq();
+    wait(300);
+    DetectionLog("<< BootLoaderMode Com Open Successfuly >>");
+    FwProgTick(22, DetectionText("Connected                   "));
+    StartFirmwareTransfer();
+    FwProgTick(24, DetectionText("Starting update             "));
+    wait(300);
+}
+
+void CPelorinManager::ReturnAfterUpdate(const QString& portName)
+{
+    CheckDeviceOnComPort(portName.isEmpty() ? CurrentPortName() : portName);
 }

@@ -1,0 +1,134 @@
+#pragma once
+// What a kind of logger can do and needs, asked by the rest of the program instead of which
+// kind it is. Each logger's room answers for its model (CPelorinFace, CDravletFace), and its
+// manager is that face with the live link behind it: the logic manager hands out the manager
+// when there is one and the model's answers alone otherwise (a logger another part of the
+// program put in a slot, a search not yet made).
+#include "Core/Base/LoggerModel.h"
+#include "Core/Logic/LoggerSetupHold.h"
+
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+class CSetupInfo;
+struct CPortInfo;
+
+class ILoggerFace
+{
+public:
+    // How a logger times events: on the channel of the catalogue's timer input (the Dravlet
+    // interface's), on the photogates it finds on its ports, or not at all.
+    enum class EventTiming { TimerInput, Photogates, None };
+    // What a firmware update under way waits for; the device-detection manager gives each wait
+    // its time.
+    enum class FirmwareWait { None, EnterReply, BootLoaderReady, BlockAck, LeaveReply };
+
+    virtual LoggerModel Model() const = 0;
+    // The live logger behind the face; null for the model's answers alone.
+    virtual ILogger* Logger() { return nullptr; }
+    // Which logger this is, as the setup kept for it across a departure is matched.
+    CLoggerIdentity Identity(const CCurrentLoggerStatus& status) const
+    {
+        return CLoggerIdentity(LoggerTypeOf(Model()), status);
+    }
+
+    // ---- rates and run lengths the setup offers
+    virtual int FastestRateCode() const { return 13; }
+    // The top rate that the active sensors share at a rate code (0: the code has a rate of its own).
+    virtual int SharedTopRate(int rateCode) const { return rateCode == 14 ? 100000 : 0; }
+    // The sample counts beyond the common ones.
+    virtual QVector<int> LongestSampleCounts() const { return {100000, 250000}; }
+
+    // ---- channels and sensors
+    // The logger finds its sensors by itself: no manual detection mode.
+    virtual bool DetectsSensorsItself() const { return false; }
+    // A sensor without an identity of its own can be given one from the setup.
+    virtual bool WritesSensorIds() const { return false; }
+    // The port is the second of a pair that one sensor holds.
+    virtual bool IsPairedPort(int port) const { (void)port; return false; }
+    // A channel with no sensor is listed in the setup summary.
+    virtual bool ListsEmptyChannels() const { return true; }
+    // Whether the setup offers the catalogue's legacy sensor at index (keep: the current one is
+    // kept however it is).
+    virtual bool OffersLegacySensor(int index, bool keep) const { (void)index, (void)keep; return true; }
+    // Live readings come only while a calibration asks for them (none in the setup otherwise).
+    virtual bool ReadsOnlyWhileCalibrating() const { return false; }
+    // Trigger levels of a sensor of this data kind are the logger's raw codes converted.
+    virtual bool ConvertsRawTriggerLevels(unsigned short dataKind, bool placeholder) const
+    {
+        (void)dataKind, (void)placeholder;
+        return false;
+    }
+    virtual EventTiming TimesEvents() const { return EventTiming::None; }
+
+    // ---- runs
+    // The command that starts a timing run, and whether the run's link needs a keep-alive.
+    virtual short TimingRunCommand() const;
+    virtual bool KeepsTimingRunAlive() const { return true; }
+    // A sampling run at this rate needs the keep-alive (a link that may be lost unnoticed).
+    virtual bool NeedsSamplingKeepAlive(int rateCode) const { (void)rateCode; return false; }
+    // The logger may start a run now (it may need time to recover from the last one).
+    virtual bool AllowsRunNow(const CSetupInfo* setup) const { (void)setup; return true; }
+    // The setup's poll may ask the logger for its status now.
+    virtual bool TakesStatusRequest(ILogger* logger, const CSetupInfo* setup) const
+    {
+        (void)logger, (void)setup;
+        return false;
+    }
+    // The teacher changed the setup: a logger that keeps a copy of its own is sent it.
+    virtual void SetupChanged() {}
+    virtual bool CanDownload() const { return true; }
+    // Empty when this program updates the logger's firmware; else why it cannot.
+    virtual QString FirmwareRefusal() const { return QString(); }
+    // Why a file cannot be sent as this logger's firmware, for the user; empty when it can.
+    virtual QString FirmwareFileProblem(const QString& path) const { (void)path; return QString(); }
+    bool CanUpdateFirmware() const { return FirmwareRefusal().isEmpty(); }
+    virtual bool OnBluetooth() const { return false; }
+    virtual void StopWatchdog() {}
+
+    // ---- the link
+    // Whether the serial device is this logger's, arriving or leaving.
+    virtual bool ClaimsPlug(const CPortInfo& info) const { (void)info; return false; }
+    virtual bool ClaimsUnplug(const CPortInfo& info) const { (void)info; return false; }
+    // Looks for the logger among the serial ports (a pool thread); true when one was found.
+    virtual bool SearchPorts() { return false; }
+    virtual void CancelSearch() {}
+    virtual bool IsSearching() const { return false; }
+    virtual void RequestExit() {}
+    virtual QString LinkPortName() const { return QString(); }
+    // Lets the logger go: unplugged when its device left (no goodbye). done runs on the
+    // interface thread once everything received before is stored.
+    virtual void Release(bool unplugged, std::function<void()> done = {})
+    {
+        (void)unplugged;
+        if (done)
+            done();
+    }
+
+    // ---- the firmware update (loggers that take one)
+    virtual FirmwareWait PendingFirmwareWait(qint64& waitedMs) const { waitedMs = 0; return FirmwareWait::None; }
+    virtual bool IsFirmwareWritten() const { return false; }
+    virtual bool TakeFirmwareRefusal() { return false; }
+    virtual void ClearFirmwareFlags() {}
+    virtual void AbandonFirmwareUpdate() {}
+    virtual void FwProgTick(int percent, const QString& text) { (void)percent, (void)text; }
+    // The logger came back as a device in its boot-loader: reopened there and sent the file.
+    virtual void ResumeInBootLoader(const QString& portName, const std::function<void(int)>& wait)
+    {
+        (void)portName, (void)wait;
+    }
+    // The logger came back with its new firmware: its port is looked at again.
+    virtual void ReturnAfterUpdate(const QString& portName) { (void)portName; }
+    // The name under which a lost link that names no device is reported.
+    virtual QString LostLinkName() const { return QString(); }
+
+protected:
+    ~ILoggerFace() = default;
+};
+
+// The model's own answers (no live link behind them); None answers as no logger.
+ILoggerFace& LoggerFaceOf(LoggerModel model);
+// Why a file cannot be sent as firmware to the loggers this program updates; empty when it can.
+QString FirmwareFileProblem(const QString& path);
