@@ -25,6 +25,7 @@ public:
     void SetLogger(ILogger* logger) { m_pLogger = logger; }
 
     DravletSetupView ReadSetup() override;
+    void RunOnInterfaceThread(std::function<void()> fn) override { onInterfaceThread(std::move(fn)); }
     void CreateRunEntries(int kind) override;
     void InitBeforeRun() override;
     void ConvertAndStore(const double* row, int count, const unsigned char* positions) override;

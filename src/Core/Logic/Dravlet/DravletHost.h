@@ -8,6 +8,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
+
 // The parts of the current setup the interface's frames and triggers are made from.
 struct DravletSetupView
 {
@@ -38,6 +40,9 @@ public:
     virtual const CSensorInfo* Catalogue() { return nullptr; }
 
     virtual DravletSetupView ReadSetup() = 0;
+    // Runs fn where the setup record may be read: the program's interface thread (queued from
+    // a logger thread). A host without threads of its own runs it at once.
+    virtual void RunOnInterfaceThread(std::function<void()> fn) { fn(); }
 
     // ---- data store
     // A run begins: the run's folder and branches (kind 1 live, 3 timing) and the run counter.

@@ -51,6 +51,7 @@ void CDravletManager::SetupChanged() { SendCmdEx(CmdSetup, 250); }
 
 CDravletManager::~CDravletManager()
 {
+    *m_pAlive = false;
     if (!m_bExit) ExitManager();
     ClosePort();
 }
@@ -248,7 +249,14 @@ void CDravletManager::statusTick()
     if (m_bStatusAnswered) {
         m_bStatusAnswered = false;
         m_StatusResend.StopWork();
-        DravletPreCommandGuiUpdate();
+        // The commands are made from the setup record, which the interface thread changes.
+        if (m_pHost) {
+            std::shared_ptr<std::atomic<bool>> alive = m_pAlive;
+            m_pHost->RunOnInterfaceThread([this, alive] {
+                if (*alive && !m_bExit)
+                    DravletPreCommandGuiUpdate();
+            });
+        }
     } else if (ticks > s_MaxStatusTicks) {
         m_StatusResend.StopWork();
         MyOutputDebugString("Dravlet Stuck Not Responding !!!!!!!!!!!!!!!!!", DiagDravletMan);

@@ -152,4 +152,6 @@ private:
     std::atomic<int> m_RetryCounter{0};
     std::atomic<int> m_PendingKind{0};
     std::atomic<int> m_StatusTicks{0};
+    // Cleared when the manager goes: work handed to the interface thread checks it there.
+    std::shared_ptr<std::atomic<bool>> m_pAlive = std::make_shared<std::atomic<bool>>(true);
 };
