@@ -18,6 +18,9 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+
+#include <memory>
+
 #include "common/RecordCuts.h"
 #include "common/TestMain.h"
 
@@ -507,13 +510,13 @@ private slots:
     // A downloaded run reads as a run recorded here: "Run N-" names, the setup's colours.
     void downloadedRunIsNamedAndColouredAsItsSetup()
     {
+        auto sensor = std::make_unique<CSesnorProperties>();   // the setup's list does not own it
         CRig rig;
-        auto* sensor = new CSesnorProperties;
         sensor->m_Channel = 0;
         sensor->m_SensorIndex = 7;
         sensor->m_MeasurementList.append(new CMeasurementSetup);
         sensor->m_MeasurementList.first()->m_Color = QColor(0, 150, 70);
-        rig.host.m_Setup.m_SelectedSensorList.append(sensor);
+        rig.host.m_Setup.m_SelectedSensorList.append(sensor.get());
         CDataFolder* run = rig.host.addRun(QStringLiteral("Run 3"));
         const int key = rig.host.m_Data.CreateDataBranch(7, 0.1, 0, 0, run->m_Key);
         run->AddBranchKey(key);
