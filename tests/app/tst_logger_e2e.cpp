@@ -271,7 +271,9 @@ void TestLoggerE2E::step(char what)
         QTRY_VERIFY_WITH_TIMEOUT(box()->text().startsWith(QStringLiteral("The logger is waiting in its boot-loader")),
                                  10000);
         QVERIFY(b().sim->invoke([&] { b().device()->restartFirmware(); }));
-        QTRY_VERIFY_WITH_TIMEOUT(wm()->IsLoggerDetected() && b().button()->isEnabled(), 10000);
+        // The search after the restart walks every port and waits out the ones that stay silent;
+        // beside a full build that took longer than ten seconds once.
+        QTRY_VERIFY_WITH_TIMEOUT(wm()->IsLoggerDetected() && b().button()->isEnabled(), 30000);
         break;
     }
 }
