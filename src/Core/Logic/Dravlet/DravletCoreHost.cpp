@@ -8,16 +8,14 @@
 #include "Core/Data/Settings.h"
 #include "Core/Logic/LogicServices.h"
 
-#include <QThread>
+CDravletCoreHost::CDravletCoreHost(ILogicServices* logic) : m_pLogic(logic) {}
 
-CDravletCoreHost::CDravletCoreHost(ILogicServices* logic) : m_pLogic(logic), m_HubHandOver(logic) {}
-
-CSetupInfo* CDravletCoreHost::setup() const { return m_pLogic ? m_pLogic->GetSetupInfo() : nullptr; }
+CSetupInfo* CDravletCoreHost::Setup() const { return m_pLogic ? m_pLogic->GetSetupInfo() : nullptr; }
 
 DravletSetupView CDravletCoreHost::ReadSetup()
 {
     DravletSetupView view;
-    const CSetupInfo* s = setup();
+    const CSetupInfo* s = Setup();
     if (!s) return view;
     const int n = qMin(s->m_SelectedSensorList.size(), int(DravletSetupView::s_Channels));
     for (int ch = 0; ch < n; ++ch) {
@@ -130,23 +128,12 @@ void CDravletCoreHost::RequestFirmwareUpload()
 
 void CDravletCoreHost::StoreSnapshotReadings(const int* readings, int count)
 {
+    CSetupInfo* s = Setup();
+    if (!s || s->m_LoggerStatusList.isEmpty())
+        return;
     QList<int> values;
     for (int i = 0; i < count; ++i) values.append(readings[i]);
-    ILogicServices* logic = m_pLogic;
-    if (!logic) return;
-    onInterfaceThread([logic, values] {
-        CSetupInfo* s = logic->GetSetupInfo();
-        if (s && !s->m_LoggerStatusList.isEmpty()) s->m_LoggerStatusList.first().m_SnapshotList = values;
-    });
-}
-
-void CDravletCoreHost::onInterfaceThread(std::function<void()> fn)
-{
-    QObject* target = m_pLogic ? m_pLogic->InterfaceObject() : nullptr;
-    if (target && QThread::currentThread() != target->thread())
-        QMetaObject::invokeMethod(target, std::move(fn), Qt::QueuedConnection);
-    else
-        fn();
+    s->m_LoggerStatusList.first().m_SnapshotList = values;
 }
 
 bool CDravletCoreHost::RelayOn() { return m_pLogic && m_pLogic->IsControlRelayOn(); }
@@ -168,32 +155,12 @@ const CSensorInfo* CDravletCoreHost::Catalogue() { return m_pLogic ? &m_pLogic->
 void CDravletCoreHost::UpdateSensorsInfo()
 {
     // The calibration records it restores are read by every conversion.
-    ILogicServices* logic = m_pLogic;
-    ILogger* logger = m_pLogger;
-    if (logic) onInterfaceThread([logic, logger] { logic->UpdateSenosrsInfo(logger); });
-}
-
-void CDravletCoreHost::LoggerStartDetection()
-{
-    m_HubHandOver.Raise([](CKorvantaSignals* hub) { hub->SignalLoggerStartDetection(); });
-}
-
-QString CDravletCoreHost::LastPort()
-{
-    QMutexLocker lock(&m_PortLock);
-    return m_LastPort;
-}
-
-void CDravletCoreHost::SetLastPort(const QString& port)
-{
-    QMutexLocker lock(&m_PortLock);
-    m_LastPort = port;
+    if (m_pLogic) m_pLogic->UpdateSenosrsInfo(m_pLogger);
 }
 
 void CDravletCoreHost::SaveSettings()
 {
-    ILogicServices* logic = m_pLogic;
-    if (logic) onInterfaceThread([logic] { logic->LoggerSettings().SaveSettings(); });
+    if (m_pLogic) m_pLogic->LoggerSettings().SaveSettings();
 }
 
 void CDravletCoreHost::SendSetupCmd(bool startNow)
@@ -221,27 +188,21 @@ ExperimentRunMode CDravletCoreHost::RunMode()
     return m_pLogic ? m_pLogic->GetCurrentRunMode() : ExperimentRunMode::Sampling;
 }
 
-void CDravletCoreHost::LoggerEndDetection(bool found)
+void RaiseDravletEvent(CKorvantaSignals* hub, DravletEvent event, int arg)
 {
-    m_HubHandOver.Raise([found](CKorvantaSignals* hub) { hub->SignalLoggerEndDtetection(found); });
+    if (!hub)
+        return;
+    switch (event) {
+    case DravletEvent::StartDetection: hub->SignalLoggerStartDetection(); break;
+    case DravletEvent::EndDetection: hub->SignalLoggerEndDtetection(arg != 0); break;
+    case DravletEvent::StatusArrived: hub->SignalLoggerStatusArrived(arg); break;
+    case DravletEvent::ExperimentEnd: hub->SignalLoggerExperimentEnd(); break;
+    case DravletEvent::NewDataArrived: hub->SignalLoggerNewDataArrived(); break;
+    case DravletEvent::SnapShotArrived: hub->SingnalLoggerSnapShotArrived(); break;
+    }
 }
 
-void CDravletCoreHost::LoggerStatusArrived(int source)
+void CDravletCoreHost::Announce(DravletEvent event, int arg)
 {
-    m_HubHandOver.Raise([source](CKorvantaSignals* hub) { hub->SignalLoggerStatusArrived(source); });
-}
-
-void CDravletCoreHost::LoggerExperimentEnd()
-{
-    m_HubHandOver.Raise([](CKorvantaSignals* hub) { hub->SignalLoggerExperimentEnd(); });
-}
-
-void CDravletCoreHost::LoggerNewDataArrived()
-{
-    m_HubHandOver.RaiseNewData();
-}
-
-void CDravletCoreHost::LoggerSnapShotArrived()
-{
-    m_HubHandOver.Raise([](CKorvantaSignals* hub) { hub->SingnalLoggerSnapShotArrived(); });
+    RaiseDravletEvent(m_pLogic ? m_pLogic->GetSignals() : nullptr, event, arg);
 }

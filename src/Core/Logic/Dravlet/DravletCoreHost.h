@@ -1,21 +1,19 @@
 #pragma once
-#include <functional>
-// The Dravlet handler's view of the running program: the logic manager with its data store,
-// settings and command operations, the current setup record and the signal hub.
-//
-// The last event value of event recording and the last port are kept here: the settings file
-// has no place for the port.
+// The Dravlet stack's host over the real objects: the setup record, the catalogue, the data
+// store, the logic manager's services and the hub, all used on the calling thread. It has no
+// threads of its own; tests and tools that drive the manager use it as it is, and
+// CDravletManagerHost adds what a live link needs on top.
 #include "Core/Logic/Dravlet/DravletHost.h"
-#include "Core/Logic/HubHandOver.h"
 
-#include <atomic>
-
-#include <QMutex>
+#include <QString>
 
 class ILogicServices;
-class CSetupInfo;
 class CKorvantaSignals;
+class CSetupInfo;
 class ILogger;
+
+// Raises the hub signal of a Dravlet event (nothing without a hub).
+void RaiseDravletEvent(CKorvantaSignals* hub, DravletEvent event, int arg);
 
 class CDravletCoreHost : public IDravletHost
 {
@@ -24,8 +22,13 @@ public:
     // The interface's own logger object, handed to the data store as the producer.
     void SetLogger(ILogger* logger) { m_pLogger = logger; }
 
+    // ---- setup
+    const CSensorInfo* Catalogue() override;
     DravletSetupView ReadSetup() override;
-    void RunOnInterfaceThread(std::function<void()> fn) override { onInterfaceThread(std::move(fn)); }
+    void StoreSnapshotReadings(const int* readings, int count) override;
+    void UpdateSetupInfoFromCore() override;
+
+    // ---- data store
     void CreateRunEntries(int kind) override;
     void InitBeforeRun() override;
     void ConvertAndStore(const double* row, int count, const unsigned char* positions) override;
@@ -36,50 +39,50 @@ public:
     bool HasTimingBranch() override;
     bool AppendTimingResult(double x, double y) override;
 
+    // ---- logic manager
     void LoggerIdentified(bool setTables) override;
-    void UpdateSetupInfoFromCore() override;
-    void RequestFirmwareUpload() override;
-    void StoreSnapshotReadings(const int* readings, int count) override;
+    void SetLastTimingRun() override;
     bool RelayOn() override;
     void SetRelayOn(bool on) override;
-    int PreviousEventValue() override { return m_PreviousEvent; }
-    void SetPreviousEventValue(int value) override { m_PreviousEvent = value; }
-    void SetLastTimingRun() override;
-    const CSensorInfo* Catalogue() override;
-
-    void LoggerStartDetection() override;
-    QString LastPort() override;
-    bool LastPortKnown() override { return m_LastPortKnown; }
-    void SetLastPort(const QString& port) override;
-    void SetLastPortKnown(bool known) override { m_LastPortKnown = known; }
-    void SaveSettings() override;
-    void UpdateSensorsInfo() override;
+    void RequestFirmwareUpload() override;
     void SendSetupCmd(bool startNow) override;
     void SendRunCmd(bool startNow) override;
     void SendTimingRunCmd(bool startNow) override;
     void SendManualSampleCmd(bool startNow) override;
     ExperimentRunMode RunMode() override;
+    void UpdateSensorsInfo() override;
+    void SaveSettings() override;
 
-    void LoggerEndDetection(bool found) override;
-    void LoggerStatusArrived(int source) override;
-    void LoggerExperimentEnd() override;
-    void LoggerNewDataArrived() override;
-    void LoggerSnapShotArrived() override;
+    // ---- manager
+    QString LastPort() override { return m_LastPort; }
+    bool LastPortKnown() override { return m_bLastPortKnown; }
+    void SetLastPort(const QString& port) override { m_LastPort = port; }
+    void SetLastPortKnown(bool known) override { m_bLastPortKnown = known; }
+    int PreviousEventValue() override { return m_PreviousEvent; }
+    void SetPreviousEventValue(int value) override { m_PreviousEvent = value; }
+
+    // ---- signal hub: every signal goes through Announce
+    void Announce(DravletEvent event, int arg = 0) override;
+    void LoggerStartDetection() override { Announce(DravletEvent::StartDetection); }
+    void LoggerEndDetection(bool found) override { Announce(DravletEvent::EndDetection, found ? 1 : 0); }
+    void LoggerStatusArrived(int source) override { Announce(DravletEvent::StatusArrived, source); }
+    void LoggerExperimentEnd() override { Announce(DravletEvent::ExperimentEnd); }
+    void LoggerNewDataArrived() override { Announce(DravletEvent::NewDataArrived); }
+    void LoggerSnapShotArrived() override { Announce(DravletEvent::SnapShotArrived); }
 
     int RunCounter() const;
 
-private:
-    CSetupInfo* setup() const;
-    // The setup record and the settings belong to the interface thread, where the setup window
-    // changes them too: the logger threads hand their changes over.
-    void onInterfaceThread(std::function<void()> fn);
+protected:
+    ILogicServices* Logic() const { return m_pLogic; }
+    ILogger* Logger() const { return m_pLogger; }
+    // The setup record the logic manager was handed.
+    CSetupInfo* Setup() const;
 
+private:
     ILogicServices* m_pLogic;
     ILogger* m_pLogger = nullptr;
-    // Every hub signal goes through it, raised on the interface thread.
-    CHubHandOver m_HubHandOver;
-    std::atomic<int> m_PreviousEvent{-1};
-    std::atomic<bool> m_LastPortKnown{false};
-    QMutex m_PortLock;
+    // The settings file has no place for the port.
     QString m_LastPort;
+    bool m_bLastPortKnown = false;
+    int m_PreviousEvent = -1;
 };

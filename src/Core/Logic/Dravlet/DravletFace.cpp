@@ -2,7 +2,7 @@
 
 #include "Core/Base/CommandParameters.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/Dravlet/DravletCoreHost.h"
+#include "Core/Logic/Dravlet/DravletManagerHost.h"
 #include "Core/Logic/Dravlet/DravletManager.h"
 #include "platform/PortEnumerator.h"
 
@@ -50,10 +50,8 @@ bool CDravletFace::ClaimsPlug(const CPortInfo& info) const
 
 CDravletManager* NewDravletManager(ILogicServices* logic, IPortEnumerator* ports)
 {
-    auto host = std::make_unique<CDravletCoreHost>(logic);
-    auto* manager = new CDravletManager(host.get(), ports);
-    host->SetLogger(manager);
-    manager->AdoptHost(std::move(host));
+    auto* manager = new CDravletManager(static_cast<IDravletHost*>(nullptr), ports);
+    manager->AdoptHost(std::make_unique<CDravletManagerHost>(logic, manager));
     return manager;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
-// What the Dravlet protocol handler needs from the rest of the program: the setup record, the
-// data store, the logic manager and the signal hub. The running program uses CDravletCoreHost
-// (the real objects); tests give the handler a scripted host and watch what it is asked to do.
+// What the Dravlet stack needs of the program around it: the setup record, the sensor catalogue,
+// the data store, the logic manager's services, the manager's port and settings and the signal
+// hub. The running program uses CDravletManagerHost; CDravletCoreHost reaches the same objects
+// without threads of its own; tests give the handler a scripted host and watch what it is asked.
 #include "Core/Base/ExperimentRunMode.h"
 #include "Core/Logic/Dravlet/DravletFrames.h"
 
@@ -30,19 +31,31 @@ struct DravletSetupView
 
 class CSensorInfo;
 
+// Hub signals the Dravlet stack raises.
+enum class DravletEvent {
+    StartDetection,
+    EndDetection,   // arg: found
+    StatusArrived,  // arg: request source
+    ExperimentEnd,
+    NewDataArrived,
+    SnapShotArrived
+};
+
 class IDravletHost
 {
 public:
     virtual ~IDravletHost() = default;
 
+    // ---- setup
     // The sensor catalogue the interface's types are read from when detection starts; null
     // keeps the types the manager was given.
     virtual const CSensorInfo* Catalogue() { return nullptr; }
-
     virtual DravletSetupView ReadSetup() = 0;
-    // Runs fn where the setup record may be read: the program's interface thread (queued from
-    // a logger thread). A host without threads of its own runs it at once.
-    virtual void RunOnInterfaceThread(std::function<void()> fn) { fn(); }
+    // Snapshot readings of the identified channels, one per channel from channel 0: written
+    // into the status record, from which the setup shows them.
+    virtual void StoreSnapshotReadings(const int* readings, int count) = 0;
+    // Copies the interface's state into the setup's first logger status.
+    virtual void UpdateSetupInfoFromCore() = 0;
 
     // ---- data store
     // A run begins: the run's folder and branches (kind 1 live, 3 timing) and the run counter.
@@ -63,6 +76,8 @@ public:
     virtual qint64 SamplesStored() = 0;
     virtual double CalculateTimingValue(unsigned char method, double a, double b, double c, double d,
                                         double e) = 0;
+    // Whether the last data folder has a first branch to take timing results.
+    virtual bool HasTimingBranch() = 0;
     // Appends to the first branch of the last folder; false when there is none.
     virtual bool AppendTimingResult(double x, double y) = 0;
 
@@ -70,34 +85,49 @@ public:
     // The logic manager records a detected logger of type 12 (and, after a normal handshake,
     // sets its tables for it).
     virtual void LoggerIdentified(bool setTables) = 0;
-    virtual bool HasTimingBranch() = 0;
-    virtual void UpdateSetupInfoFromCore() = 0;
-    virtual void RequestFirmwareUpload() = 0;
-    // Snapshot readings of the identified channels, one per channel from channel 0: written
-    // into the status record, from which the setup shows them.
-    virtual void StoreSnapshotReadings(const int* readings, int count) = 0;
+    // The run counted last is a timing run.
+    virtual void SetLastTimingRun() = 0;
     virtual bool RelayOn() = 0;
     virtual void SetRelayOn(bool on) = 0;
-    virtual int PreviousEventValue() = 0;
-    virtual void SetPreviousEventValue(int value) = 0;
-    virtual void SetLastTimingRun() = 0;
-
-    // ---- manager: detection, settings and the commands sent before a run
-    virtual void LoggerStartDetection() = 0;
-    // The port the interface was last found on, and whether it is known to be there.
-    virtual QString LastPort() = 0;
-    virtual bool LastPortKnown() = 0;
-    virtual void SetLastPort(const QString& port) = 0;
-    virtual void SetLastPortKnown(bool known) = 0;
-    virtual void SaveSettings() = 0;
-    virtual void UpdateSensorsInfo() = 0;
+    virtual void RequestFirmwareUpload() = 0;
+    // The commands sent before a run, built by the logic manager from the setup record.
     virtual void SendSetupCmd(bool startNow) = 0;
     virtual void SendRunCmd(bool startNow) = 0;
     virtual void SendTimingRunCmd(bool startNow) = 0;
     virtual void SendManualSampleCmd(bool startNow) = 0;
     virtual ExperimentRunMode RunMode() = 0;
+    // Restores the calibration records every conversion reads.
+    virtual void UpdateSensorsInfo() = 0;
+    virtual void SaveSettings() = 0;
+
+    // ---- manager: what it keeps between runs and where its work runs
+    // Runs fn where the setup record may be read: the program's interface thread (queued from
+    // a logger thread). A host without threads of its own runs it at once.
+    virtual void RunOnInterfaceThread(std::function<void()> fn) { fn(); }
+    // The port the interface was last found on, and whether it is known to be there.
+    virtual QString LastPort() = 0;
+    virtual bool LastPortKnown() = 0;
+    virtual void SetLastPort(const QString& port) = 0;
+    virtual void SetLastPortKnown(bool known) = 0;
+    // The last value of event recording.
+    virtual int PreviousEventValue() = 0;
+    virtual void SetPreviousEventValue(int value) = 0;
 
     // ---- signal hub
+    // A host raises every hub signal through Announce; by default it goes to the signal's own
+    // method below, which a scripted host records.
+    virtual void Announce(DravletEvent event, int arg = 0)
+    {
+        switch (event) {
+        case DravletEvent::StartDetection: LoggerStartDetection(); break;
+        case DravletEvent::EndDetection: LoggerEndDetection(arg != 0); break;
+        case DravletEvent::StatusArrived: LoggerStatusArrived(arg); break;
+        case DravletEvent::ExperimentEnd: LoggerExperimentEnd(); break;
+        case DravletEvent::NewDataArrived: LoggerNewDataArrived(); break;
+        case DravletEvent::SnapShotArrived: LoggerSnapShotArrived(); break;
+        }
+    }
+    virtual void LoggerStartDetection() = 0;
     virtual void LoggerEndDetection(bool found) = 0;
     virtual void LoggerStatusArrived(int source) = 0;
     virtual void LoggerExperimentEnd() = 0;

@@ -1,7 +1,7 @@
 #include "Core/Logic/Dravlet/DravletManager.h"
 
 #include "Core/Base/Diagnostics.h"
-#include "Core/Logic/Dravlet/DravletCoreHost.h"
+#include "Core/Logic/Dravlet/DravletManagerHost.h"
 #include "Core/Logic/LogicServices.h"
 #include "Core/Data/SensorInfo.h"
 
@@ -27,13 +27,12 @@ CDravletManager::CDravletManager(IDravletHost* host, IPortEnumerator* enumerator
 CDravletManager::CDravletManager(ILogicServices* logic, IPortEnumerator* enumerator)
     : CDravletManager(static_cast<IDravletHost*>(nullptr), enumerator)
 {
-    m_pOwnHost = std::make_unique<CDravletCoreHost>(logic);
-    m_pOwnHost->SetLogger(this);
+    m_pOwnHost = std::make_unique<CDravletManagerHost>(logic, this);
     SetHost(m_pOwnHost.get());
     if (logic) m_Types.Load(logic->SensorCatalogue());
 }
 
-void CDravletManager::AdoptHost(std::unique_ptr<CDravletCoreHost> host)
+void CDravletManager::AdoptHost(std::unique_ptr<CDravletManagerHost> host)
 {
     m_pOwnHost = std::move(host);
     SetHost(m_pOwnHost.get());

@@ -18,7 +18,7 @@
 #include <atomic>
 #include <memory>
 
-class CDravletCoreHost;
+class CDravletManagerHost;
 class ILogicServices;
 
 class CDravletManager : public CDravletProtocolHandler, public ILogger, public CDravletFace
@@ -36,10 +36,10 @@ public:
     // The enumerator is not owned; null uses an own CSerialPortEnumerator.
     explicit CDravletManager(IDravletHost* host, IPortEnumerator* enumerator = nullptr);
     // The manager as the logic manager keeps it: talking to the logic manager, its data store
-    // and catalogue (which must be loaded already) through a host of its own.
+    // and catalogue (which must be loaded already) through a manager host of its own.
     explicit CDravletManager(ILogicServices* logic, IPortEnumerator* enumerator = nullptr);
     // The manager keeps the host it was made with from now on.
-    void AdoptHost(std::unique_ptr<CDravletCoreHost> host);
+    void AdoptHost(std::unique_ptr<CDravletManagerHost> host);
     ~CDravletManager() override;
 
     // ---- ILogger
@@ -127,7 +127,7 @@ private:
     void probeSilentRun();
     void reportSilentRun();
 
-    std::unique_ptr<CDravletCoreHost> m_pOwnHost;
+    std::unique_ptr<CDravletManagerHost> m_pOwnHost;
     IPortEnumerator* m_pEnumerator = nullptr;
     std::unique_ptr<IPortEnumerator> m_pOwnEnumerator;
 
