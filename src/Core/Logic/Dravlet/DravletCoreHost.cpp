@@ -8,6 +8,8 @@
 #include "Core/Data/Settings.h"
 #include "Core/Logic/LogicServices.h"
 
+#include <QThread>
+
 CDravletCoreHost::CDravletCoreHost(ILogicServices* logic) : m_pLogic(logic) {}
 
 CSetupInfo* CDravletCoreHost::Setup() const { return m_pLogic ? m_pLogic->GetSetupInfo() : nullptr; }
@@ -128,12 +130,24 @@ void CDravletCoreHost::RequestFirmwareUpload()
 
 void CDravletCoreHost::StoreSnapshotReadings(const int* readings, int count)
 {
-    CSetupInfo* s = Setup();
-    if (!s || s->m_LoggerStatusList.isEmpty())
-        return;
     QList<int> values;
     for (int i = 0; i < count; ++i) values.append(readings[i]);
-    s->m_LoggerStatusList.first().m_SnapshotList = values;
+    ILogicServices* logic = m_pLogic;
+    if (!logic) return;
+    RunOnInterfaceThread([logic, values] {
+        CSetupInfo* s = logic->GetSetupInfo();
+        if (s && !s->m_LoggerStatusList.isEmpty()) s->m_LoggerStatusList.first().m_SnapshotList = values;
+    });
+}
+
+void CDravletCoreHost::RunOnInterfaceThread(std::function<void()> fn)
+{
+    // Without a logic manager there is no other thread to go to: it runs at once.
+    QObject* target = m_pLogic ? m_pLogic->InterfaceObject() : nullptr;
+    if (target && QThread::currentThread() != target->thread())
+        QMetaObject::invokeMethod(target, std::move(fn), Qt::QueuedConnection);
+    else
+        fn();
 }
 
 bool CDravletCoreHost::RelayOn() { return m_pLogic && m_pLogic->IsControlRelayOn(); }
@@ -155,12 +169,15 @@ const CSensorInfo* CDravletCoreHost::Catalogue() { return m_pLogic ? &m_pLogic->
 void CDravletCoreHost::UpdateSensorsInfo()
 {
     // The calibration records it restores are read by every conversion.
-    if (m_pLogic) m_pLogic->UpdateSenosrsInfo(m_pLogger);
+    ILogicServices* logic = m_pLogic;
+    ILogger* logger = m_pLogger;
+    if (logic) RunOnInterfaceThread([logic, logger] { logic->UpdateSenosrsInfo(logger); });
 }
 
 void CDravletCoreHost::SaveSettings()
 {
-    if (m_pLogic) m_pLogic->LoggerSettings().SaveSettings();
+    ILogicServices* logic = m_pLogic;
+    if (logic) RunOnInterfaceThread([logic] { logic->LoggerSettings().SaveSettings(); });
 }
 
 void CDravletCoreHost::SendSetupCmd(bool startNow)

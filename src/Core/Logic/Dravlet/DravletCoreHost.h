@@ -1,8 +1,10 @@
 #pragma once
 // The Dravlet stack's host over the real objects: the setup record, the catalogue, the data
-// store, the logic manager's services and the hub, all used on the calling thread. It has no
-// threads of its own; tests and tools that drive the manager use it as it is, and
-// CDravletManagerHost adds what a live link needs on top.
+// store, the logic manager's services and the hub. It has no threads of its own and raises hub
+// signals at once, on the calling thread; CDravletManagerHost adds what a live link needs on top.
+// A manager's threads may still call it (tests drive a live manager over it): what it writes
+// into the setup record or the settings is done on the interface thread, where the setup window
+// writes them too.
 #include "Core/Logic/Dravlet/DravletHost.h"
 
 #include <QString>
@@ -54,6 +56,7 @@ public:
     void SaveSettings() override;
 
     // ---- manager
+    void RunOnInterfaceThread(std::function<void()> fn) override;
     QString LastPort() override { return m_LastPort; }
     bool LastPortKnown() override { return m_bLastPortKnown; }
     void SetLastPort(const QString& port) override { m_LastPort = port; }

@@ -1,9 +1,8 @@
 #pragma once
 // The Dravlet manager's host: the core host's setup, catalogue, data-store and logic-manager
-// access, with what a live link needs on top. The setup record and the settings belong to the
-// interface thread, where the setup window changes them too: the logger threads hand their
-// changes over, and hub signals reach the hub there in the order they happened. The port and
-// the last event value are read and written by several of the manager's threads.
+// access, with what a live link needs on top. Hub signals of the logger threads reach the hub
+// on the interface thread, in the order they happened; the port and the last event value are
+// kept for the manager's several threads.
 #include "Core/Logic/Dravlet/DravletCoreHost.h"
 #include "Core/Logic/HubHandOver.h"
 
@@ -17,11 +16,6 @@ public:
     // The manager is the interface's logger object; null leaves it to SetLogger.
     CDravletManagerHost(ILogicServices* logic, ILogger* manager);
 
-    void StoreSnapshotReadings(const int* readings, int count) override;
-    void UpdateSensorsInfo() override;
-    void SaveSettings() override;
-
-    void RunOnInterfaceThread(std::function<void()> fn) override;
     QString LastPort() override;
     bool LastPortKnown() override { return m_bLastPortKnown; }
     void SetLastPort(const QString& port) override;
