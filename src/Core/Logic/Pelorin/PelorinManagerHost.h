@@ -19,6 +19,7 @@ class CPelorinManagerHost : public CPelorinCoreHost
 public:
     CPelorinManagerHost(ILogicServices* logic, CPelorinManager* manager);
 
+    // ---- setup
     // The setup record belongs to the interface thread: the command sender and the packet
     // processor read the copy taken there when the last command was given.
     bool ReadSetup(Pelorin::SetupView& out) override;
@@ -26,15 +27,23 @@ public:
     void RefreshSetup();
     void WriteCalibrationPair(int position, float gain, float offset) override;
     void WriteSnapshot(const QList<int>& values) override;
+    void UpdateSetupInfoFromCore(ILogger* logger, const Pelorin::LoggerRecord& record) override;
+
+    // ---- data store
     void ConvertAndStoreRows(ILogger* logger, const double* rows, int rowCount, int count,
                              const unsigned char* positions, bool download) override;
-    void UpdateSetupInfoFromCore(ILogger* logger, const Pelorin::LoggerRecord& record) override;
+
+    // ---- logic manager
     void CountRun(bool timingRun) override;
     void ClearControlRelay() override;
     void KeepAliveReplied() override;
+    void StopSetupTimers() override;
+
+    // ---- manager
     void WaitHere(int ms) override;
     void ReportPortRemoval(const QString& portName, quint16 vendor, quint16 product) override;
-    void StopSetupTimers() override;
+
+    // ---- signal hub
     void Announce(PelorinEvent event, int arg = 0) override;
     void Notify(PelorinNotice notice) override;
 
