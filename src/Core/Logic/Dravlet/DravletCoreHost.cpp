@@ -174,6 +174,18 @@ void CDravletCoreHost::UpdateSensorsInfo()
     if (logic) RunOnInterfaceThread([logic, logger] { logic->UpdateSenosrsInfo(logger); });
 }
 
+QString CDravletCoreHost::LastPort()
+{
+    QMutexLocker lock(&m_PortLock);
+    return m_LastPort;
+}
+
+void CDravletCoreHost::SetLastPort(const QString& port)
+{
+    QMutexLocker lock(&m_PortLock);
+    m_LastPort = port;
+}
+
 void CDravletCoreHost::SaveSettings()
 {
     ILogicServices* logic = m_pLogic;

@@ -4,10 +4,13 @@
 // signals at once, on the calling thread; CDravletManagerHost adds what a live link needs on top.
 // A manager's threads may still call it (tests drive a live manager over it): what it writes
 // into the setup record or the settings is done on the interface thread, where the setup window
-// writes them too.
+// writes them too, and the port and the last event value it keeps are safe to share.
 #include "Core/Logic/Dravlet/DravletHost.h"
 
+#include <QMutex>
 #include <QString>
+
+#include <atomic>
 
 class ILogicServices;
 class CKorvantaSignals;
@@ -57,9 +60,9 @@ public:
 
     // ---- manager
     void RunOnInterfaceThread(std::function<void()> fn) override;
-    QString LastPort() override { return m_LastPort; }
+    QString LastPort() override;
     bool LastPortKnown() override { return m_bLastPortKnown; }
-    void SetLastPort(const QString& port) override { m_LastPort = port; }
+    void SetLastPort(const QString& port) override;
     void SetLastPortKnown(bool known) override { m_bLastPortKnown = known; }
     int PreviousEventValue() override { return m_PreviousEvent; }
     void SetPreviousEventValue(int value) override { m_PreviousEvent = value; }
@@ -85,7 +88,8 @@ private:
     ILogicServices* m_pLogic;
     ILogger* m_pLogger = nullptr;
     // The settings file has no place for the port.
+    QMutex m_PortLock;
     QString m_LastPort;
-    bool m_bLastPortKnown = false;
-    int m_PreviousEvent = -1;
+    std::atomic<bool> m_bLastPortKnown{false};
+    std::atomic<int> m_PreviousEvent{-1};
 };
