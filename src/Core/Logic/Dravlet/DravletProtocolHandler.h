@@ -11,7 +11,7 @@
 
 #include <atomic>
 
-class CDravletProtocolHandler : public CDravletProtocol, private Dravlet::IRxSource, private Dravlet::IRxSink
+class CDravletProtocolHandler : private Dravlet::IRxSource, private Dravlet::IRxSink, public CDravletProtocol
 {
 public:
     static constexpr quint16 s_IdleState = 15;
@@ -159,11 +159,15 @@ protected:
     int m_ViewActiveCount = 0;
 
 private:
-    // The receive ring as the machine's byte source.
-    qint64 Available() const override { return AvailableBytes(); }
-    const unsigned char* Take(int count) override;
-    bool Skip(int count) override { return MoveSerialBufferIndex(count); }
-    void SetExpected(qint64 count) override { SetExpectedLength(count); }
+    // The receive ring as the machine's byte source. The machine sets the length it needs at
+    // every step, mostly the one it needed before: an unchanged length is not stored again.
+    qint64 Available() const final { return AvailableBytes(); }
+    const unsigned char* Take(int count) final;
+    bool Skip(int count) final { return MoveSerialBufferIndex(count); }
+    void SetExpected(qint64 count) final
+    {
+        if (m_expectedLength.load(std::memory_order_relaxed) != count) m_expectedLength.store(count);
+    }
 
     // The machine's frames; `current` is the record of the step being run.
     void OnOpcode(unsigned char opcode) override { m_LastOpcode = opcode; }

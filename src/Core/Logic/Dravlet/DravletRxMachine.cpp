@@ -1,7 +1,5 @@
 #include "Core/Logic/Dravlet/DravletRxMachine.h"
 
-#include "Core/Logic/Dravlet/DravletFrames.h"
-
 #include <algorithm>
 
 namespace Dravlet {
@@ -33,7 +31,7 @@ static_assert(CDravletRxMachine::kDataPacketLength == DravletFrames::s_DataPacke
 
 } // namespace
 
-const unsigned char* CDravletRxMachine::Take(IRxSource& source, int count)
+const unsigned char* CDravletRxMachine::TakeGivenBack(IRxSource& source, int count)
 {
     if (m_ReplayAt >= m_Replay.size() && !m_Replay.isEmpty()) {
         m_Replay.clear();
@@ -74,12 +72,6 @@ void CDravletRxMachine::Skip(IRxSource& source, int count)
     if (count > fromStore) source.Skip(count - fromStore);
 }
 
-void CDravletRxMachine::Next(IRxSource& source, quint16 state, qint64 count)
-{
-    m_State = state;
-    source.SetExpected(std::max<qint64>(count - GivenBackLeft(), 0));
-}
-
 void CDravletRxMachine::Reset(IRxSource& source)
 {
     m_Replay.clear();
@@ -88,14 +80,9 @@ void CDravletRxMachine::Reset(IRxSource& source)
     ToIdle(source);
 }
 
-void CDravletRxMachine::Step(IRxSource& source, IRxSink& sink)
+void CDravletRxMachine::StepFrame(IRxSource& source, IRxSink& sink)
 {
     switch (m_State) {
-    case Hunt: {
-        const unsigned char* b = Take(source, 1);
-        Next(source, b && *b == DravletFrames::s_ReplySync0 ? Sync : Hunt, 1);
-        break;
-    }
     case Sync: {
         const unsigned char* b = Take(source, 1);
         if (!b) break;

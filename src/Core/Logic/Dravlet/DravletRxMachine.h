@@ -4,6 +4,8 @@
 // hands each frame to a sink. It owns no bytes and no threads, so it runs the same over the
 // receive ring, a test script or a fuzz input. A frame the sink refuses is given back and
 // hunted through again.
+#include "Core/Logic/Dravlet/DravletFrames.h"
+
 #include <QByteArray>
 
 namespace Dravlet {
@@ -84,8 +86,17 @@ public:
     static constexpr int kEchoLength = 4;
 
     // One step: the state's bytes are read (when there), handed on, and the next state and
-    // the length it needs are set.
-    void Step(IRxSource& source, IRxSink& sink);
+    // the length it needs are set. The hunt for the frame head runs once for every byte of
+    // line noise: it is inline, so that a caller that knows its source pays no call for it.
+    void Step(IRxSource& source, IRxSink& sink)
+    {
+        if (m_State != Hunt) {
+            StepFrame(source, sink);
+            return;
+        }
+        const unsigned char* b = Take(source, 1);
+        Next(source, b && *b == DravletFrames::s_ReplySync0 ? Sync : Hunt, 1);
+    }
     // Back to hunting with nothing given back (the link closed: its bytes are gone).
     void Reset(IRxSource& source);
     // Skips count bytes, given-back ones first, when that many are there; else nothing.
@@ -95,15 +106,27 @@ public:
 
 private:
     // count bytes, given-back ones first, then the source's; null (nothing taken) when fewer
-    // are there. Valid until the next read.
-    const unsigned char* Take(IRxSource& source, int count);
+    // are there. Valid until the next read. Bytes are rarely given back: the source's own
+    // read is the common case, kept cheap.
+    const unsigned char* Take(IRxSource& source, int count)
+    {
+        return m_Replay.isEmpty() ? source.Take(count) : TakeGivenBack(source, count);
+    }
+    const unsigned char* TakeGivenBack(IRxSource& source, int count);
     // The bytes of a refused frame are hunted through again: a real frame that garbage with a
     // frame head ran into starts among them.
     void GiveBack(const unsigned char* bytes, int count);
     int GivenBackLeft() const { return m_Replay.size() - m_ReplayAt; }
     // The next state needs count bytes: what was given back counts towards them.
-    void Next(IRxSource& source, quint16 state, qint64 count);
+    void Next(IRxSource& source, quint16 state, qint64 count)
+    {
+        m_State = state;
+        const qint64 fromSource = count - GivenBackLeft();
+        source.SetExpected(fromSource > 0 ? fromSource : 0);
+    }
     void ToIdle(IRxSource& source) { Next(source, Hunt, 1); }
+    // The steps of every state but the hunt.
+    void StepFrame(IRxSource& source, IRxSink& sink);
     void Dispatch(IRxSource& source, IRxSink& sink, unsigned char opcode);
     void DataStep(IRxSource& source, IRxSink& sink);
 
