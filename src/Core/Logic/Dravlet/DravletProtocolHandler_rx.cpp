@@ -3,6 +3,9 @@
 // cuts the frames out of the receive ring; this file turns them into the handler's steps.
 #include "Core/Logic/Dravlet/DravletProtocolHandler.h"
 
+static_assert(CDravletProtocolHandler::s_IdleState == Dravlet::CDravletRxMachine::Hunt,
+              "the handler's idle state is the machine's hunt");
+
 const unsigned char* CDravletProtocolHandler::Take(int count)
 {
     long sum = 0;

@@ -35,7 +35,8 @@ public:
     virtual void OnRunAck() {}
     virtual void OnStopAck() {}
     // A snapshot or manual sample was taken. The bytes behind the frame carry nothing the
-    // program uses; the sink skips them (Skip) when they are there.
+    // program uses; the sink has the machine skip them (CDravletRxMachine::Skip) when they
+    // are there, before it wakes the command sender.
     virtual void OnSnapshotAck() {}
     // A setup frame (opcode 6 or 7) was taken; a status follows.
     virtual void OnSetupAck(unsigned char opcode) { Q_UNUSED(opcode); }
