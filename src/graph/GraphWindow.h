@@ -196,6 +196,10 @@ public:
     void DrawPlotLine(QPainter* painter, int plotIndex, long from, long to);
     void DrawPlotLine_optimized(QPainter* painter, int plotIndex, long from, long to);
     void DrawMidPoints(QPainter* painter, int plotIndex, const CDataBranch* branch);
+    // The label of a mid-point mark on the curve of parentPlot at stored x (a position on a time
+    // graph, the X series' value on an XY graph) and y, read as the axes and cursors read them:
+    // "X=2.5s,Y=10mV".
+    QString MidPointLabel(int parentPlot, double x, double y) const;
     void SaveGraph();
     QRect GetPlotRemoveButonRect(int plotIndex);
     void DrawPlotRemoveButon(QPainter* painter);

@@ -406,6 +406,9 @@ private slots:
         g->m_Plots[0].m_Unit = QStringLiteral("V");
         rig.paint();
         QCOMPARE(g->m_Cursor1Text, QStringLiteral("x=2s  y=10000mV Slope = 5 "));
+        // A derivative's mid-point mark on this curve reads as the cursor does, not in sample
+        // numbers and stored units.
+        QCOMPARE(g->MidPointLabel(0, 20.0, 10.0), QStringLiteral("X=2s,Y=10000mV"));
         g->m_Plots[0].m_UnitPrefix = 0;
         g->m_Plots[0].m_Unit.clear();
         // Cursor 2 left of cursor 1 and lower: both differences from cursor 1 to cursor 2.
