@@ -338,6 +338,14 @@ private slots:
         // The fast run lasts 12 s: 120 positions of the first plot's, not its 301 samples.
         g->AutoScaleXAxis(false);
         QVERIFY(std::abs(g->m_XMax - 120.0f) < 0.01f);
+        // The 10/s plots go: the axis keeps showing 2 s to 8 s, now in the fast run's positions.
+        g->m_XMin = 20.0f;
+        g->m_XMax = 80.0f;
+        g->DataDeleted(rig.ramp->m_Key);
+        QCOMPARE(g->m_XMax, 80.0f);
+        g->DataDeleted(rig.flat->m_Key);
+        QCOMPARE(g->m_XMin, 50.0f);
+        QCOMPARE(g->m_XMax, 200.0f);
     }
 
     // The slope mode's tangent at either end of the data ends at the plot area's edge: outside it
