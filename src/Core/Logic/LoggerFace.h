@@ -13,6 +13,8 @@
 #include <functional>
 
 class CSetupInfo;
+class ILogicServices;
+class IPortEnumerator;
 struct CPortInfo;
 
 class ILoggerFace
@@ -128,7 +130,27 @@ protected:
     ~ILoggerFace() = default;
 };
 
-// The model's own answers (no live link behind them); None answers as no logger.
+// A kind of logger the program knows, as its room describes it: the model's own answers and
+// the making and ending of its manager (which is that face with the live link behind it).
+struct CLoggerKind
+{
+    ILoggerFace& modelFace;
+    // A search tries the kinds of lower rank first.
+    int searchRank;
+    // ports: the serial devices its search looks at and a lost link is reported through.
+    ILoggerFace* (*newManager)(ILogicServices* logic, IPortEnumerator* ports);
+    void (*deleteManager)(ILoggerFace* manager);
+};
+
+// Every kind of logger the program knows, one registry line each. A kind's place in the list
+// is its slot among the logic manager's loggers.
+const QVector<const CLoggerKind*>& LoggerKinds();
+// The slot of a model among the logic manager's loggers; -1 for a model the program does not
+// know.
+int LoggerSlotOf(LoggerModel model);
+// The model's own answers (no live link behind them); null for a model the program does not know.
+ILoggerFace* KnownLoggerFace(LoggerModel model);
+// The model's own answers; a model the program does not know answers as no logger.
 ILoggerFace& LoggerFaceOf(LoggerModel model);
 // Why a file cannot be sent as firmware to the loggers this program updates; empty when it can.
 QString FirmwareFileProblem(const QString& path);

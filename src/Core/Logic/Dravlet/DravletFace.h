@@ -43,3 +43,7 @@ protected:
 CDravletManager* NewDravletManager(ILogicServices* logic, IPortEnumerator* ports);
 void DeleteDravletManager(CDravletManager* manager);
 ILoggerFace* DravletFaceOf(CDravletManager* manager);
+// The manager behind a face its kind made (null for any other face).
+CDravletManager* DravletManagerOf(ILoggerFace* face);
+// The model as the registry of the loggers the program knows lists it.
+const CLoggerKind& DravletKind();
