@@ -69,6 +69,8 @@ public:
     // The command that starts a timing run, and whether the run's link needs a keep-alive.
     virtual short TimingRunCommand() const;
     virtual bool KeepsTimingRunAlive() const { return true; }
+    // The kind byte its timing parameters command carries.
+    virtual unsigned char TimingParametersKind() const { return 0; }
     // A sampling run at this rate needs the keep-alive (a link that may be lost unnoticed).
     virtual bool NeedsSamplingKeepAlive(int rateCode) const { (void)rateCode; return false; }
     // The logger may start a run now (it may need time to recover from the last one).
@@ -125,6 +127,9 @@ public:
     virtual void ReturnAfterUpdate(const QString& portName) { (void)portName; }
     // The name under which a lost link that names no device is reported.
     virtual QString LostLinkName() const { return QString(); }
+    // The logger is one device of its own ids: when it stops answering it is let go as that
+    // device leaving, with no port to match against the one it was found on.
+    virtual bool IsOwnDevice() const { return false; }
 
 protected:
     ~ILoggerFace() = default;
