@@ -26,7 +26,7 @@ inline LoggerModel LoggerModelOf(ILogger* logger)
 }
 
 // The GetType number of a model (0 for None).
-inline double LoggerTypeOf(LoggerModel model) { return double(int(model)); }
+constexpr double LoggerTypeOf(LoggerModel model) { return double(int(model)); }
 
 // What the conversion of stored readings needs to know of the logger that recorded them, by the
 // type number stored with them. Data conversion lies below the loggers' faces and also converts
@@ -46,13 +46,13 @@ struct CStoredLoggerTraits
 inline const CStoredLoggerTraits& StoredLoggerTraitsOf(double type)
 {
     // The loggers the program talks to, then types only older stored data carries.
-    static const CStoredLoggerTraits known[] = {
+    static constexpr CStoredLoggerTraits known[] = {
         {LoggerTypeOf(LoggerModel::Dravlet), false, true, 1.0},
         {LoggerTypeOf(LoggerModel::Pelorin), true, false, 0.0},
         {14.0, false, true, 1.0},
         {60.0, false, true, 10.0},
     };
-    static const CStoredLoggerTraits unknown{0.0, false, true, 0.0};
+    static constexpr CStoredLoggerTraits unknown{0.0, false, true, 0.0};
     for (const CStoredLoggerTraits& traits : known)
         if (traits.type == type)
             return traits;
