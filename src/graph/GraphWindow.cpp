@@ -466,6 +466,7 @@ void CGraphWindow::DataDeleted(int key)
 {
     m_bUpdatingPlots = true;
     bool removed = false;
+    const FirstPositions before = firstPositions();
     for (int i = m_Plots.size() - 1; i >= 0; --i) {
         if (m_Plots.at(i).m_Key == key) {
             m_Plots.removeAt(i);
@@ -473,6 +474,7 @@ void CGraphWindow::DataDeleted(int key)
         }
     }
     if (removed) {
+        keepXRange(before);
         m_XYLayers.clear();
         detachCursors();
         // The X-axis plot index names a position in the list, which a removal shifts or

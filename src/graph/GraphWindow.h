@@ -196,6 +196,10 @@ public:
     void DrawPlotLine(QPainter* painter, int plotIndex, long from, long to);
     void DrawPlotLine_optimized(QPainter* painter, int plotIndex, long from, long to);
     void DrawMidPoints(QPainter* painter, int plotIndex, const CDataBranch* branch);
+    // The label of a mid-point mark on the curve of parentPlot at stored x (a position on a time
+    // graph, the X series' value on an XY graph) and y, read as the axes and cursors read them:
+    // "X=2.5s,Y=10mV".
+    QString MidPointLabel(int parentPlot, double x, double y) const;
     void SaveGraph();
     QRect GetPlotRemoveButonRect(int plotIndex);
     void DrawPlotRemoveButon(QPainter* painter);
@@ -369,6 +373,16 @@ private:
     float plotColumnToX(int index, int column) const;
     // Samples [0, to) of a plot that the axis positions [0, to) hold; to < 0 stays (all).
     long plotSampleEnd(int index, long to) const;
+    // What the first plot's positions count and the interval of its series, taken before the
+    // plot list changes; keepXRange then restates the axis range in the new first plot's
+    // positions, so that the times shown stay where they were.
+    struct FirstPositions
+    {
+        GraphRules::XAxisContent content = GraphRules::XAxisContent::Samples;
+        double interval = 0.0;
+    };
+    FirstPositions firstPositions() const;
+    void keepXRange(const FirstPositions& before);
     // The visible plot whose series spans the most time (-1: none).
     int longestVisiblePlot() const;
     // The sample of a plot's curve on an XY graph nearest a point in pixels (-1 when the plot

@@ -501,8 +501,7 @@ void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBr
         painter->drawLine(px + 6, py, px + 14, py);
         painter->drawLine(px, py - 6, px, py - 14);
         painter->drawLine(px, py + 6, px, py + 14);
-        const QString label = QStringLiteral("X=") + Double2String(x, 2, false, false) + QStringLiteral(",Y=")
-            + Double2String(y, 2, false, false);
+        const QString label = MidPointLabel(parentPlot, x, y);
         const int w = StringWidth(painter, label);
         const int h = QFontInfo(painter->font()).pixelSize();
         painter->setBrush(Qt::NoBrush);
@@ -514,4 +513,16 @@ void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBr
         painter->drawLine(px, py - 5, px, g.top());
         painter->drawLine(px, py + 5, px, g.bottom());
     }
+}
+
+QString CGraphWindow::MidPointLabel(int parentPlot, double x, double y) const
+{
+    // A time graph's positions count samples: the label reads them in the axis's unit.
+    const QString xText = m_GraphType == XYGraph
+        ? Double2String(x * XAxisMultiplier(), 2, false, false) + XAxisUnit()
+        : PositionText(parentPlot, x);
+    const CGraphPlot plot = GetPlot(parentPlot);
+    const double m = GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix));
+    return QStringLiteral("X=") + xText + QStringLiteral(",Y=") + Double2String(y * m, 2, false, false)
+        + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit;
 }

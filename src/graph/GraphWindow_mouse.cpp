@@ -261,8 +261,10 @@ bool CGraphWindow::pressOnCursorPlot(QPoint p, bool doubleClick)
         m_Cursor2Sample = -1;
     }
     SelectCursorPlot(-1, false, nullptr);
+    const FirstPositions before = firstPositions();
     if (index >= 0 && index < m_Plots.size())
         m_Plots.removeAt(index);
+    keepXRange(before);
     m_XYLayers.clear();
     m_SelAnnotationPlot = -1;
     // The X-axis plot keeps its place in the list only by key: a removal before it

@@ -243,6 +243,28 @@ double CGraphWindow::plotXScale(int index) const
                                           own->m_Interval);
 }
 
+CGraphWindow::FirstPositions CGraphWindow::firstPositions() const
+{
+    const CDataBranch* first = m_Plots.isEmpty() ? nullptr : GetDataBranch(0);
+    return first ? FirstPositions{PositionContent(0), first->m_Interval} : FirstPositions{};
+}
+
+void CGraphWindow::keepXRange(const FirstPositions& before)
+{
+    if (m_GraphType != TimeGraph || before.interval <= 0.0)
+        return;
+    const FirstPositions now = firstPositions();
+    if (now.interval <= 0.0)
+        return;
+    // Positions of the old first series times this are positions of the new one (1 where they
+    // count different things or the ratio is out of reach).
+    const double s = GraphRules::PositionsPerSample(now.content, now.interval, before.content, before.interval);
+    if (s == 1.0)
+        return;
+    m_XMin = float(double(m_XMin) * s);
+    m_XMax = float(double(m_XMax) * s);
+}
+
 GraphRules::Range CGraphWindow::plotXRange(int index) const
 {
     const double s = plotXScale(index);

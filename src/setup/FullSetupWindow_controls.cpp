@@ -52,6 +52,11 @@ void CFullSetupWindow::initRateAndDuration()
     }
     const QList<int>& codes = m_pSetupWindow->m_UiRateCodes;
     if (r == 0) {
+        // The rate stays out of reach under manual sampling, but it keeps the rate picked last,
+        // which a return to timed sampling takes up again.
+        const int last = codes.indexOf(m_pSetupWindow->lastChosenRate());
+        if (last >= 0)
+            rate->setCurrentIndex(last);
         ui->SamplingTypeCombo->setCurrentIndex(0);
         emit ui->SamplingTypeCombo->activated(0);
     } else {

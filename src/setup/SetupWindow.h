@@ -119,6 +119,8 @@ public:
     bool m_bSetupShown = true;
     QStringList m_SensorNames;
     QList<int> m_UiRateCodes;
+    // The rate the user picked last, -1 before any.
+    int lastChosenRate() const { return m_LastChosenRate; }
     QStringList m_RateNames;
     QList<int> m_SampleCounts;
     QStringList m_SampleCountNames;

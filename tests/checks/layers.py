@@ -13,6 +13,10 @@
   the rooms reach it through the interface it implements for them;
 - a file outside a room includes one of its headers other than its face (a logger's room is
   reached through its face alone, the detection through its manager's header).
+- a line outside the loggers' rooms decides on the logger's model: it compares with a model or
+  its type number, or has a case for a model (the rest of the program asks the logger's face;
+  the conversion of stored data asks the base layer's table of stored types, the one place
+  allowed to name them).
 
 The layers, bottom up. A folder may include its own headers and those of lower layers; folders
 of one layer do not include each other (the window kinds stand side by side)."""
@@ -46,6 +50,12 @@ ROOMS = {
 ROOM_FOLDERS = {f"{folder}/{room}": folder
                 for folder, rooms in ROOMS.items()
                 for room in [rooms["transport"], *rooms["loggers"], *rooms["others"]]}
+# Files outside the loggers' rooms that may name models in comparisons: the base layer's table
+# of the models and stored types.
+MODEL_TABLES = {"Core/Base/LoggerModel.h"}
+_MODEL = r'(?:12\.0|70\.0|14\.0|k(?:Dravlet|Pelorin)Type|(?:\w+\()?LoggerModel::\w+\)?)'
+MODEL_BRANCH = re.compile(r'(?:==|!=)\s*' + _MODEL + r'(?![\w.])|(?<![\w.])' + _MODEL + r'\s*(?:==|!=)'
+                          r'|\bcase\s+LoggerModel::\w+\s*:')
 INCLUDE = re.compile(r'^\s*#\s*include\s*"([^"]+)"')
 FORWARD = re.compile(r'^\s*(?:class|struct)\s+(\w+)\s*;')
 DEFINITION = re.compile(r'^\s*(?:template\s*<[^>]*>\s*)?(?:class|struct)\s+(\w+)\s*(?:final\s*)?[:{]')
@@ -96,6 +106,14 @@ def behind_face(path, header):
     faces = ROOMS[ROOM_FOLDERS[other]].get("faces", {})
     name = os.path.basename(other)
     return name in faces and os.path.basename(header) != faces[name]
+
+
+def branches_on_model(path, line):
+    """True when line of path, outside the loggers' rooms and the model table, decides on the model."""
+    own = room_of(path)
+    if path in MODEL_TABLES or (own and os.path.basename(own) in ROOMS[ROOM_FOLDERS[own]]["loggers"]):
+        return False
+    return bool(MODEL_BRANCH.search(line.split("//")[0]))
 
 
 def below(other, own):
@@ -153,6 +171,9 @@ def check_sources(src, sources, problems):
                     face = ROOMS[ROOM_FOLDERS[room_of(m.group(1))]]["faces"][os.path.basename(room_of(m.group(1)))]
                     problems.append(f"src/{path}:{n}: includes {m.group(1)} from outside its room "
                                     f"(only {face} is its face)")
+            if branches_on_model(path, line):
+                problems.append(f"src/{path}:{n}: decides on the logger's model outside its room "
+                                "(ask the logger's face)")
             m = FORWARD.match(line)
             if m:
                 owners = defined.get(m.group(1), set()) - {None}

@@ -338,6 +338,14 @@ private slots:
         // The fast run lasts 12 s: 120 positions of the first plot's, not its 301 samples.
         g->AutoScaleXAxis(false);
         QVERIFY(std::abs(g->m_XMax - 120.0f) < 0.01f);
+        // The 10/s plots go: the axis keeps showing 2 s to 8 s, now in the fast run's positions.
+        g->m_XMin = 20.0f;
+        g->m_XMax = 80.0f;
+        g->DataDeleted(rig.ramp->m_Key);
+        QCOMPARE(g->m_XMax, 80.0f);
+        g->DataDeleted(rig.flat->m_Key);
+        QCOMPARE(g->m_XMin, 50.0f);
+        QCOMPARE(g->m_XMax, 200.0f);
     }
 
     // The slope mode's tangent at either end of the data ends at the plot area's edge: outside it
@@ -406,6 +414,9 @@ private slots:
         g->m_Plots[0].m_Unit = QStringLiteral("V");
         rig.paint();
         QCOMPARE(g->m_Cursor1Text, QStringLiteral("x=2s  y=10000mV Slope = 5 "));
+        // A derivative's mid-point mark on this curve reads as the cursor does, not in sample
+        // numbers and stored units.
+        QCOMPARE(g->MidPointLabel(0, 20.0, 10.0), QStringLiteral("X=2s,Y=10000mV"));
         g->m_Plots[0].m_UnitPrefix = 0;
         g->m_Plots[0].m_Unit.clear();
         // Cursor 2 left of cursor 1 and lower: both differences from cursor 1 to cursor 2.

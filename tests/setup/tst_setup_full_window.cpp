@@ -186,6 +186,16 @@ void TestSetupFullWindow::runControlsReachRecord()
     QTest::keyClicks(f->xAxisUnitLineEdit, "g");
     QCOMPARE(b.host.setup().m_ManualXName, QString("Mass"));
     QCOMPARE(b.host.setup().m_ManualXUnit, QString("g"));
+    // The lists are rebuilt under manual sampling (a measurement switched on or off): going
+    // back to timed sampling takes up the rate picked before, not the list's first.
+    b.c().OnSetupSummaryChanged();
+    QCOMPARE(b.host.setup().m_RateCode, 0);
+    f->SamplingTypeCombo->setCurrentIndex(1);
+    emit f->SamplingTypeCombo->activated(1);
+    QCOMPARE(b.host.setup().m_RateCode, b.c().m_UiRateCodes.at(2));
+    QCOMPARE(f->RateComboBox->currentIndex(), 2);
+    f->SamplingTypeCombo->setCurrentIndex(0);
+    emit f->SamplingTypeCombo->activated(0);
 
     // A run holds the controls.
     b.c().disableSetup(true);

@@ -96,7 +96,8 @@ double CDataConversion::DispatchOwn(Call& c, bool& handled)
     case 51: return r * 0.1221;
     case 71: return m == 2 ? L * 0.00986923267 : (m == 1 ? L * 10.0 : L);
     case 72: {
-        const int correction = (c.version[3] == 1 && LoggerModelOf(c.loggerType) == LoggerModel::Pelorin) ? 1 : 0;
+        const bool step = c.version[3] == 1 && StoredLoggerTraitsOf(c.loggerType).thermistorRevisionStep;
+        const int correction = step ? 1 : 0;
         const double t = ThermistorB(r, correction);
         return m == 1 ? Fahrenheit(t) : t;
     }

@@ -25,7 +25,7 @@ double CDataConversion::Counter(Call& c)
     const double total = s.m_CounterTotal;
     switch (c.index) {
     case 33: {
-        const double base = LoggerModelOf(c.loggerType) != LoggerModel::Pelorin ? c.linear : 0.0;
+        const double base = StoredLoggerTraitsOf(c.loggerType).counterRateIsLinear ? c.linear : 0.0;
         return c.m == 0 ? total : (c.m == 1 ? total * 0.2 : base);
     }
     case 109: return c.m == 0 ? total : (c.m == 1 ? total * 0.04 : 0.0);
@@ -68,8 +68,8 @@ double CDataConversion::Motion(Call& c)
     ChannelState& s = m_Channels[c.channel];
     double d = 0.0;
     if (c.index == 103) d = c.version[1] < 14 ? c.raw / 100.0 : c.raw / 1000.0;
-    if (LoggerModelOf(c.loggerType) == LoggerModel::Dravlet || c.loggerType == 14.0) d = c.raw;
-    else if (c.loggerType == 60.0) d = c.raw / 10.0;
+    const double divisor = StoredLoggerTraitsOf(c.loggerType).distanceDivisor;
+    if (divisor > 0.0) d = c.raw / divisor;
     // A live reading shows the distance and leaves the run's motion state alone.
     if (c.plain) return d;
 

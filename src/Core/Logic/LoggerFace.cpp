@@ -16,26 +16,43 @@ public:
 
 short ILoggerFace::TimingRunCommand() const { return CmdTimingRun; }
 
+const QVector<const CLoggerKind*>& LoggerKinds()
+{
+    static const QVector<const CLoggerKind*> kinds{
+        &PelorinKind(),
+        &DravletKind(),
+    };
+    return kinds;
+}
+
+int LoggerSlotOf(LoggerModel model)
+{
+    const QVector<const CLoggerKind*>& kinds = LoggerKinds();
+    for (int slot = 0; slot < kinds.size(); ++slot)
+        if (kinds[slot]->modelFace.Model() == model)
+            return slot;
+    return -1;
+}
+
+ILoggerFace* KnownLoggerFace(LoggerModel model)
+{
+    const int slot = LoggerSlotOf(model);
+    return slot < 0 ? nullptr : &LoggerKinds()[slot]->modelFace;
+}
+
 ILoggerFace& LoggerFaceOf(LoggerModel model)
 {
-    // Stateless: the same objects serve every thread.
-    static CPelorinFace pelorin;
-    static CDravletFace dravlet;
+    // Stateless: the same object serves every thread.
     static CNoLoggerFace none;
-    switch (model) {
-    case LoggerModel::Pelorin: return pelorin;
-    case LoggerModel::Dravlet: return dravlet;
-    case LoggerModel::None: break;
-    }
-    return none;
+    ILoggerFace* known = KnownLoggerFace(model);
+    return known ? *known : none;
 }
 
 QString FirmwareFileProblem(const QString& path)
 {
-    for (LoggerModel model : {LoggerModel::Dravlet, LoggerModel::Pelorin}) {
-        const ILoggerFace& face = LoggerFaceOf(model);
-        if (face.CanUpdateFirmware())
-            return face.FirmwareFileProblem(path);
+    for (const CLoggerKind* kind : LoggerKinds()) {
+        if (kind->modelFace.CanUpdateFirmware())
+            return kind->modelFace.FirmwareFileProblem(path);
     }
     return QString();
 }

@@ -13,6 +13,8 @@
 #include <functional>
 
 class CSetupInfo;
+class ILogicServices;
+class IPortEnumerator;
 struct CPortInfo;
 
 class ILoggerFace
@@ -67,6 +69,8 @@ public:
     // The command that starts a timing run, and whether the run's link needs a keep-alive.
     virtual short TimingRunCommand() const;
     virtual bool KeepsTimingRunAlive() const { return true; }
+    // The kind byte its timing parameters command carries.
+    virtual unsigned char TimingParametersKind() const { return 0; }
     // A sampling run at this rate needs the keep-alive (a link that may be lost unnoticed).
     virtual bool NeedsSamplingKeepAlive(int rateCode) const { (void)rateCode; return false; }
     // The logger may start a run now (it may need time to recover from the last one).
@@ -123,12 +127,35 @@ public:
     virtual void ReturnAfterUpdate(const QString& portName) { (void)portName; }
     // The name under which a lost link that names no device is reported.
     virtual QString LostLinkName() const { return QString(); }
+    // The logger is one device of its own ids: when it stops answering it is let go as that
+    // device leaving, with no port to match against the one it was found on.
+    virtual bool IsOwnDevice() const { return false; }
 
 protected:
     ~ILoggerFace() = default;
 };
 
-// The model's own answers (no live link behind them); None answers as no logger.
+// A kind of logger the program knows, as its room describes it: the model's own answers and
+// the making and ending of its manager (which is that face with the live link behind it).
+struct CLoggerKind
+{
+    ILoggerFace& modelFace;
+    // A search tries the kinds of lower rank first.
+    int searchRank;
+    // ports: the serial devices its search looks at and a lost link is reported through.
+    ILoggerFace* (*newManager)(ILogicServices* logic, IPortEnumerator* ports);
+    void (*deleteManager)(ILoggerFace* manager);
+};
+
+// Every kind of logger the program knows, one registry line each. A kind's place in the list
+// is its slot among the logic manager's loggers.
+const QVector<const CLoggerKind*>& LoggerKinds();
+// The slot of a model among the logic manager's loggers; -1 for a model the program does not
+// know.
+int LoggerSlotOf(LoggerModel model);
+// The model's own answers (no live link behind them); null for a model the program does not know.
+ILoggerFace* KnownLoggerFace(LoggerModel model);
+// The model's own answers; a model the program does not know answers as no logger.
 ILoggerFace& LoggerFaceOf(LoggerModel model);
 // Why a file cannot be sent as firmware to the loggers this program updates; empty when it can.
 QString FirmwareFileProblem(const QString& path);

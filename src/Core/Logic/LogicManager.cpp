@@ -52,7 +52,7 @@ CLogicManager::~CLogicManager()
     // Loggers first: their threads store into the data manager and call back into this object.
     // Only the managers made here are closed here; a logger someone else put in a slot is
     // theirs to close.
-    if (m_pPelorinManager || m_pDravletManager)
+    if (!m_Managers.isEmpty())
         ExitLogicManager();
     deleteLoggerManagers();
     // The calculator goes before the data manager, which still destroys its branches.
@@ -244,13 +244,9 @@ bool CLogicManager::IsLoggerAllowToRun()
 ILogger* CLogicManager::GetLoggerByType(int type)
 {
     Log("GetLoggerByType");
-    // Each model has its slot.
-    switch (LoggerModelOf(double(type))) {
-    case LoggerModel::Pelorin: return m_pLoggers[0];
-    case LoggerModel::Dravlet: return m_pLoggers[1];
-    case LoggerModel::None: break;
-    }
-    return nullptr;
+    // Each kind of logger has its slot.
+    const int slot = LoggerSlotOf(LoggerModelOf(double(type)));
+    return slot >= 0 && slot < NumLoggerSlots ? m_pLoggers[slot] : nullptr;
 }
 
 ExperimentInterval CLogicManager::GetExperimentInterval(short rate, short samples, short type)

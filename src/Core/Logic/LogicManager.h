@@ -163,8 +163,8 @@ public:
     ILoggerFace* LiveFace(LoggerModel model) override;
     void LoggerFound(ILoggerFace* face) override;
 
-    CPelorinManager* GetPelorinManager() const { return m_pPelorinManager; }
-    CDravletManager* GetDravletManager() const { return m_pDravletManager; }
+    CPelorinManager* GetPelorinManager();
+    CDravletManager* GetDravletManager();
     CDeviceDetectionManager* GetDeviceDetectionManager() const { return m_pDeviceDetectionManager; }
 
     // Command operations: each builds one command record for the given logger and hands it to
@@ -276,9 +276,9 @@ private:
     IPortEnumerator* m_pPortEnumerator = nullptr;
     IPortEnumerator* m_pOwnPortEnumerator = nullptr;
     CDeviceDetectionManager* m_pDeviceDetectionManager = nullptr;
-    CPelorinManager* m_pPelorinManager = nullptr;
-    CDravletManager* m_pDravletManager = nullptr;
-    // The managers as their faces, in the order a search tries them.
+    // The managers as their faces, one for each kind in the registry's order (its slot).
+    QList<ILoggerFace*> m_Managers;
+    // The same, in the order a search tries them.
     QList<ILoggerFace*> m_LiveFaces;
 };
 

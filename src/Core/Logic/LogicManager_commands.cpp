@@ -124,7 +124,8 @@ void CLogicManager::SendSetTimingParametersCmd(ILogger* logger, TimingParameters
     if (!logger)
         return;
     CommandParametersStruct cmd(CmdSetTimingParameters);
-    cmd.SetByte(ParTimingKind, params.m_Bytes[0] == 12 ? 1 : 0);
+    // The first byte names the logger the parameters are for; its face gives the kind byte.
+    cmd.SetByte(ParTimingKind, LoggerFaceOf(LoggerModelOf(double(params.m_Bytes[0]))).TimingParametersKind());
     for (int i = 0; i < 3; ++i)
         cmd.SetByte(ParTimingBytes + i, params.m_Bytes[1 + i]);
     logger->SendCmd(cmd, bStartNow);

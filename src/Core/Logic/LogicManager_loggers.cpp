@@ -8,48 +8,62 @@
 #include "Core/Logic/Pelorin/PelorinFace.h"
 #include "platform/PortEnumerator.h"
 
+#include <algorithm>
+#include <numeric>
+#include <utility>
+
 void CLogicManager::createLoggerManagers()
 {
-    if (m_pPelorinManager || m_pDravletManager)
+    if (!m_Managers.isEmpty())
         return;
-    // One list of serial devices serves both searches and the plug notifications.
+    // One list of serial devices serves every search and the plug notifications.
     if (!m_pPortEnumerator) {
         m_pOwnPortEnumerator = new CSerialPortEnumerator();
         m_pPortEnumerator = m_pOwnPortEnumerator;
     }
+    for (ILogger*& logger : m_pLoggers)
+        logger = nullptr;
     // The search looks at these ports, and a lost link is reported through them.
-    m_pPelorinManager = NewPelorinManager(this, m_pPortEnumerator);
-    m_pDravletManager = NewDravletManager(this, m_pPortEnumerator);
-    ILoggerFace* pelorin = PelorinFaceOf(m_pPelorinManager);
-    ILoggerFace* dravlet = DravletFaceOf(m_pDravletManager);
-    // A search tries the Dravlet interface's ports first.
-    m_LiveFaces = {dravlet, pelorin};
-    m_pLoggers[0] = pelorin->Logger();
-    m_pLoggers[1] = dravlet->Logger();
-    m_pLoggers[2] = nullptr;
-    m_pLoggers[3] = nullptr;
+    const QVector<const CLoggerKind*>& kinds = LoggerKinds();
+    Q_ASSERT(kinds.size() <= NumLoggerSlots);
+    for (int slot = 0; slot < kinds.size(); ++slot) {
+        ILoggerFace* manager = kinds[slot]->newManager(this, m_pPortEnumerator);
+        m_Managers.append(manager);
+        if (slot < NumLoggerSlots)
+            m_pLoggers[slot] = manager->Logger();
+    }
+    QVector<int> order(kinds.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&kinds](int a, int b) { return kinds[a]->searchRank < kinds[b]->searchRank; });
+    for (int slot : order)
+        m_LiveFaces.append(m_Managers[slot]);
     m_pDeviceDetectionManager = new CDeviceDetectionManager(this, nullptr, m_pPortEnumerator);
 }
 
 void CLogicManager::deleteLoggerManagers()
 {
-    // The Pelorin manager lets the ports go before the detection that reports through them.
-    CPelorinManager* pelorin = m_pPelorinManager;
-    m_pPelorinManager = nullptr;
+    // Nothing reaches the managers while the detection that reports through their ports ends;
+    // they end after it.
+    const QList<ILoggerFace*> managers = std::exchange(m_Managers, {});
     m_LiveFaces.clear();
     delete m_pDeviceDetectionManager;
     m_pDeviceDetectionManager = nullptr;
     for (ILogger*& logger : m_pLoggers)
         logger = nullptr;
     m_pDetectedLogger = nullptr;
-    DeletePelorinManager(pelorin);
-    DeleteDravletManager(m_pDravletManager);
-    m_pDravletManager = nullptr;
+    const QVector<const CLoggerKind*>& kinds = LoggerKinds();
+    for (int slot = 0; slot < managers.size(); ++slot)
+        kinds[slot]->deleteManager(managers[slot]);
     if (m_pPortEnumerator == m_pOwnPortEnumerator)
         m_pPortEnumerator = nullptr;
     delete m_pOwnPortEnumerator;
     m_pOwnPortEnumerator = nullptr;
 }
+
+CPelorinManager* CLogicManager::GetPelorinManager() { return PelorinManagerOf(LiveFace(LoggerModel::Pelorin)); }
+
+CDravletManager* CLogicManager::GetDravletManager() { return DravletManagerOf(LiveFace(LoggerModel::Dravlet)); }
 
 // ---- the faces
 
@@ -67,8 +81,6 @@ ILoggerFace& CLogicManager::FaceOf(ILogger* logger)
 
 ILoggerFace* CLogicManager::LiveFace(LoggerModel model)
 {
-    if (model == LoggerModel::None)
-        return nullptr;
     for (ILoggerFace* face : m_LiveFaces)
         if (face->Model() == model)
             return face;
@@ -79,9 +91,14 @@ QList<ILoggerFace*> CLogicManager::LiveFaces() const { return m_LiveFaces; }
 
 ILoggerFace* CLogicManager::ConnectedFace()
 {
-    for (ILogger* logger : m_pLoggers)
-        if (logger && logger->IsConnected())
-            return &FaceOf(logger);
+    // A logger that has not said what it is has no face to ask.
+    for (ILogger* logger : m_pLoggers) {
+        if (logger && logger->IsConnected()) {
+            const LoggerModel model = LoggerModelOf(logger);
+            ILoggerFace* live = LiveFace(model);
+            return live ? live : KnownLoggerFace(model);
+        }
+    }
     return nullptr;
 }
 

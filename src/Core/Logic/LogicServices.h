@@ -66,7 +66,7 @@ public:
     virtual bool IsLoggerRunning() = 0;
     virtual bool IsLoggerOnFirmwareUpdate() = 0;
     virtual QString GetConnectedPortName() = 0;
-    // The face of the connected logger; null when none is connected.
+    // The face of the connected logger; null when none is connected or it has not said what it is.
     virtual ILoggerFace* ConnectedFace() = 0;
     // The live face of a model (its manager); null when there is none.
     virtual ILoggerFace* LiveFace(LoggerModel model) = 0;

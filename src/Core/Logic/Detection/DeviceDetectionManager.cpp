@@ -188,7 +188,10 @@ void CDeviceDetectionManager::DeviceUnPluged(const CPortInfo& info)
     if (!m_pLogic || m_pLogic->IsShutDown())
         return;
     if (IsDravletDevice(info)) {
-        dravletUnplugged();
+        // The device is not the connected logger's when another logger is connected.
+        ILoggerFace* connected = m_pLogic->ConnectedFace();
+        if (!connected || connected->ClaimsUnplug(info))
+            dravletUnplugged();
         return;
     }
     if (IsPelorinOnUnplug(info))
@@ -201,7 +204,7 @@ void CDeviceDetectionManager::LoggerStoppedAnswering()
         return;
     Log("<<    Logger stopped answering    >>");
     ILoggerFace* connected = m_pLogic->ConnectedFace();
-    if (connected && connected->Model() == LoggerModel::Dravlet) {
+    if (connected && connected->IsOwnDevice()) {
         dravletUnplugged(true);
         return;
     }
@@ -220,11 +223,6 @@ void CDeviceDetectionManager::stoppedAnsweringNotice()
 
 void CDeviceDetectionManager::dravletUnplugged(bool silent)
 {
-    if (ILoggerFace* connected = m_pLogic->ConnectedFace()) {
-        const LoggerModel model = connected->Model();
-        if (model != LoggerModel::Dravlet && model != LoggerModel::None)
-            return;
-    }
     // Closing the interface ends a run under way itself (with every sample received), so
     // the end is not announced a second time here.
     const bool wasRunning = m_pLogic->IsLoggerRunning();

@@ -58,3 +58,19 @@ CDravletManager* NewDravletManager(ILogicServices* logic, IPortEnumerator* ports
 void DeleteDravletManager(CDravletManager* manager) { delete manager; }
 
 ILoggerFace* DravletFaceOf(CDravletManager* manager) { return manager; }
+
+CDravletManager* DravletManagerOf(ILoggerFace* face) { return dynamic_cast<CDravletManager*>(face); }
+
+const CLoggerKind& DravletKind()
+{
+    static CDravletFace face;
+    // A search tries the interface's ports first.
+    static const CLoggerKind kind{
+        face, 0,
+        [](ILogicServices* logic, IPortEnumerator* ports) -> ILoggerFace* {
+            return DravletFaceOf(NewDravletManager(logic, ports));
+        },
+        [](ILoggerFace* manager) { DeleteDravletManager(DravletManagerOf(manager)); },
+    };
+    return kind;
+}

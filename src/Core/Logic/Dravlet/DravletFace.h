@@ -27,12 +27,14 @@ public:
     // Its timing runs are plain runs, and its link needs no keep-alive.
     short TimingRunCommand() const override;
     bool KeepsTimingRunAlive() const override { return false; }
+    unsigned char TimingParametersKind() const override { return 1; }
     bool AllowsRunNow(const CSetupInfo* setup) const override;
     bool TakesStatusRequest(ILogger* logger, const CSetupInfo* setup) const override;
     bool CanDownload() const override { return false; }
     QString FirmwareRefusal() const override;
     bool ClaimsPlug(const CPortInfo& info) const override;
     bool ClaimsUnplug(const CPortInfo& info) const override { return ClaimsPlug(info); }
+    bool IsOwnDevice() const override { return true; }
 
 protected:
     // Milliseconds since the last run stopped (-1: none since the program started).
@@ -43,3 +45,7 @@ protected:
 CDravletManager* NewDravletManager(ILogicServices* logic, IPortEnumerator* ports);
 void DeleteDravletManager(CDravletManager* manager);
 ILoggerFace* DravletFaceOf(CDravletManager* manager);
+// The manager behind a face its kind made (null for any other face).
+CDravletManager* DravletManagerOf(ILoggerFace* face);
+// The model as the registry of the loggers the program knows lists it.
+const CLoggerKind& DravletKind();

@@ -1,8 +1,9 @@
 #pragma once
-// CDravletProtocolHandler: turns the bytes of the receive ring into events (acknowledgements,
-// handshake, status, data packets, timing values), maps a command record to its frame, and
-// owns the acknowledgement event the command sender waits on.
+// CDravletProtocolHandler: turns the frames its receive machine cuts out of the receive ring
+// into events (acknowledgements, handshake, status, data packets, timing values), maps a
+// command record to its frame, and owns the acknowledgement event the command sender waits on.
 #include "Core/Logic/Dravlet/DravletProtocol.h"
+#include "Core/Logic/Dravlet/DravletRxMachine.h"
 
 #include <QMutex>
 #include <QSemaphore>
@@ -10,7 +11,7 @@
 
 #include <atomic>
 
-class CDravletProtocolHandler : public CDravletProtocol
+class CDravletProtocolHandler : private Dravlet::IRxSource, private Dravlet::IRxSink, public CDravletProtocol
 {
 public:
     static constexpr quint16 s_IdleState = 15;
@@ -55,7 +56,7 @@ public:
     // Refreshes the active positions that stored rows are made of from the setup.
     void RefreshActiveSensors();
 
-    quint16 ReceiveState() const { return m_ReceiveState; }
+    quint16 ReceiveState() const { return m_Rx.state(); }
     // A streaming run whose data stopped for well beyond what its rate allows.
     bool RunFellSilent() const;
     static constexpr qint64 s_MinSilenceMs = 4000;
@@ -95,16 +96,18 @@ public:
 
 protected:
     // ---- data packets and timing values (DravletProtocolHandler_run.cpp)
-    void DataPacketStep();
-    void DataPacketHandle(const unsigned char* packet);
-    bool AcceptDataPacket(const unsigned char* packet);
+    // A data packet, or null when its bytes were gone; false when it is refused.
+    bool DataPacketStep(const unsigned char* packet);
+    bool DataPacketHandle(const unsigned char* packet);
+    bool AcceptDataPacket();
     // True when a packet of a manual-sampling run answers a request still owed one.
     bool TakeOwedManualSample();
     void NoteDataArrival();
     void ConvertLoggerDataSample(const unsigned char* packet, bool decodeOnly, bool store);
     bool TriggerHandler();
     void SnapShotDataPackHandler(const unsigned char* packet);
-    void TimingValueStep();
+    // Timing values of `length` bytes, or null when they were gone.
+    void TimingValueStep(const unsigned char* values, int length);
     // One passage (or pair of passages) through the data store's timing computation into the
     // run's timing branch; a, b, c, d, e as the store takes them.
     void StoreTimingResult(double a, double b, double c, double d, double e);
@@ -116,31 +119,14 @@ protected:
     void EndSilentRun();
     void ControlRelay();
 
-    // ---- the receive machine (DravletProtocolHandler_rx.cpp)
-    void ToIdle();
+    // ---- the frames of the receive machine (DravletProtocolHandler_rx.cpp)
     // Back to hunting with nothing given back (the link closed: its bytes are gone).
     void ResetReceive();
-    // The next step needs `count` bytes: what was given back counts towards them.
-    void Expect(qint64 count);
-    // A frame that cannot be right is refused: its bytes after the frame head are hunted
-    // through again, since a real frame that garbage with a frame head ran into starts there.
-    void GiveBack(const unsigned char* bytes, int count);
-    // Skips `count` bytes (given-back ones first) when that many are there; else nothing.
+    // Skips `count` received bytes (given-back ones first) when that many are there; else nothing.
     void SkipReceived(int count);
-    int GivenBackLeft() const { return m_Replay.size() - m_ReplayAt; }
-    void Dispatch(unsigned char opcode, CommandParametersStruct& current);
-    void FirmwareEchoStep(CommandParametersStruct& current);
+    void FirmwareEchoStep(CommandParametersStruct& current, const unsigned char* echo);
     void Acknowledge();
 
-    // `count` bytes, given-back ones first, then the ring's; null (nothing taken) when fewer
-    // are there. Valid until the next read.
-    const unsigned char* ReadRing(int count);
-
-    quint16 m_ReceiveState = s_IdleState;
-    // Given-back bytes (packet-processor thread only): read from m_ReplayAt on.
-    QByteArray m_Replay;
-    int m_ReplayAt = 0;
-    QByteArray m_Joined;
     QElapsedTimer m_StopTime;
     QElapsedTimer m_RunStartTime;
     QSemaphore m_CmdEvent;
@@ -148,7 +134,6 @@ protected:
 
     int m_StopCounter = 0;
     qint64 m_TimingCounter = 0;
-    int m_TimingLength = 8;
     bool m_WaitForTrigger = false;
     // When the last data packet of the run was taken and the silence allowed after it (0: the
     // run is not being watched). Written by the packet processor, read by the reader.
@@ -172,4 +157,35 @@ protected:
     DravletRateInfo m_ViewRate;
     unsigned char m_ViewActive[DravletSetupView::s_Channels] = {};
     int m_ViewActiveCount = 0;
+
+private:
+    // The receive ring as the machine's byte source. The machine sets the length it needs at
+    // every step, mostly the one it needed before: an unchanged length is not stored again.
+    qint64 Available() const final { return AvailableBytes(); }
+    const unsigned char* Take(int count) final;
+    bool Skip(int count) final { return MoveSerialBufferIndex(count); }
+    void SetExpected(qint64 count) final
+    {
+        if (m_expectedLength.load(std::memory_order_relaxed) != count) m_expectedLength.store(count);
+    }
+
+    // The machine's frames; `current` is the record of the step being run.
+    void OnOpcode(unsigned char opcode) override { m_LastOpcode = opcode; }
+    void OnRunAck() override { RunAckHandler(*m_pCurrent); }
+    void OnStopAck() override { StopAckHandler(*m_pCurrent); }
+    void OnSnapshotAck() override;
+    void OnSetupAck(unsigned char opcode) override;
+    void OnInputModeAck() override;
+    void OnTimingRunStarted() override;
+    void OnFirmwareStage(unsigned char opcode) override;
+    void OnStatus(const unsigned char* packet) override;
+    void OnHandshake(const unsigned char* packet) override;
+    void OnBootLoaderHandshake() override { BootLoaderHandShake(); }
+    bool OnDataPacket(const unsigned char* packet) override { return DataPacketStep(packet); }
+    bool TimingHasTwoGates() override { return StateSnapshot().numberOfGates == 2; }
+    void OnTimingValues(const unsigned char* values, int length) override { TimingValueStep(values, length); }
+    void OnFirmwareEcho(const unsigned char* echo) override { FirmwareEchoStep(*m_pCurrent, echo); }
+
+    Dravlet::CDravletRxMachine m_Rx;
+    CommandParametersStruct* m_pCurrent = nullptr;
 };

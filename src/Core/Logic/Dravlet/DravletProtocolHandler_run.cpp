@@ -56,21 +56,20 @@ void CDravletProtocolHandler::TakeView()
     for (int i = 0; i < DravletSetupView::s_Channels; ++i) m_ViewActive[i] = m_ActivePositions[i];
 }
 
-void CDravletProtocolHandler::DataPacketStep()
+bool CDravletProtocolHandler::DataPacketStep(const unsigned char* packet)
 {
     m_WaitForTrigger = false;
     TakeView();
-    const unsigned char* packet = ReadRing(DravletFrames::s_DataPacketLength);
+    bool accepted = true;
     if (!packet) {
         // The ring was cleared under us (the link closed): the run is over.
         EndRunNow();
         m_bSnapshotPending = false;
     } else if (m_bSnapshotPending) {
         SnapShotDataPackHandler(packet);
-        ToIdle();
-        return;
+        return true;
     } else {
-        DataPacketHandle(packet);
+        accepted = DataPacketHandle(packet);
     }
 
     const int samples = m_View.numberOfSamples;
@@ -85,7 +84,7 @@ void CDravletProtocolHandler::DataPacketStep()
         ++m_StopCounter;
         if (m_StopCounter <= s_MaxStopRequests) StopReq(2);
     }
-    ToIdle();
+    return accepted;
 }
 
 void CDravletProtocolHandler::StartLiveRun()
@@ -101,7 +100,7 @@ void CDravletProtocolHandler::StartLiveRun()
     m_ProtocolState.m_TimingEventCounter = 0;
 }
 
-bool CDravletProtocolHandler::AcceptDataPacket(const unsigned char* packet)
+bool CDravletProtocolHandler::AcceptDataPacket()
 {
     // Before a run's first data only a requested run takes packets: bytes that merely look like
     // a packet would otherwise start a run of made-up values. Within a run every packet is
@@ -109,7 +108,6 @@ bool CDravletProtocolHandler::AcceptDataPacket(const unsigned char* packet)
     // delivered twice from the next one.
     if (m_ProtocolState.m_TimingEventCounter < 0 && !m_bRunStart) {
         MyOutputDebugString("Data packet outside a requested run refused", DiagDravletHan);
-        GiveBack(packet, DravletFrames::s_DataPacketLength);
         return false;
     }
     return true;
@@ -125,13 +123,14 @@ bool CDravletProtocolHandler::TakeOwedManualSample()
     return owed < 0;
 }
 
-void CDravletProtocolHandler::DataPacketHandle(const unsigned char* packet)
+bool CDravletProtocolHandler::DataPacketHandle(const unsigned char* packet)
 {
-    if (!AcceptDataPacket(packet))
-        return;
+    // A refused packet goes back to the receive machine, which hunts through it again.
+    if (!AcceptDataPacket())
+        return false;
     if (!TakeOwedManualSample()) {
         MyOutputDebugString("Manual sample nobody asked for dropped", DiagDravletHan);
-        return;
+        return true;
     }
     if (m_ProtocolState.m_TimingEventCounter < 0) {
         const int mode = m_View.triggerMode;
@@ -139,13 +138,14 @@ void CDravletProtocolHandler::DataPacketHandle(const unsigned char* packet)
             ConvertLoggerDataSample(packet, true, false);
             if (TriggerHandler()) {
                 m_WaitForTrigger = true;
-                return;
+                return true;
             }
         }
         StartLiveRun();
     }
     ConvertLoggerDataSample(packet, false, true);
     NoteDataArrival();
+    return true;
 }
 
 void CDravletProtocolHandler::NoteDataArrival()
@@ -283,16 +283,15 @@ void CDravletProtocolHandler::SnapShotDataPackHandler(const unsigned char* packe
     }
 }
 
-void CDravletProtocolHandler::TimingValueStep()
+void CDravletProtocolHandler::TimingValueStep(const unsigned char* p, int length)
 {
     TakeView();
-    const unsigned char* p = ReadRing(m_TimingLength);
     if (p && m_pHost && m_pHost->HasTimingBranch()) {
         const uint32_t t1 = DravletData::ReadU32(p);
         const uint32_t t2 = DravletData::ReadU32(p + 4);
         uint32_t t3 = 0, t4 = 0;
         double b = 0.0, c = 0.0;
-        if (m_TimingLength == 16) {
+        if (length == 16) {
             t3 = DravletData::ReadU32(p + 8);
             t4 = DravletData::ReadU32(p + 12);
             b = DravletData::CountDifferenceSeconds(t3, t1);
@@ -301,10 +300,9 @@ void CDravletProtocolHandler::TimingValueStep()
         const double a = DravletData::CountDifferenceSeconds(t2, t1);
         StoreTimingResult(a, b, c, DravletData::CountsToSeconds(t1), DravletData::CountsToSeconds(t2));
         // A collision reports one cart at each gate: the second gate's passage is timed as well.
-        if (m_View.timingMethod == s_CollisionMethod && m_TimingLength == 16)
+        if (m_View.timingMethod == s_CollisionMethod && length == 16)
             StoreTimingResult(c, b, a, DravletData::CountsToSeconds(t3), DravletData::CountsToSeconds(t4));
     }
-    ToIdle();
     if (m_pHost) m_pHost->LoggerNewDataArrived();
 }
 

@@ -60,3 +60,19 @@ void DeletePelorinManager(CPelorinManager* manager)
 }
 
 ILoggerFace* PelorinFaceOf(CPelorinManager* manager) { return manager; }
+
+CPelorinManager* PelorinManagerOf(ILoggerFace* face) { return dynamic_cast<CPelorinManager*>(face); }
+
+const CLoggerKind& PelorinKind()
+{
+    static CPelorinFace face;
+    // A search tries the Dravlet interface's ports before the Pelorin's.
+    static const CLoggerKind kind{
+        face, 1,
+        [](ILogicServices* logic, IPortEnumerator* ports) -> ILoggerFace* {
+            return PelorinFaceOf(NewPelorinManager(logic, ports));
+        },
+        [](ILoggerFace* manager) { DeletePelorinManager(PelorinManagerOf(manager)); },
+    };
+    return kind;
+}

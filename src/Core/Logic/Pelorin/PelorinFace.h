@@ -35,3 +35,7 @@ public:
 CPelorinManager* NewPelorinManager(ILogicServices* logic, IPortEnumerator* ports);
 void DeletePelorinManager(CPelorinManager* manager);
 ILoggerFace* PelorinFaceOf(CPelorinManager* manager);
+// The manager behind a face its kind made (null for any other face).
+CPelorinManager* PelorinManagerOf(ILoggerFace* face);
+// The model as the registry of the loggers the program knows lists it.
+const CLoggerKind& PelorinKind();
