@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
@@ -15,6 +16,7 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/Dravlet/DravletCoreHost.h"
 #include "Core/Logic/Dravlet/DravletManager.h"
+#include "Core/Logic/Dravlet/DravletManagerHost.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "platform/TestPortEnumerator.h"
@@ -206,6 +208,31 @@ private slots:
         QCOMPARE(m_logic->m_DetectedLoggerType, 12.0);
         own.Exit();
         m_logic->m_pLoggers[1] = m_m.get();
+    }
+
+    // The sender and the packet processor read the setup as it stood when the last command was
+    // given on the interface thread, never the record the interface thread is changing.
+    void loggerThreadsReadTheSetupOfTheLastCommand()
+    {
+        CDravletManagerHost host(m_logic.get(), nullptr);
+        const auto fromLoggerThread = [&host] {
+            DravletSetupView view;
+            std::thread([&] { view = host.ReadSetup(); }).join();
+            return view;
+        };
+        m_ctx->setup.m_TriggerChannel = 0;
+        m_ctx->setup.m_TriggerValue = 40;
+        host.RefreshSetup();
+        m_ctx->setup.m_TriggerValue = 77;
+        m_ctx->setup.m_SelectedSensorList.clear();
+        DravletSetupView view = fromLoggerThread();
+        QCOMPARE(view.triggerLevel, 40);
+        QCOMPARE(view.numChannels, 1);
+        QCOMPARE(view.channels[0].catalogueIndex, 1);
+        host.RefreshSetup();
+        view = fromLoggerThread();
+        QCOMPARE(view.triggerLevel, 77);
+        QCOMPARE(view.numChannels, 0);
     }
 
     void timingRunResults()

@@ -163,6 +163,8 @@ void CDravletManager::AddSetupCmd(CommandParametersStruct cmd)
 void CDravletManager::AddSafeCommand(CommandParametersStruct cmd, bool start)
 {
     if (!m_bConnected) return;
+    // The command is carried out with the setup as it is now.
+    if (m_pOwnHost) m_pOwnHost->RefreshSetup();
     m_Queue.append(cmd);
     if (start) StartTxEvent();
 }
