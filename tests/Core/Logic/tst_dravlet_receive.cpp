@@ -295,6 +295,22 @@ private slots:
         QCOMPARE(r.host.newData(), 3);
     }
 
+    // The answer to a handshake the search repeated may come after the run began: the run goes
+    // on in its folder to its count.
+    void lateHandshakeLeavesTheRunWhole()
+    {
+        Rig r;
+        r.connect(status({110}, 6, 5));
+        r.startRun();
+        for (int i = 0; i < 2; ++i) r.feed(frame(0x09, analogPacket({100 + i})));
+        r.feed(frame(0x08, handshake()));
+        for (int i = 2; i < 5; ++i) r.feed(frame(0x09, analogPacket({100 + i})));
+        QCOMPARE(r.host.m_entries, 1);
+        QCOMPARE(r.host.rows().size(), 5);
+        QCOMPARE(r.host.rows().at(4).at(0), 104.0);
+        QCOMPARE(r.host.count("end"), 1);
+    }
+
     void noLimitRunNeverStops()
     {
         Rig r;

@@ -85,6 +85,13 @@ void CDravletProtocolHandler::OnStatus(const unsigned char* packet)
 
 void CDravletProtocolHandler::OnHandshake(const unsigned char* packet)
 {
+    // Only a search asks for the handshake, and a run starts after the search ended: a handshake
+    // during a run is the late answer to a request the search repeated. Taken, it would restart
+    // the packet count and split the run in two.
+    if (m_bConnected && m_bRunning) {
+        MyOutputDebugString("Late handshake during a run: ignored", DiagDravletHan);
+        return;
+    }
     if (HandShakeRes(packet, DravletFrames::s_HandshakeLength)) HandShakeHandler();
 }
 
