@@ -25,10 +25,6 @@ enum ReplyOpcode : unsigned char {
     ReplyFirmwareDone = 0xF4
 };
 
-static_assert(CDravletRxMachine::kStatusLength == DravletFrames::s_StatusLength, "status length");
-static_assert(CDravletRxMachine::kHandshakeLength == DravletFrames::s_HandshakeLength, "handshake length");
-static_assert(CDravletRxMachine::kDataPacketLength == DravletFrames::s_DataPacketLength, "packet length");
-
 } // namespace
 
 const unsigned char* CDravletRxMachine::TakeGivenBack(IRxSource& source, int count)

@@ -80,9 +80,9 @@ public:
         FirmwareEcho = 24
     };
 
-    static constexpr int kStatusLength = 61;
-    static constexpr int kHandshakeLength = 28;
-    static constexpr int kDataPacketLength = 29;
+    static constexpr int kStatusLength = DravletFrames::s_StatusLength;
+    static constexpr int kHandshakeLength = DravletFrames::s_HandshakeLength;
+    static constexpr int kDataPacketLength = DravletFrames::s_DataPacketLength;
     static constexpr int kTimingLength = 8;   // one gate; two gates send twice as much
     static constexpr int kEchoLength = 4;
 
