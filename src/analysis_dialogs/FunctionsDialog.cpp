@@ -158,6 +158,10 @@ void Ui_FunctionsDialog::setupUi(QDialog* dialog)
     CancelButton->setObjectName(QStringLiteral("CancelButton"));
     OkButton = new QPushButton(dialog);
     OkButton->setObjectName(QStringLiteral("OkButton"));
+    // Return means Ok, also with the cursor in a coefficient: the reset forgets every online
+    // function without a question, so it takes a click of its own and is never the default.
+    resetButton->setAutoDefault(false);
+    OkButton->setDefault(true);
     buttons->addWidget(resetButton);
     buttons->addStretch();
     buttons->addWidget(CancelButton);

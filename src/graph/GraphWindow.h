@@ -642,4 +642,6 @@ private:
     void pressOnAnnotation(QPoint p, bool doubleClick);
     // Dropped text: the keys to plot, each looked up; unknown ones are left out.
     QList<int> droppedKeys(const QString& text) const;
+    // A dropped series' name: its run's name (else the drag's caption), "-" and its own.
+    QString droppedPlotName(const CDataBranch& branch, const QString& caption) const;
 };

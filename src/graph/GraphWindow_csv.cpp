@@ -52,13 +52,15 @@ QString CGraphWindow::DefaultCsvName(const QDate& date)
 QList<CCsvColumn> CGraphWindow::CsvColumns() const
 {
     QList<CCsvColumn> columns;
-    const GraphRules::XAxisContent axis = timeAxisContent();
+    // Every plot is written, hidden or not and whatever the X axis shows: the file is the data
+    // of the graph, not its picture. The rows count the positions of the first series written.
+    int first = -1;
+    for (int i = 0; i < m_Plots.size() && first < 0; ++i)
+        if (GetDataBranch(i))
+            first = i;
+    const GraphRules::XAxisContent rows = first >= 0 ? PositionContent(first) : GraphRules::XAxisContent::Samples;
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& plot = m_Plots.at(i);
-        // The rows of a time graph's file are positions on its X axis: a series not drawn
-        // against it (a fit of another X, a spectrum among runs) has no row of its own there.
-        if (m_GraphType == TimeGraph && !PlotIsDrawn(i, axis))
-            continue;
         CCsvColumn c;
         c.m_Name = plot.m_Name;
         c.m_Unit = plot.m_Unit;
@@ -73,7 +75,10 @@ QList<CCsvColumn> CGraphWindow::CsvColumns() const
                 c.m_UnitPrefix = 0;
             }
             c.m_Unit = CsvUnit(*b, c.m_Unit);
-            c.m_PositionStep = PositionStep(i);
+            // A series whose positions count something else (a spectrum's bins beside a run, a
+            // run sampled by hand beside a timed one) has no time of its own among these rows:
+            // its sample k stands in the row of the first series' sample k.
+            c.m_PositionStep = PositionContent(i) == rows ? PositionStep(i) : 0.0;
             // One lock per list; samples that arrive after this are not written.
             c.m_X = b->GetXSnapshot();
             c.m_Y = b->GetYSnapshot();

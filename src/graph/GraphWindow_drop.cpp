@@ -16,7 +16,6 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QHash>
 #include <QMap>
 #include <QMimeData>
 #include <QSet>
@@ -47,6 +46,17 @@ QList<int> CGraphWindow::droppedKeys(const QString& text) const
         keys.append(key);
     }
     return keys;
+}
+
+QString CGraphWindow::droppedPlotName(const CDataBranch& branch, const QString& caption) const
+{
+    // Named as a run's own graph names its series ("Run 4-Temperature"), so that the series of
+    // runs dropped side by side are told apart in the scale lists, the legend and the CSV. The
+    // store knows the run; the caption is only the drag's word for it.
+    CDataManager* data = dataStore();
+    const CDataFolder* run = data ? data->GetRunOfBranch(branch.m_Key) : nullptr;
+    const QString runName = run ? run->m_Name : caption;
+    return runName.isEmpty() ? branch.m_Name : runName + QStringLiteral("-") + branch.m_Name;
 }
 
 void CGraphWindow::dragEnterEvent(QDragEnterEvent* event)
@@ -142,7 +152,6 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     const QString caption = text.section(QLatin1Char(','), 0, 0);
     bool videoAsked = false;
     QList<int> added;
-    QStringList labels;
     const QList<int> dropped = droppedKeys(text);
     // Series whose X values are not of the kind this graph's X axis shows (frequencies on a time
     // axis, events among curves) are left out and named; so, on an XY graph, are those whose run
@@ -159,7 +168,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         const CDataBranch* branch = data->GetDataBranch(key);
         CGraphPlot plot;
         plot.m_Key = key;
-        plot.m_Name = branch->m_Name;
+        plot.m_Name = droppedPlotName(*branch, caption);
         plot.m_Min = 1.0f;
         plot.m_Max = -1.0f;
         // Shown as its run's graph shows it: the unit beside its prefix.
@@ -170,7 +179,6 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         plot.m_RateCode = branch->m_RateCode;
         m_Plots.append(plot);
         added.append(m_Plots.size() - 1);
-        labels.append(caption + QStringLiteral("-") + branch->m_Name);
         if (branch->m_SensorIndex == SensorIndexTimingResult)
             m_GraphType = BarGraph;
         notifyHasNewDataToSave();
@@ -188,7 +196,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         bool fitted = false;
         for (int key : it.value()) {
             const CDataBranch* b = data->GetDataBranch(key);
-            names << caption + QStringLiteral("-") + b->m_Name;
+            names << droppedPlotName(*b, caption);
             fitted = fitted || FittedXKey(*b) >= 0;
         }
         notices << OffTheXAxisText(graphX, it.key(), names, fitted);
@@ -210,21 +218,6 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     BuildScaleCombos();
     // The scales go to the first curves shown, never to the hidden X-axis plot.
     chooseFirstVisibleScales();
-    // The dropped plots are named in the combo boxes by run and branch; the entries are found
-    // by plot at once, not by a search of the list for each of a drop of thousands.
-    QHash<int, int> entryOf;
-    for (int e = 0; e < m_ScaleComboPlots.size(); ++e)
-        entryOf.insert(m_ScaleComboPlots.at(e), e);
-    for (int k = 0; k < added.size(); ++k) {
-        const int index = added.at(k);
-        const int visible = entryOf.value(index, -1);
-        if (visible >= 0) {
-            m_pLeftScaleCombo->setItemText(visible, labels.at(k));
-            m_pRightScaleCombo->setItemText(visible, labels.at(k));
-        }
-        if (index + 1 < m_pXScaleCombo->count())
-            m_pXScaleCombo->setItemText(index + 1, labels.at(k));
-    }
     const ExperimentInterval interval = m_pHost ? m_pHost->GetExperimentInterval(GetCommonRate(), 1, 12)
                                                 : ExperimentInterval{};
     m_XMin = 0.0f;

@@ -2,11 +2,12 @@
 // announced to the history and the graphs; a function of live inputs registered for the next
 // runs, refused past ten, and computed while recording as on the finished run; a Fourier
 // transform of a run sampled by hand refused; a recorded series never paired with a live input; bad coefficients;
-// Reset.
+// Reset, and Return as Ok.
 #include "analysis_dialogs/FunctionsDialog.h"
 #include "support/AnalysisHostFake.h"
 #include "common/FakeLogger.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,6 +34,8 @@ private slots:
     void recordedAndLiveInputAreNotPaired();
     void invalidCoefficientKeepsTheDialogOpen();
     void resetForgetsOnlineFunctions();
+    void returnMeansOk_data();
+    void returnMeansOk();
     void noSourcesDisableOk();
     void fourierAddsTwoBranches();
     void withoutCursorG1IsAMeasuredSeries();
@@ -219,6 +222,42 @@ void TestFunctionsDialog::resetForgetsOnlineFunctions()
     QCOMPARE(Edit(d, "A_Edit")->text(), QString("1"));
     QCOMPARE(Edit(d, "B_Edit")->text(), QString("1"));
     QCOMPARE(Edit(d, "C_Edit")->text(), QString("0"));
+}
+
+void TestFunctionsDialog::returnMeansOk_data()
+{
+    QTest::addColumn<QByteArray>("field");   // where the cursor is; empty: where the dialog put it
+    QTest::newRow("as opened") << QByteArray();
+    QTest::newRow("cursor in A") << QByteArray("A_Edit");
+    QTest::newRow("cursor in B") << QByteArray("B_Edit");
+}
+
+// Return takes what was typed and keeps the online functions made before: it is Ok, never the reset.
+void TestFunctionsDialog::returnMeansOk()
+{
+    QFETCH(QByteArray, field);
+    CAnalysisHostFake host;
+    host.sensor(1, "Voltage", 0, {{"Voltage", true}});
+    host.m_OnlineCount = 2;
+    FunctionsDialog d(&host, &host);
+    d.init();
+    d.show();
+    QApplication::setActiveWindow(&d);
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    ChooseFunction(d, 22);
+    Combo(d, "G1_Combo")->setCurrentIndex(1);
+    Edit(d, "A_Edit")->setText("2");
+    Edit(d, "B_Edit")->setText("3");
+    if (!field.isEmpty())
+        Edit(d, field.constData())->setFocus();
+    QWidget* target = QApplication::focusWidget();
+    QVERIFY(target);
+    QTest::keyClick(target, Qt::Key_Return);
+    QCOMPARE(host.m_OnlineCount, short(3));
+    QCOMPARE(host.m_Table[2].m_FunctionId, short(22));
+    QCOMPARE(host.m_Table[2].m_A, 2.0);
+    QCOMPARE(host.m_Table[2].m_B, 3.0);
+    QVERIFY(!d.isVisible());
 }
 
 void TestFunctionsDialog::noSourcesDisableOk()

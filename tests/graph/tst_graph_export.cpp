@@ -235,6 +235,32 @@ private slots:
         QVERIFY(rig.services.prompter.said().isEmpty());
     }
 
+    // The file holds every plot, whatever the graph draws: a hidden series, and a curve fitted
+    // against another X on a time graph, each sample in the row of its own time.
+    void everyPlotIsWrittenHiddenOrNotDrawn()
+    {
+        CRig rig;
+        CDataFolder* run = rig.host.addRun();
+        CDataBranch* t = rig.host.addBranch(run, SensorIndexOnlineFunction, 0.5, QStringLiteral("T"));
+        CDataBranch* p = rig.host.addBranch(run, SensorIndexOnlineFunction, 0.5, QStringLiteral("P"));
+        t->m_Unit = QStringLiteral("V");
+        p->m_Unit = QStringLiteral("kPa");
+        CGraphTestHost::fill(p, 6, [](int i) { return 100.0 + i; });
+        CGraphTestHost::fill(t, 6, [](int i) { return 10.0 + 3.0 * i; });
+        CGraphEngine engine(rig.host.m_Data);
+        CDataBranch* fit = engine.functions.FunctionPolynomialRegression(t, 2, 4, 2, p);
+        QVERIFY(fit);
+        fit->m_Name = QStringLiteral("Fit");
+        rig.graph->AddPlotsFromKeyArray({t->m_Key, p->m_Key, fit->m_Key});
+        rig.graph->m_Plots[1].m_bVisible = false;
+        QVERIFY(!rig.graph->PlotIsDrawn(1) && !rig.graph->PlotIsDrawn(2));
+        rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("all.CSV"));
+        rig.graph->OnExportGraph();
+        QCOMPARE(ReadAll(rig.services.prompter.m_SaveFile),
+                 QByteArray("Time(s),T(V),P(kPa),Fit(V)\r\n0,10,100,\r\n0.5,13,101,\r\n1,16,102,16\r\n"
+                            "1.5,19,103,19\r\n2,22,104,22\r\n2.5,25,105,\r\n"));
+    }
+
     void analysisResultsExportTheUnitsOfTheirSeries()
     {
         CRig rig;

@@ -6,6 +6,7 @@
 #include "support/GraphRig.h"
 
 #include "Core/Data/Globals.h"
+#include "graph/GraphCsv.h"
 #include "graph/AnnotationTextDialog.h"
 #include "windowbase/BranchDragText.h"
 
@@ -457,7 +458,7 @@ private slots:
         QCOMPARE(g->m_Plots.size(), 2);
         QCOMPARE(g->m_Plots[0].m_Key, a->m_Key);
         QCOMPARE(g->m_Plots[1].m_Key, b->m_Key);
-        QCOMPARE(g->m_Plots[1].m_Name, QStringLiteral("Speed"));
+        QCOMPARE(g->m_Plots[1].m_Name, QStringLiteral("Run7-Speed"));
         QCOMPARE(g->m_pLeftScaleCombo->itemText(1), QStringLiteral("Run7-Speed"));
         QCOMPARE(g->m_pXScaleCombo->itemText(1), QStringLiteral("Run7-Force"));
         QCOMPARE(g->m_GraphType, int(CGraphWindow::TimeGraph));
@@ -475,6 +476,36 @@ private slots:
         QVERIFY(!Drop(g, text, g->m_GraphRect.center(), &entered));
         QVERIFY(!entered);
         QCOMPARE(g->m_Plots.size(), 4);
+    }
+
+    // Runs dropped side by side are told apart in every list and in the CSV header, each series
+    // named by its run and shown with its unit, as a run's own graph shows it.
+    void droppedRunsAreNamedByRunAndUnit()
+    {
+        CGraphRig g;
+        QStringList expected;
+        for (const QString& run : {QStringLiteral("Run 4"), QStringLiteral("Run 5")}) {
+            CDataFolder* f = g.host.addRun(run);
+            QString text = run;
+            for (const QString& unit : {QStringLiteral("°C"), QStringLiteral("V")}) {
+                CDataBranch* b = g.host.addBranch(f, SensorIndexOnlineFunction, 0.5, unit == "V" ? "Voltage" : "Temperature");
+                b->m_Unit = unit;
+                CGraphTestHost::fill(b, 3, [](int i) { return 20.0 + i; });
+                text += QLatin1Char(',') + QString::number(b->m_Key);
+                expected << run + QLatin1Char('-') + b->m_Name + QLatin1Char('(') + unit + QLatin1Char(')');
+            }
+            Drop(g.graph, text, g.graph->m_GraphRect.center());
+        }
+        CGraphWindow* w = g.graph;
+        QStringList left, x;
+        for (int i = 0; i < w->m_pLeftScaleCombo->count(); ++i)
+            left << w->m_pLeftScaleCombo->itemText(i);
+        for (int i = 1; i < w->m_pXScaleCombo->count(); ++i)
+            x << w->m_pXScaleCombo->itemText(i);
+        QCOMPARE(left, expected);
+        QCOMPARE(x, expected);
+        const QString csv = GraphCsv::Build(w->CsvColumns(), QLocale::c(), w->CsvXTitle(), QStringLiteral("Samples"));
+        QCOMPARE(csv.section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("Time(s),") + expected.join(QLatin1Char(',')));
     }
 
     void dropKinds()
