@@ -158,6 +158,7 @@ void FullSetupTriggerColumn::updateTriggerList(int sensorIndex)
 void FullSetupTriggerColumn::refreshLevels()
 {
     using namespace SetupColumnRules;
+    // The code stays: only a level that moved in the list is recorded again, at its new place.
     if (!m_pTriggerDialog->refreshLevels() || !m_bSelected || m_pTriggerDialog->triggerType() == TriggerDelay)
         return;
     const CSensorInfo* catalogue = m_pSetupWindow ? m_pSetupWindow->sensorCatalogue() : nullptr;
@@ -166,7 +167,7 @@ void FullSetupTriggerColumn::refreshLevels()
                                                     m_pTriggerDialog->levelIndex(), m_pTriggerDialog->delayMs(),
                                                     m_pTriggerDialog->triggerLevels());
     emit sensorTriggerModified(report.m_bActive, m_Channel, report.m_LevelIndex, report.m_Value, report.m_Type);
-    // As the dialog's OK does: the logger hears of the new code.
+    // As the dialog's OK does: the logger's copy of the setup follows.
     if (m_pSetupWindow)
         emit m_pSetupWindow->setupChanged(-1);
 }

@@ -13,6 +13,7 @@
 #include "setup/SetupColumnRules.h"
 #include "setup/TriggerCalibrateColumns.h"
 #include "setup/TriggerDialog.h"
+#include "simulator/CatalogueSensors.h"
 #include "simulator/SignalShape.h"
 #include "support/AppBench.h"
 #include "common/SimulatedLogger.h"
@@ -29,6 +30,8 @@
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 
 namespace {
@@ -58,6 +61,15 @@ private:
     bool startWithFirmwareFile(int size);
     void connectFindingNothing();
     void step(char what);
+    // The logger with one sensor on its first channel, detected, and the full setup open.
+    bool startOn(const QString& model, int sensor, const kvsim::SignalSettings& signal);
+    // A level trigger of that kind chosen in the trigger dialog of the first channel, at the
+    // entry nearest target: the entry.
+    TriggerLevel chooseTrigger(int kind, double target);
+    FullSetupTriggerColumn* triggerColumn()
+    {
+        return b().setup()->fullSetupWindow()->cell<FullSetupTriggerColumn>(0, CFullSetupWindow::TriggerColumn);
+    }
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
@@ -76,6 +88,8 @@ private slots:
     void failedFirmwareUpdateKeepsTheSetup();
     void dravletTwoPointCalibrationOnLiveReadings();
     void dravletTriggerFollowsCalibration();
+    void fallingCalibrationTurnsTheTriggerAround_data();
+    void fallingCalibrationTurnsTheTriggerAround();
 };
 
 void TestLoggerE2E::searchIsGivenUp_data()
@@ -392,7 +406,7 @@ void TestLoggerE2E::dravletTwoPointCalibrationOnLiveReadings()
 }
 
 // After a calibration the trigger's levels read calibrated over the same raw codes, and the chosen
-// level stays as the teacher reads it: its new raw code goes to the logger.
+// level keeps its raw code, the threshold the logger compares: it reads calibrated now.
 void TestLoggerE2E::dravletTriggerFollowsCalibration()
 {
     QVERIFY(b().start(QStringLiteral("dravlet")));
@@ -405,7 +419,7 @@ void TestLoggerE2E::dravletTriggerFollowsCalibration()
     dialog->form()->TriggerTypeCombo->setCurrentIndex(1);
     dialog->form()->TriggerLevelCombo->setCurrentIndex(SetupColumnRules::NearestTriggerLevel(plain, -6.0f));
     dialog->form()->OkButton->click();
-    const float chosen = plain.at(dialog->levelIndex()).m_Level;
+    const TriggerLevel chosen = plain.at(dialog->levelIndex());
     // A two-point line through two raw codes that reads every value v as v / 2 + 3.
     const auto line = [](double v) { return v / 2.0 + 3.0; };
     CalibrationValues values;
@@ -419,8 +433,72 @@ void TestLoggerE2E::dravletTriggerFollowsCalibration()
         QVERIFY(calibrated.at(i).m_Code == plain.at(i).m_Code && qAbs(calibrated.at(i).m_Level - line(plain.at(i).m_Level)) < 0.1
                 && dialog->form()->TriggerLevelCombo->itemText(i) == SetupColumnRules::TriggerLevelText(calibrated.at(i).m_Level));
     const TriggerLevel kept = calibrated.at(dialog->levelIndex());
-    QVERIFY(qAbs(kept.m_Level - chosen) < qAbs(calibrated.at(0).m_Level - calibrated.at(1).m_Level));
-    QCOMPARE(b().setup()->getSetupInfo()->m_TriggerValue, kept.m_Code);
+    QVERIFY(kept.m_Code == chosen.m_Code && qAbs(kept.m_Level - line(chosen.m_Level)) < 0.1);
+    QCOMPARE(b().setup()->getSetupInfo()->m_TriggerValue, chosen.m_Code);
+}
+
+bool TestLoggerE2E::startOn(const QString& model, int sensor, const kvsim::SignalSettings& signal)
+{
+    if (!b().start(model, false, signal, [&](kvsim::IDeviceModel& m) { kvsim::ApplySensors(m, {sensor}); })
+        || !QTest::qWaitFor([&] { return b().detections->count() == 1 && b().button()->isEnabled(); }, 10000))
+        return false;
+    b().setup()->displaySetupWindow(1);
+    return triggerColumn() && !triggerColumn()->dialog()->triggerLevels().isEmpty();
+}
+
+TriggerLevel TestLoggerE2E::chooseTrigger(int kind, double target)
+{
+    TriggerDialog* dialog = triggerColumn()->dialog();
+    QTest::mouseClick(triggerColumn()->getTriggerRadioButton(), Qt::LeftButton);
+    dialog->form()->TriggerTypeCombo->setCurrentIndex(kind);
+    dialog->form()->TriggerLevelCombo->setCurrentIndex(SetupColumnRules::NearestTriggerLevel(dialog->triggerLevels(), float(target)));
+    dialog->form()->OkButton->click();
+    return dialog->triggerLevels().value(dialog->levelIndex());
+}
+
+void TestLoggerE2E::fallingCalibrationTurnsTheTriggerAround_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("sensor");
+    QTest::addColumn<int>("kind");      // 1 above, 2 below
+    QTest::addColumn<double>("share");  // where in the range the level lies
+    for (const char* model : {"dravlet", "pelorin"}) {
+        const int sensor = QByteArray(model) == "dravlet" ? 1 : 71;  // voltage, pressure
+        QTest::addRow("%s above", model) << model << sensor << 1 << 0.8;
+        QTest::addRow("%s below", model) << model << sensor << 2 << 0.2;
+    }
+}
+
+// A calibration that reads the sensor's range upside down: the run waits until its reading
+// passes the level in the calibrated direction, and starts with the sample that passed it.
+void TestLoggerE2E::fallingCalibrationTurnsTheTriggerAround()
+{
+    QFETCH(QString, model);
+    QFETCH(int, sensor);
+    QFETCH(int, kind);
+    QFETCH(double, share);
+    // 80 % of the range, rising from its middle, 2 s a period.
+    QVERIFY(startOn(model, sensor, {kvsim::SignalShape::Sine, 0.8, 2.0}));
+    const CSensorMeasuremntInfo* range = b().logic()->m_SensorInfo.GetMeasurementInfo(sensor, 0);
+    QVERIFY(range);
+    const QList<TriggerLevel> plain = triggerColumn()->dialog()->triggerLevels();
+    // Every value v read as top + bottom - v: the calibrated range is the range itself.
+    const TriggerLevel p1 = plain.at(plain.size() / 4), p2 = plain.at(3 * plain.size() / 4);
+    CalibrationValues values;
+    values.type = 2;
+    values.raw1 = p1.m_Code, values.real1 = range->m_Max + range->m_Min - p1.m_Level;
+    values.raw2 = p2.m_Code, values.real2 = range->m_Max + range->m_Min - p2.m_Level;
+    b().setup()->calibrationChanged(values, 0);
+    const TriggerLevel level = chooseTrigger(kind, range->m_Min + share * (range->m_Max - range->m_Min));
+    QVERIFY(b().chooseRateAndSamples(kRate100PerSecond, 50));
+    b().pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(b().ended->count(), 1, 10000);
+    const QList<CDataBranch*> branches = b().runBranches(0);
+    QVERIFY(!branches.isEmpty() && branches.first()->GetNumSamples() == 50);
+    // Past the level, by no more than the signal moves in a packet.
+    const double first = branches.first()->GetYSample(0);
+    const double past = (kind == 1 ? first - level.m_Level : level.m_Level - first) / (range->m_Max - range->m_Min);
+    QVERIFY2(past > 0 && past < 0.05, qPrintable(QStringLiteral("%1, level %2").arg(first).arg(level.m_Level)));
 }
 
 KORVANTA_TEST_MAIN(TestLoggerE2E)

@@ -26,6 +26,8 @@ private slots:
     void zeroReading();
     void triggerOnSelection_data();
     void triggerOnSelection();
+    void triggerLevelDirection_data();
+    void triggerLevelDirection();
     void delayInMilliseconds_data();
     void delayInMilliseconds();
     void numbersUnderLocale_data();
@@ -205,6 +207,31 @@ void TestSetupRules::triggerOnSelection()
     QTEST(r.m_LevelIndex, "index");
     QTEST(r.m_Value, "value");
     QTEST(r.m_Type, "type");
+}
+
+void TestSetupRules::triggerLevelDirection_data()
+{
+    QTest::addColumn<QList<float>>("levels");  // of the codes 4095, 4031, ... in list order
+    QTest::addColumn<int>("code");
+    QTest::addColumn<bool>("falls");
+    QTest::newRow("rising") << QList<float>{5, 4, 3, 2} << 4031 << false;
+    QTest::newRow("falling") << QList<float>{2, 3, 4, 5} << 4031 << true;
+    QTest::newRow("falling, at the top code") << QList<float>{2, 3, 4, 5} << 4095 << true;
+    QTest::newRow("falling, between codes") << QList<float>{2, 3, 4, 5} << 4000 << true;
+    QTest::newRow("falling past a clamped end") << QList<float>{0, 0, 0, 1} << 4095 << true;
+    QTest::newRow("rising past a clamped end") << QList<float>{9, 5, 5, 5} << 3967 << false;
+    QTest::newRow("flat") << QList<float>{1, 1, 1} << 4031 << false;
+    QTest::newRow("one level") << QList<float>{1} << 4095 << false;
+}
+
+void TestSetupRules::triggerLevelDirection()
+{
+    QFETCH(QList<float>, levels);
+    QFETCH(int, code);
+    QList<TriggerLevel> list;
+    for (int k = 0; k < levels.size(); ++k)
+        list.append(TriggerLevel{4095 - 64 * k, levels.at(k)});
+    QTEST(TriggerLevelFalls(list, code), "falls");
 }
 
 void TestSetupRules::delayInMilliseconds_data()
