@@ -31,8 +31,6 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include <algorithm>
-
 
 namespace {
 
@@ -61,15 +59,10 @@ private:
     bool startWithFirmwareFile(int size);
     void connectFindingNothing();
     void step(char what);
-    // The logger with one sensor on its first channel, detected, and the full setup open.
-    bool startOn(const QString& model, int sensor, const kvsim::SignalSettings& signal);
-    // A level trigger of that kind chosen in the trigger dialog of the first channel, at the
-    // entry nearest target: the entry.
-    TriggerLevel chooseTrigger(int kind, double target);
-    FullSetupTriggerColumn* triggerColumn()
-    {
-        return b().setup()->fullSetupWindow()->cell<FullSetupTriggerColumn>(0, CFullSetupWindow::TriggerColumn);
-    }
+    // The logger with one sensor, detected, its full setup open; the first row's trigger column.
+    FullSetupTriggerColumn* startOn(const QString& model, int sensor, const kvsim::SignalSettings& signal);
+    // A level trigger of that kind chosen in the dialog, at the entry nearest target: the entry.
+    TriggerLevel chooseTrigger(FullSetupTriggerColumn* column, int kind, double target);
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
@@ -90,6 +83,8 @@ private slots:
     void dravletTriggerFollowsCalibration();
     void fallingCalibrationTurnsTheTriggerAround_data();
     void fallingCalibrationTurnsTheTriggerAround();
+    void zeroAndCancelledCalibrationKeepTheTriggerCode_data();
+    void zeroAndCancelledCalibrationKeepTheTriggerCode();
 };
 
 void TestLoggerE2E::searchIsGivenUp_data()
@@ -437,68 +432,100 @@ void TestLoggerE2E::dravletTriggerFollowsCalibration()
     QCOMPARE(b().setup()->getSetupInfo()->m_TriggerValue, chosen.m_Code);
 }
 
-bool TestLoggerE2E::startOn(const QString& model, int sensor, const kvsim::SignalSettings& signal)
+FullSetupTriggerColumn* TestLoggerE2E::startOn(const QString& model, int sensor, const kvsim::SignalSettings& signal)
 {
     if (!b().start(model, false, signal, [&](kvsim::IDeviceModel& m) { kvsim::ApplySensors(m, {sensor}); })
         || !QTest::qWaitFor([&] { return b().detections->count() == 1 && b().button()->isEnabled(); }, 10000))
-        return false;
+        return nullptr;
     b().setup()->displaySetupWindow(1);
-    return triggerColumn() && !triggerColumn()->dialog()->triggerLevels().isEmpty();
+    return b().setup()->fullSetupWindow()->cell<FullSetupTriggerColumn>(0, CFullSetupWindow::TriggerColumn);
 }
 
-TriggerLevel TestLoggerE2E::chooseTrigger(int kind, double target)
+TriggerLevel TestLoggerE2E::chooseTrigger(FullSetupTriggerColumn* column, int kind, double target)
 {
-    TriggerDialog* dialog = triggerColumn()->dialog();
-    QTest::mouseClick(triggerColumn()->getTriggerRadioButton(), Qt::LeftButton);
-    dialog->form()->TriggerTypeCombo->setCurrentIndex(kind);
-    dialog->form()->TriggerLevelCombo->setCurrentIndex(SetupColumnRules::NearestTriggerLevel(dialog->triggerLevels(), float(target)));
-    dialog->form()->OkButton->click();
-    return dialog->triggerLevels().value(dialog->levelIndex());
+    Ui_TriggerDialog* form = column->dialog()->form();
+    QTest::mouseClick(column->getTriggerRadioButton(), Qt::LeftButton);
+    form->TriggerTypeCombo->setCurrentIndex(kind);
+    form->TriggerLevelCombo->setCurrentIndex(SetupColumnRules::NearestTriggerLevel(column->dialog()->triggerLevels(), float(target)));
+    form->OkButton->click();
+    return column->dialog()->triggerLevels().value(column->dialog()->levelIndex());
 }
 
 void TestLoggerE2E::fallingCalibrationTurnsTheTriggerAround_data()
 {
     QTest::addColumn<QString>("model");
-    QTest::addColumn<int>("sensor");
-    QTest::addColumn<int>("kind");      // 1 above, 2 below
-    QTest::addColumn<double>("share");  // where in the range the level lies
-    for (const char* model : {"dravlet", "pelorin"}) {
-        const int sensor = QByteArray(model) == "dravlet" ? 1 : 71;  // voltage, pressure
-        QTest::addRow("%s above", model) << model << sensor << 1 << 0.8;
-        QTest::addRow("%s below", model) << model << sensor << 2 << 0.2;
-    }
+    QTest::addColumn<int>("kind");  // 1 above a level at 80 % of the range, 2 below one at 20 %
+    for (const char* model : {"dravlet", "pelorin"})
+        for (int kind : {1, 2})
+            QTest::addRow("%s %s", model, kind == 1 ? "above" : "below") << QString(model) << kind;
 }
 
-// A calibration that reads the sensor's range upside down: the run waits until its reading
-// passes the level in the calibrated direction, and starts with the sample that passed it.
+// Calibrated upside down, a run still waits until the reading passes the level the chosen way,
+// and starts with the sample that passed it.
 void TestLoggerE2E::fallingCalibrationTurnsTheTriggerAround()
 {
     QFETCH(QString, model);
-    QFETCH(int, sensor);
     QFETCH(int, kind);
-    QFETCH(double, share);
-    // 80 % of the range, rising from its middle, 2 s a period.
-    QVERIFY(startOn(model, sensor, {kvsim::SignalShape::Sine, 0.8, 2.0}));
-    const CSensorMeasuremntInfo* range = b().logic()->m_SensorInfo.GetMeasurementInfo(sensor, 0);
-    QVERIFY(range);
-    const QList<TriggerLevel> plain = triggerColumn()->dialog()->triggerLevels();
-    // Every value v read as top + bottom - v: the calibrated range is the range itself.
+    const int sensor = model == QLatin1String("dravlet") ? 1 : 71;  // voltage, pressure
+    FullSetupTriggerColumn* column = startOn(model, sensor, {kvsim::SignalShape::Sine, 0.8, 2.0});
+    QVERIFY(column && column->dialog()->triggerLevels().size() > 8);
+    const CSensorMeasuremntInfo* r = b().logic()->m_SensorInfo.GetMeasurementInfo(sensor, 0);
+    const QList<TriggerLevel> plain = column->dialog()->triggerLevels();
     const TriggerLevel p1 = plain.at(plain.size() / 4), p2 = plain.at(3 * plain.size() / 4);
-    CalibrationValues values;
-    values.type = 2;
-    values.raw1 = p1.m_Code, values.real1 = range->m_Max + range->m_Min - p1.m_Level;
-    values.raw2 = p2.m_Code, values.real2 = range->m_Max + range->m_Min - p2.m_Level;
-    b().setup()->calibrationChanged(values, 0);
-    const TriggerLevel level = chooseTrigger(kind, range->m_Min + share * (range->m_Max - range->m_Min));
+    CalibrationValues mirror;  // reads every value v as top + bottom - v
+    mirror.type = 2;
+    mirror.raw1 = p1.m_Code, mirror.real1 = r->m_Max + r->m_Min - p1.m_Level;
+    mirror.raw2 = p2.m_Code, mirror.real2 = r->m_Max + r->m_Min - p2.m_Level;
+    b().setup()->calibrationChanged(mirror, 0);
+    const double width = r->m_Max - r->m_Min;
+    const TriggerLevel level = chooseTrigger(column, kind, r->m_Min + (kind == 1 ? 0.8 : 0.2) * width);
     QVERIFY(b().chooseRateAndSamples(kRate100PerSecond, 50));
     b().pressRun();
     QTRY_COMPARE_WITH_TIMEOUT(b().ended->count(), 1, 10000);
-    const QList<CDataBranch*> branches = b().runBranches(0);
-    QVERIFY(!branches.isEmpty() && branches.first()->GetNumSamples() == 50);
-    // Past the level, by no more than the signal moves in a packet.
-    const double first = branches.first()->GetYSample(0);
-    const double past = (kind == 1 ? first - level.m_Level : level.m_Level - first) / (range->m_Max - range->m_Min);
-    QVERIFY2(past > 0 && past < 0.05, qPrintable(QStringLiteral("%1, level %2").arg(first).arg(level.m_Level)));
+    const QList<CDataBranch*> run = b().runBranches(0);
+    QVERIFY(!run.isEmpty());
+    const double past = (kind == 1 ? 1 : -1) * (run.first()->GetYSample(0) - level.m_Level) / width;
+    QVERIFY2(past > 0 && past < 0.05, qPrintable(QString::number(run.first()->GetYSample(0))));
+}
+
+void TestLoggerE2E::zeroAndCancelledCalibrationKeepTheTriggerCode_data()
+{
+    QTest::addColumn<double>("kPa");  // the pressure reads 160 kPa: zeroed, 80 lies past the range
+    QTest::newRow("80 kPa") << 80.0;
+    QTest::newRow("320 kPa") << 320.0;
+}
+
+// Setting the zero, cancelling the calibration dialog and removing the zero change what the
+// trigger's level reads as, never the code the logger compares; the cancelled dialog gives the
+// zero back.
+void TestLoggerE2E::zeroAndCancelledCalibrationKeepTheTriggerCode()
+{
+    QFETCH(double, kPa);
+    FullSetupTriggerColumn* column = startOn(QStringLiteral("pelorin"), 71, {kvsim::SignalShape::Level, 0.4});
+    QVERIFY(column);
+    auto* zero = b().setup()->fullSetupWindow()->cell<FullSetupSetZeroColumn>(0, CFullSetupWindow::ZeroColumn);
+    auto* calibrate = b().setup()->fullSetupWindow()->cell<FullSetupCalibrateColumn>(0, CFullSetupWindow::CalibrateColumn);
+    const TriggerLevel chosen = chooseTrigger(column, 1, kPa);
+    const CMeasurementSetup* pressure = b().setup()->getSetupInfo()->GetSelectedSensor(0)->GetMeasurement(0);
+    const auto keeps = [&](double reads) {
+        return b().setup()->getSetupInfo()->m_TriggerValue == chosen.m_Code
+               && column->dialog()->triggerLevels().value(column->dialog()->levelIndex()).m_Code == chosen.m_Code
+               && qAbs(column->dialog()->form()->TriggerLevelCombo->currentText().toDouble() - reads) < 0.01;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(zero->setButton()->isEnabled(), 5000);
+    QTest::mouseClick(zero->setButton(), Qt::LeftButton);
+    const double zeroLevel = pressure->m_ZeroLevel;
+    QVERIFY(pressure->m_bZero && keeps(chosen.m_Level - zeroLevel));
+    bool offWhileOpen = false;
+    b().prompter.m_DialogHook = [&](QDialog* d) {
+        offWhileOpen = !pressure->m_bZero && !calibrate->calibrationDialog()->form()->zeroNoteLabel->isHidden();
+        QTest::mouseClick(static_cast<CalibrationDialog*>(d)->form()->cancelButton, Qt::LeftButton);
+    };
+    QTest::mouseClick(calibrate->setButton(), Qt::LeftButton);
+    QVERIFY(offWhileOpen && pressure->m_bZero && pressure->m_ZeroLevel == zeroLevel && zero->setButton()->isChecked());
+    QVERIFY(keeps(chosen.m_Level - zeroLevel));
+    QTest::mouseClick(zero->setButton(), Qt::LeftButton);
+    QVERIFY(!pressure->m_bZero && keeps(chosen.m_Level));
 }
 
 KORVANTA_TEST_MAIN(TestLoggerE2E)
