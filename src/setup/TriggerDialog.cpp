@@ -156,14 +156,16 @@ bool TriggerDialog::refreshLevels()
 int TriggerDialog::keepLevel(const TriggerLevel& chosen)
 {
     // The list no longer offers the code (its value lies past the range now): it stays in the
-    // list, in code order, with the value it reads as now where that can be told.
+    // list, in the list's order of codes, with the value it reads as now where that can be told.
     TriggerLevel kept = chosen;
     ILogicQueries* logic = m_pSetupWindow ? m_pSetupWindow->logicQueries() : nullptr;
     float level = 0.0f;
     if (logic && logic->GetTriggeringLevel(m_Channel, m_SensorIndex, chosen.m_Code, &level))
         kept.m_Level = level;
+    const int n = m_TriggerLevels.size();
+    const bool codesFall = n < 2 || m_TriggerLevels.first().m_Code > m_TriggerLevels.last().m_Code;
     int at = 0;
-    while (at < m_TriggerLevels.size() && m_TriggerLevels.at(at).m_Code > kept.m_Code)
+    while (at < n && (codesFall ? m_TriggerLevels.at(at).m_Code > kept.m_Code : m_TriggerLevels.at(at).m_Code < kept.m_Code))
         ++at;
     m_TriggerLevels.insert(at, kept);
     ui->TriggerLevelCombo->insertItem(at, SetupColumnRules::TriggerLevelText(kept.m_Level));
