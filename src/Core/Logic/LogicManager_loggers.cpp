@@ -3,6 +3,7 @@
 #include "Core/Logic/Detection/DeviceDetectionManager.h"
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/ILogger.h"
+#include "Core/Data/ConversionMarkers.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicManager.h"
 #include "Core/Logic/Dravlet/DravletFace.h"
@@ -10,6 +11,7 @@
 #include "platform/PortEnumerator.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <utility>
 
@@ -218,7 +220,11 @@ bool CLogicManager::GetTriggeringLevel(int position, int index, int code, float*
     const CSesnorProperties* sensor = setup ? setup->GetSelectedSensor(position) : nullptr;
     const bool placeholder = sensor && sensor->m_bPlaceholder;
     if (logger && FaceOf(logger).ConvertsRawTriggerLevels(kind, placeholder)) {
-        *level = float(m_DataManager.GetDataConversion()->ConvertBySensorType(logger, position, position, index, code));
+        const double value = m_DataManager.GetDataConversion()->ConvertBySensorType(logger, position, position, index, code);
+        // A code that reads as no value has none to show.
+        if (value == ConversionMarkers::s_NoSample || value == ConversionMarkers::s_Missing || !std::isfinite(value))
+            return false;
+        *level = float(value);
         return true;
     }
     // These codes are the levels themselves, in thousandths or whole.
