@@ -622,7 +622,10 @@ void CFullSetupWindow::setCalibrateColumn(int channel)
     connect(calibrate, &FullSetupCalibrateColumn::UseCalibrationChanged, m_pSetupWindow,
             &CSetupWindow::UseCalibrationChanged);
     if (auto* zero = qobject_cast<FullSetupSetZeroColumn*>(ui->SensorsTable->cellWidget(buildRow(channel), ZeroColumn)))
+    {
         connect(calibrate, &FullSetupCalibrateColumn::UseCalibrationChanged, zero, &FullSetupSetZeroColumn::UsingCalibration);
+        connect(calibrate, &FullSetupCalibrateColumn::calibrationLeftAsItWas, zero, &FullSetupSetZeroColumn::restoreZero);
+    }
     placeWidget(channel, CalibrateColumn, calibrate, kColumnWidths[CalibrateColumn]);
 }
 

@@ -101,6 +101,11 @@ void CLogicManagerQueries::GetTriggeringLevels(int channel, int sensorIndex, QLi
         m_pManager->GetTriggeringLevels(channel, sensorIndex, levels);
 }
 
+bool CLogicManagerQueries::GetTriggeringLevel(int channel, int sensorIndex, int code, float* level)
+{
+    return m_pManager && m_pManager->GetTriggeringLevel(channel, sensorIndex, code, level);
+}
+
 float CLogicManagerQueries::ConvertDataSample(int channel, int position, int index, int measurement, int raw)
 {
     return m_pManager ? m_pManager->ConvertDataSample(channel, position, index, measurement, raw) : 0.0f;

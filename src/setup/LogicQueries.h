@@ -34,6 +34,8 @@ public:
     virtual void SendManualSampleCmd() = 0;
     // The trigger thresholds offered for a sensor on a setup channel, appended to the list.
     virtual void GetTriggeringLevels(int, int, QList<TriggerLevel>*) {}
+    // The value one trigger code of that sensor reads as now; false when there is none.
+    virtual bool GetTriggeringLevel(int, int, int, float*) { return false; }
     // One raw reading of a channel in the unit of a measurement of its sensor.
     virtual float ConvertDataSample(int, int, int, int, int) { return 0.0f; }
     // The teacher's setup across the logger's departures (CLoggerSetupHold): held for its
@@ -67,6 +69,7 @@ public:
     void SendStopCmd() override;
     void SendManualSampleCmd() override;
     void GetTriggeringLevels(int channel, int sensorIndex, QList<TriggerLevel>* levels) override;
+    bool GetTriggeringLevel(int channel, int sensorIndex, int code, float* level) override;
     float ConvertDataSample(int channel, int position, int index, int measurement, int raw) override;
     bool HoldSetupForReturn() override;
     bool IsSetupHeld() override;

@@ -1,4 +1,5 @@
 #include "setup/MeasurementColumns.h"
+#include "Core/Data/SetupInfo.h"
 #include "windowbase/DeferredIcon.h"
 
 #include "setup/SetupColumnRules.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSignalMapper>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -267,8 +269,30 @@ void FullSetupSetZeroColumn::UsingCalibration(bool Use, int)
 {
     if (Use)
         return;
+    // Switching off writes the last reading as the level: the level in use is kept first.
+    const CSetupInfo* setup = m_pSetupWindow ? m_pSetupWindow->getSetupInfo() : nullptr;
+    const CSesnorProperties* sensor = setup ? setup->GetSelectedSensor(m_Channel) : nullptr;
+    const CMeasurementSetup* m = sensor ? sensor->GetMeasurement(m_MeasurementIndex) : nullptr;
+    m_bZeroHeld = ui->setButton->isChecked() && m && m->m_bZero;
+    m_HeldMeasurement = m_MeasurementIndex;
+    m_HeldLevel = m ? m->m_ZeroLevel : 0.0;
     ui->setButton->setChecked(false);
     emit ui->setButton->toggled(false);
+}
+
+void FullSetupSetZeroColumn::restoreZero()
+{
+    if (!m_bZeroHeld)
+        return;
+    m_bZeroHeld = false;
+    {
+        const QSignalBlocker blocker(ui->setButton);
+        ui->setButton->setChecked(true);
+    }
+    m_bZeroEnabled = true;
+    ui->setButton->setText(tr("Reset"));
+    emit zeroModified(true, m_HeldLevel, m_Channel, m_HeldMeasurement);
+    updateButtonState();
 }
 
 void FullSetupSetZeroColumn::setMeasurementIndex(int index)

@@ -87,6 +87,8 @@ public slots:
     void setReading(double value);
     void setPressed(bool checked);
     void UsingCalibration(bool Use, int SourceChannel);
+    // The calibration that switched the zero off was not made: the zero is on again as it was.
+    void restoreZero();
 
 private:
     void updateButtonState();
@@ -100,6 +102,10 @@ private:
     // Until a reading of the shown measurement has arrived there is nothing to take as zero.
     bool m_bHasReading = false;
     bool m_bDisabled = false;
+    // The zero switched off for a calibration: its measurement and level, until one is made.
+    bool m_bZeroHeld = false;
+    int m_HeldMeasurement = 0;
+    double m_HeldLevel = 0.0;
 };
 
 class Ui_SensorScaleSetupColumn

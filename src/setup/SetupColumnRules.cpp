@@ -203,6 +203,41 @@ int NearestTriggerLevel(const QList<TriggerLevel>& levels, float value)
     return best;
 }
 
+int TriggerLevelWithCode(const QList<TriggerLevel>& levels, int code)
+{
+    for (int i = 0; i < levels.size(); ++i)
+        if (levels.at(i).m_Code == code)
+            return i;
+    return -1;
+}
+
+bool TriggerLevelFalls(const QList<TriggerLevel>& levels, int code)
+{
+    QList<TriggerLevel> byCode = levels;
+    std::stable_sort(byCode.begin(), byCode.end(),
+                     [](const TriggerLevel& a, const TriggerLevel& b) { return a.m_Code < b.m_Code; });
+    const int n = byCode.size();
+    if (n < 2)
+        return false;
+    // The entries either side of the code, widened one step at a time while they read alike.
+    const auto above = std::upper_bound(byCode.begin(), byCode.end(), code,
+                                        [](int c, const TriggerLevel& l) { return c < l.m_Code; });
+    int hi = std::clamp(int(above - byCode.begin()), 1, n - 1);
+    int lo = hi - 1;
+    bool widenHigh = true;
+    while (byCode.at(lo).m_Level == byCode.at(hi).m_Level) {
+        const bool canLow = lo > 0, canHigh = hi < n - 1;
+        if (!canLow && !canHigh)
+            return false;
+        if (canHigh && (widenHigh || !canLow))
+            ++hi;
+        else
+            --lo;
+        widenHigh = !widenHigh;
+    }
+    return byCode.at(hi).m_Level < byCode.at(lo).m_Level;
+}
+
 QString TriggerRefusal(const CSensorParametersInfo* record, int sensorIndex)
 {
     if (sensorIndex == 0 || !record || record->m_TriggerAllowed)

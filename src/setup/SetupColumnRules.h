@@ -90,6 +90,12 @@ QString TriggerLevelText(float level);
 // The entry of the level list whose level is nearest value (the first of two as near); -1 for
 // an empty list.
 int NearestTriggerLevel(const QList<TriggerLevel>& levels, float value);
+// The entry of the level list with this code; -1 when none has it.
+int TriggerLevelWithCode(const QList<TriggerLevel>& levels, int code);
+// Whether the level list reads lower values at higher codes about `code`: the logger compares
+// codes, so a trigger there must compare them the other way round. Neighbours of equal value
+// (a clamped end) are looked past; a list that tells nothing counts as rising.
+bool TriggerLevelFalls(const QList<TriggerLevel>& levels, int code);
 // Why a row's trigger button is greyed, for its tooltip: empty for a row that can trigger and
 // for a row without a sensor.
 QString TriggerRefusal(const CSensorParametersInfo* record, int sensorIndex);

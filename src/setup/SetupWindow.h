@@ -104,6 +104,9 @@ public:
     const ILoggerFace& detectedFace() const;
     // The one writer of the setup record's trigger fields (inactive: no trigger).
     void setTrigger(bool triggerActive, int SourceChannel, int triggerLevelIndex, int triggerValue, int triggerType);
+    // Reads again whether the trigger level's value falls as its code rises (the levels of the
+    // sensor as now calibrated); true when that changed.
+    bool refreshTriggerDirection();
     // The catalogue index of the sensor on a row; 0 when the row has none.
     int getSensorIdAtSourceChannel(int channel) const;
     // Set while a calibration reads the Dravlet interface's readings live: only then is it
@@ -178,6 +181,9 @@ private:
     // stays when this is it, and makes way otherwise.
     void takeBackHeldSetup();
     void activeMeasurementsChanged();
+    // A calibration or a zero changed what the trigger levels read: the lists are relabelled
+    // and the logger hears of a level that now compares the other way round.
+    void triggerLevelsChanged();
     void refreshDuration();
     void refreshWindows();
     int currentRate() const;

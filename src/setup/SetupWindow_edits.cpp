@@ -10,6 +10,7 @@
 #include "Core/Data/SensorsCalibration.h"
 #include "Core/Data/SetupInfo.h"
 #include "setup/LogicQueries.h"
+#include "setup/SetupColumnRules.h"
 #include "setup/SetupHost.h"
 
 #include <QLabel>
@@ -129,6 +130,33 @@ void CSetupWindow::setTrigger(bool triggerActive, int SourceChannel, int trigger
         m_pSetupInfo->m_TriggerLevel = -1;
         m_pSetupInfo->m_TriggerValue = 0;
     }
+    refreshTriggerDirection();
+}
+
+bool CSetupWindow::refreshTriggerDirection()
+{
+    CSetupInfo* s = m_pSetupInfo;
+    bool falls = false;
+    const CSesnorProperties* sensor = s->GetSelectedSensor(s->m_TriggerChannel);
+    ILogicQueries* logic = m_pHost ? m_pHost->GetLogicQueries() : nullptr;
+    if ((s->m_TriggerType == 1 || s->m_TriggerType == 2) && sensor && logic) {
+        // The levels as the trigger dialog offers them: the same conversion, calibration included.
+        QList<TriggerLevel> levels;
+        logic->GetTriggeringLevels(s->m_TriggerChannel, sensor->m_SensorIndex, &levels);
+        falls = SetupColumnRules::TriggerLevelFalls(levels, s->m_TriggerValue);
+    }
+    const bool changed = falls != s->m_bTriggerFalls;
+    s->m_bTriggerFalls = falls;
+    return changed;
+}
+
+void CSetupWindow::triggerLevelsChanged()
+{
+    if (m_pFull)
+        m_pFull->refreshTriggerLevels();
+    // A level trigger the logger already holds is compared the other way round from now on.
+    if (refreshTriggerDirection())
+        emit setupChanged(-1);
 }
 
 void CSetupWindow::sensorChanged(int SensorID, int SourceChannel)
@@ -196,15 +224,13 @@ void CSetupWindow::calibrationChanged(CalibrationValues calibrationValues, int t
         return;
     calibration->setCalibrationValues(calibrationValues, sensor->m_SensorIndex);
     refreshWindows();
-    if (m_pFull)
-        m_pFull->refreshTriggerLevels();
+    triggerLevelsChanged();
 }
 
 void CSetupWindow::UseCalibrationChanged(bool, int)
 {
     // The calibration table keeps no per-use flag; a calibration removed changes the levels.
-    if (m_pFull)
-        m_pFull->refreshTriggerLevels();
+    triggerLevelsChanged();
 }
 
 void CSetupWindow::colorChanged(QColor color, int tableIndex, int measurementIndex)
@@ -241,8 +267,7 @@ void CSetupWindow::zeroChanged(bool zeroEnabled, double zeroLevel, int tableInde
         m->m_bZero = zeroEnabled;
         m->m_ZeroLevel = zeroLevel;
         refreshWindows();
-        if (m_pFull)
-            m_pFull->refreshTriggerLevels();
+        triggerLevelsChanged();
     }
 }
 

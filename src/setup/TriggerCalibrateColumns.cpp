@@ -22,6 +22,13 @@ bool isDropCounter(int index)
 {
     return index == 33 || index == 109;
 }
+
+// What the conversion reads of a record: equal, every reading converts as before.
+bool sameConversion(const SensorCalibrationInfo& a, const SensorCalibrationInfo& b)
+{
+    return a.type == b.type && a.factor == b.factor && a.slope == b.slope && a.offset == b.offset
+           && a.real1 == b.real1 && a.raw1 == b.raw1 && a.iseId == b.iseId;
+}
 } // namespace
 
 void Ui_FullSetupTriggerColumn::setupUi(QWidget* form)
@@ -158,6 +165,7 @@ void FullSetupTriggerColumn::updateTriggerList(int sensorIndex)
 void FullSetupTriggerColumn::refreshLevels()
 {
     using namespace SetupColumnRules;
+    // The code stays: only a level that moved in the list is recorded again, at its new place.
     if (!m_pTriggerDialog->refreshLevels() || !m_bSelected || m_pTriggerDialog->triggerType() == TriggerDelay)
         return;
     const CSensorInfo* catalogue = m_pSetupWindow ? m_pSetupWindow->sensorCatalogue() : nullptr;
@@ -166,7 +174,7 @@ void FullSetupTriggerColumn::refreshLevels()
                                                     m_pTriggerDialog->levelIndex(), m_pTriggerDialog->delayMs(),
                                                     m_pTriggerDialog->triggerLevels());
     emit sensorTriggerModified(report.m_bActive, m_Channel, report.m_LevelIndex, report.m_Value, report.m_Type);
-    // As the dialog's OK does: the logger hears of the new code.
+    // As the dialog's OK does: the logger's copy of the setup follows.
     if (m_pSetupWindow)
         emit m_pSetupWindow->setupChanged(-1);
 }
@@ -320,6 +328,8 @@ void FullSetupCalibrateColumn::on_setButton_clicked()
         if (!still.contains(name))
             removed << name;
     m_pCalibrationDialog->setZeroRemoved(removed);
+    CSensorsCalibration* table = m_pSetupWindow ? m_pSetupWindow->calibrationTable() : nullptr;
+    const SensorCalibrationInfo before = table ? table->GetCalibration(m_SensorIndex) : SensorCalibrationInfo();
     if (isDropCounter(m_SensorIndex)) {
         m_pDropCounter->setSensorID(m_SensorIndex);
         PrompterOrShell(m_pPrompter)->runDialog(m_pDropCounter);
@@ -327,4 +337,8 @@ void FullSetupCalibrateColumn::on_setButton_clicked()
         m_pCalibrationDialog->setSensorID(m_SensorIndex, m_IseId);
         PrompterOrShell(m_pPrompter)->runDialog(m_pCalibrationDialog);
     }
+    // A zero level is a reading in the units of the conversion it was taken under: it holds
+    // while that conversion does.
+    if (table && sameConversion(before, table->GetCalibration(m_SensorIndex)))
+        emit calibrationLeftAsItWas(m_Channel);
 }

@@ -112,6 +112,9 @@ public:
 signals:
     void calibrationChanged(CalibrationValues calibrationValues, int index);
     void UseCalibrationChanged(bool use, int index);
+    // The dialog closed with the conversion as it was (cancelled): the zero it switched off
+    // for the calibration may come back.
+    void calibrationLeftAsItWas(int index);
 
 public slots:
     void setCalibration(const CalibrationValues& values);

@@ -136,14 +136,40 @@ bool TriggerDialog::fillLevels()
 
 bool TriggerDialog::refreshLevels()
 {
+    const int before = m_LevelIndex;
     const bool hadLevel = m_LevelIndex >= 0 && m_LevelIndex < m_TriggerLevels.size();
     const TriggerLevel chosen = hadLevel ? m_TriggerLevels.at(m_LevelIndex) : TriggerLevel();
     fillLevels();
-    m_LevelIndex = hadLevel ? std::max(SetupColumnRules::NearestTriggerLevel(m_TriggerLevels, chosen.m_Level), 0) : 0;
-    if (m_LevelIndex < ui->TriggerLevelCombo->count())
-        ui->TriggerLevelCombo->setCurrentIndex(m_LevelIndex);
-    const bool haveLevel = m_LevelIndex < m_TriggerLevels.size();
-    return hadLevel != haveLevel || (haveLevel && m_TriggerLevels.at(m_LevelIndex).m_Code != chosen.m_Code);
+    if (!hadLevel) {
+        m_LevelIndex = 0;
+        return false;
+    }
+    // The logger compares codes: the chosen code stays the threshold, only what it reads as is new.
+    int index = SetupColumnRules::TriggerLevelWithCode(m_TriggerLevels, chosen.m_Code);
+    if (index < 0)
+        index = keepLevel(chosen);
+    m_LevelIndex = index;
+    ui->TriggerLevelCombo->setCurrentIndex(index);
+    return index != before;
+}
+
+int TriggerDialog::keepLevel(const TriggerLevel& chosen)
+{
+    // The list no longer offers the code (its value lies past the range now): it stays in the
+    // list, in the list's order of codes, with the value it reads as now where that can be told.
+    TriggerLevel kept = chosen;
+    ILogicQueries* logic = m_pSetupWindow ? m_pSetupWindow->logicQueries() : nullptr;
+    float level = 0.0f;
+    if (logic && logic->GetTriggeringLevel(m_Channel, m_SensorIndex, chosen.m_Code, &level))
+        kept.m_Level = level;
+    const int n = m_TriggerLevels.size();
+    const bool codesFall = n < 2 || m_TriggerLevels.first().m_Code > m_TriggerLevels.last().m_Code;
+    int at = 0;
+    while (at < n && (codesFall ? m_TriggerLevels.at(at).m_Code > kept.m_Code : m_TriggerLevels.at(at).m_Code < kept.m_Code))
+        ++at;
+    m_TriggerLevels.insert(at, kept);
+    ui->TriggerLevelCombo->insertItem(at, SetupColumnRules::TriggerLevelText(kept.m_Level));
+    return at;
 }
 
 void TriggerDialog::onTimeDelayRadioButton(bool checked)

@@ -46,8 +46,8 @@ public:
     void updateTriggerValues(int channel, int sensorIndex);
     // The levels built again for the same sensor, after a calibration or a zero changed the value
     // each raw code reads as: the list shows what the teacher now reads, the logger still
-    // compares raw codes. The confirmed kind and delay stay; the confirmed level becomes the
-    // entry nearest the value it had. True when that entry's raw code changed.
+    // compares raw codes. The confirmed kind, delay and level code stay; that entry is shown in
+    // the new units. True when its place in the list changed.
     bool refreshLevels();
     int ConvertToMillisecond(int unitIndex) const;
 
@@ -75,6 +75,8 @@ private:
     bool fillLevels();
     // The entry and unit show the confirmed delay.
     void showDelay();
+    // Puts a confirmed level the new list lacks back into it; its place.
+    int keepLevel(const TriggerLevel& chosen);
 
     Ui_TriggerDialog* ui;
     int m_Channel;

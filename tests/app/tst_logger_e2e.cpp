@@ -13,6 +13,7 @@
 #include "setup/SetupColumnRules.h"
 #include "setup/TriggerCalibrateColumns.h"
 #include "setup/TriggerDialog.h"
+#include "simulator/CatalogueSensors.h"
 #include "simulator/SignalShape.h"
 #include "support/AppBench.h"
 #include "common/SimulatedLogger.h"
@@ -58,6 +59,10 @@ private:
     bool startWithFirmwareFile(int size);
     void connectFindingNothing();
     void step(char what);
+    // The logger with one sensor, detected, its full setup open; the first row's trigger column.
+    FullSetupTriggerColumn* startOn(const QString& model, int sensor, const kvsim::SignalSettings& signal);
+    // A level trigger of that kind chosen in the dialog, at the entry nearest target: the entry.
+    TriggerLevel chooseTrigger(FullSetupTriggerColumn* column, int kind, double target);
 
 private slots:
     void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
@@ -76,6 +81,10 @@ private slots:
     void failedFirmwareUpdateKeepsTheSetup();
     void dravletTwoPointCalibrationOnLiveReadings();
     void dravletTriggerFollowsCalibration();
+    void fallingCalibrationTurnsTheTriggerAround_data();
+    void fallingCalibrationTurnsTheTriggerAround();
+    void zeroAndCancelledCalibrationKeepTheTriggerCode_data();
+    void zeroAndCancelledCalibrationKeepTheTriggerCode();
 };
 
 void TestLoggerE2E::searchIsGivenUp_data()
@@ -392,7 +401,7 @@ void TestLoggerE2E::dravletTwoPointCalibrationOnLiveReadings()
 }
 
 // After a calibration the trigger's levels read calibrated over the same raw codes, and the chosen
-// level stays as the teacher reads it: its new raw code goes to the logger.
+// level keeps its raw code, the threshold the logger compares: it reads calibrated now.
 void TestLoggerE2E::dravletTriggerFollowsCalibration()
 {
     QVERIFY(b().start(QStringLiteral("dravlet")));
@@ -405,7 +414,7 @@ void TestLoggerE2E::dravletTriggerFollowsCalibration()
     dialog->form()->TriggerTypeCombo->setCurrentIndex(1);
     dialog->form()->TriggerLevelCombo->setCurrentIndex(SetupColumnRules::NearestTriggerLevel(plain, -6.0f));
     dialog->form()->OkButton->click();
-    const float chosen = plain.at(dialog->levelIndex()).m_Level;
+    const TriggerLevel chosen = plain.at(dialog->levelIndex());
     // A two-point line through two raw codes that reads every value v as v / 2 + 3.
     const auto line = [](double v) { return v / 2.0 + 3.0; };
     CalibrationValues values;
@@ -419,8 +428,104 @@ void TestLoggerE2E::dravletTriggerFollowsCalibration()
         QVERIFY(calibrated.at(i).m_Code == plain.at(i).m_Code && qAbs(calibrated.at(i).m_Level - line(plain.at(i).m_Level)) < 0.1
                 && dialog->form()->TriggerLevelCombo->itemText(i) == SetupColumnRules::TriggerLevelText(calibrated.at(i).m_Level));
     const TriggerLevel kept = calibrated.at(dialog->levelIndex());
-    QVERIFY(qAbs(kept.m_Level - chosen) < qAbs(calibrated.at(0).m_Level - calibrated.at(1).m_Level));
-    QCOMPARE(b().setup()->getSetupInfo()->m_TriggerValue, kept.m_Code);
+    QVERIFY(kept.m_Code == chosen.m_Code && qAbs(kept.m_Level - line(chosen.m_Level)) < 0.1);
+    QCOMPARE(b().setup()->getSetupInfo()->m_TriggerValue, chosen.m_Code);
+}
+
+FullSetupTriggerColumn* TestLoggerE2E::startOn(const QString& model, int sensor, const kvsim::SignalSettings& signal)
+{
+    if (!b().start(model, false, signal, [&](kvsim::IDeviceModel& m) { kvsim::ApplySensors(m, {sensor}); })
+        || !QTest::qWaitFor([&] { return b().detections->count() == 1 && b().button()->isEnabled(); }, 10000))
+        return nullptr;
+    b().setup()->displaySetupWindow(1);
+    return b().setup()->fullSetupWindow()->cell<FullSetupTriggerColumn>(0, CFullSetupWindow::TriggerColumn);
+}
+
+TriggerLevel TestLoggerE2E::chooseTrigger(FullSetupTriggerColumn* column, int kind, double target)
+{
+    Ui_TriggerDialog* form = column->dialog()->form();
+    QTest::mouseClick(column->getTriggerRadioButton(), Qt::LeftButton);
+    form->TriggerTypeCombo->setCurrentIndex(kind);
+    form->TriggerLevelCombo->setCurrentIndex(SetupColumnRules::NearestTriggerLevel(column->dialog()->triggerLevels(), float(target)));
+    form->OkButton->click();
+    return column->dialog()->triggerLevels().value(column->dialog()->levelIndex());
+}
+
+void TestLoggerE2E::fallingCalibrationTurnsTheTriggerAround_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<int>("kind");  // 1 above a level at 80 % of the range, 2 below one at 20 %
+    for (const char* model : {"dravlet", "pelorin"})
+        for (int kind : {1, 2})
+            QTest::addRow("%s %s", model, kind == 1 ? "above" : "below") << QString(model) << kind;
+}
+
+// Calibrated upside down, a run still waits until the reading passes the level the chosen way,
+// and starts with the sample that passed it.
+void TestLoggerE2E::fallingCalibrationTurnsTheTriggerAround()
+{
+    QFETCH(QString, model);
+    QFETCH(int, kind);
+    const int sensor = model == QLatin1String("dravlet") ? 1 : 71;  // voltage, pressure
+    FullSetupTriggerColumn* column = startOn(model, sensor, {kvsim::SignalShape::Sine, 0.8, 2.0});
+    QVERIFY(column && column->dialog()->triggerLevels().size() > 8);
+    const CSensorMeasuremntInfo* r = b().logic()->m_SensorInfo.GetMeasurementInfo(sensor, 0);
+    const QList<TriggerLevel> plain = column->dialog()->triggerLevels();
+    const TriggerLevel p1 = plain.at(plain.size() / 4), p2 = plain.at(3 * plain.size() / 4);
+    CalibrationValues mirror;  // reads every value v as top + bottom - v
+    mirror.type = 2;
+    mirror.raw1 = p1.m_Code, mirror.real1 = r->m_Max + r->m_Min - p1.m_Level;
+    mirror.raw2 = p2.m_Code, mirror.real2 = r->m_Max + r->m_Min - p2.m_Level;
+    b().setup()->calibrationChanged(mirror, 0);
+    const double width = r->m_Max - r->m_Min;
+    const TriggerLevel level = chooseTrigger(column, kind, r->m_Min + (kind == 1 ? 0.8 : 0.2) * width);
+    QVERIFY(b().chooseRateAndSamples(kRate100PerSecond, 50));
+    b().pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(b().ended->count(), 1, 10000);
+    const QList<CDataBranch*> run = b().runBranches(0);
+    QVERIFY(!run.isEmpty());
+    const double past = (kind == 1 ? 1 : -1) * (run.first()->GetYSample(0) - level.m_Level) / width;
+    QVERIFY2(past > 0 && past < 0.05, qPrintable(QString::number(run.first()->GetYSample(0))));
+}
+
+void TestLoggerE2E::zeroAndCancelledCalibrationKeepTheTriggerCode_data()
+{
+    QTest::addColumn<double>("kPa");  // the pressure reads 160 kPa: zeroed, 80 lies past the range
+    QTest::newRow("80 kPa") << 80.0;
+    QTest::newRow("320 kPa") << 320.0;
+}
+
+// Setting the zero, cancelling the calibration dialog and removing the zero change what the
+// trigger's level reads as, never the code the logger compares; the cancelled dialog gives the
+// zero back.
+void TestLoggerE2E::zeroAndCancelledCalibrationKeepTheTriggerCode()
+{
+    QFETCH(double, kPa);
+    FullSetupTriggerColumn* column = startOn(QStringLiteral("pelorin"), 71, {kvsim::SignalShape::Level, 0.4});
+    QVERIFY(column);
+    auto* zero = b().setup()->fullSetupWindow()->cell<FullSetupSetZeroColumn>(0, CFullSetupWindow::ZeroColumn);
+    auto* calibrate = b().setup()->fullSetupWindow()->cell<FullSetupCalibrateColumn>(0, CFullSetupWindow::CalibrateColumn);
+    const TriggerLevel chosen = chooseTrigger(column, 1, kPa);
+    const CMeasurementSetup* pressure = b().setup()->getSetupInfo()->GetSelectedSensor(0)->GetMeasurement(0);
+    const auto keeps = [&](double reads) {
+        return b().setup()->getSetupInfo()->m_TriggerValue == chosen.m_Code
+               && column->dialog()->triggerLevels().value(column->dialog()->levelIndex()).m_Code == chosen.m_Code
+               && qAbs(column->dialog()->form()->TriggerLevelCombo->currentText().toDouble() - reads) < 0.01;
+    };
+    QTRY_VERIFY_WITH_TIMEOUT(zero->setButton()->isEnabled(), 5000);
+    QTest::mouseClick(zero->setButton(), Qt::LeftButton);
+    const double zeroLevel = pressure->m_ZeroLevel;
+    QVERIFY(pressure->m_bZero && keeps(chosen.m_Level - zeroLevel));
+    bool offWhileOpen = false;
+    b().prompter.m_DialogHook = [&](QDialog* d) {
+        offWhileOpen = !pressure->m_bZero && !calibrate->calibrationDialog()->form()->zeroNoteLabel->isHidden();
+        QTest::mouseClick(static_cast<CalibrationDialog*>(d)->form()->cancelButton, Qt::LeftButton);
+    };
+    QTest::mouseClick(calibrate->setButton(), Qt::LeftButton);
+    QVERIFY(offWhileOpen && pressure->m_bZero && pressure->m_ZeroLevel == zeroLevel && zero->setButton()->isChecked());
+    QVERIFY(keeps(chosen.m_Level - zeroLevel));
+    QTest::mouseClick(zero->setButton(), Qt::LeftButton);
+    QVERIFY(!pressure->m_bZero && keeps(chosen.m_Level));
 }
 
 KORVANTA_TEST_MAIN(TestLoggerE2E)

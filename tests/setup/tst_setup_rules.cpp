@@ -26,6 +26,7 @@ private slots:
     void zeroReading();
     void triggerOnSelection_data();
     void triggerOnSelection();
+    void triggerLevelDirection();
     void delayInMilliseconds_data();
     void delayInMilliseconds();
     void numbersUnderLocale_data();
@@ -205,6 +206,15 @@ void TestSetupRules::triggerOnSelection()
     QTEST(r.m_LevelIndex, "index");
     QTEST(r.m_Value, "value");
     QTEST(r.m_Type, "type");
+}
+
+// Whether a trigger level's value falls as its code rises (codes 4095, 4031, ... in list order).
+void TestSetupRules::triggerLevelDirection()
+{
+    const auto list = [](float a, float b, float c) { return QList<TriggerLevel>{{4095, a}, {4031, b}, {3967, c}}; };
+    QVERIFY(!TriggerLevelFalls(list(5, 4, 3), 4031) && TriggerLevelFalls(list(3, 4, 5), 4000));
+    // Past a clamped end; a flat list tells nothing.
+    QVERIFY(TriggerLevelFalls(list(0, 0, 1), 4095) && !TriggerLevelFalls(list(9, 5, 5), 3967) && !TriggerLevelFalls(list(1, 1, 1), 4031));
 }
 
 void TestSetupRules::delayInMilliseconds_data()

@@ -49,12 +49,22 @@ void CSetupInfo::Reset()
     m_TriggerType = 0;
     m_TriggerChannel = -1;
     m_TriggerLevel = -1;
+    m_bTriggerFalls = false;
     m_bAutoDetect = true;
     m_XAxisChannel = -1;
     m_XAxisMeasurement = -1;
     m_bXAxisDefault = true;
     m_WriteIdChannel = 0;
     m_WriteIdValue = 0;
+}
+
+int CSetupInfo::RawTriggerType() const
+{
+    if (!m_bTriggerFalls)
+        return m_TriggerType;
+    if (m_TriggerType == 1)
+        return 2;
+    return m_TriggerType == 2 ? 1 : m_TriggerType;
 }
 
 CSesnorProperties* CSetupInfo::GetSelectedSensor(int position) const

@@ -83,6 +83,9 @@ public:
     bool xManualRunEnabled() const;
     // The ISE id chosen for a channel; 0 (none) outside the table.
     int GetISEId(int channel) const;
+    // The trigger kind the logger is told and tests in raw codes: above and below swap places
+    // where the level's value falls as the raw code rises (a falling calibration, a thermistor).
+    int RawTriggerType() const;
 
     // The list does not own its entries (the setup controller does).
     QList<CSesnorProperties*> m_SelectedSensorList;
@@ -92,6 +95,8 @@ public:
     int m_TriggerChannel = -1;
     int m_TriggerLevel = -1;         // level entry index, or the delay in ms for type 5
     int m_TriggerValue = 0;
+    // The trigger level's value falls as its raw code rises; kept by the setup controller.
+    bool m_bTriggerFalls = false;
     bool m_bAutoDetect = true;
     unsigned char m_RangeChannel = 0;
     unsigned char m_RangeValue = 0;

@@ -118,6 +118,9 @@ public:
     void UpdateSetupInfoToCore();
     void WaitHere(int ms) override;
     void GetTriggeringLevels(int position, int index, QList<TriggerLevel>* levels);
+    // The value one code of those levels reads as now, also where the list leaves it out (a
+    // value past the range after a zero); false for a sensor without such codes.
+    bool GetTriggeringLevel(int position, int index, int code, float* level);
     void SortSensorsNames();
     const QVector<int>& GetSortedSensorIndexes() const { return m_SortedSensorIndexes; }
 

@@ -52,7 +52,7 @@ void CLogicManager::SendSetupCmd(ILogger* logger, bool bStartNow)
     cmd.SetWord(ParSetupRateCode, quint16(logger->GetLoggerRateCode(setup->m_RateCode, sensors)));
     cmd.SetWord(ParSetupSamplesCode, quint16(logger->GetNumberOfSamplesCode(setup->m_NumberOfSamples)));
     cmd.SetWord(ParSetupSamples, quint16(setup->m_NumberOfSamples & 0xFFFF));
-    cmd.SetWord(ParSetupTriggerType, quint16(setup->m_TriggerType));
+    cmd.SetWord(ParSetupTriggerType, quint16(setup->RawTriggerType()));
     cmd.SetWord(ParSetupTriggerLevel, quint16(setup->m_TriggerLevel));
     cmd.SetWord(ParSetupTriggerChannel, quint16(setup->m_TriggerChannel));
     cmd.SetDWord(ParSetupReserved, 0);

@@ -3,12 +3,15 @@
 #include "Core/Logic/Detection/DeviceDetectionManager.h"
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/ILogger.h"
+#include "Core/Data/ConversionMarkers.h"
+#include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicManager.h"
 #include "Core/Logic/Dravlet/DravletFace.h"
 #include "Core/Logic/Pelorin/PelorinFace.h"
 #include "platform/PortEnumerator.h"
 
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 #include <utility>
 
@@ -204,6 +207,32 @@ float CLogicManager::ConvertDataSample(int channel, int position, int index, int
     const double value = m_DataManager.ConvertDataSample(logger, channel, position, index, raw, 0, flag,
                                                          static_cast<short>(measurement), false, true);
     return float(value);
+}
+
+bool CLogicManager::GetTriggeringLevel(int position, int index, int code, float* level)
+{
+    const CSensorParametersInfo* record = m_SensorInfo.GetSensorInfo(index);
+    if (!level || !record)
+        return false;
+    const unsigned short kind = record->m_DataKind;
+    ILogger* logger = m_pDetectedLogger;
+    const CSetupInfo* setup = GetSetupInfo();
+    const CSesnorProperties* sensor = setup ? setup->GetSelectedSensor(position) : nullptr;
+    const bool placeholder = sensor && sensor->m_bPlaceholder;
+    if (logger && FaceOf(logger).ConvertsRawTriggerLevels(kind, placeholder)) {
+        const double value = m_DataManager.GetDataConversion()->ConvertBySensorType(logger, position, position, index, code);
+        // A code that reads as no value has none to show.
+        if (value == ConversionMarkers::s_NoSample || value == ConversionMarkers::s_Missing || !std::isfinite(value))
+            return false;
+        *level = float(value);
+        return true;
+    }
+    // These codes are the levels themselves, in thousandths or whole.
+    if (kind == 3 || kind == 16384) {
+        *level = kind == 3 ? float(code / 1000.0) : float(code);
+        return true;
+    }
+    return false;
 }
 
 QString CLogicManager::GetConnectedPortName()

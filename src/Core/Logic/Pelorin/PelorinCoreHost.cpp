@@ -40,7 +40,7 @@ bool CPelorinCoreHost::ReadSetup(SetupView& out)
     out = SetupView();
     out.rateCode = s->m_RateCode;
     out.numberOfSamples = s->m_NumberOfSamples;
-    out.triggerType = s->m_TriggerType;
+    out.triggerType = s->RawTriggerType();
     out.triggerPosition = s->m_TriggerChannel;
     // The logger compares its readings with the level's code, which the trigger dialog keeps.
     out.triggerLevel = s->m_TriggerValue;
