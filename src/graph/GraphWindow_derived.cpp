@@ -1,11 +1,12 @@
 // Series derived from a shown one (fits, functions, derivatives): the scale a derived curve
 // shares with its source when both are in one unit, the colour a new one takes, and the
-// equations of the fits written in the plot area.
+// equations of the fits written in the plot area in the units of its axes.
 #include "graph/GraphWindow.h"
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
+#include "analysis/FitEquation.h"
 #include "analysis/FourierSpectrum.h"
 #include "analysis/Functions.h"
 #include "analysis/XSeries.h"
@@ -213,11 +214,26 @@ QStringList CGraphWindow::FitEquations(QList<QColor>* colors) const
         // this graph does not show.
         if (!b || b->m_SensorIndex != CFunctions::CurveFitResultIndex || b->m_FunctionText.isEmpty() || !PlotIsDrawn(i))
             continue;
-        texts << p.m_Name + QStringLiteral(":  ") + b->m_FunctionText;
+        texts << p.m_Name + QStringLiteral(":  ") + FormulaTextAsShown(i);
         if (colors)
             *colors << p.m_Color;
     }
     return texts;
+}
+
+QString CGraphWindow::FormulaTextAsShown(int index) const
+{
+    const CDataBranch* b = GetDataBranch(index);
+    if (!b)
+        return QString();
+    if (b->m_SensorIndex != CFunctions::CurveFitResultIndex || index < 0 || index >= m_Plots.size())
+        return b->m_FunctionText;
+    // A fit's equation is in the units it was fitted in: the stored values of its X (seconds on
+    // a time axis) and of its source.
+    const CGraphPlot& plot = m_Plots.at(index);
+    const double x = m_GraphType == XYGraph ? XAxisMultiplier() : 1.0;
+    const double y = GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix));
+    return RescaledFormulaText(b->m_FunctionText, x, y);
 }
 
 void CGraphWindow::DrawFitEquations(QPainter* painter)
