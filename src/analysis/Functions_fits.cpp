@@ -8,6 +8,7 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
+#include "Core/Data/SeriesNames.h"
 #include "analysis/FitEquation.h"
 #include "analysis/FunctionsSupport.h"
 #include "analysis/XSeries.h"
@@ -59,7 +60,7 @@ CDataBranch* makeFit(CFunctions* engine, CDataBranch* g1, const CDataBranch* xSe
                      const QString& text)
 {
     CDataBranch* fit = engine->AddFunctionBranch(g1->m_Key, x, fitted, name, text, g1->m_Interval,
-                                                 g1->m_Unit, g1->m_UnitPrefix,
+                                                 SeriesNames::UnitOf(*g1), g1->m_UnitPrefix,
                                                  CFunctions::CurveFitResultIndex);
     if (fit)
         SetFittedX(*fit, xSeries);

@@ -5,6 +5,7 @@
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/Globals.h"
+#include "Core/Data/SeriesNames.h"
 #include "analysis/FitEquation.h"
 #include "analysis/Functions.h"
 #include "analysis/FunctionsSupport.h"
@@ -206,7 +207,7 @@ CDataBranch* CFunctions::FunctionPolynomialRegression(CDataBranch* branch, long 
             .arg(tr("f(x) ="), formula, tr("RI ="),
                  Double2String(fit.m_RI, 3, false, false));
     CDataBranch* made = AddFunctionBranch(branch->m_Key, xs.mid(0, fitted.size()), fitted, name,
-                                          description, branch->m_Interval, branch->m_Unit,
+                                          description, branch->m_Interval, SeriesNames::UnitOf(*branch),
                                           branch->m_UnitPrefix, CurveFitResultIndex);
     if (made)
         SetFittedX(*made, xSeries);
