@@ -147,7 +147,7 @@ CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, l
     auto line = [a, b](double t) { return a * t + b; };
 
     const QString equation = FittingEquationText(CFitCurve(CFitCurve::Linear, {a, b}), usedX);
-    const QString name = QStringLiteral("%1(%2)").arg(tr("Linear"), g1->m_Name);
+    const QString name = QStringLiteral("%1(%2)").arg(tr("Linear"), FitSubject(*g1, xSeries));
     return makeFit(this, g1, xSeries, s.range.x, fittedAt(s.x, line), name,
                    formulaText(equation, qualityIndex(usedY, fittedAt(usedX, line))));
 }
@@ -195,7 +195,7 @@ CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, lo
 
     // The equation gives the values in the displayed unit, as the sums were made in it.
     const QString equation = FittingEquationText(CFitCurve(CFitCurve::Power, {a, b}), usedX);
-    const QString name = tr("Power-Curve(%1)").arg(g1->m_Name);
+    const QString name = tr("Power-Curve(%1)").arg(FitSubject(*g1, xSeries));
     const QString text = formulaText(equation, qualityIndex(usedY, fittedAt(usedX, curve)));
     // Against a series the curve keeps a place for every sample of the range; on a time axis
     // it leaves sample 0 out.
@@ -250,7 +250,7 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
     auto curve = [a, b](double t) { return a * std::exp(b * t); };
 
     const QString equation = FittingEquationText(CFitCurve(CFitCurve::Exponential, {a, b}), withX);
-    const QString name = QStringLiteral("%1(%2)").arg(tr("Exponential-Curve"), g1->m_Name);
+    const QString name = QStringLiteral("%1(%2)").arg(tr("Exponential-Curve"), FitSubject(*g1, xSeries));
     // Every sample of the range has a fitted value, skipped ones included, and counts in RI.
     return makeFit(this, g1, xSeries, s.range.x, fittedAt(s.x, curve), name,
                    formulaText(equation, qualityIndex(withXY, fittedAt(withX, curve))));

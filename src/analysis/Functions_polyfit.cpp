@@ -198,8 +198,8 @@ CDataBranch* CFunctions::FunctionPolynomialRegression(CDataBranch* branch, long 
         ShowInvalidValues(*this);
         return nullptr;
     }
-    const QString name =
-        tr("Polynomial-Curve(%1)(%2)").arg(branch->m_Name, QString::number(coefficientCount));
+    const QString name = tr("Polynomial-Curve(%1)(%2)")
+                             .arg(FitSubject(*branch, xSeries), QString::number(coefficientCount));
     const QString formula =
         FittingEquationText(CFitCurve(CFitCurve::Polynomial, fit.m_Coefficients), fittedAt, fit.m_Fitted);
     const QString description =

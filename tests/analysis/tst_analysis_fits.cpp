@@ -41,6 +41,7 @@ private slots:
     void samplesWithoutAnXTakeNoPart();
     void printedEquationGivesTheFittedSeries_data();
     void printedEquationGivesTheFittedSeries();
+    void fitAgainstAnXNamesIt();
 };
 
 namespace {
@@ -439,6 +440,23 @@ void TestAnalysisFits::printedEquationGivesTheFittedSeries()
                          qPrintable(QStringLiteral("%1 at %2: %3, fitted %4").arg(fit->m_FunctionText).arg(along)
                                         .arg(printed).arg(fitted[k])));
             }
+        }
+    }
+}
+
+void TestAnalysisFits::fitAgainstAnXNamesIt()
+{
+    Fixture f;
+    CDataBranch* g1 = f.branch({20.5, 22.0, 24.1, 25.9, 28.2, 30.0}, 0.5, QStringLiteral("Temperature"));
+    CDataBranch* x = f.branch({101, 104, 108, 111, 115, 118}, 1.0, QStringLiteral("Pressure"));
+    const QStringList names{"Linear(%1)", "Power-Curve(%1)", "Exponential-Curve(%1)", "Polynomial-Curve(%1)(3)"};
+    const int ids[] = {CFunctions::IdLinearRegression, CFunctions::IdPowerRegression, CFunctions::IdExponentialRegression};
+    for (int k = 0; k < names.size(); ++k) {
+        for (CDataBranch* along : {static_cast<CDataBranch*>(nullptr), x}) {
+            const CDataBranch* fit = k < 3 ? Fit(f, ids[k], g1, 1, -1, along ? along->m_Key : -1)
+                                           : f.functions.FunctionPolynomialRegression(g1, 1, -1, 3, along);
+            QVERIFY(fit);
+            QCOMPARE(fit->m_Name, names[k].arg(along ? "Temperature vs Pressure" : "Temperature"));
         }
     }
 }
