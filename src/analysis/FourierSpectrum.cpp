@@ -9,6 +9,7 @@
 #include "Core/Data/DataFolder.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
+#include "Core/Data/SeriesNames.h"
 #include "analysis/Functions.h"
 #include "analysis/FunctionsSupport.h"
 
@@ -83,7 +84,7 @@ CDataBranch* CFunctions::FunctionFourier(CDataBranch* branch, long start, long e
     CDataBranch* axis = AddFunctionBranch(branch->m_Key, bins, frequencies, frequencyName,
                                           frequencyName, step, tr("Hz"), 0, FunctionResultIndex);
     CDataBranch* spectrum = AddFunctionBranch(branch->m_Key, bins, magnitudes, name, name, step,
-                                              branch->m_Unit, 0, FunctionResultIndex);
+                                              SeriesNames::UnitOf(*branch), 0, FunctionResultIndex);
     if (axis && spectrum) {
         axis->m_RelatedKey = spectrum->m_Key;
         spectrum->m_RelatedKey = axis->m_Key;

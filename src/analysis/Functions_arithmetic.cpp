@@ -3,6 +3,7 @@
 #include "analysis/Functions.h"
 
 #include "Core/Data/DataBranch.h"
+#include "Core/Data/SeriesNames.h"
 #include "analysis/FunctionsSupport.h"
 
 using namespace AnalysisSupport;
@@ -109,7 +110,7 @@ CDataBranch* combine(CFunctions* engine, Operation operation, CDataBranch* g1, b
     if (!HoldsTwo(*engine, outX.size()))
         return nullptr;
     return engine->AddFunctionBranch(g1->m_Key, outX, outY, name, name, g1->m_Interval,
-                                     g1->m_Unit, g1->m_UnitPrefix,
+                                     SeriesNames::UnitOf(*g1), g1->m_UnitPrefix,
                                      CFunctions::FunctionResultIndex);
 }
 

@@ -4,6 +4,7 @@
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
+#include "Core/Data/SeriesNames.h"
 #include "analysis/FunctionsSupport.h"
 #include "Core/Data/Globals.h"
 #include "analysis/XSeries.h"
@@ -79,13 +80,16 @@ CDataBranch* CFunctions::FunctionDerivative(CDataBranch* g1, bool g1AsTime, long
     if (!HoldsTwo(*this, outX.size()))
         return nullptr;
 
-    // Per second, or per unit of the X the slope was taken along.
-    const QString per = xAxis ? xAxis->m_Unit : tr("s");
-    const QString unit = per.isEmpty() ? g1->m_Unit : QStringLiteral("%1/%2").arg(g1->m_Unit, per);
+    // Per second, or per unit of the X the slope was taken along. A slope against an X in the
+    // unit of the values (a tracked Y against the tracked X, both in px) is a pure number.
+    const QString of = SeriesNames::UnitOf(*g1);
+    const QString per = xAxis ? SeriesNames::UnitOf(*xAxis) : tr("s");
+    const bool pure = of == per;
+    const QString unit = pure ? QString() : per.isEmpty() ? of : QStringLiteral("%1/%2").arg(of, per);
     if (name.isEmpty())
         name = QStringLiteral("%1(%2) / %3").arg(tr("d"), g1->m_Name, xAxis ? tr("dx") : tr("dt"));
     CDataBranch* result = AddFunctionBranch(g1->m_Key, outX, outY, name, name, interval, unit,
-                                            g1AsTime ? short(0) : g1->m_UnitPrefix,
+                                            g1AsTime || pure ? short(0) : g1->m_UnitPrefix,
                                             FunctionResultIndex);
     // The graph marks where a manually sampled or X-axis derivative stops rising.
     const CDataManager* data = GetDataManager();
@@ -127,7 +131,7 @@ CDataBranch* CFunctions::FunctionIntegral(CDataBranch* g1, bool g1AsTime, long s
                                               + QStringLiteral(" * ");
         name = QStringLiteral("%1%2(%3%4)").arg(start, tr("Integral"), factor, g1->m_Name);
     }
-    const QString unit = g1->m_Unit + QLatin1Char('*') + tr("s");
+    const QString unit = SeriesNames::UnitOf(*g1) + QLatin1Char('*') + tr("s");
     return AddFunctionBranch(g1->m_Key, range.x, outY, name, name, interval, unit,
                              g1AsTime ? short(0) : g1->m_UnitPrefix, FunctionResultIndex);
 }

@@ -4,6 +4,7 @@
 #include "analysis/Functions.h"
 
 #include "Core/Data/DataBranch.h"
+#include "Core/Data/SeriesNames.h"
 #include "analysis/ExtremeScan.h"
 #include "analysis/FunctionsSupport.h"
 
@@ -33,7 +34,7 @@ CDataBranch* CFunctions::FunctionEnvelope(CDataBranch* g1, double A, long start,
     });
     if (!HoldsTwo(*this, outX.size()))
         return nullptr;
-    return AddFunctionBranch(g1->m_Key, outX, outY, name, name, g1->m_Interval, g1->m_Unit,
+    return AddFunctionBranch(g1->m_Key, outX, outY, name, name, g1->m_Interval, SeriesNames::UnitOf(*g1),
                              g1->m_UnitPrefix, FunctionResultIndex);
 }
 

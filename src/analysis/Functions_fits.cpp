@@ -8,6 +8,8 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
+#include "Core/Data/SeriesNames.h"
+#include "analysis/FitEquation.h"
 #include "analysis/FunctionsSupport.h"
 #include "analysis/XSeries.h"
 
@@ -58,7 +60,7 @@ CDataBranch* makeFit(CFunctions* engine, CDataBranch* g1, const CDataBranch* xSe
                      const QString& text)
 {
     CDataBranch* fit = engine->AddFunctionBranch(g1->m_Key, x, fitted, name, text, g1->m_Interval,
-                                                 g1->m_Unit, g1->m_UnitPrefix,
+                                                 SeriesNames::UnitOf(*g1), g1->m_UnitPrefix,
                                                  CFunctions::CurveFitResultIndex);
     if (fit)
         SetFittedX(*fit, xSeries);
@@ -144,17 +146,8 @@ CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, l
     const double b = (sy - a * st) / n;
     auto line = [a, b](double t) { return a * t + b; };
 
-    QString equation;
-    if (a != 0.0 && b != 0.0)
-        equation = QStringLiteral("%1X%2").arg(Double2String(a, 2, false, false),
-                                               Double2String(b, 2, true, false));
-    else if (a != 0.0)
-        equation = QStringLiteral("%1X").arg(Double2String(a, 3, false, false));
-    else if (b != 0.0)
-        equation = Double2String(b, 3, false, false);
-    else
-        equation = QStringLiteral("0, ");
-    const QString name = QStringLiteral("%1(%2)").arg(tr("Linear"), g1->m_Name);
+    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Linear, {a, b}), usedX);
+    const QString name = QStringLiteral("%1(%2)").arg(tr("Linear"), FitSubject(*g1, xSeries));
     return makeFit(this, g1, xSeries, s.range.x, fittedAt(s.x, line), name,
                    formulaText(equation, qualityIndex(usedY, fittedAt(usedX, line))));
 }
@@ -200,15 +193,9 @@ CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, lo
     const double a = std::exp((sy - b * sx) / n);
     auto curve = [a, b, m](double x) { return a * std::pow(x, b) / m; };
 
-    QString equation;
-    if (a != 0.0 && b != 0.0)
-        equation = QStringLiteral("%1X^(%2)").arg(Double2String(a, 2, false, false),
-                                                  Double2String(b, 3, false, false));
-    else if (a != 0.0)
-        equation = Double2String(a, 3, false, false);
-    else
-        equation = QStringLiteral("0 , ");
-    const QString name = tr("Power-Curve(%1)").arg(g1->m_Name);
+    // The equation gives the values in the displayed unit, as the sums were made in it.
+    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Power, {a, b}), usedX);
+    const QString name = tr("Power-Curve(%1)").arg(FitSubject(*g1, xSeries));
     const QString text = formulaText(equation, qualityIndex(usedY, fittedAt(usedX, curve)));
     // Against a series the curve keeps a place for every sample of the range; on a time axis
     // it leaves sample 0 out.
@@ -262,11 +249,8 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
     const double a = std::pow(2.718281828459045, (sy - st * b) / n);
     auto curve = [a, b](double t) { return a * std::exp(b * t); };
 
-    const QString equation =
-        b != 0.0 ? QStringLiteral("%1e^(%2X)").arg(Double2String(a, 3, false, false),
-                                                    Double2String(b, 3, false, false))
-                 : Double2String(a, 3, false, false);
-    const QString name = QStringLiteral("%1(%2)").arg(tr("Exponential-Curve"), g1->m_Name);
+    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Exponential, {a, b}), withX);
+    const QString name = QStringLiteral("%1(%2)").arg(tr("Exponential-Curve"), FitSubject(*g1, xSeries));
     // Every sample of the range has a fitted value, skipped ones included, and counts in RI.
     return makeFit(this, g1, xSeries, s.range.x, fittedAt(s.x, curve), name,
                    formulaText(equation, qualityIndex(withXY, fittedAt(withX, curve))));

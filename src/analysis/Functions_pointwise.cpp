@@ -3,6 +3,7 @@
 #include "analysis/Functions.h"
 
 #include "Core/Data/DataBranch.h"
+#include "Core/Data/SeriesNames.h"
 #include "analysis/FunctionsSupport.h"
 
 #include <cmath>
@@ -15,7 +16,7 @@ namespace {
 CDataBranch* makeResult(CFunctions* engine, CDataBranch* g1, const QVector<double>& x,
                         const QVector<double>& y, const QString& name)
 {
-    return engine->AddFunctionBranch(g1->m_Key, x, y, name, name, g1->m_Interval, g1->m_Unit,
+    return engine->AddFunctionBranch(g1->m_Key, x, y, name, name, g1->m_Interval, SeriesNames::UnitOf(*g1),
                                      g1->m_UnitPrefix, CFunctions::FunctionResultIndex);
 }
 

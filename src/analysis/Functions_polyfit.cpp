@@ -5,6 +5,8 @@
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/Globals.h"
+#include "Core/Data/SeriesNames.h"
+#include "analysis/FitEquation.h"
 #include "analysis/Functions.h"
 #include "analysis/FunctionsSupport.h"
 #include "analysis/XSeries.h"
@@ -124,27 +126,6 @@ PolyFitStatus PolynomialFit(const QVector<double>& xs, const QVector<double>& ys
 
 namespace {
 
-// Highest power first; each term carries its sign, a zero coefficient leaves no term.
-QString PolynomialFormula(const QVector<double>& coefficients)
-{
-    QString text;
-    for (int j = 0; j < coefficients.size(); ++j) {
-        const double c = coefficients[j];
-        if (c == 0.0)
-            continue;
-        const QString number = Double2String(c, 2, true, false);
-        QString term;
-        if (j == 0)
-            term = number;
-        else if (j == 1)
-            term = number + "X";
-        else
-            term = QString("%1X^%2").arg(number).arg(j);
-        text.prepend(term);
-    }
-    return text;
-}
-
 void ShowInvalidValues(const CFunctions& engine)
 {
     AnalysisSupport::ShowCritical(engine, QString(), CFunctions::tr("Invalid values"));
@@ -181,16 +162,20 @@ CDataBranch* CFunctions::FunctionPolynomialRegression(CDataBranch* branch, long 
     CPolyFitResult fit;
     PolyFitStatus status = PolyFitInvalid;
     QVector<double> fitted;
+    QVector<double> fittedAt; // the X of each value of fit.m_Fitted, as the equation takes it
     if (!xSeries) {
         status = PolynomialFit(xs, ys, branch->m_Interval, coefficientCount, fit);
         fitted = fit.m_Fitted;
+        for (double x : xs)
+            fittedAt.append(x * branch->m_Interval);
     } else {
         // Against an X-axis series: the polynomial of its values (measured from the first for
         // the solution, as time is), fitted to the samples that stand on one. The others keep
         // their place in the curve with the missing mark.
         const QVector<double> along =
             XSeriesValues(*xSeries, branch->GetXSample(0), start, xs.size());
-        QVector<double> usedX, usedY;
+        QVector<double>& usedX = fittedAt;
+        QVector<double> usedY;
         for (int i = 0; i < along.size() && i < ys.size(); ++i) {
             if (IsUsableX(along.at(i))) {
                 usedX.append(along.at(i));
@@ -213,14 +198,16 @@ CDataBranch* CFunctions::FunctionPolynomialRegression(CDataBranch* branch, long 
         ShowInvalidValues(*this);
         return nullptr;
     }
-    const QString name =
-        tr("Polynomial-Curve(%1)(%2)").arg(branch->m_Name, QString::number(coefficientCount));
+    const QString name = tr("Polynomial-Curve(%1)(%2)")
+                             .arg(FitSubject(*branch, xSeries), QString::number(coefficientCount));
+    const QString formula =
+        FittingEquationText(CFitCurve(CFitCurve::Polynomial, fit.m_Coefficients), fittedAt, fit.m_Fitted);
     const QString description =
         QString("%1 %2 ,  %3 %4")
-            .arg(tr("f(x) ="), PolynomialFormula(fit.m_Coefficients), tr("RI ="),
+            .arg(tr("f(x) ="), formula, tr("RI ="),
                  Double2String(fit.m_RI, 3, false, false));
     CDataBranch* made = AddFunctionBranch(branch->m_Key, xs.mid(0, fitted.size()), fitted, name,
-                                          description, branch->m_Interval, branch->m_Unit,
+                                          description, branch->m_Interval, SeriesNames::UnitOf(*branch),
                                           branch->m_UnitPrefix, CurveFitResultIndex);
     if (made)
         SetFittedX(*made, xSeries);

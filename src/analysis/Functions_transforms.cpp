@@ -5,6 +5,7 @@
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/Globals.h"
+#include "Core/Data/SeriesNames.h"
 #include "analysis/FunctionsSupport.h"
 
 #include <cmath>
@@ -132,7 +133,7 @@ CDataBranch* applyTransform(CFunctions* engine, const Transform& t, CDataBranch*
         ShowCritical(*engine, QString(), CFunctions::tr(t.tooFewText));
         return nullptr;
     }
-    return engine->AddFunctionBranch(g1->m_Key, outX, outY, name, name, interval, g1->m_Unit,
+    return engine->AddFunctionBranch(g1->m_Key, outX, outY, name, name, interval, SeriesNames::UnitOf(*g1),
                                      asTime ? short(0) : g1->m_UnitPrefix,
                                      CFunctions::FunctionResultIndex);
 }

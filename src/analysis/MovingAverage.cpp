@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "Core/Data/DataBranch.h"
+#include "Core/Data/SeriesNames.h"
 #include "analysis/Functions.h"
 #include "analysis/FunctionsSupport.h"
 
@@ -111,5 +112,5 @@ CDataBranch* CFunctions::CalculateArraysAverage(CDataBranch* branch, long width,
     if (!AnalysisSupport::HoldsTwo(*this, xs.size()))
         return nullptr;
     return AddFunctionBranch(branch->m_Key, xs, averages, name, name, branch->m_Interval,
-                             branch->m_Unit, branch->m_UnitPrefix, FunctionResultIndex);
+                             SeriesNames::UnitOf(*branch), branch->m_UnitPrefix, FunctionResultIndex);
 }

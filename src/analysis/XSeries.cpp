@@ -64,3 +64,11 @@ void SetFittedX(CDataBranch& fit, const CDataBranch* xSeries)
 {
     fit.m_RelatedKey = xSeries ? xSeries->m_Key : -1;
 }
+
+QString FitSubject(const CDataBranch& source, const CDataBranch* xSeries)
+{
+    if (!xSeries)
+        return source.m_Name;
+    const QString x = xSeries->m_Name.isEmpty() ? CFunctions::tr("X") : xSeries->m_Name;
+    return CFunctions::tr("%1 vs %2").arg(source.m_Name, x);
+}

@@ -6,6 +6,7 @@
 // i + start for a result that begins at sample start). The curve fits, the statistics' area and
 // the graph's slope and cursors take their X the same way, so that what they report is what the
 // graph draws.
+#include <QString>
 #include <QVector>
 
 class CDataBranch;
@@ -30,3 +31,8 @@ bool IsUsableX(double x);
 // series' related key, which the workspace file keeps.
 int FittedXKey(const CDataBranch& series);
 void SetFittedX(CDataBranch& fit, const CDataBranch* xSeries);
+
+// What a fit is named after: its source, and for a fit against an X-axis series that series as
+// well ("Temperature vs Pressure"), so that it and a fit of the same source against time are
+// told apart wherever curves are listed.
+QString FitSubject(const CDataBranch& source, const CDataBranch* xSeries);

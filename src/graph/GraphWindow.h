@@ -240,6 +240,8 @@ public:
     CScaleMap ScaleMap() const;
     // The fits' equations as the plot area shows them, with the colours of their curves.
     QStringList FitEquations(QList<QColor>* colors = nullptr) const;
+    // The formula text of a plot's series; a fit's equation in the units its axes show.
+    QString FormulaTextAsShown(int index) const;
     void DrawFitEquations(QPainter* painter);
     // The font of the scales and titles.
     static QFont ScaleFont();

@@ -308,7 +308,7 @@ void CGraphWindow::DrawCursor(QPainter* painter)
         text = QStringLiteral("x=") + PositionText(m_Cursor1Plot, double(m_Cursor1X));
     text += QStringLiteral("  y=") + Double2String(double(m * m_Cursor1Y), 2, false, false)
         + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit + slopeText + QStringLiteral(" ")
-        + branch->m_FunctionText;
+        + FormulaTextAsShown(m_Cursor1Plot);
     m_Cursor1Text = text;
     DrawReadout(painter, m_Cursor1Point, m_GraphRect, plot.m_Color, text);
     DrawPlotRemoveButon(painter);

@@ -1,11 +1,13 @@
 // Series derived from a shown one (fits, functions, derivatives): the scale a derived curve
 // shares with its source when both are in one unit, the colour a new one takes, and the
-// equations of the fits written in the plot area.
+// equations of the fits written in the plot area in the units of its axes.
 #include "graph/GraphWindow.h"
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
+#include "Core/Data/SeriesNames.h"
+#include "analysis/FitEquation.h"
 #include "analysis/FourierSpectrum.h"
 #include "analysis/Functions.h"
 #include "analysis/XSeries.h"
@@ -34,6 +36,17 @@ int SourceKeyOf(const CDataBranch& b)
     return b.m_ParentKey >= 0 ? b.m_ParentKey : b.m_OwnerKey;
 }
 
+// Whether a derived series is in the unit of its source (the unit text holds the prefix: "kPa"
+// is one unit whatever prefix code either names). The results of a tracked position are in its
+// px, a slope of it against the tracked X is a pure number; a fit read from an older file
+// carries the empty unit of the position it was fitted to.
+bool InSourceUnit(const CDataBranch& source, const CDataBranch& derived)
+{
+    if (SeriesNames::UnitOf(source) == SeriesNames::UnitOf(derived))
+        return true;
+    return derived.m_SensorIndex == CFunctions::CurveFitResultIndex && source.m_Unit == derived.m_Unit;
+}
+
 } // namespace
 
 CGraphWindow::CScaleMap CGraphWindow::ScaleMap() const
@@ -53,8 +66,7 @@ CGraphWindow::CScaleMap CGraphWindow::ScaleMap() const
         if (p.m_bVisible && p.m_Key != -1 && !firstShown.contains(p.m_Key))
             firstShown.insert(p.m_Key, i);
     }
-    // One step from each plot: the shown plot of its source when the two are in one unit (the
-    // unit text holds the prefix: "kPa" is one unit whatever prefix code either names).
+    // One step from each plot: the shown plot of its source when the two are in one unit.
     QVector<int> step(n);
     for (int i = 0; i < n; ++i) {
         step[i] = i;
@@ -64,7 +76,7 @@ CGraphWindow::CScaleMap CGraphWindow::ScaleMap() const
             continue;
         const int source = firstShown.value(SourceKeyOf(*b), -1);
         const CDataBranch* s = source >= 0 && source != i ? map.m_Branches.at(source) : nullptr;
-        if (s && s->m_Unit == b->m_Unit)
+        if (s && InSourceUnit(*s, *b))
             step[i] = source;
     }
     for (int i = 0; i < n; ++i) {
@@ -213,11 +225,26 @@ QStringList CGraphWindow::FitEquations(QList<QColor>* colors) const
         // this graph does not show.
         if (!b || b->m_SensorIndex != CFunctions::CurveFitResultIndex || b->m_FunctionText.isEmpty() || !PlotIsDrawn(i))
             continue;
-        texts << p.m_Name + QStringLiteral(":  ") + b->m_FunctionText;
+        texts << p.m_Name + QStringLiteral(":  ") + FormulaTextAsShown(i);
         if (colors)
             *colors << p.m_Color;
     }
     return texts;
+}
+
+QString CGraphWindow::FormulaTextAsShown(int index) const
+{
+    const CDataBranch* b = GetDataBranch(index);
+    if (!b)
+        return QString();
+    if (b->m_SensorIndex != CFunctions::CurveFitResultIndex || index < 0 || index >= m_Plots.size())
+        return b->m_FunctionText;
+    // A fit's equation is in the units it was fitted in: the stored values of its X (seconds on
+    // a time axis) and of its source.
+    const CGraphPlot& plot = m_Plots.at(index);
+    const double x = m_GraphType == XYGraph ? XAxisMultiplier() : 1.0;
+    const double y = GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix));
+    return RescaledFormulaText(b->m_FunctionText, x, y);
 }
 
 void CGraphWindow::DrawFitEquations(QPainter* painter)

@@ -6,8 +6,11 @@
 #include "analysis/XSeries.h"
 #include "Core/Data/SensorInfo.h"
 
+#include "common/FitEquationReader.h"
 #include "common/TestMain.h"
+#include <QRandomGenerator>
 #include <QRegularExpression>
+#include <algorithm>
 #include <cmath>
 #include <numeric>
 
@@ -36,29 +39,12 @@ private slots:
     void equationGivesTheFittedSeries_data();
     void equationGivesTheFittedSeries();
     void samplesWithoutAnXTakeNoPart();
+    void printedEquationGivesTheFittedSeries_data();
+    void printedEquationGivesTheFittedSeries();
+    void fitAgainstAnXNamesIt();
 };
 
 namespace {
-
-// A fit's equation read back from its text and evaluated at x, as a reader would: aX^(b)
-// (power), ae^(bX) (exponential) or a sum of cX^n terms. NaN for any other text.
-double EvaluateEquation(const QString& text, double x)
-{
-    const QString eq = text.section(QStringLiteral("f(x) = "), 1).section(QStringLiteral(" ,  RI"), 0, 0);
-    const QString num = QStringLiteral("([+-]?[0-9.]+(?:E[+-]?\\d+)?)");
-    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("^%1(X|e)\\^\\(%1X?\\)$").arg(num)).match(eq);
-    if (m.hasMatch())
-        return m.captured(1).toDouble() * (m.captured(2) == "X" ? std::pow(x, m.captured(3).toDouble())
-                                                                : std::exp(m.captured(3).toDouble() * x));
-    double sum = 0.0;
-    int at = 0;
-    for (auto it = QRegularExpression(num + QStringLiteral("(X(?:\\^(\\d))?)?")).globalMatch(eq); it.hasNext();) {
-        const QRegularExpressionMatch t = it.next();
-        at = t.capturedStart() == at ? t.capturedEnd() : -1;
-        sum += t.captured(1).toDouble() * std::pow(x, t.captured(2).isEmpty() ? 0 : qMax(1, t.captured(3).toInt()));
-    }
-    return at == eq.size() && at > 0 ? sum : qQNaN();
-}
 
 // An X that repeats and falls back, as a hand-moved piston or a warming that stalls gives it.
 const QVector<double> s_BackAndForth{1.0, 1.5, 2.0, 2.0, 1.5, 2.5, 3.0, 3.0, 2.5, 3.5,
@@ -331,9 +317,12 @@ void TestAnalysisFits::linearAgainstAnXThatRepeatsAndFallsBack()
         syy += (y[i] - ym) * (y[i] - ym);
     }
     const double a = sxy / sxx, b = ym - a * xm;
-    QCOMPARE(fit->m_FunctionText, QStringLiteral("f(x) = %1X%2 ,  RI = %3")
-                                      .arg(Double2String(a, 2, false, false), Double2String(b, 2, true, false),
-                                           Double2String(sxy * sxy / (sxx * syy), 3, false, false)));
+    // Slope and intercept to four significant digits at least.
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("^f\\(x\\) = (\\S+)X(\\S+) ,  RI = (\\S+)$")).match(fit->m_FunctionText);
+    QVERIFY2(m.hasMatch(), qPrintable(fit->m_FunctionText));
+    QVERIFY(std::abs(m.captured(1).toDouble() / a - 1) < 5e-4 && std::abs(m.captured(2).toDouble() / b - 1) < 5e-4);
+    QCOMPARE(m.captured(3), Double2String(sxy * sxy / (sxx * syy), 3, false, false));
     // One fitted value per sample, the line at that sample's X: no loop where X turns back.
     QCOMPARE(f.xs(fit), f.xs(g1).mid(2, 16));
     for (int i = 2; i <= 17; ++i)
@@ -364,7 +353,7 @@ void TestAnalysisFits::equationGivesTheFittedSeries()
     auto along = [xy](int i) { return xy ? s_BackAndForth[i] : i * 0.25; };
     QVector<double> y(20, 1.0);
     for (int i = 3; i <= 16; ++i)
-        y[i] = EvaluateEquation("f(x) = " + equation + " ,  RI = 1", along(i));
+        y[i] = EvaluateFitEquation("f(x) = " + equation + " ,  RI = 1", along(i));
     CDataBranch* g1 = f.branch(y, 0.25);
     CDataBranch* xAxis = f.branch(s_BackAndForth);
     // The curve-fit dialog's polynomial of order 2 is called directly, the rest by id.
@@ -376,7 +365,7 @@ void TestAnalysisFits::equationGivesTheFittedSeries()
     // The fit names the X its equation is in, so that graphs draw it against that X alone.
     QCOMPARE(FittedXKey(*fit), xy ? xAxis->m_Key : -1);
     for (int i : {3, 9, 16})
-        QVERIFY(std::abs(EvaluateEquation(fit->m_FunctionText, along(i)) / fit->GetYSample(i - 3) - 1) < 1e-6);
+        QVERIFY(std::abs(EvaluateFitEquation(fit->m_FunctionText, along(i)) / fit->GetYSample(i - 3) - 1) < 1e-6);
 }
 
 void TestAnalysisFits::samplesWithoutAnXTakeNoPart()
@@ -395,6 +384,81 @@ void TestAnalysisFits::samplesWithoutAnXTakeNoPart()
     // No two samples of the range with an X.
     QVERIFY(!Fit(f, CFunctions::IdExponentialRegression, g1, 7, 9, x->m_Key));
     QCOMPARE(f.sink.lastText(), QStringLiteral("Too few samples."));
+}
+
+void TestAnalysisFits::printedEquationGivesTheFittedSeries_data()
+{
+    // The X the fits are made against (seconds, or an X series from low to high) and the size
+    // of the values.
+    QTest::addColumn<double>("low");
+    QTest::addColumn<double>("high");
+    QTest::addColumn<double>("size");
+    QTest::newRow("seconds, degrees") << 0.0 << 0.0 << 40.0;
+    QTest::newRow("kPa, degrees") << 100.0 << 400.0 << 40.0;
+    QTest::newRow("Pa, degrees") << 1.0e5 << 4.0e5 << 40.0;
+    QTest::newRow("kPa near the air's, Pa") << 95.0 << 105.0 << 1.0e5;
+    QTest::newRow("m, mV") << 0.002 << 0.009 << 0.5;
+}
+
+// Random rising data with noise, every kind of fit over it: the equation as printed, read back,
+// gives the fitted series over the range it was fitted on.
+void TestAnalysisFits::printedEquationGivesTheFittedSeries()
+{
+    QFETCH(double, low);
+    QFETCH(double, high);
+    QFETCH(double, size);
+    const bool xy = high > low;
+    QRandomGenerator random(quint32(qHash(QString::fromLatin1(QTest::currentDataTag()))));
+    for (int round = 0; round < 4; ++round) {
+        Fixture f;
+        const int n = 20 + int(random.bounded(200));
+        const double interval = 0.01 + random.bounded(1.0);
+        const double bend = random.bounded(2.0);
+        QVector<double> x(n), y(n);
+        for (int i = 0; i < n; ++i) {
+            x[i] = xy ? low + (high - low) * random.generateDouble() : i * interval;
+            const double u = xy ? (x[i] - low) / (high - low) : double(i) / n;
+            y[i] = size * (1.0 + u + bend * u * u + 0.1 * random.generateDouble());
+        }
+        CDataBranch* g1 = f.branch(y, interval);
+        CDataBranch* xSeries = xy ? f.branch(x) : nullptr;
+        QList<CDataBranch*> fits;
+        for (int id : {CFunctions::IdLinearRegression, CFunctions::IdPowerRegression, CFunctions::IdExponentialRegression})
+            fits << Fit(f, id, g1, 0, -1, xy ? xSeries->m_Key : -1);
+        for (short count = 3; count <= 7; ++count)
+            fits << f.functions.FunctionPolynomialRegression(g1, 0, -1, count, xSeries);
+        for (const CDataBranch* fit : fits) {
+            QVERIFY2(fit, qPrintable(f.sink.lastText()));
+            const QVector<double> fitted = f.ys(fit), at = f.xs(fit);
+            const auto ends = std::minmax_element(fitted.begin(), fitted.end());
+            const double tolerance = 0.005 * (*ends.second - *ends.first)
+                + 0.0005 * std::max(std::abs(*ends.first), std::abs(*ends.second));
+            for (int k = 0; k < fitted.size(); ++k) {
+                const double along = x[int(at[k])];
+                const double printed = EvaluateFitEquation(fit->m_FunctionText, along);
+                QVERIFY2(std::abs(printed - fitted[k]) <= tolerance,
+                         qPrintable(QStringLiteral("%1 at %2: %3, fitted %4").arg(fit->m_FunctionText).arg(along)
+                                        .arg(printed).arg(fitted[k])));
+            }
+        }
+    }
+}
+
+void TestAnalysisFits::fitAgainstAnXNamesIt()
+{
+    Fixture f;
+    CDataBranch* g1 = f.branch({20.5, 22.0, 24.1, 25.9, 28.2, 30.0}, 0.5, QStringLiteral("Temperature"));
+    CDataBranch* x = f.branch({101, 104, 108, 111, 115, 118}, 1.0, QStringLiteral("Pressure"));
+    const QStringList names{"Linear(%1)", "Power-Curve(%1)", "Exponential-Curve(%1)", "Polynomial-Curve(%1)(3)"};
+    const int ids[] = {CFunctions::IdLinearRegression, CFunctions::IdPowerRegression, CFunctions::IdExponentialRegression};
+    for (int k = 0; k < names.size(); ++k) {
+        for (CDataBranch* along : {static_cast<CDataBranch*>(nullptr), x}) {
+            const CDataBranch* fit = k < 3 ? Fit(f, ids[k], g1, 1, -1, along ? along->m_Key : -1)
+                                           : f.functions.FunctionPolynomialRegression(g1, 1, -1, 3, along);
+            QVERIFY(fit);
+            QCOMPARE(fit->m_Name, names[k].arg(along ? "Temperature vs Pressure" : "Temperature"));
+        }
+    }
 }
 
 // The catalogue loads its sensor icons, which needs a GUI application (offscreen).

@@ -8,6 +8,7 @@
 
 #include <QMouseEvent>
 
+#include "common/FitEquationReader.h"
 #include "common/TestMain.h"
 
 namespace {
@@ -583,6 +584,37 @@ private slots:
         rig.paint();
         QVERIFY((g->m_Cursor1Point - click).manhattanLength() <= 2);
         QVERIFY(g->m_Cursor1Text.contains(QStringLiteral(" Slope = ") + Double2String(slope, 2, false, false)));
+    }
+
+    // Pressure stored in kPa shown in Pa, the fitted series shown in milli-units: each fit's
+    // equation in the plot area gives its curve at the X the axis reads, as the scales do.
+    void fitEquationsFollowThePrefixesShown()
+    {
+        CCursorRig rig;
+        CGraphWindow* g = rig.graph;
+        CDataBranch* x = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1, QStringLiteral("Pressure"));
+        CGraphTestHost::fill(x, 101, [](int i) { return 100.0 + 2.5 * i + 0.01 * i * i; });
+        g->AddPlotsFromKeyArray({x->m_Key});
+        g->OnXScaleComboChanged(3);
+        CFunctions engine(&rig.host.m_Data);
+        const QList<CDataBranch*> fits{engine.FunctionLinearRegression(rig.ramp, 10, 90, x),
+                                       engine.FunctionPolynomialRegression(rig.ramp, 10, 90, 3, x),
+                                       engine.FunctionPowerRegression(rig.ramp, 10, 90, x),
+                                       engine.FunctionExponentialRegression(rig.ramp, 10, 90, x)};
+        for (CDataBranch* fit : fits)
+            g->NewFunctionData(fit->m_Key, rig.ramp->m_Key, x->m_Key);
+        g->m_Plots[2].m_DataUnitPrefix = 1;
+        g->m_Plots[2].m_UnitPrefix = 0;
+        g->m_Plots[0].m_UnitPrefix = 2;
+        rig.paint();
+        const QStringList shown = g->FitEquations();
+        QCOMPARE(shown.size(), fits.size());
+        for (int k = 0; k < fits.size(); ++k) {
+            for (int i : {0, 40, 80}) {
+                const double at = 1000.0 * x->GetYSample(10 + i), value = 1000.0 * fits[k]->GetYSample(i);
+                QVERIFY2(std::abs(EvaluateFitEquation(shown[k], at) - value) < 45.0, qPrintable(shown[k]));
+            }
+        }
     }
 
     // A line fitted on that loop against X belongs with X: a time graph neither draws it nor takes

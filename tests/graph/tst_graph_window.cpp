@@ -379,6 +379,34 @@ private slots:
         QCOMPARE(shot.pixelColor(GraphRules::FitSwatchRect(label).center()) == colorsTable[3], kind == "fit");
     }
 
+    // A tracked Y against the tracked X, both in px: the slope is a pure number drawn on a scale
+    // of its own (on the px scale it would lie flat), while a fit of Y stays on Y's scale.
+    void slopeOfTrackedPositionsHasAScaleOfItsOwn()
+    {
+        CRig rig;
+        CEngine engine(rig);
+        CGraphWindow* g = rig.graph;
+        CDataFolder* run = rig.host.addRun();
+        CDataBranch* x = rig.host.addBranch(run, SensorIndexVideoTrack, 0.04, QStringLiteral("X Position"));
+        CDataBranch* y = rig.host.addBranch(run, SensorIndexVideoTrack, 0.04, QStringLiteral("Y Position"));
+        CGraphTestHost::fill(x, 50, [](int i) { return 10.0 * i; });
+        CGraphTestHost::fill(y, 50, [](int i) { return 400.0 - 0.3 * i * i; });
+        g->AddPlotsFromKeyArray({x->m_Key, y->m_Key});
+        g->OnXScaleComboChanged(1);
+        CDataBranch* slope = engine.functions.FunctionDerivative(y, false, 0, -1, QString(), x);
+        CDataBranch* fit = engine.functions.FunctionLinearRegression(y, 0, -1, x);
+        for (CDataBranch* made : {slope, fit})
+            emit rig.host.m_Hub.newFunctionData(made->m_Key, y->m_Key, x->m_Key);
+        QCOMPARE(g->m_Plots.size(), 4);
+        QCOMPARE(g->ScalePlotOf(2), 2);
+        QCOMPARE(g->ScalePlotOf(3), 1);
+        rig.paint();
+        // No unit beside its name, and a scale that spans its values (0 to -3), not 400 px.
+        QCOMPARE(g->GetPlot(2).m_Unit, QString());
+        QVERIFY2(g->GetPlot(2).m_Max - g->GetPlot(2).m_Min < 20.0f, qPrintable(QString::number(g->GetPlot(2).m_Max)));
+        QCOMPARE(g->GetPlot(3).m_Unit, QStringLiteral("px"));
+    }
+
     void onlineFunctionSharesItsSourcesScaleWhileRecorded_data()
     {
         QTest::addColumn<QString>("unit");

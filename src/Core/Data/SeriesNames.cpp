@@ -1,5 +1,6 @@
 #include "Core/Data/SeriesNames.h"
 
+#include "Core/Data/DataBranch.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
@@ -34,6 +35,13 @@ QVector<QString> TellApart(const QVector<Entry>& entries)
             names.append(e.name);
     }
     return names;
+}
+
+QString UnitOf(const CDataBranch& series)
+{
+    if (series.m_Unit.isEmpty() && series.m_SensorIndex == SensorIndexVideoTrack)
+        return QCoreApplication::translate("SeriesNames", "px");
+    return series.m_Unit;
 }
 
 QString WithUnit(const QString& name, const QString& unit)

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QVector>
 
+class CDataBranch;
 class CSensorInfo;
 class CSetupInfo;
 
@@ -20,6 +21,11 @@ struct Entry
 // The entries' names, in order: an entry whose name and unit another entry of another channel
 // shares takes its port (channel + 1) after its name, "Temperature (port 2)".
 QVector<QString> TellApart(const QVector<Entry>& entries);
+
+// The unit a series' values are in: its own unit text, or "px" for a tracked position, which
+// has no length calibration and is measured in pixels of the video. Results computed from a
+// series take their units from this one.
+QString UnitOf(const CDataBranch& series);
 
 // "Pressure (kPa)"; the name alone for an empty unit.
 QString WithUnit(const QString& name, const QString& unit);
