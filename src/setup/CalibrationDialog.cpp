@@ -284,6 +284,7 @@ void CalibrationDialog::prepareOpening()
         m_Values.real2 = stored.real2;
         m_Values.measured2 = stored.measured2;
         m_Values.dateTime = stored.dateTime;
+        m_Values.measurement = stored.measurement;
         ui->timeStempLabel->setText(stored.dateTime.toString());
         ui->currentReadingEdit1->setText(FormatNumber(locale, stored.measured1));
         ui->currentReadingEdit2->setText(FormatNumber(locale, stored.measured2));
@@ -349,7 +350,7 @@ void CalibrationDialog::ShowRotary(bool show)
     ui->calibrateButton->setEnabled(true);
 }
 
-void CalibrationDialog::setReading(double reading, int raw)
+void CalibrationDialog::setReading(double reading, int raw, int measurement)
 {
     if (m_Values.type != 0)
         return;
@@ -357,6 +358,7 @@ void CalibrationDialog::setReading(double reading, int raw)
         emit FirstReadingHasArrived(true);
     m_LastReading = reading;
     m_LastRaw = raw;
+    m_LastMeasurement = measurement;
     const QString text = readingText(reading);
     if (!ui->set1Button->isChecked())
         ui->currentReadingEdit1->setText(text);
@@ -429,6 +431,8 @@ void CalibrationDialog::lockPoint(int point, bool checked)
     reading->setText(readingText(m_LastReading));
     real->setReadOnly(checked);
     (point == 1 ? m_Values.raw1 : m_Values.raw2) = m_LastRaw;
+    // The real values are typed against readings of this measurement: the line belongs to it.
+    m_Values.measurement = m_LastMeasurement;
 }
 
 void CalibrationDialog::Set1Checked(bool checked)
@@ -504,6 +508,7 @@ void CalibrationDialog::on_defaultButton_released()
         m_Values.raw2 = stored.raw2;
         m_Values.dateTime = stored.dateTime;
         m_Values.iseId = stored.iseId;
+        m_Values.measurement = stored.measurement;
     }
     if (catalogueKind() == kRotaryKind)
         ui->radiusComboBox->setCurrentIndex(2);

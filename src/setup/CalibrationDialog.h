@@ -68,7 +68,8 @@ public:
     void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
     void setSensorID(int sensorIndex, int iseId);
     void setSourceChannel(int channel) { m_SourceChannel = channel; }
-    void setReading(double reading, int raw);
+    // A live reading of the given measurement of the channel (the one its row shows) and its raw value.
+    void setReading(double reading, int raw, int measurement = 0);
     void setCalibrationValues(const CalibrationValues& values) { m_Values = values; }
     // The measurements whose zero was switched off for this opening; the dialog says so.
     void setZeroRemoved(const QStringList& measurements);
@@ -121,6 +122,7 @@ private:
     int m_SourceChannel = -1;
     double m_LastReading = s_NoReading;
     int m_LastRaw = -1;
+    int m_LastMeasurement = 0;
     bool m_bCancelIntent = false;
     bool m_bOutOfRange = false;
     QDoubleValidator* m_pValidator;

@@ -272,9 +272,10 @@ void CFullSetupWindow::snapshotHasArrived()
         if (!zero || !calibrate)
             continue;
         const int raw = snapshot.at(k);
-        const float v = m_pSetupWindow->convertReading(k, rowSensor(k), zero->measurementIndex(), raw);
+        const int measurement = zero->measurementIndex();
+        const float v = m_pSetupWindow->convertReading(k, rowSensor(k), measurement, raw);
         zero->setReading(v);
-        calibrate->setReading(v, raw);
+        calibrate->setReading(v, raw, measurement);
     }
 }
 

@@ -336,6 +336,7 @@ CalibrationValues CalibrationValuesOf(const SensorCalibrationInfo& record)
     values.raw2 = record.raw2;
     values.dateTime = record.dateTime;
     values.iseId = record.iseId;
+    values.measurement = record.measurement;
     return values;
 }
 

@@ -284,9 +284,9 @@ void FullSetupCalibrateColumn::setSensorID(int sensorIndex, int iseId)
     ui->useCheckBox->setChecked(type == 1 || type == 2);
 }
 
-void FullSetupCalibrateColumn::setReading(double reading, int raw)
+void FullSetupCalibrateColumn::setReading(double reading, int raw, int measurement)
 {
-    m_pCalibrationDialog->setReading(reading, raw);
+    m_pCalibrationDialog->setReading(reading, raw, measurement);
 }
 
 void FullSetupCalibrateColumn::setDisabled(bool disabled)

@@ -102,7 +102,7 @@ public:
 
     void setCalibrationValues(const CalibrationValues& values);
     void setSensorID(int sensorIndex, int iseId);
-    void setReading(double reading, int raw);
+    void setReading(double reading, int raw, int measurement = 0);
     void setDisabled(bool disabled);
     QCheckBox* useCheckBox() const;
     QPushButton* setButton() const;

@@ -210,7 +210,8 @@ void TestSetupDialogs::twoPointCapture()
 
     const double low = b.min() + (b.max() - b.min()) * 0.25;
     const double high = b.min() + (b.max() - b.min()) * 0.75;
-    b.dialog->setReading(1.0, 1000);
+    // The row shows the sensor's second measurement: the points are locked on its readings.
+    b.dialog->setReading(1.0, 1000, 1);
     QVERIFY(b.f()->set1Button->isEnabled());
     QCOMPARE(b.f()->currentReadingEdit1->text(), QString("1.000"));
     b.f()->firstRealValueEdit->setText(QString::number(low));
@@ -218,7 +219,7 @@ void TestSetupDialogs::twoPointCapture()
     QVERIFY(b.f()->firstRealValueEdit->isReadOnly());
     QVERIFY(!b.f()->calibrateButton->isEnabled());
 
-    b.dialog->setReading(3.0, 3000);
+    b.dialog->setReading(3.0, 3000, 1);
     QCOMPARE(b.f()->currentReadingEdit1->text(), QString("1.000"));
     QCOMPARE(b.f()->currentReadingEdit2->text(), QString("3.000"));
     b.f()->secondRealValueEdit->setText(QString::number(high));
@@ -240,6 +241,7 @@ void TestSetupDialogs::twoPointCapture()
     QCOMPARE(v.real2, QString::number(high).toDouble());
     QCOMPARE(v.measured2, 3.0);
     QCOMPARE(v.raw2, 3000);
+    QCOMPARE(v.measurement, 1);
     QVERIFY(v.dateTime.isValid());
     QCOMPARE(on.last(), (QList<QVariant>{true}));
     QCOMPARE(b.dialog->result(), 1);

@@ -81,17 +81,27 @@ double CDataConversion::GetTrueVal(double raw, int zero, int index)
     return r ? ConversionFormulas::Linear(r->m_Gain, raw, zero) : 0.0;
 }
 
-double CDataConversion::ConvertBySensorType(ILogger* logger, int channel, int position, int index, double raw)
+double CDataConversion::ConvertBySensorType(ILogger* logger, int channel, int position, int index, double raw,
+                                            double* sensorReading)
 {
     short flag = 0;
-    return ConvertDataSample(logger, channel, position, index, raw, 1, flag, 0, false, false);
+    return Convert(logger, channel, position, index, raw, 1, flag, 0, false, false, sensorReading);
 }
 
 double CDataConversion::ConvertDataSample(ILogger* logger, int channel, int position, int index, double raw,
                                           long sample, short& flag, short measurement, bool lastMeasurement,
                                           bool plainReading)
 {
+    return Convert(logger, channel, position, index, raw, sample, flag, measurement, lastMeasurement, plainReading,
+                   nullptr);
+}
+
+double CDataConversion::Convert(ILogger* logger, int channel, int position, int index, double raw, long sample,
+                                short& flag, short measurement, bool lastMeasurement, bool plainReading,
+                                double* sensorReading)
+{
     flag = 0;
+    if (sensorReading) *sensorReading = 0.0;
     const CSensorParametersInfo* record = Record(index);
     if (!record || index < 1 || !ValidChannel(channel)) return 0.0;
     ChannelState& s = m_Channels[channel];
@@ -101,47 +111,87 @@ double CDataConversion::ConvertDataSample(ILogger* logger, int channel, int posi
     }
     if (s.m_Filter.IsEnabled() && std::isfinite(raw)) raw = s.m_Filter.filter(raw);
 
-    int zero = 0;
-    double value = ConvertDefaultSample(logger, channel, position, index, raw, sample, flag, measurement,
-                                        lastMeasurement, plainReading, zero);
+    Call c{};
+    if (!PrepareCall(c, logger, channel, position, index, raw, sample, flag, measurement, lastMeasurement,
+                     plainReading))
+        return 0.0;
+    const double own = Dispatch(c);
     // No value, or a value the formula itself declared missing: nothing to calibrate or zero.
-    if (value == s_NoSample || value == s_Missing || std::isnan(value)) return std::isnan(value) ? s_Missing : value;
-    value = ApplyCalibration(index, measurement, channel, value, raw, zero);
-    value = ApplyClamp(index, measurement, value);
+    if (own == s_NoSample || own == s_Missing || std::isnan(own)) {
+        const double none = std::isnan(own) ? s_Missing : own;
+        if (sensorReading) *sensorReading = none;
+        return none;
+    }
+    // The catalogue's limits are the sensor's own: they cut its reading before a calibration
+    // rescales it, so a calibrated value is cut only where the sensor itself is at its end.
+    const double clamped = ApplyClamp(index, measurement, own);
+    if (sensorReading) *sensorReading = clamped;
+    const double value = ApplyCalibration(c, own, clamped);
     // An impossible reading (a thermistor read past its end, a zero denominator) is stored as
     // a gap rather than as NaN or infinity, which no graph or file could use.
     if (!std::isfinite(value)) return s_Missing;
     return ApplyZero(position, index, measurement, value);
 }
 
-double CDataConversion::ApplyCalibration(int index, int measurement, int channel, double value, double raw,
-                                         int zero) const
+double CDataConversion::ApplyCalibration(const Call& c, double own, double clamped)
 {
-    if (!m_pCalibration || index < 0 || index >= CSensorsCalibration::s_NumOfRecords) return value;
+    if (!m_pCalibration || c.index < 0 || c.index >= CSensorsCalibration::s_NumOfRecords) return clamped;
     // A copy: the interface thread may change the record meanwhile.
-    const SensorCalibrationInfo record = m_pCalibration->GetCalibration(index);
-    const SensorCalibrationInfo* cal = &record;
-    switch (cal->type) {
+    const SensorCalibrationInfo cal = m_pCalibration->GetCalibration(c.index);
+    switch (cal.type) {
     case 1:
-        return value + cal->offset;
+        return clamped + cal.offset;
     case 2: {
         // The electrode inputs apply their fit inside the concentration formula.
-        if (CSensorInfo::IsISEIndex(index)) return value;
-        const CSensorParametersInfo* record = Record(index);
-        const float gain = record ? record->m_Gain : 0.0f;
-        const double catalogueLine = static_cast<double>(gain) * raw + static_cast<double>(static_cast<float>(-zero) * gain);
-        const double calibratedLine = cal->slope * raw + cal->offset;
+        if (CSensorInfo::IsISEIndex(c.index)) return clamped;
+        if (IsRawLine(c.index)) return CalibrateRawLine(c, cal, own, clamped);
+        // Curves and compensated readings: the calibrated line against the catalogue line.
+        const double catalogueLine = static_cast<double>(c.gain) * c.raw + static_cast<double>(static_cast<float>(-c.zero) * c.gain);
+        const double calibratedLine = cal.slope * c.raw + cal.offset;
         // At the zero count the catalogue line is 0: the ratio has no value there, and the
         // calibrated line itself is the reading the user asked for.
         if (catalogueLine == 0.0 || !std::isfinite(catalogueLine)) return calibratedLine;
-        return value * calibratedLine / catalogueLine;
+        return clamped * calibratedLine / catalogueLine;
     }
     case 3:
-        if (measurement == 1 && ValidChannel(channel)) return cal->factor * m_Channels[channel].m_CounterTotal;
-        return value;
+        if (c.m == 1) return cal.factor * m_Channels[c.channel].m_CounterTotal;
+        return clamped;
     default:
-        return value;
+        return clamped;
     }
+}
+
+// Every measurement of such a sensor is a line of the raw reading, so the calibration is a
+// line of raw readings too: it takes the raw to the one at which the sensor, uncalibrated, would
+// show the calibrated value in the measurement the user calibrated. Each measurement is then
+// its own formula at that raw, so sign, factor and offset between measurements stay as they are.
+double CDataConversion::CalibrateRawLine(const Call& c, const SensorCalibrationInfo& cal, double own, double clamped)
+{
+    // The calibrated measurement as the calibration dialog showed it, at both locked raws.
+    Call shown = c;
+    shown.m = cal.measurement;
+    shown.plain = true;
+    const double shown1 = LineAt(shown, cal.raw1);
+    const double shown2 = LineAt(shown, cal.raw2);
+    const double perCount = (shown2 - shown1) / (static_cast<double>(cal.raw2) - cal.raw1);
+    // A measurement that does not follow the raw reading cannot carry a line.
+    if (!std::isfinite(perCount) || perCount == 0.0) return clamped;
+    const double target = cal.slope * c.raw + cal.offset;
+    const double mapped = cal.raw1 + (target - shown1) / perCount;
+    // The line's stretch in the sensor's own units: a reading cut at a limit moves the
+    // calibrated value by the cut times the stretch.
+    const double stretch = cal.slope / perCount;
+    return LineAt(c, mapped) + stretch * (clamped - own);
+}
+
+double CDataConversion::LineAt(const Call& c, double raw)
+{
+    Call at = c;
+    at.raw = raw;
+    at.linear = ConversionFormulas::Linear(at.gain, raw, at.zero);
+    short flag = 0;
+    at.flag = &flag;
+    return Dispatch(at);
 }
 
 double CDataConversion::ApplyClamp(int index, int measurement, double value) const
@@ -168,14 +218,12 @@ const CSensorParametersInfo* CDataConversion::Record(int index) const
     return m_pSensorInfo ? m_pSensorInfo->GetSensorInfo(index) : nullptr;
 }
 
-double CDataConversion::ConvertDefaultSample(ILogger* logger, int channel, int position, int index, double raw,
-                                             long sample, short& flag, short measurement, bool lastMeasurement,
-                                             bool plainReading, int& zero)
+bool CDataConversion::PrepareCall(Call& c, ILogger* logger, int channel, int position, int index, double raw,
+                                  long sample, short& flag, short measurement, bool lastMeasurement, bool plainReading)
 {
     flag = 0;
     const CSensorParametersInfo* record = Record(index);
-    if (!record || index < 1 || index > 148 || !ValidChannel(channel)) return 0.0;
-    Call c{};
+    if (!record || index < 1 || index > 148 || !ValidChannel(channel)) return false;
     c.logger = logger;
     c.channel = channel;
     c.position = position;
@@ -192,6 +240,17 @@ double CDataConversion::ConvertDefaultSample(ILogger* logger, int channel, int p
     ReadVersion(logger, c.version);
     c.loggerType = logger ? logger->GetType() : 0.0;
     c.linear = ConversionFormulas::Linear(c.gain, raw, c.zero);
+    return true;
+}
+
+double CDataConversion::ConvertDefaultSample(ILogger* logger, int channel, int position, int index, double raw,
+                                             long sample, short& flag, short measurement, bool lastMeasurement,
+                                             bool plainReading, int& zero)
+{
+    Call c{};
+    if (!PrepareCall(c, logger, channel, position, index, raw, sample, flag, measurement, lastMeasurement,
+                     plainReading))
+        return 0.0;
     const double value = Dispatch(c);
     zero = c.zero;
     return value;

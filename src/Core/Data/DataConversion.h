@@ -17,6 +17,7 @@ class IRunServices;
 class CSensorInfo;
 class CSensorParametersInfo;
 class CSensorsCalibration;
+struct SensorCalibrationInfo;
 class CSetupInfo;
 class CDataManager;
 class CDataBranch;
@@ -52,7 +53,10 @@ public:
                              short& flag, short measurement, bool lastMeasurement, bool plainReading);
     double ConvertDefaultSample(ILogger* logger, int channel, int position, int index, double raw, long sample,
                                 short& flag, short measurement, bool lastMeasurement, bool plainReading, int& zero);
-    double ConvertBySensorType(ILogger* logger, int channel, int position, int index, double raw);
+    // Measurement 0 of a single reading, as trigger levels need it. sensorReading, when given,
+    // receives the sensor's own reading within its limits, before the user's calibration and zero.
+    double ConvertBySensorType(ILogger* logger, int channel, int position, int index, double raw,
+                               double* sensorReading = nullptr);
 
     void InitBeforRun(ILogger* logger);
     void ResetVar();
@@ -134,8 +138,19 @@ private:
     double SoundLevel(Call& c, double offset);
     double Rotary(Call& c);
 
-    // Pipeline steps.
-    double ApplyCalibration(int index, int measurement, int channel, double value, double raw, int zero) const;
+    double Convert(ILogger* logger, int channel, int position, int index, double raw, long sample, short& flag,
+                   short measurement, bool lastMeasurement, bool plainReading, double* sensorReading);
+    bool PrepareCall(Call& c, ILogger* logger, int channel, int position, int index, double raw, long sample,
+                     short& flag, short measurement, bool lastMeasurement, bool plainReading);
+
+    // Pipeline steps. The calibration gets the sensor's reading as its formula gave it and as
+    // the catalogue's limits cut it.
+    double ApplyCalibration(const Call& c, double own, double clamped);
+    // Sensors whose every measurement is a line of the raw reading, with no state: their
+    // formula may be evaluated again at another raw (DataConversion_dispatch.cpp).
+    static bool IsRawLine(int index);
+    double CalibrateRawLine(const Call& c, const SensorCalibrationInfo& cal, double own, double clamped);
+    double LineAt(const Call& c, double raw);
     double ApplyClamp(int index, int measurement, double value) const;
     double ApplyZero(int position, int index, int measurement, double value) const;
 

@@ -30,6 +30,20 @@ bool IsLinear(int index)
 double Second(int m, bool plain, double base, double derived) { return (m == 1 && !plain) ? derived : base; }
 }  // namespace
 
+bool CDataConversion::IsRawLine(int index)
+{
+    if (IsLinear(index)) return true;
+    switch (index) {
+    case 4: case 5: case 6: case 8: case 9: case 10: case 12: case 13: case 14: case 17: case 22: case 23:
+    case 28: case 38: case 39: case 41: case 42: case 43: case 44: case 45: case 49: case 50: case 51:
+    case 62: case 63: case 64: case 71: case 73: case 80: case 82: case 89: case 91: case 96: case 98:
+    case 99: case 106: case 107: case 118: case 119: case 120: case 122:
+        return true;
+    default:
+        return false;
+    }
+}
+
 double CDataConversion::Dispatch(Call& c)
 {
     if (IsLinear(c.index)) return c.linear;

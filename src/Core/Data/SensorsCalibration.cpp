@@ -71,6 +71,7 @@ void CSensorsCalibration::setCalibrationValues(const CalibrationValues& values, 
     r->measured2 = values.measured2;
     r->raw2 = values.raw2;
     r->dateTime = values.dateTime;
+    r->measurement = values.measurement;
     if (r->type == 1) {
         r->offset = r->real1 - r->measured1;
     } else if (r->type == 2) {

@@ -20,6 +20,8 @@ struct CalibrationValues
     int raw2 = -1;
     QDateTime dateTime;
     int iseId = -1;
+    // The measurement whose readings the points were locked on; the real values are in its unit.
+    int measurement = 0;
 };
 Q_DECLARE_METATYPE(CalibrationValues)
 
@@ -38,6 +40,8 @@ struct SensorCalibrationInfo
     double factor = 0.0;  // drop volume (type 3) or wheel radius in metres (type 4)
     double slope = 0.0;
     double offset = 0.0;
+    // The measurement the two-point line is in (see CalibrationValues).
+    int measurement = 0;
 };
 
 class CSensorsCalibration

@@ -9,6 +9,7 @@
 
 #include <QThread>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 
@@ -208,15 +209,20 @@ void CLogicManager::GetTriggeringLevels(int position, int index, QList<TriggerLe
     const bool convertRaw = logger && FaceOf(logger).ConvertsRawTriggerLevels(kind, placeholder);
     const float step = (maximum - minimum) * 0.015625f;
 
+    const int first = levels->size();
     TriggerLevel previous;
     for (int i = 0; i <= 64; ++i) {
         const int raw = i == 64 ? 0 : 4095 - 64 * i;
         TriggerLevel candidate = previous;
         float tested = 0.0f;
         if (convertRaw) {
-            candidate.m_Level = float(m_DataManager.GetDataConversion()->ConvertBySensorType(logger, position, position, index, raw));
+            // The range belongs to the sensor's own reading: a calibrated or zeroed level is
+            // offered wherever the sensor reads within it.
+            double reading = 0.0;
+            candidate.m_Level = float(m_DataManager.GetDataConversion()->ConvertBySensorType(logger, position, position,
+                                                                                            index, raw, &reading));
             candidate.m_Code = raw;
-            tested = candidate.m_Level;
+            tested = float(reading);
         } else if (kind == 3 || kind == 16384) {
             candidate.m_Level = maximum - float(i) * step;
             const double code = kind == 3 ? double(candidate.m_Level) * 1000.0 : double(candidate.m_Level);
@@ -233,4 +239,8 @@ void CLogicManager::GetTriggeringLevels(int position, int index, QList<TriggerLe
             levels->append(candidate);
         previous = candidate;
     }
+    // The list runs from the top level down, also where the value falls as the raw code rises
+    // (a falling calibration or gain).
+    if (levels->size() - first > 1 && levels->at(first).m_Level < levels->last().m_Level)
+        std::reverse(levels->begin() + first, levels->end());
 }

@@ -49,6 +49,14 @@ private:
         return first;
     }
 
+    // The sensor's formula alone: its reading before the limits, the calibration and the zero.
+    double Formula(int index, double raw, int m, bool plain)
+    {
+        short flag = 0;
+        int zero = 0;
+        return m_conv->ConvertDefaultSample(m_logger.get(), 0, 0, index, raw, 1, flag, static_cast<short>(m), true, plain, zero);
+    }
+
 private slots:
     void init()
     {
@@ -89,6 +97,75 @@ private slots:
         m_cal->setCalibrationValues(two, 1);
         QVERIFY(qAbs(C(1, 2048) - 1.0) < 1e-9);
         QVERIFY(std::isfinite(C(1, 2048)));
+    }
+
+    void twoPointCalibrationReadsBackEverywhere()
+    {
+        // Every two-point sensor whose measurements derive from one raw line (not the curves,
+        // the compensated chemistry, the electrodes), calibrated on any of its measurements:
+        // each locked point reads back as typed there, and every measurement keeps its line to it.
+        const QList<int> notLines = {31, 108, 130, 131, 134, 136, 145};
+        for (int index = 1; index < CSensorInfo::s_NumOfSensors; ++index) {
+            const CSensorParametersInfo* record = m_info->GetSensorInfo(index);
+            const int count = record->m_NumOfMeasurements;
+            for (int c = 0; record->m_CalibrationKind == 2 && !notLines.contains(index) && c < count; ++c) {
+                const auto within = [&](int m, bool plain, int r) {
+                    const double v = Formula(index, r, m, plain);
+                    return v >= record->m_Measurements[m].m_Min && v <= record->m_Measurements[m].m_Max;
+                };
+                QList<int> usable;  // raws at which no reading is at a limit
+                for (int r = 0; r <= 4095; ++r) {
+                    bool inside = within(c, true, r);
+                    for (int m = 0; m < count; ++m) inside = inside && within(m, false, r);
+                    if (inside) usable << r;
+                }
+                if (usable.size() < 3) continue;  // a live reading stuck at a limit cannot be calibrated
+                CalibrationValues v;
+                v.type = 2;
+                v.measurement = c;
+                v.raw1 = usable.at(usable.size() / 3), v.raw2 = usable.at(usable.size() * 2 / 3);
+                v.measured1 = Formula(index, v.raw1, c, true), v.measured2 = Formula(index, v.raw2, c, true);
+                const CSensorMeasuremntInfo& unit = record->m_Measurements[c];
+                v.real1 = unit.m_Min + 0.8 * (unit.m_Max - unit.m_Min), v.real2 = unit.m_Min + 0.1 * (unit.m_Max - unit.m_Min);
+                QVector<double> at1, at2;  // each stored measurement before calibrating
+                for (int m = 0; m < count; ++m) at1 << Formula(index, v.raw1, m, false), at2 << Formula(index, v.raw2, m, false);
+                m_cal->setCalibrationValues(v, index);
+                for (int p = 0; p < 2; ++p) {
+                    const QString where = QString("sensor %1 on measurement %2, point %3").arg(index).arg(c).arg(p + 1);
+                    const double real = p ? v.real2 : v.real1;
+                    QVERIFY2(qAbs(C(index, p ? v.raw2 : v.raw1, 1, c, 0, true) - real) < 1e-5 * (qAbs(real) + 1), qPrintable(where));
+                    for (int m = 0; m < count; ++m) {
+                        const double expected = at1[m] + (at2[m] - at1[m]) * (real - v.measured1) / (v.measured2 - v.measured1);
+                        QVERIFY2(qAbs(C(index, p ? v.raw2 : v.raw1, 1, m) - expected) < 1e-5 * (qAbs(expected) + 1), qPrintable(where));
+                    }
+                }
+                m_cal->RestoreDefaults();
+            }
+        }
+    }
+
+    void calibratedValuesPassTheSensorLimits()
+    {
+        // Dravlet voltage (±25 V) 0 at raw 3060 (12.397 V), -10 at 2710 (8.109 V); Pelorin
+        // pressure (0..400 kPa, ×10 in measurement 1) 1000 at raw 1000, 3000 at 2000. Calibrated
+        // values pass the uncalibrated limits, and are cut where the sensor itself is at its end.
+        struct Case { double logger; int index, m, raw1, real1, raw2, real2; double raw, beyond, end, limit; };
+        const Case cases[] = {{12.0, 1, 0, 3060, 0, 2710, -10, 1000, 0, 2048 - 25 / double(0.01225f), -25},
+                              {70.0, 71, 1, 1000, 1000, 2000, 3000, 3800, 4095, 400 / double(0.100908175f) - 34, 4000}};
+        for (const Case& k : cases) {
+            m_logger->m_Type = k.logger;
+            CalibrationValues v;
+            v.type = 2;
+            v.measurement = k.m;
+            v.raw1 = k.raw1, v.real1 = k.real1, v.raw2 = k.raw2, v.real2 = k.real2;
+            m_cal->setCalibrationValues(v, k.index);
+            const auto line = [&](double raw) { return k.real1 + (raw - k.raw1) * (k.real2 - k.real1) / (k.raw2 - k.raw1); };
+            QVERIFY(qAbs(C(k.index, k.raw, 1, k.m) - line(k.raw)) < 1e-6 * qAbs(line(k.raw)));
+            QVERIFY(qAbs(C(k.index, k.beyond, 1, k.m) - line(k.end)) < 1e-6 * qAbs(line(k.end)));
+            // Uncalibrated, the sensor's limit as before.
+            m_cal->RestoreDefaults();
+            QCOMPARE(C(k.index, k.beyond, 1, k.m), k.limit);
+        }
     }
 
     void dropVolumeCalibration()

@@ -129,6 +129,34 @@ private slots:
         QVERIFY(levels.isEmpty());
     }
 
+    void calibratedTriggerLevels()
+    {
+        // Dravlet voltage (±25 V) calibrated 0 at raw 3060 and ∓10 at raw 2710: the levels span
+        // the calibrated image of the sensor's range, highest first, on a rising and on a
+        // falling line. The ends are where the sensor itself reads ±25 V.
+        CFakeLogicContext ctx;
+        CLogicManager logic(nullptr, &ctx);
+        logic.m_SensorInfo.LoadSensorInfo();
+        CFakeLogger dravlet(12.0);
+        dravlet.m_bAutoDetect = false;
+        logic.m_pDetectedLogger = &dravlet;
+        for (double sign : {1.0, -1.0}) {
+            CalibrationValues v;
+            v.type = 2;
+            v.raw1 = 3060, v.real1 = 0, v.raw2 = 2710, v.real2 = -10 * sign;
+            logic.m_SensorsCalibration.setCalibrationValues(v, 1);
+            QList<TriggerLevel> levels;
+            logic.GetTriggeringLevels(0, 1, &levels);
+            QCOMPARE(levels.size(), 65);
+            const double high = sign * (2048 + 25 / double(0.01225f) - 3060) / 35;
+            const double low = sign * (2048 - 25 / double(0.01225f) - 3060) / 35;
+            QVERIFY(qAbs(levels.first().m_Level - qMax(high, low)) < 1e-3);
+            QVERIFY(qAbs(levels.last().m_Level - qMin(high, low)) < 1e-3);
+            for (int i = 1; i < levels.size(); ++i)
+                QVERIFY(levels[i].m_Level < levels[i - 1].m_Level);
+        }
+    }
+
     void userRequestsBecomeCommands()
     {
         CFakeLogicContext ctx;
