@@ -95,10 +95,11 @@ void CLogicManagerQueries::SendManualSampleCmd()
         m_pManager->SendManualSampleCmd(m_pManager->m_pDetectedLogger, true);
 }
 
-void CLogicManagerQueries::GetTriggeringLevels(int channel, int sensorIndex, QList<TriggerLevel>* levels)
+void CLogicManagerQueries::GetTriggeringLevels(int channel, int sensorIndex, QList<TriggerLevel>* levels,
+                                               QList<TriggerLevel>* sensorLevels)
 {
     if (m_pManager)
-        m_pManager->GetTriggeringLevels(channel, sensorIndex, levels);
+        m_pManager->GetTriggeringLevels(channel, sensorIndex, levels, sensorLevels);
 }
 
 bool CLogicManagerQueries::GetTriggeringLevel(int channel, int sensorIndex, int code, float* level)

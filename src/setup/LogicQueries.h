@@ -32,8 +32,12 @@ public:
     virtual void ClearOnlineFunctions() = 0;
     virtual void SendStopCmd() = 0;
     virtual void SendManualSampleCmd() = 0;
-    // The trigger thresholds offered for a sensor on a setup channel, appended to the list.
-    virtual void GetTriggeringLevels(int, int, QList<TriggerLevel>*) {}
+    // The trigger thresholds offered for a sensor on a setup channel, appended to the list;
+    // sensorLevels as in CLogicManager::GetTriggeringLevels.
+    virtual void GetTriggeringLevels(int, int, QList<TriggerLevel>*, QList<TriggerLevel>* sensorLevels = nullptr)
+    {
+        (void)sensorLevels;
+    }
     // The value one trigger code of that sensor reads as now; false when there is none.
     virtual bool GetTriggeringLevel(int, int, int, float*) { return false; }
     // One raw reading of a channel in the unit of a measurement of its sensor.
@@ -68,7 +72,8 @@ public:
     void ClearOnlineFunctions() override;
     void SendStopCmd() override;
     void SendManualSampleCmd() override;
-    void GetTriggeringLevels(int channel, int sensorIndex, QList<TriggerLevel>* levels) override;
+    void GetTriggeringLevels(int channel, int sensorIndex, QList<TriggerLevel>* levels,
+                             QList<TriggerLevel>* sensorLevels = nullptr) override;
     bool GetTriggeringLevel(int channel, int sensorIndex, int code, float* level) override;
     float ConvertDataSample(int channel, int position, int index, int measurement, int raw) override;
     bool HoldSetupForReturn() override;

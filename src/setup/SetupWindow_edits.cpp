@@ -141,9 +141,12 @@ bool CSetupWindow::refreshTriggerDirection()
     ILogicQueries* logic = m_pHost ? m_pHost->GetLogicQueries() : nullptr;
     if ((s->m_TriggerType == 1 || s->m_TriggerType == 2) && sensor && logic) {
         // The levels as the trigger dialog offers them: the same conversion, calibration included.
-        QList<TriggerLevel> levels;
-        logic->GetTriggeringLevels(s->m_TriggerChannel, sensor->m_SensorIndex, &levels);
-        falls = SetupColumnRules::TriggerLevelFalls(levels, s->m_TriggerValue);
+        // A logger that minds its sensor's direction itself needs turning round only where the
+        // calibration turned the sensor's reading round.
+        QList<TriggerLevel> levels, sensorLevels;
+        logic->GetTriggeringLevels(s->m_TriggerChannel, sensor->m_SensorIndex, &levels, &sensorLevels);
+        falls = SetupColumnRules::TriggerLevelFalls(levels, s->m_TriggerValue) !=
+                (!sensorLevels.isEmpty() && SetupColumnRules::TriggerLevelFalls(sensorLevels, s->m_TriggerValue));
     }
     const bool changed = falls != s->m_bTriggerFalls;
     s->m_bTriggerFalls = falls;

@@ -64,8 +64,9 @@ public:
     // sensor set so far, at the rate word given (10: ten a second).
     void holdRecordedRun(qint32 samples, quint32 rateWord = 10);
     // A level-triggered run waits until the reading on its trigger channel passes the level the
-    // request gives, above or below in raw counts (the logger knows no calibration: the program
-    // asks for the direction in counts); its first sample is the one that passed. With a delay set (0 or more) it starts that long after its acknowledgement
+    // request gives (above or below in the sensor's value: for a type whose counts fall as its
+    // value rises the counts are compared the other way round); its first sample is the one
+    // that passed. With a delay set (0 or more) it starts that long after its acknowledgement
     // instead, whatever the readings.
     void setTriggerDelayMs(int ms) { m_TriggerDelayMs = ms; }
     // Photogates on the first one or two channels, in place of the other sensors: sampled

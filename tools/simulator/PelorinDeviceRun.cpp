@@ -81,7 +81,9 @@ bool CPelorinDevice::TriggerPassed(qint64 sample) const
     const RawSpan span = m_RunSpans.value(v);
     const qint64 raw = Reading(v, sample, m_RunWidths[v], span, sample * m_SecondsPerSample);
     const qint64 level = U16(m_LastRun, 14);
-    return quint8(m_LastRun[12]) == 1 ? raw > level : raw < level;
+    // Above the level means a higher value, which a falling type reads as fewer counts.
+    const bool above = quint8(m_LastRun[12]) == 1;
+    return above != span.Falls() ? raw > level : raw < level;
 }
 
 bool CPelorinDevice::WaitForTrigger(qint64 nowMs)

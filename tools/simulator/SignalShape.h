@@ -35,6 +35,9 @@ struct RawSpan
     // A photogate's index: its readings follow the photogate lesson, not the signal.
     int gate = -1;
     std::shared_ptr<const QVector<quint16>> curve = nullptr;
+
+    // True when the counts fall as the value rises (a thermistor's, for one).
+    bool Falls() const { return curve && curve->size() > 1 && curve->first() > curve->last(); }
 };
 
 // "counter", "sine", "step", "ramp", "noise", "level".

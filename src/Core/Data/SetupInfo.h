@@ -84,7 +84,8 @@ public:
     // The ISE id chosen for a channel; 0 (none) outside the table.
     int GetISEId(int channel) const;
     // The trigger kind the logger is told and tests in raw codes: above and below swap places
-    // where the level's value falls as the raw code rises (a falling calibration, a thermistor).
+    // where the level's value runs against the codes as the logger compares them (a falling
+    // calibration; on a logger that compares codes as they come, any falling sensor too).
     int RawTriggerType() const;
 
     // The list does not own its entries (the setup controller does).
@@ -95,7 +96,7 @@ public:
     int m_TriggerChannel = -1;
     int m_TriggerLevel = -1;         // level entry index, or the delay in ms for type 5
     int m_TriggerValue = 0;
-    // The trigger level's value falls as its raw code rises; kept by the setup controller.
+    // The trigger's kind is sent turned round (RawTriggerType); kept by the setup controller.
     bool m_bTriggerFalls = false;
     bool m_bAutoDetect = true;
     unsigned char m_RangeChannel = 0;

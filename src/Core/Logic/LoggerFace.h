@@ -63,6 +63,10 @@ public:
         (void)dataKind, (void)placeholder;
         return false;
     }
+    // A level trigger is compared by the logger itself, which knows which way its own sensor's
+    // codes run; only a calibration that turns the sensor's reading round needs the opposite
+    // kind sent. Otherwise the codes are compared as they come, so every falling level needs it.
+    virtual bool ComparesTriggerInSensorDirection() const { return false; }
     virtual EventTiming TimesEvents() const { return EventTiming::None; }
 
     // ---- runs

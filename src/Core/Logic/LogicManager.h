@@ -117,7 +117,10 @@ public:
                              double interval) override;
     void UpdateSetupInfoToCore();
     void WaitHere(int ms) override;
-    void GetTriggeringLevels(int position, int index, QList<TriggerLevel>* levels);
+    // sensorLevels, when given, gets the same codes as the sensor itself reads them (no
+    // calibration, no zero), for a logger that compares triggers in its sensor's direction.
+    void GetTriggeringLevels(int position, int index, QList<TriggerLevel>* levels,
+                             QList<TriggerLevel>* sensorLevels = nullptr);
     // The value one code of those levels reads as now, also where the list leaves it out (a
     // value past the range after a zero); false for a sensor without such codes.
     bool GetTriggeringLevel(int position, int index, int code, float* level);

@@ -188,7 +188,8 @@ void CLogicManager::stopKeepAliveTimer()
 
 // ---- trigger levels
 
-void CLogicManager::GetTriggeringLevels(int position, int index, QList<TriggerLevel>* levels)
+void CLogicManager::GetTriggeringLevels(int position, int index, QList<TriggerLevel>* levels,
+                                        QList<TriggerLevel>* sensorLevels)
 {
     if (!levels)
         return;
@@ -208,6 +209,8 @@ void CLogicManager::GetTriggeringLevels(int position, int index, QList<TriggerLe
     // Levels that need the logger's conversion are offered only once a logger is there.
     const bool convertRaw = logger && FaceOf(logger).ConvertsRawTriggerLevels(kind, placeholder);
     const float step = (maximum - minimum) * 0.015625f;
+    if (!(convertRaw && FaceOf(logger).ComparesTriggerInSensorDirection()))
+        sensorLevels = nullptr;
 
     const int first = levels->size();
     TriggerLevel previous;
@@ -215,6 +218,7 @@ void CLogicManager::GetTriggeringLevels(int position, int index, QList<TriggerLe
         const int raw = i == 64 ? 0 : 4095 - 64 * i;
         TriggerLevel candidate = previous;
         float tested = 0.0f;
+        TriggerLevel own;
         if (convertRaw) {
             // The range belongs to the sensor's own reading: a calibrated or zeroed level is
             // offered wherever the sensor reads within it.
@@ -223,6 +227,8 @@ void CLogicManager::GetTriggeringLevels(int position, int index, QList<TriggerLe
                                                                                             index, raw, &reading));
             candidate.m_Code = raw;
             tested = float(reading);
+            own.m_Code = raw;
+            own.m_Level = tested;
         } else if (kind == 3 || kind == 16384) {
             candidate.m_Level = maximum - float(i) * step;
             const double code = kind == 3 ? double(candidate.m_Level) * 1000.0 : double(candidate.m_Level);
@@ -235,8 +241,11 @@ void CLogicManager::GetTriggeringLevels(int position, int index, QList<TriggerLe
             tested = candidate.m_Level;
         }
         const bool inRange = tested >= minimum && tested <= maximum;
-        if (inRange && (i == 0 || candidate.m_Level != previous.m_Level))
+        if (inRange && (i == 0 || candidate.m_Level != previous.m_Level)) {
             levels->append(candidate);
+            if (sensorLevels)
+                sensorLevels->append(own);
+        }
         previous = candidate;
     }
     // The list runs from the top level down, also where the value falls as the raw code rises

@@ -19,12 +19,13 @@ class CRigQueries : public CLogicManagerQueries
 {
 public:
     using CLogicManagerQueries::CLogicManagerQueries;
-    void GetTriggeringLevels(int channel, int sensorIndex, QList<TriggerLevel>* levels) override
+    void GetTriggeringLevels(int channel, int sensorIndex, QList<TriggerLevel>* levels,
+                             QList<TriggerLevel>* sensorLevels = nullptr) override
     {
         if (m_bScripted && levels)
             levels->append(m_Levels);
         else
-            CLogicManagerQueries::GetTriggeringLevels(channel, sensorIndex, levels);
+            CLogicManagerQueries::GetTriggeringLevels(channel, sensorIndex, levels, sensorLevels);
     }
     // Level k in the unit 0.5 k, with the code 4095 - 64 k.
     void scriptLevels(int count)

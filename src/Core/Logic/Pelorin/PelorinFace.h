@@ -19,6 +19,7 @@ public:
     bool IsPairedPort(int port) const override { return port >= 6 && (port & 1); }
     bool OffersLegacySensor(int index, bool keep) const override;
     bool ConvertsRawTriggerLevels(unsigned short dataKind, bool placeholder) const override;
+    bool ComparesTriggerInSensorDirection() const override { return true; }
     EventTiming TimesEvents() const override { return EventTiming::Photogates; }
     bool TakesStatusRequest(ILogger*, const CSetupInfo*) const override { return true; }
     bool ClaimsPlug(const CPortInfo& info) const override;
