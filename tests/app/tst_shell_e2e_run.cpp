@@ -268,7 +268,7 @@ void TestShellEndToEndRun::unplugMidRunThenPlugInAgain()
         return;
     CKorvantaSignals* hub = bench.window->windowsManager()->GetSignals();
     QSignalSpy lost(hub, &CKorvantaSignals::LoggerDisconnected);
-    QSignalSpy notices(hub, &CKorvantaSignals::GuiModallessMsg);
+    QSignalSpy notices(hub, &CKorvantaSignals::GuiLastingMsg);
     QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 5000));
     bench.pressRun();
     QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
@@ -301,6 +301,12 @@ void TestShellEndToEndRun::unplugMidRunThenPlugInAgain()
     QCOMPARE(bench.detections->at(1).at(0).toBool(), true);
     QCOMPARE(bench.logic()->GetConnectedPortName(), bench.sim->portName());
     QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 4000);
+    // A teacher who was away still learns why the run is short: the notice waits to be closed.
+    QMessageBox* box = bench.window->modelessMessageBox();
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->text(), kRunLostText);
+    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    QVERIFY(!box->isVisible());
     QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 20));
     bench.pressRun();
     QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 2, 5000);
@@ -352,7 +358,7 @@ void TestShellEndToEndRun::dravletUnpluggedMidRunEndsTheRunOnce()
     QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 2000);
     QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 5000));
     CQueuedSpy lost(bench.window->windowsManager()->GetSignals(), &CKorvantaSignals::LoggerDisconnected);
-    QSignalSpy notices(bench.window->windowsManager()->GetSignals(), &CKorvantaSignals::GuiModallessMsg);
+    QSignalSpy notices(bench.window->windowsManager()->GetSignals(), &CKorvantaSignals::GuiLastingMsg);
     bench.pressRun();
     QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
     QTRY_VERIFY_WITH_TIMEOUT(bench.newData->count() >= 10, 4000);
