@@ -245,6 +245,9 @@ void CWindowsManager::loggerStartedRunning()
     if (!b)
         return;
     uploadRunStarted();
+    // What was said while the run waited for its trigger is over now.
+    if (m_pFrame)
+        m_pFrame->HideModallesMsgBox();
     b->RunControlState = RunControl::LoggerStarted;
     OnRun();
 }
