@@ -254,6 +254,8 @@ void FullSetupSetZeroColumn::setReading(double value)
     const QString unit = SetupColumnRules::ZeroReadingUnit(m_pSetupWindow ? m_pSetupWindow->getSetupInfo() : nullptr,
                                                            m_Channel, m_MeasurementIndex);
     ui->currentReadingLabel->setText(SetupColumnRules::ZeroReadingText(value, unit));
+    // A reading shown is current: the grey of a logger that was away goes with it.
+    ui->currentReadingLabel->setEnabled(!m_bDisabled);
     updateButtonState();
 }
 

@@ -18,11 +18,10 @@ bool CTrackingRun::Init(CDataManager* data, const QString& folderName, const QSt
     m_SampleCounter = 0.0;
     if (!data)
         return false;
-    CDataFolder* folder = data->CreateDataFolder();
+    CDataFolder* folder = data->CreateVideoAnalysisFolder(folderName);
     if (!folder)
         return false;
     m_FolderKey = folder->m_Key;
-    folder->m_Name = folderName;
     if (m_FolderKey < 0)
         return false;
     m_XBranchKey = data->CreateDataBranch(SensorIndexVideoTrack, interval, 0, 0, m_FolderKey);
@@ -35,7 +34,6 @@ bool CTrackingRun::Init(CDataManager* data, const QString& folderName, const QSt
         x->m_Name = xName;
     if (CDataBranch* y = data->GetDataBranch(m_YBranchKey))
         y->m_Name = yName;
-    folder->m_bVideoAnalysis = true;
     return true;
 }
 

@@ -61,12 +61,14 @@ void CVideoAnlysisWindow::OnStartTrack()
     const QString pause = QStringLiteral("://images/Video/TrackPause_Normal.png");
     setTrackIcons(pause, pause);
     InitTrackingData();
+    // Announced before the first frame is asked for: a run that ends at once still ends after
+    // it began, for everyone who locks something while it lasts.
+    if (CKorvantaSignals* h = hub())
+        h->SignalVideoAnalysisStart(m_Run.m_FolderKey);
     // Both modes stand on frame 0 first. The automatic run then goes frame by frame, asking for
     // the next frame only when the last one is recorded: played in real time, frames that come
     // while one is searched would be dropped, and a run could record fewer points than frames.
     requestFrame(0);
-    if (CKorvantaSignals* h = hub())
-        h->SignalVideoAnalysisStart(m_Run.m_FolderKey);
 }
 
 void CVideoAnlysisWindow::stopTracking()

@@ -78,6 +78,7 @@ private slots:
     void manualXRunTakesTheTypedValues();
     void runStartsAtItsTrigger_data();
     void runStartsAtItsTrigger();
+    void manualPressShortOfTheLevelSaysWhy();
     void connectFindsALoggerThatFailedToStart_data();
     void connectFindsALoggerThatFailedToStart();
 };
@@ -268,7 +269,7 @@ void TestShellEndToEndRun::unplugMidRunThenPlugInAgain()
         return;
     CKorvantaSignals* hub = bench.window->windowsManager()->GetSignals();
     QSignalSpy lost(hub, &CKorvantaSignals::LoggerDisconnected);
-    QSignalSpy notices(hub, &CKorvantaSignals::GuiModallessMsg);
+    QSignalSpy notices(hub, &CKorvantaSignals::GuiLastingMsg);
     QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 5000));
     bench.pressRun();
     QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
@@ -301,6 +302,12 @@ void TestShellEndToEndRun::unplugMidRunThenPlugInAgain()
     QCOMPARE(bench.detections->at(1).at(0).toBool(), true);
     QCOMPARE(bench.logic()->GetConnectedPortName(), bench.sim->portName());
     QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 4000);
+    // A teacher who was away still learns why the run is short: the notice waits to be closed.
+    QMessageBox* box = bench.window->modelessMessageBox();
+    QVERIFY(box->isVisible());
+    QCOMPARE(box->text(), kRunLostText);
+    QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+    QVERIFY(!box->isVisible());
     QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 20));
     bench.pressRun();
     QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 2, 5000);
@@ -352,7 +359,7 @@ void TestShellEndToEndRun::dravletUnpluggedMidRunEndsTheRunOnce()
     QTRY_VERIFY_WITH_TIMEOUT(bench.button()->isEnabled(), 2000);
     QVERIFY(bench.chooseRateAndSamples(kRate100PerSecond, 5000));
     CQueuedSpy lost(bench.window->windowsManager()->GetSignals(), &CKorvantaSignals::LoggerDisconnected);
-    QSignalSpy notices(bench.window->windowsManager()->GetSignals(), &CKorvantaSignals::GuiModallessMsg);
+    QSignalSpy notices(bench.window->windowsManager()->GetSignals(), &CKorvantaSignals::GuiLastingMsg);
     bench.pressRun();
     QTRY_COMPARE_WITH_TIMEOUT(bench.state(), int(RunControl::Running), 4000);
     QTRY_VERIFY_WITH_TIMEOUT(bench.newData->count() >= 10, 4000);
@@ -634,6 +641,32 @@ void TestShellEndToEndRun::runStartsAtItsTrigger()
     QVERIFY2(kind == 5 || (past > 0 && (already ? fromMiddle < 0.05 : past < 0.05)),
              qPrintable(QStringLiteral("%1, level %2").arg(first).arg(level.m_Level)));
     QVERIFY(bench.prompter.m_Log.isEmpty());
+}
+
+// A Dravlet run sampled by hand waits for its level: a press short of it takes no sample and a
+// notice says why; the first press beyond it starts the run with its sample, and the notice goes.
+void TestShellEndToEndRun::manualPressShortOfTheLevelSaysWhy()
+{
+    CAppBench bench;
+    Ui_CFullSetupWindow* f = openFullSetup(bench, QStringLiteral("dravlet"));
+    QVERIFY2(f, "no logger detected, or the full setup window did not open");
+    const auto steady = [&](double share) {
+        return bench.sim->invoke([&] { bench.sim->model()->setSignal({kvsim::SignalShape::Level, share, 10.0}); });
+    };
+    QVERIFY(steady(0.3));
+    f->SamplingTypeCombo->setCurrentIndex(0);
+    emit f->SamplingTypeCombo->activated(0);
+    QList<TriggerLevel> levels;
+    bench.logic()->GetTriggeringLevels(0, bench.setup()->getSetupInfo()->m_SelectedSensorList.first()->m_SensorIndex, &levels);
+    bench.setup()->triggerChanged(true, 0, 0, levels.value(levels.size() / 2).m_Code, 1);
+    QMessageBox* box = bench.window->modelessMessageBox();
+    bench.pressRun();  // Run takes the first sample
+    QTRY_VERIFY_WITH_TIMEOUT(box->isVisible() && box->text().startsWith("No sample was taken: the reading is not above"), 4000);
+    QCOMPARE(bench.state(), int(RunControl::WaitingTrigger));
+    QVERIFY(steady(0.7));
+    bench.window->windowsManager()->OnManual();
+    QTRY_COMPARE_WITH_TIMEOUT(bench.started->count(), 1, 4000);
+    QTRY_VERIFY(!box->isVisible() && bench.runBranches(0).first()->GetNumSamples() == 1);
 }
 
 void TestShellEndToEndRun::connectFindsALoggerThatFailedToStart_data()

@@ -372,6 +372,17 @@ void TestShellRunControl::manualXValue()
     plain.manager.OnRun();
     QCOMPARE(plain.prompter.count("dialog"), 0);
     QCOMPARE(plain.state(), 1);
+
+    // An event-timing run takes no typed values: the manual setup's choice waits for later.
+    CShellRig timing;
+    detect(timing);
+    timing.setup().m_bManualX = true;
+    timing.setup().m_ManualXName = "Length";
+    timing.setup().m_ManualXUnit = "cm";
+    timing.setup().m_RateCode = 0;
+    timing.frame.m_RunMode = int(ExperimentRunMode::Timing);
+    timing.manager.OnRun();
+    QCOMPARE(timing.prompter.count("dialog"), 0);
 }
 
 void TestShellRunControl::manualSubButton()

@@ -3,6 +3,7 @@
 #include "Core/Base/KorvantaSignals.h"
 #include "ShellRig.h"
 #include "app/shell/HistoryWindow.h"
+#include "app/shell/HistoryTreeModel.h"
 #include "../video/support/VideoFixture.h"
 #include "video/VideoAnlysisWindow.h"
 
@@ -20,6 +21,7 @@ private slots:
     void openVideoWithFourOpenUsesLast();
     void closingActiveHandsRoleOn();
     void trackingRunReachesHistory();
+    void deletingReturnsWhenTrackingEnds();
 
 private:
     void closeAll(CShellRig& rig);
@@ -150,6 +152,31 @@ void TestVideoWindowsManager::trackingRunReachesHistory()
     QVERIFY(rig.manager.isVideoTracking());
     rig.hub().SignalVideoAnalysisStop();
     QVERIFY(!rig.manager.isVideoTracking());
+    closeAll(rig);
+}
+
+// Deleting is locked while a tracking lasts and comes back however it ends: by the track
+// command, or by a search that cannot start. A logger run's own lock outlasts it.
+void TestVideoWindowsManager::deletingReturnsWhenTrackingEnds()
+{
+    CShellRig rig;
+    CHistoryWindow* history = rig.manager.GetHistoryWindow();
+    history->SetDataManager(&rig.logic.m_DataManager);
+    rig.manager.OpenVideoWindow(m_Path, -1);
+    CVideoAnlysisWindow* w = rig.manager.GetLastVideoWindow();
+    QTRY_VERIFY_WITH_TIMEOUT(w && !w->frameImage.isNull(), 10000);
+    const auto deletable = [history] { return history->rowLook(history->model()->index(0, 0)).deletable; };
+    for (VideoTrackingMode mode : {VideoTrackingMode::Manual, VideoTrackingMode::Automatic}) {
+        w->trackingMode = mode;
+        w->OnStartTrack();
+        QVERIFY(!w->isTracking || !deletable());
+        if (mode == VideoTrackingMode::Manual)
+            w->OnStartTrack();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking && deletable(), 10000);
+    }
+    rig.hub().SignalLoggerStartedRun();
+    rig.hub().SignalVideoAnalysisStop();
+    QVERIFY(!deletable());
     closeAll(rig);
 }
 

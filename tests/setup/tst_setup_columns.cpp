@@ -331,6 +331,12 @@ void TestSetupColumns::zeroWaitsForReading()
     column.UnsupportShowReading();
     QCOMPARE(column.readingLabel()->text(), QString("N/A"));
     QVERIFY(!column.readingLabel()->isEnabled());
+    // The logger back: its readings show in black again, unless the column itself is disabled.
+    column.setReading(2.5);
+    QVERIFY(column.readingLabel()->isEnabled());
+    column.setDisabled(true);
+    column.setReading(3.0);
+    QVERIFY(!column.readingLabel()->isEnabled());
 }
 
 void TestSetupColumns::zeroDroppedWithCalibration()

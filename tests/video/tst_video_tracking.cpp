@@ -2,6 +2,7 @@
 // a window.
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
+#include "Core/Data/RecordIO.h"
 #include "support/VideoFixture.h"
 #include "opencv/plugin/ObjectTracker.h"
 #include "opencv/plugin/TemplateMatch.h"
@@ -56,6 +57,7 @@ private slots:
     void probeRefusesZeroRateOrCount_data();
     void probeRefusesZeroRateOrCount();
     void trackingRunMakesFolderAndBranches();
+    void runsAreNumberedAmongRuns();
 };
 
 void TestVideoTracking::axisPoint_data()
@@ -660,6 +662,23 @@ void TestVideoTracking::trackingRunMakesFolderAndBranches()
     bare.Record(nullptr, QPointF(1, 1), QPoint(5, 5));
     QCOMPARE(bare.m_Trail.size(), 1);
     QCOMPARE(bare.m_SampleCounter, 0.0);
+}
+
+// Six runs and four video tracks: the next run is Run 7, also in a store that read them back.
+void TestVideoTracking::runsAreNumberedAmongRuns()
+{
+    CDataManager made, read;
+    for (int i = 0; i < 10; ++i)
+        QVERIFY(i < 6 ? made.CreateDataFolder() != nullptr : CTrackingRun().Init(&made, "Video Analysis", "X", "Y"));
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    QCOMPARE(made.SaveAllBranchesAndFoldersToFile(&out), 0);
+    QDataStream in(bytes);
+    qint16 tag = 0;
+    while (RecordIO::ReadTag(in, tag))
+        QCOMPARE(tag == RecordIO::TagFolder ? read.LoadFolderFromFile(&in) : read.LoadBranchFromFile(&in), 0);
+    for (CDataManager* data : {&made, &read})
+        QCOMPARE(data->CreateDataFolder()->m_Name, QStringLiteral("Run 7"));
 }
 
 KORVANTA_TEST_GUILESS_MAIN(TestVideoTracking)

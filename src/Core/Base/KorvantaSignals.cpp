@@ -201,6 +201,11 @@ void CKorvantaSignals::SignalGuiModallessMsg(QString Title, QString Message, boo
     emit GuiModallessMsg(Title, Message, WithBtn);
 }
 
+void CKorvantaSignals::SignalGuiLastingMsg(QString Title, QString Message)
+{
+    emit GuiLastingMsg(Title, Message);
+}
+
 void CKorvantaSignals::SingalUserAskXValue()
 {
     emit UserAskXvalue();

@@ -48,6 +48,9 @@ public:
     void SignalVideoStopAllStreams();
     void SignalHasNewDataToSave();
     void SignalGuiModallessMsg(QString Title, QString Message, bool WithBtn);
+    // A notice of something that happened while nobody may have been watching (a run cut
+    // short): it stays until it is closed.
+    void SignalGuiLastingMsg(QString Title, QString Message);
     void SingalUserAskXValue();
 
 signals:
@@ -96,5 +99,6 @@ signals:
     void HasNewDataToSave();
     void sensorListHasChanged();
     void GuiModallessMsg(QString Title, QString Message, bool WithBtn);
+    void GuiLastingMsg(QString Title, QString Message);
     void UserAskXvalue();
 };

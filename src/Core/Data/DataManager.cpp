@@ -24,6 +24,7 @@ void CDataManager::releaseAll()
 {
     const QVector<CDataFolder*> folders = m_Folders.TakeAll();
     m_HighestRunNumber = 0;
+    m_VideoFolders = 0;
     {
         QMutexLocker lock(&m_FolderIndexMutex);
         m_FolderByKey.clear();
@@ -85,19 +86,43 @@ void CDataManager::indexFolder(CDataFolder* folder)
     m_FolderIndexedKey.insert(folder, folder->m_Key);
 }
 
-CDataFolder* CDataManager::CreateDataFolder()
+CDataFolder* CDataManager::listNewFolder(const QString& name, bool videoAnalysis)
 {
     auto* folder = new CDataFolder;
     folder->m_Key = takeKey();
-    // Numbered by the count of runs, or past the highest run number where runs were deleted,
-    // so that no two runs share a name. Named before it is listed, where other threads read.
-    const int number = std::max(m_Folders.GetSize() + 1, m_HighestRunNumber.load() + 1);
-    folder->m_Name = QCoreApplication::translate("QObject", "Run", "Expriement Folder Name")
-        + QStringLiteral(" %1").arg(number);
-    noteRunNumber(number);
+    // Named and marked before it is listed, where other threads read.
+    folder->m_Name = name;
+    folder->m_bVideoAnalysis = videoAnalysis;
+    if (videoAnalysis)
+        ++m_VideoFolders;
     indexFolder(folder);
     m_Folders.Add(folder);
     return folder;
+}
+
+int CDataManager::nextRunNumber() const
+{
+    // Numbered by the count of runs, or past the highest run number where runs were deleted,
+    // so that no two runs share a name.
+    const int runs = m_Folders.GetSize() - m_VideoFolders.load();
+    return std::max(runs + 1, m_HighestRunNumber.load() + 1);
+}
+
+QString CDataManager::runName(int number) const
+{
+    return QCoreApplication::translate("QObject", "Run", "Expriement Folder Name") + QStringLiteral(" %1").arg(number);
+}
+
+CDataFolder* CDataManager::CreateDataFolder()
+{
+    const int number = nextRunNumber();
+    noteRunNumber(number);
+    return listNewFolder(runName(number), false);
+}
+
+CDataFolder* CDataManager::CreateVideoAnalysisFolder(const QString& name)
+{
+    return listNewFolder(name, true);
 }
 
 int CDataManager::RunNumberOf(const QString& name)
@@ -125,13 +150,17 @@ void CDataManager::NoteFolderName(const CDataFolder& folder)
 void CDataManager::recountRunNumbers()
 {
     int highest = 0;
+    int videos = 0;
     // Read under the list's lock: no folder listed is freed meanwhile.
-    m_Folders.FindIndex([&highest](const CDataFolder* folder) {
-        if (folder)
+    m_Folders.FindIndex([&highest, &videos](const CDataFolder* folder) {
+        if (folder) {
             highest = std::max(highest, RunNumberOf(folder->m_Name));
+            videos += folder->m_bVideoAnalysis ? 1 : 0;
+        }
         return false;
     });
     m_HighestRunNumber = highest;
+    m_VideoFolders = videos;
 }
 
 void CDataManager::AddChildBranch(int childKey, int parentKey)
@@ -382,6 +411,8 @@ void CDataManager::DeleteDataFolder(int key)
         folder->m_BranchKeys.RemoveValue(first);
     }
     m_Folders.RemoveValue(folder);
+    if (folder->m_bVideoAnalysis)
+        --m_VideoFolders;
     if (RunNumberOf(folder->m_Name) >= m_HighestRunNumber.load())
         recountRunNumbers();
     {

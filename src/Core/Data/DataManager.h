@@ -62,8 +62,12 @@ public:
         m_FolderReadHooks.trackingRunLoaded = std::move(counter);
     }
 
-    // Creation.
+    // Creation. A run is numbered among runs: past the count of runs (video tracks are none)
+    // and past the highest "Run n" still listed.
     CDataFolder* CreateDataFolder();
+    // The folder of a video track, named and marked before it is listed; it takes no run's
+    // number.
+    CDataFolder* CreateVideoAnalysisFolder(const QString& name);
     int CreateDataBranch(int sensorIndex, double interval, int channel, int measurement,
                          int ownerKey);
     void AddChildBranch(int childKey, int parentKey);
@@ -263,7 +267,13 @@ private:
     // The highest n of the folders named "Run n" (or higher, while a folder so numbered is
     // renamed): new runs are numbered past it, so that no two share a name after deletions.
     std::atomic<int> m_HighestRunNumber{0};
+    // How many listed folders are video tracks (their flag set when listed or read).
+    std::atomic<int> m_VideoFolders{0};
     static int RunNumberOf(const QString& name);
+    int nextRunNumber() const;
+    QString runName(int number) const;
+    // Makes a folder with the next key and lists it under that name.
+    CDataFolder* listNewFolder(const QString& name, bool videoAnalysis);
     void noteRunNumber(int number);
     void recountRunNumbers();
     CSetupInfo* m_pSetupInfo = nullptr;

@@ -148,7 +148,8 @@ void CDataManager::CreateDataEntries(ILogger* logger, unsigned char mode)
     if (mode == 2) return;
 
     if (m_pRunServices) m_pRunServices->BindOnlineFunctions(folder->m_Key, keyTable, interval);
-    if (m_pSetupInfo && m_pSetupInfo->m_bManualX && m_pSetupInfo->m_RateCode == 0) {
+    // Typed X values belong to runs sampled by hand; event timing asks for none.
+    if (m_pSetupInfo && m_pSetupInfo->m_bManualX && folder->m_bSampledByHand) {
         const int key = CreateDataBranch(-1, interval, -1, -1, folder->m_Key);
         if (CDataBranch* branch = GetDataBranch(key)) {
             branch->m_SensorIndex = SensorIndexManualX;

@@ -36,7 +36,9 @@ int CDataManager::SaveAllBranchesAndFoldersToFile(QDataStream* stream)
 
 int CDataManager::LoadFolderFromFile(QDataStream* stream)
 {
-    CDataFolder* folder = CreateDataFolder();
+    // Its default name is a stand-in until the record names it: no run number is taken for
+    // it, since the record may well be a video track's.
+    CDataFolder* folder = listNewFolder(runName(nextRunNumber()), false);
     const int ownKey = folder->m_Key;
     int largest = -1;
     int result = folder->LoadFromFile(stream, 0, &largest, &m_FolderReadHooks);
@@ -48,6 +50,8 @@ int CDataManager::LoadFolderFromFile(QDataStream* stream)
             result = RecordCorrupt;
     }
     indexFolder(folder);
+    if (folder->m_bVideoAnalysis)
+        ++m_VideoFolders;
     NoteFolderName(*folder);
     // The counter ends above every key the record named, not just the folder's own key.
     keepKeysAbove(qMax(largest, folder->m_Key));
@@ -90,6 +94,7 @@ void CDataManager::HoldBackAllData()
     clearBranchIndex();
     m_HeldBack.nextKey = m_NextKey.exchange(0);
     m_HighestRunNumber = 0;
+    m_VideoFolders = 0;
     m_HeldBack.timingSampleCount = m_TimingSampleCount;
     m_TimingSampleCount = 0;
 }

@@ -73,6 +73,8 @@ void CHistoryWindow::initWindow()
         connect(hub, &CKorvantaSignals::LoggerStartedRun, this, &CHistoryWindow::onDeleteLocked);
         connect(hub, &CKorvantaSignals::LoggerExperimentEnd, this, &CHistoryWindow::onDeleteUnlocked);
         connect(hub, &CKorvantaSignals::LoggerDownloadFinshed, this, &CHistoryWindow::onDeleteUnlocked);
+        connect(hub, &CKorvantaSignals::VideoAnalysisStart, this, &CHistoryWindow::onTrackingStarted);
+        connect(hub, &CKorvantaSignals::VideoAnalysisStop, this, &CHistoryWindow::onTrackingStopped);
         connect(hub, &CKorvantaSignals::LoggerStartedRun, this, &CHistoryWindow::newFolder);
         connect(hub, &CKorvantaSignals::LoggerDownloadFinshed, this, &CHistoryWindow::OnDownloadFinshed);
     }
@@ -112,10 +114,10 @@ bool CHistoryWindow::rowDeletable(const HistoryRowInfo& info) const
     return info.lockStamp < m_LockChanges ? m_bDeleteAllowed : info.deletable;
 }
 
-void CHistoryWindow::noteDeleteLock(bool deletable)
+void CHistoryWindow::noteDeleteLock()
 {
     ++m_LockChanges;
-    m_bDeleteAllowed = deletable;
+    m_bDeleteAllowed = !m_bLoggerLock && !m_bTrackingLock;
     // Every delete button on screen changes with it.
     m_pUi->treeView->viewport()->update();
 }

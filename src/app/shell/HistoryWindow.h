@@ -87,9 +87,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private slots:
-    // The run lock of the hub: a run in progress forbids deleting data.
-    void onDeleteLocked() { noteDeleteLock(false); }
-    void onDeleteUnlocked() { noteDeleteLock(true); }
+    // The run locks of the hub: a logger run or a video tracking in progress forbids deleting
+    // data; the end of each lifts its own lock only.
+    void onDeleteLocked() { m_bLoggerLock = true; noteDeleteLock(); }
+    void onDeleteUnlocked() { m_bLoggerLock = false; noteDeleteLock(); }
+    void onTrackingStarted() { m_bTrackingLock = true; noteDeleteLock(); }
+    void onTrackingStopped() { m_bTrackingLock = false; noteDeleteLock(); }
 
 private:
     // Collapses every row of the tree.
@@ -105,7 +108,7 @@ private:
     // Whether a row's delete button is enabled now: the hub's last word on the run lock if it
     // spoke after the row was added, else what the row was added with.
     bool rowDeletable(const HistoryRowInfo& info) const;
-    void noteDeleteLock(bool deletable);
+    void noteDeleteLock();
     // Adds a series and the series derived from it below parentItem, depth first; returns the
     // last row added (last when none is).
     HistoryTreeItem* collectBranch(HistoryTreeItem* parentItem, int runKey, int branchKey,
@@ -122,6 +125,8 @@ private:
     bool m_bOfflineRun = false;
     int m_LockChanges = 0;
     bool m_bDeleteAllowed = true;
+    bool m_bLoggerLock = false;
+    bool m_bTrackingLock = false;
     // Where each run stood in the store's list when last looked at, and the store's list as it
     // was then (its length and last run's key): a run not in this index is looked for again
     // only when the list has changed since.

@@ -110,6 +110,9 @@ public:
 
 public slots:
     void showModelessMessage(QString title, QString text, bool withBtn = true);
+    // A notice that stays until it is closed: a hide leaves it, and a notice shown over it gives
+    // way to it again when that one goes.
+    void showLastingMessage(QString title, QString text);
     void onExit(QCloseEvent* event = nullptr);
     void updateActions();
 
@@ -159,6 +162,11 @@ private:
     QMessageBox* m_pModelessMsgBox = nullptr;
     // The box shows the notice of a search for loggers, which its Cancel gives up.
     bool m_bSearchNotice = false;
+    // The lasting notice not closed yet (empty when none), and whether the box shows it now.
+    QString m_LastingTitle;
+    QString m_LastingText;
+    bool m_bLastingShown = false;
+    void showLastingAgain();
     // Keeps the notice box as wide as its title needs.
     QSpacerItem* m_pNoticeWidth = nullptr;
     QVBoxLayout* m_pMainLayout = nullptr;

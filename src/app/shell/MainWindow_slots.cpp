@@ -36,6 +36,7 @@ void MainWindow::showModelessMessage(QString title, QString text, bool withBtn)
         return;
     if (m_pModelessMsgBox->isVisible())
         m_pModelessMsgBox->hide();
+    m_bLastingShown = false;
     // A search for the logger may take long with a device that does not answer: its notice
     // offers Cancel, which gives the search up (as do Escape and the box's close button).
     m_bSearchNotice = !withBtn && m_pShellLogic && m_pShellLogic->IsSearchUnderWay();
@@ -68,6 +69,22 @@ void MainWindow::showModelessMessage(QString title, QString text, bool withBtn)
     }
 }
 
+void MainWindow::showLastingMessage(QString title, QString text)
+{
+    m_LastingTitle = title;
+    m_LastingText = text;
+    showModelessMessage(title, text, true);
+    m_bLastingShown = true;
+}
+
+void MainWindow::showLastingAgain()
+{
+    if (m_LastingText.isEmpty() || m_pModelessMsgBox->isVisible())
+        return;
+    showModelessMessage(m_LastingTitle, m_LastingText, true);
+    m_bLastingShown = true;
+}
+
 int MainWindow::NoticeTitleWidth(const QFont& font, const QString& title)
 {
     QFont bold = font;
@@ -88,21 +105,30 @@ void MainWindow::OfferToConnect(const QString& text)
 
 void MainWindow::modelessMessageClosed(int result)
 {
-    if (result == QMessageBox::Retry) {
-        m_WindowsManager.onLoggerConnect();
+    if (m_bLastingShown) {
+        // Read and closed: it is done with.
+        m_bLastingShown = false;
+        m_LastingText.clear();
         return;
     }
-    if (!m_bSearchNotice)
-        return;
-    m_bSearchNotice = false;
-    if (m_pShellLogic)
-        m_pShellLogic->CancelSearch();
+    if (result == QMessageBox::Retry) {
+        m_WindowsManager.onLoggerConnect();
+    } else if (m_bSearchNotice) {
+        m_bSearchNotice = false;
+        if (m_pShellLogic)
+            m_pShellLogic->CancelSearch();
+    }
+    showLastingAgain();
 }
 
 void MainWindow::HideModallesMsgBox()
 {
+    // A lasting notice waits for the teacher, whoever else is done with the box.
+    if (m_bLastingShown)
+        return;
     if (m_pModelessMsgBox->isVisible())
         m_pModelessMsgBox->hide();
+    showLastingAgain();
 }
 
 void MainWindow::SetCurrentRunMode(ExperimentRunMode mode)

@@ -111,6 +111,8 @@ void CWindowsManager::connectHub()
     if (frame && frame->metaObject()->indexOfSlot("showModelessMessage(QString,QString,bool)") >= 0)
         connect(hub, SIGNAL(GuiModallessMsg(QString,QString,bool)), frame,
                 SLOT(showModelessMessage(QString,QString,bool)));
+    if (frame && frame->metaObject()->indexOfSlot("showLastingMessage(QString,QString)") >= 0)
+        connect(hub, SIGNAL(GuiLastingMsg(QString,QString)), frame, SLOT(showLastingMessage(QString,QString)));
     // The setup window owns the delay of a delayed trigger; its end starts the run here.
     if (m_pSetupWindow)
         connect(m_pSetupWindow->triggerDelayTimer(), &QTimer::timeout, this, &CWindowsManager::TriggerDelayTimout);

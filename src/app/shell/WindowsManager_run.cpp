@@ -89,7 +89,9 @@ void CWindowsManager::stopUnconfirmed()
 bool CWindowsManager::askFirstManualXValue()
 {
     CSetupInfo* setup = m_pSetupWindow->getSetupInfo();
-    if (!setup->m_bManualX || setup->m_RateCode != 0)
+    // Only a run sampled by hand takes typed values: an event-timing run keeps the manual
+    // setup's choice for later, and would store what is typed nowhere.
+    if (!setup->m_bManualX || setup->m_RateCode != 0 || GetCurrentRunMode() == ExperimentRunMode::Timing)
         return true;
     // What was typed for an earlier run is never this run's.
     CDataManager* data = GetDataManager();
@@ -243,6 +245,9 @@ void CWindowsManager::loggerStartedRunning()
     if (!b)
         return;
     uploadRunStarted();
+    // What was said while the run waited for its trigger is over now.
+    if (m_pFrame)
+        m_pFrame->HideModallesMsgBox();
     b->RunControlState = RunControl::LoggerStarted;
     OnRun();
 }

@@ -204,6 +204,9 @@ private slots:
     {
         AddSensor(111, {0}, 1);
         setup().m_TimingMeasurement = 1;
+        // Manual values ticked in an earlier hand-sampled setup are none of this run's.
+        setup().m_RateCode = 0;
+        setup().m_bManualX = true;
         QSignalSpy started(&m_ctx->m_Hub, &CKorvantaSignals::LoggerStartedRun);
         dm().CreateDataEntries(m_logger.get(), 3);
         QCOMPARE(started.count(), 1);

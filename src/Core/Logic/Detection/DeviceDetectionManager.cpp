@@ -109,10 +109,8 @@ void CDeviceDetectionManager::btDisconnectMessage()
 void CDeviceDetectionManager::runLostMessage()
 {
     if (CKorvantaSignals* hub = m_pLogic ? m_pLogic->GetSignals() : nullptr)
-        hub->SignalGuiModallessMsg(QString(),
-                                   tr("The logger was disconnected, so the run has stopped. The samples "
-                                      "recorded so far are kept."),
-                                   true);
+        hub->SignalGuiLastingMsg(QString(), tr("The logger was disconnected, so the run has stopped. The samples "
+                                               "recorded so far are kept."));
 }
 
 // ---- plug

@@ -8,6 +8,7 @@
 #include "Core/Data/Settings.h"
 #include "Core/Logic/LogicServices.h"
 
+#include <QCoreApplication>
 #include <QThread>
 
 CDravletCoreHost::CDravletCoreHost(ILogicServices* logic) : m_pLogic(logic) {}
@@ -228,6 +229,20 @@ void RaiseDravletEvent(CKorvantaSignals* hub, DravletEvent event, int arg)
     case DravletEvent::ExperimentEnd: hub->SignalLoggerExperimentEnd(); break;
     case DravletEvent::NewDataArrived: hub->SignalLoggerNewDataArrived(); break;
     case DravletEvent::SnapShotArrived: hub->SingnalLoggerSnapShotArrived(); break;
+    case DravletEvent::PressBeforeTrigger:
+        // The hourglass says the run waits; this says why the press that was just made
+        // shows no sample. It goes when the run starts.
+        hub->SignalGuiModallessMsg(
+            QString(), arg == 2 ? QCoreApplication::translate("CDravletCoreHost",
+                                                              "No sample was taken: the reading is not below the "
+                                                              "trigger level yet. The run starts with the first "
+                                                              "press whose reading is below the level.")
+                                : QCoreApplication::translate("CDravletCoreHost",
+                                                              "No sample was taken: the reading is not above the "
+                                                              "trigger level yet. The run starts with the first "
+                                                              "press whose reading is above the level."),
+            true);
+        break;
     }
 }
 

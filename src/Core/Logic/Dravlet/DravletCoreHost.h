@@ -75,6 +75,7 @@ public:
     void LoggerExperimentEnd() override { Announce(DravletEvent::ExperimentEnd); }
     void LoggerNewDataArrived() override { Announce(DravletEvent::NewDataArrived); }
     void LoggerSnapShotArrived() override { Announce(DravletEvent::SnapShotArrived); }
+    void PressBeforeTrigger(int triggerMode) override { Announce(DravletEvent::PressBeforeTrigger, triggerMode); }
 
     int RunCounter() const;
 

@@ -38,7 +38,8 @@ enum class DravletEvent {
     StatusArrived,  // arg: request source
     ExperimentEnd,
     NewDataArrived,
-    SnapShotArrived
+    SnapShotArrived,
+    PressBeforeTrigger  // arg: the trigger mode (1 above, 2 below the level)
 };
 
 class IDravletHost
@@ -125,6 +126,7 @@ public:
         case DravletEvent::ExperimentEnd: LoggerExperimentEnd(); break;
         case DravletEvent::NewDataArrived: LoggerNewDataArrived(); break;
         case DravletEvent::SnapShotArrived: LoggerSnapShotArrived(); break;
+        case DravletEvent::PressBeforeTrigger: PressBeforeTrigger(arg); break;
         }
     }
     virtual void LoggerStartDetection() = 0;
@@ -133,4 +135,7 @@ public:
     virtual void LoggerExperimentEnd() = 0;
     virtual void LoggerNewDataArrived() = 0;
     virtual void LoggerSnapShotArrived() = 0;
+    // A press of a run sampled by hand found the reading short of the trigger level: the run
+    // still waits, and the press took no sample.
+    virtual void PressBeforeTrigger(int /*triggerMode*/) {}
 };

@@ -138,6 +138,8 @@ bool CDravletProtocolHandler::DataPacketHandle(const unsigned char* packet)
             ConvertLoggerDataSample(packet, true, false);
             if (TriggerHandler()) {
                 m_WaitForTrigger = true;
+                if (m_View.loggerRateCode == 0 && mode != 3 && m_pHost)
+                    m_pHost->PressBeforeTrigger(mode);
                 return true;
             }
         }
