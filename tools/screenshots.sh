@@ -6,9 +6,11 @@
 #   tools/screenshots.sh [OUT_DIR [WIDTHxHEIGHT]]           (docs/images and 1600x1000 by default)
 #   tools/screenshots.sh --guide [OUT_DIR [WIDTHxHEIGHT]]   (help/en and 1280x800 by default)
 #
-# Needs a build in ./build (scripts/run.sh or cmake --build build).
+# Works on the build in ./build that scripts/run.sh makes: the lesson program is built there
+# first (JOBS=N limits the compile jobs, as for the other scripts).
 set -euo pipefail
-root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$(dirname "$0")/../scripts/common.sh"
+root="$ROOT"
 mode=()
 out_default="$root/docs/images"
 size_default=1600x1000
@@ -21,10 +23,11 @@ fi
 out="${1:-$out_default}"
 size="${2:-$size_default}"
 lesson="$root/build/tools/lesson/korvanta-lesson"
-if [ ! -x "$lesson" ]; then
-  echo "screenshots: build first ($lesson is missing)" >&2
+if [ ! -f "$root/build/build.ninja" ]; then
+  echo "screenshots: no build in $root/build yet: run ./scripts/run.sh first" >&2
   exit 1
 fi
+cmake --build "$root/build" --target korvanta-lesson -j "$JOBS"
 mkdir -p "$out"
 home="$(mktemp -d)"
 trap 'rm -rf "$home"' EXIT

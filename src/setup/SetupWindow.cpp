@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTimer>
 #include <QWidget>
 
@@ -78,7 +79,25 @@ void CSetupWindow::displaySetupWindow(SetupWindowType type)
             shown->setWindowState(shown->windowState() & ~Qt::WindowMinimized);
             shown->activateWindow();
         }
+        // The full setup is opened to be worked in: it is taller than the summary's place, and
+        // the history below that place must not hide its foot ("<< Minimal Setup", the X axis).
+        if (type == 1)
+            bringToFront(shown);
     }
+}
+
+void CSetupWindow::bringToFront(QWidget* window)
+{
+    window->raise();
+    auto* sub = qobject_cast<QMdiSubWindow*>(window);
+    QMdiArea* area = sub ? sub->mdiArea() : nullptr;
+    if (!area)
+        return;
+    // Activated, the window would take over a maximized graph's state and fill the area.
+    const bool keep = area->testOption(QMdiArea::DontMaximizeSubWindowOnActivation);
+    area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, true);
+    area->setActiveSubWindow(sub);
+    area->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, keep);
 }
 
 QWidget* CSetupWindow::currentWindow() const

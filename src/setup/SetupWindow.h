@@ -165,6 +165,7 @@ public slots:
     void subSensorChanged(int selection, int sourceChannel);
 
 private:
+    static void bringToFront(QWidget* window);
     bool hasActiveLogger() const;
     double detectedLoggerType() const;
     const CSensorInfo* catalogue() const;

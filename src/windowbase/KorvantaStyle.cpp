@@ -35,5 +35,10 @@ int CKorvantaStyle::styleHint(StyleHint hint, const QStyleOption* option, const 
     // otherwise read in full.
     if (hint == SH_DialogButtonBox_ButtonsHaveIcons)
         return 0;
+    // Alt pressed and released alone takes the keyboard into the menu bar, whichever style
+    // draws the windows: Fusion, the style of a plain X session, leaves that out, and a
+    // teacher without a mouse at hand would find only the letter keys (Alt+F) and F10.
+    if (hint == SH_MenuBar_AltKeyNavigation)
+        return 1;
     return QProxyStyle::styleHint(hint, option, widget, returnData);
 }

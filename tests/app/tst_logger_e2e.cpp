@@ -188,7 +188,8 @@ void TestLoggerE2E::firmwareProgressShownUntilSuccess()
     QCOMPARE(steps.last().at(0).toInt(), 100);
 }
 
-// The Dravlet's firmware is not transferred: the command ends at once, says so, sends nothing.
+// The Dravlet's firmware is not transferred: the command says so before any file is asked for,
+// and sends nothing.
 void TestLoggerE2E::dravletFirmwareUpdateEndsAtOnce()
 {
     QVERIFY(b().start(QStringLiteral("dravlet")));
@@ -199,7 +200,10 @@ void TestLoggerE2E::dravletFirmwareUpdateEndsAtOnce()
     const int frames = b().sim->frames().size();
     const int polls = HostFrames(*b().sim, 0x04, 2);
     wm()->onFirmWareUpdate();
-    QVERIFY(!wm()->progressDialog()->isVisible() && box()->text().startsWith(QStringLiteral("The firmware of the Dravlet")));
+    QCOMPARE(b().prompter.count(QStringLiteral("file")), 0);
+    QCOMPARE(b().prompter.said().size(), 1);
+    QVERIFY(b().prompter.said().at(0).startsWith(QStringLiteral("The firmware of the Dravlet")));
+    QVERIFY(!wm()->progressDialog()->isVisible());
     QTRY_VERIFY_WITH_TIMEOUT(HostFrames(*b().sim, 0x04, 2) >= polls + 2, 5000);
     for (const QByteArray& f : b().sim->frames().mid(frames))
         QVERIFY2(f.size() > 2 && quint8(f[2]) == 0x04, f.toHex().constData());

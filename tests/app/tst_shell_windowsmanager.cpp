@@ -4,6 +4,7 @@
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/MainWindow.h"
 #include "platform/KeepAwake.h"
+#include "setup/FullSetupWindow.h"
 #include "support/ShellRig.h"
 
 #include "Core/Base/KorvantaSignals.h"
@@ -37,6 +38,7 @@ private slots:
     void graphPlacedAfterInit();
     void setupSummaryKeepsItsPlace();
     void newWindowsOpenInsideTheArea();
+    void fullSetupOpensInFront();
     void freePlacement_data();
     void freePlacement();
     void recordsAreGuarded();
@@ -157,6 +159,22 @@ void TestShellWindowsManager::newWindowsOpenInsideTheArea()
     for (QMdiSubWindow* w : m.subWindowList())
         if (w->isVisible())
             QVERIFY2(m.viewport()->rect().contains(w->geometry()), qPrintable(w->windowTitle()));
+}
+
+// At 1280 x 800 the history's place lies across the foot of the full setup: opened from the
+// summary, the full setup is in front of it and takes the keyboard.
+void TestShellWindowsManager::fullSetupOpensInFront()
+{
+    CShellRig rig;
+    rig.manager.setGeometry(0, 0, 1280, 680);
+    rig.frame.show();
+    rig.manager.InitWindowsArrangement();
+    rig.manager.setActiveSubWindow(rig.manager.GetHistoryWindow());
+    QTest::mouseClick(rig.controller().summaryWidget()->findChild<QPushButton*>("FullSetupButton"), Qt::LeftButton);
+    QMdiSubWindow* full = rig.controller().fullSetupWindow();
+    QVERIFY(full->geometry().intersects(rig.manager.GetHistoryWindow()->geometry()));
+    QCOMPARE(rig.manager.activeSubWindow(), full);
+    QCOMPARE(rig.manager.subWindowList(QMdiArea::StackingOrder).last(), full);
 }
 
 void TestShellWindowsManager::freePlacement_data()

@@ -1,6 +1,7 @@
 #include "app/shell/ShellLogic.h"
 
 #include "Core/Logic/Detection/DeviceDetectionManager.h"
+#include "Core/Logic/LoggerFace.h"
 #include "Core/Logic/LogicManager.h"
 #include "setup/LogicQueries.h"
 
@@ -47,6 +48,12 @@ bool CLogicManagerShell::CanDetect()
 bool CLogicManagerShell::CanUpdateFirmware()
 {
     return m_pManager != nullptr;
+}
+
+QString CLogicManagerShell::FirmwareRefusal()
+{
+    ILoggerFace* face = m_pManager ? m_pManager->ConnectedFace() : nullptr;
+    return face ? face->FirmwareRefusal() : QString();
 }
 
 bool CLogicManagerShell::IsFirmwareUpdateUnderWay()

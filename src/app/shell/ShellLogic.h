@@ -18,6 +18,7 @@ public:
     void SendDownloadCmd() override;
     bool CanDetect() override;
     bool CanUpdateFirmware() override;
+    QString FirmwareRefusal() override;
     bool IsFirmwareUpdateUnderWay() override;
     bool IsWaitingForUpdatedLogger() override;
     void StopWaitingForUpdatedLogger() override;

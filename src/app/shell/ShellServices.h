@@ -25,6 +25,9 @@ public:
     // Whether the logic layer can search for loggers and update firmware at all.
     virtual bool CanDetect() = 0;
     virtual bool CanUpdateFirmware() = 0;
+    // Why this program cannot update the connected logger's firmware; empty when it can (or no
+    // logger is connected: the update itself says so).
+    virtual QString FirmwareRefusal() { return QString(); }
     // From the firmware command until the update has ended, well or badly.
     virtual bool IsFirmwareUpdateUnderWay() { return false; }
     // After the new firmware is written, the wait for the logger's return, which the user may

@@ -75,6 +75,13 @@ void CWindowsManager::onFirmWareUpdate()
 {
     if (!m_pShellLogic || (m_pLogic && m_pLogic->IsConnectedViaBlueThooth()))
         return;
+    // A logger this program cannot update is told before a file is asked for, which would only
+    // be thrown away.
+    const QString refusal = m_pShellLogic->FirmwareRefusal();
+    if (!refusal.isEmpty()) {
+        prompter()->information(this, tr("Firmware update"), refusal);
+        return;
+    }
     const QStringList documents = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation);
     const QString start = documents.isEmpty() ? QDir::homePath() : getKV4FolderPath();
     const QString file = prompter()->getOpenFileName(this, tr("Select firmware file", "For firmware update"), start,
