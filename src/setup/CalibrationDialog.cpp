@@ -177,12 +177,27 @@ int CalibrationDialog::catalogueKind() const
 bool CalibrationDialog::sensorRange(double* minimum, double* maximum) const
 {
     const CSensorInfo* catalogue = m_pSetupWindow ? m_pSetupWindow->sensorCatalogue() : nullptr;
-    const CSensorMeasuremntInfo* first = catalogue ? catalogue->GetMeasurementInfo(m_SensorIndex, 0) : nullptr;
-    if (!first)
+    const CSensorMeasuremntInfo* shown = catalogue ? catalogue->GetMeasurementInfo(m_SensorIndex, m_LastMeasurement) : nullptr;
+    if (!shown)
         return false;
-    *minimum = first->m_Min;
-    *maximum = first->m_Max;
+    *minimum = shown->m_Min;
+    *maximum = shown->m_Max;
     return true;
+}
+
+// The points are typed in the unit of the measurement whose readings the dialog shows, and the
+// calibration is made on that measurement.
+void CalibrationDialog::showMeasurement(int measurement)
+{
+    m_LastMeasurement = measurement;
+    const CSensorInfo* catalogue = m_pSetupWindow ? m_pSetupWindow->sensorCatalogue() : nullptr;
+    const CSensorMeasuremntInfo* shown = catalogue ? catalogue->GetMeasurementInfo(m_SensorIndex, measurement) : nullptr;
+    const QString unit = shown ? GetUnitPrefix(shown->m_UnitPrefix) + shown->m_Unit : QString();
+    for (QLabel* l : {ui->unitLabel1, ui->unitLabel2, ui->unitLabel3, ui->unitLabel4})
+        l->setText(unit);
+    double minimum = 0.0, maximum = 0.0;
+    if (sensorRange(&minimum, &maximum))
+        m_pValidator->setBottom(CalibrationValidatorBottom(minimum));
 }
 
 bool CalibrationDialog::readsOnlyWhileCalibrating() const
@@ -232,13 +247,8 @@ void CalibrationDialog::setSensorID(int sensorIndex, int iseId)
     else
         ui->sensorNameLabel->setText(first ? first->m_Name : QString());
     ui->sensorIconLabel->setPixmap(record ? record->m_Icon : QPixmap());
-    const QString unit = first ? GetUnitPrefix(first->m_UnitPrefix) + first->m_Unit : QString();
-    for (QLabel* l : {ui->unitLabel1, ui->unitLabel2, ui->unitLabel3, ui->unitLabel4})
-        l->setText(unit);
     m_LastReading = s_NoReading;
-    double minimum = 0.0, maximum = 0.0;
-    if (sensorRange(&minimum, &maximum))
-        m_pValidator->setBottom(CalibrationValidatorBottom(minimum));
+    showMeasurement(0);
     if (record && record->m_CalibrationKind == kRotaryKind && m_pSetupWindow && m_pSetupWindow->calibrationTable()) {
         const int item = RadiusItemForMetres(m_pSetupWindow->calibrationTable()->GetCalibration(sensorIndex).factor);
         if (item >= 0)
@@ -285,6 +295,7 @@ void CalibrationDialog::prepareOpening()
         m_Values.measured2 = stored.measured2;
         m_Values.dateTime = stored.dateTime;
         m_Values.measurement = stored.measurement;
+        showMeasurement(stored.measurement);
         ui->timeStempLabel->setText(stored.dateTime.toString());
         ui->currentReadingEdit1->setText(FormatNumber(locale, stored.measured1));
         ui->currentReadingEdit2->setText(FormatNumber(locale, stored.measured2));
@@ -358,7 +369,8 @@ void CalibrationDialog::setReading(double reading, int raw, int measurement)
         emit FirstReadingHasArrived(true);
     m_LastReading = reading;
     m_LastRaw = raw;
-    m_LastMeasurement = measurement;
+    if (measurement != m_LastMeasurement)
+        showMeasurement(measurement);
     const QString text = readingText(reading);
     if (!ui->set1Button->isChecked())
         ui->currentReadingEdit1->setText(text);

@@ -106,6 +106,7 @@ protected:
 private:
     int catalogueKind() const;
     bool sensorRange(double* minimum, double* maximum) const;
+    void showMeasurement(int measurement);
     bool readsOnlyWhileCalibrating() const;
     void stopLiveReadings();
     void setPointRowEnabled(int point, bool enabled);

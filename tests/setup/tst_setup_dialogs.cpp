@@ -4,6 +4,7 @@
 #include "common/ScriptedPrompter.h"
 #include "support/SetupRig.h"
 
+#include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "setup/CalibrationDialog.h"
 #include "setup/DropCounterCalibration.h"
@@ -208,10 +209,15 @@ void TestSetupDialogs::twoPointCapture()
     QVERIFY(b.f()->radiusComboBox->isHidden());
     QVERIFY(!b.f()->defaultButton->isEnabled());
 
-    const double low = b.min() + (b.max() - b.min()) * 0.25;
-    const double high = b.min() + (b.max() - b.min()) * 0.75;
-    // The row shows the sensor's second measurement: the points are locked on its readings.
+    // The row shows the sensor's second measurement: the points are locked on its readings and
+    // typed in its unit, within its range.
+    const CSensorMeasuremntInfo* second = b.host.m_Logic.m_SensorInfo.GetMeasurementInfo(b.sensor, 1);
+    QVERIFY(second);
+    const double low = second->m_Min + (second->m_Max - second->m_Min) * 0.25;
+    const double high = second->m_Min + (second->m_Max - second->m_Min) * 0.75;
     b.dialog->setReading(1.0, 1000, 1);
+    QCOMPARE(b.f()->unitLabel1->text(), GetUnitPrefix(second->m_UnitPrefix) + second->m_Unit);
+    QVERIFY(b.f()->unitLabel1->text() != b.host.m_Logic.m_SensorInfo.m_Sensors[b.sensor].m_Measurements[0].m_Unit);
     QVERIFY(b.f()->set1Button->isEnabled());
     QCOMPARE(b.f()->currentReadingEdit1->text(), QString("1.000"));
     b.f()->firstRealValueEdit->setText(QString::number(low));
