@@ -152,7 +152,7 @@ public:
     ILoggerFace& FaceOf(ILogger* logger);
     ILoggerFace& FaceOfModel(LoggerModel model);
     // The faces of the loggers the program knows, in the order a search tries them.
-    QList<ILoggerFace*> LiveFaces() const;
+    QList<ILoggerFace*> LiveFaces() const override;
 
     // ---- the rest of what the loggers' rooms are given (see ILogicServices)
     QObject* InterfaceObject() override { return this; }
@@ -166,7 +166,7 @@ public:
     bool IsControlRelayOn() const override { return m_bControlRelay; }
     void SetControlRelay(bool on) override { m_bControlRelay = on; }
     ILoggerFace* ConnectedFace() override;
-    ILoggerFace* LiveFace(LoggerModel model) override;
+    ILoggerFace* LiveFace(LoggerModel model);
     void LoggerFound(ILoggerFace* face) override;
 
     CPelorinManager* GetPelorinManager();
@@ -176,9 +176,7 @@ public:
     // Command operations: each builds one command record for the given logger and hands it to
     // ILogger::SendCmd with bStartNow. A null logger sends nothing.
     void SendStatusReqCmd(ILogger* logger, bool bStartNow);
-    void SendRunCmd(ILogger* logger, bool bStartNow) override;
     void SendGetNotesCmd(ILogger* logger, bool bStartNow);
-    void SendSetupCmd(ILogger* logger, bool bStartNow) override;
     void SendDownloadCmd(ILogger* logger, bool bStartNow);
     void SendStopCmd(ILogger* logger, bool bStartNow) override;
     void SendClearCmd(ILogger* logger, bool bStartNow);
@@ -188,14 +186,12 @@ public:
     void SendGetStatusByteCmd(ILogger* logger, bool bStartNow);
     void SendGetTimingParametersCmd(ILogger* logger, bool bStartNow);
     void SendSetTimingParametersCmd(ILogger* logger, TimingParametersStruct& params, bool bStartNow);
-    void SendTimingRunCmd(ILogger* logger, bool bStartNow) override;
     void SendRenameCmd(ILogger* logger, QString name, bool bStartNow);
-    void SendManualSampleCmd(ILogger* logger, bool bStartNow) override;
+    void SendManualSampleCmd(ILogger* logger, bool bStartNow);
     void SendSnapshotCmd(ILogger* logger, bool bStartNow);
     void SendLinkSetInputModeCmd(ILogger* logger, bool inputMode, bool bStartNow);
     void SendSetAutoDetectCmd(ILogger* logger, bool autoDetect, bool bStartNow);
     void SendSetAverageWindowCmd(ILogger* logger, unsigned char window, bool bStartNow);
-    void SendUploadFirmwareCmd(ILogger* logger, bool bStartNow) override;
     void SendSetSensorRange(ILogger* logger, bool bStartNow);
     void SendSetCalibration(ILogger* logger, bool bStartNow);
     void SendWriteSensorId(ILogger* logger, bool bStartNow);

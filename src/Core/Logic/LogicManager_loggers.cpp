@@ -5,6 +5,7 @@
 #include "Core/Base/ILogger.h"
 #include "Core/Data/ConversionMarkers.h"
 #include "Core/Data/SetupInfo.h"
+#include "Core/Logic/LoggerKinds.h"
 #include "Core/Logic/LogicManager.h"
 #include "Core/Logic/Dravlet/DravletFace.h"
 #include "Core/Logic/Pelorin/PelorinFace.h"

@@ -6,6 +6,7 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Settings.h"
+#include "Core/Logic/Dravlet/DravletCommands.h"
 #include "Core/Logic/LogicServices.h"
 
 #include <QCoreApplication>
@@ -36,6 +37,13 @@ DravletSetupView CDravletCoreHost::ReadSetup()
     // only the entry's place in the dialog's list (or a delay).
     view.triggerLevel = s->m_TriggerValue;
     view.activeCount = s->GetSensorListIndex(view.activePositions);
+    view.fromRecord = true;
+    view.selectedSensors = s->GetNumSelectedSensors();
+    view.rateCode = s->m_RateCode;
+    view.numberOfSamples = s->m_NumberOfSamples;
+    view.rawTriggerType = s->RawTriggerType();
+    view.triggerLevelEntry = s->m_TriggerLevel;
+    view.timingRun = m_pLogic->GetCurrentRunMode() == ExperimentRunMode::Timing;
     return view;
 }
 
@@ -126,7 +134,7 @@ void CDravletCoreHost::UpdateSetupInfoFromCore()
 
 void CDravletCoreHost::RequestFirmwareUpload()
 {
-    if (m_pLogic) m_pLogic->SendUploadFirmwareCmd(m_pLogger, true);
+    DravletCommands::SendFirmwareUpload(m_pLogger, true);
 }
 
 void CDravletCoreHost::StoreSnapshotReadings(const int* readings, int count)
@@ -193,25 +201,13 @@ void CDravletCoreHost::SaveSettings()
     if (logic) RunOnInterfaceThread([logic] { logic->LoggerSettings().SaveSettings(); });
 }
 
-void CDravletCoreHost::SendSetupCmd(bool startNow)
-{
-    if (m_pLogic) m_pLogic->SendSetupCmd(m_pLogger, startNow);
-}
+void CDravletCoreHost::SendSetupCmd(bool startNow) { DravletCommands::SendSetup(m_pLogger, ReadSetup(), startNow); }
 
-void CDravletCoreHost::SendRunCmd(bool startNow)
-{
-    if (m_pLogic) m_pLogic->SendRunCmd(m_pLogger, startNow);
-}
+void CDravletCoreHost::SendRunCmd(bool startNow) { DravletCommands::SendRun(m_pLogger, startNow); }
 
-void CDravletCoreHost::SendTimingRunCmd(bool startNow)
-{
-    if (m_pLogic) m_pLogic->SendTimingRunCmd(m_pLogger, startNow);
-}
+void CDravletCoreHost::SendTimingRunCmd(bool startNow) { DravletCommands::SendTimingRun(m_pLogger, startNow); }
 
-void CDravletCoreHost::SendManualSampleCmd(bool startNow)
-{
-    if (m_pLogic) m_pLogic->SendManualSampleCmd(m_pLogger, startNow);
-}
+void CDravletCoreHost::SendManualSampleCmd(bool startNow) { DravletCommands::SendManualSample(m_pLogger, startNow); }
 
 ExperimentRunMode CDravletCoreHost::RunMode()
 {

@@ -27,6 +27,15 @@ struct DravletSetupView
     // Active sensor positions as the data store stores them (list positions = channels).
     unsigned char activePositions[s_Channels] = {};
     int activeCount = 0;
+    // What the setup command carries (DravletCommands). Without a setup record to take them
+    // from no setup command is sent.
+    bool fromRecord = false;
+    int selectedSensors = 0;    // sensors chosen with an active measurement
+    int rateCode = 0;           // the setup's rate code (the interface gives its own for it)
+    int numberOfSamples = 0;
+    int rawTriggerType = 0;     // the trigger kind as the logger takes it (falling levels turned)
+    int triggerLevelEntry = -1; // the record's level field: the entry's place in the dialog's list
+    bool timingRun = false;     // the run mode is event timing
 };
 
 class CSensorInfo;
@@ -91,7 +100,8 @@ public:
     virtual bool RelayOn() = 0;
     virtual void SetRelayOn(bool on) = 0;
     virtual void RequestFirmwareUpload() = 0;
-    // The commands sent before a run, built by the logic manager from the setup record.
+    // The commands sent before a run and in one, built in the room (DravletCommands) from the
+    // setup as ReadSetup gives it.
     virtual void SendSetupCmd(bool startNow) = 0;
     virtual void SendRunCmd(bool startNow) = 0;
     virtual void SendTimingRunCmd(bool startNow) = 0;
