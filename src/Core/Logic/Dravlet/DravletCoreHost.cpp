@@ -47,7 +47,7 @@ DravletSetupView CDravletCoreHost::ReadSetup()
     return view;
 }
 
-void CDravletCoreHost::CreateRunEntries(int kind)
+void CDravletCoreHost::CreateDataEntries(int kind)
 {
     if (!m_pLogic) return;
     m_pLogic->DataStore().GetNumberOfInputViewsEntries(m_pLogger);
@@ -60,7 +60,7 @@ void CDravletCoreHost::InitBeforeRun()
     if (m_pLogic) m_pLogic->DataStore().GetDataConversion()->InitBeforRun(m_pLogger);
 }
 
-void CDravletCoreHost::ConvertAndStore(const double* row, int count, const unsigned char* positions)
+void CDravletCoreHost::storeRow(const double* row, int count, const unsigned char* positions)
 {
     if (!m_pLogic) return;
     double values[DravletSetupView::s_Channels] = {};
@@ -79,7 +79,8 @@ void CDravletCoreHost::ConvertAndStoreRows(const double* rows, int rowCount, int
         return;
     // Rows wider than the interface's channels are cut one by one, as single rows are.
     if (count < 1 || count > DravletSetupView::s_Channels) {
-        IDravletHost::ConvertAndStoreRows(rows, rowCount, count, positions);
+        for (int r = 0; r < rowCount; ++r)
+            storeRow(rows + r * count, count, positions);
         return;
     }
     unsigned char where[DravletSetupView::s_Channels] = {};
@@ -137,10 +138,8 @@ void CDravletCoreHost::RequestFirmwareUpload()
     DravletCommands::SendFirmwareUpload(m_pLogger, true);
 }
 
-void CDravletCoreHost::StoreSnapshotReadings(const int* readings, int count)
+void CDravletCoreHost::WriteSnapshot(const QList<int>& values)
 {
-    QList<int> values;
-    for (int i = 0; i < count; ++i) values.append(readings[i]);
     ILogicServices* logic = m_pLogic;
     if (!logic) return;
     RunOnInterfaceThread([logic, values] {

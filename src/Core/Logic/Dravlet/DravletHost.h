@@ -6,6 +6,7 @@
 #include "Core/Base/ExperimentRunMode.h"
 #include "Core/Logic/Dravlet/DravletFrames.h"
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -48,7 +49,9 @@ enum class DravletEvent {
     ExperimentEnd,
     NewDataArrived,
     SnapShotArrived,
-    PressBeforeTrigger  // arg: the trigger mode (1 above, 2 below the level)
+    // A press of a run sampled by hand found the reading short of the trigger level: the run
+    // still waits, and the press took no sample. arg: the trigger mode (1 above, 2 below).
+    PressBeforeTrigger
 };
 
 class IDravletHost
@@ -63,24 +66,18 @@ public:
     virtual DravletSetupView ReadSetup() = 0;
     // Snapshot readings of the identified channels, one per channel from channel 0: written
     // into the status record, from which the setup shows them.
-    virtual void StoreSnapshotReadings(const int* readings, int count) = 0;
+    virtual void WriteSnapshot(const QList<int>& values) = 0;
     // Copies the interface's state into the setup's first logger status.
     virtual void UpdateSetupInfoFromCore() = 0;
 
     // ---- data store
     // A run begins: the run's folder and branches (kind 1 live, 3 timing) and the run counter.
-    virtual void CreateRunEntries(int kind) = 0;
+    virtual void CreateDataEntries(int kind) = 0;
     // Clears the data store's per-run counters and the conversion's run state.
     virtual void InitBeforeRun() = 0;
-    // One row of raw values, one per active position, converted and stored.
-    virtual void ConvertAndStore(const double* row, int count, const unsigned char* positions) = 0;
-    // rowCount rows of count values each (row-major), converted and stored in row order: a
-    // packet's rows go over as one block.
-    virtual void ConvertAndStoreRows(const double* rows, int rowCount, int count, const unsigned char* positions)
-    {
-        for (int r = 0; r < rowCount; ++r)
-            ConvertAndStore(rows + r * count, count, positions);
-    }
+    // rowCount rows of count raw values each (row-major), one value per active position,
+    // converted and stored in row order: a packet's rows go over as one block.
+    virtual void ConvertAndStoreRows(const double* rows, int rowCount, int count, const unsigned char* positions) = 0;
     virtual void ConvertAndStoreLastOnlineSamples(int count, const unsigned char* positions) = 0;
     // Samples stored so far in the current run.
     virtual qint64 SamplesStored() = 0;
@@ -125,27 +122,6 @@ public:
     virtual void SetPreviousEventValue(int value) = 0;
 
     // ---- signal hub
-    // A host raises every hub signal through Announce; by default it goes to the signal's own
-    // method below, which a scripted host records.
-    virtual void Announce(DravletEvent event, int arg = 0)
-    {
-        switch (event) {
-        case DravletEvent::StartDetection: LoggerStartDetection(); break;
-        case DravletEvent::EndDetection: LoggerEndDetection(arg != 0); break;
-        case DravletEvent::StatusArrived: LoggerStatusArrived(arg); break;
-        case DravletEvent::ExperimentEnd: LoggerExperimentEnd(); break;
-        case DravletEvent::NewDataArrived: LoggerNewDataArrived(); break;
-        case DravletEvent::SnapShotArrived: LoggerSnapShotArrived(); break;
-        case DravletEvent::PressBeforeTrigger: PressBeforeTrigger(arg); break;
-        }
-    }
-    virtual void LoggerStartDetection() = 0;
-    virtual void LoggerEndDetection(bool found) = 0;
-    virtual void LoggerStatusArrived(int source) = 0;
-    virtual void LoggerExperimentEnd() = 0;
-    virtual void LoggerNewDataArrived() = 0;
-    virtual void LoggerSnapShotArrived() = 0;
-    // A press of a run sampled by hand found the reading short of the trigger level: the run
-    // still waits, and the press took no sample.
-    virtual void PressBeforeTrigger(int /*triggerMode*/) {}
+    // A host raises every hub signal through Announce.
+    virtual void Announce(DravletEvent event, int arg = 0) = 0;
 };

@@ -43,7 +43,7 @@ void CDravletManager::StartDetection()
         QMutexLocker lock(&m_StateLock);
         m_Types.Load(*catalogue);
     }
-    if (m_pHost) m_pHost->LoggerStartDetection();
+    if (m_pHost) m_pHost->Announce(DravletEvent::StartDetection);
     StartDeviceDetection();
 }
 
@@ -157,7 +157,7 @@ void CDravletManager::PoolDeviceDetection()
         break;
     case DetectNotFound:
         CloseLogger(false);
-        if (m_pHost) m_pHost->LoggerEndDetection(false);
+        if (m_pHost) m_pHost->Announce(DravletEvent::EndDetection, 0);
         m_Poller.StopWork();
         break;
     default: break;
