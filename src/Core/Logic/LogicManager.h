@@ -26,9 +26,7 @@
 #include <atomic>
 
 class CDeviceDetectionManager;
-class CDravletManager;
 class CKorvantaSignals;
-class CPelorinManager;
 class CSetupInfo;
 class ILogger;
 class ILogicContext;
@@ -65,7 +63,7 @@ public:
     // Raises LoggerStartDetection and, unless one is under way, starts the port enumeration
     // as a concurrent task.
     void StartLoggersDetection() override;
-    // Runs on a pool thread: Dravlet ports first, then Pelorin ports.
+    // Runs on a pool thread: each logger's ports in the search order of the loggers' kinds.
     void StartLoggerEnumeration();
     bool IsEnumerationRunning() const { return m_EnumerationWatcher.isRunning(); }
     // From StartLoggersDetection until a logger was found or not: a search the user may give
@@ -169,8 +167,6 @@ public:
     ILoggerFace* LiveFace(LoggerModel model);
     void LoggerFound(ILoggerFace* face) override;
 
-    CPelorinManager* GetPelorinManager();
-    CDravletManager* GetDravletManager();
     CDeviceDetectionManager* GetDeviceDetectionManager() const { return m_pDeviceDetectionManager; }
 
     // Command operations: each builds one command record for the given logger and hands it to

@@ -7,8 +7,6 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LoggerKinds.h"
 #include "Core/Logic/LogicManager.h"
-#include "Core/Logic/Dravlet/DravletFace.h"
-#include "Core/Logic/Pelorin/PelorinFace.h"
 #include "platform/PortEnumerator.h"
 
 #include <algorithm>
@@ -64,10 +62,6 @@ void CLogicManager::deleteLoggerManagers()
     delete m_pOwnPortEnumerator;
     m_pOwnPortEnumerator = nullptr;
 }
-
-CPelorinManager* CLogicManager::GetPelorinManager() { return PelorinManagerOf(LiveFace(LoggerModel::Pelorin)); }
-
-CDravletManager* CLogicManager::GetDravletManager() { return DravletManagerOf(LiveFace(LoggerModel::Dravlet)); }
 
 // ---- the faces
 
