@@ -48,14 +48,16 @@ public:
     void SetLastTimingRun() override;
     bool RelayOn() override;
     void SetRelayOn(bool on) override;
+    ExperimentRunMode RunMode() override;
+    void UpdateSensorsInfo() override;
+    void SaveSettings() override;
+
+    // ---- commands
     void RequestFirmwareUpload() override;
     void SendSetupCmd(bool startNow) override;
     void SendRunCmd(bool startNow) override;
     void SendTimingRunCmd(bool startNow) override;
     void SendManualSampleCmd(bool startNow) override;
-    ExperimentRunMode RunMode() override;
-    void UpdateSensorsInfo() override;
-    void SaveSettings() override;
 
     // ---- manager
     void RunOnInterfaceThread(std::function<void()> fn) override;

@@ -96,17 +96,19 @@ public:
     virtual void SetLastTimingRun() = 0;
     virtual bool RelayOn() = 0;
     virtual void SetRelayOn(bool on) = 0;
-    virtual void RequestFirmwareUpload() = 0;
-    // The commands sent before a run and in one, built in the room (DravletCommands) from the
-    // setup as ReadSetup gives it.
-    virtual void SendSetupCmd(bool startNow) = 0;
-    virtual void SendRunCmd(bool startNow) = 0;
-    virtual void SendTimingRunCmd(bool startNow) = 0;
-    virtual void SendManualSampleCmd(bool startNow) = 0;
     virtual ExperimentRunMode RunMode() = 0;
     // Restores the calibration records every conversion reads.
     virtual void UpdateSensorsInfo() = 0;
     virtual void SaveSettings() = 0;
+
+    // ---- commands, built in the room (DravletCommands) from the setup as ReadSetup gives it
+    // The interface came up in its boot-loader: the firmware transfer it asks for is started.
+    virtual void RequestFirmwareUpload() = 0;
+    // The commands sent before a run and in one.
+    virtual void SendSetupCmd(bool startNow) = 0;
+    virtual void SendRunCmd(bool startNow) = 0;
+    virtual void SendTimingRunCmd(bool startNow) = 0;
+    virtual void SendManualSampleCmd(bool startNow) = 0;
 
     // ---- manager: what it keeps between runs and where its work runs
     // Runs fn where the setup record may be read: the program's interface thread (queued from
