@@ -24,13 +24,8 @@ public:
     double sum = 0;
 
     DravletSetupView ReadSetup() override { return setup; }
-    void CreateRunEntries(int) override {}
+    void CreateDataEntries(int) override {}
     void InitBeforeRun() override { rows = 0; }
-    void ConvertAndStore(const double* row, int, const unsigned char*) override
-    {
-        ++rows;
-        sum += row[0];
-    }
     void ConvertAndStoreRows(const double* block, int rowCount, int, const unsigned char*) override
     {
         rows += rowCount;
@@ -44,13 +39,12 @@ public:
     bool HasTimingBranch() override { return false; }
     void UpdateSetupInfoFromCore() override {}
     void RequestFirmwareUpload() override {}
-    void StoreSnapshotReadings(const int*, int) override {}
+    void WriteSnapshot(const QList<int>&) override {}
     bool RelayOn() override { return false; }
     void SetRelayOn(bool) override {}
     int PreviousEventValue() override { return -1; }
     void SetPreviousEventValue(int) override {}
     void SetLastTimingRun() override {}
-    void LoggerStartDetection() override {}
     QString LastPort() override { return QString(); }
     bool LastPortKnown() override { return false; }
     void SetLastPort(const QString&) override {}
@@ -62,11 +56,7 @@ public:
     void SendTimingRunCmd(bool) override {}
     void SendManualSampleCmd(bool) override {}
     ExperimentRunMode RunMode() override { return ExperimentRunMode(0); }
-    void LoggerEndDetection(bool) override {}
-    void LoggerStatusArrived(int) override {}
-    void LoggerExperimentEnd() override {}
-    void LoggerNewDataArrived() override {}
-    void LoggerSnapShotArrived() override {}
+    void Announce(DravletEvent, int) override {}
 };
 
 class CBenchHandler : public CDravletProtocolHandler

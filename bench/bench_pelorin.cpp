@@ -65,7 +65,7 @@ public:
         samples += qint64(rowCount) * count;
         sum += rows[0];
     }
-    double CalculatePelorinTimingValue(int, qint64, bool, ILogger*, bool&) override { return 0; }
+    double CalculateTimingValue(int, qint64, bool, ILogger*, bool&) override { return 0; }
     bool HasTimingBranch() override { return false; }
     bool AppendTimingResult(double, double) override { return false; }
     void InitBeforeRun(ILogger*) override {}

@@ -81,7 +81,7 @@ void BM_PelorinLiveRun(benchmark::State& state)
             model->setSensors({s});
         });
         ports.plug(CTestPortEnumerator::makePort(sim.portName(), 0x0483, 0x5740));
-        CPelorinManager* pelorin = logic.GetPelorinManager();
+        CPelorinManager* pelorin = PelorinManagerOf(logic.LiveFace(LoggerModel::Pelorin));
         if (!WaitFor([&] { return logic.IsLoggerConnected() && !pelorin->IsDetectionPolling(); }, 10000)) {
             state.SkipWithError("logger not detected");
             return;

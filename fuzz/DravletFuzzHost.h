@@ -13,19 +13,22 @@ class FuzzHost : public IDravletHost
 {
 public:
     DravletSetupView ReadSetup() override { return setup; }
-    void CreateRunEntries(int kind) override
+    void CreateDataEntries(int kind) override
     {
         if (kind != 1 && kind != 3)
             std::abort();
     }
     void InitBeforeRun() override { stored = 0; }
-    void ConvertAndStore(const double* row, int count, const unsigned char* positions) override
+    void ConvertAndStoreRows(const double* rows, int rowCount, int count, const unsigned char* positions) override
     {
-        if (count < 0 || count > DravletData::s_MaxValues || (count > 0 && (!row || !positions)))
+        if (rowCount < 0 || count < 0 || count > DravletData::s_MaxValues ||
+            (rowCount > 0 && count > 0 && (!rows || !positions)))
             std::abort();
-        for (int i = 0; i < count; ++i)
-            sink += row[i] + positions[i];
-        ++stored;
+        for (int r = 0; r < rowCount; ++r) {
+            for (int i = 0; i < count; ++i)
+                sink += rows[r * count + i] + positions[i];
+            ++stored;
+        }
     }
     void ConvertAndStoreLastOnlineSamples(int count, const unsigned char* positions) override
     {
@@ -48,19 +51,18 @@ public:
     void LoggerIdentified(bool) override {}
     void UpdateSetupInfoFromCore() override {}
     void RequestFirmwareUpload() override {}
-    void StoreSnapshotReadings(const int* readings, int count) override
+    void WriteSnapshot(const QList<int>& values) override
     {
-        if (count < 0 || count > DravletSetupView::s_Channels || (count > 0 && !readings))
+        if (values.size() > DravletSetupView::s_Channels)
             std::abort();
-        for (int i = 0; i < count; ++i)
-            sink += readings[i];
+        for (int v : values)
+            sink += v;
     }
     bool RelayOn() override { return relay; }
     void SetRelayOn(bool on) override { relay = on; }
     int PreviousEventValue() override { return previous; }
     void SetPreviousEventValue(int v) override { previous = v; }
     void SetLastTimingRun() override {}
-    void LoggerStartDetection() override {}
     QString LastPort() override { return QString(); }
     bool LastPortKnown() override { return false; }
     void SetLastPort(const QString&) override {}
@@ -72,11 +74,7 @@ public:
     void SendTimingRunCmd(bool) override {}
     void SendManualSampleCmd(bool) override {}
     ExperimentRunMode RunMode() override { return ExperimentRunMode(runMode); }
-    void LoggerEndDetection(bool) override {}
-    void LoggerStatusArrived(int) override {}
-    void LoggerExperimentEnd() override {}
-    void LoggerNewDataArrived() override {}
-    void LoggerSnapShotArrived() override {}
+    void Announce(DravletEvent, int) override {}
 
     DravletSetupView setup;
     qint64 stored = 0;

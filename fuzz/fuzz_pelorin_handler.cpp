@@ -57,7 +57,7 @@ public:
         for (int i = 0; positions && i < count; ++i)
             sum += positions[i];
     }
-    double CalculatePelorinTimingValue(int gate, qint64 time, bool, ILogger*, bool& valid) override
+    double CalculateTimingValue(int gate, qint64 time, bool, ILogger*, bool& valid) override
     {
         valid = gate % 2 == 1;
         return double(time % 1000);

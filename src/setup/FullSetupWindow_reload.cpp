@@ -6,7 +6,7 @@
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/LoggerFace.h"
+#include "Core/Logic/LoggerKinds.h"
 #include "setup/LogicQueries.h"
 #include "setup/MeasurementColumns.h"
 #include "setup/SensorColumns.h"

@@ -1,6 +1,6 @@
 // The full setup window: its form and the building of the channel rows.
 #include "setup/FullSetupWindow.h"
-#include "Core/Logic/LoggerFace.h"
+#include "Core/Logic/LoggerKinds.h"
 #include "windowbase/ChildWindowHost.h"
 #include "windowbase/Prompter.h"
 

@@ -5,7 +5,7 @@
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
-#include "Core/Logic/LoggerFace.h"
+#include "Core/Logic/LoggerKinds.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/SetupWindow.h"
 

@@ -6,7 +6,7 @@
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
-#include "Core/Logic/LoggerFace.h"
+#include "Core/Logic/LoggerKinds.h"
 #include "Core/Logic/LogicManager.h"
 #include "setup/FullSetupWindow.h"
 #include "setup/LogicQueries.h"

@@ -105,7 +105,7 @@ void TestLoggerE2E::searchIsGivenUp()
     QFETCH(bool, byConnect);
     b().startSilent = true;
     QVERIFY(b().start(QStringLiteral("pelorin"), true));
-    CPelorinManager* pelorin = b().logic()->GetPelorinManager();
+    CPelorinManager* pelorin = PelorinManagerOf(b().logic()->LiveFace(LoggerModel::Pelorin));
     QSignalSpy notices(wm()->GetSignals(), &CKorvantaSignals::GuiModallessMsg);
     QTRY_VERIFY(box()->isVisible() && box()->text() == kTrying);
     if (byConnect) {
@@ -156,7 +156,7 @@ bool TestLoggerE2E::startWithFirmwareFile(int size)
         return false;
     FollowRestarts(*b().sim, b().ports.get(), b().vendor, b().product);
     b().logic()->GetDeviceDetectionManager()->SetPlugWaitScale(0.02);
-    b().logic()->GetPelorinManager()->m_MaxHelloTries = 1;
+    PelorinManagerOf(b().logic()->LiveFace(LoggerModel::Pelorin))->m_MaxHelloTries = 1;
     b().prompter.m_File = m_Dir.filePath(QStringLiteral("logger_ver9.99.bin"));
     QFile file(b().prompter.m_File);
     return file.open(QIODevice::WriteOnly) && file.write(QByteArray(size, '\x3c')) == size;

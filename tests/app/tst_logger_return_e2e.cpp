@@ -174,7 +174,7 @@ void TestLoggerReturnE2E::leaveAndComeBack(Road road, bool pelorin)
         // reset brings it back with its firmware.
         b().logic()->GetDeviceDetectionManager()->SetPlugWaitScale(0.02);
         b().logic()->GetDeviceDetectionManager()->SetFirmwareWaitScale(0.05);
-        b().logic()->GetPelorinManager()->m_MaxHelloTries = 1;
+        PelorinManagerOf(b().logic()->LiveFace(LoggerModel::Pelorin))->m_MaxHelloTries = 1;
         QVERIFY(b().sim->invoke([&] {
             b().device()->setRestartAbsenceMs(50);
             b().device()->setBootTransferReplies(0);

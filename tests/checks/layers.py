@@ -44,8 +44,9 @@ ROOMS = {
                    # transport has none: any of its headers may be used).
                    "faces": {"Pelorin": "PelorinFace.h", "Dravlet": "DravletFace.h",
                              "Detection": "DeviceDetectionManager.h"},
-                   # Headers of the folder that no room may include.
-                   "above": ["LogicManager.h"]},
+                   # Headers of the folder that no room may include: the logic manager and the
+                   # registry that lists the loggers' rooms.
+                   "above": ["LogicManager.h", "LoggerKinds.h"]},
 }
 ROOM_FOLDERS = {f"{folder}/{room}": folder
                 for folder, rooms in ROOMS.items()

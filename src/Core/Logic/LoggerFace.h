@@ -17,6 +17,31 @@ class ILogicServices;
 class IPortEnumerator;
 struct CPortInfo;
 
+// What the device detection gives a logger's face for its devices coming and going: the logic
+// manager's services, the detection's state and waits, and what follows a loss.
+class ILoggerPlugs
+{
+public:
+    // What the user is told once a lost logger has been let go.
+    enum class LossNotice { None, RunLost, StoppedAnswering, LinkLost };
+
+    virtual ILogicServices& Logic() = 0;
+    // A logger answered since it was last lost: another of its devices arriving is not looked at.
+    virtual bool IsDetected() const = 0;
+    virtual void SetDetected(bool detected) = 0;
+    // A pause of the reconnection (tests shorten them).
+    virtual void Wait(int ms) = 0;
+    // The logger is about to come back with its new firmware: the wait for it begins.
+    virtual void StartReturnWait() = 0;
+    // What follows the logger's release: the disconnection announced (with the run's end when
+    // announceRunEnd), the setup's sensors cleared, and the notice. Safe to call after the
+    // detection has gone (then nothing happens).
+    virtual std::function<void()> AfterRelease(bool announceRunEnd, LossNotice notice) = 0;
+
+protected:
+    ~ILoggerPlugs() = default;
+};
+
 class ILoggerFace
 {
 public:
@@ -122,18 +147,19 @@ public:
     virtual void ClearFirmwareFlags() {}
     virtual void AbandonFirmwareUpdate() {}
     virtual void FwProgTick(int percent, const QString& text) { (void)percent, (void)text; }
-    // The logger came back as a device in its boot-loader: reopened there and sent the file.
-    virtual void ResumeInBootLoader(const QString& portName, const std::function<void(int)>& wait)
+    // The device an update failed on may be reported lost again: it is let go anew.
+    virtual void ForgetLostDevice() {}
+
+    // ---- its devices coming and going, as the device detection hands them over
+    // A device this logger claims arrived while no logger is connected: the logger's own way
+    // of taking it up (a search, or the steps of a firmware update under way).
+    virtual void Plugged(const CPortInfo& info, ILoggerPlugs& plugs) { (void)info, (void)plugs; }
+    // A device this logger claims left, or (silent) the connected logger stopped answering and
+    // info names only the port it was found on: it is let go and its loss announced.
+    virtual void Unplugged(const CPortInfo& info, bool silent, ILoggerPlugs& plugs)
     {
-        (void)portName, (void)wait;
+        (void)info, (void)silent, (void)plugs;
     }
-    // The logger came back with its new firmware: its port is looked at again.
-    virtual void ReturnAfterUpdate(const QString& portName) { (void)portName; }
-    // The name under which a lost link that names no device is reported.
-    virtual QString LostLinkName() const { return QString(); }
-    // The logger is one device of its own ids: when it stops answering it is let go as that
-    // device leaving, with no port to match against the one it was found on.
-    virtual bool IsOwnDevice() const { return false; }
 
 protected:
     ~ILoggerFace() = default;
@@ -150,16 +176,3 @@ struct CLoggerKind
     ILoggerFace* (*newManager)(ILogicServices* logic, IPortEnumerator* ports);
     void (*deleteManager)(ILoggerFace* manager);
 };
-
-// Every kind of logger the program knows, one registry line each. A kind's place in the list
-// is its slot among the logic manager's loggers.
-const QVector<const CLoggerKind*>& LoggerKinds();
-// The slot of a model among the logic manager's loggers; -1 for a model the program does not
-// know.
-int LoggerSlotOf(LoggerModel model);
-// The model's own answers (no live link behind them); null for a model the program does not know.
-ILoggerFace* KnownLoggerFace(LoggerModel model);
-// The model's own answers; a model the program does not know answers as no logger.
-ILoggerFace& LoggerFaceOf(LoggerModel model);
-// Why a file cannot be sent as firmware to the loggers this program updates; empty when it can.
-QString FirmwareFileProblem(const QString& path);

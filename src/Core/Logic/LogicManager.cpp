@@ -4,6 +4,7 @@
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SetupInfo.h"
+#include "Core/Logic/LoggerKinds.h"
 #include "Core/Logic/LogicContext.h"
 
 #include <QCoreApplication>

@@ -26,9 +26,7 @@
 #include <atomic>
 
 class CDeviceDetectionManager;
-class CDravletManager;
 class CKorvantaSignals;
-class CPelorinManager;
 class CSetupInfo;
 class ILogger;
 class ILogicContext;
@@ -65,7 +63,7 @@ public:
     // Raises LoggerStartDetection and, unless one is under way, starts the port enumeration
     // as a concurrent task.
     void StartLoggersDetection() override;
-    // Runs on a pool thread: Dravlet ports first, then Pelorin ports.
+    // Runs on a pool thread: each logger's ports in the search order of the loggers' kinds.
     void StartLoggerEnumeration();
     bool IsEnumerationRunning() const { return m_EnumerationWatcher.isRunning(); }
     // From StartLoggersDetection until a logger was found or not: a search the user may give
@@ -152,7 +150,7 @@ public:
     ILoggerFace& FaceOf(ILogger* logger);
     ILoggerFace& FaceOfModel(LoggerModel model);
     // The faces of the loggers the program knows, in the order a search tries them.
-    QList<ILoggerFace*> LiveFaces() const;
+    QList<ILoggerFace*> LiveFaces() const override;
 
     // ---- the rest of what the loggers' rooms are given (see ILogicServices)
     QObject* InterfaceObject() override { return this; }
@@ -166,19 +164,15 @@ public:
     bool IsControlRelayOn() const override { return m_bControlRelay; }
     void SetControlRelay(bool on) override { m_bControlRelay = on; }
     ILoggerFace* ConnectedFace() override;
-    ILoggerFace* LiveFace(LoggerModel model) override;
+    ILoggerFace* LiveFace(LoggerModel model);
     void LoggerFound(ILoggerFace* face) override;
 
-    CPelorinManager* GetPelorinManager();
-    CDravletManager* GetDravletManager();
     CDeviceDetectionManager* GetDeviceDetectionManager() const { return m_pDeviceDetectionManager; }
 
     // Command operations: each builds one command record for the given logger and hands it to
     // ILogger::SendCmd with bStartNow. A null logger sends nothing.
     void SendStatusReqCmd(ILogger* logger, bool bStartNow);
-    void SendRunCmd(ILogger* logger, bool bStartNow) override;
     void SendGetNotesCmd(ILogger* logger, bool bStartNow);
-    void SendSetupCmd(ILogger* logger, bool bStartNow) override;
     void SendDownloadCmd(ILogger* logger, bool bStartNow);
     void SendStopCmd(ILogger* logger, bool bStartNow) override;
     void SendClearCmd(ILogger* logger, bool bStartNow);
@@ -188,14 +182,12 @@ public:
     void SendGetStatusByteCmd(ILogger* logger, bool bStartNow);
     void SendGetTimingParametersCmd(ILogger* logger, bool bStartNow);
     void SendSetTimingParametersCmd(ILogger* logger, TimingParametersStruct& params, bool bStartNow);
-    void SendTimingRunCmd(ILogger* logger, bool bStartNow) override;
     void SendRenameCmd(ILogger* logger, QString name, bool bStartNow);
-    void SendManualSampleCmd(ILogger* logger, bool bStartNow) override;
+    void SendManualSampleCmd(ILogger* logger, bool bStartNow);
     void SendSnapshotCmd(ILogger* logger, bool bStartNow);
     void SendLinkSetInputModeCmd(ILogger* logger, bool inputMode, bool bStartNow);
     void SendSetAutoDetectCmd(ILogger* logger, bool autoDetect, bool bStartNow);
     void SendSetAverageWindowCmd(ILogger* logger, unsigned char window, bool bStartNow);
-    void SendUploadFirmwareCmd(ILogger* logger, bool bStartNow) override;
     void SendSetSensorRange(ILogger* logger, bool bStartNow);
     void SendSetCalibration(ILogger* logger, bool bStartNow);
     void SendWriteSensorId(ILogger* logger, bool bStartNow);

@@ -4,7 +4,7 @@
 #include "Core/Base/CommandParameters.h"
 #include "Core/Base/Diagnostics.h"
 #include "Core/Base/ILogger.h"
-#include "Core/Data/SetupInfo.h"
+#include "Core/Logic/LoggerKinds.h"
 
 namespace {
 
@@ -29,36 +29,9 @@ void CLogicManager::SendStatusReqCmd(ILogger* logger, bool bStartNow)
     simple(logger, CmdStatus, "Cmd StatusCmd", bStartNow);
 }
 
-void CLogicManager::SendRunCmd(ILogger* logger, bool bStartNow)
-{
-    simple(logger, CmdRun, "Cmd RunCmd", bStartNow);
-}
-
 void CLogicManager::SendGetNotesCmd(ILogger* logger, bool bStartNow)
 {
     simple(logger, CmdGetNotes, "Cmd GetNotesCmd", bStartNow);
-}
-
-void CLogicManager::SendSetupCmd(ILogger* logger, bool bStartNow)
-{
-    MyOutputDebugString("Cmd SetupCmd", DiagLogic);
-    CSetupInfo* setup = GetSetupInfo();
-    if (!logger || !setup)
-        return;
-    CommandParametersStruct cmd(CmdSetup);
-    const int sensors = setup->GetNumSelectedSensors();
-    cmd.SetByte(ParSetupSensorCount, static_cast<unsigned char>(sensors));
-    cmd.SetWord(ParSetupSensorCount16, quint16(sensors));
-    cmd.SetWord(ParSetupRateCode, quint16(logger->GetLoggerRateCode(setup->m_RateCode, sensors)));
-    cmd.SetWord(ParSetupSamplesCode, quint16(logger->GetNumberOfSamplesCode(setup->m_NumberOfSamples)));
-    cmd.SetWord(ParSetupSamples, quint16(setup->m_NumberOfSamples & 0xFFFF));
-    cmd.SetWord(ParSetupTriggerType, quint16(setup->RawTriggerType()));
-    cmd.SetWord(ParSetupTriggerLevel, quint16(setup->m_TriggerLevel));
-    cmd.SetWord(ParSetupTriggerChannel, quint16(setup->m_TriggerChannel));
-    cmd.SetDWord(ParSetupReserved, 0);
-    cmd.SetByte(ParFlag, setup->m_bAutoDetect ? 1 : 0);
-    cmd.SetByte(ParSetupTimingRun, GetCurrentRunMode() == ExperimentRunMode::Timing ? 1 : 0);
-    logger->SendCmd(cmd, bStartNow);
 }
 
 void CLogicManager::SendDownloadCmd(ILogger* logger, bool bStartNow)
@@ -131,16 +104,6 @@ void CLogicManager::SendSetTimingParametersCmd(ILogger* logger, TimingParameters
     logger->SendCmd(cmd, bStartNow);
 }
 
-void CLogicManager::SendTimingRunCmd(ILogger* logger, bool bStartNow)
-{
-    MyOutputDebugString("Cmd TimingRunCmd", DiagLogic);
-    if (!logger)
-        return;
-    if (logger->m_pProtocolState)
-        logger->m_pProtocolState->m_TimingEventCounter = -1;
-    send(logger, CmdTimingRun, bStartNow);
-}
-
 void CLogicManager::SendRenameCmd(ILogger* logger, QString name, bool bStartNow)
 {
     // Neither logger model frames a rename; the name has nowhere to go.
@@ -185,17 +148,6 @@ void CLogicManager::SendSetAverageWindowCmd(ILogger* logger, unsigned char windo
         return;
     CommandParametersStruct cmd(CmdSetAverageWindow);
     cmd.SetByte(ParAverageWindow, window);
-    logger->SendCmd(cmd, bStartNow);
-}
-
-void CLogicManager::SendUploadFirmwareCmd(ILogger* logger, bool bStartNow)
-{
-    MyOutputDebugString("Cmd SendHalvorenUploadFirmwareCmd", DiagLogic);
-    if (!logger || !logger->IsConnected())
-        return;
-    CommandParametersStruct cmd(CmdUploadFirmware);
-    cmd.SetWord(ParFirmwareBlock, 0);
-    cmd.SetByte(ParFirmwareFirst, 1);
     logger->SendCmd(cmd, bStartNow);
 }
 

@@ -5,9 +5,8 @@
 #include "Core/Base/ILogger.h"
 #include "Core/Data/ConversionMarkers.h"
 #include "Core/Data/SetupInfo.h"
+#include "Core/Logic/LoggerKinds.h"
 #include "Core/Logic/LogicManager.h"
-#include "Core/Logic/Dravlet/DravletFace.h"
-#include "Core/Logic/Pelorin/PelorinFace.h"
 #include "platform/PortEnumerator.h"
 
 #include <algorithm>
@@ -63,10 +62,6 @@ void CLogicManager::deleteLoggerManagers()
     delete m_pOwnPortEnumerator;
     m_pOwnPortEnumerator = nullptr;
 }
-
-CPelorinManager* CLogicManager::GetPelorinManager() { return PelorinManagerOf(LiveFace(LoggerModel::Pelorin)); }
-
-CDravletManager* CLogicManager::GetDravletManager() { return DravletManagerOf(LiveFace(LoggerModel::Dravlet)); }
 
 // ---- the faces
 

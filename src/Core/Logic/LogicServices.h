@@ -53,13 +53,6 @@ public:
     virtual bool IsControlRelayOn() const = 0;
     virtual void SetControlRelay(bool on) = 0;
 
-    // ---- commands a logger asks to be built for it
-    virtual void SendSetupCmd(ILogger* logger, bool bStartNow) = 0;
-    virtual void SendRunCmd(ILogger* logger, bool bStartNow) = 0;
-    virtual void SendTimingRunCmd(ILogger* logger, bool bStartNow) = 0;
-    virtual void SendManualSampleCmd(ILogger* logger, bool bStartNow) = 0;
-    virtual void SendUploadFirmwareCmd(ILogger* logger, bool bStartNow) = 0;
-
     // ---- what the device detection asks and reports
     virtual bool IsShutDown() const = 0;
     virtual bool IsLoggerConnected() = 0;
@@ -68,8 +61,8 @@ public:
     virtual QString GetConnectedPortName() = 0;
     // The face of the connected logger; null when none is connected or it has not said what it is.
     virtual ILoggerFace* ConnectedFace() = 0;
-    // The live face of a model (its manager); null when there is none.
-    virtual ILoggerFace* LiveFace(LoggerModel model) = 0;
+    // The live faces of the loggers (their managers), in the order a search tries them.
+    virtual QList<ILoggerFace*> LiveFaces() const = 0;
     // Detection found a device of this logger: the logger becomes the one detected.
     virtual void LoggerFound(ILoggerFace* face) = 0;
     virtual void StartLoggersDetection() = 0;

@@ -2,7 +2,7 @@
 // the flags of the window manager, the setup, the logic layer and the upload object.
 #include "app/shell/MainWindow.h"
 
-#include "Core/Logic/LoggerFace.h"
+#include "Core/Logic/LoggerKinds.h"
 #include "app/shell/CustomRunButton.h"
 #include "app/shell/HistoryWindow.h"
 #include "app/shell/ShellServices.h"

@@ -11,7 +11,7 @@
 #include "app/shell/ShellServices.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Base/KorvantaSignals.h"
-#include "Core/Logic/LoggerFace.h"
+#include "Core/Logic/LoggerKinds.h"
 #include "setup/LogicQueries.h"
 #include "setup/SetupWindow.h"
 

@@ -3,7 +3,7 @@
 // keeps the sampling mode consistent, and the logger commands Connect and Download.
 #include "app/shell/WindowsManager.h"
 
-#include "Core/Logic/LoggerFace.h"
+#include "Core/Logic/LoggerKinds.h"
 #include "app/shell/ShellFrame.h"
 #include "app/shell/ShellServices.h"
 #include "Core/Base/KorvantaSignals.h"

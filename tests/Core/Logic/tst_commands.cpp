@@ -1,8 +1,10 @@
-// Command records built by the logic manager's command operations, against the fake logger that
-// records them.
+// Command records built by the logic manager's command operations and by the Dravlet's room (its
+// setup, run, timing run and firmware commands), against the fake logger that records them.
 #include "Core/Base/CommandParameters.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SetupInfo.h"
+#include "Core/Logic/Dravlet/DravletCommands.h"
+#include "Core/Logic/Dravlet/DravletCoreHost.h"
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicManager.h"
 #include "common/FakeLogger.h"
@@ -64,7 +66,7 @@ private slots:
         CLogicManager logic;
         CFakeLogger logger;
         logic.SendStatusReqCmd(&logger, true);
-        logic.SendRunCmd(&logger, false);
+        DravletCommands::SendRun(&logger, false);
         logic.SendGetNotesCmd(&logger, true);
         logic.SendDownloadCmd(&logger, true);
         logic.SendClearCmd(&logger, true);
@@ -91,14 +93,14 @@ private slots:
     {
         CLogicManager logic;
         TimingParametersStruct timing;
-        logic.SendRunCmd(nullptr, true);
-        logic.SendSetupCmd(nullptr, true);
+        DravletCommands::SendRun(nullptr, true);
+        DravletCommands::SendSetup(nullptr, DravletSetupView(), true);
         logic.SendStopCmd(nullptr, true);
         logic.SendUpdateNotesCmd(nullptr, true);
         logic.SendSetTimingParametersCmd(nullptr, timing, true);
-        logic.SendTimingRunCmd(nullptr, true);
+        DravletCommands::SendTimingRun(nullptr, true);
         logic.SendWriteSensorId(nullptr, true);
-        logic.SendUploadFirmwareCmd(nullptr, true);
+        DravletCommands::SendFirmwareUpload(nullptr, true);
         logic.ExecuteHalvorenCmd(1);   // no detected logger
         CFakeLogger logger;
         logic.m_pDetectedLogger = &logger;
@@ -116,7 +118,9 @@ private slots:
         CFakeLogger logger;
         logger.m_LoggerRateCode = 0x1234;
         logger.m_SamplesCode = 0x0B;
-        logic.SendSetupCmd(&logger, true);
+        CDravletCoreHost host(&logic);
+        host.SetLogger(&logger);
+        host.SendSetupCmd(true);
         QCOMPARE(logger.SentCommands().size(), 1);
         const CommandParametersStruct c = logger.Sent().first();
         QCOMPARE(logger.m_LastRateArgs[0], 9);
@@ -149,7 +153,9 @@ private slots:
         ctx.m_Setup.m_bAutoDetect = false;
         CLogicManager logic(nullptr, &ctx);
         CFakeLogger logger;
-        logic.SendSetupCmd(&logger, false);
+        CDravletCoreHost host(&logic);
+        host.SetLogger(&logger);
+        host.SendSetupCmd(false);
         const CommandParametersStruct c = logger.Sent().first();
         QCOMPARE(int(c.GetWord(ParSetupTriggerType)), 2);
         QCOMPARE(int(c.GetWord(ParSetupTriggerLevel)), 12);
@@ -163,7 +169,9 @@ private slots:
     {
         CLogicManager logic;
         CFakeLogger logger;
-        logic.SendSetupCmd(&logger, true);
+        CDravletCoreHost host(&logic);
+        host.SetLogger(&logger);
+        host.SendSetupCmd(true);
         QVERIFY(logger.SentCommands().isEmpty());
     }
 
@@ -211,13 +219,12 @@ private slots:
 
     void firmwareUploadNeedsAConnection()
     {
-        CLogicManager logic;
         CFakeLogger logger;
         logger.m_bConnected = false;
-        logic.SendUploadFirmwareCmd(&logger, true);
+        DravletCommands::SendFirmwareUpload(&logger, true);
         QVERIFY(logger.SentCommands().isEmpty());
         logger.m_bConnected = true;
-        logic.SendUploadFirmwareCmd(&logger, true);
+        DravletCommands::SendFirmwareUpload(&logger, true);
         QCOMPARE(logger.SentCommands().size(), 1);
         const CommandParametersStruct c = logger.Sent().first();
         QCOMPARE(int(c.CommandId()), 21);
@@ -243,16 +250,15 @@ private slots:
 
     void timingRunResetsTheEventCounter()
     {
-        CLogicManager logic;
         CFakeLogger logger;
         CLoggerProtocolState state;
         state.m_TimingEventCounter = 41;
         logger.m_pProtocolState = &state;
-        logic.SendTimingRunCmd(&logger, true);
+        DravletCommands::SendTimingRun(&logger, true);
         QCOMPARE(state.m_TimingEventCounter, qint64(-1));
         QCOMPARE(int(logger.SentCommands().first().cmd.CommandId()), 15);
         CFakeLogger stateless;
-        logic.SendTimingRunCmd(&stateless, true);
+        DravletCommands::SendTimingRun(&stateless, true);
         QCOMPARE(stateless.SentCommands().size(), 1);
     }
 

@@ -1,6 +1,8 @@
 // Finding loggers among the serial devices: which ports count as which logger, plug and unplug
 // handling through the test enumerator, and the Bluetooth keep-alive watchdog.
 #include "Core/Data/DataFolder.h"
+#include "Core/Logic/LoggerKinds.h"
+#include "Core/Logic/Pelorin/PelorinFace.h"
 #include "support/PelorinRig.h"
 
 #include <QSignalSpy>
@@ -35,16 +37,19 @@ private slots:
     void devicesAreRecognisedByTheirMarks()
     {
         using D = CDeviceDetectionManager;
-        QVERIFY(D::IsDravletDevice(Port("/dev/ttyACM0", 0x1F0C, 0x1000)));
-        QVERIFY(D::IsPelorinUsbDevice(Port("/dev/ttyACM1", 0x0483, 0x5740)));
-        QVERIFY(!D::IsPelorinOnPlug(Port("/dev/ttyUSB0", 0x0403, 0x6001)));
+        // Each logger's face claims its own devices.
+        const ILoggerFace& dravlet = LoggerFaceOf(LoggerModel::Dravlet);
+        const ILoggerFace& pelorin = LoggerFaceOf(LoggerModel::Pelorin);
+        QVERIFY(dravlet.ClaimsPlug(Port("/dev/ttyACM0", 0x1F0C, 0x1000)));
+        QVERIFY(CPelorinFace::IsUsbDevice(Port("/dev/ttyACM1", 0x0483, 0x5740)));
+        QVERIFY(!pelorin.ClaimsPlug(Port("/dev/ttyUSB0", 0x0403, 0x6001)));
         // A friendly name saying "bt port" counts when the device arrives, not when it leaves.
         const CPortInfo bt = Port("/dev/ttyS9", 0, 0, QStringLiteral("BT PORT 3"));
-        QVERIFY(D::IsPelorinOnPlug(bt));
-        QVERIFY(!D::IsPelorinOnUnplug(bt));
-        QVERIFY(D::IsPelorinOnUnplug(Port("x", 0, 0, QString(), QStringLiteral("BTHENUM"))));
-        QVERIFY(!D::IsPelorinOnUnplug(Port("x", 0, 0, QString(), QStringLiteral("bthenum"))));
-        QVERIFY(D::IsPelorinOnUnplug(Port("/dev/rfcomm0", 0, 0)));
+        QVERIFY(pelorin.ClaimsPlug(bt));
+        QVERIFY(!pelorin.ClaimsUnplug(bt));
+        QVERIFY(pelorin.ClaimsUnplug(Port("x", 0, 0, QString(), QStringLiteral("BTHENUM"))));
+        QVERIFY(!pelorin.ClaimsUnplug(Port("x", 0, 0, QString(), QStringLiteral("bthenum"))));
+        QVERIFY(pelorin.ClaimsUnplug(Port("/dev/rfcomm0", 0, 0)));
         QCOMPARE(D::GetPortNumer(QStringLiteral("COM7")), 7);
         QCOMPARE(D::GetPortNumer(QStringLiteral("cOm12")), 12);
         QCOMPARE(D::GetPortNumer(QStringLiteral("/dev/ttyACM0")), 0);

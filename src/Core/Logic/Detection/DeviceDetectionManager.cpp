@@ -6,9 +6,7 @@
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/LogicContext.h"
-#include "Core/Logic/LoggerFace.h"
 #include "Core/Logic/LogicServices.h"
-#include "Core/Logic/Pelorin/PelorinFace.h"
 
 #include <QDebug>
 #include <QPointer>
@@ -51,32 +49,14 @@ CDeviceDetectionManager::CDeviceDetectionManager(ILogicServices* logic, QObject*
 
 CDeviceDetectionManager::~CDeviceDetectionManager() = default;
 
-// Each logger's room knows its own devices; these name them for the callers that ask by name.
-bool CDeviceDetectionManager::IsDravletDevice(const CPortInfo& info)
-{
-    return LoggerFaceOf(LoggerModel::Dravlet).ClaimsPlug(info);
-}
-
-bool CDeviceDetectionManager::IsPelorinUsbDevice(const CPortInfo& info)
-{
-    return CPelorinFace::IsUsbDevice(info);
-}
-
-bool CDeviceDetectionManager::IsPelorinOnUnplug(const CPortInfo& info)
-{
-    return LoggerFaceOf(LoggerModel::Pelorin).ClaimsUnplug(info);
-}
-
-bool CDeviceDetectionManager::IsPelorinOnPlug(const CPortInfo& info)
-{
-    return LoggerFaceOf(LoggerModel::Pelorin).ClaimsPlug(info);
-}
-
 ILoggerFace* CDeviceDetectionManager::updatingFace() const
 {
     // The logger whose firmware this program updates is the one its reconnection concerns.
-    ILoggerFace* face = m_pLogic ? m_pLogic->LiveFace(LoggerModel::Pelorin) : nullptr;
-    return face && face->CanUpdateFirmware() ? face : nullptr;
+    if (m_pLogic)
+        for (ILoggerFace* face : m_pLogic->LiveFaces())
+            if (face->CanUpdateFirmware())
+                return face;
+    return nullptr;
 }
 
 int CDeviceDetectionManager::GetPortNumer(QString name)
@@ -122,51 +102,13 @@ void CDeviceDetectionManager::DevicePluged(const CPortInfo& info)
                                  .arg(info.portName).arg(info.productID).arg(info.vendorID);
     if (!m_pLogic || m_pLogic->IsShutDown() || m_pLogic->IsLoggerConnected())
         return;
-    if (IsDravletDevice(info)) {
-        ILoggerFace* dravlet = m_pLogic->LiveFace(LoggerModel::Dravlet);
-        if (dravlet && dravlet->Logger()) {
-            m_pLogic->LoggerFound(dravlet);
-            dravlet->Logger()->StartDetection();
+    // The first logger in the search's order that claims the device takes it up.
+    for (ILoggerFace* face : m_pLogic->LiveFaces()) {
+        if (face->ClaimsPlug(info)) {
+            face->Plugged(info, *this);
+            return;
         }
-        return;
     }
-    qCritical().noquote() << QStringLiteral("Device Pluged2: %1@pid:%2vid:%3")
-                                 .arg(info.portName).arg(info.productID).arg(info.vendorID);
-    if (!IsPelorinOnPlug(info) || m_bDetected)
-        return;
-    m_LostPelorinPort.clear();
-    pelorinPlugged(info);
-}
-
-void CDeviceDetectionManager::pelorinPlugged(const CPortInfo& info)
-{
-    ILoggerFace* pelorin = m_pLogic->LiveFace(LoggerModel::Pelorin);
-    if (!pelorin)
-        return;
-    m_pLogic->LoggerFound(pelorin);
-    const bool busy = m_pLogic->IsLoggerOnFirmwareUpdate();
-    const bool written = pelorin->IsFirmwareWritten();
-    if (!busy && !written) {
-        m_pLogic->StartLoggersDetection();
-        return;
-    }
-    if (busy && !written) {
-        bootLoaderPlugged(info);
-        return;
-    }
-    Log("<< Detection After Firmware burned                           >>");
-    pelorin->ReturnAfterUpdate(info.portName);
-    FwProgTick(90, FwText("Trying to connect...        "));
-    wait(2300);
-    m_ConnectionTimer.start();
-    m_pLogic->StartLoggersDetection();
-}
-
-void CDeviceDetectionManager::bootLoaderPlugged(const CPortInfo& info)
-{
-    ILoggerFace* pelorin = m_pLogic->LiveFace(LoggerModel::Pelorin);
-    if (pelorin)
-        pelorin->ResumeInBootLoader(info.portName, [this](int ms) { wait(ms); });
 }
 
 // ---- unplug
@@ -185,15 +127,12 @@ void CDeviceDetectionManager::DeviceUnPluged(const CPortInfo& info)
     qCritical().noquote() << DeviceUnplugLine(info);
     if (!m_pLogic || m_pLogic->IsShutDown())
         return;
-    if (IsDravletDevice(info)) {
-        // The device is not the connected logger's when another logger is connected.
-        ILoggerFace* connected = m_pLogic->ConnectedFace();
-        if (!connected || connected->ClaimsUnplug(info))
-            dravletUnplugged();
-        return;
+    for (ILoggerFace* face : m_pLogic->LiveFaces()) {
+        if (face->ClaimsUnplug(info)) {
+            face->Unplugged(info, false, *this);
+            return;
+        }
     }
-    if (IsPelorinOnUnplug(info))
-        pelorinUnplugged(info);
 }
 
 void CDeviceDetectionManager::LoggerStoppedAnswering()
@@ -201,16 +140,17 @@ void CDeviceDetectionManager::LoggerStoppedAnswering()
     if (!m_pLogic || m_pLogic->IsShutDown() || !m_pLogic->IsLoggerConnected())
         return;
     Log("<<    Logger stopped answering    >>");
+    // Let go as its device leaving; only the port it was found on is known of that device.
     ILoggerFace* connected = m_pLogic->ConnectedFace();
-    if (connected && connected->IsOwnDevice()) {
-        dravletUnplugged(true);
+    if (!connected)
+        for (ILoggerFace* face : m_pLogic->LiveFaces())
+            if (face->Logger() && face->Logger()->IsConnected())
+                connected = face;
+    if (!connected)
         return;
-    }
     CPortInfo info;
     info.portName = m_pLogic->GetConnectedPortName();
-    info.vendorID = 0x0483;
-    info.productID = 0x5740;
-    pelorinUnplugged(info, true);
+    connected->Unplugged(info, true, *this);
 }
 
 void CDeviceDetectionManager::stoppedAnsweringNotice()
@@ -219,58 +159,20 @@ void CDeviceDetectionManager::stoppedAnsweringNotice()
         emit hub->LoggerStoppedAnswering();
 }
 
-void CDeviceDetectionManager::dravletUnplugged(bool silent)
+std::function<void()> CDeviceDetectionManager::AfterRelease(bool announceRunEnd, LossNotice notice)
 {
-    // Closing the interface ends a run under way itself (with every sample received), so
-    // the end is not announced a second time here.
-    const bool wasRunning = m_pLogic->IsLoggerRunning();
-    if (ILoggerFace* dravlet = m_pLogic->LiveFace(LoggerModel::Dravlet))
-        dravlet->Release(true);
-    announceDisconnection(false);
-    if (silent)
-        stoppedAnsweringNotice();
-    else if (wasRunning)
-        runLostMessage();
-}
-
-void CDeviceDetectionManager::pelorinUnplugged(const CPortInfo& info, bool silent)
-{
-    ILoggerFace* pelorin = m_pLogic->LiveFace(LoggerModel::Pelorin);
-    if (!pelorin)
-        return;
-    const bool wasRunning = m_pLogic->IsLoggerRunning();
-    const bool connected = m_pLogic->IsLoggerConnected();
-    const bool busy = m_pLogic->IsLoggerOnFirmwareUpdate();
-    const QString connectedPort = m_pLogic->GetConnectedPortName();
-    m_bDetected = false;
-    if (busy && !connected)
-        return;
-    // Port numbers mean nothing on every platform: the names tell whether the device that
-    // left is the connected logger. The watchdog's and the shutdown frame's reports name no
-    // device and always concern it.
-    const bool namedDevice = !info.portName.isEmpty() && info.portName != pelorin->LostLinkName();
-    if (connected && namedDevice && info.portName != connectedPort)
-        return;
-    // The reader notices a dead port before the port poll does; the poll's later report of the
-    // same port is no second unplug.
-    if (!connected && !busy && namedDevice && info.portName == m_LostPelorinPort)
-        return;
-    m_LostPelorinPort = connected ? connectedPort : QString();
-    // The run ends, and the loss is told, once everything received before it is stored.
-    const bool timer = info.portName == pelorin->LostLinkName();
     QPointer<CDeviceDetectionManager> self(this);
-    pelorin->Release(true, [self, wasRunning, timer, silent] {
+    return [self, announceRunEnd, notice] {
         if (!self)
             return;
-        self->announceDisconnection(wasRunning);
-        // The watchdog's loss has a message of its own, which says what became of the run.
-        if (silent)
-            self->stoppedAnsweringNotice();
-        else if (timer)
-            self->btDisconnectMessage();
-        else if (wasRunning)
-            self->runLostMessage();
-    });
+        self->announceDisconnection(announceRunEnd);
+        switch (notice) {
+        case LossNotice::None: break;
+        case LossNotice::RunLost: self->runLostMessage(); break;
+        case LossNotice::StoppedAnswering: self->stoppedAnsweringNotice(); break;
+        case LossNotice::LinkLost: self->btDisconnectMessage(); break;
+        }
+    };
 }
 
 void CDeviceDetectionManager::announceDisconnection(bool wasRunning)
@@ -291,13 +193,13 @@ void CDeviceDetectionManager::LoggerEndDetection(bool isDetected)
 {
     if (!isDetected || !m_pLogic)
         return;
-    ILoggerFace* pelorin = updatingFace();
-    if (pelorin && pelorin->IsFirmwareWritten()) {
+    ILoggerFace* updating = updatingFace();
+    if (updating && updating->IsFirmwareWritten()) {
         FwProgTick(100, FwText("Update successful."));
         m_ConnectionTimer.stop();
         if (CKorvantaSignals* hub = m_pLogic->GetSignals())
             hub->SignalGuiModallessMsg(tr("Firmware update"), tr("Update successful."), true);
-        pelorin->ClearFirmwareFlags();
+        updating->ClearFirmwareFlags();
     }
     m_bDetected = true;
     // A logger that answers with its firmware is done with any update.
@@ -327,16 +229,16 @@ void CDeviceDetectionManager::ConnectionTimeOut()
     // Once is enough: a reconnection that never came is reported once.
     m_ConnectionTimer.stop();
     m_bUpdateUnderWay = false;
-    ILoggerFace* pelorin = updatingFace();
-    if (!pelorin)
+    ILoggerFace* updating = updatingFace();
+    if (!updating)
         return;
-    pelorin->ClearFirmwareFlags();
+    updating->ClearFirmwareFlags();
     // Back in its boot-loader instead of with the new firmware: nothing takes it further, and
     // the link is let go so that the logger can be connected again after its reset.
-    if (pelorin->Logger() && pelorin->Logger()->IsFirmwareBusy()) {
-        pelorin->AbandonFirmwareUpdate();
+    if (updating->Logger() && updating->Logger()->IsFirmwareBusy()) {
+        updating->AbandonFirmwareUpdate();
         m_bDetected = false;
-        pelorin->Release(true);
+        updating->Release(true);
     }
 }
 
@@ -344,8 +246,8 @@ void CDeviceDetectionManager::ConnectionTimeOut()
 
 bool CDeviceDetectionManager::IsWaitingForUpdatedLogger() const
 {
-    const ILoggerFace* pelorin = updatingFace();
-    return m_bUpdateUnderWay && pelorin && pelorin->IsFirmwareWritten();
+    const ILoggerFace* updating = updatingFace();
+    return m_bUpdateUnderWay && updating && updating->IsFirmwareWritten();
 }
 
 void CDeviceDetectionManager::StopWaitingForUpdatedLogger()
@@ -355,8 +257,8 @@ void CDeviceDetectionManager::StopWaitingForUpdatedLogger()
     Log("<< Firmware update: the wait for the logger was given up >>");
     m_ConnectionTimer.stop();
     m_bUpdateUnderWay = false;
-    if (ILoggerFace* pelorin = updatingFace())
-        pelorin->ClearFirmwareFlags();
+    if (ILoggerFace* updating = updatingFace())
+        updating->ClearFirmwareFlags();
     // Its search is now the user's, and is given up as Cancel gives up any search.
     m_pLogic->CancelLoggersDetection();
 }
@@ -369,15 +271,15 @@ void CDeviceDetectionManager::WatchFirmwareUpdate()
 
 void CDeviceDetectionManager::firmwareWatchTick()
 {
-    ILoggerFace* pelorin = updatingFace();
+    ILoggerFace* updating = updatingFace();
     qint64 waited = 0;
     using FirmwareWait = ILoggerFace::FirmwareWait;
-    const FirmwareWait pending = pelorin ? pelorin->PendingFirmwareWait(waited) : FirmwareWait::None;
+    const FirmwareWait pending = updating ? updating->PendingFirmwareWait(waited) : FirmwareWait::None;
     int limit = 0;
     switch (pending) {
     case FirmwareWait::None:
         m_FirmwareWatch.stop();
-        if (pelorin && pelorin->TakeFirmwareRefusal()) {
+        if (updating && updating->TakeFirmwareRefusal()) {
             // The boot-loader checked the file and refused it: a failure, told as one.
             Log("<< Firmware update: the boot-loader refused the file >>");
             m_ConnectionTimer.stop();
@@ -386,9 +288,9 @@ void CDeviceDetectionManager::firmwareWatchTick()
             return;
         }
         // Written: the logger's return with its new firmware is bounded too, even when it never
-        // shows up as a device again. Not written: nothing was started (no Pelorin logger took
-        // the command).
-        if (pelorin && pelorin->IsFirmwareWritten()) {
+        // shows up as a device again. Not written: nothing was started (no logger that takes an
+        // update took the command).
+        if (updating && updating->IsFirmwareWritten()) {
             if (!m_ConnectionTimer.isActive())
                 m_ConnectionTimer.start();
         } else {
@@ -409,16 +311,16 @@ void CDeviceDetectionManager::firmwareUpdateFailed()
     Log("<< Firmware update: the logger stopped answering >>");
     m_FirmwareWatch.stop();
     m_ConnectionTimer.stop();
-    ILoggerFace* pelorin = updatingFace();
-    if (!pelorin)
+    ILoggerFace* updating = updatingFace();
+    if (!updating)
         return;
-    const bool connected = pelorin->Logger() && pelorin->Logger()->IsConnected();
-    pelorin->AbandonFirmwareUpdate();
+    const bool connected = updating->Logger() && updating->Logger()->IsConnected();
+    updating->AbandonFirmwareUpdate();
     // Ready to find the logger again: by a plug (after its reset) or by the Connect command.
     m_bDetected = false;
-    m_LostPelorinPort.clear();
+    updating->ForgetLostDevice();
     QPointer<CDeviceDetectionManager> self(this);
-    pelorin->Release(true, [self, connected] {
+    updating->Release(true, [self, connected] {
         if (!self)
             return;
         // Still part of the update: the setup is kept for the logger's return.

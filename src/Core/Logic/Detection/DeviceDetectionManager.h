@@ -1,8 +1,10 @@
 #pragma once
 // Keeps the logic manager's view of the loggers in step with the serial devices coming and
-// going: a logger plugged in starts detection, a logger pulled out is closed and announced as
-// disconnected (ending a run in progress), and around a Pelorin firmware update the logger that
-// restarted in its boot-loader is reopened and, once the new firmware runs, reconnected.
+// going: a device arriving or leaving goes to the face of the logger that claims it, which takes
+// it up in its own way (a search, or the steps of a firmware update under way) or lets the
+// logger go; this announces the loss (ending a run in progress), tells the user, and watches a
+// firmware update's waits until the logger is back with its new firmware.
+#include "Core/Logic/LoggerFace.h"
 #include "platform/PortEnumerator.h"
 
 #include <QObject>
@@ -11,15 +13,14 @@
 
 #include <memory>
 
-class ILoggerFace;
 class ILogicServices;
 
-class CDeviceDetectionManager : public QObject
+class CDeviceDetectionManager : public QObject, private ILoggerPlugs
 {
     Q_OBJECT
 public:
     static constexpr int ConnectionTimeoutMs = 75000;
-    // The longest each wait of a Pelorin firmware update may last before the update is given
+    // The longest each wait of a firmware update may last before the update is given
     // up: the answer to the request to enter the boot-loader, the boot-loader coming back as a
     // device and asking for the file, each block's acknowledgement, the result after the last.
     static constexpr int FirmwareEnterReplyMs = 5000;
@@ -32,7 +33,7 @@ public:
     ~CDeviceDetectionManager() override;
 
     IPortEnumerator* Enumerator() const { return m_pEnumerator; }
-    bool IsDetected() const { return m_bDetected; }
+    bool IsDetected() const override { return m_bDetected; }
     bool IsConnectionTimerActive() const { return m_ConnectionTimer.isActive(); }
 
     void FwProgTick(int percent, QString text);
@@ -60,10 +61,6 @@ public:
     bool IsWaitingForUpdatedLogger() const;
     void StopWaitingForUpdatedLogger();
 
-    static bool IsDravletDevice(const CPortInfo& info);
-    static bool IsPelorinUsbDevice(const CPortInfo& info);
-    static bool IsPelorinOnPlug(const CPortInfo& info);
-    static bool IsPelorinOnUnplug(const CPortInfo& info);
     // The diagnostic line an unplugged device writes to the error output.
     static QString DeviceUnplugLine(const CPortInfo& info);
 
@@ -76,11 +73,13 @@ public slots:
 private:
     // The live face of the logger whose firmware this program updates; null when none.
     ILoggerFace* updatingFace() const;
-    void pelorinPlugged(const CPortInfo& info);
-    void bootLoaderPlugged(const CPortInfo& info);
-    // silent: the logger stopped answering rather than left the bus.
-    void dravletUnplugged(bool silent = false);
-    void pelorinUnplugged(const CPortInfo& info, bool silent = false);
+    // ---- what the loggers' faces are given (ILoggerPlugs)
+    ILogicServices& Logic() override { return *m_pLogic; }
+    void SetDetected(bool detected) override { m_bDetected = detected; }
+    void Wait(int ms) override { wait(ms); }
+    void StartReturnWait() override { m_ConnectionTimer.start(); }
+    std::function<void()> AfterRelease(bool announceRunEnd, LossNotice notice) override;
+
     void stoppedAnsweringNotice();
     void announceDisconnection(bool wasRunning);
     void wait(int ms);
@@ -96,7 +95,5 @@ private:
     IPortEnumerator* m_pEnumerator = nullptr;
     bool m_bDetected = false;
     bool m_bUpdateUnderWay = false;
-    // The Pelorin port last handled as unplugged while connected.
-    QString m_LostPelorinPort;
     double m_WaitScale = 1.0;
 };

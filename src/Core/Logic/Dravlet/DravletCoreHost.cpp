@@ -6,6 +6,7 @@
 #include "Core/Data/SetupInfo.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Settings.h"
+#include "Core/Logic/Dravlet/DravletCommands.h"
 #include "Core/Logic/LogicServices.h"
 
 #include <QCoreApplication>
@@ -36,10 +37,17 @@ DravletSetupView CDravletCoreHost::ReadSetup()
     // only the entry's place in the dialog's list (or a delay).
     view.triggerLevel = s->m_TriggerValue;
     view.activeCount = s->GetSensorListIndex(view.activePositions);
+    view.fromRecord = true;
+    view.selectedSensors = s->GetNumSelectedSensors();
+    view.rateCode = s->m_RateCode;
+    view.numberOfSamples = s->m_NumberOfSamples;
+    view.rawTriggerType = s->RawTriggerType();
+    view.triggerLevelEntry = s->m_TriggerLevel;
+    view.timingRun = m_pLogic->GetCurrentRunMode() == ExperimentRunMode::Timing;
     return view;
 }
 
-void CDravletCoreHost::CreateRunEntries(int kind)
+void CDravletCoreHost::CreateDataEntries(int kind)
 {
     if (!m_pLogic) return;
     m_pLogic->DataStore().GetNumberOfInputViewsEntries(m_pLogger);
@@ -52,7 +60,7 @@ void CDravletCoreHost::InitBeforeRun()
     if (m_pLogic) m_pLogic->DataStore().GetDataConversion()->InitBeforRun(m_pLogger);
 }
 
-void CDravletCoreHost::ConvertAndStore(const double* row, int count, const unsigned char* positions)
+void CDravletCoreHost::storeRow(const double* row, int count, const unsigned char* positions)
 {
     if (!m_pLogic) return;
     double values[DravletSetupView::s_Channels] = {};
@@ -71,7 +79,8 @@ void CDravletCoreHost::ConvertAndStoreRows(const double* rows, int rowCount, int
         return;
     // Rows wider than the interface's channels are cut one by one, as single rows are.
     if (count < 1 || count > DravletSetupView::s_Channels) {
-        IDravletHost::ConvertAndStoreRows(rows, rowCount, count, positions);
+        for (int r = 0; r < rowCount; ++r)
+            storeRow(rows + r * count, count, positions);
         return;
     }
     unsigned char where[DravletSetupView::s_Channels] = {};
@@ -126,13 +135,11 @@ void CDravletCoreHost::UpdateSetupInfoFromCore()
 
 void CDravletCoreHost::RequestFirmwareUpload()
 {
-    if (m_pLogic) m_pLogic->SendUploadFirmwareCmd(m_pLogger, true);
+    DravletCommands::SendFirmwareUpload(m_pLogger, true);
 }
 
-void CDravletCoreHost::StoreSnapshotReadings(const int* readings, int count)
+void CDravletCoreHost::WriteSnapshot(const QList<int>& values)
 {
-    QList<int> values;
-    for (int i = 0; i < count; ++i) values.append(readings[i]);
     ILogicServices* logic = m_pLogic;
     if (!logic) return;
     RunOnInterfaceThread([logic, values] {
@@ -193,25 +200,13 @@ void CDravletCoreHost::SaveSettings()
     if (logic) RunOnInterfaceThread([logic] { logic->LoggerSettings().SaveSettings(); });
 }
 
-void CDravletCoreHost::SendSetupCmd(bool startNow)
-{
-    if (m_pLogic) m_pLogic->SendSetupCmd(m_pLogger, startNow);
-}
+void CDravletCoreHost::SendSetupCmd(bool startNow) { DravletCommands::SendSetup(m_pLogger, ReadSetup(), startNow); }
 
-void CDravletCoreHost::SendRunCmd(bool startNow)
-{
-    if (m_pLogic) m_pLogic->SendRunCmd(m_pLogger, startNow);
-}
+void CDravletCoreHost::SendRunCmd(bool startNow) { DravletCommands::SendRun(m_pLogger, startNow); }
 
-void CDravletCoreHost::SendTimingRunCmd(bool startNow)
-{
-    if (m_pLogic) m_pLogic->SendTimingRunCmd(m_pLogger, startNow);
-}
+void CDravletCoreHost::SendTimingRunCmd(bool startNow) { DravletCommands::SendTimingRun(m_pLogger, startNow); }
 
-void CDravletCoreHost::SendManualSampleCmd(bool startNow)
-{
-    if (m_pLogic) m_pLogic->SendManualSampleCmd(m_pLogger, startNow);
-}
+void CDravletCoreHost::SendManualSampleCmd(bool startNow) { DravletCommands::SendManualSample(m_pLogger, startNow); }
 
 ExperimentRunMode CDravletCoreHost::RunMode()
 {

@@ -30,13 +30,12 @@ public:
     // ---- setup
     const CSensorInfo* Catalogue() override;
     DravletSetupView ReadSetup() override;
-    void StoreSnapshotReadings(const int* readings, int count) override;
+    void WriteSnapshot(const QList<int>& values) override;
     void UpdateSetupInfoFromCore() override;
 
     // ---- data store
-    void CreateRunEntries(int kind) override;
+    void CreateDataEntries(int kind) override;
     void InitBeforeRun() override;
-    void ConvertAndStore(const double* row, int count, const unsigned char* positions) override;
     void ConvertAndStoreRows(const double* rows, int rowCount, int count, const unsigned char* positions) override;
     void ConvertAndStoreLastOnlineSamples(int count, const unsigned char* positions) override;
     qint64 SamplesStored() override;
@@ -49,14 +48,16 @@ public:
     void SetLastTimingRun() override;
     bool RelayOn() override;
     void SetRelayOn(bool on) override;
+    ExperimentRunMode RunMode() override;
+    void UpdateSensorsInfo() override;
+    void SaveSettings() override;
+
+    // ---- commands
     void RequestFirmwareUpload() override;
     void SendSetupCmd(bool startNow) override;
     void SendRunCmd(bool startNow) override;
     void SendTimingRunCmd(bool startNow) override;
     void SendManualSampleCmd(bool startNow) override;
-    ExperimentRunMode RunMode() override;
-    void UpdateSensorsInfo() override;
-    void SaveSettings() override;
 
     // ---- manager
     void RunOnInterfaceThread(std::function<void()> fn) override;
@@ -67,15 +68,8 @@ public:
     int PreviousEventValue() override { return m_PreviousEvent; }
     void SetPreviousEventValue(int value) override { m_PreviousEvent = value; }
 
-    // ---- signal hub: every signal goes through Announce
+    // ---- signal hub
     void Announce(DravletEvent event, int arg = 0) override;
-    void LoggerStartDetection() override { Announce(DravletEvent::StartDetection); }
-    void LoggerEndDetection(bool found) override { Announce(DravletEvent::EndDetection, found ? 1 : 0); }
-    void LoggerStatusArrived(int source) override { Announce(DravletEvent::StatusArrived, source); }
-    void LoggerExperimentEnd() override { Announce(DravletEvent::ExperimentEnd); }
-    void LoggerNewDataArrived() override { Announce(DravletEvent::NewDataArrived); }
-    void LoggerSnapShotArrived() override { Announce(DravletEvent::SnapShotArrived); }
-    void PressBeforeTrigger(int triggerMode) override { Announce(DravletEvent::PressBeforeTrigger, triggerMode); }
 
     int RunCounter() const;
 
@@ -86,6 +80,9 @@ protected:
     CSetupInfo* Setup() const;
 
 private:
+    // One row, as the rows wider than the interface's channels are stored.
+    void storeRow(const double* row, int count, const unsigned char* positions);
+
     ILogicServices* m_pLogic;
     ILogger* m_pLogger = nullptr;
     // The settings file has no place for the port.

@@ -34,7 +34,6 @@ public:
     QString FirmwareRefusal() const override;
     bool ClaimsPlug(const CPortInfo& info) const override;
     bool ClaimsUnplug(const CPortInfo& info) const override { return ClaimsPlug(info); }
-    bool IsOwnDevice() const override { return true; }
 
 protected:
     // Milliseconds since the last run stopped (-1: none since the program started).

@@ -6,6 +6,7 @@
 #include "Core/Base/ExperimentRunMode.h"
 #include "Core/Logic/Dravlet/DravletFrames.h"
 
+#include <QList>
 #include <QString>
 #include <QtGlobal>
 
@@ -27,6 +28,15 @@ struct DravletSetupView
     // Active sensor positions as the data store stores them (list positions = channels).
     unsigned char activePositions[s_Channels] = {};
     int activeCount = 0;
+    // What the setup command carries (DravletCommands). Without a setup record to take them
+    // from no setup command is sent.
+    bool fromRecord = false;
+    int selectedSensors = 0;    // sensors chosen with an active measurement
+    int rateCode = 0;           // the setup's rate code (the interface gives its own for it)
+    int numberOfSamples = 0;
+    int rawTriggerType = 0;     // the trigger kind as the logger takes it (falling levels turned)
+    int triggerLevelEntry = -1; // the record's level field: the entry's place in the dialog's list
+    bool timingRun = false;     // the run mode is event timing
 };
 
 class CSensorInfo;
@@ -39,7 +49,9 @@ enum class DravletEvent {
     ExperimentEnd,
     NewDataArrived,
     SnapShotArrived,
-    PressBeforeTrigger  // arg: the trigger mode (1 above, 2 below the level)
+    // A press of a run sampled by hand found the reading short of the trigger level: the run
+    // still waits, and the press took no sample. arg: the trigger mode (1 above, 2 below).
+    PressBeforeTrigger
 };
 
 class IDravletHost
@@ -54,24 +66,18 @@ public:
     virtual DravletSetupView ReadSetup() = 0;
     // Snapshot readings of the identified channels, one per channel from channel 0: written
     // into the status record, from which the setup shows them.
-    virtual void StoreSnapshotReadings(const int* readings, int count) = 0;
+    virtual void WriteSnapshot(const QList<int>& values) = 0;
     // Copies the interface's state into the setup's first logger status.
     virtual void UpdateSetupInfoFromCore() = 0;
 
     // ---- data store
     // A run begins: the run's folder and branches (kind 1 live, 3 timing) and the run counter.
-    virtual void CreateRunEntries(int kind) = 0;
+    virtual void CreateDataEntries(int kind) = 0;
     // Clears the data store's per-run counters and the conversion's run state.
     virtual void InitBeforeRun() = 0;
-    // One row of raw values, one per active position, converted and stored.
-    virtual void ConvertAndStore(const double* row, int count, const unsigned char* positions) = 0;
-    // rowCount rows of count values each (row-major), converted and stored in row order: a
-    // packet's rows go over as one block.
-    virtual void ConvertAndStoreRows(const double* rows, int rowCount, int count, const unsigned char* positions)
-    {
-        for (int r = 0; r < rowCount; ++r)
-            ConvertAndStore(rows + r * count, count, positions);
-    }
+    // rowCount rows of count raw values each (row-major), one value per active position,
+    // converted and stored in row order: a packet's rows go over as one block.
+    virtual void ConvertAndStoreRows(const double* rows, int rowCount, int count, const unsigned char* positions) = 0;
     virtual void ConvertAndStoreLastOnlineSamples(int count, const unsigned char* positions) = 0;
     // Samples stored so far in the current run.
     virtual qint64 SamplesStored() = 0;
@@ -90,16 +96,19 @@ public:
     virtual void SetLastTimingRun() = 0;
     virtual bool RelayOn() = 0;
     virtual void SetRelayOn(bool on) = 0;
-    virtual void RequestFirmwareUpload() = 0;
-    // The commands sent before a run, built by the logic manager from the setup record.
-    virtual void SendSetupCmd(bool startNow) = 0;
-    virtual void SendRunCmd(bool startNow) = 0;
-    virtual void SendTimingRunCmd(bool startNow) = 0;
-    virtual void SendManualSampleCmd(bool startNow) = 0;
     virtual ExperimentRunMode RunMode() = 0;
     // Restores the calibration records every conversion reads.
     virtual void UpdateSensorsInfo() = 0;
     virtual void SaveSettings() = 0;
+
+    // ---- commands, built in the room (DravletCommands) from the setup as ReadSetup gives it
+    // The interface came up in its boot-loader: the firmware transfer it asks for is started.
+    virtual void RequestFirmwareUpload() = 0;
+    // The commands sent before a run and in one.
+    virtual void SendSetupCmd(bool startNow) = 0;
+    virtual void SendRunCmd(bool startNow) = 0;
+    virtual void SendTimingRunCmd(bool startNow) = 0;
+    virtual void SendManualSampleCmd(bool startNow) = 0;
 
     // ---- manager: what it keeps between runs and where its work runs
     // Runs fn where the setup record may be read: the program's interface thread (queued from
@@ -115,27 +124,6 @@ public:
     virtual void SetPreviousEventValue(int value) = 0;
 
     // ---- signal hub
-    // A host raises every hub signal through Announce; by default it goes to the signal's own
-    // method below, which a scripted host records.
-    virtual void Announce(DravletEvent event, int arg = 0)
-    {
-        switch (event) {
-        case DravletEvent::StartDetection: LoggerStartDetection(); break;
-        case DravletEvent::EndDetection: LoggerEndDetection(arg != 0); break;
-        case DravletEvent::StatusArrived: LoggerStatusArrived(arg); break;
-        case DravletEvent::ExperimentEnd: LoggerExperimentEnd(); break;
-        case DravletEvent::NewDataArrived: LoggerNewDataArrived(); break;
-        case DravletEvent::SnapShotArrived: LoggerSnapShotArrived(); break;
-        case DravletEvent::PressBeforeTrigger: PressBeforeTrigger(arg); break;
-        }
-    }
-    virtual void LoggerStartDetection() = 0;
-    virtual void LoggerEndDetection(bool found) = 0;
-    virtual void LoggerStatusArrived(int source) = 0;
-    virtual void LoggerExperimentEnd() = 0;
-    virtual void LoggerNewDataArrived() = 0;
-    virtual void LoggerSnapShotArrived() = 0;
-    // A press of a run sampled by hand found the reading short of the trigger level: the run
-    // still waits, and the press took no sample.
-    virtual void PressBeforeTrigger(int /*triggerMode*/) {}
+    // A host raises every hub signal through Announce.
+    virtual void Announce(DravletEvent event, int arg = 0) = 0;
 };

@@ -106,6 +106,10 @@ public:
     void CancelSearch() override { CancelDetection(); }
     QString LinkPortName() const override { return portName(); }
     void Release(bool unplugged, std::function<void()> done = {}) override;
+    // Its device coming and going: a plug starts its own detection; an unplug (or silence)
+    // closes it, which ends a run under way with every sample received.
+    void Plugged(const CPortInfo& info, ILoggerPlugs& plugs) override;
+    void Unplugged(const CPortInfo& info, bool silent, ILoggerPlugs& plugs) override;
     void SetupChanged() override;
     int QueuedCommands() const { return m_Queue.count(); }
 

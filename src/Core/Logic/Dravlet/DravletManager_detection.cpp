@@ -2,10 +2,35 @@
 // logger queries.
 #include "Core/Base/Diagnostics.h"
 #include "Core/Logic/Dravlet/DravletManager.h"
+#include "Core/Logic/LogicServices.h"
 #include "Core/Logic/Transport/PortNumber.h"
 
 #include <QElapsedTimer>
 #include <QThread>
+
+// ---------------------------------------------------------------------------------------------
+// Its device coming and going (the device detection's calls, on the interface thread)
+
+void CDravletManager::Plugged(const CPortInfo&, ILoggerPlugs& plugs)
+{
+    plugs.Logic().LoggerFound(this);
+    StartDetection();
+}
+
+void CDravletManager::Unplugged(const CPortInfo& info, bool silent, ILoggerPlugs& plugs)
+{
+    ILogicServices& logic = plugs.Logic();
+    // The device is not the connected logger's when another logger is connected.
+    ILoggerFace* connected = logic.ConnectedFace();
+    if (!silent && connected && !connected->ClaimsUnplug(info))
+        return;
+    // Closing the interface ends a run under way itself (with every sample received), so
+    // the end is not announced a second time.
+    const bool wasRunning = logic.IsLoggerRunning();
+    Release(true);
+    using Notice = ILoggerPlugs::LossNotice;
+    plugs.AfterRelease(false, silent ? Notice::StoppedAnswering : wasRunning ? Notice::RunLost : Notice::None)();
+}
 
 // ---------------------------------------------------------------------------------------------
 // Detection
@@ -18,7 +43,7 @@ void CDravletManager::StartDetection()
         QMutexLocker lock(&m_StateLock);
         m_Types.Load(*catalogue);
     }
-    if (m_pHost) m_pHost->LoggerStartDetection();
+    if (m_pHost) m_pHost->Announce(DravletEvent::StartDetection);
     StartDeviceDetection();
 }
 
@@ -132,7 +157,7 @@ void CDravletManager::PoolDeviceDetection()
         break;
     case DetectNotFound:
         CloseLogger(false);
-        if (m_pHost) m_pHost->LoggerEndDetection(false);
+        if (m_pHost) m_pHost->Announce(DravletEvent::EndDetection, 0);
         m_Poller.StopWork();
         break;
     default: break;

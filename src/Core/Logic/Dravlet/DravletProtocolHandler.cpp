@@ -53,7 +53,7 @@ void CDravletProtocolHandler::SendCommandHandler(CommandParametersStruct& comman
     case CmdStop:
         StopReq(1);
         ExperimentEndHandler();
-        if (m_pHost) m_pHost->LoggerExperimentEnd();
+        if (m_pHost) m_pHost->Announce(DravletEvent::ExperimentEnd);
         break;
     case CmdTimingRun:
         m_ManualSamplesOwed = -1;
@@ -110,7 +110,7 @@ void CDravletProtocolHandler::StopAckHandler(const CommandParametersStruct& curr
 {
     if (current.CommandId() != CmdStop) return;
     m_bRunning = false;
-    if (m_pHost) m_pHost->LoggerExperimentEnd();
+    if (m_pHost) m_pHost->Announce(DravletEvent::ExperimentEnd);
     Acknowledge();
 }
 
@@ -140,7 +140,7 @@ void CDravletProtocolHandler::HandShakeHandler()
     m_LoggerType = 12.0;
     if (m_pHost) {
         m_pHost->LoggerIdentified(true);
-        if (previous != DetectFound) m_pHost->LoggerEndDetection(true);
+        if (previous != DetectFound) m_pHost->Announce(DravletEvent::EndDetection, 1);
     }
 }
 
@@ -164,17 +164,17 @@ void CDravletProtocolHandler::StatusResHandler(unsigned char commandId, const un
         if (!StateSnapshot().autoDetect) return;
     }
     if (commandId == CmdRun || commandId == CmdDravletSetup1) {
-        if (m_pHost) m_pHost->LoggerStatusArrived(0);
+        if (m_pHost) m_pHost->Announce(DravletEvent::StatusArrived, 0);
         return;
     }
     StatusRes(packet, DravletFrames::s_StatusLength);
     if (commandId == CmdDravletSetup2) {
-        if (m_pHost) m_pHost->LoggerStatusArrived(0);
+        if (m_pHost) m_pHost->Announce(DravletEvent::StatusArrived, 0);
         return;
     }
     if (m_pHost) {
         m_pHost->UpdateSetupInfoFromCore();
-        m_pHost->LoggerStatusArrived(1);
+        m_pHost->Announce(DravletEvent::StatusArrived, 1);
     }
     Acknowledge();
 }

@@ -33,7 +33,7 @@ void CDravletProtocolHandler::EndRunNow()
     m_SilenceProbeSinceMs = -1;
     m_bRunning = false;
     ExperimentEndHandler();
-    if (m_pHost) m_pHost->LoggerExperimentEnd();
+    if (m_pHost) m_pHost->Announce(DravletEvent::ExperimentEnd);
 }
 
 void CDravletProtocolHandler::EndSilentRun()
@@ -94,7 +94,7 @@ void CDravletProtocolHandler::StartLiveRun()
     m_ExperimentKind = 1;
     RefreshActiveSensors();
     TakeView();
-    if (m_pHost) m_pHost->CreateRunEntries(1);
+    if (m_pHost) m_pHost->CreateDataEntries(1);
     m_ProtocolState.ClearRunArea();
     if (m_pHost) m_pHost->InitBeforeRun();
     m_ProtocolState.m_TimingEventCounter = 0;
@@ -139,7 +139,7 @@ bool CDravletProtocolHandler::DataPacketHandle(const unsigned char* packet)
             if (TriggerHandler()) {
                 m_WaitForTrigger = true;
                 if (m_View.loggerRateCode == 0 && mode != 3 && m_pHost)
-                    m_pHost->PressBeforeTrigger(mode);
+                    m_pHost->Announce(DravletEvent::PressBeforeTrigger, mode);
                 return true;
             }
         }
@@ -212,7 +212,7 @@ void CDravletProtocolHandler::ConvertLoggerDataSample(const unsigned char* packe
         }
     }
     if (pending > 0) m_pHost->ConvertAndStoreRows(rows, pending, width, m_ViewActive);
-    if (taken > 0) m_pHost->LoggerNewDataArrived();
+    if (taken > 0) m_pHost->Announce(DravletEvent::NewDataArrived);
 }
 
 void CDravletProtocolHandler::ControlRelay()
@@ -280,8 +280,8 @@ void CDravletProtocolHandler::SnapShotDataPackHandler(const unsigned char* packe
         truncatedInt(m_RunValues[ch], INT_MIN, INT_MAX, readings[ch]);
     }
     if (m_pHost) {
-        m_pHost->StoreSnapshotReadings(readings, count);
-        m_pHost->LoggerSnapShotArrived();
+        m_pHost->WriteSnapshot(QList<int>(readings, readings + count));
+        m_pHost->Announce(DravletEvent::SnapShotArrived);
     }
 }
 
@@ -305,7 +305,7 @@ void CDravletProtocolHandler::TimingValueStep(const unsigned char* p, int length
         if (m_View.timingMethod == s_CollisionMethod && length == 16)
             StoreTimingResult(c, b, a, DravletData::CountsToSeconds(t3), DravletData::CountsToSeconds(t4));
     }
-    if (m_pHost) m_pHost->LoggerNewDataArrived();
+    if (m_pHost) m_pHost->Announce(DravletEvent::NewDataArrived);
 }
 
 void CDravletProtocolHandler::StoreTimingResult(double a, double b, double c, double d, double e)
@@ -340,5 +340,5 @@ void CDravletProtocolHandler::CreateDataEntry(int /*channel*/, int kind)
 {
     m_ExperimentKind = kind;
     RefreshActiveSensors();
-    if (m_pHost) m_pHost->CreateRunEntries(kind);
+    if (m_pHost) m_pHost->CreateDataEntries(kind);
 }

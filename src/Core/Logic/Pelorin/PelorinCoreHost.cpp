@@ -119,7 +119,7 @@ void CPelorinCoreHost::StoreMissingRows(ILogger* logger, int rowCount, int count
         logic->DataStore().StoreMissingRows(logger, rowCount, count, positions, download);
 }
 
-double CPelorinCoreHost::CalculatePelorinTimingValue(int gate, qint64 time, bool unblock, ILogger* logger, bool& valid)
+double CPelorinCoreHost::CalculateTimingValue(int gate, qint64 time, bool unblock, ILogger* logger, bool& valid)
 {
     ILogicServices* logic = Logic();
     return logic ? logic->DataStore().CalculatePelorinTimingValue(gate, long(time), unblock, logger, valid) : -1.0;

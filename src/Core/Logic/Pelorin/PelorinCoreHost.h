@@ -36,7 +36,7 @@ public:
                              const unsigned char* positions, bool download) override;
     void StoreMissingRows(ILogger* logger, int rowCount, int count, const unsigned char* positions,
                           bool download) override;
-    double CalculatePelorinTimingValue(int gate, qint64 time, bool unblock, ILogger* logger, bool& valid) override;
+    double CalculateTimingValue(int gate, qint64 time, bool unblock, ILogger* logger, bool& valid) override;
     bool HasTimingBranch() override;
     bool AppendTimingResult(double x, double y) override;
 

@@ -37,8 +37,6 @@ bool CPelorinFace::ClaimsPlug(const CPortInfo& info) const
     return ClaimsUnplug(info) || info.friendName.contains(QLatin1String("bt port"), Qt::CaseInsensitive);
 }
 
-QString CPelorinFace::LostLinkName() const { return CPelorinManager::s_TimerDisconnectionName; }
-
 QString CPelorinFace::FirmwareFileProblem(const QString& path) const
 {
     return PelorinFirmwareFile::Explain(PelorinFirmwareFile::Check(path));

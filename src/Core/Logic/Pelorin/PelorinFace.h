@@ -24,7 +24,6 @@ public:
     bool TakesStatusRequest(ILogger*, const CSetupInfo*) const override { return true; }
     bool ClaimsPlug(const CPortInfo& info) const override;
     bool ClaimsUnplug(const CPortInfo& info) const override;
-    QString LostLinkName() const override;
     QString FirmwareFileProblem(const QString& path) const override;
 
     // The logger's own USB device (not its Bluetooth link).

@@ -61,7 +61,7 @@ public:
     {
         (void)logger, (void)rowCount, (void)count, (void)positions, (void)download;
     }
-    virtual double CalculatePelorinTimingValue(int gate, qint64 time, bool unblock, ILogger* logger,
+    virtual double CalculateTimingValue(int gate, qint64 time, bool unblock, ILogger* logger,
                                                bool& valid) = 0;
     // Whether the last data folder has a first branch to take timing results.
     virtual bool HasTimingBranch() = 0;

@@ -54,8 +54,15 @@ public:
     bool IsSearching() const override { return detectionInProgress(); }
     QString LinkPortName() const override { return CurrentPortName(); }
     void Release(bool unplugged, std::function<void()> done = {}) override { CloseLogger(unplugged, std::move(done)); }
-    void ResumeInBootLoader(const QString& portName, const std::function<void(int)>& wait) override;
-    void ReturnAfterUpdate(const QString& portName) override;
+    // Its devices coming and going: a plug starts a search, or takes the firmware update under
+    // way a step further; an unplug of the connected logger lets it go.
+    void Plugged(const CPortInfo& info, ILoggerPlugs& plugs) override;
+    void Unplugged(const CPortInfo& info, bool silent, ILoggerPlugs& plugs) override;
+    void ForgetLostDevice() override { m_LostPort.clear(); }
+    // The logger came back as a device in its boot-loader: reopened there and sent the file.
+    void ResumeInBootLoader(const QString& portName, const std::function<void(int)>& wait);
+    // The logger came back with its new firmware: its port is looked at again.
+    void ReturnAfterUpdate(const QString& portName);
 
     // ---- ILogger
     void StartDetection() override;
@@ -242,6 +249,8 @@ private:
     QString m_CandidateName;
     mutable QMutex m_PortNameLock;
     QString m_RememberedPort;
+    // The port last handled as unplugged while connected (the interface thread's).
+    QString m_LostPort;
     std::atomic<bool> m_bRememberedPortValid{false};
 
     // Keep-alive watchdog: reception stamps on a monotonic clock.

@@ -387,3 +387,63 @@ void CPelorinManager::KeepAliveTimerFun()
     ResetReceiveState();
     ReportPortRemoval(s_TimerDisconnectionName, kPelorinVendor, kPelorinProduct);
 }
+
+// ---- its devices coming and going (the device detection's calls, on the interface thread)
+
+void CPelorinManager::Plugged(const CPortInfo& info, ILoggerPlugs& plugs)
+{
+    if (plugs.IsDetected())
+        return;
+    m_LostPort.clear();
+    ILogicServices& logic = plugs.Logic();
+    logic.LoggerFound(this);
+    const bool busy = logic.IsLoggerOnFirmwareUpdate();
+    const bool written = IsFirmwareWritten();
+    if (!busy && !written) {
+        logic.StartLoggersDetection();
+        return;
+    }
+    if (busy && !written) {
+        ResumeInBootLoader(info.portName, [&plugs](int ms) { plugs.Wait(ms); });
+        return;
+    }
+    MyOutputDebugString("<< Detection After Firmware burned                           >>", DiagLogic);
+    ReturnAfterUpdate(info.portName);
+    FwProgTick(90, QCoreApplication::translate("CDeviceDetectionManager", "Trying to connect...        ",
+                                               "FW update"));
+    plugs.Wait(2300);
+    plugs.StartReturnWait();
+    logic.StartLoggersDetection();
+}
+
+void CPelorinManager::Unplugged(const CPortInfo& info, bool silent, ILoggerPlugs& plugs)
+{
+    ILogicServices& logic = plugs.Logic();
+    const bool wasRunning = logic.IsLoggerRunning();
+    const bool connected = logic.IsLoggerConnected();
+    const bool busy = logic.IsLoggerOnFirmwareUpdate();
+    const QString connectedPort = logic.GetConnectedPortName();
+    plugs.SetDetected(false);
+    if (busy && !connected)
+        return;
+    // Port numbers mean nothing on every platform: the names tell whether the device that
+    // left is the connected logger. The watchdog's and the shutdown frame's reports name no
+    // device and always concern it.
+    const bool namedDevice = !info.portName.isEmpty() && info.portName != s_TimerDisconnectionName;
+    if (connected && namedDevice && info.portName != connectedPort)
+        return;
+    // The reader notices a dead port before the port poll does; the poll's later report of the
+    // same port is no second unplug.
+    if (!connected && !busy && namedDevice && info.portName == m_LostPort)
+        return;
+    m_LostPort = connected ? connectedPort : QString();
+    // The run ends, and the loss is told, once everything received before it is stored. The
+    // watchdog's loss has a message of its own, which says what became of the run.
+    using Notice = ILoggerPlugs::LossNotice;
+    const bool timer = info.portName == s_TimerDisconnectionName;
+    const Notice notice = silent ? Notice::StoppedAnswering
+                          : timer ? Notice::LinkLost
+                          : wasRunning ? Notice::RunLost
+                                       : Notice::None;
+    Release(true, plugs.AfterRelease(wasRunning, notice));
+}

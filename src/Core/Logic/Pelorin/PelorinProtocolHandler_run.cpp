@@ -355,7 +355,7 @@ void CPelorinProtocolHandler::CreateTimingData()
     m_ProtocolState.m_TimingEventCounter = 0;
     if (m_pHost) {
         bool valid = false;
-        m_pHost->CalculatePelorinTimingValue(-1, 0, false, m_pLogger, valid);
+        m_pHost->CalculateTimingValue(-1, 0, false, m_pLogger, valid);
     }
 }
 
@@ -373,7 +373,7 @@ void CPelorinProtocolHandler::HandleTimingData(const unsigned char* event, int n
     const qint64 ticks = (qint64(event[2]) << 32) | qint64(ReadU32(event + 3));
     if (m_pHost && m_pHost->HasTimingBranch()) {
         bool valid = false;
-        const double y = m_pHost->CalculatePelorinTimingValue(gate, ticks, event[1] != 0, m_pLogger, valid);
+        const double y = m_pHost->CalculateTimingValue(gate, ticks, event[1] != 0, m_pLogger, valid);
         // A result that is not a number (two edges at the same time) is no result.
         if (valid && std::isfinite(y)) {
             if (m_ProtocolState.m_TimingEventCounter < 0)

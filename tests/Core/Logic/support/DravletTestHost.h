@@ -17,7 +17,7 @@ class CDravletTestHost : public IDravletHost
 {
 public:
     DravletSetupView ReadSetup() override { QMutexLocker l(&m_lock); return m_setup; }
-    void CreateRunEntries(int kind) override
+    void CreateDataEntries(int kind) override
     {
         log(QStringLiteral("entries %1").arg(kind));
         QMutexLocker l(&m_lock);
@@ -25,12 +25,14 @@ public:
         ++m_entries;
     }
     void InitBeforeRun() override { log(QStringLiteral("init")); }
-    void ConvertAndStore(const double* row, int count, const unsigned char* positions) override
+    void ConvertAndStoreRows(const double* rows, int rowCount, int count, const unsigned char* positions) override
     {
         QMutexLocker l(&m_lock);
-        QVector<double> r;
-        for (int i = 0; i < count; ++i) r << row[i];
-        m_rows << r;
+        for (int row = 0; row < rowCount; ++row) {
+            QVector<double> r;
+            for (int i = 0; i < count; ++i) r << rows[row * count + i];
+            m_rows << r;
+        }
         m_positions.clear();
         for (int i = 0; i < count; ++i) m_positions << positions[i];
     }
@@ -57,18 +59,16 @@ public:
     void LoggerIdentified(bool tables) override { log(tables ? QStringLiteral("identified") : QStringLiteral("identified-boot")); }
     void UpdateSetupInfoFromCore() override { log(QStringLiteral("update-setup")); }
     void RequestFirmwareUpload() override { log(QStringLiteral("firmware")); }
-    void StoreSnapshotReadings(const int* readings, int count) override
+    void WriteSnapshot(const QList<int>& values) override
     {
         QMutexLocker l(&m_lock);
-        m_snapshot.clear();
-        for (int i = 0; i < count; ++i) m_snapshot << readings[i];
+        m_snapshot = values.toVector();
     }
     bool RelayOn() override { return m_relay; }
     void SetRelayOn(bool on) override { m_relay = on; }
     int PreviousEventValue() override { return m_previous; }
     void SetPreviousEventValue(int v) override { m_previous = v; }
     void SetLastTimingRun() override { log(QStringLiteral("timing-run")); }
-    void LoggerStartDetection() override { log(QStringLiteral("start-detection")); }
     QString LastPort() override { QMutexLocker l(&m_lock); return m_lastPort; }
     bool LastPortKnown() override { return m_lastPortKnown; }
     void SetLastPort(const QString& port) override { QMutexLocker l(&m_lock); m_lastPort = port; }
@@ -105,11 +105,19 @@ public:
         if (m_pLogger) m_pLogger->SendCmd(CommandParametersStruct(CmdManualSample), start);
     }
     ExperimentRunMode RunMode() override { return ExperimentRunMode(m_runMode); }
-    void LoggerEndDetection(bool found) override { log(QStringLiteral("end-detection %1").arg(found)); }
-    void LoggerStatusArrived(int source) override { log(QStringLiteral("status %1").arg(source)); }
-    void LoggerExperimentEnd() override { log(QStringLiteral("end")); }
-    void LoggerNewDataArrived() override { QMutexLocker l(&m_lock); ++m_newData; }
-    void LoggerSnapShotArrived() override { log(QStringLiteral("snapshot")); }
+    // The hub's signals, recorded by name (the new-data signals counted).
+    void Announce(DravletEvent event, int arg = 0) override
+    {
+        switch (event) {
+        case DravletEvent::StartDetection: log(QStringLiteral("start-detection")); break;
+        case DravletEvent::EndDetection: log(QStringLiteral("end-detection %1").arg(arg != 0 ? 1 : 0)); break;
+        case DravletEvent::StatusArrived: log(QStringLiteral("status %1").arg(arg)); break;
+        case DravletEvent::ExperimentEnd: log(QStringLiteral("end")); break;
+        case DravletEvent::NewDataArrived: { QMutexLocker l(&m_lock); ++m_newData; } break;
+        case DravletEvent::SnapShotArrived: log(QStringLiteral("snapshot")); break;
+        case DravletEvent::PressBeforeTrigger: break;
+        }
+    }
 
     int count(const QString& event) const { QMutexLocker l(&m_lock); return m_events.count(event); }
     QStringList events() const { QMutexLocker l(&m_lock); return m_events; }

@@ -55,7 +55,7 @@ bool CPelorinRig::Start()
     m_pLogic->SetPortEnumerator(&m_Ports);
     m_pLogic->InitLogicManager();
     m_Recorder = std::make_unique<CHubRecorder>(&m_Context.m_Hub);
-    return m_pLogic->GetPelorinManager() != nullptr;
+    return Pelorin() != nullptr;
 }
 
 CPortInfo CPelorinRig::DevicePort() const

@@ -61,7 +61,7 @@ public:
     // Runs fn on the simulator thread.
     bool OnDevice(const std::function<void(kvsim::CPelorinDevice&)>& fn);
 
-    CPelorinManager* Pelorin() const { return m_pLogic->GetPelorinManager(); }
+    CPelorinManager* Pelorin() const { return PelorinManagerOf(m_pLogic->LiveFace(LoggerModel::Pelorin)); }
     ILogger* Logger() const { return Pelorin()->Logger(); }
     CSetupInfo& Setup() { return m_Context.m_Setup; }
     CKorvantaSignals& Hub() { return m_Context.m_Hub; }

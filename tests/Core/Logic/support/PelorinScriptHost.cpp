@@ -36,7 +36,7 @@ void CPelorinScriptHost::ConvertAndStoreRow(const double* row, int count, const 
                       download ? QStringLiteral(" download") : QString());
 }
 
-double CPelorinScriptHost::CalculatePelorinTimingValue(int gate, qint64 time, bool unblock, ILogger*, bool& valid)
+double CPelorinScriptHost::CalculateTimingValue(int gate, qint64 time, bool unblock, ILogger*, bool& valid)
 {
     calls << QStringLiteral("timing %1 %2 %3").arg(gate).arg(time).arg(unblock);
     if (gate < 0 || timingResults.isEmpty())

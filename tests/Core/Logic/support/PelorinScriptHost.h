@@ -29,7 +29,7 @@ public:
     void CreateDataEntries(ILogger*, unsigned char kind) override { calls << QStringLiteral("entries %1").arg(kind); }
     void ConvertAndStoreRows(ILogger*, const double* rows, int rowCount, int count, const unsigned char* positions,
                              bool download) override;
-    double CalculatePelorinTimingValue(int gate, qint64 time, bool unblock, ILogger*, bool& valid) override;
+    double CalculateTimingValue(int gate, qint64 time, bool unblock, ILogger*, bool& valid) override;
     bool HasTimingBranch() override { return timingBranch; }
     bool AppendTimingResult(double x, double y) override;
     void InitBeforeRun(ILogger*) override { calls << QStringLiteral("init"); }
