@@ -59,6 +59,17 @@ void CGraphWindow::initWindow()
 
     m_pHub = m_pHost ? m_pHost->GetSignals() : nullptr;
     if (CKorvantaSignals* hub = m_pHub.data()) {
+        // What the positions of the series count is asked afresh after any change of the store
+        // (connected first: the graph's own slots then see the new answers).
+        const auto forget = [this] { m_PositionMemo.clear(); };
+        for (const auto signal : {&CKorvantaSignals::LoggerStartedRun, &CKorvantaSignals::LoggerExperimentEnd,
+                                  &CKorvantaSignals::VideoAnalysisStop})
+            connect(hub, signal, this, forget);
+        connect(hub, &CKorvantaSignals::dataKeyIsDeleted, this, forget);
+        connect(hub, &CKorvantaSignals::newFunctionData, this, forget);
+        connect(hub, &CKorvantaSignals::LoggerDownloadFinshed, this, forget);
+        connect(hub, &CKorvantaSignals::VideoAnalysisStart, this, forget);
+        connect(hub, &CKorvantaSignals::branchValuesChanged, this, forget);
         connect(hub, &CKorvantaSignals::LoggerStartedRun, this, &CGraphWindow::StartRunning);
         connect(hub, &CKorvantaSignals::LoggerExperimentEnd, this, &CGraphWindow::EndRunning);
         // Arrives once per stored row: the slot only serves pending autoscales; drawing waits

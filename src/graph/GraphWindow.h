@@ -387,6 +387,21 @@ private:
     void keepXRange(const FirstPositions& before);
     // The visible plot whose series spans the most time (-1: none).
     int longestVisiblePlot() const;
+    // What the positions of each plot's series count, kept for the searches behind the mouse:
+    // asked of the store, it costs a look-up of the series' run and of its siblings, for every
+    // plot at every move. An entry holds while its plot shows the same series with the same
+    // interval; the whole is dropped at each paint and each change the hub announces.
+    struct CPositionMemo
+    {
+        const CDataBranch* m_pBranch = nullptr;
+        int m_Key = -1;
+        int m_SensorIndex = 0;
+        int m_RelatedKey = -1;
+        double m_Interval = 0.0;
+        GraphRules::XAxisContent m_Content = GraphRules::XAxisContent::Samples;
+    };
+    mutable QVector<CPositionMemo> m_PositionMemo;
+    GraphRules::XAxisContent rememberedPositionContent(int index, const CDataBranch* branch) const;
     // The sample of a plot's curve on an XY graph nearest a point in pixels (-1 when the plot
     // has no point), and its squared distance.
     int nearestXYSample(int plotIndex, const QPoint& point, double* distance2);

@@ -82,7 +82,9 @@ void CGraphWindow::DrawGraphWindow(QPainter* painter)
     const QMargins m = contentsMargins();
     const int w = width(), h = height();
     const int title = GetTitleBarHeight();
-    // Curves on a shared scale follow it, however it was changed since the last paint.
+    // Curves on a shared scale follow it, however it was changed since the last paint; the
+    // searches ask the store again what the positions count.
+    m_PositionMemo.clear();
     shareScales();
     const QRect band(QPoint(m.left(), h - m.bottom() - (s_BottomBand - 1)), QPoint(w - m.right() - 1, h - m.bottom()));
     painter->fillRect(band, toolbarBackColor);

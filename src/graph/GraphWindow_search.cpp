@@ -7,6 +7,8 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "graph/GraphRules.h"
+#include "analysis/FourierSpectrum.h"
+#include "analysis/XSeries.h"
 
 #include <QVector>
 
@@ -130,25 +132,52 @@ float CGraphWindow::FindMatchingTimeY(CDataBranch* branch, float x, int& index, 
     return float(branch->GetYSample(pick));
 }
 
+GraphRules::XAxisContent CGraphWindow::rememberedPositionContent(int index, const CDataBranch* branch) const
+{
+    if (!branch || index < 0)
+        return SeriesPositionContent(branch);
+    if (index >= m_PositionMemo.size())
+        m_PositionMemo.resize(index + 1);
+    CPositionMemo& m = m_PositionMemo[index];
+    if (m.m_pBranch != branch || m.m_Key != branch->m_Key || m.m_SensorIndex != branch->m_SensorIndex
+        || m.m_RelatedKey != branch->m_RelatedKey || !(m.m_Interval == branch->m_Interval)
+        || !branch->m_MarkedPositions.isEmpty())
+        m = CPositionMemo{branch, branch->m_Key, branch->m_SensorIndex, branch->m_RelatedKey, branch->m_Interval,
+                          SeriesPositionContent(branch)};
+    return m.m_Content;
+}
+
 CGraphPlot CGraphWindow::FindNearestPlot(QPoint* point, int& plotIndex)
 {
     CGraphPlot result;
     if (!point)
         return result;
     double best = 9999999.0;
-    const GraphRules::XAxisContent axis = timeAxisContent();
+    // As PlotIsDrawn and plotXScale answer, with what the positions count remembered.
+    const CDataBranch* first = m_Plots.isEmpty() ? nullptr : GetDataBranch(0);
+    const GraphRules::XAxisContent axis
+        = m_GraphType == BarGraph ? GraphRules::XAxisContent::Events : rememberedPositionContent(0, first);
+    const double column = double(ColumnToX(point->x()));
+    const double next = double(ColumnToX(point->x() + 1));
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& plot = m_Plots.at(i);
         // A cursor stands on a curve that is drawn.
-        if (!PlotIsDrawn(i, axis))
+        if (!plot.m_bVisible)
             continue;
         CDataBranch* branch = GetDataBranch(i);
         if (!branch)
             continue;
+        if (m_XPlot.m_Key != -1 ? !XBranchOfPlot(i)
+                                : IsFourierFrequencyAxis(dataStore(), branch) || FittedXKey(*branch) >= 0
+                                      || !GraphRules::SameTimeAxis(rememberedPositionContent(i, branch), axis))
+            continue;
         // The pointer's X in this curve's own sample numbers.
-        const double scale = plotXScale(i);
-        const float x = float(double(ColumnToX(point->x())) / scale);
-        float tolerance = std::fabs(float(double(ColumnToX(point->x() + 1)) / scale) - x);
+        double scale = 1.0;
+        if (m_GraphType == TimeGraph && i > 0 && !(first && first->m_Interval == branch->m_Interval))
+            scale = GraphRules::PositionsPerSample(axis, first ? first->m_Interval : 1.0,
+                                                   rememberedPositionContent(i, branch), branch->m_Interval);
+        const float x = float(column / scale);
+        float tolerance = std::fabs(float(next / scale) - x);
         const int hint = (m_GraphType == TimeGraph || m_GraphType == BarGraph) ? std::max(TruncIndex(x) - 2, 1) : 1;
         if (m_GraphType == TimeGraph)
             tolerance = float(branch->m_Interval);
