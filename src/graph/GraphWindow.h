@@ -4,7 +4,8 @@
 // start to its end, takes a plot for every new analysis result and drops the plots of
 // deleted branches. Split over several files by concern: GraphWindow.cpp (state and run
 // cycle), GraphWindow_autoscale.cpp, GraphWindow_paint.cpp (layout and legend),
-// GraphWindow_scales.cpp, GraphWindow_lines.cpp and GraphWindow_toolbar.cpp.
+// GraphWindow_scales.cpp, GraphWindow_lines.cpp and GraphWindow_toolbar.cpp; the X axis and
+// what its positions are worth are a class of their own (GraphX.h).
 #include "windowbase/KorvantaWindow.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphPlot.h"
@@ -91,9 +92,7 @@ public:
     CGraphPlot GetPlot(int index) const;
     void UpdatePlot(const CGraphPlot& plot, int plotIndex);
     CDataBranch* GetDataBranch(int index) const;
-    // On an XY graph, what plot index is drawn against: the X-axis quantity in the plot's own
-    // run (GraphWindow_xruns.cpp); null when that run holds none, and the plot is not drawn.
-    // (What the X axis is and what its positions are worth: m_X, CGraphX.)
+    // What the X axis is and what a position on it is worth is m_X's (CGraphX); these ask it.
     CDataBranch* XBranchOfPlot(int index) const { return m_X.XBranchOfPlot(index); }
     bool PlotIsDrawn(int index) const { return m_X.PlotIsDrawn(index); }
     bool PlotIsDrawn(int index, GraphRules::XAxisContent axis) const { return m_X.PlotIsDrawn(index, axis); }

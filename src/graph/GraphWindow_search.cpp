@@ -130,7 +130,7 @@ CGraphPlot CGraphWindow::FindNearestPlot(QPoint* point, int& plotIndex)
     if (!point)
         return result;
     double best = 9999999.0;
-    // As PlotIsDrawn and plotXScale answer, with what the positions count remembered.
+    // As PlotIsDrawn and CGraphX::PlotScale answer, with what the positions count remembered.
     const CDataBranch* first = m_Plots.isEmpty() ? nullptr : GetDataBranch(0);
     const GraphRules::XAxisContent axis
         = m_GraphType == BarGraph ? GraphRules::XAxisContent::Events : m_X.RememberedPositionContent(0, first);
