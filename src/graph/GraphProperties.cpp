@@ -40,10 +40,11 @@ void CGraphProperties::Init(CGraphWindow* graph)
         CGraphPlot plot = graph->GetPlot(i);
         // The plot an XY graph's X axis is drawn from is edited as that axis: its range and
         // autoscale are the axis's.
-        if (graph->m_GraphType == CGraphWindow::XYGraph && i == graph->m_XPlotIndex && plot.m_Key == graph->m_XPlot.m_Key) {
-            plot.m_bAutoScale = graph->m_XPlot.m_bAutoScale;
-            plot.m_Min = graph->m_XMin;
-            plot.m_Max = graph->m_XMax;
+        const CGraphX& x = graph->m_X;
+        if (graph->m_GraphType == CGraphWindow::XYGraph && i == x.PlotIndex() && plot.m_Key == x.PlotKey()) {
+            plot.m_bAutoScale = x.AutoScale();
+            plot.m_Min = x.Min();
+            plot.m_Max = x.Max();
         }
         m_Plots.append(plot);
         QString text = plot.m_Name;

@@ -46,12 +46,12 @@ void CGraphWindow::initWindow()
     CKorvantaWindow::initWindow();
     m_GraphType = TimeGraph;
     m_pDataManager = nullptr;
-    m_XMin = 0.0f;
-    m_XMax = 10.0f;
+    m_X.SetRange(0.0f, 10.0f);
     m_bShowGrid = true;
     m_LeftScalePlot = 0;
     m_RightScalePlot = 1;
-    m_bRescaleY = m_bRescaleX = m_bRunning = m_bTimingRun = false;
+    m_bRescaleY = m_bRunning = m_bTimingRun = false;
+    m_X.SetRescale(false);
     m_LastShownSample = -1;
     m_bVideoAnalysisRun = m_bPredictMode = false;
     m_MouseMode = MouseNormal;
@@ -59,6 +59,17 @@ void CGraphWindow::initWindow()
 
     m_pHub = m_pHost ? m_pHost->GetSignals() : nullptr;
     if (CKorvantaSignals* hub = m_pHub.data()) {
+        // What the positions of the series count is asked afresh after any change of the store
+        // (connected first: the graph's own slots then see the new answers).
+        const auto forget = [this] { m_X.ForgetPositions(); };
+        for (const auto signal : {&CKorvantaSignals::LoggerStartedRun, &CKorvantaSignals::LoggerExperimentEnd,
+                                  &CKorvantaSignals::VideoAnalysisStop})
+            connect(hub, signal, this, forget);
+        connect(hub, &CKorvantaSignals::dataKeyIsDeleted, this, forget);
+        connect(hub, &CKorvantaSignals::newFunctionData, this, forget);
+        connect(hub, &CKorvantaSignals::LoggerDownloadFinshed, this, forget);
+        connect(hub, &CKorvantaSignals::VideoAnalysisStart, this, forget);
+        connect(hub, &CKorvantaSignals::branchValuesChanged, this, forget);
         connect(hub, &CKorvantaSignals::LoggerStartedRun, this, &CGraphWindow::StartRunning);
         connect(hub, &CKorvantaSignals::LoggerExperimentEnd, this, &CGraphWindow::EndRunning);
         // Arrives once per stored row: the slot only serves pending autoscales; drawing waits
@@ -151,27 +162,6 @@ short CGraphWindow::GetCommonRate() const
     return m_Plots.isEmpty() ? short(6) : short(m_Plots.first().m_RateCode);
 }
 
-int CGraphWindow::longestVisiblePlot() const
-{
-    // Longest in time: a run at a higher rate holds more samples over the same seconds.
-    int best = -1;
-    double bestSpan = -1.0;
-    for (int i = m_Plots.size() - 1; i >= 0; --i) {
-        const CGraphPlot& p = m_Plots.at(i);
-        if (!p.m_bVisible || p.m_Key == -1)
-            continue;
-        const CDataBranch* b = GetDataBranch(i);
-        if (!b)
-            continue;
-        const double span = double(b->GetXSize()) * plotXScale(i);
-        if (span > bestSpan) {
-            best = i;
-            bestSpan = span;
-        }
-    }
-    return best;
-}
-
 CDataBranch* CGraphWindow::GetLongestVisibleSensorBranch() const
 {
     CDataBranch* best = nullptr;
@@ -211,24 +201,18 @@ void CGraphWindow::chooseFirstVisibleScales()
 
 void CGraphWindow::SetXPlot(CGraphPlot* plot, bool timeAxis, int index)
 {
-    if (m_XPlot.m_Key != -1) {
+    if (m_X.PlotKey() != -1) {
         for (int i = 0; i < m_Plots.size(); ++i) {
-            if (m_Plots.at(i).m_Key != m_XPlot.m_Key)
+            if (m_Plots.at(i).m_Key != m_X.PlotKey())
                 continue;
             CGraphPlot p = GetPlot(i);
             p.m_bVisible = true;
             UpdatePlot(p, i);
         }
-        m_XPlot.init();
+        m_X.DropPlot();
     }
     if (plot && !timeAxis) {
-        m_XPlot.m_Key = plot->m_Key;
-        m_XPlot.m_Min = plot->m_Min;
-        m_XPlot.m_Max = plot->m_Max;
-        m_XPlot.m_Name = plot->m_Name;
-        m_XPlot.m_Unit = plot->m_Unit;
-        m_XPlot.m_bAutoScale = plot->m_bAutoScale;
-        m_XPlot.m_Color = plot->m_Color;
+        m_X.TakePlot(*plot);
         plot->m_bVisible = false;
         UpdatePlot(*plot, index);
     }
@@ -337,9 +321,9 @@ void CGraphWindow::StartRunning()
         c->hide();
         c->clear();
     }
-    m_XPlot.init();
+    m_X.DropPlot();
     m_MouseMode = MouseNormal;
-    m_XPlotIndex = -1;
+    m_X.SetPlotIndex(-1);
 
     CDataFolder* folder = (m_pDataManager && m_pDataManager->GetNumDataFolders() > 0)
                               ? m_pDataManager->GetLastDataFolder() : nullptr;
@@ -357,10 +341,10 @@ void CGraphWindow::StartRunning()
             if (setup) {
                 if (setup->m_bManualX && setup->m_RateCode == 0) {
                     if (branch->m_SensorIndex == SensorIndexManualX)
-                        m_XPlotIndex = m_Plots.size();
+                        m_X.SetPlotIndex(m_Plots.size());
                 } else if (!setup->m_bXAxisDefault && branch->m_Channel == setup->m_XAxisChannel
                            && branch->m_Measurement == setup->m_XAxisMeasurement) {
-                    m_XPlotIndex = m_Plots.size();
+                    m_X.SetPlotIndex(m_Plots.size());
                 }
             }
             plot.m_RateCode = branch->m_RateCode;
@@ -370,31 +354,23 @@ void CGraphWindow::StartRunning()
             }
             m_Plots.append(plot);
         }
-        if (m_XPlotIndex != -1) {
-            CGraphPlot x = GetPlot(m_XPlotIndex);
-            SetXPlot(&x, false, m_XPlotIndex);
+        if (m_X.PlotIndex() != -1) {
+            CGraphPlot x = GetPlot(m_X.PlotIndex());
+            SetXPlot(&x, false, m_X.PlotIndex());
         }
         notifyHasNewDataToSave();
     }
-    const int xIndex = m_XPlotIndex;
+    const int xIndex = m_X.PlotIndex();
     BuildScaleCombos();
     m_bRescaleY = true;
-    m_bRescaleX = false;
+    m_X.SetRescale(false);
     const ExperimentInterval interval = m_pHost->GetExperimentInterval(GetCommonRate(), 1, 12);
-    m_XMin = 0.0f;
-    // A rate the tables do not know gives no period; ten samples' worth is no answer then.
-    if (m_bTimingRun && interval.m_PeriodSec > 0.0 && interval.m_PeriodSec < 60.0)
-        m_XMax = float(10.0 / interval.m_PeriodSec);
-    else
-        m_XMax = 10.0f;
+    m_X.SetRange(0.0f, CGraphX::OpeningSpan(m_bTimingRun, interval.m_PeriodSec));
     chooseFirstVisibleScales();
-    m_XPlotIndex = xIndex;
-    if (m_XPlotIndex >= 0 && m_GraphType != BarGraph) {
-        const CGraphPlot x = GetPlot(m_XPlotIndex);
-        m_XPlot.m_Key = x.m_Key;
-        m_XPlot.m_Min = x.m_Min;
-        m_XPlot.m_Max = x.m_Max;
-        m_XPlot.m_Color = x.m_Color;
+    m_X.SetPlotIndex(xIndex);
+    if (m_X.PlotIndex() >= 0 && m_GraphType != BarGraph) {
+        const CGraphPlot x = GetPlot(m_X.PlotIndex());
+        m_X.TakePlotRange(x);
         m_GraphType = XYGraph;
     }
     m_RepaintMode = RepaintFull;
@@ -426,12 +402,12 @@ void CGraphWindow::UpdateNewData()
         update();
         m_bRescaleY = false;
     }
-    if (m_bRescaleX) {
-        if (m_XPlot.m_bAutoScale)
+    if (m_X.Rescale()) {
+        if (m_X.AutoScale())
             AutoScaleXAxis(true);
         MyOutputDebugString("graph update x", s_GraphModule);
         update();
-        m_bRescaleX = false;
+        m_X.SetRescale(false);
     }
 }
 
@@ -466,7 +442,7 @@ void CGraphWindow::DataDeleted(int key)
 {
     m_bUpdatingPlots = true;
     bool removed = false;
-    const FirstPositions before = firstPositions();
+    const CGraphX::FirstPositions before = m_X.FirstPlotPositions();
     for (int i = m_Plots.size() - 1; i >= 0; --i) {
         if (m_Plots.at(i).m_Key == key) {
             m_Plots.removeAt(i);
@@ -474,20 +450,20 @@ void CGraphWindow::DataDeleted(int key)
         }
     }
     if (removed) {
-        keepXRange(before);
+        m_X.KeepRange(before);
         m_XYLayers.clear();
         detachCursors();
         // The X-axis plot index names a position in the list, which a removal shifts or
         // empties: follow the X-axis plot to its new position, or go back to the time axis
         // when it went with the branch.
-        if (m_XPlotIndex >= 0) {
+        if (m_X.PlotIndex() >= 0) {
             int found = -1;
             for (int i = 0; i < m_Plots.size(); ++i)
-                if (m_Plots.at(i).m_Key == m_XPlot.m_Key)
+                if (m_Plots.at(i).m_Key == m_X.PlotKey())
                     found = i;
-            m_XPlotIndex = found;
+            m_X.SetPlotIndex(found);
             if (found == -1) {
-                m_XPlot.init();
+                m_X.DropPlot();
                 if (m_GraphType == XYGraph)
                     m_GraphType = TimeGraph;
             }

@@ -4,11 +4,13 @@
 // start to its end, takes a plot for every new analysis result and drops the plots of
 // deleted branches. Split over several files by concern: GraphWindow.cpp (state and run
 // cycle), GraphWindow_autoscale.cpp, GraphWindow_paint.cpp (layout and legend),
-// GraphWindow_scales.cpp, GraphWindow_lines.cpp and GraphWindow_toolbar.cpp.
+// GraphWindow_scales.cpp, GraphWindow_lines.cpp and GraphWindow_toolbar.cpp; the X axis and
+// what its positions are worth are a class of their own (GraphX.h).
 #include "windowbase/KorvantaWindow.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphPlot.h"
 #include "graph/GraphRules.h"
+#include "graph/GraphX.h"
 #include "graph/PlotStrokes.h"
 
 #include <QElapsedTimer>
@@ -90,46 +92,19 @@ public:
     CGraphPlot GetPlot(int index) const;
     void UpdatePlot(const CGraphPlot& plot, int plotIndex);
     CDataBranch* GetDataBranch(int index) const;
-    // On an XY graph, what plot index is drawn against: the X-axis quantity in the plot's own
-    // run (GraphWindow_xruns.cpp); null when that run holds none, and the plot is not drawn.
-    CDataBranch* XBranchOfPlot(int index) const;
-    // The entry of that branch's values that sample 0 of the plot stands on (sample i stands on
-    // entry i + offset: 0 for a recorded series, the first sample of a fit or other result), as
-    // the curve is drawn; and the X value sample `sample` stands on, the missing mark for none.
-    long long XYSampleOffset(int index) const;
-    double XYSampleX(int index, long long sample) const;
-    // Whether plot index shows a curve: visible, and standing on the graph's X axis (below);
-    // axis is what the X axis of a time graph counts, found once by a caller asking of every plot.
-    bool PlotIsDrawn(int index) const;
-    bool PlotIsDrawn(int index, GraphRules::XAxisContent axis) const;
-    // Whether a series stands on a time or bar graph's X axis counting axis: its positions are of
-    // that kind (GraphRules::SameTimeAxis) and it is no curve fitted against an X series. And
-    // whether it stands on an XY graph's X values ownX of its own run: its positions are of the
-    // kind of theirs, and a fitted curve only on the very series it was fitted against (its
-    // equation's X). What does not stand on the axis is not drawn against it.
-    bool StandsOnTimeAxis(const CDataBranch& series, GraphRules::XAxisContent axis) const;
-    bool StandsOnXSeries(const CDataBranch& series, const CDataBranch& ownX) const;
-    // The title of what a series' X values are, as a notice names it: a fit's X series
-    // ("Pressure(kPa)"), or what its positions count ("Time (s)", "Frequency (Hz)").
-    QString SeriesXTitle(const CDataBranch& series) const;
-    // The range of the X values the drawn curves of an XY graph stand on; false when none.
-    bool DrawnXRange(float& lo, float& hi) const;
-    // Of the keys dropped on an XY graph, those whose run holds no X-axis values (their runs'
-    // names appended to runs), and the notice that names them.
-    QList<int> KeysWithoutOwnX(const QList<int>& keys, QStringList* runs) const;
-    static QString NoOwnXText(const QStringList& runs, const QString& xTitle);
-    // Of the keys dropped on the graph, those whose X values are of another kind than its X axis
-    // shows (GraphRules::SameTimeAxis; on an empty graph the first series dropped sets the axis),
-    // grouped by the title of their own X; graphX gets the title of the graph's X axis. And the
-    // notice that names such series.
-    QList<int> KeysOffTheXAxis(const QList<int>& keys, QString* graphX, QMap<QString, QList<int>>* byX) const;
-    // fitted: the series are curves fitted against the X series theirX names.
+    // What the X axis is and what a position on it is worth is m_X's (CGraphX); these ask it.
+    CDataBranch* XBranchOfPlot(int index) const { return m_X.XBranchOfPlot(index); }
+    bool PlotIsDrawn(int index) const { return m_X.PlotIsDrawn(index); }
+    bool PlotIsDrawn(int index, GraphRules::XAxisContent axis) const { return m_X.PlotIsDrawn(index, axis); }
+    QList<int> KeysOffTheXAxis(const QList<int>& keys, QString* graphX, QMap<QString, QList<int>>* byX) const
+    {
+        return m_X.KeysOffTheXAxis(keys, graphX, byX);
+    }
     static QString OffTheXAxisText(const QString& graphX, const QString& theirX, const QStringList& series,
-                                   bool fitted = false);
-    void SayNoOwnX(const QStringList& runs);
-    // The notices that name the shown plots not drawn against the X axis the graph has now, by
-    // what their X values are (and the runs without values of an XY graph's X axis).
-    QStringList NotDrawnTexts() const;
+                                   bool fitted = false)
+    {
+        return CGraphX::OffTheXAxisText(graphX, theirX, series, fitted);
+    }
     int GetNumPlots() const { return m_Plots.size(); }
     int GetNumVisiblePlots() const;
     int PlotIndexToVisiblePlotIndex(int index) const;
@@ -196,34 +171,16 @@ public:
     void DrawPlotLine(QPainter* painter, int plotIndex, long from, long to);
     void DrawPlotLine_optimized(QPainter* painter, int plotIndex, long from, long to);
     void DrawMidPoints(QPainter* painter, int plotIndex, const CDataBranch* branch);
-    // The label of a mid-point mark on the curve of parentPlot at stored x (a position on a time
-    // graph, the X series' value on an XY graph) and y, read as the axes and cursors read them:
-    // "X=2.5s,Y=10mV".
-    QString MidPointLabel(int parentPlot, double x, double y) const;
+    QString MidPointLabel(int parentPlot, double x, double y) const { return m_X.MidPointLabel(parentPlot, x, y); }
     void SaveGraph();
     QRect GetPlotRemoveButonRect(int plotIndex);
     void DrawPlotRemoveButon(QPainter* painter);
 
     // The title of a plot in the legend and the combo boxes: name(prefix unit).
-    static QString PlotTitle(const CGraphPlot& plot);
-    // The plot an XY graph's X axis is drawn from as the plot list holds it, with the unit
-    // prefix chosen for it (m_XPlot when the list no longer has it); the multiplier from its
-    // stored values to the values shown, and its unit with that prefix ("kPa").
-    CGraphPlot XAxisPlot() const;
-    double XAxisMultiplier() const;
-    QString XAxisUnit() const;
-    // The X-axis title of a graph.
-    QString XAxisTitle() const;
-    // What the positions (X values) of a series count on a time or bar graph, and so how the
-    // axis, the cursors and the CSV export name and show them (GraphRules::TimeAxisContent): of
-    // the series of plot index, or of a series about to be plotted (as its own
-    // curve: on a bar graph every position is an event).
-    GraphRules::XAxisContent PositionContent(int index) const;
-    GraphRules::XAxisContent SeriesPositionContent(const CDataBranch* branch) const;
-    // What one position of plot index's series is worth in that unit, and a number of positions
-    // as the cursors read it ("6.25Hz", "2.5s", "12").
-    double PositionStep(int index) const;
-    QString PositionText(int index, double positions) const;
+    static QString PlotTitle(const CGraphPlot& plot) { return CGraphX::PlotTitle(plot); }
+    // The unit of the XY graph's X axis with its prefix ("kPa"), and the X-axis title.
+    QString XAxisUnit() const { return m_X.AxisUnit(); }
+    QString XAxisTitle() const { return m_X.AxisTitle(); }
     // Derived series (GraphWindow_derived.cpp). The plot whose Y scale a plot is drawn on: that
     // of the shown plot of the series it was derived from (a fit, a function, a derivative, a
     // function computed while the run recorded) when the two are in one unit, followed along a
@@ -255,14 +212,17 @@ public:
     QRect m_GraphRect;
     int m_LeftScalePlot = 0;
     int m_RightScalePlot = 1;
-    int m_XPlotIndex = -1;
     qint64 m_LastShownSample = -1;
-    float m_XMin = 0.0f;
-    float m_XMax = 10.0f;
-    CGraphPlot m_XPlot;
     QList<CGraphPlot> m_Plots;
+    // The X axis over these plots; the fields below name its state for the tests and the
+    // properties dialog, which set it directly.
+    CGraphX m_X{m_Plots, m_GraphType, [this] { return dataStore(); }};
+    int& m_XPlotIndex = m_X.m_XPlotIndex;
+    float& m_XMin = m_X.m_XMin;
+    float& m_XMax = m_X.m_XMax;
+    CGraphPlot& m_XPlot = m_X.m_XPlot;
+    bool& m_bRescaleX = m_X.m_bRescaleX;
     bool m_bRescaleY = false;
-    bool m_bRescaleX = false;
     bool m_bRunning = false;
     bool m_bTimingRun = false;
     bool m_bVideoAnalysisRun = false;
@@ -363,33 +323,6 @@ private:
     // does not is handed to a graph of its own, or named in a notice when no graph of time can
     // show it.
     bool takesNewResult(const CDataBranch& branch);
-    // What the X axis of a time or bar graph counts: what the first plot's positions count.
-    GraphRules::XAxisContent timeAxisContent() const;
-    // What one position of the X axis of a time or bar graph is worth in its unit.
-    double xPositionStep() const;
-    // On a time graph, the axis positions one sample of a plot's series spans (1 elsewhere):
-    // every curve stands at its own samples' times, whatever the rate of the first plot.
-    double plotXScale(int index) const;
-    // The X axis range, and the X value under a pixel column, in a plot's own sample numbers.
-    GraphRules::Range plotXRange(int index) const;
-    float plotColumnToX(int index, int column) const;
-    // Samples [0, to) of a plot that the axis positions [0, to) hold; to < 0 stays (all).
-    long plotSampleEnd(int index, long to) const;
-    // What the first plot's positions count and the interval of its series, taken before the
-    // plot list changes; keepXRange then restates the axis range in the new first plot's
-    // positions, so that the times shown stay where they were.
-    struct FirstPositions
-    {
-        GraphRules::XAxisContent content = GraphRules::XAxisContent::Samples;
-        double interval = 0.0;
-    };
-    FirstPositions firstPositions() const;
-    void keepXRange(const FirstPositions& before);
-    // The visible plot whose series spans the most time (-1: none).
-    int longestVisiblePlot() const;
-    // The sample of a plot's curve on an XY graph nearest a point in pixels (-1 when the plot
-    // has no point), and its squared distance.
-    int nearestXYSample(int plotIndex, const QPoint& point, double* distance2);
     void drawPlotStrokes(QPainter* painter, const CGraphPlot& plot, const CPlotStrokes& strokes, bool dashed);
 
     QPointer<CKorvantaSignals> m_pHub;
@@ -494,16 +427,12 @@ private:
 
     // Commands, export, prediction curves and reactions
 public:
-    // Export (GraphWindow_csv.cpp): the file name offered on a date, and the columns of the
-    // plots as they are now.
-    static QString DefaultCsvName(const QDate& date);
-    // What the export says when the file is written but nothing opens it.
-    static QString CsvNotOpenedText(const QString& path);
+    // Export (GraphWindow_csv.cpp): the columns of the plots as they are now.
+    QList<CCsvColumn> CsvColumns() const;
     // The unit of a column: the plot's, or what an unlabelled series is measured in.
     static QString CsvUnit(const CDataBranch& branch, const QString& unit);
-    QList<CCsvColumn> CsvColumns() const;
     // The first header cell: what the first written series' positions are, as the axis names it.
-    QString CsvXTitle() const;
+    QString CsvXTitle() const { return m_X.CsvTitle(); }
     // Copy and print (GraphWindow_print.cpp): the part of the window they show.
     QRect PictureRect();
     QPixmap GraphPicture();
@@ -573,19 +502,15 @@ public:
     // What the analysis commands read: cursor 1's plot key (-1 without cursor 1), the two
     // cursor samples and the X-axis key.
     int GetCursorsInfo(int& cursor1Sample, int& cursor2Sample, int& xAxisKey);
-    int GetXAxisKey() const;
+    int GetXAxisKey() const { return m_X.PlotKey(); }
     // The X value under a pixel column of the plot area.
-    float ColumnToX(int column) const;
+    float ColumnToX(int column) const { return m_X.ColumnToX(column, m_GraphRect); }
 
     // Cursors (GraphWindow_cursors.cpp).
     void SelectCursorPlot(int plotIndex, bool switchOn, QPoint* point);
     void SelectCursor2Plot(QPoint* point, bool unused);
     void DrawCursor(QPainter* painter);
     void DrawCursor2(QPainter* painter);
-    // Cursor 2's sample on an XY graph of points samples: cursor 1's plus the distance kept
-    // from before while that lands inside the data, else half-way from cursor 1 to the last
-    // sample (from the last sample, half-way back to the first).
-    static int XYCursor2Sample(int cursor1, int cursor2, int delta, int points);
     float CalculateSlope(long sample, int plotIndex);
     // The read-out texts of the two cursors as the last paint showed them (also for tests).
     QString m_Cursor1Text;
@@ -642,8 +567,4 @@ private:
     bool pressOnCursorPlot(QPoint p, bool doubleClick);
     void pressForCursors(QPoint p);
     void pressOnAnnotation(QPoint p, bool doubleClick);
-    // Dropped text: the keys to plot, each looked up; unknown ones are left out.
-    QList<int> droppedKeys(const QString& text) const;
-    // A dropped series' name: its run's name (else the drag's caption), "-" and its own.
-    QString droppedPlotName(const CDataBranch& branch, const QString& caption) const;
 };

@@ -50,11 +50,11 @@ void CGraphWindow::Draw1Annotation(QPainter* painter, int annotationIndex, int p
     // On an XY graph the sample stands where its curve draws it: on the X entry of its own run
     // that the pairing rule gives (a fitted curve's sample i on the entry its range began at
     // plus i), not on entry i.
-    const double at = m_XPlot.m_Key == -1 ? branch->GetXSample(a) : XYSampleX(plotIndex, a);
-    if (m_XPlot.m_Key != -1 && !IsUsableX(at))
+    const double at = m_X.PlotKey() == -1 ? branch->GetXSample(a) : m_X.XYSampleX(plotIndex, a);
+    if (m_X.PlotKey() != -1 && !IsUsableX(at))
         return;
     const float x = float(at);
-    const GraphRules::Range xr = plotXRange(plotIndex);
+    const GraphRules::Range xr = m_X.PlotRange(plotIndex);
     const int px = GraphRules::ToPixelX(x, xr.min, xr.max, m_GraphRect);
     const int py = GraphRules::ToPixelY(y, plot.m_Min, plot.m_Max, m_GraphRect);
     const double angle = std::isfinite(note.m_Angle) ? note.m_Angle : 0.0;

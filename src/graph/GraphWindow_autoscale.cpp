@@ -31,7 +31,7 @@ void CGraphWindow::AutoScaleAllAxis(bool scrolling)
     for (int i = 0; i < m_Plots.size(); ++i)
         which[i] = m_Plots.at(i).m_bAutoScale && m_Plots.at(i).m_bVisible;
     autoScaleYAxes(which);
-    if (m_XPlot.m_bAutoScale && !m_Plots.isEmpty())
+    if (m_X.AutoScale() && !m_Plots.isEmpty())
         AutoScaleXAxis(scrolling);
 }
 
@@ -102,18 +102,18 @@ void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
         if (m_GraphType == BarGraph || m_Plots.isEmpty())
             return;
         float lo = 9999999.0f, hi = -9999999.0f;
-        if (m_GraphType == XYGraph && m_XPlot.m_Key != -1) {
+        if (m_GraphType == XYGraph && m_X.PlotKey() != -1) {
             // Every drawn curve stands on the X values of its own run: the axis spans them all.
-            if (!m_XPlot.m_bAutoScale || !DrawnXRange(lo, hi))
+            if (!m_X.AutoScale() || !m_X.DrawnXRange(lo, hi))
                 return;
         } else {
-            const int longest = longestVisiblePlot();
+            const int longest = m_X.LongestVisiblePlot();
             const CDataBranch* b = GetDataBranch(longest);
             if (!b || b->GetXSize() < 2) {
                 SetAxisMinMax(-1, 0.0f, 10.0f, true);
                 return;
             }
-            FindMinMaxValues(b, false, 0, b->GetXSize(), lo, hi, float(plotXScale(longest)));
+            FindMinMaxValues(b, false, 0, b->GetXSize(), lo, hi, float(m_X.PlotScale(longest)));
         }
         if (lo == hi) {
             lo *= 0.9f;
@@ -128,7 +128,7 @@ void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
         return;
     }
 
-    const int longestPlot = longestVisiblePlot();
+    const int longestPlot = m_X.LongestVisiblePlot();
     const CDataBranch* longest = GetDataBranch(longestPlot);
     if (m_Plots.isEmpty()) {
         SetAxisMinMax(-1, 0.0f, 11.0f, true);
@@ -145,16 +145,16 @@ void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
     }
     if (m_GraphType == XYGraph) {
         // A range the user fixed for the X-axis plot stays while the run goes on.
-        if (m_XPlot.m_Key == -1 || !m_XPlot.m_bAutoScale)
+        if (m_X.PlotKey() == -1 || !m_X.AutoScale())
             return;
-        const CDataBranch* xb = dataStore() ? dataStore()->GetDataBranch(m_XPlot.m_Key) : nullptr;
+        const CDataBranch* xb = dataStore() ? dataStore()->GetDataBranch(m_X.PlotKey()) : nullptr;
         if (!xb)
             return;
         double lo, hi;
         float flo = 9999999.0f, fhi = -9999999.0f;
-        if (xb->GetYSize() < 2 || !DrawnXRange(flo, fhi)) {
-            lo = m_XPlot.m_Min;
-            hi = double(m_XPlot.m_Max) + 1.0;
+        if (xb->GetYSize() < 2 || !m_X.DrawnXRange(flo, fhi)) {
+            lo = m_X.Plot().m_Min;
+            hi = double(m_X.Plot().m_Max) + 1.0;
         } else {
             lo = flo;
             hi = fhi;
@@ -177,29 +177,28 @@ void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
             lastPos = std::max<long long>(m_LastShownSample, span);
         } else if (count > 1) {
             int last = 0;
-            SafeDoubleToInt(longest->GetXSample(count - 1) * plotXScale(longestPlot), last, 0);
+            SafeDoubleToInt(longest->GetXSample(count - 1) * m_X.PlotScale(longestPlot), last, 0);
             lastPos = last;
         }
     }
     if (m_GraphType == BarGraph)
         lastPos += 2;
-    GraphRules::Range r{m_XMin, m_XMax};
-    bool autoOn = m_XPlot.m_bAutoScale;
-    if (GraphRules::ScrollXRange(lastPos, span, m_bTimingRun, m_XMin, r, autoOn)) {
-        m_XPlot.m_bAutoScale = autoOn;
-        m_XMin = std::min(r.min, r.max);
-        m_XMax = std::max(r.min, r.max);
+    GraphRules::Range r{m_X.Min(), m_X.Max()};
+    bool autoOn = m_X.AutoScale();
+    if (GraphRules::ScrollXRange(lastPos, span, m_bTimingRun, m_X.Min(), r, autoOn)) {
+        m_X.SetAutoScale(autoOn);
+        m_X.SetRange(std::min(r.min, r.max), std::max(r.min, r.max));
     }
 }
 
 void CGraphWindow::takeXAxisScaleFromPlot()
 {
-    if (m_GraphType != XYGraph || m_XPlotIndex < 0 || m_XPlotIndex >= m_Plots.size())
+    if (m_GraphType != XYGraph || m_X.PlotIndex() < 0 || m_X.PlotIndex() >= m_Plots.size())
         return;
-    const CGraphPlot& plot = m_Plots.at(m_XPlotIndex);
-    if (plot.m_Key != m_XPlot.m_Key)
+    const CGraphPlot& plot = m_Plots.at(m_X.PlotIndex());
+    if (plot.m_Key != m_X.PlotKey())
         return;
-    m_XPlot.m_bAutoScale = plot.m_bAutoScale;
+    m_X.SetAutoScale(plot.m_bAutoScale);
     if (plot.m_bAutoScale)
         AutoScaleXAxis(isLive());
     else if (plot.m_Min != plot.m_Max && std::isfinite(plot.m_Min) && std::isfinite(plot.m_Max))
@@ -209,9 +208,8 @@ void CGraphWindow::takeXAxisScaleFromPlot()
 void CGraphWindow::SetAxisMinMax(short axis, float min, float max, bool autoscale)
 {
     if (axis == -1) {
-        m_XPlot.m_bAutoScale = autoscale;
-        m_XMin = std::min(min, max);
-        m_XMax = std::max(min, max);
+        m_X.SetAutoScale(autoscale);
+        m_X.SetRange(std::min(min, max), std::max(min, max));
         return;
     }
     if (axis < 0 || axis >= m_Plots.size())

@@ -45,7 +45,7 @@ void CGraphWindow::OnProperties()
     // A plot switched to automatic scaling takes its data's range now, not at the next run.
     QVector<bool> switched(m_Plots.size());
     for (int i = 0; i < m_Plots.size() && i < autoBefore.size(); ++i)
-        switched[i] = m_Plots.at(i).m_bAutoScale && !autoBefore.at(i) && i != m_XPlotIndex;
+        switched[i] = m_Plots.at(i).m_bAutoScale && !autoBefore.at(i) && i != m_X.PlotIndex();
     autoScaleYAxes(switched);
     takeXAxisScaleFromPlot();
     RepaintGraph(RepaintFull);
@@ -72,9 +72,9 @@ bool CGraphWindow::EnableFunctions() const
 
 bool CGraphWindow::XAxisFuntionsAreLegal() const
 {
-    if (m_XPlotIndex < 0)
+    if (m_X.PlotIndex() < 0)
         return true;
-    const CDataBranch* x = GetDataBranch(m_XPlotIndex);
+    const CDataBranch* x = GetDataBranch(m_X.PlotIndex());
     if (!x)
         return true;
     const QVector<double> y = x->GetYSnapshot();

@@ -21,18 +21,26 @@
 namespace {
 const char* const s_CsvFolder = "Korvanta";
 const char* const s_CsvSuffix = "CSV";
+
+// What the export says when the file is written but nothing opens it.
+QString CsvNotOpenedText(const QString& path)
+{
+    return QCoreApplication::translate("CGraphWindow", "The CSV file was saved as\n%1\nbut no program was found to open it.")
+        .arg(QDir::toNativeSeparators(path));
 }
+
+// The file name offered on a date.
+QString DefaultCsvName(const QDate& date)
+{
+    return QString::fromLatin1(s_dataFilePrefix) + QLatin1Char(' ') + date.toString(QStringLiteral("yyyy-MM-dd"))
+        + QLatin1Char('.') + QString::fromLatin1(s_CsvSuffix);
+}
+} // namespace
 
 IPrompter* CGraphWindow::graphPrompter() const
 {
     IPrompter* p = m_pHost ? m_pHost->GetPrompter() : nullptr;
     return p ? p : ShellPrompter();
-}
-
-QString CGraphWindow::CsvNotOpenedText(const QString& path)
-{
-    return tr("The CSV file was saved as\n%1\nbut no program was found to open it.")
-        .arg(QDir::toNativeSeparators(path));
 }
 
 QString CGraphWindow::CsvUnit(const CDataBranch& branch, const QString& unit)
@@ -41,12 +49,6 @@ QString CGraphWindow::CsvUnit(const CDataBranch& branch, const QString& unit)
     if (unit.isEmpty() && branch.m_SensorIndex == SensorIndexVideoTrack)
         return tr("px");
     return unit;
-}
-
-QString CGraphWindow::DefaultCsvName(const QDate& date)
-{
-    return QString::fromLatin1(s_dataFilePrefix) + QLatin1Char(' ') + date.toString(QStringLiteral("yyyy-MM-dd"))
-        + QLatin1Char('.') + QString::fromLatin1(s_CsvSuffix);
 }
 
 QList<CCsvColumn> CGraphWindow::CsvColumns() const
@@ -58,7 +60,7 @@ QList<CCsvColumn> CGraphWindow::CsvColumns() const
     for (int i = 0; i < m_Plots.size() && first < 0; ++i)
         if (GetDataBranch(i))
             first = i;
-    const GraphRules::XAxisContent rows = first >= 0 ? PositionContent(first) : GraphRules::XAxisContent::Samples;
+    const GraphRules::XAxisContent rows = first >= 0 ? m_X.PositionContent(first) : GraphRules::XAxisContent::Samples;
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& plot = m_Plots.at(i);
         CCsvColumn c;
@@ -78,7 +80,7 @@ QList<CCsvColumn> CGraphWindow::CsvColumns() const
             // A series whose positions count something else (a spectrum's bins beside a run, a
             // run sampled by hand beside a timed one) has no time of its own among these rows:
             // its sample k stands in the row of the first series' sample k.
-            c.m_PositionStep = PositionContent(i) == rows ? PositionStep(i) : 0.0;
+            c.m_PositionStep = m_X.PositionContent(i) == rows ? m_X.PositionStep(i) : 0.0;
             // One lock per list; samples that arrive after this are not written.
             c.m_X = b->GetXSnapshot();
             c.m_Y = b->GetYSnapshot();
@@ -93,15 +95,6 @@ QList<CCsvColumn> CGraphWindow::CsvColumns() const
         columns.append(c);
     }
     return columns;
-}
-
-QString CGraphWindow::CsvXTitle() const
-{
-    // The rows are positions of the first series written, and say what the axis says they are.
-    for (int i = 0; i < m_Plots.size(); ++i)
-        if (GetDataBranch(i))
-            return GraphRules::TimeAxisCsvTitle(PositionContent(i));
-    return GraphRules::TimeAxisName(GraphRules::XAxisContent::Samples);
 }
 
 QString CGraphWindow::ChooseCsvFile()

@@ -84,21 +84,6 @@ bool InCursorArea(const QPoint& p, const QRect& area)
 
 } // namespace
 
-int CGraphWindow::XYCursor2Sample(int cursor1, int cursor2, int delta, int points)
-{
-    if (points <= 0)
-        return 0;
-    const int c1 = std::clamp(cursor1, 0, points - 1);
-    // A distance kept from before stays while it lands inside the data.
-    if (cursor2 >= 0 && delta != 0 && (long long)c1 + delta >= 0 && (long long)c1 + delta < points)
-        return c1 + delta;
-    // Otherwise half-way from cursor 1 to the farther end of the data, so that the two cursors
-    // and their read-outs stand apart: never on cursor 1 while there is another sample.
-    if (c1 < points / 2)
-        return c1 + (points - c1) / 2;
-    return c1 / 2;
-}
-
 // ---- attaching ----
 
 void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
@@ -132,16 +117,16 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
                 return;
             }
             int idx = 0;
-            FindNearestY(xBranch, (m_XMax + m_XMin) * 0.5f, idx);
+            FindNearestY(xBranch, (m_X.Max() + m_X.Min()) * 0.5f, idx);
             // The X entry nearest the middle; the sample is the one that stands on it.
-            idx = ClampSample(idx - XYSampleOffset(m_Cursor1Plot), count);
-            m_Cursor1X = float(XYSampleX(m_Cursor1Plot, idx));
+            idx = ClampSample(idx - m_X.XYSampleOffset(m_Cursor1Plot), count);
+            m_Cursor1X = float(m_X.XYSampleX(m_Cursor1Plot, idx));
             m_Cursor1Y = float(branch->GetYSample(idx));
             m_Cursor1Sample = idx;
             return;
         }
         const float last = float(branch->GetLastXSample());
-        const GraphRules::Range xr = plotXRange(m_Cursor1Plot);
+        const GraphRules::Range xr = m_X.PlotRange(m_Cursor1Plot);
         const float hi = std::min(last, xr.max);
         const int x = Trunc((hi - xr.min) * 0.5 + xr.min + 1.0);
         // The middle of the visible data is an X value; it becomes a sample of the branch.
@@ -164,11 +149,11 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
     if (m_GraphType == XYGraph) {
         s = ClampSample(s, count);
         m_Cursor1Sample = s;
-        m_Cursor1X = XBranchOfPlot(n) ? float(XYSampleX(n, s)) : 0.0f;
+        m_Cursor1X = XBranchOfPlot(n) ? float(m_X.XYSampleX(n, s)) : 0.0f;
         m_Cursor1Y = float(branch->GetYSample(s));
         return;
     }
-    float x = plotColumnToX(n, point->x());
+    float x = m_X.PlotColumnToX(n, point->x(), m_GraphRect);
     const int last = branch->GetLastXSample();
     if (x > float(last))
         x = float(last);
@@ -209,14 +194,14 @@ void CGraphWindow::SelectCursor2Plot(QPoint*, bool)
     if (m_GraphType == XYGraph) {
         CDataBranch* xBranch = XBranchOfPlot(m_Cursor1Plot);
         // Only samples that stand on an X value have a point.
-        const long long onX = xBranch ? xBranch->GetYSize() - XYSampleOffset(m_Cursor1Plot) : 0;
+        const long long onX = xBranch ? xBranch->GetYSize() - m_X.XYSampleOffset(m_Cursor1Plot) : 0;
         const int points = int(std::clamp<long long>(onX, 0, count));
-        m_Cursor2Sample = XYCursor2Sample(m_Cursor1Sample, m_Cursor2Sample, m_CursorSampleDelta, points);
-        m_Cursor2X = points > 0 ? float(XYSampleX(m_Cursor1Plot, m_Cursor2Sample)) : 0.0f;
+        m_Cursor2Sample = CGraphX::Cursor2Sample(m_Cursor1Sample, m_Cursor2Sample, m_CursorSampleDelta, points);
+        m_Cursor2X = points > 0 ? float(m_X.XYSampleX(m_Cursor1Plot, m_Cursor2Sample)) : 0.0f;
         m_Cursor2Y = float(branch->GetYSample(m_Cursor2Sample));
     } else {
         const double first = branch->GetXSample(0);
-        const GraphRules::Range xr = plotXRange(m_Cursor1Plot);
+        const GraphRules::Range xr = m_X.PlotRange(m_Cursor1Plot);
         const float hi = std::min(float(branch->GetXSample(count - 1)), xr.max);
         const float lo = std::max(float(first), xr.min);
         const int loI = std::max(Trunc(lo), m_Cursor1Sample);
@@ -248,7 +233,7 @@ float CGraphWindow::CalculateSlope(long sample, int plotIndex)
     // the curve draws the two neighbours at (a repeated X has no slope).
     float dt = 0.0f;
     if (m_GraphType == XYGraph) {
-        const double before = XYSampleX(plotIndex, i - 1), after = XYSampleX(plotIndex, i + 1);
+        const double before = m_X.XYSampleX(plotIndex, i - 1), after = m_X.XYSampleX(plotIndex, i + 1);
         if (!IsUsableX(before) || !IsUsableX(after))
             return float(MissingValue);
         dt = float(after - before);
@@ -267,7 +252,7 @@ void CGraphWindow::DrawCursor(QPainter* painter)
     const CGraphPlot plot = GetPlot(m_Cursor1Plot);
     CDataBranch* branch = GetDataBranch(m_Cursor1Plot);
     const float m = DisplayMultiplier(plot);
-    const GraphRules::Range xr = plotXRange(m_Cursor1Plot);
+    const GraphRules::Range xr = m_X.PlotRange(m_Cursor1Plot);
     m_Cursor1Point = CursorPixel(m_Cursor1X, m_Cursor1Y, xr.min, xr.max, plot, m_GraphRect);
     if (!branch || !InCursorArea(m_Cursor1Point, m_GraphRect))
         return;
@@ -279,8 +264,8 @@ void CGraphWindow::DrawCursor(QPainter* painter)
     if (m_bSlopeMode && i > 0 && i < branch->GetXSize() - 1) {
         // The tangent runs along the curve as drawn: on an XY graph against the X axis.
         const bool xy = m_GraphType == XYGraph;
-        const float x0 = float(xy ? XYSampleX(m_Cursor1Plot, i - 1) : branch->GetXSample(i - 1));
-        const float x2 = float(xy ? XYSampleX(m_Cursor1Plot, i + 1) : branch->GetXSample(i + 1));
+        const float x0 = float(xy ? m_X.XYSampleX(m_Cursor1Plot, i - 1) : branch->GetXSample(i - 1));
+        const float x2 = float(xy ? m_X.XYSampleX(m_Cursor1Plot, i + 1) : branch->GetXSample(i + 1));
         const float y0 = float(branch->GetYSample(i - 1)), y2 = float(branch->GetYSample(i + 1));
         const double yPerPixel = double(plot.m_Max - plot.m_Min) / double(m_GraphRect.bottom() - m_GraphRect.top());
         const double xPerPixel = double(xr.max - xr.min) / double(m_GraphRect.right() - m_GraphRect.left());
@@ -303,9 +288,9 @@ void CGraphWindow::DrawCursor(QPainter* painter)
     painter->setFont(ScaleFont());
     QString text;
     if (m_GraphType == XYGraph)
-        text = QStringLiteral("x=") + Double2String(m_Cursor1X * XAxisMultiplier(), 2, false, false) + XAxisUnit();
+        text = QStringLiteral("x=") + Double2String(m_Cursor1X * m_X.AxisMultiplier(), 2, false, false) + XAxisUnit();
     else
-        text = QStringLiteral("x=") + PositionText(m_Cursor1Plot, double(m_Cursor1X));
+        text = QStringLiteral("x=") + m_X.PositionText(m_Cursor1Plot, double(m_Cursor1X));
     text += QStringLiteral("  y=") + Double2String(double(m * m_Cursor1Y), 2, false, false)
         + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit + slopeText + QStringLiteral(" ")
         + FormulaTextAsShown(m_Cursor1Plot);
@@ -321,7 +306,7 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
     const CGraphPlot plot = GetPlot(m_Cursor2Plot);
     CDataBranch* branch = GetDataBranch(m_Cursor2Plot);
     const float m = DisplayMultiplier(plot);
-    const GraphRules::Range xr = plotXRange(m_Cursor2Plot);
+    const GraphRules::Range xr = m_X.PlotRange(m_Cursor2Plot);
     m_Cursor2Point = CursorPixel(m_Cursor2X, m_Cursor2Y, xr.min, xr.max, plot, m_GraphRect);
     m_AreaText.clear();
     if (!branch || !InCursorArea(m_Cursor2Point, m_GraphRect))
@@ -358,7 +343,7 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
         // Right-endpoint sum: the first sample of the range does not count, the last does. Each
         // sample stands for one position of the X axis, in the axis' unit.
         float area = 0.0f;
-        const float dt = float(PositionStep(m_Cursor2Plot));
+        const float dt = float(m_X.PositionStep(m_Cursor2Plot));
         QVector<double> ys;
         for (long first = start + 1; first <= end;) {
             const int n = branch->CopyYRange(int(first), int(std::min<long>(65536, end - first + 1)), ys);
@@ -368,7 +353,7 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
                 area = float(double(area) + ys.at(j) * double(dt));
             first += n;
         }
-        const QString xUnit = GraphRules::TimeAxisUnit(PositionContent(m_Cursor2Plot));
+        const QString xUnit = GraphRules::TimeAxisUnit(m_X.PositionContent(m_Cursor2Plot));
         m_AreaText = tr("Area = ") + Double2String(area, 3, false, false) + QStringLiteral(" (")
             + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit
             + (xUnit.isEmpty() ? QString() : QStringLiteral("*") + xUnit) + QStringLiteral(")");
@@ -379,13 +364,13 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
     if (m_GraphType == XYGraph) {
         // On an XY graph the distance between the cursors is the difference of their X values,
         // in the X axis' own unit.
-        const double mx = XAxisMultiplier();
+        const double mx = m_X.AxisMultiplier();
         text = QStringLiteral("x=") + Double2String(m_Cursor2X * mx, 2, false, false) + XAxisUnit();
         dx = Double2String((double(m_Cursor2X) - double(m_Cursor1X)) * mx, 2, false, false) + XAxisUnit();
     } else {
         // Both in what the axis shows: seconds, hertz, or counted samples and events.
-        text = QStringLiteral("x=") + PositionText(m_Cursor2Plot, double(m_Cursor2X));
-        dx = PositionText(m_Cursor2Plot, double(m_CursorSampleDelta));
+        text = QStringLiteral("x=") + m_X.PositionText(m_Cursor2Plot, double(m_Cursor2X));
+        dx = m_X.PositionText(m_Cursor2Plot, double(m_CursorSampleDelta));
     }
     const QString unit = GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit;
     // Both differences run from cursor 1 to cursor 2, so a value that rose reads positive.

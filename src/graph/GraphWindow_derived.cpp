@@ -123,8 +123,8 @@ QList<QColor> CGraphWindow::shownColors() const
     for (const CGraphPlot& p : m_Plots)
         if (p.m_bVisible)
             colors << p.m_Color;
-    if (m_XPlot.m_Key != -1)
-        colors << m_XPlot.m_Color;
+    if (m_X.PlotKey() != -1)
+        colors << m_X.Plot().m_Color;
     return colors;
 }
 
@@ -180,7 +180,7 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
         m_RightScalePlot = index;
     }
     // The first curve of a graph sets its X axis: the axis spans it.
-    if (first && m_XPlot.m_bAutoScale)
+    if (first && m_X.AutoScale())
         AutoScaleXAxis(false);
     ResizeScaleCombos();
     m_RepaintMode = RepaintFull;
@@ -192,11 +192,11 @@ bool CGraphWindow::takesNewResult(const CDataBranch& branch)
 {
     CDataManager* data = dataStore();
     bool stands = true;
-    if (m_XPlot.m_Key != -1) {
-        const CDataBranch* own = data ? data->GetOwnXBranch(branch.m_Key, m_XPlot.m_Key) : nullptr;
-        stands = own && StandsOnXSeries(branch, *own);
+    if (m_X.PlotKey() != -1) {
+        const CDataBranch* own = data ? data->GetOwnXBranch(branch.m_Key, m_X.PlotKey()) : nullptr;
+        stands = own && m_X.StandsOnXSeries(branch, *own);
     } else if (!m_Plots.isEmpty()) {
-        stands = StandsOnTimeAxis(branch, timeAxisContent());
+        stands = m_X.StandsOnTimeAxis(branch, m_X.TimeAxisContent());
     } else {
         stands = FittedXKey(branch) < 0;
     }
@@ -211,7 +211,7 @@ bool CGraphWindow::takesNewResult(const CDataBranch& branch)
         return false;
     }
     const QString graphX = m_Plots.isEmpty() ? GraphRules::TimeAxisTitle(GraphRules::XAxisContent::Time) : XAxisTitle();
-    graphPrompter()->information(this, tr("Graph"), OffTheXAxisText(graphX, SeriesXTitle(branch), {branch.m_Name}, true));
+    graphPrompter()->information(this, tr("Graph"), OffTheXAxisText(graphX, m_X.SeriesXTitle(branch), {branch.m_Name}, true));
     return false;
 }
 
@@ -242,7 +242,7 @@ QString CGraphWindow::FormulaTextAsShown(int index) const
     // A fit's equation is in the units it was fitted in: the stored values of its X (seconds on
     // a time axis) and of its source.
     const CGraphPlot& plot = m_Plots.at(index);
-    const double x = m_GraphType == XYGraph ? XAxisMultiplier() : 1.0;
+    const double x = m_GraphType == XYGraph ? m_X.AxisMultiplier() : 1.0;
     const double y = GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix));
     return RescaledFormulaText(b->m_FunctionText, x, y);
 }

@@ -30,12 +30,11 @@ QSet<int> toSet(const QList<int>& keys)
 {
     return QSet<int>(keys.cbegin(), keys.cend());
 }
-} // namespace
 
-QList<int> CGraphWindow::droppedKeys(const QString& text) const
+// Dropped text: the keys to plot, each looked up; unknown ones are left out.
+QList<int> DroppedKeys(const CDataManager* data, const QString& text)
 {
     QList<int> keys;
-    CDataManager* data = dataStore();
     const QStringList parts = text.split(QLatin1Char(','));
     for (int i = 1; i < parts.size() && keys.size() < s_MaxDropKeys; ++i) {
         bool ok = false;
@@ -48,16 +47,17 @@ QList<int> CGraphWindow::droppedKeys(const QString& text) const
     return keys;
 }
 
-QString CGraphWindow::droppedPlotName(const CDataBranch& branch, const QString& caption) const
+// A dropped series' name: its run's name (else the drag's caption), "-" and its own.
+QString DroppedPlotName(const CDataManager* data, const CDataBranch& branch, const QString& caption)
 {
     // Named as a run's own graph names its series ("Run 4-Temperature"), so that the series of
     // runs dropped side by side are told apart in the scale lists, the legend and the CSV. The
     // store knows the run; the caption is only the drag's word for it.
-    CDataManager* data = dataStore();
     const CDataFolder* run = data ? data->GetRunOfBranch(branch.m_Key) : nullptr;
     const QString runName = run ? run->m_Name : caption;
     return runName.isEmpty() ? branch.m_Name : runName + QStringLiteral("-") + branch.m_Name;
 }
+} // namespace
 
 void CGraphWindow::dragEnterEvent(QDragEnterEvent* event)
 {
@@ -67,64 +67,6 @@ void CGraphWindow::dragEnterEvent(QDragEnterEvent* event)
     if (!mime || !mime->hasFormat(s_Mime) || m_bRunning || m_bVideoPlayback)
         return;
     event->acceptProposedAction();
-}
-
-QList<int> CGraphWindow::KeysOffTheXAxis(const QList<int>& keys, QString* graphX, QMap<QString, QList<int>>* byX) const
-{
-    QList<int> refused;
-    CDataManager* data = dataStore();
-    if (!data)
-        return refused;
-    // The X this graph stands on: its first plot's, or, on an empty graph, that of the first
-    // series dropped that can stand on a time axis. An XY graph places each series on the X
-    // values of its own run.
-    const bool xy = m_GraphType == XYGraph && m_XPlot.m_Key != -1;
-    bool known = !m_Plots.isEmpty();
-    GraphRules::XAxisContent axis = known && !xy ? PositionContent(0) : GraphRules::XAxisContent::Time;
-    QString title = known ? XAxisTitle() : QString();
-    for (int key : keys) {
-        const CDataBranch* b = data->GetDataBranch(key);
-        if (!b)
-            continue;
-        if (xy) {
-            // A run without values of the X axis is named by KeysWithoutOwnX.
-            const CDataBranch* own = data->GetOwnXBranch(key, m_XPlot.m_Key);
-            if (!own || StandsOnXSeries(*b, *own))
-                continue;
-        } else if (!known && FittedXKey(*b) < 0) {
-            axis = SeriesPositionContent(b);
-            title = GraphRules::TimeAxisTitle(axis);
-            known = true;
-            continue;
-        } else if (known && StandsOnTimeAxis(*b, axis)) {
-            continue;
-        }
-        refused.append(key);
-        if (byX)
-            (*byX)[SeriesXTitle(*b)].append(key);
-    }
-    if (graphX)
-        *graphX = known ? title : GraphRules::TimeAxisTitle(GraphRules::XAxisContent::Time);
-    return refused;
-}
-
-QString CGraphWindow::OffTheXAxisText(const QString& graphX, const QString& theirX, const QStringList& series,
-                                      bool fitted)
-{
-    // A long drop is named by its first few series.
-    constexpr int shown = 6;
-    QString names = QStringList(series.mid(0, shown)).join(QStringLiteral(", "));
-    if (series.size() > shown)
-        names += QLatin1Char(' ') + tr("and %1 more").arg(series.size() - shown);
-    // A curve fitted against a series is drawn only against that series: a graph of its own,
-    // whose X would be time, would not show it either.
-    if (fitted)
-        return tr("Not drawn: %1.\nThey were fitted against %2, and this graph's X axis is %3. "
-                  "They are drawn on a graph whose X axis is %2.")
-            .arg(names, theirX, graphX);
-    return tr("Not drawn: %1.\nTheir X values are %2, and this graph's X axis is %3. "
-              "Drag them into a graph of their own.")
-        .arg(names, theirX, graphX);
 }
 
 void CGraphWindow::dragMoveEvent(QDragMoveEvent*)
@@ -152,7 +94,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     const QString caption = text.section(QLatin1Char(','), 0, 0);
     bool videoAsked = false;
     QList<int> added;
-    const QList<int> dropped = droppedKeys(text);
+    const QList<int> dropped = DroppedKeys(dataStore(), text);
     // Series whose X values are not of the kind this graph's X axis shows (frequencies on a time
     // axis, events among curves) are left out and named; so, on an XY graph, are those whose run
     // holds no values of its X axis.
@@ -160,7 +102,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     QMap<QString, QList<int>> offAxis;
     QSet<int> refused = toSet(KeysOffTheXAxis(dropped, &graphX, &offAxis));
     QStringList runsWithoutX;
-    refused.unite(toSet(KeysWithoutOwnX(dropped, &runsWithoutX)));
+    refused.unite(toSet(m_X.KeysWithoutOwnX(dropped, &runsWithoutX)));
     for (int key : dropped) {
         if (refused.contains(key))
             continue;
@@ -168,7 +110,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         const CDataBranch* branch = data->GetDataBranch(key);
         CGraphPlot plot;
         plot.m_Key = key;
-        plot.m_Name = droppedPlotName(*branch, caption);
+        plot.m_Name = DroppedPlotName(dataStore(), *branch, caption);
         plot.m_Min = 1.0f;
         plot.m_Max = -1.0f;
         // Shown as its run's graph shows it: the unit beside its prefix.
@@ -196,7 +138,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         bool fitted = false;
         for (int key : it.value()) {
             const CDataBranch* b = data->GetDataBranch(key);
-            names << droppedPlotName(*b, caption);
+            names << DroppedPlotName(data, *b, caption);
             fitted = fitted || FittedXKey(*b) >= 0;
         }
         notices << OffTheXAxisText(graphX, it.key(), names, fitted);
@@ -204,7 +146,9 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     if (!runsWithoutX.isEmpty() || !notices.isEmpty()) {
         // Said once the drag has ended: a box inside the drop would hold the drag's source.
         QTimer::singleShot(0, this, [this, runsWithoutX, notices] {
-            SayNoOwnX(runsWithoutX);
+            CDataManager* store = dataStore();
+            if (!runsWithoutX.isEmpty() && store && store->GetDataBranch(m_X.PlotKey()))
+                graphPrompter()->information(this, tr("Graph"), CGraphX::NoOwnXText(runsWithoutX, m_X.XSeriesTitle()));
             if (!notices.isEmpty())
                 graphPrompter()->information(this, tr("Graph"), notices.join(QStringLiteral("\n\n")));
         });
@@ -213,18 +157,14 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         return;
 
     m_bRescaleY = true;
-    m_bRescaleX = false;
-    m_XPlotIndex = -1;
+    m_X.SetRescale(false);
+    m_X.SetPlotIndex(-1);
     BuildScaleCombos();
     // The scales go to the first curves shown, never to the hidden X-axis plot.
     chooseFirstVisibleScales();
     const ExperimentInterval interval = m_pHost ? m_pHost->GetExperimentInterval(GetCommonRate(), 1, 12)
                                                 : ExperimentInterval{};
-    m_XMin = 0.0f;
-    if (m_bTimingRun && interval.m_PeriodSec > 0.0 && interval.m_PeriodSec < 60.0)
-        m_XMax = float(10.0 / interval.m_PeriodSec);
-    else
-        m_XMax = 10.0f;
+    m_X.SetRange(0.0f, CGraphX::OpeningSpan(m_bTimingRun, interval.m_PeriodSec));
     AutoScaleAllAxis(false);
     RepaintGraph(RepaintFull);
     ResizeScaleCombos();
@@ -233,8 +173,8 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         CGraphPlot plot = GetPlot(index);
         SetXPlot(&plot, false, index);
         m_GraphType = XYGraph;
-        m_XPlotIndex = index;
-        m_XPlot.m_bAutoScale = true;
+        m_X.SetPlotIndex(index);
+        m_X.SetAutoScale(true);
         AutoScaleAllAxis(false);
         ResizeScaleCombos();
         RepaintGraph(RepaintFull);

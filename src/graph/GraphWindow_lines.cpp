@@ -69,7 +69,7 @@ void CGraphWindow::drawTimeCurves(QPainter* painter, long from, long to)
     dropPaintCaches();
     QVector<CCurveJob> jobs;
     QVector<int> plotOf;
-    const GraphRules::XAxisContent axis = timeAxisContent();
+    const GraphRules::XAxisContent axis = m_X.TimeAxisContent();
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& plot = m_Plots.at(i);
         const CDataBranch* branch = PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
@@ -78,9 +78,9 @@ void CGraphWindow::drawTimeCurves(QPainter* painter, long from, long to)
         CCurveJob job;
         job.m_pBranch = branch;
         job.m_From = from;
-        job.m_To = plotSampleEnd(i, to);
+        job.m_To = m_X.PlotSampleEnd(i, to);
         // Each curve is reduced along its own sample numbers, in the axis range they span.
-        const GraphRules::Range x = plotXRange(i);
+        const GraphRules::Range x = m_X.PlotRange(i);
         job.m_Frame = Frame(m_GraphRect, x.min, x.max, plot, isLive(), 0.7);
         jobs.append(job);
         plotOf.append(i);
@@ -117,7 +117,7 @@ QVector<double> CGraphWindow::layerSignature() const
     const QRect& g = m_GraphRect;
     QVector<double> s{double(g.left()), double(g.top()), double(g.right()), double(g.bottom()), m_XMin, m_XMax,
                       double(m_bShowGrid), double(m_LeftScalePlot), double(m_RightScalePlot),
-                      double(m_GraphType), double(m_XPlot.m_Key), xPositionStep(), double(m_Plots.size())};
+                      double(m_GraphType), double(m_XPlot.m_Key), m_X.AxisStep(), double(m_Plots.size())};
     for (const CGraphPlot& p : m_Plots)
         s << double(p.m_Key) << double(p.m_bVisible) << p.m_Min << p.m_Max << double(p.m_Color.rgba())
           << double(p.m_Style) << double(p.m_Decimals) << double(p.m_UnitPrefix) << double(p.m_bScientific);
@@ -173,7 +173,7 @@ bool CGraphWindow::updateLiveLayer(long from, long to)
     const QRect g = m_GraphRect;
     bool usable =
         m_RepaintMode == RepaintLiveTick && isLive() && !m_Plots.isEmpty() && g.width() > 4 && g.height() > 4;
-    const GraphRules::XAxisContent axis = timeAxisContent();
+    const GraphRules::XAxisContent axis = m_X.TimeAxisContent();
     for (int i = 0; usable && i < m_Plots.size(); ++i) {
         const CDataBranch* b = PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
         // Mid-point marks carry text and follow another branch, and the painter runs a dash
@@ -200,9 +200,9 @@ bool CGraphWindow::updateLiveLayer(long from, long to)
             cache = CCurveCache();
             continue;
         }
-        const GraphRules::Range x = plotXRange(i);
+        const GraphRules::Range x = m_X.PlotRange(i);
         const CCurveFrame frame = Frame(g, x.min, x.max, plot, true, 0.7);
-        const long end = plotSampleEnd(i, to);
+        const long end = m_X.PlotSampleEnd(i, to);
         const bool same = !whole && cache.m_Key == plot.m_Key && cache.m_pBranch == b && cache.m_From == from
             && cache.m_To == end && SameFrame(cache.m_Frame, frame) && cache.m_Progress.m_bValid;
         if (!same) {
@@ -344,8 +344,8 @@ void CGraphWindow::DrawPlotLine_optimized(QPainter* painter, int plotIndex, long
         return;
     }
     m_Strokes.clear();
-    const GraphRules::Range x = plotXRange(plotIndex);
-    StrokeTimeCurve(*branch, from, plotSampleEnd(plotIndex, to), Frame(m_GraphRect, x.min, x.max, plot, isLive(), 0.7),
+    const GraphRules::Range x = m_X.PlotRange(plotIndex);
+    StrokeTimeCurve(*branch, from, m_X.PlotSampleEnd(plotIndex, to), Frame(m_GraphRect, x.min, x.max, plot, isLive(), 0.7),
                     m_Strokes);
     m_bRescaleX = m_bRescaleX || m_Strokes.m_bRescaleX;
     m_bRescaleY = m_bRescaleY || m_Strokes.m_bRescaleY;
@@ -481,7 +481,7 @@ void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBr
         return;
     const CGraphPlot pp = GetPlot(parentPlot);
     // The marks stand on the parent's curve, at its samples' times.
-    const GraphRules::Range xr = xBranch ? GraphRules::Range{m_XMin, m_XMax} : plotXRange(parentPlot);
+    const GraphRules::Range xr = xBranch ? GraphRules::Range{m_XMin, m_XMax} : m_X.PlotRange(parentPlot);
     const QColor colour = GetPlot(plotIndex).m_Color;
     int k = 0;
     SafeDoubleToInt(branch->GetXSample(0), k, 0);
@@ -513,16 +513,4 @@ void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBr
         painter->drawLine(px, py - 5, px, g.top());
         painter->drawLine(px, py + 5, px, g.bottom());
     }
-}
-
-QString CGraphWindow::MidPointLabel(int parentPlot, double x, double y) const
-{
-    // A time graph's positions count samples: the label reads them in the axis's unit.
-    const QString xText = m_GraphType == XYGraph
-        ? Double2String(x * XAxisMultiplier(), 2, false, false) + XAxisUnit()
-        : PositionText(parentPlot, x);
-    const CGraphPlot plot = GetPlot(parentPlot);
-    const double m = GetMultiplier(short(plot.m_DataUnitPrefix), short(plot.m_UnitPrefix));
-    return QStringLiteral("X=") + xText + QStringLiteral(",Y=") + Double2String(y * m, 2, false, false)
-        + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit;
 }

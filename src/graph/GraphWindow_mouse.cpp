@@ -233,8 +233,8 @@ bool CGraphWindow::pressOnScale(QPoint p)
     case ZoneX:
         if (m_GraphType == BarGraph)
             return true;
-        if (m_XPlot.m_Key == -1)
-            m_DragStartXMax = m_XMax;
+        if (m_X.PlotKey() == -1)
+            m_DragStartXMax = m_X.Max();
         m_DragScale = ZoneX;
         m_DragStartPoint = p;
         return true;
@@ -261,19 +261,19 @@ bool CGraphWindow::pressOnCursorPlot(QPoint p, bool doubleClick)
         m_Cursor2Sample = -1;
     }
     SelectCursorPlot(-1, false, nullptr);
-    const FirstPositions before = firstPositions();
+    const CGraphX::FirstPositions before = m_X.FirstPlotPositions();
     if (index >= 0 && index < m_Plots.size())
         m_Plots.removeAt(index);
-    keepXRange(before);
+    m_X.KeepRange(before);
     m_XYLayers.clear();
     m_SelAnnotationPlot = -1;
     // The X-axis plot keeps its place in the list only by key: a removal before it
     // shifts it.
-    if (m_XPlotIndex >= 0) {
-        m_XPlotIndex = -1;
+    if (m_X.PlotIndex() >= 0) {
+        m_X.SetPlotIndex(-1);
         for (int i = 0; i < m_Plots.size(); ++i)
-            if (m_Plots.at(i).m_Key == m_XPlot.m_Key)
-                m_XPlotIndex = i;
+            if (m_Plots.at(i).m_Key == m_X.PlotKey())
+                m_X.SetPlotIndex(i);
     }
     BuildScaleCombos();
     chooseFirstVisibleScales();
@@ -461,11 +461,10 @@ void CGraphWindow::DoZoom()
     const float L = float(m_GraphRect.left()), T = float(m_GraphRect.top());
     const float R = float(m_GraphRect.right()), B = float(m_GraphRect.bottom());
     if (x1 <= x2 && y1 <= y2 && R > L && B > T) {
-        const float a = m_XMin + (float(x1) - L) / (R - L) * (m_XMax - m_XMin);
-        const float b = m_XMin + (float(x2) - L) / (R - L) * (m_XMax - m_XMin);
+        const float a = m_X.Min() + (float(x1) - L) / (R - L) * (m_X.Max() - m_X.Min());
+        const float b = m_X.Min() + (float(x2) - L) / (R - L) * (m_X.Max() - m_X.Min());
         if (b - 1.0f >= a) {
-            m_XMin = std::min(a, b);
-            m_XMax = std::max(a, b);
+            m_X.SetRange(std::min(a, b), std::max(a, b));
         }
         for (int i = 0; i < m_Plots.size(); ++i) {
             const CGraphPlot p = m_Plots.at(i);
@@ -490,23 +489,20 @@ void CGraphWindow::DoDragPan(QPoint p)
     const float R = float(m_GraphRect.right()), B = float(m_GraphRect.bottom());
     if (R <= L || B <= T)
         return;
-    const float xPrev = m_XMin + (float(m_LastMousePoint.x()) - L) / (R - L) * (m_XMax - m_XMin);
-    const float xNow = m_XMin + (float(p.x()) - L) / (R - L) * (m_XMax - m_XMin);
+    const float xPrev = m_X.Min() + (float(m_LastMousePoint.x()) - L) / (R - L) * (m_X.Max() - m_X.Min());
+    const float xNow = m_X.Min() + (float(p.x()) - L) / (R - L) * (m_X.Max() - m_X.Min());
     const float d = xNow - xPrev;
-    m_XMin -= d;
-    m_XMax -= d;
+    m_X.SetRange(m_X.Min() - d, m_X.Max() - d);
     if (m_GraphType == BarGraph) {
         const CDataBranch* branch = GetDataBranch(0);
         if (branch) {
             const float n = float(branch->GetXSize());
-            const float span = m_XMax - m_XMin;
-            if (m_XMin < 0.0f) {
-                m_XMin = 0.0f;
-                m_XMax = span;
+            const float span = m_X.Max() - m_X.Min();
+            if (m_X.Min() < 0.0f) {
+                m_X.SetRange(0.0f, span);
             }
-            if (m_XMax > n) {
-                m_XMax = n;
-                m_XMin = n - span;
+            if (m_X.Max() > n) {
+                m_X.SetRange(n - span, n);
             }
         }
         RepaintGraph(RepaintFull);
@@ -537,11 +533,11 @@ void CGraphWindow::DoDragScale(QPoint p)
             return;
         m_DragStartPoint = p;
         const float m = m_DragStartXMax / rx;
-        if (m > m_XMin && std::isfinite(m)) {
-            m_XMax = m;
+        if (m > m_X.Min() && std::isfinite(m)) {
+            m_X.SetRange(m_X.Min(), m);
             m_DragStartXMax = m;
         } else {
-            m_DragStartXMax = m_XMax;
+            m_DragStartXMax = m_X.Max();
         }
         RepaintGraph(RepaintFull);
         return;
@@ -632,14 +628,14 @@ void CGraphWindow::DoDragCursor(QPoint p)
     int sample = k == 1 ? m_Cursor1Sample : m_Cursor2Sample;
     if (m_GraphType == XYGraph) {
         const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
-        const int s = nearestXYSample(plotIndex, p, nullptr);
+        const int s = m_X.NearestXYSample(plotIndex, p, m_GraphRect, nullptr);
         if (s < 0 || !xBranch)
             return;
         sample = s;
         y = float(branch->GetYSample(s));
-        x = float(XYSampleX(plotIndex, s));
+        x = float(m_X.XYSampleX(plotIndex, s));
     } else {
-        x = plotColumnToX(plotIndex, p.x());
+        x = m_X.PlotColumnToX(plotIndex, p.x(), m_GraphRect);
         const int start = x - 3.0f > 0.0f ? Trunc(x - 3.0f) : 0;
         const double rel = double(x) - branch->GetXSample(0);
         // Left of the first sample or beyond the last: the cursor stays where it was.
@@ -689,7 +685,7 @@ void CGraphWindow::DoDragAnnotation(QPoint p)
         return;
     const float x = float(branch->GetXSample(note.m_Sample));
     const float y = float(branch->GetYSample(note.m_Sample));
-    const GraphRules::Range xr = plotXRange(m_SelAnnotationPlot);
+    const GraphRules::Range xr = m_X.PlotRange(m_SelAnnotationPlot);
     const int px = GraphRules::ToPixelX(x, xr.min, xr.max, m_GraphRect);
     const int py = GraphRules::ToPixelY(y, plot.m_Min, plot.m_Max, m_GraphRect);
     const int lx = Trunc(px + std::sin(note.m_StartAngle) * note.m_StartLength);

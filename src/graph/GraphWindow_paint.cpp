@@ -82,7 +82,9 @@ void CGraphWindow::DrawGraphWindow(QPainter* painter)
     const QMargins m = contentsMargins();
     const int w = width(), h = height();
     const int title = GetTitleBarHeight();
-    // Curves on a shared scale follow it, however it was changed since the last paint.
+    // Curves on a shared scale follow it, however it was changed since the last paint; the
+    // searches ask the store again what the positions count.
+    m_X.ForgetPositions();
     shareScales();
     const QRect band(QPoint(m.left(), h - m.bottom() - (s_BottomBand - 1)), QPoint(w - m.right() - 1, h - m.bottom()));
     painter->fillRect(band, toolbarBackColor);
@@ -177,7 +179,7 @@ QRect CGraphWindow::GetPlotRemoveButonRect(int plotIndex)
     const CDataBranch* b = GetDataBranch(plotIndex);
     if (!b || b->GetNumSamples() == 0)
         return QRect();
-    const GraphRules::Range x = plotXRange(plotIndex);
+    const GraphRules::Range x = m_X.PlotRange(plotIndex);
     const int px = GraphRules::ToPixelX(float(b->GetXSample(0)), x.min, x.max, m_GraphRect);
     const int py = GraphRules::ToPixelY(float(b->GetYSample(0)), p.m_Min, p.m_Max, m_GraphRect);
     return QRect(QPoint(px + 3, py - 16), QPoint(px + 16, py - 3));

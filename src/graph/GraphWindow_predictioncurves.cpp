@@ -108,7 +108,7 @@ void CGraphWindow::DrawPredict1Plot(QPainter* painter, int index)
         return;
     const float missing = float(MissingValue);
     auto pixel = [&](int i) {
-        return QPoint(GraphRules::ToPixelX(c.m_X.at(i), m_XMin, m_XMax, m_GraphRect),
+        return QPoint(GraphRules::ToPixelX(c.m_X.at(i), m_X.Min(), m_X.Max(), m_GraphRect),
                       GraphRules::ToPixelY(c.m_Y.at(i), c.m_Plot.m_Min, c.m_Plot.m_Max, m_GraphRect));
     };
     bool havePrevious = c.m_Y.at(0) != missing;

@@ -16,7 +16,7 @@ void CGraphWindow::DoAddPredictPoint(QPoint p, bool flag)
     const float R = float(m_GraphRect.right()), B = float(m_GraphRect.bottom());
     if (R <= L || B <= T)
         return;
-    const float x = m_XMin + (m_XMax - m_XMin) * (float(p.x()) - L) / (R - L);
+    const float x = m_X.Min() + (m_X.Max() - m_X.Min()) * (float(p.x()) - L) / (R - L);
     const float y = c.m_Plot.m_Min + (c.m_Plot.m_Max - c.m_Plot.m_Min) * (B - float(p.y())) / (B - T);
     AddPredictPoint(x, y, !flag);
     RepaintGraph(RepaintWithoutCursors);
@@ -34,7 +34,7 @@ void CGraphWindow::DoErasePredictPoint(QPoint p)
         for (int k = 0; k < n; ++k) {
             if (curve.m_Y.at(k) == float(MissingValue))
                 continue;
-            const int px = GraphRules::ToPixelX(curve.m_X.at(k), m_XMin, m_XMax, m_GraphRect);
+            const int px = GraphRules::ToPixelX(curve.m_X.at(k), m_X.Min(), m_X.Max(), m_GraphRect);
             const int py = GraphRules::ToPixelY(curve.m_Y.at(k), curve.m_Plot.m_Min, curve.m_Plot.m_Max, m_GraphRect);
             const int dx = std::abs(px - p.x()), dy = std::abs(py - p.y());
             if (dx < bx && dx <= 4 && dy < 5 && dy < by) {

@@ -27,7 +27,7 @@ void CGraphWindow::ConnectReactions(CKorvantaSignals* hub)
 
 void CGraphWindow::BranchValuesChanged(int key)
 {
-    bool shown = m_XPlot.m_Key == key;
+    bool shown = m_X.PlotKey() == key;
     for (const CGraphPlot& p : m_Plots)
         shown = shown || p.m_Key == key;
     if (!shown)
@@ -49,7 +49,7 @@ void CGraphWindow::resetForNewPlots()
         c->clear();
     }
     m_ScaleComboPlots.clear();
-    m_XPlot.init();
+    m_X.DropPlot();
     m_GraphType = TimeGraph;
     m_Cursor1Plot = m_Cursor2Plot = -1;
     m_Cursor1Sample = m_Cursor2Sample = -1;
@@ -57,7 +57,7 @@ void CGraphWindow::resetForNewPlots()
     m_Plots.clear();
     m_XYLayers.clear();
     m_MouseMode = MouseNormal;
-    m_XPlotIndex = -1;
+    m_X.SetPlotIndex(-1);
 }
 
 CGraphPlot CGraphWindow::PlotFromBranch(const CDataBranch& branch) const
@@ -90,18 +90,15 @@ void CGraphWindow::appendFolderPlots(int folderKey)
 void CGraphWindow::prepareAxesForNewRun()
 {
     m_bRescaleY = true;
-    m_bRescaleX = false;
+    m_X.SetRescale(false);
     m_LeftScalePlot = 0;
     m_RightScalePlot = 1;
-    m_XPlotIndex = -1;
-    m_XMin = 0.0f;
-    m_XMax = 10.0f;
+    m_X.SetPlotIndex(-1);
     // A scrolling graph opens on ten seconds' worth of samples (a rate the tables do not know
     // gives no period, and no such window).
     const ExperimentInterval interval =
         m_pHost ? m_pHost->GetExperimentInterval(GetCommonRate(), 1, 12) : ExperimentInterval{};
-    if (m_bTimingRun && interval.m_PeriodSec > 0.0 && interval.m_PeriodSec < 60.0)
-        m_XMax = float(10.0 / interval.m_PeriodSec);
+    m_X.SetRange(0.0f, CGraphX::OpeningSpan(m_bTimingRun, interval.m_PeriodSec));
 }
 
 void CGraphWindow::LoggerDownloadNewData(bool offlineRun)

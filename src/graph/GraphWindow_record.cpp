@@ -30,7 +30,7 @@ int CGraphWindow::saveToFile(QDataStream* stream)
     QDataStream& out = *stream;
     for (const CGraphPlot& plot : m_Plots)
         plot.saveToFile(stream);
-    const int xKey = m_GraphType == XYGraph ? m_XPlot.m_Key : -1;
+    const int xKey = m_GraphType == XYGraph ? m_X.PlotKey() : -1;
     out << qint16(TagXKey) << qint32(xKey);
     out << qint16(TagLeftScale) << qint32(m_LeftScalePlot);
     out << qint16(TagRightScale) << qint32(m_RightScalePlot);
@@ -47,8 +47,8 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
     m_Cursor1Plot = m_Cursor2Plot = -1;
     m_Plots.clear();
     m_XYLayers.clear();
-    m_XPlotIndex = -1;
-    m_XPlot.init();
+    m_X.SetPlotIndex(-1);
+    m_X.DropPlot();
     CDataManager* data = dataStore();
     qint32 xKey = -1;
     qint32 leftScale = -1, rightScale = -1;
@@ -115,7 +115,7 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
                 index = i;
         if (index >= 0) {
             CGraphPlot plot = m_Plots.at(index);
-            m_XPlotIndex = index;
+            m_X.SetPlotIndex(index);
             SetXPlot(&plot, false, index);
         } else {
             // The X-axis branch is none of the plots read (a damaged record): an XY graph

@@ -189,161 +189,23 @@ int CGraphWindow::GetRightMargin(QPainter* painter)
     return std::max(s_MinScaleWidth, DrawYScale(painter, unused, false, m_RightScalePlot, true));
 }
 
-GraphRules::XAxisContent CGraphWindow::SeriesPositionContent(const CDataBranch* branch) const
-{
-    const int sensor = branch ? branch->m_SensorIndex : SensorIndexNone;
-    const bool fourier = branch && IsFourierResult(dataStore(), branch);
-    // How the series' run was sampled is what the run's record says: a series read from a file
-    // has lost its rate code.
-    const bool byHand = branch && dataStore() && dataStore()->IsSampledByHand(branch->m_Key);
-    // Without a series the positions count seconds of one second each.
-    const double interval = branch ? branch->m_Interval : 1.0;
-    return GraphRules::TimeAxisContent(false, sensor, fourier, byHand ? GraphRules::Sampling::ByHand : GraphRules::Sampling::Timed,
-                                       interval);
-}
-
-GraphRules::XAxisContent CGraphWindow::PositionContent(int index) const
-{
-    // A bar graph's bars are events, whatever their series.
-    if (m_GraphType == BarGraph)
-        return GraphRules::XAxisContent::Events;
-    return SeriesPositionContent(GetDataBranch(index));
-}
-
-double CGraphWindow::PositionStep(int index) const
-{
-    const CDataBranch* b = GetDataBranch(index);
-    return GraphRules::PositionStep(PositionContent(index), b ? b->m_Interval : 1.0);
-}
-
-QString CGraphWindow::PositionText(int index, double positions) const
-{
-    const CDataBranch* b = GetDataBranch(index);
-    return GraphRules::PositionText(positions, PositionContent(index), b ? b->m_Interval : 1.0);
-}
-
-double CGraphWindow::xPositionStep() const
-{
-    // The labels are positions times what a position of the first plot's series is worth: that
-    // series says what they count.
-    return PositionStep(0);
-}
-
-double CGraphWindow::plotXScale(int index) const
-{
-    if (m_GraphType != TimeGraph || index <= 0 || index >= m_Plots.size())
-        return 1.0;
-    const CDataBranch* axis = GetDataBranch(0);
-    const CDataBranch* own = GetDataBranch(index);
-    // Series at one interval stand one sample a position, whatever they count: the common
-    // case asks nothing of the store.
-    if (!own || (axis && axis->m_Interval == own->m_Interval))
-        return 1.0;
-    return GraphRules::PositionsPerSample(PositionContent(0), axis ? axis->m_Interval : 1.0, PositionContent(index),
-                                          own->m_Interval);
-}
-
-CGraphWindow::FirstPositions CGraphWindow::firstPositions() const
-{
-    const CDataBranch* first = m_Plots.isEmpty() ? nullptr : GetDataBranch(0);
-    return first ? FirstPositions{PositionContent(0), first->m_Interval} : FirstPositions{};
-}
-
-void CGraphWindow::keepXRange(const FirstPositions& before)
-{
-    if (m_GraphType != TimeGraph || before.interval <= 0.0)
-        return;
-    const FirstPositions now = firstPositions();
-    if (now.interval <= 0.0)
-        return;
-    // Positions of the old first series times this are positions of the new one (1 where they
-    // count different things or the ratio is out of reach).
-    const double s = GraphRules::PositionsPerSample(now.content, now.interval, before.content, before.interval);
-    if (s == 1.0)
-        return;
-    m_XMin = float(double(m_XMin) * s);
-    m_XMax = float(double(m_XMax) * s);
-}
-
-GraphRules::Range CGraphWindow::plotXRange(int index) const
-{
-    const double s = plotXScale(index);
-    if (s == 1.0)
-        return GraphRules::Range{m_XMin, m_XMax};
-    return GraphRules::Range{float(double(m_XMin) / s), float(double(m_XMax) / s)};
-}
-
-float CGraphWindow::plotColumnToX(int index, int column) const
-{
-    return float(double(ColumnToX(column)) / plotXScale(index));
-}
-
-long CGraphWindow::plotSampleEnd(int index, long to) const
-{
-    const double s = plotXScale(index);
-    if (to < 0 || s == 1.0)
-        return to;
-    // The samples that stand left of the position: a partly shown position shows its sample.
-    const double end = std::ceil(double(to) / s - 1.0e-9);
-    return end >= double(LONG_MAX / 2) ? LONG_MAX / 2 : long(end);
-}
-
-CGraphPlot CGraphWindow::XAxisPlot() const
-{
-    if (m_XPlot.m_Key == -1)
-        return m_XPlot;
-    if (m_XPlotIndex >= 0 && m_XPlotIndex < m_Plots.size() && m_Plots.at(m_XPlotIndex).m_Key == m_XPlot.m_Key)
-        return m_Plots.at(m_XPlotIndex);
-    for (const CGraphPlot& p : m_Plots)
-        if (p.m_Key == m_XPlot.m_Key)
-            return p;
-    return m_XPlot;
-}
-
-double CGraphWindow::XAxisMultiplier() const
-{
-    const CGraphPlot p = XAxisPlot();
-    const double m = GetMultiplier(short(p.m_DataUnitPrefix), short(p.m_UnitPrefix));
-    return std::isfinite(m) && m > 0.0 ? m : 1.0;
-}
-
-QString CGraphWindow::XAxisUnit() const
-{
-    const CGraphPlot p = XAxisPlot();
-    return p.m_Unit.isEmpty() ? QString() : GetUnitPrefix(short(p.m_UnitPrefix)) + p.m_Unit;
-}
-
-QString CGraphWindow::XAxisTitle() const
-{
-    if (m_GraphType == XYGraph)
-        return PlotTitle(XAxisPlot());
-    if (m_GraphType != TimeGraph && m_GraphType != BarGraph)
-        return QString();
-    return GraphRules::TimeAxisTitle(timeAxisContent());
-}
-
-GraphRules::XAxisContent CGraphWindow::timeAxisContent() const
-{
-    return PositionContent(0);
-}
-
 QString CGraphWindow::GetValueString(double value) const
 {
-    return GraphRules::TimeLabel(value, xPositionStep());
+    return GraphRules::TimeLabel(value, m_X.AxisStep());
 }
 
 void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
 {
     const QRect& g = m_GraphRect;
     const QRect band(QPoint(rect.left(), g.bottom() + 1), QPoint(rect.right(), rect.bottom()));
-    painter->fillRect(band, QBrush(m_XPlot.m_Key == -1 ? xScaleColor : m_XPlot.m_Color, Qt::SolidPattern));
+    painter->fillRect(band, QBrush(m_X.PlotKey() == -1 ? xScaleColor : m_X.Plot().m_Color, Qt::SolidPattern));
     painter->setFont(ScaleFont());
     painter->setPen(Qt::black);
     if (!m_Plots.isEmpty()) {
         QPixmap icon;
-        if (m_XPlot.m_Key == -1) {
+        if (m_X.PlotKey() == -1) {
             icon = QPixmap(QStringLiteral(":/images/Setup/watch-Icon.png"));
-        } else if (const CDataBranch* xb = dataStore() ? dataStore()->GetDataBranch(m_XPlot.m_Key) : nullptr) {
+        } else if (const CDataBranch* xb = dataStore() ? dataStore()->GetDataBranch(m_X.PlotKey()) : nullptr) {
             icon = XAxisIcon(xb->m_SensorIndex, m_pHost ? m_pHost->GetSensorCatalogue() : nullptr);
         }
         if (!icon.isNull())
@@ -355,15 +217,15 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
     if (m_GraphType == TimeGraph || m_GraphType == BarGraph) {
         if (!m_Plots.isEmpty()) {
             // The widest label: the end value with room for the decimals of a 2.5 step.
-            w = std::max(StringWidth(painter, GetValueString(0.0)), StringWidth(painter, GetValueString(m_XMax)))
+            w = std::max(StringWidth(painter, GetValueString(0.0)), StringWidth(painter, GetValueString(m_X.Max())))
                 + StringWidth(painter, QStringLiteral(".00")) + 25;
-            span = width != 0 ? double(w) / width * (double(m_XMax) - m_XMin) : 0.0;
+            span = width != 0 ? double(w) / width * (double(m_X.Max()) - m_X.Min()) : 0.0;
         } else {
             span = width / 9;
         }
     } else if (m_GraphType == XYGraph) {
-        w = StringWidth(painter, QString::asprintf("%5.2f", double(m_XMax) * XAxisMultiplier())) + 10;
-        span = width != 0 ? double(w) / width * (double(m_XMax) - m_XMin) : 0.0;
+        w = StringWidth(painter, QString::asprintf("%5.2f", double(m_X.Max()) * m_X.AxisMultiplier())) + 10;
+        span = width != 0 ? double(w) / width * (double(m_X.Max()) - m_X.Min()) : 0.0;
     }
     const int limit = width / (w + 10) + 1;
     // A time axis counts sample positions but is labelled in seconds: its ticks are planned
@@ -371,33 +233,32 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
     // axis is planned in the unit it is shown in likewise.
     double unit = 1.0;
     if (m_GraphType == TimeGraph && !m_Plots.isEmpty()) {
-        const double sps = xPositionStep() * GetTimeMultiplier(1, 1);
+        const double sps = m_X.AxisStep() * GetTimeMultiplier(1, 1);
         if (sps > 0.0 && std::isfinite(sps))
             unit = sps;
     } else if (m_GraphType == XYGraph) {
-        unit = XAxisMultiplier();
+        unit = m_X.AxisMultiplier();
     }
     GraphRules::TickPlan plan;
     if (m_Plots.isEmpty()) {
-        m_XMin = 0.0f;
-        m_XMax = 10.0f;
+        m_X.SetRange(0.0f, 10.0f);
         plan.lo = 0.0;
         plan.hi = 10.0;
         plan.step = 1.0;
         plan.ok = true;
     } else {
-        plan = GraphRules::PlanXTicks(m_XMin * unit, m_XMax * unit, span * unit, limit);
+        plan = GraphRules::PlanXTicks(m_X.Min() * unit, m_X.Max() * unit, span * unit, limit);
     }
-    if (m_GraphType == BarGraph && std::isfinite(m_XMin) && std::isfinite(m_XMax)) {
-        plan.lo = std::floor(m_XMin);
-        plan.hi = std::floor(m_XMax);
+    if (m_GraphType == BarGraph && std::isfinite(m_X.Min()) && std::isfinite(m_X.Max())) {
+        plan.lo = std::floor(m_X.Min());
+        plan.hi = std::floor(m_X.Max());
         plan.step = 1.0;
         plan.ok = true;
     }
     if (plan.ok && plan.step > 0.0) {
         // Counted, not accumulated: at large positions t + s == t and an added step never ends.
         long long k = 0;
-        const double skip = std::floor((double(m_XMin) * unit - plan.lo) / plan.step) - 1.0;
+        const double skip = std::floor((double(m_X.Min()) * unit - plan.lo) / plan.step) - 1.0;
         if (skip > 0.0 && skip < 1.0e15)
             k = (long long)skip;
         const double end = plan.hi + plan.step * 1e-9;
@@ -406,8 +267,8 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
             if (!(shown <= end))
                 break;
             const float t = float(shown / unit);
-            const int x = GraphRules::ToPixelX(t, m_XMin, m_XMax, g);
-            const int xNext = GraphRules::ToPixelX(float((shown + plan.step) / unit), m_XMin, m_XMax, g);
+            const int x = GraphRules::ToPixelX(t, m_X.Min(), m_X.Max(), g);
+            const int xNext = GraphRules::ToPixelX(float((shown + plan.step) / unit), m_X.Min(), m_X.Max(), g);
             short spacing = short(std::clamp(xNext - x, -32000, 32000));
             if (g.left() <= x && x < g.right()) {
                 DrawXOneTick(painter, short(x), t, &spacing, &m_GraphRect);
@@ -455,7 +316,7 @@ void CGraphWindow::DrawXOneTick(QPainter* painter, short x, float value, short* 
     } else {
         painter->drawLine(x, b + 2, x, b + 6);
         text = m_GraphType == TimeGraph ? GetValueString(value)
-                                        : Double2String(double(value) * XAxisMultiplier(), 3, false, false);
+                                        : Double2String(double(value) * m_X.AxisMultiplier(), 3, false, false);
     }
     const int w = StringWidth(painter, text);
     const int h = QFontMetrics(painter->font()).height();

@@ -7,6 +7,8 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "graph/GraphRules.h"
+#include "analysis/FourierSpectrum.h"
+#include "analysis/XSeries.h"
 
 #include <QVector>
 
@@ -32,14 +34,6 @@ int TruncIndex(double v)
 }
 
 } // namespace
-
-float CGraphWindow::ColumnToX(int column) const
-{
-    const int w = m_GraphRect.right() - m_GraphRect.left();
-    if (w == 0)
-        return m_XMin;
-    return m_XMin + (m_XMax - m_XMin) * (float(column - m_GraphRect.left()) / float(w));
-}
 
 float CGraphWindow::FindNearestY(CDataBranch* branch, float value, int& index)
 {
@@ -136,19 +130,31 @@ CGraphPlot CGraphWindow::FindNearestPlot(QPoint* point, int& plotIndex)
     if (!point)
         return result;
     double best = 9999999.0;
-    const GraphRules::XAxisContent axis = timeAxisContent();
+    // As PlotIsDrawn and CGraphX::PlotScale answer, with what the positions count remembered.
+    const CDataBranch* first = m_Plots.isEmpty() ? nullptr : GetDataBranch(0);
+    const GraphRules::XAxisContent axis
+        = m_GraphType == BarGraph ? GraphRules::XAxisContent::Events : m_X.RememberedPositionContent(0, first);
+    const double column = double(ColumnToX(point->x()));
+    const double next = double(ColumnToX(point->x() + 1));
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& plot = m_Plots.at(i);
         // A cursor stands on a curve that is drawn.
-        if (!PlotIsDrawn(i, axis))
+        if (!plot.m_bVisible)
             continue;
         CDataBranch* branch = GetDataBranch(i);
         if (!branch)
             continue;
+        if (m_X.PlotKey() != -1 ? !XBranchOfPlot(i)
+                                : IsFourierFrequencyAxis(dataStore(), branch) || FittedXKey(*branch) >= 0
+                                      || !GraphRules::SameTimeAxis(m_X.RememberedPositionContent(i, branch), axis))
+            continue;
         // The pointer's X in this curve's own sample numbers.
-        const double scale = plotXScale(i);
-        const float x = float(double(ColumnToX(point->x())) / scale);
-        float tolerance = std::fabs(float(double(ColumnToX(point->x() + 1)) / scale) - x);
+        double scale = 1.0;
+        if (m_GraphType == TimeGraph && i > 0 && !(first && first->m_Interval == branch->m_Interval))
+            scale = GraphRules::PositionsPerSample(axis, first ? first->m_Interval : 1.0,
+                                                   m_X.RememberedPositionContent(i, branch), branch->m_Interval);
+        const float x = float(column / scale);
+        float tolerance = std::fabs(float(next / scale) - x);
         const int hint = (m_GraphType == TimeGraph || m_GraphType == BarGraph) ? std::max(TruncIndex(x) - 2, 1) : 1;
         if (m_GraphType == TimeGraph)
             tolerance = float(branch->m_Interval);
@@ -165,51 +171,11 @@ CGraphPlot CGraphWindow::FindNearestPlot(QPoint* point, int& plotIndex)
     return result;
 }
 
-int CGraphWindow::nearestXYSample(int plotIndex, const QPoint& point, double* distance2)
-{
-    // Each curve stands on the X values of its own run.
-    const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
-    const CDataBranch* branch = GetDataBranch(plotIndex);
-    if (!xBranch || !branch)
-        return -1;
-    const CGraphPlot& plot = m_Plots.at(plotIndex);
-    int bestSample = -1;
-    double best = std::numeric_limits<double>::infinity();
-    QVector<double> xs, ys;
-    // Only samples that stand on an X value have a point: sample i on entry i + offset, as the
-    // curve is drawn (a fitted curve's first sample stands where its range began).
-    const long long offset = XYSampleOffset(plotIndex);
-    const long long from = std::max<long long>(0, -offset);
-    if (from > INT_MAX || from + offset > INT_MAX)
-        return -1;
-    for (int first = int(from);;) {
-        const long long entry = first + offset;
-        if (entry > INT_MAX)
-            break;
-        const int n = std::min(branch->CopyYRange(first, s_Chunk, ys), xBranch->CopyYRange(int(entry), s_Chunk, xs));
-        if (n <= 0)
-            break;
-        for (int k = 0; k < n; ++k) {
-            const double px = GraphRules::ToPixelX(float(xs.at(k)), m_XMin, m_XMax, m_GraphRect);
-            const double py = GraphRules::ToPixelY(float(ys.at(k)), plot.m_Min, plot.m_Max, m_GraphRect);
-            const double d2 = (py - point.y()) * (py - point.y()) + (px - point.x()) * (px - point.x());
-            if (d2 < best) {
-                best = d2;
-                bestSample = first + k;
-            }
-        }
-        first += n;
-    }
-    if (distance2)
-        *distance2 = best;
-    return bestSample;
-}
-
 CGraphPlot CGraphWindow::FindNearestXYPlot(QPoint* point, int& plotIndex, int& sample)
 {
     CGraphPlot result;
     CDataManager* data = dataStore();
-    if (!point || !data || !data->GetDataBranch(m_XPlot.m_Key))
+    if (!point || !data || !data->GetDataBranch(m_X.PlotKey()))
         return result;
     int bestPlot = -1, bestSample = -1;
     double best = std::numeric_limits<double>::infinity();
@@ -217,7 +183,7 @@ CGraphPlot CGraphWindow::FindNearestXYPlot(QPoint* point, int& plotIndex, int& s
         if (!m_Plots.at(i).m_bVisible)
             continue;
         double d2 = 0.0;
-        const int s = nearestXYSample(i, *point, &d2);
+        const int s = m_X.NearestXYSample(i, *point, m_GraphRect, &d2);
         if (s >= 0 && d2 < best) {
             best = d2;
             result = m_Plots.at(i);
@@ -228,11 +194,6 @@ CGraphPlot CGraphWindow::FindNearestXYPlot(QPoint* point, int& plotIndex, int& s
     plotIndex = bestPlot;
     sample = bestSample;
     return result;
-}
-
-int CGraphWindow::GetXAxisKey() const
-{
-    return m_XPlot.m_Key;
 }
 
 int CGraphWindow::GetCursorsInfo(int& cursor1Sample, int& cursor2Sample, int& xAxisKey)

@@ -266,25 +266,17 @@ void CGraphWindow::InitScaleCombos()
     repaint();
 }
 
-QString CGraphWindow::PlotTitle(const CGraphPlot& plot)
-{
-    if (plot.m_Unit.isEmpty())
-        return plot.m_Name;
-    return plot.m_Name + QStringLiteral("(") + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit
-        + QStringLiteral(")");
-}
-
 void CGraphWindow::BuildScaleCombos()
 {
     disconnect(m_pLeftScaleCombo, QOverload<int>::of(&QComboBox::activated), this, nullptr);
     disconnect(m_pRightScaleCombo, QOverload<int>::of(&QComboBox::activated), this, nullptr);
     disconnect(m_pXScaleCombo, QOverload<int>::of(&QComboBox::activated), this, nullptr);
-    const int xIndex = m_XPlotIndex;
+    const int xIndex = m_X.PlotIndex();
     m_pLeftScaleCombo->clear();
     m_pRightScaleCombo->clear();
     m_pXScaleCombo->clear();
     m_ScaleComboPlots.clear();
-    m_pXScaleCombo->addItem(GraphRules::TimeAxisName(timeAxisContent()));
+    m_pXScaleCombo->addItem(GraphRules::TimeAxisName(m_X.TimeAxisContent()));
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& p = m_Plots.at(i);
         const QString title = PlotTitle(p);
@@ -298,7 +290,7 @@ void CGraphWindow::BuildScaleCombos()
     }
     m_LeftScalePlot = 0;
     m_RightScalePlot = 1;
-    m_XPlotIndex = xIndex;
+    m_X.SetPlotIndex(xIndex);
     m_pXScaleCombo->setEnabled(m_GraphType != BarGraph);
     connect(m_pLeftScaleCombo, QOverload<int>::of(&QComboBox::activated), this,
             &CGraphWindow::OnLeftScaleComboChanged);
@@ -330,7 +322,7 @@ void CGraphWindow::ResizeScaleCombos()
     }
     m_pXScaleCombo->resize(20, 20);
     m_pXScaleCombo->move(r.left(), r.bottom() + 22);
-    m_pXScaleCombo->setCurrentIndex(m_XPlotIndex + 1);
+    m_pXScaleCombo->setCurrentIndex(m_X.PlotIndex() + 1);
     m_pXScaleCombo->show();
 }
 
@@ -375,11 +367,10 @@ void CGraphWindow::OnXScaleComboChanged(int index)
         CGraphPlot p = GetPlot(index - 1);
         SetXPlot(&p, false, index - 1);
         m_GraphType = XYGraph;
-        m_XPlot.m_bAutoScale = true;
-        m_XMin = std::min(p.m_Min, p.m_Max);
-        m_XMax = std::max(p.m_Min, p.m_Max);
+        m_X.SetAutoScale(true);
+        m_X.SetRange(std::min(p.m_Min, p.m_Max), std::max(p.m_Min, p.m_Max));
     }
-    m_XPlotIndex = index - 1;
+    m_X.SetPlotIndex(index - 1);
     AutoScaleAllAxis(isLive());
     // The samples the cursors stood on lie elsewhere on the new axis: both go.
     detachCursors();
@@ -390,7 +381,7 @@ void CGraphWindow::OnXScaleComboChanged(int index)
     }
     update();
     // What the new axis leaves out is said, so that no curve goes without a word.
-    const QStringList notices = NotDrawnTexts();
+    const QStringList notices = m_X.NotDrawnTexts();
     if (!notices.isEmpty())
         graphPrompter()->information(this, tr("Graph"), notices.join(QStringLiteral("\n\n")));
 }

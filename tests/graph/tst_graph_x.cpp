@@ -1,0 +1,222 @@
+// The graph's X axis without a window: what a position is worth for each kind of axis, the
+// X value a sample of an XY curve stands on, the range kept in the same times when the first
+// plot changes, and the remembered position kinds following the store.
+#include "graph/GraphX.h"
+
+#include "Core/Data/DataBranch.h"
+#include "Core/Data/DataFolder.h"
+#include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
+#include "Core/Data/SetupInfo.h"
+
+#include "common/TestMain.h"
+
+namespace {
+
+// A store, a plot list and a graph type, as a graph window holds them.
+struct CXRig
+{
+    CSetupInfo setup{nullptr};
+    CDataManager data{&setup};
+    QList<CGraphPlot> plots;
+    int graphType = CGraphX::TimeGraph;
+    CGraphX x{plots, graphType, [this] { return &data; }};
+
+    CDataFolder* run(bool byHand = false)
+    {
+        CDataFolder* f = data.CreateDataFolder();
+        f->m_Name = QStringLiteral("Run%1").arg(f->m_Key);
+        f->m_bSampledByHand = byHand;
+        return f;
+    }
+    // A series of n samples 0..n-1 with y = 10 + i, plotted.
+    CDataBranch* series(CDataFolder* f, int sensor, double interval, int n = 8, bool plot = true)
+    {
+        const int key = data.CreateDataBranch(sensor, interval, -1, -1, f->m_Key);
+        f->AddBranchKey(key);
+        CDataBranch* b = data.GetDataBranch(key);
+        QVector<double> xs(n), ys(n);
+        for (int i = 0; i < n; ++i) {
+            xs[i] = i;
+            ys[i] = 10.0 + i;
+        }
+        b->AppendSamples(xs.constData(), ys.constData(), n);
+        if (plot) {
+            CGraphPlot p;
+            p.m_Key = key;
+            p.m_Name = QStringLiteral("S%1").arg(key);
+            plots.append(p);
+        }
+        return b;
+    }
+};
+
+} // namespace
+
+class TestGraphX : public QObject
+{
+    Q_OBJECT
+private slots:
+    void positionWorth_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("axisKind");      // CGraphX::Kind
+        QTest::addColumn<double>("step");       // what one position is worth
+        QTest::addColumn<QString>("text");      // 14 positions as the cursors read them
+        QTest::addColumn<QString>("title");     // the axis title
+        QTest::addColumn<QString>("csv");       // the export's first header cell
+        QTest::newRow("timed run") << "timed" << int(CGraphX::Kind::Time) << 0.5 << "7s" << "Time (s)" << "Time(s)";
+        QTest::newRow("run sampled by hand") << "byhand" << int(CGraphX::Kind::Samples) << 1.0 << "14" << "Samples"
+                                             << "Samples";
+        QTest::newRow("Fourier spectrum") << "spectrum" << int(CGraphX::Kind::Frequency) << 0.25 << "3.5Hz"
+                                          << "Frequency (Hz)" << "Frequency(Hz)";
+        QTest::newRow("timing results") << "events" << int(CGraphX::Kind::Events) << 1.0 << "14" << "Event" << "Event";
+        QTest::newRow("bar graph of a timed run") << "bars" << int(CGraphX::Kind::Events) << 1.0 << "14" << "Event"
+                                                  << "Event";
+        QTest::newRow("no series") << "none" << int(CGraphX::Kind::Time) << 1.0 << "14s" << "Time (s)" << "Samples";
+    }
+    // What the axis counts is what the first plot's series counts: a run's record says whether it
+    // was sampled by hand (its series lost their rate code in the file), a spectrum and its
+    // frequency axis name each other, and a bar graph's bars are events whatever their series.
+    void positionWorth()
+    {
+        QFETCH(QString, kind);
+        CXRig rig;
+        CDataFolder* run = rig.run(kind == "byhand");
+        if (kind == "spectrum") {
+            CDataBranch* spectrum = rig.series(run, SensorIndexOnlineFunction, 0.25);
+            CDataBranch* axis = rig.series(run, SensorIndexOnlineFunction, 0.25, 8, false);
+            spectrum->m_RelatedKey = axis->m_Key;
+            axis->m_RelatedKey = spectrum->m_Key;
+        } else if (kind != "none") {
+            rig.series(run, kind == "events" ? int(SensorIndexTimingResult) : SensorIndexOnlineFunction,
+                       kind == "byhand" ? 1.0 : 0.5);
+        }
+        if (kind == "bars")
+            rig.graphType = CGraphX::BarGraph;
+        QTEST(int(rig.x.AxisKind()), "axisKind");
+        QTEST(rig.x.PositionStep(0), "step");
+        QTEST(rig.x.PositionText(0, 14.0), "text");
+        QTEST(rig.x.AxisTitle(), "title");
+        QTEST(rig.x.CsvTitle(), "csv");
+    }
+
+    // On a time graph every curve stands at its own samples' times: a run at 0.1 s under a
+    // first plot at 0.5 s spans five times the positions per sample; the range read in its own
+    // samples follows, and a pixel column reads as its sample. Series of one kind at one
+    // interval stand one sample a position.
+    void curvesAtOtherRatesStandAtTheirTimes()
+    {
+        CXRig rig;
+        rig.series(rig.run(), SensorIndexOnlineFunction, 0.5);
+        rig.series(rig.run(), SensorIndexOnlineFunction, 0.1, 100);
+        rig.series(rig.run(true), SensorIndexOnlineFunction, 1.0);
+        rig.x.SetRange(0.0f, 20.0f);
+        QCOMPARE(rig.x.PlotScale(0), 1.0);
+        QCOMPARE(rig.x.PlotScale(1), 0.2);
+        QCOMPARE(rig.x.PlotScale(2), 1.0);   // counted samples are no time
+        QCOMPARE(rig.x.PlotRange(1).max, 100.0f);
+        const QRect area(QPoint(100, 0), QPoint(300, 100));   // 200 pixels for 20 positions
+        QCOMPARE(rig.x.ColumnToX(150, area), 5.0f);
+        QCOMPARE(rig.x.PlotColumnToX(1, 150, area), 25.0f);
+        QCOMPARE(rig.x.PlotSampleEnd(1, 3), 15L);
+        QCOMPARE(rig.x.LongestVisiblePlot(), 1);   // 100 samples of 0.1 s outlast 8 of 0.5 s
+        rig.graphType = CGraphX::BarGraph;
+        QCOMPARE(rig.x.PlotScale(1), 1.0);
+    }
+
+    // Removing the first plot keeps the seconds shown: 0-10 s in positions of 0.5 s (0-20)
+    // become 0-100 positions of the new first plot's 0.1 s.
+    void rangeKeepsItsTimesWhenTheFirstPlotChanges()
+    {
+        CXRig rig;
+        rig.series(rig.run(), SensorIndexOnlineFunction, 0.5);
+        rig.series(rig.run(), SensorIndexOnlineFunction, 0.1);
+        rig.x.SetRange(0.0f, 20.0f);
+        const CGraphX::FirstPositions before = rig.x.FirstPlotPositions();
+        rig.plots.removeFirst();
+        rig.x.KeepRange(before);
+        QCOMPARE(rig.x.Min(), 0.0f);
+        QCOMPARE(rig.x.Max(), 100.0f);
+        // A first plot that counts samples keeps the numbers as they were.
+        rig.series(rig.run(true), SensorIndexOnlineFunction, 1.0);
+        const CGraphX::FirstPositions timed = rig.x.FirstPlotPositions();
+        rig.plots.move(1, 0);
+        rig.x.KeepRange(timed);
+        QCOMPARE(rig.x.Max(), 100.0f);
+    }
+
+    // An XY curve's sample i stands on entry i of its own run's X values: Run 2's temperature on
+    // Run 2's masses, none on a run without masses; the mid-point label reads the X plot's unit.
+    void xyCurvesStandOnTheirOwnRunsX()
+    {
+        CXRig rig;
+        CDataFolder* run1 = rig.run(true);
+        CDataFolder* run2 = rig.run(true);
+        CDataBranch* t1 = rig.series(run1, SensorIndexOnlineFunction, 1.0, 4);
+        CDataBranch* t2 = rig.series(run2, SensorIndexOnlineFunction, 1.0, 4);
+        CDataBranch* m2 = rig.series(run2, SensorIndexManualX, 1.0, 4);
+        m2->m_Unit = QStringLiteral("g");
+        rig.graphType = CGraphX::XYGraph;
+        rig.plots[2].m_Unit = QStringLiteral("g");
+        rig.x.TakePlot(rig.plots.at(2));
+        rig.x.SetPlotIndex(2);
+        QCOMPARE(int(rig.x.AxisKind()), int(CGraphX::Kind::Series));
+        QCOMPARE(rig.x.XBranchOfPlot(1), m2);
+        QVERIFY(!rig.x.XBranchOfPlot(0));   // Run 1 has no masses
+        QVERIFY(!rig.x.PlotIsDrawn(0));
+        QVERIFY(rig.x.PlotIsDrawn(1));
+        QCOMPARE(rig.x.XYSampleX(1, 3), 13.0);
+        QCOMPARE(rig.x.XYSampleX(1, 4), double(MissingValue));
+        QCOMPARE(rig.x.XYSampleX(0, 1), double(MissingValue));
+        QCOMPARE(rig.x.KeysWithoutOwnX({t1->m_Key, t2->m_Key}, nullptr), QList<int>{t1->m_Key});
+        QCOMPARE(rig.x.MidPointLabel(1, 12.0, 11.0), QStringLiteral("X=12g,Y=11"));
+        float lo = 0.0f, hi = 0.0f;
+        QVERIFY(rig.x.DrawnXRange(lo, hi));
+        QCOMPARE(lo, 10.0f);
+        QCOMPARE(hi, 13.0f);
+    }
+
+    // The kinds the searches remember follow the plot's series and its interval at once, and
+    // the store's answer (a run now sampled by hand) after they are forgotten.
+    void rememberedKindsFollowTheStore()
+    {
+        CXRig rig;
+        CDataFolder* run = rig.run();
+        CDataBranch* b = rig.series(run, SensorIndexOnlineFunction, 0.5);
+        CDataBranch* other = rig.series(rig.run(true), SensorIndexOnlineFunction, 0.5, 8, false);
+        QCOMPARE(rig.x.RememberedPositionContent(0, b), GraphRules::XAxisContent::Time);
+        QCOMPARE(rig.x.RememberedPositionContent(0, other), GraphRules::XAxisContent::Samples);
+        b->m_Interval = 0.0;   // no step: counted
+        QCOMPARE(rig.x.RememberedPositionContent(0, b), GraphRules::XAxisContent::Samples);
+        b->m_Interval = 0.5;
+        QCOMPARE(rig.x.RememberedPositionContent(0, b), GraphRules::XAxisContent::Time);
+        run->m_bSampledByHand = true;
+        rig.x.ForgetPositions();
+        QCOMPARE(rig.x.RememberedPositionContent(0, b), GraphRules::XAxisContent::Samples);
+    }
+
+    void cursor2Sample_data()
+    {
+        QTest::addColumn<int>("cursor1");
+        QTest::addColumn<int>("cursor2");
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("distance kept") << 10 << 14 << 4 << 14;
+        QTest::newRow("beyond the data: half-way on") << 95 << 99 << 10 << 47;
+        QTest::newRow("no cursor 2 yet") << 10 << -1 << 4 << 55;
+        QTest::newRow("cursor 1 past the end") << 500 << -1 << 0 << 49;
+    }
+    // Cursor 2 of an XY graph of 100 points.
+    void cursor2Sample()
+    {
+        QFETCH(int, cursor1);
+        QFETCH(int, cursor2);
+        QFETCH(int, delta);
+        QTEST(CGraphX::Cursor2Sample(cursor1, cursor2, delta, 100), "expected");
+        QCOMPARE(CGraphX::Cursor2Sample(cursor1, cursor2, delta, 0), 0);
+    }
+};
+
+KORVANTA_TEST_GUILESS_MAIN(TestGraphX)
+#include "tst_graph_x.moc"
