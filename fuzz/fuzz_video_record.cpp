@@ -6,6 +6,7 @@
 // input inherits another's trail or a pending load.
 #include "video/VideoAnlysisWindow.h"
 #include "video/support/VideoHost.h"
+#include "windowbase/KorvantaStyle.h"
 #include "workspace/WorkspaceLoader.h"
 #include "workspace/WorkspaceSaver.h"
 #include "WindowFuzzing.h"
@@ -35,6 +36,9 @@ struct Fixture
         // GStreamer's element registry is rebuilt by a forked scanner otherwise, once per run.
         qputenv("GST_REGISTRY_FORK", "no");
         app = new QApplication(argc, argv);
+        // The program's style, as main() sets it: its standard icons are made once, not read
+        // from their files for every window's title bar and tool bar.
+        QApplication::setStyle(new CKorvantaStyle);
         host = new CVideoHost;
         // Stored names are looked up beside the workspace file: an empty folder holds none.
         // The folder outlives the fixture, which is never destroyed, and goes when the process ends.

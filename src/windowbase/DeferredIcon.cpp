@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
+#include <QPixmapCache>
 #include <QVector>
 
 namespace {
@@ -72,12 +73,21 @@ public:
 
 private:
     // The format is the file's suffix: no image plugin is loaded to recognise the bytes
-    // (a reader left to detect the format asks every installed plugin first).
+    // (a reader left to detect the format asks every installed plugin first). A picture is
+    // decoded once for every window that shows it (each new window makes its own icons of the
+    // same files); the cache keeps it while it has room.
     static QPixmap readBySuffix(const QString& path)
     {
+        const QString key = QStringLiteral("KorvantaDeferred:") + path;
+        QPixmap picture;
+        if (QPixmapCache::find(key, &picture))
+            return picture;
         QImageReader reader(path, QFileInfo(path).suffix().toLower().toLatin1());
         reader.setAutoDetectImageFormat(false);
-        return QPixmap::fromImage(reader.read());
+        picture = QPixmap::fromImage(reader.read());
+        if (!picture.isNull())
+            QPixmapCache::insert(key, picture);
+        return picture;
     }
     static qreal devicePixelRatio()
     {

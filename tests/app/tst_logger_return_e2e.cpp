@@ -12,11 +12,13 @@
 #include "simulator/CatalogueSensors.h"
 #include "simulator/DravletDevice.h"
 #include "support/AppBench.h"
+#include "common/PrivateHome.h"
 #include "common/TestMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDebug>
+#include <QDir>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -61,6 +63,10 @@ class TestLoggerReturnE2E : public QObject
 private:
     std::unique_ptr<CAppBench> m_pBench;
     QTemporaryDir m_Dir;
+    // The program's settings files (the channels' sensors and measurements, read when a window
+    // is made and written at every detection) are this program's own: the other logger tests
+    // running beside it write theirs with other sensors.
+    QTemporaryDir m_Home;
 
     CAppBench& b() { return *m_pBench; }
     QMessageBox* box() { return b().window->modelessMessageBox(); }
@@ -69,8 +75,13 @@ private:
     void runStoresCalibrated();
 
 private slots:
-    void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
-    void init() { m_pBench = std::make_unique<CAppBench>(); }
+    void initTestCase() { QVERIFY(UsePrivateHome(m_Home)); }
+    // Each case starts from no settings, as it would alone, not from those the case before left.
+    void init()
+    {
+        QVERIFY(QDir(QStandardPaths::writableLocation(QStandardPaths::ConfigLocation)).removeRecursively());
+        m_pBench = std::make_unique<CAppBench>();
+    }
     void cleanup() { m_pBench.reset(); }
     void setupSurvivesTheLoggersReturn_data();
     void setupSurvivesTheLoggersReturn();

@@ -71,6 +71,13 @@ public:
         QMutexLocker lock(&m_Lock);
         return m_Executed;
     }
+    // Drops what it was asked so far (a fuzz target's logger serves input after input).
+    void ForgetCommands()
+    {
+        QMutexLocker lock(&m_Lock);
+        m_Sent.clear();
+        m_Executed.clear();
+    }
     std::atomic<int> m_Detections{0};
     std::atomic<int> m_Exits{0};
     int m_LastRateArgs[2] = {-1, -1};   // GetLoggerRateCode's rate and sensor count

@@ -3,6 +3,8 @@
 #include "support/SetupRig.h"
 
 #include "Core/Data/SensorsCalibration.h"
+#include "Core/Logic/Detection/DeviceDetectionManager.h"
+#include "platform/TestPortEnumerator.h"
 
 #include <QSignalSpy>
 #include <QtConcurrent>
@@ -32,6 +34,8 @@ private slots:
     void calibrationGoesToRowSensor();
     void clearingOnlineFunctionsWaitsForTheTable();
     void dravletSnapshotsOnlyWhileCalibrating();
+    void updateTimeoutAsksForTheLogger_data();
+    void updateTimeoutAsksForTheLogger();
 };
 
 void TestSetupController::queueKeepsOneOutstanding()
@@ -554,6 +558,35 @@ void TestSetupController::dravletSnapshotsOnlyWhileCalibrating()
         c.updateSetupWindow(1);
         QCOMPARE(snapshot.count(), type == 12.0 ? 1 : 2);
     }
+}
+
+void TestSetupController::updateTimeoutAsksForTheLogger_data()
+{
+    QTest::addColumn<bool>("plugged");
+    QTest::addColumn<int>("problems");
+    QTest::newRow("no logger came back") << false << 1;
+    QTest::newRow("the logger is back") << true << 0;
+}
+
+// When the wait for a logger's return after its firmware update runs out, the logic manager
+// asks the window manager (the host here) whether a logger is detected: only without one is
+// the update reported as a problem.
+void TestSetupController::updateTimeoutAsksForTheLogger()
+{
+    QFETCH(bool, plugged);
+    QFETCH(int, problems);
+    CFakeSetupHost host;
+    if (plugged)
+        host.plugLogger(70.0);
+    QSignalSpy finished(&host.m_Hub, &CKorvantaSignals::LoggerBootLoaderFinshed);
+    QSignalSpy notices(&host.m_Hub, &CKorvantaSignals::GuiModallessMsg);
+    CTestPortEnumerator ports;
+    CDeviceDetectionManager detection(&host.m_Logic, nullptr, &ports);
+    detection.ConnectionTimeOut();
+    QCOMPARE(finished.count(), problems);
+    QCOMPARE(notices.count(), problems);
+    if (problems)
+        QCOMPARE(finished.first().first().toInt(), 0);
 }
 
 KORVANTA_TEST_MAIN(TestSetupController)

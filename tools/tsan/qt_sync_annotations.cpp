@@ -21,10 +21,6 @@
 using namespace KvTsan;
 
 namespace {
-// Finished futures, for the watchers that see them (the watcher keeps its own copy of the
-// future, out of reach here).
-char s_FinishGate;
-
 // A recursive mutex may be locked again by its holder; the flag goes with every lock, as the
 // mutex may have been made inside Qt, out of this library's sight.
 unsigned MutexFlags(const QMutex* m)
@@ -293,7 +289,6 @@ void QFutureInterfaceBase::reportFinished()
 {
     KV_REAL(real, void (*)(QFutureInterfaceBase*), "_ZN20QFutureInterfaceBase14reportFinishedEv");
     Release(d);
-    Release(&s_FinishGate);
     real(this);
 }
 
@@ -355,18 +350,21 @@ bool QFutureInterfaceBase::derefT() const
 KV_FUTURE_DESTRUCTOR(KvFutureBaseD1, "_ZN20QFutureInterfaceBaseD1Ev")
 KV_FUTURE_DESTRUCTOR(KvFutureBaseD2, "_ZN20QFutureInterfaceBaseD2Ev")
 
-// ---- Future watchers: the watcher's wait and its finished notification see the task's end.
+// ---- Future watchers: the watcher's wait and its notifications see what its own future's task
+// did before reporting, and nothing of any other task (the state is the one the task's reports
+// release on; the watcher reaches it through its copy of the future). Qt posts the
+// notifications and waits for the task inside itself, out of the sanitizer's sight.
 
 void QFutureWatcherBase::waitForFinished()
 {
     KV_REAL(real, void (*)(QFutureWatcherBase*), "_ZN18QFutureWatcherBase15waitForFinishedEv");
     real(this);
-    Acquire(&s_FinishGate);
+    Acquire(futureInterface().d);
 }
 
 bool QFutureWatcherBase::event(QEvent* e)
 {
     KV_REAL(real, bool (*)(QFutureWatcherBase*, QEvent*), "_ZN18QFutureWatcherBase5eventEP6QEvent");
-    Acquire(&s_FinishGate);
+    Acquire(futureInterface().d);
     return real(this, e);
 }

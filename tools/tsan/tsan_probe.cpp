@@ -7,8 +7,10 @@
 #include "TsanProbe.h"
 
 #include <QCoreApplication>
+#include <QFutureWatcher>
 #include <QMutex>
 #include <QSemaphore>
+#include <QThreadPool>
 #include <QWaitCondition>
 #include <QtConcurrent>
 
@@ -115,6 +117,53 @@ int Future()
     return 0;
 }
 
+// A watcher's finished slot on the main thread reads what its task wrote on a pool thread.
+int Watcher()
+{
+    for (long round = 0; round < 20; ++round) {
+        QFutureWatcher<long> watcher;
+        long seen = -1;
+        QObject::connect(&watcher, &QFutureWatcherBase::finished, [&] {
+            seen = g_Counter + watcher.result();
+            QCoreApplication::quit();
+        });
+        watcher.setFuture(QtConcurrent::run([round] {
+            g_Counter = round;
+            return round;
+        }));
+        QCoreApplication::exec();
+        if (seen != 2 * round)
+            return 1;
+    }
+    return 0;
+}
+
+__attribute__((noinline)) long ReadInWatcherSlot()
+{
+    return g_Counter;
+}
+
+// A task on pool A that nobody watches writes; the main thread sees it end through isFinished()
+// alone, which orders nothing; the finished slot of a watcher of another task (on pool B) then
+// reads. The watcher's notification is ordered after its own task only. Both pools and the
+// unwatched future outlive the read: a pool's end waits for its threads, and the last copy of a
+// future acquires its state, either of which would order the write before the read.
+int WatcherOther()
+{
+    QThreadPool first, second;
+    QFuture<void> unwatched = QtConcurrent::run(&first, [] { g_Counter = 89; });
+    AwaitRelaxed([&] { return unwatched.isFinished(); });
+    QFutureWatcher<void> watcher;
+    long seen = 0;
+    QObject::connect(&watcher, &QFutureWatcherBase::finished, [&] {
+        seen = ReadInWatcherSlot();
+        QCoreApplication::quit();
+    });
+    watcher.setFuture(QtConcurrent::run(&second, [] {}));
+    QCoreApplication::exec();
+    return seen == 89 ? 0 : 1;
+}
+
 int QueuedCall()
 {
     // A value written on a worker thread, then handed to the main thread by a queued call.
@@ -140,7 +189,7 @@ int QueuedCall()
 
 const ProbeCase g_SyncCases[] = {{"mutex", Mutex}, {"race", Race}, {"semaphore", Semaphore},
                                  {"waitcondition", WaitCondition}, {"threadwait", ThreadWait}, {"future", Future},
-                                 {"queued", QueuedCall}, {nullptr, nullptr}};
+                                 {"watcher", Watcher}, {"watcher_other", WatcherOther}, {"queued", QueuedCall}, {nullptr, nullptr}};
 
 int main(int argc, char** argv)
 {
