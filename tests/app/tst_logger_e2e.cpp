@@ -281,11 +281,12 @@ void TestLoggerE2E::step(char what)
         else
             wm()->onLoggerConnect();
         m_bUnplugged = false;
+        // Finding the boot-loader and the logger after the restart are searches that walk every
+        // port and wait out the ones that stay silent; beside a full build each took longer than
+        // ten seconds once.
         QTRY_VERIFY_WITH_TIMEOUT(box()->text().startsWith(QStringLiteral("The logger is waiting in its boot-loader")),
-                                 10000);
+                                 30000);
         QVERIFY(b().sim->invoke([&] { b().device()->restartFirmware(); }));
-        // The search after the restart walks every port and waits out the ones that stay silent;
-        // beside a full build that took longer than ten seconds once.
         QTRY_VERIFY_WITH_TIMEOUT(wm()->IsLoggerDetected() && b().button()->isEnabled(), 30000);
         break;
     }
