@@ -75,6 +75,9 @@ struct FitSamples
 {
     BranchRange range;
     QVector<double> x;
+    int withX = 0; // how many of x are usable
+    // Every sample has an X (always so on a time axis): the samples used are the range itself.
+    bool allHaveX() const { return withX == x.size(); }
 };
 
 bool ReadFitSamples(const CFunctions& engine, const CDataBranch* g1, long start, long end,
@@ -90,10 +93,10 @@ bool ReadFitSamples(const CFunctions& engine, const CDataBranch* g1, long start,
         for (int i = 0; i < n; ++i)
             s.x[i] = s.range.x.at(i) * g1->m_Interval;
     }
-    int withX = 0;
+    s.withX = 0;
     for (double x : s.x)
-        withX += IsUsableX(x) ? 1 : 0;
-    return HoldsTwo(engine, withX);
+        s.withX += IsUsableX(x) ? 1 : 0;
+    return HoldsTwo(engine, s.withX);
 }
 
 template <typename Curve>
@@ -127,7 +130,13 @@ CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, l
     if (!ReadFitSamples(*this, g1, start, end, xSeries, s))
         return nullptr;
     double st = 0.0, sy = 0.0, sty = 0.0, stt = 0.0;
+    // The samples with an X, copied only where some have none.
+    const bool all = s.allHaveX();
     QVector<double> usedY, usedX;
+    if (!all) {
+        usedX.reserve(s.withX);
+        usedY.reserve(s.withX);
+    }
     for (int i = 0; i < s.x.size(); ++i) {
         const double t = s.x.at(i);
         if (!IsUsableX(t))
@@ -137,19 +146,22 @@ CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, l
         sy += y;
         sty += t * y;
         stt += t * t;
-        usedX.append(t);
-        usedY.append(y);
+        if (!all) {
+            usedX.append(t);
+            usedY.append(y);
+        }
     }
-    const int n = usedX.size();
+    const int n = s.withX;
     const double d = n * stt - st * st;
     const double a = d == 0.0 ? 0.0 : (n * sty - st * sy) / d;
     const double b = (sy - a * st) / n;
     auto line = [a, b](double t) { return a * t + b; };
 
-    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Linear, {a, b}), usedX);
+    const QVector<double> fitted = fittedAt(s.x, line);
+    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Linear, {a, b}), all ? s.x : usedX);
     const QString name = QStringLiteral("%1(%2)").arg(tr("Linear"), FitSubject(*g1, xSeries));
-    return makeFit(this, g1, xSeries, s.range.x, fittedAt(s.x, line), name,
-                   formulaText(equation, qualityIndex(usedY, fittedAt(usedX, line))));
+    const double ri = all ? qualityIndex(s.range.y, fitted) : qualityIndex(usedY, fittedAt(usedX, line));
+    return makeFit(this, g1, xSeries, s.range.x, fitted, name, formulaText(equation, ri));
 }
 
 CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, long end,
@@ -162,6 +174,9 @@ CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, lo
     QVector<double> usedX;
     QVector<double> usedY; // the source values of the samples that get a fitted value
     QVector<double> sampleNumbers;
+    usedX.reserve(s.withX);
+    usedY.reserve(s.withX);
+    sampleNumbers.reserve(s.withX);
     double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0;
     for (int i = 0; i < s.range.count(); ++i) {
         // On a time axis sample 0 stands at time 0, which has no logarithm.
@@ -213,14 +228,22 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
     enum { BeforePositive, InsidePositive, AfterPositive } state = BeforePositive;
     int n = 0;
     double st = 0.0, sy = 0.0, stt = 0.0, sty = 0.0;
-    QVector<double> withXY, withX; // every sample with an X gets a fitted value
+    // Every sample with an X gets a fitted value; they are copied only where some have none.
+    const bool all = s.allHaveX();
+    QVector<double> withXY, withX;
+    if (!all) {
+        withX.reserve(s.withX);
+        withXY.reserve(s.withX);
+    }
     for (int i = 0; i < s.range.count(); ++i) {
         const double t = s.x.at(i);
         if (!IsUsableX(t))
             continue;
         const double y = s.range.y.at(i);
-        withX.append(t);
-        withXY.append(y);
+        if (!all) {
+            withX.append(t);
+            withXY.append(y);
+        }
         const bool positive = y > 0; // a value that is not a number counts as not positive
         if (!positive) {
             if (state == InsidePositive)
@@ -249,9 +272,11 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
     const double a = std::pow(2.718281828459045, (sy - st * b) / n);
     auto curve = [a, b](double t) { return a * std::exp(b * t); };
 
-    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Exponential, {a, b}), withX);
+    const QVector<double> fitted = fittedAt(s.x, curve);
+    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Exponential, {a, b}), all ? s.x : withX);
     const QString name = QStringLiteral("%1(%2)").arg(tr("Exponential-Curve"), FitSubject(*g1, xSeries));
-    // Every sample of the range has a fitted value, skipped ones included, and counts in RI.
-    return makeFit(this, g1, xSeries, s.range.x, fittedAt(s.x, curve), name,
-                   formulaText(equation, qualityIndex(withXY, fittedAt(withX, curve))));
+    // Every sample of the range with an X has a fitted value, skipped ones included, and counts
+    // in RI.
+    const double ri = all ? qualityIndex(s.range.y, fitted) : qualityIndex(withXY, fittedAt(withX, curve));
+    return makeFit(this, g1, xSeries, s.range.x, fitted, name, formulaText(equation, ri));
 }
