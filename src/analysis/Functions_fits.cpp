@@ -86,16 +86,21 @@ bool ReadFitSamples(const CFunctions& engine, const CDataBranch* g1, long start,
     if (!ReadRangeOfTwo(engine, g1, start, end, s.range))
         return false;
     const int n = s.range.count();
+    s.withX = 0;
     if (xSeries) {
         s.x = XSeriesValues(*xSeries, g1->GetXSample(0), s.range.start, n);
+        for (double x : s.x)
+            s.withX += IsUsableX(x) ? 1 : 0;
     } else {
         s.x.resize(n);
-        for (int i = 0; i < n; ++i)
-            s.x[i] = s.range.x.at(i) * g1->m_Interval;
+        double* x = s.x.data();
+        const double* number = s.range.x.constData();
+        const double interval = g1->m_Interval;
+        for (int i = 0; i < n; ++i) {
+            x[i] = number[i] * interval;
+            s.withX += IsUsableX(x[i]) ? 1 : 0;
+        }
     }
-    s.withX = 0;
-    for (double x : s.x)
-        s.withX += IsUsableX(x) ? 1 : 0;
     return HoldsTwo(engine, s.withX);
 }
 
@@ -103,8 +108,10 @@ template <typename Curve>
 QVector<double> fittedAt(const QVector<double>& x, Curve curve)
 {
     QVector<double> fitted(x.size());
+    double* out = fitted.data();
+    const double* in = x.constData();
     for (int i = 0; i < x.size(); ++i)
-        fitted[i] = IsUsableX(x.at(i)) ? curve(x.at(i)) : MissingValue;
+        out[i] = IsUsableX(in[i]) ? curve(in[i]) : MissingValue;
     return fitted;
 }
 
