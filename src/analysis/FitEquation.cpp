@@ -218,7 +218,8 @@ QString FitEquationText(const CFitCurve& curve, int digits)
     return PrintCurve(curve, digits, nullptr);
 }
 
-QString FittingEquationText(const CFitCurve& curve, const QVector<double>& x, const QVector<double>& fitted)
+QString FittingEquationText(const CFitCurve& curve, const QVector<double>& x, const QVector<double>& fitted,
+                            const FitXEnds* ends)
 {
     // The samples to check: a spread of them, and those at the ends of the X range, where a
     // polynomial read with too few digits parts furthest from the curve.
@@ -237,9 +238,12 @@ QString FittingEquationText(const CFitCurve& curve, const QVector<double>& x, co
     // spread is stepped through rather than every index divided.
     const double* xv = x.constData();
     int first = 0;
-    while (first < n && !IsShownValue(xv[first]))
+    while (!ends && first < n && !IsShownValue(xv[first]))
         ++first;
-    if (first < n) {
+    if (ends) {
+        lowest = ends->lowest;
+        highest = ends->highest;
+    } else if (first < n) {
         lowest = highest = first;
         double lowX = xv[first], highX = xv[first];
         for (int i = first + 1; i < n; ++i) {

@@ -75,7 +75,8 @@ struct FitSamples
 {
     BranchRange range;
     QVector<double> x;
-    int withX = 0; // how many of x are usable
+    int withX = 0;  // how many of x are usable
+    FitXEnds ends;  // where the lowest and the highest of them stand
     // Every sample has an X (always so on a time axis): the samples used are the range itself.
     bool allHaveX() const { return withX == x.size(); }
 };
@@ -86,19 +87,36 @@ bool ReadFitSamples(const CFunctions& engine, const CDataBranch* g1, long start,
     if (!ReadRangeOfTwo(engine, g1, start, end, s.range))
         return false;
     const int n = s.range.count();
-    s.withX = 0;
     if (xSeries) {
         s.x = XSeriesValues(*xSeries, g1->GetXSample(0), s.range.start, n);
-        for (double x : s.x)
-            s.withX += IsUsableX(x) ? 1 : 0;
     } else {
         s.x.resize(n);
         double* x = s.x.data();
         const double* number = s.range.x.constData();
         const double interval = g1->m_Interval;
-        for (int i = 0; i < n; ++i) {
+        for (int i = 0; i < n; ++i)
             x[i] = number[i] * interval;
-            s.withX += IsUsableX(x[i]) ? 1 : 0;
+    }
+    s.withX = 0;
+    s.ends = FitXEnds();
+    const double* x = s.x.constData();
+    double low = 0.0, high = 0.0;
+    for (int i = 0; i < s.x.size(); ++i) {
+        const double v = x[i];
+        if (!IsUsableX(v))
+            continue;
+        if (s.withX++ == 0) {
+            s.ends.lowest = s.ends.highest = i;
+            low = high = v;
+            continue;
+        }
+        if (v < low) {
+            s.ends.lowest = i;
+            low = v;
+        }
+        if (v > high) {
+            s.ends.highest = i;
+            high = v;
         }
     }
     return HoldsTwo(engine, s.withX);
@@ -165,7 +183,8 @@ CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, l
     auto line = [a, b](double t) { return a * t + b; };
 
     const QVector<double> fitted = fittedAt(s.x, line);
-    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Linear, {a, b}), all ? s.x : usedX);
+    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Linear, {a, b}), all ? s.x : usedX, {},
+                                                 all ? &s.ends : nullptr);
     const QString name = QStringLiteral("%1(%2)").arg(tr("Linear"), FitSubject(*g1, xSeries));
     const double ri = all ? qualityIndex(s.range.y, fitted) : qualityIndex(usedY, fittedAt(usedX, line));
     return makeFit(this, g1, xSeries, s.range.x, fitted, name, formulaText(equation, ri));
@@ -280,7 +299,8 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
     auto curve = [a, b](double t) { return a * std::exp(b * t); };
 
     const QVector<double> fitted = fittedAt(s.x, curve);
-    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Exponential, {a, b}), all ? s.x : withX);
+    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Exponential, {a, b}), all ? s.x : withX, {},
+                                                 all ? &s.ends : nullptr);
     const QString name = QStringLiteral("%1(%2)").arg(tr("Exponential-Curve"), FitSubject(*g1, xSeries));
     // Every sample of the range with an X has a fitted value, skipped ones included, and counts
     // in RI.
