@@ -87,21 +87,20 @@ bool ReadFitSamples(const CFunctions& engine, const CDataBranch* g1, long start,
     if (!ReadRangeOfTwo(engine, g1, start, end, s.range))
         return false;
     const int n = s.range.count();
-    if (xSeries) {
+    const double* number = s.range.x.constData();
+    const double interval = g1->m_Interval;
+    if (xSeries)
         s.x = XSeriesValues(*xSeries, g1->GetXSample(0), s.range.start, n);
-    } else {
+    else
         s.x.resize(n);
-        double* x = s.x.data();
-        const double* number = s.range.x.constData();
-        const double interval = g1->m_Interval;
-        for (int i = 0; i < n; ++i)
-            x[i] = number[i] * interval;
-    }
+    // On a time axis the X is made in the pass that counts and finds the ends.
+    double* x = s.x.data();
     s.withX = 0;
     s.ends = FitXEnds();
-    const double* x = s.x.constData();
     double low = 0.0, high = 0.0;
     for (int i = 0; i < s.x.size(); ++i) {
+        if (!xSeries)
+            x[i] = number[i] * interval;
         const double v = x[i];
         if (!IsUsableX(v))
             continue;
@@ -162,16 +161,26 @@ CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, l
         usedX.reserve(s.withX);
         usedY.reserve(s.withX);
     }
-    for (int i = 0; i < s.x.size(); ++i) {
-        const double t = s.x.at(i);
-        if (!IsUsableX(t))
-            continue;
-        const double y = s.range.y.at(i);
-        st += t;
-        sy += y;
-        sty += t * y;
-        stt += t * t;
-        if (!all) {
+    const double* xs = s.x.constData();
+    const double* ys = s.range.y.constData();
+    if (all) {
+        for (int i = 0; i < s.x.size(); ++i) {
+            const double t = xs[i];
+            st += t;
+            sy += ys[i];
+            sty += t * ys[i];
+            stt += t * t;
+        }
+    } else {
+        for (int i = 0; i < s.x.size(); ++i) {
+            const double t = xs[i];
+            if (!IsUsableX(t))
+                continue;
+            const double y = ys[i];
+            st += t;
+            sy += y;
+            sty += t * y;
+            stt += t * t;
             usedX.append(t);
             usedY.append(y);
         }
