@@ -218,7 +218,8 @@ QString FitEquationText(const CFitCurve& curve, int digits)
     return PrintCurve(curve, digits, nullptr);
 }
 
-QString FittingEquationText(const CFitCurve& curve, const QVector<double>& x, const QVector<double>& fitted)
+QString FittingEquationText(const CFitCurve& curve, const QVector<double>& x, const QVector<double>& fitted,
+                            const FitXEnds* ends)
 {
     // The samples to check: a spread of them, and those at the ends of the X range, where a
     // polynomial read with too few digits parts furthest from the curve.
@@ -233,16 +234,35 @@ QString FittingEquationText(const CFitCurve& curve, const QVector<double>& x, co
             ys.append(y);
         }
     };
-    for (int i = 0; i < n; ++i) {
-        if (!IsShownValue(x.at(i)))
-            continue;
-        if (lowest < 0 || x.at(i) < x.at(lowest))
-            lowest = i;
-        if (highest < 0 || x.at(i) > x.at(highest))
-            highest = i;
-        if (i % stride == 0)
-            take(i);
+    // A fit may have a million samples: the ends are found in a loop of their own, and the
+    // spread is stepped through rather than every index divided.
+    const double* xv = x.constData();
+    int first = 0;
+    while (!ends && first < n && !IsShownValue(xv[first]))
+        ++first;
+    if (ends) {
+        lowest = ends->lowest;
+        highest = ends->highest;
+    } else if (first < n) {
+        lowest = highest = first;
+        double lowX = xv[first], highX = xv[first];
+        for (int i = first + 1; i < n; ++i) {
+            const double v = xv[i];
+            if (!IsShownValue(v))
+                continue;
+            if (v < lowX) {
+                lowest = i;
+                lowX = v;
+            }
+            if (v > highX) {
+                highest = i;
+                highX = v;
+            }
+        }
     }
+    for (qint64 i = 0; i < n; i += stride)
+        if (IsShownValue(xv[i]))
+            take(int(i));
     if (lowest >= 0) {
         take(lowest);
         take(highest);

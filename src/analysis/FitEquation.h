@@ -39,8 +39,15 @@ QString FitEquationText(const CFitCurve& curve, int digits);
 // double precision allows (a polynomial of high order far from X = 0 may need all). Without
 // fitted values the curve's own values at x are taken. Samples with a missing value are
 // passed over.
+// A caller that went over x already may give where its lowest and highest shown X stand (the
+// first of equal ones; -1 for none), which spares a pass over a fit of a million samples.
+struct FitXEnds
+{
+    int lowest = -1;
+    int highest = -1;
+};
 QString FittingEquationText(const CFitCurve& curve, const QVector<double>& x,
-                            const QVector<double>& fitted = QVector<double>());
+                            const QVector<double>& fitted = QVector<double>(), const FitXEnds* ends = nullptr);
 
 // A fit's formula text ("f(x) = <equation> ,  RI = <index>") with its equation written for an X
 // xFactor times and a Y yFactor times the X and Y it was fitted in, as a graph shows them after

@@ -75,6 +75,10 @@ struct FitSamples
 {
     BranchRange range;
     QVector<double> x;
+    int withX = 0;  // how many of x are usable
+    FitXEnds ends;  // where the lowest and the highest of them stand
+    // Every sample has an X (always so on a time axis): the samples used are the range itself.
+    bool allHaveX() const { return withX == x.size(); }
 };
 
 bool ReadFitSamples(const CFunctions& engine, const CDataBranch* g1, long start, long end,
@@ -83,25 +87,48 @@ bool ReadFitSamples(const CFunctions& engine, const CDataBranch* g1, long start,
     if (!ReadRangeOfTwo(engine, g1, start, end, s.range))
         return false;
     const int n = s.range.count();
-    if (xSeries) {
+    const double* number = s.range.x.constData();
+    const double interval = g1->m_Interval;
+    if (xSeries)
         s.x = XSeriesValues(*xSeries, g1->GetXSample(0), s.range.start, n);
-    } else {
+    else
         s.x.resize(n);
-        for (int i = 0; i < n; ++i)
-            s.x[i] = s.range.x.at(i) * g1->m_Interval;
+    // On a time axis the X is made in the pass that counts and finds the ends.
+    double* x = s.x.data();
+    s.withX = 0;
+    s.ends = FitXEnds();
+    double low = 0.0, high = 0.0;
+    for (int i = 0; i < s.x.size(); ++i) {
+        if (!xSeries)
+            x[i] = number[i] * interval;
+        const double v = x[i];
+        if (!IsUsableX(v))
+            continue;
+        if (s.withX++ == 0) {
+            s.ends.lowest = s.ends.highest = i;
+            low = high = v;
+            continue;
+        }
+        if (v < low) {
+            s.ends.lowest = i;
+            low = v;
+        }
+        if (v > high) {
+            s.ends.highest = i;
+            high = v;
+        }
     }
-    int withX = 0;
-    for (double x : s.x)
-        withX += IsUsableX(x) ? 1 : 0;
-    return HoldsTwo(engine, withX);
+    return HoldsTwo(engine, s.withX);
 }
 
 template <typename Curve>
 QVector<double> fittedAt(const QVector<double>& x, Curve curve)
 {
     QVector<double> fitted(x.size());
+    double* out = fitted.data();
+    const double* in = x.constData();
     for (int i = 0; i < x.size(); ++i)
-        fitted[i] = IsUsableX(x.at(i)) ? curve(x.at(i)) : MissingValue;
+        out[i] = IsUsableX(in[i]) ? curve(in[i]) : MissingValue;
     return fitted;
 }
 
@@ -127,29 +154,49 @@ CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, l
     if (!ReadFitSamples(*this, g1, start, end, xSeries, s))
         return nullptr;
     double st = 0.0, sy = 0.0, sty = 0.0, stt = 0.0;
+    // The samples with an X, copied only where some have none.
+    const bool all = s.allHaveX();
     QVector<double> usedY, usedX;
-    for (int i = 0; i < s.x.size(); ++i) {
-        const double t = s.x.at(i);
-        if (!IsUsableX(t))
-            continue;
-        const double y = s.range.y.at(i);
-        st += t;
-        sy += y;
-        sty += t * y;
-        stt += t * t;
-        usedX.append(t);
-        usedY.append(y);
+    if (!all) {
+        usedX.reserve(s.withX);
+        usedY.reserve(s.withX);
     }
-    const int n = usedX.size();
+    const double* xs = s.x.constData();
+    const double* ys = s.range.y.constData();
+    if (all) {
+        for (int i = 0; i < s.x.size(); ++i) {
+            const double t = xs[i];
+            st += t;
+            sy += ys[i];
+            sty += t * ys[i];
+            stt += t * t;
+        }
+    } else {
+        for (int i = 0; i < s.x.size(); ++i) {
+            const double t = xs[i];
+            if (!IsUsableX(t))
+                continue;
+            const double y = ys[i];
+            st += t;
+            sy += y;
+            sty += t * y;
+            stt += t * t;
+            usedX.append(t);
+            usedY.append(y);
+        }
+    }
+    const int n = s.withX;
     const double d = n * stt - st * st;
     const double a = d == 0.0 ? 0.0 : (n * sty - st * sy) / d;
     const double b = (sy - a * st) / n;
     auto line = [a, b](double t) { return a * t + b; };
 
-    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Linear, {a, b}), usedX);
+    const QVector<double> fitted = fittedAt(s.x, line);
+    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Linear, {a, b}), all ? s.x : usedX, {},
+                                                 all ? &s.ends : nullptr);
     const QString name = QStringLiteral("%1(%2)").arg(tr("Linear"), FitSubject(*g1, xSeries));
-    return makeFit(this, g1, xSeries, s.range.x, fittedAt(s.x, line), name,
-                   formulaText(equation, qualityIndex(usedY, fittedAt(usedX, line))));
+    const double ri = all ? qualityIndex(s.range.y, fitted) : qualityIndex(usedY, fittedAt(usedX, line));
+    return makeFit(this, g1, xSeries, s.range.x, fitted, name, formulaText(equation, ri));
 }
 
 CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, long end,
@@ -162,6 +209,9 @@ CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, lo
     QVector<double> usedX;
     QVector<double> usedY; // the source values of the samples that get a fitted value
     QVector<double> sampleNumbers;
+    usedX.reserve(s.withX);
+    usedY.reserve(s.withX);
+    sampleNumbers.reserve(s.withX);
     double sx = 0.0, sy = 0.0, sxy = 0.0, sxx = 0.0;
     for (int i = 0; i < s.range.count(); ++i) {
         // On a time axis sample 0 stands at time 0, which has no logarithm.
@@ -213,14 +263,22 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
     enum { BeforePositive, InsidePositive, AfterPositive } state = BeforePositive;
     int n = 0;
     double st = 0.0, sy = 0.0, stt = 0.0, sty = 0.0;
-    QVector<double> withXY, withX; // every sample with an X gets a fitted value
+    // Every sample with an X gets a fitted value; they are copied only where some have none.
+    const bool all = s.allHaveX();
+    QVector<double> withXY, withX;
+    if (!all) {
+        withX.reserve(s.withX);
+        withXY.reserve(s.withX);
+    }
     for (int i = 0; i < s.range.count(); ++i) {
         const double t = s.x.at(i);
         if (!IsUsableX(t))
             continue;
         const double y = s.range.y.at(i);
-        withX.append(t);
-        withXY.append(y);
+        if (!all) {
+            withX.append(t);
+            withXY.append(y);
+        }
         const bool positive = y > 0; // a value that is not a number counts as not positive
         if (!positive) {
             if (state == InsidePositive)
@@ -249,9 +307,12 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
     const double a = std::pow(2.718281828459045, (sy - st * b) / n);
     auto curve = [a, b](double t) { return a * std::exp(b * t); };
 
-    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Exponential, {a, b}), withX);
+    const QVector<double> fitted = fittedAt(s.x, curve);
+    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Exponential, {a, b}), all ? s.x : withX, {},
+                                                 all ? &s.ends : nullptr);
     const QString name = QStringLiteral("%1(%2)").arg(tr("Exponential-Curve"), FitSubject(*g1, xSeries));
-    // Every sample of the range has a fitted value, skipped ones included, and counts in RI.
-    return makeFit(this, g1, xSeries, s.range.x, fittedAt(s.x, curve), name,
-                   formulaText(equation, qualityIndex(withXY, fittedAt(withX, curve))));
+    // Every sample of the range with an X has a fitted value, skipped ones included, and counts
+    // in RI.
+    const double ri = all ? qualityIndex(s.range.y, fitted) : qualityIndex(withXY, fittedAt(withX, curve));
+    return makeFit(this, g1, xSeries, s.range.x, fitted, name, formulaText(equation, ri));
 }

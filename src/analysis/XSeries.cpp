@@ -46,11 +46,6 @@ QVector<double> XSeriesValues(const CDataBranch& xSeries, double firstX, long fi
     return out;
 }
 
-bool IsUsableX(double x)
-{
-    return std::isfinite(x) && x != MissingValue;
-}
-
 int FittedXKey(const CDataBranch& series)
 {
     // A derivative's related key names the series its marks stand on, a spectrum's its

@@ -6,8 +6,12 @@
 // i + start for a result that begins at sample start). The curve fits, the statistics' area and
 // the graph's slope and cursors take their X the same way, so that what they report is what the
 // graph draws.
+#include "Core/Data/Globals.h"
+
 #include <QString>
 #include <QVector>
+
+#include <cmath>
 
 class CDataBranch;
 
@@ -22,7 +26,11 @@ long long XSeriesIndex(double firstX, long long sample);
 QVector<double> XSeriesValues(const CDataBranch& xSeries, double firstX, long first, int count);
 
 // Whether a value can serve as a sample's X: a finite number that is not the missing mark.
-bool IsUsableX(double x);
+// Asked of every sample a fit reads, so it is inline.
+inline bool IsUsableX(double x)
+{
+    return std::isfinite(x) && x != MissingValue;
+}
 
 // A curve fitted against an X-axis series (on an XY graph) names that series, so that a graph
 // draws it against that series alone: its equation's X is that series, and drawn against time

@@ -7,6 +7,7 @@
 #include "app/shell/MainWindow.h"
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
+#include "Core/Data/Globals.h"
 #include "Core/Logic/LogicManager.h"
 #include "common/ScriptedPrompter.h"
 #include "support/ScriptedServices.h"
@@ -62,6 +63,7 @@ private slots:
     void damagedFilesLeaveWorkspace();
     void longLoadShowsProgressAndCancelKeepsWorkspace();
     void graphOfEveryRunOpensWithLookUpsInProportion();
+    void runsOpenWithoutScansOfEverySeries();
     void whatGraphsShowComesBack();
 };
 
@@ -341,6 +343,53 @@ void TestShellWorkspace::graphOfEveryRunOpensWithLookUpsInProportion()
     const quint64 large = LookUpsToOpenGraphOfRuns(600, r.dir.filePath("600.kvb"));
     QVERIFY2(small > 0 && large > 0, "a graph of every run did not come back");
     QVERIFY2(large < 5 * small, qPrintable(QStringLiteral("%1 look-ups for 150 runs, %2 for 600").arg(small).arg(large)));
+}
+
+// Runs of three series, the first one the masses typed by hand in every other run: while a run's
+// first series is read its others are not yet, and a look-up of them must not search every series
+// read so far. The series a look-up visits when its key is not indexed stay a few per run, at
+// 100 runs as at 400, and the series read after the masses still know their run was sampled by
+// hand (no rate).
+void TestShellWorkspace::runsOpenWithoutScansOfEverySeries()
+{
+    Rig r;
+    for (int runs : {100, 400}) {
+        const QString path = r.dir.filePath(QStringLiteral("scan%1.kvb").arg(runs));
+        {
+            Rig saved;
+            saved.window.windowsManager()->OnNew();
+            const double x[3] = {0, 1, 2};
+            for (int i = 0; i < runs; ++i) {
+                CDataFolder* run = saved.data().CreateDataFolder();
+                for (int s = 0; s < 3; ++s) {
+                    const int key = saved.data().CreateDataBranch(-1, 0.1, s, 0, run->m_Key);
+                    run->AddBranchKey(key);
+                    CDataBranch* b = saved.data().GetDataBranch(key);
+                    b->AppendSamples(x, x, 3);
+                    if (s == 0 && i % 2 == 1)
+                        b->m_SensorIndex = SensorIndexManualX;
+                }
+            }
+            saved.prompter.m_SaveFile = path;
+            saved.window.windowsManager()->OnSaveAs();
+        }
+        Rig opened;
+        opened.prompter.m_File = path;
+        const quint64 before = opened.data().BranchesScanned();
+        opened.window.windowsManager()->OnOpen();
+        const quint64 visits = opened.data().BranchesScanned() - before;
+        QCOMPARE(opened.data().GetNumDataBranches(), 3 * runs);
+        QVERIFY2(visits <= quint64(2 * runs),
+                 qPrintable(QStringLiteral("%1 series visited in scans to open %2 runs").arg(visits).arg(runs)));
+        int byHand = 0, timed = 0;
+        for (int i = 0; i < opened.data().GetNumDataBranches(); ++i) {
+            const CDataBranch* b = opened.data().GetDataBranchByIndex(i);
+            const bool hand = opened.data().GetDataBranchByIndex(i - i % 3)->m_SensorIndex == SensorIndexManualX;
+            QVERIFY2(hand == (b->m_RateCode == 0), qPrintable(QStringLiteral("series %1").arg(i)));
+            ++(hand ? byHand : timed);
+        }
+        QCOMPARE(QPoint(byHand, timed), QPoint(3 * runs / 2, 3 * runs / 2));
+    }
 }
 
 namespace {

@@ -178,16 +178,42 @@ CDataBranch* CDataManager::GetDataBranch(int key) const
         return branch;
     // Not indexed under this key, or its key was changed since (keys are public fields): the
     // list decides, and the index learns the answer.
-    branch = m_Branches.FindFirst([key](CDataBranch* b) { return b->m_Key == key; });
+    quint64 visited = 0;
+    branch = m_Branches.FindFirst([key, &visited](CDataBranch* b) {
+        ++visited;
+        return b->m_Key == key;
+    });
+    m_BranchesScanned += visited;
     if (branch)
         indexBranchLocked(branch);
     return branch;
+}
+
+CDataBranch* CDataManager::indexedBranch(int key) const
+{
+    QMutexLocker lock(&m_BranchIndexMutex);
+    ++m_BranchLookups;
+    CDataBranch* branch = m_BranchByKey.value(key, nullptr);
+    return branch && branch->m_Key == key ? branch : nullptr;
+}
+
+CDataFolder* CDataManager::indexedFolder(int key) const
+{
+    QMutexLocker lock(&m_FolderIndexMutex);
+    CDataFolder* folder = m_FolderByKey.value(key, nullptr);
+    return folder && folder->m_Key == key ? folder : nullptr;
 }
 
 quint64 CDataManager::BranchLookups() const
 {
     QMutexLocker lock(&m_BranchIndexMutex);
     return m_BranchLookups;
+}
+
+quint64 CDataManager::BranchesScanned() const
+{
+    QMutexLocker lock(&m_BranchIndexMutex);
+    return m_BranchesScanned;
 }
 
 void CDataManager::indexBranchLocked(CDataBranch* branch) const

@@ -77,6 +77,10 @@ public:
     // How many look-ups of a series by key the store has answered: a caller that looks every
     // series up again for each of the others shows here as the square of their count.
     quint64 BranchLookups() const;
+    // How many series the look-ups by key have visited in scans of the list (a key the index
+    // does not hold): a load that scanned for each series it reads shows here as the square of
+    // their count.
+    quint64 BranchesScanned() const;
     CDataFolder* GetDataFolder(int key) const;
     CDataFolder* GetDataFolderByIndex(int index) const;
     CDataBranch* GetDataBranchByIndex(int index) const;
@@ -256,10 +260,16 @@ private:
     void unlistBranch(CDataBranch* branch);
     void clearBranchIndex();
     void indexBranchLocked(CDataBranch* branch) const;
+    // By the indexes alone, no scan of a list: what a load asks of the records it read so far.
+    CDataBranch* indexedBranch(int key) const;
+    CDataFolder* indexedFolder(int key) const;
+    // IsSampledByHand for a series just read from a file (DataManager_runs.cpp).
+    bool loadedSampledByHand(const CDataBranch* branch) const;
     mutable QMutex m_BranchIndexMutex;
     mutable QHash<int, CDataBranch*> m_BranchByKey;
     mutable QHash<const CDataBranch*, int> m_IndexedKeyOf;  // the key each is indexed under
     mutable quint64 m_BranchLookups = 0;   // under m_BranchIndexMutex
+    mutable quint64 m_BranchesScanned = 0; // under m_BranchIndexMutex
     mutable QMutex m_FolderIndexMutex;
     QHash<int, CDataFolder*> m_FolderByKey;
     QHash<const CDataFolder*, int> m_FolderIndexedKey;

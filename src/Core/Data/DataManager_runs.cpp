@@ -45,6 +45,31 @@ bool CDataManager::IsSampledByHand(int key) const
     return run && (run->m_bSampledByHand || GetRunBranchByCode(run->m_Key, SensorIndexManualX));
 }
 
+bool CDataManager::loadedSampledByHand(const CDataBranch* branch) const
+{
+    // IsSampledByHand by the indexes alone, as keyInUse asks: the records read so far are all
+    // indexed, while the series of the run still to come are in no list, and a scan of the list
+    // for each of them would make a load of n runs cost n * n visits.
+    const CDataFolder* run = nullptr;
+    const CDataBranch* b = branch;
+    for (int depth = 0; b && !run && depth < s_MaxOwnerDepth; ++depth) {
+        run = indexedFolder(b->m_OwnerKey);
+        b = run ? nullptr : indexedBranch(b->m_OwnerKey);
+    }
+    if (!run)
+        run = GetDataFolderByBranch(branch->m_Key);
+    if (!run)
+        return false;
+    if (run->m_bSampledByHand)
+        return true;
+    for (int key : run->GetBranchKeys()) {
+        const CDataBranch* sibling = indexedBranch(key);
+        if (sibling && sibling->m_SensorIndex == SensorIndexManualX)
+            return true;
+    }
+    return false;
+}
+
 int CDataManager::NextFolderNumber(const QString& prefix) const
 {
     int highest = 0;

@@ -73,7 +73,7 @@ int CDataManager::LoadBranchFromFile(QDataStream* stream)
     addBranch(branch);
     // No file keeps a series' rate code (what an upload reports): it is the rate of the stored
     // period, or none where the run's record says it was sampled by hand.
-    branch->m_RateCode = IsSampledByHand(branch->m_Key) ? 0 : CGlobalTable::RateOfPeriod(branch->m_Interval);
+    branch->m_RateCode = loadedSampledByHand(branch) ? 0 : CGlobalTable::RateOfPeriod(branch->m_Interval);
     return RecordOk;
 }
 

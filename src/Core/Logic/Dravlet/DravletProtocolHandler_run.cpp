@@ -185,9 +185,10 @@ void CDravletProtocolHandler::ConvertLoggerDataSample(const unsigned char* packe
     const qint64 counter = m_ProtocolState.m_TimingEventCounter;
     const bool storing = store && !decodeOnly && m_pHost;
     // A packet's rows go to the store as one block. Rows hold one value per active position,
-    // in position order.
+    // in position order. Each row is written whole before it goes, so the block is not zeroed:
+    // clearing all of it for every packet cost more than a packet's few rows.
     const int width = std::clamp(m_ViewActiveCount, 0, int(DravletSetupView::s_Channels));
-    double rows[s_BlockRows * DravletSetupView::s_Channels] = {};
+    double rows[s_BlockRows * DravletSetupView::s_Channels];
     int pending = 0;
     // Once the run has its samples nothing more is stored; the packet step asks the interface
     // to stop. The rows of this packet count as stored as soon as they are taken.
