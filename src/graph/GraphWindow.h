@@ -129,6 +129,8 @@ public:
     void BuildScaleCombos();
     void ResizeScaleCombos();
     void RepositionScaleCombos();
+    // The plots' titles in the scale lists again (a unit prefix changed), the choices kept.
+    void RetitleScaleCombos();
     // The plot area the combo boxes were last placed by; a paint that lays the area out
     // elsewhere (the first paint of an opened graph, a right scale that appeared) moves them.
     QRect m_ScaleCombosRect;

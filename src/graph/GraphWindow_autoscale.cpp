@@ -73,17 +73,18 @@ void CGraphWindow::autoScaleY(int plot, long first, long last, bool force, const
     const CDataBranch* branch = map.m_Branches.at(plot);
     if (!branch || (!p.m_bAutoScale && !force))
         return;
-    const float f = float(GetMultiplier(short(p.m_DataUnitPrefix), short(p.m_UnitPrefix)));
+    // A plot's range is in its stored values, as its curve is drawn: the unit prefix it is shown
+    // in changes its scale's numbers alone.
     const int count = branch->GetYSize();
     float lo = 9999999.0f, hi = -9999999.0f;
-    FindMinMaxValues(branch, true, first, last == 0 ? count : last, lo, hi, f);
+    FindMinMaxValues(branch, true, first, last == 0 ? count : last, lo, hi, 1.0f);
     // The curves drawn on this scale are taken in too.
     for (int j : drawnOnIt) {
         const CDataBranch* other = j >= 0 && j < map.m_Branches.size() ? map.m_Branches.at(j) : nullptr;
         if (!other)
             continue;
         float l = 9999999.0f, h = -9999999.0f;
-        FindMinMaxValues(other, true, 0, other->GetYSize(), l, h, f);
+        FindMinMaxValues(other, true, 0, other->GetYSize(), l, h, 1.0f);
         if (l <= h) {
             lo = std::min(lo, l);
             hi = std::max(hi, h);

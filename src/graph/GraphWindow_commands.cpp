@@ -48,6 +48,7 @@ void CGraphWindow::OnProperties()
         switched[i] = m_Plots.at(i).m_bAutoScale && !autoBefore.at(i) && i != m_X.PlotIndex();
     autoScaleYAxes(switched);
     takeXAxisScaleFromPlot();
+    RetitleScaleCombos();
     RepaintGraph(RepaintFull);
     notifyHasNewDataToSave();
     RepositionScaleCombos();

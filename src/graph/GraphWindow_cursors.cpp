@@ -269,7 +269,8 @@ void CGraphWindow::DrawCursor(QPainter* painter)
         const float y0 = float(branch->GetYSample(i - 1)), y2 = float(branch->GetYSample(i + 1));
         const double yPerPixel = double(plot.m_Max - plot.m_Min) / double(m_GraphRect.bottom() - m_GraphRect.top());
         const double xPerPixel = double(xr.max - xr.min) / double(m_GraphRect.right() - m_GraphRect.left());
-        const double dy = (double(y2) * m - double(y0) * m) / yPerPixel;
+        // The range is in stored values, as the curve is drawn.
+        const double dy = (double(y2) - double(y0)) / yPerPixel;
         const double dx = double(x2 - x0) / xPerPixel;
         // A flat range, two neighbours at one X or one without an X give no direction to draw.
         const bool known = !xy || (IsUsableX(x0) && IsUsableX(x2));
@@ -283,7 +284,11 @@ void CGraphWindow::DrawCursor(QPainter* painter)
                               Trunc(x + 70 * std::cos(angle)), Trunc(y - 70 * std::sin(angle)));
             painter->restore();
         }
-        slopeText = tr(" Slope = ") + Double2String(CalculateSlope(i, m_Cursor1Plot), 2, false, false);
+        // Read in the units the scales show: the plot's per second, or per unit of the X axis.
+        double slope = CalculateSlope(i, m_Cursor1Plot);
+        if (slope != MissingValue)
+            slope = slope * double(m) / (xy ? m_X.AxisMultiplier() : 1.0);
+        slopeText = tr(" Slope = ") + Double2String(slope, 2, false, false);
     }
     painter->setFont(ScaleFont());
     QString text;

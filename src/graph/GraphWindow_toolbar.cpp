@@ -338,6 +338,20 @@ void CGraphWindow::RepositionScaleCombos()
     m_pXScaleCombo->move(r.left(), r.bottom() + 22);
 }
 
+void CGraphWindow::RetitleScaleCombos()
+{
+    for (int k = 0; k < m_ScaleComboPlots.size(); ++k) {
+        const QString title = PlotTitle(GetPlot(m_ScaleComboPlots.at(k)));
+        if (k < m_pLeftScaleCombo->count())
+            m_pLeftScaleCombo->setItemText(k, title);
+        if (k < m_pRightScaleCombo->count())
+            m_pRightScaleCombo->setItemText(k, title);
+    }
+    // The X list holds Time, then every plot when there are two or more.
+    for (int i = 0; i + 1 < m_pXScaleCombo->count() && i < m_Plots.size(); ++i)
+        m_pXScaleCombo->setItemText(i + 1, PlotTitle(m_Plots.at(i)));
+}
+
 void CGraphWindow::OnLeftScaleComboChanged(int index)
 {
     if (index < 0 || index >= m_ScaleComboPlots.size())

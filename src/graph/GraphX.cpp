@@ -422,9 +422,9 @@ bool CGraphX::DrawnXRange(float& lo, float& hi) const
     }
     if (!any)
         return false;
-    const float f = float(GetMultiplier(0, short(m_XPlot.m_DataUnitPrefix)));
-    lo = l * f;
-    hi = h * f;
+    // In stored values, as the axis range is kept.
+    lo = l;
+    hi = h;
     return true;
 }
 

@@ -488,6 +488,50 @@ private slots:
         QCOMPARE(QPointF(rig.graph->m_XMin, rig.graph->m_XMax), QPointF(5, 12));
     }
 
+    void xPlotPrefixKeepsItsCurveBackOnTime_data()
+    {
+        QTest::addColumn<int>("prefix");      // chosen for the X plot, stored in kPa
+        QTest::addColumn<QString>("title");   // the plot's title in the lists afterwards
+        QTest::newRow("Pa") << 0 << "Pressure(Pa)";
+        QTest::newRow("kPa as stored") << 1 << "Pressure(kPa)";
+        QTest::newRow("mPa") << 2 << "Pressure(mPa)";
+    }
+    // A unit prefix chosen for the plot an XY graph is drawn against changes how its values are
+    // shown, never where they lie: back on a time axis the plot's scale still holds its curve
+    // (a range in the shown unit would lie a thousand times beside it), and the lists name it
+    // in the unit chosen.
+    void xPlotPrefixKeepsItsCurveBackOnTime()
+    {
+        QFETCH(int, prefix);
+        QFETCH(QString, title);
+        CRig rig;
+        rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 30)));
+        CGraphPlot pressure = rig.graph->GetPlot(1);   // 1 to 30 kPa
+        pressure.m_Name = QStringLiteral("Pressure");
+        pressure.m_Unit = QStringLiteral("Pa");
+        pressure.m_UnitPrefix = pressure.m_DataUnitPrefix = 1;
+        rig.graph->UpdatePlot(pressure, 1);
+        rig.graph->OnXScaleComboChanged(2);
+        rig.services.prompter.m_DialogAnswer = [prefix](QDialog* d) {
+            CForm form(d);
+            form.plotsComboBox->setCurrentIndex(1);
+            form.unitComboBox->setCurrentIndex(prefix);
+            form.buttonBox->button(QDialogButtonBox::Ok)->click();
+            return d->result();
+        };
+        rig.graph->OnProperties();
+        QCOMPARE(rig.graph->m_pXScaleCombo->itemText(2), title);
+        QVERIFY(rig.graph->m_XMin <= 1.0f && rig.graph->m_XMax >= 30.0f && rig.graph->m_XMax < 60.0f);
+
+        rig.graph->OnXScaleComboChanged(0);
+        const CGraphPlot back = rig.graph->GetPlot(1);
+        QVERIFY(back.m_bVisible && rig.graph->PlotIsDrawn(1));
+        QVERIFY2(back.m_Min <= 1.0f && back.m_Max >= 30.0f && back.m_Max < 60.0f,
+                 qPrintable(QStringLiteral("%1 to %2").arg(back.m_Min).arg(back.m_Max)));
+        QCOMPARE(rig.graph->m_pLeftScaleCombo->itemText(1), title);
+        QCOMPARE(rig.graph->m_pXScaleCombo->itemText(2), title);
+    }
+
     void downloadLandsInTheLastActiveGraphOnly()
     {
         CRig rig;
