@@ -284,11 +284,9 @@ void CGraphWindow::DrawCursor(QPainter* painter)
                               Trunc(x + 70 * std::cos(angle)), Trunc(y - 70 * std::sin(angle)));
             painter->restore();
         }
-        // Read in the units the scales show: the plot's per second, or per unit of the X axis.
-        double slope = CalculateSlope(i, m_Cursor1Plot);
-        if (slope != MissingValue)
-            slope = slope * double(m) / (xy ? m_X.AxisMultiplier() : 1.0);
-        slopeText = tr(" Slope = ") + Double2String(slope, 2, false, false);
+        // The slope is read in the data's own units (per second, or per stored unit of the X),
+        // whatever prefix the scales show; no unit follows it.
+        slopeText = tr(" Slope = ") + Double2String(CalculateSlope(i, m_Cursor1Plot), 2, false, false);
     }
     painter->setFont(ScaleFont());
     QString text;

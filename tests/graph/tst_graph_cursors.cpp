@@ -410,12 +410,11 @@ private slots:
         rig.paint();
         QCOMPARE(g->m_Cursor1Text, QStringLiteral("x=2s  y=10 Slope = 5 "));
         QCOMPARE(g->m_Cursor1Point, rig.pixel(20.0f, 10.0f));
-        // Shown in milli over data stored without prefix: y times 1000, and the slope too, in
-        // the mV per second the scales show.
+        // Shown in milli over data stored without prefix: y times 1000, the slope as stored.
         g->m_Plots[0].m_UnitPrefix = 2;
         g->m_Plots[0].m_Unit = QStringLiteral("V");
         rig.paint();
-        QCOMPARE(g->m_Cursor1Text, QStringLiteral("x=2s  y=10000mV Slope = 5000 "));
+        QCOMPARE(g->m_Cursor1Text, QStringLiteral("x=2s  y=10000mV Slope = 5 "));
         // A derivative's mid-point mark on this curve reads as the cursor does, not in sample
         // numbers and stored units.
         QCOMPARE(g->MidPointLabel(0, 20.0, 10.0), QStringLiteral("X=2s,Y=10000mV"));
@@ -442,11 +441,11 @@ private slots:
         QTest::addColumn<int>("dataPrefix");
         QTest::addColumn<QString>("text2");
         QTest::addColumn<QString>("title");
-        QTest::addColumn<QString>("slope");   // of the ramp at cursor 1, per unit of the axis shown
+        QTest::addColumn<QString>("slope");   // of the ramp at cursor 1, in stored units whatever is shown
         QTest::newRow("kPa as stored") << "Pa" << 1 << 1 << "x=215kPa  y=32.5 dx=35kPa dy=17.5" << "X(kPa)"
                                        << "Slope = 0.5 ";
         QTest::newRow("Pa of kPa stored") << "Pa" << 0 << 1 << "x=215000Pa  y=32.5 dx=35000Pa dy=17.5" << "X(Pa)"
-                                          << "Slope = 5.00E-04 ";
+                                          << "Slope = 0.5 ";
         QTest::newRow("no unit") << "" << 0 << 0 << "x=215  y=32.5 dx=35 dy=17.5" << "X" << "Slope = 0.5 ";
     }
     void xyCursorsPlacedByClicksReadTheXUnit()
