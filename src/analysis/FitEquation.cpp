@@ -218,13 +218,24 @@ QString FitEquationText(const CFitCurve& curve, int digits)
     return PrintCurve(curve, digits, nullptr);
 }
 
-QString FittingEquationText(const CFitCurve& curve, const QVector<double>& x, const QVector<double>& fitted,
-                            const FitXEnds* ends)
+namespace {
+
+// The X of a fit given as values.
+struct VectorX
+{
+    const double* values;
+    int count;
+    double at(int i) const { return values[i]; }
+};
+
+// X is read through x.at(i) and counted by x.count: a vector of X values or a FitTimeX.
+template <typename XValues>
+QString EquationText(const CFitCurve& curve, const XValues& x, const QVector<double>& fitted, const FitXEnds* ends)
 {
     // The samples to check: a spread of them, and those at the ends of the X range, where a
     // polynomial read with too few digits parts furthest from the curve.
     QVector<double> xs, ys;
-    const int n = fitted.isEmpty() ? x.size() : std::min(x.size(), fitted.size());
+    const int n = fitted.isEmpty() ? x.count : std::min(x.count, fitted.size());
     const int stride = std::max(1, n / s_CheckedSamples);
     int lowest = -1, highest = -1;
     auto take = [&](int i) {
@@ -236,18 +247,17 @@ QString FittingEquationText(const CFitCurve& curve, const QVector<double>& x, co
     };
     // A fit may have a million samples: the ends are found in a loop of their own, and the
     // spread is stepped through rather than every index divided.
-    const double* xv = x.constData();
     int first = 0;
-    while (!ends && first < n && !IsShownValue(xv[first]))
+    while (!ends && first < n && !IsShownValue(x.at(first)))
         ++first;
     if (ends) {
         lowest = ends->lowest;
         highest = ends->highest;
     } else if (first < n) {
         lowest = highest = first;
-        double lowX = xv[first], highX = xv[first];
+        double lowX = x.at(first), highX = x.at(first);
         for (int i = first + 1; i < n; ++i) {
-            const double v = xv[i];
+            const double v = x.at(i);
             if (!IsShownValue(v))
                 continue;
             if (v < lowX) {
@@ -261,7 +271,7 @@ QString FittingEquationText(const CFitCurve& curve, const QVector<double>& x, co
         }
     }
     for (qint64 i = 0; i < n; i += stride)
-        if (IsShownValue(xv[i]))
+        if (IsShownValue(x.at(int(i))))
             take(int(i));
     if (lowest >= 0) {
         take(lowest);
@@ -286,6 +296,20 @@ QString FittingEquationText(const CFitCurve& curve, const QVector<double>& x, co
             break;
     }
     return text;
+}
+
+} // namespace
+
+QString FittingEquationText(const CFitCurve& curve, const QVector<double>& x, const QVector<double>& fitted,
+                            const FitXEnds* ends)
+{
+    return EquationText(curve, VectorX{x.constData(), x.size()}, fitted, ends);
+}
+
+QString FittingEquationText(const CFitCurve& curve, const FitTimeX& x, const QVector<double>& fitted,
+                            const FitXEnds* ends)
+{
+    return EquationText(curve, x, fitted, ends);
 }
 
 QString RescaledFormulaText(const QString& text, double xFactor, double yFactor)

@@ -49,6 +49,18 @@ struct FitXEnds
 QString FittingEquationText(const CFitCurve& curve, const QVector<double>& x,
                             const QVector<double>& fitted = QVector<double>(), const FitXEnds* ends = nullptr);
 
+// The X of a fit's samples on a time axis, made as it is read: sample number times interval.
+// A fit of a million samples against time then needs no vector of them.
+struct FitTimeX
+{
+    const double* sampleNumbers = nullptr;
+    int count = 0;
+    double interval = 0.0;
+    double at(int i) const { return sampleNumbers[i] * interval; }
+};
+QString FittingEquationText(const CFitCurve& curve, const FitTimeX& x, const QVector<double>& fitted,
+                            const FitXEnds* ends);
+
 // A fit's formula text ("f(x) = <equation> ,  RI = <index>") with its equation written for an X
 // xFactor times and a Y yFactor times the X and Y it was fitted in, as a graph shows them after
 // a change of unit prefix. Each number keeps the digits it was written with. A text that holds

@@ -71,53 +71,78 @@ CDataBranch* makeFit(CFunctions* engine, CDataBranch* g1, const CDataBranch* xSe
 // X-axis series' values, or on a gap of them) takes no part in the fit, and its fitted value
 // is the missing mark, so that the fitted series keeps one entry per sample of the range and
 // the graph draws each against the X it was fitted at.
-struct FitSamples
+// The count of the samples with a usable X and where the lowest and the highest stand (the
+// first of equal ones), taken sample by sample in the order of the range.
+struct XTally
 {
-    BranchRange range;
-    QVector<double> x;
-    int withX = 0;  // how many of x are usable
-    FitXEnds ends;  // where the lowest and the highest of them stand
-    // Every sample has an X (always so on a time axis): the samples used are the range itself.
-    bool allHaveX() const { return withX == x.size(); }
-};
-
-bool ReadFitSamples(const CFunctions& engine, const CDataBranch* g1, long start, long end,
-                    const CDataBranch* xSeries, FitSamples& s)
-{
-    if (!ReadRangeOfTwo(engine, g1, start, end, s.range))
-        return false;
-    const int n = s.range.count();
-    const double* number = s.range.x.constData();
-    const double interval = g1->m_Interval;
-    if (xSeries)
-        s.x = XSeriesValues(*xSeries, g1->GetXSample(0), s.range.start, n);
-    else
-        s.x.resize(n);
-    // On a time axis the X is made in the pass that counts and finds the ends.
-    double* x = s.x.data();
-    s.withX = 0;
-    s.ends = FitXEnds();
-    double low = 0.0, high = 0.0;
-    for (int i = 0; i < s.x.size(); ++i) {
-        if (!xSeries)
-            x[i] = number[i] * interval;
-        const double v = x[i];
-        if (!IsUsableX(v))
-            continue;
-        if (s.withX++ == 0) {
-            s.ends.lowest = s.ends.highest = i;
+    int withX = 0;
+    FitXEnds ends;
+    double low = 0.0;
+    double high = 0.0;
+    void take(int i, double v)
+    {
+        if (withX++ == 0) {
+            ends.lowest = ends.highest = i;
             low = high = v;
-            continue;
+            return;
         }
         if (v < low) {
-            s.ends.lowest = i;
+            ends.lowest = i;
             low = v;
         }
         if (v > high) {
-            s.ends.highest = i;
+            ends.highest = i;
             high = v;
         }
     }
+};
+
+// Against an X-axis series the X are held in x; on a time axis each is made as it is read from
+// the sample number (time), and no vector of them is built.
+struct FitSamples
+{
+    BranchRange range;
+    QVector<double> x;  // against an X-axis series only
+    FitTimeX time;      // on a time axis only
+    bool onTime = false;
+    int withX = 0;  // how many samples have a usable X
+    FitXEnds ends;  // where the lowest and the highest of them stand
+    int count() const { return range.count(); }
+    double xAt(int i) const { return onTime ? time.at(i) : x.at(i); }
+    // Every sample has an X (as on a time axis): the samples used are the range itself.
+    bool allHaveX() const { return withX == count(); }
+};
+
+// Reads the range. Against an X-axis series its X are counted here; on a time axis with
+// countOnTime false the caller counts them in its own pass over the samples (taken in order
+// through an XTally) and calls Counted before it uses withX.
+bool ReadFitSamples(const CFunctions& engine, const CDataBranch* g1, long start, long end,
+                    const CDataBranch* xSeries, FitSamples& s, bool countOnTime = true)
+{
+    if (!ReadRangeOfTwo(engine, g1, start, end, s.range))
+        return false;
+    s.onTime = !xSeries;
+    s.time = FitTimeX{s.range.x.constData(), s.range.count(), g1->m_Interval};
+    if (xSeries)
+        s.x = XSeriesValues(*xSeries, g1->GetXSample(0), s.range.start, s.range.count());
+    if (s.onTime && !countOnTime)
+        return true;
+    XTally tally;
+    for (int i = 0; i < s.count(); ++i) {
+        const double v = s.xAt(i);
+        if (IsUsableX(v))
+            tally.take(i, v);
+    }
+    s.withX = tally.withX;
+    s.ends = tally.ends;
+    return HoldsTwo(engine, s.withX);
+}
+
+// The caller's count of a time axis's X, as ReadFitSamples would have taken it.
+bool Counted(const CFunctions& engine, const XTally& tally, FitSamples& s)
+{
+    s.withX = tally.withX;
+    s.ends = tally.ends;
     return HoldsTwo(engine, s.withX);
 }
 
@@ -130,6 +155,37 @@ QVector<double> fittedAt(const QVector<double>& x, Curve curve)
     for (int i = 0; i < x.size(); ++i)
         out[i] = IsUsableX(in[i]) ? curve(in[i]) : MissingValue;
     return fitted;
+}
+
+// The curve at every sample of the range, the missing mark where a sample has no X.
+template <typename Curve>
+QVector<double> fittedAt(const FitSamples& s, Curve curve)
+{
+    if (!s.onTime)
+        return fittedAt(s.x, curve);
+    // Locals, which the stores into the result cannot alias.
+    const int count = s.count();
+    const double* number = s.time.sampleNumbers;
+    const double interval = s.time.interval;
+    const Curve at = curve;
+    QVector<double> fitted(count);
+    double* out = fitted.data();
+    if (s.allHaveX()) {
+        for (int i = 0; i < count; ++i)
+            out[i] = at(number[i] * interval);
+        return fitted;
+    }
+    for (int i = 0; i < count; ++i) {
+        const double t = number[i] * interval;
+        out[i] = IsUsableX(t) ? at(t) : MissingValue;
+    }
+    return fitted;
+}
+
+// The equation of a fit whose every sample has an X.
+QString equationOfAll(const CFitCurve& curve, const FitSamples& s)
+{
+    return s.onTime ? FittingEquationText(curve, s.time, {}, &s.ends) : FittingEquationText(curve, s.x, {}, &s.ends);
 }
 
 } // namespace
@@ -151,38 +207,54 @@ CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, l
                                                   const CDataBranch* xSeries)
 {
     FitSamples s;
-    if (!ReadFitSamples(*this, g1, start, end, xSeries, s))
+    if (!ReadFitSamples(*this, g1, start, end, xSeries, s, false))
         return nullptr;
+    const double* ys = s.range.y.constData();
+    const int count = s.count();
+    // The sums over the samples with an X, kept in locals of the loop so that they stay in
+    // registers; on a time axis the X are counted in the same pass.
     double st = 0.0, sy = 0.0, sty = 0.0, stt = 0.0;
+    if (s.onTime) {
+        XTally tally;
+        const double* number = s.time.sampleNumbers;
+        const double interval = s.time.interval;
+        for (int i = 0; i < count; ++i) {
+            const double t = number[i] * interval;
+            if (!IsUsableX(t))
+                continue;
+            tally.take(i, t);
+            st += t;
+            sy += ys[i];
+            sty += t * ys[i];
+            stt += t * t;
+        }
+        if (!Counted(*this, tally, s))
+            return nullptr;
+    } else {
+        const double* xs = s.x.constData();
+        const bool every = s.allHaveX();
+        for (int i = 0; i < count; ++i) {
+            const double t = xs[i];
+            if (!every && !IsUsableX(t))
+                continue;
+            st += t;
+            sy += ys[i];
+            sty += t * ys[i];
+            stt += t * t;
+        }
+    }
     // The samples with an X, copied only where some have none.
     const bool all = s.allHaveX();
     QVector<double> usedY, usedX;
     if (!all) {
         usedX.reserve(s.withX);
         usedY.reserve(s.withX);
-    }
-    const double* xs = s.x.constData();
-    const double* ys = s.range.y.constData();
-    if (all) {
-        for (int i = 0; i < s.x.size(); ++i) {
-            const double t = xs[i];
-            st += t;
-            sy += ys[i];
-            sty += t * ys[i];
-            stt += t * t;
-        }
-    } else {
-        for (int i = 0; i < s.x.size(); ++i) {
-            const double t = xs[i];
-            if (!IsUsableX(t))
-                continue;
-            const double y = ys[i];
-            st += t;
-            sy += y;
-            sty += t * y;
-            stt += t * t;
-            usedX.append(t);
-            usedY.append(y);
+        for (int i = 0; i < s.count(); ++i) {
+            const double t = s.xAt(i);
+            if (IsUsableX(t)) {
+                usedX.append(t);
+                usedY.append(ys[i]);
+            }
         }
     }
     const int n = s.withX;
@@ -191,9 +263,9 @@ CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, l
     const double b = (sy - a * st) / n;
     auto line = [a, b](double t) { return a * t + b; };
 
-    const QVector<double> fitted = fittedAt(s.x, line);
-    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Linear, {a, b}), all ? s.x : usedX, {},
-                                                 all ? &s.ends : nullptr);
+    const QVector<double> fitted = fittedAt(s, line);
+    const CFitCurve curve(CFitCurve::Linear, {a, b});
+    const QString equation = all ? equationOfAll(curve, s) : FittingEquationText(curve, usedX);
     const QString name = QStringLiteral("%1(%2)").arg(tr("Linear"), FitSubject(*g1, xSeries));
     const double ri = all ? qualityIndex(s.range.y, fitted) : qualityIndex(usedY, fittedAt(usedX, line));
     return makeFit(this, g1, xSeries, s.range.x, fitted, name, formulaText(equation, ri));
@@ -217,7 +289,7 @@ CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, lo
         // On a time axis sample 0 stands at time 0, which has no logarithm.
         if (!xSeries && s.range.start + i == 0)
             continue;
-        const double x = s.x.at(i);
+        const double x = s.xAt(i);
         if (xSeries && !IsUsableX(x))
             continue;
         const double y = s.range.y.at(i) * m;
@@ -258,27 +330,20 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
                                                        const CDataBranch* xSeries)
 {
     FitSamples s;
-    if (!ReadFitSamples(*this, g1, start, end, xSeries, s))
+    if (!ReadFitSamples(*this, g1, start, end, xSeries, s, false))
         return nullptr;
     enum { BeforePositive, InsidePositive, AfterPositive } state = BeforePositive;
     int n = 0;
     double st = 0.0, sy = 0.0, stt = 0.0, sty = 0.0;
-    // Every sample with an X gets a fitted value; they are copied only where some have none.
-    const bool all = s.allHaveX();
-    QVector<double> withXY, withX;
-    if (!all) {
-        withX.reserve(s.withX);
-        withXY.reserve(s.withX);
-    }
+    // On a time axis the X are counted in this pass. The fit cannot fail below before it has
+    // met three samples with an X, so the count's "too few" comes first as ever.
+    XTally tally;
     for (int i = 0; i < s.range.count(); ++i) {
-        const double t = s.x.at(i);
+        const double t = s.xAt(i);
         if (!IsUsableX(t))
             continue;
+        tally.take(i, t);
         const double y = s.range.y.at(i);
-        if (!all) {
-            withX.append(t);
-            withXY.append(y);
-        }
         const bool positive = y > 0; // a value that is not a number counts as not positive
         if (!positive) {
             if (state == InsidePositive)
@@ -298,18 +363,34 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
         sty += t * ly;
         ++n;
     }
+    if (s.onTime && !Counted(*this, tally, s))
+        return nullptr;
     if (n == 0) {
         ShowCritical(*this, QString(), tr("Values must be greater than 0"));
         return nullptr;
+    }
+    // Every sample with an X gets a fitted value; they are copied only where some have none.
+    const bool all = s.allHaveX();
+    QVector<double> withXY, withX;
+    if (!all) {
+        withX.reserve(s.withX);
+        withXY.reserve(s.withX);
+        for (int i = 0; i < s.count(); ++i) {
+            const double t = s.xAt(i);
+            if (IsUsableX(t)) {
+                withX.append(t);
+                withXY.append(s.range.y.at(i));
+            }
+        }
     }
     const double d = n * stt - st * st;
     const double b = d == 0.0 ? 0.0 : (n * sty - sy * st) / d;
     const double a = std::pow(2.718281828459045, (sy - st * b) / n);
     auto curve = [a, b](double t) { return a * std::exp(b * t); };
 
-    const QVector<double> fitted = fittedAt(s.x, curve);
-    const QString equation = FittingEquationText(CFitCurve(CFitCurve::Exponential, {a, b}), all ? s.x : withX, {},
-                                                 all ? &s.ends : nullptr);
+    const QVector<double> fitted = fittedAt(s, curve);
+    const CFitCurve equationCurve(CFitCurve::Exponential, {a, b});
+    const QString equation = all ? equationOfAll(equationCurve, s) : FittingEquationText(equationCurve, withX);
     const QString name = QStringLiteral("%1(%2)").arg(tr("Exponential-Curve"), FitSubject(*g1, xSeries));
     // Every sample of the range with an X has a fitted value, skipped ones included, and counts
     // in RI.

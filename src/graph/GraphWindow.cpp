@@ -201,6 +201,14 @@ void CGraphWindow::chooseFirstVisibleScales()
 
 void CGraphWindow::SetXPlot(CGraphPlot* plot, bool timeAxis, int index)
 {
+    takeXPlot(plot, timeAxis, index);
+    BuildScaleCombos();
+    chooseFirstVisibleScales();
+    ResizeScaleCombos();
+}
+
+void CGraphWindow::takeXPlot(CGraphPlot* plot, bool timeAxis, int index)
+{
     if (m_X.PlotKey() != -1) {
         for (int i = 0; i < m_Plots.size(); ++i) {
             if (m_Plots.at(i).m_Key != m_X.PlotKey())
@@ -216,9 +224,6 @@ void CGraphWindow::SetXPlot(CGraphPlot* plot, bool timeAxis, int index)
         plot->m_bVisible = false;
         UpdatePlot(*plot, index);
     }
-    BuildScaleCombos();
-    chooseFirstVisibleScales();
-    ResizeScaleCombos();
 }
 
 void CGraphWindow::RepaintGraph(RepaintMode mode)

@@ -304,6 +304,8 @@ private:
     bool isLive() const { return m_bRunning || m_bVideoPlayback || m_bVideoAnalysisRun; }
     void fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, const QString& runName) const;
     void chooseFirstVisibleScales();
+    // SetXPlot without rebuilding the scale combos, for a caller that rebuilds them after.
+    void takeXPlot(CGraphPlot* plot, bool timeAxis, int index);
     // The X axis of an XY graph takes the scale choice of the plot it is drawn from: a fixed
     // range set for that plot, or its autoscale.
     void takeXAxisScaleFromPlot();

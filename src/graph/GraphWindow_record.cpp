@@ -116,7 +116,9 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
         if (index >= 0) {
             CGraphPlot plot = m_Plots.at(index);
             m_X.SetPlotIndex(index);
-            SetXPlot(&plot, false, index);
+            // The scale combos are built once, below, for the whole plot list.
+            takeXPlot(&plot, false, index);
+            chooseFirstVisibleScales();
         } else {
             // The X-axis branch is none of the plots read (a damaged record): an XY graph
             // would have no X values to place its samples by, so it shows them against time.

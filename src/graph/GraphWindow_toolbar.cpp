@@ -276,18 +276,23 @@ void CGraphWindow::BuildScaleCombos()
     m_pRightScaleCombo->clear();
     m_pXScaleCombo->clear();
     m_ScaleComboPlots.clear();
-    m_pXScaleCombo->addItem(GraphRules::TimeAxisName(m_X.TimeAxisContent()));
+    // Each combo takes its entries in one insertion: one by one, a graph of every run of a large
+    // workspace spent its opening in the combos' bookkeeping of each new row.
+    QStringList scaleTitles, xTitles;
+    xTitles.append(GraphRules::TimeAxisName(m_X.TimeAxisContent()));
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& p = m_Plots.at(i);
         const QString title = PlotTitle(p);
         if (p.m_bVisible) {
-            m_pLeftScaleCombo->addItem(title);
-            m_pRightScaleCombo->addItem(title);
+            scaleTitles.append(title);
             m_ScaleComboPlots.append(i);
         }
         if (m_Plots.size() >= 2)
-            m_pXScaleCombo->addItem(title);
+            xTitles.append(title);
     }
+    m_pLeftScaleCombo->addItems(scaleTitles);
+    m_pRightScaleCombo->addItems(scaleTitles);
+    m_pXScaleCombo->addItems(xTitles);
     m_LeftScalePlot = 0;
     m_RightScalePlot = 1;
     m_X.SetPlotIndex(xIndex);

@@ -414,7 +414,9 @@ bool CGraphX::DrawnXRange(float& lo, float& hi) const
     bool any = false;
     QSet<int> seen;
     for (int i = 0; i < m_Plots.size(); ++i) {
-        const CDataBranch* xb = PlotIsDrawn(i) ? XBranchOfPlot(i) : nullptr;
+        // A plot is drawn on an XY graph where it is visible and has X values (PlotIsDrawn):
+        // those are looked up once.
+        const CDataBranch* xb = m_Plots.at(i).m_bVisible ? XBranchOfPlot(i) : nullptr;
         if (!xb || seen.contains(xb->m_Key))
             continue;
         seen.insert(xb->m_Key);
