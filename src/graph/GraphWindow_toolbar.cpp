@@ -133,6 +133,45 @@ QString ComboStyle(const char* dropBackground)
         .arg(QLatin1String(dropBackground));
 }
 
+// A scale combo box whose pop-up list is built when it first opens. A style change makes a
+// plain combo box build its list at once (to pick the list's item delegate for the new style),
+// and setting the style sheet is such a change: building the three lists took most of the
+// time of making a graph window, whose lists are seldom opened. The change is passed on when
+// the list is wanted, and the list then takes the style it would have had; until then nothing
+// of the box itself differs (its size and place are set by the window).
+class CScaleCombo : public QComboBox
+{
+public:
+    explicit CScaleCombo(const char* dropBackground, QWidget* parent) : QComboBox(parent)
+    {
+        setStyleSheet(ComboStyle(dropBackground));
+    }
+
+    void showPopup() override
+    {
+        if (m_StyleChangePending) {
+            m_StyleChangePending = false;
+            QEvent change(QEvent::StyleChange);
+            QComboBox::changeEvent(&change);
+            view()->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Ignored);
+        }
+        QComboBox::showPopup();
+    }
+
+protected:
+    void changeEvent(QEvent* e) override
+    {
+        if (e->type() == QEvent::StyleChange && m_StyleChangePending) {
+            QWidget::changeEvent(e);
+            return;
+        }
+        QComboBox::changeEvent(e);
+    }
+
+private:
+    bool m_StyleChangePending = true;
+};
+
 } // namespace
 
 void CGraphWindow::InitToolBar()
@@ -253,16 +292,11 @@ void CGraphWindow::UpdateButtons()
 
 void CGraphWindow::InitScaleCombos()
 {
-    m_pLeftScaleCombo = new QComboBox(this);
-    m_pRightScaleCombo = new QComboBox(this);
-    m_pXScaleCombo = new QComboBox(this);
-    m_pLeftScaleCombo->setStyleSheet(ComboStyle("rgb(232,232,232)"));
-    m_pRightScaleCombo->setStyleSheet(ComboStyle("rgb(232,232,232)"));
-    m_pXScaleCombo->setStyleSheet(ComboStyle("rgb(128,128,128)"));
-    for (QComboBox* c : {m_pLeftScaleCombo, m_pRightScaleCombo, m_pXScaleCombo}) {
-        c->view()->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Ignored);
+    m_pLeftScaleCombo = new CScaleCombo("rgb(232,232,232)", this);
+    m_pRightScaleCombo = new CScaleCombo("rgb(232,232,232)", this);
+    m_pXScaleCombo = new CScaleCombo("rgb(128,128,128)", this);
+    for (QComboBox* c : {m_pLeftScaleCombo, m_pRightScaleCombo, m_pXScaleCombo})
         c->hide();
-    }
     repaint();
 }
 

@@ -9,6 +9,7 @@
 #include "Core/Data/SetupInfo.h"
 #include "support/GraphRig.h"
 
+#include <QAbstractItemView>
 #include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
@@ -530,6 +531,31 @@ private slots:
                  qPrintable(QStringLiteral("%1 to %2").arg(back.m_Min).arg(back.m_Max)));
         QCOMPARE(rig.graph->m_pLeftScaleCombo->itemText(1), title);
         QCOMPARE(rig.graph->m_pXScaleCombo->itemText(2), title);
+    }
+
+    // The scale boxes build their lists when first opened: box and list end as those of a box
+    // styled the usual way (same size, same item delegate), with the list's size policy.
+    void scaleCombosOpenTheirListsStyled()
+    {
+        CRig rig;
+        rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 5)));
+        for (QComboBox* box : {rig.graph->m_pLeftScaleCombo, rig.graph->m_pRightScaleCombo, rig.graph->m_pXScaleCombo}) {
+            QComboBox plain(rig.graph);
+            plain.setStyleSheet(box->styleSheet());
+            for (int i = 0; i < box->count(); ++i)
+                plain.addItem(box->itemText(i));
+            QVERIFY(plain.view());
+            QVERIFY(box->count() >= 2);
+            QCOMPARE(box->sizeHint(), plain.sizeHint());
+            box->showPopup();
+            QTRY_VERIFY(box->view()->isVisible());
+            QCOMPARE(box->view()->sizePolicy().horizontalPolicy(), QSizePolicy::MinimumExpanding);
+            QCOMPARE(box->view()->sizePolicy().verticalPolicy(), QSizePolicy::Ignored);
+            QCOMPARE(box->view()->model()->rowCount(), box->count());
+            QCOMPARE(QByteArray(box->itemDelegate()->metaObject()->className()),
+                     QByteArray(plain.itemDelegate()->metaObject()->className()));
+            box->hidePopup();
+        }
     }
 
     void downloadLandsInTheLastActiveGraphOnly()
