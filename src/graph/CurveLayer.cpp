@@ -107,7 +107,10 @@ void PaintInStrip(QPainter& p, const CPixels& strip, QPoint stripOrigin, const C
 // the process may run on, which can change while it runs. Returns the pool's size.
 int CurvePoolSize(QThreadPool*& pool)
 {
-    static QThreadPool curves;
+    // Never destroyed: its idle threads wait until the process ends. Destroying it among the
+    // static objects at exit would leave its threads still ending while the exit handlers run
+    // (a leak check's stop of every thread then met threads half gone).
+    static QThreadPool& curves = *new QThreadPool;
     static std::mutex sizing;
     static int size = 0;   // under sizing
     const int want = std::max(CurveThreads() - 1, 1);
