@@ -13,6 +13,7 @@
 #include "analysis/FunctionsSupport.h"
 #include "analysis/XSeries.h"
 
+#include <algorithm>
 #include <cmath>
 
 using namespace AnalysisSupport;
@@ -20,20 +21,15 @@ using namespace AnalysisSupport;
 namespace {
 
 // Square of the correlation coefficient between the source values and the fitted values of
-// the same samples.
-double qualityIndex(const QVector<double>& y, const QVector<double>& f)
+// the same samples, given the sums of both (each added up from the first to the last) where
+// the caller took them on its own passes over the samples, which spares a pass here.
+double qualityIndex(const QVector<double>& y, const QVector<double>& f, double ySum, double fSum)
 {
     const int n = qMin(y.size(), f.size());
     if (n == 0)
         return std::nan("");
-    double ym = 0.0;
-    double fm = 0.0;
-    for (int i = 0; i < n; ++i) {
-        ym += y.at(i);
-        fm += f.at(i);
-    }
-    ym /= n;
-    fm /= n;
+    const double ym = ySum / n;
+    const double fm = fSum / n;
     double syf = 0.0;
     double syy = 0.0;
     double sff = 0.0;
@@ -46,6 +42,18 @@ double qualityIndex(const QVector<double>& y, const QVector<double>& f)
     }
     const double r = syf / std::sqrt(syy * sff);
     return r * r;
+}
+
+double qualityIndex(const QVector<double>& y, const QVector<double>& f)
+{
+    const int n = qMin(y.size(), f.size());
+    double ym = 0.0;
+    double fm = 0.0;
+    for (int i = 0; i < n; ++i) {
+        ym += y.at(i);
+        fm += f.at(i);
+    }
+    return qualityIndex(y, f, ym, fm);
 }
 
 QString formulaText(const QString& equation, double ri)
@@ -146,6 +154,110 @@ bool Counted(const CFunctions& engine, const XTally& tally, FitSamples& s)
     return HoldsTwo(engine, s.withX);
 }
 
+// The X of a fit read from an X-axis series' values.
+struct SeriesXAt
+{
+    const double* values;
+    double at(int i) const { return values[i]; }
+};
+
+// The sums of an exponential fit over the samples with an X and a value above zero.
+struct ExponentialSums
+{
+    int n = 0;
+    double st = 0.0, sy = 0.0, stt = 0.0, sty = 0.0;
+    double withXSum = 0.0; // the source values of every sample with an X, for RI
+};
+
+// The sums over the samples; false where the values above zero are not one run of them (a
+// positive value follows one that is not). A block of samples at a time: the first loop of a
+// block checks each sample and sums what needs no logarithm, keeping the values of the fit in
+// a small buffer; the second takes their logarithms. Every double still live across a call of
+// log is kept in memory, so that loop holds as few as it can. Each sum still adds its samples
+// in their order.
+template <typename X>
+Q_NEVER_INLINE bool SumExponential(const double* ys, int count, X x, XTally& tallyOut, ExponentialSums& out)
+{
+    enum { BeforePositive, InsidePositive, AfterPositive } state = BeforePositive;
+    constexpr int Block = 256;
+    double blockT[Block];
+    double blockY[Block];
+    XTally tally;
+    int n = 0;
+    double st = 0.0, sy = 0.0, stt = 0.0, sty = 0.0, withXSum = 0.0;
+    for (int first = 0; first < count; first += Block) {
+        const int last = std::min(count, first + Block);
+        int used = 0;
+        for (int i = first; i < last; ++i) {
+            const double t = x.at(i);
+            if (!IsUsableX(t))
+                continue;
+            tally.take(i, t);
+            const double y = ys[i];
+            withXSum += y;
+            const bool positive = y > 0; // a value that is not a number counts as not positive
+            if (!positive) {
+                if (state == InsidePositive)
+                    state = AfterPositive;
+                continue;
+            }
+            if (state == AfterPositive)
+                return false;
+            state = InsidePositive;
+            // Every X counts, those below zero too (an X-axis series may well be negative).
+            st += t;
+            stt += t * t;
+            blockT[used] = t;
+            blockY[used] = y;
+            ++used;
+        }
+        for (int k = 0; k < used; ++k) {
+            const double ly = std::log(blockY[k]);
+            sy += ly;
+            sty += blockT[k] * ly;
+        }
+        n += used;
+    }
+    tallyOut = tally;
+    out.n = n;
+    out.st = st;
+    out.sy = sy;
+    out.stt = stt;
+    out.sty = sty;
+    out.withXSum = withXSum;
+    return true;
+}
+
+// The sums of a straight line's fit over the samples with an X.
+struct LineSums
+{
+    double st = 0.0, sy = 0.0, sty = 0.0, stt = 0.0;
+};
+
+// One pass over count samples. With Count each X is checked and counted into tally (on a time
+// axis, whose X nobody counted yet); without, checkX says whether some X are unusable. Out of
+// line, so that the four sums stay in registers.
+template <bool Count, typename X>
+Q_NEVER_INLINE LineSums SumLine(const double* ys, int count, X x, bool checkX, XTally* tallyOut)
+{
+    XTally tally;
+    double st = 0.0, sy = 0.0, sty = 0.0, stt = 0.0;
+    for (int i = 0; i < count; ++i) {
+        const double t = x.at(i);
+        if ((Count || checkX) && !IsUsableX(t))
+            continue;
+        if (Count)
+            tally.take(i, t);
+        st += t;
+        sy += ys[i];
+        sty += t * ys[i];
+        stt += t * t;
+    }
+    if (Count)
+        *tallyOut = tally;
+    return {st, sy, sty, stt};
+}
+
 template <typename Curve>
 QVector<double> fittedAt(const QVector<double>& x, Curve curve)
 {
@@ -157,29 +269,53 @@ QVector<double> fittedAt(const QVector<double>& x, Curve curve)
     return fitted;
 }
 
+// The values of a fit at every sample of its range, and where every sample has an X their sum,
+// first to last.
+struct FittedValues
+{
+    QVector<double> values;
+    double sum = 0.0;
+};
+
+// The curve at each of count X and the sum of its values, first to last. Out of line: inlined
+// into a fit, the sum was kept in memory rather than in a register, each add waiting on the
+// store of the one before.
+template <typename X, typename Curve>
+Q_NEVER_INLINE FittedValues fittedAtAll(X x, int count, Curve at)
+{
+    FittedValues fitted;
+    fitted.values.resize(count);
+    double* out = fitted.values.data();
+    double sum = 0.0;
+    for (int i = 0; i < count; ++i) {
+        const double v = at(x.at(i));
+        out[i] = v;
+        sum += v;
+    }
+    fitted.sum = sum;
+    return fitted;
+}
+
 // The curve at every sample of the range, the missing mark where a sample has no X.
 template <typename Curve>
-QVector<double> fittedAt(const FitSamples& s, Curve curve)
+FittedValues fittedAt(const FitSamples& s, Curve curve)
 {
-    if (!s.onTime)
-        return fittedAt(s.x, curve);
-    // Locals, which the stores into the result cannot alias.
     const int count = s.count();
+    const Curve at = curve;
+    if (s.allHaveX())
+        return s.onTime ? fittedAtAll(s.time, count, at) : fittedAtAll(SeriesXAt{s.x.constData()}, count, at);
+    if (!s.onTime)
+        return {fittedAt(s.x, curve)};
+    // Locals, which the stores into the result cannot alias.
     const double* number = s.time.sampleNumbers;
     const double interval = s.time.interval;
-    const Curve at = curve;
     QVector<double> fitted(count);
     double* out = fitted.data();
-    if (s.allHaveX()) {
-        for (int i = 0; i < count; ++i)
-            out[i] = at(number[i] * interval);
-        return fitted;
-    }
     for (int i = 0; i < count; ++i) {
         const double t = number[i] * interval;
         out[i] = IsUsableX(t) ? at(t) : MissingValue;
     }
-    return fitted;
+    return {fitted};
 }
 
 // The equation of a fit whose every sample has an X.
@@ -211,38 +347,17 @@ CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, l
         return nullptr;
     const double* ys = s.range.y.constData();
     const int count = s.count();
-    // The sums over the samples with an X, kept in locals of the loop so that they stay in
-    // registers; on a time axis the X are counted in the same pass.
-    double st = 0.0, sy = 0.0, sty = 0.0, stt = 0.0;
+    // The sums over the samples with an X; on a time axis the X are counted in the same pass.
+    LineSums sums;
     if (s.onTime) {
         XTally tally;
-        const double* number = s.time.sampleNumbers;
-        const double interval = s.time.interval;
-        for (int i = 0; i < count; ++i) {
-            const double t = number[i] * interval;
-            if (!IsUsableX(t))
-                continue;
-            tally.take(i, t);
-            st += t;
-            sy += ys[i];
-            sty += t * ys[i];
-            stt += t * t;
-        }
+        sums = SumLine<true>(ys, count, s.time, true, &tally);
         if (!Counted(*this, tally, s))
             return nullptr;
     } else {
-        const double* xs = s.x.constData();
-        const bool every = s.allHaveX();
-        for (int i = 0; i < count; ++i) {
-            const double t = xs[i];
-            if (!every && !IsUsableX(t))
-                continue;
-            st += t;
-            sy += ys[i];
-            sty += t * ys[i];
-            stt += t * t;
-        }
+        sums = SumLine<false>(ys, count, SeriesXAt{s.x.constData()}, !s.allHaveX(), nullptr);
     }
+    const double st = sums.st, sy = sums.sy, sty = sums.sty, stt = sums.stt;
     // The samples with an X, copied only where some have none.
     const bool all = s.allHaveX();
     QVector<double> usedY, usedX;
@@ -263,12 +378,14 @@ CDataBranch* CFunctions::FunctionLinearRegression(CDataBranch* g1, long start, l
     const double b = (sy - a * st) / n;
     auto line = [a, b](double t) { return a * t + b; };
 
-    const QVector<double> fitted = fittedAt(s, line);
+    const FittedValues fitted = fittedAt(s, line);
     const CFitCurve curve(CFitCurve::Linear, {a, b});
     const QString equation = all ? equationOfAll(curve, s) : FittingEquationText(curve, usedX);
     const QString name = QStringLiteral("%1(%2)").arg(tr("Linear"), FitSubject(*g1, xSeries));
-    const double ri = all ? qualityIndex(s.range.y, fitted) : qualityIndex(usedY, fittedAt(usedX, line));
-    return makeFit(this, g1, xSeries, s.range.x, fitted, name, formulaText(equation, ri));
+    // With every sample used, sy is the sum of the source values.
+    const double ri =
+        all ? qualityIndex(s.range.y, fitted.values, sy, fitted.sum) : qualityIndex(usedY, fittedAt(usedX, line));
+    return makeFit(this, g1, xSeries, s.range.x, fitted.values, name, formulaText(equation, ri));
 }
 
 CDataBranch* CFunctions::FunctionPowerRegression(CDataBranch* g1, long start, long end,
@@ -332,37 +449,19 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
     FitSamples s;
     if (!ReadFitSamples(*this, g1, start, end, xSeries, s, false))
         return nullptr;
-    enum { BeforePositive, InsidePositive, AfterPositive } state = BeforePositive;
-    int n = 0;
-    double st = 0.0, sy = 0.0, stt = 0.0, sty = 0.0;
     // On a time axis the X are counted in this pass. The fit cannot fail below before it has
     // met three samples with an X, so the count's "too few" comes first as ever.
     XTally tally;
-    for (int i = 0; i < s.range.count(); ++i) {
-        const double t = s.xAt(i);
-        if (!IsUsableX(t))
-            continue;
-        tally.take(i, t);
-        const double y = s.range.y.at(i);
-        const bool positive = y > 0; // a value that is not a number counts as not positive
-        if (!positive) {
-            if (state == InsidePositive)
-                state = AfterPositive;
-            continue;
-        }
-        if (state == AfterPositive) {
-            ShowCritical(*this, QString(), tr("Exponential curve fit defined between (0 , Inf) "));
-            return nullptr;
-        }
-        state = InsidePositive;
-        const double ly = std::log(y);
-        // Every X counts, those below zero too (an X-axis series may well be negative).
-        sy += ly;
-        st += t;
-        stt += t * t;
-        sty += t * ly;
-        ++n;
+    ExponentialSums sums;
+    const double* ys = s.range.y.constData();
+    const bool inside = s.onTime ? SumExponential(ys, s.count(), s.time, tally, sums)
+                                 : SumExponential(ys, s.count(), SeriesXAt{s.x.constData()}, tally, sums);
+    if (!inside) {
+        ShowCritical(*this, QString(), tr("Exponential curve fit defined between (0 , Inf) "));
+        return nullptr;
     }
+    const int n = sums.n;
+    const double st = sums.st, sy = sums.sy, stt = sums.stt, sty = sums.sty;
     if (s.onTime && !Counted(*this, tally, s))
         return nullptr;
     if (n == 0) {
@@ -388,12 +487,13 @@ CDataBranch* CFunctions::FunctionExponentialRegression(CDataBranch* g1, long sta
     const double a = std::pow(2.718281828459045, (sy - st * b) / n);
     auto curve = [a, b](double t) { return a * std::exp(b * t); };
 
-    const QVector<double> fitted = fittedAt(s, curve);
+    const FittedValues fitted = fittedAt(s, curve);
     const CFitCurve equationCurve(CFitCurve::Exponential, {a, b});
     const QString equation = all ? equationOfAll(equationCurve, s) : FittingEquationText(equationCurve, withX);
     const QString name = QStringLiteral("%1(%2)").arg(tr("Exponential-Curve"), FitSubject(*g1, xSeries));
     // Every sample of the range with an X has a fitted value, skipped ones included, and counts
     // in RI.
-    const double ri = all ? qualityIndex(s.range.y, fitted) : qualityIndex(withXY, fittedAt(withX, curve));
-    return makeFit(this, g1, xSeries, s.range.x, fitted, name, formulaText(equation, ri));
+    const double ri = all ? qualityIndex(s.range.y, fitted.values, sums.withXSum, fitted.sum)
+                          : qualityIndex(withXY, fittedAt(withX, curve));
+    return makeFit(this, g1, xSeries, s.range.x, fitted.values, name, formulaText(equation, ri));
 }

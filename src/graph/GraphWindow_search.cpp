@@ -6,6 +6,7 @@
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
+#include "Core/Data/SampleStore.h"
 #include "graph/GraphRules.h"
 #include "analysis/FourierSpectrum.h"
 #include "analysis/XSeries.h"
@@ -61,33 +62,58 @@ float CGraphWindow::FindNearestY(CDataBranch* branch, float value, int& index)
 
 float CGraphWindow::FindMatchingY(CDataBranch* branch, float x, float tolerance, int& index, int start)
 {
-    const int count = branch ? branch->GetXSize() : 0;
-    if (count == 0) {
+    if (!branch) {
         index = 0;
         return 0.0f;
     }
-    int i = start < 0 ? 0 : start;
-    if (i >= count)
-        return float(MissingValue);
     const double dt = branch->m_Interval;
     const double target = dt * double(x);
     const double tol = double(tolerance);
     auto matches = [&](double xv) { return std::fabs(double(float(xv)) * dt - target) <= tol; };
-    if (dt > 0.0 && branch->IsXNonDecreasing()) {
+    // Ordered samples, the usual case, are searched with the locks held once: the search for
+    // the curve under the pointer asks this of every curve on every move.
+    enum class Found { NoSamples, Beyond, Unordered, Match, NoMatch } found = Found::NoSamples;
+    const int i = start < 0 ? 0 : start;
+    int match = 0;
+    double y = 0.0;
+    branch->ReadLocked([&](const CSampleStore& xs, const CSampleStore& ys) {
+        const int count = xs.size();
+        if (count == 0)
+            return;
+        if (i >= count) {
+            found = Found::Beyond;
+            return;
+        }
+        if (!(dt > 0.0 && xs.isNonDecreasing())) {
+            found = Found::Unordered;
+            return;
+        }
         // On ordered samples the matching ones form one stretch: its first is the first
         // sample not left of the band.
-        const int j = branch->PartitionXNear(i, count, i,
-                                             [&](double xv) { return double(float(xv)) * dt - target >= -tol; });
-        if (j < count && matches(branch->GetXSample(j))) {
-            index = j + 1;
-            return float(branch->GetYSample(j));
-        }
+        const int j =
+            xs.partitionPointNear(i, count, i, [&](double xv) { return double(float(xv)) * dt - target >= -tol; });
+        found = j < count && matches(xs.at(j)) ? Found::Match : Found::NoMatch;
+        match = j;
+        y = j < ys.size() ? ys.at(j) : MissingValue;
+    });
+    switch (found) {
+    case Found::NoSamples:
+        index = 0;
+        return 0.0f;
+    case Found::Match:
+        index = match + 1;
+        return float(y);
+    case Found::Beyond:
+    case Found::NoMatch:
         return float(MissingValue);
+    case Found::Unordered:
+        break;
     }
-    for (; i < branch->GetXSize(); ++i) {
-        if (matches(branch->GetXSample(i))) {
-            index = i + 1;
-            return float(branch->GetYSample(i));
+    // Unordered samples are read one at a time, the logger free to append between reads.
+    for (int k = i; k < branch->GetXSize(); ++k) {
+        if (matches(branch->GetXSample(k))) {
+            index = k + 1;
+            return float(branch->GetYSample(k));
         }
     }
     return float(MissingValue);
@@ -131,7 +157,7 @@ CGraphPlot CGraphWindow::FindNearestPlot(QPoint* point, int& plotIndex)
         return result;
     double best = 9999999.0;
     // As PlotIsDrawn and CGraphX::PlotScale answer, with what the positions count remembered.
-    const CDataBranch* first = m_Plots.isEmpty() ? nullptr : GetDataBranch(0);
+    CDataBranch* first = m_Plots.isEmpty() ? nullptr : GetDataBranch(0);
     const GraphRules::XAxisContent axis
         = m_GraphType == BarGraph ? GraphRules::XAxisContent::Events : m_X.RememberedPositionContent(0, first);
     const double column = double(ColumnToX(point->x()));
@@ -141,12 +167,17 @@ CGraphPlot CGraphWindow::FindNearestPlot(QPoint* point, int& plotIndex)
         // A cursor stands on a curve that is drawn.
         if (!plot.m_bVisible)
             continue;
-        CDataBranch* branch = GetDataBranch(i);
+        // Plot 0's series was looked up above.
+        CDataBranch* branch = i == 0 ? first : GetDataBranch(i);
         if (!branch)
             continue;
-        if (m_X.PlotKey() != -1 ? !XBranchOfPlot(i)
-                                : IsFourierFrequencyAxis(dataStore(), branch) || FittedXKey(*branch) >= 0
-                                      || !GraphRules::SameTimeAxis(m_X.RememberedPositionContent(i, branch), axis))
+        // A spectrum's frequency axis and a fit against an X-axis series both name another
+        // series as related; a series that names none is neither, and is not asked.
+        const bool relates = branch->m_RelatedKey >= 0;
+        if (m_X.PlotKey() != -1
+                ? !XBranchOfPlot(i)
+                : (relates && (IsFourierFrequencyAxis(dataStore(), branch) || FittedXKey(*branch) >= 0))
+                      || !GraphRules::SameTimeAxis(m_X.RememberedPositionContent(i, branch), axis))
             continue;
         // The pointer's X in this curve's own sample numbers.
         double scale = 1.0;

@@ -115,8 +115,8 @@ GraphRules::XAxisContent CGraphX::RememberedPositionContent(int index, const CDa
 {
     if (!branch || index < 0)
         return SeriesPositionContent(branch);
-    if (index >= m_PositionMemo.size())
-        m_PositionMemo.resize(index + 1);
+    if (size_t(index) >= m_PositionMemo.size())
+        m_PositionMemo.resize(size_t(index) + 1);
     CPositionMemo& m = m_PositionMemo[index];
     if (m.m_pBranch != branch || m.m_Key != branch->m_Key || m.m_SensorIndex != branch->m_SensorIndex
         || m.m_RelatedKey != branch->m_RelatedKey || !(m.m_Interval == branch->m_Interval)

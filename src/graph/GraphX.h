@@ -17,6 +17,7 @@
 #include <QVector>
 
 #include <functional>
+#include <vector>
 
 class CDataBranch;
 class CDataManager;
@@ -199,5 +200,7 @@ private:
         double m_Interval = 0.0;
         GraphRules::XAxisContent m_Content = GraphRules::XAxisContent::Samples;
     };
-    mutable QVector<CPositionMemo> m_PositionMemo;
+    // A std::vector: the memo is read for every plot on every search, and a QVector's
+    // writable access checks whether it must detach first.
+    mutable std::vector<CPositionMemo> m_PositionMemo;
 };
