@@ -307,8 +307,9 @@ private:
     // SetXPlot without rebuilding the scale combos, for a caller that rebuilds them after.
     void takeXPlot(CGraphPlot* plot, bool timeAxis, int index);
     // The X axis of an XY graph takes the scale choice of the plot it is drawn from: a fixed
-    // range set for that plot, or its autoscale.
-    void takeXAxisScaleFromPlot();
+    // range set for that plot, or its autoscale (autoRangeFound: an autoscaled X range has just
+    // been found as this would find it, and stands).
+    void takeXAxisScaleFromPlot(bool autoRangeFound = false);
     // Scales, combo boxes and picture after the plot list changed as a whole.
     void finishPlotsChange();
     void detachCursors();

@@ -192,17 +192,19 @@ void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
     }
 }
 
-void CGraphWindow::takeXAxisScaleFromPlot()
+void CGraphWindow::takeXAxisScaleFromPlot(bool autoRangeFound)
 {
     if (m_GraphType != XYGraph || m_X.PlotIndex() < 0 || m_X.PlotIndex() >= m_Plots.size())
         return;
     const CGraphPlot& plot = m_Plots.at(m_X.PlotIndex());
     if (plot.m_Key != m_X.PlotKey())
         return;
+    const bool wasAuto = m_X.AutoScale();
     m_X.SetAutoScale(plot.m_bAutoScale);
-    if (plot.m_bAutoScale)
-        AutoScaleXAxis(isLive());
-    else if (plot.m_Min != plot.m_Max && std::isfinite(plot.m_Min) && std::isfinite(plot.m_Max))
+    if (plot.m_bAutoScale) {
+        if (!(autoRangeFound && wasAuto))
+            AutoScaleXAxis(isLive());
+    } else if (plot.m_Min != plot.m_Max && std::isfinite(plot.m_Min) && std::isfinite(plot.m_Max))
         SetAxisMinMax(-1, plot.m_Min, plot.m_Max, false);
 }
 

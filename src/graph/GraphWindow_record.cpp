@@ -125,8 +125,10 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
             m_GraphType = withoutXAxis;
         }
     }
+    // The pass over the plots has just found an autoscaled X range as a graph that is not live
+    // takes it; the X plot's scale choice does not find it again.
     finishPlotsChange();
-    takeXAxisScaleFromPlot();
+    takeXAxisScaleFromPlot(!isLive());
     // Bars of timing results show the last events as the end of their run showed them; left at
     // the axis' first ten, the later bars of a longer run were off the graph after an open.
     if (m_GraphType == BarGraph) {

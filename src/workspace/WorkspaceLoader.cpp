@@ -18,15 +18,18 @@ namespace {
 // The file as the data stream reads it, reporting the bytes read as it goes. A report answered
 // with false fails every further read, so whichever record is being read stops where it stands.
 // Large reads (the values of a long series) are sliced so reports keep coming during them.
+// The size is the file's when the load began, asked once: the readers check every text and
+// array against the bytes left, and a file asked each time costs a system call per check. A
+// file cut shorter meanwhile still ends in short reads, which the readers take as a cut record.
 class CProgressDevice : public QIODevice
 {
 public:
     CProgressDevice(QIODevice& source, std::function<bool(qint64, qint64)> progress)
-        : m_Source(source), m_Progress(std::move(progress))
+        : m_Source(source), m_Size(source.size()), m_Progress(std::move(progress))
     {
     }
     bool isSequential() const override { return false; }
-    qint64 size() const override { return m_Source.size(); }
+    qint64 size() const override { return m_Size; }
     // Reading only goes forward; nothing here seeks.
     bool seek(qint64 position) override { return position == pos(); }
 
@@ -36,7 +39,7 @@ protected:
         constexpr qint64 Slice = 4 << 20;
         qint64 done = 0;
         while (done < maxSize) {
-            if (!m_Progress(m_Source.pos(), m_Source.size()))
+            if (!m_Progress(m_Source.pos(), m_Size))
                 return -1;
             const qint64 n = m_Source.read(data + done, std::min(Slice, maxSize - done));
             if (n <= 0)
@@ -49,6 +52,7 @@ protected:
 
 private:
     QIODevice& m_Source;
+    const qint64 m_Size;
     std::function<bool(qint64, qint64)> m_Progress;
 };
 

@@ -228,6 +228,10 @@ void TestWorkspaceFiles::loaderResults_data()
     QTest::newRow("bad second array marker") << magic + hex("000C 0326 03E8 00000001 03EA") + folder << -7 << 0 << 0;
     QTest::newRow("empty file") << QByteArray() << -7 << 0 << 0;
     QTest::newRow("no record, no magic") << hex("0000 00000000 0007 00000000") << -7 << 0 << 0;
+    // A count or a text length beyond the bytes the file holds: a cut record at once, read no
+    // further (the file's size is taken once, when the load begins).
+    QTest::newRow("array longer than the file") << magic + hex("000C 0326 03E8 7FFFFFFF 03E9 0000") << -4 << 0 << 0;
+    QTest::newRow("text longer than the file") << magic + hex("000A 02BC 7FFFFFF0 0041") << -4 << 1 << 0;
     // Cut between records: the folder names a branch that never came.
     QTest::newRow("cut after a folder") << magic + hex("000A 02BE 00000005 000B") << -4 << 1 << 0;
 }
