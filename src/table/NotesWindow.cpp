@@ -9,6 +9,7 @@
 #include <QColorDialog>
 #include <QDataStream>
 #include <QFontDatabase>
+#include <QHash>
 
 #include "windowbase/Fonts.h"
 #include <QIcon>
@@ -25,9 +26,14 @@ const char* const s_Sizes[] = {"8", "9", "10", "11", "12", "14", "16", "18", "20
 const char* const s_AlignmentIcons[] = {":/images/notes/Align-left_normal.png", ":/images/notes/Align-center_normal.png",
                                         ":/images/notes/Align-right_normal.png"};
 
+// Decoded once: every notes window paints its buttons from the same few pictures.
 QImage Image(const char* path)
 {
-    return QImage(QString::fromLatin1(path));
+    static QHash<const char*, QImage> s_Decoded;
+    auto it = s_Decoded.constFind(path);
+    if (it == s_Decoded.constEnd())
+        it = s_Decoded.insert(path, QImage(QString::fromLatin1(path)));
+    return *it;
 }
 } // namespace
 

@@ -75,9 +75,6 @@ CTableWindow::CTableWindow(QWidget* parent, Qt::WindowFlags flags) : CKorvantaWi
     setAttribute(Qt::WA_AlwaysShowToolTips);
     setWindowTitle(tr("Table Window"));
     setAcceptDrops(true);
-    m_pPrintDialog = new Dialog_printTable(this);
-    connect(m_pPrintDialog, &Dialog_printTable::btnPrintPreviewClicked, this, &CTableWindow::onFilePrintPreview);
-    connect(m_pPrintDialog, &Dialog_printTable::btnPrintClicked, this, &CTableWindow::onFilePrinterSetupDialog);
     if (CKorvantaSignals* hub = m_pHost ? m_pHost->GetSignals() : nullptr) {
         connect(hub, &CKorvantaSignals::VideoPlaybackStart, this, &CTableWindow::OnVideoPlaybackStart);
         connect(hub, &CKorvantaSignals::VideoPlaybackSample, this, &CTableWindow::OnVideoPlaybackSample);

@@ -84,7 +84,8 @@ public:
     void paintTableRow(QPainter& painter, int x, int y, int unused, int lineHeight, int row);
     int getMaxFontPointSize() const;
     static QFont getRestrictedFont(QFont font);
-    Dialog_printTable* printDialog() const { return m_pPrintDialog; }
+    // The print dialog, made when printing is first asked for: most tables are never printed.
+    Dialog_printTable* printDialog();
 
     // What tests and the window manager look at.
     bool isRunning() const { return m_bRunning; }

@@ -33,11 +33,21 @@ int CTableWindow::getMaxFontPointSize() const
     return largest;
 }
 
+Dialog_printTable* CTableWindow::printDialog()
+{
+    if (!m_pPrintDialog) {
+        m_pPrintDialog = new Dialog_printTable(this);
+        connect(m_pPrintDialog, &Dialog_printTable::btnPrintPreviewClicked, this, &CTableWindow::onFilePrintPreview);
+        connect(m_pPrintDialog, &Dialog_printTable::btnPrintClicked, this, &CTableWindow::onFilePrinterSetupDialog);
+    }
+    return m_pPrintDialog;
+}
+
 void CTableWindow::on_btn_print_clicked()
 {
     const int n = m_pDelegate->getMaxSizeDataColumn();
-    m_pPrintDialog->setPrintLineValidatorLimits(n != 0 ? 1 : 0, n);
-    m_pPrintDialog->show();
+    printDialog()->setPrintLineValidatorLimits(n != 0 ? 1 : 0, n);
+    printDialog()->show();
 }
 
 void CTableWindow::onFilePrintPreview()
@@ -100,8 +110,8 @@ void CTableWindow::on_print(QPrinter* printer)
     top = getRestrictedFont(top);
     painter.setFont(top);
     const int lineHeight = std::max(1, painter.fontMetrics().height());
-    const int last = m_pPrintDialog->getToLineToPrint();
-    const int first = m_pPrintDialog->getFromLineToPrint();
+    const int last = printDialog()->getToLineToPrint();
+    const int first = printDialog()->getFromLineToPrint();
     if (first > last || last <= 0) {
         painter.end();
         return;

@@ -59,7 +59,7 @@ CVideoAnlysisWindow::~CVideoAnlysisWindow()
     // The sub-window base still reports state changes while it is taken down, when this part
     // of the object is gone already.
     disconnect(this, &QMdiSubWindow::windowStateChanged, this, nullptr);
-    if (mediaPlayer)
+    if (m_bCounted)
         --currentVideoWindowsCounter;
     // The player goes before the surface it draws into.
     delete mediaPlayer;
@@ -114,14 +114,9 @@ void CVideoAnlysisWindow::initWindow()
     serialNumber = videoWindowsCounter++;
     ++currentVideoWindowsCounter;
 
+    m_bCounted = true;
+
     playerSurface = new CVideoSurface_Player(nullptr);
-    mediaPlayer = new QMediaPlayer(this);
-    mediaPlayer->setVideoOutput(playerSurface);
-    connect(mediaPlayer, &QMediaPlayer::positionChanged, this, &CVideoAnlysisWindow::mediaPlayerPositionChanged);
-    connect(mediaPlayer, &QMediaPlayer::durationChanged, this, &CVideoAnlysisWindow::mediaPlayerDurationChanged);
-    connect(mediaPlayer, &QMediaPlayer::stateChanged, this, &CVideoAnlysisWindow::onMediaPlayerStateChanged);
-    connect(mediaPlayer, &QMediaPlayer::seekableChanged, this, &CVideoAnlysisWindow::onSeekableChanged);
-    connect(mediaPlayer, &QMediaPlayer::videoAvailableChanged, this, &CVideoAnlysisWindow::onVideoAvailableChanged);
     // Queued: the frame handler seeks and stops the player, which must not happen while the
     // player is still inside the call that hands the frame over.
     connect(playerSurface, &CVideoSurface_Player::frameArived, this, &CVideoAnlysisWindow::OnPlayerframeArrived,

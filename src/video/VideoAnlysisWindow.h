@@ -225,8 +225,14 @@ private:
     // The Play command's picture: a stop sign while the video plays, the play sign otherwise.
     void showPlayState();
 
+    // Made when the first video is opened here (makePlayer); none before.
+    bool makePlayer();
+    qint64 playerPosition() const;
+
     CVideoImageLabel* videoLabel = nullptr;
     QMediaPlayer* mediaPlayer = nullptr;
+    // The window counts among the open video windows from initWindow on.
+    bool m_bCounted = false;
     CVideoSurface_Player* playerSurface = nullptr;
     QToolBar* playbackToolBar = nullptr;
     QToolBar* axisToolBar = nullptr;

@@ -91,9 +91,32 @@ void CVideoAnlysisWindow::LoadVideoFileSlot()
     loadVideo(videoFile, true);
 }
 
+// The media back end is started for the first video opened in the window, not with the window:
+// most video windows of a workspace or a lesson never get one, and starting it is costly.
+bool CVideoAnlysisWindow::makePlayer()
+{
+    if (mediaPlayer)
+        return true;
+    if (!playerSurface)
+        return false;
+    mediaPlayer = new QMediaPlayer(this);
+    mediaPlayer->setVideoOutput(playerSurface);
+    connect(mediaPlayer, &QMediaPlayer::positionChanged, this, &CVideoAnlysisWindow::mediaPlayerPositionChanged);
+    connect(mediaPlayer, &QMediaPlayer::durationChanged, this, &CVideoAnlysisWindow::mediaPlayerDurationChanged);
+    connect(mediaPlayer, &QMediaPlayer::stateChanged, this, &CVideoAnlysisWindow::onMediaPlayerStateChanged);
+    connect(mediaPlayer, &QMediaPlayer::seekableChanged, this, &CVideoAnlysisWindow::onSeekableChanged);
+    connect(mediaPlayer, &QMediaPlayer::videoAvailableChanged, this, &CVideoAnlysisWindow::onVideoAvailableChanged);
+    return true;
+}
+
+qint64 CVideoAnlysisWindow::playerPosition() const
+{
+    return mediaPlayer ? mediaPlayer->position() : 0;
+}
+
 void CVideoAnlysisWindow::commonLoad(const QString& file, qint64 frames, double fps, bool restoring)
 {
-    if (!mediaPlayer)
+    if (!makePlayer())
         return;
     mediaPlayer->setMedia(QUrl::fromLocalFile(file));
     videoDuration = mediaPlayer->duration();
@@ -182,7 +205,7 @@ void CVideoAnlysisWindow::frameShown(int index)
 {
     m_pFrameWatchdog->stop();
     m_RequestedFrame = -1;
-    const qint64 p = mediaPlayer->position();
+    const qint64 p = playerPosition();
     const int frame = index >= 0 ? index : VideoPlayback::FrameAtPosition(p, frameRate);
     if (linkedFolderKey >= 0) {
         currentVideoFrame = frame;
@@ -196,13 +219,13 @@ void CVideoAnlysisWindow::frameShown(int index)
     // The counter is the frame on the screen, whether it came by play, step, seek or tracking,
     // so a step from it is one frame either way.
     playerSurface->frameCounter = frame;
-    const qint64 q = qMax<qint64>(mediaPlayer->position(), 0);
+    const qint64 q = qMax<qint64>(playerPosition(), 0);
     videoPosition = q;
     // The handle stands where the frame on the screen is, however it came; not while the user
     // holds it, whose release decides where to go.
     if (!positionSlider->isSliderDown())
         positionSlider->setValue(VideoPlayback::SliderValueOfFrame(frame, frameCount));
-    if (playState == Playing && videoDuration > 0 && videoPosition >= videoDuration)
+    if (playState == Playing && videoDuration > 0 && videoPosition >= videoDuration && mediaPlayer)
         mediaPlayer->stop();
     isStepping = false;
     sliderMoved = false;
@@ -246,9 +269,11 @@ void CVideoAnlysisWindow::onFrameOverdue()
 void CVideoAnlysisWindow::firstFrameAfterLoad(const QImage& image)
 {
     QTimer::singleShot(100, this, &CVideoAnlysisWindow::OnStopPlayback);
-    mediaPlayer->setVolume(50);
+    if (mediaPlayer) {
+        mediaPlayer->setVolume(50);
+        mediaPlayer->setPosition(0);
+    }
     videoPosition = 0;
-    mediaPlayer->setPosition(0);
     playerSurface->frameCounter = 0;
     timeLabel->setText(VideoPlayback::TimeText(videoDuration, 0, frameCount));
     if (!m_bRestoring) {
@@ -272,14 +297,15 @@ void CVideoAnlysisWindow::fitWindowToMovie(const QImage& image)
 void CVideoAnlysisWindow::OnPlayVideo()
 {
     if (playState == Playing) {
-        mediaPlayer->stop();
+        if (mediaPlayer)
+            mediaPlayer->stop();
         playState = Stopped;
         showPlayState();
         if (CKorvantaSignals* h = hub())
             h->SignalVideoPlaybackStop();
         return;
     }
-    if (!mediaPlayer->isVideoAvailable())
+    if (!mediaPlayer || !mediaPlayer->isVideoAvailable())
         return;
     currentVideoFrame = 0;
     if (linkedFolderKey >= 0) {

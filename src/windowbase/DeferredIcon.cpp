@@ -1,6 +1,8 @@
 #include "windowbase/DeferredIcon.h"
 
 #include <QFileInfo>
+#include <QHash>
+#include <QMutex>
 #include <QGuiApplication>
 #include <QIconEngine>
 #include <QImageReader>
@@ -103,9 +105,23 @@ private:
     bool anyFileThere() const
     {
         for (const File& file : m_Files)
-            if (QFileInfo::exists(file.path))
+            if (fileThere(file.path))
                 return true;
         return false;
+    }
+    // The compiled-in resources never change while the program runs: whether one is there is
+    // looked up once (every window asks it of each of its icons as it is built).
+    static bool fileThere(const QString& path)
+    {
+        if (!path.startsWith(QLatin1Char(':')))
+            return QFileInfo::exists(path);
+        static QMutex s_Lock;
+        static QHash<QString, bool> s_Resources;
+        QMutexLocker lock(&s_Lock);
+        auto it = s_Resources.constFind(path);
+        if (it == s_Resources.constEnd())
+            it = s_Resources.insert(path, QFileInfo::exists(path));
+        return *it;
     }
     // QIcon::addFile gives the "@2x" sibling as a file of its own on a high-density screen.
     void readFile(const File& file) const

@@ -33,6 +33,7 @@ private slots:
     void cleanup();
 
     void beforeLoadOnlyOpenAxesAndModeAreOpen();
+    void playerMadeAtFirstVideoAndWindowCounted();
     void loadShowsFirstFrameAndStops();
     void h264Mp4Loads();
     void steppingLandsOnFrames();
@@ -159,6 +160,24 @@ void TestVideoWindow::beforeLoadOnlyOpenAxesAndModeAreOpen()
     // Unchecking the mode switches to manual tracking.
     w->action(CVideoAnlysisWindow::KeyTrackingMode)->trigger();
     QCOMPARE(w->trackingMode, VideoTrackingMode::Manual);
+}
+
+// A window with no video yet has no player: Play does nothing, it still counts among the open
+// video windows, and the first video opened makes the player.
+void TestVideoWindow::playerMadeAtFirstVideoAndWindowCounted()
+{
+    const int open = CVideoAnlysisWindow::currentVideoWindowsCounter;
+    CVideoAnlysisWindow* w = makeWindow();
+    QCOMPARE(CVideoAnlysisWindow::currentVideoWindowsCounter, open + 1);
+    QVERIFY(!w->player());
+    w->OnPlayVideo();
+    QCOMPARE(w->playState, int(CVideoAnlysisWindow::Stopped));
+    QCOMPARE(w->surface()->frameCounter, qint64(0));
+    QVERIFY(loadAndSettle(w, m_Path));
+    QVERIFY(w->player());
+    QCOMPARE(w->player()->volume(), 50);
+    delete w;
+    QCOMPARE(CVideoAnlysisWindow::currentVideoWindowsCounter, open);
 }
 
 void TestVideoWindow::loadShowsFirstFrameAndStops()

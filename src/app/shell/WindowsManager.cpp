@@ -183,7 +183,13 @@ void CWindowsManager::AddChildWindow(CKorvantaWindow* window, WindowKind kind)
     if (!window || kind < 0 || kind >= NumWindowKinds)
         return;
     window->setProperty(s_KindProperty, int(kind));
+    // While it joins the area the sub-window works out its frame's regions and sizes a dozen
+    // times, and each time it lays out its title anew to elide it: it joins untitled, which
+    // it skips, and takes its title once it is in.
+    const QString title = window->windowTitle();
+    window->setWindowTitle(QString());
     addSubWindow(window);
+    window->setWindowTitle(title);
     m_pLastMade[kind] = window;
     if (kind == GraphKind)
         m_pCurrent[kind] = window;
