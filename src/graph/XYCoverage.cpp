@@ -394,6 +394,17 @@ void ForEachChangeable(QPoint a, QPoint b, const QRect& area, const CTarget& t, 
     }
 }
 
+// Whether the stroke of segment a-b may change a pixel of area, followed along its outline.
+bool MayChange(QPoint a, QPoint b, const QRect& area, const CTarget& t)
+{
+    bool found = false;
+    ForEachChangeable(a, b, area, t, [&found](int, int) {
+        found = true;
+        return false;
+    });
+    return found;
+}
+
 // Whether the stroke of segment a-b can change no pixel of area.
 bool Unchanging(QPoint a, QPoint b, const QRect& area, const CTarget& t)
 {
@@ -421,20 +432,18 @@ bool Unchanging(QPoint a, QPoint b, const QRect& area, const CTarget& t)
         if (!any)
             return true;
     }
-    bool none = true;
-    ForEachChangeable(a, b, area, t, [&none](int, int) { return none = false; });
-    return none;
+    return !MayChange(a, b, area, t);
 }
 
-// The tiles the stroke of segment a-b can reach (rows and columns of the grid of tiles); false
-// when it misses the image. Generous by a pixel: a tile it does not reach is only looked at.
-bool TilesOf(QPoint a, QPoint b, int w, int h, QRect& tiles)
+// An entry of a tile's list: segment k, with the rows first..last (of the tile's) and the
+// columns (bits of the tile's word of open bits) of the rectangle Unchanging looks through.
+inline quint64 TileEntry(int k, int first, int last, quint32 columns)
 {
-    const int left = std::max(std::min(a.x(), b.x()) - 2, 0), right = std::min(std::max(a.x(), b.x()) + 2, w - 1);
-    const int top = std::max(std::min(a.y(), b.y()) - 2, 0), bottom = std::min(std::max(a.y(), b.y()) + 2, h - 1);
-    tiles = QRect(QPoint(left / TileColumns, top / TileRows), QPoint(right / TileColumns, bottom / TileRows));
-    return left <= right && top <= bottom;
+    static_assert(TileRows <= 8 && TileColumns == 32, "a tile's row fits 3 bits, its columns a word");
+    return quint64(columns) | (quint64(first) << 32) | (quint64(last) << 35) | (quint64(k) << 38);
 }
+// Segments a batch painted in tiles holds at most: their number fits an entry.
+constexpr int TiledSegments = 1 << 26;
 
 // The target of a painting into image; the maps are made unless they are those the last
 // painting left (the image must not change before the painting takes up its maps).
@@ -500,10 +509,12 @@ void CXYCoverage::paint(const QPoint* points, int count, int threads)
     makeTables();
     // Tiles pay on one thread too: a tile's pixels and maps stay in the cache while its strokes
     // are blended, and no stroke is wider than a tile's word of open bits.
-    if (count - 1 < SerialSegments)
+    if (count - 1 < SerialSegments) {
         paintSerial(points, count);
-    else
-        paintInTiles(points, count, threads);
+    } else {
+        for (int k = 0; k + 1 < count; k += TiledSegments)
+            paintInTiles(points + k, std::min(count - k, TiledSegments + 1), threads);
+    }
     m_Maps.imageKey = m_Image.cacheKey();   // the image as the maps describe it
 }
 
@@ -556,27 +567,32 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
     // walk's, done with its batch) still finds some left.
     const int chunks = threads * 4;
     m_Found.resize(size_t(chunks));
-    // Each chunk of segments lists, in order, the tiles each segment's stroke reaches that still
-    // hold pixels that may change (a pixel that holds the colour keeps it). Whether the stroke
-    // changes any of them is asked only when the tile takes it in turn: by then the strokes
-    // before it in the batch have mostly filled them in, and a look at the open bits answers.
+    // Each chunk of segments lists, in order, the tiles where the rectangle about each segment's
+    // stroke (the one Unchanging looks through) holds pixels that may still change (a pixel that
+    // holds the colour keeps it). Whether they still may is asked again when the tile takes the
+    // segment in turn: by then the strokes before it in the batch have mostly filled them in,
+    // and the entry's rows and columns, against the open bits, answer without the segment.
     ParallelFor(chunks, threads, [&](int c) {
         // Filled on the side: the chunks' lists lie next to each other, and a thread writing to
         // one would take the others' from their threads' caches at every segment.
-        std::vector<std::pair<int, int>> found;
+        std::vector<std::pair<int, quint64>> found;
         found.swap(m_Found[size_t(c)]);
         found.clear();
         for (int k = int((long long)segments * c / chunks), end = int((long long)segments * (c + 1) / chunks); k < end; ++k) {
             const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
-            QRect range;
-            if (!TilesOf(a, b, t.width, t.height, range))
+            const int left = std::max(std::min(a.x(), b.x()) - 2, 0), right = std::min(std::max(a.x(), b.x()) + 1, t.width - 1);
+            const int top = std::max(std::min(a.y(), b.y()) - 2, 0), bottom = std::min(std::max(a.y(), b.y()) + 1, t.height - 1);
+            if (left > right || top > bottom)
                 continue;
-            for (int row = range.top(); row <= range.bottom(); ++row)
-                for (int column = range.left(); column <= range.right(); ++column) {
+            for (int row = top / TileRows; row <= bottom / TileRows; ++row) {
+                const int first = std::max(top - row * TileRows, 0), last = std::min(bottom - row * TileRows, TileRows - 1);
+                for (int column = left / TileColumns; column <= right / TileColumns; ++column) {
                     const int tile = row * columns + column;
-                    if (t.openInTile[tile] > 0)
-                        found.emplace_back(tile, k);
+                    if (t.openInTile[tile] <= 0)
+                        continue;
+                    found.emplace_back(tile, TileEntry(k, first, last, Columns(left, right, column * TileColumns)));
                 }
+            }
         }
         found.swap(m_Found[size_t(c)]);
     });
@@ -584,7 +600,7 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
     m_Counts.assign(size_t(chunks) * size_t(tiles), 0);
     ParallelFor(chunks, threads, [&](int c) {
         int* counts = m_Counts.data() + size_t(c) * size_t(tiles);
-        for (const std::pair<int, int>& f : m_Found[size_t(c)])
+        for (const std::pair<int, quint64>& f : m_Found[size_t(c)])
             ++counts[f.first];
     });
     m_Starts.assign(size_t(tiles) + 1, 0);
@@ -602,7 +618,7 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
     m_Entries.resize(size_t(total));
     ParallelFor(chunks, threads, [&](int c) {
         int* next = m_Counts.data() + size_t(c) * size_t(tiles);
-        for (const std::pair<int, int>& f : m_Found[size_t(c)])
+        for (const std::pair<int, quint64>& f : m_Found[size_t(c)])
             m_Entries[size_t(next[f.first]++)] = f.second;
     });
     // The fullest tiles first, so that none is left to the end for one thread alone; empty ones
@@ -616,14 +632,21 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
     ParallelFor(int(m_Work.size()), threads, [&](int i) {
         const int tile = m_Work[size_t(i)].tile;
         const QRect area = m_Work[size_t(i)].area;
+        const quint32* open = t.openOf(area.top()) + area.left() / TileColumns;
         CStroke s;
         for (int e = m_Starts[size_t(tile)]; e < m_Starts[size_t(tile) + 1] && t.openInTile[tile] > 0; ++e) {
-            const int k = m_Entries[size_t(e)];
-            const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
-            // Strokes painted before it in the batch may have filled its pixels in.
-            if (Unchanging(a, b, area, t))
+            // Strokes painted before it in the batch may have filled its pixels in: Unchanging,
+            // its look at the open bits taken from the entry.
+            const quint64 entry = m_Entries[size_t(e)];
+            const quint32 mask = quint32(entry);
+            quint32 any = 0;
+            for (int y = int(entry >> 32) & 7, last = int(entry >> 35) & 7; y <= last; ++y)
+                any |= open[y * t.words] & mask;
+            if (!any)
                 continue;
-            if (MakeStroke(a, b, t.width, t.height, s))
+            const int k = int(entry >> 38);
+            const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
+            if (MayChange(a, b, area, t) && MakeStroke(a, b, t.width, t.height, s))
                 PaintStroke(s, area, t);
         }
     });
