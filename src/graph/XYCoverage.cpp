@@ -497,7 +497,7 @@ bool CXYCoverage::Handles(const QImage& image, const QColor& colour)
 
 CXYCoverage::CXYCoverage(QImage& image, QPoint origin, const QColor& colour, CXYCoverageMaps* maps)
     : m_Image(image), m_Origin(origin), m_Colour(colour), m_Maps(maps ? *maps : m_OwnMaps), m_Tint(m_Maps.tint),
-      m_ChannelNeed(m_Maps.channelNeed), m_Found(m_Maps.found), m_Counts(m_Maps.counts), m_Starts(m_Maps.starts),
+      m_ChannelNeed(m_Maps.channelNeed), m_Counts(m_Maps.counts), m_Starts(m_Maps.starts),
       m_Entries(m_Maps.entries)
 {
 }
@@ -566,18 +566,12 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
     // Several chunks a thread, handed out as threads come free: a thread that joins late (the
     // walk's, done with its batch) still finds some left.
     const int chunks = threads * 4;
-    m_Found.resize(size_t(chunks));
     // Each chunk of segments lists, in order, the tiles where the rectangle about each segment's
     // stroke (the one Unchanging looks through) holds pixels that may still change (a pixel that
     // holds the colour keeps it). Whether they still may is asked again when the tile takes the
     // segment in turn: by then the strokes before it in the batch have mostly filled them in,
     // and the entry's rows and columns, against the open bits, answer without the segment.
-    ParallelFor(chunks, threads, [&](int c) {
-        // Filled on the side: the chunks' lists lie next to each other, and a thread writing to
-        // one would take the others' from their threads' caches at every segment.
-        std::vector<std::pair<int, quint64>> found;
-        found.swap(m_Found[size_t(c)]);
-        found.clear();
+    const auto forEachTile = [&](int c, auto&& take) {
         for (int k = int((long long)segments * c / chunks), end = int((long long)segments * (c + 1) / chunks); k < end; ++k) {
             const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
             const int left = std::max(std::min(a.x(), b.x()) - 2, 0), right = std::min(std::max(a.x(), b.x()) + 1, t.width - 1);
@@ -588,20 +582,19 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
                 const int first = std::max(top - row * TileRows, 0), last = std::min(bottom - row * TileRows, TileRows - 1);
                 for (int column = left / TileColumns; column <= right / TileColumns; ++column) {
                     const int tile = row * columns + column;
-                    if (t.openInTile[tile] <= 0)
-                        continue;
-                    found.emplace_back(tile, TileEntry(k, first, last, Columns(left, right, column * TileColumns)));
+                    if (t.openInTile[tile] > 0)
+                        take(tile, k, first, last, left, right, column);
                 }
             }
         }
-        found.swap(m_Found[size_t(c)]);
-    });
-    // The tiles' lists hold chunk after chunk, so that each keeps its segments in order.
+    };
+    // The chunks count their tiles' segments first, then write them straight into place: the
+    // tiles' lists hold chunk after chunk, so that each keeps its segments in order. Working out
+    // a segment's tiles twice costs less than keeping them in between.
     m_Counts.assign(size_t(chunks) * size_t(tiles), 0);
     ParallelFor(chunks, threads, [&](int c) {
         int* counts = m_Counts.data() + size_t(c) * size_t(tiles);
-        for (const std::pair<int, quint64>& f : m_Found[size_t(c)])
-            ++counts[f.first];
+        forEachTile(c, [counts](int tile, int, int, int, int, int, int) { ++counts[tile]; });
     });
     m_Starts.assign(size_t(tiles) + 1, 0);
     int total = 0;
@@ -618,8 +611,10 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
     m_Entries.resize(size_t(total));
     ParallelFor(chunks, threads, [&](int c) {
         int* next = m_Counts.data() + size_t(c) * size_t(tiles);
-        for (const std::pair<int, quint64>& f : m_Found[size_t(c)])
-            m_Entries[size_t(next[f.first]++)] = f.second;
+        quint64* entries = m_Entries.data();
+        forEachTile(c, [next, entries](int tile, int k, int first, int last, int left, int right, int column) {
+            entries[next[tile]++] = TileEntry(k, first, last, Columns(left, right, column * TileColumns));
+        });
     });
     // The fullest tiles first, so that none is left to the end for one thread alone; empty ones
     // not at all.

@@ -34,13 +34,12 @@ struct CXYCoverageMaps
     // Kept from one painting to the next as well, so that a curve painted in stretches neither
     // works its colour's tables out again nor sorts each batch into fresh memory: the colour
     // times each coverage as the blend rounds it, per channel and value the least coverage that
-    // changes it (for tablesFor, 0: none yet); the segments of the tiles, per chunk of segments
-    // (tile, entry) as found, per tile and chunk the counts, and the entries tile by tile (each
-    // a segment with the part of the tile its stroke's bounds cover, see paintInTiles).
+    // changes it (for tablesFor, 0: none yet); the segments of the tiles, per tile and chunk of
+    // segments the counts, and the entries tile by tile (each a segment with the part of the
+    // tile its stroke's bounds cover, see paintInTiles).
     QRgb tablesFor = 0;
     uint tint[256];
     quint16 channelNeed[4 * 256];
-    std::vector<std::vector<std::pair<int, quint64>>> found;
     std::vector<int> counts, starts;
     std::vector<quint64> entries;
 };
@@ -82,7 +81,6 @@ private:
     // Of the maps: the tables (made for the first batch) and the tiles' segments.
     uint* const m_Tint;
     quint16* const m_ChannelNeed;
-    std::vector<std::vector<std::pair<int, quint64>>>& m_Found;
     std::vector<int>& m_Counts;
     std::vector<int>& m_Starts;
     std::vector<quint64>& m_Entries;
