@@ -163,6 +163,12 @@ struct CTarget
     int words;   // a row's, and the tiles across the image
     // Per tile, its pixels whose need is not 0: a tile down to none takes no stroke.
     int* openInTile;
+    // Per tile, whether a pixel of it may have a need other than 0 and no open bit: the blend
+    // rounds each product alone, so the colour blended over itself (by a stroke left to the
+    // painter, which blends whatever it covers) can come out a level off it. Such a pixel is
+    // blended again only by a stroke painted for the sake of others, which finds it by its need:
+    // in such a tile the open bits do not tell every pixel a stroke blends.
+    uchar* strayInTile;
     const quint16* channelNeed;   // per channel (4 x 256), the least coverage that changes a value; 256: none
 
     uint* row(int y) const { return reinterpret_cast<uint*>(bits + qsizetype(y) * bytesPerLine); }
@@ -257,8 +263,12 @@ public:
             for (int x = from; x <= to; ++x) {
                 if (!cover[x])
                     continue;
-                if (blend && x >= area.left() && x <= area.right())
+                if (blend && x >= area.left() && x <= area.right()) {
+                    const bool settled = !need[x];
                     Blend(row, need, x, y, cover[x], t);
+                    if (settled && need[x])
+                        t.strayInTile[t.tileOf(x, y)] = 1;
+                }
                 cover[x] = 0;
             }
         }
@@ -308,16 +318,25 @@ void PaintRow(const CStroke& s, int y, int left, int right, const CTarget& t)
         return;
     uint* row = t.row(y);
     uchar* need = t.needOf(y);
-    const int first = std::max(int(lo), left), last = std::min(int(hi), right);
-    for (int x = first; x <= last; ++x) {
-        if (!need[x])
-            continue;   // the colour over itself stays as it is
+    const auto blend = [&](int x) {
         const float px = float(x);
         float cover = 0.0f;
         for (int k = 0; k < pieces; ++k)
             cover += weight[k] * (Phi(to[k] - px) - Phi(from[k] - px));
         Blend(row, need, x, y, uint(std::min(std::abs(cover), 1.0f) * 255.0f + LevelSlack), t);
+    };
+    // The colour over itself stays as it is: only pixels whose need is not 0 are blended.
+    const int first = std::max(int(lo), left), last = std::min(int(hi), right);
+    if (first <= last && (first >> 5) == (last >> 5) && !t.strayInTile[t.tileOf(first, y)]) {
+        // Within one word of open bits (always, within a tile): its bits as the row starts tell
+        // them, as blending a pixel changes no other pixel's bit.
+        for (quint32 bits = t.openOf(y)[first >> 5] & Columns(first, last, first & ~31); bits; bits &= bits - 1)
+            blend((first & ~31) + qCountTrailingZeroBits(bits));
+        return;
     }
+    for (int x = first; x <= last; ++x)
+        if (need[x])
+            blend(x);
 }
 
 // Blends the part of the stroke within `area` (of the image) into the image.
@@ -337,8 +356,17 @@ void PaintStroke(const CStroke& s, const QRect& area, const CTarget& t)
         }
         return;
     }
-    for (int y = first; y <= last; ++y)
+    // The stroke reaches no further than Unchanging's rectangle: rows where that holds no open
+    // pixel are passed over (within one word of open bits, as always within a tile).
+    const int left = std::max(area.left(), std::min(s.a.x(), s.b.x()) - 2);
+    const int right = std::min(area.right(), std::max(s.a.x(), s.b.x()) + 1);
+    const bool oneWord = left <= right && (left >> 5) == (right >> 5);
+    const quint32 columns = oneWord ? Columns(left, right, left & ~31) : 0u;
+    for (int y = first; y <= last; ++y) {
+        if (oneWord && !(t.openOf(y)[left >> 5] & columns) && !t.strayInTile[t.tileOf(left, y)])
+            continue;
         PaintRow(s, y, area.left(), area.right(), t);
+    }
 }
 
 // Calls may(x, y) for the pixels of area the stroke of segment a-b may change, until it returns
@@ -453,12 +481,13 @@ CTarget Target(QImage& image, QRgb colour, const uint* tint, const quint16* chan
     const bool kept = !maps.need.empty() && maps.imageKey == image.cacheKey() && maps.colour == colour;
     const int words = (image.width() + 31) / 32;
     CTarget t{image.bits(), image.bytesPerLine(), image.width(), image.height(), tint, tint[255], nullptr, nullptr,
-              words, nullptr, channelNeed};
+              words, nullptr, nullptr, channelNeed};
     if (!kept) {
         maps.colour = colour;
         maps.need.resize(size_t(t.width) * size_t(t.height));
         maps.open.resize(size_t(words) * size_t(t.height), 0);
         maps.openInTile.assign(size_t(words) * size_t((t.height + TileRows - 1) / TileRows), 0);
+        maps.strayInTile.assign(maps.openInTile.size(), 0);
         uint last = t.row(0)[0];
         uchar lastNeed = t.needOfPixel(last);
         for (int y = 0; y < t.height; ++y) {
@@ -484,6 +513,7 @@ CTarget Target(QImage& image, QRgb colour, const uint* tint, const quint16* chan
     t.need = maps.need.data();
     t.open = maps.open.data();
     t.openInTile = maps.openInTile.data();
+    t.strayInTile = maps.strayInTile.data();
     return t;
 }
 

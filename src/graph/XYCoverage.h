@@ -29,6 +29,7 @@ struct CXYCoverageMaps
     std::vector<uchar> need;   // per pixel, the least coverage that changes it (0: none)
     std::vector<quint32> open;   // per pixel, a bit: its need is not 0
     std::vector<int> openInTile;   // per tile, its pixels whose need is not 0
+    std::vector<uchar> strayInTile;   // per tile, whether a pixel's need may be not 0 with no open bit
     qint64 imageKey = 0;   // the image's cache key after the last painting
     QRgb colour = 0;
     // Kept from one painting to the next as well, so that a curve painted in stretches neither
