@@ -657,22 +657,32 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
     ParallelFor(int(m_Work.size()), threads, [&](int i) {
         const int tile = m_Work[size_t(i)].tile;
         const QRect area = m_Work[size_t(i)].area;
+        // The tile's open bits, as they stand: only strokes painted here change them.
         const quint32* open = t.openOf(area.top()) + area.left() / TileColumns;
+        quint32 rows[TileRows] = {};
+        const auto look = [&] {
+            for (int y = 0; y < area.height(); ++y)
+                rows[y] = open[y * t.words];
+        };
+        look();
         CStroke s;
         for (int e = m_Starts[size_t(tile)]; e < m_Starts[size_t(tile) + 1] && t.openInTile[tile] > 0; ++e) {
             // Strokes painted before it in the batch may have filled its pixels in: Unchanging,
-            // its look at the open bits taken from the entry.
+            // its look at the open bits taken from the entry (every row looked at, those out of
+            // the entry's taken as none: no row count to guess).
             const quint64 entry = m_Entries[size_t(e)];
-            const quint32 mask = quint32(entry);
+            const int first = int(entry >> 32) & 7, last = int(entry >> 35) & 7;
             quint32 any = 0;
-            for (int y = int(entry >> 32) & 7, last = int(entry >> 35) & 7; y <= last; ++y)
-                any |= open[y * t.words] & mask;
-            if (!any)
+            for (int y = 0; y < TileRows; ++y)
+                any |= y >= first && y <= last ? rows[y] : 0u;
+            if (!(any & quint32(entry)))
                 continue;
             const int k = int(entry >> 38);
             const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
-            if (MayChange(a, b, area, t) && MakeStroke(a, b, t.width, t.height, s))
+            if (MayChange(a, b, area, t) && MakeStroke(a, b, t.width, t.height, s)) {
                 PaintStroke(s, area, t);
+                look();
+            }
         }
     });
 }
