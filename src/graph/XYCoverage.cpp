@@ -390,7 +390,15 @@ void ForEachChangeable(QPoint a, QPoint b, const QRect& area, const CTarget& t, 
     float below = above + (1.0f + 2.0f * Near) * step;
     bool measured = false;
     float cx = 0.0f, cy = 0.0f, ux = 1.0f, uy = 0.0f, halfLength = 1.0f;
+    // The columns of every row lie within Unchanging's rectangle: a row with no open bit there
+    // (within one word, as always within a tile) is passed over before its columns are worked out.
+    const int boundsLeft = std::max(area.left(), std::min(a.x(), b.x()) - 2);
+    const int boundsRight = std::min(area.right(), std::max(a.x(), b.x()) + 1);
+    const bool oneWord = boundsLeft <= boundsRight && (boundsLeft >> 5) == (boundsRight >> 5);
+    const quint32 bounds = oneWord ? Columns(boundsLeft, boundsRight, boundsLeft & ~31) : 0u;
     for (int y = top; y <= bottom; ++y, above += step, below += step) {
+        if (oneWord && !(t.openOf(y)[boundsLeft >> 5] & bounds))
+            continue;
         const float lo = step == 0.0f ? leftmost : std::max(std::min(above, below) - Near, leftmost);
         const float hi = step == 0.0f ? rightmost : std::min(std::max(above, below) + Near, rightmost);
         const int left = std::max(area.left(), Floor(lo)), right = std::min(area.right(), Floor(hi));
