@@ -71,9 +71,8 @@ void CColumnStepper::note(int px, int py)
         m_pOut->m_bRescaleX = true;
 }
 
-void CColumnStepper::point(int px, int py)
+void CColumnStepper::point(QPoint p)
 {
-    const QPoint p(px, py);
     if (m_Frame.m_Style != 3) {
         if (m_pOut->m_Path.isEmpty())
             m_pOut->m_Path.append(m_Prev);

@@ -84,7 +84,11 @@ public:
     // Raises the autoscale requests a drawn point calls for.
     void note(int px, int py);
     // Joins the point to the previous one (and dots it, by style).
-    void point(int px, int py);
+    void point(int px, int py) { point(QPoint(px, py)); }
+    // The same for a point at hand whole: passed in one register, it reaches the path's
+    // out-of-line append as one 8-byte value (two 4-byte halves stored apart would stall the
+    // append's read of it, once for every point of a noisy curve).
+    void point(QPoint p);
 
 private:
     const CCurveFrame& m_Frame;

@@ -163,6 +163,12 @@ struct CTarget
     int words;   // a row's, and the tiles across the image
     // Per tile, its pixels whose need is not 0: a tile down to none takes no stroke.
     int* openInTile;
+    // Per tile, whether a pixel of it may have a need other than 0 and no open bit: the blend
+    // rounds each product alone, so the colour blended over itself (by a stroke left to the
+    // painter, which blends whatever it covers) can come out a level off it. Such a pixel is
+    // blended again only by a stroke painted for the sake of others, which finds it by its need:
+    // in such a tile the open bits do not tell every pixel a stroke blends.
+    uchar* strayInTile;
     const quint16* channelNeed;   // per channel (4 x 256), the least coverage that changes a value; 256: none
 
     uint* row(int y) const { return reinterpret_cast<uint*>(bits + qsizetype(y) * bytesPerLine); }
@@ -257,8 +263,12 @@ public:
             for (int x = from; x <= to; ++x) {
                 if (!cover[x])
                     continue;
-                if (blend && x >= area.left() && x <= area.right())
+                if (blend && x >= area.left() && x <= area.right()) {
+                    const bool settled = !need[x];
                     Blend(row, need, x, y, cover[x], t);
+                    if (settled && need[x])
+                        t.strayInTile[t.tileOf(x, y)] = 1;
+                }
                 cover[x] = 0;
             }
         }
@@ -308,16 +318,25 @@ void PaintRow(const CStroke& s, int y, int left, int right, const CTarget& t)
         return;
     uint* row = t.row(y);
     uchar* need = t.needOf(y);
-    const int first = std::max(int(lo), left), last = std::min(int(hi), right);
-    for (int x = first; x <= last; ++x) {
-        if (!need[x])
-            continue;   // the colour over itself stays as it is
+    const auto blend = [&](int x) {
         const float px = float(x);
         float cover = 0.0f;
         for (int k = 0; k < pieces; ++k)
             cover += weight[k] * (Phi(to[k] - px) - Phi(from[k] - px));
         Blend(row, need, x, y, uint(std::min(std::abs(cover), 1.0f) * 255.0f + LevelSlack), t);
+    };
+    // The colour over itself stays as it is: only pixels whose need is not 0 are blended.
+    const int first = std::max(int(lo), left), last = std::min(int(hi), right);
+    if (first <= last && (first >> 5) == (last >> 5) && !t.strayInTile[t.tileOf(first, y)]) {
+        // Within one word of open bits (always, within a tile): its bits as the row starts tell
+        // them, as blending a pixel changes no other pixel's bit.
+        for (quint32 bits = t.openOf(y)[first >> 5] & Columns(first, last, first & ~31); bits; bits &= bits - 1)
+            blend((first & ~31) + qCountTrailingZeroBits(bits));
+        return;
     }
+    for (int x = first; x <= last; ++x)
+        if (need[x])
+            blend(x);
 }
 
 // Blends the part of the stroke within `area` (of the image) into the image.
@@ -337,8 +356,17 @@ void PaintStroke(const CStroke& s, const QRect& area, const CTarget& t)
         }
         return;
     }
-    for (int y = first; y <= last; ++y)
+    // The stroke reaches no further than Unchanging's rectangle: rows where that holds no open
+    // pixel are passed over (within one word of open bits, as always within a tile).
+    const int left = std::max(area.left(), std::min(s.a.x(), s.b.x()) - 2);
+    const int right = std::min(area.right(), std::max(s.a.x(), s.b.x()) + 1);
+    const bool oneWord = left <= right && (left >> 5) == (right >> 5);
+    const quint32 columns = oneWord ? Columns(left, right, left & ~31) : 0u;
+    for (int y = first; y <= last; ++y) {
+        if (oneWord && !(t.openOf(y)[left >> 5] & columns) && !t.strayInTile[t.tileOf(left, y)])
+            continue;
         PaintRow(s, y, area.left(), area.right(), t);
+    }
 }
 
 // Calls may(x, y) for the pixels of area the stroke of segment a-b may change, until it returns
@@ -362,7 +390,15 @@ void ForEachChangeable(QPoint a, QPoint b, const QRect& area, const CTarget& t, 
     float below = above + (1.0f + 2.0f * Near) * step;
     bool measured = false;
     float cx = 0.0f, cy = 0.0f, ux = 1.0f, uy = 0.0f, halfLength = 1.0f;
+    // The columns of every row lie within Unchanging's rectangle: a row with no open bit there
+    // (within one word, as always within a tile) is passed over before its columns are worked out.
+    const int boundsLeft = std::max(area.left(), std::min(a.x(), b.x()) - 2);
+    const int boundsRight = std::min(area.right(), std::max(a.x(), b.x()) + 1);
+    const bool oneWord = boundsLeft <= boundsRight && (boundsLeft >> 5) == (boundsRight >> 5);
+    const quint32 bounds = oneWord ? Columns(boundsLeft, boundsRight, boundsLeft & ~31) : 0u;
     for (int y = top; y <= bottom; ++y, above += step, below += step) {
+        if (oneWord && !(t.openOf(y)[boundsLeft >> 5] & bounds))
+            continue;
         const float lo = step == 0.0f ? leftmost : std::max(std::min(above, below) - Near, leftmost);
         const float hi = step == 0.0f ? rightmost : std::min(std::max(above, below) + Near, rightmost);
         const int left = std::max(area.left(), Floor(lo)), right = std::min(area.right(), Floor(hi));
@@ -394,6 +430,17 @@ void ForEachChangeable(QPoint a, QPoint b, const QRect& area, const CTarget& t, 
     }
 }
 
+// Whether the stroke of segment a-b may change a pixel of area, followed along its outline.
+bool MayChange(QPoint a, QPoint b, const QRect& area, const CTarget& t)
+{
+    bool found = false;
+    ForEachChangeable(a, b, area, t, [&found](int, int) {
+        found = true;
+        return false;
+    });
+    return found;
+}
+
 // Whether the stroke of segment a-b can change no pixel of area.
 bool Unchanging(QPoint a, QPoint b, const QRect& area, const CTarget& t)
 {
@@ -421,20 +468,18 @@ bool Unchanging(QPoint a, QPoint b, const QRect& area, const CTarget& t)
         if (!any)
             return true;
     }
-    bool none = true;
-    ForEachChangeable(a, b, area, t, [&none](int, int) { return none = false; });
-    return none;
+    return !MayChange(a, b, area, t);
 }
 
-// The tiles the stroke of segment a-b can reach (rows and columns of the grid of tiles); false
-// when it misses the image. Generous by a pixel: a tile it does not reach is only looked at.
-bool TilesOf(QPoint a, QPoint b, int w, int h, QRect& tiles)
+// An entry of a tile's list: segment k, with the rows first..last (of the tile's) and the
+// columns (bits of the tile's word of open bits) of the rectangle Unchanging looks through.
+inline quint64 TileEntry(int k, int first, int last, quint32 columns)
 {
-    const int left = std::max(std::min(a.x(), b.x()) - 2, 0), right = std::min(std::max(a.x(), b.x()) + 2, w - 1);
-    const int top = std::max(std::min(a.y(), b.y()) - 2, 0), bottom = std::min(std::max(a.y(), b.y()) + 2, h - 1);
-    tiles = QRect(QPoint(left / TileColumns, top / TileRows), QPoint(right / TileColumns, bottom / TileRows));
-    return left <= right && top <= bottom;
+    static_assert(TileRows <= 8 && TileColumns == 32, "a tile's row fits 3 bits, its columns a word");
+    return quint64(columns) | (quint64(first) << 32) | (quint64(last) << 35) | (quint64(k) << 38);
 }
+// Segments a batch painted in tiles holds at most: their number fits an entry.
+constexpr int TiledSegments = 1 << 26;
 
 // The target of a painting into image; the maps are made unless they are those the last
 // painting left (the image must not change before the painting takes up its maps).
@@ -444,12 +489,13 @@ CTarget Target(QImage& image, QRgb colour, const uint* tint, const quint16* chan
     const bool kept = !maps.need.empty() && maps.imageKey == image.cacheKey() && maps.colour == colour;
     const int words = (image.width() + 31) / 32;
     CTarget t{image.bits(), image.bytesPerLine(), image.width(), image.height(), tint, tint[255], nullptr, nullptr,
-              words, nullptr, channelNeed};
+              words, nullptr, nullptr, channelNeed};
     if (!kept) {
         maps.colour = colour;
         maps.need.resize(size_t(t.width) * size_t(t.height));
         maps.open.resize(size_t(words) * size_t(t.height), 0);
         maps.openInTile.assign(size_t(words) * size_t((t.height + TileRows - 1) / TileRows), 0);
+        maps.strayInTile.assign(maps.openInTile.size(), 0);
         uint last = t.row(0)[0];
         uchar lastNeed = t.needOfPixel(last);
         for (int y = 0; y < t.height; ++y) {
@@ -475,6 +521,7 @@ CTarget Target(QImage& image, QRgb colour, const uint* tint, const quint16* chan
     t.need = maps.need.data();
     t.open = maps.open.data();
     t.openInTile = maps.openInTile.data();
+    t.strayInTile = maps.strayInTile.data();
     return t;
 }
 
@@ -488,7 +535,7 @@ bool CXYCoverage::Handles(const QImage& image, const QColor& colour)
 
 CXYCoverage::CXYCoverage(QImage& image, QPoint origin, const QColor& colour, CXYCoverageMaps* maps)
     : m_Image(image), m_Origin(origin), m_Colour(colour), m_Maps(maps ? *maps : m_OwnMaps), m_Tint(m_Maps.tint),
-      m_ChannelNeed(m_Maps.channelNeed), m_Found(m_Maps.found), m_Counts(m_Maps.counts), m_Starts(m_Maps.starts),
+      m_ChannelNeed(m_Maps.channelNeed), m_Counts(m_Maps.counts), m_Starts(m_Maps.starts),
       m_Entries(m_Maps.entries)
 {
 }
@@ -500,10 +547,12 @@ void CXYCoverage::paint(const QPoint* points, int count, int threads)
     makeTables();
     // Tiles pay on one thread too: a tile's pixels and maps stay in the cache while its strokes
     // are blended, and no stroke is wider than a tile's word of open bits.
-    if (count - 1 < SerialSegments)
+    if (count - 1 < SerialSegments) {
         paintSerial(points, count);
-    else
-        paintInTiles(points, count, threads);
+    } else {
+        for (int k = 0; k + 1 < count; k += TiledSegments)
+            paintInTiles(points + k, std::min(count - k, TiledSegments + 1), threads);
+    }
     m_Maps.imageKey = m_Image.cacheKey();   // the image as the maps describe it
 }
 
@@ -555,37 +604,35 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
     // Several chunks a thread, handed out as threads come free: a thread that joins late (the
     // walk's, done with its batch) still finds some left.
     const int chunks = threads * 4;
-    m_Found.resize(size_t(chunks));
-    // Each chunk of segments lists, in order, the tiles each segment's stroke reaches that still
-    // hold pixels that may change (a pixel that holds the colour keeps it). Whether the stroke
-    // changes any of them is asked only when the tile takes it in turn: by then the strokes
-    // before it in the batch have mostly filled them in, and a look at the open bits answers.
-    ParallelFor(chunks, threads, [&](int c) {
-        // Filled on the side: the chunks' lists lie next to each other, and a thread writing to
-        // one would take the others' from their threads' caches at every segment.
-        std::vector<std::pair<int, int>> found;
-        found.swap(m_Found[size_t(c)]);
-        found.clear();
+    // Each chunk of segments lists, in order, the tiles where the rectangle about each segment's
+    // stroke (the one Unchanging looks through) holds pixels that may still change (a pixel that
+    // holds the colour keeps it). Whether they still may is asked again when the tile takes the
+    // segment in turn: by then the strokes before it in the batch have mostly filled them in,
+    // and the entry's rows and columns, against the open bits, answer without the segment.
+    const auto forEachTile = [&](int c, auto&& take) {
         for (int k = int((long long)segments * c / chunks), end = int((long long)segments * (c + 1) / chunks); k < end; ++k) {
             const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
-            QRect range;
-            if (!TilesOf(a, b, t.width, t.height, range))
+            const int left = std::max(std::min(a.x(), b.x()) - 2, 0), right = std::min(std::max(a.x(), b.x()) + 1, t.width - 1);
+            const int top = std::max(std::min(a.y(), b.y()) - 2, 0), bottom = std::min(std::max(a.y(), b.y()) + 1, t.height - 1);
+            if (left > right || top > bottom)
                 continue;
-            for (int row = range.top(); row <= range.bottom(); ++row)
-                for (int column = range.left(); column <= range.right(); ++column) {
+            for (int row = top / TileRows; row <= bottom / TileRows; ++row) {
+                const int first = std::max(top - row * TileRows, 0), last = std::min(bottom - row * TileRows, TileRows - 1);
+                for (int column = left / TileColumns; column <= right / TileColumns; ++column) {
                     const int tile = row * columns + column;
                     if (t.openInTile[tile] > 0)
-                        found.emplace_back(tile, k);
+                        take(tile, k, first, last, left, right, column);
                 }
+            }
         }
-        found.swap(m_Found[size_t(c)]);
-    });
-    // The tiles' lists hold chunk after chunk, so that each keeps its segments in order.
+    };
+    // The chunks count their tiles' segments first, then write them straight into place: the
+    // tiles' lists hold chunk after chunk, so that each keeps its segments in order. Working out
+    // a segment's tiles twice costs less than keeping them in between.
     m_Counts.assign(size_t(chunks) * size_t(tiles), 0);
     ParallelFor(chunks, threads, [&](int c) {
         int* counts = m_Counts.data() + size_t(c) * size_t(tiles);
-        for (const std::pair<int, int>& f : m_Found[size_t(c)])
-            ++counts[f.first];
+        forEachTile(c, [counts](int tile, int, int, int, int, int, int) { ++counts[tile]; });
     });
     m_Starts.assign(size_t(tiles) + 1, 0);
     int total = 0;
@@ -602,8 +649,10 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
     m_Entries.resize(size_t(total));
     ParallelFor(chunks, threads, [&](int c) {
         int* next = m_Counts.data() + size_t(c) * size_t(tiles);
-        for (const std::pair<int, int>& f : m_Found[size_t(c)])
-            m_Entries[size_t(next[f.first]++)] = f.second;
+        quint64* entries = m_Entries.data();
+        forEachTile(c, [next, entries](int tile, int k, int first, int last, int left, int right, int column) {
+            entries[next[tile]++] = TileEntry(k, first, last, Columns(left, right, column * TileColumns));
+        });
     });
     // The fullest tiles first, so that none is left to the end for one thread alone; empty ones
     // not at all.
@@ -616,15 +665,32 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
     ParallelFor(int(m_Work.size()), threads, [&](int i) {
         const int tile = m_Work[size_t(i)].tile;
         const QRect area = m_Work[size_t(i)].area;
+        // The tile's open bits, as they stand: only strokes painted here change them.
+        const quint32* open = t.openOf(area.top()) + area.left() / TileColumns;
+        quint32 rows[TileRows] = {};
+        const auto look = [&] {
+            for (int y = 0; y < area.height(); ++y)
+                rows[y] = open[y * t.words];
+        };
+        look();
         CStroke s;
         for (int e = m_Starts[size_t(tile)]; e < m_Starts[size_t(tile) + 1] && t.openInTile[tile] > 0; ++e) {
-            const int k = m_Entries[size_t(e)];
-            const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
-            // Strokes painted before it in the batch may have filled its pixels in.
-            if (Unchanging(a, b, area, t))
+            // Strokes painted before it in the batch may have filled its pixels in: Unchanging,
+            // its look at the open bits taken from the entry (every row looked at, those out of
+            // the entry's taken as none: no row count to guess).
+            const quint64 entry = m_Entries[size_t(e)];
+            const int first = int(entry >> 32) & 7, last = int(entry >> 35) & 7;
+            quint32 any = 0;
+            for (int y = 0; y < TileRows; ++y)
+                any |= y >= first && y <= last ? rows[y] : 0u;
+            if (!(any & quint32(entry)))
                 continue;
-            if (MakeStroke(a, b, t.width, t.height, s))
+            const int k = int(entry >> 38);
+            const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
+            if (MayChange(a, b, area, t) && MakeStroke(a, b, t.width, t.height, s)) {
                 PaintStroke(s, area, t);
+                look();
+            }
         }
     });
 }

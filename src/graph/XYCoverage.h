@@ -29,18 +29,20 @@ struct CXYCoverageMaps
     std::vector<uchar> need;   // per pixel, the least coverage that changes it (0: none)
     std::vector<quint32> open;   // per pixel, a bit: its need is not 0
     std::vector<int> openInTile;   // per tile, its pixels whose need is not 0
+    std::vector<uchar> strayInTile;   // per tile, whether a pixel's need may be not 0 with no open bit
     qint64 imageKey = 0;   // the image's cache key after the last painting
     QRgb colour = 0;
     // Kept from one painting to the next as well, so that a curve painted in stretches neither
     // works its colour's tables out again nor sorts each batch into fresh memory: the colour
     // times each coverage as the blend rounds it, per channel and value the least coverage that
-    // changes it (for tablesFor, 0: none yet); the segments of the tiles, per chunk of segments
-    // (tile, segment) as found, per tile and chunk the counts, and the segments tile by tile.
+    // changes it (for tablesFor, 0: none yet); the segments of the tiles, per tile and chunk of
+    // segments the counts, and the entries tile by tile (each a segment with the part of the
+    // tile its stroke's bounds cover, see paintInTiles).
     QRgb tablesFor = 0;
     uint tint[256];
     quint16 channelNeed[4 * 256];
-    std::vector<std::vector<std::pair<int, int>>> found;
-    std::vector<int> counts, starts, entries;
+    std::vector<int> counts, starts;
+    std::vector<quint64> entries;
 };
 
 class CXYCoverage
@@ -80,8 +82,7 @@ private:
     // Of the maps: the tables (made for the first batch) and the tiles' segments.
     uint* const m_Tint;
     quint16* const m_ChannelNeed;
-    std::vector<std::vector<std::pair<int, int>>>& m_Found;
     std::vector<int>& m_Counts;
     std::vector<int>& m_Starts;
-    std::vector<int>& m_Entries;
+    std::vector<quint64>& m_Entries;
 };

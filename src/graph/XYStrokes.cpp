@@ -275,7 +275,7 @@ private:
         if (m_bDrawn && p == m_Prev)
             return;
         m_Step.note(p.x(), p.y());
-        m_Step.point(p.x(), p.y());
+        m_Step.point(p);
         moveTo(p);
         if (m_pCanvas && m_Out.m_Path.size() >= m_BatchPoints)
             flush();
