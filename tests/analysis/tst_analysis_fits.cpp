@@ -34,6 +34,8 @@ private slots:
     void exponentialSkipsLeadingAndTrailingZeros();
     void exponentialGap();
     void exponentialNoPositive();
+    void exponentialOverManySamples_data();
+    void exponentialOverManySamples();
     void everyFitNeedsTwoSamples();
     void linearAgainstAnXThatRepeatsAndFallsBack();
     void equationGivesTheFittedSeries_data();
@@ -282,6 +284,54 @@ void TestAnalysisFits::exponentialNoPositive()
     QCOMPARE(f.sink.lastText(), QStringLiteral("Values must be greater than 0"));
     QVERIFY(!f.functions.FunctionExponentialRegression(f.branch({-1, qQNaN(), -3}), 0, -1));
     QCOMPARE(f.sink.lastText(), QStringLiteral("Values must be greater than 0"));
+}
+
+// Long ranges against an X series, read a stretch at a time: the samples without an X
+// (every 97th), the values not above zero before the first positive one and a gap among the
+// positive ones count the same wherever a stretch ends.
+void TestAnalysisFits::exponentialOverManySamples_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("leadingZeros");
+    QTest::addColumn<int>("gapAt"); // -1: none
+    QTest::newRow("255") << 255 << 0 << -1;
+    QTest::newRow("256") << 256 << 0 << -1;
+    QTest::newRow("257") << 257 << 0 << -1;
+    QTest::newRow("700, zeros to past the first stretch") << 700 << 300 << -1;
+    QTest::newRow("700, zeros to the first stretch's end") << 700 << 256 << -1;
+    QTest::newRow("700, gap at a stretch's start") << 700 << 0 << 512;
+    QTest::newRow("700, gap in the last stretch") << 700 << 10 << 690;
+}
+
+void TestAnalysisFits::exponentialOverManySamples()
+{
+    QFETCH(int, count);
+    QFETCH(int, leadingZeros);
+    QFETCH(int, gapAt);
+    Fixture f;
+    QVector<double> y(count), x(count);
+    for (int i = 0; i < count; ++i) {
+        x[i] = i % 97 == 50 ? MissingValue : 0.01 * i;
+        y[i] = i < leadingZeros || i == gapAt ? 0.0 : 5 * std::exp(0.5 * 0.01 * i);
+    }
+    CDataBranch* g1 = f.branch(y, 1.0, QStringLiteral("Temp"));
+    CDataBranch* fit = Fit(f, CFunctions::IdExponentialRegression, g1, 0, -1, f.branch(x)->m_Key);
+    if (gapAt >= 0) {
+        QVERIFY(!fit);
+        QCOMPARE(f.sink.lastText(), QStringLiteral("Exponential curve fit defined between (0 , Inf) "));
+        return;
+    }
+    // The quality takes in the zeros too, which the curve does not pass through.
+    const QString equation = fit ? fit->m_FunctionText : QString();
+    QVERIFY2(leadingZeros ? equation.startsWith(QStringLiteral("f(x) = 5e^(0.5X) ,  RI = 0.9"))
+                          : equation == QStringLiteral("f(x) = 5e^(0.5X) ,  RI = 1"),
+             qPrintable(equation));
+    for (int i = 0; i < count; ++i) {
+        if (x[i] == MissingValue)
+            QCOMPARE(fit->GetYSample(i), MissingValue);
+        else
+            QVERIFY2(std::abs(fit->GetYSample(i) / (5 * std::exp(0.5 * x[i])) - 1) < 1e-9, qPrintable(QString::number(i)));
+    }
 }
 
 void TestAnalysisFits::everyFitNeedsTwoSamples()
