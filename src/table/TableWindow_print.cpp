@@ -46,8 +46,9 @@ Dialog_printTable* CTableWindow::printDialog()
 void CTableWindow::on_btn_print_clicked()
 {
     const int n = m_pDelegate->getMaxSizeDataColumn();
-    printDialog()->setPrintLineValidatorLimits(n != 0 ? 1 : 0, n);
-    printDialog()->show();
+    Dialog_printTable* dialog = printDialog();
+    dialog->setPrintLineValidatorLimits(n != 0 ? 1 : 0, n);
+    dialog->show();
 }
 
 void CTableWindow::onFilePrintPreview()
@@ -110,8 +111,9 @@ void CTableWindow::on_print(QPrinter* printer)
     top = getRestrictedFont(top);
     painter.setFont(top);
     const int lineHeight = std::max(1, painter.fontMetrics().height());
-    const int last = printDialog()->getToLineToPrint();
-    const int first = printDialog()->getFromLineToPrint();
+    const Dialog_printTable* dialog = printDialog();
+    const int last = dialog->getToLineToPrint();
+    const int first = dialog->getFromLineToPrint();
     if (first > last || last <= 0) {
         painter.end();
         return;
