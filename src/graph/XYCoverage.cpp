@@ -667,23 +667,28 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
         const QRect area = m_Work[size_t(i)].area;
         // The tile's open bits, as they stand: only strokes painted here change them.
         const quint32* open = t.openOf(area.top()) + area.left() / TileColumns;
-        quint32 rows[TileRows] = {};
+        // Per pair of rows first..last (first + 8 * last, as the entry holds them), the open
+        // bits of those rows ORed: an entry's look at the tile is then one load.
+        quint32 spans[64] = {};
         const auto look = [&] {
+            quint32 rows[TileRows] = {};
             for (int y = 0; y < area.height(); ++y)
                 rows[y] = open[y * t.words];
+            for (int first = 0; first < TileRows; ++first) {
+                quint32 any = 0;
+                for (int last = first; last < TileRows; ++last) {
+                    any |= rows[last];
+                    spans[first + 8 * last] = any;
+                }
+            }
         };
         look();
         CStroke s;
         for (int e = m_Starts[size_t(tile)]; e < m_Starts[size_t(tile) + 1] && t.openInTile[tile] > 0; ++e) {
             // Strokes painted before it in the batch may have filled its pixels in: Unchanging,
-            // its look at the open bits taken from the entry (every row looked at, those out of
-            // the entry's taken as none: no row count to guess).
+            // its look at the open bits taken from the entry's rows and columns.
             const quint64 entry = m_Entries[size_t(e)];
-            const int first = int(entry >> 32) & 7, last = int(entry >> 35) & 7;
-            quint32 any = 0;
-            for (int y = 0; y < TileRows; ++y)
-                any |= y >= first && y <= last ? rows[y] : 0u;
-            if (!(any & quint32(entry)))
+            if (!(spans[(entry >> 32) & 63] & quint32(entry)))
                 continue;
             const int k = int(entry >> 38);
             const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
