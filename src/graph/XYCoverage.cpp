@@ -629,12 +629,15 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
             const int top = std::max(std::min(a.y(), b.y()) - 2, 0), bottom = std::min(std::max(a.y(), b.y()) + 1, t.height - 1);
             if (left > right || top > bottom)
                 continue;
-            for (int row = top / TileRows; row <= bottom / TileRows; ++row) {
+            // None of the bounds is negative: the tiles' rows and columns by shifts.
+            const int firstColumn = int(uint(left) / TileColumns), lastColumn = int(uint(right) / TileColumns);
+            const int firstRow = int(uint(top) / TileRows), lastRow = int(uint(bottom) / TileRows);
+            for (int row = firstRow; row <= lastRow; ++row) {
                 const int first = std::max(top - row * TileRows, 0), last = std::min(bottom - row * TileRows, TileRows - 1);
-                for (int column = left / TileColumns; column <= right / TileColumns; ++column) {
-                    const int tile = row * columns + column;
-                    if (t.openInTile[tile] > 0)
-                        take(tile, k - begin, first, last, left, right, column);
+                const int* open = t.openInTile + row * columns;
+                for (int column = firstColumn; column <= lastColumn; ++column) {
+                    if (open[column] > 0)
+                        take(row * columns + column, k - begin, first, last, left, right, column);
                 }
             }
         }
