@@ -58,8 +58,13 @@ struct CStroke
 
 inline double Snapped(double v)
 {
-    // The painter puts a slanted stroke's corners on its 1/64-pixel grid, rounding down.
-    return std::floor(v * 64.0) / 64.0;
+    // The painter puts a slanted stroke's corners on its 1/64-pixel grid, rounding down. Scaled
+    // by 64 the value stays exact and well within 64 bits: rounded down through an integer, which
+    // is cheaper than a call of floor.
+    const double scaled = v * 64.0;
+    long long whole = static_cast<long long>(scaled);
+    whole -= double(whole) > scaled ? 1 : 0;
+    return double(whole) * (1.0 / 64.0);
 }
 
 // The stroke of the segment a-b (image pixels) as far as it reaches the w x h image; false when
@@ -180,8 +185,8 @@ struct CTarget
                                 std::min(channelNeed[512 + ((pixel >> 16) & 0xff)], channelNeed[768 + (pixel >> 24)]));
         return n > 255 ? 0 : uchar(n);
     }
-    // The tile pixel x of row y lies in.
-    int tileOf(int x, int y) const { return (y / TileRows) * words + x / TileColumns; }
+    // The tile pixel x of row y lies in (neither is negative).
+    int tileOf(int x, int y) const { return int(uint(y) / TileRows) * words + int(uint(x) / TileColumns); }
     // Notes pixel x of row y as holding the colour.
     void settle(int x, int y) const
     {
@@ -471,15 +476,21 @@ bool Unchanging(QPoint a, QPoint b, const QRect& area, const CTarget& t)
     return !MayChange(a, b, area, t);
 }
 
-// An entry of a tile's list: segment k, with the rows first..last (of the tile's) and the
-// columns (bits of the tile's word of open bits) of the rectangle Unchanging looks through.
-inline quint64 TileEntry(int k, int first, int last, quint32 columns)
+// Segments a batch painted in tiles holds at most: split into at least four chunks, each
+// chunk's segments are numbered within it in 16 bits.
+constexpr int TiledSegments = 1 << 18;
+constexpr int MinChunks = 4;
+// An entry of a tile's list: segment k of its chunk, with the rows first..last (of the tile's)
+// and the columns left..right (of the tile's word of open bits) of the rectangle Unchanging
+// looks through. The columns are kept as the shifts that cut a word down to them: the word
+// shifted right by left, then left by 31 - (right - left), holds the bits of those columns alone.
+inline quint32 TileEntry(int k, int first, int last, int left, int right)
 {
-    static_assert(TileRows <= 8 && TileColumns == 32, "a tile's row fits 3 bits, its columns a word");
-    return quint64(columns) | (quint64(first) << 32) | (quint64(last) << 35) | (quint64(k) << 38);
+    static_assert(TileRows <= 8 && TileColumns == 32, "a tile's row fits 3 bits, its columns 5");
+    static_assert(TiledSegments / MinChunks <= 1 << 16, "a chunk's segments fit 16 bits");
+    return quint32(left) | (quint32(31 - (right - left)) << 5) | (quint32(first + 8 * last) << 10)
+        | (quint32(k) << 16);
 }
-// Segments a batch painted in tiles holds at most: their number fits an entry.
-constexpr int TiledSegments = 1 << 26;
 
 // The target of a painting into image; the maps are made unless they are those the last
 // painting left (the image must not change before the painting takes up its maps).
@@ -603,25 +614,30 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
     };
     // Several chunks a thread, handed out as threads come free: a thread that joins late (the
     // walk's, done with its batch) still finds some left.
-    const int chunks = threads * 4;
+    const int chunks = std::max(threads, 1) * MinChunks;
+    const auto chunkBegin = [&](int c) { return int((long long)segments * c / chunks); };
     // Each chunk of segments lists, in order, the tiles where the rectangle about each segment's
     // stroke (the one Unchanging looks through) holds pixels that may still change (a pixel that
     // holds the colour keeps it). Whether they still may is asked again when the tile takes the
     // segment in turn: by then the strokes before it in the batch have mostly filled them in,
     // and the entry's rows and columns, against the open bits, answer without the segment.
     const auto forEachTile = [&](int c, auto&& take) {
-        for (int k = int((long long)segments * c / chunks), end = int((long long)segments * (c + 1) / chunks); k < end; ++k) {
+        const int begin = chunkBegin(c);
+        for (int k = begin, end = chunkBegin(c + 1); k < end; ++k) {
             const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
             const int left = std::max(std::min(a.x(), b.x()) - 2, 0), right = std::min(std::max(a.x(), b.x()) + 1, t.width - 1);
             const int top = std::max(std::min(a.y(), b.y()) - 2, 0), bottom = std::min(std::max(a.y(), b.y()) + 1, t.height - 1);
             if (left > right || top > bottom)
                 continue;
-            for (int row = top / TileRows; row <= bottom / TileRows; ++row) {
+            // None of the bounds is negative: the tiles' rows and columns by shifts.
+            const int firstColumn = int(uint(left) / TileColumns), lastColumn = int(uint(right) / TileColumns);
+            const int firstRow = int(uint(top) / TileRows), lastRow = int(uint(bottom) / TileRows);
+            for (int row = firstRow; row <= lastRow; ++row) {
                 const int first = std::max(top - row * TileRows, 0), last = std::min(bottom - row * TileRows, TileRows - 1);
-                for (int column = left / TileColumns; column <= right / TileColumns; ++column) {
-                    const int tile = row * columns + column;
-                    if (t.openInTile[tile] > 0)
-                        take(tile, k, first, last, left, right, column);
+                const int* open = t.openInTile + row * columns;
+                for (int column = firstColumn; column <= lastColumn; ++column) {
+                    if (open[column] > 0)
+                        take(row * columns + column, k - begin, first, last, left, right, column);
                 }
             }
         }
@@ -649,9 +665,10 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
     m_Entries.resize(size_t(total));
     ParallelFor(chunks, threads, [&](int c) {
         int* next = m_Counts.data() + size_t(c) * size_t(tiles);
-        quint64* entries = m_Entries.data();
+        quint32* entries = m_Entries.data();
         forEachTile(c, [next, entries](int tile, int k, int first, int last, int left, int right, int column) {
-            entries[next[tile]++] = TileEntry(k, first, last, Columns(left, right, column * TileColumns));
+            const int from = std::max(left - column * TileColumns, 0), to = std::min(right - column * TileColumns, 31);
+            entries[next[tile]++] = TileEntry(k, first, last, from, to);
         });
     });
     // The fullest tiles first, so that none is left to the end for one thread alone; empty ones
@@ -674,22 +691,27 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
         };
         look();
         CStroke s;
-        for (int e = m_Starts[size_t(tile)]; e < m_Starts[size_t(tile) + 1] && t.openInTile[tile] > 0; ++e) {
-            // Strokes painted before it in the batch may have filled its pixels in: Unchanging,
-            // its look at the open bits taken from the entry (every row looked at, those out of
-            // the entry's taken as none: no row count to guess).
-            const quint64 entry = m_Entries[size_t(e)];
-            const int first = int(entry >> 32) & 7, last = int(entry >> 35) & 7;
-            quint32 any = 0;
-            for (int y = 0; y < TileRows; ++y)
-                any |= y >= first && y <= last ? rows[y] : 0u;
-            if (!(any & quint32(entry)))
-                continue;
-            const int k = int(entry >> 38);
-            const QPoint a = points[k] - m_Origin, b = points[k + 1] - m_Origin;
-            if (MayChange(a, b, area, t) && MakeStroke(a, b, t.width, t.height, s)) {
-                PaintStroke(s, area, t);
-                look();
+        // The tile's list holds chunk after chunk; the counts now tell where each chunk's part
+        // of it ends.
+        for (int c = 0, e = m_Starts[size_t(tile)]; c < chunks && t.openInTile[tile] > 0; ++c) {
+            const QPoint* chunk = points + chunkBegin(c);
+            for (const int end = m_Counts[size_t(c) * size_t(tiles) + size_t(tile)]; e < end && t.openInTile[tile] > 0; ++e) {
+                // Strokes painted before it in the batch may have filled its pixels in: Unchanging,
+                // its look at the open bits taken from the entry (every row looked at, those out
+                // of the entry's taken as none: no row count to guess).
+                const quint32 entry = m_Entries[size_t(e)];
+                const int first = int(entry >> 10) & 7, last = int(entry >> 13) & 7;
+                quint32 any = 0;
+                for (int y = 0; y < TileRows; ++y)
+                    any |= y >= first && y <= last ? rows[y] : 0u;
+                if (!((any >> (entry & 31)) << ((entry >> 5) & 31)))
+                    continue;
+                const int k = int(entry >> 16);
+                const QPoint a = chunk[k] - m_Origin, b = chunk[k + 1] - m_Origin;
+                if (MayChange(a, b, area, t) && MakeStroke(a, b, t.width, t.height, s)) {
+                    PaintStroke(s, area, t);
+                    look();
+                }
             }
         }
     });

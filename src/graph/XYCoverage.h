@@ -42,7 +42,7 @@ struct CXYCoverageMaps
     uint tint[256];
     quint16 channelNeed[4 * 256];
     std::vector<int> counts, starts;
-    std::vector<quint64> entries;
+    std::vector<quint32> entries;
 };
 
 class CXYCoverage
@@ -84,5 +84,5 @@ private:
     quint16* const m_ChannelNeed;
     std::vector<int>& m_Counts;
     std::vector<int>& m_Starts;
-    std::vector<quint64>& m_Entries;
+    std::vector<quint32>& m_Entries;
 };

@@ -602,6 +602,37 @@ private slots:
         CXYCoverage(reference, origin, colour).paint(points.constData() + cut, points.size() - cut, 3);
         QVERIFY(changed == reference);
     }
+
+    void aLongRunInOnePaintIsTheRunInSmallBatches()
+    {
+        // More segments than the tiles take at once, over a window that moves across the image
+        // so that the last segments still change pixels: one painting, split up inside, against
+        // batches small enough to be painted in order without tiles. On one thread the tiles take
+        // the most segments a chunk can number.
+        const int n = 300001;
+        QRandomGenerator random(11);
+        QVector<QPoint> points;
+        for (int i = 0; i < n; ++i) {
+            const double u = double(i) / n;
+            points.append(QPoint(20 + int(760 * u) + random.bounded(-8, 9),
+                                 200 + int(150 * std::sin(u * 125.66370614359172)) + random.bounded(-8, 9)));
+        }
+        auto blank = [] {
+            QImage image(800, 400, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            return image;
+        };
+        const QColor colour(200, 40, 10);
+        QImage whole = blank(), batched = blank(), early = blank();
+        CXYCoverage(whole, QPoint(0, 0), colour).paint(points.constData(), n, 1);
+        CXYCoverage inBatches(batched, QPoint(0, 0), colour);
+        for (int k = 0; k + 1 < n; k += 3000)
+            inBatches.paint(points.constData() + k, std::min(3001, n - k), 1);
+        QVERIFY(whole == batched);
+        // The last stretch of the run changes what the first of it left.
+        CXYCoverage(early, QPoint(0, 0), colour).paint(points.constData(), n - 20000, 3);
+        QVERIFY(early != whole);
+    }
 };
 
 KORVANTA_TEST_MAIN(TestGraphXY)
