@@ -4,6 +4,7 @@
 #include "graph/GraphWindow.h"
 #include "graph/GraphRules.h"
 #include "windowbase/DeferredIcon.h"
+#include "windowbase/FlatToolBar.h"
 
 #include "windowbase/MultiAction.h"
 #include "windowbase/Prompter.h"
@@ -176,13 +177,12 @@ private:
 
 void CGraphWindow::InitToolBar()
 {
-    m_pToolBar = new QToolBar(this);
+    // The bar fills no background: the window paints the strip it lies on.
+    m_pToolBar = new CFlatToolBar(this);
     m_pToolBar->setPalette(ToolBarPalette(m_pToolBar->palette()));
-    m_pToolBar->setAutoFillBackground(true);
     m_pToolBar->setMovable(false);
     m_pToolBar->resize(200, 26);
     m_pToolBar->setWindowOpacity(0.0);
-    m_pToolBar->setStyleSheet(QStringLiteral("QToolBar { border:none;}"));
     m_pToolBar->setIconSize(QSize(24, 24));
 
     QList<MultiAction*> made;
