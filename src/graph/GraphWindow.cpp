@@ -89,7 +89,6 @@ void CGraphWindow::initWindow()
     m_pToolBarTimer->start(s_ToolBarMs);
 
     InitToolBar();
-    InitScaleCombos();
     resize(600, 500);
     setMinimumSize(500, 300);
 
@@ -322,10 +321,7 @@ void CGraphWindow::StartRunning()
     m_Plots.clear();
     m_XYLayers.clear();
     m_bTimingRun = false;
-    for (QComboBox* c : {m_pLeftScaleCombo, m_pRightScaleCombo, m_pXScaleCombo}) {
-        c->hide();
-        c->clear();
-    }
+    HideScaleCombos(true);
     m_X.DropPlot();
     m_MouseMode = MouseNormal;
     m_X.SetPlotIndex(-1);

@@ -126,6 +126,8 @@ public:
     // Tool bar and scale combo boxes.
     void InitToolBar();
     void InitScaleCombos();
+    // Hides the scale boxes, made or not, and empties them if asked.
+    void HideScaleCombos(bool clear);
     void BuildScaleCombos();
     void ResizeScaleCombos();
     void RepositionScaleCombos();

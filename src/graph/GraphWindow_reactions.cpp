@@ -44,10 +44,7 @@ void CGraphWindow::resetForNewPlots()
 {
     if (m_pHost && m_pHost->GetDataManager())
         m_pDataManager = m_pHost->GetDataManager();
-    for (QComboBox* c : {m_pLeftScaleCombo, m_pRightScaleCombo, m_pXScaleCombo}) {
-        c->hide();
-        c->clear();
-    }
+    HideScaleCombos(true);
     m_ScaleComboPlots.clear();
     m_X.DropPlot();
     m_GraphType = TimeGraph;

@@ -4,6 +4,7 @@
 #include "graph/GraphWindow.h"
 #include "graph/GraphRules.h"
 #include "windowbase/DeferredIcon.h"
+#include "windowbase/FlatToolBar.h"
 
 #include "windowbase/MultiAction.h"
 #include "windowbase/Prompter.h"
@@ -176,13 +177,12 @@ private:
 
 void CGraphWindow::InitToolBar()
 {
-    m_pToolBar = new QToolBar(this);
+    // The bar fills no background: the window paints the strip it lies on.
+    m_pToolBar = new CFlatToolBar(this);
     m_pToolBar->setPalette(ToolBarPalette(m_pToolBar->palette()));
-    m_pToolBar->setAutoFillBackground(true);
     m_pToolBar->setMovable(false);
     m_pToolBar->resize(200, 26);
     m_pToolBar->setWindowOpacity(0.0);
-    m_pToolBar->setStyleSheet(QStringLiteral("QToolBar { border:none;}"));
     m_pToolBar->setIconSize(QSize(24, 24));
 
     QList<MultiAction*> made;
@@ -290,18 +290,34 @@ void CGraphWindow::UpdateButtons()
 
 // ---- scale combo boxes ----
 
+// Made with the first plot: a graph without one never shows them, and the three boxes with
+// their style sheets were a good part of the cost of opening (and of closing) an empty graph.
+// No child of the window is made after its tool bar but these, so they stack as before.
 void CGraphWindow::InitScaleCombos()
 {
+    if (m_pLeftScaleCombo)
+        return;
     m_pLeftScaleCombo = new CScaleCombo("rgb(232,232,232)", this);
     m_pRightScaleCombo = new CScaleCombo("rgb(232,232,232)", this);
     m_pXScaleCombo = new CScaleCombo("rgb(128,128,128)", this);
     for (QComboBox* c : {m_pLeftScaleCombo, m_pRightScaleCombo, m_pXScaleCombo})
         c->hide();
-    repaint();
+}
+
+void CGraphWindow::HideScaleCombos(bool clear)
+{
+    if (!m_pLeftScaleCombo)
+        return;
+    for (QComboBox* c : {m_pLeftScaleCombo, m_pRightScaleCombo, m_pXScaleCombo}) {
+        c->hide();
+        if (clear)
+            c->clear();
+    }
 }
 
 void CGraphWindow::BuildScaleCombos()
 {
+    InitScaleCombos();
     disconnect(m_pLeftScaleCombo, QOverload<int>::of(&QComboBox::activated), this, nullptr);
     disconnect(m_pRightScaleCombo, QOverload<int>::of(&QComboBox::activated), this, nullptr);
     disconnect(m_pXScaleCombo, QOverload<int>::of(&QComboBox::activated), this, nullptr);
@@ -341,12 +357,11 @@ void CGraphWindow::BuildScaleCombos()
 
 void CGraphWindow::ResizeScaleCombos()
 {
-    m_pLeftScaleCombo->hide();
-    m_pRightScaleCombo->hide();
-    m_pXScaleCombo->hide();
+    HideScaleCombos(false);
     const int visible = GetNumVisiblePlots();
     if (visible == 0)
         return;
+    InitScaleCombos();
     const QRect& r = m_GraphRect;
     m_ScaleCombosRect = r;
     m_pLeftScaleCombo->resize(20, 20);
@@ -367,7 +382,7 @@ void CGraphWindow::ResizeScaleCombos()
 
 void CGraphWindow::RepositionScaleCombos()
 {
-    if (m_Plots.isEmpty())
+    if (m_Plots.isEmpty() || !m_pLeftScaleCombo)
         return;
     const QRect& r = m_GraphRect;
     m_ScaleCombosRect = r;
@@ -379,6 +394,8 @@ void CGraphWindow::RepositionScaleCombos()
 
 void CGraphWindow::RetitleScaleCombos()
 {
+    if (!m_pLeftScaleCombo)
+        return;
     for (int k = 0; k < m_ScaleComboPlots.size(); ++k) {
         const QString title = PlotTitle(GetPlot(m_ScaleComboPlots.at(k)));
         if (k < m_pLeftScaleCombo->count())

@@ -1,6 +1,7 @@
 // The table window's construction, tool bar, fonts, context menus and window events.
 #include "table/TableWindow.h"
 #include "windowbase/DeferredIcon.h"
+#include "windowbase/FlatToolBar.h"
 
 #include "windowbase/ChildWindowHost.h"
 #include "windowbase/Prompter.h"
@@ -233,13 +234,12 @@ void CTableWindow::connectHub()
 
 void CTableWindow::InitToolBar()
 {
-    m_pToolBar = new QToolBar(this);
+    m_pToolBar = new CFlatToolBar(this);
     QPalette palette = m_pToolBar->palette();
     palette.setColor(QPalette::Window, table_toolbarBackColor);
     m_pToolBar->setPalette(palette);
     m_pToolBar->setMovable(false);
     m_pToolBar->setFixedSize(200, 26);
-    m_pToolBar->setStyleSheet(QStringLiteral("QToolBar { border:none;}"));
     m_pToolBar->setIconSize(QSize(24, 24));
     struct Entry
     {

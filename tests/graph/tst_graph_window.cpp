@@ -91,7 +91,38 @@ private slots:
         QCOMPARE(g->minimumSize(), QSize(500, 300));
         QCOMPARE(g->GetCommonRate(), short(6));
         QCOMPARE(g->GetPlot(0).m_Key, -1);
-        QVERIFY(!g->m_pLeftScaleCombo->isVisible());
+        QVERIFY(!g->m_pLeftScaleCombo || !g->m_pLeftScaleCombo->isVisible());
+    }
+
+    // The scale boxes come with the first plot (an empty graph has none to show) and are then
+    // in their corners, stacked above the tool bar as when they were made with the window.
+    void scaleCombosComeWithTheFirstPlot()
+    {
+        CRig rig;
+        CGraphWindow* g = rig.graph;
+        g->resize(600, 500);
+        QVERIFY(g->findChildren<QComboBox*>().isEmpty());
+        g->OnAutoscale();
+        g->resize(640, 520);
+        QVERIFY(g->findChildren<QComboBox*>().isEmpty());
+        CDataFolder* run = rig.host.addRun();
+        CDataBranch* t = rig.host.addBranch(run, 7, 0.1, QStringLiteral("Temperature"));
+        CDataBranch* p = rig.host.addBranch(run, 71, 0.1, QStringLiteral("Pressure"));
+        CGraphTestHost::fill(t, 20, [](int i) { return 10.0 + i; });
+        CGraphTestHost::fill(p, 20, [](int i) { return 100.0 - i; });
+        g->AddPlotsFromKeyArray({t->m_Key, p->m_Key});
+        g->resize(660, 520);
+        QCOMPARE(g->findChildren<QComboBox*>().size(), 3);
+        const QRect r = g->m_GraphRect;
+        QCOMPARE(g->m_pLeftScaleCombo->pos(), QPoint(r.left(), r.top() - 28));
+        QCOMPARE(g->m_pRightScaleCombo->pos(), QPoint(r.right() - 20, r.top() - 28));
+        QCOMPARE(g->m_pXScaleCombo->pos(), QPoint(r.left(), r.bottom() + 22));
+        QCOMPARE(g->m_pLeftScaleCombo->count(), 2);
+        QCOMPARE(g->m_pXScaleCombo->count(), 3);
+        for (QComboBox* c : {g->m_pLeftScaleCombo, g->m_pRightScaleCombo, g->m_pXScaleCombo}) {
+            QVERIFY(!c->isHidden());
+            QVERIFY(g->children().indexOf(c) > g->children().indexOf(g->m_pToolBar));
+        }
     }
 
     void everyToolBarImageLoads()
