@@ -35,6 +35,9 @@
 namespace {
 
 const int kRate100PerSecond = 10;
+// How long a wait for the idle setup's next status polls may take: they come every two seconds or
+// so, and later on a loaded machine; a wait ends as soon as they have come.
+const int kPollsWaitMs = 30000;
 const QString kTrying = QStringLiteral("Trying to connect...");
 const QString kNotDetected = QStringLiteral("Logger has not been detected");
 const QString kSuccess = QStringLiteral("Update successful.");
@@ -204,7 +207,7 @@ void TestLoggerE2E::dravletFirmwareUpdateEndsAtOnce()
     QCOMPARE(b().prompter.said().size(), 1);
     QVERIFY(b().prompter.said().at(0).startsWith(QStringLiteral("The firmware of the Dravlet")));
     QVERIFY(!wm()->progressDialog()->isVisible());
-    QTRY_VERIFY_WITH_TIMEOUT(HostFrames(*b().sim, 0x04, 2) >= polls + 2, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(HostFrames(*b().sim, 0x04, 2) >= polls + 2, kPollsWaitMs);
     for (const QByteArray& f : b().sim->frames().mid(frames))
         QVERIFY2(f.size() > 2 && quint8(f[2]) == 0x04, f.toHex().constData());
 }
@@ -331,7 +334,7 @@ void TestLoggerE2E::failedFirmwareUpdateKeepsTheSetup()
     QCOMPARE(setup->m_SelectedSensorList.size(), sensors);
     // The found logger's statuses leave it so.
     const int polls = HostFrames(*b().sim, 0x04);
-    QTRY_VERIFY_WITH_TIMEOUT(HostFrames(*b().sim, 0x04) >= polls + 2, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(HostFrames(*b().sim, 0x04) >= polls + 2, kPollsWaitMs);
     QCOMPARE(QPoint(setup->m_RateCode, setup->m_NumberOfSamples), chosen);
 }
 
@@ -384,7 +387,7 @@ void TestLoggerE2E::dravletTwoPointCalibrationOnLiveReadings()
     QVERIFY(!zero->setButton()->isEnabled());
     const int snapshots = HostFrames(*b().sim, 0x03, 2);
     const int polls = HostFrames(*b().sim, 0x04, 2);
-    QTRY_VERIFY_WITH_TIMEOUT(HostFrames(*b().sim, 0x04, 2) >= polls + 2, 5000);
+    QTRY_VERIFY_WITH_TIMEOUT(HostFrames(*b().sim, 0x04, 2) >= polls + 2, kPollsWaitMs);
     QCOMPARE(HostFrames(*b().sim, 0x03, 2), snapshots);
     QCOMPARE(zero->readingLabel()->text(), QStringLiteral("N/A"));
 
