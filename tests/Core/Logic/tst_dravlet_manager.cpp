@@ -127,6 +127,29 @@ private slots:
         QCOMPARE(m_host->count("end-detection 1"), 2);
     }
 
+    void interfaceBackUnderANewNameIsNotTakenForTheDeviceOnItsOldOne()
+    {
+        QVERIFY(detect());
+        m_m->CloseLogger(false);
+        // Ours comes back on another port; the old name now belongs to another interface,
+        // which stays reachable there but is no longer listed as ours.
+        auto model = std::make_unique<CDravletDeviceModel>();
+        CDravletDeviceModel* back = model.get();
+        CLoggerSimulator returned(std::move(model));
+        QVERIFY(returned.start());
+        QVERIFY(returned.invoke([back] { back->setVersions(3, 1, 1, 3); }));
+        m_ports->setPorts({CTestPortEnumerator::makePort(returned.portName(), 0x1F0C, 0x1000)});
+        m_sim->clearLog();
+        m_m->StartDetection();
+        QVERIFY(waitFor([&] { return m_m->IsConnected() && m_host->count("update-sensors") == 2; }, 4000));
+        QCOMPARE(m_host->LastPort(), returned.portName());
+        QCOMPARE(m_sim->frameCount(), 0);
+        int v[6];
+        m_m->GetVersion(v[0], v[1], v[2], v[3], v[4], v[5]);
+        QCOMPARE(v[0], 3);
+        m_m->CloseLogger(false);
+    }
+
     void bootLoaderIsConnectedButTakesNoCommands()
     {
         QVERIFY(m_sim->invoke([this] { m_device->setBootLoader(true); }));

@@ -93,6 +93,7 @@ public:
     void CheckDeviceOnComPort(const QString& name);
     void SearchDeviceComPorts();
     bool DeviceDetectionComSearchList();
+    bool LastPortStillOurs() const;
     void DravletPreCommandGuiUpdate();
 
     // The port name with every "com" taken out, as a decimal number; 0 when it is none.

@@ -73,10 +73,26 @@ bool CDravletManager::DeviceDetectionComSearchList()
     return false;
 }
 
+bool CDravletManager::LastPortStillOurs() const
+{
+    if (!m_pHost || !m_pHost->LastPortKnown()) return false;
+    // The last port is opened directly, even when the port list does not show it. But an
+    // interface the list shows on another port came back under a new name, and the old name
+    // may by now be another device's: that one must not be taken for ours.
+    const QString last = m_pHost->LastPort();
+    bool elsewhere = false;
+    for (const CPortInfo& port : m_pEnumerator ? m_pEnumerator->getPorts() : QList<CPortInfo>()) {
+        const bool interface = port.vendorID == s_VendorId && port.productID == s_ProductId;
+        if (port.portName == last) return interface;
+        elsewhere = elsewhere || interface;
+    }
+    return !elsewhere;
+}
+
 void CDravletManager::DeviceDetection()
 {
     DeviceDetectionComSearchList();
-    if (m_pHost && m_pHost->LastPortKnown()) CheckDeviceOnComPort(m_pHost->LastPort());
+    if (LastPortStillOurs()) CheckDeviceOnComPort(m_pHost->LastPort());
     else SearchDeviceComPorts();
 }
 
