@@ -143,7 +143,9 @@ private slots:
         m_m->StartDetection();
         QVERIFY(waitFor([&] { return m_m->IsConnected() && m_host->count("update-sensors") == 2; }, 4000));
         QCOMPARE(m_host->LastPort(), returned.portName());
-        QCOMPARE(m_sim->frameCount(), 0);
+        // The old interface was never asked for its handshake. (The goodbye of the closing may
+        // reach it after the log was cleared, on a loaded machine.)
+        QCOMPARE(framesWithOpcode(0x08), 0);
         int v[6];
         m_m->GetVersion(v[0], v[1], v[2], v[3], v[4], v[5]);
         QCOMPARE(v[0], 3);
