@@ -155,10 +155,9 @@ void CTableWindow::initWindow()
     QPalette palette = m_pForm->palette();
     palette.setColor(QPalette::Window, table_toolbarBackColor);
     palette.setColor(QPalette::Base, table_toolbarBackColor);
+    // The views inherit the form's colours.
     m_pForm->setPalette(palette);
     m_pForm->setAutoFillBackground(true);
-    m_pHeaderView->setPalette(palette);
-    m_pDataView->setPalette(palette);
 
     m_pHeaderDelegate = new CTableDelegate_Header(this, m_pDataManager);
     m_pHeaderDelegate->setBorderColor(table_toolbarBackColor);

@@ -2,6 +2,7 @@
 
 #include "windowbase/ChildWindowHost.h"
 #include "windowbase/DeferredIcon.h"
+#include "windowbase/FlatToolBar.h"
 #include "windowbase/MultiAction.h"
 #include "windowbase/Prompter.h"
 #include "Core/Data/DataManager.h"
@@ -10,11 +11,14 @@
 #include "video/VideoSurface_Player.h"
 #include "tracking/VideoRules.h"
 
+#include <QActionEvent>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QLayout>
 #include <QPainter>
 #include <QPointer>
+#include <QStyleOptionToolButton>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -32,7 +36,83 @@ QString image(const char* file)
     return QString::fromLatin1(s_ImageRoot) + QString::fromLatin1(file);
 }
 
-const char* const s_WideBarStyle = "border-style: none; border:none; margin: 0px;  spacing: 0px";
+QPalette greyText(QPalette palette)
+{
+    // A label on a tool bar writes in the bar's button-text colour.
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        palette.setColor(role, QColor(64, 64, 64));
+    return palette;
+}
+
+// A bar of bare pictures: neither the bar nor its buttons draw a frame or a panel, whatever
+// the button's state; a button is its picture's size and three pixels more each way, and the
+// buttons lie the given spacing apart from the bar's very edge.
+class CBareBar : public CFlatToolBar
+{
+public:
+    CBareBar(QWidget* parent, int spacing) : CFlatToolBar(parent), m_Spacing(spacing)
+    {
+        // The bar and what lies on it take the window's colours.
+        setAttribute(Qt::WA_StyleSheet, false);
+        fitLayout();
+    }
+
+protected:
+    void actionEvent(QActionEvent* event) override
+    {
+        CFlatToolBar::actionEvent(event);
+        if (event->type() != QEvent::ActionAdded)
+            return;
+        auto* button = qobject_cast<QToolButton*>(widgetForAction(event->action()));
+        if (!button)
+            return;
+        button->setMaximumSize(iconSize() + QSize(3, 3));
+        button->installEventFilter(this);
+    }
+
+    void changeEvent(QEvent* event) override
+    {
+        CFlatToolBar::changeEvent(event);
+        if (event->type() == QEvent::StyleChange)
+            fitLayout();
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint)
+            return CFlatToolBar::eventFilter(watched, event);
+        auto* button = static_cast<QToolButton*>(watched);
+        QStyleOptionToolButton option;
+        option.initFrom(button);
+        option.icon = button->icon();
+        option.iconSize = button->iconSize();
+        option.toolButtonStyle = Qt::ToolButtonIconOnly;
+        option.subControls = QStyle::SC_ToolButton;
+        option.features = QStyleOptionToolButton::None;
+        if (button->isDown())
+            option.state |= QStyle::State_Sunken;
+        if (button->isChecked())
+            option.state |= QStyle::State_On;
+        if (button->autoRaise())
+            option.state |= QStyle::State_AutoRaise;
+        if (!button->isChecked() && !button->isDown())
+            option.state |= QStyle::State_Raised;
+        QPainter painter(button);
+        button->style()->drawControl(QStyle::CE_ToolButtonLabel, &option, &painter, button);
+        return true;
+    }
+
+private:
+    void fitLayout()
+    {
+        if (!layout())
+            return;
+        layout()->setContentsMargins(0, 0, 0, 0);
+        layout()->setSpacing(m_Spacing);
+    }
+
+    int m_Spacing;
+};
 
 } // namespace
 
@@ -177,18 +257,17 @@ MultiAction* CVideoAnlysisWindow::action(int key) const
 
 void CVideoAnlysisWindow::InitToolBar()
 {
-    auto makeBar = [this](QSize icons, const char* style, bool filled) {
-        auto* bar = new QToolBar(this);
+    // The bars lie on the window's own background.
+    auto makeBar = [this](QSize icons, int spacing) {
+        auto* bar = new CBareBar(this, spacing);
         bar->setMovable(false);
         bar->setIconSize(icons);
-        bar->setStyleSheet(QString::fromLatin1(style));
-        bar->setAutoFillBackground(filled);
         return bar;
     };
-    playbackToolBar = makeBar(QSize(23, 34), "border-style: none; border:none; margin: 0px; spacing: 5px", false);
-    axisToolBar = makeBar(QSize(38, 38), s_WideBarStyle, true);
-    nextFrameToolBar = makeBar(QSize(22, 36), s_WideBarStyle, true);
-    trackingToolBar = makeBar(QSize(30, 36), s_WideBarStyle, true);
+    playbackToolBar = makeBar(QSize(23, 34), 5);
+    axisToolBar = makeBar(QSize(38, 38), 0);
+    nextFrameToolBar = makeBar(QSize(22, 36), 0);
+    trackingToolBar = makeBar(QSize(30, 36), 0);
 
     connect(addAction(playbackToolBar, tr("Open"), KeyOpen, image("Open_normal.png"), image("Open_press.png"),
                       image("Open_Rollover.png"), image("Open_disable.png"), false),
@@ -201,8 +280,8 @@ void CVideoAnlysisWindow::InitToolBar()
             &QAction::triggered, this, &CVideoAnlysisWindow::OnPrevFrame);
 
     trackObjectLabel = new QLabel(tr("Track Object:"), this);
-    trackObjectLabel->setStyleSheet(QStringLiteral("color: rgb(64,64,64)"));
     axisToolBar->addWidget(trackObjectLabel);
+    trackObjectLabel->setPalette(greyText(trackObjectLabel->palette()));
     connect(addAction(axisToolBar, tr("Show Axes"), KeyShowAxes, image("Axis-source_normal.png"),
                       image("Axis-source_press.png"), image("Axis-source_Rollover.png"), image("Axis-source_disable.png"),
                       true),
@@ -238,7 +317,7 @@ void CVideoAnlysisWindow::InitToolBar()
     timeLabel = new QLabel(QStringLiteral("00:00:00"), this);
     timeLabel->resize(100, 15);
     timeLabel->setAlignment(Qt::AlignHCenter);
-    timeLabel->setStyleSheet(QStringLiteral("color: rgb(64,64,64)"));
+    timeLabel->setPalette(greyText(timeLabel->palette()));
 }
 
 void CVideoAnlysisWindow::UpdateButtons()

@@ -34,6 +34,7 @@ private slots:
     void runStartShapesTheModels_data();
     void runStartShapesTheModels();
     void runThroughTheHubGrowsTheTableWithoutResets();
+    void viewsTakeTheStripGrey();
     void runEndShowsTheLastSamples();
     void pressingTheScrollBarStopsTracking();
     void onlyTheLastActiveTableFollowsARun();
@@ -79,6 +80,19 @@ void TestTableWindow::runStartShapesTheModels()
     QCOMPARE(table->bodyModel()->rowCount(), rows);
     QVERIFY(table->isRunning());
     QVERIFY(!table->toolBar()->isEnabled());
+}
+
+// Both views and the cells' area behind them are the tool strip's grey.
+void TestTableWindow::viewsTakeTheStripGrey()
+{
+    CTableHost host;
+    CTableWindow* table = host.newTable();
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(table->headerView()),
+                                    static_cast<QAbstractItemView*>(table->bodyView())}) {
+        for (QWidget* w : {static_cast<QWidget*>(view), view->viewport()})
+            for (QPalette::ColorRole role : {QPalette::Window, QPalette::Base})
+                QCOMPARE(w->palette().color(role), CTableWindow::table_toolbarBackColor);
+    }
 }
 
 void TestTableWindow::runThroughTheHubGrowsTheTableWithoutResets()

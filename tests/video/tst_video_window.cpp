@@ -19,9 +19,12 @@
 #include <QElapsedTimer>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QLabel>
+#include <QToolButton>
 #include "common/RecordCuts.h"
 #include "common/TestMain.h"
 
+#include <algorithm>
 #include <cmath>
 
 class TestVideoWindow : public QObject
@@ -33,6 +36,7 @@ private slots:
     void cleanup();
 
     void beforeLoadOnlyOpenAxesAndModeAreOpen();
+    void toolBarsShowBarePictures();
     void playerMadeAtFirstVideoAndWindowCounted();
     void loadShowsFirstFrameAndStops();
     void h264Mp4Loads();
@@ -160,6 +164,67 @@ void TestVideoWindow::beforeLoadOnlyOpenAxesAndModeAreOpen()
     // Unchecking the mode switches to manual tracking.
     w->action(CVideoAnlysisWindow::KeyTrackingMode)->trigger();
     QCOMPARE(w->trackingMode, VideoTrackingMode::Manual);
+}
+
+// The tool bars' buttons are their pictures and no more: three pixels wider and taller than the
+// picture (no taller than the bar), five pixels apart on the playback bar and touching on the
+// others, and neither a checked nor a pressed button gets a panel or a frame. The label on the
+// axis bar writes in dark grey.
+void TestVideoWindow::toolBarsShowBarePictures()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    w->UpdateButtons();
+    QToolButton* mode = nullptr;
+    QToolButton* open = nullptr;
+    QList<QToolButton*> playback;
+    for (QToolButton* b : w->findChildren<QToolButton*>()) {
+        if (!b->isVisible())
+            continue;
+        const QSize icon = b->iconSize();
+        QCOMPARE(b->size(), QSize(icon.width() + 3, qMin(icon.height() + 3, 36)));
+        if (b->defaultAction() == w->action(CVideoAnlysisWindow::KeyTrackingMode))
+            mode = b;
+        if (b->defaultAction() == w->action(CVideoAnlysisWindow::KeyOpen))
+            open = b;
+        if (icon == QSize(23, 34))
+            playback.append(b);
+    }
+    QVERIFY(mode && open);
+    QCOMPARE(playback.size(), 3);
+    std::sort(playback.begin(), playback.end(), [](QToolButton* a, QToolButton* b) { return a->x() < b->x(); });
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(playback[i]->x(), i * 31);
+
+    // The window's background left of the button's bar, and the button's outer columns
+    // (the picture fills its height).
+    auto edgesAreBackground = [w](QToolButton* b) {
+        const QImage shot = w->grab().toImage();
+        const QRect r(b->mapTo(w, QPoint()), b->size());
+        const QRgb background = shot.pixel(b->parentWidget()->mapTo(w, QPoint()).x() - 2, r.center().y());
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            for (int x : {r.left(), r.right()})
+                if (shot.pixel(x, y) != background)
+                    return false;
+        return true;
+    };
+    QVERIFY(mode->isChecked());
+    QVERIFY(edgesAreBackground(mode));
+    QTest::mousePress(open, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(open->isDown());
+    QVERIFY(edgesAreBackground(open));
+    open->setDown(false);
+
+    QLabel* label = nullptr;
+    for (QLabel* l : w->findChildren<QLabel*>())
+        if (l->text() == QStringLiteral("Track Object:"))
+            label = l;
+    QVERIFY(label);
+    const QImage text = label->grab().toImage();
+    int darkest = 255;
+    for (int y = 0; y < text.height(); ++y)
+        for (int x = 0; x < text.width(); ++x)
+            darkest = qMin(darkest, qGray(text.pixel(x, y)));
+    QCOMPARE(darkest, 64);
 }
 
 // A window with no video yet has no player: Play does nothing, it still counts among the open
