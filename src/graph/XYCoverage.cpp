@@ -1,6 +1,7 @@
 #include "graph/XYCoverage.h"
 
 #include "graph/CurveLayer.h"
+#include "platform/Processors.h"
 
 #include <QPainter>
 #include <QtAlgorithms>
@@ -590,6 +591,7 @@ void CXYCoverage::makeTables()
 
 void CXYCoverage::paintSerial(const QPoint* points, int count)
 {
+    KorvantaPlatform::ClearUpperVectorHalves();
     const CTarget t = Target(m_Image, m_Colour.rgba(), m_Tint, m_ChannelNeed, m_Maps);
     CStroke s;
     const QRect all(0, 0, t.width, t.height);
@@ -680,6 +682,9 @@ void CXYCoverage::paintInTiles(const QPoint* points, int count, int threads)
             m_Work.push_back({tileArea(tile), tile});
     std::stable_sort(m_Work.begin(), m_Work.end(), [&](const CWork& a, const CWork& b) { return size(a.tile) > size(b.tile); });
     ParallelFor(int(m_Work.size()), threads, [&](int i) {
+        // The strokes are float arithmetic throughout; whatever ran on this thread before (the
+        // painter, for strokes the image's edge cuts) may have left the wide registers in use.
+        KorvantaPlatform::ClearUpperVectorHalves();
         const int tile = m_Work[size_t(i)].tile;
         const QRect area = m_Work[size_t(i)].area;
         // The tile's open bits, as they stand: only strokes painted here change them.

@@ -26,4 +26,17 @@ int UsableProcessors()
     return int(std::max(std::thread::hardware_concurrency(), 1u));
 }
 
+void ClearUpperVectorHalves()
+{
+#if defined(__x86_64__) || defined(__i386__)
+    // The instruction exists only where the processor (and the system) has the wide registers.
+    static const bool wide = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx") != 0;
+    }();
+    if (wide)
+        asm volatile("vzeroupper");
+#endif
+}
+
 } // namespace KorvantaPlatform
