@@ -662,7 +662,9 @@ private slots:
         for (int s : {w->m_LeftScalePlot, w->m_RightScalePlot})
             QVERIFY(s == -1 || (w->PlotIsDrawn(s) && w->m_Plots.at(s).m_Key != m[2]->m_Key));
         // Run 3's last point stands at its own 80 g, beyond every mass of Run 2.
+        w->m_bTakingPicture = true;   // whole: on screen the XY curves could come in later paints
         const QImage image = w->grab().toImage();
+        w->m_bTakingPicture = false;
         const int x80 = GraphRules::ToPixelX(80.0f, w->m_XMin, w->m_XMax, w->m_GraphRect);
         bool at80 = false;
         for (int py = w->m_GraphRect.top(); py <= w->m_GraphRect.bottom(); ++py)

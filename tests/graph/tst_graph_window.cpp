@@ -53,7 +53,11 @@ struct CRig
     QImage paint()
     {
         graph->m_RepaintMode = CGraphWindow::RepaintFull;
+        // Taken whole, as the window takes its own pictures (on screen a paint strokes its XY
+        // curves for a share of time only).
+        graph->m_bTakingPicture = true;
         const QImage img = graph->grab().toImage();
+        graph->m_bTakingPicture = false;
         // For a look at what a test drew: KORVANTA_GRAPH_SHOTS names a folder.
         const QString dir = qEnvironmentVariable("KORVANTA_GRAPH_SHOTS");
         if (!dir.isEmpty())

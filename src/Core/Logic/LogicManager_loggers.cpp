@@ -79,7 +79,7 @@ ILoggerFace& CLogicManager::FaceOf(ILogger* logger)
 
 ILoggerFace* CLogicManager::LiveFace(LoggerModel model)
 {
-    for (ILoggerFace* face : m_LiveFaces)
+    for (ILoggerFace* face : qAsConst(m_LiveFaces))
         if (face->Model() == model)
             return face;
     return nullptr;
@@ -125,7 +125,10 @@ int CLogicManager::CountRun(bool timingRun)
 
 void CLogicManager::StartLoggerEnumeration()
 {
-    for (ILoggerFace* face : m_LiveFaces) {
+    // On a pool thread, while the main thread goes through the faces as well (copies of the
+    // list from LiveFaces included): the list is only ever read once made, here and there, as a
+    // loop over it that is not const would detach it from its copies, which writes it.
+    for (ILoggerFace* face : qAsConst(m_LiveFaces)) {
         if (face->SearchPorts()) {
             m_pDetectedLogger = face->Logger();
             return;
@@ -140,19 +143,19 @@ void CLogicManager::CancelLoggersDetection()
     MyOutputDebugString("CancelLoggersDetection", DiagLogic);
     m_bSearching = false;
     m_bEnumerationCancelled = true;
-    for (ILoggerFace* face : m_LiveFaces)
+    for (ILoggerFace* face : qAsConst(m_LiveFaces))
         face->CancelSearch();
 }
 
 void CLogicManager::requestLoggersExit()
 {
-    for (ILoggerFace* face : m_LiveFaces)
+    for (ILoggerFace* face : qAsConst(m_LiveFaces))
         face->RequestExit();
 }
 
 bool CLogicManager::IsLoggerSearchInProgress() const
 {
-    for (ILoggerFace* face : m_LiveFaces)
+    for (ILoggerFace* face : qAsConst(m_LiveFaces))
         if (face->IsSearching())
             return true;
     return false;
@@ -160,7 +163,7 @@ bool CLogicManager::IsLoggerSearchInProgress() const
 
 void CLogicManager::ReleaseConnectedLogger()
 {
-    for (ILoggerFace* face : m_LiveFaces)
+    for (ILoggerFace* face : qAsConst(m_LiveFaces))
         if (face->Logger() && face->Logger()->IsConnected())
             face->Release(false);
 }
@@ -236,7 +239,7 @@ QString CLogicManager::GetConnectedPortName()
         ILogger* logger = m_pLoggers[i];
         if (!logger || !logger->IsConnected())
             continue;
-        for (ILoggerFace* face : m_LiveFaces)
+        for (ILoggerFace* face : qAsConst(m_LiveFaces))
             if (face->Logger() == logger)
                 return face->LinkPortName();
         return QString();

@@ -74,10 +74,15 @@ struct CCursorRig
         }
         paint();
     }
+    // A picture of the whole window, taken as the window takes its own: on screen a paint
+    // strokes its XY curves for a share of time only, and a slow machine would show them part way.
     QImage paint()
     {
         graph->m_RepaintMode = CGraphWindow::RepaintFull;
-        return graph->grab().toImage();
+        graph->m_bTakingPicture = true;
+        const QImage shot = graph->grab().toImage();
+        graph->m_bTakingPicture = false;
+        return shot;
     }
     // The pixel of a value of plot 0's axes.
     QPoint pixel(float x, float y) const
