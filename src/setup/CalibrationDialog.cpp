@@ -1,6 +1,7 @@
 #include "setup/CalibrationDialog.h"
 #include "Core/Logic/LoggerFace.h"
 #include "windowbase/DeferredIcon.h"
+#include "windowbase/DialogKeys.h"
 
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
@@ -151,7 +152,26 @@ CalibrationDialog::CalibrationDialog(QWidget* parent, int sensorIndex)
     ui->secondRealValueEdit->setValidator(m_pValidator);
     ui->currentReadingEdit1->setReadOnly(true);
     ui->currentReadingEdit2->setReadOnly(true);
+    // Calibrate is not the dialog's one action (each point has its lock): no button answers
+    // Return. Return in a point's real value locks that point, and never the other.
+    DialogKeys::AcceptOnReturn(this, nullptr);
+    connect(ui->firstRealValueEdit, &QLineEdit::returnPressed, this, [this] { lockOnReturn(1); });
+    connect(ui->secondRealValueEdit, &QLineEdit::returnPressed, this, [this] { lockOnReturn(2); });
     fitSize();
+}
+
+void CalibrationDialog::lockOnReturn(int point)
+{
+    QPushButton* button = point == 1 ? ui->set1Button : ui->set2Button;
+    const QLineEdit* real = point == 1 ? ui->firstRealValueEdit : ui->secondRealValueEdit;
+    if (button->isHidden() || !button->isEnabled() || button->isChecked())
+        return;
+    // A value outside the sensor's range is named as the entry finishes; it is not locked.
+    double value = 0.0, minimum = 0.0, maximum = 0.0;
+    if (ParseNumber(m_pValidator->locale(), real->text(), &value) && sensorRange(&minimum, &maximum)
+        && !RealValueInRange(value, minimum, maximum))
+        return;
+    button->setChecked(true);
 }
 
 void CalibrationDialog::fitSize()

@@ -112,6 +112,7 @@ private:
     void setPointRowEnabled(int point, bool enabled);
     void setPointRowVisible(int point, bool visible);
     void lockPoint(int point, bool checked);
+    void lockOnReturn(int point);
     QString readingText(double value) const;
 
     Ui_CalibrationDialog* ui;
