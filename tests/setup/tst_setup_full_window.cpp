@@ -14,6 +14,7 @@
 #include "setup/MeasurementColumns.h"
 #include "setup/SensorColumns.h"
 #include "setup/SetupColumns.h"
+#include "setup/SetupSummary.h"
 #include "setup/TriggerCalibrateColumns.h"
 
 #include <QButtonGroup>
@@ -80,6 +81,7 @@ private slots:
     void rowsFollowStatus();
     void manualDetectionPadsToEight();
     void runControlsReachRecord();
+    void loggerAwayHoldsEveryEdit();
     void newSensorReloadsRow();
     void snapshotReachesCells();
     void calibrationSaysWhichZeroWentOff_data();
@@ -207,6 +209,52 @@ void TestSetupFullWindow::runControlsReachRecord()
     QVERIFY(f->SensorsTable->isEnabled());
     // After the run the sampling is still manual: the rate stays out of reach.
     QVERIFY(!f->RateComboBox->isEnabled());
+}
+
+// While the logger is away the setup is held: the typed-X controls of Full Setup and the
+// summary's sensor boxes grey with the rest, and come back with the logger.
+void TestSetupFullWindow::loggerAwayHoldsEveryEdit()
+{
+    FullBench b(70.0, {8, 1});
+    Ui_CFullSetupWindow* f = b.w().form();
+    f->SamplingTypeCombo->setCurrentIndex(0);
+    emit f->SamplingTypeCombo->activated(0);
+    f->manualValuesCheckbox->click();
+    QVERIFY(b.host.setup().m_bManualX);
+    CMinimalSetupWindow* summary = b.c().summaryWindow();
+    summary->updateMinimalSetupWindow();
+    const auto boxes = [&] {
+        QList<QCheckBox*> out;
+        for (int row = 0; row < summary->table()->rowCount(); ++row)
+            if (auto* line = qobject_cast<CSetupSummaryRow*>(summary->table()->cellWidget(row, 0)))
+                out << line->form()->sesnorCheckBox;
+        return out;
+    };
+    QVERIFY(!boxes().isEmpty());
+    const QList<QWidget*> edits{f->manualValuesCheckbox, f->xaxisTitleLineEdit, f->xAxisUnitLineEdit};
+    for (QWidget* w : edits)
+        QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+
+    b.c().waitForLogger();
+    for (QWidget* w : edits)
+        QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+    for (QCheckBox* box : boxes())
+        QVERIFY(!box->isEnabled());
+    // Nor does the summary take a change that reaches it some other way.
+    CMeasurementSetup* first = b.host.setup().GetSelectedSensor(0)->GetMeasurement(0);
+    const bool active = first->m_bActive;
+    summary->SensorActiveCheckBoxClicked(0, 0, !active);
+    QCOMPARE(first->m_bActive, active);
+    QVERIFY(!boxes().isEmpty());
+    summary->updateMinimalSetupWindow();
+    for (QCheckBox* box : boxes())
+        QVERIFY(!box->isEnabled());
+
+    b.c().enableSetup();
+    for (QWidget* w : edits)
+        QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+    for (QCheckBox* box : boxes())
+        QVERIFY(box->isEnabled());
 }
 
 void TestSetupFullWindow::newSensorReloadsRow()
