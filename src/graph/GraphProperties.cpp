@@ -1,4 +1,5 @@
 #include "graph/GraphProperties.h"
+#include "windowbase/DialogKeys.h"
 #include "windowbase/DeferredIcon.h"
 
 #include "windowbase/NumberField.h"
@@ -21,6 +22,7 @@ CGraphProperties::CGraphProperties(QWidget* parent) : QDialog(parent), ui(new Ui
     disconnect(ui->buttonBox, SIGNAL(accepted()), this, SLOT(accept()));
     NumberField::Restrict(ui->minEdit);
     NumberField::Restrict(ui->maxEdit);
+    DialogKeys::AcceptOnReturn(this, ui->buttonBox->button(QDialogButtonBox::Ok));
 }
 
 CGraphProperties::~CGraphProperties()
