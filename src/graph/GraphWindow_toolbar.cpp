@@ -12,6 +12,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QToolBar>
@@ -123,54 +124,48 @@ QPalette ToolBarPalette(const QPalette& base)
     return p;
 }
 
-QString ComboStyle(const char* dropBackground)
-{
-    return QStringLiteral(
-               "QComboBox { border: none; width: 100px; }"
-               "QComboBox::down-arrow { image: url(:/images/GraphToolbar/down_arrow.png); width: 12px; height: 12px;"
-               " border: none; background: transparent; }"
-               "QComboBox::down-arrow:on { top: 1px; left: 1px; }"
-               "QComboBox::drop-down { border: none; width: 20px; background: %1; }")
-        .arg(QLatin1String(dropBackground));
-}
-
-// A scale combo box whose pop-up list is built when it first opens. A style change makes a
-// plain combo box build its list at once (to pick the list's item delegate for the new style),
-// and setting the style sheet is such a change: building the three lists took most of the
-// time of making a graph window, whose lists are seldom opened. The change is passed on when
-// the list is wanted, and the list then takes the style it would have had; until then nothing
-// of the box itself differs (its size and place are set by the window).
+// A scale combo box is no more than its pop-up arrow on the strip it lies on: the box paints
+// the strip's colour and the arrow itself (pressed in by a pixel while the list is open). A
+// style sheet per box did the same, but every box of every graph window made then parsed its
+// sheet and went through the style-sheet style, which took a good part of the time of showing
+// a graph's first plot. The list opens as before.
 class CScaleCombo : public QComboBox
 {
 public:
-    explicit CScaleCombo(const char* dropBackground, QWidget* parent) : QComboBox(parent)
-    {
-        setStyleSheet(ComboStyle(dropBackground));
-    }
+    CScaleCombo(const QColor& background, QWidget* parent) : QComboBox(parent), m_Background(background) {}
 
+    // The list is only made when it first opens (asking for the view would make it), and
+    // then grows with its widest entry as it did under the style sheet.
     void showPopup() override
     {
-        if (m_StyleChangePending) {
-            m_StyleChangePending = false;
-            QEvent change(QEvent::StyleChange);
-            QComboBox::changeEvent(&change);
-            view()->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Ignored);
-        }
+        view()->setSizePolicy(QSizePolicy::MinimumExpanding, QSizePolicy::Ignored);
+        m_bOpen = true;
+        update();
         QComboBox::showPopup();
+    }
+    void hidePopup() override
+    {
+        m_bOpen = false;
+        update();
+        QComboBox::hidePopup();
     }
 
 protected:
-    void changeEvent(QEvent* e) override
+    void paintEvent(QPaintEvent*) override
     {
-        if (e->type() == QEvent::StyleChange && m_StyleChangePending) {
-            QWidget::changeEvent(e);
-            return;
-        }
-        QComboBox::changeEvent(e);
+        QPainter painter(this);
+        painter.fillRect(rect(), m_Background);
+        // The arrow centred in the 20-pixel drop-down area at the right of the box.
+        QRect arrow(0, 0, 12, 12);
+        arrow.moveCenter(QRect(width() - 20, 0, 20, height()).center());
+        if (m_bOpen)
+            arrow.translate(1, 1);
+        painter.drawPixmap(arrow, QPixmap(QStringLiteral(":/images/GraphToolbar/down_arrow.png")));
     }
 
 private:
-    bool m_StyleChangePending = true;
+    QColor m_Background;
+    bool m_bOpen = false;
 };
 
 } // namespace
@@ -290,16 +285,16 @@ void CGraphWindow::UpdateButtons()
 
 // ---- scale combo boxes ----
 
-// Made with the first plot: a graph without one never shows them, and the three boxes with
-// their style sheets were a good part of the cost of opening (and of closing) an empty graph.
+// Made with the first plot: a graph without one never shows them, and the three boxes were a
+// good part of the cost of opening (and of closing) an empty graph.
 // No child of the window is made after its tool bar but these, so they stack as before.
 void CGraphWindow::InitScaleCombos()
 {
     if (m_pLeftScaleCombo)
         return;
-    m_pLeftScaleCombo = new CScaleCombo("rgb(232,232,232)", this);
-    m_pRightScaleCombo = new CScaleCombo("rgb(232,232,232)", this);
-    m_pXScaleCombo = new CScaleCombo("rgb(128,128,128)", this);
+    m_pLeftScaleCombo = new CScaleCombo(QColor(232, 232, 232), this);
+    m_pRightScaleCombo = new CScaleCombo(QColor(232, 232, 232), this);
+    m_pXScaleCombo = new CScaleCombo(QColor(128, 128, 128), this);
     for (QComboBox* c : {m_pLeftScaleCombo, m_pRightScaleCombo, m_pXScaleCombo})
         c->hide();
 }

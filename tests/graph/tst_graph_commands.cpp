@@ -635,6 +635,45 @@ private slots:
         }
     }
 
+    // Each scale box shows the strip it lies on and its dark arrow in the 12-pixel square
+    // centred in its 20-pixel drop-down area; the arrow sits a pixel lower and righter while
+    // the list is open.
+    void scaleCombosShowTheirStripAndArrow()
+    {
+        CRig rig;
+        rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 5)));
+        auto darkBox = [](QComboBox* box, QRgb strip) {
+            QImage image(box->size(), QImage::Format_RGB32);
+            image.fill(Qt::red);
+            box->render(&image);
+            QRect dark;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (qGray(image.pixel(x, y)) < qGray(strip) - 60)
+                        dark |= QRect(x, y, 1, 1);
+            return qMakePair(image, dark);
+        };
+        const QList<QPair<QComboBox*, QRgb>> boxes {{rig.graph->m_pLeftScaleCombo, qRgb(232, 232, 232)},
+                                                    {rig.graph->m_pRightScaleCombo, qRgb(232, 232, 232)},
+                                                    {rig.graph->m_pXScaleCombo, qRgb(128, 128, 128)}};
+        for (const auto& b : boxes) {
+            QComboBox* box = b.first;
+            QCOMPARE(box->size(), QSize(20, 20));
+            const auto closed = darkBox(box, b.second);
+            for (QPoint corner : {QPoint(0, 0), QPoint(19, 0), QPoint(0, 19), QPoint(19, 19)})
+                QCOMPARE(closed.first.pixel(corner), b.second);
+            QVERIFY2(!closed.second.isEmpty() && QRect(4, 4, 12, 12).contains(closed.second),
+                     qPrintable(QStringLiteral("arrow at %1,%2 %3x%4").arg(closed.second.x()).arg(closed.second.y())
+                                    .arg(closed.second.width()).arg(closed.second.height())));
+            box->showPopup();
+            QTRY_VERIFY(box->view()->isVisible());
+            const auto open = darkBox(box, b.second);
+            box->hidePopup();
+            QCOMPARE(open.second, closed.second.translated(1, 1));
+            QCOMPARE(darkBox(box, b.second).second, closed.second);
+        }
+    }
+
     void downloadLandsInTheLastActiveGraphOnly()
     {
         CRig rig;
