@@ -2,6 +2,7 @@
 // which of the sensor's other measurements are ticked, and live readings converted meanwhile
 // (the setup's current reading, trigger levels), on the storing thread or another one.
 #include "common/TestMain.h"
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
@@ -27,8 +28,6 @@ struct Series
     std::vector<double> x, y;
 };
 using RunSeries = std::map<std::pair<int, int>, Series>;  // by channel and measurement
-
-bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 // A varied raw stream: a noisy sine, a noisy ramp, then jumps across the range (wheel turns,
 // glitches, steps a filter rings on).
@@ -144,15 +143,26 @@ struct Rig
     }
 };
 
-// Empty when equal, else where the first difference is.
-QString Difference(const Series& a, const Series& b)
+// Empty when every series of `expected` is in `got` bit for bit, else the first difference.
+QString Difference(int index, const RunSeries& expected, const RunSeries& got)
 {
-    if (a.y.size() != b.y.size()) return QStringLiteral("%1 samples against %2").arg(a.y.size()).arg(b.y.size());
-    for (size_t i = 0; i < a.y.size(); ++i)
-        if (!SameBits(a.x[i], b.x[i]) || !SameBits(a.y[i], b.y[i]))
-            return QStringLiteral("sample %1: (%2, %3) against (%4, %5)")
-                .arg(i).arg(a.x[i]).arg(a.y[i], 0, 'g', 17).arg(b.x[i]).arg(b.y[i], 0, 'g', 17);
+    const auto same = [](double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    for (const auto& entry : expected) {
+        const Series& a = entry.second;
+        const Series& b = got.count(entry.first) ? got.at(entry.first) : Series();
+        const QString where = QStringLiteral("sensor %1 measurement %2: ").arg(index).arg(entry.first.second);
+        if (a.y.size() != b.y.size()) return where + QStringLiteral("%1 samples against %2").arg(a.y.size()).arg(b.y.size());
+        for (size_t i = 0; i < a.y.size(); ++i)
+            if (!same(a.x[i], b.x[i]) || !same(a.y[i], b.y[i]))
+                return where + QStringLiteral("sample %1: (%2, %3) against (%4, %5)")
+                    .arg(i).arg(a.x[i]).arg(a.y[i], 0, 'g', 17).arg(b.x[i]).arg(b.y[i], 0, 'g', 17);
+    }
     return QString();
+}
+
+int NonEmpty(const RunSeries& series)
+{
+    return int(std::count_if(series.begin(), series.end(), [](const auto& e) { return !e.second.y.empty(); }));
 }
 
 void AddLoggerRates()
@@ -191,13 +201,9 @@ private slots:
             const RunSeries together = rig.Stored();
             for (int m = 0; m < count; ++m) {
                 const RunSeries alone = rig.Run(index, {m}, loggerType, period, raws);
-                const std::pair<int, int> key{0, m};
-                QCOMPARE(int(alone.count(key)), int(together.count(key)));
-                if (!alone.count(key)) continue;  // a hidden sensor stores nothing either way
-                const QString difference = Difference(alone.at(key), together.at(key));
-                QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("sensor %1 measurement %2 alone against all: %3")
-                                                              .arg(index).arg(m).arg(difference)));
-                compared += alone.at(key).y.empty() ? 0 : 1;
+                const QString difference = Difference(index, alone, together);
+                QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("alone against all, ") + difference));
+                compared += NonEmpty(alone);  // a hidden sensor stores nothing either way
             }
         }
         QVERIFY2(compared > 100, qPrintable(QString::number(compared)));
@@ -219,13 +225,9 @@ private slots:
             // The readings between the samples differ from the run's own, as a snapshot would.
             const RunSeries watched = rig.Run(index, all, loggerType, period, raws,
                                               [&](int row) { rig.LiveReadings(index, int(4095 - raws[size_t(row)])); });
-            for (const auto& entry : quiet) {
-                QVERIFY(watched.count(entry.first));
-                const QString difference = Difference(entry.second, watched.at(entry.first));
-                QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("sensor %1 measurement %2 with live readings: %3")
-                                                              .arg(index).arg(entry.first.second).arg(difference)));
-                compared += entry.second.y.empty() ? 0 : 1;
-            }
+            const QString difference = Difference(index, quiet, watched);
+            QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("with live readings, ") + difference));
+            compared += NonEmpty(quiet);
         }
         QVERIFY2(compared > 100, qPrintable(QString::number(compared)));
         rig.logic.m_pDetectedLogger = nullptr;
@@ -264,13 +266,9 @@ private slots:
             }
             run.join();
             QVERIFY(!timedOut.load());
-            const RunSeries watched = rig.Stored();
-            for (const auto& entry : quiet) {
-                QVERIFY(watched.count(entry.first) && !entry.second.y.empty());
-                const QString difference = Difference(entry.second, watched.at(entry.first));
-                QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("sensor %1 measurement %2 with live readings: %3")
-                                                              .arg(index).arg(entry.first.second).arg(difference)));
-            }
+            QCOMPARE(NonEmpty(quiet), all.size());
+            const QString difference = Difference(index, quiet, rig.Stored());
+            QVERIFY2(difference.isEmpty(), qPrintable(QStringLiteral("with live readings on another thread, ") + difference));
         }
         rig.logic.m_pDetectedLogger = nullptr;
     }
