@@ -28,6 +28,10 @@ void CDataConversion::ChannelState::Reset()
     m_RawConductivity = m_RawSalinity = m_RawOxygen = 0.0;
     m_TempConductivity = m_TempSalinity = m_TempOxygen = 0.0;
     m_CO2Ready = false;
+    m_MotionValue = 0.0;
+    m_Reading = 0.0;
+    m_ReadingSample = -1;
+    m_ReadingOpen = false;
 }
 
 CDataConversion::CDataConversion() { ResetVar(); }
@@ -36,8 +40,7 @@ CDataConversion::~CDataConversion() = default;
 
 void CDataConversion::ResetVar()
 {
-    for (ChannelState& s : m_Channels) s.Reset();
-    m_CurrentMotionValue = 0.0;
+    for (ChannelState& s : m_Run.m_Channels) s.Reset();
     MyOutputDebugString("Reset Variable", DiagDataManager);
 }
 
@@ -49,12 +52,12 @@ void CDataConversion::InitBeforRun(ILogger* logger)
     if (count < 0) count = 0;
     if (count > s_MaxChannels) count = s_MaxChannels;
     ResetVar();
-    for (int ch = 0; ch < count; ++ch) m_Channels[ch].m_pLastRunBranch = FetchLastRunBranch(positions[ch]);
+    for (int ch = 0; ch < count; ++ch) m_Run.m_Channels[ch].m_pLastRunBranch = FetchLastRunBranch(positions[ch]);
 }
 
 CDataBranch* CDataConversion::GetLastRunBranch(int channel) const
 {
-    return ValidChannel(channel) ? m_Channels[channel].m_pLastRunBranch : nullptr;
+    return ValidChannel(channel) ? m_Run.m_Channels[channel].m_pLastRunBranch : nullptr;
 }
 
 void CDataConversion::SetTables(ILogger* logger, IRunServices* services)
@@ -81,38 +84,27 @@ double CDataConversion::GetTrueVal(double raw, int zero, int index)
     return r ? ConversionFormulas::Linear(r->m_Gain, raw, zero) : 0.0;
 }
 
-double CDataConversion::ConvertBySensorType(ILogger* logger, int channel, int position, int index, double raw,
-                                            double* sensorReading)
-{
-    short flag = 0;
-    return Convert(logger, channel, position, index, raw, 1, flag, 0, false, false, sensorReading);
-}
-
-double CDataConversion::ConvertDataSample(ILogger* logger, int channel, int position, int index, double raw,
-                                          long sample, short& flag, short measurement, bool lastMeasurement,
-                                          bool plainReading)
-{
-    return Convert(logger, channel, position, index, raw, sample, flag, measurement, lastMeasurement, plainReading,
-                   nullptr);
-}
-
-double CDataConversion::Convert(ILogger* logger, int channel, int position, int index, double raw, long sample,
-                                short& flag, short measurement, bool lastMeasurement, bool plainReading,
-                                double* sensorReading)
+// Inlined into the entry points below: the run's one is the store's hot path.
+inline double CDataConversion::Convert(State& state, ILogger* logger, int channel, int position, int index,
+                                       double raw, long sample, short& flag, short measurement, bool lastMeasurement,
+                                       bool plainReading, double* sensorReading)
 {
     flag = 0;
     if (sensorReading) *sensorReading = 0.0;
     const CSensorParametersInfo* record = Record(index);
     if (!record || index < 1 || !ValidChannel(channel)) return 0.0;
-    ChannelState& s = m_Channels[channel];
-    if (sample == 0) {
-        const double fs = m_SamplePeriod > 0.0 ? 1.0 / m_SamplePeriod : 0.0;
-        s.m_Filter.initButterWorthFilter(record->m_FilterCutoff, fs);
+    ChannelState& s = state.m_Channels[channel];
+    if (BeginReading(s, sample, lastMeasurement)) {
+        if (sample == 0) {
+            const double period = GetSamplePeriod();
+            s.m_Filter.initButterWorthFilter(record->m_FilterCutoff, period > 0.0 ? 1.0 / period : 0.0);
+        }
+        s.m_Reading = (s.m_Filter.IsEnabled() && std::isfinite(raw)) ? s.m_Filter.filter(raw) : raw;
     }
-    if (s.m_Filter.IsEnabled() && std::isfinite(raw)) raw = s.m_Filter.filter(raw);
+    raw = s.m_Reading;
 
     Call c{};
-    if (!PrepareCall(c, logger, channel, position, index, raw, sample, flag, measurement, lastMeasurement,
+    if (!PrepareCall(c, state, logger, channel, position, index, raw, sample, flag, measurement, lastMeasurement,
                      plainReading))
         return 0.0;
     const double own = Dispatch(c);
@@ -131,6 +123,30 @@ double CDataConversion::Convert(ILogger* logger, int channel, int position, int 
     // a gap rather than as NaN or infinity, which no graph or file could use.
     if (!std::isfinite(value)) return s_Missing;
     return ApplyZero(position, index, measurement, value);
+}
+
+double CDataConversion::ConvertBySensorType(ILogger* logger, int channel, int position, int index, double raw,
+                                            double* sensorReading)
+{
+    short flag = 0;
+    const std::unique_ptr<State> own(new State);
+    return Convert(*own, logger, channel, position, index, raw, 1, flag, 0, true, false, sensorReading);
+}
+
+double CDataConversion::ConvertLiveSample(ILogger* logger, int channel, int position, int index, double raw,
+                                          short measurement)
+{
+    short flag = 0;
+    const std::unique_ptr<State> own(new State);
+    return Convert(*own, logger, channel, position, index, raw, 0, flag, measurement, true, true, nullptr);
+}
+
+double CDataConversion::ConvertDataSample(ILogger* logger, int channel, int position, int index, double raw,
+                                          long sample, short& flag, short measurement, bool lastMeasurement,
+                                          bool plainReading)
+{
+    return Convert(m_Run, logger, channel, position, index, raw, sample, flag, measurement, lastMeasurement,
+                   plainReading, nullptr);
 }
 
 double CDataConversion::ApplyCalibration(const Call& c, double own, double clamped)
@@ -154,7 +170,7 @@ double CDataConversion::ApplyCalibration(const Call& c, double own, double clamp
         return clamped * calibratedLine / catalogueLine;
     }
     case 3:
-        if (c.m == 1) return cal.factor * m_Channels[c.channel].m_CounterTotal;
+        if (c.m == 1) return cal.factor * Own(c).m_CounterTotal;
         return clamped;
     default:
         return clamped;
@@ -218,12 +234,15 @@ const CSensorParametersInfo* CDataConversion::Record(int index) const
     return m_pSensorInfo ? m_pSensorInfo->GetSensorInfo(index) : nullptr;
 }
 
-bool CDataConversion::PrepareCall(Call& c, ILogger* logger, int channel, int position, int index, double raw,
-                                  long sample, short& flag, short measurement, bool lastMeasurement, bool plainReading)
+bool CDataConversion::PrepareCall(Call& c, State& state, ILogger* logger, int channel, int position, int index,
+                                  double raw, long sample, short& flag, short measurement, bool lastMeasurement,
+                                  bool plainReading)
 {
     flag = 0;
     const CSensorParametersInfo* record = Record(index);
     if (!record || index < 1 || index > 148 || !ValidChannel(channel)) return false;
+    c.state = &state;
+    c.run = &state == &m_Run;
     c.logger = logger;
     c.channel = channel;
     c.position = position;
@@ -236,7 +255,7 @@ bool CDataConversion::PrepareCall(Call& c, ILogger* logger, int channel, int pos
     c.plain = plainReading;
     c.gain = record->m_Gain;
     c.zero = (logger && logger->IsAutoDetectMode()) ? GetZero(logger, static_cast<short>(channel), index) : record->m_Zero;
-    c.period = m_SamplePeriod;
+    c.period = GetSamplePeriod();
     ReadVersion(logger, c.version);
     c.loggerType = logger ? logger->GetType() : 0.0;
     c.linear = ConversionFormulas::Linear(c.gain, raw, c.zero);
@@ -248,7 +267,7 @@ double CDataConversion::ConvertDefaultSample(ILogger* logger, int channel, int p
                                              bool plainReading, int& zero)
 {
     Call c{};
-    if (!PrepareCall(c, logger, channel, position, index, raw, sample, flag, measurement, lastMeasurement,
+    if (!PrepareCall(c, m_Run, logger, channel, position, index, raw, sample, flag, measurement, lastMeasurement,
                      plainReading))
         return 0.0;
     const double value = Dispatch(c);

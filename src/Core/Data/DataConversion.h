@@ -3,9 +3,13 @@
 // pipeline: optional low-pass filter, the formula of the sensor type, the user calibration,
 // the clamp to the catalogue limits, the user's zero.
 //
-// One instance, inside the data manager, serves every channel. It runs without a lock on the
-// thread that stores a run; live readings come from the user-interface thread while no run
-// records.
+// One instance, inside the data manager, serves every channel. A run's conversions keep state
+// between readings (the filter, motion history, counters, running windows): they run without a
+// lock on the thread that stores the run, and each channel's state moves once per raw reading,
+// however many of its measurements are converted. Live readings (the setup's current reading,
+// trigger levels) are converted with a fresh state of their own, from any thread, so they never
+// move or race a run's.
+#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -42,19 +46,28 @@ public:
     void SetCalibration(const CSensorsCalibration* calibration) { m_pCalibration = calibration; }
     void SetSetupInfo(CSetupInfo* setup) { m_pSetupInfo = setup; }
     void SetDataManager(CDataManager* data) { m_pDataManager = data; }
-    // The run's sample period in seconds (stored when the run's entries are created).
-    void SetSamplePeriod(double seconds) { m_SamplePeriod = seconds; }
-    double GetSamplePeriod() const { return m_SamplePeriod; }
+    // The run's sample period in seconds (stored when the run's entries are created; live
+    // readings on another thread read it too).
+    void SetSamplePeriod(double seconds) { m_SamplePeriod.store(seconds, std::memory_order_relaxed); }
+    double GetSamplePeriod() const { return m_SamplePeriod.load(std::memory_order_relaxed); }
     // Evaluates a finished cuff-pressure series. The window layer installs it; it is called
     // on the storing thread and must hand its work over to the user-interface thread.
     void SetBloodPressureEvaluator(std::function<void(CDataBranch*)> evaluator) { m_BloodPressureEvaluator = std::move(evaluator); }
 
+    // One measurement of a run's raw reading. A reading begins with the first call for its
+    // channel after the call that said lastMeasurement (or with another sample number), and
+    // only that call moves the channel's state: the reading's other measurements are converted
+    // from the same filtered reading and the same motion step.
     double ConvertDataSample(ILogger* logger, int channel, int position, int index, double raw, long sample,
                              short& flag, short measurement, bool lastMeasurement, bool plainReading);
     double ConvertDefaultSample(ILogger* logger, int channel, int position, int index, double raw, long sample,
                                 short& flag, short measurement, bool lastMeasurement, bool plainReading, int& zero);
-    // Measurement 0 of a single reading, as trigger levels need it. sensorReading, when given,
-    // receives the sensor's own reading within its limits, before the user's calibration and zero.
+    // A reading shown outside a run's samples (the setup's current reading, a snapshot),
+    // converted as the run's first sample would be but in a state of its own.
+    double ConvertLiveSample(ILogger* logger, int channel, int position, int index, double raw, short measurement);
+    // Measurement 0 of a single reading, as trigger levels need it, in a state of its own.
+    // sensorReading, when given, receives the sensor's own reading within its limits, before
+    // the user's calibration and zero.
     double ConvertBySensorType(ILogger* logger, int channel, int position, int index, double raw,
                                double* sensorReading = nullptr);
 
@@ -66,7 +79,6 @@ public:
 
     const CSensorInfo* GetSensorInfo() const { return m_pSensorInfo; }
     double GetRawFullScale() const { return m_RawFullScale; }
-    double GetCurrentMotionValue() const { return m_CurrentMotionValue; }
     CDataBranch* GetLastRunBranch(int channel) const;
 
 private:
@@ -93,13 +105,27 @@ private:
         double m_RawConductivity = 0.0, m_RawSalinity = 0.0, m_RawOxygen = 0.0;
         double m_TempConductivity = 0.0, m_TempSalinity = 0.0, m_TempOxygen = 0.0;
         bool m_CO2Ready = false;  // indexed by sensor position, not channel
+        double m_MotionValue = 0.0;  // distance or pulley value of the current sample
+        std::unique_ptr<CRunningWindow> m_Sound;  // made when a channel first needs it
+        // The current reading, filtered once, and whether more of its measurements may follow.
+        double m_Reading = 0.0;
+        long m_ReadingSample = -1;
+        bool m_ReadingOpen = false;
 
         void Reset();
+    };
+
+    // What conversions keep between readings.
+    struct State
+    {
+        ChannelState m_Channels[s_MaxChannels];
     };
 
     // Everything a formula looks at for one call.
     struct Call
     {
+        State* state;
+        bool run;    // the run's own state: the call may act on the run (stop it, mark counters)
         ILogger* logger;
         int channel;
         int position;
@@ -138,10 +164,19 @@ private:
     double SoundLevel(Call& c, double offset);
     double Rotary(Call& c);
 
-    double Convert(ILogger* logger, int channel, int position, int index, double raw, long sample, short& flag,
-                   short measurement, bool lastMeasurement, bool plainReading, double* sensorReading);
-    bool PrepareCall(Call& c, ILogger* logger, int channel, int position, int index, double raw, long sample,
-                     short& flag, short measurement, bool lastMeasurement, bool plainReading);
+    double Convert(State& state, ILogger* logger, int channel, int position, int index, double raw, long sample,
+                   short& flag, short measurement, bool lastMeasurement, bool plainReading, double* sensorReading);
+    bool PrepareCall(Call& c, State& state, ILogger* logger, int channel, int position, int index, double raw,
+                     long sample, short& flag, short measurement, bool lastMeasurement, bool plainReading);
+    // Starts a reading or continues the one in progress; true when it starts one.
+    static bool BeginReading(ChannelState& s, long sample, bool lastMeasurement)
+    {
+        const bool first = !s.m_ReadingOpen || sample != s.m_ReadingSample;
+        s.m_ReadingSample = sample;
+        s.m_ReadingOpen = !lastMeasurement;
+        return first;
+    }
+    ChannelState& Own(const Call& c) const { return c.state->m_Channels[c.channel]; }
 
     // Pipeline steps. The calibration gets the sensor's reading as its formula gave it and as
     // the catalogue's limits cut it.
@@ -176,10 +211,7 @@ private:
     CDataManager* m_pDataManager = nullptr;
     std::function<void(CDataBranch*)> m_BloodPressureEvaluator;
 
-    ChannelState m_Channels[s_MaxChannels];
-    CRunningWindow m_SoundLow{true};   // 45-80 dB sensor
-    CRunningWindow m_SoundHigh{true};  // 65-110 dB sensor
-    double m_CurrentMotionValue = 0.0;
-    double m_SamplePeriod = 0.0;
+    State m_Run;
+    std::atomic<double> m_SamplePeriod{0.0};
     double m_RawFullScale = 4096.0;
 };

@@ -14,8 +14,9 @@ using ConversionMarkers::s_Missing;
 
 double CDataConversion::BloodPressure(Call& c, double pressure)
 {
-    if (!c.logger || c.logger->GetExpirmentType() == 2) return pressure;
-    ChannelState& s = m_Channels[c.channel];
+    // Only a run's own readings watch the cuff: a live reading neither stops nor evaluates a run.
+    if (!c.run || !c.logger || c.logger->GetExpirmentType() == 2) return pressure;
+    ChannelState& s = Own(c);
     if (pressure > 170.0) {
         s.m_BloodPressureArmed = true;
     } else if (s.m_BloodPressureArmed && pressure < 50.0) {
@@ -42,7 +43,7 @@ double CDataConversion::Force(Call& c)
 double CDataConversion::Co2(Call& c)
 {
     if (c.position < 0 || c.position >= s_MaxChannels) return 0.0;
-    bool& ready = m_Channels[c.position].m_CO2Ready;
+    bool& ready = c.state->m_Channels[c.position].m_CO2Ready;
     if (c.sample == 0) ready = false;
     if (!ready) {
         // The sensor reads low while it warms up; its first reading of 2000 or more says ready.
@@ -79,10 +80,10 @@ double Compensation(double temperature) { return (temperature - 25.0) * 0.02 + 1
 
 double CDataConversion::Chemistry(Call& c)
 {
-    ChannelState& own = m_Channels[c.channel];
+    ChannelState& own = Own(c);
     // A temperature channel stores its reading beside the channel it compensates, which is
     // the one before it; on channel 0 there is none and nothing is stored.
-    ChannelState* partner = c.channel > 0 ? &m_Channels[c.channel - 1] : nullptr;
+    ChannelState* partner = c.channel > 0 ? &c.state->m_Channels[c.channel - 1] : nullptr;
     const double r = c.raw;
     switch (c.index) {
     case 134: {
@@ -125,7 +126,7 @@ double CDataConversion::RmsVoltage(Call& c)
     SetupPair(c.position, a, b);
     const float v = static_cast<float>((b + c.raw - 2047.5) / 0.04704 * a * 0.0007326007326007326);
     if (c.m == 0) return v;
-    ChannelState& s = m_Channels[c.channel];
+    ChannelState& s = Own(c);
     if (!s.m_TrueRms) s.m_TrueRms.reset(new CRunningWindow(false));
     if (c.sample == 0) s.m_TrueRms->Clear();
     if (!(c.period > 0.0)) return 0.0;
@@ -139,8 +140,11 @@ double CDataConversion::RmsVoltage(Call& c)
 
 double CDataConversion::SoundLevel(Call& c, double offset)
 {
-    CRunningWindow& w = c.index == 100 ? m_SoundHigh : m_SoundLow;
     if (!c.logger || !c.logger->IsRunning() || c.period == 0.0) return 0.0;
+    // Each channel keeps its own window: two meters on two inputs must not feed one.
+    std::unique_ptr<CRunningWindow>& own = Own(c).m_Sound;
+    if (!own) own.reset(new CRunningWindow(true));
+    CRunningWindow& w = *own;
     if (c.sample == 0) w.Clear();
     if (!(c.period > 0.0)) return 0.0;
     const double n = 0.125 / c.period;

@@ -146,7 +146,7 @@ double CDataConversion::DispatchSpecial(Call& c, bool& handled)
     const double L = c.linear;
     const double r = c.raw;
     const int m = c.m;
-    ChannelState& s = m_Channels[c.channel];
+    ChannelState& s = Own(c);
     switch (c.index) {
     case 21: case 29: return m == 0 ? s.m_HeartRate.CalcAnalog(r, c.period) : L;
     case 79: case 126:

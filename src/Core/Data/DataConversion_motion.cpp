@@ -12,7 +12,7 @@ using ConversionMarkers::s_NoSample;
 
 double CDataConversion::Counter(Call& c)
 {
-    ChannelState& s = m_Channels[c.channel];
+    ChannelState& s = Own(c);
     if (c.sample == 0) {
         s.m_CounterTotal = 0.0;
         if (c.index != 47) s.m_LastCountedSample = 0;
@@ -42,10 +42,10 @@ void CDataConversion::AdvanceMotion(ChannelState& s, double d, double period)
 
 double CDataConversion::CalcOnlyDistance(Call& c, double d)
 {
-    ChannelState& s = m_Channels[c.channel];
-    m_CurrentMotionValue = d;
+    ChannelState& s = Own(c);
+    s.m_MotionValue = d;
     if (c.sample == 0) {
-        ResetDistanceAveraging(c.logger, c.channel);
+        if (c.run) ResetDistanceAveraging(c.logger, c.channel);
         const CSensorParametersInfo* record = Record(c.index);
         s.m_AveragingWindow = 2 * (record ? record->m_ExtraSamplesB : 0) + 1;
     }
@@ -54,7 +54,8 @@ double CDataConversion::CalcOnlyDistance(Call& c, double d)
         s.m_History[0] = d;
     }
     if (d == s_NoSample) return d;
-    MarkDistanceCounter(c.logger, c.channel, c.sample);
+    // The run's counters are the run's: a trigger level converted meanwhile leaves them.
+    if (c.run) MarkDistanceCounter(c.logger, c.channel, c.sample);
     return d;
 }
 
@@ -65,7 +66,7 @@ static bool FirstCallOfSample(long counter, long sample) { return sample != coun
 
 double CDataConversion::Motion(Call& c)
 {
-    ChannelState& s = m_Channels[c.channel];
+    ChannelState& s = Own(c);
     double d = 0.0;
     if (c.index == 103) d = c.version[1] < 14 ? c.raw / 100.0 : c.raw / 1000.0;
     const double divisor = StoredLoggerTraitsOf(c.loggerType).distanceDivisor;
@@ -76,7 +77,7 @@ double CDataConversion::Motion(Call& c)
     const bool first = FirstCallOfSample(s.m_SampleCounter, c.sample);
     if (first && CalcOnlyDistance(c, d) != s_NoSample) AdvanceMotion(s, d, c.period);
     double result;
-    if (m_CurrentMotionValue == s_NoSample) {
+    if (s.m_MotionValue == s_NoSample) {
         // No distance this sample: its velocity and acceleration have no value either.
         result = s_NoSample;
     } else {
@@ -99,7 +100,7 @@ double CDataConversion::Motion(Call& c)
 
 double CDataConversion::CountedDistance(Call& c)
 {
-    ChannelState& s = m_Channels[c.channel];
+    ChannelState& s = Own(c);
     const double d = std::isfinite(c.raw) ? std::trunc(c.raw) / 400.0 : 0.0;
     const bool first = FirstCallOfSample(s.m_SampleCounter, c.sample);
     if (first) AdvanceMotion(s, d, c.period);
@@ -121,38 +122,38 @@ double CDataConversion::CountedDistance(Call& c)
 
 double CDataConversion::Pulley(Call& c)
 {
-    ChannelState& s = m_Channels[c.channel];
+    ChannelState& s = Own(c);
     const CSensorParametersInfo* pulley = Record(36);
     const double gain = pulley ? static_cast<double>(pulley->m_Gain) : 0.0;
     const double v = c.raw != 0.0 ? gain * 0.20475 / c.raw : 0.0;
     if (c.m == 0) return v;
     if (c.m == 2) {
         if (c.sample < 2) {
-            m_CurrentMotionValue = s_NoSample;
+            s.m_MotionValue = s_NoSample;
         } else {
             // Central difference: the value belongs to the sample before this one.
             *c.flag = -1;
-            m_CurrentMotionValue = c.period > 0.0 ? (v - s.m_History[1]) / (2.0 * c.period) : 0.0;
+            s.m_MotionValue = c.period > 0.0 ? (v - s.m_History[1]) / (2.0 * c.period) : 0.0;
         }
     } else if (c.m == 1) {
         if (c.sample < 2) {
             s.m_AccumulatedDistance = 0.0;
-            m_CurrentMotionValue = 0.0;
+            s.m_MotionValue = 0.0;
         } else {
             s.m_AccumulatedDistance += c.period * v;
-            m_CurrentMotionValue = s.m_AccumulatedDistance;
+            s.m_MotionValue = s.m_AccumulatedDistance;
         }
     }
     if (c.last) {
         s.m_History[1] = s.m_History[0];
         s.m_History[0] = v;
     }
-    return m_CurrentMotionValue;
+    return s.m_MotionValue;
 }
 
 double CDataConversion::PulseTimerPulley(Call& c)
 {
-    ChannelState& s = m_Channels[c.channel];
+    ChannelState& s = Own(c);
     const long long word = std::isfinite(c.raw) && std::abs(c.raw) < 1e15 ? static_cast<long long>(c.raw) : 0;
     static const double s_Divisors[4] = {1000000.0, 100000.0, 10000.0, 1000.0};
     const int code = static_cast<int>((word >> 14) & 3);
@@ -163,25 +164,25 @@ double CDataConversion::PulseTimerPulley(Call& c)
         return v;
     case 2:
         if (c.sample < 2) {
-            m_CurrentMotionValue = s_NoSample;
+            s.m_MotionValue = s_NoSample;
         } else {
-            m_CurrentMotionValue = c.period > 0.0 ? (v - s.m_History[0]) / c.period : 0.0;
+            s.m_MotionValue = c.period > 0.0 ? (v - s.m_History[0]) / c.period : 0.0;
             s.m_History[0] = v;
         }
         break;
     case 1:
         if (c.sample < 2) {
             s.m_AccumulatedDistance = 0.0;
-            m_CurrentMotionValue = 0.0;
+            s.m_MotionValue = 0.0;
         } else {
             s.m_AccumulatedDistance += t * v;
-            m_CurrentMotionValue = s.m_AccumulatedDistance;
+            s.m_MotionValue = s.m_AccumulatedDistance;
         }
         break;
     default:
         break;
     }
-    return m_CurrentMotionValue;
+    return s.m_MotionValue;
 }
 
 double CDataConversion::Rotary(Call& c)
@@ -189,6 +190,6 @@ double CDataConversion::Rotary(Call& c)
     if (DiagnosticsEnabled(DiagDataManager))
         MyOutputDebugString(QStringLiteral("raw rotary ") + QString::number(c.raw), DiagDataManager);
     const double factor = m_pCalibration ? m_pCalibration->GetCalibration(c.index).factor : 0.0;
-    return SignalProcessing::CalcRotary(m_Channels[c.channel].m_Rotary, c.m, c.raw, c.gain, c.zero, c.sample,
-                                        c.period, factor, m_RawFullScale);
+    return SignalProcessing::CalcRotary(Own(c).m_Rotary, c.m, c.raw, c.gain, c.zero, c.sample, c.period, factor,
+                                        m_RawFullScale);
 }

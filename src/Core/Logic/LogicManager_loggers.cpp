@@ -195,15 +195,15 @@ void CLogicManager::UpdateSenosrsInfo(ILogger*)
 }
 
 // A live reading: the measurement's value of one raw reading, as a run would store it but
-// without counting as a sample of a run.
+// without counting as a sample of a run, and without touching a run's conversion state (a
+// snapshot may arrive after a run started).
 float CLogicManager::ConvertDataSample(int channel, int position, int index, int measurement, int raw)
 {
     ILogger* logger = m_pDetectedLogger;
     if (!logger || measurement < 0 || measurement >= CSensorParametersInfo::s_MaxMeasurements)
         return 0.0f;
-    short flag = 0;
-    const double value = m_DataManager.ConvertDataSample(logger, channel, position, index, raw, 0, flag,
-                                                         static_cast<short>(measurement), false, true);
+    const double value = m_DataManager.GetDataConversion()->ConvertLiveSample(logger, channel, position, index, raw,
+                                                                              static_cast<short>(measurement));
     return float(value);
 }
 
