@@ -1,15 +1,20 @@
 #include "Core/Logic/LoggerKinds.h"
 
+#include "Core/Base/CommandParameters.h"
 #include "Core/Logic/Dravlet/DravletFace.h"
 #include "Core/Logic/Pelorin/PelorinFace.h"
 
 namespace {
 // No logger, or one that has not said what it is: the answers the program gives before any
-// logger is found.
+// logger is found (the rates and run lengths a setup prepared without a logger may choose).
 class CNoLoggerFace : public ILoggerFace
 {
 public:
     LoggerModel Model() const override { return LoggerModel::None; }
+    int FastestRateCode() const override { return 13; }
+    int SharedTopRate(int rateCode) const override { return rateCode == 14 ? 100000 : 0; }
+    QVector<int> LongestSampleCounts() const override { return {100000, 250000}; }
+    short TimingRunCommand() const override { return CmdTimingRun; }
 };
 } // namespace
 

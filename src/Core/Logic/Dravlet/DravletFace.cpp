@@ -10,7 +10,9 @@
 
 int CDravletFace::SharedTopRate(int rateCode) const
 {
-    return rateCode == 13 ? 10000 : ILoggerFace::SharedTopRate(rateCode);
+    if (rateCode == 13)
+        return 10000;
+    return rateCode == 14 ? 100000 : 0;
 }
 
 bool CDravletFace::ConvertsRawTriggerLevels(unsigned short dataKind, bool) const

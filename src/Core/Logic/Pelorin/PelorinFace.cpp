@@ -1,8 +1,11 @@
 #include "Core/Logic/Pelorin/PelorinFace.h"
 
+#include "Core/Base/CommandParameters.h"
 #include "Core/Logic/Pelorin/PelorinFirmwareFile.h"
 #include "Core/Logic/Pelorin/PelorinManager.h"
 #include "platform/PortEnumerator.h"
+
+short CPelorinFace::TimingRunCommand() const { return CmdTimingRun; }
 
 bool CPelorinFace::OffersLegacySensor(int index, bool keep) const
 {
