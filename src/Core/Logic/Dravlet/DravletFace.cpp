@@ -1,12 +1,15 @@
 #include "Core/Logic/Dravlet/DravletFace.h"
 
 #include "Core/Base/CommandParameters.h"
+#include "Core/Logic/Dravlet/DravletDiagnostics.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/Dravlet/DravletManagerHost.h"
 #include "Core/Logic/Dravlet/DravletManager.h"
 #include "platform/PortEnumerator.h"
 
 #include <QCoreApplication>
+
+Q_LOGGING_CATEGORY(lcDravlet, "korvanta.dravlet", QtInfoMsg)
 
 int CDravletFace::SharedTopRate(int rateCode) const
 {

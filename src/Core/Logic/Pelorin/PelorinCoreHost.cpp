@@ -1,6 +1,6 @@
 #include "Core/Logic/Pelorin/PelorinCoreHost.h"
 
-#include "Core/Base/Diagnostics.h"
+#include "Core/Logic/Pelorin/PelorinDiagnostics.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
