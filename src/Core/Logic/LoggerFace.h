@@ -1,7 +1,7 @@
 #pragma once
 // What a kind of logger can do and needs, asked by the rest of the program instead of which
-// kind it is. Each logger's room answers for its model (CPelorinFace, CDravletFace), and its
-// manager is that face with the live link behind it: the logic manager hands out the manager
+// kind it is. Each logger's room answers for its model (its face, the room's one header for
+// the outside), and its manager is that face with the live link behind it: the logic manager hands out the manager
 // when there is one and the model's answers alone otherwise (a logger another part of the
 // program put in a slot, a search not yet made).
 #include "Core/Base/LoggerModel.h"
@@ -45,7 +45,7 @@ protected:
 class ILoggerFace
 {
 public:
-    // How a logger times events: on the channel of the catalogue's timer input (the Dravlet
+    // How a logger times events: on the channel of the catalogue's timer input (a sensor
     // interface's), on the photogates it finds on its ports, or not at all.
     enum class EventTiming { TimerInput, Photogates, None };
     // What a firmware update under way waits for; the device-detection manager gives each wait
