@@ -25,8 +25,7 @@ enum LoggerCommandId : unsigned char {
     CmdSetInputMode = 19,        // also SetAutoDetect
     CmdSetAverageWindow = 20,
     CmdUploadFirmware = 21,
-    CmdDravletSetup1 = 22,
-    CmdDravletSetup2 = 23,
+    // 22 and 23 are a logger's own commands, named in its room.
     CmdSetSensorRange = 25,
     CmdSetCalibration = 26,
     CmdWriteSensorId = 27,
@@ -96,8 +95,8 @@ struct CommandParametersStruct
 };
 static_assert(sizeof(CommandParametersStruct) == 52, "the command record is 52 bytes");
 
-// The four bytes of a timing run's parameters: byte 0 the logger kind (12 for the Dravlet
-// interface), bytes 1 to 3 the parameters the logger takes.
+// The four bytes of a timing run's parameters: byte 0 the logger kind (its GetType number),
+// bytes 1 to 3 the parameters the logger takes.
 struct TimingParametersStruct
 {
     unsigned char m_Bytes[4] = {0, 0, 0, 0};

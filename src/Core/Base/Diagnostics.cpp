@@ -12,22 +12,16 @@ struct ModuleTag
 };
 
 const ModuleTag s_tags[] = {
-    {1, "Logic           >> "},  {2, "Gui             >> "},  {3, "Serial          >> "},
-    {4, "Cyclic          >> "},  {5, "Data Manager    >> "},  {10, "Ostrevo(Pro)    >> "},
-    {11, "Ostrevo(Han)    >> "}, {12, "Ostrevo(Man)    >> "}, {13, "Ostrevo(Bt )    >> "},
-    {21, "Dravlet(Pro)    >> "}, {22, "Dravlet(Han)    >> "}, {23, "Dravlet(Man)    >> "},
-    {30, "Tamrel (Pro)    >> "}, {31, "Tamrel (Han)    >> "}, {32, "Tamrel (Man)    >> "},
-    {33, "Tamrel (Hid)    >> "}, {40, "Pelorin  (Pro)  >> "}, {41, "Pelorin  (Man)  >> "},
-    {42, "Pelorin  (Han)  >> "}, {43, "Terravoxb       >> "}, {44, "Graph           >> "},
+    {1, "Logic           >> "}, {2, "Gui             >> "},  {3, "Serial          >> "},
+    {4, "Cyclic          >> "}, {5, "Data Manager    >> "}, {43, "Terravoxb       >> "},
+    {44, "Graph           >> "},
 };
 
-// One category per layer; all start with debug output off.
+// One category per layer (each logger's room defines its own); all start with debug output off.
 Q_LOGGING_CATEGORY(lcLogic, "korvanta.logic", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcGui, "korvanta.gui", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcSerial, "korvanta.serial", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcData, "korvanta.data", QtInfoMsg)
-Q_LOGGING_CATEGORY(lcDravlet, "korvanta.dravlet", QtInfoMsg)
-Q_LOGGING_CATEGORY(lcPelorin, "korvanta.pelorin", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcUpload, "korvanta.upload", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcGraph, "korvanta.graph", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcOther, "korvanta.other", QtInfoMsg)
@@ -40,16 +34,18 @@ const QLoggingCategory& categoryOf(int module)
     case 3:
     case 4: return lcSerial();
     case 5: return lcData();
-    case 21:
-    case 22:
-    case 23: return lcDravlet();
-    case 40:
-    case 41:
-    case 42: return lcPelorin();
     case 43: return lcUpload();
     case 44: return lcGraph();
     default: return lcOther();
     }
+}
+
+// "(thread) tag text" to the category; the caller has found its debug output on.
+void writeLine(const QLoggingCategory& cat, const QString& tag, const char* text)
+{
+    const QString line = QString::asprintf("(%4x)", unsigned(quintptr(QThread::currentThreadId()) & 0xFFFFu))
+                         + tag + QString::fromUtf8(text ? text : "");
+    qCDebug(cat).noquote() << line;
 }
 
 QString hexBytes(const unsigned char* data, int count)
@@ -80,19 +76,39 @@ bool DiagnosticsEnabled(int module)
     return categoryOf(module).isDebugEnabled();
 }
 
+QString DiagnosticsModuleTag(const CDiagnosticsModule& module)
+{
+    return QString::fromLatin1(module.tag ? module.tag : "");
+}
+
+bool DiagnosticsEnabled(const CDiagnosticsModule& module)
+{
+    return module.category && module.category().isDebugEnabled();
+}
+
 void MyOutputDebugString(const char* text, int module)
 {
     const QLoggingCategory& cat = categoryOf(module);
     if (!cat.isDebugEnabled()) return;
-    const QString line = QString::asprintf("(%4x)", unsigned(quintptr(QThread::currentThreadId()) & 0xFFFFu))
-                         + DiagnosticsModuleTag(module) + QString::fromUtf8(text ? text : "");
-    qCDebug(cat).noquote() << line;
+    writeLine(cat, DiagnosticsModuleTag(module), text);
 }
 
 void MyOutputDebugString(const QString& text, int module)
 {
     if (!categoryOf(module).isDebugEnabled()) return;
     MyOutputDebugString(text.toUtf8().constData(), module);
+}
+
+void MyOutputDebugString(const char* text, const CDiagnosticsModule& module)
+{
+    if (!DiagnosticsEnabled(module)) return;
+    writeLine(module.category(), DiagnosticsModuleTag(module), text);
+}
+
+void MyOutputDebugString(const QString& text, const CDiagnosticsModule& module)
+{
+    if (!DiagnosticsEnabled(module)) return;
+    writeLine(module.category(), DiagnosticsModuleTag(module), text.toUtf8().constData());
 }
 
 QString CBytes2String::Convert(const unsigned char* data, int count)

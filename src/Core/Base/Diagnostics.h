@@ -3,21 +3,26 @@
 #include <QObject>
 #include <QString>
 
-// Module numbers used across the program; the tag table in Diagnostics.cpp names them.
+class QLoggingCategory;
+
+// Module numbers of the parts every logger shares; the tag table in Diagnostics.cpp names them.
+// A logger's room describes its own modules (CDiagnosticsModule).
 enum DiagnosticsModule {
     DiagLogic = 1,
     DiagGui = 2,
     DiagSerial = 3,
     DiagCyclic = 4,
     DiagDataManager = 5,
-    DiagDravletPro = 21,
-    DiagDravletHan = 22,
-    DiagDravletMan = 23,
-    DiagPelorinPro = 40,
-    DiagPelorinMan = 41,
-    DiagPelorinHan = 42,
     DiagUpload = 43,
     DiagGraph = 44
+};
+
+// A module a logger's room describes for itself: the tag its lines start with (16 characters
+// and " >> ") and the logging category they go to, which the room defines.
+struct CDiagnosticsModule
+{
+    const char* tag;
+    const QLoggingCategory& (*category)();
 };
 
 // Composes "(thread) tag text" and hands it to the module's logging category. With the
@@ -26,11 +31,15 @@ enum DiagnosticsModule {
 // QT_LOGGING_RULES="korvanta.*.debug=true".
 void MyOutputDebugString(const char* text, int module);
 void MyOutputDebugString(const QString& text, int module);
+void MyOutputDebugString(const char* text, const CDiagnosticsModule& module);
+void MyOutputDebugString(const QString& text, const CDiagnosticsModule& module);
 
 // The 16-character tag plus " >> " of a module number; empty for numbers without a tag.
 QString DiagnosticsModuleTag(int module);
+QString DiagnosticsModuleTag(const CDiagnosticsModule& module);
 // True when the module's diagnostics are switched on (lets callers skip building a text).
 bool DiagnosticsEnabled(int module);
+bool DiagnosticsEnabled(const CDiagnosticsModule& module);
 
 class CBytes2String
 {

@@ -10,20 +10,8 @@ enum class LoggerModel {
     Pelorin = 70  // the Pelorin data logger
 };
 
-// The model of a GetType answer; any number the program does not know is None.
-inline LoggerModel LoggerModelOf(double type)
-{
-    if (type == double(LoggerModel::Dravlet))
-        return LoggerModel::Dravlet;
-    if (type == double(LoggerModel::Pelorin))
-        return LoggerModel::Pelorin;
-    return LoggerModel::None;
-}
-
-inline LoggerModel LoggerModelOf(ILogger* logger)
-{
-    return logger ? LoggerModelOf(logger->GetType()) : LoggerModel::None;
-}
+// The model of a GetType answer is looked up in the registry of the loggers the program knows
+// (LoggerModelOf, Core/Logic/LoggerKinds.h).
 
 // The GetType number of a model (0 for None).
 constexpr double LoggerTypeOf(LoggerModel model) { return double(int(model)); }

@@ -155,8 +155,10 @@ public:
     // Run entries and sample storage (DataManager_run.cpp).
     void CreateDataEntries(ILogger* logger, unsigned char mode);
     // Appends one result to the run's timing series at x (or after what it holds); false
-    // without one. A collision's results alternate between its gates (DataManager_timing.cpp).
-    bool AppendTimingResult(double x, double y);
+    // without one. slot: the gate of a collision's result (0 the first gate passed, 1 the
+    // other), whose results alternate between the gates; -1 for any other result
+    // (DataManager_timing.cpp).
+    bool AppendTimingResult(double x, double y, int slot = -1);
     // The series of a run's sensors that share a name are told apart by their ports.
     void NameRepeatedMeasurements(CDataFolder* folder);
     void InitAverageRelatedArrays();
@@ -191,11 +193,6 @@ public:
     }
     const ExperimentInterval& GetRunInterval() const { return m_RunInterval; }
 
-    // Timing results (DataManager_timing.cpp).
-    double CalculateTimingValue(unsigned char method, double a, double b, double c, double d, double e,
-                                ILogger* logger);
-    double CalculatePelorinTimingValue(int gate, long time, bool unblock, ILogger* logger, bool& valid);
-
     static constexpr int NumKeyChannels = IRunServices::NumKeyChannels;
     static constexpr int NumKeyMeasurements = IRunServices::NumKeyMeasurements;
     static constexpr int MaxInputViews = NumPacketPositions * NumKeyMeasurements;
@@ -204,12 +201,8 @@ public:
     short m_InputViewPositions[MaxInputViews] = {};
     short m_InputViewMeasurements[MaxInputViews] = {};
     ExperimentInterval m_RunInterval;
-    CTimingState m_TimingState;
 
 private:
-    int PelorinTimingMethod() const;
-    double PelorinOneGate(int method, int gate, bool& valid);
-    double PelorinTwoGates(int method, bool& valid);
     CLoggerProtocolState* RunState(ILogger* logger);
     // Zeroes the run's sample counters before its first stored row.
     void StartRunCounters(CLoggerProtocolState* st, int count);

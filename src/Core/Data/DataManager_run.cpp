@@ -118,7 +118,8 @@ void CDataManager::CreateDataEntries(ILogger* logger, unsigned char mode)
                 branch->m_Unit = QCoreApplication::translate("CDataManager", s_Names[kind][1]);
             }
             // A collision times one cart at each gate: its results take turns, and say so.
-            if (PelorinTimingMethod() == TimingMethodId::Collision)
+            const int approach = m_pSetupInfo ? m_pSetupInfo->m_TimingApproach : -1;
+            if (TimingMethodOf(kind, approach) == TimingMethodId::Collision)
                 branch->m_Name = QCoreApplication::translate("CDataManager", "%1 (gate 1, gate 2 in turn)").arg(branch->m_Name);
             branch->m_Interval = 1.0;
             branch->m_RateCode = 0;

@@ -1,32 +1,6 @@
 #pragma once
-// Photogate events of a timing run and what the data store keeps between them.
-#include <QtGlobal>
-#include <vector>
-
-// One gate's last block and unblock time (microseconds; -1 none).
-struct CTimingData
-{
-    qint64 m_BlockTime = -1;
-    qint64 m_UnblockTime = -1;
-};
-
-struct CTimingState
-{
-    static constexpr int s_NumGates = 14;
-
-    std::vector<CTimingData> m_Gates = std::vector<CTimingData>(s_NumGates);
-    int m_FirstGate = -1;
-    int m_SecondGate = -1;
-    int m_PendulumCounter = 0;
-    double m_PendulumReference = -1.0;
-    double m_PreviousVelocity = -1.0;
-    double m_PreviousTime = -1.0;
-    // The gate of a collision result not yet stored: 0 the first gate passed in the run, 1 the
-    // other; -1 for every other method.
-    int m_ResultSlot = -1;
-
-    void Reset() { *this = CTimingState(); }
-};
+// The methods of a timing run, as the setup chooses them and the loggers' timing formulas
+// (each in its logger's room) compute them.
 
 namespace TimingMethodId {
 enum {
@@ -40,4 +14,14 @@ enum {
     Collision = 21,
     Reset = 255
 };
+}
+
+// The method of the setup's choice of measurement (0 time, 1 velocity, 2 acceleration) and
+// approach (0 one gate, 1 between gates, 2 pendulum or collision); -1 for none.
+inline int TimingMethodOf(int measurement, int approach)
+{
+    static const int s_Table[8] = {0, 10, 20, 1, 11, 21, 2, 12};
+    if (measurement < 0 || measurement > 2 || approach < 0 || approach > 2) return -1;
+    const int entry = measurement * 3 + approach;
+    return entry < 8 ? s_Table[entry] : -1;
 }

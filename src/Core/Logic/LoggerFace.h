@@ -1,7 +1,7 @@
 #pragma once
 // What a kind of logger can do and needs, asked by the rest of the program instead of which
-// kind it is. Each logger's room answers for its model (CPelorinFace, CDravletFace), and its
-// manager is that face with the live link behind it: the logic manager hands out the manager
+// kind it is. Each logger's room answers for its model (its face, the room's one header for
+// the outside), and its manager is that face with the live link behind it: the logic manager hands out the manager
 // when there is one and the model's answers alone otherwise (a logger another part of the
 // program put in a slot, a search not yet made).
 #include "Core/Base/LoggerModel.h"
@@ -45,7 +45,7 @@ protected:
 class ILoggerFace
 {
 public:
-    // How a logger times events: on the channel of the catalogue's timer input (the Dravlet
+    // How a logger times events: on the channel of the catalogue's timer input (a sensor
     // interface's), on the photogates it finds on its ports, or not at all.
     enum class EventTiming { TimerInput, Photogates, None };
     // What a firmware update under way waits for; the device-detection manager gives each wait
@@ -61,12 +61,13 @@ public:
         return CLoggerIdentity(LoggerTypeOf(Model()), status);
     }
 
-    // ---- rates and run lengths the setup offers
-    virtual int FastestRateCode() const { return 13; }
+    // ---- rates and run lengths the setup offers: every model states its own (a face that
+    // forgot one would otherwise offer another model's)
+    virtual int FastestRateCode() const = 0;
     // The top rate that the active sensors share at a rate code (0: the code has a rate of its own).
-    virtual int SharedTopRate(int rateCode) const { return rateCode == 14 ? 100000 : 0; }
+    virtual int SharedTopRate(int rateCode) const = 0;
     // The sample counts beyond the common ones.
-    virtual QVector<int> LongestSampleCounts() const { return {100000, 250000}; }
+    virtual QVector<int> LongestSampleCounts() const = 0;
 
     // ---- channels and sensors
     // The logger finds its sensors by itself: no manual detection mode.
@@ -96,7 +97,7 @@ public:
 
     // ---- runs
     // The command that starts a timing run, and whether the run's link needs a keep-alive.
-    virtual short TimingRunCommand() const;
+    virtual short TimingRunCommand() const = 0;
     virtual bool KeepsTimingRunAlive() const { return true; }
     // The kind byte its timing parameters command carries.
     virtual unsigned char TimingParametersKind() const { return 0; }

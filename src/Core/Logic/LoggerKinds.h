@@ -5,9 +5,14 @@
 // functions below instead of naming it.
 #include "Core/Logic/LoggerFace.h"
 
+using LoggerKindList = QVector<const CLoggerKind*>;
+
 // Every kind of logger the program knows, one registry line each. A kind's place in the list
 // is its slot among the logic manager's loggers.
-const QVector<const CLoggerKind*>& LoggerKinds();
+const LoggerKindList& LoggerKinds();
+// The model of a GetType answer; any number the program does not know is None.
+LoggerModel LoggerModelOf(double type);
+LoggerModel LoggerModelOf(ILogger* logger);
 // The slot of a model among the logic manager's loggers; -1 for a model the program does not
 // know.
 int LoggerSlotOf(LoggerModel model);
@@ -17,3 +22,8 @@ ILoggerFace* KnownLoggerFace(LoggerModel model);
 ILoggerFace& LoggerFaceOf(LoggerModel model);
 // Why a file cannot be sent as firmware to the loggers this program updates; empty when it can.
 QString FirmwareFileProblem(const QString& path);
+
+// The same look-ups over a given list of kinds (the registry's, or a test's).
+LoggerModel LoggerModelOf(double type, const LoggerKindList& kinds);
+int LoggerSlotOf(LoggerModel model, const LoggerKindList& kinds);
+ILoggerFace& LoggerFaceOf(LoggerModel model, const LoggerKindList& kinds);

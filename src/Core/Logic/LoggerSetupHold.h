@@ -18,8 +18,8 @@ class CLoggerIdentity
 {
 public:
     CLoggerIdentity() = default;
-    // type: the logger's GetType (70 the Pelorin logger, 12 the Dravlet interface); the
-    // status: its channels as its last status reply gave them.
+    // type: the logger's GetType (its model's number, LoggerModel); status: its channels as
+    // its last status reply gave them.
     CLoggerIdentity(double type, const CCurrentLoggerStatus& status);
 
     // A logger that has said what it is (a model), whatever its sensors.

@@ -1,6 +1,32 @@
 #include "Core/Base/Diagnostics.h"
+#include "Core/Logic/Dravlet/DravletDiagnostics.h"
+#include "Core/Logic/Pelorin/PelorinDiagnostics.h"
 
 #include "common/TestMain.h"
+
+#include <QLoggingCategory>
+
+Q_DECLARE_METATYPE(const CDiagnosticsModule*)
+
+namespace {
+// The lines the diagnostics hand to Qt while a test listens: category and text.
+QStringList s_Heard;
+void listen(QtMsgType, const QMessageLogContext& context, const QString& text)
+{
+    s_Heard << QString::fromLatin1(context.category) + QLatin1Char('|') + text;
+}
+// Switches one category's debug output on, whatever QT_LOGGING_RULES says (the tests run with
+// every debug output off).
+QByteArray s_DebugOn;
+QLoggingCategory::CategoryFilter s_PreviousFilter = nullptr;
+void debugOnlyFor(QLoggingCategory* category)
+{
+    if (s_PreviousFilter)
+        s_PreviousFilter(category);
+    if (s_DebugOn == category->categoryName())
+        category->setEnabled(QtDebugMsg, true);
+}
+} // namespace
 
 class TestDiagnostics : public QObject
 {
@@ -35,7 +61,7 @@ private slots:
     void moduleTags()
     {
         QCOMPARE(DiagnosticsModuleTag(1), QStringLiteral("Logic           >> "));
-        QCOMPARE(DiagnosticsModuleTag(40), QStringLiteral("Pelorin  (Pro)  >> "));
+        QCOMPARE(DiagnosticsModuleTag(DiagPelorinPro), QStringLiteral("Pelorin  (Pro)  >> "));
         for (int m : {0, 6, 99, -3}) {
             QVERIFY(DiagnosticsModuleTag(m).isEmpty());
             MyOutputDebugString("no tag", m); // must not fail
@@ -48,7 +74,45 @@ private slots:
     void diagnosticsAreOffByDefault()
     {
         QVERIFY(!DiagnosticsEnabled(1));
-        QVERIFY(!DiagnosticsEnabled(40));
+        QVERIFY(!DiagnosticsEnabled(DiagPelorinPro));
+    }
+    // Each room's modules log under the room's own category, with their own tags.
+    void roomModulesLogToTheirRoomsCategory_data()
+    {
+        QTest::addColumn<const CDiagnosticsModule*>("module");
+        QTest::addColumn<QString>("category");
+        QTest::addColumn<QString>("tag");
+        QTest::newRow("Pelorin protocol") << &DiagPelorinPro << "korvanta.pelorin" << "Pelorin  (Pro)  >> ";
+        QTest::newRow("Pelorin manager") << &DiagPelorinMan << "korvanta.pelorin" << "Pelorin  (Man)  >> ";
+        QTest::newRow("Pelorin handler") << &DiagPelorinHan << "korvanta.pelorin" << "Pelorin  (Han)  >> ";
+        QTest::newRow("Dravlet protocol") << &DiagDravletPro << "korvanta.dravlet" << "Dravlet(Pro)    >> ";
+        QTest::newRow("Dravlet handler") << &DiagDravletHan << "korvanta.dravlet" << "Dravlet(Han)    >> ";
+        QTest::newRow("Dravlet manager") << &DiagDravletMan << "korvanta.dravlet" << "Dravlet(Man)    >> ";
+    }
+    void roomModulesLogToTheirRoomsCategory()
+    {
+        QFETCH(const CDiagnosticsModule*, module);
+        QFETCH(QString, category);
+        QFETCH(QString, tag);
+        QCOMPARE(DiagnosticsModuleTag(*module), tag);
+        s_Heard.clear();
+        MyOutputDebugString("off", *module);
+        s_DebugOn = category.toLatin1();
+        s_PreviousFilter = QLoggingCategory::installFilter(debugOnlyFor);
+        const QtMessageHandler before = qInstallMessageHandler(listen);
+        const bool enabled = DiagnosticsEnabled(*module);
+        MyOutputDebugString("frame", *module);
+        MyOutputDebugString(QStringLiteral("reply"), *module);
+        MyOutputDebugString("shared", DiagLogic);
+        qInstallMessageHandler(before);
+        QLoggingCategory::installFilter(s_PreviousFilter);
+        s_PreviousFilter = nullptr;
+        QVERIFY(enabled);
+        QCOMPARE(s_Heard.size(), 2);
+        QVERIFY2(s_Heard[0].startsWith(category + QLatin1Char('|')), qPrintable(s_Heard[0]));
+        QVERIFY2(s_Heard[0].endsWith(tag + QStringLiteral("frame")), qPrintable(s_Heard[0]));
+        QVERIFY2(s_Heard[1].endsWith(tag + QStringLiteral("reply")), qPrintable(s_Heard[1]));
+        QVERIFY(!DiagnosticsEnabled(*module));
     }
     void bluetoothHelperNeverReportsAConnection()
     {

@@ -106,7 +106,8 @@ qint64 CDravletCoreHost::SamplesStored()
 
 double CDravletCoreHost::CalculateTimingValue(unsigned char method, double a, double b, double c, double d, double e)
 {
-    return m_pLogic ? m_pLogic->DataStore().CalculateTimingValue(method, a, b, c, d, e, m_pLogger) : 0.0;
+    if (!m_pLogic || !m_pLogger) return 0.0;
+    return m_Timing.Result(method, a, b, c, d, e, Setup());
 }
 
 bool CDravletCoreHost::HasTimingBranch()

@@ -6,6 +6,7 @@
 // into the setup record or the settings is done on the interface thread, where the setup window
 // writes them too, and the port and the last event value it keeps are safe to share.
 #include "Core/Logic/Dravlet/DravletHost.h"
+#include "Core/Logic/Dravlet/DravletTiming.h"
 
 #include <QMutex>
 #include <QString>
@@ -85,6 +86,8 @@ private:
 
     ILogicServices* m_pLogic;
     ILogger* m_pLogger = nullptr;
+    // The timing run's formulas and what they keep between the interface's results.
+    CDravletTiming m_Timing;
     // The settings file has no place for the port.
     QMutex m_PortLock;
     QString m_LastPort;

@@ -1,6 +1,7 @@
 #include "Core/Logic/Dravlet/DravletFace.h"
 
 #include "Core/Base/CommandParameters.h"
+#include "Core/Logic/Dravlet/DravletDiagnostics.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/Dravlet/DravletManagerHost.h"
 #include "Core/Logic/Dravlet/DravletManager.h"
@@ -8,9 +9,13 @@
 
 #include <QCoreApplication>
 
+Q_LOGGING_CATEGORY(lcDravlet, "korvanta.dravlet", QtInfoMsg)
+
 int CDravletFace::SharedTopRate(int rateCode) const
 {
-    return rateCode == 13 ? 10000 : ILoggerFace::SharedTopRate(rateCode);
+    if (rateCode == 13)
+        return 10000;
+    return rateCode == 14 ? 100000 : 0;
 }
 
 bool CDravletFace::ConvertsRawTriggerLevels(unsigned short dataKind, bool) const

@@ -16,6 +16,7 @@ public:
     static constexpr qint64 s_RecoveryMs = 1000;
 
     LoggerModel Model() const override { return LoggerModel::Dravlet; }
+    int FastestRateCode() const override { return 13; }
     // Its fastest rate is shared by the active sensors.
     int SharedTopRate(int rateCode) const override;
     QVector<int> LongestSampleCounts() const override { return {32000}; }

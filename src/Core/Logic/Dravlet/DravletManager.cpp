@@ -1,6 +1,6 @@
 #include "Core/Logic/Dravlet/DravletManager.h"
 
-#include "Core/Base/Diagnostics.h"
+#include "Core/Logic/Dravlet/DravletDiagnostics.h"
 #include "Core/Logic/Dravlet/DravletManagerHost.h"
 #include "Core/Logic/LogicServices.h"
 #include "Core/Data/SensorInfo.h"

@@ -1,6 +1,6 @@
 // Finding the Dravlet interface among the serial ports, and the manager's answers to the
 // logger queries.
-#include "Core/Base/Diagnostics.h"
+#include "Core/Logic/Dravlet/DravletDiagnostics.h"
 #include "Core/Logic/Dravlet/DravletManager.h"
 #include "Core/Logic/LogicServices.h"
 #include "Core/Logic/Transport/PortNumber.h"

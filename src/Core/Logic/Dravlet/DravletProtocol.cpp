@@ -1,6 +1,6 @@
 #include "Core/Logic/Dravlet/DravletProtocol.h"
 
-#include "Core/Base/Diagnostics.h"
+#include "Core/Logic/Dravlet/DravletDiagnostics.h"
 
 #include <QThread>
 

@@ -15,6 +15,10 @@
 
 #include <atomic>
 
+// The interface's own commands beside the shared ones: its setup travels in two frames.
+constexpr LoggerCommandId CmdDravletSetup1 = LoggerCommandId(22);
+constexpr LoggerCommandId CmdDravletSetup2 = LoggerCommandId(23);
+
 class CDravletProtocol : public CSerialPort, public CDravletProtocolTables, public CCyclicBuffer
 {
 public:

@@ -1,6 +1,6 @@
 #include "Core/Logic/Dravlet/DravletProtocolHandler.h"
 
-#include "Core/Base/Diagnostics.h"
+#include "Core/Logic/Dravlet/DravletDiagnostics.h"
 
 CDravletProtocolHandler::CDravletProtocolHandler() { m_DataClock.start(); }
 

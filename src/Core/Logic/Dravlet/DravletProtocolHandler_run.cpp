@@ -1,6 +1,6 @@
 // Data packets, triggers, the control relay, snapshots and timing values of the Dravlet
 // protocol handler.
-#include "Core/Base/Diagnostics.h"
+#include "Core/Logic/Dravlet/DravletDiagnostics.h"
 #include "Core/Logic/Dravlet/DravletProtocolHandler.h"
 
 #include <algorithm>

@@ -3,6 +3,8 @@
 // cuts the frames out of the receive ring; this file turns them into the handler's steps.
 #include "Core/Logic/Dravlet/DravletProtocolHandler.h"
 
+#include "Core/Logic/Dravlet/DravletDiagnostics.h"
+
 static_assert(CDravletProtocolHandler::s_IdleState == Dravlet::CDravletRxMachine::Hunt,
               "the handler's idle state is the machine's hunt");
 

@@ -1,6 +1,6 @@
 #include "Core/Logic/Pelorin/PelorinCoreHost.h"
 
-#include "Core/Base/Diagnostics.h"
+#include "Core/Logic/Pelorin/PelorinDiagnostics.h"
 #include "Core/Base/ILogger.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataBranch.h"
@@ -121,8 +121,12 @@ void CPelorinCoreHost::StoreMissingRows(ILogger* logger, int rowCount, int count
 
 double CPelorinCoreHost::CalculateTimingValue(int gate, qint64 time, bool unblock, ILogger* logger, bool& valid)
 {
-    ILogicServices* logic = Logic();
-    return logic ? logic->DataStore().CalculatePelorinTimingValue(gate, long(time), unblock, logger, valid) : -1.0;
+    if (!Logic())
+        return CPelorinTiming::s_NoResult;
+    // A new run starts with or without a logger; an edge counts only from one.
+    if (gate >= 0 && !logger)
+        return CPelorinTiming::s_NoResult;
+    return m_Timing.Edge(gate, time, unblock, Setup(), valid);
 }
 
 bool CPelorinCoreHost::HasTimingBranch()
@@ -137,7 +141,7 @@ bool CPelorinCoreHost::HasTimingBranch()
 bool CPelorinCoreHost::AppendTimingResult(double x, double y)
 {
     ILogicServices* logic = Logic();
-    return logic && logic->DataStore().AppendTimingResult(x, y);
+    return logic && logic->DataStore().AppendTimingResult(x, y, m_Timing.TakeResultSlot());
 }
 
 void CPelorinCoreHost::InitBeforeRun(ILogger* logger)

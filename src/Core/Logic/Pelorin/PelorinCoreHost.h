@@ -6,6 +6,7 @@
 // a live link needs on top.
 #include "Core/Logic/Pelorin/PelorinCatalog.h"
 #include "Core/Logic/Pelorin/PelorinHost.h"
+#include "Core/Logic/Pelorin/PelorinTiming.h"
 
 class ILogicServices;
 class CKorvantaSignals;
@@ -65,5 +66,7 @@ private:
 
     ILogicServices* m_pLogic;
     CPelorinCatalog m_Catalog;
+    // The timing run's formulas and what they keep between the logger's edges.
+    CPelorinTiming m_Timing;
     int m_RunCounter = 0;
 };

@@ -1,8 +1,14 @@
 #include "Core/Logic/Pelorin/PelorinFace.h"
 
+#include "Core/Base/CommandParameters.h"
+#include "Core/Logic/Pelorin/PelorinDiagnostics.h"
 #include "Core/Logic/Pelorin/PelorinFirmwareFile.h"
 #include "Core/Logic/Pelorin/PelorinManager.h"
 #include "platform/PortEnumerator.h"
+
+Q_LOGGING_CATEGORY(lcPelorin, "korvanta.pelorin", QtInfoMsg)
+
+short CPelorinFace::TimingRunCommand() const { return CmdTimingRun; }
 
 bool CPelorinFace::OffersLegacySensor(int index, bool keep) const
 {

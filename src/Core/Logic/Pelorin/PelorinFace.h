@@ -13,6 +13,9 @@ class CPelorinFace : public ILoggerFace
 public:
     LoggerModel Model() const override { return LoggerModel::Pelorin; }
     int FastestRateCode() const override { return 14; }
+    // Its fastest rate is shared by the active sensors.
+    int SharedTopRate(int rateCode) const override { return rateCode == 14 ? 100000 : 0; }
+    QVector<int> LongestSampleCounts() const override { return {100000, 250000}; }
     bool DetectsSensorsItself() const override { return true; }
     bool WritesSensorIds() const override { return true; }
     // A sensor that takes two ports holds an even port from 6 on and the odd one after it.
@@ -21,6 +24,7 @@ public:
     bool ConvertsRawTriggerLevels(unsigned short dataKind, bool placeholder) const override;
     bool ComparesTriggerInSensorDirection() const override { return true; }
     EventTiming TimesEvents() const override { return EventTiming::Photogates; }
+    short TimingRunCommand() const override;
     bool TakesStatusRequest(ILogger*, const CSetupInfo*) const override { return true; }
     bool ClaimsPlug(const CPortInfo& info) const override;
     bool ClaimsUnplug(const CPortInfo& info) const override;

@@ -2,7 +2,7 @@
 #include "Core/Logic/Pelorin/PelorinManager.h"
 #include "Core/Logic/Transport/PortNumber.h"
 
-#include "Core/Base/Diagnostics.h"
+#include "Core/Logic/Pelorin/PelorinDiagnostics.h"
 #include "Core/Data/SensorInfo.h"
 #include "Core/Logic/LogicServices.h"
 

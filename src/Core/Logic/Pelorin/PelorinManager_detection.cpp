@@ -1,6 +1,6 @@
 // The Pelorin manager's search for its logger among the serial ports, the detection poller and
 // the keep-alive watchdog of Bluetooth links.
-#include "Core/Base/Diagnostics.h"
+#include "Core/Logic/Pelorin/PelorinDiagnostics.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/InterfaceThread.h"

@@ -1,6 +1,6 @@
 // Firmware update of the Pelorin logger: the boot-loader's replies drive the transfer of the
 // file in numbered 1024-byte blocks; progress and the result go to the signal hub.
-#include "Core/Base/Diagnostics.h"
+#include "Core/Logic/Pelorin/PelorinDiagnostics.h"
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Logic/LogicServices.h"
 #include "Core/Logic/Pelorin/PelorinManager.h"

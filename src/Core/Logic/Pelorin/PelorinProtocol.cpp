@@ -1,6 +1,6 @@
 #include "Core/Logic/Pelorin/PelorinProtocol.h"
 
-#include "Core/Base/Diagnostics.h"
+#include "Core/Logic/Pelorin/PelorinDiagnostics.h"
 
 #include <QDateTime>
 

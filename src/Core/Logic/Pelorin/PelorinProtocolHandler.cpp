@@ -1,6 +1,6 @@
 #include "Core/Logic/Pelorin/PelorinProtocolHandler.h"
 
-#include "Core/Base/Diagnostics.h"
+#include "Core/Logic/Pelorin/PelorinDiagnostics.h"
 
 using namespace Pelorin;
 

@@ -2,7 +2,7 @@
 // by row into the data store, downloads of stored runs, snapshots and photogate events.
 #include "Core/Logic/Pelorin/PelorinProtocolHandler.h"
 
-#include "Core/Base/Diagnostics.h"
+#include "Core/Logic/Pelorin/PelorinDiagnostics.h"
 
 #include <QList>
 

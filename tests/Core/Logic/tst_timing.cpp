@@ -1,12 +1,17 @@
-// Timing results of both logger models: ready differences (Dravlet) and paired gate edges
-// (Pelorin). Width and distance are entered in centimetres.
+// Timing results of both logger models, each computed in its logger's room: ready
+// differences (Dravlet) and paired gate edges (Pelorin). Width and distance are entered in
+// centimetres. The run's series is the store's.
 #include "common/TestMain.h"
 #include <memory>
 
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SetupInfo.h"
-#include "common/FakeLogger.h"
+#include "Core/Logic/Dravlet/DravletCoreHost.h"
+#include "Core/Logic/Dravlet/DravletTiming.h"
+#include "Core/Logic/LogicManager.h"
+#include "Core/Logic/Pelorin/PelorinCoreHost.h"
+#include "Core/Logic/Pelorin/PelorinTiming.h"
 
 class TestTiming : public QObject
 {
@@ -15,7 +20,8 @@ class TestTiming : public QObject
 private:
     std::unique_ptr<CSetupInfo> m_setup;
     std::unique_ptr<CDataManager> m_dm;
-    std::unique_ptr<CFakeLogger> m_logger;
+    std::unique_ptr<CDravletTiming> m_dravlet;
+    std::unique_ptr<CPelorinTiming> m_pelorin;
 
     // Pelorin method from the setup's kind (0 time, 1 velocity, 2 acceleration) and approach.
     void Method(int kind, int approach)
@@ -23,13 +29,26 @@ private:
         m_setup->m_TimingMeasurement = kind;
         m_setup->m_TimingApproach = approach;
         bool valid = false;
-        m_dm->CalculatePelorinTimingValue(-1, 0, false, m_logger.get(), valid);
+        m_pelorin->Edge(-1, 0, false, m_setup.get(), valid);
     }
 
     double Edge(int gate, long us, bool unblock, bool& valid)
     {
         valid = false;
-        return m_dm->CalculatePelorinTimingValue(gate, us, unblock, m_logger.get(), valid);
+        return m_pelorin->Edge(gate, us, unblock, m_setup.get(), valid);
+    }
+
+    // The Dravlet's host before it has its interface: no results.
+    struct CDravletHostWithoutLogger
+    {
+        CLogicManager logic;
+        CDravletCoreHost host{&logic};
+    };
+    std::unique_ptr<CDravletHostWithoutLogger> m_noLogger;
+    CDravletCoreHost& NoLogger()
+    {
+        m_noLogger.reset(new CDravletHostWithoutLogger);
+        return m_noLogger->host;
     }
 
 private slots:
@@ -37,51 +56,52 @@ private slots:
     {
         m_setup.reset(new CSetupInfo);
         m_dm.reset(new CDataManager(m_setup.get()));
-        m_logger = CFakeLogger::Running();
+        m_dravlet.reset(new CDravletTiming);
+        m_pelorin.reset(new CPelorinTiming);
     }
 
     void dravletOneGate()
     {
-        QCOMPARE(m_dm->CalculateTimingValue(0, 0.25, 0, 0, 0, 0, m_logger.get()), 0.25);
+        QCOMPARE(m_dravlet->Result(0, 0.25, 0, 0, 0, 0, m_setup.get()), 0.25);
         // 3 cm in 0.03 s is 1 m/s: the same unit as every other speed.
-        QVERIFY(qAbs(m_dm->CalculateTimingValue(1, 0.03, 0, 0, 0, 0, m_logger.get()) - 1.0) < 1e-12);
+        QVERIFY(qAbs(m_dravlet->Result(1, 0.03, 0, 0, 0, 0, m_setup.get()) - 1.0) < 1e-12);
         // A zero duration has no speed: the "not stored" value, never infinity.
-        QCOMPARE(m_dm->CalculateTimingValue(1, 0.0, 0, 0, 0, 0, m_logger.get()), -2000.0);
-        QCOMPARE(m_dm->CalculateTimingValue(1, 0.03, 0, 0, 0, 0, nullptr), 0.0);
-        QCOMPARE(m_dm->CalculateTimingValue(99, 1, 1, 1, 1, 1, m_logger.get()), 0.0);
+        QCOMPARE(m_dravlet->Result(1, 0.0, 0, 0, 0, 0, m_setup.get()), -2000.0);
+        QCOMPARE(NoLogger().CalculateTimingValue(1, 0.03, 0, 0, 0, 0), 0.0);
+        QCOMPARE(m_dravlet->Result(99, 1, 1, 1, 1, 1, m_setup.get()), 0.0);
     }
 
     void dravletAcceleration()
     {
-        m_dm->CalculateTimingValue(255, 0, 0, 0, 0, 0, m_logger.get());
+        m_dravlet->Result(255, 0, 0, 0, 0, 0, m_setup.get());
         // First passage 1.00-1.03 s (1 m/s): no result yet.
-        QCOMPARE(m_dm->CalculateTimingValue(2, 1.0, 0, 0, 1.0, 1.03, m_logger.get()), -2000.0);
+        QCOMPARE(m_dravlet->Result(2, 1.0, 0, 0, 1.0, 1.03, m_setup.get()), -2000.0);
         // Second passage 2.00-2.015 s (2 m/s); middles 1.015 and 2.0075 -> 1 / 0.9925
-        const double a = m_dm->CalculateTimingValue(2, 2.0, 0, 0, 2.0, 2.015, m_logger.get());
+        const double a = m_dravlet->Result(2, 2.0, 0, 0, 2.0, 2.015, m_setup.get());
         QVERIFY(qAbs(a - 1.0 / 0.9925) < 1e-9);
         // The same start time again gives nothing and changes nothing.
-        QCOMPARE(m_dm->CalculateTimingValue(2, (2.0 + 2.015) * 0.5, 0, 0, 3.0, 3.03, m_logger.get()), -2000.0);
+        QCOMPARE(m_dravlet->Result(2, (2.0 + 2.015) * 0.5, 0, 0, 3.0, 3.03, m_setup.get()), -2000.0);
         // e - d of 0 takes b as the speed.
-        m_dm->CalculateTimingValue(255, 0, 0, 0, 0, 0, m_logger.get());
-        m_dm->CalculateTimingValue(2, 1.0, 1.0, 0, 1.0, 1.0, m_logger.get());
-        QVERIFY(qAbs(m_dm->CalculateTimingValue(2, 3.0, 3.0, 0, 3.0, 3.0, m_logger.get()) - 1.0) < 1e-12);
+        m_dravlet->Result(255, 0, 0, 0, 0, 0, m_setup.get());
+        m_dravlet->Result(2, 1.0, 1.0, 0, 1.0, 1.0, m_setup.get());
+        QVERIFY(qAbs(m_dravlet->Result(2, 3.0, 3.0, 0, 3.0, 3.0, m_setup.get()) - 1.0) < 1e-12);
     }
 
     void dravletBetweenGatesAndPendulum()
     {
-        QCOMPARE(m_dm->CalculateTimingValue(10, 0, 0.4, 0, 0, 0, m_logger.get()), 0.4);
-        QVERIFY(qAbs(m_dm->CalculateTimingValue(11, 0, 0.4, 0, 0, 0, m_logger.get()) - 0.5) < 1e-12);  // 20 cm
+        QCOMPARE(m_dravlet->Result(10, 0, 0.4, 0, 0, 0, m_setup.get()), 0.4);
+        QVERIFY(qAbs(m_dravlet->Result(11, 0, 0.4, 0, 0, 0, m_setup.get()) - 0.5) < 1e-12);  // 20 cm
         // A collision times each cart by its flag: 3 cm in 0.015 s.
-        QVERIFY(qAbs(m_dm->CalculateTimingValue(21, 0.015, 0.2, 0, 0, 0, m_logger.get()) - 2.0) < 1e-12);
-        QCOMPARE(m_dm->CalculateTimingValue(11, 0, 0.0, 0, 0, 0, m_logger.get()), -2000.0);
+        QVERIFY(qAbs(m_dravlet->Result(21, 0.015, 0.2, 0, 0, 0, m_setup.get()) - 2.0) < 1e-12);
+        QCOMPARE(m_dravlet->Result(11, 0, 0.0, 0, 0, 0, m_setup.get()), -2000.0);
         // Widths 0.03 s then 0.015 s, 0.5 s apart: (2 - 1) / ((1 + 0.015 - 0.03) x 0.5)
-        const double a = m_dm->CalculateTimingValue(12, 0.03, 0.5, 0.015, 0, 0, m_logger.get());
+        const double a = m_dravlet->Result(12, 0.03, 0.5, 0.015, 0, 0, m_setup.get());
         QVERIFY(qAbs(a - 1.0 / 0.4925) < 1e-9);
-        QCOMPARE(m_dm->CalculateTimingValue(12, 0.0, 0.5, 0.015, 0, 0, m_logger.get()), -2000.0);
-        m_dm->CalculateTimingValue(255, 0, 0, 0, 0, 0, m_logger.get());
-        QCOMPARE(m_dm->CalculateTimingValue(20, 0, 0, 0, 0, 1.0, m_logger.get()), -1.0);
-        QCOMPARE(m_dm->CalculateTimingValue(20, 0, 0, 0, 0, 1.9, m_logger.get()), -1.0);
-        QVERIFY(qAbs(m_dm->CalculateTimingValue(20, 0, 0, 0, 0, 3.1, m_logger.get()) - 2.1) < 1e-12);
+        QCOMPARE(m_dravlet->Result(12, 0.0, 0.5, 0.015, 0, 0, m_setup.get()), -2000.0);
+        m_dravlet->Result(255, 0, 0, 0, 0, 0, m_setup.get());
+        QCOMPARE(m_dravlet->Result(20, 0, 0, 0, 0, 1.0, m_setup.get()), -1.0);
+        QCOMPARE(m_dravlet->Result(20, 0, 0, 0, 0, 1.9, m_setup.get()), -1.0);
+        QVERIFY(qAbs(m_dravlet->Result(20, 0, 0, 0, 0, 3.1, m_setup.get()) - 2.1) < 1e-12);
     }
 
     void collisionResultsKeepTheirGatesTurns_data()
@@ -105,7 +125,7 @@ private slots:
         for (int k = 0, stored = 0; k < passages.size(); ++k) {   // stored: the handler's count
             Edge(passages[k], 1000000 * k, false, valid);
             const double v = Edge(passages[k], 1000000 * k + (passages[k] == 2 ? 40000 : 80000), true, valid);
-            stored += m_dm->AppendTimingResult(stored, v) ? 1 : 0;
+            stored += m_dm->AppendTimingResult(stored, v, m_pelorin->TakeResultSlot()) ? 1 : 0;
         }
         QList<double> results;
         for (double y : m_dm->GetDataBranch(run->GetBranchKey(0))->GetYSnapshot())
@@ -202,7 +222,9 @@ private slots:
         valid = false;
         QCOMPARE(Edge(0, 5, true, valid), -1.0);
         QVERIFY(!valid);
-        QCOMPARE(m_dm->CalculatePelorinTimingValue(0, 1, false, nullptr, valid), -1.0);
+        CLogicManager logic;
+        CPelorinCoreHost host(&logic);
+        QCOMPARE(host.CalculateTimingValue(0, 1, false, nullptr, valid), -1.0);
     }
 };
 
