@@ -282,7 +282,9 @@ private slots:
         m_sim->dropReplies(1);
         m_m->SendCmd(CommandParametersStruct(CmdRun), true);
         QVERIFY(waitFor([&] { return m_host->rows().size() >= rowsBefore + 15; }, 5000));
-        QCOMPARE(framesOf(hex("bc9e0100")), 2);
+        // Written again for the lost acknowledgement (and once more should the next one be late
+        // on a slow machine): however often, the interface started one run for it.
+        QVERIFY(framesOf(hex("bc9e0100")) >= 2);
         int runs = 0;
         QVERIFY(m_sim->invoke([&] { runs = m_device->runsStarted(); }));
         QCOMPARE(runs, 2);
