@@ -227,6 +227,8 @@ private:
     void applyDrag(const QPoint& windowPoint);
     // The Play command's picture: a stop sign while the video plays, the play sign otherwise.
     void showPlayState();
+    // The play-through is over: the play state, its picture and the linked run say so.
+    void endPlay();
 
     // Made when the first video is opened here (makePlayer); none before.
     bool makePlayer();
@@ -261,6 +263,11 @@ private:
     qint64 m_FirstFrameStartUs = -1;
     qint64 m_RequestedFrame = -1;
     int m_RequestAttempts = 0;
+    // The last frame of the play-through whose pair the linked run's cursor has passed.
+    int m_LastPlayedFrame = -1;
+    // The play-through reached the video's end; the last frame is fetched before it stops.
+    bool m_bPlayedToTheEnd = false;
+    bool m_bEndingPlay = false;
     QTimer* m_pFrameWatchdog = nullptr;
     // The selection being dragged, in label points (selectionRect holds the object's, in frame
     // pixels, until the release takes a new one).

@@ -207,15 +207,25 @@ void CVideoAnlysisWindow::frameShown(int index)
     m_RequestedFrame = -1;
     const qint64 p = playerPosition();
     const int frame = index >= 0 ? index : VideoPlayback::FrameAtPosition(p, frameRate);
+    const bool playing = playState == Playing;
     if (linkedFolderKey >= 0) {
         currentVideoFrame = frame;
         CDataManager* data = dataManager();
         if (CDataFolder* folder = data ? data->GetDataFolder(linkedFolderKey) : nullptr) {
-            const int sample = folder->GetSampleFromVideoFrame(currentVideoFrame);
+            // The run's cursor moves one pair per frame played. A busy machine drops late
+            // frames; the ones skipped are walked too, so the sample is the shown frame's.
+            int from = frame;
+            if (playing && frame > m_LastPlayedFrame)
+                from = qMax(m_LastPlayedFrame + 1, frame - folder->GetNumVideoFrames());
+            int sample = 0;
+            for (int f = from; f <= frame; ++f)
+                sample = folder->GetSampleFromVideoFrame(f);
             if (CKorvantaSignals* h = hub())
                 h->SignalVideoPlaybackSample(sample);
         }
     }
+    if (playing)
+        m_LastPlayedFrame = qMax(m_LastPlayedFrame, frame);
     // The counter is the frame on the screen, whether it came by play, step, seek or tracking,
     // so a step from it is one frame either way.
     playerSurface->frameCounter = frame;
@@ -225,11 +235,17 @@ void CVideoAnlysisWindow::frameShown(int index)
     // holds it, whose release decides where to go.
     if (!positionSlider->isSliderDown())
         positionSlider->setValue(VideoPlayback::SliderValueOfFrame(frame, frameCount));
-    if (playState == Playing && videoDuration > 0 && videoPosition >= videoDuration && mediaPlayer)
-        mediaPlayer->stop();
     isStepping = false;
     sliderMoved = false;
     timeLabel->setText(VideoPlayback::TimeText(videoDuration, frame, frameCount));
+    if (playing && !m_bEndingPlay && videoDuration > 0 && videoPosition >= videoDuration && mediaPlayer) {
+        m_bPlayedToTheEnd = true;
+        mediaPlayer->stop();
+    }
+    if (m_bEndingPlay && frame >= frameCount - 1) {
+        m_bEndingPlay = false;
+        endPlay();
+    }
 }
 
 void CVideoAnlysisWindow::requestFrame(qint64 frame)
@@ -259,6 +275,10 @@ void CVideoAnlysisWindow::onFrameOverdue()
     const qint64 missing = m_RequestedFrame;
     m_RequestedFrame = -1;
     isStepping = false;
+    if (m_bEndingPlay) {
+        m_bEndingPlay = false;
+        endPlay();
+    }
     if (!isTracking)
         return;
     stopTracking();
@@ -297,6 +317,8 @@ void CVideoAnlysisWindow::fitWindowToMovie(const QImage& image)
 void CVideoAnlysisWindow::OnPlayVideo()
 {
     if (playState == Playing) {
+        m_bEndingPlay = false;
+        m_bPlayedToTheEnd = false;
         if (mediaPlayer)
             mediaPlayer->stop();
         playState = Stopped;
@@ -317,6 +339,9 @@ void CVideoAnlysisWindow::OnPlayVideo()
     }
     m_pFrameWatchdog->stop();
     m_RequestedFrame = -1;
+    m_LastPlayedFrame = -1;
+    m_bPlayedToTheEnd = false;
+    m_bEndingPlay = false;
     videoPosition = 0;
     ++playerSurface->generation;
     mediaPlayer->setPosition(0);
@@ -357,6 +382,21 @@ void CVideoAnlysisWindow::onMediaPlayerStateChanged(QMediaPlayer::State state)
 {
     if (isStepping || state != QMediaPlayer::StoppedState)
         return;
+    // A busy machine drops late frames, the last ones among them: a play-through that reached
+    // the video's end stands on its last frame, as the slider, the time and the linked run do.
+    const bool atEnd = m_bPlayedToTheEnd || (mediaPlayer && mediaPlayer->mediaStatus() == QMediaPlayer::EndOfMedia);
+    m_bPlayedToTheEnd = false;
+    if (playState == Playing && atEnd && !isTracking && frameCount > 1
+        && playerSurface->frameCounter < frameCount - 1) {
+        m_bEndingPlay = true;
+        requestFrame(frameCount - 1);
+        return;
+    }
+    endPlay();
+}
+
+void CVideoAnlysisWindow::endPlay()
+{
     playState = Stopped;
     showPlayState();
     if (isTracking)

@@ -57,8 +57,10 @@ void TestGraphEndToEndRun::runAppearsInTheGraph()
     QVERIFY(graph->GetPlot(0).m_Name.startsWith(QStringLiteral("Run")));
     // While it records the graph keeps painting, and its X axis follows the newest sample.
     const int before = paints.m_Paints;
-    QTRY_VERIFY_WITH_TIMEOUT(graph->GetDataBranch(0) && graph->GetDataBranch(0)->GetNumSamples() > 60, 3000);
-    QVERIFY2(paints.m_Paints >= before + 3, qPrintable(QString::number(paints.m_Paints - before)));
+    // (A loaded machine paints less often for the same samples: the paints are waited for.)
+    QTRY_VERIFY2_WITH_TIMEOUT(graph->GetDataBranch(0) && graph->GetDataBranch(0)->GetNumSamples() > 60
+                                  && paints.m_Paints >= before + 3,
+                              qPrintable(QString::number(paints.m_Paints - before)), 8000);
     QVERIFY(graph->m_XMax > 10.0f);
 
     QTRY_COMPARE_WITH_TIMEOUT(run.ended->count(), 1, 8000);

@@ -15,6 +15,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProxyStyle>
 #include <QScopeGuard>
 #include <QSignalSpy>
@@ -70,6 +71,20 @@ struct CNoAltStyle : QProxyStyle
     }
 };
 
+// Shows the window and gives it the keyboard once the start-up search for loggers is over: the
+// notice that none was found is one to be answered, and takes the keyboard when it comes.
+bool showAfterTheSearch(MainWindow& window)
+{
+    window.show();
+    QMessageBox* box = window.modelessMessageBox();
+    if (!QTest::qWaitFor([box] { return box->isVisible() && box->text() == QLatin1String("Logger has not been detected"); },
+                         30000))
+        return false;
+    box->button(QMessageBox::Ok)->click();
+    QApplication::setActiveWindow(&window);
+    return QTest::qWaitForWindowActive(&window);
+}
+
 using Inputs = MainWindow::ActionInputs;
 } // namespace
 
@@ -86,6 +101,7 @@ private slots:
     void keyboardReachesConnect_data();
     void keyboardReachesConnect();
     void shortcutsWorkOnEveryTabAndInChildWindows();
+    void searchNoticeLeavesTheKeyboard();
     void checkedMenuItem();
     void statesWithoutLogger();
     void statesWhileRunning();
@@ -208,9 +224,7 @@ void TestMenus::shortcutFiresOnce()
     CScriptedPrompter prompter;
     MainWindow window;
     window.init();
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(showAfterTheSearch(window));
     MultiAction* menuNew = window.actionsWithKey(7).at(1);
     MultiAction* ribbonNew = window.actionsWithKey(7).at(0);
     QSignalSpy menuSpy(menuNew, &QAction::triggered);
@@ -250,9 +264,7 @@ void TestMenus::keyboardReachesConnect()
     MainWindow window;
     window.init();
     window.updateTimer()->stop();
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(showAfterTheSearch(window));
     window.findAction(17)->disconnect();
     window.findAction(17)->setEnabled(true);
     QSignalSpy triggered(window.findAction(17), &QAction::triggered);
@@ -280,9 +292,7 @@ void TestMenus::shortcutsWorkOnEveryTabAndInChildWindows()
     MainWindow window;
     window.init();
     window.updateTimer()->stop();
-    window.show();
-    QApplication::setActiveWindow(&window);
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    QVERIFY(showAfterTheSearch(window));
     // Only whether each key reaches its command counts here, not what the command does.
     int hits = 0;
     QList<QKeySequence> keys;
@@ -308,6 +318,40 @@ void TestMenus::shortcutsWorkOnEveryTabAndInChildWindows()
             }
         }
     }
+}
+
+// The notice of a logger search comes up while the teacher works in the main window: the window
+// stays active, the focus where it was, and the next key reaches the main window.
+void TestMenus::searchNoticeLeavesTheKeyboard()
+{
+    CScriptedPrompter prompter;
+    MainWindow window;
+    window.init();
+    window.updateTimer()->stop();
+    QVERIFY(showAfterTheSearch(window));
+    QWidget* history = window.windowsManager()->GetHistoryWindow()->findChild<QTreeView*>();
+    history->setFocus();
+    QAction* open = nullptr;
+    for (QAction* a : window.actions())
+        open = a->shortcut() == QKeySequence(QKeySequence::Open) ? a : open;
+    QVERIFY(open);
+    open->disconnect();
+    open->setEnabled(true);
+    QSignalSpy opened(open, &QAction::triggered);
+    QMessageBox* box = window.modelessMessageBox();
+    window.showModelessMessage(QString(), QStringLiteral("Trying to connect..."), false);
+    QVERIFY(QTest::qWaitForWindowExposed(box));
+    // Whatever the showing set going is delivered by now.
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    QCOMPARE(QApplication::activeWindow(), &window);
+    QCOMPARE(QApplication::focusWidget(), history);
+    QTest::keySequence(QApplication::focusWidget(), QKeySequence(QKeySequence::Open));
+    QCOMPARE(opened.count(), 1);
+    QVERIFY(box->isVisible());
+    // A notice to be answered still takes the keyboard.
+    window.showModelessMessage(QString(), QStringLiteral("Battery low"), true);
+    QTRY_COMPARE(QApplication::activeWindow(), box);
 }
 
 void TestMenus::checkedMenuItem()

@@ -365,6 +365,9 @@ void TestShellEndToEndRun::dravletUnpluggedMidRunEndsTheRunOnce()
     QTRY_VERIFY_WITH_TIMEOUT(bench.newData->count() >= 10, 4000);
     QVERIFY(bench.pullCable());
     QTRY_COMPARE_WITH_TIMEOUT(lost.count(), 1, 4000);
+    QTRY_COMPARE_WITH_TIMEOUT(bench.ended->count(), 1, 4000);
+    QTRY_COMPARE_WITH_TIMEOUT(notices.count(), 1, 4000);
+    // Nothing of it comes twice.
     QTest::qWait(300);
     QCOMPARE(bench.ended->count(), 1);
     QCOMPARE(lost.count(), 1);

@@ -22,6 +22,7 @@ class IShellLogic;
 class IUploadService;
 class XMLRPC;
 class ISetupSettings;
+class CNoticeFocusReturn;
 class QHBoxLayout;
 class QMessageBox;
 class QSpacerItem;
@@ -169,6 +170,8 @@ private:
     void showLastingAgain();
     // Keeps the notice box as wide as its title needs.
     QSpacerItem* m_pNoticeWidth = nullptr;
+    // Hands the activation back when a notice that leaves the keyboard alone is given it.
+    CNoticeFocusReturn* m_pNoticeFocusReturn = nullptr;
     QVBoxLayout* m_pMainLayout = nullptr;
     QWidget* m_pInnerWidget = nullptr;
     QVBoxLayout* m_pInnerLayout = nullptr;

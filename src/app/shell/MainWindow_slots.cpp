@@ -22,8 +22,31 @@
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QSpacerItem>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
+
+// Some platforms (the offscreen one among them) make every window they show the active one,
+// whatever its flags ask. A notice that is to leave the keyboard alone hands the activation
+// straight back to the window that had it, with its focus where it was.
+class CNoticeFocusReturn : public QObject
+{
+public:
+    using QObject::QObject;
+    void setReturnTo(QWidget* window) { m_pReturnTo = window; }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* notice = qobject_cast<QWidget*>(watched);
+        if (event->type() == QEvent::WindowActivate && notice
+            && notice->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus) && m_pReturnTo
+            && m_pReturnTo != notice && m_pReturnTo->isVisible())
+            m_pReturnTo->activateWindow();
+        return false;
+    }
+
+private:
+    QPointer<QWidget> m_pReturnTo;
+};
 
 void MainWindow::showModelessMessage(QString title, QString text, bool withBtn)
 {
@@ -58,9 +81,18 @@ void MainWindow::showModelessMessage(QString title, QString text, bool withBtn)
         m_pModelessMsgBox->layout()->invalidate();
     }
     m_pModelessMsgBox->setModal(false);
-    m_pModelessMsgBox->show();
     // A notice to be read and answered takes the keyboard: Return or Escape closes it. A search
-    // notice leaves the keyboard where it is, so the main window's keys keep working meanwhile.
+    // notice leaves the keyboard where it is, so the main window's keys keep working meanwhile
+    // and a key pressed for the main window never presses its Cancel: it neither becomes the
+    // active window when shown nor accepts the focus from the window manager.
+    m_pModelessMsgBox->setAttribute(Qt::WA_ShowWithoutActivating, !withBtn);
+    m_pModelessMsgBox->setWindowFlag(Qt::WindowDoesNotAcceptFocus, !withBtn);
+    if (!m_pNoticeFocusReturn) {
+        m_pNoticeFocusReturn = new CNoticeFocusReturn(m_pModelessMsgBox);
+        m_pModelessMsgBox->installEventFilter(m_pNoticeFocusReturn);
+    }
+    m_pNoticeFocusReturn->setReturnTo(withBtn ? nullptr : QApplication::activeWindow());
+    m_pModelessMsgBox->show();
     if (withBtn) {
         m_pModelessMsgBox->raise();
         m_pModelessMsgBox->activateWindow();

@@ -5,6 +5,9 @@
 #include "Core/Logic/Pelorin/PelorinFace.h"
 #include "support/PelorinRig.h"
 
+#include <QLoggingCategory>
+#include <QMutex>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include "common/TestMain.h"
 
@@ -21,6 +24,32 @@ CPortInfo Port(const QString& name, quint16 vid, quint16 pid, const QString& fri
     p.enumName = enumName;
     p.bluetooth = IPortEnumerator::isBluetoothName(name);
     return p;
+}
+
+// What the program writes to its message handler while the test runs.
+// Written from every thread that logs.
+QMutex s_PlugMessagesLock;
+QStringList s_PlugMessages;
+QtMessageHandler s_PlugPreviousHandler = nullptr;
+QLoggingCategory::CategoryFilter s_PlugPreviousFilter = nullptr;
+
+void RecordMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
+{
+    {
+        QMutexLocker lock(&s_PlugMessagesLock);
+        s_PlugMessages << text;
+    }
+    if (s_PlugPreviousHandler)
+        s_PlugPreviousHandler(type, context, text);
+}
+
+// The logic diagnostics switched on as a user does, whatever the test's own rules say.
+void PlugLogicDiagnosticsOn(QLoggingCategory* category)
+{
+    if (s_PlugPreviousFilter)
+        s_PlugPreviousFilter(category);
+    if (qstrcmp(category->categoryName(), "korvanta.logic") == 0)
+        category->setEnabled(QtDebugMsg, true);
 }
 
 } // namespace
@@ -134,6 +163,38 @@ private slots:
         QVERIFY(!rig->m_pLogic->IsLoggerConnected());
         QVERIFY(!rig->m_pLogic->GetDeviceDetectionManager()->IsDetected());
         QCOMPARE(rig->m_Recorder->Count(QStringLiteral("ExperimentEnd")), 0);
+    }
+
+    // A device arriving or leaving is a diagnostic line, written only with the diagnostics on.
+    void plugLinesGoThroughTheDiagnostics()
+    {
+        rig = std::make_unique<CPelorinRig>();
+        QVERIFY(rig->Start());
+        {
+            QMutexLocker lock(&s_PlugMessagesLock);
+            s_PlugMessages.clear();
+        }
+        s_PlugPreviousHandler = qInstallMessageHandler(RecordMessage);
+        const auto restore = qScopeGuard([] {
+            qInstallMessageHandler(s_PlugPreviousHandler);
+            if (s_PlugPreviousFilter)
+                QLoggingCategory::installFilter(s_PlugPreviousFilter);
+            s_PlugPreviousFilter = nullptr;
+        });
+        rig->m_Ports.plug(Port("/dev/ttyUSB7", 0x0403, 0x6001));
+        rig->m_Ports.unplug(QStringLiteral("/dev/ttyUSB7"));
+        // Handled now, with the diagnostics at their default.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::MetaCall);
+        s_PlugPreviousFilter = QLoggingCategory::installFilter(PlugLogicDiagnosticsOn);
+        rig->m_Ports.plug(Port("/dev/ttyUSB8", 0x0403, 0x6001));
+        rig->m_Ports.unplug(QStringLiteral("/dev/ttyUSB8"));
+        const auto mentions = [](const QString& text) {
+            QMutexLocker lock(&s_PlugMessagesLock);
+            return s_PlugMessages.filter(text).size();
+        };
+        QTRY_VERIFY(mentions(QStringLiteral("UnPluged@: /dev/ttyUSB8")) == 1);
+        QCOMPARE(mentions(QStringLiteral("Device Pluged: /dev/ttyUSB8")), 1);
+        QCOMPARE(mentions(QStringLiteral("ttyUSB7")), 0);
     }
 
     void noLoggerEndsDetectionUnfound()

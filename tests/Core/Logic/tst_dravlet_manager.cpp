@@ -202,14 +202,27 @@ private slots:
         QCOMPARE(m_host->rows().size(), 5);
         QCOMPARE(m_host->rows().at(4).at(0), 104.0);
         QCOMPARE(m_host->m_entries.load(), 1);
-        // Status first (until answered), then setup 1 and 2, each acknowledged, then Run.
+        // Status first (until answered), then setup 1 and 2, each acknowledged, then Run. A
+        // frame whose acknowledgement is late on a slow machine is written again, the same.
         QStringList order;
         for (const QByteArray& f : m_sim->frames()) order << QString::number(quint8(f[2]), 16);
         order.removeDuplicates();
         QCOMPARE(order.mid(0, 4), (QStringList{"4", "6", "7", "1"}));
-        QCOMPARE(framesWithOpcode(0x06), 1);
-        QCOMPARE(framesWithOpcode(0x07), 1);
-        QCOMPARE(framesWithOpcode(0x01), 1);
+        for (unsigned char op : {0x06, 0x07, 0x01}) {
+            QByteArrayList sent;
+            for (const QByteArray& f : m_sim->frames())
+                if (f.size() > 2 && quint8(f[2]) == op) sent << f;
+            QVERIFY2(!sent.isEmpty(), qPrintable(QString::number(op, 16)));
+            QCOMPARE(sent.count(sent.first()), sent.size());
+        }
+        // The interface took the setup and ran once with it.
+        int samples = 0, runs = 0;
+        QVERIFY(m_sim->invoke([&] {
+            samples = m_device->numberOfSamples();
+            runs = m_device->runsStarted();
+        }));
+        QCOMPARE(samples, 5);
+        QCOMPARE(runs, 1);
         QCOMPARE(m_m->GetNumberOfSamples(), 5);
         QVERIFY(waitFor([&] { return !m_m->IsRunning(); }, 2000));
     }
@@ -269,7 +282,9 @@ private slots:
         m_sim->dropReplies(1);
         m_m->SendCmd(CommandParametersStruct(CmdRun), true);
         QVERIFY(waitFor([&] { return m_host->rows().size() >= rowsBefore + 15; }, 5000));
-        QCOMPARE(framesOf(hex("bc9e0100")), 2);
+        // Written again for the lost acknowledgement (and once more should the next one be late
+        // on a slow machine): however often, the interface started one run for it.
+        QVERIFY(framesOf(hex("bc9e0100")) >= 2);
         int runs = 0;
         QVERIFY(m_sim->invoke([&] { runs = m_device->runsStarted(); }));
         QCOMPARE(runs, 2);

@@ -7,6 +7,7 @@
 #include "video/VideoAnlysisWindow.h"
 
 #include <QGuiApplication>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -54,10 +55,22 @@ bool TestVideoXvfbXdotool::xdotool(const QStringList& args)
 {
     QProcess p;
     p.start(m_Xdotool, args);
+    if (!p.waitForStarted(10000))
+        return false;
     // The events reach the window while its loop runs; the tool itself ends at once. The
-    // caller waits for what the events do.
-    while (!p.waitForFinished(10))
+    // caller waits for what the events do. The tool's end may be taken up inside the event
+    // loop, after which waitForFinished no longer says so: the process's state does.
+    QElapsedTimer waited;
+    waited.start();
+    while (p.state() != QProcess::NotRunning) {
+        if (waited.hasExpired(60000)) {
+            p.kill();
+            p.waitForFinished(5000);
+            return false;
+        }
+        p.waitForFinished(10);
         QCoreApplication::processEvents();
+    }
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
 }
 

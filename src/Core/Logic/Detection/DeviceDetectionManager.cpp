@@ -8,7 +8,6 @@
 #include "Core/Logic/LogicContext.h"
 #include "Core/Logic/LogicServices.h"
 
-#include <QDebug>
 #include <QPointer>
 #include <QRegularExpression>
 
@@ -98,8 +97,10 @@ void CDeviceDetectionManager::runLostMessage()
 void CDeviceDetectionManager::DevicePluged(const CPortInfo& info)
 {
     Log("<<    DevicePluged    >>");
-    qCritical().noquote() << QStringLiteral("Device Pluged: %1@pid:%2vid:%3")
-                                 .arg(info.portName).arg(info.productID).arg(info.vendorID);
+    if (DiagnosticsEnabled(DiagLogic))
+        MyOutputDebugString(QStringLiteral("Device Pluged: %1@pid:%2vid:%3")
+                                .arg(info.portName).arg(info.productID).arg(info.vendorID),
+                            DiagLogic);
     if (!m_pLogic || m_pLogic->IsShutDown() || m_pLogic->IsLoggerConnected())
         return;
     // The first logger in the search's order that claims the device takes it up.
@@ -124,7 +125,8 @@ QString CDeviceDetectionManager::DeviceUnplugLine(const CPortInfo& info)
 void CDeviceDetectionManager::DeviceUnPluged(const CPortInfo& info)
 {
     Log("<<    DeviceUnPluged    >>");
-    qCritical().noquote() << DeviceUnplugLine(info);
+    if (DiagnosticsEnabled(DiagLogic))
+        MyOutputDebugString(DeviceUnplugLine(info), DiagLogic);
     if (!m_pLogic || m_pLogic->IsShutDown())
         return;
     for (ILoggerFace* face : m_pLogic->LiveFaces()) {
