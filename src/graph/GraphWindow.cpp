@@ -46,12 +46,11 @@ void CGraphWindow::initWindow()
     CKorvantaWindow::initWindow();
     m_GraphType = TimeGraph;
     m_pDataManager = nullptr;
-    m_X.SetRange(0.0f, 10.0f);
+    m_X.Reset();
     m_bShowGrid = true;
     m_LeftScalePlot = 0;
     m_RightScalePlot = 1;
     m_bRescaleY = m_bRunning = m_bTimingRun = false;
-    m_X.SetRescale(false);
     m_LastShownSample = -1;
     m_bVideoAnalysisRun = m_bPredictMode = false;
     m_MouseMode = MouseNormal;
@@ -216,12 +215,13 @@ void CGraphWindow::takeXPlot(CGraphPlot* plot, bool timeAxis, int index)
             p.m_bVisible = true;
             UpdatePlot(p, i);
         }
-        m_X.DropPlot();
     }
     if (plot && !timeAxis) {
-        m_X.TakePlot(*plot);
         plot->m_bVisible = false;
         UpdatePlot(*plot, index);
+        m_X.ChoosePlot(index);
+    } else {
+        m_X.DropPlot();
     }
 }
 
@@ -324,7 +324,7 @@ void CGraphWindow::StartRunning()
     HideScaleCombos(true);
     m_X.DropPlot();
     m_MouseMode = MouseNormal;
-    m_X.SetPlotIndex(-1);
+    int xIndex = -1;
 
     CDataFolder* folder = (m_pDataManager && m_pDataManager->GetNumDataFolders() > 0)
                               ? m_pDataManager->GetLastDataFolder() : nullptr;
@@ -342,10 +342,10 @@ void CGraphWindow::StartRunning()
             if (setup) {
                 if (setup->m_bManualX && setup->m_RateCode == 0) {
                     if (branch->m_SensorIndex == SensorIndexManualX)
-                        m_X.SetPlotIndex(m_Plots.size());
+                        xIndex = m_Plots.size();
                 } else if (!setup->m_bXAxisDefault && branch->m_Channel == setup->m_XAxisChannel
                            && branch->m_Measurement == setup->m_XAxisMeasurement) {
-                    m_X.SetPlotIndex(m_Plots.size());
+                    xIndex = m_Plots.size();
                 }
             }
             plot.m_RateCode = branch->m_RateCode;
@@ -355,25 +355,19 @@ void CGraphWindow::StartRunning()
             }
             m_Plots.append(plot);
         }
-        if (m_X.PlotIndex() != -1) {
-            CGraphPlot x = GetPlot(m_X.PlotIndex());
-            SetXPlot(&x, false, m_X.PlotIndex());
+        if (xIndex != -1) {
+            CGraphPlot x = GetPlot(xIndex);
+            SetXPlot(&x, false, xIndex);
         }
         notifyHasNewDataToSave();
     }
-    const int xIndex = m_X.PlotIndex();
     BuildScaleCombos();
     m_bRescaleY = true;
-    m_X.SetRescale(false);
     const ExperimentInterval interval = m_pHost->GetExperimentInterval(GetCommonRate(), 1, 12);
-    m_X.SetRange(0.0f, CGraphX::OpeningSpan(m_bTimingRun, interval.m_PeriodSec));
+    m_X.OpenRun(m_bTimingRun, interval.m_PeriodSec);
     chooseFirstVisibleScales();
-    m_X.SetPlotIndex(xIndex);
-    if (m_X.PlotIndex() >= 0 && m_GraphType != BarGraph) {
-        const CGraphPlot x = GetPlot(m_X.PlotIndex());
-        m_X.TakePlotRange(x);
+    if (m_X.PlotIndex() >= 0 && m_GraphType != BarGraph)
         m_GraphType = XYGraph;
-    }
     m_RepaintMode = RepaintFull;
     repaint();
     m_pRedrawTimer->start(s_RedrawMs);
@@ -403,12 +397,11 @@ void CGraphWindow::UpdateNewData()
         update();
         m_bRescaleY = false;
     }
-    if (m_X.Rescale()) {
+    if (m_X.TakeRescale()) {
         if (m_X.AutoScale())
             AutoScaleXAxis(true);
         MyOutputDebugString("graph update x", s_GraphModule);
         update();
-        m_X.SetRescale(false);
     }
 }
 
@@ -451,24 +444,13 @@ void CGraphWindow::DataDeleted(int key)
         }
     }
     if (removed) {
-        m_X.KeepRange(before);
+        // The X-axis plot follows to its new position; the graph goes back to the time axis
+        // when it went with the branch.
+        const bool hadX = m_X.PlotIndex() >= 0;
+        if (!m_X.PlotsRemoved(before) && hadX && m_GraphType == XYGraph)
+            m_GraphType = TimeGraph;
         m_XYLayers.clear();
         detachCursors();
-        // The X-axis plot index names a position in the list, which a removal shifts or
-        // empties: follow the X-axis plot to its new position, or go back to the time axis
-        // when it went with the branch.
-        if (m_X.PlotIndex() >= 0) {
-            int found = -1;
-            for (int i = 0; i < m_Plots.size(); ++i)
-                if (m_Plots.at(i).m_Key == m_X.PlotKey())
-                    found = i;
-            m_X.SetPlotIndex(found);
-            if (found == -1) {
-                m_X.DropPlot();
-                if (m_GraphType == XYGraph)
-                    m_GraphType = TimeGraph;
-            }
-        }
         BuildScaleCombos();
         ResizeScaleCombos();
     }

@@ -157,14 +157,12 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         return;
 
     m_bRescaleY = true;
-    m_X.SetRescale(false);
-    m_X.SetPlotIndex(-1);
     BuildScaleCombos();
     // The scales go to the first curves shown, never to the hidden X-axis plot.
     chooseFirstVisibleScales();
     const ExperimentInterval interval = m_pHost ? m_pHost->GetExperimentInterval(GetCommonRate(), 1, 12)
                                                 : ExperimentInterval{};
-    m_X.SetRange(0.0f, CGraphX::OpeningSpan(m_bTimingRun, interval.m_PeriodSec));
+    m_X.OpenRun(m_bTimingRun, interval.m_PeriodSec);
     AutoScaleAllAxis(false);
     RepaintGraph(RepaintFull);
     ResizeScaleCombos();
@@ -173,8 +171,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         CGraphPlot plot = GetPlot(index);
         SetXPlot(&plot, false, index);
         m_GraphType = XYGraph;
-        m_X.SetPlotIndex(index);
-        m_X.SetAutoScale(true);
+        m_X.ScaleTo(m_X.Min(), m_X.Max(), true);
         AutoScaleAllAxis(false);
         ResizeScaleCombos();
         RepaintGraph(RepaintFull);

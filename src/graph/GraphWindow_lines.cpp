@@ -94,7 +94,7 @@ void CGraphWindow::drawTimeCurves(QPainter* painter, long from, long to)
     for (int j = 0; j < jobs.size(); ++j) {
         const CGraphPlot& plot = m_Plots.at(plotOf.at(j));
         const CPlotStrokes& strokes = jobs.at(j).m_Strokes;
-        m_bRescaleX = m_bRescaleX || strokes.m_bRescaleX;
+        m_X.NoteBeyond(strokes.m_bRescaleX);
         m_bRescaleY = m_bRescaleY || strokes.m_bRescaleY;
         drawPlotStrokes(painter, plot, strokes, plot.m_Style == CGraphPlot::StyleDashed);
         DrawMidPoints(painter, plotOf.at(j), jobs.at(j).m_pBranch);
@@ -115,9 +115,9 @@ QVector<double> CGraphWindow::layerSignature() const
 {
     // Everything the plot area without curves, and the frames of the curves, are drawn from.
     const QRect& g = m_GraphRect;
-    QVector<double> s{double(g.left()), double(g.top()), double(g.right()), double(g.bottom()), m_XMin, m_XMax,
+    QVector<double> s{double(g.left()), double(g.top()), double(g.right()), double(g.bottom()), m_X.Min(), m_X.Max(),
                       double(m_bShowGrid), double(m_LeftScalePlot), double(m_RightScalePlot),
-                      double(m_GraphType), double(m_XPlot.m_Key), m_X.AxisStep(), double(m_Plots.size())};
+                      double(m_GraphType), double(m_X.PlotKey()), m_X.AxisStep(), double(m_Plots.size())};
     for (const CGraphPlot& p : m_Plots)
         s << double(p.m_Key) << double(p.m_bVisible) << p.m_Min << p.m_Max << double(p.m_Color.rgba())
           << double(p.m_Style) << double(p.m_Decimals) << double(p.m_UnitPrefix) << double(p.m_bScientific);
@@ -223,7 +223,7 @@ bool CGraphWindow::updateLiveLayer(long from, long to)
         // One that got no samples since is as it was.
         if (!same || cache.m_Progress.m_XCount != xCount || cache.m_Progress.m_YCount != yCount)
             changed = std::min(changed, column);
-        m_bRescaleX = m_bRescaleX || cache.m_Strokes.m_bRescaleX;
+        m_X.NoteBeyond(cache.m_Strokes.m_bRescaleX);
         m_bRescaleY = m_bRescaleY || cache.m_Strokes.m_bRescaleY;
     }
     if (whole) {
@@ -330,9 +330,9 @@ void CGraphWindow::DrawPlotLine_optimized(QPainter* painter, int plotIndex, long
     if (m_GraphType == BarGraph) {
         QVector<CBarStroke> bars;
         bool rescaleX = false, rescaleY = false;
-        StrokeBars(*branch, from, to, Frame(m_GraphRect, m_XMin, m_XMax, plot, isLive(), 0.9), bars, rescaleX,
+        StrokeBars(*branch, from, to, Frame(m_GraphRect, m_X.Min(), m_X.Max(), plot, isLive(), 0.9), bars, rescaleX,
                    rescaleY);
-        m_bRescaleX = m_bRescaleX || rescaleX;
+        m_X.NoteBeyond(rescaleX);
         m_bRescaleY = m_bRescaleY || rescaleY;
         painter->setPen(QPen(plot.m_Color, 1));
         painter->setBrush(QBrush(plot.m_Color, Qt::SolidPattern));
@@ -347,7 +347,7 @@ void CGraphWindow::DrawPlotLine_optimized(QPainter* painter, int plotIndex, long
     const GraphRules::Range x = m_X.PlotRange(plotIndex);
     StrokeTimeCurve(*branch, from, m_X.PlotSampleEnd(plotIndex, to), Frame(m_GraphRect, x.min, x.max, plot, isLive(), 0.7),
                     m_Strokes);
-    m_bRescaleX = m_bRescaleX || m_Strokes.m_bRescaleX;
+    m_X.NoteBeyond(m_Strokes.m_bRescaleX);
     m_bRescaleY = m_bRescaleY || m_Strokes.m_bRescaleY;
     drawPlotStrokes(painter, plot, m_Strokes, plot.m_Style == CGraphPlot::StyleDashed);
     DrawMidPoints(painter, plotIndex, branch);
@@ -361,7 +361,7 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
     const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
     if (!branch || !xBranch)
         return;
-    const CCurveFrame frame = Frame(m_GraphRect, m_XMin, m_XMax, plot, isLive(), 0.7);
+    const CCurveFrame frame = Frame(m_GraphRect, m_X.Min(), m_X.Max(), plot, isLive(), 0.7);
     while (m_XYLayers.size() <= plotIndex)
         m_XYLayers.append(CXYLayer());
     CXYLayer& layer = m_XYLayers[plotIndex];
@@ -443,7 +443,7 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
                 update();
             });
         }
-        m_bRescaleX = m_bRescaleX || layer.m_bRescaleX;
+        m_X.NoteBeyond(layer.m_bRescaleX);
         m_bRescaleY = m_bRescaleY || layer.m_bRescaleY;
         DrawMidPoints(painter, plotIndex, branch);
         return;
@@ -453,7 +453,7 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
     m_Strokes.clear();
     StrokeXYCurve(*branch, *xBranch, from, to, frame, m_Strokes, &tail);
     drawPlotStrokes(painter, plot, m_Strokes, false);
-    m_bRescaleX = m_bRescaleX || layer.m_bRescaleX || m_Strokes.m_bRescaleX;
+    m_X.NoteBeyond(layer.m_bRescaleX || m_Strokes.m_bRescaleX);
     m_bRescaleY = m_bRescaleY || layer.m_bRescaleY || m_Strokes.m_bRescaleY;
     // A branch of fewer than four samples asks for a Y autoscale on every paint.
     const int ny = branch->GetYSize();
@@ -470,8 +470,8 @@ void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBr
     const CDataBranch* parent = data->GetDataBranch(branch->m_RelatedKey);
     if (!parent)
         return;
-    const CDataBranch* xBranch = m_XPlot.m_Key != -1 ? XBranchOfPlot(plotIndex) : nullptr;
-    if (m_XPlot.m_Key != -1 && !xBranch)
+    const CDataBranch* xBranch = m_X.PlotKey() != -1 ? XBranchOfPlot(plotIndex) : nullptr;
+    if (m_X.PlotKey() != -1 && !xBranch)
         return;
     int parentPlot = -1;
     for (int i = 0; i < m_Plots.size(); ++i)
@@ -481,7 +481,7 @@ void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBr
         return;
     const CGraphPlot pp = GetPlot(parentPlot);
     // The marks stand on the parent's curve, at its samples' times.
-    const GraphRules::Range xr = xBranch ? GraphRules::Range{m_XMin, m_XMax} : m_X.PlotRange(parentPlot);
+    const GraphRules::Range xr = xBranch ? GraphRules::Range{m_X.Min(), m_X.Max()} : m_X.PlotRange(parentPlot);
     const QColor colour = GetPlot(plotIndex).m_Color;
     int k = 0;
     SafeDoubleToInt(branch->GetXSample(0), k, 0);

@@ -264,17 +264,10 @@ bool CGraphWindow::pressOnCursorPlot(QPoint p, bool doubleClick)
     const CGraphX::FirstPositions before = m_X.FirstPlotPositions();
     if (index >= 0 && index < m_Plots.size())
         m_Plots.removeAt(index);
-    m_X.KeepRange(before);
+    // The X-axis plot keeps its place in the list only by key: a removal before it shifts it.
+    m_X.PlotsRemoved(before);
     m_XYLayers.clear();
     m_SelAnnotationPlot = -1;
-    // The X-axis plot keeps its place in the list only by key: a removal before it
-    // shifts it.
-    if (m_X.PlotIndex() >= 0) {
-        m_X.SetPlotIndex(-1);
-        for (int i = 0; i < m_Plots.size(); ++i)
-            if (m_Plots.at(i).m_Key == m_X.PlotKey())
-                m_X.SetPlotIndex(i);
-    }
     BuildScaleCombos();
     chooseFirstVisibleScales();
     ResizeScaleCombos();
@@ -463,9 +456,8 @@ void CGraphWindow::DoZoom()
     if (x1 <= x2 && y1 <= y2 && R > L && B > T) {
         const float a = m_X.Min() + (float(x1) - L) / (R - L) * (m_X.Max() - m_X.Min());
         const float b = m_X.Min() + (float(x2) - L) / (R - L) * (m_X.Max() - m_X.Min());
-        if (b - 1.0f >= a) {
-            m_X.SetRange(std::min(a, b), std::max(a, b));
-        }
+        if (b - 1.0f >= a)
+            m_X.ZoomTo(a, b);
         for (int i = 0; i < m_Plots.size(); ++i) {
             const CGraphPlot p = m_Plots.at(i);
             if (!p.m_bVisible)
@@ -492,19 +484,10 @@ void CGraphWindow::DoDragPan(QPoint p)
     const float xPrev = m_X.Min() + (float(m_LastMousePoint.x()) - L) / (R - L) * (m_X.Max() - m_X.Min());
     const float xNow = m_X.Min() + (float(p.x()) - L) / (R - L) * (m_X.Max() - m_X.Min());
     const float d = xNow - xPrev;
-    m_X.SetRange(m_X.Min() - d, m_X.Max() - d);
+    m_X.PanBy(d);
     if (m_GraphType == BarGraph) {
-        const CDataBranch* branch = GetDataBranch(0);
-        if (branch) {
-            const float n = float(branch->GetXSize());
-            const float span = m_X.Max() - m_X.Min();
-            if (m_X.Min() < 0.0f) {
-                m_X.SetRange(0.0f, span);
-            }
-            if (m_X.Max() > n) {
-                m_X.SetRange(n - span, n);
-            }
-        }
+        if (const CDataBranch* branch = GetDataBranch(0))
+            m_X.KeepInside(float(branch->GetXSize()));
         RepaintGraph(RepaintFull);
         m_LastMousePoint = p;
         return;
@@ -534,7 +517,7 @@ void CGraphWindow::DoDragScale(QPoint p)
         m_DragStartPoint = p;
         const float m = m_DragStartXMax / rx;
         if (m > m_X.Min() && std::isfinite(m)) {
-            m_X.SetRange(m_X.Min(), m);
+            m_X.ZoomTo(m_X.Min(), m);
             m_DragStartXMax = m;
         } else {
             m_DragStartXMax = m_X.Max();

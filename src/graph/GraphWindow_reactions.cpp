@@ -54,7 +54,6 @@ void CGraphWindow::resetForNewPlots()
     m_Plots.clear();
     m_XYLayers.clear();
     m_MouseMode = MouseNormal;
-    m_X.SetPlotIndex(-1);
 }
 
 CGraphPlot CGraphWindow::PlotFromBranch(const CDataBranch& branch) const
@@ -87,15 +86,13 @@ void CGraphWindow::appendFolderPlots(int folderKey)
 void CGraphWindow::prepareAxesForNewRun()
 {
     m_bRescaleY = true;
-    m_X.SetRescale(false);
     m_LeftScalePlot = 0;
     m_RightScalePlot = 1;
-    m_X.SetPlotIndex(-1);
     // A scrolling graph opens on ten seconds' worth of samples (a rate the tables do not know
     // gives no period, and no such window).
     const ExperimentInterval interval =
         m_pHost ? m_pHost->GetExperimentInterval(GetCommonRate(), 1, 12) : ExperimentInterval{};
-    m_X.SetRange(0.0f, CGraphX::OpeningSpan(m_bTimingRun, interval.m_PeriodSec));
+    m_X.OpenRun(m_bTimingRun, interval.m_PeriodSec);
 }
 
 void CGraphWindow::LoggerDownloadNewData(bool offlineRun)

@@ -47,7 +47,6 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
     m_Cursor1Plot = m_Cursor2Plot = -1;
     m_Plots.clear();
     m_XYLayers.clear();
-    m_X.SetPlotIndex(-1);
     m_X.DropPlot();
     CDataManager* data = dataStore();
     qint32 xKey = -1;
@@ -115,7 +114,6 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
                 index = i;
         if (index >= 0) {
             CGraphPlot plot = m_Plots.at(index);
-            m_X.SetPlotIndex(index);
             // The scale combos are built once, below, for the whole plot list.
             takeXPlot(&plot, false, index);
             chooseFirstVisibleScales();

@@ -241,7 +241,7 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
     }
     GraphRules::TickPlan plan;
     if (m_Plots.isEmpty()) {
-        m_X.SetRange(0.0f, 10.0f);
+        m_X.ZoomTo(0.0f, 10.0f);
         plan.lo = 0.0;
         plan.hi = 10.0;
         plan.step = 1.0;

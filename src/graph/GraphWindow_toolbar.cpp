@@ -321,7 +321,6 @@ void CGraphWindow::BuildScaleCombos()
     disconnect(m_pLeftScaleCombo, QOverload<int>::of(&QComboBox::activated), this, nullptr);
     disconnect(m_pRightScaleCombo, QOverload<int>::of(&QComboBox::activated), this, nullptr);
     disconnect(m_pXScaleCombo, QOverload<int>::of(&QComboBox::activated), this, nullptr);
-    const int xIndex = m_X.PlotIndex();
     m_pLeftScaleCombo->clear();
     m_pRightScaleCombo->clear();
     m_pXScaleCombo->clear();
@@ -345,7 +344,6 @@ void CGraphWindow::BuildScaleCombos()
     m_pXScaleCombo->addItems(xTitles);
     m_LeftScalePlot = 0;
     m_RightScalePlot = 1;
-    m_X.SetPlotIndex(xIndex);
     m_pXScaleCombo->setEnabled(m_GraphType != BarGraph);
     connect(m_pLeftScaleCombo, QOverload<int>::of(&QComboBox::activated), this,
             &CGraphWindow::OnLeftScaleComboChanged);
@@ -437,10 +435,8 @@ void CGraphWindow::OnXScaleComboChanged(int index)
         CGraphPlot p = GetPlot(index - 1);
         SetXPlot(&p, false, index - 1);
         m_GraphType = XYGraph;
-        m_X.SetAutoScale(true);
-        m_X.SetRange(std::min(p.m_Min, p.m_Max), std::max(p.m_Min, p.m_Max));
+        m_X.ScaleTo(p.m_Min, p.m_Max, true);
     }
-    m_X.SetPlotIndex(index - 1);
     AutoScaleAllAxis(isLive());
     // The samples the cursors stood on lie elsewhere on the new axis: both go.
     detachCursors();

@@ -111,7 +111,7 @@ private slots:
         rig.series(rig.run(), SensorIndexOnlineFunction, 0.5);
         rig.series(rig.run(), SensorIndexOnlineFunction, 0.1, 100);
         rig.series(rig.run(true), SensorIndexOnlineFunction, 1.0);
-        rig.x.SetRange(0.0f, 20.0f);
+        rig.x.ZoomTo(0.0f, 20.0f);
         QCOMPARE(rig.x.PlotScale(0), 1.0);
         QCOMPARE(rig.x.PlotScale(1), 0.2);
         QCOMPARE(rig.x.PlotScale(2), 1.0);   // counted samples are no time
@@ -132,7 +132,7 @@ private slots:
         CXRig rig;
         rig.series(rig.run(), SensorIndexOnlineFunction, 0.5);
         rig.series(rig.run(), SensorIndexOnlineFunction, 0.1);
-        rig.x.SetRange(0.0f, 20.0f);
+        rig.x.ZoomTo(0.0f, 20.0f);
         const CGraphX::FirstPositions before = rig.x.FirstPlotPositions();
         rig.plots.removeFirst();
         rig.x.KeepRange(before);
@@ -143,6 +143,104 @@ private slots:
         const CGraphX::FirstPositions timed = rig.x.FirstPlotPositions();
         rig.plots.move(1, 0);
         rig.x.KeepRange(timed);
+        QCOMPARE(rig.x.Max(), 100.0f);
+    }
+
+    // The X plot is chosen by position or by key and followed by its key when plots leave the
+    // list: index and key always name the same plot, or none at all.
+    void plotIndexAndKeyStayTogether()
+    {
+        CXRig rig;
+        CDataFolder* run = rig.run(true);
+        for (int i = 0; i < 3; ++i)
+            rig.series(run, SensorIndexOnlineFunction, 1.0, 4);
+        rig.graphType = CGraphX::XYGraph;
+        rig.plots[2].m_bAutoScale = false;
+        rig.plots[2].m_Min = 3.0f;
+        const int k1 = rig.plots.at(1).m_Key, k2 = rig.plots.at(2).m_Key;
+        auto named = [&rig] { return QPoint(rig.x.PlotIndex(), rig.x.PlotKey()); };
+        rig.x.ChoosePlot(1);
+        QCOMPARE(named(), QPoint(1, k1));
+        QCOMPARE(rig.x.ChoosePlotByKey(k2), 2);
+        QCOMPARE(named(), QPoint(2, k2));
+        QVERIFY(!rig.x.AutoScale());
+        QCOMPARE(rig.x.Plot().m_Min, 3.0f);
+        QVERIFY(rig.x.TakeScaleChoice() == &rig.plots.at(2));
+        // Out of the list: none.
+        rig.x.ChoosePlot(3);
+        QCOMPARE(named(), QPoint(-1, -1));
+        QVERIFY(!rig.x.TakeScaleChoice());
+        QCOMPARE(rig.x.ChoosePlotByKey(k2 + 100), -1);
+        QCOMPARE(rig.x.PlotKey(), -1);
+        // A plot before it leaves: it moves up; it leaves itself: the axis has none.
+        rig.x.ChoosePlotByKey(k2);
+        CGraphX::FirstPositions before = rig.x.FirstPlotPositions();
+        rig.plots.removeFirst();
+        QVERIFY(rig.x.PlotsRemoved(before));
+        QCOMPARE(named(), QPoint(1, k2));
+        before = rig.x.FirstPlotPositions();
+        rig.plots.removeLast();
+        QVERIFY(!rig.x.PlotsRemoved(before));
+        QCOMPARE(named(), QPoint(-1, -1));
+        rig.x.ChoosePlot(0);
+        rig.x.DropPlot();
+        QCOMPARE(named(), QPoint(-1, -1));
+    }
+
+    void rangeOperations_data()
+    {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<float>("min");
+        QTest::addColumn<float>("max");
+        QTest::addColumn<bool>("autoscale");
+        // From a fixed 2-6.
+        QTest::newRow("zoom, ends either way") << "zoom" << 1.0f << 5.0f << false;
+        QTest::newRow("scale following the data") << "scale" << 1.0f << 5.0f << true;
+        QTest::newRow("pan") << "pan" << 4.5f << 8.5f << false;
+        QTest::newRow("pan below the first bar") << "panLow" << 0.0f << 4.0f << false;
+        QTest::newRow("pan beyond the last bar") << "panHigh" << 3.0f << 7.0f << false;
+        QTest::newRow("opening of a timing run at 0.5 s") << "open" << 0.0f << 20.0f << false;
+        QTest::newRow("reset") << "reset" << 0.0f << 10.0f << true;
+    }
+    // The range is changed by what the graph asks for, never left with its ends crossed.
+    void rangeOperations()
+    {
+        QFETCH(QString, op);
+        CXRig rig;
+        rig.series(rig.run(), SensorIndexOnlineFunction, 1.0, 4);
+        rig.x.ChoosePlot(0);
+        rig.x.ScaleTo(6.0f, 2.0f, false);
+        if (op == "zoom")
+            rig.x.ZoomTo(5.0f, 1.0f);
+        else if (op == "scale")
+            rig.x.ScaleTo(5.0f, 1.0f, true);
+        else if (op == "pan")
+            rig.x.PanBy(-2.5f);
+        else if (op == "panLow" || op == "panHigh") {
+            rig.x.PanBy(op == "panLow" ? 3.0f : -3.0f);
+            rig.x.KeepInside(7.0f);
+        } else if (op == "open")
+            rig.x.OpenRun(true, 0.5);
+        else if (op == "reset")
+            rig.x.Reset();
+        QTEST(rig.x.Min(), "min");
+        QTEST(rig.x.Max(), "max");
+        QTEST(rig.x.AutoScale(), "autoscale");
+    }
+
+    // A paint that found samples beyond the axis marks it once, for the next autoscale to take.
+    void samplesBeyondAreTakenOnce()
+    {
+        CXRig rig;
+        rig.x.NoteBeyond(true);
+        rig.x.NoteBeyond(false);
+        QVERIFY(rig.x.Rescale());
+        QVERIFY(rig.x.TakeRescale());
+        QVERIFY(!rig.x.Rescale());
+        QVERIFY(!rig.x.TakeRescale());
+        rig.x.NoteBeyond(true);
+        rig.x.OpenRun(true, 0.1);
+        QVERIFY(!rig.x.Rescale());
         QCOMPARE(rig.x.Max(), 100.0f);
     }
 
@@ -159,8 +257,7 @@ private slots:
         m2->m_Unit = QStringLiteral("g");
         rig.graphType = CGraphX::XYGraph;
         rig.plots[2].m_Unit = QStringLiteral("g");
-        rig.x.TakePlot(rig.plots.at(2));
-        rig.x.SetPlotIndex(2);
+        rig.x.ChoosePlot(2);
         QCOMPARE(int(rig.x.AxisKind()), int(CGraphX::Kind::Series));
         QCOMPARE(rig.x.XBranchOfPlot(1), m2);
         QVERIFY(!rig.x.XBranchOfPlot(0));   // Run 1 has no masses
