@@ -175,7 +175,6 @@ private slots:
         CGraphPlot x = g->GetPlot(0);
         g->SetXPlot(&x, false, 0);
         g->m_GraphType = CGraphWindow::XYGraph;
-        g->m_XPlotIndex = 0;
         rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
         QPoint at = rig.pixel(20.0f, 41.0f);   // X value 20 is ramp sample 40
         QCOMPARE(g->FindNearestXYPlot(&at, plot, sample).m_Key, rig.flat->m_Key);
@@ -184,7 +183,15 @@ private slots:
         // Plot samples past the end of the X-axis branch have no point and are never chosen.
         CDataBranch* shortX = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1);
         CGraphTestHost::fill(shortX, 10, [](int i) { return double(i); });
-        g->m_XPlot.m_Key = shortX->m_Key;
+        // (as the X axis, the ramp hidden so that the flat line is the only curve)
+        g->AddPlotsFromKeyArray({shortX->m_Key});
+        CGraphPlot sx = g->GetPlot(2);
+        g->SetXPlot(&sx, false, 2);
+        CGraphPlot hidden = g->GetPlot(0);
+        hidden.m_bVisible = false;
+        g->UpdatePlot(hidden, 0);
+        g->m_GraphType = CGraphWindow::XYGraph;
+        rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
         QPoint farRight = rig.pixel(50.0f, 40.0f);
         g->FindNearestXYPlot(&farRight, plot, sample);
         QCOMPARE(sample, 9);
@@ -338,15 +345,14 @@ private slots:
         QVERIFY((g->m_Cursor1Point - rig.pixel(50.0f, 30.0f)).manhattanLength() <= 2);
         // The fast run lasts 12 s: 120 positions of the first plot's, not its 301 samples.
         g->AutoScaleXAxis(false);
-        QVERIFY(std::abs(g->m_XMax - 120.0f) < 0.01f);
+        QVERIFY(std::abs(g->m_X.Max() - 120.0f) < 0.01f);
         // The 10/s plots go: the axis keeps showing 2 s to 8 s, now in the fast run's positions.
-        g->m_XMin = 20.0f;
-        g->m_XMax = 80.0f;
+        g->m_X.ZoomTo(20.0f, 80.0f);
         g->DataDeleted(rig.ramp->m_Key);
-        QCOMPARE(g->m_XMax, 80.0f);
+        QCOMPARE(g->m_X.Max(), 80.0f);
         g->DataDeleted(rig.flat->m_Key);
-        QCOMPARE(g->m_XMin, 50.0f);
-        QCOMPARE(g->m_XMax, 200.0f);
+        QCOMPARE(g->m_X.Min(), 50.0f);
+        QCOMPARE(g->m_X.Max(), 200.0f);
     }
 
     // The slope mode's tangent at either end of the data ends at the plot area's edge: outside it
