@@ -218,14 +218,8 @@ public:
     int m_RightScalePlot = 1;
     qint64 m_LastShownSample = -1;
     QList<CGraphPlot> m_Plots;
-    // The X axis over these plots; the fields below name its state for the tests and the
-    // properties dialog, which set it directly.
+    // The X axis over these plots: its range, its plot and what a position on it is worth.
     CGraphX m_X{m_Plots, m_GraphType, [this] { return dataStore(); }};
-    int& m_XPlotIndex = m_X.m_XPlotIndex;
-    float& m_XMin = m_X.m_XMin;
-    float& m_XMax = m_X.m_XMax;
-    CGraphPlot& m_XPlot = m_X.m_XPlot;
-    bool& m_bRescaleX = m_X.m_bRescaleX;
     bool m_bRescaleY = false;
     bool m_bRunning = false;
     bool m_bTimingRun = false;

@@ -195,8 +195,6 @@ public:
     QString MidPointLabel(int parentPlot, double x, double y) const;
 
 private:
-    friend class CGraphWindow;   // whose m_XMin ... name this state for its tests and dialogs
-
     void takePlot(const CGraphPlot& plot);
 
     const QList<CGraphPlot>& m_Plots;
