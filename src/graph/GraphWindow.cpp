@@ -91,11 +91,10 @@ void CGraphWindow::initWindow()
     resize(600, 500);
     setMinimumSize(500, 300);
 
-    m_Cursor1Plot = m_Cursor2Plot = m_Cursor1Sample = m_Cursor2Sample = -1;
-    m_CursorSampleDelta = 0;
+    m_Cursors.Off();
     m_bSlopeMode = m_bAreaMode = false;
     m_bDrawCursors = true;
-    m_DragCursor = 0;
+    m_Cursors.EndDrag();
     m_pDataManager = m_pHost ? m_pHost->GetDataManager() : nullptr;
     m_bShowAnnotations = true;
     m_bDraggingAnnotation = false;
@@ -317,7 +316,7 @@ void CGraphWindow::StartRunning()
     m_bRunning = true;
     m_pDataManager = m_pHost->GetDataManager();
     m_GraphType = TimeGraph;
-    m_Cursor2Plot = m_Cursor1Plot = -1;
+    m_Cursors.DropPlots();
     m_Plots.clear();
     m_XYLayers.clear();
     m_bTimingRun = false;
@@ -423,13 +422,7 @@ void CGraphWindow::detachCursors()
 {
     // Cursors and their read-outs arrive with the cursor commands; until then detaching is
     // forgetting which plot they were on.
-    m_Cursor1Plot = -1;
-    m_Cursor1Sample = -1;
-    if (m_GraphType != BarGraph) {
-        m_Cursor2Plot = -1;
-        m_CursorSampleDelta = 0;
-        m_Cursor2Sample = -1;
-    }
+    m_Cursors.Detach(m_GraphType == BarGraph);
 }
 
 void CGraphWindow::DataDeleted(int key)

@@ -8,6 +8,7 @@
 // what its positions are worth are a class of their own (GraphX.h).
 #include "windowbase/KorvantaWindow.h"
 #include "graph/GraphCsv.h"
+#include "graph/GraphCursors.h"
 #include "graph/GraphPlot.h"
 #include "graph/GraphRules.h"
 #include "graph/GraphX.h"
@@ -246,15 +247,8 @@ public:
     int m_DragScalePlot = -1;
     float m_DragStartXMax = 0.0f;
     QList<CBarData> m_BarDataList;
-    int m_Cursor1Plot = -1;
-    int m_Cursor2Plot = -1;
-    QPoint m_Cursor1Point;
-    QPoint m_Cursor2Point;
-    float m_Cursor1X = 0.0f, m_Cursor1Y = 0.0f, m_Cursor2X = 0.0f, m_Cursor2Y = 0.0f;
-    short m_DragCursor = 0;
-    int m_Cursor1Sample = -1;
-    int m_Cursor2Sample = -1;
-    int m_CursorSampleDelta = 0;
+    // The two cursors (GraphCursors.h).
+    CGraphCursors m_Cursors;
     bool m_bSlopeMode = false;
     bool m_bAreaMode = false;
     bool m_bDrawCursors = true;
@@ -513,10 +507,6 @@ public:
     void DrawCursor(QPainter* painter);
     void DrawCursor2(QPainter* painter);
     float CalculateSlope(long sample, int plotIndex);
-    // The read-out texts of the two cursors as the last paint showed them (also for tests).
-    QString m_Cursor1Text;
-    QString m_Cursor2Text;
-    QString m_AreaText;
 
     // Annotations (GraphWindow_annotations.cpp).
     void DrawAnnotations(QPainter* painter);

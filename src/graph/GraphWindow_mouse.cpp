@@ -81,13 +81,10 @@ void CGraphWindow::OnMoveAnnotation()
 
 void CGraphWindow::OnCursor()
 {
-    if (m_Cursor1Plot != -1) {
+    if (m_Cursors.First().m_Plot != -1) {
         SelectCursorPlot(-1, false, nullptr);
-        if (m_GraphType != BarGraph) {
-            m_Cursor2Plot = -1;
-            m_Cursor2Sample = -1;
-            m_CursorSampleDelta = 0;
-        }
+        if (m_GraphType != BarGraph)
+            m_Cursors.SecondOff();
     } else {
         SelectCursorPlot(-1, true, nullptr);
     }
@@ -97,12 +94,10 @@ void CGraphWindow::OnCursor()
 
 void CGraphWindow::OnCursor2()
 {
-    if (m_Cursor2Plot == -1) {
+    if (m_Cursors.Second().m_Plot == -1) {
         SelectCursor2Plot(nullptr, false);
     } else if (m_GraphType != BarGraph) {
-        m_Cursor2Plot = -1;
-        m_CursorSampleDelta = 0;
-        m_Cursor2Sample = -1;
+        m_Cursors.SecondOff();
     }
     RepaintGraph(RepaintFull);
     UpdateButtons();
@@ -110,19 +105,19 @@ void CGraphWindow::OnCursor2()
 
 void CGraphWindow::OnAddAnnotation()
 {
-    if (m_Cursor1Plot < 0 || m_Cursor1Plot >= m_Plots.size())
+    if (m_Cursors.First().m_Plot < 0 || m_Cursors.First().m_Plot >= m_Plots.size())
         return;
     QString text;
     if (!askAnnotationText(QString(), text) || text.isEmpty())
         return;
-    CGraphPlot plot = GetPlot(m_Cursor1Plot);
+    CGraphPlot plot = GetPlot(m_Cursors.First().m_Plot);
     CGraphTextAnnotation note;
-    note.m_Sample = m_Cursor1Sample;
+    note.m_Sample = m_Cursors.First().m_Sample;
     note.m_Text = text;
     note.m_Angle = 45.0;
     note.m_Length = 60.0;
     plot.AddAnnotation(note);
-    UpdatePlot(plot, m_Cursor1Plot);
+    UpdatePlot(plot, m_Cursors.First().m_Plot);
     notifyHasNewDataToSave();
     UpdateButtons();
     RepaintGraph(RepaintFull);
@@ -190,7 +185,7 @@ void CGraphWindow::mousePress(QPoint p, bool doubleClick)
         return;
     if (!m_Plots.isEmpty() && pressOnScale(p))
         return;
-    if (m_Cursor1Plot != -1 && pressOnCursorPlot(p, doubleClick))
+    if (m_Cursors.First().m_Plot != -1 && pressOnCursorPlot(p, doubleClick))
         return;
     switch (m_MouseMode) {
     case MouseNormal:
@@ -245,21 +240,18 @@ bool CGraphWindow::pressOnScale(QPoint p)
 
 bool CGraphWindow::pressOnCursorPlot(QPoint p, bool doubleClick)
 {
-    if (doubleClick && m_Cursor2Plot == -1) {
+    if (doubleClick && m_Cursors.Second().m_Plot == -1) {
         SelectCursor2Plot(nullptr, false);
         RepaintGraph(RepaintFull);
         UpdateButtons();
         RepaintGraph(RepaintFull);
     }
-    const QRect button = GetPlotRemoveButonRect(m_Cursor1Plot);
+    const QRect button = GetPlotRemoveButonRect(m_Cursors.First().m_Plot);
     if (button.isNull() || !Inside(button, p) || !confirm(tr("Are you sure you want to remove this plot?")))
         return false;
-    const int index = m_Cursor1Plot;
-    if (m_GraphType != BarGraph) {
-        m_Cursor2Plot = -1;
-        m_CursorSampleDelta = 0;
-        m_Cursor2Sample = -1;
-    }
+    const int index = m_Cursors.First().m_Plot;
+    if (m_GraphType != BarGraph)
+        m_Cursors.SecondOff();
     SelectCursorPlot(-1, false, nullptr);
     const CGraphX::FirstPositions before = m_X.FirstPlotPositions();
     if (index >= 0 && index < m_Plots.size())
@@ -278,20 +270,13 @@ bool CGraphWindow::pressOnCursorPlot(QPoint p, bool doubleClick)
 
 void CGraphWindow::pressForCursors(QPoint p)
 {
-    if (Inside(m_GraphRect, p) && m_Cursor1Plot == -1 && !m_Plots.isEmpty()) {
+    if (Inside(m_GraphRect, p) && m_Cursors.First().m_Plot == -1 && !m_Plots.isEmpty()) {
         SelectCursorPlot(-1, false, &p);
         RepaintGraph(RepaintFull);
         UpdateButtons();
     }
-    m_DragCursor = 0;
-    auto onHandle = [&p](const QPoint& c) { return QRect(c.x() - 5, c.y() - 5, 10, 10).contains(p); };
-    if (m_Cursor1Plot != -1 && onHandle(m_Cursor1Point)) {
-        m_DragCursor = 1;
-        m_DragStartPoint = p;
-        SaveGraph();
-    }
-    if (m_Cursor2Plot != -1 && onHandle(m_Cursor2Point)) {
-        m_DragCursor = 2;
+    m_Cursors.StartDrag(m_Cursors.HandleAt(p));
+    if (m_Cursors.Dragged() != 0) {
         m_DragStartPoint = p;
         SaveGraph();
     }
@@ -383,7 +368,7 @@ void CGraphWindow::mouseMoveEvent(QMouseEvent* event)
     setCursor(Qt::ArrowCursor);
     switch (m_MouseMode) {
     case MouseNormal:
-        if (m_DragCursor != 0)
+        if (m_Cursors.Dragged() != 0)
             DoDragCursor(p);
         break;
     case MouseZoom:
@@ -420,7 +405,7 @@ void CGraphWindow::mouseMoveEvent(QMouseEvent* event)
 void CGraphWindow::mouseReleaseEvent(QMouseEvent* event)
 {
     CKorvantaWindow::mouseReleaseEvent(event);
-    m_DragCursor = 0;
+    m_Cursors.EndDrag();
     m_RepaintMode = RepaintFull;
     m_DragScale = ZoneNone;
     switch (m_MouseMode) {
@@ -596,19 +581,19 @@ void CGraphWindow::DoDragScaleFactor(int plotIndex, float xRatio, float yRatio)
 
 void CGraphWindow::DoDragCursor(QPoint p)
 {
-    const int k = m_DragCursor;
+    const int k = m_Cursors.Dragged();
     if (k != 1 && k != 2)
         return;
     // The cursor under the pointer moves along its own curve; the other one stays where it is,
     // on its curve, whatever other curve the pointer passes.
-    const int plotIndex = k == 1 ? m_Cursor1Plot : m_Cursor2Plot;
+    const int plotIndex = m_Cursors.Cursor(k).m_Plot;
     CDataBranch* branch = GetDataBranch(plotIndex);
     if (!branch)
         return;
-    const float prevY = k == 1 ? m_Cursor1Y : m_Cursor2Y;
+    const float prevY = m_Cursors.Cursor(k).m_Y;
     const int count = branch->GetXSize();
     float x = 0.0f, y = 0.0f;
-    int sample = k == 1 ? m_Cursor1Sample : m_Cursor2Sample;
+    int sample = m_Cursors.Cursor(k).m_Sample;
     if (m_GraphType == XYGraph) {
         const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
         const int s = m_X.NearestXYSample(plotIndex, p, m_GraphRect, nullptr);
@@ -636,18 +621,8 @@ void CGraphWindow::DoDragCursor(QPoint p)
     }
     // Whatever the search gave, the stored sample stays one of the branch's.
     sample = std::clamp(sample, 0, std::max(0, count - 1));
-    if (k == 1) {
-        m_Cursor1X = x;
-        m_Cursor1Y = y;
-        m_Cursor1Sample = sample;
-    } else {
-        m_Cursor2X = x;
-        m_Cursor2Y = y;
-        m_Cursor2Sample = sample;
-    }
+    m_Cursors.MoveTo(k, sample, x, y);
     m_bDrawCursors = false;
-    if (m_Cursor2Plot != -1)
-        m_CursorSampleDelta = m_Cursor2Sample - m_Cursor1Sample;
     m_RepaintMode = RepaintCursorDrag;
     repaint();
 }

@@ -187,8 +187,8 @@ QRect CGraphWindow::GetPlotRemoveButonRect(int plotIndex)
 
 void CGraphWindow::DrawPlotRemoveButon(QPainter* painter)
 {
-    const CGraphPlot p = GetPlot(m_Cursor1Plot);
-    const QRect r = GetPlotRemoveButonRect(m_Cursor1Plot);
+    const CGraphPlot p = GetPlot(m_Cursors.First().m_Plot);
+    const QRect r = GetPlotRemoveButonRect(m_Cursors.First().m_Plot);
     if (r.isNull())
         return;
     painter->setBrush(QBrush(p.m_Color, Qt::SolidPattern));

@@ -48,9 +48,7 @@ void CGraphWindow::resetForNewPlots()
     m_ScaleComboPlots.clear();
     m_X.DropPlot();
     m_GraphType = TimeGraph;
-    m_Cursor1Plot = m_Cursor2Plot = -1;
-    m_Cursor1Sample = m_Cursor2Sample = -1;
-    m_CursorSampleDelta = 0;
+    m_Cursors.Off();
     m_Plots.clear();
     m_XYLayers.clear();
     m_MouseMode = MouseNormal;

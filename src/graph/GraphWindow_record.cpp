@@ -44,7 +44,7 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
         return -4;
     QDataStream& in = *stream;
     m_GraphType = TimeGraph;
-    m_Cursor1Plot = m_Cursor2Plot = -1;
+    m_Cursors.DropPlots();
     m_Plots.clear();
     m_XYLayers.clear();
     m_X.DropPlot();

@@ -229,10 +229,10 @@ CGraphPlot CGraphWindow::FindNearestXYPlot(QPoint* point, int& plotIndex, int& s
 
 int CGraphWindow::GetCursorsInfo(int& cursor1Sample, int& cursor2Sample, int& xAxisKey)
 {
-    if (m_Cursor1Plot < 0 || m_Cursor1Plot >= m_Plots.size())
+    if (m_Cursors.First().m_Plot < 0 || m_Cursors.First().m_Plot >= m_Plots.size())
         return -1;
-    cursor1Sample = m_Cursor1Sample;
-    cursor2Sample = m_Cursor2Plot == -1 ? -1 : m_Cursor2Sample;
+    cursor1Sample = m_Cursors.First().m_Sample;
+    cursor2Sample = m_Cursors.Second().m_Plot == -1 ? -1 : m_Cursors.Second().m_Sample;
     xAxisKey = GetXAxisKey();
-    return m_Plots.at(m_Cursor1Plot).m_Key;
+    return m_Plots.at(m_Cursors.First().m_Plot).m_Key;
 }

@@ -271,8 +271,8 @@ void CGraphWindow::UpdateButtons()
     in.plots = m_Plots.size();
     in.graphType = m_GraphType;
     in.mouseMode = m_MouseMode;
-    in.cursor1 = m_Cursor1Plot != -1;
-    in.cursor2 = m_Cursor2Plot != -1;
+    in.cursor1 = m_Cursors.First().m_Plot != -1;
+    in.cursor2 = m_Cursors.Second().m_Plot != -1;
     for (const CGraphPlot& p : m_Plots)
         in.annotations = in.annotations || p.GetNumAnnotations() > 0;
     in.predictMode = m_bPredictMode;

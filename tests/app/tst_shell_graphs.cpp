@@ -132,14 +132,14 @@ private slots:
                                                     QStringLiteral("Error|Please place two cursors on a plot.")}));
         QVERIFY(!graph->m_bSlopeMode && !graph->m_bAreaMode);
         // Cursor 1 on the plot: the slope toggles; the area still needs the second cursor.
-        graph->m_Cursor1Plot = 0;
-        graph->m_Cursor1Sample = 3;
+        graph->m_Cursors.SetPlot(1, 0);
+        graph->m_Cursors.SetSample(1, 3);
         rig.manager.onSlopeFunc();
         QVERIFY(graph->m_bSlopeMode);
         rig.manager.onAreaFunc();
         QVERIFY(!graph->m_bAreaMode);
-        graph->m_Cursor2Plot = 0;
-        graph->m_Cursor2Sample = 8;
+        graph->m_Cursors.SetPlot(2, 0);
+        graph->m_Cursors.SetSample(2, 8);
         rig.manager.onAreaFunc();
         QVERIFY(graph->m_bAreaMode);
         rig.manager.onSlopeFunc();

@@ -409,7 +409,7 @@ QList<QStringList> Readings(CWindowsManager* wm)
         g->OnCursor();
         g->OnCursor2();
         g->grab();
-        all << (seen << g->m_Cursor1Text << g->m_Cursor2Text);
+        all << (seen << g->m_Cursors.First().m_Text << g->m_Cursors.Second().m_Text);
     }
     return all;
 }

@@ -563,14 +563,14 @@ private slots:
         auto* other = new CGraphWindow(&rig.host);
         rig.host.SetLastActiveGraph(rig.graph);
         other->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction}, 4, QStringLiteral("Old"))));
-        rig.graph->m_Cursor1Plot = 0;
+        rig.graph->m_Cursors.SetPlot(1, 0);
         rig.run({SensorIndexOnlineFunction}, 5, QStringLiteral("Dl1"));
         CDataFolder* last = rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 5, QStringLiteral("Dl2"));
         emit rig.host.m_Hub.LoggerDownloadFinshed(true);
         QCOMPARE(rig.graph->GetNumPlots(), 2);
         QCOMPARE(rig.graph->GetPlot(0).m_Key, last->GetBranchKey(0));
         QCOMPARE(rig.graph->GetPlot(1).m_Key, last->GetBranchKey(1));
-        QCOMPARE(rig.graph->m_Cursor1Plot, -1);
+        QCOMPARE(rig.graph->m_Cursors.First().m_Plot, -1);
         QCOMPARE(rig.graph->m_GraphType, int(CGraphWindow::TimeGraph));
         QCOMPARE(rig.graph->GetPlot(0).m_Min, 1.0f * 0.7f);   // autoscaled from 1..5
         QCOMPARE(other->GetNumPlots(), 1);

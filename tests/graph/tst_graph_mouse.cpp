@@ -83,15 +83,15 @@ private slots:
         CGraphWindow* g = rig.graph;
         g->m_bSlopeMode = true;
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
-        QCOMPARE(g->m_Cursor1Plot, 0);
-        QCOMPARE(g->m_Cursor1Sample, 30);
+        QCOMPARE(g->m_Cursors.First().m_Plot, 0);
+        QCOMPARE(g->m_Cursors.First().m_Sample, 30);
         rig.paint();
         // Sample 30 at 0.1 s is 3 s; the ramp is 15 there and rises 0.5 per 0.1 s.
-        QCOMPARE(g->m_Cursor1Text, QStringLiteral("x=3s  y=15 Slope = 5 "));
+        QCOMPARE(g->m_Cursors.First().m_Text, QStringLiteral("x=3s  y=15 Slope = 5 "));
         // A click near the flat curve does not move a cursor that is on.
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(60.0f, 40.0f));
-        QCOMPARE(g->m_Cursor1Plot, 0);
-        QCOMPARE(g->m_Cursor1Sample, 30);
+        QCOMPARE(g->m_Cursors.First().m_Plot, 0);
+        QCOMPARE(g->m_Cursors.First().m_Sample, 30);
     }
 
     void doubleClickAddsCursorTwoWithDifferences()
@@ -100,22 +100,22 @@ private slots:
         CGraphWindow* g = rig.graph;
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
         QTest::mouseDClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(80.0f, 5.0f));
-        QCOMPARE(g->m_Cursor2Plot, 0);
+        QCOMPARE(g->m_Cursors.Second().m_Plot, 0);
         // Half-way between cursor 1 (30) and the end of the visible data (100).
-        QCOMPARE(g->m_Cursor2Sample, 65);
-        QCOMPARE(g->m_CursorSampleDelta, 35);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, 65);
+        QCOMPARE(g->m_Cursors.SampleDelta(), 35);
         rig.paint();
-        QCOMPARE(g->m_Cursor2Text, QStringLiteral("x=6.5s  y=32.5 dx=3.5s dy=17.5"));
+        QCOMPARE(g->m_Cursors.Second().m_Text, QStringLiteral("x=6.5s  y=32.5 dx=3.5s dy=17.5"));
         // The Second Cursor action takes it off again, the Cursor action both.
         g->OnCursor2();
-        QCOMPARE(g->m_Cursor2Plot, -1);
+        QCOMPARE(g->m_Cursors.Second().m_Plot, -1);
         g->OnCursor2();
-        QCOMPARE(g->m_Cursor2Sample, 65);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, 65);
         g->OnCursor();
-        QCOMPARE(g->m_Cursor1Plot, -1);
-        QCOMPARE(g->m_Cursor2Plot, -1);
+        QCOMPARE(g->m_Cursors.First().m_Plot, -1);
+        QCOMPARE(g->m_Cursors.Second().m_Plot, -1);
         g->OnCursor();
-        QCOMPARE(g->m_Cursor1Sample, 51);
+        QCOMPARE(g->m_Cursors.First().m_Sample, 51);
     }
 
     void draggingCursors()
@@ -125,37 +125,37 @@ private slots:
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
         g->OnCursor2();
         rig.paint();
-        Press(g, g->m_Cursor1Point);
-        QCOMPARE(int(g->m_DragCursor), 1);
+        Press(g, g->m_Cursors.First().m_Point);
+        QCOMPARE(int(g->m_Cursors.Dragged()), 1);
         Move(g, rig.pixel(50.2f, 25.0f));
         // During the drag only the cursors are drawn over the saved picture.
         QVERIFY(!g->m_bDrawCursors);
-        QCOMPARE(g->m_Cursor1Sample, 50);
-        QCOMPARE(g->m_Cursor1Y, 25.0f);
-        QCOMPARE(g->m_CursorSampleDelta, g->m_Cursor2Sample - 50);
+        QCOMPARE(g->m_Cursors.First().m_Sample, 50);
+        QCOMPARE(g->m_Cursors.First().m_Y, 25.0f);
+        QCOMPARE(g->m_Cursors.SampleDelta(), g->m_Cursors.Second().m_Sample - 50);
         // Across to the flat curve: cursor 1 stays on its own, cursor 2 where it was.
-        const int second = g->m_Cursor2Sample;
+        const int second = g->m_Cursors.Second().m_Sample;
         Move(g, rig.pixel(70.2f, 40.0f));
-        QCOMPARE(QPoint(g->m_Cursor1Plot, g->m_Cursor2Plot), QPoint(0, 0));
-        QCOMPARE(g->m_Cursor1Y, 35.0f);
-        QCOMPARE(g->m_Cursor2Sample, second);
+        QCOMPARE(QPoint(g->m_Cursors.First().m_Plot, g->m_Cursors.Second().m_Plot), QPoint(0, 0));
+        QCOMPARE(g->m_Cursors.First().m_Y, 35.0f);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, second);
         Release(g, rig.pixel(70.2f, 40.0f));
         QVERIFY(g->m_bDrawCursors);
-        QCOMPARE(int(g->m_DragCursor), 0);
+        QCOMPARE(int(g->m_Cursors.Dragged()), 0);
         // Dragging cursor 2 leaves both on their plot.
         rig.paint();
-        const int before = g->m_Cursor2Sample;
-        Drag(g, g->m_Cursor2Point, rig.pixel(20.2f, 40.0f));
-        QCOMPARE(g->m_Cursor2Sample, 20);
+        const int before = g->m_Cursors.Second().m_Sample;
+        Drag(g, g->m_Cursors.Second().m_Point, rig.pixel(20.2f, 40.0f));
+        QCOMPARE(g->m_Cursors.Second().m_Sample, 20);
         QVERIFY(before != 20);
-        QCOMPARE(g->m_Cursor1Plot, 0);
-        QCOMPARE(g->m_Cursor2Plot, 0);
+        QCOMPARE(g->m_Cursors.First().m_Plot, 0);
+        QCOMPARE(g->m_Cursors.Second().m_Plot, 0);
         // A mouse left of the data leaves the cursor where it was.
         rig.setAxes(-50.0f, 100.0f, 0.0f, 50.0f);
-        Press(g, g->m_Cursor2Point);
+        Press(g, g->m_Cursors.Second().m_Point);
         Move(g, rig.pixel(-20.0f, 40.0f));
         Release(g, rig.pixel(-20.0f, 40.0f));
-        QCOMPARE(g->m_Cursor2Sample, 20);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, 20);
     }
 
     void zoom()
@@ -286,15 +286,15 @@ private slots:
         Release(g, button);
         QCOMPARE(rig.prompter.boxes("ask").value(0), QStringLiteral("Pavix|Are you sure you want to remove this plot?"));
         QCOMPARE(g->m_Plots.size(), 2);
-        QCOMPARE(g->m_Cursor2Plot, 0);
+        QCOMPARE(g->m_Cursors.Second().m_Plot, 0);
         rig.prompter.m_bYes = true;
         Press(g, button);
         Release(g, button);
         QCOMPARE(g->m_Plots.size(), 1);
         QCOMPARE(g->m_Plots[0].m_Key, rig.flat->m_Key);
-        QCOMPARE(g->m_Cursor1Plot, -1);
-        QCOMPARE(g->m_Cursor2Plot, -1);
-        QCOMPARE(g->m_Cursor2Sample, -1);
+        QCOMPARE(g->m_Cursors.First().m_Plot, -1);
+        QCOMPARE(g->m_Cursors.Second().m_Plot, -1);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, -1);
     }
 
     void removingAPlotBeforeTheXAxis()
@@ -309,7 +309,7 @@ private slots:
         g->m_GraphType = CGraphWindow::XYGraph;
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
         g->OnCursor();
-        QCOMPARE(g->m_Cursor1Plot, 0);
+        QCOMPARE(g->m_Cursors.First().m_Plot, 0);
         rig.paint();
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, g->GetPlotRemoveButonRect(0).center());
         QCOMPARE(g->m_Plots.size(), 2);
