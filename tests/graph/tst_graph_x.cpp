@@ -8,6 +8,7 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SetupInfo.h"
+#include "analysis/Functions.h"
 
 #include "common/TestMain.h"
 
@@ -144,6 +145,111 @@ private slots:
         rig.plots.move(1, 0);
         rig.x.KeepRange(timed);
         QCOMPARE(rig.x.Max(), 100.0f);
+    }
+
+    void plotSampleEnd_data()
+    {
+        QTest::addColumn<double>("firstInterval");
+        QTest::addColumn<double>("ownInterval");
+        QTest::addColumn<int>("to");         // axis positions
+        QTest::addColumn<int>("expected");   // samples of the second plot
+        QTest::newRow("one interval") << 0.5 << 0.5 << 7 << 7;
+        QTest::newRow("0.1 s under 0.5 s") << 0.5 << 0.1 << 3 << 15;
+        QTest::newRow("0.3 s under 0.5 s, whole") << 0.5 << 0.3 << 3 << 5;
+        QTest::newRow("0.3 s under 0.5 s, a partly shown position") << 0.5 << 0.3 << 5 << 9;
+        QTest::newRow("0.5 s under 0.3 s") << 0.3 << 0.5 << 7 << 5;
+        QTest::newRow("all") << 0.5 << 0.3 << -1 << -1;
+    }
+    // The samples of a plot that axis positions [0, to) hold, where its rate is not the first
+    // plot's: a position partly shown shows its sample.
+    void plotSampleEnd()
+    {
+        QFETCH(double, firstInterval);
+        QFETCH(double, ownInterval);
+        QFETCH(int, to);
+        CXRig rig;
+        rig.series(rig.run(), SensorIndexOnlineFunction, firstInterval);
+        rig.series(rig.run(), SensorIndexOnlineFunction, ownInterval, 40);
+        QTEST(int(rig.x.PlotSampleEnd(1, to)), "expected");
+    }
+
+    void longestVisiblePlot_data()
+    {
+        QTest::addColumn<double>("firstInterval");
+        QTest::addColumn<int>("firstSamples");
+        QTest::addColumn<double>("secondInterval");
+        QTest::addColumn<int>("secondSamples");
+        QTest::addColumn<bool>("secondShown");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("more samples and longer") << 0.5 << 8 << 0.1 << 100 << true << 1;
+        QTest::newRow("fewer samples but longer: 4 s against 3 s") << 0.1 << 30 << 0.5 << 8 << true << 1;
+        QTest::newRow("the longer one hidden") << 0.1 << 30 << 0.5 << 8 << false << 0;
+    }
+    // The plot whose series spans the most time, not the most samples.
+    void longestVisiblePlot()
+    {
+        QFETCH(double, firstInterval);
+        QFETCH(int, firstSamples);
+        QFETCH(double, secondInterval);
+        QFETCH(int, secondSamples);
+        QFETCH(bool, secondShown);
+        CXRig rig;
+        rig.series(rig.run(), SensorIndexOnlineFunction, firstInterval, firstSamples);
+        rig.series(rig.run(), SensorIndexOnlineFunction, secondInterval, secondSamples);
+        rig.plots[1].m_bVisible = secondShown;
+        QTEST(rig.x.LongestVisiblePlot(), "expected");
+    }
+
+    // The sample of a long XY curve nearest a click is found in whatever block of samples it
+    // lies, not only the first.
+    void nearestSampleOfALongXYCurve()
+    {
+        CXRig rig;
+        CDataFolder* run = rig.run(true);
+        const int n = 10000;
+        rig.series(run, SensorIndexOnlineFunction, 1.0, n);
+        rig.series(run, SensorIndexManualX, 1.0, n);
+        rig.graphType = CGraphX::XYGraph;
+        rig.x.ChoosePlot(1);
+        // Both series run 10 ... n + 9: the curve is the diagonal, two pixels a sample.
+        const float top = float(n + 10);
+        rig.x.ZoomTo(0.0f, top);
+        rig.plots[0].m_Min = 0.0f;
+        rig.plots[0].m_Max = top;
+        const QRect area(0, 0, 2 * (n + 10) + 1, 2 * (n + 10) + 1);
+        for (int sample : {9, 4500, 9990}) {
+            const float v = float(sample + 10);
+            const QPoint at(GraphRules::ToPixelX(v, 0.0f, top, area), GraphRules::ToPixelY(v, 0.0f, top, area));
+            double d2 = -1.0;
+            QCOMPARE(rig.x.NearestXYSample(0, at, area, &d2), sample);
+            QCOMPARE(d2, 0.0);
+        }
+    }
+
+    void fitsStandOnlyOnTheirOwnX_data()
+    {
+        QTest::addColumn<bool>("againstMass");
+        QTest::addColumn<bool>("drawn");
+        QTest::newRow("fitted against the X axis' mass") << true << true;
+        QTest::newRow("fitted against the run's pressure") << false << false;
+    }
+    // On an XY graph of Mass a fit of the same run is the curve of its equation only when it
+    // was fitted against Mass; one fitted against Pressure is not drawn against the masses.
+    void fitsStandOnlyOnTheirOwnX()
+    {
+        QFETCH(bool, againstMass);
+        CXRig rig;
+        CDataFolder* run = rig.run(true);
+        rig.series(run, SensorIndexOnlineFunction, 1.0, 6);   // temperature
+        CDataBranch* pressure = rig.series(run, SensorIndexOnlineFunction, 1.0, 6);
+        CDataBranch* mass = rig.series(run, SensorIndexManualX, 1.0, 6);
+        CDataBranch* fit = rig.series(run, CFunctions::CurveFitResultIndex, 1.0, 6);
+        fit->m_RelatedKey = againstMass ? mass->m_Key : pressure->m_Key;
+        rig.graphType = CGraphX::XYGraph;
+        rig.x.ChoosePlot(2);
+        QVERIFY(rig.x.PlotIsDrawn(0));
+        QTEST(rig.x.PlotIsDrawn(3), "drawn");
+        QTEST(rig.x.XBranchOfPlot(3) == mass, "drawn");
     }
 
     // The X plot is chosen by position or by key and followed by its key when plots leave the
