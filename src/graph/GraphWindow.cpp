@@ -186,7 +186,7 @@ void CGraphWindow::chooseFirstVisibleScales()
     // values of its own on an XY graph) would name what is not there.
     for (const bool drawnOnly : {true, false}) {
         for (int i = 0; i < m_Plots.size() && m_RightScalePlot == -1; ++i) {
-            if (!m_Plots.at(i).m_bVisible || (drawnOnly && !PlotIsDrawn(i)) || i == m_LeftScalePlot)
+            if (!m_Plots.at(i).m_bVisible || (drawnOnly && !m_X.PlotIsDrawn(i)) || i == m_LeftScalePlot)
                 continue;
             if (m_LeftScalePlot == -1)
                 m_LeftScalePlot = i;

@@ -93,19 +93,6 @@ public:
     CGraphPlot GetPlot(int index) const;
     void UpdatePlot(const CGraphPlot& plot, int plotIndex);
     CDataBranch* GetDataBranch(int index) const;
-    // What the X axis is and what a position on it is worth is m_X's (CGraphX); these ask it.
-    CDataBranch* XBranchOfPlot(int index) const { return m_X.XBranchOfPlot(index); }
-    bool PlotIsDrawn(int index) const { return m_X.PlotIsDrawn(index); }
-    bool PlotIsDrawn(int index, GraphRules::XAxisContent axis) const { return m_X.PlotIsDrawn(index, axis); }
-    QList<int> KeysOffTheXAxis(const QList<int>& keys, QString* graphX, QMap<QString, QList<int>>* byX) const
-    {
-        return m_X.KeysOffTheXAxis(keys, graphX, byX);
-    }
-    static QString OffTheXAxisText(const QString& graphX, const QString& theirX, const QStringList& series,
-                                   bool fitted = false)
-    {
-        return CGraphX::OffTheXAxisText(graphX, theirX, series, fitted);
-    }
     int GetNumPlots() const { return m_Plots.size(); }
     int GetNumVisiblePlots() const;
     int PlotIndexToVisiblePlotIndex(int index) const;
@@ -121,8 +108,6 @@ public:
     void SetAxisMinMax(short axis, float min, float max, bool autoscale);
     void FindMinMaxValues(const CDataBranch* branch, bool yValues, long from, long to, float& min, float& max,
                           float multiplier) const;
-    int RealXToPtX(float x, float min, float max, const QRect& rect) const;
-    int RealYToPtY(float y, float min, float max, const QRect& rect) const;
 
     // Tool bar and scale combo boxes.
     void InitToolBar();
@@ -176,16 +161,10 @@ public:
     void DrawPlotLine(QPainter* painter, int plotIndex, long from, long to);
     void DrawPlotLine_optimized(QPainter* painter, int plotIndex, long from, long to);
     void DrawMidPoints(QPainter* painter, int plotIndex, const CDataBranch* branch);
-    QString MidPointLabel(int parentPlot, double x, double y) const { return m_X.MidPointLabel(parentPlot, x, y); }
     void SaveGraph();
     QRect GetPlotRemoveButonRect(int plotIndex);
     void DrawPlotRemoveButon(QPainter* painter);
 
-    // The title of a plot in the legend and the combo boxes: name(prefix unit).
-    static QString PlotTitle(const CGraphPlot& plot) { return CGraphX::PlotTitle(plot); }
-    // The unit of the XY graph's X axis with its prefix ("kPa"), and the X-axis title.
-    QString XAxisUnit() const { return m_X.AxisUnit(); }
-    QString XAxisTitle() const { return m_X.AxisTitle(); }
     // Derived series (GraphWindow_derived.cpp). The plot whose Y scale a plot is drawn on: that
     // of the shown plot of the series it was derived from (a fit, a function, a derivative, a
     // function computed while the run recorded) when the two are in one unit, followed along a
@@ -426,8 +405,6 @@ public:
     QList<CCsvColumn> CsvColumns() const;
     // The unit of a column: the plot's, or what an unlabelled series is measured in.
     static QString CsvUnit(const CDataBranch& branch, const QString& unit);
-    // The first header cell: what the first written series' positions are, as the axis names it.
-    QString CsvXTitle() const { return m_X.CsvTitle(); }
     // Copy and print (GraphWindow_print.cpp): the part of the window they show.
     QRect PictureRect();
     QPixmap GraphPicture();
@@ -498,8 +475,6 @@ public:
     // cursor samples and the X-axis key.
     int GetCursorsInfo(int& cursor1Sample, int& cursor2Sample, int& xAxisKey);
     int GetXAxisKey() const { return m_X.PlotKey(); }
-    // The X value under a pixel column of the plot area.
-    float ColumnToX(int column) const { return m_X.ColumnToX(column, m_GraphRect); }
 
     // Cursors (GraphWindow_cursors.cpp).
     void SelectCursorPlot(int plotIndex, bool switchOn, QPoint* point);

@@ -222,13 +222,3 @@ void CGraphWindow::SetAxisMinMax(short axis, float min, float max, bool autoscal
     p.m_Max = max;
     UpdatePlot(p, axis);
 }
-
-int CGraphWindow::RealXToPtX(float x, float min, float max, const QRect& rect) const
-{
-    return GraphRules::ToPixelX(x, min, max, rect);
-}
-
-int CGraphWindow::RealYToPtY(float y, float min, float max, const QRect& rect) const
-{
-    return GraphRules::ToPixelY(y, min, max, rect);
-}

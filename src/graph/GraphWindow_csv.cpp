@@ -122,7 +122,7 @@ void CGraphWindow::OnExportGraph()
         return;
     const QLocale locale;
     const QString samples = GraphRules::TimeAxisName(GraphRules::XAxisContent::Samples);
-    if (!GraphCsv::WriteFile(path, CsvColumns(), locale, CsvXTitle(), samples)) {
+    if (!GraphCsv::WriteFile(path, CsvColumns(), locale, m_X.CsvTitle(), samples)) {
         graphPrompter()->warning(nullptr, MessageBoxTitle(), tr("Saving file failed."));
         return;
     }

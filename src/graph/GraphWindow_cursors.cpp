@@ -97,7 +97,7 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
     if (switchOn) {
         const int plotIndex = m_LeftScalePlot;
         // A curve that is not drawn carries no cursor.
-        if (plotIndex == -1 || !PlotIsDrawn(plotIndex)) {
+        if (plotIndex == -1 || !m_X.PlotIsDrawn(plotIndex)) {
             m_Cursors.SetPlot(1, -1);
             return;
         }
@@ -109,7 +109,7 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
             return;
         }
         if (m_GraphType == XYGraph) {
-            CDataBranch* xBranch = XBranchOfPlot(plotIndex);
+            CDataBranch* xBranch = m_X.XBranchOfPlot(plotIndex);
             if (!xBranch) {
                 // A curve not drawn (no X values of its own run) carries no cursor.
                 m_Cursors.SetPlot(1, -1);
@@ -142,7 +142,7 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
         return;
     if (m_GraphType == XYGraph) {
         s = ClampSample(s, count);
-        m_Cursors.Place(1, n, s, XBranchOfPlot(n) ? float(m_X.XYSampleX(n, s)) : 0.0f, float(branch->GetYSample(s)));
+        m_Cursors.Place(1, n, s, m_X.XBranchOfPlot(n) ? float(m_X.XYSampleX(n, s)) : 0.0f, float(branch->GetYSample(s)));
         return;
     }
     float x = m_X.PlotColumnToX(n, point->x(), m_GraphRect);
@@ -243,7 +243,7 @@ void CGraphWindow::DrawCursor(QPainter* painter)
     painter->setFont(ScaleFont());
     QString text;
     if (m_GraphType == XYGraph)
-        text = QStringLiteral("x=") + Double2String(c1.m_X * m_X.AxisMultiplier(), 2, false, false) + XAxisUnit();
+        text = QStringLiteral("x=") + Double2String(c1.m_X * m_X.AxisMultiplier(), 2, false, false) + m_X.AxisUnit();
     else
         text = QStringLiteral("x=") + m_X.PositionText(m_Cursors.First().m_Plot, double(c1.m_X));
     text += QStringLiteral("  y=") + Double2String(double(m * c1.m_Y), 2, false, false)
@@ -323,8 +323,8 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
         // On an XY graph the distance between the cursors is the difference of their X values,
         // in the X axis' own unit.
         const double mx = m_X.AxisMultiplier();
-        text = QStringLiteral("x=") + Double2String(c2.m_X * mx, 2, false, false) + XAxisUnit();
-        dx = Double2String(m_Cursors.DeltaX(true) * mx, 2, false, false) + XAxisUnit();
+        text = QStringLiteral("x=") + Double2String(c2.m_X * mx, 2, false, false) + m_X.AxisUnit();
+        dx = Double2String(m_Cursors.DeltaX(true) * mx, 2, false, false) + m_X.AxisUnit();
     } else {
         // Both in what the axis shows: seconds, hertz, or counted samples and events.
         text = QStringLiteral("x=") + m_X.PositionText(m_Cursors.Second().m_Plot, double(c2.m_X));

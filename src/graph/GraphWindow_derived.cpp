@@ -210,8 +210,8 @@ bool CGraphWindow::takesNewResult(const CDataBranch& branch)
         m_pHost->ShowInGraphOfItsOwn(branch.m_Key);
         return false;
     }
-    const QString graphX = m_Plots.isEmpty() ? GraphRules::TimeAxisTitle(GraphRules::XAxisContent::Time) : XAxisTitle();
-    graphPrompter()->information(this, tr("Graph"), OffTheXAxisText(graphX, m_X.SeriesXTitle(branch), {branch.m_Name}, true));
+    const QString graphX = m_Plots.isEmpty() ? GraphRules::TimeAxisTitle(GraphRules::XAxisContent::Time) : m_X.AxisTitle();
+    graphPrompter()->information(this, tr("Graph"), CGraphX::OffTheXAxisText(graphX, m_X.SeriesXTitle(branch), {branch.m_Name}, true));
     return false;
 }
 
@@ -223,7 +223,7 @@ QStringList CGraphWindow::FitEquations(QList<QColor>* colors) const
         const CDataBranch* b = GetDataBranch(i);
         // The equation of a curve not drawn here (fitted against another X) would name an X
         // this graph does not show.
-        if (!b || b->m_SensorIndex != CFunctions::CurveFitResultIndex || b->m_FunctionText.isEmpty() || !PlotIsDrawn(i))
+        if (!b || b->m_SensorIndex != CFunctions::CurveFitResultIndex || b->m_FunctionText.isEmpty() || !m_X.PlotIsDrawn(i))
             continue;
         texts << p.m_Name + QStringLiteral(":  ") + FormulaTextAsShown(i);
         if (colors)

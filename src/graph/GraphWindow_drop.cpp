@@ -100,7 +100,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     // holds no values of its X axis.
     QString graphX;
     QMap<QString, QList<int>> offAxis;
-    QSet<int> refused = toSet(KeysOffTheXAxis(dropped, &graphX, &offAxis));
+    QSet<int> refused = toSet(m_X.KeysOffTheXAxis(dropped, &graphX, &offAxis));
     QStringList runsWithoutX;
     refused.unite(toSet(m_X.KeysWithoutOwnX(dropped, &runsWithoutX)));
     for (int key : dropped) {
@@ -141,7 +141,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
             names << DroppedPlotName(data, *b, caption);
             fitted = fitted || FittedXKey(*b) >= 0;
         }
-        notices << OffTheXAxisText(graphX, it.key(), names, fitted);
+        notices << CGraphX::OffTheXAxisText(graphX, it.key(), names, fitted);
     }
     if (!runsWithoutX.isEmpty() || !notices.isEmpty()) {
         // Said once the drag has ended: a box inside the drop would hold the drag's source.

@@ -72,7 +72,7 @@ void CGraphWindow::drawTimeCurves(QPainter* painter, long from, long to)
     const GraphRules::XAxisContent axis = m_X.TimeAxisContent();
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& plot = m_Plots.at(i);
-        const CDataBranch* branch = PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
+        const CDataBranch* branch = m_X.PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
         if (!branch)
             continue;
         CCurveJob job;
@@ -175,7 +175,7 @@ bool CGraphWindow::updateLiveLayer(long from, long to)
         m_RepaintMode == RepaintLiveTick && isLive() && !m_Plots.isEmpty() && g.width() > 4 && g.height() > 4;
     const GraphRules::XAxisContent axis = m_X.TimeAxisContent();
     for (int i = 0; usable && i < m_Plots.size(); ++i) {
-        const CDataBranch* b = PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
+        const CDataBranch* b = m_X.PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
         // Mid-point marks carry text and follow another branch, and the painter runs a dash
         // pattern on from one line to the next, so part of a dashed curve cannot be drawn
         // again alone: such graphs are drawn whole.
@@ -194,7 +194,7 @@ bool CGraphWindow::updateLiveLayer(long from, long to)
     m_BarDataList.clear();
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& plot = m_Plots.at(i);
-        const CDataBranch* b = PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
+        const CDataBranch* b = m_X.PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
         CCurveCache& cache = m_CurveCaches[size_t(i)];
         if (!b) {
             cache = CCurveCache();
@@ -358,7 +358,7 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
     const CGraphPlot plot = GetPlot(plotIndex);
     const CDataBranch* branch = GetDataBranch(plotIndex);
     // Without X values of its own run an XY curve has nothing to stand on; it is left out.
-    const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
+    const CDataBranch* xBranch = m_X.XBranchOfPlot(plotIndex);
     if (!branch || !xBranch)
         return;
     const CCurveFrame frame = Frame(m_GraphRect, m_X.Min(), m_X.Max(), plot, isLive(), 0.7);
@@ -470,7 +470,7 @@ void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBr
     const CDataBranch* parent = data->GetDataBranch(branch->m_RelatedKey);
     if (!parent)
         return;
-    const CDataBranch* xBranch = m_X.PlotKey() != -1 ? XBranchOfPlot(plotIndex) : nullptr;
+    const CDataBranch* xBranch = m_X.PlotKey() != -1 ? m_X.XBranchOfPlot(plotIndex) : nullptr;
     if (m_X.PlotKey() != -1 && !xBranch)
         return;
     int parentPlot = -1;
@@ -501,7 +501,7 @@ void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBr
         painter->drawLine(px + 6, py, px + 14, py);
         painter->drawLine(px, py - 6, px, py - 14);
         painter->drawLine(px, py + 6, px, py + 14);
-        const QString label = MidPointLabel(parentPlot, x, y);
+        const QString label = m_X.MidPointLabel(parentPlot, x, y);
         const int w = StringWidth(painter, label);
         const int h = QFontInfo(painter->font()).pixelSize();
         painter->setBrush(Qt::NoBrush);

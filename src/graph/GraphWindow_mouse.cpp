@@ -595,7 +595,7 @@ void CGraphWindow::DoDragCursor(QPoint p)
     float x = 0.0f, y = 0.0f;
     int sample = m_Cursors.Cursor(k).m_Sample;
     if (m_GraphType == XYGraph) {
-        const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
+        const CDataBranch* xBranch = m_X.XBranchOfPlot(plotIndex);
         const int s = m_X.NearestXYSample(plotIndex, p, m_GraphRect, nullptr);
         if (s < 0 || !xBranch)
             return;

@@ -155,10 +155,10 @@ void CGraphWindow::DrawLegend(QPainter* painter)
     painter->setPen(Qt::black);
     if (count == 0)
         return;
-    const QString left = PlotTitle(GetPlot(m_LeftScalePlot));
+    const QString left = CGraphX::PlotTitle(GetPlot(m_LeftScalePlot));
     painter->drawText(QPoint(m_GraphRect.left() + 20, m_GraphRect.top() - 14), left);
     if (count >= 2) {
-        const QString right = PlotTitle(GetPlot(m_RightScalePlot));
+        const QString right = CGraphX::PlotTitle(GetPlot(m_RightScalePlot));
         painter->drawText(QPoint(m_GraphRect.right() - 20 - StringWidth(painter, right), m_GraphRect.top() - 14),
                           right);
     }

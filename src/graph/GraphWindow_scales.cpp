@@ -297,7 +297,7 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
     }
     if (m_Plots.isEmpty())
         return;
-    const QString title = XAxisTitle();
+    const QString title = m_X.AxisTitle();
     painter->setFont(ScaleFont());
     painter->setPen(Qt::black);
     painter->drawText(QPoint(g.left() + 20, rect.bottom() - 14), title);

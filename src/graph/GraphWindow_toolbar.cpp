@@ -331,7 +331,7 @@ void CGraphWindow::BuildScaleCombos()
     xTitles.append(GraphRules::TimeAxisName(m_X.TimeAxisContent()));
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& p = m_Plots.at(i);
-        const QString title = PlotTitle(p);
+        const QString title = CGraphX::PlotTitle(p);
         if (p.m_bVisible) {
             scaleTitles.append(title);
             m_ScaleComboPlots.append(i);
@@ -395,7 +395,7 @@ void CGraphWindow::RetitleScaleCombos()
     if (!m_pLeftScaleCombo)
         return;
     for (int k = 0; k < m_ScaleComboPlots.size(); ++k) {
-        const QString title = PlotTitle(GetPlot(m_ScaleComboPlots.at(k)));
+        const QString title = CGraphX::PlotTitle(GetPlot(m_ScaleComboPlots.at(k)));
         if (k < m_pLeftScaleCombo->count())
             m_pLeftScaleCombo->setItemText(k, title);
         if (k < m_pRightScaleCombo->count())
@@ -403,7 +403,7 @@ void CGraphWindow::RetitleScaleCombos()
     }
     // The X list holds Time, then every plot when there are two or more.
     for (int i = 0; i + 1 < m_pXScaleCombo->count() && i < m_Plots.size(); ++i)
-        m_pXScaleCombo->setItemText(i + 1, PlotTitle(m_Plots.at(i)));
+        m_pXScaleCombo->setItemText(i + 1, CGraphX::PlotTitle(m_Plots.at(i)));
 }
 
 void CGraphWindow::OnLeftScaleComboChanged(int index)
@@ -441,7 +441,7 @@ void CGraphWindow::OnXScaleComboChanged(int index)
     // The samples the cursors stood on lie elsewhere on the new axis: both go.
     detachCursors();
     // A scale chosen beside a curve the new axis does not draw goes to a drawn one.
-    if (!PlotIsDrawn(m_LeftScalePlot) || (GetNumVisiblePlots() >= 2 && !PlotIsDrawn(m_RightScalePlot))) {
+    if (!m_X.PlotIsDrawn(m_LeftScalePlot) || (GetNumVisiblePlots() >= 2 && !m_X.PlotIsDrawn(m_RightScalePlot))) {
         chooseFirstVisibleScales();
         ResizeScaleCombos();
     }

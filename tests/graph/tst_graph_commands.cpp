@@ -525,7 +525,7 @@ private slots:
 
         rig.graph->OnXScaleComboChanged(0);
         const CGraphPlot back = rig.graph->GetPlot(1);
-        QVERIFY(back.m_bVisible && rig.graph->PlotIsDrawn(1));
+        QVERIFY(back.m_bVisible && rig.graph->m_X.PlotIsDrawn(1));
         QVERIFY2(back.m_Min <= 1.0f && back.m_Max >= 30.0f && back.m_Max < 60.0f,
                  qPrintable(QStringLiteral("%1 to %2").arg(back.m_Min).arg(back.m_Max)));
         QCOMPARE(rig.graph->m_pLeftScaleCombo->itemText(1), title);
@@ -617,7 +617,7 @@ private slots:
         QCOMPARE(rig.graph->GetNumPlots(), 2);
         QCOMPARE(rig.graph->GetPlot(1).m_Name, QStringLiteral("B1"));
         // Positions in video pixels, on the scale and at the cursors as in the CSV export.
-        QCOMPARE(CGraphWindow::PlotTitle(rig.graph->GetPlot(1)), QStringLiteral("B1(px)"));
+        QCOMPARE(CGraphX::PlotTitle(rig.graph->GetPlot(1)), QStringLiteral("B1(px)"));
         QCOMPARE(rig.graph->m_X.Max(), 10.0f);
         QVERIFY(!rig.graph->close());   // a live graph stays
         CGraphTestHost::fill(rig.graph->GetDataBranch(0), 6, [](int i) { return 2.0 * i; });

@@ -423,7 +423,7 @@ private slots:
         QCOMPARE(g->m_Cursors.First().m_Text, QStringLiteral("x=2s  y=10000mV Slope = 5 "));
         // A derivative's mid-point mark on this curve reads as the cursor does, not in sample
         // numbers and stored units.
-        QCOMPARE(g->MidPointLabel(0, 20.0, 10.0), QStringLiteral("X=2s,Y=10000mV"));
+        QCOMPARE(g->m_X.MidPointLabel(0, 20.0, 10.0), QStringLiteral("X=2s,Y=10000mV"));
         g->m_Plots[0].m_UnitPrefix = 0;
         g->m_Plots[0].m_Unit.clear();
         // Cursor 2 left of cursor 1 and lower: both differences from cursor 1 to cursor 2.
@@ -477,7 +477,7 @@ private slots:
         QCOMPARE(g->m_Cursors.Second().m_Sample, 65);
         rig.paint();
         QTEST(g->m_Cursors.Second().m_Text, "text2");
-        QTEST(g->XAxisTitle(), "title");
+        QTEST(g->m_X.AxisTitle(), "title");
         QFETCH(QString, slope);
         g->EnableSlopeMode(true);
         rig.paint();
@@ -662,13 +662,13 @@ private slots:
         rig.prompter.m_Log.clear();
         g->OnXScaleComboChanged(0);
         g->NewFunctionData(fit->m_Key, rig.ramp->m_Key, x->m_Key);
-        QVERIFY(!g->PlotIsDrawn(f) && g->m_Plots.size() == f + 1);
+        QVERIFY(!g->m_X.PlotIsDrawn(f) && g->m_Plots.size() == f + 1);
         QVERIFY(fitPixels(rig.paint()) == 0 && g->FitEquations().isEmpty());
-        QCOMPARE(g->KeysOffTheXAxis({rig.ramp->m_Key, fit->m_Key}, nullptr, nullptr), QList<int>{fit->m_Key});
-        const QString notice = CGraphWindow::OffTheXAxisText(g->XAxisTitle(), QStringLiteral("X"), {fit->m_Name}, true);
+        QCOMPARE(g->m_X.KeysOffTheXAxis({rig.ramp->m_Key, fit->m_Key}, nullptr, nullptr), QList<int>{fit->m_Key});
+        const QString notice = CGraphX::OffTheXAxisText(g->m_X.AxisTitle(), QStringLiteral("X"), {fit->m_Name}, true);
         QCOMPARE(rig.prompter.m_Log, QStringList({"info|Graph|" + notice, "info|Graph|" + notice}));
         g->OnXScaleComboChanged(3);
-        QVERIFY(g->PlotIsDrawn(f) && fitPixels(rig.paint()) > 50 && g->FitEquations().size() == 1);
+        QVERIFY(g->m_X.PlotIsDrawn(f) && fitPixels(rig.paint()) > 50 && g->FitEquations().size() == 1);
     }
 };
 

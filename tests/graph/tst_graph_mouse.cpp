@@ -199,7 +199,7 @@ private slots:
         g->OnPan();
         const QPoint from = rig.pixel(50.0f, 25.0f);
         const QPoint to = rig.pixel(40.0f, 30.0f);
-        const float dx = g->ColumnToX(to.x()) - g->ColumnToX(from.x());
+        const float dx = g->m_X.ColumnToX(to.x(), g->m_GraphRect) - g->m_X.ColumnToX(from.x(), g->m_GraphRect);
         Drag(g, from, to);
         // The curves follow the mouse: the axes move the other way.
         QVERIFY(std::fabs(g->m_X.Min() + dx) < 0.01f);
@@ -503,7 +503,7 @@ private slots:
             x << w->m_pXScaleCombo->itemText(i);
         QCOMPARE(left, expected);
         QCOMPARE(x, expected);
-        const QString csv = GraphCsv::Build(w->CsvColumns(), QLocale::c(), w->CsvXTitle(), QStringLiteral("Samples"));
+        const QString csv = GraphCsv::Build(w->CsvColumns(), QLocale::c(), w->m_X.CsvTitle(), QStringLiteral("Samples"));
         QCOMPARE(csv.section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("Time(s),") + expected.join(QLatin1Char(',')));
     }
 
@@ -537,7 +537,7 @@ private slots:
              QPoint(xy.graph->m_GraphRect.center().x(), xy.graph->m_GraphRect.bottom() + 5));
         QCOMPARE(xy.graph->m_GraphType, int(CGraphWindow::XYGraph));
         QCOMPARE(xy.graph->GetXAxisKey(), xy.ramp->m_Key);
-        QCOMPARE(xy.graph->XAxisUnit(), QStringLiteral("kPa/s"));
+        QCOMPARE(xy.graph->m_X.AxisUnit(), QStringLiteral("kPa/s"));
         QVERIFY(!xy.graph->m_Plots[1].m_bVisible);
         // Timing results make a bar graph.
         CCursorRig bars;
@@ -656,10 +656,10 @@ private slots:
         Drop(w, QStringLiteral("Run %1,%2").arg(run).arg(t[run]->m_Key), w->m_GraphRect.center());
         const bool taken = run == 3;
         QCOMPARE(w->m_Plots.size(), taken ? 3 : 2);
-        QCOMPARE(w->XBranchOfPlot(2), m[run]);
+        QCOMPARE(w->m_X.XBranchOfPlot(2), m[run]);
         QVERIFY(w->m_X.Min() <= 10.0f && w->m_X.Max() >= (taken ? 80.0f : 40.0f));
         for (int s : {w->m_LeftScalePlot, w->m_RightScalePlot})
-            QVERIFY(s == -1 || (w->PlotIsDrawn(s) && w->m_Plots.at(s).m_Key != m[2]->m_Key));
+            QVERIFY(s == -1 || (w->m_X.PlotIsDrawn(s) && w->m_Plots.at(s).m_Key != m[2]->m_Key));
         // Run 3's last point stands at its own 80 g, beyond every mass of Run 2.
         w->m_bTakingPicture = true;   // whole: on screen the XY curves could come in later paints
         const QImage image = w->grab().toImage();
