@@ -119,9 +119,6 @@ public:
     void RepositionScaleCombos();
     // The plots' titles in the scale lists again (a unit prefix changed), the choices kept.
     void RetitleScaleCombos();
-    // The plot area the combo boxes were last placed by; a paint that lays the area out
-    // elsewhere (the first paint of an opened graph, a right scale that appeared) moves them.
-    QRect m_ScaleCombosRect;
     // The enabled, image and checked states of the tool-bar actions for a window state; the
     // window applies them (commands still to come stay disabled).
     struct ToolState
@@ -203,28 +200,17 @@ public:
     bool m_bRescaleY = false;
     bool m_bRunning = false;
     bool m_bTimingRun = false;
-    bool m_bVideoAnalysisRun = false;
-    bool m_bUpdatingPlots = false;
     QTimer* m_pRedrawTimer = nullptr;
     QTimer* m_pToolBarTimer = nullptr;
-    QList<int> m_ScaleComboPlots;
     QToolBar* m_pToolBar = nullptr;
     QList<MultiAction*> m_ToolBarActions;
-    QPushButton* m_pToolBarToggle = nullptr;
     QComboBox* m_pLeftScaleCombo = nullptr;
     QComboBox* m_pRightScaleCombo = nullptr;
     QComboBox* m_pXScaleCombo = nullptr;
     MouseMode m_MouseMode = MouseNormal;
     QPoint m_LastMousePoint;
-    QPoint m_PressPoint;
     QRect m_ZoomRect;
-    QRect m_PrevZoomRect;
-    bool m_bZooming = false;
     bool m_bPanning = false;
-    QPixmap m_GraphPixmap;
-    int m_DragScale = -2;
-    int m_DragScalePlot = -1;
-    float m_DragStartXMax = 0.0f;
     QList<CBarData> m_BarDataList;
     // The two cursors (GraphCursors.h).
     CGraphCursors m_Cursors;
@@ -232,16 +218,33 @@ public:
     bool m_bAreaMode = false;
     bool m_bDrawCursors = true;
     QPoint m_DragStartPoint;
-    bool m_bShowAnnotations = true;
     int m_SelAnnotation = -1;
     int m_SelAnnotationPlot = -1;
-    bool m_bDraggingAnnotation = false;
     bool m_bPredictMode = false;
-    bool m_bPredictAdding = false;
-    bool m_bPredictErasing = false;
     QList<CPredictPlot> m_PredictPlots;
     int m_VideoFolderKey = -1;
     bool m_bVideoPlayback = false;
+
+private:
+    // The plot area the combo boxes were last placed by; a paint that lays the area out
+    // elsewhere (the first paint of an opened graph, a right scale that appeared) moves them.
+    QRect m_ScaleCombosRect;
+    // Runs, plot changes, the tool bar, the mouse and annotations as the window alone keeps them.
+    bool m_bVideoAnalysisRun = false;
+    bool m_bUpdatingPlots = false;
+    QList<int> m_ScaleComboPlots;
+    QPushButton* m_pToolBarToggle = nullptr;
+    QPoint m_PressPoint;
+    QRect m_PrevZoomRect;
+    bool m_bZooming = false;
+    QPixmap m_GraphPixmap;
+    int m_DragScale = -2;
+    int m_DragScalePlot = -1;
+    float m_DragStartXMax = 0.0f;
+    bool m_bShowAnnotations = true;
+    bool m_bDraggingAnnotation = false;
+    bool m_bPredictAdding = false;
+    bool m_bPredictErasing = false;
 
 public slots:
     void StartRunning();
@@ -331,10 +334,23 @@ public:
     // our own rasteriser over the graph's threads (CXYCoverage): a noisy run makes every sample
     // a segment, and the painter's strokes of millions of them take seconds. Negative: never.
     double m_XYCoverageShare = 1.0 / 64;
-    // Whether the paint under way goes to the screen, and since when; a picture taken of the
-    // window (copied, printed, kept under a cursor drag) is not.
-    bool m_bPaintingOnScreen = false;
+    // Whether a picture is being taken of the window (copied, printed, kept under a cursor
+    // drag) rather than a paint going to the screen.
     bool m_bTakingPicture = false;
+    // The plot-area image of a live run (below), and the edges of the columns the last tick
+    // drew again in it.
+    QImage m_PlotLayer;
+    int m_LayerRedrawLeft = -1;
+    int m_LayerRedrawRight = -1;
+    int m_PartialTicks = 0;   // ticks that repainted part of the plot area alone
+    // Full paints of time curves go through an image painted in strips (paintTimeLayer); off,
+    // they are stroked on the window's painter one by one, which tests compare against.
+    bool m_bPaintInStrips = true;
+    int m_StripPaints = 0;   // full paints that went that way
+
+private:
+    // Whether the paint under way goes to the screen, and since when.
+    bool m_bPaintingOnScreen = false;
     QElapsedTimer m_PaintClock;
     int m_XYStretches = 0;   // stretches of XY layers stroked in this paint
     bool m_bXYPaintPending = false;
@@ -356,24 +372,16 @@ public:
     };
     std::vector<CCurveCache> m_CurveCaches;
     QImage m_PlotBackground;
-    QImage m_PlotLayer;
     QVector<double> m_LayerSignature;
-    int m_LayerRedrawLeft = -1;   // edges of the columns the last tick drew again
-    int m_LayerRedrawRight = -1;
     int m_LayerReach = INT_MIN;   // the rightmost column the layer's strokes reach
     bool m_bLayerWhole = false;   // whether the last tick drew the layer afresh
     // Whether the last paint of the window showed m_PlotLayer over the whole plot area: a
     // redraw tick then repaints only the columns it drew again (liveTickRegion).
     bool m_bLiveAreaShown = false;
-    int m_PartialTicks = 0;   // ticks that repainted part of the plot area alone
     // The widths the scales measured, by what their labels are made of: a paint measures each
     // scale several times and the labels rarely change from one paint to the next.
     QHash<QString, int> m_ScaleWidths;
-    // Full paints of time curves go through an image painted in strips (paintTimeLayer); off,
-    // they are stroked on the window's painter one by one, which tests compare against.
-    bool m_bPaintInStrips = true;
-    int m_StripPaints = 0;   // full paints that went that way
-    QImage m_StripLayer;     // their image, kept: a fresh one costs its pages every paint
+    QImage m_StripLayer;   // the strips' image, kept: a fresh one costs its pages every paint
 
 private:
     void drawTimeCurves(QPainter* painter, long from, long to);
