@@ -84,7 +84,7 @@ void CGraphCursors::PlaceSecond(const CDataBranch* branch, const CGraphX& x, boo
         // Only samples that stand on an X value have a point.
         const long long onX = xBranch ? xBranch->GetYSize() - x.XYSampleOffset(plot) : 0;
         const int points = int(std::clamp<long long>(onX, 0, count));
-        m_Second.m_Sample = CGraphX::Cursor2Sample(m_First.m_Sample, m_Second.m_Sample, m_SampleDelta, points);
+        m_Second.m_Sample = Cursor2Sample(m_First.m_Sample, m_Second.m_Sample, m_SampleDelta, points);
         m_Second.m_X = points > 0 ? float(x.XYSampleX(plot, m_Second.m_Sample)) : 0.0f;
         m_Second.m_Y = float(branch->GetYSample(m_Second.m_Sample));
     } else {
@@ -104,6 +104,21 @@ void CGraphCursors::PlaceSecond(const CDataBranch* branch, const CGraphX& x, boo
         m_Second.m_Y = float(branch->GetYSample(m_Second.m_Sample));
     }
     m_SampleDelta = m_Second.m_Sample - m_First.m_Sample;
+}
+
+int CGraphCursors::Cursor2Sample(int cursor1, int cursor2, int delta, int points)
+{
+    if (points <= 0)
+        return 0;
+    const int c1 = std::clamp(cursor1, 0, points - 1);
+    // A distance kept from before stays while it lands inside the data.
+    if (cursor2 >= 0 && delta != 0 && (long long)c1 + delta >= 0 && (long long)c1 + delta < points)
+        return c1 + delta;
+    // Otherwise half-way from cursor 1 to the farther end of the data, so that the two cursors
+    // and their read-outs stand apart: never on cursor 1 while there is another sample.
+    if (c1 < points / 2)
+        return c1 + (points - c1) / 2;
+    return c1 / 2;
 }
 
 int CGraphCursors::HandleAt(const QPoint& p) const

@@ -41,8 +41,12 @@ public:
     void Detach(bool keepSecond);
     // A cursor onto a plot's sample, reading (x, y) there.
     void Place(int which, int plot, int sample, float x, float y);
-    // Cursor 2 onto cursor 1's plot, whose series is branch: on an XY graph
-    // (CGraphX::Cursor2Sample) among the samples that stand on an X value; on a time graph at
+    // Cursor 2's sample on an XY graph of points samples: cursor 1's plus the distance kept
+    // from before while that lands inside the data, else half-way from cursor 1 to the last
+    // sample (from the last sample, half-way back to the first).
+    static int Cursor2Sample(int cursor1, int cursor2, int delta, int points);
+    // Cursor 2 onto cursor 1's plot, whose series is branch: on an XY graph (Cursor2Sample)
+    // among the samples that stand on an X value; on a time graph at
     // the distance kept from before while that stays inside the visible data, else half-way
     // from cursor 1 to the end of the visible data. Without cursor 1 or samples it goes off.
     void PlaceSecond(const CDataBranch* branch, const CGraphX& x, bool xyGraph);

@@ -661,17 +661,3 @@ QString CGraphX::MidPointLabel(int parentPlot, double x, double y) const
         + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit;
 }
 
-int CGraphX::Cursor2Sample(int cursor1, int cursor2, int delta, int points)
-{
-    if (points <= 0)
-        return 0;
-    const int c1 = std::clamp(cursor1, 0, points - 1);
-    // A distance kept from before stays while it lands inside the data.
-    if (cursor2 >= 0 && delta != 0 && (long long)c1 + delta >= 0 && (long long)c1 + delta < points)
-        return c1 + delta;
-    // Otherwise half-way from cursor 1 to the farther end of the data, so that the two cursors
-    // and their read-outs stand apart: never on cursor 1 while there is another sample.
-    if (c1 < points / 2)
-        return c1 + (points - c1) / 2;
-    return c1 / 2;
-}

@@ -153,10 +153,6 @@ public:
     // The sample of a plot's curve on an XY graph nearest a point in pixels of rect (-1 when
     // the plot has no point), and its squared distance.
     int NearestXYSample(int index, const QPoint& point, const QRect& rect, double* distance2) const;
-    // Cursor 2's sample on an XY graph of points samples: cursor 1's plus the distance kept
-    // from before while that lands inside the data, else half-way from cursor 1 to the last
-    // sample (from the last sample, half-way back to the first).
-    static int Cursor2Sample(int cursor1, int cursor2, int delta, int points);
     // Whether plot index shows a curve: visible, and standing on the graph's X axis (below);
     // axis is what the X axis of a time graph counts, found once by a caller asking of every plot.
     bool PlotIsDrawn(int index) const;

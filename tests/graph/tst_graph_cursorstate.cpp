@@ -89,6 +89,27 @@ private slots:
         QCOMPARE(rig.cursors.DeltaY(), float(2 * (expected - cursor1)));
     }
 
+    void cursor2Sample_data()
+    {
+        QTest::addColumn<int>("cursor1");
+        QTest::addColumn<int>("cursor2");
+        QTest::addColumn<int>("delta");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("distance kept") << 10 << 14 << 4 << 14;
+        QTest::newRow("beyond the data: half-way on") << 95 << 99 << 10 << 47;
+        QTest::newRow("no cursor 2 yet") << 10 << -1 << 4 << 55;
+        QTest::newRow("cursor 1 past the end") << 500 << -1 << 0 << 49;
+    }
+    // Cursor 2 of an XY graph of 100 points.
+    void cursor2Sample()
+    {
+        QFETCH(int, cursor1);
+        QFETCH(int, cursor2);
+        QFETCH(int, delta);
+        QTEST(CGraphCursors::Cursor2Sample(cursor1, cursor2, delta, 100), "expected");
+        QCOMPARE(CGraphCursors::Cursor2Sample(cursor1, cursor2, delta, 0), 0);
+    }
+
     // On an XY graph cursor 2 goes among the samples that stand on an X value, and reads it.
     void secondCursorOnAnXYGraph()
     {

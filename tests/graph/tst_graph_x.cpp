@@ -398,27 +398,6 @@ private slots:
         rig.x.ForgetPositions();
         QCOMPARE(rig.x.RememberedPositionContent(0, b), GraphRules::XAxisContent::Samples);
     }
-
-    void cursor2Sample_data()
-    {
-        QTest::addColumn<int>("cursor1");
-        QTest::addColumn<int>("cursor2");
-        QTest::addColumn<int>("delta");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("distance kept") << 10 << 14 << 4 << 14;
-        QTest::newRow("beyond the data: half-way on") << 95 << 99 << 10 << 47;
-        QTest::newRow("no cursor 2 yet") << 10 << -1 << 4 << 55;
-        QTest::newRow("cursor 1 past the end") << 500 << -1 << 0 << 49;
-    }
-    // Cursor 2 of an XY graph of 100 points.
-    void cursor2Sample()
-    {
-        QFETCH(int, cursor1);
-        QFETCH(int, cursor2);
-        QFETCH(int, delta);
-        QTEST(CGraphX::Cursor2Sample(cursor1, cursor2, delta, 100), "expected");
-        QCOMPARE(CGraphX::Cursor2Sample(cursor1, cursor2, delta, 0), 0);
-    }
 };
 
 KORVANTA_TEST_GUILESS_MAIN(TestGraphX)
