@@ -5,7 +5,8 @@
 // deleted branches. Split over several files by concern: GraphWindow.cpp (state and run
 // cycle), GraphWindow_autoscale.cpp, GraphWindow_paint.cpp (layout and legend),
 // GraphWindow_scales.cpp, GraphWindow_lines.cpp and GraphWindow_toolbar.cpp; the X axis and
-// what its positions are worth are a class of their own (GraphX.h).
+// what its positions are worth are a class of their own (GraphX.h), and so are the two
+// cursors (GraphCursors.h).
 #include "windowbase/KorvantaWindow.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphCursors.h"
