@@ -65,6 +65,27 @@ void CCalculateOnLineFunctions::ClearOnLineFunctions()
         *m_pCount = 0;
 }
 
+QStringList CCalculateOnLineFunctions::DropOnLineFunctions(const std::function<bool(const OnLineFunctionInfo&)>& drop)
+{
+    QStringList dropped;
+    QMutexLocker lock(&m_TableMutex);
+    if (!m_pTable || !m_pCount || !drop)
+        return dropped;
+    const int count = qBound(0, static_cast<int>(*m_pCount), static_cast<int>(MaxOnLineFunctions));
+    int kept = 0;
+    for (int i = 0; i < count; ++i) {
+        if (drop(m_pTable[i])) {
+            dropped << m_pTable[i].m_Name;
+            continue;
+        }
+        if (kept != i)
+            m_pTable[kept] = m_pTable[i];
+        ++kept;
+    }
+    *m_pCount = static_cast<short>(kept);
+    return dropped;
+}
+
 short CCalculateOnLineFunctions::GetNumOnLineFunctions()
 {
     QMutexLocker lock(&m_TableMutex);

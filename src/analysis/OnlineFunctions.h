@@ -7,6 +7,9 @@
 #include <QMutex>
 #include <QObject>
 #include <QString>
+#include <QStringList>
+
+#include <functional>
 
 #include "Core/Data/RunServices.h"
 #include "analysis/ExtremeScan.h"
@@ -70,6 +73,9 @@ public:
 
     // Empties the table (count 0) under the table lock; use this rather than writing the count.
     void ClearOnLineFunctions();
+    // Takes out every record `drop` says goes, the rest keeping their order, under the table
+    // lock; the names of those taken out, in table order.
+    QStringList DropOnLineFunctions(const std::function<bool(const OnLineFunctionInfo&)>& drop);
     short GetNumOnLineFunctions();
 
     // One computation pass over every record, on the samples stored since the last pass.

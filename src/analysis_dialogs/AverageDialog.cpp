@@ -1,4 +1,5 @@
 #include "analysis_dialogs/AverageDialog.h"
+#include "windowbase/DialogKeys.h"
 
 #include "Core/Base/KorvantaSignals.h"
 #include "Core/Data/DataManager.h"
@@ -80,6 +81,7 @@ AverageDialog::AverageDialog(QWidget* parent, IAnalysisHost* host)
 {
     ui->setupUi(this);
     setFixedSize(size());
+    DialogKeys::AcceptOnReturn(this, ui->OKButton);
 }
 
 AverageDialog::~AverageDialog()

@@ -1,4 +1,5 @@
 #include "analysis_dialogs/CurveFitDialog.h"
+#include "windowbase/DialogKeys.h"
 
 #include "analysis/Functions.h"
 #include "analysis_dialogs/AnalysisHost.h"
@@ -82,6 +83,7 @@ CurveFitDialog::CurveFitDialog(QWidget* parent, IAnalysisHost* host)
 {
     ui->setupUi(this);
     setFixedSize(487, 222);
+    DialogKeys::AcceptOnReturn(this, ui->okButton);
 }
 
 CurveFitDialog::~CurveFitDialog()

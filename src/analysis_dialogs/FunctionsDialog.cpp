@@ -1,4 +1,5 @@
 #include "analysis_dialogs/FunctionsDialog.h"
+#include "windowbase/DialogKeys.h"
 
 #include "analysis/Functions.h"
 #include "analysis/OnlineFunctions.h"
@@ -160,8 +161,7 @@ void Ui_FunctionsDialog::setupUi(QDialog* dialog)
     OkButton->setObjectName(QStringLiteral("OkButton"));
     // Return means Ok, also with the cursor in a coefficient: the reset forgets every online
     // function without a question, so it takes a click of its own and is never the default.
-    resetButton->setAutoDefault(false);
-    OkButton->setDefault(true);
+    DialogKeys::AcceptOnReturn(dialog, OkButton);
     buttons->addWidget(resetButton);
     buttons->addStretch();
     buttons->addWidget(CancelButton);

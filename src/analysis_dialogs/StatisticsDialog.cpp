@@ -1,4 +1,5 @@
 #include "analysis_dialogs/StatisticsDialog.h"
+#include "windowbase/DialogKeys.h"
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataFolder.h"
@@ -83,6 +84,8 @@ StatisticsDialog::StatisticsDialog(QWidget* parent, IAnalysisHost* host)
     ui->setupUi(this);
     ui->progressBar->setMinimum(0);
     ui->progressBar->setMaximum(0);
+    // The results are only shown: closing is the dialog's one action.
+    DialogKeys::AcceptOnReturn(this, ui->closeButton);
 }
 
 StatisticsDialog::~StatisticsDialog()

@@ -1,4 +1,5 @@
 #include "graph/AnnotationTextDialog.h"
+#include "windowbase/DialogKeys.h"
 
 #include <QDialogButtonBox>
 #include <QLabel>
@@ -25,6 +26,8 @@ CAddAnnotationDialog::CAddAnnotationDialog(QWidget* parent) : QDialog(parent)
     layout->addWidget(m_pButtons);
     connect(m_pButtons, &QDialogButtonBox::accepted, this, &CAddAnnotationDialog::accept);
     connect(m_pButtons, &QDialogButtonBox::rejected, this, &CAddAnnotationDialog::reject);
+    // Return in the text makes a new line; elsewhere it means OK.
+    DialogKeys::AcceptOnReturn(this, m_pButtons->button(QDialogButtonBox::Ok));
 }
 
 void CAddAnnotationDialog::SetEditText(const QString& value)

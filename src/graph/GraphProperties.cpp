@@ -1,4 +1,5 @@
 #include "graph/GraphProperties.h"
+#include "windowbase/DialogKeys.h"
 #include "windowbase/DeferredIcon.h"
 
 #include "windowbase/NumberField.h"
@@ -9,8 +10,18 @@
 
 #include <QSignalBlocker>
 
+#include <cmath>
+
 namespace {
 const CNumberRange s_RangeField{-double(CGraphPlot::MaxRange), double(CGraphPlot::MaxRange), false};
+
+// How many of the shown unit make one of the stored: the range fields speak the unit the scale
+// names (Pa chosen over kPa data), the plot keeps its range in the stored one.
+double ShownPerStored(const CGraphPlot& plot, int shownPrefix)
+{
+    const double m = GetMultiplier(short(plot.m_DataUnitPrefix), short(shownPrefix));
+    return std::isfinite(m) && m > 0.0 ? m : 1.0;
+}
 }
 
 CGraphProperties::CGraphProperties(QWidget* parent) : QDialog(parent), ui(new Ui::CGraphProperties)
@@ -21,6 +32,7 @@ CGraphProperties::CGraphProperties(QWidget* parent) : QDialog(parent), ui(new Ui
     disconnect(ui->buttonBox, SIGNAL(accepted()), this, SLOT(accept()));
     NumberField::Restrict(ui->minEdit);
     NumberField::Restrict(ui->maxEdit);
+    DialogKeys::AcceptOnReturn(this, ui->buttonBox->button(QDialogButtonBox::Ok));
 }
 
 CGraphProperties::~CGraphProperties()
@@ -80,8 +92,11 @@ void CGraphProperties::SetFields(int index)
     }
     const CGraphPlot& plot = m_Plots.at(index);
     ui->autoScaleCheckBox->setChecked(plot.m_bAutoScale);
-    ui->minEdit->setText(Double2String(plot.m_Min, 3, false, false));
-    ui->maxEdit->setText(Double2String(plot.m_Max, 3, false, false));
+    // Shown to the float precision the range is kept in: 94.551 kPa reads 94551 Pa, not the
+    // 94551.003 its float would give at double precision.
+    const double shown = ShownPerStored(plot, plot.m_UnitPrefix);
+    ui->minEdit->setText(Double2String(double(float(double(plot.m_Min) * shown)), 3, false, false));
+    ui->maxEdit->setText(Double2String(double(float(double(plot.m_Max) * shown)), 3, false, false));
     ui->minEdit->setEnabled(!plot.m_bAutoScale);
     ui->maxEdit->setEnabled(!plot.m_bAutoScale);
     m_Color = plot.m_Color;
@@ -105,11 +120,12 @@ void CGraphProperties::storeFields()
     CGraphPlot& plot = m_Plots[m_CurrentIndex];
     plot.m_bAutoScale = ui->autoScaleCheckBox->isChecked();
     // The fields of a plot that scales itself are not checked: what is no number there gives
-    // 0, a number beyond the float range is kept inside it.
-    const auto number = [](const QLineEdit* edit) {
+    // 0, a number beyond the float range is kept inside it. They are read in the unit chosen.
+    const double shown = ShownPerStored(plot, m_UnitPrefix);
+    const auto number = [shown](const QLineEdit* edit) {
         double v = 0.0;
         return NumberField::Read(edit->text(), CNumberRange(), &v)
-                   ? float(qBound(s_RangeField.minimum, v, s_RangeField.maximum))
+                   ? float(qBound(s_RangeField.minimum, v / shown, s_RangeField.maximum))
                    : 0.0f;
     };
     plot.m_Min = number(ui->minEdit);
@@ -174,8 +190,20 @@ void CGraphProperties::on_colorButton_clicked()
 
 void CGraphProperties::on_unitComboBox_currentIndexChanged(int index)
 {
-    if (index >= 0 && index <= 3)
-        m_UnitPrefix = index;
+    if (index < 0 || index > 3)
+        return;
+    // The range fields speak the unit chosen: the range already in them stays the same range,
+    // written in the new unit, with the decimals a smaller number needs.
+    const double factor = GetMultiplier(short(m_UnitPrefix), short(index));
+    if (index != m_UnitPrefix && std::isfinite(factor) && factor > 0.0) {
+        const int extra = factor < 1.0 ? int(std::lround(-std::log10(factor))) : 0;
+        for (QLineEdit* edit : {ui->minEdit, ui->maxEdit}) {
+            double v = 0.0;
+            if (NumberField::Read(edit->text(), CNumberRange(), &v))
+                edit->setText(Double2String(v * factor, 3 + extra, false, false));
+        }
+    }
+    m_UnitPrefix = index;
 }
 
 void CGraphProperties::on_buttonBox_accepted()

@@ -279,7 +279,10 @@ void CGraphWindow::fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, cons
     if (index >= SensorIndexOnlineFunction || index < 0) {
         // Results, video tracks, manual X values and fitted curves start with an empty range
         // that the first autoscale replaces.
-        plot.m_Name = branch.m_Name;
+        // A function computed during the run is named with it, as the run's measurements are:
+        // the same function made afterwards from the run's data is then told apart from it.
+        plot.m_Name = index == SensorIndexOnlineFunction ? runName + QStringLiteral("-") + branch.m_Name
+                                                         : branch.m_Name;
         plot.m_Unit = branch.m_Unit;
         plot.m_Min = 1.0f;
         plot.m_Max = -1.0f;

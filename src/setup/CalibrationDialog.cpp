@@ -1,6 +1,7 @@
 #include "setup/CalibrationDialog.h"
 #include "Core/Logic/LoggerFace.h"
 #include "windowbase/DeferredIcon.h"
+#include "windowbase/DialogKeys.h"
 
 #include "Core/Data/Globals.h"
 #include "Core/Data/SensorInfo.h"
@@ -151,7 +152,26 @@ CalibrationDialog::CalibrationDialog(QWidget* parent, int sensorIndex)
     ui->secondRealValueEdit->setValidator(m_pValidator);
     ui->currentReadingEdit1->setReadOnly(true);
     ui->currentReadingEdit2->setReadOnly(true);
+    // Calibrate is not the dialog's one action (each point has its lock): no button answers
+    // Return. Return in a point's real value locks that point, and never the other.
+    DialogKeys::AcceptOnReturn(this, nullptr);
+    connect(ui->firstRealValueEdit, &QLineEdit::returnPressed, this, [this] { lockOnReturn(1); });
+    connect(ui->secondRealValueEdit, &QLineEdit::returnPressed, this, [this] { lockOnReturn(2); });
     fitSize();
+}
+
+void CalibrationDialog::lockOnReturn(int point)
+{
+    QPushButton* button = point == 1 ? ui->set1Button : ui->set2Button;
+    const QLineEdit* real = point == 1 ? ui->firstRealValueEdit : ui->secondRealValueEdit;
+    if (button->isHidden() || !button->isEnabled() || button->isChecked())
+        return;
+    // A value outside the sensor's range is named as the entry finishes; it is not locked.
+    double value = 0.0, minimum = 0.0, maximum = 0.0;
+    if (ParseNumber(m_pValidator->locale(), real->text(), &value) && sensorRange(&minimum, &maximum)
+        && !RealValueInRange(value, minimum, maximum))
+        return;
+    button->setChecked(true);
 }
 
 void CalibrationDialog::fitSize()
@@ -193,6 +213,11 @@ void CalibrationDialog::showMeasurement(int measurement)
     const CSensorInfo* catalogue = m_pSetupWindow ? m_pSetupWindow->sensorCatalogue() : nullptr;
     const CSensorMeasuremntInfo* shown = catalogue ? catalogue->GetMeasurementInfo(m_SensorIndex, measurement) : nullptr;
     const QString unit = shown ? GetUnitPrefix(shown->m_UnitPrefix) + shown->m_Unit : QString();
+    // The dialog names the measurement the line goes on, not the sensor's first.
+    if (CSensorInfo::IsISEIndex(m_SensorIndex) && catalogue)
+        ui->sensorNameLabel->setText(catalogue->getISEName(m_IseId));
+    else
+        ui->sensorNameLabel->setText(shown ? shown->m_Name : QString());
     for (QLabel* l : {ui->unitLabel1, ui->unitLabel2, ui->unitLabel3, ui->unitLabel4})
         l->setText(unit);
     double minimum = 0.0, maximum = 0.0;
@@ -235,20 +260,15 @@ QString CalibrationDialog::readingText(double value) const
     return FormatNumber(m_pValidator->locale(), value, 'f', 3);
 }
 
-void CalibrationDialog::setSensorID(int sensorIndex, int iseId)
+void CalibrationDialog::setSensorID(int sensorIndex, int iseId, int measurement)
 {
     m_SensorIndex = sensorIndex;
     m_IseId = iseId;
     const CSensorInfo* catalogue = m_pSetupWindow ? m_pSetupWindow->sensorCatalogue() : nullptr;
     const CSensorParametersInfo* record = catalogue ? catalogue->GetSensorInfo(sensorIndex) : nullptr;
-    const CSensorMeasuremntInfo* first = record ? record->GetMeasurement(0) : nullptr;
-    if (CSensorInfo::IsISEIndex(sensorIndex) && catalogue)
-        ui->sensorNameLabel->setText(catalogue->getISEName(iseId));
-    else
-        ui->sensorNameLabel->setText(first ? first->m_Name : QString());
     ui->sensorIconLabel->setPixmap(record ? record->m_Icon : QPixmap());
     m_LastReading = s_NoReading;
-    showMeasurement(0);
+    showMeasurement(measurement);
     if (record && record->m_CalibrationKind == kRotaryKind && m_pSetupWindow && m_pSetupWindow->calibrationTable()) {
         const int item = RadiusItemForMetres(m_pSetupWindow->calibrationTable()->GetCalibration(sensorIndex).factor);
         if (item >= 0)

@@ -66,7 +66,8 @@ public:
     void setSetupWindow(CSetupWindow* setup) { m_pSetupWindow = setup; }
     // Its questions go to the prompter of the window that made it (the shell's until then).
     void setPrompter(IPrompter* prompter) { m_pPrompter = prompter; }
-    void setSensorID(int sensorIndex, int iseId);
+    // measurement: the one the line goes on; the dialog names it and takes its unit.
+    void setSensorID(int sensorIndex, int iseId, int measurement = 0);
     void setSourceChannel(int channel) { m_SourceChannel = channel; }
     // A live reading of the given measurement of the channel (the one its row shows) and its raw value.
     void setReading(double reading, int raw, int measurement = 0);
@@ -112,6 +113,7 @@ private:
     void setPointRowEnabled(int point, bool enabled);
     void setPointRowVisible(int point, bool visible);
     void lockPoint(int point, bool checked);
+    void lockOnReturn(int point);
     QString readingText(double value) const;
 
     Ui_CalibrationDialog* ui;

@@ -1,4 +1,5 @@
 #include "setup/DropCounterCalibration.h"
+#include "windowbase/DialogKeys.h"
 
 #include "windowbase/Prompter.h"
 #include "setup/SetupColumnRules.h"
@@ -64,6 +65,7 @@ DropCounterCalibration::DropCounterCalibration(QWidget* parent) : QDialog(parent
     connect(ui->okButton, &QPushButton::released, this, &DropCounterCalibration::onOK);
     connect(ui->CancelButton, &QPushButton::released, this, &DropCounterCalibration::onCancel);
     connect(ui->defaultButton, &QPushButton::released, this, &DropCounterCalibration::onDefaults);
+    DialogKeys::AcceptOnReturn(this, ui->okButton);
 }
 
 DropCounterCalibration::~DropCounterCalibration()

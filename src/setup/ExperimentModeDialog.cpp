@@ -1,4 +1,5 @@
 #include "setup/ExperimentModeDialog.h"
+#include "windowbase/DialogKeys.h"
 #include "windowbase/DeferredIcon.h"
 
 #include <QCloseEvent>
@@ -151,6 +152,8 @@ CExperimentModeDialog::CExperimentModeDialog(QWidget* parent) : QDialog(parent),
 {
     ui->setupUi(this);
     NumberField::Restrict(ui->timingParameterEdit);
+    // Return means Done, also in the length field: the mode buttons only take clicks.
+    DialogKeys::AcceptOnReturn(this, ui->okButton);
 }
 
 CExperimentModeDialog::~CExperimentModeDialog()

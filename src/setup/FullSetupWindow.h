@@ -178,6 +178,8 @@ private:
     CSetupWindow* m_pSetupWindow = nullptr;
     // The row being built: its sensor cell, which names its channel, is placed after the port.
     int m_BuildRow = -1;
+    // False while the setup is held (a run, a logger away): its controls take no edits.
+    bool m_bRunControlsEnabled = true;
 
 public:
     // Only the first refill of the program run takes rate and samples from the logger.

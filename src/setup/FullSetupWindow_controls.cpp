@@ -91,6 +91,7 @@ void CFullSetupWindow::updateDurationLabel()
 
 void CFullSetupWindow::setRunControlsEnabled(bool enabled)
 {
+    m_bRunControlsEnabled = enabled;
     for (QWidget* w : {static_cast<QWidget*>(ui->XAxisTypeCombo), static_cast<QWidget*>(ui->SamplingTypeCombo),
                        static_cast<QWidget*>(ui->SensorsTable), static_cast<QWidget*>(ui->DurationComboBox)})
         w->setEnabled(enabled);
@@ -98,6 +99,9 @@ void CFullSetupWindow::setRunControlsEnabled(bool enabled)
         ui->DetectionModeCombo->setEnabled(false);
         ui->RateComboBox->setEnabled(false);
     }
+    // The typed X values are part of the setup too: held with the rest, back as the sampling
+    // type has them.
+    updateManualX(ui->SamplingTypeCombo->currentIndex() == 0);
 }
 
 void CFullSetupWindow::setRateEnabled(bool enabled)
@@ -107,7 +111,7 @@ void CFullSetupWindow::setRateEnabled(bool enabled)
 
 void CFullSetupWindow::setManualValuesEnabled(bool enabled)
 {
-    ui->manualValuesCheckbox->setEnabled(enabled);
+    ui->manualValuesCheckbox->setEnabled(enabled && m_bRunControlsEnabled);
 }
 
 void CFullSetupWindow::updateXAxisCombo()
@@ -148,8 +152,8 @@ void CFullSetupWindow::updateXAxisCombo()
 
 void CFullSetupWindow::updateManualX(bool manualMode)
 {
-    const bool on = manualMode && ui->manualValuesCheckbox->isChecked();
-    ui->manualValuesCheckbox->setEnabled(manualMode);
+    const bool on = manualMode && ui->manualValuesCheckbox->isChecked() && m_bRunControlsEnabled;
+    ui->manualValuesCheckbox->setEnabled(manualMode && m_bRunControlsEnabled);
     for (QWidget* w : {static_cast<QWidget*>(ui->xaxisTitleLineEdit), static_cast<QWidget*>(ui->xAxisUnitLineEdit),
                        static_cast<QWidget*>(ui->xAxisTitleLabel), static_cast<QWidget*>(ui->xAxisUnitLabel)})
         w->setEnabled(on);

@@ -173,6 +173,7 @@ void CFullSetupWindow::updateCalibrateColumn(int channel, int sensorIndex)
     calibrate->setCalibrationValues(SetupColumnRules::CalibrationValuesOf(stored));
     const CSensorParametersInfo* r = record(sensorIndex);
     const bool usable = sensorIndex != 0 && r && r->m_CalibrationKind != 0;
+    calibrate->setShownMeasurement(0);
     if (usable)
         calibrate->setSensorID(sensorIndex, 0);
     calibrate->setDisabled(!usable);
@@ -199,6 +200,8 @@ void CFullSetupWindow::highlightMeasurementInfo(int SourceChannel, int measureme
     updatePlotColumn(SourceChannel, s, measurementIndex);
     updateScaleColumn(SourceChannel, s, measurementIndex);
     updateZeroColumn(SourceChannel, s, measurementIndex);
+    if (auto* calibrate = cell<FullSetupCalibrateColumn>(SourceChannel, CalibrateColumn))
+        calibrate->setShownMeasurement(measurementIndex);
 }
 
 void CFullSetupWindow::UpdateMeasurements(int channel, int sensorIndex, bool first)
@@ -275,7 +278,10 @@ void CFullSetupWindow::snapshotHasArrived()
         const int measurement = zero->measurementIndex();
         const float v = m_pSetupWindow->convertReading(k, rowSensor(k), measurement, raw);
         zero->setReading(v);
-        calibrate->setReading(v, raw, measurement);
+        // A calibration reads the measurement its line goes on, which may not be the one shown.
+        const int calibrated = calibrate->calibrationMeasurement();
+        calibrate->setReading(calibrated == measurement ? v : m_pSetupWindow->convertReading(k, rowSensor(k), calibrated, raw),
+                              raw, calibrated);
     }
 }
 

@@ -122,7 +122,11 @@ bool CLogicManagerQueries::IsSetupHeld()
     return m_pManager && m_pManager->IsSetupHeld();
 }
 
-CLoggerSetupHold::Verdict CLogicManagerQueries::ClaimHeldSetup(const CLoggerIdentity& found)
+CLoggerSetupHold::Verdict CLogicManagerQueries::ClaimHeldSetup(const CLoggerIdentity& found, QStringList* droppedFunctions)
 {
-    return m_pManager ? m_pManager->ClaimHeldSetup(found) : CLoggerSetupHold::Verdict::NothingHeld;
+    if (m_pManager)
+        return m_pManager->ClaimHeldSetup(found, droppedFunctions);
+    if (droppedFunctions)
+        droppedFunctions->clear();
+    return CLoggerSetupHold::Verdict::NothingHeld;
 }

@@ -7,6 +7,7 @@
 #include "Core/Logic/LoggerSetupHold.h"
 
 #include <QList>
+#include <QStringList>
 
 class CSensorInfo;
 class CSensorsCalibration;
@@ -44,11 +45,14 @@ public:
     virtual float ConvertDataSample(int, int, int, int, int) { return 0.0f; }
     // The teacher's setup across the logger's departures (CLoggerSetupHold): held for its
     // return when it goes (false: no logger of its own to wait for), then given back or
-    // dropped by the first status of the logger found next.
+    // dropped by the first status of the logger found next (droppedFunctions, when given: the
+    // online functions that went with it).
     virtual bool HoldSetupForReturn() { return false; }
     virtual bool IsSetupHeld() { return false; }
-    virtual CLoggerSetupHold::Verdict ClaimHeldSetup(const CLoggerIdentity&)
+    virtual CLoggerSetupHold::Verdict ClaimHeldSetup(const CLoggerIdentity&, QStringList* droppedFunctions)
     {
+        if (droppedFunctions)
+            droppedFunctions->clear();
         return CLoggerSetupHold::Verdict::NothingHeld;
     }
 };
@@ -78,7 +82,7 @@ public:
     float ConvertDataSample(int channel, int position, int index, int measurement, int raw) override;
     bool HoldSetupForReturn() override;
     bool IsSetupHeld() override;
-    CLoggerSetupHold::Verdict ClaimHeldSetup(const CLoggerIdentity& found) override;
+    CLoggerSetupHold::Verdict ClaimHeldSetup(const CLoggerIdentity& found, QStringList* droppedFunctions) override;
 
 private:
     CLogicManager* m_pManager;

@@ -1,4 +1,5 @@
 #include "setup/ManualXValueDialog.h"
+#include "windowbase/DialogKeys.h"
 
 #include "windowbase/NumberField.h"
 #include "windowbase/Prompter.h"
@@ -42,6 +43,7 @@ CManualXValueDialog::CManualXValueDialog(QWidget* parent) : QDialog(parent), ui(
 {
     ui->setupUi(this);
     ui->valueLineEdit->setValidator(new QDoubleValidator(ui->valueLineEdit));
+    DialogKeys::AcceptOnReturn(this, ui->buttonBox->button(QDialogButtonBox::Ok));
 }
 
 CManualXValueDialog::~CManualXValueDialog()

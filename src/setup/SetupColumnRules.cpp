@@ -324,6 +324,21 @@ CalibrationRefusal BuildCalibration(int kind, const CalibrationEntries& entries,
     return CalibrationAccepted;
 }
 
+int CalibrationMeasurement(const CSetupInfo* setup, int channel, int shown)
+{
+    const CSesnorProperties* sensor = setup ? setup->GetSelectedSensor(channel) : nullptr;
+    if (!sensor)
+        return shown;
+    const CMeasurementSetup* current = sensor->GetMeasurement(shown);
+    if (current && current->m_bActive)
+        return shown;
+    for (int m = 0; m < sensor->GetNumMeasurements(); ++m)
+        if (const CMeasurementSetup* measurement = sensor->GetMeasurement(m))
+            if (measurement->m_bActive)
+                return m;
+    return shown;
+}
+
 CalibrationValues CalibrationValuesOf(const SensorCalibrationInfo& record)
 {
     CalibrationValues values;

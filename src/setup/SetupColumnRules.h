@@ -139,6 +139,10 @@ CalibrationRefusal BuildCalibration(int kind, const CalibrationEntries& entries,
 // The part of a calibration table record that the calibration dialog works on.
 CalibrationValues CalibrationValuesOf(const SensorCalibrationInfo& record);
 
+// The measurement of a row that a new calibration goes on: the one the row shows (its last
+// "Set >") when it is ticked, else the first ticked one; the shown one when none is ticked.
+int CalibrationMeasurement(const CSetupInfo* setup, int channel, int shown);
+
 // The wheel radii offered for a rotary sensor, in mm, in list order.
 constexpr int s_NumOfRadii = 3;
 double RadiusMm(int item);

@@ -4,6 +4,7 @@
 
 class CKorvantaSignals;
 class ILogicQueries;
+class IPrompter;
 class ISetupSettings;
 class QObject;
 
@@ -17,6 +18,8 @@ public:
     // The object whose slots take the setup's logger requests; null when there is none.
     virtual QObject* GetLogicManagerObject() const = 0;
     virtual bool IsLoggerDetected() const = 0;
+    // Where the setup's notices go; null: the shell's prompter.
+    virtual IPrompter* GetPrompter() const { return nullptr; }
     virtual ExperimentRunMode GetCurrentRunMode() const = 0;
     virtual void SetRunButtonEnabled(bool enabled) = 0;
     virtual void ShowRunManualButton(bool show) = 0;

@@ -218,7 +218,7 @@ void CMinimalSetupWindow::updateMinimalSetupWindow()
                 previous->UpdatePortLabel();
             }
         }
-        line->SetCheckEnabled(!m_bRunning);
+        line->SetCheckEnabled(takesEdits());
         t->setCellWidget(row, 0, line);
         int next = row + 1;
         bool shown = false;
@@ -264,6 +264,8 @@ void CMinimalSetupWindow::statusChanged()
 
 void CMinimalSetupWindow::SensorActiveCheckBoxClicked(int sensorIndex, int measrementIndex, bool checked)
 {
+    if (!takesEdits())
+        return;
     CSetupInfo* setup = m_pSetupWindow ? m_pSetupWindow->getSetupInfo() : nullptr;
     CSesnorProperties* sensor = setup ? setup->GetSelectedSensor(sensorIndex) : nullptr;
     if (!sensor)
@@ -280,7 +282,7 @@ void CMinimalSetupWindow::SensorActiveCheckBoxClicked(int sensorIndex, int measr
 
 void CMinimalSetupWindow::SensorMeasurementClosed(int sensorIndex, int measrementIndex)
 {
-    if (m_bRunning)
+    if (!takesEdits())
         return;
     CSetupInfo* setup = m_pSetupWindow ? m_pSetupWindow->getSetupInfo() : nullptr;
     CSesnorProperties* sensor = setup ? setup->GetSelectedSensor(sensorIndex) : nullptr;
@@ -305,12 +307,18 @@ void CMinimalSetupWindow::setRowsCheckEnabled(bool enabled)
 
 void CMinimalSetupWindow::StartRunning()
 {
-    setRowsCheckEnabled(false);
     m_bRunning = true;
+    setRowsCheckEnabled(takesEdits());
 }
 
 void CMinimalSetupWindow::EndRunning()
 {
-    setRowsCheckEnabled(true);
     m_bRunning = false;
+    setRowsCheckEnabled(takesEdits());
+}
+
+void CMinimalSetupWindow::setSetupHeld(bool held)
+{
+    m_bSetupHeld = held;
+    setRowsCheckEnabled(takesEdits());
 }

@@ -143,6 +143,10 @@ public:
     QTableWidget* table() const;
     Ui_CMinimalSetupWindow* form() const { return ui; }
     bool isRunning() const { return m_bRunning; }
+    // A setup held for a logger that is away takes no edits here, as during a run: the
+    // summary never differs from the greyed Full Setup.
+    void setSetupHeld(bool held);
+    bool takesEdits() const { return !m_bRunning && !m_bSetupHeld; }
 
 public slots:
     void on_FullSetupButton_clicked();
@@ -163,4 +167,5 @@ private:
     QWidget* m_pContent = nullptr;
     CSetupWindow* m_pSetupWindow = nullptr;
     bool m_bRunning = false;
+    bool m_bSetupHeld = false;
 };

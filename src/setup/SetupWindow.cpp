@@ -306,6 +306,8 @@ void CSetupWindow::disableSetup(bool loggerRunning)
     m_bControlsEnabled = false;
     if (m_pFull)
         m_pFull->setRunControlsEnabled(false);
+    if (m_pMinimal)
+        m_pMinimal->setSetupHeld(true);
 }
 
 void CSetupWindow::waitForLogger()
@@ -339,6 +341,8 @@ void CSetupWindow::enableSetup()
     m_bControlsEnabled = true;
     if (m_pFull)
         m_pFull->setRunControlsEnabled(true);
+    if (m_pMinimal)
+        m_pMinimal->setSetupHeld(false);
 }
 
 // ---- the selected-sensor list ----

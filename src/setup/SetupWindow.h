@@ -179,8 +179,11 @@ private:
     bool statusMatchesList(int selected, int channels) const;
     void updateSettingsFromStatus(int selected, int channels);
     // The first status of a newly connected logger: a setup held for the logger that went
-    // stays when this is it, and makes way otherwise.
-    void takeBackHeldSetup();
+    // stays when this is it, and makes way otherwise. True when it made way: the online
+    // functions whose sensors are still on their channels stayed, the others went and the
+    // teacher is told which.
+    bool takeBackHeldSetup();
+    void tellOnlineFunctionsDropped(const QStringList& names);
     void activeMeasurementsChanged();
     // A calibration or a zero changed what the trigger levels read: the lists are relabelled
     // and the logger hears of a level that now compares the other way round.

@@ -12,6 +12,7 @@
 #include "setup/LogicQueries.h"
 #include "setup/SetupHost.h"
 #include "setup/SetupSettings.h"
+#include "windowbase/Prompter.h"
 
 #include <QTimer>
 
@@ -59,14 +60,17 @@ void CSetupWindow::updateSettingsFromStatus(int selected, int channels)
         MyOutputDebugString("updateSetupWindow: the settings file could not be written", DiagGui);
 }
 
-void CSetupWindow::takeBackHeldSetup()
+bool CSetupWindow::takeBackHeldSetup()
 {
     ILogicQueries* logic = logicQueries();
     if (!logic || m_pSetupInfo->m_LoggerStatusList.isEmpty())
-        return;
+        return false;
     const CLoggerIdentity found(detectedLoggerType(), m_pSetupInfo->m_LoggerStatusList.first());
-    if (logic->ClaimHeldSetup(found) != CLoggerSetupHold::Verdict::OtherLogger)
-        return;
+    QStringList dropped;
+    if (logic->ClaimHeldSetup(found, &dropped) != CLoggerSetupHold::Verdict::OtherLogger)
+        return false;
+    if (!dropped.isEmpty())
+        tellOnlineFunctionsDropped(dropped);
     // Another logger, or other sensors: the setup starts from what any new logger gets, the
     // rows then built from its status.
     MyOutputDebugString("held setup dropped for another logger", DiagGui);
@@ -75,6 +79,25 @@ void CSetupWindow::takeBackHeldSetup()
     if (m_pFull)
         m_pFull->removeAllRows();
     refreshWindows();
+    return true;
+}
+
+void CSetupWindow::tellOnlineFunctionsDropped(const QStringList& names)
+{
+    QStringList lines;
+    for (const QString& name : names)
+        lines << (name.trimmed().isEmpty() ? tr("(a function without a name)") : name);
+    const QString text =
+        tr("The logger now connected does not have the sensors of the one that was disconnected. These online "
+           "functions were removed, because a sensor they are calculated from is no longer connected where it "
+           "was:\n\n%1")
+            .arg(lines.join(QLatin1Char('\n')));
+    IPrompter* given = m_pHost ? m_pHost->GetPrompter() : nullptr;
+    // Told once the status that brought the news has been dealt with, not from inside it.
+    QTimer::singleShot(0, this, [given, text] {
+        if (IPrompter* prompter = PrompterOrShell(given))
+            prompter->information(nullptr, tr("Online functions"), text);
+    });
 }
 
 void CSetupWindow::updateSetupWindow(int command)
@@ -82,8 +105,7 @@ void CSetupWindow::updateSetupWindow(int command)
     if (command != 1 || !hasActiveLogger())
         return;
     // The first status after a connection says whether a setup held for a logger is its own.
-    if (m_bNewConnection)
-        takeBackHeldSetup();
+    const bool functionsSorted = m_bNewConnection && takeBackHeldSetup();
     const int selected = m_pSetupInfo->m_SelectedSensorList.size();
     const int channels = statusChannelCount();
     m_bRequestPending = 0;
@@ -128,7 +150,10 @@ void CSetupWindow::updateSetupWindow(int command)
     clearSensorList();
     for (int ch = 0; ch < channels; ++ch)
         addSensor2ActiveSensorList(statusChannelIndex(ch), ch, statusChannelPort(ch));
-    if (ILogicQueries* logic = m_pHost ? m_pHost->GetLogicQueries() : nullptr)
+    // Other sensors: the functions computed from the old ones go, unless the held setup's
+    // return has already kept those whose sensors stayed.
+    ILogicQueries* logic = m_pHost ? m_pHost->GetLogicQueries() : nullptr;
+    if (logic && !functionsSorted)
         logic->ClearOnlineFunctions();
     if (m_pFull)
         m_pFull->autoDetect();

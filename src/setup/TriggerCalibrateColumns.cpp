@@ -284,6 +284,12 @@ void FullSetupCalibrateColumn::setSensorID(int sensorIndex, int iseId)
     ui->useCheckBox->setChecked(type == 1 || type == 2);
 }
 
+int FullSetupCalibrateColumn::calibrationMeasurement() const
+{
+    return SetupColumnRules::CalibrationMeasurement(m_pSetupWindow ? m_pSetupWindow->getSetupInfo() : nullptr,
+                                                    m_Channel, m_ShownMeasurement);
+}
+
 void FullSetupCalibrateColumn::setReading(double reading, int raw, int measurement)
 {
     m_pCalibrationDialog->setReading(reading, raw, measurement);
@@ -334,7 +340,7 @@ void FullSetupCalibrateColumn::on_setButton_clicked()
         m_pDropCounter->setSensorID(m_SensorIndex);
         PrompterOrShell(m_pPrompter)->runDialog(m_pDropCounter);
     } else {
-        m_pCalibrationDialog->setSensorID(m_SensorIndex, m_IseId);
+        m_pCalibrationDialog->setSensorID(m_SensorIndex, m_IseId, calibrationMeasurement());
         PrompterOrShell(m_pPrompter)->runDialog(m_pCalibrationDialog);
     }
     // A zero level is a reading in the units of the conversion it was taken under: it holds

@@ -103,6 +103,10 @@ public:
     void setCalibrationValues(const CalibrationValues& values);
     void setSensorID(int sensorIndex, int iseId);
     void setReading(double reading, int raw, int measurement = 0);
+    // The measurement the row shows (its last "Set >"); a new calibration goes on it when ticked.
+    void setShownMeasurement(int measurement) { m_ShownMeasurement = measurement; }
+    // The measurement a calibration opened now goes on, and whose readings it wants.
+    int calibrationMeasurement() const;
     void setDisabled(bool disabled);
     QCheckBox* useCheckBox() const;
     QPushButton* setButton() const;
@@ -133,4 +137,5 @@ private:
     IPrompter* m_pPrompter = nullptr;
     int m_SensorIndex = -1;
     int m_IseId = 0;
+    int m_ShownMeasurement = 0;
 };

@@ -1,4 +1,5 @@
 #include "setup/TriggerDialog.h"
+#include "windowbase/DialogKeys.h"
 
 #include "Core/Data/SensorInfo.h"
 #include "Core/Data/SetupInfo.h"
@@ -80,6 +81,7 @@ TriggerDialog::TriggerDialog(QWidget* parent, int channel, int sensorIndex, CSet
       m_pSetupWindow(setupWindow), m_pColumn(qobject_cast<FullSetupTriggerColumn*>(parent))
 {
     ui->setupUi(this);
+    DialogKeys::AcceptOnReturn(this, ui->OkButton);
 }
 
 TriggerDialog::~TriggerDialog()

@@ -1,4 +1,5 @@
 #include "table/TablePrintDialog.h"
+#include "windowbase/DialogKeys.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -50,6 +51,7 @@ Dialog_printTable::Dialog_printTable(QWidget* parent) : QDialog(parent)
     buttons->addWidget(m_pCancel);
     layout->addLayout(buttons);
     QMetaObject::connectSlotsByName(this);
+    DialogKeys::AcceptOnReturn(this, m_pPrint);
 }
 
 void Dialog_printTable::setPrintLineValidatorLimits(int first, int last)

@@ -1,4 +1,5 @@
 #include "upload_dialogs/TerravoxDialog.h"
+#include "windowbase/DialogKeys.h"
 
 #include "ui_TerravoxDialog.h"
 #include "upload/XMLRPC.h"
@@ -39,6 +40,8 @@ void TerravoxDialog::init()
         ui->avatarLabel->setPixmap(QPixmap::fromImage(m_pController->m_Picture));
         connect(ui->okButton, &QPushButton::released, this, &TerravoxDialog::onLogout);
         connect(ui->cancelButton, &QPushButton::released, this, &TerravoxDialog::onOk);
+        // Logged in, OK is the right-hand button; logging out takes a click.
+        DialogKeys::AcceptOnReturn(this, ui->cancelButton);
         return;
     }
     ui->okButton->setText(tr("Login"));
@@ -51,6 +54,7 @@ void TerravoxDialog::init()
     ui->userNameLabel->hide();
     connect(ui->okButton, &QPushButton::released, this, &TerravoxDialog::onLogin);
     connect(ui->cancelButton, &QPushButton::released, this, &TerravoxDialog::onCancel);
+    DialogKeys::AcceptOnReturn(this, ui->okButton);
     if (m_pController)
         connect(m_pController, &XMLRPC::ValidationReplied, this, &TerravoxDialog::ServerReplied);
 }

@@ -204,6 +204,7 @@ void CVideoAnlysisWindow::initWindow()
     if (CKorvantaSignals* signals_ = hub()) {
         connect(signals_, &CKorvantaSignals::LoggerStartedRun, this, &CVideoAnlysisWindow::StartRunning);
         connect(signals_, &CKorvantaSignals::LoggerExperimentEnd, this, &CVideoAnlysisWindow::EndRunning);
+        connect(signals_, &CKorvantaSignals::dataKeyIsDeleted, this, &CVideoAnlysisWindow::DataKeyDeleted);
     }
 
     axisOrigin = QPoint(30, 400);

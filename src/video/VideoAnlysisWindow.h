@@ -182,6 +182,9 @@ public slots:
     void onCheckVideoAvailable();
     void StartRunning() { runInProgress = true; }
     void EndRunning() { runInProgress = false; }
+    // A series was deleted (in the History): a track losing its position series is gone, and
+    // its trail with it.
+    void DataKeyDeleted(int key);
 
     void OnStartTrack();
 

@@ -202,6 +202,17 @@ void CVideoAnlysisWindow::DrawTracking(QImage* view)
     painter.drawText(at, text);
 }
 
+void CVideoAnlysisWindow::DataKeyDeleted(int key)
+{
+    if (key < 0 || (key != m_Run.m_XBranchKey && key != m_Run.m_YBranchKey))
+        return;
+    // The points would go on into series that are gone: the run ends with its track.
+    if (isTracking)
+        stopTracking();
+    m_Run = CTrackingRun();
+    updateVideoDisplay();
+}
+
 void CVideoAnlysisWindow::DrawTrackingTrail(QImage* view)
 {
     if (!view || m_Run.m_Trail.isEmpty())

@@ -2,6 +2,7 @@
 // on a pseudo-terminal: the same logger finds the teacher's whole setup kept on every road (an
 // idle logger that falls silent noticed on the way), and other sensors start afresh.
 #include "Core/Data/DataBranch.h"
+#include "Core/Data/Globals.h"
 #include "Core/Data/SetupInfo.h"
 #include "Core/Logic/Pelorin/PelorinManager.h"
 #include "Core/Logic/Detection/DeviceDetectionManager.h"
@@ -53,6 +54,26 @@ QString TeacherSetup(CAppBench& b)
     return text;
 }
 
+// An online function of the sensor on `channel` (its first measurement), as the Math Function
+// dialog registers one: Linear, 2 x + 1.
+bool AddLinearOf(CAppBench& b, int channel, const QString& name)
+{
+    const CSesnorProperties* sensor = b.setup()->getSetupInfo()->GetSelectedSensor(channel);
+    return sensor
+           && b.logic()->m_CalculateOnLineFunctions.AddOnLineFunction(sensor->m_SensorIndex, -1, channel, -1, 255, 255, 0, 0,
+                                                                      name, QString(), 0, 15, 2.0, 1.0, 0.0, -1, -1,
+                                                                      false, false);
+}
+
+// The online functions registered, by name, in table order.
+QStringList OnlineFunctionNames(CAppBench& b)
+{
+    QStringList names;
+    for (int i = 0; i < b.logic()->m_CalculateOnLineFunctions.GetNumOnLineFunctions(); ++i)
+        names << b.logic()->m_OnLineFunctions[i].m_Name;
+    return names;
+}
+
 } // namespace
 
 Q_DECLARE_METATYPE(Road)
@@ -86,6 +107,9 @@ private slots:
     void setupSurvivesTheLoggersReturn_data();
     void setupSurvivesTheLoggersReturn();
     void otherSensorsStartAfresh();
+    void onlineFunctionsComeBackWithTheirLogger_data();
+    void onlineFunctionsComeBackWithTheirLogger();
+    void otherSensorsDropTheFunctionsOfTheSensorsGone();
 };
 
 // A temperature sensor and one that can be zeroed and calibrated, both reading a steady level,
@@ -269,6 +293,66 @@ void TestLoggerReturnE2E::otherSensorsStartAfresh()
     QCOMPARE(s->m_SelectedSensorList.at(0)->m_SensorIndex, swapped.at(0));
     QCOMPARE((QList<int>{s->m_RateCode, s->m_TriggerType, b().logic()->m_SensorsCalibration.GetCalibration(swapped.at(0)).type}),
              (QList<int>{0, 0, 0}));
+}
+
+void TestLoggerReturnE2E::onlineFunctionsComeBackWithTheirLogger_data()
+{
+    QTest::addColumn<QString>("model");
+    QTest::addColumn<Road>("road");
+    for (const char* model : {"pelorin", "dravlet"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1: restart").arg(model))) << QString(model) << Road::Restart;
+        QTest::newRow(qPrintable(QStringLiteral("%1: unplug, replug").arg(model))) << QString(model) << Road::Replug;
+    }
+}
+
+// The online functions are part of the setup the logger finds again: the same logger with the
+// same sensors computes them in its next run, and nobody is told of anything gone.
+void TestLoggerReturnE2E::onlineFunctionsComeBackWithTheirLogger()
+{
+    QFETCH(QString, model);
+    QFETCH(Road, road);
+    startAndTeach(model);
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(AddLinearOf(b(), 1, QStringLiteral("Linear of the second")) && AddLinearOf(b(), 0, QStringLiteral("Linear of the first")));
+    const QStringList made = OnlineFunctionNames(b());
+    leaveAndComeBack(road, model == QLatin1String("pelorin"));
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(OnlineFunctionNames(b()), made);
+    QTRY_VERIFY_WITH_TIMEOUT(b().button()->isEnabled() && b().state() == int(RunControl::Idle), 8000);
+    const int runs = b().ended->count();
+    b().pressRun();
+    QTRY_COMPARE_WITH_TIMEOUT(b().ended->count(), runs + 1, 30000);
+    QStringList computed;
+    for (const CDataBranch* branch : b().runBranches(b().logic()->m_DataManager.GetNumDataFolders() - 1))
+        if (branch->m_SensorIndex == SensorIndexOnlineFunction) {
+            QTRY_COMPARE(branch->GetNumSamples(), 200);
+            computed << branch->m_Name;
+        }
+    QCOMPARE(computed, made);
+    QCOMPARE(b().prompter.count("info"), 0);
+}
+
+// The logger comes back with one sensor of the two: the function of the sensor still on its
+// channel stays, the other goes, and the teacher is told its name.
+void TestLoggerReturnE2E::otherSensorsDropTheFunctionsOfTheSensorsGone()
+{
+    startAndTeach(QStringLiteral("pelorin"));
+    if (QTest::currentTestFailed())
+        return;
+    QVERIFY(AddLinearOf(b(), 0, QStringLiteral("Linear of temperature")) && AddLinearOf(b(), 1, QStringLiteral("Linear of pressure")));
+    const int first = b().setup()->getSetupInfo()->m_SelectedSensorList.at(0)->m_SensorIndex;
+    QVERIFY(b().pullCable());
+    QTRY_VERIFY(b().logic()->IsSetupHeld());
+    QVERIFY(b().sim->invoke([&] { kvsim::ApplySensors(*b().sim->model(), {first}); }));
+    QVERIFY(b().plugIn());
+    QTRY_VERIFY_WITH_TIMEOUT(!b().logic()->IsSetupHeld() && b().button()->isEnabled(), 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(b().prompter.count("info"), 1, 5000);
+    const QString notice = b().prompter.m_Log.filter(QStringLiteral("info|")).first();
+    QVERIFY2(notice.startsWith(QStringLiteral("info|Online functions|")) && notice.endsWith(QStringLiteral("\n\nLinear of pressure")),
+             qPrintable(notice));
+    QCOMPARE(OnlineFunctionNames(b()), QStringList{QStringLiteral("Linear of temperature")});
 }
 
 KORVANTA_TEST_MAIN(TestLoggerReturnE2E)

@@ -5,6 +5,7 @@
 #include "common/GraphTestHost.h"
 #include "windowbase/MultiAction.h"
 #include "graph/GraphProperties.h"
+#include "Core/Data/Globals.h"
 #include "graph/GraphWindow.h"
 #include "Core/Data/SetupInfo.h"
 #include "support/GraphRig.h"
@@ -321,7 +322,7 @@ private slots:
         CGraphPlot a = rig.graph->GetPlot(0);
         a.m_Name = QStringLiteral("Voltage");
         a.m_Unit = QStringLiteral("V");
-        a.m_UnitPrefix = 2;
+        a.m_UnitPrefix = a.m_DataUnitPrefix = 2;
         a.m_bAutoScale = false;
         a.m_Min = 0.0f;
         a.m_Max = 10.0f;
@@ -343,9 +344,9 @@ private slots:
         QCOMPARE(ui->maxEdit->text(), QStringLiteral("10"));
         QVERIFY(ui->minEdit->isEnabled());
         QCOMPARE(ui->unitComboBox->currentIndex(), 2);
-        // "k" keeps the typed range and takes the new prefix.
+        // "k" writes the range in kV: the same range in the new prefix.
         ui->unitComboBox->setCurrentIndex(1);
-        QCOMPARE(ui->maxEdit->text(), QStringLiteral("10"));
+        QCOMPARE(ui->maxEdit->text(), QStringLiteral("0.00001"));
         ui->maxEdit->setText(QStringLiteral("12.5"));
         // To plot B and back: A's unconfirmed edits are kept.
         ui->plotsComboBox->setCurrentIndex(1);
@@ -395,6 +396,82 @@ private slots:
         QCOMPARE(p.m_Color, QColor(10, 20, 30));
         QCOMPARE(rig.graph->GetPlot(1).m_Color, untouched.m_Color);
         QCOMPARE(rig.graph->GetPlot(1).m_Min, untouched.m_Min);
+    }
+
+    void propertiesRangeInTheShownUnit_data()
+    {
+        QTest::addColumn<int>("stored");     // the data's prefix (0 none, 1 k, 2 m)
+        QTest::addColumn<int>("shown");      // the prefix the plot is shown in
+        QTest::addColumn<QStringList>("fields");   // min and max as the dialog shows them
+        QTest::addColumn<QString>("typed");        // a new max, in the shown unit
+        QTest::addColumn<float>("max");            // the max kept, in the stored unit
+        QTest::newRow("Pa over kPa") << 1 << 0 << QStringList{"94551", "306660"} << "200000" << 200.0f;
+        QTest::newRow("kPa over Pa") << 0 << 1 << QStringList{"94.551", "306.66"} << "250" << 250000.0f;
+        QTest::newRow("mPa over Pa") << 0 << 2 << QStringList{"94551000", "306660000"} << "150000000" << 150000.0f;
+        QTest::newRow("as stored") << 1 << 1 << QStringList{"94.551", "306.66"} << "250" << 250.0f;
+    }
+    // The range fields speak the unit the plot's scale, cursors and legend name: shown in it,
+    // and what is typed is taken in it. A min left alone comes back as it was.
+    void propertiesRangeInTheShownUnit()
+    {
+        QFETCH(int, stored);
+        QFETCH(int, shown);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, typed);
+        QFETCH(float, max);
+        CRig rig;
+        rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction}, 3)));
+        CGraphPlot p = rig.graph->GetPlot(0);
+        p.m_Unit = QStringLiteral("Pa");
+        p.m_DataUnitPrefix = stored;
+        p.m_UnitPrefix = shown;
+        p.m_bAutoScale = false;
+        // 94.551 kPa to 306.66 kPa, kept in the stored unit as the scale keeps its range.
+        const double perKilo = GetMultiplier(1, short(stored));
+        p.m_Min = float(94.551 * perKilo);
+        p.m_Max = float(306.66 * perKilo);
+        rig.graph->UpdatePlot(p, 0);
+        QStringList opened;
+        rig.services.prompter.m_DialogAnswer = [&](QDialog* d) {
+            CForm form(d);
+            opened = QStringList{form.minEdit->text(), form.maxEdit->text()};
+            form.maxEdit->setText(typed);
+            form.buttonBox->button(QDialogButtonBox::Ok)->click();
+            return d->result();
+        };
+        rig.graph->OnProperties();
+        QCOMPARE(opened, fields);
+        const CGraphPlot after = rig.graph->GetPlot(0);
+        QCOMPARE(after.m_UnitPrefix, shown);
+        QCOMPARE(after.m_Max, max);
+        QVERIFY2(qAbs(after.m_Min - p.m_Min) <= 1e-5f * qAbs(p.m_Min), qPrintable(QString::number(after.m_Min)));
+    }
+
+    // Choosing another prefix in the dialog shows the range in it and leaves where it lies:
+    // 9.465 to 43.334 kPa reads 9465 to 43334 Pa and is kept as it was.
+    void propertiesPrefixChoiceKeepsTheRange()
+    {
+        CRig rig;
+        rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction}, 3)));
+        CGraphPlot p = rig.graph->GetPlot(0);
+        p.m_Unit = QStringLiteral("Pa");
+        p.m_UnitPrefix = p.m_DataUnitPrefix = 1;
+        p.m_Min = 9.465f;
+        p.m_Max = 43.334f;
+        rig.graph->UpdatePlot(p, 0);
+        QStringList shown;
+        rig.services.prompter.m_DialogAnswer = [&](QDialog* d) {
+            CForm form(d);
+            form.unitComboBox->setCurrentIndex(0);
+            shown = QStringList{form.minEdit->text(), form.maxEdit->text()};
+            form.buttonBox->button(QDialogButtonBox::Ok)->click();
+            return d->result();
+        };
+        rig.graph->OnProperties();
+        QCOMPARE(shown, (QStringList{"9465", "43334"}));
+        const CGraphPlot after = rig.graph->GetPlot(0);
+        QCOMPARE(after.m_UnitPrefix, 0);
+        QCOMPARE(QPointF(after.m_Min, after.m_Max), QPointF(9.465f, 43.334f));
     }
 
     void propertiesRefuseAMinNotBelowMax_data()

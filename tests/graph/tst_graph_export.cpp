@@ -283,6 +283,27 @@ private slots:
                  QStringLiteral("Time(s),T1(V),T2(V),d(T1) / dt(mV/s),X Position(px)").toUtf8());
     }
 
+    // A function computed during a run is headed with its run, as the run's measurements are,
+    // so the same function made from the run afterwards has a title of its own.
+    void onlineFunctionColumnsCarryTheirRun()
+    {
+        CRig rig;
+        const QString name = QStringLiteral("2 * abs(3 * Temperature)");
+        CDataFolder* run = rig.host.addRun(QStringLiteral("Run 1"));
+        CDataBranch* online = rig.host.addBranch(run, SensorIndexOnlineFunction, 1.0, name);
+        online->m_Unit = QStringLiteral("°C");
+        CGraphTestHost::fill(online, 3, [](int i) { return 6.0 * i; });
+        rig.graph->StartRunning();
+        CDataBranch* after = rig.host.addBranch(run, SensorIndexDerivedFunction, 1.0, name);
+        after->m_Unit = QStringLiteral("°C");
+        CGraphTestHost::fill(after, 3, [](int i) { return 6.0 * i; });
+        rig.graph->NewFunctionData(after->m_Key, -1, -1);
+        const QString header = GraphCsv::Build(rig.graph->CsvColumns(), QLocale::c(), QStringLiteral("Time"),
+                                               QStringLiteral("Samples")).section(QStringLiteral("\r\n"), 0, 0);
+        QCOMPARE(header.section(QLatin1Char(','), 1),
+                 QStringLiteral("Run 1-2 * abs(3 * Temperature)(°C),2 * abs(3 * Temperature)(°C)"));
+    }
+
     void axisCursorsAndCsvSayWhatThePositionsAre_data()
     {
         QTest::addColumn<QString>("kind");

@@ -156,7 +156,8 @@ private slots:
         QCOMPARE(g->m_pRedrawTimer->interval(), 50);
         QCOMPARE(g->m_LeftScalePlot, 0);
         QCOMPARE(g->m_RightScalePlot, 1);
-        QCOMPARE(g->GetPlot(0).m_Name, QStringLiteral("B0"));
+        // An online function of the run is named with it, as its measurements are.
+        QCOMPARE(g->GetPlot(0).m_Name, QStringLiteral("Run1-B0"));
         QCOMPARE(g->GetPlot(0).m_Min, 1.0f);    // an empty range the first autoscale replaces
         QCOMPARE(g->GetPlot(0).m_Max, -1.0f);
         QCOMPARE(g->GetCommonRate(), short(10));
@@ -558,7 +559,7 @@ private slots:
         p.m_UnitPrefix = 2;
         g->UpdatePlot(p, 0);
         g->BuildScaleCombos();
-        QCOMPARE(g->m_pLeftScaleCombo->itemText(0), QStringLiteral("B0(mV)"));
+        QCOMPARE(g->m_pLeftScaleCombo->itemText(0), QStringLiteral("Run1-B0(mV)"));
         QCOMPARE(g->m_pXScaleCombo->count(), 1);   // one plot: Time only
         rig.paint();
         g->ResizeScaleCombos();

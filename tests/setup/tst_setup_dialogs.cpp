@@ -72,6 +72,7 @@ private slots:
     void triggerLevelNone();
     void triggerCancelKeepsRecord();
     void twoPointCapture();
+    void returnLocksOnlyItsOwnPoint();
     void equalReadingsRefused();
     void lockNeedsRealValue();
     void outOfRangeAndCancelIntent();
@@ -251,6 +252,38 @@ void TestSetupDialogs::twoPointCapture()
     QVERIFY(v.dateTime.isValid());
     QCOMPARE(on.last(), (QList<QVariant>{true}));
     QCOMPARE(b.dialog->result(), 1);
+    QVERIFY(b.prompter.m_Log.isEmpty());
+}
+
+// Return in a point's real value locks that point once; it never touches the other point and
+// never calibrates.
+void TestSetupDialogs::returnLocksOnlyItsOwnPoint()
+{
+    CalibrationBench b(2);
+    b.dialog->setPrompter(&b.prompter);
+    QSignalSpy modified(b.dialog, &CalibrationDialog::calibrationModified);
+    b.dialog->prepareOpening();
+    b.dialog->show();
+    const double low = b.min() + (b.max() - b.min()) * 0.25;
+    const double high = b.min() + (b.max() - b.min()) * 0.75;
+    b.dialog->setReading(1.0, 1000, 0);
+    b.f()->firstRealValueEdit->setText(QString::number(low));
+    QTest::keyClick(b.f()->firstRealValueEdit, Qt::Key_Return);
+    QVERIFY(b.f()->set1Button->isChecked());
+    QCOMPARE(b.f()->currentReadingEdit1->text(), QString("1.000"));
+
+    b.dialog->setReading(3.0, 3000, 0);
+    b.f()->secondRealValueEdit->setText(QString::number(high));
+    for (int press = 0; press < 2; ++press) {
+        QTest::keyClick(b.f()->secondRealValueEdit, Qt::Key_Return);
+        QVERIFY(b.f()->set1Button->isChecked());
+        QCOMPARE(b.f()->currentReadingEdit1->text(), QString("1.000"));
+        QVERIFY(b.f()->set2Button->isChecked());
+        QCOMPARE(b.f()->currentReadingEdit2->text(), QString("3.000"));
+    }
+    QVERIFY(b.f()->calibrateButton->isEnabled());
+    QVERIFY(b.dialog->isVisible());
+    QCOMPARE(modified.count(), 0);
     QVERIFY(b.prompter.m_Log.isEmpty());
 }
 

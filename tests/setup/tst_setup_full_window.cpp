@@ -14,6 +14,7 @@
 #include "setup/MeasurementColumns.h"
 #include "setup/SensorColumns.h"
 #include "setup/SetupColumns.h"
+#include "setup/SetupSummary.h"
 #include "setup/TriggerCalibrateColumns.h"
 
 #include <QButtonGroup>
@@ -80,10 +81,13 @@ private slots:
     void rowsFollowStatus();
     void manualDetectionPadsToEight();
     void runControlsReachRecord();
+    void loggerAwayHoldsEveryEdit();
     void newSensorReloadsRow();
     void snapshotReachesCells();
     void calibrationSaysWhichZeroWentOff_data();
     void calibrationSaysWhichZeroWentOff();
+    void calibrationGoesOnTheChosenMeasurement_data();
+    void calibrationGoesOnTheChosenMeasurement();
     void cellsAndDialogsAskTheHost();
     void channelWithoutRowChangesNothing();
     void dravletShowsNoReading();
@@ -207,6 +211,52 @@ void TestSetupFullWindow::runControlsReachRecord()
     QVERIFY(!f->RateComboBox->isEnabled());
 }
 
+// While the logger is away the setup is held: the typed-X controls of Full Setup and the
+// summary's sensor boxes grey with the rest, and come back with the logger.
+void TestSetupFullWindow::loggerAwayHoldsEveryEdit()
+{
+    FullBench b(70.0, {8, 1});
+    Ui_CFullSetupWindow* f = b.w().form();
+    f->SamplingTypeCombo->setCurrentIndex(0);
+    emit f->SamplingTypeCombo->activated(0);
+    f->manualValuesCheckbox->click();
+    QVERIFY(b.host.setup().m_bManualX);
+    CMinimalSetupWindow* summary = b.c().summaryWindow();
+    summary->updateMinimalSetupWindow();
+    const auto boxes = [&] {
+        QList<QCheckBox*> out;
+        for (int row = 0; row < summary->table()->rowCount(); ++row)
+            if (auto* line = qobject_cast<CSetupSummaryRow*>(summary->table()->cellWidget(row, 0)))
+                out << line->form()->sesnorCheckBox;
+        return out;
+    };
+    QVERIFY(!boxes().isEmpty());
+    const QList<QWidget*> edits{f->manualValuesCheckbox, f->xaxisTitleLineEdit, f->xAxisUnitLineEdit};
+    for (QWidget* w : edits)
+        QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+
+    b.c().waitForLogger();
+    for (QWidget* w : edits)
+        QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+    for (QCheckBox* box : boxes())
+        QVERIFY(!box->isEnabled());
+    // Nor does the summary take a change that reaches it some other way.
+    CMeasurementSetup* first = b.host.setup().GetSelectedSensor(0)->GetMeasurement(0);
+    const bool active = first->m_bActive;
+    summary->SensorActiveCheckBoxClicked(0, 0, !active);
+    QCOMPARE(first->m_bActive, active);
+    QVERIFY(!boxes().isEmpty());
+    summary->updateMinimalSetupWindow();
+    for (QCheckBox* box : boxes())
+        QVERIFY(!box->isEnabled());
+
+    b.c().enableSetup();
+    for (QWidget* w : edits)
+        QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
+    for (QCheckBox* box : boxes())
+        QVERIFY(box->isEnabled());
+}
+
 void TestSetupFullWindow::newSensorReloadsRow()
 {
     FullBench b(12.0, {1});
@@ -291,6 +341,63 @@ void TestSetupFullWindow::calibrationSaysWhichZeroWentOff()
     QCOMPARE(measurement->m_bZero && zero->setButton()->isChecked(), zeroed);
     QCOMPARE(said.contains(measurement->m_Name) && said.contains("switched off"), zeroed);
     QCOMPARE(said.isEmpty(), !zeroed);
+}
+
+void TestSetupFullWindow::calibrationGoesOnTheChosenMeasurement_data()
+{
+    QTest::addColumn<bool>("firstTicked");
+    QTest::addColumn<int>("shown"); // the measurement whose "Set >" was pressed last
+    QTest::newRow("second shown, both ticked") << true << 1;
+    QTest::newRow("only the second ticked") << false << 0;
+}
+
+// The calibration dialog names the measurement its line goes on, reads it, and puts the line
+// on it: the one shown when it is ticked, else the ticked one.
+void TestSetupFullWindow::calibrationGoesOnTheChosenMeasurement()
+{
+    QFETCH(bool, firstTicked);
+    QFETCH(int, shown);
+    FullBench b(70.0, {8, 1});
+    const int sensor = b.find([](int i, const CSensorParametersInfo& s) {
+        return s.m_CalibrationKind == 2 && s.m_NumOfMeasurements >= 2 && !s.m_HiddenSensor && !CSensorInfo::IsISEIndex(i)
+            && s.m_Measurements[0].m_Name != s.m_Measurements[1].m_Name;
+    });
+    QVERIFY(sensor > 0);
+    b.host.setStatus({sensor, 1});
+    b.c().updateSetupWindow(1);
+    const CSensorMeasuremntInfo* second = b.host.m_Logic.m_SensorInfo.GetMeasurementInfo(sensor, 1);
+    const CSensorMeasuremntInfo* first = b.host.m_Logic.m_SensorInfo.GetMeasurementInfo(sensor, 0);
+    QVERIFY(first && second);
+    auto* measurements = b.w().cell<FullSetupMeasurementsColumn>(0, CFullSetupWindow::MeasurementColumn);
+    auto* calibrate = b.w().cell<FullSetupCalibrateColumn>(0, CFullSetupWindow::CalibrateColumn);
+    QVERIFY(measurements && calibrate);
+    for (QCheckBox* box : measurements->findChildren<QCheckBox*>()) {
+        const bool isFirst = box->text().startsWith(first->m_Name + " (");
+        const bool wanted = isFirst ? firstTicked : true;
+        if (box->isChecked() != wanted)
+            box->click();
+    }
+    const CSesnorProperties* row = b.host.setup().GetSelectedSensor(0);
+    QCOMPARE(row->GetMeasurement(0)->m_bActive, firstTicked);
+    QVERIFY(row->GetMeasurement(1)->m_bActive);
+    measurements->setButtonGroup()->button(shown)->click();
+    b.host.setup().m_LoggerStatusList.first().m_SnapshotList = {3000, 2048};
+
+    QString name, unit;
+    int lockedOn = -1;
+    b.prompter.m_DialogHook = [&](QDialog*) {
+        CalibrationDialog* d = calibrate->calibrationDialog();
+        emit b.host.m_Hub.LoggerSnapShotArrived();
+        name = d->form()->sensorNameLabel->text();
+        unit = d->form()->unitLabel1->text();
+        d->form()->firstRealValueEdit->setText(QString::number((second->m_Min + second->m_Max) / 2));
+        d->form()->set1Button->click();
+        lockedOn = d->calibrationValues().measurement;
+    };
+    calibrate->setButton()->click();
+    QCOMPARE(name, second->m_Name);
+    QCOMPARE(unit, GetUnitPrefix(second->m_UnitPrefix) + second->m_Unit);
+    QCOMPARE(lockedOn, 1);
 }
 
 void TestSetupFullWindow::cellsAndDialogsAskTheHost()

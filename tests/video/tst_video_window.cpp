@@ -57,6 +57,7 @@ private slots:
     void automaticTrackingFollowsSquare();
     void oversizedObjectStopsTrackingCleanly();
     void manualTrackingRecordsClicksAndSteps();
+    void deletedTrackLeavesNoTrail();
     void linkedRunGetsSamples();
     void dragTextWithoutVideoRefused();
     void waitEndsWhenWindowCloses();
@@ -654,6 +655,43 @@ void TestVideoWindow::manualTrackingRecordsClicksAndSteps()
     // The track command ends the run.
     w->OnStartTrack();
     QVERIFY(!w->isTracking);
+}
+
+// The History deletes a track's series one by one, telling every window first; the window
+// draws no trail of a track that is gone.
+void TestVideoWindow::deletedTrackLeavesNoTrail()
+{
+    CVideoAnlysisWindow* w = makeWindow();
+    QVERIFY(loadAndSettle(w, m_Path));
+    w->action(CVideoAnlysisWindow::KeyTrackingMode)->trigger();
+    w->axisOrigin = QPoint(0, 240);
+    w->OnStartTrack();
+    for (int i = 0; i < 3; ++i) {
+        QTRY_VERIFY(w->RequestedFrame() < 0);
+        QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, WindowPointOfFrame(w, m_Video.centreAt(i)));
+    }
+    w->OnStartTrack();
+    QVERIFY(!w->isTracking);
+    const auto dotAt = [w](const QPoint& framePoint) {
+        const QImage view = w->label()->pixmap(Qt::ReturnByValue).toImage();
+        const QPoint p = w->PointToVideoView(framePoint);
+        return view.valid(p) && qGreen(view.pixel(p)) > 150 && qRed(view.pixel(p)) < 100;
+    };
+    const QPoint first = m_Video.centreAt(0);
+    QTRY_VERIFY(dotAt(first));
+    const CTrackingRun run = w->TrackingRun();
+    QCOMPARE(run.m_Trail.size(), 3);
+    // Another series going leaves the track alone.
+    emit m_pHost->m_Signals.dataKeyIsDeleted(std::max(run.m_XBranchKey, run.m_YBranchKey) + 100);
+    QCOMPARE(w->TrackingRun().m_Trail.size(), 3);
+
+    for (int key : {run.m_XBranchKey, run.m_YBranchKey}) {
+        emit m_pHost->m_Signals.dataKeyIsDeleted(key);
+        m_pHost->m_Data.DeleteDataBranch(key);
+    }
+    m_pHost->m_Data.DeleteDataFolder(run.m_FolderKey);
+    QVERIFY(w->TrackingRun().m_Trail.isEmpty());
+    QVERIFY(!dotAt(first));
 }
 
 void TestVideoWindow::linkedRunGetsSamples()

@@ -2,6 +2,7 @@
 
 #include "Core/Base/Diagnostics.h"
 #include "Core/Data/SensorsCalibration.h"
+#include "analysis/OnlineFunctions.h"
 
 CLoggerIdentity::CLoggerIdentity(double type, const CCurrentLoggerStatus& status)
     : m_Type(type), m_Channels(status.m_SensorList)
@@ -31,8 +32,21 @@ bool CLoggerSetupHold::Hold()
     return true;
 }
 
-CLoggerSetupHold::Verdict CLoggerSetupHold::Claim(const CLoggerIdentity& found)
+namespace {
+// A function's source is still there when the logger found reports the same sensor on its
+// channel; a function without that source (-1) needs none.
+bool SourceGone(const CLoggerIdentity& found, int channel, int sensorIndex)
 {
+    if (channel == -1)
+        return false;
+    return channel < 0 || channel >= found.m_Channels.size() || found.m_Channels.at(channel).m_SensorIndex != sensorIndex;
+}
+} // namespace
+
+CLoggerSetupHold::Verdict CLoggerSetupHold::Claim(const CLoggerIdentity& found, QStringList* dropped)
+{
+    if (dropped)
+        dropped->clear();
     if (m_State != State::Waiting)
         return Verdict::NothingHeld;
     if (found == m_Held) {
@@ -44,6 +58,13 @@ CLoggerSetupHold::Verdict CLoggerSetupHold::Claim(const CLoggerIdentity& found)
     m_Held = CLoggerIdentity();
     if (m_pCalibration)
         m_pCalibration->LoadSensorsCalibrationInfo();
+    if (m_pOnline) {
+        const QStringList gone = m_pOnline->DropOnLineFunctions([&found](const OnLineFunctionInfo& f) {
+            return SourceGone(found, f.m_G1Channel, f.m_G1SensorIndex) || SourceGone(found, f.m_G2Channel, f.m_G2SensorIndex);
+        });
+        if (dropped)
+            *dropped = gone;
+    }
     MyOutputDebugString("Another logger or other sensors: the held setup goes", DiagLogic);
     return Verdict::OtherLogger;
 }

@@ -3,11 +3,14 @@
 // (pulled out, restarted, fallen silent, or on its way through a firmware update) the setup
 // record and the calibration table stay as the teacher left them; the first status of the
 // logger found next says whether it is the one that went. Only another logger, or the same one
-// with other sensors, starts afresh.
+// with other sensors, starts afresh, keeping only the online functions whose sensors are still
+// where they were.
 #include "Core/Base/LoggerStatus.h"
 
 #include <QList>
+#include <QStringList>
 
+class CCalculateOnLineFunctions;
 class CSensorsCalibration;
 
 // A logger as the program tells loggers apart: its model and the sensor on each of its ports.
@@ -33,8 +36,12 @@ class CLoggerSetupHold
 public:
     enum class Verdict { NothingHeld, SameLogger, OtherLogger };
 
-    // calibration: the table the teacher's calibrations live in (the held setup's part of it).
-    explicit CLoggerSetupHold(CSensorsCalibration* calibration) : m_pCalibration(calibration) {}
+    // calibration: the table the teacher's calibrations live in (the held setup's part of it);
+    // online: the functions the teacher set to be computed during the runs.
+    CLoggerSetupHold(CSensorsCalibration* calibration, CCalculateOnLineFunctions* online)
+        : m_pCalibration(calibration), m_pOnline(online)
+    {
+    }
 
     // Each status of the connected logger says who it is.
     void Reported(const CLoggerIdentity& identity);
@@ -45,8 +52,9 @@ public:
     const CLoggerIdentity& HeldIdentity() const { return m_Held; }
     // The logger found after a hold reported itself for the first time: the held setup is its
     // own again, or it goes and the calibration table is back to its defaults, as any other
-    // logger finds it.
-    Verdict Claim(const CLoggerIdentity& found);
+    // logger finds it. Going, it takes the online functions of a sensor that is not on its
+    // channel any more; dropped (when given) receives their names.
+    Verdict Claim(const CLoggerIdentity& found, QStringList* dropped = nullptr);
     // A logger was detected: the calibration table goes back to its defaults, unless it is the
     // held setup's (while its logger may be the one found) or was given back to its logger.
     void LoggerDetected();
@@ -55,6 +63,7 @@ private:
     enum class State { Free, Waiting, Returned };
 
     CSensorsCalibration* m_pCalibration;
+    CCalculateOnLineFunctions* m_pOnline;
     State m_State = State::Free;
     CLoggerIdentity m_LastReported;
     CLoggerIdentity m_Held;

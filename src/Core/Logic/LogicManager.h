@@ -106,7 +106,10 @@ public:
     // held when it goes, given back or dropped by its first status after it is found again.
     bool HoldSetupForReturn() { return m_SetupHold.Hold(); }
     bool IsSetupHeld() const { return m_SetupHold.IsHolding(); }
-    CLoggerSetupHold::Verdict ClaimHeldSetup(const CLoggerIdentity& found) { return m_SetupHold.Claim(found); }
+    CLoggerSetupHold::Verdict ClaimHeldSetup(const CLoggerIdentity& found, QStringList* droppedFunctions = nullptr)
+    {
+        return m_SetupHold.Claim(found, droppedFunctions);
+    }
     void ExperimentEnded(ILogger* logger);
     void CalculateOnLineFunctions() override;
     // The run services the data store calls (see IRunServices).
@@ -207,7 +210,7 @@ public:
     // User calibration per catalogue index (memory only) and the per-channel settings file.
     CSensorsCalibration m_SensorsCalibration{&m_SensorInfo};
     // Which logger is connected, and the setup (calibrations included) kept while it is away.
-    CLoggerSetupHold m_SetupHold{&m_SensorsCalibration};
+    CLoggerSetupHold m_SetupHold{&m_SensorsCalibration, &m_CalculateOnLineFunctions};
     CSettings m_Settings;
     QString m_NotesText;
     // The timing-run keep-alive (1000 ms); a stop command always stops it.

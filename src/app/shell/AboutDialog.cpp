@@ -1,4 +1,5 @@
 #include "app/shell/AboutDialog.h"
+#include "windowbase/DialogKeys.h"
 
 #include "Core/Data/SetupInfo.h"
 #include "ui_AboutDialog.h"
@@ -18,6 +19,7 @@ aboutDialog::aboutDialog(QWidget* parent, const CSetupInfo* setup) : QDialog(par
     m_pUi->FWVersionLabel->setText(tr("Firmware Version: ") + FormatVersion(status.m_Version[0], status.m_Version[1]));
     m_pUi->bootloaderVersionLabel->setText(tr("Boot-Loader Version: ")
                                            + FormatVersion(status.m_Version[4], status.m_Version[5]));
+    DialogKeys::AcceptOnReturn(this, m_pUi->okBtn);
 }
 
 aboutDialog::~aboutDialog() = default;

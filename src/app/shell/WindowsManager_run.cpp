@@ -315,7 +315,8 @@ void CWindowsManager::loggerDisconnected()
         m_pSetupWindow->waitForLogger();
     else
         m_pSetupWindow->loggerConnected(false);
-    if (m_pLogic)
+    // The online functions are part of the setup: they wait with it, and go only with it.
+    if (m_pLogic && !m_pLogic->IsSetupHeld())
         m_pLogic->ClearOnlineFunctions();
 }
 

@@ -4,6 +4,10 @@
 #include "common/TestMain.h"
 
 #include "support/DravletTestHost.h"
+#include "Core/Base/KorvantaSignals.h"
+#include "Core/Logic/Dravlet/DravletCoreHost.h"
+
+#include <QSignalSpy>
 
 namespace {
 
@@ -387,6 +391,46 @@ private slots:
         QCOMPARE(below.host.m_entries, 0);
         below.feed(frame(0x09, analogPacket({1500})));
         QCOMPARE(below.host.m_entries, 1);
+    }
+
+    void manualPressShortOfTheLevelNamesTheChosenKind_data()
+    {
+        QTest::addColumn<int>("chosen");    // 1 above, 2 below
+        QTest::addColumn<bool>("falls");    // a falling calibration: the interface is sent the other kind
+        QTest::addColumn<QString>("word");
+        QTest::newRow("above") << 1 << false << "above";
+        QTest::newRow("below") << 2 << false << "below";
+        QTest::newRow("above, falling calibration") << 1 << true << "above";
+        QTest::newRow("below, falling calibration") << 2 << true << "below";
+    }
+    // A press of a run sampled by hand whose reading has not crossed the level yet takes no
+    // sample; the notice names the kind the teacher chose, whatever the interface was sent.
+    void manualPressShortOfTheLevelNamesTheChosenKind()
+    {
+        QFETCH(int, chosen);
+        QFETCH(bool, falls);
+        QFETCH(QString, word);
+        const int raw = falls ? 3 - chosen : chosen;
+        Rig r;
+        DravletSetupView setup = setupOf(1, 0, 2000);
+        setup.fromRecord = true;
+        setup.triggerType = chosen;
+        setup.rawTriggerType = raw;
+        r.host.setSetup(setup);
+        r.connect(status({110}, 0, 0, raw << 4));
+        r.startRun();
+        // Short of the level as the interface compares it: below it for "above", above for "below".
+        r.feed(frame(0x09, analogPacket({raw == 1 ? 1000 : 2500})));
+        QCOMPARE(r.host.m_entries, 0);
+        QCOMPARE(r.host.count(QStringLiteral("press-before-trigger %1").arg(chosen)), 1);
+
+        CKorvantaSignals hub;
+        QSignalSpy shown(&hub, &CKorvantaSignals::GuiModallessMsg);
+        RaiseDravletEvent(&hub, DravletEvent::PressBeforeTrigger, chosen);
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown.at(0).at(1).toString().startsWith(
+                     QStringLiteral("No sample was taken: the reading is not %1 the trigger level yet.").arg(word)),
+                 qPrintable(shown.at(0).at(1).toString()));
     }
 
     void triggerOnAChannelOutsideThePacketStartsAtOnce()

@@ -42,6 +42,7 @@ DravletSetupView CDravletCoreHost::ReadSetup()
     view.rateCode = s->m_RateCode;
     view.numberOfSamples = s->m_NumberOfSamples;
     view.rawTriggerType = s->RawTriggerType();
+    view.triggerType = s->m_TriggerType;
     view.triggerLevelEntry = s->m_TriggerLevel;
     view.timingRun = m_pLogic->GetCurrentRunMode() == ExperimentRunMode::Timing;
     return view;

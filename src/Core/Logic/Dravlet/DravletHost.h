@@ -35,6 +35,7 @@ struct DravletSetupView
     int rateCode = 0;           // the setup's rate code (the interface gives its own for it)
     int numberOfSamples = 0;
     int rawTriggerType = 0;     // the trigger kind as the logger takes it (falling levels turned)
+    int triggerType = 0;        // the trigger kind as the teacher chose it
     int triggerLevelEntry = -1; // the record's level field: the entry's place in the dialog's list
     bool timingRun = false;     // the run mode is event timing
 };
@@ -50,7 +51,8 @@ enum class DravletEvent {
     NewDataArrived,
     SnapShotArrived,
     // A press of a run sampled by hand found the reading short of the trigger level: the run
-    // still waits, and the press took no sample. arg: the trigger mode (1 above, 2 below).
+    // still waits, and the press took no sample. arg: the trigger kind the teacher chose (1 above,
+    // 2 below), which a falling calibration sends to the interface turned round.
     PressBeforeTrigger
 };
 

@@ -105,6 +105,8 @@ protected:
     void NoteDataArrival();
     void ConvertLoggerDataSample(const unsigned char* packet, bool decodeOnly, bool store);
     bool TriggerHandler();
+    // The trigger kind (1 above, 2 below) the teacher chose behind the interface's raw mode.
+    int ChosenTriggerKind(int rawMode) const;
     void SnapShotDataPackHandler(const unsigned char* packet);
     // Timing values of `length` bytes, or null when they were gone.
     void TimingValueStep(const unsigned char* values, int length);

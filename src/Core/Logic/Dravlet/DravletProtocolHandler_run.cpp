@@ -139,7 +139,7 @@ bool CDravletProtocolHandler::DataPacketHandle(const unsigned char* packet)
             if (TriggerHandler()) {
                 m_WaitForTrigger = true;
                 if (m_View.loggerRateCode == 0 && mode != 3 && m_pHost)
-                    m_pHost->Announce(DravletEvent::PressBeforeTrigger, mode);
+                    m_pHost->Announce(DravletEvent::PressBeforeTrigger, ChosenTriggerKind(mode));
                 return true;
             }
         }
@@ -148,6 +148,18 @@ bool CDravletProtocolHandler::DataPacketHandle(const unsigned char* packet)
     ConvertLoggerDataSample(packet, false, true);
     NoteDataArrival();
     return true;
+}
+
+int CDravletProtocolHandler::ChosenTriggerKind(int rawMode) const
+{
+    // The interface compares raw codes, so a falling calibration has it test the other way
+    // round from the kind chosen; the teacher is told in the kind chosen.
+    if (!m_pHost)
+        return rawMode;
+    const DravletSetupView setup = m_pHost->ReadSetup();
+    const bool chosen = setup.fromRecord && setup.rawTriggerType == rawMode
+                        && (setup.triggerType == 1 || setup.triggerType == 2);
+    return chosen ? setup.triggerType : rawMode;
 }
 
 void CDravletProtocolHandler::NoteDataArrival()

@@ -115,7 +115,7 @@ public:
         case DravletEvent::ExperimentEnd: log(QStringLiteral("end")); break;
         case DravletEvent::NewDataArrived: { QMutexLocker l(&m_lock); ++m_newData; } break;
         case DravletEvent::SnapShotArrived: log(QStringLiteral("snapshot")); break;
-        case DravletEvent::PressBeforeTrigger: break;
+        case DravletEvent::PressBeforeTrigger: log(QStringLiteral("press-before-trigger %1").arg(arg)); break;
         }
     }
 
