@@ -421,13 +421,6 @@ void CGraphWindow::EndRunning()
 
 // ---- branches made and deleted elsewhere ----
 
-void CGraphWindow::detachCursors()
-{
-    // Cursors and their read-outs arrive with the cursor commands; until then detaching is
-    // forgetting which plot they were on.
-    m_Cursors.Detach(m_GraphType == BarGraph);
-}
-
 void CGraphWindow::DataDeleted(int key)
 {
     m_bUpdatingPlots = true;
@@ -446,7 +439,7 @@ void CGraphWindow::DataDeleted(int key)
         if (!m_X.PlotsRemoved(before) && hadX && m_GraphType == XYGraph)
             m_GraphType = TimeGraph;
         m_XYLayers.clear();
-        detachCursors();
+        m_Cursors.Detach(m_GraphType == BarGraph);
         BuildScaleCombos();
         ResizeScaleCombos();
     }

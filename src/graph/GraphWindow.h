@@ -120,8 +120,8 @@ public:
     void RepositionScaleCombos();
     // The plots' titles in the scale lists again (a unit prefix changed), the choices kept.
     void RetitleScaleCombos();
-    // The enabled, image and checked states of the tool-bar actions for a window state; the
-    // window applies them (commands still to come stay disabled).
+    // The enabled, image and checked states of the tool-bar actions for a window state
+    // (GraphToolStates, below); the window applies them.
     struct ToolState
     {
         bool enabled[NumToolActions];     // the action's enabled flag
@@ -140,7 +140,6 @@ public:
         bool predictMode = false;
         bool predictCurves = false;
     };
-    static ToolState ComputeToolStates(const ToolInput& in);
 
     // Painting pieces, public for printing and copying later.
     void DrawGraphWindow(QPainter* painter);
@@ -182,8 +181,6 @@ public:
     // The formula text of a plot's series; a fit's equation in the units its axes show.
     QString FormulaTextAsShown(int index) const;
     void DrawFitEquations(QPainter* painter);
-    // The font of the scales and titles.
-    static QFont ScaleFont();
 
     // State the other graph commands and the tests read.
     RepaintMode m_RepaintMode = RepaintFull;
@@ -285,9 +282,7 @@ private:
     void takeXAxisScaleFromPlot(bool autoRangeFound = false);
     // Scales, combo boxes and picture after the plot list changed as a whole.
     void finishPlotsChange();
-    void detachCursors();
     // Every plot drawn on another's scale takes that scale's range, prefixes and unit.
-    void shareScales();
     void shareScales(const CScaleMap& map);
     // The Y autoscale of the plots which marks (those whose plot has autoscale on) in one pass:
     // each scale takes in the curves drawn on it, which then take its range.
@@ -295,13 +290,10 @@ private:
     // The Y autoscale of one plot over samples [first, last) of its series (last 0: all) and the
     // whole of the curves drawn on its scale.
     void autoScaleY(int plot, long first, long last, bool force, const CScaleMap& map, const QVector<int>& drawnOnIt);
-    // The colours of the curves shown (the X axis' among them).
-    QList<QColor> shownColors() const;
     // Whether a new analysis result is plotted here: it stands on this graph's X axis. One that
     // does not is handed to a graph of its own, or named in a notice when no graph of time can
     // show it.
     bool takesNewResult(const CDataBranch& branch);
-    void drawPlotStrokes(QPainter* painter, const CGraphPlot& plot, const CPlotStrokes& strokes, bool dashed);
 
     QPointer<CKorvantaSignals> m_pHub;
     // The strokes of the last curve drawn, kept to reuse their storage.
@@ -405,15 +397,12 @@ private:
     // pixel shows the window's point topLeft.
     void paintPlotBackground(QImage& image, QPoint topLeft);
     void dropPaintCaches();
-    QVector<double> layerSignature() const;
     QRect graphArea();
 
     // Commands, export, prediction curves and reactions
 public:
     // Export (GraphWindow_csv.cpp): the columns of the plots as they are now.
     QList<CCsvColumn> CsvColumns() const;
-    // The unit of a column: the plot's, or what an unlabelled series is measured in.
-    static QString CsvUnit(const CDataBranch& branch, const QString& unit);
     // Copy and print (GraphWindow_print.cpp): the part of the window they show.
     QRect PictureRect();
     QPixmap GraphPicture();
@@ -428,8 +417,6 @@ public:
     void EnableAreaMode(bool on);
     bool EnableFunctions() const;
     bool XAxisFuntionsAreLegal() const;
-    // Whether this window carries out the tool-bar command at that position.
-    static bool CommandCarriedOut(int action);
     // A plot of a branch as a download or a tracking run makes it.
     CGraphPlot PlotFromBranch(const CDataBranch& branch) const;
     // The unit a series is shown in: its unit text without the prefix, and the prefix code of
@@ -461,8 +448,6 @@ public slots:
     void BranchValuesChanged(int key);
 
 private:
-    // The prefixes of a plot read from a record that did not hold them.
-    void takePrefixesFromBranch(CGraphPlot& plot, const CDataBranch& branch) const;
     IPrompter* graphPrompter() const;
     QString ChooseCsvFile();
     void ConnectCommands();
@@ -531,10 +516,6 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // The graph's yes/no questions and its annotation-text dialog go through the host's prompter.
-    bool confirm(const QString& text);
-    bool askAnnotationText(const QString& initial, QString& text);
-    void recordDragStartMaxima();
     // The parts of a press: on a scale (true: a scale drag starts, nothing else happens), on
     // cursor 1's plot (a double click adds cursor 2; true: the plot was removed), and what the
     // normal and the annotation mode do with it.
@@ -543,3 +524,6 @@ private:
     void pressForCursors(QPoint p);
     void pressOnAnnotation(QPoint p, bool doubleClick);
 };
+
+// The tool-bar actions' states for a window state: a rule of the window that needs none.
+CGraphWindow::ToolState GraphToolStates(const CGraphWindow::ToolInput& in);

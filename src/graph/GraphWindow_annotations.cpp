@@ -65,7 +65,7 @@ void CGraphWindow::Draw1Annotation(QPainter* painter, int annotationIndex, int p
     painter->setPen(QPen(Qt::black, 1));
     painter->drawLine(px, py, Trunc(px + len * std::sin(angle)), Trunc(py - len * std::cos(angle)));
 
-    painter->setFont(ScaleFont());
+    painter->setFont(GraphRules::ScaleFont());
     const int ex = Trunc(px + distance * std::sin(angle));
     const int ey = Trunc(py - distance * std::cos(angle));
     const int w = StringWidth(painter, note.m_Text) + 10;

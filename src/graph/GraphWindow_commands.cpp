@@ -24,11 +24,6 @@ void CGraphWindow::ConnectCommands()
     connect(a.at(ActPrint), &QAction::triggered, this, &CGraphWindow::OnPrint);
 }
 
-bool CGraphWindow::CommandCarriedOut(int action)
-{
-    return action >= 0 && action < NumToolActions;
-}
-
 void CGraphWindow::OnProperties()
 {
     // The dialog edits plots; a graph without any has nothing to show in it.

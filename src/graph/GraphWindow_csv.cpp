@@ -43,14 +43,6 @@ IPrompter* CGraphWindow::graphPrompter() const
     return p ? p : ShellPrompter();
 }
 
-QString CGraphWindow::CsvUnit(const CDataBranch& branch, const QString& unit)
-{
-    // A tracked position has no length calibration: it is measured in pixels of the video.
-    if (unit.isEmpty() && branch.m_SensorIndex == SensorIndexVideoTrack)
-        return tr("px");
-    return unit;
-}
-
 QList<CCsvColumn> CGraphWindow::CsvColumns() const
 {
     QList<CCsvColumn> columns;
@@ -76,7 +68,7 @@ QList<CCsvColumn> CGraphWindow::CsvColumns() const
                 c.m_Unit = b->m_Unit;
                 c.m_UnitPrefix = 0;
             }
-            c.m_Unit = CsvUnit(*b, c.m_Unit);
+            c.m_Unit = GraphCsv::ColumnUnit(b->m_SensorIndex, c.m_Unit);
             // A series whose positions count something else (a spectrum's bins beside a run, a
             // run sampled by hand beside a timed one) has no time of its own among these rows:
             // its sample k stands in the row of the first series' sample k.

@@ -240,7 +240,7 @@ void CGraphWindow::DrawCursor(QPainter* painter)
         // whatever prefix the scales show; no unit follows it.
         slopeText = tr(" Slope = ") + Double2String(CalculateSlope(i, m_Cursors.First().m_Plot), 2, false, false);
     }
-    painter->setFont(ScaleFont());
+    painter->setFont(GraphRules::ScaleFont());
     QString text;
     if (m_GraphType == XYGraph)
         text = QStringLiteral("x=") + Double2String(c1.m_X * m_X.AxisMultiplier(), 2, false, false) + m_X.AxisUnit();
@@ -317,7 +317,7 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
             + (xUnit.isEmpty() ? QString() : QStringLiteral("*") + xUnit) + QStringLiteral(")"));
     }
 
-    painter->setFont(ScaleFont());
+    painter->setFont(GraphRules::ScaleFont());
     QString text, dx;
     if (m_GraphType == XYGraph) {
         // On an XY graph the distance between the cursors is the difference of their X values,
@@ -340,7 +340,7 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
         QColor c = plot.m_Color;
         c.setAlpha(200);
         painter->setPen(c);
-        QFont bold = ScaleFont();
+        QFont bold = GraphRules::ScaleFont();
         bold.setWeight(QFont::Bold);
         painter->setFont(bold);
         painter->drawText(QRect(QPoint(m_GraphRect.left() + 2, m_GraphRect.bottom() - 12), m_GraphRect.bottomRight()),

@@ -96,7 +96,7 @@ void CGraphWindow::drawTimeCurves(QPainter* painter, long from, long to)
         const CPlotStrokes& strokes = jobs.at(j).m_Strokes;
         m_X.NoteBeyond(strokes.m_bRescaleX);
         m_bRescaleY = m_bRescaleY || strokes.m_bRescaleY;
-        drawPlotStrokes(painter, plot, strokes, plot.m_Style == CGraphPlot::StyleDashed);
+        PaintStrokes(painter, plot.m_Color, strokes, plot.m_Style == CGraphPlot::StyleDashed);
         DrawMidPoints(painter, plotOf.at(j), jobs.at(j).m_pBranch);
     }
 }
@@ -111,20 +111,21 @@ void CGraphWindow::dropPaintCaches()
     m_LayerReach = INT_MIN;
 }
 
-QVector<double> CGraphWindow::layerSignature() const
+namespace {
+
+// Everything the plot area without curves, and the frames of the curves, are drawn from: the
+// area, the X axis, the grid, the two scales' plots, the graph type and every plot's look.
+QVector<double> LayerSignature(const QRect& g, const CGraphX& x, bool grid, int leftScale, int rightScale,
+                               int graphType, const QList<CGraphPlot>& plots)
 {
-    // Everything the plot area without curves, and the frames of the curves, are drawn from.
-    const QRect& g = m_GraphRect;
-    QVector<double> s{double(g.left()), double(g.top()), double(g.right()), double(g.bottom()), m_X.Min(), m_X.Max(),
-                      double(m_bShowGrid), double(m_LeftScalePlot), double(m_RightScalePlot),
-                      double(m_GraphType), double(m_X.PlotKey()), m_X.AxisStep(), double(m_Plots.size())};
-    for (const CGraphPlot& p : m_Plots)
+    QVector<double> s{double(g.left()), double(g.top()), double(g.right()), double(g.bottom()), x.Min(), x.Max(),
+                      double(grid), double(leftScale), double(rightScale),
+                      double(graphType), double(x.PlotKey()), x.AxisStep(), double(plots.size())};
+    for (const CGraphPlot& p : plots)
         s << double(p.m_Key) << double(p.m_bVisible) << p.m_Min << p.m_Max << double(p.m_Color.rgba())
           << double(p.m_Style) << double(p.m_Decimals) << double(p.m_UnitPrefix) << double(p.m_bScientific);
     return s;
 }
-
-namespace {
 
 bool SameFrame(const CCurveFrame& a, const CCurveFrame& b)
 {
@@ -187,7 +188,8 @@ bool CGraphWindow::updateLiveLayer(long from, long to)
         dropPaintCaches();
         return false;
     }
-    const QVector<double> signature = layerSignature();
+    const QVector<double> signature =
+        LayerSignature(m_GraphRect, m_X, m_bShowGrid, m_LeftScalePlot, m_RightScalePlot, m_GraphType, m_Plots);
     bool whole = signature != m_LayerSignature || m_PlotLayer.size() != g.size();
     m_CurveCaches.resize(size_t(m_Plots.size()));
     int changed = INT_MAX;
@@ -267,7 +269,7 @@ bool CGraphWindow::updateLiveLayer(long from, long to)
             if (!m_CurveCaches[i].m_pBranch)
                 continue;
             const CGraphPlot& plot = m_Plots.at(int(i));
-            drawPlotStrokes(&lp, plot, parts[i], plot.m_Style == CGraphPlot::StyleDashed);
+            PaintStrokes(&lp, plot.m_Color, parts[i], plot.m_Style == CGraphPlot::StyleDashed);
         }
     }
     m_bLayerWhole = whole;
@@ -289,7 +291,9 @@ QRegion CGraphWindow::liveTickRegion()
     // layer over the whole plot area and nothing the scales are drawn from has changed since.
     const QRect g = m_GraphRect;
     if (!m_bLiveAreaShown || m_bUpdatingPlots || m_GraphType != TimeGraph || m_PlotLayer.size() != g.size()
-        || layerSignature() != m_LayerSignature || !updateLiveLayer(0, long(m_LastShownSample)))
+        || LayerSignature(m_GraphRect, m_X, m_bShowGrid, m_LeftScalePlot, m_RightScalePlot, m_GraphType, m_Plots)
+               != m_LayerSignature
+        || !updateLiveLayer(0, long(m_LastShownSample)))
         return QRegion(rect());
     if (m_bLayerWhole)
         return QRegion(g);
@@ -304,7 +308,7 @@ void CGraphWindow::paintLiveTick(QPainter* painter, const QRect& rect)
     ++m_PartialTicks;
     painter->drawImage(rect.topLeft(), m_PlotLayer, rect.translated(-g.topLeft()));
     // What a full paint draws over the curves, with the painter as the scales leave it.
-    painter->setFont(ScaleFont());
+    painter->setFont(GraphRules::ScaleFont());
     painter->setPen(Qt::black);
     painter->setBrush(Qt::NoBrush);
     DrawPredictPlots(painter);
@@ -313,11 +317,6 @@ void CGraphWindow::paintLiveTick(QPainter* painter, const QRect& rect)
         DrawCursor2(painter);
     }
     DrawAnnotations(painter);
-}
-
-void CGraphWindow::drawPlotStrokes(QPainter* painter, const CGraphPlot& plot, const CPlotStrokes& strokes, bool dashed)
-{
-    PaintStrokes(painter, plot.m_Color, strokes, dashed);
 }
 
 void CGraphWindow::DrawPlotLine_optimized(QPainter* painter, int plotIndex, long from, long to)
@@ -349,7 +348,7 @@ void CGraphWindow::DrawPlotLine_optimized(QPainter* painter, int plotIndex, long
                     m_Strokes);
     m_X.NoteBeyond(m_Strokes.m_bRescaleX);
     m_bRescaleY = m_bRescaleY || m_Strokes.m_bRescaleY;
-    drawPlotStrokes(painter, plot, m_Strokes, plot.m_Style == CGraphPlot::StyleDashed);
+    PaintStrokes(painter, plot.m_Color, m_Strokes, plot.m_Style == CGraphPlot::StyleDashed);
     DrawMidPoints(painter, plotIndex, branch);
 }
 
@@ -452,7 +451,7 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
     CXYProgress tail = layer.m_Progress;
     m_Strokes.clear();
     StrokeXYCurve(*branch, *xBranch, from, to, frame, m_Strokes, &tail);
-    drawPlotStrokes(painter, plot, m_Strokes, false);
+    PaintStrokes(painter, plot.m_Color, m_Strokes, false);
     m_X.NoteBeyond(layer.m_bRescaleX || m_Strokes.m_bRescaleX);
     m_bRescaleY = m_bRescaleY || layer.m_bRescaleY || m_Strokes.m_bRescaleY;
     // A branch of fewer than four samples asks for a Y autoscale on every paint.

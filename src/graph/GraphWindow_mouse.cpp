@@ -35,28 +35,53 @@ int Trunc(double v)
     return int(std::clamp(v, -1.0e9, 1.0e9));
 }
 
-} // namespace
-
-// ---- questions ----
-
-bool CGraphWindow::confirm(const QString& text)
+// The maxima a scale drag starts from: of the plot dragged (branch its series) and of the
+// plots of the series it came from and of those derived from it.
+void RecordDragStartMaxima(QList<CGraphPlot>& plots, int plot, const CDataBranch* branch)
 {
-    IPrompter* prompter = m_pHost ? m_pHost->GetPrompter() : ShellPrompter();
+    if (plot < 0 || plot >= plots.size())
+        return;
+    plots[plot].m_DragStartMax = plots.at(plot).m_Max;
+    if (!branch)
+        return;
+    for (CGraphPlot& p : plots)
+        if (p.m_Key == branch->m_OwnerKey)
+            p.m_DragStartMax = p.m_Max;
+    const int n = branch->m_DerivedKeys.GetSize();
+    for (int k = 0; k < n; ++k) {
+        const int key = branch->m_DerivedKeys.GetAt(k);
+        for (CGraphPlot& p : plots)
+            if (p.m_Key == key)
+                p.m_DragStartMax = p.m_Max;
+    }
+}
+
+// The graph's yes/no questions and its annotation-text dialog go through the host's prompter.
+IPrompter* HostPrompter(IChildWindowHost* host)
+{
+    return host ? host->GetPrompter() : ShellPrompter();
+}
+
+bool Confirm(IChildWindowHost* host, const QString& text)
+{
+    IPrompter* prompter = HostPrompter(host);
     return prompter && prompter->question(nullptr, QStringLiteral("Pavix"), text);
 }
 
-bool CGraphWindow::askAnnotationText(const QString& initial, QString& text)
+bool AskAnnotationText(QWidget* parent, IChildWindowHost* host, const QString& initial, QString& text)
 {
-    CAddAnnotationDialog dialog(this);
+    CAddAnnotationDialog dialog(parent);
     if (!initial.isNull())
         dialog.SetEditText(initial);
-    IPrompter* prompter = m_pHost ? m_pHost->GetPrompter() : ShellPrompter();
+    IPrompter* prompter = HostPrompter(host);
     const int result = prompter ? prompter->runDialog(&dialog) : dialog.exec();
     if (result != QDialog::Accepted)
         return false;
     text = dialog.text;
     return true;
 }
+
+} // namespace
 
 // ---- tool-bar actions that switch what the mouse does ----
 
@@ -108,7 +133,7 @@ void CGraphWindow::OnAddAnnotation()
     if (m_Cursors.First().m_Plot < 0 || m_Cursors.First().m_Plot >= m_Plots.size())
         return;
     QString text;
-    if (!askAnnotationText(QString(), text) || text.isEmpty())
+    if (!AskAnnotationText(this, m_pHost, QString(), text) || text.isEmpty())
         return;
     CGraphPlot plot = GetPlot(m_Cursors.First().m_Plot);
     CGraphTextAnnotation note;
@@ -149,26 +174,6 @@ void CGraphWindow::mousePressEvent(QMouseEvent* event)
 void CGraphWindow::mouseDoubleClickEvent(QMouseEvent* event)
 {
     mousePress(event->localPos().toPoint(), true);
-}
-
-void CGraphWindow::recordDragStartMaxima()
-{
-    if (m_DragScalePlot < 0 || m_DragScalePlot >= m_Plots.size())
-        return;
-    m_Plots[m_DragScalePlot].m_DragStartMax = m_Plots.at(m_DragScalePlot).m_Max;
-    const CDataBranch* branch = GetDataBranch(m_DragScalePlot);
-    if (!branch)
-        return;
-    for (CGraphPlot& p : m_Plots)
-        if (p.m_Key == branch->m_OwnerKey)
-            p.m_DragStartMax = p.m_Max;
-    const int n = branch->m_DerivedKeys.GetSize();
-    for (int k = 0; k < n; ++k) {
-        const int key = branch->m_DerivedKeys.GetAt(k);
-        for (CGraphPlot& p : m_Plots)
-            if (p.m_Key == key)
-                p.m_DragStartMax = p.m_Max;
-    }
 }
 
 void CGraphWindow::mousePress(QPoint p, bool doubleClick)
@@ -223,7 +228,7 @@ bool CGraphWindow::pressOnScale(QPoint p)
         // A scale shared with a derived curve is its source's: dragging it stretches that.
         m_DragScalePlot = ScalePlotOf(m_DragScale == ZoneRight ? m_RightScalePlot : m_LeftScalePlot);
         m_DragStartPoint = p;
-        recordDragStartMaxima();
+        RecordDragStartMaxima(m_Plots, m_DragScalePlot, GetDataBranch(m_DragScalePlot));
         return true;
     case ZoneX:
         if (m_GraphType == BarGraph)
@@ -247,7 +252,7 @@ bool CGraphWindow::pressOnCursorPlot(QPoint p, bool doubleClick)
         RepaintGraph(RepaintFull);
     }
     const QRect button = GetPlotRemoveButonRect(m_Cursors.First().m_Plot);
-    if (button.isNull() || !Inside(button, p) || !confirm(tr("Are you sure you want to remove this plot?")))
+    if (button.isNull() || !Inside(button, p) || !Confirm(m_pHost, tr("Are you sure you want to remove this plot?")))
         return false;
     const int index = m_Cursors.First().m_Plot;
     if (m_GraphType != BarGraph)
@@ -296,7 +301,7 @@ void CGraphWindow::pressOnAnnotation(QPoint p, bool doubleClick)
     CGraphTextAnnotation note = plot.GetAnnoation(index);
     if (doubleClick) {
         QString text;
-        if (askAnnotationText(note.m_Text, text)) {
+        if (AskAnnotationText(this, m_pHost, note.m_Text, text)) {
             note.m_Text = text;
             plot.m_Annotations[index] = note;
             UpdatePlot(plot, m_SelAnnotationPlot);
@@ -308,7 +313,7 @@ void CGraphWindow::pressOnAnnotation(QPoint p, bool doubleClick)
     }
     const QRect& box = note.m_TextRect;
     if (Inside(QRect(box.topLeft(), QPoint(box.left() + 13, box.top() + 13)), p)) {
-        if (confirm(tr("Are you sure you want to remove this annotation?"))) {
+        if (Confirm(m_pHost, tr("Are you sure you want to remove this annotation?"))) {
             plot.RemoveAnnotation(index);
             UpdatePlot(plot, m_SelAnnotationPlot);
             m_SelAnnotationPlot = -1;

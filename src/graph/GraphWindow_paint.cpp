@@ -12,15 +12,6 @@
 #include <QTimer>
 #include <QToolBar>
 
-QFont CGraphWindow::ScaleFont()
-{
-    // Helvetica is rarely installed on Linux; its packaged metric twin is named outright.
-    QFont f(QStringLiteral("Liberation Sans"), 10);
-    f.setWeight(QFont::Normal);
-    f.setItalic(false);
-    return f;
-}
-
 void CGraphWindow::paintEvent(QPaintEvent* event)
 {
     const bool liveAreaShown = m_bLiveAreaShown;
@@ -85,7 +76,7 @@ void CGraphWindow::DrawGraphWindow(QPainter* painter)
     // Curves on a shared scale follow it, however it was changed since the last paint; the
     // searches ask the store again what the positions count.
     m_X.ForgetPositions();
-    shareScales();
+    shareScales(ScaleMap());
     const QRect band(QPoint(m.left(), h - m.bottom() - (s_BottomBand - 1)), QPoint(w - m.right() - 1, h - m.bottom()));
     painter->fillRect(band, toolbarBackColor);
     QRect area = graphArea();
@@ -151,7 +142,7 @@ void CGraphWindow::DrawYScales(QPainter* painter, QRect& area)
 void CGraphWindow::DrawLegend(QPainter* painter)
 {
     const int count = GetNumVisiblePlots();
-    painter->setFont(ScaleFont());
+    painter->setFont(GraphRules::ScaleFont());
     painter->setPen(Qt::black);
     if (count == 0)
         return;

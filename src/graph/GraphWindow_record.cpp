@@ -17,6 +17,16 @@
 #include <algorithm>
 
 namespace {
+// The prefixes of a plot read from a record that did not hold them, from the unit its series is
+// shown in. Such a record holds the unit without its prefix ("Pa" over kPa values) where the
+// plot was made with one: the series says which. A unit the series does not show this way (the
+// plot of a result, "kPa/s" with no prefix) stays as it was.
+void TakePrefixes(CGraphPlot& plot, const CGraphWindow::CPlotUnit& unit)
+{
+    if (unit.prefix != 0 && plot.m_Unit == unit.unit)
+        plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
+}
+
 enum GraphRecordTag : qint16 { TagWindowBase = 1113, TagXKey = 1450, TagLeftScale = 1451, TagRightScale = 1452, TagGraphEnd = 1106 };
 }
 
@@ -76,7 +86,7 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
             if (branch && branch->m_SensorIndex == SensorIndexTimingResult)
                 m_GraphType = BarGraph;
             if (branch && !plot.m_bPrefixesRead)
-                takePrefixesFromBranch(plot, *branch);
+                TakePrefixes(plot, PlotUnitOf(*branch));
             m_Plots.append(plot);
             break;
         }
@@ -158,17 +168,7 @@ CGraphWindow::CPlotUnit CGraphWindow::PlotUnitOf(const CDataBranch& branch) cons
     if (prefix >= 1 && prefix <= 3 && branch.m_Unit.size() > letter.size() && branch.m_Unit.startsWith(letter))
         return CPlotUnit{branch.m_Unit.mid(letter.size()), prefix};
     // A tracked position reads "px" on the scale and at the cursors, as in the CSV export.
-    return CPlotUnit{CsvUnit(branch, branch.m_Unit), 0};
-}
-
-void CGraphWindow::takePrefixesFromBranch(CGraphPlot& plot, const CDataBranch& branch) const
-{
-    // A record without the prefixes holds the unit without its prefix ("Pa" over kPa values)
-    // where the plot was made with one: the series says which. A unit the series does not
-    // show this way (the plot of a result, "kPa/s" with no prefix) stays as it was.
-    const CPlotUnit unit = PlotUnitOf(branch);
-    if (unit.prefix != 0 && plot.m_Unit == unit.unit)
-        plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
+    return CPlotUnit{GraphCsv::ColumnUnit(branch.m_SensorIndex, branch.m_Unit), 0};
 }
 
 void CGraphWindow::AddPlotsFromKeyArray(const QList<int>& keys)

@@ -106,7 +106,7 @@ const ActionEntry s_Actions[CGraphWindow::NumToolActions] = {
 // The commands this window carries out so far; the others keep their actions disabled.
 bool CommandAvailable(int action)
 {
-    return CGraphWindow::CommandCarriedOut(action);
+    return action >= 0 && action < CGraphWindow::NumToolActions;
 }
 
 QIcon Image(int action, ImageState state)
@@ -233,32 +233,33 @@ void CGraphWindow::OnGraphToggle()
     }
 }
 
-CGraphWindow::ToolState CGraphWindow::ComputeToolStates(const ToolInput& in)
+CGraphWindow::ToolState GraphToolStates(const CGraphWindow::ToolInput& in)
 {
-    ToolState st;
-    const bool notBar = in.graphType != BarGraph;
+    using W = CGraphWindow;
+    W::ToolState st;
+    const bool notBar = in.graphType != W::BarGraph;
     const bool base = !in.running && in.plots > 0;
-    for (int i = 0; i < NumToolActions; ++i) {
+    for (int i = 0; i < W::NumToolActions; ++i) {
         st.enabled[i] = st.image[i] = base;
         st.checked[i] = false;
     }
     auto enable = [&](int a, bool on) { st.enabled[a] = st.image[a] = on; };
-    st.checked[ActZoom] = in.mouseMode == MouseZoom;
-    st.enabled[ActZoom] = notBar;
-    st.checked[ActPan] = in.mouseMode == MousePan;
-    st.enabled[ActAutoscale] = notBar;
-    st.checked[ActCursor] = in.cursor1;
-    enable(ActCursor, in.plots > 0 && notBar);
-    st.checked[ActCursor2] = in.cursor2;
-    enable(ActCursor2, in.cursor1 && notBar);
-    enable(ActAddAnnotation, in.cursor1);
-    enable(ActMoveAnnotation, in.annotations);
-    st.checked[ActMoveAnnotation] = in.mouseMode == MouseMoveAnnotation;
-    enable(ActPredict, notBar);
-    st.checked[ActPredict] = in.mouseMode == MouseAddPredict;
-    enable(ActAddPredict, in.predictMode && in.predictCurves && notBar);
-    enable(ActErasePredict, in.predictMode && notBar);
-    st.checked[ActErasePredict] = in.mouseMode == MouseErasePredict;
+    st.checked[W::ActZoom] = in.mouseMode == W::MouseZoom;
+    st.enabled[W::ActZoom] = notBar;
+    st.checked[W::ActPan] = in.mouseMode == W::MousePan;
+    st.enabled[W::ActAutoscale] = notBar;
+    st.checked[W::ActCursor] = in.cursor1;
+    enable(W::ActCursor, in.plots > 0 && notBar);
+    st.checked[W::ActCursor2] = in.cursor2;
+    enable(W::ActCursor2, in.cursor1 && notBar);
+    enable(W::ActAddAnnotation, in.cursor1);
+    enable(W::ActMoveAnnotation, in.annotations);
+    st.checked[W::ActMoveAnnotation] = in.mouseMode == W::MouseMoveAnnotation;
+    enable(W::ActPredict, notBar);
+    st.checked[W::ActPredict] = in.mouseMode == W::MouseAddPredict;
+    enable(W::ActAddPredict, in.predictMode && in.predictCurves && notBar);
+    enable(W::ActErasePredict, in.predictMode && notBar);
+    st.checked[W::ActErasePredict] = in.mouseMode == W::MouseErasePredict;
     return st;
 }
 
@@ -277,7 +278,7 @@ void CGraphWindow::UpdateButtons()
         in.annotations = in.annotations || p.GetNumAnnotations() > 0;
     in.predictMode = m_bPredictMode;
     in.predictCurves = !m_PredictPlots.isEmpty();
-    const ToolState st = ComputeToolStates(in);
+    const ToolState st = GraphToolStates(in);
     for (int i = 0; i < NumToolActions; ++i) {
         MultiAction* a = m_ToolBarActions.at(i);
         const bool available = CommandAvailable(i);
@@ -439,7 +440,7 @@ void CGraphWindow::OnXScaleComboChanged(int index)
     }
     AutoScaleAllAxis(isLive());
     // The samples the cursors stood on lie elsewhere on the new axis: both go.
-    detachCursors();
+    m_Cursors.Detach(m_GraphType == BarGraph);
     // A scale chosen beside a curve the new axis does not draw goes to a drawn one.
     if (!m_X.PlotIsDrawn(m_LeftScalePlot) || (GetNumVisiblePlots() >= 2 && !m_X.PlotIsDrawn(m_RightScalePlot))) {
         chooseFirstVisibleScales();

@@ -411,7 +411,7 @@ private slots:
         const QImage shot = rig.paint();
         QCOMPARE(g->GetPlot(2).m_Max == 50.0f, scale >= 0);
         // A fit's equation is written beside a swatch of its colour.
-        const QRect label = GraphRules::FitLabelRect(g->m_GraphRect, 0, 0, QFontMetrics(CGraphWindow::ScaleFont()).height());
+        const QRect label = GraphRules::FitLabelRect(g->m_GraphRect, 0, 0, QFontMetrics(GraphRules::ScaleFont()).height());
         QCOMPARE(shot.pixelColor(GraphRules::FitSwatchRect(label).center()) == colorsTable[3], kind == "fit");
     }
 
@@ -526,7 +526,7 @@ private slots:
     void toolStates()
     {
         CGraphWindow::ToolInput in;
-        CGraphWindow::ToolState s = CGraphWindow::ComputeToolStates(in);
+        CGraphWindow::ToolState s = GraphToolStates(in);
         // Empty time graph: Zoom and Autoscale usable but shown disabled; Predict enabled.
         QVERIFY(s.enabled[CGraphWindow::ActZoom] && !s.image[CGraphWindow::ActZoom]);
         QVERIFY(s.enabled[CGraphWindow::ActAutoscale] && !s.image[CGraphWindow::ActAutoscale]);
@@ -534,7 +534,7 @@ private slots:
         QVERIFY(!s.enabled[CGraphWindow::ActCursor] && !s.enabled[CGraphWindow::ActPrint]);
         in.plots = 2;
         in.graphType = CGraphWindow::BarGraph;
-        s = CGraphWindow::ComputeToolStates(in);
+        s = GraphToolStates(in);
         for (int a : {CGraphWindow::ActZoom, CGraphWindow::ActAutoscale, CGraphWindow::ActCursor,
                       CGraphWindow::ActCursor2, CGraphWindow::ActPredict, CGraphWindow::ActErasePredict})
             QVERIFY2(!s.enabled[a], qPrintable(QString::number(a)));
@@ -542,10 +542,10 @@ private slots:
         in.graphType = CGraphWindow::TimeGraph;
         in.cursor1 = true;
         in.mouseMode = CGraphWindow::MousePan;
-        s = CGraphWindow::ComputeToolStates(in);
+        s = GraphToolStates(in);
         QVERIFY(s.enabled[CGraphWindow::ActCursor2] && s.checked[CGraphWindow::ActPan] && s.checked[CGraphWindow::ActCursor]);
         in.running = true;
-        s = CGraphWindow::ComputeToolStates(in);
+        s = GraphToolStates(in);
         QVERIFY(!s.image[CGraphWindow::ActProperties] && !s.enabled[CGraphWindow::ActProperties]);
     }
 
