@@ -454,7 +454,7 @@ void BM_CursorDragMove(benchmark::State& state)
     rig.paint();
     CGraphWindow* g = rig.graph;
     // Arg 1: with the area between the cursors shaded and summed.
-    g->m_bAreaMode = state.range(1) != 0;
+    g->EnableAreaMode(state.range(1) != 0);
     g->SelectCursorPlot(-1, true, nullptr);
     g->SelectCursor2Plot(nullptr, false);
     rig.paint();

@@ -186,7 +186,6 @@ public:
     RepaintMode m_RepaintMode = RepaintFull;
     bool m_bRepaintBeyondToolBar = true;
     int m_GraphType = TimeGraph;
-    CDataManager* m_pDataManager = nullptr;
     bool m_bShowGrid = true;
     QRect m_GraphRect;
     int m_LeftScalePlot = 0;
@@ -212,8 +211,6 @@ public:
     QList<CBarData> m_BarDataList;
     // The two cursors (GraphCursors.h).
     CGraphCursors m_Cursors;
-    bool m_bSlopeMode = false;
-    bool m_bAreaMode = false;
     bool m_bDrawCursors = true;
     QPoint m_DragStartPoint;
     int m_SelAnnotation = -1;
@@ -332,16 +329,21 @@ public:
     bool m_bTakingPicture = false;
     // The plot-area image of a live run (below), and the edges of the columns the last tick
     // drew again in it.
+    // Full paints of time curves go through an image painted in strips (paintTimeLayer); off,
+    // they are stroked on the window's painter one by one, which tests compare against.
+    bool m_bPaintInStrips = true;
+
+private:
     QImage m_PlotLayer;
     int m_LayerRedrawLeft = -1;
     int m_LayerRedrawRight = -1;
     int m_PartialTicks = 0;   // ticks that repainted part of the plot area alone
-    // Full paints of time curves go through an image painted in strips (paintTimeLayer); off,
-    // they are stroked on the window's painter one by one, which tests compare against.
-    bool m_bPaintInStrips = true;
-    int m_StripPaints = 0;   // full paints that went that way
-
-private:
+    int m_StripPaints = 0;    // full paints that went through strips
+    // The store the run's plots come from, once known.
+    CDataManager* m_pDataManager = nullptr;
+    // Cursor 1's read-out shows the slope; the area between the cursors is shaded and told.
+    bool m_bSlopeMode = false;
+    bool m_bAreaMode = false;
     // Whether the paint under way goes to the screen, and since when.
     bool m_bPaintingOnScreen = false;
     QElapsedTimer m_PaintClock;
@@ -403,6 +405,24 @@ private:
 public:
     // Export (GraphWindow_csv.cpp): the columns of the plots as they are now.
     QList<CCsvColumn> CsvColumns() const;
+    // Whether cursor 1's read-out shows the slope, and the area between the cursors.
+    bool SlopeMode() const { return m_bSlopeMode; }
+    bool AreaMode() const { return m_bAreaMode; }
+    // What the paints of a live run did: the columns the last tick drew again (-1: none, or
+    // the layer drawn whole), the ticks that repainted part of the plot area alone, the full
+    // paints that went through strips, and whether a plot-area image is kept to extend.
+    struct CPaintCounts
+    {
+        int m_RedrawLeft = -1;
+        int m_RedrawRight = -1;
+        int m_PartialTicks = 0;
+        int m_StripPaints = 0;
+        bool m_bLayerKept = false;
+    };
+    CPaintCounts PaintCounts() const
+    {
+        return CPaintCounts{m_LayerRedrawLeft, m_LayerRedrawRight, m_PartialTicks, m_StripPaints, !m_PlotLayer.isNull()};
+    }
     // Copy and print (GraphWindow_print.cpp): the part of the window they show.
     QRect PictureRect();
     QPixmap GraphPicture();

@@ -296,10 +296,10 @@ private slots:
     {
         CRig rig;
         rig.graph->EnableSlopeMode(true);
-        QVERIFY(rig.graph->m_bSlopeMode);
+        QVERIFY(rig.graph->SlopeMode());
         rig.graph->EnableAreaMode(true);
         rig.graph->EnableSlopeMode(false);
-        QVERIFY(!rig.graph->m_bSlopeMode && rig.graph->m_bAreaMode);
+        QVERIFY(!rig.graph->SlopeMode() && rig.graph->AreaMode());
         QCOMPARE(rig.graph->m_RepaintMode, int(CGraphWindow::RepaintFull));
     }
 

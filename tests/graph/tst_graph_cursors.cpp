@@ -367,9 +367,9 @@ private slots:
             g->m_Cursors.SetSample(1, sample);
             g->m_Cursors.SetX(1, float(sample));
             g->m_Cursors.SetY(1, float(rig.ramp->GetYSample(sample)));
-            g->m_bSlopeMode = false;
+            g->EnableSlopeMode(false);
             const QImage plain = rig.paint();
-            g->m_bSlopeMode = true;
+            g->EnableSlopeMode(true);
             const QImage sloped = rig.paint();
             int outside = 0, inside = 0;
             for (int y = 0; y < plain.height(); ++y)
@@ -397,7 +397,7 @@ private slots:
         QCOMPARE(g->CalculateSlope(1, 2), float(MissingValue));
         // A plot of one sample in slope mode paints without a tangent.
         CCursorRig one(1);
-        one.graph->m_bSlopeMode = true;
+        one.graph->EnableSlopeMode(true);
         one.graph->SelectCursorPlot(-1, true, nullptr);
         one.paint();
         QVERIFY(!one.graph->m_Cursors.First().m_Text.isEmpty());
@@ -408,7 +408,7 @@ private slots:
     {
         CCursorRig rig;
         CGraphWindow* g = rig.graph;
-        g->m_bSlopeMode = true;
+        g->EnableSlopeMode(true);
         g->m_Cursors.SetPlot(1, 0);
         g->m_Cursors.SetSample(1, 20);
         g->m_Cursors.SetX(1, 20.0f);
@@ -524,7 +524,7 @@ private slots:
         g->AddPlotsFromKeyArray({b->m_Key});
         g->m_Plots[0].m_Color = QColor(200, 0, 0);
         rig.setAxes(0.0f, 40.0f, -3.0f, 3.0f);
-        g->m_bAreaMode = true;
+        g->EnableAreaMode(true);
         QFETCH(int, c1);
         QFETCH(int, c2);
         g->m_Cursors.SetPlot(1, 0);
@@ -541,10 +541,10 @@ private slots:
             // Half-way between the curve and zero the shading tints what is there without it.
             const int mid = (c1 + c2) / 2;
             const QPoint at = rig.pixel(float(mid) + 0.3f, float(b->GetYSample(mid)) / 2.0f);
-            g->m_bAreaMode = false;
+            g->EnableAreaMode(false);
             const QImage plain = rig.paint();
             QVERIFY(img.pixelColor(at) != plain.pixelColor(at));
-            g->m_bAreaMode = true;
+            g->EnableAreaMode(true);
         }
         // On an XY graph there is no area.
         g->m_GraphType = CGraphWindow::XYGraph;
@@ -595,7 +595,7 @@ private slots:
         // The slope at the cursor: the line's rise per unit of X, in the read-out too.
         const double slope = (fit->GetYSample(1) - fit->GetYSample(0)) / (x->GetYSample(21) - x->GetYSample(20));
         QVERIFY(std::abs(g->CalculateSlope(on, f) - slope) < 1e-4 * std::abs(slope));
-        g->m_bSlopeMode = true;
+        g->EnableSlopeMode(true);
         rig.paint();
         QVERIFY((g->m_Cursors.First().m_Point - click).manhattanLength() <= 2);
         QVERIFY(g->m_Cursors.First().m_Text.contains(QStringLiteral(" Slope = ") + Double2String(slope, 2, false, false)));

@@ -81,7 +81,7 @@ private slots:
     {
         CCursorRig rig;
         CGraphWindow* g = rig.graph;
-        g->m_bSlopeMode = true;
+        g->EnableSlopeMode(true);
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
         QCOMPARE(g->m_Cursors.First().m_Plot, 0);
         QCOMPARE(g->m_Cursors.First().m_Sample, 30);

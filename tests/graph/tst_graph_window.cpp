@@ -717,27 +717,27 @@ private slots:
             const QRect& r = g->m_GraphRect;
             const int reached = r.left() + int(float(stored - burst) / 20000.0f * float(r.right() - r.left()));
             if (tick > 0 && style == CGraphPlot::StyleDashed) {
-                QCOMPARE(g->m_LayerRedrawLeft, -1);   // dashes run on from line to line: drawn whole
+                QCOMPARE(g->PaintCounts().m_RedrawLeft, -1);   // dashes run on from line to line: drawn whole
                 QCOMPARE(region, QRegion(g->rect()));
             } else if (tick > 0) {
-                QVERIFY2(std::abs(g->m_LayerRedrawLeft - reached) < 20,
-                         qPrintable(QStringLiteral("%1 %2").arg(g->m_LayerRedrawLeft).arg(reached)));
+                QVERIFY2(std::abs(g->PaintCounts().m_RedrawLeft - reached) < 20,
+                         qPrintable(QStringLiteral("%1 %2").arg(g->PaintCounts().m_RedrawLeft).arg(reached)));
                 // and ends a few pixels right of where they end now.
                 const int end = r.left() + int(float(stored) / 20000.0f * float(r.right() - r.left()));
-                QVERIFY2(g->m_LayerRedrawRight <= end + 6 && g->m_LayerRedrawRight >= end - 2,
-                         qPrintable(QStringLiteral("%1 %2").arg(g->m_LayerRedrawRight).arg(end)));
-                QCOMPARE(region, QRegion(QRect(QPoint(g->m_LayerRedrawLeft, r.top()),
-                                               QPoint(g->m_LayerRedrawRight, r.bottom()))));
+                QVERIFY2(g->PaintCounts().m_RedrawRight <= end + 6 && g->PaintCounts().m_RedrawRight >= end - 2,
+                         qPrintable(QStringLiteral("%1 %2").arg(g->PaintCounts().m_RedrawRight).arg(end)));
+                QCOMPARE(region, QRegion(QRect(QPoint(g->PaintCounts().m_RedrawLeft, r.top()),
+                                               QPoint(g->PaintCounts().m_RedrawRight, r.bottom()))));
             }
         }
         // Nothing new: nothing to repaint.
         g->m_RepaintMode = CGraphWindow::RepaintLiveTick;
         QCOMPARE(g->liveTickRegion().isEmpty(), style != CGraphPlot::StyleDashed);
         g->m_RepaintMode = CGraphWindow::RepaintFull;
-        QCOMPARE(g->m_PlotLayer.isNull(), style == CGraphPlot::StyleDashed);
+        QCOMPARE(!g->PaintCounts().m_bLayerKept, style == CGraphPlot::StyleDashed);
         g->m_RepaintMode = CGraphWindow::RepaintFull;
         g->render(&whole);
-        QVERIFY(g->m_PlotLayer.isNull());   // a full paint keeps no picture to extend
+        QVERIFY(!g->PaintCounts().m_bLayerKept);   // a full paint keeps no picture to extend
         // The whole window: what the ticks left outside their strips stands as it should.
         int differ = 0, coloured = 0;
         for (int y = 0; y < whole.height(); ++y)

@@ -26,7 +26,7 @@ void TestGraphXvfbCursors::cursorsAndAnnotationOnScreen()
     CGraphWindow* g = rig.graph;
     QVERIFY(QTest::qWaitForWindowExposed(&rig.host));
     rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
-    g->m_bSlopeMode = true;
+    g->EnableSlopeMode(true);
     QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
     QTest::mouseDClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(80.0f, 5.0f));
     rig.prompter.m_Text = QStringLiteral("Start of rise");
