@@ -265,7 +265,8 @@ void CGraphWindow::closeEvent(QCloseEvent* event)
 
 // ---- the run cycle ----
 
-void CGraphWindow::fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, const QString& runName) const
+void FillRunPlot(CGraphPlot& plot, const CDataBranch& branch, const QString& runName, const CSensorInfo* catalogue,
+                 CSetupInfo* setup)
 {
     const int index = branch.m_SensorIndex;
     if (index == SensorIndexTimingResult) {
@@ -289,15 +290,13 @@ void CGraphWindow::fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, cons
         plot.m_Color = branch.m_Color;
         return;
     }
-    const CSensorInfo* catalogue = m_pHost ? m_pHost->GetSensorCatalogue() : nullptr;
     const CSensorMeasuremntInfo* m = catalogue ? catalogue->GetMeasurementInfo(index, branch.m_Measurement) : nullptr;
     // The series' own name: it tells apart two sensors of one kind by their ports.
     const QString name = branch.m_Name.isEmpty() && m ? m->m_Name : branch.m_Name;
     plot.m_Name = runName + QStringLiteral("-") + name;
-    const CPlotUnit unit = PlotUnitOf(branch);
+    const CGraphWindow::CPlotUnit unit = PlotUnitOf(catalogue, branch);
     plot.m_Unit = unit.unit;
     plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
-    CSetupInfo* setup = m_pHost ? m_pHost->GetSetupInfo() : nullptr;
     CMeasurementSetup* ms = setup ? setup->Measurement(branch.m_Channel, index, branch.m_Measurement) : nullptr;
     if (!ms) {
         // No setup record for the branch (the setup changed since): the plot keeps its
@@ -340,7 +339,8 @@ void CGraphWindow::StartRunning()
                 continue;   // a key that names no branch any more is passed over
             CGraphPlot plot;
             plot.m_Key = key;
-            fillRunPlot(plot, *branch, runName);
+            FillRunPlot(plot, *branch, runName, m_pHost ? m_pHost->GetSensorCatalogue() : nullptr,
+                        m_pHost ? m_pHost->GetSetupInfo() : nullptr);
             if (setup) {
                 if (setup->m_bManualX && setup->m_RateCode == 0) {
                     if (branch->m_SensorIndex == SensorIndexManualX)

@@ -32,6 +32,9 @@
 
 class CDataBranch;
 class CDataManager;
+class IChildWindowHost;
+class CSensorInfo;
+class CSetupInfo;
 class CKorvantaSignals;
 class IPrompter;
 class QDate;
@@ -269,7 +272,6 @@ private:
     CDataManager* dataStore() const;
     bool isLastActiveGraph() const;
     bool isLive() const { return m_bRunning || m_bVideoPlayback || m_bVideoAnalysisRun; }
-    void fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, const QString& runName) const;
     void chooseFirstVisibleScales();
     // SetXPlot without rebuilding the scale combos, for a caller that rebuilds them after.
     void takeXPlot(CGraphPlot* plot, bool timeAxis, int index);
@@ -439,16 +441,12 @@ public:
     bool XAxisFuntionsAreLegal() const;
     // A plot of a branch as a download or a tracking run makes it.
     CGraphPlot PlotFromBranch(const CDataBranch& branch) const;
-    // The unit a series is shown in: its unit text without the prefix, and the prefix code of
-    // its stored values apart, which Graph Properties may change for the values shown. A
-    // measured series takes its catalogue's unit and prefix; any other its own unit text, with
-    // the prefix taken apart where the text begins with it ("kPa/s": "Pa/s" and kilo).
+    // The unit a series is shown in (PlotUnitOf, below).
     struct CPlotUnit
     {
         QString unit;
         int prefix = 0;
     };
-    CPlotUnit PlotUnitOf(const CDataBranch& branch) const;
 
 public slots:
     void OnProperties();
@@ -468,8 +466,6 @@ public slots:
     void BranchValuesChanged(int key);
 
 private:
-    IPrompter* graphPrompter() const;
-    QString ChooseCsvFile();
     void ConnectCommands();
     void ConnectReactions(CKorvantaSignals* hub);
     void resetForNewPlots();
@@ -547,3 +543,15 @@ private:
 
 // The tool-bar actions' states for a window state: a rule of the window that needs none.
 CGraphWindow::ToolState GraphToolStates(const CGraphWindow::ToolInput& in);
+
+// The unit a series is shown in: its unit text without the prefix, and the prefix code of its
+// stored values apart, which Graph Properties may change for the values shown. A measured
+// series takes its catalogue's unit and prefix (catalogue may be null); any other its own unit
+// text, with the prefix taken apart where the text begins with it ("kPa/s": "Pa/s" and kilo).
+CGraphWindow::CPlotUnit PlotUnitOf(const CSensorInfo* catalogue, const CDataBranch& branch);
+// A run's plot of a branch as the run's graph first shows it: its name with the run's, its
+// unit, and the range, colour, scale and style of its measurement's setup where there is one.
+void FillRunPlot(CGraphPlot& plot, const CDataBranch& branch, const QString& runName,
+                 const CSensorInfo* catalogue, CSetupInfo* setup);
+// The prompter a graph asks its questions through: its host's, else the shell's.
+IPrompter* GraphPrompter(IChildWindowHost* host);

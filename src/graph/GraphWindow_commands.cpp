@@ -30,12 +30,12 @@ void CGraphWindow::OnProperties()
     if (m_Plots.isEmpty())
         return;
     CGraphProperties dialog(nullptr);
-    dialog.SetPrompter(graphPrompter());
+    dialog.SetPrompter(GraphPrompter(m_pHost));
     dialog.Init(this);
     QList<bool> autoBefore;
     for (const CGraphPlot& p : m_Plots)
         autoBefore << p.m_bAutoScale;
-    if (graphPrompter()->runDialog(&dialog) != QDialog::Accepted)
+    if (GraphPrompter(m_pHost)->runDialog(&dialog) != QDialog::Accepted)
         return;
     // A plot switched to automatic scaling takes its data's range now, not at the next run.
     QVector<bool> switched(m_Plots.size());

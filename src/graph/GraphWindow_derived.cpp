@@ -207,7 +207,7 @@ bool CGraphWindow::takesNewResult(const CDataBranch& branch)
         return false;
     }
     const QString graphX = m_Plots.isEmpty() ? GraphRules::TimeAxisTitle(GraphRules::XAxisContent::Time) : m_X.AxisTitle();
-    graphPrompter()->information(this, tr("Graph"), CGraphX::OffTheXAxisText(graphX, m_X.SeriesXTitle(branch), {branch.m_Name}, true));
+    GraphPrompter(m_pHost)->information(this, tr("Graph"), CGraphX::OffTheXAxisText(graphX, m_X.SeriesXTitle(branch), {branch.m_Name}, true));
     return false;
 }
 

@@ -114,7 +114,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         plot.m_Min = 1.0f;
         plot.m_Max = -1.0f;
         // Shown as its run's graph shows it: the unit beside its prefix.
-        const CPlotUnit unit = PlotUnitOf(*branch);
+        const CPlotUnit unit = PlotUnitOf(m_pHost ? m_pHost->GetSensorCatalogue() : nullptr, *branch);
         plot.m_Unit = unit.unit;
         plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
         plot.m_Color = branch->m_Color;
@@ -148,9 +148,9 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         QTimer::singleShot(0, this, [this, runsWithoutX, notices] {
             CDataManager* store = dataStore();
             if (!runsWithoutX.isEmpty() && store && store->GetDataBranch(m_X.PlotKey()))
-                graphPrompter()->information(this, tr("Graph"), CGraphX::NoOwnXText(runsWithoutX, m_X.XSeriesTitle()));
+                GraphPrompter(m_pHost)->information(this, tr("Graph"), CGraphX::NoOwnXText(runsWithoutX, m_X.XSeriesTitle()));
             if (!notices.isEmpty())
-                graphPrompter()->information(this, tr("Graph"), notices.join(QStringLiteral("\n\n")));
+                GraphPrompter(m_pHost)->information(this, tr("Graph"), notices.join(QStringLiteral("\n\n")));
         });
     }
     if (added.isEmpty())

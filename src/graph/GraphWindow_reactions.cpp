@@ -59,7 +59,7 @@ CGraphPlot CGraphWindow::PlotFromBranch(const CDataBranch& branch) const
     CGraphPlot plot;
     plot.m_Key = branch.m_Key;
     plot.m_Name = branch.m_Name;
-    const CPlotUnit unit = PlotUnitOf(branch);
+    const CPlotUnit unit = PlotUnitOf(m_pHost ? m_pHost->GetSensorCatalogue() : nullptr, branch);
     plot.m_Unit = unit.unit;
     plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
     plot.m_Color = branch.m_Color.isValid() ? branch.m_Color : plot.m_Color;
@@ -111,7 +111,8 @@ void CGraphWindow::LoggerDownloadNewData(bool offlineRun)
                 continue;
             CGraphPlot plot;
             plot.m_Key = key;
-            fillRunPlot(plot, *branch, last->m_Name);
+            FillRunPlot(plot, *branch, last->m_Name, m_pHost ? m_pHost->GetSensorCatalogue() : nullptr,
+                        m_pHost ? m_pHost->GetSetupInfo() : nullptr);
             plot.m_RateCode = branch->m_RateCode;
             m_Plots.append(plot);
         }

@@ -86,7 +86,7 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
             if (branch && branch->m_SensorIndex == SensorIndexTimingResult)
                 m_GraphType = BarGraph;
             if (branch && !plot.m_bPrefixesRead)
-                TakePrefixes(plot, PlotUnitOf(*branch));
+                TakePrefixes(plot, PlotUnitOf(m_pHost ? m_pHost->GetSensorCatalogue() : nullptr, *branch));
             m_Plots.append(plot);
             break;
         }
@@ -155,20 +155,19 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
     return 0;
 }
 
-CGraphWindow::CPlotUnit CGraphWindow::PlotUnitOf(const CDataBranch& branch) const
+CGraphWindow::CPlotUnit PlotUnitOf(const CSensorInfo* catalogue, const CDataBranch& branch)
 {
-    const CSensorInfo* catalogue = m_pHost ? m_pHost->GetSensorCatalogue() : nullptr;
     const bool measured = branch.m_SensorIndex >= 0 && branch.m_SensorIndex < SensorIndexOnlineFunction;
     const CSensorMeasuremntInfo* m =
         measured && catalogue ? catalogue->GetMeasurementInfo(branch.m_SensorIndex, branch.m_Measurement) : nullptr;
     if (m)
-        return CPlotUnit{m->m_Unit, std::clamp<int>(m->m_UnitPrefix, 0, 3)};
+        return CGraphWindow::CPlotUnit{m->m_Unit, std::clamp<int>(m->m_UnitPrefix, 0, 3)};
     const short prefix = branch.m_UnitPrefix;
     const QString letter = GetUnitPrefix(prefix);
     if (prefix >= 1 && prefix <= 3 && branch.m_Unit.size() > letter.size() && branch.m_Unit.startsWith(letter))
-        return CPlotUnit{branch.m_Unit.mid(letter.size()), prefix};
+        return CGraphWindow::CPlotUnit{branch.m_Unit.mid(letter.size()), prefix};
     // A tracked position reads "px" on the scale and at the cursors, as in the CSV export.
-    return CPlotUnit{GraphCsv::ColumnUnit(branch.m_SensorIndex, branch.m_Unit), 0};
+    return CGraphWindow::CPlotUnit{GraphCsv::ColumnUnit(branch.m_SensorIndex, branch.m_Unit), 0};
 }
 
 void CGraphWindow::AddPlotsFromKeyArray(const QList<int>& keys)

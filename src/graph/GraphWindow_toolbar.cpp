@@ -450,7 +450,7 @@ void CGraphWindow::OnXScaleComboChanged(int index)
     // What the new axis leaves out is said, so that no curve goes without a word.
     const QStringList notices = m_X.NotDrawnTexts();
     if (!notices.isEmpty())
-        graphPrompter()->information(this, tr("Graph"), notices.join(QStringLiteral("\n\n")));
+        GraphPrompter(m_pHost)->information(this, tr("Graph"), notices.join(QStringLiteral("\n\n")));
 }
 
 void CGraphWindow::resizeEvent(QResizeEvent* event)
