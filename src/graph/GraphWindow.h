@@ -202,7 +202,6 @@ public:
     bool m_bTimingRun = false;
     QTimer* m_pRedrawTimer = nullptr;
     QTimer* m_pToolBarTimer = nullptr;
-    QToolBar* m_pToolBar = nullptr;
     QList<MultiAction*> m_ToolBarActions;
     QComboBox* m_pLeftScaleCombo = nullptr;
     QComboBox* m_pRightScaleCombo = nullptr;
@@ -231,6 +230,7 @@ private:
     bool m_bVideoAnalysisRun = false;
     bool m_bUpdatingPlots = false;
     QList<int> m_ScaleComboPlots;
+    QToolBar* m_pToolBar = nullptr;
     QPushButton* m_pToolBarToggle = nullptr;
     QPoint m_PressPoint;
     QRect m_PrevZoomRect;
