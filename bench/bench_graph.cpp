@@ -124,8 +124,8 @@ void BM_ReduceSixteenPlots(benchmark::State& state)
         for (int p = 0; p < 16; ++p) {
             CCurveFrame f;
             f.m_Rect = r;
-            f.m_XMin = rig.graph->m_XMin;
-            f.m_XMax = rig.graph->m_XMax;
+            f.m_XMin = rig.graph->m_X.Min();
+            f.m_XMax = rig.graph->m_X.Max();
             f.m_YMin = rig.graph->GetPlot(p).m_Min;
             f.m_YMax = rig.graph->GetPlot(p).m_Max;
             out[size_t(p)].clear();
@@ -216,8 +216,8 @@ struct XYRig
     {
         CCurveFrame f;
         f.m_Rect = graph->m_GraphRect;
-        f.m_XMin = graph->m_XMin;
-        f.m_XMax = graph->m_XMax;
+        f.m_XMin = graph->m_X.Min();
+        f.m_XMax = graph->m_X.Max();
         const CGraphPlot plot = graph->GetPlot(1);
         f.m_YMin = plot.m_Min;
         f.m_YMax = plot.m_Max;
@@ -454,12 +454,12 @@ void BM_CursorDragMove(benchmark::State& state)
     rig.paint();
     CGraphWindow* g = rig.graph;
     // Arg 1: with the area between the cursors shaded and summed.
-    g->m_bAreaMode = state.range(1) != 0;
+    g->EnableAreaMode(state.range(1) != 0);
     g->SelectCursorPlot(-1, true, nullptr);
     g->SelectCursor2Plot(nullptr, false);
     rig.paint();
     g->SaveGraph();
-    g->m_DragCursor = 1;
+    g->m_Cursors.StartDrag(1);
     const QRect r = g->m_GraphRect;
     int step = 0;
     for (auto _ : state) {

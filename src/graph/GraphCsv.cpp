@@ -2,6 +2,7 @@
 
 #include "Core/Data/Globals.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
@@ -200,6 +201,14 @@ bool WriteFile(const QString& path, const QList<CCsvColumn>& columns, const QLoc
     if (out.status() != QTextStream::Ok)
         return false;   // the QSaveFile is discarded; the old file, if any, stays
     return file.commit();
+}
+
+QString ColumnUnit(int sensorIndex, const QString& unit)
+{
+    // A tracked position has no length calibration: it is measured in pixels of the video.
+    if (unit.isEmpty() && sensorIndex == SensorIndexVideoTrack)
+        return QCoreApplication::translate("CGraphWindow", "px");
+    return unit;
 }
 
 } // namespace GraphCsv

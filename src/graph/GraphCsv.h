@@ -29,6 +29,10 @@ namespace GraphCsv {
 // "," when the locale writes "." as its decimal point, ";" otherwise.
 QString Separator(const QLocale& locale);
 
+// The unit a column is headed with: the plot's, or what an unlabelled series of that sensor
+// index is measured in.
+QString ColumnUnit(int sensorIndex, const QString& unit);
+
 // How a column's samples find their rows: by the whole part of their X value (the sample
 // number of a recorded run), or, when those are not whole numbers from 0 up that rise strictly within reach, one
 // sample per row in stored order, so no sample is ever left out.

@@ -9,6 +9,15 @@
 
 namespace GraphRules {
 
+QFont ScaleFont()
+{
+    // Helvetica is rarely installed on Linux; its packaged metric twin is named outright.
+    QFont f(QStringLiteral("Liberation Sans"), 10);
+    f.setWeight(QFont::Normal);
+    f.setItalic(false);
+    return f;
+}
+
 namespace {
 
 int ClampPixel(float v)

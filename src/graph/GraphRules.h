@@ -3,11 +3,15 @@
 // the scales, the label decimals, the autoscale margins and the time labels. The window
 // calls these; the tests check them on worked cases.
 #include <QColor>
+#include <QFont>
 #include <QList>
 #include <QRect>
 #include <QString>
 
 namespace GraphRules {
+
+// The font of the scales and titles.
+QFont ScaleFont();
 
 // Pixel rows and columns are kept inside this bound before they are used.
 constexpr int PixelLimit = 32000;

@@ -46,12 +46,11 @@ void CGraphWindow::initWindow()
     CKorvantaWindow::initWindow();
     m_GraphType = TimeGraph;
     m_pDataManager = nullptr;
-    m_X.SetRange(0.0f, 10.0f);
+    m_X.Reset();
     m_bShowGrid = true;
     m_LeftScalePlot = 0;
     m_RightScalePlot = 1;
     m_bRescaleY = m_bRunning = m_bTimingRun = false;
-    m_X.SetRescale(false);
     m_LastShownSample = -1;
     m_bVideoAnalysisRun = m_bPredictMode = false;
     m_MouseMode = MouseNormal;
@@ -92,11 +91,10 @@ void CGraphWindow::initWindow()
     resize(600, 500);
     setMinimumSize(500, 300);
 
-    m_Cursor1Plot = m_Cursor2Plot = m_Cursor1Sample = m_Cursor2Sample = -1;
-    m_CursorSampleDelta = 0;
+    m_Cursors.Off();
     m_bSlopeMode = m_bAreaMode = false;
     m_bDrawCursors = true;
-    m_DragCursor = 0;
+    m_Cursors.EndDrag();
     m_pDataManager = m_pHost ? m_pHost->GetDataManager() : nullptr;
     m_bShowAnnotations = true;
     m_bDraggingAnnotation = false;
@@ -188,7 +186,7 @@ void CGraphWindow::chooseFirstVisibleScales()
     // values of its own on an XY graph) would name what is not there.
     for (const bool drawnOnly : {true, false}) {
         for (int i = 0; i < m_Plots.size() && m_RightScalePlot == -1; ++i) {
-            if (!m_Plots.at(i).m_bVisible || (drawnOnly && !PlotIsDrawn(i)) || i == m_LeftScalePlot)
+            if (!m_Plots.at(i).m_bVisible || (drawnOnly && !m_X.PlotIsDrawn(i)) || i == m_LeftScalePlot)
                 continue;
             if (m_LeftScalePlot == -1)
                 m_LeftScalePlot = i;
@@ -216,12 +214,13 @@ void CGraphWindow::takeXPlot(CGraphPlot* plot, bool timeAxis, int index)
             p.m_bVisible = true;
             UpdatePlot(p, i);
         }
-        m_X.DropPlot();
     }
     if (plot && !timeAxis) {
-        m_X.TakePlot(*plot);
         plot->m_bVisible = false;
         UpdatePlot(*plot, index);
+        m_X.ChoosePlot(index);
+    } else {
+        m_X.DropPlot();
     }
 }
 
@@ -266,7 +265,8 @@ void CGraphWindow::closeEvent(QCloseEvent* event)
 
 // ---- the run cycle ----
 
-void CGraphWindow::fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, const QString& runName) const
+void FillRunPlot(CGraphPlot& plot, const CDataBranch& branch, const QString& runName, const CSensorInfo* catalogue,
+                 CSetupInfo* setup)
 {
     const int index = branch.m_SensorIndex;
     if (index == SensorIndexTimingResult) {
@@ -290,15 +290,13 @@ void CGraphWindow::fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, cons
         plot.m_Color = branch.m_Color;
         return;
     }
-    const CSensorInfo* catalogue = m_pHost ? m_pHost->GetSensorCatalogue() : nullptr;
     const CSensorMeasuremntInfo* m = catalogue ? catalogue->GetMeasurementInfo(index, branch.m_Measurement) : nullptr;
     // The series' own name: it tells apart two sensors of one kind by their ports.
     const QString name = branch.m_Name.isEmpty() && m ? m->m_Name : branch.m_Name;
     plot.m_Name = runName + QStringLiteral("-") + name;
-    const CPlotUnit unit = PlotUnitOf(branch);
+    const CGraphWindow::CPlotUnit unit = PlotUnitOf(catalogue, branch);
     plot.m_Unit = unit.unit;
     plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
-    CSetupInfo* setup = m_pHost ? m_pHost->GetSetupInfo() : nullptr;
     CMeasurementSetup* ms = setup ? setup->Measurement(branch.m_Channel, index, branch.m_Measurement) : nullptr;
     if (!ms) {
         // No setup record for the branch (the setup changed since): the plot keeps its
@@ -320,14 +318,14 @@ void CGraphWindow::StartRunning()
     m_bRunning = true;
     m_pDataManager = m_pHost->GetDataManager();
     m_GraphType = TimeGraph;
-    m_Cursor2Plot = m_Cursor1Plot = -1;
+    m_Cursors.DropPlots();
     m_Plots.clear();
     m_XYLayers.clear();
     m_bTimingRun = false;
     HideScaleCombos(true);
     m_X.DropPlot();
     m_MouseMode = MouseNormal;
-    m_X.SetPlotIndex(-1);
+    int xIndex = -1;
 
     CDataFolder* folder = (m_pDataManager && m_pDataManager->GetNumDataFolders() > 0)
                               ? m_pDataManager->GetLastDataFolder() : nullptr;
@@ -341,14 +339,15 @@ void CGraphWindow::StartRunning()
                 continue;   // a key that names no branch any more is passed over
             CGraphPlot plot;
             plot.m_Key = key;
-            fillRunPlot(plot, *branch, runName);
+            FillRunPlot(plot, *branch, runName, m_pHost ? m_pHost->GetSensorCatalogue() : nullptr,
+                        m_pHost ? m_pHost->GetSetupInfo() : nullptr);
             if (setup) {
                 if (setup->m_bManualX && setup->m_RateCode == 0) {
                     if (branch->m_SensorIndex == SensorIndexManualX)
-                        m_X.SetPlotIndex(m_Plots.size());
+                        xIndex = m_Plots.size();
                 } else if (!setup->m_bXAxisDefault && branch->m_Channel == setup->m_XAxisChannel
                            && branch->m_Measurement == setup->m_XAxisMeasurement) {
-                    m_X.SetPlotIndex(m_Plots.size());
+                    xIndex = m_Plots.size();
                 }
             }
             plot.m_RateCode = branch->m_RateCode;
@@ -358,25 +357,19 @@ void CGraphWindow::StartRunning()
             }
             m_Plots.append(plot);
         }
-        if (m_X.PlotIndex() != -1) {
-            CGraphPlot x = GetPlot(m_X.PlotIndex());
-            SetXPlot(&x, false, m_X.PlotIndex());
+        if (xIndex != -1) {
+            CGraphPlot x = GetPlot(xIndex);
+            SetXPlot(&x, false, xIndex);
         }
         notifyHasNewDataToSave();
     }
-    const int xIndex = m_X.PlotIndex();
     BuildScaleCombos();
     m_bRescaleY = true;
-    m_X.SetRescale(false);
     const ExperimentInterval interval = m_pHost->GetExperimentInterval(GetCommonRate(), 1, 12);
-    m_X.SetRange(0.0f, CGraphX::OpeningSpan(m_bTimingRun, interval.m_PeriodSec));
+    m_X.OpenRun(m_bTimingRun, interval.m_PeriodSec);
     chooseFirstVisibleScales();
-    m_X.SetPlotIndex(xIndex);
-    if (m_X.PlotIndex() >= 0 && m_GraphType != BarGraph) {
-        const CGraphPlot x = GetPlot(m_X.PlotIndex());
-        m_X.TakePlotRange(x);
+    if (m_X.PlotIndex() >= 0 && m_GraphType != BarGraph)
         m_GraphType = XYGraph;
-    }
     m_RepaintMode = RepaintFull;
     repaint();
     m_pRedrawTimer->start(s_RedrawMs);
@@ -406,12 +399,11 @@ void CGraphWindow::UpdateNewData()
         update();
         m_bRescaleY = false;
     }
-    if (m_X.Rescale()) {
+    if (m_X.TakeRescale()) {
         if (m_X.AutoScale())
             AutoScaleXAxis(true);
         MyOutputDebugString("graph update x", s_GraphModule);
         update();
-        m_X.SetRescale(false);
     }
 }
 
@@ -429,19 +421,6 @@ void CGraphWindow::EndRunning()
 
 // ---- branches made and deleted elsewhere ----
 
-void CGraphWindow::detachCursors()
-{
-    // Cursors and their read-outs arrive with the cursor commands; until then detaching is
-    // forgetting which plot they were on.
-    m_Cursor1Plot = -1;
-    m_Cursor1Sample = -1;
-    if (m_GraphType != BarGraph) {
-        m_Cursor2Plot = -1;
-        m_CursorSampleDelta = 0;
-        m_Cursor2Sample = -1;
-    }
-}
-
 void CGraphWindow::DataDeleted(int key)
 {
     m_bUpdatingPlots = true;
@@ -454,24 +433,13 @@ void CGraphWindow::DataDeleted(int key)
         }
     }
     if (removed) {
-        m_X.KeepRange(before);
-        m_XYLayers.clear();
-        detachCursors();
-        // The X-axis plot index names a position in the list, which a removal shifts or
-        // empties: follow the X-axis plot to its new position, or go back to the time axis
+        // The X-axis plot follows to its new position; the graph goes back to the time axis
         // when it went with the branch.
-        if (m_X.PlotIndex() >= 0) {
-            int found = -1;
-            for (int i = 0; i < m_Plots.size(); ++i)
-                if (m_Plots.at(i).m_Key == m_X.PlotKey())
-                    found = i;
-            m_X.SetPlotIndex(found);
-            if (found == -1) {
-                m_X.DropPlot();
-                if (m_GraphType == XYGraph)
-                    m_GraphType = TimeGraph;
-            }
-        }
+        const bool hadX = m_X.PlotIndex() >= 0;
+        if (!m_X.PlotsRemoved(before) && hadX && m_GraphType == XYGraph)
+            m_GraphType = TimeGraph;
+        m_XYLayers.clear();
+        m_Cursors.Detach(m_GraphType == BarGraph);
         BuildScaleCombos();
         ResizeScaleCombos();
     }

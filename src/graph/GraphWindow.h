@@ -5,9 +5,11 @@
 // deleted branches. Split over several files by concern: GraphWindow.cpp (state and run
 // cycle), GraphWindow_autoscale.cpp, GraphWindow_paint.cpp (layout and legend),
 // GraphWindow_scales.cpp, GraphWindow_lines.cpp and GraphWindow_toolbar.cpp; the X axis and
-// what its positions are worth are a class of their own (GraphX.h).
+// what its positions are worth are a class of their own (GraphX.h), and so are the two
+// cursors (GraphCursors.h).
 #include "windowbase/KorvantaWindow.h"
 #include "graph/GraphCsv.h"
+#include "graph/GraphCursors.h"
 #include "graph/GraphPlot.h"
 #include "graph/GraphRules.h"
 #include "graph/GraphX.h"
@@ -30,6 +32,9 @@
 
 class CDataBranch;
 class CDataManager;
+class IChildWindowHost;
+class CSensorInfo;
+class CSetupInfo;
 class CKorvantaSignals;
 class IPrompter;
 class QDate;
@@ -92,19 +97,6 @@ public:
     CGraphPlot GetPlot(int index) const;
     void UpdatePlot(const CGraphPlot& plot, int plotIndex);
     CDataBranch* GetDataBranch(int index) const;
-    // What the X axis is and what a position on it is worth is m_X's (CGraphX); these ask it.
-    CDataBranch* XBranchOfPlot(int index) const { return m_X.XBranchOfPlot(index); }
-    bool PlotIsDrawn(int index) const { return m_X.PlotIsDrawn(index); }
-    bool PlotIsDrawn(int index, GraphRules::XAxisContent axis) const { return m_X.PlotIsDrawn(index, axis); }
-    QList<int> KeysOffTheXAxis(const QList<int>& keys, QString* graphX, QMap<QString, QList<int>>* byX) const
-    {
-        return m_X.KeysOffTheXAxis(keys, graphX, byX);
-    }
-    static QString OffTheXAxisText(const QString& graphX, const QString& theirX, const QStringList& series,
-                                   bool fitted = false)
-    {
-        return CGraphX::OffTheXAxisText(graphX, theirX, series, fitted);
-    }
     int GetNumPlots() const { return m_Plots.size(); }
     int GetNumVisiblePlots() const;
     int PlotIndexToVisiblePlotIndex(int index) const;
@@ -120,8 +112,6 @@ public:
     void SetAxisMinMax(short axis, float min, float max, bool autoscale);
     void FindMinMaxValues(const CDataBranch* branch, bool yValues, long from, long to, float& min, float& max,
                           float multiplier) const;
-    int RealXToPtX(float x, float min, float max, const QRect& rect) const;
-    int RealYToPtY(float y, float min, float max, const QRect& rect) const;
 
     // Tool bar and scale combo boxes.
     void InitToolBar();
@@ -133,11 +123,8 @@ public:
     void RepositionScaleCombos();
     // The plots' titles in the scale lists again (a unit prefix changed), the choices kept.
     void RetitleScaleCombos();
-    // The plot area the combo boxes were last placed by; a paint that lays the area out
-    // elsewhere (the first paint of an opened graph, a right scale that appeared) moves them.
-    QRect m_ScaleCombosRect;
-    // The enabled, image and checked states of the tool-bar actions for a window state; the
-    // window applies them (commands still to come stay disabled).
+    // The enabled, image and checked states of the tool-bar actions for a window state
+    // (GraphToolStates, below); the window applies them.
     struct ToolState
     {
         bool enabled[NumToolActions];     // the action's enabled flag
@@ -156,7 +143,6 @@ public:
         bool predictMode = false;
         bool predictCurves = false;
     };
-    static ToolState ComputeToolStates(const ToolInput& in);
 
     // Painting pieces, public for printing and copying later.
     void DrawGraphWindow(QPainter* painter);
@@ -175,16 +161,10 @@ public:
     void DrawPlotLine(QPainter* painter, int plotIndex, long from, long to);
     void DrawPlotLine_optimized(QPainter* painter, int plotIndex, long from, long to);
     void DrawMidPoints(QPainter* painter, int plotIndex, const CDataBranch* branch);
-    QString MidPointLabel(int parentPlot, double x, double y) const { return m_X.MidPointLabel(parentPlot, x, y); }
     void SaveGraph();
     QRect GetPlotRemoveButonRect(int plotIndex);
     void DrawPlotRemoveButon(QPainter* painter);
 
-    // The title of a plot in the legend and the combo boxes: name(prefix unit).
-    static QString PlotTitle(const CGraphPlot& plot) { return CGraphX::PlotTitle(plot); }
-    // The unit of the XY graph's X axis with its prefix ("kPa"), and the X-axis title.
-    QString XAxisUnit() const { return m_X.AxisUnit(); }
-    QString XAxisTitle() const { return m_X.AxisTitle(); }
     // Derived series (GraphWindow_derived.cpp). The plot whose Y scale a plot is drawn on: that
     // of the shown plot of the series it was derived from (a fit, a function, a derivative, a
     // function computed while the run recorded) when the two are in one unit, followed along a
@@ -204,77 +184,65 @@ public:
     // The formula text of a plot's series; a fit's equation in the units its axes show.
     QString FormulaTextAsShown(int index) const;
     void DrawFitEquations(QPainter* painter);
-    // The font of the scales and titles.
-    static QFont ScaleFont();
 
     // State the other graph commands and the tests read.
     RepaintMode m_RepaintMode = RepaintFull;
     bool m_bRepaintBeyondToolBar = true;
     int m_GraphType = TimeGraph;
-    CDataManager* m_pDataManager = nullptr;
     bool m_bShowGrid = true;
     QRect m_GraphRect;
     int m_LeftScalePlot = 0;
     int m_RightScalePlot = 1;
     qint64 m_LastShownSample = -1;
     QList<CGraphPlot> m_Plots;
-    // The X axis over these plots; the fields below name its state for the tests and the
-    // properties dialog, which set it directly.
+    // The X axis over these plots: its range, its plot and what a position on it is worth.
     CGraphX m_X{m_Plots, m_GraphType, [this] { return dataStore(); }};
-    int& m_XPlotIndex = m_X.m_XPlotIndex;
-    float& m_XMin = m_X.m_XMin;
-    float& m_XMax = m_X.m_XMax;
-    CGraphPlot& m_XPlot = m_X.m_XPlot;
-    bool& m_bRescaleX = m_X.m_bRescaleX;
     bool m_bRescaleY = false;
     bool m_bRunning = false;
     bool m_bTimingRun = false;
-    bool m_bVideoAnalysisRun = false;
-    bool m_bUpdatingPlots = false;
     QTimer* m_pRedrawTimer = nullptr;
     QTimer* m_pToolBarTimer = nullptr;
-    QList<int> m_ScaleComboPlots;
-    QToolBar* m_pToolBar = nullptr;
     QList<MultiAction*> m_ToolBarActions;
-    QPushButton* m_pToolBarToggle = nullptr;
     QComboBox* m_pLeftScaleCombo = nullptr;
     QComboBox* m_pRightScaleCombo = nullptr;
     QComboBox* m_pXScaleCombo = nullptr;
     MouseMode m_MouseMode = MouseNormal;
     QPoint m_LastMousePoint;
-    QPoint m_PressPoint;
     QRect m_ZoomRect;
+    bool m_bPanning = false;
+    QList<CBarData> m_BarDataList;
+    // The two cursors (GraphCursors.h).
+    CGraphCursors m_Cursors;
+    bool m_bDrawCursors = true;
+    QPoint m_DragStartPoint;
+    int m_SelAnnotation = -1;
+    int m_SelAnnotationPlot = -1;
+    bool m_bPredictMode = false;
+    QList<CPredictPlot> m_PredictPlots;
+    int m_VideoFolderKey = -1;
+    bool m_bVideoPlayback = false;
+
+private:
+    // The plot area the combo boxes were last placed by; a paint that lays the area out
+    // elsewhere (the first paint of an opened graph, a right scale that appeared) moves them.
+    QRect m_ScaleCombosRect;
+    // Runs, plot changes, the tool bar, the mouse and annotations as the window alone keeps them.
+    bool m_bVideoAnalysisRun = false;
+    bool m_bUpdatingPlots = false;
+    QList<int> m_ScaleComboPlots;
+    QToolBar* m_pToolBar = nullptr;
+    QPushButton* m_pToolBarToggle = nullptr;
+    QPoint m_PressPoint;
     QRect m_PrevZoomRect;
     bool m_bZooming = false;
-    bool m_bPanning = false;
     QPixmap m_GraphPixmap;
     int m_DragScale = -2;
     int m_DragScalePlot = -1;
     float m_DragStartXMax = 0.0f;
-    QList<CBarData> m_BarDataList;
-    int m_Cursor1Plot = -1;
-    int m_Cursor2Plot = -1;
-    QPoint m_Cursor1Point;
-    QPoint m_Cursor2Point;
-    float m_Cursor1X = 0.0f, m_Cursor1Y = 0.0f, m_Cursor2X = 0.0f, m_Cursor2Y = 0.0f;
-    short m_DragCursor = 0;
-    int m_Cursor1Sample = -1;
-    int m_Cursor2Sample = -1;
-    int m_CursorSampleDelta = 0;
-    bool m_bSlopeMode = false;
-    bool m_bAreaMode = false;
-    bool m_bDrawCursors = true;
-    QPoint m_DragStartPoint;
     bool m_bShowAnnotations = true;
-    int m_SelAnnotation = -1;
-    int m_SelAnnotationPlot = -1;
     bool m_bDraggingAnnotation = false;
-    bool m_bPredictMode = false;
     bool m_bPredictAdding = false;
     bool m_bPredictErasing = false;
-    QList<CPredictPlot> m_PredictPlots;
-    int m_VideoFolderKey = -1;
-    bool m_bVideoPlayback = false;
 
 public slots:
     void StartRunning();
@@ -304,7 +272,6 @@ private:
     CDataManager* dataStore() const;
     bool isLastActiveGraph() const;
     bool isLive() const { return m_bRunning || m_bVideoPlayback || m_bVideoAnalysisRun; }
-    void fillRunPlot(CGraphPlot& plot, const CDataBranch& branch, const QString& runName) const;
     void chooseFirstVisibleScales();
     // SetXPlot without rebuilding the scale combos, for a caller that rebuilds them after.
     void takeXPlot(CGraphPlot* plot, bool timeAxis, int index);
@@ -314,9 +281,7 @@ private:
     void takeXAxisScaleFromPlot(bool autoRangeFound = false);
     // Scales, combo boxes and picture after the plot list changed as a whole.
     void finishPlotsChange();
-    void detachCursors();
     // Every plot drawn on another's scale takes that scale's range, prefixes and unit.
-    void shareScales();
     void shareScales(const CScaleMap& map);
     // The Y autoscale of the plots which marks (those whose plot has autoscale on) in one pass:
     // each scale takes in the curves drawn on it, which then take its range.
@@ -324,13 +289,10 @@ private:
     // The Y autoscale of one plot over samples [first, last) of its series (last 0: all) and the
     // whole of the curves drawn on its scale.
     void autoScaleY(int plot, long first, long last, bool force, const CScaleMap& map, const QVector<int>& drawnOnIt);
-    // The colours of the curves shown (the X axis' among them).
-    QList<QColor> shownColors() const;
     // Whether a new analysis result is plotted here: it stands on this graph's X axis. One that
     // does not is handed to a graph of its own, or named in a notice when no graph of time can
     // show it.
     bool takesNewResult(const CDataBranch& branch);
-    void drawPlotStrokes(QPainter* painter, const CGraphPlot& plot, const CPlotStrokes& strokes, bool dashed);
 
     QPointer<CKorvantaSignals> m_pHub;
     // The strokes of the last curve drawn, kept to reuse their storage.
@@ -364,10 +326,28 @@ public:
     // our own rasteriser over the graph's threads (CXYCoverage): a noisy run makes every sample
     // a segment, and the painter's strokes of millions of them take seconds. Negative: never.
     double m_XYCoverageShare = 1.0 / 64;
-    // Whether the paint under way goes to the screen, and since when; a picture taken of the
-    // window (copied, printed, kept under a cursor drag) is not.
-    bool m_bPaintingOnScreen = false;
+    // Whether a picture is being taken of the window (copied, printed, kept under a cursor
+    // drag) rather than a paint going to the screen.
     bool m_bTakingPicture = false;
+    // The plot-area image of a live run (below), and the edges of the columns the last tick
+    // drew again in it.
+    // Full paints of time curves go through an image painted in strips (paintTimeLayer); off,
+    // they are stroked on the window's painter one by one, which tests compare against.
+    bool m_bPaintInStrips = true;
+
+private:
+    QImage m_PlotLayer;
+    int m_LayerRedrawLeft = -1;
+    int m_LayerRedrawRight = -1;
+    int m_PartialTicks = 0;   // ticks that repainted part of the plot area alone
+    int m_StripPaints = 0;    // full paints that went through strips
+    // The store the run's plots come from, once known.
+    CDataManager* m_pDataManager = nullptr;
+    // Cursor 1's read-out shows the slope; the area between the cursors is shaded and told.
+    bool m_bSlopeMode = false;
+    bool m_bAreaMode = false;
+    // Whether the paint under way goes to the screen, and since when.
+    bool m_bPaintingOnScreen = false;
     QElapsedTimer m_PaintClock;
     int m_XYStretches = 0;   // stretches of XY layers stroked in this paint
     bool m_bXYPaintPending = false;
@@ -389,24 +369,16 @@ public:
     };
     std::vector<CCurveCache> m_CurveCaches;
     QImage m_PlotBackground;
-    QImage m_PlotLayer;
     QVector<double> m_LayerSignature;
-    int m_LayerRedrawLeft = -1;   // edges of the columns the last tick drew again
-    int m_LayerRedrawRight = -1;
     int m_LayerReach = INT_MIN;   // the rightmost column the layer's strokes reach
     bool m_bLayerWhole = false;   // whether the last tick drew the layer afresh
     // Whether the last paint of the window showed m_PlotLayer over the whole plot area: a
     // redraw tick then repaints only the columns it drew again (liveTickRegion).
     bool m_bLiveAreaShown = false;
-    int m_PartialTicks = 0;   // ticks that repainted part of the plot area alone
     // The widths the scales measured, by what their labels are made of: a paint measures each
     // scale several times and the labels rarely change from one paint to the next.
     QHash<QString, int> m_ScaleWidths;
-    // Full paints of time curves go through an image painted in strips (paintTimeLayer); off,
-    // they are stroked on the window's painter one by one, which tests compare against.
-    bool m_bPaintInStrips = true;
-    int m_StripPaints = 0;   // full paints that went that way
-    QImage m_StripLayer;     // their image, kept: a fresh one costs its pages every paint
+    QImage m_StripLayer;   // the strips' image, kept: a fresh one costs its pages every paint
 
 private:
     void drawTimeCurves(QPainter* painter, long from, long to);
@@ -429,17 +401,30 @@ private:
     // pixel shows the window's point topLeft.
     void paintPlotBackground(QImage& image, QPoint topLeft);
     void dropPaintCaches();
-    QVector<double> layerSignature() const;
     QRect graphArea();
 
     // Commands, export, prediction curves and reactions
 public:
     // Export (GraphWindow_csv.cpp): the columns of the plots as they are now.
     QList<CCsvColumn> CsvColumns() const;
-    // The unit of a column: the plot's, or what an unlabelled series is measured in.
-    static QString CsvUnit(const CDataBranch& branch, const QString& unit);
-    // The first header cell: what the first written series' positions are, as the axis names it.
-    QString CsvXTitle() const { return m_X.CsvTitle(); }
+    // Whether cursor 1's read-out shows the slope, and the area between the cursors.
+    bool SlopeMode() const { return m_bSlopeMode; }
+    bool AreaMode() const { return m_bAreaMode; }
+    // What the paints of a live run did: the columns the last tick drew again (-1: none, or
+    // the layer drawn whole), the ticks that repainted part of the plot area alone, the full
+    // paints that went through strips, and whether a plot-area image is kept to extend.
+    struct CPaintCounts
+    {
+        int m_RedrawLeft = -1;
+        int m_RedrawRight = -1;
+        int m_PartialTicks = 0;
+        int m_StripPaints = 0;
+        bool m_bLayerKept = false;
+    };
+    CPaintCounts PaintCounts() const
+    {
+        return CPaintCounts{m_LayerRedrawLeft, m_LayerRedrawRight, m_PartialTicks, m_StripPaints, !m_PlotLayer.isNull()};
+    }
     // Copy and print (GraphWindow_print.cpp): the part of the window they show.
     QRect PictureRect();
     QPixmap GraphPicture();
@@ -454,20 +439,14 @@ public:
     void EnableAreaMode(bool on);
     bool EnableFunctions() const;
     bool XAxisFuntionsAreLegal() const;
-    // Whether this window carries out the tool-bar command at that position.
-    static bool CommandCarriedOut(int action);
     // A plot of a branch as a download or a tracking run makes it.
     CGraphPlot PlotFromBranch(const CDataBranch& branch) const;
-    // The unit a series is shown in: its unit text without the prefix, and the prefix code of
-    // its stored values apart, which Graph Properties may change for the values shown. A
-    // measured series takes its catalogue's unit and prefix; any other its own unit text, with
-    // the prefix taken apart where the text begins with it ("kPa/s": "Pa/s" and kilo).
+    // The unit a series is shown in (PlotUnitOf, below).
     struct CPlotUnit
     {
         QString unit;
         int prefix = 0;
     };
-    CPlotUnit PlotUnitOf(const CDataBranch& branch) const;
 
 public slots:
     void OnProperties();
@@ -487,10 +466,6 @@ public slots:
     void BranchValuesChanged(int key);
 
 private:
-    // The prefixes of a plot read from a record that did not hold them.
-    void takePrefixesFromBranch(CGraphPlot& plot, const CDataBranch& branch) const;
-    IPrompter* graphPrompter() const;
-    QString ChooseCsvFile();
     void ConnectCommands();
     void ConnectReactions(CKorvantaSignals* hub);
     void resetForNewPlots();
@@ -510,8 +485,6 @@ public:
     // cursor samples and the X-axis key.
     int GetCursorsInfo(int& cursor1Sample, int& cursor2Sample, int& xAxisKey);
     int GetXAxisKey() const { return m_X.PlotKey(); }
-    // The X value under a pixel column of the plot area.
-    float ColumnToX(int column) const { return m_X.ColumnToX(column, m_GraphRect); }
 
     // Cursors (GraphWindow_cursors.cpp).
     void SelectCursorPlot(int plotIndex, bool switchOn, QPoint* point);
@@ -519,10 +492,6 @@ public:
     void DrawCursor(QPainter* painter);
     void DrawCursor2(QPainter* painter);
     float CalculateSlope(long sample, int plotIndex);
-    // The read-out texts of the two cursors as the last paint showed them (also for tests).
-    QString m_Cursor1Text;
-    QString m_Cursor2Text;
-    QString m_AreaText;
 
     // Annotations (GraphWindow_annotations.cpp).
     void DrawAnnotations(QPainter* painter);
@@ -563,10 +532,6 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
-    // The graph's yes/no questions and its annotation-text dialog go through the host's prompter.
-    bool confirm(const QString& text);
-    bool askAnnotationText(const QString& initial, QString& text);
-    void recordDragStartMaxima();
     // The parts of a press: on a scale (true: a scale drag starts, nothing else happens), on
     // cursor 1's plot (a double click adds cursor 2; true: the plot was removed), and what the
     // normal and the annotation mode do with it.
@@ -575,3 +540,18 @@ private:
     void pressForCursors(QPoint p);
     void pressOnAnnotation(QPoint p, bool doubleClick);
 };
+
+// The tool-bar actions' states for a window state: a rule of the window that needs none.
+CGraphWindow::ToolState GraphToolStates(const CGraphWindow::ToolInput& in);
+
+// The unit a series is shown in: its unit text without the prefix, and the prefix code of its
+// stored values apart, which Graph Properties may change for the values shown. A measured
+// series takes its catalogue's unit and prefix (catalogue may be null); any other its own unit
+// text, with the prefix taken apart where the text begins with it ("kPa/s": "Pa/s" and kilo).
+CGraphWindow::CPlotUnit PlotUnitOf(const CSensorInfo* catalogue, const CDataBranch& branch);
+// A run's plot of a branch as the run's graph first shows it: its name with the run's, its
+// unit, and the range, colour, scale and style of its measurement's setup where there is one.
+void FillRunPlot(CGraphPlot& plot, const CDataBranch& branch, const QString& runName,
+                 const CSensorInfo* catalogue, CSetupInfo* setup);
+// The prompter a graph asks its questions through: its host's, else the shell's.
+IPrompter* GraphPrompter(IChildWindowHost* host);

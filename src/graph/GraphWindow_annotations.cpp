@@ -27,7 +27,7 @@ void CGraphWindow::DrawAnnotations(QPainter* painter)
         return;
     for (int p = 0; p < m_Plots.size(); ++p) {
         // A note points at a sample of a drawn curve.
-        if (!PlotIsDrawn(p))
+        if (!m_X.PlotIsDrawn(p))
             continue;
         for (int a = 0; a < m_Plots.at(p).GetNumAnnotations(); ++a)
             Draw1Annotation(painter, a, p, a == m_SelAnnotation && p == m_SelAnnotationPlot);
@@ -65,7 +65,7 @@ void CGraphWindow::Draw1Annotation(QPainter* painter, int annotationIndex, int p
     painter->setPen(QPen(Qt::black, 1));
     painter->drawLine(px, py, Trunc(px + len * std::sin(angle)), Trunc(py - len * std::cos(angle)));
 
-    painter->setFont(ScaleFont());
+    painter->setFont(GraphRules::ScaleFont());
     const int ex = Trunc(px + distance * std::sin(angle));
     const int ey = Trunc(py - distance * std::cos(angle));
     const int w = StringWidth(painter, note.m_Text) + 10;
@@ -95,7 +95,7 @@ int CGraphWindow::PtInAnnotation(QPoint point, int& annotationIndex)
 {
     for (int p = 0; p < m_Plots.size(); ++p) {
         const CGraphPlot& plot = m_Plots.at(p);
-        if (!PlotIsDrawn(p))
+        if (!m_X.PlotIsDrawn(p))
             continue;
         for (int a = 0; a < plot.m_Annotations.size(); ++a) {
             if (plot.m_Annotations.at(a).m_TextRect.contains(point)) {

@@ -186,21 +186,19 @@ void CGraphWindow::AutoScaleXAxis(bool scrolling, short)
         lastPos += 2;
     GraphRules::Range r{m_X.Min(), m_X.Max()};
     bool autoOn = m_X.AutoScale();
-    if (GraphRules::ScrollXRange(lastPos, span, m_bTimingRun, m_X.Min(), r, autoOn)) {
-        m_X.SetAutoScale(autoOn);
-        m_X.SetRange(std::min(r.min, r.max), std::max(r.min, r.max));
-    }
+    if (GraphRules::ScrollXRange(lastPos, span, m_bTimingRun, m_X.Min(), r, autoOn))
+        m_X.ScaleTo(r.min, r.max, autoOn);
 }
 
 void CGraphWindow::takeXAxisScaleFromPlot(bool autoRangeFound)
 {
-    if (m_GraphType != XYGraph || m_X.PlotIndex() < 0 || m_X.PlotIndex() >= m_Plots.size())
-        return;
-    const CGraphPlot& plot = m_Plots.at(m_X.PlotIndex());
-    if (plot.m_Key != m_X.PlotKey())
+    if (m_GraphType != XYGraph)
         return;
     const bool wasAuto = m_X.AutoScale();
-    m_X.SetAutoScale(plot.m_bAutoScale);
+    const CGraphPlot* chosen = m_X.TakeScaleChoice();
+    if (!chosen)
+        return;
+    const CGraphPlot plot = *chosen;
     if (plot.m_bAutoScale) {
         if (!(autoRangeFound && wasAuto))
             AutoScaleXAxis(isLive());
@@ -211,8 +209,7 @@ void CGraphWindow::takeXAxisScaleFromPlot(bool autoRangeFound)
 void CGraphWindow::SetAxisMinMax(short axis, float min, float max, bool autoscale)
 {
     if (axis == -1) {
-        m_X.SetAutoScale(autoscale);
-        m_X.SetRange(std::min(min, max), std::max(min, max));
+        m_X.ScaleTo(min, max, autoscale);
         return;
     }
     if (axis < 0 || axis >= m_Plots.size())
@@ -224,14 +221,4 @@ void CGraphWindow::SetAxisMinMax(short axis, float min, float max, bool autoscal
     p.m_Min = min;
     p.m_Max = max;
     UpdatePlot(p, axis);
-}
-
-int CGraphWindow::RealXToPtX(float x, float min, float max, const QRect& rect) const
-{
-    return GraphRules::ToPixelX(x, min, max, rect);
-}
-
-int CGraphWindow::RealYToPtY(float y, float min, float max, const QRect& rect) const
-{
-    return GraphRules::ToPixelY(y, min, max, rect);
 }

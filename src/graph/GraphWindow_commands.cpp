@@ -24,23 +24,18 @@ void CGraphWindow::ConnectCommands()
     connect(a.at(ActPrint), &QAction::triggered, this, &CGraphWindow::OnPrint);
 }
 
-bool CGraphWindow::CommandCarriedOut(int action)
-{
-    return action >= 0 && action < NumToolActions;
-}
-
 void CGraphWindow::OnProperties()
 {
     // The dialog edits plots; a graph without any has nothing to show in it.
     if (m_Plots.isEmpty())
         return;
     CGraphProperties dialog(nullptr);
-    dialog.SetPrompter(graphPrompter());
+    dialog.SetPrompter(GraphPrompter(m_pHost));
     dialog.Init(this);
     QList<bool> autoBefore;
     for (const CGraphPlot& p : m_Plots)
         autoBefore << p.m_bAutoScale;
-    if (graphPrompter()->runDialog(&dialog) != QDialog::Accepted)
+    if (GraphPrompter(m_pHost)->runDialog(&dialog) != QDialog::Accepted)
         return;
     // A plot switched to automatic scaling takes its data's range now, not at the next run.
     QVector<bool> switched(m_Plots.size());

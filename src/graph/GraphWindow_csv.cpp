@@ -37,18 +37,10 @@ QString DefaultCsvName(const QDate& date)
 }
 } // namespace
 
-IPrompter* CGraphWindow::graphPrompter() const
+IPrompter* GraphPrompter(IChildWindowHost* host)
 {
-    IPrompter* p = m_pHost ? m_pHost->GetPrompter() : nullptr;
+    IPrompter* p = host ? host->GetPrompter() : nullptr;
     return p ? p : ShellPrompter();
-}
-
-QString CGraphWindow::CsvUnit(const CDataBranch& branch, const QString& unit)
-{
-    // A tracked position has no length calibration: it is measured in pixels of the video.
-    if (unit.isEmpty() && branch.m_SensorIndex == SensorIndexVideoTrack)
-        return tr("px");
-    return unit;
 }
 
 QList<CCsvColumn> CGraphWindow::CsvColumns() const
@@ -76,7 +68,7 @@ QList<CCsvColumn> CGraphWindow::CsvColumns() const
                 c.m_Unit = b->m_Unit;
                 c.m_UnitPrefix = 0;
             }
-            c.m_Unit = CsvUnit(*b, c.m_Unit);
+            c.m_Unit = GraphCsv::ColumnUnit(b->m_SensorIndex, c.m_Unit);
             // A series whose positions count something else (a spectrum's bins beside a run, a
             // run sampled by hand beside a timed one) has no time of its own among these rows:
             // its sample k stands in the row of the first series' sample k.
@@ -97,33 +89,37 @@ QList<CCsvColumn> CGraphWindow::CsvColumns() const
     return columns;
 }
 
-QString CGraphWindow::ChooseCsvFile()
+namespace {
+
+// The file an export goes to, asked of the teacher in the documents' CSV folder.
+QString ChooseCsvFile(QWidget* parent, IPrompter* prompter)
 {
-    IPrompter* prompter = graphPrompter();
     const QString suffix = QStringLiteral(" (*.") + QString::fromLatin1(s_CsvSuffix) + QLatin1Char(')');
     const QString caption = QCoreApplication::translate("QTranslator", "Save CSV File");
     const QStringList documents = QStandardPaths::standardLocations(QStandardPaths::DocumentsLocation);
     if (documents.isEmpty())
-        return prompter->getSaveFileName(this, caption, QDir::homePath(),
+        return prompter->getSaveFileName(parent, caption, QDir::homePath(),
                                          QCoreApplication::translate("QTranslator", "CSV Files") + suffix);
     QDir dir(documents.first());
     const QString folder = QString::fromLatin1(s_CsvFolder);
     if (!dir.exists(folder))
         dir.mkpath(folder);
     dir.cd(folder);
-    return prompter->getSaveFileName(this, caption, dir.filePath(DefaultCsvName(QDate::currentDate())),
+    return prompter->getSaveFileName(parent, caption, dir.filePath(DefaultCsvName(QDate::currentDate())),
                                      QCoreApplication::translate("QTranslator", "Pavix Files") + suffix);
 }
 
+} // namespace
+
 void CGraphWindow::OnExportGraph()
 {
-    const QString path = ChooseCsvFile();
+    const QString path = ChooseCsvFile(this, GraphPrompter(m_pHost));
     if (path.isEmpty())
         return;
     const QLocale locale;
     const QString samples = GraphRules::TimeAxisName(GraphRules::XAxisContent::Samples);
-    if (!GraphCsv::WriteFile(path, CsvColumns(), locale, CsvXTitle(), samples)) {
-        graphPrompter()->warning(nullptr, MessageBoxTitle(), tr("Saving file failed."));
+    if (!GraphCsv::WriteFile(path, CsvColumns(), locale, m_X.CsvTitle(), samples)) {
+        GraphPrompter(m_pHost)->warning(nullptr, MessageBoxTitle(), tr("Saving file failed."));
         return;
     }
     if (m_Plots.isEmpty())
@@ -131,5 +127,5 @@ void CGraphWindow::OnExportGraph()
     // The file is written whatever happens next: without a spreadsheet program the teacher is
     // told where it is rather than that something failed.
     if (!WindowPlatformServices()->openLocalFile(path))
-        graphPrompter()->information(nullptr, MessageBoxTitle(), CsvNotOpenedText(path));
+        GraphPrompter(m_pHost)->information(nullptr, MessageBoxTitle(), CsvNotOpenedText(path));
 }

@@ -91,49 +91,44 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
     if (m_GraphType == BarGraph)
         return;
     if (!switchOn && !point) {
-        m_Cursor1Plot = -1;
-        m_CursorSampleDelta = 0;
+        m_Cursors.FirstOff();
         return;
     }
     if (switchOn) {
-        m_Cursor1Plot = m_LeftScalePlot;
+        const int plotIndex = m_LeftScalePlot;
         // A curve that is not drawn carries no cursor.
-        if (m_Cursor1Plot == -1 || !PlotIsDrawn(m_Cursor1Plot)) {
-            m_Cursor1Plot = -1;
+        if (plotIndex == -1 || !m_X.PlotIsDrawn(plotIndex)) {
+            m_Cursors.SetPlot(1, -1);
             return;
         }
-        CDataBranch* branch = GetDataBranch(m_Cursor1Plot);
+        CDataBranch* branch = GetDataBranch(plotIndex);
         const int count = branch ? branch->GetNumSamples() : 0;
         if (count == 0) {
             // Nothing to stand on: the cursor stays off.
-            m_Cursor1Plot = -1;
+            m_Cursors.SetPlot(1, -1);
             return;
         }
         if (m_GraphType == XYGraph) {
-            CDataBranch* xBranch = XBranchOfPlot(m_Cursor1Plot);
+            CDataBranch* xBranch = m_X.XBranchOfPlot(plotIndex);
             if (!xBranch) {
                 // A curve not drawn (no X values of its own run) carries no cursor.
-                m_Cursor1Plot = -1;
+                m_Cursors.SetPlot(1, -1);
                 return;
             }
             int idx = 0;
             FindNearestY(xBranch, (m_X.Max() + m_X.Min()) * 0.5f, idx);
             // The X entry nearest the middle; the sample is the one that stands on it.
-            idx = ClampSample(idx - m_X.XYSampleOffset(m_Cursor1Plot), count);
-            m_Cursor1X = float(m_X.XYSampleX(m_Cursor1Plot, idx));
-            m_Cursor1Y = float(branch->GetYSample(idx));
-            m_Cursor1Sample = idx;
+            idx = ClampSample(idx - m_X.XYSampleOffset(plotIndex), count);
+            m_Cursors.Place(1, plotIndex, idx, float(m_X.XYSampleX(plotIndex, idx)), float(branch->GetYSample(idx)));
             return;
         }
         const float last = float(branch->GetLastXSample());
-        const GraphRules::Range xr = m_X.PlotRange(m_Cursor1Plot);
+        const GraphRules::Range xr = m_X.PlotRange(plotIndex);
         const float hi = std::min(last, xr.max);
         const int x = Trunc((hi - xr.min) * 0.5 + xr.min + 1.0);
         // The middle of the visible data is an X value; it becomes a sample of the branch.
         const int idx = ClampSample(x - Trunc(branch->GetXSample(0)), count);
-        m_Cursor1Sample = idx;
-        m_Cursor1X = float(branch->GetXSample(idx));
-        m_Cursor1Y = float(branch->GetYSample(idx));
+        m_Cursors.Place(1, plotIndex, idx, float(branch->GetXSample(idx)), float(branch->GetYSample(idx)));
         return;
     }
 
@@ -145,12 +140,9 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
     const int count = branch ? branch->GetNumSamples() : 0;
     if (count == 0)
         return;
-    m_Cursor1Plot = n;
     if (m_GraphType == XYGraph) {
         s = ClampSample(s, count);
-        m_Cursor1Sample = s;
-        m_Cursor1X = XBranchOfPlot(n) ? float(m_X.XYSampleX(n, s)) : 0.0f;
-        m_Cursor1Y = float(branch->GetYSample(s));
+        m_Cursors.Place(1, n, s, m_X.XBranchOfPlot(n) ? float(m_X.XYSampleX(n, s)) : 0.0f, float(branch->GetYSample(s)));
         return;
     }
     float x = m_X.PlotColumnToX(n, point->x(), m_GraphRect);
@@ -166,56 +158,14 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
         y = float(branch->GetYSample(sample));
     }
     sample = ClampSample(sample, count);
-    m_Cursor1Sample = sample;
-    m_Cursor1X = float(branch->GetXSample(sample));
-    m_Cursor1Y = y;
+    m_Cursors.Place(1, n, sample, float(branch->GetXSample(sample)), y);
 }
 
 void CGraphWindow::SelectCursor2Plot(QPoint*, bool)
 {
     if (m_GraphType == BarGraph)
         return;
-    auto off = [this] {
-        m_Cursor2Plot = -1;
-        m_CursorSampleDelta = 0;
-        m_Cursor2Sample = -1;
-    };
-    if (m_Cursor1Plot == -1) {
-        off();
-        return;
-    }
-    CDataBranch* branch = GetDataBranch(m_Cursor1Plot);
-    const int count = branch ? branch->GetNumSamples() : 0;
-    if (count == 0) {
-        off();
-        return;
-    }
-    m_Cursor2Plot = m_Cursor1Plot;
-    if (m_GraphType == XYGraph) {
-        CDataBranch* xBranch = XBranchOfPlot(m_Cursor1Plot);
-        // Only samples that stand on an X value have a point.
-        const long long onX = xBranch ? xBranch->GetYSize() - m_X.XYSampleOffset(m_Cursor1Plot) : 0;
-        const int points = int(std::clamp<long long>(onX, 0, count));
-        m_Cursor2Sample = CGraphX::Cursor2Sample(m_Cursor1Sample, m_Cursor2Sample, m_CursorSampleDelta, points);
-        m_Cursor2X = points > 0 ? float(m_X.XYSampleX(m_Cursor1Plot, m_Cursor2Sample)) : 0.0f;
-        m_Cursor2Y = float(branch->GetYSample(m_Cursor2Sample));
-    } else {
-        const double first = branch->GetXSample(0);
-        const GraphRules::Range xr = m_X.PlotRange(m_Cursor1Plot);
-        const float hi = std::min(float(branch->GetXSample(count - 1)), xr.max);
-        const float lo = std::max(float(first), xr.min);
-        const int loI = std::max(Trunc(lo), m_Cursor1Sample);
-        long long idx;
-        if (m_Cursor2Sample < 0 || Trunc(hi) <= m_Cursor2Sample || m_CursorSampleDelta == 0)
-            idx = Trunc((loI + Trunc(hi)) / 2 - first);
-        else
-            idx = (long long)m_Cursor1Sample + m_CursorSampleDelta;
-        // A kept distance may reach past the end of a shorter branch: the cursor stops at its end.
-        m_Cursor2Sample = ClampSample(idx, count);
-        m_Cursor2X = float(branch->GetXSample(m_Cursor2Sample));
-        m_Cursor2Y = float(branch->GetYSample(m_Cursor2Sample));
-    }
-    m_CursorSampleDelta = m_Cursor2Sample - m_Cursor1Sample;
+    m_Cursors.PlaceSecond(GetDataBranch(m_Cursors.First().m_Plot), m_X, m_GraphType == XYGraph);
 }
 
 // ---- drawing ----
@@ -247,25 +197,27 @@ float CGraphWindow::CalculateSlope(long sample, int plotIndex)
 
 void CGraphWindow::DrawCursor(QPainter* painter)
 {
-    if (m_Cursor1Plot == -1)
+    if (m_Cursors.First().m_Plot == -1)
         return;
-    const CGraphPlot plot = GetPlot(m_Cursor1Plot);
-    CDataBranch* branch = GetDataBranch(m_Cursor1Plot);
+    const CGraphPlot plot = GetPlot(m_Cursors.First().m_Plot);
+    CDataBranch* branch = GetDataBranch(m_Cursors.First().m_Plot);
     const float m = DisplayMultiplier(plot);
-    const GraphRules::Range xr = m_X.PlotRange(m_Cursor1Plot);
-    m_Cursor1Point = CursorPixel(m_Cursor1X, m_Cursor1Y, xr.min, xr.max, plot, m_GraphRect);
-    if (!branch || !InCursorArea(m_Cursor1Point, m_GraphRect))
+    const GraphRules::Range xr = m_X.PlotRange(m_Cursors.First().m_Plot);
+    const CGraphCursors::CCursor& c1 = m_Cursors.First();
+    const QPoint at = CursorPixel(c1.m_X, c1.m_Y, xr.min, xr.max, plot, m_GraphRect);
+    m_Cursors.DrawnAt(1, at);
+    if (!branch || !InCursorArea(at, m_GraphRect))
         return;
-    const int x = m_Cursor1Point.x(), y = m_Cursor1Point.y();
-    DrawCross(painter, m_Cursor1Point, m_GraphRect);
+    const int x = at.x(), y = at.y();
+    DrawCross(painter, at, m_GraphRect);
 
     QString slopeText;
-    const int i = m_Cursor1Sample;
+    const int i = c1.m_Sample;
     if (m_bSlopeMode && i > 0 && i < branch->GetXSize() - 1) {
         // The tangent runs along the curve as drawn: on an XY graph against the X axis.
         const bool xy = m_GraphType == XYGraph;
-        const float x0 = float(xy ? m_X.XYSampleX(m_Cursor1Plot, i - 1) : branch->GetXSample(i - 1));
-        const float x2 = float(xy ? m_X.XYSampleX(m_Cursor1Plot, i + 1) : branch->GetXSample(i + 1));
+        const float x0 = float(xy ? m_X.XYSampleX(m_Cursors.First().m_Plot, i - 1) : branch->GetXSample(i - 1));
+        const float x2 = float(xy ? m_X.XYSampleX(m_Cursors.First().m_Plot, i + 1) : branch->GetXSample(i + 1));
         const float y0 = float(branch->GetYSample(i - 1)), y2 = float(branch->GetYSample(i + 1));
         const double yPerPixel = double(plot.m_Max - plot.m_Min) / double(m_GraphRect.bottom() - m_GraphRect.top());
         const double xPerPixel = double(xr.max - xr.min) / double(m_GraphRect.right() - m_GraphRect.left());
@@ -286,38 +238,41 @@ void CGraphWindow::DrawCursor(QPainter* painter)
         }
         // The slope is read in the data's own units (per second, or per stored unit of the X),
         // whatever prefix the scales show; no unit follows it.
-        slopeText = tr(" Slope = ") + Double2String(CalculateSlope(i, m_Cursor1Plot), 2, false, false);
+        slopeText = tr(" Slope = ") + Double2String(CalculateSlope(i, m_Cursors.First().m_Plot), 2, false, false);
     }
-    painter->setFont(ScaleFont());
+    painter->setFont(GraphRules::ScaleFont());
     QString text;
     if (m_GraphType == XYGraph)
-        text = QStringLiteral("x=") + Double2String(m_Cursor1X * m_X.AxisMultiplier(), 2, false, false) + XAxisUnit();
+        text = QStringLiteral("x=") + Double2String(c1.m_X * m_X.AxisMultiplier(), 2, false, false) + m_X.AxisUnit();
     else
-        text = QStringLiteral("x=") + m_X.PositionText(m_Cursor1Plot, double(m_Cursor1X));
-    text += QStringLiteral("  y=") + Double2String(double(m * m_Cursor1Y), 2, false, false)
+        text = QStringLiteral("x=") + m_X.PositionText(m_Cursors.First().m_Plot, double(c1.m_X));
+    text += QStringLiteral("  y=") + Double2String(double(m * c1.m_Y), 2, false, false)
         + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit + slopeText + QStringLiteral(" ")
-        + FormulaTextAsShown(m_Cursor1Plot);
-    m_Cursor1Text = text;
-    DrawReadout(painter, m_Cursor1Point, m_GraphRect, plot.m_Color, text);
+        + FormulaTextAsShown(m_Cursors.First().m_Plot);
+    m_Cursors.SetText(1, text);
+    DrawReadout(painter, at, m_GraphRect, plot.m_Color, text);
     DrawPlotRemoveButon(painter);
 }
 
 void CGraphWindow::DrawCursor2(QPainter* painter)
 {
-    if (m_Cursor2Plot == -1)
+    if (m_Cursors.Second().m_Plot == -1)
         return;
-    const CGraphPlot plot = GetPlot(m_Cursor2Plot);
-    CDataBranch* branch = GetDataBranch(m_Cursor2Plot);
+    const CGraphPlot plot = GetPlot(m_Cursors.Second().m_Plot);
+    CDataBranch* branch = GetDataBranch(m_Cursors.Second().m_Plot);
     const float m = DisplayMultiplier(plot);
-    const GraphRules::Range xr = m_X.PlotRange(m_Cursor2Plot);
-    m_Cursor2Point = CursorPixel(m_Cursor2X, m_Cursor2Y, xr.min, xr.max, plot, m_GraphRect);
-    m_AreaText.clear();
-    if (!branch || !InCursorArea(m_Cursor2Point, m_GraphRect))
+    const GraphRules::Range xr = m_X.PlotRange(m_Cursors.Second().m_Plot);
+    const CGraphCursors::CCursor& c1 = m_Cursors.First();
+    const CGraphCursors::CCursor& c2 = m_Cursors.Second();
+    const QPoint at = CursorPixel(c2.m_X, c2.m_Y, xr.min, xr.max, plot, m_GraphRect);
+    m_Cursors.DrawnAt(2, at);
+    m_Cursors.SetAreaText(QString());
+    if (!branch || !InCursorArea(at, m_GraphRect))
         return;
-    DrawCross(painter, m_Cursor2Point, m_GraphRect);
+    DrawCross(painter, at, m_GraphRect);
 
     if (m_GraphType == TimeGraph && m_bAreaMode) {
-        long start = m_Cursor1Sample, end = m_Cursor2Sample;
+        long start = c1.m_Sample, end = c2.m_Sample;
         CFunctions::ValidateStartEndIndexes(start, end, branch->GetYSize());
         int y0 = GraphRules::ToPixelY(0.0f, plot.m_Min, plot.m_Max, m_GraphRect);
         y0 = std::clamp(y0, m_GraphRect.top(), m_GraphRect.bottom());
@@ -346,7 +301,7 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
         // Right-endpoint sum: the first sample of the range does not count, the last does. Each
         // sample stands for one position of the X axis, in the axis' unit.
         float area = 0.0f;
-        const float dt = float(m_X.PositionStep(m_Cursor2Plot));
+        const float dt = float(m_X.PositionStep(m_Cursors.Second().m_Plot));
         QVector<double> ys;
         for (long first = start + 1; first <= end;) {
             const int n = branch->CopyYRange(int(first), int(std::min<long>(65536, end - first + 1)), ys);
@@ -356,39 +311,39 @@ void CGraphWindow::DrawCursor2(QPainter* painter)
                 area = float(double(area) + ys.at(j) * double(dt));
             first += n;
         }
-        const QString xUnit = GraphRules::TimeAxisUnit(m_X.PositionContent(m_Cursor2Plot));
-        m_AreaText = tr("Area = ") + Double2String(area, 3, false, false) + QStringLiteral(" (")
+        const QString xUnit = GraphRules::TimeAxisUnit(m_X.PositionContent(m_Cursors.Second().m_Plot));
+        m_Cursors.SetAreaText(tr("Area = ") + Double2String(area, 3, false, false) + QStringLiteral(" (")
             + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit
-            + (xUnit.isEmpty() ? QString() : QStringLiteral("*") + xUnit) + QStringLiteral(")");
+            + (xUnit.isEmpty() ? QString() : QStringLiteral("*") + xUnit) + QStringLiteral(")"));
     }
 
-    painter->setFont(ScaleFont());
+    painter->setFont(GraphRules::ScaleFont());
     QString text, dx;
     if (m_GraphType == XYGraph) {
         // On an XY graph the distance between the cursors is the difference of their X values,
         // in the X axis' own unit.
         const double mx = m_X.AxisMultiplier();
-        text = QStringLiteral("x=") + Double2String(m_Cursor2X * mx, 2, false, false) + XAxisUnit();
-        dx = Double2String((double(m_Cursor2X) - double(m_Cursor1X)) * mx, 2, false, false) + XAxisUnit();
+        text = QStringLiteral("x=") + Double2String(c2.m_X * mx, 2, false, false) + m_X.AxisUnit();
+        dx = Double2String(m_Cursors.DeltaX(true) * mx, 2, false, false) + m_X.AxisUnit();
     } else {
         // Both in what the axis shows: seconds, hertz, or counted samples and events.
-        text = QStringLiteral("x=") + m_X.PositionText(m_Cursor2Plot, double(m_Cursor2X));
-        dx = m_X.PositionText(m_Cursor2Plot, double(m_CursorSampleDelta));
+        text = QStringLiteral("x=") + m_X.PositionText(m_Cursors.Second().m_Plot, double(c2.m_X));
+        dx = m_X.PositionText(m_Cursors.Second().m_Plot, m_Cursors.DeltaX(false));
     }
     const QString unit = GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit;
     // Both differences run from cursor 1 to cursor 2, so a value that rose reads positive.
-    text += QStringLiteral("  y=") + Double2String(double(m_Cursor2Y * m), 2, false, false) + unit + tr(" dx=") + dx
-        + tr(" dy=") + Double2String(double(m * (m_Cursor2Y - m_Cursor1Y)), 2, false, false) + unit;
-    m_Cursor2Text = text;
-    DrawReadout(painter, m_Cursor2Point, m_GraphRect, plot.m_Color, text);
-    if (!m_AreaText.isEmpty()) {
+    text += QStringLiteral("  y=") + Double2String(double(c2.m_Y * m), 2, false, false) + unit + tr(" dx=") + dx
+        + tr(" dy=") + Double2String(double(m * m_Cursors.DeltaY()), 2, false, false) + unit;
+    m_Cursors.SetText(2, text);
+    DrawReadout(painter, at, m_GraphRect, plot.m_Color, text);
+    if (!m_Cursors.AreaText().isEmpty()) {
         QColor c = plot.m_Color;
         c.setAlpha(200);
         painter->setPen(c);
-        QFont bold = ScaleFont();
+        QFont bold = GraphRules::ScaleFont();
         bold.setWeight(QFont::Bold);
         painter->setFont(bold);
         painter->drawText(QRect(QPoint(m_GraphRect.left() + 2, m_GraphRect.bottom() - 12), m_GraphRect.bottomRight()),
-                          Qt::AlignLeft, m_AreaText);
+                          Qt::AlignLeft, m_Cursors.AreaText());
     }
 }

@@ -20,6 +20,18 @@
 
 namespace {
 
+// The colours of the curves shown (the X axis' among them).
+QList<QColor> ShownColors(const QList<CGraphPlot>& plots, const CGraphX& x)
+{
+    QList<QColor> colors;
+    for (const CGraphPlot& p : plots)
+        if (p.m_bVisible)
+            colors << p.m_Color;
+    if (x.PlotKey() != -1)
+        colors << x.Plot().m_Color;
+    return colors;
+}
+
 // A fitted curve of a fitted curve of ...: a chain longer than this is no chain we made.
 constexpr int s_MaxDerivation = 8;
 
@@ -95,11 +107,6 @@ int CGraphWindow::ScalePlotOf(int index) const
     return ScaleMap().m_ScaleOf.at(index);
 }
 
-void CGraphWindow::shareScales()
-{
-    shareScales(ScaleMap());
-}
-
 void CGraphWindow::shareScales(const CScaleMap& map)
 {
     for (int i = 0; i < m_Plots.size() && i < map.m_ScaleOf.size(); ++i) {
@@ -117,17 +124,6 @@ void CGraphWindow::shareScales(const CScaleMap& map)
     }
 }
 
-QList<QColor> CGraphWindow::shownColors() const
-{
-    QList<QColor> colors;
-    for (const CGraphPlot& p : m_Plots)
-        if (p.m_bVisible)
-            colors << p.m_Color;
-    if (m_X.PlotKey() != -1)
-        colors << m_X.Plot().m_Color;
-    return colors;
-}
-
 void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
 {
     if (!isLastActiveGraph())
@@ -141,7 +137,7 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
     CGraphPlot plot;
     plot.m_Key = datKey;
     // A new curve is told apart from every one already shown.
-    plot.m_Color = GraphRules::UnusedPaletteColor(shownColors(), m_Plots.size());
+    plot.m_Color = GraphRules::UnusedPaletteColor(ShownColors(m_Plots, m_X), m_Plots.size());
     // The series keeps the colour it is drawn in, so that a table showing it heads its column in
     // that colour, as a measured series has its setup's colour everywhere.
     branch->m_Color = plot.m_Color;
@@ -163,13 +159,13 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
     const int index = m_Plots.size() - 1;
     const int source = ScalePlotOf(index);
     // The pickers name the new curve with the unit it shares.
-    shareScales();
+    shareScales(ScaleMap());
     BuildScaleCombos();
     if (source != index) {
         // Drawn on its source's scale: that scale takes the new curve in, and the scales
         // shown stay as they were.
         AutoScaleYAxis(short(source), 0, 0, false, false);
-        shareScales();
+        shareScales(ScaleMap());
         m_LeftScalePlot = left;
         m_RightScalePlot = right >= 0 && right < index ? right : index;
     } else {
@@ -210,8 +206,8 @@ bool CGraphWindow::takesNewResult(const CDataBranch& branch)
         m_pHost->ShowInGraphOfItsOwn(branch.m_Key);
         return false;
     }
-    const QString graphX = m_Plots.isEmpty() ? GraphRules::TimeAxisTitle(GraphRules::XAxisContent::Time) : XAxisTitle();
-    graphPrompter()->information(this, tr("Graph"), OffTheXAxisText(graphX, m_X.SeriesXTitle(branch), {branch.m_Name}, true));
+    const QString graphX = m_Plots.isEmpty() ? GraphRules::TimeAxisTitle(GraphRules::XAxisContent::Time) : m_X.AxisTitle();
+    GraphPrompter(m_pHost)->information(this, tr("Graph"), CGraphX::OffTheXAxisText(graphX, m_X.SeriesXTitle(branch), {branch.m_Name}, true));
     return false;
 }
 
@@ -223,7 +219,7 @@ QStringList CGraphWindow::FitEquations(QList<QColor>* colors) const
         const CDataBranch* b = GetDataBranch(i);
         // The equation of a curve not drawn here (fitted against another X) would name an X
         // this graph does not show.
-        if (!b || b->m_SensorIndex != CFunctions::CurveFitResultIndex || b->m_FunctionText.isEmpty() || !PlotIsDrawn(i))
+        if (!b || b->m_SensorIndex != CFunctions::CurveFitResultIndex || b->m_FunctionText.isEmpty() || !m_X.PlotIsDrawn(i))
             continue;
         texts << p.m_Name + QStringLiteral(":  ") + FormulaTextAsShown(i);
         if (colors)
@@ -254,7 +250,7 @@ void CGraphWindow::DrawFitEquations(QPainter* painter)
     if (texts.isEmpty())
         return;
     painter->save();
-    painter->setFont(ScaleFont());
+    painter->setFont(GraphRules::ScaleFont());
     const int rowHeight = QFontMetrics(painter->font()).height();
     for (int row = 0; row < texts.size(); ++row) {
         const QRect box = GraphRules::FitLabelRect(m_GraphRect, row, StringWidth(painter, texts.at(row)), rowHeight);

@@ -100,7 +100,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
     // holds no values of its X axis.
     QString graphX;
     QMap<QString, QList<int>> offAxis;
-    QSet<int> refused = toSet(KeysOffTheXAxis(dropped, &graphX, &offAxis));
+    QSet<int> refused = toSet(m_X.KeysOffTheXAxis(dropped, &graphX, &offAxis));
     QStringList runsWithoutX;
     refused.unite(toSet(m_X.KeysWithoutOwnX(dropped, &runsWithoutX)));
     for (int key : dropped) {
@@ -114,7 +114,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         plot.m_Min = 1.0f;
         plot.m_Max = -1.0f;
         // Shown as its run's graph shows it: the unit beside its prefix.
-        const CPlotUnit unit = PlotUnitOf(*branch);
+        const CPlotUnit unit = PlotUnitOf(m_pHost ? m_pHost->GetSensorCatalogue() : nullptr, *branch);
         plot.m_Unit = unit.unit;
         plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
         plot.m_Color = branch->m_Color;
@@ -141,30 +141,28 @@ void CGraphWindow::dropEvent(QDropEvent* event)
             names << DroppedPlotName(data, *b, caption);
             fitted = fitted || FittedXKey(*b) >= 0;
         }
-        notices << OffTheXAxisText(graphX, it.key(), names, fitted);
+        notices << CGraphX::OffTheXAxisText(graphX, it.key(), names, fitted);
     }
     if (!runsWithoutX.isEmpty() || !notices.isEmpty()) {
         // Said once the drag has ended: a box inside the drop would hold the drag's source.
         QTimer::singleShot(0, this, [this, runsWithoutX, notices] {
             CDataManager* store = dataStore();
             if (!runsWithoutX.isEmpty() && store && store->GetDataBranch(m_X.PlotKey()))
-                graphPrompter()->information(this, tr("Graph"), CGraphX::NoOwnXText(runsWithoutX, m_X.XSeriesTitle()));
+                GraphPrompter(m_pHost)->information(this, tr("Graph"), CGraphX::NoOwnXText(runsWithoutX, m_X.XSeriesTitle()));
             if (!notices.isEmpty())
-                graphPrompter()->information(this, tr("Graph"), notices.join(QStringLiteral("\n\n")));
+                GraphPrompter(m_pHost)->information(this, tr("Graph"), notices.join(QStringLiteral("\n\n")));
         });
     }
     if (added.isEmpty())
         return;
 
     m_bRescaleY = true;
-    m_X.SetRescale(false);
-    m_X.SetPlotIndex(-1);
     BuildScaleCombos();
     // The scales go to the first curves shown, never to the hidden X-axis plot.
     chooseFirstVisibleScales();
     const ExperimentInterval interval = m_pHost ? m_pHost->GetExperimentInterval(GetCommonRate(), 1, 12)
                                                 : ExperimentInterval{};
-    m_X.SetRange(0.0f, CGraphX::OpeningSpan(m_bTimingRun, interval.m_PeriodSec));
+    m_X.OpenRun(m_bTimingRun, interval.m_PeriodSec);
     AutoScaleAllAxis(false);
     RepaintGraph(RepaintFull);
     ResizeScaleCombos();
@@ -173,8 +171,7 @@ void CGraphWindow::dropEvent(QDropEvent* event)
         CGraphPlot plot = GetPlot(index);
         SetXPlot(&plot, false, index);
         m_GraphType = XYGraph;
-        m_X.SetPlotIndex(index);
-        m_X.SetAutoScale(true);
+        m_X.ScaleTo(m_X.Min(), m_X.Max(), true);
         AutoScaleAllAxis(false);
         ResizeScaleCombos();
         RepaintGraph(RepaintFull);

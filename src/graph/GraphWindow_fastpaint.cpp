@@ -53,7 +53,7 @@ bool CGraphWindow::paintTimeLayer(QPainter* painter, QVector<CCurveJob>& jobs, c
         const CPlotStrokes& strokes = jobs.at(j).m_Strokes;
         inks[j].m_Color = m_Plots.at(plotOf.at(j)).m_Color;
         inks[j].m_pStrokes = &strokes;
-        m_bRescaleX = m_bRescaleX || strokes.m_bRescaleX;
+        m_X.NoteBeyond(strokes.m_bRescaleX);
         m_bRescaleY = m_bRescaleY || strokes.m_bRescaleY;
     }
     PaintCurvesInStrips(layer, QPoint(0, 0), g, inks, threads);

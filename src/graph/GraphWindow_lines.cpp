@@ -72,7 +72,7 @@ void CGraphWindow::drawTimeCurves(QPainter* painter, long from, long to)
     const GraphRules::XAxisContent axis = m_X.TimeAxisContent();
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& plot = m_Plots.at(i);
-        const CDataBranch* branch = PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
+        const CDataBranch* branch = m_X.PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
         if (!branch)
             continue;
         CCurveJob job;
@@ -94,9 +94,9 @@ void CGraphWindow::drawTimeCurves(QPainter* painter, long from, long to)
     for (int j = 0; j < jobs.size(); ++j) {
         const CGraphPlot& plot = m_Plots.at(plotOf.at(j));
         const CPlotStrokes& strokes = jobs.at(j).m_Strokes;
-        m_bRescaleX = m_bRescaleX || strokes.m_bRescaleX;
+        m_X.NoteBeyond(strokes.m_bRescaleX);
         m_bRescaleY = m_bRescaleY || strokes.m_bRescaleY;
-        drawPlotStrokes(painter, plot, strokes, plot.m_Style == CGraphPlot::StyleDashed);
+        PaintStrokes(painter, plot.m_Color, strokes, plot.m_Style == CGraphPlot::StyleDashed);
         DrawMidPoints(painter, plotOf.at(j), jobs.at(j).m_pBranch);
     }
 }
@@ -111,20 +111,21 @@ void CGraphWindow::dropPaintCaches()
     m_LayerReach = INT_MIN;
 }
 
-QVector<double> CGraphWindow::layerSignature() const
+namespace {
+
+// Everything the plot area without curves, and the frames of the curves, are drawn from: the
+// area, the X axis, the grid, the two scales' plots, the graph type and every plot's look.
+QVector<double> LayerSignature(const QRect& g, const CGraphX& x, bool grid, int leftScale, int rightScale,
+                               int graphType, const QList<CGraphPlot>& plots)
 {
-    // Everything the plot area without curves, and the frames of the curves, are drawn from.
-    const QRect& g = m_GraphRect;
-    QVector<double> s{double(g.left()), double(g.top()), double(g.right()), double(g.bottom()), m_XMin, m_XMax,
-                      double(m_bShowGrid), double(m_LeftScalePlot), double(m_RightScalePlot),
-                      double(m_GraphType), double(m_XPlot.m_Key), m_X.AxisStep(), double(m_Plots.size())};
-    for (const CGraphPlot& p : m_Plots)
+    QVector<double> s{double(g.left()), double(g.top()), double(g.right()), double(g.bottom()), x.Min(), x.Max(),
+                      double(grid), double(leftScale), double(rightScale),
+                      double(graphType), double(x.PlotKey()), x.AxisStep(), double(plots.size())};
+    for (const CGraphPlot& p : plots)
         s << double(p.m_Key) << double(p.m_bVisible) << p.m_Min << p.m_Max << double(p.m_Color.rgba())
           << double(p.m_Style) << double(p.m_Decimals) << double(p.m_UnitPrefix) << double(p.m_bScientific);
     return s;
 }
-
-namespace {
 
 bool SameFrame(const CCurveFrame& a, const CCurveFrame& b)
 {
@@ -175,7 +176,7 @@ bool CGraphWindow::updateLiveLayer(long from, long to)
         m_RepaintMode == RepaintLiveTick && isLive() && !m_Plots.isEmpty() && g.width() > 4 && g.height() > 4;
     const GraphRules::XAxisContent axis = m_X.TimeAxisContent();
     for (int i = 0; usable && i < m_Plots.size(); ++i) {
-        const CDataBranch* b = PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
+        const CDataBranch* b = m_X.PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
         // Mid-point marks carry text and follow another branch, and the painter runs a dash
         // pattern on from one line to the next, so part of a dashed curve cannot be drawn
         // again alone: such graphs are drawn whole.
@@ -187,14 +188,15 @@ bool CGraphWindow::updateLiveLayer(long from, long to)
         dropPaintCaches();
         return false;
     }
-    const QVector<double> signature = layerSignature();
+    const QVector<double> signature =
+        LayerSignature(m_GraphRect, m_X, m_bShowGrid, m_LeftScalePlot, m_RightScalePlot, m_GraphType, m_Plots);
     bool whole = signature != m_LayerSignature || m_PlotLayer.size() != g.size();
     m_CurveCaches.resize(size_t(m_Plots.size()));
     int changed = INT_MAX;
     m_BarDataList.clear();
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& plot = m_Plots.at(i);
-        const CDataBranch* b = PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
+        const CDataBranch* b = m_X.PlotIsDrawn(i, axis) ? GetDataBranch(i) : nullptr;
         CCurveCache& cache = m_CurveCaches[size_t(i)];
         if (!b) {
             cache = CCurveCache();
@@ -223,7 +225,7 @@ bool CGraphWindow::updateLiveLayer(long from, long to)
         // One that got no samples since is as it was.
         if (!same || cache.m_Progress.m_XCount != xCount || cache.m_Progress.m_YCount != yCount)
             changed = std::min(changed, column);
-        m_bRescaleX = m_bRescaleX || cache.m_Strokes.m_bRescaleX;
+        m_X.NoteBeyond(cache.m_Strokes.m_bRescaleX);
         m_bRescaleY = m_bRescaleY || cache.m_Strokes.m_bRescaleY;
     }
     if (whole) {
@@ -267,7 +269,7 @@ bool CGraphWindow::updateLiveLayer(long from, long to)
             if (!m_CurveCaches[i].m_pBranch)
                 continue;
             const CGraphPlot& plot = m_Plots.at(int(i));
-            drawPlotStrokes(&lp, plot, parts[i], plot.m_Style == CGraphPlot::StyleDashed);
+            PaintStrokes(&lp, plot.m_Color, parts[i], plot.m_Style == CGraphPlot::StyleDashed);
         }
     }
     m_bLayerWhole = whole;
@@ -289,7 +291,9 @@ QRegion CGraphWindow::liveTickRegion()
     // layer over the whole plot area and nothing the scales are drawn from has changed since.
     const QRect g = m_GraphRect;
     if (!m_bLiveAreaShown || m_bUpdatingPlots || m_GraphType != TimeGraph || m_PlotLayer.size() != g.size()
-        || layerSignature() != m_LayerSignature || !updateLiveLayer(0, long(m_LastShownSample)))
+        || LayerSignature(m_GraphRect, m_X, m_bShowGrid, m_LeftScalePlot, m_RightScalePlot, m_GraphType, m_Plots)
+               != m_LayerSignature
+        || !updateLiveLayer(0, long(m_LastShownSample)))
         return QRegion(rect());
     if (m_bLayerWhole)
         return QRegion(g);
@@ -304,7 +308,7 @@ void CGraphWindow::paintLiveTick(QPainter* painter, const QRect& rect)
     ++m_PartialTicks;
     painter->drawImage(rect.topLeft(), m_PlotLayer, rect.translated(-g.topLeft()));
     // What a full paint draws over the curves, with the painter as the scales leave it.
-    painter->setFont(ScaleFont());
+    painter->setFont(GraphRules::ScaleFont());
     painter->setPen(Qt::black);
     painter->setBrush(Qt::NoBrush);
     DrawPredictPlots(painter);
@@ -313,11 +317,6 @@ void CGraphWindow::paintLiveTick(QPainter* painter, const QRect& rect)
         DrawCursor2(painter);
     }
     DrawAnnotations(painter);
-}
-
-void CGraphWindow::drawPlotStrokes(QPainter* painter, const CGraphPlot& plot, const CPlotStrokes& strokes, bool dashed)
-{
-    PaintStrokes(painter, plot.m_Color, strokes, dashed);
 }
 
 void CGraphWindow::DrawPlotLine_optimized(QPainter* painter, int plotIndex, long from, long to)
@@ -330,9 +329,9 @@ void CGraphWindow::DrawPlotLine_optimized(QPainter* painter, int plotIndex, long
     if (m_GraphType == BarGraph) {
         QVector<CBarStroke> bars;
         bool rescaleX = false, rescaleY = false;
-        StrokeBars(*branch, from, to, Frame(m_GraphRect, m_XMin, m_XMax, plot, isLive(), 0.9), bars, rescaleX,
+        StrokeBars(*branch, from, to, Frame(m_GraphRect, m_X.Min(), m_X.Max(), plot, isLive(), 0.9), bars, rescaleX,
                    rescaleY);
-        m_bRescaleX = m_bRescaleX || rescaleX;
+        m_X.NoteBeyond(rescaleX);
         m_bRescaleY = m_bRescaleY || rescaleY;
         painter->setPen(QPen(plot.m_Color, 1));
         painter->setBrush(QBrush(plot.m_Color, Qt::SolidPattern));
@@ -347,9 +346,9 @@ void CGraphWindow::DrawPlotLine_optimized(QPainter* painter, int plotIndex, long
     const GraphRules::Range x = m_X.PlotRange(plotIndex);
     StrokeTimeCurve(*branch, from, m_X.PlotSampleEnd(plotIndex, to), Frame(m_GraphRect, x.min, x.max, plot, isLive(), 0.7),
                     m_Strokes);
-    m_bRescaleX = m_bRescaleX || m_Strokes.m_bRescaleX;
+    m_X.NoteBeyond(m_Strokes.m_bRescaleX);
     m_bRescaleY = m_bRescaleY || m_Strokes.m_bRescaleY;
-    drawPlotStrokes(painter, plot, m_Strokes, plot.m_Style == CGraphPlot::StyleDashed);
+    PaintStrokes(painter, plot.m_Color, m_Strokes, plot.m_Style == CGraphPlot::StyleDashed);
     DrawMidPoints(painter, plotIndex, branch);
 }
 
@@ -358,10 +357,10 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
     const CGraphPlot plot = GetPlot(plotIndex);
     const CDataBranch* branch = GetDataBranch(plotIndex);
     // Without X values of its own run an XY curve has nothing to stand on; it is left out.
-    const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
+    const CDataBranch* xBranch = m_X.XBranchOfPlot(plotIndex);
     if (!branch || !xBranch)
         return;
-    const CCurveFrame frame = Frame(m_GraphRect, m_XMin, m_XMax, plot, isLive(), 0.7);
+    const CCurveFrame frame = Frame(m_GraphRect, m_X.Min(), m_X.Max(), plot, isLive(), 0.7);
     while (m_XYLayers.size() <= plotIndex)
         m_XYLayers.append(CXYLayer());
     CXYLayer& layer = m_XYLayers[plotIndex];
@@ -443,7 +442,7 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
                 update();
             });
         }
-        m_bRescaleX = m_bRescaleX || layer.m_bRescaleX;
+        m_X.NoteBeyond(layer.m_bRescaleX);
         m_bRescaleY = m_bRescaleY || layer.m_bRescaleY;
         DrawMidPoints(painter, plotIndex, branch);
         return;
@@ -452,8 +451,8 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
     CXYProgress tail = layer.m_Progress;
     m_Strokes.clear();
     StrokeXYCurve(*branch, *xBranch, from, to, frame, m_Strokes, &tail);
-    drawPlotStrokes(painter, plot, m_Strokes, false);
-    m_bRescaleX = m_bRescaleX || layer.m_bRescaleX || m_Strokes.m_bRescaleX;
+    PaintStrokes(painter, plot.m_Color, m_Strokes, false);
+    m_X.NoteBeyond(layer.m_bRescaleX || m_Strokes.m_bRescaleX);
     m_bRescaleY = m_bRescaleY || layer.m_bRescaleY || m_Strokes.m_bRescaleY;
     // A branch of fewer than four samples asks for a Y autoscale on every paint.
     const int ny = branch->GetYSize();
@@ -470,8 +469,8 @@ void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBr
     const CDataBranch* parent = data->GetDataBranch(branch->m_RelatedKey);
     if (!parent)
         return;
-    const CDataBranch* xBranch = m_XPlot.m_Key != -1 ? XBranchOfPlot(plotIndex) : nullptr;
-    if (m_XPlot.m_Key != -1 && !xBranch)
+    const CDataBranch* xBranch = m_X.PlotKey() != -1 ? m_X.XBranchOfPlot(plotIndex) : nullptr;
+    if (m_X.PlotKey() != -1 && !xBranch)
         return;
     int parentPlot = -1;
     for (int i = 0; i < m_Plots.size(); ++i)
@@ -481,7 +480,7 @@ void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBr
         return;
     const CGraphPlot pp = GetPlot(parentPlot);
     // The marks stand on the parent's curve, at its samples' times.
-    const GraphRules::Range xr = xBranch ? GraphRules::Range{m_XMin, m_XMax} : m_X.PlotRange(parentPlot);
+    const GraphRules::Range xr = xBranch ? GraphRules::Range{m_X.Min(), m_X.Max()} : m_X.PlotRange(parentPlot);
     const QColor colour = GetPlot(plotIndex).m_Color;
     int k = 0;
     SafeDoubleToInt(branch->GetXSample(0), k, 0);
@@ -501,7 +500,7 @@ void CGraphWindow::DrawMidPoints(QPainter* painter, int plotIndex, const CDataBr
         painter->drawLine(px + 6, py, px + 14, py);
         painter->drawLine(px, py - 6, px, py - 14);
         painter->drawLine(px, py + 6, px, py + 14);
-        const QString label = MidPointLabel(parentPlot, x, y);
+        const QString label = m_X.MidPointLabel(parentPlot, x, y);
         const int w = StringWidth(painter, label);
         const int h = QFontInfo(painter->font()).pixelSize();
         painter->setBrush(Qt::NoBrush);

@@ -35,28 +35,53 @@ int Trunc(double v)
     return int(std::clamp(v, -1.0e9, 1.0e9));
 }
 
-} // namespace
-
-// ---- questions ----
-
-bool CGraphWindow::confirm(const QString& text)
+// The maxima a scale drag starts from: of the plot dragged (branch its series) and of the
+// plots of the series it came from and of those derived from it.
+void RecordDragStartMaxima(QList<CGraphPlot>& plots, int plot, const CDataBranch* branch)
 {
-    IPrompter* prompter = m_pHost ? m_pHost->GetPrompter() : ShellPrompter();
+    if (plot < 0 || plot >= plots.size())
+        return;
+    plots[plot].m_DragStartMax = plots.at(plot).m_Max;
+    if (!branch)
+        return;
+    for (CGraphPlot& p : plots)
+        if (p.m_Key == branch->m_OwnerKey)
+            p.m_DragStartMax = p.m_Max;
+    const int n = branch->m_DerivedKeys.GetSize();
+    for (int k = 0; k < n; ++k) {
+        const int key = branch->m_DerivedKeys.GetAt(k);
+        for (CGraphPlot& p : plots)
+            if (p.m_Key == key)
+                p.m_DragStartMax = p.m_Max;
+    }
+}
+
+// The graph's yes/no questions and its annotation-text dialog go through the host's prompter.
+IPrompter* HostPrompter(IChildWindowHost* host)
+{
+    return host ? host->GetPrompter() : ShellPrompter();
+}
+
+bool Confirm(IChildWindowHost* host, const QString& text)
+{
+    IPrompter* prompter = HostPrompter(host);
     return prompter && prompter->question(nullptr, QStringLiteral("Pavix"), text);
 }
 
-bool CGraphWindow::askAnnotationText(const QString& initial, QString& text)
+bool AskAnnotationText(QWidget* parent, IChildWindowHost* host, const QString& initial, QString& text)
 {
-    CAddAnnotationDialog dialog(this);
+    CAddAnnotationDialog dialog(parent);
     if (!initial.isNull())
         dialog.SetEditText(initial);
-    IPrompter* prompter = m_pHost ? m_pHost->GetPrompter() : ShellPrompter();
+    IPrompter* prompter = HostPrompter(host);
     const int result = prompter ? prompter->runDialog(&dialog) : dialog.exec();
     if (result != QDialog::Accepted)
         return false;
     text = dialog.text;
     return true;
 }
+
+} // namespace
 
 // ---- tool-bar actions that switch what the mouse does ----
 
@@ -81,13 +106,10 @@ void CGraphWindow::OnMoveAnnotation()
 
 void CGraphWindow::OnCursor()
 {
-    if (m_Cursor1Plot != -1) {
+    if (m_Cursors.First().m_Plot != -1) {
         SelectCursorPlot(-1, false, nullptr);
-        if (m_GraphType != BarGraph) {
-            m_Cursor2Plot = -1;
-            m_Cursor2Sample = -1;
-            m_CursorSampleDelta = 0;
-        }
+        if (m_GraphType != BarGraph)
+            m_Cursors.SecondOff();
     } else {
         SelectCursorPlot(-1, true, nullptr);
     }
@@ -97,12 +119,10 @@ void CGraphWindow::OnCursor()
 
 void CGraphWindow::OnCursor2()
 {
-    if (m_Cursor2Plot == -1) {
+    if (m_Cursors.Second().m_Plot == -1) {
         SelectCursor2Plot(nullptr, false);
     } else if (m_GraphType != BarGraph) {
-        m_Cursor2Plot = -1;
-        m_CursorSampleDelta = 0;
-        m_Cursor2Sample = -1;
+        m_Cursors.SecondOff();
     }
     RepaintGraph(RepaintFull);
     UpdateButtons();
@@ -110,19 +130,19 @@ void CGraphWindow::OnCursor2()
 
 void CGraphWindow::OnAddAnnotation()
 {
-    if (m_Cursor1Plot < 0 || m_Cursor1Plot >= m_Plots.size())
+    if (m_Cursors.First().m_Plot < 0 || m_Cursors.First().m_Plot >= m_Plots.size())
         return;
     QString text;
-    if (!askAnnotationText(QString(), text) || text.isEmpty())
+    if (!AskAnnotationText(this, m_pHost, QString(), text) || text.isEmpty())
         return;
-    CGraphPlot plot = GetPlot(m_Cursor1Plot);
+    CGraphPlot plot = GetPlot(m_Cursors.First().m_Plot);
     CGraphTextAnnotation note;
-    note.m_Sample = m_Cursor1Sample;
+    note.m_Sample = m_Cursors.First().m_Sample;
     note.m_Text = text;
     note.m_Angle = 45.0;
     note.m_Length = 60.0;
     plot.AddAnnotation(note);
-    UpdatePlot(plot, m_Cursor1Plot);
+    UpdatePlot(plot, m_Cursors.First().m_Plot);
     notifyHasNewDataToSave();
     UpdateButtons();
     RepaintGraph(RepaintFull);
@@ -156,26 +176,6 @@ void CGraphWindow::mouseDoubleClickEvent(QMouseEvent* event)
     mousePress(event->localPos().toPoint(), true);
 }
 
-void CGraphWindow::recordDragStartMaxima()
-{
-    if (m_DragScalePlot < 0 || m_DragScalePlot >= m_Plots.size())
-        return;
-    m_Plots[m_DragScalePlot].m_DragStartMax = m_Plots.at(m_DragScalePlot).m_Max;
-    const CDataBranch* branch = GetDataBranch(m_DragScalePlot);
-    if (!branch)
-        return;
-    for (CGraphPlot& p : m_Plots)
-        if (p.m_Key == branch->m_OwnerKey)
-            p.m_DragStartMax = p.m_Max;
-    const int n = branch->m_DerivedKeys.GetSize();
-    for (int k = 0; k < n; ++k) {
-        const int key = branch->m_DerivedKeys.GetAt(k);
-        for (CGraphPlot& p : m_Plots)
-            if (p.m_Key == key)
-                p.m_DragStartMax = p.m_Max;
-    }
-}
-
 void CGraphWindow::mousePress(QPoint p, bool doubleClick)
 {
     repaint();
@@ -190,7 +190,7 @@ void CGraphWindow::mousePress(QPoint p, bool doubleClick)
         return;
     if (!m_Plots.isEmpty() && pressOnScale(p))
         return;
-    if (m_Cursor1Plot != -1 && pressOnCursorPlot(p, doubleClick))
+    if (m_Cursors.First().m_Plot != -1 && pressOnCursorPlot(p, doubleClick))
         return;
     switch (m_MouseMode) {
     case MouseNormal:
@@ -228,7 +228,7 @@ bool CGraphWindow::pressOnScale(QPoint p)
         // A scale shared with a derived curve is its source's: dragging it stretches that.
         m_DragScalePlot = ScalePlotOf(m_DragScale == ZoneRight ? m_RightScalePlot : m_LeftScalePlot);
         m_DragStartPoint = p;
-        recordDragStartMaxima();
+        RecordDragStartMaxima(m_Plots, m_DragScalePlot, GetDataBranch(m_DragScalePlot));
         return true;
     case ZoneX:
         if (m_GraphType == BarGraph)
@@ -245,36 +245,26 @@ bool CGraphWindow::pressOnScale(QPoint p)
 
 bool CGraphWindow::pressOnCursorPlot(QPoint p, bool doubleClick)
 {
-    if (doubleClick && m_Cursor2Plot == -1) {
+    if (doubleClick && m_Cursors.Second().m_Plot == -1) {
         SelectCursor2Plot(nullptr, false);
         RepaintGraph(RepaintFull);
         UpdateButtons();
         RepaintGraph(RepaintFull);
     }
-    const QRect button = GetPlotRemoveButonRect(m_Cursor1Plot);
-    if (button.isNull() || !Inside(button, p) || !confirm(tr("Are you sure you want to remove this plot?")))
+    const QRect button = GetPlotRemoveButonRect(m_Cursors.First().m_Plot);
+    if (button.isNull() || !Inside(button, p) || !Confirm(m_pHost, tr("Are you sure you want to remove this plot?")))
         return false;
-    const int index = m_Cursor1Plot;
-    if (m_GraphType != BarGraph) {
-        m_Cursor2Plot = -1;
-        m_CursorSampleDelta = 0;
-        m_Cursor2Sample = -1;
-    }
+    const int index = m_Cursors.First().m_Plot;
+    if (m_GraphType != BarGraph)
+        m_Cursors.SecondOff();
     SelectCursorPlot(-1, false, nullptr);
     const CGraphX::FirstPositions before = m_X.FirstPlotPositions();
     if (index >= 0 && index < m_Plots.size())
         m_Plots.removeAt(index);
-    m_X.KeepRange(before);
+    // The X-axis plot keeps its place in the list only by key: a removal before it shifts it.
+    m_X.PlotsRemoved(before);
     m_XYLayers.clear();
     m_SelAnnotationPlot = -1;
-    // The X-axis plot keeps its place in the list only by key: a removal before it
-    // shifts it.
-    if (m_X.PlotIndex() >= 0) {
-        m_X.SetPlotIndex(-1);
-        for (int i = 0; i < m_Plots.size(); ++i)
-            if (m_Plots.at(i).m_Key == m_X.PlotKey())
-                m_X.SetPlotIndex(i);
-    }
     BuildScaleCombos();
     chooseFirstVisibleScales();
     ResizeScaleCombos();
@@ -285,20 +275,13 @@ bool CGraphWindow::pressOnCursorPlot(QPoint p, bool doubleClick)
 
 void CGraphWindow::pressForCursors(QPoint p)
 {
-    if (Inside(m_GraphRect, p) && m_Cursor1Plot == -1 && !m_Plots.isEmpty()) {
+    if (Inside(m_GraphRect, p) && m_Cursors.First().m_Plot == -1 && !m_Plots.isEmpty()) {
         SelectCursorPlot(-1, false, &p);
         RepaintGraph(RepaintFull);
         UpdateButtons();
     }
-    m_DragCursor = 0;
-    auto onHandle = [&p](const QPoint& c) { return QRect(c.x() - 5, c.y() - 5, 10, 10).contains(p); };
-    if (m_Cursor1Plot != -1 && onHandle(m_Cursor1Point)) {
-        m_DragCursor = 1;
-        m_DragStartPoint = p;
-        SaveGraph();
-    }
-    if (m_Cursor2Plot != -1 && onHandle(m_Cursor2Point)) {
-        m_DragCursor = 2;
+    m_Cursors.StartDrag(m_Cursors.HandleAt(p));
+    if (m_Cursors.Dragged() != 0) {
         m_DragStartPoint = p;
         SaveGraph();
     }
@@ -318,7 +301,7 @@ void CGraphWindow::pressOnAnnotation(QPoint p, bool doubleClick)
     CGraphTextAnnotation note = plot.GetAnnoation(index);
     if (doubleClick) {
         QString text;
-        if (askAnnotationText(note.m_Text, text)) {
+        if (AskAnnotationText(this, m_pHost, note.m_Text, text)) {
             note.m_Text = text;
             plot.m_Annotations[index] = note;
             UpdatePlot(plot, m_SelAnnotationPlot);
@@ -330,7 +313,7 @@ void CGraphWindow::pressOnAnnotation(QPoint p, bool doubleClick)
     }
     const QRect& box = note.m_TextRect;
     if (Inside(QRect(box.topLeft(), QPoint(box.left() + 13, box.top() + 13)), p)) {
-        if (confirm(tr("Are you sure you want to remove this annotation?"))) {
+        if (Confirm(m_pHost, tr("Are you sure you want to remove this annotation?"))) {
             plot.RemoveAnnotation(index);
             UpdatePlot(plot, m_SelAnnotationPlot);
             m_SelAnnotationPlot = -1;
@@ -390,7 +373,7 @@ void CGraphWindow::mouseMoveEvent(QMouseEvent* event)
     setCursor(Qt::ArrowCursor);
     switch (m_MouseMode) {
     case MouseNormal:
-        if (m_DragCursor != 0)
+        if (m_Cursors.Dragged() != 0)
             DoDragCursor(p);
         break;
     case MouseZoom:
@@ -427,7 +410,7 @@ void CGraphWindow::mouseMoveEvent(QMouseEvent* event)
 void CGraphWindow::mouseReleaseEvent(QMouseEvent* event)
 {
     CKorvantaWindow::mouseReleaseEvent(event);
-    m_DragCursor = 0;
+    m_Cursors.EndDrag();
     m_RepaintMode = RepaintFull;
     m_DragScale = ZoneNone;
     switch (m_MouseMode) {
@@ -463,9 +446,8 @@ void CGraphWindow::DoZoom()
     if (x1 <= x2 && y1 <= y2 && R > L && B > T) {
         const float a = m_X.Min() + (float(x1) - L) / (R - L) * (m_X.Max() - m_X.Min());
         const float b = m_X.Min() + (float(x2) - L) / (R - L) * (m_X.Max() - m_X.Min());
-        if (b - 1.0f >= a) {
-            m_X.SetRange(std::min(a, b), std::max(a, b));
-        }
+        if (b - 1.0f >= a)
+            m_X.ZoomTo(a, b);
         for (int i = 0; i < m_Plots.size(); ++i) {
             const CGraphPlot p = m_Plots.at(i);
             if (!p.m_bVisible)
@@ -492,19 +474,10 @@ void CGraphWindow::DoDragPan(QPoint p)
     const float xPrev = m_X.Min() + (float(m_LastMousePoint.x()) - L) / (R - L) * (m_X.Max() - m_X.Min());
     const float xNow = m_X.Min() + (float(p.x()) - L) / (R - L) * (m_X.Max() - m_X.Min());
     const float d = xNow - xPrev;
-    m_X.SetRange(m_X.Min() - d, m_X.Max() - d);
+    m_X.PanBy(d);
     if (m_GraphType == BarGraph) {
-        const CDataBranch* branch = GetDataBranch(0);
-        if (branch) {
-            const float n = float(branch->GetXSize());
-            const float span = m_X.Max() - m_X.Min();
-            if (m_X.Min() < 0.0f) {
-                m_X.SetRange(0.0f, span);
-            }
-            if (m_X.Max() > n) {
-                m_X.SetRange(n - span, n);
-            }
-        }
+        if (const CDataBranch* branch = GetDataBranch(0))
+            m_X.KeepInside(float(branch->GetXSize()));
         RepaintGraph(RepaintFull);
         m_LastMousePoint = p;
         return;
@@ -534,7 +507,7 @@ void CGraphWindow::DoDragScale(QPoint p)
         m_DragStartPoint = p;
         const float m = m_DragStartXMax / rx;
         if (m > m_X.Min() && std::isfinite(m)) {
-            m_X.SetRange(m_X.Min(), m);
+            m_X.ZoomTo(m_X.Min(), m);
             m_DragStartXMax = m;
         } else {
             m_DragStartXMax = m_X.Max();
@@ -613,21 +586,21 @@ void CGraphWindow::DoDragScaleFactor(int plotIndex, float xRatio, float yRatio)
 
 void CGraphWindow::DoDragCursor(QPoint p)
 {
-    const int k = m_DragCursor;
+    const int k = m_Cursors.Dragged();
     if (k != 1 && k != 2)
         return;
     // The cursor under the pointer moves along its own curve; the other one stays where it is,
     // on its curve, whatever other curve the pointer passes.
-    const int plotIndex = k == 1 ? m_Cursor1Plot : m_Cursor2Plot;
+    const int plotIndex = m_Cursors.Cursor(k).m_Plot;
     CDataBranch* branch = GetDataBranch(plotIndex);
     if (!branch)
         return;
-    const float prevY = k == 1 ? m_Cursor1Y : m_Cursor2Y;
+    const float prevY = m_Cursors.Cursor(k).m_Y;
     const int count = branch->GetXSize();
     float x = 0.0f, y = 0.0f;
-    int sample = k == 1 ? m_Cursor1Sample : m_Cursor2Sample;
+    int sample = m_Cursors.Cursor(k).m_Sample;
     if (m_GraphType == XYGraph) {
-        const CDataBranch* xBranch = XBranchOfPlot(plotIndex);
+        const CDataBranch* xBranch = m_X.XBranchOfPlot(plotIndex);
         const int s = m_X.NearestXYSample(plotIndex, p, m_GraphRect, nullptr);
         if (s < 0 || !xBranch)
             return;
@@ -653,18 +626,8 @@ void CGraphWindow::DoDragCursor(QPoint p)
     }
     // Whatever the search gave, the stored sample stays one of the branch's.
     sample = std::clamp(sample, 0, std::max(0, count - 1));
-    if (k == 1) {
-        m_Cursor1X = x;
-        m_Cursor1Y = y;
-        m_Cursor1Sample = sample;
-    } else {
-        m_Cursor2X = x;
-        m_Cursor2Y = y;
-        m_Cursor2Sample = sample;
-    }
+    m_Cursors.MoveTo(k, sample, x, y);
     m_bDrawCursors = false;
-    if (m_Cursor2Plot != -1)
-        m_CursorSampleDelta = m_Cursor2Sample - m_Cursor1Sample;
     m_RepaintMode = RepaintCursorDrag;
     repaint();
 }

@@ -12,15 +12,6 @@
 #include <QTimer>
 #include <QToolBar>
 
-QFont CGraphWindow::ScaleFont()
-{
-    // Helvetica is rarely installed on Linux; its packaged metric twin is named outright.
-    QFont f(QStringLiteral("Liberation Sans"), 10);
-    f.setWeight(QFont::Normal);
-    f.setItalic(false);
-    return f;
-}
-
 void CGraphWindow::paintEvent(QPaintEvent* event)
 {
     const bool liveAreaShown = m_bLiveAreaShown;
@@ -85,7 +76,7 @@ void CGraphWindow::DrawGraphWindow(QPainter* painter)
     // Curves on a shared scale follow it, however it was changed since the last paint; the
     // searches ask the store again what the positions count.
     m_X.ForgetPositions();
-    shareScales();
+    shareScales(ScaleMap());
     const QRect band(QPoint(m.left(), h - m.bottom() - (s_BottomBand - 1)), QPoint(w - m.right() - 1, h - m.bottom()));
     painter->fillRect(band, toolbarBackColor);
     QRect area = graphArea();
@@ -151,14 +142,14 @@ void CGraphWindow::DrawYScales(QPainter* painter, QRect& area)
 void CGraphWindow::DrawLegend(QPainter* painter)
 {
     const int count = GetNumVisiblePlots();
-    painter->setFont(ScaleFont());
+    painter->setFont(GraphRules::ScaleFont());
     painter->setPen(Qt::black);
     if (count == 0)
         return;
-    const QString left = PlotTitle(GetPlot(m_LeftScalePlot));
+    const QString left = CGraphX::PlotTitle(GetPlot(m_LeftScalePlot));
     painter->drawText(QPoint(m_GraphRect.left() + 20, m_GraphRect.top() - 14), left);
     if (count >= 2) {
-        const QString right = PlotTitle(GetPlot(m_RightScalePlot));
+        const QString right = CGraphX::PlotTitle(GetPlot(m_RightScalePlot));
         painter->drawText(QPoint(m_GraphRect.right() - 20 - StringWidth(painter, right), m_GraphRect.top() - 14),
                           right);
     }
@@ -187,8 +178,8 @@ QRect CGraphWindow::GetPlotRemoveButonRect(int plotIndex)
 
 void CGraphWindow::DrawPlotRemoveButon(QPainter* painter)
 {
-    const CGraphPlot p = GetPlot(m_Cursor1Plot);
-    const QRect r = GetPlotRemoveButonRect(m_Cursor1Plot);
+    const CGraphPlot p = GetPlot(m_Cursors.First().m_Plot);
+    const QRect r = GetPlotRemoveButonRect(m_Cursors.First().m_Plot);
     if (r.isNull())
         return;
     painter->setBrush(QBrush(p.m_Color, Qt::SolidPattern));

@@ -56,7 +56,7 @@ void CGraphWindow::OnPrint()
 {
     QPrinter printer(QPrinter::HighResolution);
     QPrintDialog dialog(&printer, this);
-    if (graphPrompter()->runDialog(&dialog) == QDialog::Accepted)
+    if (GraphPrompter(m_pHost)->runDialog(&dialog) == QDialog::Accepted)
         on_print(&printer);
 }
 

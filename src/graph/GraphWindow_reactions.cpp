@@ -48,13 +48,10 @@ void CGraphWindow::resetForNewPlots()
     m_ScaleComboPlots.clear();
     m_X.DropPlot();
     m_GraphType = TimeGraph;
-    m_Cursor1Plot = m_Cursor2Plot = -1;
-    m_Cursor1Sample = m_Cursor2Sample = -1;
-    m_CursorSampleDelta = 0;
+    m_Cursors.Off();
     m_Plots.clear();
     m_XYLayers.clear();
     m_MouseMode = MouseNormal;
-    m_X.SetPlotIndex(-1);
 }
 
 CGraphPlot CGraphWindow::PlotFromBranch(const CDataBranch& branch) const
@@ -62,7 +59,7 @@ CGraphPlot CGraphWindow::PlotFromBranch(const CDataBranch& branch) const
     CGraphPlot plot;
     plot.m_Key = branch.m_Key;
     plot.m_Name = branch.m_Name;
-    const CPlotUnit unit = PlotUnitOf(branch);
+    const CPlotUnit unit = PlotUnitOf(m_pHost ? m_pHost->GetSensorCatalogue() : nullptr, branch);
     plot.m_Unit = unit.unit;
     plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
     plot.m_Color = branch.m_Color.isValid() ? branch.m_Color : plot.m_Color;
@@ -87,15 +84,13 @@ void CGraphWindow::appendFolderPlots(int folderKey)
 void CGraphWindow::prepareAxesForNewRun()
 {
     m_bRescaleY = true;
-    m_X.SetRescale(false);
     m_LeftScalePlot = 0;
     m_RightScalePlot = 1;
-    m_X.SetPlotIndex(-1);
     // A scrolling graph opens on ten seconds' worth of samples (a rate the tables do not know
     // gives no period, and no such window).
     const ExperimentInterval interval =
         m_pHost ? m_pHost->GetExperimentInterval(GetCommonRate(), 1, 12) : ExperimentInterval{};
-    m_X.SetRange(0.0f, CGraphX::OpeningSpan(m_bTimingRun, interval.m_PeriodSec));
+    m_X.OpenRun(m_bTimingRun, interval.m_PeriodSec);
 }
 
 void CGraphWindow::LoggerDownloadNewData(bool offlineRun)
@@ -116,7 +111,8 @@ void CGraphWindow::LoggerDownloadNewData(bool offlineRun)
                 continue;
             CGraphPlot plot;
             plot.m_Key = key;
-            fillRunPlot(plot, *branch, last->m_Name);
+            FillRunPlot(plot, *branch, last->m_Name, m_pHost ? m_pHost->GetSensorCatalogue() : nullptr,
+                        m_pHost ? m_pHost->GetSetupInfo() : nullptr);
             plot.m_RateCode = branch->m_RateCode;
             m_Plots.append(plot);
         }

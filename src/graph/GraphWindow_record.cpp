@@ -17,6 +17,16 @@
 #include <algorithm>
 
 namespace {
+// The prefixes of a plot read from a record that did not hold them, from the unit its series is
+// shown in. Such a record holds the unit without its prefix ("Pa" over kPa values) where the
+// plot was made with one: the series says which. A unit the series does not show this way (the
+// plot of a result, "kPa/s" with no prefix) stays as it was.
+void TakePrefixes(CGraphPlot& plot, const CGraphWindow::CPlotUnit& unit)
+{
+    if (unit.prefix != 0 && plot.m_Unit == unit.unit)
+        plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
+}
+
 enum GraphRecordTag : qint16 { TagWindowBase = 1113, TagXKey = 1450, TagLeftScale = 1451, TagRightScale = 1452, TagGraphEnd = 1106 };
 }
 
@@ -44,10 +54,9 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
         return -4;
     QDataStream& in = *stream;
     m_GraphType = TimeGraph;
-    m_Cursor1Plot = m_Cursor2Plot = -1;
+    m_Cursors.DropPlots();
     m_Plots.clear();
     m_XYLayers.clear();
-    m_X.SetPlotIndex(-1);
     m_X.DropPlot();
     CDataManager* data = dataStore();
     qint32 xKey = -1;
@@ -77,7 +86,7 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
             if (branch && branch->m_SensorIndex == SensorIndexTimingResult)
                 m_GraphType = BarGraph;
             if (branch && !plot.m_bPrefixesRead)
-                takePrefixesFromBranch(plot, *branch);
+                TakePrefixes(plot, PlotUnitOf(m_pHost ? m_pHost->GetSensorCatalogue() : nullptr, *branch));
             m_Plots.append(plot);
             break;
         }
@@ -115,7 +124,6 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
                 index = i;
         if (index >= 0) {
             CGraphPlot plot = m_Plots.at(index);
-            m_X.SetPlotIndex(index);
             // The scale combos are built once, below, for the whole plot list.
             takeXPlot(&plot, false, index);
             chooseFirstVisibleScales();
@@ -147,30 +155,19 @@ int CGraphWindow::loadFromFile(QDataStream* stream)
     return 0;
 }
 
-CGraphWindow::CPlotUnit CGraphWindow::PlotUnitOf(const CDataBranch& branch) const
+CGraphWindow::CPlotUnit PlotUnitOf(const CSensorInfo* catalogue, const CDataBranch& branch)
 {
-    const CSensorInfo* catalogue = m_pHost ? m_pHost->GetSensorCatalogue() : nullptr;
     const bool measured = branch.m_SensorIndex >= 0 && branch.m_SensorIndex < SensorIndexOnlineFunction;
     const CSensorMeasuremntInfo* m =
         measured && catalogue ? catalogue->GetMeasurementInfo(branch.m_SensorIndex, branch.m_Measurement) : nullptr;
     if (m)
-        return CPlotUnit{m->m_Unit, std::clamp<int>(m->m_UnitPrefix, 0, 3)};
+        return CGraphWindow::CPlotUnit{m->m_Unit, std::clamp<int>(m->m_UnitPrefix, 0, 3)};
     const short prefix = branch.m_UnitPrefix;
     const QString letter = GetUnitPrefix(prefix);
     if (prefix >= 1 && prefix <= 3 && branch.m_Unit.size() > letter.size() && branch.m_Unit.startsWith(letter))
-        return CPlotUnit{branch.m_Unit.mid(letter.size()), prefix};
+        return CGraphWindow::CPlotUnit{branch.m_Unit.mid(letter.size()), prefix};
     // A tracked position reads "px" on the scale and at the cursors, as in the CSV export.
-    return CPlotUnit{CsvUnit(branch, branch.m_Unit), 0};
-}
-
-void CGraphWindow::takePrefixesFromBranch(CGraphPlot& plot, const CDataBranch& branch) const
-{
-    // A record without the prefixes holds the unit without its prefix ("Pa" over kPa values)
-    // where the plot was made with one: the series says which. A unit the series does not
-    // show this way (the plot of a result, "kPa/s" with no prefix) stays as it was.
-    const CPlotUnit unit = PlotUnitOf(branch);
-    if (unit.prefix != 0 && plot.m_Unit == unit.unit)
-        plot.m_UnitPrefix = plot.m_DataUnitPrefix = unit.prefix;
+    return CGraphWindow::CPlotUnit{GraphCsv::ColumnUnit(branch.m_SensorIndex, branch.m_Unit), 0};
 }
 
 void CGraphWindow::AddPlotsFromKeyArray(const QList<int>& keys)

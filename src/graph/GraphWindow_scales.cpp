@@ -45,7 +45,7 @@ QPixmap XAxisIcon(int sensorIndex, const CSensorInfo* catalogue)
 
 int CGraphWindow::DrawYScale(QPainter* painter, QRect& rect, bool left, int plotIndex, bool measureOnly)
 {
-    painter->setFont(ScaleFont());
+    painter->setFont(GraphRules::ScaleFont());
     const bool hasPlot = plotIndex >= 0;
     CGraphPlot plot;
     const CDataBranch* branch = nullptr;
@@ -165,7 +165,7 @@ void CGraphWindow::DrawYOneTick(QPainter* painter, short y, float value, bool le
 {
     if (y < rect->top())
         return;
-    painter->setFont(ScaleFont());
+    painter->setFont(GraphRules::ScaleFont());
     painter->setPen(Qt::black);
     const QString text = Double2String(ShownValue(value), decimals, false, scientific);
     const QFontMetrics fm(painter->font());
@@ -199,7 +199,7 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
     const QRect& g = m_GraphRect;
     const QRect band(QPoint(rect.left(), g.bottom() + 1), QPoint(rect.right(), rect.bottom()));
     painter->fillRect(band, QBrush(m_X.PlotKey() == -1 ? xScaleColor : m_X.Plot().m_Color, Qt::SolidPattern));
-    painter->setFont(ScaleFont());
+    painter->setFont(GraphRules::ScaleFont());
     painter->setPen(Qt::black);
     if (!m_Plots.isEmpty()) {
         QPixmap icon;
@@ -241,7 +241,7 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
     }
     GraphRules::TickPlan plan;
     if (m_Plots.isEmpty()) {
-        m_X.SetRange(0.0f, 10.0f);
+        m_X.ZoomTo(0.0f, 10.0f);
         plan.lo = 0.0;
         plan.hi = 10.0;
         plan.step = 1.0;
@@ -297,8 +297,8 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
     }
     if (m_Plots.isEmpty())
         return;
-    const QString title = XAxisTitle();
-    painter->setFont(ScaleFont());
+    const QString title = m_X.AxisTitle();
+    painter->setFont(GraphRules::ScaleFont());
     painter->setPen(Qt::black);
     painter->drawText(QPoint(g.left() + 20, rect.bottom() - 14), title);
 }
@@ -307,7 +307,7 @@ void CGraphWindow::DrawXOneTick(QPainter* painter, short x, float value, short* 
 {
     if (x > plotRect->right())
         return;
-    painter->setFont(ScaleFont());
+    painter->setFont(GraphRules::ScaleFont());
     painter->setPen(xScaleTextColor);
     const int b = plotRect->bottom();
     QString text;

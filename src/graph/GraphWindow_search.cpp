@@ -160,8 +160,8 @@ CGraphPlot CGraphWindow::FindNearestPlot(QPoint* point, int& plotIndex)
     CDataBranch* first = m_Plots.isEmpty() ? nullptr : GetDataBranch(0);
     const GraphRules::XAxisContent axis
         = m_GraphType == BarGraph ? GraphRules::XAxisContent::Events : m_X.RememberedPositionContent(0, first);
-    const double column = double(ColumnToX(point->x()));
-    const double next = double(ColumnToX(point->x() + 1));
+    const double column = double(m_X.ColumnToX(point->x(), m_GraphRect));
+    const double next = double(m_X.ColumnToX(point->x() + 1, m_GraphRect));
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& plot = m_Plots.at(i);
         // A cursor stands on a curve that is drawn.
@@ -175,7 +175,7 @@ CGraphPlot CGraphWindow::FindNearestPlot(QPoint* point, int& plotIndex)
         // series as related; a series that names none is neither, and is not asked.
         const bool relates = branch->m_RelatedKey >= 0;
         if (m_X.PlotKey() != -1
-                ? !XBranchOfPlot(i)
+                ? !m_X.XBranchOfPlot(i)
                 : (relates && (IsFourierFrequencyAxis(dataStore(), branch) || FittedXKey(*branch) >= 0))
                       || !GraphRules::SameTimeAxis(m_X.RememberedPositionContent(i, branch), axis))
             continue;
@@ -229,10 +229,10 @@ CGraphPlot CGraphWindow::FindNearestXYPlot(QPoint* point, int& plotIndex, int& s
 
 int CGraphWindow::GetCursorsInfo(int& cursor1Sample, int& cursor2Sample, int& xAxisKey)
 {
-    if (m_Cursor1Plot < 0 || m_Cursor1Plot >= m_Plots.size())
+    if (m_Cursors.First().m_Plot < 0 || m_Cursors.First().m_Plot >= m_Plots.size())
         return -1;
-    cursor1Sample = m_Cursor1Sample;
-    cursor2Sample = m_Cursor2Plot == -1 ? -1 : m_Cursor2Sample;
+    cursor1Sample = m_Cursors.First().m_Sample;
+    cursor2Sample = m_Cursors.Second().m_Plot == -1 ? -1 : m_Cursors.Second().m_Sample;
     xAxisKey = GetXAxisKey();
-    return m_Plots.at(m_Cursor1Plot).m_Key;
+    return m_Plots.at(m_Cursors.First().m_Plot).m_Key;
 }

@@ -107,7 +107,7 @@ const ActionEntry s_Actions[CGraphWindow::NumToolActions] = {
 // The commands this window carries out so far; the others keep their actions disabled.
 bool CommandAvailable(int action)
 {
-    return CGraphWindow::CommandCarriedOut(action);
+    return action >= 0 && action < CGraphWindow::NumToolActions;
 }
 
 QIcon Image(int action, ImageState state)
@@ -228,32 +228,33 @@ void CGraphWindow::OnGraphToggle()
     }
 }
 
-CGraphWindow::ToolState CGraphWindow::ComputeToolStates(const ToolInput& in)
+CGraphWindow::ToolState GraphToolStates(const CGraphWindow::ToolInput& in)
 {
-    ToolState st;
-    const bool notBar = in.graphType != BarGraph;
+    using W = CGraphWindow;
+    W::ToolState st;
+    const bool notBar = in.graphType != W::BarGraph;
     const bool base = !in.running && in.plots > 0;
-    for (int i = 0; i < NumToolActions; ++i) {
+    for (int i = 0; i < W::NumToolActions; ++i) {
         st.enabled[i] = st.image[i] = base;
         st.checked[i] = false;
     }
     auto enable = [&](int a, bool on) { st.enabled[a] = st.image[a] = on; };
-    st.checked[ActZoom] = in.mouseMode == MouseZoom;
-    st.enabled[ActZoom] = notBar;
-    st.checked[ActPan] = in.mouseMode == MousePan;
-    st.enabled[ActAutoscale] = notBar;
-    st.checked[ActCursor] = in.cursor1;
-    enable(ActCursor, in.plots > 0 && notBar);
-    st.checked[ActCursor2] = in.cursor2;
-    enable(ActCursor2, in.cursor1 && notBar);
-    enable(ActAddAnnotation, in.cursor1);
-    enable(ActMoveAnnotation, in.annotations);
-    st.checked[ActMoveAnnotation] = in.mouseMode == MouseMoveAnnotation;
-    enable(ActPredict, notBar);
-    st.checked[ActPredict] = in.mouseMode == MouseAddPredict;
-    enable(ActAddPredict, in.predictMode && in.predictCurves && notBar);
-    enable(ActErasePredict, in.predictMode && notBar);
-    st.checked[ActErasePredict] = in.mouseMode == MouseErasePredict;
+    st.checked[W::ActZoom] = in.mouseMode == W::MouseZoom;
+    st.enabled[W::ActZoom] = notBar;
+    st.checked[W::ActPan] = in.mouseMode == W::MousePan;
+    st.enabled[W::ActAutoscale] = notBar;
+    st.checked[W::ActCursor] = in.cursor1;
+    enable(W::ActCursor, in.plots > 0 && notBar);
+    st.checked[W::ActCursor2] = in.cursor2;
+    enable(W::ActCursor2, in.cursor1 && notBar);
+    enable(W::ActAddAnnotation, in.cursor1);
+    enable(W::ActMoveAnnotation, in.annotations);
+    st.checked[W::ActMoveAnnotation] = in.mouseMode == W::MouseMoveAnnotation;
+    enable(W::ActPredict, notBar);
+    st.checked[W::ActPredict] = in.mouseMode == W::MouseAddPredict;
+    enable(W::ActAddPredict, in.predictMode && in.predictCurves && notBar);
+    enable(W::ActErasePredict, in.predictMode && notBar);
+    st.checked[W::ActErasePredict] = in.mouseMode == W::MouseErasePredict;
     return st;
 }
 
@@ -266,13 +267,13 @@ void CGraphWindow::UpdateButtons()
     in.plots = m_Plots.size();
     in.graphType = m_GraphType;
     in.mouseMode = m_MouseMode;
-    in.cursor1 = m_Cursor1Plot != -1;
-    in.cursor2 = m_Cursor2Plot != -1;
+    in.cursor1 = m_Cursors.First().m_Plot != -1;
+    in.cursor2 = m_Cursors.Second().m_Plot != -1;
     for (const CGraphPlot& p : m_Plots)
         in.annotations = in.annotations || p.GetNumAnnotations() > 0;
     in.predictMode = m_bPredictMode;
     in.predictCurves = !m_PredictPlots.isEmpty();
-    const ToolState st = ComputeToolStates(in);
+    const ToolState st = GraphToolStates(in);
     for (int i = 0; i < NumToolActions; ++i) {
         MultiAction* a = m_ToolBarActions.at(i);
         const bool available = CommandAvailable(i);
@@ -316,7 +317,6 @@ void CGraphWindow::BuildScaleCombos()
     disconnect(m_pLeftScaleCombo, QOverload<int>::of(&QComboBox::activated), this, nullptr);
     disconnect(m_pRightScaleCombo, QOverload<int>::of(&QComboBox::activated), this, nullptr);
     disconnect(m_pXScaleCombo, QOverload<int>::of(&QComboBox::activated), this, nullptr);
-    const int xIndex = m_X.PlotIndex();
     m_pLeftScaleCombo->clear();
     m_pRightScaleCombo->clear();
     m_pXScaleCombo->clear();
@@ -327,7 +327,7 @@ void CGraphWindow::BuildScaleCombos()
     xTitles.append(GraphRules::TimeAxisName(m_X.TimeAxisContent()));
     for (int i = 0; i < m_Plots.size(); ++i) {
         const CGraphPlot& p = m_Plots.at(i);
-        const QString title = PlotTitle(p);
+        const QString title = CGraphX::PlotTitle(p);
         if (p.m_bVisible) {
             scaleTitles.append(title);
             m_ScaleComboPlots.append(i);
@@ -340,7 +340,6 @@ void CGraphWindow::BuildScaleCombos()
     m_pXScaleCombo->addItems(xTitles);
     m_LeftScalePlot = 0;
     m_RightScalePlot = 1;
-    m_X.SetPlotIndex(xIndex);
     m_pXScaleCombo->setEnabled(m_GraphType != BarGraph);
     connect(m_pLeftScaleCombo, QOverload<int>::of(&QComboBox::activated), this,
             &CGraphWindow::OnLeftScaleComboChanged);
@@ -392,7 +391,7 @@ void CGraphWindow::RetitleScaleCombos()
     if (!m_pLeftScaleCombo)
         return;
     for (int k = 0; k < m_ScaleComboPlots.size(); ++k) {
-        const QString title = PlotTitle(GetPlot(m_ScaleComboPlots.at(k)));
+        const QString title = CGraphX::PlotTitle(GetPlot(m_ScaleComboPlots.at(k)));
         if (k < m_pLeftScaleCombo->count())
             m_pLeftScaleCombo->setItemText(k, title);
         if (k < m_pRightScaleCombo->count())
@@ -400,7 +399,7 @@ void CGraphWindow::RetitleScaleCombos()
     }
     // The X list holds Time, then every plot when there are two or more.
     for (int i = 0; i + 1 < m_pXScaleCombo->count() && i < m_Plots.size(); ++i)
-        m_pXScaleCombo->setItemText(i + 1, PlotTitle(m_Plots.at(i)));
+        m_pXScaleCombo->setItemText(i + 1, CGraphX::PlotTitle(m_Plots.at(i)));
 }
 
 void CGraphWindow::OnLeftScaleComboChanged(int index)
@@ -432,15 +431,13 @@ void CGraphWindow::OnXScaleComboChanged(int index)
         CGraphPlot p = GetPlot(index - 1);
         SetXPlot(&p, false, index - 1);
         m_GraphType = XYGraph;
-        m_X.SetAutoScale(true);
-        m_X.SetRange(std::min(p.m_Min, p.m_Max), std::max(p.m_Min, p.m_Max));
+        m_X.ScaleTo(p.m_Min, p.m_Max, true);
     }
-    m_X.SetPlotIndex(index - 1);
     AutoScaleAllAxis(isLive());
     // The samples the cursors stood on lie elsewhere on the new axis: both go.
-    detachCursors();
+    m_Cursors.Detach(m_GraphType == BarGraph);
     // A scale chosen beside a curve the new axis does not draw goes to a drawn one.
-    if (!PlotIsDrawn(m_LeftScalePlot) || (GetNumVisiblePlots() >= 2 && !PlotIsDrawn(m_RightScalePlot))) {
+    if (!m_X.PlotIsDrawn(m_LeftScalePlot) || (GetNumVisiblePlots() >= 2 && !m_X.PlotIsDrawn(m_RightScalePlot))) {
         chooseFirstVisibleScales();
         ResizeScaleCombos();
     }
@@ -448,7 +445,7 @@ void CGraphWindow::OnXScaleComboChanged(int index)
     // What the new axis leaves out is said, so that no curve goes without a word.
     const QStringList notices = m_X.NotDrawnTexts();
     if (!notices.isEmpty())
-        graphPrompter()->information(this, tr("Graph"), notices.join(QStringLiteral("\n\n")));
+        GraphPrompter(m_pHost)->information(this, tr("Graph"), notices.join(QStringLiteral("\n\n")));
 }
 
 void CGraphWindow::resizeEvent(QResizeEvent* event)

@@ -42,20 +42,118 @@ CGraphX::CGraphX(const QList<CGraphPlot>& plots, const int& graphType, std::func
 {
 }
 
-void CGraphX::TakePlotRange(const CGraphPlot& plot)
+void CGraphX::Reset()
 {
+    m_XMin = 0.0f;
+    m_XMax = 10.0f;
+    m_bRescaleX = false;
+    DropPlot();
+}
+
+void CGraphX::OpenRun(bool timingRun, double periodSec)
+{
+    m_bRescaleX = false;
+    m_XMin = 0.0f;
+    m_XMax = OpeningSpan(timingRun, periodSec);
+}
+
+void CGraphX::ZoomTo(float a, float b)
+{
+    m_XMin = std::min(a, b);
+    m_XMax = std::max(a, b);
+}
+
+void CGraphX::ScaleTo(float a, float b, bool autoscale)
+{
+    m_XPlot.m_bAutoScale = autoscale;
+    ZoomTo(a, b);
+}
+
+void CGraphX::PanBy(float d)
+{
+    m_XMin -= d;
+    m_XMax -= d;
+}
+
+void CGraphX::KeepInside(float count)
+{
+    const float span = m_XMax - m_XMin;
+    if (m_XMin < 0.0f) {
+        m_XMin = 0.0f;
+        m_XMax = span;
+    }
+    if (m_XMax > count) {
+        m_XMin = count - span;
+        m_XMax = count;
+    }
+}
+
+bool CGraphX::TakeRescale()
+{
+    const bool was = m_bRescaleX;
+    m_bRescaleX = false;
+    return was;
+}
+
+void CGraphX::takePlot(const CGraphPlot& plot)
+{
+    m_XPlot.init();
     m_XPlot.m_Key = plot.m_Key;
     m_XPlot.m_Min = plot.m_Min;
     m_XPlot.m_Max = plot.m_Max;
     m_XPlot.m_Color = plot.m_Color;
-}
-
-void CGraphX::TakePlot(const CGraphPlot& plot)
-{
-    TakePlotRange(plot);
     m_XPlot.m_Name = plot.m_Name;
     m_XPlot.m_Unit = plot.m_Unit;
     m_XPlot.m_bAutoScale = plot.m_bAutoScale;
+}
+
+void CGraphX::ChoosePlot(int index)
+{
+    if (index < 0 || index >= m_Plots.size()) {
+        DropPlot();
+        return;
+    }
+    takePlot(m_Plots.at(index));
+    m_XPlotIndex = index;
+}
+
+int CGraphX::ChoosePlotByKey(int key)
+{
+    int index = -1;
+    for (int i = 0; key != -1 && i < m_Plots.size(); ++i)
+        if (m_Plots.at(i).m_Key == key)
+            index = i;
+    ChoosePlot(index);
+    return index;
+}
+
+void CGraphX::DropPlot()
+{
+    m_XPlot.init();
+    m_XPlotIndex = -1;
+}
+
+bool CGraphX::FollowPlot()
+{
+    int found = -1;
+    for (int i = 0; m_XPlot.m_Key != -1 && i < m_Plots.size(); ++i)
+        if (m_Plots.at(i).m_Key == m_XPlot.m_Key)
+            found = i;
+    if (found == -1)
+        DropPlot();
+    m_XPlotIndex = found;
+    return found != -1;
+}
+
+const CGraphPlot* CGraphX::TakeScaleChoice()
+{
+    if (m_XPlotIndex < 0 || m_XPlotIndex >= m_Plots.size())
+        return nullptr;
+    const CGraphPlot& plot = m_Plots.at(m_XPlotIndex);
+    if (plot.m_Key != m_XPlot.m_Key)
+        return nullptr;
+    m_XPlot.m_bAutoScale = plot.m_bAutoScale;
+    return &plot;
 }
 
 CGraphX::Kind CGraphX::KindOf(GraphRules::XAxisContent content)
@@ -215,6 +313,12 @@ void CGraphX::KeepRange(const FirstPositions& before)
         return;
     m_XMin = float(double(m_XMin) * s);
     m_XMax = float(double(m_XMax) * s);
+}
+
+bool CGraphX::PlotsRemoved(const FirstPositions& before)
+{
+    KeepRange(before);
+    return FollowPlot();
 }
 
 int CGraphX::LongestVisiblePlot() const
@@ -557,17 +661,3 @@ QString CGraphX::MidPointLabel(int parentPlot, double x, double y) const
         + GetUnitPrefix(short(plot.m_UnitPrefix)) + plot.m_Unit;
 }
 
-int CGraphX::Cursor2Sample(int cursor1, int cursor2, int delta, int points)
-{
-    if (points <= 0)
-        return 0;
-    const int c1 = std::clamp(cursor1, 0, points - 1);
-    // A distance kept from before stays while it lands inside the data.
-    if (cursor2 >= 0 && delta != 0 && (long long)c1 + delta >= 0 && (long long)c1 + delta < points)
-        return c1 + delta;
-    // Otherwise half-way from cursor 1 to the farther end of the data, so that the two cursors
-    // and their read-outs stand apart: never on cursor 1 while there is another sample.
-    if (c1 < points / 2)
-        return c1 + (points - c1) / 2;
-    return c1 / 2;
-}

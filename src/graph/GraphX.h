@@ -37,27 +37,40 @@ public:
     // shown values of the X plot on an XY graph.
     float Min() const { return m_XMin; }
     float Max() const { return m_XMax; }
-    void SetRange(float min, float max)
-    {
-        m_XMin = min;
-        m_XMax = max;
-    }
-    // The plot an XY graph is drawn against (key -1: none), where the plot list holds it, and
-    // whether the axis follows the data.
+    // The plot an XY graph is drawn against (key -1: none), where the plot list holds it (-1:
+    // nowhere), and whether the axis follows the data. Index and key change together.
     const CGraphPlot& Plot() const { return m_XPlot; }
     int PlotKey() const { return m_XPlot.m_Key; }
     int PlotIndex() const { return m_XPlotIndex; }
-    void SetPlotIndex(int index) { m_XPlotIndex = index; }
     bool AutoScale() const { return m_XPlot.m_bAutoScale; }
-    void SetAutoScale(bool on) { m_XPlot.m_bAutoScale = on; }
-    // The X plot becomes plot (its name, unit, range, colour and autoscale; or only its key,
-    // range and colour), or none.
-    void TakePlot(const CGraphPlot& plot);
-    void TakePlotRange(const CGraphPlot& plot);
-    void DropPlot() { m_XPlot.init(); }
     // Whether a paint found samples beyond the axis, so that the next autoscale widens it.
     bool Rescale() const { return m_bRescaleX; }
-    void SetRescale(bool on) { m_bRescaleX = on; }
+
+    // What a graph asks of its axis. Back to a new graph's: 0-10, no X plot, nothing beyond.
+    void Reset();
+    // The range a graph of a run opens on (OpeningSpan), nothing found beyond it yet.
+    void OpenRun(bool timingRun, double periodSec);
+    // A range chosen (a zoom, a scale dragged): from the smaller to the larger end; and one
+    // chosen with whether the axis then follows the data.
+    void ZoomTo(float a, float b);
+    void ScaleTo(float a, float b, bool autoscale);
+    // The range moved by d; on a bar graph of count bars, then pushed back inside [0, count].
+    void PanBy(float d);
+    void KeepInside(float count);
+    // A paint found samples beyond the axis (beyond false leaves the mark as it is); and the
+    // mark taken by the autoscale that answers it.
+    void NoteBeyond(bool beyond) { m_bRescaleX = m_bRescaleX || beyond; }
+    bool TakeRescale();
+    // The X plot becomes plot index of the list (its name, unit, range, colour and autoscale),
+    // or the plot of key (the last the list holds; returns its index); out of the list: none.
+    void ChoosePlot(int index);
+    int ChoosePlotByKey(int key);
+    void DropPlot();
+    // The X plot followed to its position in the list by its key, dropped when gone; false then.
+    bool FollowPlot();
+    // An XY graph's axis follows the data as the list's X plot says; that plot, or null when the
+    // list does not hold the X plot where the index says.
+    const CGraphPlot* TakeScaleChoice();
     // The end of the range a new graph of a run opens on: ten samples' worth of a timing run
     // (a period the tables do not know gives none), else 10.
     static float OpeningSpan(bool timingRun, double periodSec)
@@ -110,6 +123,9 @@ public:
     };
     FirstPositions FirstPlotPositions() const;
     void KeepRange(const FirstPositions& before);
+    // After plots left the list: the range restated so, and the X plot followed to its new
+    // position (FollowPlot); false when it went.
+    bool PlotsRemoved(const FirstPositions& before);
     // The visible plot whose series spans the most time (-1: none).
     int LongestVisiblePlot() const;
 
@@ -137,10 +153,6 @@ public:
     // The sample of a plot's curve on an XY graph nearest a point in pixels of rect (-1 when
     // the plot has no point), and its squared distance.
     int NearestXYSample(int index, const QPoint& point, const QRect& rect, double* distance2) const;
-    // Cursor 2's sample on an XY graph of points samples: cursor 1's plus the distance kept
-    // from before while that lands inside the data, else half-way from cursor 1 to the last
-    // sample (from the last sample, half-way back to the first).
-    static int Cursor2Sample(int cursor1, int cursor2, int delta, int points);
     // Whether plot index shows a curve: visible, and standing on the graph's X axis (below);
     // axis is what the X axis of a time graph counts, found once by a caller asking of every plot.
     bool PlotIsDrawn(int index) const;
@@ -179,7 +191,7 @@ public:
     QString MidPointLabel(int parentPlot, double x, double y) const;
 
 private:
-    friend class CGraphWindow;   // whose m_XMin ... name this state for its tests and dialogs
+    void takePlot(const CGraphPlot& plot);
 
     const QList<CGraphPlot>& m_Plots;
     const int& m_GraphType;

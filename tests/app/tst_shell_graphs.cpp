@@ -130,20 +130,20 @@ private slots:
         rig.manager.onAreaFunc();
         QCOMPARE(rig.prompter.boxes("warn crit"), (QStringList{QStringLiteral("Error|Please select plot."),
                                                     QStringLiteral("Error|Please place two cursors on a plot.")}));
-        QVERIFY(!graph->m_bSlopeMode && !graph->m_bAreaMode);
+        QVERIFY(!graph->SlopeMode() && !graph->AreaMode());
         // Cursor 1 on the plot: the slope toggles; the area still needs the second cursor.
-        graph->m_Cursor1Plot = 0;
-        graph->m_Cursor1Sample = 3;
+        graph->m_Cursors.SetPlot(1, 0);
+        graph->m_Cursors.SetSample(1, 3);
         rig.manager.onSlopeFunc();
-        QVERIFY(graph->m_bSlopeMode);
+        QVERIFY(graph->SlopeMode());
         rig.manager.onAreaFunc();
-        QVERIFY(!graph->m_bAreaMode);
-        graph->m_Cursor2Plot = 0;
-        graph->m_Cursor2Sample = 8;
+        QVERIFY(!graph->AreaMode());
+        graph->m_Cursors.SetPlot(2, 0);
+        graph->m_Cursors.SetSample(2, 8);
         rig.manager.onAreaFunc();
-        QVERIFY(graph->m_bAreaMode);
+        QVERIFY(graph->AreaMode());
         rig.manager.onSlopeFunc();
-        QVERIFY(!graph->m_bSlopeMode);
+        QVERIFY(!graph->SlopeMode());
         QCOMPARE(rig.prompter.boxes("warn crit").size(), 3);
     }
 };

@@ -402,14 +402,14 @@ QList<QStringList> Readings(CWindowsManager* wm)
         auto* g = qobject_cast<CGraphWindow*>(w);
         if (!g)
             continue;
-        QStringList seen{g->XAxisTitle()};
+        QStringList seen{g->m_X.AxisTitle()};
         for (int i = 0; i < g->GetNumPlots(); ++i)
-            seen << CGraphWindow::PlotTitle(g->GetPlot(i)) + (g->PlotIsDrawn(i) ? " drawn" : " not drawn");
+            seen << CGraphX::PlotTitle(g->GetPlot(i)) + (g->m_X.PlotIsDrawn(i) ? " drawn" : " not drawn");
         seen << g->FitEquations() << QString::number(g->m_LeftScalePlot) << QString::number(g->m_RightScalePlot);
         g->OnCursor();
         g->OnCursor2();
         g->grab();
-        all << (seen << g->m_Cursor1Text << g->m_Cursor2Text);
+        all << (seen << g->m_Cursors.First().m_Text << g->m_Cursors.Second().m_Text);
     }
     return all;
 }
@@ -457,7 +457,7 @@ void TestShellWorkspace::whatGraphsShowComesBack()
     xy->OnCursor2();
     wm->onDerivativeMathFunc();
     xy->OnCursor();   // off again: the reading places both
-    QCOMPARE(CGraphWindow::PlotTitle(xy->GetPlot(xy->GetNumPlots() - 1)), QStringLiteral("d(Temperature) / dx(\u00b0C/kPa)"));
+    QCOMPARE(CGraphX::PlotTitle(xy->GetPlot(xy->GetNumPlots() - 1)), QStringLiteral("d(Temperature) / dx(\u00b0C/kPa)"));
     // The time graph, the spectrum's own graph whose axis spans its bins (0 to 4.9 Hz, the cursor
     // in the middle), the XY graph with its fit.
     const QList<QStringList> before = Readings(wm);

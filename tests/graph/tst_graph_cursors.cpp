@@ -175,7 +175,6 @@ private slots:
         CGraphPlot x = g->GetPlot(0);
         g->SetXPlot(&x, false, 0);
         g->m_GraphType = CGraphWindow::XYGraph;
-        g->m_XPlotIndex = 0;
         rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
         QPoint at = rig.pixel(20.0f, 41.0f);   // X value 20 is ramp sample 40
         QCOMPARE(g->FindNearestXYPlot(&at, plot, sample).m_Key, rig.flat->m_Key);
@@ -184,7 +183,15 @@ private slots:
         // Plot samples past the end of the X-axis branch have no point and are never chosen.
         CDataBranch* shortX = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1);
         CGraphTestHost::fill(shortX, 10, [](int i) { return double(i); });
-        g->m_XPlot.m_Key = shortX->m_Key;
+        // (as the X axis, the ramp hidden so that the flat line is the only curve)
+        g->AddPlotsFromKeyArray({shortX->m_Key});
+        CGraphPlot sx = g->GetPlot(2);
+        g->SetXPlot(&sx, false, 2);
+        CGraphPlot hidden = g->GetPlot(0);
+        hidden.m_bVisible = false;
+        g->UpdatePlot(hidden, 0);
+        g->m_GraphType = CGraphWindow::XYGraph;
+        rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
         QPoint farRight = rig.pixel(50.0f, 40.0f);
         g->FindNearestXYPlot(&farRight, plot, sample);
         QCOMPARE(sample, 9);
@@ -212,7 +219,7 @@ private slots:
         g->SelectCursor2Plot(nullptr, false);
         QCOMPARE(g->GetCursorsInfo(s1, s2, xKey), rig.ramp->m_Key);
         QCOMPARE(s2, 75);   // half-way from cursor 1 to the end of the visible data
-        QCOMPARE(g->m_CursorSampleDelta, 24);
+        QCOMPARE(g->m_Cursors.SampleDelta(), 24);
         QList<int> keys{1, 2};
         CCursorRig empty(0);
         empty.graph->m_Plots.clear();
@@ -239,13 +246,13 @@ private slots:
         QFETCH(float, xMax);
         rig.setAxes(xMin, xMax, 0.0f, 50.0f);
         rig.graph->SelectCursorPlot(-1, true, nullptr);
-        QCOMPARE(rig.graph->m_Cursor1Plot, 0);
-        QTEST(rig.graph->m_Cursor1Sample, "sample");
-        QCOMPARE(rig.graph->m_Cursor1Y, float(rig.graph->m_Cursor1Sample * 0.5));
+        QCOMPARE(rig.graph->m_Cursors.First().m_Plot, 0);
+        QTEST(rig.graph->m_Cursors.First().m_Sample, "sample");
+        QCOMPARE(rig.graph->m_Cursors.First().m_Y, float(rig.graph->m_Cursors.First().m_Sample * 0.5));
         // An empty left plot gives no cursor.
         CCursorRig none(0);
         none.graph->SelectCursorPlot(-1, true, nullptr);
-        QCOMPARE(none.graph->m_Cursor1Plot, -1);
+        QCOMPARE(none.graph->m_Cursors.First().m_Plot, -1);
     }
 
     void clickPlacesCursorOne()
@@ -254,21 +261,21 @@ private slots:
         CGraphWindow* g = rig.graph;
         QPoint p = rig.pixel(30.2f, 16.0f);
         g->SelectCursorPlot(-1, false, &p);
-        QCOMPARE(g->m_Cursor1Plot, 0);
-        QCOMPARE(g->m_Cursor1Sample, 30);
-        QCOMPARE(g->m_Cursor1X, 30.0f);
-        QCOMPARE(g->m_Cursor1Y, 15.0f);
+        QCOMPARE(g->m_Cursors.First().m_Plot, 0);
+        QCOMPARE(g->m_Cursors.First().m_Sample, 30);
+        QCOMPARE(g->m_Cursors.First().m_X, 30.0f);
+        QCOMPARE(g->m_Cursors.First().m_Y, 15.0f);
         // Right of the data: the last sample.
         rig.setAxes(0.0f, 300.0f, 0.0f, 50.0f);
         g->SelectCursorPlot(-1, false, nullptr);
         QPoint right = rig.pixel(250.0f, 49.0f);
         g->SelectCursorPlot(-1, false, &right);
-        QCOMPARE(g->m_Cursor1Sample, 100);
-        QCOMPARE(g->m_Cursor1Y, 50.0f);
+        QCOMPARE(g->m_Cursors.First().m_Sample, 100);
+        QCOMPARE(g->m_Cursors.First().m_Y, 50.0f);
         // Off: the plot goes, the sample stays.
         g->SelectCursorPlot(-1, false, nullptr);
-        QCOMPARE(g->m_Cursor1Plot, -1);
-        QCOMPARE(g->m_Cursor1Sample, 100);
+        QCOMPARE(g->m_Cursors.First().m_Plot, -1);
+        QCOMPARE(g->m_Cursors.First().m_Sample, 100);
     }
 
     void cursorTwoKeepsItsDistanceOnlyInsideTheData()
@@ -280,32 +287,32 @@ private slots:
         CGraphTestHost::fill(shortB, 20, [](int i) { return double(i); });
         g->AddPlotsFromKeyArray({shortB->m_Key});
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
-        g->m_Cursor1Plot = 0;
-        g->m_Cursor1Sample = 10;
+        g->m_Cursors.SetPlot(1, 0);
+        g->m_Cursors.SetSample(1, 10);
         g->SelectCursor2Plot(nullptr, false);
-        QCOMPARE(g->m_Cursor2Sample, 55);
-        QCOMPARE(g->m_CursorSampleDelta, 45);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, 55);
+        QCOMPARE(g->m_Cursors.SampleDelta(), 45);
         // Beyond the short plot's end the kept distance is given up: half-way again.
-        g->m_Cursor1Plot = 2;
+        g->m_Cursors.SetPlot(1, 2);
         g->SelectCursor2Plot(nullptr, false);
-        QCOMPARE(g->m_Cursor2Sample, 14);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, 14);
         // Cursor 1 near the short plot's end: the kept distance would pass it.
-        g->m_Cursor1Plot = 0;
-        g->m_Cursor1Sample = 10;
-        g->m_Cursor2Sample = 15;
-        g->m_CursorSampleDelta = 5;
-        g->m_Cursor1Plot = 2;
-        g->m_Cursor1Sample = 17;
+        g->m_Cursors.SetPlot(1, 0);
+        g->m_Cursors.SetSample(1, 10);
+        g->m_Cursors.SetSample(2, 15);
+        g->m_Cursors.SetSampleDelta(5);
+        g->m_Cursors.SetPlot(1, 2);
+        g->m_Cursors.SetSample(1, 17);
         g->SelectCursor2Plot(nullptr, false);
-        QCOMPARE(g->m_Cursor2Plot, 2);
-        QCOMPARE(g->m_Cursor2Sample, 19);
-        QCOMPARE(g->m_Cursor2Y, 19.0f);
+        QCOMPARE(g->m_Cursors.Second().m_Plot, 2);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, 19);
+        QCOMPARE(g->m_Cursors.Second().m_Y, 19.0f);
         // Cursor 1 off: cursor 2 goes too.
-        g->m_Cursor1Plot = -1;
+        g->m_Cursors.SetPlot(1, -1);
         g->SelectCursor2Plot(nullptr, false);
-        QCOMPARE(g->m_Cursor2Plot, -1);
-        QCOMPARE(g->m_Cursor2Sample, -1);
-        QCOMPARE(g->m_CursorSampleDelta, 0);
+        QCOMPARE(g->m_Cursors.Second().m_Plot, -1);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, -1);
+        QCOMPARE(g->m_Cursors.SampleDelta(), 0);
     }
 
     // A run at 25/s beside the rig's 10/s ramp, along y = 5 t + 5: it is drawn, read by a
@@ -331,22 +338,21 @@ private slots:
         }
         QPoint click = rig.pixel(50.0f, 30.0f);
         g->SelectCursorPlot(-1, false, &click);
-        QCOMPARE(g->m_Cursor1Plot, 2);
-        QCOMPARE(g->m_Cursor1Sample, 125);
+        QCOMPARE(g->m_Cursors.First().m_Plot, 2);
+        QCOMPARE(g->m_Cursors.First().m_Sample, 125);
         rig.paint();
-        QVERIFY(g->m_Cursor1Text.startsWith(QStringLiteral("x=5s  y=30")));
-        QVERIFY((g->m_Cursor1Point - rig.pixel(50.0f, 30.0f)).manhattanLength() <= 2);
+        QVERIFY(g->m_Cursors.First().m_Text.startsWith(QStringLiteral("x=5s  y=30")));
+        QVERIFY((g->m_Cursors.First().m_Point - rig.pixel(50.0f, 30.0f)).manhattanLength() <= 2);
         // The fast run lasts 12 s: 120 positions of the first plot's, not its 301 samples.
         g->AutoScaleXAxis(false);
-        QVERIFY(std::abs(g->m_XMax - 120.0f) < 0.01f);
+        QVERIFY(std::abs(g->m_X.Max() - 120.0f) < 0.01f);
         // The 10/s plots go: the axis keeps showing 2 s to 8 s, now in the fast run's positions.
-        g->m_XMin = 20.0f;
-        g->m_XMax = 80.0f;
+        g->m_X.ZoomTo(20.0f, 80.0f);
         g->DataDeleted(rig.ramp->m_Key);
-        QCOMPARE(g->m_XMax, 80.0f);
+        QCOMPARE(g->m_X.Max(), 80.0f);
         g->DataDeleted(rig.flat->m_Key);
-        QCOMPARE(g->m_XMin, 50.0f);
-        QCOMPARE(g->m_XMax, 200.0f);
+        QCOMPARE(g->m_X.Min(), 50.0f);
+        QCOMPARE(g->m_X.Max(), 200.0f);
     }
 
     // The slope mode's tangent at either end of the data ends at the plot area's edge: outside it
@@ -357,13 +363,13 @@ private slots:
         CGraphWindow* g = rig.graph;
         rig.setAxes(0.0f, 100.0f, 0.0f, 100.0f);
         for (const int sample : {1, 99}) {
-            g->m_Cursor1Plot = 0;
-            g->m_Cursor1Sample = sample;
-            g->m_Cursor1X = float(sample);
-            g->m_Cursor1Y = float(rig.ramp->GetYSample(sample));
-            g->m_bSlopeMode = false;
+            g->m_Cursors.SetPlot(1, 0);
+            g->m_Cursors.SetSample(1, sample);
+            g->m_Cursors.SetX(1, float(sample));
+            g->m_Cursors.SetY(1, float(rig.ramp->GetYSample(sample)));
+            g->EnableSlopeMode(false);
             const QImage plain = rig.paint();
-            g->m_bSlopeMode = true;
+            g->EnableSlopeMode(true);
             const QImage sloped = rig.paint();
             int outside = 0, inside = 0;
             for (int y = 0; y < plain.height(); ++y)
@@ -391,47 +397,47 @@ private slots:
         QCOMPARE(g->CalculateSlope(1, 2), float(MissingValue));
         // A plot of one sample in slope mode paints without a tangent.
         CCursorRig one(1);
-        one.graph->m_bSlopeMode = true;
+        one.graph->EnableSlopeMode(true);
         one.graph->SelectCursorPlot(-1, true, nullptr);
         one.paint();
-        QVERIFY(!one.graph->m_Cursor1Text.isEmpty());
-        QVERIFY(!one.graph->m_Cursor1Text.contains(QStringLiteral("Slope")));
+        QVERIFY(!one.graph->m_Cursors.First().m_Text.isEmpty());
+        QVERIFY(!one.graph->m_Cursors.First().m_Text.contains(QStringLiteral("Slope")));
     }
 
     void readouts()
     {
         CCursorRig rig;
         CGraphWindow* g = rig.graph;
-        g->m_bSlopeMode = true;
-        g->m_Cursor1Plot = 0;
-        g->m_Cursor1Sample = 20;
-        g->m_Cursor1X = 20.0f;
-        g->m_Cursor1Y = 10.0f;
+        g->EnableSlopeMode(true);
+        g->m_Cursors.SetPlot(1, 0);
+        g->m_Cursors.SetSample(1, 20);
+        g->m_Cursors.SetX(1, 20.0f);
+        g->m_Cursors.SetY(1, 10.0f);
         rig.paint();
-        QCOMPARE(g->m_Cursor1Text, QStringLiteral("x=2s  y=10 Slope = 5 "));
-        QCOMPARE(g->m_Cursor1Point, rig.pixel(20.0f, 10.0f));
+        QCOMPARE(g->m_Cursors.First().m_Text, QStringLiteral("x=2s  y=10 Slope = 5 "));
+        QCOMPARE(g->m_Cursors.First().m_Point, rig.pixel(20.0f, 10.0f));
         // Shown in milli over data stored without prefix: y times 1000, the slope as stored.
         g->m_Plots[0].m_UnitPrefix = 2;
         g->m_Plots[0].m_Unit = QStringLiteral("V");
         rig.paint();
-        QCOMPARE(g->m_Cursor1Text, QStringLiteral("x=2s  y=10000mV Slope = 5 "));
+        QCOMPARE(g->m_Cursors.First().m_Text, QStringLiteral("x=2s  y=10000mV Slope = 5 "));
         // A derivative's mid-point mark on this curve reads as the cursor does, not in sample
         // numbers and stored units.
-        QCOMPARE(g->MidPointLabel(0, 20.0, 10.0), QStringLiteral("X=2s,Y=10000mV"));
+        QCOMPARE(g->m_X.MidPointLabel(0, 20.0, 10.0), QStringLiteral("X=2s,Y=10000mV"));
         g->m_Plots[0].m_UnitPrefix = 0;
         g->m_Plots[0].m_Unit.clear();
         // Cursor 2 left of cursor 1 and lower: both differences from cursor 1 to cursor 2.
-        g->m_Cursor2Plot = 0;
-        g->m_Cursor2Sample = 10;
-        g->m_Cursor2X = 10.0f;
-        g->m_Cursor2Y = 5.0f;
-        g->m_CursorSampleDelta = -10;
+        g->m_Cursors.SetPlot(2, 0);
+        g->m_Cursors.SetSample(2, 10);
+        g->m_Cursors.SetX(2, 10.0f);
+        g->m_Cursors.SetY(2, 5.0f);
+        g->m_Cursors.SetSampleDelta(-10);
         rig.paint();
-        QCOMPARE(g->m_Cursor2Text, QStringLiteral("x=1s  y=5 dx=-1s dy=-5"));
+        QCOMPARE(g->m_Cursors.Second().m_Text, QStringLiteral("x=1s  y=5 dx=-1s dy=-5"));
         // Outside the axes nothing is drawn, the position is still kept.
-        g->m_Cursor2X = 500.0f;
+        g->m_Cursors.SetX(2, 500.0f);
         rig.paint();
-        QVERIFY(g->m_Cursor2Point.x() > g->m_GraphRect.right());
+        QVERIFY(g->m_Cursors.Second().m_Point.x() > g->m_GraphRect.right());
     }
 
     void xyCursorsPlacedByClicksReadTheXUnit_data()
@@ -467,33 +473,33 @@ private slots:
         // A click places cursor 1 on sample 30, a double click cursor 2 half-way to the end.
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(180.0f, 15.0f));
         QTest::mouseDClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(180.0f, 15.0f));
-        QCOMPARE(g->m_Cursor1Sample, 30);
-        QCOMPARE(g->m_Cursor2Sample, 65);
+        QCOMPARE(g->m_Cursors.First().m_Sample, 30);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, 65);
         rig.paint();
-        QTEST(g->m_Cursor2Text, "text2");
-        QTEST(g->XAxisTitle(), "title");
+        QTEST(g->m_Cursors.Second().m_Text, "text2");
+        QTEST(g->m_X.AxisTitle(), "title");
         QFETCH(QString, slope);
         g->EnableSlopeMode(true);
         rig.paint();
-        QVERIFY2(g->m_Cursor1Text.contains(slope), qPrintable(g->m_Cursor1Text));
+        QVERIFY2(g->m_Cursors.First().m_Text.contains(slope), qPrintable(g->m_Cursors.First().m_Text));
         g->EnableSlopeMode(false);
         // Cursor 1 dragged towards the flat curve stays on the ramp; cursor 2 stays put.
         const QPoint to = rig.pixel(200.0f, 40.0f);
-        QTest::mousePress(g, Qt::LeftButton, Qt::NoModifier, g->m_Cursor1Point);
+        QTest::mousePress(g, Qt::LeftButton, Qt::NoModifier, g->m_Cursors.First().m_Point);
         QMouseEvent move(QEvent::MouseMove, to, g->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(g, &move);
         QTest::mouseRelease(g, Qt::LeftButton, Qt::NoModifier, to);
-        QCOMPARE(QPoint(g->m_Cursor1Plot, g->m_Cursor2Plot), QPoint(0, 0));
-        QVERIFY(g->m_Cursor1Sample > 30);
-        QCOMPARE(g->m_Cursor2Sample, 65);
+        QCOMPARE(QPoint(g->m_Cursors.First().m_Plot, g->m_Cursors.Second().m_Plot), QPoint(0, 0));
+        QVERIFY(g->m_Cursors.First().m_Sample > 30);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, 65);
         // Cursor 1 near the end: a new cursor 2 goes half-way back, not onto the next sample.
-        g->m_Cursor1Sample = 95;
-        g->m_Cursor2Sample = -1;
+        g->m_Cursors.SetSample(1, 95);
+        g->m_Cursors.SetSample(2, -1);
         g->SelectCursor2Plot(nullptr, false);
-        QCOMPARE(g->m_Cursor2Sample, 47);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, 47);
         // Another X axis: both cursors go.
         g->OnXScaleComboChanged(0);
-        QCOMPARE(g->m_Cursor1Plot + g->m_Cursor2Plot, -2);
+        QCOMPARE(g->m_Cursors.First().m_Plot + g->m_Cursors.Second().m_Plot, -2);
     }
 
     void area_data()
@@ -518,31 +524,32 @@ private slots:
         g->AddPlotsFromKeyArray({b->m_Key});
         g->m_Plots[0].m_Color = QColor(200, 0, 0);
         rig.setAxes(0.0f, 40.0f, -3.0f, 3.0f);
-        g->m_bAreaMode = true;
+        g->EnableAreaMode(true);
         QFETCH(int, c1);
         QFETCH(int, c2);
-        g->m_Cursor1Plot = g->m_Cursor2Plot = 0;
-        g->m_Cursor1Sample = c1;
-        g->m_Cursor2Sample = c2;
-        g->m_Cursor1X = float(c1);
-        g->m_Cursor2X = float(c2);
-        g->m_Cursor1Y = float(b->GetYSample(c1));
-        g->m_Cursor2Y = float(b->GetYSample(c2));
+        g->m_Cursors.SetPlot(1, 0);
+        g->m_Cursors.SetPlot(2, 0);
+        g->m_Cursors.SetSample(1, c1);
+        g->m_Cursors.SetSample(2, c2);
+        g->m_Cursors.SetX(1, float(c1));
+        g->m_Cursors.SetX(2, float(c2));
+        g->m_Cursors.SetY(1, float(b->GetYSample(c1)));
+        g->m_Cursors.SetY(2, float(b->GetYSample(c2)));
         const QImage img = rig.paint();
-        QTEST(g->m_AreaText, "text");
+        QTEST(g->m_Cursors.AreaText(), "text");
         if (c1 != c2) {
             // Half-way between the curve and zero the shading tints what is there without it.
             const int mid = (c1 + c2) / 2;
             const QPoint at = rig.pixel(float(mid) + 0.3f, float(b->GetYSample(mid)) / 2.0f);
-            g->m_bAreaMode = false;
+            g->EnableAreaMode(false);
             const QImage plain = rig.paint();
             QVERIFY(img.pixelColor(at) != plain.pixelColor(at));
-            g->m_bAreaMode = true;
+            g->EnableAreaMode(true);
         }
         // On an XY graph there is no area.
         g->m_GraphType = CGraphWindow::XYGraph;
         rig.paint();
-        QVERIFY(g->m_AreaText.isEmpty());
+        QVERIFY(g->m_Cursors.AreaText().isEmpty());
     }
 
     // The ramp against an X that swings back and forth (a loop), its line fitted over 20..80: drawn
@@ -581,17 +588,17 @@ private slots:
         rig.paint();
         const QPoint click = rig.pixel(float(x->GetYSample(50)), float(fit->GetYSample(30)));
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, click);
-        QCOMPARE(g->m_Cursor1Plot, f);
-        const int on = g->m_Cursor1Sample;
-        QCOMPARE(g->m_Cursor1X, float(x->GetYSample(on + 20)));
-        QCOMPARE(g->m_Cursor1Y, float(fit->GetYSample(on)));
+        QCOMPARE(g->m_Cursors.First().m_Plot, f);
+        const int on = g->m_Cursors.First().m_Sample;
+        QCOMPARE(g->m_Cursors.First().m_X, float(x->GetYSample(on + 20)));
+        QCOMPARE(g->m_Cursors.First().m_Y, float(fit->GetYSample(on)));
         // The slope at the cursor: the line's rise per unit of X, in the read-out too.
         const double slope = (fit->GetYSample(1) - fit->GetYSample(0)) / (x->GetYSample(21) - x->GetYSample(20));
         QVERIFY(std::abs(g->CalculateSlope(on, f) - slope) < 1e-4 * std::abs(slope));
-        g->m_bSlopeMode = true;
+        g->EnableSlopeMode(true);
         rig.paint();
-        QVERIFY((g->m_Cursor1Point - click).manhattanLength() <= 2);
-        QVERIFY(g->m_Cursor1Text.contains(QStringLiteral(" Slope = ") + Double2String(slope, 2, false, false)));
+        QVERIFY((g->m_Cursors.First().m_Point - click).manhattanLength() <= 2);
+        QVERIFY(g->m_Cursors.First().m_Text.contains(QStringLiteral(" Slope = ") + Double2String(slope, 2, false, false)));
     }
 
     // Pressure stored in kPa shown in Pa, the fitted series shown in milli-units: each fit's
@@ -655,13 +662,13 @@ private slots:
         rig.prompter.m_Log.clear();
         g->OnXScaleComboChanged(0);
         g->NewFunctionData(fit->m_Key, rig.ramp->m_Key, x->m_Key);
-        QVERIFY(!g->PlotIsDrawn(f) && g->m_Plots.size() == f + 1);
+        QVERIFY(!g->m_X.PlotIsDrawn(f) && g->m_Plots.size() == f + 1);
         QVERIFY(fitPixels(rig.paint()) == 0 && g->FitEquations().isEmpty());
-        QCOMPARE(g->KeysOffTheXAxis({rig.ramp->m_Key, fit->m_Key}, nullptr, nullptr), QList<int>{fit->m_Key});
-        const QString notice = CGraphWindow::OffTheXAxisText(g->XAxisTitle(), QStringLiteral("X"), {fit->m_Name}, true);
+        QCOMPARE(g->m_X.KeysOffTheXAxis({rig.ramp->m_Key, fit->m_Key}, nullptr, nullptr), QList<int>{fit->m_Key});
+        const QString notice = CGraphX::OffTheXAxisText(g->m_X.AxisTitle(), QStringLiteral("X"), {fit->m_Name}, true);
         QCOMPARE(rig.prompter.m_Log, QStringList({"info|Graph|" + notice, "info|Graph|" + notice}));
         g->OnXScaleComboChanged(3);
-        QVERIFY(g->PlotIsDrawn(f) && fitPixels(rig.paint()) > 50 && g->FitEquations().size() == 1);
+        QVERIFY(g->m_X.PlotIsDrawn(f) && fitPixels(rig.paint()) > 50 && g->FitEquations().size() == 1);
     }
 };
 

@@ -354,11 +354,11 @@ private slots:
         stroked.fill(Qt::black);
         g->m_RepaintMode = CGraphWindow::RepaintFull;
         g->render(&strips);
-        QCOMPARE(g->m_StripPaints, 1);
+        QCOMPARE(g->PaintCounts().m_StripPaints, 1);
         g->m_bPaintInStrips = false;
         g->m_RepaintMode = CGraphWindow::RepaintFull;
         g->render(&stroked);
-        QCOMPARE(g->m_StripPaints, 1);
+        QCOMPARE(g->PaintCounts().m_StripPaints, 1);
         const QString diff = Differences(strips, stroked);
         QVERIFY2(diff.isEmpty(), qPrintable(diff));
         // A curve is there to compare: its colour fills a column stroke or a dot somewhere.
@@ -391,23 +391,23 @@ private slots:
             g->render(&img);
         };
         paint();
-        QCOMPARE(g->m_StripPaints, 1);
+        QCOMPARE(g->PaintCounts().m_StripPaints, 1);
         CGraphPlot plot = g->GetPlot(2);
         plot.m_Style = CGraphPlot::StyleDashed;
         g->UpdatePlot(plot, 2);
         paint();
-        QCOMPARE(g->m_StripPaints, 1);
+        QCOMPARE(g->PaintCounts().m_StripPaints, 1);
         plot.m_Style = CGraphPlot::StyleLine;
         g->UpdatePlot(plot, 2);
         paint();
-        QCOMPARE(g->m_StripPaints, 2);
+        QCOMPARE(g->PaintCounts().m_StripPaints, 2);
         for (int p = 0; p < 3; ++p) {
             CGraphPlot hidden = g->GetPlot(p);
             hidden.m_bVisible = false;
             g->UpdatePlot(hidden, p);
         }
         paint();
-        QCOMPARE(g->m_StripPaints, 2);
+        QCOMPARE(g->PaintCounts().m_StripPaints, 2);
     }
 };
 

@@ -253,7 +253,7 @@ private slots:
         fit->m_Name = QStringLiteral("Fit");
         rig.graph->AddPlotsFromKeyArray({t->m_Key, p->m_Key, fit->m_Key});
         rig.graph->m_Plots[1].m_bVisible = false;
-        QVERIFY(!rig.graph->PlotIsDrawn(1) && !rig.graph->PlotIsDrawn(2));
+        QVERIFY(!rig.graph->m_X.PlotIsDrawn(1) && !rig.graph->m_X.PlotIsDrawn(2));
         rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("all.CSV"));
         rig.graph->OnExportGraph();
         QCOMPARE(ReadAll(rig.services.prompter.m_SaveFile),
@@ -342,7 +342,7 @@ private slots:
         rig.graph->AddPlotsFromKeyArray({b->m_Key});
         if (kind == "events")
             rig.graph->m_GraphType = CGraphWindow::BarGraph;
-        QTEST(rig.graph->XAxisTitle(), "axis");
+        QTEST(rig.graph->m_X.AxisTitle(), "axis");
         rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("x.CSV"));
         rig.graph->OnExportGraph();
         const QStringList lines = QString::fromUtf8(ReadAll(rig.services.prompter.m_SaveFile)).split(QStringLiteral("\r\n"));
@@ -361,8 +361,8 @@ private slots:
         g->SelectCursor2Plot(nullptr, false);
         g->grab();
         const QString x = cursor.section(QLatin1Char(' '), 0, 0), dx = cursor.section(QLatin1Char(' '), 1, 1);
-        QVERIFY2(g->m_Cursor2Text.startsWith(x + QStringLiteral("  ")), qPrintable(g->m_Cursor2Text));
-        QVERIFY2(g->m_Cursor2Text.contains(QLatin1Char(' ') + dx + QLatin1Char(' ')), qPrintable(g->m_Cursor2Text));
+        QVERIFY2(g->m_Cursors.Second().m_Text.startsWith(x + QStringLiteral("  ")), qPrintable(g->m_Cursors.Second().m_Text));
+        QVERIFY2(g->m_Cursors.Second().m_Text.contains(QLatin1Char(' ') + dx + QLatin1Char(' ')), qPrintable(g->m_Cursors.Second().m_Text));
     }
 
     void exportInACommaLocale()

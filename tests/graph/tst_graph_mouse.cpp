@@ -81,17 +81,17 @@ private slots:
     {
         CCursorRig rig;
         CGraphWindow* g = rig.graph;
-        g->m_bSlopeMode = true;
+        g->EnableSlopeMode(true);
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
-        QCOMPARE(g->m_Cursor1Plot, 0);
-        QCOMPARE(g->m_Cursor1Sample, 30);
+        QCOMPARE(g->m_Cursors.First().m_Plot, 0);
+        QCOMPARE(g->m_Cursors.First().m_Sample, 30);
         rig.paint();
         // Sample 30 at 0.1 s is 3 s; the ramp is 15 there and rises 0.5 per 0.1 s.
-        QCOMPARE(g->m_Cursor1Text, QStringLiteral("x=3s  y=15 Slope = 5 "));
+        QCOMPARE(g->m_Cursors.First().m_Text, QStringLiteral("x=3s  y=15 Slope = 5 "));
         // A click near the flat curve does not move a cursor that is on.
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(60.0f, 40.0f));
-        QCOMPARE(g->m_Cursor1Plot, 0);
-        QCOMPARE(g->m_Cursor1Sample, 30);
+        QCOMPARE(g->m_Cursors.First().m_Plot, 0);
+        QCOMPARE(g->m_Cursors.First().m_Sample, 30);
     }
 
     void doubleClickAddsCursorTwoWithDifferences()
@@ -100,22 +100,22 @@ private slots:
         CGraphWindow* g = rig.graph;
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
         QTest::mouseDClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(80.0f, 5.0f));
-        QCOMPARE(g->m_Cursor2Plot, 0);
+        QCOMPARE(g->m_Cursors.Second().m_Plot, 0);
         // Half-way between cursor 1 (30) and the end of the visible data (100).
-        QCOMPARE(g->m_Cursor2Sample, 65);
-        QCOMPARE(g->m_CursorSampleDelta, 35);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, 65);
+        QCOMPARE(g->m_Cursors.SampleDelta(), 35);
         rig.paint();
-        QCOMPARE(g->m_Cursor2Text, QStringLiteral("x=6.5s  y=32.5 dx=3.5s dy=17.5"));
+        QCOMPARE(g->m_Cursors.Second().m_Text, QStringLiteral("x=6.5s  y=32.5 dx=3.5s dy=17.5"));
         // The Second Cursor action takes it off again, the Cursor action both.
         g->OnCursor2();
-        QCOMPARE(g->m_Cursor2Plot, -1);
+        QCOMPARE(g->m_Cursors.Second().m_Plot, -1);
         g->OnCursor2();
-        QCOMPARE(g->m_Cursor2Sample, 65);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, 65);
         g->OnCursor();
-        QCOMPARE(g->m_Cursor1Plot, -1);
-        QCOMPARE(g->m_Cursor2Plot, -1);
+        QCOMPARE(g->m_Cursors.First().m_Plot, -1);
+        QCOMPARE(g->m_Cursors.Second().m_Plot, -1);
         g->OnCursor();
-        QCOMPARE(g->m_Cursor1Sample, 51);
+        QCOMPARE(g->m_Cursors.First().m_Sample, 51);
     }
 
     void draggingCursors()
@@ -125,37 +125,37 @@ private slots:
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
         g->OnCursor2();
         rig.paint();
-        Press(g, g->m_Cursor1Point);
-        QCOMPARE(int(g->m_DragCursor), 1);
+        Press(g, g->m_Cursors.First().m_Point);
+        QCOMPARE(int(g->m_Cursors.Dragged()), 1);
         Move(g, rig.pixel(50.2f, 25.0f));
         // During the drag only the cursors are drawn over the saved picture.
         QVERIFY(!g->m_bDrawCursors);
-        QCOMPARE(g->m_Cursor1Sample, 50);
-        QCOMPARE(g->m_Cursor1Y, 25.0f);
-        QCOMPARE(g->m_CursorSampleDelta, g->m_Cursor2Sample - 50);
+        QCOMPARE(g->m_Cursors.First().m_Sample, 50);
+        QCOMPARE(g->m_Cursors.First().m_Y, 25.0f);
+        QCOMPARE(g->m_Cursors.SampleDelta(), g->m_Cursors.Second().m_Sample - 50);
         // Across to the flat curve: cursor 1 stays on its own, cursor 2 where it was.
-        const int second = g->m_Cursor2Sample;
+        const int second = g->m_Cursors.Second().m_Sample;
         Move(g, rig.pixel(70.2f, 40.0f));
-        QCOMPARE(QPoint(g->m_Cursor1Plot, g->m_Cursor2Plot), QPoint(0, 0));
-        QCOMPARE(g->m_Cursor1Y, 35.0f);
-        QCOMPARE(g->m_Cursor2Sample, second);
+        QCOMPARE(QPoint(g->m_Cursors.First().m_Plot, g->m_Cursors.Second().m_Plot), QPoint(0, 0));
+        QCOMPARE(g->m_Cursors.First().m_Y, 35.0f);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, second);
         Release(g, rig.pixel(70.2f, 40.0f));
         QVERIFY(g->m_bDrawCursors);
-        QCOMPARE(int(g->m_DragCursor), 0);
+        QCOMPARE(int(g->m_Cursors.Dragged()), 0);
         // Dragging cursor 2 leaves both on their plot.
         rig.paint();
-        const int before = g->m_Cursor2Sample;
-        Drag(g, g->m_Cursor2Point, rig.pixel(20.2f, 40.0f));
-        QCOMPARE(g->m_Cursor2Sample, 20);
+        const int before = g->m_Cursors.Second().m_Sample;
+        Drag(g, g->m_Cursors.Second().m_Point, rig.pixel(20.2f, 40.0f));
+        QCOMPARE(g->m_Cursors.Second().m_Sample, 20);
         QVERIFY(before != 20);
-        QCOMPARE(g->m_Cursor1Plot, 0);
-        QCOMPARE(g->m_Cursor2Plot, 0);
+        QCOMPARE(g->m_Cursors.First().m_Plot, 0);
+        QCOMPARE(g->m_Cursors.Second().m_Plot, 0);
         // A mouse left of the data leaves the cursor where it was.
         rig.setAxes(-50.0f, 100.0f, 0.0f, 50.0f);
-        Press(g, g->m_Cursor2Point);
+        Press(g, g->m_Cursors.Second().m_Point);
         Move(g, rig.pixel(-20.0f, 40.0f));
         Release(g, rig.pixel(-20.0f, 40.0f));
-        QCOMPARE(g->m_Cursor2Sample, 20);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, 20);
     }
 
     void zoom()
@@ -168,8 +168,8 @@ private slots:
         Drag(g, rig.pixel(20.0f, 40.0f), rig.pixel(60.0f, 10.0f));
         // Within a pixel of the band's edges.
         const float perPixel = 100.0f / g->m_GraphRect.width();
-        QVERIFY(std::fabs(g->m_XMin - 20.0f) <= 2 * perPixel);
-        QVERIFY(std::fabs(g->m_XMax - 60.0f) <= 2 * perPixel);
+        QVERIFY(std::fabs(g->m_X.Min() - 20.0f) <= 2 * perPixel);
+        QVERIFY(std::fabs(g->m_X.Max() - 60.0f) <= 2 * perPixel);
         QVERIFY(std::fabs(g->m_Plots[0].m_Min - 10.0f) < 0.5f);
         QVERIFY(std::fabs(g->m_Plots[0].m_Max - 40.0f) < 0.5f);
         QVERIFY(!g->m_Plots[0].m_bAutoScale);
@@ -179,8 +179,8 @@ private slots:
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
         const QPoint a = rig.pixel(50.0f, 30.0f);
         Drag(g, a, a + QPoint(0, 40));
-        QCOMPARE(g->m_XMin, 0.0f);
-        QCOMPARE(g->m_XMax, 100.0f);
+        QCOMPARE(g->m_X.Min(), 0.0f);
+        QCOMPARE(g->m_X.Max(), 100.0f);
         QVERIFY(g->m_Plots[0].m_Max < 31.0f);
         // A click without movement changes nothing.
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
@@ -199,11 +199,11 @@ private slots:
         g->OnPan();
         const QPoint from = rig.pixel(50.0f, 25.0f);
         const QPoint to = rig.pixel(40.0f, 30.0f);
-        const float dx = g->ColumnToX(to.x()) - g->ColumnToX(from.x());
+        const float dx = g->m_X.ColumnToX(to.x(), g->m_GraphRect) - g->m_X.ColumnToX(from.x(), g->m_GraphRect);
         Drag(g, from, to);
         // The curves follow the mouse: the axes move the other way.
-        QVERIFY(std::fabs(g->m_XMin + dx) < 0.01f);
-        QVERIFY(std::fabs(g->m_XMax - (100.0f - dx)) < 0.01f);
+        QVERIFY(std::fabs(g->m_X.Min() + dx) < 0.01f);
+        QVERIFY(std::fabs(g->m_X.Max() - (100.0f - dx)) < 0.01f);
         QVERIFY(std::fabs(g->m_Plots[0].m_Min + 5.0f) < 0.2f);
         QVERIFY(std::fabs(g->m_Plots[1].m_Max - 45.0f) < 0.2f);
         QVERIFY(!g->m_bPanning);
@@ -217,14 +217,14 @@ private slots:
         rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
         g->OnPan();
         Drag(g, rig.pixel(10.0f, 25.0f), rig.pixel(40.0f, 25.0f));
-        QCOMPARE(g->m_XMin, 0.0f);
-        QCOMPARE(g->m_XMax, 50.0f);
+        QCOMPARE(g->m_X.Min(), 0.0f);
+        QCOMPARE(g->m_X.Max(), 50.0f);
         const QRect r = g->m_GraphRect;
         const int y = r.center().y();
         for (int k = 0; k < 2; ++k)
             Drag(g, QPoint(r.left() + r.width() * 8 / 10, y), QPoint(r.left() + r.width() / 50, y));
-        QCOMPARE(g->m_XMax, 101.0f);   // the sample count
-        QCOMPARE(g->m_XMin, 51.0f);
+        QCOMPARE(g->m_X.Max(), 101.0f);   // the sample count
+        QCOMPARE(g->m_X.Min(), 51.0f);
     }
 
     void stretchingScales()
@@ -247,13 +247,13 @@ private slots:
         r = g->m_GraphRect;
         const int y = r.bottom() + 10;
         Drag(g, QPoint(r.left() + 100, y), QPoint(r.left() + 200, y));
-        QCOMPARE(g->m_XMax, 50.0f);
-        QCOMPARE(g->m_XMin, 0.0f);
+        QCOMPARE(g->m_X.Max(), 50.0f);
+        QCOMPARE(g->m_X.Min(), 0.0f);
         // Onto the left edge: no step (it would divide by zero).
         Press(g, QPoint(r.left() + 100, y));
         Move(g, QPoint(r.left(), y));
         Release(g, QPoint(r.left(), y));
-        QCOMPARE(g->m_XMax, 50.0f);
+        QCOMPARE(g->m_X.Max(), 50.0f);
     }
 
     void fittedCurvesNamingEachOtherStretchOnce()
@@ -286,15 +286,15 @@ private slots:
         Release(g, button);
         QCOMPARE(rig.prompter.boxes("ask").value(0), QStringLiteral("Pavix|Are you sure you want to remove this plot?"));
         QCOMPARE(g->m_Plots.size(), 2);
-        QCOMPARE(g->m_Cursor2Plot, 0);
+        QCOMPARE(g->m_Cursors.Second().m_Plot, 0);
         rig.prompter.m_bYes = true;
         Press(g, button);
         Release(g, button);
         QCOMPARE(g->m_Plots.size(), 1);
         QCOMPARE(g->m_Plots[0].m_Key, rig.flat->m_Key);
-        QCOMPARE(g->m_Cursor1Plot, -1);
-        QCOMPARE(g->m_Cursor2Plot, -1);
-        QCOMPARE(g->m_Cursor2Sample, -1);
+        QCOMPARE(g->m_Cursors.First().m_Plot, -1);
+        QCOMPARE(g->m_Cursors.Second().m_Plot, -1);
+        QCOMPARE(g->m_Cursors.Second().m_Sample, -1);
     }
 
     void removingAPlotBeforeTheXAxis()
@@ -307,15 +307,14 @@ private slots:
         CGraphPlot x = g->GetPlot(2);
         g->SetXPlot(&x, false, 2);
         g->m_GraphType = CGraphWindow::XYGraph;
-        g->m_XPlotIndex = 2;
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
         g->OnCursor();
-        QCOMPARE(g->m_Cursor1Plot, 0);
+        QCOMPARE(g->m_Cursors.First().m_Plot, 0);
         rig.paint();
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, g->GetPlotRemoveButonRect(0).center());
         QCOMPARE(g->m_Plots.size(), 2);
         // The X axis is still the same branch, now one place earlier in the list.
-        QCOMPARE(g->m_XPlotIndex, 1);
+        QCOMPARE(g->m_X.PlotIndex(), 1);
         QCOMPARE(g->GetXAxisKey(), xb->m_Key);
         QCOMPARE(g->m_pXScaleCombo->currentIndex(), 2);
         QCOMPARE(g->m_LeftScalePlot, 0);
@@ -504,7 +503,7 @@ private slots:
             x << w->m_pXScaleCombo->itemText(i);
         QCOMPARE(left, expected);
         QCOMPARE(x, expected);
-        const QString csv = GraphCsv::Build(w->CsvColumns(), QLocale::c(), w->CsvXTitle(), QStringLiteral("Samples"));
+        const QString csv = GraphCsv::Build(w->CsvColumns(), QLocale::c(), w->m_X.CsvTitle(), QStringLiteral("Samples"));
         QCOMPARE(csv.section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("Time(s),") + expected.join(QLatin1Char(',')));
     }
 
@@ -538,7 +537,7 @@ private slots:
              QPoint(xy.graph->m_GraphRect.center().x(), xy.graph->m_GraphRect.bottom() + 5));
         QCOMPARE(xy.graph->m_GraphType, int(CGraphWindow::XYGraph));
         QCOMPARE(xy.graph->GetXAxisKey(), xy.ramp->m_Key);
-        QCOMPARE(xy.graph->XAxisUnit(), QStringLiteral("kPa/s"));
+        QCOMPARE(xy.graph->m_X.AxisUnit(), QStringLiteral("kPa/s"));
         QVERIFY(!xy.graph->m_Plots[1].m_bVisible);
         // Timing results make a bar graph.
         CCursorRig bars;
@@ -657,15 +656,15 @@ private slots:
         Drop(w, QStringLiteral("Run %1,%2").arg(run).arg(t[run]->m_Key), w->m_GraphRect.center());
         const bool taken = run == 3;
         QCOMPARE(w->m_Plots.size(), taken ? 3 : 2);
-        QCOMPARE(w->XBranchOfPlot(2), m[run]);
-        QVERIFY(w->m_XMin <= 10.0f && w->m_XMax >= (taken ? 80.0f : 40.0f));
+        QCOMPARE(w->m_X.XBranchOfPlot(2), m[run]);
+        QVERIFY(w->m_X.Min() <= 10.0f && w->m_X.Max() >= (taken ? 80.0f : 40.0f));
         for (int s : {w->m_LeftScalePlot, w->m_RightScalePlot})
-            QVERIFY(s == -1 || (w->PlotIsDrawn(s) && w->m_Plots.at(s).m_Key != m[2]->m_Key));
+            QVERIFY(s == -1 || (w->m_X.PlotIsDrawn(s) && w->m_Plots.at(s).m_Key != m[2]->m_Key));
         // Run 3's last point stands at its own 80 g, beyond every mass of Run 2.
         w->m_bTakingPicture = true;   // whole: on screen the XY curves could come in later paints
         const QImage image = w->grab().toImage();
         w->m_bTakingPicture = false;
-        const int x80 = GraphRules::ToPixelX(80.0f, w->m_XMin, w->m_XMax, w->m_GraphRect);
+        const int x80 = GraphRules::ToPixelX(80.0f, w->m_X.Min(), w->m_X.Max(), w->m_GraphRect);
         bool at80 = false;
         for (int py = w->m_GraphRect.top(); py <= w->m_GraphRect.bottom(); ++py)
             at80 = at80 || image.pixelColor(x80 - 1, py) == t[3]->m_Color;

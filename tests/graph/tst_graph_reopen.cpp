@@ -51,16 +51,16 @@ CGraphWindow* Reopen(CGraphTestHost& from, CGraphWindow* g, CGraphTestHost& into
 // Pickers, titles with prefixes, cursor 1's read-out on plot 1 at sample 2 and the CSV header.
 QStringList Shown(CGraphWindow* g)
 {
-    QStringList shown{g->XAxisTitle()};
+    QStringList shown{g->m_X.AxisTitle()};
     for (int i = 0; i < g->m_pXScaleCombo->count(); ++i)
         shown << g->m_pXScaleCombo->itemText(i) << g->m_pLeftScaleCombo->itemText(i);
     for (const CGraphPlot& p : g->m_Plots)
-        shown << CGraphWindow::PlotTitle(p) + QString::number(p.m_UnitPrefix) + QString::number(p.m_DataUnitPrefix);
-    g->m_Cursor1Plot = 1;
-    g->m_Cursor1X = float(g->GetDataBranch(0)->GetYSample(2));
-    g->m_Cursor1Y = float(g->GetDataBranch(1)->GetYSample(2));
+        shown << CGraphX::PlotTitle(p) + QString::number(p.m_UnitPrefix) + QString::number(p.m_DataUnitPrefix);
+    g->m_Cursors.SetPlot(1, 1);
+    g->m_Cursors.SetX(1, float(g->GetDataBranch(0)->GetYSample(2)));
+    g->m_Cursors.SetY(1, float(g->GetDataBranch(1)->GetYSample(2)));
     g->grab();
-    return shown << g->m_Cursor1Text << GraphCsv::Build(g->CsvColumns(), QLocale::c(), "Time", "Samples").section("\r\n", 0, 0);
+    return shown << g->m_Cursors.First().m_Text << GraphCsv::Build(g->CsvColumns(), QLocale::c(), "Time", "Samples").section("\r\n", 0, 0);
 }
 
 } // namespace
@@ -120,7 +120,7 @@ private slots:
         mime.setText(QStringLiteral("Run 1,%1").arg(after.m_Data.GetDataBranchByIndex(0)->m_Key));
         QDropEvent drop(QPointF(400, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         static_cast<QObject*>(dropped)->event(&drop);
-        QCOMPARE(dropped->XAxisTitle() + dropped->m_pXScaleCombo->itemText(0), QString("Time (s)Time"));
+        QCOMPARE(dropped->m_X.AxisTitle() + dropped->m_pXScaleCombo->itemText(0), QString("Time (s)Time"));
     }
 
     // A spectrum's graph shows the spectrum against its frequency axis; the series of that
@@ -145,12 +145,12 @@ private slots:
         CGraphWindow* old = NewGraph(before);
         old->AddPlotsFromKeyArray({axis->m_Key, spectrum->m_Key});
         old->m_LeftScalePlot = 0;
-        QVERIFY(!old->PlotIsDrawn(0) && old->PlotIsDrawn(1));
+        QVERIFY(!old->m_X.PlotIsDrawn(0) && old->m_X.PlotIsDrawn(1));
         CGraphWindow* reopened = Reopen(before, old, after);
         QVERIFY(reopened);
         QCOMPARE(reopened->GetNumPlots() == 1 ? reopened->GetPlot(0).m_Key : -1, spectrum->m_Key);
         QCOMPARE(reopened->m_LeftScalePlot, 0);
-        QCOMPARE(reopened->XAxisTitle(), QStringLiteral("Frequency (Hz)"));
+        QCOMPARE(reopened->m_X.AxisTitle(), QStringLiteral("Frequency (Hz)"));
     }
 };
 

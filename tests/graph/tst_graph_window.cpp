@@ -24,6 +24,12 @@
 
 namespace {
 
+// The window's tool bar, as a user finds it: its one tool bar.
+QToolBar* toolBar(CGraphWindow* g)
+{
+    return g->findChild<QToolBar*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
 struct CRig
 {
     CGraphTestHost host;
@@ -123,9 +129,10 @@ private slots:
         QCOMPARE(g->m_pXScaleCombo->pos(), QPoint(r.left(), r.bottom() + 22));
         QCOMPARE(g->m_pLeftScaleCombo->count(), 2);
         QCOMPARE(g->m_pXScaleCombo->count(), 3);
+        QVERIFY(toolBar(g));
         for (QComboBox* c : {g->m_pLeftScaleCombo, g->m_pRightScaleCombo, g->m_pXScaleCombo}) {
             QVERIFY(!c->isHidden());
-            QVERIFY(g->children().indexOf(c) > g->children().indexOf(g->m_pToolBar));
+            QVERIFY(g->children().indexOf(c) > g->children().indexOf(toolBar(g)));
         }
     }
 
@@ -162,18 +169,18 @@ private slots:
         QCOMPARE(g->GetPlot(0).m_Max, -1.0f);
         QCOMPARE(g->GetCommonRate(), short(10));
         QVERIFY(g->m_bRescaleY);
-        QCOMPARE(g->m_XMax, 10.0f);
+        QCOMPARE(g->m_X.Max(), 10.0f);
         // Samples arrive; the next paint finds them far right of 70 % and asks for a new X range.
         CDataBranch* b = g->GetDataBranch(0);
         CGraphTestHost::fill(b, 40, [](int i) { return 2.0 + i % 3; });
         CGraphTestHost::fill(g->GetDataBranch(1), 40, [](int) { return -4.0; });
         rig.paint();
-        QVERIFY(g->m_bRescaleX);
+        QVERIFY(g->m_X.Rescale());
         emit rig.host.m_Hub.LoggerNewDataArrived();
-        QVERIFY(!g->m_bRescaleX);
+        QVERIFY(!g->m_X.Rescale());
         QVERIFY(!g->m_bRescaleY);
-        QCOMPARE(g->m_XMin, 0.0f);
-        QCOMPARE(g->m_XMax, 7.0f * 39.0f);
+        QCOMPARE(g->m_X.Min(), 0.0f);
+        QCOMPARE(g->m_X.Max(), 7.0f * 39.0f);
         QVERIFY(qFuzzyCompare(g->GetPlot(0).m_Min, 1.4f));
         QVERIFY(qFuzzyCompare(g->GetPlot(0).m_Max, 5.2f));
         QVERIFY(qFuzzyCompare(g->GetPlot(1).m_Min, -5.2f));
@@ -181,8 +188,8 @@ private slots:
         emit rig.host.m_Hub.LoggerExperimentEnd();
         QVERIFY(!g->m_bRunning);
         QVERIFY(!g->m_pRedrawTimer->isActive());
-        QCOMPARE(g->m_XMin, 0.0f);
-        QCOMPARE(g->m_XMax, 39.0f);
+        QCOMPARE(g->m_X.Min(), 0.0f);
+        QCOMPARE(g->m_X.Max(), 39.0f);
         // New data after the end serve nothing.
         g->m_bRescaleY = true;
         emit rig.host.m_Hub.LoggerNewDataArrived();
@@ -206,12 +213,12 @@ private slots:
         emit rig.host.m_Hub.LoggerStartedRun();
         QCOMPARE(rig.graph->GetNumPlots(), 0);
         QVERIFY(rig.graph->m_pRedrawTimer->isActive());
-        QCOMPARE(rig.graph->m_XMax, 10.0f);
+        QCOMPARE(rig.graph->m_X.Max(), 10.0f);
         // A live paint of an empty graph, then new data: the X axis keeps its length.
         rig.paint();
-        rig.graph->m_bRescaleX = true;
+        rig.graph->m_X.NoteBeyond(true);
         emit rig.host.m_Hub.LoggerNewDataArrived();
-        QVERIFY(rig.graph->m_XMax > rig.graph->m_XMin);
+        QVERIFY(rig.graph->m_X.Max() > rig.graph->m_X.Min());
     }
 
     void timingRunIsABarGraph()
@@ -222,13 +229,13 @@ private slots:
         CGraphWindow* g = rig.graph;
         QCOMPARE(g->m_GraphType, int(CGraphWindow::BarGraph));
         QVERIFY(g->m_bTimingRun);
-        QCOMPARE(g->m_XMax, 20.0f);
+        QCOMPARE(g->m_X.Max(), 20.0f);
         QCOMPARE(g->GetPlot(0).m_Max, 1.0f);
         QVERIFY(!g->m_pXScaleCombo->isEnabled());
         // A rate the tables do not know: ten samples' worth has no value, the axis is 0 to 10.
         rig.host.m_Interval.m_PeriodSec = 0.0;
         rig.startRun({SensorIndexTimingResult});
-        QCOMPARE(g->m_XMax, 10.0f);
+        QCOMPARE(g->m_X.Max(), 10.0f);
     }
 
     // Opened again, a graph of 25 cart passes shows the bars the end of its run showed.
@@ -244,11 +251,11 @@ private slots:
         emit rig.host.m_Hub.LoggerExperimentEnd();
         QByteArray bytes;
         QDataStream out(&bytes, QIODevice::WriteOnly);
-        QVERIFY(g->m_XMax > 24.0f && g->saveToFile(&out) == 0);
+        QVERIFY(g->m_X.Max() > 24.0f && g->saveToFile(&out) == 0);
         auto* again = new CGraphWindow(&rig.host);
         QDataStream in(bytes);
         QCOMPARE(again->loadFromFile(&in), 0);
-        QCOMPARE(QPointF(again->m_XMin, again->m_XMax), QPointF(g->m_XMin, g->m_XMax));
+        QCOMPARE(QPointF(again->m_X.Min(), again->m_X.Max()), QPointF(g->m_X.Min(), g->m_X.Max()));
     }
 
     void timingResultsPaintOneBarEach()
@@ -284,9 +291,9 @@ private slots:
         rig.startRun({SensorIndexOnlineFunction, SensorIndexManualX}, 5, 0);
         CGraphWindow* g = rig.graph;
         QCOMPARE(g->m_GraphType, int(CGraphWindow::XYGraph));
-        QCOMPARE(g->m_XPlotIndex, 1);
+        QCOMPARE(g->m_X.PlotIndex(), 1);
         QVERIFY(!g->GetPlot(1).m_bVisible);
-        QCOMPARE(g->m_XPlot.m_Key, g->GetPlot(1).m_Key);
+        QCOMPARE(g->m_X.PlotKey(), g->GetPlot(1).m_Key);
         QCOMPARE(g->GetNumVisiblePlots(), 1);
         QCOMPARE(g->m_pXScaleCombo->itemText(0), QStringLiteral("Samples"));
         QCOMPARE(g->m_pLeftScaleCombo->count(), 1);
@@ -300,13 +307,13 @@ private slots:
         rig.host.m_Setup.m_RateCode = 0;
         rig.startRun({SensorIndexManualX, SensorIndexOnlineFunction}, 5, 0);
         CGraphWindow* g = rig.graph;
-        QCOMPARE(g->m_XPlotIndex, 0);
-        const int xKey = g->m_XPlot.m_Key;
+        QCOMPARE(g->m_X.PlotIndex(), 0);
+        const int xKey = g->m_X.PlotKey();
         rig.host.m_Data.DeleteDataBranch(xKey);
         emit rig.host.m_Hub.dataKeyIsDeleted(xKey);
         QCOMPARE(g->GetNumPlots(), 1);
-        QCOMPARE(g->m_XPlotIndex, -1);
-        QCOMPARE(g->m_XPlot.m_Key, -1);
+        QCOMPARE(g->m_X.PlotIndex(), -1);
+        QCOMPARE(g->m_X.PlotKey(), -1);
         QCOMPARE(g->m_GraphType, int(CGraphWindow::TimeGraph));
         rig.paint();   // must not read the plot that is gone
     }
@@ -320,8 +327,8 @@ private slots:
         CGraphWindow* g = rig.graph;
         const int first = g->GetPlot(0).m_Key;
         emit rig.host.m_Hub.dataKeyIsDeleted(first);
-        QCOMPARE(g->m_XPlotIndex, 0);
-        QCOMPARE(g->GetPlot(0).m_Key, g->m_XPlot.m_Key);
+        QCOMPARE(g->m_X.PlotIndex(), 0);
+        QCOMPARE(g->GetPlot(0).m_Key, g->m_X.PlotKey());
     }
 
     void branchShownTwiceIsDeletedOnce()
@@ -331,13 +338,13 @@ private slots:
         CGraphWindow* g = rig.graph;
         CGraphPlot copy = g->GetPlot(1);
         g->m_Plots.append(copy);
-        g->m_Cursor1Plot = 1;
-        g->m_Cursor2Plot = 2;
+        g->m_Cursors.SetPlot(1, 1);
+        g->m_Cursors.SetPlot(2, 2);
         g->m_LeftScalePlot = 2;
         emit rig.host.m_Hub.dataKeyIsDeleted(copy.m_Key);
         QCOMPARE(g->GetNumPlots(), 2);
-        QCOMPARE(g->m_Cursor1Plot, -1);
-        QCOMPARE(g->m_Cursor2Plot, -1);
+        QCOMPARE(g->m_Cursors.First().m_Plot, -1);
+        QCOMPARE(g->m_Cursors.Second().m_Plot, -1);
         QCOMPARE(g->m_LeftScalePlot, 0);
         QCOMPARE(g->m_RightScalePlot, 1);
     }
@@ -411,7 +418,7 @@ private slots:
         const QImage shot = rig.paint();
         QCOMPARE(g->GetPlot(2).m_Max == 50.0f, scale >= 0);
         // A fit's equation is written beside a swatch of its colour.
-        const QRect label = GraphRules::FitLabelRect(g->m_GraphRect, 0, 0, QFontMetrics(CGraphWindow::ScaleFont()).height());
+        const QRect label = GraphRules::FitLabelRect(g->m_GraphRect, 0, 0, QFontMetrics(GraphRules::ScaleFont()).height());
         QCOMPARE(shot.pixelColor(GraphRules::FitSwatchRect(label).center()) == colorsTable[3], kind == "fit");
     }
 
@@ -499,9 +506,9 @@ private slots:
         rig.startRun({SensorIndexOnlineFunction}, 5);
         CGraphWindow* g = rig.graph;
         g->SetAxisMinMax(-1, 8.0f, 2.0f, false);
-        QCOMPARE(g->m_XMin, 2.0f);
-        QCOMPARE(g->m_XMax, 8.0f);
-        QVERIFY(!g->m_XPlot.m_bAutoScale);
+        QCOMPARE(g->m_X.Min(), 2.0f);
+        QCOMPARE(g->m_X.Max(), 8.0f);
+        QVERIFY(!g->m_X.AutoScale());
         const CGraphPlot before = g->GetPlot(0);
         g->SetAxisMinMax(0, 2.0f, 2.0f, true);
         QCOMPARE(g->GetPlot(0).m_Min, before.m_Min);
@@ -512,21 +519,21 @@ private slots:
         b->ClearSamples();
         b->AddSample(4.0, 1.0);
         g->AutoScaleXAxis(false);
-        QCOMPARE(g->m_XMax, 10.0f);
+        QCOMPARE(g->m_X.Max(), 10.0f);
         b->AddSample(4.0, 2.0);
         g->AutoScaleXAxis(false);
-        QVERIFY(qFuzzyCompare(g->m_XMin, 3.6f));
-        QVERIFY(qFuzzyCompare(g->m_XMax, 4.4f));
+        QVERIFY(qFuzzyCompare(g->m_X.Min(), 3.6f));
+        QVERIFY(qFuzzyCompare(g->m_X.Max(), 4.4f));
         // Scrolling with no plots: 0 to 11.
         g->m_Plots.clear();
         g->AutoScaleXAxis(true);
-        QCOMPARE(g->m_XMax, 11.0f);
+        QCOMPARE(g->m_X.Max(), 11.0f);
     }
 
     void toolStates()
     {
         CGraphWindow::ToolInput in;
-        CGraphWindow::ToolState s = CGraphWindow::ComputeToolStates(in);
+        CGraphWindow::ToolState s = GraphToolStates(in);
         // Empty time graph: Zoom and Autoscale usable but shown disabled; Predict enabled.
         QVERIFY(s.enabled[CGraphWindow::ActZoom] && !s.image[CGraphWindow::ActZoom]);
         QVERIFY(s.enabled[CGraphWindow::ActAutoscale] && !s.image[CGraphWindow::ActAutoscale]);
@@ -534,7 +541,7 @@ private slots:
         QVERIFY(!s.enabled[CGraphWindow::ActCursor] && !s.enabled[CGraphWindow::ActPrint]);
         in.plots = 2;
         in.graphType = CGraphWindow::BarGraph;
-        s = CGraphWindow::ComputeToolStates(in);
+        s = GraphToolStates(in);
         for (int a : {CGraphWindow::ActZoom, CGraphWindow::ActAutoscale, CGraphWindow::ActCursor,
                       CGraphWindow::ActCursor2, CGraphWindow::ActPredict, CGraphWindow::ActErasePredict})
             QVERIFY2(!s.enabled[a], qPrintable(QString::number(a)));
@@ -542,10 +549,10 @@ private slots:
         in.graphType = CGraphWindow::TimeGraph;
         in.cursor1 = true;
         in.mouseMode = CGraphWindow::MousePan;
-        s = CGraphWindow::ComputeToolStates(in);
+        s = GraphToolStates(in);
         QVERIFY(s.enabled[CGraphWindow::ActCursor2] && s.checked[CGraphWindow::ActPan] && s.checked[CGraphWindow::ActCursor]);
         in.running = true;
-        s = CGraphWindow::ComputeToolStates(in);
+        s = GraphToolStates(in);
         QVERIFY(!s.image[CGraphWindow::ActProperties] && !s.enabled[CGraphWindow::ActProperties]);
     }
 
@@ -577,11 +584,11 @@ private slots:
         emit rig.host.m_Hub.LoggerExperimentEnd();
         g->OnXScaleComboChanged(2);
         QCOMPARE(g->m_GraphType, int(CGraphWindow::XYGraph));
-        QCOMPARE(g->m_XPlotIndex, 1);
+        QCOMPARE(g->m_X.PlotIndex(), 1);
         QVERIFY(!g->GetPlot(1).m_bVisible);
         g->OnXScaleComboChanged(0);
         QCOMPARE(g->m_GraphType, int(CGraphWindow::TimeGraph));
-        QCOMPARE(g->m_XPlotIndex, -1);
+        QCOMPARE(g->m_X.PlotIndex(), -1);
         QVERIFY(g->GetPlot(1).m_bVisible);
     }
 
@@ -604,7 +611,7 @@ private slots:
         QCOMPARE(img.pixelColor(g->width() - m.right() - 5, g->height() - m.bottom() - 20), QColor(192, 192, 192));
         // The default scale: a grey band; the X range became 0 to 10.
         QCOMPARE(img.pixelColor(m.left() + 10, r.center().y()), QColor(Qt::gray));
-        QCOMPARE(g->m_XMax, 10.0f);
+        QCOMPARE(g->m_X.Max(), 10.0f);
     }
 
     void curveAndGridWhereTheRulesPlaceThem()
@@ -639,7 +646,7 @@ private slots:
         rig.startRun({SensorIndexOnlineFunction}, 3);
         g->m_bRescaleY = false;
         QImage img(g->size(), QImage::Format_ARGB32);
-        const QRect inside(g->m_pToolBar->pos() + QPoint(2, 2), QSize(10, 10));
+        const QRect inside(toolBar(g)->pos() + QPoint(2, 2), QSize(10, 10));
         g->render(&img, inside.topLeft(), QRegion(inside));
         QVERIFY(!g->m_bRepaintBeyondToolBar);
         QVERIFY(!g->m_bRescaleY);   // no curve was drawn, so three samples asked for nothing
@@ -681,10 +688,10 @@ private slots:
         if (overlays) {
             // The cursor's lines cross the whole plot area, so every strip a tick draws again
             // cuts through them.
-            g->m_Cursor1Plot = 0;
-            g->m_Cursor1Sample = 50;
-            g->m_Cursor1X = 50.0f;
-            g->m_Cursor1Y = 0.5f;
+            g->m_Cursors.SetPlot(1, 0);
+            g->m_Cursors.SetSample(1, 50);
+            g->m_Cursors.SetX(1, 50.0f);
+            g->m_Cursors.SetY(1, 0.5f);
             CGraphPlot plot = g->GetPlot(1);
             CGraphTextAnnotation note;
             note.m_Text = QStringLiteral("start");
@@ -704,7 +711,8 @@ private slots:
                     return i % 53 == 0 ? MissingValue : std::sin(i * 0.003 + p) + rng.generateDouble() * 0.2;
                 }, stored);
             stored += burst;
-            g->m_bRescaleX = g->m_bRescaleY = false;
+            g->m_X.TakeRescale();
+            g->m_bRescaleY = false;
             // As the redraw timer does it, with the window rendered into one image throughout.
             g->m_RepaintMode = CGraphWindow::RepaintLiveTick;
             const QRegion region = g->liveTickRegion();
@@ -716,27 +724,27 @@ private slots:
             const QRect& r = g->m_GraphRect;
             const int reached = r.left() + int(float(stored - burst) / 20000.0f * float(r.right() - r.left()));
             if (tick > 0 && style == CGraphPlot::StyleDashed) {
-                QCOMPARE(g->m_LayerRedrawLeft, -1);   // dashes run on from line to line: drawn whole
+                QCOMPARE(g->PaintCounts().m_RedrawLeft, -1);   // dashes run on from line to line: drawn whole
                 QCOMPARE(region, QRegion(g->rect()));
             } else if (tick > 0) {
-                QVERIFY2(std::abs(g->m_LayerRedrawLeft - reached) < 20,
-                         qPrintable(QStringLiteral("%1 %2").arg(g->m_LayerRedrawLeft).arg(reached)));
+                QVERIFY2(std::abs(g->PaintCounts().m_RedrawLeft - reached) < 20,
+                         qPrintable(QStringLiteral("%1 %2").arg(g->PaintCounts().m_RedrawLeft).arg(reached)));
                 // and ends a few pixels right of where they end now.
                 const int end = r.left() + int(float(stored) / 20000.0f * float(r.right() - r.left()));
-                QVERIFY2(g->m_LayerRedrawRight <= end + 6 && g->m_LayerRedrawRight >= end - 2,
-                         qPrintable(QStringLiteral("%1 %2").arg(g->m_LayerRedrawRight).arg(end)));
-                QCOMPARE(region, QRegion(QRect(QPoint(g->m_LayerRedrawLeft, r.top()),
-                                               QPoint(g->m_LayerRedrawRight, r.bottom()))));
+                QVERIFY2(g->PaintCounts().m_RedrawRight <= end + 6 && g->PaintCounts().m_RedrawRight >= end - 2,
+                         qPrintable(QStringLiteral("%1 %2").arg(g->PaintCounts().m_RedrawRight).arg(end)));
+                QCOMPARE(region, QRegion(QRect(QPoint(g->PaintCounts().m_RedrawLeft, r.top()),
+                                               QPoint(g->PaintCounts().m_RedrawRight, r.bottom()))));
             }
         }
         // Nothing new: nothing to repaint.
         g->m_RepaintMode = CGraphWindow::RepaintLiveTick;
         QCOMPARE(g->liveTickRegion().isEmpty(), style != CGraphPlot::StyleDashed);
         g->m_RepaintMode = CGraphWindow::RepaintFull;
-        QCOMPARE(g->m_PlotLayer.isNull(), style == CGraphPlot::StyleDashed);
+        QCOMPARE(!g->PaintCounts().m_bLayerKept, style == CGraphPlot::StyleDashed);
         g->m_RepaintMode = CGraphWindow::RepaintFull;
         g->render(&whole);
-        QVERIFY(g->m_PlotLayer.isNull());   // a full paint keeps no picture to extend
+        QVERIFY(!g->PaintCounts().m_bLayerKept);   // a full paint keeps no picture to extend
         // The whole window: what the ticks left outside their strips stands as it should.
         int differ = 0, coloured = 0;
         for (int y = 0; y < whole.height(); ++y)

@@ -8,6 +8,7 @@
 #include "Core/Data/DataManager.h"
 #include "Core/Data/Globals.h"
 #include "Core/Data/SetupInfo.h"
+#include "analysis/Functions.h"
 
 #include "common/TestMain.h"
 
@@ -111,7 +112,7 @@ private slots:
         rig.series(rig.run(), SensorIndexOnlineFunction, 0.5);
         rig.series(rig.run(), SensorIndexOnlineFunction, 0.1, 100);
         rig.series(rig.run(true), SensorIndexOnlineFunction, 1.0);
-        rig.x.SetRange(0.0f, 20.0f);
+        rig.x.ZoomTo(0.0f, 20.0f);
         QCOMPARE(rig.x.PlotScale(0), 1.0);
         QCOMPARE(rig.x.PlotScale(1), 0.2);
         QCOMPARE(rig.x.PlotScale(2), 1.0);   // counted samples are no time
@@ -132,7 +133,7 @@ private slots:
         CXRig rig;
         rig.series(rig.run(), SensorIndexOnlineFunction, 0.5);
         rig.series(rig.run(), SensorIndexOnlineFunction, 0.1);
-        rig.x.SetRange(0.0f, 20.0f);
+        rig.x.ZoomTo(0.0f, 20.0f);
         const CGraphX::FirstPositions before = rig.x.FirstPlotPositions();
         rig.plots.removeFirst();
         rig.x.KeepRange(before);
@@ -143,6 +144,209 @@ private slots:
         const CGraphX::FirstPositions timed = rig.x.FirstPlotPositions();
         rig.plots.move(1, 0);
         rig.x.KeepRange(timed);
+        QCOMPARE(rig.x.Max(), 100.0f);
+    }
+
+    void plotSampleEnd_data()
+    {
+        QTest::addColumn<double>("firstInterval");
+        QTest::addColumn<double>("ownInterval");
+        QTest::addColumn<int>("to");         // axis positions
+        QTest::addColumn<int>("expected");   // samples of the second plot
+        QTest::newRow("one interval") << 0.5 << 0.5 << 7 << 7;
+        QTest::newRow("0.1 s under 0.5 s") << 0.5 << 0.1 << 3 << 15;
+        QTest::newRow("0.3 s under 0.5 s, whole") << 0.5 << 0.3 << 3 << 5;
+        QTest::newRow("0.3 s under 0.5 s, a partly shown position") << 0.5 << 0.3 << 5 << 9;
+        QTest::newRow("0.5 s under 0.3 s") << 0.3 << 0.5 << 7 << 5;
+        QTest::newRow("all") << 0.5 << 0.3 << -1 << -1;
+    }
+    // The samples of a plot that axis positions [0, to) hold, where its rate is not the first
+    // plot's: a position partly shown shows its sample.
+    void plotSampleEnd()
+    {
+        QFETCH(double, firstInterval);
+        QFETCH(double, ownInterval);
+        QFETCH(int, to);
+        CXRig rig;
+        rig.series(rig.run(), SensorIndexOnlineFunction, firstInterval);
+        rig.series(rig.run(), SensorIndexOnlineFunction, ownInterval, 40);
+        QTEST(int(rig.x.PlotSampleEnd(1, to)), "expected");
+    }
+
+    void longestVisiblePlot_data()
+    {
+        QTest::addColumn<double>("firstInterval");
+        QTest::addColumn<int>("firstSamples");
+        QTest::addColumn<double>("secondInterval");
+        QTest::addColumn<int>("secondSamples");
+        QTest::addColumn<bool>("secondShown");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("more samples and longer") << 0.5 << 8 << 0.1 << 100 << true << 1;
+        QTest::newRow("fewer samples but longer: 4 s against 3 s") << 0.1 << 30 << 0.5 << 8 << true << 1;
+        QTest::newRow("the longer one hidden") << 0.1 << 30 << 0.5 << 8 << false << 0;
+    }
+    // The plot whose series spans the most time, not the most samples.
+    void longestVisiblePlot()
+    {
+        QFETCH(double, firstInterval);
+        QFETCH(int, firstSamples);
+        QFETCH(double, secondInterval);
+        QFETCH(int, secondSamples);
+        QFETCH(bool, secondShown);
+        CXRig rig;
+        rig.series(rig.run(), SensorIndexOnlineFunction, firstInterval, firstSamples);
+        rig.series(rig.run(), SensorIndexOnlineFunction, secondInterval, secondSamples);
+        rig.plots[1].m_bVisible = secondShown;
+        QTEST(rig.x.LongestVisiblePlot(), "expected");
+    }
+
+    // The sample of a long XY curve nearest a click is found in whatever block of samples it
+    // lies, not only the first.
+    void nearestSampleOfALongXYCurve()
+    {
+        CXRig rig;
+        CDataFolder* run = rig.run(true);
+        const int n = 10000;
+        rig.series(run, SensorIndexOnlineFunction, 1.0, n);
+        rig.series(run, SensorIndexManualX, 1.0, n);
+        rig.graphType = CGraphX::XYGraph;
+        rig.x.ChoosePlot(1);
+        // Both series run 10 ... n + 9: the curve is the diagonal, two pixels a sample.
+        const float top = float(n + 10);
+        rig.x.ZoomTo(0.0f, top);
+        rig.plots[0].m_Min = 0.0f;
+        rig.plots[0].m_Max = top;
+        const QRect area(0, 0, 2 * (n + 10) + 1, 2 * (n + 10) + 1);
+        for (int sample : {9, 4500, 9990}) {
+            const float v = float(sample + 10);
+            const QPoint at(GraphRules::ToPixelX(v, 0.0f, top, area), GraphRules::ToPixelY(v, 0.0f, top, area));
+            double d2 = -1.0;
+            QCOMPARE(rig.x.NearestXYSample(0, at, area, &d2), sample);
+            QCOMPARE(d2, 0.0);
+        }
+    }
+
+    void fitsStandOnlyOnTheirOwnX_data()
+    {
+        QTest::addColumn<bool>("againstMass");
+        QTest::addColumn<bool>("drawn");
+        QTest::newRow("fitted against the X axis' mass") << true << true;
+        QTest::newRow("fitted against the run's pressure") << false << false;
+    }
+    // On an XY graph of Mass a fit of the same run is the curve of its equation only when it
+    // was fitted against Mass; one fitted against Pressure is not drawn against the masses.
+    void fitsStandOnlyOnTheirOwnX()
+    {
+        QFETCH(bool, againstMass);
+        CXRig rig;
+        CDataFolder* run = rig.run(true);
+        rig.series(run, SensorIndexOnlineFunction, 1.0, 6);   // temperature
+        CDataBranch* pressure = rig.series(run, SensorIndexOnlineFunction, 1.0, 6);
+        CDataBranch* mass = rig.series(run, SensorIndexManualX, 1.0, 6);
+        CDataBranch* fit = rig.series(run, CFunctions::CurveFitResultIndex, 1.0, 6);
+        fit->m_RelatedKey = againstMass ? mass->m_Key : pressure->m_Key;
+        rig.graphType = CGraphX::XYGraph;
+        rig.x.ChoosePlot(2);
+        QVERIFY(rig.x.PlotIsDrawn(0));
+        QTEST(rig.x.PlotIsDrawn(3), "drawn");
+        QTEST(rig.x.XBranchOfPlot(3) == mass, "drawn");
+    }
+
+    // The X plot is chosen by position or by key and followed by its key when plots leave the
+    // list: index and key always name the same plot, or none at all.
+    void plotIndexAndKeyStayTogether()
+    {
+        CXRig rig;
+        CDataFolder* run = rig.run(true);
+        for (int i = 0; i < 3; ++i)
+            rig.series(run, SensorIndexOnlineFunction, 1.0, 4);
+        rig.graphType = CGraphX::XYGraph;
+        rig.plots[2].m_bAutoScale = false;
+        rig.plots[2].m_Min = 3.0f;
+        const int k1 = rig.plots.at(1).m_Key, k2 = rig.plots.at(2).m_Key;
+        auto named = [&rig] { return QPoint(rig.x.PlotIndex(), rig.x.PlotKey()); };
+        rig.x.ChoosePlot(1);
+        QCOMPARE(named(), QPoint(1, k1));
+        QCOMPARE(rig.x.ChoosePlotByKey(k2), 2);
+        QCOMPARE(named(), QPoint(2, k2));
+        QVERIFY(!rig.x.AutoScale());
+        QCOMPARE(rig.x.Plot().m_Min, 3.0f);
+        QVERIFY(rig.x.TakeScaleChoice() == &rig.plots.at(2));
+        // Out of the list: none.
+        rig.x.ChoosePlot(3);
+        QCOMPARE(named(), QPoint(-1, -1));
+        QVERIFY(!rig.x.TakeScaleChoice());
+        QCOMPARE(rig.x.ChoosePlotByKey(k2 + 100), -1);
+        QCOMPARE(rig.x.PlotKey(), -1);
+        // A plot before it leaves: it moves up; it leaves itself: the axis has none.
+        rig.x.ChoosePlotByKey(k2);
+        CGraphX::FirstPositions before = rig.x.FirstPlotPositions();
+        rig.plots.removeFirst();
+        QVERIFY(rig.x.PlotsRemoved(before));
+        QCOMPARE(named(), QPoint(1, k2));
+        before = rig.x.FirstPlotPositions();
+        rig.plots.removeLast();
+        QVERIFY(!rig.x.PlotsRemoved(before));
+        QCOMPARE(named(), QPoint(-1, -1));
+        rig.x.ChoosePlot(0);
+        rig.x.DropPlot();
+        QCOMPARE(named(), QPoint(-1, -1));
+    }
+
+    void rangeOperations_data()
+    {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<float>("min");
+        QTest::addColumn<float>("max");
+        QTest::addColumn<bool>("autoscale");
+        // From a fixed 2-6.
+        QTest::newRow("zoom, ends either way") << "zoom" << 1.0f << 5.0f << false;
+        QTest::newRow("scale following the data") << "scale" << 1.0f << 5.0f << true;
+        QTest::newRow("pan") << "pan" << 4.5f << 8.5f << false;
+        QTest::newRow("pan below the first bar") << "panLow" << 0.0f << 4.0f << false;
+        QTest::newRow("pan beyond the last bar") << "panHigh" << 3.0f << 7.0f << false;
+        QTest::newRow("opening of a timing run at 0.5 s") << "open" << 0.0f << 20.0f << false;
+        QTest::newRow("reset") << "reset" << 0.0f << 10.0f << true;
+    }
+    // The range is changed by what the graph asks for, never left with its ends crossed.
+    void rangeOperations()
+    {
+        QFETCH(QString, op);
+        CXRig rig;
+        rig.series(rig.run(), SensorIndexOnlineFunction, 1.0, 4);
+        rig.x.ChoosePlot(0);
+        rig.x.ScaleTo(6.0f, 2.0f, false);
+        if (op == "zoom")
+            rig.x.ZoomTo(5.0f, 1.0f);
+        else if (op == "scale")
+            rig.x.ScaleTo(5.0f, 1.0f, true);
+        else if (op == "pan")
+            rig.x.PanBy(-2.5f);
+        else if (op == "panLow" || op == "panHigh") {
+            rig.x.PanBy(op == "panLow" ? 3.0f : -3.0f);
+            rig.x.KeepInside(7.0f);
+        } else if (op == "open")
+            rig.x.OpenRun(true, 0.5);
+        else if (op == "reset")
+            rig.x.Reset();
+        QTEST(rig.x.Min(), "min");
+        QTEST(rig.x.Max(), "max");
+        QTEST(rig.x.AutoScale(), "autoscale");
+    }
+
+    // A paint that found samples beyond the axis marks it once, for the next autoscale to take.
+    void samplesBeyondAreTakenOnce()
+    {
+        CXRig rig;
+        rig.x.NoteBeyond(true);
+        rig.x.NoteBeyond(false);
+        QVERIFY(rig.x.Rescale());
+        QVERIFY(rig.x.TakeRescale());
+        QVERIFY(!rig.x.Rescale());
+        QVERIFY(!rig.x.TakeRescale());
+        rig.x.NoteBeyond(true);
+        rig.x.OpenRun(true, 0.1);
+        QVERIFY(!rig.x.Rescale());
         QCOMPARE(rig.x.Max(), 100.0f);
     }
 
@@ -159,8 +363,7 @@ private slots:
         m2->m_Unit = QStringLiteral("g");
         rig.graphType = CGraphX::XYGraph;
         rig.plots[2].m_Unit = QStringLiteral("g");
-        rig.x.TakePlot(rig.plots.at(2));
-        rig.x.SetPlotIndex(2);
+        rig.x.ChoosePlot(2);
         QCOMPARE(int(rig.x.AxisKind()), int(CGraphX::Kind::Series));
         QCOMPARE(rig.x.XBranchOfPlot(1), m2);
         QVERIFY(!rig.x.XBranchOfPlot(0));   // Run 1 has no masses
@@ -194,27 +397,6 @@ private slots:
         run->m_bSampledByHand = true;
         rig.x.ForgetPositions();
         QCOMPARE(rig.x.RememberedPositionContent(0, b), GraphRules::XAxisContent::Samples);
-    }
-
-    void cursor2Sample_data()
-    {
-        QTest::addColumn<int>("cursor1");
-        QTest::addColumn<int>("cursor2");
-        QTest::addColumn<int>("delta");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("distance kept") << 10 << 14 << 4 << 14;
-        QTest::newRow("beyond the data: half-way on") << 95 << 99 << 10 << 47;
-        QTest::newRow("no cursor 2 yet") << 10 << -1 << 4 << 55;
-        QTest::newRow("cursor 1 past the end") << 500 << -1 << 0 << 49;
-    }
-    // Cursor 2 of an XY graph of 100 points.
-    void cursor2Sample()
-    {
-        QFETCH(int, cursor1);
-        QFETCH(int, cursor2);
-        QFETCH(int, delta);
-        QTEST(CGraphX::Cursor2Sample(cursor1, cursor2, delta, 100), "expected");
-        QCOMPARE(CGraphX::Cursor2Sample(cursor1, cursor2, delta, 0), 0);
     }
 };
 

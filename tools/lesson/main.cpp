@@ -294,14 +294,10 @@ private:
         const CDataBranch* pressure = g->GetDataBranch(1);
         if (!pressure || pressure->GetNumSamples() < samples)
             return fail("the pressure run is short");
-        g->m_Cursor1Plot = g->m_Cursor2Plot = 1;
-        g->m_Cursor1Sample = samples / 3;
-        g->m_Cursor2Sample = 2 * samples / 3;
-        g->m_CursorSampleDelta = g->m_Cursor2Sample - g->m_Cursor1Sample;
-        g->m_Cursor1X = float(pressure->GetXSample(g->m_Cursor1Sample));
-        g->m_Cursor1Y = float(pressure->GetYSample(g->m_Cursor1Sample));
-        g->m_Cursor2X = float(pressure->GetXSample(g->m_Cursor2Sample));
-        g->m_Cursor2Y = float(pressure->GetYSample(g->m_Cursor2Sample));
+        const int s1 = samples / 3, s2 = 2 * samples / 3;
+        g->m_Cursors.Place(1, 1, s1, float(pressure->GetXSample(s1)), float(pressure->GetYSample(s1)));
+        g->m_Cursors.Place(2, 1, s2, float(pressure->GetXSample(s2)), float(pressure->GetYSample(s2)));
+        g->m_Cursors.SetSampleDelta(s2 - s1);
         const int plots = g->GetNumPlots();
         wm()->onLinearCurveFitFunc();
         // The fitted line on the scale of the plot it was fitted to, as a teacher would set it

@@ -187,7 +187,7 @@ void CWindowsManager::onSlopeFunc()
     cursorInfo(&c1, &c2, &x);
     auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
     if (c1 != -1 && graph) {
-        graph->EnableSlopeMode(!graph->m_bSlopeMode);
+        graph->EnableSlopeMode(!graph->SlopeMode());
         return;
     }
     prompter()->warning(this, tr("Error"), tr("Please select plot."));
@@ -202,7 +202,7 @@ void CWindowsManager::onAreaFunc()
     const int plot = cursorInfo(&c1, &c2, &x);
     auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
     if (plot != -1 && c2 != -1 && graph) {
-        graph->EnableAreaMode(!graph->m_bAreaMode);
+        graph->EnableAreaMode(!graph->AreaMode());
         return;
     }
     prompter()->warning(this, tr("Error"), tr("Please place two cursors on a plot."));

@@ -85,16 +85,16 @@ void TestGraphXvfbLive::liveGraphOnScreen()
     for (int tick = 0; tick < 80 && partial < 6; ++tick) {
         const int samples = branch->GetNumSamples();
         QTRY_VERIFY_WITH_TIMEOUT(branch->GetNumSamples() > samples, 30000);
-        const int before = graph->m_PartialTicks;
+        const int before = graph->PaintCounts().m_PartialTicks;
         graph->UpdateTimer();
-        if (graph->m_PartialTicks == before)
+        if (graph->PaintCounts().m_PartialTicks == before)
             partial = 0;   // the whole window was painted
-        else if (graph->m_LayerRedrawLeft > graph->m_GraphRect.left() + 20)
+        else if (graph->PaintCounts().m_RedrawLeft > graph->m_GraphRect.left() + 20)
             ++partial;
     }
     QCOMPARE(partial, 6);
     QVERIFY(graph->m_bRunning);
-    const int settled = graph->m_LayerRedrawLeft;
+    const int settled = graph->PaintCounts().m_RedrawLeft;
     const QImage full = graph->grab().toImage();
     const QPoint origin = graph->mapToGlobal(QPoint(0, 0));
     KorvantaTest::AwaitScreen(

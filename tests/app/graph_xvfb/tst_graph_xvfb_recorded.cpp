@@ -63,24 +63,24 @@ void TestGraphXvfbRecorded::zoomPanCursorsAndAnnotation()
     // Zoom to the middle half.
     action(CGraphWindow::ActZoom)->trigger();
     QCOMPARE(g->m_MouseMode, int(CGraphWindow::MouseZoom));
-    const float span = g->m_XMax - g->m_XMin;
+    const float span = g->m_X.Max() - g->m_X.Min();
     Drag(g, QPoint(r.left() + r.width() / 4, r.top() + 5), QPoint(r.left() + r.width() * 3 / 4, r.bottom() - 5));
-    QVERIFY2(g->m_XMax - g->m_XMin < span * 0.6f, qPrintable(QString::number(g->m_XMax - g->m_XMin)));
+    QVERIFY2(g->m_X.Max() - g->m_X.Min() < span * 0.6f, qPrintable(QString::number(g->m_X.Max() - g->m_X.Min())));
     // Pan right by a quarter of the width: the axis moves left.
     action(CGraphWindow::ActPan)->trigger();
     QCOMPARE(g->m_MouseMode, int(CGraphWindow::MousePan));
-    const float before = g->m_XMin;
+    const float before = g->m_X.Min();
     Drag(g, r.center(), r.center() + QPoint(r.width() / 4, 0));
-    QVERIFY(g->m_XMin < before);
+    QVERIFY(g->m_X.Min() < before);
     action(CGraphWindow::ActPan)->trigger();
     QCOMPARE(g->m_MouseMode, int(CGraphWindow::MouseNormal));
 
     // Both cursors from the tool bar, then an annotation at cursor 1.
     action(CGraphWindow::ActCursor)->trigger();
-    QVERIFY(g->m_Cursor1Plot >= 0);
+    QVERIFY(g->m_Cursors.First().m_Plot >= 0);
     QVERIFY(action(CGraphWindow::ActCursor2)->isEnabled());
     action(CGraphWindow::ActCursor2)->trigger();
-    QVERIFY(g->m_Cursor2Plot >= 0);
+    QVERIFY(g->m_Cursors.Second().m_Plot >= 0);
     int s1 = -1, s2 = -1, xKey = 0;
     QVERIFY(g->GetCursorsInfo(s1, s2, xKey) >= 0);
     QVERIFY(s1 >= 0 && s2 > s1);
@@ -93,13 +93,13 @@ void TestGraphXvfbRecorded::zoomPanCursorsAndAnnotation()
     };
     QVERIFY(action(CGraphWindow::ActAddAnnotation)->isEnabled());
     action(CGraphWindow::ActAddAnnotation)->trigger();
-    QCOMPARE(g->GetPlot(g->m_Cursor1Plot).GetNumAnnotations(), 1);
+    QCOMPARE(g->GetPlot(g->m_Cursors.First().m_Plot).GetNumAnnotations(), 1);
     g->RepaintGraph(CGraphWindow::RepaintFull);
-    QVERIFY(!g->m_Cursor1Text.isEmpty());
-    QVERIFY(g->m_Cursor2Text.contains(QStringLiteral("dx=")));
+    QVERIFY(!g->m_Cursors.First().m_Text.isEmpty());
+    QVERIFY(g->m_Cursors.Second().m_Text.contains(QStringLiteral("dx=")));
 
     // The annotation box is yellow on the screen, once the paint has reached it.
-    const QRect box = g->GetPlot(g->m_Cursor1Plot).GetAnnoation(0).m_TextRect;
+    const QRect box = g->GetPlot(g->m_Cursors.First().m_Plot).GetAnnoation(0).m_TextRect;
     QVERIFY(!box.isNull());
     const QPoint inBox = g->mapToGlobal(box.topLeft() + QPoint(1, box.height() / 2));
     QString problem;
