@@ -247,7 +247,6 @@ void CGraphWindow::showEvent(QShowEvent* event)
     m_pToolBarToggle->show();
 }
 
-
 void CGraphWindow::OnGraphToggle()
 {
     if (m_pToolBar->isVisible()) {
