@@ -16,9 +16,8 @@ void CGraphWindow::paintEvent(QPaintEvent* event)
 {
     const bool liveAreaShown = m_bLiveAreaShown;
     m_bLiveAreaShown = false;
-    QRect bar(0, 0, m_pToolBar->width(), m_pToolBar->height());
-    bar.translate(m_pToolBar->pos());
-    m_bRepaintBeyondToolBar = !bar.contains(event->rect());
+    // A window never shown has no bar yet.
+    m_bRepaintBeyondToolBar = !m_pToolBar || !m_pToolBar->geometry().contains(event->rect());
     CKorvantaWindow::paintEvent(event);
     if (windowState() & Qt::WindowMinimized)
         return;

@@ -168,18 +168,27 @@ private:
     bool m_bOpen = false;
 };
 
+// The bar along the window's bottom edge, right of the button that opens and closes it.
+void PlaceToolBar(const QWidget* window, QWidget* bar, QWidget* toggle)
+{
+    if (!bar)
+        return;
+    const QMargins m = window->contentsMargins();
+    const int w = window->width(), h = window->height();
+    bar->move(m.left() + 40, h - 41);
+    bar->resize(w - m.left() - m.right(), 40);
+    toggle->move(m.left(), h - 40);
+    toggle->resize(40, 40 - m.bottom());
+}
+
 } // namespace
 
+// The actions are made with the window (the commands and their states live in them); the bar
+// and its buttons only when the window is first shown: a graph that is never shown (a picture
+// taken, a workspace read and written again) needs none, and the bar's fourteen buttons were
+// a good part of the cost of making a graph window, and of deleting it.
 void CGraphWindow::InitToolBar()
 {
-    // The bar fills no background: the window paints the strip it lies on.
-    m_pToolBar = new CFlatToolBar(this);
-    m_pToolBar->setPalette(ToolBarPalette(m_pToolBar->palette()));
-    m_pToolBar->setMovable(false);
-    m_pToolBar->resize(200, 26);
-    m_pToolBar->setWindowOpacity(0.0);
-    m_pToolBar->setIconSize(QSize(24, 24));
-
     QList<MultiAction*> made;
     for (int i = 0; i < NumToolActions; ++i) {
         auto* a = new MultiAction(Image(i, ImageDisabled), tr(s_Actions[i].text), this);
@@ -200,6 +209,20 @@ void CGraphWindow::InitToolBar()
     connect(made.at(ActMoveAnnotation), &QAction::triggered, this, &CGraphWindow::OnMoveAnnotation);
     m_ToolBarActions = made;
     ConnectCommands();
+}
+
+void CGraphWindow::showEvent(QShowEvent* event)
+{
+    CKorvantaWindow::showEvent(event);
+    if (m_pToolBar)
+        return;
+    // The bar fills no background: the window paints the strip it lies on.
+    m_pToolBar = new CFlatToolBar(this);
+    m_pToolBar->setPalette(ToolBarPalette(m_pToolBar->palette()));
+    m_pToolBar->setMovable(false);
+    m_pToolBar->resize(200, 26);
+    m_pToolBar->setWindowOpacity(0.0);
+    m_pToolBar->setIconSize(QSize(24, 24));
     for (MultiAction* a : m_ToolBarActions) {
         m_pToolBar->addAction(a);
         if (QWidget* button = m_pToolBar->widgetForAction(a)) {
@@ -215,6 +238,13 @@ void CGraphWindow::InitToolBar()
     m_pToolBarToggle->setAutoFillBackground(true);
     m_pToolBarToggle->setPalette(m_pToolBar->palette());
     connect(m_pToolBarToggle, &QPushButton::clicked, this, &CGraphWindow::OnGraphToggle);
+    // Below the scale boxes, should they be there already, as when the bar came first.
+    if (m_pLeftScaleCombo)
+        for (QWidget* w : {static_cast<QWidget*>(m_pToolBar), static_cast<QWidget*>(m_pToolBarToggle)})
+            w->stackUnder(m_pLeftScaleCombo);
+    PlaceToolBar(this, m_pToolBar, m_pToolBarToggle);
+    m_pToolBar->show();
+    m_pToolBarToggle->show();
 }
 
 void CGraphWindow::OnGraphToggle()
@@ -288,7 +318,7 @@ void CGraphWindow::UpdateButtons()
 
 // Made with the first plot: a graph without one never shows them, and the three boxes were a
 // good part of the cost of opening (and of closing) an empty graph.
-// No child of the window is made after its tool bar but these, so they stack as before.
+// They stack above the tool bar (made on first show, below them).
 void CGraphWindow::InitScaleCombos()
 {
     if (m_pLeftScaleCombo)
@@ -453,11 +483,6 @@ void CGraphWindow::resizeEvent(QResizeEvent* event)
     CKorvantaWindow::resizeEvent(event);
     if (windowState() & Qt::WindowMinimized)
         return;
-    const QMargins m = contentsMargins();
-    const int w = width(), h = height();
-    m_pToolBar->move(m.left() + 40, h - 41);
-    m_pToolBar->resize(w - m.left() - m.right(), 40);
-    m_pToolBarToggle->move(m.left(), h - 40);
-    m_pToolBarToggle->resize(40, 40 - m.bottom());
+    PlaceToolBar(this, m_pToolBar, m_pToolBarToggle);
     ResizeScaleCombos();
 }

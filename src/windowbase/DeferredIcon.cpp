@@ -156,9 +156,21 @@ QIcon Deferred(const QString& path)
 {
     if (path.isEmpty())
         return QIcon();
-    QIcon icon = Deferred();
-    icon.addFile(path);
-    return icon;
+    // One icon per file, shared by every window that shows it: each graph or table window
+    // asks for some sixty of the same pictures, and making (then deleting) an engine for each
+    // was a good part of the cost of opening and closing a window. A copy is cheap, reads its
+    // file once for all, and one that a caller changes (addFile) detaches as any QIcon does.
+    // Never destroyed: the icons' pictures may not outlive the application at exit.
+    static QMutex s_Lock;
+    static QHash<QString, QIcon>& s_Icons = *new QHash<QString, QIcon>;
+    QMutexLocker lock(&s_Lock);
+    auto it = s_Icons.constFind(path);
+    if (it == s_Icons.constEnd()) {
+        QIcon icon = Deferred();
+        icon.addFile(path);
+        it = s_Icons.insert(path, icon);
+    }
+    return *it;
 }
 
 QIcon Deferred()

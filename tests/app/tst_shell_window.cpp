@@ -73,6 +73,7 @@ private slots:
     void notifyRaisesHub();
     void multiActionIcons();
     void deferredIconsDrawAsFileIcons();
+    void deferredIconChangedByOneWindowLeavesTheOthers();
 };
 
 void TestShellWindow::recordBytes()
@@ -343,6 +344,24 @@ void TestShellWindow::deferredIconsDrawAsFileIcons()
     // A picture that is not there is a null icon, as one made from the file would be.
     QVERIFY(KorvantaIcons::Deferred(QStringLiteral(":/images/no-such-picture.png")).isNull());
     QVERIFY(KorvantaIcons::Deferred(QString()).isNull());
+}
+
+void TestShellWindow::deferredIconChangedByOneWindowLeavesTheOthers()
+{
+    // Windows ask for icons of the same file; one that adds a state to its icon (or draws it
+    // first) changes no other window's.
+    const QString closing = QStringLiteral(":/images/GraphToolbar/Closing-toolbar.png");
+    const QString opening = QStringLiteral(":/images/GraphToolbar/Opening-toolbar.png");
+    const QIcon reference(closing);
+    QIcon first = KorvantaIcons::Deferred(closing);
+    const QSize size = reference.availableSizes().value(0);
+    QVERIFY(size.isValid());
+    QCOMPARE(first.pixmap(size).toImage(), reference.pixmap(size).toImage());
+    first.addFile(opening, QSize(), QIcon::Normal, QIcon::On);
+    QCOMPARE(first.pixmap(size, QIcon::Normal, QIcon::On).toImage(), QIcon(opening).pixmap(size).toImage());
+    for (const QIcon& other : {KorvantaIcons::Deferred(closing), KorvantaIcons::Deferred(closing)})
+        for (QIcon::State state : {QIcon::Off, QIcon::On})
+            QCOMPARE(other.pixmap(size, QIcon::Normal, state).toImage(), reference.pixmap(size).toImage());
 }
 
 KORVANTA_TEST_MAIN(TestShellWindow)
