@@ -10,24 +10,6 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-int TruncToSample(double v)
-{
-    if (std::isnan(v))
-        return 0;
-    return int(std::clamp(v, -1.0e9, 1.0e9));
-}
-
-int ClampToSamples(long long sample, int count)
-{
-    if (count <= 0)
-        return 0;
-    return int(std::clamp<long long>(sample, 0, count - 1));
-}
-
-} // namespace
-
 void CGraphCursors::Off()
 {
     m_First.m_Plot = m_Second.m_Plot = -1;
@@ -92,14 +74,14 @@ void CGraphCursors::PlaceSecond(const CDataBranch* branch, const CGraphX& x, boo
         const GraphRules::Range xr = x.PlotRange(plot);
         const float hi = std::min(float(branch->GetXSample(count - 1)), xr.max);
         const float lo = std::max(float(first), xr.min);
-        const int loI = std::max(TruncToSample(lo), m_First.m_Sample);
+        const int loI = std::max(GraphRules::TruncClamped(lo), m_First.m_Sample);
         long long idx;
-        if (m_Second.m_Sample < 0 || TruncToSample(hi) <= m_Second.m_Sample || m_SampleDelta == 0)
-            idx = TruncToSample((loI + TruncToSample(hi)) / 2 - first);
+        if (m_Second.m_Sample < 0 || GraphRules::TruncClamped(hi) <= m_Second.m_Sample || m_SampleDelta == 0)
+            idx = GraphRules::TruncClamped((loI + GraphRules::TruncClamped(hi)) / 2 - first);
         else
             idx = (long long)m_First.m_Sample + m_SampleDelta;
         // A kept distance may reach past the end of a shorter branch: the cursor stops at its end.
-        m_Second.m_Sample = ClampToSamples(idx, count);
+        m_Second.m_Sample = GraphRules::ClampSample(idx, count);
         m_Second.m_X = float(branch->GetXSample(m_Second.m_Sample));
         m_Second.m_Y = float(branch->GetYSample(m_Second.m_Sample));
     }

@@ -333,4 +333,18 @@ bool StandsOutOnPlotArea(const QColor& color)
     return Contrast(color, Qt::white) >= 2.25;
 }
 
+int TruncClamped(double v)
+{
+    if (std::isnan(v))
+        return 0;
+    return int(std::clamp(v, -1.0e9, 1.0e9));
+}
+
+int ClampSample(long long sample, int count)
+{
+    if (count <= 0)
+        return 0;
+    return int(std::clamp<long long>(sample, 0, count - 1));
+}
+
 } // namespace GraphRules

@@ -25,6 +25,12 @@ constexpr int MaxThinning = 200;
 int ToPixelX(float x, float min, float max, const QRect& rect);
 int ToPixelY(float y, float min, float max, const QRect& rect);
 
+// A double taken as a pixel or sample number: truncated, NaN as 0, kept within +-1e9 so that
+// the conversion is defined whatever a series holds.
+int TruncClamped(double v);
+// A sample number kept inside a series of count samples (0 when the series is empty).
+int ClampSample(long long sample, int count);
+
 // The first step of a scale for a range: 10 to the power floor(lg) + (frac(lg) > 0.5) - 1.
 // 0 for a range that is not a positive finite number.
 double FirstStep(double range);

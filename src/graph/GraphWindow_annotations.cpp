@@ -12,15 +12,6 @@
 
 #include <cmath>
 
-namespace {
-int Trunc(double v)
-{
-    if (std::isnan(v))
-        return 0;
-    return int(std::clamp(v, -1.0e9, 1.0e9));
-}
-} // namespace
-
 void CGraphWindow::DrawAnnotations(QPainter* painter)
 {
     if (!m_bShowAnnotations || m_Plots.isEmpty())
@@ -60,14 +51,14 @@ void CGraphWindow::Draw1Annotation(QPainter* painter, int annotationIndex, int p
     const double angle = std::isfinite(note.m_Angle) ? note.m_Angle : 0.0;
     const double distance = std::isfinite(note.m_Length) ? std::clamp(note.m_Length, -32000.0, 32000.0) : 0.0;
 
-    const int r = Trunc(distance - 3);
+    const int r = GraphRules::TruncClamped(distance - 3);
     const int len = r * std::cos(angle) < 0 ? r - 10 : r;
     painter->setPen(QPen(Qt::black, 1));
-    painter->drawLine(px, py, Trunc(px + len * std::sin(angle)), Trunc(py - len * std::cos(angle)));
+    painter->drawLine(px, py, GraphRules::TruncClamped(px + len * std::sin(angle)), GraphRules::TruncClamped(py - len * std::cos(angle)));
 
     painter->setFont(GraphRules::ScaleFont());
-    const int ex = Trunc(px + distance * std::sin(angle));
-    const int ey = Trunc(py - distance * std::cos(angle));
+    const int ex = GraphRules::TruncClamped(px + distance * std::sin(angle));
+    const int ey = GraphRules::TruncClamped(py - distance * std::cos(angle));
     const int w = StringWidth(painter, note.m_Text) + 10;
     const int h = w / 2;
     const QRect textRect(QPoint(ex - h, ey - 12), QPoint(ex + h, ey));

@@ -18,20 +18,6 @@
 
 namespace {
 
-int Trunc(double v)
-{
-    if (std::isnan(v))
-        return 0;
-    return int(std::clamp(v, -1.0e9, 1.0e9));
-}
-
-int ClampSample(long long sample, int count)
-{
-    if (count <= 0)
-        return 0;
-    return int(std::clamp<long long>(sample, 0, count - 1));
-}
-
 // The read-out box beside a cursor: 8 right and 16 up, moved left of the cursor when it would
 // pass the plot area's right edge.
 void DrawReadout(QPainter* painter, const QPoint& at, const QRect& area, const QColor& color, const QString& text)
@@ -118,16 +104,16 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
             int idx = 0;
             FindNearestY(xBranch, (m_X.Max() + m_X.Min()) * 0.5f, idx);
             // The X entry nearest the middle; the sample is the one that stands on it.
-            idx = ClampSample(idx - m_X.XYSampleOffset(plotIndex), count);
+            idx = GraphRules::ClampSample(idx - m_X.XYSampleOffset(plotIndex), count);
             m_Cursors.Place(1, plotIndex, idx, float(m_X.XYSampleX(plotIndex, idx)), float(branch->GetYSample(idx)));
             return;
         }
         const float last = float(branch->GetLastXSample());
         const GraphRules::Range xr = m_X.PlotRange(plotIndex);
         const float hi = std::min(last, xr.max);
-        const int x = Trunc((hi - xr.min) * 0.5 + xr.min + 1.0);
+        const int x = GraphRules::TruncClamped((hi - xr.min) * 0.5 + xr.min + 1.0);
         // The middle of the visible data is an X value; it becomes a sample of the branch.
-        const int idx = ClampSample(x - Trunc(branch->GetXSample(0)), count);
+        const int idx = GraphRules::ClampSample(x - GraphRules::TruncClamped(branch->GetXSample(0)), count);
         m_Cursors.Place(1, plotIndex, idx, float(branch->GetXSample(idx)), float(branch->GetYSample(idx)));
         return;
     }
@@ -141,7 +127,7 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
     if (count == 0)
         return;
     if (m_GraphType == XYGraph) {
-        s = ClampSample(s, count);
+        s = GraphRules::ClampSample(s, count);
         m_Cursors.Place(1, n, s, m_X.XBranchOfPlot(n) ? float(m_X.XYSampleX(n, s)) : 0.0f, float(branch->GetYSample(s)));
         return;
     }
@@ -149,7 +135,7 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
     const int last = branch->GetLastXSample();
     if (x > float(last))
         x = float(last);
-    const int start = Trunc(x) - 2 > 0 ? Trunc(x) - 2 : 1;
+    const int start = GraphRules::TruncClamped(x) - 2 > 0 ? GraphRules::TruncClamped(x) - 2 : 1;
     int sample = -1;
     float y = FindMatchingTimeY(branch, x, sample, start);
     if (sample < 0) {
@@ -157,7 +143,7 @@ void CGraphWindow::SelectCursorPlot(int, bool switchOn, QPoint* point)
         sample = x < float(branch->GetXSample(0)) ? 0 : count - 1;
         y = float(branch->GetYSample(sample));
     }
-    sample = ClampSample(sample, count);
+    sample = GraphRules::ClampSample(sample, count);
     m_Cursors.Place(1, n, sample, float(branch->GetXSample(sample)), y);
 }
 
@@ -232,8 +218,8 @@ void CGraphWindow::DrawCursor(QPainter* painter)
             painter->save();
             painter->setClipRect(m_GraphRect, Qt::IntersectClip);
             painter->setPen(QPen(plot.m_Color, 3));
-            painter->drawLine(Trunc(x - 70 * std::cos(angle)), Trunc(y + 70 * std::sin(angle)),
-                              Trunc(x + 70 * std::cos(angle)), Trunc(y - 70 * std::sin(angle)));
+            painter->drawLine(GraphRules::TruncClamped(x - 70 * std::cos(angle)), GraphRules::TruncClamped(y + 70 * std::sin(angle)),
+                              GraphRules::TruncClamped(x + 70 * std::cos(angle)), GraphRules::TruncClamped(y - 70 * std::sin(angle)));
             painter->restore();
         }
         // The slope is read in the data's own units (per second, or per stored unit of the X),

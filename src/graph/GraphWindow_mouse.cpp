@@ -28,13 +28,6 @@ bool Inside(const QRect& r, const QPoint& p)
     return p.x() >= r.left() && p.x() <= r.right() && p.y() >= r.top() && p.y() <= r.bottom();
 }
 
-int Trunc(double v)
-{
-    if (std::isnan(v))
-        return 0;
-    return int(std::clamp(v, -1.0e9, 1.0e9));
-}
-
 // The maxima a scale drag starts from: of the plot dragged (branch its series) and of the
 // plots of the series it came from and of those derived from it.
 void RecordDragStartMaxima(QList<CGraphPlot>& plots, int plot, const CDataBranch* branch)
@@ -609,7 +602,7 @@ void CGraphWindow::DoDragCursor(QPoint p)
         x = float(m_X.XYSampleX(plotIndex, s));
     } else {
         x = m_X.PlotColumnToX(plotIndex, p.x(), m_GraphRect);
-        const int start = x - 3.0f > 0.0f ? Trunc(x - 3.0f) : 0;
+        const int start = x - 3.0f > 0.0f ? GraphRules::TruncClamped(x - 3.0f) : 0;
         const double rel = double(x) - branch->GetXSample(0);
         // Left of the first sample or beyond the last: the cursor stays where it was.
         if (count == 0 || rel > double(count) || rel < 0.0)
@@ -620,7 +613,7 @@ void CGraphWindow::DoDragCursor(QPoint p)
             x = 0.0f;
         }
         int s2 = sample;
-        const int start2 = x - 3.0f > 0.0f ? Trunc(x - 3.0f) : 0;
+        const int start2 = x - 3.0f > 0.0f ? GraphRules::TruncClamped(x - 3.0f) : 0;
         FindMatchingTimeY(branch, x, s2, start2);
         x = float(s2 + branch->GetXSample(0));
     }
@@ -651,8 +644,8 @@ void CGraphWindow::DoDragAnnotation(QPoint p)
     const GraphRules::Range xr = m_X.PlotRange(m_SelAnnotationPlot);
     const int px = GraphRules::ToPixelX(x, xr.min, xr.max, m_GraphRect);
     const int py = GraphRules::ToPixelY(y, plot.m_Min, plot.m_Max, m_GraphRect);
-    const int lx = Trunc(px + std::sin(note.m_StartAngle) * note.m_StartLength);
-    const int ly = Trunc(py - std::cos(note.m_StartAngle) * note.m_StartLength);
+    const int lx = GraphRules::TruncClamped(px + std::sin(note.m_StartAngle) * note.m_StartLength);
+    const int ly = GraphRules::TruncClamped(py - std::cos(note.m_StartAngle) * note.m_StartLength);
     const int ox = dx - px + lx;
     const int oy = dy - py + ly;
     note.m_Angle = std::atan2(double(oy), double(ox)) + 1.5707963267948966;

@@ -15,6 +15,20 @@ class TestGraphRules : public QObject
 {
     Q_OBJECT
 private slots:
+    // Whatever a series holds, its numbers become pixels and sample numbers that are defined.
+    void truncatesAndClampsNumbers()
+    {
+        const double inf = std::numeric_limits<double>::infinity();
+        QCOMPARE(TruncClamped(2.9), 2);
+        QCOMPARE(TruncClamped(-2.9), -2);
+        QCOMPARE(TruncClamped(std::nan("")), 0);
+        QCOMPARE(TruncClamped(inf), 1000000000);
+        QCOMPARE(TruncClamped(-1.0e300), -1000000000);
+        QCOMPARE(ClampSample(-5, 10), 0);
+        QCOMPARE(ClampSample(7, 10), 7);
+        QCOMPARE(ClampSample(1LL << 40, 10), 9);
+        QCOMPARE(ClampSample(3, 0), 0);
+    }
     void transforms()
     {
         const QRect r(QPoint(100, 50), QPoint(500, 450));   // 400 wide, 400 high
