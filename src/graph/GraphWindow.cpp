@@ -52,7 +52,8 @@ void CGraphWindow::initWindow()
     m_RightScalePlot = 1;
     m_bRescaleY = m_bRunning = m_bTimingRun = false;
     m_LastShownSample = -1;
-    m_bVideoAnalysisRun = m_bPredictMode = false;
+    m_bVideoAnalysisRun = false;
+    m_Predictions.SetOn(false);
     m_MouseMode = MouseNormal;
     m_bZooming = m_bPanning = false;
 
@@ -99,7 +100,8 @@ void CGraphWindow::initWindow()
     m_bShowAnnotations = true;
     m_bDraggingAnnotation = false;
     m_DragScale = -2;
-    m_bPredictMode = m_bPredictAdding = m_bPredictErasing = m_bUpdatingPlots = false;
+    m_Predictions.SetOn(false);
+    m_bUpdatingPlots = false;
     m_VideoFolderKey = -1;
     m_bVideoPlayback = false;
     m_RepaintMode = RepaintFull;

@@ -10,6 +10,7 @@
 #include "windowbase/KorvantaWindow.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphCursors.h"
+#include "graph/GraphPredictions.h"
 #include "graph/GraphPlot.h"
 #include "graph/GraphRules.h"
 #include "graph/GraphX.h"
@@ -217,8 +218,6 @@ public:
     QPoint m_DragStartPoint;
     int m_SelAnnotation = -1;
     int m_SelAnnotationPlot = -1;
-    bool m_bPredictMode = false;
-    QList<CPredictPlot> m_PredictPlots;
     int m_VideoFolderKey = -1;
     bool m_bVideoPlayback = false;
 
@@ -241,8 +240,8 @@ private:
     float m_DragStartXMax = 0.0f;
     bool m_bShowAnnotations = true;
     bool m_bDraggingAnnotation = false;
-    bool m_bPredictAdding = false;
-    bool m_bPredictErasing = false;
+    // The prediction curves and predict mode (GraphPredictions.h).
+    CGraphPredictions m_Predictions;
 
 public slots:
     void StartRunning();
@@ -430,11 +429,8 @@ public:
     QRect PictureRect();
     QPixmap GraphPicture();
     // Prediction curves (GraphWindow_predictioncurves.cpp).
-    void TogglePredictMode();
-    void AddPredictPlot();
-    void AddPredictPoint(double x, double y, bool add = true);
+    const CGraphPredictions& Predictions() const { return m_Predictions; }
     void DrawPredictPlots(QPainter* painter);
-    void DrawPredict1Plot(QPainter* painter, int index);
     // What the main window and the window manager ask (GraphWindow_commands.cpp).
     void EnableSlopeMode(bool on);
     void EnableAreaMode(bool on);
@@ -475,11 +471,8 @@ private:
 
     // Cursors, annotations, mouse modes and drops
 public:
-    // Searches behind the cursors (GraphWindow_search.cpp). The time searches use the sample
-    // order of the X list (binary search) whenever that list is known to be non-decreasing.
-    float FindNearestY(CDataBranch* branch, float value, int& index);
-    float FindMatchingY(CDataBranch* branch, float x, float tolerance, int& index, int start);
-    float FindMatchingTimeY(CDataBranch* branch, float x, int& index, int start);
+    // Searches behind the cursors (GraphWindow_search.cpp; those over one series alone in
+    // GraphSearch.h).
     CGraphPlot FindNearestPlot(QPoint* point, int& plotIndex);
     CGraphPlot FindNearestXYPlot(QPoint* point, int& plotIndex, int& sample);
     // What the analysis commands read: cursor 1's plot key (-1 without cursor 1), the two
@@ -510,10 +503,6 @@ public:
     void DoDragAnnotation(QPoint point);
     void ShowDataTooltip(QPoint point);
 
-    // Prediction points by mouse (GraphWindow_predictionpoints.cpp).
-    void DoAddPredictPoint(QPoint point, bool flag);
-    void DoErasePredictPoint(QPoint point);
-
 public slots:
     void OnZoom();
     void OnPan();
@@ -540,6 +529,9 @@ private:
     bool pressOnCursorPlot(QPoint p, bool doubleClick);
     void pressForCursors(QPoint p);
     void pressOnAnnotation(QPoint p, bool doubleClick);
+    // A press in predict mode adds a point to the last curve there, or erases the curve drawn
+    // through it (GraphWindow_predictioncurves.cpp).
+    void pressForPrediction(QPoint p);
 };
 
 // The tool-bar actions' states for a window state: a rule of the window that needs none.

@@ -1,6 +1,7 @@
 // The two cursors: attaching them to plots and samples, drawing cursor 1 with its read-out and
 // slope, cursor 2 with the differences to cursor 1 and the shaded area between them.
 #include "graph/GraphWindow.h"
+#include "graph/GraphSearch.h"
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"

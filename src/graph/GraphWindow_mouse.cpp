@@ -2,6 +2,7 @@
 // and by where the mouse is; the rubber-band zoom, the pan, the stretching of the scales, the
 // cursor and annotation drags, the bar tooltip and the tool-bar actions that switch modes.
 #include "graph/GraphWindow.h"
+#include "graph/GraphSearch.h"
 
 #include "windowbase/ChildWindowHost.h"
 #include "windowbase/Prompter.h"
@@ -173,12 +174,9 @@ void CGraphWindow::mousePress(QPoint p, bool doubleClick)
 {
     repaint();
     SaveGraph();
-    if (m_bPredictMode) {
-        if (m_MouseMode == MouseAddPredict && Inside(m_GraphRect, p))
-            DoAddPredictPoint(p, false);
-        if (m_MouseMode == MouseErasePredict && Inside(m_GraphRect, p))
-            DoErasePredictPoint(p);
-    }
+    if (m_Predictions.IsOn() && (m_MouseMode == MouseAddPredict || m_MouseMode == MouseErasePredict)
+        && Inside(m_GraphRect, p))
+        pressForPrediction(p);
     if (m_bRunning)
         return;
     if (!m_Plots.isEmpty() && pressOnScale(p))
@@ -538,9 +536,7 @@ void CGraphWindow::DoDragScale(QPoint p)
             if (m_Plots.at(j).m_Key == key)
                 DoDragScaleFactor(j, rx, ry);
     }
-    for (CPredictPlot& curve : m_PredictPlots)
-        if (!curve.m_X.isEmpty())
-            curve.m_Plot.m_Max = curve.m_Plot.m_DragStartMax * ry;
+    m_Predictions.StretchMaxima(ry);
     RepaintGraph(RepaintFull);
 }
 

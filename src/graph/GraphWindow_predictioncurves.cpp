@@ -1,5 +1,7 @@
 // Prediction curves: predict mode holds the data plots at the sample count they had when it
-// was switched on, and the user's points make free-hand curves drawn over the data.
+// was switched on, and the user's points make free-hand curves drawn over the data. The curves
+// and the mode are CGraphPredictions; the window switches them, turns presses into points
+// and draws them.
 #include "graph/GraphWindow.h"
 
 #include "Core/Data/DataBranch.h"
@@ -8,113 +10,31 @@
 
 #include <QPainter>
 
-#include <cmath>
-
 namespace {
-// A point further right than this is refused: the fillers before it would take the memory
-// of the whole machine.
-constexpr double s_MaxPredictX = 20.0e6;
+
+// A new curve takes the range of the first plot, or 0..10 on a graph without plots.
+void AddCurveOver(CGraphPredictions& predictions, const QList<CGraphPlot>& plots)
+{
+    if (plots.isEmpty())
+        predictions.AddCurve(0.0f, 10.0f);
+    else
+        predictions.AddCurve(plots.first().m_Min, plots.first().m_Max);
 }
 
-void CGraphWindow::OnPredict()
+void DrawCurve(QPainter* painter, const CPredictPlot& c, float xMin, float xMax, const QRect& area)
 {
-    TogglePredictMode();
-    UpdateButtons();
-}
-
-void CGraphWindow::OnAddPredict()
-{
-    AddPredictPlot();
-    UpdateButtons();
-}
-
-void CGraphWindow::OnErasePredict()
-{
-    m_MouseMode = m_MouseMode == MouseErasePredict ? MouseNormal : MouseErasePredict;
-    UpdateButtons();
-}
-
-void CGraphWindow::TogglePredictMode()
-{
-    if (!m_bPredictMode) {
-        m_bPredictMode = true;
-        m_MouseMode = MouseAddPredict;
-        if (m_Plots.isEmpty()) {
-            m_LastShownSample = -1;
-        } else if (const CDataBranch* b = GetDataBranch(0)) {
-            m_LastShownSample = b->GetXSize();
-        }
-        if (m_PredictPlots.isEmpty())
-            AddPredictPlot();
-        return;
-    }
-    m_bPredictMode = false;
-    m_MouseMode = MouseNormal;
-    m_LastShownSample = -1;
-    RepaintGraph(RepaintPredictOff);
-}
-
-void CGraphWindow::AddPredictPlot()
-{
-    CPredictPlot curve;
-    // A curve in a pale palette colour disappears into the white area and its grid lines
-    // (the grid's own blue and tan are such colours): those entries are passed over (the
-    // palette has strong colours, so the walk ends).
-    curve.m_Plot.m_Color = GetNextGlobalColor();
-    for (int i = 0; i < 12 && !GraphRules::StandsOutOnPlotArea(curve.m_Plot.m_Color); ++i)
-        curve.m_Plot.m_Color = GetNextGlobalColor();
-    curve.m_Plot.m_bAutoScale = false;
-    if (!m_Plots.isEmpty()) {
-        curve.m_Plot.m_Min = m_Plots.first().m_Min;
-        curve.m_Plot.m_Max = m_Plots.first().m_Max;
-    } else {
-        curve.m_Plot.m_Min = 0.0f;
-        curve.m_Plot.m_Max = 10.0f;
-    }
-    m_PredictPlots.append(curve);
-}
-
-void CGraphWindow::AddPredictPoint(double x, double y, bool add)
-{
-    Q_UNUSED(add);
-    if (m_PredictPlots.isEmpty())
-        AddPredictPlot();
-    if (!(x >= 0.0) || x > s_MaxPredictX || !std::isfinite(y))
-        return;
-    CPredictPlot& c = m_PredictPlots.last();
-    // The counter is as wide as the list: a narrower one would wrap and never end.
-    const long long whole = static_cast<long long>(x);
-    for (long long k = c.m_X.size(); k <= whole; ++k) {
-        c.m_X.append(float(k - 1));
-        c.m_Y.append(float(MissingValue));
-    }
-    c.m_X.append(float(x));
-    c.m_Y.append(float(y));
-}
-
-void CGraphWindow::DrawPredictPlots(QPainter* painter)
-{
-    for (int i = 0; i < m_PredictPlots.size(); ++i)
-        DrawPredict1Plot(painter, i);
-}
-
-void CGraphWindow::DrawPredict1Plot(QPainter* painter, int index)
-{
-    if (!painter || index < 0 || index >= m_PredictPlots.size())
-        return;
-    const CPredictPlot c = m_PredictPlots.at(index);
     const int n = std::min(c.m_X.size(), c.m_Y.size());
     if (n == 0)
         return;
     const float missing = float(MissingValue);
     auto pixel = [&](int i) {
-        return QPoint(GraphRules::ToPixelX(c.m_X.at(i), m_X.Min(), m_X.Max(), m_GraphRect),
-                      GraphRules::ToPixelY(c.m_Y.at(i), c.m_Plot.m_Min, c.m_Plot.m_Max, m_GraphRect));
+        return QPoint(GraphRules::ToPixelX(c.m_X.at(i), xMin, xMax, area),
+                      GraphRules::ToPixelY(c.m_Y.at(i), c.m_Plot.m_Min, c.m_Plot.m_Max, area));
     };
     bool havePrevious = c.m_Y.at(0) != missing;
     QPoint previous = havePrevious ? pixel(0) : QPoint();
     painter->save();
-    painter->setClipRect(m_GraphRect);
+    painter->setClipRect(area);
     painter->setPen(QPen(c.m_Plot.m_Color, 2, Qt::SolidLine));
     for (int i = 0; i < n; ++i) {
         if (c.m_Y.at(i) == missing)
@@ -125,4 +45,67 @@ void CGraphWindow::DrawPredict1Plot(QPainter* painter, int index)
         havePrevious = true;
     }
     painter->restore();
+}
+
+} // namespace
+
+void CGraphWindow::OnPredict()
+{
+    if (!m_Predictions.IsOn()) {
+        m_Predictions.SetOn(true);
+        m_MouseMode = MouseAddPredict;
+        if (m_Plots.isEmpty()) {
+            m_LastShownSample = -1;
+        } else if (const CDataBranch* b = GetDataBranch(0)) {
+            m_LastShownSample = b->GetXSize();
+        }
+        if (m_Predictions.Curves().isEmpty())
+            AddCurveOver(m_Predictions, m_Plots);
+    } else {
+        m_Predictions.SetOn(false);
+        m_MouseMode = MouseNormal;
+        m_LastShownSample = -1;
+        RepaintGraph(RepaintPredictOff);
+    }
+    UpdateButtons();
+}
+
+void CGraphWindow::OnAddPredict()
+{
+    AddCurveOver(m_Predictions, m_Plots);
+    UpdateButtons();
+}
+
+void CGraphWindow::OnErasePredict()
+{
+    m_MouseMode = m_MouseMode == MouseErasePredict ? MouseNormal : MouseErasePredict;
+    UpdateButtons();
+}
+
+void CGraphWindow::DrawPredictPlots(QPainter* painter)
+{
+    if (!painter)
+        return;
+    for (const CPredictPlot& curve : m_Predictions.Curves())
+        DrawCurve(painter, curve, m_X.Min(), m_X.Max(), m_GraphRect);
+}
+
+void CGraphWindow::pressForPrediction(QPoint p)
+{
+    if (m_MouseMode == MouseErasePredict) {
+        if (m_Predictions.EraseNear(p, m_X.Min(), m_X.Max(), m_GraphRect))
+            RepaintGraph(RepaintWithoutCursors);
+        return;
+    }
+    if (m_Predictions.Curves().isEmpty())
+        AddCurveOver(m_Predictions, m_Plots);
+    const CPredictPlot& c = m_Predictions.Curves().last();
+    const float L = float(m_GraphRect.left()), T = float(m_GraphRect.top());
+    const float R = float(m_GraphRect.right()), B = float(m_GraphRect.bottom());
+    if (R <= L || B <= T)
+        return;
+    const float x = m_X.Min() + (m_X.Max() - m_X.Min()) * (float(p.x()) - L) / (R - L);
+    const float y = c.m_Plot.m_Min + (c.m_Plot.m_Max - c.m_Plot.m_Min) * (B - float(p.y())) / (B - T);
+    m_Predictions.AddPoint(x, y);
+    RepaintGraph(RepaintWithoutCursors);
 }

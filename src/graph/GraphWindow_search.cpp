@@ -2,6 +2,7 @@
 // an X position, the sample whose value is nearest a given value; and the read-only queries
 // through which the analysis commands learn the cursor range and the X axis.
 #include "graph/GraphWindow.h"
+#include "graph/GraphSearch.h"
 
 #include "Core/Data/DataBranch.h"
 #include "Core/Data/DataManager.h"
@@ -36,7 +37,7 @@ int TruncIndex(double v)
 
 } // namespace
 
-float CGraphWindow::FindNearestY(CDataBranch* branch, float value, int& index)
+float FindNearestY(CDataBranch* branch, float value, int& index)
 {
     float best = s_NoValue;
     int bestIndex = 0;
@@ -60,7 +61,7 @@ float CGraphWindow::FindNearestY(CDataBranch* branch, float value, int& index)
     return best;
 }
 
-float CGraphWindow::FindMatchingY(CDataBranch* branch, float x, float tolerance, int& index, int start)
+float FindMatchingY(CDataBranch* branch, float x, float tolerance, int& index, int start)
 {
     if (!branch) {
         index = 0;
@@ -119,7 +120,7 @@ float CGraphWindow::FindMatchingY(CDataBranch* branch, float x, float tolerance,
     return float(MissingValue);
 }
 
-float CGraphWindow::FindMatchingTimeY(CDataBranch* branch, float x, int& index, int start)
+float FindMatchingTimeY(CDataBranch* branch, float x, int& index, int start)
 {
     const int count = branch ? branch->GetXSize() : 0;
     if (count == 0) {

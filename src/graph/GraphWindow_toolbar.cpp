@@ -301,8 +301,8 @@ void CGraphWindow::UpdateButtons()
     in.cursor2 = m_Cursors.Second().m_Plot != -1;
     for (const CGraphPlot& p : m_Plots)
         in.annotations = in.annotations || p.GetNumAnnotations() > 0;
-    in.predictMode = m_bPredictMode;
-    in.predictCurves = !m_PredictPlots.isEmpty();
+    in.predictMode = m_Predictions.IsOn();
+    in.predictCurves = !m_Predictions.Curves().isEmpty();
     const ToolState st = GraphToolStates(in);
     for (int i = 0; i < NumToolActions; ++i) {
         MultiAction* a = m_ToolBarActions.at(i);

@@ -119,7 +119,7 @@ private slots:
         QVERIFY(!rig.enabled(CGraphWindow::ActErasePredict));
         // Predict mode offers the other two prediction commands.
         rig.graph->m_ToolBarActions.at(CGraphWindow::ActPredict)->trigger();
-        QVERIFY(rig.graph->m_bPredictMode);
+        QVERIFY(rig.graph->Predictions().IsOn());
         QVERIFY(rig.enabled(CGraphWindow::ActAddPredict) && rig.enabled(CGraphWindow::ActErasePredict));
         QVERIFY(rig.graph->m_ToolBarActions.at(CGraphWindow::ActPredict)->isChecked());
         rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->trigger();
@@ -151,64 +151,33 @@ private slots:
         first.m_Max = 8.0f;
         rig.graph->UpdatePlot(first, 0);
         rig.graph->OnPredict();
-        QVERIFY(rig.graph->m_bPredictMode);
+        QVERIFY(rig.graph->Predictions().IsOn());
         QCOMPARE(rig.graph->m_MouseMode, int(CGraphWindow::MouseAddPredict));
         QCOMPARE(rig.graph->m_LastShownSample, qint64(120));
-        QCOMPARE(rig.graph->m_PredictPlots.size(), 1);
-        QCOMPARE(rig.graph->m_PredictPlots.at(0).m_Plot.m_Min, -2.0f);
-        QCOMPARE(rig.graph->m_PredictPlots.at(0).m_Plot.m_Max, 8.0f);
-        QVERIFY(!rig.graph->m_PredictPlots.at(0).m_Plot.m_bAutoScale);
+        QCOMPARE(rig.graph->Predictions().Curves().size(), 1);
+        QCOMPARE(rig.graph->Predictions().Curves().at(0).m_Plot.m_Min, -2.0f);
+        QCOMPARE(rig.graph->Predictions().Curves().at(0).m_Plot.m_Max, 8.0f);
+        QVERIFY(!rig.graph->Predictions().Curves().at(0).m_Plot.m_bAutoScale);
         // More samples arrive; the limit stays until predict mode ends, the curve stays after.
         CGraphTestHost::fill(rig.graph->GetDataBranch(0), 10, [](int) { return 1.0; }, 120);
         QCOMPARE(rig.graph->m_LastShownSample, qint64(120));
         rig.graph->OnPredict();
-        QVERIFY(!rig.graph->m_bPredictMode);
+        QVERIFY(!rig.graph->Predictions().IsOn());
         QCOMPARE(rig.graph->m_MouseMode, int(CGraphWindow::MouseNormal));
         QCOMPARE(rig.graph->m_LastShownSample, qint64(-1));
         QCOMPARE(rig.graph->m_RepaintMode, int(CGraphWindow::RepaintPredictOff));
-        QCOMPARE(rig.graph->m_PredictPlots.size(), 1);
+        QCOMPARE(rig.graph->Predictions().Curves().size(), 1);
     }
 
     void predictModeWithoutPlots()
     {
         CRig rig;
         rig.graph->m_LastShownSample = 40;
-        rig.graph->TogglePredictMode();
+        rig.graph->OnPredict();
         QCOMPARE(rig.graph->m_LastShownSample, qint64(-1));
-        QCOMPARE(rig.graph->m_PredictPlots.size(), 1);
-        QCOMPARE(rig.graph->m_PredictPlots.at(0).m_Plot.m_Min, 0.0f);
-        QCOMPARE(rig.graph->m_PredictPlots.at(0).m_Plot.m_Max, 10.0f);
-    }
-
-    void predictionPointsAndFillers()
-    {
-        CRig rig;
-        CGraphWindow* g = rig.graph;
-        g->AddPredictPoint(3.4, 2.0);
-        QCOMPARE(g->m_PredictPlots.size(), 1);
-        const float m = float(MissingValue);
-        QCOMPARE(g->m_PredictPlots.at(0).m_X, (QVector<float>{-1, 0, 1, 2, 3.4f}));
-        QCOMPARE(g->m_PredictPlots.at(0).m_Y, (QVector<float>{m, m, m, m, 2.0f}));
-        g->AddPredictPoint(5.2, 3.0);
-        QCOMPARE(g->m_PredictPlots.at(0).m_X.mid(5), (QVector<float>{4, 5.2f}));
-        QCOMPARE(g->m_PredictPlots.at(0).m_Y.mid(5), (QVector<float>{m, 3.0f}));
-        g->AddPredictPoint(3.9, 1.0);
-        QCOMPARE(g->m_PredictPlots.at(0).m_X.size(), 8);
-        QCOMPARE(g->m_PredictPlots.at(0).m_X.last(), 3.9f);
-        g->AddPredictPoint(-0.5, 1.0);
-        g->AddPredictPoint(qQNaN(), 1.0);
-        g->AddPredictPoint(1.0e12, 1.0);
-        QCOMPARE(g->m_PredictPlots.at(0).m_X.size(), 8);
-    }
-
-    void fillersPastTheSixteenBitRangeEnd()
-    {
-        CRig rig;
-        rig.graph->AddPredictPoint(40000.5, 1.0);
-        const CPredictPlot& c = rig.graph->m_PredictPlots.at(0);
-        QCOMPARE(c.m_X.size(), 40002);
-        QCOMPARE(c.m_X.at(40000), 39999.0f);
-        QCOMPARE(c.m_X.last(), 40000.5f);
+        QCOMPARE(rig.graph->Predictions().Curves().size(), 1);
+        QCOMPARE(rig.graph->Predictions().Curves().at(0).m_Plot.m_Min, 0.0f);
+        QCOMPARE(rig.graph->Predictions().Curves().at(0).m_Plot.m_Max, 10.0f);
     }
 
     void newCurvesTakeConsecutivePaletteColours()
@@ -218,43 +187,19 @@ private slots:
         rig.graph->m_ToolBarActions.at(CGraphWindow::ActAddPredict)->setEnabled(true);
         rig.graph->OnAddPredict();
         rig.graph->OnAddPredict();
-        QCOMPARE(rig.graph->m_PredictPlots.size(), 2);
-        QCOMPARE(rig.graph->m_PredictPlots.at(0).m_Plot.m_Color, colorsTable[0]);
-        QCOMPARE(rig.graph->m_PredictPlots.at(1).m_Plot.m_Color, colorsTable[1]);
-        rig.graph->AddPredictPoint(1.0, 1.0);
-        QVERIFY(rig.graph->m_PredictPlots.at(0).m_X.isEmpty());
-        QCOMPARE(rig.graph->m_PredictPlots.at(1).m_X.size(), 3);
+        QCOMPARE(rig.graph->Predictions().Curves().size(), 2);
+        QCOMPARE(rig.graph->Predictions().Curves().at(0).m_Plot.m_Color, colorsTable[0]);
+        QCOMPARE(rig.graph->Predictions().Curves().at(1).m_Plot.m_Color, colorsTable[1]);
         // From slot 6 on: the grid's blue and orange (slots 7 and 8) are passed over.
         globalColorIndex = 6;
         rig.graph->OnAddPredict();
         rig.graph->OnAddPredict();
-        QCOMPARE(rig.graph->m_PredictPlots.at(2).m_Plot.m_Color, colorsTable[6]);
-        QCOMPARE(rig.graph->m_PredictPlots.at(3).m_Plot.m_Color, colorsTable[9]);
+        QCOMPARE(rig.graph->Predictions().Curves().at(2).m_Plot.m_Color, colorsTable[6]);
+        QCOMPARE(rig.graph->Predictions().Curves().at(3).m_Plot.m_Color, colorsTable[9]);
         // So is the pale yellow of slot 11.
         globalColorIndex = 11;
         rig.graph->OnAddPredict();
-        QCOMPARE(rig.graph->m_PredictPlots.at(4).m_Plot.m_Color, colorsTable[0]);
-    }
-
-    void curveIsDrawnWhereItsPointsLie()
-    {
-        CRig rig;
-        CGraphWindow* g = rig.graph;
-        g->m_GraphRect = QRect(0, 0, 101, 101);
-        g->m_X.ZoomTo(0.0f, 10.0f);
-        g->AddPredictPoint(2.0, 2.0);
-        g->AddPredictPoint(8.0, 2.0);
-        g->m_PredictPlots[0].m_Plot.m_Color = QColor(0, 0, 255);
-        QImage image(101, 101, QImage::Format_RGB32);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        g->DrawPredict1Plot(&painter, 0);
-        g->DrawPredict1Plot(&painter, 5);   // no such curve: nothing
-        painter.end();
-        // A horizontal line at Y 2 of 0..10 on a 100-pixel area: row 80, columns 20 to 80.
-        QCOMPARE(image.pixelColor(50, 80), QColor(0, 0, 255));
-        QCOMPARE(image.pixelColor(50, 50), QColor(Qt::white));
-        QCOMPARE(image.pixelColor(10, 80), QColor(Qt::white));   // the fillers are not drawn
+        QCOMPARE(rig.graph->Predictions().Curves().at(4).m_Plot.m_Color, colorsTable[0]);
     }
 
     void xAxisFunctionsNeedRisingXValues_data()

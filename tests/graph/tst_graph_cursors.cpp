@@ -4,6 +4,7 @@
 
 #include "Core/Data/Globals.h"
 #include "analysis/Functions.h"
+#include "graph/GraphSearch.h"
 #include "graph/PlotStrokes.h"
 
 #include <QMouseEvent>
@@ -48,7 +49,7 @@ private slots:
             xs[i] = i;
         int index = -5;
         QFETCH(float, expected);
-        QCOMPARE(rig.graph->FindNearestY(MakeBranch(rig.host, xs, ys), value, index), expected);
+        QCOMPARE(FindNearestY(MakeBranch(rig.host, xs, ys), value, index), expected);
         QTEST(index, "index");
     }
 
@@ -58,25 +59,25 @@ private slots:
         CDataBranch* b = MakeBranch(rig.host, {0, 1, 2, 3, 4}, {10, 11, 12, 13, 14}, 0.5);
         int index = 77;
         // Beyond the last sample: no value, index untouched.
-        QCOMPARE(rig.graph->FindMatchingY(b, 2.0f, 0.5f, index, 9), float(MissingValue));
+        QCOMPARE(FindMatchingY(b, 2.0f, 0.5f, index, 9), float(MissingValue));
         QCOMPARE(index, 77);
         // The first sample within the tolerance, reported one past its position.
         // The tolerance is in seconds: |X x 0.5 - 1.7| <= 0.5 first holds at X 3.
-        QCOMPARE(rig.graph->FindMatchingY(b, 3.4f, 0.5f, index, 0), 13.0f);
+        QCOMPARE(FindMatchingY(b, 3.4f, 0.5f, index, 0), 13.0f);
         QCOMPARE(index, 4);
-        QCOMPARE(rig.graph->FindMatchingY(b, 2.2f, 0.5f, index, -3), 12.0f);
+        QCOMPARE(FindMatchingY(b, 2.2f, 0.5f, index, -3), 12.0f);
         QCOMPARE(index, 3);
         // Nothing within the tolerance.
         index = 77;
-        QCOMPARE(rig.graph->FindMatchingY(b, 20.0f, 0.5f, index, 0), float(MissingValue));
+        QCOMPARE(FindMatchingY(b, 20.0f, 0.5f, index, 0), float(MissingValue));
         QCOMPARE(index, 77);
         // Without a time base every sample matches: the first from the start.
         CDataBranch* untimed = MakeBranch(rig.host, {0, 1, 2, 3}, {5, 6, 7, 8}, 0.0);
-        QCOMPARE(rig.graph->FindMatchingY(untimed, 99.0f, 0.5f, index, 2), 7.0f);
+        QCOMPARE(FindMatchingY(untimed, 99.0f, 0.5f, index, 2), 7.0f);
         QCOMPARE(index, 3);
         // Samples out of order are scanned: the first one in the band wins.
         CDataBranch* shuffled = MakeBranch(rig.host, {3, 0, 2, 1}, {30, 0, 20, 10}, 1.0);
-        QCOMPARE(rig.graph->FindMatchingY(shuffled, 1.0f, 0.5f, index, 0), 10.0f);
+        QCOMPARE(FindMatchingY(shuffled, 1.0f, 0.5f, index, 0), 10.0f);
         QCOMPARE(index, 4);
     }
 
@@ -110,7 +111,7 @@ private slots:
                 QVERIFY(!b->IsXNonDecreasing());
             }
             int index = 55;
-            const float y = rig.graph->FindMatchingTimeY(b, x, index, start);
+            const float y = FindMatchingTimeY(b, x, index, start);
             const QString row = QStringLiteral("ordered=%1").arg(ordered);
             if (!ordered && QTest::currentDataTag() == QByteArray("beyond the last"))
                 continue;   // the appended sample lies beyond: not the same branch then
@@ -119,7 +120,7 @@ private slots:
                 QTEST(index, "index");
         }
         int index = 3;
-        QCOMPARE(rig.graph->FindMatchingTimeY(MakeBranch(rig.host, {}, {}), 1.0f, index, 0), 0.0f);
+        QCOMPARE(FindMatchingTimeY(MakeBranch(rig.host, {}, {}), 1.0f, index, 0), 0.0f);
         QCOMPARE(index, 0);
     }
 
@@ -134,7 +135,7 @@ private slots:
         }
         CDataBranch* b = MakeBranch(rig.host, xs, ys);
         int index = -1;
-        QCOMPARE(rig.graph->FindMatchingTimeY(b, 1020.2f, index, 1018), 20.0f);
+        QCOMPARE(FindMatchingTimeY(b, 1020.2f, index, 1018), 20.0f);
         QCOMPARE(index, 20);
     }
 

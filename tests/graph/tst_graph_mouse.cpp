@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QMimeData>
+#include <QPainter>
 #include <QToolTip>
 #include "common/TestMain.h"
 
@@ -677,12 +678,11 @@ private slots:
     {
         CCursorRig rig;
         CGraphWindow* g = rig.graph;
-        g->m_bPredictMode = true;
-        g->m_MouseMode = CGraphWindow::MouseAddPredict;
+        g->OnPredict();
         const QPoint p = rig.pixel(10.0f, 20.0f);
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, p);
-        QCOMPARE(g->m_PredictPlots.size(), 1);
-        const CPredictPlot& c = g->m_PredictPlots.first();
+        QCOMPARE(g->Predictions().Curves().size(), 1);
+        const CPredictPlot& c = g->Predictions().Curves().first();
         // Whole X positions before the point are gaps, then the point itself.
         QVERIFY(c.m_X.size() >= 2);
         QVERIFY(std::fabs(c.m_X.last() - 10.0f) < 0.3f);
@@ -690,38 +690,41 @@ private slots:
         QCOMPARE(c.m_Y.first(), float(MissingValue));
         // Left of X 0 no point is added.
         rig.setAxes(-50.0f, 100.0f, 0.0f, 50.0f);
-        const int before = g->m_PredictPlots.first().m_X.size();
+        const int before = g->Predictions().Curves().first().m_X.size();
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(-20.0f, 20.0f));
-        QCOMPARE(g->m_PredictPlots.first().m_X.size(), before);
+        QCOMPARE(g->Predictions().Curves().first().m_X.size(), before);
 
         // Erasing: 5 pixels away misses, 4 pixels away removes the curve.
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
-        g->m_MouseMode = CGraphWindow::MouseErasePredict;
-        const QPoint at = rig.pixel(g->m_PredictPlots.first().m_X.last(), g->m_PredictPlots.first().m_Y.last());
+        g->OnErasePredict();
+        const QPoint at = rig.pixel(g->Predictions().Curves().first().m_X.last(), g->Predictions().Curves().first().m_Y.last());
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, at + QPoint(5, 0));
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, at + QPoint(0, 5));
-        QCOMPARE(g->m_PredictPlots.size(), 1);
+        QCOMPARE(g->Predictions().Curves().size(), 1);
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, at + QPoint(4, 0));
-        QCOMPARE(g->m_PredictPlots.size(), 0);
+        QCOMPARE(g->Predictions().Curves().size(), 0);
     }
 
-    void erasingFindsPointsPastA16BitCount()
+    void predictionCurveIsDrawnWhereItsPointsLie()
     {
         CCursorRig rig;
         CGraphWindow* g = rig.graph;
-        CPredictPlot other, longOne;
-        other.m_Plot.m_Min = longOne.m_Plot.m_Min = 0.0f;
-        other.m_Plot.m_Max = longOne.m_Plot.m_Max = 50.0f;
-        other.m_X << 90.0f;
-        other.m_Y << 45.0f;
-        for (int k = 0; k < 40000; ++k) {
-            longOne.m_X << (k < 39000 ? -100.0f : 25.0f);
-            longOne.m_Y << 10.0f;
-        }
-        g->m_PredictPlots << other << longOne;
-        g->DoErasePredictPoint(rig.pixel(25.0f, 10.0f));
-        QCOMPARE(g->m_PredictPlots.size(), 1);
-        QCOMPARE(g->m_PredictPlots.first().m_X.size(), 1);
+        InitGlobalColors();
+        globalColorIndex = 0;
+        g->OnPredict();
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(20.0f, 20.0f));
+        QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(80.0f, 20.0f));
+        const QColor color = g->Predictions().Curves().at(0).m_Plot.m_Color;
+        QCOMPARE(color, colorsTable[0]);
+        QImage image(g->size(), QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        g->DrawPredictPlots(&painter);
+        painter.end();
+        // A horizontal line at Y 20 from X 20 to 80.
+        QCOMPARE(image.pixelColor(rig.pixel(50.0f, 20.0f)), color);
+        QCOMPARE(image.pixelColor(rig.pixel(50.0f, 35.0f)), QColor(Qt::white));
+        QCOMPARE(image.pixelColor(rig.pixel(10.0f, 20.0f)), QColor(Qt::white));   // the fillers are not drawn
     }
 
     void barTooltip()

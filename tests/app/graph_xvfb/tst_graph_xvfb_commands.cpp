@@ -6,6 +6,7 @@
 #include "support/AppBench.h"
 #include "windowbase/MultiAction.h"
 #include "Core/Data/DataBranch.h"
+#include "graph/GraphRules.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -103,18 +104,25 @@ void TestGraphXvfbCommands::commandsAfterARun()
 
     // Prediction: predict mode, a curve of two points, back to all data.
     action(CGraphWindow::ActPredict)->trigger();
-    QVERIFY(graph->m_bPredictMode);
+    QVERIFY(graph->Predictions().IsOn());
     QVERIFY(action(CGraphWindow::ActAddPredict)->isEnabled());
     const CGraphPlot& first = graph->m_Plots.first();
-    graph->AddPredictPoint(graph->m_X.Max() * 0.2, first.m_Min + (first.m_Max - first.m_Min) * 0.8);
-    graph->AddPredictPoint(graph->m_X.Max() * 0.8, first.m_Min + (first.m_Max - first.m_Min) * 0.2);
+    // The two points pressed where those values are drawn.
+    auto pointAt = [&](float x, float y) {
+        return QPoint(GraphRules::ToPixelX(x, graph->m_X.Min(), graph->m_X.Max(), graph->m_GraphRect),
+                      GraphRules::ToPixelY(y, first.m_Min, first.m_Max, graph->m_GraphRect));
+    };
+    const QPoint left = pointAt(graph->m_X.Max() * 0.2f, first.m_Min + (first.m_Max - first.m_Min) * 0.8f);
+    const QPoint right = pointAt(graph->m_X.Max() * 0.8f, first.m_Min + (first.m_Max - first.m_Min) * 0.2f);
+    graph->mousePress(left, false);
+    graph->mousePress(right, false);
     action(CGraphWindow::ActPredict)->trigger();
-    QVERIFY(!graph->m_bPredictMode);
+    QVERIFY(!graph->Predictions().IsOn());
     action(CGraphWindow::ActAutoscale)->trigger();
 
     // The prediction line crosses the middle of the plot area in its own colour, once the
     // paint has reached the screen.
-    const QColor predicted = graph->m_PredictPlots.first().m_Plot.m_Color;
+    const QColor predicted = graph->Predictions().Curves().first().m_Plot.m_Color;
     const QRect area(graph->mapToGlobal(graph->m_GraphRect.topLeft()), graph->m_GraphRect.size());
     // Its edges are smoothed: a pixel near the colour counts.
     auto near = [&](const QColor& c) {
