@@ -207,17 +207,8 @@ public:
     QComboBox* m_pLeftScaleCombo = nullptr;
     QComboBox* m_pRightScaleCombo = nullptr;
     QComboBox* m_pXScaleCombo = nullptr;
-    MouseMode m_MouseMode = MouseNormal;
-    QPoint m_LastMousePoint;
-    QRect m_ZoomRect;
-    bool m_bPanning = false;
-    QList<CBarData> m_BarDataList;
     // The two cursors (GraphCursors.h).
     CGraphCursors m_Cursors;
-    bool m_bDrawCursors = true;
-    QPoint m_DragStartPoint;
-    int m_SelAnnotation = -1;
-    int m_SelAnnotationPlot = -1;
     int m_VideoFolderKey = -1;
     bool m_bVideoPlayback = false;
 
@@ -232,6 +223,18 @@ private:
     QToolBar* m_pToolBar = nullptr;
     QPushButton* m_pToolBarToggle = nullptr;
     QPoint m_PressPoint;
+    // What a press and a drag do, where the mouse was last and where a drag started, the zoom
+    // band, whether a pan is under way, the bars as last drawn (for their tooltips), whether a
+    // full paint draws the cursors (not while one is dragged) and the annotation pressed.
+    MouseMode m_MouseMode = MouseNormal;
+    QPoint m_LastMousePoint;
+    QPoint m_DragStartPoint;
+    QRect m_ZoomRect;
+    bool m_bPanning = false;
+    QList<CBarData> m_BarDataList;
+    bool m_bDrawCursors = true;
+    int m_SelAnnotation = -1;
+    int m_SelAnnotationPlot = -1;
     QRect m_PrevZoomRect;
     bool m_bZooming = false;
     QPixmap m_GraphPixmap;
@@ -489,19 +492,17 @@ public:
 
     // Annotations (GraphWindow_annotations.cpp).
     void DrawAnnotations(QPainter* painter);
-    void Draw1Annotation(QPainter* painter, int annotationIndex, int plotIndex, bool selected);
     int PtInAnnotation(QPoint point, int& annotationIndex);
 
-    // Mouse (GraphWindow_mouse.cpp).
+    // Mouse (GraphWindow_mouse.cpp): what a press and a drag in the plot area do now.
+    MouseMode GetMouseMode() const { return m_MouseMode; }
     int CheckMouseInScale(QPoint point);
     void mousePress(QPoint point, bool doubleClick);
-    void DoZoom();
     void DoDragPan(QPoint point);
     void DoDragScale(QPoint point);
     void DoDragScaleFactor(int plotIndex, float xRatio, float yRatio);
     void DoDragCursor(QPoint point);
     void DoDragAnnotation(QPoint point);
-    void ShowDataTooltip(QPoint point);
 
 public slots:
     void OnZoom();

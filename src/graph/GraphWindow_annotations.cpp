@@ -12,42 +12,12 @@
 
 #include <cmath>
 
-void CGraphWindow::DrawAnnotations(QPainter* painter)
-{
-    if (!m_bShowAnnotations || m_Plots.isEmpty())
-        return;
-    for (int p = 0; p < m_Plots.size(); ++p) {
-        // A note points at a sample of a drawn curve.
-        if (!m_X.PlotIsDrawn(p))
-            continue;
-        for (int a = 0; a < m_Plots.at(p).GetNumAnnotations(); ++a)
-            Draw1Annotation(painter, a, p, a == m_SelAnnotation && p == m_SelAnnotationPlot);
-    }
-}
+namespace {
 
-void CGraphWindow::Draw1Annotation(QPainter* painter, int annotationIndex, int plotIndex, bool)
+// A note's line from its point (px, py) and its yellow box with the text; the box is returned
+// for the mouse to find. The mode that moves notes marks each box with its removal cross.
+QRect DrawNote(QPainter* painter, const CGraphTextAnnotation& note, int px, int py, bool removable)
 {
-    CGraphPlot plot = GetPlot(plotIndex);
-    if (plot.m_Key == -1 || annotationIndex < 0 || annotationIndex >= plot.GetNumAnnotations())
-        return;
-    CDataManager* data = dataStore();
-    const CDataBranch* branch = data ? data->GetDataBranch(plot.m_Key) : nullptr;
-    // A plot whose branch is gone has no point to attach the text to.
-    if (!branch)
-        return;
-    CGraphTextAnnotation note = plot.GetAnnoation(annotationIndex);
-    const int a = note.m_Sample;
-    const float y = float(branch->GetYSample(a));
-    // On an XY graph the sample stands where its curve draws it: on the X entry of its own run
-    // that the pairing rule gives (a fitted curve's sample i on the entry its range began at
-    // plus i), not on entry i.
-    const double at = m_X.PlotKey() == -1 ? branch->GetXSample(a) : m_X.XYSampleX(plotIndex, a);
-    if (m_X.PlotKey() != -1 && !IsUsableX(at))
-        return;
-    const float x = float(at);
-    const GraphRules::Range xr = m_X.PlotRange(plotIndex);
-    const int px = GraphRules::ToPixelX(x, xr.min, xr.max, m_GraphRect);
-    const int py = GraphRules::ToPixelY(y, plot.m_Min, plot.m_Max, m_GraphRect);
     const double angle = std::isfinite(note.m_Angle) ? note.m_Angle : 0.0;
     const double distance = std::isfinite(note.m_Length) ? std::clamp(note.m_Length, -32000.0, 32000.0) : 0.0;
 
@@ -69,16 +39,48 @@ void CGraphWindow::Draw1Annotation(QPainter* painter, int annotationIndex, int p
     painter->setPen(Qt::black);
     painter->drawText(box, Qt::AlignCenter, note.m_Text);
 
-    note.m_TextRect = box;
-    plot.m_Annotations[annotationIndex] = note;
-    UpdatePlot(plot, plotIndex);
-
-    if (m_MouseMode == MouseMoveAnnotation) {
+    if (removable) {
         painter->setBrush(QBrush(Qt::black, Qt::SolidPattern));
         painter->drawEllipse(QRect(box.topLeft(), QPoint(box.left() + 13, box.top() + 13)));
         painter->setPen(QPen(Qt::white, 2));
         painter->drawLine(box.left() + 4, box.top() + 4, box.left() + 9, box.top() + 9);
         painter->drawLine(box.left() + 9, box.top() + 4, box.left() + 4, box.top() + 9);
+    }
+    return box;
+}
+
+} // namespace
+
+void CGraphWindow::DrawAnnotations(QPainter* painter)
+{
+    if (!m_bShowAnnotations || m_Plots.isEmpty())
+        return;
+    CDataManager* data = dataStore();
+    for (int p = 0; p < m_Plots.size(); ++p) {
+        // A note points at a sample of a drawn curve.
+        if (!m_X.PlotIsDrawn(p))
+            continue;
+        for (int a = 0; a < m_Plots.at(p).GetNumAnnotations(); ++a) {
+            CGraphPlot plot = GetPlot(p);
+            // A plot whose branch is gone has no point to attach the text to.
+            const CDataBranch* branch = plot.m_Key == -1 || !data ? nullptr : data->GetDataBranch(plot.m_Key);
+            if (!branch)
+                continue;
+            CGraphTextAnnotation note = plot.GetAnnoation(a);
+            const float y = float(branch->GetYSample(note.m_Sample));
+            // On an XY graph the sample stands where its curve draws it: on the X entry of its
+            // own run that the pairing rule gives (a fitted curve's sample i on the entry its
+            // range began at plus i), not on entry i.
+            const double at = m_X.PlotKey() == -1 ? branch->GetXSample(note.m_Sample) : m_X.XYSampleX(p, note.m_Sample);
+            if (m_X.PlotKey() != -1 && !IsUsableX(at))
+                continue;
+            const GraphRules::Range xr = m_X.PlotRange(p);
+            const int px = GraphRules::ToPixelX(float(at), xr.min, xr.max, m_GraphRect);
+            const int py = GraphRules::ToPixelY(y, plot.m_Min, plot.m_Max, m_GraphRect);
+            note.m_TextRect = DrawNote(painter, note, px, py, m_MouseMode == MouseMoveAnnotation);
+            plot.m_Annotations[a] = note;
+            UpdatePlot(plot, p);
+        }
     }
 }
 

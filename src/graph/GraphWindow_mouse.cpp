@@ -24,6 +24,18 @@ enum Zone { ZoneNone = -2, ZoneX = -1, ZoneLeft = 1, ZoneRight = 2 };
 // The narrowest Y span a scale drag leaves.
 constexpr double s_MinSpan = 0.001;
 
+// The value of the bar under p as its tooltip. Showing a tip can repaint the window, which
+// rebuilds its list: the bars come as a copy.
+void ShowBarTip(QWidget* window, const QList<CBarData> bars, QPoint p)
+{
+    for (const CBarData& bar : bars) {
+        if (!bar.m_Rect.contains(p))
+            continue;
+        const QPoint at = window->mapToGlobal(QPoint(bar.m_Rect.left(), bar.m_Rect.top() - 40));
+        QToolTip::showText(at, Double2String(bar.m_Value, 3, false, false), window, bar.m_Rect);
+    }
+}
+
 bool Inside(const QRect& r, const QPoint& p)
 {
     return p.x() >= r.left() && p.x() <= r.right() && p.y() >= r.top() && p.y() <= r.bottom();
@@ -332,7 +344,7 @@ void CGraphWindow::mouseMoveEvent(QMouseEvent* event)
     if (p.x() < m.left() || p.x() > width() - 1 - m.right() || p.y() < m.top() || p.y() > height() - m.bottom())
         return;
     if (m_GraphType == BarGraph)
-        ShowDataTooltip(p);
+        ShowBarTip(this, m_BarDataList, p);
     if (m_bRunning)
         return;
     const int n = m_Plots.size();
@@ -409,12 +421,32 @@ void CGraphWindow::mouseReleaseEvent(QMouseEvent* event)
         m_bDrawCursors = true;
         RepaintGraph(RepaintFull);
         break;
-    case MouseZoom:
+    case MouseZoom: {
+        // The band's X and Y ranges become the axes', where each is at least one unit wide.
+        const int x1 = m_ZoomRect.left(), y1 = m_ZoomRect.top(), x2 = m_ZoomRect.right(), y2 = m_ZoomRect.bottom();
+        const float L = float(m_GraphRect.left()), T = float(m_GraphRect.top());
+        const float R = float(m_GraphRect.right()), B = float(m_GraphRect.bottom());
+        if (x1 <= x2 && y1 <= y2 && R > L && B > T) {
+            const float a = m_X.Min() + (float(x1) - L) / (R - L) * (m_X.Max() - m_X.Min());
+            const float b = m_X.Min() + (float(x2) - L) / (R - L) * (m_X.Max() - m_X.Min());
+            if (b - 1.0f >= a)
+                m_X.ZoomTo(a, b);
+            for (int i = 0; i < m_Plots.size(); ++i) {
+                const CGraphPlot p = m_Plots.at(i);
+                if (!p.m_bVisible)
+                    continue;
+                const float top = p.m_Min + (B - float(y1)) / (B - T) * (p.m_Max - p.m_Min);
+                const float bottom = p.m_Min + (B - float(y2)) / (B - T) * (p.m_Max - p.m_Min);
+                if (double(top) - 0.0001 > double(bottom))
+                    SetAxisMinMax(short(i), bottom, top, p.m_bAutoScale);
+            }
+        }
+        m_ZoomRect = QRect(QPoint(0, 0), QPoint(0, 0));
         m_bZooming = false;
-        DoZoom();
         RepaintGraph(RepaintFull);
         notifyHasNewDataToSave();
         break;
+    }
     case MousePan:
         m_bPanning = false;
         break;
@@ -428,31 +460,6 @@ void CGraphWindow::mouseReleaseEvent(QMouseEvent* event)
 }
 
 // ---- zoom, pan and scales ----
-
-void CGraphWindow::DoZoom()
-{
-    const int x1 = m_ZoomRect.left(), y1 = m_ZoomRect.top(), x2 = m_ZoomRect.right(), y2 = m_ZoomRect.bottom();
-    const float L = float(m_GraphRect.left()), T = float(m_GraphRect.top());
-    const float R = float(m_GraphRect.right()), B = float(m_GraphRect.bottom());
-    if (x1 <= x2 && y1 <= y2 && R > L && B > T) {
-        const float a = m_X.Min() + (float(x1) - L) / (R - L) * (m_X.Max() - m_X.Min());
-        const float b = m_X.Min() + (float(x2) - L) / (R - L) * (m_X.Max() - m_X.Min());
-        if (b - 1.0f >= a)
-            m_X.ZoomTo(a, b);
-        for (int i = 0; i < m_Plots.size(); ++i) {
-            const CGraphPlot p = m_Plots.at(i);
-            if (!p.m_bVisible)
-                continue;
-            const float top = p.m_Min + (B - float(y1)) / (B - T) * (p.m_Max - p.m_Min);
-            const float bottom = p.m_Min + (B - float(y2)) / (B - T) * (p.m_Max - p.m_Min);
-            if (double(top) - 0.0001 > double(bottom))
-                SetAxisMinMax(short(i), bottom, top, p.m_bAutoScale);
-        }
-    }
-    m_ZoomRect = QRect(QPoint(0, 0), QPoint(0, 0));
-    m_bZooming = false;
-    RepaintGraph(RepaintFull);
-}
 
 void CGraphWindow::DoDragPan(QPoint p)
 {
@@ -649,16 +656,4 @@ void CGraphWindow::DoDragAnnotation(QPoint p)
     plot.m_Annotations[m_SelAnnotation] = note;
     UpdatePlot(plot, m_SelAnnotationPlot);
     RepaintGraph(RepaintFull);
-}
-
-void CGraphWindow::ShowDataTooltip(QPoint p)
-{
-    // Showing a tip can repaint the window, which rebuilds the list: walk a copy.
-    const QList<CBarData> bars = m_BarDataList;
-    for (const CBarData& bar : bars) {
-        if (!bar.m_Rect.contains(p))
-            continue;
-        const QPoint at = mapToGlobal(QPoint(bar.m_Rect.left(), bar.m_Rect.top() - 40));
-        QToolTip::showText(at, Double2String(bar.m_Value, 3, false, false), this, bar.m_Rect);
-    }
 }

@@ -123,10 +123,10 @@ private slots:
         QVERIFY(rig.enabled(CGraphWindow::ActAddPredict) && rig.enabled(CGraphWindow::ActErasePredict));
         QVERIFY(rig.graph->m_ToolBarActions.at(CGraphWindow::ActPredict)->isChecked());
         rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->trigger();
-        QCOMPARE(rig.graph->m_MouseMode, int(CGraphWindow::MouseErasePredict));
+        QCOMPARE(rig.graph->GetMouseMode(), int(CGraphWindow::MouseErasePredict));
         QVERIFY(rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->isChecked());
         rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->trigger();
-        QCOMPARE(rig.graph->m_MouseMode, int(CGraphWindow::MouseNormal));
+        QCOMPARE(rig.graph->GetMouseMode(), int(CGraphWindow::MouseNormal));
         // During a run the export, copy, print and properties commands wait.
         rig.graph->m_bRunning = true;
         rig.graph->UpdateButtons();
@@ -152,7 +152,7 @@ private slots:
         rig.graph->UpdatePlot(first, 0);
         rig.graph->OnPredict();
         QVERIFY(rig.graph->Predictions().IsOn());
-        QCOMPARE(rig.graph->m_MouseMode, int(CGraphWindow::MouseAddPredict));
+        QCOMPARE(rig.graph->GetMouseMode(), int(CGraphWindow::MouseAddPredict));
         QCOMPARE(rig.graph->m_LastShownSample, qint64(120));
         QCOMPARE(rig.graph->Predictions().Curves().size(), 1);
         QCOMPARE(rig.graph->Predictions().Curves().at(0).m_Plot.m_Min, -2.0f);
@@ -163,7 +163,7 @@ private slots:
         QCOMPARE(rig.graph->m_LastShownSample, qint64(120));
         rig.graph->OnPredict();
         QVERIFY(!rig.graph->Predictions().IsOn());
-        QCOMPARE(rig.graph->m_MouseMode, int(CGraphWindow::MouseNormal));
+        QCOMPARE(rig.graph->GetMouseMode(), int(CGraphWindow::MouseNormal));
         QCOMPARE(rig.graph->m_LastShownSample, qint64(-1));
         QCOMPARE(rig.graph->m_RepaintMode, int(CGraphWindow::RepaintPredictOff));
         QCOMPARE(rig.graph->Predictions().Curves().size(), 1);

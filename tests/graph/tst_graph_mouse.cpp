@@ -45,6 +45,15 @@ public:
     QStringList m_Videos;
 };
 
+// Whether a picture shows cursor 1's cross at column x: its line down the plot area.
+bool ShowsCrossAt(const QImage& image, const QRect& area, int x)
+{
+    int black = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        black += image.pixelColor(x, y) == QColor(Qt::black) ? 1 : 0;
+    return black > area.height() / 2;
+}
+
 bool Drop(CGraphWindow* g, const QString& text, QPoint at, bool* accepted = nullptr)
 {
     QMimeData mime;
@@ -129,8 +138,9 @@ private slots:
         Press(g, g->m_Cursors.First().m_Point);
         QCOMPARE(int(g->m_Cursors.Dragged()), 1);
         Move(g, rig.pixel(50.2f, 25.0f));
-        // During the drag only the cursors are drawn over the saved picture.
-        QVERIFY(!g->m_bDrawCursors);
+        // During the drag only the cursors are drawn over the saved picture: a full paint
+        // meanwhile leaves them out.
+        QVERIFY(!ShowsCrossAt(rig.paint(), g->m_GraphRect, rig.pixel(g->m_Cursors.First().m_X, 0.0f).x()));
         QCOMPARE(g->m_Cursors.First().m_Sample, 50);
         QCOMPARE(g->m_Cursors.First().m_Y, 25.0f);
         QCOMPARE(g->m_Cursors.SampleDelta(), g->m_Cursors.Second().m_Sample - 50);
@@ -141,7 +151,7 @@ private slots:
         QCOMPARE(g->m_Cursors.First().m_Y, 35.0f);
         QCOMPARE(g->m_Cursors.Second().m_Sample, second);
         Release(g, rig.pixel(70.2f, 40.0f));
-        QVERIFY(g->m_bDrawCursors);
+        QVERIFY(ShowsCrossAt(rig.paint(), g->m_GraphRect, rig.pixel(g->m_Cursors.First().m_X, 0.0f).x()));
         QCOMPARE(int(g->m_Cursors.Dragged()), 0);
         // Dragging cursor 2 leaves both on their plot.
         rig.paint();
@@ -165,7 +175,7 @@ private slots:
         CGraphWindow* g = rig.graph;
         QSignalSpy changed(&rig.host.m_Hub, &CKorvantaSignals::HasNewDataToSave);
         g->OnZoom();
-        QCOMPARE(g->m_MouseMode, int(CGraphWindow::MouseZoom));
+        QCOMPARE(g->GetMouseMode(), int(CGraphWindow::MouseZoom));
         Drag(g, rig.pixel(20.0f, 40.0f), rig.pixel(60.0f, 10.0f));
         // Within a pixel of the band's edges.
         const float perPixel = 100.0f / g->m_GraphRect.width();
@@ -175,7 +185,9 @@ private slots:
         QVERIFY(std::fabs(g->m_Plots[0].m_Max - 40.0f) < 0.5f);
         QVERIFY(!g->m_Plots[0].m_bAutoScale);
         QVERIFY(changed.count() >= 1);
-        QVERIFY(g->m_ZoomRect.isNull() || g->m_ZoomRect == QRect(QPoint(0, 0), QPoint(0, 0)));
+        // The band is gone with the zoom: the window shows what a full paint draws.
+        const QPoint inBand = rig.pixel(40.0f, 25.0f);
+        QCOMPARE(g->grab().toImage().pixelColor(inBand), rig.paint().pixelColor(inBand));
         // A band narrower than one X unit changes only the Y ranges.
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
         const QPoint a = rig.pixel(50.0f, 30.0f);
@@ -188,9 +200,9 @@ private slots:
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, a);
         QCOMPARE(g->m_Plots[0].m_Max, 50.0f);
         g->OnPan();
-        QCOMPARE(g->m_MouseMode, int(CGraphWindow::MousePan));
+        QCOMPARE(g->GetMouseMode(), int(CGraphWindow::MousePan));
         g->OnPan();
-        QCOMPARE(g->m_MouseMode, int(CGraphWindow::MouseNormal));
+        QCOMPARE(g->GetMouseMode(), int(CGraphWindow::MouseNormal));
     }
 
     void pan()
@@ -207,7 +219,10 @@ private slots:
         QVERIFY(std::fabs(g->m_X.Max() - (100.0f - dx)) < 0.01f);
         QVERIFY(std::fabs(g->m_Plots[0].m_Min + 5.0f) < 0.2f);
         QVERIFY(std::fabs(g->m_Plots[1].m_Max - 45.0f) < 0.2f);
-        QVERIFY(!g->m_bPanning);
+        // The pan ends with the release: a move with the button held after it moves nothing.
+        const float xMin = g->m_X.Min();
+        Move(g, from);
+        QCOMPARE(g->m_X.Min(), xMin);
     }
 
     void barGraphPanStaysOnTheBars()
@@ -358,7 +373,7 @@ private slots:
 
         // Moved in the move-annotation mode: the box follows the mouse.
         g->OnMoveAnnotation();
-        QCOMPARE(g->m_MouseMode, int(CGraphWindow::MouseMoveAnnotation));
+        QCOMPARE(g->GetMouseMode(), int(CGraphWindow::MouseMoveAnnotation));
         rig.paint();
         box = g->m_Plots[0].GetAnnoation(0).m_TextRect;
         const QPoint grip = box.center() + QPoint(0, 3);
@@ -377,7 +392,10 @@ private slots:
         QTest::mouseDClick(g, Qt::LeftButton, Qt::NoModifier, box.center() + QPoint(0, 3));
         QCOMPARE(rig.prompter.m_Shown.last(), QStringLiteral("Start of rise"));
         QCOMPARE(g->m_Plots[0].GetAnnoation(0).m_Text, QStringLiteral("Rise"));
-        QCOMPARE(g->m_SelAnnotationPlot, -1);
+        // The edit leaves no note held: a move after it drags none.
+        const double length = g->m_Plots[0].GetAnnoation(0).m_Length;
+        Move(g, box.center() + QPoint(40, 40));
+        QCOMPARE(g->m_Plots[0].GetAnnoation(0).m_Length, length);
 
         // Removed through the mark on its corner, after a Yes.
         rig.paint();
@@ -391,7 +409,7 @@ private slots:
                  QStringLiteral("Pavix|Are you sure you want to remove this annotation?"));
         QCOMPARE(g->m_Plots[0].GetNumAnnotations(), 0);
         g->OnMoveAnnotation();
-        QCOMPARE(g->m_MouseMode, int(CGraphWindow::MouseNormal));
+        QCOMPARE(g->GetMouseMode(), int(CGraphWindow::MouseNormal));
     }
 
     void annotationDialog()
@@ -420,16 +438,15 @@ private slots:
         CGraphWindow* g = rig.graph;
         CGraphTextAnnotation note;
         note.m_Sample = 40;
-        note.m_StartAngle = 0.0;
-        note.m_StartLength = 60.0;
-        note.m_Text = QStringLiteral("x");
+        note.m_Angle = 0.0;
+        note.m_Length = 60.0;
+        note.m_Text = QStringLiteral("a note wide enough to hold");
         g->m_Plots[0].AddAnnotation(note);
-        g->m_SelAnnotationPlot = 0;
-        g->m_SelAnnotation = 0;
-        g->m_DragStartPoint = QPoint(300, 300);
-        g->m_LastMousePoint = QPoint(0, 0);
-        // The box's start point is 60 above the point: moving 60 down puts it on the point.
-        g->DoDragAnnotation(QPoint(300, 360));
+        g->OnMoveAnnotation();
+        rig.paint();
+        // The box's start point is 60 above the point: a drag 60 down puts it on the point.
+        const QPoint grip = g->m_Plots[0].GetAnnoation(0).m_TextRect.center() + QPoint(0, 3);
+        Drag(g, grip, grip + QPoint(0, 60));
         note = g->m_Plots[0].GetAnnoation(0);
         QCOMPARE(note.m_Length, 0.0);
         QCOMPARE(note.m_Angle, 1.5707963267948966);
@@ -731,8 +748,19 @@ private slots:
     {
         CCursorRig rig;
         CGraphWindow* g = rig.graph;
-        g->m_BarDataList.append(CBarData{QRect(200, 200, 20, 100), 1.25});
-        g->ShowDataTooltip(QPoint(210, 250));
+        CDataBranch* bars = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1, QStringLiteral("Bars"));
+        CGraphTestHost::fill(bars, 101, [](int) { return 1.25; });
+        g->AddPlotsFromKeyArray({bars->m_Key});
+        // A bar graph shows its first visible plot.
+        for (int i : {0, 1}) {
+            CGraphPlot hidden = g->GetPlot(i);
+            hidden.m_bVisible = false;
+            g->UpdatePlot(hidden, i);
+        }
+        g->m_GraphType = CGraphWindow::BarGraph;
+        rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
+        // The mouse over the bar of sample 10, drawn from X 10.5 to 11 up from the bottom.
+        Move(g, rig.pixel(10.75f, 0.5f));
         QCOMPARE(QToolTip::text(), QStringLiteral("1.25"));
     }
 };

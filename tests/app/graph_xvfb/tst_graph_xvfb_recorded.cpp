@@ -62,18 +62,18 @@ void TestGraphXvfbRecorded::zoomPanCursorsAndAnnotation()
 
     // Zoom to the middle half.
     action(CGraphWindow::ActZoom)->trigger();
-    QCOMPARE(g->m_MouseMode, int(CGraphWindow::MouseZoom));
+    QCOMPARE(g->GetMouseMode(), int(CGraphWindow::MouseZoom));
     const float span = g->m_X.Max() - g->m_X.Min();
     Drag(g, QPoint(r.left() + r.width() / 4, r.top() + 5), QPoint(r.left() + r.width() * 3 / 4, r.bottom() - 5));
     QVERIFY2(g->m_X.Max() - g->m_X.Min() < span * 0.6f, qPrintable(QString::number(g->m_X.Max() - g->m_X.Min())));
     // Pan right by a quarter of the width: the axis moves left.
     action(CGraphWindow::ActPan)->trigger();
-    QCOMPARE(g->m_MouseMode, int(CGraphWindow::MousePan));
+    QCOMPARE(g->GetMouseMode(), int(CGraphWindow::MousePan));
     const float before = g->m_X.Min();
     Drag(g, r.center(), r.center() + QPoint(r.width() / 4, 0));
     QVERIFY(g->m_X.Min() < before);
     action(CGraphWindow::ActPan)->trigger();
-    QCOMPARE(g->m_MouseMode, int(CGraphWindow::MouseNormal));
+    QCOMPARE(g->GetMouseMode(), int(CGraphWindow::MouseNormal));
 
     // Both cursors from the tool bar, then an annotation at cursor 1.
     action(CGraphWindow::ActCursor)->trigger();
