@@ -459,7 +459,7 @@ void BM_CursorDragMove(benchmark::State& state)
     g->SelectCursor2Plot(nullptr, false);
     rig.paint();
     g->SaveGraph();
-    g->m_Cursors.StartDrag(1);
+    g->Cursors().StartDrag(1);
     const QRect r = g->m_GraphRect;
     int step = 0;
     for (auto _ : state) {

@@ -102,7 +102,6 @@ void CGraphWindow::initWindow()
     m_DragScale = -2;
     m_Predictions.SetOn(false);
     m_bUpdatingPlots = false;
-    m_VideoFolderKey = -1;
     m_bVideoPlayback = false;
     m_RepaintMode = RepaintFull;
     UpdateButtons();

@@ -207,10 +207,6 @@ public:
     QComboBox* m_pLeftScaleCombo = nullptr;
     QComboBox* m_pRightScaleCombo = nullptr;
     QComboBox* m_pXScaleCombo = nullptr;
-    // The two cursors (GraphCursors.h).
-    CGraphCursors m_Cursors;
-    int m_VideoFolderKey = -1;
-    bool m_bVideoPlayback = false;
 
 private:
     // The plot area the combo boxes were last placed by; a paint that lays the area out
@@ -218,11 +214,15 @@ private:
     QRect m_ScaleCombosRect;
     // Runs, plot changes, the tool bar, the mouse and annotations as the window alone keeps them.
     bool m_bVideoAnalysisRun = false;
+    // A video of one of the plots' runs plays: the curves end at the frame shown.
+    bool m_bVideoPlayback = false;
     bool m_bUpdatingPlots = false;
     QList<int> m_ScaleComboPlots;
     QToolBar* m_pToolBar = nullptr;
     QPushButton* m_pToolBarToggle = nullptr;
     QPoint m_PressPoint;
+    // The two cursors (GraphCursors.h).
+    CGraphCursors m_Cursors;
     // What a press and a drag do, where the mouse was last and where a drag started, the zoom
     // band, whether a pan is under way, the bars as last drawn (for their tooltips), whether a
     // full paint draws the cursors (not while one is dragged) and the annotation pressed.
@@ -483,7 +483,9 @@ public:
     int GetCursorsInfo(int& cursor1Sample, int& cursor2Sample, int& xAxisKey);
     int GetXAxisKey() const { return m_X.PlotKey(); }
 
-    // Cursors (GraphWindow_cursors.cpp).
+    // Cursors (GraphWindow_cursors.cpp): where they stand and what they read.
+    const CGraphCursors& Cursors() const { return m_Cursors; }
+    CGraphCursors& Cursors() { return m_Cursors; }
     void SelectCursorPlot(int plotIndex, bool switchOn, QPoint* point);
     void SelectCursor2Plot(QPoint* point, bool unused);
     void DrawCursor(QPainter* painter);

@@ -164,7 +164,6 @@ void CGraphWindow::OnVideoPlaybackStart(int folderKey)
         const CDataFolder* folder = m_Plots.at(i).m_Key == -1 ? nullptr : data->GetDataFolderByBranch(m_Plots.at(i).m_Key);
         if (!folder || folder->m_Key != folderKey)
             continue;
-        m_VideoFolderKey = folderKey;
         m_bVideoPlayback = true;
         prepareAxesForNewRun();
         return;

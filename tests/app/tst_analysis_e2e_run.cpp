@@ -81,10 +81,10 @@ struct CAnalysisBench : CAppBench
     // Places both cursors on one sample of a plot, which the tool bar does not do by itself.
     static void placeCursors(CGraphWindow* graph, int plot, int first, int second)
     {
-        graph->m_Cursors.SetPlot(1, plot);
-        graph->m_Cursors.SetSample(1, first);
-        graph->m_Cursors.SetPlot(2, plot);
-        graph->m_Cursors.SetSample(2, second);
+        graph->Cursors().SetPlot(1, plot);
+        graph->Cursors().SetSample(1, first);
+        graph->Cursors().SetPlot(2, plot);
+        graph->Cursors().SetSample(2, second);
     }
 };
 

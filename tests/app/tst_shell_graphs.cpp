@@ -132,14 +132,14 @@ private slots:
                                                     QStringLiteral("Error|Please place two cursors on a plot.")}));
         QVERIFY(!graph->SlopeMode() && !graph->AreaMode());
         // Cursor 1 on the plot: the slope toggles; the area still needs the second cursor.
-        graph->m_Cursors.SetPlot(1, 0);
-        graph->m_Cursors.SetSample(1, 3);
+        graph->Cursors().SetPlot(1, 0);
+        graph->Cursors().SetSample(1, 3);
         rig.manager.onSlopeFunc();
         QVERIFY(graph->SlopeMode());
         rig.manager.onAreaFunc();
         QVERIFY(!graph->AreaMode());
-        graph->m_Cursors.SetPlot(2, 0);
-        graph->m_Cursors.SetSample(2, 8);
+        graph->Cursors().SetPlot(2, 0);
+        graph->Cursors().SetSample(2, 8);
         rig.manager.onAreaFunc();
         QVERIFY(graph->AreaMode());
         rig.manager.onSlopeFunc();

@@ -409,7 +409,7 @@ QList<QStringList> Readings(CWindowsManager* wm)
         g->OnCursor();
         g->OnCursor2();
         g->grab();
-        all << (seen << g->m_Cursors.First().m_Text << g->m_Cursors.Second().m_Text);
+        all << (seen << g->Cursors().First().m_Text << g->Cursors().Second().m_Text);
     }
     return all;
 }

@@ -220,7 +220,7 @@ private slots:
         g->SelectCursor2Plot(nullptr, false);
         QCOMPARE(g->GetCursorsInfo(s1, s2, xKey), rig.ramp->m_Key);
         QCOMPARE(s2, 75);   // half-way from cursor 1 to the end of the visible data
-        QCOMPARE(g->m_Cursors.SampleDelta(), 24);
+        QCOMPARE(g->Cursors().SampleDelta(), 24);
         QList<int> keys{1, 2};
         CCursorRig empty(0);
         empty.graph->m_Plots.clear();
@@ -247,13 +247,13 @@ private slots:
         QFETCH(float, xMax);
         rig.setAxes(xMin, xMax, 0.0f, 50.0f);
         rig.graph->SelectCursorPlot(-1, true, nullptr);
-        QCOMPARE(rig.graph->m_Cursors.First().m_Plot, 0);
-        QTEST(rig.graph->m_Cursors.First().m_Sample, "sample");
-        QCOMPARE(rig.graph->m_Cursors.First().m_Y, float(rig.graph->m_Cursors.First().m_Sample * 0.5));
+        QCOMPARE(rig.graph->Cursors().First().m_Plot, 0);
+        QTEST(rig.graph->Cursors().First().m_Sample, "sample");
+        QCOMPARE(rig.graph->Cursors().First().m_Y, float(rig.graph->Cursors().First().m_Sample * 0.5));
         // An empty left plot gives no cursor.
         CCursorRig none(0);
         none.graph->SelectCursorPlot(-1, true, nullptr);
-        QCOMPARE(none.graph->m_Cursors.First().m_Plot, -1);
+        QCOMPARE(none.graph->Cursors().First().m_Plot, -1);
     }
 
     void clickPlacesCursorOne()
@@ -262,21 +262,21 @@ private slots:
         CGraphWindow* g = rig.graph;
         QPoint p = rig.pixel(30.2f, 16.0f);
         g->SelectCursorPlot(-1, false, &p);
-        QCOMPARE(g->m_Cursors.First().m_Plot, 0);
-        QCOMPARE(g->m_Cursors.First().m_Sample, 30);
-        QCOMPARE(g->m_Cursors.First().m_X, 30.0f);
-        QCOMPARE(g->m_Cursors.First().m_Y, 15.0f);
+        QCOMPARE(g->Cursors().First().m_Plot, 0);
+        QCOMPARE(g->Cursors().First().m_Sample, 30);
+        QCOMPARE(g->Cursors().First().m_X, 30.0f);
+        QCOMPARE(g->Cursors().First().m_Y, 15.0f);
         // Right of the data: the last sample.
         rig.setAxes(0.0f, 300.0f, 0.0f, 50.0f);
         g->SelectCursorPlot(-1, false, nullptr);
         QPoint right = rig.pixel(250.0f, 49.0f);
         g->SelectCursorPlot(-1, false, &right);
-        QCOMPARE(g->m_Cursors.First().m_Sample, 100);
-        QCOMPARE(g->m_Cursors.First().m_Y, 50.0f);
+        QCOMPARE(g->Cursors().First().m_Sample, 100);
+        QCOMPARE(g->Cursors().First().m_Y, 50.0f);
         // Off: the plot goes, the sample stays.
         g->SelectCursorPlot(-1, false, nullptr);
-        QCOMPARE(g->m_Cursors.First().m_Plot, -1);
-        QCOMPARE(g->m_Cursors.First().m_Sample, 100);
+        QCOMPARE(g->Cursors().First().m_Plot, -1);
+        QCOMPARE(g->Cursors().First().m_Sample, 100);
     }
 
     void cursorTwoKeepsItsDistanceOnlyInsideTheData()
@@ -288,32 +288,32 @@ private slots:
         CGraphTestHost::fill(shortB, 20, [](int i) { return double(i); });
         g->AddPlotsFromKeyArray({shortB->m_Key});
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
-        g->m_Cursors.SetPlot(1, 0);
-        g->m_Cursors.SetSample(1, 10);
+        g->Cursors().SetPlot(1, 0);
+        g->Cursors().SetSample(1, 10);
         g->SelectCursor2Plot(nullptr, false);
-        QCOMPARE(g->m_Cursors.Second().m_Sample, 55);
-        QCOMPARE(g->m_Cursors.SampleDelta(), 45);
+        QCOMPARE(g->Cursors().Second().m_Sample, 55);
+        QCOMPARE(g->Cursors().SampleDelta(), 45);
         // Beyond the short plot's end the kept distance is given up: half-way again.
-        g->m_Cursors.SetPlot(1, 2);
+        g->Cursors().SetPlot(1, 2);
         g->SelectCursor2Plot(nullptr, false);
-        QCOMPARE(g->m_Cursors.Second().m_Sample, 14);
+        QCOMPARE(g->Cursors().Second().m_Sample, 14);
         // Cursor 1 near the short plot's end: the kept distance would pass it.
-        g->m_Cursors.SetPlot(1, 0);
-        g->m_Cursors.SetSample(1, 10);
-        g->m_Cursors.SetSample(2, 15);
-        g->m_Cursors.SetSampleDelta(5);
-        g->m_Cursors.SetPlot(1, 2);
-        g->m_Cursors.SetSample(1, 17);
+        g->Cursors().SetPlot(1, 0);
+        g->Cursors().SetSample(1, 10);
+        g->Cursors().SetSample(2, 15);
+        g->Cursors().SetSampleDelta(5);
+        g->Cursors().SetPlot(1, 2);
+        g->Cursors().SetSample(1, 17);
         g->SelectCursor2Plot(nullptr, false);
-        QCOMPARE(g->m_Cursors.Second().m_Plot, 2);
-        QCOMPARE(g->m_Cursors.Second().m_Sample, 19);
-        QCOMPARE(g->m_Cursors.Second().m_Y, 19.0f);
+        QCOMPARE(g->Cursors().Second().m_Plot, 2);
+        QCOMPARE(g->Cursors().Second().m_Sample, 19);
+        QCOMPARE(g->Cursors().Second().m_Y, 19.0f);
         // Cursor 1 off: cursor 2 goes too.
-        g->m_Cursors.SetPlot(1, -1);
+        g->Cursors().SetPlot(1, -1);
         g->SelectCursor2Plot(nullptr, false);
-        QCOMPARE(g->m_Cursors.Second().m_Plot, -1);
-        QCOMPARE(g->m_Cursors.Second().m_Sample, -1);
-        QCOMPARE(g->m_Cursors.SampleDelta(), 0);
+        QCOMPARE(g->Cursors().Second().m_Plot, -1);
+        QCOMPARE(g->Cursors().Second().m_Sample, -1);
+        QCOMPARE(g->Cursors().SampleDelta(), 0);
     }
 
     // A run at 25/s beside the rig's 10/s ramp, along y = 5 t + 5: it is drawn, read by a
@@ -339,11 +339,11 @@ private slots:
         }
         QPoint click = rig.pixel(50.0f, 30.0f);
         g->SelectCursorPlot(-1, false, &click);
-        QCOMPARE(g->m_Cursors.First().m_Plot, 2);
-        QCOMPARE(g->m_Cursors.First().m_Sample, 125);
+        QCOMPARE(g->Cursors().First().m_Plot, 2);
+        QCOMPARE(g->Cursors().First().m_Sample, 125);
         rig.paint();
-        QVERIFY(g->m_Cursors.First().m_Text.startsWith(QStringLiteral("x=5s  y=30")));
-        QVERIFY((g->m_Cursors.First().m_Point - rig.pixel(50.0f, 30.0f)).manhattanLength() <= 2);
+        QVERIFY(g->Cursors().First().m_Text.startsWith(QStringLiteral("x=5s  y=30")));
+        QVERIFY((g->Cursors().First().m_Point - rig.pixel(50.0f, 30.0f)).manhattanLength() <= 2);
         // The fast run lasts 12 s: 120 positions of the first plot's, not its 301 samples.
         g->AutoScaleXAxis(false);
         QVERIFY(std::abs(g->m_X.Max() - 120.0f) < 0.01f);
@@ -364,10 +364,10 @@ private slots:
         CGraphWindow* g = rig.graph;
         rig.setAxes(0.0f, 100.0f, 0.0f, 100.0f);
         for (const int sample : {1, 99}) {
-            g->m_Cursors.SetPlot(1, 0);
-            g->m_Cursors.SetSample(1, sample);
-            g->m_Cursors.SetX(1, float(sample));
-            g->m_Cursors.SetY(1, float(rig.ramp->GetYSample(sample)));
+            g->Cursors().SetPlot(1, 0);
+            g->Cursors().SetSample(1, sample);
+            g->Cursors().SetX(1, float(sample));
+            g->Cursors().SetY(1, float(rig.ramp->GetYSample(sample)));
             g->EnableSlopeMode(false);
             const QImage plain = rig.paint();
             g->EnableSlopeMode(true);
@@ -401,8 +401,8 @@ private slots:
         one.graph->EnableSlopeMode(true);
         one.graph->SelectCursorPlot(-1, true, nullptr);
         one.paint();
-        QVERIFY(!one.graph->m_Cursors.First().m_Text.isEmpty());
-        QVERIFY(!one.graph->m_Cursors.First().m_Text.contains(QStringLiteral("Slope")));
+        QVERIFY(!one.graph->Cursors().First().m_Text.isEmpty());
+        QVERIFY(!one.graph->Cursors().First().m_Text.contains(QStringLiteral("Slope")));
     }
 
     void readouts()
@@ -410,35 +410,35 @@ private slots:
         CCursorRig rig;
         CGraphWindow* g = rig.graph;
         g->EnableSlopeMode(true);
-        g->m_Cursors.SetPlot(1, 0);
-        g->m_Cursors.SetSample(1, 20);
-        g->m_Cursors.SetX(1, 20.0f);
-        g->m_Cursors.SetY(1, 10.0f);
+        g->Cursors().SetPlot(1, 0);
+        g->Cursors().SetSample(1, 20);
+        g->Cursors().SetX(1, 20.0f);
+        g->Cursors().SetY(1, 10.0f);
         rig.paint();
-        QCOMPARE(g->m_Cursors.First().m_Text, QStringLiteral("x=2s  y=10 Slope = 5 "));
-        QCOMPARE(g->m_Cursors.First().m_Point, rig.pixel(20.0f, 10.0f));
+        QCOMPARE(g->Cursors().First().m_Text, QStringLiteral("x=2s  y=10 Slope = 5 "));
+        QCOMPARE(g->Cursors().First().m_Point, rig.pixel(20.0f, 10.0f));
         // Shown in milli over data stored without prefix: y times 1000, the slope as stored.
         g->m_Plots[0].m_UnitPrefix = 2;
         g->m_Plots[0].m_Unit = QStringLiteral("V");
         rig.paint();
-        QCOMPARE(g->m_Cursors.First().m_Text, QStringLiteral("x=2s  y=10000mV Slope = 5 "));
+        QCOMPARE(g->Cursors().First().m_Text, QStringLiteral("x=2s  y=10000mV Slope = 5 "));
         // A derivative's mid-point mark on this curve reads as the cursor does, not in sample
         // numbers and stored units.
         QCOMPARE(g->m_X.MidPointLabel(0, 20.0, 10.0), QStringLiteral("X=2s,Y=10000mV"));
         g->m_Plots[0].m_UnitPrefix = 0;
         g->m_Plots[0].m_Unit.clear();
         // Cursor 2 left of cursor 1 and lower: both differences from cursor 1 to cursor 2.
-        g->m_Cursors.SetPlot(2, 0);
-        g->m_Cursors.SetSample(2, 10);
-        g->m_Cursors.SetX(2, 10.0f);
-        g->m_Cursors.SetY(2, 5.0f);
-        g->m_Cursors.SetSampleDelta(-10);
+        g->Cursors().SetPlot(2, 0);
+        g->Cursors().SetSample(2, 10);
+        g->Cursors().SetX(2, 10.0f);
+        g->Cursors().SetY(2, 5.0f);
+        g->Cursors().SetSampleDelta(-10);
         rig.paint();
-        QCOMPARE(g->m_Cursors.Second().m_Text, QStringLiteral("x=1s  y=5 dx=-1s dy=-5"));
+        QCOMPARE(g->Cursors().Second().m_Text, QStringLiteral("x=1s  y=5 dx=-1s dy=-5"));
         // Outside the axes nothing is drawn, the position is still kept.
-        g->m_Cursors.SetX(2, 500.0f);
+        g->Cursors().SetX(2, 500.0f);
         rig.paint();
-        QVERIFY(g->m_Cursors.Second().m_Point.x() > g->m_GraphRect.right());
+        QVERIFY(g->Cursors().Second().m_Point.x() > g->m_GraphRect.right());
     }
 
     void xyCursorsPlacedByClicksReadTheXUnit_data()
@@ -474,33 +474,33 @@ private slots:
         // A click places cursor 1 on sample 30, a double click cursor 2 half-way to the end.
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(180.0f, 15.0f));
         QTest::mouseDClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(180.0f, 15.0f));
-        QCOMPARE(g->m_Cursors.First().m_Sample, 30);
-        QCOMPARE(g->m_Cursors.Second().m_Sample, 65);
+        QCOMPARE(g->Cursors().First().m_Sample, 30);
+        QCOMPARE(g->Cursors().Second().m_Sample, 65);
         rig.paint();
-        QTEST(g->m_Cursors.Second().m_Text, "text2");
+        QTEST(g->Cursors().Second().m_Text, "text2");
         QTEST(g->m_X.AxisTitle(), "title");
         QFETCH(QString, slope);
         g->EnableSlopeMode(true);
         rig.paint();
-        QVERIFY2(g->m_Cursors.First().m_Text.contains(slope), qPrintable(g->m_Cursors.First().m_Text));
+        QVERIFY2(g->Cursors().First().m_Text.contains(slope), qPrintable(g->Cursors().First().m_Text));
         g->EnableSlopeMode(false);
         // Cursor 1 dragged towards the flat curve stays on the ramp; cursor 2 stays put.
         const QPoint to = rig.pixel(200.0f, 40.0f);
-        QTest::mousePress(g, Qt::LeftButton, Qt::NoModifier, g->m_Cursors.First().m_Point);
+        QTest::mousePress(g, Qt::LeftButton, Qt::NoModifier, g->Cursors().First().m_Point);
         QMouseEvent move(QEvent::MouseMove, to, g->mapToGlobal(to), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(g, &move);
         QTest::mouseRelease(g, Qt::LeftButton, Qt::NoModifier, to);
-        QCOMPARE(QPoint(g->m_Cursors.First().m_Plot, g->m_Cursors.Second().m_Plot), QPoint(0, 0));
-        QVERIFY(g->m_Cursors.First().m_Sample > 30);
-        QCOMPARE(g->m_Cursors.Second().m_Sample, 65);
+        QCOMPARE(QPoint(g->Cursors().First().m_Plot, g->Cursors().Second().m_Plot), QPoint(0, 0));
+        QVERIFY(g->Cursors().First().m_Sample > 30);
+        QCOMPARE(g->Cursors().Second().m_Sample, 65);
         // Cursor 1 near the end: a new cursor 2 goes half-way back, not onto the next sample.
-        g->m_Cursors.SetSample(1, 95);
-        g->m_Cursors.SetSample(2, -1);
+        g->Cursors().SetSample(1, 95);
+        g->Cursors().SetSample(2, -1);
         g->SelectCursor2Plot(nullptr, false);
-        QCOMPARE(g->m_Cursors.Second().m_Sample, 47);
+        QCOMPARE(g->Cursors().Second().m_Sample, 47);
         // Another X axis: both cursors go.
         g->OnXScaleComboChanged(0);
-        QCOMPARE(g->m_Cursors.First().m_Plot + g->m_Cursors.Second().m_Plot, -2);
+        QCOMPARE(g->Cursors().First().m_Plot + g->Cursors().Second().m_Plot, -2);
     }
 
     void area_data()
@@ -528,16 +528,16 @@ private slots:
         g->EnableAreaMode(true);
         QFETCH(int, c1);
         QFETCH(int, c2);
-        g->m_Cursors.SetPlot(1, 0);
-        g->m_Cursors.SetPlot(2, 0);
-        g->m_Cursors.SetSample(1, c1);
-        g->m_Cursors.SetSample(2, c2);
-        g->m_Cursors.SetX(1, float(c1));
-        g->m_Cursors.SetX(2, float(c2));
-        g->m_Cursors.SetY(1, float(b->GetYSample(c1)));
-        g->m_Cursors.SetY(2, float(b->GetYSample(c2)));
+        g->Cursors().SetPlot(1, 0);
+        g->Cursors().SetPlot(2, 0);
+        g->Cursors().SetSample(1, c1);
+        g->Cursors().SetSample(2, c2);
+        g->Cursors().SetX(1, float(c1));
+        g->Cursors().SetX(2, float(c2));
+        g->Cursors().SetY(1, float(b->GetYSample(c1)));
+        g->Cursors().SetY(2, float(b->GetYSample(c2)));
         const QImage img = rig.paint();
-        QTEST(g->m_Cursors.AreaText(), "text");
+        QTEST(g->Cursors().AreaText(), "text");
         if (c1 != c2) {
             // Half-way between the curve and zero the shading tints what is there without it.
             const int mid = (c1 + c2) / 2;
@@ -550,7 +550,7 @@ private slots:
         // On an XY graph there is no area.
         g->m_GraphType = CGraphWindow::XYGraph;
         rig.paint();
-        QVERIFY(g->m_Cursors.AreaText().isEmpty());
+        QVERIFY(g->Cursors().AreaText().isEmpty());
     }
 
     // The ramp against an X that swings back and forth (a loop), its line fitted over 20..80: drawn
@@ -589,17 +589,17 @@ private slots:
         rig.paint();
         const QPoint click = rig.pixel(float(x->GetYSample(50)), float(fit->GetYSample(30)));
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, click);
-        QCOMPARE(g->m_Cursors.First().m_Plot, f);
-        const int on = g->m_Cursors.First().m_Sample;
-        QCOMPARE(g->m_Cursors.First().m_X, float(x->GetYSample(on + 20)));
-        QCOMPARE(g->m_Cursors.First().m_Y, float(fit->GetYSample(on)));
+        QCOMPARE(g->Cursors().First().m_Plot, f);
+        const int on = g->Cursors().First().m_Sample;
+        QCOMPARE(g->Cursors().First().m_X, float(x->GetYSample(on + 20)));
+        QCOMPARE(g->Cursors().First().m_Y, float(fit->GetYSample(on)));
         // The slope at the cursor: the line's rise per unit of X, in the read-out too.
         const double slope = (fit->GetYSample(1) - fit->GetYSample(0)) / (x->GetYSample(21) - x->GetYSample(20));
         QVERIFY(std::abs(g->CalculateSlope(on, f) - slope) < 1e-4 * std::abs(slope));
         g->EnableSlopeMode(true);
         rig.paint();
-        QVERIFY((g->m_Cursors.First().m_Point - click).manhattanLength() <= 2);
-        QVERIFY(g->m_Cursors.First().m_Text.contains(QStringLiteral(" Slope = ") + Double2String(slope, 2, false, false)));
+        QVERIFY((g->Cursors().First().m_Point - click).manhattanLength() <= 2);
+        QVERIFY(g->Cursors().First().m_Text.contains(QStringLiteral(" Slope = ") + Double2String(slope, 2, false, false)));
     }
 
     // Pressure stored in kPa shown in Pa, the fitted series shown in milli-units: each fit's

@@ -361,8 +361,8 @@ private slots:
         g->SelectCursor2Plot(nullptr, false);
         g->grab();
         const QString x = cursor.section(QLatin1Char(' '), 0, 0), dx = cursor.section(QLatin1Char(' '), 1, 1);
-        QVERIFY2(g->m_Cursors.Second().m_Text.startsWith(x + QStringLiteral("  ")), qPrintable(g->m_Cursors.Second().m_Text));
-        QVERIFY2(g->m_Cursors.Second().m_Text.contains(QLatin1Char(' ') + dx + QLatin1Char(' ')), qPrintable(g->m_Cursors.Second().m_Text));
+        QVERIFY2(g->Cursors().Second().m_Text.startsWith(x + QStringLiteral("  ")), qPrintable(g->Cursors().Second().m_Text));
+        QVERIFY2(g->Cursors().Second().m_Text.contains(QLatin1Char(' ') + dx + QLatin1Char(' ')), qPrintable(g->Cursors().Second().m_Text));
     }
 
     void exportInACommaLocale()

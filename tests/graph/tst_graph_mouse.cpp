@@ -93,15 +93,15 @@ private slots:
         CGraphWindow* g = rig.graph;
         g->EnableSlopeMode(true);
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
-        QCOMPARE(g->m_Cursors.First().m_Plot, 0);
-        QCOMPARE(g->m_Cursors.First().m_Sample, 30);
+        QCOMPARE(g->Cursors().First().m_Plot, 0);
+        QCOMPARE(g->Cursors().First().m_Sample, 30);
         rig.paint();
         // Sample 30 at 0.1 s is 3 s; the ramp is 15 there and rises 0.5 per 0.1 s.
-        QCOMPARE(g->m_Cursors.First().m_Text, QStringLiteral("x=3s  y=15 Slope = 5 "));
+        QCOMPARE(g->Cursors().First().m_Text, QStringLiteral("x=3s  y=15 Slope = 5 "));
         // A click near the flat curve does not move a cursor that is on.
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(60.0f, 40.0f));
-        QCOMPARE(g->m_Cursors.First().m_Plot, 0);
-        QCOMPARE(g->m_Cursors.First().m_Sample, 30);
+        QCOMPARE(g->Cursors().First().m_Plot, 0);
+        QCOMPARE(g->Cursors().First().m_Sample, 30);
     }
 
     void doubleClickAddsCursorTwoWithDifferences()
@@ -110,22 +110,22 @@ private slots:
         CGraphWindow* g = rig.graph;
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
         QTest::mouseDClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(80.0f, 5.0f));
-        QCOMPARE(g->m_Cursors.Second().m_Plot, 0);
+        QCOMPARE(g->Cursors().Second().m_Plot, 0);
         // Half-way between cursor 1 (30) and the end of the visible data (100).
-        QCOMPARE(g->m_Cursors.Second().m_Sample, 65);
-        QCOMPARE(g->m_Cursors.SampleDelta(), 35);
+        QCOMPARE(g->Cursors().Second().m_Sample, 65);
+        QCOMPARE(g->Cursors().SampleDelta(), 35);
         rig.paint();
-        QCOMPARE(g->m_Cursors.Second().m_Text, QStringLiteral("x=6.5s  y=32.5 dx=3.5s dy=17.5"));
+        QCOMPARE(g->Cursors().Second().m_Text, QStringLiteral("x=6.5s  y=32.5 dx=3.5s dy=17.5"));
         // The Second Cursor action takes it off again, the Cursor action both.
         g->OnCursor2();
-        QCOMPARE(g->m_Cursors.Second().m_Plot, -1);
+        QCOMPARE(g->Cursors().Second().m_Plot, -1);
         g->OnCursor2();
-        QCOMPARE(g->m_Cursors.Second().m_Sample, 65);
+        QCOMPARE(g->Cursors().Second().m_Sample, 65);
         g->OnCursor();
-        QCOMPARE(g->m_Cursors.First().m_Plot, -1);
-        QCOMPARE(g->m_Cursors.Second().m_Plot, -1);
+        QCOMPARE(g->Cursors().First().m_Plot, -1);
+        QCOMPARE(g->Cursors().Second().m_Plot, -1);
         g->OnCursor();
-        QCOMPARE(g->m_Cursors.First().m_Sample, 51);
+        QCOMPARE(g->Cursors().First().m_Sample, 51);
     }
 
     void draggingCursors()
@@ -135,38 +135,38 @@ private slots:
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(30.2f, 16.0f));
         g->OnCursor2();
         rig.paint();
-        Press(g, g->m_Cursors.First().m_Point);
-        QCOMPARE(int(g->m_Cursors.Dragged()), 1);
+        Press(g, g->Cursors().First().m_Point);
+        QCOMPARE(int(g->Cursors().Dragged()), 1);
         Move(g, rig.pixel(50.2f, 25.0f));
         // During the drag only the cursors are drawn over the saved picture: a full paint
         // meanwhile leaves them out.
-        QVERIFY(!ShowsCrossAt(rig.paint(), g->m_GraphRect, rig.pixel(g->m_Cursors.First().m_X, 0.0f).x()));
-        QCOMPARE(g->m_Cursors.First().m_Sample, 50);
-        QCOMPARE(g->m_Cursors.First().m_Y, 25.0f);
-        QCOMPARE(g->m_Cursors.SampleDelta(), g->m_Cursors.Second().m_Sample - 50);
+        QVERIFY(!ShowsCrossAt(rig.paint(), g->m_GraphRect, rig.pixel(g->Cursors().First().m_X, 0.0f).x()));
+        QCOMPARE(g->Cursors().First().m_Sample, 50);
+        QCOMPARE(g->Cursors().First().m_Y, 25.0f);
+        QCOMPARE(g->Cursors().SampleDelta(), g->Cursors().Second().m_Sample - 50);
         // Across to the flat curve: cursor 1 stays on its own, cursor 2 where it was.
-        const int second = g->m_Cursors.Second().m_Sample;
+        const int second = g->Cursors().Second().m_Sample;
         Move(g, rig.pixel(70.2f, 40.0f));
-        QCOMPARE(QPoint(g->m_Cursors.First().m_Plot, g->m_Cursors.Second().m_Plot), QPoint(0, 0));
-        QCOMPARE(g->m_Cursors.First().m_Y, 35.0f);
-        QCOMPARE(g->m_Cursors.Second().m_Sample, second);
+        QCOMPARE(QPoint(g->Cursors().First().m_Plot, g->Cursors().Second().m_Plot), QPoint(0, 0));
+        QCOMPARE(g->Cursors().First().m_Y, 35.0f);
+        QCOMPARE(g->Cursors().Second().m_Sample, second);
         Release(g, rig.pixel(70.2f, 40.0f));
-        QVERIFY(ShowsCrossAt(rig.paint(), g->m_GraphRect, rig.pixel(g->m_Cursors.First().m_X, 0.0f).x()));
-        QCOMPARE(int(g->m_Cursors.Dragged()), 0);
+        QVERIFY(ShowsCrossAt(rig.paint(), g->m_GraphRect, rig.pixel(g->Cursors().First().m_X, 0.0f).x()));
+        QCOMPARE(int(g->Cursors().Dragged()), 0);
         // Dragging cursor 2 leaves both on their plot.
         rig.paint();
-        const int before = g->m_Cursors.Second().m_Sample;
-        Drag(g, g->m_Cursors.Second().m_Point, rig.pixel(20.2f, 40.0f));
-        QCOMPARE(g->m_Cursors.Second().m_Sample, 20);
+        const int before = g->Cursors().Second().m_Sample;
+        Drag(g, g->Cursors().Second().m_Point, rig.pixel(20.2f, 40.0f));
+        QCOMPARE(g->Cursors().Second().m_Sample, 20);
         QVERIFY(before != 20);
-        QCOMPARE(g->m_Cursors.First().m_Plot, 0);
-        QCOMPARE(g->m_Cursors.Second().m_Plot, 0);
+        QCOMPARE(g->Cursors().First().m_Plot, 0);
+        QCOMPARE(g->Cursors().Second().m_Plot, 0);
         // A mouse left of the data leaves the cursor where it was.
         rig.setAxes(-50.0f, 100.0f, 0.0f, 50.0f);
-        Press(g, g->m_Cursors.Second().m_Point);
+        Press(g, g->Cursors().Second().m_Point);
         Move(g, rig.pixel(-20.0f, 40.0f));
         Release(g, rig.pixel(-20.0f, 40.0f));
-        QCOMPARE(g->m_Cursors.Second().m_Sample, 20);
+        QCOMPARE(g->Cursors().Second().m_Sample, 20);
     }
 
     void zoom()
@@ -302,15 +302,15 @@ private slots:
         Release(g, button);
         QCOMPARE(rig.prompter.boxes("ask").value(0), QStringLiteral("Pavix|Are you sure you want to remove this plot?"));
         QCOMPARE(g->m_Plots.size(), 2);
-        QCOMPARE(g->m_Cursors.Second().m_Plot, 0);
+        QCOMPARE(g->Cursors().Second().m_Plot, 0);
         rig.prompter.m_bYes = true;
         Press(g, button);
         Release(g, button);
         QCOMPARE(g->m_Plots.size(), 1);
         QCOMPARE(g->m_Plots[0].m_Key, rig.flat->m_Key);
-        QCOMPARE(g->m_Cursors.First().m_Plot, -1);
-        QCOMPARE(g->m_Cursors.Second().m_Plot, -1);
-        QCOMPARE(g->m_Cursors.Second().m_Sample, -1);
+        QCOMPARE(g->Cursors().First().m_Plot, -1);
+        QCOMPARE(g->Cursors().Second().m_Plot, -1);
+        QCOMPARE(g->Cursors().Second().m_Sample, -1);
     }
 
     void removingAPlotBeforeTheXAxis()
@@ -325,7 +325,7 @@ private slots:
         g->m_GraphType = CGraphWindow::XYGraph;
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
         g->OnCursor();
-        QCOMPARE(g->m_Cursors.First().m_Plot, 0);
+        QCOMPARE(g->Cursors().First().m_Plot, 0);
         rig.paint();
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, g->GetPlotRemoveButonRect(0).center());
         QCOMPARE(g->m_Plots.size(), 2);

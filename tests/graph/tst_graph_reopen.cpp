@@ -56,11 +56,11 @@ QStringList Shown(CGraphWindow* g)
         shown << g->m_pXScaleCombo->itemText(i) << g->m_pLeftScaleCombo->itemText(i);
     for (const CGraphPlot& p : g->m_Plots)
         shown << CGraphX::PlotTitle(p) + QString::number(p.m_UnitPrefix) + QString::number(p.m_DataUnitPrefix);
-    g->m_Cursors.SetPlot(1, 1);
-    g->m_Cursors.SetX(1, float(g->GetDataBranch(0)->GetYSample(2)));
-    g->m_Cursors.SetY(1, float(g->GetDataBranch(1)->GetYSample(2)));
+    g->Cursors().SetPlot(1, 1);
+    g->Cursors().SetX(1, float(g->GetDataBranch(0)->GetYSample(2)));
+    g->Cursors().SetY(1, float(g->GetDataBranch(1)->GetYSample(2)));
     g->grab();
-    return shown << g->m_Cursors.First().m_Text << GraphCsv::Build(g->CsvColumns(), QLocale::c(), "Time", "Samples").section("\r\n", 0, 0);
+    return shown << g->Cursors().First().m_Text << GraphCsv::Build(g->CsvColumns(), QLocale::c(), "Time", "Samples").section("\r\n", 0, 0);
 }
 
 } // namespace

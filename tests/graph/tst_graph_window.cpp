@@ -338,13 +338,13 @@ private slots:
         CGraphWindow* g = rig.graph;
         CGraphPlot copy = g->GetPlot(1);
         g->m_Plots.append(copy);
-        g->m_Cursors.SetPlot(1, 1);
-        g->m_Cursors.SetPlot(2, 2);
+        g->Cursors().SetPlot(1, 1);
+        g->Cursors().SetPlot(2, 2);
         g->m_LeftScalePlot = 2;
         emit rig.host.m_Hub.dataKeyIsDeleted(copy.m_Key);
         QCOMPARE(g->GetNumPlots(), 2);
-        QCOMPARE(g->m_Cursors.First().m_Plot, -1);
-        QCOMPARE(g->m_Cursors.Second().m_Plot, -1);
+        QCOMPARE(g->Cursors().First().m_Plot, -1);
+        QCOMPARE(g->Cursors().Second().m_Plot, -1);
         QCOMPARE(g->m_LeftScalePlot, 0);
         QCOMPARE(g->m_RightScalePlot, 1);
     }
@@ -688,10 +688,10 @@ private slots:
         if (overlays) {
             // The cursor's lines cross the whole plot area, so every strip a tick draws again
             // cuts through them.
-            g->m_Cursors.SetPlot(1, 0);
-            g->m_Cursors.SetSample(1, 50);
-            g->m_Cursors.SetX(1, 50.0f);
-            g->m_Cursors.SetY(1, 0.5f);
+            g->Cursors().SetPlot(1, 0);
+            g->Cursors().SetSample(1, 50);
+            g->Cursors().SetX(1, 50.0f);
+            g->Cursors().SetY(1, 0.5f);
             CGraphPlot plot = g->GetPlot(1);
             CGraphTextAnnotation note;
             note.m_Text = QStringLiteral("start");

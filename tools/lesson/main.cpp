@@ -295,9 +295,9 @@ private:
         if (!pressure || pressure->GetNumSamples() < samples)
             return fail("the pressure run is short");
         const int s1 = samples / 3, s2 = 2 * samples / 3;
-        g->m_Cursors.Place(1, 1, s1, float(pressure->GetXSample(s1)), float(pressure->GetYSample(s1)));
-        g->m_Cursors.Place(2, 1, s2, float(pressure->GetXSample(s2)), float(pressure->GetYSample(s2)));
-        g->m_Cursors.SetSampleDelta(s2 - s1);
+        g->Cursors().Place(1, 1, s1, float(pressure->GetXSample(s1)), float(pressure->GetYSample(s1)));
+        g->Cursors().Place(2, 1, s2, float(pressure->GetXSample(s2)), float(pressure->GetYSample(s2)));
+        g->Cursors().SetSampleDelta(s2 - s1);
         const int plots = g->GetNumPlots();
         wm()->onLinearCurveFitFunc();
         // The fitted line on the scale of the plot it was fitted to, as a teacher would set it

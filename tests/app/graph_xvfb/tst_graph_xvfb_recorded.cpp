@@ -77,10 +77,10 @@ void TestGraphXvfbRecorded::zoomPanCursorsAndAnnotation()
 
     // Both cursors from the tool bar, then an annotation at cursor 1.
     action(CGraphWindow::ActCursor)->trigger();
-    QVERIFY(g->m_Cursors.First().m_Plot >= 0);
+    QVERIFY(g->Cursors().First().m_Plot >= 0);
     QVERIFY(action(CGraphWindow::ActCursor2)->isEnabled());
     action(CGraphWindow::ActCursor2)->trigger();
-    QVERIFY(g->m_Cursors.Second().m_Plot >= 0);
+    QVERIFY(g->Cursors().Second().m_Plot >= 0);
     int s1 = -1, s2 = -1, xKey = 0;
     QVERIFY(g->GetCursorsInfo(s1, s2, xKey) >= 0);
     QVERIFY(s1 >= 0 && s2 > s1);
@@ -93,13 +93,13 @@ void TestGraphXvfbRecorded::zoomPanCursorsAndAnnotation()
     };
     QVERIFY(action(CGraphWindow::ActAddAnnotation)->isEnabled());
     action(CGraphWindow::ActAddAnnotation)->trigger();
-    QCOMPARE(g->GetPlot(g->m_Cursors.First().m_Plot).GetNumAnnotations(), 1);
+    QCOMPARE(g->GetPlot(g->Cursors().First().m_Plot).GetNumAnnotations(), 1);
     g->RepaintGraph(CGraphWindow::RepaintFull);
-    QVERIFY(!g->m_Cursors.First().m_Text.isEmpty());
-    QVERIFY(g->m_Cursors.Second().m_Text.contains(QStringLiteral("dx=")));
+    QVERIFY(!g->Cursors().First().m_Text.isEmpty());
+    QVERIFY(g->Cursors().Second().m_Text.contains(QStringLiteral("dx=")));
 
     // The annotation box is yellow on the screen, once the paint has reached it.
-    const QRect box = g->GetPlot(g->m_Cursors.First().m_Plot).GetAnnoation(0).m_TextRect;
+    const QRect box = g->GetPlot(g->Cursors().First().m_Plot).GetAnnoation(0).m_TextRect;
     QVERIFY(!box.isNull());
     const QPoint inBox = g->mapToGlobal(box.topLeft() + QPoint(1, box.height() / 2));
     QString problem;

@@ -31,8 +31,8 @@ void TestGraphXvfbCursors::cursorsAndAnnotationOnScreen()
     QTest::mouseDClick(g, Qt::LeftButton, Qt::NoModifier, rig.pixel(80.0f, 5.0f));
     rig.prompter.m_Text = QStringLiteral("Start of rise");
     g->OnAddAnnotation();
-    QCOMPARE(g->m_Cursors.First().m_Plot, 0);
-    QCOMPARE(g->m_Cursors.Second().m_Plot, 0);
+    QCOMPARE(g->Cursors().First().m_Plot, 0);
+    QCOMPARE(g->Cursors().Second().m_Plot, 0);
     g->RepaintGraph(CGraphWindow::RepaintFull);
     const QRect box = g->m_Plots[0].GetAnnoation(0).m_TextRect;
     QVERIFY(!box.isNull());
@@ -42,7 +42,7 @@ void TestGraphXvfbCursors::cursorsAndAnnotationOnScreen()
     const QImage shot = KorvantaTest::AwaitScreen(
         [&](const QImage& screen) -> QString {
             // The vertical lines of both cursors run through the plot area in black.
-            for (const QPoint& c : {g->m_Cursors.First().m_Point, g->m_Cursors.Second().m_Point}) {
+            for (const QPoint& c : {g->Cursors().First().m_Point, g->Cursors().Second().m_Point}) {
                 int black = 0;
                 for (int y = g->m_GraphRect.top() + 2; y < g->m_GraphRect.bottom() - 2; y += 4)
                     black += screen.pixelColor(onScreen(QPoint(c.x(), y))) == QColor(Qt::black) ? 1 : 0;
@@ -57,7 +57,7 @@ void TestGraphXvfbCursors::cursorsAndAnnotationOnScreen()
             if (yellow <= box.width() * box.height() / 3)
                 return QStringLiteral("annotation box: %1 yellow").arg(yellow);
             // The read-out of cursor 1 lies in the plot's colour right of the cursor.
-            const QColor readout = screen.pixelColor(onScreen(g->m_Cursors.First().m_Point + QPoint(9, -9)));
+            const QColor readout = screen.pixelColor(onScreen(g->Cursors().First().m_Point + QPoint(9, -9)));
             if (std::abs(readout.red() - plotColor.red()) >= 60 || std::abs(readout.blue() - plotColor.blue()) >= 60)
                 return QStringLiteral("read-out in %1").arg(readout.name());
             return QString();
@@ -65,7 +65,7 @@ void TestGraphXvfbCursors::cursorsAndAnnotationOnScreen()
         &problem);
     shot.save(QDir(SCREENSHOT_DIR).filePath("korvanta-graph-cursors.png"));
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    QVERIFY(g->m_Cursors.First().m_Text.contains(QStringLiteral("Slope = 5")));
+    QVERIFY(g->Cursors().First().m_Text.contains(QStringLiteral("Slope = 5")));
 }
 
 KORVANTA_TEST_MAIN(TestGraphXvfbCursors)
