@@ -3,6 +3,7 @@
 #include "Core/Data/Globals.h"
 #include "graph/GraphRules.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
