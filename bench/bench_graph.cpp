@@ -124,8 +124,8 @@ void BM_ReduceSixteenPlots(benchmark::State& state)
         for (int p = 0; p < 16; ++p) {
             CCurveFrame f;
             f.m_Rect = r;
-            f.m_XMin = rig.graph->m_X.Min();
-            f.m_XMax = rig.graph->m_X.Max();
+            f.m_XMin = rig.graph->X().Min();
+            f.m_XMax = rig.graph->X().Max();
             f.m_YMin = rig.graph->GetPlot(p).m_Min;
             f.m_YMax = rig.graph->GetPlot(p).m_Max;
             out[size_t(p)].clear();
@@ -216,8 +216,8 @@ struct XYRig
     {
         CCurveFrame f;
         f.m_Rect = graph->m_GraphRect;
-        f.m_XMin = graph->m_X.Min();
-        f.m_XMax = graph->m_X.Max();
+        f.m_XMin = graph->X().Min();
+        f.m_XMax = graph->X().Max();
         const CGraphPlot plot = graph->GetPlot(1);
         f.m_YMin = plot.m_Min;
         f.m_YMax = plot.m_Max;

@@ -98,6 +98,9 @@ public:
     void UpdatePlot(const CGraphPlot& plot, int plotIndex);
     CDataBranch* GetDataBranch(int index) const;
     int GetNumPlots() const { return m_Plots.size(); }
+    // The X axis: its range, its plot and what a position on it is worth.
+    CGraphX& X() { return m_X; }
+    const CGraphX& X() const { return m_X; }
     int GetNumVisiblePlots() const;
     int PlotIndexToVisiblePlotIndex(int index) const;
     short GetCommonRate() const;
@@ -195,8 +198,10 @@ public:
     int m_RightScalePlot = 1;
     qint64 m_LastShownSample = -1;
     QList<CGraphPlot> m_Plots;
+private:
     // The X axis over these plots: its range, its plot and what a position on it is worth.
     CGraphX m_X{m_Plots, m_GraphType, [this] { return dataStore(); }};
+public:
     bool m_bRescaleY = false;
     bool m_bRunning = false;
     bool m_bTimingRun = false;

@@ -241,7 +241,7 @@ private slots:
         CRig rig;
         CGraphWindow* g = rig.graph;
         g->m_GraphRect = QRect(0, 0, 101, 101);
-        g->m_X.ZoomTo(0.0f, 10.0f);
+        g->X().ZoomTo(0.0f, 10.0f);
         g->AddPredictPoint(2.0, 2.0);
         g->AddPredictPoint(8.0, 2.0);
         g->m_PredictPlots[0].m_Plot.m_Color = QColor(0, 0, 255);
@@ -278,7 +278,7 @@ private slots:
         rig.graph->AddPlotsFromKeyArray(rig.keys(f));
         QVERIFY(rig.graph->XAxisFuntionsAreLegal());   // time axis
         rig.graph->OnXScaleComboChanged(2);
-        QCOMPARE(rig.graph->m_X.PlotIndex(), 1);
+        QCOMPARE(rig.graph->X().PlotIndex(), 1);
         QCOMPARE(rig.graph->XAxisFuntionsAreLegal(), legal);
     }
 
@@ -562,7 +562,7 @@ private slots:
         rig.graph->OnAutoscale();
         rig.graph->m_bRunning = true;
         rig.graph->AutoScaleXAxis(true);
-        QCOMPARE(QPointF(rig.graph->m_X.Min(), rig.graph->m_X.Max()), QPointF(5, 12));
+        QCOMPARE(QPointF(rig.graph->X().Min(), rig.graph->X().Max()), QPointF(5, 12));
     }
 
     void xPlotPrefixKeepsItsCurveBackOnTime_data()
@@ -598,11 +598,11 @@ private slots:
         };
         rig.graph->OnProperties();
         QCOMPARE(rig.graph->m_pXScaleCombo->itemText(2), title);
-        QVERIFY(rig.graph->m_X.Min() <= 1.0f && rig.graph->m_X.Max() >= 30.0f && rig.graph->m_X.Max() < 60.0f);
+        QVERIFY(rig.graph->X().Min() <= 1.0f && rig.graph->X().Max() >= 30.0f && rig.graph->X().Max() < 60.0f);
 
         rig.graph->OnXScaleComboChanged(0);
         const CGraphPlot back = rig.graph->GetPlot(1);
-        QVERIFY(back.m_bVisible && rig.graph->m_X.PlotIsDrawn(1));
+        QVERIFY(back.m_bVisible && rig.graph->X().PlotIsDrawn(1));
         QVERIFY2(back.m_Min <= 1.0f && back.m_Max >= 30.0f && back.m_Max < 60.0f,
                  qPrintable(QStringLiteral("%1 to %2").arg(back.m_Min).arg(back.m_Max)));
         QCOMPARE(rig.graph->m_pLeftScaleCombo->itemText(1), title);
@@ -734,13 +734,13 @@ private slots:
         QCOMPARE(rig.graph->GetPlot(1).m_Name, QStringLiteral("B1"));
         // Positions in video pixels, on the scale and at the cursors as in the CSV export.
         QCOMPARE(CGraphX::PlotTitle(rig.graph->GetPlot(1)), QStringLiteral("B1(px)"));
-        QCOMPARE(rig.graph->m_X.Max(), 10.0f);
+        QCOMPARE(rig.graph->X().Max(), 10.0f);
         QVERIFY(!rig.graph->close());   // a live graph stays
         CGraphTestHost::fill(rig.graph->GetDataBranch(0), 6, [](int i) { return 2.0 * i; });
         emit rig.host.m_Hub.VideoAnalysisStop();
         QVERIFY(!rig.graph->m_bRunning);
         QVERIFY(!rig.graph->m_pRedrawTimer->isActive());
-        QCOMPARE(rig.graph->m_X.Max(), 5.0f);
+        QCOMPARE(rig.graph->X().Max(), 5.0f);
         // Another tracking run while a different graph is the last active one: not taken.
         CGraphTestHost other;
         rig.host.SetLastActiveGraph(nullptr);
@@ -767,7 +767,7 @@ private slots:
         emit rig.host.m_Hub.VideoPlaybackStop();
         QVERIFY(!rig.graph->m_bVideoPlayback);
         QCOMPARE(rig.graph->m_LastShownSample, qint64(-1));
-        QCOMPARE(rig.graph->m_X.Max(), 299.0f);
+        QCOMPARE(rig.graph->X().Max(), 299.0f);
     }
 
     void playbackStartOpensOnTenSecondsWhenScrolling()
@@ -778,16 +778,16 @@ private slots:
         rig.graph->m_bTimingRun = true;
         rig.host.m_Interval.m_PeriodSec = 0.1;
         emit rig.host.m_Hub.VideoPlaybackStart(f->m_Key);
-        QCOMPARE(rig.graph->m_X.Min(), 0.0f);
-        QCOMPARE(rig.graph->m_X.Max(), 100.0f);
+        QCOMPARE(rig.graph->X().Min(), 0.0f);
+        QCOMPARE(rig.graph->X().Max(), 100.0f);
         QVERIFY(rig.graph->m_bRescaleY);
         // A rate without a period: no division by it, the axis is 0 to 10.
         rig.host.m_Interval.m_PeriodSec = 0.0;
         emit rig.host.m_Hub.VideoPlaybackStart(f->m_Key);
-        QCOMPARE(rig.graph->m_X.Max(), 10.0f);
+        QCOMPARE(rig.graph->X().Max(), 10.0f);
         rig.host.m_Interval.m_PeriodSec = 90.0;
         emit rig.host.m_Hub.VideoPlaybackStart(f->m_Key);
-        QCOMPARE(rig.graph->m_X.Max(), 10.0f);
+        QCOMPARE(rig.graph->X().Max(), 10.0f);
     }
 
     void recordRoundTripKeepsTheScaleChoice()
@@ -838,8 +838,8 @@ private slots:
         auto* again = new CGraphWindow(&rig.host);
         QCOMPARE(Load(again, bytes), 0);
         QCOMPARE(again->m_GraphType, int(CGraphWindow::XYGraph));
-        QCOMPARE(again->m_X.PlotIndex(), 1);
-        QCOMPARE(again->m_X.PlotKey(), f->GetBranchKey(1));
+        QCOMPARE(again->X().PlotIndex(), 1);
+        QCOMPARE(again->X().PlotKey(), f->GetBranchKey(1));
         // Plot 1 is the X axis: the scales are plots 0 and 2.
         QCOMPARE(again->m_LeftScalePlot, 0);
         QCOMPARE(again->m_RightScalePlot, 2);
@@ -880,7 +880,7 @@ private slots:
         Seed("unknown_x_key", record);
         QCOMPARE(Load(again, record), 0);
         QCOMPARE(again->m_GraphType, int(CGraphWindow::TimeGraph));
-        QCOMPARE(again->m_X.PlotIndex(), -1);
+        QCOMPARE(again->X().PlotIndex(), -1);
         QCOMPARE(again->m_LeftScalePlot, 0);
         QCOMPARE(again->m_RightScalePlot, -1);
         again->repaint();

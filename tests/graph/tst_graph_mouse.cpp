@@ -168,8 +168,8 @@ private slots:
         Drag(g, rig.pixel(20.0f, 40.0f), rig.pixel(60.0f, 10.0f));
         // Within a pixel of the band's edges.
         const float perPixel = 100.0f / g->m_GraphRect.width();
-        QVERIFY(std::fabs(g->m_X.Min() - 20.0f) <= 2 * perPixel);
-        QVERIFY(std::fabs(g->m_X.Max() - 60.0f) <= 2 * perPixel);
+        QVERIFY(std::fabs(g->X().Min() - 20.0f) <= 2 * perPixel);
+        QVERIFY(std::fabs(g->X().Max() - 60.0f) <= 2 * perPixel);
         QVERIFY(std::fabs(g->m_Plots[0].m_Min - 10.0f) < 0.5f);
         QVERIFY(std::fabs(g->m_Plots[0].m_Max - 40.0f) < 0.5f);
         QVERIFY(!g->m_Plots[0].m_bAutoScale);
@@ -179,8 +179,8 @@ private slots:
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
         const QPoint a = rig.pixel(50.0f, 30.0f);
         Drag(g, a, a + QPoint(0, 40));
-        QCOMPARE(g->m_X.Min(), 0.0f);
-        QCOMPARE(g->m_X.Max(), 100.0f);
+        QCOMPARE(g->X().Min(), 0.0f);
+        QCOMPARE(g->X().Max(), 100.0f);
         QVERIFY(g->m_Plots[0].m_Max < 31.0f);
         // A click without movement changes nothing.
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
@@ -199,11 +199,11 @@ private slots:
         g->OnPan();
         const QPoint from = rig.pixel(50.0f, 25.0f);
         const QPoint to = rig.pixel(40.0f, 30.0f);
-        const float dx = g->m_X.ColumnToX(to.x(), g->m_GraphRect) - g->m_X.ColumnToX(from.x(), g->m_GraphRect);
+        const float dx = g->X().ColumnToX(to.x(), g->m_GraphRect) - g->X().ColumnToX(from.x(), g->m_GraphRect);
         Drag(g, from, to);
         // The curves follow the mouse: the axes move the other way.
-        QVERIFY(std::fabs(g->m_X.Min() + dx) < 0.01f);
-        QVERIFY(std::fabs(g->m_X.Max() - (100.0f - dx)) < 0.01f);
+        QVERIFY(std::fabs(g->X().Min() + dx) < 0.01f);
+        QVERIFY(std::fabs(g->X().Max() - (100.0f - dx)) < 0.01f);
         QVERIFY(std::fabs(g->m_Plots[0].m_Min + 5.0f) < 0.2f);
         QVERIFY(std::fabs(g->m_Plots[1].m_Max - 45.0f) < 0.2f);
         QVERIFY(!g->m_bPanning);
@@ -217,14 +217,14 @@ private slots:
         rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
         g->OnPan();
         Drag(g, rig.pixel(10.0f, 25.0f), rig.pixel(40.0f, 25.0f));
-        QCOMPARE(g->m_X.Min(), 0.0f);
-        QCOMPARE(g->m_X.Max(), 50.0f);
+        QCOMPARE(g->X().Min(), 0.0f);
+        QCOMPARE(g->X().Max(), 50.0f);
         const QRect r = g->m_GraphRect;
         const int y = r.center().y();
         for (int k = 0; k < 2; ++k)
             Drag(g, QPoint(r.left() + r.width() * 8 / 10, y), QPoint(r.left() + r.width() / 50, y));
-        QCOMPARE(g->m_X.Max(), 101.0f);   // the sample count
-        QCOMPARE(g->m_X.Min(), 51.0f);
+        QCOMPARE(g->X().Max(), 101.0f);   // the sample count
+        QCOMPARE(g->X().Min(), 51.0f);
     }
 
     void stretchingScales()
@@ -247,13 +247,13 @@ private slots:
         r = g->m_GraphRect;
         const int y = r.bottom() + 10;
         Drag(g, QPoint(r.left() + 100, y), QPoint(r.left() + 200, y));
-        QCOMPARE(g->m_X.Max(), 50.0f);
-        QCOMPARE(g->m_X.Min(), 0.0f);
+        QCOMPARE(g->X().Max(), 50.0f);
+        QCOMPARE(g->X().Min(), 0.0f);
         // Onto the left edge: no step (it would divide by zero).
         Press(g, QPoint(r.left() + 100, y));
         Move(g, QPoint(r.left(), y));
         Release(g, QPoint(r.left(), y));
-        QCOMPARE(g->m_X.Max(), 50.0f);
+        QCOMPARE(g->X().Max(), 50.0f);
     }
 
     void fittedCurvesNamingEachOtherStretchOnce()
@@ -314,7 +314,7 @@ private slots:
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, g->GetPlotRemoveButonRect(0).center());
         QCOMPARE(g->m_Plots.size(), 2);
         // The X axis is still the same branch, now one place earlier in the list.
-        QCOMPARE(g->m_X.PlotIndex(), 1);
+        QCOMPARE(g->X().PlotIndex(), 1);
         QCOMPARE(g->GetXAxisKey(), xb->m_Key);
         QCOMPARE(g->m_pXScaleCombo->currentIndex(), 2);
         QCOMPARE(g->m_LeftScalePlot, 0);
@@ -503,7 +503,7 @@ private slots:
             x << w->m_pXScaleCombo->itemText(i);
         QCOMPARE(left, expected);
         QCOMPARE(x, expected);
-        const QString csv = GraphCsv::Build(w->CsvColumns(), QLocale::c(), w->m_X.CsvTitle(), QStringLiteral("Samples"));
+        const QString csv = GraphCsv::Build(w->CsvColumns(), QLocale::c(), w->X().CsvTitle(), QStringLiteral("Samples"));
         QCOMPARE(csv.section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("Time(s),") + expected.join(QLatin1Char(',')));
     }
 
@@ -537,7 +537,7 @@ private slots:
              QPoint(xy.graph->m_GraphRect.center().x(), xy.graph->m_GraphRect.bottom() + 5));
         QCOMPARE(xy.graph->m_GraphType, int(CGraphWindow::XYGraph));
         QCOMPARE(xy.graph->GetXAxisKey(), xy.ramp->m_Key);
-        QCOMPARE(xy.graph->m_X.AxisUnit(), QStringLiteral("kPa/s"));
+        QCOMPARE(xy.graph->X().AxisUnit(), QStringLiteral("kPa/s"));
         QVERIFY(!xy.graph->m_Plots[1].m_bVisible);
         // Timing results make a bar graph.
         CCursorRig bars;
@@ -656,15 +656,15 @@ private slots:
         Drop(w, QStringLiteral("Run %1,%2").arg(run).arg(t[run]->m_Key), w->m_GraphRect.center());
         const bool taken = run == 3;
         QCOMPARE(w->m_Plots.size(), taken ? 3 : 2);
-        QCOMPARE(w->m_X.XBranchOfPlot(2), m[run]);
-        QVERIFY(w->m_X.Min() <= 10.0f && w->m_X.Max() >= (taken ? 80.0f : 40.0f));
+        QCOMPARE(w->X().XBranchOfPlot(2), m[run]);
+        QVERIFY(w->X().Min() <= 10.0f && w->X().Max() >= (taken ? 80.0f : 40.0f));
         for (int s : {w->m_LeftScalePlot, w->m_RightScalePlot})
-            QVERIFY(s == -1 || (w->m_X.PlotIsDrawn(s) && w->m_Plots.at(s).m_Key != m[2]->m_Key));
+            QVERIFY(s == -1 || (w->X().PlotIsDrawn(s) && w->m_Plots.at(s).m_Key != m[2]->m_Key));
         // Run 3's last point stands at its own 80 g, beyond every mass of Run 2.
         w->m_bTakingPicture = true;   // whole: on screen the XY curves could come in later paints
         const QImage image = w->grab().toImage();
         w->m_bTakingPicture = false;
-        const int x80 = GraphRules::ToPixelX(80.0f, w->m_X.Min(), w->m_X.Max(), w->m_GraphRect);
+        const int x80 = GraphRules::ToPixelX(80.0f, w->X().Min(), w->X().Max(), w->m_GraphRect);
         bool at80 = false;
         for (int py = w->m_GraphRect.top(); py <= w->m_GraphRect.bottom(); ++py)
             at80 = at80 || image.pixelColor(x80 - 1, py) == t[3]->m_Color;

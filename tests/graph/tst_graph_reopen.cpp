@@ -51,7 +51,7 @@ CGraphWindow* Reopen(CGraphTestHost& from, CGraphWindow* g, CGraphTestHost& into
 // Pickers, titles with prefixes, cursor 1's read-out on plot 1 at sample 2 and the CSV header.
 QStringList Shown(CGraphWindow* g)
 {
-    QStringList shown{g->m_X.AxisTitle()};
+    QStringList shown{g->X().AxisTitle()};
     for (int i = 0; i < g->m_pXScaleCombo->count(); ++i)
         shown << g->m_pXScaleCombo->itemText(i) << g->m_pLeftScaleCombo->itemText(i);
     for (const CGraphPlot& p : g->m_Plots)
@@ -120,7 +120,7 @@ private slots:
         mime.setText(QStringLiteral("Run 1,%1").arg(after.m_Data.GetDataBranchByIndex(0)->m_Key));
         QDropEvent drop(QPointF(400, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         static_cast<QObject*>(dropped)->event(&drop);
-        QCOMPARE(dropped->m_X.AxisTitle() + dropped->m_pXScaleCombo->itemText(0), QString("Time (s)Time"));
+        QCOMPARE(dropped->X().AxisTitle() + dropped->m_pXScaleCombo->itemText(0), QString("Time (s)Time"));
     }
 
     // A spectrum's graph shows the spectrum against its frequency axis; the series of that
@@ -145,12 +145,12 @@ private slots:
         CGraphWindow* old = NewGraph(before);
         old->AddPlotsFromKeyArray({axis->m_Key, spectrum->m_Key});
         old->m_LeftScalePlot = 0;
-        QVERIFY(!old->m_X.PlotIsDrawn(0) && old->m_X.PlotIsDrawn(1));
+        QVERIFY(!old->X().PlotIsDrawn(0) && old->X().PlotIsDrawn(1));
         CGraphWindow* reopened = Reopen(before, old, after);
         QVERIFY(reopened);
         QCOMPARE(reopened->GetNumPlots() == 1 ? reopened->GetPlot(0).m_Key : -1, spectrum->m_Key);
         QCOMPARE(reopened->m_LeftScalePlot, 0);
-        QCOMPARE(reopened->m_X.AxisTitle(), QStringLiteral("Frequency (Hz)"));
+        QCOMPARE(reopened->X().AxisTitle(), QStringLiteral("Frequency (Hz)"));
     }
 };
 

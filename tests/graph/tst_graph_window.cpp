@@ -169,18 +169,18 @@ private slots:
         QCOMPARE(g->GetPlot(0).m_Max, -1.0f);
         QCOMPARE(g->GetCommonRate(), short(10));
         QVERIFY(g->m_bRescaleY);
-        QCOMPARE(g->m_X.Max(), 10.0f);
+        QCOMPARE(g->X().Max(), 10.0f);
         // Samples arrive; the next paint finds them far right of 70 % and asks for a new X range.
         CDataBranch* b = g->GetDataBranch(0);
         CGraphTestHost::fill(b, 40, [](int i) { return 2.0 + i % 3; });
         CGraphTestHost::fill(g->GetDataBranch(1), 40, [](int) { return -4.0; });
         rig.paint();
-        QVERIFY(g->m_X.Rescale());
+        QVERIFY(g->X().Rescale());
         emit rig.host.m_Hub.LoggerNewDataArrived();
-        QVERIFY(!g->m_X.Rescale());
+        QVERIFY(!g->X().Rescale());
         QVERIFY(!g->m_bRescaleY);
-        QCOMPARE(g->m_X.Min(), 0.0f);
-        QCOMPARE(g->m_X.Max(), 7.0f * 39.0f);
+        QCOMPARE(g->X().Min(), 0.0f);
+        QCOMPARE(g->X().Max(), 7.0f * 39.0f);
         QVERIFY(qFuzzyCompare(g->GetPlot(0).m_Min, 1.4f));
         QVERIFY(qFuzzyCompare(g->GetPlot(0).m_Max, 5.2f));
         QVERIFY(qFuzzyCompare(g->GetPlot(1).m_Min, -5.2f));
@@ -188,8 +188,8 @@ private slots:
         emit rig.host.m_Hub.LoggerExperimentEnd();
         QVERIFY(!g->m_bRunning);
         QVERIFY(!g->m_pRedrawTimer->isActive());
-        QCOMPARE(g->m_X.Min(), 0.0f);
-        QCOMPARE(g->m_X.Max(), 39.0f);
+        QCOMPARE(g->X().Min(), 0.0f);
+        QCOMPARE(g->X().Max(), 39.0f);
         // New data after the end serve nothing.
         g->m_bRescaleY = true;
         emit rig.host.m_Hub.LoggerNewDataArrived();
@@ -213,12 +213,12 @@ private slots:
         emit rig.host.m_Hub.LoggerStartedRun();
         QCOMPARE(rig.graph->GetNumPlots(), 0);
         QVERIFY(rig.graph->m_pRedrawTimer->isActive());
-        QCOMPARE(rig.graph->m_X.Max(), 10.0f);
+        QCOMPARE(rig.graph->X().Max(), 10.0f);
         // A live paint of an empty graph, then new data: the X axis keeps its length.
         rig.paint();
-        rig.graph->m_X.NoteBeyond(true);
+        rig.graph->X().NoteBeyond(true);
         emit rig.host.m_Hub.LoggerNewDataArrived();
-        QVERIFY(rig.graph->m_X.Max() > rig.graph->m_X.Min());
+        QVERIFY(rig.graph->X().Max() > rig.graph->X().Min());
     }
 
     void timingRunIsABarGraph()
@@ -229,13 +229,13 @@ private slots:
         CGraphWindow* g = rig.graph;
         QCOMPARE(g->m_GraphType, int(CGraphWindow::BarGraph));
         QVERIFY(g->m_bTimingRun);
-        QCOMPARE(g->m_X.Max(), 20.0f);
+        QCOMPARE(g->X().Max(), 20.0f);
         QCOMPARE(g->GetPlot(0).m_Max, 1.0f);
         QVERIFY(!g->m_pXScaleCombo->isEnabled());
         // A rate the tables do not know: ten samples' worth has no value, the axis is 0 to 10.
         rig.host.m_Interval.m_PeriodSec = 0.0;
         rig.startRun({SensorIndexTimingResult});
-        QCOMPARE(g->m_X.Max(), 10.0f);
+        QCOMPARE(g->X().Max(), 10.0f);
     }
 
     // Opened again, a graph of 25 cart passes shows the bars the end of its run showed.
@@ -251,11 +251,11 @@ private slots:
         emit rig.host.m_Hub.LoggerExperimentEnd();
         QByteArray bytes;
         QDataStream out(&bytes, QIODevice::WriteOnly);
-        QVERIFY(g->m_X.Max() > 24.0f && g->saveToFile(&out) == 0);
+        QVERIFY(g->X().Max() > 24.0f && g->saveToFile(&out) == 0);
         auto* again = new CGraphWindow(&rig.host);
         QDataStream in(bytes);
         QCOMPARE(again->loadFromFile(&in), 0);
-        QCOMPARE(QPointF(again->m_X.Min(), again->m_X.Max()), QPointF(g->m_X.Min(), g->m_X.Max()));
+        QCOMPARE(QPointF(again->X().Min(), again->X().Max()), QPointF(g->X().Min(), g->X().Max()));
     }
 
     void timingResultsPaintOneBarEach()
@@ -291,9 +291,9 @@ private slots:
         rig.startRun({SensorIndexOnlineFunction, SensorIndexManualX}, 5, 0);
         CGraphWindow* g = rig.graph;
         QCOMPARE(g->m_GraphType, int(CGraphWindow::XYGraph));
-        QCOMPARE(g->m_X.PlotIndex(), 1);
+        QCOMPARE(g->X().PlotIndex(), 1);
         QVERIFY(!g->GetPlot(1).m_bVisible);
-        QCOMPARE(g->m_X.PlotKey(), g->GetPlot(1).m_Key);
+        QCOMPARE(g->X().PlotKey(), g->GetPlot(1).m_Key);
         QCOMPARE(g->GetNumVisiblePlots(), 1);
         QCOMPARE(g->m_pXScaleCombo->itemText(0), QStringLiteral("Samples"));
         QCOMPARE(g->m_pLeftScaleCombo->count(), 1);
@@ -307,13 +307,13 @@ private slots:
         rig.host.m_Setup.m_RateCode = 0;
         rig.startRun({SensorIndexManualX, SensorIndexOnlineFunction}, 5, 0);
         CGraphWindow* g = rig.graph;
-        QCOMPARE(g->m_X.PlotIndex(), 0);
-        const int xKey = g->m_X.PlotKey();
+        QCOMPARE(g->X().PlotIndex(), 0);
+        const int xKey = g->X().PlotKey();
         rig.host.m_Data.DeleteDataBranch(xKey);
         emit rig.host.m_Hub.dataKeyIsDeleted(xKey);
         QCOMPARE(g->GetNumPlots(), 1);
-        QCOMPARE(g->m_X.PlotIndex(), -1);
-        QCOMPARE(g->m_X.PlotKey(), -1);
+        QCOMPARE(g->X().PlotIndex(), -1);
+        QCOMPARE(g->X().PlotKey(), -1);
         QCOMPARE(g->m_GraphType, int(CGraphWindow::TimeGraph));
         rig.paint();   // must not read the plot that is gone
     }
@@ -327,8 +327,8 @@ private slots:
         CGraphWindow* g = rig.graph;
         const int first = g->GetPlot(0).m_Key;
         emit rig.host.m_Hub.dataKeyIsDeleted(first);
-        QCOMPARE(g->m_X.PlotIndex(), 0);
-        QCOMPARE(g->GetPlot(0).m_Key, g->m_X.PlotKey());
+        QCOMPARE(g->X().PlotIndex(), 0);
+        QCOMPARE(g->GetPlot(0).m_Key, g->X().PlotKey());
     }
 
     void branchShownTwiceIsDeletedOnce()
@@ -506,9 +506,9 @@ private slots:
         rig.startRun({SensorIndexOnlineFunction}, 5);
         CGraphWindow* g = rig.graph;
         g->SetAxisMinMax(-1, 8.0f, 2.0f, false);
-        QCOMPARE(g->m_X.Min(), 2.0f);
-        QCOMPARE(g->m_X.Max(), 8.0f);
-        QVERIFY(!g->m_X.AutoScale());
+        QCOMPARE(g->X().Min(), 2.0f);
+        QCOMPARE(g->X().Max(), 8.0f);
+        QVERIFY(!g->X().AutoScale());
         const CGraphPlot before = g->GetPlot(0);
         g->SetAxisMinMax(0, 2.0f, 2.0f, true);
         QCOMPARE(g->GetPlot(0).m_Min, before.m_Min);
@@ -519,15 +519,15 @@ private slots:
         b->ClearSamples();
         b->AddSample(4.0, 1.0);
         g->AutoScaleXAxis(false);
-        QCOMPARE(g->m_X.Max(), 10.0f);
+        QCOMPARE(g->X().Max(), 10.0f);
         b->AddSample(4.0, 2.0);
         g->AutoScaleXAxis(false);
-        QVERIFY(qFuzzyCompare(g->m_X.Min(), 3.6f));
-        QVERIFY(qFuzzyCompare(g->m_X.Max(), 4.4f));
+        QVERIFY(qFuzzyCompare(g->X().Min(), 3.6f));
+        QVERIFY(qFuzzyCompare(g->X().Max(), 4.4f));
         // Scrolling with no plots: 0 to 11.
         g->m_Plots.clear();
         g->AutoScaleXAxis(true);
-        QCOMPARE(g->m_X.Max(), 11.0f);
+        QCOMPARE(g->X().Max(), 11.0f);
     }
 
     void toolStates()
@@ -584,11 +584,11 @@ private slots:
         emit rig.host.m_Hub.LoggerExperimentEnd();
         g->OnXScaleComboChanged(2);
         QCOMPARE(g->m_GraphType, int(CGraphWindow::XYGraph));
-        QCOMPARE(g->m_X.PlotIndex(), 1);
+        QCOMPARE(g->X().PlotIndex(), 1);
         QVERIFY(!g->GetPlot(1).m_bVisible);
         g->OnXScaleComboChanged(0);
         QCOMPARE(g->m_GraphType, int(CGraphWindow::TimeGraph));
-        QCOMPARE(g->m_X.PlotIndex(), -1);
+        QCOMPARE(g->X().PlotIndex(), -1);
         QVERIFY(g->GetPlot(1).m_bVisible);
     }
 
@@ -611,7 +611,7 @@ private slots:
         QCOMPARE(img.pixelColor(g->width() - m.right() - 5, g->height() - m.bottom() - 20), QColor(192, 192, 192));
         // The default scale: a grey band; the X range became 0 to 10.
         QCOMPARE(img.pixelColor(m.left() + 10, r.center().y()), QColor(Qt::gray));
-        QCOMPARE(g->m_X.Max(), 10.0f);
+        QCOMPARE(g->X().Max(), 10.0f);
     }
 
     void curveAndGridWhereTheRulesPlaceThem()
@@ -711,7 +711,7 @@ private slots:
                     return i % 53 == 0 ? MissingValue : std::sin(i * 0.003 + p) + rng.generateDouble() * 0.2;
                 }, stored);
             stored += burst;
-            g->m_X.TakeRescale();
+            g->X().TakeRescale();
             g->m_bRescaleY = false;
             // As the redraw timer does it, with the window rendered into one image throughout.
             g->m_RepaintMode = CGraphWindow::RepaintLiveTick;

@@ -106,8 +106,8 @@ void TestGraphXvfbCommands::commandsAfterARun()
     QVERIFY(graph->m_bPredictMode);
     QVERIFY(action(CGraphWindow::ActAddPredict)->isEnabled());
     const CGraphPlot& first = graph->m_Plots.first();
-    graph->AddPredictPoint(graph->m_X.Max() * 0.2, first.m_Min + (first.m_Max - first.m_Min) * 0.8);
-    graph->AddPredictPoint(graph->m_X.Max() * 0.8, first.m_Min + (first.m_Max - first.m_Min) * 0.2);
+    graph->AddPredictPoint(graph->X().Max() * 0.2, first.m_Min + (first.m_Max - first.m_Min) * 0.8);
+    graph->AddPredictPoint(graph->X().Max() * 0.8, first.m_Min + (first.m_Max - first.m_Min) * 0.2);
     action(CGraphWindow::ActPredict)->trigger();
     QVERIFY(!graph->m_bPredictMode);
     action(CGraphWindow::ActAutoscale)->trigger();
