@@ -78,7 +78,7 @@ void TestGraphEndToEndRun::runAppearsInTheGraph()
     const QImage img = graph->grab().toImage();
     const QColor colour = graph->GetPlot(0).m_Color;
     int hits = 0;
-    const QRect r = graph->m_GraphRect;
+    const QRect r = graph->GraphRect();
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); x += 2)
             hits += img.pixelColor(x, y) == colour ? 1 : 0;

@@ -405,7 +405,7 @@ QList<QStringList> Readings(CWindowsManager* wm)
         QStringList seen{g->X().AxisTitle()};
         for (int i = 0; i < g->GetNumPlots(); ++i)
             seen << CGraphX::PlotTitle(g->GetPlot(i)) + (g->X().PlotIsDrawn(i) ? " drawn" : " not drawn");
-        seen << g->FitEquations() << QString::number(g->m_LeftScalePlot) << QString::number(g->m_RightScalePlot);
+        seen << g->FitEquations() << QString::number(g->LeftScalePlot()) << QString::number(g->RightScalePlot());
         g->OnCursor();
         g->OnCursor2();
         g->grab();

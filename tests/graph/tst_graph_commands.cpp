@@ -3,6 +3,7 @@
 // functions and the X axis, the refused close during a run, the reactions to downloads,
 // tracking runs and playback, and the window record with its plots.
 #include "common/GraphTestHost.h"
+#include "support/ScaleBoxes.h"
 #include "windowbase/MultiAction.h"
 #include "graph/GraphProperties.h"
 #include "Core/Data/Globals.h"
@@ -240,21 +241,26 @@ private slots:
     {
         CRig rig;
         CGraphWindow* g = rig.graph;
-        g->m_GraphRect = QRect(0, 0, 101, 101);
+        g->grab();   // lays the plot area out
+        const QRect r = g->GraphRect();
+        QVERIFY(r.width() > 50 && r.height() > 50);
         g->X().ZoomTo(0.0f, 10.0f);
         g->AddPredictPoint(2.0, 2.0);
         g->AddPredictPoint(8.0, 2.0);
         g->m_PredictPlots[0].m_Plot.m_Color = QColor(0, 0, 255);
-        QImage image(101, 101, QImage::Format_RGB32);
+        QImage image(g->size(), QImage::Format_RGB32);
         image.fill(Qt::white);
         QPainter painter(&image);
         g->DrawPredict1Plot(&painter, 0);
         g->DrawPredict1Plot(&painter, 5);   // no such curve: nothing
         painter.end();
-        // A horizontal line at Y 2 of 0..10 on a 100-pixel area: row 80, columns 20 to 80.
-        QCOMPARE(image.pixelColor(50, 80), QColor(0, 0, 255));
-        QCOMPARE(image.pixelColor(50, 50), QColor(Qt::white));
-        QCOMPARE(image.pixelColor(10, 80), QColor(Qt::white));   // the fillers are not drawn
+        // A horizontal line at Y 2 of 0..10 from X 2 to X 8.
+        const auto at = [&r](float x, float y) {
+            return QPoint(GraphRules::ToPixelX(x, 0.0f, 10.0f, r), GraphRules::ToPixelY(y, 0.0f, 10.0f, r));
+        };
+        QCOMPARE(image.pixelColor(at(5.0f, 2.0f)), QColor(0, 0, 255));
+        QCOMPARE(image.pixelColor(at(5.0f, 5.0f)), QColor(Qt::white));
+        QCOMPARE(image.pixelColor(at(1.0f, 2.0f)), QColor(Qt::white));   // the fillers are not drawn
     }
 
     void xAxisFunctionsNeedRisingXValues_data()
@@ -597,7 +603,7 @@ private slots:
             return d->result();
         };
         rig.graph->OnProperties();
-        QCOMPARE(rig.graph->m_pXScaleCombo->itemText(2), title);
+        QCOMPARE(ScaleBox(rig.graph, "xScaleCombo")->itemText(2), title);
         QVERIFY(rig.graph->X().Min() <= 1.0f && rig.graph->X().Max() >= 30.0f && rig.graph->X().Max() < 60.0f);
 
         rig.graph->OnXScaleComboChanged(0);
@@ -605,8 +611,8 @@ private slots:
         QVERIFY(back.m_bVisible && rig.graph->X().PlotIsDrawn(1));
         QVERIFY2(back.m_Min <= 1.0f && back.m_Max >= 30.0f && back.m_Max < 60.0f,
                  qPrintable(QStringLiteral("%1 to %2").arg(back.m_Min).arg(back.m_Max)));
-        QCOMPARE(rig.graph->m_pLeftScaleCombo->itemText(1), title);
-        QCOMPARE(rig.graph->m_pXScaleCombo->itemText(2), title);
+        QCOMPARE(ScaleBox(rig.graph, "leftScaleCombo")->itemText(1), title);
+        QCOMPARE(ScaleBox(rig.graph, "xScaleCombo")->itemText(2), title);
     }
 
     // The scale boxes build their lists when first opened: box and list end as those of a box
@@ -615,7 +621,7 @@ private slots:
     {
         CRig rig;
         rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 5)));
-        for (QComboBox* box : {rig.graph->m_pLeftScaleCombo, rig.graph->m_pRightScaleCombo, rig.graph->m_pXScaleCombo}) {
+        for (QComboBox* box : {ScaleBox(rig.graph, "leftScaleCombo"), ScaleBox(rig.graph, "rightScaleCombo"), ScaleBox(rig.graph, "xScaleCombo")}) {
             QComboBox plain(rig.graph);
             plain.setStyleSheet(box->styleSheet());
             for (int i = 0; i < box->count(); ++i)
@@ -652,9 +658,9 @@ private slots:
                         dark |= QRect(x, y, 1, 1);
             return qMakePair(image, dark);
         };
-        const QList<QPair<QComboBox*, QRgb>> boxes {{rig.graph->m_pLeftScaleCombo, qRgb(232, 232, 232)},
-                                                    {rig.graph->m_pRightScaleCombo, qRgb(232, 232, 232)},
-                                                    {rig.graph->m_pXScaleCombo, qRgb(128, 128, 128)}};
+        const QList<QPair<QComboBox*, QRgb>> boxes {{ScaleBox(rig.graph, "leftScaleCombo"), qRgb(232, 232, 232)},
+                                                    {ScaleBox(rig.graph, "rightScaleCombo"), qRgb(232, 232, 232)},
+                                                    {ScaleBox(rig.graph, "xScaleCombo"), qRgb(128, 128, 128)}};
         for (const auto& b : boxes) {
             QComboBox* box = b.first;
             QCOMPARE(box->size(), QSize(20, 20));
@@ -802,8 +808,8 @@ private slots:
         note.m_Sample = 2;
         hidden.AddAnnotation(note);
         rig.graph->UpdatePlot(hidden, 1);
-        rig.graph->m_LeftScalePlot = 2;
-        rig.graph->m_RightScalePlot = 0;
+        QVERIFY(ChooseScale(rig.graph, "leftScaleCombo", 2));
+        QVERIFY(ChooseScale(rig.graph, "rightScaleCombo", 0));
         const QByteArray bytes = Saved(rig.graph);
         Seed("time_graph", bytes);
 
@@ -820,11 +826,11 @@ private slots:
         QCOMPARE(Saved(again), bytes);
         // Shown, its pickers sit at the corners of its plot area, as a new graph's do.
         again->show();
-        const QRect& r = again->m_GraphRect;
-        QTRY_COMPARE(again->m_pRightScaleCombo->pos(), QPoint(r.right() - 20, r.top() - 28));
-        QCOMPARE(again->m_pXScaleCombo->pos(), QPoint(r.left(), r.bottom() + 22));
-        QCOMPARE(again->m_pLeftScaleCombo->currentIndex(), 2);
-        QCOMPARE(again->m_pRightScaleCombo->currentIndex(), 0);
+        const QRect& r = again->GraphRect();
+        QTRY_COMPARE(ScaleBox(again, "rightScaleCombo")->pos(), QPoint(r.right() - 20, r.top() - 28));
+        QCOMPARE(ScaleBox(again, "xScaleCombo")->pos(), QPoint(r.left(), r.bottom() + 22));
+        QCOMPARE(ScaleBox(again, "leftScaleCombo")->currentIndex(), 2);
+        QCOMPARE(ScaleBox(again, "rightScaleCombo")->currentIndex(), 0);
     }
 
     void recordWithXAxisKeyLoadsAsXYGraph()
@@ -841,8 +847,8 @@ private slots:
         QCOMPARE(again->X().PlotIndex(), 1);
         QCOMPARE(again->X().PlotKey(), f->GetBranchKey(1));
         // Plot 1 is the X axis: the scales are plots 0 and 2.
-        QCOMPARE(again->m_LeftScalePlot, 0);
-        QCOMPARE(again->m_RightScalePlot, 2);
+        QCOMPARE(again->LeftScalePlot(), 0);
+        QCOMPARE(again->RightScalePlot(), 2);
     }
 
     void recordOfTimingResultsLoadsAsBars()
@@ -881,8 +887,8 @@ private slots:
         QCOMPARE(Load(again, record), 0);
         QCOMPARE(again->m_GraphType, int(CGraphWindow::TimeGraph));
         QCOMPARE(again->X().PlotIndex(), -1);
-        QCOMPARE(again->m_LeftScalePlot, 0);
-        QCOMPARE(again->m_RightScalePlot, -1);
+        QCOMPARE(again->LeftScalePlot(), 0);
+        QCOMPARE(again->RightScalePlot(), -1);
         again->repaint();
     }
 
@@ -925,10 +931,10 @@ private slots:
         QCOMPARE(p.m_DataUnitPrefix, 2);
         QCOMPARE(p.m_RateCode, 9);
         QCOMPARE(p.m_Color, QColor(1, 2, 3));
-        QCOMPARE(rig.graph->m_pLeftScaleCombo->count(), 2);
-        QCOMPARE(rig.graph->m_pXScaleCombo->count(), 3);
-        QCOMPARE(rig.graph->m_LeftScalePlot, 0);
-        QCOMPARE(rig.graph->m_RightScalePlot, 1);
+        QCOMPARE(ScaleBox(rig.graph, "leftScaleCombo")->count(), 2);
+        QCOMPARE(ScaleBox(rig.graph, "xScaleCombo")->count(), 3);
+        QCOMPARE(rig.graph->LeftScalePlot(), 0);
+        QCOMPARE(rig.graph->RightScalePlot(), 1);
         QVERIFY(unsaved.count() >= 1);
         // Autoscaled from the empty starting range to the data 1..4.
         QVERIFY(rig.graph->GetPlot(0).m_Min < rig.graph->GetPlot(0).m_Max);

@@ -210,7 +210,7 @@ private slots:
         QCOMPARE(g->GetCursorsInfo(s1, s2, xKey), -1);
         QCOMPARE(s1, 11);
         QCOMPARE(xKey, 33);
-        QCOMPARE(g->GetXAxisKey(), -1);
+        QCOMPARE(g->X().PlotKey(), -1);
         g->SelectCursorPlot(-1, true, nullptr);
         QCOMPARE(g->GetCursorsInfo(s1, s2, xKey), rig.ramp->m_Key);
         QCOMPARE(s1, 51);   // truncate((100 - 0) * 0.5 + 0 + 1)
@@ -375,7 +375,7 @@ private slots:
             for (int y = 0; y < plain.height(); ++y)
                 for (int x = 0; x < plain.width(); ++x)
                     if (plain.pixel(x, y) != sloped.pixel(x, y))
-                        ++(g->m_GraphRect.contains(x, y) ? inside : outside);
+                        ++(g->GraphRect().contains(x, y) ? inside : outside);
             QVERIFY(inside > 0);
             QCOMPARE(outside, 0);
         }
@@ -437,7 +437,7 @@ private slots:
         // Outside the axes nothing is drawn, the position is still kept.
         g->m_Cursors.SetX(2, 500.0f);
         rig.paint();
-        QVERIFY(g->m_Cursors.Second().m_Point.x() > g->m_GraphRect.right());
+        QVERIFY(g->m_Cursors.Second().m_Point.x() > g->GraphRect().right());
     }
 
     void xyCursorsPlacedByClicksReadTheXUnit_data()
@@ -571,7 +571,7 @@ private slots:
 
         // Every point of the drawn curve lies on one straight line (no loop).
         CCurveFrame frame;
-        frame.m_Rect = g->m_GraphRect;
+        frame.m_Rect = g->GraphRect();
         frame.m_XMax = frame.m_YMax = 50.0f;
         CPlotStrokes drawn;
         StrokeXYCurve(*fit, *x, 0, -1, frame, drawn);
@@ -652,7 +652,7 @@ private slots:
         g->m_Plots[f].AddAnnotation(note);
         rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
         auto fitPixels = [&](const QImage& shot) {
-            const QImage area = shot.copy(g->m_GraphRect).convertToFormat(QImage::Format_RGB32);
+            const QImage area = shot.copy(g->GraphRect()).convertToFormat(QImage::Format_RGB32);
             const QRgb* p = reinterpret_cast<const QRgb*>(area.constBits());
             return std::count(p, p + area.width() * area.height(), g->m_Plots.at(f).m_Color.rgb());
         };

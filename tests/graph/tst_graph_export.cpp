@@ -424,7 +424,7 @@ private slots:
         QCOMPARE(r.bottom(), rig.graph->height() - 42);
         QCOMPARE(image.size(), r.size());
         // The plot area's background is in the picture, moved up by the title bar.
-        const QPoint inside = rig.graph->m_GraphRect.center() - r.topLeft();
+        const QPoint inside = rig.graph->GraphRect().center() - r.topLeft();
         QVERIFY(image.rect().contains(inside));
     }
 

@@ -2,6 +2,7 @@
 // served by new data, end), timing and manual-X runs, new and deleted branches, the scale
 // choice, the tool-bar states, and what a paint puts where the layout rules say.
 #include "common/GraphTestHost.h"
+#include "support/ScaleBoxes.h"
 #include "windowbase/MultiAction.h"
 #include "graph/GraphRules.h"
 #include "graph/GraphWindow.h"
@@ -101,7 +102,7 @@ private slots:
         QCOMPARE(g->minimumSize(), QSize(500, 300));
         QCOMPARE(g->GetCommonRate(), short(6));
         QCOMPARE(g->GetPlot(0).m_Key, -1);
-        QVERIFY(!g->m_pLeftScaleCombo || !g->m_pLeftScaleCombo->isVisible());
+        QVERIFY(!ScaleBox(g, "leftScaleCombo") || !ScaleBox(g, "leftScaleCombo")->isVisible());
     }
 
     // The scale boxes come with the first plot (an empty graph has none to show) and are then
@@ -123,14 +124,14 @@ private slots:
         g->AddPlotsFromKeyArray({t->m_Key, p->m_Key});
         g->resize(660, 520);
         QCOMPARE(g->findChildren<QComboBox*>().size(), 3);
-        const QRect r = g->m_GraphRect;
-        QCOMPARE(g->m_pLeftScaleCombo->pos(), QPoint(r.left(), r.top() - 28));
-        QCOMPARE(g->m_pRightScaleCombo->pos(), QPoint(r.right() - 20, r.top() - 28));
-        QCOMPARE(g->m_pXScaleCombo->pos(), QPoint(r.left(), r.bottom() + 22));
-        QCOMPARE(g->m_pLeftScaleCombo->count(), 2);
-        QCOMPARE(g->m_pXScaleCombo->count(), 3);
+        const QRect r = g->GraphRect();
+        QCOMPARE(ScaleBox(g, "leftScaleCombo")->pos(), QPoint(r.left(), r.top() - 28));
+        QCOMPARE(ScaleBox(g, "rightScaleCombo")->pos(), QPoint(r.right() - 20, r.top() - 28));
+        QCOMPARE(ScaleBox(g, "xScaleCombo")->pos(), QPoint(r.left(), r.bottom() + 22));
+        QCOMPARE(ScaleBox(g, "leftScaleCombo")->count(), 2);
+        QCOMPARE(ScaleBox(g, "xScaleCombo")->count(), 3);
         QVERIFY(toolBar(g));
-        for (QComboBox* c : {g->m_pLeftScaleCombo, g->m_pRightScaleCombo, g->m_pXScaleCombo}) {
+        for (QComboBox* c : {ScaleBox(g, "leftScaleCombo"), ScaleBox(g, "rightScaleCombo"), ScaleBox(g, "xScaleCombo")}) {
             QVERIFY(!c->isHidden());
             QVERIFY(g->children().indexOf(c) > g->children().indexOf(toolBar(g)));
         }
@@ -161,8 +162,8 @@ private slots:
         QCOMPARE(g->GetNumPlots(), 2);
         QVERIFY(g->m_pRedrawTimer->isActive());
         QCOMPARE(g->m_pRedrawTimer->interval(), 50);
-        QCOMPARE(g->m_LeftScalePlot, 0);
-        QCOMPARE(g->m_RightScalePlot, 1);
+        QCOMPARE(g->LeftScalePlot(), 0);
+        QCOMPARE(g->RightScalePlot(), 1);
         // An online function of the run is named with it, as its measurements are.
         QCOMPARE(g->GetPlot(0).m_Name, QStringLiteral("Run1-B0"));
         QCOMPARE(g->GetPlot(0).m_Min, 1.0f);    // an empty range the first autoscale replaces
@@ -231,7 +232,7 @@ private slots:
         QVERIFY(g->m_bTimingRun);
         QCOMPARE(g->X().Max(), 20.0f);
         QCOMPARE(g->GetPlot(0).m_Max, 1.0f);
-        QVERIFY(!g->m_pXScaleCombo->isEnabled());
+        QVERIFY(!ScaleBox(g, "xScaleCombo")->isEnabled());
         // A rate the tables do not know: ten samples' worth has no value, the axis is 0 to 10.
         rig.host.m_Interval.m_PeriodSec = 0.0;
         rig.startRun({SensorIndexTimingResult});
@@ -267,7 +268,7 @@ private slots:
         emit rig.host.m_Hub.LoggerExperimentEnd();
         const QImage img = rig.paint();
         // A bar is a run of plot-area columns holding the plot's colour, as tall as its tallest.
-        const QRect r = rig.graph->m_GraphRect;
+        const QRect r = rig.graph->GraphRect();
         QVector<int> heights;
         for (int x = r.left() + 1, previous = 0; x < r.right(); ++x) {
             int h = 0;
@@ -295,9 +296,9 @@ private slots:
         QVERIFY(!g->GetPlot(1).m_bVisible);
         QCOMPARE(g->X().PlotKey(), g->GetPlot(1).m_Key);
         QCOMPARE(g->GetNumVisiblePlots(), 1);
-        QCOMPARE(g->m_pXScaleCombo->itemText(0), QStringLiteral("Samples"));
-        QCOMPARE(g->m_pLeftScaleCombo->count(), 1);
-        QCOMPARE(g->m_RightScalePlot, -1);
+        QCOMPARE(ScaleBox(g, "xScaleCombo")->itemText(0), QStringLiteral("Samples"));
+        QCOMPARE(ScaleBox(g, "leftScaleCombo")->count(), 1);
+        QCOMPARE(g->RightScalePlot(), -1);
     }
 
     void deletingTheXAxisBranchReturnsToTime()
@@ -340,13 +341,13 @@ private slots:
         g->m_Plots.append(copy);
         g->m_Cursors.SetPlot(1, 1);
         g->m_Cursors.SetPlot(2, 2);
-        g->m_LeftScalePlot = 2;
+        QVERIFY(ChooseScale(g, "leftScaleCombo", 2));
         emit rig.host.m_Hub.dataKeyIsDeleted(copy.m_Key);
         QCOMPARE(g->GetNumPlots(), 2);
         QCOMPARE(g->m_Cursors.First().m_Plot, -1);
         QCOMPARE(g->m_Cursors.Second().m_Plot, -1);
-        QCOMPARE(g->m_LeftScalePlot, 0);
-        QCOMPARE(g->m_RightScalePlot, 1);
+        QCOMPARE(g->LeftScalePlot(), 0);
+        QCOMPARE(g->RightScalePlot(), 1);
     }
 
     void newAnalysisBranchTakesThePalette()
@@ -360,7 +361,7 @@ private slots:
         QCOMPARE(g->GetNumPlots(), 1);
         QCOMPARE(g->GetPlot(0).m_Color, colorsTable[0]);
         QCOMPARE(g->GetPlot(0).m_Name, QStringLiteral("d/dt"));
-        QCOMPARE(g->m_RightScalePlot, 0);
+        QCOMPARE(g->RightScalePlot(), 0);
         QVERIFY(qFuzzyCompare(g->GetPlot(0).m_Max, 9.0f * 1.3f));
         // A window that is not the last activated graph takes nothing.
         rig.host.SetLastActiveGraph(nullptr);
@@ -411,14 +412,14 @@ private slots:
         QCOMPARE(made->m_Color, colorsTable[3]);
         // A curve on its source's scale leaves the right scale as it was, also through a
         // switch of that scale to it and back.
-        QCOMPARE(g->m_RightScalePlot, scale < 0 ? 2 : 1);
-        QCOMPARE(g->m_LeftScalePlot, 1);
+        QCOMPARE(g->RightScalePlot(), scale < 0 ? 2 : 1);
+        QCOMPARE(g->LeftScalePlot(), 1);
         g->OnRightScaleComboChanged(2);
         g->OnRightScaleComboChanged(1);
         const QImage shot = rig.paint();
         QCOMPARE(g->GetPlot(2).m_Max == 50.0f, scale >= 0);
         // A fit's equation is written beside a swatch of its colour.
-        const QRect label = GraphRules::FitLabelRect(g->m_GraphRect, 0, 0, QFontMetrics(GraphRules::ScaleFont()).height());
+        const QRect label = GraphRules::FitLabelRect(g->GraphRect(), 0, 0, QFontMetrics(GraphRules::ScaleFont()).height());
         QCOMPARE(shot.pixelColor(GraphRules::FitSwatchRect(label).center()) == colorsTable[3], kind == "fit");
     }
 
@@ -566,14 +567,14 @@ private slots:
         p.m_UnitPrefix = 2;
         g->UpdatePlot(p, 0);
         g->BuildScaleCombos();
-        QCOMPARE(g->m_pLeftScaleCombo->itemText(0), QStringLiteral("Run1-B0(mV)"));
-        QCOMPARE(g->m_pXScaleCombo->count(), 1);   // one plot: Time only
+        QCOMPARE(ScaleBox(g, "leftScaleCombo")->itemText(0), QStringLiteral("Run1-B0(mV)"));
+        QCOMPARE(ScaleBox(g, "xScaleCombo")->count(), 1);   // one plot: Time only
         rig.paint();
         g->ResizeScaleCombos();
-        QVERIFY(!g->m_pLeftScaleCombo->isHidden());
-        QVERIFY(g->m_pRightScaleCombo->isHidden());
-        QCOMPARE(g->m_pLeftScaleCombo->pos(), QPoint(g->m_GraphRect.left(), g->m_GraphRect.top() - 28));
-        QCOMPARE(g->m_pXScaleCombo->pos(), QPoint(g->m_GraphRect.left(), g->m_GraphRect.bottom() + 22));
+        QVERIFY(!ScaleBox(g, "leftScaleCombo")->isHidden());
+        QVERIFY(ScaleBox(g, "rightScaleCombo")->isHidden());
+        QCOMPARE(ScaleBox(g, "leftScaleCombo")->pos(), QPoint(g->GraphRect().left(), g->GraphRect().top() - 28));
+        QCOMPARE(ScaleBox(g, "xScaleCombo")->pos(), QPoint(g->GraphRect().left(), g->GraphRect().bottom() + 22));
     }
 
     void xComboMakesAPlotTheXAxis()
@@ -598,7 +599,7 @@ private slots:
         CGraphWindow* g = rig.graph;
         const QImage img = rig.paint();
         const QMargins m = g->contentsMargins();
-        const QRect r = g->m_GraphRect;
+        const QRect r = g->GraphRect();
         QCOMPARE(r.top(), 66);
         QCOMPARE(r.bottom(), g->height() - m.bottom() - 90);
         QCOMPARE(r.left(), m.left() + 1 + 44);
@@ -626,7 +627,7 @@ private slots:
         g->SetAxisMinMax(0, 0.0f, 10.0f, false);
         g->m_bRescaleY = false;
         QImage img = rig.paint();
-        const QRect r = g->m_GraphRect;
+        const QRect r = g->GraphRect();
         const int row = r.bottom() - int(0.3f * float(r.bottom() - r.top()));
         const int col = r.left() + (r.right() - r.left()) / 3;
         QCOMPARE(img.pixelColor(col, row), QColor(200, 0, 0));
@@ -721,7 +722,7 @@ private slots:
             g->m_RepaintMode = CGraphWindow::RepaintFull;
             // After the first tick only a strip at the curves' ends is drawn again: it starts
             // a few pixels left of where the samples before this burst ended.
-            const QRect& r = g->m_GraphRect;
+            const QRect& r = g->GraphRect();
             const int reached = r.left() + int(float(stored - burst) / 20000.0f * float(r.right() - r.left()));
             if (tick > 0 && style == CGraphPlot::StyleDashed) {
                 QCOMPARE(g->PaintCounts().m_RedrawLeft, -1);   // dashes run on from line to line: drawn whole
@@ -792,8 +793,9 @@ private slots:
         // A paint before any layout: the tick limit from a null plot area must not hang.
         CRig rig;
         CGraphWindow* g = rig.graph;
+        rig.host.hide();   // the run's start paints nothing, so lays nothing out
         rig.startRun({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 10);
-        g->m_GraphRect = QRect();
+        QVERIFY(g->GraphRect().isNull());
         QImage img(10, 10, QImage::Format_ARGB32);
         QPainter p(&img);
         QRect band(0, 0, 44, 300);
@@ -801,7 +803,7 @@ private slots:
         // A huge X range with a tiny span: the walk is counted, not accumulated.
         g->SetAxisMinMax(-1, 1.0e9f, 1.0e9f + 200.0f, false);
         rig.paint();
-        QVERIFY(g->m_GraphRect.isValid());
+        QVERIFY(g->GraphRect().isValid());
     }
 };
 

@@ -485,7 +485,7 @@ private slots:
         QImage shown(g->size(), QImage::Format_ARGB32_Premultiplied);
         g->m_RepaintMode = CGraphWindow::RepaintFull;
         g->render(&shown);
-        const QRect r = g->m_GraphRect;
+        const QRect r = g->GraphRect();
         QVERIFY(r.width() > 400);
         QCOMPARE(g->m_XYLayers.size(), 2);
         const int leftOut = g->m_XYLayers.at(1).m_LeftOut;
@@ -499,7 +499,7 @@ private slots:
         g->UpdatePlot(clear, 1);
         g->m_RepaintMode = CGraphWindow::RepaintFull;
         g->render(&expected);
-        QCOMPARE(g->m_GraphRect, r);
+        QCOMPARE(g->GraphRect(), r);
         CCurveFrame f;
         f.m_Rect = r;
         f.m_XMin = g->X().Min();

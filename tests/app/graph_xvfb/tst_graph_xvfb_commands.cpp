@@ -115,7 +115,7 @@ void TestGraphXvfbCommands::commandsAfterARun()
     // The prediction line crosses the middle of the plot area in its own colour, once the
     // paint has reached the screen.
     const QColor predicted = graph->m_PredictPlots.first().m_Plot.m_Color;
-    const QRect area(graph->mapToGlobal(graph->m_GraphRect.topLeft()), graph->m_GraphRect.size());
+    const QRect area(graph->mapToGlobal(graph->GraphRect().topLeft()), graph->GraphRect().size());
     // Its edges are smoothed: a pixel near the colour counts.
     auto near = [&](const QColor& c) {
         return std::abs(c.red() - predicted.red()) + std::abs(c.green() - predicted.green())

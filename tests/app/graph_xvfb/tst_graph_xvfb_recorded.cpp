@@ -58,7 +58,7 @@ void TestGraphXvfbRecorded::zoomPanCursorsAndAnnotation()
     for (int a : {CGraphWindow::ActZoom, CGraphWindow::ActPan, CGraphWindow::ActCursor})
         QVERIFY2(action(a)->isEnabled(), qPrintable(action(a)->text()));
     g->RepaintGraph(CGraphWindow::RepaintFull);
-    const QRect r = g->m_GraphRect;
+    const QRect r = g->GraphRect();
 
     // Zoom to the middle half.
     action(CGraphWindow::ActZoom)->trigger();

@@ -86,7 +86,7 @@ struct CCursorRig
     QPoint pixel(float x, float y) const
     {
         const CGraphPlot& p = graph->m_Plots.at(0);
-        return QPoint(GraphRules::ToPixelX(x, graph->X().Min(), graph->X().Max(), graph->m_GraphRect),
-                      GraphRules::ToPixelY(y, p.m_Min, p.m_Max, graph->m_GraphRect));
+        return QPoint(GraphRules::ToPixelX(x, graph->X().Min(), graph->X().Max(), graph->GraphRect()),
+                      GraphRules::ToPixelY(y, p.m_Min, p.m_Max, graph->GraphRect()));
     }
 };
