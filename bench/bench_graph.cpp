@@ -118,14 +118,14 @@ void BM_ReduceSixteenPlots(benchmark::State& state)
 {
     Rig rig(16, state.range(0));
     rig.paint();
-    const QRect r = rig.graph->m_GraphRect;
+    const QRect r = rig.graph->GraphRect();
     std::vector<CPlotStrokes> out(16);
     for (auto _ : state) {
         for (int p = 0; p < 16; ++p) {
             CCurveFrame f;
             f.m_Rect = r;
-            f.m_XMin = rig.graph->m_X.Min();
-            f.m_XMax = rig.graph->m_X.Max();
+            f.m_XMin = rig.graph->X().Min();
+            f.m_XMax = rig.graph->X().Max();
             f.m_YMin = rig.graph->GetPlot(p).m_Min;
             f.m_YMax = rig.graph->GetPlot(p).m_Max;
             out[size_t(p)].clear();
@@ -215,9 +215,9 @@ struct XYRig
     CCurveFrame frame() const
     {
         CCurveFrame f;
-        f.m_Rect = graph->m_GraphRect;
-        f.m_XMin = graph->m_X.Min();
-        f.m_XMax = graph->m_X.Max();
+        f.m_Rect = graph->GraphRect();
+        f.m_XMin = graph->X().Min();
+        f.m_XMax = graph->X().Max();
         const CGraphPlot plot = graph->GetPlot(1);
         f.m_YMin = plot.m_Min;
         f.m_YMax = plot.m_Max;
@@ -460,7 +460,7 @@ void BM_CursorDragMove(benchmark::State& state)
     rig.paint();
     g->SaveGraph();
     g->Cursors().StartDrag(1);
-    const QRect r = g->m_GraphRect;
+    const QRect r = g->GraphRect();
     int step = 0;
     for (auto _ : state) {
         const QPoint p(r.left() + 10 + (step * 37) % (r.width() - 20), r.center().y());
@@ -480,7 +480,7 @@ void BM_NearestPlot(benchmark::State& state)
 {
     Rig rig(16, state.range(0));
     rig.paint();
-    const QRect r = rig.graph->m_GraphRect;
+    const QRect r = rig.graph->GraphRect();
     int step = 0, plot = -1;
     for (auto _ : state) {
         QPoint p(r.left() + (step * 53) % r.width(), r.top() + (step * 29) % r.height());

@@ -52,7 +52,7 @@ void CGraphProperties::Init(CGraphWindow* graph)
         CGraphPlot plot = graph->GetPlot(i);
         // The plot an XY graph's X axis is drawn from is edited as that axis: its range and
         // autoscale are the axis's.
-        const CGraphX& x = graph->m_X;
+        const CGraphX& x = graph->X();
         if (graph->m_GraphType == CGraphWindow::XYGraph && i == x.PlotIndex() && plot.m_Key == x.PlotKey()) {
             plot.m_bAutoScale = x.AutoScale();
             plot.m_Min = x.Min();

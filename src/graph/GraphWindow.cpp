@@ -197,6 +197,16 @@ void CGraphWindow::chooseFirstVisibleScales()
     }
 }
 
+CGraphX& CGraphWindow::X()
+{
+    return m_X;
+}
+
+const CGraphX& CGraphWindow::X() const
+{
+    return m_X;
+}
+
 void CGraphWindow::SetXPlot(CGraphPlot* plot, bool timeAxis, int index)
 {
     takeXPlot(plot, timeAxis, index);

@@ -99,6 +99,14 @@ public:
     void UpdatePlot(const CGraphPlot& plot, int plotIndex);
     CDataBranch* GetDataBranch(int index) const;
     int GetNumPlots() const { return m_Plots.size(); }
+    // The X axis: its range, its plot and what a position on it is worth.
+    CGraphX& X();
+    const CGraphX& X() const;
+    // The plot area as the last paint laid it out (null before the first paint).
+    QRect GraphRect() const { return m_GraphRect; }
+    // The plots whose Y scales are drawn left and right (-1: none).
+    int LeftScalePlot() const { return m_LeftScalePlot; }
+    int RightScalePlot() const { return m_RightScalePlot; }
     int GetNumVisiblePlots() const;
     int PlotIndexToVisiblePlotIndex(int index) const;
     short GetCommonRate() const;
@@ -108,7 +116,6 @@ public:
 
     // Axes.
     void AutoScaleAllAxis(bool scrolling);
-    void AutoScaleYAxis(short plot, long first, long last, bool unused, bool force);
     void AutoScaleXAxis(bool scrolling, short unused = 0);
     void SetAxisMinMax(short axis, float min, float max, bool autoscale);
     void FindMinMaxValues(const CDataBranch* branch, bool yValues, long from, long to, float& min, float& max,
@@ -156,7 +163,6 @@ public:
     int GetRightMargin(QPainter* painter);
     void DrawXScale(QPainter* painter, QRect& rect);
     void DrawXOneTick(QPainter* painter, short x, float value, short* spacing, QRect* plotRect);
-    QString GetValueString(double value) const;
     void DrawLineGraph(QPainter* painter, QRect& area);
     void DrawLines(QPainter* painter, long from, long to);
     void DrawPlotLine(QPainter* painter, int plotIndex, long from, long to);
@@ -191,24 +197,29 @@ public:
     bool m_bRepaintBeyondToolBar = true;
     int m_GraphType = TimeGraph;
     bool m_bShowGrid = true;
-    QRect m_GraphRect;
-    int m_LeftScalePlot = 0;
-    int m_RightScalePlot = 1;
     qint64 m_LastShownSample = -1;
     QList<CGraphPlot> m_Plots;
+private:
     // The X axis over these plots: its range, its plot and what a position on it is worth.
     CGraphX m_X{m_Plots, m_GraphType, [this] { return dataStore(); }};
+public:
     bool m_bRescaleY = false;
     bool m_bRunning = false;
     bool m_bTimingRun = false;
     QTimer* m_pRedrawTimer = nullptr;
     QTimer* m_pToolBarTimer = nullptr;
     QList<MultiAction*> m_ToolBarActions;
+
+private:
+    // The plot area: the rectangle inside the scales where the curves are drawn.
+    QRect m_GraphRect;
+    // The plots whose Y scales are drawn left and right (-1: none), and the boxes that choose
+    // them and the X axis.
+    int m_LeftScalePlot = 0;
+    int m_RightScalePlot = 1;
     QComboBox* m_pLeftScaleCombo = nullptr;
     QComboBox* m_pRightScaleCombo = nullptr;
     QComboBox* m_pXScaleCombo = nullptr;
-
-private:
     // The plot area the combo boxes were last placed by; a paint that lays the area out
     // elsewhere (the first paint of an opened graph, a right scale that appeared) moves them.
     QRect m_ScaleCombosRect;
@@ -479,9 +490,8 @@ public:
     CGraphPlot FindNearestPlot(QPoint* point, int& plotIndex);
     CGraphPlot FindNearestXYPlot(QPoint* point, int& plotIndex, int& sample);
     // What the analysis commands read: cursor 1's plot key (-1 without cursor 1), the two
-    // cursor samples and the X-axis key.
+    // cursor samples and the X-axis key (X().PlotKey()).
     int GetCursorsInfo(int& cursor1Sample, int& cursor2Sample, int& xAxisKey);
-    int GetXAxisKey() const { return m_X.PlotKey(); }
 
     // Cursors (GraphWindow_cursors.cpp): where they stand and what they read.
     const CGraphCursors& Cursors() const { return m_Cursors; }

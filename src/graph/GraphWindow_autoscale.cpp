@@ -54,16 +54,6 @@ void CGraphWindow::autoScaleYAxes(const QVector<bool>& which)
     shareScales(map);
 }
 
-void CGraphWindow::AutoScaleYAxis(short plot, long first, long last, bool, bool force)
-{
-    const CScaleMap map = ScaleMap();
-    QVector<int> drawnOnIt;
-    for (int j = 0; j < map.m_ScaleOf.size(); ++j)
-        if (j != plot && map.m_ScaleOf.at(j) == plot && m_Plots.at(j).m_bVisible)
-            drawnOnIt.append(j);
-    autoScaleY(plot, first, last, force, map, drawnOnIt);
-}
-
 void CGraphWindow::autoScaleY(int plot, long first, long last, bool force, const CScaleMap& map,
                               const QVector<int>& drawnOnIt)
 {

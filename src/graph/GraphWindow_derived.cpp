@@ -161,15 +161,24 @@ void CGraphWindow::NewFunctionData(int datKey, int sourceKey1, int)
     // The pickers name the new curve with the unit it shares.
     shareScales(ScaleMap());
     BuildScaleCombos();
+    // The Y autoscale of one scale over the whole of the curves drawn on it.
+    const auto autoScaleYOf = [this](int scale) {
+        const CScaleMap map = ScaleMap();
+        QVector<int> drawnOnIt;
+        for (int j = 0; j < map.m_ScaleOf.size(); ++j)
+            if (j != scale && map.m_ScaleOf.at(j) == scale && m_Plots.at(j).m_bVisible)
+                drawnOnIt.append(j);
+        autoScaleY(scale, 0, 0, false, map, drawnOnIt);
+    };
     if (source != index) {
         // Drawn on its source's scale: that scale takes the new curve in, and the scales
         // shown stay as they were.
-        AutoScaleYAxis(short(source), 0, 0, false, false);
+        autoScaleYOf(source);
         shareScales(ScaleMap());
         m_LeftScalePlot = left;
         m_RightScalePlot = right >= 0 && right < index ? right : index;
     } else {
-        AutoScaleYAxis(short(index), 0, 0, false, false);
+        autoScaleYOf(index);
         // On a scale of its own the new curve takes the right scale; the left one stays the
         // teacher's choice.
         m_LeftScalePlot = left >= 0 && left < index && m_Plots.at(left).m_bVisible ? left : m_LeftScalePlot;

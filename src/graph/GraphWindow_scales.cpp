@@ -189,11 +189,6 @@ int CGraphWindow::GetRightMargin(QPainter* painter)
     return std::max(s_MinScaleWidth, DrawYScale(painter, unused, false, m_RightScalePlot, true));
 }
 
-QString CGraphWindow::GetValueString(double value) const
-{
-    return GraphRules::TimeLabel(value, m_X.AxisStep());
-}
-
 void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
 {
     const QRect& g = m_GraphRect;
@@ -217,7 +212,9 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
     if (m_GraphType == TimeGraph || m_GraphType == BarGraph) {
         if (!m_Plots.isEmpty()) {
             // The widest label: the end value with room for the decimals of a 2.5 step.
-            w = std::max(StringWidth(painter, GetValueString(0.0)), StringWidth(painter, GetValueString(m_X.Max())))
+            const double step = m_X.AxisStep();
+            w = std::max(StringWidth(painter, GraphRules::TimeLabel(0.0, step)),
+                         StringWidth(painter, GraphRules::TimeLabel(m_X.Max(), step)))
                 + StringWidth(painter, QStringLiteral(".00")) + 25;
             span = width != 0 ? double(w) / width * (double(m_X.Max()) - m_X.Min()) : 0.0;
         } else {
@@ -312,10 +309,10 @@ void CGraphWindow::DrawXOneTick(QPainter* painter, short x, float value, short* 
     const int b = plotRect->bottom();
     QString text;
     if (m_GraphType == BarGraph) {
-        text = GetValueString(std::floor(value));
+        text = GraphRules::TimeLabel(std::floor(value), m_X.AxisStep());
     } else {
         painter->drawLine(x, b + 2, x, b + 6);
-        text = m_GraphType == TimeGraph ? GetValueString(value)
+        text = m_GraphType == TimeGraph ? GraphRules::TimeLabel(value, m_X.AxisStep())
                                         : Double2String(double(value) * m_X.AxisMultiplier(), 3, false, false);
     }
     const int w = StringWidth(painter, text);

@@ -234,6 +234,6 @@ int CGraphWindow::GetCursorsInfo(int& cursor1Sample, int& cursor2Sample, int& xA
         return -1;
     cursor1Sample = m_Cursors.First().m_Sample;
     cursor2Sample = m_Cursors.Second().m_Plot == -1 ? -1 : m_Cursors.Second().m_Sample;
-    xAxisKey = GetXAxisKey();
+    xAxisKey = m_X.PlotKey();
     return m_Plots.at(m_Cursors.First().m_Plot).m_Key;
 }

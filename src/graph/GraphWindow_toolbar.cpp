@@ -326,6 +326,9 @@ void CGraphWindow::InitScaleCombos()
     m_pLeftScaleCombo = new CScaleCombo(QColor(232, 232, 232), this);
     m_pRightScaleCombo = new CScaleCombo(QColor(232, 232, 232), this);
     m_pXScaleCombo = new CScaleCombo(QColor(128, 128, 128), this);
+    m_pLeftScaleCombo->setObjectName(QStringLiteral("leftScaleCombo"));
+    m_pRightScaleCombo->setObjectName(QStringLiteral("rightScaleCombo"));
+    m_pXScaleCombo->setObjectName(QStringLiteral("xScaleCombo"));
     for (QComboBox* c : {m_pLeftScaleCombo, m_pRightScaleCombo, m_pXScaleCombo})
         c->hide();
 }

@@ -61,7 +61,7 @@ void TestGraphEndToEndRun::runAppearsInTheGraph()
     QTRY_VERIFY2_WITH_TIMEOUT(graph->GetDataBranch(0) && graph->GetDataBranch(0)->GetNumSamples() > 60
                                   && paints.m_Paints >= before + 3,
                               qPrintable(QString::number(paints.m_Paints - before)), 8000);
-    QVERIFY(graph->m_X.Max() > 10.0f);
+    QVERIFY(graph->X().Max() > 10.0f);
 
     QTRY_COMPARE_WITH_TIMEOUT(run.ended->count(), 1, 8000);
     QVERIFY(!graph->m_bRunning);
@@ -70,15 +70,15 @@ void TestGraphEndToEndRun::runAppearsInTheGraph()
     QVERIFY(branch);
     QCOMPARE(branch->GetNumSamples(), 200);
     // After the end the X axis fits the run exactly.
-    QCOMPARE(graph->m_X.Min(), 0.0f);
-    QCOMPARE(graph->m_X.Max(), 199.0f);
+    QCOMPARE(graph->X().Min(), 0.0f);
+    QCOMPARE(graph->X().Max(), 199.0f);
 
     // The curve is drawn in the plot area in its plot's colour.
     graph->m_RepaintMode = CGraphWindow::RepaintFull;
     const QImage img = graph->grab().toImage();
     const QColor colour = graph->GetPlot(0).m_Color;
     int hits = 0;
-    const QRect r = graph->m_GraphRect;
+    const QRect r = graph->GraphRect();
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); x += 2)
             hits += img.pixelColor(x, y) == colour ? 1 : 0;

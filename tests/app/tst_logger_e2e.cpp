@@ -232,7 +232,7 @@ void TestLoggerE2E::downloadFetchesTheRecordedRun()
     QVERIFY(QTest::qWaitFor([&] { // the curve's colour on screen, along the plot area
         const QImage screen = b().window->screen()->grabWindow(b().window->winId()).toImage();
         // The graph window reaches past the main window's right edge: the part on screen is read.
-        const QRect area = QRect(graph->mapTo(b().window.get(), graph->m_GraphRect.topLeft()), graph->m_GraphRect.size())
+        const QRect area = QRect(graph->mapTo(b().window.get(), graph->GraphRect().topLeft()), graph->GraphRect().size())
                                .intersected(screen.rect());
         if (area.width() < 100 || area.height() < 100)
             return false;

@@ -402,10 +402,10 @@ QList<QStringList> Readings(CWindowsManager* wm)
         auto* g = qobject_cast<CGraphWindow*>(w);
         if (!g)
             continue;
-        QStringList seen{g->m_X.AxisTitle()};
+        QStringList seen{g->X().AxisTitle()};
         for (int i = 0; i < g->GetNumPlots(); ++i)
-            seen << CGraphX::PlotTitle(g->GetPlot(i)) + (g->m_X.PlotIsDrawn(i) ? " drawn" : " not drawn");
-        seen << g->FitEquations() << QString::number(g->m_LeftScalePlot) << QString::number(g->m_RightScalePlot);
+            seen << CGraphX::PlotTitle(g->GetPlot(i)) + (g->X().PlotIsDrawn(i) ? " drawn" : " not drawn");
+        seen << g->FitEquations() << QString::number(g->LeftScalePlot()) << QString::number(g->RightScalePlot());
         g->OnCursor();
         g->OnCursor2();
         g->grab();

@@ -143,7 +143,7 @@ void TestVideoApp::openPlayStepAndTrack()
     QCOMPARE(plotted, (QList<int>{run->GetBranchKey(0), run->GetBranchKey(1)}));
     QCOMPARE(graph->GetDataBranch(0), x);
     // Autoscaled to the track when it ended: the X axis spans the tracked samples.
-    QCOMPARE(graph->m_X.Max(), float(x->GetLastXSample()));
+    QCOMPARE(graph->X().Max(), float(x->GetLastXSample()));
     // The history lists the run.
     CHistoryTreeModel* model = wm->GetHistoryWindow()->model();
     int listed = 0;

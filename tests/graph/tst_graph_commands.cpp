@@ -3,6 +3,7 @@
 // functions and the X axis, the refused close during a run, the reactions to downloads,
 // tracking runs and playback, and the window record with its plots.
 #include "common/GraphTestHost.h"
+#include "support/ScaleBoxes.h"
 #include "windowbase/MultiAction.h"
 #include "graph/GraphProperties.h"
 #include "Core/Data/Globals.h"
@@ -235,7 +236,7 @@ private slots:
         rig.graph->AddPlotsFromKeyArray(rig.keys(f));
         QVERIFY(rig.graph->XAxisFuntionsAreLegal());   // time axis
         rig.graph->OnXScaleComboChanged(2);
-        QCOMPARE(rig.graph->m_X.PlotIndex(), 1);
+        QCOMPARE(rig.graph->X().PlotIndex(), 1);
         QCOMPARE(rig.graph->XAxisFuntionsAreLegal(), legal);
     }
 
@@ -519,7 +520,7 @@ private slots:
         rig.graph->OnAutoscale();
         rig.graph->m_bRunning = true;
         rig.graph->AutoScaleXAxis(true);
-        QCOMPARE(QPointF(rig.graph->m_X.Min(), rig.graph->m_X.Max()), QPointF(5, 12));
+        QCOMPARE(QPointF(rig.graph->X().Min(), rig.graph->X().Max()), QPointF(5, 12));
     }
 
     void xPlotPrefixKeepsItsCurveBackOnTime_data()
@@ -554,16 +555,16 @@ private slots:
             return d->result();
         };
         rig.graph->OnProperties();
-        QCOMPARE(rig.graph->m_pXScaleCombo->itemText(2), title);
-        QVERIFY(rig.graph->m_X.Min() <= 1.0f && rig.graph->m_X.Max() >= 30.0f && rig.graph->m_X.Max() < 60.0f);
+        QCOMPARE(ScaleBox(rig.graph, "xScaleCombo")->itemText(2), title);
+        QVERIFY(rig.graph->X().Min() <= 1.0f && rig.graph->X().Max() >= 30.0f && rig.graph->X().Max() < 60.0f);
 
         rig.graph->OnXScaleComboChanged(0);
         const CGraphPlot back = rig.graph->GetPlot(1);
-        QVERIFY(back.m_bVisible && rig.graph->m_X.PlotIsDrawn(1));
+        QVERIFY(back.m_bVisible && rig.graph->X().PlotIsDrawn(1));
         QVERIFY2(back.m_Min <= 1.0f && back.m_Max >= 30.0f && back.m_Max < 60.0f,
                  qPrintable(QStringLiteral("%1 to %2").arg(back.m_Min).arg(back.m_Max)));
-        QCOMPARE(rig.graph->m_pLeftScaleCombo->itemText(1), title);
-        QCOMPARE(rig.graph->m_pXScaleCombo->itemText(2), title);
+        QCOMPARE(ScaleBox(rig.graph, "leftScaleCombo")->itemText(1), title);
+        QCOMPARE(ScaleBox(rig.graph, "xScaleCombo")->itemText(2), title);
     }
 
     // The scale boxes build their lists when first opened: box and list end as those of a box
@@ -572,7 +573,7 @@ private slots:
     {
         CRig rig;
         rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 5)));
-        for (QComboBox* box : {rig.graph->m_pLeftScaleCombo, rig.graph->m_pRightScaleCombo, rig.graph->m_pXScaleCombo}) {
+        for (QComboBox* box : {ScaleBox(rig.graph, "leftScaleCombo"), ScaleBox(rig.graph, "rightScaleCombo"), ScaleBox(rig.graph, "xScaleCombo")}) {
             QComboBox plain(rig.graph);
             plain.setStyleSheet(box->styleSheet());
             for (int i = 0; i < box->count(); ++i)
@@ -609,9 +610,9 @@ private slots:
                         dark |= QRect(x, y, 1, 1);
             return qMakePair(image, dark);
         };
-        const QList<QPair<QComboBox*, QRgb>> boxes {{rig.graph->m_pLeftScaleCombo, qRgb(232, 232, 232)},
-                                                    {rig.graph->m_pRightScaleCombo, qRgb(232, 232, 232)},
-                                                    {rig.graph->m_pXScaleCombo, qRgb(128, 128, 128)}};
+        const QList<QPair<QComboBox*, QRgb>> boxes {{ScaleBox(rig.graph, "leftScaleCombo"), qRgb(232, 232, 232)},
+                                                    {ScaleBox(rig.graph, "rightScaleCombo"), qRgb(232, 232, 232)},
+                                                    {ScaleBox(rig.graph, "xScaleCombo"), qRgb(128, 128, 128)}};
         for (const auto& b : boxes) {
             QComboBox* box = b.first;
             QCOMPARE(box->size(), QSize(20, 20));
@@ -691,13 +692,13 @@ private slots:
         QCOMPARE(rig.graph->GetPlot(1).m_Name, QStringLiteral("B1"));
         // Positions in video pixels, on the scale and at the cursors as in the CSV export.
         QCOMPARE(CGraphX::PlotTitle(rig.graph->GetPlot(1)), QStringLiteral("B1(px)"));
-        QCOMPARE(rig.graph->m_X.Max(), 10.0f);
+        QCOMPARE(rig.graph->X().Max(), 10.0f);
         QVERIFY(!rig.graph->close());   // a live graph stays
         CGraphTestHost::fill(rig.graph->GetDataBranch(0), 6, [](int i) { return 2.0 * i; });
         emit rig.host.m_Hub.VideoAnalysisStop();
         QVERIFY(!rig.graph->m_bRunning);
         QVERIFY(!rig.graph->m_pRedrawTimer->isActive());
-        QCOMPARE(rig.graph->m_X.Max(), 5.0f);
+        QCOMPARE(rig.graph->X().Max(), 5.0f);
         // Another tracking run while a different graph is the last active one: not taken.
         CGraphTestHost other;
         rig.host.SetLastActiveGraph(nullptr);
@@ -723,7 +724,7 @@ private slots:
         emit rig.host.m_Hub.VideoPlaybackStop();
         QVERIFY(TakesDrags(rig.graph));
         QCOMPARE(rig.graph->m_LastShownSample, qint64(-1));
-        QCOMPARE(rig.graph->m_X.Max(), 299.0f);
+        QCOMPARE(rig.graph->X().Max(), 299.0f);
     }
 
     void playbackStartOpensOnTenSecondsWhenScrolling()
@@ -734,16 +735,16 @@ private slots:
         rig.graph->m_bTimingRun = true;
         rig.host.m_Interval.m_PeriodSec = 0.1;
         emit rig.host.m_Hub.VideoPlaybackStart(f->m_Key);
-        QCOMPARE(rig.graph->m_X.Min(), 0.0f);
-        QCOMPARE(rig.graph->m_X.Max(), 100.0f);
+        QCOMPARE(rig.graph->X().Min(), 0.0f);
+        QCOMPARE(rig.graph->X().Max(), 100.0f);
         QVERIFY(rig.graph->m_bRescaleY);
         // A rate without a period: no division by it, the axis is 0 to 10.
         rig.host.m_Interval.m_PeriodSec = 0.0;
         emit rig.host.m_Hub.VideoPlaybackStart(f->m_Key);
-        QCOMPARE(rig.graph->m_X.Max(), 10.0f);
+        QCOMPARE(rig.graph->X().Max(), 10.0f);
         rig.host.m_Interval.m_PeriodSec = 90.0;
         emit rig.host.m_Hub.VideoPlaybackStart(f->m_Key);
-        QCOMPARE(rig.graph->m_X.Max(), 10.0f);
+        QCOMPARE(rig.graph->X().Max(), 10.0f);
     }
 
     void recordRoundTripKeepsTheScaleChoice()
@@ -758,8 +759,8 @@ private slots:
         note.m_Sample = 2;
         hidden.AddAnnotation(note);
         rig.graph->UpdatePlot(hidden, 1);
-        rig.graph->m_LeftScalePlot = 2;
-        rig.graph->m_RightScalePlot = 0;
+        QVERIFY(ChooseScale(rig.graph, "leftScaleCombo", 2));
+        QVERIFY(ChooseScale(rig.graph, "rightScaleCombo", 0));
         const QByteArray bytes = Saved(rig.graph);
         Seed("time_graph", bytes);
 
@@ -776,11 +777,11 @@ private slots:
         QCOMPARE(Saved(again), bytes);
         // Shown, its pickers sit at the corners of its plot area, as a new graph's do.
         again->show();
-        const QRect& r = again->m_GraphRect;
-        QTRY_COMPARE(again->m_pRightScaleCombo->pos(), QPoint(r.right() - 20, r.top() - 28));
-        QCOMPARE(again->m_pXScaleCombo->pos(), QPoint(r.left(), r.bottom() + 22));
-        QCOMPARE(again->m_pLeftScaleCombo->currentIndex(), 2);
-        QCOMPARE(again->m_pRightScaleCombo->currentIndex(), 0);
+        const QRect& r = again->GraphRect();
+        QTRY_COMPARE(ScaleBox(again, "rightScaleCombo")->pos(), QPoint(r.right() - 20, r.top() - 28));
+        QCOMPARE(ScaleBox(again, "xScaleCombo")->pos(), QPoint(r.left(), r.bottom() + 22));
+        QCOMPARE(ScaleBox(again, "leftScaleCombo")->currentIndex(), 2);
+        QCOMPARE(ScaleBox(again, "rightScaleCombo")->currentIndex(), 0);
     }
 
     void recordWithXAxisKeyLoadsAsXYGraph()
@@ -794,11 +795,11 @@ private slots:
         auto* again = new CGraphWindow(&rig.host);
         QCOMPARE(Load(again, bytes), 0);
         QCOMPARE(again->m_GraphType, int(CGraphWindow::XYGraph));
-        QCOMPARE(again->m_X.PlotIndex(), 1);
-        QCOMPARE(again->m_X.PlotKey(), f->GetBranchKey(1));
+        QCOMPARE(again->X().PlotIndex(), 1);
+        QCOMPARE(again->X().PlotKey(), f->GetBranchKey(1));
         // Plot 1 is the X axis: the scales are plots 0 and 2.
-        QCOMPARE(again->m_LeftScalePlot, 0);
-        QCOMPARE(again->m_RightScalePlot, 2);
+        QCOMPARE(again->LeftScalePlot(), 0);
+        QCOMPARE(again->RightScalePlot(), 2);
     }
 
     void recordOfTimingResultsLoadsAsBars()
@@ -836,9 +837,9 @@ private slots:
         Seed("unknown_x_key", record);
         QCOMPARE(Load(again, record), 0);
         QCOMPARE(again->m_GraphType, int(CGraphWindow::TimeGraph));
-        QCOMPARE(again->m_X.PlotIndex(), -1);
-        QCOMPARE(again->m_LeftScalePlot, 0);
-        QCOMPARE(again->m_RightScalePlot, -1);
+        QCOMPARE(again->X().PlotIndex(), -1);
+        QCOMPARE(again->LeftScalePlot(), 0);
+        QCOMPARE(again->RightScalePlot(), -1);
         again->repaint();
     }
 
@@ -881,10 +882,10 @@ private slots:
         QCOMPARE(p.m_DataUnitPrefix, 2);
         QCOMPARE(p.m_RateCode, 9);
         QCOMPARE(p.m_Color, QColor(1, 2, 3));
-        QCOMPARE(rig.graph->m_pLeftScaleCombo->count(), 2);
-        QCOMPARE(rig.graph->m_pXScaleCombo->count(), 3);
-        QCOMPARE(rig.graph->m_LeftScalePlot, 0);
-        QCOMPARE(rig.graph->m_RightScalePlot, 1);
+        QCOMPARE(ScaleBox(rig.graph, "leftScaleCombo")->count(), 2);
+        QCOMPARE(ScaleBox(rig.graph, "xScaleCombo")->count(), 3);
+        QCOMPARE(rig.graph->LeftScalePlot(), 0);
+        QCOMPARE(rig.graph->RightScalePlot(), 1);
         QVERIFY(unsaved.count() >= 1);
         // Autoscaled from the empty starting range to the data 1..4.
         QVERIFY(rig.graph->GetPlot(0).m_Min < rig.graph->GetPlot(0).m_Max);

@@ -211,7 +211,7 @@ private slots:
         QCOMPARE(g->GetCursorsInfo(s1, s2, xKey), -1);
         QCOMPARE(s1, 11);
         QCOMPARE(xKey, 33);
-        QCOMPARE(g->GetXAxisKey(), -1);
+        QCOMPARE(g->X().PlotKey(), -1);
         g->SelectCursorPlot(-1, true, nullptr);
         QCOMPARE(g->GetCursorsInfo(s1, s2, xKey), rig.ramp->m_Key);
         QCOMPARE(s1, 51);   // truncate((100 - 0) * 0.5 + 0 + 1)
@@ -346,14 +346,14 @@ private slots:
         QVERIFY((g->Cursors().First().m_Point - rig.pixel(50.0f, 30.0f)).manhattanLength() <= 2);
         // The fast run lasts 12 s: 120 positions of the first plot's, not its 301 samples.
         g->AutoScaleXAxis(false);
-        QVERIFY(std::abs(g->m_X.Max() - 120.0f) < 0.01f);
+        QVERIFY(std::abs(g->X().Max() - 120.0f) < 0.01f);
         // The 10/s plots go: the axis keeps showing 2 s to 8 s, now in the fast run's positions.
-        g->m_X.ZoomTo(20.0f, 80.0f);
+        g->X().ZoomTo(20.0f, 80.0f);
         g->DataDeleted(rig.ramp->m_Key);
-        QCOMPARE(g->m_X.Max(), 80.0f);
+        QCOMPARE(g->X().Max(), 80.0f);
         g->DataDeleted(rig.flat->m_Key);
-        QCOMPARE(g->m_X.Min(), 50.0f);
-        QCOMPARE(g->m_X.Max(), 200.0f);
+        QCOMPARE(g->X().Min(), 50.0f);
+        QCOMPARE(g->X().Max(), 200.0f);
     }
 
     // The slope mode's tangent at either end of the data ends at the plot area's edge: outside it
@@ -376,7 +376,7 @@ private slots:
             for (int y = 0; y < plain.height(); ++y)
                 for (int x = 0; x < plain.width(); ++x)
                     if (plain.pixel(x, y) != sloped.pixel(x, y))
-                        ++(g->m_GraphRect.contains(x, y) ? inside : outside);
+                        ++(g->GraphRect().contains(x, y) ? inside : outside);
             QVERIFY(inside > 0);
             QCOMPARE(outside, 0);
         }
@@ -424,7 +424,7 @@ private slots:
         QCOMPARE(g->Cursors().First().m_Text, QStringLiteral("x=2s  y=10000mV Slope = 5 "));
         // A derivative's mid-point mark on this curve reads as the cursor does, not in sample
         // numbers and stored units.
-        QCOMPARE(g->m_X.MidPointLabel(0, 20.0, 10.0), QStringLiteral("X=2s,Y=10000mV"));
+        QCOMPARE(g->X().MidPointLabel(0, 20.0, 10.0), QStringLiteral("X=2s,Y=10000mV"));
         g->m_Plots[0].m_UnitPrefix = 0;
         g->m_Plots[0].m_Unit.clear();
         // Cursor 2 left of cursor 1 and lower: both differences from cursor 1 to cursor 2.
@@ -438,7 +438,7 @@ private slots:
         // Outside the axes nothing is drawn, the position is still kept.
         g->Cursors().SetX(2, 500.0f);
         rig.paint();
-        QVERIFY(g->Cursors().Second().m_Point.x() > g->m_GraphRect.right());
+        QVERIFY(g->Cursors().Second().m_Point.x() > g->GraphRect().right());
     }
 
     void xyCursorsPlacedByClicksReadTheXUnit_data()
@@ -478,7 +478,7 @@ private slots:
         QCOMPARE(g->Cursors().Second().m_Sample, 65);
         rig.paint();
         QTEST(g->Cursors().Second().m_Text, "text2");
-        QTEST(g->m_X.AxisTitle(), "title");
+        QTEST(g->X().AxisTitle(), "title");
         QFETCH(QString, slope);
         g->EnableSlopeMode(true);
         rig.paint();
@@ -572,7 +572,7 @@ private slots:
 
         // Every point of the drawn curve lies on one straight line (no loop).
         CCurveFrame frame;
-        frame.m_Rect = g->m_GraphRect;
+        frame.m_Rect = g->GraphRect();
         frame.m_XMax = frame.m_YMax = 50.0f;
         CPlotStrokes drawn;
         StrokeXYCurve(*fit, *x, 0, -1, frame, drawn);
@@ -653,7 +653,7 @@ private slots:
         g->m_Plots[f].AddAnnotation(note);
         rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
         auto fitPixels = [&](const QImage& shot) {
-            const QImage area = shot.copy(g->m_GraphRect).convertToFormat(QImage::Format_RGB32);
+            const QImage area = shot.copy(g->GraphRect()).convertToFormat(QImage::Format_RGB32);
             const QRgb* p = reinterpret_cast<const QRgb*>(area.constBits());
             return std::count(p, p + area.width() * area.height(), g->m_Plots.at(f).m_Color.rgb());
         };
@@ -663,13 +663,13 @@ private slots:
         rig.prompter.m_Log.clear();
         g->OnXScaleComboChanged(0);
         g->NewFunctionData(fit->m_Key, rig.ramp->m_Key, x->m_Key);
-        QVERIFY(!g->m_X.PlotIsDrawn(f) && g->m_Plots.size() == f + 1);
+        QVERIFY(!g->X().PlotIsDrawn(f) && g->m_Plots.size() == f + 1);
         QVERIFY(fitPixels(rig.paint()) == 0 && g->FitEquations().isEmpty());
-        QCOMPARE(g->m_X.KeysOffTheXAxis({rig.ramp->m_Key, fit->m_Key}, nullptr, nullptr), QList<int>{fit->m_Key});
-        const QString notice = CGraphX::OffTheXAxisText(g->m_X.AxisTitle(), QStringLiteral("X"), {fit->m_Name}, true);
+        QCOMPARE(g->X().KeysOffTheXAxis({rig.ramp->m_Key, fit->m_Key}, nullptr, nullptr), QList<int>{fit->m_Key});
+        const QString notice = CGraphX::OffTheXAxisText(g->X().AxisTitle(), QStringLiteral("X"), {fit->m_Name}, true);
         QCOMPARE(rig.prompter.m_Log, QStringList({"info|Graph|" + notice, "info|Graph|" + notice}));
         g->OnXScaleComboChanged(3);
-        QVERIFY(g->m_X.PlotIsDrawn(f) && fitPixels(rig.paint()) > 50 && g->FitEquations().size() == 1);
+        QVERIFY(g->X().PlotIsDrawn(f) && fitPixels(rig.paint()) > 50 && g->FitEquations().size() == 1);
     }
 };
 

@@ -364,7 +364,7 @@ private slots:
         // A curve is there to compare: its colour fills a column stroke or a dot somewhere.
         int coloured = 0;
         const QRgb last = QColor(200, 50, 200).rgb();
-        const QRect r = g->m_GraphRect;
+        const QRect r = g->GraphRect();
         for (int y = r.top(); y <= r.bottom(); ++y)
             for (int x = r.left(); x <= r.right(); ++x)
                 coloured += (strips.pixel(x, y) & 0xffffff) == (last & 0xffffff) ? 1 : 0;

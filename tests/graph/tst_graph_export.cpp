@@ -253,7 +253,7 @@ private slots:
         fit->m_Name = QStringLiteral("Fit");
         rig.graph->AddPlotsFromKeyArray({t->m_Key, p->m_Key, fit->m_Key});
         rig.graph->m_Plots[1].m_bVisible = false;
-        QVERIFY(!rig.graph->m_X.PlotIsDrawn(1) && !rig.graph->m_X.PlotIsDrawn(2));
+        QVERIFY(!rig.graph->X().PlotIsDrawn(1) && !rig.graph->X().PlotIsDrawn(2));
         rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("all.CSV"));
         rig.graph->OnExportGraph();
         QCOMPARE(ReadAll(rig.services.prompter.m_SaveFile),
@@ -342,7 +342,7 @@ private slots:
         rig.graph->AddPlotsFromKeyArray({b->m_Key});
         if (kind == "events")
             rig.graph->m_GraphType = CGraphWindow::BarGraph;
-        QTEST(rig.graph->m_X.AxisTitle(), "axis");
+        QTEST(rig.graph->X().AxisTitle(), "axis");
         rig.services.prompter.m_SaveFile = rig.dir.filePath(QStringLiteral("x.CSV"));
         rig.graph->OnExportGraph();
         const QStringList lines = QString::fromUtf8(ReadAll(rig.services.prompter.m_SaveFile)).split(QStringLiteral("\r\n"));
@@ -424,7 +424,7 @@ private slots:
         QCOMPARE(r.bottom(), rig.graph->height() - 42);
         QCOMPARE(image.size(), r.size());
         // The plot area's background is in the picture, moved up by the title bar.
-        const QPoint inside = rig.graph->m_GraphRect.center() - r.topLeft();
+        const QPoint inside = rig.graph->GraphRect().center() - r.topLeft();
         QVERIFY(image.rect().contains(inside));
     }
 

@@ -3,6 +3,7 @@
 // branches dropped from the data tree (a run on an XY graph against its own X) and prediction
 // points drawn and erased.
 #include "support/CursorRig.h"
+#include "support/ScaleBoxes.h"
 #include "support/GraphRig.h"
 
 #include "Core/Data/Globals.h"
@@ -77,7 +78,7 @@ private slots:
     {
         CCursorRig rig;
         CGraphWindow* g = rig.graph;
-        const QRect r = g->m_GraphRect;
+        const QRect r = g->GraphRect();
         QCOMPARE(g->CheckMouseInScale(r.bottomLeft()), -1);
         QCOMPARE(g->CheckMouseInScale(QPoint(r.left(), r.center().y())), 1);
         QCOMPARE(g->CheckMouseInScale(QPoint(r.right() + 5, r.center().y())), 2);
@@ -140,7 +141,7 @@ private slots:
         Move(g, rig.pixel(50.2f, 25.0f));
         // During the drag only the cursors are drawn over the saved picture: a full paint
         // meanwhile leaves them out.
-        QVERIFY(!ShowsCrossAt(rig.paint(), g->m_GraphRect, rig.pixel(g->Cursors().First().m_X, 0.0f).x()));
+        QVERIFY(!ShowsCrossAt(rig.paint(), g->GraphRect(), rig.pixel(g->Cursors().First().m_X, 0.0f).x()));
         QCOMPARE(g->Cursors().First().m_Sample, 50);
         QCOMPARE(g->Cursors().First().m_Y, 25.0f);
         QCOMPARE(g->Cursors().SampleDelta(), g->Cursors().Second().m_Sample - 50);
@@ -151,7 +152,7 @@ private slots:
         QCOMPARE(g->Cursors().First().m_Y, 35.0f);
         QCOMPARE(g->Cursors().Second().m_Sample, second);
         Release(g, rig.pixel(70.2f, 40.0f));
-        QVERIFY(ShowsCrossAt(rig.paint(), g->m_GraphRect, rig.pixel(g->Cursors().First().m_X, 0.0f).x()));
+        QVERIFY(ShowsCrossAt(rig.paint(), g->GraphRect(), rig.pixel(g->Cursors().First().m_X, 0.0f).x()));
         QCOMPARE(int(g->Cursors().Dragged()), 0);
         // Dragging cursor 2 leaves both on their plot.
         rig.paint();
@@ -178,9 +179,9 @@ private slots:
         QCOMPARE(g->GetMouseMode(), int(CGraphWindow::MouseZoom));
         Drag(g, rig.pixel(20.0f, 40.0f), rig.pixel(60.0f, 10.0f));
         // Within a pixel of the band's edges.
-        const float perPixel = 100.0f / g->m_GraphRect.width();
-        QVERIFY(std::fabs(g->m_X.Min() - 20.0f) <= 2 * perPixel);
-        QVERIFY(std::fabs(g->m_X.Max() - 60.0f) <= 2 * perPixel);
+        const float perPixel = 100.0f / g->GraphRect().width();
+        QVERIFY(std::fabs(g->X().Min() - 20.0f) <= 2 * perPixel);
+        QVERIFY(std::fabs(g->X().Max() - 60.0f) <= 2 * perPixel);
         QVERIFY(std::fabs(g->m_Plots[0].m_Min - 10.0f) < 0.5f);
         QVERIFY(std::fabs(g->m_Plots[0].m_Max - 40.0f) < 0.5f);
         QVERIFY(!g->m_Plots[0].m_bAutoScale);
@@ -192,8 +193,8 @@ private slots:
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
         const QPoint a = rig.pixel(50.0f, 30.0f);
         Drag(g, a, a + QPoint(0, 40));
-        QCOMPARE(g->m_X.Min(), 0.0f);
-        QCOMPARE(g->m_X.Max(), 100.0f);
+        QCOMPARE(g->X().Min(), 0.0f);
+        QCOMPARE(g->X().Max(), 100.0f);
         QVERIFY(g->m_Plots[0].m_Max < 31.0f);
         // A click without movement changes nothing.
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
@@ -212,17 +213,17 @@ private slots:
         g->OnPan();
         const QPoint from = rig.pixel(50.0f, 25.0f);
         const QPoint to = rig.pixel(40.0f, 30.0f);
-        const float dx = g->m_X.ColumnToX(to.x(), g->m_GraphRect) - g->m_X.ColumnToX(from.x(), g->m_GraphRect);
+        const float dx = g->X().ColumnToX(to.x(), g->GraphRect()) - g->X().ColumnToX(from.x(), g->GraphRect());
         Drag(g, from, to);
         // The curves follow the mouse: the axes move the other way.
-        QVERIFY(std::fabs(g->m_X.Min() + dx) < 0.01f);
-        QVERIFY(std::fabs(g->m_X.Max() - (100.0f - dx)) < 0.01f);
+        QVERIFY(std::fabs(g->X().Min() + dx) < 0.01f);
+        QVERIFY(std::fabs(g->X().Max() - (100.0f - dx)) < 0.01f);
         QVERIFY(std::fabs(g->m_Plots[0].m_Min + 5.0f) < 0.2f);
         QVERIFY(std::fabs(g->m_Plots[1].m_Max - 45.0f) < 0.2f);
         // The pan ends with the release: a move with the button held after it moves nothing.
-        const float xMin = g->m_X.Min();
+        const float xMin = g->X().Min();
         Move(g, from);
-        QCOMPARE(g->m_X.Min(), xMin);
+        QCOMPARE(g->X().Min(), xMin);
     }
 
     void barGraphPanStaysOnTheBars()
@@ -233,21 +234,21 @@ private slots:
         rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
         g->OnPan();
         Drag(g, rig.pixel(10.0f, 25.0f), rig.pixel(40.0f, 25.0f));
-        QCOMPARE(g->m_X.Min(), 0.0f);
-        QCOMPARE(g->m_X.Max(), 50.0f);
-        const QRect r = g->m_GraphRect;
+        QCOMPARE(g->X().Min(), 0.0f);
+        QCOMPARE(g->X().Max(), 50.0f);
+        const QRect r = g->GraphRect();
         const int y = r.center().y();
         for (int k = 0; k < 2; ++k)
             Drag(g, QPoint(r.left() + r.width() * 8 / 10, y), QPoint(r.left() + r.width() / 50, y));
-        QCOMPARE(g->m_X.Max(), 101.0f);   // the sample count
-        QCOMPARE(g->m_X.Min(), 51.0f);
+        QCOMPARE(g->X().Max(), 101.0f);   // the sample count
+        QCOMPARE(g->X().Min(), 51.0f);
     }
 
     void stretchingScales()
     {
         CCursorRig rig;
         CGraphWindow* g = rig.graph;
-        QRect r = g->m_GraphRect;
+        QRect r = g->GraphRect();
         const int x = r.left() - 10;
         const int by = r.height() / 2;
         // Left scale: half the distance from the top edge halves the span above the minimum.
@@ -260,16 +261,16 @@ private slots:
         QCOMPARE(double(g->m_Plots[0].m_Max), double(float(0.001)));
         // X scale: twice as far from the left edge halves the X maximum.
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
-        r = g->m_GraphRect;
+        r = g->GraphRect();
         const int y = r.bottom() + 10;
         Drag(g, QPoint(r.left() + 100, y), QPoint(r.left() + 200, y));
-        QCOMPARE(g->m_X.Max(), 50.0f);
-        QCOMPARE(g->m_X.Min(), 0.0f);
+        QCOMPARE(g->X().Max(), 50.0f);
+        QCOMPARE(g->X().Min(), 0.0f);
         // Onto the left edge: no step (it would divide by zero).
         Press(g, QPoint(r.left() + 100, y));
         Move(g, QPoint(r.left(), y));
         Release(g, QPoint(r.left(), y));
-        QCOMPARE(g->m_X.Max(), 50.0f);
+        QCOMPARE(g->X().Max(), 50.0f);
     }
 
     void fittedCurvesNamingEachOtherStretchOnce()
@@ -330,10 +331,10 @@ private slots:
         QTest::mouseClick(g, Qt::LeftButton, Qt::NoModifier, g->GetPlotRemoveButonRect(0).center());
         QCOMPARE(g->m_Plots.size(), 2);
         // The X axis is still the same branch, now one place earlier in the list.
-        QCOMPARE(g->m_X.PlotIndex(), 1);
-        QCOMPARE(g->GetXAxisKey(), xb->m_Key);
-        QCOMPARE(g->m_pXScaleCombo->currentIndex(), 2);
-        QCOMPARE(g->m_LeftScalePlot, 0);
+        QCOMPARE(g->X().PlotIndex(), 1);
+        QCOMPARE(g->X().PlotKey(), xb->m_Key);
+        QCOMPARE(ScaleBox(g, "xScaleCombo")->currentIndex(), 2);
+        QCOMPARE(g->LeftScalePlot(), 0);
     }
 
     void annotations()
@@ -470,27 +471,27 @@ private slots:
         run->AddVideoFrameAndSampleIndex(0, 0);
         const QString text = QStringLiteral("Run7,%1,999999,abc,-1,,%2,2147483647999").arg(a->m_Key).arg(b->m_Key);
         bool entered = false;
-        QVERIFY(Drop(g, text, g->m_GraphRect.center(), &entered));
+        QVERIFY(Drop(g, text, g->GraphRect().center(), &entered));
         QVERIFY(entered);
         QCOMPARE(g->m_Plots.size(), 2);
         QCOMPARE(g->m_Plots[0].m_Key, a->m_Key);
         QCOMPARE(g->m_Plots[1].m_Key, b->m_Key);
         QCOMPARE(g->m_Plots[1].m_Name, QStringLiteral("Run7-Speed"));
-        QCOMPARE(g->m_pLeftScaleCombo->itemText(1), QStringLiteral("Run7-Speed"));
-        QCOMPARE(g->m_pXScaleCombo->itemText(1), QStringLiteral("Run7-Force"));
+        QCOMPARE(ScaleBox(g, "leftScaleCombo")->itemText(1), QStringLiteral("Run7-Speed"));
+        QCOMPARE(ScaleBox(g, "xScaleCombo")->itemText(1), QStringLiteral("Run7-Force"));
         QCOMPARE(g->m_GraphType, int(CGraphWindow::TimeGraph));
         // One video window per drop, however many branches of the run.
         QCOMPARE(host.m_Videos, QStringList{QStringLiteral("/videos/run7.avi#%1").arg(run->m_Key)});
         // The same run again: each branch twice.
-        Drop(g, text, g->m_GraphRect.center());
+        Drop(g, text, g->GraphRect().center());
         QCOMPARE(g->m_Plots.size(), 4);
         // A caption alone, or only unknown keys, adds nothing.
-        QVERIFY(!Drop(g, QStringLiteral("Run7"), g->m_GraphRect.center()));
-        QVERIFY(!Drop(g, QStringLiteral("Run7,424242"), g->m_GraphRect.center()));
+        QVERIFY(!Drop(g, QStringLiteral("Run7"), g->GraphRect().center()));
+        QVERIFY(!Drop(g, QStringLiteral("Run7,424242"), g->GraphRect().center()));
         QCOMPARE(g->m_Plots.size(), 4);
         // Nothing while running.
         g->m_bRunning = true;
-        QVERIFY(!Drop(g, text, g->m_GraphRect.center(), &entered));
+        QVERIFY(!Drop(g, text, g->GraphRect().center(), &entered));
         QVERIFY(!entered);
         QCOMPARE(g->m_Plots.size(), 4);
     }
@@ -511,17 +512,17 @@ private slots:
                 text += QLatin1Char(',') + QString::number(b->m_Key);
                 expected << run + QLatin1Char('-') + b->m_Name + QLatin1Char('(') + unit + QLatin1Char(')');
             }
-            Drop(g.graph, text, g.graph->m_GraphRect.center());
+            Drop(g.graph, text, g.graph->GraphRect().center());
         }
         CGraphWindow* w = g.graph;
         QStringList left, x;
-        for (int i = 0; i < w->m_pLeftScaleCombo->count(); ++i)
-            left << w->m_pLeftScaleCombo->itemText(i);
-        for (int i = 1; i < w->m_pXScaleCombo->count(); ++i)
-            x << w->m_pXScaleCombo->itemText(i);
+        for (int i = 0; i < ScaleBox(w, "leftScaleCombo")->count(); ++i)
+            left << ScaleBox(w, "leftScaleCombo")->itemText(i);
+        for (int i = 1; i < ScaleBox(w, "xScaleCombo")->count(); ++i)
+            x << ScaleBox(w, "xScaleCombo")->itemText(i);
         QCOMPARE(left, expected);
         QCOMPARE(x, expected);
-        const QString csv = GraphCsv::Build(w->CsvColumns(), QLocale::c(), w->m_X.CsvTitle(), QStringLiteral("Samples"));
+        const QString csv = GraphCsv::Build(w->CsvColumns(), QLocale::c(), w->X().CsvTitle(), QStringLiteral("Samples"));
         QCOMPARE(csv.section(QStringLiteral("\r\n"), 0, 0), QStringLiteral("Time(s),") + expected.join(QLatin1Char(',')));
     }
 
@@ -537,11 +538,11 @@ private slots:
         g->m_Plots.clear();
         g->AddPlotsFromKeyArray({rig.host.addBranch(rig.run, 9, 0.1)->m_Key});
         bool entered = false;
-        Drop(g, QStringLiteral("Run1,%1").arg(result->m_Key), g->m_GraphRect.center(), &entered);
+        Drop(g, QStringLiteral("Run1,%1").arg(result->m_Key), g->GraphRect().center(), &entered);
         QVERIFY(entered);
         QCOMPARE(g->GetPlot(1).m_Key, result->m_Key);
         entered = false;
-        Drop(g, QStringLiteral("Run1,%1").arg(sensor->m_Key), g->m_GraphRect.center(), &entered);
+        Drop(g, QStringLiteral("Run1,%1").arg(sensor->m_Key), g->GraphRect().center(), &entered);
         QVERIFY(entered);
         // One branch dropped on the X scale becomes the X axis, its unit text (which holds
         // its prefix) shown once.
@@ -552,25 +553,25 @@ private slots:
         xy.graph->AddPlotsFromKeyArray({xy.flat->m_Key});
         xy.paint();
         Drop(xy.graph, QStringLiteral("Run1,%1").arg(xy.ramp->m_Key),
-             QPoint(xy.graph->m_GraphRect.center().x(), xy.graph->m_GraphRect.bottom() + 5));
+             QPoint(xy.graph->GraphRect().center().x(), xy.graph->GraphRect().bottom() + 5));
         QCOMPARE(xy.graph->m_GraphType, int(CGraphWindow::XYGraph));
-        QCOMPARE(xy.graph->GetXAxisKey(), xy.ramp->m_Key);
-        QCOMPARE(xy.graph->m_X.AxisUnit(), QStringLiteral("kPa/s"));
+        QCOMPARE(xy.graph->X().PlotKey(), xy.ramp->m_Key);
+        QCOMPARE(xy.graph->X().AxisUnit(), QStringLiteral("kPa/s"));
         QVERIFY(!xy.graph->m_Plots[1].m_bVisible);
         // Timing results make a bar graph.
         CCursorRig bars;
         bars.graph->m_Plots.clear();
         CDataBranch* timing = bars.host.addBranch(bars.run, SensorIndexTimingResult, 0.5, QStringLiteral("Gate"));
         CGraphTestHost::fill(timing, 5, [](int i) { return 0.5 + i; });
-        Drop(bars.graph, QStringLiteral("Run1,%1").arg(timing->m_Key), bars.graph->m_GraphRect.center());
+        Drop(bars.graph, QStringLiteral("Run1,%1").arg(timing->m_Key), bars.graph->GraphRect().center());
         QCOMPARE(bars.graph->m_GraphType, int(CGraphWindow::BarGraph));
         // The text the data tree and the table write for a drag.
         CCursorRig tree;
         tree.graph->m_Plots.clear();
         Drop(tree.graph, BuildBranchDragText(QStringLiteral("Run1"), {tree.ramp->m_Key, tree.flat->m_Key}),
-             tree.graph->m_GraphRect.center());
+             tree.graph->GraphRect().center());
         QCOMPARE(tree.graph->m_Plots.size(), 2);
-        QCOMPARE(tree.graph->m_pLeftScaleCombo->itemText(0), QStringLiteral("Run1-Ramp"));
+        QCOMPARE(ScaleBox(tree.graph, "leftScaleCombo")->itemText(0), QStringLiteral("Run1-Ramp"));
     }
 
     void dropDrawsWhatStandsOnTheGraphsX_data()
@@ -636,7 +637,7 @@ private slots:
         for (int key : keys)
             text += QLatin1Char(',') + QString::number(key);
         bool entered = false;
-        Drop(g.graph, text, g.graph->m_GraphRect.center(), &entered);
+        Drop(g.graph, text, g.graph->GraphRect().center(), &entered);
         QVERIFY(entered);
         QTEST(g.graph->GetNumPlots() - before, "added");
         QFETCH(QString, notice);
@@ -671,20 +672,20 @@ private slots:
         CGraphWindow* w = g.graph;
         w->AddPlotsFromKeyArray({t[2]->m_Key, m[2]->m_Key});
         w->OnXScaleComboChanged(2);   // Run 2's masses, as the X picker chooses them
-        Drop(w, QStringLiteral("Run %1,%2").arg(run).arg(t[run]->m_Key), w->m_GraphRect.center());
+        Drop(w, QStringLiteral("Run %1,%2").arg(run).arg(t[run]->m_Key), w->GraphRect().center());
         const bool taken = run == 3;
         QCOMPARE(w->m_Plots.size(), taken ? 3 : 2);
-        QCOMPARE(w->m_X.XBranchOfPlot(2), m[run]);
-        QVERIFY(w->m_X.Min() <= 10.0f && w->m_X.Max() >= (taken ? 80.0f : 40.0f));
-        for (int s : {w->m_LeftScalePlot, w->m_RightScalePlot})
-            QVERIFY(s == -1 || (w->m_X.PlotIsDrawn(s) && w->m_Plots.at(s).m_Key != m[2]->m_Key));
+        QCOMPARE(w->X().XBranchOfPlot(2), m[run]);
+        QVERIFY(w->X().Min() <= 10.0f && w->X().Max() >= (taken ? 80.0f : 40.0f));
+        for (int s : {w->LeftScalePlot(), w->RightScalePlot()})
+            QVERIFY(s == -1 || (w->X().PlotIsDrawn(s) && w->m_Plots.at(s).m_Key != m[2]->m_Key));
         // Run 3's last point stands at its own 80 g, beyond every mass of Run 2.
         w->m_bTakingPicture = true;   // whole: on screen the XY curves could come in later paints
         const QImage image = w->grab().toImage();
         w->m_bTakingPicture = false;
-        const int x80 = GraphRules::ToPixelX(80.0f, w->m_X.Min(), w->m_X.Max(), w->m_GraphRect);
+        const int x80 = GraphRules::ToPixelX(80.0f, w->X().Min(), w->X().Max(), w->GraphRect());
         bool at80 = false;
-        for (int py = w->m_GraphRect.top(); py <= w->m_GraphRect.bottom(); ++py)
+        for (int py = w->GraphRect().top(); py <= w->GraphRect().bottom(); ++py)
             at80 = at80 || image.pixelColor(x80 - 1, py) == t[3]->m_Color;
         QCOMPARE(at80, taken);
         QTRY_COMPARE(g.services.prompter.said().size(), taken ? 0 : 1);

@@ -2,6 +2,7 @@
 // whose unit has a prefix, its pickers, titles, prefixes, read-out and CSV header, also from a
 // record written before the prefixes were kept; and a new graph shows its timed run in seconds.
 #include "common/GraphTestHost.h"
+#include "support/ScaleBoxes.h"
 #include "graph/GraphCsv.h"
 #include "graph/GraphWindow.h"
 #include "support/GraphRig.h"
@@ -51,9 +52,9 @@ CGraphWindow* Reopen(CGraphTestHost& from, CGraphWindow* g, CGraphTestHost& into
 // Pickers, titles with prefixes, cursor 1's read-out on plot 1 at sample 2 and the CSV header.
 QStringList Shown(CGraphWindow* g)
 {
-    QStringList shown{g->m_X.AxisTitle()};
-    for (int i = 0; i < g->m_pXScaleCombo->count(); ++i)
-        shown << g->m_pXScaleCombo->itemText(i) << g->m_pLeftScaleCombo->itemText(i);
+    QStringList shown{g->X().AxisTitle()};
+    for (int i = 0; i < ScaleBox(g, "xScaleCombo")->count(); ++i)
+        shown << ScaleBox(g, "xScaleCombo")->itemText(i) << ScaleBox(g, "leftScaleCombo")->itemText(i);
     for (const CGraphPlot& p : g->m_Plots)
         shown << CGraphX::PlotTitle(p) + QString::number(p.m_UnitPrefix) + QString::number(p.m_DataUnitPrefix);
     g->Cursors().SetPlot(1, 1);
@@ -120,7 +121,7 @@ private slots:
         mime.setText(QStringLiteral("Run 1,%1").arg(after.m_Data.GetDataBranchByIndex(0)->m_Key));
         QDropEvent drop(QPointF(400, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         static_cast<QObject*>(dropped)->event(&drop);
-        QCOMPARE(dropped->m_X.AxisTitle() + dropped->m_pXScaleCombo->itemText(0), QString("Time (s)Time"));
+        QCOMPARE(dropped->X().AxisTitle() + ScaleBox(dropped, "xScaleCombo")->itemText(0), QString("Time (s)Time"));
     }
 
     // A spectrum's graph shows the spectrum against its frequency axis; the series of that
@@ -144,13 +145,13 @@ private slots:
         // A graph written with the axis first, on the left scale.
         CGraphWindow* old = NewGraph(before);
         old->AddPlotsFromKeyArray({axis->m_Key, spectrum->m_Key});
-        old->m_LeftScalePlot = 0;
-        QVERIFY(!old->m_X.PlotIsDrawn(0) && old->m_X.PlotIsDrawn(1));
+        QVERIFY(ChooseScale(old, "leftScaleCombo", 0));
+        QVERIFY(!old->X().PlotIsDrawn(0) && old->X().PlotIsDrawn(1));
         CGraphWindow* reopened = Reopen(before, old, after);
         QVERIFY(reopened);
         QCOMPARE(reopened->GetNumPlots() == 1 ? reopened->GetPlot(0).m_Key : -1, spectrum->m_Key);
-        QCOMPARE(reopened->m_LeftScalePlot, 0);
-        QCOMPARE(reopened->m_X.AxisTitle(), QStringLiteral("Frequency (Hz)"));
+        QCOMPARE(reopened->LeftScalePlot(), 0);
+        QCOMPARE(reopened->X().AxisTitle(), QStringLiteral("Frequency (Hz)"));
     }
 };
 

@@ -2,6 +2,7 @@
 // served by new data, end), timing and manual-X runs, new and deleted branches, the scale
 // choice, the tool-bar states, and what a paint puts where the layout rules say.
 #include "common/GraphTestHost.h"
+#include "support/ScaleBoxes.h"
 #include "windowbase/MultiAction.h"
 #include "graph/GraphRules.h"
 #include "graph/GraphWindow.h"
@@ -101,7 +102,7 @@ private slots:
         QCOMPARE(g->minimumSize(), QSize(500, 300));
         QCOMPARE(g->GetCommonRate(), short(6));
         QCOMPARE(g->GetPlot(0).m_Key, -1);
-        QVERIFY(!g->m_pLeftScaleCombo || !g->m_pLeftScaleCombo->isVisible());
+        QVERIFY(!ScaleBox(g, "leftScaleCombo") || !ScaleBox(g, "leftScaleCombo")->isVisible());
     }
 
     // The scale boxes come with the first plot (an empty graph has none to show) and are then
@@ -123,14 +124,14 @@ private slots:
         g->AddPlotsFromKeyArray({t->m_Key, p->m_Key});
         g->resize(660, 520);
         QCOMPARE(g->findChildren<QComboBox*>().size(), 3);
-        const QRect r = g->m_GraphRect;
-        QCOMPARE(g->m_pLeftScaleCombo->pos(), QPoint(r.left(), r.top() - 28));
-        QCOMPARE(g->m_pRightScaleCombo->pos(), QPoint(r.right() - 20, r.top() - 28));
-        QCOMPARE(g->m_pXScaleCombo->pos(), QPoint(r.left(), r.bottom() + 22));
-        QCOMPARE(g->m_pLeftScaleCombo->count(), 2);
-        QCOMPARE(g->m_pXScaleCombo->count(), 3);
+        const QRect r = g->GraphRect();
+        QCOMPARE(ScaleBox(g, "leftScaleCombo")->pos(), QPoint(r.left(), r.top() - 28));
+        QCOMPARE(ScaleBox(g, "rightScaleCombo")->pos(), QPoint(r.right() - 20, r.top() - 28));
+        QCOMPARE(ScaleBox(g, "xScaleCombo")->pos(), QPoint(r.left(), r.bottom() + 22));
+        QCOMPARE(ScaleBox(g, "leftScaleCombo")->count(), 2);
+        QCOMPARE(ScaleBox(g, "xScaleCombo")->count(), 3);
         QVERIFY(toolBar(g));
-        for (QComboBox* c : {g->m_pLeftScaleCombo, g->m_pRightScaleCombo, g->m_pXScaleCombo}) {
+        for (QComboBox* c : {ScaleBox(g, "leftScaleCombo"), ScaleBox(g, "rightScaleCombo"), ScaleBox(g, "xScaleCombo")}) {
             QVERIFY(!c->isHidden());
             QVERIFY(g->children().indexOf(c) > g->children().indexOf(toolBar(g)));
         }
@@ -161,26 +162,26 @@ private slots:
         QCOMPARE(g->GetNumPlots(), 2);
         QVERIFY(g->m_pRedrawTimer->isActive());
         QCOMPARE(g->m_pRedrawTimer->interval(), 50);
-        QCOMPARE(g->m_LeftScalePlot, 0);
-        QCOMPARE(g->m_RightScalePlot, 1);
+        QCOMPARE(g->LeftScalePlot(), 0);
+        QCOMPARE(g->RightScalePlot(), 1);
         // An online function of the run is named with it, as its measurements are.
         QCOMPARE(g->GetPlot(0).m_Name, QStringLiteral("Run1-B0"));
         QCOMPARE(g->GetPlot(0).m_Min, 1.0f);    // an empty range the first autoscale replaces
         QCOMPARE(g->GetPlot(0).m_Max, -1.0f);
         QCOMPARE(g->GetCommonRate(), short(10));
         QVERIFY(g->m_bRescaleY);
-        QCOMPARE(g->m_X.Max(), 10.0f);
+        QCOMPARE(g->X().Max(), 10.0f);
         // Samples arrive; the next paint finds them far right of 70 % and asks for a new X range.
         CDataBranch* b = g->GetDataBranch(0);
         CGraphTestHost::fill(b, 40, [](int i) { return 2.0 + i % 3; });
         CGraphTestHost::fill(g->GetDataBranch(1), 40, [](int) { return -4.0; });
         rig.paint();
-        QVERIFY(g->m_X.Rescale());
+        QVERIFY(g->X().Rescale());
         emit rig.host.m_Hub.LoggerNewDataArrived();
-        QVERIFY(!g->m_X.Rescale());
+        QVERIFY(!g->X().Rescale());
         QVERIFY(!g->m_bRescaleY);
-        QCOMPARE(g->m_X.Min(), 0.0f);
-        QCOMPARE(g->m_X.Max(), 7.0f * 39.0f);
+        QCOMPARE(g->X().Min(), 0.0f);
+        QCOMPARE(g->X().Max(), 7.0f * 39.0f);
         QVERIFY(qFuzzyCompare(g->GetPlot(0).m_Min, 1.4f));
         QVERIFY(qFuzzyCompare(g->GetPlot(0).m_Max, 5.2f));
         QVERIFY(qFuzzyCompare(g->GetPlot(1).m_Min, -5.2f));
@@ -188,8 +189,8 @@ private slots:
         emit rig.host.m_Hub.LoggerExperimentEnd();
         QVERIFY(!g->m_bRunning);
         QVERIFY(!g->m_pRedrawTimer->isActive());
-        QCOMPARE(g->m_X.Min(), 0.0f);
-        QCOMPARE(g->m_X.Max(), 39.0f);
+        QCOMPARE(g->X().Min(), 0.0f);
+        QCOMPARE(g->X().Max(), 39.0f);
         // New data after the end serve nothing.
         g->m_bRescaleY = true;
         emit rig.host.m_Hub.LoggerNewDataArrived();
@@ -213,12 +214,12 @@ private slots:
         emit rig.host.m_Hub.LoggerStartedRun();
         QCOMPARE(rig.graph->GetNumPlots(), 0);
         QVERIFY(rig.graph->m_pRedrawTimer->isActive());
-        QCOMPARE(rig.graph->m_X.Max(), 10.0f);
+        QCOMPARE(rig.graph->X().Max(), 10.0f);
         // A live paint of an empty graph, then new data: the X axis keeps its length.
         rig.paint();
-        rig.graph->m_X.NoteBeyond(true);
+        rig.graph->X().NoteBeyond(true);
         emit rig.host.m_Hub.LoggerNewDataArrived();
-        QVERIFY(rig.graph->m_X.Max() > rig.graph->m_X.Min());
+        QVERIFY(rig.graph->X().Max() > rig.graph->X().Min());
     }
 
     void timingRunIsABarGraph()
@@ -229,13 +230,13 @@ private slots:
         CGraphWindow* g = rig.graph;
         QCOMPARE(g->m_GraphType, int(CGraphWindow::BarGraph));
         QVERIFY(g->m_bTimingRun);
-        QCOMPARE(g->m_X.Max(), 20.0f);
+        QCOMPARE(g->X().Max(), 20.0f);
         QCOMPARE(g->GetPlot(0).m_Max, 1.0f);
-        QVERIFY(!g->m_pXScaleCombo->isEnabled());
+        QVERIFY(!ScaleBox(g, "xScaleCombo")->isEnabled());
         // A rate the tables do not know: ten samples' worth has no value, the axis is 0 to 10.
         rig.host.m_Interval.m_PeriodSec = 0.0;
         rig.startRun({SensorIndexTimingResult});
-        QCOMPARE(g->m_X.Max(), 10.0f);
+        QCOMPARE(g->X().Max(), 10.0f);
     }
 
     // Opened again, a graph of 25 cart passes shows the bars the end of its run showed.
@@ -251,11 +252,11 @@ private slots:
         emit rig.host.m_Hub.LoggerExperimentEnd();
         QByteArray bytes;
         QDataStream out(&bytes, QIODevice::WriteOnly);
-        QVERIFY(g->m_X.Max() > 24.0f && g->saveToFile(&out) == 0);
+        QVERIFY(g->X().Max() > 24.0f && g->saveToFile(&out) == 0);
         auto* again = new CGraphWindow(&rig.host);
         QDataStream in(bytes);
         QCOMPARE(again->loadFromFile(&in), 0);
-        QCOMPARE(QPointF(again->m_X.Min(), again->m_X.Max()), QPointF(g->m_X.Min(), g->m_X.Max()));
+        QCOMPARE(QPointF(again->X().Min(), again->X().Max()), QPointF(g->X().Min(), g->X().Max()));
     }
 
     void timingResultsPaintOneBarEach()
@@ -267,7 +268,7 @@ private slots:
         emit rig.host.m_Hub.LoggerExperimentEnd();
         const QImage img = rig.paint();
         // A bar is a run of plot-area columns holding the plot's colour, as tall as its tallest.
-        const QRect r = rig.graph->m_GraphRect;
+        const QRect r = rig.graph->GraphRect();
         QVector<int> heights;
         for (int x = r.left() + 1, previous = 0; x < r.right(); ++x) {
             int h = 0;
@@ -291,13 +292,13 @@ private slots:
         rig.startRun({SensorIndexOnlineFunction, SensorIndexManualX}, 5, 0);
         CGraphWindow* g = rig.graph;
         QCOMPARE(g->m_GraphType, int(CGraphWindow::XYGraph));
-        QCOMPARE(g->m_X.PlotIndex(), 1);
+        QCOMPARE(g->X().PlotIndex(), 1);
         QVERIFY(!g->GetPlot(1).m_bVisible);
-        QCOMPARE(g->m_X.PlotKey(), g->GetPlot(1).m_Key);
+        QCOMPARE(g->X().PlotKey(), g->GetPlot(1).m_Key);
         QCOMPARE(g->GetNumVisiblePlots(), 1);
-        QCOMPARE(g->m_pXScaleCombo->itemText(0), QStringLiteral("Samples"));
-        QCOMPARE(g->m_pLeftScaleCombo->count(), 1);
-        QCOMPARE(g->m_RightScalePlot, -1);
+        QCOMPARE(ScaleBox(g, "xScaleCombo")->itemText(0), QStringLiteral("Samples"));
+        QCOMPARE(ScaleBox(g, "leftScaleCombo")->count(), 1);
+        QCOMPARE(g->RightScalePlot(), -1);
     }
 
     void deletingTheXAxisBranchReturnsToTime()
@@ -307,13 +308,13 @@ private slots:
         rig.host.m_Setup.m_RateCode = 0;
         rig.startRun({SensorIndexManualX, SensorIndexOnlineFunction}, 5, 0);
         CGraphWindow* g = rig.graph;
-        QCOMPARE(g->m_X.PlotIndex(), 0);
-        const int xKey = g->m_X.PlotKey();
+        QCOMPARE(g->X().PlotIndex(), 0);
+        const int xKey = g->X().PlotKey();
         rig.host.m_Data.DeleteDataBranch(xKey);
         emit rig.host.m_Hub.dataKeyIsDeleted(xKey);
         QCOMPARE(g->GetNumPlots(), 1);
-        QCOMPARE(g->m_X.PlotIndex(), -1);
-        QCOMPARE(g->m_X.PlotKey(), -1);
+        QCOMPARE(g->X().PlotIndex(), -1);
+        QCOMPARE(g->X().PlotKey(), -1);
         QCOMPARE(g->m_GraphType, int(CGraphWindow::TimeGraph));
         rig.paint();   // must not read the plot that is gone
     }
@@ -327,8 +328,8 @@ private slots:
         CGraphWindow* g = rig.graph;
         const int first = g->GetPlot(0).m_Key;
         emit rig.host.m_Hub.dataKeyIsDeleted(first);
-        QCOMPARE(g->m_X.PlotIndex(), 0);
-        QCOMPARE(g->GetPlot(0).m_Key, g->m_X.PlotKey());
+        QCOMPARE(g->X().PlotIndex(), 0);
+        QCOMPARE(g->GetPlot(0).m_Key, g->X().PlotKey());
     }
 
     void branchShownTwiceIsDeletedOnce()
@@ -340,13 +341,13 @@ private slots:
         g->m_Plots.append(copy);
         g->Cursors().SetPlot(1, 1);
         g->Cursors().SetPlot(2, 2);
-        g->m_LeftScalePlot = 2;
+        g->LeftScalePlot() = 2;
         emit rig.host.m_Hub.dataKeyIsDeleted(copy.m_Key);
         QCOMPARE(g->GetNumPlots(), 2);
         QCOMPARE(g->Cursors().First().m_Plot, -1);
         QCOMPARE(g->Cursors().Second().m_Plot, -1);
-        QCOMPARE(g->m_LeftScalePlot, 0);
-        QCOMPARE(g->m_RightScalePlot, 1);
+        QCOMPARE(g->LeftScalePlot(), 0);
+        QCOMPARE(g->RightScalePlot(), 1);
     }
 
     void newAnalysisBranchTakesThePalette()
@@ -360,7 +361,7 @@ private slots:
         QCOMPARE(g->GetNumPlots(), 1);
         QCOMPARE(g->GetPlot(0).m_Color, colorsTable[0]);
         QCOMPARE(g->GetPlot(0).m_Name, QStringLiteral("d/dt"));
-        QCOMPARE(g->m_RightScalePlot, 0);
+        QCOMPARE(g->RightScalePlot(), 0);
         QVERIFY(qFuzzyCompare(g->GetPlot(0).m_Max, 9.0f * 1.3f));
         // A window that is not the last activated graph takes nothing.
         rig.host.SetLastActiveGraph(nullptr);
@@ -411,14 +412,14 @@ private slots:
         QCOMPARE(made->m_Color, colorsTable[3]);
         // A curve on its source's scale leaves the right scale as it was, also through a
         // switch of that scale to it and back.
-        QCOMPARE(g->m_RightScalePlot, scale < 0 ? 2 : 1);
-        QCOMPARE(g->m_LeftScalePlot, 1);
+        QCOMPARE(g->RightScalePlot(), scale < 0 ? 2 : 1);
+        QCOMPARE(g->LeftScalePlot(), 1);
         g->OnRightScaleComboChanged(2);
         g->OnRightScaleComboChanged(1);
         const QImage shot = rig.paint();
         QCOMPARE(g->GetPlot(2).m_Max == 50.0f, scale >= 0);
         // A fit's equation is written beside a swatch of its colour.
-        const QRect label = GraphRules::FitLabelRect(g->m_GraphRect, 0, 0, QFontMetrics(GraphRules::ScaleFont()).height());
+        const QRect label = GraphRules::FitLabelRect(g->GraphRect(), 0, 0, QFontMetrics(GraphRules::ScaleFont()).height());
         QCOMPARE(shot.pixelColor(GraphRules::FitSwatchRect(label).center()) == colorsTable[3], kind == "fit");
     }
 
@@ -506,9 +507,9 @@ private slots:
         rig.startRun({SensorIndexOnlineFunction}, 5);
         CGraphWindow* g = rig.graph;
         g->SetAxisMinMax(-1, 8.0f, 2.0f, false);
-        QCOMPARE(g->m_X.Min(), 2.0f);
-        QCOMPARE(g->m_X.Max(), 8.0f);
-        QVERIFY(!g->m_X.AutoScale());
+        QCOMPARE(g->X().Min(), 2.0f);
+        QCOMPARE(g->X().Max(), 8.0f);
+        QVERIFY(!g->X().AutoScale());
         const CGraphPlot before = g->GetPlot(0);
         g->SetAxisMinMax(0, 2.0f, 2.0f, true);
         QCOMPARE(g->GetPlot(0).m_Min, before.m_Min);
@@ -519,15 +520,15 @@ private slots:
         b->ClearSamples();
         b->AddSample(4.0, 1.0);
         g->AutoScaleXAxis(false);
-        QCOMPARE(g->m_X.Max(), 10.0f);
+        QCOMPARE(g->X().Max(), 10.0f);
         b->AddSample(4.0, 2.0);
         g->AutoScaleXAxis(false);
-        QVERIFY(qFuzzyCompare(g->m_X.Min(), 3.6f));
-        QVERIFY(qFuzzyCompare(g->m_X.Max(), 4.4f));
+        QVERIFY(qFuzzyCompare(g->X().Min(), 3.6f));
+        QVERIFY(qFuzzyCompare(g->X().Max(), 4.4f));
         // Scrolling with no plots: 0 to 11.
         g->m_Plots.clear();
         g->AutoScaleXAxis(true);
-        QCOMPARE(g->m_X.Max(), 11.0f);
+        QCOMPARE(g->X().Max(), 11.0f);
     }
 
     void toolStates()
@@ -566,14 +567,14 @@ private slots:
         p.m_UnitPrefix = 2;
         g->UpdatePlot(p, 0);
         g->BuildScaleCombos();
-        QCOMPARE(g->m_pLeftScaleCombo->itemText(0), QStringLiteral("Run1-B0(mV)"));
-        QCOMPARE(g->m_pXScaleCombo->count(), 1);   // one plot: Time only
+        QCOMPARE(ScaleBox(g, "leftScaleCombo")->itemText(0), QStringLiteral("Run1-B0(mV)"));
+        QCOMPARE(ScaleBox(g, "xScaleCombo")->count(), 1);   // one plot: Time only
         rig.paint();
         g->ResizeScaleCombos();
-        QVERIFY(!g->m_pLeftScaleCombo->isHidden());
-        QVERIFY(g->m_pRightScaleCombo->isHidden());
-        QCOMPARE(g->m_pLeftScaleCombo->pos(), QPoint(g->m_GraphRect.left(), g->m_GraphRect.top() - 28));
-        QCOMPARE(g->m_pXScaleCombo->pos(), QPoint(g->m_GraphRect.left(), g->m_GraphRect.bottom() + 22));
+        QVERIFY(!ScaleBox(g, "leftScaleCombo")->isHidden());
+        QVERIFY(ScaleBox(g, "rightScaleCombo")->isHidden());
+        QCOMPARE(ScaleBox(g, "leftScaleCombo")->pos(), QPoint(g->GraphRect().left(), g->GraphRect().top() - 28));
+        QCOMPARE(ScaleBox(g, "xScaleCombo")->pos(), QPoint(g->GraphRect().left(), g->GraphRect().bottom() + 22));
     }
 
     void xComboMakesAPlotTheXAxis()
@@ -584,11 +585,11 @@ private slots:
         emit rig.host.m_Hub.LoggerExperimentEnd();
         g->OnXScaleComboChanged(2);
         QCOMPARE(g->m_GraphType, int(CGraphWindow::XYGraph));
-        QCOMPARE(g->m_X.PlotIndex(), 1);
+        QCOMPARE(g->X().PlotIndex(), 1);
         QVERIFY(!g->GetPlot(1).m_bVisible);
         g->OnXScaleComboChanged(0);
         QCOMPARE(g->m_GraphType, int(CGraphWindow::TimeGraph));
-        QCOMPARE(g->m_X.PlotIndex(), -1);
+        QCOMPARE(g->X().PlotIndex(), -1);
         QVERIFY(g->GetPlot(1).m_bVisible);
     }
 
@@ -598,7 +599,7 @@ private slots:
         CGraphWindow* g = rig.graph;
         const QImage img = rig.paint();
         const QMargins m = g->contentsMargins();
-        const QRect r = g->m_GraphRect;
+        const QRect r = g->GraphRect();
         QCOMPARE(r.top(), 66);
         QCOMPARE(r.bottom(), g->height() - m.bottom() - 90);
         QCOMPARE(r.left(), m.left() + 1 + 44);
@@ -611,7 +612,7 @@ private slots:
         QCOMPARE(img.pixelColor(g->width() - m.right() - 5, g->height() - m.bottom() - 20), QColor(192, 192, 192));
         // The default scale: a grey band; the X range became 0 to 10.
         QCOMPARE(img.pixelColor(m.left() + 10, r.center().y()), QColor(Qt::gray));
-        QCOMPARE(g->m_X.Max(), 10.0f);
+        QCOMPARE(g->X().Max(), 10.0f);
     }
 
     void curveAndGridWhereTheRulesPlaceThem()
@@ -626,7 +627,7 @@ private slots:
         g->SetAxisMinMax(0, 0.0f, 10.0f, false);
         g->m_bRescaleY = false;
         QImage img = rig.paint();
-        const QRect r = g->m_GraphRect;
+        const QRect r = g->GraphRect();
         const int row = r.bottom() - int(0.3f * float(r.bottom() - r.top()));
         const int col = r.left() + (r.right() - r.left()) / 3;
         QCOMPARE(img.pixelColor(col, row), QColor(200, 0, 0));
@@ -711,7 +712,7 @@ private slots:
                     return i % 53 == 0 ? MissingValue : std::sin(i * 0.003 + p) + rng.generateDouble() * 0.2;
                 }, stored);
             stored += burst;
-            g->m_X.TakeRescale();
+            g->X().TakeRescale();
             g->m_bRescaleY = false;
             // As the redraw timer does it, with the window rendered into one image throughout.
             g->m_RepaintMode = CGraphWindow::RepaintLiveTick;
@@ -721,7 +722,7 @@ private slots:
             g->m_RepaintMode = CGraphWindow::RepaintFull;
             // After the first tick only a strip at the curves' ends is drawn again: it starts
             // a few pixels left of where the samples before this burst ended.
-            const QRect& r = g->m_GraphRect;
+            const QRect& r = g->GraphRect();
             const int reached = r.left() + int(float(stored - burst) / 20000.0f * float(r.right() - r.left()));
             if (tick > 0 && style == CGraphPlot::StyleDashed) {
                 QCOMPARE(g->PaintCounts().m_RedrawLeft, -1);   // dashes run on from line to line: drawn whole
@@ -792,8 +793,9 @@ private slots:
         // A paint before any layout: the tick limit from a null plot area must not hang.
         CRig rig;
         CGraphWindow* g = rig.graph;
+        rig.host.hide();   // the run's start paints nothing, so lays nothing out
         rig.startRun({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 10);
-        g->m_GraphRect = QRect();
+        QVERIFY(g->GraphRect().isNull());
         QImage img(10, 10, QImage::Format_ARGB32);
         QPainter p(&img);
         QRect band(0, 0, 44, 300);
@@ -801,7 +803,7 @@ private slots:
         // A huge X range with a tiny span: the walk is counted, not accumulated.
         g->SetAxisMinMax(-1, 1.0e9f, 1.0e9f + 200.0f, false);
         rig.paint();
-        QVERIFY(g->m_GraphRect.isValid());
+        QVERIFY(g->GraphRect().isValid());
     }
 };
 

@@ -152,7 +152,7 @@ CGraphWindow* XYWindow(CGraphTestHost& host, int n, double noise, int gapEvery, 
     g->UpdatePlot(plot, 1);
     g->SetAxisMinMax(-1, -1.3f, 1.3f, false);
     g->SetAxisMinMax(1, -1.3f, 1.3f, false);
-    g->m_X.TakeRescale();
+    g->X().TakeRescale();
     g->m_bRescaleY = false;
     return g;
 }
@@ -480,12 +480,12 @@ private slots:
         CGraphWindow* g = XYWindow(host, 150000, noise, gapEvery, style, xb, yb);
         g->m_XYCoverageShare = coverage;
         const CGraphPlot plot = g->GetPlot(1);
-        g->m_X.TakeRescale();
+        g->X().TakeRescale();
         g->m_bRescaleY = false;
         QImage shown(g->size(), QImage::Format_ARGB32_Premultiplied);
         g->m_RepaintMode = CGraphWindow::RepaintFull;
         g->render(&shown);
-        const QRect r = g->m_GraphRect;
+        const QRect r = g->GraphRect();
         QVERIFY(r.width() > 400);
         QCOMPARE(g->m_XYLayers.size(), 2);
         const int leftOut = g->m_XYLayers.at(1).m_LeftOut;
@@ -499,11 +499,11 @@ private slots:
         g->UpdatePlot(clear, 1);
         g->m_RepaintMode = CGraphWindow::RepaintFull;
         g->render(&expected);
-        QCOMPARE(g->m_GraphRect, r);
+        QCOMPARE(g->GraphRect(), r);
         CCurveFrame f;
         f.m_Rect = r;
-        f.m_XMin = g->m_X.Min();
-        f.m_XMax = g->m_X.Max();
+        f.m_XMin = g->X().Min();
+        f.m_XMax = g->X().Max();
         f.m_YMin = g->GetPlot(1).m_Min;
         f.m_YMax = g->GetPlot(1).m_Max;
         f.m_Style = style;

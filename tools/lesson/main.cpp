@@ -309,7 +309,7 @@ private:
             g->m_Plots[plots].m_bAutoScale = false;
             g->m_Plots[plots].m_Style = CGraphPlot::StyleDashed;
             g->m_Plots[plots].m_Color = QColor(0x1d, 0x3f, 0x8c);
-            g->m_RightScalePlot = 1;
+            g->OnRightScaleComboChanged(1);
             g->update();
         }
         if (!shoot(QStringLiteral("analysis-linear-fit")))

@@ -96,7 +96,7 @@ int CWindowsManager::CurrentGraphAnalysisRange(int& start, int& end, int& xAxisK
     const int key = graph->GetCursorsInfo(start, end, xAxisKey);
     if (key != -1)
         return key;
-    const int plot = graph->m_LeftScalePlot;
+    const int plot = graph->LeftScalePlot();
     if (plot < 0 || plot >= graph->GetNumPlots() || !graph->GetPlot(plot).m_bVisible)
         return -1;
     const CDataBranch* branch = graph->GetDataBranch(plot);
@@ -105,14 +105,14 @@ int CWindowsManager::CurrentGraphAnalysisRange(int& start, int& end, int& xAxisK
         return -1;
     start = 0;
     end = count - 1;
-    xAxisKey = graph->GetXAxisKey();
+    xAxisKey = graph->X().PlotKey();
     return graph->GetPlot(plot).m_Key;
 }
 
 int CWindowsManager::CurrentGraphXAxisKey()
 {
     auto* graph = qobject_cast<CGraphWindow*>(GetCurrent(GraphKind));
-    return graph ? graph->GetXAxisKey() : -1;
+    return graph ? graph->X().PlotKey() : -1;
 }
 
 QList<int> CWindowsManager::CurrentGraphPlotKeys()

@@ -109,11 +109,11 @@ void TestGraphXvfbCommands::commandsAfterARun()
     const CGraphPlot& first = graph->m_Plots.first();
     // The two points pressed where those values are drawn.
     auto pointAt = [&](float x, float y) {
-        return QPoint(GraphRules::ToPixelX(x, graph->m_X.Min(), graph->m_X.Max(), graph->m_GraphRect),
-                      GraphRules::ToPixelY(y, first.m_Min, first.m_Max, graph->m_GraphRect));
+        return QPoint(GraphRules::ToPixelX(x, graph->X().Min(), graph->X().Max(), graph->GraphRect()),
+                      GraphRules::ToPixelY(y, first.m_Min, first.m_Max, graph->GraphRect()));
     };
-    const QPoint left = pointAt(graph->m_X.Max() * 0.2f, first.m_Min + (first.m_Max - first.m_Min) * 0.8f);
-    const QPoint right = pointAt(graph->m_X.Max() * 0.8f, first.m_Min + (first.m_Max - first.m_Min) * 0.2f);
+    const QPoint left = pointAt(graph->X().Max() * 0.2f, first.m_Min + (first.m_Max - first.m_Min) * 0.8f);
+    const QPoint right = pointAt(graph->X().Max() * 0.8f, first.m_Min + (first.m_Max - first.m_Min) * 0.2f);
     graph->mousePress(left, false);
     graph->mousePress(right, false);
     action(CGraphWindow::ActPredict)->trigger();
@@ -123,7 +123,7 @@ void TestGraphXvfbCommands::commandsAfterARun()
     // The prediction line crosses the middle of the plot area in its own colour, once the
     // paint has reached the screen.
     const QColor predicted = graph->Predictions().Curves().first().m_Plot.m_Color;
-    const QRect area(graph->mapToGlobal(graph->m_GraphRect.topLeft()), graph->m_GraphRect.size());
+    const QRect area(graph->mapToGlobal(graph->GraphRect().topLeft()), graph->GraphRect().size());
     // Its edges are smoothed: a pixel near the colour counts.
     auto near = [&](const QColor& c) {
         return std::abs(c.red() - predicted.red()) + std::abs(c.green() - predicted.green())

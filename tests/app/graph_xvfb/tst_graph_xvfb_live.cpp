@@ -42,7 +42,7 @@ void TestGraphXvfbLive::liveGraphOnScreen()
 
     // What the X server shows, not what the window would paint: grabbed until the redraw
     // ticks have brought the curve there.
-    const QRect area(graph->mapToGlobal(graph->m_GraphRect.topLeft()), graph->m_GraphRect.size());
+    const QRect area(graph->mapToGlobal(graph->GraphRect().topLeft()), graph->GraphRect().size());
     const QColor curve = graph->GetPlot(0).m_Color;
     QString problem;
     const QImage shot = KorvantaTest::AwaitScreen(
@@ -89,7 +89,7 @@ void TestGraphXvfbLive::liveGraphOnScreen()
         graph->UpdateTimer();
         if (graph->PaintCounts().m_PartialTicks == before)
             partial = 0;   // the whole window was painted
-        else if (graph->PaintCounts().m_RedrawLeft > graph->m_GraphRect.left() + 20)
+        else if (graph->PaintCounts().m_RedrawLeft > graph->GraphRect().left() + 20)
             ++partial;
     }
     QCOMPARE(partial, 6);
@@ -100,8 +100,8 @@ void TestGraphXvfbLive::liveGraphOnScreen()
     KorvantaTest::AwaitScreen(
         [&](const QImage& screen) -> QString {
             int differ = 0, compared = 0;
-            for (int y = graph->m_GraphRect.top(); y <= graph->m_GraphRect.bottom(); ++y)
-                for (int x = graph->m_GraphRect.left(); x < settled; ++x) {
+            for (int y = graph->GraphRect().top(); y <= graph->GraphRect().bottom(); ++y)
+                for (int x = graph->GraphRect().left(); x < settled; ++x) {
                     const QColor a = screen.pixelColor(origin + QPoint(x, y)), b = full.pixelColor(x, y);
                     ++compared;
                     differ += std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),

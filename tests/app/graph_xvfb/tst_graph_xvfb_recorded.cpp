@@ -58,20 +58,20 @@ void TestGraphXvfbRecorded::zoomPanCursorsAndAnnotation()
     for (int a : {CGraphWindow::ActZoom, CGraphWindow::ActPan, CGraphWindow::ActCursor})
         QVERIFY2(action(a)->isEnabled(), qPrintable(action(a)->text()));
     g->RepaintGraph(CGraphWindow::RepaintFull);
-    const QRect r = g->m_GraphRect;
+    const QRect r = g->GraphRect();
 
     // Zoom to the middle half.
     action(CGraphWindow::ActZoom)->trigger();
     QCOMPARE(g->GetMouseMode(), int(CGraphWindow::MouseZoom));
-    const float span = g->m_X.Max() - g->m_X.Min();
+    const float span = g->X().Max() - g->X().Min();
     Drag(g, QPoint(r.left() + r.width() / 4, r.top() + 5), QPoint(r.left() + r.width() * 3 / 4, r.bottom() - 5));
-    QVERIFY2(g->m_X.Max() - g->m_X.Min() < span * 0.6f, qPrintable(QString::number(g->m_X.Max() - g->m_X.Min())));
+    QVERIFY2(g->X().Max() - g->X().Min() < span * 0.6f, qPrintable(QString::number(g->X().Max() - g->X().Min())));
     // Pan right by a quarter of the width: the axis moves left.
     action(CGraphWindow::ActPan)->trigger();
     QCOMPARE(g->GetMouseMode(), int(CGraphWindow::MousePan));
-    const float before = g->m_X.Min();
+    const float before = g->X().Min();
     Drag(g, r.center(), r.center() + QPoint(r.width() / 4, 0));
-    QVERIFY(g->m_X.Min() < before);
+    QVERIFY(g->X().Min() < before);
     action(CGraphWindow::ActPan)->trigger();
     QCOMPARE(g->GetMouseMode(), int(CGraphWindow::MouseNormal));
 

@@ -64,7 +64,7 @@ struct CCursorRig
     // Fixed axes (autoscale off, so nothing moves them) and a paint to lay the area out.
     void setAxes(float xMin, float xMax, float yMin, float yMax)
     {
-        graph->m_X.ScaleTo(xMin, xMax, false);
+        graph->X().ScaleTo(xMin, xMax, false);
         for (int i = 0; i < graph->m_Plots.size(); ++i) {
             graph->m_Plots[i].m_Min = yMin;
             graph->m_Plots[i].m_Max = yMax;
@@ -86,7 +86,7 @@ struct CCursorRig
     QPoint pixel(float x, float y) const
     {
         const CGraphPlot& p = graph->m_Plots.at(0);
-        return QPoint(GraphRules::ToPixelX(x, graph->m_X.Min(), graph->m_X.Max(), graph->m_GraphRect),
-                      GraphRules::ToPixelY(y, p.m_Min, p.m_Max, graph->m_GraphRect));
+        return QPoint(GraphRules::ToPixelX(x, graph->X().Min(), graph->X().Max(), graph->GraphRect()),
+                      GraphRules::ToPixelY(y, p.m_Min, p.m_Max, graph->GraphRect()));
     }
 };

@@ -44,9 +44,9 @@ void TestGraphXvfbCursors::cursorsAndAnnotationOnScreen()
             // The vertical lines of both cursors run through the plot area in black.
             for (const QPoint& c : {g->Cursors().First().m_Point, g->Cursors().Second().m_Point}) {
                 int black = 0;
-                for (int y = g->m_GraphRect.top() + 2; y < g->m_GraphRect.bottom() - 2; y += 4)
+                for (int y = g->GraphRect().top() + 2; y < g->GraphRect().bottom() - 2; y += 4)
                     black += screen.pixelColor(onScreen(QPoint(c.x(), y))) == QColor(Qt::black) ? 1 : 0;
-                if (black <= g->m_GraphRect.height() / 8)
+                if (black <= g->GraphRect().height() / 8)
                     return QStringLiteral("cursor line at %1: %2 black").arg(c.x()).arg(black);
             }
             // The annotation box, yellow where the window stored it.
