@@ -7,6 +7,7 @@
 #include "graph/GraphProperties.h"
 #include "Core/Data/Globals.h"
 #include "graph/GraphWindow.h"
+#include "common/GraphToolBar.h"
 #include "Core/Data/SetupInfo.h"
 #include "support/GraphRig.h"
 
@@ -40,7 +41,7 @@ struct CRig : CGraphRig
         return f;
     }
     QList<int> keys(const CDataFolder* f) const { return f->GetBranchKeys().toList(); }
-    bool enabled(int action) const { return graph->m_ToolBarActions.at(action)->isEnabled(); }
+    bool enabled(int action) const { return GraphAction(graph, action)->isEnabled(); }
 };
 
 // The dialog's controls, found by their object names as the form names them.
@@ -118,14 +119,14 @@ private slots:
         QVERIFY(!rig.enabled(CGraphWindow::ActAddPredict));
         QVERIFY(!rig.enabled(CGraphWindow::ActErasePredict));
         // Predict mode offers the other two prediction commands.
-        rig.graph->m_ToolBarActions.at(CGraphWindow::ActPredict)->trigger();
+        GraphAction(rig.graph, CGraphWindow::ActPredict)->trigger();
         QVERIFY(rig.graph->m_bPredictMode);
         QVERIFY(rig.enabled(CGraphWindow::ActAddPredict) && rig.enabled(CGraphWindow::ActErasePredict));
-        QVERIFY(rig.graph->m_ToolBarActions.at(CGraphWindow::ActPredict)->isChecked());
-        rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->trigger();
+        QVERIFY(GraphAction(rig.graph, CGraphWindow::ActPredict)->isChecked());
+        GraphAction(rig.graph, CGraphWindow::ActErasePredict)->trigger();
         QCOMPARE(rig.graph->m_MouseMode, int(CGraphWindow::MouseErasePredict));
-        QVERIFY(rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->isChecked());
-        rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->trigger();
+        QVERIFY(GraphAction(rig.graph, CGraphWindow::ActErasePredict)->isChecked());
+        GraphAction(rig.graph, CGraphWindow::ActErasePredict)->trigger();
         QCOMPARE(rig.graph->m_MouseMode, int(CGraphWindow::MouseNormal));
         // During a run the export, copy, print and properties commands wait.
         rig.graph->m_bRunning = true;
@@ -165,7 +166,7 @@ private slots:
         QVERIFY(!rig.graph->m_bPredictMode);
         QCOMPARE(rig.graph->m_MouseMode, int(CGraphWindow::MouseNormal));
         QCOMPARE(rig.graph->m_LastShownSample, qint64(-1));
-        QCOMPARE(rig.graph->m_RepaintMode, int(CGraphWindow::RepaintPredictOff));
+        QCOMPARE(int(rig.graph->PaintCounts().m_NextRepaint), int(CGraphWindow::RepaintPredictOff));
         QCOMPARE(rig.graph->m_PredictPlots.size(), 1);
     }
 
@@ -215,7 +216,7 @@ private slots:
     {
         CRig rig;
         InitGlobalColors();
-        rig.graph->m_ToolBarActions.at(CGraphWindow::ActAddPredict)->setEnabled(true);
+        GraphAction(rig.graph, CGraphWindow::ActAddPredict)->setEnabled(true);
         rig.graph->OnAddPredict();
         rig.graph->OnAddPredict();
         QCOMPARE(rig.graph->m_PredictPlots.size(), 2);
@@ -300,7 +301,7 @@ private slots:
         rig.graph->EnableAreaMode(true);
         rig.graph->EnableSlopeMode(false);
         QVERIFY(!rig.graph->SlopeMode() && rig.graph->AreaMode());
-        QCOMPARE(rig.graph->m_RepaintMode, int(CGraphWindow::RepaintFull));
+        QCOMPARE(int(rig.graph->PaintCounts().m_NextRepaint), int(CGraphWindow::RepaintFull));
     }
 
     void closingDuringARunIsRefused()
@@ -538,7 +539,7 @@ private slots:
             CForm(p).buttonBox->button(QDialogButtonBox::Ok)->click();
             return p->result();
         };
-        rig.graph->m_ToolBarActions.at(CGraphWindow::ActProperties)->trigger();
+        GraphAction(rig.graph, CGraphWindow::ActProperties)->trigger();
         QCOMPARE(rig.graph->GetPlot(0).m_Style, 2);
         QVERIFY(unsaved.count() >= 1);
     }
@@ -729,7 +730,7 @@ private slots:
         CDataFolder* track = rig.run({SensorIndexVideoTrack, SensorIndexVideoTrack}, 0, QStringLiteral("Video"));
         emit rig.host.m_Hub.VideoAnalysisStart(track->m_Key);
         QVERIFY(rig.graph->m_bRunning);
-        QVERIFY(rig.graph->m_pRedrawTimer->isActive());
+        QVERIFY(GraphTimer(rig.graph, "redrawTimer")->isActive());
         QCOMPARE(rig.graph->GetNumPlots(), 2);
         QCOMPARE(rig.graph->GetPlot(1).m_Name, QStringLiteral("B1"));
         // Positions in video pixels, on the scale and at the cursors as in the CSV export.
@@ -739,7 +740,7 @@ private slots:
         CGraphTestHost::fill(rig.graph->GetDataBranch(0), 6, [](int i) { return 2.0 * i; });
         emit rig.host.m_Hub.VideoAnalysisStop();
         QVERIFY(!rig.graph->m_bRunning);
-        QVERIFY(!rig.graph->m_pRedrawTimer->isActive());
+        QVERIFY(!GraphTimer(rig.graph, "redrawTimer")->isActive());
         QCOMPARE(rig.graph->m_X.Max(), 5.0f);
         // Another tracking run while a different graph is the last active one: not taken.
         CGraphTestHost other;
