@@ -293,7 +293,6 @@ private:
     // The strokes of the last curve drawn, kept to reuse their storage.
     CPlotStrokes m_Strokes;
 
-private:
     // What the next paint draws; whether the last paint reached beyond the tool bar.
     RepaintMode m_RepaintMode = RepaintFull;
     bool m_bRepaintBeyondToolBar = true;
