@@ -66,7 +66,7 @@ struct Rig
     }
     void paint()
     {
-        graph->m_RepaintMode = CGraphWindow::RepaintFull;
+        graph->RepaintGraph(CGraphWindow::RepaintFull);
         graph->render(&image);
     }
 };
@@ -151,7 +151,7 @@ void BM_PaintXYFirst(benchmark::State& state)
 {
     Rig rig(1, state.range(0), true);
     for (auto _ : state) {
-        rig.graph->m_XYLayers.clear();
+        rig.graph->BranchValuesChanged(rig.graph->X().PlotKey());   // the curves drawn anew
         rig.paint();
     }
 }
@@ -205,7 +205,7 @@ struct XYRig
         x.m_bVisible = false;
         graph->UpdatePlot(x, 0);
         graph->AutoScaleAllAxis(false);
-        graph->m_RepaintMode = CGraphWindow::RepaintFull;
+        graph->RepaintGraph(CGraphWindow::RepaintFull);
         graph->render(&image);   // lays the plot area out
         if (!qEnvironmentVariableIsEmpty("KORVANTA_BENCH_SHOTS")) {
             image.save(qEnvironmentVariable("KORVANTA_BENCH_SHOTS")
@@ -238,14 +238,14 @@ void BM_PaintXYFull(benchmark::State& state)
 {
     XYRig rig(state.range(0) != 0, state.range(1));
     for (auto _ : state) {
-        rig.graph->m_XYLayers.clear();
-        rig.graph->m_RepaintMode = CGraphWindow::RepaintFull;
+        rig.graph->BranchValuesChanged(rig.graph->X().PlotKey());   // the curves drawn anew
+        rig.graph->RepaintGraph(CGraphWindow::RepaintFull);
         rig.graph->render(&rig.image);
     }
     CPlotStrokes strokes;
     state.counters["segments"] = double(rig.reduce(strokes));
     // Segments not drawn as they would only have touched pixels holding the colour already.
-    state.counters["left out"] = double(rig.graph->m_XYLayers.value(1).m_LeftOut);
+    state.counters["left out"] = double(rig.graph->PaintCounts().m_XYLayers.value(1).m_LeftOut);
 }
 BENCHMARK(BM_PaintXYFull)
     ->ArgNames({"noisy", "samples"})
@@ -255,10 +255,10 @@ BENCHMARK(BM_PaintXYFull)
     ->UseRealTime();
 
 // The same first paint in a window on screen, where a paint strokes for its share of time only
-// (CGraphWindow::m_XYPaintBudgetMs), shows what it has and leaves the rest to the paints that
-// follow. The time is that of one paint; "paints" counts those until the curve is whole, "whole
-// ms" is how long they take together and "longest ms" the longest of them (the window does not
-// answer meanwhile).
+// (CGraphWindow::CPaintSettings::m_XYPaintBudgetMs), shows what it has and leaves the rest to
+// the paints that follow. The time is that of one paint; "paints" counts those until the curve
+// is whole, "whole ms" is how long they take together and "longest ms" the longest of them (the
+// window does not answer meanwhile).
 void BM_PaintXYOnScreen(benchmark::State& state)
 {
     XYRig rig(state.range(0) != 0, state.range(1));
@@ -267,10 +267,10 @@ void BM_PaintXYOnScreen(benchmark::State& state)
     rig.graph->show();
     QCoreApplication::processEvents();
     for (auto _ : state) {
-        rig.graph->m_XYLayers.clear();
+        rig.graph->BranchValuesChanged(rig.graph->X().PlotKey());   // the curves drawn anew
         rig.graph->repaint();
     }
-    rig.graph->m_XYLayers.clear();
+    rig.graph->BranchValuesChanged(rig.graph->X().PlotKey());   // the curves drawn anew
     QElapsedTimer clock, one;
     clock.start();
     int paints = 0;
@@ -280,7 +280,7 @@ void BM_PaintXYOnScreen(benchmark::State& state)
         rig.graph->repaint();
         longest = std::max(longest, one.nsecsElapsed());
         ++paints;
-    } while (rig.graph->m_XYLayers.value(1).m_Progress.m_Next < state.range(1) && paints < 1000000);
+    } while (rig.graph->PaintCounts().m_XYLayers.value(1).m_Next < state.range(1) && paints < 1000000);
     state.counters["paints"] = paints;
     state.counters["whole ms"] = double(clock.elapsed());
     state.counters["longest ms"] = double(longest) / 1e6;
@@ -326,19 +326,19 @@ double ProcessSeconds()
 CPaintTimes PaintWhole(XYRig& rig, bool screen, long long samples)
 {
     CPaintTimes times;
-    rig.graph->m_XYLayers.clear();
+    rig.graph->BranchValuesChanged(rig.graph->X().PlotKey());   // the curves drawn anew
     const double cpu = ProcessSeconds();
     QElapsedTimer clock;
     clock.start();
     if (!screen) {
-        rig.graph->m_RepaintMode = CGraphWindow::RepaintFull;
+        rig.graph->RepaintGraph(CGraphWindow::RepaintFull);
         rig.graph->render(&rig.image);
         times.paints = 1;
     } else {
         do {
             rig.graph->repaint();
             ++times.paints;
-        } while (rig.graph->m_XYLayers.value(1).m_Progress.m_Next < samples && times.paints < 1000000);
+        } while (rig.graph->PaintCounts().m_XYLayers.value(1).m_Next < samples && times.paints < 1000000);
     }
     times.wall = double(clock.nsecsElapsed()) * 1e-9;
     times.cpu = ProcessSeconds() - cpu;
@@ -433,11 +433,9 @@ void BM_LiveRedrawTick(benchmark::State& state)
         state.ResumeTiming();
         rig.graph->UpdateNewData();
         // What the redraw timer repaints, rendered into the one image as into the screen's.
-        rig.graph->m_RepaintMode = CGraphWindow::RepaintLiveTick;
         const QRegion region = rig.graph->liveTickRegion();
         if (!region.isEmpty())
             rig.graph->render(&rig.image, region.boundingRect().topLeft(), region);
-        rig.graph->m_RepaintMode = CGraphWindow::RepaintFull;
     }
     emit rig.host.m_Hub.LoggerExperimentEnd();
 }
@@ -466,7 +464,7 @@ void BM_CursorDragMove(benchmark::State& state)
         const QPoint p(r.left() + 10 + (step * 37) % (r.width() - 20), r.center().y());
         ++step;
         g->DoDragCursor(p);
-        g->m_RepaintMode = CGraphWindow::RepaintCursorDrag;
+        g->RepaintGraph(CGraphWindow::RepaintCursorDrag);
         g->render(&rig.image);
     }
     state.counters["samples"] = double(state.range(0)) * 16;

@@ -47,7 +47,7 @@ void CGraphWindow::initWindow()
     m_GraphType = TimeGraph;
     m_pDataManager = nullptr;
     m_X.Reset();
-    m_bShowGrid = true;
+    m_PaintSettings.m_bShowGrid = true;
     m_LeftScalePlot = 0;
     m_RightScalePlot = 1;
     m_bRescaleY = m_bRunning = m_bTimingRun = false;
@@ -84,6 +84,8 @@ void CGraphWindow::initWindow()
     connect(this, &QMdiSubWindow::windowStateChanged, this, &CGraphWindow::onGraphWindowStateChanged);
     m_pRedrawTimer = new QTimer(this);
     m_pToolBarTimer = new QTimer(this);
+    m_pRedrawTimer->setObjectName(QStringLiteral("redrawTimer"));
+    m_pToolBarTimer->setObjectName(QStringLiteral("toolBarTimer"));
     connect(m_pRedrawTimer, &QTimer::timeout, this, &CGraphWindow::UpdateTimer);
     connect(m_pToolBarTimer, &QTimer::timeout, this, &CGraphWindow::UpdateButtons);
     m_pToolBarTimer->start(s_ToolBarMs);
@@ -390,7 +392,6 @@ void CGraphWindow::StartRunning()
 
 void CGraphWindow::UpdateTimer()
 {
-    m_RepaintMode = RepaintLiveTick;
     const QRegion region = liveTickRegion();
     if (!region.isEmpty())
         repaint(region);

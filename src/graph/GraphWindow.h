@@ -193,10 +193,7 @@ public:
     void DrawFitEquations(QPainter* painter);
 
     // State the other graph commands and the tests read.
-    RepaintMode m_RepaintMode = RepaintFull;
-    bool m_bRepaintBeyondToolBar = true;
     int m_GraphType = TimeGraph;
-    bool m_bShowGrid = true;
     qint64 m_LastShownSample = -1;
     QList<CGraphPlot> m_Plots;
 private:
@@ -206,10 +203,6 @@ public:
     bool m_bRescaleY = false;
     bool m_bRunning = false;
     bool m_bTimingRun = false;
-    QTimer* m_pRedrawTimer = nullptr;
-    QTimer* m_pToolBarTimer = nullptr;
-    QList<MultiAction*> m_ToolBarActions;
-
 private:
     // The plot area: the rectangle inside the scales where the curves are drawn.
     QRect m_GraphRect;
@@ -312,7 +305,12 @@ private:
     // The strokes of the last curve drawn, kept to reuse their storage.
     CPlotStrokes m_Strokes;
 
-public:
+    // What the next paint draws; whether the last paint reached beyond the tool bar.
+    RepaintMode m_RepaintMode = RepaintFull;
+    bool m_bRepaintBeyondToolBar = true;
+    QTimer* m_pRedrawTimer = nullptr;
+    QTimer* m_pToolBarTimer = nullptr;
+    QList<MultiAction*> m_ToolBarActions;
     // An XY curve cannot be reduced to pixel columns; its settled samples are drawn once
     // into an image of the plot area, which later paints show and extend while the axes,
     // the plot and the area stay as they were.
@@ -332,24 +330,11 @@ public:
         double m_NsPerSample = 0.0;   // on screen, the slowest rate of the last paint's stretches
     };
     QList<CXYLayer> m_XYLayers;
-    // A paint on screen extends the XY layers for about this long, shows what they hold and
-    // asks for another paint to go on: stroking a long noisy run takes seconds, and the window
-    // must answer meanwhile. A picture taken otherwise (grab, print, render) is always whole.
-    int m_XYPaintBudgetMs = 30;
-    // The segments of an XY curve beyond this share of the plot area's pixels are painted by
-    // our own rasteriser over the graph's threads (CXYCoverage): a noisy run makes every sample
-    // a segment, and the painter's strokes of millions of them take seconds. Negative: never.
-    double m_XYCoverageShare = 1.0 / 64;
     // Whether a picture is being taken of the window (copied, printed, kept under a cursor
     // drag) rather than a paint going to the screen.
     bool m_bTakingPicture = false;
     // The plot-area image of a live run (below), and the edges of the columns the last tick
     // drew again in it.
-    // Full paints of time curves go through an image painted in strips (paintTimeLayer); off,
-    // they are stroked on the window's painter one by one, which tests compare against.
-    bool m_bPaintInStrips = true;
-
-private:
     QImage m_PlotLayer;
     int m_LayerRedrawLeft = -1;
     int m_LayerRedrawRight = -1;
@@ -405,7 +390,8 @@ private:
     void paintLiveTick(QPainter* painter, const QRect& rect);
 public:
     // What a redraw tick repaints: the whole window, or the part of the plot area whose
-    // columns changed (extending the curves on the way), or nothing.
+    // columns changed (extending the curves on the way), or nothing. Unless nothing, the next
+    // paint is that tick's.
     QRegion liveTickRegion();
 private:
     // Reduces and paints the curves of a full paint into an image of the plot area, in strips
@@ -434,14 +420,50 @@ public:
         int m_PartialTicks = 0;
         int m_StripPaints = 0;
         bool m_bLayerKept = false;
+        // What the next paint draws, and whether the last one reached beyond the tool bar.
+        RepaintMode m_NextRepaint = RepaintFull;
+        bool m_bBeyondToolBar = true;
+        // Per plot, what its XY layer holds: the first sample not stroked yet (-1: none), the
+        // segments left out as their pixels held the colour already, and the image.
+        struct CXYLayerCounts
+        {
+            int m_Next = -1;
+            int m_LeftOut = 0;
+            QImage m_Image;
+        };
+        QVector<CXYLayerCounts> m_XYLayers;
     };
-    CPaintCounts PaintCounts() const
+    CPaintCounts PaintCounts() const;
+    // How the window paints; changing them drops what earlier paints kept.
+    struct CPaintSettings
     {
-        return CPaintCounts{m_LayerRedrawLeft, m_LayerRedrawRight, m_PartialTicks, m_StripPaints, !m_PlotLayer.isNull()};
-    }
-    // Copy and print (GraphWindow_print.cpp): the part of the window they show.
+        bool m_bShowGrid = true;
+        // A paint on screen extends the XY layers for about this long, shows what they hold and
+        // asks for another paint to go on: stroking a long noisy run takes seconds, and the
+        // window must answer meanwhile. A picture taken otherwise (grab, print, render) is
+        // always whole.
+        int m_XYPaintBudgetMs = 30;
+        // The segments of an XY curve beyond this share of the plot area's pixels are painted
+        // by our own rasteriser over the graph's threads (CXYCoverage): a noisy run makes every
+        // sample a segment, and the painter's strokes of millions of them take seconds.
+        // Negative: never.
+        double m_XYCoverageShare = 1.0 / 64;
+        // Full paints of time curves go through an image painted in strips (paintTimeLayer);
+        // off, they are stroked on the window's painter one by one, which tests compare against.
+        bool m_bPaintInStrips = true;
+    };
+    CPaintSettings PaintSettings() const { return m_PaintSettings; }
+    void SetPaintSettings(const CPaintSettings& settings);
+
+private:
+    CPaintSettings m_PaintSettings;
+
+public:
+    // Copy and print (GraphWindow_print.cpp): the part of the window they show, or the whole
+    // window with its tool bar and scale boxes as it shows them.
+    enum PictureArea { PictureGraph, PictureWindow };
     QRect PictureRect();
-    QPixmap GraphPicture();
+    QPixmap GraphPicture(PictureArea area = PictureGraph);
     // Prediction curves (GraphWindow_predictioncurves.cpp).
     const CGraphPredictions& Predictions() const { return m_Predictions; }
     void DrawPredictPlots(QPainter* painter);

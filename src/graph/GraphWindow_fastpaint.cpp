@@ -23,7 +23,8 @@ constexpr int MinStripCurves = 4;
 bool CGraphWindow::paintTimeLayer(QPainter* painter, QVector<CCurveJob>& jobs, const QVector<int>& plotOf)
 {
     const QRect g = m_GraphRect;
-    if (!m_bPaintInStrips || jobs.size() < MinStripCurves || g.width() < 1 || g.height() < 1 || !painter->paintEngine()
+    if (!m_PaintSettings.m_bPaintInStrips || jobs.size() < MinStripCurves || g.width() < 1 || g.height() < 1
+        || !painter->paintEngine()
         || painter->paintEngine()->type() != QPaintEngine::Raster
         || painter->deviceTransform().type() > QTransform::TxTranslate)
         return false;

@@ -189,7 +189,7 @@ bool CGraphWindow::updateLiveLayer(long from, long to)
         return false;
     }
     const QVector<double> signature =
-        LayerSignature(m_GraphRect, m_X, m_bShowGrid, m_LeftScalePlot, m_RightScalePlot, m_GraphType, m_Plots);
+        LayerSignature(m_GraphRect, m_X, m_PaintSettings.m_bShowGrid, m_LeftScalePlot, m_RightScalePlot, m_GraphType, m_Plots);
     bool whole = signature != m_LayerSignature || m_PlotLayer.size() != g.size();
     m_CurveCaches.resize(size_t(m_Plots.size()));
     int changed = INT_MAX;
@@ -289,16 +289,20 @@ QRegion CGraphWindow::liveTickRegion()
 {
     // The rest of the window stands as the last paint left it only if that paint showed this
     // layer over the whole plot area and nothing the scales are drawn from has changed since.
+    m_RepaintMode = RepaintLiveTick;
     const QRect g = m_GraphRect;
     if (!m_bLiveAreaShown || m_bUpdatingPlots || m_GraphType != TimeGraph || m_PlotLayer.size() != g.size()
-        || LayerSignature(m_GraphRect, m_X, m_bShowGrid, m_LeftScalePlot, m_RightScalePlot, m_GraphType, m_Plots)
+        || LayerSignature(m_GraphRect, m_X, m_PaintSettings.m_bShowGrid, m_LeftScalePlot, m_RightScalePlot,
+                          m_GraphType, m_Plots)
                != m_LayerSignature
         || !updateLiveLayer(0, long(m_LastShownSample)))
         return QRegion(rect());
     if (m_bLayerWhole)
         return QRegion(g);
-    if (m_LayerRedrawLeft > g.right())
+    if (m_LayerRedrawLeft > g.right()) {
+        m_RepaintMode = RepaintFull;
         return QRegion();
+    }
     return QRegion(QRect(QPoint(m_LayerRedrawLeft, g.top()), QPoint(m_LayerRedrawRight, g.bottom())));
 }
 
@@ -390,7 +394,7 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
     // paint to the next, and a paint of one long stretch keeps the curve threads busy where
     // short ones, each waited for to its end, leave them idle at every start and end.
     const bool bounded = m_bPaintingOnScreen && m_PaintClock.isValid();
-    const qint64 budget = qint64(std::max(m_XYPaintBudgetMs, 0)) * 1000000;
+    const qint64 budget = qint64(std::max(m_PaintSettings.m_XYPaintBudgetMs, 0)) * 1000000;
     const auto sized = [](double nsLeft, double nsPerSample) {
         return std::clamp<long long>((long long)(nsLeft / nsPerSample), 1 << 10, 1 << 22);
     };
@@ -398,9 +402,9 @@ void CGraphWindow::DrawPlotLine(QPainter* painter, int plotIndex, long from, lon
     if (bounded && layer.m_NsPerSample > 0.0)
         stretch = sized(double(std::max<qint64>(budget - m_PaintClock.nsecsElapsed(), 0)), 1.1 * layer.m_NsPerSample);
     double slowest = 0.0, slowestLong = 0.0;   // ns per sample, of all stretches and of long ones
-    const long long coverageFrom = m_XYCoverageShare < 0.0
+    const long long coverageFrom = m_PaintSettings.m_XYCoverageShare < 0.0
         ? -1
-        : (long long)(m_XYCoverageShare * double(m_GraphRect.width()) * double(m_GraphRect.height()));
+        : (long long)(m_PaintSettings.m_XYCoverageShare * double(m_GraphRect.width()) * double(m_GraphRect.height()));
     while (layer.m_Progress.m_Next < settled) {
         // A paint makes one stretch at least, of the first curve not yet whole; the later curves
         // of a graph of many wait until the time is left for them.

@@ -163,6 +163,23 @@ void CGraphWindow::SaveGraph()
     m_RepaintMode = RepaintFull;
 }
 
+CGraphWindow::CPaintCounts CGraphWindow::PaintCounts() const
+{
+    CPaintCounts counts{m_LayerRedrawLeft, m_LayerRedrawRight, m_PartialTicks, m_StripPaints, !m_PlotLayer.isNull(),
+                        m_RepaintMode, m_bRepaintBeyondToolBar, {}};
+    for (const CXYLayer& layer : m_XYLayers)
+        counts.m_XYLayers.append(CPaintCounts::CXYLayerCounts{layer.m_Progress.m_Next, layer.m_LeftOut, layer.m_Image});
+    return counts;
+}
+
+void CGraphWindow::SetPaintSettings(const CPaintSettings& settings)
+{
+    m_PaintSettings = settings;
+    // What earlier paints kept was drawn by the settings before.
+    dropPaintCaches();
+    m_XYLayers.clear();
+}
+
 QRect CGraphWindow::GetPlotRemoveButonRect(int plotIndex)
 {
     const CGraphPlot p = GetPlot(plotIndex);

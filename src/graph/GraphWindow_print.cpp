@@ -21,12 +21,18 @@ QRect CGraphWindow::PictureRect()
     return QRect(QPoint(m.left(), top), QPoint(width() - 1 - m.right(), height() - 42));
 }
 
-QPixmap CGraphWindow::GraphPicture()
+QPixmap CGraphWindow::GraphPicture(PictureArea area)
 {
+    m_RepaintMode = RepaintFull;
+    if (area == PictureWindow) {
+        m_bTakingPicture = true;
+        const QPixmap picture = grab();
+        m_bTakingPicture = false;
+        return picture;
+    }
     const QRect r = PictureRect();
     if (r.width() <= 0 || r.height() <= 0)
         return QPixmap();
-    m_RepaintMode = RepaintFull;
     m_bTakingPicture = true;
     // The scale choosers are controls, not part of the graph: the picture leaves them out.
     QList<QWidget*> shown;

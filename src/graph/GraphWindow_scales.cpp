@@ -126,7 +126,7 @@ int CGraphWindow::DrawYScale(QPainter* painter, QRect& rect, bool left, int plot
                 widest = std::max(widest, StringWidth(painter, Double2String(ShownValue(v), d, true, plot.m_bScientific)));
             } else {
                 DrawYOneTick(painter, short(y), v, left, short(d), plot.m_bScientific, &rect);
-                if (left && m_bShowGrid) {
+                if (left && m_PaintSettings.m_bShowGrid) {
                     painter->setRenderHint(QPainter::Antialiasing, false);
                     painter->setPen(gridOrange);
                     DrawStraightLine(painter, g.left(), y, g.right(), y);
@@ -143,7 +143,7 @@ int CGraphWindow::DrawYScale(QPainter* painter, QRect& rect, bool left, int plot
             if (left) {
                 painter->setPen(Qt::gray);
                 painter->drawLine(rect.right() - 1, r, rect.right() - 3, r);
-                if (m_bShowGrid) {
+                if (m_PaintSettings.m_bShowGrid) {
                     painter->setRenderHint(QPainter::Antialiasing, false);
                     DrawStraightLine(painter, g.left(), r, g.right(), r);
                     painter->setRenderHint(QPainter::Antialiasing, true);
@@ -269,7 +269,7 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
             short spacing = short(std::clamp(xNext - x, -32000, 32000));
             if (g.left() <= x && x < g.right()) {
                 DrawXOneTick(painter, short(x), t, &spacing, &m_GraphRect);
-                if (m_bShowGrid) {
+                if (m_PaintSettings.m_bShowGrid) {
                     painter->setPen(gridBlue);
                     painter->setRenderHint(QPainter::Antialiasing, false);
                     DrawStraightLine(painter, x, g.top(), x, g.bottom());
@@ -283,7 +283,7 @@ void CGraphWindow::DrawXScale(QPainter* painter, QRect& rect)
                     painter->setPen(xScaleTextColor);
                     painter->drawLine(c, g.bottom() + 2, c, g.bottom() + 4);
                 }
-                if (m_bShowGrid) {
+                if (m_PaintSettings.m_bShowGrid) {
                     painter->setPen(gridBlue);
                     painter->setRenderHint(QPainter::Antialiasing, false);
                     DrawStraightLine(painter, c, g.top(), c, g.bottom());

@@ -2,6 +2,7 @@
 // appears in the start-up graph: a plot per recorded series, repainted by the redraw timer
 // while the run records, its axes following the data, the curve drawn in the plot area.
 #include "support/AppBench.h"
+#include "common/GraphToolBar.h"
 #include "Core/Data/DataBranch.h"
 
 #include <QImage>
@@ -53,7 +54,7 @@ void TestGraphEndToEndRun::runAppearsInTheGraph()
     QTRY_VERIFY_WITH_TIMEOUT(graph->m_bRunning, 4000);
     const int measurements = run.setup()->getSetupInfo()->GetActiveMeasurementCount();
     QCOMPARE(graph->GetNumPlots(), measurements);
-    QVERIFY(graph->m_pRedrawTimer->isActive());
+    QVERIFY(GraphTimer(graph, "redrawTimer")->isActive());
     QVERIFY(graph->GetPlot(0).m_Name.startsWith(QStringLiteral("Run")));
     // While it records the graph keeps painting, and its X axis follows the newest sample.
     const int before = paints.m_Paints;
@@ -65,7 +66,7 @@ void TestGraphEndToEndRun::runAppearsInTheGraph()
 
     QTRY_COMPARE_WITH_TIMEOUT(run.ended->count(), 1, 8000);
     QVERIFY(!graph->m_bRunning);
-    QVERIFY(!graph->m_pRedrawTimer->isActive());
+    QVERIFY(!GraphTimer(graph, "redrawTimer")->isActive());
     const CDataBranch* branch = graph->GetDataBranch(0);
     QVERIFY(branch);
     QCOMPARE(branch->GetNumSamples(), 200);
@@ -74,8 +75,7 @@ void TestGraphEndToEndRun::runAppearsInTheGraph()
     QCOMPARE(graph->X().Max(), 199.0f);
 
     // The curve is drawn in the plot area in its plot's colour.
-    graph->m_RepaintMode = CGraphWindow::RepaintFull;
-    const QImage img = graph->grab().toImage();
+    const QImage img = graph->GraphPicture(CGraphWindow::PictureWindow).toImage();
     const QColor colour = graph->GetPlot(0).m_Color;
     int hits = 0;
     const QRect r = graph->GraphRect();

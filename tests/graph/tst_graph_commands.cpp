@@ -8,6 +8,7 @@
 #include "graph/GraphProperties.h"
 #include "Core/Data/Globals.h"
 #include "graph/GraphWindow.h"
+#include "common/GraphToolBar.h"
 #include "Core/Data/SetupInfo.h"
 #include "support/GraphRig.h"
 
@@ -53,7 +54,7 @@ struct CRig : CGraphRig
         return f;
     }
     QList<int> keys(const CDataFolder* f) const { return f->GetBranchKeys().toList(); }
-    bool enabled(int action) const { return graph->m_ToolBarActions.at(action)->isEnabled(); }
+    bool enabled(int action) const { return GraphAction(graph, action)->isEnabled(); }
 };
 
 // The dialog's controls, found by their object names as the form names them.
@@ -131,14 +132,14 @@ private slots:
         QVERIFY(!rig.enabled(CGraphWindow::ActAddPredict));
         QVERIFY(!rig.enabled(CGraphWindow::ActErasePredict));
         // Predict mode offers the other two prediction commands.
-        rig.graph->m_ToolBarActions.at(CGraphWindow::ActPredict)->trigger();
+        GraphAction(rig.graph, CGraphWindow::ActPredict)->trigger();
         QVERIFY(rig.graph->Predictions().IsOn());
         QVERIFY(rig.enabled(CGraphWindow::ActAddPredict) && rig.enabled(CGraphWindow::ActErasePredict));
-        QVERIFY(rig.graph->m_ToolBarActions.at(CGraphWindow::ActPredict)->isChecked());
-        rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->trigger();
+        QVERIFY(GraphAction(rig.graph, CGraphWindow::ActPredict)->isChecked());
+        GraphAction(rig.graph, CGraphWindow::ActErasePredict)->trigger();
         QCOMPARE(rig.graph->GetMouseMode(), int(CGraphWindow::MouseErasePredict));
-        QVERIFY(rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->isChecked());
-        rig.graph->m_ToolBarActions.at(CGraphWindow::ActErasePredict)->trigger();
+        QVERIFY(GraphAction(rig.graph, CGraphWindow::ActErasePredict)->isChecked());
+        GraphAction(rig.graph, CGraphWindow::ActErasePredict)->trigger();
         QCOMPARE(rig.graph->GetMouseMode(), int(CGraphWindow::MouseNormal));
         // During a run the export, copy, print and properties commands wait.
         rig.graph->m_bRunning = true;
@@ -178,7 +179,7 @@ private slots:
         QVERIFY(!rig.graph->Predictions().IsOn());
         QCOMPARE(rig.graph->GetMouseMode(), int(CGraphWindow::MouseNormal));
         QCOMPARE(rig.graph->m_LastShownSample, qint64(-1));
-        QCOMPARE(rig.graph->m_RepaintMode, int(CGraphWindow::RepaintPredictOff));
+        QCOMPARE(int(rig.graph->PaintCounts().m_NextRepaint), int(CGraphWindow::RepaintPredictOff));
         QCOMPARE(rig.graph->Predictions().Curves().size(), 1);
     }
 
@@ -197,7 +198,7 @@ private slots:
     {
         CRig rig;
         InitGlobalColors();
-        rig.graph->m_ToolBarActions.at(CGraphWindow::ActAddPredict)->setEnabled(true);
+        GraphAction(rig.graph, CGraphWindow::ActAddPredict)->setEnabled(true);
         rig.graph->OnAddPredict();
         rig.graph->OnAddPredict();
         QCOMPARE(rig.graph->Predictions().Curves().size(), 2);
@@ -258,7 +259,7 @@ private slots:
         rig.graph->EnableAreaMode(true);
         rig.graph->EnableSlopeMode(false);
         QVERIFY(!rig.graph->SlopeMode() && rig.graph->AreaMode());
-        QCOMPARE(rig.graph->m_RepaintMode, int(CGraphWindow::RepaintFull));
+        QCOMPARE(int(rig.graph->PaintCounts().m_NextRepaint), int(CGraphWindow::RepaintFull));
     }
 
     void closingDuringARunIsRefused()
@@ -496,7 +497,7 @@ private slots:
             CForm(p).buttonBox->button(QDialogButtonBox::Ok)->click();
             return p->result();
         };
-        rig.graph->m_ToolBarActions.at(CGraphWindow::ActProperties)->trigger();
+        GraphAction(rig.graph, CGraphWindow::ActProperties)->trigger();
         QCOMPARE(rig.graph->GetPlot(0).m_Style, 2);
         QVERIFY(unsaved.count() >= 1);
     }
@@ -687,7 +688,7 @@ private slots:
         CDataFolder* track = rig.run({SensorIndexVideoTrack, SensorIndexVideoTrack}, 0, QStringLiteral("Video"));
         emit rig.host.m_Hub.VideoAnalysisStart(track->m_Key);
         QVERIFY(rig.graph->m_bRunning);
-        QVERIFY(rig.graph->m_pRedrawTimer->isActive());
+        QVERIFY(GraphTimer(rig.graph, "redrawTimer")->isActive());
         QCOMPARE(rig.graph->GetNumPlots(), 2);
         QCOMPARE(rig.graph->GetPlot(1).m_Name, QStringLiteral("B1"));
         // Positions in video pixels, on the scale and at the cursors as in the CSV export.
@@ -697,7 +698,7 @@ private slots:
         CGraphTestHost::fill(rig.graph->GetDataBranch(0), 6, [](int i) { return 2.0 * i; });
         emit rig.host.m_Hub.VideoAnalysisStop();
         QVERIFY(!rig.graph->m_bRunning);
-        QVERIFY(!rig.graph->m_pRedrawTimer->isActive());
+        QVERIFY(!GraphTimer(rig.graph, "redrawTimer")->isActive());
         QCOMPARE(rig.graph->X().Max(), 5.0f);
         // Another tracking run while a different graph is the last active one: not taken.
         CGraphTestHost other;

@@ -341,7 +341,9 @@ private slots:
         }
         emit host.m_Hub.LoggerStartedRun();
         emit host.m_Hub.LoggerExperimentEnd();
-        g->m_bShowGrid = grid;
+        CGraphWindow::CPaintSettings settings = g->PaintSettings();
+        settings.m_bShowGrid = grid;
+        g->SetPaintSettings(settings);
         for (int p = 0; p < plots; ++p) {
             CGraphPlot plot = g->GetPlot(p);
             plot.m_Style = style;
@@ -352,11 +354,14 @@ private slots:
         QImage strips(g->size(), QImage::Format_ARGB32_Premultiplied), stroked(strips.size(), strips.format());
         strips.fill(Qt::black);
         stroked.fill(Qt::black);
-        g->m_RepaintMode = CGraphWindow::RepaintFull;
+        // Shown, the window's last paint left the next one a full paint (RepaintGraph would
+        // paint it on screen first).
+        QCOMPARE(int(g->PaintCounts().m_NextRepaint), int(CGraphWindow::RepaintFull));
         g->render(&strips);
         QCOMPARE(g->PaintCounts().m_StripPaints, 1);
-        g->m_bPaintInStrips = false;
-        g->m_RepaintMode = CGraphWindow::RepaintFull;
+        settings.m_bPaintInStrips = false;
+        g->SetPaintSettings(settings);
+        QCOMPARE(int(g->PaintCounts().m_NextRepaint), int(CGraphWindow::RepaintFull));
         g->render(&stroked);
         QCOMPARE(g->PaintCounts().m_StripPaints, 1);
         const QString diff = Differences(strips, stroked);
@@ -387,7 +392,7 @@ private slots:
         emit host.m_Hub.LoggerExperimentEnd();
         QImage img(g->size(), QImage::Format_ARGB32_Premultiplied);
         auto paint = [&] {
-            g->m_RepaintMode = CGraphWindow::RepaintFull;
+            g->RepaintGraph(CGraphWindow::RepaintFull);
             g->render(&img);
         };
         paint();

@@ -680,9 +680,8 @@ private slots:
         for (int s : {w->LeftScalePlot(), w->RightScalePlot()})
             QVERIFY(s == -1 || (w->X().PlotIsDrawn(s) && w->m_Plots.at(s).m_Key != m[2]->m_Key));
         // Run 3's last point stands at its own 80 g, beyond every mass of Run 2.
-        w->m_bTakingPicture = true;   // whole: on screen the XY curves could come in later paints
-        const QImage image = w->grab().toImage();
-        w->m_bTakingPicture = false;
+        // Whole: on screen the XY curves could come in later paints.
+        const QImage image = w->GraphPicture(CGraphWindow::PictureWindow).toImage();
         const int x80 = GraphRules::ToPixelX(80.0f, w->X().Min(), w->X().Max(), w->GraphRect());
         bool at80 = false;
         for (int py = w->GraphRect().top(); py <= w->GraphRect().bottom(); ++py)

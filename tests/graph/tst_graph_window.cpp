@@ -6,6 +6,7 @@
 #include "windowbase/MultiAction.h"
 #include "graph/GraphRules.h"
 #include "graph/GraphWindow.h"
+#include "common/GraphToolBar.h"
 #include "analysis/Functions.h"
 #include "analysis/IMessageSink.h"
 #include "Core/Data/Globals.h"
@@ -59,12 +60,9 @@ struct CRig
     }
     QImage paint()
     {
-        graph->m_RepaintMode = CGraphWindow::RepaintFull;
         // Taken whole, as the window takes its own pictures (on screen a paint strokes its XY
         // curves for a share of time only).
-        graph->m_bTakingPicture = true;
-        const QImage img = graph->grab().toImage();
-        graph->m_bTakingPicture = false;
+        const QImage img = graph->GraphPicture(CGraphWindow::PictureWindow).toImage();
         // For a look at what a test drew: KORVANTA_GRAPH_SHOTS names a folder.
         const QString dir = qEnvironmentVariable("KORVANTA_GRAPH_SHOTS");
         if (!dir.isEmpty())
@@ -92,13 +90,13 @@ private slots:
         CRig rig;
         CGraphWindow* g = rig.graph;
         QCOMPARE(g->windowTitle(), QStringLiteral("Graph"));
-        QCOMPARE(g->m_ToolBarActions.size(), int(CGraphWindow::NumToolActions));
-        QCOMPARE(g->m_ToolBarActions.at(CGraphWindow::ActPrint)->getKey(), 49);
-        QVERIFY(g->m_ToolBarActions.at(CGraphWindow::ActZoom)->isCheckable());
-        QVERIFY(!g->m_ToolBarActions.at(CGraphWindow::ActAutoscale)->isCheckable());
-        QVERIFY(g->m_pToolBarTimer->isActive());
-        QCOMPARE(g->m_pToolBarTimer->interval(), 500);
-        QVERIFY(!g->m_pRedrawTimer->isActive());
+        QCOMPARE(toolBar(g)->actions().size(), int(CGraphWindow::NumToolActions));
+        QCOMPARE(GraphAction(g, CGraphWindow::ActPrint)->getKey(), 49);
+        QVERIFY(GraphAction(g, CGraphWindow::ActZoom)->isCheckable());
+        QVERIFY(!GraphAction(g, CGraphWindow::ActAutoscale)->isCheckable());
+        QVERIFY(GraphTimer(g, "toolBarTimer")->isActive());
+        QCOMPARE(GraphTimer(g, "toolBarTimer")->interval(), 500);
+        QVERIFY(!GraphTimer(g, "redrawTimer")->isActive());
         QCOMPARE(g->minimumSize(), QSize(500, 300));
         QCOMPARE(g->GetCommonRate(), short(6));
         QCOMPARE(g->GetPlot(0).m_Key, -1);
@@ -143,7 +141,7 @@ private slots:
         const QStringList states = {QStringLiteral("normal"), QStringLiteral("Rollover"), QStringLiteral("press"),
                                     QStringLiteral("disable")};
         // The images are reached through the actions' icons, which hold the paths' pixmaps.
-        for (MultiAction* a : rig.graph->m_ToolBarActions)
+        for (QAction* a : toolBar(rig.graph)->actions())
             QVERIFY2(!a->icon().pixmap(24, 24).isNull(), qPrintable(a->text()));
         for (const char* path : {":/images/GraphToolbar/Graph_ Rollover/Move-annotatio_Rollover.png",
                                  ":/images/GraphToolbar/Graph_Press/Predict_press.png",
@@ -160,8 +158,8 @@ private slots:
         rig.startRun({SensorIndexOnlineFunction, SensorIndexOnlineFunction});
         QVERIFY(g->m_bRunning);
         QCOMPARE(g->GetNumPlots(), 2);
-        QVERIFY(g->m_pRedrawTimer->isActive());
-        QCOMPARE(g->m_pRedrawTimer->interval(), 50);
+        QVERIFY(GraphTimer(g, "redrawTimer")->isActive());
+        QCOMPARE(GraphTimer(g, "redrawTimer")->interval(), 50);
         QCOMPARE(g->LeftScalePlot(), 0);
         QCOMPARE(g->RightScalePlot(), 1);
         // An online function of the run is named with it, as its measurements are.
@@ -188,7 +186,7 @@ private slots:
         // The end: the timer stops and the X axis fits the data exactly.
         emit rig.host.m_Hub.LoggerExperimentEnd();
         QVERIFY(!g->m_bRunning);
-        QVERIFY(!g->m_pRedrawTimer->isActive());
+        QVERIFY(!GraphTimer(g, "redrawTimer")->isActive());
         QCOMPARE(g->X().Min(), 0.0f);
         QCOMPARE(g->X().Max(), 39.0f);
         // New data after the end serve nothing.
@@ -204,7 +202,7 @@ private slots:
         rig.startRun({SensorIndexOnlineFunction});
         QCOMPARE(rig.graph->GetNumPlots(), 1);
         QCOMPARE(other->GetNumPlots(), 0);
-        QVERIFY(!other->m_pRedrawTimer->isActive());
+        QVERIFY(!GraphTimer(other, "redrawTimer")->isActive());
         QVERIFY(!other->m_bRunning);
     }
 
@@ -213,7 +211,7 @@ private slots:
         CRig rig;
         emit rig.host.m_Hub.LoggerStartedRun();
         QCOMPARE(rig.graph->GetNumPlots(), 0);
-        QVERIFY(rig.graph->m_pRedrawTimer->isActive());
+        QVERIFY(GraphTimer(rig.graph, "redrawTimer")->isActive());
         QCOMPARE(rig.graph->X().Max(), 10.0f);
         // A live paint of an empty graph, then new data: the X axis keeps its length.
         rig.paint();
@@ -649,10 +647,10 @@ private slots:
         QImage img(g->size(), QImage::Format_ARGB32);
         const QRect inside(toolBar(g)->pos() + QPoint(2, 2), QSize(10, 10));
         g->render(&img, inside.topLeft(), QRegion(inside));
-        QVERIFY(!g->m_bRepaintBeyondToolBar);
+        QVERIFY(!g->PaintCounts().m_bBeyondToolBar);
         QVERIFY(!g->m_bRescaleY);   // no curve was drawn, so three samples asked for nothing
         rig.paint();
-        QVERIFY(g->m_bRepaintBeyondToolBar);
+        QVERIFY(g->PaintCounts().m_bBeyondToolBar);
         QVERIFY(g->m_bRescaleY);
     }
 
@@ -676,7 +674,9 @@ private slots:
         CRig rig;
         CGraphWindow* g = rig.graph;
         rig.startRun({SensorIndexOnlineFunction, SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 0);
-        g->m_bShowGrid = grid;
+        CGraphWindow::CPaintSettings settings = g->PaintSettings();
+        settings.m_bShowGrid = grid;
+        g->SetPaintSettings(settings);
         const QColor colours[] = {QColor(200, 0, 0), QColor(0, 120, 0), QColor(0, 0, 220)};
         for (int p = 0; p < 3; ++p) {
             CGraphPlot plot = g->GetPlot(p);
@@ -715,11 +715,9 @@ private slots:
             g->X().TakeRescale();
             g->m_bRescaleY = false;
             // As the redraw timer does it, with the window rendered into one image throughout.
-            g->m_RepaintMode = CGraphWindow::RepaintLiveTick;
             const QRegion region = g->liveTickRegion();
             if (!region.isEmpty())
                 g->render(&ticks, region.boundingRect().topLeft(), region);
-            g->m_RepaintMode = CGraphWindow::RepaintFull;
             // After the first tick only a strip at the curves' ends is drawn again: it starts
             // a few pixels left of where the samples before this burst ended.
             const QRect& r = g->GraphRect();
@@ -739,11 +737,12 @@ private slots:
             }
         }
         // Nothing new: nothing to repaint.
-        g->m_RepaintMode = CGraphWindow::RepaintLiveTick;
-        QCOMPARE(g->liveTickRegion().isEmpty(), style != CGraphPlot::StyleDashed);
-        g->m_RepaintMode = CGraphWindow::RepaintFull;
+        const QRegion rest = g->liveTickRegion();
+        QCOMPARE(rest.isEmpty(), style != CGraphPlot::StyleDashed);
+        if (!rest.isEmpty())   // the tick's paint, as the redraw timer makes it
+            g->render(&ticks, rest.boundingRect().topLeft(), rest);
         QCOMPARE(!g->PaintCounts().m_bLayerKept, style == CGraphPlot::StyleDashed);
-        g->m_RepaintMode = CGraphWindow::RepaintFull;
+        QCOMPARE(int(g->PaintCounts().m_NextRepaint), int(CGraphWindow::RepaintFull));
         g->render(&whole);
         QVERIFY(!g->PaintCounts().m_bLayerKept);   // a full paint keeps no picture to extend
         // The whole window: what the ticks left outside their strips stands as it should.

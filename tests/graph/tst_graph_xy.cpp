@@ -419,29 +419,31 @@ private slots:
         CGraphWindow* whole = XYWindow(host, n, 0.05, 0, 0, xb, yb);
         QImage image(whole->size(), QImage::Format_ARGB32_Premultiplied);
         whole->render(&image);
-        QCOMPARE(whole->m_XYLayers.size(), 2);
-        QCOMPARE(whole->m_XYLayers.at(1).m_Progress.m_Next, n);
-        const QImage expected = whole->m_XYLayers.at(1).m_Image;
+        QCOMPARE(whole->PaintCounts().m_XYLayers.size(), 2);
+        QCOMPARE(whole->PaintCounts().m_XYLayers.at(1).m_Next, n);
+        const QImage expected = whole->PaintCounts().m_XYLayers.at(1).m_Image;
 
         for (const bool grabMidway : {false, true}) {
             CGraphWindow* g = XYWindow(host, n, 0.05, 0, 0, xb, yb);
-            g->m_XYPaintBudgetMs = 0;   // one stretch a paint
+            CGraphWindow::CPaintSettings settings = g->PaintSettings();
+            settings.m_XYPaintBudgetMs = 0;   // one stretch a paint
+            g->SetPaintSettings(settings);
             host.resize(g->size());
             host.show();
             QVERIFY(QTest::qWaitForWindowExposed(&host));
             g->show();
             g->repaint();
-            QCOMPARE(g->m_XYLayers.size(), 2);
-            const int reached = g->m_XYLayers.at(1).m_Progress.m_Next;
+            QCOMPARE(g->PaintCounts().m_XYLayers.size(), 2);
+            const int reached = g->PaintCounts().m_XYLayers.at(1).m_Next;
             QVERIFY2(reached > 0 && reached < n, qPrintable(QString::number(reached)));
             if (grabMidway) {
                 const QPixmap picture = g->GraphPicture();
                 QVERIFY(!picture.isNull());
-                QCOMPARE(g->m_XYLayers.at(1).m_Progress.m_Next, n);
+                QCOMPARE(g->PaintCounts().m_XYLayers.at(1).m_Next, n);
             } else {
-                QTRY_COMPARE_WITH_TIMEOUT(g->m_XYLayers.at(1).m_Progress.m_Next, n, 30000);
+                QTRY_COMPARE_WITH_TIMEOUT(g->PaintCounts().m_XYLayers.at(1).m_Next, n, 30000);
             }
-            QVERIFY(g->m_XYLayers.at(1).m_Image == expected);
+            QVERIFY(g->PaintCounts().m_XYLayers.at(1).m_Image == expected);
             delete g;
         }
         delete whole;
@@ -453,7 +455,7 @@ private slots:
         QTest::addColumn<double>("noise");
         QTest::addColumn<int>("gapEvery");
         QTest::addColumn<bool>("leaves");   // whether the noise lets segments be left out
-        QTest::addColumn<double>("coverage");   // CGraphWindow::m_XYCoverageShare
+        QTest::addColumn<double>("coverage");   // CGraphWindow::CPaintSettings::m_XYCoverageShare
         QTest::newRow("line, smooth") << 0 << 0.0 << 0 << false << -1.0;
         QTest::newRow("line, noisy") << 0 << 0.05 << 0 << true << -1.0;
         QTest::newRow("line, noisy with gaps") << 0 << 0.02 << 41 << true << -1.0;
@@ -478,17 +480,19 @@ private slots:
         CGraphTestHost host;
         CDataBranch *xb = nullptr, *yb = nullptr;
         CGraphWindow* g = XYWindow(host, 150000, noise, gapEvery, style, xb, yb);
-        g->m_XYCoverageShare = coverage;
+        CGraphWindow::CPaintSettings settings = g->PaintSettings();
+        settings.m_XYCoverageShare = coverage;
+        g->SetPaintSettings(settings);
         const CGraphPlot plot = g->GetPlot(1);
         g->X().TakeRescale();
         g->m_bRescaleY = false;
         QImage shown(g->size(), QImage::Format_ARGB32_Premultiplied);
-        g->m_RepaintMode = CGraphWindow::RepaintFull;
+        g->RepaintGraph(CGraphWindow::RepaintFull);
         g->render(&shown);
         const QRect r = g->GraphRect();
         QVERIFY(r.width() > 400);
-        QCOMPARE(g->m_XYLayers.size(), 2);
-        const int leftOut = g->m_XYLayers.at(1).m_LeftOut;
+        QCOMPARE(g->PaintCounts().m_XYLayers.size(), 2);
+        const int leftOut = g->PaintCounts().m_XYLayers.at(1).m_LeftOut;
         QVERIFY2(leaves ? leftOut > 1000 : leftOut == 0, qPrintable(QString::number(leftOut)));
 
         // The same graph with the curve in a colour that shows nothing (the layout stays),
@@ -497,7 +501,7 @@ private slots:
         CGraphPlot clear = g->GetPlot(1);
         clear.m_Color = Qt::transparent;
         g->UpdatePlot(clear, 1);
-        g->m_RepaintMode = CGraphWindow::RepaintFull;
+        g->RepaintGraph(CGraphWindow::RepaintFull);
         g->render(&expected);
         QCOMPARE(g->GraphRect(), r);
         CCurveFrame f;

@@ -4,6 +4,7 @@
 // autoscale from the tool bar, and a screenshot of the result.
 #include "common/GraphServices.h"
 #include "support/AppBench.h"
+#include "common/GraphToolBar.h"
 #include "windowbase/MultiAction.h"
 #include "Core/Data/DataBranch.h"
 #include "graph/GraphRules.h"
@@ -49,7 +50,7 @@ void TestGraphXvfbCommands::commandsAfterARun()
     QTRY_COMPARE_WITH_TIMEOUT(run.ended->count(), 1, 60000);
     QTRY_VERIFY(!graph->m_bRunning);
     graph->UpdateButtons();
-    auto action = [&](int a) { return graph->m_ToolBarActions.at(a); };
+    auto action = [&](int a) { return GraphAction(graph, a); };
 
     // Export: the file the spreadsheet is given.
     run.prompter.m_SaveFile = dir.filePath(QStringLiteral("run.CSV"));

@@ -1,6 +1,7 @@
 // A graph drawing a live run on a real X server: the screen is grabbed while the simulated
 // logger records, and the graph's plot area shows the white page, its grid and the curve.
 #include "support/AppBench.h"
+#include "common/GraphToolBar.h"
 #include "Core/Data/DataBranch.h"
 
 #include <QDir>
@@ -76,7 +77,7 @@ void TestGraphXvfbLive::liveGraphOnScreen()
     // curve's axis is held from here on, wide enough for the whole run: a rescale paints the
     // whole window, and the climbing curve would rescale it every few ticks, sooner the more
     // samples a loaded machine lets each tick draw.
-    graph->m_pRedrawTimer->stop();
+    GraphTimer(graph, "redrawTimer")->stop();
     const CGraphPlot plot = graph->GetPlot(0);
     const float reach = (plot.m_Max - plot.m_Min) * 1000.0f / float(branch->GetNumSamples());
     graph->SetAxisMinMax(0, plot.m_Min - reach / 2, plot.m_Max + 2 * reach, false);

@@ -2,6 +2,7 @@
 // mouse on a real X server: zoomed, panned, read with both cursors and annotated; the screen
 // is grabbed at the end.
 #include "support/AppBench.h"
+#include "common/GraphToolBar.h"
 #include "windowbase/MultiAction.h"
 #include "Core/Data/DataBranch.h"
 #include "graph/GraphRules.h"
@@ -54,7 +55,7 @@ void TestGraphXvfbRecorded::zoomPanCursorsAndAnnotation()
     g->showMaximized();
     QVERIFY(g->isMaximized());
     g->UpdateButtons();
-    auto action = [g](int a) { return g->m_ToolBarActions.at(a); };
+    auto action = [g](int a) { return GraphAction(g, a); };
     for (int a : {CGraphWindow::ActZoom, CGraphWindow::ActPan, CGraphWindow::ActCursor})
         QVERIFY2(action(a)->isEnabled(), qPrintable(action(a)->text()));
     g->RepaintGraph(CGraphWindow::RepaintFull);

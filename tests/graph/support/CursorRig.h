@@ -76,11 +76,7 @@ struct CCursorRig
     // strokes its XY curves for a share of time only, and a slow machine would show them part way.
     QImage paint()
     {
-        graph->m_RepaintMode = CGraphWindow::RepaintFull;
-        graph->m_bTakingPicture = true;
-        const QImage shot = graph->grab().toImage();
-        graph->m_bTakingPicture = false;
-        return shot;
+        return graph->GraphPicture(CGraphWindow::PictureWindow).toImage();
     }
     // The pixel of a value of plot 0's axes.
     QPoint pixel(float x, float y) const
