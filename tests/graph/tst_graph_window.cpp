@@ -339,7 +339,7 @@ private slots:
         g->m_Plots.append(copy);
         g->Cursors().SetPlot(1, 1);
         g->Cursors().SetPlot(2, 2);
-        g->LeftScalePlot() = 2;
+        QVERIFY(ChooseScale(g, "leftScaleCombo", 2));
         emit rig.host.m_Hub.dataKeyIsDeleted(copy.m_Key);
         QCOMPARE(g->GetNumPlots(), 2);
         QCOMPARE(g->Cursors().First().m_Plot, -1);
