@@ -28,21 +28,28 @@ public:
         if (!QFile::exists(script) || !m_Dir.isValid())
             return false;
         m_LogPath = m_Dir.filePath(QStringLiteral("calls.jsonl"));
-        m_Process.setProgram(QStringLiteral("python3"));
+        // The system's interpreter where there is one: a version manager's shim in front of it
+        // is a shell script that takes seconds to start on a loaded machine.
+        const QString system = QStringLiteral("/usr/bin/python3");
+        m_Process.setProgram(QFile::exists(system) ? system : QStringLiteral("python3"));
         m_Process.setArguments(QStringList{script, QStringLiteral("--port"), QStringLiteral("0"),
                                            QStringLiteral("--log"), m_LogPath}
                                + knobs);
         m_Process.setProcessChannelMode(QProcess::SeparateChannels);
         m_Process.start();
-        if (!m_Process.waitForStarted(5000))
+        if (!m_Process.waitForStarted(30000))
             return false;
+        // The service prints its address once it listens; it is waited for as long as the
+        // process runs (a loaded machine may take long to start an interpreter), up to a
+        // limit that only a hung service reaches.
         QByteArray out;
         QElapsedTimer clock;
         clock.start();
-        while (!out.contains('\n') && clock.elapsed() < 10000) {
+        while (!out.contains('\n') && m_Process.state() == QProcess::Running && clock.elapsed() < 120000) {
             m_Process.waitForReadyRead(200);
             out += m_Process.readAllStandardOutput();
         }
+        out += m_Process.readAllStandardOutput();
         const QByteArray prefix = QByteArray(TerravoxUrlVariable) + '=';
         const int at = out.indexOf(prefix);
         if (at < 0)
