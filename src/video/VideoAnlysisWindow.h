@@ -228,6 +228,8 @@ private:
     // The Play command's picture: a stop sign while the video plays, the play sign otherwise.
     void showPlayState();
     // The play-through is over: the play state, its picture and the linked run say so.
+    // Loads the video again and plays on from the frame after the last one played.
+    void resumePlay();
     void endPlay();
 
     // Made when the first video is opened here (makePlayer); none before.
@@ -268,6 +270,9 @@ private:
     // The play-through reached the video's end; the last frame is fetched before it stops.
     bool m_bPlayedToTheEnd = false;
     bool m_bEndingPlay = false;
+    // The last played frame when the player's stream last broke off and was taken up again; a
+    // break without a frame played since ends the play-through.
+    int m_ResumedAfterFrame = -1;
     QTimer* m_pFrameWatchdog = nullptr;
     // The selection being dragged, in label points (selectionRect holds the object's, in frame
     // pixels, until the release takes a new one).

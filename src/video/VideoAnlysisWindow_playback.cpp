@@ -340,6 +340,7 @@ void CVideoAnlysisWindow::OnPlayVideo()
     m_pFrameWatchdog->stop();
     m_RequestedFrame = -1;
     m_LastPlayedFrame = -1;
+    m_ResumedAfterFrame = -1;
     m_bPlayedToTheEnd = false;
     m_bEndingPlay = false;
     videoPosition = 0;
@@ -386,6 +387,19 @@ void CVideoAnlysisWindow::onMediaPlayerStateChanged(QMediaPlayer::State state)
     // the video's end stands on its last frame, as the slider, the time and the linked run do.
     const bool atEnd = m_bPlayedToTheEnd || (mediaPlayer && mediaPlayer->mediaStatus() == QMediaPlayer::EndOfMedia);
     m_bPlayedToTheEnd = false;
+    // The player's stream can break off in the middle (GStreamer gives up on a frame when the
+    // window was too busy to take it in time, "Internal data stream error"); the play-through
+    // goes on from the frame after the last one played, as long as each break comes after
+    // another frame was played.
+    if (playState == Playing && !atEnd && !isTracking && mediaPlayer
+        && (mediaPlayer->error() != QMediaPlayer::NoError || mediaPlayer->mediaStatus() == QMediaPlayer::InvalidMedia)
+        && m_LastPlayedFrame > m_ResumedAfterFrame && m_LastPlayedFrame < frameCount - 1) {
+        m_ResumedAfterFrame = m_LastPlayedFrame;
+        // Once the player has told its error: a broken stream is taken up only by loading the
+        // file again.
+        QTimer::singleShot(0, this, &CVideoAnlysisWindow::resumePlay);
+        return;
+    }
     if (playState == Playing && atEnd && !isTracking && frameCount > 1
         && playerSurface->frameCounter < frameCount - 1) {
         m_bEndingPlay = true;
@@ -393,6 +407,16 @@ void CVideoAnlysisWindow::onMediaPlayerStateChanged(QMediaPlayer::State state)
         return;
     }
     endPlay();
+}
+
+void CVideoAnlysisWindow::resumePlay()
+{
+    if (playState != Playing || !mediaPlayer)
+        return;
+    ++playerSurface->generation;
+    mediaPlayer->setMedia(QUrl::fromLocalFile(videoFile));
+    mediaPlayer->setPosition(VideoPlayback::PositionOfFrame(m_LastPlayedFrame + 1, frameCount, videoDuration));
+    mediaPlayer->play();
 }
 
 void CVideoAnlysisWindow::endPlay()

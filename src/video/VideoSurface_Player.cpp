@@ -1,5 +1,6 @@
 #include "video/VideoSurface_Player.h"
 
+#include <QThread>
 #include <QTransform>
 #include <QWidget>
 #include <QVideoSurfaceFormat>
@@ -89,5 +90,9 @@ bool CVideoSurface_Player::present(const QVideoFrame& frame)
     image.setText(QString::fromLatin1(s_GenerationKey), QString::number(generation));
     image.setText(QString::fromLatin1(s_StartKey), QString::number(frame.startTime()));
     emit frameArived(image, frameCounter);
+    if (stallNextFrameMs > 0) {
+        QThread::msleep(static_cast<unsigned long>(stallNextFrameMs));
+        stallNextFrameMs = 0;
+    }
     return true;
 }

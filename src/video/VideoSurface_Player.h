@@ -34,6 +34,10 @@ public:
     // The frame the window stands on (or has asked the player for), for stepping and seeking.
     qint64 frameCounter = 0;
 
+    // Holds the next frame handed over this long before returning it to the player, as a window
+    // too busy to take it does (the player's stream breaks off when a frame takes over 300 ms).
+    int stallNextFrameMs = 0;
+
 signals:
     void frameArived(QImage image, qint64 frameIndex);
 };

@@ -698,14 +698,18 @@ void TestVideoWindow::deletedTrackLeavesNoTrail()
 void TestVideoWindow::linkedRunGetsSamples_data()
 {
     QTest::addColumn<int>("busyMs");
-    QTest::newRow("played at its pace") << 0;
-    QTest::newRow("window busy for half a second") << 500;
-    QTest::newRow("window busy past the video's end") << 2500;
+    // A frame held this long once the run's sample 100 was reached: the player's stream breaks off.
+    QTest::addColumn<int>("stallMs");
+    QTest::newRow("played at its pace") << 0 << 0;
+    QTest::newRow("window busy for half a second") << 500 << 0;
+    QTest::newRow("window busy past the video's end") << 2500 << 0;
+    QTest::newRow("stream broken off half-way") << 0 << 600;
 }
 
 void TestVideoWindow::linkedRunGetsSamples()
 {
     QFETCH(int, busyMs);
+    QFETCH(int, stallMs);
     CVideoAnlysisWindow* w = makeWindow();
     CDataFolder* folder = m_pHost->m_Data.CreateDataFolder();
     const int branch = m_pHost->m_Data.CreateDataBranch(-1, 0.1, 0, 0, folder->m_Key);
@@ -733,6 +737,15 @@ void TestVideoWindow::linkedRunGetsSamples()
     QSignalSpy starts(&m_pHost->m_Signals, &CKorvantaSignals::VideoPlaybackStart);
     QSignalSpy stops(&m_pHost->m_Signals, &CKorvantaSignals::VideoPlaybackStop);
     samples.clear();
+    QSignalSpy errors(w->player(), QOverload<QMediaPlayer::Error>::of(&QMediaPlayer::error));
+    bool stalled = false;
+    const QMetaObject::Connection stall =
+        connect(&m_pHost->m_Signals, &CKorvantaSignals::VideoPlaybackSample, w, [&](int sample) {
+            if (stallMs > 0 && !stalled && sample >= 100) {
+                stalled = true;
+                w->surface()->stallNextFrameMs = stallMs;
+            }
+        });
     w->OnPlayVideo();
     // A busy window: the player drops the frames it cannot hand over meanwhile.
     QThread::msleep(busyMs);
@@ -754,6 +767,8 @@ void TestVideoWindow::linkedRunGetsSamples()
         previous = v;
     }
     QVERIFY(previous >= 100);
+    disconnect(stall);
+    QCOMPARE(!errors.isEmpty(), stallMs > 0);
 }
 
 void TestVideoWindow::dragTextWithoutVideoRefused()
