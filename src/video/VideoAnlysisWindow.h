@@ -180,6 +180,7 @@ public slots:
     void onSeekableChanged(bool) {}
     void onVideoAvailableChanged(bool) {}
     void onCheckVideoAvailable();
+    void onPlayerError();
     void StartRunning() { runInProgress = true; }
     void EndRunning() { runInProgress = false; }
     // A series was deleted (in the History): a track losing its position series is gone, and

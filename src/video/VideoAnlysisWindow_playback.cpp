@@ -104,6 +104,8 @@ bool CVideoAnlysisWindow::makePlayer()
     connect(mediaPlayer, &QMediaPlayer::positionChanged, this, &CVideoAnlysisWindow::mediaPlayerPositionChanged);
     connect(mediaPlayer, &QMediaPlayer::durationChanged, this, &CVideoAnlysisWindow::mediaPlayerDurationChanged);
     connect(mediaPlayer, &QMediaPlayer::stateChanged, this, &CVideoAnlysisWindow::onMediaPlayerStateChanged);
+    connect(mediaPlayer, QOverload<QMediaPlayer::Error>::of(&QMediaPlayer::error), this,
+            &CVideoAnlysisWindow::onPlayerError);
     connect(mediaPlayer, &QMediaPlayer::seekableChanged, this, &CVideoAnlysisWindow::onSeekableChanged);
     connect(mediaPlayer, &QMediaPlayer::videoAvailableChanged, this, &CVideoAnlysisWindow::onVideoAvailableChanged);
     return true;
@@ -135,6 +137,14 @@ void CVideoAnlysisWindow::commonLoad(const QString& file, qint64 frames, double 
     if (!restoring)
         m_Run.m_Trail.clear();
     availabilityTimer->start(s_AvailabilityCheckMs);
+}
+
+void CVideoAnlysisWindow::onPlayerError()
+{
+    // A stream that broke off before the player learnt the video's length leaves it unknown;
+    // the file's own frame count and rate give it, as stepping and seeking need it.
+    if (videoDuration <= 0 && frameCount > 0 && frameRate > 0)
+        videoDuration = qRound64(double(frameCount) * 1000.0 / frameRate);
 }
 
 void CVideoAnlysisWindow::onCheckVideoAvailable()

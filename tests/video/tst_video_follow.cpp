@@ -216,6 +216,33 @@ private slots:
         QCOMPARE(m_pHost->m_Data.GetDataBranch(w->TrackingRun().m_XBranchKey)->GetNumSamples(), m_Steps.frames);
         QCOMPARE(m_pHost->m_Prompter.boxes("warn crit").size(), 1);
     }
+    void trackingGoesOnAfterTheStreamBreaks_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("MJPG AVI") << QStringLiteral("steps.avi");
+        QTest::newRow("H.264 MP4") << QStringLiteral("steps.mp4");
+    }
+    void trackingGoesOnAfterTheStreamBreaks()
+    {
+        QFETCH(QString, file);
+        if (file.endsWith(QLatin1String(".mp4")) && !m_bMp4)
+            QSKIP("no H.264 encoder to make the test video");
+        CVideoAnlysisWindow* w = open(video(file));
+        QVERIFY(w);
+        w->selectionRect = QRect(m_Steps.centreAt(0) - QPoint(10, 10), QSize(21, 21));
+        w->objectTemplate = w->frameImage.copy(w->selectionRect);
+        w->templateSet = true;
+        w->frameWaitMs = 500;
+        QSignalSpy errors(w->player(), QOverload<QMediaPlayer::Error>::of(&QMediaPlayer::error));
+        // The first frame is held longer than the player waits for it: the stream breaks off,
+        // and the frame asked for again comes from the stream taken up anew.
+        w->surface()->stallNextFrameMs = 600;
+        w->OnStartTrack();
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 30000);
+        QVERIFY(!errors.isEmpty());
+        QCOMPARE(m_pHost->m_Data.GetDataBranch(w->TrackingRun().m_XBranchKey)->GetNumSamples(), m_Steps.frames);
+        QVERIFY(m_pHost->m_Prompter.boxes("warn crit").isEmpty());
+    }
     void openedVideoFitsDocumentArea()
     {
         // A tall window near the right edge: the picture's width at that height would run past it.
