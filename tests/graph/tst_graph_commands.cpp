@@ -150,8 +150,11 @@ private slots:
             QVERIFY2(!rig.enabled(a), qPrintable(QString::number(a)));
         QVERIFY(rig.enabled(CGraphWindow::ActPredict));
         emit rig.host.m_Hub.LoggerExperimentEnd();
-        // A bar graph has no prediction.
-        rig.graph->m_GraphType = CGraphWindow::BarGraph;
+        // A bar graph (a timing run's) has no prediction.
+        rig.run({SensorIndexTimingResult}, 5, QStringLiteral("Run2"));
+        emit rig.host.m_Hub.LoggerStartedRun();
+        emit rig.host.m_Hub.LoggerExperimentEnd();
+        QCOMPARE(rig.graph->GraphType(), int(CGraphWindow::BarGraph));
         rig.graph->UpdateButtons();
         QVERIFY(!rig.enabled(CGraphWindow::ActPredict));
         QVERIFY(rig.enabled(CGraphWindow::ActExport));
@@ -246,9 +249,14 @@ private slots:
     {
         CRig rig;
         QVERIFY(rig.graph->EnableFunctions());
-        rig.graph->m_GraphType = CGraphWindow::XYGraph;
+        rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 5)));
+        rig.graph->OnXScaleComboChanged(1);
+        QCOMPARE(rig.graph->GraphType(), int(CGraphWindow::XYGraph));
         QVERIFY(rig.graph->EnableFunctions());
-        rig.graph->m_GraphType = CGraphWindow::BarGraph;
+        rig.run({SensorIndexTimingResult}, 5, QStringLiteral("Run2"));
+        emit rig.host.m_Hub.LoggerStartedRun();
+        emit rig.host.m_Hub.LoggerExperimentEnd();
+        QCOMPARE(rig.graph->GraphType(), int(CGraphWindow::BarGraph));
         QVERIFY(!rig.graph->EnableFunctions());
     }
 

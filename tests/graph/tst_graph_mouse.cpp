@@ -321,9 +321,7 @@ private slots:
         CDataBranch* xb = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1, QStringLiteral("X"));
         CGraphTestHost::fill(xb, 101, [](int i) { return double(i); });
         g->AddPlotsFromKeyArray({xb->m_Key});
-        CGraphPlot x = g->GetPlot(2);
-        g->SetXPlot(&x, false, 2);
-        g->m_GraphType = CGraphWindow::XYGraph;
+        g->OnXScaleComboChanged(3);
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
         g->OnCursor();
         QCOMPARE(g->Cursors().First().m_Plot, 0);
