@@ -53,7 +53,7 @@ void CGraphProperties::Init(CGraphWindow* graph)
         // The plot an XY graph's X axis is drawn from is edited as that axis: its range and
         // autoscale are the axis's.
         const CGraphX& x = graph->X();
-        if (graph->m_GraphType == CGraphWindow::XYGraph && i == x.PlotIndex() && plot.m_Key == x.PlotKey()) {
+        if (graph->GraphType() == CGraphWindow::XYGraph && i == x.PlotIndex() && plot.m_Key == x.PlotKey()) {
             plot.m_bAutoScale = x.AutoScale();
             plot.m_Min = x.Min();
             plot.m_Max = x.Max();

@@ -192,6 +192,10 @@ public:
     QString FormulaTextAsShown(int index) const;
     void DrawFitEquations(QPainter* painter);
 
+    // Time, XY or bar graph (GraphType), and whether a run is being followed.
+    int GraphType() const { return m_GraphType; }
+    bool IsRunning() const { return m_bRunning; }
+
     // State the other graph commands and the tests read.
     int m_GraphType = TimeGraph;
     qint64 m_LastShownSample = -1;
@@ -201,9 +205,9 @@ private:
     CGraphX m_X{m_Plots, m_GraphType, [this] { return dataStore(); }};
 public:
     bool m_bRescaleY = false;
-    bool m_bRunning = false;
     bool m_bTimingRun = false;
 private:
+    bool m_bRunning = false;
     // The plot area: the rectangle inside the scales where the curves are drawn.
     QRect m_GraphRect;
     // The plots whose Y scales are drawn left and right (-1: none), and the boxes that choose

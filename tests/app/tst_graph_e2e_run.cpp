@@ -51,7 +51,7 @@ void TestGraphEndToEndRun::runAppearsInTheGraph()
     QVERIFY(run.detectAndChoose(10, 200));
 
     run.pressRun();
-    QTRY_VERIFY_WITH_TIMEOUT(graph->m_bRunning, 4000);
+    QTRY_VERIFY_WITH_TIMEOUT(graph->IsRunning(), 4000);
     const int measurements = run.setup()->getSetupInfo()->GetActiveMeasurementCount();
     QCOMPARE(graph->GetNumPlots(), measurements);
     QVERIFY(GraphTimer(graph, "redrawTimer")->isActive());
@@ -65,7 +65,7 @@ void TestGraphEndToEndRun::runAppearsInTheGraph()
     QVERIFY(graph->X().Max() > 10.0f);
 
     QTRY_COMPARE_WITH_TIMEOUT(run.ended->count(), 1, 8000);
-    QVERIFY(!graph->m_bRunning);
+    QVERIFY(!graph->IsRunning());
     QVERIFY(!GraphTimer(graph, "redrawTimer")->isActive());
     const CDataBranch* branch = graph->GetDataBranch(0);
     QVERIFY(branch);

@@ -59,11 +59,11 @@ private slots:
         emit rig.hub().LoggerStartedRun();
         QCOMPARE(first->GetNumPlots(), 1);
         QCOMPARE(first->GetPlot(0).m_Key, key);
-        QVERIFY(first->m_bRunning);
+        QVERIFY(first->IsRunning());
         QCOMPARE(second->GetNumPlots(), 0);
-        QVERIFY(!second->m_bRunning);
+        QVERIFY(!second->IsRunning());
         emit rig.hub().LoggerExperimentEnd();
-        QVERIFY(!first->m_bRunning);
+        QVERIFY(!first->IsRunning());
     }
 
     void closingTheCurrentGraphFallsBack()

@@ -125,11 +125,11 @@ void TestVideoApp::openPlayStepAndTrack()
     w->action(CVideoAnlysisWindow::KeyStartTracking)->trigger();
     QVERIFY(w->isTracking);
     QVERIFY(wm->isVideoTracking());
-    QVERIFY(graph->m_bRunning);
+    QVERIFY(graph->IsRunning());
     QCOMPARE(graph->GetNumPlots(), 2);
     QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 15000);
     QVERIFY(!wm->isVideoTracking());
-    QVERIFY(!graph->m_bRunning);
+    QVERIFY(!graph->IsRunning());
 
     CDataManager* data = wm->GetDataManager();
     CDataFolder* run = data->GetLastDataFolder();

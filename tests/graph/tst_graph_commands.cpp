@@ -142,15 +142,19 @@ private slots:
         GraphAction(rig.graph, CGraphWindow::ActErasePredict)->trigger();
         QCOMPARE(rig.graph->GetMouseMode(), int(CGraphWindow::MouseNormal));
         // During a run the export, copy, print and properties commands wait.
-        rig.graph->m_bRunning = true;
+        emit rig.host.m_Hub.LoggerStartedRun();
+        QVERIFY(rig.graph->IsRunning());
         rig.graph->UpdateButtons();
         for (int a : {CGraphWindow::ActProperties, CGraphWindow::ActCopyGraph, CGraphWindow::ActExport,
                       CGraphWindow::ActPrint})
             QVERIFY2(!rig.enabled(a), qPrintable(QString::number(a)));
         QVERIFY(rig.enabled(CGraphWindow::ActPredict));
-        rig.graph->m_bRunning = false;
-        // A bar graph has no prediction.
-        rig.graph->m_GraphType = CGraphWindow::BarGraph;
+        emit rig.host.m_Hub.LoggerExperimentEnd();
+        // A bar graph (a timing run's) has no prediction.
+        rig.run({SensorIndexTimingResult}, 5, QStringLiteral("Run2"));
+        emit rig.host.m_Hub.LoggerStartedRun();
+        emit rig.host.m_Hub.LoggerExperimentEnd();
+        QCOMPARE(rig.graph->GraphType(), int(CGraphWindow::BarGraph));
         rig.graph->UpdateButtons();
         QVERIFY(!rig.enabled(CGraphWindow::ActPredict));
         QVERIFY(rig.enabled(CGraphWindow::ActExport));
@@ -245,9 +249,14 @@ private slots:
     {
         CRig rig;
         QVERIFY(rig.graph->EnableFunctions());
-        rig.graph->m_GraphType = CGraphWindow::XYGraph;
+        rig.graph->AddPlotsFromKeyArray(rig.keys(rig.run({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 5)));
+        rig.graph->OnXScaleComboChanged(1);
+        QCOMPARE(rig.graph->GraphType(), int(CGraphWindow::XYGraph));
         QVERIFY(rig.graph->EnableFunctions());
-        rig.graph->m_GraphType = CGraphWindow::BarGraph;
+        rig.run({SensorIndexTimingResult}, 5, QStringLiteral("Run2"));
+        emit rig.host.m_Hub.LoggerStartedRun();
+        emit rig.host.m_Hub.LoggerExperimentEnd();
+        QCOMPARE(rig.graph->GraphType(), int(CGraphWindow::BarGraph));
         QVERIFY(!rig.graph->EnableFunctions());
     }
 
@@ -265,10 +274,10 @@ private slots:
     void closingDuringARunIsRefused()
     {
         CRig rig;
-        rig.graph->m_bRunning = true;
+        emit rig.host.m_Hub.LoggerStartedRun();
         QVERIFY(!rig.graph->close());
         QVERIFY(rig.graph->isVisible());
-        rig.graph->m_bRunning = false;
+        emit rig.host.m_Hub.LoggerExperimentEnd();
         QPointer<CGraphWindow> g = rig.graph;
         QVERIFY(g->close());
     }
@@ -517,9 +526,8 @@ private slots:
             return d->result();
         };
         rig.graph->OnProperties();
-        // The range stays through the Autoscale command and a live run.
+        // The range stays through the Autoscale command and the scrolling autoscale of a live run.
         rig.graph->OnAutoscale();
-        rig.graph->m_bRunning = true;
         rig.graph->AutoScaleXAxis(true);
         QCOMPARE(QPointF(rig.graph->X().Min(), rig.graph->X().Max()), QPointF(5, 12));
     }
@@ -646,7 +654,7 @@ private slots:
         QCOMPARE(rig.graph->GetPlot(0).m_Key, last->GetBranchKey(0));
         QCOMPARE(rig.graph->GetPlot(1).m_Key, last->GetBranchKey(1));
         QCOMPARE(rig.graph->Cursors().First().m_Plot, -1);
-        QCOMPARE(rig.graph->m_GraphType, int(CGraphWindow::TimeGraph));
+        QCOMPARE(rig.graph->GraphType(), int(CGraphWindow::TimeGraph));
         QCOMPARE(rig.graph->GetPlot(0).m_Min, 1.0f * 0.7f);   // autoscaled from 1..5
         QCOMPARE(other->GetNumPlots(), 1);
     }
@@ -687,7 +695,7 @@ private slots:
         CRig rig;
         CDataFolder* track = rig.run({SensorIndexVideoTrack, SensorIndexVideoTrack}, 0, QStringLiteral("Video"));
         emit rig.host.m_Hub.VideoAnalysisStart(track->m_Key);
-        QVERIFY(rig.graph->m_bRunning);
+        QVERIFY(rig.graph->IsRunning());
         QVERIFY(GraphTimer(rig.graph, "redrawTimer")->isActive());
         QCOMPARE(rig.graph->GetNumPlots(), 2);
         QCOMPARE(rig.graph->GetPlot(1).m_Name, QStringLiteral("B1"));
@@ -697,7 +705,7 @@ private slots:
         QVERIFY(!rig.graph->close());   // a live graph stays
         CGraphTestHost::fill(rig.graph->GetDataBranch(0), 6, [](int i) { return 2.0 * i; });
         emit rig.host.m_Hub.VideoAnalysisStop();
-        QVERIFY(!rig.graph->m_bRunning);
+        QVERIFY(!rig.graph->IsRunning());
         QVERIFY(!GraphTimer(rig.graph, "redrawTimer")->isActive());
         QCOMPARE(rig.graph->X().Max(), 5.0f);
         // Another tracking run while a different graph is the last active one: not taken.
@@ -705,7 +713,7 @@ private slots:
         rig.host.SetLastActiveGraph(nullptr);
         emit rig.host.m_Hub.VideoAnalysisStart(rig.run({SensorIndexVideoTrack}, 0)->m_Key);
         QCOMPARE(rig.graph->GetNumPlots(), 2);
-        QVERIFY(!rig.graph->m_bRunning);
+        QVERIFY(!rig.graph->IsRunning());
     }
 
     void playbackOfItsOwnRunMovesTheDrawLimit()
@@ -774,7 +782,7 @@ private slots:
         QCOMPARE(again->GetPlot(1).GetNumAnnotations(), 1);
         QCOMPARE(again->GetPlot(1).GetAnnoation(0).m_Text, QStringLiteral("peak"));
         // The hidden flag is not stored: all three load visible, on the saved scales.
-        QCOMPARE(again->m_GraphType, int(CGraphWindow::TimeGraph));
+        QCOMPARE(again->GraphType(), int(CGraphWindow::TimeGraph));
         QCOMPARE(Saved(again), bytes);
         // Shown, its pickers sit at the corners of its plot area, as a new graph's do.
         again->show();
@@ -795,7 +803,7 @@ private slots:
         Seed("xy_graph", bytes);
         auto* again = new CGraphWindow(&rig.host);
         QCOMPARE(Load(again, bytes), 0);
-        QCOMPARE(again->m_GraphType, int(CGraphWindow::XYGraph));
+        QCOMPARE(again->GraphType(), int(CGraphWindow::XYGraph));
         QCOMPARE(again->X().PlotIndex(), 1);
         QCOMPARE(again->X().PlotKey(), f->GetBranchKey(1));
         // Plot 1 is the X axis: the scales are plots 0 and 2.
@@ -810,7 +818,7 @@ private slots:
         auto* again = new CGraphWindow(&rig.host);
         Seed("bar_graph", Saved(rig.graph));
         QCOMPARE(Load(again, Saved(rig.graph)), 0);
-        QCOMPARE(again->m_GraphType, int(CGraphWindow::BarGraph));
+        QCOMPARE(again->GraphType(), int(CGraphWindow::BarGraph));
     }
 
     void damagedRecords()
@@ -837,7 +845,7 @@ private slots:
             << qint16(1106);
         Seed("unknown_x_key", record);
         QCOMPARE(Load(again, record), 0);
-        QCOMPARE(again->m_GraphType, int(CGraphWindow::TimeGraph));
+        QCOMPARE(again->GraphType(), int(CGraphWindow::TimeGraph));
         QCOMPARE(again->X().PlotIndex(), -1);
         QCOMPARE(again->LeftScalePlot(), 0);
         QCOMPARE(again->RightScalePlot(), -1);
@@ -857,7 +865,7 @@ private slots:
             g->setWindowTitle(QStringLiteral("before"));
             g->setGeometry(1, 2, 300, 200);
             const bool complete = g->loadFromFile(&in) == 0;
-            const RecordCuts::Outcome got{complete, {g->windowTitle(), g->geometry(), g->m_GraphType}};
+            const RecordCuts::Outcome got{complete, {g->windowTitle(), g->geometry(), g->GraphType()}};
             delete g;
             return got;
         });

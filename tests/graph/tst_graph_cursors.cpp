@@ -173,9 +173,7 @@ private slots:
         QCOMPARE(g->FindNearestXYPlot(&p, plot, sample).m_Key, -1);
         QCOMPARE(plot, 5);
         // The ramp as X axis of the flat plot: the sample under the click on the line y = 40.
-        CGraphPlot x = g->GetPlot(0);
-        g->SetXPlot(&x, false, 0);
-        g->m_GraphType = CGraphWindow::XYGraph;
+        g->OnXScaleComboChanged(1);
         rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
         QPoint at = rig.pixel(20.0f, 41.0f);   // X value 20 is ramp sample 40
         QCOMPARE(g->FindNearestXYPlot(&at, plot, sample).m_Key, rig.flat->m_Key);
@@ -191,7 +189,6 @@ private slots:
         CGraphPlot hidden = g->GetPlot(0);
         hidden.m_bVisible = false;
         g->UpdatePlot(hidden, 0);
-        g->m_GraphType = CGraphWindow::XYGraph;
         rig.setAxes(0.0f, 50.0f, 0.0f, 50.0f);
         QPoint farRight = rig.pixel(50.0f, 40.0f);
         g->FindNearestXYPlot(&farRight, plot, sample);

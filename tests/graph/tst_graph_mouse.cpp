@@ -321,9 +321,7 @@ private slots:
         CDataBranch* xb = rig.host.addBranch(rig.run, SensorIndexOnlineFunction, 0.1, QStringLiteral("X"));
         CGraphTestHost::fill(xb, 101, [](int i) { return double(i); });
         g->AddPlotsFromKeyArray({xb->m_Key});
-        CGraphPlot x = g->GetPlot(2);
-        g->SetXPlot(&x, false, 2);
-        g->m_GraphType = CGraphWindow::XYGraph;
+        g->OnXScaleComboChanged(3);
         rig.setAxes(0.0f, 100.0f, 0.0f, 50.0f);
         g->OnCursor();
         QCOMPARE(g->Cursors().First().m_Plot, 0);
@@ -479,7 +477,7 @@ private slots:
         QCOMPARE(g->m_Plots[1].m_Name, QStringLiteral("Run7-Speed"));
         QCOMPARE(ScaleBox(g, "leftScaleCombo")->itemText(1), QStringLiteral("Run7-Speed"));
         QCOMPARE(ScaleBox(g, "xScaleCombo")->itemText(1), QStringLiteral("Run7-Force"));
-        QCOMPARE(g->m_GraphType, int(CGraphWindow::TimeGraph));
+        QCOMPARE(g->GraphType(), int(CGraphWindow::TimeGraph));
         // One video window per drop, however many branches of the run.
         QCOMPARE(host.m_Videos, QStringList{QStringLiteral("/videos/run7.avi#%1").arg(run->m_Key)});
         // The same run again: each branch twice.
@@ -489,11 +487,15 @@ private slots:
         QVERIFY(!Drop(g, QStringLiteral("Run7"), g->GraphRect().center()));
         QVERIFY(!Drop(g, QStringLiteral("Run7,424242"), g->GraphRect().center()));
         QCOMPARE(g->m_Plots.size(), 4);
-        // Nothing while running.
-        g->m_bRunning = true;
+        // Nothing while running: a run started in this graph shows the run's two branches and
+        // takes no drop.
+        host.SetLastActiveGraph(g);
+        emit host.m_Hub.LoggerStartedRun();
+        QVERIFY(g->IsRunning());
+        QCOMPARE(g->m_Plots.size(), 2);
         QVERIFY(!Drop(g, text, g->GraphRect().center(), &entered));
         QVERIFY(!entered);
-        QCOMPARE(g->m_Plots.size(), 4);
+        QCOMPARE(g->m_Plots.size(), 2);
     }
 
     // Runs dropped side by side are told apart in every list and in the CSV header, each series
@@ -554,7 +556,7 @@ private slots:
         xy.paint();
         Drop(xy.graph, QStringLiteral("Run1,%1").arg(xy.ramp->m_Key),
              QPoint(xy.graph->GraphRect().center().x(), xy.graph->GraphRect().bottom() + 5));
-        QCOMPARE(xy.graph->m_GraphType, int(CGraphWindow::XYGraph));
+        QCOMPARE(xy.graph->GraphType(), int(CGraphWindow::XYGraph));
         QCOMPARE(xy.graph->X().PlotKey(), xy.ramp->m_Key);
         QCOMPARE(xy.graph->X().AxisUnit(), QStringLiteral("kPa/s"));
         QVERIFY(!xy.graph->m_Plots[1].m_bVisible);
@@ -564,7 +566,7 @@ private slots:
         CDataBranch* timing = bars.host.addBranch(bars.run, SensorIndexTimingResult, 0.5, QStringLiteral("Gate"));
         CGraphTestHost::fill(timing, 5, [](int i) { return 0.5 + i; });
         Drop(bars.graph, QStringLiteral("Run1,%1").arg(timing->m_Key), bars.graph->GraphRect().center());
-        QCOMPARE(bars.graph->m_GraphType, int(CGraphWindow::BarGraph));
+        QCOMPARE(bars.graph->GraphType(), int(CGraphWindow::BarGraph));
         // The text the data tree and the table write for a drag.
         CCursorRig tree;
         tree.graph->m_Plots.clear();

@@ -99,9 +99,7 @@ private slots:
             CGraphTestHost::fill(before.m_Data.GetDataBranchByIndex(port), 5, [port](int i) { return port ? 20.0 + i : 121.9 + 2 * i; });
         }
         emit before.m_Hub.LoggerStartedRun();
-        CGraphPlot x = g->GetPlot(0);
-        g->SetXPlot(&x, false, 0);
-        g->m_GraphType = CGraphWindow::XYGraph;
+        g->OnXScaleComboChanged(1);
         g->m_Plots[0].m_UnitPrefix = g->m_Plots[1].m_UnitPrefix = record == 2 ? 0 : g->m_Plots[1].m_UnitPrefix;
         g->BuildScaleCombos();
         g->AutoScaleAllAxis(false);

@@ -156,7 +156,7 @@ private slots:
         CRig rig;
         CGraphWindow* g = rig.graph;
         rig.startRun({SensorIndexOnlineFunction, SensorIndexOnlineFunction});
-        QVERIFY(g->m_bRunning);
+        QVERIFY(g->IsRunning());
         QCOMPARE(g->GetNumPlots(), 2);
         QVERIFY(GraphTimer(g, "redrawTimer")->isActive());
         QCOMPARE(GraphTimer(g, "redrawTimer")->interval(), 50);
@@ -185,7 +185,7 @@ private slots:
         QVERIFY(qFuzzyCompare(g->GetPlot(1).m_Min, -5.2f));
         // The end: the timer stops and the X axis fits the data exactly.
         emit rig.host.m_Hub.LoggerExperimentEnd();
-        QVERIFY(!g->m_bRunning);
+        QVERIFY(!g->IsRunning());
         QVERIFY(!GraphTimer(g, "redrawTimer")->isActive());
         QCOMPARE(g->X().Min(), 0.0f);
         QCOMPARE(g->X().Max(), 39.0f);
@@ -203,7 +203,7 @@ private slots:
         QCOMPARE(rig.graph->GetNumPlots(), 1);
         QCOMPARE(other->GetNumPlots(), 0);
         QVERIFY(!GraphTimer(other, "redrawTimer")->isActive());
-        QVERIFY(!other->m_bRunning);
+        QVERIFY(!other->IsRunning());
     }
 
     void runWithoutFolderGivesAnEmptyTimeGraph()
@@ -226,7 +226,7 @@ private slots:
         rig.host.m_Interval.m_PeriodSec = 0.5;
         rig.startRun({SensorIndexTimingResult});
         CGraphWindow* g = rig.graph;
-        QCOMPARE(g->m_GraphType, int(CGraphWindow::BarGraph));
+        QCOMPARE(g->GraphType(), int(CGraphWindow::BarGraph));
         QVERIFY(g->m_bTimingRun);
         QCOMPARE(g->X().Max(), 20.0f);
         QCOMPARE(g->GetPlot(0).m_Max, 1.0f);
@@ -289,7 +289,7 @@ private slots:
         rig.host.m_Setup.m_RateCode = 0;
         rig.startRun({SensorIndexOnlineFunction, SensorIndexManualX}, 5, 0);
         CGraphWindow* g = rig.graph;
-        QCOMPARE(g->m_GraphType, int(CGraphWindow::XYGraph));
+        QCOMPARE(g->GraphType(), int(CGraphWindow::XYGraph));
         QCOMPARE(g->X().PlotIndex(), 1);
         QVERIFY(!g->GetPlot(1).m_bVisible);
         QCOMPARE(g->X().PlotKey(), g->GetPlot(1).m_Key);
@@ -313,7 +313,7 @@ private slots:
         QCOMPARE(g->GetNumPlots(), 1);
         QCOMPARE(g->X().PlotIndex(), -1);
         QCOMPARE(g->X().PlotKey(), -1);
-        QCOMPARE(g->m_GraphType, int(CGraphWindow::TimeGraph));
+        QCOMPARE(g->GraphType(), int(CGraphWindow::TimeGraph));
         rig.paint();   // must not read the plot that is gone
     }
 
@@ -582,11 +582,11 @@ private slots:
         rig.startRun({SensorIndexOnlineFunction, SensorIndexOnlineFunction}, 20);
         emit rig.host.m_Hub.LoggerExperimentEnd();
         g->OnXScaleComboChanged(2);
-        QCOMPARE(g->m_GraphType, int(CGraphWindow::XYGraph));
+        QCOMPARE(g->GraphType(), int(CGraphWindow::XYGraph));
         QCOMPARE(g->X().PlotIndex(), 1);
         QVERIFY(!g->GetPlot(1).m_bVisible);
         g->OnXScaleComboChanged(0);
-        QCOMPARE(g->m_GraphType, int(CGraphWindow::TimeGraph));
+        QCOMPARE(g->GraphType(), int(CGraphWindow::TimeGraph));
         QCOMPARE(g->X().PlotIndex(), -1);
         QVERIFY(g->GetPlot(1).m_bVisible);
     }

@@ -48,7 +48,7 @@ void TestGraphXvfbCommands::commandsAfterARun()
     QVERIFY(graph);
     run.pressRun();
     QTRY_COMPARE_WITH_TIMEOUT(run.ended->count(), 1, 60000);
-    QTRY_VERIFY(!graph->m_bRunning);
+    QTRY_VERIFY(!graph->IsRunning());
     graph->UpdateButtons();
     auto action = [&](int a) { return GraphAction(graph, a); };
 

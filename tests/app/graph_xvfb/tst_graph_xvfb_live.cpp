@@ -37,7 +37,7 @@ void TestGraphXvfbLive::liveGraphOnScreen()
     CGraphWindow* graph = run.graph();
     QVERIFY(graph);
     run.pressRun();
-    QTRY_VERIFY_WITH_TIMEOUT(graph->m_bRunning, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(graph->IsRunning(), 30000);
     QTRY_VERIFY_WITH_TIMEOUT(graph->GetDataBranch(0) && graph->GetDataBranch(0)->GetNumSamples() > 150, 60000);
     const CDataBranch* branch = graph->GetDataBranch(0);
 
@@ -67,7 +67,7 @@ void TestGraphXvfbLive::liveGraphOnScreen()
         &problem);
     shot.save(QDir(SCREENSHOT_DIR).filePath("korvanta-live-graph.png"));
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
-    QVERIFY(graph->m_bRunning);
+    QVERIFY(graph->IsRunning());
 
     // Ticks repaint only the strip their samples changed, and the X server keeps the rest of
     // the window: left of the last strip, where no sample has changed anything since, the
@@ -94,7 +94,7 @@ void TestGraphXvfbLive::liveGraphOnScreen()
             ++partial;
     }
     QCOMPARE(partial, 6);
-    QVERIFY(graph->m_bRunning);
+    QVERIFY(graph->IsRunning());
     const int settled = graph->PaintCounts().m_RedrawLeft;
     const QImage full = graph->grab().toImage();
     const QPoint origin = graph->mapToGlobal(QPoint(0, 0));
@@ -116,7 +116,7 @@ void TestGraphXvfbLive::liveGraphOnScreen()
     QVERIFY2(problem.isEmpty(), qPrintable(problem));
 
     // Stopped by a second press, the run ends once.
-    QVERIFY(graph->m_bRunning);
+    QVERIFY(graph->IsRunning());
     run.pressRun();
     QTRY_COMPARE_WITH_TIMEOUT(run.ended->count(), 1, 30000);
 }

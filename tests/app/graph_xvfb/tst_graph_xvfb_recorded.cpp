@@ -48,9 +48,9 @@ void TestGraphXvfbRecorded::zoomPanCursorsAndAnnotation()
     CGraphWindow* g = run.graph();
     QVERIFY(g);
     run.pressRun();
-    QTRY_VERIFY_WITH_TIMEOUT(g->m_bRunning, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(g->IsRunning(), 30000);
     QTRY_COMPARE_WITH_TIMEOUT(run.ended->count(), 1, 60000);
-    QTRY_VERIFY_WITH_TIMEOUT(!g->m_bRunning, 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(!g->IsRunning(), 30000);
     // In front of the other windows of the area, so the screen shows it whole.
     g->showMaximized();
     QVERIFY(g->isMaximized());
