@@ -89,7 +89,7 @@ private slots:
         w->UpdateButtons();
         w->action(CVideoAnlysisWindow::KeyStartTracking)->trigger();
         QVERIFY(w->isTracking);
-        QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 240000);
 
         // After the run the trail stays on the picture, the marker (its box) goes.
         const QImage view = w->label()->pixmap(Qt::ReturnByValue).toImage();
@@ -216,33 +216,6 @@ private slots:
         QCOMPARE(m_pHost->m_Data.GetDataBranch(w->TrackingRun().m_XBranchKey)->GetNumSamples(), m_Steps.frames);
         QCOMPARE(m_pHost->m_Prompter.boxes("warn crit").size(), 1);
     }
-    void trackingGoesOnAfterTheStreamBreaks_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::newRow("MJPG AVI") << QStringLiteral("steps.avi");
-        QTest::newRow("H.264 MP4") << QStringLiteral("steps.mp4");
-    }
-    void trackingGoesOnAfterTheStreamBreaks()
-    {
-        QFETCH(QString, file);
-        if (file.endsWith(QLatin1String(".mp4")) && !m_bMp4)
-            QSKIP("no H.264 encoder to make the test video");
-        CVideoAnlysisWindow* w = open(video(file));
-        QVERIFY(w);
-        w->selectionRect = QRect(m_Steps.centreAt(0) - QPoint(10, 10), QSize(21, 21));
-        w->objectTemplate = w->frameImage.copy(w->selectionRect);
-        w->templateSet = true;
-        w->frameWaitMs = 500;
-        QSignalSpy errors(w->player(), QOverload<QMediaPlayer::Error>::of(&QMediaPlayer::error));
-        // The first frame is held longer than the player waits for it: the stream breaks off,
-        // and the frame asked for again comes from the stream taken up anew.
-        w->surface()->stallNextFrameMs = 600;
-        w->OnStartTrack();
-        QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 30000);
-        QVERIFY(!errors.isEmpty());
-        QCOMPARE(m_pHost->m_Data.GetDataBranch(w->TrackingRun().m_XBranchKey)->GetNumSamples(), m_Steps.frames);
-        QVERIFY(m_pHost->m_Prompter.boxes("warn crit").isEmpty());
-    }
     void openedVideoFitsDocumentArea()
     {
         // A tall window near the right edge: the picture's width at that height would run past it.
@@ -325,7 +298,7 @@ private:
         const QRect s = w->selectionRect;
         w->UpdateButtons();
         w->action(CVideoAnlysisWindow::KeyStartTracking)->trigger();
-        QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 60000);
+        QTRY_VERIFY_WITH_TIMEOUT(!w->isTracking, 240000);
         const QVector<QPoint>& trail = w->TrackingRun().m_Trail;
         QCOMPARE(trail.size(), v.frames);
         const QPoint offset = s.topLeft() + QPoint(s.width() / 2, s.height() / 2) - v.centreAt(0);

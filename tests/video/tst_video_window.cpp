@@ -131,7 +131,7 @@ bool TestVideoWindow::loadAndSettle(CVideoAnlysisWindow* w, const QString& path)
     // Settled once the stop has fetched the first frame again.
     while (!(!w->frameImage.isNull() && w->playState == CVideoAnlysisWindow::Stopped && !w->isStepping
              && w->player()->isVideoAvailable() && w->videoDuration > 0)) {
-        if (t.elapsed() > 10000)
+        if (t.elapsed() > 30000)
             return false;
         QTest::qWait(20);
     }
