@@ -228,9 +228,9 @@ private:
     void applyDrag(const QPoint& windowPoint);
     // The Play command's picture: a stop sign while the video plays, the play sign otherwise.
     void showPlayState();
-    // The play-through is over: the play state, its picture and the linked run say so.
     // Loads the video again and plays on from the frame after the last one played.
     void resumePlay();
+    // The play-through is over: the play state, its picture and the linked run say so.
     void endPlay();
 
     // Made when the first video is opened here (makePlayer); none before.
